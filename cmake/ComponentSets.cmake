@@ -1,0 +1,62 @@
+# Each subsystem folder is one static library; its sources are whatever .cpp files the folder holds, so adding a
+# unit needs no edit here. A folder's resources (resources/<name>.rc) travel with the library as an interface
+# source, because resource objects inside a static library are never pulled in by the linker.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(BC_COMPONENT_SETS "" CACHE INTERNAL "")
+
+function(bc_apply_warnings target)
+  target_compile_definitions(${target} PUBLIC UNICODE _UNICODE NOMINMAX)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+  endif()
+endfunction()
+
+# add_component_set(name [DEPENDS sets...] [SYSTEM libs...])
+function(add_component_set name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS;SYSTEM")
+  set(links ${arg_DEPENDS} ${arg_SYSTEM})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.h)
+  if(NOT sources)
+    # A set still being written is an interface library, so that dependants link unchanged.
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ${links})
+    target_include_directories(${name} INTERFACE
+      $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents>)
+  else()
+    add_library(${name} STATIC ${sources} ${headers})
+    target_link_libraries(${name} PUBLIC ${links})
+    target_include_directories(${name} PUBLIC
+      $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents>)
+    bc_apply_warnings(${name})
+  endif()
+  add_library(BrowserComponents::${name} ALIAS ${name})
+  set(rc ${CMAKE_SOURCE_DIR}/resources/${name}.rc)
+  if(EXISTS ${rc})
+    target_sources(${name} INTERFACE
+      $<BUILD_INTERFACE:${rc}>
+      $<INSTALL_INTERFACE:${CMAKE_INSTALL_DATADIR}/browsercomponents/resources/${name}.rc>)
+  endif()
+  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents/${name})
+  set(BC_COMPONENT_SETS ${BC_COMPONENT_SETS} ${name} CACHE INTERNAL "")
+endfunction()
+
+function(install_component_sets)
+  install(TARGETS ${BC_COMPONENT_SETS} EXPORT BrowserComponentsTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/ DESTINATION ${CMAKE_INSTALL_DATADIR}/browsercomponents/resources)
+  install(EXPORT BrowserComponentsTargets NAMESPACE BrowserComponents::
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/BrowserComponents)
+  configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/BrowserComponentsConfig.cmake.in
+    ${CMAKE_BINARY_DIR}/BrowserComponentsConfig.cmake
+    INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/BrowserComponents)
+  write_basic_package_version_file(${CMAKE_BINARY_DIR}/BrowserComponentsConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+  install(FILES ${CMAKE_BINARY_DIR}/BrowserComponentsConfig.cmake
+    ${CMAKE_BINARY_DIR}/BrowserComponentsConfigVersion.cmake
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/BrowserComponents)
+endfunction()

@@ -1,0 +1,168 @@
+#include "framework/component.h"
+
+#include <algorithm>
+
+void TPersistent::Assign(const TPersistent* source) {
+  if (source)
+    source->AssignTo(this);
+  else
+    AssignError(nullptr);
+}
+
+void TPersistent::AssignTo(TPersistent* dest) const { dest->AssignError(this); }
+
+void TPersistent::AssignError(const TPersistent* source) const {
+  String sourceName = source ? source->ClassName() : L"nil";
+  throw EConvertError(Format(L"Cannot assign a %s to a %s", {sourceName, ClassName()}));
+}
+
+String TPersistent::GetNamePath() const { return ClassName(); }
+
+bool IsValidIdent(const String& text) {
+  if (text.empty()) return false;
+  auto alpha = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_'; };
+  if (!alpha(text[0])) return false;
+  return std::all_of(text.begin(), text.end(), [&](wchar_t c) { return alpha(c) || (c >= L'0' && c <= L'9'); });
+}
+
+TComponent::TComponent(TComponent* owner) {
+  if (owner) owner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  Destroying();
+  // Tell everyone who asked; each removes its link back, so iterate over a shrinking list.
+  while (!freeNotifies_.empty()) {
+    TComponent* other = freeNotifies_.back();
+    freeNotifies_.pop_back();
+    auto& back = other->freeNotifies_;
+    back.erase(std::remove(back.begin(), back.end(), this), back.end());
+    other->Notification(this, TOperation::opRemove);
+  }
+  DestroyComponents();
+  if (owner_) owner_->RemoveComponent(this);
+}
+
+TComponent* TComponent::Components(int index) const {
+  if (index < 0 || index >= ComponentCount())
+    throw EListError(Format(L"List index out of bounds (%d)", {std::to_wstring(index)}));
+  return components_[static_cast<size_t>(index)];
+}
+
+int TComponent::ComponentIndex() const {
+  if (!owner_) return -1;
+  auto& list = owner_->components_;
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+TComponent* TComponent::FindComponent(const String& name) const {
+  if (name.empty()) return nullptr;
+  for (TComponent* c : components_)
+    if (_wcsicmp(c->name_.c_str(), name.c_str()) == 0) return c;
+  return nullptr;
+}
+
+void TComponent::SetName(const String& name) {
+  if (name_ == name) return;
+  if (!name.empty() && !IsValidIdent(name))
+    throw EComponentError(Format(L"'%s' is not a valid component name", {name}));
+  if (owner_)
+    owner_->ValidateRename(this, name_, name);
+  else
+    ValidateRename(nullptr, name_, name);
+  name_ = name;
+}
+
+void TComponent::ValidateRename(TComponent* component, const String& currentName, const String& newName) {
+  (void)currentName;
+  if (!component || newName.empty()) return;
+  TComponent* existing = FindComponent(newName);
+  if (existing && existing != component)
+    throw EComponentError(Format(L"A component named %s already exists", {newName}));
+}
+
+void TComponent::InsertComponent(TComponent* component) {
+  if (component->owner_) component->owner_->RemoveComponent(component);
+  if (!component->name_.empty()) ValidateRename(component, L"", component->name_);
+  Insert(component);
+  if (IsDesigning()) component->SetDesigning(true);
+  Notification(component, TOperation::opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* component) {
+  Notification(component, TOperation::opRemove);
+  Remove(component);
+}
+
+void TComponent::Insert(TComponent* component) {
+  components_.push_back(component);
+  component->owner_ = this;
+}
+
+void TComponent::Remove(TComponent* component) {
+  components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
+  component->owner_ = nullptr;
+}
+
+void TComponent::DestroyComponents() {
+  while (!components_.empty()) {
+    TComponent* c = components_.back();
+    Remove(c);
+    delete c;
+  }
+}
+
+void TComponent::Destroying() {
+  if (IsDestroying()) return;
+  state_.Include(TComponentStateItem::csDestroying);
+  for (TComponent* c : components_) c->Destroying();
+}
+
+void TComponent::Notification(TComponent* component, TOperation operation) {
+  if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
+  if (IsDestroying()) return;
+  // Owned components hear of every insertion and removal among their siblings.
+  for (size_t i = components_.size(); i-- > 0;) {
+    if (i < components_.size()) components_[i]->Notification(component, operation);
+  }
+}
+
+void TComponent::FreeNotification(TComponent* component) {
+  if (!component || component == this) return;
+  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) == freeNotifies_.end())
+    freeNotifies_.push_back(component);
+  if (std::find(component->freeNotifies_.begin(), component->freeNotifies_.end(), this) ==
+      component->freeNotifies_.end())
+    component->freeNotifies_.push_back(this);
+  state_.Include(TComponentStateItem::csFreeNotification);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component) {
+  RemoveNotification(component);
+  component->RemoveNotification(this);
+}
+
+void TComponent::RemoveNotification(TComponent* component) {
+  freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component), freeNotifies_.end());
+}
+
+void TComponent::SetComponentState(TComponentStateItem item, bool on) {
+  if (on)
+    state_.Include(item);
+  else
+    state_.Exclude(item);
+}
+
+void TComponent::SetLoading(bool loading) {
+  SetComponentState(TComponentStateItem::csLoading, loading);
+  SetComponentState(TComponentStateItem::csReading, loading);
+}
+
+void TComponent::SetDesigning(bool designing, bool setChildren) {
+  SetComponentState(TComponentStateItem::csDesigning, designing);
+  if (setChildren)
+    for (TComponent* c : components_) c->SetDesigning(designing, true);
+}
+
+void TComponent::Loaded() { state_.Exclude(TComponentStateItem::csLoading); }

@@ -1,0 +1,137 @@
+// TPersistent (assignment and stored extra properties) and TComponent (ownership, names, free notifications).
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "framework/delegate.h"
+#include "framework/exceptions.h"
+#include "framework/object.h"
+#include "framework/set.h"
+
+class TStream;
+class TReader;
+class TWriter;
+class TComponent;
+
+// What a stored form offers a class for values that its property tables cannot describe ("DefineProperties").
+// The form reader and writer implement it.
+class TFiler {
+ public:
+  virtual ~TFiler() = default;
+  // A value read and written through the reader's and writer's typed calls.
+  virtual void DefineProperty(const String& name, const std::function<void(TReader&)>& readData,
+                              const std::function<void(TWriter&)>& writeData, bool hasData) = 0;
+  // A value stored as raw bytes.
+  virtual void DefineBinaryProperty(const String& name, const std::function<void(TStream&)>& readData,
+                                    const std::function<void(TStream&)>& writeData, bool hasData) = 0;
+  // While writing, the component of the ancestor form this one is compared with, else null.
+  virtual TComponent* Ancestor() const { return nullptr; }
+};
+
+class TPersistent : public TObject {
+  BC_CLASS(TPersistent, TObject)
+  // Copies source into this object; a class that cannot take the source asks the source (AssignTo), and the
+  // base raises EConvertError "Cannot assign a X to a Y".
+  virtual void Assign(const TPersistent* source);
+  virtual void DefineProperties(TFiler& filer) { (void)filer; }
+  virtual TPersistent* GetOwner() const { return nullptr; }
+  virtual String GetNamePath() const;
+
+ protected:
+  virtual void AssignTo(TPersistent* dest) const;
+  [[noreturn]] void AssignError(const TPersistent* source) const;
+};
+
+enum class TOperation { opInsert, opRemove };
+
+enum class TComponentStateItem {
+  csLoading,
+  csReading,
+  csWriting,
+  csDestroying,
+  csDesigning,
+  csAncestor,
+  csUpdating,
+  csFixups,
+  csFreeNotification,
+  csInline,
+  csDesignInstance
+};
+using TComponentState = TSet<TComponentStateItem, 16>;
+
+using TGetChildProc = std::function<void(TComponent* child)>;
+
+class TComponent : public TPersistent {
+  BC_CLASS(TComponent, TPersistent)
+  explicit TComponent(TComponent* owner = nullptr);
+  ~TComponent() override;
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  TComponent* Owner() const { return owner_; }
+  int ComponentCount() const { return static_cast<int>(components_.size()); }
+  TComponent* Components(int index) const;
+  int ComponentIndex() const;
+  TComponent* FindComponent(const String& name) const;
+
+  const String& Name() const { return name_; }
+  // Raises EComponentError for a name that is no identifier or that another component of the owner has.
+  virtual void SetName(const String& name);
+  intptr_t Tag() const { return tag_; }
+  void SetTag(intptr_t tag) { tag_ = tag; }
+
+  TComponentState ComponentState() const { return state_; }
+  bool IsLoading() const { return state_.Contains(TComponentStateItem::csLoading); }
+  bool IsDesigning() const { return state_.Contains(TComponentStateItem::csDesigning); }
+  bool IsDestroying() const { return state_.Contains(TComponentStateItem::csDestroying); }
+
+  void InsertComponent(TComponent* component);
+  void RemoveComponent(TComponent* component);
+  // Frees the owned components, last created first. A derived destructor calls it first when the components
+  // must go while the derived parts still exist.
+  void DestroyComponents();
+  // Marks this component and everything it owns as being destroyed.
+  void Destroying();
+
+  // Asks to hear, through Notification, when component is freed; both directions are kept so that whichever
+  // goes first tells the other.
+  void FreeNotification(TComponent* component);
+  void RemoveFreeNotification(TComponent* component);
+
+  // Hooks of the form reader; Loaded runs after the whole form is read.
+  void SetLoading(bool loading);
+  void SetDesigning(bool designing, bool setChildren = true);
+  virtual void Loaded();
+  virtual void BeforeDestruction() {}
+
+  // Streaming's view of the tree: the components a form stores as this one's children, and the parent one.
+  virtual void GetChildren(const TGetChildProc& proc, TComponent* root) { (void)proc, (void)root; }
+  virtual TComponent* GetParentComponent() const { return nullptr; }
+  virtual bool HasParent() const { return false; }
+  virtual void SetParentComponent(TComponent* value) { (void)value; }
+  virtual void SetChildOrder(TComponent* child, int order) { (void)child, (void)order; }
+
+  TPersistent* GetOwner() const override { return owner_; }
+  String GetNamePath() const override { return name_; }
+
+ protected:
+  virtual void Notification(TComponent* component, TOperation operation);
+  virtual void ValidateRename(TComponent* component, const String& currentName, const String& newName);
+  void SetComponentState(TComponentStateItem item, bool on);
+
+ private:
+  void Insert(TComponent* component);
+  void Remove(TComponent* component);
+  void RemoveNotification(TComponent* component);
+
+  TComponent* owner_ = nullptr;
+  std::vector<TComponent*> components_;
+  std::vector<TComponent*> freeNotifies_;
+  String name_;
+  intptr_t tag_ = 0;
+  TComponentState state_;
+};
+
+// True when text is a valid identifier for a component name.
+bool IsValidIdent(const String& text);

@@ -1,0 +1,44 @@
+#include "framework/startup.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <algorithm>
+
+namespace {
+
+std::vector<const TUnit*>& Started() {
+  static std::vector<const TUnit*> started;
+  return started;
+}
+
+void InitializeFramework() { OleInitialize(nullptr); }
+void FinalizeFramework() { OleUninitialize(); }
+
+}  // namespace
+
+bool UnitInitialized(const TUnit& unit) {
+  auto& started = Started();
+  return std::find(started.begin(), started.end(), &unit) != started.end();
+}
+
+void InitializeUnit(const TUnit& unit) {
+  if (UnitInitialized(unit)) return;
+  for (const TUnit* required : unit.Requires) InitializeUnit(*required);
+  if (unit.Initialize) unit.Initialize();
+  Started().push_back(&unit);
+}
+
+void FinalizeUnits() {
+  auto& started = Started();
+  while (!started.empty()) {
+    const TUnit* unit = started.back();
+    started.pop_back();
+    if (unit->Finalize) unit->Finalize();
+  }
+}
+
+const TUnit& FrameworkUnit() {
+  static const TUnit unit{L"framework", &InitializeFramework, &FinalizeFramework, {}};
+  return unit;
+}

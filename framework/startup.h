@@ -1,0 +1,20 @@
+// Unit start-up and shut-down in a defined order, instead of static initialisers. A unit names the units it
+// needs; starting a unit starts those first, each unit at most once per process, and shut-down runs in reverse.
+#pragma once
+
+#include <vector>
+
+struct TUnit {
+  const wchar_t* Name;
+  void (*Initialize)();
+  void (*Finalize)();
+  std::vector<const TUnit*> Requires;
+};
+
+void InitializeUnit(const TUnit& unit);
+// Finalizes every started unit, last started first.
+void FinalizeUnits();
+bool UnitInitialized(const TUnit& unit);
+
+// The framework's own unit: OLE for the user-interface thread, then the framework's registrations.
+const TUnit& FrameworkUnit();

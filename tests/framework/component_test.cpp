@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/component.h"
+
+namespace {
+
+// Records every removal it hears of, in order.
+class Listener : public TComponent {
+  BC_CLASS(Listener, TComponent)
+  explicit Listener(TComponent* owner = nullptr, std::vector<String>* log = nullptr) : TComponent(owner), log_(log) {}
+  TComponent* watched = nullptr;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove) {
+      if (component == watched) watched = nullptr;
+      if (log_) log_->push_back(Name() + L" heard " + component->Name());
+    }
+  }
+
+ private:
+  std::vector<String>* log_;
+};
+
+class Tracked : public TComponent {
+  BC_CLASS(Tracked, TComponent)
+  explicit Tracked(TComponent* owner = nullptr, std::vector<String>* log = nullptr) : TComponent(owner), log_(log) {}
+  ~Tracked() override {
+    if (log_) log_->push_back(L"free " + Name());
+  }
+
+ private:
+  std::vector<String>* log_;
+};
+
+}  // namespace
+
+TEST(ComponentOwnership, OwnerFreesInReverseOrderOfCreation) {
+  std::vector<String> log;
+  auto* owner = new TComponent(nullptr);
+  for (const wchar_t* name : {L"A", L"B", L"C"}) (new Tracked(owner, &log))->SetName(name);
+  EXPECT_EQ(owner->ComponentCount(), 3);
+  delete owner;
+  EXPECT_EQ(log, (std::vector<String>{L"free C", L"free B", L"free A"}));
+}
+
+TEST(ComponentOwnership, DeletingAnOwnedComponentRemovesItFromItsOwner) {
+  TComponent owner(nullptr);
+  auto* a = new Tracked(&owner);
+  auto* b = new Tracked(&owner);
+  delete a;
+  ASSERT_EQ(owner.ComponentCount(), 1);
+  EXPECT_EQ(owner.Components(0), b);
+  EXPECT_EQ(b->ComponentIndex(), 0);
+}
+
+TEST(ComponentOwnership, NamesAreValidatedAndUniqueWithinTheOwner) {
+  TComponent owner(nullptr);
+  auto* a = new TComponent(&owner);
+  auto* b = new TComponent(&owner);
+  a->SetName(L"btnOpen");
+  EXPECT_THROW(b->SetName(L"BTNOPEN"), EComponentError);
+  EXPECT_THROW(b->SetName(L"2nd"), EComponentError);
+  b->SetName(L"btnClose");
+  EXPECT_EQ(owner.FindComponent(L"btnclose"), b);
+  EXPECT_EQ(owner.FindComponent(L"missing"), nullptr);
+  EXPECT_THROW(owner.Components(2), EListError);
+}
+
+TEST(ComponentNotification, FreeNotificationClearsTheObserversPointerEitherWay) {
+  std::vector<String> log;
+  Listener listener(nullptr, &log);
+  listener.SetName(L"listener");
+  auto* target = new Tracked(nullptr);
+  target->SetName(L"target");
+  listener.watched = target;
+  listener.FreeNotification(target);
+  delete target;
+  EXPECT_EQ(listener.watched, nullptr);
+  EXPECT_EQ(log, (std::vector<String>{L"listener heard target"}));
+
+  // The observer dying first must leave the target with no stale link.
+  auto* observer = new Listener(nullptr, &log);
+  Tracked survivor(nullptr);
+  observer->FreeNotification(&survivor);
+  delete observer;
+  log.clear();
+}
+
+TEST(ComponentNotification, SiblingsHearOfRemovalsThroughTheOwner) {
+  std::vector<String> log;
+  TComponent owner(nullptr);
+  auto* listener = new Listener(&owner, &log);
+  listener->SetName(L"L");
+  auto* other = new TComponent(&owner);
+  other->SetName(L"X");
+  delete other;
+  EXPECT_EQ(log, (std::vector<String>{L"L heard X"}));
+}
+
+TEST(ClassReferences, MetaclassesNameCreateAndRegister) {
+  const TClass* cls = Tracked::StaticClass();
+  EXPECT_EQ(cls->ClassName(), L"Tracked");
+  EXPECT_TRUE(cls->InheritsFrom(TComponent::StaticClass()));
+  EXPECT_FALSE(TComponent::StaticClass()->InheritsFrom(cls));
+  TComponent owner(nullptr);
+  TObject* made = cls->Create(&owner);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->ClassType(), cls);
+  EXPECT_EQ(owner.ComponentCount(), 1);
+
+  EXPECT_EQ(GetClass(L"Tracked"), nullptr);
+  RegisterPersistentClass(cls);
+  EXPECT_EQ(FindClass(L"Tracked"), cls);
+  UnregisterPersistentClass(cls);
+  EXPECT_THROW(FindClass(L"Tracked"), EClassNotFound);
+}
+
+TEST(Assignment, UnsupportedAssignRaisesTheConversionError) {
+  TComponent a(nullptr), b(nullptr);
+  try {
+    a.Assign(&b);
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), L"Cannot assign a TComponent to a TComponent");
+  }
+}
