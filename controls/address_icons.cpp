@@ -1,0 +1,151 @@
+#include "controls/address_icons.h"
+
+#include <shlobj.h>
+
+#include <memory>
+
+#include "controls/address_routines.h"
+#include "framework/exceptions.h"
+#include "framework/text_convert.h"
+
+std::vector<THostIcon> HostIconCache;
+String IconShortcutFile;
+String IconTempDir;
+
+namespace {
+
+constexpr int kNoSpecialFolder = 3000;
+constexpr UINT kSmallIconIndexFlags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
+
+DWORD_PTR ShellFileInfo(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT flags) {
+  return SHGetFileInfoW(path, attributes, info, sizeof(*info), flags);
+}
+
+TShellFileInfoQuery shellFileInfoQuery = &ShellFileInfo;
+
+struct TCoTaskMemDeleter {
+  void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+using TItemIdList = std::unique_ptr<ITEMIDLIST, TCoTaskMemDeleter>;
+
+// Asks the shell and returns the icon index; a failed query leaves the zero of the fresh record. An icon handle
+// that the flags asked for is the caller's to free and nobody here wants it.
+int QueryIconIndex(const wchar_t* path, DWORD attributes, UINT flags) {
+  SHFILEINFOW info{};
+  shellFileInfoQuery(path, attributes, &info, flags);
+  if ((flags & SHGFI_ICON) && info.hIcon) DestroyIcon(info.hIcon);
+  return info.iIcon;
+}
+
+bool FileExists(const String& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const String& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+String LowerCase(String text) {
+  if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+String UpperCase(String text) {
+  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+// The extension of a file name with its dot, or empty.
+String ExtractFileExt(const String& fileName) {
+  const size_t dot = fileName.find_last_of(L".\\/:");
+  if (dot == String::npos || fileName[dot] != L'.') return String();
+  return fileName.substr(dot);
+}
+
+void WriteWholeFile(const String& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {path, SysErrorMessage(error)}));
+  }
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const DWORD error = GetLastError();
+  CloseHandle(file);
+  if (!ok || written != bytes.size()) RaiseLastOSError(error);
+}
+
+int SiteIconIndex(const String& address, bool refresh) {
+  const String host = LowerCase(UrlHostPart(address));
+  if (!refresh) {
+    for (const THostIcon& entry : HostIconCache)
+      if (entry.Host == host) return entry.IconIndex;
+  }
+  CreateIconShortcut(IconShortcutFile, host);
+  const int index = QueryIconIndex(IconShortcutFile.c_str(), FILE_ATTRIBUTE_NORMAL, kSmallIconIndexFlags);
+  HostIconCache.push_back({host, index});
+  return index;
+}
+
+}  // namespace
+
+TShellFileInfoQuery SetShellFileInfoQuery(TShellFileInfoQuery query) {
+  TShellFileInfoQuery previous = shellFileInfoQuery;
+  shellFileInfoQuery = query ? query : &ShellFileInfo;
+  return previous;
+}
+
+int SpecialFolderID(const String& name) {
+  struct TSpecialFolder {
+    const wchar_t* Name;
+    int Csidl;
+  };
+  static constexpr TSpecialFolder kFolders[] = {
+      {L"DESKTOP", CSIDL_DESKTOP},       {L"PRINTERS", CSIDL_PRINTERS},
+      {L"MY DOCUMENTS", CSIDL_PERSONAL}, {L"RECYCLE BIN", CSIDL_BITBUCKET},
+      {L"NETWORK NEIGHBORHOOD", CSIDL_NETWORK}, {L"MY COMPUTER", CSIDL_DRIVES},
+      {L"PROGRAMS", CSIDL_PROGRAMS},     {L"CONTROL PANEL", CSIDL_CONTROLS},
+      {L"FAVORITES", CSIDL_FAVORITES},   {L"STARTUP", CSIDL_STARTUP},
+      {L"RECENT", CSIDL_RECENT},         {L"SENDTO", CSIDL_SENDTO},
+      {L"STARTMENU", CSIDL_STARTMENU},   {L"DESKTOP DIRECTORY", CSIDL_DESKTOPDIRECTORY},
+      {L"NETHOOD", CSIDL_NETHOOD},       {L"FONTS", CSIDL_FONTS},
+      {L"TEMPLATES", CSIDL_TEMPLATES},   {L"APPDATA", CSIDL_APPDATA},
+      {L"PRINTHOOD", CSIDL_PRINTHOOD},
+  };
+  const String upper = UpperCase(name);
+  for (const TSpecialFolder& folder : kFolders)
+    if (upper == folder.Name) return folder.Csidl;
+  return kNoSpecialFolder;
+}
+
+void CreateIconShortcut(const String& fileName, const String& host) {
+  const String text = L"[InternetShortcut]\r\nURL=" + host + L"\r\nIconFile=" +
+                      LowerCase(L"http://" + host + L"/favicon.ico") + L"\r\nIconIndex=1\r\n";
+  WriteWholeFile(fileName, WideToAnsi(text));
+}
+
+int GetURLIconIndex(const String& address, bool refresh) {
+  LPITEMIDLIST folderItems = nullptr;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, SpecialFolderID(address), &folderItems))) {
+    const TItemIdList owned(folderItems);
+    return QueryIconIndex(reinterpret_cast<const wchar_t*>(owned.get()), 0, SHGFI_ICON | SHGFI_PIDL);
+  }
+  if (FileExists(address)) return QueryIconIndex(address.c_str(), FILE_ATTRIBUTE_NORMAL, kSmallIconIndexFlags);
+  if (address.size() >= 7 && LowerCase(address.substr(0, 7)) == L"file://")
+    return QueryIconIndex(address.c_str(), FILE_ATTRIBUTE_NORMAL, kSmallIconIndexFlags);
+  if (DirectoryExists(address))
+    return QueryIconIndex(address.c_str(), FILE_ATTRIBUTE_DIRECTORY, kSmallIconIndexFlags | SHGFI_ICON);
+  if (FastPos(L"http://", address) > 0) return SiteIconIndex(address, refresh);
+  if (!address.empty()) return QueryIconIndex(L"*.htm", FILE_ATTRIBUTE_NORMAL, kSmallIconIndexFlags);
+  return -1;
+}
+
+int GetFileTypeIconIndex(const String& fileName) {
+  const String path = IconTempDir + L"$test$" + SafeFileName(ExtractFileExt(fileName));
+  WriteWholeFile(path, std::string());
+  const int index = GetURLIconIndex(path, false);
+  DeleteFileW(path.c_str());
+  return index;
+}

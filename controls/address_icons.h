@@ -1,0 +1,39 @@
+// The address-icon service: the system small-icon index for any address, folder or file, with a per-host cache
+// for site icons, and the shared image list and bitmaps that the address box and the page window paint with.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "framework/object.h"
+
+// How the service asks the shell for file information; the default is SHGetFileInfoW. Tests install their own to
+// count and answer the queries, because the shell here gives every type the same icon.
+using TShellFileInfoQuery = DWORD_PTR (*)(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT flags);
+// Installs query (null: the shell's own) and returns the one it replaces.
+TShellFileInfoQuery SetShellFileInfoQuery(TShellFileInfoQuery query);
+
+// One remembered site icon: the host in lower case and its system image list index.
+struct THostIcon {
+  String Host;
+  int32_t IconIndex = 0;
+};
+
+// Grows by one entry per host asked for; lookups find the first entry of a host.
+extern std::vector<THostIcon> HostIconCache;
+// The temporary Internet shortcut through which the shell is asked for a site's icon; set by the page window.
+extern String IconShortcutFile;
+// The folder (with its trailing backslash) of the temporary files of GetFileTypeIconIndex.
+extern String IconTempDir;
+
+// The shell's folder identifier for a special-folder name (any case), 3000 (no folder) for any other name.
+int SpecialFolderID(const String& name);
+// Writes the Internet shortcut whose icon the shell gives for host; raises EFCreateError when it cannot.
+void CreateIconShortcut(const String& fileName, const String& host);
+// The system small-icon index for an address, a special folder, a file or a folder; -1 for an empty address.
+// Refresh asks the shell again for a site that the cache already knows.
+int GetURLIconIndex(const String& address, bool refresh);
+// The system small-icon index for the type (extension) of fileName, through an empty temporary file.
+int GetFileTypeIconIndex(const String& fileName);

@@ -1,0 +1,3 @@
+#include "support/test_units.h"
+
+void StartAreaUnits() {}
