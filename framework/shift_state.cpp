@@ -1,0 +1,40 @@
+#include "framework/shift_state.h"
+
+namespace {
+
+// The context bit of a key message's data: set while Alt is held.
+constexpr LPARAM kAltDownBit = 0x20000000;
+
+bool KeyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }
+
+}  // namespace
+
+TShiftState KeysToShiftState(WORD keys) {
+  TShiftState result;
+  if (keys & MK_SHIFT) result += TShiftStateItem::ssShift;
+  if (keys & MK_CONTROL) result += TShiftStateItem::ssCtrl;
+  if (keys & MK_LBUTTON) result += TShiftStateItem::ssLeft;
+  if (keys & MK_RBUTTON) result += TShiftStateItem::ssRight;
+  if (keys & MK_MBUTTON) result += TShiftStateItem::ssMiddle;
+  if (KeyDown(VK_MENU)) result += TShiftStateItem::ssAlt;
+  return result;
+}
+
+TShiftState KeyDataToShiftState(LPARAM keyData) {
+  TShiftState result;
+  if (KeyDown(VK_SHIFT)) result += TShiftStateItem::ssShift;
+  if (KeyDown(VK_CONTROL)) result += TShiftStateItem::ssCtrl;
+  if (keyData & kAltDownBit) result += TShiftStateItem::ssAlt;
+  return result;
+}
+
+TShiftState CurrentShiftState() {
+  TShiftState result;
+  if (KeyDown(VK_SHIFT)) result += TShiftStateItem::ssShift;
+  if (KeyDown(VK_CONTROL)) result += TShiftStateItem::ssCtrl;
+  if (KeyDown(VK_MENU)) result += TShiftStateItem::ssAlt;
+  if (KeyDown(VK_LBUTTON)) result += TShiftStateItem::ssLeft;
+  if (KeyDown(VK_RBUTTON)) result += TShiftStateItem::ssRight;
+  if (KeyDown(VK_MBUTTON)) result += TShiftStateItem::ssMiddle;
+  return result;
+}
