@@ -13,6 +13,7 @@ class TStream;
 class TReader;
 class TWriter;
 class TComponent;
+class TPublishedTable;
 
 // What a stored form offers a class for values that its property tables cannot describe ("DefineProperties").
 // The form reader and writer implement it.
@@ -35,6 +36,8 @@ class TPersistent : public TObject {
   // base raises EConvertError "Cannot assign a X to a Y".
   virtual void Assign(const TPersistent* source);
   virtual void DefineProperties(TFiler& filer) { (void)filer; }
+  // The properties and methods the class stores with forms (framework/properties.h).
+  virtual const TPublishedTable& PublishedTable() const;
   virtual TPersistent* GetOwner() const { return nullptr; }
   virtual String GetNamePath() const;
 
@@ -114,6 +117,7 @@ class TComponent : public TPersistent {
 
   TPersistent* GetOwner() const override { return owner_; }
   String GetNamePath() const override { return name_; }
+  const TPublishedTable& PublishedTable() const override;
 
  protected:
   virtual void Notification(TComponent* component, TOperation operation);
