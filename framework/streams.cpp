@@ -1,0 +1,406 @@
+#include "framework/streams.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/exceptions.h"
+#include "framework/sys_utils.h"
+
+namespace {
+
+// The largest piece moved by one Read or Write call when a copy spans more than a call can carry.
+constexpr int32_t kCopyChunk = 0x10000;
+constexpr int64_t kLargestCall = 0x40000000;
+
+DWORD ShareModeOf(uint16_t mode) {
+  switch (mode & 0x00F0) {
+    case fmShareDenyWrite:
+      return FILE_SHARE_READ;
+    case fmShareDenyRead:
+      return FILE_SHARE_WRITE;
+    case fmShareDenyNone:
+      return FILE_SHARE_READ | FILE_SHARE_WRITE;
+    default:
+      return 0;
+  }
+}
+
+DWORD AccessOf(uint16_t mode) {
+  switch (mode & 0x0003) {
+    case fmOpenWrite:
+      return GENERIC_WRITE;
+    case fmOpenReadWrite:
+      return GENERIC_READ | GENERIC_WRITE;
+    default:
+      return GENERIC_READ;
+  }
+}
+
+String ResourceNameText(const wchar_t* name) {
+  return IS_INTRESOURCE(name) ? IntToStr(reinterpret_cast<uintptr_t>(name)) : String(name);
+}
+
+// Reads or writes count bytes in calls of at most kLargestCall bytes; raises through the stream's own checks.
+void ReadWhole(TStream& stream, void* buffer, int64_t count) {
+  auto* at = static_cast<uint8_t*>(buffer);
+  while (count > 0) {
+    int32_t piece = static_cast<int32_t>(std::min(count, kLargestCall));
+    stream.ReadBuffer(at, piece);
+    at += piece;
+    count -= piece;
+  }
+}
+
+void WriteWhole(TStream& stream, const void* buffer, int64_t count) {
+  const auto* at = static_cast<const uint8_t*>(buffer);
+  while (count > 0) {
+    int32_t piece = static_cast<int32_t>(std::min(count, kLargestCall));
+    stream.WriteBuffer(at, piece);
+    at += piece;
+    count -= piece;
+  }
+}
+
+// Runs the body of a COM method: nothing may escape it, so a failure becomes the COM error it carries, or fallback.
+template <class Body>
+HRESULT Guarded(HRESULT fallback, Body&& body) {
+  try {
+    return body();
+  } catch (const EOleSysError& error) {
+    return error.ErrorCode();
+  } catch (...) {
+    return fallback;
+  }
+}
+
+}  // namespace
+
+// TStream
+
+int64_t TStream::Size() {
+  int64_t position = Seek(0, TSeekOrigin::soCurrent);
+  int64_t size = Seek(0, TSeekOrigin::soEnd);
+  Seek(position, TSeekOrigin::soBeginning);
+  return size;
+}
+
+void TStream::SetSize(int64_t size) {
+  (void)size;
+  throw EStreamError(Format(L"%s cannot change its size", {ClassName()}));
+}
+
+void TStream::ReadBuffer(void* buffer, int32_t count) {
+  if (count != 0 && Read(buffer, count) != count) throw EReadError(L"Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, int32_t count) {
+  if (count != 0 && Write(buffer, count) != count) throw EWriteError(L"Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+  if (count <= 0) {
+    source.SetPosition(0);
+    count = source.Size();
+  }
+  std::vector<uint8_t> buffer(static_cast<size_t>(std::min<int64_t>(count, kCopyChunk)));
+  int64_t copied = 0;
+  while (copied < count) {
+    int32_t piece = static_cast<int32_t>(std::min<int64_t>(count - copied, kCopyChunk));
+    source.ReadBuffer(buffer.data(), piece);
+    WriteBuffer(buffer.data(), piece);
+    copied += piece;
+  }
+  return copied;
+}
+
+// TCustomMemoryStream
+
+int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
+  if (position_ < 0 || count <= 0 || position_ >= size_) return 0;
+  int32_t moved = static_cast<int32_t>(std::min<int64_t>(count, size_ - position_));
+  std::memcpy(buffer, static_cast<const uint8_t*>(memory_) + position_, static_cast<size_t>(moved));
+  position_ += moved;
+  return moved;
+}
+
+int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+  switch (origin) {
+    case TSeekOrigin::soBeginning:
+      position_ = offset;
+      break;
+    case TSeekOrigin::soCurrent:
+      position_ += offset;
+      break;
+    case TSeekOrigin::soEnd:
+      position_ = size_ + offset;
+      break;
+  }
+  return position_;
+}
+
+void TCustomMemoryStream::SaveToStream(TStream& stream) const { WriteWhole(stream, memory_, size_); }
+
+void TCustomMemoryStream::SaveToFile(const String& fileName) const {
+  TFileStream file(fileName, fmCreate);
+  SaveToStream(file);
+}
+
+void TCustomMemoryStream::SetPointer(void* memory, int64_t size) {
+  memory_ = memory;
+  size_ = size;
+}
+
+// TMemoryStream
+
+int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
+  if (position_ < 0 || count <= 0) return 0;
+  int64_t end = position_ + count;
+  if (end > Size()) {
+    bytes_.resize(static_cast<size_t>(end));
+    SetPointer(bytes_.data(), end);
+  }
+  std::memcpy(bytes_.data() + position_, buffer, static_cast<size_t>(count));
+  position_ = end;
+  return count;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+  if (size < 0) throw EStreamError(L"Invalid stream size");
+  bytes_.resize(static_cast<size_t>(size));
+  SetPointer(bytes_.data(), size);
+  if (position_ > size) position_ = size;
+}
+
+void TMemoryStream::Clear() {
+  bytes_.clear();
+  bytes_.shrink_to_fit();
+  SetPointer(nullptr, 0);
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& stream) {
+  stream.SetPosition(0);
+  int64_t count = stream.Size();
+  SetSize(count);
+  ReadWhole(stream, Memory(), count);
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const String& fileName) {
+  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(file);
+}
+
+// TFileStream
+
+TFileStream::TFileStream(const String& fileName, uint16_t mode) : fileName_(fileName) {
+  const bool create = (mode & fmCreate) == fmCreate;
+  handle_ = CreateFileW(fileName.c_str(), create ? GENERIC_READ | GENERIC_WRITE : AccessOf(mode), ShareModeOf(mode),
+                        nullptr, create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) {
+    String reason = SysErrorMessage(GetLastError());
+    if (create) throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {fileName, reason}));
+    throw EFOpenError(Format(L"Cannot open file \"%s\". %s", {fileName, reason}));
+  }
+}
+
+TFileStream::~TFileStream() { CloseHandle(handle_); }
+
+int32_t TFileStream::Read(void* buffer, int32_t count) {
+  DWORD moved = 0;
+  if (count <= 0 || !ReadFile(handle_, buffer, static_cast<DWORD>(count), &moved, nullptr)) return 0;
+  return static_cast<int32_t>(moved);
+}
+
+int32_t TFileStream::Write(const void* buffer, int32_t count) {
+  DWORD moved = 0;
+  if (count <= 0 || !WriteFile(handle_, buffer, static_cast<DWORD>(count), &moved, nullptr)) return 0;
+  return static_cast<int32_t>(moved);
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+  static const DWORD methods[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
+  LARGE_INTEGER distance;
+  distance.QuadPart = offset;
+  LARGE_INTEGER position;
+  Win32Check(SetFilePointerEx(handle_, distance, &position, methods[static_cast<int>(origin)]));
+  return position.QuadPart;
+}
+
+void TFileStream::SetSize(int64_t size) {
+  Seek(size, TSeekOrigin::soBeginning);
+  Win32Check(SetEndOfFile(handle_));
+}
+
+// TResourceStream
+
+TResourceStream::TResourceStream(HMODULE instance, const wchar_t* name, const wchar_t* type) {
+  HRSRC resource = FindResourceW(instance, name, type);
+  if (!resource) throw EResNotFound(Format(L"Resource %s not found", {ResourceNameText(name)}));
+  // Resources stay mapped as long as their module; there is nothing to release.
+  HGLOBAL loaded = LoadResource(instance, resource);
+  if (!loaded) RaiseLastOSError();
+  SetPointer(LockResource(loaded), SizeofResource(instance, resource));
+}
+
+int32_t TResourceStream::Write(const void* buffer, int32_t count) {
+  (void)buffer, (void)count;
+  throw EStreamError(L"Can't write to a read-only resource stream");
+}
+
+// TStreamAdapter
+
+TStreamAdapter::TStreamAdapter(TStream* stream, TStreamOwnership ownership) : stream_(stream), ownership_(ownership) {}
+
+TStreamAdapter::~TStreamAdapter() {
+  if (ownership_ == TStreamOwnership::soOwned) delete stream_;
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) || IsEqualIID(iid, IID_IStream)) {
+    *object = static_cast<IStream*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE TStreamAdapter::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
+
+ULONG STDMETHODCALLTYPE TStreamAdapter::Release() {
+  LONG count = InterlockedDecrement(&refCount_);
+  if (count == 0) delete this;
+  return static_cast<ULONG>(count);
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::Read(void* pv, ULONG cb, ULONG* pcbRead) {
+  if (pcbRead) *pcbRead = 0;
+  if (!pv) return STG_E_INVALIDPOINTER;
+  return Guarded(S_FALSE, [&]() -> HRESULT {
+    int32_t moved = stream_->Read(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
+    if (pcbRead) *pcbRead = static_cast<ULONG>(moved);
+    return S_OK;
+  });
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::Write(const void* pv, ULONG cb, ULONG* pcbWritten) {
+  if (pcbWritten) *pcbWritten = 0;
+  if (!pv) return STG_E_INVALIDPOINTER;
+  return Guarded(STG_E_CANTSAVE, [&]() -> HRESULT {
+    int32_t moved = stream_->Write(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
+    if (pcbWritten) *pcbWritten = static_cast<ULONG>(moved);
+    return S_OK;
+  });
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
+                                               ULARGE_INTEGER* plibNewPosition) {
+  if (dwOrigin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
+  return Guarded(STG_E_INVALIDFUNCTION, [&]() -> HRESULT {
+    int64_t base = dwOrigin == STREAM_SEEK_SET ? 0 : dwOrigin == STREAM_SEEK_CUR ? stream_->Position() : stream_->Size();
+    int64_t target = base + dlibMove.QuadPart;
+    if (target < 0) return STG_E_INVALIDFUNCTION;
+    int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
+    if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
+    return S_OK;
+  });
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::SetSize(ULARGE_INTEGER libNewSize) {
+  return Guarded(E_FAIL, [&]() -> HRESULT {
+    stream_->SetSize(static_cast<int64_t>(libNewSize.QuadPart));
+    return stream_->Size() == static_cast<int64_t>(libNewSize.QuadPart) ? S_OK : E_FAIL;
+  });
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
+                                                 ULARGE_INTEGER* pcbWritten) {
+  if (!pstm) return STG_E_INVALIDPOINTER;
+  ULONGLONG totalRead = 0;
+  ULONGLONG totalWritten = 0;
+  HRESULT result = Guarded(E_FAIL, [&]() -> HRESULT {
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
+    while (totalRead < cb.QuadPart) {
+      int32_t want = static_cast<int32_t>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
+      int32_t got = stream_->Read(buffer.data(), want);
+      if (got <= 0) break;
+      totalRead += static_cast<ULONG>(got);
+      ULONG written = 0;
+      HRESULT wrote = pstm->Write(buffer.data(), static_cast<ULONG>(got), &written);
+      totalWritten += written;
+      if (FAILED(wrote)) return wrote;
+      if (written != static_cast<ULONG>(got)) return STG_E_MEDIUMFULL;
+    }
+    return S_OK;
+  });
+  if (pcbRead) pcbRead->QuadPart = totalRead;
+  if (pcbWritten) pcbWritten->QuadPart = totalWritten;
+  return result;
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::Commit(DWORD grfCommitFlags) {
+  (void)grfCommitFlags;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::Revert() { return STG_E_REVERTED; }
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::LockRegion(ULARGE_INTEGER libOffset, ULARGE_INTEGER cb, DWORD dwLockType) {
+  (void)libOffset, (void)cb, (void)dwLockType;
+  return STG_E_INVALIDFUNCTION;
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::UnlockRegion(ULARGE_INTEGER libOffset, ULARGE_INTEGER cb,
+                                                       DWORD dwLockType) {
+  (void)libOffset, (void)cb, (void)dwLockType;
+  return STG_E_INVALIDFUNCTION;
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::Stat(STATSTG* pstatstg, DWORD grfStatFlag) {
+  (void)grfStatFlag;  // the stream has no name to give either way
+  if (!pstatstg) return STG_E_INVALIDPOINTER;
+  return Guarded(E_FAIL, [&]() -> HRESULT {
+    *pstatstg = STATSTG{};
+    pstatstg->type = STGTY_STREAM;
+    pstatstg->cbSize.QuadPart = static_cast<ULONGLONG>(stream_->Size());
+    return S_OK;
+  });
+}
+
+HRESULT STDMETHODCALLTYPE TStreamAdapter::Clone(IStream** ppstm) {
+  if (ppstm) *ppstm = nullptr;
+  return E_NOTIMPL;
+}
+
+// TOleStream
+
+int32_t TOleStream::Read(void* buffer, int32_t count) {
+  ULONG moved = 0;
+  if (count <= 0) return 0;
+  OleCheck(stream_->Read(buffer, static_cast<ULONG>(count), &moved));
+  return static_cast<int32_t>(moved);
+}
+
+int32_t TOleStream::Write(const void* buffer, int32_t count) {
+  ULONG moved = 0;
+  if (count <= 0) return 0;
+  OleCheck(stream_->Write(buffer, static_cast<ULONG>(count), &moved));
+  return static_cast<int32_t>(moved);
+}
+
+int64_t TOleStream::Seek(int64_t offset, TSeekOrigin origin) {
+  static const DWORD origins[] = {STREAM_SEEK_SET, STREAM_SEEK_CUR, STREAM_SEEK_END};
+  LARGE_INTEGER move;
+  move.QuadPart = offset;
+  ULARGE_INTEGER position;
+  OleCheck(stream_->Seek(move, origins[static_cast<int>(origin)], &position));
+  return static_cast<int64_t>(position.QuadPart);
+}
+
+void TOleStream::SetSize(int64_t size) {
+  ULARGE_INTEGER newSize;
+  newSize.QuadPart = static_cast<ULONGLONG>(size);
+  OleCheck(stream_->SetSize(newSize));
+}

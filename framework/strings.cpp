@@ -1,0 +1,361 @@
+#include "framework/strings.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "framework/streams.h"
+#include "framework/sys_utils.h"
+#include "framework/text_convert.h"
+
+namespace {
+
+constexpr const wchar_t* kListIndexError = L"List index out of bounds (%d)";
+constexpr const wchar_t* kSortedListError = L"Operation not allowed on sorted list";
+constexpr const wchar_t* kDuplicateError = L"String list does not allow duplicates";
+
+// Holds a list's update bracket for the length of a block, also when the block raises.
+class UpdateScope {
+ public:
+  explicit UpdateScope(TStrings& strings) : strings_(strings) { strings_.BeginUpdate(); }
+  ~UpdateScope() { strings_.EndUpdate(); }
+  UpdateScope(const UpdateScope&) = delete;
+  UpdateScope& operator=(const UpdateScope&) = delete;
+
+ private:
+  TStrings& strings_;
+};
+
+}  // namespace
+
+// TStrings
+
+int TStrings::AddObject(const String& text, TObject* object) {
+  int index = Count();
+  InsertObject(index, text, object);
+  return index;
+}
+
+void TStrings::InsertObject(int index, const String& text, TObject* object) {
+  Insert(index, text);
+  PutObject(index, object);
+}
+
+void TStrings::AddStrings(const TStrings* strings) {
+  UpdateScope update(*this);
+  for (int i = 0; i < strings->Count(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
+}
+
+void TStrings::Put(int index, const String& text) {
+  TObject* object = GetObject(index);
+  Delete(index);
+  InsertObject(index, text, object);
+}
+
+void TStrings::Exchange(int index1, int index2) {
+  UpdateScope update(*this);
+  String text = Get(index1);
+  TObject* object = GetObject(index1);
+  Put(index1, Get(index2));
+  PutObject(index1, GetObject(index2));
+  Put(index2, text);
+  PutObject(index2, object);
+}
+
+void TStrings::Move(int curIndex, int newIndex) {
+  if (curIndex == newIndex) return;
+  UpdateScope update(*this);
+  String text = Get(curIndex);
+  TObject* object = GetObject(curIndex);
+  Delete(curIndex);
+  InsertObject(newIndex, text, object);
+}
+
+int TStrings::IndexOf(const String& text) const {
+  for (int i = 0; i < Count(); ++i)
+    if (CompareStrings(Get(i), text) == 0) return i;
+  return -1;
+}
+
+int TStrings::IndexOfName(const String& name) const {
+  for (int i = 0; i < Count(); ++i) {
+    String line = Get(i);
+    size_t separator = line.find(L'=');
+    if (separator != String::npos && CompareStrings(line.substr(0, separator), name) == 0) return i;
+  }
+  return -1;
+}
+
+int TStrings::IndexOfObject(const TObject* object) const {
+  for (int i = 0; i < Count(); ++i)
+    if (GetObject(i) == object) return i;
+  return -1;
+}
+
+String TStrings::Names(int index) const {
+  String line = Get(index);
+  size_t separator = line.find(L'=');
+  return separator == String::npos ? String() : line.substr(0, separator);
+}
+
+String TStrings::ValueFromIndex(int index) const {
+  String line = Get(index);
+  size_t separator = line.find(L'=');
+  return separator == String::npos ? String() : line.substr(separator + 1);
+}
+
+String TStrings::Values(const String& name) const {
+  int index = IndexOfName(name);
+  return index < 0 ? String() : ValueFromIndex(index);
+}
+
+void TStrings::SetValues(const String& name, const String& value) {
+  int index = IndexOfName(name);
+  if (value.empty()) {
+    if (index >= 0) Delete(index);
+  } else if (index < 0) {
+    Add(name + L'=' + value);
+  } else {
+    Put(index, name + L'=' + value);
+  }
+}
+
+String TStrings::Text() const {
+  std::vector<String> lines;
+  size_t length = 0;
+  for (int i = 0; i < Count(); ++i) {
+    lines.push_back(Get(i));
+    length += lines.back().size() + 2;
+  }
+  String text;
+  text.reserve(length);
+  for (const String& line : lines) {
+    text += line;
+    text += L"\r\n";
+  }
+  return text;
+}
+
+void TStrings::SetText(const String& text) {
+  UpdateScope update(*this);
+  Clear();
+  const size_t end = std::min(text.find(L'\0'), text.size());
+  size_t at = 0;
+  while (at < end) {
+    size_t lineEnd = text.find_first_of(L"\r\n", at);
+    if (lineEnd == String::npos || lineEnd > end) lineEnd = end;
+    Add(text.substr(at, lineEnd - at));
+    at = lineEnd;
+    if (at < end && text[at] == L'\r') ++at;
+    if (at < end && text[at] == L'\n') ++at;
+  }
+}
+
+void TStrings::BeginUpdate() {
+  if (updateCount_ == 0) SetUpdateState(true);
+  ++updateCount_;
+}
+
+void TStrings::EndUpdate() {
+  if (updateCount_ == 0) return;
+  if (--updateCount_ == 0) SetUpdateState(false);
+}
+
+void TStrings::LoadFromStream(TStream& stream, UINT codePage) {
+  int64_t count = stream.Size() - stream.Position();
+  std::string bytes(static_cast<size_t>(std::max<int64_t>(count, 0)), '\0');
+  if (!bytes.empty()) stream.ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  SetText(AnsiToWide(bytes, codePage));
+}
+
+void TStrings::SaveToStream(TStream& stream, UINT codePage) const {
+  AnsiString bytes = WideToAnsi(Text(), codePage);
+  stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+}
+
+void TStrings::LoadFromFile(const String& fileName, UINT codePage) {
+  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(file, codePage);
+}
+
+void TStrings::SaveToFile(const String& fileName, UINT codePage) const {
+  TFileStream file(fileName, fmCreate);
+  SaveToStream(file, codePage);
+}
+
+void TStrings::Assign(const TPersistent* source) {
+  if (const auto* strings = ObjectAs<const TStrings>(source)) {
+    UpdateScope update(*this);
+    Clear();
+    AddStrings(strings);
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+bool TStrings::Equals(const TStrings* strings) const {
+  if (Count() != strings->Count()) return false;
+  for (int i = 0; i < Count(); ++i)
+    if (Get(i) != strings->Get(i)) return false;
+  return true;
+}
+
+int TStrings::CompareStrings(const String& a, const String& b) const { return AnsiCompareText(a, b); }
+
+void TStrings::Error(const wchar_t* pattern, int index) const {
+  throw EStringListError(Format(pattern, {IntToStr(index)}));
+}
+
+// TStringList
+
+int TStringList::AddObject(const String& text, TObject* object) {
+  int index = Count();
+  if (sorted_ && Find(text, index)) {
+    if (duplicates_ == TDuplicates::dupIgnore) return index;
+    if (duplicates_ == TDuplicates::dupError) Error(kDuplicateError, 0);
+  }
+  InsertItem(index, text, object);
+  return index;
+}
+
+void TStringList::InsertObject(int index, const String& text, TObject* object) {
+  CheckUnsorted();
+  if (index < 0 || index > Count()) Error(kListIndexError, index);
+  InsertItem(index, text, object);
+}
+
+void TStringList::Delete(int index) {
+  CheckIndex(index);
+  Changing();
+  items_.erase(items_.begin() + index);
+  Changed();
+}
+
+void TStringList::Clear() {
+  if (items_.empty()) return;
+  Changing();
+  items_.clear();
+  Changed();
+}
+
+void TStringList::Exchange(int index1, int index2) {
+  CheckIndex(index1);
+  CheckIndex(index2);
+  Changing();
+  std::swap(items_[static_cast<size_t>(index1)], items_[static_cast<size_t>(index2)]);
+  Changed();
+}
+
+int TStringList::IndexOf(const String& text) const {
+  if (!sorted_) return TStrings::IndexOf(text);
+  int index = -1;
+  return Find(text, index) ? index : -1;
+}
+
+bool TStringList::Find(const String& text, int& index) const {
+  // The lowest equal line, so that duplicates are found at their first position.
+  int low = 0;
+  int high = Count();
+  bool found = false;
+  while (low < high) {
+    int middle = low + (high - low) / 2;
+    int order = CompareStrings(items_[static_cast<size_t>(middle)].text, text);
+    if (order < 0) {
+      low = middle + 1;
+    } else {
+      if (order == 0) found = true;
+      high = middle;
+    }
+  }
+  index = low;
+  return found;
+}
+
+void TStringList::Sort() {
+  if (!sorted_) CustomSort([](TStringList* list, int a, int b) { return list->CompareStrings(list->Get(a), list->Get(b)); });
+}
+
+void TStringList::CustomSort(const TStringListSortCompare& compare) {
+  if (Count() < 2) return;
+  Changing();
+  std::vector<int> order(items_.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(this, a, b) < 0; });
+  std::vector<Item> sortedItems;
+  sortedItems.reserve(items_.size());
+  for (int i : order) sortedItems.push_back(std::move(items_[static_cast<size_t>(i)]));
+  items_ = std::move(sortedItems);
+  Changed();
+}
+
+void TStringList::SetSorted(bool sorted) {
+  if (sorted_ == sorted) return;
+  if (sorted) Sort();
+  sorted_ = sorted;
+}
+
+void TStringList::SetCaseSensitive(bool caseSensitive) {
+  if (caseSensitive_ == caseSensitive) return;
+  caseSensitive_ = caseSensitive;
+  if (sorted_) {
+    sorted_ = false;
+    SetSorted(true);
+  }
+}
+
+String TStringList::Get(int index) const {
+  CheckIndex(index);
+  return items_[static_cast<size_t>(index)].text;
+}
+
+void TStringList::Put(int index, const String& text) {
+  CheckUnsorted();
+  CheckIndex(index);
+  Changing();
+  items_[static_cast<size_t>(index)].text = text;
+  Changed();
+}
+
+TObject* TStringList::GetObject(int index) const {
+  CheckIndex(index);
+  return items_[static_cast<size_t>(index)].object;
+}
+
+void TStringList::PutObject(int index, TObject* object) {
+  CheckIndex(index);
+  Changing();
+  items_[static_cast<size_t>(index)].object = object;
+  Changed();
+}
+
+void TStringList::SetUpdateState(bool updating) {
+  if (updating)
+    Changing();
+  else
+    Changed();
+}
+
+int TStringList::CompareStrings(const String& a, const String& b) const {
+  return caseSensitive_ ? AnsiCompareStr(a, b) : AnsiCompareText(a, b);
+}
+
+void TStringList::Changed() {
+  if (UpdateCount() == 0 && onChange_) onChange_(this);
+}
+
+void TStringList::Changing() {
+  if (UpdateCount() == 0 && onChanging_) onChanging_(this);
+}
+
+void TStringList::InsertItem(int index, const String& text, TObject* object) {
+  Changing();
+  items_.insert(items_.begin() + index, Item{text, object});
+  Changed();
+}
+
+void TStringList::CheckIndex(int index) const {
+  if (index < 0 || index >= Count()) Error(kListIndexError, index);
+}
+
+void TStringList::CheckUnsorted() const {
+  if (sorted_) Error(kSortedListError, 0);
+}

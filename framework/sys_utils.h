@@ -1,0 +1,56 @@
+// Small text, number and file-name helpers used across the component sets.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/object.h"
+#include "framework/set.h"
+
+String IntToStr(int64_t value);
+// Decimal, or hexadecimal after "$" or "0x"; an optional sign; leading blanks allowed. Raises EConvertError
+// "'%s' is not a valid integer value" for anything else, including values beyond 32 bits.
+int StrToInt(const String& text);
+int StrToIntDef(const String& text, int defaultValue);
+bool TryStrToInt(const String& text, int& value);
+
+// Remove characters with codes up to 32 (blanks and control characters).
+String Trim(const String& text);
+String TrimLeft(const String& text);
+String TrimRight(const String& text);
+
+// Only the ASCII letters change.
+String UpperCase(const String& text);
+String LowerCase(const String& text);
+// Every letter the user's locale knows changes.
+String AnsiUpperCase(const String& text);
+String AnsiLowerCase(const String& text);
+
+// Ordinal comparisons with ASCII letters folded; < 0, 0 or > 0.
+int CompareText(const String& a, const String& b);
+bool SameText(const String& a, const String& b);
+// Comparisons in the user's locale, with and without case.
+int AnsiCompareStr(const String& a, const String& b);
+int AnsiCompareText(const String& a, const String& b);
+bool AnsiSameText(const String& a, const String& b);
+
+// The 1-based position of the first occurrence of sub in text, 0 when absent or when sub is empty.
+size_t Pos(const String& sub, const String& text);
+
+enum class TReplaceFlag { rfReplaceAll, rfIgnoreCase };
+using TReplaceFlags = TSet<TReplaceFlag, 2>;
+// Replaces the first (or, with rfReplaceAll, every) occurrence of oldPattern; rfIgnoreCase folds the locale's case.
+String StringReplace(const String& text, const String& oldPattern, const String& newPattern, TReplaceFlags flags);
+
+// The text in single quotes, each single quote inside doubled.
+String QuotedStr(const String& text);
+
+String IncludeTrailingPathDelimiter(const String& path);
+String ExcludeTrailingPathDelimiter(const String& path);
+// Path parts split at the last "\" or ":": the path keeps its delimiter, the name has none.
+String ExtractFilePath(const String& fileName);
+String ExtractFileName(const String& fileName);
+// The extension with its dot, from the last dot after the last path delimiter; empty when there is none.
+String ExtractFileExt(const String& fileName);
+String ChangeFileExt(const String& fileName, const String& extension);
+bool FileExists(const String& fileName);
+bool DirectoryExists(const String& directory);
