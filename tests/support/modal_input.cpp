@@ -1,0 +1,152 @@
+#include "support/modal_input.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kCancelInterval = 250;
+constexpr int kCancelRounds = 20;
+
+struct TWatchdog {
+  DWORD uiThread = 0;
+  DWORD maxMilliseconds = 0;
+  HANDLE finished = nullptr;
+  std::atomic<bool> timedOut{false};
+};
+
+void CancelThreadLoop(DWORD thread, int round) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetGUIThreadInfo(thread, &info)) {
+    for (HWND wnd : {info.hwndCapture, info.hwndMenuOwner, info.hwndActive}) {
+      if (!wnd) continue;
+      PostMessageW(wnd, WM_CANCELMODE, 0, 0);
+      PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+      PostMessageW(wnd, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    }
+    if (info.hwndFocus) PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  }
+  // Loops that ignore the polite requests still end on WM_QUIT, which they must pass on.
+  if (round >= 2) PostThreadMessageW(thread, WM_QUIT, 0, 0);
+}
+
+DWORD WINAPI WatchdogMain(void* parameter) {
+  auto* watchdog = static_cast<TWatchdog*>(parameter);
+  if (WaitForSingleObject(watchdog->finished, watchdog->maxMilliseconds) == WAIT_OBJECT_0) return 0;
+  watchdog->timedOut = true;
+  for (int round = 0; round < kCancelRounds; ++round) {
+    CancelThreadLoop(watchdog->uiThread, round);
+    if (WaitForSingleObject(watchdog->finished, kCancelInterval) == WAIT_OBJECT_0) return 0;
+  }
+  std::fprintf(stderr, "A modal loop could not be ended; the test program stops.\n");
+  std::fflush(stderr);
+  ExitProcess(3);
+}
+
+std::map<UINT_PTR, std::function<void()>>& PendingInputs() {
+  static std::map<UINT_PTR, std::function<void()>> inputs;
+  return inputs;
+}
+
+void CALLBACK RunPendingInput(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  auto& inputs = PendingInputs();
+  auto found = inputs.find(id);
+  if (found == inputs.end()) return;
+  std::function<void()> input = std::move(found->second);
+  inputs.erase(found);
+  input();
+}
+
+INPUT KeyInput(WORD virtualKey, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+}  // namespace
+
+bool RunModalWithInput(const std::function<void()>& postInput, const std::function<void()>& runModal,
+                       DWORD maxMilliseconds) {
+  TWatchdog watchdog;
+  watchdog.uiThread = GetCurrentThreadId();
+  watchdog.maxMilliseconds = maxMilliseconds;
+  watchdog.finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, &WatchdogMain, &watchdog, 0, nullptr);
+  auto stopWatchdog = [&] {
+    SetEvent(watchdog.finished);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(watchdog.finished);
+  };
+  try {
+    if (postInput) postInput();
+    runModal();
+  } catch (...) {
+    stopWatchdog();
+    throw;
+  }
+  stopWatchdog();
+  if (!watchdog.timedOut) return true;
+  // What the watchdog posted must not end the next loop the test runs.
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  ProcessPendingMessages();
+  ADD_FAILURE() << "the modal loop did not end within " << maxMilliseconds << " ms and was cancelled";
+  return false;
+}
+
+void PostInputFromLoop(std::function<void()> input, UINT delayMilliseconds) {
+  UINT_PTR id = SetTimer(nullptr, 0, delayMilliseconds, &RunPendingInput);
+  PendingInputs()[id] = std::move(input);
+}
+
+void PostKeyPress(HWND wnd, WORD virtualKey) {
+  LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+  PostMessageW(wnd, WM_KEYDOWN, virtualKey, scan | 1);
+  PostMessageW(wnd, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000);
+}
+
+void SendKeyPress(WORD virtualKey, bool shift, bool control, bool alt) {
+  std::vector<INPUT> inputs;
+  std::vector<WORD> modifiers;
+  if (shift) modifiers.push_back(VK_SHIFT);
+  if (control) modifiers.push_back(VK_CONTROL);
+  if (alt) modifiers.push_back(VK_MENU);
+  for (WORD modifier : modifiers) inputs.push_back(KeyInput(modifier, false));
+  inputs.push_back(KeyInput(virtualKey, false));
+  inputs.push_back(KeyInput(virtualKey, true));
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void SendMouseClick(POINT screenPoint, bool rightButton) {
+  SetCursorPos(screenPoint.x, screenPoint.y);
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+void ProcessPendingMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Not ours to swallow: whoever posted it runs a loop that must see it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}

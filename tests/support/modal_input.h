@@ -1,0 +1,28 @@
+// Drives modal loops from a test: the input is posted first, then the loop runs, and a watchdog ends the loop
+// and fails the test when it does not finish in time, so no test can hang.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+// Calls postInput, then runModal (which enters the modal loop and returns when it ends). When the loop still runs
+// after maxMilliseconds, the watchdog cancels it (WM_CANCELMODE and Escape to the thread's capture, menu and focus
+// windows, then WM_QUIT, which is taken out of the queue again afterwards) and the test fails. A loop that
+// answers none of that within a few seconds more ends the test program with a message. Answers whether the loop
+// ended in time.
+bool RunModalWithInput(const std::function<void()>& postInput, const std::function<void()>& runModal,
+                       DWORD maxMilliseconds = 5000);
+
+// Runs input once from inside whichever message loop the thread runs next, after the delay: for loops that drop
+// input queued before they start.
+void PostInputFromLoop(std::function<void()> input, UINT delayMilliseconds = 0);
+
+// Posts WM_KEYDOWN and WM_KEYUP for a virtual key to the window, with plausible key data.
+void PostKeyPress(HWND wnd, WORD virtualKey);
+// Presses and releases a key (with the modifiers first) through the system's input queue.
+void SendKeyPress(WORD virtualKey, bool shift = false, bool control = false, bool alt = false);
+// Moves the mouse to a screen point and clicks there through the system's input queue.
+void SendMouseClick(POINT screenPoint, bool rightButton = false);
+// Dispatches every message now in the thread's queue (sent and posted), without waiting.
+void ProcessPendingMessages();
