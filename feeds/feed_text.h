@@ -1,0 +1,15 @@
+// Text routines of the feed reader: the UTF-8 form of the model's texts and case-blind replacement.
+#pragma once
+
+#include <string>
+
+#include "framework/object.h"
+
+// The UTF-8 bytes of a wide text. A surrogate pair becomes one four-byte sequence; a lone surrogate half keeps a
+// three-byte sequence of its own.
+std::string EncodeUTF8(const String& text);
+
+// Every occurrence of oldText replaced by newText, left to right; letters A-Z match either case. Inserted text is
+// never searched again; an empty oldText replaces nothing.
+std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& oldText, const std::string& newText);
+String ReplaceAllIgnoreCase(const String& text, const String& oldText, const String& newText);

@@ -1,0 +1,162 @@
+#include "feeds/html_safety.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+struct TRange {
+  size_t First;
+  size_t Last;  // one past the end
+};
+
+// One tag as the browser would read it: its name, where it ends and which attributes must go.
+struct TTag {
+  std::string Name;  // lower case
+  bool Closing = false;
+  size_t End = 0;  // one past the ">" (or the end of the text when the tag is not closed)
+  std::vector<TRange> Removed;
+};
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool StartsWithFolded(const std::string& text, size_t at, const char* prefix) {
+  for (size_t i = 0; prefix[i]; ++i)
+    if (at + i >= text.size() || Lower(text[at + i]) != prefix[i]) return false;
+  return true;
+}
+
+bool IsBlockedElement(const std::string& name) {
+  return name == "script" || name == "object" || name == "embed" || name == "iframe";
+}
+
+// The value as a browser resolves an address: numeric character references decoded, and blanks and control
+// characters (which browsers skip inside a scheme) dropped, in lower case.
+std::string NormalizedAddress(const std::string& value) {
+  std::string out;
+  for (size_t i = 0; i < value.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(value[i]);
+    if (c == '&' && i + 1 < value.size() && value[i + 1] == '#') {
+      size_t digits = i + 2;
+      bool hex = digits < value.size() && Lower(value[digits]) == 'x';
+      if (hex) ++digits;
+      char* end = nullptr;
+      unsigned long code = std::strtoul(value.c_str() + digits, &end, hex ? 16 : 10);
+      size_t stop = static_cast<size_t>(end - value.c_str());
+      if (stop > digits) {
+        c = code < 0x80 ? static_cast<unsigned char>(code) : '?';
+        i = stop < value.size() && value[stop] == ';' ? stop : stop - 1;
+      }
+    }
+    if (c > 32) out += Lower(static_cast<char>(c));
+  }
+  return out;
+}
+
+bool IsScriptAddress(const std::string& value) {
+  std::string address = NormalizedAddress(value);
+  return address.rfind("javascript:", 0) == 0 || address.rfind("vbscript:", 0) == 0;
+}
+
+// Reads the tag that starts at text[start] == '<'; false when the "<" opens no tag.
+bool ReadTag(const std::string& text, size_t start, TTag& tag) {
+  size_t i = start + 1;
+  tag.Closing = i < text.size() && text[i] == '/';
+  if (tag.Closing) ++i;
+  if (i >= text.size() || !IsAsciiLetter(text[i])) return false;
+  while (i < text.size() && (IsAsciiLetter(text[i]) || IsAsciiDigit(text[i]))) tag.Name += Lower(text[i++]);
+  while (i < text.size()) {
+    while (i < text.size() && (IsSpace(text[i]) || text[i] == '/')) ++i;
+    if (i >= text.size() || text[i] == '>') break;
+    size_t attributeStart = i;
+    std::string name;
+    while (i < text.size() && !IsSpace(text[i]) && text[i] != '=' && text[i] != '>' && text[i] != '/')
+      name += Lower(text[i++]);
+    if (name.empty()) name += text[i++];  // a stray character such as a quote; skip it as a nameless attribute
+    size_t afterName = i;
+    while (i < text.size() && IsSpace(text[i])) ++i;
+    std::string value;
+    if (i < text.size() && text[i] == '=') {
+      ++i;
+      while (i < text.size() && IsSpace(text[i])) ++i;
+      if (i < text.size() && (text[i] == '"' || text[i] == '\'')) {
+        char quote = text[i++];
+        size_t close = text.find(quote, i);
+        if (close == std::string::npos) close = text.size();
+        value = text.substr(i, close - i);
+        i = close < text.size() ? close + 1 : close;
+      } else {
+        size_t valueStart = i;
+        while (i < text.size() && !IsSpace(text[i]) && text[i] != '>') ++i;
+        value = text.substr(valueStart, i - valueStart);
+      }
+    } else {
+      i = afterName;
+    }
+    if (name.rfind("on", 0) == 0 || IsScriptAddress(value)) tag.Removed.push_back({attributeStart, i});
+  }
+  tag.End = i < text.size() ? i + 1 : text.size();
+  return true;
+}
+
+// Where an element of that name that is open at "from" ends: one past its end tag, or "from" when none follows.
+size_t ElementEnd(const std::string& text, size_t from, const std::string& name) {
+  const std::string endTag = "</" + name;
+  for (size_t at = text.find('<', from); at != std::string::npos; at = text.find('<', at + 1)) {
+    if (!StartsWithFolded(text, at, endTag.c_str())) continue;
+    size_t after = at + endTag.size();
+    if (after < text.size() && (IsAsciiLetter(text[after]) || IsAsciiDigit(text[after]))) continue;
+    size_t close = text.find('>', after);
+    return close == std::string::npos ? text.size() : close + 1;
+  }
+  return from;
+}
+
+}  // namespace
+
+std::string EscapeHTMLAttribute(const std::string& value) {
+  std::string out;
+  out.reserve(value.size());
+  for (char c : value) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string RemoveActiveContent(const std::string& markup) {
+  if (markup.find('<') == std::string::npos) return markup;
+  std::string out;
+  out.reserve(markup.size());
+  size_t from = 0;
+  for (size_t at = markup.find('<'); at != std::string::npos; at = markup.find('<', from)) {
+    out.append(markup, from, at - from);
+    TTag tag;
+    if (!ReadTag(markup, at, tag)) {
+      out += '<';
+      from = at + 1;
+      continue;
+    }
+    if (IsBlockedElement(tag.Name)) {
+      from = tag.Closing ? tag.End : ElementEnd(markup, tag.End, tag.Name);
+      continue;
+    }
+    size_t copied = at;
+    for (const TRange& removed : tag.Removed) {
+      out.append(markup, copied, removed.First - copied);
+      copied = removed.Last;
+    }
+    out.append(markup, copied, tag.End - copied);
+    from = tag.End;
+  }
+  out.append(markup, from, std::string::npos);
+  return out;
+}

@@ -1,0 +1,13 @@
+// Keeps feed-supplied text from running code in the feed page: attribute values are escaped, and markup that a
+// feed brings in loses its active parts while ordinary markup passes unchanged.
+#pragma once
+
+#include <string>
+
+// The value with &, ", < and > written as character references, for a double-quoted attribute.
+std::string EscapeHTMLAttribute(const std::string& value);
+
+// The markup without script, object, embed and iframe elements (start tag to end tag), without event attributes
+// (names beginning with "on") and without attributes whose value is a "javascript:" or "vbscript:" address.
+// Tags that hold none of these, and all text between tags, are kept byte for byte.
+std::string RemoveActiveContent(const std::string& markup);

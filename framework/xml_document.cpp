@@ -1,0 +1,367 @@
+#include "framework/xml_document.h"
+
+#include <mlang.h>
+#include <msxml2.h>
+
+#include "framework/exceptions.h"
+#include "framework/streams.h"
+#include "framework/sys_utils.h"
+#include "framework/text_convert.h"
+
+using Microsoft::WRL::ComPtr;
+
+const wchar_t* const DefaultDOMVendor = L"MSXML";
+
+namespace {
+
+// The import libraries of the cross toolchain lack these identifiers, so they are spelled out once here.
+const CLSID kClsidDOMDocument30 = {0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
+const IID kIidMultiLanguage = {0x275c23e1, 0x3747, 0x11d0, {0x9f, 0xea, 0x00, 0xaa, 0x00, 0x3f, 0x86, 0x46}};
+
+// Owns one BSTR.
+class TBStr {
+ public:
+  explicit TBStr(const String& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  TBStr() = default;
+  TBStr(const TBStr&) = delete;
+  TBStr& operator=(const TBStr&) = delete;
+  ~TBStr() { SysFreeString(value_); }
+  BSTR Get() const { return value_; }
+  BSTR* Receive() { return &value_; }
+  String Text() const { return String(value_ ? value_ : L"", SysStringLen(value_)); }
+
+ private:
+  BSTR value_ = nullptr;
+};
+
+// Owns one VARIANT.
+class TVariant {
+ public:
+  TVariant() { VariantInit(&value_); }
+  TVariant(const TVariant&) = delete;
+  TVariant& operator=(const TVariant&) = delete;
+  ~TVariant() { VariantClear(&value_); }
+  VARIANT* Receive() { return &value_; }
+  const VARIANT& Get() const { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
+VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
+// Null for a null or empty VARIANT; other values in their text form.
+TXMLValue ValueFromVariant(const VARIANT& value) {
+  if (value.vt == VT_NULL || value.vt == VT_EMPTY) return TXMLValue();
+  if (value.vt == VT_BSTR) return TXMLValue(String(value.bstrVal, SysStringLen(value.bstrVal)));
+  VARIANT text;
+  VariantInit(&text);
+  OleCheck(VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR));
+  TXMLValue result(String(text.bstrVal, SysStringLen(text.bstrVal)));
+  VariantClear(&text);
+  return result;
+}
+
+// The value of the encoding declaration of a document that starts with an XML declaration, and where it stands.
+struct TDeclaredEncoding {
+  std::string Name;
+  size_t Offset = 0;
+};
+
+std::optional<TDeclaredEncoding> FindDeclaredEncoding(const std::string& bytes) {
+  if (bytes.compare(0, 5, "<?xml") != 0) return std::nullopt;
+  size_t end = bytes.find("?>");
+  if (end == std::string::npos) return std::nullopt;
+  size_t key = bytes.find("encoding", 5);
+  if (key == std::string::npos || key > end) return std::nullopt;
+  size_t quote = bytes.find_first_of("\"'", key);
+  if (quote == std::string::npos || quote > end) return std::nullopt;
+  size_t close = bytes.find(bytes[quote], quote + 1);
+  if (close == std::string::npos || close > end) return std::nullopt;
+  return TDeclaredEncoding{bytes.substr(quote + 1, close - quote - 1), quote + 1};
+}
+
+// The system's code page for a charset name, or 0 when the system knows no such name or cannot convert it.
+UINT CodePageOfCharset(const std::string& charset) {
+  ComPtr<IMultiLanguage> languages;
+  if (FAILED(CoCreateInstance(CLSID_CMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, kIidMultiLanguage,
+                              reinterpret_cast<void**>(languages.GetAddressOf()))))
+    return 0;
+  MIMECSETINFO info = {};
+  TBStr name(AnsiToWide(charset, CP_ACP));
+  if (FAILED(languages->GetCharsetInfo(name.Get(), &info))) return 0;
+  UINT codePage = info.uiInternetEncoding;
+  return IsValidCodePage(codePage) ? codePage : 0;
+}
+
+// The document converted from its declared code page to UTF-8, with the declaration changed to say so; empty when
+// the declared encoding is not one the system can convert, or is already one the DOM reads.
+std::string TranscodeToUtf8(const std::string& bytes) {
+  std::optional<TDeclaredEncoding> declared = FindDeclaredEncoding(bytes);
+  if (!declared) return {};
+  UINT codePage = CodePageOfCharset(declared->Name);
+  if (codePage == 0 || codePage == CP_UTF8 || codePage == 1200 || codePage == 1201) return {};
+  std::string prefix = bytes.substr(0, declared->Offset) + "UTF-8";
+  size_t rest = declared->Offset + declared->Name.size();
+  return prefix + WideToUtf8(AnsiToWide(std::string_view(bytes).substr(rest), codePage));
+}
+
+}  // namespace
+
+const String& TXMLValue::AsString() const {
+  if (!text_) throw EVariantError(L"Could not convert a null value into text");
+  return *text_;
+}
+
+int TXMLValue::AsInteger() const {
+  if (!text_) throw EVariantError(L"Could not convert a null value into a number");
+  return StrToInt(*text_);
+}
+
+TXMLNode::TXMLNode() = default;
+TXMLNode::TXMLNode(ComPtr<IXMLDOMNode> node, TXMLDocOptions options) : node_(std::move(node)), options_(options) {}
+TXMLNode::TXMLNode(const TXMLNode& other) = default;
+TXMLNode::TXMLNode(TXMLNode&& other) noexcept = default;
+TXMLNode& TXMLNode::operator=(const TXMLNode& other) = default;
+TXMLNode& TXMLNode::operator=(TXMLNode&& other) noexcept = default;
+TXMLNode::~TXMLNode() = default;
+
+String TXMLNode::NodeName() const {
+  TBStr name;
+  OleCheck(node_->get_nodeName(name.Receive()));
+  return name.Text();
+}
+
+TNodeType TXMLNode::NodeType() const {
+  DOMNodeType type = NODE_INVALID;
+  OleCheck(node_->get_nodeType(&type));
+  return static_cast<TNodeType>(type);
+}
+
+TXMLNodeList TXMLNode::ChildNodes() const { return TXMLNodeList(*this, TXMLNodeList::TKind::Children, options_); }
+
+TXMLNodeList TXMLNode::AttributeNodes() const {
+  return TXMLNodeList(*this, TXMLNodeList::TKind::Attributes, options_);
+}
+
+bool TXMLNode::HasChildNodes() const {
+  VARIANT_BOOL has = VARIANT_FALSE;
+  OleCheck(node_->hasChildNodes(&has));
+  return has != VARIANT_FALSE;
+}
+
+bool TXMLNode::HasAttribute(const String& name) const { return !AttributeNodes().FindNode(name).IsNull(); }
+
+TXMLValue TXMLNode::Attributes(const String& name) const {
+  TXMLNode attribute = AttributeNodes().FindNode(name);
+  if (attribute.IsNull()) return options_.Contains(TXMLDocOption::doAttrNull) ? TXMLValue() : TXMLValue(String());
+  return attribute.NodeValue();
+}
+
+bool TXMLNode::IsTextElement() const {
+  if (NodeType() != TNodeType::ntElement) return false;
+  TXMLNodeList children = ChildNodes();
+  if (children.Count() != 1) return false;
+  TNodeType type = children.Nodes(0).NodeType();
+  return type == TNodeType::ntText || type == TNodeType::ntCData;
+}
+
+TXMLValue TXMLNode::NodeValue() const {
+  if (NodeType() == TNodeType::ntElement) {
+    if (IsTextElement()) return ChildNodes().Nodes(0).NodeValue();
+    if (!HasChildNodes()) return TXMLValue();
+    throw EXMLDocError(Format(L"Element \"%s\" holds more than one text node", {NodeName()}));
+  }
+  TVariant value;
+  OleCheck(node_->get_nodeValue(value.Receive()));
+  return ValueFromVariant(value.Get());
+}
+
+String TXMLNode::XML() const {
+  TBStr xml;
+  OleCheck(node_->get_xml(xml.Receive()));
+  return xml.Text();
+}
+
+TXMLNodeList::TXMLNodeList(TXMLNode owner, TKind kind, TXMLDocOptions options)
+    : owner_(std::move(owner)), kind_(kind), options_(options) {}
+
+int TXMLNodeList::Count() const {
+  long length = 0;
+  if (kind_ == TKind::Children) {
+    ComPtr<IXMLDOMNodeList> children;
+    OleCheck(owner_.DOMNode()->get_childNodes(children.GetAddressOf()));
+    OleCheck(children->get_length(&length));
+  } else {
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    OleCheck(owner_.DOMNode()->get_attributes(attributes.GetAddressOf()));
+    if (attributes) OleCheck(attributes->get_length(&length));
+  }
+  return static_cast<int>(length);
+}
+
+TXMLNode TXMLNodeList::Nodes(int index) const {
+  if (index < 0) throw EListError(Format(L"List index out of bounds (%d)", {std::to_wstring(index)}));
+  ComPtr<IXMLDOMNode> node;
+  if (kind_ == TKind::Attributes) {
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    OleCheck(owner_.DOMNode()->get_attributes(attributes.GetAddressOf()));
+    if (attributes) attributes->get_item(index, node.GetAddressOf());
+  } else if (cachedIndex_ >= 0 && index == cachedIndex_ + 1) {
+    cachedNode_.DOMNode()->get_nextSibling(node.GetAddressOf());
+  } else if (index == cachedIndex_) {
+    node = cachedNode_.DOMNode();
+  } else {
+    // The DOM's own list may walk from the first child on every call; the sibling chain is walked once instead.
+    owner_.DOMNode()->get_firstChild(node.GetAddressOf());
+    for (int i = 0; i < index && node; ++i) {
+      ComPtr<IXMLDOMNode> next;
+      node->get_nextSibling(next.GetAddressOf());
+      node = next;
+    }
+  }
+  if (!node) throw EListError(Format(L"List index out of bounds (%d)", {std::to_wstring(index)}));
+  TXMLNode result(node, options_);
+  if (kind_ == TKind::Children) {
+    cachedIndex_ = index;
+    cachedNode_ = result;
+  }
+  return result;
+}
+
+TXMLNode TXMLNodeList::FindNode(const String& name) const {
+  if (kind_ == TKind::Attributes) {
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    OleCheck(owner_.DOMNode()->get_attributes(attributes.GetAddressOf()));
+    if (!attributes) return TXMLNode();
+    ComPtr<IXMLDOMNode> attribute;
+    TBStr key(name);
+    attributes->getNamedItem(key.Get(), attribute.GetAddressOf());
+    return attribute ? TXMLNode(attribute, options_) : TXMLNode();
+  }
+  ComPtr<IXMLDOMNode> node;
+  owner_.DOMNode()->get_firstChild(node.GetAddressOf());
+  while (node) {
+    TXMLNode candidate(node, options_);
+    if (candidate.NodeType() == TNodeType::ntElement && candidate.NodeName() == name) return candidate;
+    ComPtr<IXMLDOMNode> next;
+    node->get_nextSibling(next.GetAddressOf());
+    node = next;
+  }
+  return TXMLNode();
+}
+
+TXMLNode TXMLNodeList::Nodes(const String& name) const {
+  TXMLNode found = FindNode(name);
+  if (!found.IsNull()) return found;
+  if (kind_ == TKind::Attributes || !options_.Contains(TXMLDocOption::doNodeAutoCreate))
+    throw EXMLDocError(Format(L"Node \"%s\" not found", {name}));
+  ComPtr<IXMLDOMDocument> document;
+  OleCheck(owner_.DOMNode()->get_ownerDocument(document.GetAddressOf()));
+  ComPtr<IXMLDOMElement> element;
+  TBStr tag(name);
+  OleCheck(document->createElement(tag.Get(), element.GetAddressOf()));
+  ComPtr<IXMLDOMNode> appended;
+  OleCheck(owner_.DOMNode()->appendChild(element.Get(), appended.GetAddressOf()));
+  return TXMLNode(appended, options_);
+}
+
+TXMLDocument::TXMLDocument(TComponent* owner)
+    : TComponent(owner),
+      domVendor_(DefaultDOMVendor),
+      options_{TXMLDocOption::doNodeAutoCreate, TXMLDocOption::doAttrNull, TXMLDocOption::doAutoPrefix,
+               TXMLDocOption::doNamespaceDecl} {}
+
+TXMLDocument::~TXMLDocument() = default;
+
+void TXMLDocument::SetDOMVendor(const String& value) {
+  if (domVendor_ == value) return;
+  SetActive(false);
+  domVendor_ = value;
+}
+
+void TXMLDocument::SetActive(bool value) {
+  if (value == Active()) return;
+  if (!value) {
+    document_.Reset();
+    return;
+  }
+  if (!SameText(domVendor_, DefaultDOMVendor))
+    throw EXMLDocError(Format(L"DOM vendor \"%s\" is not registered", {domVendor_}));
+  ComPtr<IXMLDOMDocument> document;
+  OleCheck(CoCreateInstance(kClsidDOMDocument30, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                            reinterpret_cast<void**>(document.GetAddressOf())));
+  OleCheck(document->put_async(ToVariantBool(parseOptions_.Contains(TParseOption::poAsyncLoad))));
+  OleCheck(document->put_validateOnParse(ToVariantBool(parseOptions_.Contains(TParseOption::poValidateOnParse))));
+  OleCheck(document->put_resolveExternals(ToVariantBool(parseOptions_.Contains(TParseOption::poResolveExternals))));
+  OleCheck(
+      document->put_preserveWhiteSpace(ToVariantBool(parseOptions_.Contains(TParseOption::poPreserveWhiteSpace))));
+  document_ = document;
+}
+
+void TXMLDocument::LoadFromStream(TStream& stream) {
+  int64_t remaining = stream.Size() - stream.Position();
+  std::string bytes(static_cast<size_t>(remaining > 0 ? remaining : 0), '\0');
+  if (!bytes.empty()) stream.ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  LoadBytes(bytes);
+}
+
+void TXMLDocument::LoadBytes(const std::string& bytes) {
+  SetActive(true);
+  if (TryLoad(bytes)) return;
+  std::string transcoded = TranscodeToUtf8(bytes);
+  if (!transcoded.empty() && TryLoad(transcoded)) return;
+  RaiseParseError();
+}
+
+bool TXMLDocument::TryLoad(const std::string& bytes) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  if (!memory) throw EOutOfResources(L"Not enough memory for the document");
+  if (!bytes.empty()) {
+    memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+  }
+  ComPtr<IStream> source;
+  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, source.GetAddressOf()))) {
+    GlobalFree(memory);
+    throw EOutOfResources(L"Not enough memory for the document");
+  }
+  VARIANT input;
+  VariantInit(&input);
+  input.vt = VT_UNKNOWN;
+  input.punkVal = source.Get();
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  HRESULT result = document_->load(input, &loaded);
+  return SUCCEEDED(result) && loaded != VARIANT_FALSE;
+}
+
+void TXMLDocument::RaiseParseError() const {
+  ComPtr<IXMLDOMParseError> error;
+  TBStr reason;
+  long line = 0;
+  long position = 0;
+  if (SUCCEEDED(document_->get_parseError(error.GetAddressOf())) && error) {
+    error->get_reason(reason.Receive());
+    error->get_line(&line);
+    error->get_linepos(&position);
+  }
+  String text = Trim(reason.Text());
+  if (text.empty()) text = L"The document is not well-formed XML";
+  if (line > 0) text += Format(L" (line %d, position %d)", {std::to_wstring(line), std::to_wstring(position)});
+  throw EDOMParseError(text);
+}
+
+TXMLNode TXMLDocument::DocumentElement() const {
+  if (!document_) return TXMLNode();
+  ComPtr<IXMLDOMElement> root;
+  document_->get_documentElement(root.GetAddressOf());
+  if (!root) return TXMLNode();
+  return TXMLNode(ComPtr<IXMLDOMNode>(root.Get()), options_);
+}
+
+String TXMLDocument::XML() const {
+  if (!document_) return String();
+  TBStr xml;
+  OleCheck(document_->get_xml(xml.Receive()));
+  return xml.Text();
+}
