@@ -6,6 +6,7 @@
 
 #include "framework/exceptions.h"
 #include "framework/startup.h"
+#include "framework/streams.h"
 
 namespace {
 
@@ -30,6 +31,16 @@ size_t ColorTableBytes(const BITMAPINFOHEADER& header) {
   DWORD colors = header.biClrUsed;
   if (colors == 0 && header.biBitCount <= 8) colors = 1u << header.biBitCount;
   return colors * sizeof(RGBQUAD);
+}
+
+// New pixels start white, as a fresh sheet would. The fourth byte of a 32-bit pixel stays 0: GDI compares whole
+// pixels when it looks for a colour (transparency, masks), so an opaque-alpha white would not count as white.
+void FillWhite(void* bits, int width, int height, TPixelFormat format) {
+  size_t bytes = static_cast<size_t>(StrideOf(width, BitsPerPixel(format))) * height;
+  if (BitsPerPixel(format) == 32)
+    std::fill_n(static_cast<DWORD*>(bits), bytes / 4, 0x00FFFFFFu);
+  else
+    std::memset(bits, 0xFF, bytes);
 }
 
 const RGBQUAD kBlackAndWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
@@ -160,14 +171,12 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format, const RGBQUAD
     }
     created = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!created) throw EOutOfResources(L"Out of system resources");
+    FillWhite(bits, width, height, format);
     if (keepPicture && handle_) {
       TScratchDC target(created);
       TScratchDC source(handle_);
       BitBlt(target.Handle(), 0, 0, std::min(width, width_), std::min(height, height_), source.Handle(), 0, 0,
              SRCCOPY);
-    } else if (format != TPixelFormat::pf1bit) {
-      // New pixels start white, as a fresh sheet would.
-      std::memset(bits, 0xFF, static_cast<size_t>(StrideOf(width, BitsPerPixel(format))) * height);
     }
   }
   if (handle_) DeleteObject(handle_);
@@ -289,20 +298,28 @@ void TBitmap::SetTransparentMode(TTransparentMode value) {
 
 HBITMAP TBitmap::MaskHandle() {
   TColor color = TransparentColor();
-  if (!mask_ || maskColor_ != color) Mask(color);
+  if (!mask_ || maskColor_ != color) {
+    FreeMask();
+    mask_ = CreateMask(color);
+    maskColor_ = color;
+  }
   return mask_;
 }
 
 void TBitmap::Mask(TColor transparentColor) {
-  FreeMask();
   if (Empty()) return;
-  mask_ = CreateBitmap(width_, height_, 1, 1, nullptr);
-  maskColor_ = transparentColor;
-  TScratchDC target(mask_);
+  SetHandle(CreateMask(transparentColor));
+}
+
+HBITMAP TBitmap::CreateMask(TColor transparentColor) {
+  if (Empty()) return nullptr;
+  HBITMAP mask = CreateBitmap(width_, height_, 1, 1, nullptr);
+  TScratchDC target(mask);
   TScratchDC source(Handle());
   // Copying colour to one bit turns pixels of the source's background colour white and the rest black.
   SetBkColor(source.Handle(), static_cast<COLORREF>(ColorToRGB(transparentColor)));
   BitBlt(target.Handle(), 0, 0, width_, height_, source.Handle(), 0, 0, SRCCOPY);
+  return mask;
 }
 
 void TBitmap::Draw(TCanvas* canvas, const RECT& rect) {
@@ -325,38 +342,101 @@ void TBitmap::Changed() {
   TGraphic::Changed();
 }
 
-void TBitmap::LoadFromDIB(const BITMAPINFO* info, const void* bits) {
+void TBitmap::LoadFromDIB(const BYTE* dib, size_t size, size_t bitsOffset) {
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(dib);
   const BITMAPINFOHEADER& header = info->bmiHeader;
-  if (header.biWidth <= 0 || header.biHeight == 0 || header.biPlanes != 1)
-    throw EInvalidGraphic(L"Bitmap image is not valid");
+  bool valid = size >= sizeof(BITMAPINFOHEADER) && header.biSize >= sizeof(BITMAPINFOHEADER) &&
+               header.biSize + ColorTableBytes(header) <= bitsOffset && bitsOffset <= size && header.biWidth > 0 &&
+               header.biWidth <= 0x8000 && header.biHeight != 0 && std::abs(header.biHeight) <= 0x8000 &&
+               header.biPlanes == 1;
+  if (valid) {
+    size_t available = size - bitsOffset;
+    if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS)
+      valid = static_cast<size_t>(StrideOf(header.biWidth, header.biBitCount)) * std::abs(header.biHeight) <= available;
+    else
+      valid = header.biSizeImage <= available;
+  }
+  if (!valid) throw EInvalidGraphic(L"Bitmap image is not valid");
   TPixelFormat format = header.biBitCount == 1    ? TPixelFormat::pf1bit
                         : header.biBitCount == 32 ? TPixelFormat::pf32bit
                                                   : TPixelFormat::pf24bit;
-  const RGBQUAD* colors = header.biBitCount == 1 ? reinterpret_cast<const RGBQUAD*>(
-                                                       reinterpret_cast<const BYTE*>(info) + header.biSize)
-                                                 : nullptr;
+  const RGBQUAD* colors = header.biBitCount == 1 ? reinterpret_cast<const RGBQUAD*>(dib + header.biSize) : nullptr;
   Allocate(header.biWidth, std::abs(header.biHeight), format, colors, false);
   HDC screen = GetDC(nullptr);
-  int rows = SetDIBits(screen, handle_, 0, static_cast<UINT>(height_), bits, info, DIB_RGB_COLORS);
+  int rows = SetDIBits(screen, handle_, 0, static_cast<UINT>(height_), dib + bitsOffset, info, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
-  if (rows == 0) throw EInvalidGraphic(L"Bitmap image is not valid");
+  if (rows == 0) {
+    Allocate(0, 0, format, nullptr, false);
+    throw EInvalidGraphic(L"Bitmap image is not valid");
+  }
   Changed();
 }
 
+void TBitmap::LoadFromResource(HINSTANCE instance, const wchar_t* name, const String& shownName) {
+  HRSRC resource = FindResourceW(instance, name, MAKEINTRESOURCEW(2));
+  if (!resource) throw EResNotFound(Format(L"Resource %s not found", {shownName}));
+  const auto* dib = static_cast<const BYTE*>(LockResource(LoadResource(instance, resource)));
+  size_t size = SizeofResource(instance, resource);
+  if (!dib || size < sizeof(BITMAPINFOHEADER)) throw EInvalidGraphic(L"Bitmap image is not valid");
+  const auto& header = *reinterpret_cast<const BITMAPINFOHEADER*>(dib);
+  LoadFromDIB(dib, size, header.biSize + ColorTableBytes(header));
+}
+
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const String& name) {
-  HRSRC resource = FindResourceW(instance, name.c_str(), MAKEINTRESOURCEW(2));
-  if (!resource) throw EResNotFound(Format(L"Resource %s not found", {name}));
-  const auto* info = static_cast<const BITMAPINFO*>(LockResource(LoadResource(instance, resource)));
-  const BYTE* bits = reinterpret_cast<const BYTE*>(info) + info->bmiHeader.biSize + ColorTableBytes(info->bmiHeader);
-  LoadFromDIB(info, bits);
+  LoadFromResource(instance, name.c_str(), name);
 }
 
 void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
-  HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2));
-  if (!resource) throw EResNotFound(Format(L"Resource %s not found", {std::to_wstring(id)}));
-  const auto* info = static_cast<const BITMAPINFO*>(LockResource(LoadResource(instance, resource)));
-  const BYTE* bits = reinterpret_cast<const BYTE*>(info) + info->bmiHeader.biSize + ColorTableBytes(info->bmiHeader);
-  LoadFromDIB(info, bits);
+  LoadFromResource(instance, MAKEINTRESOURCEW(id), std::to_wstring(id));
+}
+
+void TBitmap::LoadFromStream(TStream& stream) {
+  BITMAPFILEHEADER file{};
+  int32_t got = stream.Read(&file, sizeof file);
+  if (got == 0) {
+    Allocate(0, 0, pixelFormat_, nullptr, false);
+    Changed();
+    return;
+  }
+  int64_t remaining = stream.Size() - stream.Position();
+  if (got != static_cast<int32_t>(sizeof file) || file.bfType != 0x4D42 || file.bfSize < sizeof file ||
+      file.bfSize - sizeof file > static_cast<uint64_t>(remaining) || file.bfOffBits < sizeof file)
+    throw EInvalidGraphic(L"Bitmap image is not valid");
+  std::vector<BYTE> dib(file.bfSize - sizeof file);
+  stream.ReadBuffer(dib.data(), static_cast<int32_t>(dib.size()));
+  LoadFromDIB(dib.data(), dib.size(), file.bfOffBits - sizeof file);
+}
+
+void TBitmap::SaveToStream(TStream& stream) {
+  if (Empty()) return;
+  struct {
+    BITMAPINFOHEADER Header;
+    RGBQUAD Colors[2];
+  } info{};
+  info.Header.biSize = sizeof(BITMAPINFOHEADER);
+  info.Header.biWidth = width_;
+  info.Header.biHeight = height_;
+  info.Header.biPlanes = 1;
+  info.Header.biBitCount = static_cast<WORD>(BitsPerPixel(pixelFormat_));
+  info.Header.biCompression = BI_RGB;
+  DWORD infoSize = sizeof(BITMAPINFOHEADER);
+  if (pixelFormat_ == TPixelFormat::pf1bit) {
+    TScratchDC dc(Handle());
+    GetDIBColorTable(dc.Handle(), 0, 2, info.Colors);
+    info.Header.biClrUsed = 2;
+    infoSize += sizeof info.Colors;
+  }
+  DWORD pixelBytes = static_cast<DWORD>(BytesPerScanLine()) * height_;
+  info.Header.biSizeImage = pixelBytes;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + infoSize;
+  file.bfSize = file.bfOffBits + pixelBytes;
+  stream.WriteBuffer(&file, sizeof file);
+  stream.WriteBuffer(&info, static_cast<int32_t>(infoSize));
+  GdiFlush();
+  // The DIB is bottom-up in memory, as the file wants its rows.
+  stream.WriteBuffer(bits_, static_cast<int32_t>(pixelBytes));
 }
 
 TBitmap* AllocPatternBitmap(TColor backColor, TColor foreColor) {

@@ -8,6 +8,8 @@
 
 #include "framework/graphics.h"
 
+class TStream;
+
 class TGraphic : public TPersistent {
   BC_CLASS(TGraphic, TPersistent)
   TGraphic() = default;
@@ -89,12 +91,16 @@ class TBitmap : public TGraphic {
   void SetTransparentMode(TTransparentMode value);
   // A one-bit mask, white where the picture has the transparent colour; owned by this object.
   HBITMAP MaskHandle();
-  // Rebuilds MaskHandle from the pixels of the given colour.
+  // Replaces the picture with its one-bit mask for that colour: white where the picture had it, black elsewhere.
   void Mask(TColor transparentColor);
 
   // Loads a bitmap resource (RT_BITMAP); raises EResNotFound when the module has none of that name.
   void LoadFromResourceName(HINSTANCE instance, const String& name);
   void LoadFromResourceID(HINSTANCE instance, int id);
+  // A ".bmp" file image: file header, info header, colour table, pixels. Raises EInvalidGraphic for anything
+  // else, truncated files included. An empty bitmap writes nothing, and nothing left to read loads as empty.
+  void LoadFromStream(TStream& stream);
+  void SaveToStream(TStream& stream);
 
  protected:
   void Draw(TCanvas* canvas, const RECT& rect) override;
@@ -106,8 +112,10 @@ class TBitmap : public TGraphic {
   void Allocate(int width, int height, TPixelFormat format, const RGBQUAD* monoColors, bool keepPicture);
   void FreeContext();
   void FreeMask();
-  // Replaces the pixels with a packed DIB (info header, colour table, bits).
-  void LoadFromDIB(const BITMAPINFO* info, const void* bits);
+  HBITMAP CreateMask(TColor transparentColor);
+  // Replaces the pixels with a packed DIB of size bytes (info header, colour table, bits at bitsOffset).
+  void LoadFromDIB(const BYTE* dib, size_t size, size_t bitsOffset);
+  void LoadFromResource(HINSTANCE instance, const wchar_t* name, const String& shownName);
 
   int width_ = 0;
   int height_ = 0;

@@ -1,5 +1,6 @@
 #include "framework/graphics.h"
 
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
 
@@ -79,6 +80,22 @@ const int kPenModeRop[] = {R2_BLACK,       R2_WHITE,       R2_NOP,         R2_NO
                            R2_MASKPEN,     R2_NOTMASKPEN,  R2_XORPEN,      R2_NOTXORPEN};
 
 const int kPenStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
+
+// A one-bit DIB section would paint with its own colour table; a one-bit device-dependent copy paints its 0 bits
+// in the DC's text colour and its 1 bits in the background colour, which is what a one-bit pattern means.
+HBRUSH CreatePatternBrushOf(TBitmap& bitmap) {
+  if (!bitmap.Monochrome()) return CreatePatternBrush(bitmap.Handle());
+  int width = bitmap.Width();
+  int height = bitmap.Height();
+  int rowBytes = ((width + 15) / 16) * 2;
+  std::vector<BYTE> bits(static_cast<size_t>(rowBytes) * height);
+  for (int y = 0; y < height; ++y)
+    std::memcpy(&bits[static_cast<size_t>(y) * rowBytes], bitmap.ScanLine(y), static_cast<size_t>((width + 7) / 8));
+  HBITMAP plain = CreateBitmap(width, height, 1, 1, bits.data());
+  HBRUSH brush = CreatePatternBrush(plain);
+  DeleteObject(plain);
+  return brush;
+}
 
 }  // namespace
 
@@ -295,7 +312,7 @@ void TBrush::SetBitmap(TBitmap* value) {
 }
 
 HGDIOBJ TBrush::CreateHandle() {
-  if (bitmap_ && !bitmap_->Empty()) return CreatePatternBrush(bitmap_->Handle());
+  if (bitmap_ && !bitmap_->Empty()) return CreatePatternBrushOf(*bitmap_);
   COLORREF color = static_cast<COLORREF>(ColorToRGB(color_));
   switch (style_) {
     case TBrushStyle::bsSolid:

@@ -4,71 +4,25 @@
 
 #include "framework/bitmap.h"
 #include "framework/graphics.h"
+#include "support/test_environment.h"
+#include "support/window_capture.h"
 
 namespace {
 
-// A 32-bit top-down DIB in a memory DC, read back pixel by pixel; independent of TBitmap on purpose.
-class TSurface {
- public:
-  TSurface(int width, int height, COLORREF fill = RGB(255, 255, 255)) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    HBRUSH brush = CreateSolidBrush(fill);
-    RECT all{0, 0, width, height};
-    ::FillRect(dc_, &all, brush);
-    DeleteObject(brush);
-  }
-  ~TSurface() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC DC() const { return dc_; }
-  // The pixel as a colour value (0x00BBGGRR).
-  TColor At(int x, int y) const {
-    GdiFlush();
-    DWORD p = bits_[y * width_ + x];
-    return static_cast<TColor>(((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF));
-  }
-  int Count(TColor color) const {
-    int n = 0;
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x) n += At(x, y) == color;
-    return n;
-  }
+// A capture filled with one colour, to paint into through a canvas.
+TWindowCapture Blank(int width, int height, COLORREF fill = RGB(255, 255, 255)) {
+  TWindowCapture capture(width, height);
+  capture.Fill(fill);
+  return capture;
+}
 
- private:
-  int width_, height_;
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  DWORD* bits_ = nullptr;
-};
-
-// Pins two system colours and puts them back afterwards.
-class SystemColors : public testing::Test {
+class SystemColors : public TEnvironmentTest {
  protected:
-  void SetUp() override {
-    saved_[0] = GetSysColor(COLOR_BTNFACE);
-    saved_[1] = GetSysColor(COLOR_HIGHLIGHT);
-    Pin(RGB(10, 20, 30), RGB(200, 100, 50));
-  }
-  void TearDown() override { SetSysColors(2, kElements, saved_); }
+  void SetUp() override { Pin(RGB(10, 20, 30), RGB(200, 100, 50)); }
   void Pin(COLORREF face, COLORREF highlight) {
-    COLORREF values[2] = {face, highlight};
-    SetSysColors(2, kElements, values);
+    Environment.SetSysColor(COLOR_BTNFACE, face);
+    Environment.SetSysColor(COLOR_HIGHLIGHT, highlight);
   }
-
- private:
-  static constexpr INT kElements[2] = {COLOR_BTNFACE, COLOR_HIGHLIGHT};
-  COLORREF saved_[2]{};
 };
 
 TEST_F(SystemColors, ResolvedWhenUsed) {
@@ -78,7 +32,7 @@ TEST_F(SystemColors, ResolvedWhenUsed) {
   EXPECT_EQ(ColorToRGB(clNone), clNone);
   EXPECT_EQ(static_cast<std::uint32_t>(clBtnFace), 0x8000000Fu);
 
-  TSurface surface(4, 4);
+  TWindowCapture surface = Blank(4, 4);
   TCanvas canvas;
   canvas.SetHandle(surface.DC());
   canvas.Brush()->SetColor(clBtnFace);
@@ -88,8 +42,8 @@ TEST_F(SystemColors, ResolvedWhenUsed) {
   canvas.Brush()->SetColor(clHighlight);
   canvas.Brush()->SetColor(clBtnFace);
   canvas.FillRect({2, 0, 4, 4});
-  EXPECT_EQ(surface.At(0, 0), 0x1E140A);
-  EXPECT_EQ(surface.At(3, 0), 0x030201);
+  EXPECT_EQ(surface.Pixel(0, 0), 0x1E140A);
+  EXPECT_EQ(surface.Pixel(3, 0), 0x030201);
 }
 
 TEST(ColorNames, RoundTrip) {
@@ -107,110 +61,110 @@ TEST(ColorNames, RoundTrip) {
 }
 
 TEST(CanvasShapes, RectangleOutlineFillAndExclusiveEdges) {
-  TSurface surface(20, 20);
+  TWindowCapture surface = Blank(20, 20);
   TCanvas canvas;
   canvas.SetHandle(surface.DC());
   canvas.Pen()->SetColor(clRed);
   canvas.Brush()->SetColor(clBlue);
   canvas.Rectangle(2, 3, 10, 12);
-  EXPECT_EQ(surface.At(2, 3), clRed);
-  EXPECT_EQ(surface.At(9, 11), clRed);
-  EXPECT_EQ(surface.At(10, 11), clWhite);
-  EXPECT_EQ(surface.At(9, 12), clWhite);
-  EXPECT_EQ(surface.At(5, 7), clBlue);
-  EXPECT_EQ(surface.Count(clBlue), 6 * 7);
+  EXPECT_EQ(surface.Pixel(2, 3), clRed);
+  EXPECT_EQ(surface.Pixel(9, 11), clRed);
+  EXPECT_EQ(surface.Pixel(10, 11), clWhite);
+  EXPECT_EQ(surface.Pixel(9, 12), clWhite);
+  EXPECT_EQ(surface.Pixel(5, 7), clBlue);
+  EXPECT_EQ(surface.CountPixels(clBlue), 6 * 7);
 
   canvas.Brush()->SetStyle(TBrushStyle::bsClear);
   canvas.Pen()->SetColor(clLime);
   canvas.Rectangle(12, 12, 18, 18);
-  EXPECT_EQ(surface.At(12, 12), clLime);
-  EXPECT_EQ(surface.At(15, 15), clWhite);
+  EXPECT_EQ(surface.Pixel(12, 12), clLime);
+  EXPECT_EQ(surface.Pixel(15, 15), clWhite);
   // Setting a colour makes a clear brush solid again.
   canvas.Brush()->SetColor(clBlue);
   EXPECT_EQ(canvas.Brush()->Style(), TBrushStyle::bsSolid);
 }
 
 TEST(CanvasShapes, LinesLeaveOutTheEndPoint) {
-  TSurface surface(10, 10);
+  TWindowCapture surface = Blank(10, 10);
   TCanvas canvas;
   canvas.SetHandle(surface.DC());
   canvas.Pen()->SetColor(clBlack);
   canvas.MoveTo(1, 1);
   canvas.LineTo(6, 1);
-  EXPECT_EQ(surface.At(1, 1), clBlack);
-  EXPECT_EQ(surface.At(5, 1), clBlack);
-  EXPECT_EQ(surface.At(6, 1), clWhite);
+  EXPECT_EQ(surface.Pixel(1, 1), clBlack);
+  EXPECT_EQ(surface.Pixel(5, 1), clBlack);
+  EXPECT_EQ(surface.Pixel(6, 1), clWhite);
   EXPECT_EQ(canvas.PenPos().x, 6);
   canvas.Polyline({{1, 3}, {1, 8}, {4, 8}});
-  EXPECT_EQ(surface.At(1, 7), clBlack);
-  EXPECT_EQ(surface.At(3, 8), clBlack);
-  EXPECT_EQ(surface.At(4, 8), clWhite);
+  EXPECT_EQ(surface.Pixel(1, 7), clBlack);
+  EXPECT_EQ(surface.Pixel(3, 8), clBlack);
+  EXPECT_EQ(surface.Pixel(4, 8), clWhite);
   canvas.Pen()->SetStyle(TPenStyle::psClear);
   canvas.MoveTo(0, 9);
   canvas.LineTo(9, 9);
-  EXPECT_EQ(surface.Count(clBlack), 5 + 5 + 3);
+  EXPECT_EQ(surface.CountPixels(clBlack), 5 + 5 + 3);
 }
 
 TEST(CanvasShapes, FilledPolygonEllipseRoundRect) {
-  TSurface surface(40, 20);
+  TWindowCapture surface = Blank(40, 20);
   TCanvas canvas;
   canvas.SetHandle(surface.DC());
   canvas.Pen()->SetStyle(TPenStyle::psClear);
   canvas.Brush()->SetColor(clGreen);
   canvas.Polygon({{0, 0}, {10, 0}, {0, 10}});
-  EXPECT_EQ(surface.At(2, 2), clGreen);
-  EXPECT_EQ(surface.At(8, 8), clWhite);
+  EXPECT_EQ(surface.Pixel(2, 2), clGreen);
+  EXPECT_EQ(surface.Pixel(8, 8), clWhite);
   canvas.Brush()->SetColor(clMaroon);
   canvas.Ellipse(10, 0, 20, 10);
-  EXPECT_EQ(surface.At(15, 5), clMaroon);
-  EXPECT_EQ(surface.At(10, 0), clWhite);
+  EXPECT_EQ(surface.Pixel(15, 5), clMaroon);
+  EXPECT_EQ(surface.Pixel(10, 0), clWhite);
   canvas.Brush()->SetColor(clNavy);
   canvas.RoundRect(20, 0, 40, 20, 10, 10);
-  EXPECT_EQ(surface.At(30, 10), clNavy);
-  EXPECT_EQ(surface.At(20, 0), clWhite);
-  EXPECT_EQ(surface.At(30, 1), clNavy);
+  EXPECT_EQ(surface.Pixel(30, 10), clNavy);
+  EXPECT_EQ(surface.Pixel(20, 0), clWhite);
+  EXPECT_EQ(surface.Pixel(30, 1), clNavy);
 }
 
 TEST(CanvasShapes, FrameFocusAndPixels) {
-  TSurface surface(12, 12);
+  TWindowCapture surface = Blank(12, 12);
   TCanvas canvas;
   canvas.SetHandle(surface.DC());
   canvas.Brush()->SetColor(clPurple);
   canvas.FrameRect({1, 1, 6, 6});
-  EXPECT_EQ(surface.At(1, 1), clPurple);
-  EXPECT_EQ(surface.At(5, 5), clPurple);
-  EXPECT_EQ(surface.At(3, 3), clWhite);
-  EXPECT_EQ(surface.Count(clPurple), 16);
+  EXPECT_EQ(surface.Pixel(1, 1), clPurple);
+  EXPECT_EQ(surface.Pixel(5, 5), clPurple);
+  EXPECT_EQ(surface.Pixel(3, 3), clWhite);
+  EXPECT_EQ(surface.CountPixels(clPurple), 16);
 
   canvas.SetPixels(8, 8, clTeal);
   EXPECT_EQ(canvas.Pixels(8, 8), clTeal);
-  EXPECT_EQ(surface.At(8, 8), clTeal);
+  EXPECT_EQ(surface.Pixel(8, 8), clTeal);
 
   // A focus rectangle is drawn by inverting, so drawing it twice restores the pixels.
   canvas.Brush()->SetColor(clWhite);
   canvas.DrawFocusRect({0, 0, 12, 12});
-  int changed = 144 - surface.Count(clWhite) - surface.Count(clPurple) - surface.Count(clTeal);
+  int changed = 144 - surface.CountPixels(clWhite) - surface.CountPixels(clPurple) - surface.CountPixels(clTeal);
   EXPECT_GT(changed, 8);
   canvas.DrawFocusRect({0, 0, 12, 12});
-  EXPECT_EQ(surface.Count(clPurple), 16);
-  EXPECT_EQ(surface.Count(clWhite), 144 - 17);
+  EXPECT_EQ(surface.CountPixels(clPurple), 16);
+  EXPECT_EQ(surface.CountPixels(clWhite), 144 - 17);
 }
 
 TEST(CanvasShapes, PenModeInverts) {
-  TSurface surface(10, 4);
+  TWindowCapture surface = Blank(10, 4);
   TCanvas canvas;
   canvas.SetHandle(surface.DC());
   canvas.Pen()->SetMode(TPenMode::pmNot);
   canvas.MoveTo(0, 1);
   canvas.LineTo(10, 1);
-  EXPECT_EQ(surface.At(4, 1), clBlack);
+  EXPECT_EQ(surface.Pixel(4, 1), clBlack);
   canvas.MoveTo(0, 1);
   canvas.LineTo(10, 1);
-  EXPECT_EQ(surface.At(4, 1), clWhite);
+  EXPECT_EQ(surface.Pixel(4, 1), clWhite);
 }
 
 TEST(CanvasText, OutRectAndExtent) {
-  TSurface surface(120, 40);
+  TWindowCapture surface = Blank(120, 40);
   TCanvas canvas;
   canvas.SetHandle(surface.DC());
   canvas.Font()->SetColor(clRed);
@@ -221,26 +175,26 @@ TEST(CanvasText, OutRectAndExtent) {
   EXPECT_EQ(canvas.TextWidth(L"Wide text"), extent.cx);
   EXPECT_EQ(canvas.TextHeight(L"Wide text"), extent.cy);
   canvas.TextOut(2, 2, L"Wide text");
-  EXPECT_GT(surface.Count(clRed), 10);
+  EXPECT_GT(surface.CountPixels(clRed), 10);
   EXPECT_EQ(canvas.PenPos().x, 2 + extent.cx);
 
   canvas.Font()->SetStyle({TFontStyle::fsBold});
   EXPECT_GT(canvas.TextWidth(L"Wide text"), extent.cx);
 
   // Text rectangle: an opaque brush fills the rectangle; nothing reaches outside it.
-  TSurface clipped(60, 30);
+  TWindowCapture clipped = Blank(60, 30);
   canvas.SetHandle(clipped.DC());
   canvas.Brush()->SetColor(clYellow);
   canvas.TextRect({10, 5, 30, 25}, 0, 0, L"WWWWWWWWWW");
-  EXPECT_EQ(clipped.At(9, 10), clWhite);
-  EXPECT_EQ(clipped.At(30, 10), clWhite);
-  EXPECT_EQ(clipped.At(29, 24), clYellow);
-  EXPECT_EQ(clipped.Count(clWhite), 60 * 30 - 20 * 20);
-  EXPECT_GT(clipped.Count(clRed), 5);
+  EXPECT_EQ(clipped.Pixel(9, 10), clWhite);
+  EXPECT_EQ(clipped.Pixel(30, 10), clWhite);
+  EXPECT_EQ(clipped.Pixel(29, 24), clYellow);
+  EXPECT_EQ(clipped.CountPixels(clWhite), 60 * 30 - 20 * 20);
+  EXPECT_GT(clipped.CountPixels(clRed), 5);
 }
 
 TEST(CanvasHandles, OriginalObjectsComeBack) {
-  TSurface surface(4, 4);
+  TWindowCapture surface = Blank(4, 4);
   HGDIOBJ originalFont = GetCurrentObject(surface.DC(), OBJ_FONT);
   HGDIOBJ originalBrush = GetCurrentObject(surface.DC(), OBJ_BRUSH);
   HGDIOBJ originalPen = GetCurrentObject(surface.DC(), OBJ_PEN);
@@ -285,7 +239,7 @@ class TOnDemandCanvas : public TCanvas {
 };
 
 TEST(CanvasHandles, CreatedOnDemandOrRefused) {
-  TSurface surface(4, 4);
+  TWindowCapture surface = Blank(4, 4);
   TOnDemandCanvas canvas(surface.DC());
   EXPECT_FALSE(canvas.HandleAllocated());
   canvas.Brush()->SetColor(clRed);
@@ -293,7 +247,7 @@ TEST(CanvasHandles, CreatedOnDemandOrRefused) {
   EXPECT_EQ(canvas.created, 1);
   canvas.FillRect({0, 0, 4, 4});
   EXPECT_EQ(canvas.created, 1);
-  EXPECT_EQ(surface.At(3, 3), clRed);
+  EXPECT_EQ(surface.Pixel(3, 3), clRed);
 
   TCanvas bare;
   try {
@@ -397,7 +351,7 @@ TEST(DrawingTools, FontSizeHeightAndAdoptedHandle) {
 }
 
 TEST(CanvasEvents, ChangingAndChangedAroundDrawing) {
-  TSurface surface(4, 4);
+  TWindowCapture surface = Blank(4, 4);
   TCanvas canvas;
   canvas.SetHandle(surface.DC());
   String log;
@@ -428,16 +382,16 @@ TEST(CanvasLock, SerialisesThreads) {
 }
 
 TEST(CanvasCopy, CopyRectStretches) {
-  TSurface from(4, 4, RGB(0, 0, 255));
-  TSurface to(8, 8);
+  TWindowCapture from = Blank(4, 4, RGB(0, 0, 255));
+  TWindowCapture to = Blank(8, 8);
   TCanvas source, target;
   source.SetHandle(from.DC());
   target.SetHandle(to.DC());
   target.CopyRect({0, 0, 8, 4}, &source, {0, 0, 2, 2});
-  EXPECT_EQ(to.Count(clBlue), 32);
+  EXPECT_EQ(to.CountPixels(clBlue), 32);
   target.SetCopyMode(NOTSRCCOPY);
   target.CopyRect({0, 4, 8, 8}, &source, {0, 0, 4, 4});
-  EXPECT_EQ(to.At(0, 7), clYellow);
+  EXPECT_EQ(to.Pixel(0, 7), clYellow);
 }
 
 }  // namespace
