@@ -337,10 +337,14 @@ class TStringProperty : public TTypedProperty<TStringProperty<C, T>, TStringProp
   }
   String GetString(TPersistent* instance) const override {
     T value = this->Get(instance);
-    if constexpr (std::is_same_v<T, std::string>)
-      return String(value.begin(), value.end());
-    else
+    if constexpr (std::is_same_v<T, std::string>) {
+      String text;
+      text.reserve(value.size());
+      for (char c : value) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+      return text;
+    } else {
       return value;
+    }
   }
   void SetString(TPersistent* instance, const String& value) const override {
     if constexpr (std::is_same_v<T, std::string>) {

@@ -1,0 +1,574 @@
+#include "framework/form_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <string>
+
+#include "framework/graphics.h"
+#include "framework/properties.h"
+#include "framework/streams.h"
+#include "framework/text_convert.h"
+
+namespace {
+
+enum class TokenKind { End, Ident, Integer, Float, Text, Binary, Symbol };
+
+bool SameName(const String& a, const String& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
+
+bool IsIdentStart(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_'; }
+bool IsIdentChar(wchar_t c) { return IsIdentStart(c) || (c >= L'0' && c <= L'9') || c == L'.'; }
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+int HexValue(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  return -1;
+}
+
+String ErrorText(const String& where, const String& reason, int line) {
+  return Format(L"%s: %s (line %d)", {where, reason, std::to_wstring(line)});
+}
+
+}  // namespace
+
+struct TReader::Token {
+  TokenKind Kind = TokenKind::End;
+  String Text;  // identifier, string value or symbol
+  int64_t Integer = 0;
+  double Number = 0;
+  std::vector<uint8_t> Bytes;
+  int Line = 1;
+
+  bool IsSymbol(wchar_t symbol) const { return Kind == TokenKind::Symbol && Text[0] == symbol; }
+  bool IsKeyword(const wchar_t* keyword) const { return Kind == TokenKind::Ident && SameName(Text, keyword); }
+};
+
+// Splits the form text into tokens, one token ahead.
+class TReader::Lexer {
+ public:
+  explicit Lexer(const String& text) : text_(text) { Advance(); }
+
+  const Token& Peek() const { return next_; }
+  Token Next() {
+    Token token = std::move(next_);
+    lastLine_ = token.Line;
+    Advance();
+    return token;
+  }
+  // The line of the token taken last.
+  int LastLine() const { return lastLine_; }
+
+ private:
+  [[noreturn]] void Fail(const String& reason) const {
+    throw EReadError(ErrorText(L"Error reading form", reason, line_));
+  }
+  wchar_t At(size_t offset = 0) const { return pos_ + offset < text_.size() ? text_[pos_ + offset] : L'\0'; }
+  bool AtEnd() const { return pos_ >= text_.size(); }
+
+  void SkipBlanks() {
+    while (!AtEnd()) {
+      wchar_t c = At();
+      if (c == L'\n')
+        ++line_;
+      else if (c != L' ' && c != L'\t' && c != L'\r' && c != 0xFEFF)
+        break;
+      ++pos_;
+    }
+  }
+
+  void Advance() {
+    SkipBlanks();
+    next_ = Token();
+    next_.Line = line_;
+    if (AtEnd()) return;
+    wchar_t c = At();
+    if (IsIdentStart(c)) {
+      size_t start = pos_;
+      while (!AtEnd() && IsIdentChar(At())) ++pos_;
+      next_.Kind = TokenKind::Ident;
+      next_.Text = text_.substr(start, pos_ - start);
+    } else if (IsDigit(c) || (c == L'-' && IsDigit(At(1)))) {
+      ReadNumber();
+    } else if (c == L'$') {
+      ReadHexNumber();
+    } else if (c == L'\'' || c == L'#') {
+      ReadText();
+    } else if (c == L'{') {
+      ReadBinary();
+    } else if (wcschr(L"=:[](),", c)) {
+      next_.Kind = TokenKind::Symbol;
+      next_.Text = String(1, c);
+      ++pos_;
+    } else {
+      Fail(Format(L"unexpected character '%s'", {String(1, c)}));
+    }
+  }
+
+  void ReadNumber() {
+    size_t start = pos_;
+    bool isFloat = false;
+    if (At() == L'-') ++pos_;
+    while (IsDigit(At())) ++pos_;
+    if (At() == L'.' && IsDigit(At(1))) {
+      isFloat = true;
+      ++pos_;
+      while (IsDigit(At())) ++pos_;
+    }
+    if (At() == L'e' || At() == L'E') {
+      isFloat = true;
+      ++pos_;
+      if (At() == L'+' || At() == L'-') ++pos_;
+      if (!IsDigit(At())) Fail(L"malformed number");
+      while (IsDigit(At())) ++pos_;
+    }
+    std::string digits(text_.begin() + static_cast<ptrdiff_t>(start), text_.begin() + static_cast<ptrdiff_t>(pos_));
+    const char* first = digits.data();
+    const char* last = digits.data() + digits.size();
+    if (isFloat) {
+      next_.Kind = TokenKind::Float;
+      auto result = std::from_chars(first, last, next_.Number);
+      if (result.ec != std::errc() || result.ptr != last) Fail(L"malformed number");
+    } else {
+      next_.Kind = TokenKind::Integer;
+      auto result = std::from_chars(first, last, next_.Integer);
+      if (result.ec != std::errc() || result.ptr != last) Fail(L"number out of range");
+    }
+  }
+
+  void ReadHexNumber() {
+    ++pos_;
+    uint64_t value = 0;
+    int count = 0;
+    for (int digit; (digit = HexValue(At())) >= 0; ++pos_, ++count) {
+      if (count == 16) Fail(L"number out of range");
+      value = value << 4 | static_cast<uint64_t>(digit);
+    }
+    if (count == 0) Fail(L"malformed number");
+    next_.Kind = TokenKind::Integer;
+    next_.Integer = static_cast<int64_t>(value);
+  }
+
+  // Quoted parts and #n characters, as long as they follow each other without a blank.
+  void ReadText() {
+    next_.Kind = TokenKind::Text;
+    for (;;) {
+      if (At() == L'\'') {
+        ++pos_;
+        for (;;) {
+          if (AtEnd() || At() == L'\n' || At() == L'\r') Fail(L"unterminated string");
+          if (At() == L'\'') {
+            if (At(1) != L'\'') break;
+            ++pos_;
+          }
+          next_.Text += At();
+          ++pos_;
+        }
+        ++pos_;
+      } else if (At() == L'#') {
+        ++pos_;
+        if (!IsDigit(At())) Fail(L"character code expected after #");
+        unsigned code = 0;
+        while (IsDigit(At())) {
+          code = code * 10 + static_cast<unsigned>(At() - L'0');
+          if (code > 0xFFFF) Fail(L"character code out of range");
+          ++pos_;
+        }
+        next_.Text += static_cast<wchar_t>(code);
+      } else {
+        return;
+      }
+    }
+  }
+
+  void ReadBinary() {
+    ++pos_;
+    next_.Kind = TokenKind::Binary;
+    int high = -1;
+    for (;;) {
+      SkipBlanks();
+      if (AtEnd()) Fail(L"unterminated binary value");
+      if (At() == L'}') break;
+      int digit = HexValue(At());
+      if (digit < 0) Fail(L"hexadecimal digit expected");
+      if (high < 0) {
+        high = digit;
+      } else {
+        next_.Bytes.push_back(static_cast<uint8_t>(high << 4 | digit));
+        high = -1;
+      }
+      ++pos_;
+    }
+    if (high >= 0) Fail(L"odd number of hexadecimal digits");
+    ++pos_;
+  }
+
+  const String& text_;
+  size_t pos_ = 0;
+  int line_ = 1;
+  int lastLine_ = 1;
+  Token next_;
+};
+
+// A component reference or event whose target is looked up once the whole form is read.
+struct TReader::Fixup {
+  TPersistent* Instance;
+  const TPropertyInfo* Info;
+  String Name;
+  int Line;
+  String Where;
+};
+
+TReader::TReader(const String& text) : lexer_(std::make_unique<Lexer>(text)) {}
+
+TReader::~TReader() = default;
+
+String TReader::Where() const {
+  String path = L"Error reading ";
+  if (current_) path += current_->Name().empty() ? current_->ClassName() : current_->Name();
+  if (!propertyPath_.empty()) path += L"." + propertyPath_;
+  return path;
+}
+
+void TReader::Fail(const String& reason) const { Fail(reason, lexer_->LastLine(), Where()); }
+
+void TReader::FailAhead(const String& reason) const { Fail(reason, lexer_->Peek().Line, Where()); }
+
+void TReader::Fail(const String& reason, int line, const String& where) const {
+  throw EReadError(ErrorText(where, reason, line));
+}
+
+int64_t TReader::ReadInt64() {
+  if (lexer_->Peek().Kind != TokenKind::Integer) FailAhead(L"integer expected");
+  return lexer_->Next().Integer;
+}
+
+int32_t TReader::ReadInteger() {
+  if (lexer_->Peek().Kind != TokenKind::Integer) FailAhead(L"integer expected");
+  int64_t value = lexer_->Peek().Integer;
+  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+    FailAhead(L"value out of range");
+  lexer_->Next();
+  return static_cast<int32_t>(value);
+}
+
+bool TReader::ReadBoolean() {
+  const Token& token = lexer_->Peek();
+  if (!token.IsKeyword(L"True") && !token.IsKeyword(L"False")) FailAhead(L"boolean expected");
+  return lexer_->Next().IsKeyword(L"True");
+}
+
+double TReader::ReadFloat() {
+  const Token& token = lexer_->Peek();
+  if (token.Kind == TokenKind::Integer) return static_cast<double>(lexer_->Next().Integer);
+  if (token.Kind != TokenKind::Float) FailAhead(L"number expected");
+  return lexer_->Next().Number;
+}
+
+String TReader::ReadString() {
+  if (lexer_->Peek().Kind != TokenKind::Text) FailAhead(L"string expected");
+  return lexer_->Next().Text;
+}
+
+String TReader::ReadIdent() {
+  if (lexer_->Peek().Kind != TokenKind::Ident) FailAhead(L"identifier expected");
+  return lexer_->Next().Text;
+}
+
+void TReader::ReadListBegin() {
+  if (!lexer_->Peek().IsSymbol(L'(')) FailAhead(L"'(' expected");
+  lexer_->Next();
+}
+
+void TReader::ReadListEnd() {
+  if (!lexer_->Peek().IsSymbol(L')')) FailAhead(L"')' expected");
+  lexer_->Next();
+}
+
+bool TReader::EndOfList() { return lexer_->Peek().IsSymbol(L')'); }
+
+void TReader::DefineProperty(const String& name, const std::function<void(TReader&)>& readData,
+                             const std::function<void(TWriter&)>& writeData, bool hasData) {
+  (void)writeData, (void)hasData;
+  if (definedFound_ || !readData || !SameName(name, definedName_)) return;
+  definedFound_ = true;
+  readData(*this);
+}
+
+void TReader::DefineBinaryProperty(const String& name, const std::function<void(TStream&)>& readData,
+                                   const std::function<void(TStream&)>& writeData, bool hasData) {
+  (void)writeData, (void)hasData;
+  if (definedFound_ || !readData || !SameName(name, definedName_)) return;
+  definedFound_ = true;
+  if (lexer_->Peek().Kind != TokenKind::Binary) FailAhead(L"binary value expected");
+  Token token = lexer_->Next();
+  TMemoryStream data;
+  if (!token.Bytes.empty()) data.WriteBuffer(token.Bytes.data(), static_cast<int32_t>(token.Bytes.size()));
+  data.SetPosition(0);
+  readData(data);
+}
+
+TComponent* TReader::ReadRootComponent(TComponent* root) {
+  const int line = lexer_->Peek().Line;
+  if (!lexer_->Peek().IsKeyword(L"object")) Fail(L"'object' expected", line, L"Error reading form");
+  lexer_->Next();
+  String name = ReadIdent();
+  String className = name;
+  if (lexer_->Peek().IsSymbol(L':')) {
+    lexer_->Next();
+    className = ReadIdent();
+  } else {
+    name.clear();
+  }
+  bool rootCreated = false;
+  if (root) {
+    const TClass* cls = root->ClassType();
+    while (cls && cls->ClassName() != className) cls = cls->ClassParent();
+    if (!cls)
+      Fail(Format(L"the form holds a %s, which a %s is not", {className, root->ClassName()}), line,
+           L"Error reading form");
+  } else {
+    const TClass* cls = GetClass(className);
+    if (!cls) Fail(L"class " + className + L" not found", line, L"Error reading form");
+    if (!cls->InheritsFrom(TComponent::StaticClass()) || cls->IsAbstract())
+      Fail(L"class " + className + L" cannot be created as a component", line, L"Error reading form");
+    root = static_cast<TComponent*>(cls->Create(nullptr));
+    rootCreated = true;
+  }
+  root_ = root;
+  current_ = root;
+  root->SetLoading(true);
+  loaded_.push_back(root);
+  try {
+    if (!name.empty() && root->Name().empty()) root->SetName(name);
+    ReadBody(root);
+    if (lexer_->Peek().Kind != TokenKind::End)
+      Fail(L"end of form expected", lexer_->Peek().Line, L"Error reading form");
+    ResolveFixups();
+  } catch (...) {
+    Discard(rootCreated);
+    throw;
+  }
+  for (TComponent* component : loaded_) component->Loaded();
+  for (TComponent* component : loaded_) component->SetLoading(false);
+  return root;
+}
+
+void TReader::ReadBody(TComponent* instance) {
+  for (;;) {
+    current_ = instance;
+    const Token& token = lexer_->Peek();
+    if (token.IsKeyword(L"end")) {
+      lexer_->Next();
+      return;
+    }
+    if (token.IsKeyword(L"object"))
+      ReadObject(instance);
+    else if (token.Kind == TokenKind::Ident)
+      ReadProperty();
+    else if (token.Kind == TokenKind::End)
+      FailAhead(L"'end' expected");
+    else
+      FailAhead(L"property name expected");
+  }
+}
+
+void TReader::ReadObject(TComponent* parent) {
+  int line = lexer_->Next().Line;
+  String name = ReadIdent();
+  String className = name;
+  if (lexer_->Peek().IsSymbol(L':')) {
+    lexer_->Next();
+    className = ReadIdent();
+  } else {
+    name.clear();
+  }
+  TComponent* child = CreateChild(name, className, parent, line);
+  ReadBody(child);
+}
+
+TComponent* TReader::CreateChild(const String& name, const String& className, TComponent* parent, int line) {
+  String where = L"Error reading " + (name.empty() ? className : name);
+  TComponent* child = name.empty() ? nullptr : root_->FindComponent(name);
+  bool reuse =
+      child && child->ClassName() == className && std::find(loaded_.begin(), loaded_.end(), child) == loaded_.end();
+  try {
+    if (!reuse) {
+      const TClass* cls = GetClass(className);
+      if (!cls) Fail(L"class " + className + L" not found", line, where);
+      if (!cls->InheritsFrom(TComponent::StaticClass()) || cls->IsAbstract())
+        Fail(L"class " + className + L" cannot be created as a component", line, where);
+      child = static_cast<TComponent*>(cls->Create(root_));
+      created_.push_back(child);
+    }
+    child->SetLoading(true);
+    loaded_.push_back(child);
+    if (!reuse) child->SetName(name);
+    if (child->HasParent()) child->SetParentComponent(parent);
+  } catch (const EReadError&) {
+    throw;
+  } catch (const Exception& e) {
+    Fail(e.Message(), line, where);
+  }
+  return child;
+}
+
+void TReader::ReadProperty() {
+  Token nameToken = lexer_->Next();
+  propertyPath_ = nameToken.Text;
+  if (!lexer_->Peek().IsSymbol(L'=')) FailAhead(L"'=' expected");
+  lexer_->Next();
+  try {
+    TPersistent* instance = current_;
+    String rest = nameToken.Text;
+    for (size_t dot; (dot = rest.find(L'.')) != String::npos; rest.erase(0, dot + 1)) {
+      String part = rest.substr(0, dot);
+      const TPropertyInfo* info = instance->PublishedTable().FindProperty(part);
+      if (!info || info->Kind() != TPropertyKind::pkPersistent) Fail(L"property " + part + L" does not exist");
+      instance = static_cast<const TPersistentPropertyInfo*>(info)->GetObject(instance);
+      if (!instance) Fail(L"property " + part + L" holds no object");
+    }
+    const TPropertyInfo* info = instance->PublishedTable().FindProperty(rest);
+    if (info && info->Kind() == TPropertyKind::pkPersistent) Fail(L"property " + rest + L" is an object");
+    if (info) {
+      ReadPublished(instance, *info);
+    } else {
+      definedName_ = rest;
+      definedFound_ = false;
+      instance->DefineProperties(*this);
+      if (!definedFound_) Fail(L"property " + rest + L" does not exist");
+    }
+  } catch (const EReadError&) {
+    throw;
+  } catch (const Exception& e) {
+    Fail(e.Message());
+  }
+  propertyPath_.clear();
+}
+
+int64_t TReader::ReadOrdinalValue(const TPropertyInfo& info) {
+  auto& ordinal = static_cast<const TOrdinalPropertyInfo&>(info);
+  int64_t value = 0;
+  switch (info.Kind()) {
+    case TPropertyKind::pkBoolean:
+      value = ReadBoolean() ? 1 : 0;
+      break;
+    case TPropertyKind::pkEnumeration: {
+      String ident = ReadIdent();
+      auto& names = ordinal.Names();
+      auto it = std::find_if(names.begin(), names.end(), [&](const String& n) { return SameName(n, ident); });
+      if (it == names.end()) Fail(L"invalid value " + ident);
+      value = it - names.begin();
+      break;
+    }
+    case TPropertyKind::pkSet: {
+      if (!lexer_->Peek().IsSymbol(L'[')) FailAhead(L"'[' expected");
+      lexer_->Next();
+      auto& names = ordinal.Names();
+      for (bool first = true; !lexer_->Peek().IsSymbol(L']'); first = false) {
+        if (!first) {
+          if (!lexer_->Peek().IsSymbol(L',')) FailAhead(L"',' or ']' expected");
+          lexer_->Next();
+        }
+        String ident = ReadIdent();
+        auto it = std::find_if(names.begin(), names.end(), [&](const String& n) { return SameName(n, ident); });
+        if (it == names.end()) Fail(L"invalid set element " + ident);
+        value |= int64_t{1} << (it - names.begin());
+      }
+      lexer_->Next();
+      break;
+    }
+    case TPropertyKind::pkColor:
+      if (lexer_->Peek().Kind == TokenKind::Ident) {
+        String ident = ReadIdent();
+        TColor color = 0;
+        if (!IdentToColor(ident, color)) Fail(L"invalid colour " + ident);
+        value = color;
+      } else {
+        value = ReadInt64();
+      }
+      break;
+    default:
+      value = ReadInt64();
+      break;
+  }
+  if (!ordinal.InRange(value)) Fail(L"value out of range");
+  return value;
+}
+
+void TReader::ReadPublished(TPersistent* instance, const TPropertyInfo& info) {
+  switch (info.Kind()) {
+    case TPropertyKind::pkInteger:
+    case TPropertyKind::pkBoolean:
+    case TPropertyKind::pkEnumeration:
+    case TPropertyKind::pkSet:
+    case TPropertyKind::pkColor: {
+      int64_t value = ReadOrdinalValue(info);
+      static_cast<const TOrdinalPropertyInfo&>(info).SetOrdinal(instance, value);
+      break;
+    }
+    case TPropertyKind::pkString:
+      static_cast<const TStringPropertyInfo&>(info).SetString(instance, ReadString());
+      break;
+    case TPropertyKind::pkFloat:
+      static_cast<const TFloatPropertyInfo&>(info).SetFloat(instance, ReadFloat());
+      break;
+    case TPropertyKind::pkComponent:
+    case TPropertyKind::pkEvent: {
+      int line = lexer_->Peek().Line;
+      String name = ReadIdent();
+      fixups_.push_back(Fixup{instance, &info, name, line, Where()});
+      break;
+    }
+    case TPropertyKind::pkPersistent:
+      break;
+  }
+}
+
+void TReader::ResolveFixups() {
+  for (const Fixup& fixup : fixups_) {
+    if (fixup.Info->Kind() == TPropertyKind::pkComponent) {
+      auto& info = static_cast<const TComponentPropertyInfo&>(*fixup.Info);
+      TComponent* target = SameName(fixup.Name, root_->Name()) ? root_ : root_->FindComponent(fixup.Name);
+      if (!target) Fail(L"component " + fixup.Name + L" not found", fixup.Line, fixup.Where);
+      if (!info.SetComponent(fixup.Instance, target))
+        Fail(Format(L"%s is a %s, which the property cannot hold", {fixup.Name, target->ClassName()}), fixup.Line,
+             fixup.Where);
+    } else {
+      auto& info = static_cast<const TEventPropertyInfo&>(*fixup.Info);
+      if (!root_->PublishedTable().FindMethod(fixup.Name))
+        Fail(Format(L"method %s not found in %s", {fixup.Name, root_->ClassName()}), fixup.Line, fixup.Where);
+      if (!info.BindMethod(fixup.Instance, root_, fixup.Name))
+        Fail(Format(L"method %s does not fit event %s", {fixup.Name, info.Name()}), fixup.Line, fixup.Where);
+    }
+  }
+}
+
+void TReader::Discard(bool rootCreated) {
+  if (rootCreated) {
+    delete root_;
+    return;
+  }
+  // Children were created after their parents, so the newest go first.
+  for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
+    loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), *it), loaded_.end());
+    delete *it;
+  }
+  for (TComponent* component : loaded_) component->SetLoading(false);
+}
+
+TComponent* ReadComponentFromText(const String& text, TComponent* root) {
+  return TReader(text).ReadRootComponent(root);
+}
+
+TComponent* ReadComponent(TStream& stream, TComponent* root) {
+  int64_t size = stream.Size() - stream.Position();
+  std::string bytes(static_cast<size_t>(size), '\0');
+  if (size > 0) stream.ReadBuffer(bytes.data(), static_cast<int32_t>(size));
+  return ReadComponentFromText(Utf8ToWide(bytes), root);
+}
+
+TComponent* ReadComponentRes(const String& resourceName, TComponent* root, HMODULE module) {
+  TResourceStream stream(module ? module : GetModuleHandleW(nullptr), resourceName.c_str(), RT_RCDATA);
+  return ReadComponent(stream, root);
+}

@@ -1,0 +1,72 @@
+// Writes components as stored forms: a readable text of nested "object Name: TClass" ... "end" blocks.
+//
+//   object MainForm: TMainForm
+//     Caption = 'Browser'
+//     Font.Name = 'Tahoma'
+//     Anchors = [akLeft, akTop]
+//     OnClose = FormClose
+//     FileData = {
+//       04000000CAFEBABE}
+//     Lines.Strings = (
+//       'first'
+//       'second')
+//     object Timer1: TTimer
+//       Interval = 250
+//     end
+//   end
+//
+// Strings are quoted with ' (doubled inside); control characters are written as #n between quoted parts. The
+// text is stored as UTF-8. Values equal to their defaults and values whose stored predicate says no are left
+// out; the values of DefineProperties follow the published ones.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/component.h"
+
+class TPropertyInfo;
+
+class TWriter : public TFiler {
+ public:
+  explicit TWriter(TComponent* root);
+  ~TWriter() override;
+  TWriter(const TWriter&) = delete;
+  TWriter& operator=(const TWriter&) = delete;
+
+  // The typed values a DefineProperties handler writes: one value, or one list of values.
+  void WriteInteger(int64_t value);
+  void WriteBoolean(bool value);
+  void WriteFloat(double value);
+  void WriteString(const String& value);
+  void WriteIdent(const String& ident);
+  void WriteListBegin();
+  void WriteListEnd();
+
+  void DefineProperty(const String& name, const std::function<void(TReader&)>& readData,
+                      const std::function<void(TWriter&)>& writeData, bool hasData) override;
+  void DefineBinaryProperty(const String& name, const std::function<void(TStream&)>& readData,
+                            const std::function<void(TStream&)>& writeData, bool hasData) override;
+
+  TComponent* Root() const { return root_; }
+  // Writes the root with everything GetChildren gives, recursively, and returns the text.
+  String WriteRootComponent();
+
+ private:
+  void WriteComponent(TComponent* component, int depth);
+  void WriteProperties(TPersistent* instance, const String& prefix);
+  void WritePublished(TPersistent* instance, const TPropertyInfo& info, const String& prefix);
+  void BeginProperty(const String& name);
+  void WriteValueText(const String& text);
+  void NewLine(int depth);
+
+  TComponent* root_;
+  String out_;
+  int depth_ = 0;
+  int listDepth_ = 0;
+  String definePrefix_;
+};
+
+// The form text of root and its children, as WriteRootComponent gives it.
+String ComponentToText(TComponent* root);
+// Writes the form text of root as UTF-8 at the stream's position.
+void WriteComponent(TStream& stream, TComponent* root);
