@@ -1,0 +1,19 @@
+#include "controls/text_holder.h"
+
+#include "framework/properties.h"
+
+TTextHolder::TTextHolder(TComponent* owner) : TComponent(owner), strings_(std::make_unique<TStringList>()) {}
+
+TTextHolder::~TTextHolder() = default;
+
+TStrings* TTextHolder::Strings() const { return strings_.get(); }
+
+void TTextHolder::SetStrings(const TStrings* value) { strings_->SetText(value ? value->Text() : String()); }
+
+const TPublishedTable& TTextHolder::PublishedTable() const {
+  using P = TPublished<TTextHolder>;
+  static const TPublishedTable table(&inherited::PublishedTable(), {
+                                                                       P::Object(L"Strings", &TTextHolder::Strings),
+                                                                   });
+  return table;
+}
