@@ -2,66 +2,143 @@
 
 #include <algorithm>
 
-TCollectionItem::~TCollectionItem() {
-  if (collection_) collection_->RemoveItem(this);
+#include "framework/exceptions.h"
+#include "framework/properties.h"
+#include "framework/sys_utils.h"
+
+namespace {
+
+// The collection that an item created from a class reference belongs to, handed to the item's base constructor.
+thread_local TCollection* pendingCollection = nullptr;
+
+class PendingCollection {
+ public:
+  explicit PendingCollection(TCollection* collection) : previous_(pendingCollection) { pendingCollection = collection; }
+  ~PendingCollection() { pendingCollection = previous_; }
+  PendingCollection(const PendingCollection&) = delete;
+  PendingCollection& operator=(const PendingCollection&) = delete;
+
+ private:
+  TCollection* previous_;
+};
+
+TCollection* TakePendingCollection() {
+  TCollection* collection = pendingCollection;
+  pendingCollection = nullptr;
+  return collection;
 }
 
-void TCollectionItem::SetCollection(TCollection* value) {
-  if (collection_ == value) return;
+[[noreturn]] void IndexError(int index) {
+  throw EListError(Format(L"List index out of bounds (%d)", {IntToStr(index)}));
+}
+
+}  // namespace
+
+// TCollectionItem
+
+TCollectionItem::TCollectionItem(TCollection* collection) {
+  // The class cannot be checked here: while the base is built, the item is only a TCollectionItem.
+  TCollection* pending = TakePendingCollection();
+  MoveTo(collection ? collection : pending);
+}
+
+TCollectionItem::~TCollectionItem() { MoveTo(nullptr); }
+
+void TCollectionItem::SetCollection(TCollection* collection) {
+  if (collection && !InheritsFrom(collection->ItemClass()))
+    throw EInvalidOperation(
+        Format(L"A %s cannot join a collection of %s", {ClassName(), collection->ItemClass()->ClassName()}));
+  MoveTo(collection);
+}
+
+void TCollectionItem::MoveTo(TCollection* collection) {
+  if (collection_ == collection) return;
   if (collection_) collection_->RemoveItem(this);
-  if (value) value->InsertItem(this, value->Count());
+  if (collection) collection->InsertItem(this);
 }
 
 int TCollectionItem::Index() const {
   if (!collection_) return -1;
-  auto& items = collection_->items_;
+  const auto& items = collection_->items_;
   return static_cast<int>(std::find(items.begin(), items.end(), this) - items.begin());
 }
 
-void TCollectionItem::SetIndex(int value) {
+void TCollectionItem::SetIndex(int index) {
   int current = Index();
-  if (current < 0 || current == value) return;
-  collection_->CheckIndex(value, collection_->Count() - 1);
+  if (current < 0 || current == index) return;
   auto& items = collection_->items_;
+  if (index < 0 || index >= static_cast<int>(items.size())) IndexError(index);
   items.erase(items.begin() + current);
-  items.insert(items.begin() + value, this);
+  items.insert(items.begin() + index, this);
+  Changed(true);
+}
+
+void TCollectionItem::SetDisplayName(const String& value) {
+  (void)value;
+  Changed(false);
 }
 
 TPersistent* TCollectionItem::GetOwner() const { return collection_; }
 
 String TCollectionItem::GetNamePath() const {
   if (!collection_) return ClassName();
-  return collection_->GetNamePath() + L"[" + std::to_wstring(Index()) + L"]";
+  return collection_->GetNamePath() + L"[" + IntToStr(Index()) + L"]";
 }
+
+void TCollectionItem::Changed(bool allItems) {
+  if (collection_ && collection_->updateCount_ == 0) collection_->Update(allItems ? nullptr : this);
+}
+
+// TCollection
 
 TCollection::TCollection(const TClass* itemClass, TPersistent* owner) : itemClass_(itemClass), owner_(owner) {
   if (!itemClass_ || !itemClass_->InheritsFrom(TCollectionItem::StaticClass()) || itemClass_->IsAbstract())
     throw EInvalidOperation(L"A collection needs a concrete item class");
 }
 
-TCollection::~TCollection() { Clear(); }
+TCollection::~TCollection() {
+  // The derived parts are gone: no Update may run while the items go.
+  updateCount_ = 1;
+  Clear();
+}
 
 TCollectionItem* TCollection::Items(int index) const {
-  CheckIndex(index, Count() - 1);
+  if (index < 0 || index >= Count()) IndexError(index);
   return items_[static_cast<size_t>(index)];
 }
 
-TCollectionItem* TCollection::Add() { return Insert(Count()); }
+void TCollection::SetItems(int index, const TCollectionItem* value) { Items(index)->Assign(value); }
 
-TCollectionItem* TCollection::Insert(int index) {
-  CheckIndex(index, Count());
-  std::unique_ptr<TObject> created(itemClass_->Create());
-  auto* item = ObjectAs<TCollectionItem>(created.get());
-  if (!item) throw EInvalidOperation(L"A collection needs a concrete item class");
-  created.release();
-  InsertItem(item, index);
+TCollectionItem* TCollection::Add() {
+  TObject* created = nullptr;
+  {
+    PendingCollection pending(this);
+    created = itemClass_->Create(nullptr);
+  }
+  auto* item = static_cast<TCollectionItem*>(created);
+  // An item class that does not pass its collection on still ends up in this one.
+  item->SetCollection(this);
   return item;
 }
 
-void TCollection::Delete(int index) { delete Items(index); }
+TCollectionItem* TCollection::Insert(int index) {
+  if (index < 0 || index > Count()) IndexError(index);
+  TCollectionItem* item = Add();
+  item->SetIndex(index);
+  return item;
+}
+
+void TCollection::Delete(int index) {
+  TCollectionItem* item = Items(index);
+  Notify(item, TCollectionNotification::cnDeleting);
+  delete item;
+}
 
 void TCollection::Clear() {
+  if (items_.empty()) return;
+  BeginUpdate();
   while (!items_.empty()) delete items_.back();
+  EndUpdate();
 }
 
 TCollectionItem* TCollection::FindItemID(int id) const {
@@ -70,35 +147,64 @@ TCollectionItem* TCollection::FindItemID(int id) const {
   return nullptr;
 }
 
+void TCollection::BeginUpdate() { ++updateCount_; }
+
+void TCollection::EndUpdate() {
+  if (updateCount_ > 0) --updateCount_;
+  Changed();
+}
+
 void TCollection::Assign(const TPersistent* source) {
-  auto* other = ObjectAs<TCollection>(const_cast<TPersistent*>(source));
-  if (!other) {
-    TPersistent::Assign(source);
+  if (const auto* other = ObjectAs<const TCollection>(source)) {
+    if (other == this) return;
+    BeginUpdate();
+    try {
+      Clear();
+      for (TCollectionItem* item : other->items_) Add()->Assign(item);
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
+    EndUpdate();
     return;
   }
-  if (other == this) return;
-  Clear();
-  for (TCollectionItem* item : other->items_) Add()->Assign(item);
+  TPersistent::Assign(source);
 }
 
 String TCollection::GetNamePath() const {
-  if (!owner_) return ClassName();
-  String ownerPath = owner_->GetNamePath();
-  return ownerPath.empty() ? ClassName() : ownerPath + L"." + ClassName();
+  TPersistent* owner = GetOwner();
+  if (!owner) return ClassName();
+  String ownerPath = owner->GetNamePath();
+  String property = PropName();
+  if (ownerPath.empty() || property.empty()) return ClassName();
+  return ownerPath + L"." + property;
 }
 
-void TCollection::InsertItem(TCollectionItem* item, int index) {
-  items_.insert(items_.begin() + index, item);
+void TCollection::Changed() {
+  if (updateCount_ == 0) Update(nullptr);
+}
+
+String TCollection::PropName() const {
+  TPersistent* owner = GetOwner();
+  if (!owner) return String();
+  for (const TPropertyInfo* property : owner->PublishedTable().Properties()) {
+    if (property->Kind() != TPropertyKind::pkPersistent) continue;
+    if (static_cast<const TPersistentPropertyInfo*>(property)->GetObject(owner) == this) return property->Name();
+  }
+  return String();
+}
+
+void TCollection::InsertItem(TCollectionItem* item) {
+  items_.push_back(item);
   item->collection_ = this;
-  item->id_ = nextId_++;
+  item->id_ = nextID_++;
+  Notify(item, TCollectionNotification::cnAdded);
+  Changed();
 }
 
 void TCollection::RemoveItem(TCollectionItem* item) {
-  items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
+  Notify(item, TCollectionNotification::cnExtracting);
+  items_.erase(std::find(items_.begin(), items_.end(), item));
   item->collection_ = nullptr;
-}
-
-void TCollection::CheckIndex(int index, int limit) const {
-  if (index < 0 || index > limit)
-    throw EListError(Format(L"List index out of bounds (%d)", {std::to_wstring(index)}));
+  Changed();
 }

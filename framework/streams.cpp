@@ -299,7 +299,9 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::Seek(LARGE_INTEGER dlibMove, DWORD dwO
                                                ULARGE_INTEGER* plibNewPosition) {
   if (dwOrigin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
   return Guarded(STG_E_INVALIDFUNCTION, [&]() -> HRESULT {
-    int64_t base = dwOrigin == STREAM_SEEK_SET ? 0 : dwOrigin == STREAM_SEEK_CUR ? stream_->Position() : stream_->Size();
+    int64_t base = dwOrigin == STREAM_SEEK_SET   ? 0
+                   : dwOrigin == STREAM_SEEK_CUR ? stream_->Position()
+                                                 : stream_->Size();
     int64_t target = base + dlibMove.QuadPart;
     if (target < 0) return STG_E_INVALIDFUNCTION;
     int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
@@ -352,8 +354,7 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::LockRegion(ULARGE_INTEGER libOffset, U
   return STG_E_INVALIDFUNCTION;
 }
 
-HRESULT STDMETHODCALLTYPE TStreamAdapter::UnlockRegion(ULARGE_INTEGER libOffset, ULARGE_INTEGER cb,
-                                                       DWORD dwLockType) {
+HRESULT STDMETHODCALLTYPE TStreamAdapter::UnlockRegion(ULARGE_INTEGER libOffset, ULARGE_INTEGER cb, DWORD dwLockType) {
   (void)libOffset, (void)cb, (void)dwLockType;
   return STG_E_INVALIDFUNCTION;
 }

@@ -271,7 +271,8 @@ bool TStringList::Find(const String& text, int& index) const {
 }
 
 void TStringList::Sort() {
-  if (!sorted_) CustomSort([](TStringList* list, int a, int b) { return list->CompareStrings(list->Get(a), list->Get(b)); });
+  if (!sorted_)
+    CustomSort([](TStringList* list, int a, int b) { return list->CompareStrings(list->Get(a), list->Get(b)); });
 }
 
 void TStringList::CustomSort(const TStringListSortCompare& compare) {

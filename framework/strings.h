@@ -6,6 +6,7 @@
 
 #include "framework/component.h"
 #include "framework/delegate.h"
+#include "framework/lists.h"
 
 class TStream;
 
@@ -80,8 +81,6 @@ class TStrings : public TPersistent {
  private:
   int updateCount_ = 0;
 };
-
-enum class TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList;
 using TStringListSortCompare = std::function<int(TStringList* list, int index1, int index2)>;

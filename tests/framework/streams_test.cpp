@@ -1,3 +1,5 @@
+#include "framework/streams.h"
+
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
@@ -5,7 +7,6 @@
 #include <string>
 
 #include "framework/exceptions.h"
-#include "framework/streams.h"
 #include "temp_files.h"
 
 using Microsoft::WRL::ComPtr;
@@ -19,9 +20,7 @@ std::string ReadAll(TStream& stream) {
   return bytes;
 }
 
-void WriteText(TStream& stream, const char* text) {
-  stream.WriteBuffer(text, static_cast<int32_t>(std::strlen(text)));
-}
+void WriteText(TStream& stream, const char* text) { stream.WriteBuffer(text, static_cast<int32_t>(std::strlen(text))); }
 
 // A memory stream that reports its own end, to show who frees it.
 class WatchedStream : public TMemoryStream {

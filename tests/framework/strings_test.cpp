@@ -1,10 +1,11 @@
+#include "framework/strings.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "framework/exceptions.h"
 #include "framework/streams.h"
-#include "framework/strings.h"
 #include "temp_files.h"
 
 namespace {
@@ -127,7 +128,9 @@ TEST(StringListSorted, SortingKeepsObjects) {
   list.SetSorted(false);
   list.CustomSort([](TStringList* l, int i, int j) {
     return static_cast<int>(l->Strings(j).size()) - static_cast<int>(l->Strings(i).size()) +
-           (l->Strings(i) < l->Strings(j) ? 1 : l->Strings(i) > l->Strings(j) ? -1 : 0);
+           (l->Strings(i) < l->Strings(j)   ? 1
+            : l->Strings(i) > l->Strings(j) ? -1
+                                            : 0);
   });
   EXPECT_EQ(Lines(list), (V{L"c", L"a", L"B"}));
   EXPECT_EQ(list.Objects(0), &c);
