@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "framework/thread.h"
+
 namespace {
 
 std::vector<const TUnit*>& Started() {
@@ -39,6 +41,6 @@ void FinalizeUnits() {
 }
 
 const TUnit& FrameworkUnit() {
-  static const TUnit unit{L"framework", &InitializeFramework, &FinalizeFramework, {}};
+  static const TUnit unit{L"framework", &InitializeFramework, &FinalizeFramework, {&SynchronizeUnit()}};
   return unit;
 }

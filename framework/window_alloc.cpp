@@ -1,0 +1,51 @@
+#include "framework/window_alloc.h"
+
+#include "framework/exception_hook.h"
+#include "framework/exceptions.h"
+
+namespace {
+
+const wchar_t kUtilWindowClass[] = L"BcUtilWindow";
+
+LRESULT CALLBACK UtilWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* stored = reinterpret_cast<TWndMethod*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  if (!stored) return DefWindowProcW(wnd, msg, wParam, lParam);
+  // A copy, because the delegate may deallocate its own window (and with it the stored delegate) while it runs.
+  TWndMethod method = *stored;
+  TMessage message{msg, wParam, lParam, 0};
+  try {
+    method(message);
+  } catch (...) {
+    ApplicationHandleException(nullptr);
+  }
+  return message.Result;
+}
+
+void RegisterUtilWindowClass() {
+  WNDCLASSEXW cls = {};
+  cls.cbSize = sizeof cls;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (GetClassInfoExW(instance, kUtilWindowClass, &cls)) return;
+  cls.lpfnWndProc = &UtilWindowProc;
+  cls.hInstance = instance;
+  cls.lpszClassName = kUtilWindowClass;
+  RegisterClassExW(&cls);
+}
+
+}  // namespace
+
+HWND AllocateHWnd(TWndMethod method) {
+  RegisterUtilWindowClass();
+  HWND wnd = CreateWindowExW(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  if (!wnd) throw EOutOfResources(L"Error creating window: " + SysErrorMessage(GetLastError()));
+  if (method) SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(std::move(method))));
+  return wnd;
+}
+
+void DeallocateHWnd(HWND wnd) {
+  if (!wnd) return;
+  auto* stored = reinterpret_cast<TWndMethod*>(SetWindowLongPtrW(wnd, GWLP_USERDATA, 0));
+  DestroyWindow(wnd);
+  delete stored;
+}
