@@ -1,7 +1,9 @@
 #include "framework/date_time.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwctype>
+#include <utility>
 
 #include "framework/exceptions.h"
 #include "framework/sys_utils.h"
@@ -225,8 +227,9 @@ class TimeScanner {
 
   // 0 after an AM marker, 12 after a PM marker, -1 when there is none.
   int Marker() {
-    for (const auto& [marker, base] :
-         {std::pair<String, int>{settings_.TimeAMString, 0}, {L"AM", 0}, {settings_.TimePMString, 12}, {L"PM", 12}}) {
+    const std::pair<String, int> markers[] = {
+        {settings_.TimeAMString, 0}, {L"AM", 0}, {settings_.TimePMString, 12}, {L"PM", 12}};
+    for (const auto& [marker, base] : markers) {
       if (StartsWithText(text_, at_, marker)) {
         at_ += marker.size();
         return base;
