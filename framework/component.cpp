@@ -30,6 +30,12 @@ TComponent::TComponent(TComponent* owner) {
 }
 
 TComponent::~TComponent() {
+  SendFreeNotifications();
+  DestroyComponents();
+  if (owner_) owner_->RemoveComponent(this);
+}
+
+void TComponent::SendFreeNotifications() {
   Destroying();
   // Tell everyone who asked; each removes its link back, so iterate over a shrinking list.
   while (!freeNotifies_.empty()) {
@@ -39,8 +45,6 @@ TComponent::~TComponent() {
     back.erase(std::remove(back.begin(), back.end(), this), back.end());
     other->Notification(this, TOperation::opRemove);
   }
-  DestroyComponents();
-  if (owner_) owner_->RemoveComponent(this);
 }
 
 TComponent* TComponent::Components(int index) const {

@@ -101,6 +101,10 @@ class TComponent : public TPersistent {
   // goes first tells the other.
   void FreeNotification(TComponent* component);
   void RemoveFreeNotification(TComponent* component);
+  // Marks the component as being destroyed and tells everyone who asked for FreeNotification that it goes. The
+  // destructor does it; a derived destructor calls it first when the listeners must still find the derived parts
+  // intact (an action whose clients let go of their links to it).
+  void SendFreeNotifications();
 
   // Hooks of the form reader; Loaded runs after the whole form is read.
   void SetLoading(bool loading);

@@ -404,7 +404,7 @@ TComponent* TReader::CreateChild(const String& name, const String& className, TC
     child->SetLoading(true);
     loaded_.push_back(child);
     if (!reuse) child->SetName(name);
-    if (child->HasParent()) child->SetParentComponent(parent);
+    child->SetParentComponent(parent);
   } catch (const EReadError&) {
     throw;
   } catch (const Exception& e) {

@@ -1,7 +1,8 @@
 // Reads stored forms (the text format of form_writer.h) into components.
 //
 // The reader creates each stored component by its registered class (a component the root already owns under
-// the stored name and class is filled instead), sets published properties by name through the class's
+// the stored name and class is filled instead) and gives it the object it is nested in through
+// SetParentComponent; it sets published properties by name through the class's
 // property table ("Font.Name" reaches into the Font object), hands every other name to DefineProperties, links
 // component references and events once the whole form is read, and then calls Loaded on every component read,
 // in reading order. Every fault raises EReadError naming the line and the property.

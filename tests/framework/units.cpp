@@ -1,3 +1,5 @@
+#include "framework/actions.h"
+#include "framework/startup.h"
 #include "support/test_units.h"
 
-void StartAreaUnits() {}
+void StartAreaUnits() { InitializeUnit(ActionsUnit()); }
