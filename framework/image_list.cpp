@@ -1,0 +1,347 @@
+#include "framework/image_list.h"
+
+#include <algorithm>
+
+#include "framework/properties.h"
+#include "framework/streams.h"
+
+namespace {
+
+COLORREF ImageListColor(TColor color) {
+  if (color == clNone) return CLR_NONE;
+  if (color == clDefault) return CLR_DEFAULT;
+  return static_cast<COLORREF>(ColorToRGB(color));
+}
+
+// The raster operation that paints the brush where the source is white and keeps the target where it is black.
+constexpr DWORD kBrushWhereSourceIsWhite = 0x00E20746;
+
+}  // namespace
+
+// TChangeLink
+
+TChangeLink::~TChangeLink() {
+  if (sender_) sender_->UnRegisterChanges(this);
+}
+
+void TChangeLink::Change() {
+  if (OnChange) OnChange(sender_);
+}
+
+// TCustomImageList
+
+TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) { overlays_.fill(-1); }
+
+TCustomImageList::~TCustomImageList() {
+  for (TChangeLink* link : links_) link->SetSender(nullptr);
+  FreeHandle();
+}
+
+const TPublishedTable& TCustomImageList::PublishedTable() const {
+  using P = TPublished<TCustomImageList>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Integer(L"AllocBy", &TCustomImageList::AllocBy, &TCustomImageList::SetAllocBy).Default(4),
+          P::Color(L"BkColor", &TCustomImageList::BkColor, &TCustomImageList::SetBkColor).Default(clNone),
+          P::Color(L"BlendColor", &TCustomImageList::BlendColor, &TCustomImageList::SetBlendColor).Default(clNone),
+          P::Enumeration(L"DrawingStyle", &TCustomImageList::DrawingStyle, &TCustomImageList::SetDrawingStyle,
+                         {L"dsFocus", L"dsSelected", L"dsNormal", L"dsTransparent"})
+              .Default(TDrawingStyle::dsNormal),
+          P::Integer(L"Height", &TCustomImageList::Height, &TCustomImageList::SetHeight).Default(16),
+          P::Enumeration(L"ImageType", &TCustomImageList::ImageType, &TCustomImageList::SetImageType,
+                         {L"itImage", L"itMask"})
+              .Default(TImageType::itImage),
+          P::Boolean(L"Masked", &TCustomImageList::Masked, &TCustomImageList::SetMasked).Default(true),
+          P::Boolean(L"ShareImages", &TCustomImageList::ShareImages, &TCustomImageList::SetShareImages)
+              .Default(false),
+          P::Integer(L"Width", &TCustomImageList::Width, &TCustomImageList::SetWidth).Default(16),
+          P::Event(
+              L"OnChange", [](TCustomImageList* list) { return list->OnChange; },
+              [](TCustomImageList* list, TNotifyEvent value) { list->OnChange = value; }),
+      });
+  return table;
+}
+
+void TCustomImageList::Assign(const TPersistent* source) {
+  const TCustomImageList* list = ObjectAs<const TCustomImageList>(source);
+  if (!list) return TComponent::Assign(source);
+  if (list == this) return;
+  FreeHandle();
+  width_ = list->width_;
+  height_ = list->height_;
+  allocBy_ = list->allocBy_;
+  masked_ = list->masked_;
+  bkColor_ = list->bkColor_;
+  blendColor_ = list->blendColor_;
+  drawingStyle_ = list->drawingStyle_;
+  imageType_ = list->imageType_;
+  shareImages_ = false;
+  if (list->handle_) handle_ = ImageList_Duplicate(list->handle_);
+  Change();
+}
+
+void TCustomImageList::DefineProperties(TFiler& filer) {
+  filer.DefineBinaryProperty(
+      L"Bitmap", [this](TStream& stream) { ReadImages(stream); }, [this](TStream& stream) { WriteImages(stream); },
+      Count() > 0);
+}
+
+void TCustomImageList::ReadImages(TStream& stream) {
+  Microsoft::WRL::ComPtr<IStream> adapter(new TStreamAdapter(&stream));
+  HIMAGELIST read = ImageList_Read(adapter.Get());
+  if (!read) throw EReadError(L"Failed to read ImageList data from stream");
+  bool shared = shareImages_;
+  shareImages_ = false;
+  SetHandle(read);
+  shareImages_ = shared;
+}
+
+void TCustomImageList::WriteImages(TStream& stream) {
+  Microsoft::WRL::ComPtr<IStream> adapter(new TStreamAdapter(&stream));
+  if (!ImageList_Write(Handle(), adapter.Get())) throw EWriteError(L"Failed to write ImageList data to stream");
+}
+
+void TCustomImageList::SetWidth(int value) { SetSize(value, height_); }
+
+void TCustomImageList::SetHeight(int value) { SetSize(width_, value); }
+
+void TCustomImageList::SetSize(int width, int height) {
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  if (handle_) {
+    FreeHandle();
+    Change();
+  }
+}
+
+void TCustomImageList::SetMasked(bool value) {
+  if (value == masked_) return;
+  masked_ = value;
+  if (handle_) {
+    FreeHandle();
+    Change();
+  }
+}
+
+void TCustomImageList::SetBkColor(TColor value) {
+  if (value == bkColor_) return;
+  bkColor_ = value;
+  if (handle_) ImageList_SetBkColor(handle_, ImageListColor(value));
+  Change();
+}
+
+void TCustomImageList::SetBlendColor(TColor value) {
+  if (value == blendColor_) return;
+  blendColor_ = value;
+  Change();
+}
+
+void TCustomImageList::SetDrawingStyle(TDrawingStyle value) {
+  if (value == drawingStyle_) return;
+  drawingStyle_ = value;
+  Change();
+}
+
+void TCustomImageList::SetImageType(TImageType value) {
+  if (value == imageType_) return;
+  imageType_ = value;
+  Change();
+}
+
+HIMAGELIST TCustomImageList::Handle() {
+  if (!handle_) CreateHandle();
+  return handle_;
+}
+
+void TCustomImageList::CreateHandle() {
+  handle_ = ImageList_Create(width_, height_, ILC_COLOR32 | (masked_ ? ILC_MASK : 0), allocBy_, allocBy_);
+  if (!handle_) throw EInvalidOperation(L"Error creating window image list");
+  if (bkColor_ != clNone) ImageList_SetBkColor(handle_, ImageListColor(bkColor_));
+}
+
+void TCustomImageList::FreeHandle() {
+  if (handle_ && !shareImages_) ImageList_Destroy(handle_);
+  handle_ = nullptr;
+  overlays_.fill(-1);
+}
+
+void TCustomImageList::SetHandle(HIMAGELIST value) {
+  if (value == handle_) return;
+  FreeHandle();
+  handle_ = value;
+  if (value) {
+    ImageList_GetIconSize(value, &width_, &height_);
+    if (bkColor_ != clNone) ImageList_SetBkColor(value, ImageListColor(bkColor_));
+  }
+  Change();
+}
+
+int TCustomImageList::Count() const { return handle_ ? ImageList_GetImageCount(handle_) : 0; }
+
+void TCustomImageList::CheckIndex(int index) const {
+  if (index < 0 || index >= Count()) throw EInvalidOperation(L"Invalid image list index");
+}
+
+int TCustomImageList::Add(TBitmap* image, TBitmap* mask) {
+  if (!image) return -1;
+  int index = ImageList_Add(Handle(), image->Handle(), mask ? mask->Handle() : nullptr);
+  Change();
+  return index;
+}
+
+int TCustomImageList::AddMasked(TBitmap* image, TColor maskColor) {
+  if (!image) return -1;
+  // The platform blackens the masked pixels of the bitmap it is given; a copy keeps the caller's picture.
+  TBitmap copy;
+  copy.Assign(image);
+  TColor color = maskColor == clDefault ? image->TransparentColor() : maskColor;
+  int index = ImageList_AddMasked(Handle(), copy.Handle(), static_cast<COLORREF>(ColorToRGB(color)));
+  Change();
+  return index;
+}
+
+int TCustomImageList::AddIcon(TIcon* icon) {
+  if (!icon || icon->Empty()) return -1;
+  int index = ImageList_ReplaceIcon(Handle(), -1, icon->Handle());
+  Change();
+  return index;
+}
+
+void TCustomImageList::Replace(int index, TBitmap* image, TBitmap* mask) {
+  CheckIndex(index);
+  if (!image) return;
+  ImageList_Replace(handle_, index, image->Handle(), mask ? mask->Handle() : nullptr);
+  Change();
+}
+
+void TCustomImageList::ReplaceIcon(int index, TIcon* icon) {
+  CheckIndex(index);
+  if (!icon || icon->Empty()) return;
+  ImageList_ReplaceIcon(handle_, index, icon->Handle());
+  Change();
+}
+
+void TCustomImageList::Delete(int index) {
+  CheckIndex(index);
+  ImageList_Remove(handle_, index);
+  Change();
+}
+
+void TCustomImageList::Clear() {
+  if (handle_) ImageList_Remove(handle_, -1);
+  Change();
+}
+
+bool TCustomImageList::Overlay(int overlayImage, TOverlay overlay) {
+  if (overlay < 0 || overlay > 14) return false;
+  if (!ImageList_SetOverlayImage(Handle(), overlayImage, overlay + 1)) return false;
+  overlays_[overlay] = overlayImage;
+  return true;
+}
+
+UINT TCustomImageList::StyleFlags(TDrawingStyle drawingStyle, TImageType imageType) const {
+  static const UINT kStyles[] = {ILD_FOCUS, ILD_SELECTED, ILD_NORMAL, ILD_TRANSPARENT};
+  UINT style = kStyles[static_cast<int>(drawingStyle)];
+  if (imageType == TImageType::itMask) style |= ILD_MASK;
+  return style;
+}
+
+void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) {
+  Draw(canvas, x, y, index, drawingStyle_, imageType_, enabled);
+}
+
+void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, TDrawingStyle drawingStyle,
+                            TImageType imageType, bool enabled) {
+  if (!handle_ || index < 0 || index >= Count()) return;
+  DoDraw(index, canvas, x, y, StyleFlags(drawingStyle, imageType), enabled);
+}
+
+void TCustomImageList::DrawOverlay(TCanvas* canvas, int x, int y, int index, TOverlay overlay, bool enabled) {
+  if (!handle_ || index < 0 || index >= Count() || overlay < 0 || overlay > 14) return;
+  DoDraw(index, canvas, x, y, StyleFlags(drawingStyle_, imageType_) | INDEXTOOVERLAYMASK(overlay + 1), enabled);
+}
+
+void TCustomImageList::DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled) {
+  HDC target = canvas->Handle();
+  // The overlay is drawn as a second image, transparent over the first, rather than left to the platform's
+  // overlay drawing, which does not mask the overlay everywhere.
+  int overlaySlot = static_cast<int>((style & ILD_OVERLAYMASK) >> 8) - 1;
+  int overlay = overlaySlot >= 0 ? overlays_[overlaySlot] : -1;
+  if (overlay >= Count()) overlay = -1;
+  style &= ~ILD_OVERLAYMASK;
+  if (enabled) {
+    ImageList_DrawEx(handle_, index, target, x, y, 0, 0, ImageListColor(bkColor_), ImageListColor(blendColor_),
+                     style);
+    if (overlay >= 0)
+      ImageList_DrawEx(handle_, overlay, target, x, y, 0, 0, CLR_NONE, ImageListColor(blendColor_),
+                       style | ILD_TRANSPARENT);
+    return;
+  }
+  // The silhouette: the image drawn on white, then every pixel that is not white becomes a 0 bit.
+  TBitmap drawn;
+  drawn.SetPixelFormat(TPixelFormat::pf32bit);
+  drawn.SetSize(width_, height_);
+  HDC drawnDC = drawn.Canvas()->Handle();
+  ImageList_DrawEx(handle_, index, drawnDC, 0, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+  if (overlay >= 0) ImageList_DrawEx(handle_, overlay, drawnDC, 0, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+  HBITMAP mono = CreateBitmap(width_, height_, 1, 1, nullptr);
+  HDC monoDC = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldMono = SelectObject(monoDC, mono);
+  ::SetBkColor(drawnDC, RGB(255, 255, 255));
+  BitBlt(monoDC, 0, 0, width_, height_, drawnDC, 0, 0, SRCCOPY);
+
+  // A one-bit source takes the target's text colour for its 0 bits (the silhouette) and the background colour
+  // for its 1 bits.
+  COLORREF oldText = SetTextColor(target, RGB(255, 255, 255));
+  COLORREF oldBack = ::SetBkColor(target, RGB(0, 0, 0));
+  HBRUSH highlight = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(clBtnHighlight)));
+  HBRUSH shadow = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(clBtnShadow)));
+  HGDIOBJ oldBrush = SelectObject(target, highlight);
+  BitBlt(target, x + 1, y + 1, width_, height_, monoDC, 0, 0, kBrushWhereSourceIsWhite);
+  SelectObject(target, shadow);
+  BitBlt(target, x, y, width_, height_, monoDC, 0, 0, kBrushWhereSourceIsWhite);
+  SelectObject(target, oldBrush);
+  DeleteObject(highlight);
+  DeleteObject(shadow);
+  SetTextColor(target, oldText);
+  ::SetBkColor(target, oldBack);
+
+  SelectObject(monoDC, oldMono);
+  DeleteDC(monoDC);
+  DeleteObject(mono);
+}
+
+void TCustomImageList::GetBitmap(int index, TBitmap* image) {
+  if (!image || !handle_ || index < 0 || index >= Count()) return;
+  image->SetSize(width_, height_);
+  Draw(image->Canvas(), 0, 0, index);
+}
+
+void TCustomImageList::GetIcon(int index, TIcon* image) {
+  if (!image || !handle_ || index < 0 || index >= Count()) return;
+  image->SetHandle(ImageList_GetIcon(handle_, index, ILD_NORMAL));
+}
+
+void TCustomImageList::RegisterChanges(TChangeLink* link) {
+  if (!link || std::find(links_.begin(), links_.end(), link) != links_.end()) return;
+  if (link->Sender() && link->Sender() != this) link->Sender()->UnRegisterChanges(link);
+  link->SetSender(this);
+  links_.push_back(link);
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* link) {
+  auto found = std::find(links_.begin(), links_.end(), link);
+  if (found == links_.end()) return;
+  links_.erase(found);
+  link->SetSender(nullptr);
+}
+
+void TCustomImageList::Change() {
+  // A listener may unregister itself while it hears of the change.
+  std::vector<TChangeLink*> links = links_;
+  for (TChangeLink* link : links)
+    if (std::find(links_.begin(), links_.end(), link) != links_.end()) link->Change();
+  if (OnChange) OnChange(this);
+}
