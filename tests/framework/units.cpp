@@ -1,5 +1,9 @@
 #include "framework/actions.h"
 #include "framework/startup.h"
+#include "framework/timer.h"
 #include "support/test_units.h"
 
-void StartAreaUnits() { InitializeUnit(ActionsUnit()); }
+void StartAreaUnits() {
+  InitializeUnit(ActionsUnit());
+  InitializeUnit(TimerUnit());
+}
