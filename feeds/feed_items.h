@@ -1,0 +1,132 @@
+// The entries of a feed: TRSSItem with its owned parts, and the collections of items and item categories.
+// Texts are byte strings, as in the channel.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "feeds/rfc822_date.h"
+#include "framework/collection.h"
+
+class TRSSItemEnclosure : public TPersistent {
+  BC_CLASS(TRSSItemEnclosure, TPersistent)
+  int Length() const { return length_; }
+  void SetLength(int value) { length_ = value; }
+  const std::string& EnclosureType() const { return enclosureType_; }
+  void SetEnclosureType(const std::string& value) { enclosureType_ = value; }
+  const std::string& URL() const { return url_; }
+  void SetURL(const std::string& value) { url_ = value; }
+  bool Include() const { return include_; }
+  void SetInclude(bool value) { include_ = value; }
+  void Assign(const TPersistent* source) override;
+
+ private:
+  int length_ = 0;
+  std::string enclosureType_;
+  std::string url_;
+  bool include_ = false;
+};
+
+class TRSSItemGUID : public TPersistent {
+  BC_CLASS(TRSSItemGUID, TPersistent)
+  bool IsPermaLink() const { return isPermaLink_; }
+  void SetIsPermaLink(bool value) { isPermaLink_ = value; }
+  const std::string& GUID() const { return guid_; }
+  void SetGUID(const std::string& value) { guid_ = value; }
+  bool Include() const { return include_; }
+  void SetInclude(bool value) { include_ = value; }
+  void Assign(const TPersistent* source) override;
+
+ private:
+  bool isPermaLink_ = false;
+  std::string guid_;
+  bool include_ = false;
+};
+
+class TRSSItemSource : public TPersistent {
+  BC_CLASS(TRSSItemSource, TPersistent)
+  const std::string& URL() const { return url_; }
+  void SetURL(const std::string& value) { url_ = value; }
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& value) { title_ = value; }
+  bool Include() const { return include_; }
+  void SetInclude(bool value) { include_ = value; }
+  void Assign(const TPersistent* source) override;
+
+ private:
+  std::string url_;
+  std::string title_;
+  bool include_ = false;
+};
+
+class TRSSItemCategory : public TCollectionItem {
+  BC_CLASS(TRSSItemCategory, TCollectionItem)
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& value) { title_ = value; }
+  const std::string& Domain() const { return domain_; }
+  void SetDomain(const std::string& value) { domain_ = value; }
+  void Assign(const TPersistent* source) override;
+
+ private:
+  std::string title_;
+  std::string domain_;
+};
+
+class TRSSItemCategories : public TCollection {
+  BC_CLASS(TRSSItemCategories, TCollection)
+  explicit TRSSItemCategories(TPersistent* owner = nullptr) : TCollection(TRSSItemCategory::StaticClass(), owner) {}
+  TRSSItemCategory* Add() { return static_cast<TRSSItemCategory*>(TCollection::Add()); }
+  TRSSItemCategory* Items(int index) const { return static_cast<TRSSItemCategory*>(TCollection::Items(index)); }
+};
+
+class TRSSItem : public TCollectionItem {
+  BC_CLASS(TRSSItem, TCollectionItem)
+  TRSSItem();
+  ~TRSSItem() override;
+
+  const std::string& Comments() const { return comments_; }
+  void SetComments(const std::string& value) { comments_ = value; }
+  const std::string& Author() const { return author_; }
+  void SetAuthor(const std::string& value) { author_ = value; }
+  const std::string& Link() const { return link_; }
+  void SetLink(const std::string& value) { link_ = value; }
+  // May hold HTML.
+  const std::string& Description() const { return description_; }
+  void SetDescription(const std::string& value) { description_ = value; }
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& value) { title_ = value; }
+  TRFC822DateTime* PubDate() const { return pubDate_.get(); }
+  void SetPubDate(const TRFC822DateTime* value) { pubDate_->Assign(value); }
+  TRSSItemEnclosure* Enclosure() const { return enclosure_.get(); }
+  void SetEnclosure(const TRSSItemEnclosure* value) { enclosure_->Assign(value); }
+  TRSSItemGUID* GUID() const { return guid_.get(); }
+  void SetGUID(const TRSSItemGUID* value) { guid_->Assign(value); }
+  TRSSItemSource* Source() const { return source_.get(); }
+  void SetSource(const TRSSItemSource* value) { source_->Assign(value); }
+  TRSSItemCategories* Categories() const { return categories_.get(); }
+  void SetCategories(const TRSSItemCategories* value) { categories_->Assign(value); }
+  // A date kept as raw text (formats other than RFC 822).
+  const std::string& StrDate() const { return strDate_; }
+  void SetStrDate(const std::string& value) { strDate_ = value; }
+  void Assign(const TPersistent* source) override;
+
+ private:
+  std::string comments_;
+  std::string author_;
+  std::string link_;
+  std::string description_;
+  std::string title_;
+  std::unique_ptr<TRFC822DateTime> pubDate_;
+  std::unique_ptr<TRSSItemEnclosure> enclosure_;
+  std::unique_ptr<TRSSItemGUID> guid_;
+  std::unique_ptr<TRSSItemSource> source_;
+  std::unique_ptr<TRSSItemCategories> categories_;
+  std::string strDate_;
+};
+
+class TRSSItems : public TCollection {
+  BC_CLASS(TRSSItems, TCollection)
+  explicit TRSSItems(TPersistent* owner = nullptr) : TCollection(TRSSItem::StaticClass(), owner) {}
+  TRSSItem* Add() { return static_cast<TRSSItem*>(TCollection::Add()); }
+  TRSSItem* Items(int index) const { return static_cast<TRSSItem*>(TCollection::Items(index)); }
+};

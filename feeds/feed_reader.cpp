@@ -1,0 +1,334 @@
+// Reading a feed document into the model. One walker serves RSS 0.9x/2.0, RSS 1.0 and Atom 0.3: it recognises
+// elements by name wherever they stand, so each format's elements are found at the level that format uses.
+#include "feeds/feed.h"
+
+#include "feeds/feed_text.h"
+#include "framework/text_convert.h"
+
+namespace {
+
+// Reading one field: a failure there (a malformed date, a number that is none, a missing attribute) leaves that
+// field as it was, and reading goes on with the next one.
+template <class Read>
+void ReadField(Read&& read) {
+  try {
+    read();
+  } catch (const Exception&) {
+  }
+}
+
+// The two forms the model keeps texts in: UTF-8, and the system's ANSI code page.
+std::string Utf8(const String& text) { return EncodeUTF8(text); }
+std::string Plain(const String& text) { return WideToAnsi(text); }
+
+String ValueOf(const TXMLNode& node) { return node.NodeValue().AsString(); }
+
+bool StartsWith(const String& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
+
+String FoldAsciiCase(String text) {
+  for (wchar_t& c : text)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + (L'a' - L'A'));
+  return text;
+}
+
+bool IsAlternateLink(const TXMLNode& link) {
+  return link.HasAttribute(L"rel") && link.Attributes(L"rel").AsString() == L"alternate";
+}
+
+// A title given as markup keeps the content of its first CDATA section, or the whole markup when it has none.
+String TitleText(const TXMLNode& node) {
+  if (node.IsTextElement()) return ValueOf(node);
+  if (!node.HasChildNodes()) return String();
+  String markup = node.XML();
+  const String marker = L"<![cdata[";
+  size_t start = FoldAsciiCase(markup).find(marker);
+  if (start == String::npos) return markup;
+  String rest = markup.substr(start + marker.size());
+  size_t end = rest.find(L"]]>");
+  return end == String::npos ? rest : rest.substr(0, end);
+}
+
+// A description given as markup keeps all of it, its own tags included, without the CDATA markers.
+String DescriptionText(const TXMLNode& node) {
+  if (node.IsTextElement()) return ValueOf(node);
+  if (!node.HasChildNodes()) return String();
+  return ReplaceAllIgnoreCase(ReplaceAllIgnoreCase(node.XML(), L"<![cdata[", L""), L"]]>", L"");
+}
+
+bool IsDescriptionElement(const String& name) {
+  return StartsWith(name, L"description") || StartsWith(name, L"content");
+}
+
+const wchar_t* const kDayNames[7] = {L"Monday", L"Tuesday", L"Wednesday", L"Thursday",
+                                     L"Friday", L"Saturday", L"Sunday"};
+
+}  // namespace
+
+TXMLFileOptions::TXMLFileOptions()
+    : domVendor_(DefaultDOMVendor),
+      options_{TXMLDocOption::doNodeAutoCreate, TXMLDocOption::doAttrNull, TXMLDocOption::doAutoPrefix,
+               TXMLDocOption::doNamespaceDecl} {}
+
+void TXMLFileOptions::Assign(const TPersistent* source) {
+  auto* other = ObjectAs<const TXMLFileOptions>(source);
+  if (!other) return TPersistent::Assign(source);
+  domVendor_ = other->domVendor_;
+  parseOptions_ = other->parseOptions_;
+  options_ = other->options_;
+}
+
+TFeed::TFeed(TComponent* owner)
+    : TComponent(owner),
+      channel_(std::make_unique<TRSSChannel>()),
+      items_(std::make_unique<TRSSItems>(this)),
+      xmlFileOptions_(std::make_unique<TXMLFileOptions>()) {
+  ResetDocument();
+  version_ = "2.0";
+}
+
+TFeed::~TFeed() = default;
+
+void TFeed::ResetDocument() {
+  delete document_;
+  document_ = nullptr;
+  auto document = std::make_unique<TXMLDocument>(this);
+  document->SetDOMVendor(xmlFileOptions_->DOMVendor());
+  document->SetOptions(xmlFileOptions_->Options());
+  document->SetParseOptions(xmlFileOptions_->ParseOptions());
+  document->SetActive(true);
+  document_ = document.release();
+}
+
+void TFeed::LoadFromStream(TStream& stream) {
+  ResetDocument();
+  document_->LoadFromStream(stream);
+  ParseFeed();
+}
+
+void TFeed::ParseFeed() {
+  channel_ = std::make_unique<TRSSChannel>();
+  items_ = std::make_unique<TRSSItems>(this);
+  TXMLNode root = document_->DocumentElement();
+  if (root.HasAttribute(L"version")) version_ = Plain(root.Attributes(L"version").AsString());
+  TXMLNodeList rootChildren = root.ChildNodes();
+  TXMLNode channel = document_->Options().Contains(TXMLDocOption::doNodeAutoCreate)
+                         ? rootChildren.Nodes(L"channel")
+                         : rootChildren.FindNode(L"channel");
+  bool channelHoldsEntries = !channel.IsNull() && (!channel.ChildNodes().FindNode(L"item").IsNull() ||
+                                                   !channel.ChildNodes().FindNode(L"category").IsNull());
+  WalkFeedNodes(channelHoldsEntries ? channel : root);
+}
+
+void TFeed::WalkFeedNodes(const TXMLNode& node) {
+  bool atomFeed = node.NodeName() == L"feed";
+  TXMLNodeList children = node.ChildNodes();
+  int count = children.Count();
+  for (int i = 0; i < count; ++i) {
+    ReadField([&] {
+      TXMLNode child = children.Nodes(i);
+      if (child.NodeType() != TNodeType::ntElement) return;
+      String name = child.NodeName();
+      if (atomFeed) ReadAtomChannelField(child);
+      if (name == L"channel") ReadChannelElement(child);
+      if (name == L"category") ReadCategory(child);
+      if (name == L"entry") ReadEntry(child);
+      if (name == L"item") ReadItem(child);
+      ReadChannelField(child);
+    });
+  }
+}
+
+void TFeed::ReadAtomChannelField(const TXMLNode& child) {
+  String name = child.NodeName();
+  TRSSChannelReq* required = channel_->Required();
+  TRSSChannelOpt* optional = channel_->Optional();
+  if (name == L"title" && child.IsTextElement()) required->SetTitle(Utf8(ValueOf(child)));
+  if (name == L"link" && IsAlternateLink(child)) required->SetLink(Plain(child.Attributes(L"href").AsString()));
+  if (name == L"tagline" && child.IsTextElement()) required->SetDesc(Utf8(ValueOf(child)));
+  if (name == L"copyright" && child.IsTextElement()) optional->SetCopyright(Utf8(ValueOf(child)));
+  if (name == L"modified" && child.IsTextElement()) optional->SetModified(Plain(ValueOf(child)));
+}
+
+void TFeed::ReadChannelElement(const TXMLNode& channel) {
+  TRSSChannelReq* required = channel_->Required();
+  TRSSChannelOpt* optional = channel_->Optional();
+  TXMLNodeList fields = channel.ChildNodes();
+  int count = fields.Count();
+  for (int i = 0; i < count; ++i) {
+    ReadField([&] {
+      TXMLNode field = fields.Nodes(i);
+      if (!field.IsTextElement()) return;
+      String name = field.NodeName();
+      if (name == L"title") required->SetTitle(Utf8(ValueOf(field)));
+      if (name == L"link") required->SetLink(Plain(ValueOf(field)));
+      if (name == L"description") required->SetDesc(Utf8(ValueOf(field)));
+      if (name == L"dc:rights") optional->SetCopyright(Utf8(ValueOf(field)));
+      if (name == L"dc:date") optional->SetModified(Plain(ValueOf(field)));
+    });
+  }
+  WalkFeedNodes(channel);
+}
+
+void TFeed::ReadCategory(const TXMLNode& category) {
+  TRSSChannelCategory* entry = channel_->Optional()->Categories()->Add();
+  ReadField([&] { entry->SetCategory(Plain(ValueOf(category))); });
+  ReadField([&] {
+    TXMLNode domain = category.AttributeNodes().FindNode(L"domain");
+    if (!domain.IsNull()) entry->SetDomain(Plain(ValueOf(domain)));
+  });
+  WalkFeedNodes(category);
+}
+
+void TFeed::ReadEntry(const TXMLNode& entry) {
+  TRSSItem* item = items_->Add();
+  TXMLNodeList fields = entry.ChildNodes();
+  int count = fields.Count();
+  for (int i = 0; i < count; ++i) {
+    ReadField([&] {
+      TXMLNode field = fields.Nodes(i);
+      String name = field.NodeName();
+      if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
+      if (name == L"link" && IsAlternateLink(field)) item->SetLink(Plain(field.Attributes(L"href").AsString()));
+      if (name == L"issued" && field.IsTextElement()) item->SetStrDate(Plain(ValueOf(field)));
+      if (name == L"modified" && field.IsTextElement() && item->StrDate().empty())
+        item->SetStrDate(Plain(ValueOf(field)));
+      if (name == L"author") {
+        TXMLNode author = field.ChildNodes().FindNode(L"name");
+        if (!author.IsNull() && author.IsTextElement()) item->SetAuthor(Plain(ValueOf(author)));
+      }
+      if (IsDescriptionElement(name)) item->SetDescription(Utf8(DescriptionText(field)));
+      if (name == L"summary" && item->Description().empty()) item->SetDescription(Utf8(DescriptionText(field)));
+    });
+  }
+}
+
+void TFeed::ReadItem(const TXMLNode& element) {
+  TRSSItem* item = items_->Add();
+  TXMLNodeList fields = element.ChildNodes();
+  int count = fields.Count();
+  for (int i = 0; i < count; ++i) {
+    ReadField([&] {
+      TXMLNode field = fields.Nodes(i);
+      String name = field.NodeName();
+      if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
+      if (name == L"link" && field.IsTextElement()) item->SetLink(Utf8(ValueOf(field)));
+      if ((name == L"modified" || name == L"dc:date") && field.IsTextElement())
+        item->SetStrDate(Plain(ValueOf(field)));
+      if (IsDescriptionElement(name)) item->SetDescription(Utf8(DescriptionText(field)));
+      if (name == L"author" && field.IsTextElement()) item->SetAuthor(Plain(ValueOf(field)));
+      if (name == L"pubDate") item->PubDate()->ParseRFC822(ValueOf(field));
+    });
+  }
+}
+
+void TFeed::ReadChannelField(const TXMLNode& child) {
+  String name = child.NodeName();
+  TRSSChannelReq* required = channel_->Required();
+  TRSSChannelOpt* optional = channel_->Optional();
+  if (name == L"title" && child.IsTextElement()) required->SetTitle(Utf8(ValueOf(child)));
+  if (name == L"link" && child.IsTextElement()) required->SetLink(Plain(ValueOf(child)));
+  if (name == L"description" && child.IsTextElement()) required->SetDesc(Utf8(ValueOf(child)));
+  if (name == L"language" && child.IsTextElement()) LanguageFromCode(Plain(ValueOf(child)));
+  if (name == L"copyright") optional->SetCopyright(Utf8(ValueOf(child)));
+  if (name == L"managingEditor") optional->SetManagingEditor(Utf8(ValueOf(child)));
+  if (name == L"webMaster") optional->SetWebMaster(Utf8(ValueOf(child)));
+  if (name == L"pubDate") optional->PubDate()->ParseRFC822(ValueOf(child));
+  if (name == L"lastBuildDate") optional->LastBuildDate()->ParseRFC822(ValueOf(child));
+  if (name == L"generator") optional->SetGenerator(Plain(ValueOf(child)));
+  if (name == L"docs") optional->SetDocs(Plain(ValueOf(child)));
+  if (name == L"cloud") ReadCloud(child);
+  if (name == L"ttl") optional->SetTTL(child.NodeValue().AsInteger());
+  if (name == L"image") ReadImage(child);
+  if (name == L"rating") optional->SetRating(Plain(ValueOf(child)));
+  if (name == L"textInput") ReadTextInput(child);
+  if (name == L"skipHours") ReadSkipHours(child);
+  if (name == L"skipDays") ReadSkipDays(child);
+}
+
+void TFeed::ReadCloud(const TXMLNode& element) {
+  TRSSCloud* cloud = channel_->Optional()->Cloud();
+  cloud->SetInclude(element.AttributeNodes().Count() > 0);
+  if (!cloud->Include()) return;
+  ReadField([&] { cloud->SetDomain(Plain(element.Attributes(L"domain").AsString())); });
+  ReadField([&] { cloud->SetPort(element.Attributes(L"port").AsInteger()); });
+  ReadField([&] { cloud->SetPath(Plain(element.Attributes(L"path").AsString())); });
+  ReadField([&] { cloud->SetRegisterProcedure(Plain(element.Attributes(L"registerProcedure").AsString())); });
+  ReadField([&] { cloud->SetProtocol(Plain(element.Attributes(L"protocol").AsString())); });
+}
+
+void TFeed::ReadImage(const TXMLNode& element) {
+  TRSSImage* image = channel_->Optional()->Image();
+  image->SetInclude(element.HasChildNodes());
+  if (!image->Include()) return;
+  TXMLNodeList fields = element.ChildNodes();
+  // Reads the first child of that name, when there is one.
+  auto read = [&](const wchar_t* name, auto&& store) {
+    ReadField([&] {
+      TXMLNode field = fields.FindNode(name);
+      if (!field.IsNull()) store(field.NodeValue());
+    });
+  };
+  read(L"url", [&](const TXMLValue& v) { image->Required()->SetURL(Plain(v.AsString())); });
+  read(L"title", [&](const TXMLValue& v) { image->Required()->SetTitle(Utf8(v.AsString())); });
+  read(L"link", [&](const TXMLValue& v) { image->Required()->SetLink(Plain(v.AsString())); });
+  read(L"description", [&](const TXMLValue& v) { image->Optional()->SetDescription(Utf8(v.AsString())); });
+  read(L"width", [&](const TXMLValue& v) { image->Optional()->SetWidth(v.AsInteger()); });
+  read(L"height", [&](const TXMLValue& v) { image->Optional()->SetHeight(v.AsInteger()); });
+}
+
+void TFeed::ReadTextInput(const TXMLNode& element) {
+  TRSSTextInput* textInput = channel_->Optional()->TextInput();
+  textInput->SetInclude(element.HasChildNodes());
+  if (!textInput->Include()) return;
+  TXMLNodeList fields = element.ChildNodes();
+  auto read = [&](const wchar_t* name, auto&& store) {
+    ReadField([&] {
+      TXMLNode field = fields.FindNode(name);
+      if (!field.IsNull()) store(field.NodeValue().AsString());
+    });
+  };
+  read(L"title", [&](const String& v) { textInput->SetTitle(Utf8(v)); });
+  read(L"description", [&](const String& v) { textInput->SetDescription(Utf8(v)); });
+  read(L"link", [&](const String& v) { textInput->SetLink(Plain(v)); });
+  read(L"name", [&](const String& v) { textInput->SetTextInputName(Plain(v)); });
+}
+
+void TFeed::ReadSkipHours(const TXMLNode& element) {
+  TRSSChannelSkipHours* hours = channel_->Optional()->SkipHours();
+  TXMLNodeList children = element.ChildNodes();
+  int count = children.Count();
+  for (int i = 0; i < count; ++i) {
+    ReadField([&] {
+      String value = ValueOf(children.Nodes(i));
+      for (int hour = 0; hour < TRSSChannelSkipHours::HourCount; ++hour)
+        if (value == std::to_wstring(hour)) hours->SetHour(hour, true);
+    });
+  }
+}
+
+void TFeed::ReadSkipDays(const TXMLNode& element) {
+  TRSSChannelSkipDays* days = channel_->Optional()->SkipDays();
+  void (TRSSChannelSkipDays::*setters[7])(bool) = {
+      &TRSSChannelSkipDays::SetMonday, &TRSSChannelSkipDays::SetTuesday,  &TRSSChannelSkipDays::SetWednesday,
+      &TRSSChannelSkipDays::SetThursday, &TRSSChannelSkipDays::SetFriday, &TRSSChannelSkipDays::SetSaturday,
+      &TRSSChannelSkipDays::SetSunday};
+  TXMLNodeList children = element.ChildNodes();
+  int count = children.Count();
+  for (int i = 0; i < count; ++i) {
+    ReadField([&] {
+      String value = ValueOf(children.Nodes(i));
+      for (int day = 0; day < 7; ++day)
+        if (value == kDayNames[day]) (days->*setters[day])(true);
+    });
+  }
+}
+
+void TFeed::LanguageFromCode(const std::string& text) {
+  TRSSChannelOpt* optional = channel_->Optional();
+  optional->SetLanguage(TLanguages::langX);
+  for (int i = 0; i < LanguageCodeCount; ++i) {
+    TLanguages language = static_cast<TLanguages>(i);
+    if (text == LanguageCode(language)) optional->SetLanguage(language);
+  }
+  optional->SetXLang(optional->Language() == TLanguages::langX ? text : std::string());
+}
