@@ -137,6 +137,7 @@ class TRSSTextInput : public TPersistent {
 
 class TRSSChannelCategory : public TCollectionItem {
   BC_CLASS(TRSSChannelCategory, TCollectionItem)
+  using TCollectionItem::TCollectionItem;
   const std::string& Category() const { return category_; }
   void SetCategory(const std::string& value) { category_ = value; }
   const std::string& Domain() const { return domain_; }

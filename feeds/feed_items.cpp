@@ -32,8 +32,9 @@ void TRSSItemCategory::Assign(const TPersistent* source) {
   domain_ = other->domain_;
 }
 
-TRSSItem::TRSSItem()
-    : pubDate_(std::make_unique<TRFC822DateTime>()),
+TRSSItem::TRSSItem(TCollection* collection)
+    : TCollectionItem(collection),
+      pubDate_(std::make_unique<TRFC822DateTime>()),
       enclosure_(std::make_unique<TRSSItemEnclosure>()),
       guid_(std::make_unique<TRSSItemGUID>()),
       source_(std::make_unique<TRSSItemSource>()),

@@ -61,6 +61,7 @@ class TRSSItemSource : public TPersistent {
 
 class TRSSItemCategory : public TCollectionItem {
   BC_CLASS(TRSSItemCategory, TCollectionItem)
+  using TCollectionItem::TCollectionItem;
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& value) { title_ = value; }
   const std::string& Domain() const { return domain_; }
@@ -81,7 +82,7 @@ class TRSSItemCategories : public TCollection {
 
 class TRSSItem : public TCollectionItem {
   BC_CLASS(TRSSItem, TCollectionItem)
-  TRSSItem();
+  explicit TRSSItem(TCollection* collection = nullptr);
   ~TRSSItem() override;
 
   const std::string& Comments() const { return comments_; }

@@ -44,7 +44,7 @@ std::string PlainToUtf8(const std::string& text) { return WideToUtf8(AnsiToWide(
 std::string Markup(const std::string& utf8) { return RemoveActiveContent(utf8); }
 
 // A feed address written into a double-quoted attribute.
-std::string Attribute(const std::string& utf8) { return EscapeHTMLAttribute(utf8); }
+std::string Address(const std::string& utf8) { return SafeAddressAttribute(utf8); }
 
 void AddLine(std::string& lines, const std::string& line) {
   lines += line;
@@ -74,12 +74,12 @@ void AddImage(std::string& index, const TRSSImage& image) {
   if (!image.Include() || url.empty()) return;
   AddLine(index, "<p style=\"margin-top: 0; margin-bottom: 5\">");
   std::string link = image.Required()->Link();
-  if (!link.empty()) AddLine(index, "<a target=\"_blank\" href=\"" + Attribute(PlainToUtf8(link)) + "\">");
+  if (!link.empty()) AddLine(index, "<a target=\"_blank\" href=\"" + Address(PlainToUtf8(link)) + "\">");
   std::string title = image.Required()->Title();
   if (!title.empty())
-    AddLine(index, "<img border=\"0\" src=\"" + Attribute(PlainToUtf8(url)) + "\" alt=\"" + Attribute(title) + "\">");
+    AddLine(index, "<img border=\"0\" src=\"" + Address(PlainToUtf8(url)) + "\" alt=\"" + EscapeHTMLAttribute(title) + "\">");
   else
-    AddLine(index, "<img border=\"0\" src=\"" + Attribute(PlainToUtf8(url)) + "\">");
+    AddLine(index, "<img border=\"0\" src=\"" + Address(PlainToUtf8(url)) + "\">");
   AddLine(index, "</a></p>");
 }
 
@@ -103,7 +103,7 @@ void AddItem(std::string& index, std::string& body, const TRSSItem& item, int nu
 
   AddLine(body, "<tr><td width=\"100%\">");
   if (linked)
-    AddLine(body, "<b><a name=\"" + anchor + "\"></a><a target=\"_blank\" href=\"" + Attribute(item.Link()) + "\">");
+    AddLine(body, "<b><a name=\"" + anchor + "\"></a><a target=\"_blank\" href=\"" + Address(item.Link()) + "\">");
   else
     AddLine(body, "<b><a name=\"" + anchor + "\"></a>");
   AddLine(body, "<p style=\"margin-top: 10; margin-bottom: 0\"><font face=\"Verdana\" size=\"2\" color=\"#339933\">");
@@ -145,7 +145,7 @@ void TFeed::RenderHTML(TStream* stream) {
   if (!required.Link().empty()) {
     std::string fragment = "<a target=\"_blank\" href=\"%%TITLELINK%%\"><font color=\"#FFFFFF\">%%TITLE%%</font></a>";
     fragment = ReplaceAllIgnoreCase(fragment, "%%TITLE%%", title);
-    fragment = ReplaceAllIgnoreCase(fragment, "%%TITLELINK%%", Attribute(PlainToUtf8(required.Link())));
+    fragment = ReplaceAllIgnoreCase(fragment, "%%TITLELINK%%", Address(PlainToUtf8(required.Link())));
     Replace(page, "%%TITLE%%", fragment);
   } else {
     Replace(page, "%%TITLE%%", title);

@@ -132,6 +132,10 @@ std::string EscapeHTMLAttribute(const std::string& value) {
   return out;
 }
 
+std::string SafeAddressAttribute(const std::string& address) {
+  return IsScriptAddress(address) ? std::string() : EscapeHTMLAttribute(address);
+}
+
 std::string RemoveActiveContent(const std::string& markup) {
   if (markup.find('<') == std::string::npos) return markup;
   std::string out;

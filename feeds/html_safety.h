@@ -7,6 +7,9 @@
 // The value with &, ", < and > written as character references, for a double-quoted attribute.
 std::string EscapeHTMLAttribute(const std::string& value);
 
+// An address for a double-quoted attribute: escaped, and empty when it is a "javascript:" or "vbscript:" address.
+std::string SafeAddressAttribute(const std::string& address);
+
 // The markup without script, object, embed and iframe elements (start tag to end tag), without event attributes
 // (names beginning with "on") and without attributes whose value is a "javascript:" or "vbscript:" address.
 // Tags that hold none of these, and all text between tags, are kept byte for byte.

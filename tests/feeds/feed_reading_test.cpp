@@ -184,13 +184,13 @@ TEST(FeedReading, Atom03Entries) {
 
 TEST(FeedReading, LegacyEncodingsAndUnicode) {
   TFeed utf8;
-  LoadFixture(utf8, "cyrillic-utf8.xml");
+  ASSERT_NO_THROW(LoadFixture(utf8, "cyrillic-utf8.xml"));
   const std::string title = "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8 "
                             "\xD0\xB3\xD0\xBE\xD1\x80\xD0\xBE\xD0\xB4\xD0\xB0";
   EXPECT_EQ(utf8.Channel()->Required()->Title(), title);
   for (const char* name : {"cyrillic-koi8r.xml", "cyrillic-1251.xml"}) {
     TFeed feed;
-    LoadFixture(feed, name);
+    ASSERT_NO_THROW(LoadFixture(feed, name)) << name;
     EXPECT_EQ(feed.Channel()->Required()->Title(), title) << name;
     EXPECT_EQ(feed.Channel()->Required()->Desc(), utf8.Channel()->Required()->Desc()) << name;
     ASSERT_EQ(feed.Items()->Count(), 1) << name;

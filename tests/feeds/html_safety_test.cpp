@@ -51,3 +51,10 @@ TEST(HTMLSafety, RemovesEventAttributesAndScriptAddresses) {
   EXPECT_EQ(RemoveActiveContent("<form action=\"javascript:x\"><input value=\"a>b\" onfocus=x></form>"),
             "<form ><input value=\"a>b\" ></form>");
 }
+
+TEST(HTMLSafety, ScriptAddressesBecomeEmpty) {
+  EXPECT_EQ(SafeAddressAttribute("http://x.example/?a=1&b=\"2\""), "http://x.example/?a=1&amp;b=&quot;2&quot;");
+  EXPECT_EQ(SafeAddressAttribute("javascript:alert(1)"), "");
+  EXPECT_EQ(SafeAddressAttribute(" VBScript:msgbox"), "");
+  EXPECT_EQ(SafeAddressAttribute("relative/javascript:page"), "relative/javascript:page");
+}
