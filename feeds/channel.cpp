@@ -1,6 +1,6 @@
 #include "feeds/channel.h"
 
-const char* const DefaultFeedDocs = "https://www.rssboard.org/rss-specification";
+const char* const DefaultFeedDocs = "https://www.rssboard.org/rss-2-0-1";
 
 std::string NonBlankText(const std::string& text) {
   for (char c : text)
