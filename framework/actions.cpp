@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/image_list.h"
 #include "framework/properties.h"
 #include "framework/startup.h"
 
@@ -311,11 +312,15 @@ bool TActionLink::IsVisibleLinked() { return IsCustomAction(); }
 
 // TActionList
 
-TActionList::TActionList(TComponent* owner) : TComponent(owner) { LiveActionLists().push_back(this); }
+TActionList::TActionList(TComponent* owner) : TComponent(owner), imageChangeLink_(std::make_unique<TChangeLink>()) {
+  imageChangeLink_->OnChange = TNotifyEvent(this, &TActionList::ImageListChange);
+  LiveActionLists().push_back(this);
+}
 
 TActionList::~TActionList() {
   auto& lists = LiveActionLists();
   lists.erase(std::remove(lists.begin(), lists.end(), this), lists.end());
+  if (images_) images_->UnRegisterChanges(imageChangeLink_.get());
   for (TContainedAction* action : actions_) {
     action->actionList_ = nullptr;
     action->RemoveFreeNotification(this);
@@ -345,6 +350,24 @@ void TActionList::UpdateActions() {
   std::vector<TContainedAction*> actions = actions_;
   for (TContainedAction* action : actions)
     if (Contains(actions_, action)) action->Update();
+}
+
+void TActionList::SetImages(TCustomImageList* value) {
+  if (value == images_) return;
+  if (images_) {
+    images_->UnRegisterChanges(imageChangeLink_.get());
+    images_->RemoveFreeNotification(this);
+  }
+  images_ = value;
+  if (images_) {
+    images_->RegisterChanges(imageChangeLink_.get());
+    images_->FreeNotification(this);
+  }
+  if (!IsLoading()) Change();
+}
+
+void TActionList::ImageListChange(TObject* sender) {
+  if (sender == images_) Change();
 }
 
 void TActionList::AddAction(TContainedAction* action) {
@@ -378,6 +401,11 @@ void TActionList::SetChildOrder(TComponent* child, int order) {
 void TActionList::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation != TOperation::opRemove) return;
+  if (component == images_) {
+    // The list is past its own destructor and has already let go of the change link.
+    images_ = nullptr;
+    if (!IsDestroying()) Change();
+  }
   auto action = ObjectAs<TContainedAction>(component);
   if (action && action->actionList_ == this) RemoveAction(action);
 }
@@ -386,6 +414,7 @@ const TPublishedTable& TActionList::PublishedTable() const {
   using P = TPublished<TActionList>;
   static const TPublishedTable table(&inherited::PublishedTable(),
                                      {
+                                         P::Component(L"Images", &TActionList::Images, &TActionList::SetImages),
                                          P::Event(L"OnChange", &TActionList::OnChange, &TActionList::SetOnChange),
                                          P::Event(L"OnExecute", &TActionList::OnExecute, &TActionList::SetOnExecute),
                                          P::Event(L"OnUpdate", &TActionList::OnUpdate, &TActionList::SetOnUpdate),

@@ -12,6 +12,8 @@
 
 class TBasicAction;
 class TActionList;
+class TChangeLink;
+class TCustomImageList;
 struct TUnit;
 
 // A key with its modifier bits (scShift, scCtrl, scAlt), as menus store it.
@@ -225,6 +227,11 @@ class TActionList : public TComponent {
   // Updates every action of the list (the idle update).
   void UpdateActions();
 
+  // The images the actions' ImageIndex refers to; a change of the list or of its images is a change of the
+  // action list.
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* value);
+
   const TActionEvent& OnExecute() const { return onExecute_; }
   void SetOnExecute(const TActionEvent& value) { onExecute_ = value; }
   const TActionEvent& OnUpdate() const { return onUpdate_; }
@@ -247,7 +254,11 @@ class TActionList : public TComponent {
   void AddAction(TContainedAction* action);
   void RemoveAction(TContainedAction* action);
 
+  void ImageListChange(TObject* sender);
+
   std::vector<TContainedAction*> actions_;
+  TCustomImageList* images_ = nullptr;
+  std::unique_ptr<TChangeLink> imageChangeLink_;
   TActionEvent onExecute_;
   TActionEvent onUpdate_;
   TNotifyEvent onChange_;

@@ -4,6 +4,7 @@
 
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
+#include "framework/image_list.h"
 #include "framework/properties.h"
 
 namespace {
@@ -269,6 +270,25 @@ TEST_F(ActionRun, FreedActionsLeaveTheirListAndListsMoveThem) {
   delete second;
   EXPECT_EQ(list->ActionCount(), 2);
   EXPECT_THROW(list->Actions(2), EListError);
+}
+
+TEST(ActionListImages, ImageChangesAreListChangesAndAFreedImageListIsDropped) {
+  TComponent form;
+  auto images = new TImageList(&form);
+  auto list = new TActionList(&form);
+  int changes = 0;
+  list->SetOnChange([&](TObject* sender) {
+    EXPECT_EQ(sender, list);
+    ++changes;
+  });
+  list->SetImages(images);
+  EXPECT_EQ(changes, 1);
+  images->Clear();
+  EXPECT_EQ(changes, 2);
+  int before = changes;
+  delete images;
+  EXPECT_EQ(list->Images(), nullptr);
+  EXPECT_EQ(changes, before + 1);
 }
 
 // A form with an action list whose events are the form's methods.
