@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "framework/collection.h"
 #include "framework/graphics.h"
 #include "framework/properties.h"
 #include "framework/streams.h"
@@ -96,7 +97,7 @@ class TReader::Lexer {
       ReadText();
     } else if (c == L'{') {
       ReadBinary();
-    } else if (wcschr(L"=:[](),", c)) {
+    } else if (wcschr(L"=:[](),<>", c)) {
       next_.Kind = TokenKind::Symbol;
       next_.Text = String(1, c);
       ++pos_;
@@ -365,7 +366,7 @@ void TReader::ReadBody(TComponent* instance) {
     if (token.IsKeyword(L"object"))
       ReadObject(instance);
     else if (token.Kind == TokenKind::Ident)
-      ReadProperty();
+      ReadProperty(instance, L"");
     else if (token.Kind == TokenKind::End)
       FailAhead(L"'end' expected");
     else
@@ -413,13 +414,12 @@ TComponent* TReader::CreateChild(const String& name, const String& className, TC
   return child;
 }
 
-void TReader::ReadProperty() {
+void TReader::ReadProperty(TPersistent* instance, const String& pathPrefix) {
   Token nameToken = lexer_->Next();
-  propertyPath_ = nameToken.Text;
+  propertyPath_ = pathPrefix + nameToken.Text;
   if (!lexer_->Peek().IsSymbol(L'=')) FailAhead(L"'=' expected");
   lexer_->Next();
   try {
-    TPersistent* instance = current_;
     String rest = nameToken.Text;
     for (size_t dot; (dot = rest.find(L'.')) != String::npos; rest.erase(0, dot + 1)) {
       String part = rest.substr(0, dot);
@@ -429,8 +429,11 @@ void TReader::ReadProperty() {
       if (!instance) Fail(L"property " + part + L" holds no object");
     }
     const TPropertyInfo* info = instance->PublishedTable().FindProperty(rest);
-    if (info && info->Kind() == TPropertyKind::pkPersistent) Fail(L"property " + rest + L" is an object");
-    if (info) {
+    if (info && info->Kind() == TPropertyKind::pkPersistent) {
+      auto collection = ObjectAs<TCollection>(static_cast<const TPersistentPropertyInfo*>(info)->GetObject(instance));
+      if (!collection || !lexer_->Peek().IsSymbol(L'<')) Fail(L"property " + rest + L" is an object");
+      ReadCollection(collection, propertyPath_);
+    } else if (info) {
       ReadPublished(instance, *info);
     } else {
       definedName_ = rest;
@@ -444,6 +447,30 @@ void TReader::ReadProperty() {
     Fail(e.Message());
   }
   propertyPath_.clear();
+}
+
+void TReader::ReadCollection(TCollection* collection, const String& path) {
+  lexer_->Next();
+  collection->BeginUpdate();
+  try {
+    collection->Clear();
+    for (int index = 0; !lexer_->Peek().IsSymbol(L'>'); ++index) {
+      if (!lexer_->Peek().IsKeyword(L"item")) FailAhead(L"'item' or '>' expected");
+      lexer_->Next();
+      TCollectionItem* item = collection->Add();
+      String itemPath = path + L"[" + std::to_wstring(index) + L"].";
+      while (!lexer_->Peek().IsKeyword(L"end")) {
+        if (lexer_->Peek().Kind != TokenKind::Ident) FailAhead(L"property name expected");
+        ReadProperty(item, itemPath);
+      }
+      lexer_->Next();
+    }
+    lexer_->Next();
+  } catch (...) {
+    collection->EndUpdate();
+    throw;
+  }
+  collection->EndUpdate();
 }
 
 int64_t TReader::ReadOrdinalValue(const TPropertyInfo& info) {

@@ -2,10 +2,11 @@
 //
 // The reader creates each stored component by its registered class (a component the root already owns under
 // the stored name and class is filled instead) and gives it the object it is nested in through
-// SetParentComponent; it sets published properties by name through the class's
-// property table ("Font.Name" reaches into the Font object), hands every other name to DefineProperties, links
-// component references and events once the whole form is read, and then calls Loaded on every component read,
-// in reading order. Every fault raises EReadError naming the line and the property.
+// SetParentComponent. It sets published properties by name through the class's property table ("Font.Name"
+// reaches into the Font object; a collection is emptied and refilled from its stored items), hands every other
+// name to DefineProperties, links component references and events once the whole form is read, and then calls
+// Loaded on every component read, in reading order. Every fault raises EReadError naming the line and the
+// property.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "framework/component.h"
 
+class TCollection;
 class TPropertyInfo;
 
 class TReader : public TFiler {
@@ -58,7 +60,8 @@ class TReader : public TFiler {
   void ReadBody(TComponent* instance);
   void ReadObject(TComponent* parent);
   TComponent* CreateChild(const String& name, const String& className, TComponent* parent, int line);
-  void ReadProperty();
+  void ReadProperty(TPersistent* instance, const String& pathPrefix);
+  void ReadCollection(TCollection* collection, const String& path);
   void ReadPublished(TPersistent* instance, const TPropertyInfo& info);
   int64_t ReadOrdinalValue(const TPropertyInfo& info);
   void ResolveFixups();

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "framework/collection.h"
 #include "framework/graphics.h"
 #include "framework/properties.h"
 #include "framework/streams.h"
@@ -92,7 +93,10 @@ void TWriter::WriteProperties(TPersistent* instance, const String& prefix) {
   for (const TPropertyInfo* info : instance->PublishedTable().Properties()) {
     if (!info->IsStored(instance)) continue;
     if (info->Kind() == TPropertyKind::pkPersistent) {
-      if (TPersistent* object = static_cast<const TPersistentPropertyInfo*>(info)->GetObject(instance))
+      TPersistent* object = static_cast<const TPersistentPropertyInfo*>(info)->GetObject(instance);
+      if (auto collection = ObjectAs<TCollection>(object))
+        WriteCollection(collection, prefix + info->Name());
+      else if (object)
         WriteProperties(object, prefix + info->Name() + L".");
       continue;
     }
@@ -102,6 +106,22 @@ void TWriter::WriteProperties(TPersistent* instance, const String& prefix) {
   definePrefix_ = prefix;
   instance->DefineProperties(*this);
   definePrefix_ = outerPrefix;
+}
+
+void TWriter::WriteCollection(TCollection* collection, const String& name) {
+  BeginProperty(name);
+  out_ += L"<";
+  const int depth = depth_;
+  for (int i = 0; i < collection->Count(); ++i) {
+    NewLine(depth + 1);
+    out_ += L"item";
+    depth_ = depth + 2;
+    WriteProperties(collection->Items(i), L"");
+    depth_ = depth;
+    NewLine(depth + 1);
+    out_ += L"end";
+  }
+  out_ += L">";
 }
 
 void TWriter::WritePublished(TPersistent* instance, const TPropertyInfo& info, const String& prefix) {

@@ -10,13 +10,18 @@
 //     Lines.Strings = (
 //       'first'
 //       'second')
+//     Columns = <
+//       item
+//         Width = 120
+//       end>
 //     object Timer1: TTimer
 //       Interval = 250
 //     end
 //   end
 //
 // Strings are quoted with ' (doubled inside); control characters are written as #n between quoted parts. The
-// text is stored as UTF-8. Values equal to their defaults and values whose stored predicate says no are left
+// text is stored as UTF-8. A collection is always written whole, each item's properties between "item" and
+// "end". Values equal to their defaults and values whose stored predicate says no are left
 // out; the values of DefineProperties follow the published ones.
 #pragma once
 
@@ -24,6 +29,7 @@
 
 #include "framework/component.h"
 
+class TCollection;
 class TPropertyInfo;
 
 class TWriter : public TFiler {
@@ -54,6 +60,7 @@ class TWriter : public TFiler {
  private:
   void WriteComponent(TComponent* component, int depth);
   void WriteProperties(TPersistent* instance, const String& prefix);
+  void WriteCollection(TCollection* collection, const String& name);
   void WritePublished(TPersistent* instance, const TPropertyInfo& info, const String& prefix);
   void BeginProperty(const String& name);
   void WriteValueText(const String& text);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "framework/form_reader.h"
+#include "framework/form_writer.h"
 #include "framework/streams.h"
 #include "framework/sys_utils.h"
 #include "framework/text_convert.h"
@@ -180,6 +182,24 @@ void TStrings::LoadFromFile(const String& fileName, UINT codePage) {
 void TStrings::SaveToFile(const String& fileName, UINT codePage) const {
   TFileStream file(fileName, fmCreate);
   SaveToStream(file, codePage);
+}
+
+void TStrings::DefineProperties(TFiler& filer) {
+  filer.DefineProperty(
+      L"Strings",
+      [this](TReader& reader) {
+        UpdateScope update(*this);
+        Clear();
+        reader.ReadListBegin();
+        while (!reader.EndOfList()) Add(reader.ReadString());
+        reader.ReadListEnd();
+      },
+      [this](TWriter& writer) {
+        writer.WriteListBegin();
+        for (int i = 0; i < Count(); ++i) writer.WriteString(Strings(i));
+        writer.WriteListEnd();
+      },
+      Count() > 0);
 }
 
 void TStrings::Assign(const TPersistent* source) {

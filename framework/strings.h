@@ -63,6 +63,8 @@ class TStrings : public TPersistent {
 
   // Copies the lines and objects of another TStrings.
   void Assign(const TPersistent* source) override;
+  // A stored form keeps the lines (not the objects) as the list "Strings", written when there are any.
+  void DefineProperties(TFiler& filer) override;
   bool Equals(const TStrings* strings) const;
 
  protected:

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/collection.h"
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
 #include "framework/graphics.h"
 #include "framework/properties.h"
 #include "framework/streams.h"
+#include "framework/strings.h"
 #include "framework/text_convert.h"
 
 namespace {
@@ -218,6 +220,53 @@ class TCounter : public TComponent {
   int step_ = 1;
 };
 
+class TColumn : public TCollectionItem {
+  BC_CLASS(TColumn, TCollectionItem)
+  explicit TColumn(TCollection* collection = nullptr) : TCollectionItem(collection) {}
+  int Width() const { return width_; }
+  void SetWidth(int value) { width_ = value; }
+  const String& Text() const { return text_; }
+  void SetText(const String& value) { text_ = value; }
+  const TNotifyEvent& OnClick() const { return onClick_; }
+  void SetOnClick(const TNotifyEvent& value) { onClick_ = value; }
+  const TPublishedTable& PublishedTable() const override {
+    using P = TPublished<TColumn>;
+    static const TPublishedTable table(&inherited::PublishedTable(),
+                                       {
+                                           P::Integer(L"Width", &TColumn::Width, &TColumn::SetWidth).Default(50),
+                                           P::Text(L"Text", &TColumn::Text, &TColumn::SetText),
+                                           P::Event(L"OnClick", &TColumn::OnClick, &TColumn::SetOnClick),
+                                       });
+    return table;
+  }
+
+ private:
+  int width_ = 50;
+  String text_;
+  TNotifyEvent onClick_;
+};
+
+// A component with a collection and a string list, which start with content of their own.
+class TGrid : public TComponent {
+  BC_CLASS(TGrid, TComponent)
+  explicit TGrid(TComponent* owner = nullptr) : TComponent(owner) {
+    columns_.Add();
+    items_.Add(L"made by the constructor");
+  }
+  TCollection* Columns() const { return &columns_; }
+  TStringList* Items() const { return &items_; }
+  const TPublishedTable& PublishedTable() const override {
+    using P = TPublished<TGrid>;
+    static const TPublishedTable table(&inherited::PublishedTable(),
+                                       {P::Object(L"Columns", &TGrid::Columns), P::Object(L"Items", &TGrid::Items)});
+    return table;
+  }
+
+ private:
+  mutable TCollection columns_{TColumn::StaticClass(), this};
+  mutable TStringList items_;
+};
+
 // The root: a form that holds frames and counters and publishes the methods its events name.
 class TSampleForm : public TFrame {
   BC_CLASS(TSampleForm, TFrame)
@@ -302,7 +351,8 @@ class FormStreaming : public testing::Test {
     return form;
   }
 
-  static inline const TClass* kClasses[] = {TFrame::StaticClass(), TCounter::StaticClass(), TSampleForm::StaticClass()};
+  static inline const TClass* kClasses[] = {TFrame::StaticClass(), TCounter::StaticClass(), TGrid::StaticClass(),
+                                            TSampleForm::StaticClass()};
 };
 
 TEST_F(FormStreaming, WritesNestedObjectsAndOnlyValuesThatDifferFromTheirDefaults) {
@@ -440,6 +490,59 @@ TEST_F(FormStreaming, StreamsCreateTheRootAndFillComponentsTheRootAlreadyHas) {
   EXPECT_EQ(form.FindComponent(L"Counter1"), counter);
   EXPECT_EQ(counter->Step(), 5);
   EXPECT_EQ(form.ComponentCount(), 5);
+}
+
+TEST_F(FormStreaming, CollectionsAndStringListsAreReplacedWhole) {
+  TSampleForm original;
+  original.SetName(L"Form1");
+  auto grid = new TGrid(&original);
+  grid->SetName(L"Grid1");
+  static_cast<TColumn*>(grid->Columns()->Items(0))->SetText(L"Name");
+  auto second = static_cast<TColumn*>(grid->Columns()->Add());
+  second->SetWidth(120);
+  second->SetOnClick(TNotifyEvent(&original, &TSampleForm::FrameClick));
+  grid->Items()->Clear();
+  grid->Items()->Add(L"one");
+  grid->Items()->Add(L"two");
+  String text = ComponentToText(&original);
+  EXPECT_NE(text.find(L"  object Grid1: TGrid\r\n"
+                      L"    Columns = <\r\n"
+                      L"      item\r\n"
+                      L"        Text = 'Name'\r\n"
+                      L"      end\r\n"
+                      L"      item\r\n"
+                      L"        Width = 120\r\n"
+                      L"        OnClick = FrameClick\r\n"
+                      L"      end>\r\n"
+                      L"    Items.Strings = (\r\n"
+                      L"      'one'\r\n"
+                      L"      'two')\r\n"
+                      L"  end\r\n"),
+            String::npos)
+      << WideToUtf8(text);
+
+  TSampleForm form;
+  ReadComponentFromText(text, &form);
+  auto read = ObjectAs<TGrid>(form.FindComponent(L"Grid1"));
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->Columns()->Count(), 2) << "the constructor's column is replaced, not kept";
+  EXPECT_EQ(static_cast<TColumn*>(read->Columns()->Items(0))->Text(), L"Name");
+  EXPECT_EQ(static_cast<TColumn*>(read->Columns()->Items(1))->Width(), 120);
+  EXPECT_TRUE(static_cast<TColumn*>(read->Columns()->Items(1))->OnClick() ==
+              TNotifyEvent(&form, &TSampleForm::FrameClick));
+  EXPECT_EQ(read->Items()->Text(), L"one\r\ntwo\r\n");
+  EXPECT_EQ(ComponentToText(&form), text);
+
+  TSampleForm broken;
+  try {
+    ReadComponentFromText(
+        L"object Form1: TSampleForm\n  object G: TGrid\n    Columns = <\n      item\n      end\n"
+        L"      item\n        Bogus = 1\n      end>\n  end\nend",
+        &broken);
+    ADD_FAILURE() << "no error";
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), L"Error reading G.Columns[1].Bogus: property Bogus does not exist (line 7)");
+  }
 }
 
 TEST_F(FormStreaming, ReadsFormsFromProgramResources) {
