@@ -1,0 +1,790 @@
+#include "framework/control.h"
+
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/control_canvas.h"
+#include "framework/form.h"
+#include "framework/screen.h"
+#include "framework/win_control.h"
+
+namespace {
+
+// The windowless control that holds the mouse capture through its parent's window.
+TControl* captureControl = nullptr;
+
+bool IsDoubleClick(UINT msg) {
+  return msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+}
+
+}  // namespace
+
+// ---- TSizeConstraints ----
+
+void TSizeConstraints::Assign(const TPersistent* source) {
+  if (auto* other = ObjectAs<const TSizeConstraints>(source)) {
+    minWidth_ = other->minWidth_;
+    minHeight_ = other->minHeight_;
+    maxWidth_ = other->maxWidth_;
+    maxHeight_ = other->maxHeight_;
+    Changed();
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TSizeConstraints::SetMinWidth(int value) {
+  if (value == minWidth_) return;
+  minWidth_ = value;
+  if (maxWidth_ > 0 && minWidth_ > maxWidth_) maxWidth_ = minWidth_;
+  Changed();
+}
+
+void TSizeConstraints::SetMinHeight(int value) {
+  if (value == minHeight_) return;
+  minHeight_ = value;
+  if (maxHeight_ > 0 && minHeight_ > maxHeight_) maxHeight_ = minHeight_;
+  Changed();
+}
+
+void TSizeConstraints::SetMaxWidth(int value) {
+  if (value == maxWidth_) return;
+  maxWidth_ = value;
+  if (maxWidth_ > 0 && minWidth_ > maxWidth_) minWidth_ = maxWidth_;
+  Changed();
+}
+
+void TSizeConstraints::SetMaxHeight(int value) {
+  if (value == maxHeight_) return;
+  maxHeight_ = value;
+  if (maxHeight_ > 0 && minHeight_ > maxHeight_) minHeight_ = maxHeight_;
+  Changed();
+}
+
+void TSizeConstraints::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+// ---- capture ----
+
+TControl* GetCaptureControl() {
+  TControl* result = FindControl(GetCapture());
+  if (result && captureControl && captureControl->Parent() == result) result = captureControl;
+  return result;
+}
+
+void SetCaptureControl(TControl* control) {
+  captureControl = nullptr;
+  ReleaseCapture();
+  if (!control) return;
+  auto* win = ObjectAs<TWinControl>(control);
+  if (!win) {
+    if (!control->Parent()) return;
+    captureControl = control;
+    win = control->Parent();
+  }
+  SetCapture(win->Handle());
+}
+
+// ---- TControl ----
+
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), constraints_(std::make_unique<TSizeConstraints>()), font_(std::make_unique<TFont>()) {
+  windowProc_ = TWndMethod(this, &TControl::WndProc);
+  font_->OnChange = TNotifyEvent(this, &TControl::FontChanged);
+  constraints_->OnChange = TNotifyEvent(this, &TControl::ConstraintsChanged);
+  controlStyle_ = {TControlStyleItem::csCaptureMouse, TControlStyleItem::csClickEvents,
+                   TControlStyleItem::csSetCaption, TControlStyleItem::csDoubleClicks};
+}
+
+TControl::~TControl() {
+  Destroying();
+  if (Application) Application->ControlDestroyed(this);
+  if (Screen) Screen->ControlDestroyed(this);
+  if (captureControl == this) SetCaptureControl(nullptr);
+  SetParent(nullptr);
+}
+
+void TControl::SetParent(TWinControl* value) {
+  if (parent_ == value) return;
+  if (value == this) throw EInvalidOperation(L"A control cannot have itself as its parent");
+  if (parent_) parent_->RemoveControl(this);
+  if (value) {
+    value->InsertControl(this);
+    UpdateAnchorRules();
+  }
+}
+
+TComponent* TControl::GetParentComponent() const { return parent_; }
+
+void TControl::SetParentComponent(TComponent* value) {
+  if (auto* win = ObjectAs<TWinControl>(value)) SetParent(win);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  if (!CanResize(width, height)) return;
+  ConstrainSize(width, height);
+  if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  InvalidateControl(visible_, false);
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  UpdateAnchorRules();
+  Invalidate();
+  RequestAlign();
+  if (!IsLoading()) Resize();
+}
+
+void TControl::StoreBounds(int left, int top, int width, int height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+}
+
+bool TControl::CanResize(int& newWidth, int& newHeight) {
+  bool resize = true;
+  if (OnCanResize) OnCanResize(this, newWidth, newHeight, resize);
+  return resize;
+}
+
+bool TControl::CanAutoSize(int& newWidth, int& newHeight) {
+  (void)newWidth, (void)newHeight;
+  return false;
+}
+
+void TControl::ConstrainSize(int& width, int& height) const {
+  const TSizeConstraints& c = *constraints_;
+  if (c.MaxWidth() > 0 && width > c.MaxWidth()) width = c.MaxWidth();
+  if (c.MinWidth() > 0 && width < c.MinWidth()) width = c.MinWidth();
+  if (c.MaxHeight() > 0 && height > c.MaxHeight()) height = c.MaxHeight();
+  if (c.MinHeight() > 0 && height < c.MinHeight()) height = c.MinHeight();
+}
+
+void TControl::SetAutoSize(bool value) {
+  if (autoSize_ == value) return;
+  autoSize_ = value;
+  if (value) AdjustSize();
+}
+
+void TControl::AdjustSize() {
+  if (!autoSize_ || IsLoading()) return;
+  int width = width_;
+  int height = height_;
+  if (CanAutoSize(width, height)) SetBounds(left_, top_, width, height);
+}
+
+void TControl::ConstraintsChanged(TObject* sender) {
+  (void)sender;
+  SetBounds(left_, top_, width_, height_);
+}
+
+RECT TControl::ClientRect() const { return RECT{0, 0, width_, height_}; }
+
+int TControl::ClientWidth() const {
+  RECT r = ClientRect();
+  return r.right - r.left;
+}
+
+int TControl::ClientHeight() const {
+  RECT r = ClientRect();
+  return r.bottom - r.top;
+}
+
+void TControl::SetClientWidth(int value) { SetWidth(width_ - ClientWidth() + value); }
+void TControl::SetClientHeight(int value) { SetHeight(height_ - ClientHeight() + value); }
+
+POINT TControl::ClientOrigin() const {
+  if (!parent_) throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));
+  POINT origin = parent_->ClientOrigin();
+  origin.x += left_;
+  origin.y += top_;
+  return origin;
+}
+
+POINT TControl::ClientToScreen(POINT point) const {
+  POINT origin = ClientOrigin();
+  return POINT{point.x + origin.x, point.y + origin.y};
+}
+
+POINT TControl::ScreenToClient(POINT point) const {
+  POINT origin = ClientOrigin();
+  return POINT{point.x - origin.x, point.y - origin.y};
+}
+
+void TControl::SetAlign(TAlign value) {
+  if (align_ == value) return;
+  TAlign old = align_;
+  align_ = value;
+  // Each alignment implies the anchors of the edges it follows.
+  switch (value) {
+    case TAlign::alNone:
+      if (old != TAlign::alNone) anchors_ = {TAnchorKind::akLeft, TAnchorKind::akTop};
+      break;
+    case TAlign::alTop:
+      anchors_ = {TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight};
+      break;
+    case TAlign::alBottom:
+      anchors_ = {TAnchorKind::akLeft, TAnchorKind::akRight, TAnchorKind::akBottom};
+      break;
+    case TAlign::alLeft:
+      anchors_ = {TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akBottom};
+      break;
+    case TAlign::alRight:
+      anchors_ = {TAnchorKind::akRight, TAnchorKind::akTop, TAnchorKind::akBottom};
+      break;
+    case TAlign::alClient:
+      anchors_ = {TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight, TAnchorKind::akBottom};
+      break;
+  }
+  RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors value) {
+  if (anchors_ == value) return;
+  anchors_ = value;
+  UpdateAnchorRules();
+}
+
+void TControl::UpdateAnchorRules() {
+  if (anchorMove_ || IsLoading()) return;
+  using A = TAnchorKind;
+  if (anchors_ == TAnchors{A::akLeft, A::akTop}) {
+    originalParentSize_ = POINT{0, 0};
+    return;
+  }
+  if (anchors_.Contains(A::akRight))
+    anchorRules_.x = anchors_.Contains(A::akLeft) ? width_ : left_;
+  else
+    anchorRules_.x = left_ + width_ / 2;
+  if (anchors_.Contains(A::akBottom))
+    anchorRules_.y = anchors_.Contains(A::akTop) ? height_ : top_;
+  else
+    anchorRules_.y = top_ + height_ / 2;
+  if (!parent_) return;
+  if (parent_->HandleAllocated()) {
+    RECT r = parent_->ClientRect();
+    originalParentSize_ = POINT{r.right, r.bottom};
+  } else {
+    originalParentSize_ = POINT{parent_->Width(), parent_->Height()};
+  }
+}
+
+void TControl::RequestAlign() {
+  if (parent_) parent_->AlignControl(this);
+}
+
+void TControl::SetVisible(bool value) {
+  if (visible_ == value) return;
+  VisibleChanging();
+  visible_ = value;
+  Perform(CM_VISIBLECHANGED, value ? 1 : 0);
+  RequestAlign();
+}
+
+bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }
+
+void TControl::SetEnabled(bool value) {
+  if (enabled_ == value) return;
+  enabled_ = value;
+  Perform(CM_ENABLEDCHANGED);
+}
+
+String TControl::GetText() const {
+  auto* self = const_cast<TControl*>(this);
+  LRESULT length = self->Perform(WM_GETTEXTLENGTH);
+  if (length <= 0) return String();
+  String buffer(static_cast<size_t>(length) + 1, L'\0');
+  LRESULT copied = self->Perform(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+  buffer.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
+  return buffer;
+}
+
+void TControl::SetText(const String& value) {
+  if (GetText() == value) return;
+  Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+  Perform(CM_TEXTCHANGED);
+}
+
+void TControl::FontChanged(TObject* sender) {
+  (void)sender;
+  parentFont_ = false;
+  Perform(CM_FONTCHANGED);
+}
+
+void TControl::SetParentFont(bool value) {
+  if (parentFont_ == value) return;
+  parentFont_ = value;
+  if (parent_ && !IsLoading()) Perform(CM_PARENTFONTCHANGED);
+}
+
+void TControl::SetColor(TColor value) {
+  if (color_ == value) return;
+  color_ = value;
+  parentColor_ = false;
+  Perform(CM_COLORCHANGED);
+}
+
+void TControl::SetParentColor(bool value) {
+  if (parentColor_ == value) return;
+  parentColor_ = value;
+  if (parent_ && !IsLoading()) Perform(CM_PARENTCOLORCHANGED);
+}
+
+void TControl::SetBiDiMode(TBiDiMode value) {
+  if (biDiMode_ == value) return;
+  biDiMode_ = value;
+  parentBiDiMode_ = false;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool value) {
+  if (parentBiDiMode_ == value) return;
+  parentBiDiMode_ = value;
+  if (parent_ && !IsLoading()) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
+bool TControl::UseRightToLeftReading() const { return biDiMode_ != TBiDiMode::bdLeftToRight; }
+
+bool TControl::UseRightToLeftAlignment() const { return biDiMode_ == TBiDiMode::bdRightToLeft; }
+
+bool TControl::UseRightToLeftScrollBar() const {
+  return biDiMode_ == TBiDiMode::bdRightToLeft || biDiMode_ == TBiDiMode::bdRightToLeftNoAlign;
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT flags) const {
+  if (UseRightToLeftAlignment()) {
+    if ((flags & DT_RIGHT) == DT_RIGHT)
+      flags &= ~DT_RIGHT;
+    else if ((flags & DT_CENTER) == 0)
+      flags |= DT_RIGHT;
+  }
+  return flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
+UINT TControl::DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
+
+void TControl::SetShowHint(bool value) {
+  if (showHint_ == value) return;
+  showHint_ = value;
+  parentShowHint_ = false;
+  Perform(CM_SHOWHINTCHANGED);
+}
+
+void TControl::SetParentShowHint(bool value) {
+  if (parentShowHint_ == value) return;
+  parentShowHint_ = value;
+  if (parent_ && !IsLoading()) Perform(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TControl::SetCursor(TCursor value) {
+  if (cursor_ == value) return;
+  cursor_ = value;
+  Perform(CM_CURSORCHANGED);
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
+  TMessage message{msg, wParam, lParam, 0};
+  if (windowProc_)
+    windowProc_(message);
+  else
+    WndProc(message);
+  return message.Result;
+}
+
+void TControl::WndProc(TMessage& message) {
+  if (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST && message.Msg != WM_MOUSEWHEEL &&
+      message.Msg != WM_MOUSEHWHEEL) {
+    if (!controlStyle_.Contains(TControlStyleItem::csDoubleClicks) && IsDoubleClick(message.Msg))
+      message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+    switch (message.Msg) {
+      case WM_MOUSEMOVE:
+        if (Application) Application->HintMouseMessage(this, message);
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+        controlState_ += TControlStateItem::csLButtonDown;
+        break;
+      case WM_LBUTTONUP:
+        controlState_ -= TControlStateItem::csLButtonDown;
+        break;
+      default:
+        break;
+    }
+  }
+  Dispatch(message);
+}
+
+void TControl::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+      WMMouseButton(message, TMouseButton::mbLeft, true, false);
+      break;
+    case WM_LBUTTONDBLCLK:
+      WMMouseButton(message, TMouseButton::mbLeft, true, true);
+      break;
+    case WM_LBUTTONUP:
+      WMMouseButton(message, TMouseButton::mbLeft, false, false);
+      break;
+    case WM_RBUTTONDOWN:
+      WMMouseButton(message, TMouseButton::mbRight, true, false);
+      break;
+    case WM_RBUTTONDBLCLK:
+      WMMouseButton(message, TMouseButton::mbRight, true, true);
+      break;
+    case WM_RBUTTONUP:
+      WMMouseButton(message, TMouseButton::mbRight, false, false);
+      break;
+    case WM_MBUTTONDOWN:
+      WMMouseButton(message, TMouseButton::mbMiddle, true, false);
+      break;
+    case WM_MBUTTONDBLCLK:
+      WMMouseButton(message, TMouseButton::mbMiddle, true, true);
+      break;
+    case WM_MBUTTONUP:
+      WMMouseButton(message, TMouseButton::mbMiddle, false, false);
+      break;
+    case WM_MOUSEMOVE:
+      WMMouseMove(message);
+      break;
+    case WM_MOUSEWHEEL:
+      WMMouseWheel(message);
+      break;
+    case WM_CONTEXTMENU:
+      WMContextMenu(message);
+      break;
+    case WM_CANCELMODE:
+      if (MouseCapture()) SetMouseCapture(false);
+      DefaultHandler(message);
+      break;
+    case CM_MOUSEWHEEL:
+      CMMouseWheel(message);
+      break;
+    case CM_PARENTFONTCHANGED:
+      CMParentFontChanged(message);
+      break;
+    case CM_PARENTCOLORCHANGED:
+      CMParentColorChanged(message);
+      break;
+    case CM_PARENTSHOWHINTCHANGED:
+      CMParentShowHintChanged(message);
+      break;
+    case CM_PARENTBIDIMODECHANGED:
+      CMParentBiDiModeChanged(message);
+      break;
+    case CM_ENABLEDCHANGED:
+      CMEnabledChanged(message);
+      break;
+    case CM_VISIBLECHANGED:
+      CMVisibleChanged(message);
+      break;
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+    case CM_TEXTCHANGED:
+    case CM_BIDIMODECHANGED:
+      Invalidate();
+      break;
+    case CM_HINTSHOW:
+      CMHintShow(message);
+      break;
+    default:
+      TComponent::Dispatch(message);
+      break;
+  }
+}
+
+void TControl::DefaultHandler(TMessage& message) {
+  switch (message.Msg) {
+    case WM_GETTEXT: {
+      auto* buffer = reinterpret_cast<wchar_t*>(message.LParam);
+      size_t capacity = static_cast<size_t>(message.WParam);
+      if (!buffer || capacity == 0) {
+        message.Result = 0;
+        break;
+      }
+      size_t count = std::min(capacity - 1, text_.size());
+      std::copy_n(text_.c_str(), count, buffer);
+      buffer[count] = L'\0';
+      message.Result = static_cast<LRESULT>(count);
+      break;
+    }
+    case WM_GETTEXTLENGTH:
+      message.Result = static_cast<LRESULT>(text_.size());
+      break;
+    case WM_SETTEXT:
+      text_ = message.LParam ? reinterpret_cast<const wchar_t*>(message.LParam) : L"";
+      message.Result = TRUE;
+      break;
+    default:
+      break;
+  }
+}
+
+void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, bool doubleClick) {
+  DefaultHandler(message);
+  if (button == TMouseButton::mbLeft) {
+    if (down) {
+      if (controlStyle_.Contains(TControlStyleItem::csCaptureMouse)) SetMouseCapture(true);
+      if (controlStyle_.Contains(TControlStyleItem::csClickEvents)) {
+        if (doubleClick)
+          DblClick();
+        else
+          controlState_ += TControlStateItem::csClicked;
+      }
+    } else {
+      if (controlStyle_.Contains(TControlStyleItem::csCaptureMouse)) SetMouseCapture(false);
+      if (controlState_.Contains(TControlStateItem::csClicked)) {
+        controlState_ -= TControlStateItem::csClicked;
+        POINT point = MessagePoint(message.LParam);
+        RECT client = ClientRect();
+        if (PtInRect(&client, point)) Click();
+      }
+    }
+  }
+  if (controlStyle_.Contains(TControlStyleItem::csNoStdEvents)) return;
+  POINT point = MessagePoint(message.LParam);
+  TShiftState shift = KeysToShiftState(LOWORD(message.WParam));
+  if (down) {
+    if (doubleClick) shift += TShiftStateItem::ssDouble;
+    MouseDown(button, shift, point.x, point.y);
+  } else {
+    MouseUp(button, shift, point.x, point.y);
+  }
+}
+
+void TControl::WMMouseMove(TMessage& message) {
+  DefaultHandler(message);
+  if (controlStyle_.Contains(TControlStyleItem::csNoStdEvents)) return;
+  POINT point = MessagePoint(message.LParam);
+  MouseMove(KeysToShiftState(LOWORD(message.WParam)), point.x, point.y);
+}
+
+void TControl::WMContextMenu(TMessage& message) {
+  if (message.Result != 0) return;
+  POINT screen = MessagePoint(message.LParam);
+  // (-1, -1) is a context menu asked for from the keyboard.
+  bool fromKeyboard = screen.x == -1 && screen.y == -1;
+  POINT point = screen;
+  if (!fromKeyboard) {
+    point = ScreenToClient(screen);
+    RECT client = ClientRect();
+    if (!PtInRect(&client, point)) {
+      DefaultHandler(message);
+      return;
+    }
+  }
+  bool handled = false;
+  DoContextPopup(point, handled);
+  message.Result = handled ? 1 : 0;
+  if (!handled) DefaultHandler(message);
+}
+
+void TControl::WMMouseWheel(TMessage& message) {
+  MouseWheelHandler(message);
+  if (message.Result == 0) DefaultHandler(message);
+}
+
+void TControl::MouseWheelHandler(TMessage& message) {
+  TCustomForm* form = GetParentForm(this);
+  if (form && form != this)
+    form->MouseWheelHandler(message);
+  else
+    message.Result = Perform(CM_MOUSEWHEEL, message.WParam, message.LParam);
+}
+
+void TControl::CMMouseWheel(TMessage& message) {
+  TShiftState shift = KeysToShiftState(LOWORD(message.WParam));
+  int delta = static_cast<short>(HIWORD(message.WParam));
+  if (DoMouseWheel(shift, delta, MessagePoint(message.LParam))) {
+    message.Result = 1;
+  } else if (parent_) {
+    message.Result = parent_->Perform(CM_MOUSEWHEEL, message.WParam, message.LParam);
+  }
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+  if (handled) return true;
+  if (wheelDelta < 0) return DoMouseWheelDown(shift, mousePos);
+  if (wheelDelta > 0) return DoMouseWheelUp(shift, mousePos);
+  return false;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState shift, POINT mousePos) {
+  bool handled = false;
+  if (OnMouseWheelDown) OnMouseWheelDown(this, shift, mousePos, handled);
+  return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos) {
+  bool handled = false;
+  if (OnMouseWheelUp) OnMouseWheelUp(this, shift, mousePos, handled);
+  return handled;
+}
+
+void TControl::CMParentFontChanged(TMessage& message) {
+  if (!parentFont_) return;
+  if (message.WParam != 0)
+    SetFont(reinterpret_cast<const TFont*>(message.LParam));
+  else if (parent_)
+    SetFont(parent_->Font());
+  parentFont_ = true;
+}
+
+void TControl::CMParentColorChanged(TMessage& message) {
+  if (!parentColor_) return;
+  if (message.WParam != 0)
+    SetColor(static_cast<TColor>(message.LParam));
+  else if (parent_)
+    SetColor(parent_->Color());
+  parentColor_ = true;
+}
+
+void TControl::CMParentShowHintChanged(TMessage& message) {
+  (void)message;
+  if (!parentShowHint_ || !parent_) return;
+  SetShowHint(parent_->ShowHint());
+  parentShowHint_ = true;
+}
+
+void TControl::CMParentBiDiModeChanged(TMessage& message) {
+  (void)message;
+  if (!parentBiDiMode_ || !parent_) return;
+  SetBiDiMode(parent_->BiDiMode());
+  parentBiDiMode_ = true;
+}
+
+void TControl::CMEnabledChanged(TMessage& message) {
+  (void)message;
+  Invalidate();
+}
+
+void TControl::CMVisibleChanged(TMessage& message) {
+  (void)message;
+  InvalidateControl(true, visible_ && controlStyle_.Contains(TControlStyleItem::csOpaque));
+}
+
+void TControl::CMHintShow(TMessage& message) { (void)message; }
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::DoContextPopup(POINT mousePos, bool& handled) {
+  if (OnContextPopup) OnContextPopup(this, mousePos, handled);
+}
+
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+void TControl::InvalidateControl(bool isVisible, bool isOpaque) {
+  if (!isVisible || !parent_ || !parent_->HandleAllocated()) return;
+  RECT rect = BoundsRect();
+  bool erase = !(isOpaque || parent_->ControlStyle().Contains(TControlStyleItem::csOpaque));
+  InvalidateRect(parent_->Handle(), &rect, erase);
+}
+
+void TControl::Invalidate() { InvalidateControl(visible_, controlStyle_.Contains(TControlStyleItem::csOpaque)); }
+
+void TControl::Update() {
+  if (parent_) parent_->Update();
+}
+
+void TControl::Repaint() {
+  if (!visible_ || !parent_ || !parent_->HandleAllocated()) return;
+  if (controlStyle_.Contains(TControlStyleItem::csOpaque)) {
+    HDC dc = GetDC(parent_->Handle());
+    IntersectClipRect(dc, left_, top_, left_ + width_, top_ + height_);
+    parent_->PaintControls(dc, this);
+    ReleaseDC(parent_->Handle(), dc);
+  } else {
+    Invalidate();
+    Update();
+  }
+}
+
+void TControl::SetZOrder(bool topMost) {
+  if (!parent_) return;
+  auto& list = parent_->controls_;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  list.erase(it);
+  if (topMost)
+    list.push_back(this);
+  else
+    list.insert(list.begin(), this);
+  Invalidate();
+}
+
+bool TControl::MouseCapture() const { return GetCaptureControl() == this; }
+
+void TControl::SetMouseCapture(bool value) {
+  if (MouseCapture() == value) return;
+  SetCaptureControl(value ? this : nullptr);
+}
+
+void TControl::Loaded() {
+  TComponent::Loaded();
+  if (parent_) {
+    if (parentColor_) Perform(CM_PARENTCOLORCHANGED);
+    if (parentFont_) Perform(CM_PARENTFONTCHANGED);
+    if (parentShowHint_) Perform(CM_PARENTSHOWHINTCHANGED);
+    if (parentBiDiMode_) Perform(CM_PARENTBIDIMODECHANGED);
+  }
+  UpdateAnchorRules();
+  RequestAlign();
+}
+
+// ---- TGraphicControl ----
+
+TGraphicControl::TGraphicControl(TComponent* owner)
+    : TControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
+  canvas_->SetControl(this);
+}
+
+TGraphicControl::~TGraphicControl() = default;
+
+TCanvas* TGraphicControl::Canvas() const { return canvas_.get(); }
+
+void TGraphicControl::Dispatch(TMessage& message) {
+  if (message.Msg == WM_PAINT) {
+    WMPaint(message);
+    return;
+  }
+  TControl::Dispatch(message);
+}
+
+void TGraphicControl::WMPaint(TMessage& message) {
+  auto dc = reinterpret_cast<HDC>(message.WParam);
+  if (!dc || IsDestroying()) return;
+  canvas_->Lock();
+  canvas_->SetHandle(dc);
+  try {
+    Paint();
+  } catch (...) {
+    canvas_->SetHandle(nullptr);
+    canvas_->Unlock();
+    throw;
+  }
+  canvas_->SetHandle(nullptr);
+  canvas_->Unlock();
+}

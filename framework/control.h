@@ -1,0 +1,379 @@
+// TControl, the root of everything that sits on a form: position and alignment inside its parent, the shared
+// look (font, colour, reading order, cursor, hint), mouse and key events, and the numbered-message pipeline that
+// every control answers. TGraphicControl is a control without a window of its own: its parent paints it and
+// hands it the mouse.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "framework/component.h"
+#include "framework/delegate.h"
+#include "framework/graphics.h"
+#include "framework/messages.h"
+#include "framework/set.h"
+#include "framework/shift_state.h"
+
+class TWinControl;
+class TPopupMenu;
+class TControlCanvas;
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+enum class TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind, 4>;
+
+// What a class of control is and does; set by constructors.
+enum class TControlStyleItem {
+  csAcceptsControls,
+  csCaptureMouse,
+  csClickEvents,
+  csFramed,
+  csSetCaption,
+  csOpaque,
+  csDoubleClicks,
+  csFixedWidth,
+  csFixedHeight,
+  csNoDesignVisible,
+  csNoStdEvents,
+  csActionClient,
+  csMenuEvents
+};
+using TControlStyle = TSet<TControlStyleItem, 16>;
+
+// What a control is doing right now.
+enum class TControlStateItem {
+  csLButtonDown,
+  csClicked,
+  csAlignmentNeeded,
+  csFocusing,
+  csCreating,
+  csCustomPaint,
+  csDestroyingHandle
+};
+using TControlState = TSet<TControlStateItem, 8>;
+
+enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum class TDragMode { dmManual, dmAutomatic };
+enum class TDragKind { dkDrag, dkDock };
+// A control frame: none, or a single line (edge) as the control's class draws it. Forms add more kinds.
+enum class TBorderStyle { bsNone, bsSingle };
+
+// Cursor numbers: 0 is the control's default, negative numbers are the framework's predefined cursors.
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelp = -20;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+
+using TMouseEvent = TDelegate<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = TDelegate<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TMouseWheelEvent =
+    TDelegate<void(TObject* Sender, TShiftState Shift, int WheelDelta, POINT MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = TDelegate<void(TObject* Sender, TShiftState Shift, POINT MousePos, bool& Handled)>;
+using TKeyEvent = TDelegate<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = TDelegate<void(TObject* Sender, wchar_t& Key)>;
+using TContextPopupEvent = TDelegate<void(TObject* Sender, POINT MousePos, bool& Handled)>;
+using TCanResizeEvent = TDelegate<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+// A replaceable message procedure: a control's WindowProc, which a caller may save, replace and chain to.
+using TWndMethod = TDelegate<void(TMessage& Message)>;
+
+// Smallest and largest size of a control; 0 means no limit.
+class TSizeConstraints : public TPersistent {
+  BC_CLASS(TSizeConstraints, TPersistent)
+  TSizeConstraints() = default;
+  void Assign(const TPersistent* source) override;
+
+  int MinWidth() const { return minWidth_; }
+  int MinHeight() const { return minHeight_; }
+  int MaxWidth() const { return maxWidth_; }
+  int MaxHeight() const { return maxHeight_; }
+  // A new minimum above the maximum raises the maximum to it, and the other way round.
+  void SetMinWidth(int value);
+  void SetMinHeight(int value);
+  void SetMaxWidth(int value);
+  void SetMaxHeight(int value);
+
+  TNotifyEvent OnChange;
+
+ private:
+  void Changed();
+  int minWidth_ = 0;
+  int minHeight_ = 0;
+  int maxWidth_ = 0;
+  int maxHeight_ = 0;
+};
+
+// Helpers for the parameters of mouse and wheel messages.
+inline POINT MessagePoint(LPARAM lParam) {
+  return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+inline LPARAM PointToLParam(POINT point) {
+  return MAKELPARAM(static_cast<WORD>(static_cast<short>(point.x)), static_cast<WORD>(static_cast<short>(point.y)));
+}
+
+class TControl : public TComponent {
+  BC_CLASS(TControl, TComponent)
+  explicit TControl(TComponent* owner);
+  ~TControl() override;
+
+  // The windowed control that holds this one. Setting it moves the control (its window is kept where that is
+  // possible); nothing raises for a null parent.
+  TWinControl* Parent() const { return parent_; }
+  virtual void SetParent(TWinControl* value);
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetLeft(int value) { SetBounds(value, top_, width_, height_); }
+  void SetTop(int value) { SetBounds(left_, value, width_, height_); }
+  void SetWidth(int value) { SetBounds(left_, top_, value, height_); }
+  void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
+  // The one place bounds change: constraints and OnCanResize apply, the window moves, the parent re-aligns.
+  virtual void SetBounds(int left, int top, int width, int height);
+  RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
+  void SetBoundsRect(const RECT& rect) { SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top); }
+
+  // The client area in the control's own coordinates.
+  virtual RECT ClientRect() const;
+  int ClientWidth() const;
+  int ClientHeight() const;
+  void SetClientWidth(int value);
+  void SetClientHeight(int value);
+  // The screen position of the client area's top-left corner.
+  virtual POINT ClientOrigin() const;
+  POINT ClientToScreen(POINT point) const;
+  POINT ScreenToClient(POINT point) const;
+
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign value);
+  TAnchors Anchors() const { return anchors_; }
+  void SetAnchors(TAnchors value);
+  TSizeConstraints* Constraints() const { return constraints_.get(); }
+  void SetConstraints(const TSizeConstraints* value) { constraints_->Assign(value); }
+  bool AutoSize() const { return autoSize_; }
+  virtual void SetAutoSize(bool value);
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool value);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible and on a parent that shows; a windowed control answers whether its window is shown.
+  virtual bool Showing() const;
+  bool Enabled() const { return enabled_; }
+  virtual void SetEnabled(bool value);
+
+  // Caption and Text are one value, read and written through WM_GETTEXT and WM_SETTEXT.
+  String Caption() const { return GetText(); }
+  void SetCaption(const String& value) { SetText(value); }
+  String Text() const { return GetText(); }
+  void SetText(const String& value);
+
+  TFont* Font() const { return font_.get(); }
+  void SetFont(const TFont* value) { font_->Assign(value); }
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool value);
+  TColor Color() const { return color_; }
+  void SetColor(TColor value);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool value);
+  TBiDiMode BiDiMode() const { return biDiMode_; }
+  virtual void SetBiDiMode(TBiDiMode value);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool value);
+  bool UseRightToLeftReading() const;
+  bool UseRightToLeftAlignment() const;
+  bool UseRightToLeftScrollBar() const;
+  // DrawText flags for the reading order: DT_RTLREADING (and right alignment unless readingOnly) when right to left.
+  UINT DrawTextBiDiModeFlags(UINT flags) const;
+  UINT DrawTextBiDiModeFlagsReadingOnly() const;
+
+  const String& Hint() const { return hint_; }
+  void SetHint(const String& value) { hint_ = value; }
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool value);
+  bool ParentShowHint() const { return parentShowHint_; }
+  void SetParentShowHint(bool value);
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor value);
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode value) { dragMode_ = value; }
+  TDragKind DragKind() const { return dragKind_; }
+  void SetDragKind(TDragKind value) { dragKind_ = value; }
+  TCursor DragCursor() const { return dragCursor_; }
+  void SetDragCursor(TCursor value) { dragCursor_ = value; }
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int value) { helpContext_ = value; }
+
+  TControlStyle ControlStyle() const { return controlStyle_; }
+  void SetControlStyle(TControlStyle value) { controlStyle_ = value; }
+  TControlState ControlState() const { return controlState_; }
+  void SetControlState(TControlState value) { controlState_ = value; }
+
+  // Sends a numbered message straight to WindowProc and answers its Result.
+  LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+  TWndMethod WindowProc() const { return windowProc_; }
+  void SetWindowProc(TWndMethod value) { windowProc_ = std::move(value); }
+  // The default message procedure: mouse bookkeeping, then Dispatch.
+  virtual void WndProc(TMessage& message);
+  void Dispatch(TMessage& message) override;
+  // Text messages of a control without a window; a windowed control passes the rest to its window procedure.
+  void DefaultHandler(TMessage& message) override;
+
+  virtual void Invalidate();
+  virtual void Update();
+  virtual void Repaint();
+  void Refresh() { Repaint(); }
+  void BringToFront() { SetZOrder(true); }
+  void SendToBack() { SetZOrder(false); }
+
+  // Whether this control holds the mouse capture; a windowless control holds it through its parent's window.
+  bool MouseCapture() const;
+  void SetMouseCapture(bool value);
+
+  // Streaming's view: a control is stored under its parent.
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* value) override;
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+  TMouseWheelEvent OnMouseWheel;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
+  TContextPopupEvent OnContextPopup;
+  TNotifyEvent OnResize;
+  TCanResizeEvent OnCanResize;
+
+  // Overridable reactions, each raising its event.
+  virtual void Click();
+  virtual void DblClick();
+
+ protected:
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void DoContextPopup(POINT mousePos, bool& handled);
+  virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos);
+  virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
+  virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
+  // A wheel message reaches the focused control of the form first; this decides where it goes.
+  virtual void MouseWheelHandler(TMessage& message);
+  virtual void Resize();
+  // Asked before the size changes; OnCanResize may change the size or refuse it.
+  virtual bool CanResize(int& newWidth, int& newHeight);
+  // The size AutoSize would give; false when the control has no preferred size.
+  virtual bool CanAutoSize(int& newWidth, int& newHeight);
+  void AdjustSize();
+  void ConstrainSize(int& width, int& height) const;
+  // Moves and sizes the window, if any, to the stored bounds.
+  virtual void SetBoundsWindow() {}
+  virtual void SetZOrder(bool topMost);
+  // Tells the parent that this control's alignment needs doing again.
+  void RequestAlign();
+  virtual void VisibleChanging() {}
+  String GetText() const;
+  void Loaded() override;
+  // The rectangle this control invalidates in its parent (its bounds).
+  void InvalidateControl(bool isVisible, bool isOpaque);
+  // Stores bounds without telling anybody (the window reported them).
+  void StoreBounds(int left, int top, int width, int height);
+  void UpdateAnchorRules();
+  void SetParentValue(TWinControl* value) { parent_ = value; }
+
+  friend class TWinControl;
+
+ private:
+  void FontChanged(TObject* sender);
+  void ConstraintsChanged(TObject* sender);
+  void WMMouseButton(TMessage& message, TMouseButton button, bool down, bool doubleClick);
+  void WMMouseMove(TMessage& message);
+  void WMContextMenu(TMessage& message);
+  void WMMouseWheel(TMessage& message);
+  void CMMouseWheel(TMessage& message);
+  void CMParentFontChanged(TMessage& message);
+  void CMParentColorChanged(TMessage& message);
+  void CMParentShowHintChanged(TMessage& message);
+  void CMParentBiDiModeChanged(TMessage& message);
+  void CMEnabledChanged(TMessage& message);
+  void CMVisibleChanged(TMessage& message);
+  void CMHintShow(TMessage& message);
+
+  TWinControl* parent_ = nullptr;
+  int left_ = 0;
+  int top_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  TAlign align_ = TAlign::alNone;
+  TAnchors anchors_{TAnchorKind::akLeft, TAnchorKind::akTop};
+  std::unique_ptr<TSizeConstraints> constraints_;
+  bool autoSize_ = false;
+  bool visible_ = true;
+  bool enabled_ = true;
+  String text_;
+  std::unique_ptr<TFont> font_;
+  bool parentFont_ = true;
+  TColor color_ = clWindow;
+  bool parentColor_ = true;
+  TBiDiMode biDiMode_ = TBiDiMode::bdLeftToRight;
+  bool parentBiDiMode_ = true;
+  String hint_;
+  bool showHint_ = false;
+  bool parentShowHint_ = true;
+  TCursor cursor_ = crDefault;
+  TDragMode dragMode_ = TDragMode::dmManual;
+  TDragKind dragKind_ = TDragKind::dkDrag;
+  TCursor dragCursor_ = crDrag;
+  int helpContext_ = 0;
+  TControlStyle controlStyle_;
+  TControlState controlState_;
+  TWndMethod windowProc_;
+  // Anchor bookkeeping for the parent's alignment: per axis the width (both edges anchored), the near edge (far
+  // edge anchored) or the centre (neither) when the rules were taken, and the parent's client size then.
+  POINT anchorRules_{};
+  POINT originalParentSize_{};
+  // Set while the parent's alignment moves the control, so the move does not retake the rules.
+  bool anchorMove_ = false;
+};
+
+// A control without a window: it paints on its parent's window, through Canvas, in Paint.
+class TGraphicControl : public TControl {
+  BC_CLASS(TGraphicControl, TControl)
+  explicit TGraphicControl(TComponent* owner);
+  ~TGraphicControl() override;
+
+  TCanvas* Canvas() const;
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  virtual void Paint() {}
+
+ private:
+  void WMPaint(TMessage& message);
+  std::unique_ptr<TControlCanvas> canvas_;
+};
+
+// The control that holds the mouse capture, windowless or not; null when the capture is elsewhere.
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* control);

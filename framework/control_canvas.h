@@ -1,0 +1,29 @@
+// A canvas over a control: while the control paints, the paint DC; otherwise a DC of the control's window (of
+// the parent's window, clipped and moved, for a windowless control), released again after the message.
+#pragma once
+
+#include "framework/graphics.h"
+
+class TControl;
+
+class TControlCanvas : public TCanvas {
+  BC_CLASS(TControlCanvas, TCanvas)
+  TControlCanvas() = default;
+  ~TControlCanvas() override;
+
+  TControl* Control() const { return control_; }
+  void SetControl(TControl* value);
+  // Lets go of a DC the canvas took from the window.
+  void FreeHandle();
+
+ protected:
+  void CreateHandle() override;
+
+ private:
+  TControl* control_ = nullptr;
+  HDC deviceContext_ = nullptr;
+  HWND window_ = nullptr;
+};
+
+// Releases the window DCs of every canvas not in use; the window procedure calls it after each message.
+void FreeDeviceContexts();

@@ -1,0 +1,632 @@
+#include "framework/form.h"
+
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/screen.h"
+
+namespace {
+
+// Rises with every focus change; a focus message whose handler moved the focus elsewhere sees it changed.
+int focusCount = 0;
+
+bool SendFocusMessage(HWND wnd, UINT msg) {
+  int count = focusCount;
+  SendMessageW(wnd, msg, 0, 0);
+  return focusCount == count;
+}
+
+constexpr int kShowCommands[] = {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED};
+
+int ShowCommand(TWindowState state) { return kShowCommands[static_cast<int>(state)]; }
+
+// The windows a modal form disables while it runs, enabled again afterwards.
+struct TTaskWindows {
+  HWND Active = nullptr;
+  std::vector<HWND> Disabled;
+};
+
+BOOL CALLBACK DisableTaskWindow(HWND wnd, LPARAM data) {
+  auto* windows = reinterpret_cast<TTaskWindows*>(data);
+  if (wnd != windows->Active && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+    windows->Disabled.push_back(wnd);
+    EnableWindow(wnd, FALSE);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+TCustomForm* GetParentForm(const TControl* control) {
+  if (!control) return nullptr;
+  while (control->Parent()) control = control->Parent();
+  return ObjectAs<TCustomForm>(const_cast<TControl*>(control));
+}
+
+TCustomForm* ValidParentForm(const TControl* control) {
+  TCustomForm* form = GetParentForm(control);
+  if (!form) throw EInvalidOperation(Format(L"Control '%s' has no parent window", {control->Name()}));
+  return form;
+}
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+  formState_ += TFormStateItem::fsCreating;
+  SetControlStyle({TControlStyleItem::csAcceptsControls, TControlStyleItem::csCaptureMouse,
+                   TControlStyleItem::csClickEvents, TControlStyleItem::csSetCaption,
+                   TControlStyleItem::csDoubleClicks});
+  SetVisible(false);
+  SetBounds(0, 0, 320, 240);
+  SetColor(clBtnFace);
+  SetParentFont(false);
+  if (Screen) Screen->AddForm(this);
+  formState_ -= TFormStateItem::fsCreating;
+}
+
+TCustomForm::~TCustomForm() {
+  Destroying();
+  if (Application) Application->FormDestroyed(this);
+  if (Screen) Screen->RemoveForm(this);
+  // The children go while the form is still a form, so their focus and window bookkeeping finds it.
+  while (ControlCount() > 0) delete Controls(ControlCount() - 1);
+  if (WindowHandle()) DestroyHandle();
+}
+
+// ---- style ----
+
+void TCustomForm::SetFormStyle(TFormStyle value) {
+  if (formStyle_ == value) return;
+  formStyle_ = value;
+  if (value == TFormStyle::fsMDIChild) SetVisible(true);
+  RecreateWnd();
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle value) {
+  if (borderStyle_ == value) return;
+  borderStyle_ = value;
+  RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons value) {
+  if (borderIcons_ == value) return;
+  borderIcons_ = value;
+  RecreateWnd();
+}
+
+void TCustomForm::SetWindowState(TWindowState value) {
+  if (windowState_ == value) return;
+  windowState_ = value;
+  if (Showing()) ShowWindow(Handle(), ShowCommand(value));
+}
+
+void TCustomForm::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  if (!Parent() && !ParentWindow()) {
+    params.WndParent = Application ? Application->Handle() : nullptr;
+    params.Style &= ~(WS_CHILD | WS_GROUP | WS_TABSTOP);
+  }
+  params.WindowClass.style = CS_DBLCLKS;
+  TFormBorderStyle style = borderStyle_;
+  if (formStyle_ == TFormStyle::fsMDIChild) {
+    if (style == TFormBorderStyle::bsNone || style == TFormBorderStyle::bsDialog) style = TFormBorderStyle::bsSizeable;
+    params.WindowClass.lpfnWndProc = DefMDIChildProcW;
+  }
+  switch (style) {
+    case TFormBorderStyle::bsNone:
+      if (!Parent() && !ParentWindow()) params.Style |= WS_POPUP;
+      break;
+    case TFormBorderStyle::bsSingle:
+    case TFormBorderStyle::bsToolWindow:
+      params.Style |= WS_CAPTION | WS_BORDER;
+      break;
+    case TFormBorderStyle::bsSizeable:
+    case TFormBorderStyle::bsSizeToolWin:
+      params.Style |= WS_CAPTION | WS_THICKFRAME;
+      break;
+    case TFormBorderStyle::bsDialog:
+      params.Style |= WS_POPUP | WS_CAPTION;
+      params.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+      params.WindowClass.style |= CS_SAVEBITS;
+      break;
+  }
+  if (style == TFormBorderStyle::bsToolWindow || style == TFormBorderStyle::bsSizeToolWin)
+    params.ExStyle |= WS_EX_TOOLWINDOW;
+  TBorderIcons icons = borderIcons_;
+  switch (style) {
+    case TFormBorderStyle::bsNone:
+      icons = TBorderIcons();
+      break;
+    case TFormBorderStyle::bsDialog:
+      icons = icons * TBorderIcons{TBorderIcon::biSystemMenu, TBorderIcon::biHelp};
+      break;
+    case TFormBorderStyle::bsToolWindow:
+    case TFormBorderStyle::bsSizeToolWin:
+      icons = icons * TBorderIcons{TBorderIcon::biSystemMenu};
+      break;
+    default:
+      break;
+  }
+  if (style == TFormBorderStyle::bsSingle || style == TFormBorderStyle::bsSizeable ||
+      style == TFormBorderStyle::bsNone) {
+    if (formStyle_ != TFormStyle::fsMDIChild || icons.Contains(TBorderIcon::biSystemMenu)) {
+      if (icons.Contains(TBorderIcon::biMinimize)) params.Style |= WS_MINIMIZEBOX;
+      if (icons.Contains(TBorderIcon::biMaximize)) params.Style |= WS_MAXIMIZEBOX;
+    }
+    if (windowState_ == TWindowState::wsMinimized) params.Style |= WS_MINIMIZE;
+    if (windowState_ == TWindowState::wsMaximized) params.Style |= WS_MAXIMIZE;
+  } else {
+    windowState_ = TWindowState::wsNormal;
+  }
+  if (icons.Contains(TBorderIcon::biSystemMenu)) params.Style |= WS_SYSMENU;
+  if (icons.Contains(TBorderIcon::biHelp) &&
+      (style == TFormBorderStyle::bsDialog ||
+       (!icons.Contains(TBorderIcon::biMinimize) && !icons.Contains(TBorderIcon::biMaximize))))
+    params.ExStyle |= WS_EX_CONTEXTHELP;
+  if (formStyle_ == TFormStyle::fsStayOnTop) params.ExStyle |= WS_EX_TOPMOST;
+}
+
+HWND TCustomForm::FrameClientWindow() const {
+  if (Application && Application->MainForm() && Application->MainForm()->ClientHandle())
+    return Application->MainForm()->ClientHandle();
+  if (Screen) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (HWND client = Screen->Forms(i)->ClientHandle()) return client;
+  }
+  return nullptr;
+}
+
+void TCustomForm::CreateWindowHandle(const TCreateParams& params) {
+  if (formStyle_ != TFormStyle::fsMDIChild) {
+    TWinControl::CreateWindowHandle(params);
+    return;
+  }
+  HWND client = FrameClientWindow();
+  if (!client) throw EInvalidOperation(L"Cannot create form. No MDI forms are currently active");
+  MDICREATESTRUCTW create{};
+  create.szClass = params.WinClassName.c_str();
+  create.szTitle = params.Caption.c_str();
+  create.hOwner = params.WindowClass.hInstance;
+  create.x = params.X;
+  create.y = params.Y;
+  create.cx = params.Width;
+  create.cy = params.Height;
+  create.style = params.Style & ~WS_CHILD;
+  create.lParam = reinterpret_cast<LPARAM>(params.Param);
+  SendMessageW(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create));
+  if (WindowHandle()) {
+    mdiParentClient_ = client;
+    formState_ += TFormStateItem::fsCreatedMDIChild;
+  }
+}
+
+void TCustomForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  if (formStyle_ != TFormStyle::fsMDIForm) return;
+  CLIENTCREATESTRUCT create{};
+  create.idFirstChild = 0xFF00;
+  RECT client = ClientRect();
+  clientHandle_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                  WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | WS_CLIPCHILDREN | WS_HSCROLL |
+                                      WS_VSCROLL | WS_CLIPSIBLINGS | MDIS_ALLCHILDSTYLES,
+                                  0, 0, client.right, client.bottom, WindowHandle(), nullptr,
+                                  GetModuleHandleW(nullptr), &create);
+}
+
+void TCustomForm::DestroyWindowHandle() {
+  if (formState_.Contains(TFormStateItem::fsCreatedMDIChild) && mdiParentClient_ && IsWindow(mdiParentClient_)) {
+    SendMessageW(mdiParentClient_, WM_MDIDESTROY, reinterpret_cast<WPARAM>(WindowHandle()), 0);
+    formState_ -= TFormStateItem::fsCreatedMDIChild;
+    mdiParentClient_ = nullptr;
+    TWinControl::DestroyWindowHandle();
+    return;
+  }
+  TWinControl::DestroyWindowHandle();
+  clientHandle_ = nullptr;
+}
+
+void TCustomForm::AlignControls(TControl* control, RECT& rect) {
+  TWinControl::AlignControls(control, rect);
+  // The MDI client takes whatever the aligned controls leave.
+  if (clientHandle_)
+    SetWindowPos(clientHandle_, HWND_BOTTOM, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCustomForm::DefaultHandler(TMessage& message) {
+  HWND wnd = WindowHandle();
+  if (wnd && clientHandle_ && message.Msg < CM_BASE) {
+    message.Result = DefFrameProcW(wnd, clientHandle_, message.Msg, message.WParam, message.LParam);
+    return;
+  }
+  TWinControl::DefaultHandler(message);
+}
+
+// ---- showing and closing ----
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TCustomForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+
+void TCustomForm::CMShowingChanged(TMessage& message) {
+  (void)message;
+  if (formState_.Contains(TFormStateItem::fsShowing))
+    throw EInvalidOperation(L"Cannot change Visible in OnShow or OnHide");
+  formState_ += TFormStateItem::fsShowing;
+  try {
+    if (Showing()) {
+      try {
+        DoShow();
+      } catch (...) {
+        if (Application) Application->HandleException(this);
+      }
+      ShowWindow(WindowHandle(), ShowCommand(windowState_));
+      if (formStyle_ == TFormStyle::fsMDIChild && mdiParentClient_)
+        SendMessageW(mdiParentClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(WindowHandle()), 0);
+    } else {
+      try {
+        DoHide();
+      } catch (...) {
+        if (Application) Application->HandleException(this);
+      }
+      ShowWindow(WindowHandle(), SW_HIDE);
+    }
+  } catch (...) {
+    formState_ -= TFormStateItem::fsShowing;
+    throw;
+  }
+  formState_ -= TFormStateItem::fsShowing;
+}
+
+void TCustomForm::DoClose(TCloseAction& action) {
+  if (OnClose) OnClose(this, action);
+}
+
+bool TCustomForm::CloseQuery() {
+  if (formStyle_ == TFormStyle::fsMDIForm) {
+    for (int i = 0; i < MDIChildCount(); ++i)
+      if (!MDIChildren(i)->CloseQuery()) return false;
+  }
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::Close() {
+  if (formState_.Contains(TFormStateItem::fsModal)) {
+    modalResult_ = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = TCloseAction::caHide;
+  if (formStyle_ == TFormStyle::fsMDIChild)
+    action = borderIcons_.Contains(TBorderIcon::biMinimize) ? TCloseAction::caMinimize : TCloseAction::caNone;
+  DoClose(action);
+  if (action == TCloseAction::caNone) return;
+  if (Application && Application->MainForm() == this)
+    Application->Terminate();
+  else if (action == TCloseAction::caHide)
+    Hide();
+  else if (action == TCloseAction::caMinimize)
+    SetWindowState(TWindowState::wsMinimized);
+  else
+    Release();
+}
+
+void TCustomForm::Release() { PostMessageW(Handle(), CM_RELEASE, 0, 0); }
+
+void TCustomForm::CloseModal() {
+  try {
+    TCloseAction action = TCloseAction::caNone;
+    if (CloseQuery()) {
+      action = TCloseAction::caHide;
+      DoClose(action);
+    }
+    if (action == TCloseAction::caNone)
+      modalResult_ = mrNone;
+    else if (action == TCloseAction::caFree)
+      Release();
+  } catch (...) {
+    modalResult_ = mrNone;
+    if (Application) Application->HandleException(this);
+  }
+}
+
+TModalResult TCustomForm::ShowModal() {
+  if (Visible() || !Enabled() || formState_.Contains(TFormStateItem::fsModal) ||
+      formStyle_ == TFormStyle::fsMDIChild)
+    throw EInvalidOperation(L"Cannot make a visible window modal");
+  if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
+  formState_ += TFormStateItem::fsModal;
+  HWND activeWindow = GetActiveWindow();
+  TCustomForm* savedFocusedForm = Screen ? Screen->FocusedForm() : nullptr;
+  if (Screen) Screen->SetFocusedForm(this);
+  TTaskWindows windows;
+  windows.Active = Handle();
+  EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&windows));
+  TModalResult result = mrNone;
+  auto restore = [&] {
+    for (HWND wnd : windows.Disabled)
+      if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
+    if (Screen) Screen->SetFocusedForm(savedFocusedForm);
+    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+    formState_ -= TFormStateItem::fsModal;
+  };
+  try {
+    Show();
+    SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
+    modalResult_ = mrNone;
+    do {
+      Application->HandleMessage();
+      if (Application->Terminated())
+        modalResult_ = mrCancel;
+      else if (modalResult_ != mrNone)
+        CloseModal();
+    } while (modalResult_ == mrNone);
+    result = modalResult_;
+    SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
+    if (GetActiveWindow() != Handle()) activeWindow = nullptr;
+    Hide();
+  } catch (...) {
+    if (HandleAllocated()) Hide();
+    restore();
+    throw;
+  }
+  restore();
+  return result;
+}
+
+// ---- activation and focus ----
+
+void TCustomForm::Activate() {
+  if (OnActivate) OnActivate(this);
+}
+
+void TCustomForm::Deactivate() {
+  if (OnDeactivate) OnDeactivate(this);
+}
+
+void TCustomForm::SetActive(bool value) {
+  active_ = value;
+  if (!value) return;
+  if (!activeControl_) activeControl_ = FindNextControl(nullptr, true, true, false);
+  SetWindowFocus();
+}
+
+void TCustomForm::SetWindowFocus() {
+  HWND focus = activeControl_ ? activeControl_->Handle() : Handle();
+  if (!focus) return;
+  ::SetFocus(focus);
+  if (Screen && Screen->ActiveControl() == activeControl_ && activeControl_) activeControl_->Update();
+}
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+  if (activeControl_ == control) return;
+  if (control && (control == this || GetParentForm(control) != this || (!IsLoading() && !control->CanFocus())))
+    throw EInvalidOperation(L"Cannot focus a disabled or invisible window");
+  activeControl_ = control;
+  if (!IsLoading() && active_) SetWindowFocus();
+}
+
+void TCustomForm::FocusControl(TWinControl* control) {
+  bool wasActive = active_;
+  SetActiveControl(control);
+  if (!wasActive) SetFocus();
+}
+
+void TCustomForm::SetFocus() {
+  if (active_) return;
+  if (!Visible() || !Enabled()) throw EInvalidOperation(L"Cannot focus a disabled or invisible window");
+  SetWindowFocus();
+}
+
+void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
+  if (removing && control->ContainsControl(focusedControl_)) focusedControl_ = control->Parent();
+  if (control->ContainsControl(activeControl_)) activeControl_ = nullptr;
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* control) {
+  ++focusCount;
+  activeControl_ = control != this ? control : nullptr;
+  if (Screen) Screen->SetActive(this, control);
+  if (control->ControlState().Contains(TControlStateItem::csFocusing)) return false;
+  control->SetControlState(control->ControlState() + TControlStateItem::csFocusing);
+  struct TFocusingGuard {
+    TWinControl* Control;
+    ~TFocusingGuard() { Control->SetControlState(Control->ControlState() - TControlStateItem::csFocusing); }
+  } guard{control};
+
+  if (Screen && Screen->FocusedForm() != this) {
+    if (TCustomForm* previous = Screen->FocusedForm()) {
+      Screen->SetFocusedForm(nullptr);
+      if (previous->HandleAllocated() && !SendFocusMessage(previous->Handle(), CM_DEACTIVATE)) return false;
+    }
+    Screen->SetFocusedForm(this);
+    if (!SendFocusMessage(Handle(), CM_ACTIVATE)) return false;
+  }
+  if (!focusedControl_) focusedControl_ = this;
+  if (focusedControl_ != control) {
+    while (focusedControl_ && !focusedControl_->ContainsControl(control)) {
+      HWND wnd = focusedControl_->Handle();
+      focusedControl_ = focusedControl_->Parent();
+      if (!SendFocusMessage(wnd, CM_EXIT)) return false;
+    }
+    while (focusedControl_ != control) {
+      TWinControl* next = control;
+      while (next->Parent() != focusedControl_) next = next->Parent();
+      focusedControl_ = next;
+      if (!SendFocusMessage(next->Handle(), CM_ENTER)) return false;
+    }
+    Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
+  }
+  return true;
+}
+
+// ---- keys ----
+
+bool TCustomForm::IsShortCut(TMessage& message) {
+  bool handled = false;
+  if (OnShortCut) OnShortCut(message, handled);
+  return handled;
+}
+
+void TCustomForm::MouseWheelHandler(TMessage& message) {
+  if (focusedControl_ && focusedControl_ != this)
+    message.Result = focusedControl_->Perform(CM_MOUSEWHEEL, message.WParam, message.LParam);
+  else
+    TWinControl::MouseWheelHandler(message);
+}
+
+void TCustomForm::CMDialogKey(TMessage& message) {
+  if (GetKeyState(VK_MENU) >= 0) {
+    switch (message.WParam) {
+      case VK_TAB:
+        if (GetKeyState(VK_CONTROL) >= 0) {
+          SelectNext(activeControl_, GetKeyState(VK_SHIFT) >= 0, true);
+          message.Result = 1;
+          return;
+        }
+        break;
+      case VK_LEFT:
+      case VK_RIGHT:
+      case VK_UP:
+      case VK_DOWN:
+        if (activeControl_ && activeControl_->Parent()) {
+          activeControl_->Parent()->SelectNext(activeControl_,
+                                               message.WParam == VK_RIGHT || message.WParam == VK_DOWN, false);
+          message.Result = 1;
+        }
+        return;
+      default:
+        break;
+    }
+  }
+  Broadcast(message);
+}
+
+void TCustomForm::WMSysCommand(TMessage& message) {
+  // Alt and Alt+letter reach the form as the keyboard menu command; controls that take menu events (a menu bar)
+  // are offered it first, the first one that answers ends it.
+  if ((message.WParam & 0xFFF0) == SC_KEYMENU && GetCapture() == nullptr) {
+    std::vector<TWinControl*> controls;
+    GetTabOrderList(controls);
+    for (TWinControl* control : controls) {
+      if (!control->ControlStyle().Contains(TControlStyleItem::csMenuEvents) || !control->Showing() ||
+          !control->Enabled())
+        continue;
+      message.Result = control->Perform(message.Msg, message.WParam, message.LParam);
+      if (message.Result != 0) return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TCustomForm::WMSize(TMessage& message) {
+  switch (message.WParam) {
+    case SIZE_MINIMIZED:
+      windowState_ = TWindowState::wsMinimized;
+      break;
+    case SIZE_MAXIMIZED:
+      windowState_ = TWindowState::wsMaximized;
+      break;
+    case SIZE_RESTORED:
+      windowState_ = TWindowState::wsNormal;
+      break;
+    default:
+      break;
+  }
+  TWinControl::Dispatch(message);
+}
+
+void TCustomForm::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case WM_ACTIVATE:
+      if (formStyle_ != TFormStyle::fsMDIForm) SetActive(LOWORD(message.WParam) != WA_INACTIVE);
+      DefaultHandler(message);
+      return;
+    case WM_MDIACTIVATE:
+      DefaultHandler(message);
+      if (formStyle_ == TFormStyle::fsMDIChild) SetActive(reinterpret_cast<HWND>(message.LParam) == WindowHandle());
+      return;
+    case WM_CLOSE:
+      Close();
+      return;
+    case WM_SYSCOMMAND:
+      WMSysCommand(message);
+      return;
+    case WM_SIZE:
+      WMSize(message);
+      return;
+    case CM_ACTIVATE:
+      Activate();
+      return;
+    case CM_DEACTIVATE:
+      Deactivate();
+      return;
+    case CM_DIALOGKEY:
+      CMDialogKey(message);
+      return;
+    case CM_SHOWINGCHANGED:
+      CMShowingChanged(message);
+      return;
+    case CM_RELEASE:
+      delete this;
+      return;
+    default:
+      TWinControl::Dispatch(message);
+      return;
+  }
+}
+
+// ---- MDI ----
+
+int TCustomForm::MDIChildCount() const {
+  if (formStyle_ != TFormStyle::fsMDIForm || !Screen) return 0;
+  int count = 0;
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (Screen->Forms(i)->FormStyle() == TFormStyle::fsMDIChild) ++count;
+  return count;
+}
+
+TCustomForm* TCustomForm::MDIChildren(int index) const {
+  if (formStyle_ != TFormStyle::fsMDIForm || !Screen || index < 0) return nullptr;
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* form = Screen->Forms(i);
+    if (form->FormStyle() == TFormStyle::fsMDIChild && index-- == 0) return form;
+  }
+  return nullptr;
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const {
+  if (formStyle_ != TFormStyle::fsMDIForm || !clientHandle_) return nullptr;
+  auto active = reinterpret_cast<HWND>(SendMessageW(clientHandle_, WM_MDIGETACTIVE, 0, 0));
+  return ObjectAs<TCustomForm>(FindControl(active));
+}
+
+void TCustomForm::Cascade() {
+  if (clientHandle_) SendMessageW(clientHandle_, WM_MDICASCADE, 0, 0);
+}
+
+void TCustomForm::Tile() {
+  if (clientHandle_) SendMessageW(clientHandle_, WM_MDITILE, MDITILE_HORIZONTAL, 0);
+}
+
+void TCustomForm::ArrangeIcons() {
+  if (clientHandle_) SendMessageW(clientHandle_, WM_MDIICONARRANGE, 0, 0);
+}
+
+void TCustomForm::Next() {
+  if (clientHandle_) SendMessageW(clientHandle_, WM_MDINEXT, 0, 0);
+}
+
+void TCustomForm::Previous() {
+  if (clientHandle_) SendMessageW(clientHandle_, WM_MDINEXT, 0, 1);
+}

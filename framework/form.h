@@ -1,0 +1,149 @@
+// TCustomForm, a top-level window built in code (no form resource): frame and border icons, MDI frame and child
+// styles, window state, the focused control with the CM_EXIT/CM_ENTER chain, the dialog-key pipeline with key
+// preview, menu keys offered to controls that take menu events, closing and modal showing.
+#pragma once
+
+#include <vector>
+
+#include "framework/win_control.h"
+
+enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum class TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon, 4>;
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild };
+using TFormState = TSet<TFormStateItem, 8>;
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = IDOK;
+constexpr TModalResult mrCancel = IDCANCEL;
+constexpr TModalResult mrAbort = IDABORT;
+constexpr TModalResult mrRetry = IDRETRY;
+constexpr TModalResult mrIgnore = IDIGNORE;
+constexpr TModalResult mrYes = IDYES;
+constexpr TModalResult mrNo = IDNO;
+constexpr TModalResult mrAll = mrNo + 1;
+constexpr TModalResult mrNoToAll = mrAll + 1;
+constexpr TModalResult mrYesToAll = mrNoToAll + 1;
+
+using TCloseEvent = TDelegate<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = TDelegate<void(TObject* Sender, bool& CanClose)>;
+// A key message (WParam the key, LParam the key data) the form may take as a short-cut.
+using TShortCutEvent = TDelegate<void(TMessage& Msg, bool& Handled)>;
+
+class TCustomForm : public TWinControl {
+  BC_CLASS(TCustomForm, TWinControl)
+  explicit TCustomForm(TComponent* owner);
+  ~TCustomForm() override;
+
+  TFormStyle FormStyle() const { return formStyle_; }
+  void SetFormStyle(TFormStyle value);
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle value);
+  TBorderIcons BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(TBorderIcons value);
+  TWindowState WindowState() const { return windowState_; }
+  void SetWindowState(TWindowState value);
+  TFormState FormState() const { return formState_; }
+
+  // The control that has, or gets when the form is activated, the focus. Raises EInvalidOperation "Cannot focus
+  // a disabled or invisible window" for a control of another form or one that cannot take the focus.
+  TWinControl* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(TWinControl* control);
+  void FocusControl(TWinControl* control);
+  // Called when a window of the form got the focus: sends CM_DEACTIVATE/CM_ACTIVATE between forms, CM_EXIT from
+  // the old focus up to the common parent and CM_ENTER down to the new one, then broadcasts CM_FOCUSCHANGED.
+  // False when a handler moved the focus elsewhere meanwhile.
+  bool SetFocusedControl(TWinControl* control);
+  // Takes the focus record off control (and, when removing, off its children).
+  void DefocusControl(TWinControl* control, bool removing);
+  bool Active() const { return active_; }
+  void SetFocus() override;
+
+  bool KeyPreview() const { return keyPreview_; }
+  void SetKeyPreview(bool value) { keyPreview_ = value; }
+  // Whether the key message is one of the form's short-cuts (OnShortCut).
+  virtual bool IsShortCut(TMessage& message);
+  void MouseWheelHandler(TMessage& message) override;
+
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult value) { modalResult_ = value; }
+  // Shows the form and runs the message loop until ModalResult is set or the application ends. Raises
+  // EInvalidOperation "Cannot make a visible window modal" for a visible, disabled, modal or MDI child form.
+  TModalResult ShowModal();
+  void Show();
+  void Close();
+  virtual bool CloseQuery();
+  // Frees the form once the messages already queued for it have been handled.
+  void Release();
+
+  // MDI: the client window of an MDI frame form, its children (most recently active first) and their layout.
+  HWND ClientHandle() const { return clientHandle_; }
+  int MDIChildCount() const;
+  TCustomForm* MDIChildren(int index) const;
+  TCustomForm* ActiveMDIChild() const;
+  void Cascade();
+  void Tile();
+  void ArrangeIcons();
+  void Next();
+  void Previous();
+
+  void Dispatch(TMessage& message) override;
+  void DefaultHandler(TMessage& message) override;
+
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+  TShortCutEvent OnShortCut;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void CreateWindowHandle(const TCreateParams& params) override;
+  void DestroyWindowHandle() override;
+  void AlignControls(TControl* control, RECT& rect) override;
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void DoClose(TCloseAction& action);
+  virtual void Activate();
+  virtual void Deactivate();
+
+ private:
+  void SetActive(bool value);
+  void SetWindowFocus();
+  void CloseModal();
+  void CMShowingChanged(TMessage& message);
+  void CMDialogKey(TMessage& message);
+  void WMSysCommand(TMessage& message);
+  void WMSize(TMessage& message);
+  HWND FrameClientWindow() const;
+
+  TFormStyle formStyle_ = TFormStyle::fsNormal;
+  TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
+  TBorderIcons borderIcons_{TBorderIcon::biSystemMenu, TBorderIcon::biMinimize, TBorderIcon::biMaximize};
+  TWindowState windowState_ = TWindowState::wsNormal;
+  TFormState formState_;
+  TWinControl* activeControl_ = nullptr;
+  TWinControl* focusedControl_ = nullptr;
+  bool active_ = false;
+  bool keyPreview_ = false;
+  TModalResult modalResult_ = mrNone;
+  HWND clientHandle_ = nullptr;   // the MDI client of an MDI frame form
+  HWND mdiParentClient_ = nullptr;  // the MDI client an MDI child form was created in
+};
+
+class TForm : public TCustomForm {
+  BC_CLASS(TForm, TCustomForm)
+  explicit TForm(TComponent* owner) : TCustomForm(owner) {}
+};
+
+// The form a control sits on (the top of its parent chain when that is a form), or null.
+TCustomForm* GetParentForm(const TControl* control);
+// The same, but raises EInvalidOperation "Control '%s' has no parent window" when there is none.
+TCustomForm* ValidParentForm(const TControl* control);

@@ -1,0 +1,1420 @@
+#include "framework/win_control.h"
+
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/control_canvas.h"
+#include "framework/form.h"
+#include "framework/screen.h"
+
+namespace {
+
+// The window property that ties a window to its control.
+constexpr wchar_t kControlProperty[] = L"FrameworkControl";
+
+// The control whose window CreateWnd is making; the window's first message attaches it.
+thread_local TWinControl* creationControl = nullptr;
+
+HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
+
+bool IsKeyMessage(UINT msg) { return msg >= WM_KEYFIRST && msg <= WM_KEYLAST; }
+
+bool IsRoutedMouseMessage(UINT msg) {
+  return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL && msg != WM_MOUSEHWHEEL;
+}
+
+// The window whose notification a parent message carries, for reflection back to that child; null when the
+// message is not about a child window.
+HWND NotifyingChild(const TMessage& message, HWND parent) {
+  switch (message.Msg) {
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CHARTOITEM:
+    case WM_VKEYTOITEM:
+      return reinterpret_cast<HWND>(message.LParam);
+    case WM_NOTIFY:
+      return message.LParam ? reinterpret_cast<const NMHDR*>(message.LParam)->hwndFrom : nullptr;
+    case WM_DRAWITEM: {
+      auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+      return item && item->CtlType != ODT_MENU ? item->hwndItem : nullptr;
+    }
+    case WM_DELETEITEM:
+      return message.LParam ? reinterpret_cast<const DELETEITEMSTRUCT*>(message.LParam)->hwndItem : nullptr;
+    case WM_COMPAREITEM:
+      return message.LParam ? reinterpret_cast<const COMPAREITEMSTRUCT*>(message.LParam)->hwndItem : nullptr;
+    case WM_MEASUREITEM: {
+      auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
+      if (!item || item->CtlType == ODT_MENU) return nullptr;
+      return GetDlgItem(parent, static_cast<int>(item->CtlID));
+    }
+    default:
+      return nullptr;
+  }
+}
+
+bool IsReflectedColorMessage(UINT msg) {
+  return msg == CN_CTLCOLOREDIT || msg == CN_CTLCOLORLISTBOX || msg == CN_CTLCOLORBTN || msg == CN_CTLCOLORSTATIC ||
+         msg == CN_CTLCOLORSCROLLBAR;
+}
+
+void MoveWindowOrg(HDC dc, int dx, int dy) {
+  POINT origin;
+  GetWindowOrgEx(dc, &origin);
+  SetWindowOrgEx(dc, origin.x - dx, origin.y - dy, nullptr);
+}
+
+}  // namespace
+
+LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* control = static_cast<TWinControl*>(GetPropW(wnd, kControlProperty));
+  if (!control) return DefWindowProcW(wnd, msg, wParam, lParam);
+  TMessage message{msg, wParam, lParam, 0};
+  control->MainWndProc(message);
+  return message.Result;
+}
+
+LRESULT CALLBACK InitialWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TWinControl* control = creationControl;
+  if (!control) return DefWindowProcW(wnd, msg, wParam, lParam);
+  creationControl = nullptr;
+  control->AttachWindow(wnd);
+  return FrameworkWindowProc(wnd, msg, wParam, lParam);
+}
+
+TWinControl* FindControl(HWND wnd) {
+  if (!wnd) return nullptr;
+  DWORD process = 0;
+  GetWindowThreadProcessId(wnd, &process);
+  if (process != GetCurrentProcessId()) return nullptr;
+  return static_cast<TWinControl*>(GetPropW(wnd, kControlProperty));
+}
+
+bool IsFrameworkWindow(HWND wnd) { return FindControl(wnd) != nullptr; }
+
+TWinControl* FindFrameworkWindow(POINT screenPoint) {
+  for (HWND wnd = WindowFromPoint(screenPoint); wnd; wnd = GetParent(wnd))
+    if (TWinControl* control = FindControl(wnd)) return control;
+  return nullptr;
+}
+
+TControl* FindDragTarget(POINT screenPoint, bool allowDisabled) {
+  TWinControl* window = FindFrameworkWindow(screenPoint);
+  if (!window) return nullptr;
+  TControl* control = window->ControlAtPos(window->ScreenToClient(screenPoint), allowDisabled);
+  return control ? control : window;
+}
+
+// ---- TWinControl: construction and the window ----
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_unique<TBrush>()) {
+  brush_->SetColor(Color());
+}
+
+TWinControl::~TWinControl() {
+  Destroying();
+  if (Parent()) {
+    if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, true);
+  }
+  if (handle_) DestroyHandle();
+  while (!controls_.empty()) {
+    TControl* child = controls_.back();
+    RemoveControl(child);
+    delete child;
+  }
+}
+
+HWND TWinControl::Handle() {
+  if (!handle_) {
+    if (Parent()) Parent()->HandleNeeded();
+    CreateHandle();
+  }
+  return handle_;
+}
+
+void TWinControl::CreateHandle() {
+  if (handle_) return;
+  CreateWnd();
+  if (Parent()) {
+    // Keep the window's place among its siblings the one the child list gives.
+    HWND after = HWND_TOP;
+    auto& list = Parent()->controls_;
+    auto it = std::find(list.begin(), list.end(), this);
+    while (it != list.end() && ++it != list.end()) {
+      auto* sibling = ObjectAs<TWinControl>(*it);
+      if (sibling && sibling->handle_) {
+        after = GetWindow(sibling->handle_, GW_HWNDPREV);
+        if (!after) after = HWND_TOP;
+        break;
+      }
+    }
+    SetWindowPos(handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  for (TControl* child : controls_) child->UpdateAnchorRules();
+  Realign();
+}
+
+void TWinControl::CreateParams(TCreateParams& params) {
+  params = TCreateParams();
+  params.Caption = TControl::GetText();
+  params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (UseRightToLeftReading()) params.ExStyle |= WS_EX_RTLREADING;
+  if (UseRightToLeftScrollBar()) params.ExStyle |= WS_EX_LEFTSCROLLBAR;
+  if (UseRightToLeftAlignment()) params.ExStyle |= WS_EX_RIGHT;
+  if (ControlStyle().Contains(TControlStyleItem::csAcceptsControls)) {
+    params.Style |= WS_CLIPCHILDREN;
+    params.ExStyle |= WS_EX_CONTROLPARENT;
+  }
+  if (!Enabled()) params.Style |= WS_DISABLED;
+  if (tabStop_) params.Style |= WS_TABSTOP;
+  params.X = Left();
+  params.Y = Top();
+  params.Width = Width();
+  params.Height = Height();
+  params.WndParent = Parent() ? Parent()->Handle() : parentWindow_;
+  params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+  params.WindowClass.lpfnWndProc = DefWindowProcW;
+  params.WindowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  params.WindowClass.hInstance = ModuleInstance();
+  params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateSubClass(TCreateParams& params, const wchar_t* controlClassName) {
+  if (!controlClassName) return;
+  HINSTANCE instance = params.WindowClass.hInstance;
+  if (!GetClassInfoW(ModuleInstance(), controlClassName, &params.WindowClass))
+    GetClassInfoW(nullptr, controlClassName, &params.WindowClass);
+  params.WindowClass.hInstance = instance;
+  params.WindowClass.style &= ~(CS_OWNDC | CS_CLASSDC | CS_PARENTDC | CS_GLOBALCLASS);
+}
+
+void TWinControl::CreateWnd() {
+  TCreateParams params;
+  CreateParams(params);
+  if (!params.WndParent && (params.Style & WS_CHILD))
+    throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));
+  defWndProc_ = params.WindowClass.lpfnWndProc;
+  WNDCLASSW registered{};
+  bool isRegistered = GetClassInfoW(params.WindowClass.hInstance, params.WinClassName.c_str(), &registered) != 0;
+  if (!isRegistered || registered.lpfnWndProc != InitialWindowProc) {
+    if (isRegistered) UnregisterClassW(params.WinClassName.c_str(), params.WindowClass.hInstance);
+    WNDCLASSW wc = params.WindowClass;
+    wc.lpfnWndProc = InitialWindowProc;
+    wc.lpszClassName = params.WinClassName.c_str();
+    if (!RegisterClassW(&wc)) RaiseLastOSError();
+  }
+  creationControl = this;
+  try {
+    CreateWindowHandle(params);
+  } catch (...) {
+    creationControl = nullptr;
+    throw;
+  }
+  creationControl = nullptr;
+  if (!handle_) RaiseLastOSError();
+  if ((GetWindowLongPtrW(handle_, GWL_STYLE) & WS_CHILD) && GetWindowLongPtrW(handle_, GWLP_ID) == 0)
+    SetWindowLongPtrW(handle_, GWLP_ID, reinterpret_cast<LONG_PTR>(handle_) & 0x7FFFFFFF);
+  UpdateBounds();
+  Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
+  AdjustSize();
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& params) {
+  HWND wnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
+                             params.X, params.Y, params.Width, params.Height, params.WndParent, nullptr,
+                             params.WindowClass.hInstance, params.Param);
+  if (wnd && !handle_) AttachWindow(wnd);
+}
+
+void TWinControl::AttachWindow(HWND wnd) {
+  handle_ = wnd;
+  SetPropW(wnd, kControlProperty, this);
+  SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FrameworkWindowProc));
+}
+
+void TWinControl::DestroyWnd() {
+  // The text lives in the window while there is one; keep it for the next window.
+  String text = TControl::GetText();
+  FreeDeviceContexts();
+  DestroyWindowHandle();
+  Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TWinControl::DestroyWindowHandle() {
+  SetControlState(ControlState() + TControlStateItem::csDestroyingHandle);
+  HWND wnd = handle_;
+  DestroyWindow(wnd);
+  SetControlState(ControlState() - TControlStateItem::csDestroyingHandle);
+  if (handle_ == wnd) {
+    RemovePropW(wnd, kControlProperty);
+    handle_ = nullptr;
+  }
+  showing_ = false;
+}
+
+void TWinControl::DestroyHandle() {
+  if (!handle_) return;
+  for (TWinControl* child : tabList_) child->DestroyHandle();
+  DestroyWnd();
+}
+
+void TWinControl::SetWindowHandle(HWND value) {
+  handle_ = value;
+  if (value) SetPropW(value, kControlProperty, this);
+}
+
+void TWinControl::RecreateWnd() {
+  if (handle_) Perform(CM_RECREATEWND);
+}
+
+void TWinControl::CMRecreateWnd(TMessage& message) {
+  (void)message;
+  bool wasFocused = Focused();
+  DestroyHandle();
+  UpdateControlState();
+  if (wasFocused && handle_) ::SetFocus(handle_);
+}
+
+void TWinControl::SetParentWindow(HWND value) {
+  if (parentWindow_ == value) return;
+  if (Parent()) {
+    parentWindow_ = value;
+    return;
+  }
+  if (handle_ && parentWindow_ && value) {
+    ::SetParent(handle_, value);
+  } else if (handle_) {
+    DestroyHandle();
+  }
+  parentWindow_ = value;
+  UpdateControlState();
+}
+
+void TWinControl::MainWndProc(TMessage& message) {
+  try {
+    TWndMethod proc = WindowProc();
+    if (proc)
+      proc(message);
+    else
+      WndProc(message);
+  } catch (...) {
+    if (Application) Application->HandleException(this);
+  }
+  FreeDeviceContexts();
+}
+
+void TWinControl::UpdateBounds() {
+  RECT rect;
+  if (IsIconic(handle_)) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(handle_, &placement);
+    rect = placement.rcNormalPosition;
+  } else {
+    GetWindowRect(handle_, &rect);
+    if (GetWindowLongPtrW(handle_, GWL_STYLE) & WS_CHILD) {
+      if (HWND parent = GetParent(handle_)) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    }
+  }
+  int width = rect.right - rect.left;
+  int height = rect.bottom - rect.top;
+  if (rect.left == Left() && rect.top == Top() && width == Width() && height == Height()) return;
+  StoreBounds(rect.left, rect.top, width, height);
+  UpdateAnchorRules();
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  if (left == Left() && top == Top() && width == Width() && height == Height()) return;
+  if (!CanResize(width, height)) return;
+  ConstrainSize(width, height);
+  if (handle_ && !IsIconic(handle_)) {
+    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    StoreBounds(left, top, width, height);
+    if (handle_) SetBoundsWindow();
+  }
+  UpdateAnchorRules();
+  RequestAlign();
+}
+
+void TWinControl::SetBoundsWindow() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(handle_, &placement);
+  placement.rcNormalPosition = BoundsRect();
+  SetWindowPlacement(handle_, &placement);
+}
+
+void TWinControl::SetZOrder(bool topMost) {
+  TControl::SetZOrder(topMost);
+  if (handle_) {
+    SetWindowPos(handle_, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+RECT TWinControl::ClientRect() const {
+  RECT rect{0, 0, Width(), Height()};
+  if (handle_) GetClientRect(handle_, &rect);
+  return rect;
+}
+
+POINT TWinControl::ClientOrigin() const {
+  if (handle_) {
+    POINT origin{0, 0};
+    ::ClientToScreen(handle_, &origin);
+    return origin;
+  }
+  if (!Parent()) throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));
+  return TControl::ClientOrigin();
+}
+
+void TWinControl::SetParent(TWinControl* value) {
+  if (Parent() != value && !value && !parentWindow_ && handle_) {
+    if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, true);
+    DestroyHandle();
+  }
+  TControl::SetParent(value);
+}
+
+// ---- showing ----
+
+void TWinControl::UpdateShowing() {
+  bool show = Visible();
+  if (show) {
+    if (!handle_) CreateHandle();
+    for (TWinControl* child : tabList_) child->UpdateShowing();
+  }
+  if (handle_ && showing_ != show) {
+    showing_ = show;
+    try {
+      Perform(CM_SHOWINGCHANGED);
+    } catch (...) {
+      showing_ = !show;
+      throw;
+    }
+  }
+}
+
+void TWinControl::UpdateControlState() {
+  TWinControl* top = this;
+  while (top->Parent()) {
+    top = top->Parent();
+    if (!top->Showing()) return;
+  }
+  if (top->Is<TCustomForm>() || top->parentWindow_) UpdateShowing();
+}
+
+void TWinControl::CMShowingChanged(TMessage& message) {
+  (void)message;
+  UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+  SetWindowPos(handle_, nullptr, 0, 0, 0, 0, flags | (showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void TWinControl::CMVisibleChanged(TMessage& message) {
+  if (!Visible() && Parent()) {
+    if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, false);
+  }
+  UpdateControlState();
+  TControl::Dispatch(message);
+}
+
+// ---- children ----
+
+void TWinControl::InsertControl(TControl* control) {
+  controls_.push_back(control);
+  if (auto* win = ObjectAs<TWinControl>(control)) tabList_.push_back(win);
+  control->SetParentValue(this);
+  Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 1);
+  if (!control->IsLoading()) {
+    control->Perform(CM_PARENTCOLORCHANGED);
+    control->Perform(CM_PARENTFONTCHANGED);
+    control->Perform(CM_PARENTSHOWHINTCHANGED);
+    control->Perform(CM_PARENTBIDIMODECHANGED);
+    if (auto* win = ObjectAs<TWinControl>(control)) {
+      win->Perform(CM_PARENTCTL3DCHANGED);
+      win->UpdateControlState();
+    } else if (handle_) {
+      control->Invalidate();
+    }
+    AlignControl(control);
+  }
+  Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 1);
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+  Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 0);
+  if (auto* win = ObjectAs<TWinControl>(control)) {
+    if (TCustomForm* form = GetParentForm(win)) form->DefocusControl(win, true);
+    win->DestroyHandle();
+    tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), win), tabList_.end());
+  } else if (handle_) {
+    control->InvalidateControl(control->Visible(), false);
+  }
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+  control->SetParentValue(nullptr);
+  Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 0);
+  if (!IsDestroying()) Realign();
+}
+
+bool TWinControl::ContainsControl(const TControl* control) const {
+  while (control && control != this) control = control->Parent();
+  return control == this;
+}
+
+TControl* TWinControl::ControlAtPos(POINT point, bool allowDisabled, bool allowWinControls) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    TControl* control = *it;
+    if (!allowWinControls && control->Is<TWinControl>()) continue;
+    if (!control->Visible() || (!allowDisabled && !control->Enabled())) continue;
+    RECT bounds = control->BoundsRect();
+    if (PtInRect(&bounds, point)) return control;
+  }
+  return nullptr;
+}
+
+void TWinControl::Broadcast(TMessage& message) {
+  std::vector<TControl*> children = controls_;
+  for (TControl* child : children) {
+    if (std::find(controls_.begin(), controls_.end(), child) == controls_.end()) continue;
+    TWndMethod proc = child->WindowProc();
+    if (proc)
+      proc(message);
+    else
+      child->WndProc(message);
+    if (message.Result != 0) return;
+  }
+}
+
+void TWinControl::NotifyControls(UINT msg) {
+  TMessage message{msg, 0, 0, 0};
+  std::vector<TControl*> children = controls_;
+  for (TControl* child : children) child->Perform(message.Msg, message.WParam, message.LParam);
+}
+
+// ---- focus and tab order ----
+
+void TWinControl::SetTabStop(bool value) {
+  if (tabStop_ == value) return;
+  tabStop_ = value;
+  if (handle_) {
+    LONG_PTR style = GetWindowLongPtrW(handle_, GWL_STYLE);
+    SetWindowLongPtrW(handle_, GWL_STYLE, value ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+  }
+  Perform(CM_TABSTOPCHANGED);
+}
+
+int TWinControl::TabOrder() const {
+  if (!Parent()) return -1;
+  auto& list = Parent()->tabList_;
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int value) {
+  if (IsLoading()) {
+    pendingTabOrder_ = value;
+    return;
+  }
+  UpdateTabOrder(value);
+}
+
+void TWinControl::UpdateTabOrder(int value) {
+  int current = TabOrder();
+  if (current < 0) return;
+  auto& list = Parent()->tabList_;
+  int count = static_cast<int>(list.size());
+  value = std::clamp(value, 0, count - 1);
+  if (value == current) return;
+  list.erase(list.begin() + current);
+  list.insert(list.begin() + value, this);
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
+  for (TWinControl* child : tabList_) {
+    list.push_back(child);
+    child->GetTabOrderList(list);
+  }
+}
+
+bool TWinControl::CanFocus() const {
+  const TWinControl* control = this;
+  while (control) {
+    if (!control->Visible() || !control->Enabled()) return false;
+    if (control->Is<TCustomForm>() || control->parentWindow_) return true;
+    control = control->Parent();
+  }
+  return false;
+}
+
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+
+void TWinControl::SetFocus() {
+  if (TCustomForm* form = GetParentForm(this)) {
+    form->FocusControl(this);
+  } else if (parentWindow_) {
+    ::SetFocus(Handle());
+  } else {
+    throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));
+  }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
+                                          bool checkParent) const {
+  std::vector<TWinControl*> list;
+  GetTabOrderList(list);
+  if (list.empty()) return nullptr;
+  int count = static_cast<int>(list.size());
+  auto found = std::find(list.begin(), list.end(), current);
+  int start = found != list.end() ? static_cast<int>(found - list.begin()) : (goForward ? count - 1 : 0);
+  int i = start;
+  do {
+    i = goForward ? (i + 1) % count : (i + count - 1) % count;
+    TWinControl* candidate = list[i];
+    if (candidate->CanFocus() && (!checkTabStop || candidate->TabStop()) &&
+        (!checkParent || candidate->Parent() == this))
+      return candidate;
+  } while (i != start);
+  return nullptr;
+}
+
+void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
+  if (TWinControl* next = FindNextControl(current, goForward, checkTabStop, !checkTabStop)) next->SetFocus();
+}
+
+void TWinControl::SelectFirst() {
+  TCustomForm* form = GetParentForm(this);
+  if (!form) return;
+  TWinControl* control = FindNextControl(nullptr, true, true, false);
+  if (!control) control = FindNextControl(nullptr, true, false, false);
+  if (control) form->SetActiveControl(control);
+}
+
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit() {
+  if (OnExit) OnExit(this);
+}
+
+// ---- alignment ----
+
+void TWinControl::DisableAlign() { ++alignLevel_; }
+
+void TWinControl::EnableAlign() {
+  if (--alignLevel_ == 0 && ControlState().Contains(TControlStateItem::csAlignmentNeeded)) Realign();
+}
+
+void TWinControl::AlignControl(TControl* control) {
+  if (!handle_ || IsDestroying()) return;
+  if (alignLevel_ != 0) {
+    SetControlState(ControlState() + TControlStateItem::csAlignmentNeeded);
+    return;
+  }
+  DisableAlign();
+  RECT rect = ClientRect();
+  AlignControls(control, rect);
+  SetControlState(ControlState() - TControlStateItem::csAlignmentNeeded);
+  --alignLevel_;
+}
+
+void TWinControl::AdjustClientRect(RECT& rect) { (void)rect; }
+
+void TWinControl::AlignControls(TControl* control, RECT& rect) { AlignChildren(control, rect); }
+
+namespace {
+
+TAnchors AnchorsOfAlign(TAlign align) {
+  using A = TAnchorKind;
+  switch (align) {
+    case TAlign::alTop:
+      return {A::akLeft, A::akTop, A::akRight};
+    case TAlign::alBottom:
+      return {A::akLeft, A::akRight, A::akBottom};
+    case TAlign::alLeft:
+      return {A::akLeft, A::akTop, A::akBottom};
+    case TAlign::alRight:
+      return {A::akRight, A::akTop, A::akBottom};
+    case TAlign::alClient:
+      return {A::akLeft, A::akTop, A::akRight, A::akBottom};
+    default:
+      return {A::akLeft, A::akTop};
+  }
+}
+
+// Whether c1 comes before c2 among the controls of one alignment: nearer the edge they align to first.
+bool InsertBefore(const TControl* c1, const TControl* c2, TAlign align) {
+  switch (align) {
+    case TAlign::alTop:
+      return c1->Top() < c2->Top();
+    case TAlign::alBottom:
+      return c1->Top() + c1->Height() >= c2->Top() + c2->Height();
+    case TAlign::alLeft:
+      return c1->Left() < c2->Left();
+    case TAlign::alRight:
+      return c1->Left() + c1->Width() >= c2->Left() + c2->Width();
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void TWinControl::AlignChildren(TControl* control, RECT& rect) {
+  bool anythingToDo = std::any_of(controls_.begin(), controls_.end(), [](const TControl* c) {
+    return c->Align() != TAlign::alNone || c->Anchors() != TAnchors{TAnchorKind::akLeft, TAnchorKind::akTop};
+  });
+  if (!anythingToDo) return;
+  AdjustClientRect(rect);
+  RECT client = ClientRect();
+
+  auto position = [&](TControl* c, TAlign align) {
+    if (align == TAlign::alNone || c->Anchors() != AnchorsOfAlign(align)) {
+      // Anchored edges keep their distance to the parent's edges; an axis with neither edge anchored keeps the
+      // control's centre at the same proportion of the parent.
+      if (c->originalParentSize_.x != 0 && c->originalParentSize_.y != 0) {
+        int newLeft = c->Left(), newTop = c->Top(), newWidth = c->Width(), newHeight = c->Height();
+        POINT parentSize{client.right, client.bottom};
+        TAnchors anchors = c->Anchors();
+        if (anchors.Contains(TAnchorKind::akRight)) {
+          if (anchors.Contains(TAnchorKind::akLeft))
+            newWidth = parentSize.x - (c->originalParentSize_.x - c->anchorRules_.x);
+          else
+            newLeft = parentSize.x - (c->originalParentSize_.x - c->anchorRules_.x);
+        } else if (!anchors.Contains(TAnchorKind::akLeft)) {
+          newLeft = MulDiv(c->anchorRules_.x, parentSize.x, c->originalParentSize_.x) - newWidth / 2;
+        }
+        if (anchors.Contains(TAnchorKind::akBottom)) {
+          if (anchors.Contains(TAnchorKind::akTop))
+            newHeight = parentSize.y - (c->originalParentSize_.y - c->anchorRules_.y);
+          else
+            newTop = parentSize.y - (c->originalParentSize_.y - c->anchorRules_.y);
+        } else if (!anchors.Contains(TAnchorKind::akTop)) {
+          newTop = MulDiv(c->anchorRules_.y, parentSize.y, c->originalParentSize_.y) - newHeight / 2;
+        }
+        c->anchorMove_ = true;
+        c->SetBounds(newLeft, newTop, newWidth, newHeight);
+        c->anchorMove_ = false;
+      }
+      if (align == TAlign::alNone) return;
+    }
+    int newWidth = rect.right - rect.left;
+    if (newWidth < 0 || align == TAlign::alLeft || align == TAlign::alRight) newWidth = c->Width();
+    int newHeight = rect.bottom - rect.top;
+    if (newHeight < 0 || align == TAlign::alTop || align == TAlign::alBottom) newHeight = c->Height();
+    int newLeft = rect.left;
+    int newTop = rect.top;
+    switch (align) {
+      case TAlign::alTop:
+        rect.top += newHeight;
+        break;
+      case TAlign::alBottom:
+        rect.bottom -= newHeight;
+        newTop = rect.bottom;
+        break;
+      case TAlign::alLeft:
+        rect.left += newWidth;
+        break;
+      case TAlign::alRight:
+        rect.right -= newWidth;
+        newLeft = rect.right;
+        break;
+      default:
+        break;
+    }
+    c->anchorMove_ = true;
+    c->SetBounds(newLeft, newTop, newWidth, newHeight);
+    c->anchorMove_ = false;
+    // A control that did not take the size it was given (constraints, OnCanResize) gives the rest back.
+    int dw = newWidth - c->Width();
+    int dh = newHeight - c->Height();
+    switch (align) {
+      case TAlign::alTop:
+        rect.top -= dh;
+        break;
+      case TAlign::alBottom:
+        rect.bottom += dh;
+        break;
+      case TAlign::alLeft:
+        rect.left -= dw;
+        break;
+      case TAlign::alRight:
+        rect.right += dw;
+        break;
+      case TAlign::alClient:
+        rect.right += dw;
+        rect.bottom += dh;
+        break;
+      default:
+        break;
+    }
+  };
+
+  for (TAlign align : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient,
+                       TAlign::alNone}) {
+    std::vector<TControl*> list;
+    if (control && control->Align() == align && (align == TAlign::alNone || control->Visible()) &&
+        ContainsControl(control) && control->Parent() == this)
+      list.push_back(control);
+    for (TControl* c : controls_) {
+      if (c == control || c->Align() != align || (align != TAlign::alNone && !c->Visible())) continue;
+      size_t j = 0;
+      while (j < list.size() && !InsertBefore(c, list[j], align)) ++j;
+      list.insert(list.begin() + static_cast<std::ptrdiff_t>(j), c);
+    }
+    for (TControl* c : list) position(c, align);
+  }
+}
+
+// ---- painting ----
+
+void TWinControl::Invalidate() {
+  if (handle_) InvalidateRect(handle_, nullptr, !ControlStyle().Contains(TControlStyleItem::csOpaque));
+}
+
+void TWinControl::Update() {
+  if (handle_) UpdateWindow(handle_);
+}
+
+void TWinControl::Repaint() {
+  Invalidate();
+  Update();
+}
+
+void TWinControl::PaintTo(HDC dc, int x, int y) {
+  int saved = SaveDC(dc);
+  MoveWindowOrg(dc, x, y);
+  SendMessageW(Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc),
+               PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+  RestoreDC(dc, saved);
+}
+
+void TWinControl::PaintWindow(HDC dc) {
+  TMessage message{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+  DefaultHandler(message);
+}
+
+void TWinControl::PaintHandler(TMessage& message) {
+  auto dc = reinterpret_cast<HDC>(message.WParam);
+  PAINTSTRUCT ps{};
+  if (!dc) dc = BeginPaint(handle_, &ps);
+  int saved = SaveDC(dc);
+  int clip = SIMPLEREGION;
+  for (TControl* child : controls_) {
+    if (child->Is<TWinControl>() || !child->Visible() ||
+        !child->ControlStyle().Contains(TControlStyleItem::csOpaque))
+      continue;
+    clip = ExcludeClipRect(dc, child->Left(), child->Top(), child->Left() + child->Width(),
+                           child->Top() + child->Height());
+    if (clip == NULLREGION) break;
+  }
+  if (clip != NULLREGION) PaintWindow(dc);
+  RestoreDC(dc, saved);
+  PaintControls(dc, nullptr);
+  if (!message.WParam) EndPaint(handle_, &ps);
+}
+
+void TWinControl::PaintControls(HDC dc, TControl* first) {
+  auto it = controls_.begin();
+  if (first) {
+    it = std::find(controls_.begin(), controls_.end(), first);
+    if (it == controls_.end()) it = controls_.begin();
+  }
+  std::vector<TControl*> list(it, controls_.end());
+  for (TControl* child : list) {
+    if (child->Is<TWinControl>() || !child->Visible()) continue;
+    RECT bounds = child->BoundsRect();
+    if (!RectVisible(dc, &bounds)) continue;
+    int saved = SaveDC(dc);
+    MoveWindowOrg(dc, child->Left(), child->Top());
+    IntersectClipRect(dc, 0, 0, child->Width(), child->Height());
+    child->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc));
+    RestoreDC(dc, saved);
+  }
+}
+
+void TWinControl::WMPaint(TMessage& message) {
+  if (!ControlState().Contains(TControlStateItem::csCustomPaint) &&
+      std::none_of(controls_.begin(), controls_.end(), [](const TControl* c) { return !c->Is<TWinControl>(); }))
+    DefaultHandler(message);
+  else
+    PaintHandler(message);
+}
+
+void TWinControl::WMPrintClient(TMessage& message) {
+  // Windows of system controls print themselves; ours paint as for WM_PAINT into the given DC.
+  if (defWndProc_ != DefWindowProcW || !(message.LParam & PRF_CLIENT)) {
+    DefaultHandler(message);
+    return;
+  }
+  TMessage paint{WM_PAINT, message.WParam, 0, 0};
+  WMPaint(paint);
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& message) {
+  RECT client = ClientRect();
+  FillRect(reinterpret_cast<HDC>(message.WParam), &client, brush_->Handle());
+  message.Result = 1;
+}
+
+void TWinControl::SetBorderWidth(int value) {
+  if (borderWidth_ == value) return;
+  borderWidth_ = value;
+  if (handle_)
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+void TWinControl::WMNCCalcSize(TMessage& message) {
+  DefaultHandler(message);
+  if (borderWidth_ == 0 || !message.LParam) return;
+  // Both forms of the message start with the rectangle that becomes the client area.
+  auto* rect = reinterpret_cast<RECT*>(message.LParam);
+  InflateRect(rect, -borderWidth_, -borderWidth_);
+}
+
+void TWinControl::WMNCPaint(TMessage& message) {
+  DefaultHandler(message);
+  if (borderWidth_ == 0) return;
+  HDC dc = GetWindowDC(handle_);
+  RECT window;
+  GetWindowRect(handle_, &window);
+  RECT client;
+  GetClientRect(handle_, &client);
+  MapWindowPoints(handle_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  OffsetRect(&client, -window.left, -window.top);
+  RECT frame = client;
+  InflateRect(&frame, borderWidth_, borderWidth_);
+  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  FillRect(dc, &frame, brush_->Handle());
+  ReleaseDC(handle_, dc);
+}
+
+// ---- messages ----
+
+void TWinControl::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_SETFOCUS: {
+      TCustomForm* form = GetParentForm(this);
+      if (form && !form->SetFocusedControl(this)) return;
+      break;
+    }
+    case WM_KILLFOCUS:
+      if (ControlState().Contains(TControlStateItem::csFocusing)) return;
+      break;
+    case WM_NCHITTEST: {
+      TControl::WndProc(message);
+      if (message.Result == HTTRANSPARENT && ControlAtPos(ScreenToClient(MessagePoint(message.LParam)), false))
+        message.Result = HTCLIENT;
+      return;
+    }
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+      TrackMouse(message);
+      break;
+    case WM_CANCELMODE:
+      if (GetCapture() == handle_) {
+        if (TControl* capture = GetCaptureControl(); capture && capture->Parent() == this)
+          capture->Perform(WM_CANCELMODE);
+      }
+      break;
+    default:
+      break;
+  }
+  if (IsRoutedMouseMessage(message.Msg) && IsControlMouseMsg(message)) {
+    if (message.Result == 0 && handle_) DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
+    return;
+  }
+  TControl::WndProc(message);
+}
+
+void TWinControl::TrackMouse(const TMessage& message) {
+  if (!Application) return;
+  TControl* target = nullptr;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  if (message.Msg == WM_MOUSEMOVE) {
+    POINT point = MessagePoint(message.LParam);
+    RECT client = ClientRect();
+    if (PtInRect(&client, point)) {
+      target = ControlAtPos(point, true);
+      if (!target) target = this;
+      TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, handle_, 0};
+      TrackMouseEvent(&track);
+    } else {
+      POINT screen = point;
+      ::ClientToScreen(handle_, &screen);
+      target = FindDragTarget(screen, true);
+    }
+  } else {
+    target = FindDragTarget(cursor, true);
+  }
+  Application->SetMouseControl(target);
+}
+
+bool TWinControl::IsControlMouseMsg(TMessage& message) {
+  TControl* control = nullptr;
+  if (GetCapture() == handle_) {
+    TControl* capture = GetCaptureControl();
+    if (capture && capture != this && capture->Parent() == this) control = capture;
+  } else {
+    control = ControlAtPos(MessagePoint(message.LParam), false);
+  }
+  if (!control) return false;
+  POINT point = MessagePoint(message.LParam);
+  point.x -= control->Left();
+  point.y -= control->Top();
+  message.Result = control->Perform(message.Msg, message.WParam, PointToLParam(point));
+  return true;
+}
+
+void TWinControl::SendReflected(TMessage& message, HWND child) {
+  TWinControl* control = FindControl(child);
+  if (control && control != this)
+    message.Result = control->Perform(CN_BASE + message.Msg, message.WParam, message.LParam);
+  else
+    DefaultHandler(message);
+}
+
+void TWinControl::Dispatch(TMessage& message) {
+  if (HWND child = NotifyingChild(message, handle_)) {
+    SendReflected(message, child);
+    return;
+  }
+  switch (message.Msg) {
+    case WM_PAINT:
+      WMPaint(message);
+      return;
+    case WM_PRINTCLIENT:
+      WMPrintClient(message);
+      return;
+    case WM_ERASEBKGND:
+      WMEraseBkgnd(message);
+      return;
+    case WM_NCCALCSIZE:
+      WMNCCalcSize(message);
+      return;
+    case WM_NCPAINT:
+      WMNCPaint(message);
+      return;
+    case WM_WINDOWPOSCHANGED:
+      WMWindowPosChanged(message);
+      return;
+    case WM_SIZE:
+      if (handle_) UpdateBounds();
+      DefaultHandler(message);
+      Realign();
+      if (!IsLoading()) Resize();
+      return;
+    case WM_MOVE:
+      if (handle_) UpdateBounds();
+      DefaultHandler(message);
+      return;
+    case WM_SETFOCUS:
+      WMSetFocus(message);
+      return;
+    case WM_KILLFOCUS:
+      WMKillFocus(message);
+      return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      WMKeyDown(message);
+      return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      WMKeyUp(message);
+      return;
+    case WM_CHAR:
+      WMChar(message);
+      return;
+    case WM_SETCURSOR:
+      WMSetCursor(message);
+      return;
+    case WM_CONTEXTMENU: {
+      if (message.Result != 0) return;
+      POINT screen = MessagePoint(message.LParam);
+      if (!(screen.x == -1 && screen.y == -1)) {
+        if (TControl* control = ControlAtPos(ScreenToClient(screen), false)) {
+          message.Result = control->Perform(WM_CONTEXTMENU, message.WParam, message.LParam);
+          if (message.Result != 0) return;
+        }
+      }
+      TControl::Dispatch(message);
+      return;
+    }
+    case WM_SYSCOLORCHANGE:
+      NotifyControls(CM_SYSCOLORCHANGE);
+      DefaultHandler(message);
+      return;
+    case WM_WININICHANGE: {
+      DefaultHandler(message);
+      TMessage notice{CM_WININICHANGE, message.WParam, message.LParam, 0};
+      for (TControl* child : std::vector<TControl*>(controls_))
+        child->Perform(notice.Msg, notice.WParam, notice.LParam);
+      return;
+    }
+    case WM_NCDESTROY:
+      WMNCDestroy(message);
+      return;
+    case CN_KEYDOWN:
+      CNKeyDown(message);
+      return;
+    case CN_CHAR:
+      CNChar(message);
+      return;
+    case CN_SYSKEYDOWN:
+      CNSysKeyDown(message);
+      return;
+    case CN_SYSCHAR:
+      CNSysChar(message);
+      return;
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
+    case CM_FOCUSCHANGED:
+      Broadcast(message);
+      return;
+    case CM_ENTER:
+      DoEnter();
+      return;
+    case CM_EXIT:
+      DoExit();
+      return;
+    case CM_SHOWINGCHANGED:
+      CMShowingChanged(message);
+      return;
+    case CM_VISIBLECHANGED:
+      CMVisibleChanged(message);
+      return;
+    case CM_COLORCHANGED:
+      CMColorChanged(message);
+      return;
+    case CM_FONTCHANGED:
+      CMFontChanged(message);
+      return;
+    case CM_ENABLEDCHANGED:
+      CMEnabledChanged(message);
+      return;
+    case CM_SHOWHINTCHANGED:
+      CMShowHintChanged(message);
+      return;
+    case CM_BIDIMODECHANGED:
+      CMBiDiModeChanged(message);
+      return;
+    case CM_CTL3DCHANGED:
+      CMCtl3DChanged(message);
+      return;
+    case CM_PARENTCTL3DCHANGED:
+      CMParentCtl3DChanged(message);
+      return;
+    case CM_RECREATEWND:
+      CMRecreateWnd(message);
+      return;
+    case CM_SYSCOLORCHANGE:
+      CMSysColorChange(message);
+      return;
+    case CM_WININICHANGE:
+      CMWinIniChange(message);
+      return;
+    default:
+      TControl::Dispatch(message);
+      return;
+  }
+}
+
+void TWinControl::DefaultHandler(TMessage& message) {
+  if (IsReflectedColorMessage(message.Msg)) {
+    auto dc = reinterpret_cast<HDC>(message.WParam);
+    SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Font()->Color())));
+    SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(brush_->Color())));
+    message.Result = reinterpret_cast<LRESULT>(brush_->Handle());
+    return;
+  }
+  // Reflected notifications nobody handled, and the framework's own numbers, mean nothing to the window.
+  if (message.Msg >= CM_BASE && message.Msg < CM_BASE + 0x1000) return;
+  if (!handle_) {
+    TControl::DefaultHandler(message);
+    return;
+  }
+  message.Result = CallWindowProcW(defWndProc_, handle_, message.Msg, message.WParam, message.LParam);
+}
+
+void TWinControl::WMWindowPosChanged(TMessage& message) {
+  if (!ControlState().Contains(TControlStateItem::csDestroyingHandle) && handle_) UpdateBounds();
+  DefaultHandler(message);
+}
+
+void TWinControl::WMSetFocus(TMessage& message) { DefaultHandler(message); }
+
+void TWinControl::WMKillFocus(TMessage& message) { DefaultHandler(message); }
+
+void TWinControl::WMNCDestroy(TMessage& message) {
+  DefaultHandler(message);
+  if (handle_) {
+    RemovePropW(handle_, kControlProperty);
+    handle_ = nullptr;
+  }
+  showing_ = false;
+}
+
+void TWinControl::WMSetCursor(TMessage& message) {
+  if (reinterpret_cast<HWND>(message.WParam) == handle_ && static_cast<short>(LOWORD(message.LParam)) == HTCLIENT &&
+      Screen) {
+    TCursor cursor = Screen->Cursor();
+    if (cursor == crDefault) {
+      POINT point;
+      GetCursorPos(&point);
+      if (TControl* control = ControlAtPos(ScreenToClient(point), false)) cursor = control->Cursor();
+      if (cursor == crDefault) cursor = Cursor();
+    }
+    if (cursor != crDefault) {
+      ::SetCursor(Screen->Cursors(cursor));
+      message.Result = 1;
+      return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+// ---- keys ----
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift) {
+  if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift) {
+  if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(wchar_t& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
+}
+
+bool TWinControl::DoKeyDown(TMessage& message) {
+  TCustomForm* form = GetParentForm(this);
+  if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyDown(message)) return true;
+  if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
+    WORD key = static_cast<WORD>(message.WParam);
+    KeyDown(key, KeyDataToShiftState(message.LParam));
+    message.WParam = key;
+    if (key == 0) return true;
+  }
+  return false;
+}
+
+bool TWinControl::DoKeyUp(TMessage& message) {
+  TCustomForm* form = GetParentForm(this);
+  if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyUp(message)) return true;
+  if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
+    WORD key = static_cast<WORD>(message.WParam);
+    KeyUp(key, KeyDataToShiftState(message.LParam));
+    message.WParam = key;
+    if (key == 0) return true;
+  }
+  return false;
+}
+
+bool TWinControl::DoKeyPress(TMessage& message) {
+  TCustomForm* form = GetParentForm(this);
+  if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(message))
+    return true;
+  if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
+    auto key = static_cast<wchar_t>(message.WParam);
+    KeyPress(key);
+    message.WParam = key;
+    if (key == 0) return true;
+  }
+  return false;
+}
+
+void TWinControl::WMKeyDown(TMessage& message) {
+  if (!DoKeyDown(message)) DefaultHandler(message);
+}
+
+void TWinControl::WMKeyUp(TMessage& message) {
+  if (!DoKeyUp(message)) DefaultHandler(message);
+}
+
+void TWinControl::WMChar(TMessage& message) {
+  if (!DoKeyPress(message)) DefaultHandler(message);
+}
+
+bool TWinControl::IsMenuKey(TMessage& message) {
+  if (TCustomForm* form = GetParentForm(this); form && form->IsShortCut(message)) return true;
+  if (Application && Application->Perform(CM_APPKEYDOWN, message.WParam, message.LParam) != 0) return true;
+  return false;
+}
+
+void TWinControl::CNKeyDown(TMessage& message) {
+  message.Result = 1;
+  if (IsMenuKey(message)) return;
+  LRESULT mask = 0;
+  switch (message.WParam) {
+    case VK_TAB:
+      mask = DLGC_WANTTAB;
+      break;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+      mask = DLGC_WANTARROWS;
+      break;
+    case VK_RETURN:
+    case VK_EXECUTE:
+    case VK_ESCAPE:
+    case VK_CANCEL:
+      mask = DLGC_WANTALLKEYS;
+      break;
+    default:
+      break;
+  }
+  if (mask != 0 && Perform(CM_WANTSPECIALKEY, message.WParam, message.LParam) == 0 &&
+      (Perform(WM_GETDLGCODE) & mask) == 0) {
+    TCustomForm* form = GetParentForm(this);
+    if (form && form->Perform(CM_DIALOGKEY, message.WParam, message.LParam) != 0) return;
+  }
+  message.Result = 0;
+}
+
+void TWinControl::CNChar(TMessage& message) {
+  message.Result = 1;
+  if ((Perform(WM_GETDLGCODE) & DLGC_WANTCHARS) == 0) {
+    TCustomForm* form = GetParentForm(this);
+    if (form && form->Perform(CM_DIALOGCHAR, message.WParam, message.LParam) != 0) return;
+  }
+  message.Result = 0;
+}
+
+void TWinControl::CNSysKeyDown(TMessage& message) {
+  message.Result = 1;
+  if (IsMenuKey(message)) return;
+  message.Result = 0;
+}
+
+void TWinControl::CNSysChar(TMessage& message) {
+  message.Result = 1;
+  if (message.WParam != VK_SPACE) {
+    TCustomForm* form = GetParentForm(this);
+    if (form && form->Perform(CM_DIALOGCHAR, message.WParam, message.LParam) != 0) return;
+  }
+  message.Result = 0;
+}
+
+// ---- property notifications ----
+
+void TWinControl::CMColorChanged(TMessage& message) {
+  brush_->SetColor(Color());
+  NotifyControls(CM_PARENTCOLORCHANGED);
+  TControl::Dispatch(message);
+}
+
+void TWinControl::CMFontChanged(TMessage& message) {
+  if (handle_) Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+  NotifyControls(CM_PARENTFONTCHANGED);
+  TControl::Dispatch(message);
+}
+
+void TWinControl::CMEnabledChanged(TMessage& message) {
+  if (!Enabled() && Parent()) {
+    if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, false);
+  }
+  if (handle_) EnableWindow(handle_, Enabled());
+  TControl::Dispatch(message);
+}
+
+void TWinControl::CMShowHintChanged(TMessage& message) {
+  (void)message;
+  NotifyControls(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TWinControl::CMBiDiModeChanged(TMessage& message) {
+  NotifyControls(CM_PARENTBIDIMODECHANGED);
+  TControl::Dispatch(message);
+}
+
+void TWinControl::SetCtl3D(bool value) {
+  if (ctl3D_ == value) return;
+  ctl3D_ = value;
+  parentCtl3D_ = false;
+  Perform(CM_CTL3DCHANGED);
+}
+
+void TWinControl::SetParentCtl3D(bool value) {
+  if (parentCtl3D_ == value) return;
+  parentCtl3D_ = value;
+  if (Parent() && !IsLoading()) Perform(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::CMCtl3DChanged(TMessage& message) {
+  (void)message;
+  NotifyControls(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage& message) {
+  (void)message;
+  if (!parentCtl3D_ || !Parent()) return;
+  SetCtl3D(Parent()->Ctl3D());
+  parentCtl3D_ = true;
+}
+
+void TWinControl::CMSysColorChange(TMessage& message) {
+  (void)message;
+  NotifyControls(CM_SYSCOLORCHANGE);
+}
+
+void TWinControl::CMWinIniChange(TMessage& message) {
+  for (TControl* child : std::vector<TControl*>(controls_))
+    child->Perform(CM_WININICHANGE, message.WParam, message.LParam);
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  if (pendingTabOrder_ >= 0) {
+    UpdateTabOrder(pendingTabOrder_);
+    pendingTabOrder_ = -1;
+  }
+  UpdateControlState();
+}
+
+// ---- TCustomControl ----
+
+TCustomControl::TCustomControl(TComponent* owner)
+    : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
+  canvas_->SetControl(this);
+}
+
+TCustomControl::~TCustomControl() {
+  // The window goes first, while the canvas is still there for any last paint message.
+  if (WindowHandle()) DestroyHandle();
+}
+
+TCanvas* TCustomControl::Canvas() const { return canvas_.get(); }
+
+void TCustomControl::Dispatch(TMessage& message) {
+  if (message.Msg == WM_PAINT) {
+    SetControlState(ControlState() + TControlStateItem::csCustomPaint);
+    TWinControl::Dispatch(message);
+    SetControlState(ControlState() - TControlStateItem::csCustomPaint);
+    return;
+  }
+  TWinControl::Dispatch(message);
+}
+
+void TCustomControl::PaintWindow(HDC dc) {
+  canvas_->Lock();
+  canvas_->SetHandle(dc);
+  try {
+    Paint();
+  } catch (...) {
+    canvas_->SetHandle(nullptr);
+    canvas_->Unlock();
+    throw;
+  }
+  canvas_->SetHandle(nullptr);
+  canvas_->Unlock();
+}

@@ -1,0 +1,252 @@
+// TWinControl, a control with a window of its own: the window is made when first needed from CreateParams, every
+// message of it passes WindowProc -> WndProc -> Dispatch -> DefaultHandler (the window's previous procedure), and
+// it holds, aligns, paints and focuses child controls. TCustomControl adds a canvas and Paint.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/control.h"
+
+class TCustomForm;
+
+// What CreateWnd makes the window from; a class's CreateParams adjusts these.
+struct TCreateParams {
+  String Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+  HWND WndParent = nullptr;
+  void* Param = nullptr;
+  // The class the window is registered with under WinClassName; lpfnWndProc is the procedure messages end in.
+  WNDCLASSW WindowClass{};
+  String WinClassName;
+};
+
+class TWinControl : public TControl {
+  BC_CLASS(TWinControl, TControl)
+  explicit TWinControl(TComponent* owner);
+  ~TWinControl() override;
+
+  // The window, made now when there is none. Raises EInvalidOperation "Control '%s' has no parent window" for a
+  // child window without a parent.
+  HWND Handle();
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  void HandleNeeded() { Handle(); }
+  // A window that is not a framework control but holds this one (a host window of another program part).
+  HWND ParentWindow() const { return parentWindow_; }
+  void SetParentWindow(HWND value);
+  // Destroys the window (children first) and makes it again when the control shows; children come back too.
+  void RecreateWnd();
+
+  int ControlCount() const { return static_cast<int>(controls_.size()); }
+  TControl* Controls(int index) const { return controls_.at(index); }
+  // True when control is this one or lies inside it at any depth.
+  bool ContainsControl(const TControl* control) const;
+  // The topmost visible child at a client point; disabled children only when allowDisabled, windowed children
+  // only when allowWinControls.
+  TControl* ControlAtPos(POINT point, bool allowDisabled, bool allowWinControls = false) const;
+  // Sends message to each child in turn until one answers with a non-zero Result.
+  void Broadcast(TMessage& message);
+  // Sends message to every child, and so the children that hold its value from their parent.
+  void NotifyControls(UINT msg);
+
+  bool Showing() const override { return showing_; }
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool value);
+  // The position in the parent's tab order; -1 when the control has no parent.
+  int TabOrder() const;
+  void SetTabOrder(int value);
+  // The windowed children at every depth, in tab order.
+  void GetTabOrderList(std::vector<TWinControl*>& list) const;
+  // Visible and enabled, and so are all its parents.
+  virtual bool CanFocus() const;
+  virtual bool Focused() const;
+  // Gives the focus through the parent form, which sends CM_EXIT and CM_ENTER. Raises EInvalidOperation
+  // "Cannot focus a disabled or invisible window" when the control cannot take it.
+  virtual void SetFocus();
+  // The next control in tab order after current (inside this one), or null.
+  TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) const;
+  void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
+  void SelectFirst();
+
+  // Alignment of children: suspended between DisableAlign and EnableAlign, done again by Realign.
+  void DisableAlign();
+  void EnableAlign();
+  bool AlignDisabled() const { return alignLevel_ > 0; }
+  void Realign() { AlignControl(nullptr); }
+
+  bool Ctl3D() const { return ctl3D_; }
+  void SetCtl3D(bool value);
+  bool ParentCtl3D() const { return parentCtl3D_; }
+  void SetParentCtl3D(bool value);
+  // A frame of this many pixels inside the window edge, painted in Color; children align inside it.
+  int BorderWidth() const { return borderWidth_; }
+  void SetBorderWidth(int value);
+  TBrush* Brush() const { return brush_.get(); }
+
+  RECT ClientRect() const override;
+  POINT ClientOrigin() const override;
+  void SetBounds(int left, int top, int width, int height) override;
+  void SetParent(TWinControl* value) override;
+  void Invalidate() override;
+  void Update() override;
+  void Repaint() override;
+
+  // Paints this control's window into dc, at (x, y) of dc's origin, through WM_PRINT; children too.
+  void PaintTo(HDC dc, int x, int y);
+
+  void WndProc(TMessage& message) override;
+  void Dispatch(TMessage& message) override;
+  void DefaultHandler(TMessage& message) override;
+
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+  TKeyEvent OnKeyDown;
+  TKeyPressEvent OnKeyPress;
+  TKeyEvent OnKeyUp;
+
+ protected:
+  virtual void CreateParams(TCreateParams& params);
+  // Takes the class of a system control (EDIT, BUTTON, ...) so the window is that control, with this class's name.
+  void CreateSubClass(TCreateParams& params, const wchar_t* controlClassName);
+  virtual void CreateWnd();
+  virtual void CreateWindowHandle(const TCreateParams& params);
+  virtual void DestroyWnd();
+  virtual void DestroyWindowHandle();
+  virtual void CreateHandle();
+  void DestroyHandle();
+  // The window without creating one; SetWindowHandle lets a control detach its window from itself while it
+  // changes parents and attach it again afterwards, so the window survives.
+  HWND WindowHandle() const { return handle_; }
+  void SetWindowHandle(HWND value);
+  // The procedure the window's messages end in (DefWindowProc, a system control's, the MDI one).
+  WNDPROC DefWndProc() const { return defWndProc_; }
+  void SetDefWndProc(WNDPROC value) { defWndProc_ = value; }
+  // Reads the window's position into the stored bounds.
+  void UpdateBounds();
+  void SetBoundsWindow() override;
+  void SetZOrder(bool topMost) override;
+
+  // Shows or hides the window to match Visible and the parents.
+  void UpdateShowing();
+  void UpdateControlState();
+
+  virtual void AlignControls(TControl* control, RECT& rect);
+  // The part of the client area children align in; the base takes BorderWidth off nothing (the frame is
+  // non-client already) and leaves the rectangle.
+  virtual void AdjustClientRect(RECT& rect);
+  void AlignControl(TControl* control);
+  virtual void InsertControl(TControl* control);
+  virtual void RemoveControl(TControl* control);
+
+  // Painting: WM_PAINT (with or without a DC in WParam) paints the window, then the windowless children.
+  virtual void PaintWindow(HDC dc);
+  void PaintHandler(TMessage& message);
+  void PaintControls(HDC dc, TControl* first);
+
+  // Key handling: the parent form sees keys first when it previews them.
+  virtual void KeyDown(WORD& key, TShiftState shift);
+  virtual void KeyUp(WORD& key, TShiftState shift);
+  virtual void KeyPress(wchar_t& key);
+  bool DoKeyDown(TMessage& message);
+  bool DoKeyUp(TMessage& message);
+  bool DoKeyPress(TMessage& message);
+  virtual void DoEnter();
+  virtual void DoExit();
+  // Whether the key is a short-cut of a pop-up menu, of the form, or of the application.
+  bool IsMenuKey(TMessage& message);
+  // Routes a mouse message of this window to the windowless child under it (or holding the capture).
+  bool IsControlMouseMsg(TMessage& message);
+
+  void Notification(TComponent* component, TOperation operation) override;
+  void Loaded() override;
+
+ private:
+  friend class TControl;
+  friend LRESULT CALLBACK FrameworkWindowProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK InitialWindowProc(HWND, UINT, WPARAM, LPARAM);
+
+  void MainWndProc(TMessage& message);
+  void AttachWindow(HWND wnd);
+  void UpdateTabOrder(int value);
+  void SendReflected(TMessage& message, HWND child);
+  void AlignChildren(TControl* control, RECT& rect);
+  void TrackMouse(const TMessage& message);
+
+  void WMPaint(TMessage& message);
+  void WMPrintClient(TMessage& message);
+  void WMEraseBkgnd(TMessage& message);
+  void WMNCCalcSize(TMessage& message);
+  void WMNCPaint(TMessage& message);
+  void WMWindowPosChanged(TMessage& message);
+  void WMSetFocus(TMessage& message);
+  void WMKillFocus(TMessage& message);
+  void WMKeyDown(TMessage& message);
+  void WMKeyUp(TMessage& message);
+  void WMChar(TMessage& message);
+  void WMSetCursor(TMessage& message);
+  void WMNCDestroy(TMessage& message);
+  void CNKeyDown(TMessage& message);
+  void CNChar(TMessage& message);
+  void CNSysKeyDown(TMessage& message);
+  void CNSysChar(TMessage& message);
+  void CMShowingChanged(TMessage& message);
+  void CMColorChanged(TMessage& message);
+  void CMFontChanged(TMessage& message);
+  void CMEnabledChanged(TMessage& message);
+  void CMVisibleChanged(TMessage& message);
+  void CMShowHintChanged(TMessage& message);
+  void CMBiDiModeChanged(TMessage& message);
+  void CMCtl3DChanged(TMessage& message);
+  void CMParentCtl3DChanged(TMessage& message);
+  void CMRecreateWnd(TMessage& message);
+  void CMSysColorChange(TMessage& message);
+  void CMWinIniChange(TMessage& message);
+
+  HWND handle_ = nullptr;
+  HWND parentWindow_ = nullptr;
+  WNDPROC defWndProc_ = nullptr;
+  bool showing_ = false;
+  bool tabStop_ = false;
+  bool ctl3D_ = true;
+  bool parentCtl3D_ = true;
+  int borderWidth_ = 0;
+  int alignLevel_ = 0;
+  int pendingTabOrder_ = -1;  // a tab order read while loading, applied by Loaded
+  std::vector<TControl*> controls_;   // every child, in z-order (bottom first)
+  std::vector<TWinControl*> tabList_;  // windowed children, in tab order
+  std::unique_ptr<TBrush> brush_;
+};
+
+// A windowed control that paints itself: Paint draws on Canvas while the window is painted.
+class TCustomControl : public TWinControl {
+  BC_CLASS(TCustomControl, TWinControl)
+  explicit TCustomControl(TComponent* owner);
+  ~TCustomControl() override;
+
+  TCanvas* Canvas() const;
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  virtual void Paint() {}
+  void PaintWindow(HDC dc) override;
+
+ private:
+  std::unique_ptr<TControlCanvas> canvas_;
+};
+
+// The framework control that owns a window of this process, or null.
+TWinControl* FindControl(HWND wnd);
+// The framework control whose window lies under a screen point (the nearest framework parent of a foreign child
+// window), or null.
+TWinControl* FindFrameworkWindow(POINT screenPoint);
+// The deepest control at a screen point, windowless children included (disabled ones only when allowDisabled).
+TControl* FindDragTarget(POINT screenPoint, bool allowDisabled);
+// True when the window belongs to a framework control.
+bool IsFrameworkWindow(HWND wnd);
