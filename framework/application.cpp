@@ -260,7 +260,7 @@ void TApplication::HandleException(TObject* sender) {
   } catch (const Exception& e) {
     report(e);
   } catch (const std::exception& e) {
-    report(Exception(Utf8ToString(e.what())));
+    report(Exception(Utf8ToWide(e.what())));
   } catch (...) {
     report(Exception(L"Unknown exception"));
   }

@@ -14,6 +14,7 @@
 #include "framework/messages.h"
 #include "framework/set.h"
 #include "framework/shift_state.h"
+#include "framework/window_alloc.h"
 
 class TWinControl;
 class TPopupMenu;
@@ -92,8 +93,6 @@ using TKeyEvent = TDelegate<void(TObject* Sender, WORD& Key, TShiftState Shift)>
 using TKeyPressEvent = TDelegate<void(TObject* Sender, wchar_t& Key)>;
 using TContextPopupEvent = TDelegate<void(TObject* Sender, POINT MousePos, bool& Handled)>;
 using TCanResizeEvent = TDelegate<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
-// A replaceable message procedure: a control's WindowProc, which a caller may save, replace and chain to.
-using TWndMethod = TDelegate<void(TMessage& Message)>;
 
 // Smallest and largest size of a control; 0 means no limit.
 class TSizeConstraints : public TPersistent {

@@ -18,3 +18,7 @@ bool UnitInitialized(const TUnit& unit);
 
 // The framework's own unit: OLE for the user-interface thread, then the framework's registrations.
 const TUnit& FrameworkUnit();
+
+// The visual framework's unit: the Screen and Application objects (and with them the application window and
+// the framework's cursors), created after the framework unit and freed before it.
+const TUnit& ControlsUnit();

@@ -17,8 +17,6 @@ thread_local TWinControl* creationControl = nullptr;
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
-bool IsKeyMessage(UINT msg) { return msg >= WM_KEYFIRST && msg <= WM_KEYLAST; }
-
 bool IsRoutedMouseMessage(UINT msg) {
   return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL && msg != WM_MOUSEHWHEEL;
 }
@@ -883,6 +881,16 @@ void TWinControl::WMNCPaint(TMessage& message) {
   DefaultHandler(message);
   if (borderWidth_ == 0) return;
   HDC dc = GetWindowDC(handle_);
+  PaintBorder(dc);
+  ReleaseDC(handle_, dc);
+}
+
+void TWinControl::WMPrint(TMessage& message) {
+  DefaultHandler(message);
+  if (borderWidth_ != 0 && (message.LParam & PRF_NONCLIENT)) PaintBorder(reinterpret_cast<HDC>(message.WParam));
+}
+
+void TWinControl::PaintBorder(HDC dc) {
   RECT window;
   GetWindowRect(handle_, &window);
   RECT client;
@@ -891,9 +899,10 @@ void TWinControl::WMNCPaint(TMessage& message) {
   OffsetRect(&client, -window.left, -window.top);
   RECT frame = client;
   InflateRect(&frame, borderWidth_, borderWidth_);
+  int saved = SaveDC(dc);
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   FillRect(dc, &frame, brush_->Handle());
-  ReleaseDC(handle_, dc);
+  RestoreDC(dc, saved);
 }
 
 // ---- messages ----
@@ -1002,6 +1011,9 @@ void TWinControl::Dispatch(TMessage& message) {
       return;
     case WM_NCPAINT:
       WMNCPaint(message);
+      return;
+    case WM_PRINT:
+      WMPrint(message);
       return;
     case WM_WINDOWPOSCHANGED:
       WMWindowPosChanged(message);

@@ -164,7 +164,6 @@ class TWinControl : public TControl {
   // Routes a mouse message of this window to the windowless child under it (or holding the capture).
   bool IsControlMouseMsg(TMessage& message);
 
-  void Notification(TComponent* component, TOperation operation) override;
   void Loaded() override;
 
  private:
@@ -184,6 +183,8 @@ class TWinControl : public TControl {
   void WMEraseBkgnd(TMessage& message);
   void WMNCCalcSize(TMessage& message);
   void WMNCPaint(TMessage& message);
+  void WMPrint(TMessage& message);
+  void PaintBorder(HDC dc);
   void WMWindowPosChanged(TMessage& message);
   void WMSetFocus(TMessage& message);
   void WMKillFocus(TMessage& message);

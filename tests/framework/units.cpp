@@ -4,6 +4,7 @@
 #include "support/test_units.h"
 
 void StartAreaUnits() {
+  InitializeUnit(ControlsUnit());
   InitializeUnit(ActionsUnit());
   InitializeUnit(TimerUnit());
 }

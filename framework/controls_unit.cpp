@@ -1,0 +1,34 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "framework/application.h"
+#include "framework/exception_hook.h"
+#include "framework/screen.h"
+#include "framework/startup.h"
+
+namespace {
+
+void InitializeControls() {
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  Screen = new TScreen(nullptr);
+  Application = new TApplication(nullptr);
+  SetApplicationExceptionHandler([](TObject* sender) { Application->HandleException(sender); });
+}
+
+void FinalizeControls() {
+  SetApplicationExceptionHandler(nullptr);
+  // The application owns the forms, which tell the screen when they go; so the screen goes last.
+  delete Application;
+  Application = nullptr;
+  delete Screen;
+  Screen = nullptr;
+}
+
+}  // namespace
+
+const TUnit& ControlsUnit() {
+  static const TUnit unit{L"controls", &InitializeControls, &FinalizeControls, {&FrameworkUnit()}};
+  return unit;
+}

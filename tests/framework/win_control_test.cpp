@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include "control_fixtures.h"
+#include "support/message_recorder.h"
+#include "support/window_capture.h"
+
+namespace {
+
+String WindowClassOf(HWND wnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(wnd, name, 64);
+  return name;
+}
+
+}  // namespace
+
+using WindowLifetime = ControlTest;
+
+TEST_F(WindowLifetime, WindowIsMadeWhenFirstNeededUnderTheClassName) {
+  auto* panel = Make<TTestPanel>(Form(), {10, 10, 110, 60});
+  EXPECT_FALSE(panel->HandleAllocated());
+  EXPECT_FALSE(Form()->HandleAllocated());
+  HWND wnd = panel->Handle();
+  ASSERT_TRUE(IsWindow(wnd));
+  EXPECT_TRUE(Form()->HandleAllocated());
+  EXPECT_EQ(GetParent(wnd), Form()->Handle());
+  EXPECT_EQ(WindowClassOf(wnd), L"TTestPanel");
+  EXPECT_EQ(FindControl(wnd), panel);
+  RECT rect;
+  GetWindowRect(wnd, &rect);
+  MapWindowPoints(nullptr, Form()->Handle(), reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(rect.left, 10);
+  EXPECT_EQ(rect.right, 110);
+  // Hidden until the form shows.
+  EXPECT_FALSE(IsWindowVisible(wnd));
+}
+
+TEST_F(WindowLifetime, ChildWithoutParentWindowRaises) {
+  TTestPanel panel(nullptr);
+  panel.SetName(L"Lonely");
+  try {
+    panel.Handle();
+    FAIL() << "no exception";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message(), L"Control 'Lonely' has no parent window");
+  }
+}
+
+TEST_F(WindowLifetime, TextLivesInTheWindowAndSurvivesIt) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
+  panel->SetCaption(L"before");
+  HWND wnd = panel->Handle();
+  wchar_t text[32] = {};
+  GetWindowTextW(wnd, text, 32);
+  EXPECT_STREQ(text, L"before");
+  SetWindowTextW(wnd, L"typed");
+  EXPECT_EQ(panel->Text(), L"typed");
+  Form()->Show();
+  panel->RecreateWnd();
+  EXPECT_EQ(panel->Caption(), L"typed");
+}
+
+TEST_F(WindowLifetime, RecreateWndMakesTheChildrenAgain) {
+  Form()->Show();
+  auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* inner = Make<TTestPanel>(outer, {20, 20, 80, 80});
+  auto* graphic = Make<TTestGraphic>(outer, {100, 100, 120, 120});
+  HWND oldOuter = outer->Handle();
+  HWND oldInner = inner->Handle();
+  ASSERT_TRUE(IsWindowVisible(oldInner));
+  outer->RecreateWnd();
+  EXPECT_FALSE(IsWindow(oldOuter));
+  EXPECT_FALSE(IsWindow(oldInner));
+  ASSERT_TRUE(inner->HandleAllocated());
+  EXPECT_EQ(GetParent(inner->Handle()), outer->Handle());
+  EXPECT_TRUE(IsWindowVisible(inner->Handle()));
+  EXPECT_EQ(inner->BoundsRect().left, 20);
+  EXPECT_EQ(graphic->Parent(), outer);
+  EXPECT_EQ(outer->ControlCount(), 2);
+}
+
+TEST_F(WindowLifetime, DetachedWindowSurvivesAChangeOfParent) {
+  Form()->Show();
+  auto* first = Make<TTestPanel>(Form(), {0, 0, 100, 100});
+  auto* second = Make<TTestPanel>(Form(), {100, 0, 200, 100});
+  auto* moving = Make<TTestPanel>(first, {5, 5, 50, 50});
+  HWND wnd = moving->Handle();
+
+  // The way a dockable window moves between docks: detach, change parents, attach, move the window.
+  class TDetachable : public TTestPanel {
+   public:
+    using TTestPanel::TTestPanel;
+    static void MoveKeepingWindow(TWinControl* control, TWinControl* newParent) {
+      auto* self = static_cast<TDetachable*>(control);
+      HWND kept = self->WindowHandle();
+      self->SetWindowHandle(nullptr);
+      self->SetParent(nullptr);
+      self->SetParent(newParent);
+      self->SetWindowHandle(kept);
+      ::SetParent(kept, newParent->Handle());
+    }
+  };
+  TDetachable::MoveKeepingWindow(moving, second);
+  EXPECT_EQ(moving->Handle(), wnd);
+  EXPECT_EQ(GetParent(wnd), second->Handle());
+  EXPECT_EQ(moving->Parent(), second);
+}
+
+TEST_F(WindowLifetime, RemovingAControlDestroysItsWindow) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
+  HWND wnd = panel->Handle();
+  panel->SetParent(nullptr);
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_FALSE(panel->HandleAllocated());
+  delete panel;
+  EXPECT_EQ(Form()->ControlCount(), 0);
+}
+
+using MessagePipeline = ControlTest;
+
+TEST_F(MessagePipeline, WindowProcCanBeReplacedAndChained) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
+  std::vector<UINT> seen;
+  TWndMethod previous = panel->WindowProc();
+  panel->SetWindowProc([&](TMessage& message) {
+    if (message.Msg == WM_USER + 7) seen.push_back(message.Msg);
+    previous(message);
+  });
+  panel->Watched = {WM_USER + 7};
+  SendMessageW(panel->Handle(), WM_USER + 7, 0, 0);
+  EXPECT_EQ(seen, std::vector<UINT>{WM_USER + 7});
+  EXPECT_EQ(panel->Received, std::vector<UINT>{WM_USER + 7});
+  panel->SetWindowProc(previous);
+  panel->Perform(WM_USER + 7);
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(panel->Received.size(), 2u);
+}
+
+TEST_F(MessagePipeline, PropertyChangesNotifyTheChildren) {
+  auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* inner = Make<TTestGraphic>(outer, {0, 0, 10, 10});
+  inner->SetParentColor(true);
+  inner->SetParentShowHint(true);
+  outer->SetColor(clLime);
+  EXPECT_EQ(inner->Color(), clLime);
+  EXPECT_TRUE(inner->ParentColor());
+  outer->SetShowHint(true);
+  EXPECT_TRUE(inner->ShowHint());
+  outer->Font()->SetSize(17);
+  EXPECT_EQ(inner->Font()->Size(), 17);
+  inner->SetColor(clRed);
+  EXPECT_FALSE(inner->ParentColor());
+  outer->SetColor(clBlue);
+  EXPECT_EQ(inner->Color(), clRed);
+}
+
+TEST_F(MessagePipeline, ControlListChangesAreAnnounced) {
+  auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  outer->Watched = {CM_CONTROLCHANGE, CM_CONTROLLISTCHANGE};
+  auto* child = Make<TTestGraphic>(outer, {0, 0, 10, 10});
+  EXPECT_EQ(outer->Received, (std::vector<UINT>{CM_CONTROLLISTCHANGE, CM_CONTROLCHANGE}));
+  outer->Received.clear();
+  child->SetParent(nullptr);
+  EXPECT_EQ(outer->Received, (std::vector<UINT>{CM_CONTROLCHANGE, CM_CONTROLLISTCHANGE}));
+  delete child;
+}
+
+TEST_F(MessagePipeline, ExceptionsStopAtTheWindowProcedure) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
+  String reported;
+  TObject* sender = nullptr;
+  Application->OnException = [&](TObject* s, const Exception& e) {
+    sender = s;
+    reported = e.Message();
+  };
+  TWndMethod previous = panel->WindowProc();
+  panel->SetWindowProc([previous](TMessage& message) {
+    if (message.Msg == WM_USER + 3) throw EConvertError(L"bad value");
+    previous(message);
+  });
+  LRESULT result = SendMessageW(panel->Handle(), WM_USER + 3, 0, 0);
+  Application->OnException = nullptr;
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(reported, L"bad value");
+  EXPECT_EQ(sender, panel);
+}
+
+TEST_F(MessagePipeline, ReflectedCommandReachesTheChild) {
+  class TTestButton : public TWinControl {
+   public:
+    using TWinControl::TWinControl;
+    int Commands = 0;
+    void Dispatch(TMessage& message) override {
+      if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) ++Commands;
+      TWinControl::Dispatch(message);
+    }
+
+   protected:
+    void CreateParams(TCreateParams& params) override {
+      TWinControl::CreateParams(params);
+      CreateSubClass(params, L"BUTTON");
+      params.WinClassName = L"TTestButton";
+    }
+  };
+  auto* button = Make<TTestButton>(Form(), {0, 0, 80, 24});
+  Form()->Show();
+  SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(button->Commands, 1);
+}
+
+using Painting = ControlTest;
+
+TEST_F(Painting, PaintHonoursTheDeviceContextInWParam) {
+  Form()->SetColor(clWhite);
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 120, 80});
+  panel->SetColor(clRed);
+  auto* graphic = Make<TTestGraphic>(panel, {30, 20, 60, 40});
+  graphic->SetColor(clBlue);
+  Form()->Show();
+  TWindowCapture capture = TWindowCapture::OfClient(panel->Handle());
+  EXPECT_EQ(capture.Pixel(5, 5), RGB(255, 0, 0));
+  EXPECT_EQ(capture.Pixel(35, 25), RGB(0, 0, 255));
+  RECT blue = capture.BoundsOf(RGB(0, 0, 255));
+  EXPECT_EQ(blue.left, 30);
+  EXPECT_EQ(blue.top, 20);
+  EXPECT_EQ(blue.right, 60);
+  EXPECT_EQ(blue.bottom, 40);
+  graphic->SetVisible(false);
+  TWindowCapture hidden = TWindowCapture::OfClient(panel->Handle());
+  EXPECT_EQ(hidden.CountPixels(RGB(0, 0, 255)), 0);
+}
+
+TEST_F(Painting, BorderWidthFramesTheClientAreaInColor) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 60});
+  panel->SetColor(clYellow);
+  panel->SetBorderWidth(4);
+  Form()->Show();
+  EXPECT_EQ(panel->ClientWidth(), 92);
+  EXPECT_EQ(panel->ClientHeight(), 52);
+  TWindowCapture capture = TWindowCapture::OfWindow(panel->Handle());
+  EXPECT_EQ(capture.Pixel(1, 1), RGB(255, 255, 0));
+}
