@@ -6,6 +6,7 @@
 
 #include "framework/bitmap.h"
 #include "framework/exceptions.h"
+#include "framework/properties.h"
 
 namespace {
 
@@ -180,7 +181,24 @@ TFont::TFont() {
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
   name_ = font.lfFaceName;
   height_ = font.lfHeight;
-  charset_ = font.lfCharSet;
+}
+
+// Height is stored rather than Size: it is what the font is made from, so nothing is lost to rounding.
+const TPublishedTable& TFont::PublishedTable() const {
+  using P = TPublished<TFont>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Integer(L"Charset", &TFont::Charset, &TFont::SetCharset).Default(static_cast<BYTE>(DEFAULT_CHARSET)),
+          P::Color(L"Color", &TFont::Color, &TFont::SetColor).Default(clWindowText),
+          P::Integer(L"Height", &TFont::Height, &TFont::SetHeight),
+          P::Text(L"Name", &TFont::Name, &TFont::SetName),
+          P::Enumeration(L"Pitch", &TFont::Pitch, &TFont::SetPitch, {L"fpDefault", L"fpVariable", L"fpFixed"})
+              .Default(TFontPitch::fpDefault),
+          P::Set(L"Style", &TFont::Style, &TFont::SetStyle, {L"fsBold", L"fsItalic", L"fsUnderline", L"fsStrikeOut"})
+              .Default(TFontStyles{}),
+      });
+  return table;
 }
 
 void TFont::Assign(const TPersistent* source) {
@@ -282,6 +300,20 @@ void TFont::SetHandle(HFONT value) {
 
 // TBrush
 
+const TPublishedTable& TBrush::PublishedTable() const {
+  using P = TPublished<TBrush>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Color(L"Color", &TBrush::Color, &TBrush::SetColor).Default(clWhite),
+          P::Enumeration(L"Style", &TBrush::Style, &TBrush::SetStyle,
+                         {L"bsSolid", L"bsClear", L"bsHorizontal", L"bsVertical", L"bsFDiagonal", L"bsBDiagonal",
+                          L"bsCross", L"bsDiagCross"})
+              .Default(TBrushStyle::bsSolid),
+      });
+  return table;
+}
+
 void TBrush::Assign(const TPersistent* source) {
   const TBrush* brush = ObjectAs<const TBrush>(source);
   if (!brush) return TPersistent::Assign(source);
@@ -336,6 +368,26 @@ HGDIOBJ TBrush::CreateHandle() {
 }
 
 // TPen
+
+const TPublishedTable& TPen::PublishedTable() const {
+  using P = TPublished<TPen>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Color(L"Color", &TPen::Color, &TPen::SetColor).Default(clBlack),
+          P::Enumeration(L"Mode", &TPen::Mode, &TPen::SetMode,
+                         {L"pmBlack", L"pmWhite", L"pmNop", L"pmNot", L"pmCopy", L"pmNotCopy", L"pmMergePenNot",
+                          L"pmMaskPenNot", L"pmMergeNotPen", L"pmMaskNotPen", L"pmMerge", L"pmNotMerge", L"pmMask",
+                          L"pmNotMask", L"pmXor", L"pmNotXor"})
+              .Default(TPenMode::pmCopy),
+          P::Enumeration(L"Style", &TPen::Style, &TPen::SetStyle,
+                         {L"psSolid", L"psDash", L"psDot", L"psDashDot", L"psDashDotDot", L"psClear",
+                          L"psInsideFrame"})
+              .Default(TPenStyle::psSolid),
+          P::Integer(L"Width", &TPen::Width, &TPen::SetWidth).Default(1),
+      });
+  return table;
+}
 
 void TPen::Assign(const TPersistent* source) {
   const TPen* pen = ObjectAs<const TPen>(source);

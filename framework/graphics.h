@@ -119,6 +119,7 @@ class TFont : public TGraphicsObject {
   BC_CLASS(TFont, TGraphicsObject)
   // Starts as the system's default interface font.
   TFont();
+  const TPublishedTable& PublishedTable() const override;
 
   void Assign(const TPersistent* source) override;
 
@@ -170,6 +171,7 @@ class TBrush : public TGraphicsObject {
   BC_CLASS(TBrush, TGraphicsObject)
   TBrush() = default;
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
   TColor Color() const { return color_; }
   // Also makes a clear brush solid again, as painting with a colour means.
@@ -216,6 +218,7 @@ class TPen : public TGraphicsObject {
   BC_CLASS(TPen, TGraphicsObject)
   TPen() = default;
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
   TColor Color() const { return color_; }
   void SetColor(TColor value);

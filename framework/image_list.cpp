@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/properties.h"
+#include "framework/startup.h"
 #include "framework/streams.h"
 
 namespace {
@@ -12,6 +13,9 @@ COLORREF ImageListColor(TColor color) {
   if (color == clDefault) return CLR_DEFAULT;
   return static_cast<COLORREF>(ColorToRGB(color));
 }
+
+void RegisterImageListClass() { RegisterPersistentClass(TImageList::StaticClass()); }
+void UnregisterImageListClass() { UnregisterPersistentClass(TImageList::StaticClass()); }
 
 // The raster operation that paints the brush where the source is white and keeps the target where it is black.
 constexpr DWORD kBrushWhereSourceIsWhite = 0x00E20746;
@@ -344,4 +348,9 @@ void TCustomImageList::Change() {
   for (TChangeLink* link : links)
     if (std::find(links_.begin(), links_.end(), link) != links_.end()) link->Change();
   if (OnChange) OnChange(this);
+}
+
+const TUnit& ImageListUnit() {
+  static const TUnit unit{L"image list", &RegisterImageListClass, &UnregisterImageListClass, {}};
+  return unit;
 }

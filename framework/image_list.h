@@ -144,3 +144,7 @@ class TImageList : public TCustomImageList {
   BC_CLASS(TImageList, TCustomImageList)
   using TCustomImageList::TCustomImageList;
 };
+
+struct TUnit;
+// Registers TImageList for stored forms.
+const TUnit& ImageListUnit();

@@ -6,6 +6,7 @@
 
 #include "framework/exceptions.h"
 #include "framework/properties.h"
+#include "framework/startup.h"
 #include "framework/window_alloc.h"
 
 namespace {
@@ -60,6 +61,16 @@ UINT AllocateCommand() {
 }
 
 void FreeCommand(UINT command) { UsedCommands().erase(command); }
+
+void RegisterMenuClasses() {
+  RegisterPersistentClass(TPopupMenu::StaticClass());
+  RegisterPersistentClass(TMenuItem::StaticClass());
+}
+
+void UnregisterMenuClasses() {
+  UnregisterPersistentClass(TPopupMenu::StaticClass());
+  UnregisterPersistentClass(TMenuItem::StaticClass());
+}
 
 }  // namespace
 
@@ -392,3 +403,8 @@ bool TPopupMenu::IsShortCut(const TMessage& message) {
 void TPopupMenu::GetChildren(const TGetChildProc& proc, TComponent* root) { items_->GetChildren(proc, root); }
 
 void TPopupMenu::SetChildOrder(TComponent* child, int order) { items_->SetChildOrder(child, order); }
+
+const TUnit& MenusUnit() {
+  static const TUnit unit{L"menus", &RegisterMenuClasses, &UnregisterMenuClasses, {}};
+  return unit;
+}

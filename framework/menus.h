@@ -164,3 +164,7 @@ class TPopupMenu : public TComponent {
   TComponent* popupComponent_ = nullptr;
   POINT popupPoint_{};
 };
+
+struct TUnit;
+// Registers TPopupMenu and TMenuItem for stored forms.
+const TUnit& MenusUnit();

@@ -1,4 +1,6 @@
 #include "framework/actions.h"
+#include "framework/image_list.h"
+#include "framework/menus.h"
 #include "framework/startup.h"
 #include "framework/timer.h"
 #include "support/test_units.h"
@@ -7,4 +9,6 @@ void StartAreaUnits() {
   InitializeUnit(ControlsUnit());
   InitializeUnit(ActionsUnit());
   InitializeUnit(TimerUnit());
+  InitializeUnit(ImageListUnit());
+  InitializeUnit(MenusUnit());
 }
