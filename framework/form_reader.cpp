@@ -350,7 +350,13 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
     Discard(rootCreated);
     throw;
   }
-  for (TComponent* component : loaded_) component->Loaded();
+  // The form is whole now; a Loaded that fails leaves no component marked as still loading.
+  try {
+    for (TComponent* component : loaded_) component->Loaded();
+  } catch (...) {
+    for (TComponent* component : loaded_) component->SetLoading(false);
+    throw;
+  }
   for (TComponent* component : loaded_) component->SetLoading(false);
   return root;
 }

@@ -246,6 +246,16 @@ class TColumn : public TCollectionItem {
   TNotifyEvent onClick_;
 };
 
+// A component whose Loaded fails.
+class TBrokenLoad : public TComponent {
+  BC_CLASS(TBrokenLoad, TComponent)
+  using TComponent::TComponent;
+  void Loaded() override {
+    TComponent::Loaded();
+    throw EInvalidOperation(L"cannot start");
+  }
+};
+
 // A component with a collection and a string list, which start with content of their own.
 class TGrid : public TComponent {
   BC_CLASS(TGrid, TComponent)
@@ -352,7 +362,7 @@ class FormStreaming : public testing::Test {
   }
 
   static inline const TClass* kClasses[] = {TFrame::StaticClass(), TCounter::StaticClass(), TGrid::StaticClass(),
-                                            TSampleForm::StaticClass()};
+                                            TBrokenLoad::StaticClass(), TSampleForm::StaticClass()};
 };
 
 TEST_F(FormStreaming, WritesNestedObjectsAndOnlyValuesThatDifferFromTheirDefaults) {
@@ -469,6 +479,18 @@ TEST_F(FormStreaming, CallsLoadedOnceForEveryComponentAfterTheWholeFormInReading
     EXPECT_FALSE(form.Components(i)->ComponentState().Contains(TComponentStateItem::csReading));
   }
   EXPECT_FALSE(form.IsLoading());
+}
+
+TEST_F(FormStreaming, AFailingLoadedLeavesNoComponentLoading) {
+  TSampleForm form;
+  EXPECT_THROW(ReadComponentFromText(L"object Form1: TSampleForm\n  object B: TBrokenLoad\n  end\n  object C: "
+                                     L"TCounter\n  end\nend",
+                                     &form),
+               EInvalidOperation);
+  ASSERT_EQ(form.ComponentCount(), 2);
+  for (int i = 0; i < form.ComponentCount(); ++i)
+    EXPECT_TRUE(form.Components(i)->ComponentState().Empty()) << WideToUtf8(form.Components(i)->Name());
+  EXPECT_TRUE(form.ComponentState().Empty());
 }
 
 TEST_F(FormStreaming, StreamsCreateTheRootAndFillComponentsTheRootAlreadyHas) {
