@@ -1,7 +1,9 @@
 #include "framework/bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/exceptions.h"
@@ -175,8 +177,7 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format, const RGBQUAD
     if (keepPicture && handle_) {
       TScratchDC target(created);
       TScratchDC source(handle_);
-      BitBlt(target.Handle(), 0, 0, std::min(width, width_), std::min(height, height_), source.Handle(), 0, 0,
-             SRCCOPY);
+      BitBlt(target.Handle(), 0, 0, std::min(width, width_), std::min(height, height_), source.Handle(), 0, 0, SRCCOPY);
     }
   }
   if (handle_) DeleteObject(handle_);

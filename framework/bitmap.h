@@ -74,6 +74,10 @@ class TBitmap : public TGraphic {
   // The pixels of row y (0 = top), to read and write directly; GDI drawing is flushed first.
   void* ScanLine(int row);
 
+  // The formats here are true colour, and a one-bit bitmap keeps a colour table rather than a palette: there is
+  // never a palette to realise.
+  HPALETTE Palette() const { return nullptr; }
+
   TCanvas* Canvas();
   // The bitmap itself, still owned by this object; its canvas lets go of it first, so it may be selected into
   // another DC. Null while the bitmap is empty.

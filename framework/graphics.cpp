@@ -1,5 +1,7 @@
 #include "framework/graphics.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
@@ -76,9 +78,9 @@ int ScreenPixelsPerInch() {
   return ppi > 0 ? ppi : 96;
 }
 
-const int kPenModeRop[] = {R2_BLACK,       R2_WHITE,       R2_NOP,         R2_NOT,        R2_COPYPEN,     R2_NOTCOPYPEN,
-                           R2_MERGEPENNOT, R2_MASKPENNOT,  R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
-                           R2_MASKPEN,     R2_NOTMASKPEN,  R2_XORPEN,      R2_NOTXORPEN};
+const int kPenModeRop[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,        R2_COPYPEN,  R2_NOTCOPYPEN,
+                           R2_MERGEPENNOT, R2_MASKPENNOT, R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN, R2_NOTMERGEPEN,
+                           R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
 
 const int kPenStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
 
@@ -145,8 +147,8 @@ TColor StringToColor(const String& text) {
   wchar_t* end = nullptr;
   errno = 0;
   long long value = base == 16 ? static_cast<long long>(wcstoull(digits, &end, 16)) : wcstoll(digits, &end, 10);
-  bool valid = *digits != 0 && !std::iswspace(*digits) && end && *end == 0 && errno == 0 &&
-               value >= INT32_MIN && value <= static_cast<long long>(UINT32_MAX);
+  bool valid = *digits != 0 && !std::iswspace(*digits) && end && *end == 0 && errno == 0 && value >= INT32_MIN &&
+               value <= static_cast<long long>(UINT32_MAX);
   if (!valid) throw EConvertError(Format(L"'%s' is not a valid integer value", {text}));
   return static_cast<TColor>(static_cast<std::uint32_t>(value));
 }
@@ -271,7 +273,7 @@ HGDIOBJ TFont::CreateHandle() {
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = pitch_ == TFontPitch::fpFixed      ? FIXED_PITCH
                           : pitch_ == TFontPitch::fpVariable ? VARIABLE_PITCH
-                                                              : DEFAULT_PITCH;
+                                                             : DEFAULT_PITCH;
   wcsncpy_s(font.lfFaceName, name_.c_str(), _TRUNCATE);
   return CreateFontIndirectW(&font);
 }
@@ -291,8 +293,9 @@ void TFont::SetHandle(HFONT value) {
   style_ = style;
   charset_ = font.lfCharSet;
   int pitch = font.lfPitchAndFamily & 3;
-  pitch_ = pitch == FIXED_PITCH ? TFontPitch::fpFixed : pitch == VARIABLE_PITCH ? TFontPitch::fpVariable
-                                                                                 : TFontPitch::fpDefault;
+  pitch_ = pitch == FIXED_PITCH      ? TFontPitch::fpFixed
+           : pitch == VARIABLE_PITCH ? TFontPitch::fpVariable
+                                     : TFontPitch::fpDefault;
   // Listeners let go of the old font before it is freed.
   Changed();
   AdoptHandle(value);
@@ -302,15 +305,14 @@ void TFont::SetHandle(HFONT value) {
 
 const TPublishedTable& TBrush::PublishedTable() const {
   using P = TPublished<TBrush>;
-  static const TPublishedTable table(
-      &inherited::PublishedTable(),
-      {
-          P::Color(L"Color", &TBrush::Color, &TBrush::SetColor).Default(clWhite),
-          P::Enumeration(L"Style", &TBrush::Style, &TBrush::SetStyle,
-                         {L"bsSolid", L"bsClear", L"bsHorizontal", L"bsVertical", L"bsFDiagonal", L"bsBDiagonal",
-                          L"bsCross", L"bsDiagCross"})
-              .Default(TBrushStyle::bsSolid),
-      });
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Color(L"Color", &TBrush::Color, &TBrush::SetColor).Default(clWhite),
+                                         P::Enumeration(L"Style", &TBrush::Style, &TBrush::SetStyle,
+                                                        {L"bsSolid", L"bsClear", L"bsHorizontal", L"bsVertical",
+                                                         L"bsFDiagonal", L"bsBDiagonal", L"bsCross", L"bsDiagCross"})
+                                             .Default(TBrushStyle::bsSolid),
+                                     });
   return table;
 }
 
@@ -381,8 +383,7 @@ const TPublishedTable& TPen::PublishedTable() const {
                           L"pmNotMask", L"pmXor", L"pmNotXor"})
               .Default(TPenMode::pmCopy),
           P::Enumeration(L"Style", &TPen::Style, &TPen::SetStyle,
-                         {L"psSolid", L"psDash", L"psDot", L"psDashDot", L"psDashDotDot", L"psClear",
-                          L"psInsideFrame"})
+                         {L"psSolid", L"psDash", L"psDot", L"psDashDot", L"psDashDotDot", L"psClear", L"psInsideFrame"})
               .Default(TPenStyle::psSolid),
           P::Integer(L"Width", &TPen::Width, &TPen::SetWidth).Default(1),
       });
@@ -430,7 +431,8 @@ HGDIOBJ TPen::CreateHandle() {
 
 // TCanvas
 
-TCanvas::TCanvas() : font_(std::make_unique<TFont>()), brush_(std::make_unique<TBrush>()), pen_(std::make_unique<TPen>()) {
+TCanvas::TCanvas()
+    : font_(std::make_unique<TFont>()), brush_(std::make_unique<TBrush>()), pen_(std::make_unique<TPen>()) {
   InitializeCriticalSection(&lock_);
   font_->OnChange = TNotifyEvent(this, &TCanvas::FontChanged);
   brush_->OnChange = TNotifyEvent(this, &TCanvas::BrushChanged);
@@ -498,7 +500,6 @@ void TCanvas::SelectBrush() {
   if (brush_->Bitmap()) SetTextColor(handle_, static_cast<COLORREF>(ColorToRGB(font_->Color())));
   HGDIOBJ previous = SelectObject(handle_, brush_->Handle());
   if (!originalBrush_) originalBrush_ = previous;
-  UnrealizeObject(brush_->Handle());
   SetBkColor(handle_, static_cast<COLORREF>(ColorToRGB(brush_->Color())));
   SetBkMode(handle_, brush_->Style() == TBrushStyle::bsClear ? TRANSPARENT : OPAQUE);
   state_ += TState::csBrushValid;

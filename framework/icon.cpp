@@ -52,6 +52,6 @@ HICON TIcon::ReleaseHandle() {
 }
 
 void TIcon::Draw(TCanvas* canvas, const RECT& rect) {
-  DrawIconEx(canvas->Handle(), rect.left, rect.top, handle_, rect.right - rect.left, rect.bottom - rect.top, 0,
-             nullptr, DI_NORMAL);
+  DrawIconEx(canvas->Handle(), rect.left, rect.top, handle_, rect.right - rect.left, rect.bottom - rect.top, 0, nullptr,
+             DI_NORMAL);
 }

@@ -57,8 +57,7 @@ const TPublishedTable& TCustomImageList::PublishedTable() const {
                          {L"itImage", L"itMask"})
               .Default(TImageType::itImage),
           P::Boolean(L"Masked", &TCustomImageList::Masked, &TCustomImageList::SetMasked).Default(true),
-          P::Boolean(L"ShareImages", &TCustomImageList::ShareImages, &TCustomImageList::SetShareImages)
-              .Default(false),
+          P::Boolean(L"ShareImages", &TCustomImageList::ShareImages, &TCustomImageList::SetShareImages).Default(false),
           P::Integer(L"Width", &TCustomImageList::Width, &TCustomImageList::SetWidth).Default(16),
           P::Event(
               L"OnChange", [](TCustomImageList* list) { return list->OnChange; },
@@ -256,8 +255,8 @@ void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabl
   Draw(canvas, x, y, index, drawingStyle_, imageType_, enabled);
 }
 
-void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, TDrawingStyle drawingStyle,
-                            TImageType imageType, bool enabled) {
+void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, TDrawingStyle drawingStyle, TImageType imageType,
+                            bool enabled) {
   if (!handle_ || index < 0 || index >= Count()) return;
   DoDraw(index, canvas, x, y, StyleFlags(drawingStyle, imageType), enabled);
 }
@@ -276,8 +275,7 @@ void TCustomImageList::DoDraw(int index, TCanvas* canvas, int x, int y, UINT sty
   if (overlay >= Count()) overlay = -1;
   style &= ~ILD_OVERLAYMASK;
   if (enabled) {
-    ImageList_DrawEx(handle_, index, target, x, y, 0, 0, ImageListColor(bkColor_), ImageListColor(blendColor_),
-                     style);
+    ImageList_DrawEx(handle_, index, target, x, y, 0, 0, ImageListColor(bkColor_), ImageListColor(blendColor_), style);
     if (overlay >= 0)
       ImageList_DrawEx(handle_, overlay, target, x, y, 0, 0, CLR_NONE, ImageListColor(blendColor_),
                        style | ILD_TRANSPARENT);

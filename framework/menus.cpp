@@ -1,8 +1,9 @@
 #include "framework/menus.h"
 
 #include <algorithm>
-#include <cwctype>
+#include <cwchar>
 #include <set>
+#include <type_traits>
 
 #include "framework/exceptions.h"
 #include "framework/properties.h"
@@ -17,11 +18,11 @@ struct TKeyName {
 };
 
 const TKeyName kKeyNames[] = {
-    {VK_BACK, L"BkSp"},     {VK_TAB, L"Tab"},      {VK_RETURN, L"Enter"}, {VK_ESCAPE, L"Esc"},
-    {VK_SPACE, L"Space"},   {VK_PRIOR, L"PgUp"},   {VK_NEXT, L"PgDn"},    {VK_END, L"End"},
-    {VK_HOME, L"Home"},     {VK_LEFT, L"Left"},    {VK_UP, L"Up"},        {VK_RIGHT, L"Right"},
-    {VK_DOWN, L"Down"},     {VK_INSERT, L"Ins"},   {VK_DELETE, L"Del"},   {VK_MULTIPLY, L"Num *"},
-    {VK_ADD, L"Num +"},     {VK_SUBTRACT, L"Num -"}, {VK_DECIMAL, L"Num ."}, {VK_DIVIDE, L"Num /"},
+    {VK_BACK, L"BkSp"},   {VK_TAB, L"Tab"},        {VK_RETURN, L"Enter"},  {VK_ESCAPE, L"Esc"},
+    {VK_SPACE, L"Space"}, {VK_PRIOR, L"PgUp"},     {VK_NEXT, L"PgDn"},     {VK_END, L"End"},
+    {VK_HOME, L"Home"},   {VK_LEFT, L"Left"},      {VK_UP, L"Up"},         {VK_RIGHT, L"Right"},
+    {VK_DOWN, L"Down"},   {VK_INSERT, L"Ins"},     {VK_DELETE, L"Del"},    {VK_MULTIPLY, L"Num *"},
+    {VK_ADD, L"Num +"},   {VK_SUBTRACT, L"Num -"}, {VK_DECIMAL, L"Num ."}, {VK_DIVIDE, L"Num /"},
 };
 
 // The name of a key as short-cut texts show it; empty for a key without one.
@@ -122,7 +123,8 @@ TShortCut TextToShortCut(const String& text) {
   if (name.empty()) return 0;
   for (WORD key = 1; key <= 0xFF; ++key) {
     String candidate = KeyName(key);
-    if (!candidate.empty() && _wcsicmp(candidate.c_str(), name.c_str()) == 0) return static_cast<TShortCut>(key | modifiers);
+    if (!candidate.empty() && _wcsicmp(candidate.c_str(), name.c_str()) == 0)
+      return static_cast<TShortCut>(key | modifiers);
   }
   return 0;
 }
@@ -262,7 +264,8 @@ TMenuItem* TMenuItem::Find(const String& caption) const {
 
 TMenuItem* TMenuItem::FindItem(UINT value, TFindItemKind kind) const {
   for (TMenuItem* item : items_) {
-    bool match = kind == TFindItemKind::fkCommand ? item->command_ == value : item->shortCut_ != 0 && item->shortCut_ == value;
+    bool match =
+        kind == TFindItemKind::fkCommand ? item->command_ == value : item->shortCut_ != 0 && item->shortCut_ == value;
     if (match) return item;
     if (TMenuItem* found = item->FindItem(value, kind)) return found;
   }
@@ -319,8 +322,8 @@ void TMenuItem::AppendTo(HMENU menu) const {
     info.cbSize = sizeof info;
     info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | MIIM_FTYPE;
     info.fType = MFT_STRING | (item->radioItem_ ? MFT_RADIOCHECK : 0);
-    info.fState = (item->checked_ ? MFS_CHECKED : 0) | (item->enabled_ ? 0 : MFS_GRAYED) |
-                  (item->default_ ? MFS_DEFAULT : 0);
+    info.fState =
+        (item->checked_ ? MFS_CHECKED : 0) | (item->enabled_ ? 0 : MFS_GRAYED) | (item->default_ ? MFS_DEFAULT : 0);
     info.wID = item->command_;
     info.dwTypeData = const_cast<wchar_t*>(text.c_str());
     if (!item->items_.empty()) {
@@ -382,7 +385,7 @@ void TPopupMenu::Popup(int x, int y) {
   {
     std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(items_->BuildMenu(), &DestroyMenu);
     std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DeallocateHWnd)> wnd(AllocateHWnd(TWndMethod()),
-                                                                                  &DeallocateHWnd);
+                                                                                &DeallocateHWnd);
     UINT flags = kAlignments[static_cast<int>(alignment_)] | TPM_RETURNCMD | TPM_NONOTIFY |
                  (trackButton_ == TTrackButton::tbRightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
     command = static_cast<UINT>(TrackPopupMenu(menu.get(), flags, x, y, 0, wnd.get(), nullptr));

@@ -1,8 +1,9 @@
+#include "framework/bitmap.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "framework/bitmap.h"
 #include "framework/streams.h"
 #include "support/window_capture.h"
 

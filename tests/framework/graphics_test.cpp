@@ -1,9 +1,10 @@
+#include "framework/graphics.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "framework/bitmap.h"
-#include "framework/graphics.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
 

@@ -1,8 +1,9 @@
+#include "framework/image_list.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "framework/image_list.h"
 #include "framework/picture.h"
 #include "framework/streams.h"
 #include "support/test_environment.h"

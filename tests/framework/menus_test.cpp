@@ -1,8 +1,9 @@
+#include "framework/menus.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "framework/menus.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 
@@ -44,7 +45,8 @@ TEST(ShortCuts, EveryNamedKeyRoundTrips) {
       String text = ShortCutToText(shortCut);
       if (text.empty()) continue;
       ++named;
-      EXPECT_EQ(TextToShortCut(text), shortCut) << "key " << key << " shown as " << std::string(text.begin(), text.end());
+      EXPECT_EQ(TextToShortCut(text), shortCut)
+          << "key " << key << " shown as " << std::string(text.begin(), text.end());
     }
   }
   EXPECT_GT(named, 4 * (26 + 10 + 24 + 10 + 15));
