@@ -5,6 +5,7 @@
 #include "framework/application.h"
 #include "framework/control_canvas.h"
 #include "framework/form.h"
+#include "framework/menus.h"
 #include "framework/screen.h"
 #include "framework/win_control.h"
 
@@ -378,6 +379,18 @@ void TControl::SetParentShowHint(bool value) {
   if (parent_ && !IsLoading()) Perform(CM_PARENTSHOWHINTCHANGED);
 }
 
+void TControl::SetPopupMenu(TPopupMenu* value) {
+  if (popupMenu_ == value) return;
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = value;
+  if (value) value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == popupMenu_) popupMenu_ = nullptr;
+}
+
 void TControl::SetCursor(TCursor value) {
   if (cursor_ == value) return;
   cursor_ = value;
@@ -577,7 +590,15 @@ void TControl::WMContextMenu(TMessage& message) {
   bool handled = false;
   DoContextPopup(point, handled);
   message.Result = handled ? 1 : 0;
-  if (!handled) DefaultHandler(message);
+  if (handled) return;
+  if (popupMenu_ && popupMenu_->AutoPopup()) {
+    popupMenu_->SetPopupComponent(this);
+    if (fromKeyboard) screen = ClientToScreen(POINT{0, 0});
+    popupMenu_->Popup(screen.x, screen.y);
+    message.Result = 1;
+    return;
+  }
+  DefaultHandler(message);
 }
 
 void TControl::WMMouseWheel(TMessage& message) {

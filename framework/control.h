@@ -213,6 +213,9 @@ class TControl : public TComponent {
   void SetParentShowHint(bool value);
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor value);
+  // The menu a right click (or the menu key) shows when OnContextPopup leaves it; cleared when the menu goes.
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* value);
   TDragMode DragMode() const { return dragMode_; }
   void SetDragMode(TDragMode value) { dragMode_ = value; }
   TDragKind DragKind() const { return dragKind_; }
@@ -294,6 +297,7 @@ class TControl : public TComponent {
   virtual void VisibleChanging() {}
   String GetText() const;
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
   // The rectangle this control invalidates in its parent (its bounds).
   void InvalidateControl(bool isVisible, bool isOpaque);
   // Stores bounds without telling anybody (the window reported them).
@@ -341,6 +345,7 @@ class TControl : public TComponent {
   bool showHint_ = false;
   bool parentShowHint_ = true;
   TCursor cursor_ = crDefault;
+  TPopupMenu* popupMenu_ = nullptr;
   TDragMode dragMode_ = TDragMode::dmManual;
   TDragKind dragKind_ = TDragKind::dkDrag;
   TCursor dragCursor_ = crDrag;

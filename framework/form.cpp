@@ -76,8 +76,8 @@ TCustomForm::~TCustomForm() {
 void TCustomForm::SetFormStyle(TFormStyle value) {
   if (formStyle_ == value) return;
   formStyle_ = value;
-  if (value == TFormStyle::fsMDIChild) SetVisible(true);
   RecreateWnd();
+  if (value == TFormStyle::fsMDIChild) SetVisible(true);
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle value) {

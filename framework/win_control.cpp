@@ -5,6 +5,7 @@
 #include "framework/application.h"
 #include "framework/control_canvas.h"
 #include "framework/form.h"
+#include "framework/menus.h"
 #include "framework/screen.h"
 
 namespace {
@@ -327,9 +328,9 @@ void TWinControl::UpdateBounds() {
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
-  if (left == Left() && top == Top() && width == Width() && height == Height()) return;
   if (!CanResize(width, height)) return;
   ConstrainSize(width, height);
+  if (left == Left() && top == Top() && width == Width() && height == Height()) return;
   if (handle_ && !IsIconic(handle_)) {
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
@@ -1257,6 +1258,8 @@ void TWinControl::WMChar(TMessage& message) {
 }
 
 bool TWinControl::IsMenuKey(TMessage& message) {
+  for (TControl* control = this; control; control = control->Parent())
+    if (control->PopupMenu() && control->PopupMenu()->IsShortCut(message)) return true;
   if (TCustomForm* form = GetParentForm(this); form && form->IsShortCut(message)) return true;
   if (Application && Application->Perform(CM_APPKEYDOWN, message.WParam, message.LParam) != 0) return true;
   return false;

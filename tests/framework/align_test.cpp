@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "control_fixtures.h"
+
+namespace {
+
+testing::AssertionResult BoundsAre(const TControl* control, RECT expected) {
+  RECT actual = control->BoundsRect();
+  if (EqualRect(&actual, &expected)) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "bounds (" << actual.left << ","
+                                     << actual.top << "," << actual.right << "," << actual.bottom << "), expected ("
+                                     << expected.left << "," << expected.top << "," << expected.right << ","
+                                     << expected.bottom << ")";
+}
+
+}  // namespace
+
+using Alignment = ControlTest;
+
+TEST_F(Alignment, EdgesAreTakenTopBottomLeftRightThenClient) {
+  Form()->HandleNeeded();
+  ASSERT_EQ(Form()->ClientWidth(), 400);
+  ASSERT_EQ(Form()->ClientHeight(), 300);
+  auto* client = Make<TTestPanel>(Form(), {0, 0, 10, 10});
+  auto* right = Make<TTestPanel>(Form(), {0, 0, 30, 10});
+  auto* left = Make<TTestPanel>(Form(), {0, 0, 40, 10});
+  auto* bottom = Make<TTestPanel>(Form(), {0, 0, 10, 20});
+  auto* top = Make<TTestPanel>(Form(), {0, 0, 10, 25});
+  client->SetAlign(TAlign::alClient);
+  right->SetAlign(TAlign::alRight);
+  left->SetAlign(TAlign::alLeft);
+  bottom->SetAlign(TAlign::alBottom);
+  top->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(BoundsAre(top, {0, 0, 400, 25}));
+  EXPECT_TRUE(BoundsAre(bottom, {0, 280, 400, 300}));
+  EXPECT_TRUE(BoundsAre(left, {0, 25, 40, 280}));
+  EXPECT_TRUE(BoundsAre(right, {370, 25, 400, 280}));
+  EXPECT_TRUE(BoundsAre(client, {40, 25, 370, 280}));
+
+  // Hidden controls give their room away; the parent's resize re-aligns.
+  top->SetVisible(false);
+  EXPECT_TRUE(BoundsAre(left, {0, 0, 40, 280}));
+  Form()->SetBounds(50, 50, 500, 300);
+  EXPECT_TRUE(BoundsAre(client, {40, 0, 470, 280}));
+}
+
+TEST_F(Alignment, TwoControlsOnOneEdgeKeepTheirOrder) {
+  Form()->HandleNeeded();
+  auto* first = Make<TTestPanel>(Form(), {0, 0, 10, 30});
+  auto* second = Make<TTestPanel>(Form(), {0, 100, 10, 140});
+  first->SetAlign(TAlign::alTop);
+  second->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(BoundsAre(first, {0, 0, 400, 30}));
+  EXPECT_TRUE(BoundsAre(second, {0, 30, 400, 70}));
+  // Dragged above the first one, it goes first.
+  second->SetTop(-1);
+  EXPECT_TRUE(BoundsAre(second, {0, 0, 400, 40}));
+  EXPECT_TRUE(BoundsAre(first, {0, 40, 400, 70}));
+}
+
+TEST_F(Alignment, ConstraintsAndOnCanResizeLimitTheAlignedSize) {
+  Form()->HandleNeeded();
+  auto* left = Make<TTestPanel>(Form(), {0, 0, 50, 10});
+  auto* client = Make<TTestPanel>(Form(), {0, 0, 10, 10});
+  left->SetAlign(TAlign::alLeft);
+  client->SetAlign(TAlign::alClient);
+  client->Constraints()->SetMaxHeight(100);
+  EXPECT_TRUE(BoundsAre(client, {50, 0, 400, 100}));
+  left->OnCanResize = [](TObject*, int& width, int&, bool&) { width = 60; };
+  left->SetWidth(10);
+  EXPECT_EQ(left->Width(), 60);
+  EXPECT_EQ(client->Left(), 60);
+  left->OnCanResize = [](TObject*, int&, int&, bool& resize) { resize = false; };
+  left->SetWidth(80);
+  EXPECT_EQ(left->Width(), 60);
+}
+
+TEST_F(Alignment, AnchoredEdgesKeepTheirDistance) {
+  Form()->HandleNeeded();
+  auto* stretch = Make<TTestPanel>(Form(), {10, 10, 390, 50});
+  auto* corner = Make<TTestPanel>(Form(), {350, 250, 390, 290});
+  auto* centred = Make<TTestPanel>(Form(), {180, 100, 220, 140});
+  stretch->SetAnchors({TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight});
+  corner->SetAnchors({TAnchorKind::akRight, TAnchorKind::akBottom});
+  centred->SetAnchors(TAnchors());
+  Form()->SetBounds(50, 50, 500, 400);
+  EXPECT_TRUE(BoundsAre(stretch, {10, 10, 490, 50}));
+  EXPECT_TRUE(BoundsAre(corner, {450, 350, 490, 390}));
+  EXPECT_TRUE(BoundsAre(centred, {230, 140, 270, 180}));
+}
+
+TEST_F(Alignment, AlignmentWaitsWhileDisabled) {
+  Form()->HandleNeeded();
+  Form()->DisableAlign();
+  auto* top = Make<TTestPanel>(Form(), {5, 5, 10, 30});
+  top->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(BoundsAre(top, {5, 5, 10, 30}));
+  Form()->EnableAlign();
+  EXPECT_TRUE(BoundsAre(top, {0, 0, 400, 25}));
+}

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "control_fixtures.h"
+
+namespace {
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+}  // namespace
+
+using GraphicMouse = ControlTest;
+
+TEST_F(GraphicMouse, ParentRoutesEveryButtonInTheControlsCoordinates) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* graphic = Make<TTestGraphic>(panel, {20, 30, 70, 60});
+  Form()->Show();
+  HWND wnd = panel->Handle();
+  SendMessageW(wnd, WM_RBUTTONDOWN, MK_RBUTTON, At(25, 35));
+  SendMessageW(wnd, WM_RBUTTONUP, 0, At(25, 35));
+  SendMessageW(wnd, WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT, At(69, 59));
+  SendMessageW(wnd, WM_MBUTTONUP, 0, At(69, 59));
+  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100));  // outside: not the graphic's
+  SendMessageW(wnd, WM_LBUTTONUP, 0, At(100, 100));
+  ASSERT_EQ(graphic->Mouse.size(), 4u);
+  EXPECT_EQ(graphic->Mouse[0].Button, TMouseButton::mbRight);
+  EXPECT_EQ(graphic->Mouse[0].X, 5);
+  EXPECT_EQ(graphic->Mouse[0].Y, 5);
+  EXPECT_EQ(graphic->Mouse[1].Msg, static_cast<UINT>(WM_LBUTTONUP));
+  EXPECT_EQ(graphic->Mouse[2].Button, TMouseButton::mbMiddle);
+  EXPECT_TRUE(graphic->Mouse[2].Shift.Contains(TShiftStateItem::ssShift));
+  EXPECT_EQ(graphic->Mouse[2].X, 49);
+  EXPECT_EQ(graphic->Mouse[3].Button, TMouseButton::mbMiddle);
+  EXPECT_EQ(graphic->Clicks, 0);
+}
+
+TEST_F(GraphicMouse, PressCapturesTheMouseUntilRelease) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* graphic = Make<TTestGraphic>(panel, {20, 30, 70, 60});
+  auto* other = Make<TTestGraphic>(panel, {100, 100, 150, 150});
+  Form()->Show();
+  HWND wnd = panel->Handle();
+  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 40));
+  EXPECT_EQ(GetCapture(), wnd);
+  EXPECT_EQ(GetCaptureControl(), graphic);
+  EXPECT_TRUE(graphic->MouseCapture());
+  // While captured, moves over another control still go to the pressed one.
+  SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, At(120, 120));
+  ASSERT_EQ(graphic->Mouse.size(), 2u);
+  EXPECT_EQ(graphic->Mouse[1].Msg, static_cast<UINT>(WM_MOUSEMOVE));
+  EXPECT_EQ(graphic->Mouse[1].X, 100);
+  EXPECT_EQ(graphic->Mouse[1].Y, 90);
+  EXPECT_TRUE(other->Mouse.empty());
+  // Released outside: no click.
+  SendMessageW(wnd, WM_LBUTTONUP, 0, At(120, 120));
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(graphic->Clicks, 0);
+  // Released inside: a click.
+  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 40));
+  SendMessageW(wnd, WM_LBUTTONUP, 0, At(31, 41));
+  EXPECT_EQ(graphic->Clicks, 1);
+  EXPECT_TRUE(other->Mouse.empty());
+}
+
+TEST_F(GraphicMouse, DoubleClicksNeedTheDoubleClickStyle) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* graphic = Make<TTestGraphic>(panel, {0, 0, 50, 50});
+  Form()->Show();
+  HWND wnd = panel->Handle();
+  SendMessageW(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
+  SendMessageW(wnd, WM_LBUTTONUP, 0, At(10, 10));
+  EXPECT_EQ(graphic->DoubleClicks, 1);
+  ASSERT_FALSE(graphic->Mouse.empty());
+  EXPECT_TRUE(graphic->Mouse[0].Shift.Contains(TShiftStateItem::ssDouble));
+
+  graphic->SetControlStyle(graphic->ControlStyle() - TControlStyleItem::csDoubleClicks);
+  graphic->Mouse.clear();
+  SendMessageW(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
+  SendMessageW(wnd, WM_LBUTTONUP, 0, At(10, 10));
+  EXPECT_EQ(graphic->DoubleClicks, 1);
+  EXPECT_EQ(graphic->Clicks, 1);
+  ASSERT_FALSE(graphic->Mouse.empty());
+  EXPECT_FALSE(graphic->Mouse[0].Shift.Contains(TShiftStateItem::ssDouble));
+}
+
+using MouseEnterLeave = ControlTest;
+
+TEST_F(MouseEnterLeave, ChildrenCountAsInsideTheirParent) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* inner = Make<TTestPanel>(panel, {100, 100, 180, 180});
+  auto* graphic = Make<TTestGraphic>(panel, {10, 10, 60, 60});
+  panel->Watched = {CM_MOUSEENTER, CM_MOUSELEAVE};
+  inner->Watched = {CM_MOUSEENTER, CM_MOUSELEAVE};
+  Form()->Show();
+  Application->SetMouseControl(nullptr);
+
+  SendMessageW(panel->Handle(), WM_MOUSEMOVE, 0, At(150, 20));
+  EXPECT_EQ(panel->Received, std::vector<UINT>{CM_MOUSEENTER});
+  SendMessageW(panel->Handle(), WM_MOUSEMOVE, 0, At(20, 20));
+  EXPECT_EQ(graphic->Notices, std::vector<UINT>{CM_MOUSEENTER});
+  SendMessageW(inner->Handle(), WM_MOUSEMOVE, 0, At(5, 5));
+  EXPECT_EQ(graphic->Notices, (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+  EXPECT_EQ(inner->Received, std::vector<UINT>{CM_MOUSEENTER});
+  // Moving between the panel's own children never leaves the panel.
+  EXPECT_EQ(panel->Received, std::vector<UINT>{CM_MOUSEENTER});
+  Application->SetMouseControl(nullptr);
+  EXPECT_EQ(inner->Received, (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+  EXPECT_EQ(panel->Received, (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+}
+
+TEST_F(MouseEnterLeave, DestroyedControlIsForgotten) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* graphic = Make<TTestGraphic>(panel, {10, 10, 60, 60});
+  Form()->Show();
+  SendMessageW(panel->Handle(), WM_MOUSEMOVE, 0, At(20, 20));
+  EXPECT_EQ(Application->MouseControl(), graphic);
+  delete graphic;
+  EXPECT_EQ(Application->MouseControl(), panel);
+  Application->SetMouseControl(nullptr);
+}
+
+using MouseWheel = ControlTest;
+
+TEST_F(MouseWheel, GoesToTheFocusedControlThenUpItsParents) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* inner = Make<TTestPanel>(panel, {10, 10, 100, 100});
+  inner->SetTabStop(true);
+  Form()->Show();
+  Form()->SetActiveControl(inner);
+  ASSERT_TRUE(Form()->SetFocusedControl(inner));
+  int seenDelta = 0;
+  TObject* handledBy = nullptr;
+  panel->OnMouseWheel = [&](TObject* sender, TShiftState, int delta, POINT, bool& handled) {
+    seenDelta = delta;
+    handledBy = sender;
+    handled = true;
+  };
+  LRESULT result = SendMessageW(inner->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), At(50, 50));
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(seenDelta, -120);
+  EXPECT_EQ(handledBy, panel);
+}

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "control_fixtures.h"
+#include "support/modal_input.h"
+
+namespace {
+
+// Logs "enter X" and "exit X" as the controls hear CM_ENTER and CM_EXIT.
+class FocusTest : public ControlTest {
+ protected:
+  TTestPanel* Focusable(TWinControl* parent, const wchar_t* name, RECT bounds) {
+    auto* panel = Make<TTestPanel>(parent, bounds);
+    panel->SetName(name);
+    panel->SetTabStop(true);
+    panel->OnEnter = [this, panel](TObject*) { log_ += L"enter " + panel->Name() + L";"; };
+    panel->OnExit = [this, panel](TObject*) { log_ += L"exit " + panel->Name() + L";"; };
+    return panel;
+  }
+  String TakeLog() { return std::exchange(log_, String()); }
+
+ private:
+  String log_;
+};
+
+}  // namespace
+
+TEST_F(FocusTest, ExitRunsUpToTheCommonParentAndEnterDownToTheNewControl) {
+  auto* left = Focusable(Form(), L"Left", {0, 0, 150, 200});
+  auto* a = Focusable(left, L"A", {10, 10, 60, 60});
+  auto* right = Focusable(Form(), L"Right", {200, 0, 350, 200});
+  auto* b = Focusable(right, L"B", {10, 10, 60, 60});
+  auto* c = Focusable(right, L"C", {70, 10, 120, 60});
+  Form()->Show();
+  ProcessQueued();
+  TakeLog();
+
+  a->SetFocus();
+  EXPECT_TRUE(a->Focused());
+  EXPECT_EQ(TakeLog(), L"enter Left;enter A;");
+  b->SetFocus();
+  EXPECT_TRUE(b->Focused());
+  EXPECT_EQ(TakeLog(), L"exit A;exit Left;enter Right;enter B;");
+  c->SetFocus();
+  EXPECT_EQ(TakeLog(), L"exit B;enter C;");
+  EXPECT_EQ(Form()->ActiveControl(), c);
+  EXPECT_EQ(Screen->ActiveControl(), c);
+  EXPECT_EQ(Screen->ActiveForm(), Form());
+}
+
+TEST_F(FocusTest, FocusChangeIsBroadcastToEveryControl) {
+  auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
+  auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
+  b->Watched = {CM_FOCUSCHANGED};
+  Form()->Show();
+  b->SetFocus();
+  b->Received.clear();
+  a->SetFocus();
+  EXPECT_EQ(b->Received, std::vector<UINT>{CM_FOCUSCHANGED});
+  a->SetFocus();
+  EXPECT_EQ(b->Received.size(), 1u);
+}
+
+TEST_F(FocusTest, DisabledOrHiddenControlCannotTakeTheFocus) {
+  auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
+  Form()->Show();
+  a->SetEnabled(false);
+  EXPECT_FALSE(a->CanFocus());
+  try {
+    a->SetFocus();
+    FAIL() << "no exception";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message(), L"Cannot focus a disabled or invisible window");
+  }
+  a->SetEnabled(true);
+  a->SetVisible(false);
+  EXPECT_FALSE(a->CanFocus());
+}
+
+TEST_F(FocusTest, TabOrderDecidesTheNextControl) {
+  auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
+  auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
+  auto* c = Focusable(Form(), L"C", {120, 0, 170, 50});
+  Form()->Show();
+  c->SetTabOrder(0);
+  EXPECT_EQ(c->TabOrder(), 0);
+  EXPECT_EQ(a->TabOrder(), 1);
+  EXPECT_EQ(Form()->FindNextControl(c, true, true, false), a);
+  EXPECT_EQ(Form()->FindNextControl(b, true, true, false), c);
+  EXPECT_EQ(Form()->FindNextControl(c, false, true, false), b);
+  a->SetTabStop(false);
+  EXPECT_EQ(Form()->FindNextControl(c, true, true, false), b);
+}
+
+TEST_F(FocusTest, TabKeyMovesTheFocusThroughTheDialogKeyPipeline) {
+  auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
+  auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
+  Form()->Show();
+  a->SetFocus();
+  TakeLog();
+  PostKeyPress(a->Handle(), VK_TAB);
+  Application->ProcessMessages();
+  EXPECT_TRUE(b->Focused());
+  EXPECT_EQ(TakeLog(), L"exit A;enter B;");
+
+  // A control that wants tabs keeps them.
+  b->DialogCode = DLGC_WANTTAB;
+  PostKeyPress(b->Handle(), VK_TAB);
+  Application->ProcessMessages();
+  EXPECT_TRUE(b->Focused());
+}
+
+TEST_F(FocusTest, ArrowKeysMoveWithinTheParentAndDialogKeysReachControls) {
+  auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
+  auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
+  Form()->Show();
+  a->SetFocus();
+  PostKeyPress(a->Handle(), VK_RIGHT);
+  Application->ProcessMessages();
+  EXPECT_TRUE(b->Focused());
+
+  // Escape is not the form's: it is broadcast to the controls as CM_DIALOGKEY.
+  a->Watched = {CM_DIALOGKEY};
+  PostKeyPress(b->Handle(), VK_ESCAPE);
+  Application->ProcessMessages();
+  EXPECT_EQ(a->Received, std::vector<UINT>{CM_DIALOGKEY});
+}
+
+TEST_F(FocusTest, KeyPreviewLetsTheFormSeeKeysFirst) {
+  auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
+  Form()->Show();
+  a->SetFocus();
+  std::wstring order;
+  Form()->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    order += L"form;";
+    if (key == 'Q') key = 0;
+  };
+  a->OnKeyDown = [&](TObject*, WORD&, TShiftState) { order += L"control;"; };
+  PostKeyPress(a->Handle(), 'W');
+  Application->ProcessMessages();
+  EXPECT_EQ(order, L"control;");
+  order.clear();
+  Form()->SetKeyPreview(true);
+  PostKeyPress(a->Handle(), 'W');
+  PostKeyPress(a->Handle(), 'Q');
+  Application->ProcessMessages();
+  EXPECT_EQ(order, L"form;control;form;");
+}

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "control_fixtures.h"
+#include "support/modal_input.h"
+
+using Forms = ControlTest;
+
+TEST_F(Forms, ParentFormIsTheTopOfTheChain) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 100});
+  auto* graphic = Make<TTestGraphic>(panel, {0, 0, 10, 10});
+  EXPECT_EQ(GetParentForm(graphic), Form());
+  EXPECT_EQ(GetParentForm(Form()), Form());
+  TTestPanel loose(nullptr);
+  loose.SetName(L"Loose");
+  EXPECT_EQ(GetParentForm(&loose), nullptr);
+  try {
+    ValidParentForm(&loose);
+    FAIL() << "no exception";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message(), L"Control 'Loose' has no parent window");
+  }
+}
+
+TEST_F(Forms, BorderStyleAndIconsMakeTheWindowStyle) {
+  Form()->SetBorderStyle(TFormBorderStyle::bsSizeable);
+  Form()->SetBorderIcons({TBorderIcon::biSystemMenu, TBorderIcon::biMinimize});
+  LONG_PTR style = GetWindowLongPtrW(Form()->Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_EQ(GetWindow(Form()->Handle(), GW_OWNER), Application->Handle());
+  Form()->SetBorderStyle(TFormBorderStyle::bsToolWindow);
+  EXPECT_TRUE(GetWindowLongPtrW(Form()->Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_FALSE(GetWindowLongPtrW(Form()->Handle(), GWL_STYLE) & WS_MINIMIZEBOX);
+}
+
+TEST_F(Forms, ApplicationWindowIsHiddenAndNamedForFinding) {
+  HWND wnd = Application->Handle();
+  wchar_t name[32] = {};
+  GetClassNameW(wnd, name, 32);
+  EXPECT_STREQ(name, L"TApplication");
+  EXPECT_FALSE(IsWindowVisible(wnd));
+  Application->SetTitle(L"Test Title");
+  EXPECT_EQ(FindWindowW(L"TApplication", L"Test Title"), wnd);
+}
+
+TEST_F(Forms, ShowModalRunsUntilModalResultIsSet) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
+  panel->SetTabStop(true);
+  TModalResult result = mrNone;
+  bool wasModal = false;
+  bool closed = false;
+  Form()->OnClose = [&](TObject*, TCloseAction&) { closed = true; };
+  bool finished = RunModalWithInput(
+      [&] {
+        PostInputFromLoop([&] {
+          wasModal = Form()->FormState().Contains(TFormStateItem::fsModal);
+          Form()->SetModalResult(mrOk);
+        });
+      },
+      [&] { result = Form()->ShowModal(); });
+  EXPECT_TRUE(finished);
+  EXPECT_TRUE(wasModal);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(result, mrOk);
+  EXPECT_FALSE(Form()->Visible());
+  EXPECT_FALSE(Form()->FormState().Contains(TFormStateItem::fsModal));
+}
+
+TEST_F(Forms, CloseQueryCanKeepAModalFormOpen) {
+  int asked = 0;
+  Form()->OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++asked > 1; };
+  TModalResult result = mrNone;
+  RunModalWithInput(
+      [&] {
+        PostInputFromLoop([&] { Form()->SetModalResult(mrYes); });
+        PostInputFromLoop([&] { Form()->SetModalResult(mrNo); }, 50);
+      },
+      [&] { result = Form()->ShowModal(); });
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(result, mrNo);
+}
+
+TEST_F(Forms, VisibleFormCannotBeShownModally) {
+  Form()->Show();
+  EXPECT_THROW(Form()->ShowModal(), EInvalidOperation);
+}
+
+TEST_F(Forms, CloseHidesOrKeepsTheForm) {
+  Form()->Show();
+  TCloseAction chosen = TCloseAction::caNone;
+  Form()->OnClose = [&](TObject*, TCloseAction& action) { action = chosen; };
+  Form()->Close();
+  EXPECT_TRUE(Form()->Visible());
+  chosen = TCloseAction::caHide;
+  SendMessageW(Form()->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(Form()->Visible());
+}
+
+TEST_F(Forms, ReleaseFreesTheFormAfterItsMessages) {
+  auto* form = new TForm(nullptr);
+  form->Show();
+  HWND wnd = form->Handle();
+  form->Release();
+  EXPECT_TRUE(IsWindow(wnd));
+  Application->ProcessMessages();
+  EXPECT_FALSE(IsWindow(wnd));
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_NE(Screen->Forms(i), form);
+}
+
+TEST_F(Forms, MenuKeyIsOfferedToControlsThatTakeMenuEvents) {
+  auto* plain = Make<TTestPanel>(Form(), {0, 0, 50, 50});
+  auto* menuBar = Make<TTestPanel>(Form(), {0, 60, 50, 80});
+  menuBar->SetControlStyle(menuBar->ControlStyle() + TControlStyleItem::csMenuEvents);
+  plain->Watched = {WM_SYSCOMMAND};
+  WPARAM seenKey = 0;
+  menuBar->SetWindowProc([menuBar, &seenKey, previous = menuBar->WindowProc()](TMessage& message) {
+    if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_KEYMENU) {
+      seenKey = static_cast<WPARAM>(message.LParam);
+      message.Result = 1;
+      return;
+    }
+    previous(message);
+  });
+  Form()->Show();
+  SendMessageW(Form()->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  EXPECT_EQ(seenKey, static_cast<WPARAM>('f'));
+  EXPECT_TRUE(plain->Received.empty());
+  (void)menuBar;
+}
+
+TEST_F(Forms, MdiChildrenLiveInTheFramesClientWindow) {
+  Form()->SetBorderStyle(TFormBorderStyle::bsSizeable);
+  Form()->SetFormStyle(TFormStyle::fsMDIForm);
+  Form()->Show();
+  ASSERT_NE(Form()->ClientHandle(), nullptr);
+  auto* toolbar = Make<TTestPanel>(Form(), {0, 0, 10, 30});
+  toolbar->SetAlign(TAlign::alTop);
+  RECT client;
+  GetWindowRect(Form()->ClientHandle(), &client);
+  MapWindowPoints(nullptr, Form()->Handle(), reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_EQ(client.top, 30);
+
+  auto* first = new TForm(Form());
+  first->SetFormStyle(TFormStyle::fsMDIChild);
+  auto* second = new TForm(Form());
+  second->SetFormStyle(TFormStyle::fsMDIChild);
+  ASSERT_TRUE(first->HandleAllocated());
+  EXPECT_EQ(GetParent(first->Handle()), Form()->ClientHandle());
+  EXPECT_EQ(Form()->MDIChildCount(), 2);
+  EXPECT_EQ(Form()->ActiveMDIChild(), second);
+  SendMessageW(Form()->ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first->Handle()), 0);
+  EXPECT_EQ(Form()->ActiveMDIChild(), first);
+  delete second;
+  EXPECT_EQ(Form()->MDIChildCount(), 1);
+  EXPECT_EQ(Form()->MDIChildren(0), first);
+}
