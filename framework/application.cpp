@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "framework/control_action_link.h"
 #include "framework/form.h"
 #include "framework/hint_window.h"
 #include "framework/screen.h"
@@ -195,7 +196,9 @@ bool TApplication::ProcessMessage(MSG& msg) {
 void TApplication::Idle() {
   bool done = true;
   if (OnIdle) OnIdle(this, done);
-  if (done) WaitMessage();
+  if (!done) return;
+  UpdateActionsOnIdle();
+  WaitMessage();
 }
 
 void TApplication::HandleMessage() {

@@ -388,7 +388,9 @@ void TControl::SetPopupMenu(TPopupMenu* value) {
 
 void TControl::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
-  if (operation == TOperation::opRemove && component == popupMenu_) popupMenu_ = nullptr;
+  if (operation != TOperation::opRemove) return;
+  if (component == popupMenu_) popupMenu_ = nullptr;
+  if (component && component == Action()) SetAction(nullptr);
 }
 
 void TControl::SetCursor(TCursor value) {
@@ -690,7 +692,13 @@ void TControl::CMVisibleChanged(TMessage& message) {
 void TControl::CMHintShow(TMessage& message) { (void)message; }
 
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  TBasicAction* action = Action();
+  if (OnClick && action && OnClick != action->OnExecute())
+    OnClick(this);
+  else if (!IsDesigning() && actionLink_)
+    actionLink_->Execute(this);
+  else if (OnClick)
+    OnClick(this);
 }
 
 void TControl::DblClick() {
@@ -765,6 +773,7 @@ void TControl::SetMouseCapture(bool value) {
 
 void TControl::Loaded() {
   TComponent::Loaded();
+  if (TBasicAction* action = Action()) ActionChange(action, true);
   if (parent_) {
     if (parentColor_) Perform(CM_PARENTCOLORCHANGED);
     if (parentFont_) Perform(CM_PARENTFONTCHANGED);

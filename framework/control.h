@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "framework/actions.h"
 #include "framework/component.h"
 #include "framework/delegate.h"
 #include "framework/graphics.h"
@@ -268,7 +269,16 @@ class TControl : public TComponent {
   TNotifyEvent OnResize;
   TCanResizeEvent OnCanResize;
 
-  // Overridable reactions, each raising its event.
+  // The action the control shows and runs on Click (framework/control_action_link.cpp).
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* value);
+  TBasicActionLink* ActionLink() const { return actionLink_.get(); }
+  // Lets the action update itself through the link; the idle update calls it for the visible controls of
+  // showing forms.
+  virtual void InitiateAction();
+
+  // Overridable reactions, each raising its event. Click runs OnClick when it differs from the action's
+  // OnExecute, else the action, else OnClick.
   virtual void Click();
   virtual void DblClick();
 
@@ -298,6 +308,9 @@ class TControl : public TComponent {
   String GetText() const;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
+  // Copies the action's properties; with checkDefaults only into those still at their defaults.
+  virtual void ActionChange(TObject* sender, bool checkDefaults);
+  virtual const TClass* GetActionLinkClass() const;
   // The rectangle this control invalidates in its parent (its bounds).
   void InvalidateControl(bool isVisible, bool isOpaque);
   // Stores bounds without telling anybody (the window reported them).
@@ -323,6 +336,9 @@ class TControl : public TComponent {
   void CMVisibleChanged(TMessage& message);
   void CMHintShow(TMessage& message);
 
+  void DoActionChange(TObject* sender);
+
+  std::unique_ptr<TBasicActionLink> actionLink_;
   TWinControl* parent_ = nullptr;
   int left_ = 0;
   int top_ = 0;

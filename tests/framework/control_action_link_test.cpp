@@ -1,0 +1,144 @@
+#include "framework/control_action_link.h"
+
+#include <gtest/gtest.h>
+
+#include "control_fixtures.h"
+
+namespace {
+
+String WindowText(HWND wnd) {
+  wchar_t text[128] = {};
+  GetWindowTextW(wnd, text, 128);
+  return text;
+}
+
+// Holds the handlers, as forms do: member functions, so that a control's OnClick and the action's OnExecute
+// compare equal when they are the same handler.
+class THandlers : public TObject {
+ public:
+  std::vector<TObject*> executed;
+  std::vector<TComponent*> actionComponents;
+  int updates = 0;
+  int replacementRuns = 0;
+  int ownClicks = 0;
+
+  void Execute(TObject* sender) {
+    executed.push_back(sender);
+    actionComponents.push_back(static_cast<TBasicAction*>(sender)->ActionComponent());
+  }
+  void Update(TObject*) { ++updates; }
+  void Replacement(TObject*) { ++replacementRuns; }
+  void OwnClick(TObject*) { ++ownClicks; }
+};
+
+using ControlActions = ControlTest;
+
+TEST_F(ControlActions, TheActionPushesItsPropertiesIntoTheControlsWindow) {
+  auto panel = Make<TTestPanel>(Form(), {10, 10, 110, 60});
+  auto action = new TAction(Form());
+  action->SetCaption(L"Open");
+  action->SetHint(L"Opens a page");
+  action->SetHelpContext(7);
+  panel->SetAction(action);
+  HWND wnd = panel->Handle();
+  EXPECT_EQ(WindowText(wnd), L"Open");
+  EXPECT_EQ(panel->Hint(), L"Opens a page");
+  EXPECT_EQ(panel->HelpContext(), 7);
+
+  action->SetCaption(L"Close");
+  EXPECT_EQ(WindowText(wnd), L"Close");
+  action->SetEnabled(false);
+  EXPECT_FALSE(panel->Enabled());
+  EXPECT_FALSE(IsWindowEnabled(wnd));
+  action->SetEnabled(true);
+  EXPECT_TRUE(IsWindowEnabled(wnd));
+  action->SetVisible(false);
+  EXPECT_FALSE(panel->Visible());
+
+  // The link pushes a property only while the control still shows the action's value; any change of the action
+  // then copies the whole action into the control (ActionChange without defaults).
+  auto link = static_cast<TControlActionLink*>(panel->ActionLink());
+  panel->SetCaption(L"Mine");
+  EXPECT_FALSE(link->IsCaptionLinked());
+  EXPECT_TRUE(link->IsHintLinked());
+  link->SetCaption(L"Pushed");
+  EXPECT_EQ(WindowText(wnd), L"Mine");
+  action->SetCaption(L"Other");
+  EXPECT_EQ(WindowText(wnd), L"Other");
+  EXPECT_TRUE(link->IsCaptionLinked());
+}
+
+TEST_F(ControlActions, ClickRunsTheActionUnlessTheControlHasAHandlerOfItsOwn) {
+  THandlers handlers;
+  auto panel = Make<TTestPanel>(Form(), {10, 10, 110, 60});
+  auto action = new TAction(Form());
+  action->SetOnExecute(TNotifyEvent(&handlers, &THandlers::Execute));
+  panel->SetAction(action);
+  EXPECT_TRUE(panel->OnClick == action->OnExecute()) << "the control takes the action's handler";
+  panel->Click();
+  EXPECT_EQ(handlers.executed, (std::vector<TObject*>{action}));
+  EXPECT_EQ(handlers.actionComponents, (std::vector<TComponent*>{panel}));
+  EXPECT_EQ(action->ActionComponent(), nullptr);
+
+  // A new handler of the action follows into the control; a handler of the control's own wins.
+  action->SetOnExecute(TNotifyEvent(&handlers, &THandlers::Replacement));
+  EXPECT_TRUE(panel->OnClick == action->OnExecute());
+  panel->OnClick = TNotifyEvent(&handlers, &THandlers::OwnClick);
+  panel->Click();
+  EXPECT_EQ(handlers.replacementRuns, 0);
+  EXPECT_EQ(handlers.ownClicks, 1);
+  EXPECT_EQ(handlers.executed.size(), 1u);
+
+  // A disabled action does not run.
+  action->SetOnExecute(TNotifyEvent(&handlers, &THandlers::Execute));
+  action->SetEnabled(false);
+  panel->Click();
+  EXPECT_EQ(handlers.executed.size(), 1u);
+}
+
+TEST_F(ControlActions, AFreedActionLeavesTheControlAndDefaultsSurviveLoading) {
+  auto panel = Make<TTestPanel>(Form(), {10, 10, 110, 60});
+  auto action = new TAction(Form());
+  action->SetCaption(L"Go");
+  panel->SetAction(action);
+  delete action;
+  EXPECT_EQ(panel->Action(), nullptr);
+  EXPECT_EQ(panel->ActionLink(), nullptr);
+  panel->Click();
+
+  // While the action is loading, only properties the control left at their defaults are taken.
+  auto loading = new TAction(Form());
+  loading->SetCaption(L"From action");
+  loading->SetHint(L"action hint");
+  panel->SetCaption(L"");
+  panel->SetHint(L"own hint");
+  loading->SetLoading(true);
+  panel->SetAction(loading);
+  loading->SetLoading(false);
+  EXPECT_EQ(panel->Caption(), L"From action");
+  EXPECT_EQ(panel->Hint(), L"own hint");
+}
+
+TEST_F(ControlActions, TheIdleUpdateReachesVisibleControlsOfShowingFormsAndEveryActionList) {
+  THandlers handlers;
+  auto panel = Make<TTestPanel>(Form(), {10, 10, 110, 60});
+  auto inner = Make<TTestPanel>(panel, {5, 5, 50, 30});
+  auto action = new TAction(Form());
+  action->SetOnUpdate(TNotifyEvent(&handlers, &THandlers::Update));
+  inner->SetAction(action);
+  UpdateActionsOnIdle();
+  EXPECT_EQ(handlers.updates, 0) << "the form is not showing";
+  Form()->Show();
+  UpdateActionsOnIdle();
+  EXPECT_EQ(handlers.updates, 1) << "a nested control updates its action";
+  panel->SetVisible(false);
+  UpdateActionsOnIdle();
+  EXPECT_EQ(handlers.updates, 1) << "controls inside a hidden control are left alone";
+
+  auto list = new TActionList(Form());
+  action->SetActionList(list);
+  UpdateActionsOnIdle();
+  EXPECT_EQ(handlers.updates, 2) << "the action list updates its actions";
+}
+
+}  // namespace
