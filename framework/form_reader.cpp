@@ -276,6 +276,21 @@ String TReader::ReadIdent() {
   return lexer_->Next().Text;
 }
 
+std::vector<String> TReader::ReadSet() {
+  if (!lexer_->Peek().IsSymbol(L'[')) FailAhead(L"'[' expected");
+  lexer_->Next();
+  std::vector<String> elements;
+  while (!lexer_->Peek().IsSymbol(L']')) {
+    if (!elements.empty()) {
+      if (!lexer_->Peek().IsSymbol(L',')) FailAhead(L"',' or ']' expected");
+      lexer_->Next();
+    }
+    elements.push_back(ReadIdent());
+  }
+  lexer_->Next();
+  return elements;
+}
+
 void TReader::ReadListBegin() {
   if (!lexer_->Peek().IsSymbol(L'(')) FailAhead(L"'(' expected");
   lexer_->Next();
@@ -495,20 +510,12 @@ int64_t TReader::ReadOrdinalValue(const TPropertyInfo& info) {
       break;
     }
     case TPropertyKind::pkSet: {
-      if (!lexer_->Peek().IsSymbol(L'[')) FailAhead(L"'[' expected");
-      lexer_->Next();
       auto& names = ordinal.Names();
-      for (bool first = true; !lexer_->Peek().IsSymbol(L']'); first = false) {
-        if (!first) {
-          if (!lexer_->Peek().IsSymbol(L',')) FailAhead(L"',' or ']' expected");
-          lexer_->Next();
-        }
-        String ident = ReadIdent();
-        auto it = std::find_if(names.begin(), names.end(), [&](const String& n) { return SameName(n, ident); });
-        if (it == names.end()) Fail(L"invalid set element " + ident);
+      for (const String& element : ReadSet()) {
+        auto it = std::find_if(names.begin(), names.end(), [&](const String& n) { return SameName(n, element); });
+        if (it == names.end()) Fail(L"invalid set element " + element);
         value |= int64_t{1} << (it - names.begin());
       }
-      lexer_->Next();
       break;
     }
     case TPropertyKind::pkColor:

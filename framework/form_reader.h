@@ -34,6 +34,8 @@ class TReader : public TFiler {
   double ReadFloat();
   String ReadString();
   String ReadIdent();
+  // The element names of a set, "[a, b]", as stored.
+  std::vector<String> ReadSet();
   void ReadListBegin();
   void ReadListEnd();
   // True when the next token closes the current list.

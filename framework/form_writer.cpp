@@ -148,14 +148,11 @@ void TWriter::WritePublished(TPersistent* instance, const TPropertyInfo& info, c
     case TPropertyKind::pkSet: {
       auto& ordinal = static_cast<const TOrdinalPropertyInfo&>(info);
       auto bits = static_cast<uint64_t>(ordinal.GetOrdinal(instance));
-      String text = L"[";
-      for (size_t i = 0; i < ordinal.Names().size(); ++i) {
-        if (!(bits & (uint64_t{1} << i))) continue;
-        if (text.size() > 1) text += L", ";
-        text += ordinal.Names()[i];
-      }
+      std::vector<String> elements;
+      for (size_t i = 0; i < ordinal.Names().size(); ++i)
+        if (bits & (uint64_t{1} << i)) elements.push_back(ordinal.Names()[i]);
       BeginProperty(name);
-      WriteValueText(text + L"]");
+      WriteSet(elements);
       break;
     }
     case TPropertyKind::pkColor: {
@@ -211,6 +208,15 @@ void TWriter::WriteFloat(double value) { WriteValueText(FloatText(value)); }
 void TWriter::WriteString(const String& value) { WriteValueText(QuoteString(value)); }
 
 void TWriter::WriteIdent(const String& ident) { WriteValueText(ident); }
+
+void TWriter::WriteSet(const std::vector<String>& elements) {
+  String text = L"[";
+  for (const String& element : elements) {
+    if (text.size() > 1) text += L", ";
+    text += element;
+  }
+  WriteValueText(text + L"]");
+}
 
 void TWriter::WriteListBegin() {
   WriteValueText(L"(");

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "framework/component.h"
 
@@ -45,6 +46,7 @@ class TWriter : public TFiler {
   void WriteFloat(double value);
   void WriteString(const String& value);
   void WriteIdent(const String& ident);
+  void WriteSet(const std::vector<String>& elements);
   void WriteListBegin();
   void WriteListEnd();
 

@@ -209,6 +209,15 @@ class TCounter : public TComponent {
     LoadLog().push_back(Name());
     TComponent::Loaded();
   }
+  // "Flags", a set kept by hand, and "OldStep", a value older forms hold that is read but never written.
+  std::vector<String> Flags;
+  void DefineProperties(TFiler& filer) override {
+    filer.DefineProperty(
+        L"Flags", [this](TReader& reader) { Flags = reader.ReadSet(); },
+        [this](TWriter& writer) { writer.WriteSet(Flags); }, !Flags.empty());
+    filer.DefineProperty(
+        L"OldStep", [this](TReader& reader) { step_ = reader.ReadInteger(); }, nullptr, false);
+  }
   const TPublishedTable& PublishedTable() const override {
     using P = TPublished<TCounter>;
     static const TPublishedTable table(&inherited::PublishedTable(),
@@ -479,6 +488,21 @@ TEST_F(FormStreaming, CallsLoadedOnceForEveryComponentAfterTheWholeFormInReading
     EXPECT_FALSE(form.Components(i)->ComponentState().Contains(TComponentStateItem::csReading));
   }
   EXPECT_FALSE(form.IsLoading());
+}
+
+TEST_F(FormStreaming, DefinedValuesMayBeSetsOrReadOnly) {
+  TSampleForm form;
+  ReadComponentFromText(
+      L"object Form1: TSampleForm\n  object C: TCounter\n    OldStep = 9\n    Flags = [first, "
+      L"Second]\n  end\nend",
+      &form);
+  auto counter = ObjectAs<TCounter>(form.FindComponent(L"C"));
+  ASSERT_NE(counter, nullptr);
+  EXPECT_EQ(counter->Step(), 9);
+  EXPECT_EQ(counter->Flags, (std::vector<String>{L"first", L"Second"}));
+  EXPECT_NE(ComponentToText(&form).find(L"    Step = 9\r\n    Flags = [first, Second]\r\n  end"), String::npos)
+      << WideToUtf8(ComponentToText(&form));
+  EXPECT_EQ(ComponentToText(&form).find(L"OldStep"), String::npos);
 }
 
 TEST_F(FormStreaming, AFailingLoadedLeavesNoComponentLoading) {
