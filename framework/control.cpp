@@ -193,8 +193,10 @@ int TControl::ClientHeight() const {
   return r.bottom - r.top;
 }
 
-void TControl::SetClientWidth(int value) { SetWidth(width_ - ClientWidth() + value); }
-void TControl::SetClientHeight(int value) { SetHeight(height_ - ClientHeight() + value); }
+void TControl::SetClientSize(int width, int height) {
+  RECT client = ClientRect();
+  SetBounds(left_, top_, width_ - (client.right - client.left) + width, height_ - (client.bottom - client.top) + height);
+}
 
 POINT TControl::ClientOrigin() const {
   if (!parent_) throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));

@@ -156,8 +156,10 @@ class TControl : public TComponent {
   virtual RECT ClientRect() const;
   int ClientWidth() const;
   int ClientHeight() const;
-  void SetClientWidth(int value);
-  void SetClientHeight(int value);
+  void SetClientWidth(int value) { SetClientSize(value, ClientHeight()); }
+  void SetClientHeight(int value) { SetClientSize(ClientWidth(), value); }
+  // Sizes the control so that its client area gets this size.
+  virtual void SetClientSize(int width, int height);
   // The screen position of the client area's top-left corner.
   virtual POINT ClientOrigin() const;
   POINT ClientToScreen(POINT point) const;

@@ -363,6 +363,11 @@ RECT TWinControl::ClientRect() const {
   return rect;
 }
 
+void TWinControl::SetClientSize(int width, int height) {
+  if (!handle_ && (Parent() || parentWindow_ || Is<TCustomForm>())) HandleNeeded();
+  TControl::SetClientSize(width, height);
+}
+
 POINT TWinControl::ClientOrigin() const {
   if (handle_) {
     POINT origin{0, 0};
@@ -787,11 +792,45 @@ void TWinControl::Repaint() {
 }
 
 void TWinControl::PaintTo(HDC dc, int x, int y) {
+  HWND wnd = Handle();
   int saved = SaveDC(dc);
   MoveWindowOrg(dc, x, y);
-  SendMessageW(Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc),
-               PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+  IntersectClipRect(dc, 0, 0, Width(), Height());
+  PaintNonClientTo(dc);
+  RECT window;
+  GetWindowRect(wnd, &window);
+  POINT origin{0, 0};
+  ::ClientToScreen(wnd, &origin);
+  MoveWindowOrg(dc, origin.x - window.left, origin.y - window.top);
+  RECT client = ClientRect();
+  IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
+  Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc));
+  for (TWinControl* child : tabList_)
+    if (child->Visible()) child->PaintTo(dc, child->Left(), child->Top());
   RestoreDC(dc, saved);
+}
+
+void TWinControl::PaintNonClientTo(HDC dc) {
+  // The frame is drawn here rather than asked of the platform, which does not print non-client areas everywhere.
+  HWND wnd = handle_;
+  LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  LONG_PTR exStyle = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+  RECT rect{0, 0, Width(), Height()};
+  if ((style & WS_CAPTION) == WS_CAPTION) {
+    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    if (style & WS_THICKFRAME) InflateRect(&rect, -GetSystemMetrics(SM_CXFRAME) + 2, -GetSystemMetrics(SM_CYFRAME) + 2);
+    bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
+    RECT caption = rect;
+    caption.bottom = caption.top + GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION) - 1;
+    DrawCaption(wnd, dc, &caption, DC_ACTIVE | DC_TEXT | DC_GRADIENT | (tool ? DC_SMALLCAP : DC_ICON));
+  } else if (exStyle & WS_EX_CLIENTEDGE) {
+    DrawEdge(dc, &rect, EDGE_SUNKEN, BF_RECT);
+  } else if (style & WS_BORDER) {
+    DrawEdge(dc, &rect, BDR_OUTER, BF_RECT | BF_MONO);
+  }
+  if (borderWidth_ != 0) PaintBorder(dc);
 }
 
 void TWinControl::PaintWindow(HDC dc) {

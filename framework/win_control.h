@@ -91,6 +91,8 @@ class TWinControl : public TControl {
   TBrush* Brush() const { return brush_.get(); }
 
   RECT ClientRect() const override;
+  // Makes the window first when it can have one, so the frame is known.
+  void SetClientSize(int width, int height) override;
   POINT ClientOrigin() const override;
   void SetBounds(int left, int top, int width, int height) override;
   void SetParent(TWinControl* value) override;
@@ -98,7 +100,8 @@ class TWinControl : public TControl {
   void Update() override;
   void Repaint() override;
 
-  // Paints this control's window into dc, at (x, y) of dc's origin, through WM_PRINT; children too.
+  // Paints this control (frame, background, contents) and its visible windowed children into dc, with the
+  // window's top-left corner at (x, y).
   void PaintTo(HDC dc, int x, int y);
 
   void WndProc(TMessage& message) override;
@@ -185,6 +188,7 @@ class TWinControl : public TControl {
   void WMNCPaint(TMessage& message);
   void WMPrint(TMessage& message);
   void PaintBorder(HDC dc);
+  void PaintNonClientTo(HDC dc);
   void WMWindowPosChanged(TMessage& message);
   void WMSetFocus(TMessage& message);
   void WMKillFocus(TMessage& message);

@@ -240,3 +240,25 @@ TEST_F(Painting, BorderWidthFramesTheClientAreaInColor) {
   TWindowCapture capture = TWindowCapture::OfWindow(panel->Handle());
   EXPECT_EQ(capture.Pixel(1, 1), RGB(255, 255, 0));
 }
+
+TEST_F(Painting, PaintToDrawsTheFrameAndEveryVisibleChildInPlace) {
+  Form()->SetColor(clWhite);
+  auto* panel = Make<TTestPanel>(Form(), {10, 20, 110, 70});
+  panel->SetColor(clRed);
+  auto* inner = Make<TTestPanel>(panel, {50, 10, 90, 40});
+  inner->SetColor(clBlue);
+  auto* hidden = Make<TTestPanel>(Form(), {200, 200, 250, 250});
+  hidden->SetColor(clLime);
+  hidden->SetVisible(false);
+  Form()->Show();
+  TWindowCapture capture(400, 300);
+  Form()->PaintTo(capture.DC(), 0, 0);
+  EXPECT_EQ(capture.Pixel(5, 5), RGB(255, 255, 255));
+  EXPECT_EQ(capture.Pixel(15, 25), RGB(255, 0, 0));
+  RECT blue = capture.BoundsOf(RGB(0, 0, 255));
+  EXPECT_EQ(blue.left, 60);
+  EXPECT_EQ(blue.top, 30);
+  EXPECT_EQ(blue.right, 100);
+  EXPECT_EQ(blue.bottom, 60);
+  EXPECT_EQ(capture.CountPixels(RGB(0, 255, 0)), 0);
+}

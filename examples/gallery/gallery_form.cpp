@@ -1,0 +1,68 @@
+#include "gallery_form.h"
+
+namespace {
+
+constexpr int kSectionWidth = 600;
+constexpr int kTitleHeight = 22;
+constexpr int kMargin = 8;
+
+// A section: a title bar in the highlight colour over the sample controls.
+class TGallerySection : public TCustomControl {
+  BC_CLASS(TGallerySection, TCustomControl)
+  explicit TGallerySection(TComponent* owner) : TCustomControl(owner) {
+    SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls);
+    SetColor(clWindow);
+  }
+
+ protected:
+  void Paint() override {
+    RECT client = ClientRect();
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(client);
+    RECT title{0, 0, client.right, kTitleHeight};
+    Canvas()->Brush()->SetColor(clHighlight);
+    Canvas()->FillRect(title);
+    Canvas()->Font()->SetColor(clHighlightText);
+    Canvas()->Font()->SetStyle({TFontStyle::fsBold});
+    Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+    Canvas()->TextOut(kMargin, (kTitleHeight - Canvas()->TextHeight(Caption())) / 2, Caption());
+  }
+};
+
+// The sample controls of a section sit below its title bar.
+class TSectionBody : public TCustomControl {
+  BC_CLASS(TSectionBody, TCustomControl)
+  explicit TSectionBody(TComponent* owner) : TCustomControl(owner) {
+    SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls);
+  }
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(ClientRect());
+  }
+};
+
+}  // namespace
+
+TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
+  SetCaption(L"Component gallery");
+  SetBorderStyle(TFormBorderStyle::bsSingle);
+  SetBorderIcons({TBorderIcon::biSystemMenu, TBorderIcon::biMinimize});
+  int top = kMargin;
+  for (const TGallerySectionInfo& info : GallerySections()) {
+    auto* section = new TGallerySection(this);
+    section->SetCaption(info.Title);
+    section->SetParent(this);
+    auto* body = new TSectionBody(this);
+    body->SetBounds(0, kTitleHeight, kSectionWidth, 10);
+    body->SetParent(section);
+    body->SetParentColor(true);
+    int height = info.Build(body);
+    body->SetHeight(height);
+    section->SetBounds(kMargin, top, kSectionWidth, kTitleHeight + height);
+    top += kTitleHeight + height + kMargin;
+  }
+  SetClientWidth(kSectionWidth + 2 * kMargin);
+  SetClientHeight(top);
+}

@@ -1,0 +1,10 @@
+// The gallery's sections, one per component set, in the order they appear. A set adds its builder here.
+#include "framework_section.h"
+#include "gallery_form.h"
+
+const std::vector<TGallerySectionInfo>& GallerySections() {
+  static const std::vector<TGallerySectionInfo> sections{
+      {L"Framework: controls, canvas and image list", &BuildFrameworkSection},
+  };
+  return sections;
+}
