@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 
+#include "framework/actions.h"
 #include "framework/application.h"
 #include "framework/exception_hook.h"
 #include "framework/screen.h"
 #include "framework/startup.h"
+#include "framework/timer.h"
 
 namespace {
 
@@ -29,6 +31,8 @@ void FinalizeControls() {
 }  // namespace
 
 const TUnit& ControlsUnit() {
-  static const TUnit unit{L"controls", &InitializeControls, &FinalizeControls, {&FrameworkUnit()}};
+  // Stored forms of every program hold actions and timers.
+  static const TUnit unit{
+      L"controls", &InitializeControls, &FinalizeControls, {&FrameworkUnit(), &ActionsUnit(), &TimerUnit()}};
   return unit;
 }
