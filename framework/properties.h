@@ -525,6 +525,14 @@ struct TPublished {
     using T = published_detail::ValueOf<C, G>;
     return published_detail::TEventProperty<C, T>(std::move(name), getter, setter);
   }
+  // An event held in a public field (TNotifyEvent OnClick;) instead of a getter and a setter.
+  template <class M, class E>
+  static auto Event(String name, E M::*field) {
+    static_assert(std::is_base_of_v<M, C>, "Event takes a field of the class");
+    return published_detail::TEventProperty<C, E>(
+        std::move(name), [field](C* instance) { return instance->*field; },
+        [field](C* instance, E value) { instance->*field = std::move(value); });
+  }
   // A method of the form's root class that stored events may name.
   template <class M, class R, class... A>
   static auto Method(String name, R (M::*method)(A...)) {

@@ -26,6 +26,8 @@ class TSample : public TComponent {
   const TNotifyEvent& OnPing() const { return onPing_; }
   void SetOnPing(const TNotifyEvent& value) { onPing_ = value; }
 
+  TNotifyEvent OnPong;
+
   void Ping(TObject*) {}
   void Pong(TObject*) {}
 
@@ -41,6 +43,7 @@ class TSample : public TComponent {
                 .Default(TShade::shMedium),
             P::Set(L"Shades", &TSample::Shades, &TSample::SetShades, {L"shLight", L"shMedium", L"shDark"}),
             P::Event(L"OnPing", &TSample::OnPing, &TSample::SetOnPing),
+            P::Event(L"OnPong", &TSample::OnPong),
         },
         {P::Method(L"Ping", &TSample::Ping), P::Method(L"Pong", &TSample::Pong)});
     return table;
@@ -79,7 +82,7 @@ TEST(PublishedTables, ChainToTheBaseAndKeepRedeclaredEntriesInPlace) {
   TDerivedSample sample;
   const TPublishedTable& table = sample.PublishedTable();
   EXPECT_EQ(NamesOf(table),
-            (std::vector<String>{L"Tag", L"Count", L"Small", L"Caption", L"Shade", L"Shades", L"OnPing"}));
+            (std::vector<String>{L"Tag", L"Count", L"Small", L"Caption", L"Shade", L"Shades", L"OnPing", L"OnPong"}));
   ASSERT_NE(table.FindProperty(L"count"), nullptr);
   EXPECT_TRUE(table.FindProperty(L"count")->IsDefault(&sample) == false) << "the derived default is 7, not 3";
   sample.SetCount(7);
@@ -133,6 +136,11 @@ TEST(PublishedTables, EventsAreNamedAfterTheRootsMethods) {
   EXPECT_FALSE(event.BindMethod(&child, &root, L"Missing"));
   child.SetOnPing([](TObject*) {});
   EXPECT_EQ(event.MethodName(&child, &root), L"");
+
+  auto& field = static_cast<const TEventPropertyInfo&>(*child.PublishedTable().FindProperty(L"OnPong"));
+  EXPECT_TRUE(field.BindMethod(&child, &root, L"Ping"));
+  EXPECT_TRUE(child.OnPong == TNotifyEvent(&root, &TSample::Ping));
+  EXPECT_EQ(field.MethodName(&child, &root), L"Ping");
 }
 
 }  // namespace
