@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "framework/collection.h"
 #include "framework/graphics.h"
@@ -48,7 +49,7 @@ struct TReader::Token {
 // Splits the form text into tokens, one token ahead.
 class TReader::Lexer {
  public:
-  explicit Lexer(const String& text) : text_(text) { Advance(); }
+  explicit Lexer(String text) : text_(std::move(text)) { Advance(); }
 
   const Token& Peek() const { return next_; }
   Token Next() {
@@ -204,7 +205,7 @@ class TReader::Lexer {
     ++pos_;
   }
 
-  const String& text_;
+  const String text_;
   size_t pos_ = 0;
   int line_ = 1;
   int lastLine_ = 1;

@@ -46,11 +46,10 @@ String QuoteString(const String& value) {
   return result;
 }
 
+// The shortest text that reads back as the same number.
 String FloatText(double value) {
   char buffer[64];
-  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  (void)error;
-  return String(buffer, end);
+  return String(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
 // The name under which a referenced component can be found again when the form is read.
