@@ -57,12 +57,12 @@ class TFeed : public TComponent {
   void ResetDocument();
   void ParseFeed();
   void WalkFeedNodes(const TXMLNode& node);
-  void ReadAtomChannelField(const TXMLNode& child);
+  void ReadAtomChannelField(const TXMLNode& child, const String& name);
   void ReadChannelElement(const TXMLNode& channel);
   void ReadCategory(const TXMLNode& category);
   void ReadEntry(const TXMLNode& entry);
   void ReadItem(const TXMLNode& item);
-  void ReadChannelField(const TXMLNode& child);
+  void ReadChannelField(const TXMLNode& child, const String& name);
   void ReadCloud(const TXMLNode& cloud);
   void ReadImage(const TXMLNode& image);
   void ReadTextInput(const TXMLNode& textInput);

@@ -1,7 +1,6 @@
 // Reading a feed document into the model. One walker serves RSS 0.9x/2.0, RSS 1.0 and Atom 0.3: it recognises
 // elements by name wherever they stand, so each format's elements are found at the level that format uses.
 #include "feeds/feed.h"
-
 #include "feeds/feed_text.h"
 #include "framework/text_convert.h"
 
@@ -23,13 +22,14 @@ std::string Plain(const String& text) { return WideToAnsi(text); }
 
 String ValueOf(const TXMLNode& node) { return node.NodeValue().AsString(); }
 
-bool StartsWith(const String& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
-
-String FoldAsciiCase(String text) {
-  for (wchar_t& c : text)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + (L'a' - L'A'));
-  return text;
+// True, with the text, when the node is a text element.
+bool TextOf(const TXMLNode& node, String& text) {
+  std::optional<String> value = node.ElementText();
+  if (value) text = std::move(*value);
+  return value.has_value();
 }
+
+bool StartsWith(const String& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool IsAlternateLink(const TXMLNode& link) {
   return link.HasAttribute(L"rel") && link.Attributes(L"rel").AsString() == L"alternate";
@@ -37,11 +37,11 @@ bool IsAlternateLink(const TXMLNode& link) {
 
 // A title given as markup keeps the content of its first CDATA section, or the whole markup when it has none.
 String TitleText(const TXMLNode& node) {
-  if (node.IsTextElement()) return ValueOf(node);
+  if (std::optional<String> text = node.ElementText()) return *text;
   if (!node.HasChildNodes()) return String();
   String markup = node.XML();
   const String marker = L"<![cdata[";
-  size_t start = FoldAsciiCase(markup).find(marker);
+  size_t start = FindIgnoreCase(markup, marker);
   if (start == String::npos) return markup;
   String rest = markup.substr(start + marker.size());
   size_t end = rest.find(L"]]>");
@@ -50,7 +50,7 @@ String TitleText(const TXMLNode& node) {
 
 // A description given as markup keeps all of it, its own tags included, without the CDATA markers.
 String DescriptionText(const TXMLNode& node) {
-  if (node.IsTextElement()) return ValueOf(node);
+  if (std::optional<String> text = node.ElementText()) return *text;
   if (!node.HasChildNodes()) return String();
   return ReplaceAllIgnoreCase(ReplaceAllIgnoreCase(node.XML(), L"<![cdata[", L""), L"]]>", L"");
 }
@@ -59,7 +59,7 @@ bool IsDescriptionElement(const String& name) {
   return StartsWith(name, L"description") || StartsWith(name, L"content");
 }
 
-const wchar_t* const kDayNames[7] = {L"Monday", L"Tuesday", L"Wednesday", L"Thursday",
+const wchar_t* const kDayNames[7] = {L"Monday", L"Tuesday",  L"Wednesday", L"Thursday",
                                      L"Friday", L"Saturday", L"Sunday"};
 
 }  // namespace
@@ -111,9 +111,8 @@ void TFeed::ParseFeed() {
   TXMLNode root = document_->DocumentElement();
   if (root.HasAttribute(L"version")) version_ = Plain(root.Attributes(L"version").AsString());
   TXMLNodeList rootChildren = root.ChildNodes();
-  TXMLNode channel = document_->Options().Contains(TXMLDocOption::doNodeAutoCreate)
-                         ? rootChildren.Nodes(L"channel")
-                         : rootChildren.FindNode(L"channel");
+  TXMLNode channel = document_->Options().Contains(TXMLDocOption::doNodeAutoCreate) ? rootChildren.Nodes(L"channel")
+                                                                                    : rootChildren.FindNode(L"channel");
   bool channelHoldsEntries = !channel.IsNull() && (!channel.ChildNodes().FindNode(L"item").IsNull() ||
                                                    !channel.ChildNodes().FindNode(L"category").IsNull());
   WalkFeedNodes(channelHoldsEntries ? channel : root);
@@ -128,25 +127,25 @@ void TFeed::WalkFeedNodes(const TXMLNode& node) {
       TXMLNode child = children.Nodes(i);
       if (child.NodeType() != TNodeType::ntElement) return;
       String name = child.NodeName();
-      if (atomFeed) ReadAtomChannelField(child);
+      if (atomFeed) ReadAtomChannelField(child, name);
       if (name == L"channel") ReadChannelElement(child);
       if (name == L"category") ReadCategory(child);
       if (name == L"entry") ReadEntry(child);
       if (name == L"item") ReadItem(child);
-      ReadChannelField(child);
+      ReadChannelField(child, name);
     });
   }
 }
 
-void TFeed::ReadAtomChannelField(const TXMLNode& child) {
-  String name = child.NodeName();
+void TFeed::ReadAtomChannelField(const TXMLNode& child, const String& name) {
+  String text;
   TRSSChannelReq* required = channel_->Required();
   TRSSChannelOpt* optional = channel_->Optional();
-  if (name == L"title" && child.IsTextElement()) required->SetTitle(Utf8(ValueOf(child)));
+  if (name == L"title" && TextOf(child, text)) required->SetTitle(Utf8(text));
   if (name == L"link" && IsAlternateLink(child)) required->SetLink(Plain(child.Attributes(L"href").AsString()));
-  if (name == L"tagline" && child.IsTextElement()) required->SetDesc(Utf8(ValueOf(child)));
-  if (name == L"copyright" && child.IsTextElement()) optional->SetCopyright(Utf8(ValueOf(child)));
-  if (name == L"modified" && child.IsTextElement()) optional->SetModified(Plain(ValueOf(child)));
+  if (name == L"tagline" && TextOf(child, text)) required->SetDesc(Utf8(text));
+  if (name == L"copyright" && TextOf(child, text)) optional->SetCopyright(Utf8(text));
+  if (name == L"modified" && TextOf(child, text)) optional->SetModified(Plain(text));
 }
 
 void TFeed::ReadChannelElement(const TXMLNode& channel) {
@@ -157,13 +156,14 @@ void TFeed::ReadChannelElement(const TXMLNode& channel) {
   for (int i = 0; i < count; ++i) {
     ReadField([&] {
       TXMLNode field = fields.Nodes(i);
-      if (!field.IsTextElement()) return;
+      String text;
+      if (!TextOf(field, text)) return;
       String name = field.NodeName();
-      if (name == L"title") required->SetTitle(Utf8(ValueOf(field)));
-      if (name == L"link") required->SetLink(Plain(ValueOf(field)));
-      if (name == L"description") required->SetDesc(Utf8(ValueOf(field)));
-      if (name == L"dc:rights") optional->SetCopyright(Utf8(ValueOf(field)));
-      if (name == L"dc:date") optional->SetModified(Plain(ValueOf(field)));
+      if (name == L"title") required->SetTitle(Utf8(text));
+      if (name == L"link") required->SetLink(Plain(text));
+      if (name == L"description") required->SetDesc(Utf8(text));
+      if (name == L"dc:rights") optional->SetCopyright(Utf8(text));
+      if (name == L"dc:date") optional->SetModified(Plain(text));
     });
   }
   WalkFeedNodes(channel);
@@ -187,14 +187,14 @@ void TFeed::ReadEntry(const TXMLNode& entry) {
     ReadField([&] {
       TXMLNode field = fields.Nodes(i);
       String name = field.NodeName();
+      String text;
       if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
       if (name == L"link" && IsAlternateLink(field)) item->SetLink(Plain(field.Attributes(L"href").AsString()));
-      if (name == L"issued" && field.IsTextElement()) item->SetStrDate(Plain(ValueOf(field)));
-      if (name == L"modified" && field.IsTextElement() && item->StrDate().empty())
-        item->SetStrDate(Plain(ValueOf(field)));
+      if (name == L"issued" && TextOf(field, text)) item->SetStrDate(Plain(text));
+      if (name == L"modified" && item->StrDate().empty() && TextOf(field, text)) item->SetStrDate(Plain(text));
       if (name == L"author") {
         TXMLNode author = field.ChildNodes().FindNode(L"name");
-        if (!author.IsNull() && author.IsTextElement()) item->SetAuthor(Plain(ValueOf(author)));
+        if (!author.IsNull() && TextOf(author, text)) item->SetAuthor(Plain(text));
       }
       if (IsDescriptionElement(name)) item->SetDescription(Utf8(DescriptionText(field)));
       if (name == L"summary" && item->Description().empty()) item->SetDescription(Utf8(DescriptionText(field)));
@@ -210,25 +210,25 @@ void TFeed::ReadItem(const TXMLNode& element) {
     ReadField([&] {
       TXMLNode field = fields.Nodes(i);
       String name = field.NodeName();
+      String text;
       if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
-      if (name == L"link" && field.IsTextElement()) item->SetLink(Utf8(ValueOf(field)));
-      if ((name == L"modified" || name == L"dc:date") && field.IsTextElement())
-        item->SetStrDate(Plain(ValueOf(field)));
+      if (name == L"link" && TextOf(field, text)) item->SetLink(Utf8(text));
+      if ((name == L"modified" || name == L"dc:date") && TextOf(field, text)) item->SetStrDate(Plain(text));
       if (IsDescriptionElement(name)) item->SetDescription(Utf8(DescriptionText(field)));
-      if (name == L"author" && field.IsTextElement()) item->SetAuthor(Plain(ValueOf(field)));
+      if (name == L"author" && TextOf(field, text)) item->SetAuthor(Plain(text));
       if (name == L"pubDate") item->PubDate()->ParseRFC822(ValueOf(field));
     });
   }
 }
 
-void TFeed::ReadChannelField(const TXMLNode& child) {
-  String name = child.NodeName();
+void TFeed::ReadChannelField(const TXMLNode& child, const String& name) {
+  String text;
   TRSSChannelReq* required = channel_->Required();
   TRSSChannelOpt* optional = channel_->Optional();
-  if (name == L"title" && child.IsTextElement()) required->SetTitle(Utf8(ValueOf(child)));
-  if (name == L"link" && child.IsTextElement()) required->SetLink(Plain(ValueOf(child)));
-  if (name == L"description" && child.IsTextElement()) required->SetDesc(Utf8(ValueOf(child)));
-  if (name == L"language" && child.IsTextElement()) LanguageFromCode(Plain(ValueOf(child)));
+  if (name == L"title" && TextOf(child, text)) required->SetTitle(Utf8(text));
+  if (name == L"link" && TextOf(child, text)) required->SetLink(Plain(text));
+  if (name == L"description" && TextOf(child, text)) required->SetDesc(Utf8(text));
+  if (name == L"language" && TextOf(child, text)) LanguageFromCode(Plain(text));
   if (name == L"copyright") optional->SetCopyright(Utf8(ValueOf(child)));
   if (name == L"managingEditor") optional->SetManagingEditor(Utf8(ValueOf(child)));
   if (name == L"webMaster") optional->SetWebMaster(Utf8(ValueOf(child)));
@@ -309,8 +309,8 @@ void TFeed::ReadSkipHours(const TXMLNode& element) {
 void TFeed::ReadSkipDays(const TXMLNode& element) {
   TRSSChannelSkipDays* days = channel_->Optional()->SkipDays();
   void (TRSSChannelSkipDays::*setters[7])(bool) = {
-      &TRSSChannelSkipDays::SetMonday, &TRSSChannelSkipDays::SetTuesday,  &TRSSChannelSkipDays::SetWednesday,
-      &TRSSChannelSkipDays::SetThursday, &TRSSChannelSkipDays::SetFriday, &TRSSChannelSkipDays::SetSaturday,
+      &TRSSChannelSkipDays::SetMonday,   &TRSSChannelSkipDays::SetTuesday, &TRSSChannelSkipDays::SetWednesday,
+      &TRSSChannelSkipDays::SetThursday, &TRSSChannelSkipDays::SetFriday,  &TRSSChannelSkipDays::SetSaturday,
       &TRSSChannelSkipDays::SetSunday};
   TXMLNodeList children = element.ChildNodes();
   int count = children.Count();

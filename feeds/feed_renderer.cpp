@@ -1,6 +1,8 @@
 // Rendering the model of the last load as one HTML page from the page template.
-#include "feeds/feed.h"
+#include <initializer_list>
+#include <string_view>
 
+#include "feeds/feed.h"
 #include "feeds/feed_captions.h"
 #include "feeds/feed_text.h"
 #include "feeds/html_safety.h"
@@ -16,19 +18,29 @@ namespace {
 
 const char* const kCRLF = "\r\n";
 
+// Appends the text with every line break (CR, LF or CR LF) written as CR LF.
+void AppendLines(std::string& out, std::string_view text) {
+  if (text.find('\r') == std::string_view::npos && text.find('\n') == std::string_view::npos) {
+    out += text;
+    return;
+  }
+  const char* const end = text.data() + text.size();
+  const char* from = text.data();
+  for (const char* at = from; at != end; ++at) {
+    if (*at != '\r' && *at != '\n') continue;
+    out.append(from, at);
+    out += kCRLF;
+    if (*at == '\r' && at + 1 != end && at[1] == '\n') ++at;
+    from = at + 1;
+  }
+  out.append(from, end);
+}
+
 // The page as a list of lines would give it back: every line break CR LF, and CR LF after the last line.
 std::string AsLines(const std::string& text) {
   std::string out;
   out.reserve(text.size() + 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      out += kCRLF;
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      out += c;
-    }
-  }
+  AppendLines(out, text);
   if (!out.empty() && (out.size() < 2 || out.compare(out.size() - 2, 2, kCRLF) != 0)) out += kCRLF;
   return out;
 }
@@ -38,7 +50,11 @@ void Replace(std::string& page, const char* placeholder, const std::string& valu
 }
 
 // Text the model holds in the ANSI code page, as UTF-8 for the page.
-std::string PlainToUtf8(const std::string& text) { return WideToUtf8(AnsiToWide(text)); }
+std::string PlainToUtf8(const std::string& text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return WideToUtf8(AnsiToWide(text));
+  return text;  // ASCII is the same in every ANSI code page and in UTF-8
+}
 
 // Feed text that is written into the page as markup.
 std::string Markup(const std::string& utf8) { return RemoveActiveContent(utf8); }
@@ -46,21 +62,25 @@ std::string Markup(const std::string& utf8) { return RemoveActiveContent(utf8); 
 // A feed address written into a double-quoted attribute.
 std::string Address(const std::string& utf8) { return SafeAddressAttribute(utf8); }
 
-void AddLine(std::string& lines, const std::string& line) {
-  lines += line;
+// Adds one line of the index or the body, made of the pieces, already in the form the page takes, so the content
+// needs no further pass when it goes into the page.
+void AddLine(std::string& lines, std::initializer_list<std::string_view> pieces) {
+  for (std::string_view piece : pieces) AppendLines(lines, piece);
   lines += kCRLF;
 }
 
+// The description trimmed, its escaped markup made live and its links opening a new window.
 std::string ItemDescription(const TRSSItem& item) {
-  std::string text = item.Description();
+  const std::string& description = item.Description();
   size_t first = 0;
-  size_t last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= 32) ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32) --last;
-  text = text.substr(first, last - first);
-  text = ReplaceAllIgnoreCase(text, "&gt;", ">");
-  text = ReplaceAllIgnoreCase(text, "&lt;", "<");
-  text = ReplaceAllIgnoreCase(text, "<a href=", "<a target=\"_blank\" href=");
+  size_t last = description.size();
+  while (first < last && static_cast<unsigned char>(description[first]) <= 32) ++first;
+  while (last > first && static_cast<unsigned char>(description[last - 1]) <= 32) --last;
+  std::string text = description.substr(first, last - first);
+  const char* const replacements[][2] = {{"&gt;", ">"}, {"&lt;", "<"}, {"<a href=", "<a target=\"_blank\" href="}};
+  for (const auto& replacement : replacements)
+    if (FindIgnoreCase(text, replacement[0]) != std::string::npos)
+      text = ReplaceAllIgnoreCase(text, replacement[0], replacement[1]);
   return Markup(text);
 }
 
@@ -69,18 +89,23 @@ std::string ItemDate(const TRSSItem& item) {
   return Markup(PlainToUtf8(item.StrDate()));
 }
 
+void Write(TStream& stream, const std::string& bytes) {
+  if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+}
+
 void AddImage(std::string& index, const TRSSImage& image) {
   std::string url = image.Required()->URL();
   if (!image.Include() || url.empty()) return;
-  AddLine(index, "<p style=\"margin-top: 0; margin-bottom: 5\">");
+  AddLine(index, {"<p style=\"margin-top: 0; margin-bottom: 5\">"});
   std::string link = image.Required()->Link();
-  if (!link.empty()) AddLine(index, "<a target=\"_blank\" href=\"" + Address(PlainToUtf8(link)) + "\">");
+  if (!link.empty()) AddLine(index, {"<a target=\"_blank\" href=\"", Address(PlainToUtf8(link)), "\">"});
   std::string title = image.Required()->Title();
   if (!title.empty())
-    AddLine(index, "<img border=\"0\" src=\"" + Address(PlainToUtf8(url)) + "\" alt=\"" + EscapeHTMLAttribute(title) + "\">");
+    AddLine(index,
+            {"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\" alt=\"", EscapeHTMLAttribute(title), "\">"});
   else
-    AddLine(index, "<img border=\"0\" src=\"" + Address(PlainToUtf8(url)) + "\">");
-  AddLine(index, "</a></p>");
+    AddLine(index, {"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\">"});
+  AddLine(index, {"</a></p>"});
 }
 
 void AddItem(std::string& index, std::string& body, const TRSSItem& item, int number) {
@@ -90,42 +115,40 @@ void AddItem(std::string& index, std::string& body, const TRSSItem& item, int nu
   const std::string author = Markup(PlainToUtf8(item.Author()));
   const bool linked = !item.Link().empty();
 
-  AddLine(index, "<b><p style=\"margin-top: 0; margin-bottom: 0\"><a href=\"#" + anchor +
-                     "\"><font face=\"Verdana\" size=\"2\" color=\"#003399\">");
+  AddLine(index, {"<b><p style=\"margin-top: 0; margin-bottom: 0\"><a href=\"#", anchor,
+                  "\"><font face=\"Verdana\" size=\"2\" color=\"#003399\">"});
   if (!date.empty()) {
-    AddLine(index, title + "</font></a><font face=\"Arial\" size=\"1\" color=\"#AAAAAA\">"
-                           "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;" +
-                       date + "</font></p></b>");
+    AddLine(index, {title,
+                    "</font></a><font face=\"Arial\" size=\"1\" color=\"#AAAAAA\">"
+                    "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;",
+                    date, "</font></p></b>"});
   } else {
-    AddLine(index, title);
-    AddLine(index, "</font></p></a></b>");
+    AddLine(index, {title});
+    AddLine(index, {"</font></p></a></b>"});
   }
 
-  AddLine(body, "<tr><td width=\"100%\">");
+  AddLine(body, {"<tr><td width=\"100%\">"});
   if (linked)
-    AddLine(body, "<b><a name=\"" + anchor + "\"></a><a target=\"_blank\" href=\"" + Address(item.Link()) + "\">");
+    AddLine(body, {"<b><a name=\"", anchor, "\"></a><a target=\"_blank\" href=\"", Address(item.Link()), "\">"});
   else
-    AddLine(body, "<b><a name=\"" + anchor + "\"></a>");
-  AddLine(body, "<p style=\"margin-top: 10; margin-bottom: 0\"><font face=\"Verdana\" size=\"2\" color=\"#339933\">");
-  AddLine(body, title);
-  AddLine(body, linked ? "</font></p></a></b>" : "</font></p></b>");
+    AddLine(body, {"<b><a name=\"", anchor, "\"></a>"});
+  AddLine(body, {"<p style=\"margin-top: 10; margin-bottom: 0\"><font face=\"Verdana\" size=\"2\" color=\"#339933\">"});
+  AddLine(body, {title});
+  AddLine(body, {linked ? "</font></p></a></b>" : "</font></p></b>"});
   if (!author.empty() || !date.empty()) {
-    AddLine(body,
-            "<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><font face=\"Arial\" size=\"1\" "
-            "color=\"#AAAAAA\">");
-    AddLine(body, !date.empty() && !author.empty() ? date + ", " + author : date + author);
-    AddLine(body, "</font></p>");
+    AddLine(body, {"<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><font face=\"Arial\" size=\"1\" "
+                   "color=\"#AAAAAA\">"});
+    AddLine(body, {date, !date.empty() && !author.empty() ? ", " : "", author});
+    AddLine(body, {"</font></p>"});
   }
-  AddLine(body,
-          "<p style=\"margin-top: 5; margin-bottom: 0\" align=\"justify\"><font face=\"Verdana\" size=\"2\" "
-          "color=\"#000000\">");
-  AddLine(body, ItemDescription(item));
-  AddLine(body, "</font></p>");
-  AddLine(body,
-          "<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><a href=\"#TOP\"><b><font face=\"Verdana\" "
-          "size=\"2\" color=\"#003399\">" +
-              sTop + "</font></b></a></p>");
-  AddLine(body, "</td></tr><tr><td width=\"100%\"><hr noshade color=\"#AAAAAA\"></td></tr>");
+  AddLine(body, {"<p style=\"margin-top: 5; margin-bottom: 0\" align=\"justify\"><font face=\"Verdana\" size=\"2\" "
+                 "color=\"#000000\">"});
+  AddLine(body, {ItemDescription(item)});
+  AddLine(body, {"</font></p>"});
+  AddLine(body, {"<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><a href=\"#TOP\"><b><font "
+                 "face=\"Verdana\" size=\"2\" color=\"#003399\">",
+                 sTop, "</font></b></a></p>"});
+  AddLine(body, {"</td></tr><tr><td width=\"100%\"><hr noshade color=\"#AAAAAA\"></td></tr>"});
 }
 
 }  // namespace
@@ -133,8 +156,8 @@ void AddItem(std::string& index, std::string& body, const TRSSItem& item, int nu
 void TFeed::RenderHTML(TStream* stream) {
   if (!stream) return;
   TResourceStream resource(GetModuleHandleW(nullptr), L"HTMLTEMPLATE", L"TXT");
-  std::string page = AsLines(std::string(static_cast<const char*>(resource.Memory()),
-                                         static_cast<size_t>(resource.Size())));
+  std::string page =
+      AsLines(std::string(static_cast<const char*>(resource.Memory()), static_cast<size_t>(resource.Size())));
 
   Replace(page, "%%UPDATE%%", sUpdate);
   Replace(page, "%%VIEWSOURCE%%", sVSource);
@@ -164,16 +187,26 @@ void TFeed::RenderHTML(TStream* stream) {
 
   std::string index;
   std::string body;
-  AddLine(index,
-          "<table border=\"0\" cellspacing=\"0\" style=\"border-collapse: collapse\" bordercolor=\"#111111\" "
-          "width=\"100%\">");
-  AddLine(index, "<tr><td width=\"100%\">");
+  index.reserve(static_cast<size_t>(items_->Count()) * 400 + 1024);
+  body.reserve(static_cast<size_t>(items_->Count()) * 1200 + 64);
+  AddLine(index, {"<table border=\"0\" cellspacing=\"0\" style=\"border-collapse: collapse\" bordercolor=\"#111111\" "
+                  "width=\"100%\">"});
+  AddLine(index, {"<tr><td width=\"100%\">"});
   AddImage(index, *optional.Image());
   for (int i = 0; i < items_->Count(); ++i) AddItem(index, body, *items_->Items(i), i);
-  AddLine(index, "<p style=\"margin-top: 0; margin-bottom: 0\">&nbsp;</p>");
-  AddLine(index, "<hr noshade color=\"#AAAAAA\"></td></tr>");
-  AddLine(body, "</table>");
-  Replace(page, "%%CONTENT%%", index + body);
+  AddLine(index, {"<p style=\"margin-top: 0; margin-bottom: 0\">&nbsp;</p>"});
+  AddLine(index, {"<hr noshade color=\"#AAAAAA\"></td></tr>"});
+  AddLine(body, {"</table>"});
 
-  stream->WriteBuffer(page.data(), static_cast<int32_t>(page.size()));
+  // The content is the last value put in, so the page goes to the stream piece by piece around its places.
+  const std::string placeholder = "%%CONTENT%%";
+  size_t from = 0;
+  for (size_t at = FindIgnoreCase(page, placeholder); at != std::string::npos;
+       at = FindIgnoreCase(page, placeholder, from)) {
+    Write(*stream, page.substr(from, at - from));
+    Write(*stream, index);
+    Write(*stream, body);
+    from = at + placeholder.size();
+  }
+  Write(*stream, page.substr(from));
 }

@@ -8,49 +8,62 @@ Char FoldAsciiCase(Char c) {
 }
 
 template <class Char>
-std::basic_string<Char> FoldAsciiCase(const std::basic_string<Char>& text) {
-  std::basic_string<Char> folded(text);
-  for (Char& c : folded) c = FoldAsciiCase(c);
-  return folded;
+size_t Find(const std::basic_string<Char>& text, const std::basic_string<Char>& pattern, size_t from) {
+  const size_t length = pattern.size();
+  if (length == 0 || text.size() < length) return std::basic_string<Char>::npos;
+  const Char first = FoldAsciiCase(pattern[0]);
+  const bool firstIsLetter = first >= 'a' && first <= 'z';
+  for (size_t at = from; at + length <= text.size(); ++at) {
+    if (!firstIsLetter) {
+      // Most patterns start with punctuation ("&lt;", "<a href=", "%%"): the library's search skips ahead.
+      at = text.find(first, at);
+      if (at == std::basic_string<Char>::npos || at + length > text.size()) break;
+    } else if (FoldAsciiCase(text[at]) != first) {
+      continue;
+    }
+    size_t i = 1;
+    while (i < length && FoldAsciiCase(text[at + i]) == FoldAsciiCase(pattern[i])) ++i;
+    if (i == length) return at;
+  }
+  return std::basic_string<Char>::npos;
 }
 
-// Searches a folded copy once, so the whole replacement costs one pass over the text.
+// One pass over the text, without folded copies.
 template <class Char>
 std::basic_string<Char> ReplaceAll(const std::basic_string<Char>& text, const std::basic_string<Char>& oldText,
                                    const std::basic_string<Char>& newText) {
-  if (oldText.empty()) return text;
-  const std::basic_string<Char> folded = FoldAsciiCase(text);
-  const std::basic_string<Char> pattern = FoldAsciiCase(oldText);
+  size_t found = Find(text, oldText, 0);
+  if (found == std::basic_string<Char>::npos) return text;
   std::basic_string<Char> result;
+  result.reserve(text.size() + newText.size());
   size_t from = 0;
-  for (size_t found = folded.find(pattern); found != std::basic_string<Char>::npos;
-       found = folded.find(pattern, from)) {
-    if (result.empty()) result.reserve(text.size() + newText.size());
+  for (; found != std::basic_string<Char>::npos; found = Find(text, oldText, from)) {
     result.append(text, from, found - from);
     result += newText;
-    from = found + pattern.size();
+    from = found + oldText.size();
   }
-  if (from == 0) return text;
   result.append(text, from, std::basic_string<Char>::npos);
   return result;
 }
 
-void AppendUnit(std::string& out, unsigned code) {
+// Writes one character as UTF-8 and returns the position after it.
+char* PutCharacter(char* out, unsigned code) {
   if (code < 0x80) {
-    out += static_cast<char>(code);
+    *out++ = static_cast<char>(code);
   } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
+    *out++ = static_cast<char>(0xC0 | (code >> 6));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
   } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
+    *out++ = static_cast<char>(0xE0 | (code >> 12));
+    *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
+    *out++ = static_cast<char>(0xF0 | (code >> 18));
+    *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
   }
+  return out;
 }
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -59,18 +72,26 @@ bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 }  // namespace
 
 std::string EncodeUTF8(const String& text) {
-  std::string out;
-  out.reserve(text.size());
+  // No 16-bit unit takes more than three bytes (a pair of two takes four).
+  std::string out(text.size() * 3, '\0');
+  char* end = out.data();
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned code = static_cast<unsigned>(text[i]);
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned>(text[i + 1]) - 0xDC00);
       ++i;
     }
-    AppendUnit(out, code);
+    end = PutCharacter(end, code);
   }
+  out.resize(static_cast<size_t>(end - out.data()));
   return out;
 }
+
+size_t FindIgnoreCase(const std::string& text, const std::string& pattern, size_t from) {
+  return Find(text, pattern, from);
+}
+
+size_t FindIgnoreCase(const String& text, const String& pattern, size_t from) { return Find(text, pattern, from); }
 
 std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& oldText, const std::string& newText) {
   return ReplaceAll(text, oldText, newText);

@@ -9,6 +9,11 @@
 // three-byte sequence of its own.
 std::string EncodeUTF8(const String& text);
 
+// The position of the first occurrence of pattern at or after from, letters A-Z matching either case; npos when
+// there is none or the pattern is empty.
+size_t FindIgnoreCase(const std::string& text, const std::string& pattern, size_t from = 0);
+size_t FindIgnoreCase(const String& text, const String& pattern, size_t from = 0);
+
 // Every occurrence of oldText replaced by newText, left to right; letters A-Z match either case. Inserted text is
 // never searched again; an empty oldText replaces nothing.
 std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& oldText, const std::string& newText);

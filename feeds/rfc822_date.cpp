@@ -1,39 +1,73 @@
 #include "feeds/rfc822_date.h"
 
-#include "framework/sys_utils.h"
+#include <string_view>
 
 namespace {
 
 const wchar_t* const kMonthNames[12] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
                                         L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
 
+// Removes characters with codes up to 32 at both ends.
+std::wstring_view Trimmed(std::wstring_view text) {
+  while (!text.empty() && text.front() <= L' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() <= L' ') text.remove_suffix(1);
+  return text;
+}
+
 // The part after the last blank; the text keeps what stands before that blank, trimmed.
-String TakeLastWord(String& text) {
-  size_t blank = LastBlankPos(text);
-  String word = text.substr(blank);
-  text = Trim(text.substr(0, blank == 0 ? 0 : blank - 1));
+std::wstring_view TakeLastWord(std::wstring_view& text) {
+  size_t blank = text.rfind(L' ');
+  if (blank == std::wstring_view::npos) {
+    std::wstring_view word = text;
+    text = {};
+    return word;
+  }
+  std::wstring_view word = text.substr(blank + 1);
+  text = Trimmed(text.substr(0, blank));
   return word;
 }
 
 // The part before the first blank; the text keeps what follows that blank, trimmed.
-String TakeFirstWord(String& text) {
+std::wstring_view TakeFirstWord(std::wstring_view& text) {
   size_t blank = text.find(L' ');
-  String word = text.substr(0, blank);
-  text = blank == String::npos ? String() : Trim(text.substr(blank + 1));
+  std::wstring_view word = text.substr(0, blank);
+  text = blank == std::wstring_view::npos ? std::wstring_view() : Trimmed(text.substr(blank + 1));
   return word;
 }
 
-int FullYear(const String& text) {
-  int year = StrToInt(text);
-  String digits = Trim(text);
-  if (year >= 0 && digits.size() <= 2) return year < 50 ? 2000 + year : 1900 + year;
-  if (year >= 0 && digits.size() == 3) return 1900 + year;
+// A decimal integer with an optional sign, else EConvertError.
+int DecimalNumber(std::wstring_view text) {
+  std::wstring_view digits = text;
+  bool negative = !digits.empty() && digits[0] == L'-';
+  if (!digits.empty() && (digits[0] == L'-' || digits[0] == L'+')) digits.remove_prefix(1);
+  long long value = 0;
+  for (wchar_t c : digits) {
+    if (c < L'0' || c > L'9' || value > 99999999) value = -1;
+    if (value < 0) break;
+    value = value * 10 + (c - L'0');
+  }
+  if (digits.empty() || value < 0) throw EConvertError(Format(L"'%s' is not a valid integer value", {String(text)}));
+  return static_cast<int>(negative ? -value : value);
+}
+
+// Years of two digits are 1950-2049, years of three digits count from 1900.
+int FullYear(std::wstring_view text) {
+  int year = DecimalNumber(text);
+  bool plainDigits = text[0] >= L'0' && text[0] <= L'9';
+  if (plainDigits && text.size() <= 2) return year < 50 ? 2000 + year : 1900 + year;
+  if (plainDigits && text.size() == 3) return 1900 + year;
   return year;
 }
 
-int MonthNumber(const String& name) {
-  for (int i = 0; i < 12; ++i)
-    if (SameText(name, kMonthNames[i])) return i + 1;
+wchar_t FoldAsciiCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
+
+int MonthNumber(std::wstring_view name) {
+  for (int i = 0; i < 12; ++i) {
+    std::wstring_view month = kMonthNames[i];
+    bool same = name.size() == month.size();
+    for (size_t k = 0; same && k < name.size(); ++k) same = FoldAsciiCase(name[k]) == FoldAsciiCase(month[k]);
+    if (same) return i + 1;
+  }
   return 1;
 }
 
@@ -59,23 +93,34 @@ void TRFC822DateTime::SetDateTime(TDateTime value) {
 }
 
 void TRFC822DateTime::ParseRFC822(const String& text, const TFormatSettings& settings) {
-  String rest = Trim(text);
-  size_t zoneBlank = LastBlankPos(rest);
-  timeZone_ = rest.substr(zoneBlank);
-  if (zoneBlank > 0) rest = Trim(rest.substr(0, zoneBlank - 1));
+  std::wstring_view rest = Trimmed(text);
+  size_t zoneBlank = rest.rfind(L' ');
+  timeZone_ = String(zoneBlank == std::wstring_view::npos ? rest : rest.substr(zoneBlank + 1));
+  if (zoneBlank != std::wstring_view::npos) rest = Trimmed(rest.substr(0, zoneBlank));
   // The weekday is optional: a first word that is not a number is taken to be it.
   if (!rest.empty() && !(rest[0] >= L'0' && rest[0] <= L'9')) TakeFirstWord(rest);
-  TDateTime time = StrToTime(TakeLastWord(rest), settings);
-  String yearText = rest.substr(LastBlankPos(rest));
-  int year = FullYear(yearText);
-  int day = StrToInt(TakeFirstWord(rest));
+  TDateTime time = StrToTime(String(TakeLastWord(rest)), settings);
+  size_t yearBlank = rest.rfind(L' ');
+  int year = FullYear(yearBlank == std::wstring_view::npos ? rest : rest.substr(yearBlank + 1));
+  int day = DecimalNumber(TakeFirstWord(rest));
   int month = MonthNumber(TakeFirstWord(rest));
   if (year < 1 || year > 9999 || day < 1 || day > 31) throw EConvertError(L"Invalid argument to date encode");
   SetDateTime(EncodeDate(static_cast<WORD>(year), static_cast<WORD>(month), static_cast<WORD>(day)) + time);
 }
 
 String TRFC822DateTime::FormatRFC822(const TFormatSettings& settings) const {
-  return FormatDateTime(L"ddd, dd mmm yyyy hh:nn:ss", dateTime_, settings) + L" " + timeZone_;
+  // The pattern "ddd, dd mmm yyyy hh:nn:ss", written out directly: a page formats one date per entry.
+  WORD year, month, day, hour, minute, second, millisecond;
+  DecodeDate(dateTime_, year, month, day);
+  DecodeTime(dateTime_, hour, minute, second, millisecond);
+  wchar_t numbers[32];
+  swprintf(numbers, 32, L"%02u", static_cast<unsigned>(day));
+  String text = settings.ShortDayNames[static_cast<size_t>(DayOfWeek(dateTime_) - 1)] + L", " + numbers + L" " +
+                settings.ShortMonthNames[static_cast<size_t>(month - 1)];
+  swprintf(numbers, 32, L" %04u %02u%lc%02u%lc%02u ", static_cast<unsigned>(year), static_cast<unsigned>(hour),
+           settings.TimeSeparator, static_cast<unsigned>(minute), settings.TimeSeparator,
+           static_cast<unsigned>(second));
+  return text + numbers + timeZone_;
 }
 
 void TRFC822DateTime::Assign(const TPersistent* source) {

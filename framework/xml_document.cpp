@@ -3,6 +3,8 @@
 #include <mlang.h>
 #include <msxml2.h>
 
+#include <cstring>
+
 #include "framework/exceptions.h"
 #include "framework/streams.h"
 #include "framework/sys_utils.h"
@@ -133,16 +135,17 @@ String TXMLNode::NodeName() const {
 }
 
 TNodeType TXMLNode::NodeType() const {
-  DOMNodeType type = NODE_INVALID;
-  OleCheck(node_->get_nodeType(&type));
-  return static_cast<TNodeType>(type);
+  if (!type_) {
+    DOMNodeType type = NODE_INVALID;
+    OleCheck(node_->get_nodeType(&type));
+    type_ = static_cast<TNodeType>(type);
+  }
+  return *type_;
 }
 
 TXMLNodeList TXMLNode::ChildNodes() const { return TXMLNodeList(*this, TXMLNodeList::TKind::Children, options_); }
 
-TXMLNodeList TXMLNode::AttributeNodes() const {
-  return TXMLNodeList(*this, TXMLNodeList::TKind::Attributes, options_);
-}
+TXMLNodeList TXMLNode::AttributeNodes() const { return TXMLNodeList(*this, TXMLNodeList::TKind::Attributes, options_); }
 
 bool TXMLNode::HasChildNodes() const {
   VARIANT_BOOL has = VARIANT_FALSE;
@@ -158,22 +161,44 @@ TXMLValue TXMLNode::Attributes(const String& name) const {
   return attribute.NodeValue();
 }
 
-bool TXMLNode::IsTextElement() const {
-  if (NodeType() != TNodeType::ntElement) return false;
-  TXMLNodeList children = ChildNodes();
-  if (children.Count() != 1) return false;
-  TNodeType type = children.Nodes(0).NodeType();
-  return type == TNodeType::ntText || type == TNodeType::ntCData;
+ComPtr<IXMLDOMNode> TXMLNode::OnlyTextChild() const {
+  ComPtr<IXMLDOMNode> child;
+  node_->get_firstChild(child.GetAddressOf());
+  if (!child) return child;
+  DOMNodeType type = NODE_INVALID;
+  child->get_nodeType(&type);
+  ComPtr<IXMLDOMNode> next;
+  child->get_nextSibling(next.GetAddressOf());
+  if (next || (type != NODE_TEXT && type != NODE_CDATA_SECTION)) return ComPtr<IXMLDOMNode>();
+  return child;
+}
+
+bool TXMLNode::IsTextElement() const { return NodeType() == TNodeType::ntElement && OnlyTextChild(); }
+
+std::optional<String> TXMLNode::ElementText() const {
+  if (NodeType() != TNodeType::ntElement) return std::nullopt;
+  ComPtr<IXMLDOMNode> text = OnlyTextChild();
+  if (!text) return std::nullopt;
+  TVariant value;
+  OleCheck(text->get_nodeValue(value.Receive()));
+  const VARIANT& variant = value.Get();
+  if (variant.vt == VT_BSTR) return String(variant.bstrVal, SysStringLen(variant.bstrVal));
+  TXMLValue converted = ValueFromVariant(variant);
+  return converted.IsNull() ? String() : converted.AsString();
 }
 
 TXMLValue TXMLNode::NodeValue() const {
-  if (NodeType() == TNodeType::ntElement) {
-    if (IsTextElement()) return ChildNodes().Nodes(0).NodeValue();
-    if (!HasChildNodes()) return TXMLValue();
-    throw EXMLDocError(Format(L"Element \"%s\" holds more than one text node", {NodeName()}));
-  }
   TVariant value;
-  OleCheck(node_->get_nodeValue(value.Receive()));
+  if (NodeType() == TNodeType::ntElement) {
+    ComPtr<IXMLDOMNode> text = OnlyTextChild();
+    if (!text) {
+      if (!HasChildNodes()) return TXMLValue();
+      throw EXMLDocError(Format(L"Element \"%s\" holds more than one text node", {NodeName()}));
+    }
+    OleCheck(text->get_nodeValue(value.Receive()));
+  } else {
+    OleCheck(node_->get_nodeValue(value.Receive()));
+  }
   return ValueFromVariant(value.Get());
 }
 
@@ -294,8 +319,7 @@ void TXMLDocument::SetActive(bool value) {
   OleCheck(document->put_async(ToVariantBool(parseOptions_.Contains(TParseOption::poAsyncLoad))));
   OleCheck(document->put_validateOnParse(ToVariantBool(parseOptions_.Contains(TParseOption::poValidateOnParse))));
   OleCheck(document->put_resolveExternals(ToVariantBool(parseOptions_.Contains(TParseOption::poResolveExternals))));
-  OleCheck(
-      document->put_preserveWhiteSpace(ToVariantBool(parseOptions_.Contains(TParseOption::poPreserveWhiteSpace))));
+  OleCheck(document->put_preserveWhiteSpace(ToVariantBool(parseOptions_.Contains(TParseOption::poPreserveWhiteSpace))));
   document_ = document;
 }
 
@@ -315,23 +339,20 @@ void TXMLDocument::LoadBytes(const std::string& bytes) {
 }
 
 bool TXMLDocument::TryLoad(const std::string& bytes) {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  if (!memory) throw EOutOfResources(L"Not enough memory for the document");
+  // A byte array is parsed where it lies; a stream would first be copied in small steps, which costs more than
+  // linear time on large documents.
+  TVariant input;
+  input.Receive()->vt = VT_ARRAY | VT_UI1;
+  input.Receive()->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+  if (!input.Get().parray) throw EOutOfResources(L"Not enough memory for the document");
   if (!bytes.empty()) {
-    memcpy(GlobalLock(memory), bytes.data(), bytes.size());
-    GlobalUnlock(memory);
+    void* data = nullptr;
+    OleCheck(SafeArrayAccessData(input.Get().parray, &data));
+    memcpy(data, bytes.data(), bytes.size());
+    SafeArrayUnaccessData(input.Get().parray);
   }
-  ComPtr<IStream> source;
-  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, source.GetAddressOf()))) {
-    GlobalFree(memory);
-    throw EOutOfResources(L"Not enough memory for the document");
-  }
-  VARIANT input;
-  VariantInit(&input);
-  input.vt = VT_UNKNOWN;
-  input.punkVal = source.Get();
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  HRESULT result = document_->load(input, &loaded);
+  HRESULT result = document_->load(input.Get(), &loaded);
   return SUCCEEDED(result) && loaded != VARIANT_FALSE;
 }
 

@@ -81,6 +81,8 @@ class TXMLNode {
   TXMLValue Attributes(const String& name) const;
   // The element holds exactly one text or CDATA node.
   bool IsTextElement() const;
+  // The text of a text element; nothing for any other node.
+  std::optional<String> ElementText() const;
   // An element's text when it is a text element, null when it is empty; raises EXMLDocError for an element with
   // any other content. Other nodes give the DOM's value.
   TXMLValue NodeValue() const;
@@ -90,8 +92,12 @@ class TXMLNode {
   IXMLDOMNode* DOMNode() const { return node_.Get(); }
 
  private:
+  // The element's one child when that is a text or CDATA node, else null.
+  Microsoft::WRL::ComPtr<IXMLDOMNode> OnlyTextChild() const;
+
   Microsoft::WRL::ComPtr<IXMLDOMNode> node_;
   TXMLDocOptions options_;
+  mutable std::optional<TNodeType> type_;  // asked once: the walk of a document asks it of every node
 };
 
 // The children or the attributes of one node. Walking the children by rising index costs one step per node.

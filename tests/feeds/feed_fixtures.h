@@ -44,6 +44,5 @@ inline std::string RenderPage(TFeed& feed) {
 inline std::string Rss(const std::string& channelContent) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\" "
          "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel>" +
-         channelContent +
-         "</channel></rss>";
+         channelContent + "</channel></rss>";
 }

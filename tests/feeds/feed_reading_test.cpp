@@ -185,8 +185,9 @@ TEST(FeedReading, Atom03Entries) {
 TEST(FeedReading, LegacyEncodingsAndUnicode) {
   TFeed utf8;
   ASSERT_NO_THROW(LoadFixture(utf8, "cyrillic-utf8.xml"));
-  const std::string title = "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8 "
-                            "\xD0\xB3\xD0\xBE\xD1\x80\xD0\xBE\xD0\xB4\xD0\xB0";
+  const std::string title =
+      "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8 "
+      "\xD0\xB3\xD0\xBE\xD1\x80\xD0\xBE\xD0\xB4\xD0\xB0";
   EXPECT_EQ(utf8.Channel()->Required()->Title(), title);
   for (const char* name : {"cyrillic-koi8r.xml", "cyrillic-1251.xml"}) {
     TFeed feed;
@@ -202,12 +203,17 @@ TEST(FeedReading, LegacyEncodingsAndUnicode) {
   TFeed unicode;
   LoadFixture(unicode, "unicode-utf8.xml");
   EXPECT_EQ(unicode.Channel()->Required()->Title(),
-            "\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9 \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xE2\x9C\x93");
+            "\xC3\x9Cn\xC3\xAF"
+            "c\xC3\xB6"
+            "d\xC3\xA9 \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xE2\x9C\x93");
   // A title given as CDATA markup keeps every character, whatever the ANSI code page holds.
   ASSERT_EQ(unicode.Items()->Count(), 1);
   EXPECT_EQ(unicode.Items()->Items(0)->Title(),
-            "<b>Gr\xC3\xB6\xC3\x9F" "e</b> & \xE5\xA4\xA7\xE3\x81\x8D\xE3\x81\x95 \xF0\x9F\x98\x80");
-  EXPECT_EQ(unicode.Items()->Items(0)->Description(), "Stra\xC3\x9F" "e <i>nach</i> Z\xC3\xBCrich");
+            "<b>Gr\xC3\xB6\xC3\x9F"
+            "e</b> & \xE5\xA4\xA7\xE3\x81\x8D\xE3\x81\x95 \xF0\x9F\x98\x80");
+  EXPECT_EQ(unicode.Items()->Items(0)->Description(),
+            "Stra\xC3\x9F"
+            "e <i>nach</i> Z\xC3\xBCrich");
 }
 
 TEST(FeedReading, TitleAndDescriptionMarkup) {
@@ -252,15 +258,16 @@ TEST(FeedReading, LanguageCodesOutsideTheTable) {
 // One bad field must not cost the fields that follow it in the same item, image or cloud.
 TEST(FeedReading, ABadFieldLosesOnlyItself) {
   TFeed feed;
-  LoadDocument(feed, Rss("<image><url>http://x.example/i.png</url><width>wide</width><height>20</height>"
-                         "<title>Logo</title></image>"
-                         "<cloud domain=\"d.example\" port=\"eighty\" path=\"/rpc\" protocol=\"soap\"/>"
-                         "<ttl>soon</ttl><title>After the bad ttl</title>"
-                         "<item><title>First</title><dc:date>2002-01-01</dc:date>"
-                         "<pubDate>Someday, 99 Foo 2002 25:61:00 GMT</pubDate>"
-                         "<link>http://x.example/1</link><author>me@x.example</author>"
-                         "<description>still read</description></item>"
-                         "<entry><title>Atom</title><link rel=\"alternate\"/><author><name>Al</name></author></entry>"));
+  LoadDocument(feed,
+               Rss("<image><url>http://x.example/i.png</url><width>wide</width><height>20</height>"
+                   "<title>Logo</title></image>"
+                   "<cloud domain=\"d.example\" port=\"eighty\" path=\"/rpc\" protocol=\"soap\"/>"
+                   "<ttl>soon</ttl><title>After the bad ttl</title>"
+                   "<item><title>First</title><dc:date>2002-01-01</dc:date>"
+                   "<pubDate>Someday, 99 Foo 2002 25:61:00 GMT</pubDate>"
+                   "<link>http://x.example/1</link><author>me@x.example</author>"
+                   "<description>still read</description></item>"
+                   "<entry><title>Atom</title><link rel=\"alternate\"/><author><name>Al</name></author></entry>"));
   const TRSSChannelOpt& optional = *feed.Channel()->Optional();
   EXPECT_EQ(optional.Image()->Required()->URL(), "http://x.example/i.png");
   EXPECT_EQ(optional.Image()->Optional()->Width(), 0);

@@ -21,8 +21,9 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 const char* const kIndexStart =
     "<table border=\"0\" cellspacing=\"0\" style=\"border-collapse: collapse\" bordercolor=\"#111111\" "
     "width=\"100%\">\r\n<tr><td width=\"100%\">\r\n";
-const char* const kIndexEnd = "<p style=\"margin-top: 0; margin-bottom: 0\">&nbsp;</p>\r\n"
-                              "<hr noshade color=\"#AAAAAA\"></td></tr>\r\n";
+const char* const kIndexEnd =
+    "<p style=\"margin-top: 0; margin-bottom: 0\">&nbsp;</p>\r\n"
+    "<hr noshade color=\"#AAAAAA\"></td></tr>\r\n";
 
 }  // namespace
 
@@ -85,16 +86,18 @@ TEST(FeedRendering, ChannelHeader) {
   LoadFixture(feed, "rss091.xml");
   std::string page = RenderPage(feed);
   EXPECT_TRUE(Contains(page, "<title>Harbour Notes</title>"));
-  EXPECT_TRUE(Contains(page, "<a target=\"_blank\" href=\"http://harbour.example/\"><font color=\"#FFFFFF\">"
-                             "Harbour Notes</font></a>"));
+  EXPECT_TRUE(Contains(page,
+                       "<a target=\"_blank\" href=\"http://harbour.example/\"><font color=\"#FFFFFF\">"
+                       "Harbour Notes</font></a>"));
   EXPECT_TRUE(Contains(page, ">Tides, boats and weather<"));
   EXPECT_TRUE(Contains(page, ">\xC2\xA9 2001 Harbour Notes<"));
   EXPECT_TRUE(Contains(page, "Updated: " + WideToUtf8(feed.Channel()->Optional()->LastBuildDate()->FormatRFC822())));
   EXPECT_TRUE(Contains(page, " +0100<"));
-  EXPECT_TRUE(Contains(page, "<p style=\"margin-top: 0; margin-bottom: 5\">\r\n"
-                             "<a target=\"_blank\" href=\"http://harbour.example/\">\r\n"
-                             "<img border=\"0\" src=\"http://harbour.example/logo.gif\" alt=\"Harbour Notes\">\r\n"
-                             "</a></p>\r\n"));
+  EXPECT_TRUE(Contains(page,
+                       "<p style=\"margin-top: 0; margin-bottom: 5\">\r\n"
+                       "<a target=\"_blank\" href=\"http://harbour.example/\">\r\n"
+                       "<img border=\"0\" src=\"http://harbour.example/logo.gif\" alt=\"Harbour Notes\">\r\n"
+                       "</a></p>\r\n"));
 
   // Without a link the title is plain; without a build date the raw modification date is shown.
   LoadFixture(feed, "atom03.xml");
@@ -111,10 +114,11 @@ TEST(FeedRendering, ItemBlocks) {
   const std::string date = WideToUtf8(mars.PubDate()->FormatRFC822());
   std::string page = RenderPage(feed);
 
-  EXPECT_TRUE(Contains(page, "<b><p style=\"margin-top: 0; margin-bottom: 0\"><a href=\"#0\"><font face=\"Verdana\" "
-                             "size=\"2\" color=\"#003399\">\r\nMars at opposition</font></a><font face=\"Arial\" "
-                             "size=\"1\" color=\"#AAAAAA\">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;" +
-                                 date + "</font></p></b>\r\n"));
+  EXPECT_TRUE(Contains(page,
+                       "<b><p style=\"margin-top: 0; margin-bottom: 0\"><a href=\"#0\"><font face=\"Verdana\" "
+                       "size=\"2\" color=\"#003399\">\r\nMars at opposition</font></a><font face=\"Arial\" "
+                       "size=\"1\" color=\"#AAAAAA\">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;" +
+                           date + "</font></p></b>\r\n"));
   EXPECT_TRUE(Contains(page,
                        "<tr><td width=\"100%\">\r\n"
                        "<b><a name=\"0\"></a><a target=\"_blank\" href=\"http://sky.example/mars\">\r\n"
@@ -148,11 +152,13 @@ TEST(FeedRendering, BlankTitlesAndItemsWithoutDates) {
                          "<item><title>Dated</title><dc:date>2004-05-06</dc:date></item>"));
   std::string page = RenderPage(feed);
   EXPECT_TRUE(Contains(page, "color=\"#003399\">\r\n[Blank Title]\r\n</font></p></a></b>\r\n"));
-  EXPECT_TRUE(Contains(page, "color=\"#339933\">\r\n[Blank Title]\r\n</font></p></b>\r\n"
-                             "<p style=\"margin-top: 5; margin-bottom: 0\" align=\"justify\">"));
+  EXPECT_TRUE(Contains(page,
+                       "color=\"#339933\">\r\n[Blank Title]\r\n</font></p></b>\r\n"
+                       "<p style=\"margin-top: 5; margin-bottom: 0\" align=\"justify\">"));
   // A raw date is shown as it stands, in the index and in the block.
-  EXPECT_TRUE(Contains(page, "Dated</font></a><font face=\"Arial\" size=\"1\" color=\"#AAAAAA\">"
-                             "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;2004-05-06</font></p></b>"));
+  EXPECT_TRUE(Contains(page,
+                       "Dated</font></a><font face=\"Arial\" size=\"1\" color=\"#AAAAAA\">"
+                       "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;2004-05-06</font></p></b>"));
   EXPECT_TRUE(Contains(page, "color=\"#AAAAAA\">\r\n2004-05-06\r\n</font></p>"));
 }
 
@@ -161,8 +167,9 @@ TEST(FeedRendering, DescriptionsBecomeLiveMarkup) {
   LoadDocument(feed, Rss("<item><description>  a &amp;lt;&amp;lt;b&amp;gt; &amp;LT;i&amp;GT;c "
                          "&lt;A HREF=\"http://x.example/\"&gt;Link Text&lt;/A&gt;\r\n\t</description></item>"));
   std::string page = RenderPage(feed);
-  EXPECT_TRUE(Contains(page, "color=\"#000000\">\r\na <<b> <i>c <a target=\"_blank\" "
-                             "href=\"http://x.example/\">Link Text</A>\r\n</font></p>"));
+  EXPECT_TRUE(Contains(page,
+                       "color=\"#000000\">\r\na <<b> <i>c <a target=\"_blank\" "
+                       "href=\"http://x.example/\">Link Text</A>\r\n</font></p>"));
 }
 
 TEST(FeedRendering, PlaceholdersBroughtInByValuesAreFilledToo) {
@@ -215,8 +222,13 @@ TEST(FeedRendering, TextsOutsideTheANSICodePageSurvive) {
   TFeed feed;
   LoadFixture(feed, "unicode-utf8.xml");
   std::string page = RenderPage(feed);
-  EXPECT_TRUE(Contains(page, "<b>Gr\xC3\xB6\xC3\x9F" "e</b> & \xE5\xA4\xA7\xE3\x81\x8D\xE3\x81\x95 \xF0\x9F\x98\x80"));
-  EXPECT_TRUE(Contains(page, "<title>\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9 \xE2\x80\x94 "));
+  EXPECT_TRUE(Contains(page,
+                       "<b>Gr\xC3\xB6\xC3\x9F"
+                       "e</b> & \xE5\xA4\xA7\xE3\x81\x8D\xE3\x81\x95 \xF0\x9F\x98\x80"));
+  EXPECT_TRUE(Contains(page,
+                       "<title>\xC3\x9Cn\xC3\xAF"
+                       "c\xC3\xB6"
+                       "d\xC3\xA9 \xE2\x80\x94 "));
   EXPECT_TRUE(Contains(page, ">\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC<"));
 }
 
@@ -231,8 +243,9 @@ TEST(FeedRendering, FeedsCannotRunCodeInThePage) {
     EXPECT_FALSE(Contains(lower, active)) << active;
   // Quotes in addresses cannot close the attribute.
   EXPECT_TRUE(Contains(page, "href=\"http://mischief.example/&quot;onmouseover=&quot;alert(1)\""));
-  EXPECT_TRUE(Contains(page, "src=\"http://mischief.example/a.gif&quot; onerror=&quot;alert(2)\" "
-                             "alt=\"logo&quot; onload=&quot;alert(3)\""));
+  EXPECT_TRUE(Contains(page,
+                       "src=\"http://mischief.example/a.gif&quot; onerror=&quot;alert(2)\" "
+                       "alt=\"logo&quot; onload=&quot;alert(3)\""));
   EXPECT_TRUE(Contains(page, "href=\"http://mischief.example/item&quot;&gt;&lt;script&gt;alert(6)&lt;/script&gt;\""));
   // Ordinary markup is untouched.
   EXPECT_TRUE(Contains(page, ">Ordinary <b>bold</b> description<"));

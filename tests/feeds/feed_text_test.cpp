@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "feeds/feed_text.h"
+
+#include <gtest/gtest.h>
 
 TEST(FeedText, EncodeUTF8) {
   EXPECT_EQ(EncodeUTF8(L""), "");

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "feeds/html_safety.h"
+
+#include <gtest/gtest.h>
 
 TEST(HTMLSafety, EscapesAttributeValues) {
   EXPECT_EQ(EscapeHTMLAttribute("http://x.example/?a=1&b=\"2\"<>"),

@@ -1,20 +1,21 @@
+#include "feeds/rfc822_date.h"
+
 #include <gtest/gtest.h>
 
-#include "feeds/rfc822_date.h"
 #include "framework/exceptions.h"
 
 namespace {
 
 // The tests read and write dates in fixed locales, whatever the user's locale is.
 const TFormatSettings& English() {
-  static const TFormatSettings settings = LocaleFormatSettings(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                                                        SORT_DEFAULT));
+  static const TFormatSettings settings =
+      LocaleFormatSettings(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
   return settings;
 }
 
 const TFormatSettings& German() {
-  static const TFormatSettings settings = LocaleFormatSettings(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
-                                                                        SORT_DEFAULT));
+  static const TFormatSettings settings =
+      LocaleFormatSettings(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT));
   return settings;
 }
 
@@ -118,8 +119,8 @@ TEST(RFC822Date, FreshDatesAndTheSetFlag) {
   EXPECT_EQ(date.TimeZone(), L"GMT");
   EXPECT_GE(date.DateTime(), before);
   EXPECT_LE(date.DateTime(), after);
-  EXPECT_EQ(date.FormatRFC822(English()), FormatDateTime(L"ddd, dd mmm yyyy hh:nn:ss", date.DateTime(), English()) +
-                                              L" GMT");
+  EXPECT_EQ(date.FormatRFC822(English()),
+            FormatDateTime(L"ddd, dd mmm yyyy hh:nn:ss", date.DateTime(), English()) + L" GMT");
 
   // Storing the value already held does not mark the date as set; a new value does, and nothing clears it.
   date.SetTimeZone(L"GMT");

@@ -1,10 +1,11 @@
+#include "framework/xml_document.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "framework/exceptions.h"
 #include "framework/streams.h"
-#include "framework/xml_document.h"
 
 namespace {
 

@@ -1,0 +1,147 @@
+// Times reading and rendering a large feed against a bare load of the same bytes by the DOM, for 1,000 and
+// 10,000 items. Targets: load plus render at most twice the bare load, and ten times the items at most eleven
+// times the time.
+#include <msxml2.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "feeds/feed.h"
+#include "framework/startup.h"
+#include "framework/streams.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr int kRuns = 7;
+
+double Seconds() {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// An RSS 2.0 document of about one kilobyte per item, each item shaped like the format's own examples: title,
+// link, a description of some markup and plain text, publication date and identifier.
+std::string MakeFeed(int itemCount) {
+  std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
+      "<title>Benchmark Feed</title>\n<link>http://bench.example/</link>\n"
+      "<description>Generated items</description>\n<language>en-us</language>\n"
+      "<lastBuildDate>Sat, 07 Sep 2002 00:00:01 GMT</lastBuildDate>\n<ttl>30</ttl>\n";
+  for (int i = 0; i < itemCount; ++i) {
+    std::string n = std::to_string(i);
+    text += "<item>\n<title>Item number " + n + " with a title of ordinary length</title>\n";
+    text += "<link>http://bench.example/items/" + n + "?from=feed&amp;kind=news</link>\n";
+    text += "<description>&lt;p&gt;Paragraph " + n +
+            " of the body, &lt;b&gt;with markup&lt;/b&gt; and a "
+            "&lt;a href=\"http://bench.example/more/" +
+            n + "\"&gt;link&lt;/a&gt;.&lt;/p&gt;";
+    for (int k = 0; k < 7; ++k)
+      text += " Filler sentence " + std::to_string(k) + " that makes the body about as long as a real one.";
+    text += "</description>\n";
+    text += "<pubDate>Mon, 0" + std::to_string(1 + i % 9) + " Sep 2003 1" + std::to_string(i % 10) +
+            ":30:00 GMT</pubDate>\n";
+    text += "<guid>http://bench.example/items/" + n + "</guid>\n</item>\n";
+  }
+  return text + "</channel>\n</rss>\n";
+}
+
+void Fill(TMemoryStream& stream, const std::string& bytes) {
+  stream.Clear();
+  stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  stream.SetPosition(0);
+}
+
+// The DOM alone: a new document with the reader's options, loaded from the same bytes as a byte array.
+double BareLoad(const std::string& bytes) {
+  std::unique_ptr<SAFEARRAY, decltype(&SafeArrayDestroy)> array(
+      SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size())), &SafeArrayDestroy);
+  void* data = nullptr;
+  OleCheck(SafeArrayAccessData(array.get(), &data));
+  std::memcpy(data, bytes.data(), bytes.size());
+  SafeArrayUnaccessData(array.get());
+  VARIANT input;
+  VariantInit(&input);
+  input.vt = VT_ARRAY | VT_UI1;
+  input.parray = array.get();
+
+  double start = Seconds();
+  CLSID clsid;
+  OleCheck(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid));
+  ComPtr<IXMLDOMDocument> document;
+  OleCheck(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                            reinterpret_cast<void**>(document.GetAddressOf())));
+  document->put_async(VARIANT_FALSE);
+  document->put_validateOnParse(VARIANT_FALSE);
+  document->put_resolveExternals(VARIANT_FALSE);
+  document->put_preserveWhiteSpace(VARIANT_FALSE);
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  OleCheck(document->load(input, &loaded));
+  double elapsed = Seconds() - start;
+  if (!loaded) throw Exception(L"The benchmark document did not load");
+  return elapsed;
+}
+
+double LoadAndRender(const std::string& bytes, size_t& pageSize) {
+  TFeed feed;
+  TMemoryStream stream;
+  Fill(stream, bytes);
+  double start = Seconds();
+  feed.LoadFromStream(stream);
+  stream.SetPosition(0);
+  feed.RenderHTML(&stream);
+  double elapsed = Seconds() - start;
+  pageSize = static_cast<size_t>(stream.Position());
+  return elapsed;
+}
+
+struct TResult {
+  double Bare = 1e30;
+  double Feed = 1e30;
+};
+
+TResult Measure(int itemCount) {
+  std::string bytes = MakeFeed(itemCount);
+  TResult result;
+  size_t pageSize = 0;
+  for (int run = 0; run < kRuns; ++run) {
+    result.Bare = std::min(result.Bare, BareLoad(bytes));
+    result.Feed = std::min(result.Feed, LoadAndRender(bytes, pageSize));
+  }
+  std::printf(
+      "%6d items, %8zu bytes: bare DOM load %8.1f ms, load + render %8.1f ms (page %zu bytes), "
+      "ratio %.2f\n",
+      itemCount, bytes.size(), result.Bare * 1000, result.Feed * 1000, pageSize, result.Feed / result.Bare);
+  return result;
+}
+
+}  // namespace
+
+int main() {
+  InitializeUnit(FrameworkUnit());
+  int status = 0;
+  try {
+    TResult small = Measure(1000);
+    TResult large = Measure(10000);
+    double scale = large.Feed / small.Feed;
+    bool ratioMet = small.Feed <= 2 * small.Bare && large.Feed <= 2 * large.Bare;
+    bool scaleMet = scale <= 11;
+    std::printf("load + render against bare load: %s (target at most 2.00)\n", ratioMet ? "met" : "NOT MET");
+    std::printf("10,000 items against 1,000 items: %.2f, %s (target at most 11.00)\n", scale,
+                scaleMet ? "met" : "NOT MET");
+    status = ratioMet && scaleMet ? 0 : 1;
+  } catch (const std::exception& error) {
+    std::printf("failed: %s\n", error.what());
+    status = 2;
+  }
+  FinalizeUnits();
+  return status;
+}
