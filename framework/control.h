@@ -13,6 +13,7 @@
 #include "framework/delegate.h"
 #include "framework/graphics.h"
 #include "framework/messages.h"
+#include "framework/properties.h"
 #include "framework/set.h"
 #include "framework/shift_state.h"
 #include "framework/window_alloc.h"
@@ -133,6 +134,8 @@ class TControl : public TComponent {
   BC_CLASS(TControl, TComponent)
   explicit TControl(TComponent* owner);
   ~TControl() override;
+  // Left, Top, Width, Height, Cursor, Hint and HelpContext; descendants add what they publish (ControlProperty).
+  const TPublishedTable& PublishedTable() const override;
 
   // The windowed control that holds this one. Setting it moves the control (its window is kept where that is
   // possible); nothing raises for a null parent.
@@ -395,6 +398,10 @@ class TGraphicControl : public TControl {
   void WMPaint(TMessage& message);
   std::unique_ptr<TControlCanvas> canvas_;
 };
+
+// The table entry of a property of TControl or TWinControl that a descendant publishes in its own table, by its
+// stored name ("Align", "Color", "OnClick", "TabOrder", ...). Raises EInvalidOperation for an unknown name.
+TTableEntry<TPropertyInfo> ControlProperty(const String& name);
 
 // The control that holds the mouse capture, windowless or not; null when the capture is elsewhere.
 TControl* GetCaptureControl();

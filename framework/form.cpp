@@ -71,6 +71,76 @@ TCustomForm::~TCustomForm() {
   if (WindowHandle()) DestroyHandle();
 }
 
+// ---- storing ----
+
+void TCustomForm::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  TWinControl::GetChildren(proc, root);
+  if (root != this) return;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (!Components(i)->HasParent()) proc(Components(i));
+}
+
+const TPublishedTable& TCustomForm::PublishedTable() const {
+  using P = TPublished<TCustomForm>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Integer(L"Width", &TControl::Width, &TControl::SetWidth).Stored(false),
+          P::Integer(L"Height", &TControl::Height, &TControl::SetHeight).Stored(false),
+          P::Integer(L"ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth),
+          P::Integer(L"ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight),
+          ControlProperty(L"Caption"),
+          P::Color(L"Color", &TControl::Color, &TControl::SetColor).Default(clBtnFace),
+          ControlProperty(L"Font"),
+          P::Boolean(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(false),
+          ControlProperty(L"Enabled"),
+          ControlProperty(L"ShowHint"),
+          ControlProperty(L"PopupMenu"),
+          ControlProperty(L"BiDiMode"),
+          ControlProperty(L"Constraints"),
+          P::Set(L"BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons,
+                 {L"biSystemMenu", L"biMinimize", L"biMaximize", L"biHelp"})
+              .Default(TBorderIcons{TBorderIcon::biSystemMenu, TBorderIcon::biMinimize, TBorderIcon::biMaximize}),
+          P::Enumeration(L"BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle,
+                         {L"bsNone", L"bsSingle", L"bsSizeable", L"bsDialog", L"bsToolWindow", L"bsSizeToolWin"})
+              .Default(TFormBorderStyle::bsSizeable),
+          P::Enumeration(L"FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle,
+                         {L"fsNormal", L"fsMDIChild", L"fsMDIForm", L"fsStayOnTop"})
+              .Default(TFormStyle::fsNormal),
+          P::Enumeration(L"WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState,
+                         {L"wsNormal", L"wsMinimized", L"wsMaximized"})
+              .Default(TWindowState::wsNormal),
+          P::Boolean(L"KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(false),
+          P::Boolean(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(false),
+          ControlProperty(L"OnClick"),
+          ControlProperty(L"OnDblClick"),
+          ControlProperty(L"OnMouseDown"),
+          ControlProperty(L"OnMouseMove"),
+          ControlProperty(L"OnMouseUp"),
+          ControlProperty(L"OnMouseWheel"),
+          ControlProperty(L"OnResize"),
+          ControlProperty(L"OnKeyDown"),
+          ControlProperty(L"OnKeyPress"),
+          ControlProperty(L"OnKeyUp"),
+          P::Event(
+              L"OnActivate", [](TCustomForm* f) { return f->OnActivate; },
+              [](TCustomForm* f, TNotifyEvent e) { f->OnActivate = e; }),
+          P::Event(
+              L"OnDeactivate", [](TCustomForm* f) { return f->OnDeactivate; },
+              [](TCustomForm* f, TNotifyEvent e) { f->OnDeactivate = e; }),
+          P::Event(
+              L"OnShow", [](TCustomForm* f) { return f->OnShow; }, [](TCustomForm* f, TNotifyEvent e) { f->OnShow = e; }),
+          P::Event(
+              L"OnHide", [](TCustomForm* f) { return f->OnHide; }, [](TCustomForm* f, TNotifyEvent e) { f->OnHide = e; }),
+          P::Event(
+              L"OnClose", [](TCustomForm* f) { return f->OnClose; }, [](TCustomForm* f, TCloseEvent e) { f->OnClose = e; }),
+          P::Event(
+              L"OnCloseQuery", [](TCustomForm* f) { return f->OnCloseQuery; },
+              [](TCustomForm* f, TCloseQueryEvent e) { f->OnCloseQuery = e; }),
+      });
+  return table;
+}
+
 // ---- style ----
 
 void TCustomForm::SetFormStyle(TFormStyle value) {

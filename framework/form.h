@@ -38,6 +38,10 @@ class TCustomForm : public TWinControl {
   BC_CLASS(TCustomForm, TWinControl)
   explicit TCustomForm(TComponent* owner);
   ~TCustomForm() override;
+  // A form stores its client size instead of its outer size.
+  const TPublishedTable& PublishedTable() const override;
+  // The controls on the form, then the form's components that have no parent (menus, image lists, timers).
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
   TFormStyle FormStyle() const { return formStyle_; }
   void SetFormStyle(TFormStyle value);

@@ -358,12 +358,17 @@ void TWinControl::SetZOrder(bool topMost) {
 }
 
 RECT TWinControl::ClientRect() const {
+  if (pendingClientSize_.cx >= 0) return RECT{0, 0, pendingClientSize_.cx, pendingClientSize_.cy};
   RECT rect{0, 0, Width(), Height()};
   if (handle_) GetClientRect(handle_, &rect);
   return rect;
 }
 
 void TWinControl::SetClientSize(int width, int height) {
+  if (IsLoading()) {
+    pendingClientSize_ = SIZE{width, height};
+    return;
+  }
   if (!handle_ && (Parent() || parentWindow_ || Is<TCustomForm>())) HandleNeeded();
   TControl::SetClientSize(width, height);
 }
@@ -389,6 +394,8 @@ void TWinControl::SetParent(TWinControl* value) {
 // ---- showing ----
 
 void TWinControl::UpdateShowing() {
+  // Nothing shows while a form is being read; Loaded shows what should.
+  if (IsLoading()) return;
   bool show = Visible();
   if (show) {
     if (!handle_) CreateHandle();
@@ -1432,7 +1439,26 @@ void TWinControl::Loaded() {
     UpdateTabOrder(pendingTabOrder_);
     pendingTabOrder_ = -1;
   }
+  if (pendingClientSize_.cx >= 0) {
+    SIZE size = pendingClientSize_;
+    pendingClientSize_ = SIZE{-1, -1};
+    SetClientSize(size.cx, size.cy);
+  }
   UpdateControlState();
+}
+
+void TWinControl::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  for (TControl* control : std::vector<TControl*>(controls_))
+    if (control->Owner() == root) proc(control);
+}
+
+void TWinControl::SetChildOrder(TComponent* child, int order) {
+  auto it = std::find(controls_.begin(), controls_.end(), child);
+  if (it == controls_.end()) return;
+  TControl* control = *it;
+  controls_.erase(it);
+  order = std::clamp(order, 0, static_cast<int>(controls_.size()));
+  controls_.insert(controls_.begin() + order, control);
 }
 
 // ---- TCustomControl ----

@@ -168,6 +168,9 @@ class TWinControl : public TControl {
   bool IsControlMouseMsg(TMessage& message);
 
   void Loaded() override;
+  // Streaming: the children this window stores for root are the controls on it that root owns.
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+  void SetChildOrder(TComponent* child, int order) override;
 
  private:
   friend class TControl;
@@ -224,6 +227,7 @@ class TWinControl : public TControl {
   int borderWidth_ = 0;
   int alignLevel_ = 0;
   int pendingTabOrder_ = -1;  // a tab order read while loading, applied by Loaded
+  SIZE pendingClientSize_{-1, -1};  // a client size read while loading, applied by Loaded
   std::vector<TControl*> controls_;   // every child, in z-order (bottom first)
   std::vector<TWinControl*> tabList_;  // windowed children, in tab order
   std::unique_ptr<TBrush> brush_;
