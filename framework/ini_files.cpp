@@ -1,0 +1,218 @@
+#include "framework/ini_files.h"
+
+#include <windows.h>
+
+#include "framework/exceptions.h"
+#include "framework/strings.h"
+#include "framework/sys_utils.h"
+
+namespace {
+
+// The profile functions answer size - 1 (or size - 2 for lists) when the text was cut: grow until it fits.
+String ReadProfileText(const wchar_t* section, const wchar_t* ident, const wchar_t* defaultValue,
+                       const String& fileName, bool isList) {
+  std::vector<wchar_t> buffer(2048);
+  for (;;) {
+    DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD length = GetPrivateProfileStringW(section, ident, defaultValue, buffer.data(), size, fileName.c_str());
+    if (length < size - (isList ? 2 : 1)) return String(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// A list of names separated by NULs.
+void SplitNames(const String& names, TStrings* strings) {
+  strings->BeginUpdate();
+  strings->Clear();
+  for (size_t start = 0; start < names.size();) {
+    size_t end = names.find(L'\0', start);
+    if (end == String::npos) end = names.size();
+    if (end > start) strings->Add(names.substr(start, end - start));
+    start = end + 1;
+  }
+  strings->EndUpdate();
+}
+
+}  // namespace
+
+bool TCustomIniFile::SectionExists(const String& section) const {
+  TStringList keys;
+  ReadSection(section, &keys);
+  return keys.Count() > 0;
+}
+
+bool TCustomIniFile::ValueExists(const String& section, const String& ident) const {
+  TStringList keys;
+  ReadSection(section, &keys);
+  return keys.IndexOf(ident) >= 0;
+}
+
+int TCustomIniFile::ReadInteger(const String& section, const String& ident, int defaultValue) const {
+  return StrToIntDef(ReadString(section, ident, L""), defaultValue);
+}
+
+void TCustomIniFile::WriteInteger(const String& section, const String& ident, int value) {
+  WriteString(section, ident, IntToStr(value));
+}
+
+bool TCustomIniFile::ReadBool(const String& section, const String& ident, bool defaultValue) const {
+  return ReadInteger(section, ident, defaultValue ? 1 : 0) != 0;
+}
+
+void TCustomIniFile::WriteBool(const String& section, const String& ident, bool value) {
+  WriteString(section, ident, value ? L"1" : L"0");
+}
+
+void TCustomIniFile::ReadSectionValues(const String& section, TStrings* strings) const {
+  TStringList keys;
+  ReadSection(section, &keys);
+  strings->BeginUpdate();
+  strings->Clear();
+  for (int i = 0; i < keys.Count(); ++i)
+    strings->Add(keys.Strings(i) + L"=" + ReadString(section, keys.Strings(i), L""));
+  strings->EndUpdate();
+}
+
+String TIniFile::ReadString(const String& section, const String& ident, const String& defaultValue) const {
+  return ReadProfileText(section.c_str(), ident.c_str(), defaultValue.c_str(), FileName(), false);
+}
+
+void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
+  if (!WritePrivateProfileStringW(section.c_str(), ident.c_str(), value.c_str(), FileName().c_str())) WriteError();
+}
+
+void TIniFile::ReadSection(const String& section, TStrings* strings) const {
+  SplitNames(ReadProfileText(section.c_str(), nullptr, L"", FileName(), true), strings);
+}
+
+void TIniFile::ReadSections(TStrings* strings) const {
+  SplitNames(ReadProfileText(nullptr, nullptr, L"", FileName(), true), strings);
+}
+
+void TIniFile::EraseSection(const String& section) {
+  if (!WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, FileName().c_str())) WriteError();
+}
+
+void TIniFile::DeleteKey(const String& section, const String& ident) {
+  WritePrivateProfileStringW(section.c_str(), ident.c_str(), nullptr, FileName().c_str());
+}
+
+void TIniFile::UpdateFile() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, FileName().c_str()); }
+
+void TIniFile::WriteError() const { throw EIniFileException(Format(L"Unable to write to %s", {FileName()})); }
+
+TMemIniFile::TMemIniFile(String fileName) : TCustomIniFile(std::move(fileName)) {
+  if (FileName().empty() || !FileExists(FileName())) return;
+  TStringList lines;
+  lines.LoadFromFile(FileName());
+  SetStrings(&lines);
+}
+
+TMemIniFile::~TMemIniFile() = default;
+
+TStringList* TMemIniFile::FindSection(const String& section) const {
+  for (const TSection& entry : sections_)
+    if (AnsiSameText(entry.Name, section)) return entry.Lines.get();
+  return nullptr;
+}
+
+TStringList* TMemIniFile::AddSection(const String& section) {
+  if (TStringList* existing = FindSection(section)) return existing;
+  sections_.push_back({section, std::make_unique<TStringList>()});
+  return sections_.back().Lines.get();
+}
+
+void TMemIniFile::Clear() { sections_.clear(); }
+
+void TMemIniFile::SetStrings(const TStrings* strings) {
+  Clear();
+  TStringList* current = nullptr;
+  for (int i = 0; i < strings->Count(); ++i) {
+    String line = Trim(strings->Strings(i));
+    if (line.empty() || line[0] == L';') continue;
+    if (line[0] == L'[' && line.back() == L']') {
+      current = AddSection(Trim(line.substr(1, line.size() - 2)));
+    } else if (current) {
+      size_t equals = line.find(L'=');
+      if (equals == String::npos)
+        current->Add(line);
+      else
+        current->Add(Trim(line.substr(0, equals)) + L"=" + Trim(line.substr(equals + 1)));
+    }
+  }
+}
+
+void TMemIniFile::GetStrings(TStrings* strings) const {
+  strings->BeginUpdate();
+  strings->Clear();
+  for (const TSection& section : sections_) {
+    strings->Add(L"[" + section.Name + L"]");
+    strings->AddStrings(section.Lines.get());
+    strings->Add(L"");
+  }
+  strings->EndUpdate();
+}
+
+void TMemIniFile::UpdateFile() {
+  TStringList lines;
+  GetStrings(&lines);
+  lines.SaveToFile(FileName());
+}
+
+String TMemIniFile::ReadString(const String& section, const String& ident, const String& defaultValue) const {
+  if (const TStringList* lines = FindSection(section)) {
+    int index = lines->IndexOfName(ident);
+    if (index >= 0) return lines->ValueFromIndex(index);
+  }
+  return defaultValue;
+}
+
+void TMemIniFile::WriteString(const String& section, const String& ident, const String& value) {
+  TStringList* lines = AddSection(section);
+  int index = lines->IndexOfName(ident);
+  if (index >= 0)
+    lines->SetStrings(index, ident + L"=" + value);
+  else
+    lines->Add(ident + L"=" + value);
+}
+
+void TMemIniFile::ReadSection(const String& section, TStrings* strings) const {
+  strings->BeginUpdate();
+  strings->Clear();
+  if (const TStringList* lines = FindSection(section)) {
+    for (int i = 0; i < lines->Count(); ++i) {
+      String name = lines->Names(i);
+      if (!name.empty()) strings->Add(name);
+    }
+  }
+  strings->EndUpdate();
+}
+
+void TMemIniFile::ReadSections(TStrings* strings) const {
+  strings->BeginUpdate();
+  strings->Clear();
+  for (const TSection& section : sections_) strings->Add(section.Name);
+  strings->EndUpdate();
+}
+
+void TMemIniFile::ReadSectionValues(const String& section, TStrings* strings) const {
+  strings->BeginUpdate();
+  strings->Clear();
+  if (const TStringList* lines = FindSection(section)) strings->AddStrings(lines);
+  strings->EndUpdate();
+}
+
+void TMemIniFile::EraseSection(const String& section) {
+  for (auto it = sections_.begin(); it != sections_.end(); ++it)
+    if (AnsiSameText(it->Name, section)) {
+      sections_.erase(it);
+      return;
+    }
+}
+
+void TMemIniFile::DeleteKey(const String& section, const String& ident) {
+  if (TStringList* lines = FindSection(section)) {
+    int index = lines->IndexOfName(ident);
+    if (index >= 0) lines->Delete(index);
+  }
+}

@@ -1,0 +1,95 @@
+// Settings in INI form ("[Section]" lines followed by "Key=Value" lines). TIniFile reads and writes the file on
+// every call through the system's profile functions; TMemIniFile holds the whole file in memory, keeps the order
+// of sections and keys, compares names without case and writes the file back on UpdateFile.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "framework/object.h"
+
+class TStrings;
+class TStringList;
+
+class TCustomIniFile : public TObject {
+  BC_CLASS(TCustomIniFile, TObject)
+  explicit TCustomIniFile(String fileName) : fileName_(std::move(fileName)) {}
+
+  const String& FileName() const { return fileName_; }
+
+  // A section exists when it holds at least one key.
+  bool SectionExists(const String& section) const;
+  bool ValueExists(const String& section, const String& ident) const;
+  virtual String ReadString(const String& section, const String& ident, const String& defaultValue) const = 0;
+  virtual void WriteString(const String& section, const String& ident, const String& value) = 0;
+  // Decimal or hexadecimal ("0x" or "$"); the default for a missing or malformed value.
+  int ReadInteger(const String& section, const String& ident, int defaultValue) const;
+  void WriteInteger(const String& section, const String& ident, int value);
+  // Any whole number other than 0 is true; written as "1" or "0".
+  bool ReadBool(const String& section, const String& ident, bool defaultValue) const;
+  void WriteBool(const String& section, const String& ident, bool value);
+  // The keys of a section, in file order.
+  virtual void ReadSection(const String& section, TStrings* strings) const = 0;
+  virtual void ReadSections(TStrings* strings) const = 0;
+  // "Key=Value" lines of a section, in file order.
+  virtual void ReadSectionValues(const String& section, TStrings* strings) const;
+  virtual void EraseSection(const String& section) = 0;
+  virtual void DeleteKey(const String& section, const String& ident) = 0;
+  // Makes everything written so far reach the file.
+  virtual void UpdateFile() = 0;
+
+ private:
+  String fileName_;
+};
+
+// The file as the system's profile functions see it; a name without a folder lives in the Windows folder.
+// A failed write raises EIniFileException "Unable to write to %s".
+class TIniFile : public TCustomIniFile {
+  BC_CLASS(TIniFile, TCustomIniFile)
+  explicit TIniFile(String fileName) : TCustomIniFile(std::move(fileName)) {}
+
+  String ReadString(const String& section, const String& ident, const String& defaultValue) const override;
+  void WriteString(const String& section, const String& ident, const String& value) override;
+  void ReadSection(const String& section, TStrings* strings) const override;
+  void ReadSections(TStrings* strings) const override;
+  void EraseSection(const String& section) override;
+  void DeleteKey(const String& section, const String& ident) override;
+  void UpdateFile() override;
+
+ private:
+  [[noreturn]] void WriteError() const;
+};
+
+// The file read once at construction (a missing file is an empty one), in the ANSI code page. Blank lines,
+// comment lines (";") and lines before the first section are dropped; names and values are trimmed; a section
+// that appears twice is one section. UpdateFile writes each section, its lines and an empty line.
+class TMemIniFile : public TCustomIniFile {
+  BC_CLASS(TMemIniFile, TCustomIniFile)
+  explicit TMemIniFile(String fileName);
+  ~TMemIniFile() override;
+
+  String ReadString(const String& section, const String& ident, const String& defaultValue) const override;
+  void WriteString(const String& section, const String& ident, const String& value) override;
+  void ReadSection(const String& section, TStrings* strings) const override;
+  void ReadSections(TStrings* strings) const override;
+  void ReadSectionValues(const String& section, TStrings* strings) const override;
+  void EraseSection(const String& section) override;
+  void DeleteKey(const String& section, const String& ident) override;
+  // Raises the stream's error when the file cannot be written.
+  void UpdateFile() override;
+
+  // The whole content as INI lines, and replacing it from such lines.
+  void GetStrings(TStrings* strings) const;
+  void SetStrings(const TStrings* strings);
+  void Clear();
+
+ private:
+  struct TSection {
+    String Name;
+    std::unique_ptr<TStringList> Lines;  // "Key=Value" lines
+  };
+  TStringList* FindSection(const String& section) const;
+  TStringList* AddSection(const String& section);
+
+  std::vector<TSection> sections_;
+};

@@ -1,0 +1,167 @@
+#include "framework/ini_files.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "framework/exceptions.h"
+#include "framework/strings.h"
+
+namespace {
+
+String TempFileName(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return String(folder) + name;
+}
+
+// The bytes of a file, to check what reached the disk.
+std::string FileBytes(const String& fileName) {
+  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes(GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  return bytes;
+}
+
+void WriteFileBytes(const String& fileName, const std::string& bytes) {
+  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+// Both kinds of INI file must behave alike for the common operations.
+class IniFileKinds : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    fileName_ = TempFileName(GetParam() ? L"bc_mem_test.ini" : L"bc_profile_test.ini");
+    DeleteFileW(fileName_.c_str());
+  }
+  void TearDown() override { DeleteFileW(fileName_.c_str()); }
+  std::unique_ptr<TCustomIniFile> Open() const {
+    if (GetParam()) return std::make_unique<TMemIniFile>(fileName_);
+    return std::make_unique<TIniFile>(fileName_);
+  }
+
+  String fileName_;
+};
+
+}  // namespace
+
+TEST_P(IniFileKinds, TypedValuesRoundTripThroughTheFile) {
+  {
+    auto ini = Open();
+    ini->WriteString(L"Main", L"Name", L"Orbit");
+    ini->WriteInteger(L"Main", L"Count", -12);
+    ini->WriteBool(L"Main", L"Shown", true);
+    ini->WriteString(L"Other", L"Hex", L"0x1F");
+    ini->WriteString(L"Other", L"Bad", L"twelve");
+    ini->UpdateFile();
+  }
+  auto ini = Open();
+  EXPECT_EQ(L"Orbit", ini->ReadString(L"Main", L"Name", L"x"));
+  EXPECT_EQ(L"Orbit", ini->ReadString(L"MAIN", L"name", L"x"));
+  EXPECT_EQ(L"x", ini->ReadString(L"Main", L"Missing", L"x"));
+  EXPECT_EQ(-12, ini->ReadInteger(L"Main", L"Count", 0));
+  EXPECT_EQ(31, ini->ReadInteger(L"Other", L"Hex", 0));
+  EXPECT_EQ(7, ini->ReadInteger(L"Other", L"Bad", 7));
+  EXPECT_TRUE(ini->ReadBool(L"Main", L"Shown", false));
+  EXPECT_TRUE(ini->ReadBool(L"Main", L"Missing", true));
+  EXPECT_FALSE(ini->ReadBool(L"Other", L"Bad", false));
+}
+
+TEST_P(IniFileKinds, SectionsKeysAndDeletion) {
+  auto ini = Open();
+  ini->WriteString(L"B", L"Second", L"2");
+  ini->WriteString(L"B", L"First", L"1");
+  ini->WriteString(L"A", L"Only", L"x");
+  ini->UpdateFile();
+
+  TStringList list;
+  ini->ReadSections(&list);
+  EXPECT_EQ(L"B\r\nA\r\n", list.Text());
+  ini->ReadSection(L"b", &list);
+  EXPECT_EQ(L"Second\r\nFirst\r\n", list.Text());
+  ini->ReadSectionValues(L"B", &list);
+  EXPECT_EQ(L"Second=2\r\nFirst=1\r\n", list.Text());
+  EXPECT_TRUE(ini->SectionExists(L"a"));
+  EXPECT_FALSE(ini->SectionExists(L"C"));
+  EXPECT_TRUE(ini->ValueExists(L"B", L"first"));
+  EXPECT_FALSE(ini->ValueExists(L"B", L"Third"));
+
+  ini->DeleteKey(L"B", L"Second");
+  ini->DeleteKey(L"B", L"Missing");
+  ini->EraseSection(L"A");
+  ini->UpdateFile();
+  auto reread = Open();
+  reread->ReadSections(&list);
+  EXPECT_EQ(L"B\r\n", list.Text());
+  reread->ReadSection(L"B", &list);
+  EXPECT_EQ(L"First\r\n", list.Text());
+}
+
+INSTANTIATE_TEST_SUITE_P(ProfileAndMemory, IniFileKinds, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Memory" : "Profile";
+                         });
+
+TEST(MemIniFile, ReadsHandWrittenFilesAndWritesThemBackInOrder) {
+  String fileName = TempFileName(L"bc_mem_layout.ini");
+  WriteFileBytes(fileName,
+                 "stray=before any section\r\n"
+                 "; a comment\r\n"
+                 "[Messages]\r\n"
+                 "  Hello  =  Good day  \r\n"
+                 "\r\n"
+                 "[Misc]\n"
+                 "Flag=1\n"
+                 "[messages]\r\n"
+                 "Bye=See you");
+  {
+    TMemIniFile ini(fileName);
+    EXPECT_EQ(L"Good day", ini.ReadString(L"Messages", L"Hello", L""));
+    EXPECT_EQ(L"See you", ini.ReadString(L"MESSAGES", L"bye", L""));
+    EXPECT_EQ(L"", ini.ReadString(L"Messages", L"stray", L""));
+    ini.WriteString(L"Misc", L"flag", L"0");
+    ini.WriteString(L"New", L"Key", L"v");
+    ini.UpdateFile();
+  }
+  EXPECT_EQ(
+      "[Messages]\r\nHello=Good day\r\nBye=See you\r\n\r\n"
+      "[Misc]\r\nflag=0\r\n\r\n"
+      "[New]\r\nKey=v\r\n\r\n",
+      FileBytes(fileName));
+  DeleteFileW(fileName.c_str());
+}
+
+TEST(MemIniFile, MissingFileIsEmptyAndNothingIsWrittenBeforeUpdateFile) {
+  String fileName = TempFileName(L"bc_mem_missing.ini");
+  DeleteFileW(fileName.c_str());
+  {
+    TMemIniFile ini(fileName);
+    TStringList sections;
+    ini.ReadSections(&sections);
+    EXPECT_EQ(0, sections.Count());
+    ini.WriteString(L"InternetShortcut", L"URL", L"example.org");
+  }
+  EXPECT_EQ("<missing>", FileBytes(fileName));
+  TMemIniFile ini(fileName);
+  ini.WriteString(L"InternetShortcut", L"URL", L"example.org");
+  ini.UpdateFile();
+  EXPECT_EQ("[InternetShortcut]\r\nURL=example.org\r\n\r\n", FileBytes(fileName));
+  DeleteFileW(fileName.c_str());
+}
+
+TEST(IniFile, WriteIntoAFolderThatDoesNotExistRaises) {
+  TIniFile ini(L"Q:\\no such folder\\settings.ini");
+  try {
+    ini.WriteString(L"S", L"K", L"V");
+    ADD_FAILURE() << "the write was reported as done";
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(L"Unable to write to Q:\\no such folder\\settings.ini", e.Message());
+  }
+  EXPECT_EQ(L"d", ini.ReadString(L"S", L"K", L"d"));
+}
