@@ -18,11 +18,16 @@ bool IsRelative(const String& key) { return key.empty() || key[0] != L'\\'; }
 
 TRegDataType DataTypeOf(DWORD type) {
   switch (type) {
-    case REG_SZ: return TRegDataType::rdString;
-    case REG_EXPAND_SZ: return TRegDataType::rdExpandString;
-    case REG_DWORD: return TRegDataType::rdInteger;
-    case REG_BINARY: return TRegDataType::rdBinary;
-    default: return TRegDataType::rdUnknown;
+    case REG_SZ:
+      return TRegDataType::rdString;
+    case REG_EXPAND_SZ:
+      return TRegDataType::rdExpandString;
+    case REG_DWORD:
+      return TRegDataType::rdInteger;
+    case REG_BINARY:
+      return TRegDataType::rdBinary;
+    default:
+      return TRegDataType::rdUnknown;
   }
 }
 
@@ -125,9 +130,7 @@ bool TRegistry::KeyExists(const String& key) {
   return true;
 }
 
-bool TRegistry::DeleteValue(const String& name) {
-  return RegDeleteValueW(BaseKey(L""), name.c_str()) == ERROR_SUCCESS;
-}
+bool TRegistry::DeleteValue(const String& name) { return RegDeleteValueW(BaseKey(L""), name.c_str()) == ERROR_SUCCESS; }
 
 bool TRegistry::ValueExists(const String& name) const {
   TRegDataInfo info;
@@ -226,8 +229,7 @@ void TRegistry::WriteInteger(const String& name, int value) {
 int TRegistry::ReadBinaryData(const String& name, void* buffer, int bufferSize) const {
   TRegDataInfo info;
   if (!GetDataInfo(name, info)) return 0;
-  if ((info.RegData != TRegDataType::rdBinary && info.RegData != TRegDataType::rdUnknown) ||
-      info.DataSize > bufferSize)
+  if ((info.RegData != TRegDataType::rdBinary && info.RegData != TRegDataType::rdUnknown) || info.DataSize > bufferSize)
     RaiseRegistryError(L"Invalid data type for '%s'", name);
   TRegDataType type;
   GetData(name, buffer, static_cast<DWORD>(info.DataSize), type);

@@ -55,13 +55,20 @@ void FinalizeSynchronize() {
 
 int WinPriority(TThreadPriority priority) {
   switch (priority) {
-    case TThreadPriority::tpIdle: return THREAD_PRIORITY_IDLE;
-    case TThreadPriority::tpLowest: return THREAD_PRIORITY_LOWEST;
-    case TThreadPriority::tpLower: return THREAD_PRIORITY_BELOW_NORMAL;
-    case TThreadPriority::tpNormal: return THREAD_PRIORITY_NORMAL;
-    case TThreadPriority::tpHigher: return THREAD_PRIORITY_ABOVE_NORMAL;
-    case TThreadPriority::tpHighest: return THREAD_PRIORITY_HIGHEST;
-    case TThreadPriority::tpTimeCritical: return THREAD_PRIORITY_TIME_CRITICAL;
+    case TThreadPriority::tpIdle:
+      return THREAD_PRIORITY_IDLE;
+    case TThreadPriority::tpLowest:
+      return THREAD_PRIORITY_LOWEST;
+    case TThreadPriority::tpLower:
+      return THREAD_PRIORITY_BELOW_NORMAL;
+    case TThreadPriority::tpNormal:
+      return THREAD_PRIORITY_NORMAL;
+    case TThreadPriority::tpHigher:
+      return THREAD_PRIORITY_ABOVE_NORMAL;
+    case TThreadPriority::tpHighest:
+      return THREAD_PRIORITY_HIGHEST;
+    case TThreadPriority::tpTimeCritical:
+      return THREAD_PRIORITY_TIME_CRITICAL;
   }
   return THREAD_PRIORITY_NORMAL;
 }

@@ -104,9 +104,7 @@ TEST_P(IniFileKinds, SectionsKeysAndDeletion) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ProfileAndMemory, IniFileKinds, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                           return info.param ? "Memory" : "Profile";
-                         });
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Memory" : "Profile"; });
 
 TEST(MemIniFile, ReadsHandWrittenFilesAndWritesThemBackInOrder) {
   String fileName = TempFileName(L"bc_mem_layout.ini");

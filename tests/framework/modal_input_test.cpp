@@ -14,15 +14,15 @@ TEST(ModalInput, PostedInputDrivesAPopupMenuLoop) {
   UINT chosen = 0;
   bool ended = RunModalWithInput(
       [&] {
-        PostInputFromLoop([&] {
-          PostKeyPress(owner.Handle(), VK_DOWN);
-          PostKeyPress(owner.Handle(), VK_DOWN);
-          PostKeyPress(owner.Handle(), VK_RETURN);
-        }, 50);
+        PostInputFromLoop(
+            [&] {
+              PostKeyPress(owner.Handle(), VK_DOWN);
+              PostKeyPress(owner.Handle(), VK_DOWN);
+              PostKeyPress(owner.Handle(), VK_RETURN);
+            },
+            50);
       },
-      [&] {
-        chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, 120, 120, 0, owner.Handle(), nullptr);
-      });
+      [&] { chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, 120, 120, 0, owner.Handle(), nullptr); });
   DestroyMenu(menu);
   EXPECT_TRUE(ended);
   EXPECT_EQ(102u, chosen);
@@ -31,14 +31,14 @@ TEST(ModalInput, PostedInputDrivesAPopupMenuLoop) {
 TEST(ModalInput, ALoopThatNeverEndsIsCancelledAndFailsTheTest) {
   bool ended = true;
   bool sawQuit = false;
-  EXPECT_NONFATAL_FAILURE(ended = RunModalWithInput(nullptr,
-                                                    [&] {
-                                                      MSG message;
-                                                      while (GetMessageW(&message, nullptr, 0, 0) > 0)
-                                                        DispatchMessageW(&message);
-                                                      sawQuit = true;
-                                                    },
-                                                    300),
+  EXPECT_NONFATAL_FAILURE(ended = RunModalWithInput(
+                              nullptr,
+                              [&] {
+                                MSG message;
+                                while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+                                sawQuit = true;
+                              },
+                              300),
                           "did not end within 300 ms");
   EXPECT_FALSE(ended);
   EXPECT_TRUE(sawQuit);

@@ -45,10 +45,13 @@ String MessageOf(std::exception_ptr error) {
 
 // Serves Synchronize the way the application's loop does, through the hidden window, until the event is set.
 bool PumpUntil(HANDLE event, DWORD maxMilliseconds = 5000) {
-  return RunModalWithInput(nullptr, [&] {
-    while (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
-      ProcessPendingMessages();
-  }, maxMilliseconds);
+  return RunModalWithInput(
+      nullptr,
+      [&] {
+        while (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+          ProcessPendingMessages();
+      },
+      maxMilliseconds);
 }
 
 }  // namespace
@@ -132,7 +135,8 @@ TEST(ThreadLifetime, OnTerminateRunsOnTheUserInterfaceThreadAfterExecute) {
 TEST(ThreadLifetime, FreeOnTerminateDeletesTheThreadAfterOnTerminate) {
   HANDLE destroyed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   bool terminated = false;
-  auto* thread = new TLambdaThread(true, [](TLambdaThread&) {}, destroyed);
+  auto* thread = new TLambdaThread(
+      true, [](TLambdaThread&) {}, destroyed);
   thread->SetFreeOnTerminate(true);
   thread->SetOnTerminate([&](TObject*) { terminated = true; });
   thread->Start();

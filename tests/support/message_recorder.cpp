@@ -31,8 +31,8 @@ testing::AssertionResult Mismatch(const std::string& what, std::initializer_list
 }  // namespace
 
 bool TExpectedMessage::Fits(const TRecordedMessage& message) const {
-  return msg_ == message.Msg && (!wParam_ || *wParam_ == message.WParam) &&
-         (!lParam_ || *lParam_ == message.LParam) && (!wnd_ || wnd_ == message.Wnd);
+  return msg_ == message.Msg && (!wParam_ || *wParam_ == message.WParam) && (!lParam_ || *lParam_ == message.LParam) &&
+         (!wnd_ || wnd_ == message.Wnd);
 }
 
 std::string TExpectedMessage::Describe() const {
@@ -47,8 +47,7 @@ std::string TExpectedMessage::Describe() const {
     text += part;
   }
   if (wnd_) {
-    std::snprintf(part, sizeof part, " on 0x%llX",
-                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(wnd_)));
+    std::snprintf(part, sizeof part, " on 0x%llX", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(wnd_)));
     text += part;
   }
   if (optional_) text += " (optional)";
@@ -128,7 +127,9 @@ void TMessageRecorder::RecordFromHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
   if (!hookFilter_ || hookFilter_(wnd)) Record(wnd, msg, wParam, lParam);
 }
 
-void TMessageRecorder::Ignore(std::initializer_list<UINT> messages) { ignored_.insert(messages.begin(), messages.end()); }
+void TMessageRecorder::Ignore(std::initializer_list<UINT> messages) {
+  ignored_.insert(messages.begin(), messages.end());
+}
 
 void TMessageRecorder::Record(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (enabled_ && !ignored_.count(msg)) messages_.push_back({wnd, msg, wParam, lParam});
@@ -142,8 +143,8 @@ std::vector<TRecordedMessage> TMessageRecorder::Of(UINT msg) const {
 }
 
 int TMessageRecorder::Count(UINT msg) const {
-  return static_cast<int>(std::count_if(messages_.begin(), messages_.end(),
-                                        [msg](const TRecordedMessage& m) { return m.Msg == msg; }));
+  return static_cast<int>(
+      std::count_if(messages_.begin(), messages_.end(), [msg](const TRecordedMessage& m) { return m.Msg == msg; }));
 }
 
 std::string TMessageRecorder::Describe() const {
@@ -182,8 +183,8 @@ testing::AssertionResult TMessageRecorder::ContainsInOrder(std::initializer_list
     if (found < messages_.size()) {
       index = found + 1;
     } else if (!entry.IsOptional()) {
-      return Mismatch("missing " + entry.Describe() + " after recorded message " + std::to_string(index),
-                      expected, Describe());
+      return Mismatch("missing " + entry.Describe() + " after recorded message " + std::to_string(index), expected,
+                      Describe());
     }
   }
   return testing::AssertionSuccess();

@@ -26,12 +26,24 @@ class TExpectedMessage {
  public:
   TExpectedMessage(UINT msg) : msg_(msg) {}
 
-  TExpectedMessage& WParam(WPARAM value) { wParam_ = value; return *this; }
-  TExpectedMessage& LParam(LPARAM value) { lParam_ = value; return *this; }
+  TExpectedMessage& WParam(WPARAM value) {
+    wParam_ = value;
+    return *this;
+  }
+  TExpectedMessage& LParam(LPARAM value) {
+    lParam_ = value;
+    return *this;
+  }
   // Only a message to this window fits.
-  TExpectedMessage& On(HWND wnd) { wnd_ = wnd; return *this; }
+  TExpectedMessage& On(HWND wnd) {
+    wnd_ = wnd;
+    return *this;
+  }
   // The entry may be missing from the record.
-  TExpectedMessage& Optional() { optional_ = true; return *this; }
+  TExpectedMessage& Optional() {
+    optional_ = true;
+    return *this;
+  }
 
   bool IsOptional() const { return optional_; }
   bool Fits(const TRecordedMessage& message) const;

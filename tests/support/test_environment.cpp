@@ -26,9 +26,9 @@ void TTestEnvironment::SetSysColor(int element, COLORREF color) {
 bool TTestEnvironment::VisualStylesActive() {
   // uxtheme is bound at run time, as the components bind it, so a system without it still runs the tests.
   HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
-  auto isThemeActive = uxtheme ? reinterpret_cast<BOOL(WINAPI*)()>(
-                                     reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsThemeActive")))
-                               : nullptr;
+  auto isThemeActive =
+      uxtheme ? reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsThemeActive")))
+              : nullptr;
   return isThemeActive && isThemeActive();
 }
 

@@ -3,9 +3,11 @@
 
 #include "framework/startup.h"
 #include "support/test_units.h"
+#include "support/test_watchdog.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  InstallTestWatchdog();
   InitializeUnit(FrameworkUnit());
   StartAreaUnits();
   int result = RUN_ALL_TESTS();

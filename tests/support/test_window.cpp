@@ -20,9 +20,9 @@ void RegisterTestWindowClass(WNDPROC proc) {
 
 TTestWindow::TTestWindow(RECT bounds, THandler handler, DWORD style, DWORD exStyle) : handler_(std::move(handler)) {
   RegisterTestWindowClass(&TTestWindow::WindowProc);
-  wnd_ = CreateWindowExW(exStyle, kClassName, L"Test window", style, bounds.left, bounds.top,
-                         bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
-                         GetModuleHandleW(nullptr), this);
+  wnd_ =
+      CreateWindowExW(exStyle, kClassName, L"Test window", style, bounds.left, bounds.top, bounds.right - bounds.left,
+                      bounds.bottom - bounds.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
 }
 
 TTestWindow::~TTestWindow() {

@@ -140,8 +140,7 @@ bool TWindowCapture::SaveToPng(const std::wstring& fileName) const {
   ComPtr<IWICBitmapFrameEncode> frame;
   WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
   const UINT stride = static_cast<UINT>(width_) * 4;
-  return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_PPV_ARGS(&factory))) &&
+  return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
          SUCCEEDED(factory->CreateStream(&stream)) &&
          SUCCEEDED(stream->InitializeFromFilename(fileName.c_str(), GENERIC_WRITE)) &&
          SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
