@@ -23,6 +23,7 @@ class TRSSChannelReq : public TPersistent {
   std::string Desc() const { return NonBlankText(desc_); }
   void SetDesc(const std::string& value) { desc_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::string title_;
@@ -39,6 +40,7 @@ class TRSSImageReq : public TPersistent {
   std::string Link() const { return NonBlankText(link_); }
   void SetLink(const std::string& value) { link_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::string title_;
@@ -60,6 +62,7 @@ class TRSSImageOpt : public TPersistent {
   const std::string& Description() const { return description_; }
   void SetDescription(const std::string& value) { description_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   int height_ = 0;
@@ -80,6 +83,7 @@ class TRSSImage : public TPersistent {
   bool Include() const { return include_; }
   void SetInclude(bool value) { include_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::unique_ptr<TRSSImageOpt> optional_;
@@ -103,6 +107,7 @@ class TRSSCloud : public TPersistent {
   bool Include() const { return include_; }
   void SetInclude(bool value) { include_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   int port_ = 0;
@@ -126,6 +131,7 @@ class TRSSTextInput : public TPersistent {
   bool Include() const { return include_; }
   void SetInclude(bool value) { include_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::string title_;
@@ -143,6 +149,7 @@ class TRSSChannelCategory : public TCollectionItem {
   const std::string& Domain() const { return domain_; }
   void SetDomain(const std::string& value) { domain_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::string category_;
@@ -165,6 +172,7 @@ class TRSSChannelSkipHours : public TPersistent {
   bool Hour(int hour) const;
   void SetHour(int hour, bool value);
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::array<bool, HourCount> hours_{};
@@ -188,6 +196,7 @@ class TRSSChannelSkipDays : public TPersistent {
   bool Sunday() const { return sunday_; }
   void SetSunday(bool value) { sunday_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   bool friday_ = false;
@@ -247,6 +256,7 @@ class TRSSChannelOpt : public TPersistent {
   const std::string& Modified() const { return modified_; }
   void SetModified(const std::string& value) { modified_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   int ttl_ = 60;
@@ -279,6 +289,7 @@ class TRSSChannel : public TPersistent {
   TRSSChannelReq* Required() const { return required_.get(); }
   void SetRequired(const TRSSChannelReq* value) { required_->Assign(value); }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::unique_ptr<TRSSChannelOpt> optional_;

@@ -10,6 +10,7 @@
 #include "framework/xml_document.h"
 
 class TStream;
+struct TUnit;
 
 // The options handed to every XML document the feed component creates; they take effect at the next load.
 class TXMLFileOptions : public TPersistent {
@@ -23,6 +24,7 @@ class TXMLFileOptions : public TPersistent {
   TXMLDocOptions Options() const { return options_; }
   void SetOptions(TXMLDocOptions value) { options_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   String domVendor_;
@@ -45,6 +47,8 @@ class TFeed : public TComponent {
   void SetVersion(const std::string& value) { version_ = value; }
   TXMLFileOptions* XMLFileOptions() const { return xmlFileOptions_.get(); }
   void SetXMLFileOptions(const TXMLFileOptions* value) { xmlFileOptions_->Assign(value); }
+
+  const TPublishedTable& PublishedTable() const override;
 
   // Reads the document from the stream's position. A document that is not well-formed raises the parser's error
   // and leaves the model as it was; a problem inside one element is passed over.
@@ -76,3 +80,9 @@ class TFeed : public TComponent {
   std::unique_ptr<TXMLFileOptions> xmlFileOptions_;
   TXMLDocument* document_ = nullptr;  // owned as a component of this one
 };
+
+// The module whose resources hold the page template "HTMLTEMPLATE"; null stands for the executable.
+extern HMODULE FeedTemplateModule;
+
+// The feed reader's unit: registers TFeed for stored forms.
+const TUnit& FeedsUnit();

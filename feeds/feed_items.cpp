@@ -1,5 +1,7 @@
 #include "feeds/feed_items.h"
 
+#include "framework/properties.h"
+
 void TRSSItemEnclosure::Assign(const TPersistent* source) {
   auto* other = ObjectAs<const TRSSItemEnclosure>(source);
   if (!other) return TPersistent::Assign(source);
@@ -56,4 +58,72 @@ void TRSSItem::Assign(const TPersistent* source) {
   source_->Assign(other->source_.get());
   categories_->Assign(other->categories_.get());
   strDate_ = other->strDate_;
+}
+
+// Published properties, in the order they are stored.
+
+const TPublishedTable& TRSSItemEnclosure::PublishedTable() const {
+  using P = TPublished<TRSSItemEnclosure>;
+  using E = TRSSItemEnclosure;
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Text(L"URL", &E::URL, &E::SetURL),
+                                         P::Integer(L"Length", &E::Length, &E::SetLength).Default(0),
+                                         P::Text(L"EnclosureType", &E::EnclosureType, &E::SetEnclosureType),
+                                         P::Boolean(L"Include", &E::Include, &E::SetInclude).Default(false),
+                                     });
+  return table;
+}
+
+const TPublishedTable& TRSSItemGUID::PublishedTable() const {
+  using P = TPublished<TRSSItemGUID>;
+  using G = TRSSItemGUID;
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Text(L"GUID", &G::GUID, &G::SetGUID),
+                                         P::Boolean(L"IsPermaLink", &G::IsPermaLink, &G::SetIsPermaLink).Default(false),
+                                         P::Boolean(L"Include", &G::Include, &G::SetInclude).Default(false),
+                                     });
+  return table;
+}
+
+const TPublishedTable& TRSSItemSource::PublishedTable() const {
+  using P = TPublished<TRSSItemSource>;
+  using S = TRSSItemSource;
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Text(L"Title", &S::Title, &S::SetTitle),
+                                         P::Text(L"URL", &S::URL, &S::SetURL),
+                                         P::Boolean(L"Include", &S::Include, &S::SetInclude).Default(false),
+                                     });
+  return table;
+}
+
+const TPublishedTable& TRSSItemCategory::PublishedTable() const {
+  using P = TPublished<TRSSItemCategory>;
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Text(L"Title", &TRSSItemCategory::Title, &TRSSItemCategory::SetTitle),
+                                         P::Text(L"Domain", &TRSSItemCategory::Domain, &TRSSItemCategory::SetDomain),
+                                     });
+  return table;
+}
+
+const TPublishedTable& TRSSItem::PublishedTable() const {
+  using P = TPublished<TRSSItem>;
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Text(L"StrDate", &TRSSItem::StrDate, &TRSSItem::SetStrDate),
+                                         P::Text(L"Title", &TRSSItem::Title, &TRSSItem::SetTitle),
+                                         P::Text(L"Link", &TRSSItem::Link, &TRSSItem::SetLink),
+                                         P::Text(L"Description", &TRSSItem::Description, &TRSSItem::SetDescription),
+                                         P::Text(L"Author", &TRSSItem::Author, &TRSSItem::SetAuthor),
+                                         P::Object(L"Categories", &TRSSItem::Categories),
+                                         P::Text(L"Comments", &TRSSItem::Comments, &TRSSItem::SetComments),
+                                         P::Object(L"Enclosure", &TRSSItem::Enclosure),
+                                         P::Object(L"GUID", &TRSSItem::GUID),
+                                         P::Object(L"PubDate", &TRSSItem::PubDate),
+                                         P::Object(L"Source", &TRSSItem::Source),
+                                     });
+  return table;
 }

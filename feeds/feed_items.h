@@ -19,6 +19,7 @@ class TRSSItemEnclosure : public TPersistent {
   bool Include() const { return include_; }
   void SetInclude(bool value) { include_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   int length_ = 0;
@@ -36,6 +37,7 @@ class TRSSItemGUID : public TPersistent {
   bool Include() const { return include_; }
   void SetInclude(bool value) { include_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   bool isPermaLink_ = false;
@@ -52,6 +54,7 @@ class TRSSItemSource : public TPersistent {
   bool Include() const { return include_; }
   void SetInclude(bool value) { include_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::string url_;
@@ -67,6 +70,7 @@ class TRSSItemCategory : public TCollectionItem {
   const std::string& Domain() const { return domain_; }
   void SetDomain(const std::string& value) { domain_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::string title_;
@@ -110,6 +114,7 @@ class TRSSItem : public TCollectionItem {
   const std::string& StrDate() const { return strDate_; }
   void SetStrDate(const std::string& value) { strDate_ = value; }
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   std::string comments_;

@@ -64,41 +64,6 @@ const wchar_t* const kDayNames[7] = {L"Monday", L"Tuesday",  L"Wednesday", L"Thu
 
 }  // namespace
 
-TXMLFileOptions::TXMLFileOptions()
-    : domVendor_(DefaultDOMVendor),
-      options_{TXMLDocOption::doNodeAutoCreate, TXMLDocOption::doAttrNull, TXMLDocOption::doAutoPrefix,
-               TXMLDocOption::doNamespaceDecl} {}
-
-void TXMLFileOptions::Assign(const TPersistent* source) {
-  auto* other = ObjectAs<const TXMLFileOptions>(source);
-  if (!other) return TPersistent::Assign(source);
-  domVendor_ = other->domVendor_;
-  parseOptions_ = other->parseOptions_;
-  options_ = other->options_;
-}
-
-TFeed::TFeed(TComponent* owner)
-    : TComponent(owner),
-      channel_(std::make_unique<TRSSChannel>()),
-      items_(std::make_unique<TRSSItems>(this)),
-      xmlFileOptions_(std::make_unique<TXMLFileOptions>()) {
-  ResetDocument();
-  version_ = "2.0";
-}
-
-TFeed::~TFeed() = default;
-
-void TFeed::ResetDocument() {
-  delete document_;
-  document_ = nullptr;
-  auto document = std::make_unique<TXMLDocument>(this);
-  document->SetDOMVendor(xmlFileOptions_->DOMVendor());
-  document->SetOptions(xmlFileOptions_->Options());
-  document->SetParseOptions(xmlFileOptions_->ParseOptions());
-  document->SetActive(true);
-  document_ = document.release();
-}
-
 void TFeed::LoadFromStream(TStream& stream) {
   ResetDocument();
   document_->LoadFromStream(stream);

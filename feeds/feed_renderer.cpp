@@ -14,6 +14,8 @@ std::string sUpdated = "Updated:";
 std::string sVSource = "View Source";
 std::string sTop = "^Top^";
 
+HMODULE FeedTemplateModule = nullptr;
+
 namespace {
 
 const char* const kCRLF = "\r\n";
@@ -155,7 +157,8 @@ void AddItem(std::string& index, std::string& body, const TRSSItem& item, int nu
 
 void TFeed::RenderHTML(TStream* stream) {
   if (!stream) return;
-  TResourceStream resource(GetModuleHandleW(nullptr), L"HTMLTEMPLATE", L"TXT");
+  TResourceStream resource(FeedTemplateModule ? FeedTemplateModule : GetModuleHandleW(nullptr), L"HTMLTEMPLATE",
+                           L"TXT");
   std::string page =
       AsLines(std::string(static_cast<const char*>(resource.Memory()), static_cast<size_t>(resource.Size())));
 

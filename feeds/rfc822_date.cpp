@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "framework/properties.h"
+
 namespace {
 
 const wchar_t* const kMonthNames[12] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
@@ -132,4 +134,15 @@ void TRFC822DateTime::Assign(const TPersistent* source) {
   timeZone_ = other->timeZone_;
   dateTime_ = other->dateTime_;
   isSet_ = other->isSet_;
+}
+
+const TPublishedTable& TRFC822DateTime::PublishedTable() const {
+  using P = TPublished<TRFC822DateTime>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Float(L"DateTime", &TRFC822DateTime::DateTime, &TRFC822DateTime::SetDateTime),
+          P::Text(L"TimeZone", &TRFC822DateTime::TimeZone, &TRFC822DateTime::SetTimeZone).Default(String(L"GMT")),
+      });
+  return table;
 }

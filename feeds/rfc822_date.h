@@ -27,6 +27,7 @@ class TRFC822DateTime : public TPersistent {
   String FormatRFC822(const TFormatSettings& settings = FormatSettings()) const;
 
   void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
 
  private:
   String timeZone_;

@@ -81,6 +81,17 @@ TEST(FeedRendering, WritesAtThePositionAndKeepsTheTail) {
   feed.RenderHTML(nullptr);
 }
 
+TEST(FeedRendering, AMissingTemplateRaisesBeforeWriting) {
+  TFeed feed;
+  TMemoryStream stream;
+  WriteBytes(stream, "kept");
+  FeedTemplateModule = GetModuleHandleW(L"kernel32.dll");
+  EXPECT_THROW(feed.RenderHTML(&stream), EResNotFound);
+  FeedTemplateModule = nullptr;
+  EXPECT_EQ(StreamBytes(stream), "kept");
+  EXPECT_EQ(stream.Position(), 4);
+}
+
 TEST(FeedRendering, ChannelHeader) {
   TFeed feed;
   LoadFixture(feed, "rss091.xml");

@@ -1,4 +1,5 @@
+#include "feeds/feed.h"
+#include "framework/startup.h"
 #include "support/test_units.h"
 
-// The feed reader needs nothing started beyond the framework's own unit (OLE for the XML documents).
-void StartAreaUnits() {}
+void StartAreaUnits() { InitializeUnit(FeedsUnit()); }
