@@ -119,6 +119,9 @@ void TApplication::WndProc(TMessage& message) {
     case WM_CLOSE:
       if (mainForm_) mainForm_->Close();
       return;
+    case WM_SETTINGCHANGE:
+      if (message.WParam == SPI_SETNONCLIENTMETRICS && Screen) Screen->ResetFonts();
+      break;
     case CM_APPKEYDOWN:
       message.Result = IsShortCut(message) ? 1 : 0;
       return;
