@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/control_action_link.h"
+#include "framework/drag.h"
 #include "framework/form.h"
 #include "framework/hint_window.h"
 #include "framework/screen.h"
@@ -167,6 +168,7 @@ bool TApplication::IsMDIMsg(MSG& msg) {
 
 bool TApplication::IsKeyMsg(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  if (DragKeyMessage(msg)) return true;
   HWND wnd = GetCapture();
   TWinControl* control = nullptr;
   if (!wnd) {

@@ -103,6 +103,7 @@ TControl::~TControl() {
   if (Application) Application->ControlDestroyed(this);
   if (Screen) Screen->ControlDestroyed(this);
   if (captureControl == this) SetCaptureControl(nullptr);
+  DragControlDestroyed(this);
   SetParent(nullptr);
 }
 
@@ -421,6 +422,10 @@ void TControl::WndProc(TMessage& message) {
         break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
+        if (dragMode_ == TDragMode::dmAutomatic && !IsDesigning()) {
+          BeginDrag(true);
+          return;
+        }
         controlState_ += TControlStateItem::csLButtonDown;
         break;
       case WM_LBUTTONUP:
@@ -504,6 +509,9 @@ void TControl::Dispatch(TMessage& message) {
       break;
     case CM_HINTSHOW:
       CMHintShow(message);
+      break;
+    case CM_DRAG:
+      CMDrag(message);
       break;
     default:
       TComponent::Dispatch(message);
@@ -721,6 +729,78 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 
 void TControl::DoContextPopup(POINT mousePos, bool& handled) {
   if (OnContextPopup) OnContextPopup(this, mousePos, handled);
+}
+
+void TControl::BeginDrag(bool immediate, int threshold) {
+  if (Is<TCustomForm>()) throw EInvalidOperation(L"Cannot drag a form");
+  if (DragControl()) return;
+  if (controlState_.Contains(TControlStateItem::csLButtonDown)) {
+    // The press that starts the drag is over: release it without a click.
+    controlState_ -= TControlStateItem::csClicked;
+    POINT point;
+    GetCursorPos(&point);
+    Perform(WM_LBUTTONUP, 0, PointToLParam(ScreenToClient(point)));
+  }
+  if (threshold < 0) threshold = GetSystemMetrics(SM_CXDRAG);
+  TDragObject* object = nullptr;
+  DoStartDrag(object);
+  bool owns = object == nullptr;
+  if (owns) object = new TDragControlObject(this);
+  DragInit(this, object, owns, immediate, threshold);
+}
+
+void TControl::EndDrag(bool drop) {
+  if (Dragging()) DragDone(drop);
+}
+
+void TControl::DoStartDrag(TDragObject*& dragObject) {
+  if (OnStartDrag) OnStartDrag(this, dragObject);
+}
+
+void TControl::DoEndDrag(TObject* target, int x, int y) {
+  if (OnEndDrag) OnEndDrag(this, target, x, y);
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+  accept = false;
+  if (!OnDragOver) return;
+  accept = true;
+  OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, int x, int y) {
+  if (OnDragDrop) OnDragDrop(this, source, x, y);
+}
+
+void TControl::CMDrag(TMessage& message) {
+  auto* rec = reinterpret_cast<TDragRec*>(message.LParam);
+  auto kind = static_cast<TDragMessage>(message.WParam);
+  if (kind == TDragMessage::dmFindTarget) {
+    message.Result = reinterpret_cast<LRESULT>(this);
+    return;
+  }
+  TControl* target = rec->Target;
+  if (!target) return;
+  TObject* source = rec->Source;
+  if (auto* controlObject = ObjectAs<TDragControlObject>(rec->Source)) source = controlObject->Control();
+  POINT point = target->ScreenToClient(rec->Pos);
+  switch (kind) {
+    case TDragMessage::dmDragEnter:
+    case TDragMessage::dmDragLeave:
+    case TDragMessage::dmDragMove: {
+      static const TDragState kStates[] = {TDragState::dsDragEnter, TDragState::dsDragLeave,
+                                           TDragState::dsDragMove};
+      bool accept = true;
+      target->DragOver(source, point.x, point.y, kStates[static_cast<int>(kind)], accept);
+      message.Result = accept ? 1 : 0;
+      break;
+    }
+    case TDragMessage::dmDragDrop:
+      target->DragDrop(source, point.x, point.y);
+      break;
+    default:
+      break;
+  }
 }
 
 void TControl::Resize() {

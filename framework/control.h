@@ -11,6 +11,7 @@
 #include "framework/actions.h"
 #include "framework/component.h"
 #include "framework/delegate.h"
+#include "framework/drag.h"
 #include "framework/graphics.h"
 #include "framework/messages.h"
 #include "framework/properties.h"
@@ -95,6 +96,13 @@ using TKeyEvent = TDelegate<void(TObject* Sender, WORD& Key, TShiftState Shift)>
 using TKeyPressEvent = TDelegate<void(TObject* Sender, wchar_t& Key)>;
 using TContextPopupEvent = TDelegate<void(TObject* Sender, POINT MousePos, bool& Handled)>;
 using TCanResizeEvent = TDelegate<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+// Source is the dragged control for a drag of a control, else the drag object.
+using TDragOverEvent =
+    TDelegate<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = TDelegate<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TStartDragEvent = TDelegate<void(TObject* Sender, TDragObject*& DragObject)>;
+// Target is null when the drag ended without a drop.
+using TEndDragEvent = TDelegate<void(TObject* Sender, TObject* Target, int X, int Y)>;
 
 // Smallest and largest size of a control; 0 means no limit.
 class TSizeConstraints : public TPersistent {
@@ -273,6 +281,18 @@ class TControl : public TComponent {
   TContextPopupEvent OnContextPopup;
   TNotifyEvent OnResize;
   TCanResizeEvent OnCanResize;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
+
+  // The framework's drag of this control: immediate starts at once, otherwise after the mouse moved threshold
+  // pixels (the system's drag distance when negative). Raises EInvalidOperation "Cannot drag a form" on a form.
+  virtual void BeginDrag(bool immediate, int threshold = -1);
+  void EndDrag(bool drop);
+  bool Dragging() const { return DragControl() == this; }
+  // Called when the drag of this control ended; raises OnEndDrag.
+  virtual void DoEndDrag(TObject* target, int x, int y);
 
   // The action the control shows and runs on Click (framework/control_action_link.cpp).
   TBasicAction* Action() const;
@@ -292,6 +312,12 @@ class TControl : public TComponent {
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void DoContextPopup(POINT mousePos, bool& handled);
+  // A drag moves over this control (OnDragOver decides; no handler refuses) or is dropped on it (OnDragDrop).
+  virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+  virtual void DragDrop(TObject* source, int x, int y);
+  virtual void DoStartDrag(TDragObject*& dragObject);
+  // CM_DRAG: enter, move, leave and drop go to the control the message names; find-target answers this control.
+  virtual void CMDrag(TMessage& message);
   virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos);
   virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
   virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);

@@ -68,6 +68,10 @@ std::map<String, TTableEntry<TPropertyInfo>> MakeEntries() {
   add(L"OnContextPopup", EventEntry(L"OnContextPopup", &TControl::OnContextPopup));
   add(L"OnResize", EventEntry(L"OnResize", &TControl::OnResize));
   add(L"OnCanResize", EventEntry(L"OnCanResize", &TControl::OnCanResize));
+  add(L"OnDragOver", EventEntry(L"OnDragOver", &TControl::OnDragOver));
+  add(L"OnDragDrop", EventEntry(L"OnDragDrop", &TControl::OnDragDrop));
+  add(L"OnStartDrag", EventEntry(L"OnStartDrag", &TControl::OnStartDrag));
+  add(L"OnEndDrag", EventEntry(L"OnEndDrag", &TControl::OnEndDrag));
 
   add(L"TabOrder", W::Integer(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder));
   add(L"TabStop", W::Boolean(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false));

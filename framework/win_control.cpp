@@ -606,6 +606,16 @@ void TWinControl::SelectFirst() {
   if (control) form->SetActiveControl(control);
 }
 
+void TWinControl::CMDrag(TMessage& message) {
+  if (static_cast<TDragMessage>(message.WParam) == TDragMessage::dmFindTarget) {
+    auto* rec = reinterpret_cast<TDragRec*>(message.LParam);
+    TControl* control = ControlAtPos(ScreenToClient(rec->Pos), false);
+    message.Result = reinterpret_cast<LRESULT>(control ? control : this);
+    return;
+  }
+  TControl::CMDrag(message);
+}
+
 void TWinControl::DoEnter() {
   if (OnEnter) OnEnter(this);
 }
@@ -973,6 +983,11 @@ void TWinControl::WndProc(TMessage& message) {
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE:
       TrackMouse(message);
+      break;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+      if (Dragging()) return;
       break;
     case WM_CANCELMODE:
       if (GetCapture() == handle_) {

@@ -160,6 +160,7 @@ class TWinControl : public TControl {
   bool DoKeyDown(TMessage& message);
   bool DoKeyUp(TMessage& message);
   bool DoKeyPress(TMessage& message);
+  void CMDrag(TMessage& message) override;
   virtual void DoEnter();
   virtual void DoExit();
   // Whether the key is a short-cut of a pop-up menu, of the form, or of the application.
