@@ -21,6 +21,7 @@ auto EventEntry(const wchar_t* name, E C::*field) {
 std::map<String, TTableEntry<TPropertyInfo>> MakeEntries() {
   std::map<String, TTableEntry<TPropertyInfo>> entries;
   auto add = [&](const wchar_t* name, TTableEntry<TPropertyInfo> entry) { entries.emplace(name, std::move(entry)); };
+  add(L"Action", P::Component(L"Action", &TControl::Action, &TControl::SetAction));
   add(L"Align", P::Enumeration(L"Align", &TControl::Align, &TControl::SetAlign,
                                {L"alNone", L"alTop", L"alBottom", L"alLeft", L"alRight", L"alClient"})
                     .Default(TAlign::alNone));

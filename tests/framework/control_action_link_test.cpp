@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "control_fixtures.h"
+#include "framework/form_reader.h"
+#include "framework/form_writer.h"
+#include "framework/properties.h"
+#include "framework/text_convert.h"
 
 namespace {
 
@@ -29,6 +33,17 @@ class THandlers : public TObject {
   void Update(TObject*) { ++updates; }
   void Replacement(TObject*) { ++replacementRuns; }
   void OwnClick(TObject*) { ++ownClicks; }
+};
+
+// A control that publishes its action.
+class TActionButton : public TCustomControl {
+  BC_CLASS(TActionButton, TCustomControl)
+  using TCustomControl::TCustomControl;
+  const TPublishedTable& PublishedTable() const override {
+    static const TPublishedTable table(&inherited::PublishedTable(),
+                                       {ControlProperty(L"Action"), ControlProperty(L"Caption")});
+    return table;
+  }
 };
 
 using ControlActions = ControlTest;
@@ -139,6 +154,35 @@ TEST_F(ControlActions, TheIdleUpdateReachesVisibleControlsOfShowingFormsAndEvery
   action->SetActionList(list);
   UpdateActionsOnIdle();
   EXPECT_EQ(handlers.updates, 2) << "the action list updates its actions";
+}
+
+TEST_F(ControlActions, AStoredControlFindsItsActionAndTakesItsProperties) {
+  RegisterPersistentClass(TActionButton::StaticClass());
+  Form()->SetName(L"ActionForm");
+  auto list = new TActionList(Form());
+  list->SetName(L"Actions");
+  auto action = new TAction(Form());
+  action->SetName(L"OpenAction");
+  action->SetActionList(list);
+  action->SetCaption(L"Open");
+  auto button = Make<TActionButton>(Form(), {10, 10, 90, 40});
+  button->SetName(L"Button1");
+  button->SetAction(action);
+  String text = ComponentToText(Form());
+  EXPECT_NE(text.find(L"    Action = OpenAction\r\n"), String::npos) << WideToUtf8(text);
+
+  // The stored caption is left out, so the control shows the action's.
+  TForm copy(nullptr);
+  ReadComponentFromText(
+      L"object ActionForm: TForm\n  object Actions: TActionList\n    object OpenAction: TAction\n"
+      L"      Caption = 'Open'\n    end\n  end\n  object Button1: TActionButton\n"
+      L"    Action = OpenAction\n  end\nend",
+      &copy);
+  auto readButton = ObjectAs<TActionButton>(copy.FindComponent(L"Button1"));
+  ASSERT_NE(readButton, nullptr);
+  EXPECT_EQ(readButton->Action(), copy.FindComponent(L"OpenAction"));
+  EXPECT_EQ(readButton->Caption(), L"Open");
+  UnregisterPersistentClass(TActionButton::StaticClass());
 }
 
 }  // namespace
