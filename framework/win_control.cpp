@@ -18,6 +18,13 @@ thread_local TWinControl* creationControl = nullptr;
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
+// Identifiers of child windows, unique among the windows of the process while it has fewer than 60000.
+WORD NextChildId() {
+  static WORD next = 0x1000;
+  next = next >= 0xFF00 ? 0x1000 : next + 1;
+  return next;
+}
+
 bool IsRoutedMouseMessage(UINT msg) {
   return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL && msg != WM_MOUSEHWHEEL;
 }
@@ -117,15 +124,14 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_
 
 TWinControl::~TWinControl() {
   Destroying();
-  if (Parent()) {
-    if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, true);
-  }
   if (handle_) DestroyHandle();
   while (!controls_.empty()) {
     TControl* child = controls_.back();
     RemoveControl(child);
     delete child;
   }
+  // Leave the parent while still a windowed control, so that it forgets this one in its tab order and focus.
+  SetParent(nullptr);
 }
 
 HWND TWinControl::Handle() {
@@ -216,16 +222,17 @@ void TWinControl::CreateWnd() {
   }
   creationControl = nullptr;
   if (!handle_) RaiseLastOSError();
-  if ((GetWindowLongPtrW(handle_, GWL_STYLE) & WS_CHILD) && GetWindowLongPtrW(handle_, GWLP_ID) == 0)
-    SetWindowLongPtrW(handle_, GWLP_ID, reinterpret_cast<LONG_PTR>(handle_) & 0x7FFFFFFF);
   UpdateBounds();
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
   AdjustSize();
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& params) {
+  // A child window has an identifier from the start, so that notifications naming it by identifier (measure
+  // item during its creation) find it.
+  HMENU id = (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(NextChildId())) : nullptr;
   HWND wnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
-                             params.X, params.Y, params.Width, params.Height, params.WndParent, nullptr,
+                             params.X, params.Y, params.Width, params.Height, params.WndParent, id,
                              params.WindowClass.hInstance, params.Param);
   if (wnd && !handle_) AttachWindow(wnd);
 }

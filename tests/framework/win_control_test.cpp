@@ -106,6 +106,24 @@ TEST_F(WindowLifetime, DetachedWindowSurvivesAChangeOfParent) {
   EXPECT_EQ(moving->Parent(), second);
 }
 
+TEST_F(WindowLifetime, DeletedChildLeavesItsParentAndTheFocusRecord) {
+  auto* first = Make<TTestPanel>(Form(), {0, 0, 50, 50});
+  auto* second = Make<TTestPanel>(Form(), {60, 0, 110, 50});
+  first->SetTabStop(true);
+  second->SetTabStop(true);
+  Form()->Show();
+  second->SetFocus();
+  HWND wnd = second->Handle();
+  delete second;
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_EQ(Form()->ControlCount(), 1);
+  EXPECT_EQ(Form()->ActiveControl(), nullptr);
+  EXPECT_EQ(Form()->FindNextControl(first, true, true, false), first);
+  std::vector<TWinControl*> order;
+  Form()->GetTabOrderList(order);
+  EXPECT_EQ(order, std::vector<TWinControl*>{first});
+}
+
 TEST_F(WindowLifetime, RemovingAControlDestroysItsWindow) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
   HWND wnd = panel->Handle();
@@ -206,6 +224,45 @@ TEST_F(MessagePipeline, ReflectedCommandReachesTheChild) {
   Form()->Show();
   SendMessageW(button->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(button->Commands, 1);
+}
+
+TEST_F(MessagePipeline, OwnerDrawNotificationsAreReflected) {
+  class TOwnerDrawList : public TWinControl {
+   public:
+    using TWinControl::TWinControl;
+    int Measured = 0;
+    int Drawn = 0;
+    void Dispatch(TMessage& message) override {
+      if (message.Msg == CN_MEASUREITEM) {
+        ++Measured;
+        reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam)->itemHeight = 21;
+        message.Result = 1;
+        return;
+      }
+      if (message.Msg == CN_DRAWITEM) {
+        ++Drawn;
+        message.Result = 1;
+        return;
+      }
+      TWinControl::Dispatch(message);
+    }
+
+   protected:
+    void CreateParams(TCreateParams& params) override {
+      TWinControl::CreateParams(params);
+      CreateSubClass(params, L"LISTBOX");
+      params.Style |= LBS_OWNERDRAWFIXED | LBS_NOTIFY;
+      params.WinClassName = L"TOwnerDrawList";
+    }
+  };
+  auto* list = Make<TOwnerDrawList>(Form(), {0, 0, 100, 100});
+  Form()->Show();
+  EXPECT_GE(list->Measured, 1);
+  EXPECT_EQ(SendMessageW(list->Handle(), LB_GETITEMHEIGHT, 0, 0), 21);
+  SendMessageW(list->Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"one"));
+  SendMessageW(list->Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"two"));
+  RedrawWindow(list->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_GE(list->Drawn, 2);
 }
 
 using Painting = ControlTest;
