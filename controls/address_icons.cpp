@@ -8,6 +8,14 @@
 #include "framework/exceptions.h"
 #include "framework/text_convert.h"
 
+int AddressIconSize = 16;
+std::unique_ptr<TImageList> AddressImages;
+int DefaultPageIconIndex = 0;
+int AppFolderIconIndex = 0;
+std::unique_ptr<TBitmap> AddressIcon;
+std::unique_ptr<TBitmap> ItemBitmap;
+std::unique_ptr<TBitmap> LogoBitmap;
+const wchar_t* const LogoResourceName = L"ADDRESSBOXLOGO";
 std::vector<THostIcon> HostIconCache;
 String IconShortcutFile;
 String IconTempDir;
@@ -89,6 +97,44 @@ int SiteIconIndex(const String& address, bool refresh) {
   return index;
 }
 
+// The folder of the program file, without its trailing backslash.
+String ProgramFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  String folder(path, length);
+  const size_t slash = folder.find_last_of(L'\\');
+  return slash == String::npos ? String() : folder.substr(0, slash);
+}
+
+void InitializeAddressBox() {
+  SHFILEINFOW info{};
+  const auto systemList = reinterpret_cast<HIMAGELIST>(
+      shellFileInfoQuery(L"", 0, &info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  AddressImages = std::make_unique<TImageList>();
+  AddressImages->SetShareImages(true);
+  AddressImages->SetHandle(systemList);
+  AddressImages->SetDrawingStyle(TDrawingStyle::dsTransparent);
+  DefaultPageIconIndex = GetURLIconIndex(L"about:blank", false);
+  AppFolderIconIndex = GetURLIconIndex(ProgramFolder(), false);
+  AddressIconSize = 16;
+  AddressIcon = std::make_unique<TBitmap>();
+  AddressIcon->SetSize(AddressIconSize, AddressIconSize);
+  GetAddressIconBitmap(AddressIcon.get());
+  ItemBitmap = std::make_unique<TBitmap>();
+  LogoBitmap = std::make_unique<TBitmap>();
+  LogoBitmap->LoadFromResourceName(GetModuleHandleW(nullptr), LogoResourceName);
+}
+
+void FinalizeAddressBox() {
+  AddressIcon.reset();
+  AddressImages.reset();
+  ItemBitmap.reset();
+  LogoBitmap.reset();
+  HostIconCache.clear();
+  IconTempDir.clear();
+  IconShortcutFile.clear();
+}
+
 }  // namespace
 
 TShellFileInfoQuery SetShellFileInfoQuery(TShellFileInfoQuery query) {
@@ -148,4 +194,19 @@ int GetFileTypeIconIndex(const String& fileName) {
   const int index = GetURLIconIndex(path, false);
   DeleteFileW(path.c_str());
   return index;
+}
+
+bool GetAddressIconBitmap(TBitmap* bitmap) {
+  if (!bitmap) return false;
+  bitmap->SetSize(AddressIconSize, AddressIconSize);
+  bitmap->Canvas()->Brush()->SetColor(clWindow);
+  bitmap->Canvas()->FillRect(RECT{0, 0, AddressIconSize, AddressIconSize});
+  if (!AddressImages || DefaultPageIconIndex < 0 || DefaultPageIconIndex >= AddressImages->Count()) return false;
+  AddressImages->GetBitmap(DefaultPageIconIndex, bitmap);
+  return true;
+}
+
+const TUnit& AddressBoxUnit() {
+  static const TUnit unit{L"AddressBox", &InitializeAddressBox, &FinalizeAddressBox, {&FrameworkUnit()}};
+  return unit;
 }

@@ -5,15 +5,35 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <vector>
 
-#include "framework/object.h"
+#include "framework/bitmap.h"
+#include "framework/image_list.h"
+#include "framework/startup.h"
 
 // How the service asks the shell for file information; the default is SHGetFileInfoW. Tests install their own to
 // count and answer the queries, because the shell here gives every type the same icon.
 using TShellFileInfoQuery = DWORD_PTR (*)(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT flags);
 // Installs query (null: the shell's own) and returns the one it replaces.
 TShellFileInfoQuery SetShellFileInfoQuery(TShellFileInfoQuery query);
+
+// The edge of every address icon.
+extern int AddressIconSize;
+// The system small-icon image list, shared: the handle belongs to the shell and is never destroyed here.
+extern std::unique_ptr<TImageList> AddressImages;
+// The generic page icon ("*.htm") and the folder icon of the program's own folder.
+extern int DefaultPageIconIndex;
+extern int AppFolderIconIndex;
+// The icon the address box shows for the current page; the page window fills it.
+extern std::unique_ptr<TBitmap> AddressIcon;
+// Scratch bitmap for painting icons and list items.
+extern std::unique_ptr<TBitmap> ItemBitmap;
+// The logo drawn into an empty search box.
+extern std::unique_ptr<TBitmap> LogoBitmap;
+
+// The name of the logo's bitmap resource in the program's module.
+extern const wchar_t* const LogoResourceName;
 
 // One remembered site icon: the host in lower case and its system image list index.
 struct THostIcon {
@@ -37,3 +57,9 @@ void CreateIconShortcut(const String& fileName, const String& host);
 int GetURLIconIndex(const String& address, bool refresh);
 // The system small-icon index for the type (extension) of fileName, through an empty temporary file.
 int GetFileTypeIconIndex(const String& fileName);
+// Paints the default page icon on the window colour into bitmap, which becomes 16 x 16; false for null.
+bool GetAddressIconBitmap(TBitmap* bitmap);
+
+// The unit of the address box: its start makes the shared image list, the bitmaps and the logo; its end frees
+// them and forgets the cache and the temporary-file paths.
+const TUnit& AddressBoxUnit();

@@ -1,3 +1,8 @@
+#include "controls/address_icons.h"
+#include "framework/startup.h"
 #include "support/test_units.h"
 
-void StartAreaUnits() {}
+void StartAreaUnits() {
+  InitializeUnit(ControlsUnit());
+  InitializeUnit(AddressBoxUnit());
+}

@@ -1,0 +1,411 @@
+#include "framework/combo_box.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/control_canvas.h"
+#include "framework/properties.h"
+
+namespace {
+
+const wchar_t kComboProperty[] = L"TCustomComboBox.Edit";
+
+DWORD StyleBits(TComboBoxStyle style) {
+  switch (style) {
+    case TComboBoxStyle::csSimple:
+      return CBS_SIMPLE;
+    case TComboBoxStyle::csDropDownList:
+      return CBS_DROPDOWNLIST;
+    case TComboBoxStyle::csOwnerDrawFixed:
+      return CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED;
+    case TComboBoxStyle::csOwnerDrawVariable:
+      return CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE;
+    case TComboBoxStyle::csDropDown:
+      break;
+  }
+  return CBS_DROPDOWN;
+}
+
+TOwnerDrawState DrawStateOf(UINT itemState) {
+  static constexpr std::pair<UINT, TOwnerDrawStateItem> kStates[] = {
+      {ODS_SELECTED, TOwnerDrawStateItem::odSelected}, {ODS_GRAYED, TOwnerDrawStateItem::odGrayed},
+      {ODS_DISABLED, TOwnerDrawStateItem::odDisabled}, {ODS_CHECKED, TOwnerDrawStateItem::odChecked},
+      {ODS_FOCUS, TOwnerDrawStateItem::odFocused},     {ODS_DEFAULT, TOwnerDrawStateItem::odDefault},
+      {ODS_COMBOBOXEDIT, TOwnerDrawStateItem::odComboBoxEdit},
+  };
+  TOwnerDrawState state;
+  for (const auto& [bit, item] : kStates)
+    if (itemState & bit) state += item;
+  return state;
+}
+
+}  // namespace
+
+// The items, kept here and mirrored into the window while it exists, so that they outlive a re-created window.
+class TCustomComboBox::TComboBoxStrings : public TStrings {
+ public:
+  explicit TComboBoxStrings(TCustomComboBox* combo) : combo_(combo) {}
+
+  int Count() const override { return static_cast<int>(lines_.size()); }
+
+  int AddObject(const String& text, TObject* object) override {
+    int index = Count();
+    if (combo_->Sorted()) {
+      index = 0;
+      while (index < Count() && CompareStrings(lines_[static_cast<size_t>(index)].first, text) <= 0) ++index;
+    }
+    InsertObject(index, text, object);
+    return index;
+  }
+
+  void Insert(int index, const String& text) override { InsertObject(index, text, nullptr); }
+
+  void InsertObject(int index, const String& text, TObject* object) override {
+    if (index < 0 || index > Count()) Error(L"List index out of bounds (%d)", index);
+    lines_.insert(lines_.begin() + index, {text, object});
+    if (HWND wnd = Window()) SendMessageW(wnd, CB_INSERTSTRING, static_cast<WPARAM>(index),
+                                          reinterpret_cast<LPARAM>(text.c_str()));
+  }
+
+  void Delete(int index) override {
+    Check(index);
+    lines_.erase(lines_.begin() + index);
+    if (HWND wnd = Window()) SendMessageW(wnd, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  }
+
+  void Clear() override {
+    lines_.clear();
+    if (HWND wnd = Window()) SendMessageW(wnd, CB_RESETCONTENT, 0, 0);
+    combo_->itemIndex_ = -1;
+  }
+
+  // Copies the lines into a new window.
+  void Fill(HWND wnd) const {
+    for (const auto& line : lines_) SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.first.c_str()));
+  }
+
+ protected:
+  String Get(int index) const override {
+    Check(index);
+    return lines_[static_cast<size_t>(index)].first;
+  }
+  void Put(int index, const String& text) override {
+    Check(index);
+    TObject* object = lines_[static_cast<size_t>(index)].second;
+    const int selected = combo_->ItemIndex();
+    Delete(index);
+    InsertObject(index, text, object);
+    if (selected == index) combo_->SetItemIndex(index);
+  }
+  TObject* GetObject(int index) const override {
+    Check(index);
+    return lines_[static_cast<size_t>(index)].second;
+  }
+  void PutObject(int index, TObject* object) override {
+    Check(index);
+    lines_[static_cast<size_t>(index)].second = object;
+  }
+  void SetUpdateState(bool updating) override {
+    if (HWND wnd = Window()) {
+      SendMessageW(wnd, WM_SETREDRAW, !updating, 0);
+      if (!updating) InvalidateRect(wnd, nullptr, TRUE);
+    }
+  }
+
+ private:
+  HWND Window() const { return combo_->HandleAllocated() ? combo_->WindowHandle() : nullptr; }
+  void Check(int index) const {
+    if (index < 0 || index >= Count()) Error(L"List index out of bounds (%d)", index);
+  }
+
+  TCustomComboBox* combo_;
+  std::vector<std::pair<String, TObject*>> lines_;
+};
+
+TCustomComboBox::TCustomComboBox(TComponent* owner)
+    : TWinControl(owner), items_(std::make_unique<TComboBoxStrings>(this)), canvas_(std::make_unique<TControlCanvas>()) {
+  canvas_->SetControl(this);
+  SetControlStyle(TControlStyle{TControlStyleItem::csSetCaption, TControlStyleItem::csDoubleClicks,
+                                TControlStyleItem::csFixedHeight});
+  SetBounds(Left(), Top(), 145, 21);
+  SetTabStop(true);
+  SetParentColor(false);
+  SetColor(clWindow);
+}
+
+TCustomComboBox::~TCustomComboBox() { ReleaseEdit(); }
+
+// Gives the edit child its own procedure back; the window may outlive this object while the base destroys it.
+void TCustomComboBox::ReleaseEdit() {
+  if (!editHandle_) return;
+  SetWindowLongPtrW(editHandle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defEditProc_));
+  RemovePropW(editHandle_, kComboProperty);
+  editHandle_ = nullptr;
+  defEditProc_ = nullptr;
+}
+
+TStrings* TCustomComboBox::Items() const { return items_.get(); }
+void TCustomComboBox::SetItems(const TStrings* value) { items_->Assign(value); }
+
+TCanvas* TCustomComboBox::Canvas() const { return canvas_.get(); }
+
+int TCustomComboBox::ItemIndex() const {
+  if (!HandleAllocated()) return itemIndex_;
+  return static_cast<int>(SendMessageW(WindowHandle(), CB_GETCURSEL, 0, 0));
+}
+
+void TCustomComboBox::SetItemIndex(int value) {
+  itemIndex_ = value;
+  if (HandleAllocated()) SendMessageW(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+}
+
+void TCustomComboBox::SetStyle(TComboBoxStyle value) {
+  if (value == style_) return;
+  style_ = value;
+  RecreateWnd();
+}
+
+bool TCustomComboBox::IsOwnerDrawn() const {
+  return (windowStyle_ & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0;
+}
+
+int TCustomComboBox::ItemHeight() const {
+  if (IsOwnerDrawn() || !HandleAllocated()) return itemHeight_;
+  return static_cast<int>(SendMessageW(WindowHandle(), CB_GETITEMHEIGHT, 0, 0));
+}
+
+void TCustomComboBox::SetItemHeight(int value) {
+  if (value <= 0 || value == itemHeight_) return;
+  itemHeight_ = value;
+  if (IsOwnerDrawn()) RecreateWnd();
+}
+
+void TCustomComboBox::SetSorted(bool value) {
+  if (value == sorted_) return;
+  sorted_ = value;
+  if (!value) return;
+  // Sorting the kept lines again puts the window in the same order.
+  std::vector<std::pair<String, TObject*>> lines;
+  for (int i = 0; i < items_->Count(); ++i) lines.emplace_back(items_->Strings(i), items_->Objects(i));
+  items_->BeginUpdate();
+  items_->Clear();
+  for (const auto& [text, object] : lines) items_->AddObject(text, object);
+  items_->EndUpdate();
+}
+
+bool TCustomComboBox::DroppedDown() const {
+  return HandleAllocated() && SendMessageW(WindowHandle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+void TCustomComboBox::SetDroppedDown(bool value) {
+  SendMessageW(Handle(), CB_SHOWDROPDOWN, value, 0);
+}
+
+void TCustomComboBox::SelectAll() {
+  if (HandleAllocated()) SendMessageW(WindowHandle(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+}
+
+bool TCustomComboBox::Focused() const {
+  if (!HandleAllocated()) return false;
+  HWND focus = GetFocus();
+  return focus && (focus == WindowHandle() || (editHandle_ && focus == editHandle_));
+}
+
+void TCustomComboBox::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  CreateSubClass(params, L"COMBOBOX");
+  params.Style |= WS_VSCROLL | CBS_HASSTRINGS | CBS_AUTOHSCROLL | StyleBits(style_);
+}
+
+void TCustomComboBox::CreateWindowHandle(const TCreateParams& params) {
+  // Derived classes may add style bits of their own; what the window is made with decides owner drawing.
+  windowStyle_ = params.Style;
+  TWinControl::CreateWindowHandle(params);
+}
+
+void TCustomComboBox::CreateWnd() {
+  const int selected = itemIndex_;
+  TWinControl::CreateWnd();
+  HWND wnd = WindowHandle();
+  if (IsOwnerDrawn()) SendMessageW(wnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemHeight_);
+  items_->Fill(wnd);
+  if (selected >= 0) SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetComboBoxInfo(wnd, &info) && info.hwndItem && info.hwndItem != wnd) {
+    editHandle_ = info.hwndItem;
+    SetPropW(editHandle_, kComboProperty, this);
+    defEditProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(editHandle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomComboBox::EditProc)));
+  }
+}
+
+void TCustomComboBox::DestroyWnd() {
+  itemIndex_ = ItemIndex();
+  ReleaseEdit();
+  TWinControl::DestroyWnd();
+}
+
+LRESULT CALLBACK TCustomComboBox::EditProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* combo = static_cast<TCustomComboBox*>(GetPropW(wnd, kComboProperty));
+  TMessage message{msg, wParam, lParam, 0};
+  if (!combo) return DefWindowProcW(wnd, msg, wParam, lParam);
+  try {
+    combo->EditWndProc(message);
+  } catch (...) {
+    if (Application) Application->HandleException(combo);
+  }
+  return message.Result;
+}
+
+void TCustomComboBox::CallDefaultEditProc(TMessage& message) {
+  message.Result = CallWindowProcW(defEditProc_, editHandle_, message.Msg, message.WParam, message.LParam);
+}
+
+void TCustomComboBox::EditWndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (DoKeyDown(message)) return;
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (DoKeyUp(message)) return;
+      break;
+    case WM_CHAR:
+      if (DoKeyPress(message)) return;
+      break;
+    case WM_PAINT:
+      CallDefaultEditProc(message);
+      Perform(CM_EDITPAINTED, 0, 0);
+      return;
+    case WM_NCDESTROY: {
+      HWND edit = editHandle_;
+      WNDPROC proc = defEditProc_;
+      ReleaseEdit();
+      message.Result = CallWindowProcW(proc, edit, message.Msg, message.WParam, message.LParam);
+      return;
+    }
+    default:
+      break;
+  }
+  CallDefaultEditProc(message);
+}
+
+void TCustomComboBox::WndProc(TMessage& message) { TWinControl::WndProc(message); }
+
+void TCustomComboBox::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case CN_COMMAND:
+      CNCommand(message);
+      break;
+    case CN_DRAWITEM:
+      CNDrawItem(message);
+      break;
+    case CN_MEASUREITEM:
+      CNMeasureItem(message);
+      break;
+    default:
+      TWinControl::Dispatch(message);
+  }
+}
+
+void TCustomComboBox::CNCommand(TMessage& message) {
+  switch (HIWORD(message.WParam)) {
+    case CBN_SELCHANGE: {
+      // The edit takes the chosen text only after this notification; the handlers want it now.
+      const int index = ItemIndex();
+      if (index >= 0 && index < items_->Count()) SetText(items_->Strings(index));
+      Click();
+      break;
+    }
+    case CBN_EDITCHANGE:
+      Change();
+      break;
+    case CBN_DROPDOWN:
+      DropDown();
+      break;
+    default:
+      break;
+  }
+}
+
+void TCustomComboBox::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TCustomComboBox::DropDown() {
+  if (OnDropDown) OnDropDown(this);
+  // The system list takes its height from the window's height at the time it drops down.
+  const int rows = std::max(1, std::min(dropDownCount_, items_->Count()));
+  SetWindowPos(Handle(), nullptr, 0, 0, Width(), Height() + ItemHeight() * rows + 2,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
+void TCustomComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state) {
+  if (OnDrawItem) {
+    OnDrawItem(this, index, rect, state);
+    return;
+  }
+  canvas_->FillRect(rect);
+  if (index >= 0 && index < items_->Count()) canvas_->TextOut(rect.left + 2, rect.top, items_->Strings(index));
+}
+
+void TCustomComboBox::MeasureItem(int index, int& height) {
+  if (OnMeasureItem) OnMeasureItem(this, index, height);
+}
+
+void TCustomComboBox::CNDrawItem(TMessage& message) {
+  auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam);
+  const TOwnerDrawState state = DrawStateOf(draw->itemState);
+  canvas_->SetHandle(draw->hDC);
+  canvas_->SetFont(Font());
+  canvas_->SetBrush(Brush());
+  if (state.Contains(TOwnerDrawStateItem::odSelected)) {
+    canvas_->Brush()->SetColor(clHighlight);
+    canvas_->Font()->SetColor(clHighlightText);
+  }
+  DrawItem(static_cast<int>(draw->itemID), draw->rcItem, state);
+  if (state.Contains(TOwnerDrawStateItem::odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
+  canvas_->SetHandle(nullptr);
+  message.Result = TRUE;
+}
+
+void TCustomComboBox::CNMeasureItem(TMessage& message) {
+  auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
+  int height = itemHeight_;
+  if ((windowStyle_ & CBS_OWNERDRAWVARIABLE) && static_cast<int>(measure->itemID) >= 0)
+    MeasureItem(static_cast<int>(measure->itemID), height);
+  measure->itemHeight = static_cast<UINT>(height);
+  message.Result = TRUE;
+}
+const TPublishedTable& TCustomComboBox::PublishedTable() const {
+  using P = TPublished<TCustomComboBox>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Enumeration(L"Style", &TCustomComboBox::Style, &TCustomComboBox::SetStyle,
+                         {L"csDropDown", L"csSimple", L"csDropDownList", L"csOwnerDrawFixed", L"csOwnerDrawVariable"})
+              .Default(TComboBoxStyle::csDropDown),
+          P::Integer(L"DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount)
+              .Default(8),
+          P::Integer(L"ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight),
+          P::Boolean(L"Sorted", &TCustomComboBox::Sorted, &TCustomComboBox::SetSorted).Default(false),
+          P::Object(L"Items", &TCustomComboBox::Items),
+          P::Event(
+              L"OnChange", [](TCustomComboBox* box) { return box->OnChange; },
+              [](TCustomComboBox* box, TNotifyEvent value) { box->OnChange = value; }),
+          P::Event(
+              L"OnDropDown", [](TCustomComboBox* box) { return box->OnDropDown; },
+              [](TCustomComboBox* box, TNotifyEvent value) { box->OnDropDown = value; }),
+          P::Event(
+              L"OnDrawItem", [](TCustomComboBox* box) { return box->OnDrawItem; },
+              [](TCustomComboBox* box, TDrawItemEvent value) { box->OnDrawItem = value; }),
+          P::Event(
+              L"OnMeasureItem", [](TCustomComboBox* box) { return box->OnMeasureItem; },
+              [](TCustomComboBox* box, TMeasureItemEvent value) { box->OnMeasureItem = value; }),
+      });
+  return table;
+}

@@ -1,0 +1,38 @@
+// TEdit: the system's single-line edit control. With Ctl3D it has the sunken client edge, without it a
+// one-pixel border; either way only while BorderStyle is bsSingle.
+#pragma once
+
+#include "framework/win_control.h"
+
+class TEdit : public TWinControl {
+  BC_CLASS(TEdit, TWinControl)
+  explicit TEdit(TComponent* owner);
+
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle value);
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool value);
+  // 0: no limit.
+  int MaxLength() const { return maxLength_; }
+  void SetMaxLength(int value);
+  void SelectAll();
+
+  void Dispatch(TMessage& message) override;
+  const TPublishedTable& PublishedTable() const override;
+
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  // Raised for every change of the text, typed or set.
+  virtual void Change();
+
+ private:
+  void CNCommand(TMessage& message);
+  void CNCtlColor(TMessage& message);
+
+  TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+  bool readOnly_ = false;
+  int maxLength_ = 0;
+};

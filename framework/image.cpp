@@ -1,0 +1,56 @@
+#include "framework/image.h"
+
+#include "framework/properties.h"
+
+TImage::TImage(TComponent* owner) : TGraphicControl(owner), picture_(std::make_unique<TPicture>()) {
+  picture_->OnChange = TNotifyEvent(this, &TImage::PictureChanged);
+  SetControlStyle(ControlStyle() + TControlStyleItem::csOpaque);
+  SetBounds(Left(), Top(), 105, 105);
+}
+
+TImage::~TImage() = default;
+
+void TImage::SetCenter(bool value) {
+  if (value == center_) return;
+  center_ = value;
+  Invalidate();
+}
+
+void TImage::SetTransparent(bool value) {
+  if (value == transparent_) return;
+  transparent_ = value;
+  PictureChanged(nullptr);
+}
+
+void TImage::PictureChanged(TObject*) {
+  TGraphic* graphic = picture_->Graphic();
+  if (graphic && graphic->Transparent() != transparent_) graphic->SetTransparent(transparent_);
+  // An opaque picture that covers the control needs nothing painted under it.
+  const bool covers = graphic && !transparent_ && graphic->Width() >= Width() && graphic->Height() >= Height();
+  SetControlStyle(covers ? ControlStyle() + TControlStyleItem::csOpaque : ControlStyle() - TControlStyleItem::csOpaque);
+  Invalidate();
+}
+
+void TImage::Paint() {
+  TGraphic* graphic = picture_->Graphic();
+  if (!graphic || graphic->Empty()) return;
+  int x = 0;
+  int y = 0;
+  if (center_) {
+    x = (Width() - graphic->Width()) / 2;
+    y = (Height() - graphic->Height()) / 2;
+  }
+  Canvas()->Draw(x, y, graphic);
+}
+
+const TPublishedTable& TImage::PublishedTable() const {
+  using P = TPublished<TImage>;
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Boolean(L"Center", &TImage::Center, &TImage::SetCenter).Default(false),
+                                         P::Object(L"Picture", &TImage::Picture),
+                                         P::Boolean(L"Transparent", &TImage::Transparent, &TImage::SetTransparent)
+                                             .Default(false),
+                                     });
+  return table;
+}

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "controls/address_box.h"
+#include "controls/address_icons.h"
+#include "controls/typed_urls.h"
+#include "form_fixture.h"
+
+namespace {
+
+struct TAutoCompleteRecord {
+  HWND Edit;
+  DWORD Flags;
+};
+std::vector<TAutoCompleteRecord>* autoCompleteCalls = nullptr;
+
+void RecordAutoComplete(HWND edit, DWORD flags) {
+  if (autoCompleteCalls) autoCompleteCalls->push_back({edit, flags});
+}
+
+void SetTypedValue(const String& name, const String& value) {
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+  RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+std::vector<String> ItemsOf(TCustomComboBox* box) {
+  std::vector<String> items;
+  for (int i = 0; i < box->Items()->Count(); ++i) items.push_back(box->Items()->Strings(i));
+  return items;
+}
+
+std::vector<String> Numbered(int count) {
+  std::vector<String> urls;
+  for (int i = 1; i <= count; ++i) urls.push_back(L"http://site" + std::to_wstring(i) + L".example/");
+  return urls;
+}
+
+// Records what the box reports.
+struct TBoxEvents {
+  std::vector<String> Selected;
+  int Changes = 0;
+  void UrlSelected(TObject*, String url) { Selected.push_back(url); }
+  void Changed(TObject*) { ++Changes; }
+};
+
+// An address box on a shown form, with the registry history emptied and the auto-complete call recorded.
+class AddressBox : public FormTest {
+ protected:
+  void SetUp() override {
+    RegDeleteKeyW(HKEY_CURRENT_USER, TypedURLsKey);
+    // What the page window's unit sets at start.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    IconTempDir = temp;
+    IconShortcutFile = IconTempDir + L"$tmp$.url";
+    autoCompleteCalls = &autoComplete_;
+    previousAutoComplete_ = SetAutoCompleteCall(&RecordAutoComplete);
+    FormTest::SetUp();
+  }
+  void TearDown() override {
+    FormTest::TearDown();
+    SetAutoCompleteCall(previousAutoComplete_);
+    autoCompleteCalls = nullptr;
+    RegDeleteKeyW(HKEY_CURRENT_USER, TypedURLsKey);
+  }
+  TAddressBox* MakeBox() {
+    auto* box = new TAddressBox(Form());
+    box->OnUrlSelected = TOnUrlSelectedEvent(&events_, &TBoxEvents::UrlSelected);
+    box->OnChange = TNotifyEvent(&events_, &TBoxEvents::Changed);
+    box->SetBounds(10, 10, 602, 22);
+    box->SetParent(Form());
+    box->HandleNeeded();
+    return box;
+  }
+  void Fill(TAddressBox* box, const std::vector<String>& urls) {
+    box->Items()->Clear();
+    for (const String& url : urls) box->Items()->Add(url);
+  }
+  // A key pressed in the box's edit window.
+  static void Press(TAddressBox* box, WORD key) {
+    SendMessageW(box->EditHandle(), WM_KEYDOWN, key, 1);
+  }
+
+  TBoxEvents events_;
+  std::vector<TAutoCompleteRecord> autoComplete_;
+
+ private:
+  TAutoCompleteCall previousAutoComplete_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(AddressBox, WindowCreationLoadsTheHistory) {
+  SetTypedValue(L"Url1", L"a");
+  SetTypedValue(L"Url2", L"");
+  SetTypedValue(L"Url3", L"b");
+  SetTypedValue(L"Url26", L"z");
+  TAddressBox* box = MakeBox();
+  EXPECT_EQ(ItemsOf(box), (std::vector<String>{L"a", L"b"}));
+  EXPECT_EQ(box->Text(), L"a");
+  EXPECT_GE(events_.Changes, 1);
+  // Edit window placed right of the icon; the style carries owner-drawn items.
+  RECT edit;
+  GetWindowRect(box->EditHandle(), &edit);
+  MapWindowPoints(nullptr, box->Handle(), reinterpret_cast<POINT*>(&edit), 2);
+  EXPECT_EQ(edit.left, 23);
+  EXPECT_EQ(edit.right - edit.left, box->Width() - 46);
+  EXPECT_TRUE(GetWindowLongW(box->Handle(), GWL_STYLE) & CBS_OWNERDRAWVARIABLE);
+}
+
+TEST_F(AddressBox, SettingTheSameTextStillReportsAChange) {
+  TAddressBox* box = MakeBox();
+  box->SetText(L"http://same.example/");
+  events_.Changes = 0;
+  box->SetText(L"http://same.example/");
+  EXPECT_EQ(events_.Changes, 1);
+  box->SetURL(L"http://other.example/");
+  EXPECT_EQ(box->URL(), L"http://other.example/");
+  EXPECT_EQ(box->Text(), L"http://other.example/");
+}
+
+TEST_F(AddressBox, EnterMovesTheAddressToTheTopAndReportsIt) {
+  TAddressBox* box = MakeBox();
+  box->SetClickToSelectURL(false);
+  box->SetRegistryUpdate(true);
+  Fill(box, Numbered(25));
+  box->SetText(L"http://site7.example/");
+  Press(box, VK_RETURN);
+  ASSERT_EQ(events_.Selected.size(), 1u) << "Enter reports whatever ClickToSelectURL says";
+  EXPECT_EQ(events_.Selected[0], L"http://site7.example/");
+  EXPECT_EQ(box->Items()->Count(), 25) << "an address already there moves, it is not copied";
+  EXPECT_EQ(box->Items()->Strings(0), L"http://site7.example/");
+  EXPECT_EQ(box->Items()->Strings(7), L"http://site8.example/");
+
+  box->SetText(L"http://new.example/");
+  Press(box, VK_RETURN);
+  EXPECT_EQ(box->Items()->Count(), 26) << "the list itself is not cut";
+  EXPECT_EQ(box->Items()->Strings(0), L"http://new.example/");
+  std::vector<String> stored = ReadTypedURLs();
+  ASSERT_EQ(stored.size(), 25u) << "saving writes 25";
+  EXPECT_EQ(stored[0], L"http://new.example/");
+  EXPECT_EQ(stored[1], L"http://site7.example/");
+}
+
+TEST_F(AddressBox, DownOpensTheListAndWalksNoFurtherThanIndex24) {
+  TAddressBox* box = MakeBox();
+  Fill(box, Numbered(30));
+  Press(box, VK_DOWN);
+  ASSERT_TRUE(box->DroppedDown());
+  for (int i = 0; i < 40; ++i) Press(box, VK_DOWN);
+  EXPECT_EQ(box->ItemIndex(), 24);
+  Press(box, VK_UP);
+  EXPECT_EQ(box->ItemIndex(), 23);
+  Press(box, VK_ESCAPE);
+  EXPECT_FALSE(box->DroppedDown());
+  EXPECT_TRUE(events_.Selected.empty());
+}
+
+TEST_F(AddressBox, EnterInTheOpenListTakesTheSelectedItem) {
+  TAddressBox* box = MakeBox();
+  Fill(box, Numbered(5));
+  Press(box, VK_DOWN);  // opens the list
+  Press(box, VK_DOWN);
+  Press(box, VK_DOWN);
+  ASSERT_EQ(box->ItemIndex(), 1);
+  Press(box, VK_RETURN);
+  EXPECT_FALSE(box->DroppedDown());
+  ASSERT_EQ(events_.Selected.size(), 1u);
+  EXPECT_EQ(events_.Selected[0], L"http://site2.example/");
+  EXPECT_EQ(box->Items()->Strings(0), L"http://site2.example/");
+  EXPECT_EQ(box->Items()->Strings(1), L"http://site1.example/");
+  EXPECT_EQ(box->Items()->Count(), 5);
+  EXPECT_EQ(box->URL(), L"http://site2.example/");
+  EXPECT_EQ(box->ItemIndex(), 0);
+
+  // At the end of a short list Down keeps the last item and the text.
+  Press(box, VK_DOWN);
+  for (int i = 0; i < 8; ++i) Press(box, VK_DOWN);
+  EXPECT_EQ(box->ItemIndex(), 4);
+  EXPECT_EQ(box->Text(), L"http://site5.example/");
+}
+
+TEST_F(AddressBox, EnterInTheOpenListWithNothingSelectedEntersTheTypedText) {
+  TAddressBox* box = MakeBox();
+  Fill(box, Numbered(3));
+  box->SetText(L"typed.example");
+  SendMessageW(box->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+  SendMessageW(box->Handle(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  SetWindowTextW(box->EditHandle(), L"typed.example");
+  ASSERT_TRUE(box->DroppedDown());
+  ASSERT_EQ(box->ItemIndex(), -1);
+  Press(box, VK_RETURN);
+  EXPECT_FALSE(box->DroppedDown());
+  ASSERT_EQ(events_.Selected.size(), 1u);
+  EXPECT_EQ(events_.Selected[0], L"typed.example");
+  EXPECT_EQ(ItemsOf(box), (std::vector<String>{L"typed.example", L"http://site1.example/", L"http://site2.example/",
+                                               L"http://site3.example/"}));
+}
+
+TEST_F(AddressBox, ChosenItemsAreReportedOnlyWhenClickedInTheList) {
+  TAddressBox* box = MakeBox();
+  Fill(box, Numbered(5));
+  SendMessageW(box->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+  RECT list;
+  SendMessageW(box->Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list));
+  auto choose = [&](int index) {
+    SendMessageW(box->Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box->Handle()), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(box->Handle()));
+  };
+  SetCursorPos(list.right + 50, list.bottom + 50);
+  choose(3);
+  EXPECT_TRUE(events_.Selected.empty()) << "a keyboard selection only selects the edit text";
+  EXPECT_EQ(box->Items()->Strings(0), L"http://site1.example/");
+
+  SetCursorPos((list.left + list.right) / 2, list.bottom - 3);
+  choose(3);
+  ASSERT_EQ(events_.Selected.size(), 1u);
+  EXPECT_EQ(events_.Selected[0], L"http://site4.example/");
+  EXPECT_EQ(box->Items()->Strings(0), L"http://site4.example/");
+  EXPECT_EQ(box->ItemIndex(), 0);
+
+  box->SetClickToSelectURL(false);
+  choose(2);
+  EXPECT_EQ(events_.Selected.size(), 1u);
+  EXPECT_EQ(box->Items()->Strings(0), L"http://site2.example/") << "still promoted";
+}
+
+TEST_F(AddressBox, AutoCompleteFlags) {
+  auto* box = new TAddressBox(Form());
+  box->SetFileOptions(TFileOptions{TFileOption::UrlHistory, TFileOption::UrlMRU});
+  box->SetParent(Form());
+  box->HandleNeeded();
+  ASSERT_EQ(autoComplete_.size(), 1u);
+  EXPECT_EQ(autoComplete_[0].Edit, box->EditHandle());
+  EXPECT_EQ(autoComplete_[0].Flags, 0x6u);
+
+  box->SetFileOptions(TFileOptions{TFileOption::FileSystem});
+  box->SetAutoSuggest(TAutoSuggest::asForceOn);
+  box->SetAutoCompleteEx(TAutoComplete::acForceOff);
+  EXPECT_EQ(box->AutoCompleteFlags(), 0x90000001u);
+  box->SetAutoSuggest(TAutoSuggest::asForceOff);
+  box->SetAutoCompleteEx(TAutoComplete::acForceOn);
+  box->SetFileOptions(TFileOptions{});
+  EXPECT_EQ(box->AutoCompleteFlags(), 0x60000000u);
+  box->RecreateWnd();
+  box->HandleNeeded();
+  ASSERT_EQ(autoComplete_.size(), 2u);
+  EXPECT_EQ(autoComplete_[1].Flags, 0x60000000u);
+}

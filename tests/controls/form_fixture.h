@@ -1,0 +1,46 @@
+// A shown form built in code for one test of the window controls, freed with the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "framework/form.h"
+
+class FormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form_ = std::make_unique<TForm>(nullptr);
+    form_->SetBorderStyle(TFormBorderStyle::bsNone);
+    form_->SetBounds(40, 40, 640, 300);
+    form_->SetColor(clBtnFace);
+    form_->Show();
+  }
+  void TearDown() override {
+    form_.reset();
+    ProcessQueued();
+  }
+  TForm* Form() const { return form_.get(); }
+
+  template <class T>
+  T* Make(RECT bounds) {
+    auto* control = new T(form_.get());
+    control->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    control->SetParent(form_.get());
+    return control;
+  }
+  static void ProcessQueued() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  // Sends a mouse message to the form as if at a client point of it.
+  void MouseAt(UINT msg, int x, int y, WPARAM keys = 0) {
+    SendMessageW(form_->Handle(), msg, keys, MAKELPARAM(x, y));
+  }
+
+ private:
+  std::unique_ptr<TForm> form_;
+};
