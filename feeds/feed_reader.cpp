@@ -121,14 +121,13 @@ void TFeed::ReadChannelElement(const TXMLNode& channel) {
   for (int i = 0; i < count; ++i) {
     ReadField([&] {
       TXMLNode field = fields.Nodes(i);
-      String text;
-      if (!TextOf(field, text)) return;
       String name = field.NodeName();
-      if (name == L"title") required->SetTitle(Utf8(text));
-      if (name == L"link") required->SetLink(Plain(text));
-      if (name == L"description") required->SetDesc(Utf8(text));
-      if (name == L"dc:rights") optional->SetCopyright(Utf8(text));
-      if (name == L"dc:date") optional->SetModified(Plain(text));
+      String text;
+      if (name == L"title" && TextOf(field, text)) required->SetTitle(Utf8(text));
+      if (name == L"link" && TextOf(field, text)) required->SetLink(Plain(text));
+      if (name == L"description" && TextOf(field, text)) required->SetDesc(Utf8(text));
+      if (name == L"dc:rights" && TextOf(field, text)) optional->SetCopyright(Utf8(text));
+      if (name == L"dc:date" && TextOf(field, text)) optional->SetModified(Plain(text));
     });
   }
   WalkFeedNodes(channel);

@@ -22,10 +22,6 @@ const char* const kCRLF = "\r\n";
 
 // Appends the text with every line break (CR, LF or CR LF) written as CR LF.
 void AppendLines(std::string& out, std::string_view text) {
-  if (text.find('\r') == std::string_view::npos && text.find('\n') == std::string_view::npos) {
-    out += text;
-    return;
-  }
   const char* const end = text.data() + text.size();
   const char* from = text.data();
   for (const char* at = from; at != end; ++at) {
@@ -58,16 +54,24 @@ std::string PlainToUtf8(const std::string& text) {
   return text;  // ASCII is the same in every ANSI code page and in UTF-8
 }
 
-// Feed text that is written into the page as markup.
-std::string Markup(const std::string& utf8) { return RemoveActiveContent(utf8); }
+// A value as part of the page's lines: its line breaks written as CR LF.
+std::string LineText(const std::string& text) {
+  if (text.find_first_of("\r\n") == std::string::npos) return text;
+  std::string out;
+  AppendLines(out, text);
+  return out;
+}
+
+// Feed text that is written into the page as markup. Every feed value of the index and the body passes through
+// this or Address, so their lines are already in the page's form and the content needs no pass of its own.
+std::string Markup(const std::string& utf8) { return LineText(RemoveActiveContent(utf8)); }
 
 // A feed address written into a double-quoted attribute.
-std::string Address(const std::string& utf8) { return SafeAddressAttribute(utf8); }
+std::string Address(const std::string& utf8) { return LineText(SafeAddressAttribute(utf8)); }
 
-// Adds one line of the index or the body, made of the pieces, already in the form the page takes, so the content
-// needs no further pass when it goes into the page.
+// Adds one line of the index or the body: the markup of the line and values from Markup, Address or LineText.
 void AddLine(std::string& lines, std::initializer_list<std::string_view> pieces) {
-  for (std::string_view piece : pieces) AppendLines(lines, piece);
+  for (std::string_view piece : pieces) lines += piece;
   lines += kCRLF;
 }
 
@@ -87,7 +91,7 @@ std::string ItemDescription(const TRSSItem& item) {
 }
 
 std::string ItemDate(const TRSSItem& item) {
-  if (item.PubDate()->IsSet()) return WideToUtf8(item.PubDate()->FormatRFC822());
+  if (item.PubDate()->IsSet()) return Markup(WideToUtf8(item.PubDate()->FormatRFC822()));
   return Markup(PlainToUtf8(item.StrDate()));
 }
 
@@ -103,14 +107,15 @@ void AddImage(std::string& index, const TRSSImage& image) {
   if (!link.empty()) AddLine(index, {"<a target=\"_blank\" href=\"", Address(PlainToUtf8(link)), "\">"});
   std::string title = image.Required()->Title();
   if (!title.empty())
-    AddLine(index,
-            {"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\" alt=\"", EscapeHTMLAttribute(title), "\">"});
+    AddLine(index, {"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\" alt=\"",
+                    LineText(EscapeHTMLAttribute(title)), "\">"});
   else
     AddLine(index, {"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\">"});
   AddLine(index, {"</a></p>"});
 }
 
-void AddItem(std::string& index, std::string& body, const TRSSItem& item, int number) {
+// top is the caption of the link back to the top of the page, in line form.
+void AddItem(std::string& index, std::string& body, const TRSSItem& item, int number, const std::string& top) {
   const std::string anchor = std::to_string(number);
   const std::string title = item.Title().empty() ? std::string("[Blank Title]") : Markup(item.Title());
   const std::string date = ItemDate(item);
@@ -149,7 +154,7 @@ void AddItem(std::string& index, std::string& body, const TRSSItem& item, int nu
   AddLine(body, {"</font></p>"});
   AddLine(body, {"<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><a href=\"#TOP\"><b><font "
                  "face=\"Verdana\" size=\"2\" color=\"#003399\">",
-                 sTop, "</font></b></a></p>"});
+                 top, "</font></b></a></p>"});
   AddLine(body, {"</td></tr><tr><td width=\"100%\"><hr noshade color=\"#AAAAAA\"></td></tr>"});
 }
 
@@ -178,7 +183,7 @@ void TFeed::RenderHTML(TStream* stream) {
   }
 
   if (optional.LastBuildDate()->IsSet())
-    Replace(page, "%%XMLDATE%%", sUpdated + " " + WideToUtf8(optional.LastBuildDate()->FormatRFC822()));
+    Replace(page, "%%XMLDATE%%", sUpdated + " " + Markup(WideToUtf8(optional.LastBuildDate()->FormatRFC822())));
   else if (!optional.Modified().empty())
     Replace(page, "%%XMLDATE%%", sUpdated + " " + Markup(PlainToUtf8(optional.Modified())));
   else
@@ -196,7 +201,8 @@ void TFeed::RenderHTML(TStream* stream) {
                   "width=\"100%\">"});
   AddLine(index, {"<tr><td width=\"100%\">"});
   AddImage(index, *optional.Image());
-  for (int i = 0; i < items_->Count(); ++i) AddItem(index, body, *items_->Items(i), i);
+  const std::string top = LineText(sTop);
+  for (int i = 0; i < items_->Count(); ++i) AddItem(index, body, *items_->Items(i), i, top);
   AddLine(index, {"<p style=\"margin-top: 0; margin-bottom: 0\">&nbsp;</p>"});
   AddLine(index, {"<hr noshade color=\"#AAAAAA\"></td></tr>"});
   AddLine(body, {"</table>"});
