@@ -250,7 +250,7 @@ TEST(FeedRendering, FeedsCannotRunCodeInThePage) {
   std::string lower = page;
   for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   for (const char* active : {"<script", "<iframe", "<object", "<embed", "onerror=\"", "onerror=alert", "onload=\"",
-                             "onclick=\"", "onmouseover=\"", "javascript:", "alert(5)", "alert(9)"})
+                             "onclick=\"", "onmouseover=\"", "javascript:", "alert(5)", "alert(9)", "alert(10)"})
     EXPECT_FALSE(Contains(lower, active)) << active;
   // Quotes in addresses cannot close the attribute.
   EXPECT_TRUE(Contains(page, "href=\"http://mischief.example/&quot;onmouseover=&quot;alert(1)\""));
@@ -258,6 +258,8 @@ TEST(FeedRendering, FeedsCannotRunCodeInThePage) {
                        "src=\"http://mischief.example/a.gif&quot; onerror=&quot;alert(2)\" "
                        "alt=\"logo&quot; onload=&quot;alert(3)\""));
   EXPECT_TRUE(Contains(page, "href=\"http://mischief.example/item&quot;&gt;&lt;script&gt;alert(6)&lt;/script&gt;\""));
+  // The zone text of a date is feed text as well.
+  ASSERT_TRUE(feed.Items()->Items(0)->PubDate()->IsSet());
   // Ordinary markup is untouched.
   EXPECT_TRUE(Contains(page, ">Ordinary <b>bold</b> description<"));
   EXPECT_TRUE(Contains(page, "<a target=\"_blank\" href=\"http://fine.example/\">fine</a>"));
