@@ -155,3 +155,33 @@ TEST_F(Forms, MdiChildrenLiveInTheFramesClientWindow) {
   EXPECT_EQ(Form()->MDIChildCount(), 1);
   EXPECT_EQ(Form()->MDIChildren(0), first);
 }
+
+TEST_F(Forms, WindowStateFollowsTheWindowBothWays) {
+  Form()->SetBorderStyle(TFormBorderStyle::bsSizeable);
+  Form()->Show();
+  Form()->SetWindowState(TWindowState::wsMaximized);
+  EXPECT_TRUE(IsZoomed(Form()->Handle()));
+  ShowWindow(Form()->Handle(), SW_RESTORE);
+  EXPECT_EQ(Form()->WindowState(), TWindowState::wsNormal);
+  ShowWindow(Form()->Handle(), SW_MINIMIZE);
+  EXPECT_EQ(Form()->WindowState(), TWindowState::wsMinimized);
+}
+
+TEST_F(Forms, ShowAndHideRaiseTheirEventsAndMayNotChangeVisibility) {
+  std::vector<String> events;
+  Form()->OnShow = [&](TObject*) { events.push_back(L"show"); };
+  Form()->OnHide = [&](TObject*) { events.push_back(L"hide"); };
+  Form()->Show();
+  EXPECT_TRUE(IsWindowVisible(Form()->Handle()));
+  EXPECT_TRUE(Form()->Showing());
+  Form()->Hide();
+  EXPECT_FALSE(IsWindowVisible(Form()->Handle()));
+  EXPECT_EQ(events, (std::vector<String>{L"show", L"hide"}));
+
+  String reported;
+  Application->OnException = [&](TObject*, const Exception& e) { reported = e.Message(); };
+  Form()->OnShow = [&](TObject*) { Form()->Hide(); };
+  Form()->Show();
+  Application->OnException = nullptr;
+  EXPECT_EQ(reported, L"Cannot change Visible in OnShow or OnHide");
+}

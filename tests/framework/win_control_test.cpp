@@ -319,3 +319,41 @@ TEST_F(Painting, PaintToDrawsTheFrameAndEveryVisibleChildInPlace) {
   EXPECT_EQ(blue.bottom, 60);
   EXPECT_EQ(capture.CountPixels(RGB(0, 255, 0)), 0);
 }
+
+using VisibleAndEnabled = ControlTest;
+
+TEST_F(VisibleAndEnabled, ShowingNeedsEveryParentShowing) {
+  auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* inner = Make<TTestPanel>(outer, {10, 10, 50, 50});
+  EXPECT_FALSE(inner->Showing());
+  Form()->Show();
+  EXPECT_TRUE(inner->Showing());
+  EXPECT_TRUE(IsWindowVisible(inner->Handle()));
+  outer->Hide();
+  EXPECT_FALSE(IsWindowVisible(inner->Handle()));
+  EXPECT_TRUE(inner->Visible());
+  outer->Show();
+  EXPECT_TRUE(IsWindowVisible(inner->Handle()));
+  inner->Hide();
+  EXPECT_FALSE(inner->Showing());
+  EXPECT_FALSE(IsWindowVisible(inner->Handle()));
+}
+
+TEST_F(VisibleAndEnabled, EnabledReachesTheWindowAndTheNotification) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
+  panel->Watched = {CM_ENABLEDCHANGED, CM_TEXTCHANGED, CM_CTL3DCHANGED, CM_BIDIMODECHANGED};
+  Form()->Show();
+  panel->SetEnabled(false);
+  EXPECT_FALSE(IsWindowEnabled(panel->Handle()));
+  panel->SetEnabled(false);
+  panel->SetCaption(L"x");
+  panel->SetCaption(L"x");
+  panel->SetCtl3D(false);
+  panel->SetBiDiMode(TBiDiMode::bdRightToLeft);
+  EXPECT_EQ(panel->Received,
+            (std::vector<UINT>{CM_ENABLEDCHANGED, CM_TEXTCHANGED, CM_CTL3DCHANGED, CM_BIDIMODECHANGED}));
+  EXPECT_TRUE(panel->UseRightToLeftReading());
+  EXPECT_EQ(panel->DrawTextBiDiModeFlags(DT_LEFT), static_cast<UINT>(DT_RIGHT | DT_RTLREADING));
+  panel->SetEnabled(true);
+  EXPECT_TRUE(IsWindowEnabled(panel->Handle()));
+}
