@@ -195,8 +195,12 @@ void TFeed::RenderHTML(TStream* stream) {
 
   std::string index;
   std::string body;
-  index.reserve(static_cast<size_t>(items_->Count()) * 400 + 1024);
-  body.reserve(static_cast<size_t>(items_->Count()) * 1200 + 64);
+  // Room for the whole content up front: a large feed would otherwise copy it over and over while it grows.
+  size_t texts = 0;
+  for (int i = 0; i < items_->Count(); ++i)
+    texts += items_->Items(i)->Title().size() + items_->Items(i)->Description().size();
+  index.reserve(static_cast<size_t>(items_->Count()) * 400 + texts / 4 + 1024);
+  body.reserve(static_cast<size_t>(items_->Count()) * 1000 + texts * 5 / 4 + 64);
   AddLine(index, {"<table border=\"0\" cellspacing=\"0\" style=\"border-collapse: collapse\" bordercolor=\"#111111\" "
                   "width=\"100%\">"});
   AddLine(index, {"<tr><td width=\"100%\">"});

@@ -1,6 +1,7 @@
 #include "framework/collection.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/exceptions.h"
 #include "framework/properties.h"
@@ -204,7 +205,8 @@ void TCollection::InsertItem(TCollectionItem* item) {
 
 void TCollection::RemoveItem(TCollectionItem* item) {
   Notify(item, TCollectionNotification::cnExtracting);
-  items_.erase(std::find(items_.begin(), items_.end(), item));
+  // From the end: clearing frees the last item first, so each removal stays one step.
+  items_.erase(std::next(std::find(items_.rbegin(), items_.rend(), item)).base());
   item->collection_ = nullptr;
   Changed();
 }
