@@ -303,6 +303,11 @@ void TApplication::ControlDestroyed(TControl* control) {
   if (Contains(control, hintControl_)) CancelHint();
 }
 
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == hintWindow_) hintWindow_ = nullptr;
+}
+
 void TApplication::FormDestroyed(TCustomForm* form) {
   if (mainForm_ == form) mainForm_ = nullptr;
 }

@@ -133,6 +133,9 @@ class TApplication : public TComponent {
   void ControlDestroyed(TControl* control);
   void FormDestroyed(TCustomForm* form);
 
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
  private:
   static LRESULT CALLBACK ApplicationWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void WndProc(TMessage& message);

@@ -125,3 +125,28 @@ TEST(ScreenObject, FormsAreListedMostRecentlyActiveFirst) {
   EXPECT_EQ(Screen->ActiveForm(), &second);
   EXPECT_EQ(Screen->ActiveControl(), b);
 }
+
+TEST(ApplicationHints, HintWindowFreedElsewhereIsForgotten) {
+  Application->SetShowHint(true);
+  THintWindow* window = Application->HintWindow();
+  ASSERT_NE(window, nullptr);
+  delete window;
+  EXPECT_EQ(Application->HintWindow(), nullptr);
+  Application->HideHint();
+  Application->SetShowHint(false);
+}
+
+TEST(ApplicationActivation, ActiveFollowsTheApplicationActivation) {
+  int activated = 0;
+  int deactivated = 0;
+  Application->OnActivate = [&](TObject*) { ++activated; };
+  Application->OnDeactivate = [&](TObject*) { ++deactivated; };
+  SendMessageW(Application->Handle(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_FALSE(Application->Active());
+  SendMessageW(Application->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+  EXPECT_TRUE(Application->Active());
+  Application->OnActivate = nullptr;
+  Application->OnDeactivate = nullptr;
+  EXPECT_EQ(activated, 1);
+  EXPECT_EQ(deactivated, 1);
+}

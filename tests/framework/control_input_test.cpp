@@ -139,3 +139,34 @@ TEST_F(MouseWheel, GoesToTheFocusedControlThenUpItsParents) {
   EXPECT_EQ(seenDelta, -120);
   EXPECT_EQ(handledBy, panel);
 }
+
+using ContextPopup = ControlTest;
+
+TEST_F(ContextPopup, GoesToTheWindowlessChildUnderTheMouseInItsCoordinates) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* graphic = Make<TTestGraphic>(panel, {20, 30, 70, 60});
+  Form()->Show();
+  POINT seen{-1, -1};
+  TObject* sender = nullptr;
+  graphic->OnContextPopup = [&](TObject* s, POINT pos, bool& handled) {
+    sender = s;
+    seen = pos;
+    handled = true;
+  };
+  POINT screen = panel->ClientToScreen(POINT{25, 40});
+  LRESULT result =
+      SendMessageW(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), PointToLParam(screen));
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(sender, graphic);
+  EXPECT_EQ(seen.x, 5);
+  EXPECT_EQ(seen.y, 10);
+
+  // From the keyboard the point is (-1, -1) and the focused window's own handler decides.
+  bool panelAsked = false;
+  panel->OnContextPopup = [&](TObject*, POINT pos, bool& handled) {
+    panelAsked = pos.x == -1 && pos.y == -1;
+    handled = true;
+  };
+  SendMessageW(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(-1, -1));
+  EXPECT_TRUE(panelAsked);
+}
