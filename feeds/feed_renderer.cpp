@@ -1,4 +1,5 @@
 // Rendering the model of the last load as one HTML page from the page template.
+#include <algorithm>
 #include <initializer_list>
 #include <string_view>
 
@@ -56,7 +57,7 @@ std::string PlainToUtf8(const std::string& text) {
 
 // A value as part of the page's lines: its line breaks written as CR LF.
 std::string LineText(const std::string& text) {
-  if (text.find_first_of("\r\n") == std::string::npos) return text;
+  if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })) return text;
   std::string out;
   AppendLines(out, text);
   return out;
