@@ -145,6 +145,15 @@ TEST(ThreadLifetime, FreeOnTerminateDeletesTheThreadAfterOnTerminate) {
   EXPECT_TRUE(terminated);
 }
 
+TEST(ThreadLifetime, ExceptionFromOnTerminateStaysInTheThread) {
+  TLambdaThread thread(true, [](TLambdaThread&) {});
+  thread.SetOnTerminate([](TObject*) { throw EInvalidOperation(L"late"); });
+  thread.Start();
+  thread.WaitFor();
+  EXPECT_TRUE(thread.Finished());
+  EXPECT_EQ(L"EInvalidOperation: late", MessageOf(thread.FatalException()));
+}
+
 TEST(ThreadLifetime, SuspendedCreationWaitsForStart) {
   HANDLE ran = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   TLambdaThread thread(true, [&](TLambdaThread&) { SetEvent(ran); });

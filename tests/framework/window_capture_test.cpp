@@ -81,6 +81,7 @@ TEST(WindowCapture, ClientPaintingIsReadBackPixelForPixel) {
 TEST(WindowCapture, WholeWindowPrintErasesTheBackgroundFirst) {
   TTestWindow window({50, 50, 150, 110}, &PaintOnPrintClient);
   TWindowCapture capture = TWindowCapture::OfWindow(window.Handle());
+  KeepCaptureForViewing(capture, L"WindowCapture_WholeWindow");
 
   EXPECT_EQ(kRed, capture.Pixel(15, 25));
   // The class brush is the window colour: the erase step reached every pixel the picture left alone.

@@ -52,6 +52,7 @@ class TWindowCapture {
   DWORD* bits_ = nullptr;  // 0x00RRGGBB per pixel, rows top-down
 };
 
-// Saves a capture for a person to look at: into the folder named by BC_TEST_CAPTURE_DIR, when that is set, as
-// <name>.png. Does nothing otherwise, so tests may call it freely.
+// Saves a capture for a person to look at: into the folder named by BC_TEST_CAPTURE_DIR (a path as the program
+// sees it, Z:\tmp\shots under Wine for /tmp/shots), when that is set, as <name>.png. Does nothing otherwise, so
+// tests may call it freely.
 void KeepCaptureForViewing(const TWindowCapture& capture, const std::wstring& name);
