@@ -45,7 +45,10 @@ DWORD WINAPI WatchdogMain(void* parameter) {
   }
   std::fprintf(stderr, "A modal loop could not be ended; the test program stops.\n");
   std::fflush(stderr);
-  ExitProcess(3);
+  std::fflush(stdout);
+  // Not ExitProcess: the stuck thread may hold the locks that an orderly exit needs.
+  TerminateProcess(GetCurrentProcess(), 3);
+  return 0;
 }
 
 std::map<UINT_PTR, std::function<void()>>& PendingInputs() {
