@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "controls/tab_button.h"
+#include "form_fixture.h"
+#include "support/window_capture.h"
+
+namespace {
+
+std::vector<int>* downCalls = nullptr;
+
+void WINAPI RecordTabDown(int tabIndex) {
+  if (downCalls) downCalls->push_back(tabIndex);
+}
+
+struct TTabEvents {
+  int Clicks = 0;
+  int MiddleClicks = 0;
+  int RightClicks = 0;
+  void Click(TObject*) { ++Clicks; }
+  void MiddleClick(TObject*) { ++MiddleClicks; }
+  void RightClick(TObject*) { ++RightClicks; }
+};
+
+// Tabs on a shown form, with the activation callback recorded.
+class TabButton : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    downCalls = &calls_;
+    TabButtonDownProc = &RecordTabDown;
+  }
+  void TearDown() override {
+    TabButtonDownProc = nullptr;
+    downCalls = nullptr;
+    FormTest::TearDown();
+  }
+  TTabButton* MakeTab(RECT bounds, int tabIndex) {
+    auto* tab = Make<TTabButton>(bounds);
+    tab->SetTabIndex(tabIndex);
+    tab->SetGroupIndex(1);
+    tab->SetCaption(L"about:blank");
+    tab->OnClick = TNotifyEvent(&events_, &TTabEvents::Click);
+    tab->OnMiddleClick = TNotifyEvent(&events_, &TTabEvents::MiddleClick);
+    tab->OnRightClick = TNotifyEvent(&events_, &TTabEvents::RightClick);
+    return tab;
+  }
+  TWindowCapture Capture() { return TWindowCapture::OfWindow(Form()->Handle()); }
+
+  std::vector<int> calls_;
+  TTabEvents events_;
+};
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kEdge = RGB(0x6A, 0x6A, 0x6A);
+
+}  // namespace
+
+TEST_F(TabButton, FrameIsRaisedUpAndSunkenDown) {
+  TTabButton* tab = MakeTab({20, 20, 140, 42}, 0);
+  TWindowCapture up = Capture();
+  KeepCaptureForViewing(up, L"tab_up");
+  EXPECT_EQ(up.Pixel(20, 41), kWhite);  // left edge, from the bottom
+  EXPECT_EQ(up.Pixel(20, 20), kWhite);
+  EXPECT_EQ(up.Pixel(138, 20), kWhite);  // top edge
+  EXPECT_EQ(up.Pixel(139, 20), kEdge);   // right edge
+  EXPECT_EQ(up.Pixel(139, 41), kEdge);
+  EXPECT_EQ(up.Pixel(80, 41), kEdge);  // bottom edge
+  EXPECT_EQ(up.Pixel(21, 21), GetSysColor(COLOR_BTNFACE)) << "no background is filled";
+
+  tab->SetDown(true);
+  TWindowCapture down = Capture();
+  KeepCaptureForViewing(down, L"tab_down");
+  EXPECT_EQ(down.Pixel(20, 41), kEdge);
+  EXPECT_EQ(down.Pixel(80, 20), kEdge);
+  EXPECT_EQ(down.Pixel(139, 30), kWhite);
+  EXPECT_EQ(down.Pixel(80, 41), kWhite);
+  EXPECT_TRUE(tab->Font()->Style().Contains(TFontStyle::fsBold));
+}
+
+TEST_F(TabButton, DisabledTabIsPaintedUpAndPlainEvenWhenDown) {
+  TTabButton* tab = MakeTab({20, 20, 140, 42}, 0);
+  tab->SetDown(true);
+  tab->SetEnabled(false);
+  TWindowCapture capture = Capture();
+  EXPECT_EQ(tab->State(), TButtonState::bsDisabled);
+  EXPECT_TRUE(tab->Down());
+  EXPECT_FALSE(tab->Font()->Style().Contains(TFontStyle::fsBold));
+  EXPECT_EQ(capture.Pixel(20, 20), kWhite);
+  EXPECT_EQ(capture.Pixel(139, 30), kEdge);
+
+  tab->SetEnabled(true);
+  Capture();
+  EXPECT_EQ(tab->State(), TButtonState::bsExclusive);
+  EXPECT_TRUE(tab->Font()->Style().Contains(TFontStyle::fsBold));
+}
+
+TEST_F(TabButton, SettingDownReportsEveryActivation) {
+  TTabButton* first = MakeTab({20, 20, 140, 42}, 3);
+  TTabButton* second = MakeTab({140, 20, 260, 42}, 4);
+  first->SetDown(true);
+  first->SetDown(true);
+  second->SetDown(true);
+  EXPECT_EQ(calls_, (std::vector<int>{3, 3, 4}));
+  EXPECT_TRUE(first->Down()) << "the tab leaves releasing the others to the callback";
+  second->SetDown(false);
+  EXPECT_FALSE(second->Down());
+  EXPECT_EQ(second->State(), TButtonState::bsUp);
+  EXPECT_EQ(calls_.size(), 3u);
+}
+
+TEST_F(TabButton, ClicksReachTheWindowlessTabUnderTheMouse) {
+  TTabButton* first = MakeTab({20, 20, 140, 42}, 0);
+  TTabButton* second = MakeTab({140, 20, 260, 42}, 1);
+  MouseAt(WM_LBUTTONDOWN, 150, 30, MK_LBUTTON);
+  EXPECT_EQ(second->State(), TButtonState::bsDown);
+  MouseAt(WM_LBUTTONUP, 150, 30);
+  EXPECT_EQ(events_.Clicks, 1);
+  EXPECT_TRUE(second->Down()) << "a grouped tab stays down";
+  EXPECT_FALSE(first->Down());
+
+  MouseAt(WM_MBUTTONDOWN, 30, 30, MK_MBUTTON);
+  MouseAt(WM_MBUTTONUP, 30, 30);
+  EXPECT_EQ(events_.MiddleClicks, 1);
+  MouseAt(WM_RBUTTONDOWN, 30, 30, MK_RBUTTON);
+  MouseAt(WM_RBUTTONUP, 30, 30);
+  EXPECT_EQ(events_.RightClicks, 1);
+  EXPECT_EQ(events_.Clicks, 1) << "other buttons do not click";
+}
+
+TEST_F(TabButton, ReleaseOutsideOrAfterLeavingRaisesNothing) {
+  TTabButton* tab = MakeTab({20, 20, 140, 42}, 0);
+  // A release reported to the tab at a point outside it.
+  tab->Perform(WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(10, 10));
+  tab->Perform(WM_MBUTTONUP, 0, MAKELPARAM(200, 10));
+  tab->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  tab->Perform(WM_RBUTTONUP, 0, MAKELPARAM(10, 30));
+  EXPECT_EQ(events_.MiddleClicks, 0);
+  EXPECT_EQ(events_.RightClicks, 0);
+
+  // Leaving between press and release cancels the click.
+  tab->Perform(CM_MOUSEENTER);
+  EXPECT_TRUE(tab->Hot());
+  tab->Perform(WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(10, 10));
+  tab->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  tab->Perform(CM_MOUSELEAVE);
+  EXPECT_FALSE(tab->Hot());
+  tab->Perform(WM_MBUTTONUP, 0, MAKELPARAM(10, 10));
+  tab->Perform(WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_EQ(events_.MiddleClicks, 0);
+  EXPECT_EQ(events_.RightClicks, 0);
+
+  tab->Perform(WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(10, 10));
+  tab->Perform(WM_MBUTTONUP, 0, MAKELPARAM(10, 10));
+  tab->Perform(WM_MBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_EQ(events_.MiddleClicks, 1) << "one press, one click";
+}
+
+TEST_F(TabButton, HotCaptionTurnsBlueUnderTheMouse) {
+  TTabButton* tab = MakeTab({20, 20, 220, 42}, 0);
+  tab->SetCaption(L"MMMMMMMM");
+  tab->SetHotCaption(true);
+  const RECT text{24, 21, 219, 41};
+  EXPECT_EQ(Capture().CountPixels(RGB(0, 0, 255), &text), 0);
+  tab->Perform(CM_MOUSEENTER);
+  TWindowCapture hot = Capture();
+  KeepCaptureForViewing(hot, L"tab_hot");
+  EXPECT_GT(hot.CountPixels(RGB(0, 0, 255), &text), 20);
+  tab->SetHotCaption(false);
+  tab->Invalidate();
+  EXPECT_EQ(Capture().CountPixels(RGB(0, 0, 255), &text), 0);
+}
+
+TEST_F(TabButton, PageIconReplacesTheGlyph) {
+  TTabButton* tab = MakeTab({20, 20, 140, 42}, 0);
+  TBitmap glyph;
+  glyph.SetSize(16, 16);
+  glyph.Canvas()->Brush()->SetColor(clLime);
+  glyph.Canvas()->FillRect(RECT{0, 0, 16, 16});
+  glyph.Canvas()->Brush()->SetColor(clFuchsia);
+  glyph.Canvas()->FillRect(RECT{0, 15, 1, 16});  // the transparent colour, taken from the bottom-left pixel
+  tab->SetGlyph(&glyph);
+  TWindowCapture withGlyph = Capture();
+  EXPECT_EQ(withGlyph.Pixel(20 + 4 + 8, 20 + 3 + 8), RGB(0, 255, 0));
+
+  std::vector<BYTE> andMask(32, 0);
+  std::vector<BYTE> xorMask(16 * 16 * 4, 0);
+  for (size_t i = 0; i < xorMask.size(); i += 4) xorMask[i] = 0xFF;  // blue, as BGRA
+  HICON icon = CreateIcon(GetModuleHandleW(nullptr), 16, 16, 1, 32, andMask.data(), xorMask.data());
+  tab->PageIcon()->SetHandle(icon);
+  tab->SetHasPageIcon(true);
+  tab->RedrawTab();
+  TWindowCapture withIcon = Capture();
+  KeepCaptureForViewing(withIcon, L"tab_icon");
+  EXPECT_EQ(withIcon.Pixel(20 + 5 + 8, 20 + 4 + 8), RGB(0, 0, 255));
+}
