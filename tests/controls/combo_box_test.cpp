@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "form_fixture.h"
+#include "framework/combo_box.h"
+
+namespace {
+
+// A combo box that records what it is asked to draw and measure, and turns keys into others.
+class TRecordingCombo : public TCustomComboBox {
+  BC_CLASS(TRecordingCombo, TCustomComboBox)
+  explicit TRecordingCombo(TComponent* owner) : TCustomComboBox(owner) {}
+
+  struct TDrawn {
+    int Index;
+    TOwnerDrawState State;
+    TColor Brush;
+    TColor FontColor;
+  };
+  std::vector<TDrawn> Drawn;
+  std::vector<int> Measured;
+  // Keys the KeyDown handler replaces: from -> to (0 swallows).
+  std::vector<std::pair<WORD, WORD>> KeyMap;
+  int Clicks = 0;
+  int Changes = 0;
+
+  void Click() override {
+    ++Clicks;
+    TCustomComboBox::Click();
+  }
+
+ protected:
+  void Change() override {
+    ++Changes;
+    TCustomComboBox::Change();
+  }
+  void KeyDown(WORD& key, TShiftState shift) override {
+    TCustomComboBox::KeyDown(key, shift);
+    for (const auto& [from, to] : KeyMap)
+      if (key == from) {
+        key = to;
+        break;
+      }
+  }
+  void DrawItem(int index, const RECT& rect, TOwnerDrawState state) override {
+    Drawn.push_back({index, state, Canvas()->Brush()->Color(), Canvas()->Font()->Color()});
+    TCustomComboBox::DrawItem(index, rect, state);
+  }
+  void MeasureItem(int index, int& height) override {
+    Measured.push_back(index);
+    height = 20 + index;
+  }
+};
+
+std::vector<String> WindowItems(HWND wnd) {
+  std::vector<String> items;
+  const int count = static_cast<int>(SendMessageW(wnd, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[256] = {};
+    SendMessageW(wnd, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    items.push_back(text);
+  }
+  return items;
+}
+
+using ComboBox = FormTest;
+
+}  // namespace
+
+TEST_F(ComboBox, ItemsLiveInTheControlAndFillEachNewWindow) {
+  auto* combo = new TRecordingCombo(Form());
+  combo->Items()->Add(L"one");
+  combo->Items()->Add(L"two");
+  combo->SetItemIndex(1);
+  combo->SetParent(Form());
+  EXPECT_EQ(WindowItems(combo->Handle()), (std::vector<String>{L"one", L"two"}));
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  combo->Items()->Insert(0, L"zero");
+  combo->Items()->Delete(2);
+  EXPECT_EQ(WindowItems(combo->Handle()), (std::vector<String>{L"zero", L"one"}));
+  combo->SetItemIndex(0);
+  combo->RecreateWnd();
+  combo->HandleNeeded();
+  EXPECT_EQ(WindowItems(combo->Handle()), (std::vector<String>{L"zero", L"one"}));
+  EXPECT_EQ(combo->ItemIndex(), 0);
+  combo->SetSorted(true);
+  combo->Items()->Add(L"abc");
+  EXPECT_EQ(WindowItems(combo->Handle()), (std::vector<String>{L"abc", L"one", L"zero"}));
+  combo->Items()->Clear();
+  EXPECT_EQ(combo->ItemIndex(), -1);
+  EXPECT_TRUE(WindowItems(combo->Handle()).empty());
+}
+
+TEST_F(ComboBox, NotificationsBecomeClickAndChange) {
+  auto* combo = Make<TRecordingCombo>({10, 10, 200, 31});
+  combo->Items()->Add(L"first");
+  combo->Items()->Add(L"second");
+  HWND wnd = combo->Handle();
+  SendMessageW(wnd, CB_SETCURSEL, 1, 0);
+  SendMessageW(Form()->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(wnd));
+  EXPECT_EQ(combo->Clicks, 1);
+  EXPECT_EQ(combo->Text(), L"second") << "the chosen text is there when Click runs";
+  const int changes = combo->Changes;
+  SendMessageW(combo->EditHandle(), WM_CHAR, L'x', 1);
+  EXPECT_EQ(combo->Changes, changes + 1);
+  EXPECT_EQ(combo->Clicks, 1);
+}
+
+TEST_F(ComboBox, EditKeysRunKeyDownAndTheChangedKeyGoesOn) {
+  auto* combo = Make<TRecordingCombo>({10, 10, 200, 31});
+  combo->SetText(L"abcdef");
+  HWND edit = combo->EditHandle();
+  ASSERT_NE(edit, nullptr);
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+  combo->KeyMap = {{VK_HOME, VK_END}, {VK_DELETE, 0}};
+  SendMessageW(edit, WM_KEYDOWN, VK_HOME, 1);
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 6u) << "Home became End";
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+  SendMessageW(edit, WM_KEYDOWN, VK_DELETE, 1);
+  EXPECT_EQ(combo->Text(), L"abcdef") << "a key set to 0 never reaches the edit";
+  combo->KeyMap.clear();
+  SendMessageW(edit, WM_KEYDOWN, VK_DELETE, 1);
+  EXPECT_EQ(combo->Text(), L"bcdef");
+}
+
+TEST_F(ComboBox, OwnerDrawnItemsAreMeasuredAndDrawnWithTheSelectionColours) {
+  auto* combo = new TRecordingCombo(Form());
+  combo->SetStyle(TComboBoxStyle::csOwnerDrawVariable);
+  combo->SetBounds(10, 10, 200, 24);
+  combo->SetParent(Form());
+  combo->Items()->Add(L"first");
+  combo->Items()->Add(L"second");
+  HWND wnd = combo->Handle();
+  EXPECT_EQ(combo->Measured, (std::vector<int>{0, 1}));
+  EXPECT_EQ(SendMessageW(wnd, CB_GETITEMHEIGHT, 1, 0), 21);
+  SendMessageW(wnd, CB_SETCURSEL, 1, 0);
+  combo->SetDroppedDown(true);
+  UpdateWindow(wnd);
+  ProcessQueued();
+  combo->SetDroppedDown(false);
+  bool sawSelected = false;
+  bool sawPlain = false;
+  for (const auto& drawn : combo->Drawn) {
+    if (drawn.Index < 0) continue;
+    if (drawn.State.Contains(TOwnerDrawStateItem::odSelected)) {
+      sawSelected = true;
+      EXPECT_EQ(drawn.Brush, clHighlight);
+      EXPECT_EQ(drawn.FontColor, clHighlightText);
+    } else {
+      sawPlain = true;
+      EXPECT_EQ(drawn.Brush, combo->Color());
+    }
+  }
+  EXPECT_TRUE(sawSelected);
+  EXPECT_TRUE(sawPlain);
+}
