@@ -52,6 +52,16 @@ TColor OuterFrameColor(const TControl* control, TCanvas* buffer) {
   return buffer->Brush()->Color();
 }
 
+// The flat look over a window printed into dc. The system edit leaves its own clipping in the DC after printing,
+// so the whole window is made reachable again while the frames are drawn.
+template <class Paint>
+void PaintOverPrinted(HDC dc, Paint paint) {
+  const int saved = SaveDC(dc);
+  SelectClipRgn(dc, nullptr);
+  paint(dc);
+  RestoreDC(dc, saved);
+}
+
 bool IsFlatRepaintMessage(UINT msg) {
   switch (msg) {
     case CM_MOUSEENTER:
@@ -79,7 +89,7 @@ TAlignEdit::TAlignEdit(TComponent* owner) : TEdit(owner) { SetCtl3D(false); }
 void TAlignEdit::Dispatch(TMessage& message) {
   if (message.Msg == WM_PRINT) {
     TEdit::Dispatch(message);
-    PaintFlat(reinterpret_cast<HDC>(message.WParam));
+    PaintOverPrinted(reinterpret_cast<HDC>(message.WParam), [this](HDC dc) { PaintFlat(dc); });
     return;
   }
   TEdit::Dispatch(message);
@@ -123,7 +133,7 @@ TCustomAlignComboBox::TCustomAlignComboBox(TComponent* owner) : TCustomComboBox(
 void TCustomAlignComboBox::Dispatch(TMessage& message) {
   if (message.Msg == WM_PRINT) {
     TCustomComboBox::Dispatch(message);
-    PaintFlat(reinterpret_cast<HDC>(message.WParam));
+    PaintOverPrinted(reinterpret_cast<HDC>(message.WParam), [this](HDC dc) { PaintFlat(dc); });
     return;
   }
   TCustomComboBox::Dispatch(message);
