@@ -83,6 +83,20 @@ std::map<String, TTableEntry<TPropertyInfo>> MakeEntries() {
                           .Default(true));
   add(L"BorderWidth", W::Integer(L"BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth)
                           .Default(0));
+  add(L"BevelEdges", W::Set(L"BevelEdges", &TWinControl::BevelEdges, &TWinControl::SetBevelEdges,
+                            {L"beLeft", L"beTop", L"beRight", L"beBottom"})
+                         .Default(TBevelEdges{TBevelEdge::beLeft, TBevelEdge::beTop, TBevelEdge::beRight,
+                                              TBevelEdge::beBottom}));
+  add(L"BevelInner", W::Enumeration(L"BevelInner", &TWinControl::BevelInner, &TWinControl::SetBevelInner,
+                                    {L"bvNone", L"bvLowered", L"bvRaised", L"bvSpace"})
+                         .Default(TBevelCut::bvRaised));
+  add(L"BevelOuter", W::Enumeration(L"BevelOuter", &TWinControl::BevelOuter, &TWinControl::SetBevelOuter,
+                                    {L"bvNone", L"bvLowered", L"bvRaised", L"bvSpace"})
+                         .Default(TBevelCut::bvLowered));
+  add(L"BevelKind", W::Enumeration(L"BevelKind", &TWinControl::BevelKind, &TWinControl::SetBevelKind,
+                                   {L"bkNone", L"bkTile", L"bkSoft", L"bkFlat"})
+                        .Default(TBevelKind::bkNone));
+  add(L"BevelWidth", W::Integer(L"BevelWidth", &TWinControl::BevelWidth, &TWinControl::SetBevelWidth).Default(1));
   add(L"OnEnter", EventEntry(L"OnEnter", &TWinControl::OnEnter));
   add(L"OnExit", EventEntry(L"OnExit", &TWinControl::OnExit));
   add(L"OnKeyDown", EventEntry(L"OnKeyDown", &TWinControl::OnKeyDown));

@@ -854,7 +854,7 @@ void TWinControl::PaintNonClientTo(HDC dc) {
   } else if (style & WS_BORDER) {
     DrawEdge(dc, &rect, BDR_OUTER, BF_RECT | BF_MONO);
   }
-  if (borderWidth_ != 0) PaintBorder(dc);
+  if (bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) PaintBorder(dc);
 }
 
 void TWinControl::PaintWindow(HDC dc) {
@@ -925,47 +925,116 @@ void TWinControl::WMEraseBkgnd(TMessage& message) {
   message.Result = 1;
 }
 
-void TWinControl::SetBorderWidth(int value) {
-  if (borderWidth_ == value) return;
-  borderWidth_ = value;
+void TWinControl::FrameChanged() {
   if (handle_)
     SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
                  SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
+void TWinControl::SetBorderWidth(int value) {
+  if (borderWidth_ == value) return;
+  borderWidth_ = value;
+  FrameChanged();
+}
+
+void TWinControl::SetBevelEdges(TBevelEdges value) {
+  if (bevelEdges_ == value) return;
+  bevelEdges_ = value;
+  FrameChanged();
+}
+
+void TWinControl::SetBevelInner(TBevelCut value) {
+  if (bevelInner_ == value) return;
+  bevelInner_ = value;
+  FrameChanged();
+}
+
+void TWinControl::SetBevelOuter(TBevelCut value) {
+  if (bevelOuter_ == value) return;
+  bevelOuter_ = value;
+  FrameChanged();
+}
+
+void TWinControl::SetBevelKind(TBevelKind value) {
+  if (bevelKind_ == value) return;
+  bevelKind_ = value;
+  FrameChanged();
+}
+
+void TWinControl::SetBevelWidth(int value) {
+  if (bevelWidth_ == value || value < 1) return;
+  bevelWidth_ = value;
+  FrameChanged();
+}
+
+int TWinControl::BevelSize() const {
+  if (bevelKind_ == TBevelKind::bkNone) return 0;
+  int size = 0;
+  if (bevelInner_ != TBevelCut::bvNone) size += bevelWidth_;
+  if (bevelOuter_ != TBevelCut::bvNone) size += bevelWidth_;
+  return size;
+}
+
 void TWinControl::WMNCCalcSize(TMessage& message) {
   DefaultHandler(message);
-  if (borderWidth_ == 0 || !message.LParam) return;
+  if (!message.LParam) return;
   // Both forms of the message start with the rectangle that becomes the client area.
   auto* rect = reinterpret_cast<RECT*>(message.LParam);
   InflateRect(rect, -borderWidth_, -borderWidth_);
+  int bevel = BevelSize();
+  if (bevelEdges_.Contains(TBevelEdge::beLeft)) rect->left += bevel;
+  if (bevelEdges_.Contains(TBevelEdge::beTop)) rect->top += bevel;
+  if (bevelEdges_.Contains(TBevelEdge::beRight)) rect->right -= bevel;
+  if (bevelEdges_.Contains(TBevelEdge::beBottom)) rect->bottom -= bevel;
 }
 
 void TWinControl::WMNCPaint(TMessage& message) {
+  // The frame inside the platform's border goes first, so the platform's scroll bars come out on top of it.
+  if (bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) {
+    HDC dc = GetWindowDC(handle_);
+    PaintBorder(dc);
+    ReleaseDC(handle_, dc);
+  }
   DefaultHandler(message);
-  if (borderWidth_ == 0) return;
-  HDC dc = GetWindowDC(handle_);
-  PaintBorder(dc);
-  ReleaseDC(handle_, dc);
 }
 
 void TWinControl::WMPrint(TMessage& message) {
   DefaultHandler(message);
-  if (borderWidth_ != 0 && (message.LParam & PRF_NONCLIENT)) PaintBorder(reinterpret_cast<HDC>(message.WParam));
+  if ((bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) && (message.LParam & PRF_NONCLIENT))
+    PaintBorder(reinterpret_cast<HDC>(message.WParam));
 }
 
 void TWinControl::PaintBorder(HDC dc) {
+  static const UINT kInner[] = {0, BDR_SUNKENINNER, BDR_RAISEDINNER, 0};
+  static const UINT kOuter[] = {0, BDR_SUNKENOUTER, BDR_RAISEDOUTER, 0};
+  static const UINT kKind[] = {0, 0, BF_SOFT, BF_FLAT};
   RECT window;
   GetWindowRect(handle_, &window);
   RECT client;
   GetClientRect(handle_, &client);
   MapWindowPoints(handle_, nullptr, reinterpret_cast<POINT*>(&client), 2);
   OffsetRect(&client, -window.left, -window.top);
-  RECT frame = client;
-  InflateRect(&frame, borderWidth_, borderWidth_);
   int saved = SaveDC(dc);
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-  FillRect(dc, &frame, brush_->Handle());
+  RECT frame = client;
+  InflateRect(&frame, borderWidth_, borderWidth_);
+  if (bevelKind_ != TBevelKind::bkNone) {
+    int bevel = BevelSize();
+    LONG_PTR style = GetWindowLongPtrW(handle_, GWL_STYLE);
+    if (bevelEdges_.Contains(TBevelEdge::beLeft)) frame.left -= bevel;
+    if (bevelEdges_.Contains(TBevelEdge::beTop)) frame.top -= bevel;
+    if (bevelEdges_.Contains(TBevelEdge::beRight)) frame.right += bevel;
+    if (style & WS_VSCROLL) frame.right += GetSystemMetrics(SM_CXVSCROLL);
+    if (bevelEdges_.Contains(TBevelEdge::beBottom)) frame.bottom += bevel;
+    if (style & WS_HSCROLL) frame.bottom += GetSystemMetrics(SM_CYHSCROLL);
+    RECT edge = frame;
+    DrawEdge(dc, &edge, kInner[static_cast<int>(bevelInner_)] | kOuter[static_cast<int>(bevelOuter_)],
+             static_cast<UINT>(bevelEdges_.ToBits()) | kKind[static_cast<int>(bevelKind_)] |
+                 (Ctl3D() ? 0 : BF_MONO) | BF_ADJUST);
+  }
+  IntersectClipRect(dc, frame.left, frame.top, frame.right, frame.bottom);
+  RECT whole{0, 0, window.right - window.left, window.bottom - window.top};
+  FillRect(dc, &whole, brush_->Handle());
   RestoreDC(dc, saved);
 }
 

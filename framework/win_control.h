@@ -12,6 +12,11 @@
 
 class TCustomForm;
 
+enum class TBevelEdge { beLeft, beTop, beRight, beBottom };
+using TBevelEdges = TSet<TBevelEdge, 4>;
+enum class TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+enum class TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
+
 // What CreateWnd makes the window from; a class's CreateParams adjusts these.
 struct TCreateParams {
   String Caption;
@@ -85,10 +90,22 @@ class TWinControl : public TControl {
   void SetCtl3D(bool value);
   bool ParentCtl3D() const { return parentCtl3D_; }
   void SetParentCtl3D(bool value);
-  // A frame of this many pixels inside the window edge, painted in Color; children align inside it.
+  // A frame of this many pixels inside the window edge (and the bevel), painted in Color; children align inside.
   int BorderWidth() const { return borderWidth_; }
   void SetBorderWidth(int value);
   TBrush* Brush() const { return brush_.get(); }
+  // A bevel drawn in the frame (inside the platform's border and outside BorderWidth) when BevelKind is not
+  // bkNone: inner and outer cuts of BevelWidth pixels each, on the edges of BevelEdges.
+  TBevelEdges BevelEdges() const { return bevelEdges_; }
+  void SetBevelEdges(TBevelEdges value);
+  TBevelCut BevelInner() const { return bevelInner_; }
+  void SetBevelInner(TBevelCut value);
+  TBevelCut BevelOuter() const { return bevelOuter_; }
+  void SetBevelOuter(TBevelCut value);
+  TBevelKind BevelKind() const { return bevelKind_; }
+  void SetBevelKind(TBevelKind value);
+  int BevelWidth() const { return bevelWidth_; }
+  void SetBevelWidth(int value);
 
   RECT ClientRect() const override;
   // Makes the window first when it can have one, so the frame is known.
@@ -192,6 +209,8 @@ class TWinControl : public TControl {
   void WMNCPaint(TMessage& message);
   void WMPrint(TMessage& message);
   void PaintBorder(HDC dc);
+  void FrameChanged();
+  int BevelSize() const;
   void PaintNonClientTo(HDC dc);
   void WMWindowPosChanged(TMessage& message);
   void WMSetFocus(TMessage& message);
@@ -226,6 +245,11 @@ class TWinControl : public TControl {
   bool ctl3D_ = true;
   bool parentCtl3D_ = true;
   int borderWidth_ = 0;
+  TBevelEdges bevelEdges_{TBevelEdge::beLeft, TBevelEdge::beTop, TBevelEdge::beRight, TBevelEdge::beBottom};
+  TBevelCut bevelInner_ = TBevelCut::bvRaised;
+  TBevelCut bevelOuter_ = TBevelCut::bvLowered;
+  TBevelKind bevelKind_ = TBevelKind::bkNone;
+  int bevelWidth_ = 1;
   int alignLevel_ = 0;
   int pendingTabOrder_ = -1;  // a tab order read while loading, applied by Loaded
   SIZE pendingClientSize_{-1, -1};  // a client size read while loading, applied by Loaded

@@ -298,6 +298,24 @@ TEST_F(Painting, BorderWidthFramesTheClientAreaInColor) {
   EXPECT_EQ(capture.Pixel(1, 1), RGB(255, 255, 0));
 }
 
+TEST_F(Painting, BevelTakesItsWidthFromTheClientAreaOnItsEdges) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 60});
+  panel->SetColor(clYellow);
+  Form()->Show();
+  panel->SetBevelKind(TBevelKind::bkFlat);
+  panel->SetBevelWidth(2);
+  EXPECT_EQ(panel->ClientWidth(), 92);
+  EXPECT_EQ(panel->ClientHeight(), 52);
+  panel->SetBevelEdges({TBevelEdge::beTop});
+  EXPECT_EQ(panel->ClientWidth(), 100);
+  EXPECT_EQ(panel->ClientHeight(), 56);
+  panel->SetBevelOuter(TBevelCut::bvNone);
+  EXPECT_EQ(panel->ClientHeight(), 58);
+  TWindowCapture capture = TWindowCapture::OfWindow(panel->Handle());
+  EXPECT_NE(capture.Pixel(50, 0), TWindowCapture::kUnpainted);
+  EXPECT_EQ(capture.Pixel(50, 30), RGB(255, 255, 0));
+}
+
 TEST_F(Painting, PaintToDrawsTheFrameAndEveryVisibleChildInPlace) {
   Form()->SetColor(clWhite);
   auto* panel = Make<TTestPanel>(Form(), {10, 20, 110, 70});
