@@ -507,9 +507,6 @@ void TControl::Dispatch(TMessage& message) {
     case CM_BIDIMODECHANGED:
       Invalidate();
       break;
-    case CM_HINTSHOW:
-      CMHintShow(message);
-      break;
     case CM_DRAG:
       CMDrag(message);
       break;
@@ -698,8 +695,6 @@ void TControl::CMVisibleChanged(TMessage& message) {
   (void)message;
   InvalidateControl(true, visible_ && controlStyle_.Contains(TControlStyleItem::csOpaque));
 }
-
-void TControl::CMHintShow(TMessage& message) { (void)message; }
 
 void TControl::Click() {
   TBasicAction* action = Action();

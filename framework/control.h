@@ -33,7 +33,6 @@ enum class TControlStyleItem {
   csAcceptsControls,
   csCaptureMouse,
   csClickEvents,
-  csFramed,
   csSetCaption,
   csOpaque,
   csDoubleClicks,
@@ -52,7 +51,6 @@ enum class TControlStateItem {
   csClicked,
   csAlignmentNeeded,
   csFocusing,
-  csCreating,
   csCustomPaint,
   csDestroyingHandle
 };
@@ -330,8 +328,6 @@ class TControl : public TComponent {
   virtual bool CanAutoSize(int& newWidth, int& newHeight);
   void AdjustSize();
   void ConstrainSize(int& width, int& height) const;
-  // Moves and sizes the window, if any, to the stored bounds.
-  virtual void SetBoundsWindow() {}
   virtual void SetZOrder(bool topMost);
   // Tells the parent that this control's alignment needs doing again.
   void RequestAlign();
@@ -365,7 +361,6 @@ class TControl : public TComponent {
   void CMParentBiDiModeChanged(TMessage& message);
   void CMEnabledChanged(TMessage& message);
   void CMVisibleChanged(TMessage& message);
-  void CMHintShow(TMessage& message);
 
   void DoActionChange(TObject* sender);
 

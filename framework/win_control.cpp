@@ -342,13 +342,13 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     StoreBounds(left, top, width, height);
-    if (handle_) SetBoundsWindow();
+    if (handle_) SetPlacementBounds();
   }
   UpdateAnchorRules();
   RequestAlign();
 }
 
-void TWinControl::SetBoundsWindow() {
+void TWinControl::SetPlacementBounds() {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   GetWindowPlacement(handle_, &placement);
@@ -1166,12 +1166,6 @@ void TWinControl::Dispatch(TMessage& message) {
       if (handle_) UpdateBounds();
       DefaultHandler(message);
       return;
-    case WM_SETFOCUS:
-      WMSetFocus(message);
-      return;
-    case WM_KILLFOCUS:
-      WMKillFocus(message);
-      return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       WMKeyDown(message);
@@ -1298,10 +1292,6 @@ void TWinControl::WMWindowPosChanged(TMessage& message) {
   if (!ControlState().Contains(TControlStateItem::csDestroyingHandle) && handle_) UpdateBounds();
   DefaultHandler(message);
 }
-
-void TWinControl::WMSetFocus(TMessage& message) { DefaultHandler(message); }
-
-void TWinControl::WMKillFocus(TMessage& message) { DefaultHandler(message); }
 
 void TWinControl::WMNCDestroy(TMessage& message) {
   DefaultHandler(message);

@@ -150,7 +150,6 @@ class TWinControl : public TControl {
   void SetDefWndProc(WNDPROC value) { defWndProc_ = value; }
   // Reads the window's position into the stored bounds.
   void UpdateBounds();
-  void SetBoundsWindow() override;
   void SetZOrder(bool topMost) override;
 
   // Shows or hides the window to match Visible and the parents.
@@ -209,12 +208,12 @@ class TWinControl : public TControl {
   void WMNCPaint(TMessage& message);
   void WMPrint(TMessage& message);
   void PaintBorder(HDC dc);
+  // Sizes an iconic window's restored placement to the stored bounds.
+  void SetPlacementBounds();
   void FrameChanged();
   int BevelSize() const;
   void PaintNonClientTo(HDC dc);
   void WMWindowPosChanged(TMessage& message);
-  void WMSetFocus(TMessage& message);
-  void WMKillFocus(TMessage& message);
   void WMKeyDown(TMessage& message);
   void WMKeyUp(TMessage& message);
   void WMChar(TMessage& message);
