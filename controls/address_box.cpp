@@ -143,14 +143,26 @@ void TCustomAddressBox::WndProc(TMessage& message) {
 }
 
 void TCustomAddressBox::Dispatch(TMessage& message) {
-  if (message.Msg != WM_PAINT) {
-    TCustomAlignComboBox::Dispatch(message);
-    return;
+  switch (message.Msg) {
+    case WM_PAINT:
+      AdjustEdit();
+      TCustomAlignComboBox::Dispatch(message);
+      if (Enabled()) DrawIcon();
+      RemoveWindowRegion();
+      break;
+    case WM_PRINT:
+      // A printed box shows its icon too, drawn into the DC it is printed into.
+      TCustomAlignComboBox::Dispatch(message);
+      if (Enabled() && HandleAllocated()) {
+        editCanvas_->FreeHandle();
+        editCanvas_->SetHandle(reinterpret_cast<HDC>(message.WParam));
+        DrawIcon();
+        editCanvas_->SetHandle(nullptr);
+      }
+      break;
+    default:
+      TCustomAlignComboBox::Dispatch(message);
   }
-  AdjustEdit();
-  TCustomAlignComboBox::Dispatch(message);
-  if (Enabled()) DrawIcon();
-  RemoveWindowRegion();
 }
 
 void TCustomAddressBox::PaintAddressIcon(int x, int y, COLORREF transparent) {
