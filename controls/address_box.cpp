@@ -143,26 +143,21 @@ void TCustomAddressBox::WndProc(TMessage& message) {
 }
 
 void TCustomAddressBox::Dispatch(TMessage& message) {
-  switch (message.Msg) {
-    case WM_PAINT:
-      AdjustEdit();
-      TCustomAlignComboBox::Dispatch(message);
-      if (Enabled()) DrawIcon();
-      RemoveWindowRegion();
-      break;
-    case WM_PRINT:
-      // A printed box shows its icon too, drawn into the DC it is printed into.
-      TCustomAlignComboBox::Dispatch(message);
-      if (Enabled() && HandleAllocated()) {
-        editCanvas_->FreeHandle();
-        editCanvas_->SetHandle(reinterpret_cast<HDC>(message.WParam));
-        DrawIcon();
-        editCanvas_->SetHandle(nullptr);
-      }
-      break;
-    default:
-      TCustomAlignComboBox::Dispatch(message);
+  const bool painting = message.Msg == WM_PAINT;
+  if (painting) AdjustEdit();
+  TCustomAlignComboBox::Dispatch(message);
+  if (!painting && message.Msg != WM_PRINT) return;
+  if (Enabled() && HandleAllocated()) {
+    // Printed, or painted into a given DC, the icon goes into that DC too.
+    const HDC target = reinterpret_cast<HDC>(message.WParam);
+    if (target) {
+      editCanvas_->FreeHandle();
+      editCanvas_->SetHandle(target);
+    }
+    DrawIcon();
+    if (target) editCanvas_->SetHandle(nullptr);
   }
+  if (painting) RemoveWindowRegion();
 }
 
 void TCustomAddressBox::PaintAddressIcon(int x, int y, COLORREF transparent) {

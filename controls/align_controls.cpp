@@ -62,6 +62,12 @@ void PaintOverPrinted(HDC dc, Paint paint) {
   RestoreDC(dc, saved);
 }
 
+// The DC a message paints into when it is not the window's own: printing, or painting into a given DC.
+HDC PrintTarget(const TMessage& message) {
+  if (message.Msg == WM_PRINT || message.Msg == WM_PAINT) return reinterpret_cast<HDC>(message.WParam);
+  return nullptr;
+}
+
 bool IsFlatRepaintMessage(UINT msg) {
   switch (msg) {
     case CM_MOUSEENTER:
@@ -87,15 +93,19 @@ bool IsFlatRepaintMessage(UINT msg) {
 TAlignEdit::TAlignEdit(TComponent* owner) : TEdit(owner) { SetCtl3D(false); }
 
 void TAlignEdit::Dispatch(TMessage& message) {
-  if (message.Msg == WM_PRINT) {
-    TEdit::Dispatch(message);
-    PaintOverPrinted(reinterpret_cast<HDC>(message.WParam), [this](HDC dc) { PaintFlat(dc); });
+  TEdit::Dispatch(message);
+  if (HDC dc = PrintTarget(message)) {
+    PaintOverPrinted(dc, [this](HDC target) { PaintFlat(target); });
     return;
   }
-  TEdit::Dispatch(message);
   if (message.Msg == CM_MOUSEENTER) mouseIn_ = true;
   if (message.Msg == CM_MOUSELEAVE) mouseIn_ = false;
-  if (IsFlatRepaintMessage(message.Msg) || (message.Msg == CM_TEXTCHANGED && !IsDesigning())) PaintFlatOnWindow();
+  if (IsFlatRepaintMessage(message.Msg)) PaintFlatOnWindow();
+}
+
+void TAlignEdit::Change() {
+  TEdit::Change();
+  if (!IsDesigning()) PaintFlatOnWindow();
 }
 
 void TAlignEdit::PaintFlatOnWindow() {
@@ -131,12 +141,11 @@ const TPublishedTable& TAlignEdit::PublishedTable() const {
 TCustomAlignComboBox::TCustomAlignComboBox(TComponent* owner) : TCustomComboBox(owner) {}
 
 void TCustomAlignComboBox::Dispatch(TMessage& message) {
-  if (message.Msg == WM_PRINT) {
-    TCustomComboBox::Dispatch(message);
-    PaintOverPrinted(reinterpret_cast<HDC>(message.WParam), [this](HDC dc) { PaintFlat(dc); });
+  TCustomComboBox::Dispatch(message);
+  if (HDC dc = PrintTarget(message)) {
+    PaintOverPrinted(dc, [this](HDC target) { PaintFlat(target); });
     return;
   }
-  TCustomComboBox::Dispatch(message);
   if (message.Msg == CM_MOUSEENTER) mouseIn_ = true;
   if (message.Msg == CM_MOUSELEAVE) mouseIn_ = false;
   if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE || message.Msg == WM_PAINT ||

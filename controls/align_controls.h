@@ -13,6 +13,9 @@ class TAlignEdit : public TEdit {
   void Dispatch(TMessage& message) override;
   const TPublishedTable& PublishedTable() const override;
 
+ protected:
+  void Change() override;
+
  private:
   // Draws the flat frames over what the window shows in dc (a window DC or a DC being printed into).
   void PaintFlat(HDC dc);

@@ -370,6 +370,9 @@ void TCustomComboBox::CNDrawItem(TMessage& message) {
   DrawItem(static_cast<int>(draw->itemID), draw->rcItem, state);
   if (state.Contains(TOwnerDrawStateItem::odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
   canvas_->SetHandle(nullptr);
+  // The canvas also paints outside the list; it leaves the selection colours behind here.
+  canvas_->SetFont(Font());
+  canvas_->SetBrush(Brush());
   message.Result = TRUE;
 }
 

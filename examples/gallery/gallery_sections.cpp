@@ -1,10 +1,12 @@
 // The gallery's sections, one per component set, in the order they appear. A set adds its builder here.
+#include "controls_section.h"
 #include "framework_section.h"
 #include "gallery_form.h"
 
 const std::vector<TGallerySectionInfo>& GallerySections() {
   static const std::vector<TGallerySectionInfo> sections{
       {L"Framework: controls, canvas and image list", &BuildFrameworkSection},
+      {L"Window controls: address box and page buttons", &BuildControlsSection},
   };
   return sections;
 }

@@ -158,4 +158,6 @@ TEST_F(ComboBox, OwnerDrawnItemsAreMeasuredAndDrawnWithTheSelectionColours) {
   }
   EXPECT_TRUE(sawSelected);
   EXPECT_TRUE(sawPlain);
+  EXPECT_EQ(combo->Canvas()->Brush()->Color(), combo->Color()) << "the selection colours stay in the list";
+  EXPECT_EQ(combo->Canvas()->Font()->Color(), combo->Font()->Color());
 }
