@@ -54,10 +54,12 @@ class TApplication : public TComponent {
   bool Active() const { return active_; }
   bool Terminated() const { return terminated_; }
 
+  // Makes a form owned by the application and raises its OnCreate; the first one becomes the main form.
   template <class T>
   T* CreateForm() {
     T* form = new T(this);
     if (!mainForm_) mainForm_ = form;
+    form->DoCreate();
     return form;
   }
 

@@ -849,6 +849,7 @@ void TControl::SetMouseCapture(bool value) {
 }
 
 void TControl::Loaded() {
+  loadedRun_ = true;
   TComponent::Loaded();
   if (TBasicAction* action = Action()) ActionChange(action, true);
   if (parent_) {

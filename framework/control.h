@@ -289,6 +289,8 @@ class TControl : public TComponent {
   virtual void BeginDrag(bool immediate, int threshold = -1);
   void EndDrag(bool drop);
   bool Dragging() const { return DragControl() == this; }
+  // True while a stored form's values are still being read into the control (before its Loaded).
+  bool Reading() const { return IsLoading() && !loadedRun_; }
   // Called when the drag of this control ended; raises OnEndDrag.
   virtual void DoEndDrag(TObject* target, int x, int y);
 
@@ -401,6 +403,7 @@ class TControl : public TComponent {
   POINT originalParentSize_{};
   // Set while the parent's alignment moves the control, so the move does not retake the rules.
   bool anchorMove_ = false;
+  bool loadedRun_ = false;
 };
 
 // A control without a window: it paints on its parent's window, through Canvas, in Paint.

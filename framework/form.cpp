@@ -123,6 +123,9 @@ const TPublishedTable& TCustomForm::PublishedTable() const {
           ControlProperty(L"OnKeyPress"),
           ControlProperty(L"OnKeyUp"),
           P::Event(
+              L"OnCreate", [](TCustomForm* f) { return f->OnCreate; },
+              [](TCustomForm* f, TNotifyEvent e) { f->OnCreate = e; }),
+          P::Event(
               L"OnActivate", [](TCustomForm* f) { return f->OnActivate; },
               [](TCustomForm* f, TNotifyEvent e) { f->OnActivate = e; }),
           P::Event(
@@ -315,6 +318,10 @@ void TCustomForm::DefaultHandler(TMessage& message) {
 void TCustomForm::Show() {
   SetVisible(true);
   BringToFront();
+}
+
+void TCustomForm::DoCreate() {
+  if (OnCreate) OnCreate(this);
 }
 
 void TCustomForm::DoShow() {

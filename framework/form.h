@@ -98,6 +98,11 @@ class TCustomForm : public TWinControl {
   void Dispatch(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;
 
+  // Raises OnCreate: the form is whole (Application->CreateForm calls it after the constructor, which reads a
+  // stored form).
+  virtual void DoCreate();
+
+  TNotifyEvent OnCreate;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
   TNotifyEvent OnShow;

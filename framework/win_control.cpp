@@ -402,7 +402,7 @@ void TWinControl::SetParent(TWinControl* value) {
 
 void TWinControl::UpdateShowing() {
   // Nothing shows while a form is being read; Loaded shows what should.
-  if (IsLoading()) return;
+  if (Reading()) return;
   bool show = Visible();
   if (show) {
     if (!handle_) CreateHandle();

@@ -150,3 +150,20 @@ TEST(ApplicationActivation, ActiveFollowsTheApplicationActivation) {
   EXPECT_EQ(activated, 1);
   EXPECT_EQ(deactivated, 1);
 }
+
+TEST(ApplicationForms, CreateFormRaisesOnCreateAndMakesTheFirstFormTheMainForm) {
+  class TCreatedForm : public TForm {
+   public:
+    explicit TCreatedForm(TComponent* owner) : TForm(owner) {
+      OnCreate = [this](TObject*) { created = true; };
+    }
+    bool created = false;
+  };
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  auto* form = Application->CreateForm<TCreatedForm>();
+  EXPECT_TRUE(form->created);
+  EXPECT_EQ(Application->MainForm(), form);
+  EXPECT_EQ(form->Owner(), Application);
+  delete form;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}

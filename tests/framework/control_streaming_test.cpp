@@ -81,8 +81,27 @@ TEST(ControlStreaming, FormAndControlsRoundTrip) {
   EXPECT_EQ(readInner->Caption(), L"inside");
   EXPECT_EQ(readTop->Width(), 300) << "aligned to the read client width";
   EXPECT_FALSE(copy.Visible());
+  EXPECT_FALSE(IsWindowVisible(copy.Handle())) << "a form stored hidden stays hidden";
   readTop->Click();
   EXPECT_EQ(copy.Clicked, readTop);
   EXPECT_EQ(ComponentToText(&copy), text);
+  UnregisterPersistentClass(TStoredPanel::StaticClass());
+}
+
+TEST(ControlStreaming, StoredVisibleFormShowsOnceItIsRead) {
+  RegisterPersistentClass(TStoredPanel::StaticClass());
+  const String text =
+      L"object Shown: TStoredForm\r\n  Left = 10\r\n  Top = 10\r\n  ClientWidth = 200\r\n"
+      L"  ClientHeight = 100\r\n  Visible = True\r\n  object Child: TStoredPanel\r\n    Left = 0\r\n"
+      L"    Top = 0\r\n    Width = 50\r\n    Height = 50\r\n  end\r\nend";
+  TStoredForm form(nullptr);
+  ReadComponentFromText(text, &form);
+  auto* child = ObjectAs<TStoredPanel>(form.FindComponent(L"Child"));
+  ASSERT_NE(child, nullptr);
+  ASSERT_TRUE(form.HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+  ASSERT_TRUE(child->HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(child->Handle()));
+  EXPECT_EQ(form.ClientWidth(), 200);
   UnregisterPersistentClass(TStoredPanel::StaticClass());
 }
