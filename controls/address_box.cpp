@@ -1,8 +1,8 @@
 #include "controls/address_box.h"
 
-#include <algorithm>
-
 #include <shlwapi.h>
+
+#include <algorithm>
 
 #include "controls/address_icons.h"
 #include "controls/typed_urls.h"
@@ -24,8 +24,7 @@ void ShellAutoComplete(HWND edit, DWORD flags) {
   HMODULE library = LoadLibraryW(L"shlwapi.dll");
   if (!library) return;
   using TSHAutoComplete = HRESULT(WINAPI*)(HWND, DWORD);
-  auto function = reinterpret_cast<TSHAutoComplete>(
-      reinterpret_cast<void*>(GetProcAddress(library, "SHAutoComplete")));
+  auto function = reinterpret_cast<TSHAutoComplete>(reinterpret_cast<void*>(GetProcAddress(library, "SHAutoComplete")));
   if (function) function(edit, flags);
   FreeLibrary(library);
 }
@@ -162,8 +161,8 @@ void TCustomAddressBox::Dispatch(TMessage& message) {
 
 void TCustomAddressBox::PaintAddressIcon(int x, int y, COLORREF transparent) {
   if (!AddressIcon || !HandleAllocated()) return;
-  TransparentBlt(editCanvas_->Handle(), x, y, AddressIconSize, AddressIconSize, AddressIcon->Canvas()->Handle(), 0,
-                 0, AddressIconSize, AddressIconSize, transparent);
+  TransparentBlt(editCanvas_->Handle(), x, y, AddressIconSize, AddressIconSize, AddressIcon->Canvas()->Handle(), 0, 0,
+                 AddressIconSize, AddressIconSize, transparent);
 }
 
 void TCustomAddressBox::DrawIcon() {
@@ -177,8 +176,8 @@ void TCustomAddressBox::DrawIcon() {
   ItemBitmap->Canvas()->Brush()->SetColor(Canvas()->Brush()->Color());
   ItemBitmap->Canvas()->FillRect(RECT{0, 0, AddressIconSize, AddressIconSize});
   AddressImages->Draw(ItemBitmap->Canvas(), 1, 1, DefaultPageIconIndex);
-  BitBlt(editCanvas_->Handle(), iconLeft_, iconTop_, AddressIconSize, AddressIconSize,
-         ItemBitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
+  BitBlt(editCanvas_->Handle(), iconLeft_, iconTop_, AddressIconSize, AddressIconSize, ItemBitmap->Canvas()->Handle(),
+         0, 0, SRCCOPY);
 }
 
 void TCustomAddressBox::DrawItem(int index, const RECT& rect, TOwnerDrawState) {
@@ -343,8 +342,7 @@ const TPublishedTable& TAddressBox::PublishedTable() const {
                  {L"FileSystem", L"UrlHistory", L"UrlMRU"}),
           P::Integer(L"IconLeft", &TAddressBox::IconLeft, &TAddressBox::SetIconLeft).Default(4),
           P::Integer(L"IconTop", &TAddressBox::IconTop, &TAddressBox::SetIconTop).Default(3),
-          P::Boolean(L"RegistryUpdate", &TAddressBox::RegistryUpdate, &TAddressBox::SetRegistryUpdate)
-              .Default(false),
+          P::Boolean(L"RegistryUpdate", &TAddressBox::RegistryUpdate, &TAddressBox::SetRegistryUpdate).Default(false),
           P::Event(
               L"OnUrlSelected", [](TAddressBox* box) { return box->OnUrlSelected; },
               [](TAddressBox* box, TOnUrlSelectedEvent value) { box->OnUrlSelected = value; }),

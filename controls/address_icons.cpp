@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "controls/address_box.h"
 #include "controls/address_routines.h"
 #include "framework/exceptions.h"
 #include "framework/text_convert.h"
@@ -106,10 +107,15 @@ String ProgramFolder() {
   return slash == String::npos ? String() : folder.substr(0, slash);
 }
 
+// The classes of this unit that stored forms name.
+std::vector<const TClass*> StoredClasses() {
+  return {TAlignEdit::StaticClass(), TAlignComboBox::StaticClass(), TAddressBox::StaticClass()};
+}
+
 void InitializeAddressBox() {
   SHFILEINFOW info{};
-  const auto systemList = reinterpret_cast<HIMAGELIST>(
-      shellFileInfoQuery(L"", 0, &info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  const auto systemList =
+      reinterpret_cast<HIMAGELIST>(shellFileInfoQuery(L"", 0, &info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   AddressImages = std::make_unique<TImageList>();
   AddressImages->SetShareImages(true);
   AddressImages->SetHandle(systemList);
@@ -123,9 +129,11 @@ void InitializeAddressBox() {
   ItemBitmap = std::make_unique<TBitmap>();
   LogoBitmap = std::make_unique<TBitmap>();
   LogoBitmap->LoadFromResourceName(GetModuleHandleW(nullptr), LogoResourceName);
+  for (const TClass* cls : StoredClasses()) RegisterPersistentClass(cls);
 }
 
 void FinalizeAddressBox() {
+  for (const TClass* cls : StoredClasses()) UnregisterPersistentClass(cls);
   AddressIcon.reset();
   AddressImages.reset();
   ItemBitmap.reset();
@@ -149,15 +157,24 @@ int SpecialFolderID(const String& name) {
     int Csidl;
   };
   static constexpr TSpecialFolder kFolders[] = {
-      {L"DESKTOP", CSIDL_DESKTOP},       {L"PRINTERS", CSIDL_PRINTERS},
-      {L"MY DOCUMENTS", CSIDL_PERSONAL}, {L"RECYCLE BIN", CSIDL_BITBUCKET},
-      {L"NETWORK NEIGHBORHOOD", CSIDL_NETWORK}, {L"MY COMPUTER", CSIDL_DRIVES},
-      {L"PROGRAMS", CSIDL_PROGRAMS},     {L"CONTROL PANEL", CSIDL_CONTROLS},
-      {L"FAVORITES", CSIDL_FAVORITES},   {L"STARTUP", CSIDL_STARTUP},
-      {L"RECENT", CSIDL_RECENT},         {L"SENDTO", CSIDL_SENDTO},
-      {L"STARTMENU", CSIDL_STARTMENU},   {L"DESKTOP DIRECTORY", CSIDL_DESKTOPDIRECTORY},
-      {L"NETHOOD", CSIDL_NETHOOD},       {L"FONTS", CSIDL_FONTS},
-      {L"TEMPLATES", CSIDL_TEMPLATES},   {L"APPDATA", CSIDL_APPDATA},
+      {L"DESKTOP", CSIDL_DESKTOP},
+      {L"PRINTERS", CSIDL_PRINTERS},
+      {L"MY DOCUMENTS", CSIDL_PERSONAL},
+      {L"RECYCLE BIN", CSIDL_BITBUCKET},
+      {L"NETWORK NEIGHBORHOOD", CSIDL_NETWORK},
+      {L"MY COMPUTER", CSIDL_DRIVES},
+      {L"PROGRAMS", CSIDL_PROGRAMS},
+      {L"CONTROL PANEL", CSIDL_CONTROLS},
+      {L"FAVORITES", CSIDL_FAVORITES},
+      {L"STARTUP", CSIDL_STARTUP},
+      {L"RECENT", CSIDL_RECENT},
+      {L"SENDTO", CSIDL_SENDTO},
+      {L"STARTMENU", CSIDL_STARTMENU},
+      {L"DESKTOP DIRECTORY", CSIDL_DESKTOPDIRECTORY},
+      {L"NETHOOD", CSIDL_NETHOOD},
+      {L"FONTS", CSIDL_FONTS},
+      {L"TEMPLATES", CSIDL_TEMPLATES},
+      {L"APPDATA", CSIDL_APPDATA},
       {L"PRINTHOOD", CSIDL_PRINTHOOD},
   };
   const String upper = UpperCase(name);
@@ -207,6 +224,6 @@ bool GetAddressIconBitmap(TBitmap* bitmap) {
 }
 
 const TUnit& AddressBoxUnit() {
-  static const TUnit unit{L"AddressBox", &InitializeAddressBox, &FinalizeAddressBox, {&FrameworkUnit()}};
+  static const TUnit unit{L"AddressBox", &InitializeAddressBox, &FinalizeAddressBox, {&ControlsUnit()}};
   return unit;
 }

@@ -2,8 +2,10 @@
 // for site icons, and the shared image list and bitmaps that the address box and the page window paint with.
 #pragma once
 
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 #include <memory>
 #include <vector>

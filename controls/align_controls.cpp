@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-#include "framework/bitmap.h"
-
 #include "controls/address_icons.h"
 #include "controls/flat_look.h"
+#include "framework/bitmap.h"
 #include "framework/properties.h"
 
 namespace {

@@ -34,8 +34,8 @@ TColor DarkenColor(TColor color, int amount) {
 TColor LightenColor(HDC dc, TColor color, int percent) {
   percent = std::min(percent, 100);
   const COLORREF rgb = static_cast<COLORREF>(ColorToRGB(color));
-  const COLORREF light = RGB(Lighten(GetRValue(rgb), percent), Lighten(GetGValue(rgb), percent),
-                             Lighten(GetBValue(rgb), percent));
+  const COLORREF light =
+      RGB(Lighten(GetRValue(rgb), percent), Lighten(GetGValue(rgb), percent), Lighten(GetBValue(rgb), percent));
   const COLORREF nearest = GetNearestColor(dc, light);
   return static_cast<TColor>(nearest == CLR_INVALID ? light : nearest);
 }

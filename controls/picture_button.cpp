@@ -65,3 +65,16 @@ const TPublishedTable& TPictureButton::PublishedTable() const {
       });
   return table;
 }
+
+namespace {
+
+void RegisterPictureButton() { RegisterPersistentClass(TPictureButton::StaticClass()); }
+void UnregisterPictureButton() { UnregisterPersistentClass(TPictureButton::StaticClass()); }
+
+}  // namespace
+
+const TUnit& PictureButtonUnit() {
+  static const TUnit unit{
+      L"PictureButton", &RegisterPictureButton, &UnregisterPictureButton, {&ControlsUnit(), &ImageListUnit()}};
+  return unit;
+}

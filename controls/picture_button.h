@@ -4,6 +4,7 @@
 
 #include "framework/image.h"
 #include "framework/image_list.h"
+#include "framework/startup.h"
 
 class TPictureButton : public TImage {
   BC_CLASS(TPictureButton, TImage)
@@ -46,3 +47,6 @@ class TPictureButton : public TImage {
   int imageIndex_ = 0;
   int index_ = 0;
 };
+
+// Registers TPictureButton for stored forms, and the image lists they name.
+const TUnit& PictureButtonUnit();

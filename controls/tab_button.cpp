@@ -156,3 +156,15 @@ void TTabButton::Dispatch(TMessage& message) {
       TSpeedButton::Dispatch(message);
   }
 }
+
+namespace {
+
+void RegisterTabButton() { RegisterPersistentClass(TTabButton::StaticClass()); }
+void UnregisterTabButton() { UnregisterPersistentClass(TTabButton::StaticClass()); }
+
+}  // namespace
+
+const TUnit& TabButtonUnit() {
+  static const TUnit unit{L"TabButton", &RegisterTabButton, &UnregisterTabButton, {&ControlsUnit()}};
+  return unit;
+}

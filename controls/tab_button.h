@@ -7,6 +7,7 @@
 
 #include "framework/icon.h"
 #include "framework/speed_button.h"
+#include "framework/startup.h"
 
 // Called when a tab goes down, with its TabIndex; the main window's procedure releases every other tab.
 using TTabButtonDownProc = void(WINAPI*)(int TabIndex);
@@ -71,3 +72,6 @@ class TTabButton : public TSpeedButton {
   std::unique_ptr<TIcon> pageIcon_;
   bool hasPageIcon_ = false;
 };
+
+// Registers TTabButton for stored forms.
+const TUnit& TabButtonUnit();

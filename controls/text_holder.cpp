@@ -17,3 +17,15 @@ const TPublishedTable& TTextHolder::PublishedTable() const {
                                                                    });
   return table;
 }
+
+namespace {
+
+void RegisterTextHolder() { RegisterPersistentClass(TTextHolder::StaticClass()); }
+void UnregisterTextHolder() { UnregisterPersistentClass(TTextHolder::StaticClass()); }
+
+}  // namespace
+
+const TUnit& TextHolderUnit() {
+  static const TUnit unit{L"TextHolder", &RegisterTextHolder, &UnregisterTextHolder, {&FrameworkUnit()}};
+  return unit;
+}

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "framework/startup.h"
 #include "framework/strings.h"
 
 class TTextHolder : public TComponent {
@@ -19,3 +20,6 @@ class TTextHolder : public TComponent {
  private:
   std::unique_ptr<TStringList> strings_;
 };
+
+// Registers TTextHolder for stored forms.
+const TUnit& TextHolderUnit();

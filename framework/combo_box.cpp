@@ -30,9 +30,12 @@ DWORD StyleBits(TComboBoxStyle style) {
 
 TOwnerDrawState DrawStateOf(UINT itemState) {
   static constexpr std::pair<UINT, TOwnerDrawStateItem> kStates[] = {
-      {ODS_SELECTED, TOwnerDrawStateItem::odSelected}, {ODS_GRAYED, TOwnerDrawStateItem::odGrayed},
-      {ODS_DISABLED, TOwnerDrawStateItem::odDisabled}, {ODS_CHECKED, TOwnerDrawStateItem::odChecked},
-      {ODS_FOCUS, TOwnerDrawStateItem::odFocused},     {ODS_DEFAULT, TOwnerDrawStateItem::odDefault},
+      {ODS_SELECTED, TOwnerDrawStateItem::odSelected},
+      {ODS_GRAYED, TOwnerDrawStateItem::odGrayed},
+      {ODS_DISABLED, TOwnerDrawStateItem::odDisabled},
+      {ODS_CHECKED, TOwnerDrawStateItem::odChecked},
+      {ODS_FOCUS, TOwnerDrawStateItem::odFocused},
+      {ODS_DEFAULT, TOwnerDrawStateItem::odDefault},
       {ODS_COMBOBOXEDIT, TOwnerDrawStateItem::odComboBoxEdit},
   };
   TOwnerDrawState state;
@@ -65,8 +68,8 @@ class TCustomComboBox::TComboBoxStrings : public TStrings {
   void InsertObject(int index, const String& text, TObject* object) override {
     if (index < 0 || index > Count()) Error(L"List index out of bounds (%d)", index);
     lines_.insert(lines_.begin() + index, {text, object});
-    if (HWND wnd = Window()) SendMessageW(wnd, CB_INSERTSTRING, static_cast<WPARAM>(index),
-                                          reinterpret_cast<LPARAM>(text.c_str()));
+    if (HWND wnd = Window())
+      SendMessageW(wnd, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
   }
 
   void Delete(int index) override {
@@ -125,7 +128,9 @@ class TCustomComboBox::TComboBoxStrings : public TStrings {
 };
 
 TCustomComboBox::TCustomComboBox(TComponent* owner)
-    : TWinControl(owner), items_(std::make_unique<TComboBoxStrings>(this)), canvas_(std::make_unique<TControlCanvas>()) {
+    : TWinControl(owner),
+      items_(std::make_unique<TComboBoxStrings>(this)),
+      canvas_(std::make_unique<TControlCanvas>()) {
   canvas_->SetControl(this);
   SetControlStyle(TControlStyle{TControlStyleItem::csSetCaption, TControlStyleItem::csDoubleClicks,
                                 TControlStyleItem::csFixedHeight});
@@ -199,9 +204,7 @@ bool TCustomComboBox::DroppedDown() const {
   return HandleAllocated() && SendMessageW(WindowHandle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
 
-void TCustomComboBox::SetDroppedDown(bool value) {
-  SendMessageW(Handle(), CB_SHOWDROPDOWN, value, 0);
-}
+void TCustomComboBox::SetDroppedDown(bool value) { SendMessageW(Handle(), CB_SHOWDROPDOWN, value, 0); }
 
 void TCustomComboBox::SelectAll() {
   if (HandleAllocated()) SendMessageW(WindowHandle(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
@@ -392,8 +395,7 @@ const TPublishedTable& TCustomComboBox::PublishedTable() const {
           P::Enumeration(L"Style", &TCustomComboBox::Style, &TCustomComboBox::SetStyle,
                          {L"csDropDown", L"csSimple", L"csDropDownList", L"csOwnerDrawFixed", L"csOwnerDrawVariable"})
               .Default(TComboBoxStyle::csDropDown),
-          P::Integer(L"DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount)
-              .Default(8),
+          P::Integer(L"DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount).Default(8),
           P::Integer(L"ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight),
           P::Boolean(L"Sorted", &TCustomComboBox::Sorted, &TCustomComboBox::SetSorted).Default(false),
           P::Object(L"Items", &TCustomComboBox::Items),

@@ -16,8 +16,7 @@ enum class TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, od
 using TOwnerDrawState = TSet<TOwnerDrawStateItem, 8>;
 
 class TCustomComboBox;
-using TDrawItemEvent =
-    TDelegate<void(TWinControl* Control, int Index, const RECT& Rect, TOwnerDrawState State)>;
+using TDrawItemEvent = TDelegate<void(TWinControl* Control, int Index, const RECT& Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = TDelegate<void(TWinControl* Control, int Index, int& Height)>;
 
 // The combo sends itself this after its edit window has painted, so that a combo drawing its own frame can

@@ -45,12 +45,12 @@ void TImage::Paint() {
 
 const TPublishedTable& TImage::PublishedTable() const {
   using P = TPublished<TImage>;
-  static const TPublishedTable table(&inherited::PublishedTable(),
-                                     {
-                                         P::Boolean(L"Center", &TImage::Center, &TImage::SetCenter).Default(false),
-                                         P::Object(L"Picture", &TImage::Picture),
-                                         P::Boolean(L"Transparent", &TImage::Transparent, &TImage::SetTransparent)
-                                             .Default(false),
-                                     });
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Boolean(L"Center", &TImage::Center, &TImage::SetCenter).Default(false),
+          P::Object(L"Picture", &TImage::Picture),
+          P::Boolean(L"Transparent", &TImage::Transparent, &TImage::SetTransparent).Default(false),
+      });
   return table;
 }

@@ -18,8 +18,8 @@ bool Inside(const TControl* control, int x, int y) {
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner), glyph_(std::make_unique<TBitmap>()) {
   glyph_->OnChange = TNotifyEvent(this, &TSpeedButton::GlyphChanged);
   SetBounds(Left(), Top(), 23, 22);
-  SetControlStyle(TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csDoubleClicks,
-                                TControlStyleItem::csOpaque});
+  SetControlStyle(
+      TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csDoubleClicks, TControlStyleItem::csOpaque});
   SetParentFont(true);
 }
 
@@ -188,8 +188,7 @@ void TSpeedButton::Paint() {
   if (transparent_) {
     DrawEdge(canvas->Handle(), &r, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
   } else {
-    DrawFrameControl(canvas->Handle(), &r, DFC_BUTTON,
-                     DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pushed ? DFCS_PUSHED : 0));
+    DrawFrameControl(canvas->Handle(), &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pushed ? DFCS_PUSHED : 0));
   }
   const int offset = pushed ? 1 : 0;
   std::unique_ptr<TBitmap> image = GlyphImage(state_);

@@ -34,8 +34,8 @@ class AddressBoxPainting : public FormTest {
 
 TEST_F(AddressBoxPainting, UnitMadeTheSharedImagesAndBitmaps) {
   SHFILEINFOW info{};
-  const auto systemList = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  const auto systemList =
+      reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   ASSERT_TRUE(AddressImages);
   EXPECT_EQ(AddressImages->Handle(), systemList);
   EXPECT_TRUE(AddressImages->ShareImages());

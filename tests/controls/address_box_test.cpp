@@ -1,8 +1,9 @@
+#include "controls/address_box.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "controls/address_box.h"
 #include "controls/address_icons.h"
 #include "controls/typed_urls.h"
 #include "form_fixture.h"
@@ -81,9 +82,7 @@ class AddressBox : public FormTest {
     for (const String& url : urls) box->Items()->Add(url);
   }
   // A key pressed in the box's edit window.
-  static void Press(TAddressBox* box, WORD key) {
-    SendMessageW(box->EditHandle(), WM_KEYDOWN, key, 1);
-  }
+  static void Press(TAddressBox* box, WORD key) { SendMessageW(box->EditHandle(), WM_KEYDOWN, key, 1); }
 
   TBoxEvents events_;
   std::vector<TAutoCompleteRecord> autoComplete_;

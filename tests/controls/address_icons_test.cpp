@@ -1,10 +1,11 @@
+#include "controls/address_icons.h"
+
 #include <gtest/gtest.h>
 #include <objidl.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "controls/address_icons.h"
 #include "framework/exceptions.h"
 
 namespace {

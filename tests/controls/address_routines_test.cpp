@@ -1,8 +1,9 @@
+#include "controls/address_routines.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "controls/address_routines.h"
 #include "framework/exceptions.h"
 
 TEST(FastSearch, ExampleTable) {
@@ -26,8 +27,15 @@ TEST(FastSearch, ExampleTable) {
 TEST(FastSearch, CharactersBeyondOneByteShareSkipBuckets) {
   // U+0161 and 'a' (0x61) share a bucket; the search must neither skip a match nor stop.
   EXPECT_EQ(FastPos(L"\x0161", L"aaa\x0161"), 4);
-  EXPECT_EQ(FastPos(L"a\x0161", L"\x0161\x0161" L"aa\x0161"), 4);
-  EXPECT_EQ(FastPos(L"\x0161" L"b", L"ab\x0161" L"b"), 3);
+  EXPECT_EQ(FastPos(L"a\x0161",
+                    L"\x0161\x0161"
+                    L"aa\x0161"),
+            4);
+  EXPECT_EQ(FastPos(L"\x0161"
+                    L"b",
+                    L"ab\x0161"
+                    L"b"),
+            3);
   EXPECT_EQ(FastPos(L"\x0161", L"aaaa"), 0);
 }
 

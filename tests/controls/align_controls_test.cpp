@@ -1,7 +1,8 @@
+#include "controls/align_controls.h"
+
 #include <gtest/gtest.h>
 
 #include "controls/address_icons.h"
-#include "controls/align_controls.h"
 #include "controls/flat_look.h"
 #include "form_fixture.h"
 #include "support/window_capture.h"

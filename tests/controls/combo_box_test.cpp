@@ -1,9 +1,10 @@
+#include "framework/combo_box.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "form_fixture.h"
-#include "framework/combo_box.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
+#include "framework/edit.h"
+
 #include <gtest/gtest.h>
 
 #include "form_fixture.h"
-#include "framework/edit.h"
 #include "support/window_capture.h"
 
 using Edit = FormTest;

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "controls/flat_look.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -47,8 +47,7 @@ TEST(FlatColours, LightenRoundsHalfToEvenAndCapsAtWhite) {
   EXPECT_EQ(LightenColor(dc.Handle(), static_cast<TColor>(RGB(0, 254, 253)), 50),
             static_cast<TColor>(RGB(128, 254, 254)));
   // 1.5 rounds to 2.
-  EXPECT_EQ(LightenColor(dc.Handle(), static_cast<TColor>(RGB(249, 0, 0)), 25),
-            static_cast<TColor>(RGB(251, 64, 64)));
+  EXPECT_EQ(LightenColor(dc.Handle(), static_cast<TColor>(RGB(249, 0, 0)), 25), static_cast<TColor>(RGB(251, 64, 64)));
   EXPECT_EQ(LightenColor(dc.Handle(), static_cast<TColor>(RGB(1, 2, 3)), 150), static_cast<TColor>(RGB(255, 255, 255)));
   EXPECT_EQ(LightenColor(dc.Handle(), static_cast<TColor>(RGB(1, 2, 3)), 0), static_cast<TColor>(RGB(1, 2, 3)));
 }

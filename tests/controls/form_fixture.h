@@ -37,9 +37,7 @@ class FormTest : public testing::Test {
     }
   }
   // Sends a mouse message to the form as if at a client point of it.
-  void MouseAt(UINT msg, int x, int y, WPARAM keys = 0) {
-    SendMessageW(form_->Handle(), msg, keys, MAKELPARAM(x, y));
-  }
+  void MouseAt(UINT msg, int x, int y, WPARAM keys = 0) { SendMessageW(form_->Handle(), msg, keys, MAKELPARAM(x, y)); }
 
  private:
   std::unique_ptr<TForm> form_;

@@ -1,7 +1,8 @@
+#include "framework/image.h"
+
 #include <gtest/gtest.h>
 
 #include "form_fixture.h"
-#include "framework/image.h"
 #include "support/window_capture.h"
 
 using Image = FormTest;

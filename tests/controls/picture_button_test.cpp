@@ -1,6 +1,7 @@
+#include "controls/picture_button.h"
+
 #include <gtest/gtest.h>
 
-#include "controls/picture_button.h"
 #include "form_fixture.h"
 #include "support/window_capture.h"
 

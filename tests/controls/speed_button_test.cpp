@@ -1,7 +1,8 @@
+#include "framework/speed_button.h"
+
 #include <gtest/gtest.h>
 
 #include "form_fixture.h"
-#include "framework/speed_button.h"
 #include "support/window_capture.h"
 
 using SpeedButton = FormTest;

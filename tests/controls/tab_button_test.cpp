@@ -1,8 +1,9 @@
+#include "controls/tab_button.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "controls/tab_button.h"
 #include "form_fixture.h"
 #include "support/window_capture.h"
 

@@ -1,6 +1,7 @@
+#include "controls/text_holder.h"
+
 #include <gtest/gtest.h>
 
-#include "controls/text_holder.h"
 #include "framework/properties.h"
 
 TEST(TextHolder, AssigningCopiesTheLinesNotTheList) {

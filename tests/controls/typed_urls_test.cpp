@@ -1,8 +1,8 @@
+#include "controls/typed_urls.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
-
-#include "controls/typed_urls.h"
 
 namespace {
 

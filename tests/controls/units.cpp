@@ -1,8 +1,14 @@
 #include "controls/address_icons.h"
+#include "controls/picture_button.h"
+#include "controls/tab_button.h"
+#include "controls/text_holder.h"
 #include "framework/startup.h"
 #include "support/test_units.h"
 
 void StartAreaUnits() {
   InitializeUnit(ControlsUnit());
   InitializeUnit(AddressBoxUnit());
+  InitializeUnit(TabButtonUnit());
+  InitializeUnit(PictureButtonUnit());
+  InitializeUnit(TextHolderUnit());
 }
