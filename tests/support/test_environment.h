@@ -32,7 +32,7 @@ class TTestEnvironment {
   void SetKeyboardCues(bool on);
   void SetFlatMenus(bool on);
   void SetMenuShowDelay(DWORD milliseconds);
-  // Puts back everything changed so far, last change last.
+  // Puts back everything changed so far.
   void Restore();
 
   // What the platform now says about visual styles (uxtheme's IsThemeActive).
