@@ -99,6 +99,9 @@ void TAlignEdit::Dispatch(TMessage& message) {
   }
   if (message.Msg == CM_MOUSEENTER) mouseIn_ = true;
   if (message.Msg == CM_MOUSELEAVE) mouseIn_ = false;
+  // The flat frames replace the sunken edge, which is switched off again whenever it is switched on; here rather
+  // than while painting, since switching makes a new window.
+  if (message.Msg == CM_CTL3DCHANGED && Ctl3D()) SetCtl3D(false);
   if (IsFlatRepaintMessage(message.Msg)) PaintFlatOnWindow();
 }
 
@@ -114,7 +117,6 @@ void TAlignEdit::PaintFlatOnWindow() {
 }
 
 void TAlignEdit::PaintFlat(HDC dc) {
-  SetCtl3D(false);
   if (!HandleAllocated() || !dc) return;
   TPaintBuffer buffer(dc, Width(), Height());
   TCanvas* canvas = buffer.Canvas();

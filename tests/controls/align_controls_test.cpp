@@ -35,6 +35,9 @@ TEST_F(FlatLook, EditFrameLightsUpUnderTheMouse) {
   EXPECT_EQ(hot.Pixel(1, 10), inner);
   edit->Perform(CM_MOUSELEAVE);
   EXPECT_EQ(TWindowCapture::OfWindow(edit->Handle()).Pixel(0, 10), outer);
+  edit->SetCtl3D(true);
+  EXPECT_FALSE(edit->Ctl3D()) << "the sunken edge stays off";
+  EXPECT_FALSE(GetWindowLongW(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
 }
 
 TEST_F(FlatLook, ComboFrameDropButtonAndLogo) {

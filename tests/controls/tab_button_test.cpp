@@ -173,6 +173,44 @@ TEST_F(TabButton, HotCaptionTurnsBlueUnderTheMouse) {
   EXPECT_EQ(Capture().CountPixels(RGB(0, 0, 255), &text), 0);
 }
 
+namespace {
+
+// A parent that notes the part of itself it is asked to erase.
+class TErasingPanel : public TCustomControl {
+  BC_CLASS(TErasingPanel, TCustomControl)
+  explicit TErasingPanel(TComponent* owner) : TCustomControl(owner) {
+    SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls);
+  }
+  std::vector<RECT> Erased;
+  void Dispatch(TMessage& message) override {
+    if (message.Msg == WM_ERASEBKGND) {
+      RECT clip{};
+      GetClipBox(reinterpret_cast<HDC>(message.WParam), &clip);
+      Erased.push_back(clip);
+    }
+    TCustomControl::Dispatch(message);
+  }
+};
+
+}  // namespace
+
+TEST_F(TabButton, RedrawTabErasesOnlyTheIconArea) {
+  auto* panel = Make<TErasingPanel>({0, 0, 400, 100});
+  auto* tab = new TTabButton(Form());
+  tab->SetBounds(30, 10, 120, 22);
+  tab->SetParent(panel);
+  panel->HandleNeeded();
+  UpdateWindow(panel->Handle());
+  panel->Erased.clear();
+  tab->RedrawTab();
+  ASSERT_EQ(panel->Erased.size(), 1u);
+  const RECT& clip = panel->Erased[0];
+  EXPECT_EQ(clip.left, 31);
+  EXPECT_EQ(clip.top, 11);
+  EXPECT_EQ(clip.right, 52);
+  EXPECT_EQ(clip.bottom, 30);
+}
+
 TEST_F(TabButton, PageIconReplacesTheGlyph) {
   TTabButton* tab = MakeTab({20, 20, 140, 42}, 0);
   TBitmap glyph;
