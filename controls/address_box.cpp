@@ -2,8 +2,6 @@
 
 #include <shlwapi.h>
 
-#include <algorithm>
-
 #include "controls/address_icons.h"
 #include "controls/typed_urls.h"
 #include "framework/control_canvas.h"
