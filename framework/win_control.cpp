@@ -21,7 +21,7 @@ HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 // Identifiers of child windows, unique among the windows of the process while it has fewer than 60000.
 WORD NextChildId() {
   static WORD next = 0x1000;
-  next = next >= 0xFF00 ? 0x1000 : next + 1;
+  next = next >= 0xFF00 ? WORD{0x1000} : static_cast<WORD>(next + 1);
   return next;
 }
 

@@ -1,5 +1,6 @@
 #include "framework_section.h"
 
+#include <iterator>
 #include <string>
 
 #include "framework/bitmap.h"
