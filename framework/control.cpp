@@ -104,6 +104,10 @@ TControl::~TControl() {
   if (Screen) Screen->ControlDestroyed(this);
   if (captureControl == this) SetCaptureControl(nullptr);
   DragControlDestroyed(this);
+  if (hostDockSite_) {
+    auto& clients = hostDockSite_->dockClients_;
+    clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
+  }
   SetParent(nullptr);
 }
 

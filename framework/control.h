@@ -289,6 +289,16 @@ class TControl : public TComponent {
   virtual void BeginDrag(bool immediate, int threshold = -1);
   void EndDrag(bool drop);
   bool Dragging() const { return DragControl() == this; }
+  // Docking: the dock site that holds this control (null when it is not docked). ManualDock docks it into a
+  // site, or floats it in a window of its own when newDockSite is null; false when a site refused.
+  TWinControl* HostDockSite() const { return hostDockSite_; }
+  bool ManualDock(TWinControl* newDockSite, TControl* dropControl = nullptr, TAlign controlSide = TAlign::alNone);
+  // Floats the control in its own window (a form floats by itself) with that screen rectangle.
+  bool ManualFloat(const RECT& screenRect);
+  // Takes the control into newDockSite at rect (its client coordinates); the site's add-dock-client step
+  // makes the site the control's parent.
+  virtual void Dock(TWinControl* newDockSite, const RECT& rect);
+
   // True while a stored form's values are still being read into the control (before its Loaded).
   bool Reading() const { return IsLoading() && !loadedRun_; }
   // Called when the drag of this control ended; raises OnEndDrag.
@@ -403,6 +413,7 @@ class TControl : public TComponent {
   POINT originalParentSize_{};
   // Set while the parent's alignment moves the control, so the move does not retake the rules.
   bool anchorMove_ = false;
+  TWinControl* hostDockSite_ = nullptr;
   bool loadedRun_ = false;
 };
 

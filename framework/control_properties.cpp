@@ -97,6 +97,10 @@ std::map<String, TTableEntry<TPropertyInfo>> MakeEntries() {
                                    {L"bkNone", L"bkTile", L"bkSoft", L"bkFlat"})
                         .Default(TBevelKind::bkNone));
   add(L"BevelWidth", W::Integer(L"BevelWidth", &TWinControl::BevelWidth, &TWinControl::SetBevelWidth).Default(1));
+  add(L"DockSite", W::Boolean(L"DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite).Default(false));
+  add(L"OnDockDrop", EventEntry(L"OnDockDrop", &TWinControl::OnDockDrop));
+  add(L"OnUnDock", EventEntry(L"OnUnDock", &TWinControl::OnUnDock));
+  add(L"OnGetSiteInfo", EventEntry(L"OnGetSiteInfo", &TWinControl::OnGetSiteInfo));
   add(L"OnEnter", EventEntry(L"OnEnter", &TWinControl::OnEnter));
   add(L"OnExit", EventEntry(L"OnExit", &TWinControl::OnExit));
   add(L"OnKeyDown", EventEntry(L"OnKeyDown", &TWinControl::OnKeyDown));

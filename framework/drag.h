@@ -8,6 +8,7 @@
 #include "framework/object.h"
 
 class TControl;
+enum class TAlign;
 
 enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 // WParam of CM_DRAG.
@@ -57,6 +58,16 @@ class TDragControlObject : public TDragObject {
 
  private:
   TControl* control_;
+};
+
+// A control being docked: where it goes (screen rectangle) and, for a dock site that places clients beside one
+// another, the control it is dropped on and the side.
+class TDragDockObject : public TDragControlObject {
+  BC_CLASS(TDragDockObject, TDragControlObject)
+  explicit TDragDockObject(TControl* control = nullptr) : TDragControlObject(control) {}
+  RECT DockRect{};
+  TControl* DropOnControl = nullptr;
+  TAlign DropAlign{};
 };
 
 // The control being dragged now, or null.

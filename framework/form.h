@@ -152,6 +152,16 @@ class TForm : public TCustomForm {
   explicit TForm(TComponent* owner) : TCustomForm(owner) {}
 };
 
+// The window a control floats in when it is undocked from its site: a small tool-window form that frees itself
+// when its last client leaves.
+class TCustomDockForm : public TCustomForm {
+  BC_CLASS(TCustomDockForm, TCustomForm)
+  explicit TCustomDockForm(TComponent* owner);
+
+ protected:
+  void DoRemoveDockClient(TControl* client) override;
+};
+
 // The form a control sits on (the top of its parent chain when that is a form), or null.
 TCustomForm* GetParentForm(const TControl* control);
 // The same, but raises EInvalidOperation "Control '%s' has no parent window" when there is none.

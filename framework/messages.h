@@ -39,6 +39,10 @@ constexpr UINT CM_DRAG = CM_BASE + 47;
 constexpr UINT CM_HINTSHOW = CM_BASE + 48;
 constexpr UINT CM_RECREATEWND = CM_BASE + 51;
 constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;
+// WParam the TDragDockObject, LParam the mouse (screen); Result 0 when docked.
+constexpr UINT CM_DOCKCLIENT = CM_BASE + 56;
+// WParam the new dock site (null when floating), LParam the client leaving.
+constexpr UINT CM_UNDOCKCLIENT = CM_BASE + 57;
 constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 60;
 constexpr UINT CM_PARENTBIDIMODECHANGED = CM_BASE + 61;
 constexpr UINT CM_ACTIONUPDATE = CM_BASE + 63;

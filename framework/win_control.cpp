@@ -124,6 +124,8 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_
 
 TWinControl::~TWinControl() {
   Destroying();
+  for (TControl* client : dockClients_) client->hostDockSite_ = nullptr;
+  dockClients_.clear();
   if (handle_) DestroyHandle();
   while (!controls_.empty()) {
     TControl* child = controls_.back();
@@ -1258,6 +1260,9 @@ void TWinControl::Dispatch(TMessage& message) {
       return;
     case CM_RECREATEWND:
       CMRecreateWnd(message);
+      return;
+    case CM_DOCKCLIENT:
+      CMDockClient(message);
       return;
     case CM_SYSCOLORCHANGE:
       CMSysColorChange(message);

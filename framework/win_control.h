@@ -14,6 +14,11 @@ class TCustomForm;
 
 enum class TBevelEdge { beLeft, beTop, beRight, beBottom };
 using TBevelEdges = TSet<TBevelEdge, 4>;
+
+using TDockDropEvent = TDelegate<void(TObject* Sender, TDragDockObject* Source, int X, int Y)>;
+using TUnDockEvent = TDelegate<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+using TGetSiteInfoEvent =
+    TDelegate<void(TObject* Sender, TControl* DockClient, RECT& InfluenceRect, POINT MousePos, bool& CanDock)>;
 enum class TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum class TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
 
@@ -86,6 +91,16 @@ class TWinControl : public TControl {
   bool AlignDisabled() const { return alignLevel_ > 0; }
   void Realign() { AlignControl(nullptr); }
 
+  // A dock site takes controls docked into it (CM_DOCKCLIENT) and lets them go (CM_UNDOCKCLIENT).
+  bool DockSite() const { return dockSite_; }
+  void SetDockSite(bool value) { dockSite_ = value; }
+  int DockClientCount() const { return static_cast<int>(dockClients_.size()); }
+  TControl* DockClients(int index) const { return dockClients_.at(index); }
+  // Asks OnUnDock whether client may leave for newTarget, then tells the site (CM_UNDOCKCLIENT).
+  bool DoUnDock(TWinControl* newTarget, TControl* client);
+  // Whether client may dock here (OnGetSiteInfo); influenceRect starts as the window rectangle.
+  void GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock);
+
   bool Ctl3D() const { return ctl3D_; }
   void SetCtl3D(bool value);
   bool ParentCtl3D() const { return parentCtl3D_; }
@@ -127,6 +142,9 @@ class TWinControl : public TControl {
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
+  TDockDropEvent OnDockDrop;
+  TUnDockEvent OnUnDock;
+  TGetSiteInfoEvent OnGetSiteInfo;
   TKeyEvent OnKeyDown;
   TKeyPressEvent OnKeyPress;
   TKeyEvent OnKeyUp;
@@ -177,6 +195,10 @@ class TWinControl : public TControl {
   bool DoKeyUp(TMessage& message);
   bool DoKeyPress(TMessage& message);
   void CMDrag(TMessage& message) override;
+  // The add- and remove-dock-client steps of docking: the base makes the site the client's parent, and does
+  // nothing when the client leaves.
+  virtual void DoAddDockClient(TControl* client, const RECT& rect);
+  virtual void DoRemoveDockClient(TControl* client);
   virtual void DoEnter();
   virtual void DoExit();
   // Whether the key is a short-cut of a pop-up menu, of the form, or of the application.
@@ -233,6 +255,7 @@ class TWinControl : public TControl {
   void CMCtl3DChanged(TMessage& message);
   void CMParentCtl3DChanged(TMessage& message);
   void CMRecreateWnd(TMessage& message);
+  void CMDockClient(TMessage& message);
   void CMSysColorChange(TMessage& message);
   void CMWinIniChange(TMessage& message);
 
@@ -250,6 +273,8 @@ class TWinControl : public TControl {
   TBevelKind bevelKind_ = TBevelKind::bkNone;
   int bevelWidth_ = 1;
   int alignLevel_ = 0;
+  bool dockSite_ = false;
+  std::vector<TControl*> dockClients_;
   int pendingTabOrder_ = -1;  // a tab order read while loading, applied by Loaded
   SIZE pendingClientSize_{-1, -1};  // a client size read while loading, applied by Loaded
   std::vector<TControl*> controls_;   // every child, in z-order (bottom first)

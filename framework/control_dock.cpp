@@ -1,0 +1,106 @@
+// Docking of controls into dock sites and floating them in windows of their own.
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/form.h"
+
+bool TControl::ManualDock(TWinControl* newDockSite, TControl* dropControl, TAlign controlSide) {
+  RECT screen = BoundsRect();
+  if (parent_) {
+    POINT origin = parent_->ClientOrigin();
+    OffsetRect(&screen, origin.x, origin.y);
+  }
+  if (!newDockSite) return ManualFloat(screen);
+  if (!newDockSite->DockSite()) return false;
+  if (hostDockSite_ && !hostDockSite_->DoUnDock(newDockSite, this)) return false;
+  TDragDockObject object(this);
+  object.DockRect = screen;
+  object.DropOnControl = dropControl;
+  object.DropAlign = controlSide;
+  POINT center{(screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2};
+  return newDockSite->Perform(CM_DOCKCLIENT, reinterpret_cast<WPARAM>(&object), PointToLParam(center)) == 0;
+}
+
+bool TControl::ManualFloat(const RECT& screenRect) {
+  if (hostDockSite_ && !hostDockSite_->DoUnDock(nullptr, this)) return false;
+  if (auto* form = ObjectAs<TCustomForm>(this)) {
+    // A form floats as itself: a top-level window again.
+    if (hostDockSite_) {
+      TWinControl* old = hostDockSite_;
+      hostDockSite_ = nullptr;
+      auto& clients = old->dockClients_;
+      clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
+      old->DoRemoveDockClient(this);
+    }
+    form->SetParent(nullptr);
+    form->SetBoundsRect(screenRect);
+    form->Show();
+    return true;
+  }
+  auto* host = new TCustomDockForm(Application);
+  host->SetClientSize(screenRect.right - screenRect.left, screenRect.bottom - screenRect.top);
+  POINT origin = host->ClientOrigin();
+  RECT window = host->BoundsRect();
+  host->SetBounds(screenRect.left - (origin.x - window.left), screenRect.top - (origin.y - window.top),
+                  window.right - window.left, window.bottom - window.top);
+  RECT client = host->ClientRect();
+  Dock(host, client);
+  host->Show();
+  return true;
+}
+
+void TControl::Dock(TWinControl* newDockSite, const RECT& rect) {
+  if (hostDockSite_ != newDockSite) {
+    TWinControl* old = hostDockSite_;
+    hostDockSite_ = newDockSite;
+    if (old) {
+      auto& clients = old->dockClients_;
+      clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
+      old->DoRemoveDockClient(this);
+    }
+    if (newDockSite) newDockSite->dockClients_.push_back(this);
+  }
+  SetBoundsRect(rect);
+  if (newDockSite) newDockSite->DoAddDockClient(this, rect);
+}
+
+bool TWinControl::DoUnDock(TWinControl* newTarget, TControl* client) {
+  bool allow = true;
+  if (OnUnDock) OnUnDock(this, client, newTarget, allow);
+  if (allow) Perform(CM_UNDOCKCLIENT, reinterpret_cast<WPARAM>(newTarget), reinterpret_cast<LPARAM>(client));
+  return allow;
+}
+
+void TWinControl::GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock) {
+  GetWindowRect(Handle(), &influenceRect);
+  if (OnGetSiteInfo) OnGetSiteInfo(this, client, influenceRect, mousePos, canDock);
+}
+
+void TWinControl::DoAddDockClient(TControl* client, const RECT& rect) {
+  (void)rect;
+  client->SetParent(this);
+}
+
+void TWinControl::DoRemoveDockClient(TControl* client) { (void)client; }
+
+void TWinControl::CMDockClient(TMessage& message) {
+  auto* object = reinterpret_cast<TDragDockObject*>(message.WParam);
+  message.Result = 0;
+  RECT rect = object->DockRect;
+  MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&rect), 2);
+  DisableAlign();
+  object->Control()->Dock(this, rect);
+  EnableAlign();
+  POINT point = ScreenToClient(MessagePoint(message.LParam));
+  if (OnDockDrop) OnDockDrop(this, object, point.x, point.y);
+}
+
+TCustomDockForm::TCustomDockForm(TComponent* owner) : TCustomForm(owner) {
+  SetBorderStyle(TFormBorderStyle::bsSizeToolWin);
+  SetDockSite(true);
+}
+
+void TCustomDockForm::DoRemoveDockClient(TControl* client) {
+  TCustomForm::DoRemoveDockClient(client);
+  if (DockClientCount() == 0 && !IsDestroying()) Release();
+}

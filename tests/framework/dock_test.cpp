@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "control_fixtures.h"
+
+using Docking = ControlTest;
+
+TEST_F(Docking, ManualDockMakesTheSiteTheParentAtTheSamePlaceOnScreen) {
+  auto* site = Make<TTestPanel>(Form(), {100, 50, 300, 250});
+  site->SetDockSite(true);
+  auto* client = Make<TTestPanel>(Form(), {120, 70, 170, 100});
+  Form()->Show();
+  TDragDockObject* dropped = nullptr;
+  POINT dropPoint{};
+  site->OnDockDrop = [&](TObject*, TDragDockObject* source, int x, int y) {
+    dropped = source;
+    dropPoint = POINT{x, y};
+  };
+  ASSERT_TRUE(client->ManualDock(site));
+  EXPECT_EQ(client->Parent(), site);
+  EXPECT_EQ(client->HostDockSite(), site);
+  ASSERT_EQ(site->DockClientCount(), 1);
+  EXPECT_EQ(site->DockClients(0), client);
+  EXPECT_NE(dropped, nullptr);
+  EXPECT_EQ(client->Left(), 20);
+  EXPECT_EQ(client->Top(), 20);
+  EXPECT_EQ(dropPoint.x, 45);
+  EXPECT_EQ(dropPoint.y, 35);
+  EXPECT_EQ(GetParent(client->Handle()), site->Handle());
+}
+
+TEST_F(Docking, OnlyDockSitesTakeClientsAndTheOldSiteMayRefuse) {
+  auto* first = Make<TTestPanel>(Form(), {0, 0, 100, 100});
+  auto* second = Make<TTestPanel>(Form(), {100, 0, 200, 100});
+  auto* client = Make<TTestPanel>(Form(), {0, 150, 50, 200});
+  Form()->Show();
+  EXPECT_FALSE(client->ManualDock(first));
+  first->SetDockSite(true);
+  second->SetDockSite(true);
+  ASSERT_TRUE(client->ManualDock(first));
+  TControl* leaving = nullptr;
+  first->OnUnDock = [&](TObject*, TControl* c, TWinControl* target, bool& allow) {
+    leaving = c;
+    allow = target != second;
+  };
+  EXPECT_FALSE(client->ManualDock(second));
+  EXPECT_EQ(leaving, client);
+  EXPECT_EQ(client->Parent(), first);
+  first->OnUnDock = nullptr;
+  ASSERT_TRUE(client->ManualDock(second));
+  EXPECT_EQ(first->DockClientCount(), 0);
+  EXPECT_EQ(second->DockClientCount(), 1);
+}
+
+TEST_F(Docking, UndockedControlFloatsInAWindowThatGoesWhenItsClientLeaves) {
+  auto* site = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  site->SetDockSite(true);
+  auto* client = Make<TTestPanel>(Form(), {10, 10, 60, 40});
+  Form()->Show();
+  ASSERT_TRUE(client->ManualDock(site));
+  POINT before = client->ClientOrigin();
+  ASSERT_TRUE(client->ManualDock(nullptr));
+  auto* host = ObjectAs<TCustomDockForm>(client->HostDockSite());
+  ASSERT_NE(host, nullptr);
+  EXPECT_EQ(client->Parent(), host);
+  EXPECT_TRUE(IsWindowVisible(host->Handle()));
+  POINT after = client->ClientOrigin();
+  EXPECT_EQ(after.x, before.x);
+  EXPECT_EQ(after.y, before.y);
+  EXPECT_GE(host->ClientWidth(), 50);
+  HWND hostWindow = host->Handle();
+  ASSERT_TRUE(client->ManualDock(site));
+  Application->ProcessMessages();
+  EXPECT_FALSE(IsWindow(hostWindow));
+  EXPECT_EQ(client->Parent(), site);
+}
