@@ -731,7 +731,8 @@ void TControl::DoContextPopup(POINT mousePos, bool& handled) {
 }
 
 void TControl::BeginDrag(bool immediate, int threshold) {
-  if (Is<TCustomForm>()) throw EInvalidOperation(L"Cannot drag a form");
+  bool docking = dragKind_ == TDragKind::dkDock;
+  if (Is<TCustomForm>() && !docking) throw EInvalidOperation(L"Cannot drag a form");
   if (DragControl()) return;
   if (controlState_.Contains(TControlStateItem::csLButtonDown)) {
     // The press that starts the drag is over: release it without a click.
@@ -742,10 +743,24 @@ void TControl::BeginDrag(bool immediate, int threshold) {
   }
   if (threshold < 0) threshold = GetSystemMetrics(SM_CXDRAG);
   TDragObject* object = nullptr;
-  DoStartDrag(object);
+  if (docking) {
+    TDragDockObject* dockObject = nullptr;
+    DoStartDock(dockObject);
+    object = dockObject;
+  } else {
+    DoStartDrag(object);
+  }
   bool owns = object == nullptr;
-  if (owns) object = new TDragControlObject(this);
+  if (owns) object = docking ? new TDragDockObject(this) : new TDragControlObject(this);
   DragInit(this, object, owns, immediate, threshold);
+}
+
+void TControl::DoStartDock(TDragDockObject*& dragObject) {
+  if (OnStartDock) OnStartDock(this, dragObject);
+}
+
+void TControl::DoEndDock(TObject* target, int x, int y) {
+  if (OnEndDock) OnEndDock(this, target, x, y);
 }
 
 void TControl::EndDrag(bool drop) {

@@ -101,6 +101,7 @@ using TDragDropEvent = TDelegate<void(TObject* Sender, TObject* Source, int X, i
 using TStartDragEvent = TDelegate<void(TObject* Sender, TDragObject*& DragObject)>;
 // Target is null when the drag ended without a drop.
 using TEndDragEvent = TDelegate<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDockEvent = TDelegate<void(TObject* Sender, TDragDockObject*& DragObject)>;
 
 // Smallest and largest size of a control; 0 means no limit.
 class TSizeConstraints : public TPersistent {
@@ -283,9 +284,13 @@ class TControl : public TComponent {
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;
   TEndDragEvent OnEndDrag;
+  TStartDockEvent OnStartDock;
+  TEndDragEvent OnEndDock;
 
   // The framework's drag of this control: immediate starts at once, otherwise after the mouse moved threshold
-  // pixels (the system's drag distance when negative). Raises EInvalidOperation "Cannot drag a form" on a form.
+  // pixels (the system's drag distance when negative). With DragKind dkDock it is a dock drag: the control is
+  // docked into the dock site it is dropped on, or floats. Raises EInvalidOperation "Cannot drag a form" for a
+  // form that is not dragged to dock.
   virtual void BeginDrag(bool immediate, int threshold = -1);
   void EndDrag(bool drop);
   bool Dragging() const { return DragControl() == this; }
@@ -303,6 +308,8 @@ class TControl : public TComponent {
   bool Reading() const { return IsLoading() && !loadedRun_; }
   // Called when the drag of this control ended; raises OnEndDrag.
   virtual void DoEndDrag(TObject* target, int x, int y);
+  // Called when a dock drag of this control ended; raises OnEndDock (target null when nothing took it).
+  virtual void DoEndDock(TObject* target, int x, int y);
 
   // The action the control shows and runs on Click (framework/control_action_link.cpp).
   TBasicAction* Action() const;
@@ -326,6 +333,7 @@ class TControl : public TComponent {
   virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
   virtual void DragDrop(TObject* source, int x, int y);
   virtual void DoStartDrag(TDragObject*& dragObject);
+  virtual void DoStartDock(TDragDockObject*& dragObject);
   // CM_DRAG: enter, move, leave and drop go to the control the message names; find-target answers this control.
   virtual void CMDrag(TMessage& message);
   virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos);

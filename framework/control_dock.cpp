@@ -4,6 +4,44 @@
 #include "framework/application.h"
 #include "framework/form.h"
 
+namespace {
+
+// Every dock site, so a dock drag can find the one under the mouse.
+std::vector<TWinControl*>& DockSites() {
+  static std::vector<TWinControl*> sites;
+  return sites;
+}
+
+}  // namespace
+
+void TWinControl::SetDockSite(bool value) {
+  if (dockSite_ == value) return;
+  dockSite_ = value;
+  auto& sites = DockSites();
+  if (value)
+    sites.push_back(this);
+  else
+    sites.erase(std::remove(sites.begin(), sites.end(), this), sites.end());
+}
+
+TWinControl* FindDockSite(TControl* client, POINT screenPoint) {
+  auto* clientWindow = ObjectAs<TWinControl>(client);
+  for (auto it = DockSites().rbegin(); it != DockSites().rend(); ++it) {
+    TWinControl* site = *it;
+    if (site == client || (clientWindow && clientWindow->ContainsControl(site)) || !site->Showing()) continue;
+    RECT influence;
+    bool canDock = true;
+    site->GetSiteInfo(client, influence, screenPoint, canDock);
+    if (canDock && PtInRect(&influence, screenPoint)) return site;
+  }
+  return nullptr;
+}
+
+void TWinControl::DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept) {
+  GetWindowRect(Handle(), &source->DockRect);
+  if (OnDockOver) OnDockOver(this, source, x, y, state, accept);
+}
+
 bool TControl::ManualDock(TWinControl* newDockSite, TControl* dropControl, TAlign controlSide) {
   RECT screen = BoundsRect();
   if (parent_) {

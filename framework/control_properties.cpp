@@ -73,6 +73,8 @@ std::map<String, TTableEntry<TPropertyInfo>> MakeEntries() {
   add(L"OnDragDrop", EventEntry(L"OnDragDrop", &TControl::OnDragDrop));
   add(L"OnStartDrag", EventEntry(L"OnStartDrag", &TControl::OnStartDrag));
   add(L"OnEndDrag", EventEntry(L"OnEndDrag", &TControl::OnEndDrag));
+  add(L"OnStartDock", EventEntry(L"OnStartDock", &TControl::OnStartDock));
+  add(L"OnEndDock", EventEntry(L"OnEndDock", &TControl::OnEndDock));
 
   add(L"TabOrder", W::Integer(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder));
   add(L"TabStop", W::Boolean(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false));
@@ -101,6 +103,7 @@ std::map<String, TTableEntry<TPropertyInfo>> MakeEntries() {
   add(L"OnDockDrop", EventEntry(L"OnDockDrop", &TWinControl::OnDockDrop));
   add(L"OnUnDock", EventEntry(L"OnUnDock", &TWinControl::OnUnDock));
   add(L"OnGetSiteInfo", EventEntry(L"OnGetSiteInfo", &TWinControl::OnGetSiteInfo));
+  add(L"OnDockOver", EventEntry(L"OnDockOver", &TWinControl::OnDockOver));
   add(L"OnEnter", EventEntry(L"OnEnter", &TWinControl::OnEnter));
   add(L"OnExit", EventEntry(L"OnExit", &TWinControl::OnExit));
   add(L"OnKeyDown", EventEntry(L"OnKeyDown", &TWinControl::OnKeyDown));

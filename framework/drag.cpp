@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "framework/control.h"
+#include "framework/form.h"
 #include "framework/screen.h"
 #include "framework/win_control.h"
 #include "framework/window_alloc.h"
@@ -31,6 +32,17 @@ class TDragMachine {
     savedCursor_ = GetCursor();
     threshold_ = threshold;
     active_ = false;
+    docking_ = ObjectAs<TDragDockObject>(object) != nullptr;
+    dockSite_ = nullptr;
+    frameShown_ = false;
+    if (docking_) {
+      RECT bounds = control->BoundsRect();
+      POINT origin = control->Parent() ? control->Parent()->ClientOrigin() : POINT{0, 0};
+      OffsetRect(&bounds, origin.x, origin.y);
+      if (auto* win = ObjectAs<TWinControl>(control); win && win->HandleAllocated()) GetWindowRect(win->Handle(), &bounds);
+      grabOffset_ = POINT{startPos_.x - bounds.left, startPos_.y - bounds.top};
+      dockSize_ = SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
+    }
     capture_ = AllocateHWnd(TWndMethod(this, &TDragMachine::CaptureProc));
     SetCapture(capture_);
     if (immediate) {
@@ -43,6 +55,10 @@ class TDragMachine {
     if (!Running()) return;
     if (!active_ && std::abs(pos.x - startPos_.x) < threshold_ && std::abs(pos.y - startPos_.y) < threshold_) return;
     active_ = true;
+    if (docking_) {
+      DockTo(pos);
+      return;
+    }
     HWND handle = nullptr;
     TControl* target = FindTarget(pos, handle);
     if (target != object_->dragTarget_) {
@@ -63,6 +79,10 @@ class TDragMachine {
 
   void Done(bool drop) {
     if (!Running()) return;
+    if (docking_) {
+      DockDone(drop);
+      return;
+    }
     TDragObject* object = object_;
     bool owns = ownsObject_;
     bool wasActive = active_;
@@ -91,6 +111,7 @@ class TDragMachine {
 
   void Destroyed(TControl* control) {
     if (!Running()) return;
+    if (dockSite_ && IsInside(dockSite_, control)) dockSite_ = nullptr;
     if (object_->dragTarget_ && (object_->dragTarget_ == control || IsInside(object_->dragTarget_, control))) {
       object_->dragTarget_ = nullptr;
       object_->dragHandle_ = nullptr;
@@ -108,6 +129,92 @@ class TDragMachine {
   }
 
  private:
+  // A dock drag: the site under the mouse (a registered dock site that takes the control) decides the dock
+  // rectangle; elsewhere the rectangle is the control's size where it would float. A frame shows it.
+  void DockTo(POINT pos) {
+    auto* object = static_cast<TDragDockObject*>(object_);
+    TWinControl* site = FindDockSite(control_, pos);
+    if (site != dockSite_) {
+      if (dockSite_) DockOver(dockSite_, pos, TDragState::dsDragLeave);
+      dockSite_ = site;
+      if (site) DockOver(site, pos, TDragState::dsDragEnter);
+    }
+    object->dragPos_ = pos;
+    object->dragTarget_ = site;
+    dockAccepted_ = site && DockOver(site, pos, TDragState::dsDragMove);
+    if (!dockAccepted_)
+      object->DockRect = RECT{pos.x - grabOffset_.x, pos.y - grabOffset_.y, pos.x - grabOffset_.x + dockSize_.cx,
+                              pos.y - grabOffset_.y + dockSize_.cy};
+    ShowFrame(object->DockRect);
+  }
+
+  bool DockOver(TWinControl* site, POINT pos, TDragState state) {
+    auto* object = static_cast<TDragDockObject*>(object_);
+    POINT point = site->ScreenToClient(pos);
+    bool accept = true;
+    site->DockOver(object, point.x, point.y, state, accept);
+    return accept;
+  }
+
+  void ShowFrame(const RECT& rect) {
+    HideFrame();
+    frame_ = rect;
+    DrawFrame();
+    frameShown_ = true;
+  }
+
+  void HideFrame() {
+    if (!frameShown_) return;
+    DrawFrame();
+    frameShown_ = false;
+  }
+
+  // An inverted frame on the screen: drawing it twice takes it away again.
+  void DrawFrame() const {
+    HDC dc = GetDC(nullptr);
+    constexpr int kWidth = 3;
+    const RECT& r = frame_;
+    PatBlt(dc, r.left, r.top, r.right - r.left, kWidth, DSTINVERT);
+    PatBlt(dc, r.left, r.bottom - kWidth, r.right - r.left, kWidth, DSTINVERT);
+    PatBlt(dc, r.left, r.top + kWidth, kWidth, r.bottom - r.top - 2 * kWidth, DSTINVERT);
+    PatBlt(dc, r.right - kWidth, r.top + kWidth, kWidth, r.bottom - r.top - 2 * kWidth, DSTINVERT);
+    ReleaseDC(nullptr, dc);
+  }
+
+  void DockDone(bool drop) {
+    auto* object = static_cast<TDragDockObject*>(object_);
+    TControl* control = control_;
+    bool owns = ownsObject_;
+    bool wasActive = active_;
+    TWinControl* site = dockSite_;
+    control_ = nullptr;
+    dockSite_ = nullptr;
+    HWND capture = capture_;
+    capture_ = nullptr;
+    if (GetCapture() == capture) ReleaseCapture();
+    DeallocateHWnd(capture);
+    HideFrame();
+    ::SetCursor(savedCursor_);
+    bool docked = false;
+    if (drop && wasActive) {
+      if (site && dockAccepted_) {
+        if (site->DockSite() && (!control->HostDockSite() || control->HostDockSite()->DoUnDock(site, control))) {
+          docked = site->Perform(CM_DOCKCLIENT, reinterpret_cast<WPARAM>(object), PointToLParam(object->dragPos_)) == 0;
+        }
+      } else if (!site) {
+        docked = control->ManualFloat(object->DockRect);
+      }
+    }
+    if (site && !docked && wasActive) DockOver(site, object->dragPos_, TDragState::dsDragLeave);
+    if (!silent_) {
+      POINT point = site ? site->ScreenToClient(object->dragPos_) : object->dragPos_;
+      object->Finished(docked ? site : nullptr, point.x, point.y, docked);
+    }
+    silent_ = false;
+    if (owns) delete object;
+    object_ = nullptr;
+  }
+
   static bool IsInside(const TControl* control, const TControl* container) {
     for (const TControl* c = control; c; c = c->Parent())
       if (c == container) return true;
@@ -164,6 +271,13 @@ class TDragMachine {
   bool active_ = false;
   bool silent_ = false;
   HCURSOR savedCursor_ = nullptr;
+  bool docking_ = false;
+  TWinControl* dockSite_ = nullptr;
+  bool dockAccepted_ = false;
+  POINT grabOffset_{};
+  SIZE dockSize_{};
+  RECT frame_{};
+  bool frameShown_ = false;
 };
 
 HCURSOR TDragObject::GetDragCursor(bool accepted, int x, int y) {
@@ -179,6 +293,11 @@ HCURSOR TDragControlObject::GetDragCursor(bool accepted, int x, int y) {
 void TDragControlObject::Finished(TObject* target, int x, int y, bool accepted) {
   (void)accepted;
   control_->DoEndDrag(target, x, y);
+}
+
+void TDragDockObject::Finished(TObject* target, int x, int y, bool accepted) {
+  (void)accepted;
+  Control()->DoEndDock(target, x, y);
 }
 
 TControl* DragControl() { return TDragMachine::Instance().Control(); }

@@ -68,6 +68,7 @@ class TDragDockObject : public TDragControlObject {
   RECT DockRect{};
   TControl* DropOnControl = nullptr;
   TAlign DropAlign{};
+  void Finished(TObject* target, int x, int y, bool accepted) override;
 };
 
 // The control being dragged now, or null.

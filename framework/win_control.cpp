@@ -126,6 +126,7 @@ TWinControl::~TWinControl() {
   Destroying();
   for (TControl* client : dockClients_) client->hostDockSite_ = nullptr;
   dockClients_.clear();
+  SetDockSite(false);
   if (handle_) DestroyHandle();
   while (!controls_.empty()) {
     TControl* child = controls_.back();
@@ -388,8 +389,11 @@ POINT TWinControl::ClientOrigin() const {
     ::ClientToScreen(handle_, &origin);
     return origin;
   }
-  if (!Parent()) throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));
-  return TControl::ClientOrigin();
+  if (Parent()) return TControl::ClientOrigin();
+  // A top-level window's client area lies where its frame puts it: the window is made to know.
+  POINT origin{0, 0};
+  ::ClientToScreen(const_cast<TWinControl*>(this)->Handle(), &origin);
+  return origin;
 }
 
 void TWinControl::SetParent(TWinControl* value) {

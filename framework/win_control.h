@@ -93,13 +93,16 @@ class TWinControl : public TControl {
 
   // A dock site takes controls docked into it (CM_DOCKCLIENT) and lets them go (CM_UNDOCKCLIENT).
   bool DockSite() const { return dockSite_; }
-  void SetDockSite(bool value) { dockSite_ = value; }
+  void SetDockSite(bool value);
   int DockClientCount() const { return static_cast<int>(dockClients_.size()); }
   TControl* DockClients(int index) const { return dockClients_.at(index); }
   // Asks OnUnDock whether client may leave for newTarget, then tells the site (CM_UNDOCKCLIENT).
   bool DoUnDock(TWinControl* newTarget, TControl* client);
   // Whether client may dock here (OnGetSiteInfo); influenceRect starts as the window rectangle.
   void GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock);
+  // A dock drag is over the site (client coordinates): the dock rectangle becomes the site's window rectangle,
+  // then OnDockOver may change it and refuse.
+  virtual void DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept);
 
   bool Ctl3D() const { return ctl3D_; }
   void SetCtl3D(bool value);
@@ -145,6 +148,7 @@ class TWinControl : public TControl {
   TDockDropEvent OnDockDrop;
   TUnDockEvent OnUnDock;
   TGetSiteInfoEvent OnGetSiteInfo;
+  TDelegate<void(TObject* Sender, TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept)> OnDockOver;
   TKeyEvent OnKeyDown;
   TKeyPressEvent OnKeyPress;
   TKeyEvent OnKeyUp;
@@ -298,6 +302,10 @@ class TCustomControl : public TWinControl {
  private:
   std::unique_ptr<TControlCanvas> canvas_;
 };
+
+// The showing dock site under a screen point that takes client (OnGetSiteInfo), not client itself nor one inside
+// it; null when there is none.
+TWinControl* FindDockSite(TControl* client, POINT screenPoint);
 
 // The framework control that owns a window of this process, or null.
 TWinControl* FindControl(HWND wnd);

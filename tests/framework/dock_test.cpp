@@ -73,3 +73,73 @@ TEST_F(Docking, UndockedControlFloatsInAWindowThatGoesWhenItsClientLeaves) {
   EXPECT_FALSE(IsWindow(hostWindow));
   EXPECT_EQ(client->Parent(), site);
 }
+
+namespace {
+
+// Moves the mouse during a drag as the drag's capture window hears it.
+void DragMouseTo(POINT screen) {
+  SetCursorPos(screen.x, screen.y);
+  HWND capture = GetCapture();
+  ASSERT_NE(capture, nullptr);
+  POINT client = screen;
+  ScreenToClient(capture, &client);
+  SendMessageW(capture, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(client.x, client.y));
+}
+
+}  // namespace
+
+TEST_F(Docking, DockDragDocksIntoTheSiteUnderTheMouse) {
+  auto* site = Make<TTestPanel>(Form(), {200, 0, 390, 200});
+  site->SetDockSite(true);
+  auto* client = Make<TTestPanel>(Form(), {10, 10, 60, 40});
+  client->SetDragKind(TDragKind::dkDock);
+  Form()->Show();
+  std::vector<TDragState> states;
+  site->OnDockOver = [&](TObject*, TDragDockObject*, int, int, TDragState state, bool&) { states.push_back(state); };
+  TObject* endTarget = nullptr;
+  bool ended = false;
+  client->OnEndDock = [&](TObject*, TObject* target, int, int) {
+    ended = true;
+    endTarget = target;
+  };
+  POINT start = client->ClientToScreen(POINT{5, 5});
+  SetCursorPos(start.x, start.y);
+  client->BeginDrag(false);
+  DragMouseTo(site->ClientToScreen(POINT{50, 50}));
+  DragMouseTo(site->ClientToScreen(POINT{60, 60}));
+  ASSERT_GE(states.size(), 2u);
+  EXPECT_EQ(states[0], TDragState::dsDragEnter);
+  EXPECT_EQ(states.back(), TDragState::dsDragMove);
+  SendMessageW(GetCapture(), WM_LBUTTONUP, 0, 0);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(endTarget, site);
+  EXPECT_EQ(client->HostDockSite(), site);
+  EXPECT_EQ(client->Parent(), site);
+}
+
+TEST_F(Docking, DockDragDroppedAwayFromEverySiteFloats) {
+  auto* site = Make<TTestPanel>(Form(), {200, 0, 390, 200});
+  site->SetDockSite(true);
+  auto* client = Make<TTestPanel>(Form(), {10, 10, 60, 40});
+  client->SetDragKind(TDragKind::dkDock);
+  ASSERT_TRUE(client->ManualDock(site));
+  Form()->Show();
+  bool refused = false;
+  site->OnGetSiteInfo = [&](TObject*, TControl*, RECT&, POINT, bool& canDock) {
+    canDock = false;
+    refused = true;
+  };
+  POINT start = client->ClientToScreen(POINT{5, 5});
+  SetCursorPos(start.x, start.y);
+  client->BeginDrag(true);
+  POINT away = Form()->ClientToScreen(POINT{20, 250});
+  DragMouseTo(away);
+  SendMessageW(GetCapture(), WM_LBUTTONUP, 0, 0);
+  EXPECT_TRUE(refused);
+  auto* host = ObjectAs<TCustomDockForm>(client->HostDockSite());
+  ASSERT_NE(host, nullptr);
+  POINT origin = client->ClientOrigin();
+  EXPECT_EQ(origin.x, away.x - 5);
+  EXPECT_EQ(origin.y, away.y - 5);
+  EXPECT_EQ(site->DockClientCount(), 0);
+}
