@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "framework/actions.h"
 #include "framework/application.h"
+#include "framework/menus.h"
 #include "framework/screen.h"
 
 namespace {
@@ -552,7 +554,18 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
 bool TCustomForm::IsShortCut(TMessage& message) {
   bool handled = false;
   if (OnShortCut) OnShortCut(message, handled);
-  return handled;
+  if (handled) return true;
+  // The actions of the form's action lists answer their short-cuts.
+  TShortCut shortCut = ::ShortCut(static_cast<WORD>(message.WParam), KeyDataToShiftState(message.LParam));
+  for (int i = 0; i < ComponentCount(); ++i) {
+    auto* list = ObjectAs<TActionList>(Components(i));
+    if (!list) continue;
+    for (int j = 0; j < list->ActionCount(); ++j) {
+      auto* action = ObjectAs<TCustomAction>(list->Actions(j));
+      if (action && action->ShortCut() != 0 && action->ShortCut() == shortCut) return action->Execute();
+    }
+  }
+  return false;
 }
 
 void TCustomForm::MouseWheelHandler(TMessage& message) {

@@ -69,7 +69,8 @@ class TCustomForm : public TWinControl {
 
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool value) { keyPreview_ = value; }
-  // Whether the key message is one of the form's short-cuts (OnShortCut).
+  // Whether the key message is one of the form's short-cuts: OnShortCut, then the actions of the action lists
+  // the form owns.
   virtual bool IsShortCut(TMessage& message);
   void MouseWheelHandler(TMessage& message) override;
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "control_fixtures.h"
+#include "framework/actions.h"
 #include "framework/hint_window.h"
+#include "framework/menus.h"
 
 using ApplicationLoop = ControlTest;
 
@@ -54,6 +56,34 @@ TEST_F(ApplicationLoop, ShortCutsOfTheFormComeBeforeTheControl) {
   Application->ProcessMessages();
   EXPECT_EQ(shortCut, static_cast<WPARAM>(VK_F6));
   EXPECT_EQ(panel->Received, std::vector<UINT>{WM_KEYDOWN});
+}
+
+TEST_F(ApplicationLoop, ActionsOfTheFormAnswerTheirShortCuts) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 100});
+  panel->Watched = {WM_KEYDOWN};
+  auto* list = new TActionList(Form());
+  auto* action = new TAction(Form());
+  action->SetActionList(list);
+  action->SetShortCut(ShortCut(VK_F7, TShiftState{TShiftStateItem::ssCtrl}));
+  int executed = 0;
+  action->SetOnExecute([&](TObject*) { ++executed; });
+  Form()->Show();
+  SetFocus(panel->Handle());
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE saved = keys[VK_CONTROL];
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageW(panel->Handle(), WM_KEYDOWN, VK_F7, 1);
+  Application->ProcessMessages();
+  keys[VK_CONTROL] = saved;
+  SetKeyboardState(keys);
+  EXPECT_EQ(executed, 1);
+  EXPECT_TRUE(panel->Received.empty()) << "a short-cut that ran is not a key for the control";
+  action->SetEnabled(false);
+  PostMessageW(panel->Handle(), WM_KEYDOWN, VK_F7, 1);
+  Application->ProcessMessages();
+  EXPECT_EQ(executed, 1);
 }
 
 TEST(ApplicationHelp, RequestsGoToOnHelpFirst) {
