@@ -619,6 +619,22 @@ void TCustomForm::WMSysCommand(TMessage& message) {
   DefaultHandler(message);
 }
 
+void TCustomForm::WMHelp(TMessage& message) {
+  // F1 over a window asks for the help context of its control, or of the nearest parent that has one; a form
+  // with the help border icon shows it as a pop-up.
+  auto* info = reinterpret_cast<const HELPINFO*>(message.LParam);
+  message.Result = 1;
+  if (!info || info->iContextType != HELPINFO_WINDOW || !Application) return;
+  TControl* control = FindControl(static_cast<HWND>(info->hItemHandle));
+  while (control && control->HelpContext() == 0) control = control->Parent();
+  if (!control) return;
+  int context = control->HelpContext();
+  if (borderIcons_.Contains(TBorderIcon::biHelp))
+    Application->HelpCommand(HELP_CONTEXTPOPUP, static_cast<ULONG_PTR>(context));
+  else
+    Application->HelpContext(context);
+}
+
 void TCustomForm::WMSize(TMessage& message) {
   switch (message.WParam) {
     case SIZE_MINIMIZED:
@@ -654,6 +670,9 @@ void TCustomForm::Dispatch(TMessage& message) {
       return;
     case WM_SIZE:
       WMSize(message);
+      return;
+    case WM_HELP:
+      WMHelp(message);
       return;
     case CM_ACTIVATE:
       Activate();

@@ -132,6 +132,7 @@ class TCustomForm : public TWinControl {
   void CMDialogKey(TMessage& message);
   void WMSysCommand(TMessage& message);
   void WMSize(TMessage& message);
+  void WMHelp(TMessage& message);
   HWND FrameClientWindow() const;
 
   TFormStyle formStyle_ = TFormStyle::fsNormal;

@@ -185,3 +185,28 @@ TEST_F(Forms, ShowAndHideRaiseTheirEventsAndMayNotChangeVisibility) {
   Application->OnException = nullptr;
   EXPECT_EQ(reported, L"Cannot change Visible in OnShow or OnHide");
 }
+
+TEST_F(Forms, HelpKeyAsksForTheNearestHelpContext) {
+  auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* inner = Make<TTestPanel>(outer, {10, 10, 50, 50});
+  outer->SetHelpContext(77);
+  Form()->Show();
+  std::vector<std::pair<WORD, ULONG_PTR>> asked;
+  Application->OnHelp = [&](WORD command, ULONG_PTR data, bool& callHelp) {
+    asked.emplace_back(command, data);
+    callHelp = false;
+    return true;
+  };
+  HELPINFO info{};
+  info.cbSize = sizeof info;
+  info.iContextType = HELPINFO_WINDOW;
+  info.hItemHandle = inner->Handle();
+  SendMessageW(Form()->Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  Form()->SetBorderIcons({TBorderIcon::biSystemMenu, TBorderIcon::biHelp});
+  info.hItemHandle = inner->Handle();
+  SendMessageW(Form()->Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  Application->OnHelp = nullptr;
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0], (std::pair<WORD, ULONG_PTR>{HELP_CONTEXT, 77}));
+  EXPECT_EQ(asked[1], (std::pair<WORD, ULONG_PTR>{HELP_CONTEXTPOPUP, 77}));
+}
