@@ -71,10 +71,9 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner), hintWindowCla
   title_ = slash == String::npos ? exe : exe.substr(slash + 1);
   size_t dot = title_.find_last_of(L'.');
   if (dot != String::npos) title_.resize(dot);
-  handle_ = CreateWindowExW(0, kApplicationClass, title_.c_str(),
-                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                            nullptr, instance, this);
+  handle_ = CreateWindowExW(
+      0, kApplicationClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance, this);
   if (!handle_) RaiseLastOSError();
   SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }

@@ -15,7 +15,7 @@ class THintWindow;
 struct THintInfo {
   TControl* HintControl = nullptr;
   const TClass* HintWindowClass = nullptr;
-  POINT HintPos{};   // screen position of the hint window
+  POINT HintPos{};  // screen position of the hint window
   int HintMaxWidth = 0;
   TColor HintColor = clInfoBk;
   RECT CursorRect{};  // while the mouse stays inside (control coordinates), the hint stays

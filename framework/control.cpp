@@ -14,9 +14,7 @@ namespace {
 // The windowless control that holds the mouse capture through its parent's window.
 TControl* captureControl = nullptr;
 
-bool IsDoubleClick(UINT msg) {
-  return msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
-}
+bool IsDoubleClick(UINT msg) { return msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK; }
 
 }  // namespace
 
@@ -94,8 +92,8 @@ TControl::TControl(TComponent* owner)
   windowProc_ = TWndMethod(this, &TControl::WndProc);
   font_->OnChange = TNotifyEvent(this, &TControl::FontChanged);
   constraints_->OnChange = TNotifyEvent(this, &TControl::ConstraintsChanged);
-  controlStyle_ = {TControlStyleItem::csCaptureMouse, TControlStyleItem::csClickEvents,
-                   TControlStyleItem::csSetCaption, TControlStyleItem::csDoubleClicks};
+  controlStyle_ = {TControlStyleItem::csCaptureMouse, TControlStyleItem::csClickEvents, TControlStyleItem::csSetCaption,
+                   TControlStyleItem::csDoubleClicks};
 }
 
 TControl::~TControl() {
@@ -200,7 +198,8 @@ int TControl::ClientHeight() const {
 
 void TControl::SetClientSize(int width, int height) {
   RECT client = ClientRect();
-  SetBounds(left_, top_, width_ - (client.right - client.left) + width, height_ - (client.bottom - client.top) + height);
+  SetBounds(left_, top_, width_ - (client.right - client.left) + width,
+            height_ - (client.bottom - client.top) + height);
 }
 
 POINT TControl::ClientOrigin() const {
@@ -802,8 +801,7 @@ void TControl::CMDrag(TMessage& message) {
     case TDragMessage::dmDragEnter:
     case TDragMessage::dmDragLeave:
     case TDragMessage::dmDragMove: {
-      static const TDragState kStates[] = {TDragState::dsDragEnter, TDragState::dsDragLeave,
-                                           TDragState::dsDragMove};
+      static const TDragState kStates[] = {TDragState::dsDragEnter, TDragState::dsDragLeave, TDragState::dsDragMove};
       bool accept = true;
       target->DragOver(source, point.x, point.y, kStates[static_cast<int>(kind)], accept);
       message.Result = accept ? 1 : 0;
@@ -883,8 +881,7 @@ void TControl::Loaded() {
 
 // ---- TGraphicControl ----
 
-TGraphicControl::TGraphicControl(TComponent* owner)
-    : TControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
+TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
   canvas_->SetControl(this);
 }
 

@@ -95,8 +95,7 @@ using TKeyPressEvent = TDelegate<void(TObject* Sender, wchar_t& Key)>;
 using TContextPopupEvent = TDelegate<void(TObject* Sender, POINT MousePos, bool& Handled)>;
 using TCanResizeEvent = TDelegate<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
 // Source is the dragged control for a drag of a control, else the drag object.
-using TDragOverEvent =
-    TDelegate<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragOverEvent = TDelegate<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 using TDragDropEvent = TDelegate<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TStartDragEvent = TDelegate<void(TObject* Sender, TDragObject*& DragObject)>;
 // Target is null when the drag ended without a drop.
@@ -160,7 +159,9 @@ class TControl : public TComponent {
   // The one place bounds change: constraints and OnCanResize apply, the window moves, the parent re-aligns.
   virtual void SetBounds(int left, int top, int width, int height);
   RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
-  void SetBoundsRect(const RECT& rect) { SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top); }
+  void SetBoundsRect(const RECT& rect) {
+    SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  }
 
   // The client area in the control's own coordinates.
   virtual RECT ClientRect() const;

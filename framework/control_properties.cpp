@@ -25,26 +25,25 @@ std::map<String, TTableEntry<TPropertyInfo>> MakeEntries() {
   add(L"Align", P::Enumeration(L"Align", &TControl::Align, &TControl::SetAlign,
                                {L"alNone", L"alTop", L"alBottom", L"alLeft", L"alRight", L"alClient"})
                     .Default(TAlign::alNone));
-  add(L"Anchors", P::Set(L"Anchors", &TControl::Anchors, &TControl::SetAnchors,
-                         {L"akLeft", L"akTop", L"akRight", L"akBottom"})
-                      .Default(TAnchors{TAnchorKind::akLeft, TAnchorKind::akTop}));
+  add(L"Anchors",
+      P::Set(L"Anchors", &TControl::Anchors, &TControl::SetAnchors, {L"akLeft", L"akTop", L"akRight", L"akBottom"})
+          .Default(TAnchors{TAnchorKind::akLeft, TAnchorKind::akTop}));
   add(L"AutoSize", P::Boolean(L"AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(false));
-  add(L"BiDiMode", P::Enumeration(L"BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode,
-                                  {L"bdLeftToRight", L"bdRightToLeft", L"bdRightToLeftNoAlign",
-                                   L"bdRightToLeftReadingOnly"})
-                       .Stored([](TControl* c) { return !c->ParentBiDiMode(); }));
+  add(L"BiDiMode",
+      P::Enumeration(L"BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode,
+                     {L"bdLeftToRight", L"bdRightToLeft", L"bdRightToLeftNoAlign", L"bdRightToLeftReadingOnly"})
+          .Stored([](TControl* c) { return !c->ParentBiDiMode(); }));
   add(L"Caption", P::Text(L"Caption", &TControl::Caption, &TControl::SetCaption));
   add(L"Text", P::Text(L"Text", &TControl::Text, &TControl::SetText));
-  add(L"Color", P::Color(L"Color", &TControl::Color, &TControl::SetColor).Stored([](TControl* c) {
-    return !c->ParentColor();
-  }));
+  add(L"Color",
+      P::Color(L"Color", &TControl::Color, &TControl::SetColor).Stored([](TControl* c) { return !c->ParentColor(); }));
   add(L"Constraints", P::Object(L"Constraints", &TControl::Constraints));
   add(L"DragCursor", P::Integer(L"DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).Default(crDrag));
   add(L"DragKind", P::Enumeration(L"DragKind", &TControl::DragKind, &TControl::SetDragKind, {L"dkDrag", L"dkDock"})
                        .Default(TDragKind::dkDrag));
-  add(L"DragMode", P::Enumeration(L"DragMode", &TControl::DragMode, &TControl::SetDragMode,
-                                  {L"dmManual", L"dmAutomatic"})
-                       .Default(TDragMode::dmManual));
+  add(L"DragMode",
+      P::Enumeration(L"DragMode", &TControl::DragMode, &TControl::SetDragMode, {L"dmManual", L"dmAutomatic"})
+          .Default(TDragMode::dmManual));
   add(L"Enabled", P::Boolean(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true));
   add(L"Font", P::Object(L"Font", &TControl::Font).Stored([](TControl* c) { return !c->ParentFont(); }));
   add(L"ParentBiDiMode",
@@ -81,14 +80,13 @@ std::map<String, TTableEntry<TPropertyInfo>> MakeEntries() {
   add(L"Ctl3D", W::Boolean(L"Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).Stored([](TWinControl* c) {
     return !c->ParentCtl3D();
   }));
-  add(L"ParentCtl3D", W::Boolean(L"ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D)
-                          .Default(true));
-  add(L"BorderWidth", W::Integer(L"BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth)
-                          .Default(0));
-  add(L"BevelEdges", W::Set(L"BevelEdges", &TWinControl::BevelEdges, &TWinControl::SetBevelEdges,
-                            {L"beLeft", L"beTop", L"beRight", L"beBottom"})
-                         .Default(TBevelEdges{TBevelEdge::beLeft, TBevelEdge::beTop, TBevelEdge::beRight,
-                                              TBevelEdge::beBottom}));
+  add(L"ParentCtl3D",
+      W::Boolean(L"ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(true));
+  add(L"BorderWidth", W::Integer(L"BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth).Default(0));
+  add(L"BevelEdges",
+      W::Set(L"BevelEdges", &TWinControl::BevelEdges, &TWinControl::SetBevelEdges,
+             {L"beLeft", L"beTop", L"beRight", L"beBottom"})
+          .Default(TBevelEdges{TBevelEdge::beLeft, TBevelEdge::beTop, TBevelEdge::beRight, TBevelEdge::beBottom}));
   add(L"BevelInner", W::Enumeration(L"BevelInner", &TWinControl::BevelInner, &TWinControl::SetBevelInner,
                                     {L"bvNone", L"bvLowered", L"bvRaised", L"bvSpace"})
                          .Default(TBevelCut::bvRaised));
@@ -122,16 +120,16 @@ TTableEntry<TPropertyInfo> ControlProperty(const String& name) {
 }
 
 const TPublishedTable& TControl::PublishedTable() const {
-  static const TPublishedTable table(&inherited::PublishedTable(),
-                                     {
-                                         P::Integer(L"Left", &TControl::Left, &TControl::SetLeft),
-                                         P::Integer(L"Top", &TControl::Top, &TControl::SetTop),
-                                         P::Integer(L"Width", &TControl::Width, &TControl::SetWidth),
-                                         P::Integer(L"Height", &TControl::Height, &TControl::SetHeight),
-                                         P::Integer(L"Cursor", &TControl::Cursor, &TControl::SetCursor).Default(0),
-                                         P::Text(L"Hint", &TControl::Hint, &TControl::SetHint),
-                                         P::Integer(L"HelpContext", &TControl::HelpContext, &TControl::SetHelpContext)
-                                             .Default(0),
-                                     });
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Integer(L"Left", &TControl::Left, &TControl::SetLeft),
+          P::Integer(L"Top", &TControl::Top, &TControl::SetTop),
+          P::Integer(L"Width", &TControl::Width, &TControl::SetWidth),
+          P::Integer(L"Height", &TControl::Height, &TControl::SetHeight),
+          P::Integer(L"Cursor", &TControl::Cursor, &TControl::SetCursor).Default(0),
+          P::Text(L"Hint", &TControl::Hint, &TControl::SetHint),
+          P::Integer(L"HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0),
+      });
   return table;
 }

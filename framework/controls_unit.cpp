@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include "framework/actions.h"
 #include "framework/application.h"

@@ -39,7 +39,8 @@ class TDragMachine {
       RECT bounds = control->BoundsRect();
       POINT origin = control->Parent() ? control->Parent()->ClientOrigin() : POINT{0, 0};
       OffsetRect(&bounds, origin.x, origin.y);
-      if (auto* win = ObjectAs<TWinControl>(control); win && win->HandleAllocated()) GetWindowRect(win->Handle(), &bounds);
+      if (auto* win = ObjectAs<TWinControl>(control); win && win->HandleAllocated())
+        GetWindowRect(win->Handle(), &bounds);
       grabOffset_ = POINT{startPos_.x - bounds.left, startPos_.y - bounds.top};
       dockSize_ = SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
     }
@@ -227,8 +228,8 @@ class TDragMachine {
     if (!window) return nullptr;
     handle = window->Handle();
     TDragRec rec{pos, object_, nullptr, false};
-    return reinterpret_cast<TControl*>(SendMessageW(handle, CM_DRAG, static_cast<WPARAM>(TDragMessage::dmFindTarget),
-                                                    reinterpret_cast<LPARAM>(&rec)));
+    return reinterpret_cast<TControl*>(
+        SendMessageW(handle, CM_DRAG, static_cast<WPARAM>(TDragMessage::dmFindTarget), reinterpret_cast<LPARAM>(&rec)));
   }
 
   bool SendDrag(TDragMessage msg) { return Send(object_, msg); }

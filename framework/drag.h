@@ -38,7 +38,9 @@ class TDragObject : public TObject {
   // The cursor while over a target that accepts (or refuses) the drop.
   virtual HCURSOR GetDragCursor(bool accepted, int x, int y);
   // Called once the drag has ended, with the target (or null) and the drop point in its coordinates.
-  virtual void Finished(TObject* target, int x, int y, bool accepted) { (void)target, (void)x, (void)y, (void)accepted; }
+  virtual void Finished(TObject* target, int x, int y, bool accepted) {
+    (void)target, (void)x, (void)y, (void)accepted;
+  }
 
  private:
   friend class TDragMachine;

@@ -134,11 +134,14 @@ const TPublishedTable& TCustomForm::PublishedTable() const {
               L"OnDeactivate", [](TCustomForm* f) { return f->OnDeactivate; },
               [](TCustomForm* f, TNotifyEvent e) { f->OnDeactivate = e; }),
           P::Event(
-              L"OnShow", [](TCustomForm* f) { return f->OnShow; }, [](TCustomForm* f, TNotifyEvent e) { f->OnShow = e; }),
+              L"OnShow", [](TCustomForm* f) { return f->OnShow; },
+              [](TCustomForm* f, TNotifyEvent e) { f->OnShow = e; }),
           P::Event(
-              L"OnHide", [](TCustomForm* f) { return f->OnHide; }, [](TCustomForm* f, TNotifyEvent e) { f->OnHide = e; }),
+              L"OnHide", [](TCustomForm* f) { return f->OnHide; },
+              [](TCustomForm* f, TNotifyEvent e) { f->OnHide = e; }),
           P::Event(
-              L"OnClose", [](TCustomForm* f) { return f->OnClose; }, [](TCustomForm* f, TCloseEvent e) { f->OnClose = e; }),
+              L"OnClose", [](TCustomForm* f) { return f->OnClose; },
+              [](TCustomForm* f, TCloseEvent e) { f->OnClose = e; }),
           P::Event(
               L"OnCloseQuery", [](TCustomForm* f) { return f->OnCloseQuery; },
               [](TCustomForm* f, TCloseQueryEvent e) { f->OnCloseQuery = e; }),
@@ -279,11 +282,11 @@ void TCustomForm::CreateWnd() {
   CLIENTCREATESTRUCT create{};
   create.idFirstChild = 0xFF00;
   RECT client = ClientRect();
-  clientHandle_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                                  WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | WS_CLIPCHILDREN | WS_HSCROLL |
-                                      WS_VSCROLL | WS_CLIPSIBLINGS | MDIS_ALLCHILDSTYLES,
-                                  0, 0, client.right, client.bottom, WindowHandle(), nullptr,
-                                  GetModuleHandleW(nullptr), &create);
+  clientHandle_ =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                      WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL |
+                          WS_CLIPSIBLINGS | MDIS_ALLCHILDSTYLES,
+                      0, 0, client.right, client.bottom, WindowHandle(), nullptr, GetModuleHandleW(nullptr), &create);
 }
 
 void TCustomForm::DestroyWindowHandle() {
@@ -419,8 +422,7 @@ void TCustomForm::CloseModal() {
 }
 
 TModalResult TCustomForm::ShowModal() {
-  if (Visible() || !Enabled() || formState_.Contains(TFormStateItem::fsModal) ||
-      formStyle_ == TFormStyle::fsMDIChild)
+  if (Visible() || !Enabled() || formState_.Contains(TFormStateItem::fsModal) || formStyle_ == TFormStyle::fsMDIChild)
     throw EInvalidOperation(L"Cannot make a visible window modal");
   if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
   ReleaseCapture();
@@ -590,8 +592,8 @@ void TCustomForm::CMDialogKey(TMessage& message) {
       case VK_UP:
       case VK_DOWN:
         if (activeControl_ && activeControl_->Parent()) {
-          activeControl_->Parent()->SelectNext(activeControl_,
-                                               message.WParam == VK_RIGHT || message.WParam == VK_DOWN, false);
+          activeControl_->Parent()->SelectNext(activeControl_, message.WParam == VK_RIGHT || message.WParam == VK_DOWN,
+                                               false);
           message.Result = 1;
         }
         return;

@@ -145,7 +145,7 @@ class TCustomForm : public TWinControl {
   bool active_ = false;
   bool keyPreview_ = false;
   TModalResult modalResult_ = mrNone;
-  HWND clientHandle_ = nullptr;   // the MDI client of an MDI frame form
+  HWND clientHandle_ = nullptr;     // the MDI client of an MDI frame form
   HWND mdiParentClient_ = nullptr;  // the MDI client an MDI child form was created in
 };
 

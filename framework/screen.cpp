@@ -22,9 +22,7 @@ HCURSOR MakeCursor(const TCursorPicture& black, int hotX, int hotY) {
   std::array<BYTE, kRowBytes * kCursorSize> xorPlane;
   andPlane.fill(0xFF);
   xorPlane.fill(0);
-  auto isBlack = [&](int x, int y) {
-    return x >= 0 && y >= 0 && x < kCursorSize && y < kCursorSize && black[y][x];
-  };
+  auto isBlack = [&](int x, int y) { return x >= 0 && y >= 0 && x < kCursorSize && y < kCursorSize && black[y][x]; };
   for (int y = 0; y < kCursorSize; ++y) {
     for (int x = 0; x < kCursorSize; ++x) {
       bool white = false;
@@ -88,10 +86,10 @@ struct TSystemCursor {
 };
 
 const TSystemCursor kSystemCursors[] = {
-    {crDefault, IDC_ARROW},     {crArrow, IDC_ARROW},     {crCross, IDC_CROSS},         {crIBeam, IDC_IBEAM},
-    {crSizeNESW, IDC_SIZENESW}, {crSizeNS, IDC_SIZENS},   {crSizeNWSE, IDC_SIZENWSE},   {crSizeWE, IDC_SIZEWE},
-    {crUpArrow, IDC_UPARROW},   {crHourGlass, IDC_WAIT},  {crNoDrop, IDC_NO},           {crNo, IDC_NO},
-    {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},    {crHandPoint, IDC_HAND},      {crSizeAll, IDC_SIZEALL},
+    {crDefault, IDC_ARROW},        {crArrow, IDC_ARROW},    {crCross, IDC_CROSS},       {crIBeam, IDC_IBEAM},
+    {crSizeNESW, IDC_SIZENESW},    {crSizeNS, IDC_SIZENS},  {crSizeNWSE, IDC_SIZENWSE}, {crSizeWE, IDC_SIZEWE},
+    {crUpArrow, IDC_UPARROW},      {crHourGlass, IDC_WAIT}, {crNoDrop, IDC_NO},         {crNo, IDC_NO},
+    {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},      {crHandPoint, IDC_HAND},    {crSizeAll, IDC_SIZEALL},
 };
 
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {

@@ -362,8 +362,7 @@ void TWinControl::SetPlacementBounds() {
 void TWinControl::SetZOrder(bool topMost) {
   TControl::SetZOrder(topMost);
   if (handle_) {
-    SetWindowPos(handle_, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(handle_, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 
@@ -790,8 +789,8 @@ void TWinControl::AlignChildren(TControl* control, RECT& rect) {
     }
   };
 
-  for (TAlign align : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient,
-                       TAlign::alNone}) {
+  for (TAlign align :
+       {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient, TAlign::alNone}) {
     std::vector<TControl*> list;
     if (control && control->Align() == align && (align == TAlign::alNone || control->Visible()) &&
         ContainsControl(control) && control->Parent() == this)
@@ -875,8 +874,7 @@ void TWinControl::PaintHandler(TMessage& message) {
   int saved = SaveDC(dc);
   int clip = SIMPLEREGION;
   for (TControl* child : controls_) {
-    if (child->Is<TWinControl>() || !child->Visible() ||
-        !child->ControlStyle().Contains(TControlStyleItem::csOpaque))
+    if (child->Is<TWinControl>() || !child->Visible() || !child->ControlStyle().Contains(TControlStyleItem::csOpaque))
       continue;
     clip = ExcludeClipRect(dc, child->Left(), child->Top(), child->Left() + child->Width(),
                            child->Top() + child->Height());
@@ -1035,8 +1033,8 @@ void TWinControl::PaintBorder(HDC dc) {
     if (style & WS_HSCROLL) frame.bottom += GetSystemMetrics(SM_CYHSCROLL);
     RECT edge = frame;
     DrawEdge(dc, &edge, kInner[static_cast<int>(bevelInner_)] | kOuter[static_cast<int>(bevelOuter_)],
-             static_cast<UINT>(bevelEdges_.ToBits()) | kKind[static_cast<int>(bevelKind_)] |
-                 (Ctl3D() ? 0 : BF_MONO) | BF_ADJUST);
+             static_cast<UINT>(bevelEdges_.ToBits()) | kKind[static_cast<int>(bevelKind_)] | (Ctl3D() ? 0 : BF_MONO) |
+                 BF_ADJUST);
   }
   IntersectClipRect(dc, frame.left, frame.top, frame.right, frame.bottom);
   RECT whole{0, 0, window.right - window.left, window.bottom - window.top};
@@ -1370,8 +1368,7 @@ bool TWinControl::DoKeyUp(TMessage& message) {
 
 bool TWinControl::DoKeyPress(TMessage& message) {
   TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(message))
-    return true;
+  if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(message)) return true;
   if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
     auto key = static_cast<wchar_t>(message.WParam);
     KeyPress(key);
@@ -1553,8 +1550,7 @@ void TWinControl::SetChildOrder(TComponent* child, int order) {
 
 // ---- TCustomControl ----
 
-TCustomControl::TCustomControl(TComponent* owner)
-    : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
   canvas_->SetControl(this);
 }
 

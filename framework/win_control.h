@@ -279,9 +279,9 @@ class TWinControl : public TControl {
   int alignLevel_ = 0;
   bool dockSite_ = false;
   std::vector<TControl*> dockClients_;
-  int pendingTabOrder_ = -1;  // a tab order read while loading, applied by Loaded
-  SIZE pendingClientSize_{-1, -1};  // a client size read while loading, applied by Loaded
-  std::vector<TControl*> controls_;   // every child, in z-order (bottom first)
+  int pendingTabOrder_ = -1;           // a tab order read while loading, applied by Loaded
+  SIZE pendingClientSize_{-1, -1};     // a client size read while loading, applied by Loaded
+  std::vector<TControl*> controls_;    // every child, in z-order (bottom first)
   std::vector<TWinControl*> tabList_;  // windowed children, in tab order
   std::unique_ptr<TBrush> brush_;
 };

@@ -7,10 +7,9 @@ namespace {
 testing::AssertionResult BoundsAre(const TControl* control, RECT expected) {
   RECT actual = control->BoundsRect();
   if (EqualRect(&actual, &expected)) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << "bounds (" << actual.left << ","
-                                     << actual.top << "," << actual.right << "," << actual.bottom << "), expected ("
-                                     << expected.left << "," << expected.top << "," << expected.right << ","
-                                     << expected.bottom << ")";
+  return testing::AssertionFailure() << "bounds (" << actual.left << "," << actual.top << "," << actual.right << ","
+                                     << actual.bottom << "), expected (" << expected.left << "," << expected.top << ","
+                                     << expected.right << "," << expected.bottom << ")";
 }
 
 }  // namespace

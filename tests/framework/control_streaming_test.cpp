@@ -10,11 +10,11 @@ class TStoredPanel : public TTestPanel {
   BC_CLASS(TStoredPanel, TTestPanel)
   explicit TStoredPanel(TComponent* owner) : TTestPanel(owner) {}
   const TPublishedTable& PublishedTable() const override {
-    static const TPublishedTable table(&inherited::PublishedTable(),
-                                       {ControlProperty(L"Align"), ControlProperty(L"Caption"),
-                                        ControlProperty(L"Color"), ControlProperty(L"ParentColor"),
-                                        ControlProperty(L"TabOrder"), ControlProperty(L"TabStop"),
-                                        ControlProperty(L"Visible"), ControlProperty(L"OnClick")});
+    static const TPublishedTable table(
+        &inherited::PublishedTable(),
+        {ControlProperty(L"Align"), ControlProperty(L"Caption"), ControlProperty(L"Color"),
+         ControlProperty(L"ParentColor"), ControlProperty(L"TabOrder"), ControlProperty(L"TabStop"),
+         ControlProperty(L"Visible"), ControlProperty(L"OnClick")});
     return table;
   }
 };

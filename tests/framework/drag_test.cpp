@@ -24,8 +24,11 @@ class DragTest : public ControlTest {
       log_ += L"drop(" + std::to_wstring(x) + L"," + std::to_wstring(y) + L");";
     };
     source_->OnEndDrag = [this](TObject*, TObject* target, int x, int y) {
-      log_ += String(L"end ") + (target == target_ ? L"target" : target ? L"other" : L"none") + L"(" +
-              std::to_wstring(x) + L"," + std::to_wstring(y) + L");";
+      log_ += String(L"end ") +
+              (target == target_ ? L"target"
+               : target          ? L"other"
+                                 : L"none") +
+              L"(" + std::to_wstring(x) + L"," + std::to_wstring(y) + L");";
     };
     Form()->Show();
     // Every drag starts with the mouse over the source.
