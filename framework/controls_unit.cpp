@@ -1,5 +1,8 @@
-#include <commctrl.h>
+// The common-controls header needs the platform header before it.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include "framework/actions.h"
 #include "framework/application.h"
