@@ -117,6 +117,23 @@ TEST_F(HintTest, ControlDecidesThroughHintShowAndPause) {
   EXPECT_FALSE(HintShowing());
 }
 
+TEST_F(HintTest, ShownHintHidesAfterTheHidePause) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  panel->SetHint(L"Going soon");
+  panel->SetShowHint(true);
+  Application->SetHintHidePause(100);
+  int shown = 0;
+  Application->OnShowHint = [&](String&, bool&, THintInfo& info) { shown += info.HideTimeout == 100 ? 1 : 0; };
+  Form()->Show();
+  SetForegroundWindow(Form()->Handle());
+  HoverOver(panel, {40, 40});
+  Application->SetHintHidePause(2500);
+  Application->OnShowHint = nullptr;
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(HintShowing()) << "shown after no pause, hidden again 100 ms later";
+  EXPECT_EQ(Application->HintControl(), panel) << "the control keeps its hint until the mouse leaves it";
+}
+
 TEST_F(HintTest, HintWindowStaysOnTheDesktop) {
   THintWindow window(nullptr);
   RECT size = window.CalcHintRect(300, L"A hint text", nullptr);
