@@ -1,6 +1,7 @@
 #include "framework/application.h"
 
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "framework/control_action_link.h"
@@ -38,12 +39,21 @@ String GetHint(const TControl* control) {
   return String();
 }
 
+TMessageBoxFunction& MessageBoxFunction() {
+  static TMessageBoxFunction function = nullptr;
+  return function;
+}
+
 bool ForegroundTask() {
   HWND foreground = GetForegroundWindow();
   return foreground && GetWindowThreadProcessId(foreground, nullptr) == GetCurrentThreadId();
 }
 
 }  // namespace
+
+TMessageBoxFunction SetMessageBoxFunction(TMessageBoxFunction function) {
+  return std::exchange(MessageBoxFunction(), function);
+}
 
 String GetShortHint(const String& hint) {
   size_t bar = hint.find(L'|');
@@ -276,7 +286,8 @@ void TApplication::HandleException(TObject* sender) {
 void TApplication::ShowException(const Exception& e) {
   String text = e.Message();
   if (!text.empty() && text.back() > L'.') text += L'.';
-  MessageBoxW(handle_, text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+  TMessageBoxFunction show = MessageBoxFunction() ? MessageBoxFunction() : &MessageBoxW;
+  show(handle_, text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
 }
 
 // ---- the control under the mouse ----

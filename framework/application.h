@@ -33,6 +33,12 @@ using TShowHintEvent = TDelegate<void(String& HintStr, bool& CanShow, THintInfo&
 using THelpEvent = TDelegate<bool(WORD Command, ULONG_PTR Data, bool& CallHelp)>;
 using TAppShortCutEvent = TDelegate<void(TMessage& Msg, bool& Handled)>;
 
+// The message box the application shows exceptions in: the platform's MessageBoxW unless replaced (a test
+// program replaces it, so that an unexpected exception cannot stop an unattended run). Null restores it; the
+// answer is the function used before.
+using TMessageBoxFunction = int(WINAPI*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags);
+TMessageBoxFunction SetMessageBoxFunction(TMessageBoxFunction function);
+
 // The part before "|" of a hint (shown in the hint window) and the part after it (the status text).
 String GetShortHint(const String& hint);
 String GetLongHint(const String& hint);

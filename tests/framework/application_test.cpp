@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "control_fixtures.h"
 #include "framework/actions.h"
 #include "framework/hint_window.h"
@@ -196,4 +198,43 @@ TEST(ApplicationForms, CreateFormRaisesOnCreateAndMakesTheFirstFormTheMainForm) 
   EXPECT_EQ(form->Owner(), Application);
   delete form;
   EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+namespace {
+
+String shownText;
+String shownCaption;
+
+int WINAPI RecordMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT) {
+  shownText = text;
+  shownCaption = caption;
+  return IDOK;
+}
+
+}  // namespace
+
+TEST(ApplicationExceptions, ShownWithAFullStopUnlessAbortOrHandled) {
+  TMessageBoxFunction previous = SetMessageBoxFunction(&RecordMessageBox);
+  Application->SetTitle(L"Exceptions");
+  try {
+    throw EConvertError(L"Not a number");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  EXPECT_EQ(shownText, L"Not a number.");
+  EXPECT_EQ(shownCaption, L"Exceptions");
+  shownText.clear();
+  try {
+    throw EAbort(L"quiet");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  EXPECT_TRUE(shownText.empty());
+  try {
+    throw std::runtime_error("plain");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  EXPECT_EQ(shownText, L"plain.");
+  SetMessageBoxFunction(previous);
 }
