@@ -2,6 +2,7 @@
 
 #include "control_fixtures.h"
 #include "support/message_recorder.h"
+#include "support/test_window.h"
 #include "support/window_capture.h"
 
 namespace {
@@ -374,4 +375,24 @@ TEST_F(VisibleAndEnabled, EnabledReachesTheWindowAndTheNotification) {
   EXPECT_EQ(panel->DrawTextBiDiModeFlags(DT_LEFT), static_cast<UINT>(DT_RIGHT | DT_RTLREADING));
   panel->SetEnabled(true);
   EXPECT_TRUE(IsWindowEnabled(panel->Handle()));
+}
+
+TEST(HostedControls, ControlInAForeignWindowShowsAndTakesTheFocus) {
+  TTestWindow host(RECT{100, 100, 400, 300});
+  TTestPanel panel(nullptr);
+  panel.SetBounds(10, 20, 100, 50);
+  panel.SetTabStop(true);
+  panel.SetParentWindow(host.Handle());
+  ASSERT_TRUE(panel.HandleAllocated());
+  EXPECT_EQ(GetParent(panel.Handle()), host.Handle());
+  EXPECT_TRUE(IsWindowVisible(panel.Handle()));
+  EXPECT_TRUE(panel.CanFocus());
+  SetForegroundWindow(host.Handle());
+  panel.SetFocus();
+  EXPECT_TRUE(panel.Focused());
+  POINT origin = panel.ClientOrigin();
+  EXPECT_EQ(origin.x, 110);
+  EXPECT_EQ(origin.y, 120);
+  panel.SetParentWindow(nullptr);
+  EXPECT_FALSE(panel.HandleAllocated());
 }
