@@ -147,3 +147,24 @@ TEST_F(FocusTest, KeyPreviewLetsTheFormSeeKeysFirst) {
   Application->ProcessMessages();
   EXPECT_EQ(order, L"form;control;form;");
 }
+
+TEST_F(FocusTest, AltLetterIsOfferedToTheControlsAsADialogChar) {
+  auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
+  auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
+  WPARAM offered = 0;
+  b->SetWindowProc([b, &offered, previous = b->WindowProc()](TMessage& message) {
+    if (message.Msg == CM_DIALOGCHAR) {
+      offered = message.WParam;
+      message.Result = 1;
+      return;
+    }
+    previous(message);
+  });
+  Form()->Show();
+  a->SetFocus();
+  a->Watched = {WM_SYSCHAR};
+  PostMessageW(a->Handle(), WM_SYSCHAR, 'b', 0x20000000);
+  Application->ProcessMessages();
+  EXPECT_EQ(offered, static_cast<WPARAM>('b'));
+  EXPECT_TRUE(a->Received.empty()) << "a taken accelerator does not reach the focused control";
+}

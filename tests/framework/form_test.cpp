@@ -126,7 +126,6 @@ TEST_F(Forms, MenuKeyIsOfferedToControlsThatTakeMenuEvents) {
   SendMessageW(Form()->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
   EXPECT_EQ(seenKey, static_cast<WPARAM>('f'));
   EXPECT_TRUE(plain->Received.empty());
-  (void)menuBar;
 }
 
 TEST_F(Forms, MdiChildrenLiveInTheFramesClientWindow) {
