@@ -152,7 +152,7 @@ TEST_F(FocusTest, AltLetterIsOfferedToTheControlsAsADialogChar) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
   auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
   WPARAM offered = 0;
-  b->SetWindowProc([b, &offered, previous = b->WindowProc()](TMessage& message) {
+  b->SetWindowProc([&offered, previous = b->WindowProc()](TMessage& message) {
     if (message.Msg == CM_DIALOGCHAR) {
       offered = message.WParam;
       message.Result = 1;

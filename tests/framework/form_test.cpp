@@ -114,7 +114,7 @@ TEST_F(Forms, MenuKeyIsOfferedToControlsThatTakeMenuEvents) {
   menuBar->SetControlStyle(menuBar->ControlStyle() + TControlStyleItem::csMenuEvents);
   plain->Watched = {WM_SYSCOMMAND};
   WPARAM seenKey = 0;
-  menuBar->SetWindowProc([menuBar, &seenKey, previous = menuBar->WindowProc()](TMessage& message) {
+  menuBar->SetWindowProc([&seenKey, previous = menuBar->WindowProc()](TMessage& message) {
     if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_KEYMENU) {
       seenKey = static_cast<WPARAM>(message.LParam);
       message.Result = 1;
