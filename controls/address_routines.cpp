@@ -13,6 +13,10 @@ size_t Bucket(wchar_t ch) { return static_cast<size_t>(ch) & 0xFF; }
 void BuildSkipTable(const wchar_t* pattern, size_t length, TSkipTable& table) {
   if (length == 0) throw Exception(L"BufferLen is 0");
   table.fill(static_cast<int>(length));
+  if (length == 1) {
+    table[Bucket(pattern[0])] = 0;
+    return;
+  }
   // A later occurrence gives a smaller shift and overwrites, so a shared bucket keeps its smallest shift.
   for (size_t i = 0; i + 1 < length; ++i) table[Bucket(pattern[i])] = static_cast<int>(length - 1 - i);
 }
@@ -25,10 +29,13 @@ int FastPos(const String& subStr, const String& s) {
   BuildSkipTable(subStr.data(), n, skip);
   const wchar_t* text = s.data();
   const wchar_t* pattern = subStr.data();
-  for (size_t end = n - 1; end < textLength; end += skip[Bucket(text[end])]) {
+  for (size_t end = n - 1; end < textLength;) {
     size_t matched = 0;
     while (matched < n && text[end - matched] == pattern[n - 1 - matched]) ++matched;
     if (matched == n) return static_cast<int>(end - n + 2);
+    // Only a one-character pattern has a 0 entry, and its own character would have matched; a 0 met here is a
+    // wider character of the same bucket, past which the window must still move.
+    end += static_cast<size_t>(std::max(skip[Bucket(text[end])], 1));
   }
   return 0;
 }

@@ -11,7 +11,9 @@
 // characters beyond the first 256.
 using TSkipTable = std::array<int, 256>;
 
-// Builds the skip table for the first length characters of pattern; raises Exception "BufferLen is 0" for 0.
+// Builds the skip table for the first length characters of pattern: every entry the length, less for the
+// characters before the last one; a one-character pattern's own entry is 0. Raises Exception "BufferLen is 0"
+// for a length of 0.
 void BuildSkipTable(const wchar_t* pattern, size_t length, TSkipTable& table);
 
 // First position of subStr in s (a Boyer-Moore-Horspool search); 0 for an empty or too long subStr.
