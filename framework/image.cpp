@@ -28,7 +28,22 @@ void TImage::PictureChanged(TObject*) {
   // An opaque picture that covers the control needs nothing painted under it.
   const bool covers = graphic && !transparent_ && graphic->Width() >= Width() && graphic->Height() >= Height();
   SetControlStyle(covers ? ControlStyle() + TControlStyleItem::csOpaque : ControlStyle() - TControlStyleItem::csOpaque);
-  Invalidate();
+  if (!drawing_) Invalidate();
+}
+
+void TImage::Dispatch(TMessage& message) {
+  if (message.Msg != WM_PAINT) {
+    TGraphicControl::Dispatch(message);
+    return;
+  }
+  drawing_ = true;
+  try {
+    TGraphicControl::Dispatch(message);
+  } catch (...) {
+    drawing_ = false;
+    throw;
+  }
+  drawing_ = false;
 }
 
 void TImage::Paint() {

@@ -19,6 +19,7 @@ class TImage : public TGraphicControl {
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool value);
 
+  void Dispatch(TMessage& message) override;
   const TPublishedTable& PublishedTable() const override;
 
  protected:
@@ -30,4 +31,7 @@ class TImage : public TGraphicControl {
   std::unique_ptr<TPicture> picture_;
   bool center_ = false;
   bool transparent_ = false;
+  // A paint is running: a picture changed by it (a derived image that fills it by state) asks for no new paint,
+  // which would start the same paint again without end.
+  bool drawing_ = false;
 };

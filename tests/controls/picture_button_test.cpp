@@ -72,6 +72,17 @@ TEST_F(PictureButton, StateChoosesTheList) {
   EXPECT_EQ(Shown(), RGB(128, 128, 128));
 }
 
+TEST_F(PictureButton, PaintingTheChosenImageAsksForNoFurtherPaint) {
+  HWND form = Form()->Handle();
+  for (TColor expected : {clRed, clLime}) {
+    InvalidateRect(form, nullptr, TRUE);
+    UpdateWindow(form);
+    EXPECT_FALSE(GetUpdateRect(form, nullptr, FALSE)) << "each paint of the button would start another";
+    EXPECT_EQ(Shown(), static_cast<COLORREF>(expected));
+    button_->Perform(CM_MOUSEENTER);
+  }
+}
+
 TEST_F(PictureButton, AMissingListLeavesTheLastImage) {
   button_->SetDisableImages(nullptr);
   button_->Perform(CM_MOUSEENTER);
