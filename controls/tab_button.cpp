@@ -91,7 +91,8 @@ void TTabButton::PaintGlyph(TCanvas* canvas) {
   const int d = pressed ? 1 : 0;
   const int x = d + 4;
   const int y = (Height() - Glyph()->Height()) / 2 + d;
-  if (glyphKind_ == PageIconGlyphKind && hasPageIcon_ && !pageIcon_->Empty()) {
+  // In page-icon mode a tab said to have its page's icon shows that icon, even one still empty, never the glyph.
+  if (glyphKind_ == PageIconGlyphKind && hasPageIcon_) {
     canvas->Draw(x + 1, y + 1, pageIcon_.get());
     return;
   }

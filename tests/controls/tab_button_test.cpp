@@ -223,6 +223,16 @@ TEST_F(TabButton, PageIconReplacesTheGlyph) {
   TWindowCapture withGlyph = Capture();
   EXPECT_EQ(withGlyph.Pixel(20 + 4 + 8, 20 + 3 + 8), RGB(0, 255, 0));
 
+  // Said to have a page icon that is still empty: neither the icon nor the glyph.
+  tab->SetHasPageIcon(true);
+  tab->Invalidate();
+  EXPECT_EQ(Capture().Pixel(20 + 4 + 8, 20 + 3 + 8), GetSysColor(COLOR_BTNFACE));
+  // Out of page-icon mode the glyph stays whatever the page icon.
+  tab->SetGlyphKind(0);
+  tab->Invalidate();
+  EXPECT_EQ(Capture().Pixel(20 + 4 + 8, 20 + 3 + 8), RGB(0, 255, 0));
+  tab->SetGlyphKind(PageIconGlyphKind);
+
   std::vector<BYTE> andMask(32, 0);
   std::vector<BYTE> xorMask(16 * 16 * 4, 0);
   for (size_t i = 0; i < xorMask.size(); i += 4) xorMask[i] = 0xFF;  // blue, as BGRA
