@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "controls/address_icons.h"
 #include "controls/typed_urls.h"
 #include "form_fixture.h"
+#include "typed_url_values.h"
 
 namespace {
 
@@ -20,24 +22,10 @@ void RecordAutoComplete(HWND edit, DWORD flags) {
   if (autoCompleteCalls) autoCompleteCalls->push_back({edit, flags});
 }
 
-void SetTypedValue(const String& name, const String& value) {
-  HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-  RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-}
-
 std::vector<String> ItemsOf(TCustomComboBox* box) {
   std::vector<String> items;
   for (int i = 0; i < box->Items()->Count(); ++i) items.push_back(box->Items()->Strings(i));
   return items;
-}
-
-std::vector<String> Numbered(int count) {
-  std::vector<String> urls;
-  for (int i = 1; i <= count; ++i) urls.push_back(L"http://site" + std::to_wstring(i) + L".example/");
-  return urls;
 }
 
 // Records what the box reports.
@@ -83,6 +71,18 @@ class AddressBox : public FormTest {
   }
   // A key pressed in the box's edit window.
   static void Press(TAddressBox* box, WORD key) { SendMessageW(box->EditHandle(), WM_KEYDOWN, key, 1); }
+  static void PressWithAlt(TAddressBox* box, WORD key) {
+    SendMessageW(box->EditHandle(), WM_SYSKEYDOWN, key, 1 | (1 << 29));
+  }
+  // The edit window's selection as (start, end).
+  static std::pair<int, int> EditSelection(TAddressBox* box) {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(box->EditHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end)};
+  }
+  static void SelectAllText(TAddressBox* box) { SendMessageW(box->EditHandle(), EM_SETSEL, 0, -1); }
+  static std::pair<int, int> WholeText(TAddressBox* box) { return {0, static_cast<int>(box->Text().size())}; }
 
   TBoxEvents events_;
   std::vector<TAutoCompleteRecord> autoComplete_;
@@ -126,7 +126,7 @@ TEST_F(AddressBox, EnterMovesTheAddressToTheTopAndReportsIt) {
   TAddressBox* box = MakeBox();
   box->SetClickToSelectURL(false);
   box->SetRegistryUpdate(true);
-  Fill(box, Numbered(25));
+  Fill(box, NumberedAddresses(25));
   box->SetText(L"http://site7.example/");
   Press(box, VK_RETURN);
   ASSERT_EQ(events_.Selected.size(), 1u) << "Enter reports whatever ClickToSelectURL says";
@@ -147,7 +147,7 @@ TEST_F(AddressBox, EnterMovesTheAddressToTheTopAndReportsIt) {
 
 TEST_F(AddressBox, DownOpensTheListAndWalksNoFurtherThanIndex24) {
   TAddressBox* box = MakeBox();
-  Fill(box, Numbered(30));
+  Fill(box, NumberedAddresses(30));
   Press(box, VK_DOWN);
   ASSERT_TRUE(box->DroppedDown());
   for (int i = 0; i < 40; ++i) Press(box, VK_DOWN);
@@ -159,9 +159,56 @@ TEST_F(AddressBox, DownOpensTheListAndWalksNoFurtherThanIndex24) {
   EXPECT_TRUE(events_.Selected.empty());
 }
 
+// The system's combo box would walk its selection with Up and Down in the closed box; the box takes those keys.
+TEST_F(AddressBox, ArrowKeysAndEscapeTakenOverByTheBox) {
+  TAddressBox* box = MakeBox();
+  Fill(box, NumberedAddresses(5));
+  box->SetItemIndex(2);
+  Press(box, VK_UP);
+  EXPECT_EQ(box->ItemIndex(), 2) << "Up in the closed list does nothing";
+  EXPECT_FALSE(box->DroppedDown());
+
+  SelectAllText(box);
+  Press(box, VK_DOWN);
+  EXPECT_TRUE(box->DroppedDown());
+  EXPECT_EQ(box->ItemIndex(), 2) << "Down in the closed list only opens it";
+  EXPECT_EQ(EditSelection(box).first, EditSelection(box).second) << "and removes the edit selection";
+
+  PressWithAlt(box, VK_UP);
+  EXPECT_FALSE(box->DroppedDown());
+  EXPECT_EQ(box->ItemIndex(), 2);
+  EXPECT_EQ(EditSelection(box), WholeText(box));
+
+  for (bool escape : {false, true}) {
+    Press(box, VK_DOWN);
+    ASSERT_TRUE(box->DroppedDown());
+    SendMessageW(box->EditHandle(), EM_SETSEL, 1, 1);
+    if (escape)
+      Press(box, VK_ESCAPE);
+    else
+      PressWithAlt(box, VK_DOWN);
+    EXPECT_FALSE(box->DroppedDown()) << "escape " << escape;
+    EXPECT_EQ(EditSelection(box), WholeText(box)) << "escape " << escape;
+  }
+  EXPECT_EQ(box->ItemIndex(), 2);
+  EXPECT_TRUE(events_.Selected.empty());
+}
+
+TEST_F(AddressBox, TypingClosesTheListAndReportsTheChange) {
+  TAddressBox* box = MakeBox();
+  Fill(box, NumberedAddresses(3));
+  Press(box, VK_DOWN);
+  ASSERT_TRUE(box->DroppedDown());
+  events_.Changes = 0;
+  SendMessageW(box->EditHandle(), WM_CHAR, L'x', 1);
+  EXPECT_FALSE(box->DroppedDown());
+  EXPECT_EQ(events_.Changes, 1);
+  EXPECT_TRUE(events_.Selected.empty());
+}
+
 TEST_F(AddressBox, EnterInTheOpenListTakesTheSelectedItem) {
   TAddressBox* box = MakeBox();
-  Fill(box, Numbered(5));
+  Fill(box, NumberedAddresses(5));
   Press(box, VK_DOWN);  // opens the list
   Press(box, VK_DOWN);
   Press(box, VK_DOWN);
@@ -185,7 +232,7 @@ TEST_F(AddressBox, EnterInTheOpenListTakesTheSelectedItem) {
 
 TEST_F(AddressBox, EnterInTheOpenListWithNothingSelectedEntersTheTypedText) {
   TAddressBox* box = MakeBox();
-  Fill(box, Numbered(3));
+  Fill(box, NumberedAddresses(3));
   box->SetText(L"typed.example");
   SendMessageW(box->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
   SendMessageW(box->Handle(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -202,7 +249,7 @@ TEST_F(AddressBox, EnterInTheOpenListWithNothingSelectedEntersTheTypedText) {
 
 TEST_F(AddressBox, ChosenItemsAreReportedOnlyWhenClickedInTheList) {
   TAddressBox* box = MakeBox();
-  Fill(box, Numbered(5));
+  Fill(box, NumberedAddresses(5));
   SendMessageW(box->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
   RECT list;
   SendMessageW(box->Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list));
