@@ -9,8 +9,10 @@
 
 namespace {
 
-// Edit windows start this far right, past the icon.
-constexpr int kEditLeft = 16 + 7;
+// The key an Enter, a Down or an Up becomes when the box has taken it over: a key the edit ignores.
+constexpr WORD VK_TAKEN = VK_CLEAR;
+// The edit window starts this far right of the icon's left edge.
+constexpr int kEditGap = 7;
 // The list never walks past this index with the arrow keys.
 constexpr int kLastKeyIndex = 24;
 // The style bits the box adds: owner-drawn items of their own height, and a bit the system's combo box ignores.
@@ -122,7 +124,8 @@ void TCustomAddressBox::AdjustEdit() {
   } catch (const Exception&) {
     y = 4;
   }
-  SetWindowPos(EditHandle(), nullptr, kEditLeft, y, Width() - 46, Height() - 2, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(EditHandle(), nullptr, AddressIconSize + kEditGap, y, Width() - 46, Height() - 2,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TCustomAddressBox::RemoveWindowRegion() {

@@ -22,9 +22,6 @@ using TAutoCompleteCall = void (*)(HWND edit, DWORD flags);
 // Installs call (null: the shell's own) and returns the one it replaces.
 TAutoCompleteCall SetAutoCompleteCall(TAutoCompleteCall call);
 
-// The key an Enter, a Down or an Up becomes when the box has taken it over: a key the edit ignores.
-constexpr WORD VK_TAKEN = VK_CLEAR;
-
 class TCustomAddressBox : public TCustomAlignComboBox {
   BC_CLASS(TCustomAddressBox, TCustomAlignComboBox)
   explicit TCustomAddressBox(TComponent* owner);

@@ -16,13 +16,14 @@ int AppFolderIconIndex = 0;
 std::unique_ptr<TBitmap> AddressIcon;
 std::unique_ptr<TBitmap> ItemBitmap;
 std::unique_ptr<TBitmap> LogoBitmap;
-const wchar_t* const LogoResourceName = L"ADDRESSBOXLOGO";
 std::vector<THostIcon> HostIconCache;
 String IconShortcutFile;
 String IconTempDir;
 
 namespace {
 
+// The logo's bitmap resource in the program's module.
+constexpr wchar_t kLogoResourceName[] = L"ADDRESSBOXLOGO";
 constexpr int kNoSpecialFolder = 3000;
 constexpr UINT kSmallIconIndexFlags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
 
@@ -128,7 +129,7 @@ void InitializeAddressBox() {
   GetAddressIconBitmap(AddressIcon.get());
   ItemBitmap = std::make_unique<TBitmap>();
   LogoBitmap = std::make_unique<TBitmap>();
-  LogoBitmap->LoadFromResourceName(GetModuleHandleW(nullptr), LogoResourceName);
+  LogoBitmap->LoadFromResourceName(GetModuleHandleW(nullptr), kLogoResourceName);
   for (const TClass* cls : StoredClasses()) RegisterPersistentClass(cls);
 }
 

@@ -34,9 +34,6 @@ extern std::unique_ptr<TBitmap> ItemBitmap;
 // The logo drawn into an empty search box.
 extern std::unique_ptr<TBitmap> LogoBitmap;
 
-// The name of the logo's bitmap resource in the program's module.
-extern const wchar_t* const LogoResourceName;
-
 // One remembered site icon: the host in lower case and its system image list index.
 struct THostIcon {
   String Host;

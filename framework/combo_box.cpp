@@ -297,8 +297,6 @@ void TCustomComboBox::EditWndProc(TMessage& message) {
   CallDefaultEditProc(message);
 }
 
-void TCustomComboBox::WndProc(TMessage& message) { TWinControl::WndProc(message); }
-
 void TCustomComboBox::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case CN_COMMAND:

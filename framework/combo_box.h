@@ -52,7 +52,6 @@ class TCustomComboBox : public TWinControl {
   TCanvas* Canvas() const;
   bool Focused() const override;
 
-  void WndProc(TMessage& message) override;
   void Dispatch(TMessage& message) override;
   const TPublishedTable& PublishedTable() const override;
 

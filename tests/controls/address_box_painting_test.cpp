@@ -2,6 +2,7 @@
 
 #include "controls/address_box.h"
 #include "controls/address_icons.h"
+#include "controls/typed_urls.h"
 #include "form_fixture.h"
 #include "support/window_capture.h"
 
@@ -18,14 +19,13 @@ class AddressBoxPainting : public FormTest {
     GetTempPathW(MAX_PATH, temp);
     IconTempDir = temp;
     IconShortcutFile = IconTempDir + L"$tmp$.url";
-    RegDeleteKeyW(HKEY_CURRENT_USER, TypedURLsKeyForPainting());
+    RegDeleteKeyW(HKEY_CURRENT_USER, TypedURLsKey);
     saved_.Assign(AddressIcon.get());
   }
   void TearDown() override {
     AddressIcon->Assign(&saved_);
     FormTest::TearDown();
   }
-  static const wchar_t* TypedURLsKeyForPainting() { return L"Software\\Microsoft\\Internet Explorer\\TypedURLs"; }
 
   TBitmap saved_;
 };
