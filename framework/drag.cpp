@@ -19,7 +19,6 @@ class TDragMachine {
 
   bool Running() const { return control_ != nullptr; }
   TControl* Control() const { return control_; }
-  TDragObject* Object() const { return object_; }
 
   void Init(TControl* control, TDragObject* object, bool ownsObject, bool immediate, int threshold) {
     control_ = control;
@@ -302,8 +301,6 @@ void TDragDockObject::Finished(TObject* target, int x, int y, bool accepted) {
 }
 
 TControl* DragControl() { return TDragMachine::Instance().Control(); }
-
-TDragObject* CurrentDragObject() { return TDragMachine::Instance().Object(); }
 
 void DragInit(TControl* control, TDragObject* object, bool ownsObject, bool immediate, int threshold) {
   TDragMachine::Instance().Init(control, object, ownsObject, immediate, threshold);

@@ -75,8 +75,6 @@ class TDragDockObject : public TDragControlObject {
 
 // The control being dragged now, or null.
 TControl* DragControl();
-// The running drag's object, or null.
-TDragObject* CurrentDragObject();
 // Starts dragging control with the given object (owned by the drag when made by it, see TControl::BeginDrag).
 // Without immediate the drag begins once the mouse moved threshold pixels.
 void DragInit(TControl* control, TDragObject* object, bool ownsObject, bool immediate, int threshold);

@@ -50,10 +50,7 @@ class TScreen : public TComponent {
   // The forms, the most recently active first.
   int FormCount() const { return static_cast<int>(forms_.size()); }
   TCustomForm* Forms(int index) const { return forms_.at(index); }
-  int CustomFormCount() const { return FormCount(); }
-  TCustomForm* CustomForms(int index) const { return Forms(index); }
   TCustomForm* ActiveForm() const { return activeForm_; }
-  TCustomForm* ActiveCustomForm() const { return activeForm_; }
   TWinControl* ActiveControl() const { return activeControl_; }
   // The form whose control has the keyboard focus (a modal form while it runs).
   TCustomForm* FocusedForm() const { return focusedForm_; }
@@ -66,8 +63,6 @@ class TScreen : public TComponent {
   TMonitor* MonitorFromWindow(HWND wnd, TMonitorDefaultTo defaultTo = TMonitorDefaultTo::mdNearest) const;
   // The primary monitor's work area and size.
   RECT WorkAreaRect() const;
-  int WorkAreaLeft() const { return WorkAreaRect().left; }
-  int WorkAreaTop() const { return WorkAreaRect().top; }
   int WorkAreaWidth() const;
   int WorkAreaHeight() const;
   int Width() const { return GetSystemMetrics(SM_CXSCREEN); }

@@ -101,8 +101,6 @@ TWinControl* FindControl(HWND wnd) {
   return static_cast<TWinControl*>(GetPropW(wnd, kControlProperty));
 }
 
-bool IsFrameworkWindow(HWND wnd) { return FindControl(wnd) != nullptr; }
-
 TWinControl* FindFrameworkWindow(POINT screenPoint) {
   for (HWND wnd = WindowFromPoint(screenPoint); wnd; wnd = GetParent(wnd))
     if (TWinControl* control = FindControl(wnd)) return control;

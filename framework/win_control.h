@@ -88,7 +88,6 @@ class TWinControl : public TControl {
   // Alignment of children: suspended between DisableAlign and EnableAlign, done again by Realign.
   void DisableAlign();
   void EnableAlign();
-  bool AlignDisabled() const { return alignLevel_ > 0; }
   void Realign() { AlignControl(nullptr); }
 
   // A dock site takes controls docked into it (CM_DOCKCLIENT) and lets them go (CM_UNDOCKCLIENT).
@@ -314,5 +313,3 @@ TWinControl* FindControl(HWND wnd);
 TWinControl* FindFrameworkWindow(POINT screenPoint);
 // The deepest control at a screen point, windowless children included (disabled ones only when allowDisabled).
 TControl* FindDragTarget(POINT screenPoint, bool allowDisabled);
-// True when the window belongs to a framework control.
-bool IsFrameworkWindow(HWND wnd);
