@@ -75,3 +75,29 @@ TEST_F(FlatLook, ComboFrameDropButtonAndLogo) {
   ASSERT_NE(Rgb(LogoBitmap->Canvas()->Pixels(1, 6)), RGB(255, 255, 255)) << "a pixel of the glass";
   EXPECT_NE(typed.Pixel(6 + 1, 3 + 6), Rgb(LogoBitmap->Canvas()->Pixels(1, 6))) << "no logo over text";
 }
+
+TEST_F(FlatLook, ComboFocusedAndDroppedDown) {
+  auto* combo = Make<TAlignComboBox>({10, 10, 210, 32});
+  combo->Items()->Add(L"one");
+  combo->SetFocus();
+  ASSERT_TRUE(combo->Focused());
+  TWindowCapture focused = TWindowCapture::OfWindow(combo->Handle());
+  KeepCaptureForViewing(focused, L"flat_combo_focused");
+  const TFlatColors colors = FlatColors(focused.DC());
+  EXPECT_EQ(focused.Pixel(0, 5), Rgb(LightenColor(focused.DC(), clHighlight, 60)));
+  // Lit, the frames end one pixel further out and the face is one pixel wider: 14 pixels from right - 15.
+  const int faceLeft = combo->Width() - 15;
+  EXPECT_EQ(focused.Pixel(faceLeft, 8), Rgb(LightenColor(focused.DC(), clHighlight, 60)));
+  EXPECT_EQ(focused.Pixel(faceLeft + 2, 4), Rgb(colors.FocusLight));
+  const int x0 = faceLeft + 1 + (14 - 5) / 2;
+  const int y0 = (combo->Height() - 3) / 2;
+  EXPECT_EQ(focused.Pixel(x0, y0 + 1), RGB(0, 0, 0));
+
+  combo->SetDroppedDown(true);
+  TWindowCapture dropped = TWindowCapture::OfWindow(combo->Handle());
+  combo->SetDroppedDown(false);
+  KeepCaptureForViewing(dropped, L"flat_combo_dropped");
+  EXPECT_EQ(dropped.Pixel(faceLeft + 2, 4), Rgb(colors.Pressed));
+  EXPECT_EQ(dropped.Pixel(x0, y0 + 1), RGB(255, 255, 255)) << "the arrow turns white";
+  EXPECT_EQ(dropped.Pixel(x0 + 2, y0 + 3), RGB(255, 255, 255));
+}
