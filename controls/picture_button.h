@@ -25,8 +25,6 @@ class TPictureButton : public TImage {
   // Stored with the form and nothing else.
   int Index() const { return index_; }
   void SetIndex(int value) { index_ = value; }
-  bool Hot() const { return hot_; }
-  bool IsDown() const { return down_; }
 
   void Dispatch(TMessage& message) override;
   const TPublishedTable& PublishedTable() const override;

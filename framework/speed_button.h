@@ -47,9 +47,6 @@ class TSpeedButton : public TGraphicControl {
   void StoreDown(bool value) { down_ = value; }
   // A disabled button is painted disabled and stops tracking the mouse; an enabled one leaves that state.
   void SettleState();
-  // True while the left button that went down on the button is held.
-  bool Dragging() const { return dragging_; }
-  void SetDragging(bool value) { dragging_ = value; }
   // The glyph image for a state, in a new bitmap that is drawn transparently; null without a glyph.
   std::unique_ptr<TBitmap> GlyphImage(TButtonState state) const;
 
@@ -62,6 +59,7 @@ class TSpeedButton : public TGraphicControl {
   std::unique_ptr<TBitmap> glyph_;
   TButtonState state_ = TButtonState::bsUp;
   bool down_ = false;
+  // The left button went down on the button and is still held.
   bool dragging_ = false;
   int groupIndex_ = 0;
   bool allowAllUp_ = false;
