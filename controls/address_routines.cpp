@@ -1,6 +1,7 @@
 #include "controls/address_routines.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "framework/exceptions.h"
 
