@@ -1,13 +1,25 @@
 // The entry of every test program: the units start in their defined order, GoogleTest runs, the units stop.
 #include <gtest/gtest.h>
 
+#include "framework/application.h"
 #include "framework/startup.h"
 #include "support/test_units.h"
 #include "support/test_watchdog.h"
 
+namespace {
+
+// An exception nobody expected would otherwise wait in a message box for a person to close it.
+int WINAPI FailInsteadOfMessageBox(HWND, const wchar_t* text, const wchar_t*, UINT) {
+  ADD_FAILURE() << "exception shown: " << text;
+  return IDOK;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   InstallTestWatchdog();
+  SetMessageBoxFunction(&FailInsteadOfMessageBox);
   InitializeUnit(FrameworkUnit());
   StartAreaUnits();
   int result = RUN_ALL_TESTS();
