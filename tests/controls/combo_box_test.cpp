@@ -162,3 +162,23 @@ TEST_F(ComboBox, OwnerDrawnItemsAreMeasuredAndDrawnWithTheSelectionColours) {
   EXPECT_EQ(combo->Canvas()->Brush()->Color(), combo->Color()) << "the selection colours stay in the list";
   EXPECT_EQ(combo->Canvas()->Font()->Color(), combo->Font()->Color());
 }
+
+TEST_F(ComboBox, DropDownCountSetsTheRowsTheListShows) {
+  auto* combo = Make<TRecordingCombo>({10, 10, 200, 31});
+  for (int i = 0; i < 12; ++i) combo->Items()->Add(L"item " + std::to_wstring(i));
+  const int itemHeight = combo->ItemHeight();
+  auto droppedRows = [&](int count) {
+    combo->SetDropDownCount(count);
+    combo->SetDroppedDown(true);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    GetComboBoxInfo(combo->Handle(), &info);
+    RECT client{};
+    GetClientRect(info.hwndList, &client);
+    combo->SetDroppedDown(false);
+    return (client.bottom - client.top) / itemHeight;
+  };
+  EXPECT_EQ(droppedRows(3), 3);
+  EXPECT_EQ(droppedRows(8), 8);
+  EXPECT_EQ(droppedRows(20), 12) << "never more rows than items";
+}
