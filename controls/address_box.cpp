@@ -313,7 +313,10 @@ void TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
         SelectEditText(true);
         break;
       }
-      if ((down && selected < kLastKeyIndex) || (!down && selected > 0)) {
+      // Past the last item the system's list would drop its selection and empty the edit on some platforms, so
+      // a short list stops at its last item.
+      const bool nextExists = selected + 1 < Items()->Count();
+      if ((down && selected < kLastKeyIndex && nextExists) || (!down && selected > 0)) {
         SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(down ? selected + 1 : selected - 1), 0);
         SelectEditText(false);
         PaintAddressIcon(4, 3, kChangeIconTransparent);

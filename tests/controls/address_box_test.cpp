@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,17 @@ std::vector<String> ItemsOf(TCustomComboBox* box) {
   for (int i = 0; i < box->Items()->Count(); ++i) items.push_back(box->Items()->Strings(i));
   return items;
 }
+
+// An address box that notes every selection asked of its list.
+class TSelectionRecordingBox : public TAddressBox {
+  BC_CLASS(TSelectionRecordingBox, TAddressBox)
+  using TAddressBox::TAddressBox;
+  std::vector<int> Selections;
+  void WndProc(TMessage& message) override {
+    if (message.Msg == CB_SETCURSEL) Selections.push_back(static_cast<int>(message.WParam));
+    TAddressBox::WndProc(message);
+  }
+};
 
 // Records what the box reports.
 struct TBoxEvents {
@@ -56,8 +68,9 @@ class AddressBox : public FormTest {
     autoCompleteCalls = nullptr;
     RegDeleteKeyW(HKEY_CURRENT_USER, TypedURLsKey);
   }
-  TAddressBox* MakeBox() {
-    auto* box = new TAddressBox(Form());
+  template <class Box = TAddressBox>
+  Box* MakeBox() {
+    auto* box = new Box(Form());
     box->OnUrlSelected = TOnUrlSelectedEvent(&events_, &TBoxEvents::UrlSelected);
     box->OnChange = TNotifyEvent(&events_, &TBoxEvents::Changed);
     box->SetBounds(10, 10, 602, 22);
@@ -159,6 +172,18 @@ TEST_F(AddressBox, DownOpensTheListAndWalksNoFurtherThanIndex24) {
   EXPECT_TRUE(events_.Selected.empty());
 }
 
+TEST_F(AddressBox, DownStopsAtTheLastItemOfAShortList) {
+  auto* box = MakeBox<TSelectionRecordingBox>();
+  Fill(box, NumberedAddresses(5));
+  Press(box, VK_DOWN);
+  for (int i = 0; i < 8; ++i) Press(box, VK_DOWN);
+  EXPECT_EQ(box->ItemIndex(), 4);
+  EXPECT_EQ(box->Text(), L"http://site5.example/");
+  ASSERT_FALSE(box->Selections.empty());
+  // Some systems drop the selection and empty the edit for an index past the end; none is asked for.
+  EXPECT_LT(*std::max_element(box->Selections.begin(), box->Selections.end()), 5);
+}
+
 // The system's combo box would walk its selection with Up and Down in the closed box; the box takes those keys.
 TEST_F(AddressBox, ArrowKeysAndEscapeTakenOverByTheBox) {
   TAddressBox* box = MakeBox();
@@ -222,12 +247,6 @@ TEST_F(AddressBox, EnterInTheOpenListTakesTheSelectedItem) {
   EXPECT_EQ(box->Items()->Count(), 5);
   EXPECT_EQ(box->URL(), L"http://site2.example/");
   EXPECT_EQ(box->ItemIndex(), 0);
-
-  // At the end of a short list Down keeps the last item and the text.
-  Press(box, VK_DOWN);
-  for (int i = 0; i < 8; ++i) Press(box, VK_DOWN);
-  EXPECT_EQ(box->ItemIndex(), 4);
-  EXPECT_EQ(box->Text(), L"http://site5.example/");
 }
 
 TEST_F(AddressBox, EnterInTheOpenListWithNothingSelectedEntersTheTypedText) {
