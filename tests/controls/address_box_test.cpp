@@ -278,9 +278,11 @@ TEST_F(AddressBox, ChosenItemsAreReportedOnlyWhenClickedInTheList) {
                  reinterpret_cast<LPARAM>(box->Handle()));
   };
   SetCursorPos(list.right + 50, list.bottom + 50);
+  box->SetRegistryUpdate(true);
   choose(3);
   EXPECT_TRUE(events_.Selected.empty()) << "a keyboard selection only selects the edit text";
   EXPECT_EQ(box->Items()->Strings(0), L"http://site1.example/");
+  EXPECT_TRUE(ReadTypedURLs().empty()) << "nor is anything saved";
 
   SetCursorPos((list.left + list.right) / 2, list.bottom - 3);
   choose(3);
@@ -288,11 +290,16 @@ TEST_F(AddressBox, ChosenItemsAreReportedOnlyWhenClickedInTheList) {
   EXPECT_EQ(events_.Selected[0], L"http://site4.example/");
   EXPECT_EQ(box->Items()->Strings(0), L"http://site4.example/");
   EXPECT_EQ(box->ItemIndex(), 0);
+  const std::vector<String> saved = ReadTypedURLs();
+  ASSERT_FALSE(saved.empty()) << "the chosen list is saved";
+  EXPECT_EQ(saved.front(), L"http://site4.example/");
 
+  box->SetRegistryUpdate(false);
   box->SetClickToSelectURL(false);
   choose(2);
   EXPECT_EQ(events_.Selected.size(), 1u);
   EXPECT_EQ(box->Items()->Strings(0), L"http://site2.example/") << "still promoted";
+  EXPECT_EQ(ReadTypedURLs(), saved) << "without RegistryUpdate nothing is saved";
 }
 
 TEST_F(AddressBox, AutoCompleteFlags) {
