@@ -48,7 +48,8 @@ endfunction()
 function(install_component_sets)
   install(TARGETS ${BC_COMPONENT_SETS} EXPORT BrowserComponentsTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/ DESTINATION ${CMAKE_INSTALL_DATADIR}/browsercomponents/resources)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/ DESTINATION ${CMAKE_INSTALL_DATADIR}/browsercomponents/resources
+    PATTERN .gitattributes EXCLUDE)
   install(EXPORT BrowserComponentsTargets NAMESPACE BrowserComponents::
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/BrowserComponents)
   configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/BrowserComponentsConfig.cmake.in
