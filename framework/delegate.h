@@ -41,8 +41,8 @@ class TDelegate<R(Args...)> {
   // Two delegates are equal when both are empty or both name the same object and member function.
   bool operator==(const TDelegate& other) const {
     if (!call_ && !other.call_) return true;
-    return object_ && object_ == other.object_ && methodType_ == other.methodType_ &&
-           std::memcmp(method_, other.method_, sizeof method_) == 0;
+    return object_ && object_ == other.object_ && methodType_ && other.methodType_ &&
+           *methodType_ == *other.methodType_ && std::memcmp(method_, other.method_, sizeof method_) == 0;
   }
   bool operator!=(const TDelegate& other) const { return !(*this == other); }
   bool operator==(std::nullptr_t) const { return !call_; }
