@@ -85,11 +85,8 @@ void TFeed::ParseFeed() {
 
 void TFeed::WalkFeedNodes(const TXMLNode& node) {
   bool atomFeed = node.NodeName() == L"feed";
-  TXMLNodeList children = node.ChildNodes();
-  int count = children.Count();
-  for (int i = 0; i < count; ++i) {
+  for (TXMLNode child = node.FirstChild(); child; child = child.NextSibling()) {
     ReadField([&] {
-      TXMLNode child = children.Nodes(i);
       if (child.NodeType() != TNodeType::ntElement) return;
       String name = child.NodeName();
       if (atomFeed) ReadAtomChannelField(child, name);
@@ -116,11 +113,8 @@ void TFeed::ReadAtomChannelField(const TXMLNode& child, const String& name) {
 void TFeed::ReadChannelElement(const TXMLNode& channel) {
   TRSSChannelReq* required = channel_->Required();
   TRSSChannelOpt* optional = channel_->Optional();
-  TXMLNodeList fields = channel.ChildNodes();
-  int count = fields.Count();
-  for (int i = 0; i < count; ++i) {
+  for (TXMLNode field = channel.FirstChild(); field; field = field.NextSibling()) {
     ReadField([&] {
-      TXMLNode field = fields.Nodes(i);
       String name = field.NodeName();
       String text;
       if (name == L"title" && TextOf(field, text)) required->SetTitle(Utf8(text));
@@ -145,11 +139,8 @@ void TFeed::ReadCategory(const TXMLNode& category) {
 
 void TFeed::ReadEntry(const TXMLNode& entry) {
   TRSSItem* item = items_->Add();
-  TXMLNodeList fields = entry.ChildNodes();
-  int count = fields.Count();
-  for (int i = 0; i < count; ++i) {
+  for (TXMLNode field = entry.FirstChild(); field; field = field.NextSibling()) {
     ReadField([&] {
-      TXMLNode field = fields.Nodes(i);
       String name = field.NodeName();
       String text;
       if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
@@ -168,11 +159,8 @@ void TFeed::ReadEntry(const TXMLNode& entry) {
 
 void TFeed::ReadItem(const TXMLNode& element) {
   TRSSItem* item = items_->Add();
-  TXMLNodeList fields = element.ChildNodes();
-  int count = fields.Count();
-  for (int i = 0; i < count; ++i) {
+  for (TXMLNode field = element.FirstChild(); field; field = field.NextSibling()) {
     ReadField([&] {
-      TXMLNode field = fields.Nodes(i);
       String name = field.NodeName();
       String text;
       if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
@@ -259,11 +247,9 @@ void TFeed::ReadTextInput(const TXMLNode& element) {
 
 void TFeed::ReadSkipHours(const TXMLNode& element) {
   TRSSChannelSkipHours* hours = channel_->Optional()->SkipHours();
-  TXMLNodeList children = element.ChildNodes();
-  int count = children.Count();
-  for (int i = 0; i < count; ++i) {
+  for (TXMLNode child = element.FirstChild(); child; child = child.NextSibling()) {
     ReadField([&] {
-      String value = ValueOf(children.Nodes(i));
+      String value = ValueOf(child);
       for (int hour = 0; hour < TRSSChannelSkipHours::HourCount; ++hour)
         if (value == std::to_wstring(hour)) hours->SetHour(hour, true);
     });
@@ -276,11 +262,9 @@ void TFeed::ReadSkipDays(const TXMLNode& element) {
       &TRSSChannelSkipDays::SetMonday,   &TRSSChannelSkipDays::SetTuesday, &TRSSChannelSkipDays::SetWednesday,
       &TRSSChannelSkipDays::SetThursday, &TRSSChannelSkipDays::SetFriday,  &TRSSChannelSkipDays::SetSaturday,
       &TRSSChannelSkipDays::SetSunday};
-  TXMLNodeList children = element.ChildNodes();
-  int count = children.Count();
-  for (int i = 0; i < count; ++i) {
+  for (TXMLNode child = element.FirstChild(); child; child = child.NextSibling()) {
     ReadField([&] {
-      String value = ValueOf(children.Nodes(i));
+      String value = ValueOf(child);
       for (int day = 0; day < 7; ++day)
         if (value == kDayNames[day]) (days->*setters[day])(true);
     });

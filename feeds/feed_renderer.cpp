@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 #include "feeds/feed.h"
 #include "feeds/feed_captions.h"
@@ -56,9 +57,10 @@ std::string PlainToUtf8(const std::string& text) {
 }
 
 // A value as part of the page's lines: its line breaks written as CR LF.
-std::string LineText(const std::string& text) {
+std::string LineText(std::string text) {
   if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })) return text;
   std::string out;
+  out.reserve(text.size() + 16);
   AppendLines(out, text);
   return out;
 }
@@ -70,93 +72,176 @@ std::string Markup(const std::string& utf8) { return LineText(RemoveActiveConten
 // A feed address written into a double-quoted attribute.
 std::string Address(const std::string& utf8) { return LineText(SafeAddressAttribute(utf8)); }
 
-// Adds one line of the index or the body: the markup of the line and values from Markup, Address or LineText.
-void AddLine(std::string& lines, std::initializer_list<std::string_view> pieces) {
-  for (std::string_view piece : pieces) lines += piece;
-  lines += kCRLF;
+bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view prefix) {
+  if (text.size() - at < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    char c = text[at + i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != prefix[i]) return false;
+  }
+  return true;
 }
 
-// The description trimmed, its escaped markup made live and its links opening a new window.
+// Finds the next "&" or "<" of a text, each with the library's fast search, remembering both positions.
+class TMarkupStarts {
+ public:
+  explicit TMarkupStarts(std::string_view text) : text_(text), ampersand_(Find('&', 0)), bracket_(Find('<', 0)) {}
+  // The position of the next "&" or "<" at or after from, or the end of the text.
+  size_t Next(size_t from) {
+    if (ampersand_ < from) ampersand_ = Find('&', from);
+    if (bracket_ < from) bracket_ = Find('<', from);
+    return std::min(ampersand_, bracket_);
+  }
+
+ private:
+  size_t Find(char c, size_t from) const {
+    size_t at = text_.find(c, from);
+    return at == std::string_view::npos ? text_.size() : at;
+  }
+  std::string_view text_;
+  size_t ampersand_;
+  size_t bracket_;
+};
+
+// The description trimmed, its escaped markup made live and its links opening a new window: "&gt;" becomes ">",
+// then "&lt;" becomes "<", then "<a href=" gains the new-window target, all in any letter case. One pass gives
+// the same text as the three replacements in turn: neither entity can form the other, and the rest of a link's
+// start ("a href=") holds no character an entity stands for.
 std::string ItemDescription(const TRSSItem& item) {
-  const std::string& description = item.Description();
-  size_t first = 0;
-  size_t last = description.size();
-  while (first < last && static_cast<unsigned char>(description[first]) <= 32) ++first;
-  while (last > first && static_cast<unsigned char>(description[last - 1]) <= 32) --last;
-  std::string text = description.substr(first, last - first);
-  const char* const replacements[][2] = {{"&gt;", ">"}, {"&lt;", "<"}, {"<a href=", "<a target=\"_blank\" href="}};
-  for (const auto& replacement : replacements)
-    if (FindIgnoreCase(text, replacement[0]) != std::string::npos)
-      text = ReplaceAllIgnoreCase(text, replacement[0], replacement[1]);
+  std::string_view description = item.Description();
+  while (!description.empty() && static_cast<unsigned char>(description.front()) <= 32) description.remove_prefix(1);
+  while (!description.empty() && static_cast<unsigned char>(description.back()) <= 32) description.remove_suffix(1);
+  const std::string_view linkStart = "a href=";
+  std::string text;
+  text.reserve(description.size() + 256);
+  TMarkupStarts starts(description);
+  size_t from = 0;
+  for (size_t at = starts.Next(0); at != description.size(); at = starts.Next(from)) {
+    text.append(description, from, at - from);
+    from = at + 1;
+    if (description[at] == '&') {
+      if (StartsWithIgnoreCase(description, at, "&gt;")) {
+        text += '>';
+        from = at + 4;
+        continue;
+      }
+      if (!StartsWithIgnoreCase(description, at, "&lt;")) {
+        text += '&';
+        continue;
+      }
+      from = at + 4;
+    }
+    if (StartsWithIgnoreCase(description, from, linkStart)) {
+      text += "<a target=\"_blank\" href=";
+      from += linkStart.size();
+    } else {
+      text += '<';
+    }
+  }
+  text.append(description, from, std::string_view::npos);
   return Markup(text);
 }
 
-std::string ItemDate(const TRSSItem& item) {
-  if (item.PubDate()->IsSet()) return Markup(WideToUtf8(item.PubDate()->FormatRFC822()));
-  return Markup(PlainToUtf8(item.StrDate()));
+// Passes the page to the stream in large pieces as it is made, so that the content is never held whole in memory
+// and copied once more.
+class TPageWriter {
+ public:
+  explicit TPageWriter(TStream& stream) : stream_(stream) { buffer_.reserve(kPieceSize + 4096); }
+
+  void Add(std::string_view text) {
+    buffer_ += text;
+    if (buffer_.size() >= kPieceSize) Flush();
+  }
+  // One line of the page: markup and values from Markup, Address or LineText, then CR LF.
+  void AddLine(std::initializer_list<std::string_view> pieces) {
+    for (std::string_view piece : pieces) buffer_ += piece;
+    Add(kCRLF);
+  }
+  void Flush() {
+    if (!buffer_.empty()) stream_.WriteBuffer(buffer_.data(), static_cast<int32_t>(buffer_.size()));
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr size_t kPieceSize = 64 * 1024;
+  TStream& stream_;
+  std::string buffer_;
+};
+
+// The texts of one entry that both the index and the body show, in line form.
+struct TEntryTexts {
+  std::string Anchor;
+  std::string Title;
+  std::string Date;
+};
+
+TEntryTexts EntryTexts(const TRSSItem& item, int number) {
+  TEntryTexts texts;
+  texts.Anchor = std::to_string(number);
+  texts.Title = item.Title().empty() ? std::string("[Blank Title]") : Markup(item.Title());
+  texts.Date = item.PubDate()->IsSet() ? Markup(EncodeUTF8(item.PubDate()->FormatRFC822()))
+                                       : Markup(PlainToUtf8(item.StrDate()));
+  return texts;
 }
 
-void Write(TStream& stream, const std::string& bytes) {
-  if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-}
-
-void AddImage(std::string& index, const TRSSImage& image) {
+void AddImage(TPageWriter& out, const TRSSImage& image) {
   std::string url = image.Required()->URL();
   if (!image.Include() || url.empty()) return;
-  AddLine(index, {"<p style=\"margin-top: 0; margin-bottom: 5\">"});
+  out.AddLine({"<p style=\"margin-top: 0; margin-bottom: 5\">"});
   std::string link = image.Required()->Link();
-  if (!link.empty()) AddLine(index, {"<a target=\"_blank\" href=\"", Address(PlainToUtf8(link)), "\">"});
+  if (!link.empty()) out.AddLine({"<a target=\"_blank\" href=\"", Address(PlainToUtf8(link)), "\">"});
   std::string title = image.Required()->Title();
   if (!title.empty())
-    AddLine(index, {"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\" alt=\"",
-                    LineText(EscapeHTMLAttribute(title)), "\">"});
+    out.AddLine({"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\" alt=\"",
+                 LineText(EscapeHTMLAttribute(title)), "\">"});
   else
-    AddLine(index, {"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\">"});
-  AddLine(index, {"</a></p>"});
+    out.AddLine({"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\">"});
+  out.AddLine({"</a></p>"});
+}
+
+void AddIndexEntry(TPageWriter& out, const TEntryTexts& texts) {
+  out.AddLine({"<b><p style=\"margin-top: 0; margin-bottom: 0\"><a href=\"#", texts.Anchor,
+               "\"><font face=\"Verdana\" size=\"2\" color=\"#003399\">"});
+  if (!texts.Date.empty()) {
+    out.AddLine({texts.Title,
+                 "</font></a><font face=\"Arial\" size=\"1\" color=\"#AAAAAA\">"
+                 "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;",
+                 texts.Date, "</font></p></b>"});
+  } else {
+    out.AddLine({texts.Title});
+    out.AddLine({"</font></p></a></b>"});
+  }
 }
 
 // top is the caption of the link back to the top of the page, in line form.
-void AddItem(std::string& index, std::string& body, const TRSSItem& item, int number, const std::string& top) {
-  const std::string anchor = std::to_string(number);
-  const std::string title = item.Title().empty() ? std::string("[Blank Title]") : Markup(item.Title());
-  const std::string date = ItemDate(item);
+void AddBodyEntry(TPageWriter& out, const TRSSItem& item, const TEntryTexts& texts, const std::string& top) {
+  const std::string& date = texts.Date;
   const std::string author = Markup(PlainToUtf8(item.Author()));
   const bool linked = !item.Link().empty();
-
-  AddLine(index, {"<b><p style=\"margin-top: 0; margin-bottom: 0\"><a href=\"#", anchor,
-                  "\"><font face=\"Verdana\" size=\"2\" color=\"#003399\">"});
-  if (!date.empty()) {
-    AddLine(index, {title,
-                    "</font></a><font face=\"Arial\" size=\"1\" color=\"#AAAAAA\">"
-                    "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;",
-                    date, "</font></p></b>"});
-  } else {
-    AddLine(index, {title});
-    AddLine(index, {"</font></p></a></b>"});
-  }
-
-  AddLine(body, {"<tr><td width=\"100%\">"});
+  out.AddLine({"<tr><td width=\"100%\">"});
   if (linked)
-    AddLine(body, {"<b><a name=\"", anchor, "\"></a><a target=\"_blank\" href=\"", Address(item.Link()), "\">"});
+    out.AddLine({"<b><a name=\"", texts.Anchor, "\"></a><a target=\"_blank\" href=\"", Address(item.Link()), "\">"});
   else
-    AddLine(body, {"<b><a name=\"", anchor, "\"></a>"});
-  AddLine(body, {"<p style=\"margin-top: 10; margin-bottom: 0\"><font face=\"Verdana\" size=\"2\" color=\"#339933\">"});
-  AddLine(body, {title});
-  AddLine(body, {linked ? "</font></p></a></b>" : "</font></p></b>"});
+    out.AddLine({"<b><a name=\"", texts.Anchor, "\"></a>"});
+  out.AddLine({"<p style=\"margin-top: 10; margin-bottom: 0\"><font face=\"Verdana\" size=\"2\" color=\"#339933\">"});
+  out.AddLine({texts.Title});
+  out.AddLine({linked ? "</font></p></a></b>" : "</font></p></b>"});
   if (!author.empty() || !date.empty()) {
-    AddLine(body, {"<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><font face=\"Arial\" size=\"1\" "
-                   "color=\"#AAAAAA\">"});
-    AddLine(body, {date, !date.empty() && !author.empty() ? ", " : "", author});
-    AddLine(body, {"</font></p>"});
+    out.AddLine(
+        {"<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><font face=\"Arial\" size=\"1\" "
+         "color=\"#AAAAAA\">"});
+    out.AddLine({date, !date.empty() && !author.empty() ? ", " : "", author});
+    out.AddLine({"</font></p>"});
   }
-  AddLine(body, {"<p style=\"margin-top: 5; margin-bottom: 0\" align=\"justify\"><font face=\"Verdana\" size=\"2\" "
-                 "color=\"#000000\">"});
-  AddLine(body, {ItemDescription(item)});
-  AddLine(body, {"</font></p>"});
-  AddLine(body, {"<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><a href=\"#TOP\"><b><font "
-                 "face=\"Verdana\" size=\"2\" color=\"#003399\">",
-                 top, "</font></b></a></p>"});
-  AddLine(body, {"</td></tr><tr><td width=\"100%\"><hr noshade color=\"#AAAAAA\"></td></tr>"});
+  out.AddLine(
+      {"<p style=\"margin-top: 5; margin-bottom: 0\" align=\"justify\"><font face=\"Verdana\" size=\"2\" "
+       "color=\"#000000\">"});
+  out.AddLine({ItemDescription(item)});
+  out.AddLine({"</font></p>"});
+  out.AddLine(
+      {"<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><a href=\"#TOP\"><b><font "
+       "face=\"Verdana\" size=\"2\" color=\"#003399\">",
+       top, "</font></b></a></p>"});
+  out.AddLine({"</td></tr><tr><td width=\"100%\"><hr noshade color=\"#AAAAAA\"></td></tr>"});
 }
 
 }  // namespace
@@ -184,7 +269,7 @@ void TFeed::RenderHTML(TStream* stream) {
   }
 
   if (optional.LastBuildDate()->IsSet())
-    Replace(page, "%%XMLDATE%%", sUpdated + " " + Markup(WideToUtf8(optional.LastBuildDate()->FormatRFC822())));
+    Replace(page, "%%XMLDATE%%", sUpdated + " " + Markup(EncodeUTF8(optional.LastBuildDate()->FormatRFC822())));
   else if (!optional.Modified().empty())
     Replace(page, "%%XMLDATE%%", sUpdated + " " + Markup(PlainToUtf8(optional.Modified())));
   else
@@ -194,33 +279,35 @@ void TFeed::RenderHTML(TStream* stream) {
   Replace(page, "%%TITLEDESC%%", Markup(required.Desc()));
   Replace(page, "%%COPYRIGHT%%", Markup(optional.Copyright()));
 
-  std::string index;
-  std::string body;
-  // Room for the whole content up front: a large feed would otherwise copy it over and over while it grows.
-  size_t texts = 0;
-  for (int i = 0; i < items_->Count(); ++i)
-    texts += items_->Items(i)->Title().size() + items_->Items(i)->Description().size();
-  index.reserve(static_cast<size_t>(items_->Count()) * 400 + texts / 4 + 1024);
-  body.reserve(static_cast<size_t>(items_->Count()) * 1000 + texts * 5 / 4 + 64);
-  AddLine(index, {"<table border=\"0\" cellspacing=\"0\" style=\"border-collapse: collapse\" bordercolor=\"#111111\" "
-                  "width=\"100%\">"});
-  AddLine(index, {"<tr><td width=\"100%\">"});
-  AddImage(index, *optional.Image());
+  std::vector<TEntryTexts> entries;
+  entries.reserve(static_cast<size_t>(items_->Count()));
+  for (int i = 0; i < items_->Count(); ++i) entries.push_back(EntryTexts(*items_->Items(i), i));
   const std::string top = LineText(sTop);
-  for (int i = 0; i < items_->Count(); ++i) AddItem(index, body, *items_->Items(i), i, top);
-  AddLine(index, {"<p style=\"margin-top: 0; margin-bottom: 0\">&nbsp;</p>"});
-  AddLine(index, {"<hr noshade color=\"#AAAAAA\"></td></tr>"});
-  AddLine(body, {"</table>"});
+  // The content: the index of the entries, then their bodies.
+  auto addContent = [&](TPageWriter& out) {
+    out.AddLine(
+        {"<table border=\"0\" cellspacing=\"0\" style=\"border-collapse: collapse\" bordercolor=\"#111111\" "
+         "width=\"100%\">"});
+    out.AddLine({"<tr><td width=\"100%\">"});
+    AddImage(out, *optional.Image());
+    for (const TEntryTexts& entry : entries) AddIndexEntry(out, entry);
+    out.AddLine({"<p style=\"margin-top: 0; margin-bottom: 0\">&nbsp;</p>"});
+    out.AddLine({"<hr noshade color=\"#AAAAAA\"></td></tr>"});
+    for (int i = 0; i < items_->Count(); ++i)
+      AddBodyEntry(out, *items_->Items(i), entries[static_cast<size_t>(i)], top);
+    out.AddLine({"</table>"});
+  };
 
-  // The content is the last value put in, so the page goes to the stream piece by piece around its places.
+  // The content is the last value put in, so it is written at each of its places as the page goes out.
+  TPageWriter out(*stream);
   const std::string placeholder = "%%CONTENT%%";
   size_t from = 0;
   for (size_t at = FindIgnoreCase(page, placeholder); at != std::string::npos;
        at = FindIgnoreCase(page, placeholder, from)) {
-    Write(*stream, page.substr(from, at - from));
-    Write(*stream, index);
-    Write(*stream, body);
+    out.Add(std::string_view(page).substr(from, at - from));
+    addContent(out);
     from = at + placeholder.size();
   }
-  Write(*stream, page.substr(from));
+  out.Add(std::string_view(page).substr(from));
+  out.Flush();
 }

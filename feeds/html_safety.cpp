@@ -1,6 +1,6 @@
 #include "feeds/html_safety.h"
 
-#include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -22,6 +22,10 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+bool IsDigitInBase(char c, bool hex) { return IsAsciiDigit(c) || (hex && Lower(c) >= 'a' && Lower(c) <= 'f'); }
+unsigned DigitValue(char c) {
+  return IsAsciiDigit(c) ? static_cast<unsigned>(c - '0') : static_cast<unsigned>(Lower(c) - 'a' + 10);
+}
 
 bool StartsWithFolded(const std::string& text, size_t at, const char* prefix) {
   for (size_t i = 0; prefix[i]; ++i)
@@ -33,19 +37,20 @@ bool IsBlockedElement(const std::string& name) {
   return name == "script" || name == "object" || name == "embed" || name == "iframe";
 }
 
-// The value as a browser resolves an address: numeric character references decoded, and blanks and control
-// characters (which browsers skip inside a scheme) dropped, in lower case.
-std::string NormalizedAddress(const std::string& value) {
+// The start of the value as a browser resolves an address, up to the given length: numeric character references
+// decoded, and blanks and control characters (which browsers skip inside a scheme) dropped, in lower case.
+std::string NormalizedAddressStart(std::string_view value, size_t length) {
   std::string out;
-  for (size_t i = 0; i < value.size(); ++i) {
+  for (size_t i = 0; i < value.size() && out.size() < length; ++i) {
     unsigned char c = static_cast<unsigned char>(value[i]);
     if (c == '&' && i + 1 < value.size() && value[i + 1] == '#') {
       size_t digits = i + 2;
       bool hex = digits < value.size() && Lower(value[digits]) == 'x';
       if (hex) ++digits;
-      char* end = nullptr;
-      unsigned long code = std::strtoul(value.c_str() + digits, &end, hex ? 16 : 10);
-      size_t stop = static_cast<size_t>(end - value.c_str());
+      size_t stop = digits;
+      unsigned long code = 0;
+      for (; stop < value.size() && IsDigitInBase(value[stop], hex); ++stop)
+        if (code < 0x110000) code = code * (hex ? 16 : 10) + DigitValue(value[stop]);
       if (stop > digits) {
         c = code < 0x80 ? static_cast<unsigned char>(code) : '?';
         i = stop < value.size() && value[stop] == ';' ? stop : stop - 1;
@@ -56,9 +61,12 @@ std::string NormalizedAddress(const std::string& value) {
   return out;
 }
 
-bool IsScriptAddress(const std::string& value) {
-  std::string address = NormalizedAddress(value);
-  return address.rfind("javascript:", 0) == 0 || address.rfind("vbscript:", 0) == 0;
+bool IsScriptAddress(std::string_view value) {
+  const std::string_view schemes[] = {"javascript:", "vbscript:"};
+  std::string address = NormalizedAddressStart(value, schemes[0].size());
+  for (std::string_view scheme : schemes)
+    if (std::string_view(address).substr(0, scheme.size()) == scheme) return true;
+  return false;
 }
 
 // Reads the tag that starts at text[start] == '<'; false when the "<" opens no tag.
@@ -78,7 +86,7 @@ bool ReadTag(const std::string& text, size_t start, TTag& tag) {
     if (name.empty()) name += text[i++];  // a stray character such as a quote; skip it as a nameless attribute
     size_t afterName = i;
     while (i < text.size() && IsSpace(text[i])) ++i;
-    std::string value;
+    std::string_view value;
     if (i < text.size() && text[i] == '=') {
       ++i;
       while (i < text.size() && IsSpace(text[i])) ++i;
@@ -86,12 +94,12 @@ bool ReadTag(const std::string& text, size_t start, TTag& tag) {
         char quote = text[i++];
         size_t close = text.find(quote, i);
         if (close == std::string::npos) close = text.size();
-        value = text.substr(i, close - i);
+        value = std::string_view(text).substr(i, close - i);
         i = close < text.size() ? close + 1 : close;
       } else {
         size_t valueStart = i;
         while (i < text.size() && !IsSpace(text[i]) && text[i] != '>') ++i;
-        value = text.substr(valueStart, i - valueStart);
+        value = std::string_view(text).substr(valueStart, i - valueStart);
       }
     } else {
       i = afterName;

@@ -73,6 +73,18 @@ int MonthNumber(std::wstring_view name) {
   return 1;
 }
 
+// The number in decimal, with leading zeros up to the width.
+void AppendDigits(String& text, unsigned value, size_t width) {
+  wchar_t digits[8];
+  size_t count = 0;
+  do {
+    digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
+    value /= 10;
+  } while (value != 0 && count < 8);
+  for (size_t i = count; i < width; ++i) text += L'0';
+  while (count > 0) text += digits[--count];
+}
+
 }  // namespace
 
 size_t LastBlankPos(const String& text) {
@@ -115,14 +127,25 @@ String TRFC822DateTime::FormatRFC822(const TFormatSettings& settings) const {
   WORD year, month, day, hour, minute, second, millisecond;
   DecodeDate(dateTime_, year, month, day);
   DecodeTime(dateTime_, hour, minute, second, millisecond);
-  wchar_t numbers[32];
-  swprintf(numbers, 32, L"%02u", static_cast<unsigned>(day));
-  String text = settings.ShortDayNames[static_cast<size_t>(DayOfWeek(dateTime_) - 1)] + L", " + numbers + L" " +
-                settings.ShortMonthNames[static_cast<size_t>(month - 1)];
-  swprintf(numbers, 32, L" %04u %02u%lc%02u%lc%02u ", static_cast<unsigned>(year), static_cast<unsigned>(hour),
-           settings.TimeSeparator, static_cast<unsigned>(minute), settings.TimeSeparator,
-           static_cast<unsigned>(second));
-  return text + numbers + timeZone_;
+  const String& dayName = settings.ShortDayNames[static_cast<size_t>(DayOfWeek(dateTime_) - 1)];
+  const String& monthName = settings.ShortMonthNames[static_cast<size_t>(month - 1)];
+  String text;
+  text.reserve(dayName.size() + monthName.size() + timeZone_.size() + 20);
+  text += dayName;
+  text += L", ";
+  AppendDigits(text, day, 2);
+  text += L' ';
+  text += monthName;
+  text += L' ';
+  AppendDigits(text, year, 4);
+  text += L' ';
+  AppendDigits(text, hour, 2);
+  text += settings.TimeSeparator;
+  AppendDigits(text, minute, 2);
+  text += settings.TimeSeparator;
+  AppendDigits(text, second, 2);
+  text += L' ';
+  return text += timeZone_;
 }
 
 void TRFC822DateTime::Assign(const TPersistent* source) {

@@ -50,6 +50,16 @@ class TVariant {
   VARIANT value_;
 };
 
+// Fills the VARIANT with a byte array of that size, for the DOM to parse where it lies; returns the array's bytes.
+// A stream would be copied in small steps instead, which costs more than linear time on large documents.
+char* MakeByteArray(TVariant& value, size_t size) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(size));
+  if (!array) throw EOutOfResources(L"Not enough memory for the document");
+  value.Receive()->vt = VT_ARRAY | VT_UI1;
+  value.Receive()->parray = array;
+  return static_cast<char*>(array->pvData);
+}
+
 VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 // Null for a null or empty VARIANT; other values in their text form.
@@ -145,6 +155,18 @@ TNodeType TXMLNode::NodeType() const {
 
 TXMLNodeList TXMLNode::ChildNodes() const { return TXMLNodeList(*this, TXMLNodeList::TKind::Children, options_); }
 
+TXMLNode TXMLNode::FirstChild() const {
+  ComPtr<IXMLDOMNode> child;
+  node_->get_firstChild(child.GetAddressOf());
+  return child ? TXMLNode(std::move(child), options_) : TXMLNode();
+}
+
+TXMLNode TXMLNode::NextSibling() const {
+  ComPtr<IXMLDOMNode> next;
+  node_->get_nextSibling(next.GetAddressOf());
+  return next ? TXMLNode(std::move(next), options_) : TXMLNode();
+}
+
 TXMLNodeList TXMLNode::AttributeNodes() const { return TXMLNodeList(*this, TXMLNodeList::TKind::Attributes, options_); }
 
 bool TXMLNode::HasChildNodes() const {
@@ -173,32 +195,33 @@ ComPtr<IXMLDOMNode> TXMLNode::OnlyTextChild() const {
   return child;
 }
 
+String TXMLNode::CharacterData(IXMLDOMNode* text) {
+  // The text's own data: the same as its value, without the detour through a VARIANT.
+  ComPtr<IXMLDOMCharacterData> data;
+  OleCheck(text->QueryInterface(IID_IXMLDOMCharacterData, reinterpret_cast<void**>(data.GetAddressOf())));
+  TBStr value;
+  OleCheck(data->get_data(value.Receive()));
+  return value.Text();
+}
+
 bool TXMLNode::IsTextElement() const { return NodeType() == TNodeType::ntElement && OnlyTextChild(); }
 
 std::optional<String> TXMLNode::ElementText() const {
   if (NodeType() != TNodeType::ntElement) return std::nullopt;
   ComPtr<IXMLDOMNode> text = OnlyTextChild();
   if (!text) return std::nullopt;
-  TVariant value;
-  OleCheck(text->get_nodeValue(value.Receive()));
-  const VARIANT& variant = value.Get();
-  if (variant.vt == VT_BSTR) return String(variant.bstrVal, SysStringLen(variant.bstrVal));
-  TXMLValue converted = ValueFromVariant(variant);
-  return converted.IsNull() ? String() : converted.AsString();
+  return CharacterData(text.Get());
 }
 
 TXMLValue TXMLNode::NodeValue() const {
-  TVariant value;
   if (NodeType() == TNodeType::ntElement) {
     ComPtr<IXMLDOMNode> text = OnlyTextChild();
-    if (!text) {
-      if (!HasChildNodes()) return TXMLValue();
-      throw EXMLDocError(Format(L"Element \"%s\" holds more than one text node", {NodeName()}));
-    }
-    OleCheck(text->get_nodeValue(value.Receive()));
-  } else {
-    OleCheck(node_->get_nodeValue(value.Receive()));
+    if (text) return TXMLValue(CharacterData(text.Get()));
+    if (!HasChildNodes()) return TXMLValue();
+    throw EXMLDocError(Format(L"Element \"%s\" holds more than one text node", {NodeName()}));
   }
+  TVariant value;
+  OleCheck(node_->get_nodeValue(value.Receive()));
   return ValueFromVariant(value.Get());
 }
 
@@ -325,34 +348,24 @@ void TXMLDocument::SetActive(bool value) {
 
 void TXMLDocument::LoadFromStream(TStream& stream) {
   int64_t remaining = stream.Size() - stream.Position();
-  std::string bytes(static_cast<size_t>(remaining > 0 ? remaining : 0), '\0');
-  if (!bytes.empty()) stream.ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-  LoadBytes(bytes);
-}
-
-void TXMLDocument::LoadBytes(const std::string& bytes) {
+  size_t size = static_cast<size_t>(remaining > 0 ? remaining : 0);
+  TVariant input;
+  char* bytes = MakeByteArray(input, size);
+  if (size > 0) stream.ReadBuffer(bytes, static_cast<int32_t>(size));
   SetActive(true);
-  if (TryLoad(bytes)) return;
-  std::string transcoded = TranscodeToUtf8(bytes);
-  if (!transcoded.empty() && TryLoad(transcoded)) return;
+  if (TryLoad(input.Get())) return;
+  std::string transcoded = TranscodeToUtf8(std::string(bytes, size));
+  if (!transcoded.empty()) {
+    TVariant converted;
+    memcpy(MakeByteArray(converted, transcoded.size()), transcoded.data(), transcoded.size());
+    if (TryLoad(converted.Get())) return;
+  }
   RaiseParseError();
 }
 
-bool TXMLDocument::TryLoad(const std::string& bytes) {
-  // A byte array is parsed where it lies; a stream would first be copied in small steps, which costs more than
-  // linear time on large documents.
-  TVariant input;
-  input.Receive()->vt = VT_ARRAY | VT_UI1;
-  input.Receive()->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-  if (!input.Get().parray) throw EOutOfResources(L"Not enough memory for the document");
-  if (!bytes.empty()) {
-    void* data = nullptr;
-    OleCheck(SafeArrayAccessData(input.Get().parray, &data));
-    memcpy(data, bytes.data(), bytes.size());
-    SafeArrayUnaccessData(input.Get().parray);
-  }
+bool TXMLDocument::TryLoad(const VARIANT& bytes) {
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  HRESULT result = document_->load(input.Get(), &loaded);
+  HRESULT result = document_->load(bytes, &loaded);
   return SUCCEEDED(result) && loaded != VARIANT_FALSE;
 }
 

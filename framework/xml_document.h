@@ -2,6 +2,7 @@
 // Nodes and node lists are small handles that share the DOM's own reference counting.
 #pragma once
 
+#include <oaidl.h>
 #include <wrl/client.h>
 
 #include <optional>
@@ -74,6 +75,10 @@ class TXMLNode {
   String NodeName() const;
   TNodeType NodeType() const;
   TXMLNodeList ChildNodes() const;
+  // The first child and the next sibling, null at the end: walking a node's children this way costs one step
+  // per child.
+  TXMLNode FirstChild() const;
+  TXMLNode NextSibling() const;
   TXMLNodeList AttributeNodes() const;
   bool HasChildNodes() const;
   bool HasAttribute(const String& name) const;
@@ -94,6 +99,8 @@ class TXMLNode {
  private:
   // The element's one child when that is a text or CDATA node, else null.
   Microsoft::WRL::ComPtr<IXMLDOMNode> OnlyTextChild() const;
+  // The text of a text or CDATA node.
+  static String CharacterData(IXMLDOMNode* text);
 
   Microsoft::WRL::ComPtr<IXMLDOMNode> node_;
   TXMLDocOptions options_;
@@ -150,8 +157,8 @@ class TXMLDocument : public TComponent {
   String XML() const;
 
  private:
-  void LoadBytes(const std::string& bytes);
-  bool TryLoad(const std::string& bytes);
+  // Parses a byte array in a VARIANT.
+  bool TryLoad(const VARIANT& bytes);
   [[noreturn]] void RaiseParseError() const;
 
   String domVendor_;
