@@ -37,7 +37,7 @@ bool IsAlternateLink(const TXMLNode& link) {
 
 // A title given as markup keeps the content of its first CDATA section, or the whole markup when it has none.
 String TitleText(const TXMLNode& node) {
-  if (std::optional<String> text = node.ElementText()) return *text;
+  if (std::optional<String> text = node.ElementText()) return std::move(*text);
   if (!node.HasChildNodes()) return String();
   String markup = node.XML();
   const String marker = L"<![cdata[";
@@ -50,7 +50,7 @@ String TitleText(const TXMLNode& node) {
 
 // A description given as markup keeps all of it, its own tags included, without the CDATA markers.
 String DescriptionText(const TXMLNode& node) {
-  if (std::optional<String> text = node.ElementText()) return *text;
+  if (std::optional<String> text = node.ElementText()) return std::move(*text);
   if (!node.HasChildNodes()) return String();
   return ReplaceAllIgnoreCase(ReplaceAllIgnoreCase(node.XML(), L"<![cdata[", L""), L"]]>", L"");
 }

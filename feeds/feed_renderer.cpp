@@ -58,7 +58,7 @@ std::string PlainToUtf8(const std::string& text) {
 
 // A value as part of the page's lines: its line breaks written as CR LF.
 std::string LineText(std::string text) {
-  if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })) return text;
+  if (text.find('\r') == std::string::npos && text.find('\n') == std::string::npos) return text;
   std::string out;
   out.reserve(text.size() + 16);
   AppendLines(out, text);
@@ -71,15 +71,6 @@ std::string Markup(const std::string& utf8) { return LineText(RemoveActiveConten
 
 // A feed address written into a double-quoted attribute.
 std::string Address(const std::string& utf8) { return LineText(SafeAddressAttribute(utf8)); }
-
-bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view prefix) {
-  if (text.size() - at < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[at + i];
-    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != prefix[i]) return false;
-  }
-  return true;
-}
 
 // Finds the next "&" or "<" of a text, each with the library's fast search, remembering both positions.
 class TMarkupStarts {
@@ -112,7 +103,7 @@ std::string ItemDescription(const TRSSItem& item) {
   while (!description.empty() && static_cast<unsigned char>(description.back()) <= 32) description.remove_suffix(1);
   const std::string_view linkStart = "a href=";
   std::string text;
-  text.reserve(description.size() + 256);
+  text.reserve(description.size() + 256);  // room for the targets of some links
   TMarkupStarts starts(description);
   size_t from = 0;
   for (size_t at = starts.Next(0); at != description.size(); at = starts.Next(from)) {

@@ -1,5 +1,7 @@
 #include "feeds/feed_text.h"
 
+#include <string_view>
+
 namespace {
 
 template <class Char>
@@ -69,21 +71,33 @@ char* PutCharacter(char* out, unsigned code) {
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-}  // namespace
-
-std::string EncodeUTF8(const String& text) {
-  // No 16-bit unit takes more than three bytes (a pair of two takes four).
-  std::string out(text.size() * 3, '\0');
-  char* end = out.data();
+// Calls visit with each character of the text: a surrogate pair as one, a lone surrogate half as itself.
+template <class Visit>
+void ForEachCharacter(std::wstring_view text, Visit&& visit) {
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned code = static_cast<unsigned>(text[i]);
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned>(text[i + 1]) - 0xDC00);
       ++i;
     }
-    end = PutCharacter(end, code);
+    visit(code);
   }
-  out.resize(static_cast<size_t>(end - out.data()));
+}
+
+}  // namespace
+
+std::string EncodeUTF8(const String& text) {
+  // Feed text is mostly ASCII: the ASCII start is narrowed in one plain loop, only the rest is encoded, and that
+  // is measured first so that the result has its exact length.
+  size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned>(text[ascii]) < 0x80) ++ascii;
+  const std::wstring_view rest = std::wstring_view(text).substr(ascii);
+  size_t length = ascii;
+  ForEachCharacter(rest, [&](unsigned code) { length += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4; });
+  std::string out(length, '\0');
+  char* end = out.data();
+  for (size_t i = 0; i < ascii; ++i) *end++ = static_cast<char>(text[i]);
+  ForEachCharacter(rest, [&](unsigned code) { end = PutCharacter(end, code); });
   return out;
 }
 
@@ -92,6 +106,13 @@ size_t FindIgnoreCase(const std::string& text, const std::string& pattern, size_
 }
 
 size_t FindIgnoreCase(const String& text, const String& pattern, size_t from) { return Find(text, pattern, from); }
+
+bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view pattern) {
+  if (at > text.size() || text.size() - at < pattern.size()) return false;
+  for (size_t i = 0; i < pattern.size(); ++i)
+    if (FoldAsciiCase(text[at + i]) != FoldAsciiCase(pattern[i])) return false;
+  return true;
+}
 
 std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& oldText, const std::string& newText) {
   return ReplaceAll(text, oldText, newText);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "framework/object.h"
 
@@ -13,6 +14,9 @@ std::string EncodeUTF8(const String& text);
 // there is none or the pattern is empty.
 size_t FindIgnoreCase(const std::string& text, const std::string& pattern, size_t from = 0);
 size_t FindIgnoreCase(const String& text, const String& pattern, size_t from = 0);
+
+// The text holds the pattern at that position, letters A-Z matching either case.
+bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view pattern);
 
 // Every occurrence of oldText replaced by newText, left to right; letters A-Z match either case. Inserted text is
 // never searched again; an empty oldText replaces nothing.

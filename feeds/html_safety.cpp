@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "feeds/feed_text.h"
+
 namespace {
 
 struct TRange {
@@ -25,12 +27,6 @@ char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 
 bool IsDigitInBase(char c, bool hex) { return IsAsciiDigit(c) || (hex && Lower(c) >= 'a' && Lower(c) <= 'f'); }
 unsigned DigitValue(char c) {
   return IsAsciiDigit(c) ? static_cast<unsigned>(c - '0') : static_cast<unsigned>(Lower(c) - 'a' + 10);
-}
-
-bool StartsWithFolded(const std::string& text, size_t at, const char* prefix) {
-  for (size_t i = 0; prefix[i]; ++i)
-    if (at + i >= text.size() || Lower(text[at + i]) != prefix[i]) return false;
-  return true;
 }
 
 bool IsBlockedElement(const std::string& name) {
@@ -114,7 +110,7 @@ bool ReadTag(const std::string& text, size_t start, TTag& tag) {
 size_t ElementEnd(const std::string& text, size_t from, const std::string& name) {
   const std::string endTag = "</" + name;
   for (size_t at = text.find('<', from); at != std::string::npos; at = text.find('<', at + 1)) {
-    if (!StartsWithFolded(text, at, endTag.c_str())) continue;
+    if (!StartsWithIgnoreCase(text, at, endTag)) continue;
     size_t after = at + endTag.size();
     if (after < text.size() && (IsAsciiLetter(text[after]) || IsAsciiDigit(text[after]))) continue;
     size_t close = text.find('>', after);
