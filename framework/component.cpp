@@ -112,10 +112,13 @@ void TComponent::Remove(TComponent* component) {
 void TComponent::DestroyComponents() {
   while (!components_.empty()) {
     TComponent* c = components_.back();
+    c->BeforeDestruction();
     Remove(c);
     delete c;
   }
 }
+
+void TComponent::BeforeDestruction() { Destroying(); }
 
 void TComponent::Destroying() {
   if (IsDestroying()) return;

@@ -110,7 +110,9 @@ class TComponent : public TPersistent {
   void SetLoading(bool loading);
   void SetDesigning(bool designing, bool setChildren = true);
   virtual void Loaded();
-  virtual void BeforeDestruction() {}
+  // Runs while every part of the component still exists, before its destructor, when its owner frees it; marks it
+  // as being destroyed. Code that deletes a component of its own calls it first where an override must run.
+  virtual void BeforeDestruction();
 
   // Streaming's view of the tree: the components a form stores as this one's children, and the parent one.
   virtual void GetChildren(const TGetChildProc& proc, TComponent* root) { (void)proc, (void)root; }

@@ -31,6 +31,10 @@ class Tracked : public TComponent {
   ~Tracked() override {
     if (log_) log_->push_back(L"free " + Name());
   }
+  void BeforeDestruction() override {
+    TComponent::BeforeDestruction();
+    if (log_ && IsDestroying() && Owner()) log_->push_back(L"before " + Name());
+  }
 
  private:
   std::vector<String>* log_;
@@ -44,7 +48,8 @@ TEST(ComponentOwnership, OwnerFreesInReverseOrderOfCreation) {
   for (const wchar_t* name : {L"A", L"B", L"C"}) (new Tracked(owner, &log))->SetName(name);
   EXPECT_EQ(owner->ComponentCount(), 3);
   delete owner;
-  EXPECT_EQ(log, (std::vector<String>{L"free C", L"free B", L"free A"}));
+  // Each hears of its end while its owner still holds it and its own parts are whole.
+  EXPECT_EQ(log, (std::vector<String>{L"before C", L"free C", L"before B", L"free B", L"before A", L"free A"}));
 }
 
 TEST(ComponentOwnership, DeletingAnOwnedComponentRemovesItFromItsOwner) {
