@@ -62,24 +62,24 @@ void TWindowCapture::Release() {
   bits_ = nullptr;
 }
 
+TWindowCapture TWindowCapture::Printed(HWND wnd, const RECT& rect, UINT message, UINT flags) {
+  SIZE size = SizeOf(rect);
+  TWindowCapture capture(size.cx, size.cy);
+  SendMessageW(wnd, message, reinterpret_cast<WPARAM>(capture.dc_), flags);
+  GdiFlush();
+  return capture;
+}
+
 TWindowCapture TWindowCapture::OfWindow(HWND wnd, UINT flags) {
   RECT rect;
   GetWindowRect(wnd, &rect);
-  SIZE size = SizeOf(rect);
-  TWindowCapture capture(size.cx, size.cy);
-  SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(capture.dc_), flags);
-  GdiFlush();
-  return capture;
+  return Printed(wnd, rect, WM_PRINT, flags);
 }
 
 TWindowCapture TWindowCapture::OfClient(HWND wnd, UINT flags) {
   RECT rect;
   GetClientRect(wnd, &rect);
-  SIZE size = SizeOf(rect);
-  TWindowCapture capture(size.cx, size.cy);
-  SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(capture.dc_), flags);
-  GdiFlush();
-  return capture;
+  return Printed(wnd, rect, WM_PRINTCLIENT, flags);
 }
 
 COLORREF TWindowCapture::Pixel(int x, int y) const {

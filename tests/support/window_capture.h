@@ -42,6 +42,8 @@ class TWindowCapture {
   bool SaveToPng(const std::wstring& fileName) const;
 
  private:
+  // A capture of the rectangle's size, painted by the window in answer to message.
+  static TWindowCapture Printed(HWND wnd, const RECT& rect, UINT message, UINT flags);
   void Release();
 
   int width_ = 0;
