@@ -25,11 +25,14 @@ function(add_component_set name)
     # A set still being written is an interface library, so that dependants link unchanged.
     add_library(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE ${links})
+    target_compile_features(${name} INTERFACE cxx_std_20)
     target_include_directories(${name} INTERFACE
       $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents>)
   else()
     add_library(${name} STATIC ${sources} ${headers})
     target_link_libraries(${name} PUBLIC ${links})
+    # The headers are C++20, also for an application that compiles them against the installed sets.
+    target_compile_features(${name} PUBLIC cxx_std_20)
     target_include_directories(${name} PUBLIC
       $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents>)
     bc_apply_warnings(${name})
