@@ -133,3 +133,60 @@ TEST(Assignment, UnsupportedAssignRaisesTheConversionError) {
     EXPECT_EQ(e.Message(), L"Cannot assign a TComponent to a TComponent");
   }
 }
+
+TEST(ComponentStates, DesigningReachesEveryOwnedComponentAlsoThoseInsertedLater) {
+  TComponent owner(nullptr);
+  auto* before = new TComponent(&owner);
+  auto* nested = new TComponent(before);
+  owner.SetDesigning(true);
+  EXPECT_TRUE(before->IsDesigning());
+  EXPECT_TRUE(nested->IsDesigning());
+  auto* later = new TComponent(&owner);
+  EXPECT_TRUE(later->IsDesigning());
+  owner.SetDesigning(false, false);
+  EXPECT_FALSE(owner.IsDesigning());
+  EXPECT_TRUE(later->IsDesigning());
+}
+
+TEST(ComponentStates, LoadingAndReadingBracketAStoredFormsRead) {
+  TComponent component(nullptr);
+  component.SetLoading(true);
+  EXPECT_TRUE(component.IsLoading());
+  EXPECT_TRUE(component.ComponentState().Contains(TComponentStateItem::csReading));
+  // Loaded ends the loading state; the reader ends the reading state once every component has had its Loaded.
+  component.Loaded();
+  EXPECT_FALSE(component.IsLoading());
+  EXPECT_TRUE(component.ComponentState().Contains(TComponentStateItem::csReading));
+  component.SetLoading(false);
+  EXPECT_FALSE(component.ComponentState().Contains(TComponentStateItem::csReading));
+}
+
+namespace {
+
+// Notes whether its owner was already marked as going when it heard of a sibling's removal.
+class DestroyWatcher : public TComponent {
+  BC_CLASS(DestroyWatcher, TComponent)
+  explicit DestroyWatcher(TComponent* owner, std::vector<String>* log) : TComponent(owner), log_(log) {}
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove) log_->push_back(IsDestroying() ? L"destroying" : L"alive");
+  }
+
+ private:
+  std::vector<String>* log_;
+};
+
+}  // namespace
+
+TEST(ComponentStates, AnOwnerBeingFreedMarksEverythingItOwnsFirst) {
+  std::vector<String> log;
+  auto* owner = new TComponent(nullptr);
+  auto* watcher = new DestroyWatcher(owner, &log);
+  auto* target = new TComponent(owner);
+  watcher->FreeNotification(target);
+  delete owner;
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front(), L"destroying");
+}
