@@ -1,8 +1,11 @@
 #include "framework/startup.h"
+#include "framework/strings.h"
+#include "temp_files.h"
 
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "framework/object.h"
@@ -37,6 +40,42 @@ const TUnit& TopUnit() {
   return unit;
 }
 
+// A second diamond whose units write their shut-down to the file that this variable names; only a copy of the
+// test program started by the shut-down test sets it.
+constexpr const wchar_t* kStopLogVariable = L"BC_TEST_UNIT_STOP_LOG";
+
+void LogStop(const char* name) {
+  wchar_t path[MAX_PATH];
+  DWORD length = GetEnvironmentVariableW(kStopLogVariable, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  if (std::FILE* file = _wfopen(path, L"ab")) {
+    std::fprintf(file, "%s\r\n", name);
+    std::fclose(file);
+  }
+}
+
+void StopBase() { LogStop("base"); }
+void StopLeft() { LogStop("left"); }
+void StopRight() { LogStop("right"); }
+void StopTop() { LogStop("top"); }
+
+const TUnit& StopBaseUnit() {
+  static const TUnit unit{L"stop base", nullptr, &StopBase, {}};
+  return unit;
+}
+const TUnit& StopLeftUnit() {
+  static const TUnit unit{L"stop left", nullptr, &StopLeft, {&StopBaseUnit()}};
+  return unit;
+}
+const TUnit& StopRightUnit() {
+  static const TUnit unit{L"stop right", nullptr, &StopRight, {&StopBaseUnit()}};
+  return unit;
+}
+const TUnit& StopTopUnit() {
+  static const TUnit unit{L"stop top", nullptr, &StopTop, {&StopLeftUnit(), &StopRightUnit()}};
+  return unit;
+}
+
 }  // namespace
 
 TEST(UnitStartup, RequiredUnitsStartFirstInTheirListedOrderAndOnlyOnce) {
@@ -57,4 +96,36 @@ TEST(UnitStartup, TheFrameworkUnitHasInitialisedOleForThisThread) {
   HRESULT again = OleInitialize(nullptr);
   EXPECT_EQ(again, S_FALSE);
   if (SUCCEEDED(again)) OleUninitialize();
+}
+
+TEST(UnitStartup, UnitsStopInTheReverseOrderOfTheirStart) {
+  wchar_t probe[1];
+  if (GetEnvironmentVariableW(kStopLogVariable, probe, 1) > 0) {
+    // The copy of the program: start the units and let the program's end stop them.
+    InitializeUnit(StopTopUnit());
+    return;
+  }
+  TTempFile log(L"unit_stop_order.txt");
+  wchar_t program[MAX_PATH];
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  String commandLine = String(L"\"") + program + L"\" --gtest_filter=UnitStartup.UnitsStopInTheReverseOrderOfTheirStart";
+  SetEnvironmentVariableW(kStopLogVariable, log.Path().c_str());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                &process);
+  SetEnvironmentVariableW(kStopLogVariable, nullptr);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(exitCode, 0u);
+
+  // Units started later stop earlier: what needs a unit is gone before it.
+  TStringList stops;
+  stops.LoadFromFile(log.Path());
+  EXPECT_EQ(stops.Text(), L"top\r\nright\r\nleft\r\nbase\r\n");
 }
