@@ -108,7 +108,8 @@ TEST(UnitStartup, UnitsStopInTheReverseOrderOfTheirStart) {
   TTempFile log(L"unit_stop_order.txt");
   wchar_t program[MAX_PATH];
   GetModuleFileNameW(nullptr, program, MAX_PATH);
-  String commandLine = String(L"\"") + program + L"\" --gtest_filter=UnitStartup.UnitsStopInTheReverseOrderOfTheirStart";
+  String commandLine =
+      String(L"\"") + program + L"\" --gtest_filter=UnitStartup.UnitsStopInTheReverseOrderOfTheirStart";
   SetEnvironmentVariableW(kStopLogVariable, log.Path().c_str());
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
