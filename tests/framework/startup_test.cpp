@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
-#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "framework/object.h"
@@ -48,10 +48,12 @@ void LogStop(const char* name) {
   wchar_t path[MAX_PATH];
   DWORD length = GetEnvironmentVariableW(kStopLogVariable, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return;
-  if (std::FILE* file = _wfopen(path, L"ab")) {
-    std::fprintf(file, "%s\r\n", name);
-    std::fclose(file);
-  }
+  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::string line = std::string(name) + "\r\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
 }
 
 void StopBase() { LogStop("base"); }
