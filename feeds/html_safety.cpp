@@ -33,12 +33,26 @@ bool IsBlockedElement(const std::string& name) {
   return name == "script" || name == "object" || name == "embed" || name == "iframe";
 }
 
+// The named character references that can spell out a scheme: its colon, and the blanks browsers skip in it.
+struct TSchemeReference {
+  std::string_view Name;
+  unsigned char Character;
+};
+const TSchemeReference kSchemeReferences[] = {{"&colon;", ':'}, {"&Tab;", '\t'}, {"&NewLine;", '\n'}};
+
 // The start of the value as a browser resolves an address, up to the given length: numeric character references
-// decoded, and blanks and control characters (which browsers skip inside a scheme) dropped, in lower case.
+// and those named ones decoded, and blanks and control characters (which browsers skip inside a scheme) dropped,
+// in lower case.
 std::string NormalizedAddressStart(std::string_view value, size_t length) {
   std::string out;
   for (size_t i = 0; i < value.size() && out.size() < length; ++i) {
     unsigned char c = static_cast<unsigned char>(value[i]);
+    for (const TSchemeReference& reference : kSchemeReferences) {
+      if (c == '&' && value.substr(i, reference.Name.size()) == reference.Name) {
+        c = reference.Character;
+        i += reference.Name.size() - 1;
+      }
+    }
     if (c == '&' && i + 1 < value.size() && value[i + 1] == '#') {
       size_t digits = i + 2;
       bool hex = digits < value.size() && Lower(value[digits]) == 'x';

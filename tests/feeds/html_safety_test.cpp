@@ -48,6 +48,10 @@ TEST(HTMLSafety, RemovesEventAttributesAndScriptAddresses) {
   EXPECT_EQ(RemoveActiveContent("<a href=\"java&#x09;script:x\">l</a>"), "<a >l</a>");
   EXPECT_EQ(RemoveActiveContent("<a href=\"&#106;avascript:x\">l</a>"), "<a >l</a>");
   EXPECT_EQ(RemoveActiveContent("<a href=vbscript:msgbox(1)>l</a>"), "<a >l</a>");
+  // Named references that spell out the colon or a skipped blank.
+  EXPECT_EQ(RemoveActiveContent("<a href=\"javascript&colon;alert(1)\">l</a>"), "<a >l</a>");
+  EXPECT_EQ(RemoveActiveContent("<a href=\"java&Tab;script&colon;x\">l</a>"), "<a >l</a>");
+  EXPECT_EQ(RemoveActiveContent("<a href=\"vb&NewLine;script:x\">l</a>"), "<a >l</a>");
   EXPECT_EQ(RemoveActiveContent("<form action=\"javascript:x\"><input value=\"a>b\" onfocus=x></form>"),
             "<form ><input value=\"a>b\" ></form>");
 }
