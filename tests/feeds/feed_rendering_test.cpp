@@ -51,6 +51,13 @@ TEST(FeedTemplate, HoldsEachPlaceholderOnceWithCRLFLines) {
   EXPECT_TRUE(Contains(text, "\r\n%%CONTENT%%\r\n"));
   EXPECT_TRUE(Contains(text, "href=\"#UPDATE\""));
   EXPECT_TRUE(Contains(text, "href=\"#XMLSOURCE\""));
+  // The footer: the copyright right-aligned in the wide cell, then an empty narrow one.
+  EXPECT_TRUE(Contains(text,
+                       "<td width=\"99%\" align=\"right\">\r\n"
+                       "            <p style=\"margin-top: 0; margin-bottom: 0\"><font face=\"Verdana\" size=\"1\" "
+                       "color=\"#FFFFFF\">%%COPYRIGHT%%</font></p>\r\n"
+                       "          </td>\r\n"
+                       "          <td width=\"1%\"></td>\r\n"));
 }
 
 TEST(FeedRendering, EmptyFeedGivesTheBareTemplate) {
