@@ -59,6 +59,22 @@ bool IsDescriptionElement(const String& name) {
   return StartsWith(name, L"description") || StartsWith(name, L"content");
 }
 
+// Reads the first child of that name, when there is one, in its own guard.
+template <class Store>
+void ReadNamedChild(const TXMLNodeList& children, const wchar_t* name, Store&& store) {
+  ReadField([&] {
+    TXMLNode child = children.FindNode(name);
+    if (!child.IsNull()) store(child.NodeValue());
+  });
+}
+
+// Calls visit with the value of each child node, each in its own guard.
+template <class Visit>
+void ForEachChildValue(const TXMLNode& element, Visit&& visit) {
+  for (TXMLNode child = element.FirstChild(); child; child = child.NextSibling())
+    ReadField([&] { visit(ValueOf(child)); });
+}
+
 const wchar_t* const kDayNames[7] = {L"Monday", L"Tuesday",  L"Wednesday", L"Thursday",
                                      L"Friday", L"Saturday", L"Sunday"};
 
@@ -213,19 +229,13 @@ void TFeed::ReadImage(const TXMLNode& element) {
   image->SetInclude(element.HasChildNodes());
   if (!image->Include()) return;
   TXMLNodeList fields = element.ChildNodes();
-  // Reads the first child of that name, when there is one.
-  auto read = [&](const wchar_t* name, auto&& store) {
-    ReadField([&] {
-      TXMLNode field = fields.FindNode(name);
-      if (!field.IsNull()) store(field.NodeValue());
-    });
-  };
-  read(L"url", [&](const TXMLValue& v) { image->Required()->SetURL(Plain(v.AsString())); });
-  read(L"title", [&](const TXMLValue& v) { image->Required()->SetTitle(Utf8(v.AsString())); });
-  read(L"link", [&](const TXMLValue& v) { image->Required()->SetLink(Plain(v.AsString())); });
-  read(L"description", [&](const TXMLValue& v) { image->Optional()->SetDescription(Utf8(v.AsString())); });
-  read(L"width", [&](const TXMLValue& v) { image->Optional()->SetWidth(v.AsInteger()); });
-  read(L"height", [&](const TXMLValue& v) { image->Optional()->SetHeight(v.AsInteger()); });
+  ReadNamedChild(fields, L"url", [&](const TXMLValue& v) { image->Required()->SetURL(Plain(v.AsString())); });
+  ReadNamedChild(fields, L"title", [&](const TXMLValue& v) { image->Required()->SetTitle(Utf8(v.AsString())); });
+  ReadNamedChild(fields, L"link", [&](const TXMLValue& v) { image->Required()->SetLink(Plain(v.AsString())); });
+  ReadNamedChild(fields, L"description",
+                 [&](const TXMLValue& v) { image->Optional()->SetDescription(Utf8(v.AsString())); });
+  ReadNamedChild(fields, L"width", [&](const TXMLValue& v) { image->Optional()->SetWidth(v.AsInteger()); });
+  ReadNamedChild(fields, L"height", [&](const TXMLValue& v) { image->Optional()->SetHeight(v.AsInteger()); });
 }
 
 void TFeed::ReadTextInput(const TXMLNode& element) {
@@ -233,27 +243,18 @@ void TFeed::ReadTextInput(const TXMLNode& element) {
   textInput->SetInclude(element.HasChildNodes());
   if (!textInput->Include()) return;
   TXMLNodeList fields = element.ChildNodes();
-  auto read = [&](const wchar_t* name, auto&& store) {
-    ReadField([&] {
-      TXMLNode field = fields.FindNode(name);
-      if (!field.IsNull()) store(field.NodeValue().AsString());
-    });
-  };
-  read(L"title", [&](const String& v) { textInput->SetTitle(Utf8(v)); });
-  read(L"description", [&](const String& v) { textInput->SetDescription(Utf8(v)); });
-  read(L"link", [&](const String& v) { textInput->SetLink(Plain(v)); });
-  read(L"name", [&](const String& v) { textInput->SetTextInputName(Plain(v)); });
+  ReadNamedChild(fields, L"title", [&](const TXMLValue& v) { textInput->SetTitle(Utf8(v.AsString())); });
+  ReadNamedChild(fields, L"description", [&](const TXMLValue& v) { textInput->SetDescription(Utf8(v.AsString())); });
+  ReadNamedChild(fields, L"link", [&](const TXMLValue& v) { textInput->SetLink(Plain(v.AsString())); });
+  ReadNamedChild(fields, L"name", [&](const TXMLValue& v) { textInput->SetTextInputName(Plain(v.AsString())); });
 }
 
 void TFeed::ReadSkipHours(const TXMLNode& element) {
   TRSSChannelSkipHours* hours = channel_->Optional()->SkipHours();
-  for (TXMLNode child = element.FirstChild(); child; child = child.NextSibling()) {
-    ReadField([&] {
-      String value = ValueOf(child);
-      for (int hour = 0; hour < TRSSChannelSkipHours::HourCount; ++hour)
-        if (value == std::to_wstring(hour)) hours->SetHour(hour, true);
-    });
-  }
+  ForEachChildValue(element, [&](const String& value) {
+    for (int hour = 0; hour < TRSSChannelSkipHours::HourCount; ++hour)
+      if (value == std::to_wstring(hour)) hours->SetHour(hour, true);
+  });
 }
 
 void TFeed::ReadSkipDays(const TXMLNode& element) {
@@ -262,13 +263,10 @@ void TFeed::ReadSkipDays(const TXMLNode& element) {
       &TRSSChannelSkipDays::SetMonday,   &TRSSChannelSkipDays::SetTuesday, &TRSSChannelSkipDays::SetWednesday,
       &TRSSChannelSkipDays::SetThursday, &TRSSChannelSkipDays::SetFriday,  &TRSSChannelSkipDays::SetSaturday,
       &TRSSChannelSkipDays::SetSunday};
-  for (TXMLNode child = element.FirstChild(); child; child = child.NextSibling()) {
-    ReadField([&] {
-      String value = ValueOf(child);
-      for (int day = 0; day < 7; ++day)
-        if (value == kDayNames[day]) (days->*setters[day])(true);
-    });
-  }
+  ForEachChildValue(element, [&](const String& value) {
+    for (int day = 0; day < 7; ++day)
+      if (value == kDayNames[day]) (days->*setters[day])(true);
+  });
 }
 
 void TFeed::LanguageFromCode(const std::string& text) {

@@ -1,4 +1,5 @@
-// Helpers of the feed tests: the hand-written documents in data/, loading them and rendering pages.
+// Helpers of the feed tests: dates in a fixed locale, the hand-written documents in data/, loading them and
+// rendering pages.
 #pragma once
 
 #include <fstream>
@@ -6,7 +7,19 @@
 #include <string>
 
 #include "feeds/feed.h"
+#include "framework/date_time.h"
 #include "framework/streams.h"
+
+// The tests read and write dates in a fixed locale, whatever the user's locale is.
+inline const TFormatSettings& English() {
+  static const TFormatSettings settings =
+      LocaleFormatSettings(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+  return settings;
+}
+
+inline TDateTime At(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+  return EncodeDateTime(year, month, day, hour, minute, second, 0);
+}
 
 inline std::string FixtureBytes(const char* name) {
   std::ifstream file(std::string(BC_TEST_DATA_DIR) + "/" + name, std::ios::binary);

@@ -3,20 +3,6 @@
 #include "feed_fixtures.h"
 #include "framework/text_convert.h"
 
-namespace {
-
-const TFormatSettings& English() {
-  static const TFormatSettings settings =
-      LocaleFormatSettings(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
-  return settings;
-}
-
-TDateTime At(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-  return EncodeDateTime(year, month, day, hour, minute, second, 0);
-}
-
-}  // namespace
-
 TEST(FeedReading, Rss20ChannelAndItems) {
   TFeed feed;
   LoadFixture(feed, "rss20.xml");

@@ -2,25 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "feed_fixtures.h"
 #include "framework/exceptions.h"
 
 namespace {
-
-// The tests read and write dates in fixed locales, whatever the user's locale is.
-const TFormatSettings& English() {
-  static const TFormatSettings settings =
-      LocaleFormatSettings(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
-  return settings;
-}
 
 const TFormatSettings& German() {
   static const TFormatSettings settings =
       LocaleFormatSettings(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT));
   return settings;
-}
-
-TDateTime At(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-  return EncodeDateTime(year, month, day, hour, minute, second, 0);
 }
 
 void ExpectDate(const TRFC822DateTime& date, TDateTime expected, const wchar_t* zone) {
