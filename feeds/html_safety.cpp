@@ -79,6 +79,13 @@ bool IsScriptAddress(std::string_view value) {
   return false;
 }
 
+// A refresh instruction ("0; url=...") names its address after a delay, with or without "url=": a meta content
+// that holds a script address anywhere is taken for one.
+bool HoldsScriptAddress(std::string_view value) {
+  std::string text = NormalizedAddressStart(value, value.size());
+  return text.find("javascript:") != std::string::npos || text.find("vbscript:") != std::string::npos;
+}
+
 // Reads the tag that starts at text[start] == '<'; false when the "<" opens no tag.
 bool ReadTag(const std::string& text, size_t start, TTag& tag) {
   size_t i = start + 1;
@@ -114,7 +121,8 @@ bool ReadTag(const std::string& text, size_t start, TTag& tag) {
     } else {
       i = afterName;
     }
-    if (name.rfind("on", 0) == 0 || IsScriptAddress(value)) tag.Removed.push_back({attributeStart, i});
+    bool refresh = tag.Name == "meta" && name == "content" && HoldsScriptAddress(value);
+    if (name.rfind("on", 0) == 0 || IsScriptAddress(value) || refresh) tag.Removed.push_back({attributeStart, i});
   }
   tag.End = i < text.size() ? i + 1 : text.size();
   return true;

@@ -20,6 +20,7 @@ TEST(HTMLSafety, OrdinaryMarkupPassesUnchanged) {
       "<!-- a comment --> <![CDATA[ raw ]]> <? pi ?>",
       "<a href=\"http://example/javascript:in-the-path\">ok</a>",
       "<scripted>not the element</scripted><objective/>",
+      "<meta http-equiv=\"refresh\" content=\"30; url=http://x.example/\">",
   };
   for (const char* markup : ordinary) EXPECT_EQ(RemoveActiveContent(markup), markup) << markup;
 }
@@ -52,6 +53,11 @@ TEST(HTMLSafety, RemovesEventAttributesAndScriptAddresses) {
   EXPECT_EQ(RemoveActiveContent("<a href=\"javascript&colon;alert(1)\">l</a>"), "<a >l</a>");
   EXPECT_EQ(RemoveActiveContent("<a href=\"java&Tab;script&colon;x\">l</a>"), "<a >l</a>");
   EXPECT_EQ(RemoveActiveContent("<a href=\"vb&NewLine;script:x\">l</a>"), "<a >l</a>");
+  // A refresh to a script address, with or without "url=".
+  EXPECT_EQ(RemoveActiveContent("<meta http-equiv=\"refresh\" content=\"0; URL=javascript:alert(1)\">"),
+            "<meta http-equiv=\"refresh\" >");
+  EXPECT_EQ(RemoveActiveContent("<META CONTENT='1;vbscript:msgbox(1)' http-equiv=refresh>"),
+            "<META  http-equiv=refresh>");
   EXPECT_EQ(RemoveActiveContent("<form action=\"javascript:x\"><input value=\"a>b\" onfocus=x></form>"),
             "<form ><input value=\"a>b\" ></form>");
 }
