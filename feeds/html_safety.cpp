@@ -146,8 +146,14 @@ size_t ElementEnd(const std::string& text, size_t from, const std::string& name)
 std::string EscapeHTMLAttribute(const std::string& value) {
   std::string out;
   out.reserve(value.size());
-  for (char c : value) {
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
     switch (c) {
+      case '%':
+        // The page's placeholders are "%%" words that later steps fill with unescaped text; one inside an
+        // attribute would let that text close the attribute.
+        out += i + 1 < value.size() && value[i + 1] == '%' ? "&#37;" : "%";
+        break;
       case '&':
         out += "&amp;";
         break;

@@ -4,7 +4,8 @@
 
 #include <string>
 
-// The value with &, ", < and > written as character references, for a double-quoted attribute.
+// The value with &, ", < and > written as character references, for a double-quoted attribute; a "%" before
+// another "%" is written as a reference too, so that no "%%" placeholder of the page stands in the attribute.
 std::string EscapeHTMLAttribute(const std::string& value);
 
 // An address for a double-quoted attribute: escaped, and empty when it is a "javascript:" or "vbscript:" address.

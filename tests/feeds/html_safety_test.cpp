@@ -6,6 +6,7 @@ TEST(HTMLSafety, EscapesAttributeValues) {
   EXPECT_EQ(EscapeHTMLAttribute("http://x.example/?a=1&b=\"2\"<>"),
             "http://x.example/?a=1&amp;b=&quot;2&quot;&lt;&gt;");
   EXPECT_EQ(EscapeHTMLAttribute("plain'text"), "plain'text");
+  EXPECT_EQ(EscapeHTMLAttribute("a%20b%%C%%%"), "a%20b&#37;%C&#37;&#37;%");
 }
 
 TEST(HTMLSafety, OrdinaryMarkupPassesUnchanged) {
