@@ -86,6 +86,16 @@ bool HoldsScriptAddress(std::string_view value) {
   return text.find("javascript:") != std::string::npos || text.find("vbscript:") != std::string::npos;
 }
 
+// Style text the page's browser could run: an expression, a behavior binding or a script address, also when
+// character references spell them out; CSS escapes, which can spell any word, count as well.
+bool IsActiveStyle(std::string_view style) {
+  std::string text = NormalizedAddressStart(style, style.size());
+  if (text.find('\\') != std::string::npos) return true;
+  for (const char* word : {"expression", "behavior", "binding", "javascript", "vbscript"})
+    if (text.find(word) != std::string::npos) return true;
+  return false;
+}
+
 // Reads the tag that starts at text[start] == '<'; false when the "<" opens no tag.
 bool ReadTag(const std::string& text, size_t start, TTag& tag) {
   size_t i = start + 1;
@@ -122,7 +132,9 @@ bool ReadTag(const std::string& text, size_t start, TTag& tag) {
       i = afterName;
     }
     bool refresh = tag.Name == "meta" && name == "content" && HoldsScriptAddress(value);
-    if (name.rfind("on", 0) == 0 || IsScriptAddress(value) || refresh) tag.Removed.push_back({attributeStart, i});
+    bool activeStyle = name == "style" && IsActiveStyle(value);
+    if (name.rfind("on", 0) == 0 || IsScriptAddress(value) || refresh || activeStyle)
+      tag.Removed.push_back({attributeStart, i});
   }
   tag.End = i < text.size() ? i + 1 : text.size();
   return true;
@@ -193,6 +205,14 @@ std::string RemoveActiveContent(const std::string& markup) {
     if (IsBlockedElement(tag.Name)) {
       from = tag.Closing ? tag.End : ElementEnd(markup, tag.End, tag.Name);
       continue;
+    }
+    if (tag.Name == "style" && !tag.Closing) {
+      // Without an end tag the browser takes the rest of the text for the style sheet.
+      size_t end = ElementEnd(markup, tag.End, tag.Name);
+      if (IsActiveStyle(std::string_view(markup).substr(tag.End, end == tag.End ? std::string::npos : end - tag.End))) {
+        from = end;
+        continue;
+      }
     }
     size_t copied = at;
     for (const TRange& removed : tag.Removed) {

@@ -22,6 +22,7 @@ TEST(HTMLSafety, OrdinaryMarkupPassesUnchanged) {
       "<a href=\"http://example/javascript:in-the-path\">ok</a>",
       "<scripted>not the element</scripted><objective/>",
       "<meta http-equiv=\"refresh\" content=\"30; url=http://x.example/\">",
+      "<style>p { color: #003399; margin: 0 }</style><span style='font-weight: bold'>s</span>",
   };
   for (const char* markup : ordinary) EXPECT_EQ(RemoveActiveContent(markup), markup) << markup;
 }
@@ -68,4 +69,16 @@ TEST(HTMLSafety, ScriptAddressesBecomeEmpty) {
   EXPECT_EQ(SafeAddressAttribute("javascript:alert(1)"), "");
   EXPECT_EQ(SafeAddressAttribute(" VBScript:msgbox"), "");
   EXPECT_EQ(SafeAddressAttribute("relative/javascript:page"), "relative/javascript:page");
+}
+
+// Style sheets of the page's browser can run script through expressions, behavior bindings and script addresses.
+TEST(HTMLSafety, RemovesActiveStyles) {
+  EXPECT_EQ(RemoveActiveContent("<p style=\"width: expression(alert(1))\">x</p>"), "<p >x</p>");
+  EXPECT_EQ(RemoveActiveContent("<p style='color: red; background: url(&#106;avascript:alert(1))'>x</p>"), "<p >x</p>");
+  EXPECT_EQ(RemoveActiveContent("<div STYLE=\"-ms-behavior: url(x.htc)\">x</div>"), "<div >x</div>");
+  EXPECT_EQ(RemoveActiveContent("<b style=\"width: e\\78pression(1)\">x</b>"), "<b >x</b>");
+  EXPECT_EQ(RemoveActiveContent("a<style>p { width: EXPRESSION(alert(1)) }</style>b"), "ab");
+  EXPECT_EQ(RemoveActiveContent("a<STYLE type=text/css>@import 'javascript:alert(1)';</STYLE >b"), "ab");
+  // Without an end tag only the start tag goes.
+  EXPECT_EQ(RemoveActiveContent("a<style>x { behavior: url(y) }"), "ax { behavior: url(y) }");
 }
