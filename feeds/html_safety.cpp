@@ -30,7 +30,7 @@ unsigned DigitValue(char c) {
 }
 
 bool IsBlockedElement(const std::string& name) {
-  return name == "script" || name == "object" || name == "embed" || name == "iframe";
+  return name == "script" || name == "object" || name == "embed" || name == "applet" || name == "iframe";
 }
 
 // The named character references that can spell out a scheme: its colon, and the blanks browsers skip in it.

@@ -33,6 +33,7 @@ TEST(HTMLSafety, RemovesScriptingElementsWithTheirContent) {
   EXPECT_EQ(RemoveActiveContent("a<iframe src=\"http://evil/\"></iframe>b"), "ab");
   EXPECT_EQ(RemoveActiveContent("a<object data=x.swf><param name=a value=b></object>b"), "ab");
   EXPECT_EQ(RemoveActiveContent("a<embed src=y.swf>b"), "ab");
+  EXPECT_EQ(RemoveActiveContent("a<applet code=Run.class><param name=p value=v></applet>b"), "ab");
   // Without an end tag only the start tag goes; stray end tags go as well.
   EXPECT_EQ(RemoveActiveContent("a<script src=x.js>b"), "ab");
   EXPECT_EQ(RemoveActiveContent("a</script>b</iframe>"), "ab");
