@@ -900,15 +900,5 @@ void TGraphicControl::Dispatch(TMessage& message) {
 void TGraphicControl::WMPaint(TMessage& message) {
   auto dc = reinterpret_cast<HDC>(message.WParam);
   if (!dc || IsDestroying()) return;
-  canvas_->Lock();
-  canvas_->SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  canvas_->PaintOn(dc, [this] { Paint(); });
 }

@@ -56,6 +56,20 @@ void TControlCanvas::FreeHandle() {
   Forget(this);
 }
 
+void TControlCanvas::PaintOn(HDC dc, const std::function<void()>& paint) {
+  Lock();
+  SetHandle(dc);
+  try {
+    paint();
+  } catch (...) {
+    SetHandle(nullptr);
+    Unlock();
+    throw;
+  }
+  SetHandle(nullptr);
+  Unlock();
+}
+
 void FreeDeviceContexts() {
   std::vector<TControlCanvas*> list = CanvasesWithDC();
   for (TControlCanvas* canvas : list) {

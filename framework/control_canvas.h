@@ -2,6 +2,8 @@
 // the parent's window, clipped and moved, for a windowless control), released again after the message.
 #pragma once
 
+#include <functional>
+
 #include "framework/graphics.h"
 
 class TControl;
@@ -15,6 +17,8 @@ class TControlCanvas : public TCanvas {
   void SetControl(TControl* value);
   // Lets go of a DC the canvas took from the window.
   void FreeHandle();
+  // Runs paint with the canvas locked and drawing on dc, and lets go of dc afterwards, also when paint throws.
+  void PaintOn(HDC dc, const std::function<void()>& paint);
 
  protected:
   void CreateHandle() override;

@@ -1570,15 +1570,5 @@ void TCustomControl::Dispatch(TMessage& message) {
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-  canvas_->Lock();
-  canvas_->SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  canvas_->PaintOn(dc, [this] { Paint(); });
 }
