@@ -1198,13 +1198,10 @@ void TWinControl::Dispatch(TMessage& message) {
       NotifyControls(CM_SYSCOLORCHANGE);
       DefaultHandler(message);
       return;
-    case WM_WININICHANGE: {
+    case WM_WININICHANGE:
       DefaultHandler(message);
-      TMessage notice{CM_WININICHANGE, message.WParam, message.LParam, 0};
-      for (TControl* child : std::vector<TControl*>(controls_))
-        child->Perform(notice.Msg, notice.WParam, notice.LParam);
+      CMWinIniChange(message);
       return;
-    }
     case WM_NCDESTROY:
       WMNCDestroy(message);
       return;
