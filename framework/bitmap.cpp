@@ -47,6 +47,23 @@ void FillWhite(void* bits, int width, int height, TPixelFormat format) {
 
 const RGBQUAD kBlackAndWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
 
+// The header of a bottom-up, uncompressed DIB, with room for the two colours of a 1-bit one.
+struct TDIBInfo {
+  BITMAPINFOHEADER Header;
+  RGBQUAD Colors[2];
+};
+
+TDIBInfo DIBInfo(int width, int height, TPixelFormat format) {
+  TDIBInfo info{};
+  info.Header.biSize = sizeof(BITMAPINFOHEADER);
+  info.Header.biWidth = width;
+  info.Header.biHeight = height;
+  info.Header.biPlanes = 1;
+  info.Header.biBitCount = static_cast<WORD>(BitsPerPixel(format));
+  info.Header.biCompression = BI_RGB;
+  return info;
+}
+
 // A scratch memory DC with one bitmap selected, put back and freed at the end of the scope.
 class TScratchDC {
  public:
@@ -155,16 +172,7 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format, const RGBQUAD
   HBITMAP created = nullptr;
   void* bits = nullptr;
   if (width > 0 && height > 0) {
-    struct {
-      BITMAPINFOHEADER Header;
-      RGBQUAD Colors[2];
-    } info{};
-    info.Header.biSize = sizeof(BITMAPINFOHEADER);
-    info.Header.biWidth = width;
-    info.Header.biHeight = height;
-    info.Header.biPlanes = 1;
-    info.Header.biBitCount = static_cast<WORD>(BitsPerPixel(format));
-    info.Header.biCompression = BI_RGB;
+    TDIBInfo info = DIBInfo(width, height, format);
     if (format == TPixelFormat::pf1bit) {
       const RGBQUAD* colors = monoColors ? monoColors : kBlackAndWhite;
       info.Colors[0] = colors[0];
@@ -410,16 +418,7 @@ void TBitmap::LoadFromStream(TStream& stream) {
 
 void TBitmap::SaveToStream(TStream& stream) {
   if (Empty()) return;
-  struct {
-    BITMAPINFOHEADER Header;
-    RGBQUAD Colors[2];
-  } info{};
-  info.Header.biSize = sizeof(BITMAPINFOHEADER);
-  info.Header.biWidth = width_;
-  info.Header.biHeight = height_;
-  info.Header.biPlanes = 1;
-  info.Header.biBitCount = static_cast<WORD>(BitsPerPixel(pixelFormat_));
-  info.Header.biCompression = BI_RGB;
+  TDIBInfo info = DIBInfo(width_, height_, pixelFormat_);
   DWORD infoSize = sizeof(BITMAPINFOHEADER);
   if (pixelFormat_ == TPixelFormat::pf1bit) {
     TScratchDC dc(Handle());
