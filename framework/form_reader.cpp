@@ -329,14 +329,9 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
   const int line = lexer_->Peek().Line;
   if (!lexer_->Peek().IsKeyword(L"object")) Fail(L"'object' expected", line, L"Error reading form");
   lexer_->Next();
-  String name = ReadIdent();
-  String className = name;
-  if (lexer_->Peek().IsSymbol(L':')) {
-    lexer_->Next();
-    className = ReadIdent();
-  } else {
-    name.clear();
-  }
+  String name;
+  String className;
+  ReadObjectHeader(name, className);
   bool rootCreated = false;
   if (root) {
     const TClass* cls = root->ClassType();
@@ -396,16 +391,22 @@ void TReader::ReadBody(TComponent* instance) {
   }
 }
 
-void TReader::ReadObject(TComponent* parent) {
-  int line = lexer_->Next().Line;
-  String name = ReadIdent();
-  String className = name;
+void TReader::ReadObjectHeader(String& name, String& className) {
+  name = ReadIdent();
+  className = name;
   if (lexer_->Peek().IsSymbol(L':')) {
     lexer_->Next();
     className = ReadIdent();
   } else {
     name.clear();
   }
+}
+
+void TReader::ReadObject(TComponent* parent) {
+  int line = lexer_->Next().Line;
+  String name;
+  String className;
+  ReadObjectHeader(name, className);
   TComponent* child = CreateChild(name, className, parent, line);
   ReadBody(child);
 }

@@ -61,6 +61,8 @@ class TReader : public TFiler {
 
   void ReadBody(TComponent* instance);
   void ReadObject(TComponent* parent);
+  // The "Name: ClassName" (or just "ClassName") after the keyword "object"; an unnamed object gets an empty name.
+  void ReadObjectHeader(String& name, String& className);
   TComponent* CreateChild(const String& name, const String& className, TComponent* parent, int line);
   void ReadProperty(TPersistent* instance, const String& pathPrefix);
   void ReadCollection(TCollection* collection, const String& path);
