@@ -284,7 +284,6 @@ void TControl::RequestAlign() {
 
 void TControl::SetVisible(bool value) {
   if (visible_ == value) return;
-  VisibleChanging();
   visible_ = value;
   Perform(CM_VISIBLECHANGED, value ? 1 : 0);
   RequestAlign();

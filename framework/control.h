@@ -36,11 +36,8 @@ enum class TControlStyleItem {
   csSetCaption,
   csOpaque,
   csDoubleClicks,
-  csFixedWidth,
   csFixedHeight,
-  csNoDesignVisible,
   csNoStdEvents,
-  csActionClient,
   csMenuEvents
 };
 using TControlStyle = TSet<TControlStyleItem, 16>;
@@ -181,7 +178,6 @@ class TControl : public TComponent {
   TAnchors Anchors() const { return anchors_; }
   void SetAnchors(TAnchors value);
   TSizeConstraints* Constraints() const { return constraints_.get(); }
-  void SetConstraints(const TSizeConstraints* value) { constraints_->Assign(value); }
   bool AutoSize() const { return autoSize_; }
   virtual void SetAutoSize(bool value);
 
@@ -259,7 +255,6 @@ class TControl : public TComponent {
   virtual void Repaint();
   void Refresh() { Repaint(); }
   void BringToFront() { SetZOrder(true); }
-  void SendToBack() { SetZOrder(false); }
 
   // Whether this control holds the mouse capture; a windowless control holds it through its parent's window.
   bool MouseCapture() const;
@@ -352,7 +347,6 @@ class TControl : public TComponent {
   virtual void SetZOrder(bool topMost);
   // Tells the parent that this control's alignment needs doing again.
   void RequestAlign();
-  virtual void VisibleChanging() {}
   String GetText() const;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;

@@ -721,23 +721,3 @@ TCustomForm* TCustomForm::ActiveMDIChild() const {
   auto active = reinterpret_cast<HWND>(SendMessageW(clientHandle_, WM_MDIGETACTIVE, 0, 0));
   return ObjectAs<TCustomForm>(FindControl(active));
 }
-
-void TCustomForm::Cascade() {
-  if (clientHandle_) SendMessageW(clientHandle_, WM_MDICASCADE, 0, 0);
-}
-
-void TCustomForm::Tile() {
-  if (clientHandle_) SendMessageW(clientHandle_, WM_MDITILE, MDITILE_HORIZONTAL, 0);
-}
-
-void TCustomForm::ArrangeIcons() {
-  if (clientHandle_) SendMessageW(clientHandle_, WM_MDIICONARRANGE, 0, 0);
-}
-
-void TCustomForm::Next() {
-  if (clientHandle_) SendMessageW(clientHandle_, WM_MDINEXT, 0, 0);
-}
-
-void TCustomForm::Previous() {
-  if (clientHandle_) SendMessageW(clientHandle_, WM_MDINEXT, 0, 1);
-}

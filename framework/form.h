@@ -85,16 +85,11 @@ class TCustomForm : public TWinControl {
   // Frees the form once the messages already queued for it have been handled.
   void Release();
 
-  // MDI: the client window of an MDI frame form, its children (most recently active first) and their layout.
+  // MDI: the client window of an MDI frame form, and its children (most recently active first).
   HWND ClientHandle() const { return clientHandle_; }
   int MDIChildCount() const;
   TCustomForm* MDIChildren(int index) const;
   TCustomForm* ActiveMDIChild() const;
-  void Cascade();
-  void Tile();
-  void ArrangeIcons();
-  void Next();
-  void Previous();
 
   void Dispatch(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;

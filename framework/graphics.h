@@ -264,10 +264,8 @@ class TCanvas : public TPersistent {
   TPen* Pen() const { return pen_.get(); }
   void SetFont(const TFont* value) { font_->Assign(value); }
   void SetBrush(const TBrush* value) { brush_->Assign(value); }
-  void SetPen(const TPen* value) { pen_->Assign(value); }
 
   POINT PenPos() const { return penPos_; }
-  void SetPenPos(POINT value) { MoveTo(value.x, value.y); }
   // The raster operation of Draw, StretchDraw and CopyRect; SRCCOPY by default.
   DWORD CopyMode() const { return copyMode_; }
   void SetCopyMode(DWORD value) { copyMode_ = value; }

@@ -166,9 +166,6 @@ class TWinControl : public TControl {
   // changes parents and attach it again afterwards, so the window survives.
   HWND WindowHandle() const { return handle_; }
   void SetWindowHandle(HWND value);
-  // The procedure the window's messages end in (DefWindowProc, a system control's, the MDI one).
-  WNDPROC DefWndProc() const { return defWndProc_; }
-  void SetDefWndProc(WNDPROC value) { defWndProc_ = value; }
   // Reads the window's position into the stored bounds.
   void UpdateBounds();
   void SetZOrder(bool topMost) override;
