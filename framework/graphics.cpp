@@ -685,6 +685,11 @@ void TCanvas::Unlock() {
 
 bool TCanvas::TryLock() {
   if (!TryEnterCriticalSection(&lock_)) return false;
+  // The section lets its own thread in again; a canvas this thread is drawing with is just as busy.
+  if (lockCount_ > 0) {
+    LeaveCriticalSection(&lock_);
+    return false;
+  }
   ++lockCount_;
   return true;
 }

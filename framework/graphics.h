@@ -307,6 +307,7 @@ class TCanvas : public TPersistent {
   // Serialises drawing from several threads; the tree locks its row bitmap's canvas while it paints.
   void Lock();
   void Unlock();
+  // Locks only a canvas nobody, this thread included, has locked.
   bool TryLock();
   int LockCount() const { return lockCount_; }
 

@@ -368,6 +368,7 @@ TEST(CanvasLock, SerialisesThreads) {
   TCanvas canvas;
   canvas.Lock();
   EXPECT_EQ(canvas.LockCount(), 1);
+  EXPECT_FALSE(canvas.TryLock()) << "a canvas in use is busy for its own thread too";
   bool gotIt = true;
   std::thread other([&] { gotIt = canvas.TryLock(); });
   other.join();
