@@ -29,9 +29,14 @@ unsigned DigitValue(char c) {
   return IsAsciiDigit(c) ? static_cast<unsigned>(c - '0') : static_cast<unsigned>(Lower(c) - 'a' + 10);
 }
 
+// Elements that run code, or (a link) fetch a style sheet that can.
 bool IsBlockedElement(const std::string& name) {
-  return name == "script" || name == "object" || name == "embed" || name == "applet" || name == "iframe";
+  return name == "script" || name == "object" || name == "embed" || name == "applet" || name == "iframe" ||
+         name == "link";
 }
+
+// Of those, the ones without content or end tag: only their tag goes.
+bool IsEmptyElement(const std::string& name) { return name == "embed" || name == "link"; }
 
 // The named character references that can spell out a scheme: its colon, and the blanks browsers skip in it.
 struct TSchemeReference {
@@ -86,12 +91,12 @@ bool HoldsScriptAddress(std::string_view value) {
   return text.find("javascript:") != std::string::npos || text.find("vbscript:") != std::string::npos;
 }
 
-// Style text the page's browser could run: an expression, a behavior binding or a script address, also when
-// character references spell them out; CSS escapes, which can spell any word, count as well.
+// Style text the page's browser could run: an expression, a behavior binding, a script address or an imported
+// sheet, also when character references spell them out; CSS escapes, which can spell any word, count as well.
 bool IsActiveStyle(std::string_view style) {
   std::string text = NormalizedAddressStart(style, style.size());
   if (text.find('\\') != std::string::npos) return true;
-  for (const char* word : {"expression", "behavior", "binding", "javascript", "vbscript"})
+  for (const char* word : {"expression", "behavior", "binding", "javascript", "vbscript", "@import"})
     if (text.find(word) != std::string::npos) return true;
   return false;
 }
@@ -203,7 +208,7 @@ std::string RemoveActiveContent(const std::string& markup) {
       continue;
     }
     if (IsBlockedElement(tag.Name)) {
-      from = tag.Closing ? tag.End : ElementEnd(markup, tag.End, tag.Name);
+      from = tag.Closing || IsEmptyElement(tag.Name) ? tag.End : ElementEnd(markup, tag.End, tag.Name);
       continue;
     }
     if (tag.Name == "style" && !tag.Closing) {

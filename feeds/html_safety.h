@@ -11,9 +11,9 @@ std::string EscapeHTMLAttribute(const std::string& value);
 // An address for a double-quoted attribute: escaped, and empty when it is a "javascript:" or "vbscript:" address.
 std::string SafeAddressAttribute(const std::string& address);
 
-// The markup without script, object, embed, applet and iframe elements (start tag to end tag), without event
-// attributes (names beginning with "on") and without attributes whose value is a "javascript:" or "vbscript:"
-// address, including the address of a meta refresh; style attributes and style elements that hold an
-// expression, a behavior binding or a script address go as well.
+// The markup without script, object, embed, applet, iframe and link elements (start tag to end tag), without
+// event attributes (names beginning with "on") and without attributes whose value is a "javascript:" or
+// "vbscript:" address, including the address of a meta refresh; style attributes and style elements that hold an
+// expression, a behavior binding, a script address or an imported sheet go as well.
 // Tags that hold none of these, and all text between tags, are kept byte for byte.
 std::string RemoveActiveContent(const std::string& markup);

@@ -32,7 +32,7 @@ TEST(HTMLSafety, RemovesScriptingElementsWithTheirContent) {
   EXPECT_EQ(RemoveActiveContent("a<SCRIPT type=\"text/javascript\">x</Script >b"), "ab");
   EXPECT_EQ(RemoveActiveContent("a<iframe src=\"http://evil/\"></iframe>b"), "ab");
   EXPECT_EQ(RemoveActiveContent("a<object data=x.swf><param name=a value=b></object>b"), "ab");
-  EXPECT_EQ(RemoveActiveContent("a<embed src=y.swf>b"), "ab");
+  EXPECT_EQ(RemoveActiveContent("a<embed src=y.swf>b</embed>c"), "abc");
   EXPECT_EQ(RemoveActiveContent("a<applet code=Run.class><param name=p value=v></applet>b"), "ab");
   // Without an end tag only the start tag goes; stray end tags go as well.
   EXPECT_EQ(RemoveActiveContent("a<script src=x.js>b"), "ab");
@@ -80,6 +80,9 @@ TEST(HTMLSafety, RemovesActiveStyles) {
   EXPECT_EQ(RemoveActiveContent("<b style=\"width: e\\78pression(1)\">x</b>"), "<b >x</b>");
   EXPECT_EQ(RemoveActiveContent("a<style>p { width: EXPRESSION(alert(1)) }</style>b"), "ab");
   EXPECT_EQ(RemoveActiveContent("a<STYLE type=text/css>@import 'javascript:alert(1)';</STYLE >b"), "ab");
+  // Sheets from elsewhere could hold any of these.
+  EXPECT_EQ(RemoveActiveContent("a<style>@import url(http://x.example/s.css);</style>b"), "ab");
+  EXPECT_EQ(RemoveActiveContent("a<link rel=\"stylesheet\" href=\"http://x.example/s.css\">b"), "ab");
   // Without an end tag only the start tag goes.
   EXPECT_EQ(RemoveActiveContent("a<style>x { behavior: url(y) }"), "ax { behavior: url(y) }");
 }
