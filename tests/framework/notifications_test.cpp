@@ -1,4 +1,4 @@
-// The notifications that carry a parent's colour and font down the control tree, and the system's colour and
+// The notifications that carry a parent's colour, font and hint setting down the control tree, and the system's colour and
 // settings changes from a form to every control on it.
 #include <gtest/gtest.h>
 
@@ -81,6 +81,22 @@ TEST_F(ParentValues, FontReachesEveryDepthThatTakesIt) {
   EXPECT_EQ(CountOf(inner_->Received, CM_FONTCHANGED), 2);
   EXPECT_EQ(own_->Font()->Size(), 20);
   EXPECT_EQ(CountOf(own_->Received, CM_FONTCHANGED), 0);
+}
+
+TEST_F(ParentValues, ShowHintReachesAWindowlessChildThatTakesIt) {
+  auto* graphic = Make<TTestGraphic>(inner_, {0, 0, 10, 10});
+  graphic->SetParentShowHint(true);
+  outer_->SetParentShowHint(true);
+  inner_->SetParentShowHint(true);
+  Form()->SetShowHint(true);
+  EXPECT_TRUE(graphic->ShowHint());
+  EXPECT_TRUE(graphic->ParentShowHint());
+
+  inner_->SetShowHint(false);
+  EXPECT_FALSE(inner_->ParentShowHint());
+  Form()->SetShowHint(false);
+  Form()->SetShowHint(true);
+  EXPECT_FALSE(graphic->ShowHint());
 }
 
 TEST_F(ParentValues, SystemChangesReachEveryControlOnTheForm) {

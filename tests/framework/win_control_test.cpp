@@ -155,24 +155,6 @@ TEST_F(MessagePipeline, WindowProcCanBeReplacedAndChained) {
   EXPECT_EQ(panel->Received.size(), 2u);
 }
 
-TEST_F(MessagePipeline, PropertyChangesNotifyTheChildren) {
-  auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
-  auto* inner = Make<TTestGraphic>(outer, {0, 0, 10, 10});
-  inner->SetParentColor(true);
-  inner->SetParentShowHint(true);
-  outer->SetColor(clLime);
-  EXPECT_EQ(inner->Color(), clLime);
-  EXPECT_TRUE(inner->ParentColor());
-  outer->SetShowHint(true);
-  EXPECT_TRUE(inner->ShowHint());
-  outer->Font()->SetSize(17);
-  EXPECT_EQ(inner->Font()->Size(), 17);
-  inner->SetColor(clRed);
-  EXPECT_FALSE(inner->ParentColor());
-  outer->SetColor(clBlue);
-  EXPECT_EQ(inner->Color(), clRed);
-}
-
 TEST_F(MessagePipeline, ControlListChangesAreAnnounced) {
   auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   outer->Watched = {CM_CONTROLCHANGE, CM_CONTROLLISTCHANGE};
