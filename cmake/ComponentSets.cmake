@@ -64,3 +64,17 @@ function(install_component_sets)
     ${CMAKE_BINARY_DIR}/BrowserComponentsConfigVersion.cmake
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/BrowserComponents)
 endfunction()
+
+# The resource compiler reports no dependencies, so a changed image or template would leave stale resources in
+# every program: each .rc of resources/ depends on all the other files there, in every folder that compiles it.
+function(track_resource_files)
+  file(GLOB rc_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+  file(GLOB all_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+  set(data_files ${all_files})
+  if(rc_files)
+    list(REMOVE_ITEM data_files ${rc_files})
+  endif()
+  if(rc_files AND data_files)
+    set_source_files_properties(${rc_files} DIRECTORY ${ARGN} PROPERTIES OBJECT_DEPENDS "${data_files}")
+  endif()
+endfunction()
