@@ -49,6 +49,21 @@ TAnchors AnchorsOfAlign(TAlign align) {
 }
 
 // Whether c1 comes before c2 among the controls of one alignment: nearer the edge they align to first.
+// One axis of an anchored control. With the far edge anchored, the rule is the size (both edges anchored) or the
+// position (far edge only) the control had when the parent had originalParent pixels, and it grows as the parent
+// does; with neither edge anchored, the rule is the centre, kept at the same proportion of the parent.
+void AnchorAxis(bool nearAnchored, bool farAnchored, int parent, int originalParent, int rule, int& position,
+                int& size) {
+  if (farAnchored) {
+    if (nearAnchored)
+      size = parent - (originalParent - rule);
+    else
+      position = parent - (originalParent - rule);
+  } else if (!nearAnchored) {
+    position = MulDiv(rule, parent, originalParent) - size / 2;
+  }
+}
+
 bool InsertBefore(const TControl* c1, const TControl* c2, TAlign align) {
   switch (align) {
     case TAlign::alTop:
@@ -82,22 +97,10 @@ void TWinControl::AlignChildren(TControl* control, RECT& rect) {
         int newLeft = c->Left(), newTop = c->Top(), newWidth = c->Width(), newHeight = c->Height();
         POINT parentSize{client.right, client.bottom};
         TAnchors anchors = c->Anchors();
-        if (anchors.Contains(TAnchorKind::akRight)) {
-          if (anchors.Contains(TAnchorKind::akLeft))
-            newWidth = parentSize.x - (c->originalParentSize_.x - c->anchorRules_.x);
-          else
-            newLeft = parentSize.x - (c->originalParentSize_.x - c->anchorRules_.x);
-        } else if (!anchors.Contains(TAnchorKind::akLeft)) {
-          newLeft = MulDiv(c->anchorRules_.x, parentSize.x, c->originalParentSize_.x) - newWidth / 2;
-        }
-        if (anchors.Contains(TAnchorKind::akBottom)) {
-          if (anchors.Contains(TAnchorKind::akTop))
-            newHeight = parentSize.y - (c->originalParentSize_.y - c->anchorRules_.y);
-          else
-            newTop = parentSize.y - (c->originalParentSize_.y - c->anchorRules_.y);
-        } else if (!anchors.Contains(TAnchorKind::akTop)) {
-          newTop = MulDiv(c->anchorRules_.y, parentSize.y, c->originalParentSize_.y) - newHeight / 2;
-        }
+        AnchorAxis(anchors.Contains(TAnchorKind::akLeft), anchors.Contains(TAnchorKind::akRight), parentSize.x,
+                   c->originalParentSize_.x, c->anchorRules_.x, newLeft, newWidth);
+        AnchorAxis(anchors.Contains(TAnchorKind::akTop), anchors.Contains(TAnchorKind::akBottom), parentSize.y,
+                   c->originalParentSize_.y, c->anchorRules_.y, newTop, newHeight);
         c->anchorMove_ = true;
         c->SetBounds(newLeft, newTop, newWidth, newHeight);
         c->anchorMove_ = false;
