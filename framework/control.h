@@ -37,7 +37,12 @@ enum class TControlStyleItem {
   csOpaque,
   csDoubleClicks,
   csFixedHeight,
+  csNoDesignVisible,
+  csReplicatable,
   csNoStdEvents,
+  csDisplayDragImage,
+  csReflector,
+  csActionClient,
   csMenuEvents
 };
 using TControlStyle = TSet<TControlStyleItem, 16>;
