@@ -2,6 +2,8 @@
 // builder that set registers in gallery_sections.cpp.
 #pragma once
 
+#include <vector>
+
 #include "framework/form.h"
 
 // Builds the sample controls of one component set inside host (which is 600 pixels wide) and answers the height
