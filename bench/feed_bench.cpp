@@ -14,6 +14,8 @@
 #include "framework/startup.h"
 #include "framework/streams.h"
 
+using namespace feeds;
+
 using Microsoft::WRL::ComPtr;
 
 namespace {

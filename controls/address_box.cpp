@@ -7,6 +7,8 @@
 #include "framework/control_canvas.h"
 #include "framework/properties.h"
 
+namespace controls {
+
 namespace {
 
 // The key an Enter, a Down or an Up becomes when the box has taken it over: a key the edit ignores.
@@ -354,3 +356,5 @@ const TPublishedTable& TAddressBox::PublishedTable() const {
       });
   return table;
 }
+
+}  // namespace controls

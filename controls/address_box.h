@@ -8,6 +8,8 @@
 #include "controls/align_controls.h"
 #include "framework/set.h"
 
+namespace controls {
+
 enum class TAutoComplete { acDefault, acForceOn, acForceOff };
 enum class TAutoSuggest { asDefault, asForceOn, asForceOff };
 enum class TFileOption { FileSystem, UrlHistory, UrlMRU };
@@ -105,3 +107,5 @@ class TAddressBox : public TCustomAddressBox {
   using TCustomAddressBox::TCustomAddressBox;
   const TPublishedTable& PublishedTable() const override;
 };
+
+}  // namespace controls

@@ -9,6 +9,8 @@
 #include "framework/exceptions.h"
 #include "framework/text_convert.h"
 
+namespace controls {
+
 int AddressIconSize = 16;
 std::unique_ptr<TImageList> AddressImages;
 int DefaultPageIconIndex = 0;
@@ -228,3 +230,5 @@ const TUnit& AddressBoxUnit() {
   static const TUnit unit{L"AddressBox", &InitializeAddressBox, &FinalizeAddressBox, {&ControlsUnit()}};
   return unit;
 }
+
+}  // namespace controls

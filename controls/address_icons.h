@@ -14,6 +14,8 @@
 #include "framework/image_list.h"
 #include "framework/startup.h"
 
+namespace controls {
+
 // How the service asks the shell for file information; the default is SHGetFileInfoW. Tests install their own to
 // count and answer the queries, because the shell here gives every type the same icon.
 using TShellFileInfoQuery = DWORD_PTR (*)(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT flags);
@@ -62,3 +64,5 @@ bool GetAddressIconBitmap(TBitmap* bitmap);
 // The unit of the address box: its start makes the shared image list, the bitmaps and the logo; its end frees
 // them and forgets the cache and the temporary-file paths.
 const TUnit& AddressBoxUnit();
+
+}  // namespace controls

@@ -5,6 +5,8 @@
 
 #include "framework/exceptions.h"
 
+namespace controls {
+
 namespace {
 
 size_t Bucket(wchar_t ch) { return static_cast<size_t>(ch) & 0xFF; }
@@ -79,3 +81,5 @@ String SafeFileName(const String& s) {
     if (std::wstring_view(kUnfit).find(ch) != std::wstring_view::npos) ch = L'-';
   return result;
 }
+
+}  // namespace controls

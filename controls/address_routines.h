@@ -6,6 +6,8 @@
 
 #include "framework/object.h"
 
+namespace controls {
+
 // How far the search window of FastPos may move, by the text character under the pattern's last position.
 // Characters are grouped by their low byte; the smallest shift of a group wins, which keeps every move safe for
 // characters beyond the first 256.
@@ -29,3 +31,5 @@ String FastCopy(const String& s, int index, int count);
 String UrlHostPart(const String& url);
 // s with every character that a file name cannot hold replaced by a hyphen; the length stays.
 String SafeFileName(const String& s);
+
+}  // namespace controls

@@ -7,6 +7,8 @@
 #include "framework/bitmap.h"
 #include "framework/properties.h"
 
+namespace controls {
+
 namespace {
 
 constexpr int kLogoLeft = 6;
@@ -245,3 +247,5 @@ const TPublishedTable& TAlignComboBox::PublishedTable() const {
       });
   return table;
 }
+
+}  // namespace controls

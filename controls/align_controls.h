@@ -5,6 +5,8 @@
 #include "framework/combo_box.h"
 #include "framework/edit.h"
 
+namespace controls {
+
 class TAlignEdit : public TEdit {
   BC_CLASS(TAlignEdit, TEdit)
   explicit TAlignEdit(TComponent* owner);
@@ -49,3 +51,5 @@ class TAlignComboBox : public TCustomAlignComboBox {
   using TCustomAlignComboBox::TCustomAlignComboBox;
   const TPublishedTable& PublishedTable() const override;
 };
+
+}  // namespace controls

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace controls {
+
 namespace {
 
 int Clamp(int channel) { return std::clamp(channel, 0, 255); }
@@ -74,3 +76,5 @@ void PaintFlatFrames(TCanvas* canvas, RECT& r, TColor outerColor, TColor color, 
   ++r.bottom;
   FrameIn(canvas, r, frameColor);
 }
+
+}  // namespace controls

@@ -4,6 +4,8 @@
 
 #include "framework/graphics.h"
 
+namespace controls {
+
 // Each channel less amount, green two less than that, clamped to 0 .. 255.
 TColor DarkenColor(TColor color, int amount);
 // Each channel moved percent (at most 100) of the way to white, rounded half to even, then the nearest colour
@@ -24,3 +26,5 @@ TColor FlatFrameColor(HDC dc, bool mouseIn, bool focused, TColor color);
 // Paints the flat frames into canvas over the control's rectangle r: outer in the parent's darkened colour, the
 // inner rings in color, and the lit frame in frameColor; r ends as the frame left it, for the drop button.
 void PaintFlatFrames(TCanvas* canvas, RECT& r, TColor outerColor, TColor color, TColor frameColor, bool lit);
+
+}  // namespace controls

@@ -2,6 +2,8 @@
 
 #include "framework/properties.h"
 
+namespace controls {
+
 namespace {
 
 constexpr TColor kTransparentKey = clFuchsia;
@@ -78,3 +80,5 @@ const TUnit& PictureButtonUnit() {
       L"PictureButton", &RegisterPictureButton, &UnregisterPictureButton, {&ControlsUnit(), &ImageListUnit()}};
   return unit;
 }
+
+}  // namespace controls

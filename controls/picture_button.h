@@ -6,6 +6,8 @@
 #include "framework/image_list.h"
 #include "framework/startup.h"
 
+namespace controls {
+
 class TPictureButton : public TImage {
   BC_CLASS(TPictureButton, TImage)
   explicit TPictureButton(TComponent* owner);
@@ -48,3 +50,5 @@ class TPictureButton : public TImage {
 
 // Registers TPictureButton for stored forms, and the image lists they name.
 const TUnit& PictureButtonUnit();
+
+}  // namespace controls

@@ -4,6 +4,8 @@
 
 #include "framework/win_control.h"
 
+namespace controls {
+
 TTabButtonDownProc TabButtonDownProc = nullptr;
 
 namespace {
@@ -169,3 +171,5 @@ const TUnit& TabButtonUnit() {
   static const TUnit unit{L"TabButton", &RegisterTabButton, &UnregisterTabButton, {&ControlsUnit()}};
   return unit;
 }
+
+}  // namespace controls

@@ -9,6 +9,8 @@
 #include "framework/speed_button.h"
 #include "framework/startup.h"
 
+namespace controls {
+
 // Called when a tab goes down, with its TabIndex; the main window's procedure releases every other tab.
 using TTabButtonDownProc = void(WINAPI*)(int TabIndex);
 extern TTabButtonDownProc TabButtonDownProc;
@@ -75,3 +77,5 @@ class TTabButton : public TSpeedButton {
 
 // Registers TTabButton for stored forms.
 const TUnit& TabButtonUnit();
+
+}  // namespace controls

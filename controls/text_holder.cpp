@@ -2,6 +2,8 @@
 
 #include "framework/properties.h"
 
+namespace controls {
+
 TTextHolder::TTextHolder(TComponent* owner) : TComponent(owner), strings_(std::make_unique<TStringList>()) {}
 
 TTextHolder::~TTextHolder() = default;
@@ -29,3 +31,5 @@ const TUnit& TextHolderUnit() {
   static const TUnit unit{L"TextHolder", &RegisterTextHolder, &UnregisterTextHolder, {&FrameworkUnit()}};
   return unit;
 }
+
+}  // namespace controls

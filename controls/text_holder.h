@@ -6,6 +6,8 @@
 #include "framework/startup.h"
 #include "framework/strings.h"
 
+namespace controls {
+
 class TTextHolder : public TComponent {
   BC_CLASS(TTextHolder, TComponent)
   explicit TTextHolder(TComponent* owner);
@@ -23,3 +25,5 @@ class TTextHolder : public TComponent {
 
 // Registers TTextHolder for stored forms.
 const TUnit& TextHolderUnit();
+
+}  // namespace controls

@@ -4,6 +4,8 @@
 #include <memory>
 #include <type_traits>
 
+namespace controls {
+
 const wchar_t* const TypedURLsKey = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
 namespace {
@@ -53,3 +55,5 @@ void WriteTypedURLs(const std::vector<String>& urls) {
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
 }
+
+}  // namespace controls

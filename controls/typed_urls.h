@@ -6,6 +6,8 @@
 
 #include "framework/object.h"
 
+namespace controls {
+
 // The key under HKEY_CURRENT_USER.
 extern const wchar_t* const TypedURLsKey;
 // The number of values the history holds at most.
@@ -16,3 +18,5 @@ std::vector<String> ReadTypedURLs();
 // Writes the first 25 addresses as Url1 ..; below 24 addresses the value after the last one is written empty, so
 // that a reader stops there. Values beyond those written stay. Nothing happens when the key cannot be made.
 void WriteTypedURLs(const std::vector<String>& urls);
+
+}  // namespace controls

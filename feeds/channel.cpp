@@ -2,6 +2,8 @@
 
 #include "framework/properties.h"
 
+namespace feeds {
+
 const char* const DefaultFeedDocs = "https://www.rssboard.org/rss-2-0-1";
 
 std::string NonBlankText(const std::string& text) {
@@ -334,3 +336,5 @@ const TPublishedTable& TRSSChannel::PublishedTable() const {
                                                                    });
   return table;
 }
+
+}  // namespace feeds

@@ -11,6 +11,8 @@
 #include "feeds/rfc822_date.h"
 #include "framework/collection.h"
 
+namespace feeds {
+
 // The stored text when it holds anything besides blanks and control characters, else the empty text.
 std::string NonBlankText(const std::string& text);
 
@@ -295,3 +297,5 @@ class TRSSChannel : public TPersistent {
   std::unique_ptr<TRSSChannelOpt> optional_;
   std::unique_ptr<TRSSChannelReq> required_;
 };
+
+}  // namespace feeds

@@ -3,6 +3,8 @@
 #include "framework/properties.h"
 #include "framework/startup.h"
 
+namespace feeds {
+
 TXMLFileOptions::TXMLFileOptions()
     : domVendor_(DefaultDOMVendor),
       options_{TXMLDocOption::doNodeAutoCreate, TXMLDocOption::doAttrNull, TXMLDocOption::doAutoPrefix,
@@ -80,3 +82,5 @@ const TUnit& FeedsUnit() {
   static const TUnit unit{L"feeds", &RegisterFeedClasses, &UnregisterFeedClasses, {&FrameworkUnit()}};
   return unit;
 }
+
+}  // namespace feeds

@@ -12,6 +12,8 @@
 class TStream;
 struct TUnit;
 
+namespace feeds {
+
 // The options handed to every XML document the feed component creates; they take effect at the next load.
 class TXMLFileOptions : public TPersistent {
   BC_CLASS(TXMLFileOptions, TPersistent)
@@ -86,3 +88,5 @@ extern HMODULE FeedTemplateModule;
 
 // The feed reader's unit: registers TFeed for stored forms.
 const TUnit& FeedsUnit();
+
+}  // namespace feeds

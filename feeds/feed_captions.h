@@ -4,7 +4,11 @@
 
 #include <string>
 
+namespace feeds {
+
 extern std::string sUpdate;
 extern std::string sUpdated;
 extern std::string sVSource;
 extern std::string sTop;
+
+}  // namespace feeds

@@ -2,6 +2,8 @@
 
 #include "framework/properties.h"
 
+namespace feeds {
+
 void TRSSItemEnclosure::Assign(const TPersistent* source) {
   auto* other = ObjectAs<const TRSSItemEnclosure>(source);
   if (!other) return TPersistent::Assign(source);
@@ -127,3 +129,5 @@ const TPublishedTable& TRSSItem::PublishedTable() const {
                                      });
   return table;
 }
+
+}  // namespace feeds

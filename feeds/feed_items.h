@@ -8,6 +8,8 @@
 #include "feeds/rfc822_date.h"
 #include "framework/collection.h"
 
+namespace feeds {
+
 class TRSSItemEnclosure : public TPersistent {
   BC_CLASS(TRSSItemEnclosure, TPersistent)
   int Length() const { return length_; }
@@ -136,3 +138,5 @@ class TRSSItems : public TCollection {
   TRSSItem* Add() { return static_cast<TRSSItem*>(TCollection::Add()); }
   TRSSItem* Items(int index) const { return static_cast<TRSSItem*>(TCollection::Items(index)); }
 };
+
+}  // namespace feeds

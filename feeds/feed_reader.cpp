@@ -4,6 +4,8 @@
 #include "feeds/feed_text.h"
 #include "framework/text_convert.h"
 
+namespace feeds {
+
 namespace {
 
 // Reading one field: a failure there (a malformed date, a number that is none, a missing attribute) leaves that
@@ -278,3 +280,5 @@ void TFeed::LanguageFromCode(const std::string& text) {
   }
   optional->SetXLang(optional->Language() == TLanguages::langX ? text : std::string());
 }
+
+}  // namespace feeds

@@ -11,6 +11,8 @@
 #include "framework/streams.h"
 #include "framework/text_convert.h"
 
+namespace feeds {
+
 std::string sUpdate = "Update";
 std::string sUpdated = "Updated:";
 std::string sVSource = "View Source";
@@ -302,3 +304,5 @@ void TFeed::RenderHTML(TStream* stream) {
   out.Add(std::string_view(page).substr(from));
   out.Flush();
 }
+
+}  // namespace feeds

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace feeds {
+
 namespace {
 
 template <class Char>
@@ -121,3 +123,5 @@ std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& old
 String ReplaceAllIgnoreCase(const String& text, const String& oldText, const String& newText) {
   return ReplaceAll(text, oldText, newText);
 }
+
+}  // namespace feeds

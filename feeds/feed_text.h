@@ -6,6 +6,8 @@
 
 #include "framework/object.h"
 
+namespace feeds {
+
 // The UTF-8 bytes of a wide text. A surrogate pair becomes one four-byte sequence; a lone surrogate half keeps a
 // three-byte sequence of its own.
 std::string EncodeUTF8(const String& text);
@@ -22,3 +24,5 @@ bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view pat
 // never searched again; an empty oldText replaces nothing.
 std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& oldText, const std::string& newText);
 String ReplaceAllIgnoreCase(const String& text, const String& oldText, const String& newText);
+
+}  // namespace feeds

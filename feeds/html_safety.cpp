@@ -5,6 +5,8 @@
 
 #include "feeds/feed_text.h"
 
+namespace feeds {
+
 namespace {
 
 struct TRange {
@@ -230,3 +232,5 @@ std::string RemoveActiveContent(const std::string& markup) {
   out.append(markup, from, std::string::npos);
   return out;
 }
+
+}  // namespace feeds

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace feeds {
+
 // The value with &, ", < and > written as character references, for a double-quoted attribute; a "%" before
 // another "%" is written as a reference too, so that no "%%" placeholder of the page stands in the attribute.
 std::string EscapeHTMLAttribute(const std::string& value);
@@ -17,3 +19,5 @@ std::string SafeAddressAttribute(const std::string& address);
 // expression, a behavior binding, a script address or an imported sheet go as well.
 // Tags that hold none of these, and all text between tags, are kept byte for byte.
 std::string RemoveActiveContent(const std::string& markup);
+
+}  // namespace feeds

@@ -1,5 +1,7 @@
 #include "feeds/languages.h"
 
+namespace feeds {
+
 namespace {
 
 // In the order of TLanguages.
@@ -19,3 +21,5 @@ std::string LanguageCode(TLanguages language) {
   int index = static_cast<int>(language);
   return index < LanguageCodeCount ? kLanguageCodes[index] : std::string();
 }
+
+}  // namespace feeds

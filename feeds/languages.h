@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace feeds {
+
 enum class TLanguages : uint8_t {
   langAF,
   langSQ,
@@ -109,3 +111,5 @@ constexpr int LanguageCodeCount = 96;
 
 // The lower-case code of a language ("zh-cn" for langZH_CN); empty for langX.
 std::string LanguageCode(TLanguages language);
+
+}  // namespace feeds

@@ -4,6 +4,8 @@
 
 #include "framework/properties.h"
 
+namespace feeds {
+
 namespace {
 
 const wchar_t* const kMonthNames[12] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
@@ -169,3 +171,5 @@ const TPublishedTable& TRFC822DateTime::PublishedTable() const {
       });
   return table;
 }
+
+}  // namespace feeds

@@ -5,6 +5,8 @@
 #include "framework/component.h"
 #include "framework/date_time.h"
 
+namespace feeds {
+
 class TRFC822DateTime : public TPersistent {
   BC_CLASS(TRFC822DateTime, TPersistent)
   // The zone "GMT" and the current local time, not yet set.
@@ -37,3 +39,5 @@ class TRFC822DateTime : public TPersistent {
 
 // The 1-based position of the last blank (code 32) in the text, 0 when there is none.
 size_t LastBlankPos(const String& text);
+
+}  // namespace feeds

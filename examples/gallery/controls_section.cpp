@@ -7,6 +7,8 @@
 #include "controls/tab_button.h"
 #include "framework/startup.h"
 
+using namespace controls;
+
 namespace {
 
 // The page buttons of the row; one is down at a time, as in the browser's tab bar.

@@ -11,6 +11,8 @@
 #include "form_fixture.h"
 #include "typed_url_values.h"
 
+using namespace controls;
+
 namespace {
 
 struct TAutoCompleteRecord {

@@ -8,6 +8,8 @@
 
 #include "framework/exceptions.h"
 
+using namespace controls;
+
 namespace {
 
 struct TShellQuery {

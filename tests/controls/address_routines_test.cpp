@@ -6,6 +6,8 @@
 
 #include "framework/exceptions.h"
 
+using namespace controls;
+
 TEST(FastSearch, ExampleTable) {
   EXPECT_EQ(FastPos(L"ab", L"xxab"), 3);
   EXPECT_EQ(FastPos(L"b", L"abc"), 2);

@@ -7,6 +7,8 @@
 #include "form_fixture.h"
 #include "support/window_capture.h"
 
+using namespace controls;
+
 namespace {
 
 COLORREF Rgb(TColor color) { return static_cast<COLORREF>(ColorToRGB(color)); }

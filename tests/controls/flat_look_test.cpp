@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace controls;
+
 namespace {
 
 // A 32-bit device, which shows every colour as it is.

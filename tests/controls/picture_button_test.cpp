@@ -5,6 +5,8 @@
 #include "form_fixture.h"
 #include "support/window_capture.h"
 
+using namespace controls;
+
 namespace {
 
 // One image list holding one 8 x 8 image of a colour, with a transparent corner.

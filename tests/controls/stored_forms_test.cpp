@@ -8,6 +8,8 @@
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
 
+using namespace controls;
+
 TEST(StoredForms, WindowControlsTravelWithTheirForm) {
   TForm source(nullptr);
   source.SetName(L"Main");

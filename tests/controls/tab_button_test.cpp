@@ -7,6 +7,8 @@
 #include "form_fixture.h"
 #include "support/window_capture.h"
 
+using namespace controls;
+
 namespace {
 
 std::vector<int>* downCalls = nullptr;

@@ -4,6 +4,8 @@
 
 #include "framework/properties.h"
 
+using namespace controls;
+
 TEST(TextHolder, AssigningCopiesTheLinesNotTheList) {
   TComponent owner(nullptr);
   auto* holder = new TTextHolder(&owner);

@@ -9,6 +9,8 @@
 
 #include "controls/typed_urls.h"
 
+using namespace controls;
+
 inline std::vector<String> NumberedAddresses(int count) {
   std::vector<String> urls;
   for (int i = 1; i <= count; ++i) urls.push_back(L"http://site" + std::to_wstring(i) + L".example/");

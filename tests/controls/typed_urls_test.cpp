@@ -6,6 +6,8 @@
 
 #include "typed_url_values.h"
 
+using namespace controls;
+
 namespace {
 
 // The string values of the key as they are in the registry.

@@ -5,6 +5,8 @@
 #include "framework/startup.h"
 #include "support/test_units.h"
 
+using namespace controls;
+
 void StartAreaUnits() {
   InitializeUnit(ControlsUnit());
   InitializeUnit(AddressBoxUnit());

@@ -10,6 +10,8 @@
 #include "framework/date_time.h"
 #include "framework/streams.h"
 
+using namespace feeds;
+
 // The tests read and write dates in a fixed locale, whatever the user's locale is.
 inline const TFormatSettings& English() {
   static const TFormatSettings settings =

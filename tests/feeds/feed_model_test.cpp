@@ -3,6 +3,8 @@
 #include "feeds/feed.h"
 #include "feeds/languages.h"
 
+using namespace feeds;
+
 TEST(FeedModel, FreshComponentDefaults) {
   TFeed feed;
   EXPECT_EQ(feed.Version(), "2.0");

@@ -3,6 +3,8 @@
 #include "feed_fixtures.h"
 #include "framework/text_convert.h"
 
+using namespace feeds;
+
 TEST(FeedReading, Rss20ChannelAndItems) {
   TFeed feed;
   LoadFixture(feed, "rss20.xml");

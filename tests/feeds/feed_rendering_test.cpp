@@ -4,6 +4,8 @@
 #include "feeds/feed_captions.h"
 #include "framework/text_convert.h"
 
+using namespace feeds;
+
 namespace {
 
 std::string TemplateText() {

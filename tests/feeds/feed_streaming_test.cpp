@@ -6,6 +6,8 @@
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
 
+using namespace feeds;
+
 namespace {
 
 size_t PositionOf(const String& text, const wchar_t* part) {

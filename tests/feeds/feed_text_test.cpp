@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace feeds;
+
 TEST(FeedText, EncodeUTF8) {
   EXPECT_EQ(EncodeUTF8(L""), "");
   EXPECT_EQ(EncodeUTF8(L"A"), "A");

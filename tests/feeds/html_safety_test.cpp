@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace feeds;
+
 TEST(HTMLSafety, EscapesAttributeValues) {
   EXPECT_EQ(EscapeHTMLAttribute("http://x.example/?a=1&b=\"2\"<>"),
             "http://x.example/?a=1&amp;b=&quot;2&quot;&lt;&gt;");

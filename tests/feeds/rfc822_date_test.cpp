@@ -5,6 +5,8 @@
 #include "feed_fixtures.h"
 #include "framework/exceptions.h"
 
+using namespace feeds;
+
 namespace {
 
 const TFormatSettings& German() {
