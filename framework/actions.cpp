@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "framework/application.h"
+#include "framework/form.h"
 #include "framework/image_list.h"
+#include "framework/menus.h"
 #include "framework/properties.h"
 #include "framework/startup.h"
 
@@ -76,6 +79,20 @@ std::unique_ptr<TBasicActionLink> CreateActionLink(const TClass* linkClass, TCom
 }
 
 // TBasicAction
+
+// TComponent as an action's target
+
+bool TComponent::ExecuteAction(TBasicAction* action) {
+  if (!action || !action->HandlesTarget(this)) return false;
+  action->ExecuteTarget(this);
+  return true;
+}
+
+bool TComponent::UpdateAction(TBasicAction* action) {
+  if (!action || !action->HandlesTarget(this)) return false;
+  action->UpdateTarget(this);
+  return true;
+}
 
 TBasicAction::TBasicAction(TComponent* owner) : TComponent(owner) {}
 
@@ -152,10 +169,12 @@ TContainedAction::TContainedAction(TComponent* owner) : TBasicAction(owner) {}
 TContainedAction::~TContainedAction() { SetActionList(nullptr); }
 
 bool TContainedAction::Execute() {
-  return (actionList_ && actionList_->ExecuteAction(this)) || TBasicAction::Execute();
+  return (actionList_ && actionList_->ExecuteAction(this)) || TBasicAction::Execute() || SendActionToForms(this, true);
 }
 
-bool TContainedAction::Update() { return (actionList_ && actionList_->UpdateAction(this)) || TBasicAction::Update(); }
+bool TContainedAction::Update() {
+  return (actionList_ && actionList_->UpdateAction(this)) || TBasicAction::Update() || SendActionToForms(this, false);
+}
 
 void TContainedAction::SetActionList(TActionList* value) {
   if (value == actionList_) return;
@@ -278,6 +297,12 @@ void TCustomAction::SetHelpContext(int value) {
   ChangeProperty(helpContext_, value, [&](TActionLink& link) { link.SetHelpContext(value); });
 }
 
+bool TCustomAction::DoHint(String& hintStr) {
+  bool canShow = true;
+  if (OnHint) OnHint(hintStr, canShow);
+  return canShow;
+}
+
 const TPublishedTable& TCustomAction::PublishedTable() const {
   using P = TPublished<TCustomAction>;
   using A = TCustomAction;
@@ -298,6 +323,16 @@ const TPublishedTable& TCustomAction::PublishedTable() const {
 }
 
 // TActionLink
+
+bool TActionLink::DoShowHint(String& hintStr) {
+  auto* action = ObjectAs<TCustomAction>(Action());
+  if (!action) return true;
+  bool canShow = action->DoHint(hintStr);
+  bool showShortCut = !Application || Application->HintShortCuts();
+  if (canShow && showShortCut && action->ShortCut() != 0 && !hintStr.empty())
+    hintStr = Format(L"%s (%s)", {hintStr, ShortCutToText(action->ShortCut())});
+  return canShow;
+}
 
 bool TActionLink::IsCustomAction() const { return ObjectAs<TCustomAction>(Action()) != nullptr; }
 bool TActionLink::IsCaptionLinked() { return IsCustomAction(); }

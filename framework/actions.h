@@ -19,6 +19,8 @@ struct TUnit;
 // A key with its modifier bits (scShift, scCtrl, scAlt), as menus store it.
 using TShortCut = uint16_t;
 
+using THintEvent = TDelegate<void(String& HintStr, bool& CanShow)>;
+
 // The client side of an action: one link per client, made with CreateActionLink. Deleting the link leaves the
 // action.
 class TBasicActionLink : public TObject {
@@ -64,6 +66,12 @@ class TBasicAction : public TComponent {
   // Runs OnUpdate; false when it is not assigned.
   virtual bool Update();
 
+  // Whether the action acts on target when a target is offered it (a component's ExecuteAction); ExecuteTarget
+  // and UpdateTarget then run or update it on that target. The base acts on nothing.
+  virtual bool HandlesTarget(TObject* target) { (void)target; return false; }
+  virtual void ExecuteTarget(TObject* target) { (void)target; }
+  virtual void UpdateTarget(TObject* target) { (void)target; }
+
   // The client component that started the current Execute, else null.
   TComponent* ActionComponent() const { return actionComponent_; }
   void SetActionComponent(TComponent* value);
@@ -92,7 +100,8 @@ class TBasicAction : public TComponent {
   TNotifyEvent onUpdate_;
 };
 
-// An action that belongs to an action list, which may handle its execution and update first.
+// An action that belongs to an action list, which may handle its execution and update first; when neither the
+// list nor the action's own handler takes it, the user interface's targets are offered it (framework/form.h).
 class TContainedAction : public TBasicAction {
   BC_CLASS(TContainedAction, TBasicAction)
   explicit TContainedAction(TComponent* owner = nullptr);
@@ -152,6 +161,10 @@ class TCustomAction : public TContainedAction {
   int HelpContext() const { return helpContext_; }
   void SetHelpContext(int value);
 
+  // The hint a client shows for the action: OnHint may change it or refuse it; false shows none.
+  virtual bool DoHint(String& hintStr);
+  THintEvent OnHint;
+
   const TPublishedTable& PublishedTable() const override;
 
  private:
@@ -205,6 +218,10 @@ class TActionLink : public TBasicActionLink {
   virtual void SetImageIndex(int value) { (void)value; }
   virtual void SetShortCut(TShortCut value) { (void)value; }
   virtual void SetVisible(bool value) { (void)value; }
+
+  // The client's short hint as the action shows it: the action's hint processing, then " (short-cut)" when the
+  // application shows short-cuts in hints and the action has one. False when the action refuses the hint.
+  virtual bool DoShowHint(String& hintStr);
 
  protected:
   bool IsCustomAction() const;

@@ -412,6 +412,10 @@ void TApplication::ActivateHint(POINT cursorPos) {
   info.CursorRect = control->ClientRect();
   info.CursorPos = control->ScreenToClient(cursorPos);
   info.HintStr = GetShortHint(GetHint(control));
+  if (auto* link = ObjectAs<TActionLink>(control->ActionLink()); link && !link->DoShowHint(info.HintStr)) {
+    HideHint();
+    return;
+  }
   info.ReshowTimeout = 0;
   info.HideTimeout = hintHidePause_;
   info.HintWindowClass = hintWindowClass_;

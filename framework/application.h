@@ -97,6 +97,9 @@ class TApplication : public TComponent {
   void SetHint(const String& value);
   TColor HintColor() const { return hintColor_; }
   void SetHintColor(TColor value) { hintColor_ = value; }
+  // Whether hints of action clients end with the action's short-cut, as "Hint (Ctrl+S)".
+  bool HintShortCuts() const { return hintShortCuts_; }
+  void SetHintShortCuts(bool value) { hintShortCuts_ = value; }
   int HintPause() const { return hintPause_; }
   void SetHintPause(int value) { hintPause_ = value; }
   int HintShortPause() const { return hintShortPause_; }
@@ -165,6 +168,7 @@ class TApplication : public TComponent {
   bool terminated_ = false;
 
   bool showHint_ = false;
+  bool hintShortCuts_ = true;
   String hint_;
   TColor hintColor_ = clInfoBk;
   int hintPause_ = 500;

@@ -14,6 +14,7 @@ class TReader;
 class TWriter;
 class TComponent;
 class TPublishedTable;
+class TBasicAction;
 
 // What a stored form offers a class for values that its property tables cannot describe ("DefineProperties").
 // The form reader and writer implement it.
@@ -26,6 +27,9 @@ class TFiler {
   // A value stored as raw bytes.
   virtual void DefineBinaryProperty(const String& name, const std::function<void(TStream&)>& readData,
                                     const std::function<void(TStream&)>& writeData, bool hasData) = 0;
+  // The form reader answers true, the writer false.
+  virtual bool IsReader() const = 0;
+  bool IsWriter() const { return !IsReader(); }
   // While writing, the component of the ancestor form this one is compared with, else null.
   virtual TComponent* Ancestor() const { return nullptr; }
 };
@@ -120,6 +124,11 @@ class TComponent : public TPersistent {
   virtual bool HasParent() const { return false; }
   virtual void SetParentComponent(TComponent* value) { (void)value; }
   virtual void SetChildOrder(TComponent* child, int order) { (void)child, (void)order; }
+
+  // An action aimed at this component: when the action handles it as a target, the action runs (or updates) on
+  // it and the answer is true (framework/actions.cpp). Controls offer standard actions to themselves this way.
+  virtual bool ExecuteAction(TBasicAction* action);
+  virtual bool UpdateAction(TBasicAction* action);
 
   TPersistent* GetOwner() const override { return owner_; }
   String GetNamePath() const override { return name_; }

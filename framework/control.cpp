@@ -282,6 +282,11 @@ void TControl::RequestAlign() {
   if (parent_) parent_->AlignControl(this);
 }
 
+void TControl::Show() {
+  if (parent_) parent_->ShowControl(this);
+  SetVisible(true);
+}
+
 void TControl::SetVisible(bool value) {
   if (visible_ == value) return;
   visible_ = value;

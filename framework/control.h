@@ -188,7 +188,9 @@ class TControl : public TComponent {
 
   bool Visible() const { return visible_; }
   void SetVisible(bool value);
-  void Show() { SetVisible(true); }
+  // Asks the parents to show this control (a page control brings the sheet that holds it to the front), then
+  // makes it visible.
+  void Show();
   void Hide() { SetVisible(false); }
   // Visible and on a parent that shows; a windowed control answers whether its window is shown.
   virtual bool Showing() const;

@@ -4,6 +4,8 @@
 
 Exception::Exception(String message) { SetMessage(std::move(message)); }
 
+Exception::Exception(String message, int helpContext) : helpContext_(helpContext) { SetMessage(std::move(message)); }
+
 void Exception::SetMessage(const String& message) {
   message_ = message;
   utf8_ = WideToUtf8(message_);

@@ -9,14 +9,19 @@
 class Exception : public TObject, public std::exception {
   BC_CLASS(Exception, TObject)
   explicit Exception(String message = {});
+  // An error with a help topic: numbered errors carry their number as the help context.
+  Exception(String message, int helpContext);
 
   const String& Message() const { return message_; }
   void SetMessage(const String& message);
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int value) { helpContext_ = value; }
   const char* what() const noexcept override { return utf8_.c_str(); }
 
  private:
   String message_;
   std::string utf8_;
+  int helpContext_ = 0;
 };
 
 // Declares an exception class that adds nothing but its type.

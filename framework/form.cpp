@@ -654,6 +654,41 @@ void TCustomForm::WMSize(TMessage& message) {
   TWinControl::Dispatch(message);
 }
 
+namespace {
+
+bool OfferAction(TControl* control, TBasicAction* action, bool execute) {
+  return control && (execute ? control->ExecuteAction(action) : control->UpdateAction(action));
+}
+
+bool OfferActionToChildren(TWinControl* container, TBasicAction* action, bool execute) {
+  for (int i = 0; i < container->ControlCount(); ++i) {
+    TControl* control = container->Controls(i);
+    if (!control->Visible()) continue;
+    if (OfferAction(control, action, execute)) return true;
+    if (auto* winControl = ObjectAs<TWinControl>(control); winControl && OfferActionToChildren(winControl, action, execute))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TCustomForm::CMAction(TMessage& message) {
+  auto* action = reinterpret_cast<TBasicAction*>(message.LParam);
+  bool execute = message.Msg == CM_ACTIONEXECUTE;
+  message.Result = action && (OfferAction(activeControl_, action, execute) || OfferAction(this, action, execute) ||
+                              OfferActionToChildren(this, action, execute));
+}
+
+bool SendActionToForms(TBasicAction* action, bool execute) {
+  UINT msg = execute ? CM_ACTIONEXECUTE : CM_ACTIONUPDATE;
+  auto lParam = reinterpret_cast<LPARAM>(action);
+  TCustomForm* active = Screen ? Screen->ActiveForm() : nullptr;
+  if (active && active->Perform(msg, 0, lParam) == 1) return true;
+  TCustomForm* main = Application ? Application->MainForm() : nullptr;
+  return main && main != active && main->Perform(msg, 0, lParam) == 1;
+}
+
 void TCustomForm::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case WM_ACTIVATE:
@@ -684,6 +719,10 @@ void TCustomForm::Dispatch(TMessage& message) {
       return;
     case CM_DIALOGKEY:
       CMDialogKey(message);
+      return;
+    case CM_ACTIONEXECUTE:
+    case CM_ACTIONUPDATE:
+      CMAction(message);
       return;
     case CM_SHOWINGCHANGED:
       CMShowingChanged(message);

@@ -128,6 +128,9 @@ class TCustomForm : public TWinControl {
   void WMSysCommand(TMessage& message);
   void WMSize(TMessage& message);
   void WMHelp(TMessage& message);
+  // CM_ACTIONEXECUTE and CM_ACTIONUPDATE (LParam the action): the active control, then the form, then its visible
+  // controls at every depth are offered the action; Result 1 when one of them took it.
+  void CMAction(TMessage& message);
   HWND FrameClientWindow() const;
 
   TFormStyle formStyle_ = TFormStyle::fsNormal;
@@ -163,3 +166,6 @@ class TCustomDockForm : public TCustomForm {
 TCustomForm* GetParentForm(const TControl* control);
 // The same, but raises EInvalidOperation "Control '%s' has no parent window" when there is none.
 TCustomForm* ValidParentForm(const TControl* control);
+// Offers an action that no list or handler took to the active form, then to the main form (CM_ACTIONEXECUTE or
+// CM_ACTIONUPDATE); true when a control or form took it.
+bool SendActionToForms(TBasicAction* action, bool execute);

@@ -25,6 +25,8 @@ class TReader : public TFiler {
   TReader(const TReader&) = delete;
   TReader& operator=(const TReader&) = delete;
 
+  bool IsReader() const override { return true; }
+
   // The typed values a DefineProperties handler reads; each raises EReadError when the next value is of
   // another type.
   int32_t ReadInteger();

@@ -40,6 +40,8 @@ class TWriter : public TFiler {
   TWriter(const TWriter&) = delete;
   TWriter& operator=(const TWriter&) = delete;
 
+  bool IsReader() const override { return false; }
+
   // The typed values a DefineProperties handler writes: one value, or one list of values.
   void WriteInteger(int64_t value);
   void WriteBoolean(bool value);

@@ -31,8 +31,12 @@ bool TClass::InheritsFrom(const TClass* other) const {
 }
 
 TObject* TClass::Create(TComponent* owner) const {
-  if (!factory_) throw EInvalidOperation(L"Cannot create an instance of the abstract class " + ClassName());
+  if (!factory_) RaiseCannotCreate(this);
   return factory_(owner);
+}
+
+void RaiseCannotCreate(const TClass* cls) {
+  throw EInvalidOperation(L"Cannot create an instance of the abstract class " + (cls ? cls->ClassName() : String()));
 }
 
 void RegisterPersistentClass(const TClass* cls) {

@@ -100,6 +100,9 @@ class TObject {
   virtual void DefaultHandler(TMessage& message) { (void)message; }
 };
 
+// Raises EInvalidOperation: no instance of an abstract class (or of no class) can be made.
+[[noreturn]] void RaiseCannotCreate(const TClass* cls);
+
 // The class-name registry of streaming: a class must be registered before a stored form can create it.
 void RegisterPersistentClass(const TClass* cls);
 void UnregisterPersistentClass(const TClass* cls);

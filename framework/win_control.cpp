@@ -575,7 +575,14 @@ bool TWinControl::CanFocus() const {
 
 bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
 
+void TWinControl::ShowControl(TControl* control) {
+  (void)control;
+  if (Parent()) Parent()->ShowControl(this);
+}
+
 void TWinControl::SetFocus() {
+  // A control on a page that is not shown can take the focus once its page comes to the front.
+  if (!CanFocus() && Parent()) Parent()->ShowControl(this);
   if (TCustomForm* form = GetParentForm(this)) {
     form->FocusControl(this);
   } else if (parentWindow_) {

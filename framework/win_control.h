@@ -67,6 +67,9 @@ class TWinControl : public TControl {
   void NotifyControls(UINT msg);
 
   bool Showing() const override { return showing_; }
+  // A child at any depth must be shown (it is shown or focused): the base passes the request up with itself as
+  // the child; a container of pages makes the page that holds control the visible one.
+  virtual void ShowControl(TControl* control);
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value);
   // The position in the parent's tab order; -1 when the control has no parent.
@@ -186,6 +189,11 @@ class TWinControl : public TControl {
   virtual void PaintWindow(HDC dc);
   void PaintHandler(TMessage& message);
   void PaintControls(HDC dc, TControl* first);
+  // The frame between the platform's border and the client area (bevel and BorderWidth) into a DC of the whole
+  // window, in window coordinates; a class that paints its own non-client area calls it for that band.
+  void PaintBorder(HDC dc);
+  // The width of the bevel on each edge it is drawn on: inner and outer cuts of BevelWidth each.
+  int BevelSize() const;
 
   // Key handling: the parent form sees keys first when it previews them.
   virtual void KeyDown(WORD& key, TShiftState shift);
@@ -229,11 +237,9 @@ class TWinControl : public TControl {
   void WMNCCalcSize(TMessage& message);
   void WMNCPaint(TMessage& message);
   void WMPrint(TMessage& message);
-  void PaintBorder(HDC dc);
   // Sizes an iconic window's restored placement to the stored bounds.
   void SetPlacementBounds();
   void FrameChanged();
-  int BevelSize() const;
   void PaintNonClientTo(HDC dc);
   void WMWindowPosChanged(TMessage& message);
   void WMKeyDown(TMessage& message);

@@ -219,6 +219,7 @@ TEST(ImageListChangeLinks, RegisteredListenersHearOfChanges) {
 // Hands the binary values a component defines to the test.
 class TCapturingFiler : public TFiler {
  public:
+  bool IsReader() const override { return false; }
   void DefineProperty(const String&, const std::function<void(TReader&)>&, const std::function<void(TWriter&)>&,
                       bool) override {}
   void DefineBinaryProperty(const String& name, const std::function<void(TStream&)>& readData,
