@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "framework/visual_styles.h"
+
 namespace {
 
 const wchar_t kThemeManagerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
@@ -47,8 +49,12 @@ void TTestEnvironment::WriteThemeActiveValue(bool on) {
 }
 
 void TTestEnvironment::SetVisualStyles(bool on) {
-  if (!visualStylesChanged_) savedThemeActiveValue_ = ReadThemeActiveValue();
+  if (!visualStylesChanged_) {
+    savedThemeActiveValue_ = ReadThemeActiveValue();
+    savedClassicPainting_ = ClassicPainting();
+  }
   WriteThemeActiveValue(on);
+  SetClassicPainting(!on);
   std::vector<bool> previous;
   for (const TVisualStylesHook& hook : VisualStylesHooks()) previous.push_back(hook(on));
   if (!visualStylesChanged_) savedHookSettings_ = previous;
@@ -93,6 +99,7 @@ void TTestEnvironment::Restore() {
       WriteThemeActiveValue(*savedThemeActiveValue_);
     else
       RegDeleteKeyValueW(HKEY_CURRENT_USER, kThemeManagerKey, kThemeActiveValue);
+    SetClassicPainting(savedClassicPainting_);
     const auto& hooks = VisualStylesHooks();
     for (size_t i = 0; i < hooks.size() && i < savedHookSettings_.size(); ++i) hooks[i](savedHookSettings_[i]);
   }

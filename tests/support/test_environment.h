@@ -25,7 +25,7 @@ class TTestEnvironment {
 
   // SetSysColors for one element; the first change of each element remembers its value.
   void SetSysColor(int element, COLORREF color);
-  // Visual styles on or off: every hook, and the ThemeManager's ThemeActive value (which the platform reads only
+  // Visual styles on or off: the framework's classic switch, every hook, and the ThemeManager's ThemeActive value (which the platform reads only
   // when a process starts). The platform's own switch is not touched: under Wine it cannot be turned back on
   // within a process.
   void SetVisualStyles(bool on);
@@ -47,6 +47,7 @@ class TTestEnvironment {
   std::map<int, COLORREF> savedColors_;
   bool visualStylesChanged_ = false;
   std::optional<bool> savedThemeActiveValue_;
+  bool savedClassicPainting_ = false;
   std::vector<bool> savedHookSettings_;  // one per hook, in the order of the hooks
   std::optional<bool> savedKeyboardCues_;
   std::optional<bool> savedFlatMenus_;

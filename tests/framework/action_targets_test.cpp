@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "control_fixtures.h"
+#include "framework/actions.h"
+#include "framework/menus.h"
+
+namespace {
+
+// An action that acts on the panel whose Tag it names, and records where it ran or updated.
+class TPanelAction : public TAction {
+  BC_CLASS(TPanelAction, TAction)
+  using TAction::TAction;
+  intptr_t Wanted = 0;
+  TObject* ExecutedOn = nullptr;
+  TObject* UpdatedOn = nullptr;
+  bool HandlesTarget(TObject* target) override {
+    auto* panel = ObjectAs<TTestPanel>(target);
+    return panel && panel->Tag() == Wanted;
+  }
+  void ExecuteTarget(TObject* target) override { ExecutedOn = target; }
+  void UpdateTarget(TObject* target) override { UpdatedOn = target; }
+};
+
+class ActionTargets : public ControlTest {
+ protected:
+  TTestPanel* Panel(TWinControl* parent, intptr_t tag, RECT bounds) {
+    auto* panel = Make<TTestPanel>(parent, bounds);
+    panel->SetTag(tag);
+    panel->SetTabStop(true);
+    return panel;
+  }
+};
+
+}  // namespace
+
+TEST_F(ActionTargets, ActionWithoutHandlerReachesTheVisibleControlItAimsAt) {
+  auto* focused = Panel(Form(), 1, {0, 0, 50, 50});
+  auto* outer = Panel(Form(), 2, {60, 0, 200, 100});
+  Panel(outer, 3, {10, 10, 40, 40});
+  auto* hidden = Panel(Form(), 4, {0, 120, 50, 170});
+  hidden->Hide();
+  Form()->Show();
+  focused->SetFocus();
+  ProcessQueued();
+  ASSERT_EQ(Screen->ActiveForm(), Form());
+
+  struct Case {
+    intptr_t wanted;
+    bool withHandler;
+    bool taken;
+    intptr_t targetTag;
+  };
+  const Case cases[] = {
+      {1, false, true, 1},  // the active control first
+      {3, false, true, 3},  // a visible control at any depth
+      {4, false, false, 0},  // hidden controls are not offered it
+      {9, false, false, 0},  // nobody handles it
+      {1, true, true, 0},    // the action's own handler comes before any target
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "aimed at " << c.wanted << (c.withHandler ? " with handler" : ""));
+    TPanelAction action(nullptr);
+    action.Wanted = c.wanted;
+    int handlerRuns = 0;
+    if (c.withHandler) action.SetOnExecute([&](TObject*) { ++handlerRuns; });
+    EXPECT_EQ(action.Execute(), c.taken);
+    auto* target = ObjectAs<TComponent>(action.ExecutedOn);
+    EXPECT_EQ(target ? target->Tag() : 0, c.targetTag);
+    EXPECT_EQ(handlerRuns, c.withHandler ? 1 : 0);
+    if (!c.withHandler) {
+      EXPECT_EQ(action.Update(), c.taken);
+      auto* updated = ObjectAs<TComponent>(action.UpdatedOn);
+      EXPECT_EQ(updated ? updated->Tag() : 0, c.targetTag);
+    }
+  }
+}
+
+TEST(ActionHints, ShortCutFollowsTheHintWhenTheApplicationAsksForIt) {
+  struct Case {
+    const wchar_t* hint;
+    TShortCut shortCut;
+    bool hintShortCuts;
+    bool refuse;
+    const wchar_t* shown;
+    bool canShow;
+  };
+  const TShortCut ctrlS = TextToShortCut(L"Ctrl+S");
+  const String ctrlSText = ShortCutToText(ctrlS);
+  const Case cases[] = {
+      {L"Save", ctrlS, true, false, nullptr, true},
+      {L"Save", ctrlS, false, false, L"Save", true},
+      {L"Save", 0, true, false, L"Save", true},
+      {L"", ctrlS, true, false, L"", true},
+      {L"Save", ctrlS, true, true, L"Save", false},
+  };
+  bool saved = Application->HintShortCuts();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "short-cut " << c.shortCut << " flag " << c.hintShortCuts);
+    Application->SetHintShortCuts(c.hintShortCuts);
+    TAction action;
+    action.SetShortCut(c.shortCut);
+    if (c.refuse) action.OnHint = [](String&, bool& canShow) { canShow = false; };
+    TActionLink link(nullptr);
+    link.SetAction(&action);
+    String hint = c.hint;
+    EXPECT_EQ(link.DoShowHint(hint), c.canShow);
+    EXPECT_EQ(hint, c.shown ? String(c.shown) : String(c.hint) + L" (" + ctrlSText + L")");
+  }
+  Application->SetHintShortCuts(saved);
+}
