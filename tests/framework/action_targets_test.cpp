@@ -2,7 +2,9 @@
 
 #include "control_fixtures.h"
 #include "framework/actions.h"
+#include "framework/edit.h"
 #include "framework/menus.h"
+#include "framework/std_actions.h"
 
 namespace {
 
@@ -107,4 +109,66 @@ TEST(ActionHints, ShortCutFollowsTheHintWhenTheApplicationAsksForIt) {
     EXPECT_EQ(hint, c.shown ? String(c.shown) : String(c.hint) + L" (" + ctrlSText + L")");
   }
   Application->SetHintShortCuts(saved);
+}
+
+namespace {
+
+// A control that takes the standard copy action itself, as a tree does.
+class TCopyingPanel : public TTestPanel {
+  BC_CLASS(TCopyingPanel, TTestPanel)
+  using TTestPanel::TTestPanel;
+  int Copies = 0;
+  bool AllowCopy = false;
+  bool ExecuteAction(TBasicAction* action) override {
+    if (!action->Is<TEditCopy>()) return TTestPanel::ExecuteAction(action);
+    ++Copies;
+    return true;
+  }
+  bool UpdateAction(TBasicAction* action) override {
+    if (!action->Is<TEditCopy>()) return TTestPanel::UpdateAction(action);
+    static_cast<TEditCopy*>(action)->SetEnabled(AllowCopy);
+    return true;
+  }
+};
+
+}  // namespace
+
+TEST_F(ActionTargets, StandardEditActionsWorkOnTheFocusedEditOrAControlThatTakesThem) {
+  auto* edit = Make<TEdit>(Form(), {0, 0, 120, 24});
+  edit->SetText(L"hello");
+  auto* panel = Make<TCopyingPanel>(Form(), {0, 40, 50, 90});
+  panel->SetTabStop(true);
+  Form()->Show();
+  edit->SetFocus();
+
+  TEditSelectAll selectAll;
+  TEditCopy copy;
+  TEditCut cut;
+  copy.Update();
+  EXPECT_FALSE(copy.Enabled()) << "nothing is selected yet";
+  ASSERT_TRUE(selectAll.Execute());
+  DWORD start = 1, end = 0;
+  SendMessageW(edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 5u);
+  const struct {
+    bool readOnly;
+    bool cutEnabled;
+  } cases[] = {{false, true}, {true, false}};
+  for (const auto& c : cases) {
+    edit->SetReadOnly(c.readOnly);
+    copy.Update();
+    cut.Update();
+    EXPECT_TRUE(copy.Enabled());
+    EXPECT_EQ(cut.Enabled(), c.cutEnabled);
+  }
+
+  panel->SetFocus();
+  for (bool allow : {false, true}) {
+    panel->AllowCopy = allow;
+    int before = panel->Copies;
+    EXPECT_EQ(copy.Execute(), allow) << "the focused control updates the action before it runs";
+    EXPECT_EQ(copy.Enabled(), allow);
+    EXPECT_EQ(panel->Copies - before, allow ? 1 : 0);
+  }
 }
