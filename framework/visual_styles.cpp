@@ -97,6 +97,8 @@ TThemeData::TThemeData(HWND window, const wchar_t* classList) : window_(window),
 
 TThemeData::~TThemeData() { Close(); }
 
+HTHEME TThemeData::Handle() const { return ClassicPainting() ? nullptr : theme_; }
+
 bool TThemeData::Reopen() {
   Close();
   const TVisualStylesApi& api = binding_.Api();
@@ -112,42 +114,50 @@ void TThemeData::Close() {
 
 bool TThemeData::DrawBackground(HDC dc, int part, int state, const RECT& rect, const RECT* clip) const {
   auto draw = binding_.Api().DrawThemeBackground;
-  return theme_ && draw && SUCCEEDED(draw(theme_, dc, part, state, &rect, clip));
+  HTHEME theme = Handle();
+  return theme && draw && SUCCEEDED(draw(theme, dc, part, state, &rect, clip));
 }
 
 bool TThemeData::DrawEdge(HDC dc, int part, int state, const RECT& rect, UINT edge, UINT flags, RECT* content) const {
   auto draw = binding_.Api().DrawThemeEdge;
-  return theme_ && draw && SUCCEEDED(draw(theme_, dc, part, state, &rect, edge, flags, content));
+  HTHEME theme = Handle();
+  return theme && draw && SUCCEEDED(draw(theme, dc, part, state, &rect, edge, flags, content));
 }
 
 bool TThemeData::DrawText(HDC dc, int part, int state, const String& text, DWORD flags, const RECT& rect) const {
   auto draw = binding_.Api().DrawThemeText;
-  return theme_ && draw &&
-         SUCCEEDED(draw(theme_, dc, part, state, text.c_str(), static_cast<int>(text.size()), flags, 0, &rect));
+  HTHEME theme = Handle();
+  return theme && draw &&
+         SUCCEEDED(draw(theme, dc, part, state, text.c_str(), static_cast<int>(text.size()), flags, 0, &rect));
 }
 
 bool TThemeData::BackgroundContentRect(HDC dc, int part, int state, const RECT& bounds, RECT& content) const {
   auto get = binding_.Api().GetThemeBackgroundContentRect;
-  return theme_ && get && SUCCEEDED(get(theme_, dc, part, state, &bounds, &content));
+  HTHEME theme = Handle();
+  return theme && get && SUCCEEDED(get(theme, dc, part, state, &bounds, &content));
 }
 
 bool TThemeData::BackgroundRegion(HDC dc, int part, int state, const RECT& rect, HRGN& region) const {
   auto get = binding_.Api().GetThemeBackgroundRegion;
   region = nullptr;
-  return theme_ && get && SUCCEEDED(get(theme_, dc, part, state, &rect, &region));
+  HTHEME theme = Handle();
+  return theme && get && SUCCEEDED(get(theme, dc, part, state, &rect, &region));
 }
 
 bool TThemeData::PartSize(HDC dc, int part, int state, THEMESIZE kind, SIZE& size) const {
   auto get = binding_.Api().GetThemePartSize;
-  return theme_ && get && SUCCEEDED(get(theme_, dc, part, state, nullptr, kind, &size));
+  HTHEME theme = Handle();
+  return theme && get && SUCCEEDED(get(theme, dc, part, state, nullptr, kind, &size));
 }
 
 bool TThemeData::Color(int part, int state, int property, COLORREF& color) const {
   auto get = binding_.Api().GetThemeColor;
-  return theme_ && get && SUCCEEDED(get(theme_, part, state, property, &color));
+  HTHEME theme = Handle();
+  return theme && get && SUCCEEDED(get(theme, part, state, property, &color));
 }
 
 bool TThemeData::Margins(HDC dc, int part, int state, int property, MARGINS& margins) const {
   auto get = binding_.Api().GetThemeMargins;
-  return theme_ && get && SUCCEEDED(get(theme_, dc, part, state, property, nullptr, &margins));
+  HTHEME theme = Handle();
+  return theme && get && SUCCEEDED(get(theme, dc, part, state, property, nullptr, &margins));
 }

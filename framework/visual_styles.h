@@ -51,7 +51,7 @@ using TVisualStylesLoader = HMODULE (*)();
 TVisualStylesLoader SetVisualStylesLoader(TVisualStylesLoader loader);
 
 // The theme data of one part class for one window: opened when styles are in use, closed on destruction. The
-// owner calls Reopen from its WM_THEMECHANGED handling. Every drawing call answers false when the data is not
+// owner calls Reopen from its WM_THEMECHANGED handling; forcing classic painting turns open data off at once. Every drawing call answers false when the data is not
 // open or the call failed, so the caller paints classic instead.
 class TThemeData {
  public:
@@ -60,8 +60,9 @@ class TThemeData {
   TThemeData(const TThemeData&) = delete;
   TThemeData& operator=(const TThemeData&) = delete;
 
-  HTHEME Handle() const { return theme_; }
-  bool IsOpen() const { return theme_ != nullptr; }
+  // Null while the data is not open or classic painting is forced.
+  HTHEME Handle() const;
+  bool IsOpen() const { return Handle() != nullptr; }
   // Closes the data and opens it again when styles are (still) in use; answers IsOpen.
   bool Reopen();
   void Close();

@@ -97,6 +97,7 @@ TEST(VisualStylesBinding, ThemeDataFollowsTheClassicSwitchWhenReopened) {
     TTestEnvironment environment;
     environment.SetVisualStyles(false);
     EXPECT_TRUE(ClassicPainting());
+    EXPECT_FALSE(theme.IsOpen()) << "open data turns off as soon as classic painting is forced";
     EXPECT_FALSE(theme.Reopen()) << "styles report off everywhere while classic painting is forced";
     COLORREF color = 0;
     EXPECT_FALSE(theme.Color(0, 0, TMT_FILLCOLOR, color));
