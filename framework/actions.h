@@ -68,7 +68,10 @@ class TBasicAction : public TComponent {
 
   // Whether the action acts on target when a target is offered it (a component's ExecuteAction); ExecuteTarget
   // and UpdateTarget then run or update it on that target. The base acts on nothing.
-  virtual bool HandlesTarget(TObject* target) { (void)target; return false; }
+  virtual bool HandlesTarget(TObject* target) {
+    (void)target;
+    return false;
+  }
   virtual void ExecuteTarget(TObject* target) { (void)target; }
   virtual void UpdateTarget(TObject* target) { (void)target; }
 

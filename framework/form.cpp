@@ -37,6 +37,22 @@ BOOL CALLBACK DisableTaskWindow(HWND wnd, LPARAM data) {
   return TRUE;
 }
 
+bool OfferAction(TControl* control, TBasicAction* action, bool execute) {
+  return control && (execute ? control->ExecuteAction(action) : control->UpdateAction(action));
+}
+
+bool OfferActionToChildren(TWinControl* container, TBasicAction* action, bool execute) {
+  for (int i = 0; i < container->ControlCount(); ++i) {
+    TControl* control = container->Controls(i);
+    if (!control->Visible()) continue;
+    if (OfferAction(control, action, execute)) return true;
+    if (auto* winControl = ObjectAs<TWinControl>(control);
+        winControl && OfferActionToChildren(winControl, action, execute))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TCustomForm* GetParentForm(const TControl* control) {
@@ -653,25 +669,6 @@ void TCustomForm::WMSize(TMessage& message) {
   }
   TWinControl::Dispatch(message);
 }
-
-namespace {
-
-bool OfferAction(TControl* control, TBasicAction* action, bool execute) {
-  return control && (execute ? control->ExecuteAction(action) : control->UpdateAction(action));
-}
-
-bool OfferActionToChildren(TWinControl* container, TBasicAction* action, bool execute) {
-  for (int i = 0; i < container->ControlCount(); ++i) {
-    TControl* control = container->Controls(i);
-    if (!control->Visible()) continue;
-    if (OfferAction(control, action, execute)) return true;
-    if (auto* winControl = ObjectAs<TWinControl>(control); winControl && OfferActionToChildren(winControl, action, execute))
-      return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 void TCustomForm::CMAction(TMessage& message) {
   auto* action = reinterpret_cast<TBasicAction*>(message.LParam);

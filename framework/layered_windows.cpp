@@ -17,8 +17,7 @@ bool SetLayeredAlpha(HWND window, BYTE alpha) {
 
 bool UpdateLayeredFromBitmap(HWND window, HBITMAP bitmap, POINT screenPos, BYTE constantAlpha) {
   BITMAP info{};
-  if (!IsWindow(window) || !bitmap || !GetObjectW(bitmap, sizeof info, &info) || info.bmBitsPixel != 32)
-    return false;
+  if (!IsWindow(window) || !bitmap || !GetObjectW(bitmap, sizeof info, &info) || info.bmBitsPixel != 32) return false;
   MakeLayered(window);
   SIZE size{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
   POINT source{0, 0};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+// The library's declarations need the platform's types first.
 #include <uxtheme.h>
 
 #include "framework/object.h"
@@ -51,8 +52,8 @@ using TVisualStylesLoader = HMODULE (*)();
 TVisualStylesLoader SetVisualStylesLoader(TVisualStylesLoader loader);
 
 // The theme data of one part class for one window: opened when styles are in use, closed on destruction. The
-// owner calls Reopen from its WM_THEMECHANGED handling; forcing classic painting turns open data off at once. Every drawing call answers false when the data is not
-// open or the call failed, so the caller paints classic instead.
+// owner calls Reopen from its WM_THEMECHANGED handling; forcing classic painting turns open data off at once. Every
+// drawing call answers false when the data is not open or the call failed, so the caller paints classic instead.
 class TThemeData {
  public:
   TThemeData(HWND window, const wchar_t* classList);

@@ -53,8 +53,8 @@ TEST_F(ActionTargets, ActionWithoutHandlerReachesTheVisibleControlItAimsAt) {
     intptr_t targetTag;
   };
   const Case cases[] = {
-      {1, false, true, 1},  // the active control first
-      {3, false, true, 3},  // a visible control at any depth
+      {1, false, true, 1},   // the active control first
+      {3, false, true, 3},   // a visible control at any depth
       {4, false, false, 0},  // hidden controls are not offered it
       {9, false, false, 0},  // nobody handles it
       {1, true, true, 0},    // the action's own handler comes before any target
@@ -89,10 +89,8 @@ TEST(ActionHints, ShortCutFollowsTheHintWhenTheApplicationAsksForIt) {
   const TShortCut ctrlS = TextToShortCut(L"Ctrl+S");
   const String ctrlSText = ShortCutToText(ctrlS);
   const Case cases[] = {
-      {L"Save", ctrlS, true, false, nullptr, true},
-      {L"Save", ctrlS, false, false, L"Save", true},
-      {L"Save", 0, true, false, L"Save", true},
-      {L"", ctrlS, true, false, L"", true},
+      {L"Save", ctrlS, true, false, nullptr, true}, {L"Save", ctrlS, false, false, L"Save", true},
+      {L"Save", 0, true, false, L"Save", true},     {L"", ctrlS, true, false, L"", true},
       {L"Save", ctrlS, true, true, L"Save", false},
   };
   bool saved = Application->HintShortCuts();

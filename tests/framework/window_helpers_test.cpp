@@ -12,8 +12,16 @@ TEST(Accelerators, FindAccelCharAndIsAccel) {
     wchar_t accel;
   };
   const Case cases[] = {
-      {L"&File", L'F'},  {L"Save &as", L'a'}, {L"a&&b", 0},     {L"&a&b", L'b'}, {L"end&", 0},
-      {L"", 0},          {L"&&&x", L'x'},     {L"x&&", 0},      {L"&&", 0},      {L"no accel", 0},
+      {L"&File", L'F'},
+      {L"Save &as", L'a'},
+      {L"a&&b", 0},
+      {L"&a&b", L'b'},
+      {L"end&", 0},
+      {L"", 0},
+      {L"&&&x", L'x'},
+      {L"x&&", 0},
+      {L"&&", 0},
+      {L"no accel", 0},
       {L"&\u00e4rger", L'\u00e4'},
   };
   for (const Case& c : cases) {
@@ -26,9 +34,8 @@ TEST(Accelerators, FindAccelCharAndIsAccel) {
     bool matches;
   };
   const Match matches[] = {
-      {L'f', L"&File", true},          {L'F', L"&file", true},       {L'x', L"&File", false},
-      {L'&', L"a&&b", false},          {L'\u00c4', L"&\u00e4", true}, {0, L"plain", false},
-      {L'b', L"&a&b", true},           {L'a', L"&a&b", false},
+      {L'f', L"&File", true},        {L'F', L"&file", true}, {L'x', L"&File", false}, {L'&', L"a&&b", false},
+      {L'\u00c4', L"&\u00e4", true}, {0, L"plain", false},   {L'b', L"&a&b", true},   {L'a', L"&a&b", false},
   };
   for (const Match& m : matches) {
     SCOPED_TRACE(testing::Message() << "key " << static_cast<int>(m.key));
@@ -91,7 +98,8 @@ TEST(Regions, BitmapShapeLeavesOutTheTransparentColour) {
     POINT point;
     bool inside;
   } probes[] = {{{2, 1}, true}, {{4, 2}, true}, {{5, 2}, false}, {{9, 7}, true}, {{0, 0}, false}, {{8, 7}, false}};
-  for (const auto& probe : probes) EXPECT_EQ(PtInRegion(region.Handle(), probe.point.x, probe.point.y) != 0, probe.inside);
+  for (const auto& probe : probes)
+    EXPECT_EQ(PtInRegion(region.Handle(), probe.point.x, probe.point.y) != 0, probe.inside);
   TTestWindow window;
   ASSERT_TRUE(SetWindowShape(window.Handle(), std::move(region)));
   EXPECT_FALSE(region) << "the window owns the region now";

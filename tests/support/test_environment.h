@@ -25,9 +25,9 @@ class TTestEnvironment {
 
   // SetSysColors for one element; the first change of each element remembers its value.
   void SetSysColor(int element, COLORREF color);
-  // Visual styles on or off: the framework's classic switch, every hook, and the ThemeManager's ThemeActive value (which the platform reads only
-  // when a process starts). The platform's own switch is not touched: under Wine it cannot be turned back on
-  // within a process.
+  // Visual styles on or off: the framework's classic switch, every hook, and the ThemeManager's ThemeActive value
+  // (which the platform reads only when a process starts). The platform's own switch is not touched: under Wine it
+  // cannot be turned back on within a process.
   void SetVisualStyles(bool on);
   void SetKeyboardCues(bool on);
   void SetFlatMenus(bool on);
