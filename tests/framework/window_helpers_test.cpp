@@ -7,40 +7,19 @@
 #include "support/test_window.h"
 
 TEST(Accelerators, FindAccelCharAndIsAccel) {
-  struct Case {
+  const struct {
     const wchar_t* caption;
     wchar_t accel;
-  };
-  const Case cases[] = {
-      {L"&File", L'F'},
-      {L"Save &as", L'a'},
-      {L"a&&b", 0},
-      {L"&a&b", L'b'},
-      {L"end&", 0},
-      {L"", 0},
-      {L"&&&x", L'x'},
-      {L"x&&", 0},
-      {L"&&", 0},
-      {L"no accel", 0},
-      {L"&\u00e4rger", L'\u00e4'},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "caption " << testing::PrintToString(String(c.caption)));
-    EXPECT_EQ(FindAccelChar(c.caption), c.accel);
-  }
-  struct Match {
+  } cases[] = {{L"&File", L'F'}, {L"Save &as", L'a'}, {L"a&&b", 0}, {L"&a&b", L'b'}, {L"end&", 0},
+               {L"", 0},         {L"&&&x", L'x'},     {L"x&&", 0},  {L"&&", 0},      {L"&\u00e4", L'\u00e4'}};
+  for (const auto& c : cases) EXPECT_EQ(FindAccelChar(c.caption), c.accel) << testing::PrintToString(String(c.caption));
+  const struct {
     wchar_t key;
     const wchar_t* caption;
     bool matches;
-  };
-  const Match matches[] = {
-      {L'f', L"&File", true},        {L'F', L"&file", true}, {L'x', L"&File", false}, {L'&', L"a&&b", false},
-      {L'\u00c4', L"&\u00e4", true}, {0, L"plain", false},   {L'b', L"&a&b", true},   {L'a', L"&a&b", false},
-  };
-  for (const Match& m : matches) {
-    SCOPED_TRACE(testing::Message() << "key " << static_cast<int>(m.key));
-    EXPECT_EQ(IsAccel(m.key, m.caption), m.matches);
-  }
+  } keys[] = {{L'f', L"&File", true}, {L'F', L"&file", true},        {L'x', L"&File", false},
+              {L'&', L"a&&b", false}, {L'\u00c4', L"&\u00e4", true}, {0, L"plain", false}};
+  for (const auto& k : keys) EXPECT_EQ(IsAccel(k.key, k.caption), k.matches) << static_cast<int>(k.key);
 }
 
 TEST(LayeredWindows, ConstantAlphaAndPerPixelContent) {
