@@ -1,0 +1,71 @@
+#include "shell/file_routines.h"
+
+#include "framework/streams.h"
+#include "shell/owned_handle.h"
+#include "shell/text_routines.h"
+
+namespace shell {
+
+void StringToFile(const String& fileName, const std::string& contents) {
+  TFileStream stream(fileName, fmCreate);
+  if (!contents.empty()) stream.WriteBuffer(contents.data(), static_cast<int32_t>(contents.size()));
+}
+
+int64_t FileGetSize(const String& fileName) {
+  const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  WIN32_FIND_DATAW data{};
+  TFindHandle search(FindFirstFileW(fileName.c_str(), &data));
+  SetErrorMode(previousMode);
+  if (!search) return -1;
+  return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool FileExists(const String& fileName) { return FileGetSize(fileName) != -1; }
+
+String FindUnusedFileName(const String& fileName, const String& fileExt, const String& numberPrefix) {
+  String result = fileName + L"." + fileExt;
+  for (int number = 1; FileExists(result); ++number)
+    result = fileName + numberPrefix + std::to_wstring(number) + L"." + fileExt;
+  return result;
+}
+
+String GetModulePath(HMODULE module) {
+  String path(MAX_PATH + 1, L'\0');
+  path.resize(GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
+  return path;
+}
+
+bool VersionFixedFileInfo(const String& fileName, VS_FIXEDFILEINFO& fixedInfo) {
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(fileName.c_str(), &handle);
+  if (size == 0) return false;
+  std::string block(size, '\0');
+  if (!GetFileVersionInfoW(fileName.c_str(), 0, size, block.data())) return false;
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\", &value, &length) || length != sizeof(VS_FIXEDFILEINFO)) return false;
+  fixedInfo = *static_cast<const VS_FIXEDFILEINFO*>(value);
+  return true;
+}
+
+bool ExpandEnvironmentVar(String& value) {
+  const DWORD size = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
+  if (size == 0) return false;
+  String expanded(size, L'\0');
+  const DWORD written = ExpandEnvironmentStringsW(value.c_str(), expanded.data(), size);
+  if (written == 0 || written > size) return false;
+  StrResetLength(expanded);
+  value = expanded;
+  return true;
+}
+
+String GetWindowsTempFolder() {
+  const DWORD size = GetTempPathW(0, nullptr);
+  if (size == 0) return {};
+  String path(size, L'\0');
+  path.resize(GetTempPathW(size, path.data()) <= size ? size : 0);
+  StrResetLength(path);
+  return PathRemoveSeparator(path);
+}
+
+}  // namespace shell
