@@ -1,5 +1,7 @@
 #include "shell/registry_routines.h"
 
+#include <algorithm>
+
 #include "framework/registry.h"
 #include "framework/strings.h"
 #include "shell/system_errors.h"
@@ -29,14 +31,15 @@ String RegReadStringDef(HKEY rootKey, const String& key, const String& name, con
   if (RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
     return def;
-  // Two spare characters: the platform may write a terminator behind data that lacks one, and an odd byte count
-  // leaves half a character.
+  // Two spare characters: the platform may write a terminator behind data that lacks one. A trailing odd byte is
+  // half a character and no text.
   String text(size / sizeof(wchar_t) + 2, L'\0');
   DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
   if (RegQueryValueExW(opened.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
           ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
     return def;
+  text.resize(std::min<size_t>(text.size(), bytes / sizeof(wchar_t)));
   StrResetLength(text);
   return text;
 }

@@ -1,0 +1,396 @@
+#include "shell/email.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/exceptions.h"
+#include "framework/text_convert.h"
+#include "mail_client_fixture.h"
+#include "shell/file_routines.h"
+#include "shell/system_errors.h"
+#include "temp_folder.h"
+
+using namespace shell;
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+void WriteFile(const String& path, const std::string& content) { StringToFile(path, content); }
+
+class EmailSending : public TMailClientTest {
+ protected:
+  void SetUp() override {
+    TMailClientTest::SetUp();
+    parent_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    email_ = std::make_unique<TLibEmail>();
+    email_->SetClientConnectKind(ccAlwaysClientLibrary);
+    email_->SetParentWnd(parent_);
+    email_->SetParentWndValid(true);
+  }
+  void TearDown() override {
+    email_.reset();
+    DestroyWindow(parent_);
+    TMailClientTest::TearDown();
+  }
+
+  std::string Header(const char* call, FLAGS flags) const {
+    return std::string(call) + " session=" + std::to_string(email_->SessionHandle()) +
+           " parent=" + std::to_string(reinterpret_cast<ULONG_PTR>(parent_)) + " flags=" + std::to_string(flags) +
+           " reserved=0";
+  }
+  // The log with the folders of the test in place of {dir} and {temp}.
+  std::string Expected(const std::string& pattern) const {
+    return Replaced(Replaced(pattern, "{dir}", WideToAnsi(folder_.Path())), "{temp}",
+                    WideToAnsi(GetWindowsTempFolder()));
+  }
+  void ExpectMapiError(const std::function<void()>& call, ULONG code, const std::string& text) {
+    try {
+      call();
+      ADD_FAILURE() << "no error for code " << code;
+    } catch (const ELibMapiError& error) {
+      EXPECT_EQ(error.ErrorCode(), code);
+      EXPECT_EQ(WideToUtf8(error.Message()), text);
+    }
+  }
+
+  TTempFolder folder_;
+  HWND parent_ = nullptr;
+  std::unique_ptr<TLibEmail> email_;
+};
+
+struct TSendCase {
+  const char* Name;
+  std::function<void(TLibEmail&, const TTempFolder&)> Compose;
+  bool ShowDialog;
+  FLAGS Flags;
+  const char* Message;  // the log after the call's own line
+};
+
+const TSendCase kSendCases[] = {
+    {"hand-off mail",
+     [](TLibEmail& mail, const TTempFolder& folder) {
+       mail.Clear();
+       mail.SetSubject(L"Report");
+       mail.SetBody(L"Hello");
+       mail.Recipients().Add(L"  ann@example.org ", L"", MAPI_TO, L"");
+       WriteFile(folder.File(L"a.txt"), "alpha");
+       mail.Attachments().Add(folder.File(L"a.txt"));
+     },
+     true, MAPI_LOGON_UI | MAPI_DIALOG,
+     "subject \"Report\"\nnote \"Hello\r\n\"\nrecip 1 \"ann@example.org\" \"SMTP:ann@example.org\"\n"
+     "file -1 \"{dir}\\a.txt\" nil\ncontent \"alpha\"\n"},
+    {"name without an address",
+     [](TLibEmail& mail, const TTempFolder&) { mail.Recipients().Add(L"", L"Bob", MAPI_TO, L""); }, false,
+     MAPI_LOGON_UI, "subject \"\"\nnote \"\"\nrecip 1 \"Bob\" \"SMTP:\"\n"},
+    {"own address types and recipient classes",
+     [](TLibEmail& mail, const TTempFolder&) {
+       mail.Recipients().Add(L"x@y.example", L"X", MAPI_CC, L"EX");
+       mail.Recipients().Add(L"z@w.example", L"Z", MAPI_BCC, L"");
+       mail.Recipients().Add(L"o@w.example", L"O", MAPI_ORIG, L"");
+     },
+     false, MAPI_LOGON_UI,
+     "subject \"\"\nnote \"\"\nrecip 2 \"X\" \"EX:x@y.example\"\nrecip 3 \"Z\" \"SMTP:z@w.example\"\n"
+     "recip 0 \"O\" \"SMTP:o@w.example\"\n"},
+    {"no address type in the list",
+     [](TLibEmail& mail, const TTempFolder&) {
+       mail.Recipients().SetAddressesType(L"");
+       mail.Recipients().Add(L"a@b.example", L"A", MAPI_TO, L"");
+       mail.Recipients().Add(L"", L"N", MAPI_TO, L"");
+     },
+     false, MAPI_LOGON_UI, "subject \"\"\nnote \"\"\nrecip 1 \"A\" \"a@b.example\"\nrecip 1 \"N\" nil\n"},
+    {"compose dialog with no recipients", [](TLibEmail& mail, const TTempFolder&) { mail.SetSubject(L"S"); }, true,
+     MAPI_LOGON_UI | MAPI_DIALOG, "subject \"S\"\nnote \"\"\n"},
+    {"body already ending in a line break",
+     [](TLibEmail& mail, const TTempFolder&) {
+       mail.SetBody(L"one\r\ntwo\r\n");
+       mail.Recipients().Add(L"a@b.example", L"A", MAPI_TO, L"");
+     },
+     false, MAPI_LOGON_UI, "subject \"\"\nnote \"one\r\ntwo\r\n\"\nrecip 1 \"A\" \"SMTP:a@b.example\"\n"},
+    {"HTML body as the first attachment",
+     [](TLibEmail& mail, const TTempFolder& folder) {
+       mail.SetHtmlBody(true);
+       mail.SetBody(L"<p>Hi</p>");
+       mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+       WriteFile(folder.File(L"b.txt"), "beta");
+       mail.Attachments().Add(folder.File(L"b.txt"));
+     },
+     true, MAPI_LOGON_UI | MAPI_DIALOG,
+     "subject \"\"\nnote \"\"\nrecip 1 \"a@b.example\" \"SMTP:a@b.example\"\n"
+     "file -1 \"{temp}\\LibMapi.htm\" nil\ncontent \"<p>Hi</p>\r\n\"\nfile -1 \"{dir}\\b.txt\" nil\ncontent "
+     "\"beta\"\n"},
+    {"every logon option without a session",
+     [](TLibEmail& mail, const TTempFolder&) {
+       mail.SetLogonOptions({TLibEmailLogonOption::loLogonUI, TLibEmailLogonOption::loNewSession,
+                             TLibEmailLogonOption::loForceDownload});
+     },
+     true, MAPI_LOGON_UI | MAPI_NEW_SESSION | MAPI_FORCE_DOWNLOAD | MAPI_DIALOG, "subject \"\"\nnote \"\"\n"},
+    {"a session needs no logon",
+     [](TLibEmail& mail, const TTempFolder&) {
+       mail.SetSessionHandle(42);
+       mail.SetLogonOptions({TLibEmailLogonOption::loNewSession});
+     },
+     true, MAPI_DIALOG, "subject \"\"\nnote \"\"\n"},
+};
+
+TEST_F(EmailSending, ClientReceivesWhatWasComposed) {
+  for (const TSendCase& test : kSendCases) {
+    SCOPED_TRACE(test.Name);
+    email_ = std::make_unique<TLibEmail>();
+    email_->SetClientConnectKind(ccAlwaysClientLibrary);
+    email_->SetParentWnd(parent_);
+    email_->SetParentWndValid(true);
+    test.Compose(*email_, folder_);
+    ResetRecorder();
+    EXPECT_TRUE(email_->Send(test.ShowDialog));
+    EXPECT_EQ(RecordedCalls(), Header("MAPISendMail", test.Flags) + "\n" + Expected(test.Message));
+    EXPECT_FALSE(shell::FileExists(GetWindowsTempFolder() + L"\\LibMapi.htm")) << "the HTML file is removed";
+    email_->SetSessionHandle(0);
+  }
+}
+
+TEST_F(EmailSending, ManyRecipientsLiveUntilTheCallReturns) {
+  std::string expected = "subject \"\"\nnote \"\"\n";
+  for (int i = 0; i < 60; ++i) {
+    email_->Recipients().Add(L"r" + std::to_wstring(i), L"", MAPI_TO, L"");
+    expected += "recip 1 \"r" + std::to_string(i) + "\" \"SMTP:r" + std::to_string(i) + "\"\n";
+  }
+  EXPECT_TRUE(email_->Send(false));
+  EXPECT_EQ(RecordedCalls(), Header("MAPISendMail", MAPI_LOGON_UI) + "\n" + expected);
+}
+
+TEST_F(EmailSending, AttachmentsBecomeFullPathsAndTheHtmlFileLeavesThem) {
+  WriteFile(folder_.File(L"c.txt"), "gamma");
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  SetCurrentDirectoryW(folder_.Path().c_str());
+  email_->Attachments().Add(L"c.txt");
+  email_->SetHtmlBody(true);
+  email_->SetBody(L"x");
+  const bool sent = email_->Send(true);
+  SetCurrentDirectoryW(previous);
+  EXPECT_TRUE(sent);
+  ASSERT_EQ(email_->Attachments().Count(), 1);
+  EXPECT_EQ(email_->Attachments().Strings(0), folder_.File(L"c.txt"));
+}
+
+TEST_F(EmailSending, HtmlFileTakesTheFirstUnusedName) {
+  const String taken = GetWindowsTempFolder() + L"\\LibMapi.htm";
+  WriteFile(taken, "someone else's");
+  email_->SetHtmlBody(true);
+  email_->SetBody(L"<b>x</b>");
+  for (ULONG result : {0ul, 2ul}) {
+    ResetRecorder(result);
+    try {
+      email_->Send(true);
+    } catch (const ELibMapiError&) {
+    }
+    EXPECT_EQ(RecordedCalls(), Expected(Header("MAPISendMail", MAPI_LOGON_UI | MAPI_DIALOG) +
+                                        "\nsubject \"\"\nnote \"\"\nfile -1 \"{temp}\\LibMapiTemp1.htm\" nil\n"
+                                        "content \"<b>x</b>\r\n\"\n"));
+    EXPECT_FALSE(shell::FileExists(GetWindowsTempFolder() + L"\\LibMapiTemp1.htm")) << "result " << result;
+    EXPECT_EQ(email_->Attachments().Count(), 0) << "result " << result;
+  }
+  EXPECT_TRUE(shell::FileExists(taken));
+  DeleteFileW(taken.c_str());
+}
+
+TEST_F(EmailSending, ClientResultsBecomeResultsOrErrors) {
+  const struct {
+    ULONG Result;
+    bool Sent;
+    const char* Error;  // null: no error
+  } cases[] = {
+      {0, true, nullptr},
+      {1, false, nullptr},
+      {2, false, "MAPI Error: (2) \"General MAPI failure\""},
+      {3, false, "MAPI Error: (3) \"MAPI login failure\""},
+      {7, false, "MAPI Error: (7) \"\""},
+      {11, false, "MAPI Error: (11) \"A specified attachment was not found\""},
+      {21, false, "MAPI Error: (21) \"A recipient was specified ambiguously\""},
+      {26, false, "MAPI Error: (26) \"Not supported\""},
+      {27, false, "MAPI Error: (27) \"\""},
+  };
+  email_->Recipients().Add(L"a@b.example", L"A", MAPI_TO, L"");
+  for (bool save : {false, true}) {
+    for (const auto& test : cases) {
+      SCOPED_TRACE(std::to_string(test.Result) + (save ? " save" : " send"));
+      ResetRecorder(test.Result, "id");
+      if (test.Error)
+        ExpectMapiError([&] { email_->SaveOrSend(save, true); }, test.Result, test.Error);
+      else
+        EXPECT_EQ(email_->SaveOrSend(save, true), test.Sent);
+    }
+  }
+}
+
+TEST_F(EmailSending, FaultsFoundBeforeTheClientIsLoaded) {
+  const struct {
+    const char* Name;
+    std::function<void(TLibEmail&)> Compose;
+    bool ShowDialog;
+    ULONG Code;
+    const char* Error;
+  } cases[] = {
+      {"no recipients without the dialog", [](TLibEmail&) {}, false, 25, "MAPI Error: (25) \"Invalid recipients\""},
+      {"recipient without name and address", [](TLibEmail& mail) { mail.Recipients().Add(L"  ", L"", MAPI_TO, L""); },
+       true, 25, "MAPI Error: (25) \"Invalid recipients\""},
+      {"missing attachment",
+       [](TLibEmail& mail) {
+         mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+         mail.Attachments().Add(L"C:\\no\\such\\file.txt");
+       },
+       true, 11, "MAPI Error: (11) \"A specified attachment was not found\""},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    TLibEmail mail;
+    mail.SetClientConnectKind(ccAlwaysClientLibrary);
+    test.Compose(mail);
+    ExpectMapiError([&] { mail.Send(test.ShowDialog); }, test.Code, test.Error);
+    EXPECT_FALSE(mail.ClientLibLoaded());
+    EXPECT_EQ(RecordedCalls(), "");
+  }
+}
+
+TEST_F(EmailSending, ClientLibrariesThatCannotServe) {
+  const struct {
+    const wchar_t* Client;
+    const char* Error;  // null: the system's load error
+  } cases[] = {
+      {kIncompleteClient, "Function \"MAPIFreeBuffer\" is not exported by client"},
+      {kAbsentClient, nullptr},
+  };
+  for (const auto& test : cases) {
+    TLibEmail mail;
+    mail.SetClientConnectKind(ccAlwaysClientLibrary);
+    for (int i = 0; i < static_cast<int>(mail.Clients().size()); ++i)
+      if (mail.Clients()[i].RegKeyName == test.Client) mail.SetSelectedClientIndex(i);
+    mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+    try {
+      mail.Send(true);
+      ADD_FAILURE() << "sent through " << WideToUtf8(test.Client);
+    } catch (const ELibMapiError& error) {
+      ASSERT_NE(test.Error, nullptr) << WideToUtf8(error.Message());
+      EXPECT_EQ(WideToUtf8(error.Message()), test.Error);
+    } catch (const EOSError& error) {
+      EXPECT_EQ(test.Error, nullptr) << WideToUtf8(error.Message());
+    }
+    EXPECT_FALSE(mail.ClientLibLoaded());
+    EXPECT_EQ(mail.Functions(TMapiFunction::MAPISendMail), nullptr);
+  }
+}
+
+TEST_F(EmailSending, NoClientInstalled) {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kMailClientsKey);
+  TLibEmail mail;
+  mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+  try {
+    mail.Send(true);
+    ADD_FAILURE() << "sent without a client";
+  } catch (const ELibMapiError& error) {
+    EXPECT_EQ(error.Message(), L"No Simple MAPI client installed, cannot send the message");
+  }
+}
+
+TEST_F(EmailSending, SaveHandsOverAndTakesBackTheMessageId) {
+  const std::string longId(600, 'x');
+  const struct {
+    std::string Seed;
+    std::string Reply;
+    std::string SeedSeen;
+    std::string Kept;
+  } cases[] = {
+      {"", "new-id", "\"\"", "new-id"},
+      {"seed", "other", "\"seed\"", "other"},
+      {longId, longId, std::string("\"").append(longId, 0, 512).append("\""), longId.substr(0, 512)},
+  };
+  email_->Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+  for (const auto& test : cases) {
+    ResetRecorder(0, test.Reply);
+    email_->SetSeedMessageID(AnsiToWide(test.Seed));
+    EXPECT_TRUE(email_->SaveOrSend(true, false));
+    EXPECT_EQ(RecordedCalls().substr(0, RecordedCalls().find('\n')),
+              Header("MAPISaveMail", MAPI_LOGON_UI) + " id=" + test.SeedSeen);
+    EXPECT_EQ(WideToAnsi(email_->SeedMessageID()), test.Kept);
+  }
+}
+
+TEST_F(EmailSending, DefaultParentIsTheMainWindowOfThisProcess) {
+  HWND main = CreateWindowExW(0, L"STATIC", L"main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                              nullptr, nullptr);
+  email_->SetParentWndValid(false);
+  EXPECT_EQ(email_->GetParentWnd(), main);
+  email_->SetParentWndValid(true);
+  EXPECT_EQ(email_->GetParentWnd(), parent_);
+  DestroyWindow(main);
+}
+
+TEST_F(EmailSending, UnloadingLogsOffTheSession) {
+  int notices = 0;
+  email_->SetOnBeforeUnloadClient([&](TObject* sender) {
+    EXPECT_EQ(sender, email_.get());
+    ++notices;
+  });
+  email_->UnloadClientLib();
+  EXPECT_EQ(notices, 0) << "nothing loaded, nothing to announce";
+
+  email_->Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+  email_->Send(false);
+  email_->SetSessionHandle(77);
+  const std::string expected = Header("MAPILogoff", 0) + "\n";
+  ResetRecorder();
+  email_->UnloadClientLib();
+  EXPECT_EQ(RecordedCalls(), expected);
+  EXPECT_EQ(email_->SessionHandle(), 0u);
+  EXPECT_EQ(notices, 1);
+  EXPECT_FALSE(email_->ClientLibLoaded());
+}
+
+TEST_F(EmailSending, FreeingTheMailLogsOffEvenWhenTheClientFails) {
+  for (ULONG result : {0ul, 2ul}) {
+    email_->Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+    email_->Send(false);
+    email_->SetSessionHandle(9);
+    ResetRecorder(result);
+    const std::string expected = Header("MAPILogoff", 0) + "\n";
+    email_.reset();
+    EXPECT_EQ(RecordedCalls(), expected) << "result " << result;
+    email_ = std::make_unique<TLibEmail>();
+    email_->SetClientConnectKind(ccAlwaysClientLibrary);
+    email_->SetParentWnd(parent_);
+    email_->SetParentWndValid(true);
+  }
+}
+
+TEST(EmailComposing, BodyRecipientsAndClear) {
+  const struct {
+    const wchar_t* Value;
+    const wchar_t* Stored;
+  } bodies[] = {{L"", L""}, {L"Hi", L"Hi\r\n"}, {L"Hi\r\n", L"Hi\r\n"}, {L"Hi\n", L"Hi\n\r\n"}, {L"\r", L"\r\r\n"}};
+  TLibEmail mail;
+  for (const auto& body : bodies) {
+    mail.SetBody(body.Value);
+    EXPECT_EQ(mail.Body(), body.Stored);
+  }
+  EXPECT_EQ(mail.Recipients().AddressesType(), L"SMTP");
+  EXPECT_EQ(mail.LogonOptions(), TLibEmailLogonOptions{TLibEmailLogonOption::loLogonUI});
+  EXPECT_EQ(mail.Recipients().Add(L" \tx@y.example  ", L"X", MAPI_CC, L"EX"), 0);
+  EXPECT_EQ(mail.Recipients().Items(0)->Address(), L"x@y.example");
+  mail.SetSubject(L"s");
+  mail.Attachments().Add(L"a");
+  mail.Clear();
+  EXPECT_EQ(mail.Body(), L"");
+  EXPECT_EQ(mail.Subject(), L"");
+  EXPECT_EQ(mail.Recipients().Count(), 0);
+  EXPECT_EQ(mail.Attachments().Count(), 0);
+}
+
+}  // namespace

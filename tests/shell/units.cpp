@@ -1,0 +1,5 @@
+#include "framework/startup.h"
+#include "shell/system_unit.h"
+#include "support/test_units.h"
+
+void StartAreaUnits() { InitializeUnit(shell::SystemRoutinesUnit()); }
