@@ -121,37 +121,6 @@ TEST_F(MapiSettings, EntryPointsLiveWhileTheLibraryIsLoaded) {
   for (int i = 0; i < kMapiFunctionCount; ++i) EXPECT_EQ(mapi.Functions(static_cast<TMapiFunction>(i)), nullptr);
 }
 
-TEST(MapiErrors, TextsAndChecks) {
-  const struct {
-    ULONG Code;
-    const wchar_t* Text;
-  } texts[] = {{0, L""},
-               {1, L"User abort"},
-               {2, L"General MAPI failure"},
-               {6, L"Access denied"},
-               {7, L""},
-               {8, L"Too many sessions"},
-               {14, L"Unknown recipient"},
-               {18, L"Text too large"},
-               {25, L"Invalid recipients"},
-               {26, L"Not supported"},
-               {27, L""},
-               {0xFFFFFFFF, L""}};
-  for (const auto& test : texts) EXPECT_EQ(MapiErrorMessage(test.Code), test.Text) << test.Code;
-
-  EXPECT_EQ(MapiCheck(0, false), 0u);
-  EXPECT_EQ(MapiCheck(1, true), 1u);
-  for (ULONG code : {1ul, 2ul, 7ul, 30ul}) {
-    try {
-      MapiCheck(code, code != 1);
-      ADD_FAILURE() << "no error for " << code;
-    } catch (const ELibMapiError& error) {
-      EXPECT_EQ(error.ErrorCode(), code);
-      EXPECT_EQ(error.Message(), L"MAPI Error: (" + std::to_wstring(code) + L") \"" + MapiErrorMessage(code) + L"\"");
-    }
-  }
-}
-
 // Whatever the registry holds under the keys the settings come from, reading them raises at most the routines'
 // own error.
 TEST_F(MapiSettings, SurvivesHostileRegistryContents) {
