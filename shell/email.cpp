@@ -89,6 +89,26 @@ String RecipientAddress(const TLibEmailRecip& recipient, const String& addresses
   return recipient.Address();
 }
 
+// Each path must name a file; it is replaced by its full path, which the client gets.
+void AddAttachments(TStringList& attachments, TMapiMessageData& data) {
+  for (int i = 0; i < attachments.Count(); ++i) {
+    if (!FileExists(attachments.Strings(i))) MapiCheck(MAPI_E_ATTACHMENT_NOT_FOUND, false);
+    attachments.SetStrings(i, ExpandFileName(attachments.Strings(i)));
+    data.AddFile(attachments.Strings(i));
+  }
+}
+
+// Without recipients only the compose dialog can send; a recipient needs a name or an address.
+void AddRecipients(const TLibEmailRecips& recipients, bool showDialog, TMapiMessageData& data) {
+  if (recipients.Count() == 0 && !showDialog) MapiCheck(MAPI_E_INVALID_RECIPS, false);
+  for (int i = 0; i < recipients.Count(); ++i) {
+    const TLibEmailRecip& recipient = *recipients.Items(i);
+    const String& name = recipient.Name().empty() ? recipient.Address() : recipient.Name();
+    if (name.empty()) MapiCheck(MAPI_E_INVALID_RECIPS, false);
+    data.AddRecipient(recipient.Kind(), name, RecipientAddress(recipient, recipients.AddressesType()));
+  }
+}
+
 }  // namespace
 
 void TLibEmailRecip::SetAddress(const String& address) { address_ = Trim(address); }
@@ -127,19 +147,8 @@ bool TLibEmail::SaveOrSend(bool save, bool showDialog) {
   }
 
   TMapiMessageData data;
-  for (int i = 0; i < attachments_.Count(); ++i) {
-    if (!FileExists(attachments_.Strings(i))) MapiCheck(MAPI_E_ATTACHMENT_NOT_FOUND, false);
-    attachments_.SetStrings(i, ExpandFileName(attachments_.Strings(i)));
-    data.AddFile(attachments_.Strings(i));
-  }
-  if (recipients_.Count() == 0 && !showDialog) MapiCheck(MAPI_E_INVALID_RECIPS, false);
-  for (int i = 0; i < recipients_.Count(); ++i) {
-    const TLibEmailRecip& recipient = *recipients_.Items(i);
-    const String& name = recipient.Name().empty() ? recipient.Address() : recipient.Name();
-    if (name.empty()) MapiCheck(MAPI_E_INVALID_RECIPS, false);
-    data.AddRecipient(recipient.Kind(), name, RecipientAddress(recipient, recipients_.AddressesType()));
-  }
-
+  AddAttachments(attachments_, data);
+  AddRecipients(recipients_, showDialog, data);
   LoadClientLib();
   MapiMessage message = data.Message(subject_, htmlBody_ ? String() : body_);
   const FLAGS flags = LogonFlags(showDialog);
