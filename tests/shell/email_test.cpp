@@ -327,8 +327,9 @@ TEST_F(EmailSending, DefaultParentIsTheMainWindowOfThisProcess) {
 
 TEST_F(EmailSending, UnloadingLogsOffTheSession) {
   int notices = 0;
-  email_->SetOnBeforeUnloadClient([&](TObject* sender) {
-    EXPECT_EQ(sender, email_.get());
+  TLibEmail* const mail = email_.get();
+  email_->SetOnBeforeUnloadClient([&notices, mail](TObject* sender) {
+    EXPECT_EQ(sender, mail);
     ++notices;
   });
   email_->UnloadClientLib();
@@ -344,6 +345,15 @@ TEST_F(EmailSending, UnloadingLogsOffTheSession) {
   EXPECT_EQ(email_->SessionHandle(), 0u);
   EXPECT_EQ(notices, 1);
   EXPECT_FALSE(email_->ClientLibLoaded());
+
+  // A session the caller set before any send: the log-off loads the library it needs.
+  email_->SetSessionHandle(78);
+  const std::string early = Header("MAPILogoff", 0) + "\n";
+  ResetRecorder();
+  email_->LogOff();
+  EXPECT_EQ(RecordedCalls(), early);
+  EXPECT_EQ(email_->SessionHandle(), 0u);
+  email_->SetOnBeforeUnloadClient(nullptr);  // the counter goes before the mail does
 }
 
 TEST_F(EmailSending, FreeingTheMailLogsOffEvenWhenTheClientFails) {
