@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/com_guard.h"
 #include "framework/exceptions.h"
 #include "framework/sys_utils.h"
 
@@ -58,18 +59,6 @@ void WriteWhole(TStream& stream, const void* buffer, int64_t count) {
     stream.WriteBuffer(at, piece);
     at += piece;
     count -= piece;
-  }
-}
-
-// Runs the body of a COM method: nothing may escape it, so a failure becomes the COM error it carries, or fallback.
-template <class Body>
-HRESULT Guarded(HRESULT fallback, Body&& body) {
-  try {
-    return body();
-  } catch (const EOleSysError& error) {
-    return error.ErrorCode();
-  } catch (...) {
-    return fallback;
   }
 }
 
@@ -256,49 +245,35 @@ TStreamAdapter::~TStreamAdapter() {
   if (ownership_ == TStreamOwnership::soOwned) delete stream_;
 }
 
-HRESULT STDMETHODCALLTYPE TStreamAdapter::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) || IsEqualIID(iid, IID_IStream)) {
-    *object = static_cast<IStream*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE TStreamAdapter::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
-
-ULONG STDMETHODCALLTYPE TStreamAdapter::Release() {
-  LONG count = InterlockedDecrement(&refCount_);
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
+void* TStreamAdapter::FindInterface(REFIID iid) {
+  if (IsEqualIID(iid, IID_ISequentialStream)) return static_cast<ISequentialStream*>(this);
+  return TComObject::FindInterface(iid);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Read(void* pv, ULONG cb, ULONG* pcbRead) {
   if (pcbRead) *pcbRead = 0;
   if (!pv) return STG_E_INVALIDPOINTER;
-  return Guarded(S_FALSE, [&]() -> HRESULT {
+  return ComGuard([&]() -> HRESULT {
     int32_t moved = stream_->Read(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
     if (pcbRead) *pcbRead = static_cast<ULONG>(moved);
     return S_OK;
-  });
+  }, S_FALSE);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Write(const void* pv, ULONG cb, ULONG* pcbWritten) {
   if (pcbWritten) *pcbWritten = 0;
   if (!pv) return STG_E_INVALIDPOINTER;
-  return Guarded(STG_E_CANTSAVE, [&]() -> HRESULT {
+  return ComGuard([&]() -> HRESULT {
     int32_t moved = stream_->Write(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
     if (pcbWritten) *pcbWritten = static_cast<ULONG>(moved);
     return S_OK;
-  });
+  }, STG_E_CANTSAVE);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
                                                ULARGE_INTEGER* plibNewPosition) {
   if (dwOrigin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
-  return Guarded(STG_E_INVALIDFUNCTION, [&]() -> HRESULT {
+  return ComGuard([&]() -> HRESULT {
     int64_t base = dwOrigin == STREAM_SEEK_SET   ? 0
                    : dwOrigin == STREAM_SEEK_CUR ? stream_->Position()
                                                  : stream_->Size();
@@ -307,14 +282,14 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::Seek(LARGE_INTEGER dlibMove, DWORD dwO
     int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
     if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
     return S_OK;
-  });
+  }, STG_E_INVALIDFUNCTION);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::SetSize(ULARGE_INTEGER libNewSize) {
-  return Guarded(E_FAIL, [&]() -> HRESULT {
+  return ComGuard([&]() -> HRESULT {
     stream_->SetSize(static_cast<int64_t>(libNewSize.QuadPart));
     return stream_->Size() == static_cast<int64_t>(libNewSize.QuadPart) ? S_OK : E_FAIL;
-  });
+  }, E_FAIL);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
@@ -322,7 +297,7 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER c
   if (!pstm) return STG_E_INVALIDPOINTER;
   ULONGLONG totalRead = 0;
   ULONGLONG totalWritten = 0;
-  HRESULT result = Guarded(E_FAIL, [&]() -> HRESULT {
+  HRESULT result = ComGuard([&]() -> HRESULT {
     std::vector<uint8_t> buffer(static_cast<size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
     while (totalRead < cb.QuadPart) {
       int32_t want = static_cast<int32_t>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
@@ -336,7 +311,7 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER c
       if (written != static_cast<ULONG>(got)) return STG_E_MEDIUMFULL;
     }
     return S_OK;
-  });
+  }, E_FAIL);
   if (pcbRead) pcbRead->QuadPart = totalRead;
   if (pcbWritten) pcbWritten->QuadPart = totalWritten;
   return result;
@@ -362,12 +337,12 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::UnlockRegion(ULARGE_INTEGER libOffset,
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Stat(STATSTG* pstatstg, DWORD grfStatFlag) {
   (void)grfStatFlag;  // the stream has no name to give either way
   if (!pstatstg) return STG_E_INVALIDPOINTER;
-  return Guarded(E_FAIL, [&]() -> HRESULT {
+  return ComGuard([&]() -> HRESULT {
     *pstatstg = STATSTG{};
     pstatstg->type = STGTY_STREAM;
     pstatstg->cbSize.QuadPart = static_cast<ULONGLONG>(stream_->Size());
     return S_OK;
-  });
+  }, E_FAIL);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Clone(IStream** ppstm) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/com_object.h"
 #include "framework/object.h"
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
@@ -121,7 +122,7 @@ enum class TStreamOwnership { soReference, soOwned };
 
 // An IStream over a TStream, so the platform can read and write our streams. Reference counted from 0 like
 // every COM object of the framework: hand it to a ComPtr at once. With soOwned it frees the stream at the end.
-class TStreamAdapter : public TObject, public IStream {
+class TStreamAdapter : public TObject, public TComObject<IStream> {
   BC_CLASS(TStreamAdapter, TObject)
   TStreamAdapter(TStream* stream, TStreamOwnership ownership = TStreamOwnership::soReference);
   ~TStreamAdapter() override;
@@ -130,10 +131,6 @@ class TStreamAdapter : public TObject, public IStream {
 
   TStream* Stream() const { return stream_; }
   TStreamOwnership StreamOwnership() const { return ownership_; }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override;
   HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* pcbWritten) override;
@@ -148,10 +145,12 @@ class TStreamAdapter : public TObject, public IStream {
   HRESULT STDMETHODCALLTYPE Stat(STATSTG* pstatstg, DWORD grfStatFlag) override;
   HRESULT STDMETHODCALLTYPE Clone(IStream** ppstm) override;
 
+ protected:
+  void* FindInterface(REFIID iid) override;
+
  private:
   TStream* stream_;
   TStreamOwnership ownership_;
-  LONG refCount_ = 0;
 };
 
 // A TStream over an IStream, so our code can read and write the platform's streams. Holds a reference to the

@@ -1,0 +1,29 @@
+// The boundary of a COM method: nothing may escape it into the platform, so each exception becomes a result code.
+#pragma once
+
+#include <windows.h>
+
+#include <new>
+#include <type_traits>
+
+#include "framework/exceptions.h"
+
+// Runs body (returning an HRESULT, or nothing for S_OK) and turns what it throws into a result: std::bad_alloc
+// gives E_OUTOFMEMORY, a failed COM call (EOleSysError) the failure it carries, anything else `otherwise`.
+template <class Body>
+HRESULT ComGuard(Body&& body, HRESULT otherwise = E_UNEXPECTED) noexcept {
+  try {
+    if constexpr (std::is_void_v<std::invoke_result_t<Body&>>) {
+      body();
+      return S_OK;
+    } else {
+      return body();
+    }
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (const EOleSysError& error) {
+    return FAILED(error.ErrorCode()) ? error.ErrorCode() : otherwise;
+  } catch (...) {
+    return otherwise;
+  }
+}
