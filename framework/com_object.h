@@ -39,7 +39,10 @@ class TComObject : public Interfaces... {
   virtual void* FindInterface(REFIID iid) {
     if (IsEqualIID(iid, IID_IUnknown)) return Identity();
     void* found = nullptr;
-    ((IsEqualIID(iid, __uuidof(Interfaces)) && (found = static_cast<Interfaces*>(this))) || ...);
+    auto match = [&](void* candidate, REFIID candidateId) {
+      if (!found && IsEqualIID(iid, candidateId)) found = candidate;
+    };
+    (match(static_cast<Interfaces*>(this), __uuidof(Interfaces)), ...);
     return found;
   }
 
