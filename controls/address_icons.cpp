@@ -7,6 +7,7 @@
 #include "controls/address_box.h"
 #include "controls/address_routines.h"
 #include "framework/exceptions.h"
+#include "framework/item_id_list.h"
 #include "framework/text_convert.h"
 
 namespace controls {
@@ -34,11 +35,6 @@ DWORD_PTR ShellFileInfo(const wchar_t* path, DWORD attributes, SHFILEINFOW* info
 }
 
 TShellFileInfoQuery shellFileInfoQuery = &ShellFileInfo;
-
-struct TCoTaskMemDeleter {
-  void operator()(void* memory) const { CoTaskMemFree(memory); }
-};
-using TItemIdList = std::unique_ptr<ITEMIDLIST, TCoTaskMemDeleter>;
 
 // Asks the shell and returns the icon index; a failed query leaves the zero of the fresh record. An icon handle
 // that the flags asked for is the caller's to free and nobody here wants it.

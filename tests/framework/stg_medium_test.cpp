@@ -218,10 +218,11 @@ TEST(MediumCopy, EachKindCopiesItsDataAndOwnsIt) {
 
       // A medium whose handle belongs to its release object gives back the reference, not the handle; interfaces
       // are released either way.
-      bool interfaceMedium = source.tymed == TYMED_ISTREAM || source.tymed == TYMED_ISTORAGE;
+      DWORD tymed = source.tymed;
       ReleaseStgMedium(&source);
       EXPECT_EQ(CountOf(spy.Get()), 1u);
-      if (guarded && !interfaceMedium) {
+      if (guarded && tymed != TYMED_ISTREAM && tymed != TYMED_ISTORAGE) {
+        source.tymed = tymed;
         source.pUnkForRelease = nullptr;
         EXPECT_EQ(Contents(source), original);
         ReleaseStgMedium(&source);
