@@ -162,7 +162,7 @@ void TFeed::ReadEntry(const TXMLNode& entry) {
       String name = field.NodeName();
       String text;
       if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
-      if (name == L"link" && IsAlternateLink(field)) item->SetLink(Plain(field.Attributes(L"href").AsString()));
+      if (name == L"link" && IsAlternateLink(field)) item->SetLink(Utf8(field.Attributes(L"href").AsString()));
       if (name == L"issued" && TextOf(field, text)) item->SetStrDate(Plain(text));
       if (name == L"modified" && item->StrDate().empty() && TextOf(field, text)) item->SetStrDate(Plain(text));
       if (name == L"author") {

@@ -7,7 +7,7 @@
 #include "feeds/feed.h"
 #include "feeds/feed_captions.h"
 #include "feeds/feed_text.h"
-#include "feeds/html_safety.h"
+#include "feeds/html_sanitizer.h"
 #include "framework/streams.h"
 #include "framework/text_convert.h"
 
@@ -47,10 +47,6 @@ std::string AsLines(const std::string& text) {
   return out;
 }
 
-void Replace(std::string& page, const char* placeholder, const std::string& value) {
-  page = AsLines(ReplaceAllIgnoreCase(page, placeholder, value));
-}
-
 // Text the model holds in the ANSI code page, as UTF-8 for the page.
 std::string PlainToUtf8(const std::string& text) {
   for (char c : text)
@@ -67,9 +63,9 @@ std::string LineText(std::string text) {
   return out;
 }
 
-// Feed text that is written into the page as markup. Every feed value of the index and the body passes through
-// this or Address, so their lines are already in the page's form and the content needs no pass of its own.
-std::string Markup(const std::string& utf8) { return LineText(RemoveActiveContent(utf8)); }
+// Feed text that is written into the page as markup. Every feed value of the page passes through this or
+// Address, so their lines are already in the page's form and the content needs no pass of its own.
+std::string Markup(const std::string& utf8) { return LineText(SanitizeHTML(utf8)); }
 
 // A feed address written into a double-quoted attribute.
 std::string Address(const std::string& utf8) { return LineText(SafeAddressAttribute(utf8)); }
@@ -243,34 +239,33 @@ void TFeed::RenderHTML(TStream* stream) {
   if (!stream) return;
   TResourceStream resource(FeedTemplateModule ? FeedTemplateModule : GetModuleHandleW(nullptr), L"HTMLTEMPLATE",
                            L"TXT");
-  std::string page =
+  const std::string page =
       AsLines(std::string(static_cast<const char*>(resource.Memory()), static_cast<size_t>(resource.Size())));
-
-  Replace(page, "%%UPDATE%%", sUpdate);
-  Replace(page, "%%VIEWSOURCE%%", sVSource);
 
   const TRSSChannelReq& required = *channel_->Required();
   const TRSSChannelOpt& optional = *channel_->Optional();
   const std::string title = Markup(required.Title());
-  if (!required.Link().empty()) {
-    std::string fragment = "<a target=\"_blank\" href=\"%%TITLELINK%%\"><font color=\"#FFFFFF\">%%TITLE%%</font></a>";
-    fragment = ReplaceAllIgnoreCase(fragment, "%%TITLE%%", title);
-    fragment = ReplaceAllIgnoreCase(fragment, "%%TITLELINK%%", Address(PlainToUtf8(required.Link())));
-    Replace(page, "%%TITLE%%", fragment);
-  } else {
-    Replace(page, "%%TITLE%%", title);
-  }
-
+  std::string date;
   if (optional.LastBuildDate()->IsSet())
-    Replace(page, "%%XMLDATE%%", sUpdated + " " + Markup(EncodeUTF8(optional.LastBuildDate()->FormatRFC822())));
+    date = LineText(sUpdated) + " " + Markup(EncodeUTF8(optional.LastBuildDate()->FormatRFC822()));
   else if (!optional.Modified().empty())
-    Replace(page, "%%XMLDATE%%", sUpdated + " " + Markup(PlainToUtf8(optional.Modified())));
-  else
-    Replace(page, "%%XMLDATE%%", std::string());
-
-  Replace(page, "%%TITLECAPTION%%", title);
-  Replace(page, "%%TITLEDESC%%", Markup(required.Desc()));
-  Replace(page, "%%COPYRIGHT%%", Markup(optional.Copyright()));
+    date = LineText(sUpdated) + " " + Markup(PlainToUtf8(optional.Modified()));
+  // The placeholders of the template with their values. Each value is written as it is: a placeholder that feed
+  // text brings in stays text.
+  const struct {
+    std::string_view Placeholder;
+    std::string Value;
+  } values[] = {
+      {"%%UPDATE%%", LineText(sUpdate)},
+      {"%%VIEWSOURCE%%", LineText(sVSource)},
+      {"%%TITLE%%", required.Link().empty() ? title
+                                            : "<a target=\"_blank\" href=\"" + Address(PlainToUtf8(required.Link())) +
+                                                  "\"><font color=\"#FFFFFF\">" + title + "</font></a>"},
+      {"%%XMLDATE%%", date},
+      {"%%TITLECAPTION%%", title},
+      {"%%TITLEDESC%%", Markup(required.Desc())},
+      {"%%COPYRIGHT%%", Markup(optional.Copyright())},
+  };
 
   std::vector<TEntryTexts> entries;
   entries.reserve(static_cast<size_t>(items_->Count()));
@@ -291,15 +286,28 @@ void TFeed::RenderHTML(TStream* stream) {
     out.AddLine({"</table>"});
   };
 
-  // The content is the last value put in, so it is written at each of its places as the page goes out.
+  // One pass over the template, each placeholder written as its value; the content, the largest, goes out as it
+  // is made.
   TPageWriter out(*stream);
-  const std::string placeholder = "%%CONTENT%%";
+  const std::string_view content = "%%CONTENT%%";
   size_t from = 0;
-  for (size_t at = FindIgnoreCase(page, placeholder); at != std::string::npos;
-       at = FindIgnoreCase(page, placeholder, from)) {
+  for (size_t at = page.find("%%"); at != std::string::npos; at = page.find("%%", from)) {
     out.Add(std::string_view(page).substr(from, at - from));
-    addContent(out);
-    from = at + placeholder.size();
+    from = at + 1;
+    if (StartsWithIgnoreCase(page, at, content)) {
+      addContent(out);
+      from = at + content.size();
+      continue;
+    }
+    bool filled = false;
+    for (const auto& value : values) {
+      if (!StartsWithIgnoreCase(page, at, value.Placeholder)) continue;
+      out.Add(value.Value);
+      from = at + value.Placeholder.size();
+      filled = true;
+      break;
+    }
+    if (!filled) out.Add("%");
   }
   out.Add(std::string_view(page).substr(from));
   out.Flush();

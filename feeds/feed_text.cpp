@@ -103,6 +103,11 @@ std::string EncodeUTF8(const String& text) {
   return out;
 }
 
+void AppendUTF8(std::string& out, unsigned code) {
+  char bytes[4];
+  out.append(bytes, PutCharacter(bytes, code));
+}
+
 size_t FindIgnoreCase(const std::string& text, const std::string& pattern, size_t from) {
   return Find(text, pattern, from);
 }
@@ -114,6 +119,10 @@ bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view pat
   for (size_t i = 0; i < pattern.size(); ++i)
     if (FoldAsciiCase(text[at + i]) != FoldAsciiCase(pattern[i])) return false;
   return true;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && StartsWithIgnoreCase(a, 0, b);
 }
 
 std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& oldText, const std::string& newText) {

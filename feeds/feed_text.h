@@ -12,6 +12,9 @@ namespace feeds {
 // three-byte sequence of its own.
 std::string EncodeUTF8(const String& text);
 
+// Appends the UTF-8 bytes of one character (a code point up to U+10FFFF).
+void AppendUTF8(std::string& out, unsigned code);
+
 // The position of the first occurrence of pattern at or after from, letters A-Z matching either case; npos when
 // there is none or the pattern is empty.
 size_t FindIgnoreCase(const std::string& text, const std::string& pattern, size_t from = 0);
@@ -19,6 +22,8 @@ size_t FindIgnoreCase(const String& text, const String& pattern, size_t from = 0
 
 // The text holds the pattern at that position, letters A-Z matching either case.
 bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view pattern);
+// The two texts are the same, letters A-Z matching either case.
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // Every occurrence of oldText replaced by newText, left to right; letters A-Z match either case. Inserted text is
 // never searched again; an empty oldText replaces nothing.

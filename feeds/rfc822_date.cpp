@@ -121,7 +121,11 @@ void TRFC822DateTime::ParseRFC822(const String& text, const TFormatSettings& set
   int day = DecimalNumber(TakeFirstWord(rest));
   int month = MonthNumber(TakeFirstWord(rest));
   if (year < 1 || year > 9999 || day < 1 || day > 31) throw EConvertError(L"Invalid argument to date encode");
-  SetDateTime(EncodeDate(static_cast<WORD>(year), static_cast<WORD>(month), static_cast<WORD>(day)) + time);
+  // The time goes on the same side of zero as the date, so that a date before 30 December 1899 keeps it.
+  WORD hour, minute, second, millisecond;
+  DecodeTime(time, hour, minute, second, millisecond);
+  SetDateTime(EncodeDateTime(static_cast<WORD>(year), static_cast<WORD>(month), static_cast<WORD>(day), hour, minute,
+                             second, millisecond));
 }
 
 String TRFC822DateTime::FormatRFC822(const TFormatSettings& settings) const {

@@ -4,6 +4,7 @@
 #include <msxml2.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "framework/exceptions.h"
 #include "framework/streams.h"
@@ -116,6 +117,124 @@ std::string TranscodeToUtf8(const std::string& bytes) {
   std::string prefix = bytes.substr(0, declared->Offset) + "UTF-8";
   size_t rest = declared->Offset + declared->Name.size();
   return prefix + WideToUtf8(AnsiToWide(std::string_view(bytes).substr(rest), codePage));
+}
+
+// Reads the code units at the start of a document whatever its encoding: one, two or four bytes a unit, in either
+// byte order, as the byte-order mark or the bytes of the first "<" tell. Only ASCII matters to the prolog's
+// markup; every other unit reads as 0x80.
+class TPrologReader {
+ public:
+  explicit TPrologReader(std::string_view bytes) : bytes_(bytes) {
+    auto startsWith = [&](std::string_view prefix) { return bytes_.substr(0, prefix.size()) == prefix; };
+    using namespace std::string_view_literals;
+    const struct {
+      std::string_view Start;
+      size_t Width;
+      bool BigEndian;
+      size_t Mark;  // bytes of the byte-order mark to skip
+    } kinds[] = {{"\0\0\xFE\xFF"sv, 4, true, 4}, {"\xFF\xFE\0\0"sv, 4, false, 4}, {"\xFE\xFF"sv, 2, true, 2},
+                 {"\xFF\xFE"sv, 2, false, 2},     {"\xEF\xBB\xBF"sv, 1, false, 3}, {"\0\0\0<"sv, 4, true, 0},
+                 {"<\0\0\0"sv, 4, false, 0},       {"\0<"sv, 2, true, 0},            {"<\0"sv, 2, false, 0}};
+    for (const auto& kind : kinds) {
+      if (!startsWith(kind.Start)) continue;
+      width_ = kind.Width;
+      bigEndian_ = kind.BigEndian;
+      position_ = kind.Mark;
+      break;
+    }
+  }
+
+  bool AtEnd() const { return position_ + width_ > bytes_.size(); }
+  // The unit that many units ahead, 0 past the end.
+  unsigned Peek(size_t ahead = 0) const {
+    size_t at = position_ + ahead * width_;
+    if (at + width_ > bytes_.size()) return 0;
+    unsigned value = 0;
+    for (size_t i = 0; i < width_; ++i) {
+      unsigned byte = static_cast<unsigned char>(bytes_[at + (bigEndian_ ? i : width_ - 1 - i)]);
+      value = value << 8 | byte;
+    }
+    return value < 0x80 ? value : 0x80;
+  }
+  void Skip(size_t units = 1) { position_ += units * width_; }
+  // The text stands here, ASCII letters matching either case.
+  bool LookingAt(std::string_view ascii) const {
+    for (size_t i = 0; i < ascii.size(); ++i) {
+      unsigned unit = Peek(i);
+      if (unit == 0 || FoldCase(unit) != FoldCase(static_cast<unsigned char>(ascii[i]))) return false;
+    }
+    return true;
+  }
+  // Moves past the next occurrence of the text, or to the end.
+  void SkipPast(std::string_view ascii) {
+    while (!AtEnd() && !LookingAt(ascii)) Skip();
+    Skip(ascii.size());
+  }
+
+ private:
+  static unsigned FoldCase(unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+
+  std::string_view bytes_;
+  size_t width_ = 1;
+  bool bigEndian_ = false;
+  size_t position_ = 0;
+};
+
+bool IsXMLSpace(unsigned c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Reads a document type declaration from just after "<!DOCTYPE": true when its internal subset declares an
+// entity. Quoted literals, comments and processing instructions are passed over, so that text in them declares
+// nothing.
+bool InternalSubsetDeclaresEntities(TPrologReader& reader) {
+  bool inSubset = false;
+  while (!reader.AtEnd()) {
+    unsigned c = reader.Peek();
+    if (c == '"' || c == '\'') {
+      reader.Skip();
+      while (!reader.AtEnd() && reader.Peek() != c) reader.Skip();
+      reader.Skip();
+    } else if (reader.LookingAt("<!--")) {
+      reader.SkipPast("-->");
+    } else if (reader.LookingAt("<?")) {
+      reader.SkipPast("?>");
+    } else if (inSubset && reader.LookingAt("<!ENTITY")) {
+      return true;
+    } else if (c == '[' && !inSubset) {
+      inSubset = true;
+      reader.Skip();
+    } else if (c == ']' && inSubset) {
+      reader.Skip();
+      while (IsXMLSpace(reader.Peek())) reader.Skip();
+      if (reader.Peek() == '>') return false;
+    } else if (c == '>' && !inSubset) {
+      return false;
+    } else {
+      reader.Skip();
+    }
+  }
+  return false;
+}
+
+// The document's prolog holds a document type whose internal subset declares entities. The DOM expands entity
+// references in attribute values when they are read, without limit, and refusing definitions is not in its power,
+// so a few kilobytes could grow to gigabytes; external definitions are never fetched and pass.
+bool DeclaresInternalEntities(std::string_view bytes) {
+  TPrologReader reader(bytes);
+  while (!reader.AtEnd()) {
+    if (IsXMLSpace(reader.Peek())) {
+      reader.Skip();
+    } else if (reader.LookingAt("<?")) {
+      reader.SkipPast("?>");
+    } else if (reader.LookingAt("<!--")) {
+      reader.SkipPast("-->");
+    } else if (reader.LookingAt("<!DOCTYPE")) {
+      reader.Skip(9);
+      return InternalSubsetDeclaresEntities(reader);
+    } else {
+      return false;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -353,14 +472,24 @@ void TXMLDocument::LoadFromStream(TStream& stream) {
   char* bytes = MakeByteArray(input, size);
   if (size > 0) stream.ReadBuffer(bytes, static_cast<int32_t>(size));
   SetActive(true);
+  RefuseInternalEntities(std::string_view(bytes, size));
   if (TryLoad(input.Get())) return;
   std::string transcoded = TranscodeToUtf8(std::string(bytes, size));
   if (!transcoded.empty()) {
+    RefuseInternalEntities(transcoded);
     TVariant converted;
     memcpy(MakeByteArray(converted, transcoded.size()), transcoded.data(), transcoded.size());
     if (TryLoad(converted.Get())) return;
   }
   RaiseParseError();
+}
+
+void TXMLDocument::RefuseInternalEntities(std::string_view bytes) {
+  if (!DeclaresInternalEntities(bytes)) return;
+  // Left empty, as a document that fails to parse is.
+  SetActive(false);
+  SetActive(true);
+  throw EDOMParseError(L"The document type declares entities, which are not read");
 }
 
 bool TXMLDocument::TryLoad(const VARIANT& bytes) {

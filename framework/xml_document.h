@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 
 #include <optional>
+#include <string_view>
 
 #include "framework/component.h"
 #include "framework/set.h"
@@ -150,13 +151,17 @@ class TXMLDocument : public TComponent {
   void SetActive(bool value);
 
   // Parses the stream from its current position to its end; the encoding comes from the document itself. A
-  // document that is not well-formed raises EDOMParseError. Activates the document when needed.
+  // document that is not well-formed raises EDOMParseError, and so does one whose document type declares entities
+  // in its internal subset (an external definition alone is accepted and never fetched). Activates the document
+  // when needed.
   void LoadFromStream(TStream& stream);
   // Null when nothing is loaded.
   TXMLNode DocumentElement() const;
   String XML() const;
 
  private:
+  // Raises EDOMParseError, leaving the document empty, for a document whose document type declares entities.
+  void RefuseInternalEntities(std::string_view bytes);
   // Parses a byte array in a VARIANT.
   bool TryLoad(const VARIANT& bytes);
   [[noreturn]] void RaiseParseError() const;

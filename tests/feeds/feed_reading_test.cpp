@@ -298,6 +298,44 @@ TEST(FeedReading, MalformedDocumentsRaiseAndKeepTheModel) {
   EXPECT_EQ(feed.Items()->Count(), 3);
 }
 
+// The DOM expands entities in attribute values without limit: a document type declaring entities is refused as
+// malformed, while one that only names an external definition loads (and nothing is fetched).
+TEST(FeedReading, DocumentTypesDeclaringEntitiesAreRefused) {
+  TFeed feed;
+  LoadFixture(feed, "rss20.xml");
+  std::string references;
+  for (int i = 0; i < 1000; ++i) references += "&a;";
+  const std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a \"" + std::string(100000, 'a') +
+                           "\">]><rss version=\"" + references + "\"><channel><title>Bomb</title></channel></rss>";
+  EXPECT_THROW(LoadDocument(feed, bomb), EDOMParseError);
+  EXPECT_EQ(feed.Channel()->Required()->Title(), "Night Sky");
+  EXPECT_EQ(feed.Items()->Count(), 3);
+  EXPECT_EQ(feed.Version(), "2.0");
+
+  LoadDocument(feed, "<?xml version=\"1.0\"?><!DOCTYPE rss SYSTEM \"http://x.example/rss-0.91.dtd\">"
+                     "<rss version=\"0.91\"><channel><title>External</title></channel></rss>");
+  EXPECT_EQ(feed.Channel()->Required()->Title(), "External");
+  EXPECT_EQ(feed.Version(), "0.91");
+}
+
+// Item links are kept as UTF-8 whatever the format, as the page writes them.
+TEST(FeedReading, ItemLinksAreUTF8InEveryFormat) {
+  const std::string address = "http://x.example/caf\xC3\xA9/\xD0\xB6\xE2\x82\xAC";
+  const std::string documents[] = {
+      Rss("<item><link>" + address + "</link></item>"),
+      "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><channel><title>C</title></channel>"
+      "<item><link>" + address + "</link></item></rdf:RDF>",
+      "<feed version=\"0.3\"><entry><link rel=\"alternate\" href=\"" + address + "\"/></entry></feed>",
+  };
+  for (const std::string& document : documents) {
+    TFeed feed;
+    LoadDocument(feed, document);
+    ASSERT_EQ(feed.Items()->Count(), 1) << document;
+    EXPECT_EQ(feed.Items()->Items(0)->Link(), address) << document;
+    EXPECT_NE(RenderPage(feed).find("href=\"" + address + "\""), std::string::npos) << document;
+  }
+}
+
 TEST(FeedReading, ForeignDocumentsGiveAnEmptyModel) {
   TFeed feed;
   LoadFixture(feed, "rss091.xml");

@@ -71,6 +71,22 @@ TEST(RFC822Date, OldYearsMonthCaseAndMissingWeekday) {
   }
 }
 
+// Before 30 December 1899 the value is negative, and its time of day counts away from zero as the date does.
+TEST(RFC822Date, DatesBeforeTheEpochKeepTheirTime) {
+  const wchar_t* dates[] = {
+      L"Wed, 01 Jan 1800 06:00:00 GMT", L"Fri, 29 Dec 1899 23:59:59 GMT", L"Sat, 30 Dec 1899 12:00:00 GMT",
+      L"Sun, 31 Dec 1899 18:30:00 GMT", L"Mon, 01 Jan 0001 00:00:01 GMT", L"Fri, 31 Dec 1599 12:00:00 GMT",
+  };
+  for (const wchar_t* text : dates) {
+    TRFC822DateTime date;
+    date.ParseRFC822(text, English());
+    EXPECT_EQ(date.FormatRFC822(English()), text);
+  }
+  TRFC822DateTime date;
+  date.ParseRFC822(L"Wed, 01 Jan 1800 06:00:00 GMT", English());
+  ExpectDate(date, At(1800, 1, 1, 6, 0, 0), L"GMT");
+}
+
 TEST(RFC822Date, AnUnknownMonthNameMeansJanuary) {
   TRFC822DateTime date;
   date.ParseRFC822(L"Sat, 07 Sept 2002 00:00:01 GMT", English());

@@ -168,6 +168,58 @@ TEST(XMLDocument, ParseErrorsRaise) {
   }
 }
 
+namespace {
+
+// ASCII text as UTF-16 in either byte order, with or without a byte-order mark.
+std::string Utf16(const std::string& ascii, bool bigEndian, bool mark) {
+  std::string bytes = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+  for (char c : ascii) {
+    bytes += bigEndian ? '\0' : c;
+    bytes += bigEndian ? c : '\0';
+  }
+  return bytes;
+}
+
+}  // namespace
+
+// Entity references in attribute values are expanded by the DOM without limit, so a document type whose internal
+// subset declares entities is refused before parsing, in any encoding; text elsewhere that only looks like a
+// declaration, and external definitions, load.
+TEST(XMLDocument, DocumentTypesDeclaringEntitiesAreRefused) {
+  const std::string declared = "<!DOCTYPE r [<!ENTITY e \"x\">]><r a=\"&e;\"/>";
+  const std::string refused[] = {
+      declared,
+      "<?xml version=\"1.0\"?>\r\n<!-- first --><?pi x?>\n" + declared,
+      "\xEF\xBB\xBF" + declared,
+      "<?xml version=\"1.0\" encoding=\"KOI8-R\"?>" + declared,
+      "<!DOCTYPE r SYSTEM \"r.dtd\" [<!ELEMENT r ANY><!ENTITY % p \"x\">]><r/>",
+      "<!DOCTYPE r [<!-- ] > --><!ATTLIST r a CDATA \"]>\"><?x ]>?><!ENTITY e \"x\">]><r/>",
+      Utf16(declared, false, true),
+      Utf16(declared, true, true),
+      Utf16(declared, false, false),
+      Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + declared, true, false),
+  };
+  for (const std::string& bytes : refused) {
+    TXMLDocument document;
+    Load(document, "<previous/>");
+    EXPECT_THROW(Load(document, bytes), EDOMParseError) << bytes;
+    EXPECT_TRUE(document.DocumentElement().IsNull()) << bytes;
+  }
+  const std::string accepted[] = {
+      "<!DOCTYPE r SYSTEM \"http://x.example/r.dtd\"><r/>",
+      "<!DOCTYPE r PUBLIC \"-//x//r//EN\" \"r.dtd\"><r/>",
+      "<!DOCTYPE r [<!ELEMENT r ANY>]><r/>",
+      "<!DOCTYPE r [<!-- <!ENTITY e \"x\"> --><?x <!ENTITY?><!ATTLIST r a CDATA \"&#60;!ENTITY\">]><r/>",
+      "<r><![CDATA[<!DOCTYPE r [<!ENTITY e \"x\">]>]]></r>",
+      Utf16("<!DOCTYPE r SYSTEM \"r.dtd\"><r/>", false, true),
+  };
+  for (const std::string& bytes : accepted) {
+    TXMLDocument document;
+    EXPECT_NO_THROW(Load(document, bytes)) << bytes;
+    EXPECT_EQ(document.DocumentElement().NodeName(), L"r") << bytes;
+  }
+}
+
 TEST(XMLDocument, ActivationAndVendor) {
   TXMLDocument document;
   EXPECT_FALSE(document.Active());
