@@ -221,3 +221,23 @@ TEST(HTMLSanitizer, MutatedInput) {
     if (HasFailure()) break;
   }
 }
+
+// The test's reader must see what the fragments carry when nothing removes it, or its silence proves nothing.
+// Only pieces meant to be joined with others, and markup a parser reads as harmless, pass it unseen.
+TEST(HTMLSanitizer, TheReaderSeesTheUnsanitisedFragments) {
+  std::string unseen;
+  for (const std::string& fragment : HostileFragments())
+    if (page_reader::Read(fragment).Findings.empty()) unseen += fragment + "\n";
+  EXPECT_EQ(unseen,
+            "<scr<script>ipt>alert(1)</scr</script>ipt>\n"
+            "<![CDATA[<img src=x onerror=alert(1)>]]>\n"
+            "<plaintext><script>alert(1)</script>\n"
+            "<img src=x title='\n"
+            "' onerror='alert(1)'>\n"
+            "<a href=\"http://x.example/\n"
+            "\" onmouseover=\"alert(1)\" x=\"\n"
+            "<img src=x onerror=alert(1)//\n"
+            "<img/src=x/onerror=alert(1)>\n"
+            "<a href=\"%%TITLEDESC%%\">T</a>\n"
+            "%%CONTENT%%%%COPYRIGHT%%\n");
+}

@@ -121,6 +121,8 @@ inline TReading Read(std::string_view html) {
     }
     if (StartsWith(html.substr(i), "<!--")) {
       size_t j = i + 4;
+      // The page's host control reads a conditional comment's content as markup.
+      if (StartsWith(Lowered(html.substr(j, 4)), "[if")) finding("conditional comment");
       if (StartsWith(html.substr(j), ">") || StartsWith(html.substr(j), "->")) {
         i = html.find('>', j) + 1;
         continue;
@@ -201,6 +203,7 @@ inline TReading Read(std::string_view html) {
       for (const char* address : kAddresses)
         if (attribute == address && IsScriptAddress(value)) finding("script address in " + attribute + " on " + name);
       if (attribute == "style" && IsActiveStyle(value)) finding("active style on " + name);
+      if (Contains(value, "&{")) finding("script entity in " + attribute + " on " + name);
     }
     if (name == "meta" && !contentType) finding("element meta");
     for (const char* raw : kRawText) {
