@@ -109,6 +109,8 @@ constexpr THTMLElementRule kElements[] = {
     Element("var"),
 };
 
+static_assert(std::size(kElements) <= kMaxAllowedElements, "a fixed array counts the open elements of each rule");
+
 const std::string_view kStyleProperties[] = {
     "color",         "background-color", "font-family",    "font-size",      "font-style",    "font-variant",
     "font-weight",   "text-align",       "text-decoration", "text-indent",   "text-transform", "line-height",
@@ -148,8 +150,6 @@ const THTMLElementRule* FindAllowedElement(std::string_view name) {
 }
 
 size_t AllowedElementIndex(const THTMLElementRule& element) { return static_cast<size_t>(&element - kElements); }
-
-size_t AllowedElementCount() { return std::size(kElements); }
 
 int AllowedAttributeIndex(const THTMLElementRule& element, std::string_view name) {
   if (name.empty()) return -1;

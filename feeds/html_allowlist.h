@@ -35,11 +35,13 @@ struct THTMLAttributeRule {
   THTMLAttributeKind Kind;
 };
 
+// At most this many element rules, so that a sanitiser can count open elements per rule in a fixed array.
+constexpr size_t kMaxAllowedElements = 64;
+
 // The rule of an allowed element, its name in any letter case, or null.
 const THTMLElementRule* FindAllowedElement(std::string_view name);
-// Rules are numbered from 0 to AllowedElementCount() - 1.
+// Rules are numbered from 0 to fewer than kMaxAllowedElements.
 size_t AllowedElementIndex(const THTMLElementRule& element);
-size_t AllowedElementCount();
 
 // The index of the attribute, its name in any letter case, when the element may carry it; -1 otherwise.
 int AllowedAttributeIndex(const THTMLElementRule& element, std::string_view name);

@@ -1,5 +1,6 @@
 #include "feeds/html_sanitizer.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -67,9 +68,16 @@ size_t UTF8SequenceLength(std::string_view text, size_t at) {
   return length;
 }
 
-bool NeedsEscape(char c) {
-  return c == '<' || c == '>' || c == '&' || c == '"' || c == '\0' || static_cast<unsigned char>(c) >= 0x80;
-}
+// The bytes that AppendEscaped does not copy as they are; feed text is mostly plain ASCII, which a table lookup
+// passes at once.
+constexpr std::array<bool, 256> kNeedsEscape = [] {
+  std::array<bool, 256> table{};
+  for (unsigned c = 0x80; c < 256; ++c) table[c] = true;
+  for (unsigned char c : {'<', '>', '&', '"', '\0'}) table[c] = true;
+  return table;
+}();
+
+bool NeedsEscape(char c) { return kNeedsEscape[static_cast<unsigned char>(c)]; }
 
 // Appends the text with "<", ">" and "&" escaped, NUL and invalid UTF-8 replaced by U+FFFD.
 void AppendEscaped(std::string& out, std::string_view text, unsigned flags) {
@@ -111,14 +119,12 @@ bool HoldsCode(std::string_view element) {
   return EqualsIgnoreCase(element, "script") || EqualsIgnoreCase(element, "style");
 }
 
+size_t ElementIndex(std::string_view name) { return AllowedElementIndex(*FindAllowedElement(name)); }
+
 // Writes one text out anew: the allowed elements with their allowed attributes, the rest as escaped text.
 class TSanitizer {
  public:
-  explicit TSanitizer(std::string_view markup)
-      : tokenizer_(markup),
-        table_(AllowedElementIndex(*FindAllowedElement("table"))),
-        row_(AllowedElementIndex(*FindAllowedElement("tr"))),
-        openCounts_(AllowedElementCount()) {
+  explicit TSanitizer(std::string_view markup) : tokenizer_(markup) {
     out_.reserve(markup.size() + markup.size() / 8 + 16);
   }
 
@@ -141,24 +147,26 @@ class TSanitizer {
           break;
       }
     }
-    while (!open_.empty()) Pop();
+    while (depth_ > 0) Pop();
     return std::move(out_);
   }
 
  private:
   bool IsOpen(size_t element) const { return openCounts_[element] > 0; }
+  const THTMLElementRule* Top() const { return depth_ > 0 ? open_[depth_ - 1] : nullptr; }
 
   void Open(const THTMLToken& tag) {
     const THTMLElementRule* element = FindAllowedElement(tag.Text);
     if (!element) return;
-    if ((element->Flags & kNeedsTable) && !IsOpen(table_)) return;
-    if ((element->Flags & kNeedsRow) && !IsOpen(row_)) return;
-    while (!open_.empty() && (open_.back()->Group & element->Closes)) Pop();
+    static const size_t table = ElementIndex("table"), row = ElementIndex("tr");
+    if ((element->Flags & kNeedsTable) && !IsOpen(table)) return;
+    if ((element->Flags & kNeedsRow) && !IsOpen(row)) return;
+    while (depth_ > 0 && (Top()->Group & element->Closes)) Pop();
     const bool isVoid = element->Flags & kVoidElement;
-    if (!isVoid && open_.size() >= kMaxDepth) return;
+    if (!isVoid && depth_ >= kMaxDepth) return;
     WriteStartTag(*element, tag.Attributes);
     if (isVoid) return;
-    open_.push_back(element);
+    open_[depth_++] = element;
     ++openCounts_[AllowedElementIndex(*element)];
   }
 
@@ -166,13 +174,12 @@ class TSanitizer {
   void Close(std::string_view name) {
     const THTMLElementRule* element = FindAllowedElement(name);
     if (!element || !IsOpen(AllowedElementIndex(*element))) return;
-    while (open_.back() != element) Pop();
+    while (Top() != element) Pop();
     Pop();
   }
 
   void Pop() {
-    const THTMLElementRule* element = open_.back();
-    open_.pop_back();
+    const THTMLElementRule* element = open_[--depth_];
     --openCounts_[AllowedElementIndex(*element)];
     out_ += "</";
     out_ += element->Name;
@@ -194,7 +201,9 @@ class TSanitizer {
           WriteAttribute(rule.Name, attribute.Value, kKeepReferences | kEscapeQuote);
           break;
         case THTMLAttributeKind::Address: {
-          const std::string address = DecodeCharacterReferences(attribute.Value);
+          std::string decoded;
+          std::string_view address = attribute.Value;
+          if (address.find('&') != std::string_view::npos) address = decoded = DecodeCharacterReferences(address);
           if (IsAllowedAddress(address)) WriteAttribute(rule.Name, address, kEscapeQuote);
           break;
         }
@@ -218,16 +227,21 @@ class TSanitizer {
   }
 
   THTMLTokenizer tokenizer_;
-  const size_t table_;
-  const size_t row_;
-  std::vector<const THTMLElementRule*> open_;
-  std::vector<uint32_t> openCounts_;  // per element rule: how many are open, so an end tag is matched at once
+  std::array<const THTMLElementRule*, kMaxDepth> open_{};
+  size_t depth_ = 0;
+  std::array<uint32_t, kMaxAllowedElements> openCounts_{};  // per rule: how many are open, to match an end tag at once
   std::string out_;
 };
 
 }  // namespace
 
-std::string SanitizeHTML(std::string_view markup) { return TSanitizer(markup).Run(); }
+std::string SanitizeHTML(std::string_view markup) {
+  // Most titles, names and dates hold nothing to read or escape.
+  size_t plain = 0;
+  while (plain < markup.size() && !NeedsEscape(markup[plain])) ++plain;
+  if (plain == markup.size()) return std::string(markup);
+  return TSanitizer(markup).Run();
+}
 
 std::string EscapeHTMLAttribute(std::string_view value) {
   std::string out;
