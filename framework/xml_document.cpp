@@ -119,29 +119,27 @@ std::string TranscodeToUtf8(const std::string& bytes) {
   return prefix + WideToUtf8(AnsiToWide(std::string_view(bytes).substr(rest), codePage));
 }
 
-// Reads the code units at the start of a document whatever its encoding: one, two or four bytes a unit, in either
-// byte order, as the byte-order mark or the bytes of the first "<" tell. Only ASCII matters to the prolog's
-// markup; every other unit reads as 0x80.
+// One way of reading a document's bytes: one, two or four bytes a code unit, in either byte order.
+struct TUnitForm {
+  size_t Width;
+  bool BigEndian;
+  std::string_view Mark;  // its byte-order mark
+};
+
+// Every form the DOM might detect. Read in a wrong form, a document's prolog shows no markup, so each is tried.
+const TUnitForm kUnitForms[] = {{1, false, "\xEF\xBB\xBF"},
+                                {2, false, "\xFF\xFE"},
+                                {2, true, "\xFE\xFF"},
+                                {4, false, std::string_view("\xFF\xFE\0\0", 4)},
+                                {4, true, std::string_view("\0\0\xFE\xFF", 4)}};
+
+// Reads the code units at the start of a document in one form, after its byte-order mark. Only ASCII matters to
+// the prolog's markup; every other unit reads as 0x80.
 class TPrologReader {
  public:
-  explicit TPrologReader(std::string_view bytes) : bytes_(bytes) {
-    auto startsWith = [&](std::string_view prefix) { return bytes_.substr(0, prefix.size()) == prefix; };
-    using namespace std::string_view_literals;
-    const struct {
-      std::string_view Start;
-      size_t Width;
-      bool BigEndian;
-      size_t Mark;  // bytes of the byte-order mark to skip
-    } kinds[] = {{"\0\0\xFE\xFF"sv, 4, true, 4}, {"\xFF\xFE\0\0"sv, 4, false, 4}, {"\xFE\xFF"sv, 2, true, 2},
-                 {"\xFF\xFE"sv, 2, false, 2},     {"\xEF\xBB\xBF"sv, 1, false, 3}, {"\0\0\0<"sv, 4, true, 0},
-                 {"<\0\0\0"sv, 4, false, 0},       {"\0<"sv, 2, true, 0},            {"<\0"sv, 2, false, 0}};
-    for (const auto& kind : kinds) {
-      if (!startsWith(kind.Start)) continue;
-      width_ = kind.Width;
-      bigEndian_ = kind.BigEndian;
-      position_ = kind.Mark;
-      break;
-    }
+  TPrologReader(std::string_view bytes, const TUnitForm& form)
+      : bytes_(bytes), width_(form.Width), bigEndian_(form.BigEndian) {
+    if (bytes.substr(0, form.Mark.size()) == form.Mark) position_ = form.Mark.size();
   }
 
   bool AtEnd() const { return position_ + width_ > bytes_.size(); }
@@ -175,8 +173,8 @@ class TPrologReader {
   static unsigned FoldCase(unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
   std::string_view bytes_;
-  size_t width_ = 1;
-  bool bigEndian_ = false;
+  size_t width_;
+  bool bigEndian_;
   size_t position_ = 0;
 };
 
@@ -215,11 +213,9 @@ bool InternalSubsetDeclaresEntities(TPrologReader& reader) {
   return false;
 }
 
-// The document's prolog holds a document type whose internal subset declares entities. The DOM expands entity
-// references in attribute values when they are read, without limit, and refusing definitions is not in its power,
-// so a few kilobytes could grow to gigabytes; external definitions are never fetched and pass.
-bool DeclaresInternalEntities(std::string_view bytes) {
-  TPrologReader reader(bytes);
+// The document's prolog, read in that form, holds a document type whose internal subset declares entities.
+bool DeclaresInternalEntities(std::string_view bytes, const TUnitForm& form) {
+  TPrologReader reader(bytes, form);
   while (!reader.AtEnd()) {
     if (IsXMLSpace(reader.Peek())) {
       reader.Skip();
@@ -485,7 +481,12 @@ void TXMLDocument::LoadFromStream(TStream& stream) {
 }
 
 void TXMLDocument::RefuseInternalEntities(std::string_view bytes) {
-  if (!DeclaresInternalEntities(bytes)) return;
+  // The DOM expands entity references in attribute values when they are read, without limit, and refusing
+  // definitions is not in its power, so a few kilobytes could grow to gigabytes. External definitions are never
+  // fetched and pass.
+  bool declares = false;
+  for (const TUnitForm& form : kUnitForms) declares = declares || DeclaresInternalEntities(bytes, form);
+  if (!declares) return;
   // Left empty, as a document that fails to parse is.
   SetActive(false);
   SetActive(true);

@@ -197,6 +197,7 @@ TEST(XMLDocument, DocumentTypesDeclaringEntitiesAreRefused) {
       Utf16(declared, false, true),
       Utf16(declared, true, true),
       Utf16(declared, false, false),
+      Utf16("\r\n " + declared, false, false),
       Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + declared, true, false),
   };
   for (const std::string& bytes : refused) {
