@@ -55,8 +55,9 @@ class TFeed : public TComponent {
   // Reads the document from the stream's position. A document that is not well-formed raises the parser's error
   // and leaves the model as it was; a problem inside one element is passed over.
   void LoadFromStream(TStream& stream);
-  // Writes the page at the stream's position, without truncating the stream; nothing for a null stream. Raises
-  // EResNotFound before writing anything when the page template is missing.
+  // Writes the page at the stream's position, without truncating the stream; nothing for a null stream. Feed text
+  // is sanitised and written as it is, so a placeholder in it stays text. Raises EResNotFound before writing
+  // anything when the page template is missing.
   void RenderHTML(TStream* stream);
 
  private:

@@ -95,6 +95,7 @@ class TRSSItem : public TCollectionItem {
   void SetComments(const std::string& value) { comments_ = value; }
   const std::string& Author() const { return author_; }
   void SetAuthor(const std::string& value) { author_ = value; }
+  // UTF-8, whatever the format the item came from.
   const std::string& Link() const { return link_; }
   void SetLink(const std::string& value) { link_ = value; }
   // May hold HTML.

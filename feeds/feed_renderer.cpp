@@ -156,6 +156,12 @@ class TPageWriter {
   std::string buffer_;
 };
 
+// A placeholder of the page template and the text it stands for.
+struct TPlaceholderValue {
+  std::string_view Placeholder;
+  std::string Value;
+};
+
 // The texts of one entry that both the index and the body show, in line form.
 struct TEntryTexts {
   std::string Anchor;
@@ -252,10 +258,7 @@ void TFeed::RenderHTML(TStream* stream) {
     date = LineText(sUpdated) + " " + Markup(PlainToUtf8(optional.Modified()));
   // The placeholders of the template with their values. Each value is written as it is: a placeholder that feed
   // text brings in stays text.
-  const struct {
-    std::string_view Placeholder;
-    std::string Value;
-  } values[] = {
+  const TPlaceholderValue values[] = {
       {"%%UPDATE%%", LineText(sUpdate)},
       {"%%VIEWSOURCE%%", LineText(sVSource)},
       {"%%TITLE%%", required.Link().empty() ? title
@@ -290,24 +293,25 @@ void TFeed::RenderHTML(TStream* stream) {
   // is made.
   TPageWriter out(*stream);
   const std::string_view content = "%%CONTENT%%";
+  // The value of the placeholder that stands at that position of the template, or null.
+  auto valueAt = [&](size_t at) -> const TPlaceholderValue* {
+    for (const TPlaceholderValue& value : values)
+      if (StartsWithIgnoreCase(page, at, value.Placeholder)) return &value;
+    return nullptr;
+  };
   size_t from = 0;
   for (size_t at = page.find("%%"); at != std::string::npos; at = page.find("%%", from)) {
     out.Add(std::string_view(page).substr(from, at - from));
-    from = at + 1;
     if (StartsWithIgnoreCase(page, at, content)) {
       addContent(out);
       from = at + content.size();
-      continue;
+    } else if (const TPlaceholderValue* value = valueAt(at)) {
+      out.Add(value->Value);
+      from = at + value->Placeholder.size();
+    } else {
+      out.Add("%");
+      from = at + 1;
     }
-    bool filled = false;
-    for (const auto& value : values) {
-      if (!StartsWithIgnoreCase(page, at, value.Placeholder)) continue;
-      out.Add(value.Value);
-      from = at + value.Placeholder.size();
-      filled = true;
-      break;
-    }
-    if (!filled) out.Add("%");
   }
   out.Add(std::string_view(page).substr(from));
   out.Flush();
