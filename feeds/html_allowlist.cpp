@@ -11,13 +11,13 @@ namespace {
 using enum THTMLAttributeKind;
 
 constexpr THTMLAttributeRule kAttributes[] = {
-    {"title", Text},      {"lang", Text},          {"dir", Text},         {"style", Style},       {"href", Address},
-    {"target", Text},     {"src", Address},        {"alt", Text},         {"width", Text},        {"height", Text},
-    {"border", Text},     {"hspace", Text},        {"vspace", Text},      {"align", Text},        {"valign", Text},
-    {"clear", Text},      {"noshade", Text},       {"size", Text},        {"color", Text},        {"face", Text},
-    {"start", Text},      {"type", Text},          {"value", Text},       {"cite", Address},      {"datetime", Text},
-    {"cellpadding", Text}, {"cellspacing", Text},  {"bgcolor", Text},     {"bordercolor", Text},  {"summary", Text},
-    {"frame", Text},      {"rules", Text},         {"span", Text},        {"colspan", Text},      {"rowspan", Text},
+    {"title", Text},       {"lang", Text},        {"dir", Text},     {"style", Style},      {"href", Address},
+    {"target", Text},      {"src", Address},      {"alt", Text},     {"width", Text},       {"height", Text},
+    {"border", Text},      {"hspace", Text},      {"vspace", Text},  {"align", Text},       {"valign", Text},
+    {"clear", Text},       {"noshade", Text},     {"size", Text},    {"color", Text},       {"face", Text},
+    {"start", Text},       {"type", Text},        {"value", Text},   {"cite", Address},     {"datetime", Text},
+    {"cellpadding", Text}, {"cellspacing", Text}, {"bgcolor", Text}, {"bordercolor", Text}, {"summary", Text},
+    {"frame", Text},       {"rules", Text},       {"span", Text},    {"colspan", Text},     {"rowspan", Text},
     {"nowrap", Text},
 };
 static_assert(std::size(kAttributes) <= 64, "one bit per attribute");
@@ -39,8 +39,9 @@ constexpr uint64_t Attributes(std::string_view names) {
   return bits;
 }
 
-// Groups of elements that a start tag closes.
-constexpr uint8_t kParagraph = 1, kListItem = 2, kDefinition = 4, kCell = 8, kRow = 16, kSection = 32;
+// Groups of elements that a start tag closes; the lead of a table is its caption or a column group.
+constexpr uint8_t kParagraph = 1, kListItem = 2, kDefinition = 4, kCell = 8, kRow = 16, kSection = 32, kTableLead = 64;
+constexpr uint8_t kTableParts = kCell | kRow | kSection | kTableLead;
 
 constexpr THTMLElementRule Element(std::string_view name, std::string_view attributes = {}, uint8_t flags = 0,
                                    uint8_t group = 0, uint8_t closes = 0) {
@@ -57,12 +58,12 @@ constexpr THTMLElementRule kElements[] = {
     Element("big"),
     Element("blockquote", "cite"),
     Element("br", "clear", kVoidElement),
-    Element("caption", "align", kNeedsTable),
+    Element("caption", "align", kNeedsTable, kTableLead, kTableParts),
     Element("center"),
     Element("cite"),
     Element("code"),
     Element("col", "span width align valign", kVoidElement | kNeedsTable),
-    Element("colgroup", "span width align valign", kNeedsTable),
+    Element("colgroup", "span width align valign", kNeedsTable | kTableFrame, kTableLead, kTableParts),
     Element("dd", "", 0, kDefinition, kDefinition),
     Element("del", "cite datetime"),
     Element("dfn"),
@@ -96,13 +97,13 @@ constexpr THTMLElementRule kElements[] = {
     Element("strong"),
     Element("sub"),
     Element("sup"),
-    Element("table", "border cellpadding cellspacing width bgcolor bordercolor align summary frame rules"),
-    Element("tbody", "align valign", kNeedsTable, kSection, kCell | kRow | kSection),
-    Element("td", "colspan rowspan width height bgcolor align valign nowrap", kNeedsRow, kCell, kCell),
-    Element("tfoot", "align valign", kNeedsTable, kSection, kCell | kRow | kSection),
-    Element("th", "colspan rowspan width height bgcolor align valign nowrap", kNeedsRow, kCell, kCell),
-    Element("thead", "align valign", kNeedsTable, kSection, kCell | kRow | kSection),
-    Element("tr", "align valign bgcolor height", kNeedsTable, kRow, kCell | kRow),
+    Element("table", "border cellpadding cellspacing width bgcolor bordercolor align summary frame rules", kTableFrame),
+    Element("tbody", "align valign", kNeedsTable | kTableFrame, kSection, kTableParts),
+    Element("td", "colspan rowspan width height bgcolor align valign nowrap", kNeedsRow, kCell, kCell | kTableLead),
+    Element("tfoot", "align valign", kNeedsTable | kTableFrame, kSection, kTableParts),
+    Element("th", "colspan rowspan width height bgcolor align valign nowrap", kNeedsRow, kCell, kCell | kTableLead),
+    Element("thead", "align valign", kNeedsTable | kTableFrame, kSection, kTableParts),
+    Element("tr", "align valign bgcolor height", kNeedsTable | kTableFrame, kRow, kCell | kRow | kTableLead),
     Element("tt"),
     Element("u"),
     Element("ul", "type"),
@@ -112,13 +113,15 @@ constexpr THTMLElementRule kElements[] = {
 static_assert(std::size(kElements) <= kMaxAllowedElements, "a fixed array counts the open elements of each rule");
 
 const std::string_view kStyleProperties[] = {
-    "color",         "background-color", "font-family",    "font-size",      "font-style",    "font-variant",
-    "font-weight",   "text-align",       "text-decoration", "text-indent",   "text-transform", "line-height",
-    "letter-spacing", "word-spacing",    "white-space",    "vertical-align", "direction",     "margin",
-    "margin-top",    "margin-right",     "margin-bottom",  "margin-left",    "padding",       "padding-top",
-    "padding-right", "padding-bottom",   "padding-left",   "border",         "border-top",    "border-right",
-    "border-bottom", "border-left",      "border-color",   "border-style",   "border-width",  "border-collapse",
-    "border-spacing", "width",           "height",         "float",          "clear",         "list-style-type",
+    "color",           "background-color", "font-family",    "font-size",       "font-style",
+    "font-variant",    "font-weight",      "text-align",     "text-decoration", "text-indent",
+    "text-transform",  "line-height",      "letter-spacing", "word-spacing",    "white-space",
+    "vertical-align",  "direction",        "margin",         "margin-top",      "margin-right",
+    "margin-bottom",   "margin-left",      "padding",        "padding-top",     "padding-right",
+    "padding-bottom",  "padding-left",     "border",         "border-top",      "border-right",
+    "border-bottom",   "border-left",      "border-color",   "border-style",    "border-width",
+    "border-collapse", "border-spacing",   "width",          "height",          "float",
+    "clear",           "list-style-type",
 };
 
 const std::string_view kAddressSchemes[] = {"http", "https", "ftp", "mailto"};

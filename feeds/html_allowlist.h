@@ -13,6 +13,9 @@ namespace feeds {
 constexpr uint8_t kVoidElement = 1;  // has no content and no end tag
 constexpr uint8_t kNeedsTable = 2;   // a table part: only inside a table opened by the same text
 constexpr uint8_t kNeedsRow = 4;     // a cell: only inside a row opened by the same text
+// Holds table parts only (a table, its sections, rows and column groups): any other element opened in it would
+// land beside the table, and a table opened in it ends it.
+constexpr uint8_t kTableFrame = 8;
 
 struct THTMLElementRule {
   std::string_view Name;  // lower case

@@ -22,26 +22,6 @@ constexpr unsigned kEscapeQuote = 2;     // '"' becomes a reference, for a doubl
 
 const char* const kReplacementCharacter = "\xEF\xBF\xBD";
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsAsciiDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
-
-// The length of the well-formed character reference ("&name;", "&#123;", "&#x7B;") at text[at], 0 for none.
-size_t ReferenceLength(std::string_view text, size_t at) {
-  size_t i = at + 1;
-  if (i < text.size() && text[i] == '#') {
-    const bool hex = i + 1 < text.size() && (text[i + 1] | 0x20) == 'x';
-    i += hex ? 2 : 1;
-    const size_t digits = i;
-    while (i < text.size() && (hex ? IsHexDigit(text[i]) : IsAsciiDigit(text[i]))) ++i;
-    if (i == digits) return 0;
-  } else {
-    if (i >= text.size() || !IsAsciiLetter(text[i])) return 0;
-    while (i < text.size() && (IsAsciiLetter(text[i]) || IsAsciiDigit(text[i]))) ++i;
-  }
-  return i < text.size() && text[i] == ';' ? i + 1 - at : 0;
-}
-
 // The length of the valid UTF-8 sequence of a character beyond ASCII at text[at], 0 for an invalid one.
 size_t UTF8SequenceLength(std::string_view text, size_t at) {
   const unsigned char lead = static_cast<unsigned char>(text[at]);
@@ -97,7 +77,7 @@ void AppendEscaped(std::string& out, std::string_view text, unsigned flags) {
     } else if (c == '"') {
       out += flags & kEscapeQuote ? "&quot;" : "\"";
     } else if (c == '&') {
-      length = flags & kKeepReferences ? ReferenceLength(text, i) : 0;
+      length = flags & kKeepReferences ? CharacterReferenceLength(text, i) : 0;
       if (length == 0) {
         out += "&amp;";
         length = 1;
@@ -162,6 +142,7 @@ class TSanitizer {
     if ((element->Flags & kNeedsTable) && !IsOpen(table)) return;
     if ((element->Flags & kNeedsRow) && !IsOpen(row)) return;
     while (depth_ > 0 && (Top()->Group & element->Closes)) Pop();
+    if (depth_ > 0 && (Top()->Flags & kTableFrame) && !(element->Flags & (kNeedsTable | kNeedsRow))) return;
     const bool isVoid = element->Flags & kVoidElement;
     if (!isVoid && depth_ >= kMaxDepth) return;
     WriteStartTag(*element, tag.Attributes);

@@ -11,11 +11,13 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHexDigit(char c) { return IsAsciiDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
 // The value of a decimal or hexadecimal digit.
-unsigned HexValue(char c) { return IsAsciiDigit(c) ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10); }
+unsigned HexValue(char c) {
+  return IsAsciiDigit(c) ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
+}
 
 // Elements whose content the parser does not read as markup, and those whose content is text with references.
-const std::string_view kRawTextElements[] = {"script", "style", "xmp", "iframe", "noembed", "noframes", "noscript",
-                                              "plaintext"};
+const std::string_view kRawTextElements[] = {"script",  "style",    "xmp",      "iframe",
+                                             "noembed", "noframes", "noscript", "plaintext"};
 const std::string_view kEscapableTextElements[] = {"title", "textarea"};
 
 template <size_t N>
@@ -32,9 +34,8 @@ struct TNamedReference {
 
 // The references that addresses and styles commonly hold; any other name is kept as written, which is safe
 // because the sanitiser writes its "&" as a reference of its own.
-const TNamedReference kNamedReferences[] = {{"amp", '&'},  {"AMP", '&'},  {"lt", '<'},   {"LT", '<'},
-                                            {"gt", '>'},   {"GT", '>'},   {"quot", '"'}, {"QUOT", '"'},
-                                            {"apos", '\''}, {"nbsp", 0xA0}};
+const TNamedReference kNamedReferences[] = {{"amp", '&'}, {"AMP", '&'},  {"lt", '<'},   {"LT", '<'},    {"gt", '>'},
+                                            {"GT", '>'},  {"quot", '"'}, {"QUOT", '"'}, {"apos", '\''}, {"nbsp", 0xA0}};
 
 // The character a numeric reference names, U+FFFD for none.
 unsigned ReferencedCharacter(unsigned code) {
@@ -178,6 +179,21 @@ void THTMLTokenizer::SkipComment(size_t open) {
     i = dashes + 1;
   }
   position_ = size;
+}
+
+size_t CharacterReferenceLength(std::string_view text, size_t at) {
+  size_t i = at + 1;
+  if (i < text.size() && text[i] == '#') {
+    const bool hex = i + 1 < text.size() && (text[i + 1] | 0x20) == 'x';
+    i += hex ? 2 : 1;
+    const size_t digits = i;
+    while (i < text.size() && (hex ? IsHexDigit(text[i]) : IsAsciiDigit(text[i]))) ++i;
+    if (i == digits) return 0;
+  } else {
+    if (i >= text.size() || !IsAsciiLetter(text[i])) return 0;
+    while (i < text.size() && (IsAsciiLetter(text[i]) || IsAsciiDigit(text[i]))) ++i;
+  }
+  return i < text.size() && text[i] == ';' ? i + 1 - at : 0;
 }
 
 std::string DecodeCharacterReferences(std::string_view value) {

@@ -27,8 +27,8 @@ struct THTMLAttribute {
 // Views into the markup; valid while the markup lives.
 struct THTMLToken {
   THTMLTokenKind Kind = THTMLTokenKind::Text;
-  std::string_view Text;     // the text, or the tag name as written
-  std::string_view Element;  // for raw-text and escapable text: the name of the element that holds it
+  std::string_view Text;                   // the text, or the tag name as written
+  std::string_view Element;                // for raw-text and escapable text: the name of the element that holds it
   std::vector<THTMLAttribute> Attributes;  // of a start tag, in the order written, repeated names included
 };
 
@@ -50,6 +50,9 @@ class THTMLTokenizer {
   std::string_view pendingElement_;
   THTMLTokenKind pendingKind_ = THTMLTokenKind::RawText;
 };
+
+// The length of the complete character reference ("&name;", "&#123;", "&#x7B;") at text[at], 0 for none.
+size_t CharacterReferenceLength(std::string_view text, size_t at);
 
 // An attribute value as the browser reads it: numeric references and the common named ones (amp, lt, gt, quot,
 // apos, nbsp) decoded; any other "&" stands for itself. A reference to no character gives U+FFFD.

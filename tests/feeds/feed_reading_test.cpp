@@ -312,8 +312,9 @@ TEST(FeedReading, DocumentTypesDeclaringEntitiesAreRefused) {
   EXPECT_EQ(feed.Items()->Count(), 3);
   EXPECT_EQ(feed.Version(), "2.0");
 
-  LoadDocument(feed, "<?xml version=\"1.0\"?><!DOCTYPE rss SYSTEM \"http://x.example/rss-0.91.dtd\">"
-                     "<rss version=\"0.91\"><channel><title>External</title></channel></rss>");
+  LoadDocument(feed,
+               "<?xml version=\"1.0\"?><!DOCTYPE rss SYSTEM \"http://x.example/rss-0.91.dtd\">"
+               "<rss version=\"0.91\"><channel><title>External</title></channel></rss>");
   EXPECT_EQ(feed.Channel()->Required()->Title(), "External");
   EXPECT_EQ(feed.Version(), "0.91");
 }
@@ -324,7 +325,8 @@ TEST(FeedReading, ItemLinksAreUTF8InEveryFormat) {
   const std::string documents[] = {
       Rss("<item><link>" + address + "</link></item>"),
       "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><channel><title>C</title></channel>"
-      "<item><link>" + address + "</link></item></rdf:RDF>",
+      "<item><link>" +
+          address + "</link></item></rdf:RDF>",
       "<feed version=\"0.3\"><entry><link rel=\"alternate\" href=\"" + address + "\"/></entry></feed>",
   };
   for (const std::string& document : documents) {

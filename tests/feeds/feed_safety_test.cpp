@@ -29,7 +29,8 @@ const struct {
     {"item description", [](TFeed& f, const std::string& v) { f.Items()->Items(0)->SetDescription(v); }},
     {"item author", [](TFeed& f, const std::string& v) { f.Items()->Items(0)->SetAuthor(v); }},
     {"item date", [](TFeed& f, const std::string& v) { f.Items()->Items(0)->SetStrDate(v); }},
-    {"item date zone", [](TFeed& f, const std::string& v) { f.Items()->Items(1)->PubDate()->SetTimeZone(Utf8ToWide(v)); }},
+    {"item date zone",
+     [](TFeed& f, const std::string& v) { f.Items()->Items(1)->PubDate()->SetTimeZone(Utf8ToWide(v)); }},
     {"second item title", [](TFeed& f, const std::string& v) { f.Items()->Items(1)->SetTitle(v); }},
     {"second item description", [](TFeed& f, const std::string& v) { f.Items()->Items(1)->SetDescription(v); }},
 };
@@ -109,7 +110,8 @@ TEST(FeedSafety, PlaceholdersInFeedTextStayText) {
   std::string manyContents;
   for (int i = 0; i < 300; ++i) manyContents += "%%CONTENT%%";
   TFeed feed;
-  LoadDocument(feed, Rss("<title>" + manyContents + "</title>"
+  LoadDocument(feed, Rss("<title>" + manyContents +
+                         "</title>"
                          "<description>d\" onmouseover=\"alert(11)</description>"
                          "<copyright>&lt;a href=\"%%TITLEDESC%%\"&gt;c&lt;/a&gt; %%XMLDATE%% %%COPYRIGHT%%</copyright>"
                          "<lastBuildDate>Sat, 07 Sep 2002 00:00:01 %%TITLE%%</lastBuildDate>"

@@ -106,12 +106,12 @@ inline const std::vector<std::string>& HostileFragments() {
         "<img alt=\"\xF0\x9F\" src=x onerror=alert(1)>",
     };
     // Every event attribute, in several spellings.
-    const char* events[] = {"onabort",        "onactivate",   "onafterprint", "onbeforecopy", "onbeforeunload",
-                            "onblur",         "onclick",      "oncontextmenu", "ondblclick",  "ondrag",
-                            "onerror",        "onfocus",      "onfocusin",    "onload",       "onmousedown",
-                            "onmouseenter",   "onmouseover",  "onpaste",      "onpropertychange",
-                            "onreadystatechange", "onresize", "onscroll",     "onunload",     "onfilterchange",
-                            "onbegin",        "onstart",      "onfinish",     "ontoggle",     "onanimationstart"};
+    const char* events[] = {"onabort",      "onactivate",  "onafterprint",  "onbeforecopy",     "onbeforeunload",
+                            "onblur",       "onclick",     "oncontextmenu", "ondblclick",       "ondrag",
+                            "onerror",      "onfocus",     "onfocusin",     "onload",           "onmousedown",
+                            "onmouseenter", "onmouseover", "onpaste",       "onpropertychange", "onreadystatechange",
+                            "onresize",     "onscroll",    "onunload",      "onfilterchange",   "onbegin",
+                            "onstart",      "onfinish",    "ontoggle",      "onanimationstart"};
     for (std::string event : events) {
       list.push_back("<img src=x " + event + "=alert(1)>");
       list.push_back("<b " + event + "=\"alert(1)\">x</b>");
@@ -137,7 +137,8 @@ inline const std::vector<std::string>& OrdinaryFragments() {
       "<img src=\"pic.gif\" alt=\"A &quot;quoted&quot; name\" width=\"10\"><br><hr noshade>",
       "<a href=\"relative/page.html\" title=\"online\">one</a>",
       "<font face=\"Verdana\" color=\"#003399\" size=\"2\">\xC3\xA9t\xC3\xA9</font>",
-      "<a href=\"mailto:ann@x.example\">Ann</a> <a href=\"ftp://x.example/f\">f</a> <a href=\"https://x.example/\">s</a>",
+      "<a href=\"mailto:ann@x.example\">Ann</a> <a href=\"ftp://x.example/f\">f</a> <a "
+      "href=\"https://x.example/\">s</a>",
       "<a href=\"http://example/javascript:in-the-path\">ok</a>",
       "<ul><li>one</li><li>two</li></ul><ol start=\"3\"><li>three</li></ol><dl><dt>t</dt><dd>d</dd></dl>",
       "<table border=\"1\" width=\"100%\"><tr><th>h</th><td align=\"right\" colspan=\"2\">c</td></tr></table>",

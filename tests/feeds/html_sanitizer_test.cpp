@@ -51,7 +51,8 @@ TEST(HTMLSanitizer, MarkupIsWrittenOutAnew) {
       {"<img src='pic.gif' ALT=\"A &quot;q&quot;\" width=10 border=0 />",
        "<img src=\"pic.gif\" alt=\"A &quot;q&quot;\" width=\"10\" border=\"0\">"},
       {"1 < 2 & a > b \"q\" 'q'", "1 &lt; 2 &amp; a &gt; b \"q\" 'q'"},
-      {"&nbsp;&copy;&#169;&#xA9;&unknown; &amp & #1; &#;", "&nbsp;&copy;&#169;&#xA9;&unknown; &amp;amp &amp; #1; &amp;#;"},
+      {"&nbsp;&copy;&#169;&#xA9;&unknown; &amp & #1; &#;",
+       "&nbsp;&copy;&#169;&#xA9;&unknown; &amp;amp &amp; #1; &amp;#;"},
       {"<p>one<p>two", "<p>one</p><p>two</p>"},
       {"<ul><li>a<li>b</ul>after</li>", "<ul><li>a</li><li>b</li></ul>after"},
       {"<dl><dt>t<dd>d<dt>u</dl>", "<dl><dt>t</dt><dd>d</dd><dt>u</dt></dl>"},
@@ -61,10 +62,14 @@ TEST(HTMLSanitizer, MarkupIsWrittenOutAnew) {
       {"<span unknown=1 class=c id=x name=n>s</span>", "<span>s</span>"},
       {"<div><section><article>x</article></section></div>", "<div>x</div>"},
       {"<td>cell</td><tr><th>h</th></tr><caption>c</caption>", "cellhc"},
-      {"<table><tr><td>a<td>b<tr><td>c</table>",
-       "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>"},
+      {"<table><tr><td>a<td>b<tr><td>c</table>", "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>"},
       {"<table><tbody><tr><td>a<tfoot><tr><td>b</table>",
        "<table><tbody><tr><td>a</td></tr></tbody><tfoot><tr><td>b</td></tr></tfoot></table>"},
+      {"<table><table><tr><td>x</table></table>y", "<table><tr><td>x</td></tr></table>y"},
+      {"<table><b>bold</b><tr><td><b>c</b></table>", "<table>bold<tr><td><b>c</b></td></tr></table>"},
+      {"<table><caption>c<tr><td>x<colgroup><col span=2><tr>",
+       "<table><caption>c</caption><tr><td>x</td></tr>"
+       "<colgroup><col span=\"2\"></colgroup><tr></tr></table>"},
       {"<!-- note -->a<![CDATA[b]]>c<?pi x?>d<!DOCTYPE html>e</>f</ x>g", "acdefg"},
       {"<xmp><b>x</b> &amp;</xmp>", "&lt;b&gt;x&lt;/b&gt; &amp;amp;"},
       {"<script>a()</script>b<style>p{}</style>c<SCRIPT>d()</script >e", "bce"},
@@ -72,9 +77,10 @@ TEST(HTMLSanitizer, MarkupIsWrittenOutAnew) {
       {"text <b", "text "},
       {"text <", "text &lt;"},
       {"text </", "text &lt;/"},
-      {"a\xC3z \xED\xA0\x80 \xE2\x82\xAC \xF4\x90\x80\x80 \xC0\xAF", "a\xEF\xBF\xBDz \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD "
-                                                               "\xE2\x82\xAC \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
-                                                               "\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"a\xC3z \xED\xA0\x80 \xE2\x82\xAC \xF4\x90\x80\x80 \xC0\xAF",
+       "a\xEF\xBF\xBDz \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD "
+       "\xE2\x82\xAC \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+       "\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD"},
       {"<a href=\"http://x.example/?a=1&b=2&amp;c=3\" TARGET=_blank>l</a>",
        "<a href=\"http://x.example/?a=1&amp;b=2&amp;c=3\" target=\"_blank\">l</a>"},
       {"<a href=\"x\" href=\"javascript:y\">l</a>", "<a href=\"x\">l</a>"},
@@ -87,7 +93,9 @@ TEST(HTMLSanitizer, MarkupIsWrittenOutAnew) {
       {"<hr noshade size=2>", "<hr noshade size=\"2\">"},
   };
   for (const Case& c : cases) EXPECT_EQ(SanitizeHTML(c.input), c.expected) << c.input;
-  EXPECT_EQ(SanitizeHTML(std::string("a\0b", 3)), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(SanitizeHTML(std::string("a\0b", 3)),
+            "a\xEF\xBF\xBD"
+            "b");
 }
 
 // The forms in which script passed the filter that removed what it recognised.
@@ -98,8 +106,7 @@ TEST(HTMLSanitizer, CommentsRawTextQuotesAndSplitStyles) {
   } cases[] = {
       {"<!-- <a title=\"--><img src=x onerror=alert(1)>\">", "<img src=\"x\">\"&gt;"},
       {"<style><a title=\"</style><img src=x onerror=alert(1)>\">", "<img src=\"x\">\"&gt;"},
-      {"<textarea><a title=\"</textarea><img src=x onerror=alert(1)>\">",
-       "&lt;a title=\"<img src=\"x\">\"&gt;"},
+      {"<textarea><a title=\"</textarea><img src=x onerror=alert(1)>\">", "&lt;a title=\"<img src=\"x\">\"&gt;"},
       {"<img src=x title='", ""},
       {"' onerror='alert(1)'>", "' onerror='alert(1)'&gt;"},
       {"<div style=\"xss:expr/**/ession(alert(1))\">x</div>", "<div>x</div>"},
@@ -125,12 +132,13 @@ TEST(HTMLSanitizer, Addresses) {
                            "page.html?javascript:x",
                            "a/javascript:x"};
   for (const char* address : allowed) EXPECT_TRUE(IsAllowedAddress(address)) << address;
-  const char* refused[] = {"javascript:alert(1)", "JAVASCRIPT:x",       " \tjavascript:x", "java\tscript:x",
-                           "java\nscript:x",      "vbscript:x",         "data:text/html,x", "file:///c:/x",
-                           "about:blank",         "jar:http://x!/",     "http :x",         ":nothing",
-                           "h\xC3\xB6ttp://x",    "feed://x.example/", "res://x.dll/y",   "mhtml:x"};
+  const char* refused[] = {"javascript:alert(1)", "JAVASCRIPT:x",      " \tjavascript:x",  "java\tscript:x",
+                           "java\nscript:x",      "vbscript:x",        "data:text/html,x", "file:///c:/x",
+                           "about:blank",         "jar:http://x!/",    "http :x",          ":nothing",
+                           "h\xC3\xB6ttp://x",    "feed://x.example/", "res://x.dll/y",    "mhtml:x"};
   for (const char* address : refused) EXPECT_FALSE(IsAllowedAddress(address)) << address;
-  EXPECT_EQ(SafeAddressAttribute("http://x.example/?a=1&b=\"2\"<>"), "http://x.example/?a=1&amp;b=&quot;2&quot;&lt;&gt;");
+  EXPECT_EQ(SafeAddressAttribute("http://x.example/?a=1&b=\"2\"<>"),
+            "http://x.example/?a=1&amp;b=&quot;2&quot;&lt;&gt;");
   EXPECT_EQ(SafeAddressAttribute(" VBScript:msgbox"), "");
   EXPECT_EQ(EscapeHTMLAttribute("it's %%TITLE%% \xE0\""), "it's %%TITLE%% \xEF\xBF\xBD&quot;");
 }

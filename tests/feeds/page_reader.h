@@ -32,9 +32,9 @@ inline std::string Decoded(std::string_view value) {
   static const struct {
     const char* Name;
     char Character;
-  } named[] = {{"&colon;", ':'}, {"&tab;", '\t'},   {"&newline;", '\n'}, {"&lpar;", '('}, {"&rpar;", ')'},
-               {"&sol;", '/'},   {"&bsol;", '\\'}, {"&amp;", '&'},       {"&lt;", '<'},   {"&gt;", '>'},
-               {"&quot;", '"'},  {"&apos;", '\''}, {"&ast;", '*'},       {"&period;", '.'}};
+  } named[] = {{"&colon;", ':'}, {"&tab;", '\t'},  {"&newline;", '\n'}, {"&lpar;", '('},  {"&rpar;", ')'},
+               {"&sol;", '/'},   {"&bsol;", '\\'}, {"&amp;", '&'},      {"&lt;", '<'},    {"&gt;", '>'},
+               {"&quot;", '"'},  {"&apos;", '\''}, {"&ast;", '*'},      {"&period;", '.'}};
   std::string out;
   for (size_t i = 0; i < value.size(); ++i) {
     if (value[i] != '&') {
@@ -62,7 +62,8 @@ inline std::string Decoded(std::string_view value) {
         char c = Lower(value[j]);
         int digit = c >= '0' && c <= '9' ? c - '0' : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
         if (digit < 0) break;
-        code = std::min<unsigned long>(code * static_cast<unsigned long>(base) + static_cast<unsigned long>(digit), 0x10FFFF);
+        code = std::min<unsigned long>(code * static_cast<unsigned long>(base) + static_cast<unsigned long>(digit),
+                                       0x10FFFF);
       }
       if (j > start) {
         out += code < 0x80 ? static_cast<char>(code) : '?';
@@ -100,14 +101,14 @@ struct TReading {
 // Reads the markup; the page's own content-type declaration is the one meta element that is not a finding.
 inline TReading Read(std::string_view html) {
   static const char* const kForbidden[] = {
-      "script", "style", "iframe", "frame",  "frameset", "object", "embed",  "applet", "base",     "link",
-      "form",   "input", "button", "select", "textarea", "svg",    "math",   "xml",    "import",   "isindex",
-      "template", "bgsound", "marquee", "xss", "set", "t:set", "?import", "html:script", "layer", "ilayer"};
-  static const char* const kRawText[] = {"script", "style",    "xmp",      "textarea", "title",
+      "script",   "style",   "iframe",  "frame",  "frameset", "object", "embed",   "applet",      "base",   "link",
+      "form",     "input",   "button",  "select", "textarea", "svg",    "math",    "xml",         "import", "isindex",
+      "template", "bgsound", "marquee", "xss",    "set",      "t:set",  "?import", "html:script", "layer",  "ilayer"};
+  static const char* const kRawText[] = {"script", "style",   "xmp",      "textarea", "title",
                                          "iframe", "noembed", "noframes", "noscript", "plaintext"};
-  static const char* const kAddresses[] = {"href",    "src",    "cite",     "action",  "formaction", "background",
-                                           "dynsrc",  "lowsrc", "data",     "codebase", "longdesc",  "usemap",
-                                           "poster",  "classid", "archive", "xlink:href", "content", "to", "values"};
+  static const char* const kAddresses[] = {
+      "href",     "src",    "cite",   "action",  "formaction", "background", "dynsrc",  "lowsrc", "data",  "codebase",
+      "longdesc", "usemap", "poster", "classid", "archive",    "xlink:href", "content", "to",     "values"};
   static const char* const kVoid[] = {"br", "hr", "img", "col", "meta", "wbr", "area", "input", "link", "base"};
   TReading reading;
   std::vector<std::string> open;
@@ -165,7 +166,8 @@ inline TReading Read(std::string_view html) {
       }
       std::string attribute;
       if (j < n) attribute += Lower(html[j++]);
-      while (j < n && !Blank(html[j]) && html[j] != '/' && html[j] != '>' && html[j] != '=') attribute += Lower(html[j++]);
+      while (j < n && !Blank(html[j]) && html[j] != '/' && html[j] != '>' && html[j] != '=')
+        attribute += Lower(html[j++]);
       while (j < n && Blank(html[j])) ++j;
       std::string value;
       if (j < n && html[j] == '=') {
