@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "feed_fixtures.h"
 #include "framework/text_convert.h"
+#include "page_reader.h"
 
 using namespace feeds;
 
@@ -335,6 +338,66 @@ TEST(FeedReading, ItemLinksAreUTF8InEveryFormat) {
     ASSERT_EQ(feed.Items()->Count(), 1) << document;
     EXPECT_EQ(feed.Items()->Items(0)->Link(), address) << document;
     EXPECT_NE(RenderPage(feed).find("href=\"" + address + "\""), std::string::npos) << document;
+  }
+}
+
+// Randomly mutated feeds, with document types and entity declarations among the pieces put in: a load either
+// succeeds or raises the parser's error and keeps the model, and a page rendered after it runs nothing.
+TEST(FeedReading, MutatedDocuments) {
+  std::mt19937 random(1207);
+  auto pick = [&](size_t size) { return std::uniform_int_distribution<size_t>(0, size == 0 ? 0 : size - 1)(random); };
+  std::vector<std::string> seeds;
+  for (const char* name : {"rss091.xml", "rss20.xml", "rss10.rdf", "atom03.xml", "unsafe.xml", "cyrillic-koi8r.xml"})
+    seeds.push_back(FixtureBytes(name));
+  const std::string pieces[] = {"<!DOCTYPE rss [",
+                                "<!ENTITY a \"aaaa\">",
+                                "]>",
+                                "&a;",
+                                "<!ELEMENT rss ANY>",
+                                "<!--",
+                                "-->",
+                                "<![CDATA[",
+                                "]]>",
+                                "<item>",
+                                "</item>",
+                                "&lt;script&gt;",
+                                "\"",
+                                "'",
+                                "<",
+                                "&",
+                                "\xEF\xBB\xBF",
+                                std::string("\0", 1),
+                                "\xFF\xFE"};
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = seeds[pick(seeds.size())];
+    for (int step = 0, steps = 1 + static_cast<int>(pick(4)); step < steps; ++step) {
+      size_t at = pick(bytes.size() + 1);
+      switch (pick(4)) {
+        case 0:
+          bytes.insert(at, pieces[pick(std::size(pieces))]);
+          break;
+        case 1:
+          bytes.erase(at, 1 + pick(8));
+          break;
+        case 2:
+          if (!bytes.empty()) bytes[pick(bytes.size())] = static_cast<char>(pick(256));
+          break;
+        default:
+          bytes.insert(at, bytes.substr(pick(bytes.size()), pick(40)));
+      }
+    }
+    TFeed feed;
+    feed.Channel()->Required()->SetTitle("Previous");
+    try {
+      LoadDocument(feed, bytes);
+    } catch (const EDOMParseError&) {
+      EXPECT_EQ(feed.Channel()->Required()->Title(), "Previous");
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << error.what() << "\nfrom: " << bytes;
+    }
+    page_reader::TReading reading = page_reader::Read(RenderPage(feed));
+    EXPECT_TRUE(reading.Findings.empty()) << page_reader::Joined(reading.Findings) << "\nfrom: " << bytes;
+    if (HasFailure()) break;
   }
 }
 

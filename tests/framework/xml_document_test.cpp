@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "framework/exceptions.h"
@@ -218,6 +219,48 @@ TEST(XMLDocument, DocumentTypesDeclaringEntitiesAreRefused) {
     TXMLDocument document;
     EXPECT_NO_THROW(Load(document, bytes)) << bytes;
     EXPECT_EQ(document.DocumentElement().NodeName(), L"r") << bytes;
+  }
+}
+
+// Randomly mutated prologs in several encodings: only the parser's error comes out, and a refused document type
+// never leaves a document behind.
+TEST(XMLDocument, MutatedPrologs) {
+  std::mt19937 random(20261207);
+  auto pick = [&](size_t size) { return std::uniform_int_distribution<size_t>(0, size == 0 ? 0 : size - 1)(random); };
+  const std::string seeds[] = {
+      "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY e \"x\">]><r a=\"&e;\"/>",
+      "<!DOCTYPE r SYSTEM \"r.dtd\" [<!-- c --><!ATTLIST r a CDATA \"]>\">]><r/>",
+      "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><!-- x --><r><![CDATA[<!ENTITY]]></r>",
+      Utf16("<!DOCTYPE r [<!ENTITY e \"x\">]><r/>", false, true),
+      Utf16("<?xml version=\"1.0\"?><r/>", true, false),
+  };
+  const std::string pieces[] = {
+      "<!ENTITY", "<!DOCTYPE r [",      "]>",       "<!--",        "-->", "<?", "?>", "\"", "'", "[",
+      "]",        std::string("\0", 1), "\xFF\xFE", "\xEF\xBB\xBF"};
+  for (int round = 0; round < 400; ++round) {
+    std::string bytes = seeds[pick(std::size(seeds))];
+    for (int step = 0, steps = 1 + static_cast<int>(pick(4)); step < steps; ++step) {
+      size_t at = pick(bytes.size() + 1);
+      switch (pick(3)) {
+        case 0:
+          bytes.insert(at, pieces[pick(std::size(pieces))]);
+          break;
+        case 1:
+          bytes.erase(at, 1 + pick(6));
+          break;
+        default:
+          if (!bytes.empty()) bytes[pick(bytes.size())] = static_cast<char>(pick(256));
+      }
+    }
+    TXMLDocument document;
+    try {
+      Load(document, bytes);
+    } catch (const EDOMParseError&) {
+      EXPECT_TRUE(document.DocumentElement().IsNull()) << bytes;
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << error.what() << "\nfrom: " << bytes;
+    }
+    if (HasFailure()) break;
   }
 }
 
