@@ -32,8 +32,8 @@ struct TNamedReference {
   unsigned Code;
 };
 
-// The references that addresses and styles commonly hold; any other name is kept as written, which is safe
-// because the sanitiser writes its "&" as a reference of its own.
+// The references that addresses and styles commonly hold. Any other stays as written, its "&" a character of
+// the value; the sanitiser escapes that "&" again, so the browser reads the very text that was checked.
 const TNamedReference kNamedReferences[] = {{"amp", '&'}, {"AMP", '&'},  {"lt", '<'},   {"LT", '<'},    {"gt", '>'},
                                             {"GT", '>'},  {"quot", '"'}, {"QUOT", '"'}, {"apos", '\''}, {"nbsp", 0xA0}};
 
