@@ -233,6 +233,16 @@ bool DeclaresInternalEntities(std::string_view bytes, const TUnitForm& form) {
   return false;
 }
 
+// A document in EBCDIC (its first bytes spell "<?xm") that holds "<!ENTITY" anywhere, with "!" as either of the
+// code pages spell it. The DOM may read such documents, whose brackets differ from one code page to the next, so
+// no prolog is read there; no feed is written in EBCDIC.
+bool DeclaresEntitiesInEBCDIC(std::string_view bytes) {
+  using namespace std::string_view_literals;
+  if (bytes.substr(0, 4) != "\x4C\x6F\xA7\x94"sv) return false;
+  return bytes.find("\x4C\x5A\xC5\xD5\xE3\xC9\xE3\xE8"sv) != std::string_view::npos ||
+         bytes.find("\x4C\x4F\xC5\xD5\xE3\xC9\xE3\xE8"sv) != std::string_view::npos;
+}
+
 }  // namespace
 
 const String& TXMLValue::AsString() const {
@@ -484,7 +494,7 @@ void TXMLDocument::RefuseInternalEntities(std::string_view bytes) {
   // The DOM expands entity references in attribute values when they are read, without limit, and refusing
   // definitions is not in its power, so a few kilobytes could grow to gigabytes. External definitions are never
   // fetched and pass.
-  bool declares = false;
+  bool declares = DeclaresEntitiesInEBCDIC(bytes);
   for (const TUnitForm& form : kUnitForms) declares = declares || DeclaresInternalEntities(bytes, form);
   if (!declares) return;
   // Left empty, as a document that fails to parse is.
