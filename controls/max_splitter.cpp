@@ -1,0 +1,469 @@
+#include "controls/max_splitter.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "framework/bitmap.h"
+#include "framework/form.h"
+#include "framework/form_reader.h"
+#include "framework/form_writer.h"
+#include "framework/properties.h"
+
+namespace controls {
+
+namespace {
+
+constexpr TColor kDefaultHighlightColor = 0xFFCFCF;
+constexpr TColor kButtonShadeColor = clGray;
+// A press that moves this far along the drag axis is a drag, not a click on the button.
+constexpr int kClickSlop = 6;
+// The neighbour's size asked for to push the splitter as far as it goes in either direction.
+constexpr int kFarAway = 3000;
+// Gap between the button's ends and its arrows, and between an arrow and the grip texture.
+constexpr int kArrowInset = 4;
+
+int Channel(int caption, int face) { return caption + MulDiv(180, face - caption, 255); }
+
+}  // namespace
+
+TColor AutoButtonHighlightColor() {
+  const auto caption = static_cast<COLORREF>(ColorToRGB(clActiveCaption));
+  const auto face = static_cast<COLORREF>(ColorToRGB(clBtnFace));
+  return static_cast<TColor>(RGB(Channel(GetRValue(caption), GetRValue(face)),
+                                 Channel(GetGValue(caption), GetGValue(face)),
+                                 Channel(GetBValue(caption), GetBValue(face))));
+}
+
+TMaxSplitter::TMaxSplitter(TComponent* owner) : TSplitter(owner), buttonHighlightColor_(kDefaultHighlightColor) {
+  SetBeveled(false);
+  SetWidth(10);
+}
+
+// ---- properties ----
+
+void TMaxSplitter::SetButtonValue(TColor& field, TColor value) {
+  if (field == value) return;
+  field = value;
+  if (showButton_) Invalidate();
+}
+
+void TMaxSplitter::SetShowButton(bool value) {
+  if (showButton_ == value) return;
+  showButton_ = value;
+  Invalidate();
+}
+
+void TMaxSplitter::SetButtonWidthType(TSplitterButtonWidthType value) {
+  if (buttonWidthType_ == value) return;
+  buttonWidthType_ = value;
+  if (value == TSplitterButtonWidthType::btwPercentage) buttonWidth_ = std::min(buttonWidth_, 100);
+  if (showButton_) Invalidate();
+}
+
+void TMaxSplitter::SetButtonWidth(int value) {
+  value = std::max(value, 0);
+  if (buttonWidthType_ == TSplitterButtonWidthType::btwPercentage) value = std::min(value, 100);
+  if (buttonWidth_ == value) return;
+  buttonWidth_ = value;
+  if (showButton_) Invalidate();
+}
+
+void TMaxSplitter::SetAutoHighlightColor(bool value) {
+  if (autoHighlightColor_ == value) return;
+  autoHighlightColor_ = value;
+  buttonHighlightColor_ = value ? AutoButtonHighlightColor() : kDefaultHighlightColor;
+  if (showButton_) Invalidate();
+}
+
+void TMaxSplitter::SetAllowDrag(bool value) {
+  allowDrag_ = value;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  const POINT client = ScreenToClient(cursor);
+  ButtonHitTest(client.x, client.y);
+}
+
+int TMaxSplitter::NeighbourSize() const {
+  const TControl* neighbour = FindControl();
+  return neighbour ? SizeOf(neighbour) : -1;
+}
+
+void TMaxSplitter::SetMaximized(bool value) {
+  if (value != maximized_) {
+    if (IsLoading()) {
+      maximized_ = value;
+      return;
+    }
+    const int size = NeighbourSize();
+    if (size < 0) return;
+    if (value) {
+      if (minimized_)
+        minimized_ = false;
+      else
+        restorePos_ = size;
+      UpdateControlSize(-kFarAway);
+      maximized_ = true;
+    } else {
+      UpdateControlSize(restorePos_);
+      maximized_ = false;
+      DoRestore();
+    }
+  }
+  DoMaximize();
+  Invalidate();
+}
+
+void TMaxSplitter::SetMinimized(bool value) {
+  if (value == minimized_) return;
+  if (IsLoading()) {
+    minimized_ = value;
+    return;
+  }
+  const int size = NeighbourSize();
+  if (size < 0) return;
+  if (value) {
+    if (maximized_)
+      maximized_ = false;
+    else
+      restorePos_ = size;
+    minimized_ = true;
+    const bool towardsEnd = Align() == TAlign::alTop || Align() == TAlign::alRight;
+    UpdateControlSize(towardsEnd ? kFarAway : -kFarAway);
+    DoMinimize();
+  } else {
+    minimized_ = false;
+    UpdateControlSize(restorePos_);
+    DoRestore();
+  }
+}
+
+// ---- sizing ----
+
+void TMaxSplitter::UpdateControlSize(int newSize) {
+  const TControl* neighbour = FindControl();
+  if (!neighbour) return;
+  int press = 0;
+  int target = 0;
+  switch (Align()) {
+    case TAlign::alTop:
+      press = Top();
+      target = neighbour->Top() + newSize;
+      break;
+    case TAlign::alBottom:
+      press = Top();
+      target = neighbour->Top() + neighbour->Height() - Height() - newSize;
+      break;
+    case TAlign::alLeft:
+      press = Left();
+      target = neighbour->Left() + newSize;
+      break;
+    case TAlign::alRight:
+      press = Left();
+      target = neighbour->Left() + neighbour->Width() - Width() - newSize;
+      break;
+    default:
+      return;
+  }
+  const bool horizontal = Horizontal();
+  const TShiftState held{TShiftStateItem::ssLeft};
+  MouseDown(TMouseButton::mbLeft, held, horizontal ? press : 0, horizontal ? 0 : press);
+  MouseMove(held, horizontal ? target : 0, horizontal ? 0 : target);
+  MouseUp(TMouseButton::mbLeft, held, horizontal ? target : 0, horizontal ? 0 : target);
+  if (Parent()) Parent()->Update();
+}
+
+bool TMaxSplitter::DoCanResize(int& newSize) {
+  const bool accept = TSplitter::DoCanResize(newSize);
+  if (accept && newSize < MinSize()) newSize = MinSize();
+  return accept;
+}
+
+void TMaxSplitter::Loaded() {
+  TSplitter::Loaded();
+  if (restorePos_ == -1) restorePos_ = NeighbourSize();
+}
+
+void TMaxSplitter::SetBounds(int left, int top, int width, int height) {
+  TSplitter::SetBounds(left, top, width, height);
+  if (restorePos_ < 0) restorePos_ = NeighbourSize();
+}
+
+// ---- events ----
+
+void TMaxSplitter::DoMaximize() {
+  if (OnMaximize) OnMaximize(this);
+}
+
+void TMaxSplitter::DoMinimize() {
+  if (OnMinimize) OnMinimize(this);
+}
+
+void TMaxSplitter::DoRestore() {
+  if (OnRestore) OnRestore(this);
+}
+
+void TMaxSplitter::DoClose() {
+  if (OnClose) OnClose(this);
+}
+
+// ---- the button ----
+
+RECT TMaxSplitter::ButtonRect() const {
+  if (!showButton_) return RECT{};
+  const bool horizontal = Horizontal();
+  const int length = horizontal ? ClientHeight() : ClientWidth();
+  const int thickness = horizontal ? ClientWidth() : ClientHeight();
+  const int width =
+      buttonWidthType_ == TSplitterButtonWidthType::btwPercentage ? buttonWidth_ * length / 100 : buttonWidth_;
+  if (width < 1) return RECT{};
+  // Along the splitter the button is centred and stays a pixel inside both ends; across it the button spans the
+  // whole thickness, less the bevel.
+  const int start = std::max((length - width) / 2, 1);
+  const int end = std::max(std::min((length - width) / 2 + width, length - 1), start);
+  const int inset = Beveled() ? 3 : 0;
+  if (horizontal) return RECT{inset, start, thickness - inset, end};
+  return RECT{start, inset, end, thickness - inset};
+}
+
+bool TMaxSplitter::ButtonHitTest(int x, int y) {
+  const RECT r = ButtonRect();
+  bool hit = false;
+  if (!IsRectEmpty(&r)) hit = Horizontal() ? y >= r.top && y <= r.bottom : x >= r.left && x <= r.right;
+  if (!hit && allowDrag_)
+    SetCursor(Horizontal() ? crHSplit : crVSplit);
+  else
+    SetCursor(buttonCursor_);
+  return hit;
+}
+
+int TMaxSplitter::DrawArrow(TCanvas* canvas, const RECT& rect, TColor color, int size, int offset) {
+  const int s = std::max(size % 2 == 0 ? size - 1 : size, 1);
+  const int base = 2 * s - 1;
+  TAlign towards = Align();
+  if (maximized_) {
+    switch (towards) {
+      case TAlign::alTop:
+        towards = TAlign::alBottom;
+        break;
+      case TAlign::alBottom:
+        towards = TAlign::alTop;
+        break;
+      case TAlign::alLeft:
+        towards = TAlign::alRight;
+        break;
+      default:
+        towards = TAlign::alLeft;
+        break;
+    }
+  }
+  const bool horizontal = Horizontal();
+  // Along: where the base starts; across: where the arrow's s rows start.
+  const int alongStart = horizontal ? rect.top : rect.left;
+  const int alongEnd = horizontal ? rect.bottom : rect.right;
+  const int along = offset >= 0 ? alongStart + offset : alongEnd + offset - base;
+  const int acrossStart = horizontal ? rect.left : rect.top;
+  const int acrossExtent = horizontal ? rect.right - rect.left : rect.bottom - rect.top;
+  const int across = acrossStart + (acrossExtent - s) / 2;
+  const bool pointsBack = towards == TAlign::alLeft || towards == TAlign::alTop;
+  const TColor rgb = ColorToRGB(color);
+  for (int row = 0; row < s; ++row) {
+    // Row 0 is the tip; each row further from it is two pixels wider.
+    const int depth = pointsBack ? across + row : across + s - 1 - row;
+    for (int i = s - 1 - row; i <= s - 1 + row; ++i) {
+      if (horizontal)
+        canvas->SetPixels(depth, along + i, rgb);
+      else
+        canvas->SetPixels(along + i, depth, rgb);
+    }
+  }
+  return base;
+}
+
+void TMaxSplitter::PaintButton(bool highlight) {
+  if (!showButton_ || !Enabled() || !GetParentForm(this)) return;
+  if (autoHighlightColor_) buttonHighlightColor_ = AutoButtonHighlightColor();
+  const RECT button = ButtonRect();
+  const int w = button.right - button.left;
+  const int h = button.bottom - button.top;
+  if (w <= 0 || h <= 0) return;
+  TBitmap bitmap;
+  bitmap.SetSize(w, h);
+  TCanvas* canvas = bitmap.Canvas();
+  const TColor face = highlight ? buttonHighlightColor_ : buttonColor_;
+  auto fillRows = [canvas, w](int top, int bottom, TColor color) {
+    canvas->Brush()->SetColor(color);
+    canvas->FillRect(RECT{0, top, w, bottom});
+  };
+  fillRows(0, h, face);
+  fillRows(0, 1, kButtonShadeColor);
+  fillRows(h - 2, h - 1, kButtonShadeColor);
+  fillRows(1, 2, clWhite);
+  fillRows(h - 1, h, clWhite);
+  highlighted_ = highlight;
+
+  const bool horizontal = Horizontal();
+  RECT area{0, 0, w - 2, h - 1};
+  LONG& areaStart = horizontal ? area.top : area.left;
+  LONG& areaEnd = horizontal ? area.bottom : area.right;
+  areaStart += kArrowInset;
+  areaEnd -= kArrowInset;
+  const int arrowSize = horizontal ? area.right - area.left : area.bottom - area.top;
+  DrawArrow(canvas, area, arrowColor_, arrowSize, 1);
+  const int base = DrawArrow(canvas, area, arrowColor_, arrowSize, -1);
+  areaStart += kArrowInset + base;
+  areaEnd -= kArrowInset + base;
+
+  if (area.right - area.left >= 3 && area.bottom - area.top >= 3) {
+    const TColor texture1 = ColorToRGB(textureColor1_);
+    const TColor texture2 = ColorToRGB(textureColor2_);
+    for (int y = area.top; y < area.bottom; y += 3) {
+      for (int x = area.left; x < area.right; x += 3) {
+        RECT cell{x, y, std::min<LONG>(x + 3, area.right), std::min<LONG>(y + 3, area.bottom)};
+        canvas->Brush()->SetColor(face);
+        canvas->FillRect(cell);
+        if (x + 1 < cell.right && y + 1 < cell.bottom) canvas->SetPixels(x + 1, y + 1, texture1);
+        if (x + 2 < cell.right && y + 2 < cell.bottom) canvas->SetPixels(x + 2, y + 2, texture2);
+      }
+    }
+  }
+  Canvas()->Draw(button.left, button.top, &bitmap);
+}
+
+void TMaxSplitter::Paint() {
+  TSplitter::Paint();
+  PaintButton(highlighted_);
+}
+
+// ---- mouse ----
+
+void TMaxSplitter::HighlightAt(POINT client) {
+  const bool hit = ButtonHitTest(client.x, client.y);
+  if (hit != highlighted_) PaintButton(hit);
+}
+
+void TMaxSplitter::WMLButtonDown(TMessage& message) {
+  if (Enabled()) {
+    const POINT point = MessagePoint(message.LParam);
+    buttonDown_ = ButtonHitTest(point.x, point.y);
+    if (buttonDown_) downPos_ = ClientToScreen(point);
+  }
+  if (allowDrag_)
+    TSplitter::Dispatch(message);
+  else
+    DefaultHandler(message);
+}
+
+void TMaxSplitter::WMLButtonUp(TMessage& message) {
+  const bool wasMaximized = maximized_;
+  TSplitter::Dispatch(message);
+  const POINT point = MessagePoint(message.LParam);
+  const bool onButton = buttonDown_ && ButtonHitTest(point.x, point.y) &&
+                        std::abs(AlongDragAxis(ClientToScreen(point)) - AlongDragAxis(downPos_)) < kClickSlop;
+  buttonDown_ = false;
+  if (onButton) {
+    StopSizing();
+    SetMaximized(!maximized_);
+  } else if (allowDrag_) {
+    if (const TControl* neighbour = FindControl()) {
+      maximized_ = SizeOf(neighbour) <= MinSize();
+      if (maximized_) {
+        UpdateControlSize(MinSize());
+        if (!wasMaximized) DoMaximize();
+      } else {
+        restorePos_ = SizeOf(neighbour);
+        if (wasMaximized) DoRestore();
+      }
+    }
+  }
+  Invalidate();
+}
+
+void TMaxSplitter::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case WM_MOUSEMOVE:
+      if (allowDrag_) {
+        TSplitter::Dispatch(message);
+        HighlightAt(MessagePoint(message.LParam));
+      } else {
+        DefaultHandler(message);
+      }
+      return;
+    case CM_MOUSEENTER: {
+      TSplitter::Dispatch(message);
+      POINT cursor;
+      GetCursorPos(&cursor);
+      HighlightAt(ScreenToClient(cursor));
+      return;
+    }
+    case CM_MOUSELEAVE:
+      TSplitter::Dispatch(message);
+      if (highlighted_) PaintButton(false);
+      buttonDown_ = false;
+      return;
+    case WM_LBUTTONDOWN:
+      WMLButtonDown(message);
+      return;
+    case WM_LBUTTONUP:
+      WMLButtonUp(message);
+      return;
+    default:
+      TSplitter::Dispatch(message);
+  }
+}
+
+// ---- streaming ----
+
+void TMaxSplitter::DefineProperties(TFiler& filer) {
+  TSplitter::DefineProperties(filer);
+  filer.DefineProperty(
+      L"RestorePos", [this](TReader& reader) { restorePos_ = reader.ReadInteger(); },
+      [this](TWriter& writer) { writer.WriteInteger(restorePos_); }, maximized_ || minimized_);
+}
+
+const TPublishedTable& TMaxSplitter::PublishedTable() const {
+  using P = TPublished<TMaxSplitter>;
+  using M = TMaxSplitter;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          ControlProperty(L"Width"),
+          ControlProperty(L"Enabled"),
+          P::Boolean(L"Beveled", &M::Beveled, &M::SetBeveled).Default(false),
+          P::Boolean(L"ShowButton", &M::ShowButton, &M::SetShowButton).Default(true),
+          P::Enumeration(L"ButtonWidthType", &M::ButtonWidthType, &M::SetButtonWidthType,
+                         {L"btwPixels", L"btwPercentage"})
+              .Default(TSplitterButtonWidthType::btwPixels),
+          P::Integer(L"ButtonWidth", &M::ButtonWidth, &M::SetButtonWidth).Default(100),
+          P::Event(L"OnMaximize", &M::OnMaximize),
+          P::Event(L"OnMinimize", &M::OnMinimize),
+          P::Event(L"OnRestore", &M::OnRestore),
+          P::Event(L"OnClose", &M::OnClose),
+          P::Boolean(L"Maximized", &M::Maximized, &M::SetMaximized).Default(false),
+          P::Boolean(L"Minimized", &M::Minimized, &M::SetMinimized).Default(false),
+          P::Color(L"ButtonColor", &M::ButtonColor, &M::SetButtonColor).Default(clBtnFace),
+          P::Color(L"ButtonHighlightColor", &M::ButtonHighlightColor, &M::SetButtonHighlightColor)
+              .Default(kDefaultHighlightColor),
+          P::Color(L"ArrowColor", &M::ArrowColor, &M::SetArrowColor).Default(clNavy),
+          P::Color(L"TextureColor1", &M::TextureColor1, &M::SetTextureColor1).Default(clWhite),
+          P::Color(L"TextureColor2", &M::TextureColor2, &M::SetTextureColor2).Default(clNavy),
+          P::Boolean(L"AutoHighlightColor", &M::AutoHighlightColor, &M::SetAutoHighlightColor).Default(false),
+          P::Boolean(L"AllowDrag", &M::AllowDrag, &M::SetAllowDrag).Default(true),
+          P::Integer(L"ButtonCursor", &M::ButtonCursor, &M::SetButtonCursor).Default(crDefault),
+          P::Text(L"Version", &M::Version, &M::SetVersion),
+      });
+  return table;
+}
+
+namespace {
+
+void RegisterMaxSplitter() { RegisterPersistentClass(TMaxSplitter::StaticClass()); }
+void UnregisterMaxSplitter() { UnregisterPersistentClass(TMaxSplitter::StaticClass()); }
+
+}  // namespace
+
+const TUnit& MaxSplitterUnit() {
+  static const TUnit unit{L"MaxSplitter", &RegisterMaxSplitter, &UnregisterMaxSplitter, {&ControlsUnit()}};
+  return unit;
+}
+
+}  // namespace controls

@@ -1,0 +1,173 @@
+#include "framework/splitter.h"
+
+#include <algorithm>
+
+#include "framework/properties.h"
+#include "framework/win_control.h"
+
+TSplitter::TSplitter(TComponent* owner) : TGraphicControl(owner) {
+  SetAlign(TAlign::alLeft);
+  SetBounds(0, 0, 3, 100);
+  SetCursor(crHSplit);
+}
+
+void TSplitter::SetMinSize(int value) { minSize_ = std::max(value, 1); }
+
+void TSplitter::SetBeveled(bool value) {
+  if (beveled_ == value) return;
+  beveled_ = value;
+  Invalidate();
+}
+
+void TSplitter::SetBounds(int left, int top, int width, int height) {
+  TGraphicControl::SetBounds(left, top, width, height);
+  // Alignment always passes through here, so the cursor follows the axis the splitter moves on.
+  if (Align() != TAlign::alNone && Align() != TAlign::alClient) SetCursor(Horizontal() ? crHSplit : crVSplit);
+}
+
+TControl* TSplitter::FindControl() const {
+  TWinControl* parent = Parent();
+  if (!parent) return nullptr;
+  POINT point{};
+  switch (Align()) {
+    case TAlign::alTop:
+      point = {Left(), Top() - 1};
+      break;
+    case TAlign::alBottom:
+      point = {Left(), Top() + Height()};
+      break;
+    case TAlign::alLeft:
+      point = {Left() - 1, Top()};
+      break;
+    case TAlign::alRight:
+      point = {Left() + Width(), Top()};
+      break;
+    default:
+      return nullptr;
+  }
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TControl* control = parent->Controls(i);
+    if (control == this || !control->Visible() || !control->Enabled()) continue;
+    RECT bounds = control->BoundsRect();
+    // A collapsed neighbour still counts: its empty bounds grow by one pixel towards the top left.
+    if (bounds.right == bounds.left) --bounds.left;
+    if (bounds.bottom == bounds.top) --bounds.top;
+    if (PtInRect(&bounds, point)) return control;
+  }
+  return nullptr;
+}
+
+int TSplitter::MaxSizeOf(const TControl* control) const {
+  TWinControl* parent = Parent();
+  const bool horizontal = Horizontal();
+  int free = horizontal ? parent->ClientWidth() : parent->ClientHeight();
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TControl* other = parent->Controls(i);
+    if (!other->Visible()) continue;
+    const TAlign align = other->Align();
+    const bool sameAxis = horizontal ? (align == TAlign::alLeft || align == TAlign::alRight)
+                                     : (align == TAlign::alTop || align == TAlign::alBottom);
+    if (sameAxis) free -= SizeOf(other);
+  }
+  return std::max(free + SizeOf(control), 0);
+}
+
+bool TSplitter::DoCanResize(int& newSize) {
+  bool accept = true;
+  if (OnCanResize) OnCanResize(this, newSize, accept);
+  if (accept && newSize < minSize_) newSize = autoSnap_ ? 0 : minSize_;
+  return accept;
+}
+
+void TSplitter::SizeControl(int newSize) {
+  TControl* c = control_;
+  switch (Align()) {
+    case TAlign::alLeft:
+      c->SetWidth(newSize);
+      break;
+    case TAlign::alTop:
+      c->SetHeight(newSize);
+      break;
+    case TAlign::alRight:
+      c->SetBounds(c->Left() + c->Width() - newSize, c->Top(), newSize, c->Height());
+      break;
+    case TAlign::alBottom:
+      c->SetBounds(c->Left(), c->Top() + c->Height() - newSize, c->Width(), newSize);
+      break;
+    default:
+      break;
+  }
+}
+
+void TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TGraphicControl::MouseDown(button, shift, x, y);
+  if (button != TMouseButton::mbLeft) return;
+  StopSizing();
+  TControl* control = FindControl();
+  if (!control) return;
+  control_ = control;
+  control_->FreeNotification(this);
+  // Parent coordinates stay true while the splitter itself moves under the mouse.
+  downPos_ = {Left() + x, Top() + y};
+  oldSize_ = SizeOf(control_);
+  maxSize_ = MaxSizeOf(control_);
+  newSize_ = oldSize_;
+  sizing_ = true;
+}
+
+void TSplitter::MouseMove(TShiftState shift, int x, int y) {
+  TGraphicControl::MouseMove(shift, x, y);
+  if (!sizing_) return;
+  const int delta = Horizontal() ? Left() + x - downPos_.x : Top() + y - downPos_.y;
+  int size = Align() == TAlign::alLeft || Align() == TAlign::alTop ? oldSize_ + delta : oldSize_ - delta;
+  size = std::clamp(size, 0, maxSize_);
+  if (!DoCanResize(size) || size == newSize_) return;
+  newSize_ = size;
+  SizeControl(size);
+}
+
+void TSplitter::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  TGraphicControl::MouseUp(button, shift, x, y);
+  if (button == TMouseButton::mbLeft) StopSizing();
+}
+
+void TSplitter::StopSizing() {
+  if (!sizing_) return;
+  sizing_ = false;
+  TControl* control = control_;
+  control_ = nullptr;
+  if (!control) return;
+  control->RemoveFreeNotification(this);
+  if (OnMoved) OnMoved(this);
+}
+
+void TSplitter::Notification(TComponent* component, TOperation operation) {
+  TGraphicControl::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == control_) control_ = nullptr;
+}
+
+void TSplitter::Paint() {
+  TCanvas* canvas = Canvas();
+  RECT r = ClientRect();
+  canvas->Brush()->SetColor(Color());
+  canvas->FillRect(r);
+  if (beveled_) DrawEdge(canvas->Handle(), &r, BDR_RAISEDINNER, Horizontal() ? BF_LEFT | BF_RIGHT : BF_TOP | BF_BOTTOM);
+}
+
+const TPublishedTable& TSplitter::PublishedTable() const {
+  using P = TPublished<TSplitter>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          ControlProperty(L"Align"),
+          ControlProperty(L"Color"),
+          ControlProperty(L"ParentColor"),
+          ControlProperty(L"Visible"),
+          P::Boolean(L"AutoSnap", &TSplitter::AutoSnap, &TSplitter::SetAutoSnap).Default(true),
+          P::Boolean(L"Beveled", &TSplitter::Beveled, &TSplitter::SetBeveled).Default(false),
+          P::Integer(L"MinSize", &TSplitter::MinSize, &TSplitter::SetMinSize).Default(30),
+          P::Event(L"OnCanResize", &TSplitter::OnCanResize),
+          P::Event(L"OnMoved", &TSplitter::OnMoved),
+      });
+  return table;
+}
