@@ -58,19 +58,22 @@ void TFlatGauge::Paint() {
     canvas->FillRect(bar);
   }
   if (!showText_) return;
-  String text = std::to_wstring(Percent()) + L" %";
+  const String text = std::to_wstring(Percent()) + L" %";
+  constexpr UINT kFormat = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
   canvas->SetFont(Font());
   canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-  HDC dc = canvas->Handle();
-  constexpr UINT kFormat = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
-  SetBkMode(dc, TRANSPARENT);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inner, kFormat);
+  RECT textRect = inner;
+  canvas->TextRect(textRect, text, kFormat);
   if (barWidth <= 0) return;
+  // Over the bar the same text shows in the background colour.
+  HDC dc = canvas->Handle();
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
-  SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Color())));
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inner, kFormat);
+  canvas->Font()->SetColor(Color());
+  textRect = inner;
+  canvas->TextRect(textRect, text, kFormat);
   RestoreDC(dc, saved);
+  canvas->Refresh();
 }
 
 const TPublishedTable& TFlatGauge::PublishedTable() const {

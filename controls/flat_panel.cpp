@@ -32,18 +32,16 @@ void TFlatPanel::PaintInto(HDC dc) {
   if (alignment_ == TAlignment::taCenter) format |= DT_CENTER;
   canvas->SetFont(Font());
   canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-  HDC bitmapDC = canvas->Handle();
-  SetBkMode(bitmapDC, TRANSPARENT);
   if (Enabled()) {
-    DrawTextW(bitmapDC, text.c_str(), static_cast<int>(text.size()), &r, format);
+    canvas->TextRect(r, text, format);
   } else {
     // The engraved look of disabled text: a highlight one pixel down and right, the shadow in place.
     RECT shifted = r;
     OffsetRect(&shifted, 1, 1);
-    SetTextColor(bitmapDC, static_cast<COLORREF>(ColorToRGB(clBtnHighlight)));
-    DrawTextW(bitmapDC, text.c_str(), static_cast<int>(text.size()), &shifted, format);
-    SetTextColor(bitmapDC, static_cast<COLORREF>(ColorToRGB(clBtnShadow)));
-    DrawTextW(bitmapDC, text.c_str(), static_cast<int>(text.size()), &r, format);
+    canvas->Font()->SetColor(clBtnHighlight);
+    canvas->TextRect(shifted, text, format);
+    canvas->Font()->SetColor(clBtnShadow);
+    canvas->TextRect(r, text, format);
   }
   BitBlt(dc, 0, 0, client.right, client.bottom, canvas->Handle(), 0, 0, SRCCOPY);
 }

@@ -5,7 +5,8 @@
 namespace {
 
 wchar_t UpperCase(wchar_t c) {
-  return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+  return static_cast<wchar_t>(
+      reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
 }
 
 }  // namespace

@@ -627,6 +627,13 @@ void TCanvas::TextRect(const RECT& rect, int x, int y, const String& text) {
   Changed();
 }
 
+void TCanvas::TextRect(RECT& rect, const String& text, UINT format) {
+  Changing();
+  RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
+  DrawTextW(handle_, text.c_str(), static_cast<int>(text.size()), &rect, format);
+  Changed();
+}
+
 SIZE TCanvas::TextExtent(const String& text) {
   RequiredState({TState::csHandleValid, TState::csFontValid});
   SIZE size{};

@@ -292,6 +292,9 @@ class TCanvas : public TPersistent {
   void TextOut(int x, int y, const String& text);
   // Text at (x, y) clipped to rect; with an opaque brush the rest of rect is filled too.
   void TextRect(const RECT& rect, int x, int y, const String& text);
+  // Text laid out by the platform's DrawText flags (alignment, single line, '&' prefixes, DT_CALCRECT) in rect,
+  // in the canvas's font, on a transparent background while the brush is clear.
+  void TextRect(RECT& rect, const String& text, UINT format);
   SIZE TextExtent(const String& text);
   int TextWidth(const String& text) { return TextExtent(text).cx; }
   int TextHeight(const String& text) { return TextExtent(text).cy; }

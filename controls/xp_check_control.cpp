@@ -1,0 +1,146 @@
+#include "controls/xp_check_control.h"
+
+#include "framework/accelerator.h"
+#include "framework/properties.h"
+
+namespace controls {
+
+namespace {
+
+constexpr TColor kDefaultColor = 0x00E6F6F8;
+constexpr TColor kDisabledText = clGray;
+// The caption starts this far from the box, and its focus rectangle one pixel before that.
+constexpr int kCaptionGap = 4;
+
+}  // namespace
+
+TXP_CheckControl::TXP_CheckControl(TComponent* owner, TXPSkin skin) : TCustomControl(owner), skin_(skin) {
+  // OnClick comes on every release of the button, also outside the control, so the framework's own click on a
+  // release inside it stays off; a quick second click is a click like the first.
+  SetControlStyle(ControlStyle() - TControlStyleItem::csClickEvents - TControlStyleItem::csDoubleClicks);
+  SetBounds(Left(), Top(), 121, 17);
+  SetTabStop(true);
+  SetParentFont(true);
+  SetColor(kDefaultColor);
+}
+
+bool TXP_CheckControl::StoreChecked(bool value) {
+  if (checked_ == value) return false;
+  checked_ = value;
+  Repaint();
+  return true;
+}
+
+void TXP_CheckControl::Paint() {
+  int frame = hot_ ? (checked_ ? 6 : 5) : 1;
+  if (!Enabled())
+    frame = checked_ ? 4 : 3;
+  else if (checked_ && frame != 6)
+    frame = 2;
+  drawnFrame_ = frame;
+
+  const RECT client = ClientRect();
+  TBitmap bitmap;
+  bitmap.SetSize(client.right, client.bottom);
+  TCanvas* canvas = bitmap.Canvas();
+  canvas->Brush()->SetColor(Color());
+  canvas->FillRect(client);
+  const RECT box = XPSkinFrame(skin_, frame);
+  const int boxTop = (Height() - kXPBoxFrame) / 2;
+  canvas->CopyRect(RECT{0, boxTop, kXPBoxFrame, boxTop + kXPBoxFrame}, XPSkin(skin_)->Canvas(), box);
+
+  canvas->SetFont(Font());
+  if (!Enabled()) canvas->Font()->SetColor(kDisabledText);
+  canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  const String caption = Caption();
+  RECT captionRect{kXPBoxFrame + kCaptionGap, 0, client.right, client.bottom};
+  canvas->TextRect(captionRect, caption, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+  if (focused_ && Enabled()) {
+    const SIZE text = canvas->TextExtent(StripAccelChars(caption));
+    const int left = kXPBoxFrame + kCaptionGap - 1;
+    const int top = (Height() - text.cy) / 2 - 1;
+    canvas->DrawFocusRect(RECT{left, top, left + text.cx + 1, top + text.cy + 1});
+  }
+  Canvas()->Draw(0, 0, &bitmap);
+}
+
+void TXP_CheckControl::ChooseAndClick() {
+  Choose();
+  Click();
+}
+
+void TXP_CheckControl::CMDialogChar(TMessage& message) {
+  if (Enabled() && IsAccel(static_cast<wchar_t>(message.WParam), Caption())) {
+    if (CanFocus()) SetFocus();
+    ChooseAndClick();
+    message.Result = 1;
+    return;
+  }
+  TCustomControl::Dispatch(message);
+}
+
+void TXP_CheckControl::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      TCustomControl::Dispatch(message);
+      hot_ = message.Msg == CM_MOUSEENTER;
+      Repaint();
+      return;
+    case WM_LBUTTONDOWN:
+      TCustomControl::Dispatch(message);
+      if (CanFocus()) SetFocus();
+      Choose();
+      return;
+    case WM_LBUTTONUP:
+      TCustomControl::Dispatch(message);
+      Click();
+      return;
+    case WM_KEYDOWN:
+      if (IsDesigning()) {
+        TCustomControl::Dispatch(message);
+        return;
+      }
+      if (message.WParam == VK_RETURN || message.WParam == VK_SPACE) ChooseAndClick();
+      return;
+    case CM_DIALOGCHAR:
+      CMDialogChar(message);
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      TCustomControl::Dispatch(message);
+      focused_ = message.Msg == WM_SETFOCUS;
+      Repaint();
+      return;
+    case CM_FOCUSCHANGED:
+    case CM_ENABLEDCHANGED:
+    case CM_FONTCHANGED:
+    case CM_TEXTCHANGED:
+      TCustomControl::Dispatch(message);
+      Repaint();
+      return;
+    case WM_ERASEBKGND:
+      message.Result = 1;
+      return;
+    default:
+      TCustomControl::Dispatch(message);
+  }
+}
+
+const TPublishedTable& TXP_CheckControl::PublishedTable() const {
+  static const TPublishedTable table(&inherited::PublishedTable(), {
+                                                                       ControlProperty(L"Caption"),
+                                                                       ControlProperty(L"Color"),
+                                                                       ControlProperty(L"Font"),
+                                                                       ControlProperty(L"ParentFont"),
+                                                                       ControlProperty(L"Enabled"),
+                                                                       ControlProperty(L"ShowHint"),
+                                                                       ControlProperty(L"TabStop"),
+                                                                       ControlProperty(L"TabOrder"),
+                                                                       ControlProperty(L"Visible"),
+                                                                       ControlProperty(L"OnClick"),
+                                                                   });
+  return table;
+}
+
+}  // namespace controls
