@@ -52,8 +52,10 @@ void TFlatPanel::WMEraseBkgnd(TMessage& message) {
   PaintInto(reinterpret_cast<HDC>(message.WParam));
   // Windowless children are painted after this in the same paint; windowed ones show the new background only
   // when they paint again.
-  for (int i = 0; i < ControlCount(); ++i)
-    if (auto* child = ObjectAs<TWinControl>(Controls(i))) child->Invalidate();
+  if (!DrawingParentImage()) {
+    for (int i = 0; i < ControlCount(); ++i)
+      if (auto* child = ObjectAs<TWinControl>(Controls(i))) child->Invalidate();
+  }
   message.Result = 1;
 }
 

@@ -22,9 +22,21 @@ void Frame3D(TCanvas* canvas, RECT& rect, TColor topColor, TColor bottomColor, i
   ++rect.bottom;
 }
 
+namespace {
+
+thread_local int parentImageDepth = 0;
+
+}  // namespace
+
+bool DrawingParentImage() { return parentImageDepth > 0; }
+
 void DrawParentImage(TControl* control, TCanvas* canvas) {
   TWinControl* parent = control->Parent();
   if (!parent || !parent->HandleAllocated()) return;
+  struct TDepth {
+    TDepth() { ++parentImageDepth; }
+    ~TDepth() { --parentImageDepth; }
+  } depth;
   HDC dc = canvas->Handle();
   const int saved = SaveDC(dc);
   POINT origin;

@@ -12,6 +12,9 @@ void Frame3D(TCanvas* canvas, RECT& rect, TColor topColor, TColor bottomColor, i
 
 // Paints the control's parent (background and contents) into canvas as it shows under the control.
 void DrawParentImage(TControl* control, TCanvas* canvas);
+// True while some control draws its parent's image: a parent painted for that must not make its children paint
+// again, or a transparent child would repaint for ever.
+bool DrawingParentImage();
 
 // A shade of the parent's colour: its lightness raised by 10, then lowered (darken) or raised by percent; percent
 // 0 answers baseColor.

@@ -290,19 +290,21 @@ void TMaxSplitter::PaintButton(bool highlight) {
   bitmap.SetSize(w, h);
   TCanvas* canvas = bitmap.Canvas();
   const TColor face = highlight ? buttonHighlightColor_ : buttonColor_;
-  auto fillRows = [canvas, w](int top, int bottom, TColor color) {
+  // The button is described along the splitter: a grey and a white line across each end, the face between.
+  const bool horizontal = Horizontal();
+  const int length = horizontal ? h : w;
+  auto fillAcross = [&](int start, int end, TColor color) {
     canvas->Brush()->SetColor(color);
-    canvas->FillRect(RECT{0, top, w, bottom});
+    canvas->FillRect(horizontal ? RECT{0, start, w, end} : RECT{start, 0, end, h});
   };
-  fillRows(0, h, face);
-  fillRows(0, 1, kButtonShadeColor);
-  fillRows(h - 2, h - 1, kButtonShadeColor);
-  fillRows(1, 2, clWhite);
-  fillRows(h - 1, h, clWhite);
+  fillAcross(0, length, face);
+  fillAcross(0, 1, kButtonShadeColor);
+  fillAcross(length - 2, length - 1, kButtonShadeColor);
+  fillAcross(1, 2, clWhite);
+  fillAcross(length - 1, length, clWhite);
   highlighted_ = highlight;
 
-  const bool horizontal = Horizontal();
-  RECT area{0, 0, w - 2, h - 1};
+  RECT area = horizontal ? RECT{0, 0, w - 2, h - 1} : RECT{0, 0, w - 1, h - 2};
   LONG& areaStart = horizontal ? area.top : area.left;
   LONG& areaEnd = horizontal ? area.bottom : area.right;
   areaStart += kArrowInset;

@@ -1,5 +1,6 @@
 // The gallery's sections, one per component set, in the order they appear. A set adds its builder here.
 #include "controls_section.h"
+#include "flat_xp_section.h"
 #include "framework_section.h"
 #include "gallery_form.h"
 
@@ -7,6 +8,7 @@ const std::vector<TGallerySectionInfo>& GallerySections() {
   static const std::vector<TGallerySectionInfo> sections{
       {L"Framework: controls, canvas and image list", &BuildFrameworkSection},
       {L"Window controls: address box and page buttons", &BuildControlsSection},
+      {L"Window controls: splitter, flat look and XP look", &BuildFlatXPSection},
   };
   return sections;
 }

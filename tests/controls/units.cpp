@@ -1,7 +1,10 @@
 #include "controls/address_icons.h"
+#include "controls/flat_controls_unit.h"
+#include "controls/max_splitter.h"
 #include "controls/picture_button.h"
 #include "controls/tab_button.h"
 #include "controls/text_holder.h"
+#include "controls/xp_unit.h"
 #include "framework/startup.h"
 #include "support/test_units.h"
 
@@ -13,4 +16,7 @@ void StartAreaUnits() {
   InitializeUnit(TabButtonUnit());
   InitializeUnit(PictureButtonUnit());
   InitializeUnit(TextHolderUnit());
+  InitializeUnit(MaxSplitterUnit());
+  InitializeUnit(FlatControlsUnit());
+  InitializeUnit(XPUnit());
 }

@@ -1,0 +1,94 @@
+#include "flat_xp_section.h"
+
+#include "controls/flat_controls_unit.h"
+#include "controls/flat_gauge.h"
+#include "controls/flat_panel.h"
+#include "controls/flat_progress_bar.h"
+#include "controls/max_splitter.h"
+#include "controls/xp_button.h"
+#include "controls/xp_check_box.h"
+#include "controls/xp_radio_box.h"
+#include "controls/xp_unit.h"
+
+using namespace controls;
+
+namespace {
+
+template <class T>
+T* Place(TWinControl* parent, int left, int top, int width, int height, const wchar_t* caption = nullptr) {
+  auto* control = new T(parent);
+  control->SetBounds(left, top, width, height);
+  if (caption) control->SetCaption(caption);
+  control->SetParent(parent);
+  return control;
+}
+
+// A side panel and a page area with the splitter between, as in the browser's main window.
+void BuildSplitterFrame(TWinControl* host) {
+  auto* frame = Place<TFlatPanel>(host, 10, 8, 580, 90);
+  frame->SetCaption(L"");
+  auto* side = Place<TFlatPanel>(frame, 0, 0, 150, 90, L"Side panel");
+  side->SetAlign(TAlign::alLeft);
+  auto* splitter = Place<TMaxSplitter>(frame, 150, 0, 10, 90);
+  splitter->SetAlign(TAlign::alLeft);
+  splitter->SetMinSize(1);
+  splitter->SetButtonWidth(60);
+  auto* page = Place<TFlatPanel>(frame, 160, 0, 420, 90, L"Page area");
+  page->SetAlign(TAlign::alClient);
+  page->SetColor(clWindow);
+}
+
+// A status bar of flat panels with the page-loading gauge, and the progress bars.
+void BuildStatusRow(TWinControl* host) {
+  auto* status = Place<TFlatPanel>(host, 10, 106, 580, 22);
+  status->SetCaption(L"");
+  auto* text = Place<TFlatPanel>(status, 2, 2, 200, 18, L"Done");
+  text->SetTransparent(true);
+  text->SetAlignment(TAlignment::taLeftJustify);
+  auto* count = Place<TFlatPanel>(status, 204, 2, 60, 18, L"3 stopped");
+  count->SetTransparent(true);
+  count->SetAlignment(TAlignment::taRightJustify);
+  auto* gauge = Place<TFlatGauge>(status, 430, 2, 145, 18);
+  gauge->SetProgress(62);
+  gauge->SetColorBorder(0x8396A0);
+
+  Place<TFlatProgressBar>(host, 10, 136, 381, 16)->SetPosition(50);
+  auto* smooth = Place<TFlatProgressBar>(host, 10, 158, 381, 16);
+  smooth->SetSmooth(true);
+  smooth->SetMin(20);
+  smooth->SetPosition(60);
+  auto* vertical = Place<TFlatProgressBar>(host, 400, 136, 16, 48);
+  vertical->SetOrientation(TProgressBarOrientation::pbVertical);
+  vertical->SetPosition(70);
+  auto* disabled = Place<TFlatGauge>(host, 430, 136, 145, 25);
+  disabled->SetMinValue(10);
+  disabled->SetProgress(55);
+  disabled->SetUseAdvColors(true);
+  disabled->SetAdvColorBorder(30);
+}
+
+void BuildXPRow(TWinControl* host) {
+  Place<TXP_Button>(host, 10, 192, 75, 24, L"&Search")->SetDefault(true);
+  Place<TXP_Button>(host, 92, 192, 75, 24, L"Cancel")->SetCancel(true);
+  Place<TXP_Button>(host, 174, 192, 75, 24, L"Disabled")->SetEnabled(false);
+  Place<TXP_CheckBox>(host, 260, 188, 110, 17, L"&Title")->SetChecked(true);
+  Place<TXP_CheckBox>(host, 260, 206, 110, 17, L"&URL");
+  Place<TXP_CheckBox>(host, 260, 224, 110, 17, L"Disabled")->SetEnabled(false);
+  Place<TXP_RadioBox>(host, 380, 188, 110, 17, L"&Web")->SetChecked(true);
+  Place<TXP_RadioBox>(host, 380, 206, 110, 17, L"&Images");
+  auto* other = Place<TXP_RadioBox>(host, 380, 224, 110, 17, L"&News");
+  other->SetGroupIndex(1);
+  other->SetChecked(true);
+}
+
+}  // namespace
+
+int BuildFlatXPSection(TWinControl* host) {
+  InitializeUnit(FlatControlsUnit());
+  InitializeUnit(MaxSplitterUnit());
+  InitializeUnit(XPUnit());
+  BuildSplitterFrame(host);
+  BuildStatusRow(host);
+  BuildXPRow(host);
+  return 248;
+}
