@@ -42,7 +42,8 @@ class MaxSplitter : public FormTest, public testing::WithParamInterface<TAlign> 
 
   void Build(TAlign align) {
     const int extent = Vertical(align) ? kFormWidth : kFormHeight;
-    const int splitterAt = align == TAlign::alLeft || align == TAlign::alTop ? kNeighbourSize : extent - kNeighbourSize - 10;
+    const int splitterAt =
+        align == TAlign::alLeft || align == TAlign::alTop ? kNeighbourSize : extent - kNeighbourSize - 10;
     const int neighbourAt = align == TAlign::alLeft || align == TAlign::alTop ? 0 : extent - kNeighbourSize;
     neighbour_ = Vertical(align) ? Make<TFlatPanel>({neighbourAt, 0, neighbourAt + kNeighbourSize, kFormHeight})
                                  : Make<TFlatPanel>({0, neighbourAt, kFormWidth, neighbourAt + kNeighbourSize});
@@ -71,9 +72,7 @@ class MaxSplitter : public FormTest, public testing::WithParamInterface<TAlign> 
     return POINT{splitter_->Left() + (r.left + r.right) / 2, splitter_->Top() + (r.top + r.bottom) / 2};
   }
   // How far the mouse moves to grow the neighbour by `grow` pixels.
-  int Towards(int grow) const {
-    return GetParam() == TAlign::alLeft || GetParam() == TAlign::alTop ? grow : -grow;
-  }
+  int Towards(int grow) const { return GetParam() == TAlign::alLeft || GetParam() == TAlign::alTop ? grow : -grow; }
   POINT Moved(POINT p, int delta) const {
     return Vertical(GetParam()) ? POINT{p.x + delta, p.y} : POINT{p.x, p.y + delta};
   }
@@ -104,11 +103,9 @@ TEST_P(MaxSplitter, DraggingTheBarSizesTheNeighbourWithinItsLimits) {
     int Expected;  // the neighbour's size afterwards
     bool Maximized;
   } cases[] = {
-      {40, 240, false},
-      {-150, 90, false},
+      {40, 240, false}, {-150, 90, false},
       {-80, 30, true},  // below MinSize: held at MinSize, never collapsed to nothing, and counted as collapsed
-      {-10, 30, true},
-      {900, farEnd, false},  // no further than the parent's room
+      {-10, 30, true},  {900, farEnd, false},  // no further than the parent's room
       {-700, 30, true},
   };
   int maximizes = 0;
@@ -254,8 +251,8 @@ TEST_F(FormTest, MaxSplitterButtonGeometryAndSetters) {
     splitter->SetButtonWidth(c.Width);
     EXPECT_EQ(splitter->ButtonWidth(), c.StoredWidth);
     const RECT r = splitter->ButtonRect();
-    EXPECT_TRUE(EqualRect(&r, &c.Button)) << c.Width << ": " << r.left << "," << r.top << "," << r.right << ","
-                                          << r.bottom;
+    EXPECT_TRUE(EqualRect(&r, &c.Button))
+        << c.Width << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
   }
   // Switching to percent brings a larger pixel width down to 100.
   splitter->SetButtonWidthType(TSplitterButtonWidthType::btwPixels);
@@ -272,10 +269,9 @@ TEST_F(FormTest, MaxSplitterButtonGeometryAndSetters) {
   const COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION);
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
   auto blend = [](int c, int f) { return c + MulDiv(180, f - c, 255); };
-  EXPECT_EQ(splitter->ButtonHighlightColor(),
-            static_cast<TColor>(RGB(blend(GetRValue(caption), GetRValue(face)),
-                                    blend(GetGValue(caption), GetGValue(face)),
-                                    blend(GetBValue(caption), GetBValue(face)))));
+  EXPECT_EQ(splitter->ButtonHighlightColor(), static_cast<TColor>(RGB(blend(GetRValue(caption), GetRValue(face)),
+                                                                      blend(GetGValue(caption), GetGValue(face)),
+                                                                      blend(GetBValue(caption), GetBValue(face)))));
   splitter->SetAutoHighlightColor(false);
   EXPECT_EQ(splitter->ButtonHighlightColor(), 0xFFCFCF);
 }

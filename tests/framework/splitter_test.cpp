@@ -38,9 +38,9 @@ TEST_F(SplitterDrag, SizesTheNeighbourSnapsBelowMinSizeAndAsksFirst) {
     int ToX;   // where the bar's left edge is dragged
     int Expected;
   } cases[] = {
-      {true, 0, 150, 150},  {true, 0, 20, 0},     // below MinSize (30): snapped shut
-      {false, 0, 20, 30},   {false, 0, 500, 397},  // held at MinSize; at most the room left
-      {false, 120, 110, 100},                      // refused: the size stays
+      {true, 0, 150, 150},    {true, 0, 20, 0},      // below MinSize (30): snapped shut
+      {false, 0, 20, 30},     {false, 0, 500, 397},  // held at MinSize; at most the room left
+      {false, 120, 110, 100},                        // refused: the size stays
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.ToX);
