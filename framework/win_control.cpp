@@ -1395,7 +1395,8 @@ TCustomControl::~TCustomControl() {
 TCanvas* TCustomControl::Canvas() const { return canvas_.get(); }
 
 void TCustomControl::Dispatch(TMessage& message) {
-  if (message.Msg == WM_PAINT) {
+  // Printing paints as painting does, so that a capture of the window shows what Paint draws.
+  if (message.Msg == WM_PAINT || message.Msg == WM_PRINTCLIENT) {
     SetControlState(ControlState() + TControlStateItem::csCustomPaint);
     TWinControl::Dispatch(message);
     SetControlState(ControlState() - TControlStateItem::csCustomPaint);

@@ -57,7 +57,8 @@ void BuildStatusRow(TWinControl* host) {
   smooth->SetSmooth(true);
   smooth->SetMin(20);
   smooth->SetPosition(60);
-  auto* vertical = Place<TFlatProgressBar>(host, 400, 136, 16, 48);
+  // Turning the bar exchanges its width and height.
+  auto* vertical = Place<TFlatProgressBar>(host, 400, 136, 48, 16);
   vertical->SetOrientation(TProgressBarOrientation::pbVertical);
   vertical->SetPosition(70);
   auto* disabled = Place<TFlatGauge>(host, 430, 136, 145, 25);

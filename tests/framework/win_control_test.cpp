@@ -270,6 +270,15 @@ TEST_F(Painting, PaintHonoursTheDeviceContextInWParam) {
   EXPECT_EQ(hidden.CountPixels(RGB(0, 0, 255)), 0);
 }
 
+TEST_F(Painting, PrintingACustomControlWithoutChildrenRunsItsPaint) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 40, 30});
+  panel->SetColor(clRed);
+  Form()->Show();
+  // No background erase: what shows is Paint's own work.
+  TWindowCapture capture = TWindowCapture::OfClient(panel->Handle(), PRF_CLIENT);
+  EXPECT_EQ(capture.CountPixels(RGB(255, 0, 0)), 40 * 30);
+}
+
 TEST_F(Painting, BorderWidthFramesTheClientAreaInColor) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 60});
   panel->SetColor(clYellow);
