@@ -17,11 +17,8 @@ bool OnControl(const TControl* control, POINT point) {
   return point.x >= 0 && point.y >= 0 && point.x <= control->Width() && point.y <= control->Height();
 }
 
-TXP_Button::TXP_Button(TComponent* owner) : TCustomControl(owner), picture_(std::make_unique<TPicture>()) {
-  // A quick second click is a click like the first.
-  SetControlStyle(ControlStyle() - TControlStyleItem::csDoubleClicks);
+TXP_Button::TXP_Button(TComponent* owner) : TXP_Control(owner), picture_(std::make_unique<TPicture>()) {
   SetBounds(Left(), Top(), 75, 24);
-  SetTabStop(true);
 }
 
 TXP_Button::~TXP_Button() = default;
@@ -52,7 +49,7 @@ void TXP_Button::Click() {
   if (Parent()) {
     if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(modalResult_);
   }
-  TCustomControl::Click();
+  TXP_Control::Click();
 }
 
 // ---- painting ----
@@ -85,7 +82,7 @@ void TXP_Button::Paint() {
   TXPButtonState state = requestedState_;
   if (!Enabled())
     state = TXPButtonState::Disabled;
-  else if (state != TXPButtonState::Pressed && state != TXPButtonState::Hot && focused_)
+  else if (state != TXPButtonState::Pressed && state != TXPButtonState::Hot && Focused())
     state = TXPButtonState::Focused;
   drawnState_ = state;
 
@@ -124,7 +121,7 @@ void TXP_Button::Paint() {
 // ---- input ----
 
 void TXP_Button::WMLButtonDown(TMessage& message) {
-  TCustomControl::Dispatch(message);
+  TXP_Control::Dispatch(message);
   if (!Enabled() || !OnControl(this, MessagePoint(message.LParam))) return;
   if (CanFocus()) SetFocus();
   DrawState(TXPButtonState::Pressed);
@@ -132,7 +129,7 @@ void TXP_Button::WMLButtonDown(TMessage& message) {
 
 void TXP_Button::WMLButtonUp(TMessage& message) {
   if (Enabled() && OnControl(this, MessagePoint(message.LParam))) DrawState(TXPButtonState::Normal);
-  TCustomControl::Dispatch(message);
+  TXP_Control::Dispatch(message);
 }
 
 void TXP_Button::CMDialogKey(TMessage& message) {
@@ -142,17 +139,7 @@ void TXP_Button::CMDialogKey(TMessage& message) {
     message.Result = 1;
     return;
   }
-  TCustomControl::Dispatch(message);
-}
-
-void TXP_Button::CMDialogChar(TMessage& message) {
-  if (Enabled() && IsAccel(static_cast<wchar_t>(message.WParam), Caption())) {
-    if (CanFocus()) SetFocus();
-    Click();
-    message.Result = 1;
-    return;
-  }
-  TCustomControl::Dispatch(message);
+  TXP_Control::Dispatch(message);
 }
 
 void TXP_Button::CMFocusChanged(TMessage& message) {
@@ -164,11 +151,11 @@ void TXP_Button::CMFocusChanged(TMessage& message) {
 void TXP_Button::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case CM_MOUSEENTER:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
       DrawState(TXPButtonState::Hot);
       return;
     case CM_MOUSELEAVE:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
       DrawState(TXPButtonState::Normal);
       return;
     case WM_LBUTTONDOWN:
@@ -178,38 +165,21 @@ void TXP_Button::Dispatch(TMessage& message) {
       WMLButtonUp(message);
       return;
     case WM_KEYDOWN:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
       if (!IsDesigning() && (message.WParam == VK_RETURN || message.WParam == VK_SPACE)) Click();
       return;
     case CM_DIALOGKEY:
       CMDialogKey(message);
       return;
-    case CM_DIALOGCHAR:
-      CMDialogChar(message);
-      return;
     case CM_FOCUSCHANGED:
       CMFocusChanged(message);
       return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      TCustomControl::Dispatch(message);
-      focused_ = message.Msg == WM_SETFOCUS;
-      Repaint();
-      return;
     case CM_ENABLEDCHANGED:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
       DrawState(TXPButtonState::Normal);
       return;
-    case CM_FONTCHANGED:
-    case CM_TEXTCHANGED:
-      TCustomControl::Dispatch(message);
-      Repaint();
-      return;
-    case WM_ERASEBKGND:
-      message.Result = 1;
-      return;
     default:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
   }
 }
 
@@ -218,15 +188,6 @@ const TPublishedTable& TXP_Button::PublishedTable() const {
   using B = TXP_Button;
   static const TPublishedTable table(
       &inherited::PublishedTable(), {
-                                        ControlProperty(L"Caption"),
-                                        ControlProperty(L"Font"),
-                                        ControlProperty(L"ParentFont"),
-                                        ControlProperty(L"Enabled"),
-                                        ControlProperty(L"ShowHint"),
-                                        ControlProperty(L"TabStop"),
-                                        ControlProperty(L"TabOrder"),
-                                        ControlProperty(L"Visible"),
-                                        ControlProperty(L"OnClick"),
                                         P::Object(L"Picture", &B::Picture),
                                         P::Enumeration(L"PicPos", &B::PicPos, &B::SetPicPos, {L"pLeft", L"pTop"}),
                                         P::Boolean(L"PicTrans", &B::PicTrans, &B::SetPicTrans),

@@ -5,9 +5,9 @@
 
 #include <memory>
 
+#include "controls/xp_control.h"
 #include "framework/form.h"
 #include "framework/picture.h"
-#include "framework/win_control.h"
 
 namespace controls {
 
@@ -16,8 +16,8 @@ enum class TPicPos { pLeft, pTop };
 // The states a button is drawn in, numbered as the skin's frames.
 enum class TXPButtonState { Normal = 1, Pressed = 2, Disabled = 3, Hot = 4, Focused = 5 };
 
-class TXP_Button : public TCustomControl {
-  BC_CLASS(TXP_Button, TCustomControl)
+class TXP_Button : public TXP_Control {
+  BC_CLASS(TXP_Button, TXP_Control)
   explicit TXP_Button(TComponent* owner);
   ~TXP_Button() override;
   const TPublishedTable& PublishedTable() const override;
@@ -28,7 +28,6 @@ class TXP_Button : public TCustomControl {
   void SetDefault(bool value);
   bool Cancel() const { return cancel_; }
   void SetCancel(bool value) { cancel_ = value; }
-  bool Focused() const override { return focused_; }
   TPicture* Picture() const { return picture_.get(); }
   // Takes a copy of value.
   void SetPicture(const TPicture* value);
@@ -52,6 +51,7 @@ class TXP_Button : public TCustomControl {
 
  protected:
   void Paint() override;
+  void AcceleratorPressed() override { Click(); }
 
  private:
   // Asks for a state (Normal, Pressed or Hot) and paints at once.
@@ -62,13 +62,11 @@ class TXP_Button : public TCustomControl {
   void WMLButtonDown(TMessage& message);
   void WMLButtonUp(TMessage& message);
   void CMDialogKey(TMessage& message);
-  void CMDialogChar(TMessage& message);
   void CMFocusChanged(TMessage& message);
 
   bool active_ = false;
   bool default_ = false;
   bool cancel_ = false;
-  bool focused_ = false;
   std::unique_ptr<TPicture> picture_;
   bool picTrans_ = false;
   TColor picTransColor_ = clWhite;

@@ -14,12 +14,11 @@ constexpr int kCaptionGap = 4;
 
 }  // namespace
 
-TXP_CheckControl::TXP_CheckControl(TComponent* owner, TXPSkin skin) : TCustomControl(owner), skin_(skin) {
+TXP_CheckControl::TXP_CheckControl(TComponent* owner, TXPSkin skin) : TXP_Control(owner), skin_(skin) {
   // OnClick comes on every release of the button, also outside the control, so the framework's own click on a
-  // release inside it stays off; a quick second click is a click like the first.
-  SetControlStyle(ControlStyle() - TControlStyleItem::csClickEvents - TControlStyleItem::csDoubleClicks);
+  // release inside it stays off.
+  SetControlStyle(ControlStyle() - TControlStyleItem::csClickEvents);
   SetBounds(Left(), Top(), 121, 17);
-  SetTabStop(true);
   SetParentFont(true);
   SetColor(kDefaultColor);
 }
@@ -55,7 +54,7 @@ void TXP_CheckControl::Paint() {
   const String caption = Caption();
   RECT captionRect{kXPBoxFrame + kCaptionGap, 0, client.right, client.bottom};
   canvas->TextRect(captionRect, caption, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-  if (focused_ && Enabled()) {
+  if (Focused() && Enabled()) {
     const SIZE text = canvas->TextExtent(StripAccelChars(caption));
     const int left = kXPBoxFrame + kCaptionGap - 1;
     const int top = (Height() - text.cy) / 2 - 1;
@@ -69,76 +68,43 @@ void TXP_CheckControl::ChooseAndClick() {
   Click();
 }
 
-void TXP_CheckControl::CMDialogChar(TMessage& message) {
-  if (Enabled() && IsAccel(static_cast<wchar_t>(message.WParam), Caption())) {
-    if (CanFocus()) SetFocus();
-    ChooseAndClick();
-    message.Result = 1;
-    return;
-  }
-  TCustomControl::Dispatch(message);
-}
-
 void TXP_CheckControl::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
       hot_ = message.Msg == CM_MOUSEENTER;
       Repaint();
       return;
     case WM_LBUTTONDOWN:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
       if (CanFocus()) SetFocus();
       Choose();
       return;
     case WM_LBUTTONUP:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
       Click();
       return;
     case WM_KEYDOWN:
       if (IsDesigning()) {
-        TCustomControl::Dispatch(message);
+        TXP_Control::Dispatch(message);
         return;
       }
       if (message.WParam == VK_RETURN || message.WParam == VK_SPACE) ChooseAndClick();
       return;
-    case CM_DIALOGCHAR:
-      CMDialogChar(message);
-      return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      TCustomControl::Dispatch(message);
-      focused_ = message.Msg == WM_SETFOCUS;
-      Repaint();
-      return;
     case CM_FOCUSCHANGED:
     case CM_ENABLEDCHANGED:
-    case CM_FONTCHANGED:
-    case CM_TEXTCHANGED:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
       Repaint();
       return;
-    case WM_ERASEBKGND:
-      message.Result = 1;
-      return;
     default:
-      TCustomControl::Dispatch(message);
+      TXP_Control::Dispatch(message);
   }
 }
 
 const TPublishedTable& TXP_CheckControl::PublishedTable() const {
   static const TPublishedTable table(&inherited::PublishedTable(), {
-                                                                       ControlProperty(L"Caption"),
                                                                        ControlProperty(L"Color"),
-                                                                       ControlProperty(L"Font"),
-                                                                       ControlProperty(L"ParentFont"),
-                                                                       ControlProperty(L"Enabled"),
-                                                                       ControlProperty(L"ShowHint"),
-                                                                       ControlProperty(L"TabStop"),
-                                                                       ControlProperty(L"TabOrder"),
-                                                                       ControlProperty(L"Visible"),
-                                                                       ControlProperty(L"OnClick"),
                                                                    });
   return table;
 }

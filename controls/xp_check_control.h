@@ -3,19 +3,18 @@
 // and the caption's accelerator choose the control (Choose) and raise OnClick; setting Checked raises nothing.
 #pragma once
 
+#include "controls/xp_control.h"
 #include "controls/xp_unit.h"
-#include "framework/win_control.h"
 
 namespace controls {
 
-class TXP_CheckControl : public TCustomControl {
-  BC_CLASS(TXP_CheckControl, TCustomControl)
-  // The look and events both publish; each adds Checked and what else it has.
+class TXP_CheckControl : public TXP_Control {
+  BC_CLASS(TXP_CheckControl, TXP_Control)
+  // Color beside what every XP-look control publishes; each adds Checked and what else it has.
   const TPublishedTable& PublishedTable() const override;
 
   bool Checked() const { return checked_; }
   virtual void SetChecked(bool value) = 0;
-  bool Focused() const override { return focused_; }
 
   // The skin frame the control shows now (1 unchecked, 2 checked, 3 and 4 disabled, 5 and 6 hot).
   int DrawnFrame() const { return drawnFrame_; }
@@ -32,11 +31,10 @@ class TXP_CheckControl : public TCustomControl {
 
  private:
   void ChooseAndClick();
-  void CMDialogChar(TMessage& message);
+  void AcceleratorPressed() override { ChooseAndClick(); }
 
   TXPSkin skin_;
   bool checked_ = false;
-  bool focused_ = false;
   bool hot_ = false;
   int drawnFrame_ = 1;
 };
