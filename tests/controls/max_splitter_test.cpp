@@ -220,6 +220,27 @@ TEST_P(MaxSplitter, ButtonShowsItsArrowsPointingToTheNeighbourOrAway) {
   EXPECT_EQ(capture().Pixel(lit.x, lit.y), RGB(0xCF, 0xCF, 0xFF));
 }
 
+TEST_P(MaxSplitter, WithoutDragOnlyTheButtonWorksAndTheCursorSaysWhich) {
+  splitter_->SetMinSize(1);
+  splitter_->SetButtonCursor(crHandPoint);
+  const TCursor bar = Vertical(GetParam()) ? crHSplit : crVSplit;
+  const POINT off = OnSplitter(20);
+  MouseAt(WM_MOUSEMOVE, off.x, off.y);
+  EXPECT_EQ(splitter_->Cursor(), bar);
+  MouseAt(WM_MOUSEMOVE, ButtonCentre().x, ButtonCentre().y);
+  EXPECT_EQ(splitter_->Cursor(), crHandPoint);
+
+  splitter_->SetAllowDrag(false);
+  Drag(off, Moved(off, Towards(50)));
+  EXPECT_EQ(NeighbourSize(), kNeighbourSize) << "the bar no longer drags";
+  EXPECT_EQ(events_.Moved, 0);
+  Click(ButtonCentre());
+  EXPECT_TRUE(splitter_->Maximized());
+  EXPECT_EQ(NeighbourSize(), 1);
+  Click(ButtonCentre());
+  EXPECT_EQ(NeighbourSize(), kNeighbourSize);
+}
+
 INSTANTIATE_TEST_SUITE_P(Alignments, MaxSplitter, testing::ValuesIn(kAlignments));
 
 TEST_F(FormTest, MaxSplitterWithoutNeighbourIgnoresTheButtonStates) {

@@ -11,6 +11,7 @@
 #include "framework/accelerator.h"
 #include "framework/application.h"
 #include "framework/edit.h"
+#include "framework/screen.h"
 #include "support/modal_input.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
@@ -366,4 +367,10 @@ TEST_F(XPControls, RadioGroupsAreKeptWithinOneParent) {
   EXPECT_EQ(BoxFrame(c, TXPSkin::RadioBox), 1);
   EXPECT_EQ(BoxFrame(other, TXPSkin::RadioBox), 2);
   EXPECT_TRUE(StripAccelChars(L"&Save && exit") == L"Save & exit");
+}
+
+TEST(XPUnit, HandCursorIsScreenCursor246) {
+  ASSERT_NE(Screen->Cursors(crXPHand), nullptr);
+  EXPECT_NE(Screen->Cursors(crXPHand), Screen->Cursors(crArrow));
+  EXPECT_EQ(crXPHand, 246);
 }
