@@ -428,7 +428,6 @@ const TPublishedTable& TMaxSplitter::PublishedTable() const {
   static const TPublishedTable table(
       &inherited::PublishedTable(),
       {
-          ControlProperty(L"Width"),
           ControlProperty(L"Enabled"),
           P::Boolean(L"Beveled", &M::Beveled, &M::SetBeveled).Default(false),
           P::Boolean(L"ShowButton", &M::ShowButton, &M::SetShowButton).Default(true),

@@ -2,7 +2,7 @@
 
 #include "controls/flat_utils.h"
 #include "controls/xp_unit.h"
-#include "framework/accelerator.h"
+#include "framework/accelerators.h"
 #include "framework/properties.h"
 
 namespace controls {
@@ -11,11 +11,12 @@ namespace {
 
 constexpr TColor kDisabledText = clGray;
 
-}  // namespace
-
+// Whether a client point lies on the control, its right and bottom edges included.
 bool OnControl(const TControl* control, POINT point) {
   return point.x >= 0 && point.y >= 0 && point.x <= control->Width() && point.y <= control->Height();
 }
+
+}  // namespace
 
 TXP_Button::TXP_Button(TComponent* owner) : TXP_Control(owner), picture_(std::make_unique<TPicture>()) {
   SetBounds(Left(), Top(), 75, 24);
@@ -84,7 +85,6 @@ void TXP_Button::Paint() {
     state = TXPButtonState::Disabled;
   else if (state != TXPButtonState::Pressed && state != TXPButtonState::Hot && Focused())
     state = TXPButtonState::Focused;
-  drawnState_ = state;
 
   const RECT client = ClientRect();
   TBitmap bitmap;

@@ -42,9 +42,6 @@ class TXP_Button : public TXP_Control {
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult value) { modalResult_ = value; }
 
-  // The frame the button shows now, as the last drawing chose it.
-  TXPButtonState DrawnState() const { return drawnState_; }
-
   // Sets the parent form's ModalResult to the button's (also 0), then raises OnClick.
   void Click() override;
   void Dispatch(TMessage& message) override;
@@ -74,10 +71,6 @@ class TXP_Button : public TXP_Control {
   int picOffSet_ = 2;
   TModalResult modalResult_ = mrNone;
   TXPButtonState requestedState_ = TXPButtonState::Normal;
-  TXPButtonState drawnState_ = TXPButtonState::Normal;
 };
-
-// Whether a client point lies on the control, its right and bottom edges included.
-bool OnControl(const TControl* control, POINT point);
 
 }  // namespace controls

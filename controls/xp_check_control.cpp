@@ -1,6 +1,6 @@
 #include "controls/xp_check_control.h"
 
-#include "framework/accelerator.h"
+#include "framework/accelerators.h"
 #include "framework/properties.h"
 
 namespace controls {
@@ -36,7 +36,6 @@ void TXP_CheckControl::Paint() {
     frame = checked_ ? 4 : 3;
   else if (checked_ && frame != 6)
     frame = 2;
-  drawnFrame_ = frame;
 
   const RECT client = ClientRect();
   TBitmap bitmap;

@@ -16,9 +16,6 @@ class TXP_CheckControl : public TXP_Control {
   bool Checked() const { return checked_; }
   virtual void SetChecked(bool value) = 0;
 
-  // The skin frame the control shows now (1 unchecked, 2 checked, 3 and 4 disabled, 5 and 6 hot).
-  int DrawnFrame() const { return drawnFrame_; }
-
   void Dispatch(TMessage& message) override;
 
  protected:
@@ -36,7 +33,6 @@ class TXP_CheckControl : public TXP_Control {
   TXPSkin skin_;
   bool checked_ = false;
   bool hot_ = false;
-  int drawnFrame_ = 1;
 };
 
 }  // namespace controls

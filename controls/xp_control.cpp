@@ -1,6 +1,6 @@
 #include "controls/xp_control.h"
 
-#include "framework/accelerator.h"
+#include "framework/accelerators.h"
 #include "framework/properties.h"
 
 namespace controls {

@@ -17,3 +17,13 @@ bool IsAccel(wchar_t key, const String& caption) {
   return accel != 0 && key != 0 &&
          CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, &key, 1, &accel, 1) == CSTR_EQUAL;
 }
+
+String StripAccelChars(const String& caption) {
+  String text;
+  text.reserve(caption.size());
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+    text.push_back(caption[i]);
+  }
+  return text;
+}

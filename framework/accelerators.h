@@ -7,3 +7,5 @@
 wchar_t FindAccelChar(const String& caption);
 // Whether key is the caption's accelerator, compared without regard to case.
 bool IsAccel(wchar_t key, const String& caption);
+// The caption as it reads on screen: each '&' that marks an accelerator is gone, "&&" becomes '&'.
+String StripAccelChars(const String& caption);

@@ -4,8 +4,6 @@
 
 #include "controls/flat_panel.h"
 #include "form_fixture.h"
-#include "framework/form_reader.h"
-#include "framework/form_writer.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
 
@@ -295,38 +293,4 @@ TEST_F(FormTest, MaxSplitterButtonGeometryAndSetters) {
                                                                       blend(GetBValue(caption), GetBValue(face)))));
   splitter->SetAutoHighlightColor(false);
   EXPECT_EQ(splitter->ButtonHighlightColor(), 0xFFCFCF);
-}
-
-namespace {
-
-// Records which extra values a component asks to store.
-class TRecordingFiler : public TFiler {
- public:
-  void DefineProperty(const String& name, const std::function<void(TReader&)>&, const std::function<void(TWriter&)>&,
-                      bool hasData) override {
-    if (hasData) Stored.push_back(name);
-  }
-  void DefineBinaryProperty(const String& name, const std::function<void(TStream&)>&,
-                            const std::function<void(TStream&)>&, bool hasData) override {
-    if (hasData) Stored.push_back(name);
-  }
-  std::vector<String> Stored;
-};
-
-}  // namespace
-
-TEST_F(FormTest, MaxSplitterStoresRestorePosOnlyWhileCollapsed) {
-  auto* side = Make<TFlatPanel>({0, 0, 150, 300});
-  side->SetAlign(TAlign::alLeft);
-  auto* splitter = Make<TMaxSplitter>({150, 0, 160, 300});
-  splitter->SetAlign(TAlign::alLeft);
-  splitter->SetMinSize(1);
-  EXPECT_EQ(splitter->RestorePos(), 150) << "taken from the neighbour once the splitter is placed";
-  TRecordingFiler shown;
-  splitter->DefineProperties(shown);
-  EXPECT_TRUE(shown.Stored.empty());
-  splitter->SetMaximized(true);
-  TRecordingFiler collapsed;
-  splitter->DefineProperties(collapsed);
-  EXPECT_EQ(collapsed.Stored, std::vector<String>{L"RestorePos"});
 }

@@ -8,7 +8,7 @@
 #include "controls/xp_check_box.h"
 #include "controls/xp_radio_box.h"
 #include "form_fixture.h"
-#include "framework/accelerator.h"
+#include "framework/accelerators.h"
 #include "framework/application.h"
 #include "framework/edit.h"
 #include "framework/screen.h"
