@@ -101,3 +101,19 @@ TEST_F(FlatPanel, TransparentPanelShowsWhatLiesUnderIt) {
   EXPECT_EQ(shot.Pixel(40, 15), RGB(0x33, 0x66, 0x99)) << "the gauge's bar, at its place on the form";
   EXPECT_EQ(shot.Pixel(0, 5), kHighLight) << "the frame is still drawn";
 }
+
+TEST_F(FlatPanel, TransparentChildOfAPanelSettlesAfterOnePaint) {
+  // The child paints its parent's image, and the parent repaints its children when erased: without care the two
+  // would invalidate each other for ever.
+  auto* child = new TFlatPanel(Form());
+  child->SetBounds(10, 5, 80, 30);
+  child->SetParent(panel_);
+  child->SetTransparent(true);
+  RedrawWindow(Form()->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  MSG msg;
+  for (int i = 0; i < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&msg);
+  RECT dirty;
+  EXPECT_FALSE(GetUpdateRect(panel_->Handle(), &dirty, FALSE));
+  EXPECT_FALSE(GetUpdateRect(child->Handle(), &dirty, FALSE));
+  EXPECT_EQ(TWindowCapture::OfWindow(child->Handle()).Pixel(5, 5), kFace) << "the parent panel's face shows";
+}
