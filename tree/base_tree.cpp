@@ -1,0 +1,437 @@
+// Construction, state, update brackets, change reporting, selection and focus of TBaseTree.
+#include "tree/base_tree.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "tree/scroll_bar_options.h"
+#include "tree/tree_clipboard_formats.h"
+#include "tree/tree_colors.h"
+#include "tree/worker_thread.h"
+
+namespace tree {
+
+namespace {
+
+// Selection entries of nodes deselected inside an update bracket carry this bit until the bracket ends.
+constexpr std::uintptr_t RemovalMark = 1;
+
+PTreeNode Unmarked(PTreeNode entry) {
+  return reinterpret_cast<PTreeNode>(reinterpret_cast<std::uintptr_t>(entry) & ~RemovalMark);
+}
+bool IsMarked(PTreeNode entry) { return (reinterpret_cast<std::uintptr_t>(entry) & RemovalMark) != 0; }
+
+}  // namespace
+
+TBaseTree* TreeOfNode(const TTreeNode* node) {
+  if (!node) return nullptr;
+  while (node->NextSibling != node) node = node->Parent;
+  return reinterpret_cast<TBaseTree*>(node->Parent);
+}
+
+TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
+  TControlStyle style = ControlStyle();
+  style += TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csOpaque,
+                         TControlStyleItem::csReplicatable, TControlStyleItem::csDisplayDragImage,
+                         TControlStyleItem::csReflector};
+  style -= TControlStyleItem::csSetCaption;
+  SetControlStyle(style);
+  SetBounds(Left(), Top(), 200, 100);
+  SetTabStop(true);
+  SetParentColor(false);
+  scrollBarOptions_ = std::make_unique<TScrollBarOptions>(this);
+  colors_ = std::make_unique<TTreeColors>(this);
+  clipboardFormats_ = std::make_unique<TClipboardFormats>(this);
+  options_ = std::make_unique<TCustomTreeOptions>(this);
+  EnsureRoot();
+  AddThreadReference();
+}
+
+TBaseTree::~TBaseTree() {
+  InterruptValidation();
+  Destroying();
+  states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
+  clipboardFormats_.reset();
+  try {
+    Clear();
+  } catch (...) {
+    // A handler failing while the tree goes cannot stop the nodes from being freed.
+    FreeAllNodes();
+  }
+  options_.reset();
+  colors_.reset();
+  scrollBarOptions_.reset();
+  std::free(root_);
+  root_ = nullptr;
+  ReleaseThreadReference(this);
+}
+
+const TClass* TBaseTree::GetOptionsClass() const { return TCustomTreeOptions::StaticClass(); }
+
+void TBaseTree::EnsureRoot() {
+  std::size_t size = TreeNodeSize + internalDataSize_;
+  auto* block = static_cast<PTreeNode>(std::realloc(root_, size));
+  if (!block) throw std::bad_alloc();
+  if (!root_) {
+    std::memset(block, 0, size);
+    block->TotalCount = 1;
+    block->NodeHeight = block->TotalHeight = defaultNodeHeight_;
+    block->Align = 50;
+    block->States = nsInitialized | nsExpanded | nsHasChildren | nsVisible;
+  } else {
+    std::memset(reinterpret_cast<char*>(block) + TreeNodeSize, 0, internalDataSize_);
+  }
+  root_ = block;
+  root_->Parent = reinterpret_cast<PTreeNode>(this);
+  root_->PrevSibling = root_->NextSibling = root_;
+  for (PTreeNode child = root_->FirstChild; child; child = child->NextSibling) child->Parent = root_;
+}
+
+std::size_t TBaseTree::AllocateInternalDataArea(std::size_t size) {
+  std::size_t offset = TreeNodeSize + internalDataSize_;
+  internalDataSize_ += AlignNodeArea(size);
+  EnsureRoot();
+  if (nodeDataSize_ >= 0) slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(nodeDataSize_));
+  return offset;
+}
+
+// ---- states
+
+TTreeStates TBaseTree::TreeStates() const {
+  TTreeStates result = states_;
+  unsigned flags = cacheFlags_;
+  if (flags & cfStopValidation) result += TTreeState::stStopValidation;
+  if (flags & cfValidating) result += TTreeState::stValidating;
+  if (flags & cfValidationNeeded) result += TTreeState::stValidationNeeded;
+  if (flags & cfUseCache) result += TTreeState::stUseCache;
+  return result;
+}
+
+void TBaseTree::DoStateChange(TTreeStates enter, TTreeStates leave) {
+  static const TTreeStates cacheStates{TTreeState::stStopValidation, TTreeState::stValidating,
+                                       TTreeState::stValidationNeeded, TTreeState::stUseCache};
+  if (!(leave * cacheStates).Empty() || !(enter * cacheStates).Empty()) {
+    if (leave.Contains(TTreeState::stUseCache)) cacheFlags_ &= ~cfUseCache;
+    if (leave.Contains(TTreeState::stValidationNeeded)) cacheFlags_ &= ~cfValidationNeeded;
+    if (enter.Contains(TTreeState::stValidationNeeded)) cacheFlags_ |= cfValidationNeeded;
+  }
+  states_ = (states_ - leave + enter) - cacheStates;
+}
+
+// ---- update brackets
+
+void TBaseTree::SetUpdateState(bool updating) {
+  if (Visible() && HandleAllocated()) SendMessageW(Handle(), WM_SETREDRAW, !updating, 0);
+}
+
+void TBaseTree::BeginUpdate() {
+  if (IsDestroying()) return;
+  if (updateCount_ == 0) {
+    DoUpdating(TTreeUpdateState::usBegin);
+    SetUpdateState(true);
+  } else {
+    DoUpdating(TTreeUpdateState::usUpdate);
+  }
+  ++updateCount_;
+  states_ += TTreeState::stUpdating;
+}
+
+void TBaseTree::EndUpdate() {
+  if (updateCount_ > 0) --updateCount_;
+  if (IsDestroying()) return;
+  if (updateCount_ == 0 && states_.Contains(TTreeState::stUpdating)) {
+    states_ -= TTreeState::stUpdating;
+    PackSelection();
+    ValidateCache();
+    if (HandleAllocated()) UpdateScrollBars(false);
+    if (states_.Contains(TTreeState::stStructureChangePending)) FireStructureChange();
+    if (states_.Contains(TTreeState::stChangePending)) FireChange();
+    if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoSort)) SortTree(sortColumn_, sortDirection_, true);
+    SetUpdateState(false);
+    if (HandleAllocated()) Invalidate();
+  }
+  DoUpdating(updateCount_ == 0 ? TTreeUpdateState::usEnd : TTreeUpdateState::usUpdate);
+}
+
+void TBaseTree::BeginSynch() {
+  if (synchCount_++ == 0) states_ += TTreeState::stSynchMode;
+}
+
+void TBaseTree::EndSynch() {
+  if (synchCount_ > 0 && --synchCount_ == 0) states_ -= TTreeState::stSynchMode;
+}
+
+// ---- change reporting
+
+void TBaseTree::StopTimer(UINT_PTR id) {
+  if (HandleAllocated()) KillTimer(Handle(), id);
+}
+
+void TBaseTree::StartChangeTimer(UINT_PTR id) { SetTimer(Handle(), id, changeDelay_, nullptr); }
+
+void TBaseTree::StructureChange(PTreeNode node, TChangeReason reason) {
+  if (states_.Contains(TTreeState::stStructureChangePending)) {
+    StopTimer(StructureChangeTimer);
+  } else {
+    states_ += TTreeState::stStructureChangePending;
+  }
+  lastStructureChangeNode_ = node;
+  if (lastStructureChangeReason_ == TChangeReason::crIgnore)
+    lastStructureChangeReason_ = reason;
+  else if (reason != TChangeReason::crIgnore)
+    lastStructureChangeReason_ = TChangeReason::crAccumulated;
+  if (updateCount_ > 0) return;
+  // Without a window there is no timer to wait for, so a delayed change fires at once.
+  if (changeDelay_ > 0 && !states_.Contains(TTreeState::stSynchMode) && HandleAllocated())
+    StartChangeTimer(StructureChangeTimer);
+  else
+    FireStructureChange();
+}
+
+void TBaseTree::Change(PTreeNode node) {
+  if (states_.Contains(TTreeState::stChangePending))
+    StopTimer(ChangeTimer);
+  else
+    states_ += TTreeState::stChangePending;
+  lastChangedNode_ = node;
+  if (updateCount_ > 0) return;
+  if (changeDelay_ > 0 && !states_.Contains(TTreeState::stSynchMode) && HandleAllocated())
+    StartChangeTimer(ChangeTimer);
+  else
+    FireChange();
+}
+
+void TBaseTree::FireStructureChange() { DoStructureChange(lastStructureChangeNode_, lastStructureChangeReason_); }
+
+void TBaseTree::FireChange() { DoChange(lastChangedNode_); }
+
+void TBaseTree::WMTimer(TMessage& message) {
+  switch (message.WParam) {
+    case ChangeTimer:
+      if (states_.Contains(TTreeState::stChangePending)) FireChange();
+      StopTimer(ChangeTimer);
+      break;
+    case StructureChangeTimer:
+      if (states_.Contains(TTreeState::stStructureChangePending)) FireStructureChange();
+      StopTimer(StructureChangeTimer);
+      break;
+    default:
+      break;
+  }
+}
+
+void TBaseTree::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case WM_TIMER:
+      WMTimer(message);
+      break;
+    default:
+      inherited::Dispatch(message);
+  }
+}
+
+// ---- selection
+
+bool TBaseTree::InternalAddToSelection(PTreeNode node) {
+  if (node->Has(nsSelected)) return false;
+  auto at = std::lower_bound(selection_.begin(), selection_.end(), node,
+                             [](PTreeNode entry, PTreeNode n) { return Unmarked(entry) < n; });
+  if (at != selection_.end() && Unmarked(*at) == node)
+    *at = node;  // a node deselected inside this bracket comes back
+  else
+    selection_.insert(at, node);
+  node->States |= nsSelected;
+  ++selectionCount_;
+  return true;
+}
+
+bool TBaseTree::InternalRemoveFromSelection(PTreeNode node) {
+  if (!node->Has(nsSelected)) return false;
+  node->States &= ~nsSelected;
+  --selectionCount_;
+  auto at = std::lower_bound(selection_.begin(), selection_.end(), node,
+                             [](PTreeNode entry, PTreeNode n) { return Unmarked(entry) < n; });
+  if (at != selection_.end() && Unmarked(*at) == node) {
+    if (updateCount_ > 0)
+      *at = reinterpret_cast<PTreeNode>(reinterpret_cast<std::uintptr_t>(node) | RemovalMark);
+    else
+      selection_.erase(at);
+  }
+  if (selectionCount_ == 0) rangeAnchor_ = nullptr;
+  return true;
+}
+
+void TBaseTree::PackSelection() {
+  selection_.erase(std::remove_if(selection_.begin(), selection_.end(), IsMarked), selection_.end());
+}
+
+void TBaseTree::AddToSelection(PTreeNode node) {
+  if (!node || node == root_) return;
+  if (InternalAddToSelection(node)) Change(node);
+}
+
+void TBaseTree::AddToSelection(const std::vector<PTreeNode>& nodes) {
+  std::size_t added = 0;
+  for (PTreeNode node : nodes)
+    if (node && node != root_ && InternalAddToSelection(node)) ++added;
+  if (added > 0) Change(nodes.size() == 1 ? nodes.front() : nullptr);
+}
+
+void TBaseTree::RemoveFromSelection(PTreeNode node) {
+  if (!node || node == root_) return;
+  if (InternalRemoveFromSelection(node)) Change(node);
+}
+
+void TBaseTree::ClearSelection() {
+  if (selectionCount_ == 0 || IsDestroying()) return;
+  if (updateCount_ == 0 && HandleAllocated()) Invalidate();
+  for (PTreeNode entry : selection_)
+    if (!IsMarked(entry)) entry->States &= ~nsSelected;
+  selection_.clear();
+  selectionCount_ = 0;
+  rangeAnchor_ = nullptr;
+  Change(nullptr);
+}
+
+void TBaseTree::SetSelected(PTreeNode node, bool value) {
+  if (!node || node == root_ || value == node->Has(nsSelected)) return;
+  if (value) {
+    if (selectionCount_ == 0) rangeAnchor_ = node;
+    if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) ClearSelection();
+    AddToSelection(node);
+    if (!rangeAnchor_) rangeAnchor_ = node;
+  } else {
+    RemoveFromSelection(node);
+  }
+  if (FullyVisible(node)) InvalidateNode(node);
+}
+
+void TBaseTree::SelectAll(bool visibleOnly) {
+  if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) return;
+  std::vector<PTreeNode> nodes;
+  for (PTreeNode node = visibleOnly ? GetFirstVisible() : GetFirst(); node;
+       node = visibleOnly ? GetNextVisible(node) : GetNext(node))
+    if (!node->Has(nsSelected)) nodes.push_back(node);
+  AddToSelection(nodes);
+  if (updateCount_ == 0 && HandleAllocated()) Invalidate();
+}
+
+// ---- focus
+
+void TBaseTree::DoFocusNode(PTreeNode node, bool ask) {
+  if (node == root_) node = nullptr;
+  if (node == focusedNode_) return;
+  if (ask && !DoFocusChanging(focusedNode_, node, focusedColumn_, focusedColumn_)) return;
+  PTreeNode old = focusedNode_;
+  focusedNode_ = node;
+  if (old) InvalidateNode(old);
+  if (node) {
+    ScrollIntoView(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toCenterScrollIntoView));
+    InvalidateNode(node);
+  }
+}
+
+void TBaseTree::SetFocusedNode(PTreeNode node) {
+  PTreeNode old = focusedNode_;
+  DoFocusNode(node, true);
+  if (focusedNode_ != old && focusedNode_ == (node == root_ ? nullptr : node))
+    DoFocusChange(focusedNode_, focusedColumn_);
+}
+
+// ---- cut and copy marks
+
+void TBaseTree::MarkCutCopyNodes(bool cut) {
+  CancelCutOrCopy();
+  for (PTreeNode node : GetSortedSelection(true))
+    if (!node->Has(nsDisabled)) node->States |= nsCutOrCopy;
+  DoStateChange({cut ? TTreeState::stCutPending : TTreeState::stCopyPending});
+}
+
+void TBaseTree::FinishCutOrCopy() {
+  if (states_.Contains(TTreeState::stCutPending)) {
+    PTreeNode node = GetFirstNoInit();
+    while (node) {
+      if (node->Has(nsCutOrCopy)) {
+        // Skip the marked node's subtree before it goes, so nested marks are never visited twice.
+        PTreeNode next = node;
+        while (next && !next->NextSibling) {
+          next = next->Parent;
+          if (next == root_) next = nullptr;
+        }
+        next = next ? next->NextSibling : nullptr;
+        DeleteNode(node);
+        node = next;
+      } else {
+        node = GetNextNoInit(node);
+      }
+    }
+    states_ -= TTreeState::stCutPending;
+  }
+}
+
+void TBaseTree::CancelCutOrCopy() {
+  if (!states_.Contains(TTreeState::stCutPending) && !states_.Contains(TTreeState::stCopyPending)) return;
+  for (PTreeNode node = GetFirstNoInit(); node; node = GetNextNoInit(node)) node->States &= ~nsCutOrCopy;
+  states_ -= TTreeStates{TTreeState::stCutPending, TTreeState::stCopyPending};
+}
+
+// ---- editing entry point
+
+bool TBaseTree::CancelEditNode() {
+  if (states_.Contains(TTreeState::stEditing) || states_.Contains(TTreeState::stEditPending)) DoCancelEdit();
+  return true;
+}
+
+// ---- properties
+
+void TBaseTree::SetDefaultNodeHeight(std::uint16_t value) {
+  if (value == 0) value = DefaultTreeNodeHeight;
+  if (value == defaultNodeHeight_) return;
+  InterruptValidation();
+  int delta = static_cast<int>(value) - defaultNodeHeight_;
+  root_->NodeHeight = static_cast<std::uint16_t>(root_->NodeHeight + delta);
+  root_->TotalHeight = static_cast<std::uint32_t>(static_cast<int>(root_->TotalHeight) + delta);
+  defaultNodeHeight_ = value;
+  InvalidateCache();
+  if (updateCount_ == 0 && HandleAllocated()) {
+    ValidateCache();
+    UpdateScrollBars(true);
+    ScrollIntoView(focusedNode_, false);
+    Invalidate();
+  }
+}
+
+void TBaseTree::SetNodeDataSize(int value) {
+  if (value < -1) value = -1;
+  if (value == nodeDataSize_) return;
+  std::uint32_t count = RootNodeCount();
+  bool rebuild = !IsLoading() && !IsDesigning();
+  if (rebuild) Clear();
+  nodeDataSize_ = value;
+  if (rebuild) {
+    FreeAllNodes();
+    if (nodeDataSize_ >= 0) slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(nodeDataSize_));
+    SetRootNodeCount(count);
+  }
+}
+
+void TBaseTree::SetAnimationDuration(UINT value) {
+  if (value == animationDuration_) return;
+  animationDuration_ = value;
+  TTreeAnimationOptions options = options_->AnimationOptions();
+  if (value != 0)
+    options += TTreeAnimationOption::toAnimatedToggle;
+  else
+    options -= TTreeAnimationOption::toAnimatedToggle;
+  options_->SetAnimationOptions(options);
+}
+
+void TBaseTree::SetTreeOptions(const TCustomTreeOptions* value) { options_->Assign(value); }
+
+void TBaseTree::ReplaceTreeOptions(std::unique_ptr<TCustomTreeOptions> options) {
+  if (options) options_ = std::move(options);
+}
+
+}  // namespace tree

@@ -1,0 +1,550 @@
+// TBaseTree: the windowed tree control of the library. It owns a store of bare nodes below one hidden root, whose
+// data the application supplies through events; it keeps per-node totals so that heights and positions need no
+// full walk, and a position cache that the shared worker thread builds. Painting, input, columns, streaming and
+// drag and drop extend this class through its virtual slots.
+#pragma once
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "framework/set.h"
+#include "framework/win_control.h"
+#include "tree/node_slab.h"
+#include "tree/tree_events.h"
+#include "tree/tree_node.h"
+#include "tree/tree_options.h"
+
+namespace tree {
+
+class TTreeColors;
+class TScrollBarOptions;
+class TClipboardFormats;
+class TWorkerThread;
+
+// Bit numbers of the tree's state set. The four cache states (stStopValidation, stUseCache, stValidating,
+// stValidationNeeded) are shared with the worker thread and kept apart in an atomic; TreeStates() shows them too.
+enum class TTreeState {
+  stChangePending = 0,
+  stFullCollapse = 1,
+  stClearPending = 2,
+  stCopyPending = 4,
+  stCutPending = 5,
+  stDrawSelPending = 6,
+  stDrawSelecting = 7,
+  stEditing = 8,
+  stEditPending = 9,
+  stFullExpand = 10,
+  stHintShowing = 11,
+  stHintPrepared = 12,
+  stInAnimation = 13,
+  stIncrementalSearching = 14,
+  stSearchPending = 15,
+  stLeftButtonDown = 17,
+  stMiddleButtonDown = 18,
+  stRootCountPending = 19,
+  stOleDragPending = 20,
+  stOleDragging = 21,
+  stPainting = 22,
+  stRightButtonDown = 23,
+  stScrolling = 24,
+  stScrollPending = 25,
+  stSizing = 26,
+  stStopValidation = 27,
+  stStructureChangePending = 28,
+  stSynchMode = 29,
+  stThumbTracking = 30,
+  stUpdating = 31,
+  stUseCache = 32,
+  stUseThemes = 33,
+  stValidating = 34,
+  stValidationNeeded = 35,
+  stFrameworkDragging = 36,
+  stFrameworkDragPending = 37,
+  stWheelPanning = 38,
+  stWheelScrolling = 39,
+  stSizeLocked = 40,
+};
+using TTreeStates = TSet<TTreeState, 48>;
+
+// Window timers of the tree.
+enum TTreeTimer : UINT_PTR {
+  ExpandTimer = 1,
+  EditTimer = 2,
+  HeaderTimer = 3,
+  ScrollTimer = 4,
+  ChangeTimer = 5,
+  StructureChangeTimer = 6,
+  SearchTimer = 7,
+};
+
+// One position cache entry: a node of the visible path and the absolute top of its row.
+struct TCacheEntry {
+  PTreeNode Node;
+  std::uint32_t AbsoluteTop;
+};
+// The position cache holds every this many-th node of the visible path; no cache for this many visible nodes or
+// fewer.
+constexpr std::uint32_t CacheThreshold = 2000;
+constexpr std::uint16_t DefaultTreeNodeHeight = 18;
+
+enum class TNodeAlignment { naFromBottom, naFromTop, naProportional };
+
+class TBaseTree : public TCustomControl {
+  BC_CLASS(TBaseTree, TCustomControl)
+  explicit TBaseTree(TComponent* owner);
+  ~TBaseTree() override;
+  TBaseTree(const TBaseTree&) = delete;
+  TBaseTree& operator=(const TBaseTree&) = delete;
+
+  // ---- node store
+  PTreeNode RootNode() const { return root_; }
+  std::uint32_t RootNodeCount() const { return root_->ChildCount; }
+  void SetRootNodeCount(std::uint32_t value);
+  // Appends a child (parent null = top level). A non-null userData is stored as the first pointer-sized value of
+  // the application record; raises ETreeError 2008 (after linking the node) when the record is too small.
+  PTreeNode AddChild(PTreeNode parent, const void* userData = nullptr);
+  PTreeNode InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const void* userData = nullptr);
+  void DeleteNode(PTreeNode node);
+  void DeleteChildren(PTreeNode node, bool resetHasChildren = false);
+  void DeleteSelectedNodes();
+  virtual void Clear();
+  // Moves source (or only its children) relative to target, which may belong to another tree.
+  void MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode mode, bool childrenOnly);
+  // The application record, null for null, the root, or a tree without one.
+  void* GetNodeData(PTreeNode node) const;
+  template <class T>
+  T* GetNodeData(PTreeNode node) const {
+    return static_cast<T*>(GetNodeData(node));
+  }
+  std::uint32_t GetNodeLevel(PTreeNode node) const;
+  void ValidateNode(PTreeNode node, bool recursive);
+  void ValidateChildren(PTreeNode node, bool recursive);
+  virtual void ReinitNode(PTreeNode node, bool recursive);
+  virtual void ReinitChildren(PTreeNode node, bool recursive);
+  virtual void ResetNode(PTreeNode node);
+  bool Expanded(PTreeNode node) const { return node && node->Has(nsExpanded); }
+  void SetExpanded(PTreeNode node, bool value);
+  bool IsVisible(PTreeNode node) const { return node && node->Has(nsVisible); }
+  void SetVisible(PTreeNode node, bool value);
+  bool FullyVisible(PTreeNode node) const;
+  std::uint16_t NodeHeight(PTreeNode node) const { return node ? node->NodeHeight : 0; }
+  void SetNodeHeight(PTreeNode node, std::uint16_t value);
+  bool HasChildren(PTreeNode node) const { return node && node->Has(nsHasChildren); }
+  void SetHasChildren(PTreeNode node, bool value);
+  std::uint32_t ChildCount(PTreeNode node) const { return (node ? node : root_)->ChildCount; }
+  void SetChildCount(PTreeNode node, std::uint32_t count);
+  std::uint32_t VisibleCount() const { return visibleCount_; }
+  std::uint32_t TotalCount() const { return root_->TotalCount - 1; }
+  TCheckState CheckState(PTreeNode node) const { return node->CheckState; }
+  void SetCheckState(PTreeNode node, TCheckState value);
+  TCheckType CheckType(PTreeNode node) const { return node->CheckType; }
+  void SetCheckType(PTreeNode node, TCheckType value);
+  bool IsDisabled(PTreeNode node) const { return node && node->Has(nsDisabled); }
+
+  // ---- update brackets and change reporting
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return updateCount_; }
+  UINT ChangeDelay() const { return changeDelay_; }
+  void SetChangeDelay(UINT value) { changeDelay_ = value; }
+  // Change events fire at once, whatever ChangeDelay says.
+  void BeginSynch();
+  void EndSynch();
+
+  // ---- navigation: every walk over nodes; the NoInit kind raises no event
+  PTreeNode GetFirst() { return GetFirstChild(nullptr); }
+  PTreeNode GetFirstNoInit() const { return root_->FirstChild; }
+  PTreeNode GetFirstChild(PTreeNode node);
+  PTreeNode GetFirstCutCopy();
+  PTreeNode GetFirstInitialized() const;
+  PTreeNode GetFirstSelected();
+  PTreeNode GetFirstVisible();
+  PTreeNode GetFirstVisibleNoInit() const;
+  PTreeNode GetFirstVisibleChild(PTreeNode node);
+  PTreeNode GetFirstVisibleChildNoInit(PTreeNode node) const;
+  PTreeNode GetLast(PTreeNode node = nullptr);
+  PTreeNode GetLastNoInit(PTreeNode node = nullptr) const;
+  PTreeNode GetLastChild(PTreeNode node);
+  PTreeNode GetLastChildNoInit(PTreeNode node) const;
+  PTreeNode GetLastVisible(PTreeNode node = nullptr);
+  PTreeNode GetLastVisibleNoInit(PTreeNode node = nullptr) const;
+  PTreeNode GetLastVisibleChild(PTreeNode node);
+  PTreeNode GetLastVisibleChildNoInit(PTreeNode node) const;
+  PTreeNode GetNext(PTreeNode node);
+  PTreeNode GetNextNoInit(PTreeNode node) const;
+  PTreeNode GetNextCutCopy(PTreeNode node);
+  PTreeNode GetNextInitialized(PTreeNode node) const;
+  PTreeNode GetNextSelected(PTreeNode node);
+  PTreeNode GetNextSibling(PTreeNode node);
+  PTreeNode GetNextVisible(PTreeNode node);
+  PTreeNode GetNextVisibleNoInit(PTreeNode node) const;
+  PTreeNode GetNextVisibleSibling(PTreeNode node);
+  PTreeNode GetNextVisibleSiblingNoInit(PTreeNode node) const;
+  PTreeNode GetPrevious(PTreeNode node);
+  PTreeNode GetPreviousNoInit(PTreeNode node) const;
+  PTreeNode GetPreviousSibling(PTreeNode node);
+  PTreeNode GetPreviousVisible(PTreeNode node);
+  PTreeNode GetPreviousVisibleNoInit(PTreeNode node) const;
+  PTreeNode GetPreviousVisibleSibling(PTreeNode node);
+  PTreeNode GetPreviousVisibleSiblingNoInit(PTreeNode node) const;
+  // The nearest expanded, fully visible ancestor, or the root.
+  PTreeNode GetVisibleParent(PTreeNode node) const;
+  bool HasAsParent(PTreeNode node, PTreeNode potentialParent) const;
+  // < 0 when a comes before b in the tree, 0 for the same node, > 0 after.
+  int CompareNodePositions(PTreeNode a, PTreeNode b) const;
+  std::vector<PTreeNode> GetSortedSelection(bool resolve);
+  std::vector<PTreeNode> GetSortedCutCopySet(bool resolve);
+  void SelectAll(bool visibleOnly);
+
+  // ---- positions
+  // The node whose row holds client Y (relative to the scrolled view); null below the last row.
+  PTreeNode GetNodeAt(int x, int y);
+  PTreeNode GetNodeAt(int x, int y, bool relative, int& nodeTop);
+  // The absolute top of a node's row, walking from the nearest cache entry; -1 for a node not on the visible path.
+  int GetNodeTop(PTreeNode node);
+  TTreeStates TreeStates() const;
+
+  // ---- expand, collapse, sort
+  void ToggleNode(PTreeNode node);
+  virtual void FullExpand(PTreeNode node = nullptr);
+  virtual void FullCollapse(PTreeNode node = nullptr);
+  virtual void Sort(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit = true);
+  void SortTree(TColumnIndex column, TSortDirection direction, bool doInit = true);
+  UINT AnimationDuration() const { return animationDuration_; }
+  void SetAnimationDuration(UINT value);
+
+  // ---- selection and focus (the parts the node store relies on)
+  bool Selected(PTreeNode node) const { return node && node->Has(nsSelected); }
+  void SetSelected(PTreeNode node, bool value);
+  std::uint32_t SelectedCount() const { return selectionCount_; }
+  void AddToSelection(PTreeNode node);
+  void AddToSelection(const std::vector<PTreeNode>& nodes);
+  void RemoveFromSelection(PTreeNode node);
+  void ClearSelection();
+  PTreeNode FocusedNode() const { return focusedNode_; }
+  void SetFocusedNode(PTreeNode node);
+  TColumnIndex FocusedColumn() const { return focusedColumn_; }
+  PTreeNode HotNode() const { return hotNode_; }
+  // Marks the selected, enabled nodes for a pending cut (or copy); FinishCutOrCopy deletes them after a paste.
+  void MarkCutCopyNodes(bool cut);
+  void FinishCutOrCopy();
+  void CancelCutOrCopy();
+
+  // ---- editing entry points the node store calls
+  bool IsEditing() const { return states_.Contains(TTreeState::stEditing); }
+  bool CancelEditNode();
+
+  // ---- properties of the node store
+  std::uint16_t DefaultNodeHeight() const { return defaultNodeHeight_; }
+  void SetDefaultNodeHeight(std::uint16_t value);
+  int NodeDataSize() const { return nodeDataSize_; }
+  void SetNodeDataSize(int value);
+  TNodeAlignment NodeAlignment() const { return nodeAlignment_; }
+  int OffsetX() const { return offsetX_; }
+  int OffsetY() const { return offsetY_; }
+  void SetOffsetY(int value);
+  TColumnIndex SortColumn() const { return sortColumn_; }
+  void SetSortColumn(TColumnIndex value) { sortColumn_ = value; }
+  TSortDirection SortDirection() const { return sortDirection_; }
+  void SetSortDirection(TSortDirection value) { sortDirection_ = value; }
+
+  TCustomTreeOptions* TreeOptions() const { return options_.get(); }
+  void SetTreeOptions(const TCustomTreeOptions* value);
+  TTreeColors* Colors() const { return colors_.get(); }
+  TScrollBarOptions* ScrollBarOptions() const { return scrollBarOptions_.get(); }
+  TClipboardFormats* ClipboardFormats() const { return clipboardFormats_.get(); }
+
+  // ---- painting entry points the store uses; the painting unit fills them in
+  virtual RECT InvalidateNode(PTreeNode node);
+  void InvalidateToBottom(PTreeNode node);
+  void RepaintNode(PTreeNode node);
+  // The node's row in client coordinates (column NoColumn: the whole row); empty for a node off the visible path.
+  RECT GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnly, bool unclipped = false);
+  void UpdateScrollBars(bool doRepaint);
+  bool ScrollIntoView(PTreeNode node, bool center, bool horizontally = false);
+  PTreeNode TopNode();
+  void SetTopNode(PTreeNode node);
+
+  void Dispatch(TMessage& message) override;
+
+  // ---- events
+  TTreeAfterCellPaintEvent OnAfterCellPaint;
+  TTreeAfterItemEraseEvent OnAfterItemErase;
+  TTreeAfterItemPaintEvent OnAfterItemPaint;
+  TTreePaintEvent OnAfterPaint;
+  TTreeBeforeCellPaintEvent OnBeforeCellPaint;
+  TTreeBeforeItemEraseEvent OnBeforeItemErase;
+  TTreeBeforeItemPaintEvent OnBeforeItemPaint;
+  TTreePaintEvent OnBeforePaint;
+  TTreeChangeEvent OnChange;
+  TTreeChangeEvent OnChecked;
+  TTreeCheckChangingEvent OnChecking;
+  TTreeChangeEvent OnCollapsed;
+  TTreeChangingEvent OnCollapsing;
+  TTreeColumnClickEvent OnColumnClick;
+  TTreeColumnDblClickEvent OnColumnDblClick;
+  TTreeHeaderNotifyEvent OnColumnResize;
+  TTreeCompareEvent OnCompareNodes;
+  TTreeCreateDataObjectEvent OnCreateDataObject;
+  TTreeCreateDragManagerEvent OnCreateDragManager;
+  TTreeCreateEditorEvent OnCreateEditor;
+  TTreeDragAllowedEvent OnDragAllowed;
+  TTreeDragOverEvent OnDragOver;
+  TTreeDragDropEvent OnDragDrop;
+  TTreeEditCancelEvent OnEditCancelled;
+  TTreeEditChangingEvent OnEditing;
+  TTreeEditChangeEvent OnEdited;
+  TTreeChangeEvent OnExpanded;
+  TTreeChangingEvent OnExpanding;
+  TTreeFocusChangeEvent OnFocusChanged;
+  TTreeFocusChangingEvent OnFocusChanging;
+  TTreeFreeNodeEvent OnFreeNode;
+  TTreeGetCursorEvent OnGetCursor;
+  TTreeGetHeaderCursorEvent OnGetHeaderCursor;
+  TTreeGetImageEvent OnGetImageIndex;
+  TTreeGetLineStyleEvent OnGetLineStyle;
+  TTreeGetNodeDataSizeEvent OnGetNodeDataSize;
+  TTreePopupEvent OnGetPopupMenu;
+  TTreeGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
+  TTreeHeaderClickEvent OnHeaderClick;
+  TTreeHeaderClickEvent OnHeaderDblClick;
+  TTreeHeaderDraggedEvent OnHeaderDragged;
+  TTreeHeaderDraggingEvent OnHeaderDragging;
+  TTreeHeaderPaintEvent OnHeaderDraw;
+  TTreeHeaderMouseEvent OnHeaderMouseDown;
+  TTreeHeaderMouseMoveEvent OnHeaderMouseMove;
+  TTreeHeaderMouseEvent OnHeaderMouseUp;
+  TTreeHotNodeChangeEvent OnHotChange;
+  TTreeIncrementalSearchEvent OnIncrementalSearch;
+  TTreeInitChildrenEvent OnInitChildren;
+  TTreeInitNodeEvent OnInitNode;
+  TTreeKeyActionEvent OnKeyAction;
+  TTreeSaveNodeEvent OnLoadNode;
+  TTreeNodeCopiedEvent OnNodeCopied;
+  TTreeNodeCopyingEvent OnNodeCopying;
+  TTreeNodeMovedEvent OnNodeMoved;
+  TTreeNodeMovingEvent OnNodeMoving;
+  TTreeBackgroundPaintEvent OnPaintBackground;
+  TTreeRenderOLEDataEvent OnRenderOLEData;
+  TTreeChangeEvent OnResetNode;
+  TTreeSaveNodeEvent OnSaveNode;
+  TTreeScrollEvent OnScroll;
+  TTreeStructureChangeEvent OnStructureChange;
+  TTreeUpdatingEvent OnUpdating;
+
+ protected:
+  // ---- event dispatchers: each raises its event; a descendant overrides them to act without a handler
+  virtual void DoAfterCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect);
+  virtual void DoAfterItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
+  virtual void DoAfterItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
+  virtual void DoAfterPaint(TCanvas* canvas);
+  virtual void DoAutoScroll(int x, int y);
+  virtual bool DoBeforeDrag(PTreeNode node, TColumnIndex column);
+  virtual void DoBeforeCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect);
+  virtual void DoBeforeItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect, TColor& color,
+                                 TItemEraseAction& eraseAction);
+  virtual bool DoBeforeItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
+  virtual void DoBeforePaint(TCanvas* canvas);
+  virtual void DoCancelEdit();
+  virtual bool DoCanEdit(PTreeNode node, TColumnIndex column, bool allowed);
+  virtual void DoChange(PTreeNode node);
+  virtual void DoCheckClick(PTreeNode node, TCheckState newState);
+  virtual void DoChecked(PTreeNode node);
+  virtual bool DoChecking(PTreeNode node, TCheckState& newState);
+  virtual void DoCollapsed(PTreeNode node);
+  virtual bool DoCollapsing(PTreeNode node);
+  virtual void DoColumnClick(TColumnIndex column, TShiftState shift);
+  virtual void DoColumnDblClick(TColumnIndex column, TShiftState shift);
+  virtual void DoColumnResize(TColumnIndex column);
+  virtual int DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column);
+  // A new reference, or null.
+  virtual IDataObject* DoCreateDataObject();
+  virtual ITreeDragManager* DoCreateDragManager();
+  virtual ITreeEditLink* DoCreateEditor(PTreeNode node, TColumnIndex column);
+  virtual bool DoDragOver(TObject* source, TShiftState shift, TDragState state, POINT pt, TDropMode mode,
+                          DWORD& effect);
+  virtual void DoDragDrop(TObject* source, IDataObject* dataObject, const TFormatArray& formats, TShiftState shift,
+                          POINT pt, DWORD& effect, TDropMode mode);
+  virtual void DoHeaderDraw(TTreeHeader* header, TCanvas* canvas, TTreeColumn* column, const RECT& r, bool hover,
+                            bool pressed, TTreeDropMarkMode dropMark);
+  virtual void DoEdit();
+  virtual bool DoEndEdit();
+  virtual void DoExpanded(PTreeNode node);
+  virtual bool DoExpanding(PTreeNode node);
+  virtual void DoFocusChange(PTreeNode node, TColumnIndex column);
+  virtual bool DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn, TColumnIndex newColumn);
+  virtual void DoFocusNode(PTreeNode node, bool ask);
+  // Raises OnFreeNode for a node that was initialized or got initial user data; the store frees the block after.
+  virtual void DoFreeNode(PTreeNode node);
+  virtual THintAnimationType DoGetAnimationType(THintAnimationType requested);
+  virtual void DoGetCursor(TCursor& cursor);
+  virtual void DoGetHeaderCursor(TTreeHeader* header, HCURSOR& cursor);
+  virtual int DoGetImageIndex(PTreeNode node, TTreeImageKind kind, TColumnIndex column, bool& ghosted, int index);
+  virtual void DoGetLineStyle(const void*& bits);
+  virtual String GetNodeHint(PTreeNode node, TColumnIndex column);
+  virtual String GetNodeTooltip(PTreeNode node, TColumnIndex column);
+  virtual int GetNodeWidth(PTreeNode node, TColumnIndex column);
+  virtual TPopupMenu* DoGetPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
+  virtual void DoGetUserClipboardFormats(TFormatEtcArray& formats);
+  virtual void DoHeaderClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift, int x,
+                             int y);
+  virtual void DoHeaderDblClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift,
+                                int x, int y);
+  virtual void DoHeaderDragged(TTreeHeader* header, TColumnIndex column, int oldPosition);
+  virtual bool DoHeaderDragging(TTreeHeader* header, TColumnIndex column);
+  virtual void DoHeaderMouseDown(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y);
+  virtual void DoHeaderMouseMove(TTreeHeader* header, TShiftState shift, int x, int y);
+  virtual void DoHeaderMouseUp(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y);
+  virtual void DoHotChange(PTreeNode oldNode, PTreeNode newNode);
+  virtual int DoIncrementalSearch(PTreeNode node, const String& text);
+  virtual void DoInitChildren(PTreeNode node, std::uint32_t& childCount);
+  virtual void DoInitNode(PTreeNode parent, PTreeNode node, TTreeNodeInitStates& initStates);
+  virtual bool DoKeyAction(WORD& charCode, TShiftState& shift);
+  virtual void DoLoadUserData(PTreeNode node, TStream& stream);
+  virtual void DoNodeCopied(PTreeNode node);
+  virtual bool DoNodeCopying(PTreeNode node, PTreeNode newParent);
+  virtual void DoNodeMoved(PTreeNode node);
+  virtual bool DoNodeMoving(PTreeNode node, PTreeNode newParent);
+  virtual bool DoPaintBackground(TCanvas* canvas, const RECT& r);
+  virtual void DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r);
+  virtual void DoPaintNode(TCanvas* canvas, PTreeNode node, TColumnIndex column);
+  virtual void DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
+  virtual HRESULT DoRenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard);
+  virtual void DoReset(PTreeNode node);
+  virtual void DoSaveUserData(PTreeNode node, TStream& stream);
+  virtual void DoScroll(int deltaX, int deltaY);
+  // Option bits of DoSetOffsetXY.
+  enum TScrollUpdateOption : unsigned {
+    suoRepaintHeader = 1,
+    suoRepaintScrollBars = 2,
+    suoScrollClientArea = 4,
+    suoUpdateNCArea = 8,
+  };
+  virtual bool DoSetOffsetXY(POINT value, unsigned options, const RECT* clipRect = nullptr);
+  virtual void DoStructureChange(PTreeNode node, TChangeReason reason);
+  virtual void DoUpdating(TTreeUpdateState state);
+
+  // ---- other virtual slots of the store
+  // Asks OnGetNodeDataSize while NodeDataSize is still undetermined.
+  virtual void ValidateNodeDataSize(int& size);
+  virtual bool HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
+  virtual const TClass* GetOptionsClass() const;
+  // A descendant's constructor installs its own options class here (a constructor cannot ask a virtual slot).
+  void ReplaceTreeOptions(std::unique_ptr<TCustomTreeOptions> options);
+  virtual void MainColumnChanged();
+
+  // ---- helpers for descendants
+  // Reserves size bytes in every node's internal data area (before any node exists); returns its offset from the
+  // start of the node block.
+  std::size_t AllocateInternalDataArea(std::size_t size);
+  void DoStateChange(TTreeStates enter, TTreeStates leave = {});
+  bool HasState(TTreeState state) const { return TreeStates().Contains(state); }
+  void InitNode(PTreeNode node);
+  void InitChildren(PTreeNode node);
+  // Records a change of the focus or selection; fired at once, after ChangeDelay, or at the last EndUpdate.
+  void Change(PTreeNode node);
+  void StructureChange(PTreeNode node, TChangeReason reason);
+  void InvalidateCache();
+  // Rebuilds the position cache on the worker thread when it is out of date.
+  void ValidateCache();
+  // Stops a running cache build of this tree and waits for the worker to let go; every change to links, flags
+  // or heights starts with it.
+  void InterruptValidation();
+  void StopTimer(UINT_PTR id);
+  // The height and count bookkeeping along the ancestor chain.
+  void AdjustTotalCount(PTreeNode node, std::int64_t value, bool relative);
+  void AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative);
+  std::uint32_t CountVisibleChildren(PTreeNode node) const;
+  void WMTimer(TMessage& message);
+  // The data object this tree last put on the clipboard for a cut or copy; Clear empties the clipboard only while
+  // the clipboard still holds it.
+  Microsoft::WRL::ComPtr<IDataObject>& ClipboardDataObject() { return clipboardData_; }
+
+ private:
+  friend class TWorkerThread;
+
+  // The cache states the worker shares, as one atomic mask.
+  enum TCacheFlag : unsigned {
+    cfStopValidation = 1,
+    cfValidating = 2,
+    cfValidationNeeded = 4,
+    cfUseCache = 8,
+    cfQueued = 16,
+  };
+
+  PTreeNode MakeNewNode();
+  void FreeNodeBlock(PTreeNode node);
+  void EnsureNodeDataSize();
+  void EnsureRoot();
+  void InternalConnectNode(PTreeNode node, PTreeNode destination, TBaseTree* target, TTreeNodeAttachMode mode);
+  void InternalDisconnectNode(PTreeNode node, bool keepFocus);
+  void SetUserData(PTreeNode node, const void* userData);
+  void AutoSortAfterAdd(PTreeNode parent);
+  void ChangeCheckState(PTreeNode node, TCheckState value);
+  bool CheckParentCheckState(PTreeNode node, TCheckState newState);
+  void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
+  void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
+  void SetUpdateState(bool updating);
+  void StartChangeTimer(UINT_PTR id);
+  void FireStructureChange();
+  void FireChange();
+  void PackSelection();
+  bool InternalAddToSelection(PTreeNode node);
+  bool InternalRemoveFromSelection(PTreeNode node);
+  void FreeAllNodes();
+  PTreeNode SortList(PTreeNode first, std::uint32_t count, TColumnIndex column, TSortDirection direction);
+  void SortSubtree(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit);
+  // Runs on the worker thread: builds the cache privately and publishes it unless stopped.
+  void BuildPositionCache();
+  // The last cache entry whose top is at most position; false when the cache holds none.
+  bool FindInPositionCache(std::uint32_t position, PTreeNode& node, std::uint32_t& top);
+  bool FindInPositionCache(PTreeNode node, PTreeNode& entry, std::uint32_t& top);
+  void MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode);
+
+  PTreeNode root_ = nullptr;
+  TNodeSlab slab_;
+  std::uint16_t defaultNodeHeight_ = DefaultTreeNodeHeight;
+  int nodeDataSize_ = -1;
+  std::size_t internalDataSize_ = 0;
+  int updateCount_ = 0;
+  int synchCount_ = 0;
+  std::uint32_t visibleCount_ = 0;
+  std::vector<TCacheEntry> positionCache_;
+  SRWLOCK cacheLock_ = SRWLOCK_INIT;
+  std::uint32_t cacheStartIndex_ = 0;
+  std::atomic<unsigned> cacheFlags_{cfValidationNeeded};
+  PTreeNode lastChangedNode_ = nullptr;
+  PTreeNode lastStructureChangeNode_ = nullptr;
+  TChangeReason lastStructureChangeReason_ = TChangeReason::crIgnore;
+  TTreeStates states_;
+  UINT changeDelay_ = 0;
+  UINT animationDuration_ = 200;
+  TNodeAlignment nodeAlignment_ = TNodeAlignment::naProportional;
+
+  // The selection, ordered by address so that membership is a binary search; entries of nodes deselected inside
+  // an update bracket wait, cleared to null, for PackSelection.
+  std::vector<PTreeNode> selection_;
+  std::uint32_t selectionCount_ = 0;
+  PTreeNode rangeAnchor_ = nullptr;
+  PTreeNode focusedNode_ = nullptr;
+  TColumnIndex focusedColumn_ = NoColumn;
+  PTreeNode hotNode_ = nullptr;
+  PTreeNode dropTargetNode_ = nullptr;
+  TColumnIndex sortColumn_ = NoColumn;
+  TSortDirection sortDirection_ = TSortDirection::sdAscending;
+  int offsetX_ = 0;
+  int offsetY_ = 0;
+
+  std::unique_ptr<TCustomTreeOptions> options_;
+  std::unique_ptr<TTreeColors> colors_;
+  std::unique_ptr<TScrollBarOptions> scrollBarOptions_;
+  std::unique_ptr<TClipboardFormats> clipboardFormats_;
+  Microsoft::WRL::ComPtr<IDataObject> clipboardData_;
+};
+
+}  // namespace tree

@@ -1,0 +1,159 @@
+// Expanding and collapsing nodes of TBaseTree, with the optional animation that slides the rows below.
+#include "framework/application.h"
+#include "framework/graphics.h"
+#include "tree/base_tree.h"
+
+namespace tree {
+
+void TBaseTree::ToggleNode(PTreeNode node) {
+  if (!node || node == root_ || node->Has(nsDeleting)) return;
+  bool animate = updateCount_ == 0 && HandleAllocated() &&
+                 options_->AnimationOptions().Contains(TTreeAnimationOption::toAnimatedToggle) &&
+                 animationDuration_ > 0;
+  PTreeNode lastTopNode = updateCount_ == 0 ? TopNode() : nullptr;
+  bool toggled = false;
+  if (node->Has(nsExpanded)) {
+    if (!DoCollapsing(node)) return;
+    InterruptValidation();
+    if (animate && !states_.Contains(TTreeState::stFullCollapse)) {
+      Update();
+      RECT r = GetDisplayRect(node, NoColumn, false);
+      r.top += node->NodeHeight;
+      r.bottom = ClientHeight();
+      if (r.bottom > r.top) {
+        HDC dc = GetDC(Handle());
+        int steps = std::min<int>(r.bottom - r.top + 1, static_cast<int>(node->TotalHeight - node->NodeHeight));
+        Animate(steps, static_cast<int>(animationDuration_), false, dc, r);
+        ReleaseDC(Handle(), dc);
+      }
+    }
+    bool fullyVisible = FullyVisible(node);
+    std::uint32_t shownBelow = fullyVisible ? CountVisibleChildren(node) : 0;
+    AdjustTotalHeight(node, node->NodeHeight, false);
+    visibleCount_ -= shownBelow;
+    node->States &= ~nsExpanded;
+    toggled = true;
+    DoCollapsed(node);
+  } else {
+    if (!DoExpanding(node)) return;
+    if (!node->Has(nsInitialized)) InitNode(node);
+    if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+    InterruptValidation();
+    if (node->ChildCount > 0) {
+      std::int64_t heightToAdd = 0;
+      for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+        if (child->Has(nsVisible)) heightToAdd += child->TotalHeight;
+      if (updateCount_ == 0 && animate && !states_.Contains(TTreeState::stFullExpand) &&
+          !states_.Contains(TTreeState::stPainting) && GetNextVisibleNoInit(node)) {
+        RECT r = GetDisplayRect(node, NoColumn, false);
+        if (r.top < ClientHeight()) {
+          Update();
+          r.top += node->NodeHeight;
+          r.bottom = ClientHeight();
+          if (r.bottom > r.top) {
+            HDC dc = GetDC(Handle());
+            int steps = static_cast<int>(std::min<std::int64_t>(r.bottom - r.top + 1, heightToAdd));
+            Animate(steps, static_cast<int>(animationDuration_), true, dc, r);
+            ReleaseDC(Handle(), dc);
+          }
+        }
+      }
+      node->States |= nsExpanded;
+      AdjustTotalHeight(node, heightToAdd, true);
+      if (FullyVisible(node)) visibleCount_ += CountVisibleChildren(node);
+      toggled = true;
+      DoExpanded(node);
+    }
+  }
+  if (!toggled) return;
+  InvalidateCache();
+  if (updateCount_ > 0) return;
+  if (node->ChildCount == 0) {
+    InvalidateNode(node);
+    return;
+  }
+  ValidateCache();
+  UpdateScrollBars(true);
+  if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoScrollOnExpand) && node->Has(nsExpanded) &&
+      HandleAllocated()) {
+    if (static_cast<int>(node->TotalHeight) > ClientHeight())
+      SetTopNode(node);
+    else
+      ScrollIntoView(node->LastChild, false);
+  }
+  if (TopNode() == lastTopNode)
+    InvalidateToBottom(node);
+  else if (HandleAllocated())
+    Invalidate();
+}
+
+void TBaseTree::ToggleCallback(bool expanding, HDC dc, RECT r, int step) {
+  if (step == 0) return;
+  int dy = expanding ? step : -step;
+  RECT scroll = r;
+  ScrollDC(dc, 0, dy, &scroll, &r, nullptr, nullptr);
+  RECT band = r;
+  if (expanding)
+    band.bottom = band.top + step;
+  else
+    band.top = band.bottom - step;
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(Color()));
+  FillRect(dc, &band, brush);
+  DeleteObject(brush);
+}
+
+void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r) {
+  if (states_.Contains(TTreeState::stInAnimation) || duration < 1 || steps < 1) return;
+  states_ += TTreeState::stInAnimation;
+  int stepSize = std::max(1, static_cast<int>(static_cast<double>(steps) / duration + 0.5));
+  int remainingSteps = steps / stepSize;
+  int remainingTime = duration;
+  while (remainingSteps > 0 && remainingTime > 0) {
+    ULONGLONG start = GetTickCount64();
+    ToggleCallback(expanding, dc, r, stepSize);
+    ULONGLONG until = start + static_cast<ULONGLONG>(remainingTime / remainingSteps);
+    while (GetTickCount64() < until) {
+    }
+    remainingTime -= static_cast<int>(GetTickCount64() - start);
+    --remainingSteps;
+    while (remainingSteps > 0 && remainingTime / remainingSteps < 1) {
+      ++stepSize;
+      remainingSteps = remainingTime / stepSize;
+    }
+  }
+  ToggleCallback(expanding, dc, r, 0);
+  states_ -= TTreeState::stInAnimation;
+}
+
+void TBaseTree::FullExpand(PTreeNode node) {
+  if (root_->TotalCount < 2) return;
+  states_ += TTreeState::stFullExpand;
+  BeginUpdate();
+  PTreeNode stop = nullptr;
+  if (node) {
+    for (PTreeNode run = node; run != root_ && !stop; run = run->Parent) stop = run->NextSibling;
+  } else {
+    node = GetFirst();
+  }
+  for (PTreeNode run = node; run && run != stop; run = GetNext(run))
+    if (!run->Has(nsExpanded)) ToggleNode(run);
+  EndUpdate();
+  states_ -= TTreeState::stFullExpand;
+}
+
+void TBaseTree::FullCollapse(PTreeNode node) {
+  if (root_->TotalCount < 2) return;
+  states_ += TTreeState::stFullCollapse;
+  BeginUpdate();
+  PTreeNode run = GetLastVisibleNoInit(node);
+  PTreeNode stop = node ? node : nullptr;
+  while (run && run != stop) {
+    if (run->Has(nsExpanded) && run->Has(nsHasChildren)) ToggleNode(run);
+    run = GetPreviousNoInit(run);
+  }
+  if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) ToggleNode(node);
+  EndUpdate();
+  states_ -= TTreeState::stFullCollapse;
+}
+
+}  // namespace tree

@@ -1,0 +1,338 @@
+// Walks over the nodes of TBaseTree. The plain functions initialize what they hand out (and create announced
+// children before descending); the NoInit kind raises no event, for painting and the worker thread.
+#include "tree/base_tree.h"
+
+namespace tree {
+
+namespace {
+
+PTreeNode NextSiblingOrUp(PTreeNode node, PTreeNode root) {
+  while (node != root && !node->NextSibling) node = node->Parent;
+  return node == root ? nullptr : node->NextSibling;
+}
+
+}  // namespace
+
+PTreeNode TBaseTree::GetFirstChild(PTreeNode node) {
+  if (!node) node = root_;
+  if (!node->Has(nsInitialized)) InitNode(node);
+  if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+  PTreeNode result = node->FirstChild;
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetFirstCutCopy() {
+  if (!states_.Contains(TTreeState::stCutPending) && !states_.Contains(TTreeState::stCopyPending)) return nullptr;
+  PTreeNode node = GetFirstNoInit();
+  return node && node->Has(nsCutOrCopy) ? node : GetNextCutCopy(node);
+}
+
+PTreeNode TBaseTree::GetNextCutCopy(PTreeNode node) {
+  if (!states_.Contains(TTreeState::stCutPending) && !states_.Contains(TTreeState::stCopyPending)) return nullptr;
+  for (node = GetNextNoInit(node); node; node = GetNextNoInit(node))
+    if (node->Has(nsCutOrCopy)) return node;
+  return nullptr;
+}
+
+PTreeNode TBaseTree::GetFirstInitialized() const {
+  PTreeNode node = GetFirstNoInit();
+  return node && node->Has(nsInitialized) ? node : GetNextInitialized(node);
+}
+
+PTreeNode TBaseTree::GetNextInitialized(PTreeNode node) const {
+  for (node = GetNextNoInit(node); node; node = GetNextNoInit(node))
+    if (node->Has(nsInitialized)) return node;
+  return nullptr;
+}
+
+PTreeNode TBaseTree::GetFirstSelected() {
+  if (selectionCount_ == 0) return nullptr;
+  PTreeNode node = GetFirstNoInit();
+  return node && node->Has(nsSelected) ? node : GetNextSelected(node);
+}
+
+PTreeNode TBaseTree::GetNextSelected(PTreeNode node) {
+  if (selectionCount_ == 0) return nullptr;
+  for (node = GetNextNoInit(node); node; node = GetNextNoInit(node))
+    if (node->Has(nsSelected)) return node;
+  return nullptr;
+}
+
+PTreeNode TBaseTree::GetFirstVisible() {
+  if (root_->Has(nsHasChildren) && root_->ChildCount == 0) InitChildren(root_);
+  PTreeNode node = root_->FirstChild;
+  while (node && !node->Has(nsVisible)) node = node->NextSibling;
+  if (node && !node->Has(nsInitialized)) InitNode(node);
+  return node;
+}
+
+PTreeNode TBaseTree::GetFirstVisibleNoInit() const {
+  PTreeNode node = root_->FirstChild;
+  while (node && !node->Has(nsVisible)) node = node->NextSibling;
+  return node;
+}
+
+PTreeNode TBaseTree::GetFirstVisibleChild(PTreeNode node) {
+  PTreeNode result = GetFirstChild(node);
+  if (result && !result->Has(nsVisible)) result = GetNextVisibleSibling(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetFirstVisibleChildNoInit(PTreeNode node) const {
+  PTreeNode result = (node ? node : root_)->FirstChild;
+  while (result && !result->Has(nsVisible)) result = result->NextSibling;
+  return result;
+}
+
+PTreeNode TBaseTree::GetLastChild(PTreeNode node) {
+  if (!node) node = root_;
+  if (!node->Has(nsInitialized)) InitNode(node);
+  if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+  PTreeNode result = node->LastChild;
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetLastChildNoInit(PTreeNode node) const { return (node ? node : root_)->LastChild; }
+
+PTreeNode TBaseTree::GetLast(PTreeNode node) {
+  PTreeNode result = GetLastChild(node);
+  while (result) {
+    PTreeNode next = GetLastChild(result);
+    if (!next) break;
+    result = next;
+  }
+  return result;
+}
+
+PTreeNode TBaseTree::GetLastNoInit(PTreeNode node) const {
+  PTreeNode result = GetLastChildNoInit(node);
+  while (result && result->LastChild) result = result->LastChild;
+  return result;
+}
+
+PTreeNode TBaseTree::GetLastVisibleChild(PTreeNode node) {
+  if (!node) node = root_;
+  if (node != root_ && (!node->Has(nsExpanded) || !FullyVisible(node))) return nullptr;
+  PTreeNode result = GetLastChild(node);
+  if (result && !result->Has(nsVisible)) result = GetPreviousVisibleSibling(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetLastVisibleChildNoInit(PTreeNode node) const {
+  if (!node) node = root_;
+  if (node != root_ && (!node->Has(nsExpanded) || !FullyVisible(node))) return nullptr;
+  PTreeNode result = node->LastChild;
+  while (result && !result->Has(nsVisible)) result = result->PrevSibling;
+  return result;
+}
+
+PTreeNode TBaseTree::GetLastVisible(PTreeNode node) {
+  PTreeNode result = GetLastVisibleChild(node);
+  while (result) {
+    PTreeNode next = GetLastVisibleChild(result);
+    if (!next) break;
+    result = next;
+  }
+  return result;
+}
+
+PTreeNode TBaseTree::GetLastVisibleNoInit(PTreeNode node) const {
+  PTreeNode result = GetLastVisibleChildNoInit(node);
+  while (result) {
+    PTreeNode next = GetLastVisibleChildNoInit(result);
+    if (!next) break;
+    result = next;
+  }
+  return result;
+}
+
+PTreeNode TBaseTree::GetNext(PTreeNode node) {
+  if (!node || node == root_) return nullptr;
+  if (!node->Has(nsInitialized)) InitNode(node);
+  if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+  PTreeNode result = node->FirstChild ? node->FirstChild : NextSiblingOrUp(node, root_);
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetNextNoInit(PTreeNode node) const {
+  if (!node || node == root_) return nullptr;
+  return node->FirstChild ? node->FirstChild : NextSiblingOrUp(node, root_);
+}
+
+PTreeNode TBaseTree::GetNextSibling(PTreeNode node) {
+  if (!node || node == root_) return nullptr;
+  PTreeNode result = node->NextSibling;
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetPreviousSibling(PTreeNode node) {
+  if (!node || node == root_) return nullptr;
+  PTreeNode result = node->PrevSibling;
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetNextVisibleSibling(PTreeNode node) {
+  if (!node || node == root_) return nullptr;
+  PTreeNode result = node->NextSibling;
+  while (result && !result->Has(nsVisible)) result = result->NextSibling;
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetNextVisibleSiblingNoInit(PTreeNode node) const {
+  if (!node || node == root_) return nullptr;
+  PTreeNode result = node->NextSibling;
+  while (result && !result->Has(nsVisible)) result = result->NextSibling;
+  return result;
+}
+
+PTreeNode TBaseTree::GetPreviousVisibleSibling(PTreeNode node) {
+  PTreeNode result = GetPreviousVisibleSiblingNoInit(node);
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetPreviousVisibleSiblingNoInit(PTreeNode node) const {
+  if (!node || node == root_) return nullptr;
+  PTreeNode result = node->PrevSibling;
+  while (result && !result->Has(nsVisible)) result = result->PrevSibling;
+  return result;
+}
+
+PTreeNode TBaseTree::GetVisibleParent(PTreeNode node) const {
+  if (!node || node == root_) return root_;
+  PTreeNode parent = node->Parent;
+  while (parent != root_ && !(parent->Has(nsExpanded) && FullyVisible(parent))) parent = parent->Parent;
+  return parent;
+}
+
+PTreeNode TBaseTree::GetNextVisibleNoInit(PTreeNode node) const {
+  if (!node || node == root_) return nullptr;
+  if (!FullyVisible(node)) {
+    // Continue after the outermost part of the path that is not shown: the child of the visible parent.
+    PTreeNode parent = GetVisibleParent(node);
+    while (node->Parent != parent) node = node->Parent;
+  } else if (node->Has(nsExpanded)) {
+    PTreeNode child = node->FirstChild;
+    while (child && !child->Has(nsVisible)) child = child->NextSibling;
+    if (child) return child;
+  }
+  while (node != root_) {
+    PTreeNode sibling = GetNextVisibleSiblingNoInit(node);
+    if (sibling) return sibling;
+    node = node->Parent;
+  }
+  return nullptr;
+}
+
+PTreeNode TBaseTree::GetNextVisible(PTreeNode node) {
+  if (!node || node == root_) return nullptr;
+  if (!node->Has(nsInitialized)) InitNode(node);
+  if (FullyVisible(node) && node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0)
+    InitChildren(node);
+  PTreeNode result = GetNextVisibleNoInit(node);
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetPreviousNoInit(PTreeNode node) const {
+  if (!node || node == root_) return nullptr;
+  if (node->PrevSibling) {
+    PTreeNode result = node->PrevSibling;
+    while (result->LastChild) result = result->LastChild;
+    return result;
+  }
+  return node->Parent == root_ ? nullptr : node->Parent;
+}
+
+PTreeNode TBaseTree::GetPrevious(PTreeNode node) {
+  if (!node || node == root_) return nullptr;
+  PTreeNode result;
+  if (node->PrevSibling) {
+    result = node->PrevSibling;
+    if (!result->Has(nsInitialized)) InitNode(result);
+    while (PTreeNode last = GetLastChild(result)) result = last;
+  } else {
+    result = node->Parent == root_ ? nullptr : node->Parent;
+  }
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+PTreeNode TBaseTree::GetPreviousVisibleNoInit(PTreeNode node) const {
+  if (!node || node == root_) return nullptr;
+  if (!FullyVisible(node)) {
+    PTreeNode parent = GetVisibleParent(node);
+    while (node->Parent != parent) node = node->Parent;
+    // A shown but collapsed ancestor is the row just before anything inside it.
+    if (node->Has(nsVisible)) return node;
+  }
+  PTreeNode sibling = GetPreviousVisibleSiblingNoInit(node);
+  if (sibling) {
+    while (PTreeNode last = GetLastVisibleChildNoInit(sibling)) sibling = last;
+    return sibling;
+  }
+  return node->Parent == root_ ? nullptr : node->Parent;
+}
+
+PTreeNode TBaseTree::GetPreviousVisible(PTreeNode node) {
+  PTreeNode result = GetPreviousVisibleNoInit(node);
+  if (result && !result->Has(nsInitialized)) InitNode(result);
+  return result;
+}
+
+bool TBaseTree::HasAsParent(PTreeNode node, PTreeNode potentialParent) const {
+  if (!node || !potentialParent || node == potentialParent || node == root_) return false;
+  if (potentialParent == root_) return true;
+  for (PTreeNode run = node->Parent; run != root_; run = run->Parent)
+    if (run == potentialParent) return true;
+  return false;
+}
+
+int TBaseTree::CompareNodePositions(PTreeNode a, PTreeNode b) const {
+  if (a == b) return 0;
+  if (HasAsParent(a, b)) return 1;
+  if (HasAsParent(b, a)) return -1;
+  std::uint32_t levelA = GetNodeLevel(a), levelB = GetNodeLevel(b);
+  while (levelA > levelB) a = a->Parent, --levelA;
+  while (levelB > levelA) b = b->Parent, --levelB;
+  while (a->Parent != b->Parent) a = a->Parent, b = b->Parent;
+  return static_cast<int>(a->Index) - static_cast<int>(b->Index);
+}
+
+namespace {
+
+// Nodes carrying mark in tree order; with resolve, the subtree of a marked node is not searched further.
+std::vector<PTreeNode> CollectMarked(PTreeNode root, std::uint16_t mark, bool resolve) {
+  std::vector<PTreeNode> result;
+  PTreeNode node = root->FirstChild;
+  while (node) {
+    if (node->Has(mark)) {
+      result.push_back(node);
+      if (resolve) {
+        node = NextSiblingOrUp(node, root);
+        continue;
+      }
+    }
+    node = node->FirstChild ? node->FirstChild : NextSiblingOrUp(node, root);
+  }
+  return result;
+}
+
+}  // namespace
+
+std::vector<PTreeNode> TBaseTree::GetSortedSelection(bool resolve) {
+  if (selectionCount_ == 0) return {};
+  return CollectMarked(root_, nsSelected, resolve);
+}
+
+std::vector<PTreeNode> TBaseTree::GetSortedCutCopySet(bool resolve) {
+  return CollectMarked(root_, nsCutOrCopy, resolve);
+}
+
+}  // namespace tree

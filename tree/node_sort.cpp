@@ -1,0 +1,87 @@
+// Sorting sibling lists of TBaseTree: a stable merge sort on the linked list, so no array is needed.
+#include "tree/base_tree.h"
+
+namespace tree {
+
+PTreeNode TBaseTree::SortList(PTreeNode first, std::uint32_t count, TColumnIndex column, TSortDirection direction) {
+  if (count <= 1) {
+    if (first) first->NextSibling = nullptr;
+    return first;
+  }
+  std::uint32_t half = count / 2;
+  PTreeNode second = first;
+  for (std::uint32_t i = 0; i < half; ++i) second = second->NextSibling;
+  PTreeNode left = SortList(first, half, column, direction);
+  PTreeNode right = SortList(second, count - half, column, direction);
+  TTreeNode head{};
+  PTreeNode tail = &head;
+  while (left && right) {
+    int result = DoCompare(left, right, column);
+    bool takeRight = direction == TSortDirection::sdAscending ? result > 0 : result < 0;
+    if (takeRight) {
+      tail->NextSibling = right;
+      right = right->NextSibling;
+    } else {
+      tail->NextSibling = left;
+      left = left->NextSibling;
+    }
+    tail = tail->NextSibling;
+  }
+  tail->NextSibling = left ? left : right;
+  return head.NextSibling;
+}
+
+void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit) {
+  if (states_.Contains(TTreeState::stEditPending)) {
+    StopTimer(EditTimer);
+    states_ -= TTreeState::stEditPending;
+  }
+  if (!node) node = root_;
+  if (!node->Has(nsHasChildren)) return;
+  if (doInit) {
+    if (node->ChildCount == 0) InitChildren(node);
+    if (node->ChildCount > 1)
+      for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+        if (!child->Has(nsInitialized)) InitNode(child);
+  }
+  if (node->ChildCount > 1) {
+    InterruptValidation();
+    PTreeNode first = SortList(node->FirstChild, node->ChildCount, column, direction);
+    PTreeNode previous = nullptr;
+    std::uint32_t index = 0;
+    for (PTreeNode run = first; run; run = run->NextSibling) {
+      run->PrevSibling = previous;
+      run->Index = index++;
+      previous = run;
+    }
+    node->FirstChild = first;
+    node->LastChild = previous;
+    InvalidateCache();
+  }
+  if (updateCount_ == 0) {
+    ValidateCache();
+    if (HandleAllocated()) Invalidate();
+  }
+}
+
+void TBaseTree::SortSubtree(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit) {
+  Sort(node, column, direction, doInit);
+  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
+    if (doInit && !child->Has(nsInitialized)) InitNode(child);
+    if (child->Has(nsInitialized)) SortSubtree(child, column, direction, doInit);
+  }
+}
+
+void TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doInit) {
+  if (column <= InvalidColumn) return;
+  ++updateCount_;
+  SortSubtree(root_, column, direction, doInit);
+  InvalidateCache();
+  --updateCount_;
+  if (updateCount_ == 0) {
+    ValidateCache();
+    if (HandleAllocated()) Invalidate();
+  }
+}
+
+}  // namespace tree

@@ -1,0 +1,687 @@
+// The node store of TBaseTree: creating, linking, unlinking and deleting nodes, their totals, initialization on
+// demand and check states.
+#include "tree/base_tree.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tree/tree_error.h"
+#include "tree/worker_thread.h"
+
+namespace tree {
+
+// ---- blocks and data
+
+void TBaseTree::ValidateNodeDataSize(int& size) {
+  size = 0;
+  if (OnGetNodeDataSize) OnGetNodeDataSize(this, size);
+}
+
+void TBaseTree::EnsureNodeDataSize() {
+  if (nodeDataSize_ != -1) return;
+  int size = -1;
+  ValidateNodeDataSize(size);
+  nodeDataSize_ = size < 0 ? 0 : size;
+  slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(IsDesigning() ? 0 : nodeDataSize_));
+}
+
+PTreeNode TBaseTree::MakeNewNode() {
+  EnsureNodeDataSize();
+  auto* node = static_cast<PTreeNode>(slab_.Allocate());
+  node->TotalCount = 1;
+  node->NodeHeight = defaultNodeHeight_;
+  node->TotalHeight = defaultNodeHeight_;
+  node->States = nsVisible;
+  node->Align = 50;
+  return node;
+}
+
+void TBaseTree::FreeNodeBlock(PTreeNode node) {
+  if (node == hotNode_) hotNode_ = nullptr;
+  if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
+  slab_.Free(node);
+}
+
+void* TBaseTree::GetNodeData(PTreeNode node) const {
+  if (!node || node == root_ || nodeDataSize_ < 1) return nullptr;
+  return reinterpret_cast<char*>(node) + TreeNodeSize + internalDataSize_;
+}
+
+std::uint32_t TBaseTree::GetNodeLevel(PTreeNode node) const {
+  std::uint32_t level = 0;
+  if (!node || node == root_) return 0;
+  for (PTreeNode p = node->Parent; p != root_; p = p->Parent) ++level;
+  return level;
+}
+
+// ---- totals
+
+void TBaseTree::AdjustTotalCount(PTreeNode node, std::int64_t value, bool relative) {
+  std::int64_t difference = relative ? value : value - node->TotalCount;
+  if (difference == 0) return;
+  PTreeNode stop = root_->Parent;
+  for (PTreeNode run = node; run != stop; run = run->Parent)
+    run->TotalCount = static_cast<std::uint32_t>(run->TotalCount + difference);
+}
+
+void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative) {
+  std::int64_t difference = relative ? value : value - node->TotalHeight;
+  if (difference == 0) return;
+  PTreeNode run = node;
+  while (true) {
+    run->TotalHeight = static_cast<std::uint32_t>(run->TotalHeight + difference);
+    // A hidden node or a collapsed parent keeps the change from the ancestors.
+    if (!run->Has(nsVisible) || run == root_) break;
+    run = run->Parent;
+    if (!run->Has(nsExpanded)) break;
+  }
+}
+
+bool TBaseTree::FullyVisible(PTreeNode node) const {
+  if (!node || !node->Has(nsVisible)) return false;
+  for (PTreeNode p = node == root_ ? root_ : node->Parent; p != root_; p = p->Parent)
+    if (!p->Has(nsExpanded) || !p->Has(nsVisible)) return false;
+  return true;
+}
+
+std::uint32_t TBaseTree::CountVisibleChildren(PTreeNode node) const {
+  std::uint32_t count = 0;
+  if (!node->Has(nsExpanded)) return 0;
+  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+    if (child->Has(nsVisible)) count += 1 + CountVisibleChildren(child);
+  return count;
+}
+
+// ---- linking
+
+void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBaseTree* target,
+                                    TTreeNodeAttachMode mode) {
+  target->InterruptValidation();
+  PTreeNode parent = nullptr;
+  switch (mode) {
+    case TTreeNodeAttachMode::amInsertBefore: {
+      parent = destination->Parent;
+      node->PrevSibling = destination->PrevSibling;
+      node->NextSibling = destination;
+      node->Parent = parent;
+      node->Index = destination->Index;
+      destination->PrevSibling = node;
+      if (node->PrevSibling)
+        node->PrevSibling->NextSibling = node;
+      else
+        parent->FirstChild = node;
+      for (PTreeNode run = destination; run; run = run->NextSibling) ++run->Index;
+      break;
+    }
+    case TTreeNodeAttachMode::amInsertAfter: {
+      parent = destination->Parent;
+      node->NextSibling = destination->NextSibling;
+      node->PrevSibling = destination;
+      node->Parent = parent;
+      destination->NextSibling = node;
+      if (node->NextSibling)
+        node->NextSibling->PrevSibling = node;
+      else
+        parent->LastChild = node;
+      node->Index = destination->Index;
+      for (PTreeNode run = node; run; run = run->NextSibling) ++run->Index;
+      break;
+    }
+    case TTreeNodeAttachMode::amAddChildFirst: {
+      parent = destination;
+      node->Parent = parent;
+      node->PrevSibling = nullptr;
+      node->NextSibling = parent->FirstChild;
+      if (parent->FirstChild)
+        parent->FirstChild->PrevSibling = node;
+      else
+        parent->LastChild = node;
+      parent->FirstChild = node;
+      node->Index = 0;
+      for (PTreeNode run = node->NextSibling; run; run = run->NextSibling) ++run->Index;
+      break;
+    }
+    case TTreeNodeAttachMode::amAddChildLast: {
+      parent = destination;
+      node->Parent = parent;
+      node->NextSibling = nullptr;
+      node->PrevSibling = parent->LastChild;
+      node->Index = parent->LastChild ? parent->LastChild->Index + 1 : 0;
+      if (parent->LastChild)
+        parent->LastChild->NextSibling = node;
+      else
+        parent->FirstChild = node;
+      parent->LastChild = node;
+      break;
+    }
+    case TTreeNodeAttachMode::amNoWhere:
+      return;
+  }
+  ++parent->ChildCount;
+  parent->States |= nsHasChildren;
+  target->AdjustTotalCount(parent, node->TotalCount, true);
+  if (parent->Has(nsExpanded)) target->AdjustTotalHeight(parent, node->TotalHeight, true);
+  if (target->FullyVisible(node)) target->visibleCount_ += target->CountVisibleChildren(node) + 1;
+  target->InvalidateCache();
+}
+
+void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
+  InterruptValidation();
+  if (node == focusedNode_ && !keepFocus) {
+    DoFocusNode(nullptr, false);
+    DoFocusChange(nullptr, focusedColumn_);
+  }
+  if (node == rangeAnchor_) rangeAnchor_ = nullptr;
+  if (node->Has(nsDeleting)) return;
+  node->States &= ~nsChecking;
+  PTreeNode parent = node->Parent;
+  --parent->ChildCount;
+  if (parent->ChildCount == 0 && parent != root_) parent->States &= ~nsHasChildren;
+  AdjustTotalCount(parent, -static_cast<std::int64_t>(node->TotalCount), true);
+  if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
+  if (FullyVisible(node)) visibleCount_ -= CountVisibleChildren(node) + 1;
+  if (node->PrevSibling)
+    node->PrevSibling->NextSibling = node->NextSibling;
+  else
+    parent->FirstChild = node->NextSibling;
+  if (node->NextSibling) {
+    node->NextSibling->PrevSibling = node->PrevSibling;
+    for (PTreeNode run = node->NextSibling; run; run = run->NextSibling) --run->Index;
+  } else {
+    parent->LastChild = node->PrevSibling;
+  }
+  node->Parent = node->PrevSibling = node->NextSibling = nullptr;
+  InvalidateCache();
+}
+
+// ---- child counts
+
+void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
+  if (!node) node = root_;
+  if (count == 0) {
+    DeleteChildren(node, false);
+  } else if (count != node->ChildCount) {
+    InterruptValidation();
+    if (count > node->ChildCount) {
+      std::uint32_t added = count - node->ChildCount;
+      std::uint32_t index = node->LastChild ? node->LastChild->Index + 1 : 0;
+      std::uint64_t heights = 0;
+      PTreeNode last = node->LastChild;
+      for (std::uint32_t i = 0; i < added; ++i) {
+        PTreeNode child = MakeNewNode();
+        child->Index = index++;
+        child->Parent = node;
+        child->PrevSibling = last;
+        if (last)
+          last->NextSibling = child;
+        else
+          node->FirstChild = child;
+        last = child;
+        heights += child->TotalHeight;
+      }
+      node->LastChild = last;
+      node->States |= nsHasChildren;
+      if (node->Has(nsExpanded)) {
+        AdjustTotalHeight(node, static_cast<std::int64_t>(heights), true);
+        if (FullyVisible(node)) visibleCount_ += added;
+      }
+      AdjustTotalCount(node, added, true);
+      node->ChildCount = count;
+      InvalidateCache();
+    } else {
+      while (node->ChildCount > count) DeleteNode(node->LastChild);
+    }
+    if (updateCount_ == 0) {
+      ValidateCache();
+      UpdateScrollBars(true);
+      if (HandleAllocated()) Invalidate();
+    }
+  }
+  StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildAdded);
+}
+
+void TBaseTree::SetRootNodeCount(std::uint32_t value) {
+  if (IsLoading()) {
+    root_->ChildCount = value;
+    states_ += TTreeState::stRootCountPending;
+    return;
+  }
+  if (value == root_->ChildCount) return;
+  BeginUpdate();
+  InterruptValidation();
+  SetChildCount(root_, value);
+  EndUpdate();
+}
+
+// ---- adding
+
+void TBaseTree::SetUserData(PTreeNode node, const void* userData) {
+  std::memcpy(GetNodeData(node), &userData, sizeof userData);
+  node->States |= nsInitialUserData;
+}
+
+void TBaseTree::AutoSortAfterAdd(PTreeNode parent) {
+  if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoSort) && sortColumn_ > InvalidColumn)
+    Sort(parent, sortColumn_, sortDirection_, true);
+}
+
+PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
+  CancelEditNode();
+  if (!parent) parent = root_;
+  if (!parent->Has(nsInitialized)) InitNode(parent);
+  ++updateCount_;
+  try {
+    SetChildCount(parent, parent->ChildCount + 1);
+  } catch (...) {
+    --updateCount_;
+    throw;
+  }
+  --updateCount_;
+  PTreeNode node = parent->LastChild;
+  // The node is linked either way; the bookkeeping is finished before a too small record is reported.
+  bool fits = nodeDataSize_ >= static_cast<int>(sizeof userData);
+  if (userData && fits) SetUserData(node, userData);
+  if (updateCount_ == 0) {
+    ValidateCache();
+    if (states_.Contains(TTreeState::stStructureChangePending))
+      StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildAdded);
+    AutoSortAfterAdd(parent);
+    InvalidateToBottom(parent);
+    UpdateScrollBars(true);
+  }
+  if (userData && !fits) RaiseTreeError(teInitialUserDataSpace);
+  return node;
+}
+
+PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const void* userData) {
+  if (mode == TTreeNodeAttachMode::amNoWhere) return nullptr;
+  CancelEditNode();
+  if (!node) node = root_;
+  PTreeNode result = MakeNewNode();
+  if (node == root_) {
+    if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
+    if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
+  }
+  bool addsChild = mode == TTreeNodeAttachMode::amAddChildFirst || mode == TTreeNodeAttachMode::amAddChildLast;
+  if (addsChild && !node->Has(nsInitialized)) InitNode(node);
+  InternalConnectNode(result, node, this, mode);
+  bool fits = nodeDataSize_ >= static_cast<int>(sizeof userData);
+  if (userData && fits) SetUserData(result, userData);
+  if (updateCount_ == 0) {
+    AutoSortAfterAdd(addsChild ? node : node->Parent);
+    UpdateScrollBars(true);
+    InvalidateToBottom(mode == TTreeNodeAttachMode::amInsertBefore ? result : node);
+  }
+  StructureChange(result, TChangeReason::crNodeAdded);
+  if (userData && !fits) RaiseTreeError(teInitialUserDataSpace);
+  return result;
+}
+
+// ---- initialization
+
+void TBaseTree::InitNode(PTreeNode node) {
+  TTreeNodeInitStates initStates = 0;
+  DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node, initStates);
+  node->States |= nsInitialized;
+  if (initStates & ivsDisabled) node->States |= nsDisabled;
+  if (initStates & ivsHasChildren) node->States |= nsHasChildren;
+  if (initStates & ivsSelected) InternalAddToSelection(node);
+  bool wantExpanded = (initStates & ivsExpanded) != 0;
+  if (wantExpanded != node->Has(nsExpanded)) {
+    if (wantExpanded) ToggleNode(node);
+  } else if (node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0) {
+    InitChildren(node);
+  }
+}
+
+void TBaseTree::InitChildren(PTreeNode node) {
+  if (!node || node == root_ || !node->Has(nsHasChildren)) return;
+  std::uint32_t count = node->ChildCount;
+  DoInitChildren(node, count);
+  if (count == 0) {
+    DeleteChildren(node, false);
+    node->States &= ~nsHasChildren;
+  } else {
+    SetChildCount(node, count);
+  }
+}
+
+void TBaseTree::ValidateNode(PTreeNode node, bool recursive) {
+  if (!node) node = root_;
+  if (!node->Has(nsInitialized)) InitNode(node);
+  if (recursive) {
+    if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) ValidateNode(child, true);
+  }
+}
+
+void TBaseTree::ValidateChildren(PTreeNode node, bool recursive) {
+  if (!node) node = root_;
+  if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
+    if (!child->Has(nsInitialized)) InitNode(child);
+    if (recursive) ValidateChildren(child, true);
+  }
+}
+
+void TBaseTree::ReinitNode(PTreeNode node, bool recursive) {
+  if (node && node != root_) {
+    node->States &= ReinitStateMask;
+    InitNode(node);
+  }
+  if (recursive) ReinitChildren(node, true);
+}
+
+void TBaseTree::ReinitChildren(PTreeNode node, bool recursive) {
+  if (!node) node = root_;
+  if (node != root_ && node->Has(nsHasChildren)) {
+    std::uint32_t count = node->ChildCount;
+    DoInitChildren(node, count);
+    SetChildCount(node, count);
+  }
+  for (PTreeNode child = node->FirstChild; child;) {
+    PTreeNode next = child->NextSibling;
+    ReinitNode(child, recursive);
+    child = next;
+  }
+}
+
+void TBaseTree::ResetNode(PTreeNode node) {
+  CancelEditNode();
+  if (!node || node == root_) {
+    Clear();
+    return;
+  }
+  DoReset(node);
+  DeleteChildren(node, false);
+  InterruptValidation();
+  node->States &= ResetStateMask;
+  InvalidateNode(node);
+}
+
+// ---- deleting
+
+void TBaseTree::DeleteNode(PTreeNode node) {
+  if (!node || node == root_) return;
+  PTreeNode parent = node->Parent;
+  InterruptValidation();
+  if (!parent->Has(nsClearing)) StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildDeleted);
+  int oldX = offsetX_, oldY = offsetY_;
+  if (node->Has(nsSelected)) {
+    if (updateCount_ == 0) {
+      RemoveFromSelection(node);
+      InvalidateToBottom(parent);
+    } else {
+      InternalRemoveFromSelection(node);
+    }
+  }
+  DeleteChildren(node, false);
+  InternalDisconnectNode(node, false);
+  FreeNodeBlock(node);
+  InvalidateCache();
+  if (updateCount_ == 0) {
+    ValidateCache();
+    UpdateScrollBars(true);
+    if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
+  }
+}
+
+void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
+  if (!node) node = root_;
+  if (node->ChildCount == 0) {
+    if (resetHasChildren && node != root_) node->States &= ~nsHasChildren;
+    return;
+  }
+  InterruptValidation();
+  int oldX = offsetX_, oldY = offsetY_;
+  bool shown = node == root_ || (FullyVisible(node) && node->Has(nsExpanded));
+  node->States |= nsClearing;
+  PTreeNode child = node->LastChild;
+  while (child) {
+    PTreeNode previous = child->PrevSibling;
+    if (shown && child->Has(nsVisible)) --visibleCount_;
+    child->States |= nsDeleting;
+    if (previous) previous->NextSibling = nullptr;
+    DeleteNode(child);
+    child = previous;
+  }
+  node->States &= ~nsClearing;
+  if (resetHasChildren) node->States &= ~nsHasChildren;
+  if (node != root_) node->States &= ~nsExpanded;
+  node->ChildCount = 0;
+  if (node == root_ || node->Has(nsDeleting)) {
+    node->TotalHeight = node->NodeHeight;
+    node->TotalCount = 1;
+  } else {
+    AdjustTotalHeight(node, node->NodeHeight, false);
+    AdjustTotalCount(node, 1, false);
+  }
+  node->FirstChild = node->LastChild = nullptr;
+  InvalidateCache();
+  if (updateCount_ == 0) {
+    ValidateCache();
+    UpdateScrollBars(true);
+    if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
+  }
+  StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted);
+}
+
+void TBaseTree::FreeAllNodes() {
+  // Children before parents, last sibling first: the order single deletions would free them in.
+  PTreeNode node = root_->LastChild;
+  while (node) {
+    while (node->LastChild) node = node->LastChild;
+    PTreeNode parent = node->Parent;
+    PTreeNode previous = node->PrevSibling;
+    if (node == hotNode_) hotNode_ = nullptr;
+    if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
+    if (previous) {
+      parent->LastChild = previous;
+      node = previous;
+    } else {
+      parent->FirstChild = parent->LastChild = nullptr;
+      node = parent == root_ ? nullptr : parent;
+    }
+  }
+  slab_.Reset();
+  root_->FirstChild = root_->LastChild = nullptr;
+  root_->ChildCount = 0;
+  root_->TotalCount = 1;
+  root_->TotalHeight = root_->NodeHeight;
+  visibleCount_ = 0;
+  selection_.clear();
+  selectionCount_ = 0;
+  focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = nullptr;
+  InvalidateCache();
+}
+
+void TBaseTree::Clear() {
+  BeginUpdate();
+  InterruptValidation();
+  CancelEditNode();
+  if (states_.Contains(TTreeState::stCutPending) || states_.Contains(TTreeState::stCopyPending)) {
+    // Another program may own the clipboard by now; only data this tree put there is taken off.
+    if (clipboardData_ && OleIsCurrentClipboard(clipboardData_.Get()) == S_OK) OleSetClipboard(nullptr);
+    clipboardData_.Reset();
+    states_ -= TTreeStates{TTreeState::stCutPending, TTreeState::stCopyPending};
+  }
+  ClearSelection();
+  focusedNode_ = hotNode_ = dropTargetNode_ = nullptr;
+  bool hadChildren = root_->ChildCount > 0;
+  // The whole store goes at once: every block is released with its chunk instead of one by one.
+  FreeAllNodes();
+  if (hadChildren) StructureChange(nullptr, TChangeReason::crChildDeleted);
+  offsetX_ = offsetY_ = 0;
+  EndUpdate();
+}
+
+void TBaseTree::DeleteSelectedNodes() {
+  BeginUpdate();
+  std::vector<PTreeNode> nodes = GetSortedSelection(true);
+  for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) DeleteNode(*it);
+  EndUpdate();
+}
+
+// ---- node properties
+
+void TBaseTree::SetExpanded(PTreeNode node, bool value) {
+  if (node && node != root_ && value != node->Has(nsExpanded)) ToggleNode(node);
+}
+
+void TBaseTree::SetVisible(PTreeNode node, bool value) {
+  if (!node || node == root_ || value == node->Has(nsVisible)) return;
+  InterruptValidation();
+  PTreeNode parent = node->Parent;
+  bool parentShown = parent == root_ || (FullyVisible(parent) && parent->Has(nsExpanded));
+  if (value) {
+    node->States |= nsVisible;
+    if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, node->TotalHeight, true);
+    if (parentShown) visibleCount_ += 1 + CountVisibleChildren(node);
+  } else {
+    if (parentShown) visibleCount_ -= 1 + CountVisibleChildren(node);
+    if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
+    node->States &= ~nsVisible;
+  }
+  InvalidateCache();
+  if (updateCount_ == 0) {
+    ValidateCache();
+    UpdateScrollBars(true);
+    if (HandleAllocated()) Invalidate();
+  }
+}
+
+void TBaseTree::SetNodeHeight(PTreeNode node, std::uint16_t value) {
+  if (!node || node == root_ || value == node->NodeHeight) return;
+  InterruptValidation();
+  std::int64_t difference = static_cast<std::int64_t>(value) - node->NodeHeight;
+  node->NodeHeight = value;
+  AdjustTotalHeight(node, difference, true);
+  InvalidateCache();
+  if (updateCount_ == 0) {
+    ValidateCache();
+    UpdateScrollBars(true);
+    InvalidateToBottom(node);
+  }
+}
+
+void TBaseTree::SetHasChildren(PTreeNode node, bool value) {
+  if (!node || node == root_) return;
+  if (value) {
+    node->States |= nsHasChildren;
+  } else {
+    node->States &= ~nsHasChildren;
+    DeleteChildren(node, false);
+  }
+  InvalidateNode(node);
+}
+
+// ---- check states
+
+void TBaseTree::SetCheckType(PTreeNode node, TCheckType value) {
+  if (!node || node == root_ || node->CheckType == value) return;
+  node->CheckType = value;
+  InvalidateNode(node);
+}
+
+void TBaseTree::SetCheckState(PTreeNode node, TCheckState value) {
+  if (!node || node == root_ || node->CheckState == value || node->Has(nsDisabled)) return;
+  if (DoChecking(node, value)) DoCheckClick(node, value);
+}
+
+void TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
+  node->States |= nsChecking;
+  bool tracking = options_->AutoOptions().Contains(TTreeAutoOption::toAutoTristateTracking);
+  bool plain = value == TCheckState::csUncheckedNormal || value == TCheckState::csCheckedNormal;
+  if (tracking && node->CheckType == TCheckType::ctTriStateCheckBox && plain) {
+    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+      if (child->CheckType == TCheckType::ctTriStateCheckBox || child->CheckType == TCheckType::ctCheckBox)
+        if (child->CheckState != value && !child->Has(nsDisabled)) ChangeCheckState(child, value);
+  } else if (node->CheckType == TCheckType::ctRadioButton && value == TCheckState::csCheckedNormal) {
+    for (PTreeNode sibling = node->Parent->FirstChild; sibling; sibling = sibling->NextSibling)
+      if (sibling != node && sibling->CheckType == TCheckType::ctRadioButton) {
+        sibling->CheckState = TCheckState::csUncheckedNormal;
+        InvalidateNode(sibling);
+      }
+  }
+  PTreeNode parent = node->Parent;
+  if (parent != root_ && !parent->Has(nsInitialized)) InitNode(parent);
+  bool refused = tracking && parent != root_ && !parent->Has(nsDisabled) && !parent->Has(nsChecking) &&
+                 (node->CheckType == TCheckType::ctCheckBox || node->CheckType == TCheckType::ctTriStateCheckBox) &&
+                 parent->CheckType == TCheckType::ctTriStateCheckBox && !CheckParentCheckState(node, value);
+  if (!refused) {
+    node->CheckState = value;
+    InvalidateNode(node);
+  }
+  node->States &= ~nsChecking;
+}
+
+bool TBaseTree::CheckParentCheckState(PTreeNode node, TCheckState newState) {
+  PTreeNode parent = node->Parent;
+  std::uint32_t boxes = 0, checked = 0;
+  bool mixed = false;
+  for (PTreeNode sibling = parent->FirstChild; sibling; sibling = sibling->NextSibling) {
+    if (sibling->CheckType != TCheckType::ctCheckBox && sibling->CheckType != TCheckType::ctTriStateCheckBox) continue;
+    TCheckState state = sibling == node ? newState : sibling->CheckState;
+    ++boxes;
+    if (state == TCheckState::csCheckedNormal || state == TCheckState::csCheckedPressed) ++checked;
+    if (state == TCheckState::csMixedNormal) mixed = true;
+  }
+  TCheckState parentState = TCheckState::csUncheckedNormal;
+  if (checked == boxes && boxes > 0)
+    parentState = TCheckState::csCheckedNormal;
+  else if (checked > 0 || mixed)
+    parentState = TCheckState::csMixedNormal;
+  if (!DoChecking(parent, parentState)) return false;
+  DoCheckClick(parent, parentState);
+  return true;
+}
+
+// ---- moving
+
+void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode mode, bool childrenOnly) {
+  if (mode == TTreeNodeAttachMode::amNoWhere || !source || source == root_ || target == source) return;
+  TBaseTree* targetTree = this;
+  if (!target) {
+    target = root_;
+    mode = TTreeNodeAttachMode::amAddChildFirst;
+  } else {
+    targetTree = TreeOfNode(target);
+  }
+  if (target == targetTree->root_) {
+    if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
+    if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
+  }
+  // Moving into another tree re-creates the nodes from their stored form there, which the streaming unit adds.
+  if (targetTree != this) return;
+  if (!DoNodeMoving(source, target == root_ ? nullptr : target)) return;
+  if (HasAsParent(target, source)) RaiseTreeError(teMoveIntoOwnSubtree);
+  InterruptValidation();
+  auto moveOne = [&](PTreeNode node) {
+    InternalDisconnectNode(node, true);
+    InternalConnectNode(node, target, this, mode);
+    DoNodeMoved(node);
+    // Several nodes keep their document order: each one after follows the one moved before it.
+    if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
+      target = node;
+      mode = TTreeNodeAttachMode::amInsertAfter;
+    }
+  };
+  if (childrenOnly) {
+    for (PTreeNode child = source->FirstChild; child;) {
+      PTreeNode next = child->NextSibling;
+      moveOne(child);
+      child = next;
+    }
+  } else {
+    moveOne(source);
+  }
+  InvalidateCache();
+  if (updateCount_ == 0) {
+    ValidateCache();
+    UpdateScrollBars(true);
+    if (HandleAllocated()) Invalidate();
+  }
+  StructureChange(source, TChangeReason::crNodeMoved);
+}
+
+}  // namespace tree

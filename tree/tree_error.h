@@ -1,0 +1,36 @@
+// The tree library's error: a message and the library's error number, which is the help context a help system
+// looks the error up by.
+#pragma once
+
+#include "framework/exceptions.h"
+
+namespace tree {
+
+class ETreeError : public Exception {
+  BC_CLASS(ETreeError, Exception)
+  explicit ETreeError(String message = {}, int helpContext = 0)
+      : Exception(std::move(message)), helpContext_(helpContext) {}
+  int HelpContext() const { return helpContext_; }
+
+ private:
+  int helpContext_;
+};
+
+// The library's numbered errors; each number has one text.
+enum TTreeErrorCode {
+  teMoveIntoOwnSubtree = 2001,
+  teStreamFormat = 2002,
+  teStreamVersion = 2003,
+  teStreamTooShort = 2004,
+  teNodeChunkMissing = 2005,
+  teNodeChunkOverrun = 2006,
+  teClipboardFailed = 2007,
+  teInitialUserDataSpace = 2008,
+};
+const wchar_t* TreeErrorText(TTreeErrorCode code);
+
+[[noreturn]] void RaiseTreeError(const String& message, int code);
+// Raises the numbered error with its own text.
+[[noreturn]] void RaiseTreeError(TTreeErrorCode code);
+
+}  // namespace tree

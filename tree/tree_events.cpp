@@ -1,0 +1,383 @@
+// The event dispatchers of TBaseTree: each raises its event when assigned, with the documented default otherwise.
+#include "framework/menus.h"
+#include "tree/base_tree.h"
+
+namespace tree {
+
+void TBaseTree::DoAfterCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect) {
+  if (OnAfterCellPaint) OnAfterCellPaint(this, canvas, node, column, cellRect);
+}
+
+void TBaseTree::DoAfterItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect) {
+  if (OnAfterItemErase) OnAfterItemErase(this, canvas, node, itemRect);
+}
+
+void TBaseTree::DoAfterItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect) {
+  if (OnAfterItemPaint) OnAfterItemPaint(this, canvas, node, itemRect);
+}
+
+void TBaseTree::DoAfterPaint(TCanvas* canvas) {
+  if (OnAfterPaint) OnAfterPaint(this, canvas);
+}
+
+void TBaseTree::DoAutoScroll(int x, int y) { (void)x, (void)y; }
+
+bool TBaseTree::DoBeforeDrag(PTreeNode node, TColumnIndex column) {
+  bool allowed = false;
+  if (OnDragAllowed) OnDragAllowed(this, node, column, allowed);
+  return allowed;
+}
+
+void TBaseTree::DoBeforeCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect) {
+  if (OnBeforeCellPaint) OnBeforeCellPaint(this, canvas, node, column, cellRect);
+}
+
+void TBaseTree::DoBeforeItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect, TColor& color,
+                                  TItemEraseAction& eraseAction) {
+  if (OnBeforeItemErase) OnBeforeItemErase(this, canvas, node, itemRect, color, eraseAction);
+}
+
+bool TBaseTree::DoBeforeItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect) {
+  bool customDraw = false;
+  if (OnBeforeItemPaint) OnBeforeItemPaint(this, canvas, node, itemRect, customDraw);
+  return customDraw;
+}
+
+void TBaseTree::DoBeforePaint(TCanvas* canvas) {
+  if (OnBeforePaint) OnBeforePaint(this, canvas);
+}
+
+void TBaseTree::DoCancelEdit() {
+  StopTimer(EditTimer);
+  bool wasEditing = states_.Contains(TTreeState::stEditing);
+  states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
+  if (wasEditing && OnEditCancelled) OnEditCancelled(this, focusedColumn_);
+}
+
+bool TBaseTree::DoCanEdit(PTreeNode node, TColumnIndex column, bool allowed) {
+  if (OnEditing) OnEditing(this, node, column, allowed);
+  return allowed;
+}
+
+void TBaseTree::DoChange(PTreeNode node) {
+  StopTimer(ChangeTimer);
+  if (OnChange) OnChange(this, node);
+  states_ -= TTreeState::stChangePending;
+  lastChangedNode_ = nullptr;
+}
+
+void TBaseTree::DoCheckClick(PTreeNode node, TCheckState newState) {
+  TCheckState old = node->CheckState;
+  ChangeCheckState(node, newState);
+  if (node->CheckState != old) DoChecked(node);
+}
+
+void TBaseTree::DoChecked(PTreeNode node) {
+  if (OnChecked) OnChecked(this, node);
+}
+
+bool TBaseTree::DoChecking(PTreeNode node, TCheckState& newState) {
+  bool allowed = true;
+  if (OnChecking) OnChecking(this, node, newState, allowed);
+  return allowed;
+}
+
+void TBaseTree::DoCollapsed(PTreeNode node) {
+  if (OnCollapsed) OnCollapsed(this, node);
+}
+
+bool TBaseTree::DoCollapsing(PTreeNode node) {
+  bool allowed = true;
+  if (OnCollapsing) OnCollapsing(this, node, allowed);
+  return allowed;
+}
+
+void TBaseTree::DoColumnClick(TColumnIndex column, TShiftState shift) {
+  if (OnColumnClick) OnColumnClick(this, column, shift);
+}
+
+void TBaseTree::DoColumnDblClick(TColumnIndex column, TShiftState shift) {
+  if (OnColumnDblClick) OnColumnDblClick(this, column, shift);
+}
+
+void TBaseTree::DoColumnResize(TColumnIndex column) {
+  if (IsLoading() || !HandleAllocated()) return;
+  UpdateScrollBars(true);
+  Invalidate();
+  if (OnColumnResize) OnColumnResize(nullptr, column);
+}
+
+int TBaseTree::DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column) {
+  int result = 0;
+  if (OnCompareNodes) OnCompareNodes(this, node1, node2, column, result);
+  return result;
+}
+
+IDataObject* TBaseTree::DoCreateDataObject() {
+  IDataObject* result = nullptr;
+  if (OnCreateDataObject) OnCreateDataObject(this, result);
+  return result;
+}
+
+ITreeDragManager* TBaseTree::DoCreateDragManager() {
+  ITreeDragManager* result = nullptr;
+  if (OnCreateDragManager) OnCreateDragManager(this, result);
+  return result;
+}
+
+ITreeEditLink* TBaseTree::DoCreateEditor(PTreeNode node, TColumnIndex column) {
+  ITreeEditLink* result = nullptr;
+  if (OnCreateEditor) OnCreateEditor(this, node, column, result);
+  return result;
+}
+
+bool TBaseTree::DoDragOver(TObject* source, TShiftState shift, TDragState state, POINT pt, TDropMode mode,
+                           DWORD& effect) {
+  bool accept = false;
+  if (OnDragOver) OnDragOver(this, source, shift, state, pt, mode, effect, accept);
+  return accept;
+}
+
+void TBaseTree::DoDragDrop(TObject* source, IDataObject* dataObject, const TFormatArray& formats, TShiftState shift,
+                           POINT pt, DWORD& effect, TDropMode mode) {
+  if (OnDragDrop) OnDragDrop(this, source, dataObject, formats, shift, pt, effect, mode);
+}
+
+void TBaseTree::DoHeaderDraw(TTreeHeader* header, TCanvas* canvas, TTreeColumn* column, const RECT& r, bool hover,
+                             bool pressed, TTreeDropMarkMode dropMark) {
+  if (OnHeaderDraw) OnHeaderDraw(header, canvas, column, r, hover, pressed, dropMark);
+}
+
+void TBaseTree::DoEdit() { states_ += TTreeState::stEditing; }
+
+bool TBaseTree::DoEndEdit() {
+  StopTimer(EditTimer);
+  bool wasEditing = states_.Contains(TTreeState::stEditing);
+  states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
+  if (wasEditing && OnEdited) OnEdited(this, focusedNode_, focusedColumn_);
+  return true;
+}
+
+void TBaseTree::DoExpanded(PTreeNode node) {
+  if (OnExpanded) OnExpanded(this, node);
+}
+
+bool TBaseTree::DoExpanding(PTreeNode node) {
+  bool allowed = true;
+  if (OnExpanding) OnExpanding(this, node, allowed);
+  return allowed;
+}
+
+void TBaseTree::DoFocusChange(PTreeNode node, TColumnIndex column) {
+  if (OnFocusChanged) OnFocusChanged(this, node, column);
+}
+
+bool TBaseTree::DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn,
+                                TColumnIndex newColumn) {
+  bool allowed = true;
+  if (OnFocusChanging) OnFocusChanging(this, oldNode, newNode, oldColumn, newColumn, allowed);
+  return allowed;
+}
+
+void TBaseTree::DoFreeNode(PTreeNode node) {
+  if (node == hotNode_) hotNode_ = nullptr;
+  if (OnFreeNode && (node->Has(nsInitialized) || node->Has(nsInitialUserData))) OnFreeNode(this, node);
+}
+
+THintAnimationType TBaseTree::DoGetAnimationType(THintAnimationType requested) {
+  if (requested != THintAnimationType::hatSystemDefault) return requested;
+  BOOL animation = FALSE, fade = FALSE;
+  SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &animation, 0);
+  if (!animation) return THintAnimationType::hatNone;
+  SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &fade, 0);
+  return fade ? THintAnimationType::hatFade : THintAnimationType::hatSlide;
+}
+
+void TBaseTree::DoGetCursor(TCursor& cursor) {
+  if (OnGetCursor) OnGetCursor(this, cursor);
+}
+
+void TBaseTree::DoGetHeaderCursor(TTreeHeader* header, HCURSOR& cursor) {
+  if (OnGetHeaderCursor) OnGetHeaderCursor(header, cursor);
+}
+
+int TBaseTree::DoGetImageIndex(PTreeNode node, TTreeImageKind kind, TColumnIndex column, bool& ghosted, int index) {
+  if (OnGetImageIndex) OnGetImageIndex(this, node, kind, column, ghosted, index);
+  return index;
+}
+
+void TBaseTree::DoGetLineStyle(const void*& bits) {
+  if (OnGetLineStyle) OnGetLineStyle(this, bits);
+}
+
+String TBaseTree::GetNodeHint(PTreeNode node, TColumnIndex column) {
+  (void)node, (void)column;
+  return Hint();
+}
+
+String TBaseTree::GetNodeTooltip(PTreeNode node, TColumnIndex column) {
+  (void)node, (void)column;
+  return Hint();
+}
+
+int TBaseTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
+  (void)node, (void)column;
+  return 0;
+}
+
+TPopupMenu* TBaseTree::DoGetPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
+  TPopupMenu* menu = nullptr;
+  if (!OnGetPopupMenu) return nullptr;
+  if (!node) {
+    bool askParent = true;
+    OnGetPopupMenu(this, nullptr, NoColumn, position, askParent, menu);
+    return menu;
+  }
+  bool askParent = true;
+  for (PTreeNode run = node; run != root_ && !menu && askParent; run = run->Parent)
+    OnGetPopupMenu(this, run, column, position, askParent, menu);
+  return menu;
+}
+
+void TBaseTree::DoGetUserClipboardFormats(TFormatEtcArray& formats) {
+  if (OnGetUserClipboardFormats) OnGetUserClipboardFormats(this, formats);
+}
+
+void TBaseTree::DoHeaderClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift, int x,
+                              int y) {
+  if (OnHeaderClick) OnHeaderClick(header, column, button, shift, x, y);
+}
+
+void TBaseTree::DoHeaderDblClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift,
+                                 int x, int y) {
+  if (OnHeaderDblClick) OnHeaderDblClick(header, column, button, shift, x, y);
+}
+
+void TBaseTree::DoHeaderDragged(TTreeHeader* header, TColumnIndex column, int oldPosition) {
+  if (OnHeaderDragged) OnHeaderDragged(header, column, oldPosition);
+}
+
+bool TBaseTree::DoHeaderDragging(TTreeHeader* header, TColumnIndex column) {
+  bool allowed = true;
+  if (OnHeaderDragging) OnHeaderDragging(header, column, allowed);
+  return allowed;
+}
+
+void TBaseTree::DoHeaderMouseDown(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnHeaderMouseDown) OnHeaderMouseDown(header, button, shift, x, y);
+}
+
+void TBaseTree::DoHeaderMouseMove(TTreeHeader* header, TShiftState shift, int x, int y) {
+  if (OnHeaderMouseMove) OnHeaderMouseMove(header, shift, x, y);
+}
+
+void TBaseTree::DoHeaderMouseUp(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnHeaderMouseUp) OnHeaderMouseUp(header, button, shift, x, y);
+}
+
+void TBaseTree::DoHotChange(PTreeNode oldNode, PTreeNode newNode) {
+  if (OnHotChange) OnHotChange(this, oldNode, newNode);
+}
+
+int TBaseTree::DoIncrementalSearch(PTreeNode node, const String& text) {
+  int result = 0;
+  if (OnIncrementalSearch) OnIncrementalSearch(this, node, text, result);
+  return result;
+}
+
+void TBaseTree::DoInitChildren(PTreeNode node, std::uint32_t& childCount) {
+  if (OnInitChildren) OnInitChildren(this, node, childCount);
+}
+
+void TBaseTree::DoInitNode(PTreeNode parent, PTreeNode node, TTreeNodeInitStates& initStates) {
+  if (OnInitNode) OnInitNode(this, parent, node, initStates);
+}
+
+bool TBaseTree::DoKeyAction(WORD& charCode, TShiftState& shift) {
+  bool doDefault = true;
+  if (OnKeyAction) OnKeyAction(this, charCode, shift, doDefault);
+  return doDefault;
+}
+
+void TBaseTree::DoLoadUserData(PTreeNode node, TStream& stream) {
+  if (OnLoadNode) OnLoadNode(this, node == root_ ? nullptr : node, stream);
+}
+
+void TBaseTree::DoNodeCopied(PTreeNode node) {
+  if (OnNodeCopied) OnNodeCopied(this, node);
+}
+
+bool TBaseTree::DoNodeCopying(PTreeNode node, PTreeNode newParent) {
+  bool allowed = true;
+  if (OnNodeCopying) OnNodeCopying(this, node, newParent, allowed);
+  return allowed;
+}
+
+void TBaseTree::DoNodeMoved(PTreeNode node) {
+  if (OnNodeMoved) OnNodeMoved(this, node);
+}
+
+bool TBaseTree::DoNodeMoving(PTreeNode node, PTreeNode newParent) {
+  bool allowed = true;
+  if (OnNodeMoving) OnNodeMoving(this, node, newParent, allowed);
+  return allowed;
+}
+
+bool TBaseTree::DoPaintBackground(TCanvas* canvas, const RECT& r) {
+  bool handled = false;
+  if (OnPaintBackground) OnPaintBackground(this, canvas, r, handled);
+  return handled;
+}
+
+void TBaseTree::DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r) { (void)canvas, (void)node, (void)r; }
+
+void TBaseTree::DoPaintNode(TCanvas* canvas, PTreeNode node, TColumnIndex column) {
+  (void)canvas, (void)node, (void)column;
+}
+
+void TBaseTree::DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
+  TPopupMenu* menu = DoGetPopupMenu(node, column, position);
+  if (!menu || !HandleAllocated()) return;
+  StopTimer(EditTimer);
+  menu->SetPopupComponent(this);
+  POINT screen = ClientToScreen(position);
+  menu->Popup(screen.x, screen.y);
+}
+
+bool TBaseTree::HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
+  return PopupMenu() != nullptr || DoGetPopupMenu(node, column, position) != nullptr;
+}
+
+HRESULT TBaseTree::DoRenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard) {
+  HRESULT result = E_FAIL;
+  if (OnRenderOLEData) OnRenderOLEData(this, formatEtcIn, medium, forClipboard, result);
+  return result;
+}
+
+void TBaseTree::DoReset(PTreeNode node) {
+  if (OnResetNode) OnResetNode(this, node);
+}
+
+void TBaseTree::DoSaveUserData(PTreeNode node, TStream& stream) {
+  if (OnSaveNode) OnSaveNode(this, node == root_ ? nullptr : node, stream);
+}
+
+void TBaseTree::DoScroll(int deltaX, int deltaY) {
+  if (OnScroll) OnScroll(this, deltaX, deltaY);
+}
+
+void TBaseTree::DoStructureChange(PTreeNode node, TChangeReason reason) {
+  StopTimer(StructureChangeTimer);
+  if (OnStructureChange) OnStructureChange(this, node, reason);
+  states_ -= TTreeState::stStructureChangePending;
+  lastStructureChangeNode_ = nullptr;
+  lastStructureChangeReason_ = TChangeReason::crIgnore;
+}
+
+void TBaseTree::DoUpdating(TTreeUpdateState state) {
+  if (OnUpdating) OnUpdating(this, state);
+}
+
+void TBaseTree::MainColumnChanged() { DoCancelEdit(); }
+
+}  // namespace tree

@@ -1,0 +1,93 @@
+// The node record every tree keeps a million of: a plain header followed, in the same block, by the tree's
+// internal data area and the application's record. Field order, widths and state bit positions are read
+// directly by applications and stored in streams, so they are fixed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tree {
+
+class TBaseTree;
+
+// Bits of TTreeNode::States.
+enum TTreeNodeState : std::uint16_t {
+  nsInitialized = 1u << 0,
+  nsChecking = 1u << 1,
+  nsCutOrCopy = 1u << 2,
+  nsDisabled = 1u << 3,
+  nsDeleting = 1u << 4,
+  nsExpanded = 1u << 5,
+  nsHasChildren = 1u << 6,
+  nsVisible = 1u << 7,
+  nsSelected = 1u << 8,
+  nsInitialUserData = 1u << 9,
+  nsClearing = 1u << 11,
+};
+
+// What stream saving keeps of States: transient and creation-only flags go.
+constexpr std::uint16_t StreamStateMask = 0xFDE9;
+// What ReinitNode keeps before initializing again.
+constexpr std::uint16_t ReinitStateMask = 0xFFE9;
+// What ResetNode keeps: the node is uninitialized, collapsed and childless afterwards.
+constexpr std::uint16_t ResetStateMask = 0xFF88;
+
+// Check box states; the odd values are the pressed look of the even ones.
+enum class TCheckState : std::uint8_t {
+  csUncheckedNormal,
+  csUncheckedPressed,
+  csCheckedNormal,
+  csCheckedPressed,
+  csMixedNormal,
+  csMixedPressed
+};
+enum class TCheckType : std::uint8_t { ctNone, ctTriStateCheckBox, ctCheckBox, ctRadioButton, ctButton };
+
+struct TTreeNode {
+  std::uint32_t Index;
+  std::uint32_t ChildCount;
+  std::uint16_t NodeHeight;
+  std::uint16_t States;
+  std::uint8_t Align;
+  TCheckState CheckState;
+  TCheckType CheckType;
+  std::uint8_t Reserved;
+  std::uint32_t TotalCount;
+  std::uint32_t TotalHeight;
+  TTreeNode* Parent;
+  TTreeNode* PrevSibling;
+  TTreeNode* NextSibling;
+  TTreeNode* FirstChild;
+  TTreeNode* LastChild;
+
+  bool Has(std::uint16_t state) const { return (States & state) != 0; }
+};
+using PTreeNode = TTreeNode*;
+
+// The areas that follow the header start on this boundary, so an application record can hold any scalar,
+// including 16-byte SSE values, on 64-bit systems.
+constexpr std::size_t NodeAreaAlignment = 16;
+constexpr std::size_t AlignNodeArea(std::size_t size) {
+  return (size + NodeAreaAlignment - 1) & ~(NodeAreaAlignment - 1);
+}
+constexpr std::size_t TreeNodeSize = AlignNodeArea(sizeof(TTreeNode));
+
+// Flags an OnInitNode handler may request for a node.
+enum TTreeNodeInitState : std::uint8_t {
+  ivsDisabled = 1u << 0,
+  ivsExpanded = 1u << 1,
+  ivsHasChildren = 1u << 2,
+  ivsSelected = 1u << 3,
+};
+using TTreeNodeInitStates = std::uint8_t;
+
+enum class TTreeNodeAttachMode { amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast };
+
+enum class TChangeReason { crIgnore, crAccumulated, crChildAdded, crChildDeleted, crNodeAdded, crNodeCopied, crNodeMoved };
+
+enum class TTreeUpdateState { usBegin, usBeginSynch, usSynch, usUpdate, usEnd, usEndSynch };
+
+// The tree that owns a node: the hidden root (the node that is its own next sibling) keeps the tree in Parent.
+TBaseTree* TreeOfNode(const TTreeNode* node);
+
+}  // namespace tree

@@ -1,0 +1,133 @@
+#include "tree/worker_thread.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "framework/exceptions.h"
+#include "tree/base_tree.h"
+
+namespace tree {
+
+namespace {
+
+std::unique_ptr<TWorkerThread> worker;
+int referenceCount = 0;
+
+class TLockGuard {
+ public:
+  explicit TLockGuard(CRITICAL_SECTION& lock) : lock_(lock) { EnterCriticalSection(&lock_); }
+  ~TLockGuard() { LeaveCriticalSection(&lock_); }
+  TLockGuard(const TLockGuard&) = delete;
+  TLockGuard& operator=(const TLockGuard&) = delete;
+
+ private:
+  CRITICAL_SECTION& lock_;
+};
+
+}  // namespace
+
+TWorkerThread::TWorkerThread() : TThread(true) {
+  InitializeCriticalSection(&lock_);
+  InitializeConditionVariable(&released_);
+  workEvent_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!workEvent_) {
+    DWORD error = GetLastError();
+    DeleteCriticalSection(&lock_);
+    RaiseLastOSError(error);
+  }
+  Start();
+}
+
+TWorkerThread::~TWorkerThread() {
+  Terminate();
+  Signal();
+  WaitFor();
+  CloseHandle(workEvent_);
+  DeleteCriticalSection(&lock_);
+}
+
+void TWorkerThread::AddTree(TBaseTree* tree) {
+  TLockGuard guard(lock_);
+  if (tree->cacheFlags_ & TBaseTree::cfQueued) return;
+  tree->cacheFlags_ |= TBaseTree::cfQueued;
+  waiters_.push_back(tree);
+}
+
+void TWorkerThread::RemoveTree(TBaseTree* tree) {
+  TLockGuard guard(lock_);
+  if (!(tree->cacheFlags_ & TBaseTree::cfQueued)) return;
+  waiters_.erase(std::remove(waiters_.begin(), waiters_.end(), tree), waiters_.end());
+  tree->cacheFlags_ &= ~TBaseTree::cfQueued;
+}
+
+TBaseTree* TWorkerThread::CurrentTree() {
+  TLockGuard guard(lock_);
+  return current_;
+}
+
+void TWorkerThread::Signal() { SetEvent(workEvent_); }
+
+bool TWorkerThread::InterruptTree(TBaseTree* tree) {
+  TLockGuard guard(lock_);
+  if (tree->cacheFlags_ & TBaseTree::cfQueued) {
+    waiters_.erase(std::remove(waiters_.begin(), waiters_.end(), tree), waiters_.end());
+    tree->cacheFlags_ &= ~TBaseTree::cfQueued;
+  }
+  if (current_ != tree) return false;
+  tree->cacheFlags_ |= TBaseTree::cfStopValidation;
+  SetThreadPriority(Handle(), THREAD_PRIORITY_HIGHEST);
+  while (current_ == tree) SleepConditionVariableCS(&released_, &lock_, INFINITE);
+  SetThreadPriority(Handle(), THREAD_PRIORITY_NORMAL);
+  tree->cacheFlags_ &= ~TBaseTree::cfStopValidation;
+  return true;
+}
+
+TBaseTree* TWorkerThread::TakeNextTree() {
+  TLockGuard guard(lock_);
+  if (waiters_.empty()) return nullptr;
+  TBaseTree* tree = waiters_.front();
+  waiters_.pop_front();
+  // One store, so a reader of the flags never sees the tree neither queued nor validating.
+  tree->cacheFlags_ = (tree->cacheFlags_ & ~TBaseTree::cfQueued) | TBaseTree::cfValidating;
+  current_ = tree;
+  return tree;
+}
+
+void TWorkerThread::FinishTree(TBaseTree* tree) {
+  TLockGuard guard(lock_);
+  tree->cacheFlags_ &= ~TBaseTree::cfValidating;
+  current_ = nullptr;
+  WakeAllConditionVariable(&released_);
+}
+
+void TWorkerThread::Execute() {
+  while (!Terminated()) {
+    WaitForSingleObject(workEvent_, INFINITE);
+    if (Terminated()) break;
+    // One wake-up serves the whole queue: trees queued together share a single signal.
+    while (TBaseTree* tree = TakeNextTree()) {
+      tree->BuildPositionCache();
+      FinishTree(tree);
+      if (Terminated()) break;
+    }
+  }
+}
+
+void AddThreadReference() {
+  if (!worker) worker = std::make_unique<TWorkerThread>();
+  ++referenceCount;
+}
+
+void ReleaseThreadReference(TBaseTree* tree) {
+  if (!worker) return;
+  --referenceCount;
+  worker->InterruptTree(tree);
+  if (referenceCount <= 0) {
+    referenceCount = 0;
+    worker.reset();
+  }
+}
+
+TWorkerThread* WorkerThread() { return worker.get(); }
+
+}  // namespace tree

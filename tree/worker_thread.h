@@ -1,0 +1,55 @@
+// The one background thread of the process that builds trees' position caches. Trees queue themselves and wake
+// it through an event; a tree that is about to change its structure takes itself off the queue and, when its
+// build runs, stops it and waits until the worker has let go of it.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+
+#include "framework/thread.h"
+
+namespace tree {
+
+class TBaseTree;
+
+class TWorkerThread : public TThread {
+  BC_CLASS(TWorkerThread, TThread)
+  // Raises EOSError when the wake-up event cannot be made.
+  TWorkerThread();
+  ~TWorkerThread() override;
+
+  // Queues the tree unless it is queued already.
+  void AddTree(TBaseTree* tree);
+  void RemoveTree(TBaseTree* tree);
+  // The tree whose cache is being built now, or null.
+  TBaseTree* CurrentTree();
+  // Wakes the thread; it serves every queued tree before it sleeps again.
+  void Signal();
+  // Takes the tree off the queue; when its build runs, asks it to stop and waits (at raised priority) until the
+  // thread has let go of the tree. Answers whether a build was stopped.
+  bool InterruptTree(TBaseTree* tree);
+
+ protected:
+  void Execute() override;
+
+ private:
+  // The next queued tree, marked as validating under the lock so that no interrupt can miss it; null when none.
+  TBaseTree* TakeNextTree();
+  void FinishTree(TBaseTree* tree);
+
+  HANDLE workEvent_ = nullptr;
+  CRITICAL_SECTION lock_;
+  CONDITION_VARIABLE released_;
+  std::deque<TBaseTree*> waiters_;
+  TBaseTree* current_ = nullptr;
+};
+
+// Trees share the thread through references: the first reference starts it, the last release ends it.
+void AddThreadReference();
+// Stops any build of the tree, takes it off the queue, and ends the thread when this was the last reference.
+void ReleaseThreadReference(TBaseTree* tree);
+// The running thread, or null when no tree exists.
+TWorkerThread* WorkerThread();
+
+}  // namespace tree
