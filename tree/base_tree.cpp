@@ -182,7 +182,10 @@ void TBaseTree::StructureChange(PTreeNode node, TChangeReason reason) {
     lastStructureChangeReason_ = reason;
   else if (reason != TChangeReason::crIgnore)
     lastStructureChangeReason_ = TChangeReason::crAccumulated;
-  if (updateCount_ > 0) return;
+  if (updateCount_ == 0) ReleaseStructureChange();
+}
+
+void TBaseTree::ReleaseStructureChange() {
   // Without a window there is no timer to wait for, so a delayed change fires at once.
   if (changeDelay_ > 0 && !states_.Contains(TTreeState::stSynchMode) && HandleAllocated())
     StartChangeTimer(StructureChangeTimer);
@@ -203,9 +206,14 @@ void TBaseTree::Change(PTreeNode node) {
     FireChange();
 }
 
-void TBaseTree::FireStructureChange() { DoStructureChange(lastStructureChangeNode_, lastStructureChangeReason_); }
+// A tree being destroyed tells its handlers only about freed nodes: the objects they report to may be gone.
+void TBaseTree::FireStructureChange() {
+  if (!IsDestroying()) DoStructureChange(lastStructureChangeNode_, lastStructureChangeReason_);
+}
 
-void TBaseTree::FireChange() { DoChange(lastChangedNode_); }
+void TBaseTree::FireChange() {
+  if (!IsDestroying()) DoChange(lastChangedNode_);
+}
 
 void TBaseTree::WMTimer(TMessage& message) {
   switch (message.WParam) {

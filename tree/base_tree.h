@@ -491,6 +491,8 @@ class TBaseTree : public TCustomControl {
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);
   void StartChangeTimer(UINT_PTR id);
+  // Fires the recorded structure change now or after ChangeDelay.
+  void ReleaseStructureChange();
   void FireStructureChange();
   void FireChange();
   void PackSelection();

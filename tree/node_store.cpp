@@ -160,7 +160,8 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   ++parent->ChildCount;
   parent->States |= nsHasChildren;
   target->AdjustTotalCount(parent, node->TotalCount, true);
-  if (parent->Has(nsExpanded)) target->AdjustTotalHeight(parent, node->TotalHeight, true);
+  // A hidden node adds nothing to its parent's shown height.
+  if (parent->Has(nsExpanded) && node->Has(nsVisible)) target->AdjustTotalHeight(parent, node->TotalHeight, true);
   if (target->FullyVisible(node)) target->visibleCount_ += target->CountVisibleChildren(node) + 1;
   target->InvalidateCache();
 }
@@ -178,7 +179,8 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   --parent->ChildCount;
   if (parent->ChildCount == 0 && parent != root_) parent->States &= ~nsHasChildren;
   AdjustTotalCount(parent, -static_cast<std::int64_t>(node->TotalCount), true);
-  if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
+  if (parent->Has(nsExpanded) && node->Has(nsVisible))
+    AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
   if (FullyVisible(node)) visibleCount_ -= CountVisibleChildren(node) + 1;
   if (node->PrevSibling)
     node->PrevSibling->NextSibling = node->NextSibling;
@@ -283,8 +285,7 @@ PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
   if (userData && fits) SetUserData(node, userData);
   if (updateCount_ == 0) {
     ValidateCache();
-    if (states_.Contains(TTreeState::stStructureChangePending))
-      StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildAdded);
+    if (states_.Contains(TTreeState::stStructureChangePending)) ReleaseStructureChange();
     AutoSortAfterAdd(parent);
     InvalidateToBottom(parent);
     UpdateScrollBars(true);

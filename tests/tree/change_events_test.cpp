@@ -1,0 +1,84 @@
+#include "framework/win_control.h"
+#include "support/test_window.h"
+#include "tree_fixture.h"
+
+namespace tree_test {
+namespace {
+
+// Structure changes and selection changes are merged by update brackets and by the change delay.
+TEST(ChangeEvents, DelayMergesChangesIntoOneEvent) {
+  TTestWindow host;
+  TTestTree tree;
+  tree.SetParentWindow(host.Handle());
+  tree.HandleNeeded();
+  tree.SetChangeDelay(30);
+  std::vector<TChangeReason> reasons;
+  int selectionChanges = 0;
+  tree.OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason r) { reasons.push_back(r); };
+  tree.OnChange = [&](TBaseTree*, PTreeNode) { ++selectionChanges; };
+  PTreeNode node = tree.AddChild(nullptr);
+  tree.DeleteNode(tree.AddChild(nullptr));
+  tree.SetSelected(node, true);
+  tree.SetSelected(node, false);
+  EXPECT_TRUE(reasons.empty()) << "fired before the delay";
+  ASSERT_TRUE(PumpUntil([&] { return !reasons.empty() && selectionChanges > 0; }));
+  EXPECT_EQ(reasons, std::vector<TChangeReason>{TChangeReason::crAccumulated});
+  EXPECT_EQ(selectionChanges, 1);
+
+  reasons.clear();
+  tree.BeginSynch();
+  tree.AddChild(nullptr);
+  tree.EndSynch();
+  EXPECT_EQ(reasons, std::vector<TChangeReason>{TChangeReason::crChildAdded}) << "synchronous mode fires at once";
+
+  reasons.clear();
+  tree.BeginUpdate();
+  tree.AddChild(nullptr);
+  tree.EndUpdate();
+  EXPECT_EQ(reasons.size(), 1u) << "the last EndUpdate fires what is pending";
+}
+
+TEST(ChangeEvents, WithoutWindowDelayedChangesFireAtOnce) {
+  TTestTree tree;
+  tree.SetChangeDelay(50);
+  int changes = 0;
+  tree.OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason) { ++changes; };
+  tree.AddChild(nullptr);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(ChangeEvents, UpdateStatesAndRefusals) {
+  TTestTree tree;
+  std::vector<TTreeUpdateState> states;
+  tree.OnUpdating = [&](TBaseTree*, TTreeUpdateState s) { states.push_back(s); };
+  tree.BeginUpdate();
+  tree.BeginUpdate();
+  tree.EndUpdate();
+  tree.EndUpdate();
+  using U = TTreeUpdateState;
+  EXPECT_EQ(states, (std::vector<U>{U::usBegin, U::usUpdate, U::usUpdate, U::usEnd}));
+
+  PTreeNode node = tree.AddChild(nullptr);
+  tree.OnFocusChanging = [](TBaseTree*, PTreeNode, PTreeNode, TColumnIndex, TColumnIndex, bool& ok) { ok = false; };
+  tree.SetFocusedNode(node);
+  EXPECT_EQ(tree.FocusedNode(), nullptr);
+  tree.OnFocusChanging = nullptr;
+  PTreeNode focused = nullptr;
+  tree.OnFocusChanged = [&](TBaseTree*, PTreeNode n, TColumnIndex) { focused = n; };
+  tree.SetFocusedNode(node);
+  EXPECT_EQ(focused, node);
+
+  node->CheckType = TCheckType::ctCheckBox;
+  tree.OnChecking = [](TBaseTree*, PTreeNode, TCheckState&, bool& ok) { ok = false; };
+  tree.SetCheckState(node, TCheckState::csCheckedNormal);
+  EXPECT_EQ(node->CheckState, TCheckState::csUncheckedNormal);
+  int checked = 0;
+  tree.OnChecking = nullptr;
+  tree.OnChecked = [&](TBaseTree*, PTreeNode) { ++checked; };
+  tree.SetCheckState(node, TCheckState::csCheckedNormal);
+  EXPECT_EQ(node->CheckState, TCheckState::csCheckedNormal);
+  EXPECT_EQ(checked, 1);
+}
+
+}  // namespace
+}  // namespace tree_test

@@ -1,0 +1,99 @@
+#include "tree_fixture.h"
+
+namespace tree_test {
+namespace {
+
+struct TSortCase {
+  TSortDirection direction;
+  std::vector<int> keys;
+  std::vector<int> expected;  // the original positions in sorted order
+};
+
+TEST(NodeSort, StableInBothDirections) {
+  const TSortCase cases[] = {
+      {TSortDirection::sdAscending, {3, 1, 2, 1, 3, 0}, {5, 1, 3, 2, 0, 4}},
+      {TSortDirection::sdDescending, {3, 1, 2, 1, 3, 0}, {0, 4, 2, 1, 3, 5}},
+      {TSortDirection::sdAscending, {5, 5, 5}, {0, 1, 2}},
+      {TSortDirection::sdDescending, {5, 5, 5}, {0, 1, 2}},
+  };
+  for (const TSortCase& c : cases) {
+    TTestTree tree;
+    tree.SetNodeDataSize(sizeof(int) * 2);
+    for (std::size_t i = 0; i < c.keys.size(); ++i) {
+      PTreeNode node = tree.AddChild(nullptr);
+      Key(tree, node) = c.keys[i];
+      tree.GetNodeData<int>(node)[1] = static_cast<int>(i);
+    }
+    tree.OnCompareNodes = [&](TBaseTree*, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
+      result = Key(tree, a) - Key(tree, b);
+    };
+    tree.Sort(nullptr, 0, c.direction);
+    std::vector<int> order;
+    for (PTreeNode n = tree.GetFirstNoInit(); n; n = n->NextSibling) order.push_back(tree.GetNodeData<int>(n)[1]);
+    EXPECT_EQ(order, c.expected);
+    EXPECT_EQ(CheckInvariants(tree), "");
+  }
+}
+
+TEST(NodeSort, SingleChildIsNotCompared) {
+  TTestTree tree;
+  PTreeNode parent = tree.AddChild(nullptr);
+  tree.AddChild(parent);
+  int compares = 0;
+  tree.OnCompareNodes = [&](TBaseTree*, PTreeNode, PTreeNode, TColumnIndex, int&) { ++compares; };
+  tree.Sort(parent, 0, TSortDirection::sdAscending);
+  EXPECT_EQ(compares, 0);
+}
+
+TEST(ExpandCollapse, ChildlessAndRefusedToggles) {
+  TTestTree tree;
+  tree.OnInitNode = [](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates& s) { s |= ivsHasChildren; };
+  tree.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 0; };
+  tree.SetRootNodeCount(2);
+  PTreeNode node = tree.GetFirst();
+  tree.ToggleNode(node);
+  EXPECT_FALSE(node->Has(nsExpanded));
+  EXPECT_FALSE(node->Has(nsHasChildren));
+
+  PTreeNode other = node->NextSibling;
+  tree.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 3; };
+  tree.OnExpanding = [](TBaseTree*, PTreeNode, bool& allowed) { allowed = false; };
+  std::uint32_t height = tree.RootNode()->TotalHeight;
+  tree.ToggleNode(other);
+  EXPECT_FALSE(other->Has(nsExpanded));
+  EXPECT_EQ(tree.RootNode()->TotalHeight, height);
+  EXPECT_EQ(tree.VisibleCount(), 2u);
+}
+
+TEST(ExpandCollapse, CollapsedParentKeepsChainButNodeShrinks) {
+  TTestTree tree;
+  PTreeNode parent = tree.AddChild(nullptr);
+  PTreeNode child = tree.AddChild(parent);
+  tree.AddChild(child);
+  tree.ToggleNode(child);
+  std::uint32_t rootHeight = tree.RootNode()->TotalHeight;
+  tree.ToggleNode(child);
+  EXPECT_EQ(child->TotalHeight, child->NodeHeight);
+  EXPECT_EQ(tree.RootNode()->TotalHeight, rootHeight);
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
+TEST(ExpandCollapse, FullExpandReachesEveryLevelCreatedOnDemand) {
+  TTestTree tree;
+  tree.FullExpand(nullptr);
+  tree.OnInitNode = [&](TBaseTree* t, PTreeNode, PTreeNode n, TTreeNodeInitStates& s) {
+    if (t->GetNodeLevel(n) < 3) s |= ivsHasChildren;
+  };
+  tree.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 2; };
+  tree.SetRootNodeCount(2);
+  tree.FullExpand(nullptr);
+  EXPECT_EQ(tree.TotalCount(), 2u + 4u + 8u + 16u);
+  EXPECT_EQ(tree.VisibleCount(), tree.TotalCount());
+  EXPECT_EQ(CheckInvariants(tree), "");
+  tree.FullCollapse(nullptr);
+  EXPECT_EQ(tree.VisibleCount(), 2u);
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
+}  // namespace
+}  // namespace tree_test

@@ -1,0 +1,281 @@
+#include <random>
+
+#include "tree/tree_error.h"
+#include "tree_fixture.h"
+
+namespace tree_test {
+namespace {
+
+using AM = TTreeNodeAttachMode;
+
+std::unique_ptr<TTestTree> MakeTree(int dataSize = sizeof(void*)) {
+  auto tree = std::make_unique<TTestTree>();
+  tree->SetNodeDataSize(dataSize);
+  return tree;
+}
+
+std::vector<int> KeysOf(TBaseTree& tree, PTreeNode parent) {
+  std::vector<int> keys;
+  for (PTreeNode n = parent ? parent->FirstChild : tree.GetFirstNoInit(); n; n = n->NextSibling)
+    keys.push_back(Key(tree, n));
+  return keys;
+}
+
+// Random sequences of every structural operation; the cached totals must match a recount after each step.
+TEST(NodeStore, InvariantsHoldOverRandomSequences) {
+  for (unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
+    std::mt19937 random(seed);
+    auto tree = MakeTree();
+    tree->OnCompareNodes = [&](TBaseTree*, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
+      result = Key(*tree, a) - Key(*tree, b);
+    };
+    int nextKey = 0;
+    for (int step = 0; step < 600; ++step) {
+      std::vector<PTreeNode> nodes = AllNodes(*tree);
+      auto pick = [&]() -> PTreeNode {
+        return nodes.empty() ? nullptr : nodes[random() % nodes.size()];
+      };
+      bool bracket = random() % 7 == 0;
+      if (bracket) tree->BeginUpdate();
+      switch (random() % 9) {
+        case 0:
+        case 1:
+          Key(*tree, tree->AddChild(random() % 3 ? pick() : nullptr)) = nextKey++;
+          break;
+        case 2:
+          if (PTreeNode node = tree->InsertNode(pick(), static_cast<AM>(1 + random() % 4))) Key(*tree, node) = nextKey++;
+          break;
+        case 3:
+          tree->DeleteNode(pick());
+          break;
+        case 4: {
+          PTreeNode source = pick(), target = pick();
+          try {
+            tree->MoveTo(source, target, static_cast<AM>(1 + random() % 4), random() % 4 == 0);
+          } catch (const ETreeError& e) {
+            EXPECT_EQ(e.HelpContext(), teMoveIntoOwnSubtree);
+            EXPECT_TRUE(tree->HasAsParent(target, source));
+          }
+          break;
+        }
+        case 5:
+          tree->ToggleNode(pick());
+          break;
+        case 6:
+          tree->Sort(random() % 4 ? pick() : nullptr, 0, static_cast<TSortDirection>(random() % 2), false);
+          break;
+        case 7:
+          if (PTreeNode node = pick()) tree->SetVisible(node, !node->Has(nsVisible));
+          break;
+        case 8:
+          if (PTreeNode node = pick()) tree->SetNodeHeight(node, static_cast<std::uint16_t>(10 + random() % 20));
+          break;
+      }
+      if (bracket) tree->EndUpdate();
+      std::string fault = CheckInvariants(*tree);
+      ASSERT_EQ(fault, "") << "seed " << seed << " step " << step;
+    }
+  }
+}
+
+TEST(NodeStore, EdgeCasesOfCreationAndDeletion) {
+  auto tree = MakeTree();
+  EXPECT_EQ(tree->GetNodeData(nullptr), nullptr);
+  EXPECT_EQ(tree->GetNodeData(tree->RootNode()), nullptr);
+
+  std::vector<std::pair<PTreeNode, TChangeReason>> changes;
+  tree->OnStructureChange = [&](TBaseTree*, PTreeNode n, TChangeReason r) { changes.push_back({n, r}); };
+  PTreeNode top = tree->AddChild(nullptr);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].first, nullptr);
+  EXPECT_EQ(changes[0].second, TChangeReason::crChildAdded);
+
+  PTreeNode first = tree->InsertNode(nullptr, AM::amInsertBefore);
+  EXPECT_EQ(tree->GetFirstNoInit(), first);
+  EXPECT_EQ(top->Index, 1u);
+  EXPECT_EQ(tree->InsertNode(top, AM::amNoWhere), nullptr);
+  EXPECT_EQ(tree->RootNodeCount(), 2u);
+
+  PTreeNode child = tree->AddChild(top);
+  PTreeNode grandchild = tree->AddChild(child);
+  EXPECT_EQ(tree->GetNodeLevel(top), 0u);
+  EXPECT_EQ(tree->GetNodeLevel(child), 1u);
+  EXPECT_EQ(tree->GetNodeLevel(grandchild), 2u);
+  tree->ToggleNode(top);
+  ASSERT_TRUE(top->Has(nsExpanded));
+  tree->DeleteChildren(top);
+  EXPECT_FALSE(top->Has(nsExpanded));
+  EXPECT_TRUE(top->Has(nsHasChildren));
+  tree->DeleteChildren(top, true);
+  EXPECT_FALSE(top->Has(nsHasChildren));
+
+  tree->SetRootNodeCount(10);
+  tree->SetRootNodeCount(3);
+  EXPECT_EQ(tree->RootNodeCount(), 3u);
+  tree->SetRootNodeCount(10);
+  std::vector<std::uint32_t> indexes;
+  for (PTreeNode n = tree->GetFirstNoInit(); n; n = n->NextSibling) indexes.push_back(n->Index);
+  EXPECT_EQ(indexes, (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_FALSE(tree->RootNode()->LastChild->Has(nsInitialized));
+  EXPECT_EQ(CheckInvariants(*tree), "");
+}
+
+TEST(NodeStore, DeletionsInsideABracketReportOneAccumulatedChange) {
+  auto tree = MakeTree();
+  tree->SetRootNodeCount(5);
+  std::vector<TChangeReason> reasons;
+  tree->OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason r) { reasons.push_back(r); };
+  tree->BeginUpdate();
+  tree->DeleteNode(tree->GetFirstNoInit());
+  EXPECT_TRUE(reasons.empty());
+  tree->DeleteNode(tree->GetFirstNoInit());
+  tree->EndUpdate();
+  EXPECT_EQ(reasons, std::vector<TChangeReason>{TChangeReason::crAccumulated});
+  reasons.clear();
+  tree->BeginUpdate();
+  tree->AddChild(nullptr);
+  tree->EndUpdate();
+  EXPECT_EQ(reasons, std::vector<TChangeReason>{TChangeReason::crChildAdded});
+}
+
+// Nodes exist before anyone asks for them: only the nodes a walk hands out are initialized.
+TEST(NodeStore, NodesAreInitializedOnlyWhenReached) {
+  auto tree = MakeTree();
+  std::vector<PTreeNode> initialized, freed;
+  tree->OnInitNode = [&](TBaseTree*, PTreeNode, PTreeNode n, TTreeNodeInitStates& s) {
+    initialized.push_back(n);
+    if (n->Index == 0) s |= ivsHasChildren;
+  };
+  tree->OnInitChildren = [&](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 4; };
+  tree->OnFreeNode = [&](TBaseTree*, PTreeNode n) { freed.push_back(n); };
+  tree->SetRootNodeCount(1000);
+  EXPECT_TRUE(initialized.empty());
+  EXPECT_EQ(tree->GetNodeAt(0, 5 * 18 + 1), tree->RootNode()->FirstChild->NextSibling->NextSibling->NextSibling->NextSibling->NextSibling);
+  EXPECT_TRUE(initialized.empty()) << "a position look-up raised OnInitNode";
+  PTreeNode first = tree->GetFirst();
+  EXPECT_EQ(initialized, std::vector<PTreeNode>{first});
+  EXPECT_EQ(first->ChildCount, 0u);
+  PTreeNode next = tree->GetNext(first);
+  EXPECT_EQ(first->ChildCount, 4u);
+  EXPECT_EQ(next, first->FirstChild);
+  EXPECT_EQ(initialized.size(), 2u);
+  tree->AddChild(nullptr, reinterpret_cast<void*>(0x1234));
+  tree->Clear();
+  EXPECT_EQ(freed.size(), 3u) << "OnFreeNode for two initialized nodes and one with user data";
+  EXPECT_EQ(tree->TotalCount(), 0u);
+  EXPECT_EQ(CheckInvariants(*tree), "");
+}
+
+// A record too small for the user value: the node stays, without the value, and the tree is not left updating.
+TEST(NodeStoreFaults, TooSmallRecordReportsAfterFinishingTheNode) {
+  auto tree = MakeTree(2);
+  int changes = 0;
+  tree->OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason) { ++changes; };
+  for (int kind = 0; kind < 2; ++kind) {
+    changes = 0;
+    try {
+      if (kind == 0)
+        tree->AddChild(nullptr, reinterpret_cast<void*>(7));
+      else
+        tree->InsertNode(nullptr, AM::amAddChildLast, reinterpret_cast<void*>(7));
+      ADD_FAILURE() << "no error";
+    } catch (const ETreeError& e) {
+      EXPECT_EQ(e.HelpContext(), teInitialUserDataSpace);
+      EXPECT_EQ(e.Message(), L"Cannot set initial user data because there is not enough user data space allocated.");
+    }
+    EXPECT_EQ(tree->UpdateCount(), 0);
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(tree->RootNode()->LastChild->Has(nsInitialUserData));
+    changes = 0;
+    tree->AddChild(nullptr);
+    EXPECT_EQ(changes, 1) << "later changes still fire";
+  }
+  EXPECT_EQ(tree->RootNodeCount(), 4u);
+}
+
+// Moving several nodes keeps their order in every attach mode.
+TEST(NodeStoreFaults, MovingChildrenKeepsTheirOrderInEveryMode) {
+  for (AM mode : {AM::amInsertBefore, AM::amInsertAfter, AM::amAddChildFirst, AM::amAddChildLast}) {
+    auto tree = MakeTree();
+    PTreeNode source = tree->AddChild(nullptr);
+    PTreeNode target = tree->AddChild(nullptr);
+    Key(*tree, source) = 100;
+    Key(*tree, target) = 200;
+    for (int i = 0; i < 4; ++i) Key(*tree, tree->AddChild(source)) = i;
+    Key(*tree, tree->AddChild(target)) = 50;
+    tree->MoveTo(source, target, mode, true);
+    std::vector<int> moved;
+    PTreeNode parent = mode == AM::amInsertBefore || mode == AM::amInsertAfter ? nullptr : target;
+    for (int key : KeysOf(*tree, parent))
+      if (key < 4) moved.push_back(key);
+    EXPECT_EQ(moved, (std::vector<int>{0, 1, 2, 3})) << "mode " << static_cast<int>(mode);
+    EXPECT_EQ(CheckInvariants(*tree), "");
+  }
+}
+
+// On 64-bit systems a user value is a pointer and every area after the header starts on a 16-byte boundary.
+TEST(NodeStoreFaults, UserValuesArePointerSizedAndAreasAligned) {
+  class TAreaTree : public TTestTree {
+   public:
+    std::size_t Reserve(std::size_t size) { return AllocateInternalDataArea(size); }
+  };
+  for (std::size_t internal : {0u, 4u, 20u}) {
+    TAreaTree tree;
+    std::size_t offset = internal ? tree.Reserve(internal) : TreeNodeSize;
+    EXPECT_EQ(offset % 16, 0u);
+    tree.SetNodeDataSize(sizeof(void*));
+    void* value = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x123456789ABCDEF0ull & UINTPTR_MAX));
+    PTreeNode node = tree.AddChild(nullptr, value);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(tree.GetNodeData(node)) % 16, 0u);
+    EXPECT_EQ(*tree.GetNodeData<void*>(node), value);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(node) % 16, 0u);
+  }
+}
+
+TEST(NodeStore, MoveRules) {
+  auto tree = MakeTree();
+  PTreeNode a = tree->AddChild(nullptr);
+  PTreeNode b = tree->AddChild(nullptr);
+  PTreeNode grandchild = tree->AddChild(tree->AddChild(a));
+  try {
+    tree->MoveTo(a, grandchild, AM::amAddChildLast, false);
+    ADD_FAILURE() << "no error";
+  } catch (const ETreeError& e) {
+    EXPECT_EQ(e.HelpContext(), teMoveIntoOwnSubtree);
+    EXPECT_EQ(e.Message(), L"Target node cannot be a child node of the node to be moved.");
+  }
+  EXPECT_EQ(grandchild->Parent->Parent, a);
+  tree->MoveTo(a, tree->RootNode(), AM::amInsertAfter, false);
+  EXPECT_EQ(tree->RootNode()->LastChild, a);
+  bool allowed = false;
+  tree->OnNodeMoving = [&](TBaseTree*, PTreeNode, PTreeNode, bool& ok) { ok = allowed; };
+  tree->MoveTo(b, a, AM::amAddChildLast, false);
+  EXPECT_EQ(b->Parent, tree->RootNode());
+  EXPECT_EQ(CheckInvariants(*tree), "");
+}
+
+TEST(NodeStore, PasteAfterCutDeletesEveryMarkedNodeOnce) {
+  auto tree = MakeTree();
+  tree->TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  PTreeNode a = tree->AddChild(nullptr);
+  PTreeNode inner = tree->AddChild(a);
+  PTreeNode keep = tree->AddChild(nullptr);
+  PTreeNode b = tree->AddChild(nullptr);
+  int freed = 0;
+  tree->OnInitNode = [](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates&) {};
+  tree->OnFreeNode = [&](TBaseTree*, PTreeNode) { ++freed; };
+  for (PTreeNode n : {a, inner, keep, b}) tree->ValidateNode(n, false);
+  tree->SetSelected(a, true);
+  tree->SetSelected(inner, true);
+  tree->SetSelected(b, true);
+  tree->MarkCutCopyNodes(true);
+  inner->States |= nsCutOrCopy;
+  tree->FinishCutOrCopy();
+  EXPECT_EQ(tree->RootNodeCount(), 1u);
+  EXPECT_EQ(tree->GetFirstNoInit(), keep);
+  EXPECT_EQ(freed, 3);
+  EXPECT_EQ(tree->SelectedCount(), 0u);
+}
+
+}  // namespace
+}  // namespace tree_test

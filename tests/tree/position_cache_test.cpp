@@ -1,0 +1,135 @@
+#include <random>
+
+#include "tree/worker_thread.h"
+#include "tree_fixture.h"
+
+namespace tree_test {
+namespace {
+
+// A tree of several levels with varied heights, some folders collapsed and some nodes hidden.
+void BuildRandomTree(TTestTree& tree, std::mt19937& random, int count) {
+  tree.BeginUpdate();
+  std::vector<PTreeNode> folders{nullptr};
+  for (int i = 0; i < count; ++i) {
+    PTreeNode node = tree.AddChild(folders[random() % folders.size()]);
+    tree.SetNodeHeight(node, static_cast<std::uint16_t>(12 + random() % 16));
+    if (random() % 8 == 0) folders.push_back(node);
+  }
+  for (PTreeNode folder : folders)
+    if (folder && random() % 5) tree.ToggleNode(folder);
+  for (PTreeNode node : AllNodes(tree))
+    if (random() % 40 == 0) tree.SetVisible(node, false);
+  tree.EndUpdate();
+}
+
+// Look-ups through the cache answer exactly what a walk from the first row answers.
+TEST(PositionCache, LookupsAgreeWithAndWithoutCache) {
+  std::mt19937 random(11);
+  TTestTree tree;
+  BuildRandomTree(tree, random, 30000);
+  ASSERT_GT(tree.VisibleCount(), CacheThreshold);
+  std::vector<std::pair<PTreeNode, int>> walked;
+  int height = static_cast<int>(tree.RootNode()->TotalHeight - tree.RootNode()->NodeHeight);
+  std::vector<int> probes{-5, 0, height - 1, height, height + 100};
+  for (int i = 0; i < 3000; ++i) probes.push_back(static_cast<int>(random() % height));
+  ASSERT_TRUE(WaitForCache(tree));
+  tree.DoStateChange({TTreeState::stValidationNeeded}, {TTreeState::stUseCache});
+  std::vector<int> tops;
+  for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n)) tops.push_back(tree.GetNodeTop(n));
+  for (int y : probes) {
+    int top = -1;
+    PTreeNode node = tree.GetNodeAt(0, y, false, top);
+    walked.push_back({node, top});
+  }
+  tree.ValidateCache();
+  ASSERT_TRUE(WaitForCache(tree));
+  for (std::size_t i = 0; i < probes.size(); ++i) {
+    int top = -1;
+    PTreeNode node = tree.GetNodeAt(0, probes[i], false, top);
+    EXPECT_EQ(node, walked[i].first) << "y " << probes[i];
+    EXPECT_EQ(top, walked[i].second) << "y " << probes[i];
+    if (node) {
+      EXPECT_TRUE(probes[i] < 0 || (probes[i] >= top && probes[i] < top + node->NodeHeight));
+    }
+  }
+  EXPECT_EQ(tree.GetNodeAt(0, height + 1), nullptr);
+  std::size_t i = 0;
+  for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n), ++i) {
+    ASSERT_EQ(tree.GetNodeTop(n), tops[i]) << "row " << i;
+  }
+}
+
+TEST(PositionCache, NoCacheForSmallTrees) {
+  TTestTree tree;
+  tree.SetRootNodeCount(CacheThreshold);
+  tree.ValidateCache();
+  Sleep(20);
+  EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stUseCache));
+  TTestTree empty;
+  int top = 7;
+  EXPECT_EQ(empty.GetNodeAt(0, 10, false, top), nullptr);
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(empty.GetFirst(), nullptr);
+  EXPECT_EQ(empty.GetLastVisible(), nullptr);
+  EXPECT_EQ(empty.GetNext(empty.GetFirstNoInit()), nullptr);
+}
+
+// The user-interface thread changes the tree while the worker builds its cache over and over.
+TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
+  std::mt19937 random(5);
+  TTestTree tree;
+  BuildRandomTree(tree, random, 60000);
+  for (int step = 0; step < 400; ++step) {
+    tree.ValidateCache();
+    std::vector<PTreeNode> nodes = AllNodes(tree);
+    PTreeNode node = nodes[random() % nodes.size()];
+    switch (random() % 6) {
+      case 0: tree.DeleteNode(node); break;
+      case 1: tree.InsertNode(node, TTreeNodeAttachMode::amInsertAfter); break;
+      case 2: tree.ToggleNode(node); break;
+      case 3: tree.MoveTo(node, nullptr, TTreeNodeAttachMode::amAddChildFirst, false); break;
+      case 4: tree.Sort(node->Parent == tree.RootNode() ? nullptr : node->Parent, 0, TSortDirection::sdDescending, false); break;
+      case 5: tree.AddChild(node); break;
+    }
+    if (step % 50 == 0) {
+      ASSERT_EQ(CheckInvariants(tree), "") << "step " << step;
+    }
+  }
+  tree.ValidateCache();
+  ASSERT_TRUE(WaitForCache(tree));
+  int top = 0;
+  for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n)) {
+    ASSERT_EQ(tree.GetNodeAt(0, top, false, top), n);
+    top += n->NodeHeight;
+  }
+}
+
+// One wake-up of the worker serves every tree queued before it.
+TEST(WorkerThreadFaults, OneSignalServesEveryQueuedTree) {
+  std::vector<std::unique_ptr<TTestTree>> trees;
+  for (int i = 0; i < 4; ++i) {
+    trees.push_back(std::make_unique<TTestTree>());
+    trees.back()->SetRootNodeCount(5000);
+    trees.back()->DoStateChange({TTreeState::stValidationNeeded});
+  }
+  for (auto& tree : trees) WorkerThread()->AddTree(tree.get());
+  WorkerThread()->Signal();
+  for (auto& tree : trees) EXPECT_TRUE(WaitForCache(*tree));
+}
+
+// A tree destroyed while its cache is built, and a new tree after all were gone, start and stop cleanly.
+TEST(WorkerThreadFaults, DestroyDuringBuildAndRestart) {
+  for (int round = 0; round < 20; ++round) {
+    auto tree = std::make_unique<TTestTree>();
+    tree->SetRootNodeCount(200000);
+    EXPECT_TRUE(tree->TreeStates().Contains(TTreeState::stValidating) ||
+                tree->TreeStates().Contains(TTreeState::stUseCache) || true);
+    tree.reset();
+  }
+  TTestTree last;
+  last.SetRootNodeCount(3000);
+  EXPECT_TRUE(WaitForCache(last));
+}
+
+}  // namespace
+}  // namespace tree_test

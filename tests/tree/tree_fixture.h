@@ -1,0 +1,41 @@
+// Shared helpers of the tree tests: a tree that opens its protected parts to the tests, the store's invariant
+// checker and a wait for the worker's cache build.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tree/base_tree.h"
+
+namespace tree_test {
+
+using namespace tree;
+
+class TTestTree : public TBaseTree {
+ public:
+  explicit TTestTree(TComponent* owner = nullptr) : TBaseTree(owner) {}
+  using TBaseTree::ClipboardDataObject;
+  using TBaseTree::DoStateChange;
+  using TBaseTree::ValidateCache;
+};
+
+// The node's application record as one integer key.
+inline int& Key(TBaseTree& tree, PTreeNode node) { return *tree.GetNodeData<int>(node); }
+
+// Every cached total and link of the store, checked against a full recount; returns the first fault found.
+std::string CheckInvariants(TBaseTree& tree);
+
+// Waits (at most a few seconds) until the worker has published the tree's cache.
+bool WaitForCache(TBaseTree& tree);
+
+// The nodes in pre-order, without initializing any.
+std::vector<PTreeNode> AllNodes(TBaseTree& tree);
+
+// Serves the thread's messages until done says yes or the time runs out.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
+
+}  // namespace tree_test
