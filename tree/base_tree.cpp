@@ -240,6 +240,14 @@ void TBaseTree::Dispatch(TMessage& message) {
   }
 }
 
+void TBaseTree::Loaded() {
+  inherited::Loaded();
+  if (states_.Contains(TTreeState::stRootCountPending)) {
+    states_ -= TTreeState::stRootCountPending;
+    SetRootNodeCount(pendingRootCount_);
+  }
+}
+
 // ---- selection
 
 bool TBaseTree::InternalAddToSelection(PTreeNode node) {

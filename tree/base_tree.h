@@ -271,6 +271,8 @@ class TBaseTree : public TCustomControl {
   void SetTopNode(PTreeNode node);
 
   void Dispatch(TMessage& message) override;
+  // Applies a root node count read from a stored form.
+  void Loaded() override;
 
   // ---- events
   TTreeAfterCellPaintEvent OnAfterCellPaint;
@@ -525,6 +527,7 @@ class TBaseTree : public TCustomControl {
   TChangeReason lastStructureChangeReason_ = TChangeReason::crIgnore;
   TTreeStates states_;
   UINT changeDelay_ = 0;
+  std::uint32_t pendingRootCount_ = 0;
   UINT animationDuration_ = 200;
   TNodeAlignment nodeAlignment_ = TNodeAlignment::naProportional;
 

@@ -75,7 +75,12 @@ void TBaseTree::SortSubtree(PTreeNode node, TColumnIndex column, TSortDirection 
 void TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doInit) {
   if (column <= InvalidColumn) return;
   ++updateCount_;
-  SortSubtree(root_, column, direction, doInit);
+  try {
+    SortSubtree(root_, column, direction, doInit);
+  } catch (...) {
+    --updateCount_;
+    throw;
+  }
   InvalidateCache();
   --updateCount_;
   if (updateCount_ == 0) {

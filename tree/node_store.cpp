@@ -85,10 +85,20 @@ bool TBaseTree::FullyVisible(PTreeNode node) const {
 }
 
 std::uint32_t TBaseTree::CountVisibleChildren(PTreeNode node) const {
+  // A loop rather than recursion, so that deep chains of folders cannot exhaust the stack.
   std::uint32_t count = 0;
-  if (!node->Has(nsExpanded)) return 0;
-  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-    if (child->Has(nsVisible)) count += 1 + CountVisibleChildren(child);
+  PTreeNode run = node->Has(nsExpanded) ? node->FirstChild : nullptr;
+  while (run) {
+    if (run->Has(nsVisible)) {
+      ++count;
+      if (run->Has(nsExpanded) && run->FirstChild) {
+        run = run->FirstChild;
+        continue;
+      }
+    }
+    while (run != node && !run->NextSibling) run = run->Parent;
+    run = run == node ? nullptr : run->NextSibling;
+  }
   return count;
 }
 
@@ -244,7 +254,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
 
 void TBaseTree::SetRootNodeCount(std::uint32_t value) {
   if (IsLoading()) {
-    root_->ChildCount = value;
+    pendingRootCount_ = value;
     states_ += TTreeState::stRootCountPending;
     return;
   }

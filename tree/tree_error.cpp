@@ -4,6 +4,8 @@ namespace tree {
 
 const wchar_t* TreeErrorText(TTreeErrorCode code) {
   switch (code) {
+    case teEditLinkMissing:
+      return L"Edit link must not be nil.";
     case teMoveIntoOwnSubtree:
       return L"Target node cannot be a child node of the node to be moved.";
     case teStreamFormat:

@@ -18,6 +18,7 @@ class ETreeError : public Exception {
 
 // The library's numbered errors; each number has one text.
 enum TTreeErrorCode {
+  teEditLinkMissing = 2000,
   teMoveIntoOwnSubtree = 2001,
   teStreamFormat = 2002,
   teStreamVersion = 2003,

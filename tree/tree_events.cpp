@@ -1,6 +1,7 @@
 // The event dispatchers of TBaseTree: each raises its event when assigned, with the documented default otherwise.
 #include "framework/menus.h"
 #include "tree/base_tree.h"
+#include "tree/tree_error.h"
 
 namespace tree {
 
@@ -127,7 +128,10 @@ ITreeDragManager* TBaseTree::DoCreateDragManager() {
 
 ITreeEditLink* TBaseTree::DoCreateEditor(PTreeNode node, TColumnIndex column) {
   ITreeEditLink* result = nullptr;
-  if (OnCreateEditor) OnCreateEditor(this, node, column, result);
+  if (OnCreateEditor) {
+    OnCreateEditor(this, node, column, result);
+    if (!result) RaiseTreeError(teEditLinkMissing);
+  }
   return result;
 }
 

@@ -166,6 +166,17 @@ TEST(NodeStore, NodesAreInitializedOnlyWhenReached) {
   EXPECT_EQ(CheckInvariants(*tree), "");
 }
 
+TEST(NodeStore, RootCountFromAStoredFormWaitsForLoaded) {
+  TTestTree tree;
+  tree.SetLoading(true);
+  tree.SetRootNodeCount(5);
+  EXPECT_EQ(tree.RootNodeCount(), 0u);
+  EXPECT_EQ(CheckInvariants(tree), "");
+  tree.Loaded();
+  EXPECT_EQ(tree.RootNodeCount(), 5u);
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
 // A record too small for the user value: the node stays, without the value, and the tree is not left updating.
 TEST(NodeStoreFaults, TooSmallRecordReportsAfterFinishingTheNode) {
   auto tree = MakeTree(2);

@@ -74,25 +74,50 @@ TEST(PositionCache, NoCacheForSmallTrees) {
   EXPECT_EQ(empty.GetNext(empty.GetFirstNoInit()), nullptr);
 }
 
-// The user-interface thread changes the tree while the worker builds its cache over and over.
+// The node a position falls on, by a walk over every visible row.
+PTreeNode WalkToRow(TBaseTree& tree, std::uint32_t y) {
+  std::uint32_t rowTop = 0;
+  for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n)) {
+    if (y < rowTop + n->NodeHeight) return n;
+    rowTop += n->NodeHeight;
+  }
+  return nullptr;
+}
+
+// The user-interface thread changes the tree while the worker builds its cache over and over; whenever the
+// worker has let go, a cache it published must describe the tree as it is now.
 TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
   std::mt19937 random(5);
   TTestTree tree;
   BuildRandomTree(tree, random, 60000);
   for (int step = 0; step < 400; ++step) {
     tree.ValidateCache();
+    for (int spin = 0; spin < 2000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin) YieldProcessor();
     std::vector<PTreeNode> nodes = AllNodes(tree);
     PTreeNode node = nodes[random() % nodes.size()];
-    switch (random() % 6) {
-      case 0: tree.DeleteNode(node); break;
-      case 1: tree.InsertNode(node, TTreeNodeAttachMode::amInsertAfter); break;
-      case 2: tree.ToggleNode(node); break;
-      case 3: tree.MoveTo(node, nullptr, TTreeNodeAttachMode::amAddChildFirst, false); break;
-      case 4: tree.Sort(node->Parent == tree.RootNode() ? nullptr : node->Parent, 0, TSortDirection::sdDescending, false); break;
-      case 5: tree.AddChild(node); break;
+    switch (random() % 8) {
+      case 0: tree.InsertNode(node, TTreeNodeAttachMode::amInsertAfter); break;
+      case 1: tree.ToggleNode(node); break;
+      case 2: tree.MoveTo(node, nullptr, TTreeNodeAttachMode::amAddChildFirst, false); break;
+      case 3: tree.Sort(node->Parent == tree.RootNode() ? nullptr : node->Parent, 0, TSortDirection::sdDescending, false); break;
+      case 4: tree.AddChild(node); break;
+      default:
+        while (node->FirstChild) node = node->FirstChild;
+        tree.DeleteNode(node);
+        break;
     }
     if (step % 50 == 0) {
       ASSERT_EQ(CheckInvariants(tree), "") << "step " << step;
+    }
+    if (step % 3 == 0) {
+      for (int wait = 0; wait < 1000 && tree.TreeStates().Contains(TTreeState::stValidating); ++wait) Sleep(1);
+      if (tree.TreeStates().Contains(TTreeState::stUseCache)) {
+        for (int probe = 0; probe < 4; ++probe) {
+          auto y = static_cast<std::uint32_t>(random() % (tree.RootNode()->TotalHeight - tree.RootNode()->NodeHeight));
+          int top = 0;
+          ASSERT_EQ(tree.GetNodeAt(0, static_cast<int>(y), false, top), WalkToRow(tree, y)) << "step " << step;
+        }
+      }
     }
   }
   tree.ValidateCache();
@@ -101,6 +126,43 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
   for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n)) {
     ASSERT_EQ(tree.GetNodeAt(0, top, false, top), n);
     top += n->NodeHeight;
+  }
+}
+
+// Every change to links, flags or heights stops a running build first, also inside an update bracket where
+// nothing validates the cache afterwards.
+TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
+  using Change = std::function<void(TTestTree&, PTreeNode)>;
+  const std::pair<const char*, Change> changes[] = {
+      {"delete leaf", [](TTestTree& t, PTreeNode n) { t.DeleteNode(n); }},
+      {"insert", [](TTestTree& t, PTreeNode n) { t.InsertNode(n, TTreeNodeAttachMode::amInsertBefore); }},
+      {"move", [](TTestTree& t, PTreeNode n) { t.MoveTo(n, nullptr, TTreeNodeAttachMode::amAddChildFirst, false); }},
+      {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n); }},
+      {"sort", [](TTestTree& t, PTreeNode) { t.Sort(nullptr, 0, TSortDirection::sdDescending, false); }},
+      {"auto-sorted add", [](TTestTree& t, PTreeNode n) {
+         t.TreeOptions()->SetAutoOptions(t.TreeOptions()->AutoOptions() + TTreeAutoOption::toAutoSort);
+         t.SetSortColumn(0);
+         t.AddChild(n);
+       }},
+      {"height", [](TTestTree& t, PTreeNode n) { t.SetNodeHeight(n, 40); }},
+      {"hide", [](TTestTree& t, PTreeNode n) { t.SetVisible(n, false); }},
+  };
+  for (auto& [name, change] : changes) {
+    TTestTree tree;
+    tree.SetRootNodeCount(1000000);
+    ASSERT_TRUE(WaitForCache(tree));
+    PTreeNode node = tree.GetFirstNoInit()->NextSibling;
+    tree.AddChild(node);
+    tree.DoStateChange({TTreeState::stValidationNeeded}, {TTreeState::stUseCache});
+    tree.ValidateCache();
+    for (int spin = 0; spin < 1000000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin) YieldProcessor();
+    tree.BeginUpdate();
+    change(tree, node->FirstChild ? node->FirstChild : node);
+    TTreeStates states = tree.TreeStates();
+    EXPECT_FALSE(states.Contains(TTreeState::stValidating)) << name;
+    EXPECT_FALSE(states.Contains(TTreeState::stUseCache)) << name;
+    EXPECT_TRUE(states.Contains(TTreeState::stValidationNeeded)) << name;
+    tree.EndUpdate();
   }
 }
 
