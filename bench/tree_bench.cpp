@@ -1,8 +1,8 @@
 // Times the tree's bulk operations against the platform's tree-view (and shows the owner-data list-view beside
 // them): creating and clearing a million nodes, position look-ups, appending inside an update bracket, sorting,
 // and the process memory a node costs.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -176,9 +176,10 @@ int main() {
     }
     double listTime = (Seconds() - start) / kLookups;
     DestroyWindow(list);
-    std::printf("GetNodeAt in 1,000,000 rows (cache %s): %.3f us; tree-view hit test: %.3f us; owner-data "
-                "list-view hit test: %.3f us (%zu)\n",
-                cached ? "built" : "missing", ours * 1e6, theirs * 1e6, listTime * 1e6, sink % 10);
+    std::printf(
+        "GetNodeAt in 1,000,000 rows (cache %s): %.3f us; tree-view hit test: %.3f us; owner-data "
+        "list-view hit test: %.3f us (%zu)\n",
+        cached ? "built" : "missing", ours * 1e6, theirs * 1e6, listTime * 1e6, sink % 10);
     Target("get_node_at_vs_treeview_hit_test", ours / theirs, "<=", 2.0);
   }
 

@@ -33,9 +33,9 @@ TBaseTree* TreeOfNode(const TTreeNode* node) {
 
 TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
   TControlStyle style = ControlStyle();
-  style += TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csOpaque,
-                         TControlStyleItem::csReplicatable, TControlStyleItem::csDisplayDragImage,
-                         TControlStyleItem::csReflector};
+  style +=
+      TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csOpaque, TControlStyleItem::csReplicatable,
+                    TControlStyleItem::csDisplayDragImage, TControlStyleItem::csReflector};
   style -= TControlStyleItem::csSetCaption;
   SetControlStyle(style);
   SetBounds(Left(), Top(), 200, 100);

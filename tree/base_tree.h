@@ -395,8 +395,8 @@ class TBaseTree : public TCustomControl {
   virtual void DoGetUserClipboardFormats(TFormatEtcArray& formats);
   virtual void DoHeaderClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift, int x,
                              int y);
-  virtual void DoHeaderDblClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift,
-                                int x, int y);
+  virtual void DoHeaderDblClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift, int x,
+                                int y);
   virtual void DoHeaderDragged(TTreeHeader* header, TColumnIndex column, int oldPosition);
   virtual bool DoHeaderDragging(TTreeHeader* header, TColumnIndex column);
   virtual void DoHeaderMouseDown(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y);

@@ -22,11 +22,22 @@ std::unique_ptr<TClipboardFormatList> registry;
 
 // Descriptions of the standard formats 1..16, by id.
 const wchar_t* StandardFormatDescription(CLIPFORMAT format) {
-  static const wchar_t* const names[] = {
-      L"Plain text",   L"Windows bitmap",   L"Windows metafile", L"Symbolic link",          L"Data interchange format",
-      L"Tiff image",   L"OEM text",         L"DIB image",        L"Palette data",           L"Pen data",
-      L"Riff audio data", L"Wav audio data", L"Unicode text",    L"Enhanced metafile image", L"File name(s)",
-      L"Locale descriptor"};
+  static const wchar_t* const names[] = {L"Plain text",
+                                         L"Windows bitmap",
+                                         L"Windows metafile",
+                                         L"Symbolic link",
+                                         L"Data interchange format",
+                                         L"Tiff image",
+                                         L"OEM text",
+                                         L"DIB image",
+                                         L"Palette data",
+                                         L"Pen data",
+                                         L"Riff audio data",
+                                         L"Wav audio data",
+                                         L"Unicode text",
+                                         L"Enhanced metafile image",
+                                         L"File name(s)",
+                                         L"Locale descriptor"};
   if (format < 1 || format > 16) return nullptr;
   return names[format - 1];
 }

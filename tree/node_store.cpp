@@ -1,10 +1,9 @@
 // The node store of TBaseTree: creating, linking, unlinking and deleting nodes, their totals, initialization on
 // demand and check states.
-#include "tree/base_tree.h"
-
 #include <algorithm>
 #include <cstring>
 
+#include "tree/base_tree.h"
 #include "tree/tree_error.h"
 #include "tree/worker_thread.h"
 

@@ -29,9 +29,7 @@ void TBaseTree::InterruptValidation() {
   if (worker && worker->InterruptTree(this)) cacheFlags_ |= cfValidationNeeded;
 }
 
-void TBaseTree::InvalidateCache() {
-  cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache;
-}
+void TBaseTree::InvalidateCache() { cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache; }
 
 void TBaseTree::ValidateCache() {
   InterruptValidation();
@@ -86,8 +84,9 @@ bool TBaseTree::FindInPositionCache(std::uint32_t position, PTreeNode& node, std
 
 bool TBaseTree::FindInPositionCache(PTreeNode node, PTreeNode& entry, std::uint32_t& top) {
   TSharedCacheLock guard(cacheLock_);
-  auto after = std::upper_bound(positionCache_.begin(), positionCache_.end(), node,
-                                [this](PTreeNode n, const TCacheEntry& e) { return CompareNodePositions(n, e.Node) < 0; });
+  auto after =
+      std::upper_bound(positionCache_.begin(), positionCache_.end(), node,
+                       [this](PTreeNode n, const TCacheEntry& e) { return CompareNodePositions(n, e.Node) < 0; });
   if (after == positionCache_.begin()) return false;
   entry = (after - 1)->Node;
   top = (after - 1)->AbsoluteTop;

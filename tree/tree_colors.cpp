@@ -6,9 +6,9 @@
 namespace tree {
 
 TTreeColors::TTreeColors(TBaseTree* owner)
-    : owner_(owner),
-      colors_{clBtnShadow, clHighlight, clHighlight, clHighlight, clBtnFace, clBtnShadow, clBtnFace,
-              clBtnFace,   clWindowText, clHighlight, clBtnFace, clHighlight, clHighlight, clHighlight} {}
+    : owner_(owner), colors_{clBtnShadow, clHighlight, clHighlight, clHighlight,  clBtnFace,
+                             clBtnShadow, clBtnFace,   clBtnFace,   clWindowText, clHighlight,
+                             clBtnFace,   clHighlight, clHighlight, clHighlight} {}
 
 TPersistent* TTreeColors::GetOwner() const { return owner_; }
 

@@ -24,8 +24,7 @@ int TextWidth(HDC dc, const wchar_t* text, int length) {
 // The pixels of the 32-bit DIB section selected into dc, or false.
 bool SelectedDib(HDC dc, DIBSECTION& dib) {
   HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
-  return bitmap && GetObjectW(bitmap, sizeof dib, &dib) == sizeof dib && dib.dsBm.bmBitsPixel == 32 &&
-         dib.dsBm.bmBits;
+  return bitmap && GetObjectW(bitmap, sizeof dib, &dib) == sizeof dib && dib.dsBm.bmBitsPixel == 32 && dib.dsBm.bmBits;
 }
 
 std::uint8_t* Row(const DIBSECTION& dib, int y) {

@@ -176,8 +176,7 @@ void TBaseTree::DoFocusChange(PTreeNode node, TColumnIndex column) {
   if (OnFocusChanged) OnFocusChanged(this, node, column);
 }
 
-bool TBaseTree::DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn,
-                                TColumnIndex newColumn) {
+bool TBaseTree::DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn, TColumnIndex newColumn) {
   bool allowed = true;
   if (OnFocusChanging) OnFocusChanging(this, oldNode, newNode, oldColumn, newColumn, allowed);
   return allowed;

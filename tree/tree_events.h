@@ -58,17 +58,16 @@ using TTreeHotNodeChangeEvent = TDelegate<void(TBaseTree* Sender, PTreeNode OldN
 using TTreeInitChildrenEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, std::uint32_t& ChildCount)>;
 using TTreeInitNodeEvent =
     TDelegate<void(TBaseTree* Sender, PTreeNode ParentNode, PTreeNode Node, TTreeNodeInitStates& InitialStates)>;
-using TTreePopupEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, POINT P,
-                                       bool& AskParent, TPopupMenu*& PopupMenu)>;
-using TTreeHelpContextEvent =
-    TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, int& HelpContext)>;
+using TTreePopupEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, POINT P, bool& AskParent,
+                                       TPopupMenu*& PopupMenu)>;
+using TTreeHelpContextEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, int& HelpContext)>;
 // The handler hands over one reference to the new edit link.
 using TTreeCreateEditorEvent =
     TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, ITreeEditLink*& EditLink)>;
 // OnSaveNode and OnLoadNode; Node is null when the root is meant.
 using TTreeSaveNodeEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, TStream& Stream)>;
-using TTreeHeaderClickEvent = TDelegate<void(TTreeHeader* Sender, TColumnIndex Column, TMouseButton Button,
-                                             TShiftState Shift, int X, int Y)>;
+using TTreeHeaderClickEvent =
+    TDelegate<void(TTreeHeader* Sender, TColumnIndex Column, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TTreeHeaderMouseEvent =
     TDelegate<void(TTreeHeader* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TTreeHeaderMouseMoveEvent = TDelegate<void(TTreeHeader* Sender, TShiftState Shift, int X, int Y)>;
@@ -91,20 +90,20 @@ using TTreeCreateDataObjectEvent = TDelegate<void(TBaseTree* Sender, IDataObject
 using TTreeDragAllowedEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, bool& Allowed)>;
 using TTreeDragOverEvent = TDelegate<void(TBaseTree* Sender, TObject* Source, TShiftState Shift, TDragState State,
                                           POINT Pt, TDropMode Mode, DWORD& Effect, bool& Accept)>;
-using TTreeDragDropEvent = TDelegate<void(TBaseTree* Sender, TObject* Source, IDataObject* DataObject,
-                                          const TFormatArray& Formats, TShiftState Shift, POINT Pt, DWORD& Effect,
-                                          TDropMode Mode)>;
+using TTreeDragDropEvent =
+    TDelegate<void(TBaseTree* Sender, TObject* Source, IDataObject* DataObject, const TFormatArray& Formats,
+                   TShiftState Shift, POINT Pt, DWORD& Effect, TDropMode Mode)>;
 using TTreeRenderOLEDataEvent = TDelegate<void(TBaseTree* Sender, const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
                                                bool ForClipboard, HRESULT& Result)>;
 using TTreeGetUserClipboardFormatsEvent = TDelegate<void(TBaseTree* Sender, TFormatEtcArray& Formats)>;
-using TTreeBeforeItemEraseEvent = TDelegate<void(TBaseTree* Sender, TCanvas* Canvas, PTreeNode Node,
-                                                 const RECT& ItemRect, TColor& ItemColor,
-                                                 TItemEraseAction& EraseAction)>;
+using TTreeBeforeItemEraseEvent =
+    TDelegate<void(TBaseTree* Sender, TCanvas* Canvas, PTreeNode Node, const RECT& ItemRect, TColor& ItemColor,
+                   TItemEraseAction& EraseAction)>;
 using TTreeAfterItemEraseEvent =
     TDelegate<void(TBaseTree* Sender, TCanvas* TargetCanvas, PTreeNode Node, const RECT& ItemRect)>;
 using TTreeAfterItemPaintEvent = TTreeAfterItemEraseEvent;
-using TTreeBeforeItemPaintEvent = TDelegate<void(TBaseTree* Sender, TCanvas* TargetCanvas, PTreeNode Node,
-                                                 const RECT& ItemRect, bool& CustomDraw)>;
+using TTreeBeforeItemPaintEvent =
+    TDelegate<void(TBaseTree* Sender, TCanvas* TargetCanvas, PTreeNode Node, const RECT& ItemRect, bool& CustomDraw)>;
 using TTreeBeforeCellPaintEvent = TDelegate<void(TBaseTree* Sender, TCanvas* TargetCanvas, PTreeNode Node,
                                                  TColumnIndex Column, const RECT& CellRect)>;
 using TTreeAfterCellPaintEvent = TTreeBeforeCellPaintEvent;

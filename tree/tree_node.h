@@ -83,7 +83,15 @@ using TTreeNodeInitStates = std::uint8_t;
 
 enum class TTreeNodeAttachMode { amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast };
 
-enum class TChangeReason { crIgnore, crAccumulated, crChildAdded, crChildDeleted, crNodeAdded, crNodeCopied, crNodeMoved };
+enum class TChangeReason {
+  crIgnore,
+  crAccumulated,
+  crChildAdded,
+  crChildDeleted,
+  crNodeAdded,
+  crNodeCopied,
+  crNodeMoved
+};
 
 enum class TTreeUpdateState { usBegin, usBeginSynch, usSynch, usUpdate, usEnd, usEndSynch };
 

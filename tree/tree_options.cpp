@@ -21,8 +21,8 @@ TPersistent* TCustomTreeOptions::GetOwner() const { return owner_; }
 
 void TCustomTreeOptions::SetPaintOptions(TTreePaintOptions value) {
   if (value == paintOptions_) return;
-  bool themeSwitched = Switched(paintOptions_.ToBits(), value.ToBits(),
-                                static_cast<int>(TTreePaintOption::toThemeAware));
+  bool themeSwitched =
+      Switched(paintOptions_.ToBits(), value.ToBits(), static_cast<int>(TTreePaintOption::toThemeAware));
   paintOptions_ = value;
   if (!Applies(owner_)) return;
   if (themeSwitched)
@@ -35,8 +35,8 @@ void TCustomTreeOptions::SetAnimationOptions(TTreeAnimationOptions value) { anim
 
 void TCustomTreeOptions::SetAutoOptions(TTreeAutoOptions value) {
   if (value == autoOptions_) return;
-  bool spanSwitched = Switched(autoOptions_.ToBits(), value.ToBits(),
-                               static_cast<int>(TTreeAutoOption::toAutoSpanColumns));
+  bool spanSwitched =
+      Switched(autoOptions_.ToBits(), value.ToBits(), static_cast<int>(TTreeAutoOption::toAutoSpanColumns));
   autoOptions_ = value;
   if (spanSwitched && Applies(owner_)) owner_->Invalidate();
 }

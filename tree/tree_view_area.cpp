@@ -92,8 +92,8 @@ bool TBaseTree::DoSetOffsetXY(POINT value, unsigned options, const RECT* clipRec
 }
 
 void TBaseTree::SetOffsetY(int value) {
-  DoSetOffsetXY(POINT{offsetX_, value}, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea |
-                                            suoUpdateNCArea);
+  DoSetOffsetXY(POINT{offsetX_, value},
+                suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {

@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include "tree/buffered_string.h"
 #include "tree/tree_drawing.h"
@@ -26,7 +26,15 @@ TEST(TreeDrawing, WideTextBreaksLinesAtEachBreakKind) {
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc.Get(), &metrics);
   const std::pair<const wchar_t*, int> cases[] = {
-      {L"a", 1}, {L"a\r\nb", 2}, {L"a\rb", 2}, {L"a\nb", 2}, {L"a\x2028" L"b", 2}, {L"a\r\n\r\nb", 3}, {L"a\n\nb\n", 3},
+      {L"a", 1},
+      {L"a\r\nb", 2},
+      {L"a\rb", 2},
+      {L"a\nb", 2},
+      {L"a\x2028"
+       L"b",
+       2},
+      {L"a\r\n\r\nb", 3},
+      {L"a\n\nb\n", 3},
   };
   for (auto& [text, lines] : cases) {
     RECT r{10, 20, 10, 20};

@@ -32,9 +32,7 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
     int nextKey = 0;
     for (int step = 0; step < 600; ++step) {
       std::vector<PTreeNode> nodes = AllNodes(*tree);
-      auto pick = [&]() -> PTreeNode {
-        return nodes.empty() ? nullptr : nodes[random() % nodes.size()];
-      };
+      auto pick = [&]() -> PTreeNode { return nodes.empty() ? nullptr : nodes[random() % nodes.size()]; };
       bool bracket = random() % 7 == 0;
       if (bracket) tree->BeginUpdate();
       switch (random() % 9) {
@@ -43,7 +41,8 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
           Key(*tree, tree->AddChild(random() % 3 ? pick() : nullptr)) = nextKey++;
           break;
         case 2:
-          if (PTreeNode node = tree->InsertNode(pick(), static_cast<AM>(1 + random() % 4))) Key(*tree, node) = nextKey++;
+          if (PTreeNode node = tree->InsertNode(pick(), static_cast<AM>(1 + random() % 4)))
+            Key(*tree, node) = nextKey++;
           break;
         case 3:
           tree->DeleteNode(pick());
@@ -150,7 +149,8 @@ TEST(NodeStore, NodesAreInitializedOnlyWhenReached) {
   tree->OnFreeNode = [&](TBaseTree*, PTreeNode n) { freed.push_back(n); };
   tree->SetRootNodeCount(1000);
   EXPECT_TRUE(initialized.empty());
-  EXPECT_EQ(tree->GetNodeAt(0, 5 * 18 + 1), tree->RootNode()->FirstChild->NextSibling->NextSibling->NextSibling->NextSibling->NextSibling);
+  EXPECT_EQ(tree->GetNodeAt(0, 5 * 18 + 1),
+            tree->RootNode()->FirstChild->NextSibling->NextSibling->NextSibling->NextSibling->NextSibling);
   EXPECT_TRUE(initialized.empty()) << "a position look-up raised OnInitNode";
   PTreeNode first = tree->GetFirst();
   EXPECT_EQ(initialized, std::vector<PTreeNode>{first});

@@ -35,7 +35,8 @@ TEST(PositionCache, LookupsAgreeWithAndWithoutCache) {
   ASSERT_TRUE(WaitForCache(tree));
   tree.DoStateChange({TTreeState::stValidationNeeded}, {TTreeState::stUseCache});
   std::vector<int> tops;
-  for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n)) tops.push_back(tree.GetNodeTop(n));
+  for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n))
+    tops.push_back(tree.GetNodeTop(n));
   for (int y : probes) {
     int top = -1;
     PTreeNode node = tree.GetNodeAt(0, y, false, top);
@@ -96,11 +97,21 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
     std::vector<PTreeNode> nodes = AllNodes(tree);
     PTreeNode node = nodes[random() % nodes.size()];
     switch (random() % 8) {
-      case 0: tree.InsertNode(node, TTreeNodeAttachMode::amInsertAfter); break;
-      case 1: tree.ToggleNode(node); break;
-      case 2: tree.MoveTo(node, nullptr, TTreeNodeAttachMode::amAddChildFirst, false); break;
-      case 3: tree.Sort(node->Parent == tree.RootNode() ? nullptr : node->Parent, 0, TSortDirection::sdDescending, false); break;
-      case 4: tree.AddChild(node); break;
+      case 0:
+        tree.InsertNode(node, TTreeNodeAttachMode::amInsertAfter);
+        break;
+      case 1:
+        tree.ToggleNode(node);
+        break;
+      case 2:
+        tree.MoveTo(node, nullptr, TTreeNodeAttachMode::amAddChildFirst, false);
+        break;
+      case 3:
+        tree.Sort(node->Parent == tree.RootNode() ? nullptr : node->Parent, 0, TSortDirection::sdDescending, false);
+        break;
+      case 4:
+        tree.AddChild(node);
+        break;
       default:
         while (node->FirstChild) node = node->FirstChild;
         tree.DeleteNode(node);
@@ -139,7 +150,8 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
       {"move", [](TTestTree& t, PTreeNode n) { t.MoveTo(n, nullptr, TTreeNodeAttachMode::amAddChildFirst, false); }},
       {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n); }},
       {"sort", [](TTestTree& t, PTreeNode) { t.Sort(nullptr, 0, TSortDirection::sdDescending, false); }},
-      {"auto-sorted add", [](TTestTree& t, PTreeNode n) {
+      {"auto-sorted add",
+       [](TTestTree& t, PTreeNode n) {
          t.TreeOptions()->SetAutoOptions(t.TreeOptions()->AutoOptions() + TTreeAutoOption::toAutoSort);
          t.SetSortColumn(0);
          t.AddChild(n);
@@ -155,7 +167,8 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
     tree.AddChild(node);
     tree.DoStateChange({TTreeState::stValidationNeeded}, {TTreeState::stUseCache});
     tree.ValidateCache();
-    for (int spin = 0; spin < 1000000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin) YieldProcessor();
+    for (int spin = 0; spin < 1000000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin)
+      YieldProcessor();
     tree.BeginUpdate();
     change(tree, node->FirstChild ? node->FirstChild : node);
     TTreeStates states = tree.TreeStates();

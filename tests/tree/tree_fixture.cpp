@@ -26,10 +26,14 @@ bool CheckNode(TBaseTree& tree, PTreeNode node, std::ostringstream& fault, TTota
     previous = child;
     ++childCount;
   }
-  if (node->LastChild != previous) fault << "last child link broken";
-  else if (node->ChildCount != childCount) fault << "ChildCount " << node->ChildCount << " for " << childCount;
-  else if (node->TotalCount != count) fault << "TotalCount " << node->TotalCount << " for " << count;
-  else if (childCount > 0 && !node->Has(nsHasChildren)) fault << "children without nsHasChildren";
+  if (node->LastChild != previous)
+    fault << "last child link broken";
+  else if (node->ChildCount != childCount)
+    fault << "ChildCount " << node->ChildCount << " for " << childCount;
+  else if (node->TotalCount != count)
+    fault << "TotalCount " << node->TotalCount << " for " << count;
+  else if (childCount > 0 && !node->Has(nsHasChildren))
+    fault << "children without nsHasChildren";
   else {
     std::uint32_t height = node->NodeHeight + (node->Has(nsExpanded) ? shownHeight : 0);
     if (node->TotalHeight != height) fault << "TotalHeight " << node->TotalHeight << " for " << height;
