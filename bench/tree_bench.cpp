@@ -1,8 +1,9 @@
 // Times the tree's bulk operations against the platform's tree-view (and shows the owner-data list-view beside
 // them): creating and clearing a million nodes, position look-ups, appending inside an update bracket, sorting,
 // and the process memory a node costs.
-#include <commctrl.h>
 #include <windows.h>
+// The common controls header needs the platform types first.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,6 @@
-#include <commctrl.h>
 #include <windows.h>
+// The common controls header needs the platform types first.
+#include <commctrl.h>
 
 #include "tree/buffered_string.h"
 #include "tree/tree_drawing.h"
