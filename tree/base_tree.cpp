@@ -446,6 +446,15 @@ void TBaseTree::SetAnimationDuration(UINT value) {
 
 void TBaseTree::SetTreeOptions(const TCustomTreeOptions* value) { options_->Assign(value); }
 
+void TBaseTree::SetColors(const TTreeColors* value) { colors_->Assign(value); }
+
+void TBaseTree::SetScrollBarOptions(const TScrollBarOptions* value) { scrollBarOptions_->Assign(value); }
+
+void TBaseTree::SetClipboardFormats(const TStrings* value) {
+  clipboardFormats_->Clear();
+  for (int i = 0; value && i < value->Count(); ++i) clipboardFormats_->Add(value->Strings(i));
+}
+
 void TBaseTree::ReplaceTreeOptions(std::unique_ptr<TCustomTreeOptions> options) {
   if (options) options_ = std::move(options);
 }

@@ -19,6 +19,8 @@
 #include "tree/tree_node.h"
 #include "tree/tree_options.h"
 
+class TStrings;
+
 namespace tree {
 
 class TTreeColors;
@@ -130,7 +132,7 @@ class TBaseTree : public TCustomControl {
   bool Expanded(PTreeNode node) const { return node && node->Has(nsExpanded); }
   void SetExpanded(PTreeNode node, bool value);
   bool IsVisible(PTreeNode node) const { return node && node->Has(nsVisible); }
-  void SetVisible(PTreeNode node, bool value);
+  void SetIsVisible(PTreeNode node, bool value);
   bool FullyVisible(PTreeNode node) const;
   std::uint16_t NodeHeight(PTreeNode node) const { return node ? node->NodeHeight : 0; }
   void SetNodeHeight(PTreeNode node, std::uint16_t value);
@@ -256,8 +258,12 @@ class TBaseTree : public TCustomControl {
   TCustomTreeOptions* TreeOptions() const { return options_.get(); }
   void SetTreeOptions(const TCustomTreeOptions* value);
   TTreeColors* Colors() const { return colors_.get(); }
+  void SetColors(const TTreeColors* value);
   TScrollBarOptions* ScrollBarOptions() const { return scrollBarOptions_.get(); }
+  void SetScrollBarOptions(const TScrollBarOptions* value);
   TClipboardFormats* ClipboardFormats() const { return clipboardFormats_.get(); }
+  // Takes every name of value that is registered for this tree's class.
+  void SetClipboardFormats(const TStrings* value);
 
   // ---- painting entry points the store uses; the painting unit fills them in
   virtual RECT InvalidateNode(PTreeNode node);

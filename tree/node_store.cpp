@@ -538,7 +538,7 @@ void TBaseTree::SetExpanded(PTreeNode node, bool value) {
   if (node && node != root_ && value != node->Has(nsExpanded)) ToggleNode(node);
 }
 
-void TBaseTree::SetVisible(PTreeNode node, bool value) {
+void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
   if (!node || node == root_ || value == node->Has(nsVisible)) return;
   InterruptValidation();
   PTreeNode parent = node->Parent;

@@ -1,3 +1,4 @@
+#include "support/test_window.h"
 #include "tree_fixture.h"
 
 namespace tree_test {
@@ -93,6 +94,30 @@ TEST(ExpandCollapse, FullExpandReachesEveryLevelCreatedOnDemand) {
   tree.FullCollapse(nullptr);
   EXPECT_EQ(tree.VisibleCount(), 2u);
   EXPECT_EQ(CheckInvariants(tree), "");
+}
+
+// With a window, toggling slides the rows below when animation is on, and ends in the same state either way.
+TEST(ExpandCollapse, AnimatedAndPlainTogglesAgree) {
+  TTestWindow host(RECT{100, 100, 400, 400});
+  for (UINT duration : {0u, 40u}) {
+    TTestTree tree;
+    tree.SetParentWindow(host.Handle());
+    tree.SetBounds(0, 0, 200, 250);
+    tree.HandleNeeded();
+    tree.SetVisible(true);
+    tree.SetAnimationDuration(duration);
+    tree.SetRootNodeCount(3);
+    PTreeNode folder = tree.GetFirst();
+    tree.SetChildCount(folder, 5);
+    tree.ToggleNode(folder);
+    EXPECT_TRUE(folder->Has(nsExpanded));
+    EXPECT_EQ(tree.VisibleCount(), 8u);
+    tree.ToggleNode(folder);
+    EXPECT_FALSE(folder->Has(nsExpanded));
+    EXPECT_EQ(tree.VisibleCount(), 3u);
+    EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stInAnimation));
+    EXPECT_EQ(CheckInvariants(tree), "");
+  }
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
           tree->Sort(random() % 4 ? pick() : nullptr, 0, static_cast<TSortDirection>(random() % 2), false);
           break;
         case 7:
-          if (PTreeNode node = pick()) tree->SetVisible(node, !node->Has(nsVisible));
+          if (PTreeNode node = pick()) tree->SetIsVisible(node, !node->Has(nsVisible));
           break;
         case 8:
           if (PTreeNode node = pick()) tree->SetNodeHeight(node, static_cast<std::uint16_t>(10 + random() % 20));

@@ -55,6 +55,13 @@ TEST(ClipboardFormatRegistry, TreesOfferOnlyTheirFormats) {
   EXPECT_GE(tree.ClipboardFormats()->Add(L"Node Tree Data"), 0);
   tree.ClipboardFormats()->Add(L"node tree data");
   EXPECT_EQ(tree.ClipboardFormats()->Count(), 1);
+  TStringList names;
+  names.Add(L"CSV");
+  names.Add(L"Node Tree Data");
+  names.Add(L"Unknown");
+  TTestTree other;
+  other.SetClipboardFormats(&names);
+  EXPECT_EQ(other.ClipboardFormats()->Text(), L"Node Tree Data\r\n");
 }
 
 TEST(TreeOptions, DefaultsAndAssignment) {
