@@ -1,5 +1,4 @@
-// The tree library's error: a message and the library's error number, which is the help context a help system
-// looks the error up by.
+// The tree library's error: a message and the library's error number, carried as the exception's help context.
 #pragma once
 
 #include "framework/exceptions.h"
@@ -8,12 +7,7 @@ namespace tree {
 
 class ETreeError : public Exception {
   BC_CLASS(ETreeError, Exception)
-  explicit ETreeError(String message = {}, int helpContext = 0)
-      : Exception(std::move(message)), helpContext_(helpContext) {}
-  int HelpContext() const { return helpContext_; }
-
- private:
-  int helpContext_;
+  explicit ETreeError(String message = {}, int helpContext = 0) : Exception(std::move(message), helpContext) {}
 };
 
 // The library's numbered errors; each number has one text.

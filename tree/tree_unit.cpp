@@ -3,8 +3,11 @@
 #include <mmsystem.h>
 #include <objbase.h>
 
+#include <memory>
+
 #include "framework/exceptions.h"
 #include "framework/startup.h"
+#include "framework/visual_styles.h"
 #include "tree/clipboard_format_registry.h"
 
 #if defined(_MSC_VER)
@@ -23,6 +26,7 @@ bool IsNT51OrLater = false;
 namespace {
 
 CRITICAL_SECTION imageLoadLock;
+std::unique_ptr<TVisualStylesBinding> visualStyles;
 
 // Leaf 1 of the processor identification: a family signature of at least 0x50 and feature bit 23. Every 64-bit
 // processor has the identification instruction, so its availability needs no flag test here.
@@ -61,9 +65,11 @@ void InitializeTreeGlobals() {
   if (FAILED(OleInitialize(nullptr))) RaiseLastOSError();
   timeBeginPeriod(1);
   CreateClipboardFormatRegistry();
+  if (IsNT51OrLater) visualStyles = std::make_unique<TVisualStylesBinding>();
 }
 
 void FinalizeTreeGlobals() {
+  visualStyles.reset();
   FreeClipboardFormatRegistry();
   timeEndPeriod(1);
   OleUninitialize();
