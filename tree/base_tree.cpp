@@ -90,10 +90,11 @@ void TBaseTree::EnsureRoot() {
 }
 
 std::size_t TBaseTree::AllocateInternalDataArea(std::size_t size) {
+  if (root_->TotalCount > 1) Clear();
   std::size_t offset = TreeNodeSize + internalDataSize_;
   internalDataSize_ += AlignNodeArea(size);
   EnsureRoot();
-  if (nodeDataSize_ >= 0) slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(nodeDataSize_));
+  if (nodeDataSize_ >= 0) slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(recordSize_));
   return offset;
 }
 
@@ -428,7 +429,10 @@ void TBaseTree::SetNodeDataSize(int value) {
   nodeDataSize_ = value;
   if (rebuild) {
     FreeAllNodes();
-    if (nodeDataSize_ >= 0) slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(nodeDataSize_));
+    if (nodeDataSize_ >= 0) {
+      recordSize_ = static_cast<std::size_t>(nodeDataSize_);
+      slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(recordSize_));
+    }
     SetRootNodeCount(count);
   }
 }

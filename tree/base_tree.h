@@ -447,8 +447,8 @@ class TBaseTree : public TCustomControl {
   virtual void MainColumnChanged();
 
   // ---- helpers for descendants
-  // Reserves size bytes in every node's internal data area (before any node exists); returns its offset from the
-  // start of the node block.
+  // Reserves size bytes in every node's internal data area; returns its offset from the start of the node block.
+  // Nodes made before with the smaller area are cleared.
   std::size_t AllocateInternalDataArea(std::size_t size);
   void DoStateChange(TTreeStates enter, TTreeStates leave = {});
   bool HasState(TTreeState state) const { return TreeStates().Contains(state); }
@@ -520,6 +520,7 @@ class TBaseTree : public TCustomControl {
   TNodeSlab slab_;
   std::uint16_t defaultNodeHeight_ = DefaultTreeNodeHeight;
   int nodeDataSize_ = -1;
+  std::size_t recordSize_ = 0;  // the application record the node blocks really hold
   std::size_t internalDataSize_ = 0;
   int updateCount_ = 0;
   int synchCount_ = 0;

@@ -14,7 +14,8 @@ class TNodeSlab {
   TNodeSlab& operator=(const TNodeSlab&) = delete;
   ~TNodeSlab() { Reset(); }
 
-  // Every block handed out afterwards has this size (rounded up to 16 bytes); only while no block is in use.
+  // Every block handed out afterwards has this size (rounded up to 16 bytes). A new size releases the chunks, so
+  // the owner changes it only while no block is in use.
   void SetBlockSize(std::size_t size);
   std::size_t BlockSize() const { return blockSize_; }
   // A zero-filled block. Raises std::bad_alloc when the system has no memory left.

@@ -21,7 +21,8 @@ void TBaseTree::EnsureNodeDataSize() {
   int size = -1;
   ValidateNodeDataSize(size);
   nodeDataSize_ = size < 0 ? 0 : size;
-  slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(IsDesigning() ? 0 : nodeDataSize_));
+  recordSize_ = IsDesigning() ? 0 : static_cast<std::size_t>(nodeDataSize_);
+  slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(recordSize_));
 }
 
 PTreeNode TBaseTree::MakeNewNode() {
@@ -42,7 +43,7 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
 }
 
 void* TBaseTree::GetNodeData(PTreeNode node) const {
-  if (!node || node == root_ || nodeDataSize_ < 1) return nullptr;
+  if (!node || node == root_ || recordSize_ == 0) return nullptr;
   return reinterpret_cast<char*>(node) + TreeNodeSize + internalDataSize_;
 }
 
@@ -290,7 +291,7 @@ PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
   --updateCount_;
   PTreeNode node = parent->LastChild;
   // The node is linked either way; the bookkeeping is finished before a too small record is reported.
-  bool fits = nodeDataSize_ >= static_cast<int>(sizeof userData);
+  bool fits = recordSize_ >= sizeof userData;
   if (userData && fits) SetUserData(node, userData);
   if (updateCount_ == 0) {
     ValidateCache();
@@ -315,7 +316,7 @@ PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const 
   bool addsChild = mode == TTreeNodeAttachMode::amAddChildFirst || mode == TTreeNodeAttachMode::amAddChildLast;
   if (addsChild && !node->Has(nsInitialized)) InitNode(node);
   InternalConnectNode(result, node, this, mode);
-  bool fits = nodeDataSize_ >= static_cast<int>(sizeof userData);
+  bool fits = recordSize_ >= sizeof userData;
   if (userData && fits) SetUserData(result, userData);
   if (updateCount_ == 0) {
     AutoSortAfterAdd(addsChild ? node : node->Parent);

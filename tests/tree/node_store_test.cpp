@@ -240,6 +240,9 @@ TEST(NodeStoreFaults, UserValuesArePointerSizedAndAreasAligned) {
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(tree.GetNodeData(node)) % 16, 0u);
     EXPECT_EQ(*tree.GetNodeData<void*>(node), value);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(node) % 16, 0u);
+    tree.Reserve(8);
+    EXPECT_EQ(tree.RootNodeCount(), 0u) << "nodes made with the smaller area go";
+    EXPECT_EQ(*tree.GetNodeData<void*>(tree.AddChild(nullptr, value)), value);
   }
 }
 
