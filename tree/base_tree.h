@@ -441,6 +441,8 @@ class TBaseTree : public TCustomControl {
   // Asks OnGetNodeDataSize while NodeDataSize is still undetermined.
   virtual void ValidateNodeDataSize(int& size);
   virtual bool HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
+  // The formats registered for this tree's class, in priority order, then those of OnGetUserClipboardFormats.
+  virtual void GetNativeClipboardFormats(TFormatEtcArray& formats);
   virtual const TClass* GetOptionsClass() const;
   // A descendant's constructor installs its own options class here (a constructor cannot ask a virtual slot).
   void ReplaceTreeOptions(std::unique_ptr<TCustomTreeOptions> options);

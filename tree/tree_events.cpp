@@ -1,6 +1,7 @@
 // The event dispatchers of TBaseTree: each raises its event when assigned, with the documented default otherwise.
 #include "framework/menus.h"
 #include "tree/base_tree.h"
+#include "tree/clipboard_format_registry.h"
 #include "tree/tree_error.h"
 
 namespace tree {
@@ -240,6 +241,12 @@ TPopupMenu* TBaseTree::DoGetPopupMenu(PTreeNode node, TColumnIndex column, POINT
   for (PTreeNode run = node; run != root_ && !menu && askParent; run = run->Parent)
     OnGetPopupMenu(this, run, column, position, askParent, menu);
   return menu;
+}
+
+void TBaseTree::GetNativeClipboardFormats(TFormatEtcArray& formats) {
+  formats.clear();
+  if (TClipboardFormatList* registry = ClipboardFormatRegistry()) registry->EnumerateFormats(ClassType(), formats);
+  DoGetUserClipboardFormats(formats);
 }
 
 void TBaseTree::DoGetUserClipboardFormats(TFormatEtcArray& formats) {

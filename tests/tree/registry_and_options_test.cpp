@@ -46,11 +46,20 @@ TEST(ClipboardFormatRegistry, TreesOfferOnlyTheirFormats) {
   CLIPFORMAT found = 0;
   EXPECT_EQ(ClipboardFormatRegistry()->FindFormat(L"node tree data", found), TBaseTree::StaticClass());
   std::size_t before = ClipboardFormatRegistry()->Entries().size();
-  RegisterTreeClipboardFormat(static_cast<CLIPFORMAT>(0), TBaseTree::StaticClass(), 10);
-  RegisterTreeClipboardFormat(static_cast<CLIPFORMAT>(17), TBaseTree::StaticClass(), 10);
+  // Registered for a class of this test only, so that no other tree offers them.
+  RegisterTreeClipboardFormat(static_cast<CLIPFORMAT>(0), TTextTestTree::StaticClass(), 10);
+  RegisterTreeClipboardFormat(static_cast<CLIPFORMAT>(17), TTextTestTree::StaticClass(), 10);
   EXPECT_EQ(ClipboardFormatRegistry()->Entries().size(), before + 1) << "id 0 adds nothing, id 17 by its name";
 
   TTestTree tree;
+  tree.OnGetUserClipboardFormats = [](TBaseTree*, TFormatEtcArray& more) {
+    more.push_back(FORMATETC{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
+  };
+  TFormatEtcArray offered;
+  tree.NativeClipboardFormats(offered);
+  ASSERT_EQ(offered.size(), 2u);
+  EXPECT_EQ(offered[0].cfFormat, TreeDataFormat);
+  EXPECT_EQ(offered[1].cfFormat, CF_HDROP);
   EXPECT_EQ(tree.ClipboardFormats()->Add(L"CSV"), -1);
   EXPECT_GE(tree.ClipboardFormats()->Add(L"Node Tree Data"), 0);
   tree.ClipboardFormats()->Add(L"node tree data");

@@ -21,6 +21,7 @@ class TTestTree : public TBaseTree {
   using TBaseTree::ClipboardDataObject;
   using TBaseTree::DoStateChange;
   using TBaseTree::ValidateCache;
+  void NativeClipboardFormats(TFormatEtcArray& formats) { GetNativeClipboardFormats(formats); }
 };
 
 // The node's application record as one integer key.
