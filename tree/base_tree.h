@@ -509,7 +509,8 @@ class TBaseTree : public TCustomControl {
   bool InternalAddToSelection(PTreeNode node);
   bool InternalRemoveFromSelection(PTreeNode node);
   void FreeAllNodes();
-  PTreeNode SortList(PTreeNode first, std::uint32_t count, TColumnIndex column, TSortDirection direction);
+  // Sorts the count nodes starting at head (taking them off the list) and answers the sorted run.
+  PTreeNode SortList(PTreeNode& head, std::uint32_t count, TColumnIndex column, TSortDirection direction);
   void SortSubtree(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit);
   // Runs on the worker thread: builds the cache privately and publishes it unless stopped.
   void BuildPositionCache();

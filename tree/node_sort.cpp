@@ -3,18 +3,20 @@
 
 namespace tree {
 
-PTreeNode TBaseTree::SortList(PTreeNode first, std::uint32_t count, TColumnIndex column, TSortDirection direction) {
-  if (count <= 1) {
-    if (first) first->NextSibling = nullptr;
-    return first;
+PTreeNode TBaseTree::SortList(PTreeNode& head, std::uint32_t count, TColumnIndex column, TSortDirection direction) {
+  // Sorting the first half takes it off the list, so the second half starts where head now points: the split
+  // needs no walk of its own.
+  if (count == 1) {
+    PTreeNode node = head;
+    head = head->NextSibling;
+    node->NextSibling = nullptr;
+    return node;
   }
   std::uint32_t half = count / 2;
-  PTreeNode second = first;
-  for (std::uint32_t i = 0; i < half; ++i) second = second->NextSibling;
-  PTreeNode left = SortList(first, half, column, direction);
-  PTreeNode right = SortList(second, count - half, column, direction);
-  TTreeNode head{};
-  PTreeNode tail = &head;
+  PTreeNode left = SortList(head, half, column, direction);
+  PTreeNode right = SortList(head, count - half, column, direction);
+  TTreeNode merged{};
+  PTreeNode tail = &merged;
   while (left && right) {
     int result = DoCompare(left, right, column);
     bool takeRight = direction == TSortDirection::sdAscending ? result > 0 : result < 0;
@@ -28,7 +30,7 @@ PTreeNode TBaseTree::SortList(PTreeNode first, std::uint32_t count, TColumnIndex
     tail = tail->NextSibling;
   }
   tail->NextSibling = left ? left : right;
-  return head.NextSibling;
+  return merged.NextSibling;
 }
 
 void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit) {
@@ -46,7 +48,8 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
   }
   if (node->ChildCount > 1) {
     InterruptValidation();
-    PTreeNode first = SortList(node->FirstChild, node->ChildCount, column, direction);
+    PTreeNode head = node->FirstChild;
+    PTreeNode first = SortList(head, node->ChildCount, column, direction);
     PTreeNode previous = nullptr;
     std::uint32_t index = 0;
     for (PTreeNode run = first; run; run = run->NextSibling) {
