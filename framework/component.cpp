@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 #include <unordered_map>
-
-#include "framework/sys_utils.h"
 
 void TPersistent::Assign(const TPersistent* source) {
   if (source)
@@ -42,8 +41,30 @@ bool EraseFromBack(std::vector<T*>& list, const T* item) {
 
 }  // namespace
 
-// Component names are identifiers, so names without case are their ASCII capitals.
-class TComponent::TNameIndex : public std::unordered_map<String, TComponent*> {};
+namespace {
+
+// Component names are identifiers, so they compare without case as their ASCII capitals do.
+wchar_t NameUpper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+struct TNameHash {
+  size_t operator()(std::wstring_view name) const {
+    size_t hash = 14695981039346656037ull;
+    for (wchar_t c : name) hash = (hash ^ NameUpper(c)) * 1099511628211ull;
+    return hash;
+  }
+};
+
+struct TNameEqual {
+  bool operator()(std::wstring_view a, std::wstring_view b) const {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return NameUpper(x) == NameUpper(y); });
+  }
+};
+
+}  // namespace
+
+// The keys view the components' own names: a component leaves the index before its name changes.
+class TComponent::TNameIndex : public std::unordered_map<std::wstring_view, TComponent*, TNameHash, TNameEqual> {};
 
 TComponent::TComponent(TComponent* owner) {
   if (owner) owner->InsertComponent(this);
@@ -81,19 +102,19 @@ int TComponent::ComponentIndex() const {
 
 TComponent* TComponent::FindComponent(const String& name) const {
   if (name.empty() || !names_) return nullptr;
-  auto found = names_->find(UpperCase(name));
+  auto found = names_->find(name);
   return found == names_->end() ? nullptr : found->second;
 }
 
 void TComponent::IndexName(TComponent* component) {
   if (component->name_.empty()) return;
   if (!names_) names_ = std::make_unique<TNameIndex>();
-  names_->emplace(UpperCase(component->name_), component);
+  names_->emplace(component->name_, component);
 }
 
 void TComponent::UnindexName(TComponent* component) {
   if (component->name_.empty() || !names_) return;
-  auto found = names_->find(UpperCase(component->name_));
+  auto found = names_->find(component->name_);
   if (found != names_->end() && found->second == component) names_->erase(found);
 }
 
@@ -198,9 +219,7 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
   component->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* component) {
-  EraseFromBack(freeNotifies_, component);
-}
+void TComponent::RemoveNotification(TComponent* component) { EraseFromBack(freeNotifies_, component); }
 
 void TComponent::SetComponentState(TComponentStateItem item, bool on) {
   if (on)

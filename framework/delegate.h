@@ -14,7 +14,7 @@
 namespace delegate_detail {
 // A class the compiler knows nothing of: a pointer to its member functions has the largest form there is.
 class TUnknownClass;
-constexpr size_t kMethodSize = sizeof(void (TUnknownClass::*)());
+constexpr size_t kMethodSize = sizeof(void(TUnknownClass::*)());
 }  // namespace delegate_detail
 
 template <class Signature>

@@ -125,9 +125,7 @@ LRESULT CALLBACK InitialWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
   return FrameworkWindowProc(wnd, msg, wParam, lParam);
 }
 
-TWinControl* FindControl(HWND wnd) {
-  return wnd ? WindowControls().Find(wnd) : nullptr;
-}
+TWinControl* FindControl(HWND wnd) { return wnd ? WindowControls().Find(wnd) : nullptr; }
 
 TWinControl* FindFrameworkWindow(POINT screenPoint) {
   for (HWND wnd = WindowFromPoint(screenPoint); wnd; wnd = GetParent(wnd))

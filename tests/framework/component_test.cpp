@@ -1,8 +1,8 @@
+#include "framework/component.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "framework/component.h"
 
 namespace {
 
