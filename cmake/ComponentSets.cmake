@@ -1,10 +1,27 @@
-# Each subsystem folder is one static library; its sources are whatever .cpp files the folder holds, so adding a
-# unit needs no edit here. A folder's resources (resources/<name>.rc) travel with the library as an interface
-# source, because resource objects inside a static library are never pulled in by the linker.
+# Each subsystem folder is one static library; its sources are whatever .cpp files the folder and its sub-folders
+# (one per concern) hold, so adding a unit or a sub-folder needs no edit here. A folder's resources
+# (resources/<name>.rc) travel with the library as an interface source, because resource objects inside a static
+# library are never pulled in by the linker.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(BC_COMPONENT_SETS "" CACHE INTERNAL "")
+
+# The platform headers every unit includes, and the standard library ones nearly every unit does, compiled once
+# per target instead of once per unit. A target adds those of its own (the test framework) after them; GCC has
+# only the platform headers, since a precompiled C library header loses its system header standing there and
+# then warns about its own inline functions.
+set(BC_PRECOMPILED_HEADERS <windows.h> <ole2.h> <commctrl.h> <shlobj.h>)
+set(BC_PRECOMPILED_LIBRARY_HEADERS
+  <algorithm> <functional> <map> <memory> <string> <type_traits> <utility> <vector>)
+
+function(bc_precompile_headers target)
+  if(MSVC)
+    target_precompile_headers(${target} PRIVATE ${BC_PRECOMPILED_HEADERS} ${BC_PRECOMPILED_LIBRARY_HEADERS} ${ARGN})
+  else()
+    target_precompile_headers(${target} PRIVATE ${BC_PRECOMPILED_HEADERS})
+  endif()
+endfunction()
 
 function(bc_apply_warnings target)
   target_compile_definitions(${target} PUBLIC UNICODE _UNICODE NOMINMAX)
@@ -19,8 +36,8 @@ endfunction()
 function(add_component_set name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS;SYSTEM")
   set(links ${arg_DEPENDS} ${arg_SYSTEM})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
-  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.h)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
+  file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.h)
   if(NOT sources)
     # A set still being written is an interface library, so that dependants link unchanged.
     add_library(${name} INTERFACE)
@@ -36,6 +53,7 @@ function(add_component_set name)
     target_include_directories(${name} PUBLIC
       $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents>)
     bc_apply_warnings(${name})
+    bc_precompile_headers(${name})
   endif()
   add_library(BrowserComponents::${name} ALIAS ${name})
   set(rc ${CMAKE_SOURCE_DIR}/resources/${name}.rc)
@@ -44,7 +62,12 @@ function(add_component_set name)
       $<BUILD_INTERFACE:${rc}>
       $<INSTALL_INTERFACE:${CMAKE_INSTALL_DATADIR}/browsercomponents/resources/${name}.rc>)
   endif()
-  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents/${name})
+  # Headers keep their place under the set's folder, so an include names the same path installed or not.
+  foreach(header ${headers})
+    file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${header})
+    get_filename_component(folder ${relative} DIRECTORY)
+    install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents/${folder})
+  endforeach()
   set(BC_COMPONENT_SETS ${BC_COMPONENT_SETS} ${name} CACHE INTERNAL "")
 endfunction()
 

@@ -1,6 +1,9 @@
 #include "framework/component.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <unordered_map>
 
 void TPersistent::Assign(const TPersistent* source) {
   if (source)
@@ -25,6 +28,44 @@ bool IsValidIdent(const String& text) {
   return std::all_of(text.begin(), text.end(), [&](wchar_t c) { return alpha(c) || (c >= L'0' && c <= L'9'); });
 }
 
+namespace {
+
+// Removes item from list, looking from the end: components are mostly freed last first.
+template <class T>
+bool EraseFromBack(std::vector<T*>& list, const T* item) {
+  auto found = std::find(list.rbegin(), list.rend(), item);
+  if (found == list.rend()) return false;
+  list.erase(std::next(found).base());
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+// Component names are identifiers, so they compare without case as their ASCII capitals do.
+wchar_t NameUpper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+struct TNameHash {
+  size_t operator()(std::wstring_view name) const {
+    size_t hash = 14695981039346656037ull;
+    for (wchar_t c : name) hash = (hash ^ NameUpper(c)) * 1099511628211ull;
+    return hash;
+  }
+};
+
+struct TNameEqual {
+  bool operator()(std::wstring_view a, std::wstring_view b) const {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return NameUpper(x) == NameUpper(y); });
+  }
+};
+
+}  // namespace
+
+// The keys view the components' own names: a component leaves the index before its name changes.
+class TComponent::TNameIndex : public std::unordered_map<std::wstring_view, TComponent*, TNameHash, TNameEqual> {};
+
 TComponent::TComponent(TComponent* owner) {
   if (owner) owner->InsertComponent(this);
 }
@@ -41,8 +82,7 @@ void TComponent::SendFreeNotifications() {
   while (!freeNotifies_.empty()) {
     TComponent* other = freeNotifies_.back();
     freeNotifies_.pop_back();
-    auto& back = other->freeNotifies_;
-    back.erase(std::remove(back.begin(), back.end(), this), back.end());
+    EraseFromBack(other->freeNotifies_, this);
     other->Notification(this, TOperation::opRemove);
   }
 }
@@ -61,10 +101,21 @@ int TComponent::ComponentIndex() const {
 }
 
 TComponent* TComponent::FindComponent(const String& name) const {
-  if (name.empty()) return nullptr;
-  for (TComponent* c : components_)
-    if (_wcsicmp(c->name_.c_str(), name.c_str()) == 0) return c;
-  return nullptr;
+  if (name.empty() || !names_) return nullptr;
+  auto found = names_->find(name);
+  return found == names_->end() ? nullptr : found->second;
+}
+
+void TComponent::IndexName(TComponent* component) {
+  if (component->name_.empty()) return;
+  if (!names_) names_ = std::make_unique<TNameIndex>();
+  names_->emplace(component->name_, component);
+}
+
+void TComponent::UnindexName(TComponent* component) {
+  if (component->name_.empty() || !names_) return;
+  auto found = names_->find(component->name_);
+  if (found != names_->end() && found->second == component) names_->erase(found);
 }
 
 void TComponent::SetName(const String& name) {
@@ -75,7 +126,9 @@ void TComponent::SetName(const String& name) {
     owner_->ValidateRename(this, name_, name);
   else
     ValidateRename(nullptr, name_, name);
+  if (owner_) owner_->UnindexName(this);
   name_ = name;
+  if (owner_) owner_->IndexName(this);
 }
 
 void TComponent::ValidateRename(TComponent* component, const String& currentName, const String& newName) {
@@ -102,10 +155,14 @@ void TComponent::RemoveComponent(TComponent* component) {
 void TComponent::Insert(TComponent* component) {
   components_.push_back(component);
   component->owner_ = this;
+  IndexName(component);
+  if (component->hearsSiblings_) siblingListeners_.push_back(component);
 }
 
 void TComponent::Remove(TComponent* component) {
-  components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
+  EraseFromBack(components_, component);
+  UnindexName(component);
+  if (component->hearsSiblings_) EraseFromBack(siblingListeners_, component);
   component->owner_ = nullptr;
 }
 
@@ -129,10 +186,22 @@ void TComponent::Destroying() {
 void TComponent::Notification(TComponent* component, TOperation operation) {
   if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
   if (IsDestroying()) return;
-  // Owned components hear of every insertion and removal among their siblings.
-  for (size_t i = components_.size(); i-- > 0;) {
-    if (i < components_.size()) components_[i]->Notification(component, operation);
+  // A listener may free components while it hears, listeners among them.
+  for (size_t i = siblingListeners_.size(); i-- > 0;) {
+    if (i < siblingListeners_.size()) siblingListeners_[i]->Notification(component, operation);
   }
+}
+
+void TComponent::SiblingNotification() {
+  if (hearsSiblings_) return;
+  hearsSiblings_ = true;
+  if (owner_) owner_->siblingListeners_.push_back(this);
+}
+
+void TComponent::RemoveSiblingNotification() {
+  if (!hearsSiblings_) return;
+  hearsSiblings_ = false;
+  if (owner_) EraseFromBack(owner_->siblingListeners_, this);
 }
 
 void TComponent::FreeNotification(TComponent* component) {
@@ -150,9 +219,7 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
   component->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* component) {
-  freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component), freeNotifies_.end());
-}
+void TComponent::RemoveNotification(TComponent* component) { EraseFromBack(freeNotifies_, component); }
 
 void TComponent::SetComponentState(TComponentStateItem item, bool on) {
   if (on)

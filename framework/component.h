@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "framework/delegate.h"
@@ -105,6 +106,11 @@ class TComponent : public TPersistent {
   // goes first tells the other.
   void FreeNotification(TComponent* component);
   void RemoveFreeNotification(TComponent* component);
+  // Asks to hear, through Notification, of every component inserted into or removed from the owner. The owner
+  // always hears; a sibling that does not ask hears only of the components it asked FreeNotification of, so that
+  // filling or clearing an owner of many components costs each step the same.
+  void SiblingNotification();
+  void RemoveSiblingNotification();
   // Marks the component as being destroyed and tells everyone who asked for FreeNotification that it goes. The
   // destructor does it; a derived destructor calls it first when the listeners must still find the derived parts
   // intact (an action whose clients let go of their links to it).
@@ -140,13 +146,22 @@ class TComponent : public TPersistent {
   void SetComponentState(TComponentStateItem item, bool on);
 
  private:
+  class TNameIndex;
+
   void Insert(TComponent* component);
   void Remove(TComponent* component);
   void RemoveNotification(TComponent* component);
+  void IndexName(TComponent* component);
+  void UnindexName(TComponent* component);
 
   TComponent* owner_ = nullptr;
   std::vector<TComponent*> components_;
   std::vector<TComponent*> freeNotifies_;
+  // The owned components that asked for SiblingNotification.
+  std::vector<TComponent*> siblingListeners_;
+  // The owned components by name, made when the first of them gets one.
+  std::unique_ptr<TNameIndex> names_;
+  bool hearsSiblings_ = false;
   String name_;
   intptr_t tag_ = 0;
   TComponentState state_;

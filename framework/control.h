@@ -249,7 +249,7 @@ class TControl : public TComponent {
 
   // Sends a numbered message straight to WindowProc and answers its Result.
   LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-  TWndMethod WindowProc() const { return windowProc_; }
+  const TWndMethod& WindowProc() const { return windowProc_; }
   void SetWindowProc(TWndMethod value) { windowProc_ = std::move(value); }
   // The default message procedure: mouse bookkeeping, then Dispatch.
   virtual void WndProc(TMessage& message);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "framework/exceptions.h"
 #include "framework/strings.h"
 #include "framework/sys_utils.h"
@@ -111,18 +113,22 @@ TMemIniFile::TMemIniFile(String fileName) : TCustomIniFile(std::move(fileName)) 
 TMemIniFile::~TMemIniFile() = default;
 
 TStringList* TMemIniFile::FindSection(const String& section) const {
-  for (const TSection& entry : sections_)
-    if (AnsiSameText(entry.Name, section)) return entry.Lines.get();
-  return nullptr;
+  auto found = sectionIndex_.find(AnsiTextKey(section));
+  return found == sectionIndex_.end() ? nullptr : found->second;
 }
 
 TStringList* TMemIniFile::AddSection(const String& section) {
-  if (TStringList* existing = FindSection(section)) return existing;
+  auto [entry, added] = sectionIndex_.try_emplace(AnsiTextKey(section), nullptr);
+  if (!added) return entry->second;
   sections_.push_back({section, std::make_unique<TStringList>()});
-  return sections_.back().Lines.get();
+  entry->second = sections_.back().Lines.get();
+  return entry->second;
 }
 
-void TMemIniFile::Clear() { sections_.clear(); }
+void TMemIniFile::Clear() {
+  sectionIndex_.clear();
+  sections_.clear();
+}
 
 void TMemIniFile::SetStrings(const TStrings* strings) {
   Clear();
@@ -203,11 +209,12 @@ void TMemIniFile::ReadSectionValues(const String& section, TStrings* strings) co
 }
 
 void TMemIniFile::EraseSection(const String& section) {
-  for (auto it = sections_.begin(); it != sections_.end(); ++it)
-    if (AnsiSameText(it->Name, section)) {
-      sections_.erase(it);
-      return;
-    }
+  auto found = sectionIndex_.find(AnsiTextKey(section));
+  if (found == sectionIndex_.end()) return;
+  const TStringList* lines = found->second;
+  sectionIndex_.erase(found);
+  sections_.erase(std::find_if(sections_.begin(), sections_.end(),
+                               [lines](const TSection& entry) { return entry.Lines.get() == lines; }));
 }
 
 void TMemIniFile::DeleteKey(const String& section, const String& ident) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/object.h"
@@ -92,4 +94,6 @@ class TMemIniFile : public TCustomIniFile {
   TStringList* AddSection(const String& section);
 
   std::vector<TSection> sections_;
+  // The lines of each section by the section name's key (AnsiTextKey).
+  std::unordered_map<std::string, TStringList*> sectionIndex_;
 };

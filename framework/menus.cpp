@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <iterator>
 #include <set>
 #include <type_traits>
 
@@ -44,24 +45,39 @@ bool StartsWithText(const String& text, size_t at, const wchar_t* prefix) {
   return text.size() - at >= length && _wcsnicmp(text.c_str() + at, prefix, length) == 0;
 }
 
-// Command numbers are handed out from 1 up, and reused once their item is gone.
-std::set<UINT>& UsedCommands() {
-  static std::set<UINT> used;
-  return used;
+// Command numbers are handed out from 1 up, the lowest free one first, so numbers are reused once their item is
+// gone. Every number up to the highest handed out is in use unless it was given back.
+struct TCommandNumbers {
+  UINT Highest = 0;
+  std::set<UINT> GivenBack;
+};
+
+TCommandNumbers& CommandNumbers() {
+  static TCommandNumbers numbers;
+  return numbers;
 }
 
 UINT AllocateCommand() {
-  std::set<UINT>& used = UsedCommands();
-  UINT command = 1;
-  for (UINT taken : used) {
-    if (taken != command) break;
-    ++command;
-  }
-  used.insert(command);
+  TCommandNumbers& numbers = CommandNumbers();
+  if (numbers.GivenBack.empty()) return ++numbers.Highest;
+  UINT command = *numbers.GivenBack.begin();
+  numbers.GivenBack.erase(numbers.GivenBack.begin());
   return command;
 }
 
-void FreeCommand(UINT command) { UsedCommands().erase(command); }
+void FreeCommand(UINT command) {
+  TCommandNumbers& numbers = CommandNumbers();
+  if (command != numbers.Highest) {
+    numbers.GivenBack.insert(command);
+    return;
+  }
+  // The highest goes, and with it the given-back numbers just below it.
+  --numbers.Highest;
+  while (!numbers.GivenBack.empty() && *numbers.GivenBack.rbegin() == numbers.Highest) {
+    numbers.GivenBack.erase(std::prev(numbers.GivenBack.end()));
+    --numbers.Highest;
+  }
+}
 
 void RegisterMenuClasses() {
   RegisterPersistentClass(TPopupMenu::StaticClass());
@@ -246,9 +262,10 @@ void TMenuItem::Delete(int index) {
 }
 
 void TMenuItem::Remove(TMenuItem* item) {
-  int index = IndexOf(item);
-  if (index < 0) throw EMenuError(L"Sub-menu is not in menu");
-  Delete(index);
+  // Items are mostly removed last first (Clear frees them that way), so look from the end.
+  auto found = std::find(items_.rbegin(), items_.rend(), item);
+  if (found == items_.rend()) throw EMenuError(L"Sub-menu is not in menu");
+  Delete(static_cast<int>(items_.rend() - found) - 1);
 }
 
 void TMenuItem::Clear() {

@@ -1,6 +1,7 @@
 #include "framework/win_control.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "framework/application.h"
 #include "framework/control_canvas.h"
@@ -10,8 +11,39 @@
 
 namespace {
 
-// The window property that ties a window to its control.
-constexpr wchar_t kControlProperty[] = L"FrameworkControl";
+// The control of each framework window of the process. Looking a window up here costs a small part of what a
+// window property or the window's extra bytes cost, each a locked or server-side read of the window.
+class TWindowControls {
+ public:
+  TWinControl* Find(HWND wnd) {
+    AcquireSRWLockShared(&lock_);
+    auto found = controls_.find(wnd);
+    TWinControl* control = found == controls_.end() ? nullptr : found->second;
+    ReleaseSRWLockShared(&lock_);
+    return control;
+  }
+
+  void Attach(HWND wnd, TWinControl* control) {
+    AcquireSRWLockExclusive(&lock_);
+    controls_[wnd] = control;
+    ReleaseSRWLockExclusive(&lock_);
+  }
+
+  void Detach(HWND wnd) {
+    AcquireSRWLockExclusive(&lock_);
+    controls_.erase(wnd);
+    ReleaseSRWLockExclusive(&lock_);
+  }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  std::unordered_map<HWND, TWinControl*> controls_;
+};
+
+TWindowControls& WindowControls() {
+  static TWindowControls controls;
+  return controls;
+}
 
 // The control whose window CreateWnd is making; the window's first message attaches it.
 thread_local TWinControl* creationControl = nullptr;
@@ -78,7 +110,7 @@ void MoveWindowOrg(HDC dc, int dx, int dy) {
 }  // namespace
 
 LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* control = static_cast<TWinControl*>(GetPropW(wnd, kControlProperty));
+  TWinControl* control = WindowControls().Find(wnd);
   if (!control) return DefWindowProcW(wnd, msg, wParam, lParam);
   TMessage message{msg, wParam, lParam, 0};
   control->MainWndProc(message);
@@ -93,13 +125,7 @@ LRESULT CALLBACK InitialWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
   return FrameworkWindowProc(wnd, msg, wParam, lParam);
 }
 
-TWinControl* FindControl(HWND wnd) {
-  if (!wnd) return nullptr;
-  DWORD process = 0;
-  GetWindowThreadProcessId(wnd, &process);
-  if (process != GetCurrentProcessId()) return nullptr;
-  return static_cast<TWinControl*>(GetPropW(wnd, kControlProperty));
-}
+TWinControl* FindControl(HWND wnd) { return wnd ? WindowControls().Find(wnd) : nullptr; }
 
 TWinControl* FindFrameworkWindow(POINT screenPoint) {
   for (HWND wnd = WindowFromPoint(screenPoint); wnd; wnd = GetParent(wnd))
@@ -240,7 +266,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params) {
 
 void TWinControl::AttachWindow(HWND wnd) {
   handle_ = wnd;
-  SetPropW(wnd, kControlProperty, this);
+  WindowControls().Attach(wnd, this);
   SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FrameworkWindowProc));
 }
 
@@ -258,7 +284,7 @@ void TWinControl::DestroyWindowHandle() {
   DestroyWindow(wnd);
   SetControlState(ControlState() - TControlStateItem::csDestroyingHandle);
   if (handle_ == wnd) {
-    RemovePropW(wnd, kControlProperty);
+    WindowControls().Detach(wnd);
     handle_ = nullptr;
   }
   showing_ = false;
@@ -272,7 +298,7 @@ void TWinControl::DestroyHandle() {
 
 void TWinControl::SetWindowHandle(HWND value) {
   handle_ = value;
-  if (value) SetPropW(value, kControlProperty, this);
+  if (value) WindowControls().Attach(value, this);
 }
 
 void TWinControl::RecreateWnd() {
@@ -304,8 +330,7 @@ void TWinControl::SetParentWindow(HWND value) {
 
 void TWinControl::MainWndProc(TMessage& message) {
   try {
-    TWndMethod proc = WindowProc();
-    if (proc)
+    if (const TWndMethod& proc = WindowProc())
       proc(message);
     else
       WndProc(message);
@@ -503,8 +528,7 @@ void TWinControl::Broadcast(TMessage& message) {
   std::vector<TControl*> children = controls_;
   for (TControl* child : children) {
     if (std::find(controls_.begin(), controls_.end(), child) == controls_.end()) continue;
-    TWndMethod proc = child->WindowProc();
-    if (proc)
+    if (const TWndMethod& proc = child->WindowProc())
       proc(message);
     else
       child->WndProc(message);
@@ -1125,7 +1149,11 @@ void TWinControl::DefaultHandler(TMessage& message) {
     TControl::DefaultHandler(message);
     return;
   }
-  message.Result = CallWindowProcW(defWndProc_, handle_, message.Msg, message.WParam, message.LParam);
+  // Through CallWindowProc only where it must translate: it costs as much again as the default procedure itself.
+  if (defWndProc_ == DefWindowProcW)
+    message.Result = DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
+  else
+    message.Result = CallWindowProcW(defWndProc_, handle_, message.Msg, message.WParam, message.LParam);
 }
 
 void TWinControl::WMWindowPosChanged(TMessage& message) {
@@ -1136,7 +1164,7 @@ void TWinControl::WMWindowPosChanged(TMessage& message) {
 void TWinControl::WMNCDestroy(TMessage& message) {
   DefaultHandler(message);
   if (handle_) {
-    RemovePropW(handle_, kControlProperty);
+    WindowControls().Detach(handle_);
     handle_ = nullptr;
   }
   showing_ = false;

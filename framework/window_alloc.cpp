@@ -10,11 +10,11 @@ const wchar_t kUtilWindowClass[] = L"BcUtilWindow";
 LRESULT CALLBACK UtilWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* stored = reinterpret_cast<TWndMethod*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
   if (!stored) return DefWindowProcW(wnd, msg, wParam, lParam);
-  // A copy, because the delegate may deallocate its own window (and with it the stored delegate) while it runs.
-  TWndMethod method = *stored;
+  // The delegate may deallocate its own window, and with it the stored delegate, while it runs: a delegate call
+  // allows that.
   TMessage message{msg, wParam, lParam, 0};
   try {
-    method(message);
+    (*stored)(message);
   } catch (...) {
     ApplicationHandleException(nullptr);
   }

@@ -1,12 +1,12 @@
+#include "framework/component.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "framework/component.h"
-
 namespace {
 
-// Records every removal it hears of, in order.
+// Records every insertion and removal it hears of, in order.
 class Listener : public TComponent {
   BC_CLASS(Listener, TComponent)
   explicit Listener(TComponent* owner = nullptr, std::vector<String>* log = nullptr) : TComponent(owner), log_(log) {}
@@ -15,10 +15,10 @@ class Listener : public TComponent {
  protected:
   void Notification(TComponent* component, TOperation operation) override {
     TComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove) {
-      if (component == watched) watched = nullptr;
-      if (log_) log_->push_back(Name() + L" heard " + component->Name());
-    }
+    if (operation == TOperation::opRemove && component == watched) watched = nullptr;
+    if (log_)
+      log_->push_back(Name() + L" heard " + component->Name() +
+                      (operation == TOperation::opInsert ? L" inserted" : L" removed"));
   }
 
  private:
@@ -85,7 +85,7 @@ TEST(ComponentNotification, FreeNotificationClearsTheObserversPointerEitherWay) 
   listener.FreeNotification(target);
   delete target;
   EXPECT_EQ(listener.watched, nullptr);
-  EXPECT_EQ(log, (std::vector<String>{L"listener heard target"}));
+  EXPECT_EQ(log, (std::vector<String>{L"listener heard target removed"}));
 
   // The observer dying first must leave the target with no stale link.
   auto* observer = new Listener(nullptr, &log);
@@ -95,15 +95,73 @@ TEST(ComponentNotification, FreeNotificationClearsTheObserversPointerEitherWay) 
   log.clear();
 }
 
-TEST(ComponentNotification, SiblingsHearOfRemovalsThroughTheOwner) {
+TEST(ComponentNotification, TheOwnerAndSiblingsThatAskHearOfInsertionsAndRemovals) {
   std::vector<String> log;
+  Listener owner(nullptr, &log);
+  owner.SetName(L"Owner");
+  auto* asking = new Listener(&owner, &log);
+  asking->SetName(L"Asking");
+  asking->SiblingNotification();
+  auto* holder = new Listener(&owner, &log);
+  holder->SetName(L"Holder");
+  auto* quiet = new Listener(&owner, &log);
+  quiet->SetName(L"Quiet");
+  log.clear();
+
+  auto* x = new TComponent(nullptr);
+  x->SetName(L"X");
+  owner.InsertComponent(x);
+  holder->watched = x;
+  holder->FreeNotification(x);
+  // Leaving the owner is no end: only the owner and the asking sibling hear of it.
+  owner.RemoveComponent(x);
+  asking->RemoveSiblingNotification();
+  owner.InsertComponent(x);
+  delete x;
+  EXPECT_EQ(log, (std::vector<String>{L"Asking heard X inserted", L"Owner heard X inserted", L"Asking heard X removed",
+                                      L"Owner heard X removed", L"Owner heard X inserted", L"Holder heard X removed",
+                                      L"Owner heard X removed"}));
+  EXPECT_EQ(holder->watched, nullptr);
+
+  // A sibling that asked keeps hearing after moving to another owner, and the old owner stops telling it.
+  asking->SiblingNotification();
+  Listener other(nullptr, &log);
+  other.SetName(L"Other");
+  other.InsertComponent(asking);
+  log.clear();
+  delete new TComponent(&owner);
+  new TComponent(&other);
+  EXPECT_EQ(log, (std::vector<String>{L"Owner heard  inserted", L"Owner heard  removed", L"Asking heard  inserted",
+                                      L"Other heard  inserted"}));
+}
+
+TEST(ComponentOwnership, NamesAreFoundThroughRenamesRemovalsAndMoves) {
   TComponent owner(nullptr);
-  auto* listener = new Listener(&owner, &log);
-  listener->SetName(L"L");
-  auto* other = new TComponent(&owner);
-  other->SetName(L"X");
-  delete other;
-  EXPECT_EQ(log, (std::vector<String>{L"L heard X"}));
+  TComponent other(nullptr);
+  auto* a = new TComponent(&owner);
+  a->SetName(L"First");
+  a->SetName(L"Second");
+  EXPECT_EQ(owner.FindComponent(L"first"), nullptr);
+  EXPECT_EQ(owner.FindComponent(L"SECOND"), a);
+  // The old name is free for another component again.
+  auto* b = new TComponent(&owner);
+  b->SetName(L"First");
+  EXPECT_EQ(owner.FindComponent(L"First"), b);
+
+  other.InsertComponent(a);
+  EXPECT_EQ(owner.FindComponent(L"Second"), nullptr);
+  EXPECT_EQ(other.FindComponent(L"second"), a);
+  auto* clash = new TComponent(nullptr);
+  clash->SetName(L"first");
+  EXPECT_THROW(owner.InsertComponent(clash), EComponentError);
+  EXPECT_EQ(owner.FindComponent(L"First"), b);
+  b->SetName(L"");
+  EXPECT_EQ(owner.FindComponent(L"First"), nullptr);
+  owner.InsertComponent(clash);
+  EXPECT_EQ(owner.FindComponent(L"FIRST"), clash);
+  delete clash;
+  EXPECT_EQ(owner.FindComponent(L"First"), nullptr);
+  EXPECT_EQ(owner.FindComponent(L""), nullptr);
 }
 
 TEST(ClassReferences, MetaclassesNameCreateAndRegister) {

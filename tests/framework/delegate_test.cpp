@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "allocation_count.h"
+
 namespace {
 
 class Counter {
@@ -67,4 +69,78 @@ TEST(Delegate, CallsReachTheObjectAndVirtualOverrides) {
   std::erase(handlers, TDelegate<void(int)>(&counter, &Counter::Add));
   ASSERT_EQ(handlers.size(), 1u);
   EXPECT_EQ(handlers.front(), hit);
+}
+
+TEST(Delegate, MemberDelegatesAllocateNothingToBindCopyCompareOrCall) {
+  Counter counter;
+  const int before = AllocationCount();
+  TDelegate<void(int)> add(&counter, &Counter::Add);
+  TDelegate<void(int)> copy = add;
+  TDelegate<void(int)> moved = std::move(copy);
+  TDelegate<void(int)> assigned;
+  assigned = moved;
+  EXPECT_TRUE(add == assigned);
+  assigned(2);
+  add(3);
+  EXPECT_EQ(AllocationCount(), before);
+  EXPECT_EQ(counter.total, 5);
+  EXPECT_FALSE(static_cast<bool>(copy));
+
+  // The counter sees AllocationCount(): a callable with a large capture needs a holder.
+  std::vector<int> captured(100, 1);
+  TDelegate<void(int)> callable([captured, &counter](int) { counter.total += captured[0]; });
+  EXPECT_GT(AllocationCount(), before);
+}
+
+namespace {
+
+// Notes when the capture holding it is destroyed.
+struct DestroyFlag {
+  explicit DestroyFlag(bool* flag) : flag_(flag) {}
+  DestroyFlag(const DestroyFlag& other) = default;
+  ~DestroyFlag() {
+    if (flag_ && alive_) *flag_ = true;
+  }
+  bool* flag_;
+  bool alive_ = true;
+};
+
+class SelfClearing {
+ public:
+  void Handle(int amount) {
+    *event = nullptr;
+    total += amount;
+  }
+  TDelegate<void(int)>* event = nullptr;
+  int total = 0;
+};
+
+}  // namespace
+
+TEST(Delegate, AHandlerMayClearTheDelegateItWasCalledThrough) {
+  SelfClearing object;
+  TDelegate<void(int)> member(&object, &SelfClearing::Handle);
+  object.event = &member;
+  member(4);
+  EXPECT_EQ(object.total, 4);
+  EXPECT_FALSE(static_cast<bool>(member));
+
+  bool destroyed = false;
+  bool destroyedDuringCall = true;
+  TDelegate<void(int)> callable;
+  {
+    DestroyFlag flag(&destroyed);
+    callable = [flag, &callable, &destroyed, &destroyedDuringCall](int) {
+      callable = nullptr;
+      // The capture is still whole here, though the delegate let go of it.
+      destroyedDuringCall = destroyed;
+      (void)flag;
+    };
+    flag.alive_ = false;
+  }
+  destroyed = false;
+  callable(1);
+  EXPECT_FALSE(destroyedDuringCall);
+  EXPECT_TRUE(destroyed);
+  EXPECT_FALSE(static_cast<bool>(callable));
 }

@@ -153,6 +153,32 @@ TEST(MemIniFile, MissingFileIsEmptyAndNothingIsWrittenBeforeUpdateFile) {
   DeleteFileW(fileName.c_str());
 }
 
+TEST(MemIniFile, SectionsAreFoundWithoutCaseThroughErasingAddingAndClearing) {
+  TMemIniFile ini(L"");
+  for (int i = 0; i < 300; ++i) ini.WriteString(L"Section" + std::to_wstring(i), L"Key", std::to_wstring(i));
+  ini.WriteString(L"\u00c4rger", L"Key", L"umlaut");
+  EXPECT_EQ(L"umlaut", ini.ReadString(L"\u00e4RGER", L"key", L""));
+  EXPECT_EQ(L"299", ini.ReadString(L"SECTION299", L"Key", L""));
+
+  ini.EraseSection(L"section100");
+  EXPECT_FALSE(ini.SectionExists(L"Section100"));
+  EXPECT_EQ(L"101", ini.ReadString(L"Section101", L"Key", L""));
+  ini.WriteString(L"SECTION100", L"Key", L"again");
+  TStringList sections;
+  ini.ReadSections(&sections);
+  ASSERT_EQ(301, sections.Count());
+  EXPECT_EQ(L"Section99", sections.Strings(99));
+  EXPECT_EQ(L"SECTION100", sections.Strings(300));
+  EXPECT_EQ(L"again", ini.ReadString(L"section100", L"Key", L""));
+
+  ini.Clear();
+  ini.ReadSections(&sections);
+  EXPECT_EQ(0, sections.Count());
+  EXPECT_EQ(L"gone", ini.ReadString(L"Section5", L"Key", L"gone"));
+  ini.WriteString(L"Section5", L"Key", L"back");
+  EXPECT_EQ(L"back", ini.ReadString(L"section5", L"Key", L""));
+}
+
 TEST(IniFile, WriteIntoAFolderThatDoesNotExistRaises) {
   TIniFile ini(L"Q:\\no such folder\\settings.ini");
   try {

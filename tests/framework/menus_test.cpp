@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <set>
+#include <vector>
 
 #include "support/modal_input.h"
 #include "support/test_window.h"
@@ -142,6 +145,24 @@ TEST(MenuItemTree, RadioGroupsDefaultsAndSearch) {
   EXPECT_EQ(root.FindItem(0, TFindItemKind::fkShortCut), nullptr) << "no short cut matches nothing";
   EXPECT_EQ(root.FindItem(nested->Command(), TFindItemKind::fkCommand), nested);
   EXPECT_NE(nested->Command(), small->Command());
+}
+
+TEST(MenuItemTree, CommandNumbersAreUniqueAndTheLowestFreeComesFirst) {
+  auto numbers = [](const std::vector<std::unique_ptr<TMenuItem>>& items) {
+    std::set<UINT> result;
+    for (const auto& item : items) result.insert(item->Command());
+    return result;
+  };
+  std::vector<std::unique_ptr<TMenuItem>> items;
+  for (int i = 0; i < 300; ++i) items.push_back(std::make_unique<TMenuItem>());
+  const std::set<UINT> first = numbers(items);
+  ASSERT_EQ(first.size(), items.size());
+  // Freed in an order of their own, the same numbers come back, whatever gaps other items left below them.
+  for (size_t i = 0; i < items.size(); i += 2) items[i].reset();
+  for (size_t i = 1; i < items.size(); i += 2) items[i].reset();
+  items.clear();
+  for (int i = 0; i < 300; ++i) items.push_back(std::make_unique<TMenuItem>());
+  EXPECT_EQ(numbers(items), first);
 }
 
 TEST(MenuItemTree, PlatformMenuShowsTheItemStates) {

@@ -1,0 +1,227 @@
+// Times the framework's per-message and per-component costs: a message through a framework window against the
+// same message to a window procedure of its own, a delegate call against a direct call, and the building and
+// freeing of many owned components, named components, menu items and INI sections at 1,000 and 10,000 so that the
+// ratio shows whether the work grows linearly.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "framework/delegate.h"
+#include "framework/ini_files.h"
+#include "framework/menus.h"
+#include "framework/startup.h"
+#include "framework/strings.h"
+#include "framework/win_control.h"
+
+namespace {
+
+constexpr int kRuns = 5;
+constexpr int kSmall = 1000;
+constexpr int kLarge = 10000;
+constexpr int kMessages = 200000;
+constexpr int kCalls = 20000000;
+constexpr UINT kBenchMessage = WM_APP + 1;
+
+double Seconds() {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The fastest of kRuns runs of work, in seconds.
+double Fastest(const std::function<void()>& work) {
+  double best = 1e30;
+  for (int run = 0; run < kRuns; ++run) {
+    double start = Seconds();
+    work();
+    best = std::min(best, Seconds() - start);
+  }
+  return best;
+}
+
+bool Target(const char* name, double ratio, double limit) {
+  std::printf("target %s: %.2f (goal <= %.2f)\n", name, ratio, limit);
+  return ratio <= limit;
+}
+
+// ---- messages ----
+
+LRESULT CALLBACK PlainWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+HWND CreatePlainWindow(HWND parent) {
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = PlainWindowProc;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = L"BenchPlainWindow";
+  RegisterClassW(&cls);
+  return CreateWindowExW(0, cls.lpszClassName, L"", parent ? WS_CHILD : WS_POPUP, 0, 0, 100, 100, parent, nullptr,
+                         cls.hInstance, nullptr);
+}
+
+double SendMessages(HWND wnd) {
+  return Fastest([wnd] {
+    for (int i = 0; i < kMessages; ++i) SendMessageW(wnd, kBenchMessage, 0, 0);
+  });
+}
+
+bool MeasureMessages() {
+  HWND host = CreatePlainWindow(nullptr);
+  HWND plain = CreatePlainWindow(host);
+  TWinControl control(nullptr);
+  control.SetParentWindow(host);
+  control.SetBounds(0, 0, 100, 100);
+  HWND framework = control.Handle();
+  double plainTime = SendMessages(plain);
+  double frameworkTime = SendMessages(framework);
+  std::printf("message to a plain window %.0f ns, to a framework window %.0f ns\n", plainTime * 1e9 / kMessages,
+              frameworkTime * 1e9 / kMessages);
+  DestroyWindow(plain);
+  control.SetParentWindow(nullptr);
+  DestroyWindow(host);
+  return Target("framework window message", frameworkTime / plainTime, 1.5);
+}
+
+// ---- delegates ----
+
+class Accumulator {
+ public:
+  __declspec(noinline) void Add(int amount) { total_ += amount; }
+  int Total() const { return total_; }
+
+ private:
+  int total_ = 0;
+};
+
+void MeasureDelegateCall() {
+  Accumulator direct;
+  Accumulator bound;
+  // Called through a volatile pointer so the compiler cannot fold the loop.
+  Accumulator* volatile target = &direct;
+  TDelegate<void(int)> handler(&bound, &Accumulator::Add);
+  double directTime = Fastest([&] {
+    for (int i = 0; i < kCalls; ++i) target->Add(1);
+  });
+  double delegateTime = Fastest([&] {
+    for (int i = 0; i < kCalls; ++i) handler(1);
+  });
+  std::printf("delegate call %.2f ns, direct call %.2f ns: %.2f times (totals %d, %d)\n", delegateTime * 1e9 / kCalls,
+              directTime * 1e9 / kCalls, delegateTime / directTime, bound.Total(), direct.Total());
+}
+
+// ---- many components ----
+//
+// Each workload builds sets groups of count side by side and frees them. The 1,000 figure is a tenth of ten such
+// groups, so that both sizes touch as much memory and the ratio shows how the work grows, not how the caches fill.
+
+// Owned components made and freed with their owner, and as many more made and freed one by one from the last, the
+// way a menu is cleared.
+void OwnedComponents(int count, int sets) {
+  std::vector<std::unique_ptr<TComponent>> owners;
+  auto fill = [&] {
+    for (int set = 0; set < sets; ++set) {
+      owners.push_back(std::make_unique<TComponent>(nullptr));
+      for (int i = 0; i < count; ++i) new TComponent(owners.back().get());
+    }
+  };
+  fill();
+  owners.clear();
+  fill();
+  for (auto& owner : owners)
+    while (owner->ComponentCount() > 0) delete owner->Components(owner->ComponentCount() - 1);
+}
+
+// Owned components, each named (so the owner checks the name is free) and renamed, then each found by name.
+void NamedComponents(int count, int sets) {
+  std::vector<std::unique_ptr<TComponent>> owners;
+  for (int set = 0; set < sets; ++set) {
+    auto& owner = *owners.emplace_back(std::make_unique<TComponent>(nullptr));
+    for (int i = 0; i < count; ++i) (new TComponent(&owner))->SetName(L"Item" + std::to_wstring(i));
+    for (int i = 0; i < count; ++i) owner.Components(i)->SetName(L"Renamed" + std::to_wstring(i));
+    for (int i = 0; i < count; ++i)
+      if (!owner.FindComponent(L"renamed" + std::to_wstring(i))) std::printf("component %d not found\n", i);
+  }
+}
+
+// Menu items owned by their menu, each with a command number of its own, then the menus cleared.
+void MenuCommands(int count, int sets) {
+  std::vector<std::unique_ptr<TPopupMenu>> menus;
+  for (int set = 0; set < sets; ++set) {
+    auto& menu = *menus.emplace_back(std::make_unique<TPopupMenu>(nullptr));
+    for (int i = 0; i < count; ++i) {
+      auto* item = new TMenuItem(&menu);
+      item->SetCaption(L"Command " + std::to_wstring(i));
+      menu.Items()->Add(item);
+    }
+  }
+  for (auto& menu : menus) menu->Items()->Clear();
+}
+
+// An INI text of count sections of three keys read into memory, then one value read from each section.
+void IniSections(int count, int sets, const TStringList& lines) {
+  std::vector<std::unique_ptr<TMemIniFile>> files;
+  for (int set = 0; set < sets; ++set) {
+    auto& ini = *files.emplace_back(std::make_unique<TMemIniFile>(L""));
+    ini.SetStrings(&lines);
+    for (int i = 0; i < count; ++i)
+      if (ini.ReadString(L"section" + std::to_wstring(i), L"second", L"").empty())
+        std::printf("section %d not found\n", i);
+  }
+}
+
+std::unique_ptr<TStringList> IniText(int count) {
+  auto lines = std::make_unique<TStringList>();
+  for (int i = 0; i < count; ++i) {
+    String n = std::to_wstring(i);
+    lines->Add(L"[Section" + n + L"]");
+    lines->Add(L"First=one " + n);
+    lines->Add(L"Second=two " + n);
+    lines->Add(L"Third=three " + n);
+  }
+  return lines;
+}
+
+// The runs of both sizes alternate, so that both meet the heap in the same states.
+bool Scaling(const char* name, double limit, const std::function<void(int count, int sets)>& work) {
+  constexpr int kSets = kLarge / kSmall;
+  double small = 1e30;
+  double large = 1e30;
+  for (int run = 0; run < kRuns; ++run) {
+    small = std::min(small, Fastest([&] { work(kSmall, kSets); }) / kSets);
+    large = std::min(large, Fastest([&] { work(kLarge, 1); }));
+  }
+  std::printf("%s: %d in %.2f ms, %d in %.2f ms\n", name, kSmall, small * 1e3, kLarge, large * 1e3);
+  return Target(name, large / small, limit);
+}
+
+}  // namespace
+
+int main() {
+  InitializeUnit(ControlsUnit());
+  int status = 0;
+  try {
+    bool met = MeasureMessages();
+    MeasureDelegateCall();
+    met = Scaling("owned components", 10, OwnedComponents) && met;
+    met = Scaling("named components", 12, NamedComponents) && met;
+    met = Scaling("menu commands", 12, MenuCommands) && met;
+    auto smallIni = IniText(kSmall);
+    auto largeIni = IniText(kLarge);
+    met = Scaling("ini sections", 12,
+                  [&](int count, int sets) { IniSections(count, sets, count == kSmall ? *smallIni : *largeIni); }) &&
+          met;
+    status = met ? 0 : 1;
+  } catch (const std::exception& error) {
+    std::printf("failed: %s\n", error.what());
+    status = 2;
+  }
+  FinalizeUnits();
+  return status;
+}
