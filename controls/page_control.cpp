@@ -1,0 +1,691 @@
+#include "controls/page_control.h"
+
+#include <algorithm>
+#include <string>
+
+#include "controls/tab_painter.h"
+#include "framework/accelerators.h"
+#include "framework/form.h"
+#include "framework/properties.h"
+
+namespace controls {
+
+namespace {
+
+constexpr int kDefaultSize = 200;
+constexpr wchar_t kInvalidPageIndex[] =
+    L"%d is an invalid PageIndex value.  PageIndex must be between 0 and %d";
+constexpr wchar_t kListIndexError[] = L"List index out of bounds (%d)";
+
+bool IsSide(TPcTabPosition position) {
+  return position == TPcTabPosition::pctpLeft || position == TPcTabPosition::pctpRight;
+}
+
+}  // namespace
+
+// ---- the sheet ----
+
+TPcTabSheet::TPcTabSheet(TComponent* owner) : TWinControl(owner) {
+  SetAlign(TAlign::alClient);
+  SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls + TControlStyleItem::csNoDesignVisible);
+  SetVisible(false);
+}
+
+TPcTabSheet::~TPcTabSheet() {
+  if (pageControl_) {
+    if (pageControl_->undockingPage_ == this) pageControl_->undockingPage_ = nullptr;
+    pageControl_->RemovePage(this);
+  }
+}
+
+void TPcTabSheet::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TPcTabSheet::SetPageControl(TPcCustomPageControl* value) {
+  if (pageControl_ == value) return;
+  if (pageControl_) pageControl_->RemovePage(this);
+  SetParent(value);
+  if (!value) return;
+  value->InsertPage(this);
+  if (HandleAllocated()) SetBounds(0, 0, value->ClientWidth(), value->ClientHeight());
+  if (!value->ActivePage() && !IsLoading()) value->SetActivePage(this);
+}
+
+void TPcTabSheet::SetParentComponent(TComponent* value) {
+  if (auto* control = ObjectAs<TPcCustomPageControl>(value))
+    SetPageControl(control);
+  else
+    TWinControl::SetParentComponent(value);
+}
+
+int TPcTabSheet::PageIndex() const {
+  if (!pageControl_) return -1;
+  const auto& pages = pageControl_->pages_;
+  return static_cast<int>(std::find(pages.begin(), pages.end(), this) - pages.begin());
+}
+
+void TPcTabSheet::SetPageIndex(int value) {
+  if (!pageControl_) return;
+  const int last = pageControl_->PageCount() - 1;
+  if (value > last)
+    throw EListError(Format(kInvalidPageIndex, {std::to_wstring(value), std::to_wstring(last)}));
+  if (value < 0) throw EListError(Format(kListIndexError, {std::to_wstring(value)}));
+  pageControl_->MovePage(this, value);
+}
+
+int TPcTabSheet::TabIndex() const {
+  if (!tabShowing_ || !pageControl_) return -1;
+  int index = 0;
+  for (TPcTabSheet* page : pageControl_->pages_) {
+    if (page == this) return index;
+    if (page->tabShowing_) ++index;
+  }
+  return -1;
+}
+
+void TPcTabSheet::SetImageIndex(int value) {
+  if (imageIndex_ == value) return;
+  imageIndex_ = value;
+  if (tabShowing_) pageControl_->Refresh();
+}
+
+void TPcTabSheet::SetTabVisible(bool value) {
+  if (tabVisible_ == value) return;
+  tabVisible_ = value;
+  UpdateTabShowing();
+}
+
+void TPcTabSheet::SetHighlighted(bool value) {
+  highlighted_ = value;
+  if (pageControl_ && !Reading()) pageControl_->Refresh();
+}
+
+void TPcTabSheet::UpdateTabShowing() {
+  const bool showing = pageControl_ && tabVisible_ && GetParentForm(this);
+  if (showing == tabShowing_) return;
+  tabShowing_ = showing;
+  if (pageControl_) pageControl_->TabShowingChanged(this);
+}
+
+void TPcTabSheet::Dispatch(TMessage& message) {
+  TWinControl::Dispatch(message);
+  switch (message.Msg) {
+    case CM_TEXTCHANGED:
+      if (tabShowing_) pageControl_->Refresh();
+      break;
+    case CM_SHOWINGCHANGED:
+      if (Showing()) {
+        if (OnShow) OnShow(this);
+      } else if (OnHide) {
+        OnHide(this);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- the control: pages and the active page ----
+
+TPcCustomPageControl::TPcCustomPageControl(TComponent* owner)
+    : TCustomControl(owner), imageChangeLink_(std::make_unique<TChangeLink>()) {
+  SetBounds(Left(), Top(), kDefaultSize, kDefaultSize);
+  SetControlStyle(TControlStyle{TControlStyleItem::csOpaque, TControlStyleItem::csDoubleClicks});
+  SetTabStop(true);
+  imageChangeLink_->OnChange = TNotifyEvent(this, &TPcCustomPageControl::ImageListChange);
+  painter_ = CreatePainter(style_, this);
+  painter_->RebuildButtons();
+}
+
+TPcCustomPageControl::~TPcCustomPageControl() {
+  Destroying();
+  for (const TWatchedClient& watched : watchedClients_) watched.Client->SetWindowProc(watched.Previous);
+  watchedClients_.clear();
+  for (TPcTabSheet* page : pages_) {
+    page->pageControl_ = nullptr;
+    page->tabShowing_ = false;
+  }
+  pages_.clear();
+  activePage_ = nullptr;
+  if (images_) images_->UnRegisterChanges(imageChangeLink_.get());
+}
+
+TPcTabSheet* TPcCustomPageControl::Pages(int index) const {
+  if (index < 0 || index >= PageCount()) throw EListError(Format(kListIndexError, {std::to_wstring(index)}));
+  return pages_[index];
+}
+
+void TPcCustomPageControl::InsertPage(TPcTabSheet* page) {
+  pages_.push_back(page);
+  page->pageControl_ = this;
+  page->UpdateTabShowing();
+}
+
+void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
+  TPcTabSheet* next = FindNextPage(page, true, !IsDesigning());
+  if (next == page) next = nullptr;
+  page->pageControl_ = nullptr;
+  page->tabShowing_ = false;
+  pages_.erase(std::remove(pages_.begin(), pages_.end(), page), pages_.end());
+  SetActivePage(next);
+  // A page that goes cannot stay active, whatever OnChanging says.
+  if (activePage_ == page) ChangeActivePage(nullptr);
+  if (activePage_ == page) activePage_ = nullptr;
+  painter_->RemoveButton(page, false);
+  Refresh();
+}
+
+void TPcCustomPageControl::MovePage(TPcTabSheet* page, int index) {
+  pages_.erase(std::remove(pages_.begin(), pages_.end(), page), pages_.end());
+  pages_.insert(pages_.begin() + index, page);
+  if (page->TabShowing())
+    painter_->MoveButton(page);
+  else
+    Refresh();
+}
+
+void TPcCustomPageControl::TabShowingChanged(TPcTabSheet* page) {
+  HandleNeeded();
+  if (page->TabShowing()) {
+    painter_->AddButton(page, true);
+  } else {
+    painter_->RemoveButton(page, true);
+    UpdateActivePage();
+  }
+}
+
+void TPcCustomPageControl::UpdateActivePage() {
+  const int index = ActiveTabIndex();
+  SetActivePage(index < 0 ? nullptr : PageForTab(index));
+}
+
+int TPcCustomPageControl::VisibleTabCount() const {
+  return static_cast<int>(std::count_if(pages_.begin(), pages_.end(), [this](const TPcTabSheet* page) {
+    return page->TabShowing() || page == activePage_;
+  }));
+}
+
+TPcTabSheet* TPcCustomPageControl::PageForTab(int tabIndex) const {
+  if (tabIndex < 0 || tabIndex >= VisibleTabCount()) return nullptr;
+  for (TPcTabSheet* page : pages_)
+    if ((page->TabShowing() || page == activePage_) && page->TabIndex() == tabIndex) return page;
+  return nullptr;
+}
+
+int TPcCustomPageControl::ActiveTabIndex() const { return activePage_ ? activePage_->TabIndex() : -1; }
+
+int TPcCustomPageControl::ActivePageIndex() const { return activePage_ ? activePage_->PageIndex() : -1; }
+
+void TPcCustomPageControl::SetActivePageIndex(int index) {
+  SetActivePage(index >= 0 && index < PageCount() ? pages_[index] : nullptr);
+}
+
+void TPcCustomPageControl::SetActivePage(TPcTabSheet* page) {
+  if (page && page->PageControl() != this) return;
+  if (page == activePage_) return;
+  if (!CanChange(page)) return;
+  ChangeActivePage(page);
+  if (HandleAllocated()) painter_->MakeActiveVisible();
+  Refresh();
+}
+
+bool TPcCustomPageControl::CanChange(TPcTabSheet* page) {
+  bool allow = true;
+  if (!IsLoading() && OnChanging) OnChanging(this, page, allow);
+  return allow;
+}
+
+void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
+  if (page == activePage_) return;
+  TCustomForm* form = GetParentForm(this);
+  if (form && activePage_ && activePage_->ContainsControl(form->ActiveControl())) {
+    try {
+      form->SetActiveControl(activePage_);
+    } catch (const EInvalidOperation&) {
+      // The page cannot take the focus: the move is refused like one a validating OnExit refuses.
+    }
+    if (form->ActiveControl() != activePage_) return;
+  }
+  if (page) {
+    page->BringToFront();
+    page->SetVisible(true);
+    if (form && activePage_ && form->ActiveControl() == activePage_) {
+      if (page->CanFocus())
+        form->SetActiveControl(page);
+      else if (CanFocus())
+        form->SetActiveControl(this);
+    }
+  }
+  if (activePage_) activePage_->SetVisible(false);
+  activePage_ = page;
+  if (form && page && form->ActiveControl() == page) page->SelectFirst();
+  Change();
+}
+
+void TPcCustomPageControl::Change() {
+  if (!IsLoading() && OnChange) OnChange(this);
+}
+
+TPcTabSheet* TPcCustomPageControl::FindNextPage(TPcTabSheet* current, bool goForward, bool checkTabVisible) const {
+  if (pages_.empty()) return nullptr;
+  const int count = PageCount();
+  auto it = std::find(pages_.begin(), pages_.end(), current);
+  int start = it != pages_.end() ? static_cast<int>(it - pages_.begin()) : (goForward ? count - 1 : 0);
+  int index = start;
+  do {
+    index = goForward ? (index + 1) % count : (index + count - 1) % count;
+    if (!checkTabVisible || pages_[index]->TabVisible()) return pages_[index];
+  } while (index != start);
+  return nullptr;
+}
+
+void TPcCustomPageControl::SelectNextPage(bool goForward, bool checkTabVisible) {
+  TPcTabSheet* page = FindNextPage(activePage_, goForward, checkTabVisible);
+  // SetActivePage asks OnChanging itself; asking here too would ask the user twice for one key press.
+  if (page && page != activePage_) SetActivePage(page);
+}
+
+// ---- properties ----
+
+void TPcCustomPageControl::Refresh() {
+  if (!HandleAllocated() || !painter_) return;
+  // The page area depends on the rows, so the tabs are laid out before the sheets are aligned to it.
+  painter_->Recalculate();
+  Realign();
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TPcCustomPageControl::SetHideButtons(bool value) {
+  if (hideButtons_ == value) return;
+  hideButtons_ = value;
+  Refresh();
+}
+
+void TPcCustomPageControl::SetImages(TCustomImageList* value) {
+  if (images_ == value) return;
+  if (images_) {
+    images_->UnRegisterChanges(imageChangeLink_.get());
+    images_->RemoveFreeNotification(this);
+  }
+  images_ = value;
+  if (images_) {
+    images_->RegisterChanges(imageChangeLink_.get());
+    images_->FreeNotification(this);
+  }
+  Refresh();
+}
+
+void TPcCustomPageControl::ImageListChange(TObject* sender) {
+  (void)sender;
+  Refresh();
+}
+
+void TPcCustomPageControl::SetMultiLine(bool value) {
+  if (multiLine_ == value || IsSide(tabPosition_)) return;
+  multiLine_ = value;
+  Refresh();
+}
+
+void TPcCustomPageControl::SetOwnerDraw(bool value) {
+  if (ownerDraw_ == value) return;
+  ownerDraw_ = value;
+  Refresh();
+}
+
+void TPcCustomPageControl::SetRaggedRight(bool value) {
+  if (raggedRight_ == value) return;
+  raggedRight_ = value;
+  if (multiLine_) Refresh();
+}
+
+void TPcCustomPageControl::SetScrollOpposite(bool value) {
+  if (scrollOpposite_ == value) return;
+  scrollOpposite_ = value;
+  if (multiLine_) Refresh();
+}
+
+void TPcCustomPageControl::SetStyle(TPcTabStyle value) {
+  if (style_ == value) return;
+  style_ = value;
+  painter_.reset();
+  painter_ = CreatePainter(style_, this);
+  painter_->RebuildButtons();
+}
+
+void TPcCustomPageControl::SetTabHeight(int value) {
+  value = std::max(value, 0);
+  if (tabHeight_ == value) return;
+  tabHeight_ = value;
+  Refresh();
+}
+
+void TPcCustomPageControl::SetTabWidth(int value) {
+  value = std::max(value, 0);
+  if (tabWidth_ == value) return;
+  tabWidth_ = value;
+  Refresh();
+}
+
+void TPcCustomPageControl::SetTabPosition(TPcTabPosition value) {
+  if (tabPosition_ == value) return;
+  tabPosition_ = value;
+  if (IsSide(value)) multiLine_ = true;
+  Refresh();
+}
+
+// ---- framework hooks ----
+
+void TPcCustomPageControl::CreateParams(TCreateParams& params) {
+  TCustomControl::CreateParams(params);
+  params.Style |= WS_CLIPCHILDREN;
+  params.WindowClass.style = (params.WindowClass.style & ~(CS_HREDRAW | CS_VREDRAW)) | CS_DBLCLKS;
+}
+
+void TPcCustomPageControl::CreateWnd() {
+  TCustomControl::CreateWnd();
+  Refresh();
+}
+
+void TPcCustomPageControl::AdjustClientRect(RECT& rect) {
+  if (painter_) painter_->AdjustClientRect(rect);
+  TCustomControl::AdjustClientRect(rect);
+}
+
+bool TPcCustomPageControl::CanFocus() const { return !hideButtons_ && TCustomControl::CanFocus(); }
+
+void TPcCustomPageControl::ShowControl(TControl* control) {
+  if (auto* page = ObjectAs<TPcTabSheet>(control); page && page->PageControl() == this) SetActivePage(page);
+  TCustomControl::ShowControl(control);
+}
+
+void TPcCustomPageControl::SetParent(TWinControl* value) {
+  TCustomControl::SetParent(value);
+  for (TPcTabSheet* page : pages_) page->UpdateTabShowing();
+}
+
+void TPcCustomPageControl::Loaded() {
+  TCustomControl::Loaded();
+  for (TPcTabSheet* page : pages_) page->SetHighlighted(page->Highlighted());
+}
+
+void TPcCustomPageControl::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  (void)root;
+  for (TPcTabSheet* page : pages_) proc(page);
+}
+
+void TPcCustomPageControl::Notification(TComponent* component, TOperation operation) {
+  TCustomControl::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  if (component == images_) SetImages(nullptr);
+  watchedClients_.erase(std::remove_if(watchedClients_.begin(), watchedClients_.end(),
+                                       [component](const TWatchedClient& w) { return w.Client == component; }),
+                        watchedClients_.end());
+}
+
+void TPcCustomPageControl::Paint() {
+  TCanvas* canvas = Canvas();
+  if (!activePage_) {
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(ClientRect());
+  }
+  painter_->Paint();
+}
+
+void TPcCustomPageControl::KeyDown(WORD& key, TShiftState shift) {
+  TCustomControl::KeyDown(key, shift);
+  if (key == VK_LEFT || key == VK_RIGHT) {
+    SelectNextPage(key == VK_RIGHT, true);
+    key = 0;
+  }
+}
+
+bool TPcCustomPageControl::DialogKey(TMessage& message) {
+  if (message.WParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0 || !HandleAllocated()) return false;
+  HWND focus = GetFocus();
+  if (focus != Handle() && !IsChild(Handle(), focus)) return false;
+  SelectNextPage(GetKeyState(VK_SHIFT) >= 0, true);
+  message.Result = 1;
+  return true;
+}
+
+bool TPcCustomPageControl::DialogChar(TMessage& message) {
+  const auto key = static_cast<wchar_t>(message.WParam);
+  for (TPcTabSheet* page : pages_) {
+    if (page->TabVisible() && page->Enabled() && IsAccel(key, page->Caption())) {
+      SetActivePage(page);
+      message.Result = 1;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TPcCustomPageControl::MouseButtonDown(TMessage& message, bool doubleClick) {
+  captureWnd_ = GetCapture();
+  SetCapture(Handle());
+  TCustomControl::Dispatch(message);
+  const POINT point = MessagePoint(message.LParam);
+  // The docked client is found before the press may move the rows.
+  TControl* client = nullptr;
+  if (DockSite() && (style_ == TPcTabStyle::pctsTabs || style_ == TPcTabStyle::pctsFlat)) {
+    if (TPcPageControlButton* button = painter_->ButtonAt(point)) client = DockClientOnPage(button->Page());
+  }
+  painter_->MouseDown(point.x, point.y);
+  if (!client) return;
+  if (doubleClick)
+    client->ManualDock(nullptr);
+  else
+    client->BeginDrag(false, -1);
+}
+
+void TPcCustomPageControl::MouseButtonUp(TMessage& message) {
+  TCustomControl::Dispatch(message);
+  if (captureWnd_)
+    SetCapture(captureWnd_);
+  else if (GetCapture() == Handle())
+    ReleaseCapture();
+  captureWnd_ = nullptr;
+  painter_->MouseUp();
+}
+
+void TPcCustomPageControl::SetCursorOverTabs() {
+  POINT point;
+  GetCursorPos(&point);
+  point = ScreenToClient(point);
+  const RECT area = painter_->TabAreaRect();
+  painter_->MouseMove(PtInRect(&area, point) ? point : POINT{-1, -1});
+}
+
+void TPcCustomPageControl::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case WM_GETDLGCODE:
+      TCustomControl::Dispatch(message);
+      message.Result |= DLGC_WANTARROWS;
+      return;
+    case CM_DIALOGKEY:
+      if (!DialogKey(message)) TCustomControl::Dispatch(message);
+      return;
+    case CM_DIALOGCHAR:
+      if (!DialogChar(message)) TCustomControl::Dispatch(message);
+      return;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      MouseButtonDown(message, message.Msg == WM_LBUTTONDBLCLK);
+      return;
+    case WM_LBUTTONUP:
+      MouseButtonUp(message);
+      return;
+    case WM_ERASEBKGND:
+      // The page and the painter cover everything while a page shows; erasing would only flicker.
+      if (activePage_)
+        message.Result = 1;
+      else
+        TCustomControl::Dispatch(message);
+      return;
+    case WM_SIZE:
+      TCustomControl::Dispatch(message);
+      Refresh();
+      return;
+    case WM_TIMER:
+      if (message.WParam == TPcPageControlButtons::kScrollTimerId)
+        painter_->TimerTick();
+      else
+        TCustomControl::Dispatch(message);
+      return;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(message.WParam) == Handle()) SetCursorOverTabs();
+      TCustomControl::Dispatch(message);
+      return;
+    case CM_MOUSELEAVE:
+      TCustomControl::Dispatch(message);
+      painter_->MouseMove(POINT{-1, -1});
+      return;
+    case CM_FOCUSCHANGED:
+      if (TPcPageControlButton* active = painter_->ActiveButton(); active && HandleAllocated())
+        InvalidateRect(Handle(), &active->Rect(), FALSE);
+      TCustomControl::Dispatch(message);
+      return;
+    case CM_FONTCHANGED:
+      TCustomControl::Dispatch(message);
+      Canvas()->SetFont(Font());
+      Refresh();
+      return;
+    case CM_SYSCOLORCHANGE:
+      TCustomControl::Dispatch(message);
+      Refresh();
+      return;
+    case CM_DOCKCLIENT:
+      CMDockClient(message);
+      return;
+    case CM_UNDOCKCLIENT:
+      CMUnDockClient(message);
+      return;
+    default:
+      TCustomControl::Dispatch(message);
+      return;
+  }
+}
+
+// ---- stored forms ----
+
+const TPublishedTable& TPcTabSheet::PublishedTable() const {
+  using P = TPublished<TPcTabSheet>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          ControlProperty(L"BorderWidth"),
+          ControlProperty(L"Caption"),
+          ControlProperty(L"DragMode"),
+          ControlProperty(L"Enabled"),
+          ControlProperty(L"Font"),
+          ControlProperty(L"Constraints"),
+          ControlProperty(L"ParentFont"),
+          ControlProperty(L"ParentShowHint"),
+          ControlProperty(L"PopupMenu"),
+          ControlProperty(L"ShowHint"),
+          P::Boolean(L"Highlighted", &TPcTabSheet::Highlighted, &TPcTabSheet::SetHighlighted).Default(false),
+          P::Integer(L"ImageIndex", &TPcTabSheet::ImageIndex, &TPcTabSheet::SetImageIndex).Default(0),
+          P::Boolean(L"TabVisible", &TPcTabSheet::TabVisible, &TPcTabSheet::SetTabVisible).Default(true),
+          ControlProperty(L"OnContextPopup"),
+          ControlProperty(L"OnDragDrop"),
+          ControlProperty(L"OnDragOver"),
+          ControlProperty(L"OnEndDrag"),
+          ControlProperty(L"OnEnter"),
+          ControlProperty(L"OnExit"),
+          P::Event(L"OnHide", &TPcTabSheet::OnHide),
+          ControlProperty(L"OnMouseDown"),
+          ControlProperty(L"OnMouseMove"),
+          ControlProperty(L"OnMouseUp"),
+          ControlProperty(L"OnResize"),
+          P::Event(L"OnShow", &TPcTabSheet::OnShow),
+          ControlProperty(L"OnStartDrag"),
+      });
+  return table;
+}
+
+const TPublishedTable& TPcPageControl::PublishedTable() const {
+  using P = TPublished<TPcPageControl>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          ControlProperty(L"Align"),
+          ControlProperty(L"Anchors"),
+          ControlProperty(L"BiDiMode"),
+          ControlProperty(L"Constraints"),
+          ControlProperty(L"DockSite"),
+          ControlProperty(L"DragCursor"),
+          ControlProperty(L"DragKind"),
+          ControlProperty(L"DragMode"),
+          ControlProperty(L"Enabled"),
+          ControlProperty(L"Font"),
+          ControlProperty(L"ParentBiDiMode"),
+          ControlProperty(L"ParentFont"),
+          ControlProperty(L"ParentShowHint"),
+          ControlProperty(L"PopupMenu"),
+          ControlProperty(L"ShowHint"),
+          ControlProperty(L"TabOrder"),
+          ControlProperty(L"Visible"),
+          P::Component(L"ActivePage", &TPcPageControl::ActivePage, &TPcPageControl::SetActivePage),
+          P::Boolean(L"HideButtons", &TPcPageControl::HideButtons, &TPcPageControl::SetHideButtons),
+          P::Boolean(L"HotTrack", &TPcPageControl::HotTrack, &TPcPageControl::SetHotTrack),
+          P::Component(L"Images", &TPcPageControl::Images, &TPcPageControl::SetImages),
+          P::Boolean(L"MultiLine", &TPcPageControl::MultiLine, &TPcPageControl::SetMultiLine),
+          P::Boolean(L"OwnerDraw", &TPcPageControl::OwnerDraw, &TPcPageControl::SetOwnerDraw),
+          P::Boolean(L"RaggedRight", &TPcPageControl::RaggedRight, &TPcPageControl::SetRaggedRight),
+          P::Boolean(L"ScrollOpposite", &TPcPageControl::ScrollOpposite, &TPcPageControl::SetScrollOpposite),
+          P::Enumeration(L"Style", &TPcPageControl::Style, &TPcPageControl::SetStyle,
+                         {L"pctsTabs", L"pctsButtons", L"pctsFlatButtons", L"pctsFlat"})
+              .Default(TPcTabStyle::pctsFlat),
+          P::Integer(L"TabHeight", &TPcPageControl::TabHeight, &TPcPageControl::SetTabHeight),
+          P::Enumeration(L"TabPosition", &TPcPageControl::TabPosition, &TPcPageControl::SetTabPosition,
+                         {L"pctpTop", L"pctpBottom", L"pctpLeft", L"pctpRight"}),
+          P::Integer(L"TabWidth", &TPcPageControl::TabWidth, &TPcPageControl::SetTabWidth),
+          ControlProperty(L"TabStop"),
+          P::Event(L"OnChange", &TPcPageControl::OnChange),
+          P::Event(L"OnChanging", &TPcPageControl::OnChanging),
+          ControlProperty(L"OnContextPopup"),
+          ControlProperty(L"OnDockDrop"),
+          ControlProperty(L"OnDockOver"),
+          ControlProperty(L"OnDragDrop"),
+          ControlProperty(L"OnDragOver"),
+          P::Event(L"OnDrawTab", &TPcPageControl::OnDrawTab),
+          P::Event(L"OnDrawTabEx", &TPcPageControl::OnDrawTabEx),
+          ControlProperty(L"OnEndDock"),
+          ControlProperty(L"OnEndDrag"),
+          ControlProperty(L"OnEnter"),
+          ControlProperty(L"OnExit"),
+          P::Event(L"OnGetImageIndex", &TPcPageControl::OnGetImageIndex),
+          ControlProperty(L"OnGetSiteInfo"),
+          ControlProperty(L"OnMouseDown"),
+          ControlProperty(L"OnMouseMove"),
+          ControlProperty(L"OnMouseUp"),
+          ControlProperty(L"OnResize"),
+          ControlProperty(L"OnStartDock"),
+          ControlProperty(L"OnStartDrag"),
+          ControlProperty(L"OnUnDock"),
+      });
+  return table;
+}
+
+namespace {
+
+void RegisterPageControl() {
+  RegisterPersistentClass(TPcPageControl::StaticClass());
+  RegisterPersistentClass(TPcTabSheet::StaticClass());
+}
+
+void UnregisterPageControl() {
+  UnregisterPersistentClass(TPcTabSheet::StaticClass());
+  UnregisterPersistentClass(TPcPageControl::StaticClass());
+}
+
+}  // namespace
+
+const TUnit& PageControlUnit() {
+  static const TUnit unit{L"PageControl", &RegisterPageControl, &UnregisterPageControl, {&ControlsUnit()}};
+  return unit;
+}
+
+}  // namespace controls
