@@ -1,6 +1,7 @@
 #include "controls/address_icons.h"
 #include "controls/flat_controls_unit.h"
 #include "controls/max_splitter.h"
+#include "controls/page_control.h"
 #include "controls/picture_button.h"
 #include "controls/tab_button.h"
 #include "controls/text_holder.h"
@@ -19,4 +20,5 @@ void StartAreaUnits() {
   InitializeUnit(MaxSplitterUnit());
   InitializeUnit(FlatControlsUnit());
   InitializeUnit(XPUnit());
+  InitializeUnit(PageControlUnit());
 }

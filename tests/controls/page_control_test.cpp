@@ -1,0 +1,232 @@
+#include "controls/page_control.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/edit.h"
+#include "page_control_fixture.h"
+
+using namespace controls;
+
+using Events = std::vector<String>;
+
+TEST_F(PageControlTest, ChangeEventsAndRefusals) {
+  AddPages({L"A", L"B", L"C"});
+  TPcPageControl other(Form());
+  auto* foreign = new TPcTabSheet(Form());
+  foreign->SetPageControl(&other);
+  const struct {
+    const char* Name;
+    std::function<void()> Act;
+    bool Allow;
+    Events Expected;
+    String Active;
+  } cases[] = {
+      {"code activates like a click", [&] { Control()->SetActivePage(Control()->Pages(1)); }, true,
+       {L"changing B", L"change B"}, L"B"},
+      {"the active page again raises nothing", [&] { Control()->SetActivePage(Control()->Pages(1)); }, true, {},
+       L"B"},
+      {"a refusal changes nothing", [&] { Control()->SetActivePage(Control()->Pages(2)); }, false,
+       {L"changing C"}, L"B"},
+      {"a page of another control is ignored", [&] { Control()->SetActivePage(foreign); }, true, {}, L"B"},
+      {"an index one too many leaves no page", [&] { Control()->SetActivePageIndex(3); }, true,
+       {L"changing -", L"change -"}, L"-"},
+      {"an index in range", [&] { Control()->SetActivePageIndex(0); }, true, {L"changing A", L"change A"}, L"A"},
+  };
+  for (const auto& c : cases) {
+    events_.clear();
+    allowChange_ = c.Allow;
+    c.Act();
+    EXPECT_EQ(events_, c.Expected) << c.Name;
+    EXPECT_EQ(Active(), c.Active) << c.Name;
+  }
+  EXPECT_TRUE(Control()->Pages(0)->Visible());
+  EXPECT_FALSE(Control()->Pages(1)->Visible()) << "the old page is hidden";
+}
+
+TEST_F(PageControlTest, CtrlTabWrapsAndSkipsHiddenTabs) {
+  AddPages({L"A", L"B", L"C", L"D"});
+  Control()->Pages(2)->SetTabVisible(false);
+  Control()->SetFocus();
+  const struct {
+    const wchar_t* From;
+    bool Shift;
+    Events Expected;
+  } cases[] = {
+      {L"B", false, {L"changing D", L"change D"}},  // C is skipped, OnChanging asked once
+      {L"D", false, {L"changing A", L"change A"}},  // wraps to the first
+      {L"A", true, {L"changing D", L"change D"}},   // backwards wraps to the last
+      {L"D", true, {L"changing B", L"change B"}},
+  };
+  for (const auto& c : cases) {
+    for (int i = 0; i < Control()->PageCount(); ++i)
+      if (Control()->Pages(i)->Caption() == c.From) Control()->SetActivePage(Control()->Pages(i));
+    events_.clear();
+    if (c.Shift)
+      SetKeys({VK_CONTROL, VK_SHIFT});
+    else
+      SetKeys({VK_CONTROL});
+    EXPECT_EQ(Form()->Perform(CM_DIALOGKEY, VK_TAB, 0), 1);
+    EXPECT_EQ(events_, c.Expected) << c.From << (c.Shift ? " back" : " on");
+  }
+  SetKeys({});
+  Control()->Pages(0)->SetTabVisible(false);
+  Control()->Pages(3)->SetTabVisible(false);
+  Control()->SetActivePage(Control()->Pages(1));
+  events_.clear();
+  SetKeys({VK_CONTROL});
+  Form()->Perform(CM_DIALOGKEY, VK_TAB, 0);
+  EXPECT_EQ(events_, Events{}) << "a single visible page goes nowhere";
+}
+
+TEST_F(PageControlTest, ArrowKeysAfterOnKeyDown) {
+  AddPages({L"A", L"B", L"C"});
+  int seen = 0;
+  bool swallow = false;
+  Control()->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    ++seen;
+    if (swallow) key = 0;
+  };
+  auto press = [&](WORD key) { SendMessageW(Control()->Handle(), WM_KEYDOWN, key, 0); };
+  press(VK_RIGHT);
+  EXPECT_EQ(Active(), L"B");
+  press(VK_LEFT);
+  press(VK_LEFT);
+  EXPECT_EQ(Active(), L"C") << "left wraps to the last page";
+  swallow = true;
+  press(VK_RIGHT);
+  EXPECT_EQ(Active(), L"C") << "a key OnKeyDown took moves nothing";
+  swallow = false;
+  Control()->SetTabPosition(TPcTabPosition::pctpLeft);
+  press(VK_DOWN);
+  EXPECT_EQ(Active(), L"C") << "up and down are not page keys";
+  EXPECT_EQ(seen, 5);
+  EXPECT_TRUE(SendMessageW(Control()->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
+}
+
+TEST_F(PageControlTest, AcceleratorActivatesAnEnabledVisibleTab) {
+  AddPages({L"&Normal", L"&Advanced", L"&Hidden"});
+  Control()->Pages(2)->SetTabVisible(false);
+  EXPECT_EQ(Control()->Perform(CM_DIALOGCHAR, L'a', 0), 1);
+  EXPECT_EQ(Active(), L"&Advanced");
+  EXPECT_EQ(Control()->Perform(CM_DIALOGCHAR, L'h', 0), 0);
+  Control()->Pages(0)->SetEnabled(false);
+  EXPECT_EQ(Control()->Perform(CM_DIALOGCHAR, L'n', 0), 0);
+  EXPECT_EQ(Active(), L"&Advanced");
+}
+
+TEST_F(PageControlTest, PageIndexMovesPagesAndRefusesPastTheEnd) {
+  AddPages({L"A", L"B", L"C"});
+  TPcTabSheet* c = Control()->Pages(2);
+  c->SetPageIndex(0);
+  EXPECT_EQ(Control()->Pages(0), c);
+  EXPECT_EQ(c->TabIndex(), 0);
+  EXPECT_EQ(Painter()->Buttons(0)->Page(), c) << "the tab moves with its page";
+  try {
+    c->SetPageIndex(3);
+    FAIL() << "no error";
+  } catch (const EListError& e) {
+    EXPECT_EQ(e.Message(), L"3 is an invalid PageIndex value.  PageIndex must be between 0 and 2");
+  }
+  EXPECT_EQ(c->PageIndex(), 0) << "the page stays";
+  EXPECT_THROW(c->SetPageIndex(-1), EListError);
+  TPcTabSheet loose(Form());
+  EXPECT_EQ(loose.PageIndex(), -1);
+  EXPECT_NO_THROW(loose.SetPageIndex(5));
+}
+
+TEST_F(PageControlTest, RemovingAndHidingPages) {
+  AddPages({L"A", L"B", L"C"});
+  delete Control()->Pages(1);
+  EXPECT_EQ(Active(), L"C") << "the page after a freed one becomes active, even when it was not active";
+  allowChange_ = false;
+  delete Control()->Pages(1);
+  EXPECT_EQ(Control()->ActivePage(), nullptr) << "a freed page never stays active, refused or not";
+  allowChange_ = true;
+  AddPages({L"D"});
+  Control()->SetActivePage(Control()->Pages(1));
+  Control()->Pages(1)->SetTabVisible(false);
+  EXPECT_EQ(Control()->ActivePage(), nullptr) << "hiding the active tab leaves no page";
+  Control()->SetActivePageIndex(1);
+  EXPECT_EQ(Active(), L"D") << "a page without a tab can still be made active";
+  EXPECT_EQ(Control()->VisibleTabCount(), 2);
+  EXPECT_EQ(Painter()->ButtonCount(), 1) << "but it gets no tab";
+}
+
+TEST_F(PageControlTest, PropertyRules) {
+  AddPages({L"A"});
+  Control()->SetTabHeight(-5);
+  EXPECT_EQ(Control()->TabHeight(), 0);
+  Control()->SetTabWidth(-1);
+  EXPECT_EQ(Control()->TabWidth(), 0);
+  EXPECT_FALSE(Control()->MultiLine());
+  Control()->SetTabPosition(TPcTabPosition::pctpLeft);
+  EXPECT_TRUE(Control()->MultiLine()) << "tabs on a side are always in rows";
+  Control()->SetMultiLine(false);
+  EXPECT_TRUE(Control()->MultiLine());
+  Control()->SetTabPosition(TPcTabPosition::pctpTop);
+  EXPECT_TRUE(Control()->MultiLine()) << "moving back keeps the rows";
+  EXPECT_TRUE(Control()->CanFocus());
+  Control()->SetHideButtons(true);
+  EXPECT_FALSE(Control()->CanFocus());
+  EXPECT_EQ(Painter()->GetTabsAreaHeight(), 0);
+  EXPECT_EQ(Control()->Pages(0)->BoundsRect().top, 0) << "the page takes the tab area";
+}
+
+TEST_F(PageControlTest, ShowingAControlOnAHiddenPageActivatesThePage) {
+  AddPages({L"A", L"B"});
+  auto* edit = new TEdit(Form());
+  edit->SetParent(Control()->Pages(1));
+  int shown = 0;
+  int hidden = 0;
+  Control()->Pages(1)->OnShow = [&](TObject*) { ++shown; };
+  Control()->Pages(0)->OnHide = [&](TObject*) { ++hidden; };
+  edit->SetFocus();
+  EXPECT_EQ(Active(), L"B");
+  EXPECT_EQ(Form()->ActiveControl(), edit);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(hidden, 1);
+}
+
+TEST_F(PageControlTest, DockingAControlInAndOut) {
+  AddPages({L"A"});
+  Control()->SetDockSite(true);
+  auto* client = new TEdit(Form());
+  client->SetBounds(10, 230, 100, 22);
+  client->SetParent(Form());
+  ASSERT_TRUE(client->ManualDock(Control()));
+  ASSERT_EQ(Control()->PageCount(), 2);
+  TPcTabSheet* sheet = Control()->Pages(1);
+  EXPECT_EQ(client->Parent(), sheet);
+  EXPECT_EQ(client->HostDockSite(), Control());
+  EXPECT_EQ(client->Align(), TAlign::alClient);
+  EXPECT_EQ(Control()->ActivePage(), sheet);
+  client->SetText(L"Docked\r\nsecond line");
+  EXPECT_EQ(sheet->Caption(), L"Docked") << "the tab shows the client's first line";
+  client->SetVisible(false);
+  EXPECT_FALSE(sheet->TabVisible());
+  client->SetVisible(true);
+  EXPECT_TRUE(sheet->TabVisible());
+  EXPECT_FALSE(client->ManualDock(Control())) << "a client docked here cannot dock again";
+  EXPECT_EQ(Control()->PageCount(), 2);
+  EXPECT_EQ(client->Align(), TAlign::alClient);
+
+  ASSERT_TRUE(client->ManualDock(nullptr));
+  EXPECT_EQ(Control()->PageCount(), 1) << "the client's page goes with it";
+  EXPECT_EQ(Control()->UndockingPage(), nullptr);
+  EXPECT_EQ(Active(), L"A");
+  ASSERT_NE(client->Parent(), nullptr);
+  EXPECT_TRUE(client->Parent()->Is<TCustomDockForm>()) << "it floats";
+  EXPECT_EQ(client->Align(), TAlign::alNone);
+
+  // Docked again, a double click on its tab floats it.
+  ASSERT_TRUE(client->ManualDock(Control()));
+  Control()->SetStyle(TPcTabStyle::pctsTabs);
+  TPcPageControlButton* tab = Painter()->ButtonOf(Control()->Pages(1));
+  ASSERT_NE(tab, nullptr);
+  const POINT point = Centre(tab->Rect());
+  SendMessageW(Control()->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+  SendMessageW(Control()->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+  EXPECT_EQ(Control()->PageCount(), 1);
+  EXPECT_TRUE(client->Parent()->Is<TCustomDockForm>());
+  delete client->Parent();
+}
