@@ -528,6 +528,12 @@ void TPcCustomPageControl::Dispatch(TMessage& message) {
       TCustomControl::Dispatch(message);
       Refresh();
       return;
+    case WM_PRINTCLIENT:
+      // Printed like a paint, so a capture of the window shows the tabs.
+      SetControlState(ControlState() + TControlStateItem::csCustomPaint);
+      TCustomControl::Dispatch(message);
+      SetControlState(ControlState() - TControlStateItem::csCustomPaint);
+      return;
     case WM_TIMER:
       if (message.WParam == TPcPageControlButtons::kScrollTimerId)
         painter_->TimerTick();

@@ -474,7 +474,9 @@ void TPcPageControlButtons::MouseDown(int x, int y) {
 void TPcPageControlButtons::MouseUp() { SetScrollState(ssNone); }
 
 void TPcPageControlButtons::MouseMove(POINT point) {
-  if (pageControl_->HotTrack() && scrollState_ == ssNone) SetHotButton(ButtonAt(point));
+  // Hovering a scroll button is no press: the hot tab still follows the mouse (and clears when it leaves).
+  const bool pressing = scrollState_ != ssNone && scrollState_ != ssLeftHot && scrollState_ != ssRightHot;
+  if (pageControl_->HotTrack() && !pressing) SetHotButton(ButtonAt(point));
   if (TracksScrollButtons() &&
       (scrollState_ == ssNone || scrollState_ == ssLeftHot || scrollState_ == ssRightHot)) {
     if (PtInRect(&leftScrollRect_, point))
