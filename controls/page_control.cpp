@@ -13,8 +13,7 @@ namespace controls {
 namespace {
 
 constexpr int kDefaultSize = 200;
-constexpr wchar_t kInvalidPageIndex[] =
-    L"%d is an invalid PageIndex value.  PageIndex must be between 0 and %d";
+constexpr wchar_t kInvalidPageIndex[] = L"%d is an invalid PageIndex value.  PageIndex must be between 0 and %d";
 constexpr wchar_t kListIndexError[] = L"List index out of bounds (%d)";
 
 bool IsSide(TPcTabPosition position) {
@@ -69,8 +68,7 @@ int TPcTabSheet::PageIndex() const {
 void TPcTabSheet::SetPageIndex(int value) {
   if (!pageControl_) return;
   const int last = pageControl_->PageCount() - 1;
-  if (value > last)
-    throw EListError(Format(kInvalidPageIndex, {std::to_wstring(value), std::to_wstring(last)}));
+  if (value > last) throw EListError(Format(kInvalidPageIndex, {std::to_wstring(value), std::to_wstring(last)}));
   if (value < 0) throw EListError(Format(kListIndexError, {std::to_wstring(value)}));
   pageControl_->MovePage(this, value);
 }
@@ -169,11 +167,16 @@ void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
   page->pageControl_ = nullptr;
   page->tabShowing_ = false;
   pages_.erase(std::remove(pages_.begin(), pages_.end(), page), pages_.end());
+  painter_->RemoveButton(page, false);
+  if (IsDestroying()) {
+    // The form goes with all its pages: no page is activated, no event reaches a form half taken apart.
+    if (activePage_ == page) activePage_ = nullptr;
+    return;
+  }
   SetActivePage(next);
   // A page that goes cannot stay active, whatever OnChanging says.
   if (activePage_ == page) ChangeActivePage(nullptr);
   if (activePage_ == page) activePage_ = nullptr;
-  painter_->RemoveButton(page, false);
   Refresh();
 }
 

@@ -86,7 +86,7 @@ RECT TPcPageControlButton::ImageRect(const RECT& rect) const {
 RECT TPcPageControlButton::ContentRect(const RECT& rect) const {
   const RECT image = ImageRect(rect);
   return IsSide(owner_->PageControl()->TabPosition()) ? RECT{rect.left, image.bottom, rect.right, rect.bottom}
-                                                       : RECT{image.right, rect.top, rect.right, rect.bottom};
+                                                      : RECT{image.right, rect.top, rect.right, rect.bottom};
 }
 
 void TPcPageControlButton::CalcWidth() {
@@ -142,11 +142,11 @@ void TPcPageControlButton::DrawText(const RECT& rect) {
     color = HotCaptionColor();
   else
     color = static_cast<COLORREF>(ColorToRGB(canvas->Font()->Color()));
-  // Selects the canvas font into the DC before the raw calls below.
-  const SIZE extent = canvas->TextExtent(TabCaption(page_));
+  const String caption = TabCaption(page_);
+  // Also selects the canvas font into the DC for the raw calls below.
+  const SIZE extent = canvas->TextExtent(caption);
   const COLORREF previousColor = SetTextColor(dc, color);
   const int previousMode = SetBkMode(dc, TRANSPARENT);
-  const String caption = TabCaption(page_);
   if (!IsSide(position)) {
     RECT target = rect;
     ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &target,
@@ -243,8 +243,7 @@ TPcPageControlButton* TPcPageControlButtons::ButtonAt(POINT point) const {
 int TPcPageControlButtons::GetTabHeight() const {
   if (pageControl_->TabHeight() != 0) return pageControl_->TabHeight();
   int height = 3 * GetIndent() + textHeight_;
-  if (TCustomImageList* images = pageControl_->Images())
-    height = std::max(height, images->Height() + 2 * GetIndent());
+  if (TCustomImageList* images = pageControl_->Images()) height = std::max(height, images->Height() + 2 * GetIndent());
   return height;
 }
 
@@ -401,8 +400,8 @@ void TPcPageControlButtons::CalcTabRects() {
     const int x = rowEnds[row];
     rowEnds[row] += button->Width();
     const int y = (row - 1) * step;
-    button->SetRect(InsetForPosition(area, position, x, y, x + button->Width() - rowLength - 2 * rowIndent,
-                                     y + step - areaHeight));
+    button->SetRect(
+        InsetForPosition(area, position, x, y, x + button->Width() - rowLength - 2 * rowIndent, y + step - areaHeight));
     if (!multiLine && x + button->Width() >= rowLength) break;
   }
 }
@@ -438,8 +437,7 @@ void TPcPageControlButtons::ScrollTo(int index) {
   const TPcPageControlButton* last = buttons_.back().get();
   if (index > firstVisible_ && last->LaidOut()) {
     const int lastEnd = IsSide(pageControl_->TabPosition()) ? last->Rect().bottom : last->Rect().right;
-    const int scrollStart =
-        IsSide(pageControl_->TabPosition()) ? leftScrollRect_.top : leftScrollRect_.left;
+    const int scrollStart = IsSide(pageControl_->TabPosition()) ? leftScrollRect_.top : leftScrollRect_.left;
     if (lastEnd < scrollStart) return;
   }
   if (index == firstVisible_) return;
@@ -477,8 +475,7 @@ void TPcPageControlButtons::MouseMove(POINT point) {
   // Hovering a scroll button is no press: the hot tab still follows the mouse (and clears when it leaves).
   const bool pressing = scrollState_ != ssNone && scrollState_ != ssLeftHot && scrollState_ != ssRightHot;
   if (pageControl_->HotTrack() && !pressing) SetHotButton(ButtonAt(point));
-  if (TracksScrollButtons() &&
-      (scrollState_ == ssNone || scrollState_ == ssLeftHot || scrollState_ == ssRightHot)) {
+  if (TracksScrollButtons() && (scrollState_ == ssNone || scrollState_ == ssLeftHot || scrollState_ == ssRightHot)) {
     if (PtInRect(&leftScrollRect_, point))
       SetScrollState(ssLeftHot);
     else if (PtInRect(&rightScrollRect_, point))
@@ -600,9 +597,14 @@ void TPcPageControlButtons::DrawTabs() {
     savedFont = std::make_unique<TFont>();
     savedFont->Assign(Canvas()->Font());
   }
+  // Tabs outside the part being painted are skipped: with many rows most of them are.
+  RECT clip;
+  const bool clipped = GetClipBox(Canvas()->Handle(), &clip) != ERROR;
+  InflateRect(&clip, GetIndent(), GetIndent());  // an active tab reaches past its rectangle
   TPcPageControlButton* active = nullptr;
   for (const auto& button : buttons_) {
-    if (!button->LaidOut()) continue;
+    RECT visible;
+    if (!button->LaidOut() || (clipped && !IntersectRect(&visible, &clip, &button->Rect()))) continue;
     if (button->Active())
       active = button.get();
     else

@@ -6,30 +6,33 @@ namespace controls {
 
 namespace {
 
-int RowTotal(const std::vector<TTabRowEntry>& entries, size_t first, size_t end, int row) {
-  int total = 0;
-  for (size_t i = first; i < end; ++i)
-    if (entries[i].Row == row) total += entries[i].Width;
-  return total;
-}
-
 // The entries [first, end) form a run that may be rebalanced: while a row without its last tab is still at
-// least as long as the row after it, that tab moves down, so the short rows come first.
+// least as long as the row after it, that tab moves down, so the short rows come first. Rows are contiguous, so a
+// row is its start index and its total, and one pass costs one step per row.
 void BalanceRun(std::vector<TTabRowEntry>& entries, size_t first, size_t end) {
   if (end - first < 2 || entries[first].Row == entries[end - 1].Row) return;
   const int firstRow = entries[first].Row;
-  const int lastRow = entries[end - 1].Row;
+  const size_t rowCount = static_cast<size_t>(entries[end - 1].Row - firstRow + 1);
+  std::vector<size_t> starts(rowCount + 1, end);
+  std::vector<int> totals(rowCount, 0);
+  for (size_t i = end; i-- > first;) {
+    const size_t row = static_cast<size_t>(entries[i].Row - firstRow);
+    starts[row] = i;
+    totals[row] += entries[i].Width;
+  }
   for (bool moved = true; moved;) {
     moved = false;
-    for (int row = firstRow; row < lastRow; ++row) {
-      size_t last = end;
-      for (size_t i = first; i < end; ++i)
-        if (entries[i].Row == row) last = i;
-      if (last == end) continue;
-      if (RowTotal(entries, first, end, row) - entries[last].Width >= RowTotal(entries, first, end, row + 1)) {
-        entries[last].Row = row + 1;
-        moved = true;
-      }
+    for (size_t row = 0; row + 1 < rowCount; ++row) {
+      const size_t last = starts[row + 1] - 1;
+      // A row keeps at least one tab, so the rows stay in place.
+      if (last <= starts[row]) continue;
+      const int width = entries[last].Width;
+      if (totals[row] - width < totals[row + 1]) continue;
+      entries[last].Row += 1;
+      starts[row + 1] = last;
+      totals[row] -= width;
+      totals[row + 1] += width;
+      moved = true;
     }
   }
 }

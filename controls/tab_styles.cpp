@@ -43,12 +43,9 @@ std::vector<TEdgePiece> StandardTabEdges(TPcTabPosition position, int w, int h) 
               {{2, 0, -2, 0}, EDGE_RAISED, BF_BOTTOM},
               {{w - 2, 0, -1, -1}, BDR_RAISEDOUTER, BF_BOTTOM}};
     case TPcTabPosition::pctpLeft:
-      return {{{3, 0, 0, 0}, EDGE_RAISED, BF_BOTTOM},
-              {{2, 0, 3 - w, 0}, BDR_RAISEDINNER, BF_BOTTOM},
-              {{2, 0, 3 - w, -1}, BDR_RAISEDOUTER, BF_BOTTOM},
-              {{1, 0, 2 - w, -1}, BDR_RAISEDINNER, BF_BOTTOM},
-              {{0, 2, 0, -2}, BDR_RAISEDINNER, BF_LEFT},
-              {{1, 1, 0, 2 - h}, BDR_RAISEDINNER, BF_LEFT},
+      return {{{3, 0, 0, 0}, EDGE_RAISED, BF_BOTTOM},          {{2, 0, 3 - w, 0}, BDR_RAISEDINNER, BF_BOTTOM},
+              {{2, 0, 3 - w, -1}, BDR_RAISEDOUTER, BF_BOTTOM}, {{1, 0, 2 - w, -1}, BDR_RAISEDINNER, BF_BOTTOM},
+              {{0, 2, 0, -2}, BDR_RAISEDINNER, BF_LEFT},       {{1, 1, 0, 2 - h}, BDR_RAISEDINNER, BF_LEFT},
               {{2, 0, 0, 0}, BDR_RAISEDINNER, BF_TOP}};
     case TPcTabPosition::pctpRight:
       return {{{0, 0, -2, 0}, BDR_RAISEDINNER, BF_TOP},
@@ -115,8 +112,7 @@ class TPcPageControlStandardButton : public TStyledButton {
     RECT r;
     if (Active()) {
       r = Inset(Rect(), -m, oneRow ? 0 : -m, m, m - 1);
-      if (Position() == TPcTabPosition::pctpBottom || Position() == TPcTabPosition::pctpRight)
-        r = Inset(r, 0, 0, 0, 1);
+      if (Position() == TPcTabPosition::pctpBottom || Position() == TPcTabPosition::pctpRight) r = Inset(r, 0, 0, 0, 1);
     } else {
       r = oneRow ? Inset(Rect(), 0, m, 0, 0) : Rect();
     }
@@ -145,8 +141,7 @@ void TPcPageControlStandardButtons::GetPageBorders(int& left, int& top, int& rig
 
 void TPcPageControlStandardButtons::DrawPageBorder() {
   const RECT frame{-1, -1, PageControl()->Width(), PageControl()->Height()};
-  DrawEdge(InsetForPosition(frame, PageControl()->TabPosition(), 0, GetTabsAreaHeight(), 0, 0), EDGE_RAISED,
-           BF_RECT);
+  DrawEdge(InsetForPosition(frame, PageControl()->TabPosition(), 0, GetTabsAreaHeight(), 0, 0), EDGE_RAISED, BF_RECT);
 }
 
 void TPcPageControlStandardButtons::DrawScrollButtons() {
@@ -155,8 +150,7 @@ void TPcPageControlStandardButtons::DrawScrollButtons() {
   RECT left = LeftScrollRect();
   RECT right = RightScrollRect();
   DrawFrameControl(dc, &left, DFC_SCROLL, DFCS_SCROLLLEFT | (ScrollState() == ssLeftPressed ? DFCS_PUSHED : 0));
-  DrawFrameControl(dc, &right, DFC_SCROLL,
-                   DFCS_SCROLLRIGHT | (ScrollState() == ssRightPressed ? DFCS_PUSHED : 0));
+  DrawFrameControl(dc, &right, DFC_SCROLL, DFCS_SCROLLRIGHT | (ScrollState() == ssRightPressed ? DFCS_PUSHED : 0));
   ExcludeScrollStrip();
 }
 

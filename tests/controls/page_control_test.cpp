@@ -21,15 +21,23 @@ TEST_F(PageControlTest, ChangeEventsAndRefusals) {
     Events Expected;
     String Active;
   } cases[] = {
-      {"code activates like a click", [&] { Control()->SetActivePage(Control()->Pages(1)); }, true,
-       {L"changing B", L"change B"}, L"B"},
-      {"the active page again raises nothing", [&] { Control()->SetActivePage(Control()->Pages(1)); }, true, {},
+      {"code activates like a click",
+       [&] { Control()->SetActivePage(Control()->Pages(1)); },
+       true,
+       {L"changing B", L"change B"},
        L"B"},
-      {"a refusal changes nothing", [&] { Control()->SetActivePage(Control()->Pages(2)); }, false,
-       {L"changing C"}, L"B"},
+      {"the active page again raises nothing", [&] { Control()->SetActivePage(Control()->Pages(1)); }, true, {}, L"B"},
+      {"a refusal changes nothing",
+       [&] { Control()->SetActivePage(Control()->Pages(2)); },
+       false,
+       {L"changing C"},
+       L"B"},
       {"a page of another control is ignored", [&] { Control()->SetActivePage(foreign); }, true, {}, L"B"},
-      {"an index one too many leaves no page", [&] { Control()->SetActivePageIndex(3); }, true,
-       {L"changing -", L"change -"}, L"-"},
+      {"an index one too many leaves no page",
+       [&] { Control()->SetActivePageIndex(3); },
+       true,
+       {L"changing -", L"change -"},
+       L"-"},
       {"an index in range", [&] { Control()->SetActivePageIndex(0); }, true, {L"changing A", L"change A"}, L"A"},
   };
   for (const auto& c : cases) {

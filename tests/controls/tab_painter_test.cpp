@@ -10,8 +10,8 @@ using namespace controls;
 
 namespace {
 
-constexpr TPcTabPosition kPositions[] = {TPcTabPosition::pctpTop, TPcTabPosition::pctpBottom,
-                                         TPcTabPosition::pctpLeft, TPcTabPosition::pctpRight};
+constexpr TPcTabPosition kPositions[] = {TPcTabPosition::pctpTop, TPcTabPosition::pctpBottom, TPcTabPosition::pctpLeft,
+                                         TPcTabPosition::pctpRight};
 
 class TabPainter : public PageControlTest {
  protected:

@@ -1,10 +1,9 @@
-#include "controls/tab_styles.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
+#include "controls/tab_styles.h"
 #include "page_control_fixture.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
@@ -25,8 +24,8 @@ const COLORREF kSelectionText = RGB(255, 255, 200);
 const COLORREF kWhite = RGB(255, 255, 255);
 const TColor kControlColor = 0xF0DCD2;  // RGB(210, 220, 240)
 
-constexpr TPcTabPosition kPositions[] = {TPcTabPosition::pctpTop, TPcTabPosition::pctpBottom,
-                                         TPcTabPosition::pctpLeft, TPcTabPosition::pctpRight};
+constexpr TPcTabPosition kPositions[] = {TPcTabPosition::pctpTop, TPcTabPosition::pctpBottom, TPcTabPosition::pctpLeft,
+                                         TPcTabPosition::pctpRight};
 const wchar_t* const kPositionNames[] = {L"top", L"bottom", L"left", L"right"};
 const wchar_t* const kStyleNames[] = {L"tabs", L"buttons", L"flatbuttons", L"flat"};
 
@@ -49,9 +48,7 @@ POINT Probe(const RECT& r, TPcTabPosition position, int along, int across) {
   }
 }
 
-int Length(const RECT& r, TPcTabPosition position) {
-  return IsSide(position) ? r.bottom - r.top : r.right - r.left;
-}
+int Length(const RECT& r, TPcTabPosition position) { return IsSide(position) ? r.bottom - r.top : r.right - r.left; }
 
 // Three pages, the middle one active, painted with pinned classic colours.
 class TabStylesPainting : public PageControlTest {
@@ -59,10 +56,10 @@ class TabStylesPainting : public PageControlTest {
   void SetUp() override {
     PageControlTest::SetUp();
     Environment.SetVisualStyles(false);
-    const std::pair<int, COLORREF> colors[] = {
-        {COLOR_BTNFACE, kFace},          {COLOR_BTNHIGHLIGHT, kHighlight3D}, {COLOR_3DLIGHT, kLight3D},
-        {COLOR_BTNSHADOW, kShadow},      {COLOR_3DDKSHADOW, kDarkShadow},    {COLOR_BTNTEXT, kText},
-        {COLOR_HIGHLIGHT, kSelection},   {COLOR_HIGHLIGHTTEXT, kSelectionText}};
+    const std::pair<int, COLORREF> colors[] = {{COLOR_BTNFACE, kFace},          {COLOR_BTNHIGHLIGHT, kHighlight3D},
+                                               {COLOR_3DLIGHT, kLight3D},       {COLOR_BTNSHADOW, kShadow},
+                                               {COLOR_3DDKSHADOW, kDarkShadow}, {COLOR_BTNTEXT, kText},
+                                               {COLOR_HIGHLIGHT, kSelection},   {COLOR_HIGHLIGHTTEXT, kSelectionText}};
     for (const auto& [element, color] : colors) Environment.SetSysColor(element, color);
     Control()->SetParentColor(false);
     Control()->SetColor(kControlColor);
@@ -84,8 +81,13 @@ class TabStylesPainting : public PageControlTest {
   TView Paint(TPcTabStyle style, TPcTabPosition position) {
     Control()->SetStyle(style);
     Control()->SetTabPosition(position);
-    TView view{TWindowCapture::OfWindow(Control()->Handle()), position, Painter()->Buttons(0)->Rect(),
-               Painter()->Buttons(1)->Rect(), Painter()->Buttons(2)->Rect(), Painter()->TabAreaRect(), Control()->Pages(1)->BoundsRect()};
+    TView view{TWindowCapture::OfWindow(Control()->Handle()),
+               position,
+               Painter()->Buttons(0)->Rect(),
+               Painter()->Buttons(1)->Rect(),
+               Painter()->Buttons(2)->Rect(),
+               Painter()->TabAreaRect(),
+               Control()->Pages(1)->BoundsRect()};
     KeepCaptureForViewing(view.Capture, std::wstring(L"tabs_") + kStyleNames[static_cast<int>(style)] + L"_" +
                                             kPositionNames[static_cast<int>(position)]);
     return view;

@@ -1,0 +1,53 @@
+#include "tabs_section.h"
+
+#include <string>
+
+#include "controls/page_control.h"
+#include "framework/edit.h"
+#include "framework/startup.h"
+
+using namespace controls;
+
+namespace {
+
+// A page control of pageCount pages, each holding an edit box that names its page.
+TPcPageControl* MakePageControl(TWinControl* host, RECT bounds, TPcTabStyle style, TPcTabPosition position,
+                                int pageCount, const wchar_t* prefix) {
+  auto* control = new TPcPageControl(host);
+  control->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  control->SetStyle(style);
+  control->SetTabPosition(position);
+  control->SetParent(host);
+  for (int i = 0; i < pageCount; ++i) {
+    auto* page = new TPcTabSheet(host);
+    const String caption = prefix + std::to_wstring(i + 1);
+    page->SetCaption(caption);
+    page->SetPageControl(control);
+    auto* edit = new TEdit(host);
+    edit->SetBounds(8, 8, 160, 22);
+    edit->SetText(L"Contents of " + caption);
+    edit->SetParent(page);
+  }
+  return control;
+}
+
+}  // namespace
+
+int BuildTabsSection(TWinControl* host) {
+  InitializeUnit(PageControlUnit());
+  TPcPageControl* rows =
+      MakePageControl(host, {10, 8, 295, 160}, TPcTabStyle::pctsTabs, TPcTabPosition::pctpTop, 14, L"Rows ");
+  rows->SetMultiLine(true);
+  rows->SetActivePageIndex(3);
+  rows->Pages(5)->SetHighlighted(true);
+
+  TPcPageControl* scrolling =
+      MakePageControl(host, {305, 8, 590, 160}, TPcTabStyle::pctsFlat, TPcTabPosition::pctpTop, 20, L"Scroll ");
+  scrolling->SetHotTrack(true);
+  scrolling->SetActivePageIndex(9);
+
+  MakePageControl(host, {10, 170, 200, 300}, TPcTabStyle::pctsFlatButtons, TPcTabPosition::pctpLeft, 4, L"Left ");
+  MakePageControl(host, {205, 170, 395, 300}, TPcTabStyle::pctsButtons, TPcTabPosition::pctpBottom, 5, L"Btn ");
+  MakePageControl(host, {400, 170, 590, 300}, TPcTabStyle::pctsFlat, TPcTabPosition::pctpRight, 3, L"Right ");
+  return 308;
+}
