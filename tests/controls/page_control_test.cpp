@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/edit.h"
+#include "framework/form_reader.h"
+#include "framework/form_writer.h"
 #include "page_control_fixture.h"
 
 using namespace controls;
@@ -161,6 +163,11 @@ TEST_F(PageControlTest, RemovingAndHidingPages) {
 }
 
 TEST_F(PageControlTest, PropertyRules) {
+  EXPECT_EQ(Control()->Style(), TPcTabStyle::pctsFlat);
+  EXPECT_TRUE(Control()->TabStop());
+  TPcPageControl fresh(nullptr);
+  EXPECT_EQ(fresh.Width(), 200);
+  EXPECT_EQ(fresh.Height(), 200);
   AddPages({L"A"});
   Control()->SetTabHeight(-5);
   EXPECT_EQ(Control()->TabHeight(), 0);
@@ -226,8 +233,20 @@ TEST_F(PageControlTest, DockingAControlInAndOut) {
   EXPECT_TRUE(client->Parent()->Is<TCustomDockForm>()) << "it floats";
   EXPECT_EQ(client->Align(), TAlign::alNone);
 
-  // Docked again, a double click on its tab floats it.
+  // Docked again, a press on its tab starts a dock drag in the tab and flat styles only.
   ASSERT_TRUE(client->ManualDock(Control()));
+  client->SetDragKind(TDragKind::dkDock);
+  for (TPcTabStyle style : {TPcTabStyle::pctsButtons, TPcTabStyle::pctsFlat}) {
+    Control()->SetStyle(style);
+    const POINT tabCentre = Centre(Painter()->ButtonOf(Control()->Pages(1))->Rect());
+    SendMessageW(Control()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(tabCentre.x, tabCentre.y));
+    EXPECT_EQ(DragControl() == client, style == TPcTabStyle::pctsFlat);
+    DragDone(false);
+    SendMessageW(Control()->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(tabCentre.x, tabCentre.y));
+  }
+  EXPECT_EQ(client->HostDockSite(), Control());
+
+  // A double click on its tab floats it.
   Control()->SetStyle(TPcTabStyle::pctsTabs);
   TPcPageControlButton* tab = Painter()->ButtonOf(Control()->Pages(1));
   ASSERT_NE(tab, nullptr);
@@ -237,4 +256,47 @@ TEST_F(PageControlTest, DockingAControlInAndOut) {
   EXPECT_EQ(Control()->PageCount(), 1);
   EXPECT_TRUE(client->Parent()->Is<TCustomDockForm>());
   delete client->Parent();
+}
+
+TEST(PageControlStoring, TravelsWithItsForm) {
+  TForm source(nullptr);
+  source.SetName(L"Main");
+  auto* control = new TPcPageControl(&source);
+  control->SetName(L"pcSearch");
+  control->SetParent(&source);
+  const wchar_t* names[] = {L"tsNormal", L"tsAdvanced", L"tsHidden"};
+  for (const wchar_t* name : names) {
+    auto* page = new TPcTabSheet(&source);
+    page->SetName(name);
+    page->SetCaption(String(name).substr(2));
+    page->SetPageControl(control);
+  }
+  control->SetStyle(TPcTabStyle::pctsTabs);
+  control->SetTabPosition(TPcTabPosition::pctpBottom);
+  control->SetMultiLine(true);
+  control->SetTabHeight(24);
+  control->SetActivePage(control->Pages(1));
+  control->Pages(0)->SetHighlighted(true);
+  control->Pages(0)->SetImageIndex(3);
+  control->Pages(2)->SetTabVisible(false);
+  const String text = ComponentToText(&source);
+  EXPECT_EQ(text.find(L"PageIndex"), String::npos) << "the page order is the stored order";
+
+  TForm target(nullptr);
+  ReadComponentFromText(text, &target);
+  auto* read = ObjectAs<TPcPageControl>(target.FindComponent(L"pcSearch"));
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->PageCount(), 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(read->Pages(i)->Name(), names[i]);
+  EXPECT_EQ(read->ActivePage(), read->Pages(1));
+  EXPECT_TRUE(read->Pages(1)->Visible());
+  EXPECT_FALSE(read->Pages(0)->Visible());
+  EXPECT_EQ(read->Style(), TPcTabStyle::pctsTabs);
+  EXPECT_EQ(read->TabPosition(), TPcTabPosition::pctpBottom);
+  EXPECT_TRUE(read->MultiLine());
+  EXPECT_EQ(read->TabHeight(), 24);
+  EXPECT_TRUE(read->Pages(0)->Highlighted());
+  EXPECT_EQ(read->Pages(0)->ImageIndex(), 3);
+  EXPECT_FALSE(read->Pages(2)->TabVisible());
+  EXPECT_EQ(read->Pages(0)->Caption(), L"Normal");
 }

@@ -111,6 +111,9 @@ TEST_F(TabPainter, ActiveRowMovesNextToThePageInTabsStyleOnly) {
     EXPECT_EQ(first->Row(), c.Rotates ? rows : 1) << static_cast<int>(c.Style);
     EXPECT_EQ(first->Rect().bottom == Painter()->GetTabsAreaHeight(), c.Rotates) << static_cast<int>(c.Style);
     EXPECT_EQ(Painter()->ButtonAt(Centre(first->Rect())), first);
+    int left, top, right, bottom;
+    Painter()->GetPageBorders(left, top, right, bottom);
+    EXPECT_EQ(Control()->ActivePage()->Top(), Painter()->GetTabsAreaHeight() + top) << "the page sits under the rows";
   }
 }
 
