@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "controls/page_control.h"
-#include "controls/tab_painter.h"
+#include "controls/tabs/page_control.h"
+#include "controls/tabs/tab_painter.h"
 #include "framework/form.h"
 #include "framework/startup.h"
 

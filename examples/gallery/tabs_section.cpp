@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "controls/page_control.h"
+#include "controls/tabs/page_control.h"
 #include "framework/edit.h"
 #include "framework/startup.h"
 

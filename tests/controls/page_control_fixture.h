@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "controls/page_control.h"
-#include "controls/tab_painter.h"
+#include "controls/tabs/page_control.h"
+#include "controls/tabs/tab_painter.h"
 #include "form_fixture.h"
 
 class PageControlTest : public FormTest {

@@ -1,4 +1,4 @@
-#include "controls/page_control.h"
+#include "controls/tabs/page_control.h"
 
 #include <gtest/gtest.h>
 

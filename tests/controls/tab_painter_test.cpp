@@ -1,4 +1,4 @@
-#include "controls/tab_painter.h"
+#include "controls/tabs/tab_painter.h"
 
 #include <gtest/gtest.h>
 
@@ -204,6 +204,13 @@ TEST_F(TabPainter, HotTabAndHotScrollButton) {
   Control()->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Control()));
   EXPECT_EQ(Painter()->HotButton(), nullptr);
   EXPECT_EQ(Painter()->ScrollState(), TPcPageControlButtons::ssNone);
+
+  Control()->SetStyle(TPcTabStyle::pctsTabs);
+  Control()->Pages(1)->SetHighlighted(true);
+  CursorAt(Centre(Painter()->Buttons(1)->Rect()));
+  SendMessageW(Control()->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Control()->Handle()),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(Painter()->HotButton(), nullptr) << "a highlighted tab is never the hot one";
 }
 
 TEST_F(TabPainter, ImageIndexEventGetsThePageIndex) {

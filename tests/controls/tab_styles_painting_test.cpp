@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "controls/tab_styles.h"
+#include "controls/tabs/tab_styles.h"
 #include "page_control_fixture.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
@@ -244,4 +244,44 @@ TEST_F(TabStylesPainting, LightStripKeepsItsFirstColour) {
   const TView v = Paint(TPcTabStyle::pctsFlat, TPcTabPosition::pctpTop);
   EXPECT_EQ(v.At(Probe(v.Area, TPcTabPosition::pctpTop, Length(v.Area, TPcTabPosition::pctpTop) - 4, 1)), kLight);
   EXPECT_EQ(v.At(Probe(v.Active, TPcTabPosition::pctpTop, 3, 4)), RGB(100, 100, 100)) << "the face follows";
+}
+
+TEST_F(TabStylesPainting, CaptionColours) {
+  Control()->SetHotTrack(true);
+  const COLORREF plain = static_cast<COLORREF>(ColorToRGB(Control()->Font()->Color()));
+  const struct {
+    const char* Name;
+    TPcTabStyle Style;
+    std::function<void()> Prepare;
+    COLORREF Caption;
+  } cases[] = {
+      {"plain", TPcTabStyle::pctsFlat, [] {}, plain},
+      {"under the mouse: blue on this system", TPcTabStyle::pctsFlat,
+       [&] {
+         const POINT screen = Control()->ClientToScreen(Centre(Painter()->Buttons(0)->Rect()));
+         SetCursorPos(screen.x, screen.y);
+         SendMessageW(Control()->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Control()->Handle()),
+                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+       },
+       RGB(0, 0, 255)},
+      {"highlighted", TPcTabStyle::pctsTabs, [&] { Control()->Pages(0)->SetHighlighted(true); }, kSelectionText},
+      {"a font from OnDrawTabEx", TPcTabStyle::pctsFlat,
+       [&] {
+         Control()->OnDrawTabEx = [](TPcCustomPageControl*, TPcDrawTabExRecord* record) {
+           if (record->Page()->Caption() == L"One") record->Font()->SetColor(clRed);
+         };
+       },
+       RGB(255, 0, 0)},
+  };
+  for (const auto& c : cases) {
+    Control()->SetStyle(c.Style);
+    c.Prepare();
+    const TView v = Paint(c.Style, TPcTabPosition::pctpTop);
+    const RECT caption = Painter()->Buttons(0)->ContentRect(v.Inactive);
+    EXPECT_GT(v.Capture.CountPixels(c.Caption, &caption), 3) << c.Name;
+    const RECT other = Painter()->Buttons(2)->ContentRect(v.Last);
+    EXPECT_GT(v.Capture.CountPixels(plain, &other), 3) << c.Name << ": the other tabs keep the font colour";
+    Control()->OnDrawTabEx = nullptr;
+    Control()->Pages(0)->SetHighlighted(false);
+  }
 }

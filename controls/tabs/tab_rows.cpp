@@ -1,4 +1,4 @@
-#include "controls/tab_rows.h"
+#include "controls/tabs/tab_rows.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "controls/page_control.h"
+#include "controls/tabs/page_control.h"
 
 #include <algorithm>
 #include <string>
 
-#include "controls/tab_painter.h"
+#include "controls/tabs/tab_painter.h"
 #include "framework/accelerators.h"
 #include "framework/form.h"
 #include "framework/properties.h"
@@ -530,12 +530,6 @@ void TPcCustomPageControl::Dispatch(TMessage& message) {
     case WM_SIZE:
       TCustomControl::Dispatch(message);
       Refresh();
-      return;
-    case WM_PRINTCLIENT:
-      // Printed like a paint, so a capture of the window shows the tabs.
-      SetControlState(ControlState() + TControlStateItem::csCustomPaint);
-      TCustomControl::Dispatch(message);
-      SetControlState(ControlState() - TControlStateItem::csCustomPaint);
       return;
     case WM_TIMER:
       if (message.WParam == TPcPageControlButtons::kScrollTimerId)

@@ -1,4 +1,4 @@
-#include "controls/tab_styles.h"
+#include "controls/tabs/tab_styles.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
 // The page control as a dock site: every control docked into it gets a page of its own, whose tab follows the
 // client's caption and visibility, and the page goes again when the client leaves.
-#include "controls/page_control.h"
+#include "controls/tabs/page_control.h"
 #include "framework/form.h"
 
 namespace controls {

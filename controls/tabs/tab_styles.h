@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "controls/tab_painter.h"
+#include "controls/tabs/tab_painter.h"
 
 namespace controls {
 

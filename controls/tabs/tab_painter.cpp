@@ -1,8 +1,8 @@
-#include "controls/tab_painter.h"
+#include "controls/tabs/tab_painter.h"
 
 #include <algorithm>
 
-#include "controls/tab_styles.h"
+#include "controls/tabs/tab_styles.h"
 #include "framework/form.h"
 
 namespace controls {

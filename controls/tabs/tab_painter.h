@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "controls/page_control.h"
-#include "controls/tab_rows.h"
+#include "controls/tabs/page_control.h"
+#include "controls/tabs/tab_rows.h"
 
 namespace controls {
 
