@@ -74,11 +74,10 @@ class TStyledButton : public TPcPageControlButton {
   RECT Inset(const RECT& rect, int dLeft, int dTop, int dRight, int dBottom) const {
     return InsetForPosition(rect, Position(), dLeft, dTop, dRight, dBottom);
   }
-  HDC Dc() const { return DC(); }
-  void Fill(const RECT& rect, HBRUSH brush) const { ::FillRect(Dc(), &rect, brush); }
-  void Edge(RECT rect, UINT edge, UINT sides) const { ::DrawEdge(Dc(), &rect, edge, sides); }
+  void Fill(const RECT& rect, HBRUSH brush) const { ::FillRect(DC(), &rect, brush); }
+  void Edge(RECT rect, UINT edge, UINT sides) const { ::DrawEdge(DC(), &rect, edge, sides); }
   void Focus(const RECT& rect) const {
-    if (ShowsFocus()) ::DrawFocusRect(Dc(), &rect);
+    if (ShowsFocus()) ::DrawFocusRect(DC(), &rect);
   }
 };
 
