@@ -131,7 +131,7 @@ int main() {
                 platform * 1000);
 
     std::printf("target tab_layout_1000_vs_100: %.2f (goal <= 11)\n", layoutRatio);
-    std::printf("target tab_repaint_vs_platform: %.4f (goal <= 2)\n", paintRatio);
+    std::printf("target tab_repaint_vs_platform: %.6f (goal <= 2)\n", paintRatio);
     status = layoutRatio <= 11 && paintRatio <= 2 ? 0 : 1;
   } catch (const std::exception& error) {
     std::printf("failed: %s\n", error.what());
