@@ -1,5 +1,9 @@
 #include "framework/startup.h"
+#include "shell/generic_data_formats.h"
 #include "shell/system_unit.h"
 #include "support/test_units.h"
 
-void StartAreaUnits() { InitializeUnit(shell::SystemRoutinesUnit()); }
+void StartAreaUnits() {
+  InitializeUnit(shell::SystemRoutinesUnit());
+  InitializeUnit(shell::GenericFormatsUnit());
+}
