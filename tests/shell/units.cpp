@@ -1,9 +1,5 @@
 #include "framework/startup.h"
-#include "shell/generic_data_formats.h"
 #include "shell/system_unit.h"
 #include "support/test_units.h"
 
-void StartAreaUnits() {
-  InitializeUnit(shell::SystemRoutinesUnit());
-  InitializeUnit(shell::GenericFormatsUnit());
-}
+void StartAreaUnits() { InitializeUnit(shell::SystemRoutinesUnit()); }
