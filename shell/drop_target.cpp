@@ -301,6 +301,9 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL poi
         scrollTimer_->SetEnabled(true);
       }
       result = S_OK;
+    } else {
+      // A refused drag must not show the cursor of an accepted one.
+      *effect = DROPEFFECT_NONE;
     }
     if (dropTargetHelper_) {
       OleCheck(dropTargetHelper_->DragOver(&screen, *effect));

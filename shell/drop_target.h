@@ -93,6 +93,7 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
 
   // IDropTarget
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override;
+  // Without acceptable data the effect is none.
   HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
   HRESULT STDMETHODCALLTYPE DragLeave() override;
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override;
