@@ -34,14 +34,14 @@ std::string BytesOfMedium(const STGMEDIUM& medium) {
 
 CLIPFORMAT FormatId(const wchar_t* name) { return static_cast<CLIPFORMAT>(TClipboard::RegisterFormat(name)); }
 
-void TTestDataObject::Add(CLIPFORMAT format, const std::string& bytes, LONG index) {
-  formats_.push_back({format, nullptr, DVASPECT_CONTENT, index, TYMED_HGLOBAL});
+void TTestDataObject::Add(CLIPFORMAT format, const std::string& bytes, LONG index, DWORD tymed) {
+  formats_.push_back({format, nullptr, DVASPECT_CONTENT, index, tymed});
   blocks_.push_back(bytes);
 }
 
 int TTestDataObject::Find(const FORMATETC* format) const {
   for (size_t i = 0; i < formats_.size(); ++i)
-    if (formats_[i].cfFormat == format->cfFormat && (format->tymed & TYMED_HGLOBAL) &&
+    if (formats_[i].cfFormat == format->cfFormat && (format->tymed & formats_[i].tymed) &&
         (format->lindex == formats_[i].lindex || formats_[i].lindex == -1))
       return static_cast<int>(i);
   return -1;
@@ -52,6 +52,11 @@ HRESULT STDMETHODCALLTYPE TTestDataObject::GetData(FORMATETC* format, STGMEDIUM*
   requested_.push_back(format->cfFormat);
   int index = Find(format);
   if (index < 0) return DV_E_FORMATETC;
+  if (formats_[index].tymed == TYMED_ISTREAM) {
+    medium->tymed = TYMED_ISTREAM;
+    CreateStreamOnHGlobal(GlobalWith(blocks_[index]).Release(), TRUE, &medium->pstm);
+    return S_OK;
+  }
   medium->tymed = TYMED_HGLOBAL;
   medium->hGlobal = GlobalWith(blocks_[index]).Release();
   return S_OK;

@@ -33,7 +33,8 @@ class TTestDataObject : public TComObject<IDataObject> {
     std::string Bytes;
   };
 
-  void Add(CLIPFORMAT format, const std::string& bytes, LONG index = -1);
+  // A block for item index (-1 for all), in global memory or, with TYMED_ISTREAM, in a stream.
+  void Add(CLIPFORMAT format, const std::string& bytes, LONG index = -1, DWORD tymed = TYMED_HGLOBAL);
   const std::vector<TWritten>& Written() const { return written_; }
   // Formats asked for through GetData, in order.
   const std::vector<CLIPFORMAT>& Requested() const { return requested_; }

@@ -98,6 +98,15 @@ TEST_F(DropTarget, ControlsAreRegisteredParentsFirst) {
   target_.RegisterTargetControl(&panel_);
   EXPECT_EQ(target_.Targets(), std::vector<TWinControl*>{&panel_});
   EXPECT_FALSE(IsRegistered(other_.Handle()));
+
+  // A registered control that is freed leaves the list; its registration goes with its window.
+  target_.SetMultiTarget(true);
+  auto* freed = new TDropPanel(nullptr);
+  freed->SetParent(&panel_);
+  target_.RegisterTargetControl(freed);
+  ASSERT_TRUE(IsRegistered(freed->Handle()));
+  delete freed;
+  EXPECT_EQ(target_.Targets(), std::vector<TWinControl*>{&panel_});
 }
 
 TEST_F(DropTarget, ARecreatedWindowIsRegisteredAgain) {
@@ -214,7 +223,10 @@ TEST_F(DropTarget, HoldingTheCursorInTheScrollBandScrollsLineByLine) {
   ASSERT_EQ(target_.DragOver(0, ScreenOf(scrolled, {50, 2}), &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_SCROLL));
   EXPECT_TRUE(PumpUntil([&] { return scrolled.VerticalScrolls >= 3; }));
-  target_.DragLeave();
+  // A drop in the band performs the effect alone: the scroll bit only steers the cursor.
+  effect = DROPEFFECT_COPY;
+  ASSERT_EQ(target_.Drop(data_.Get(), 0, ScreenOf(scrolled, {50, 2}), &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
   int scrolls = scrolled.VerticalScrolls;
   PumpUntil([] { return false; }, 200);
   EXPECT_EQ(scrolled.VerticalScrolls, scrolls);
