@@ -46,6 +46,21 @@ bool ReadStream(IStream* stream, size_t size, std::vector<uint8_t>& bytes) {
   return true;
 }
 
+// A fixed-size value: read from a block at least (or, when exact, just) its size, written into its own size only.
+template <class T>
+bool ReadValue(T& value, const void* buffer, size_t size, bool exact) {
+  if (exact ? size != sizeof(T) : size < sizeof(T)) return false;
+  std::memcpy(&value, buffer, sizeof(T));
+  return true;
+}
+
+template <class T>
+bool WriteValue(const T& value, void* buffer, size_t size) {
+  if (size != sizeof(T)) return false;
+  std::memcpy(buffer, &value, sizeof(T));
+  return true;
+}
+
 }  // namespace
 
 CLIPFORMAT RegisteredFormat(const wchar_t* name) { return static_cast<CLIPFORMAT>(TClipboard::RegisterFormat(name)); }
@@ -159,16 +174,10 @@ bool TCustomStringListClipboardFormat::WriteData(void* buffer, size_t size) {
 }
 
 bool TCustomDWORDClipboardFormat::ReadData(const void* buffer, size_t size) {
-  if (size < sizeof(DWORD)) return false;
-  std::memcpy(&value_, buffer, sizeof(DWORD));
-  return true;
+  return ReadValue(value_, buffer, size, false);
 }
 
-bool TCustomDWORDClipboardFormat::WriteData(void* buffer, size_t size) {
-  if (size != sizeof(DWORD)) return false;
-  std::memcpy(buffer, &value_, sizeof(DWORD));
-  return true;
-}
+bool TCustomDWORDClipboardFormat::WriteData(void* buffer, size_t size) { return WriteValue(value_, buffer, size); }
 
 TPreferredDropEffectClipboardFormat::TPreferredDropEffectClipboardFormat()
     : TCustomDWORDClipboardFormat(RegisteredFormat(L"Preferred DropEffect")) {}
@@ -229,15 +238,9 @@ TTargetCLSIDClipboardFormat::TTargetCLSIDClipboardFormat()
     : TCustomSimpleClipboardFormat(RegisteredFormat(L"TargetCLSID")) {}
 
 bool TTargetCLSIDClipboardFormat::ReadData(const void* buffer, size_t size) {
-  if (size != sizeof(clsid_)) return false;
-  std::memcpy(&clsid_, buffer, sizeof(clsid_));
-  return true;
+  return ReadValue(clsid_, buffer, size, true);
 }
 
-bool TTargetCLSIDClipboardFormat::WriteData(void* buffer, size_t size) {
-  if (size != sizeof(clsid_)) return false;
-  std::memcpy(buffer, &clsid_, sizeof(clsid_));
-  return true;
-}
+bool TTargetCLSIDClipboardFormat::WriteData(void* buffer, size_t size) { return WriteValue(clsid_, buffer, size); }
 
 }  // namespace shell

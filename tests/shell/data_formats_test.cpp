@@ -68,9 +68,9 @@ TEST_F(ConversionMap, LowerPriorityFirstAndTheLaterOfEqualOnesFirst) {
   RegisterDataConversion(data, Cf<TOrderedFormatB>(), 1, kBoth, kRead);
   RegisterDataConversion(data, Cf<TOrderedFormatC>(), 2, kBoth, kRead);
   TOrderedDataFormat format(nullptr);
-  EXPECT_EQ(ClassesOf(format), (std::vector<const TClass*>{TOrderedFormatB::StaticClass(),
-                                                            TOrderedFormatC::StaticClass(),
-                                                            TOrderedFormatA::StaticClass()}));
+  EXPECT_EQ(ClassesOf(format),
+            (std::vector<const TClass*>{TOrderedFormatB::StaticClass(), TOrderedFormatC::StaticClass(),
+                                        TOrderedFormatA::StaticClass()}));
   // The same pair again merges its sets and moves by its new priority.
   RegisterDataConversion(data, Cf<TOrderedFormatA>(), 0, kBoth, TDataDirections{TDataDirection::ddWrite});
   TOrderedDataFormat again(nullptr);
@@ -107,14 +107,13 @@ TEST_F(ConversionMap, AnOwnerThatHoldsNoDataFormatsIsRefused) {
 TEST_F(ConversionMap, TextTravelsInTheGenericFormatsInPriorityOrder) {
   TTextDataFormat onTarget(nullptr);
   EXPECT_EQ(ClassesOf(onTarget), (std::vector<const TClass*>{TTextClipboardFormat::StaticClass(),
-                                                              TFileContentsClipboardFormat::StaticClass()}));
+                                                             TFileContentsClipboardFormat::StaticClass()}));
   TCustomDropMultiSource source(nullptr);
   auto* onSource = new TTextDataFormat(&source);
-  EXPECT_EQ(ClassesOf(*onSource), (std::vector<const TClass*>{
-                                      TTextClipboardFormat::StaticClass(),
-                                      TFileGroupDescritorWClipboardFormat::StaticClass(),
-                                      TFileGroupDescritorClipboardFormat::StaticClass(),
-                                      TFileContentsClipboardFormat::StaticClass()}));
+  EXPECT_EQ(ClassesOf(*onSource),
+            (std::vector<const TClass*>{
+                TTextClipboardFormat::StaticClass(), TFileGroupDescritorWClipboardFormat::StaticClass(),
+                TFileGroupDescritorClipboardFormat::StaticClass(), TFileContentsClipboardFormat::StaticClass()}));
 }
 
 using DataFormats = TDragDropTest;

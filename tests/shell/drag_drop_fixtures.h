@@ -13,6 +13,7 @@
 #include "framework/com_object.h"
 #include "framework/global_memory.h"
 #include "framework/win_control.h"
+#include "shell/simple_clipboard_formats.h"
 
 class TDragDropTest : public testing::Test {
  public:
@@ -56,6 +57,17 @@ class TTestDataObject : public TComObject<IDataObject> {
   std::vector<std::string> blocks_;
   std::vector<TWritten> written_;
   std::vector<CLIPFORMAT> requested_;
+};
+
+// Concrete classes of the abstract byte-block families.
+class TTestWideTextFormat : public shell::TCustomWideTextClipboardFormat {
+  BC_CLASS(TTestWideTextFormat, shell::TCustomWideTextClipboardFormat)
+  TTestWideTextFormat() : shell::TCustomWideTextClipboardFormat(CF_UNICODETEXT) {}
+};
+
+class TTestLinesFormat : public shell::TCustomStringListClipboardFormat {
+  BC_CLASS(TTestLinesFormat, shell::TCustomStringListClipboardFormat)
+  TTestLinesFormat() : shell::TCustomStringListClipboardFormat(shell::RegisteredFormat(L"Test Lines")) {}
 };
 
 // A windowed control that accepts children, optionally with scroll bars, and counts the scroll messages it gets.

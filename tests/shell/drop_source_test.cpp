@@ -177,7 +177,7 @@ TEST_F(DropSource, AnAsynchronousOperationEndsWithTheAfterDropEvent) {
   ASSERT_EQ(source_.StartOperation(nullptr), S_OK);
   EXPECT_EQ(source_.EndOperation(E_FAIL, nullptr, DROPEFFECT_COPY), S_OK);
   EXPECT_EQ(ended, (std::vector<std::pair<TDragResult, bool>>{{TDragResult::drDropCopy, true},
-                                                               {TDragResult::drUnknown, true}}));
+                                                              {TDragResult::drUnknown, true}}));
   source_.SetAllowAsyncTransfer(false);
   EXPECT_FALSE(source_.AsyncMode());
 }

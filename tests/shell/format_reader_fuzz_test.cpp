@@ -21,22 +21,12 @@ const size_t kPage = 4096;
 const size_t kUsablePages = 4;
 const int kInputs = 100000;
 
-class TFuzzWideText : public TCustomWideTextClipboardFormat {
-  BC_CLASS(TFuzzWideText, TCustomWideTextClipboardFormat)
-  TFuzzWideText() : TCustomWideTextClipboardFormat(CF_UNICODETEXT) {}
-};
-
-class TFuzzLines : public TCustomStringListClipboardFormat {
-  BC_CLASS(TFuzzLines, TCustomStringListClipboardFormat)
-  TFuzzLines() : TCustomStringListClipboardFormat(RegisteredFormat(L"Test Lines")) {}
-};
-
 // Pages that can be read, followed by one that cannot.
 class TGuardedBlock {
  public:
   TGuardedBlock() {
-    base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, (kUsablePages + 1) * kPage, MEM_COMMIT | MEM_RESERVE,
-                                               PAGE_READWRITE));
+    base_ = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, (kUsablePages + 1) * kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     DWORD old = 0;
     VirtualProtect(base_ + kUsablePages * kPage, kPage, PAGE_NOACCESS, &old);
   }
@@ -109,8 +99,8 @@ TEST_F(FormatReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
   std::vector<TReader> readers = {
       {[] { return std::make_unique<TTextClipboardFormat>(); }, std::string("http://host/\0", 13)},
       {[] { return std::make_unique<TFileContentsClipboardFormat>(); }, "[InternetShortcut]\r\nURL=x\r\n"},
-      {[] { return std::make_unique<TFuzzWideText>(); }, std::string("t\0e\0x\0t\0\0\0", 10)},
-      {[] { return std::make_unique<TFuzzLines>(); }, std::string("one\r\ntwo\0", 9)},
+      {[] { return std::make_unique<TTestWideTextFormat>(); }, std::string("t\0e\0x\0t\0\0\0", 10)},
+      {[] { return std::make_unique<TTestLinesFormat>(); }, std::string("one\r\ntwo\0", 9)},
       {[] { return std::make_unique<TPreferredDropEffectClipboardFormat>(); }, std::string("\x01\0\0\0", 4)},
       {[] { return std::make_unique<TPerformedDropEffectClipboardFormat>(); }, std::string("\x02\0\0\0", 4)},
       {[] { return std::make_unique<TLogicalPerformedDropEffectClipboardFormat>(); }, std::string("\x02\0\0\0", 4)},

@@ -27,8 +27,7 @@ void SendMouse(DWORD flags) {
 void MoveInSteps(POINT from, POINT to, int steps, std::function<void()> then) {
   for (int i = 1; i <= steps; ++i) {
     POINT at{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
-    PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); },
-                      static_cast<UINT>(40 * i));
+    PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); }, static_cast<UINT>(40 * i));
   }
   PostInputFromLoop(std::move(then), static_cast<UINT>(40 * (steps + 2)));
 }
@@ -68,11 +67,8 @@ class RealDrag : public TDragDropTest {
     SendMouse(MOUSEEVENTF_LEFTDOWN);
     WaitForKeyState(VK_LBUTTON, true);
     TDragResult result = TDragResult::drUnknown;
-    bool inTime = RunModalWithInput(
-        [&] {
-          MoveInSteps(from, to, 6, [] { SendMouse(MOUSEEVENTF_LEFTUP); });
-        },
-        [&] { result = source_.Execute(); });
+    bool inTime = RunModalWithInput([&] { MoveInSteps(from, to, 6, [] { SendMouse(MOUSEEVENTF_LEFTUP); }); },
+                                    [&] { result = source_.Execute(); });
     EXPECT_TRUE(inTime);
     WaitForKeyState(VK_LBUTTON, false);
     return result;

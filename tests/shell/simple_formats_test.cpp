@@ -20,17 +20,6 @@ using namespace shell;
 
 namespace {
 
-class TTestWideTextFormat : public TCustomWideTextClipboardFormat {
-  BC_CLASS(TTestWideTextFormat, TCustomWideTextClipboardFormat)
-  TTestWideTextFormat() : TCustomWideTextClipboardFormat(CF_UNICODETEXT) {}
-};
-
-class TTestLinesFormat : public TCustomStringListClipboardFormat {
-  BC_CLASS(TTestLinesFormat, TCustomStringListClipboardFormat)
-  TTestLinesFormat() : TCustomStringListClipboardFormat(RegisteredFormat(L"Test Lines")) {}
-  String Text() { return Lines().Text(); }
-};
-
 // A count followed by room for records records.
 std::string Descriptors(UINT count, size_t recordSize, size_t extra = 0, UINT records = ~0u) {
   if (records == ~0u) records = count;
