@@ -9,12 +9,12 @@
 
 #include "drag_drop_fixtures.h"
 #include "framework/stg_medium.h"
-#include "shell/data_format_map.h"
-#include "shell/drop_effects.h"
-#include "shell/drop_source.h"
-#include "shell/generic_data_formats.h"
-#include "shell/raw_data_format.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/data_format_map.h"
+#include "shell/dragdrop/drop_effects.h"
+#include "shell/dragdrop/drop_source.h"
+#include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/raw_data_format.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace shell;

@@ -6,7 +6,7 @@
 #include "framework/format_etc_enumerator.h"
 #include "framework/startup.h"
 #include "framework/stg_medium.h"
-#include "shell/generic_data_formats.h"
+#include "shell/dragdrop/generic_data_formats.h"
 
 void TDragDropTest::SetUpTestSuite() { InitializeUnit(shell::GenericFormatsUnit()); }
 

@@ -13,7 +13,7 @@
 #include "framework/com_object.h"
 #include "framework/global_memory.h"
 #include "framework/win_control.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 class TDragDropTest : public testing::Test {
  public:

@@ -1,4 +1,4 @@
-#include "shell/drop_source.h"
+#include "shell/dragdrop/drop_source.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include "drag_drop_fixtures.h"
 #include "framework/clipboard.h"
 #include "framework/stg_medium.h"
-#include "shell/generic_data_formats.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace shell;

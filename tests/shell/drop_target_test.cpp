@@ -1,4 +1,4 @@
-#include "shell/drop_target.h"
+#include "shell/dragdrop/drop_target.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 #include "drag_drop_fixtures.h"
 #include "framework/thread.h"
-#include "shell/drop_source.h"
-#include "shell/generic_data_formats.h"
+#include "shell/dragdrop/drop_source.h"
+#include "shell/dragdrop/generic_data_formats.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "drag_drop_fixtures.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 using namespace shell;
 

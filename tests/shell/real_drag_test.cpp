@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "drag_drop_fixtures.h"
-#include "shell/drop_source.h"
-#include "shell/drop_target.h"
-#include "shell/generic_data_formats.h"
+#include "shell/dragdrop/drop_source.h"
+#include "shell/dragdrop/drop_target.h"
+#include "shell/dragdrop/generic_data_formats.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 

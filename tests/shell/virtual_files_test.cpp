@@ -6,10 +6,10 @@
 
 #include "drag_drop_fixtures.h"
 #include "framework/stg_medium.h"
-#include "shell/drop_source.h"
-#include "shell/file_contents_formats.h"
-#include "shell/generic_data_formats.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/drop_source.h"
+#include "shell/dragdrop/file_contents_formats.h"
+#include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace shell;

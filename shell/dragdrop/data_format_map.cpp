@@ -1,4 +1,4 @@
-#include "shell/data_format_map.h"
+#include "shell/dragdrop/data_format_map.h"
 
 #include <algorithm>
 #include <memory>

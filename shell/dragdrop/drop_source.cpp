@@ -1,4 +1,4 @@
-#include "shell/drop_source.h"
+#include "shell/dragdrop/drop_source.h"
 
 #include <shlguid.h>
 
@@ -8,9 +8,9 @@
 #include "framework/clipboard.h"
 #include "framework/com_guard.h"
 #include "framework/format_etc_enumerator.h"
-#include "shell/generic_data_formats.h"
-#include "shell/raw_data_format.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/raw_data_format.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 namespace shell {
 

@@ -13,7 +13,7 @@
 
 #include "framework/strings.h"
 #include "framework/text_convert.h"
-#include "shell/clipboard_format.h"
+#include "shell/dragdrop/clipboard_format.h"
 
 namespace shell {
 

@@ -1,9 +1,9 @@
-#include "shell/data_format.h"
+#include "shell/dragdrop/data_format.h"
 
 #include <algorithm>
 
 #include "framework/exceptions.h"
-#include "shell/data_format_map.h"
+#include "shell/dragdrop/data_format_map.h"
 
 namespace shell {
 

@@ -9,8 +9,8 @@
 
 #include "framework/startup.h"
 #include "framework/text_convert.h"
-#include "shell/data_format.h"
-#include "shell/file_contents_formats.h"
+#include "shell/dragdrop/data_format.h"
+#include "shell/dragdrop/file_contents_formats.h"
 
 namespace shell {
 

@@ -1,4 +1,4 @@
-#include "shell/drop_target.h"
+#include "shell/dragdrop/drop_target.h"
 
 #include <commctrl.h>
 #include <shlguid.h>
@@ -11,7 +11,7 @@
 #include "framework/com_guard.h"
 #include "framework/exceptions.h"
 #include "framework/thread.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 namespace shell {
 

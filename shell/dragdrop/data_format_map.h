@@ -7,7 +7,7 @@
 
 #include "framework/class_ref.h"
 #include "framework/startup.h"
-#include "shell/data_format.h"
+#include "shell/dragdrop/data_format.h"
 
 namespace shell {
 

@@ -1,12 +1,12 @@
-#include "shell/file_contents_formats.h"
+#include "shell/dragdrop/file_contents_formats.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "framework/stg_medium.h"
 #include "framework/text_convert.h"
-#include "shell/generic_data_formats.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 namespace shell {
 

@@ -18,8 +18,8 @@
 #include "framework/shift_state.h"
 #include "framework/timer.h"
 #include "framework/win_control.h"
-#include "shell/data_format.h"
-#include "shell/drop_effects.h"
+#include "shell/dragdrop/data_format.h"
+#include "shell/dragdrop/drop_effects.h"
 
 namespace shell {
 

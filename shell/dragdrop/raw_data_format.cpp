@@ -1,4 +1,4 @@
-#include "shell/raw_data_format.h"
+#include "shell/dragdrop/raw_data_format.h"
 
 #include "framework/clipboard.h"
 #include "framework/exceptions.h"

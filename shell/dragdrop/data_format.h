@@ -12,7 +12,7 @@
 
 #include "framework/component.h"
 #include "framework/delegate.h"
-#include "shell/clipboard_format.h"
+#include "shell/dragdrop/clipboard_format.h"
 
 namespace shell {
 

@@ -1,11 +1,11 @@
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "framework/clipboard.h"
 #include "framework/global_memory.h"
-#include "shell/fixed_stream_adapter.h"
+#include "shell/dragdrop/fixed_stream_adapter.h"
 
 namespace shell {
 

@@ -1,4 +1,4 @@
-#include "shell/fixed_stream_adapter.h"
+#include "shell/dragdrop/fixed_stream_adapter.h"
 
 #include "framework/com_guard.h"
 

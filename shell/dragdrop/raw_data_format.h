@@ -2,7 +2,7 @@
 // copy of one medium, and the raw data format gathers them.
 #pragma once
 
-#include "shell/data_format.h"
+#include "shell/dragdrop/data_format.h"
 
 namespace shell {
 

@@ -1,9 +1,9 @@
-#include "shell/generic_data_formats.h"
+#include "shell/dragdrop/generic_data_formats.h"
 
 #include <cstring>
 
-#include "shell/data_format_map.h"
-#include "shell/simple_clipboard_formats.h"
+#include "shell/dragdrop/data_format_map.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
 
 namespace shell {
 

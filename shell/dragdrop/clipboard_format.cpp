@@ -1,9 +1,9 @@
-#include "shell/clipboard_format.h"
+#include "shell/dragdrop/clipboard_format.h"
 
 #include "framework/clipboard.h"
 #include "framework/exceptions.h"
 #include "framework/stg_medium.h"
-#include "shell/data_format.h"
+#include "shell/dragdrop/data_format.h"
 
 namespace shell {
 

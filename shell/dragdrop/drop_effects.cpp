@@ -1,4 +1,4 @@
-#include "shell/drop_effects.h"
+#include "shell/dragdrop/drop_effects.h"
 
 #include <oleidl.h>
 

@@ -12,8 +12,8 @@
 
 #include "framework/delegate.h"
 #include "framework/image_list.h"
-#include "shell/data_format.h"
-#include "shell/drop_effects.h"
+#include "shell/dragdrop/data_format.h"
+#include "shell/dragdrop/drop_effects.h"
 
 namespace shell {
 
