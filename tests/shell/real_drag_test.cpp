@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "drag_drop_fixtures.h"
+#include "framework/bitmap.h"
+#include "framework/image_list.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/drop_target.h"
 #include "shell/dragdrop/generic_data_formats.h"
@@ -99,6 +101,30 @@ TEST_F(RealDrag, ASourceThatOffersOnlyCopiesIsCopied) {
   source_.SetDragTypes({TDragType::dtCopy});
   EXPECT_EQ(Drag(POINT{500, 175}), TDragResult::drDropCopy);
   EXPECT_EQ(effects_, std::vector<DWORD>{DROPEFFECT_COPY});
+}
+
+TEST_F(RealDrag, TheDragImageFallsBackToTheImageListDrag) {
+  TImageList images;
+  images.SetSize(16, 16);
+  TBitmap picture;
+  picture.SetSize(16, 16);
+  images.Add(&picture, nullptr);
+  source_.SetImages(&images);
+  source_.SetShowImage(true);
+  source_.SetImageHotSpotX(3);
+  source_.SetImageHotSpotY(5);
+  bool imageShown = false;
+  POINT hotSpot{};
+  source_.OnFeedback = [&](TObject*, DWORD, bool&) {
+    imageShown = imageShown || ImageList_GetDragImage(nullptr, &hotSpot) != nullptr;
+  };
+  EXPECT_EQ(Drag(POINT{500, 175}), TDragResult::drDropMove);
+  // The shell's helper here cannot take a bitmap, so the image list draws the image.
+  EXPECT_TRUE(imageShown);
+  EXPECT_EQ(hotSpot.x, 3);
+  EXPECT_EQ(hotSpot.y, 5);
+  EXPECT_EQ(ImageList_GetDragImage(nullptr, nullptr), nullptr);
+  source_.SetImages(nullptr);
 }
 
 TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
