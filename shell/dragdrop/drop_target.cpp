@@ -1,0 +1,579 @@
+#include "shell/dragdrop/drop_target.h"
+
+#include <commctrl.h>
+#include <shlguid.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "framework/bitmap.h"
+#include "framework/clipboard.h"
+#include "framework/com_guard.h"
+#include "framework/exceptions.h"
+#include "framework/thread.h"
+#include "shell/dragdrop/simple_clipboard_formats.h"
+
+namespace shell {
+
+using Microsoft::WRL::ComPtr;
+
+int DragDropScrollDelay = 50;
+int DragDropScrollInterval = 50;
+
+namespace {
+
+const int kTransparentImageSize = 32;
+
+// The invisible child through which a control is registered: its window's life is the registration's, so a
+// control whose window is made anew is registered again with the new window.
+class TWinControlProxy : public TWinControl {
+  BC_CLASS(TWinControlProxy, TWinControl)
+  explicit TWinControlProxy(TCustomDropTarget* target) : TWinControl(target), target_(target) { SetBounds(0, 0, 0, 0); }
+  ~TWinControlProxy() override {
+    // The registration must end while this class's DestroyWnd still runs.
+    DestroyHandle();
+  }
+
+ protected:
+  void CreateWnd() override {
+    TWinControl::CreateWnd();
+    OleCheck(RegisterDragDrop(Parent()->Handle(), static_cast<IDropTarget*>(target_)));
+  }
+  void DestroyWnd() override {
+    if (Parent() && Parent()->HandleAllocated()) RevokeDragDrop(Parent()->Handle());
+    TWinControl::DestroyWnd();
+  }
+
+ private:
+  TCustomDropTarget* target_;
+};
+
+// A rich edit registers a drop target of its own, which would hide this one.
+bool IsRichEdit(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return _wcsicmp(name, L"RichEdit20W") == 0 || _wcsicmp(name, L"RICHEDIT50W") == 0;
+}
+
+void FreeFormatRecord(FORMATETC& format) {
+  if (format.ptd) CoTaskMemFree(format.ptd);
+  format.ptd = nullptr;
+}
+
+}  // namespace
+
+// Reads the dropped data on a thread of its own, through its own marshalled reference to the data object.
+class TDropTargetTransferThread : public TThread {
+ public:
+  TDropTargetTransferThread(TCustomDropTarget* target, DWORD effect, IDataObject* dataObject)
+      : TThread(true), target_(target), effect_(effect) {
+    OleCheck(CoMarshalInterThreadInterfaceInStream(IID_IDataObject, dataObject, &stream_));
+  }
+
+ protected:
+  void Execute() override {
+    HRESULT initialized = CoInitialize(nullptr);
+    {
+      ComPtr<IDataObject> dataObject;
+      HRESULT status = CoGetInterfaceAndReleaseStream(stream_.Detach(), IID_PPV_ARGS(&dataObject));
+      if (SUCCEEDED(status)) {
+        try {
+          target_->DoGetData(dataObject.Get());
+        } catch (...) {
+          status = E_UNEXPECTED;
+        }
+        ComPtr<IDataObjectAsyncCapability> async;
+        if (SUCCEEDED(dataObject.As(&async))) async->EndOperation(status, nullptr, effect_);
+      }
+    }
+    if (SUCCEEDED(initialized)) CoUninitialize();
+  }
+
+ private:
+  TCustomDropTarget* target_;
+  DWORD effect_;
+  ComPtr<IStream> stream_;
+};
+
+TCustomDropTarget::TCustomDropTarget(TComponent* owner)
+    : TDragDropComponent(owner), imageList_(std::make_unique<TImageList>()), scrollTimer_(std::make_unique<TTimer>()) {
+  imageList_->SetSize(kTransparentImageSize, kTransparentImageSize);
+  TBitmap transparent;
+  transparent.SetSize(kTransparentImageSize, kTransparentImageSize);
+  transparent.Canvas()->Brush()->SetColor(clWindow);
+  RECT all{0, 0, kTransparentImageSize, kTransparentImageSize};
+  transparent.Canvas()->FillRect(all);
+  imageList_->AddMasked(&transparent, clWindow);
+  scrollTimer_->SetEnabled(false);
+  scrollTimer_->SetOnTimer(TNotifyEvent(this, &TCustomDropTarget::DoAutoScroll));
+}
+
+TCustomDropTarget::~TCustomDropTarget() {
+  if (transferThread_ && !transferThread_->Finished()) {
+    // The worker's last calls reach this thread's objects through messages: serve them while waiting.
+    HANDLE handle = transferThread_->Handle();
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+      CheckSynchronize();
+    }
+  }
+  transferThread_.reset();
+  dataObject_.Reset();
+  dropTargetHelper_.Reset();
+  UnregisterTargetControl(nullptr);
+}
+
+TWinControl* TCustomDropTarget::Target() const {
+  if (target_) return target_;
+  return targets_.empty() ? nullptr : targets_.front();
+}
+
+void TCustomDropTarget::SetTarget(TWinControl* value) {
+  if (value == Target() && (targets_.size() <= 1)) return;
+  if (!IsLoading()) UnregisterTargetControl(nullptr);
+  RegisterTargetControl(value);
+}
+
+void TCustomDropTarget::SetShowImage(bool value) {
+  showImage_ = value;
+  if (dropTargetHelper_)
+    dropTargetHelper_->Show(value);
+  else if (dataObject_)
+    ImageList_DragShowNolock(value);
+}
+
+void TCustomDropTarget::RegisterTargetControl(TWinControl* control) {
+  if (control && std::find(targets_.begin(), targets_.end(), control) != targets_.end()) return;
+  if (!multiTarget_ && !IsLoading()) UnregisterTargetControl(nullptr);
+  if (!control) return;
+  auto place = targets_.end();
+  auto parent = std::find_if(targets_.rbegin(), targets_.rend(),
+                             [&](TWinControl* registered) { return registered->ContainsControl(control); });
+  if (parent != targets_.rend()) place = parent.base();
+  targets_.insert(place, control);
+  control->FreeNotification(this);
+  if (control->HandleAllocated() && IsRichEdit(control->Handle())) RevokeDragDrop(control->Handle());
+  auto* proxy = new TWinControlProxy(this);
+  proxy->SetParent(control);
+  if (control->HandleAllocated()) proxy->HandleNeeded();
+}
+
+void TCustomDropTarget::UnregisterTargetControl(TWinControl* control) {
+  if (!control) {
+    while (!targets_.empty()) UnregisterTargetControl(targets_.back());
+    return;
+  }
+  auto found = std::find(targets_.begin(), targets_.end(), control);
+  if (found == targets_.end()) return;
+  if (target_ == control) target_ = nullptr;
+  targets_.erase(found);
+  control->RemoveFreeNotification(this);
+  for (int i = control->ControlCount() - 1; i >= 0; --i) {
+    auto* proxy = ObjectAs<TWinControlProxy>(control->Controls(i));
+    if (!proxy || proxy->Owner() != this) continue;
+    proxy->SetParent(nullptr);
+    delete proxy;
+  }
+}
+
+void TCustomDropTarget::Notification(TComponent* component, TOperation operation) {
+  TDragDropComponent::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  // A control being freed takes its proxy with it; only the record of it is left to forget.
+  auto found = std::find(targets_.begin(), targets_.end(), component);
+  if (found == targets_.end()) return;
+  if (target_ == component) target_ = nullptr;
+  targets_.erase(found);
+}
+
+void TCustomDropTarget::Assign(const TPersistent* source) {
+  if (source && source->Is<TClipboard>()) {
+    PasteFromClipboard();
+    return;
+  }
+  if (auto* dataObject = dynamic_cast<const IDataObject*>(source)) {
+    dataObject_ = const_cast<IDataObject*>(dataObject);
+    bool read = false;
+    try {
+      read = GetData(DROPEFFECT_COPY);
+    } catch (...) {
+      dataObject_.Reset();
+      throw;
+    }
+    dataObject_.Reset();
+    if (read) return;
+  }
+  TDragDropComponent::Assign(source);
+}
+
+void* TCustomDropTarget::FindInterface(REFIID iid) {
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget)) return static_cast<IDropTarget*>(this);
+  return nullptr;
+}
+
+HRESULT STDMETHODCALLTYPE TCustomDropTarget::QueryInterface(REFIID iid, void** object) {
+  return InterfacedQueryInterface(iid, object);
+}
+
+POINT TCustomDropTarget::ToClient(POINT screenPoint) const {
+  if (target_) ScreenToClient(target_->Handle(), &screenPoint);
+  return screenPoint;
+}
+
+void TCustomDropTarget::MeasureScrollZone() {
+  hasHorizontalScrollBar_ = hasVerticalScrollBar_ = false;
+  if (!autoScroll_ || !target_) return;
+  LONG_PTR style = GetWindowLongPtrW(target_->Handle(), GWL_STYLE);
+  hasHorizontalScrollBar_ = (style & WS_HSCROLL) != 0;
+  hasVerticalScrollBar_ = (style & WS_VSCROLL) != 0;
+  if (!hasHorizontalScrollBar_ && !hasVerticalScrollBar_) return;
+  GetClientRect(target_->Handle(), &scrollZone_);
+  if (hasVerticalScrollBar_) InflateRect(&scrollZone_, 0, -GetSystemMetrics(SM_CYHSCROLL));
+  if (hasHorizontalScrollBar_) InflateRect(&scrollZone_, -GetSystemMetrics(SM_CXHSCROLL), 0);
+}
+
+void TCustomDropTarget::BeginDragImage(IDataObject* dataObject, POINT screenPoint, DWORD effect) {
+  dragImageList_ = nullptr;
+  if (!showImage_ || !target_) return;
+  if (SUCCEEDED(
+          CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dropTargetHelper_))) &&
+      FAILED(dropTargetHelper_->DragEnter(target_->Handle(), dataObject, &screenPoint, effect)))
+    dropTargetHelper_.Reset();
+  if (dropTargetHelper_) return;
+  dragImageList_ = ImageList_GetDragImage(nullptr, &dragImageHotSpot_);
+  if (!dragImageList_) return;
+  ImageList_BeginDrag(imageList_->Handle(), 0, dragImageHotSpot_.x, dragImageHotSpot_.y);
+  POINT windowPoint = ClientToWindowPoint(target_->Handle(), lastPoint_);
+  ImageList_DragEnter(target_->Handle(), windowPoint.x, windowPoint.y);
+}
+
+HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point,
+                                                       DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  return ComGuard([&]() -> HRESULT {
+    if (!asyncTransferring_) ClearData();
+    dataObject_ = dataObject;
+    POINT screen{point.x, point.y};
+    target_ = FindTarget(screen);
+    if (!target_) {
+      showImage_ = false;
+      autoScroll_ = false;
+    } else {
+      lastPoint_ = ToClient(screen);
+    }
+    if (!dataObject_ || !HasValidFormats(dataObject_.Get())) {
+      dataObject_.Reset();
+      *effect = DROPEFFECT_NONE;
+    } else {
+      MeasureScrollZone();
+      if (getDataOnEnter_ && !GetData(*effect)) {
+        dataObject_.Reset();
+        *effect = DROPEFFECT_NONE;
+        return DV_E_CLIPFORMAT;
+      }
+      TShiftState shiftState = DragKeysToShiftState(keyState);
+      *effect = GetDropEffect(shiftState, lastPoint_, *effect);
+      DoEnter(shiftState, lastPoint_, *effect);
+      if (*effect == DROPEFFECT_NONE) dataObject_.Reset();
+    }
+    BeginDragImage(dataObject, screen, *effect);
+    return S_OK;
+  });
+}
+
+HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  return ComGuard([&]() -> HRESULT {
+    if (!target_) {
+      *effect = DROPEFFECT_NONE;
+      return E_UNEXPECTED;
+    }
+    POINT screen{point.x, point.y};
+    POINT client = ToClient(screen);
+    HRESULT result = DV_E_CLIPFORMAT;
+    if (dataObject_) {
+      TShiftState shiftState = DragKeysToShiftState(keyState);
+      *effect = GetDropEffect(shiftState, client, *effect);
+      DoDragOver(shiftState, client, *effect);
+      if ((*effect & DROPEFFECT_SCROLL) && !scrollTimer_->Enabled()) {
+        scrollTimer_->SetInterval(static_cast<UINT>(DragDropScrollDelay));
+        scrollTimer_->SetEnabled(true);
+      }
+      result = S_OK;
+    } else {
+      // A refused drag must not show the cursor of an accepted one.
+      *effect = DROPEFFECT_NONE;
+    }
+    if (dropTargetHelper_) {
+      OleCheck(dropTargetHelper_->DragOver(&screen, *effect));
+    } else if (dragImageList_ && !scrollTimer_->Enabled() && (client.x != lastPoint_.x || client.y != lastPoint_.y)) {
+      POINT windowPoint = ClientToWindowPoint(target_->Handle(), client);
+      ImageList_DragMove(windowPoint.x, windowPoint.y);
+    }
+    lastPoint_ = client;
+    return result;
+  });
+}
+
+void TCustomDropTarget::LeaveDrag() {
+  StopScrollTimer();
+  dataObject_.Reset();
+  dropTargetHelper_.Reset();
+  target_ = nullptr;
+}
+
+HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragLeave() {
+  HRESULT result = ComGuard([&] {
+    if (!asyncTransferring_) ClearData();
+    StopScrollTimer();
+    dataObject_.Reset();
+    if (dropTargetHelper_)
+      dropTargetHelper_->DragLeave();
+    else if (dragImageList_ && target_)
+      ImageList_DragLeave(target_->Handle());
+    DoLeave();
+  });
+  LeaveDrag();
+  return result;
+}
+
+HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD keyState, POINTL point,
+                                                  DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  POINT screen{point.x, point.y};
+  HRESULT result = ComGuard([&]() -> HRESULT {
+    StopScrollTimer();
+    HRESULT dropped = E_UNEXPECTED;
+    if (dataObject_) {
+      POINT client = ToClient(screen);
+      TShiftState shiftState = DragKeysToShiftState(keyState);
+      // The scroll bit only steers the cursor; what the drop performs is the effect without it.
+      *effect = GetDropEffect(shiftState, client, *effect) & ~DROPEFFECT_SCROLL;
+      if (!getDataOnEnter_ && !GetData(*effect))
+        *effect = DROPEFFECT_NONE;
+      else
+        DoDrop(shiftState, client, *effect);
+      dropped = S_OK;
+    } else {
+      *effect = DROPEFFECT_NONE;
+    }
+    if (dropTargetHelper_)
+      dropTargetHelper_->Drop(dataObject, &screen, *effect);
+    else if (dragImageList_ && target_)
+      ImageList_DragLeave(target_->Handle());
+    return dropped;
+  });
+  HRESULT cleared = ComGuard([&] {
+    if (!asyncTransferring_) ClearData();
+  });
+  LeaveDrag();
+  return FAILED(result) ? result : cleared;
+}
+
+DWORD TCustomDropTarget::PasteFromClipboard() {
+  ComPtr<IDataObject> clipboard;
+  OleCheck(OleGetClipboard(&clipboard));
+  dataObject_ = clipboard;
+  DWORD effect = DROPEFFECT_NONE;
+  try {
+    effect = GetPreferredDropEffect();
+    if (!GetData(effect)) effect = DROPEFFECT_NONE;
+    DoOnPaste(effect);
+  } catch (...) {
+    dataObject_.Reset();
+    throw;
+  }
+  dataObject_.Reset();
+  return effect;
+}
+
+void TCustomDropTarget::DoEnter(TShiftState shiftState, POINT point, DWORD& effect) {
+  if (OnEnter) OnEnter(this, shiftState, point, effect);
+}
+
+void TCustomDropTarget::DoDragOver(TShiftState shiftState, POINT point, DWORD& effect) {
+  if (OnDragOver) OnDragOver(this, shiftState, point, effect);
+}
+
+void TCustomDropTarget::DoDrop(TShiftState shiftState, POINT point, DWORD& effect) {
+  if (OnDrop) OnDrop(this, shiftState, point, effect);
+  if (effect == DROPEFFECT_NONE) return;
+  if (optimizedMove_ && effect == DROPEFFECT_MOVE) effect = DROPEFFECT_COPY;
+  SetPerformedDropEffect(effect);
+}
+
+void TCustomDropTarget::DoLeave() {
+  if (OnLeave) OnLeave(this);
+}
+
+void TCustomDropTarget::DoOnPaste(DWORD& effect) {
+  DoDrop(TShiftState(), POINT{0, 0}, effect);
+  if (effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
+}
+
+void TCustomDropTarget::DoScroll(POINT, TScrolDirections& scroll, int& interval) {
+  if (OnScroll) OnScroll(this, lastPoint_, scroll, interval);
+}
+
+bool TCustomDropTarget::GetData(DWORD effect) {
+  // A transfer still running owns the data formats.
+  if (asyncTransferring_) return false;
+  ClearData();
+  ComPtr<IDataObjectAsyncCapability> async;
+  BOOL isAsync = FALSE;
+  if (allowAsyncTransfer_ && dataObject_ && SUCCEEDED(dataObject_.As(&async)) &&
+      SUCCEEDED(async->GetAsyncMode(&isAsync)) && isAsync) {
+    if (OnStartAsyncTransfer) OnStartAsyncTransfer(this);
+    asyncTransferring_ = true;
+    try {
+      async->StartOperation(nullptr);
+      if (transferThread_) transferThread_->WaitFor();
+      transferThread_ = std::make_unique<TDropTargetTransferThread>(this, effect, dataObject_.Get());
+      transferThread_->SetOnTerminate(TNotifyEvent(this, &TCustomDropTarget::EndAsyncTransfer));
+      transferThread_->Start();
+    } catch (...) {
+      asyncTransferring_ = false;
+      throw;
+    }
+    return true;
+  }
+  return DoGetData(dataObject_.Get());
+}
+
+void TCustomDropTarget::EndAsyncTransfer(TObject*) {
+  asyncTransferring_ = false;
+  if (OnEndAsyncTransfer) OnEndAsyncTransfer(this);
+}
+
+DWORD TCustomDropTarget::GetDropEffect(TShiftState shiftState, POINT point, DWORD effect) {
+  DWORD allowed = DragTypesToDropEffect(dragTypes_) & effect;
+  DWORD result = ShiftStateToDropEffect(shiftState, allowed, true);
+  if (autoScroll_ && (hasHorizontalScrollBar_ || hasVerticalScrollBar_)) {
+    if (PtInRect(&scrollZone_, point))
+      result &= ~DROPEFFECT_SCROLL;
+    else
+      result |= DROPEFFECT_SCROLL;
+  }
+  if (OnGetDropEffect) OnGetDropEffect(this, shiftState, point, result);
+  return result;
+}
+
+DWORD TCustomDropTarget::GetPreferredDropEffect() {
+  TPreferredDropEffectClipboardFormat format;
+  return format.GetData(dataObject_.Get()) ? format.Value() : DROPEFFECT_NONE;
+}
+
+namespace {
+
+// Feedback goes to the source in global memory, the medium every source reads.
+bool WriteFeedback(TCustomDWORDClipboardFormat& format, IDataObject* dataObject, DWORD value) {
+  format.SetValue(value);
+  FORMATETC request = format.FormatEtc();
+  request.tymed = TYMED_HGLOBAL;
+  return format.SetData(dataObject, request);
+}
+
+}  // namespace
+
+bool TCustomDropTarget::SetPerformedDropEffect(DWORD effect) {
+  TPerformedDropEffectClipboardFormat format;
+  return WriteFeedback(format, dataObject_.Get(), effect);
+}
+
+bool TCustomDropTarget::SetPasteSucceeded(DWORD effect) {
+  TPasteSuccededClipboardFormat format;
+  return WriteFeedback(format, dataObject_.Get(), effect);
+}
+
+TWinControl* TCustomDropTarget::FindTarget(POINT screenPoint) {
+  for (TWinControl* control = FindFrameworkWindow(screenPoint); control; control = control->Parent())
+    if (std::find(targets_.begin(), targets_.end(), control) != targets_.end()) return control;
+  return nullptr;
+}
+
+void TCustomDropTarget::DoAutoScroll(TObject*) {
+  StopScrollTimer();
+  int interval = DragDropScrollInterval;
+  TScrolDirections scroll;
+  if (!PtInRect(&scrollZone_, lastPoint_)) {
+    if (lastPoint_.y < scrollZone_.top)
+      scroll += TScrolDirection::sdUp;
+    else if (lastPoint_.y >= scrollZone_.bottom)
+      scroll += TScrolDirection::sdDown;
+    if (lastPoint_.x < scrollZone_.left)
+      scroll += TScrolDirection::sdLeft;
+    else if (lastPoint_.x >= scrollZone_.right)
+      scroll += TScrolDirection::sdRight;
+  }
+  DoScroll(lastPoint_, scroll, interval);
+  if (scroll.Empty() || !target_) return;
+  HWND window = target_->Handle();
+  if (dragImageList_) ImageList_DragLeave(window);
+  if (scroll.Contains(TScrolDirection::sdUp)) SendMessageW(window, WM_VSCROLL, SB_LINEUP, 0);
+  if (scroll.Contains(TScrolDirection::sdDown)) SendMessageW(window, WM_VSCROLL, SB_LINEDOWN, 0);
+  if (scroll.Contains(TScrolDirection::sdLeft)) SendMessageW(window, WM_HSCROLL, SB_LINELEFT, 0);
+  if (scroll.Contains(TScrolDirection::sdRight)) SendMessageW(window, WM_HSCROLL, SB_LINERIGHT, 0);
+  if (dragImageList_) {
+    POINT windowPoint = ClientToWindowPoint(window, lastPoint_);
+    ImageList_DragEnter(window, windowPoint.x, windowPoint.y);
+  }
+  scrollTimer_->SetInterval(static_cast<UINT>(interval));
+  scrollTimer_->SetEnabled(true);
+}
+
+TCustomDropMultiTarget::TCustomDropMultiTarget(TComponent* owner) : TCustomDropTarget(owner) {
+  SetDragtypes({TDragType::dtCopy, TDragType::dtLink});
+  SetGetDataOnEnter(false);
+  dataFormats_ = std::make_unique<TDataFormats>();
+}
+
+TCustomDropMultiTarget::~TCustomDropMultiTarget() {
+  while (dataFormats_->Count() > 0) delete dataFormats_->Formats(dataFormats_->Count() - 1);
+  dataFormats_.reset();
+}
+
+bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
+  ComPtr<IEnumFORMATETC> formats;
+  if (!dataObject || FAILED(dataObject->EnumFormatEtc(DATADIR_GET, &formats)) || !formats) return false;
+  if (FAILED(formats->Reset())) return false;
+  FORMATETC format{};
+  ULONG fetched = 0;
+  while (formats->Next(1, &format, &fetched) == S_OK && fetched == 1) {
+    for (int i = 0; i < dataFormats_->Count(); ++i) {
+      TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
+      if (!dataFormat->AcceptFormat(format) || !dataFormat->HasValidFormats(dataObject)) continue;
+      bool accept = true;
+      DoAcceptFormat(dataFormat, accept);
+      if (accept) {
+        FreeFormatRecord(format);
+        return true;
+      }
+    }
+    FreeFormatRecord(format);
+  }
+  return false;
+}
+
+bool TCustomDropMultiTarget::DoGetData(IDataObject* dataObject) {
+  bool read = false;
+  for (int i = 0; i < dataFormats_->Count(); ++i) {
+    TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
+    if (!dataFormat->HasValidFormats(dataObject)) continue;
+    bool accept = true;
+    DoAcceptFormat(dataFormat, accept);
+    if (accept && dataFormat->GetData(dataObject)) read = true;
+  }
+  return read;
+}
+
+void TCustomDropMultiTarget::ClearData() {
+  if (AsyncTransferring()) throw Exception(L"Can't clear data while async data transfer is in progress");
+  for (int i = 0; i < dataFormats_->Count(); ++i) dataFormats_->Formats(i)->Clear();
+}
+
+void TCustomDropMultiTarget::DoAcceptFormat(TCustomDataFormat* dataFormat, bool& accept) {
+  if (OnAcceptFormat) OnAcceptFormat(this, dataFormat, accept);
+}
+
+}  // namespace shell

@@ -1,0 +1,275 @@
+#include "shell/dragdrop/drop_target.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drag_drop_fixtures.h"
+#include "framework/thread.h"
+#include "shell/dragdrop/drop_source.h"
+#include "shell/dragdrop/generic_data_formats.h"
+#include "support/modal_input.h"
+#include "support/test_window.h"
+
+using Microsoft::WRL::ComPtr;
+using namespace shell;
+
+namespace {
+
+bool IsRegistered(HWND window) {
+  TTestDataObject probe;
+  ComPtr<IDropTarget> other;
+  // A second registration of a window is refused while the first holds.
+  class TNullTarget : public TComObject<IDropTarget> {
+   public:
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD*) override { return E_NOTIMPL; }
+  };
+  other = new TNullTarget;
+  HRESULT result = RegisterDragDrop(window, other.Get());
+  if (result == S_OK) RevokeDragDrop(window);
+  return result == DRAGDROP_E_ALREADYREGISTERED;
+}
+
+// Pumps messages until done answers true or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    ProcessPendingMessages();
+    CheckSynchronize();
+  }
+  return true;
+}
+
+class DropTarget : public TDragDropTest {
+ protected:
+  void SetUp() override {
+    panel_.SetBounds(0, 0, 200, 150);
+    panel_.SetParentWindow(host_.Handle());
+    child_.SetBounds(10, 10, 50, 50);
+    child_.SetParent(&panel_);
+    other_.SetBounds(0, 0, 200, 150);
+    other_.SetParentWindow(otherHost_.Handle());
+    text_ = new TTextDataFormat(&target_);
+    data_->Add(CF_TEXT, std::string("dropped\0", 8));
+    target_.OnDrop = [this](TObject*, TShiftState, POINT point, DWORD& effect) {
+      dropped_.push_back(text_->Text());
+      dropPoint_ = point;
+      if (dropEffect_) effect = *dropEffect_;
+    };
+  }
+
+  POINTL ScreenOf(TWinControl& control, POINT client = {20, 20}) {
+    ClientToScreen(control.Handle(), &client);
+    return {client.x, client.y};
+  }
+
+  TTestWindow host_{RECT{100, 100, 300, 250}};
+  TTestWindow otherHost_{RECT{400, 100, 600, 250}};
+  TDropPanel panel_{nullptr};
+  TDropPanel child_{nullptr};
+  TDropPanel other_{nullptr};
+  TCustomDropMultiTarget target_{nullptr};
+  TTextDataFormat* text_ = nullptr;
+  ComPtr<TTestDataObject> data_{new TTestDataObject};
+  std::vector<std::string> dropped_;
+  POINT dropPoint_{};
+  std::optional<DWORD> dropEffect_;
+};
+
+TEST_F(DropTarget, ControlsAreRegisteredParentsFirst) {
+  target_.SetMultiTarget(true);
+  target_.RegisterTargetControl(&panel_);
+  target_.RegisterTargetControl(&other_);
+  target_.RegisterTargetControl(&child_);
+  EXPECT_EQ(target_.Targets(), (std::vector<TWinControl*>{&panel_, &child_, &other_}));
+  EXPECT_TRUE(IsRegistered(child_.Handle()));
+  target_.UnregisterTargetControl(&panel_);
+  EXPECT_FALSE(IsRegistered(panel_.Handle()));
+  EXPECT_EQ(target_.Target(), &child_);
+
+  target_.SetMultiTarget(false);
+  target_.RegisterTargetControl(&panel_);
+  EXPECT_EQ(target_.Targets(), std::vector<TWinControl*>{&panel_});
+  EXPECT_FALSE(IsRegistered(other_.Handle()));
+
+  // A registered control that is freed leaves the list; its registration goes with its window.
+  target_.SetMultiTarget(true);
+  auto* freed = new TDropPanel(nullptr);
+  freed->SetParent(&panel_);
+  target_.RegisterTargetControl(freed);
+  ASSERT_TRUE(IsRegistered(freed->Handle()));
+  delete freed;
+  EXPECT_EQ(target_.Targets(), std::vector<TWinControl*>{&panel_});
+}
+
+TEST_F(DropTarget, ARecreatedWindowIsRegisteredAgain) {
+  target_.RegisterTargetControl(&panel_);
+  HWND first = panel_.Handle();
+  ASSERT_TRUE(IsRegistered(first));
+  panel_.RecreateWnd();
+  ASSERT_NE(panel_.Handle(), first);
+  EXPECT_TRUE(IsRegistered(panel_.Handle()));
+  target_.UnregisterTargetControl(nullptr);
+  EXPECT_FALSE(IsRegistered(panel_.Handle()));
+}
+
+TEST_F(DropTarget, TheEffectFollowsKeysDragTypesAndTheSource) {
+  target_.RegisterTargetControl(&panel_);
+  const DWORD copy = DROPEFFECT_COPY, move = DROPEFFECT_MOVE, link = DROPEFFECT_LINK;
+  struct TCase {
+    TDragTypes Types;
+    DWORD Keys;
+    DWORD Offered;
+    DWORD Effect;
+  } cases[] = {
+      {{TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink}, 0, copy | move | link, move},
+      {{TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink}, MK_CONTROL, copy | move | link, copy},
+      {{TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink}, MK_CONTROL | MK_SHIFT, copy | move, copy},
+      {{TDragType::dtCopy, TDragType::dtMove}, MK_CONTROL | MK_SHIFT, copy | move | link, copy},
+      {{TDragType::dtMove}, MK_CONTROL | MK_SHIFT, copy | move | link, move},
+      {{TDragType::dtCopy, TDragType::dtLink}, 0, copy | move | link, copy},
+      {{TDragType::dtLink}, MK_CONTROL, link, link},
+      {{TDragType::dtCopy}, 0, link, 0},
+  };
+  for (const TCase& c : cases) {
+    target_.SetDragtypes(c.Types);
+    DWORD effect = c.Offered;
+    ASSERT_EQ(target_.DragEnter(data_.Get(), c.Keys, ScreenOf(panel_), &effect), S_OK);
+    EXPECT_EQ(effect, c.Effect) << c.Keys << " " << c.Offered;
+    effect = c.Offered;
+    target_.DragOver(c.Keys, ScreenOf(panel_), &effect);
+    EXPECT_EQ(effect, c.Effect) << c.Keys << " " << c.Offered;
+    target_.DragLeave();
+  }
+  EXPECT_TRUE(dropped_.empty());
+}
+
+TEST_F(DropTarget, ADropReadsTheDataAndReportsThePerformedEffect) {
+  target_.RegisterTargetControl(&panel_);
+  target_.SetDragtypes({TDragType::dtCopy, TDragType::dtMove});
+  struct TCase {
+    bool OptimizedMove;
+    DWORD Keys;
+    DWORD Reported;
+  } cases[] = {{false, MK_CONTROL, DROPEFFECT_COPY}, {false, 0, DROPEFFECT_MOVE}, {true, 0, DROPEFFECT_COPY}};
+  for (const TCase& c : cases) {
+    target_.SetOptimizedMove(c.OptimizedMove);
+    ComPtr<TTestDataObject> data(new TTestDataObject);
+    data->Add(CF_TEXT, std::string("dropped\0", 8));
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_EQ(target_.DragEnter(data.Get(), c.Keys, ScreenOf(panel_), &effect), S_OK);
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_EQ(target_.Drop(data.Get(), c.Keys, ScreenOf(panel_, {30, 40}), &effect), S_OK);
+    EXPECT_EQ(effect, c.Reported);
+    ASSERT_EQ(data->Written().size(), 1u);
+    EXPECT_EQ(data->Written()[0].Format, FormatId(L"Performed DropEffect"));
+    EXPECT_EQ(data->Written()[0].Bytes, std::string(reinterpret_cast<const char*>(&c.Reported), 4));
+    // The data formats hold the data only while OnDrop runs.
+    EXPECT_EQ(text_->Text(), "");
+  }
+  EXPECT_EQ(dropped_, (std::vector<std::string>(3, "dropped")));
+  EXPECT_EQ(dropPoint_.x, 30);
+  EXPECT_EQ(dropPoint_.y, 40);
+}
+
+TEST_F(DropTarget, DataWithoutAnAcceptableFormatIsRefused) {
+  target_.RegisterTargetControl(&panel_);
+  ComPtr<TTestDataObject> pictures(new TTestDataObject);
+  pictures->Add(CF_DIB, "bits");
+  DWORD effect = DROPEFFECT_COPY;
+  EXPECT_EQ(target_.DragEnter(pictures.Get(), 0, ScreenOf(panel_), &effect), S_OK);
+  EXPECT_EQ(effect, 0u);
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(target_.DragOver(0, ScreenOf(panel_), &effect), DV_E_CLIPFORMAT);
+  EXPECT_EQ(target_.Drop(pictures.Get(), 0, ScreenOf(panel_), &effect), E_UNEXPECTED);
+  EXPECT_EQ(effect, 0u);
+  EXPECT_TRUE(dropped_.empty());
+  // An exception in a handler becomes a result code, not a crash of the drag loop.
+  target_.OnEnter = [](TObject*, TShiftState, POINT, DWORD&) { throw Exception(L"handler failed"); };
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(target_.DragEnter(data_.Get(), 0, ScreenOf(panel_), &effect), E_UNEXPECTED);
+  EXPECT_EQ(target_.DragLeave(), S_OK);
+}
+
+TEST_F(DropTarget, AnEntryOutsideEveryControlTurnsImageAndScrollingOff) {
+  target_.RegisterTargetControl(&panel_);
+  DWORD effect = DROPEFFECT_COPY;
+  target_.DragEnter(data_.Get(), 0, ScreenOf(other_), &effect);
+  EXPECT_EQ(target_.DragOver(0, ScreenOf(other_), &effect), E_UNEXPECTED);
+  target_.DragLeave();
+  EXPECT_FALSE(target_.ShowImage());
+  EXPECT_FALSE(target_.AutoScroll());
+}
+
+TEST_F(DropTarget, HoldingTheCursorInTheScrollBandScrollsLineByLine) {
+  TTestWindow host(RECT{650, 100, 850, 250});
+  TDropPanel scrolled(nullptr, WS_VSCROLL);
+  scrolled.SetBounds(0, 0, 200, 150);
+  scrolled.SetParentWindow(host.Handle());
+  target_.RegisterTargetControl(&scrolled);
+  std::vector<TScrolDirections> asked;
+  target_.OnScroll = [&](TObject*, POINT, TScrolDirections& scroll, int&) { asked.push_back(scroll); };
+  DWORD effect = DROPEFFECT_COPY;
+  ASSERT_EQ(target_.DragEnter(data_.Get(), 0, ScreenOf(scrolled, {50, 60}), &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  effect = DROPEFFECT_COPY;
+  ASSERT_EQ(target_.DragOver(0, ScreenOf(scrolled, {50, 2}), &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_SCROLL));
+  EXPECT_TRUE(PumpUntil([&] { return scrolled.VerticalScrolls >= 3; }));
+  // A drop in the band performs the effect alone: the scroll bit only steers the cursor.
+  effect = DROPEFFECT_COPY;
+  ASSERT_EQ(target_.Drop(data_.Get(), 0, ScreenOf(scrolled, {50, 2}), &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  int scrolls = scrolled.VerticalScrolls;
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(scrolled.VerticalScrolls, scrolls);
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(asked.front(), TScrolDirections{TScrolDirection::sdUp});
+  EXPECT_EQ(scrolled.HorizontalScrolls, 0);
+}
+
+TEST_F(DropTarget, APasteReadsTheClipboardWithItsPreferredEffect) {
+  TCustomDropMultiSource source(nullptr);
+  auto* text = new TTextDataFormat(&source);
+  text->SetText("pasted");
+  ASSERT_TRUE(source.CutToClipboard());
+  // The preferred effect of the clipboard's data decides, whatever the drag types.
+  EXPECT_EQ(target_.PasteFromClipboard(), static_cast<DWORD>(DROPEFFECT_MOVE));
+  EXPECT_EQ(dropped_, (std::vector<std::string>{"pasted"}));
+  source.EmptyClipboard();
+}
+
+TEST_F(DropTarget, AnAsynchronousTransferReadsOnItsOwnThread) {
+  TCustomDropMultiSource source(nullptr);
+  auto* text = new TTextDataFormat(&source);
+  text->SetText("far away");
+  source.SetAllowAsyncTransfer(true);
+  source.SetAsyncMode(TRUE);
+  target_.SetAllowAsyncTransfer(true);
+  target_.RegisterTargetControl(&panel_);
+  std::string read;
+  bool ended = false;
+  target_.OnEndAsyncTransfer = [&](TObject*) {
+    read = text_->Text();
+    ended = true;
+  };
+  DWORD effect = DROPEFFECT_COPY;
+  ASSERT_EQ(target_.DragEnter(&source, MK_CONTROL, ScreenOf(panel_), &effect), S_OK);
+  ASSERT_EQ(target_.Drop(&source, MK_CONTROL, ScreenOf(panel_), &effect), S_OK);
+  EXPECT_TRUE(target_.AsyncTransferring());
+  // A new drag while the transfer runs must neither clear the formats under it nor fail.
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(target_.DragEnter(data_.Get(), 0, ScreenOf(panel_), &effect), S_OK);
+  target_.DragLeave();
+  ASSERT_TRUE(PumpUntil([&] { return ended; }));
+  EXPECT_EQ(read, "far away");
+}
+
+}  // namespace
