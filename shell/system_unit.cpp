@@ -1,5 +1,10 @@
 #include "shell/system_unit.h"
 
+#include <vector>
+
+#include "shell/color_names.h"
+#include "shell/sys_component.h"
+#include "shell/sys_version.h"
 #include "shell/text_routines.h"
 #include "shell/windows_version.h"
 
@@ -7,15 +12,29 @@ namespace shell {
 
 namespace {
 
+std::vector<const TClass*>& RegisteredClasses() {
+  static std::vector<const TClass*> classes;
+  return classes;
+}
+
 void InitializeSystemRoutines() {
   InitSysInfo();
   InitCharTables();
+  sys::InitWinVersionFlags();
+  RegisterColorNames(ExtendedColorNames());
+  RegisteredClasses() = RegisterClassesOnce({TSysComponent::StaticClass()});
+}
+
+void FinalizeSystemRoutines() {
+  for (const TClass* cls : RegisteredClasses()) UnregisterPersistentClass(cls);
+  RegisteredClasses().clear();
+  UnregisterColorNames(ExtendedColorNames());
 }
 
 }  // namespace
 
 const TUnit& SystemRoutinesUnit() {
-  static const TUnit unit{L"SystemRoutines", &InitializeSystemRoutines, nullptr, {}};
+  static const TUnit unit{L"SystemRoutines", &InitializeSystemRoutines, &FinalizeSystemRoutines, {&FrameworkUnit()}};
   return unit;
 }
 

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "framework/graphics.h"
+#include "framework/strings.h"
+#include "registry_backup.h"
+#include "shell/auto_run_routines.h"
+#include "shell/color_names.h"
+#include "shell/name_routines.h"
+#include "shell/registry_routines.h"
+#include "shell/sys_version.h"
+#include "temp_folder.h"
+
+using namespace shell;
+
+namespace {
+
+constexpr DWORD kWindows = VER_PLATFORM_WIN32_WINDOWS;
+constexpr DWORD kNT = VER_PLATFORM_WIN32_NT;
+
+TEST(ComponentSetVersion, ReleasesNeedTheirOwnBuild) {
+  const struct {
+    TOsVersion Version;
+    int Expected;
+    bool Win98orHigher, Win2000orHigher, WinXPorHigher;
+  } cases[] = {
+      {{kWindows, 4, 0, 950, L""}, 1, false, false, false},
+      {{kWindows, 4, 0, (4u << 24) | 1111, L" B"}, 2, false, false, false},
+      {{kWindows, 4, 0, 1112, L"B"}, 0, false, false, false},
+      {{kWindows, 4, 10, 1998, L""}, 3, true, false, false},
+      {{kWindows, 4, 10, 2000, L""}, 0, true, false, false},
+      {{kWindows, 4, 10, 2222, L"A"}, 4, true, false, false},
+      {{kWindows, 4, 90, 3000, L""}, 8, true, false, false},
+      {{kNT, 3, 51, 1057, L""}, 5, false, false, false},
+      {{kNT, 4, 0, 1381, L""}, 6, false, false, false},
+      {{kNT, 4, 0, 1380, L""}, 0, false, false, false},
+      {{kNT, 5, 0, 2195, L""}, 7, false, true, false},
+      {{kNT, 5, 1, 2600, L""}, 9, false, true, true},
+      {{kNT, 5, 2, 3790, L""}, 0, false, true, true},
+      {{kNT, 6, 1, 7601, L""}, 0, false, true, true},
+  };
+  static TOsVersion played;
+  for (const auto& test : cases) {
+    played = test.Version;
+    SetOsVersionQuery([] { return played; });
+    sys::InitWinVersionFlags();
+    EXPECT_EQ(sys::GetWinVersion(test.Version), test.Expected) << test.Version.MinorVersion;
+    EXPECT_EQ(sys::IsWin98orHigher, test.Win98orHigher);
+    EXPECT_EQ(sys::IsWin2000orHigher, test.Win2000orHigher);
+    EXPECT_EQ(sys::IsWinXPorHigher, test.WinXPorHigher);
+    EXPECT_EQ(sys::IsWinNT4, test.Expected == 6);
+    EXPECT_EQ(IsWinNT, test.Version.PlatformId == kNT);
+  }
+  SetOsVersionQuery(nullptr);
+  sys::InitWinVersionFlags();
+  EXPECT_TRUE(sys::IsWin2000orHigher);
+}
+
+TEST(ComponentSetText, PositionsAndReplacing) {
+  EXPECT_EQ(PosEx(L"ab", L"xxabab", 4), 5u);
+  EXPECT_EQ(PosEx(L"ab", L"xxab", 9), 0u);
+  EXPECT_EQ(PosEx(L"", L"xxab", 1), 0u);
+  EXPECT_EQ(BackPos(L"ab", L"abxab", 4), 1u);
+  EXPECT_EQ(LastPos(L"ab", L"abxab"), 4u);
+  EXPECT_EQ(LastPos(L"abc", L"ab"), 0u);
+  String text = L"banana";
+  ReplaceAll(text, L"a", L"aa");
+  EXPECT_EQ(text, L"baanaanaa");
+  ReplaceChar(text, L'a', L'o');
+  EXPECT_EQ(text, L"boonoonoo");
+  TStringList lines;
+  SplitText(L"a;b;;c", L";", lines);
+  EXPECT_EQ(lines.Text(), L"a\r\nb\r\n\r\nc\r\n");
+}
+
+TEST(ComponentSetText, FileNames) {
+  const struct {
+    const wchar_t *Source, *Mask, *Expected;
+  } masks[] = {
+      {L"a.txt", L"*.bak", L"a.bak"},   {L"a.txt", L"b.*", L"b.txt"},       {L"a.txt", L"C:\\dir\\", L"C:\\dir\\a.txt"},
+      {L"a.txt", L"  ", L"a.txt"},      {L"C:\\x\\a.txt", L"?.log", L"C:\\x\\a.log"},
+  };
+  for (const auto& test : masks) EXPECT_EQ(ExpandMask(test.Source, test.Mask), test.Expected) << test.Mask;
+  EXPECT_EQ(ExtractFileNameEx(L"http://host/dir/file.htm"), L"file.htm");
+  EXPECT_EQ(ExtractFilePathEx(L"C:file.txt"), L"C:");
+  EXPECT_EQ(ExtractFileNameNoExt(L"C:\\a.b\\c.tar.gz"), L"c.tar");
+  EXPECT_EQ(ExpandPath(L"C:\\base\\", L"\\sub\\\\f.txt"), L"C:\\base\\sub\\f.txt");
+  EXPECT_EQ(ExpandPath(L"C:\\base", L"D:\\f.txt"), L"D:\\f.txt");
+  EXPECT_EQ(GetSystemDir().back(), L'\\');
+
+  TTempFolder folder;
+  EXPECT_TRUE(CanCreateFile(folder.File(L"new.txt")));
+  EXPECT_EQ(GetFileAttributesW(folder.File(L"new.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(CanCreateFile(folder.File(L"missing\\new.txt")));
+  EXPECT_FALSE(CanCreateFile(L""));
+}
+
+TEST(ComponentSetRegistry, AutoRunEntries) {
+  TRegistryBackup user(HKEY_CURRENT_USER, AutoRunKey(TSysAutoExecKind::aekUserRunOnce));
+  const String file = L"C:\\Program Files\\Tool\\tool.exe";
+  ASSERT_TRUE(SetAutoRun(TSysAutoExecKind::aekUserRunOnce, file));
+  EXPECT_EQ(RegReadStringDef(HKEY_CURRENT_USER, AutoRunKey(TSysAutoExecKind::aekUserRunOnce), L"tool.exe", L"-"), file);
+  EXPECT_TRUE(RemoveAutoRun(TSysAutoExecKind::aekUserRunOnce, file));
+  EXPECT_TRUE(RemoveAutoRun(TSysAutoExecKind::aekUserRunOnce, file));
+  EXPECT_EQ(RegReadStringDef(HKEY_CURRENT_USER, AutoRunKey(TSysAutoExecKind::aekUserRunOnce), L"tool.exe", L"-"), L"-");
+  // No service start entries on the NT platform.
+  EXPECT_FALSE(SetAutoRun(TSysAutoExecKind::aekServiceRun, file));
+  EXPECT_FALSE(RemoveAutoRun(TSysAutoExecKind::aekServiceRunOnce, file));
+
+  TRegistryBackup scratch(HKEY_CURRENT_USER, L"Software\\BrowserComponentsTests\\Written");
+  RegWriteValue(HKEY_CURRENT_USER, L"Software\\BrowserComponentsTests\\Written", L"Path", L"%TEMP%\\x");
+  DWORD type = 0;
+  RegGetValueW(HKEY_CURRENT_USER, L"Software\\BrowserComponentsTests\\Written", L"Path", RRF_RT_ANY | RRF_NOEXPAND,
+               &type, nullptr, nullptr);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+}
+
+TEST(ComponentSetColors, NamesComeBeforeTheFrameworks) {
+  TColor color = 0;
+  ASSERT_TRUE(IdentToColor(L"clLavender", color));
+  EXPECT_EQ(color, clLavender);
+  EXPECT_EQ(ColorToString(clBrown), L"clBrown");
+  EXPECT_EQ(StringToColor(L"clRed"), clRed);
+}
+
+}  // namespace
