@@ -6,6 +6,8 @@
 #include "shell/sys_component.h"
 #include "shell/sys_version.h"
 #include "shell/text_routines.h"
+#include "shell/tray_icon.h"
+#include "shell/wnd_proc_hook.h"
 #include "shell/windows_version.h"
 
 namespace shell {
@@ -22,10 +24,14 @@ void InitializeSystemRoutines() {
   InitCharTables();
   sys::InitWinVersionFlags();
   RegisterColorNames(ExtendedColorNames());
-  RegisteredClasses() = RegisterClassesOnce({TSysComponent::StaticClass()});
+  WM_TASKBARCREATED = RegisterWindowMessageW(L"TaskbarCreated");
+  RegisteredClasses() = RegisterClassesOnce({TSysComponent::StaticClass(), TSysCustomTimer::StaticClass(),
+                                             TSysCustomWndProcHook::StaticClass(), TSysTrayIcon::StaticClass(),
+                                             TSysWndProcHook::StaticClass()});
 }
 
 void FinalizeSystemRoutines() {
+  FreeWndProcHookList();
   for (const TClass* cls : RegisteredClasses()) UnregisterPersistentClass(cls);
   RegisteredClasses().clear();
   UnregisterColorNames(ExtendedColorNames());
