@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "shell/color_names.h"
+#include "shell/folder_monitor.h"
+#include "shell/registry_monitor.h"
 #include "shell/sys_component.h"
 #include "shell/sys_version.h"
 #include "shell/text_routines.h"
@@ -23,11 +25,14 @@ void InitializeSystemRoutines() {
   InitSysInfo();
   InitCharTables();
   sys::InitWinVersionFlags();
+  InitializeMonitorLocks();
   RegisterColorNames(ExtendedColorNames());
   WM_TASKBARCREATED = RegisterWindowMessageW(L"TaskbarCreated");
   RegisteredClasses() = RegisterClassesOnce({TSysComponent::StaticClass(), TSysCustomTimer::StaticClass(),
                                              TSysCustomWndProcHook::StaticClass(), TSysTrayIcon::StaticClass(),
-                                             TSysWndProcHook::StaticClass()});
+                                             TSysWndProcHook::StaticClass(), TSysCustomFolderMonitor::StaticClass(),
+                                             TSysFolderMonitor::StaticClass(), TSysCustomRegistryMonitor::StaticClass(),
+                                             TSysRegistryMonitor::StaticClass()});
 }
 
 void FinalizeSystemRoutines() {
@@ -35,6 +40,7 @@ void FinalizeSystemRoutines() {
   for (const TClass* cls : RegisteredClasses()) UnregisterPersistentClass(cls);
   RegisteredClasses().clear();
   UnregisterColorNames(ExtendedColorNames());
+  DeleteMonitorLocks();
 }
 
 }  // namespace
