@@ -3,12 +3,14 @@
 #include <vector>
 
 #include "shell/color_names.h"
+#include "shell/file_storage.h"
 #include "shell/folder_monitor.h"
 #include "shell/registry_monitor.h"
 #include "shell/sys_component.h"
 #include "shell/sys_version.h"
 #include "shell/text_routines.h"
 #include "shell/tray_icon.h"
+#include "shell/wave_player.h"
 #include "shell/wnd_proc_hook.h"
 #include "shell/windows_version.h"
 
@@ -29,8 +31,9 @@ void InitializeSystemRoutines() {
   RegisterColorNames(ExtendedColorNames());
   WM_TASKBARCREATED = RegisterWindowMessageW(L"TaskbarCreated");
   RegisteredClasses() = RegisterClassesOnce({TSysComponent::StaticClass(), TSysCustomTimer::StaticClass(),
-                                             TSysCustomWndProcHook::StaticClass(), TSysTrayIcon::StaticClass(),
-                                             TSysWndProcHook::StaticClass(), TSysCustomFolderMonitor::StaticClass(),
+                                             TSysCustomWndProcHook::StaticClass(), TSysCustomFileStorage::StaticClass(),
+                                             TSysTrayIcon::StaticClass(), TSysWndProcHook::StaticClass(),
+                                             TSysFileStorage::StaticClass(), TSysWav::StaticClass(), TSysCustomFolderMonitor::StaticClass(),
                                              TSysFolderMonitor::StaticClass(), TSysCustomRegistryMonitor::StaticClass(),
                                              TSysRegistryMonitor::StaticClass()});
 }
