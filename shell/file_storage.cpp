@@ -2,13 +2,14 @@
 
 #include "framework/properties.h"
 #include "shell/file_routines.h"
+#include "shell/message_box.h"
 #include "shell/name_routines.h"
 
 namespace shell {
 
 namespace {
 
-void Warn(const wchar_t* text) { MessageBoxW(nullptr, text, L"Warning", MB_ICONWARNING); }
+void Warn(const wchar_t* text) { SysMessageBox(nullptr, text, L"Warning", MB_ICONWARNING); }
 
 }  // namespace
 

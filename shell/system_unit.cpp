@@ -3,12 +3,15 @@
 #include <vector>
 
 #include "shell/color_names.h"
+#include "shell/color_picker.h"
 #include "shell/file_storage.h"
 #include "shell/folder_monitor.h"
 #include "shell/registry_monitor.h"
+#include "shell/start_button.h"
 #include "shell/sys_component.h"
 #include "shell/sys_version.h"
 #include "shell/text_routines.h"
+#include "shell/thread_component.h"
 #include "shell/tray_icon.h"
 #include "shell/wave_player.h"
 #include "shell/wnd_proc_hook.h"
@@ -30,12 +33,27 @@ void InitializeSystemRoutines() {
   InitializeMonitorLocks();
   RegisterColorNames(ExtendedColorNames());
   WM_TASKBARCREATED = RegisterWindowMessageW(L"TaskbarCreated");
-  RegisteredClasses() = RegisterClassesOnce({TSysComponent::StaticClass(), TSysCustomTimer::StaticClass(),
-                                             TSysCustomWndProcHook::StaticClass(), TSysCustomFileStorage::StaticClass(),
-                                             TSysTrayIcon::StaticClass(), TSysWndProcHook::StaticClass(),
-                                             TSysFileStorage::StaticClass(), TSysWav::StaticClass(), TSysCustomFolderMonitor::StaticClass(),
-                                             TSysFolderMonitor::StaticClass(), TSysCustomRegistryMonitor::StaticClass(),
-                                             TSysRegistryMonitor::StaticClass()});
+  // The order in which stored forms meet them first.
+  RegisteredClasses() = RegisterClassesOnce({
+      TSysComponent::StaticClass(),
+      TSysCustomThreadComponent::StaticClass(),
+      TSysCustomTimer::StaticClass(),
+      TSysCustomThreadTimer::StaticClass(),
+      TSysCustomWndProcHook::StaticClass(),
+      TSysCustomFileStorage::StaticClass(),
+      TSysTrayIcon::StaticClass(),
+      TSysWndProcHook::StaticClass(),
+      TSysFileStorage::StaticClass(),
+      TSysWav::StaticClass(),
+      TSysThreadComponent::StaticClass(),
+      TSysThreadTimer::StaticClass(),
+      TSysCustomFolderMonitor::StaticClass(),
+      TSysFolderMonitor::StaticClass(),
+      TSysCustomRegistryMonitor::StaticClass(),
+      TSysRegistryMonitor::StaticClass(),
+      TSysStartButtonProperties::StaticClass(),
+      TSysColorPicker::StaticClass(),
+  });
 }
 
 void FinalizeSystemRoutines() {
