@@ -2,11 +2,16 @@
 
 #include <vector>
 
+#include "shell/auto_run.h"
 #include "shell/color_names.h"
 #include "shell/color_picker.h"
+#include "shell/file_association.h"
+#include "shell/file_operation.h"
 #include "shell/file_storage.h"
 #include "shell/folder_monitor.h"
+#include "shell/one_instance.h"
 #include "shell/registry_monitor.h"
+#include "shell/shutdown.h"
 #include "shell/start_button.h"
 #include "shell/sys_component.h"
 #include "shell/sys_version.h"
@@ -41,12 +46,17 @@ void InitializeSystemRoutines() {
       TSysCustomThreadTimer::StaticClass(),
       TSysCustomWndProcHook::StaticClass(),
       TSysCustomFileStorage::StaticClass(),
+      TSysAutoRun::StaticClass(),
+      TSysOneInstance::StaticClass(),
+      TSysShutdown::StaticClass(),
       TSysTrayIcon::StaticClass(),
       TSysWndProcHook::StaticClass(),
       TSysFileStorage::StaticClass(),
       TSysWav::StaticClass(),
       TSysThreadComponent::StaticClass(),
       TSysThreadTimer::StaticClass(),
+      TSysFileOperation::StaticClass(),
+      TSysFileAssociation::StaticClass(),
       TSysCustomFolderMonitor::StaticClass(),
       TSysFolderMonitor::StaticClass(),
       TSysCustomRegistryMonitor::StaticClass(),
@@ -58,6 +68,7 @@ void InitializeSystemRoutines() {
 
 void FinalizeSystemRoutines() {
   FreeWndProcHookList();
+  ReleaseInstanceMutex();
   for (const TClass* cls : RegisteredClasses()) UnregisterPersistentClass(cls);
   RegisteredClasses().clear();
   UnregisterColorNames(ExtendedColorNames());
