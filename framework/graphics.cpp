@@ -142,7 +142,8 @@ bool ColorToIdent(TColor color, String& ident) {
 }
 
 bool IdentToColor(const String& ident, TColor& color) {
-  const TColorName* entry = FindColorName([&ident](const TColorName& e) { return _wcsicmp(e.Name, ident.c_str()) == 0; });
+  const TColorName* entry =
+      FindColorName([&ident](const TColorName& e) { return _wcsicmp(e.Name, ident.c_str()) == 0; });
   if (entry) color = entry->Color;
   return entry != nullptr;
 }

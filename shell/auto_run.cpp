@@ -32,16 +32,15 @@ void TSysAutoRun::Loaded() {
 const TPublishedTable& TSysAutoRun::PublishedTable() const {
   using P = TPublished<TSysAutoRun>;
   using T = TSysAutoRun;
-  static const TPublishedTable table(
-      &inherited::PublishedTable(),
-      {
-          P::Boolean(L"AutoRun", &T::AutoRun, &T::SetAutoRun).Default(false),
-          P::Text(L"FileName", &T::FileName, &T::SetFileName),
-          P::Enumeration(L"Kind", &T::Kind, &T::SetKind,
-                         {L"aekMachineRun", L"aekMachineRunOnce", L"aekUserRun", L"aekUserRunOnce", L"aekServiceRun",
-                          L"aekServiceRunOnce"})
-              .Default(TSysAutoExecKind::aekMachineRun),
-      });
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Boolean(L"AutoRun", &T::AutoRun, &T::SetAutoRun).Default(false),
+                                         P::Text(L"FileName", &T::FileName, &T::SetFileName),
+                                         P::Enumeration(L"Kind", &T::Kind, &T::SetKind,
+                                                        {L"aekMachineRun", L"aekMachineRunOnce", L"aekUserRun",
+                                                         L"aekUserRunOnce", L"aekServiceRun", L"aekServiceRunOnce"})
+                                             .Default(TSysAutoExecKind::aekMachineRun),
+                                     });
   return table;
 }
 

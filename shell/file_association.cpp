@@ -1,8 +1,7 @@
 #include "shell/file_association.h"
 
-#include <windows.h>
-
 #include <shlobj.h>
+#include <windows.h>
 
 #include "framework/properties.h"
 #include "framework/registry.h"
@@ -178,28 +177,27 @@ const TPublishedTable& TSysFileAssociation::PublishedTable() const {
         name, [verb](T* t) { return t->CommandDescription(verb); },
         [verb](T* t, const String& v) { t->SetCommandDescription(verb, v); });
   };
-  static const TPublishedTable table(
-      &inherited::PublishedTable(),
-      {
-          P::Text(L"Extension", &T::Extension, &T::SetExtension),
-          P::Text(L"ExtDescription", &T::ExtDescription, &T::SetExtDescription),
-          P::Text(L"FileDescription", &T::FileDescription, &T::SetFileDescription),
-          P::Text(L"IconFile", &T::IconFile, &T::SetIconFile),
-          P::Integer(L"IconIndex", &T::IconIndex, &T::SetIconIndex).Default(0),
-          command(vbOpen, L"OpenCommand"),
-          description(vbOpen, L"OpenCommandDescription"),
-          command(vbOpenNew, L"OpenNewCommand"),
-          description(vbOpenNew, L"OpenNewCommandDescription"),
-          command(vbEdit, L"EditCommand"),
-          description(vbEdit, L"EditCommandDescription"),
-          command(vbPrint, L"PrintCommand"),
-          description(vbPrint, L"PrintCommandDescription"),
-          command(vbPrintTo, L"PrintToCommand"),
-          description(vbPrintTo, L"PrintToCommandDescription"),
-          P::Object(L"LargeIcon", &T::LargeIcon).Stored(false),
-          P::Object(L"SmallIcon", &T::SmallIcon).Stored(false),
-          P::Boolean(L"ReadOnly", &T::ReadOnly, &T::SetReadOnly).Default(true),
-      });
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Text(L"Extension", &T::Extension, &T::SetExtension),
+                                         P::Text(L"ExtDescription", &T::ExtDescription, &T::SetExtDescription),
+                                         P::Text(L"FileDescription", &T::FileDescription, &T::SetFileDescription),
+                                         P::Text(L"IconFile", &T::IconFile, &T::SetIconFile),
+                                         P::Integer(L"IconIndex", &T::IconIndex, &T::SetIconIndex).Default(0),
+                                         command(vbOpen, L"OpenCommand"),
+                                         description(vbOpen, L"OpenCommandDescription"),
+                                         command(vbOpenNew, L"OpenNewCommand"),
+                                         description(vbOpenNew, L"OpenNewCommandDescription"),
+                                         command(vbEdit, L"EditCommand"),
+                                         description(vbEdit, L"EditCommandDescription"),
+                                         command(vbPrint, L"PrintCommand"),
+                                         description(vbPrint, L"PrintCommandDescription"),
+                                         command(vbPrintTo, L"PrintToCommand"),
+                                         description(vbPrintTo, L"PrintToCommandDescription"),
+                                         P::Object(L"LargeIcon", &T::LargeIcon).Stored(false),
+                                         P::Object(L"SmallIcon", &T::SmallIcon).Stored(false),
+                                         P::Boolean(L"ReadOnly", &T::ReadOnly, &T::SetReadOnly).Default(true),
+                                     });
   return table;
 }
 

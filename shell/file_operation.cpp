@@ -1,8 +1,7 @@
 #include "shell/file_operation.h"
 
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 
 #include "framework/properties.h"
 #include "framework/win_control.h"
@@ -28,9 +27,8 @@ String ZeroList(const std::vector<String>& entries) {
 }
 
 FILEOP_FLAGS ShellFlags(TSysFileOperationFlags options) {
-  static const FILEOP_FLAGS flags[] = {FOF_ALLOWUNDO,   FOF_FILESONLY,         FOF_NOCONFIRMATION,
-                                       FOF_NOCONFIRMMKDIR, FOF_NOERRORUI,      FOF_RENAMEONCOLLISION,
-                                       FOF_SILENT,      FOF_SIMPLEPROGRESS};
+  static const FILEOP_FLAGS flags[] = {FOF_ALLOWUNDO, FOF_FILESONLY,         FOF_NOCONFIRMATION, FOF_NOCONFIRMMKDIR,
+                                       FOF_NOERRORUI, FOF_RENAMEONCOLLISION, FOF_SILENT,         FOF_SIMPLEPROGRESS};
   FILEOP_FLAGS result = 0;
   for (int i = 0; i < 8; ++i)
     if (options.Contains(static_cast<TSysFileOperationFlag>(i))) result |= flags[i];

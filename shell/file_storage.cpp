@@ -120,17 +120,16 @@ bool TSysCustomFileStorage::SaveToFile(const String& name) {
 const TPublishedTable& TSysFileStorage::PublishedTable() const {
   using P = TPublished<TSysFileStorage>;
   using T = TSysFileStorage;
-  static const TPublishedTable table(
-      &inherited::PublishedTable(),
-      {
-          P::Text(L"SaveName", &T::SaveName, &T::SetSaveName),
-          P::Text(L"FileName", &T::FileName, &T::SetFileName),
-          P::Integer(L"DataSize", &T::GetDataSize, &T::SetDataSize).Stored(false),
-          P::Boolean(L"AutoSave", &T::AutoSave, &T::SetAutoSave).Default(false),
-          P::Event(L"OnLoad", &T::OnLoad),
-          P::Event(L"OnSave", &T::OnSave),
-          P::Event(L"OnConfirmOverride", &T::OnConfirmOverride),
-      });
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Text(L"SaveName", &T::SaveName, &T::SetSaveName),
+                                         P::Text(L"FileName", &T::FileName, &T::SetFileName),
+                                         P::Integer(L"DataSize", &T::GetDataSize, &T::SetDataSize).Stored(false),
+                                         P::Boolean(L"AutoSave", &T::AutoSave, &T::SetAutoSave).Default(false),
+                                         P::Event(L"OnLoad", &T::OnLoad),
+                                         P::Event(L"OnSave", &T::OnSave),
+                                         P::Event(L"OnConfirmOverride", &T::OnConfirmOverride),
+                                     });
   return table;
 }
 

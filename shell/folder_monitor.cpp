@@ -60,8 +60,8 @@ const TPublishedTable& TSysFolderMonitor::PublishedTable() const {
           P::Boolean(L"Active", &T::Active, &T::SetActive).Default(false),
           P::Text(L"Folder", &T::Folder, &T::SetFolder),
           P::Set(L"NotifyFilters", &T::NotifyFilters, &T::SetNotifyFilters,
-                 {L"fmfFileNameChange", L"fmfDirNameChange", L"fmfAttributeChange", L"fmfSizeChange",
-                  L"fmfWriteChange", L"fmfSecurityChange"})
+                 {L"fmfFileNameChange", L"fmfDirNameChange", L"fmfAttributeChange", L"fmfSizeChange", L"fmfWriteChange",
+                  L"fmfSecurityChange"})
               .Default({TFolderMonitorFilter::fmfFileNameChange, TFolderMonitorFilter::fmfDirNameChange}),
           P::Boolean(L"WatchSubTree", &T::WatchSubTree, &T::SetWatchSubTree),
           P::Event(L"OnChange", &T::OnChange, &T::SetOnChange),

@@ -113,8 +113,9 @@ void TSysMonitorComponent::Stop() {
 }
 
 void TSysMonitorComponent::FreeEndedWorkers() {
-  retired_.erase(std::remove_if(retired_.begin(), retired_.end(), [](const auto& worker) { return worker->Finished(); }),
-                 retired_.end());
+  retired_.erase(
+      std::remove_if(retired_.begin(), retired_.end(), [](const auto& worker) { return worker->Finished(); }),
+      retired_.end());
 }
 
 }  // namespace shell

@@ -99,8 +99,8 @@ String ExpandMask(const String& source, const String& mask) {
 bool CanCreateFile(const String& fileName) {
   if (fileName.empty()) return false;
   if (FileGetSize(fileName) != -1) return true;
-  const HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+  const HANDLE file =
+      CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return DeleteFileW(fileName.c_str()) != 0;

@@ -8,8 +8,8 @@ String TSysComponent::About() const { return L"System component set"; }
 
 const TPublishedTable& TSysComponent::PublishedTable() const {
   using P = TPublished<TSysComponent>;
-  static const TPublishedTable table(&inherited::PublishedTable(),
-                                     {P::Text(L"About", &TSysComponent::About, &TSysComponent::SetAbout).Stored(false)});
+  static const TPublishedTable table(
+      &inherited::PublishedTable(), {P::Text(L"About", &TSysComponent::About, &TSysComponent::SetAbout).Stored(false)});
   return table;
 }
 

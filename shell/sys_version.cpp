@@ -63,8 +63,8 @@ int GetWinVersion() { return GetWinVersion(ReadOsVersion()); }
 void InitWinVersionFlags() {
   const TOsVersion version = ReadOsVersion();
   const int value = GetWinVersion(version);
-  bool* const byValue[] = {nullptr, &IsWin95, &IsWin95OSR2, &IsWin98, &IsWin98SE, &IsWinNT3,
-                           &IsWinNT4, &IsWin2000, &IsWinME, &IsWinXP};
+  bool* const byValue[] = {nullptr,   &IsWin95,  &IsWin95OSR2, &IsWin98, &IsWin98SE,
+                           &IsWinNT3, &IsWinNT4, &IsWin2000,   &IsWinME, &IsWinXP};
   for (bool* flag : byValue)
     if (flag) *flag = false;
   if (byValue[value]) *byValue[value] = true;

@@ -19,8 +19,8 @@
 #include "shell/thread_component.h"
 #include "shell/tray_icon.h"
 #include "shell/wave_player.h"
-#include "shell/wnd_proc_hook.h"
 #include "shell/windows_version.h"
+#include "shell/wnd_proc_hook.h"
 
 namespace shell {
 

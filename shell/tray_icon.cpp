@@ -386,7 +386,8 @@ const TPublishedTable& TSysTrayIcon::PublishedTable() const {
           P::Text(L"InfoText", &T::InfoText, &T::SetInfoText),
           P::Text(L"InfoTitle", &T::InfoTitle, &T::SetInfoTitle),
           P::Integer(L"InfoTimeout", &T::InfoTimeout, &T::SetInfoTimeout).Default(10000),
-          P::Enumeration(L"InfoType", &T::InfoType, &T::SetInfoType, {L"tiiNone", L"tiiInfo", L"tiiWarning", L"tiiError"})
+          P::Enumeration(L"InfoType", &T::InfoType, &T::SetInfoType,
+                         {L"tiiNone", L"tiiInfo", L"tiiWarning", L"tiiError"})
               .Default(TSysTrayIconInfoType::tiiNone),
           P::Event(L"OnMinimize", &T::OnMinimize),
           P::Event(L"OnMouseMove", &T::OnMouseMove),

@@ -3,9 +3,8 @@
 // and comes back by itself when the shell's taskbar is made again.
 #pragma once
 
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 
 #include <memory>
 

@@ -76,8 +76,11 @@ TEST(ComponentSetText, FileNames) {
   const struct {
     const wchar_t *Source, *Mask, *Expected;
   } masks[] = {
-      {L"a.txt", L"*.bak", L"a.bak"},   {L"a.txt", L"b.*", L"b.txt"},       {L"a.txt", L"C:\\dir\\", L"C:\\dir\\a.txt"},
-      {L"a.txt", L"  ", L"a.txt"},      {L"C:\\x\\a.txt", L"?.log", L"C:\\x\\a.log"},
+      {L"a.txt", L"*.bak", L"a.bak"},
+      {L"a.txt", L"b.*", L"b.txt"},
+      {L"a.txt", L"C:\\dir\\", L"C:\\dir\\a.txt"},
+      {L"a.txt", L"  ", L"a.txt"},
+      {L"C:\\x\\a.txt", L"?.log", L"C:\\x\\a.log"},
   };
   for (const auto& test : masks) EXPECT_EQ(ExpandMask(test.Source, test.Mask), test.Expected) << test.Mask;
   EXPECT_EQ(ExtractFileNameEx(L"http://host/dir/file.htm"), L"file.htm");

@@ -1,3 +1,5 @@
+#include "shell/file_storage.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +11,6 @@
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
 #include "shell/file_routines.h"
-#include "shell/file_storage.h"
 #include "shell/wave_player.h"
 #include "temp_folder.h"
 

@@ -43,13 +43,19 @@ TEST(FileOperation, OnRealFiles) {
     std::vector<String> Lines;
     std::vector<String> Present, Absent;
   } cases[] = {
-      {TSysFileOperationType::fotCopy, {folder.File(L"a.txt"), folder.File(L"b.txt")},
-       {dest + L"\\a.txt", dest + L"\\b.txt", folder.File(L"a.txt")}, {}},
-      {TSysFileOperationType::fotCopy, {folder.File(L"c.log") + L"=copied.*", folder.File(L"a.txt")},
-       {dest + L"\\copied.log", dest + L"\\a.txt"}, {}},
+      {TSysFileOperationType::fotCopy,
+       {folder.File(L"a.txt"), folder.File(L"b.txt")},
+       {dest + L"\\a.txt", dest + L"\\b.txt", folder.File(L"a.txt")},
+       {}},
+      {TSysFileOperationType::fotCopy,
+       {folder.File(L"c.log") + L"=copied.*", folder.File(L"a.txt")},
+       {dest + L"\\copied.log", dest + L"\\a.txt"},
+       {}},
       {TSysFileOperationType::fotMove, {folder.File(L"b.txt")}, {dest + L"\\b.txt"}, {folder.File(L"b.txt")}},
-      {TSysFileOperationType::fotRename, {folder.File(L"c.log") + L"=" + folder.File(L"*.old")},
-       {folder.File(L"c.old")}, {folder.File(L"c.log")}},
+      {TSysFileOperationType::fotRename,
+       {folder.File(L"c.log") + L"=" + folder.File(L"*.old")},
+       {folder.File(L"c.old")},
+       {folder.File(L"c.log")}},
       {TSysFileOperationType::fotDelete, {dest + L"\\a.txt"}, {}, {dest + L"\\a.txt"}},
   };
   for (const auto& test : cases) {
@@ -115,7 +121,8 @@ TEST(FileAssociation, WrittenToAndReadFromTheClassesRoot) {
   EXPECT_EQ(RegReadStringDef(HKEY_CLASSES_ROOT, kExtension, L"", L"-"), kFileType);
   const String typeKey = String(kFileType) + L"\\";
   EXPECT_EQ(RegReadStringDef(HKEY_CLASSES_ROOT, typeKey + L"DefaultIcon", L"", L"-"), L"C:\\icons\\doc.ico,3");
-  EXPECT_EQ(RegReadStringDef(HKEY_CLASSES_ROOT, typeKey + L"shell\\print\\command", L"", L"-"), L"viewer.exe /p \"%1\"");
+  EXPECT_EQ(RegReadStringDef(HKEY_CLASSES_ROOT, typeKey + L"shell\\print\\command", L"", L"-"),
+            L"viewer.exe /p \"%1\"");
 
   TSysFileAssociation reader;
   reader.SetExtension(kExtension);

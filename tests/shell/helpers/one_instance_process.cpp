@@ -1,9 +1,8 @@
 // A second program instance for the single-instance guard: "<identifier>" answers through its exit code whether
 // another instance holds the guard (1) or it obtained it (0); "<identifier> hold <event>" obtains it and keeps it
 // until the named event is set (or for a minute at most), setting the event named "<event>Held" once it holds it.
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 
