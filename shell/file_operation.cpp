@@ -1,7 +1,9 @@
 #include "shell/file_operation.h"
 
-#include <shellapi.h>
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include "framework/properties.h"
 #include "framework/win_control.h"

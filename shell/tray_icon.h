@@ -3,8 +3,10 @@
 // and comes back by itself when the shell's taskbar is made again.
 #pragma once
 
-#include <shellapi.h>
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <memory>
 

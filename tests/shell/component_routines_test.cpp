@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "framework/application.h"
 #include "framework/graphics.h"
+#include "framework/icon.h"
 #include "framework/strings.h"
 #include "registry_backup.h"
+#include "shell/application_windows.h"
 #include "shell/auto_run_routines.h"
 #include "shell/color_names.h"
 #include "shell/name_routines.h"
 #include "shell/registry_routines.h"
+#include "shell/registry_watch.h"
 #include "shell/sys_version.h"
 #include "temp_folder.h"
 
@@ -123,6 +127,80 @@ TEST(ComponentSetColors, NamesComeBeforeTheFrameworks) {
   EXPECT_EQ(color, clLavender);
   EXPECT_EQ(ColorToString(clBrown), L"clBrown");
   EXPECT_EQ(StringToColor(L"clRed"), clRed);
+}
+
+}  // namespace
+
+namespace {
+
+DWORD OpenHandles() {
+  DWORD count = 0;
+  DWORD flags = 0;
+  for (uintptr_t value = 4; value < 0x10000; value += 4)
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  return count;
+}
+
+TEST(ComponentSetRegistry, KeyWatchesFireAndCloseOnEveryPath) {
+  const wchar_t key[] = L"Software\\BrowserComponentsTests\\WatchedByRoutine";
+  TRegistryBackup backup(HKEY_CURRENT_USER, key);
+  WriteRegString(HKEY_CURRENT_USER, key, L"v", L"1");
+  HKEY opened = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened), ERROR_SUCCESS);
+  HANDLE watch = RegWatchKey(opened, false, REG_NOTIFY_CHANGE_LAST_SET);
+  ASSERT_NE(watch, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(WaitForSingleObject(watch, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  WriteRegString(HKEY_CURRENT_USER, key, L"v", L"2");
+  EXPECT_EQ(WaitForSingleObject(watch, 2000), WAIT_OBJECT_0);
+  EXPECT_TRUE(RegRewatchKey(opened, false, REG_NOTIFY_CHANGE_LAST_SET, watch));
+  EXPECT_EQ(WaitForSingleObject(watch, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  CloseWatchHandle(watch);
+  EXPECT_EQ(watch, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(RegRewatchKey(opened, false, REG_NOTIFY_CHANGE_LAST_SET, watch));
+  RegCloseKey(opened);
+
+  // A watch that cannot be armed leaves no event behind.
+  const DWORD before = OpenHandles();
+  EXPECT_EQ(RegWatchKey(reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x7FFC)), false, REG_NOTIFY_CHANGE_NAME),
+            INVALID_HANDLE_VALUE);
+  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(OpenHandles(), before);
+}
+
+TEST(ComponentSetWindows, EarlierInstanceByClassAndTitle) {
+  const String saved = Application->Title();
+  Application->SetTitle(L"Instance finder test");
+  EXPECT_EQ(FindPrevInstanceWindow(), nullptr);
+  EXPECT_FALSE(ActivatePrevInstance());
+  wchar_t className[256] = {};
+  GetClassNameW(Application->Handle(), className, 256);
+  const struct {
+    const wchar_t* Title;
+    bool Found;
+  } cases[] = {{L"Another program", false}, {L"Instance finder test", true}};
+  for (const auto& test : cases) {
+    HWND other = CreateWindowExW(0, className, test.Title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(FindPrevInstanceWindow() == other, test.Found) << test.Title;
+    EXPECT_EQ(ActivatePrevInstance(), test.Found);
+    DestroyWindow(other);
+  }
+  Application->SetTitle(saved);
+}
+
+TEST(ComponentSetWindows, ShowingAndHidingTheApplication) {
+  HWND window = Application->Handle();
+  const bool wasVisible = IsWindowVisible(window);
+  ShowApplication();
+  EXPECT_TRUE(IsWindowVisible(window));
+  HideApplication();
+  EXPECT_FALSE(IsWindowVisible(window));
+  if (wasVisible) ShowApplicationWindow();
+  TIcon large, small;
+  GetShellIcon(0, &large, &small);
+  EXPECT_FALSE(large.Empty());
+  EXPECT_FALSE(small.Empty());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "framework/application.h"
@@ -148,6 +149,18 @@ TEST(FileAssociation, WrittenToAndReadFromTheClassesRoot) {
     EXPECT_TRUE(reader.Read());
     EXPECT_EQ(reader.IconFile(), test.File);
     EXPECT_EQ(reader.IconIndex(), test.Index);
+  }
+
+  // Icon entries are read from outside: whatever they hold, reading answers without raising.
+  std::mt19937 random(1207);
+  const wchar_t alphabet[] = L"C:\\x.dl,-0123456789 ";
+  for (int round = 0; round < 200; ++round) {
+    String value(random() % 24, L' ');
+    for (wchar_t& c : value) c = alphabet[random() % (std::size(alphabet) - 1)];
+    WriteRegString(HKEY_CLASSES_ROOT, typeKey + L"DefaultIcon", L"", value);
+    EXPECT_NO_THROW(reader.Read()) << WideToUtf8(value);
+    EXPECT_EQ(reader.IconFile().empty(), value.empty() || value.find_first_not_of(L',') == String::npos ||
+                                             reader.IconFile().empty());
   }
 
   EXPECT_TRUE(reader.Delete());

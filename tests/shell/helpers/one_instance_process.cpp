@@ -1,8 +1,10 @@
 // A second program instance for the single-instance guard: "<identifier>" answers through its exit code whether
 // another instance holds the guard (1) or it obtained it (0); "<identifier> hold <event>" obtains it and keeps it
 // until the named event is set (or for a minute at most), setting the event named "<event>Held" once it holds it.
-#include <shellapi.h>
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <string>
 
