@@ -161,7 +161,9 @@ TEST(FileAssociation, WrittenToAndReadFromTheClassesRoot) {
     EXPECT_NO_THROW(reader.Read()) << WideToUtf8(value);
     // The reader only cuts the index off the end.
     EXPECT_EQ(value.compare(0, reader.IconFile().size(), reader.IconFile()), 0) << WideToUtf8(value);
-    if (value.find(L',') == String::npos) EXPECT_EQ(reader.IconIndex(), 0);
+    if (value.find(L',') == String::npos) {
+      EXPECT_EQ(reader.IconIndex(), 0);
+    }
   }
 
   EXPECT_TRUE(reader.Delete());
