@@ -196,3 +196,43 @@ TEST(RegistryMonitor, StartAndStopCyclesLeakNoHandles) {
 }
 
 }  // namespace
+
+namespace {
+
+// A handler that fails: the folder monitor's worker ends with it, the registry monitor's goes on.
+struct TFailingHandler {
+  void Changed() {
+    ++Count;
+    throw EAbort(L"handler failed");
+  }
+  int Count = 0;
+};
+
+TEST(MonitorHandlers, AFailingHandlerEndsOnlyTheFolderWorker) {
+  TTempFolder folder;
+  TFailingHandler folderHandler;
+  TSysFolderMonitor folderMonitor;
+  folderMonitor.SetFolder(folder.Path());
+  folderMonitor.SetOnChange(TThreadMethod(&folderHandler, &TFailingHandler::Changed));
+  folderMonitor.SetActive(true);
+
+  TRegistryBackup backup(HKEY_CURRENT_USER, kWatchedKey);
+  WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"one");
+  TFailingHandler registryHandler;
+  TSysRegistryMonitor registryMonitor;
+  registryMonitor.SetRegistryKey(kWatchedKey);
+  registryMonitor.SetOnChange(TThreadMethod(&registryHandler, &TFailingHandler::Changed));
+  registryMonitor.SetActive(true);
+  PumpFor(kWorkerStart);
+
+  Touch(folder.File(L"one.txt"));
+  WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"two");
+  EXPECT_TRUE(PumpUntil([&] { return folderHandler.Count == 1 && registryHandler.Count == 1; }));
+  EXPECT_TRUE(PumpUntil([&] { return folderMonitor.Thread()->Finished(); }));
+  PumpFor(50);
+  WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"three");
+  EXPECT_TRUE(PumpUntil([&] { return registryHandler.Count == 2; }));
+  EXPECT_FALSE(registryMonitor.Thread()->Finished());
+}
+
+}  // namespace
