@@ -51,7 +51,7 @@ bool TSysFileOperation::ExecuteOperation(TSysFileOperationType operation) {
   if (auto* owner = ObjectAs<TWinControl>(Owner())) op.hwnd = owner->Handle();
   op.wFunc = functions[static_cast<int>(operation)];
   const bool pairs = fileList_->Text().find(L'=') != String::npos;
-  op.fFlags = ShellFlags(options_) | (pairs ? FOF_MULTIDESTFILES : 0);
+  op.fFlags = static_cast<FILEOP_FLAGS>(ShellFlags(options_) | (pairs ? FOF_MULTIDESTFILES : 0));
   std::vector<String> sources;
   std::vector<String> destinations;
   for (int i = 0; i < fileList_->Count(); ++i) {

@@ -1,5 +1,7 @@
 #include "shell/thread_component.h"
 
+#include <cstring>
+
 #include "framework/application.h"
 #include "framework/properties.h"
 #include "shell/message_box.h"
