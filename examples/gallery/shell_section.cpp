@@ -6,10 +6,10 @@
 #include "framework/speed_button.h"
 #include "framework/startup.h"
 #include "framework/win_control.h"
-#include "shell/color_names.h"
-#include "shell/color_picker.h"
+#include "shell/system/color_names.h"
+#include "shell/system/color_picker.h"
+#include "shell/system/tray_icon.h"
 #include "shell/system_unit.h"
-#include "shell/tray_icon.h"
 
 using namespace shell;
 

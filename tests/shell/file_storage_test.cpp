@@ -1,4 +1,4 @@
-#include "shell/file_storage.h"
+#include "shell/system/file_storage.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
 #include "shell/file_routines.h"
-#include "shell/wave_player.h"
+#include "shell/system/wave_player.h"
 #include "temp_folder.h"
 
 using namespace shell;

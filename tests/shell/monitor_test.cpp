@@ -6,8 +6,8 @@
 #include "framework/thread.h"
 #include "message_pump.h"
 #include "registry_backup.h"
-#include "shell/folder_monitor.h"
-#include "shell/registry_monitor.h"
+#include "shell/system/folder_monitor.h"
+#include "shell/system/registry_monitor.h"
 #include "temp_folder.h"
 
 using namespace shell;

@@ -1,4 +1,4 @@
-#include "shell/thread_component.h"
+#include "shell/system/thread_component.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include "framework/form_reader.h"
 #include "framework/thread.h"
 #include "message_pump.h"
-#include "shell/color_picker.h"
-#include "shell/start_button.h"
+#include "shell/system/color_picker.h"
+#include "shell/system/start_button.h"
 #include "support/test_window.h"
 
 using namespace shell;

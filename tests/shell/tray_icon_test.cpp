@@ -1,4 +1,4 @@
-#include "shell/tray_icon.h"
+#include "shell/system/tray_icon.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "framework/form.h"
 #include "framework/image_list.h"
 #include "framework/menus.h"
-#include "shell/sys_version.h"
+#include "shell/system/sys_version.h"
 
 using namespace shell;
 

@@ -2,7 +2,7 @@
 
 #include "framework/menus.h"
 #include "framework/startup.h"
-#include "shell/message_box.h"
+#include "shell/system/message_box.h"
 #include "shell/system_unit.h"
 #include "support/test_units.h"
 

@@ -1,4 +1,4 @@
-#include "shell/wnd_proc_hook.h"
+#include "shell/system/wnd_proc_hook.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 
 #include "framework/application.h"
 #include "framework/startup.h"
-#include "shell/one_instance.h"
+#include "shell/system/one_instance.h"
 #include "shell/system_unit.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
