@@ -5,17 +5,13 @@
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <span>
 
 #include "framework/bitmap.h"
 #include "framework/exceptions.h"
 #include "framework/properties.h"
 
 namespace {
-
-struct TColorName {
-  TColor Color;
-  const wchar_t* Name;
-};
 
 // Plain colours first, so a value shared by two names (clSilver, clLtGray) is stored under the first.
 const TColorName kColorNames[] = {
@@ -107,24 +103,49 @@ TColor ColorToRGB(TColor color) {
   return color;
 }
 
-bool ColorToIdent(TColor color, String& ident) {
-  for (const TColorName& entry : kColorNames) {
-    if (entry.Color == color) {
-      ident = entry.Name;
-      return true;
+namespace {
+
+// Tables of further names, the one registered last first.
+std::vector<std::span<const TColorName>>& ExtraColorNames() {
+  static std::vector<std::span<const TColorName>> tables;
+  return tables;
+}
+
+template <class Match>
+const TColorName* FindColorName(Match match) {
+  const auto& tables = ExtraColorNames();
+  for (auto table = tables.rbegin(); table != tables.rend(); ++table)
+    for (const TColorName& entry : *table)
+      if (match(entry)) return &entry;
+  for (const TColorName& entry : kColorNames)
+    if (match(entry)) return &entry;
+  return nullptr;
+}
+
+}  // namespace
+
+void RegisterColorNames(std::span<const TColorName> names) { ExtraColorNames().push_back(names); }
+
+void UnregisterColorNames(std::span<const TColorName> names) {
+  auto& tables = ExtraColorNames();
+  for (auto table = tables.begin(); table != tables.end(); ++table)
+    if (table->data() == names.data()) {
+      tables.erase(table);
+      return;
     }
-  }
-  return false;
+}
+
+bool ColorToIdent(TColor color, String& ident) {
+  const TColorName* entry = FindColorName([color](const TColorName& e) { return e.Color == color; });
+  if (entry) ident = entry->Name;
+  return entry != nullptr;
 }
 
 bool IdentToColor(const String& ident, TColor& color) {
-  for (const TColorName& entry : kColorNames) {
-    if (_wcsicmp(entry.Name, ident.c_str()) == 0) {
-      color = entry.Color;
-      return true;
-    }
-  }
-  return false;
+  const TColorName* entry =
+      FindColorName([&ident](const TColorName& e) { return _wcsicmp(e.Name, ident.c_str()) == 0; });
+  if (entry) color = entry->Color;
+  return entry != nullptr;
 }
 
 String ColorToString(TColor color) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "framework/component.h"
@@ -82,6 +83,16 @@ bool ColorToIdent(TColor color, String& ident);
 bool IdentToColor(const String& ident, TColor& color);
 // The name of a colour when it has one, else its value in hexadecimal ("$00C0FFEE").
 String ColorToString(TColor color);
+
+// A colour's stored name.
+struct TColorName {
+  TColor Color;
+  const wchar_t* Name;
+};
+// Further names a component set adds (the table must outlive its registration): both lookups search the tables
+// registered, the last first, before the framework's own names.
+void RegisterColorNames(std::span<const TColorName> names);
+void UnregisterColorNames(std::span<const TColorName> names);
 // Reads a colour name, a "$" hexadecimal or a decimal value; raises EConvertError for anything else.
 TColor StringToColor(const String& text);
 

@@ -4,6 +4,7 @@
 #include "framework_section.h"
 #include "gallery_form.h"
 #include "tabs_section.h"
+#include "shell_section.h"
 
 const std::vector<TGallerySectionInfo>& GallerySections() {
   static const std::vector<TGallerySectionInfo> sections{
@@ -11,6 +12,7 @@ const std::vector<TGallerySectionInfo>& GallerySections() {
       {L"Window controls: address box and page buttons", &BuildControlsSection},
       {L"Window controls: splitter, flat look and XP look", &BuildFlatXPSection},
       {L"Window controls: tabbed page controls", &BuildTabsSection},
+      {L"Shell and system: colour names, colour picker and tray icon", &BuildShellSection},
   };
   return sections;
 }

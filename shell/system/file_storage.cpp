@@ -1,0 +1,136 @@
+#include "shell/system/file_storage.h"
+
+#include "framework/properties.h"
+#include "shell/file_routines.h"
+#include "shell/system/message_box.h"
+#include "shell/system/name_routines.h"
+
+namespace shell {
+
+namespace {
+
+void Warn(const wchar_t* text) { SysMessageBox(nullptr, text, L"Warning", MB_ICONWARNING); }
+
+}  // namespace
+
+TSysCustomFileStorage::TSysCustomFileStorage(TComponent* owner)
+    : TSysComponent(owner), data_(std::make_unique<TMemoryStream>()) {}
+
+TSysCustomFileStorage::~TSysCustomFileStorage() = default;
+
+void TSysCustomFileStorage::DefineProperties(TFiler& filer) {
+  TSysComponent::DefineProperties(filer);
+  filer.DefineBinaryProperty(
+      L"FileData", [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); }, true);
+}
+
+void TSysCustomFileStorage::ReadData(TStream& stream) {
+  uint32_t size = 0;
+  stream.ReadBuffer(&size, sizeof size);
+  // The size field comes from outside: never trust it with an allocation the bytes do not back.
+  if (size > stream.Size() - stream.Position()) throw EReadError(L"Stream read error");
+  ClearData();
+  data_->SetSize(size);
+  if (size != 0) stream.ReadBuffer(data_->Memory(), static_cast<int32_t>(size));
+  dataSize_ = size;
+}
+
+void TSysCustomFileStorage::WriteData(TStream& stream) {
+  stream.WriteBuffer(&dataSize_, sizeof dataSize_);
+  if (dataSize_ != 0) stream.WriteBuffer(data_->Memory(), static_cast<int32_t>(dataSize_));
+}
+
+void TSysCustomFileStorage::Loaded() {
+  TSysComponent::Loaded();
+  if (autoSave_ && !IsDesigning()) Save();
+}
+
+void TSysCustomFileStorage::SetFileName(const String& value) {
+  fileName_ = value;
+  if (IsDesigning()) Load();
+}
+
+void TSysCustomFileStorage::SetSaveName(const String& value) {
+  if (value == saveName_) return;
+  saveName_ = value;
+  if (IsDesigning() && !CanCreateFile(value)) SetAutoSave(false);
+}
+
+void TSysCustomFileStorage::SetAutoSave(bool value) {
+  if (value && IsDesigning() && !CanCreateFile(saveName_)) {
+    Warn(L"AutoSave can not be set because the SaveName property contains a wrong file name");
+    value = false;
+  }
+  autoSave_ = value;
+}
+
+void TSysCustomFileStorage::ClearData() {
+  dataSize_ = 0;
+  data_->SetSize(0);
+}
+
+bool TSysCustomFileStorage::LoadFromFile(const String& name) {
+  bool result = false;
+  try {
+    ClearData();
+    if (FileGetSize(name) != -1) {
+      try {
+        TFileStream file(name, fmOpenRead | fmShareDenyWrite);
+        const int64_t size = file.Size();
+        if (size > INT32_MAX) throw EReadError(L"Stream read error");
+        data_->SetSize(size);
+        file.ReadBuffer(data_->Memory(), static_cast<int32_t>(size));
+        dataSize_ = static_cast<uint32_t>(size);
+        result = true;
+      } catch (const Exception&) {
+        ClearData();
+        throw ESysFileStorage(Format(L"Can not load data from the \"%s\" file", {name}));
+      }
+    }
+  } catch (...) {
+    if (OnLoad) OnLoad(this, false);
+    throw;
+  }
+  if (OnLoad) OnLoad(this, result);
+  return result;
+}
+
+bool TSysCustomFileStorage::SaveToFile(const String& name) {
+  bool result = false;
+  try {
+    bool overrideFile = true;
+    if (FileGetSize(name) != -1 && OnConfirmOverride) OnConfirmOverride(this, overrideFile);
+    if (overrideFile) {
+      try {
+        TFileStream file(name, fmCreate);
+        if (dataSize_ != 0) file.WriteBuffer(data_->Memory(), static_cast<int32_t>(dataSize_));
+        result = true;
+      } catch (const Exception&) {
+        throw ESysFileStorage(Format(L"Can not save data to the \"%s\" file", {name}));
+      }
+    }
+  } catch (...) {
+    if (OnSave) OnSave(this, false);
+    throw;
+  }
+  if (OnSave) OnSave(this, result);
+  return result;
+}
+
+const TPublishedTable& TSysFileStorage::PublishedTable() const {
+  using P = TPublished<TSysFileStorage>;
+  using T = TSysFileStorage;
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Text(L"SaveName", &T::SaveName, &T::SetSaveName),
+                                         P::Text(L"FileName", &T::FileName, &T::SetFileName),
+                                         P::Integer(L"DataSize", &T::GetDataSize, &T::SetDataSize).Stored(false),
+                                         P::Boolean(L"AutoSave", &T::AutoSave, &T::SetAutoSave).Default(false),
+                                         P::Event(L"OnLoad", &T::OnLoad),
+                                         P::Event(L"OnSave", &T::OnSave),
+                                         P::Event(L"OnConfirmOverride", &T::OnConfirmOverride),
+                                     });
+  return table;
+}
+
+}  // namespace shell

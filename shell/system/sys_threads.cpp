@@ -1,0 +1,76 @@
+#include "shell/system/sys_threads.h"
+
+#include "framework/exceptions.h"
+
+namespace shell {
+
+void TSysThread::Terminate() {
+  TThread::Terminate();
+  terminateRequested_ = true;
+  if (OnTerminateRequest) Synchronize(TThreadMethod(this, &TSysThread::CallTerminateRequest));
+}
+
+void TSysThread::CallTerminateRequest() {
+  if (OnTerminateRequest) OnTerminateRequest(this);
+}
+
+TNotifyEvent TSysEventThread::OnEvent() const {
+  std::lock_guard<std::mutex> guard(eventLock_);
+  return onEvent_;
+}
+
+void TSysEventThread::SetOnEvent(TNotifyEvent handler) {
+  std::lock_guard<std::mutex> guard(eventLock_);
+  onEvent_ = std::move(handler);
+}
+
+void TSysEventThread::Execute() {
+  if (Terminated()) return;
+  if (synchronized_)
+    Synchronize(TThreadMethod(this, &TSysEventThread::DoEvent));
+  else
+    DoEvent();
+  TSysThread::Execute();
+}
+
+void TSysEventThread::DoEvent() {
+  if (Terminated()) return;
+  const TNotifyEvent handler = OnEvent();
+  if (handler) handler(this);
+}
+
+TSysTimerThread::TSysTimerThread(bool createSuspended)
+    : TSysEventThread(createSuspended), wakeEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+TSysTimerThread::~TSysTimerThread() {
+  SetOnEvent(nullptr);
+  TThread::Terminate();
+  try {
+    Wake();
+    if (!Finished()) WaitFor();
+  } catch (const Exception&) {
+    // A thread that cannot be resumed or waited for is left to the base destructor.
+  }
+  if (wakeEvent_) CloseHandle(wakeEvent_);
+}
+
+void TSysTimerThread::SetInterval(UINT value) {
+  if (value == interval_) return;
+  const bool wasSuspended = Suspended();
+  interval_ = value;
+  Wake();
+  SetSuspended(wasSuspended);
+}
+
+void TSysTimerThread::Wake() {
+  if (wakeEvent_) SetEvent(wakeEvent_);
+  if (Suspended()) Resume();
+}
+
+void TSysTimerThread::Execute() {
+  while (!Terminated()) {
+    if (WaitForSingleObject(wakeEvent_, interval_) == WAIT_TIMEOUT && !Terminated()) TSysEventThread::Execute();
+  }
+}
+
+}  // namespace shell

@@ -1,0 +1,409 @@
+#include "shell/system/tray_icon.h"
+
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/form.h"
+#include "framework/image_list.h"
+#include "framework/menus.h"
+#include "framework/properties.h"
+#include "framework/win_control.h"
+#include "shell/system/application_windows.h"
+#include "shell/system/sys_version.h"
+#include "shell/system/wnd_proc_hook.h"
+
+namespace shell {
+
+UINT WM_TASKBARCREATED = 0;
+
+namespace {
+
+TShellNotifyIconFunction shellNotifyIcon = &Shell_NotifyIconW;
+
+// The first record, without balloon fields, for shells older than Windows 2000; its tip holds 64 characters.
+constexpr DWORD kFirstRecordSize = NOTIFYICONDATAW_V1_SIZE;
+constexpr size_t kFirstTipLength = 63;
+
+// Copies text into a fixed field, cut to at most limit characters and zero-terminated.
+template <size_t N>
+void CopyField(wchar_t (&field)[N], const String& text, size_t limit) {
+  std::fill(std::begin(field), std::end(field), L'\0');
+  const size_t length = std::min({text.size(), limit, N - 1});
+  std::copy_n(text.c_str(), length, field);
+}
+
+}  // namespace
+
+TShellNotifyIconFunction SetShellNotifyIconFunction(TShellNotifyIconFunction function) {
+  return std::exchange(shellNotifyIcon, function ? function : &Shell_NotifyIconW);
+}
+
+TSysTrayIcon::TSysTrayIcon(TComponent* owner)
+    : TSysCustomTimer(owner), icon_(std::make_unique<TIcon>()), changeLink_(std::make_unique<TChangeLink>()) {
+  changeLink_->OnChange = TNotifyEvent(this, &TSysTrayIcon::ImageListChange);
+  // The cycling timer runs whenever CycleIcons is on: its ticks are handled by Timer, not by a handler.
+  if (!IsDesigning()) SetOnTimer([](TObject*) {});
+  SetCycleIcons(false);
+  SetCycleInterval(200);
+  if (!IsDesigning() && Application) {
+    appHook_ = std::make_unique<TSysWndProcHook>();
+    appHook_->OnMessageBefore = TSysMessageEvent(this, &TSysTrayIcon::AppMessageBefore);
+    appHook_->SetHandle(Application->Handle());
+    appHook_->SetActive(true);
+  }
+}
+
+TSysTrayIcon::~TSysTrayIcon() {
+  try {
+    SetVisible(false);
+  } catch (const Exception&) {
+    // The shell may be gone; the icon goes with this process all the same.
+  }
+  appHook_.reset();
+  if (imageList_) imageList_->UnRegisterChanges(changeLink_.get());
+}
+
+void TSysTrayIcon::SetHint(const String& value) {
+  if (value == hint_) return;
+  hint_ = value;
+  UpdateIcon();
+}
+
+void TSysTrayIcon::SetShowHint(bool value) {
+  if (value == showHint_) return;
+  showHint_ = value;
+  UpdateIcon();
+}
+
+void TSysTrayIcon::SetIcon(TIcon* value) {
+  icon_->Assign(value);
+  UpdateIcon();
+}
+
+void TSysTrayIcon::SetIconID(int value) {
+  if (value == iconID_) return;
+  const bool wasVisible = visible_;
+  SetVisible(false);
+  iconID_ = value;
+  SetVisible(wasVisible);
+}
+
+void TSysTrayIcon::SetImageList(TCustomImageList* value) {
+  if (value == imageList_) return;
+  if (imageList_) imageList_->UnRegisterChanges(changeLink_.get());
+  imageList_ = value;
+  if (value) {
+    value->FreeNotification(this);
+    value->RegisterChanges(changeLink_.get());
+  }
+  CopyImage();
+}
+
+void TSysTrayIcon::SetImageIndex(int value) {
+  imageIndex_ = value;
+  CopyImage();
+}
+
+void TSysTrayIcon::SetPopupMenu(TPopupMenu* value) {
+  if (value == popupMenu_) return;
+  popupMenu_ = value;
+  if (value) value->FreeNotification(this);
+}
+
+void TSysTrayIcon::SetVisible(bool value) {
+  if (value == visible_) return;
+  visible_ = value;
+  if (IsDesigning()) return;
+  if (value)
+    Show();
+  else
+    Hide();
+}
+
+void TSysTrayIcon::SetVisibleOnDesigning(bool value) {
+  if (value == visibleOnDesigning_) return;
+  visibleOnDesigning_ = value;
+  if (!IsDesigning()) return;
+  if (value)
+    Show();
+  else
+    Hide();
+}
+
+void TSysTrayIcon::FillIconData() {
+  const bool full = sys::IsWin2000orHigher;
+  iconData_.cbSize = full ? sizeof(NOTIFYICONDATAW) : kFirstRecordSize;
+  iconData_.hWnd = Handle();
+  iconData_.uID = static_cast<UINT>(iconID_);
+  iconData_.uFlags = flags_;
+  iconData_.uCallbackMessage = WM_SYSTRAYICON;
+  iconData_.hIcon = icon_->Handle();
+  CopyField(iconData_.szTip, showHint_ ? hint_ : String(), full ? std::size(iconData_.szTip) - 1 : kFirstTipLength);
+}
+
+void TSysTrayIcon::SendToShell(DWORD message, const wchar_t* failure) {
+  try {
+    FillIconData();
+    shellNotifyIcon(message, &iconData_);
+  } catch (const Exception&) {
+    throw ESysTrayIcon(Format(failure, {Name()}));
+  }
+}
+
+void TSysTrayIcon::InsertToTray() { SendToShell(NIM_ADD, L"%s.InsertToTray failed"); }
+void TSysTrayIcon::DeleteFromTray() { SendToShell(NIM_DELETE, L"%s.DeleteFromTray failed"); }
+
+void TSysTrayIcon::UpdateIcon() {
+  FillIconData();
+  shellNotifyIcon(NIM_MODIFY, &iconData_);
+}
+
+void TSysTrayIcon::Show() {
+  flags_ |= NIF_ICON;
+  InsertToTray();
+  if (IsDesigning())
+    visibleOnDesigning_ = true;
+  else
+    visible_ = true;
+  if (OnShow) OnShow(this);
+}
+
+void TSysTrayIcon::Hide() {
+  flags_ &= ~static_cast<DWORD>(NIF_ICON);
+  DeleteFromTray();
+  if (IsDesigning())
+    visibleOnDesigning_ = false;
+  else
+    visible_ = false;
+  if (OnHide) OnHide(this);
+  if (IsDestroying()) return;
+  if (minimizeToTray_) ShowMainWindow();
+  auto* owner = ObjectAs<TWinControl>(Owner());
+  if (owner && !owner->IsDestroying() && !owner->Visible()) owner->SetVisible(true);
+}
+
+void TSysTrayIcon::PopupAtCursor() {
+  if (!popupMenu_ || !popupMenu_->AutoPopup()) return;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  if (Application) Application->ProcessMessages();
+  if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
+  popupMenu_->SetPopupComponent(this);
+  popupMenu_->Popup(cursor.x, cursor.y);
+  // The menu of an icon needs its owner's window to get a message afterwards, or it may not close next time.
+  if (OwnerIsWindowed()) PostMessageW(OwnerWindow(), WM_NULL, 0, 0);
+  if (OnPopupMenu) OnPopupMenu(this);
+}
+
+void TSysTrayIcon::ShowMainWindow() { ShowApplication(); }
+void TSysTrayIcon::HideMainWindow() { HideApplication(); }
+
+void TSysTrayIcon::ShowBalloon() {
+  if (!sys::IsWin2000orHigher) return;
+  FillIconData();
+  iconData_.dwInfoFlags = static_cast<DWORD>(infoType_);
+  iconData_.uFlags = NIF_INFO;
+  iconData_.uTimeout = static_cast<UINT>(infoTimeout_);
+  CopyField(iconData_.szInfo, infoText_, 255);
+  CopyField(iconData_.szInfoTitle, infoTitle_, 63);
+  shellNotifyIcon(NIM_MODIFY, &iconData_);
+}
+
+void TSysTrayIcon::Loaded() {
+  TSysCustomTimer::Loaded();
+  if (minimizeOnStart_ && !IsDesigning()) {
+    if (Application) Application->SetShowMainForm(false);
+    Minimize();
+  }
+  if (visible_ && !IsDesigning())
+    Show();
+  else if (visibleOnDesigning_ && IsDesigning())
+    Show();
+}
+
+void TSysTrayIcon::Notification(TComponent* component, TOperation operation) {
+  TSysCustomTimer::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  if (component && component == popupMenu_) SetPopupMenu(nullptr);
+  if (component && component == imageList_) SetImageList(nullptr);
+}
+
+void TSysTrayIcon::WndProc(TMessage& message) {
+  if (message.Msg == WM_SYSTRAYICON) {
+    if (!IsDesigning() && enabled_) TrayCallback(message.LParam);
+    return;
+  }
+  if (message.Msg == WM_QUERYENDSESSION) {
+    message.Result = 1;
+    return;
+  }
+  if (WM_TASKBARCREATED != 0 && message.Msg == WM_TASKBARCREATED && visible_) {
+    Hide();
+    Show();
+  }
+  TSysCustomTimer::WndProc(message);
+}
+
+void TSysTrayIcon::TrayCallback(LPARAM notification) {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  const TShiftState keys = GetShiftState();
+  switch (notification) {
+    case WM_MOUSEMOVE:
+      GetCursorPos(&cursor);
+      MouseMove(keys, cursor.x, cursor.y);
+      break;
+    case WM_LBUTTONDOWN:
+      MouseDown(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y);
+      leftPressed_ = true;
+      break;
+    case WM_LBUTTONUP:
+      MouseUp(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y);
+      if (leftPressed_) Click();
+      if (popupByLeft_) PopupAtCursor();
+      leftPressed_ = false;
+      break;
+    case WM_LBUTTONDBLCLK:
+      DblClick();
+      break;
+    case WM_RBUTTONDOWN:
+      MouseDown(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y);
+      break;
+    case WM_RBUTTONUP:
+      MouseUp(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y);
+      PopupAtCursor();
+      break;
+    case WM_MBUTTONDOWN:
+      MouseDown(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y);
+      break;
+    case WM_MBUTTONUP:
+      MouseUp(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y);
+      break;
+    case NIN_BALLOONSHOW:
+      if (OnBalloonShow) OnBalloonShow(this);
+      break;
+    case NIN_BALLOONTIMEOUT:
+      if (OnBalloonTimeout) OnBalloonTimeout(this);
+      break;
+    case NIN_BALLOONUSERCLICK:
+      if (OnBalloonClick) OnBalloonClick(this);
+      break;
+    default: {
+      TMessage passed{WM_SYSTRAYICON, 0, notification, 0};
+      TSysCustomTimer::WndProc(passed);
+    }
+  }
+}
+
+void TSysTrayIcon::Timer() {
+  if (imageList_) SetImageIndex(imageIndex_ >= imageList_->Count() - 1 ? 0 : imageIndex_ + 1);
+  if (OnCycleIcons) OnCycleIcons(this);
+}
+
+void TSysTrayIcon::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TSysTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TSysTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+void TSysTrayIcon::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TSysTrayIcon::DblClick() {
+  if (popupMenu_ && popupMenu_->AutoPopup() && !popupByLeft_) {
+    TMenuItem* items = popupMenu_->Items();
+    for (int i = 0; i < items->Count(); ++i) {
+      if (!items->Items(i)->Default()) continue;
+      items->Items(i)->Click();
+      if (OnDblClick) OnDblClick(this);
+      if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
+      return;
+    }
+  }
+  if (IsDesigning()) return;
+  if (minimizeToTray_ && OwnerIsWindowed()) {
+    if (ObjectAs<TWinControl>(Owner())->Visible())
+      HideMainWindow();
+    else
+      ShowMainWindow();
+  }
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TSysTrayIcon::Minimize() {
+  if (IsDesigning()) return;
+  HideMainWindow();
+  SetVisible(true);
+  if (OnMinimize) OnMinimize(this);
+}
+
+void TSysTrayIcon::CopyImage() {
+  if (!imageList_) return;
+  icon_->Assign(nullptr);
+  imageList_->GetIcon(imageIndex_, icon_.get());
+  UpdateIcon();
+}
+
+void TSysTrayIcon::ImageListChange(TObject*) { CopyImage(); }
+
+void TSysTrayIcon::AppMessageBefore(TObject*, TMessage& message, bool&) {
+  if (message.Msg == WM_SIZE && message.WParam == SIZE_MINIMIZED && minimizeToTray_) Minimize();
+}
+
+bool TSysTrayIcon::OwnerIsWindowed() const { return ObjectAs<TWinControl>(Owner()) != nullptr; }
+
+HWND TSysTrayIcon::OwnerWindow() const { return ObjectAs<TWinControl>(Owner())->Handle(); }
+
+const TPublishedTable& TSysTrayIcon::PublishedTable() const {
+  using P = TPublished<TSysTrayIcon>;
+  using T = TSysTrayIcon;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Boolean(L"CycleIcons", &T::CycleIcons, &T::SetCycleIcons).Default(false),
+          P::Integer(L"CycleInterval", &T::CycleInterval, &T::SetCycleInterval).Default(200),
+          P::Boolean(L"Enabled", &T::Enabled, &T::SetEnabled).Default(true),
+          P::Text(L"Hint", &T::Hint, &T::SetHint),
+          P::Object(L"Icon", &T::Icon).Stored([](T* t) { return t->ImageList() == nullptr; }),
+          P::Component(L"ImageList", &T::ImageList, &T::SetImageList),
+          P::Integer(L"ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(0),
+          P::Integer(L"IconID", &T::IconID, &T::SetIconID).Default(0),
+          P::Boolean(L"MinimizeToTray", &T::MinimizeToTray, &T::SetMinimizeToTray).Default(false),
+          P::Boolean(L"MinimizeOnStart", &T::MinimizeOnStart, &T::SetMinimizeOnStart).Default(false),
+          P::Component(L"PopupMenu", &T::PopupMenu, &T::SetPopupMenu),
+          P::Boolean(L"PopupByLeft", &T::PopupByLeft, &T::SetPopupByLeft).Default(false),
+          P::Boolean(L"ShowHint", &T::ShowHint, &T::SetShowHint).Default(true),
+          P::Boolean(L"Visible", &T::Visible, &T::SetVisible).Default(false),
+          P::Boolean(L"VisibleOnDesigning", &T::VisibleOnDesigning, &T::SetVisibleOnDesigning).Default(false),
+          P::Text(L"InfoText", &T::InfoText, &T::SetInfoText),
+          P::Text(L"InfoTitle", &T::InfoTitle, &T::SetInfoTitle),
+          P::Integer(L"InfoTimeout", &T::InfoTimeout, &T::SetInfoTimeout).Default(10000),
+          P::Enumeration(L"InfoType", &T::InfoType, &T::SetInfoType,
+                         {L"tiiNone", L"tiiInfo", L"tiiWarning", L"tiiError"})
+              .Default(TSysTrayIconInfoType::tiiNone),
+          P::Event(L"OnMinimize", &T::OnMinimize),
+          P::Event(L"OnMouseMove", &T::OnMouseMove),
+          P::Event(L"OnMouseDown", &T::OnMouseDown),
+          P::Event(L"OnMouseUp", &T::OnMouseUp),
+          P::Event(L"OnClick", &T::OnClick),
+          P::Event(L"OnDblClick", &T::OnDblClick),
+          P::Event(L"OnPopupMenu", &T::OnPopupMenu),
+          P::Event(L"OnShow", &T::OnShow),
+          P::Event(L"OnHide", &T::OnHide),
+          P::Event(L"OnCycleIcons", &T::OnCycleIcons),
+          P::Event(L"OnBalloonShow", &T::OnBalloonShow),
+          P::Event(L"OnBalloonTimeout", &T::OnBalloonTimeout),
+          P::Event(L"OnBalloonClick", &T::OnBalloonClick),
+      });
+  return table;
+}
+
+}  // namespace shell

@@ -1,0 +1,218 @@
+#include "shell/system/file_storage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "framework/form_reader.h"
+#include "framework/form_writer.h"
+#include "shell/file_routines.h"
+#include "shell/system/wave_player.h"
+#include "temp_folder.h"
+
+using namespace shell;
+
+namespace {
+
+void Fill(TSysCustomFileStorage& storage, const std::string& bytes, const String& file) {
+  StringToFile(file, bytes);
+  ASSERT_TRUE(storage.LoadFromFile(file));
+}
+
+std::string Bytes(const TSysCustomFileStorage& storage) {
+  return std::string(static_cast<const char*>(storage.Data().Memory()), storage.DataSize());
+}
+
+TEST(FormFileData, StoredWithTheFormAndReadBack) {
+  TTempFolder folder;
+  const struct {
+    std::string Bytes;
+    const wchar_t* Stored;
+  } cases[] = {
+      {"", L"FileData = {\r\n    00000000}"},
+      {std::string("\x01\xFF\0z", 4), L"FileData = {\r\n    0400000001FF007A}"},
+      {std::string(300, 'w'), L"FileData = {"},
+  };
+  for (const auto& test : cases) {
+    TSysFileStorage storage;
+    storage.SetName(L"Storage");
+    storage.SetSaveName(L"target.bin");
+    if (!test.Bytes.empty()) Fill(storage, test.Bytes, folder.File(L"source.bin"));
+    const String text = ComponentToText(&storage);
+    EXPECT_NE(text.find(test.Stored), String::npos) << text;
+    EXPECT_EQ(text.find(L"DataSize"), String::npos);
+    std::unique_ptr<TComponent> created(ReadComponentFromText(text, nullptr));
+    auto* copy = ObjectAs<TSysFileStorage>(created.get());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(Bytes(*copy), test.Bytes);
+    EXPECT_EQ(copy->SaveName(), L"target.bin");
+  }
+}
+
+TEST(FormFileData, DamagedFormTextRaisesOnlyReadErrors) {
+  TTempFolder folder;
+  TSysFileStorage storage;
+  storage.SetName(L"Storage");
+  Fill(storage, "RIFF....WAVEfmt data", folder.File(L"source.bin"));
+  const String text = ComponentToText(&storage);
+  const size_t data = text.find(L"{") + 1;
+  std::mt19937 random(20261207);
+  const wchar_t alphabet[] = L"0123456789ABCDEFxz} ";
+  for (int round = 0; round < 300; ++round) {
+    String damaged = text;
+    const int edits = 1 + static_cast<int>(random() % 4);
+    for (int e = 0; e < edits; ++e) {
+      const size_t at = data + random() % (text.size() - data);
+      damaged[at] = alphabet[random() % (std::size(alphabet) - 1)];
+    }
+    try {
+      std::unique_ptr<TComponent> created(ReadComponentFromText(damaged, nullptr));
+    } catch (const EReadError&) {
+    } catch (const Exception& e) {
+      ADD_FAILURE() << "unexpected " << e.what();
+    }
+  }
+  // A size field that promises more than the form holds.
+  String promising = text;
+  promising.replace(promising.find(L"14000000"), 8, L"FFFFFF7F");
+  EXPECT_THROW(std::unique_ptr<TComponent>(ReadComponentFromText(promising, nullptr)), EReadError);
+}
+
+TEST(FormFileData, FilesInAndOut) {
+  TTempFolder folder;
+  TSysFileStorage storage;
+  std::vector<String> log;
+  storage.OnLoad = [&log](TObject*, bool ok) { log.push_back(ok ? L"loaded" : L"not loaded"); };
+  storage.OnSave = [&log](TObject*, bool ok) { log.push_back(ok ? L"saved" : L"not saved"); };
+  bool allowOverride = false;
+  storage.OnConfirmOverride = [&](TObject*, bool& overrideFile) {
+    log.push_back(L"asked");
+    overrideFile = allowOverride;
+  };
+  Fill(storage, "abc", folder.File(L"in.bin"));
+  EXPECT_FALSE(storage.LoadFromFile(folder.File(L"missing.bin")));
+  EXPECT_EQ(storage.DataSize(), 0u);
+  Fill(storage, "abc", folder.File(L"in.bin"));
+  EXPECT_FALSE(storage.SaveToFile(folder.File(L"in.bin")));
+  allowOverride = true;
+  storage.Data().SetSize(0);
+  Fill(storage, "xyz", folder.File(L"other.bin"));
+  EXPECT_TRUE(storage.SaveToFile(folder.File(L"in.bin")));
+  EXPECT_THROW(storage.SaveToFile(folder.Path()), ESysFileStorage);
+  EXPECT_THROW(storage.LoadFromFile(folder.Path()), ESysFileStorage);
+  EXPECT_EQ(FileGetSize(folder.File(L"in.bin")), 3);
+  const std::vector<String> expected{L"loaded", L"not loaded", L"loaded", L"asked",     L"not saved", L"loaded",
+                                     L"asked",  L"saved",      L"asked",  L"not saved", L"not loaded"};
+  EXPECT_EQ(log, expected);
+  storage.ClearData();
+  EXPECT_EQ(storage.DataSize(), 0u);
+}
+
+// A short silent PCM wave file.
+std::string SilentWave() {
+  const uint32_t samples = 800;
+  std::string wave = "RIFF";
+  auto put32 = [&wave](uint32_t v) { wave.append(reinterpret_cast<const char*>(&v), 4); };
+  auto put16 = [&wave](uint16_t v) { wave.append(reinterpret_cast<const char*>(&v), 2); };
+  put32(36 + samples);
+  wave += "WAVEfmt ";
+  put32(16);
+  put16(WAVE_FORMAT_PCM);
+  put16(1);
+  put32(8000);
+  put32(8000);
+  put16(1);
+  put16(8);
+  wave += "data";
+  put32(samples);
+  wave.append(samples, '\x80');
+  return wave;
+}
+
+struct TSoundCall {
+  bool Sound;
+  DWORD Flags;
+  bool Played;
+};
+std::vector<TSoundCall> soundCalls;
+
+BOOL WINAPI PlayAndRecord(const wchar_t* sound, HMODULE module, DWORD flags) {
+  const BOOL played = PlaySoundW(sound, module, flags);
+  soundCalls.push_back({sound != nullptr, flags, played != FALSE});
+  return played;
+}
+
+TEST(WavePlayer, PlaysThroughThePlatform) {
+  TTempFolder folder;
+  const String file = folder.File(L"silence.wav");
+  StringToFile(file, SilentWave());
+  soundCalls.clear();
+  const TPlaySoundFunction previous = SetPlaySoundFunction(&PlayAndRecord);
+  {
+    TSysWav player;
+    String log;
+    player.OnPlayBefore = [&](TObject*) { log += player.Playing() ? L"before " : L"?"; };
+    player.OnPlayAfter = [&](TObject*) { log += L"after"; };
+    player.SetFileName(file);
+    player.SetNoWaitIfBusy(false);
+    player.Play();
+    EXPECT_EQ(log, L"before after");
+    EXPECT_FALSE(player.Playing());
+    EXPECT_EQ(player.SoundFlags(), static_cast<DWORD>(SND_ASYNC | SND_NODEFAULT | SND_FILENAME));
+    player.Stop();
+
+    const struct {
+      TSysWavPlayFrom From;
+      bool Async, Looped, NoStop, NoWait;
+      DWORD Flags;
+      bool Sound;
+    } cases[] = {
+        {TSysWavPlayFrom::pfDFM, false, false, false, false, SND_NODEFAULT | SND_MEMORY, true},
+        {TSysWavPlayFrom::pfFile, false, false, true, true, SND_NODEFAULT | SND_FILENAME | SND_NOSTOP | SND_NOWAIT,
+         true},
+        {TSysWavPlayFrom::pfSystemEvent, true, true, false, false, SND_ASYNC | SND_LOOP | SND_NODEFAULT | SND_ALIAS,
+         true},
+        {TSysWavPlayFrom::pfResource, true, false, false, false, SND_ASYNC | SND_NODEFAULT | SND_RESOURCE, true},
+    };
+    for (const auto& test : cases) {
+      player.SetPlayFrom(test.From);
+      player.SetAsyncPlay(test.Async);
+      player.SetLooped(test.Looped);
+      player.SetNoStopSound(test.NoStop);
+      player.SetNoWaitIfBusy(test.NoWait);
+      soundCalls.clear();
+      player.Play();
+      ASSERT_EQ(soundCalls.size(), 1u);
+      EXPECT_EQ(soundCalls[0].Flags, test.Flags);
+      EXPECT_EQ(soundCalls[0].Sound, test.Sound);
+      player.Stop();
+    }
+    // The data came from the file while playing from the form's data, and went with the next source.
+    player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
+    EXPECT_EQ(player.DataSize(), SilentWave().size());
+    player.SetPlayFrom(TSysWavPlayFrom::pfFile);
+    EXPECT_EQ(player.DataSize(), 0u);
+    player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
+    player.ClearData();
+    soundCalls.clear();
+    player.Play();
+    EXPECT_FALSE(soundCalls.at(0).Sound);
+  }
+  SetPlaySoundFunction(previous);
+}
+
+TEST(WavePlayer, StopAndClearOnAPlayerThatNeverPlayed) {
+  TSysWav player;
+  player.Stop();
+  player.ClearData();
+  EXPECT_EQ(player.DataSize(), 0u);
+  const String text = ComponentToText(&player);
+  EXPECT_NE(text.find(L"00000000"), String::npos);
+  EXPECT_EQ(text.find(L"ResourceName"), String::npos);
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+#include "shell/system/tray_icon.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/form.h"
+#include "framework/image_list.h"
+#include "framework/menus.h"
+#include "shell/system/sys_version.h"
+
+using namespace shell;
+
+namespace {
+
+struct TShellCall {
+  DWORD Message;
+  NOTIFYICONDATAW Data;
+};
+
+std::vector<TShellCall> shellCalls;
+
+BOOL WINAPI RecordShellCall(DWORD message, NOTIFYICONDATAW* data) {
+  shellCalls.push_back({message, *data});
+  return TRUE;
+}
+
+// A menu that records where it would pop up instead of running a modal menu loop.
+class TRecordingMenu : public TPopupMenu {
+ public:
+  using TPopupMenu::TPopupMenu;
+  void Popup(int x, int y) override { Popups.push_back({x, y}); }
+  std::vector<POINT> Popups;
+};
+
+// A tray icon whose shell calls are recorded, with every event written into one log.
+class TrayIcon : public testing::Test {
+ protected:
+  void SetUp() override {
+    shellCalls.clear();
+    previous_ = SetShellNotifyIconFunction(&RecordShellCall);
+    icon = std::make_unique<TSysTrayIcon>();
+    icon->SetName(L"Tray");
+    menu = std::make_unique<TRecordingMenu>();
+    icon->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int, int) { Log(L"down" + Button(b)); };
+    icon->OnMouseUp = [this](TObject*, TMouseButton b, TShiftState, int, int) { Log(L"up" + Button(b)); };
+    icon->OnMouseMove = [this](TObject*, TShiftState, int, int) { Log(L"move"); };
+    icon->OnClick = [this](TObject*) { Log(L"click"); };
+    icon->OnDblClick = [this](TObject*) { Log(L"dblclick"); };
+    icon->OnPopupMenu = [this](TObject*) { Log(L"popup"); };
+    icon->OnShow = [this](TObject*) { Log(L"show"); };
+    icon->OnHide = [this](TObject*) { Log(L"hide"); };
+    icon->OnBalloonShow = [this](TObject*) { Log(L"balloonshow"); };
+    icon->OnBalloonTimeout = [this](TObject*) { Log(L"balloontimeout"); };
+    icon->OnBalloonClick = [this](TObject*) { Log(L"balloonclick"); };
+  }
+  void TearDown() override {
+    icon.reset();
+    SetShellNotifyIconFunction(previous_);
+  }
+  static String Button(TMouseButton button) {
+    return button == TMouseButton::mbLeft ? L"L" : button == TMouseButton::mbRight ? L"R" : L"M";
+  }
+  void Log(const String& text) { log += (log.empty() ? L"" : L" ") + text; }
+  String Callbacks(std::initializer_list<LPARAM> notifications) {
+    log.clear();
+    for (LPARAM n : notifications) SendMessageW(icon->Handle(), WM_SYSTRAYICON, 0, n);
+    return log;
+  }
+
+  std::unique_ptr<TSysTrayIcon> icon;
+  std::unique_ptr<TRecordingMenu> menu;
+  String log;
+
+ private:
+  TShellNotifyIconFunction previous_ = nullptr;
+};
+
+TEST_F(TrayIcon, CallbackMessagesBecomeEvents) {
+  icon->SetPopupMenu(menu.get());
+  const struct {
+    bool PopupByLeft;
+    std::initializer_list<LPARAM> Notifications;
+    const wchar_t* Expected;
+  } cases[] = {
+      {false, {WM_LBUTTONDOWN, WM_LBUTTONUP}, L"downL upL click"},
+      {false, {WM_LBUTTONUP}, L"upL"},
+      {true, {WM_LBUTTONUP}, L"upL popup"},
+      {false, {WM_RBUTTONDOWN, WM_RBUTTONUP}, L"downR upR popup"},
+      {false, {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MOUSEMOVE}, L"downM upM move"},
+      {false, {WM_RBUTTONDBLCLK, NIN_BALLOONHIDE}, L""},
+      {false, {NIN_BALLOONSHOW, NIN_BALLOONTIMEOUT, NIN_BALLOONUSERCLICK}, L"balloonshow balloontimeout balloonclick"},
+  };
+  for (const auto& test : cases) {
+    icon->SetPopupByLeft(test.PopupByLeft);
+    EXPECT_EQ(Callbacks(test.Notifications), test.Expected);
+  }
+  EXPECT_EQ(menu->Popups.size(), 2u);
+  EXPECT_EQ(menu->PopupComponent(), icon.get());
+  icon->SetEnabled(false);
+  EXPECT_EQ(Callbacks({WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_BALLOONSHOW}), L"");
+}
+
+TEST_F(TrayIcon, DoubleClickRunsTheMenusDefaultItem) {
+  auto* plain = new TMenuItem(menu.get());
+  auto* preferred = new TMenuItem(menu.get());
+  menu->Items()->Add(plain);
+  menu->Items()->Add(preferred);
+  preferred->SetDefault(true);
+  preferred->OnClick = [this](TObject*) { Log(L"item"); };
+  icon->SetPopupMenu(menu.get());
+  EXPECT_EQ(Callbacks({WM_LBUTTONDBLCLK}), L"item dblclick");
+  icon->SetPopupByLeft(true);
+  EXPECT_EQ(Callbacks({WM_LBUTTONDBLCLK}), L"dblclick");
+  menu.reset();
+  EXPECT_EQ(icon->PopupMenu(), nullptr);
+}
+
+TEST_F(TrayIcon, ShellRecords) {
+  ASSERT_TRUE(sys::IsWin2000orHigher);
+  icon->SetHint(String(200, L'h'));
+  icon->SetIconID(7);
+  icon->SetVisible(true);
+  ASSERT_FALSE(shellCalls.empty());
+  TShellCall added = shellCalls.back();
+  EXPECT_EQ(added.Message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(added.Data.cbSize, sizeof(NOTIFYICONDATAW));
+  EXPECT_EQ(added.Data.uID, 7u);
+  EXPECT_EQ(added.Data.hWnd, icon->Handle());
+  EXPECT_EQ(added.Data.uCallbackMessage, WM_SYSTRAYICON);
+  EXPECT_EQ(added.Data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_TIP | NIF_ICON));
+  EXPECT_EQ(std::wstring(added.Data.szTip).size(), 127u);
+
+  shellCalls.clear();
+  icon->SetShowHint(false);
+  icon->SetIconID(8);
+  ASSERT_EQ(shellCalls.size(), 3u);
+  EXPECT_EQ(shellCalls[0].Message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(shellCalls[0].Data.szTip[0], L'\0');
+  EXPECT_EQ(shellCalls[1].Message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_EQ(shellCalls[1].Data.uID, 7u);
+  EXPECT_EQ(shellCalls[2].Message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(shellCalls[2].Data.uID, 8u);
+
+  shellCalls.clear();
+  log.clear();
+  SendMessageW(icon->Handle(), WM_TASKBARCREATED, 0, 0);
+  EXPECT_EQ(log, L"hide show");
+  ASSERT_EQ(shellCalls.size(), 2u);
+  EXPECT_EQ(shellCalls[1].Message, static_cast<DWORD>(NIM_ADD));
+
+  icon->SetInfoText(String(300, L'i'));
+  icon->SetInfoTitle(L"Title");
+  icon->SetInfoType(TSysTrayIconInfoType::tiiWarning);
+  icon->SetInfoTimeout(3000);
+  icon->ShowBalloon();
+  const TShellCall balloon = shellCalls.back();
+  EXPECT_EQ(balloon.Message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(balloon.Data.uFlags, static_cast<UINT>(NIF_INFO));
+  EXPECT_EQ(balloon.Data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+  EXPECT_EQ(balloon.Data.uTimeout, 3000u);
+  EXPECT_EQ(std::wstring(balloon.Data.szInfo).size(), 255u);
+  EXPECT_EQ(std::wstring(balloon.Data.szInfoTitle), L"Title");
+
+  shellCalls.clear();
+  icon.reset();
+  ASSERT_EQ(shellCalls.size(), 1u);
+  EXPECT_EQ(shellCalls[0].Message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(TrayIcon, CyclesThroughItsImageList) {
+  TImageList images(nullptr);
+  images.SetWidth(16);
+  images.SetHeight(16);
+  for (int i = 0; i < 3; ++i) {
+    TIcon source;
+    source.SetHandle(LoadIconW(nullptr, IDI_APPLICATION));
+    images.AddIcon(&source);
+    source.ReleaseHandle();
+  }
+  int cycles = 0;
+  icon->OnCycleIcons = [&cycles](TObject*) { ++cycles; };
+  icon->SetImageList(&images);
+  icon->SetImageIndex(1);
+  EXPECT_FALSE(icon->Icon()->Empty());
+  const int expected[] = {2, 0, 1, 2, 0};
+  for (int index : expected) {
+    SendMessageW(icon->Handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(icon->ImageIndex(), index);
+  }
+  EXPECT_EQ(cycles, 5);
+  icon->SetImageList(nullptr);
+}
+
+TEST_F(TrayIcon, MinimisingTheApplicationHidesItIntoTheTray) {
+  int minimized = 0;
+  icon->OnMinimize = [&minimized](TObject*) { ++minimized; };
+  SendMessageW(Application->Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
+  EXPECT_EQ(minimized, 0);
+  icon->SetMinimizeToTray(true);
+  ShowWindow(Application->Handle(), SW_SHOWNOACTIVATE);
+  SendMessageW(Application->Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
+  EXPECT_EQ(minimized, 1);
+  EXPECT_TRUE(icon->Visible());
+  EXPECT_FALSE(IsWindowVisible(Application->Handle()));
+  // Taking the icon away brings the program back.
+  icon->SetVisible(false);
+  EXPECT_TRUE(IsWindowVisible(Application->Handle()));
+  ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+TEST_F(TrayIcon, HidingShowsTheHiddenOwner) {
+  TForm form(nullptr);
+  auto* owned = new TSysTrayIcon(&form);
+  owned->SetVisible(true);
+  EXPECT_FALSE(form.Visible());
+  owned->SetVisible(false);
+  EXPECT_TRUE(form.Visible());
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#include "shell/system/wnd_proc_hook.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/form.h"
+#include "support/test_window.h"
+
+using namespace shell;
+
+namespace {
+
+constexpr UINT kProbe = WM_APP + 7;
+
+// Each hook writes its name into a shared log before and after the message passes it.
+struct TLoggedHook {
+  TLoggedHook(const wchar_t* name, String& log, TComponent* owner = nullptr) : Hook(owner) {
+    Hook.OnMessageBefore = [name, &log](TObject*, TMessage& m, bool&) {
+      if (m.Msg == kProbe) log += String(name) + L"<";
+    };
+    Hook.OnMessageAfter = [name, &log](TObject*, TMessage& m, bool&) {
+      if (m.Msg == kProbe) log += String(name) + L">";
+    };
+  }
+  TSysWndProcHook Hook;
+};
+
+TEST(WindowProcedureHook, ChainsLaterHooksFirst) {
+  String log;
+  TTestWindow window({10, 10, 110, 110}, [&log](HWND, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (msg != kProbe) return std::nullopt;
+    log += L"own";
+    return 42;
+  });
+  const LONG_PTR ownProc = GetWindowLongPtrW(window.Handle(), GWLP_WNDPROC);
+  auto earlier = std::make_unique<TLoggedHook>(L"A", log);
+  TLoggedHook later(L"B", log);
+  for (TLoggedHook* h : {earlier.get(), &later}) {
+    h->Hook.SetHandle(window.Handle());
+    h->Hook.SetActive(true);
+  }
+  EXPECT_EQ(SendMessageW(window.Handle(), kProbe, 0, 0), 42);
+  EXPECT_EQ(log, L"B<A<ownA>B>");
+
+  log.clear();
+  earlier.reset();
+  EXPECT_EQ(SendMessageW(window.Handle(), kProbe, 0, 0), 42);
+  EXPECT_EQ(log, L"B<ownB>");
+
+  // A handled message ends at the hook.
+  log.clear();
+  later.Hook.OnMessageBefore = [](TObject*, TMessage& m, bool& handled) {
+    handled = m.Msg == kProbe;
+    m.Result = 7;
+  };
+  EXPECT_EQ(SendMessageW(window.Handle(), kProbe, 0, 0), 7);
+  EXPECT_EQ(log, L"B>");
+
+  later.Hook.SetActive(false);
+  EXPECT_EQ(GetWindowLongPtrW(window.Handle(), GWLP_WNDPROC), ownProc);
+}
+
+TEST(WindowProcedureHook, AutoDragTurnsAPressIntoAMove) {
+  String log;
+  TTestWindow window({10, 10, 110, 110}, [&log](HWND, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (msg == WM_LBUTTONDOWN) log += L"press ";
+    return std::nullopt;
+  });
+  TSysWndProcHook drag;
+  drag.SetHandle(window.Handle());
+  drag.SetAutoDrag(true);
+  drag.SetActive(true);
+  // The later hook takes the move command, so no modal move loop starts.
+  TSysWndProcHook guard;
+  guard.SetHandle(window.Handle());
+  guard.OnMessageBefore = [&log](TObject*, TMessage& m, bool& handled) {
+    if (m.Msg != WM_SYSCOMMAND) return;
+    log += L"move " + std::to_wstring(m.WParam);
+    handled = true;
+  };
+  guard.SetActive(true);
+  SendMessageW(window.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_EQ(log, L"move " + std::to_wstring(SC_MOVE | HTCAPTION));
+}
+
+TEST(WindowProcedureHook, FollowsItsControlIntoANewWindow) {
+  TForm form(nullptr);
+  form.SetBounds(20, 20, 200, 150);
+  String log;
+  TLoggedHook hook(L"H", log, &form);
+  hook.Hook.SetActive(true);
+  HWND first = form.Handle();
+  SendMessageW(first, kProbe, 0, 0);
+  EXPECT_EQ(log, L"H<H>");
+
+  form.RecreateWnd();
+  HWND second = form.Handle();
+  ASSERT_NE(second, first);
+  EXPECT_TRUE(hook.Hook.Active());
+  log.clear();
+  SendMessageW(second, kProbe, 0, 0);
+  EXPECT_EQ(log, L"H<H>");
+  EXPECT_EQ(hook.Hook.GetHandle(), second);
+}
+
+}  // namespace
