@@ -1,6 +1,7 @@
 #include "framework/form_writer.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "framework/collection.h"
 #include "framework/graphics.h"
@@ -202,7 +203,11 @@ void TWriter::WriteInteger(int64_t value) { WriteValueText(std::to_wstring(value
 
 void TWriter::WriteBoolean(bool value) { WriteValueText(value ? L"True" : L"False"); }
 
-void TWriter::WriteFloat(double value) { WriteValueText(FloatText(value)); }
+void TWriter::WriteFloat(double value) {
+  // Infinities and NaN have no text the reader takes back.
+  if (!std::isfinite(value)) throw EWriteError(L"Cannot store a number that is not finite");
+  WriteValueText(FloatText(value));
+}
 
 void TWriter::WriteString(const String& value) { WriteValueText(QuoteString(value)); }
 

@@ -35,7 +35,24 @@ void SplitNames(const String& names, TStrings* strings) {
   strings->EndUpdate();
 }
 
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// Whether the text would come back unchanged from a file: no line breaks or NULs, and no blanks at either end,
+// which reading trims.
+bool KeepsItsLine(const String& text) {
+  return text.find_first_of(String(L"\r\n\0", 3)) == String::npos &&
+         (text.empty() || (!IsBlank(text.front()) && !IsBlank(text.back())));
+}
+
 }  // namespace
+
+void TCustomIniFile::CheckStorable(const String& section, const String& ident, const String& value) const {
+  // A name or value that would read back as something else, or as other keys or sections, is refused.
+  const bool storable = KeepsItsLine(section) && KeepsItsLine(ident) && KeepsItsLine(value) &&
+                        section.find_first_of(L"[]") == String::npos && ident.find(L'=') == String::npos &&
+                        (ident.empty() || (ident[0] != L';' && ident[0] != L'['));
+  if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
+}
 
 bool TCustomIniFile::SectionExists(const String& section) const {
   TStringList keys;
@@ -80,6 +97,7 @@ String TIniFile::ReadString(const String& section, const String& ident, const St
 }
 
 void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
+  CheckStorable(section, ident, value);
   if (!WritePrivateProfileStringW(section.c_str(), ident.c_str(), value.c_str(), FileName().c_str())) WriteError();
 }
 
@@ -174,6 +192,7 @@ String TMemIniFile::ReadString(const String& section, const String& ident, const
 }
 
 void TMemIniFile::WriteString(const String& section, const String& ident, const String& value) {
+  CheckStorable(section, ident, value);
   TStringList* lines = AddSection(section);
   int index = lines->IndexOfName(ident);
   if (index >= 0)
