@@ -16,6 +16,15 @@ constexpr int32_t kCopyChunk = 0x10000;
 constexpr int64_t kLargestCall = 0x40000000;
 constexpr const wchar_t* kOutOfMemory = L"Out of memory while expanding memory stream";
 
+// Whether a block of size bytes fits in the memory the system can still commit. Some systems promise more than
+// they have and fail later, while the block is filled; asking first keeps that failure a clean error.
+bool MemoryCanHold(uint64_t size) {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) return true;
+  return size <= status.ullAvailPageFile && size <= status.ullAvailVirtual;
+}
+
 // sum = a + b, unless that overflows.
 bool CheckedAdd(int64_t a, int64_t b, int64_t& sum) {
   if ((b > 0 && a > INT64_MAX - b) || (b < 0 && a < INT64_MIN - b)) return false;
@@ -177,7 +186,8 @@ void TMemoryStream::SetSize(int64_t size) {
 }
 
 void TMemoryStream::Resize(int64_t size) {
-  if (static_cast<uint64_t>(size) > bytes_.max_size()) throw EStreamError(kOutOfMemory);
+  if (static_cast<uint64_t>(size) > bytes_.capacity() && !MemoryCanHold(static_cast<uint64_t>(size)))
+    throw EStreamError(kOutOfMemory);
   try {
     bytes_.resize(static_cast<size_t>(size));
   } catch (const std::bad_alloc&) {
