@@ -47,10 +47,13 @@ String QuoteString(const String& value) {
   return result;
 }
 
-// The shortest text that reads back as the same number.
+// The shortest text that reads back as the same number. A number that would look like an integer gets ".0", so
+// that it is read as a number with a fraction and keeps the sign of a negative zero.
 String FloatText(double value) {
   char buffer[64];
-  return String(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+  String text(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+  if (text.find_first_of(L".e") == String::npos) text += L".0";
+  return text;
 }
 
 // The name under which a referenced component can be found again when the form is read.
