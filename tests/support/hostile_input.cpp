@@ -51,7 +51,8 @@ size_t AlignmentFor(size_t size) {
   return alignment;
 }
 
-// True (and freed) when block is one of the guarded blocks.
+// True (and freed) when block is one of the guarded blocks. The addresses stay reserved and unreadable, so that
+// a later allocation cannot reuse them and a use after free faults too.
 bool ReleaseGuarded(void* block) {
   MEMORY_BASIC_INFORMATION info{};
   if (!VirtualQuery(block, &info, sizeof info) || info.Type != MEM_PRIVATE || !info.AllocationBase) return false;
@@ -61,7 +62,7 @@ bool ReleaseGuarded(void* block) {
     return false;
   const auto* header = static_cast<const TGuardHeader*>(info.AllocationBase);
   if (header->Magic != kGuardMagic || header->Block != block) return false;
-  VirtualFree(info.AllocationBase, 0, MEM_RELEASE);
+  VirtualFree(info.AllocationBase, 0, MEM_DECOMMIT);
   --guardedBlocks;
   return true;
 }
