@@ -37,20 +37,24 @@ void SplitNames(const String& names, TStrings* strings) {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
-// Whether the text would come back unchanged from a file: no line breaks or NULs, and no blanks at either end,
-// which reading trims.
+bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
+
+// Whether the text would come back unchanged from a file: no line breaks or NULs, no blanks at either end (which
+// reading trims) and no quotes around it (which the system's reading drops).
 bool KeepsItsLine(const String& text) {
-  return text.find_first_of(String(L"\r\n\0", 3)) == String::npos &&
-         (text.empty() || (!IsBlank(text.front()) && !IsBlank(text.back())));
+  if (text.find_first_of(String(L"\r\n\0", 3)) != String::npos) return false;
+  if (text.empty()) return true;
+  if (IsBlank(text.front()) || IsBlank(text.back())) return false;
+  return text.size() < 2 || !IsQuote(text.front()) || text.back() != text.front();
 }
 
 }  // namespace
 
 void TCustomIniFile::CheckStorable(const String& section, const String& ident, const String& value) const {
   // A name or value that would read back as something else, or as other keys or sections, is refused.
-  const bool storable = KeepsItsLine(section) && KeepsItsLine(ident) && KeepsItsLine(value) &&
-                        section.find_first_of(L"[]") == String::npos && ident.find(L'=') == String::npos &&
-                        (ident.empty() || (ident[0] != L';' && ident[0] != L'['));
+  const bool storable = !section.empty() && !ident.empty() && KeepsItsLine(section) && KeepsItsLine(ident) &&
+                        KeepsItsLine(value) && section.find_first_of(L"[]") == String::npos &&
+                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[';
   if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
 }
 

@@ -42,8 +42,8 @@ class TCustomIniFile : public TObject {
 
  protected:
   // Raises EIniFileException "Cannot store %s in %s" for a section, name or value that would not read back as
-  // written: line breaks or NULs anywhere, blanks at either end, "[" or "]" in a section, "=" in a name or a name
-  // starting with ";" or "[".
+  // written: an empty section or name, line breaks or NULs anywhere, blanks or enclosing quotes, "[" or "]" in a
+  // section, "=" in a name or a name starting with ";" or "[".
   void CheckStorable(const String& section, const String& ident, const String& value) const;
 
  private:
