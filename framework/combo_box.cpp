@@ -44,6 +44,13 @@ TOwnerDrawState DrawStateOf(UINT itemState) {
   return state;
 }
 
+// The text of a window, whatever its length.
+String WindowText(HWND wnd) {
+  String text(static_cast<size_t>(GetWindowTextLengthW(wnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 }  // namespace
 
 // The items, kept here and mirrored into the window while it exists, so that they outlive a re-created window.
@@ -302,15 +309,19 @@ void TCustomComboBox::EditWndProc(TMessage& message) {
 void TCustomComboBox::TypedCharacter(wchar_t character) {
   // Control characters (Backspace among them) only edit.
   if (character < L' ' || !editHandle_) return;
-  if (autoDropDown_ && !DroppedDown()) SetDroppedDown(true);
-  if (!autoComplete_) return;
-  const int length = GetWindowTextLengthW(editHandle_);
+  const String typed = WindowText(editHandle_);
   DWORD start = 0;
   DWORD end = 0;
   SendMessageW(editHandle_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  if (length == 0 || start != static_cast<DWORD>(length)) return;
-  String typed(static_cast<size_t>(length) + 1, L'\0');
-  typed.resize(static_cast<size_t>(GetWindowTextW(editHandle_, typed.data(), length + 1)));
+  if (autoDropDown_ && !DroppedDown()) {
+    SetDroppedDown(true);
+    // Dropping lets the system pick an item and show its text; what was typed stays.
+    if (WindowText(editHandle_) != typed) {
+      SetWindowTextW(editHandle_, typed.c_str());
+      SendMessageW(editHandle_, EM_SETSEL, start, end);
+    }
+  }
+  if (!autoComplete_ || typed.empty() || start != typed.size()) return;
   for (int i = 0; i < items_->Count(); ++i) {
     const String item = items_->Strings(i);
     if (item.size() <= typed.size() ||
