@@ -43,8 +43,8 @@ std::vector<String> ReadTypedURLs() {
 
 void WriteTypedURLs(const std::vector<String>& urls) {
   HKEY created = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, nullptr, 0, KEY_WRITE | KEY_QUERY_VALUE, nullptr, &created, nullptr) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, nullptr, 0, KEY_WRITE | KEY_QUERY_VALUE, nullptr, &created,
+                      nullptr) != ERROR_SUCCESS)
     return;
   const TKey key(created);
   const int count = static_cast<int>(urls.size());

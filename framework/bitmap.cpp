@@ -407,8 +407,7 @@ void TBitmap::LoadFromDIB(const BYTE* dib, size_t size, size_t bitsOffset) {
                                                   : TPixelFormat::pf24bit;
   // A one-bit image may declare a single colour; the other keeps its usual one.
   RGBQUAD colors[2] = {kBlackAndWhite[0], kBlackAndWhite[1]};
-  if (header.biBitCount == 1)
-    std::memcpy(colors, dib + header.biSize, ColorTableBytes(header));
+  if (header.biBitCount == 1) std::memcpy(colors, dib + header.biSize, ColorTableBytes(header));
   Allocate(header.biWidth, std::abs(header.biHeight), format, colors, false);
   HDC screen = GetDC(nullptr);
   int rows = SetDIBits(screen, handle_, 0, static_cast<UINT>(height_), dib + bitsOffset, info, DIB_RGB_COLORS);

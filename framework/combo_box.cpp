@@ -436,8 +436,7 @@ const TPublishedTable& TCustomComboBox::PublishedTable() const {
           P::Boolean(L"Sorted", &TCustomComboBox::Sorted, &TCustomComboBox::SetSorted).Default(false),
           P::Object(L"Items", &TCustomComboBox::Items),
           P::Boolean(L"AutoComplete", &TCustomComboBox::AutoComplete, &TCustomComboBox::SetAutoComplete).Default(true),
-          P::Boolean(L"AutoDropDown", &TCustomComboBox::AutoDropDown, &TCustomComboBox::SetAutoDropDown)
-              .Default(false),
+          P::Boolean(L"AutoDropDown", &TCustomComboBox::AutoDropDown, &TCustomComboBox::SetAutoDropDown).Default(false),
           ControlProperty(L"Anchors"),
           ControlProperty(L"BiDiMode"),
           ControlProperty(L"Color"),

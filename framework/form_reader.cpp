@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <new>
 #include <limits>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -418,7 +418,6 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
   for (TComponent* component : loaded_) component->SetLoading(false);
   return root;
 }
-
 
 void TReader::ReadBody(TComponent* instance) {
   NestingScope nesting(*this);

@@ -21,8 +21,8 @@
 // A stored predicate (Stored) that says no keeps the value out of the form whatever it is.
 #pragma once
 
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <limits>

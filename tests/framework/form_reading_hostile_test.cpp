@@ -79,8 +79,7 @@ class TProbeNode : public TComponent {
   void DefineProperties(TFiler& filer) override {
     filer.DefineBinaryProperty(
         L"Data", [this](TStream& stream) { Data = ReadToEnd(stream); },
-        [this](TStream& stream) { stream.WriteBuffer(Data.data(), static_cast<int32_t>(Data.size())); },
-        !Data.empty());
+        [this](TStream& stream) { stream.WriteBuffer(Data.data(), static_cast<int32_t>(Data.size())); }, !Data.empty());
   }
   const TPublishedTable& PublishedTable() const override {
     using P = TPublished<TProbeNode>;
@@ -122,8 +121,7 @@ class TProbeForm : public TProbeNode {
   }
   const TPublishedTable& PublishedTable() const override {
     using P = TPublished<TProbeForm>;
-    static const TPublishedTable table(&inherited::PublishedTable(), {},
-                                       {P::Method(L"Click1", &TProbeForm::Click1)});
+    static const TPublishedTable table(&inherited::PublishedTable(), {}, {P::Method(L"Click1", &TProbeForm::Click1)});
     return table;
   }
 };
@@ -181,8 +179,7 @@ TEST_F(FormReadingHostility, HostileTextsRaiseReadErrors) {
       {"objects nested 5,000 deep",
        L"object F: TProbeForm\n" + Repeated(L"object TProbeNode\n", 5000) + Repeated(L"end\n", 5001)},
       {"collection items nested 3,000 deep",
-       L"object F: TProbeForm\nColumns = <" + Repeated(L"item Sub = <", 3000) + Repeated(L"end>", 3000) +
-           L" end\n"},
+       L"object F: TProbeForm\nColumns = <" + Repeated(L"item Sub = <", 3000) + Repeated(L"end>", 3000) + L" end\n"},
       {"a root name the component refuses", L"object A.B: TProbeForm\nend"},
       {"a child name the component refuses", L"object F: TProbeForm\nobject A.B: TProbeNode\nend\nend"},
       {"a number too large for a float", L"object F: TProbeForm\nNarrow = 1e300\nend"},
@@ -207,8 +204,8 @@ TEST_F(FormReadingHostility, ReferencesOfItemsThatAReadReplacesAreDropped) {
   // The freed items' memory is unmapped at once: a reference still pending for them would fault.
   TGuardedAllocations guard;
   auto form = std::make_unique<TProbeForm>();
-  ReadComponentFromText(
-      L"object F: TProbeForm\n  Columns = <item OnClick = Click1 end>\n  Columns = <>\nend", form.get());
+  ReadComponentFromText(L"object F: TProbeForm\n  Columns = <item OnClick = Click1 end>\n  Columns = <>\nend",
+                        form.get());
   EXPECT_EQ(form->Columns()->Count(), 0);
   ReadComponentFromText(
       L"object F: TProbeForm\n  Columns = <item Sub = <item OnClick = Click1 end> end>\n"

@@ -240,7 +240,8 @@ TEST_P(IniFileKinds, SeededWritesAreRefusedOrReadBackExactly) {
   auto text = [&] {
     String result;
     for (size_t length = random.Below(5); length > 0; --length)
-      result += random.Below(5) == 0 ? special[random.Below(std::size(special))] : static_cast<wchar_t>(L'a' + random.Below(3));
+      result += random.Below(5) == 0 ? special[random.Below(std::size(special))]
+                                     : static_cast<wchar_t>(L'a' + random.Below(3));
     return result;
   };
   TStringList written;

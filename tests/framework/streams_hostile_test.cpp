@@ -2,8 +2,8 @@
 // saved into itself, and seeded runs of mixed calls checked against a plain byte string.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -95,8 +95,8 @@ TEST(MemoryStreamHostility, SeededCallsMatchAPlainByteString) {
       position += static_cast<int64_t>(bytes.size());
     };
     for (int step = 0; step < 25; ++step) {
-      const int64_t number = random.Below(2) ? edges[random.Below(std::size(edges))]
-                                             : static_cast<int64_t>(random.Below(300)) - 50;
+      const int64_t number =
+          random.Below(2) ? edges[random.Below(std::size(edges))] : static_cast<int64_t>(random.Below(300)) - 50;
       try {
         switch (random.Below(5)) {
           case 0: {
@@ -129,7 +129,8 @@ TEST(MemoryStreamHostility, SeededCallsMatchAPlainByteString) {
                 position >= static_cast<int64_t>(model.size()) ? 0 : std::min<int64_t>(got, model.size() - position);
             ASSERT_EQ(got, expected);
             if (got > 0) {
-              ASSERT_EQ(std::string(buffer, static_cast<size_t>(got)), model.substr(static_cast<size_t>(position), got));
+              ASSERT_EQ(std::string(buffer, static_cast<size_t>(got)),
+                        model.substr(static_cast<size_t>(position), got));
             }
             position += got;
             break;

@@ -36,7 +36,11 @@ std::vector<String> Loaded(const std::string& bytes, UINT codePage) {
 TEST(StringListHostility, CodePagesAreReadOrRefusedNeverEmptiedSilently) {
   using V = std::vector<String>;
   EXPECT_EQ(Loaded(std::string("a\0\r\0b\0", 6), 1200), (V{L"a", L"b"}));
-  EXPECT_EQ(Loaded(std::string("\xFF\xFE" "a\0", 4), 1200), (V{L"a"}));
+  EXPECT_EQ(Loaded(std::string("\xFF\xFE"
+                               "a\0",
+                               4),
+                   1200),
+            (V{L"a"}));
   EXPECT_EQ(Loaded(std::string("\0a\0\n\0b", 6), 1201), (V{L"a", L"b"}));
   EXPECT_EQ(Loaded("\xEF\xBB\xBFone\r\ntwo", CP_UTF8), (V{L"one", L"two"}));
   // The mark says UTF-8 whatever the caller expected.

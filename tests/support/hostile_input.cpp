@@ -10,8 +10,28 @@
 namespace {
 
 // Bytes that mean something to one reader or another: ends, signs, line breaks and the form text's symbols.
-constexpr char kEdgeBytes[] = {0, 1, 0x7F, static_cast<char>(0x80), static_cast<char>(0xFF), '\r', '\n', '=',
-                               '[', ']', ';', '\'', '#', '{', '}', '<', '>', '(', ')', '-', '.', 'e'};
+constexpr char kEdgeBytes[] = {0,
+                               1,
+                               0x7F,
+                               static_cast<char>(0x80),
+                               static_cast<char>(0xFF),
+                               '\r',
+                               '\n',
+                               '=',
+                               '[',
+                               ']',
+                               ';',
+                               '\'',
+                               '#',
+                               '{',
+                               '}',
+                               '<',
+                               '>',
+                               '(',
+                               ')',
+                               '-',
+                               '.',
+                               'e'};
 constexpr uint32_t kEdgeWords[] = {0, 1, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0x8000, 0x10000, 0xFFFF};
 
 constexpr size_t kPage = 4096;
