@@ -319,8 +319,8 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::Seek(LARGE_INTEGER dlibMove, DWORD dwO
     int64_t base = dwOrigin == STREAM_SEEK_SET   ? 0
                    : dwOrigin == STREAM_SEEK_CUR ? stream_->Position()
                                                  : stream_->Size();
-    int64_t target = base + dlibMove.QuadPart;
-    if (target < 0) return STG_E_INVALIDFUNCTION;
+    int64_t target = 0;
+    if (!CheckedAdd(base, dlibMove.QuadPart, target) || target < 0) return STG_E_INVALIDFUNCTION;
     int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
     if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
     return S_OK;

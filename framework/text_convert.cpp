@@ -49,9 +49,9 @@ AnsiString WideToAnsi(std::wstring_view text, UINT codePage) { return FromWide(t
 String AnsiToWide(std::string_view text, UINT codePage) { return ToWide(text, codePage); }
 
 std::optional<String> DecodeText(std::string_view bytes, UINT codePage) {
-  if (codePage == CP_UTF16LE || codePage == CP_UTF16BE) {
+  if (codePage == CodePageUtf16LE || codePage == CodePageUtf16BE) {
     if (bytes.size() % 2 != 0) return std::nullopt;
-    return FromUtf16(bytes, codePage == CP_UTF16BE);
+    return FromUtf16(bytes, codePage == CodePageUtf16BE);
   }
   String text = ToWide(bytes, codePage);
   if (text.empty() && !bytes.empty()) return std::nullopt;
@@ -59,7 +59,7 @@ std::optional<String> DecodeText(std::string_view bytes, UINT codePage) {
 }
 
 std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage) {
-  if (codePage == CP_UTF16LE || codePage == CP_UTF16BE) return ToUtf16(text, codePage == CP_UTF16BE);
+  if (codePage == CodePageUtf16LE || codePage == CodePageUtf16BE) return ToUtf16(text, codePage == CodePageUtf16BE);
   std::string bytes = FromWide(text, codePage);
   if (bytes.empty() && !text.empty()) return std::nullopt;
   return bytes;

@@ -16,8 +16,8 @@ AnsiString WideToAnsi(std::wstring_view text, UINT codePage = CP_ACP);
 String AnsiToWide(std::string_view text, UINT codePage = CP_ACP);
 
 // The UTF-16 code pages, which the platform's conversions leave out.
-constexpr UINT CP_UTF16LE = 1200;
-constexpr UINT CP_UTF16BE = 1201;
+constexpr UINT CodePageUtf16LE = 1200;
+constexpr UINT CodePageUtf16BE = 1201;
 // Text in any code page the platform converts, or in UTF-16 of either byte order; nothing when the code page is
 // unknown or UTF-16 bytes do not make whole characters. Unlike AnsiToWide and WideToAnsi, a failure is told.
 std::optional<String> DecodeText(std::string_view bytes, UINT codePage);

@@ -1,6 +1,7 @@
 // Memory streams driven the way a hostile caller would: positions and sizes at the edges of 64 bits, a stream
 // saved into itself, and seeded runs of mixed calls checked against a plain byte string.
 #include <gtest/gtest.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -49,6 +50,22 @@ TEST(MemoryStreamHostility, PositionsAndSizesBeyondWhatMemoryHoldsRaiseStreamErr
     EXPECT_EQ(stream.Size(), 3) << call.Name;
     EXPECT_EQ(std::string(static_cast<const char*>(stream.Memory()), 3), "abc") << call.Name;
   }
+}
+
+TEST(MemoryStreamHostility, TheIStreamAdapterRefusesPositionsBeyond64Bits) {
+  TMemoryStream stream;
+  stream.WriteBuffer("abc", 3);
+  Microsoft::WRL::ComPtr<IStream> adapter(new TStreamAdapter(&stream));
+  LARGE_INTEGER move;
+  ULARGE_INTEGER position{};
+  move.QuadPart = INT64_MAX;
+  EXPECT_EQ(adapter->Seek(move, STREAM_SEEK_END, &position), STG_E_INVALIDFUNCTION);
+  EXPECT_EQ(adapter->Seek(move, STREAM_SEEK_SET, &position), S_OK);
+  EXPECT_EQ(adapter->Seek(move, STREAM_SEEK_CUR, &position), STG_E_INVALIDFUNCTION);
+  ULARGE_INTEGER huge;
+  huge.QuadPart = ~0ull;
+  EXPECT_NE(adapter->SetSize(huge), S_OK);
+  EXPECT_EQ(stream.Size(), 3);
 }
 
 TEST(MemoryStreamHostility, SavingAndLoadingItselfKeepsItsBytes) {
