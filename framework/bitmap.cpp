@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/dib_format.h"
 #include "framework/exceptions.h"
 #include "framework/startup.h"
 #include "framework/streams.h"
@@ -27,60 +28,6 @@ int BitsPerPixel(TPixelFormat format) {
 }
 
 int StrideOf(int width, int bitsPerPixel) { return ((width * bitsPerPixel + 31) / 32) * 4; }
-
-// The widest and tallest image read: 32,768 pixels each way.
-constexpr LONG kLargestEdge = 0x8000;
-// A run of up to 255 pixels takes two bytes of a compressed image; an image claiming more pixels than its runs
-// can give is refused, so that a few bytes cannot make the reader allocate a huge bitmap.
-constexpr uint64_t kPixelsPerRunByte = 128;
-
-// The bytes between an info header and its pixels: the colour table, or the three masks of a bit-field DIB.
-uint64_t ColorTableBytes(const BITMAPINFOHEADER& header) {
-  if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER)) return 3 * sizeof(DWORD);
-  uint64_t colors = header.biClrUsed;
-  if (colors == 0 && header.biBitCount <= 8) colors = uint64_t{1} << header.biBitCount;
-  return colors * sizeof(RGBQUAD);
-}
-
-// Whether the packed DIB of size bytes (info header, colour table, pixels from bitsOffset) is one this class
-// reads, with every part it declares inside the data: a header the platform knows, a depth and compression that
-// go together, a colour table no longer than the depth allows, and pixels the remaining bytes can hold. It is
-// decided before anything is allocated, so a header that only claims a huge image costs nothing.
-bool IsValidDIB(const BYTE* dib, size_t size, size_t bitsOffset) {
-  if (size < sizeof(BITMAPINFOHEADER)) return false;
-  BITMAPINFOHEADER header;
-  std::memcpy(&header, dib, sizeof header);
-  const bool knownHeader = header.biSize == sizeof(BITMAPINFOHEADER) || header.biSize == sizeof(BITMAPV4HEADER) ||
-                           header.biSize == sizeof(BITMAPV5HEADER);
-  if (!knownHeader || header.biPlanes != 1 || header.biWidth <= 0 || header.biWidth > kLargestEdge ||
-      header.biHeight == 0 || header.biHeight < -kLargestEdge || header.biHeight > kLargestEdge)
-    return false;
-  const WORD bits = header.biBitCount;
-  switch (header.biCompression) {
-    case BI_RGB:
-      if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-      break;
-    case BI_RLE8:
-    case BI_RLE4:
-      // Compressed images are stored bottom-up only.
-      if (bits != (header.biCompression == BI_RLE8 ? 8 : 4) || header.biHeight < 0) return false;
-      break;
-    case BI_BITFIELDS:
-      if (bits != 16 && bits != 32) return false;
-      break;
-    default:
-      return false;
-  }
-  if (bits <= 8 && header.biClrUsed > (1u << bits)) return false;
-  const uint64_t tableEnd = uint64_t{header.biSize} + ColorTableBytes(header);
-  if (tableEnd > bitsOffset || bitsOffset > size) return false;
-  const uint64_t available = size - bitsOffset;
-  if (header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4)
-    return header.biSizeImage > 0 && header.biSizeImage <= available &&
-           uint64_t(header.biWidth) * uint64_t(header.biHeight) <= uint64_t{header.biSizeImage} * kPixelsPerRunByte;
-  const uint64_t stride = (uint64_t(header.biWidth) * bits + 31) / 32 * 4;
-  return stride * uint64_t(std::abs(header.biHeight)) <= available;
-}
 
 // New pixels start white, as a fresh sheet would. The fourth byte of a 32-bit pixel stays 0: GDI compares whole
 // pixels when it looks for a colour (transparency, masks), so an opaque-alpha white would not count as white.
@@ -407,7 +354,7 @@ void TBitmap::LoadFromDIB(const BYTE* dib, size_t size, size_t bitsOffset) {
                                                   : TPixelFormat::pf24bit;
   // A one-bit image may declare a single colour; the other keeps its usual one.
   RGBQUAD colors[2] = {kBlackAndWhite[0], kBlackAndWhite[1]};
-  if (header.biBitCount == 1) std::memcpy(colors, dib + header.biSize, ColorTableBytes(header));
+  if (header.biBitCount == 1) std::memcpy(colors, dib + header.biSize, DIBColorTableBytes(header));
   Allocate(header.biWidth, std::abs(header.biHeight), format, colors, false);
   HDC screen = GetDC(nullptr);
   int rows = SetDIBits(screen, handle_, 0, static_cast<UINT>(height_), dib + bitsOffset, info, DIB_RGB_COLORS);
@@ -427,7 +374,7 @@ void TBitmap::LoadFromResource(HINSTANCE instance, const wchar_t* name, const St
   if (!dib || size < sizeof(BITMAPINFOHEADER)) throw EInvalidGraphic(L"Bitmap image is not valid");
   BITMAPINFOHEADER header;
   std::memcpy(&header, dib, sizeof header);
-  const uint64_t bitsOffset = uint64_t{header.biSize} + ColorTableBytes(header);
+  const uint64_t bitsOffset = uint64_t{header.biSize} + DIBColorTableBytes(header);
   if (bitsOffset > size) throw EInvalidGraphic(L"Bitmap image is not valid");
   LoadFromDIB(dib, size, static_cast<size_t>(bitsOffset));
 }
