@@ -89,25 +89,15 @@ bool ReleaseGuarded(void* block) {
 
 }  // namespace
 
-void* operator new(size_t size) {
-  if (guardDepth > 0) {
-    if (void* block = AllocateGuarded(size, AlignmentFor(size), nullptr)) {
-      ++guardedBlocks;
-      return block;
-    }
-    throw std::bad_alloc();
-  }
-  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-  throw std::bad_alloc();
+void* AllocateForTests(size_t size) {
+  if (guardDepth == 0) return nullptr;
+  void* block = AllocateGuarded(size, AlignmentFor(size), nullptr);
+  if (!block) throw std::bad_alloc();
+  ++guardedBlocks;
+  return block;
 }
 
-void operator delete(void* block) noexcept {
-  if (!block) return;
-  if (guardedBlocks > 0 && ReleaseGuarded(block)) return;
-  std::free(block);
-}
-
-void operator delete(void* block, size_t) noexcept { operator delete(block); }
+bool FreeForTests(void* block) { return guardedBlocks > 0 && ReleaseGuarded(block); }
 
 TGuardedAllocations::TGuardedAllocations() { ++guardDepth; }
 

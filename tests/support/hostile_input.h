@@ -65,3 +65,8 @@ class TGuardedAllocations {
   TGuardedAllocations(const TGuardedAllocations&) = delete;
   TGuardedAllocations& operator=(const TGuardedAllocations&) = delete;
 };
+
+// The test programs' operator new and delete ask these first: a block while guarding (else null), and whether a
+// block was a guarded one (then it is freed).
+void* AllocateForTests(size_t size);
+bool FreeForTests(void* block);
