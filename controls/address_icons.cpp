@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "controls/address_box.h"
@@ -91,6 +92,8 @@ int SiteIconIndex(const String& address, bool refresh) {
     for (const THostIcon& entry : HostIconCache)
       if (entry.Host == host) return entry.IconIndex;
   }
+  // Until the page window names a shortcut file there is no way to ask for a site's own icon.
+  if (IconShortcutFile.empty()) return DefaultPageIconIndex;
   CreateIconShortcut(IconShortcutFile, host);
   const int index = QueryIconIndex(IconShortcutFile.c_str(), FILE_ATTRIBUTE_NORMAL, kSmallIconIndexFlags);
   HostIconCache.push_back({host, index});
@@ -183,8 +186,12 @@ int SpecialFolderID(const String& name) {
 }
 
 void CreateIconShortcut(const String& fileName, const String& host) {
-  const String text = L"[InternetShortcut]\r\nURL=" + host + L"\r\nIconFile=" +
-                      LowerCase(L"http://" + host + L"/favicon.ico") + L"\r\nIconIndex=1\r\n";
+  // A line break in the host would add lines of its own to the file.
+  String safeHost = host;
+  safeHost.erase(std::remove_if(safeHost.begin(), safeHost.end(), [](wchar_t c) { return c < L' ' || c == 0x7F; }),
+                 safeHost.end());
+  const String text = L"[InternetShortcut]\r\nURL=" + safeHost + L"\r\nIconFile=" +
+                      LowerCase(L"http://" + safeHost + L"/favicon.ico") + L"\r\nIconIndex=1\r\n";
   WriteWholeFile(fileName, WideToAnsi(text));
 }
 

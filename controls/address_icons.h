@@ -51,9 +51,11 @@ extern String IconTempDir;
 
 // The shell's folder identifier for a special-folder name (any case), 3000 (no folder) for any other name.
 int SpecialFolderID(const String& name);
-// Writes the Internet shortcut whose icon the shell gives for host; raises EFCreateError when it cannot.
+// Writes the Internet shortcut whose icon the shell gives for host, without the host's control characters;
+// raises EFCreateError when it cannot.
 void CreateIconShortcut(const String& fileName, const String& host);
-// The system small-icon index for an address, a special folder, a file or a folder; -1 for an empty address.
+// The system small-icon index for an address, a special folder, a file or a folder; -1 for an empty address. A
+// site's address gets the default page icon while IconShortcutFile is empty.
 // Refresh asks the shell again for a site that the cache already knows.
 int GetURLIconIndex(const String& address, bool refresh);
 // The system small-icon index for the type (extension) of fileName, through an empty temporary file.

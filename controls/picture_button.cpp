@@ -18,6 +18,26 @@ TCustomImageList* TPictureButton::StateImages() const {
   return down_ ? downImages_ : hotImages_;
 }
 
+bool TPictureButton::HoldsList(const TCustomImageList* list) const {
+  return images_ == list || hotImages_ == list || downImages_ == list || disableImages_ == list;
+}
+
+void TPictureButton::SetList(TCustomImageList*& slot, TCustomImageList* value) {
+  if (slot == value) return;
+  TCustomImageList* old = slot;
+  slot = value;
+  // One list may fill several slots: the notice is needed until the last of them lets go.
+  if (old && !HoldsList(old)) old->RemoveFreeNotification(this);
+  if (value) value->FreeNotification(this);
+}
+
+void TPictureButton::Notification(TComponent* component, TOperation operation) {
+  TImage::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  for (TCustomImageList** slot : {&images_, &hotImages_, &downImages_, &disableImages_})
+    if (*slot == component) *slot = nullptr;
+}
+
 void TPictureButton::Paint() {
   if (TCustomImageList* list = StateImages()) {
     // The list draws over what the bitmap holds: a key colour underneath keeps the last image from showing

@@ -12,15 +12,15 @@ class TPictureButton : public TImage {
   BC_CLASS(TPictureButton, TImage)
   explicit TPictureButton(TComponent* owner);
 
-  // The lists are not owned and only stored: nothing is repainted and no free notification is asked for.
+  // The lists are not owned and only stored, without a repaint; a list freed first is let go of.
   TCustomImageList* Images() const { return images_; }
-  void SetImages(TCustomImageList* value) { images_ = value; }
+  void SetImages(TCustomImageList* value) { SetList(images_, value); }
   TCustomImageList* HotImages() const { return hotImages_; }
-  void SetHotImages(TCustomImageList* value) { hotImages_ = value; }
+  void SetHotImages(TCustomImageList* value) { SetList(hotImages_, value); }
   TCustomImageList* DownImages() const { return downImages_; }
-  void SetDownImages(TCustomImageList* value) { downImages_ = value; }
+  void SetDownImages(TCustomImageList* value) { SetList(downImages_, value); }
   TCustomImageList* DisableImages() const { return disableImages_; }
-  void SetDisableImages(TCustomImageList* value) { disableImages_ = value; }
+  void SetDisableImages(TCustomImageList* value) { SetList(disableImages_, value); }
   // The image shown, from whichever list the state picks.
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int value) { imageIndex_ = value; }
@@ -33,8 +33,13 @@ class TPictureButton : public TImage {
 
  protected:
   void Paint() override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  // Stores value in one of the four list slots, asking to hear when it is freed.
+  void SetList(TCustomImageList*& slot, TCustomImageList* value);
+  bool HoldsList(const TCustomImageList* list) const;
+
   // The list for the current state; null when that list is not assigned.
   TCustomImageList* StateImages() const;
 

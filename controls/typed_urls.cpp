@@ -43,8 +43,8 @@ std::vector<String> ReadTypedURLs() {
 
 void WriteTypedURLs(const std::vector<String>& urls) {
   HKEY created = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, nullptr, 0, KEY_WRITE | KEY_QUERY_VALUE, nullptr, &created,
+                      nullptr) != ERROR_SUCCESS)
     return;
   const TKey key(created);
   const int count = static_cast<int>(urls.size());
@@ -54,6 +54,8 @@ void WriteTypedURLs(const std::vector<String>& urls) {
     RegSetValueExW(key.get(), ValueName(k).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
+  // Loading skips empty values, so values left from a longer history would come back after the saved ones.
+  for (int k = written + 1; k <= MaxTypedURLs; ++k) RegDeleteValueW(key.get(), ValueName(k).c_str());
 }
 
 }  // namespace controls

@@ -1,11 +1,13 @@
 #include "framework/bitmap.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "framework/dib_format.h"
 #include "framework/exceptions.h"
 #include "framework/startup.h"
 #include "framework/streams.h"
@@ -26,14 +28,6 @@ int BitsPerPixel(TPixelFormat format) {
 }
 
 int StrideOf(int width, int bitsPerPixel) { return ((width * bitsPerPixel + 31) / 32) * 4; }
-
-// The bytes between an info header and its pixels: the colour table, or the three masks of a bit-field DIB.
-size_t ColorTableBytes(const BITMAPINFOHEADER& header) {
-  if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER)) return 3 * sizeof(DWORD);
-  DWORD colors = header.biClrUsed;
-  if (colors == 0 && header.biBitCount <= 8) colors = 1u << header.biBitCount;
-  return colors * sizeof(RGBQUAD);
-}
 
 // New pixels start white, as a fresh sheet would. The fourth byte of a 32-bit pixel stays 0: GDI compares whole
 // pixels when it looks for a colour (transparency, masks), so an opaque-alpha white would not count as white.
@@ -352,24 +346,15 @@ void TBitmap::Changed() {
 }
 
 void TBitmap::LoadFromDIB(const BYTE* dib, size_t size, size_t bitsOffset) {
+  if (!IsValidDIB(dib, size, bitsOffset)) throw EInvalidGraphic(L"Bitmap image is not valid");
   const auto* info = reinterpret_cast<const BITMAPINFO*>(dib);
   const BITMAPINFOHEADER& header = info->bmiHeader;
-  bool valid = size >= sizeof(BITMAPINFOHEADER) && header.biSize >= sizeof(BITMAPINFOHEADER) &&
-               header.biSize + ColorTableBytes(header) <= bitsOffset && bitsOffset <= size && header.biWidth > 0 &&
-               header.biWidth <= 0x8000 && header.biHeight != 0 && std::abs(header.biHeight) <= 0x8000 &&
-               header.biPlanes == 1;
-  if (valid) {
-    size_t available = size - bitsOffset;
-    if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS)
-      valid = static_cast<size_t>(StrideOf(header.biWidth, header.biBitCount)) * std::abs(header.biHeight) <= available;
-    else
-      valid = header.biSizeImage <= available;
-  }
-  if (!valid) throw EInvalidGraphic(L"Bitmap image is not valid");
   TPixelFormat format = header.biBitCount == 1    ? TPixelFormat::pf1bit
                         : header.biBitCount == 32 ? TPixelFormat::pf32bit
                                                   : TPixelFormat::pf24bit;
-  const RGBQUAD* colors = header.biBitCount == 1 ? reinterpret_cast<const RGBQUAD*>(dib + header.biSize) : nullptr;
+  // A one-bit image may declare a single colour; the other keeps its usual one.
+  RGBQUAD colors[2] = {kBlackAndWhite[0], kBlackAndWhite[1]};
+  if (header.biBitCount == 1) std::memcpy(colors, dib + header.biSize, DIBColorTableBytes(header));
   Allocate(header.biWidth, std::abs(header.biHeight), format, colors, false);
   HDC screen = GetDC(nullptr);
   int rows = SetDIBits(screen, handle_, 0, static_cast<UINT>(height_), dib + bitsOffset, info, DIB_RGB_COLORS);
@@ -387,8 +372,11 @@ void TBitmap::LoadFromResource(HINSTANCE instance, const wchar_t* name, const St
   const auto* dib = static_cast<const BYTE*>(LockResource(LoadResource(instance, resource)));
   size_t size = SizeofResource(instance, resource);
   if (!dib || size < sizeof(BITMAPINFOHEADER)) throw EInvalidGraphic(L"Bitmap image is not valid");
-  const auto& header = *reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-  LoadFromDIB(dib, size, header.biSize + ColorTableBytes(header));
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, dib, sizeof header);
+  const uint64_t bitsOffset = uint64_t{header.biSize} + DIBColorTableBytes(header);
+  if (bitsOffset > size) throw EInvalidGraphic(L"Bitmap image is not valid");
+  LoadFromDIB(dib, size, static_cast<size_t>(bitsOffset));
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const String& name) {
@@ -411,6 +399,7 @@ void TBitmap::LoadFromStream(TStream& stream) {
   if (got != static_cast<int32_t>(sizeof file) || file.bfType != 0x4D42 || file.bfSize < sizeof file ||
       file.bfSize - sizeof file > static_cast<uint64_t>(remaining) || file.bfOffBits < sizeof file)
     throw EInvalidGraphic(L"Bitmap image is not valid");
+  // The header's sizes were checked against what the stream holds: the buffer is no larger than the data.
   std::vector<BYTE> dib(file.bfSize - sizeof file);
   stream.ReadBuffer(dib.data(), static_cast<int32_t>(dib.size()));
   LoadFromDIB(dib.data(), dib.size(), file.bfOffBits - sizeof file);

@@ -44,6 +44,13 @@ TOwnerDrawState DrawStateOf(UINT itemState) {
   return state;
 }
 
+// The text of a window, whatever its length.
+String WindowText(HWND wnd) {
+  String text(static_cast<size_t>(GetWindowTextLengthW(wnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 }  // namespace
 
 // The items, kept here and mirrored into the window while it exists, so that they outlive a re-created window.
@@ -279,7 +286,9 @@ void TCustomComboBox::EditWndProc(TMessage& message) {
       break;
     case WM_CHAR:
       if (DoKeyPress(message)) return;
-      break;
+      CallDefaultEditProc(message);
+      TypedCharacter(static_cast<wchar_t>(message.WParam));
+      return;
     case WM_PAINT:
       CallDefaultEditProc(message);
       Perform(CM_EDITPAINTED, 0, 0);
@@ -295,6 +304,35 @@ void TCustomComboBox::EditWndProc(TMessage& message) {
       break;
   }
   CallDefaultEditProc(message);
+}
+
+void TCustomComboBox::TypedCharacter(wchar_t character) {
+  // Control characters (Backspace among them) only edit.
+  if (character < L' ' || !editHandle_) return;
+  const String typed = WindowText(editHandle_);
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(editHandle_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (autoDropDown_ && !DroppedDown()) {
+    SetDroppedDown(true);
+    // Dropping lets the system pick an item and show its text; what was typed stays.
+    if (WindowText(editHandle_) != typed) {
+      SetWindowTextW(editHandle_, typed.c_str());
+      SendMessageW(editHandle_, EM_SETSEL, start, end);
+    }
+  }
+  if (!autoComplete_ || typed.empty() || start != typed.size()) return;
+  for (int i = 0; i < items_->Count(); ++i) {
+    const String item = items_->Strings(i);
+    if (item.size() <= typed.size() ||
+        CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, item.c_str(), static_cast<int>(typed.size()),
+                       typed.c_str(), static_cast<int>(typed.size())) != CSTR_EQUAL)
+      continue;
+    // What was typed stays as typed; the completion is selected, so the next character replaces it.
+    SetWindowTextW(editHandle_, (typed + item.substr(typed.size())).c_str());
+    SendMessageW(editHandle_, EM_SETSEL, typed.size(), item.size());
+    return;
+  }
 }
 
 void TCustomComboBox::Dispatch(TMessage& message) {
@@ -397,6 +435,46 @@ const TPublishedTable& TCustomComboBox::PublishedTable() const {
           P::Integer(L"ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight),
           P::Boolean(L"Sorted", &TCustomComboBox::Sorted, &TCustomComboBox::SetSorted).Default(false),
           P::Object(L"Items", &TCustomComboBox::Items),
+          P::Boolean(L"AutoComplete", &TCustomComboBox::AutoComplete, &TCustomComboBox::SetAutoComplete).Default(true),
+          P::Boolean(L"AutoDropDown", &TCustomComboBox::AutoDropDown, &TCustomComboBox::SetAutoDropDown).Default(false),
+          ControlProperty(L"Anchors"),
+          ControlProperty(L"BiDiMode"),
+          ControlProperty(L"Color"),
+          ControlProperty(L"Constraints"),
+          ControlProperty(L"Ctl3D"),
+          ControlProperty(L"DragCursor"),
+          ControlProperty(L"DragKind"),
+          ControlProperty(L"DragMode"),
+          ControlProperty(L"Enabled"),
+          ControlProperty(L"Font"),
+          ControlProperty(L"ParentBiDiMode"),
+          ControlProperty(L"ParentColor"),
+          ControlProperty(L"ParentCtl3D"),
+          ControlProperty(L"ParentFont"),
+          ControlProperty(L"ParentShowHint"),
+          ControlProperty(L"PopupMenu"),
+          ControlProperty(L"ShowHint"),
+          ControlProperty(L"TabOrder"),
+          ControlProperty(L"TabStop"),
+          ControlProperty(L"Text"),
+          ControlProperty(L"Visible"),
+          ControlProperty(L"OnClick"),
+          ControlProperty(L"OnContextPopup"),
+          ControlProperty(L"OnDblClick"),
+          ControlProperty(L"OnDragDrop"),
+          ControlProperty(L"OnDragOver"),
+          ControlProperty(L"OnEndDock"),
+          ControlProperty(L"OnEndDrag"),
+          ControlProperty(L"OnEnter"),
+          ControlProperty(L"OnExit"),
+          ControlProperty(L"OnKeyDown"),
+          ControlProperty(L"OnKeyPress"),
+          ControlProperty(L"OnKeyUp"),
+          ControlProperty(L"OnMouseDown"),
+          ControlProperty(L"OnMouseMove"),
+          ControlProperty(L"OnMouseUp"),
+          ControlProperty(L"OnStartDock"),
+          ControlProperty(L"OnStartDrag"),
           P::Event(
               L"OnChange", [](TCustomComboBox* box) { return box->OnChange; },
               [](TCustomComboBox* box, TNotifyEvent value) { box->OnChange = value; }),

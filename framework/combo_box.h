@@ -43,6 +43,12 @@ class TCustomComboBox : public TWinControl {
   void SetDropDownCount(int value) { dropDownCount_ = value; }
   bool Sorted() const { return sorted_; }
   void SetSorted(bool value);
+  // Typing into the edit completes the text with the first item it begins (default true) / drops the list down
+  // (default false).
+  bool AutoComplete() const { return autoComplete_; }
+  void SetAutoComplete(bool value) { autoComplete_ = value; }
+  bool AutoDropDown() const { return autoDropDown_; }
+  void SetAutoDropDown(bool value) { autoDropDown_ = value; }
   bool DroppedDown() const;
   void SetDroppedDown(bool value);
   // The edit child of the drop-down and simple styles, else null.
@@ -85,6 +91,8 @@ class TCustomComboBox : public TWinControl {
   void CNCommand(TMessage& message);
   void CNDrawItem(TMessage& message);
   void CNMeasureItem(TMessage& message);
+  // After the edit took the typed character: drop the list and complete the text, as set.
+  void TypedCharacter(wchar_t character);
 
   std::unique_ptr<TComboBoxStrings> items_;
   std::unique_ptr<TControlCanvas> canvas_;
@@ -93,6 +101,8 @@ class TCustomComboBox : public TWinControl {
   int dropDownCount_ = 8;
   int itemIndex_ = -1;  // kept while there is no window
   bool sorted_ = false;
+  bool autoComplete_ = true;
+  bool autoDropDown_ = false;
   DWORD windowStyle_ = 0;
   HWND editHandle_ = nullptr;
   WNDPROC defEditProc_ = nullptr;

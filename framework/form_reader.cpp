@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -27,6 +29,12 @@ int HexValue(wchar_t c) {
   if (c >= L'a' && c <= L'f') return c - L'a' + 10;
   return -1;
 }
+
+// Objects and collection items nested deeper than this are refused, well before the reader's recursion could
+// exhaust the stack; stored forms nest a few levels.
+constexpr int kMaxNesting = 200;
+// In place of a line: the line of the token the reader took last when the error came.
+constexpr int kFailureLine = -1;
 
 String ErrorText(const String& where, const String& reason, int line) {
   return Format(L"%s: %s (line %d)", {where, reason, std::to_wstring(line)});
@@ -219,6 +227,23 @@ struct TReader::Fixup {
   String Name;
   int Line;
   String Where;
+  // The collections whose items hold the instance, outermost first: clearing any of them frees the instance.
+  std::vector<TCollection*> Within;
+};
+
+// Counts one level of nesting for as long as it lives, and refuses to go deeper than the reader allows.
+class TReader::NestingScope {
+ public:
+  explicit NestingScope(TReader& reader) : reader_(reader) {
+    if (reader_.nesting_ == kMaxNesting) reader_.FailAhead(L"objects nested too deeply");
+    ++reader_.nesting_;
+  }
+  ~NestingScope() { --reader_.nesting_; }
+  NestingScope(const NestingScope&) = delete;
+  NestingScope& operator=(const NestingScope&) = delete;
+
+ private:
+  TReader& reader_;
 };
 
 TReader::TReader(const String& text) : lexer_(std::make_unique<Lexer>(text)) {}
@@ -264,6 +289,7 @@ double TReader::ReadFloat() {
   const Token& token = lexer_->Peek();
   if (token.Kind == TokenKind::Integer) return static_cast<double>(lexer_->Next().Integer);
   if (token.Kind != TokenKind::Float) FailAhead(L"number expected");
+  if (!std::isfinite(token.Number)) FailAhead(L"value out of range");
   return lexer_->Next().Number;
 }
 
@@ -325,6 +351,23 @@ void TReader::DefineBinaryProperty(const String& name, const std::function<void(
   readData(data);
 }
 
+template <class Body>
+void TReader::AsReadError(int line, const String& where, Body&& body) {
+  // Without a place of its own, the error is placed where the reader was when it failed.
+  auto fail = [&](const String& reason) {
+    Fail(reason, line == kFailureLine ? lexer_->LastLine() : line, where.empty() ? Where() : where);
+  };
+  try {
+    body();
+  } catch (const EReadError&) {
+    throw;
+  } catch (const Exception& e) {
+    fail(e.Message());
+  } catch (const std::bad_alloc&) {
+    fail(L"out of memory");
+  }
+}
+
 TComponent* TReader::ReadRootComponent(TComponent* root) {
   const int line = lexer_->Peek().Line;
   if (!lexer_->Peek().IsKeyword(L"object")) Fail(L"'object' expected", line, L"Error reading form");
@@ -352,7 +395,9 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
   root->SetLoading(true);
   loaded_.push_back(root);
   try {
-    if (!name.empty() && root->Name().empty()) root->SetName(name);
+    AsReadError(line, Where(), [&] {
+      if (!name.empty() && root->Name().empty()) root->SetName(name);
+    });
     ReadBody(root);
     if (lexer_->Peek().Kind != TokenKind::End)
       Fail(L"end of form expected", lexer_->Peek().Line, L"Error reading form");
@@ -363,7 +408,9 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
   }
   // The form is whole now; a Loaded that fails leaves no component marked as still loading.
   try {
-    for (TComponent* component : loaded_) component->Loaded();
+    AsReadError(lexer_->LastLine(), L"Error reading form", [&] {
+      for (TComponent* component : loaded_) component->Loaded();
+    });
   } catch (...) {
     for (TComponent* component : loaded_) component->SetLoading(false);
     throw;
@@ -373,6 +420,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
 }
 
 void TReader::ReadBody(TComponent* instance) {
+  NestingScope nesting(*this);
   for (;;) {
     current_ = instance;
     const Token& token = lexer_->Peek();
@@ -416,7 +464,7 @@ TComponent* TReader::CreateChild(const String& name, const String& className, TC
   TComponent* child = name.empty() ? nullptr : root_->FindComponent(name);
   bool reuse =
       child && child->ClassName() == className && std::find(loaded_.begin(), loaded_.end(), child) == loaded_.end();
-  try {
+  AsReadError(line, where, [&] {
     if (!reuse) {
       const TClass* cls = GetClass(className);
       if (!cls) Fail(L"class " + className + L" not found", line, where);
@@ -429,11 +477,7 @@ TComponent* TReader::CreateChild(const String& name, const String& className, TC
     loaded_.push_back(child);
     if (!reuse) child->SetName(name);
     child->SetParentComponent(parent);
-  } catch (const EReadError&) {
-    throw;
-  } catch (const Exception& e) {
-    Fail(e.Message(), line, where);
-  }
+  });
   return child;
 }
 
@@ -442,7 +486,7 @@ void TReader::ReadProperty(TPersistent* instance, const String& pathPrefix) {
   propertyPath_ = pathPrefix + nameToken.Text;
   if (!lexer_->Peek().IsSymbol(L'=')) FailAhead(L"'=' expected");
   lexer_->Next();
-  try {
+  AsReadError(kFailureLine, String(), [&] {
     String rest = nameToken.Text;
     for (size_t dot; (dot = rest.find(L'.')) != String::npos; rest.erase(0, dot + 1)) {
       String part = rest.substr(0, dot);
@@ -464,18 +508,23 @@ void TReader::ReadProperty(TPersistent* instance, const String& pathPrefix) {
       instance->DefineProperties(*this);
       if (!definedFound_) Fail(L"property " + rest + L" does not exist");
     }
-  } catch (const EReadError&) {
-    throw;
-  } catch (const Exception& e) {
-    Fail(e.Message());
-  }
+  });
   propertyPath_.clear();
 }
 
 void TReader::ReadCollection(TCollection* collection, const String& path) {
+  NestingScope nesting(*this);
   lexer_->Next();
+  within_.push_back(collection);
   collection->BeginUpdate();
   try {
+    // The items about to be freed may hold references and events read earlier: they are no longer wanted.
+    fixups_.erase(std::remove_if(fixups_.begin(), fixups_.end(),
+                                 [&](const Fixup& fixup) {
+                                   return std::find(fixup.Within.begin(), fixup.Within.end(), collection) !=
+                                          fixup.Within.end();
+                                 }),
+                  fixups_.end());
     collection->Clear();
     for (int index = 0; !lexer_->Peek().IsSymbol(L'>'); ++index) {
       if (!lexer_->Peek().IsKeyword(L"item")) FailAhead(L"'item' or '>' expected");
@@ -490,9 +539,11 @@ void TReader::ReadCollection(TCollection* collection, const String& path) {
     }
     lexer_->Next();
   } catch (...) {
+    within_.pop_back();
     collection->EndUpdate();
     throw;
   }
+  within_.pop_back();
   collection->EndUpdate();
 }
 
@@ -552,14 +603,18 @@ void TReader::ReadPublished(TPersistent* instance, const TPropertyInfo& info) {
     case TPropertyKind::pkString:
       static_cast<const TStringPropertyInfo&>(info).SetString(instance, ReadString());
       break;
-    case TPropertyKind::pkFloat:
-      static_cast<const TFloatPropertyInfo&>(info).SetFloat(instance, ReadFloat());
+    case TPropertyKind::pkFloat: {
+      auto& floating = static_cast<const TFloatPropertyInfo&>(info);
+      double value = ReadFloat();
+      if (!floating.InRange(value)) Fail(L"value out of range");
+      floating.SetFloat(instance, value);
       break;
+    }
     case TPropertyKind::pkComponent:
     case TPropertyKind::pkEvent: {
       int line = lexer_->Peek().Line;
       String name = ReadIdent();
-      fixups_.push_back(Fixup{instance, &info, name, line, Where()});
+      fixups_.push_back(Fixup{instance, &info, name, line, Where(), within_});
       break;
     }
     case TPropertyKind::pkPersistent:
@@ -604,10 +659,7 @@ TComponent* ReadComponentFromText(const String& text, TComponent* root) {
 }
 
 TComponent* ReadComponent(TStream& stream, TComponent* root) {
-  int64_t size = stream.Size() - stream.Position();
-  std::string bytes(static_cast<size_t>(size), '\0');
-  if (size > 0) stream.ReadBuffer(bytes.data(), static_cast<int32_t>(size));
-  return ReadComponentFromText(Utf8ToWide(bytes), root);
+  return ReadComponentFromText(Utf8ToWide(ReadToEnd(stream)), root);
 }
 
 TComponent* ReadComponentRes(const String& resourceName, TComponent* root, HMODULE module) {

@@ -6,7 +6,7 @@
 // reaches into the Font object; a collection is emptied and refilled from its stored items), hands every other
 // name to DefineProperties, links component references and events once the whole form is read, and then calls
 // Loaded on every component read, in reading order. Every fault raises EReadError naming the line and the
-// property.
+// property, errors of the components themselves included; objects and collection items nest at most 200 deep.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +60,7 @@ class TReader : public TFiler {
   struct Token;
   class Lexer;
   struct Fixup;
+  class NestingScope;
 
   void ReadBody(TComponent* instance);
   void ReadObject(TComponent* parent);
@@ -76,6 +77,9 @@ class TReader : public TFiler {
   [[noreturn]] void FailAhead(const String& reason) const;
   [[noreturn]] void Fail(const String& reason, int line, const String& where) const;
   String Where() const;
+  // Runs body; an error of another kind than EReadError leaves it as an EReadError at line, in where.
+  template <class Body>
+  void AsReadError(int line, const String& where, Body&& body);
   // Undoes a failed read: frees what it created and ends the loading state of the rest.
   void Discard(bool rootCreated);
 
@@ -88,6 +92,8 @@ class TReader : public TFiler {
   std::vector<TComponent*> loaded_;
   std::vector<TComponent*> created_;
   std::vector<Fixup> fixups_;
+  std::vector<TCollection*> within_;
+  int nesting_ = 0;
 };
 
 // Reads the form text into root (see ReadRootComponent).

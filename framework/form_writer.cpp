@@ -1,6 +1,7 @@
 #include "framework/form_writer.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "framework/collection.h"
 #include "framework/graphics.h"
@@ -46,10 +47,13 @@ String QuoteString(const String& value) {
   return result;
 }
 
-// The shortest text that reads back as the same number.
+// The shortest text that reads back as the same number. A number that would look like an integer gets ".0", so
+// that it is read as a number with a fraction and keeps the sign of a negative zero.
 String FloatText(double value) {
   char buffer[64];
-  return String(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+  String text(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+  if (text.find_first_of(L".e") == String::npos) text += L".0";
+  return text;
 }
 
 // The name under which a referenced component can be found again when the form is read.
@@ -202,7 +206,11 @@ void TWriter::WriteInteger(int64_t value) { WriteValueText(std::to_wstring(value
 
 void TWriter::WriteBoolean(bool value) { WriteValueText(value ? L"True" : L"False"); }
 
-void TWriter::WriteFloat(double value) { WriteValueText(FloatText(value)); }
+void TWriter::WriteFloat(double value) {
+  // Infinities and NaN have no text the reader takes back.
+  if (!std::isfinite(value)) throw EWriteError(L"Cannot store a number that is not finite");
+  WriteValueText(FloatText(value));
+}
 
 void TWriter::WriteString(const String& value) { WriteValueText(QuoteString(value)); }
 

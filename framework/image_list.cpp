@@ -1,7 +1,11 @@
 #include "framework/image_list.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
+#include "framework/dib_format.h"
 #include "framework/properties.h"
 #include "framework/startup.h"
 #include "framework/streams.h"
@@ -19,6 +23,62 @@ void UnregisterImageListClass() { UnregisterPersistentClass(TImageList::StaticCl
 
 // The raster operation that paints the brush where the source is white and keeps the target where it is black.
 constexpr DWORD kBrushWhereSourceIsWhite = 0x00E20746;
+
+// The head of a stored image list: "IL", version, image count, capacity, growth, image width and height,
+// background colour, flags, overlay images.
+#pragma pack(push, 2)
+struct TStoredListHead {
+  uint16_t Magic;
+  uint16_t Version;
+  uint16_t Count;
+  uint16_t Capacity;
+  uint16_t Grow;
+  uint16_t Width;
+  uint16_t Height;
+  uint32_t Background;
+  uint16_t Flags;
+  int16_t Overlays[4];
+};
+#pragma pack(pop)
+static_assert(sizeof(TStoredListHead) == 28, "the stored head is 28 bytes");
+
+constexpr uint16_t kStoredListMagic = 0x4C49;  // "IL"
+// Stored images lie four to a row.
+constexpr uint64_t kImagesPerRow = 4;
+
+// Whether an uncompressed bitmap file at offset at holds the head's images, four to a row, with all its pixels
+// inside the data; at moves past it.
+bool HoldsStoredImages(const std::string& bytes, size_t& at, const TStoredListHead& head) {
+  if (bytes.size() - at < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return false;
+  BITMAPFILEHEADER file;
+  std::memcpy(&file, bytes.data() + at, sizeof file);
+  BITMAPINFOHEADER info;
+  std::memcpy(&info, bytes.data() + at + sizeof file, sizeof info);
+  if (file.bfType != 0x4D42 || info.biSize != sizeof info ||
+      (info.biCompression != BI_RGB && info.biCompression != BI_BITFIELDS))
+    return false;
+  const auto* dib = reinterpret_cast<const BYTE*>(bytes.data() + at + sizeof file);
+  const size_t size = bytes.size() - at - sizeof file;
+  const uint64_t bitsOffset = info.biSize + DIBColorTableBytes(info);
+  if (bitsOffset > size || !IsValidDIB(dib, size, static_cast<size_t>(bitsOffset))) return false;
+  const uint64_t rows = (head.Count + kImagesPerRow - 1) / kImagesPerRow;
+  if (uint64_t(info.biWidth) < uint64_t{head.Width} * std::min<uint64_t>(head.Count, kImagesPerRow) ||
+      uint64_t(std::abs(info.biHeight)) < rows * head.Height)
+    return false;
+  at += sizeof file + static_cast<size_t>(bitsOffset + DIBPixelBytes(info));
+  return true;
+}
+
+// Whether the bytes are a stored image list whose images (and mask) are all there.
+bool IsStoredImageList(const std::string& bytes) {
+  if (bytes.size() < sizeof(TStoredListHead)) return false;
+  TStoredListHead head;
+  std::memcpy(&head, bytes.data(), sizeof head);
+  if (head.Magic != kStoredListMagic || head.Width == 0 || head.Height == 0) return false;
+  size_t at = sizeof head;
+  if (!HoldsStoredImages(bytes, at, head)) return false;
+  return !(head.Flags & ILC_MASK) || HoldsStoredImages(bytes, at, head);
+}
 
 }  // namespace
 
@@ -91,7 +151,13 @@ void TCustomImageList::DefineProperties(TFiler& filer) {
 }
 
 void TCustomImageList::ReadImages(TStream& stream) {
-  Microsoft::WRL::ComPtr<IStream> adapter(new TStreamAdapter(&stream));
+  // The platform's reader trusts what the data declares; it only gets data whose every part is there.
+  const std::string bytes = ReadToEnd(stream);
+  if (!IsStoredImageList(bytes)) throw EReadError(L"Failed to read ImageList data from stream");
+  TMemoryStream checked;
+  checked.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  checked.SetPosition(0);
+  Microsoft::WRL::ComPtr<IStream> adapter(new TStreamAdapter(&checked));
   HIMAGELIST read = ImageList_Read(adapter.Get());
   if (!read) throw EReadError(L"Failed to read ImageList data from stream");
   bool shared = shareImages_;

@@ -35,7 +35,28 @@ void SplitNames(const String& names, TStrings* strings) {
   strings->EndUpdate();
 }
 
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
+
+// Whether the text would come back unchanged from a file: no line breaks or NULs, no blanks at either end (which
+// reading trims) and no quotes around it (which the system's reading drops).
+bool KeepsItsLine(const String& text) {
+  if (text.find_first_of(String(L"\r\n\0", 3)) != String::npos) return false;
+  if (text.empty()) return true;
+  if (IsBlank(text.front()) || IsBlank(text.back())) return false;
+  return text.size() < 2 || !IsQuote(text.front()) || text.back() != text.front();
+}
+
 }  // namespace
+
+void TCustomIniFile::CheckStorable(const String& section, const String& ident, const String& value) const {
+  // A name or value that would read back as something else, or as other keys or sections, is refused.
+  const bool storable = !section.empty() && !ident.empty() && KeepsItsLine(section) && KeepsItsLine(ident) &&
+                        KeepsItsLine(value) && section.find_first_of(L"[]") == String::npos &&
+                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[';
+  if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
+}
 
 bool TCustomIniFile::SectionExists(const String& section) const {
   TStringList keys;
@@ -80,6 +101,7 @@ String TIniFile::ReadString(const String& section, const String& ident, const St
 }
 
 void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
+  CheckStorable(section, ident, value);
   if (!WritePrivateProfileStringW(section.c_str(), ident.c_str(), value.c_str(), FileName().c_str())) WriteError();
 }
 
@@ -174,6 +196,7 @@ String TMemIniFile::ReadString(const String& section, const String& ident, const
 }
 
 void TMemIniFile::WriteString(const String& section, const String& ident, const String& value) {
+  CheckStorable(section, ident, value);
   TStringList* lines = AddSection(section);
   int index = lines->IndexOfName(ident);
   if (index >= 0)

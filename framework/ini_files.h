@@ -40,6 +40,12 @@ class TCustomIniFile : public TObject {
   // Makes everything written so far reach the file.
   virtual void UpdateFile() = 0;
 
+ protected:
+  // Raises EIniFileException "Cannot store %s in %s" for a section, name or value that would not read back as
+  // written: an empty section or name, line breaks or NULs anywhere, blanks or enclosing quotes, "[" or "]" in a
+  // section, "=" in a name or a name starting with ";" or "[".
+  void CheckStorable(const String& section, const String& ident, const String& value) const;
+
  private:
   String fileName_;
 };
@@ -62,7 +68,8 @@ class TIniFile : public TCustomIniFile {
   [[noreturn]] void WriteError() const;
 };
 
-// The file read once at construction (a missing file is an empty one), in the ANSI code page. Blank lines,
+// The file read once at construction (a missing file is an empty one), in the ANSI code page or, after a UTF-8
+// mark, in UTF-8. Blank lines,
 // comment lines (";") and lines before the first section are dropped; names and values are trimmed; a section
 // that appears twice is one section. UpdateFile writes each section, its lines and an empty line.
 class TMemIniFile : public TCustomIniFile {

@@ -1,6 +1,7 @@
 #include "framework/lists.h"
 
 #include <algorithm>
+#include <new>
 
 #include "framework/exceptions.h"
 #include "framework/sys_utils.h"
@@ -14,9 +15,13 @@ namespace {
 // TList
 
 void TList::SetCount(int count) {
-  if (count < 0) ListError(L"List count out of bounds (%d)", count);
+  if (count < 0 || count > MaxListSize) ListError(L"List count out of bounds (%d)", count);
   while (Count() > count) Delete(Count() - 1);
-  items_.resize(static_cast<size_t>(count), nullptr);
+  try {
+    items_.resize(static_cast<size_t>(count), nullptr);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(L"Out of memory");
+  }
 }
 
 void* TList::Items(int index) const {
@@ -41,6 +46,7 @@ int TList::Add(void* item) {
 
 void TList::Insert(int index, void* item) {
   if (index < 0 || index > Count()) ListError(L"List index out of bounds (%d)", index);
+  if (Count() == MaxListSize) ListError(L"List count out of bounds (%d)", MaxListSize + 1);
   items_.insert(items_.begin() + index, item);
   if (item) Notify(item, TListNotification::lnAdded);
 }

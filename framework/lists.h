@@ -11,7 +11,11 @@ enum class TDuplicates { dupIgnore, dupAccept, dupError };
 
 using TListSortCompare = std::function<int(void* item1, void* item2)>;
 
-// An ordered list of untyped pointers. Index errors raise EListError "List index out of bounds (%d)".
+// The most items a TList holds; more raise EListError "List count out of bounds (%d)".
+constexpr int MaxListSize = 0x7FFFFFFF / 16;
+
+// An ordered list of untyped pointers. Index errors raise EListError "List index out of bounds (%d)"; memory
+// that cannot be had raises EOutOfMemory.
 class TList : public TObject {
   BC_CLASS(TList, TObject)
   TList() = default;

@@ -21,6 +21,7 @@
 // A stored predicate (Stored) that says no keeps the value out of the form whatever it is.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -91,6 +92,8 @@ class TFloatPropertyInfo : public TPropertyInfo {
   using TPropertyInfo::TPropertyInfo;
   virtual double GetFloat(TPersistent* instance) const = 0;
   virtual void SetFloat(TPersistent* instance, double value) const = 0;
+  // False when the property's type cannot hold the value as a finite number.
+  virtual bool InRange(double value) const = 0;
 };
 
 // A reference to another component of the form, stored by name and linked after the whole form is read.
@@ -366,6 +369,9 @@ class TFloatProperty : public TTypedProperty<TFloatProperty<C, T>, TFloatPropert
   using Base::Base;
   double GetFloat(TPersistent* instance) const override { return static_cast<double>(this->Get(instance)); }
   void SetFloat(TPersistent* instance, double value) const override { this->Set(instance, static_cast<T>(value)); }
+  bool InRange(double value) const override {
+    return std::isfinite(value) && std::fabs(value) <= static_cast<double>(std::numeric_limits<T>::max());
+  }
 };
 
 // T is a pointer to TComponent or a class derived from it.

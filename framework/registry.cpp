@@ -1,5 +1,7 @@
 #include "framework/registry.h"
 
+#include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "framework/exceptions.h"
@@ -13,6 +15,10 @@ bool IsPredefinedKey(HKEY key) {
     if (key == root) return true;
   return false;
 }
+
+// Tries at reading a value that keeps changing size, and the bytes past the buffer the platform may write.
+constexpr int kReadAttempts = 4;
+constexpr size_t kSpareBytes = 2;
 
 bool IsRelative(const String& key) { return key.empty() || key[0] != L'\\'; }
 
@@ -71,7 +77,11 @@ HKEY TRegistry::BaseKey(const String& key) const {
   return IsRelative(key) && currentKey_ ? currentKey_.Get() : rootKey_;
 }
 
-String TRegistry::RelativePath(const String& key) { return IsRelative(key) ? key : key.substr(1); }
+String TRegistry::RelativePath(const String& key) {
+  // The platform reads a name up to its first NUL, so that is all the name there is.
+  String path = key.substr(0, key.find(L'\0'));
+  return IsRelative(path) ? path : path.substr(1);
+}
 
 void TRegistry::ChangeKey(HKEY key, const String& path) {
   currentKey_.Reset(key);
@@ -180,12 +190,21 @@ TRegDataType TRegistry::GetDataType(const String& name) const {
   return info.RegData;
 }
 
-void TRegistry::GetData(const String& name, void* buffer, DWORD size, TRegDataType& type) const {
-  DWORD rawType = 0;
-  if (RegQueryValueExW(BaseKey(L""), name.c_str(), nullptr, &rawType, static_cast<BYTE*>(buffer), &size) !=
-      ERROR_SUCCESS)
-    RaiseRegistryError(L"Failed to get data for '%s'", name);
-  type = DataTypeOf(rawType);
+std::vector<BYTE> TRegistry::GetData(const String& name, DWORD& type) const {
+  DWORD size = 0;
+  // A value that grows between the two questions is asked for again, a few times at most.
+  for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+    if (RegQueryValueExW(BaseKey(L""), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+    // The platform may add a terminator of its own past the size it was given: two spare bytes take it.
+    std::vector<BYTE> data(static_cast<size_t>(size) + kSpareBytes);
+    DWORD got = size;
+    LSTATUS status = RegQueryValueExW(BaseKey(L""), name.c_str(), nullptr, &type, data.data(), &got);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS || got > size) break;
+    data.resize(got);
+    return data;
+  }
+  RaiseRegistryError(L"Failed to get data for '%s'", name);
 }
 
 void TRegistry::PutData(const String& name, const void* data, DWORD size, DWORD type) {
@@ -194,15 +213,16 @@ void TRegistry::PutData(const String& name, const void* data, DWORD size, DWORD 
 }
 
 String TRegistry::ReadString(const String& name) const {
-  TRegDataInfo info;
-  if (!GetDataInfo(name, info)) return L"";
-  if (info.RegData != TRegDataType::rdString && info.RegData != TRegDataType::rdExpandString)
-    RaiseRegistryError(L"Invalid data type for '%s'", name);
-  // Stored text need not end with a NUL; the extra character makes room for one.
-  std::vector<wchar_t> text(info.DataSize / sizeof(wchar_t) + 1, L'\0');
-  TRegDataType type;
-  GetData(name, text.data(), static_cast<DWORD>(info.DataSize), type);
-  return String(text.data());
+  if (!ValueExists(name)) return L"";
+  DWORD type = 0;
+  std::vector<BYTE> data = GetData(name, type);
+  if (type != REG_SZ && type != REG_EXPAND_SZ) RaiseRegistryError(L"Invalid data type for '%s'", name);
+  // Stored text need not end with a NUL, nor fill whole characters: it ends at its first NUL or its last whole
+  // character, whichever comes first.
+  String text(data.size() / sizeof(wchar_t), L'\0');
+  if (!text.empty()) std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  return text;
 }
 
 void TRegistry::WriteString(const String& name, const String& value) {
@@ -214,10 +234,11 @@ void TRegistry::WriteExpandString(const String& name, const String& value) {
 }
 
 int TRegistry::ReadInteger(const String& name) const {
+  DWORD type = 0;
+  std::vector<BYTE> data = GetData(name, type);
+  if (type != REG_DWORD || data.size() != sizeof(DWORD)) RaiseRegistryError(L"Invalid data type for '%s'", name);
   DWORD value = 0;
-  TRegDataType type;
-  GetData(name, &value, sizeof value, type);
-  if (type != TRegDataType::rdInteger) RaiseRegistryError(L"Invalid data type for '%s'", name);
+  std::memcpy(&value, data.data(), sizeof value);
   return static_cast<int>(value);
 }
 
@@ -227,13 +248,15 @@ void TRegistry::WriteInteger(const String& name, int value) {
 }
 
 int TRegistry::ReadBinaryData(const String& name, void* buffer, int bufferSize) const {
-  TRegDataInfo info;
-  if (!GetDataInfo(name, info)) return 0;
-  if ((info.RegData != TRegDataType::rdBinary && info.RegData != TRegDataType::rdUnknown) || info.DataSize > bufferSize)
+  if (!ValueExists(name)) return 0;
+  DWORD type = 0;
+  std::vector<BYTE> data = GetData(name, type);
+  const TRegDataType kind = DataTypeOf(type);
+  if ((kind != TRegDataType::rdBinary && kind != TRegDataType::rdUnknown) || bufferSize < 0 ||
+      data.size() > static_cast<size_t>(bufferSize))
     RaiseRegistryError(L"Invalid data type for '%s'", name);
-  TRegDataType type;
-  GetData(name, buffer, static_cast<DWORD>(info.DataSize), type);
-  return info.DataSize;
+  if (!data.empty()) std::memcpy(buffer, data.data(), data.size());
+  return static_cast<int>(data.size());
 }
 
 void TRegistry::WriteBinaryData(const String& name, const void* buffer, int bufferSize) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <utility>
+#include <vector>
 
 #include "framework/object.h"
 
@@ -75,10 +76,12 @@ class TRegistry : public TObject {
   int GetDataSize(const String& name) const;
   TRegDataType GetDataType(const String& name) const;
 
-  // A missing value reads as empty text; expandable text is read as it is stored.
+  // A missing value reads as empty text; expandable text is read as it is stored. The text ends at its first NUL
+  // or at the end of the value, whichever comes first.
   String ReadString(const String& name) const;
   void WriteString(const String& name, const String& value);
   void WriteExpandString(const String& name, const String& value);
+  // Only a REG_DWORD of exactly four bytes is an integer.
   int ReadInteger(const String& name) const;
   void WriteInteger(const String& name, int value);
   bool ReadBool(const String& name) const { return ReadInteger(name) != 0; }
@@ -92,7 +95,8 @@ class TRegistry : public TObject {
   static String RelativePath(const String& key);
   void ChangeKey(HKEY key, const String& path);
   void PutData(const String& name, const void* data, DWORD size, DWORD type);
-  void GetData(const String& name, void* buffer, DWORD size, TRegDataType& type) const;
+  // The value's bytes, exactly as many as it holds, and its type; raises when it cannot be read.
+  std::vector<BYTE> GetData(const String& name, DWORD& type) const;
 
   HKEY rootKey_ = HKEY_CURRENT_USER;
   REGSAM access_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "framework/com_guard.h"
 #include "framework/exceptions.h"
@@ -12,6 +14,23 @@ namespace {
 // The largest piece moved by one Read or Write call when a copy spans more than a call can carry.
 constexpr int32_t kCopyChunk = 0x10000;
 constexpr int64_t kLargestCall = 0x40000000;
+constexpr const wchar_t* kOutOfMemory = L"Out of memory while expanding memory stream";
+
+// Whether a block of size bytes fits in the memory the system can still commit. Some systems promise more than
+// they have and fail later, while the block is filled; asking first keeps that failure a clean error.
+bool MemoryCanHold(uint64_t size) {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) return true;
+  return size <= status.ullAvailPageFile && size <= status.ullAvailVirtual;
+}
+
+// sum = a + b, unless that overflows.
+bool CheckedAdd(int64_t a, int64_t b, int64_t& sum) {
+  if ((b > 0 && a > INT64_MAX - b) || (b < 0 && a < INT64_MIN - b)) return false;
+  sum = a + b;
+  return true;
+}
 
 DWORD ShareModeOf(uint16_t mode) {
   switch (mode & 0x00F0) {
@@ -102,10 +121,17 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
   return copied;
 }
 
+std::string ReadToEnd(TStream& stream) {
+  std::string bytes;
+  std::vector<char> chunk(kCopyChunk);
+  for (int32_t got; (got = stream.Read(chunk.data(), kCopyChunk)) > 0;) bytes.append(chunk.data(), got);
+  return bytes;
+}
+
 // TCustomMemoryStream
 
 int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
-  if (position_ < 0 || count <= 0 || position_ >= size_) return 0;
+  if (count <= 0 || position_ >= size_) return 0;
   int32_t moved = static_cast<int32_t>(std::min<int64_t>(count, size_ - position_));
   std::memcpy(buffer, static_cast<const uint8_t*>(memory_) + position_, static_cast<size_t>(moved));
   position_ += moved;
@@ -113,21 +139,23 @@ int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
 }
 
 int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case TSeekOrigin::soBeginning:
-      position_ = offset;
-      break;
-    case TSeekOrigin::soCurrent:
-      position_ += offset;
-      break;
-    case TSeekOrigin::soEnd:
-      position_ = size_ + offset;
-      break;
-  }
+  const int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? position_ : size_;
+  int64_t target = 0;
+  if (!CheckedAdd(base, offset, target) || target < 0) throw EStreamError(L"Invalid stream position");
+  position_ = target;
   return position_;
 }
 
-void TCustomMemoryStream::SaveToStream(TStream& stream) const { WriteWhole(stream, memory_, size_); }
+void TCustomMemoryStream::SaveToStream(TStream& stream) const {
+  // Writing into this very stream may move the block being written: copy it first.
+  if (&stream == this) {
+    const auto* bytes = static_cast<const uint8_t*>(memory_);
+    const std::vector<uint8_t> copy(bytes, bytes + size_);
+    WriteWhole(stream, copy.data(), size_);
+    return;
+  }
+  WriteWhole(stream, memory_, size_);
+}
 
 void TCustomMemoryStream::SaveToFile(const String& fileName) const {
   TFileStream file(fileName, fmCreate);
@@ -142,22 +170,32 @@ void TCustomMemoryStream::SetPointer(void* memory, int64_t size) {
 // TMemoryStream
 
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
-  if (position_ < 0 || count <= 0) return 0;
-  int64_t end = position_ + count;
-  if (end > Size()) {
-    bytes_.resize(static_cast<size_t>(end));
-    SetPointer(bytes_.data(), end);
-  }
-  std::memcpy(bytes_.data() + position_, buffer, static_cast<size_t>(count));
+  if (count <= 0) return 0;
+  int64_t end = 0;
+  if (!CheckedAdd(position_, count, end)) throw EStreamError(kOutOfMemory);
+  if (end > Size()) Resize(end);
+  std::memmove(bytes_.data() + position_, buffer, static_cast<size_t>(count));
   position_ = end;
   return count;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
   if (size < 0) throw EStreamError(L"Invalid stream size");
-  bytes_.resize(static_cast<size_t>(size));
-  SetPointer(bytes_.data(), size);
+  Resize(size);
   if (position_ > size) position_ = size;
+}
+
+void TMemoryStream::Resize(int64_t size) {
+  if (static_cast<uint64_t>(size) > bytes_.capacity() && !MemoryCanHold(static_cast<uint64_t>(size)))
+    throw EStreamError(kOutOfMemory);
+  try {
+    bytes_.resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    throw EStreamError(kOutOfMemory);
+  } catch (const std::length_error&) {
+    throw EStreamError(kOutOfMemory);
+  }
+  SetPointer(bytes_.data(), size);
 }
 
 void TMemoryStream::Clear() {
@@ -168,6 +206,10 @@ void TMemoryStream::Clear() {
 }
 
 void TMemoryStream::LoadFromStream(TStream& stream) {
+  if (&stream == this) {
+    position_ = 0;
+    return;
+  }
   stream.SetPosition(0);
   int64_t count = stream.Size();
   SetSize(count);
@@ -277,8 +319,8 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::Seek(LARGE_INTEGER dlibMove, DWORD dwO
     int64_t base = dwOrigin == STREAM_SEEK_SET   ? 0
                    : dwOrigin == STREAM_SEEK_CUR ? stream_->Position()
                                                  : stream_->Size();
-    int64_t target = base + dlibMove.QuadPart;
-    if (target < 0) return STG_E_INVALIDFUNCTION;
+    int64_t target = 0;
+    if (!CheckedAdd(base, dlibMove.QuadPart, target) || target < 0) return STG_E_INVALIDFUNCTION;
     int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
     if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
     return S_OK;

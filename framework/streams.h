@@ -5,6 +5,7 @@
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "framework/com_object.h"
@@ -34,10 +35,15 @@ class TStream : public TObject {
   int64_t CopyFrom(TStream& source, int64_t count);
 };
 
+// The bytes from the stream's position to its end, read until the stream gives no more: the memory taken follows
+// what the stream holds, not what its size claims.
+std::string ReadToEnd(TStream& stream);
+
 // A stream over one block of memory; reading, seeking and saving. The block belongs to the subclass.
 class TCustomMemoryStream : public TStream {
   BC_CLASS(TCustomMemoryStream, TStream)
   int32_t Read(void* buffer, int32_t count) override;
+  // A position before the start or beyond what 64 bits hold raises EStreamError "Invalid stream position".
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   int64_t Size() override { return size_; }
   // Valid until the next change of size.
@@ -56,7 +62,8 @@ class TCustomMemoryStream : public TStream {
 };
 
 // A growable block of memory. Writing inside the block overwrites without truncating; writing past its end
-// grows it; a position set beyond the end leaves a zero-filled gap at the next write.
+// grows it; a position set beyond the end leaves a zero-filled gap at the next write. Growth that memory cannot
+// hold raises EStreamError "Out of memory while expanding memory stream".
 class TMemoryStream : public TCustomMemoryStream {
   BC_CLASS(TMemoryStream, TCustomMemoryStream)
   TMemoryStream() = default;
@@ -72,6 +79,9 @@ class TMemoryStream : public TCustomMemoryStream {
   void LoadFromFile(const String& fileName);
 
  private:
+  // Raises EStreamError when memory for size bytes cannot be had.
+  void Resize(int64_t size);
+
   std::vector<uint8_t> bytes_;
 };
 

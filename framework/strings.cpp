@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
@@ -14,6 +15,12 @@ namespace {
 constexpr const wchar_t* kListIndexError = L"List index out of bounds (%d)";
 constexpr const wchar_t* kSortedListError = L"Operation not allowed on sorted list";
 constexpr const wchar_t* kDuplicateError = L"String list does not allow duplicates";
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+constexpr wchar_t kByteOrderMark = 0xFEFF;
+
+[[noreturn]] void CodePageError(UINT codePage) {
+  throw EStringListError(Format(L"Text cannot be converted in code page %d", {IntToStr(static_cast<int>(codePage))}));
+}
 
 // Holds a list's update bracket for the length of a block, also when the block raises.
 class UpdateScope {
@@ -64,6 +71,9 @@ void TStrings::Exchange(int index1, int index2) {
 }
 
 void TStrings::Move(int curIndex, int newIndex) {
+  // Both places are checked before anything moves, so a bad one leaves the list as it was.
+  if (curIndex < 0 || curIndex >= Count()) Error(kListIndexError, curIndex);
+  if (newIndex < 0 || newIndex >= Count()) Error(kListIndexError, newIndex);
   if (curIndex == newIndex) return;
   UpdateScope update(*this);
   String text = Get(curIndex);
@@ -163,15 +173,22 @@ void TStrings::EndUpdate() {
 }
 
 void TStrings::LoadFromStream(TStream& stream, UINT codePage) {
-  int64_t count = stream.Size() - stream.Position();
-  std::string bytes(static_cast<size_t>(std::max<int64_t>(count, 0)), '\0');
-  if (!bytes.empty()) stream.ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-  SetText(AnsiToWide(bytes, codePage));
+  std::string bytes = ReadToEnd(stream);
+  // A UTF-8 mark says what the text is, whatever the caller expected; it is no part of the first line.
+  if (bytes.compare(0, sizeof kUtf8Mark - 1, kUtf8Mark) == 0) {
+    bytes.erase(0, sizeof kUtf8Mark - 1);
+    codePage = CP_UTF8;
+  }
+  std::optional<String> text = DecodeText(bytes, codePage);
+  if (!text) CodePageError(codePage);
+  if (!text->empty() && text->front() == kByteOrderMark) text->erase(0, 1);
+  SetText(*text);
 }
 
 void TStrings::SaveToStream(TStream& stream, UINT codePage) const {
-  AnsiString bytes = WideToAnsi(Text(), codePage);
-  stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  std::optional<std::string> bytes = EncodeText(Text(), codePage);
+  if (!bytes) CodePageError(codePage);
+  stream.WriteBuffer(bytes->data(), static_cast<int32_t>(bytes->size()));
 }
 
 void TStrings::LoadFromFile(const String& fileName, UINT codePage) {
@@ -257,7 +274,13 @@ void TStringList::Clear() {
   Changed();
 }
 
+void TStringList::Move(int curIndex, int newIndex) {
+  CheckUnsorted();
+  TStrings::Move(curIndex, newIndex);
+}
+
 void TStringList::Exchange(int index1, int index2) {
+  CheckUnsorted();
   CheckIndex(index1);
   CheckIndex(index2);
   Changing();

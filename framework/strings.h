@@ -30,7 +30,7 @@ class TStrings : public TPersistent {
   virtual void Delete(int index) = 0;
   virtual void Clear() = 0;
   virtual void Exchange(int index1, int index2);
-  // Moves the line with its object from curIndex to newIndex.
+  // Moves the line with its object from curIndex to newIndex; a bad index raises before anything moves.
   virtual void Move(int curIndex, int newIndex);
 
   // The index of the first equal line (case by the list's rules), -1 when absent.
@@ -55,7 +55,9 @@ class TStrings : public TPersistent {
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
 
-  // Text in a code page, ANSI by default: loading reads from the stream's position to its end.
+  // Text in a code page, ANSI by default: loading reads from the stream's position to its end. UTF-16 (1200,
+  // 1201) is read and written as such; a text that starts with the UTF-8 mark is read as UTF-8 without it. A code
+  // page that cannot convert raises EStringListError "Text cannot be converted in code page %d".
   void LoadFromStream(TStream& stream, UINT codePage = CP_ACP);
   void SaveToStream(TStream& stream, UINT codePage = CP_ACP) const;
   void LoadFromFile(const String& fileName, UINT codePage = CP_ACP);
@@ -102,7 +104,9 @@ class TStringList : public TStrings {
   void InsertObject(int index, const String& text, TObject* object) override;
   void Delete(int index) override;
   void Clear() override;
+  // Both raise EStringListError "Operation not allowed on sorted list" in a sorted list.
   void Exchange(int index1, int index2) override;
+  void Move(int curIndex, int newIndex) override;
   int IndexOf(const String& text) const override;
 
   // In a sorted list: true when found, index = its position or the insertion point.

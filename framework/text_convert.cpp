@@ -19,9 +19,48 @@ String ToWide(std::string_view text, UINT codePage) {
   return out;
 }
 
+// UTF-16 bytes in either order as characters, and back.
+String FromUtf16(std::string_view bytes, bool bigEndian) {
+  String text(bytes.size() / 2, L'\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    text[i] = static_cast<wchar_t>(bigEndian ? first << 8 | second : second << 8 | first);
+  }
+  return text;
+}
+
+std::string ToUtf16(std::wstring_view text, bool bigEndian) {
+  std::string bytes(text.size() * 2, '\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto high = static_cast<char>(text[i] >> 8);
+    const auto low = static_cast<char>(text[i] & 0xFF);
+    bytes[2 * i] = bigEndian ? high : low;
+    bytes[2 * i + 1] = bigEndian ? low : high;
+  }
+  return bytes;
+}
+
 }  // namespace
 
 std::string WideToUtf8(std::wstring_view text) { return FromWide(text, CP_UTF8); }
 String Utf8ToWide(std::string_view text) { return ToWide(text, CP_UTF8); }
 AnsiString WideToAnsi(std::wstring_view text, UINT codePage) { return FromWide(text, codePage); }
 String AnsiToWide(std::string_view text, UINT codePage) { return ToWide(text, codePage); }
+
+std::optional<String> DecodeText(std::string_view bytes, UINT codePage) {
+  if (codePage == CodePageUtf16LE || codePage == CodePageUtf16BE) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    return FromUtf16(bytes, codePage == CodePageUtf16BE);
+  }
+  String text = ToWide(bytes, codePage);
+  if (text.empty() && !bytes.empty()) return std::nullopt;
+  return text;
+}
+
+std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage) {
+  if (codePage == CodePageUtf16LE || codePage == CodePageUtf16BE) return ToUtf16(text, codePage == CodePageUtf16BE);
+  std::string bytes = FromWide(text, codePage);
+  if (bytes.empty() && !text.empty()) return std::nullopt;
+  return bytes;
+}

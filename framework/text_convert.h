@@ -1,6 +1,7 @@
 // The one place where text changes encoding: UTF-16 (String), UTF-8 and the ANSI or any other code page.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,3 +14,11 @@ String Utf8ToWide(std::string_view text);
 // Characters the code page cannot hold become its default character.
 AnsiString WideToAnsi(std::wstring_view text, UINT codePage = CP_ACP);
 String AnsiToWide(std::string_view text, UINT codePage = CP_ACP);
+
+// The UTF-16 code pages, which the platform's conversions leave out.
+constexpr UINT CodePageUtf16LE = 1200;
+constexpr UINT CodePageUtf16BE = 1201;
+// Text in any code page the platform converts, or in UTF-16 of either byte order; nothing when the code page is
+// unknown or UTF-16 bytes do not make whole characters. Unlike AnsiToWide and WideToAnsi, a failure is told.
+std::optional<String> DecodeText(std::string_view bytes, UINT codePage);
+std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage);

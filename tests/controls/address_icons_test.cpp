@@ -4,6 +4,8 @@
 #include <objidl.h>
 
 #include <algorithm>
+#include <iterator>
+#include <memory>
 #include <vector>
 
 #include "framework/exceptions.h"
@@ -259,4 +261,24 @@ TEST_F(AddressIcons, WritingTheShortcutFailsLoudly) {
   EXPECT_TRUE(HostIconCache.empty());
   IconTempDir += L"no such folder\\";
   EXPECT_THROW(GetFileTypeIconIndex(L"x.txt"), EFCreateError);
+}
+
+TEST_F(AddressIcons, WithoutAShortcutFileSitesGetTheDefaultPageIcon) {
+  IconShortcutFile.clear();
+  for (const wchar_t* address : {L"http://a.example/", L"http://b.example/x", L"http://a.example/"})
+    EXPECT_EQ(GetURLIconIndex(address, false), DefaultPageIconIndex) << address;
+  EXPECT_TRUE(answers_.Queries.empty());
+  // Nothing is remembered, so the site's own icon is asked for once there is a file to ask through.
+  EXPECT_TRUE(HostIconCache.empty());
+}
+
+TEST_F(AddressIcons, ControlCharactersOfAHostStayOutOfTheShortcut) {
+  const String hosts[] = {L"evil.example\r\nIconFile=C:\\x.ico", L"a\rb\nc", String(L"x\0y", 3), L"tab\there\x7F"};
+  const String expected[] = {L"evil.exampleIconFile=C:\\x.ico", L"abc", L"xy", L"tabhere"};
+  for (size_t i = 0; i < std::size(hosts); ++i) {
+    CreateIconShortcut(IconShortcutFile, hosts[i]);
+    const String text = ReadFileText(IconShortcutFile);
+    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 4) << i;
+    EXPECT_EQ(text.substr(0, text.find(L"\r\nIconFile=")), L"[InternetShortcut]\r\nURL=" + expected[i]) << i;
+  }
 }

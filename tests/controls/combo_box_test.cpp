@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "form_fixture.h"
@@ -181,4 +182,37 @@ TEST_F(ComboBox, DropDownCountSetsTheRowsTheListShows) {
   EXPECT_EQ(droppedRows(3), 3);
   EXPECT_EQ(droppedRows(8), 8);
   EXPECT_EQ(droppedRows(20), 12) << "never more rows than items";
+}
+
+TEST_F(ComboBox, TypingCompletesFromTheItemsAndMayDropTheList) {
+  auto* combo = Make<TRecordingCombo>({10, 10, 200, 31});
+  for (const wchar_t* item : {L"apple", L"Banana", L"band"}) combo->Items()->Add(item);
+  HWND edit = combo->EditHandle();
+  auto type = [&](const wchar_t* keys) {
+    for (const wchar_t* key = keys; *key; ++key) SendMessageW(edit, WM_CHAR, *key, 1);
+  };
+  auto selection = [&] {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return std::pair<DWORD, DWORD>(start, end);
+  };
+  EXPECT_TRUE(combo->AutoComplete());
+  EXPECT_FALSE(combo->AutoDropDown());
+  type(L"ba");
+  EXPECT_EQ(combo->Text(), L"banana") << "what was typed keeps its case, the rest comes from the first item";
+  EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>(2, 6)));
+  type(L"nd");
+  EXPECT_EQ(combo->Text(), L"band") << "the next character replaces the completion";
+  type(L"\b");
+  EXPECT_EQ(combo->Text(), L"ban") << "Backspace only edits";
+  EXPECT_FALSE(combo->DroppedDown());
+
+  combo->SetText(L"");
+  combo->SetAutoComplete(false);
+  combo->SetAutoDropDown(true);
+  type(L"a");
+  EXPECT_EQ(combo->Text(), L"a");
+  EXPECT_TRUE(combo->DroppedDown());
+  combo->SetDroppedDown(false);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "form_fixture.h"
 #include "support/window_capture.h"
 
@@ -95,4 +97,24 @@ TEST_F(PictureButton, AMissingListLeavesTheLastImage) {
   button_->SetIndex(7);
   EXPECT_EQ(button_->Index(), 7);
   EXPECT_NE(button_->PublishedTable().FindProperty(L"Index"), nullptr);
+}
+
+TEST_F(PictureButton, AListFreedFirstIsLetGoOf) {
+  auto shared = std::make_unique<TImageList>(nullptr);
+  FillList(*shared, clYellow);
+  button_->SetImages(shared.get());
+  button_->SetHotImages(shared.get());
+  auto hot = std::make_unique<TImageList>(nullptr);
+  FillList(*hot, clAqua);
+  // A list that leaves one slot but still fills another keeps the notice.
+  button_->SetHotImages(hot.get());
+  button_->SetHotImages(shared.get());
+  EXPECT_EQ(Shown(), RGB(255, 255, 0));
+  shared.reset();
+  EXPECT_EQ(button_->Images(), nullptr);
+  EXPECT_EQ(button_->HotImages(), nullptr);
+  EXPECT_EQ(button_->DownImages(), &down_);
+  button_->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(Shown(), RGB(255, 255, 0)) << "without a list the last image stays";
+  hot.reset();
 }

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "allocation_count.h"
+#include "support/allocation_count.h"
 
 namespace {
 

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 
 #include "framework/exceptions.h"
 #include "framework/strings.h"
+#include "support/hostile_input.h"
 
 namespace {
 
@@ -188,4 +190,102 @@ TEST(IniFile, WriteIntoAFolderThatDoesNotExistRaises) {
     EXPECT_EQ(L"Unable to write to Q:\\no such folder\\settings.ini", e.Message());
   }
   EXPECT_EQ(L"d", ini.ReadString(L"S", L"K", L"d"));
+}
+
+TEST_P(IniFileKinds, AUtf8MarkIsNoPartOfTheFirstSection) {
+  WriteFileBytes(fileName_, "\xEF\xBB\xBF[First]\r\nKey=caf\xC3\xA9\r\n[Second]\r\nOther=2\r\n");
+  auto ini = Open();
+  TStringList sections;
+  ini->ReadSections(&sections);
+  ASSERT_EQ(sections.Count(), 2);
+  EXPECT_EQ(sections.Strings(0), L"First");
+  EXPECT_EQ(ini->ReadString(L"First", L"Key", L""), L"caf\u00e9");
+}
+
+TEST_P(IniFileKinds, NamesAndValuesThatWouldNotReadBackAreRefused) {
+  struct Case {
+    const char* Name;
+    String Section, Ident, Value;
+  };
+  const Case cases[] = {
+      {"line break in a value", L"S", L"K", L"v\r\n[Injected]\r\nX=1"},
+      {"line feed in a value", L"S", L"K", L"v\nY=2"},
+      {"NUL in a value", L"S", L"K", String(L"v\0w", 3)},
+      {"equals sign in a name", L"S", L"K=X", L"v"},
+      {"comment mark leading a name", L"S", L";K", L"v"},
+      {"bracket leading a name", L"S", L"[K", L"v]"},
+      {"closing bracket in a section", L"S]x", L"K", L"v"},
+      {"opening bracket in a section", L"[S", L"K", L"v"},
+      {"line break in a section", L"S]\r\n[T", L"K", L"v"},
+      {"line break in a name", L"S", L"K\r\nZ", L"v"},
+      {"blank around a value", L"S", L"K", L" v "},
+      {"quotes around a value", L"S", L"K", L"\"v\""},
+      {"an empty name", L"S", L"", L"v"},
+      {"an empty section", L"", L"K", L"v"},
+  };
+  auto ini = Open();
+  for (const Case& c : cases) EXPECT_THROW(ini->WriteString(c.Section, c.Ident, c.Value), EIniFileException) << c.Name;
+  ini->UpdateFile();
+  TStringList sections;
+  Open()->ReadSections(&sections);
+  EXPECT_EQ(sections.Count(), 0);
+}
+
+// Random names and values from the characters that mean something in the file: each write is refused, or it
+// reads back exactly, and no section appears that was not written.
+TEST_P(IniFileKinds, SeededWritesAreRefusedOrReadBackExactly) {
+  const wchar_t special[] = {L' ', L'=', L'[', L']', L';', L'\r', L'\n', L'\t', L'\0', 0xE9, L'"'};
+  TMutator random(1999);
+  // Mostly letters, so that many writes are storable and the special characters meet them in every position.
+  auto text = [&] {
+    String result;
+    for (size_t length = random.Below(5); length > 0; --length)
+      result += random.Below(5) == 0 ? special[random.Below(std::size(special))]
+                                     : static_cast<wchar_t>(L'a' + random.Below(3));
+    return result;
+  };
+  TStringList written;
+  written.SetCaseSensitive(false);
+  int stored = 0;
+  for (int i = 0; i < 400; ++i) {
+    const String section = text();
+    const String ident = text();
+    const String value = text();
+    auto ini = Open();
+    try {
+      ini->WriteString(section, ident, value);
+      ini->UpdateFile();
+    } catch (const EIniFileException&) {
+      continue;
+    }
+    ++stored;
+    if (written.IndexOf(section) < 0) written.Add(section);
+    EXPECT_EQ(Open()->ReadString(section, ident, L"<missing>"), value) << i;
+  }
+  EXPECT_GT(stored, 100);
+  TStringList sections;
+  Open()->ReadSections(&sections);
+  for (int i = 0; i < sections.Count(); ++i) EXPECT_GE(written.IndexOf(sections.Strings(i)), 0) << i;
+}
+
+// Files the class wrote, damaged: reading them never raises, whatever the damage.
+TEST_P(IniFileKinds, SeededMutationsOfAWrittenFileAreReadWithoutErrors) {
+  {
+    auto ini = Open();
+    ini->WriteString(L"Main", L"Name", L"Orbit");
+    ini->WriteString(L"Main", L"Size", L"12");
+    ini->WriteString(L"Other", L"Path", L"C:\\x;y");
+    ini->UpdateFile();
+  }
+  const std::string seed = FileBytes(fileName_);
+  TMutator mutator(31337);
+  for (int i = 0; i < 400; ++i) {
+    WriteFileBytes(fileName_, mutator.Mutate(seed));
+    auto ini = Open();
+    TStringList sections;
+    TStringList values;
+    ini->ReadSections(&sections);
+    for (int s = 0; s < sections.Count(); ++s) ini->ReadSectionValues(sections.Strings(s), &values);
+    ini->ReadString(L"Main", L"Name", L"");
+  }
 }

@@ -135,3 +135,15 @@ TEST(ThreadList, DuplicatesAndConcurrentAdds) {
   TThreadList::TLock locked(list);
   EXPECT_EQ(locked->Count(), 4000);
 }
+
+TEST(PointerList, CountsBeyondTheLimitAreRefusedBeforeAnyWork) {
+  TList list;
+  list.Add(&list);
+  for (int count : {MaxListSize + 1, 0x7FFFFFFF, -1}) {
+    EXPECT_THROW(list.SetCount(count), EListError) << count;
+    EXPECT_EQ(list.Count(), 1) << count;
+  }
+  list.SetCount(3);
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Items(2), nullptr);
+}

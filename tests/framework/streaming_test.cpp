@@ -510,7 +510,7 @@ TEST_F(FormStreaming, AFailingLoadedLeavesNoComponentLoading) {
   EXPECT_THROW(ReadComponentFromText(L"object Form1: TSampleForm\n  object B: TBrokenLoad\n  end\n  object C: "
                                      L"TCounter\n  end\nend",
                                      &form),
-               EInvalidOperation);
+               EReadError);
   ASSERT_EQ(form.ComponentCount(), 2);
   for (int i = 0; i < form.ComponentCount(); ++i)
     EXPECT_TRUE(form.Components(i)->ComponentState().Empty()) << WideToUtf8(form.Components(i)->Name());
