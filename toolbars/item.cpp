@@ -33,10 +33,11 @@ TBarItemOptions Normalise(TBarItemOptions options) {
 
 }  // namespace
 
-String AddAutoAccelerator(const String& caption, const TBarCustomItem* parent) {
+String AddAutoAccelerator(const String& caption, const TBarCustomItem* parent, const TBarCustomItem* self) {
   if (!AutoAccelerators || !parent || caption.find(L'&') != String::npos) return caption;
   String taken;
-  for (int i = 0; i < parent->Count(); ++i) taken += parent->ItemAt(i)->Caption();
+  for (int i = 0; i < parent->Count(); ++i)
+    if (parent->ItemAt(i) != self) taken += parent->ItemAt(i)->Caption();
   taken = LowerCase(taken);
   const String lower = LowerCase(caption);
   for (size_t i = 0; i < lower.size(); ++i) {
@@ -214,7 +215,7 @@ void TBarCustomItem::ActionChange(TObject* sender, bool checkDefaults) {
   if (!checkDefaults || !autoCheck_) SetAutoCheck(action->AutoCheck());
   if (!checkDefaults || caption_.empty()) {
     const bool automatic = parent_ && autoHotKey_ && !IsDesigning();
-    SetCaption(automatic ? AddAutoAccelerator(action->Caption(), parent_) : action->Caption());
+    SetCaption(automatic ? AddAutoAccelerator(action->Caption(), parent_, this) : action->Caption());
   }
   if (!checkDefaults || !checked_) SetChecked(action->Checked());
   if (!checkDefaults || enabled_) SetEnabled(action->Enabled());

@@ -294,8 +294,9 @@ class TBarCustomItem : public TComponent {
   bool quietCaption_ = false;
 };
 
-// The caption with an accelerator inserted before its first letter that no child of parent marks yet; the
-// caption unchanged when it has one already, the switch is off, or every letter is taken.
-String AddAutoAccelerator(const String& caption, const TBarCustomItem* parent);
+// The caption with an accelerator inserted before its first letter that no other child of parent marks yet
+// (the item that takes the caption does not compete with itself); the caption unchanged when it has one
+// already, the switch is off, or every letter is taken.
+String AddAutoAccelerator(const String& caption, const TBarCustomItem* parent, const TBarCustomItem* self = nullptr);
 
 }  // namespace toolbars

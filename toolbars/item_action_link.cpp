@@ -56,7 +56,7 @@ void TBarCustomItemActionLink::SetAutoCheck(bool value) {
 void TBarCustomItemActionLink::SetCaption(const String& value) {
   if (!IsCaptionLinked()) return;
   const bool automatic = client_->Parent() && client_->AutoHotKey() && !client_->IsDesigning();
-  client_->SetCaption(automatic ? AddAutoAccelerator(value, client_->Parent()) : value);
+  client_->SetCaption(automatic ? AddAutoAccelerator(value, client_->Parent(), client_) : value);
 }
 
 void TBarCustomItemActionLink::SetChecked(bool value) {

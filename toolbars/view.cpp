@@ -200,6 +200,7 @@ void TBarView::FreeViewer(size_t index) {
 
 void TBarView::InsertViewersFor(TBarCustomItem* parent, int index, TBarCustomItem* item) {
   if (!AcceptsViewerFor(item)) return;
+  InvalidatePositions();
   const int end = ViewerCount() - internalViewersAtBack_;
   int position = end;
   bool ownChild = parent == curParentItem_;
@@ -237,6 +238,7 @@ void TBarView::InsertViewersFor(TBarCustomItem* parent, int index, TBarCustomIte
 void TBarView::DeleteViewersFor(TBarCustomItem* item) {
   for (size_t i = 0; i < viewers_.size(); ++i) {
     if (viewers_[i]->Item() != item) continue;
+    InvalidatePositions();
     FreeViewer(i);
     if (!customizing_ && item->HasStyle(isEmbeddedGroup)) {
       TBarCustomItem* linked = item->GetLinkedItem();

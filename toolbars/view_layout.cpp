@@ -387,6 +387,9 @@ void TBarView::TLayout::ArrangeTallPopup() {
     y += record.Size.cy;
   }
   totalCross_ = margins_.left + kMaxPopupColumns * widest;
+  // Not cut to the room: what passes it scrolls.
+  totalAlong_ = 0;
+  for (int i : shown) totalAlong_ = std::max<int>(totalAlong_, records_[static_cast<size_t>(i)].Bounds.bottom);
 }
 
 void TBarView::TLayout::Scroll() {
@@ -488,7 +491,7 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
   for (int i = 0; i < Count(); ++i) {
     TLayoutRecord& record = records_[static_cast<size_t>(i)];
     TBarItemViewer* viewer = Viewer(i);
-    if (!record.Show && !record.LineSep) record.Bounds = RECT{};
+    if (!record.Show && !record.LineSep && !record.Clipped) record.Bounds = RECT{};
     const bool lineSep = record.LineSep;
     if (!EqualRect(&viewer->boundsRect_, &record.Bounds) || viewer->show_ != record.Show ||
         viewer->IsLineSep() != lineSep)
