@@ -94,10 +94,12 @@ void TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isS
   const int height = r.bottom - r.top;
   const int margin = MenuLeftMargin(images, height);
 
+  // The view chose the text colour for the state; the font itself is the view's.
+  const TColor textColor = canvas->Font()->Color();
   canvas->SetFont(view_->GetFont());
+  canvas->Font()->SetColor(textColor);
   if (HasOption(TBarItemOption::tboDefault))
     canvas->Font()->SetStyle(canvas->Font()->Style() + TFontStyle::fsBold);
-  const TColor textColor = canvas->Font()->Color();
   HDC dc = FontDC(canvas);
   SetTextColor(dc, ColorToRGB(textColor));
 

@@ -5,6 +5,7 @@
 
 #include "framework/application.h"
 #include "framework/win_control.h"
+#include "toolbars/bar_common.h"
 #include "toolbars/popup_window_base.h"
 #include "toolbars/view.h"
 
@@ -55,8 +56,20 @@ class TBarHostWindow : public TCustomControl {
   }
   THostView* View() const { return view_; }
 
+  void Dispatch(TMessage& message) override {
+    // Printing runs the paint handling, as a pop-up window of the framework prints.
+    if (message.Msg == WM_PRINTCLIENT)
+      toolbars::HandleWMPrintClient(this, message);
+    else
+      TCustomControl::Dispatch(message);
+  }
+
  protected:
-  void Paint() override { view_->DrawSubitems(Canvas()); }
+  void Paint() override {
+    RECT client = ClientRect();
+    FillRect(Canvas()->Handle(), &client, Brush()->Handle());
+    view_->DrawSubitems(Canvas());
+  }
 
  private:
   THostView* view_ = nullptr;
@@ -91,6 +104,9 @@ class TPopupHostWindow : public toolbars::TBarPopupWindowBase {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
                          (Showing() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         return;
+      case WM_PRINTCLIENT:
+        toolbars::HandleWMPrintClient(this, message);
+        return;
       case WM_NCCALCSIZE:
         if (message.WParam) {
           auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(message.LParam);
@@ -111,7 +127,11 @@ class TPopupHostWindow : public toolbars::TBarPopupWindowBase {
     params.Style = (params.Style & ~(WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) | WS_POPUP;
     params.ExStyle |= WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
   }
-  void Paint() override { view_->DrawSubitems(Canvas()); }
+  void Paint() override {
+    RECT client = ClientRect();
+    FillRect(Canvas()->Handle(), &client, Brush()->Handle());
+    view_->DrawSubitems(Canvas());
+  }
 
  private:
   THostView* view_ = nullptr;
