@@ -10,6 +10,7 @@
 #include "toolbars/bar_common.h"
 #include "toolbars/done_action.h"
 #include "toolbars/item_action_link.h"
+#include "toolbars/item_memory.h"
 #include "toolbars/item_viewer.h"
 
 namespace toolbars {
@@ -49,6 +50,10 @@ String AddAutoAccelerator(const String& caption, const TBarCustomItem* parent, c
   return caption;
 }
 
+void* TBarCustomItem::operator new(size_t size) { return AllocateItemBlock(size); }
+
+void TBarCustomItem::operator delete(void* block, size_t size) { FreeItemBlock(block, size); }
+
 TBarCustomItem::TBarCustomItem(TComponent* owner) : TComponent(owner) { ItemCreated(); }
 
 TBarCustomItem::~TBarCustomItem() {
@@ -77,8 +82,9 @@ TBarCustomItem* TBarCustomItem::ItemAt(int index) const {
 }
 
 int TBarCustomItem::IndexOf(const TBarCustomItem* item) const {
-  auto found = std::find(children_.begin(), children_.end(), item);
-  return found == children_.end() ? -1 : static_cast<int>(found - children_.begin());
+  // From the end: Clear frees the last child first, and each takes itself out through here.
+  auto found = std::find(children_.rbegin(), children_.rend(), item);
+  return found == children_.rend() ? -1 : static_cast<int>(children_.rend() - found) - 1;
 }
 
 void TBarCustomItem::Insert(int newIndex, TBarCustomItem* item) {

@@ -94,12 +94,10 @@ void TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isS
   const int height = r.bottom - r.top;
   const int margin = MenuLeftMargin(images, height);
 
-  // The view chose the text colour for the state; the font itself is the view's.
+  // The view chose the font and the text colour for the state; a default item is bold for this paint only.
   const TColor textColor = canvas->Font()->Color();
-  canvas->SetFont(view_->GetFont());
-  canvas->Font()->SetColor(textColor);
-  if (HasOption(TBarItemOption::tboDefault))
-    canvas->Font()->SetStyle(canvas->Font()->Style() + TFontStyle::fsBold);
+  const TFontStyles style = canvas->Font()->Style();
+  if (HasOption(TBarItemOption::tboDefault)) canvas->Font()->SetStyle(style + TFontStyle::fsBold);
   HDC dc = FontDC(canvas);
   SetTextColor(dc, ColorToRGB(textColor));
 
@@ -248,6 +246,7 @@ void TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isS
       DrawCheckMark(dc, cell, item_->Enabled() ? ColorToRGB(textColor) : GetSysColor(COLOR_GRAYTEXT));
     }
   }
+  canvas->Font()->SetStyle(style);
 }
 
 void TBarSeparatorItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,

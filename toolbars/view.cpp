@@ -236,7 +236,8 @@ void TBarView::InsertViewersFor(TBarCustomItem* parent, int index, TBarCustomIte
 }
 
 void TBarView::DeleteViewersFor(TBarCustomItem* item) {
-  for (size_t i = 0; i < viewers_.size(); ++i) {
+  // From the end, where a clearing parent takes its children away.
+  for (size_t i = viewers_.size(); i-- > 0;) {
     if (viewers_[i]->Item() != item) continue;
     InvalidatePositions();
     FreeViewer(i);

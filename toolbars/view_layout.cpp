@@ -155,6 +155,8 @@ int TBarView::TLayout::HideExtraSeparators(bool trailing) {
 
 void TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
   int sameWidth = 0;
+  canvas.SetFont(view_.GetFont());
+  const TFontStyles style = canvas.Font()->Style();
   for (int i = 0; i < Count(); ++i) {
     TLayoutRecord& record = records_[static_cast<size_t>(i)];
     if (!record.Show) continue;
@@ -164,9 +166,8 @@ void TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
       record.Size = SIZE{controlItem->Control()->Width(), controlItem->Control()->Height()};
       continue;
     }
-    canvas.SetFont(view_.GetFont());
-    if (item->EffectiveOptions().Contains(TBarItemOption::tboDefault))
-      canvas.Font()->SetStyle(canvas.Font()->Style() + TFontStyle::fsBold);
+    const bool bold = item->EffectiveOptions().Contains(TBarItemOption::tboDefault);
+    canvas.Font()->SetStyle(bold ? style + TFontStyle::fsBold : style);
     int width = 0;
     int height = 0;
     if (item->NeedToRecreateViewer(viewer)) {

@@ -49,6 +49,8 @@ void TBarView::InvalidateViewer(TBarItemViewer* viewer) {
 }
 
 void TBarView::DrawSubitems(TCanvas* canvas) {
+  // One font for the whole paint; the viewers change only its colour and, for a moment, its style.
+  canvas->SetFont(GetFont());
   const bool inOrder = HasState(vsDrawInOrder);
   for (auto& viewer : viewers_)
     if (inOrder || viewer.get() != selected_) DrawItem(viewer.get(), canvas, false);
@@ -79,7 +81,6 @@ void TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen)
       !viewer->Item()->Enabled() &&
       (toolbarStyle || (!isSelected && ColorToRGB(background) == ColorToRGB(clBtnFace)));
   auto paint = [&](TCanvas* target) {
-    target->SetFont(GetFont());
     target->Font()->SetColor(isSelected && !toolbarStyle ? clHighlightText : (toolbarStyle ? clBtnText : clMenuText));
     viewer->Paint(target, local, isSelected, isPushed, useDisabledShadow);
     DrawDropMark(viewer, target->Handle(), local);
@@ -102,6 +103,7 @@ void TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen)
   {
     TCanvas memoryCanvas;
     memoryCanvas.SetHandle(memory);
+    memoryCanvas.SetFont(canvas->Font());
     paint(&memoryCanvas);
     memoryCanvas.SetHandle(nullptr);
   }

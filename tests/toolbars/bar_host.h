@@ -54,6 +54,16 @@ class TBarHostWindow : public TCustomControl {
     view_->InvalidatePositions();
     view_->ValidatePositions();
   }
+  // The same bar as a child control of a framework window.
+  TBarHostWindow(TComponent* owner, TWinControl* parent, RECT bounds, toolbars::TBarCustomItem* root, bool isToolbar)
+      : TCustomControl(owner) {
+    SetColor(clBtnFace);
+    SetBoundsRect(bounds);
+    view_ = new THostView(this, nullptr, root, this, isToolbar, false, true);
+    SetParent(parent);
+    view_->InvalidatePositions();
+    view_->ValidatePositions();
+  }
   THostView* View() const { return view_; }
 
   void Dispatch(TMessage& message) override {
