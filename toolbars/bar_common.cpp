@@ -249,8 +249,8 @@ int ReadMenuShowDelaySetting() {
   wchar_t buffer[16] = {};
   DWORD size = sizeof buffer;
   DWORD type = 0;
-  const LONG read = RegQueryValueExW(registry.CurrentKey(), L"MenuShowDelay", nullptr, &type,
-                                     reinterpret_cast<BYTE*>(buffer), &size);
+  const LONG read =
+      RegQueryValueExW(registry.CurrentKey(), L"MenuShowDelay", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
   if (read == ERROR_FILE_NOT_FOUND) return kDefaultMenuShowDelay;
   if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return 0;
   // The buffer of 16 characters holds at most 15 and a terminator, whatever the value stored.
@@ -356,10 +356,9 @@ RECT GetRectOfMonitorContainingPoint(POINT point, bool workArea) {
 void InitTrackMouseEvent() {
   if (trackMouseEventCount < 1) {
     HMODULE user = GetModuleHandleW(L"user32.dll");
-    trackMouseEventProc =
-        user ? reinterpret_cast<decltype(trackMouseEventProc)>(
-                   reinterpret_cast<void*>(GetProcAddress(user, "TrackMouseEvent")))
-             : nullptr;
+    trackMouseEventProc = user ? reinterpret_cast<decltype(trackMouseEventProc)>(
+                                     reinterpret_cast<void*>(GetProcAddress(user, "TrackMouseEvent")))
+                               : nullptr;
     if (!trackMouseEventProc) {
       const UINT oldMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
       trackMouseEventLibrary = LoadLibraryW(L"comctl32.dll");
@@ -484,8 +483,7 @@ bool NeedToPlaySound(const wchar_t* alias) {
   if (info.dwPlatformId != VER_PLATFORM_WIN32_NT || info.dwMajorVersion < 5) return true;
   TRegistry registry(KEY_READ);
   registry.SetRootKey(HKEY_CURRENT_USER);
-  if (!registry.OpenKeyReadOnly(String(L"AppEvents\\Schemes\\Apps\\.Default\\") + alias + L"\\.Current"))
-    return false;
+  if (!registry.OpenKeyReadOnly(String(L"AppEvents\\Schemes\\Apps\\.Default\\") + alias + L"\\.Current")) return false;
   wchar_t buffer[4] = {};
   DWORD size = sizeof buffer;
   const LONG read =

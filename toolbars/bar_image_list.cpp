@@ -115,20 +115,19 @@ void TBarCustomImageList::DrawForState(TCanvas* canvas, int x, int y, int index,
 
 const TPublishedTable& TBarCustomImageList::PublishedTable() const {
   using P = TPublished<TBarCustomImageList>;
-  static const TPublishedTable table(
-      &inherited::PublishedTable(),
-      {
-          P::Component(L"CheckedImageList", &TBarCustomImageList::CheckedImageList,
-                       &TBarCustomImageList::SetCheckedImageList),
-          P::Component(L"DisabledImageList", &TBarCustomImageList::DisabledImageList,
-                       &TBarCustomImageList::SetDisabledImageList),
-          P::Component(L"PressedImageList", &TBarCustomImageList::PressedImageList,
-                       &TBarCustomImageList::SetPressedImageList),
-          P::Object(L"SourceBitmap", &TBarCustomImageList::SourceBitmap),
-          P::Color(L"SourceBitmapMaskColor", &TBarCustomImageList::SourceBitmapMaskColor,
-                   &TBarCustomImageList::SetSourceBitmapMaskColor)
-              .Default(clFuchsia),
-      });
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Component(L"CheckedImageList", &TBarCustomImageList::CheckedImageList,
+                                                      &TBarCustomImageList::SetCheckedImageList),
+                                         P::Component(L"DisabledImageList", &TBarCustomImageList::DisabledImageList,
+                                                      &TBarCustomImageList::SetDisabledImageList),
+                                         P::Component(L"PressedImageList", &TBarCustomImageList::PressedImageList,
+                                                      &TBarCustomImageList::SetPressedImageList),
+                                         P::Object(L"SourceBitmap", &TBarCustomImageList::SourceBitmap),
+                                         P::Color(L"SourceBitmapMaskColor", &TBarCustomImageList::SourceBitmapMaskColor,
+                                                  &TBarCustomImageList::SetSourceBitmapMaskColor)
+                                             .Default(clFuchsia),
+                                     });
   return table;
 }
 

@@ -68,6 +68,14 @@ void DoneAction(const TBarDoneActionData& data) {
   }
 }
 
+void RecordItemClick(TBarTrackingState& state, TBarCustomItem* item, bool sound) {
+  if (!state.DoneRecord) return;
+  *state.DoneRecord = TBarDoneActionData{};
+  state.DoneRecord->Kind = TBarDoneActionKind::tbdaClickItem;
+  state.DoneRecord->ClickItem = item;
+  state.DoneRecord->Flag = sound ? 1 : 0;
+}
+
 TTrackingLoopProc SetTrackingLoop(TTrackingLoopProc proc) {
   TTrackingLoopProc previous = trackingLoop;
   trackingLoop = proc;

@@ -35,6 +35,8 @@ struct TBarTrackingState {
 constexpr UINT WM_BAR_CLICKITEM = 0x500;
 
 void DoneAction(const TBarDoneActionData& data);
+// Makes the tracking's done action a click of item, with or without the menu command sound.
+void RecordItemClick(TBarTrackingState& state, TBarCustomItem* item, bool sound);
 
 // The modal loop that tracks menus and toolbars; the menu tracking installs it. Without one a modal pop-up
 // closes at once with nothing chosen.

@@ -20,9 +20,9 @@ bool AutoAccelerators = false;
 namespace {
 
 // The options whose change alters how an item looks; the other two only change hints.
-const TBarItemOptions kLayoutOptions{TBarItemOption::tboDefault,      TBarItemOption::tboDropdownArrow,
+const TBarItemOptions kLayoutOptions{TBarItemOption::tboDefault,           TBarItemOption::tboDropdownArrow,
                                      TBarItemOption::tboImageAboveCaption, TBarItemOption::tboNoRotation,
-                                     TBarItemOption::tboSameWidth,    TBarItemOption::tboToolbarStyle,
+                                     TBarItemOption::tboSameWidth,         TBarItemOption::tboToolbarStyle,
                                      TBarItemOption::tboToolbarSize};
 
 constexpr int kMaxLinkDepth = 25;
@@ -412,8 +412,7 @@ TBarCustomItem* TBarCustomItem::FindItemWithShortCut(TShortCut shortCut, TBarCus
   return FindItemWithShortCutAt(shortCut, topmostParent, 0);
 }
 
-TBarCustomItem* TBarCustomItem::FindItemWithShortCutAt(TShortCut shortCut, TBarCustomItem*& topmostParent,
-                                                        int depth) {
+TBarCustomItem* TBarCustomItem::FindItemWithShortCutAt(TShortCut shortCut, TBarCustomItem*& topmostParent, int depth) {
   TBarCustomItem* source = this;
   while (source->linkSubitems_) {
     if (++depth > kMaxLinkDepth) return nullptr;
@@ -431,8 +430,7 @@ TBarCustomItem* TBarCustomItem::FindItemWithShortCutAt(TShortCut shortCut, TBarC
 }
 
 bool TBarCustomItem::IsShortCut(TMessage& message) {
-  const TShortCut shortCut =
-      ::ShortCut(static_cast<WORD>(message.WParam), KeyDataToShiftState(message.LParam));
+  const TShortCut shortCut = ::ShortCut(static_cast<WORD>(message.WParam), KeyDataToShiftState(message.LParam));
   if (shortCut == 0) return false;
   TBarCustomItem* found = nullptr;
   bool walking = true;

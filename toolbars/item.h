@@ -206,9 +206,9 @@ class TBarCustomItem : public TComponent {
   // Pop-ups (item_popup.cpp).
   void Popup(int x, int y, bool trackRightButton, TBarPopupAlignment alignment = TBarPopupAlignment::tbpaLeft);
   void Popup(POINT point, bool selectFirstItem, bool trackRightButton, TBarPopupAlignment alignment);
-  virtual TBarPopupWindowBase* CreatePopup(TBarView* parentView, TBarItemViewer* parentViewer,
-                                           bool positionAsSubmenu, bool selectFirstItem, bool customizing,
-                                           POINT popupPoint, TBarPopupAlignment alignment);
+  virtual TBarPopupWindowBase* CreatePopup(TBarView* parentView, TBarItemViewer* parentViewer, bool positionAsSubmenu,
+                                           bool selectFirstItem, bool customizing, POINT popupPoint,
+                                           TBarPopupAlignment alignment);
   virtual void DoPopup(TBarCustomItem* sender, bool fromLink);
   virtual TBarView* GetChevronParentView() const { return nullptr; }
   virtual TBarItemViewerClass GetItemViewerClass(TBarView* view) const;

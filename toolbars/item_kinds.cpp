@@ -8,8 +8,8 @@
 namespace toolbars {
 
 TBarSeparatorItem::TBarSeparatorItem(TComponent* owner) : TBarCustomItem(owner) {
-  SetItemStyle(static_cast<TBarItemStyle>(
-      (ItemStyle() & ~(isSelectable | isRedrawOnSelChange | isRedrawOnHotChange)) | isSeparator | isClicksTransparent));
+  SetItemStyle(static_cast<TBarItemStyle>((ItemStyle() & ~(isSelectable | isRedrawOnSelChange | isRedrawOnHotChange)) |
+                                          isSeparator | isClicksTransparent));
 }
 
 void TBarSeparatorItem::SetBlank(bool value) {
@@ -25,9 +25,9 @@ TBarItemViewerClass TBarSeparatorItem::GetItemViewerClass(TBarView* view) const 
 
 const TPublishedTable& TBarSeparatorItem::PublishedTable() const {
   using P = TPublished<TBarSeparatorItem>;
-  static const TPublishedTable table(&inherited::PublishedTable(),
-                                     {P::Boolean(L"Blank", &TBarSeparatorItem::Blank, &TBarSeparatorItem::SetBlank)
-                                          .Default(false)});
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {P::Boolean(L"Blank", &TBarSeparatorItem::Blank, &TBarSeparatorItem::SetBlank).Default(false)});
   return table;
 }
 
@@ -61,8 +61,8 @@ void TBarControlItem::Notification(TComponent* component, TOperation operation) 
 
 const TPublishedTable& TBarControlItem::PublishedTable() const {
   using P = TPublished<TBarControlItem>;
-  static const TPublishedTable table(&inherited::PublishedTable(),
-                                     {P::Component(L"Control", &TBarControlItem::Control, &TBarControlItem::SetControl)});
+  static const TPublishedTable table(&inherited::PublishedTable(), {P::Component(L"Control", &TBarControlItem::Control,
+                                                                                 &TBarControlItem::SetControl)});
   return table;
 }
 

@@ -16,14 +16,6 @@ namespace {
 constexpr int kToolbarPadding = 6;
 constexpr int kDropdownArrowSize = 8;
 
-void RecordClick(TBarTrackingState& state, TBarCustomItem* item, bool sound) {
-  if (!state.DoneRecord) return;
-  *state.DoneRecord = TBarDoneActionData{};
-  state.DoneRecord->Kind = TBarDoneActionKind::tbdaClickItem;
-  state.DoneRecord->ClickItem = item;
-  state.DoneRecord->Flag = sound ? 1 : 0;
-}
-
 }  // namespace
 
 TBarItemViewer::TBarItemViewer(TBarView* view, TBarCustomItem* item) : view_(view), item_(item) {}
@@ -59,8 +51,7 @@ bool TBarItemViewer::IsImageShown() const {
 TCustomImageList* TBarItemViewer::GetImageList() const {
   if (item_->Images()) return item_->Images();
   for (TBarView* view = view_; view; view = view->ParentView()) {
-    if (view->CurParentItem() && view->CurParentItem()->SubMenuImages())
-      return view->CurParentItem()->SubMenuImages();
+    if (view->CurParentItem() && view->CurParentItem()->SubMenuImages()) return view->CurParentItem()->SubMenuImages();
     if (view->ParentItem() && view->ParentItem()->SubMenuImages()) return view->ParentItem()->SubMenuImages();
   }
   return nullptr;
@@ -71,13 +62,9 @@ bool TBarItemViewer::IsRotated() const {
          !HasOption(TBarItemOption::tboImageAboveCaption);
 }
 
-bool TBarItemViewer::IsToolbarSize() const {
-  return view_->IsToolbar() || HasOption(TBarItemOption::tboToolbarSize);
-}
+bool TBarItemViewer::IsToolbarSize() const { return view_->IsToolbar() || HasOption(TBarItemOption::tboToolbarSize); }
 
-bool TBarItemViewer::IsToolbarStyle() const {
-  return view_->IsToolbar() || HasOption(TBarItemOption::tboToolbarStyle);
-}
+bool TBarItemViewer::IsToolbarStyle() const { return view_->IsToolbar() || HasOption(TBarItemOption::tboToolbarStyle); }
 
 bool TBarItemViewer::IsPtInButtonPart(int x, int y) const {
   (void)y;
@@ -87,8 +74,7 @@ bool TBarItemViewer::IsPtInButtonPart(int x, int y) const {
 }
 
 bool TBarItemViewer::UsesSameWidth() const {
-  return HasOption(TBarItemOption::tboImageAboveCaption) && HasOption(TBarItemOption::tboSameWidth) &&
-         CaptionShown();
+  return HasOption(TBarItemOption::tboImageAboveCaption) && HasOption(TBarItemOption::tboSameWidth) && CaptionShown();
 }
 
 void TBarItemViewer::Entering(TBarItemViewer* oldSelected) {
@@ -199,7 +185,7 @@ void TBarItemViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingStat
         !item->HasStyle(isSelectable) || !item->Enabled() || !item->Visible())
       continue;
     popupView->GivePriority(viewer);
-    RecordClick(state, item, !(popupView == state.RootView && !popupView->IsPopup()));
+    RecordItemClick(state, item, !(popupView == state.RootView && !popupView->IsPopup()));
     state.Done = true;
     return;
   }
@@ -219,7 +205,7 @@ void TBarItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
     }
     if (IsToolbarStyle() && !wasDown) return;
     view_->GivePriority(this);
-    RecordClick(state, item_, !rootToolbar);
+    RecordItemClick(state, item_, !rootToolbar);
     state.Done = true;
     return;
   }

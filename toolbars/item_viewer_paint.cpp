@@ -17,8 +17,7 @@ namespace {
 constexpr int kDropdownArrowSize = 8;
 
 // The check mark: a 7-point outline of the two strokes and a 5-point filling of their joint, around the centre.
-constexpr std::array<POINT, 7> kCheckOutline = {
-    {{-3, -1}, {-1, 1}, {3, -3}, {3, -1}, {-1, 3}, {-3, 1}, {-3, -1}}};
+constexpr std::array<POINT, 7> kCheckOutline = {{{-3, -1}, {-1, 1}, {3, -3}, {3, -1}, {-1, 3}, {-3, 1}, {-3, -1}}};
 constexpr std::array<POINT, 5> kCheckJoint = {{{-2, 0}, {-1, 1}, {2, -2}, {-1, 2}, {-2, 0}}};
 
 void DrawCheckMark(HDC dc, const RECT& cell, COLORREF color) {
@@ -41,9 +40,7 @@ void DrawCheckMark(HDC dc, const RECT& cell, COLORREF color) {
   DeleteObject(pen);
 }
 
-void DrawFilledEdge(HDC dc, RECT rect, UINT edge) {
-  DrawEdge(dc, &rect, edge, BF_RECT | BF_MIDDLE);
-}
+void DrawFilledEdge(HDC dc, RECT rect, UINT edge) { DrawEdge(dc, &rect, edge, BF_RECT | BF_MIDDLE); }
 
 void DrawImage(TCanvas* canvas, TCustomImageList* images, int x, int y, int index, bool enabled, bool pushed,
                bool checked) {
@@ -137,8 +134,7 @@ void TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isS
       RECT glyph = arrow;
       glyph.right -= split ? 2 : 0;
       if (isPushed && !split) OffsetRect(&glyph, 1, 1);
-      DrawMenuGlyph(dc, glyph, DFCS_MENUARROW,
-                    ColorToRGB(showEnabled ? textColor : clGrayText));
+      DrawMenuGlyph(dc, glyph, DFCS_MENUARROW, ColorToRGB(showEnabled ? textColor : clGrayText));
       if (dropdown)
         (vertical ? content.bottom : content.right) -= kDropdownArrowSize;
       else
@@ -217,7 +213,8 @@ void TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isS
   if (imageShown || (!toolbarStyle && checked)) {
     RECT cell = toolbarStyle ? content : RECT{r.left, r.top, r.left + margin, r.bottom};
     if (!toolbarStyle) {
-      if ((isSelected && item_->Enabled()) || checked) DrawFilledEdge(dc, cell, checked ? BDR_SUNKENOUTER : BDR_RAISEDINNER);
+      if ((isSelected && item_->Enabled()) || checked)
+        DrawFilledEdge(dc, cell, checked ? BDR_SUNKENOUTER : BDR_RAISEDINNER);
       if (checked && !isSelected) {
         RECT inner = cell;
         InflateRect(&inner, -1, -1);

@@ -44,8 +44,7 @@ constexpr UINT_PTR kViewTimerIdBase = 9000;
 constexpr int kScrollArrowHeight = 8;
 
 class TBarView;
-using TBarViewClass =
-    TClassRef<TBarView, TComponent*, TBarView*, TBarCustomItem*, TWinControl*, bool, bool, bool>;
+using TBarViewClass = TClassRef<TBarView, TComponent*, TBarView*, TBarCustomItem*, TWinControl*, bool, bool, bool>;
 
 class TBarView : public TComponent {
   BC_CLASS(TBarView, TComponent)

@@ -290,8 +290,8 @@ void TBarView::TLayout::PlaceLines() {
     if (wrapOffset_ >= 1 && penAlong > alongMargin) {
       const int end = penAlong + length;
       if (IsSeparator(viewer)) {
-        const bool breakHere = (breakPending && !viewer->Item()->HasStyle(isNoLineBreak)) ||
-                               end + GroupLengthAfter(i) > wrapOffset_;
+        const bool breakHere =
+            (breakPending && !viewer->Item()->HasStyle(isNoLineBreak)) || end + GroupLengthAfter(i) > wrapOffset_;
         if (breakHere) {
           FinishLine(lineStart, i, thickness);
           penCross += thickness;
@@ -353,8 +353,8 @@ void TBarView::TLayout::ArrangeTallPopup() {
         ++column;
         y = margins_.top;
       }
-      record.Bounds = RECT{margins_.left + column * widest, y, margins_.left + (column + 1) * widest,
-                           y + record.Size.cy};
+      record.Bounds =
+          RECT{margins_.left + column * widest, y, margins_.left + (column + 1) * widest, y + record.Size.cy};
       y += record.Size.cy;
       tallest = std::max(tallest, y);
     }
@@ -383,8 +383,7 @@ void TBarView::TLayout::ArrangeTallPopup() {
     TLayoutRecord& record = records_[static_cast<size_t>(shown[static_cast<size_t>(first + k)])];
     if (k % perColumn == 0) y = margins_.top;
     const int column = k / perColumn;
-    record.Bounds = RECT{margins_.left + column * widest, y, margins_.left + (column + 1) * widest,
-                         y + record.Size.cy};
+    record.Bounds = RECT{margins_.left + column * widest, y, margins_.left + (column + 1) * widest, y + record.Size.cy};
     y += record.Size.cy;
   }
   totalCross_ = margins_.left + kMaxPopupColumns * widest;
@@ -512,8 +511,8 @@ bool TBarView::CalculatePositions(bool canMoveControls, TBarViewOrientation orie
   orientation_ = orientation;
   bool changed;
   try {
-    changed = TLayout(*this, orientation, wrapOffset, chevronOffset, chevronSize)
-                  .Run(canMoveControls, baseSize, totalSize);
+    changed =
+        TLayout(*this, orientation, wrapOffset, chevronOffset, chevronSize).Run(canMoveControls, baseSize, totalSize);
   } catch (...) {
     orientation_ = saved;
     throw;
@@ -531,8 +530,8 @@ void TBarView::ValidatePositions() {
 }
 
 void TBarView::TryValidatePositions() {
-  if (updateCount_ == 0 && !(parentItem_ && (parentItem_->IsLoading() ||
-                                             (parentItem_->Owner() && parentItem_->Owner()->IsLoading()))))
+  if (updateCount_ == 0 &&
+      !(parentItem_ && (parentItem_->IsLoading() || (parentItem_->Owner() && parentItem_->Owner()->IsLoading()))))
     ValidatePositions();
 }
 

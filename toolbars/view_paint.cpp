@@ -78,8 +78,7 @@ void TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen)
   TColor background = window_ ? window_->Color() : clBtnFace;
   if (backgroundColor_ != clDefault) background = backgroundColor_;
   const bool useDisabledShadow =
-      !viewer->Item()->Enabled() &&
-      (toolbarStyle || (!isSelected && ColorToRGB(background) == ColorToRGB(clBtnFace)));
+      !viewer->Item()->Enabled() && (toolbarStyle || (!isSelected && ColorToRGB(background) == ColorToRGB(clBtnFace)));
   auto paint = [&](TCanvas* target) {
     target->Font()->SetColor(isSelected && !toolbarStyle ? clHighlightText : (toolbarStyle ? clBtnText : clMenuText));
     viewer->Paint(target, local, isSelected, isPushed, useDisabledShadow);
@@ -134,7 +133,8 @@ void TBarView::DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect) {
     MoveToEx(dc, x, rect.top, nullptr);
     LineTo(dc, x, rect.bottom);
     const std::array<POINT, 3> top = {{{x - t, rect.top}, {x, rect.top + t}, {x + t, rect.top}}};
-    const std::array<POINT, 3> bottom = {{{x - t, rect.bottom - 1}, {x, rect.bottom - 1 - t}, {x + t, rect.bottom - 1}}};
+    const std::array<POINT, 3> bottom = {
+        {{x - t, rect.bottom - 1}, {x, rect.bottom - 1 - t}, {x + t, rect.bottom - 1}}};
     Polygon(dc, top.data(), 3);
     Polygon(dc, bottom.data(), 3);
   }

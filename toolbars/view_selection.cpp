@@ -20,16 +20,7 @@ bool SameKey(wchar_t a, wchar_t b) {
 }
 
 bool Reachable(const TBarItemViewer* viewer) {
-  return (viewer->Show() || viewer->Clipped()) && viewer->Item()->Visible() &&
-         viewer->Item()->HasStyle(isSelectable);
-}
-
-void RecordClick(TBarTrackingState& state, TBarCustomItem* item, bool sound) {
-  if (!state.DoneRecord) return;
-  *state.DoneRecord = TBarDoneActionData{};
-  state.DoneRecord->Kind = TBarDoneActionKind::tbdaClickItem;
-  state.DoneRecord->ClickItem = item;
-  state.DoneRecord->Flag = sound ? 1 : 0;
+  return (viewer->Show() || viewer->Clipped()) && viewer->Item()->Visible() && viewer->Item()->HasStyle(isSelectable);
 }
 
 }  // namespace
@@ -272,7 +263,8 @@ TBarItemViewer* TBarView::FindAccelerator(wchar_t key, bool onlyPrimary, bool& i
   };
   for (int pass = 0; pass < (onlyPrimary ? 1 : 2); ++pass) {
     for (bool enabled : {true, false}) {
-      TBarItemViewer* found = pass == 0 ? search(selected_, explicitAccel, enabled) : search(selected_, firstLetter, enabled);
+      TBarItemViewer* found =
+          pass == 0 ? search(selected_, explicitAccel, enabled) : search(selected_, firstLetter, enabled);
       if (!found) continue;
       if (!enabled) {
         isOnlyItemWithAccel = true;
@@ -313,7 +305,7 @@ bool TBarView::ExecuteSelected(TBarTrackingState& state) {
   }
   if (viewer->Item()->HasStyle(isSelectable)) {
     GivePriority(viewer);
-    RecordClick(state, viewer->Item(), !(state.RootView == this && !isPopup_));
+    RecordItemClick(state, viewer->Item(), !(state.RootView == this && !isPopup_));
   }
   return true;
 }
@@ -360,7 +352,8 @@ void TBarView::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
         }
         return;
       }
-      const bool opened = toolbar != this && selected_ && selected_->Item()->HasStyle(isSubmenu) && OpenChildPopup(true);
+      const bool opened =
+          toolbar != this && selected_ && selected_->Item()->HasStyle(isSubmenu) && OpenChildPopup(true);
       if ((toolbar == this || !opened) && toolbarHorizontal) {
         toolbar->SetSelected(toolbar->NextSelectable(toolbar->selected_, true));
         toolbar->OpenOrCloseSelected();

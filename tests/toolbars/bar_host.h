@@ -90,8 +90,7 @@ class TPopupHostWindow : public toolbars::TBarPopupWindowBase {
   BC_CLASS(TPopupHostWindow, toolbars::TBarPopupWindowBase)
   static constexpr int kFrame = 3;
 
-  TPopupHostWindow(TComponent* owner, toolbars::TBarView* parentView, toolbars::TBarCustomItem* item,
-                   bool customizing)
+  TPopupHostWindow(TComponent* owner, toolbars::TBarView* parentView, toolbars::TBarCustomItem* item, bool customizing)
       : TBarPopupWindowBase(owner) {
     SetVisible(false);
     SetColor(clMenu);
@@ -110,9 +109,9 @@ class TPopupHostWindow : public toolbars::TBarPopupWindowBase {
   void Dispatch(TMessage& message) override {
     switch (message.Msg) {
       case CM_SHOWINGCHANGED:
-        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
-                         (Showing() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+        SetWindowPos(
+            Handle(), nullptr, 0, 0, 0, 0,
+            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (Showing() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         return;
       case WM_PRINTCLIENT:
         toolbars::HandleWMPrintClient(this, message);

@@ -41,8 +41,8 @@ TEST(BarCommonArithmetic, DivRoundUpRoundsAwayFromZero) {
     int X, Y, Expected;
   };
   // (-1, 2) and (1, -2) truncate to 0 and must still round away from zero.
-  const TCase cases[] = {{7, 2, 4},  {-7, 2, -4}, {6, 2, 3},   {1, 2, 1},   {-1, 2, -1}, {1, -2, -1},
-                         {-1, -2, 1}, {0, 5, 0},  {7, -2, -4}, {-6, 3, -2}, {10, 3, 4},  {26, 3, 9}};
+  const TCase cases[] = {{7, 2, 4},   {-7, 2, -4}, {6, 2, 3},   {1, 2, 1},   {-1, 2, -1}, {1, -2, -1},
+                         {-1, -2, 1}, {0, 5, 0},   {7, -2, -4}, {-6, 3, -2}, {10, 3, 4},  {26, 3, 9}};
   for (const TCase& c : cases) EXPECT_EQ(DivRoundUp(c.X, c.Y), c.Expected) << c.X << " / " << c.Y;
   EXPECT_EQ(MinInt(3, -4), -4);
   EXPECT_EQ(MinInt(-4, 3), -4);
@@ -54,8 +54,9 @@ TEST(BarCommonText, PrefixWidthLeavesOutAccelMarks) {
     const wchar_t* Text;
     const wchar_t* Shown;
   };
-  const TCase cases[] = {{L"&File", L"File"}, {L"Save &&Exit", L"Save &Exit"}, {L"Ends &", L"Ends "},
-                         {L"a&b&c", L"abc"},   {L"&&&x", L"&x"},                {L"", L""}};
+  const TCase cases[] = {{L"&File", L"File"},   {L"Save &&Exit", L"Save &Exit"},
+                         {L"Ends &", L"Ends "}, {L"a&b&c", L"abc"},
+                         {L"&&&x", L"&x"},      {L"", L""}};
   for (const TCase& c : cases) {
     EXPECT_EQ(GetTextWidth(canvas.DC(), c.Text, true), GetTextExtentWidth(canvas.DC(), c.Shown)) << c.Text;
     EXPECT_EQ(GetTextWidth(canvas.DC(), c.Text, false), GetTextExtentWidth(canvas.DC(), c.Text)) << c.Text;
@@ -136,7 +137,12 @@ TEST_F(MenuShowDelaySetting, ReadsWholeNumbersOnly) {
     const wchar_t* Stored;
     int Expected;
   };
-  const TCase cases[] = {{L"250", 250}, {L"abc", 0}, {L"", 0}, {L"12x", 0}, {L"0", 0}, {L"-5", -5},
+  const TCase cases[] = {{L"250", 250},
+                         {L"abc", 0},
+                         {L"", 0},
+                         {L"12x", 0},
+                         {L"0", 0},
+                         {L"-5", -5},
                          {L"400000000000000000000000000000", 0}};
   for (const TCase& c : cases) {
     Store(c.Stored);
@@ -195,9 +201,8 @@ TEST(BarCommonDrawing, RotatedCaptionUnderlinesItsAccelerator) {
     const wchar_t* Before;  // the text before the underlined letter, as drawn
     const wchar_t* Letter;  // nullptr: nothing underlined
   };
-  const TCase cases[] = {{L"Close &Tab", L"Close ", L"T"},
-                         {L"Save &&Exit", nullptr, nullptr},
-                         {L"&Go &Back", L"Go ", L"B"}};
+  const TCase cases[] = {
+      {L"Close &Tab", L"Close ", L"T"}, {L"Save &&Exit", nullptr, nullptr}, {L"&Go &Back", L"Go ", L"B"}};
   for (const TCase& c : cases) {
     TTextCanvas canvas(40, 160);
     const RECT rect{0, 0, 40, 160};

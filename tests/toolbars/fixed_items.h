@@ -23,7 +23,9 @@ class TFixedItem : public toolbars::TBarCustomItem {
   toolbars::TBarItemViewerClass GetItemViewerClass(toolbars::TBarView*) const override {
     return toolbars::TBarItemViewerClass::Of<TFixedViewer>();
   }
-  void AddStyle(toolbars::TBarItemStyle bits) { SetItemStyle(static_cast<toolbars::TBarItemStyle>(ItemStyle() | bits)); }
+  void AddStyle(toolbars::TBarItemStyle bits) {
+    SetItemStyle(static_cast<toolbars::TBarItemStyle>(ItemStyle() | bits));
+  }
 
  private:
   SIZE size_;
@@ -37,7 +39,9 @@ class TFixedSeparator : public toolbars::TBarSeparatorItem {
   toolbars::TBarItemViewerClass GetItemViewerClass(toolbars::TBarView*) const override {
     return toolbars::TBarItemViewerClass::Of<TFixedViewer>();
   }
-  void AddStyle(toolbars::TBarItemStyle bits) { SetItemStyle(static_cast<toolbars::TBarItemStyle>(ItemStyle() | bits)); }
+  void AddStyle(toolbars::TBarItemStyle bits) {
+    SetItemStyle(static_cast<toolbars::TBarItemStyle>(ItemStyle() | bits));
+  }
 
  private:
   SIZE size_;

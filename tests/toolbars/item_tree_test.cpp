@@ -78,15 +78,20 @@ TEST_F(ItemTree, InsertDeleteAndMoveNotifyInOrder) {
   root->Insert(0, b);
   root->Move(0, 2);
   root->Delete(0);
-  const std::vector<TNotice> expected{
-      {root, false, Action::tbicSubitemsBeginUpdate, 0, nullptr}, {root, false, Action::tbicInserted, 0, a},
-      {root, false, Action::tbicSubitemsEndUpdate, 0, nullptr},   {root, false, Action::tbicSubitemsBeginUpdate, 0, nullptr},
-      {root, false, Action::tbicInserted, 0, b},                  {root, false, Action::tbicSubitemsEndUpdate, 0, nullptr},
-      // Move brackets its delete and insert in one batch of its own.
-      {root, false, Action::tbicSubitemsBeginUpdate, 0, nullptr}, {root, false, Action::tbicDeleting, 0, b},
-      {root, false, Action::tbicSubitemsBeginUpdate, 0, nullptr}, {root, false, Action::tbicInserted, 1, b},
-      {root, false, Action::tbicSubitemsEndUpdate, 0, nullptr},   {root, false, Action::tbicSubitemsEndUpdate, 0, nullptr},
-      {root, false, Action::tbicDeleting, 0, a}};
+  const std::vector<TNotice> expected{{root, false, Action::tbicSubitemsBeginUpdate, 0, nullptr},
+                                      {root, false, Action::tbicInserted, 0, a},
+                                      {root, false, Action::tbicSubitemsEndUpdate, 0, nullptr},
+                                      {root, false, Action::tbicSubitemsBeginUpdate, 0, nullptr},
+                                      {root, false, Action::tbicInserted, 0, b},
+                                      {root, false, Action::tbicSubitemsEndUpdate, 0, nullptr},
+                                      // Move brackets its delete and insert in one batch of its own.
+                                      {root, false, Action::tbicSubitemsBeginUpdate, 0, nullptr},
+                                      {root, false, Action::tbicDeleting, 0, b},
+                                      {root, false, Action::tbicSubitemsBeginUpdate, 0, nullptr},
+                                      {root, false, Action::tbicInserted, 1, b},
+                                      {root, false, Action::tbicSubitemsEndUpdate, 0, nullptr},
+                                      {root, false, Action::tbicSubitemsEndUpdate, 0, nullptr},
+                                      {root, false, Action::tbicDeleting, 0, a}};
   EXPECT_EQ(recorder.notices, expected);
   EXPECT_EQ(a->Parent(), nullptr) << "a deleted child is not freed";
   delete a;
@@ -174,7 +179,8 @@ TEST_F(ItemTree, ChangesReachTheParentsListeners) {
       {[](TBarCustomItem* i) { i->SetVisible(false); }, Action::tbicInvalidateAndResize},
       {[](TBarCustomItem* i) { i->SetImageIndex(3); }, Action::tbicInvalidateAndResize},
       {[](TBarCustomItem* i) { i->SetImageIndex(4); }, Action::tbicInvalidate},
-      {[](TBarCustomItem* i) { i->SetDisplayMode(TBarItemDisplayMode::nbdmTextOnly); }, Action::tbicInvalidateAndResize},
+      {[](TBarCustomItem* i) { i->SetDisplayMode(TBarItemDisplayMode::nbdmTextOnly); },
+       Action::tbicInvalidateAndResize},
       {[](TBarCustomItem* i) {
          i->SetQuietCaption(true);
          i->SetCaption(L"Quiet");

@@ -78,8 +78,8 @@ TEST_F(ViewLayout, DoubledLeadingAndTrailingSeparatorsHide) {
   Separator();
   THostView* view = View(true);
   view->UpdatePositions();
-  EXPECT_EQ(Rects(view), (std::vector<std::string>{"hidden", "hidden", "(0,0,30,20)", "(30,0,36,20)",
-                                                   "(36,0,66,20)", "hidden"}));
+  EXPECT_EQ(Rects(view),
+            (std::vector<std::string>{"hidden", "hidden", "(0,0,30,20)", "(30,0,36,20)", "(36,0,66,20)", "hidden"}));
   EXPECT_EQ(view->LastSize().cx, 66);
   EXPECT_EQ(view->BaseSize().cx, 66);
 }
@@ -89,8 +89,8 @@ TEST_F(ViewLayout, WrappingBreaksRowsAndPrefersSeparators) {
   THostView* view = View(true);
   view->SetWrapOffset(100);
   view->UpdatePositions();
-  EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,0,30,20)", "(30,0,60,20)", "(60,0,90,20)", "(0,20,30,40)",
-                                                   "(30,20,60,40)"}));
+  EXPECT_EQ(Rects(view),
+            (std::vector<std::string>{"(0,0,30,20)", "(30,0,60,20)", "(60,0,90,20)", "(0,20,30,40)", "(30,20,60,40)"}));
   EXPECT_EQ(view->LastSize().cx, 100) << "wrapped rows use the whole width";
   EXPECT_EQ(view->LastSize().cy, 40);
 
@@ -113,8 +113,8 @@ TEST_F(ViewLayout, ChevronTakesWhatDoesNotFit) {
   view->SetChevronOffset(100);
   view->UpdatePositions();
   // The last buttons give way until the rest fit in 100 - 12.
-  EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,0,30,20)", "(30,0,60,20)", "hidden", "hidden",
-                                                   "(88,0,100,20)"}));
+  EXPECT_EQ(Rects(view),
+            (std::vector<std::string>{"(0,0,30,20)", "(30,0,60,20)", "hidden", "hidden", "(88,0,100,20)"}));
   EXPECT_TRUE(view->Viewers(2)->OffEdge());
   EXPECT_TRUE(view->Viewers(3)->OffEdge());
   EXPECT_FALSE(view->Viewers(1)->OffEdge());
@@ -123,8 +123,8 @@ TEST_F(ViewLayout, ChevronTakesWhatDoesNotFit) {
   // Recently used items keep their place: after the last button was used, the middle ones give way.
   view->GivePriority(view->Viewers(3));
   view->UpdatePositions();
-  EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,0,30,20)", "hidden", "hidden", "(30,0,60,20)",
-                                                   "(88,0,100,20)"}));
+  EXPECT_EQ(Rects(view),
+            (std::vector<std::string>{"(0,0,30,20)", "hidden", "hidden", "(30,0,60,20)", "(88,0,100,20)"}));
 
   // However little room there is, one button stays.
   view->SetChevronOffset(20);
@@ -155,8 +155,7 @@ TEST_F(ViewLayout, ToolbarCentresAcrossTheRowAndStretchesSeparators) {
   Button(SIZE{40, 10}, isStretch);
   THostView* view = View(true);
   view->UpdatePositions();
-  EXPECT_EQ(Rects(view),
-            (std::vector<std::string>{"(0,5,30,25)", "(30,0,36,31)", "(36,0,66,31)", "(66,0,106,31)"}));
+  EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,5,30,25)", "(30,0,36,31)", "(36,0,66,31)", "(66,0,106,31)"}));
 }
 
 TEST_F(ViewLayout, VerticalBarsStackDownwards) {

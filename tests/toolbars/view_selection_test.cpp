@@ -106,8 +106,7 @@ TEST_F(ViewSelection, SelectableViewersAndTheFirstOne) {
   EXPECT_EQ(view_->FirstSelectable()->Item()->Caption(), L"Plain");
   EXPECT_EQ(view_->NextSelectable(nullptr, true)->Item()->Caption(), L"Skipped");
   EXPECT_EQ(view_->NextSelectable(nullptr, false)->Item()->Caption(), L"Disabled");
-  EXPECT_EQ(view_->NextSelectable(view_->Find(root_->ItemAt(4)), true)->Item()->Caption(), L"Skipped")
-      << "wraps round";
+  EXPECT_EQ(view_->NextSelectable(view_->Find(root_->ItemAt(4)), true)->Item()->Caption(), L"Skipped") << "wraps round";
 }
 
 TEST_F(ViewSelection, SelectionTellsTheItems) {
@@ -145,9 +144,10 @@ TEST_F(ViewSelection, KeysMoveTheSelectionAndEndTheTracking) {
     bool Done;
   };
   const TStep steps[] = {
-      {VK_DOWN, {}, L"First", false},  {VK_DOWN, {}, L"Second", false}, {VK_UP, {}, L"First", false},
-      {VK_UP, {}, L"Third", false},    {VK_HOME, {}, L"First", false},  {VK_END, {}, L"Third", false},
-      {VK_TAB, {}, L"First", false},   {VK_TAB, {TShiftStateItem::ssShift}, L"Third", false},
+      {VK_DOWN, {}, L"First", false}, {VK_DOWN, {}, L"Second", false},
+      {VK_UP, {}, L"First", false},   {VK_UP, {}, L"Third", false},
+      {VK_HOME, {}, L"First", false}, {VK_END, {}, L"Third", false},
+      {VK_TAB, {}, L"First", false},  {VK_TAB, {TShiftStateItem::ssShift}, L"Third", false},
       {VK_F1, {}, L"Third", true},
   };
   for (const TStep& step : steps) {
