@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "framework/startup.h"
-#include "toolbars/bar_image_list.h"
-#include "toolbars/item_kinds.h"
-#include "toolbars/view.h"
+#include "toolbars/items/bar_image_list.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/views/view.h"
 
 using namespace toolbars;
 

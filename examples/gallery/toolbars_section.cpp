@@ -4,8 +4,8 @@
 #include "framework/bitmap.h"
 #include "framework/image_list.h"
 #include "framework/startup.h"
-#include "toolbars/bar_image_list.h"
-#include "toolbars/item_kinds.h"
+#include "toolbars/items/bar_image_list.h"
+#include "toolbars/items/item_kinds.h"
 
 using namespace toolbars;
 

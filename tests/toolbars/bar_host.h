@@ -5,9 +5,9 @@
 
 #include "framework/application.h"
 #include "framework/win_control.h"
-#include "toolbars/bar_common.h"
-#include "toolbars/popup_window_base.h"
-#include "toolbars/view.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/popups/popup_window_base.h"
+#include "toolbars/views/view.h"
 
 namespace bar_host {
 

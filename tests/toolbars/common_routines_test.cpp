@@ -5,7 +5,7 @@
 
 #include "framework/lists.h"
 #include "support/window_capture.h"
-#include "toolbars/bar_common.h"
+#include "toolbars/common/bar_common.h"
 
 using namespace toolbars;
 

@@ -1,8 +1,8 @@
 // Items whose viewers measure a fixed size, so that layout tests know every rectangle in advance.
 #pragma once
 
-#include "toolbars/item_kinds.h"
-#include "toolbars/item_viewer.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/views/item_viewer.h"
 
 namespace bar_host {
 

@@ -5,7 +5,7 @@
 #include "bar_host.h"
 #include "fixed_items.h"
 #include "support/test_window.h"
-#include "toolbars/done_action.h"
+#include "toolbars/popups/done_action.h"
 
 using namespace toolbars;
 using bar_host::TBarHostWindow;

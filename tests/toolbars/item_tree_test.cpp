@@ -5,9 +5,9 @@
 
 #include "framework/actions.h"
 #include "framework/menus.h"
-#include "toolbars/done_action.h"
-#include "toolbars/item_action_link.h"
-#include "toolbars/item_kinds.h"
+#include "toolbars/items/item_action_link.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/popups/done_action.h"
 
 using namespace toolbars;
 using Action = TBarItemChangedAction;

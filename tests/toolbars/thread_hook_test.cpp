@@ -5,7 +5,7 @@
 
 #include "framework/thread_hooks.h"
 #include "support/test_window.h"
-#include "toolbars/bar_hook.h"
+#include "toolbars/common/bar_hook.h"
 
 using namespace toolbars;
 

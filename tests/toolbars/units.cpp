@@ -1,7 +1,7 @@
 #include "bar_host.h"
 #include "framework/startup.h"
 #include "support/test_units.h"
-#include "toolbars/bar_image_list.h"
+#include "toolbars/items/bar_image_list.h"
 
 void StartAreaUnits() {
   InitializeUnit(toolbars::ToolbarsUnit());

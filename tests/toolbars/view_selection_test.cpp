@@ -6,7 +6,7 @@
 
 #include "bar_host.h"
 #include "fixed_items.h"
-#include "toolbars/done_action.h"
+#include "toolbars/popups/done_action.h"
 
 using namespace toolbars;
 using bar_host::TFixedItem;

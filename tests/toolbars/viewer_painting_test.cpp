@@ -7,9 +7,9 @@
 #include "support/test_environment.h"
 #include "support/test_window.h"
 #include "support/window_capture.h"
-#include "toolbars/bar_image_list.h"
-#include "toolbars/item_kinds.h"
-#include "toolbars/item_viewer.h"
+#include "toolbars/items/bar_image_list.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/views/item_viewer.h"
 
 using namespace toolbars;
 using bar_host::TBarHostWindow;

@@ -1,7 +1,7 @@
 // The plain item classes: the root of a bar's tree, the separator and the item that hosts a control.
 #pragma once
 
-#include "toolbars/item.h"
+#include "toolbars/items/item.h"
 
 class TControl;
 

@@ -1,6 +1,6 @@
-#include "toolbars/item_action_link.h"
+#include "toolbars/items/item_action_link.h"
 
-#include "toolbars/item.h"
+#include "toolbars/items/item.h"
 
 namespace toolbars {
 

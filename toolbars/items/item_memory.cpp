@@ -1,4 +1,4 @@
-#include "toolbars/item_memory.h"
+#include "toolbars/items/item_memory.h"
 
 #include <array>
 #include <new>

@@ -3,10 +3,10 @@
 #include <array>
 
 #include "framework/win_control.h"
-#include "toolbars/bar_image_list.h"
-#include "toolbars/item_kinds.h"
-#include "toolbars/item_viewer.h"
-#include "toolbars/view.h"
+#include "toolbars/items/bar_image_list.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/views/item_viewer.h"
+#include "toolbars/views/view.h"
 
 namespace toolbars {
 

@@ -3,12 +3,12 @@
 #include <array>
 
 #include "framework/image_list.h"
-#include "toolbars/bar_common.h"
-#include "toolbars/bar_image_list.h"
-#include "toolbars/item_kinds.h"
-#include "toolbars/item_viewer.h"
-#include "toolbars/view.h"
-#include "toolbars/viewer_canvas.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/items/bar_image_list.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/views/item_viewer.h"
+#include "toolbars/views/view.h"
+#include "toolbars/views/viewer_canvas.h"
 
 namespace toolbars {
 

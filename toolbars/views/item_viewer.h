@@ -9,7 +9,7 @@
 
 #include "framework/graphics.h"
 #include "framework/shift_state.h"
-#include "toolbars/item.h"
+#include "toolbars/items/item.h"
 
 class TCustomImageList;
 

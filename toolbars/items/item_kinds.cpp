@@ -1,9 +1,9 @@
-#include "toolbars/item_kinds.h"
+#include "toolbars/items/item_kinds.h"
 
 #include "framework/control.h"
 #include "framework/properties.h"
 #include "framework/startup.h"
-#include "toolbars/item_viewer.h"
+#include "toolbars/views/item_viewer.h"
 
 namespace toolbars {
 

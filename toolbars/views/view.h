@@ -13,7 +13,7 @@
 #include "framework/component.h"
 #include "framework/graphics.h"
 #include "framework/shift_state.h"
-#include "toolbars/item.h"
+#include "toolbars/items/item.h"
 
 class TWinControl;
 

@@ -1,4 +1,4 @@
-#include "toolbars/done_action.h"
+#include "toolbars/popups/done_action.h"
 
 #include <windows.h>
 // clang-format off
@@ -9,8 +9,8 @@
 #include "framework/form.h"
 #include "framework/screen.h"
 #include "framework/window_alloc.h"
-#include "toolbars/bar_common.h"
-#include "toolbars/item.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/items/item.h"
 
 namespace toolbars {
 

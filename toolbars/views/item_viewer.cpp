@@ -1,12 +1,12 @@
-#include "toolbars/item_viewer.h"
+#include "toolbars/views/item_viewer.h"
 
 #include "framework/image_list.h"
 #include "framework/win_control.h"
-#include "toolbars/bar_common.h"
-#include "toolbars/done_action.h"
-#include "toolbars/item_kinds.h"
-#include "toolbars/view.h"
-#include "toolbars/viewer_canvas.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/popups/done_action.h"
+#include "toolbars/views/view.h"
+#include "toolbars/views/viewer_canvas.h"
 
 namespace toolbars {
 

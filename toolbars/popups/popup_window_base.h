@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "framework/win_control.h"
-#include "toolbars/item.h"
+#include "toolbars/items/item.h"
 
 namespace toolbars {
 

@@ -1,4 +1,4 @@
-#include "toolbars/bar_common.h"
+#include "toolbars/common/bar_common.h"
 
 #include <cwchar>
 

@@ -8,12 +8,12 @@
 #include <memory>
 
 #include "framework/win_control.h"
-#include "toolbars/bar_common.h"
-#include "toolbars/done_action.h"
-#include "toolbars/item.h"
-#include "toolbars/item_viewer.h"
-#include "toolbars/popup_window_base.h"
-#include "toolbars/view.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/items/item.h"
+#include "toolbars/popups/done_action.h"
+#include "toolbars/popups/popup_window_base.h"
+#include "toolbars/views/item_viewer.h"
+#include "toolbars/views/view.h"
 
 namespace toolbars {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "framework/win_control.h"
-#include "toolbars/item_kinds.h"
-#include "toolbars/item_viewer.h"
-#include "toolbars/view.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/views/item_viewer.h"
+#include "toolbars/views/view.h"
 
 namespace toolbars {
 

@@ -1,4 +1,4 @@
-#include "toolbars/bar_hook.h"
+#include "toolbars/common/bar_hook.h"
 
 #include <algorithm>
 #include <array>

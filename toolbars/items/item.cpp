@@ -1,4 +1,4 @@
-#include "toolbars/item.h"
+#include "toolbars/items/item.h"
 
 #include <algorithm>
 
@@ -7,11 +7,11 @@
 #include "framework/properties.h"
 #include "framework/shift_state.h"
 #include "framework/sys_utils.h"
-#include "toolbars/bar_common.h"
-#include "toolbars/done_action.h"
-#include "toolbars/item_action_link.h"
-#include "toolbars/item_memory.h"
-#include "toolbars/item_viewer.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/items/item_action_link.h"
+#include "toolbars/items/item_memory.h"
+#include "toolbars/popups/done_action.h"
+#include "toolbars/views/item_viewer.h"
 
 namespace toolbars {
 

@@ -1,4 +1,4 @@
-#include "toolbars/viewer_canvas.h"
+#include "toolbars/views/viewer_canvas.h"
 
 namespace toolbars {
 

@@ -1,13 +1,13 @@
 // The view's viewers: made for the children of the item it shows (with embedded groups expanded in place), kept
 // in step with every item notification, and found by item or by point.
-#include "toolbars/view.h"
+#include "toolbars/views/view.h"
 
 #include <algorithm>
 
 #include "framework/win_control.h"
-#include "toolbars/item_kinds.h"
-#include "toolbars/item_viewer.h"
-#include "toolbars/popup_window_base.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/popups/popup_window_base.h"
+#include "toolbars/views/item_viewer.h"
 
 namespace toolbars {
 

@@ -3,11 +3,11 @@
 // recently used items.
 #include "framework/accelerators.h"
 #include "framework/win_control.h"
-#include "toolbars/bar_common.h"
-#include "toolbars/done_action.h"
-#include "toolbars/item_viewer.h"
-#include "toolbars/popup_window_base.h"
-#include "toolbars/view.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/popups/done_action.h"
+#include "toolbars/popups/popup_window_base.h"
+#include "toolbars/views/item_viewer.h"
+#include "toolbars/views/view.h"
 
 namespace toolbars {
 

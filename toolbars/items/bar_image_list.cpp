@@ -1,11 +1,11 @@
-#include "toolbars/bar_image_list.h"
+#include "toolbars/items/bar_image_list.h"
 
 #include "framework/properties.h"
 #include "framework/startup.h"
-#include "toolbars/bar_common.h"
-#include "toolbars/bar_hook.h"
-#include "toolbars/done_action.h"
-#include "toolbars/item_kinds.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/common/bar_hook.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/popups/done_action.h"
 
 namespace toolbars {
 
