@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
+#include <optional>
+#include <random>
 #include <vector>
 
 #include "framework/lists.h"
+#include "framework/object.h"
+#include "support/test_window.h"
 #include "support/window_capture.h"
 #include "toolbars/common/bar_common.h"
 
@@ -270,4 +275,121 @@ TEST(BarCommonMessages, RemoveMessagesKeepsAQuit) {
   RemoveMessages(0, first + 1);
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 7u);
+}
+
+TEST_F(MenuShowDelaySetting, AnyStoredBytesGiveANumberAndNoError) {
+  std::mt19937 random(20261207);
+  const DWORD types[] = {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY, REG_DWORD, REG_NONE};
+  for (int round = 0; round < 300; ++round) {
+    BYTE bytes[48];
+    const DWORD length = random() % sizeof bytes;
+    for (DWORD i = 0; i < length; ++i) bytes[i] = static_cast<BYTE>(random() % 4 == 0 ? '0' + random() % 10 : random());
+    const DWORD type = types[random() % std::size(types)];
+    RegSetValueExW(key_, L"MenuShowDelay", 0, type, bytes, length);
+    int delay = -1;
+    EXPECT_NO_THROW(delay = ReadMenuShowDelaySetting()) << "round " << round;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+      EXPECT_EQ(delay, 0) << "round " << round;
+    }
+  }
+}
+
+TEST(BarCommonSystem, SoundSchemesDecideWhetherToPlay) {
+  const wchar_t* key = L"AppEvents\\Schemes\\Apps\\.Default\\BarTestSound\\.Current";
+  HKEY sound = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sound, nullptr),
+            ERROR_SUCCESS);
+  struct TCase {
+    const wchar_t* Value;  // nullptr: no default value
+    bool Expected;
+  };
+  const TCase cases[] = {{L"ding.wav", true}, {L"", false}, {L"a", true}, {nullptr, false}};
+  for (const TCase& c : cases) {
+    if (c.Value)
+      RegSetValueExW(sound, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(c.Value),
+                     static_cast<DWORD>((wcslen(c.Value) + 1) * sizeof(wchar_t)));
+    else
+      RegDeleteValueW(sound, nullptr);
+    EXPECT_EQ(NeedToPlaySound(L"BarTestSound"), c.Expected) << testing::PrintToString(c.Value ? c.Value : L"(none)");
+  }
+  RegCloseKey(sound);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps\\.Default\\BarTestSound");
+  EXPECT_FALSE(NeedToPlaySound(L"BarTestSound")) << "no key, no sound";
+  EXPECT_GT(GetInputLocaleCodePage(), 0u);
+}
+
+TEST(BarCommonSystem, MouseTrackingIsBoundOnce) {
+  TTestWindow window;
+  InitTrackMouseEvent();
+  InitTrackMouseEvent();
+  EXPECT_TRUE(CallTrackMouseEvent(window.Handle(), TME_LEAVE));
+  EXPECT_TRUE(CallTrackMouseEvent(window.Handle(), TME_CANCEL | TME_LEAVE));
+}
+
+namespace {
+
+constexpr COLORREF kFrameColor = RGB(200, 0, 0);
+constexpr COLORREF kClientColor = RGB(0, 0, 200);
+constexpr COLORREF kChildColor = RGB(0, 160, 0);
+constexpr int kFrame = 5;
+
+void PaintFrame(HWND, HDC dc, void*) {
+  HBRUSH brush = CreateSolidBrush(kFrameColor);
+  RECT all{0, 0, 400, 400};
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+}
+
+// A window with a frame of its own that prints itself through the shared printing routine.
+std::optional<LRESULT> PrintingWindow(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCALCSIZE) {
+    auto* rect = reinterpret_cast<RECT*>(lParam);
+    InflateRect(rect, -kFrame, -kFrame);
+    return 0;
+  }
+  if (msg == WM_PRINT) {
+    TMessage message{msg, wParam, lParam, 0};
+    HandleWMPrint(wnd, message, &PaintFrame, nullptr);
+    return message.Result;
+  }
+  if (msg == WM_PRINTCLIENT || msg == WM_ERASEBKGND) {
+    RECT client;
+    GetClientRect(wnd, &client);
+    HBRUSH brush = CreateSolidBrush(GetParent(wnd) ? kChildColor : kClientColor);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+    DeleteObject(brush);
+    return 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+TEST(BarCommonPrinting, FrameClientAndChildrenLandInPlace) {
+  TTestWindow window({100, 100, 200, 180}, &PrintingWindow);
+  SetWindowPos(window.Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, window.Handle(), nullptr,
+                               nullptr, nullptr);
+  SetWindowLongPtrW(child, GWLP_WNDPROC,
+                    reinterpret_cast<LONG_PTR>(+[](HWND wnd, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+                      if (msg == WM_PRINT || msg == WM_PRINTCLIENT || msg == WM_ERASEBKGND) {
+                        HDC dc = reinterpret_cast<HDC>(w);
+                        HBRUSH brush = CreateSolidBrush(kChildColor);
+                        RECT r{0, 0, 20, 20};
+                        FillRect(dc, &r, brush);
+                        DeleteObject(brush);
+                        return 1;
+                      }
+                      return DefWindowProcW(wnd, msg, w, l);
+                    }));
+  const TWindowCapture capture = TWindowCapture::OfWindow(window.Handle());
+  EXPECT_EQ(capture.Pixel(1, 1), kFrameColor);
+  EXPECT_EQ(capture.Pixel(kFrame + 2, kFrame + 2), kClientColor);
+  EXPECT_EQ(capture.Pixel(kFrame + 15, kFrame + 15), kChildColor) << "a child at its place in the client area";
+  EXPECT_EQ(capture.Pixel(99, 79), kFrameColor);
+  ShowWindow(window.Handle(), SW_HIDE);
+  const TWindowCapture hidden =
+      TWindowCapture::OfWindow(window.Handle(), PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT);
+  EXPECT_EQ(hidden.CountPixels(TWindowCapture::kUnpainted), hidden.Width() * hidden.Height());
+  DestroyWindow(child);
 }

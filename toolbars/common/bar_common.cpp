@@ -246,8 +246,9 @@ int ReadMenuShowDelaySetting() {
   TRegistry registry(KEY_READ);
   registry.SetRootKey(HKEY_CURRENT_USER);
   if (!registry.OpenKeyReadOnly(L"Control Panel\\Desktop")) return kDefaultMenuShowDelay;
-  wchar_t buffer[16] = {};
-  DWORD size = sizeof buffer;
+  // 32 bytes are read; the spare characters take the terminator the platform may write past a short value.
+  wchar_t buffer[18] = {};
+  DWORD size = 16 * sizeof(wchar_t);
   DWORD type = 0;
   const LONG read =
       RegQueryValueExW(registry.CurrentKey(), L"MenuShowDelay", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
@@ -484,8 +485,8 @@ bool NeedToPlaySound(const wchar_t* alias) {
   TRegistry registry(KEY_READ);
   registry.SetRootKey(HKEY_CURRENT_USER);
   if (!registry.OpenKeyReadOnly(String(L"AppEvents\\Schemes\\Apps\\.Default\\") + alias + L"\\.Current")) return false;
-  wchar_t buffer[4] = {};
-  DWORD size = sizeof buffer;
+  wchar_t buffer[6] = {};
+  DWORD size = 4 * sizeof(wchar_t);
   const LONG read =
       RegQueryValueExW(registry.CurrentKey(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
   return (read == ERROR_SUCCESS && size >= sizeof(wchar_t) && buffer[0] != 0) || read == ERROR_MORE_DATA;
