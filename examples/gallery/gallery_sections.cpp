@@ -5,6 +5,7 @@
 #include "gallery_form.h"
 #include "tabs_section.h"
 #include "shell_section.h"
+#include "toolbars_section.h"
 
 const std::vector<TGallerySectionInfo>& GallerySections() {
   static const std::vector<TGallerySectionInfo> sections{
@@ -13,6 +14,7 @@ const std::vector<TGallerySectionInfo>& GallerySections() {
       {L"Window controls: splitter, flat look and XP look", &BuildFlatXPSection},
       {L"Window controls: tabbed page controls", &BuildTabsSection},
       {L"Shell and system: colour names, colour picker and tray icon", &BuildShellSection},
+      {L"Toolbar framework: one item tree as a toolbar, a vertical bar and a menu", &BuildToolbarsSection},
   };
   return sections;
 }

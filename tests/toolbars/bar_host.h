@@ -1,0 +1,153 @@
+// Stand-ins for the framework's toolbar and pop-up windows: a plain child window that shows one view of an item
+// tree and paints it, and a frameless pop-up window that an item's pop-up routine creates for its children. The
+// gallery shows its bars with the same host.
+#pragma once
+
+#include "framework/application.h"
+#include "framework/win_control.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/popups/popup_window_base.h"
+#include "toolbars/views/view.h"
+
+namespace bar_host {
+
+// A view that remembers the size its last layout asked for and, optionally, resizes its window to it.
+class THostView : public toolbars::TBarView {
+  BC_CLASS(THostView, toolbars::TBarView)
+  THostView(TComponent* owner, toolbars::TBarView* parentView, toolbars::TBarCustomItem* parentItem,
+            TWinControl* window, bool isToolbar, bool customizing, bool usePriorityList)
+      : TBarView(owner, parentView, parentItem, window, isToolbar, customizing, usePriorityList) {}
+
+  SIZE LastSize() const { return lastSize_; }
+  int LayoutCount() const { return layoutCount_; }
+  // The window's client area follows the layout, with this frame on each side.
+  void SetAutoSizeWindow(bool value, POINT frame = {}) {
+    autoSizeWindow_ = value;
+    frame_ = frame;
+  }
+
+ protected:
+  void SizeChanged(int width, int height) override {
+    lastSize_ = SIZE{width, height};
+    ++layoutCount_;
+    if (autoSizeWindow_ && Window())
+      Window()->SetBounds(Window()->Left(), Window()->Top(), width + 2 * frame_.x, height + 2 * frame_.y);
+  }
+
+ private:
+  SIZE lastSize_{};
+  int layoutCount_ = 0;
+  bool autoSizeWindow_ = false;
+  POINT frame_{};
+};
+
+// A child window of a foreign parent window that shows a toolbar (or menu-bar) view of root's children.
+class TBarHostWindow : public TCustomControl {
+  BC_CLASS(TBarHostWindow, TCustomControl)
+  TBarHostWindow(TComponent* owner, HWND parentWindow, RECT bounds, toolbars::TBarCustomItem* root, bool isToolbar)
+      : TCustomControl(owner) {
+    SetColor(clBtnFace);
+    SetBoundsRect(bounds);
+    view_ = new THostView(this, nullptr, root, this, isToolbar, false, true);
+    SetParentWindow(parentWindow);
+    HandleNeeded();
+    view_->InvalidatePositions();
+    view_->ValidatePositions();
+  }
+  // The same bar as a child control of a framework window.
+  TBarHostWindow(TComponent* owner, TWinControl* parent, RECT bounds, toolbars::TBarCustomItem* root, bool isToolbar)
+      : TCustomControl(owner) {
+    SetColor(clBtnFace);
+    SetBoundsRect(bounds);
+    view_ = new THostView(this, nullptr, root, this, isToolbar, false, true);
+    SetParent(parent);
+    view_->InvalidatePositions();
+    view_->ValidatePositions();
+  }
+  THostView* View() const { return view_; }
+
+  void Dispatch(TMessage& message) override {
+    // Printing runs the paint handling, as a pop-up window of the framework prints.
+    if (message.Msg == WM_PRINTCLIENT)
+      toolbars::HandleWMPrintClient(this, message);
+    else
+      TCustomControl::Dispatch(message);
+  }
+
+ protected:
+  void Paint() override {
+    RECT client = ClientRect();
+    FillRect(Canvas()->Handle(), &client, Brush()->Handle());
+    view_->DrawSubitems(Canvas());
+  }
+
+ private:
+  THostView* view_ = nullptr;
+};
+
+// The pop-up window an item opens: borderless, topmost, never activated, with a 3-pixel frame of its own.
+class TPopupHostWindow : public toolbars::TBarPopupWindowBase {
+  BC_CLASS(TPopupHostWindow, toolbars::TBarPopupWindowBase)
+  static constexpr int kFrame = 3;
+
+  TPopupHostWindow(TComponent* owner, toolbars::TBarView* parentView, toolbars::TBarCustomItem* item, bool customizing)
+      : TBarPopupWindowBase(owner) {
+    SetVisible(false);
+    SetColor(clMenu);
+    SetBounds(0, 0, 320, 240);
+    view_ = new THostView(this, parentView, item, this, false, customizing, false);
+    view_->SetAutoSizeWindow(true, POINT{kFrame, kFrame});
+    SetParentWindow(Application && Application->Handle() ? Application->Handle() : GetDesktopWindow());
+  }
+  ~TPopupHostWindow() override {
+    view_->StopAllTimers();
+    view_->CloseChildPopups();
+  }
+  toolbars::TBarView* View() const override { return view_; }
+  POINT NCSize() const override { return POINT{kFrame, kFrame}; }
+
+  void Dispatch(TMessage& message) override {
+    switch (message.Msg) {
+      case CM_SHOWINGCHANGED:
+        SetWindowPos(
+            Handle(), nullptr, 0, 0, 0, 0,
+            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (Showing() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+        return;
+      case WM_PRINTCLIENT:
+        toolbars::HandleWMPrintClient(this, message);
+        return;
+      case WM_NCCALCSIZE:
+        if (message.WParam) {
+          auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(message.LParam);
+          InflateRect(&params->rgrc[0], -kFrame, -kFrame);
+        } else {
+          InflateRect(reinterpret_cast<RECT*>(message.LParam), -kFrame, -kFrame);
+        }
+        message.Result = 0;
+        return;
+      default:
+        TBarPopupWindowBase::Dispatch(message);
+    }
+  }
+
+ protected:
+  void CreateParams(TCreateParams& params) override {
+    TBarPopupWindowBase::CreateParams(params);
+    params.Style = (params.Style & ~(WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) | WS_POPUP;
+    params.ExStyle |= WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+  }
+  void Paint() override {
+    RECT client = ClientRect();
+    FillRect(Canvas()->Handle(), &client, Brush()->Handle());
+    view_->DrawSubitems(Canvas());
+  }
+
+ private:
+  THostView* view_ = nullptr;
+};
+
+inline toolbars::TBarPopupWindowClass PopupHostClass() {
+  return toolbars::TBarPopupWindowClass::Of<TPopupHostWindow>();
+}
+
+}  // namespace bar_host

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "framework/thread_hooks.h"
+#include "support/test_window.h"
+#include "toolbars/common/bar_hook.h"
+
+using namespace toolbars;
+
+namespace {
+
+struct THeard {
+  THookProcKind Kind;
+  HWND Wnd;
+};
+std::vector<THeard> firstHeard;
+std::vector<THeard> secondHeard;
+
+void FirstProc(THookProcKind kind, HWND wnd, WPARAM, LPARAM) { firstHeard.push_back({kind, wnd}); }
+void SecondProc(THookProcKind kind, HWND wnd, WPARAM, LPARAM) { secondHeard.push_back({kind, wnd}); }
+void RaisingProc(THookProcKind, HWND, WPARAM, LPARAM) { throw std::runtime_error("listener failed"); }
+
+HWND protectedWindow = nullptr;
+int filterAsked = 0;
+bool CALLBACK KeepFocusOffProtected(HWND focusWnd, HWND) {
+  ++filterAsked;
+  return focusWnd == protectedWindow;
+}
+
+class SharedThreadHook : public testing::Test {
+ protected:
+  void SetUp() override {
+    firstHeard.clear();
+    secondHeard.clear();
+  }
+  void TearDown() override {
+    RemoveAllHookProcs();
+    SetFocusFilter = nullptr;
+    SetFocusFilterEnabled = true;
+  }
+};
+
+}  // namespace
+
+TEST_F(SharedThreadHook, HooksComeWithTheirFirstUserAndGoWithTheLast) {
+  EXPECT_FALSE(ThreadHookInstalled(THookKind::hkCbt));
+  InstallHookProc(&FirstProc, {THookProcKind::hkDestroyWindow}, false);
+  EXPECT_TRUE(ThreadHookInstalled(THookKind::hkCbt));
+  EXPECT_FALSE(ThreadHookInstalled(THookKind::hkGetMessage));
+  InstallHookProc(&FirstProc, {THookProcKind::hkDestroyWindow}, false);
+  EXPECT_EQ(HookUseCount(THookProcKind::hkDestroyWindow), 2);
+  // Twice registered, once unregistered: the record stays, the hook's count falls once.
+  UninstallHookProc(&FirstProc);
+  EXPECT_EQ(HookUseCount(THookProcKind::hkDestroyWindow), 1);
+  {
+    TTestWindow window;
+    HWND handle = window.Handle();
+    (void)handle;
+  }
+  ASSERT_EQ(firstHeard.size(), 1u);
+  EXPECT_EQ(firstHeard[0].Kind, THookProcKind::hkDestroyWindow);
+  UninstallHookProc(&FirstProc);
+  EXPECT_FALSE(ThreadHookInstalled(THookKind::hkCbt));
+  // Unregistering what is not registered changes nothing.
+  UninstallHookProc(&FirstProc);
+  EXPECT_EQ(HookUseCount(THookProcKind::hkDestroyWindow), 0);
+}
+
+TEST_F(SharedThreadHook, OnlyCountingInstallsNoHookAndNeverGoesBelowZero) {
+  InstallHookProc(&FirstProc, {THookProcKind::hkGetMessage}, true);
+  EXPECT_FALSE(ThreadHookInstalled(THookKind::hkGetMessage));
+  EXPECT_EQ(HookUseCount(THookProcKind::hkGetMessage), 0);
+  UninstallHookProc(&FirstProc);
+  EXPECT_EQ(HookUseCount(THookProcKind::hkGetMessage), 0);
+}
+
+TEST_F(SharedThreadHook, EachProcHearsTheKindsItAskedForInOrder) {
+  InstallHookProc(&RaisingProc, {THookProcKind::hkWindowPosChanged, THookProcKind::hkDestroyWindow}, false);
+  InstallHookProc(&FirstProc, {THookProcKind::hkWindowPosChanged}, false);
+  InstallHookProc(&SecondProc, {THookProcKind::hkDestroyWindow, THookProcKind::hkGetMessage}, false);
+  HWND handle = nullptr;
+  {
+    TTestWindow window;
+    handle = window.Handle();
+    SetWindowPos(handle, nullptr, 5, 5, 50, 50, SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageW(handle, WM_NULL, 0, 0);
+    MSG msg;
+    while (PeekMessageW(&msg, handle, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  // The raising procedure comes first in the list and keeps nobody from hearing.
+  ASSERT_FALSE(firstHeard.empty());
+  for (const THeard& heard : firstHeard) EXPECT_EQ(heard.Kind, THookProcKind::hkWindowPosChanged);
+  EXPECT_EQ(firstHeard.front().Wnd, handle);
+  bool heardDestroy = false;
+  bool heardMessage = false;
+  for (const THeard& heard : secondHeard) {
+    heardDestroy |= heard.Kind == THookProcKind::hkDestroyWindow && heard.Wnd == handle;
+    heardMessage |= heard.Kind == THookProcKind::hkGetMessage;
+    EXPECT_NE(heard.Kind, THookProcKind::hkWindowPosChanged);
+  }
+  EXPECT_TRUE(heardDestroy);
+  EXPECT_TRUE(heardMessage);
+}
+
+TEST_F(SharedThreadHook, FocusFilterKeepsTheFocusWhereItIs) {
+  TTestWindow focused;
+  TTestWindow guarded({320, 100, 420, 200});
+  protectedWindow = guarded.Handle();
+  InstallHookProc(&FirstProc, {THookProcKind::hkDestroyWindow}, false);
+  SetForegroundWindow(focused.Handle());
+  SetFocus(focused.Handle());
+  ASSERT_EQ(GetFocus(), focused.Handle());
+  SetFocusFilter = &KeepFocusOffProtected;
+  filterAsked = 0;
+  SetFocus(guarded.Handle());
+  EXPECT_EQ(GetFocus(), focused.Handle()) << "the filter refused the change";
+  EXPECT_GT(filterAsked, 0);
+  SetFocusFilterEnabled = false;
+  filterAsked = 0;
+  SetFocus(guarded.Handle());
+  EXPECT_EQ(filterAsked, 0);
+  EXPECT_EQ(GetFocus(), guarded.Handle());
+}

@@ -1,0 +1,148 @@
+#include "toolbars/items/bar_image_list.h"
+
+#include "framework/properties.h"
+#include "framework/startup.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/common/bar_hook.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/popups/done_action.h"
+
+namespace toolbars {
+
+namespace {
+
+std::unique_ptr<TFont> menuFont;
+HCURSOR dragMoveCursor = nullptr;
+HCURSOR dragCopyCursor = nullptr;
+
+void LoadMenuFont() {
+  menuFont = std::make_unique<TFont>();
+  // The record of the wide call, whatever its size on this platform.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    menuFont->SetHandle(CreateFontIndirectW(&metrics.lfMenuFont));
+}
+
+void StartToolbars() {
+  LoadMenuFont();
+  HMODULE module = GetModuleHandleW(nullptr);
+  dragMoveCursor = LoadCursorW(module, L"NBDRAGITEMCURSOR");
+  dragCopyCursor = LoadCursorW(module, L"NBADDITEMCURSOR");
+}
+
+void StopToolbars() {
+  FreeClickWindow();
+  RemoveAllHookProcs();
+  ReleaseTrackMouseEvent();
+  menuFont.reset();
+  if (dragMoveCursor) DestroyCursor(dragMoveCursor);
+  if (dragCopyCursor) DestroyCursor(dragCopyCursor);
+  dragMoveCursor = dragCopyCursor = nullptr;
+}
+
+}  // namespace
+
+TBarCustomImageList::TBarCustomImageList(TComponent* owner)
+    : TImageList(owner),
+      checkedLink_(std::make_unique<TChangeLink>()),
+      disabledLink_(std::make_unique<TChangeLink>()),
+      pressedLink_(std::make_unique<TChangeLink>()),
+      sourceBitmap_(std::make_unique<TBitmap>()) {
+  for (TChangeLink* link : {checkedLink_.get(), disabledLink_.get(), pressedLink_.get()})
+    link->OnChange = TNotifyEvent(this, &TBarCustomImageList::StateListChanged);
+  sourceBitmap_->OnChange = TNotifyEvent(this, &TBarCustomImageList::SourceBitmapChanged);
+}
+
+TBarCustomImageList::~TBarCustomImageList() {
+  Destroying();
+  SetCheckedImageList(nullptr);
+  SetDisabledImageList(nullptr);
+  SetPressedImageList(nullptr);
+}
+
+void TBarCustomImageList::SetStateList(TCustomImageList*& field, TChangeLink& link, TCustomImageList* value) {
+  if (value == this) value = nullptr;
+  if (field == value) return;
+  if (field) {
+    field->UnRegisterChanges(&link);
+    field->RemoveFreeNotification(this);
+  }
+  field = value;
+  if (value) {
+    value->RegisterChanges(&link);
+    value->FreeNotification(this);
+  }
+  if (!IsLoading() && !IsDestroying()) Change();
+}
+
+void TBarCustomImageList::StateListChanged(TObject* sender) {
+  (void)sender;
+  Change();
+}
+
+void TBarCustomImageList::SourceBitmapChanged(TObject* sender) {
+  (void)sender;
+  if (sourceBitmap_->Empty()) return;
+  Clear();
+  AddMasked(sourceBitmap_.get(), sourceBitmapMaskColor_);
+}
+
+void TBarCustomImageList::Notification(TComponent* component, TOperation operation) {
+  TImageList::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  if (component == checked_) SetCheckedImageList(nullptr);
+  if (component == disabled_) SetDisabledImageList(nullptr);
+  if (component == pressed_) SetPressedImageList(nullptr);
+}
+
+void TBarCustomImageList::DefineProperties(TFiler& filer) {
+  if (filer.IsWriter() && !sourceBitmap_->Empty()) return;
+  TImageList::DefineProperties(filer);
+}
+
+void TBarCustomImageList::DrawForState(TCanvas* canvas, int x, int y, int index, bool enabled, bool pressed,
+                                       bool checked) {
+  if (!enabled && disabled_)
+    disabled_->Draw(canvas, x, y, index, true);
+  else if (checked && checked_)
+    checked_->Draw(canvas, x, y, index, enabled);
+  else if (pressed && pressed_)
+    pressed_->Draw(canvas, x, y, index, enabled);
+  else
+    Draw(canvas, x, y, index, enabled);
+}
+
+const TPublishedTable& TBarCustomImageList::PublishedTable() const {
+  using P = TPublished<TBarCustomImageList>;
+  static const TPublishedTable table(&inherited::PublishedTable(),
+                                     {
+                                         P::Component(L"CheckedImageList", &TBarCustomImageList::CheckedImageList,
+                                                      &TBarCustomImageList::SetCheckedImageList),
+                                         P::Component(L"DisabledImageList", &TBarCustomImageList::DisabledImageList,
+                                                      &TBarCustomImageList::SetDisabledImageList),
+                                         P::Component(L"PressedImageList", &TBarCustomImageList::PressedImageList,
+                                                      &TBarCustomImageList::SetPressedImageList),
+                                         P::Object(L"SourceBitmap", &TBarCustomImageList::SourceBitmap),
+                                         P::Color(L"SourceBitmapMaskColor", &TBarCustomImageList::SourceBitmapMaskColor,
+                                                  &TBarCustomImageList::SetSourceBitmapMaskColor)
+                                             .Default(clFuchsia),
+                                     });
+  return table;
+}
+
+TFont* BarMenuFont() {
+  if (!menuFont) LoadMenuFont();
+  return menuFont.get();
+}
+
+HCURSOR DragMoveCursor() { return dragMoveCursor; }
+HCURSOR DragCopyCursor() { return dragCopyCursor; }
+HCURSOR DragNoDropCursor() { return LoadCursorW(nullptr, IDC_NO); }
+
+const TUnit& ToolbarsUnit() {
+  static const TUnit unit{L"toolbars", &StartToolbars, &StopToolbars, {&ControlsUnit(), &ItemKindsUnit()}};
+  return unit;
+}
+
+}  // namespace toolbars

@@ -1,0 +1,12 @@
+// The memory of items: a freed item's block waits in a list of its size class for the next item, so that menus
+// rebuilt again and again do not go back to the system heap for every item.
+#pragma once
+
+#include <cstddef>
+
+namespace toolbars {
+
+void* AllocateItemBlock(size_t size);
+void FreeItemBlock(void* block, size_t size);
+
+}  // namespace toolbars

@@ -1,0 +1,104 @@
+#include "toolbars/popups/done_action.h"
+
+#include <windows.h>
+// clang-format off
+#include <mmsystem.h>
+// clang-format on
+
+#include "framework/application.h"
+#include "framework/form.h"
+#include "framework/screen.h"
+#include "framework/window_alloc.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/items/item.h"
+
+namespace toolbars {
+
+bool BlockSubmenus = false;
+
+namespace {
+
+constexpr DWORD kMenuSoundFlags = SND_ALIAS | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP;
+
+thread_local int itemCount = 0;
+thread_local HWND clickWindow = nullptr;
+thread_local TBarCustomItem* clickItem = nullptr;
+TTrackingLoopProc trackingLoop = nullptr;
+
+void ClickWindowProc(TMessage& message) {
+  if (message.Msg == WM_BAR_CLICKITEM) {
+    TBarCustomItem* item = clickItem;
+    clickItem = nullptr;
+    if (item) {
+      try {
+        item->Click();
+      } catch (...) {
+        if (Application) Application->HandleException(item);
+      }
+    }
+    return;
+  }
+  message.Result = DefWindowProcW(clickWindow, message.Msg, message.WParam, message.LParam);
+}
+
+}  // namespace
+
+void DoneAction(const TBarDoneActionData& data) {
+  switch (data.Kind) {
+    case TBarDoneActionKind::tbdaNone:
+      break;
+    case TBarDoneActionKind::tbdaClickItem:
+      if (data.Flag && NeedToPlaySound(L"MenuCommand")) PlaySoundW(L"MenuCommand", nullptr, kMenuSoundFlags);
+      clickItem = data.ClickItem;
+      if (!clickWindow) clickWindow = AllocateHWnd(TWndMethod(&ClickWindowProc));
+      PostMessageW(clickWindow, WM_BAR_CLICKITEM, 0, 0);
+      break;
+    case TBarDoneActionKind::tbdaSysKey:
+      SendMessageW(data.Wnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(data.Flag));
+      break;
+    case TBarDoneActionKind::tbdaHelp: {
+      if (!Application) break;
+      TCustomForm* form = Screen ? Screen->ActiveForm() : nullptr;
+      if (form && form->BorderIcons().Contains(TBorderIcon::biHelp))
+        Application->HelpCommand(HELP_CONTEXTPOPUP, static_cast<ULONG_PTR>(data.HelpContext));
+      else
+        Application->HelpContext(data.HelpContext);
+      break;
+    }
+  }
+}
+
+void RecordItemClick(TBarTrackingState& state, TBarCustomItem* item, bool sound) {
+  if (!state.DoneRecord) return;
+  *state.DoneRecord = TBarDoneActionData{};
+  state.DoneRecord->Kind = TBarDoneActionKind::tbdaClickItem;
+  state.DoneRecord->ClickItem = item;
+  state.DoneRecord->Flag = sound ? 1 : 0;
+}
+
+TTrackingLoopProc SetTrackingLoop(TTrackingLoopProc proc) {
+  TTrackingLoopProc previous = trackingLoop;
+  trackingLoop = proc;
+  return previous;
+}
+
+TTrackingLoopProc TrackingLoop() { return trackingLoop; }
+
+void ItemCreated() { ++itemCount; }
+
+void ItemDestroying(TBarCustomItem* item) {
+  if (clickItem == item) clickItem = nullptr;
+}
+
+void ItemDestroyed() {
+  if (--itemCount == 0) FreeClickWindow();
+}
+
+TBarCustomItem* PendingClickItem() { return clickItem; }
+
+void FreeClickWindow() {
+  if (clickWindow) DeallocateHWnd(clickWindow);
+  clickWindow = nullptr;
+}
+
+}  // namespace toolbars

@@ -1,0 +1,226 @@
+#include "toolbars/views/item_viewer.h"
+
+#include "framework/image_list.h"
+#include "framework/win_control.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/items/item_kinds.h"
+#include "toolbars/popups/done_action.h"
+#include "toolbars/views/view.h"
+#include "toolbars/views/viewer_canvas.h"
+
+namespace toolbars {
+
+namespace {
+
+// The room a toolbar-style button keeps around its content, and what a drop-down arrow adds.
+constexpr int kToolbarPadding = 6;
+constexpr int kDropdownArrowSize = 8;
+
+}  // namespace
+
+TBarItemViewer::TBarItemViewer(TBarView* view, TBarCustomItem* item) : view_(view), item_(item) {}
+
+String TBarItemViewer::CaptionText() const {
+  const String& caption = item_->Caption();
+  return caption.substr(0, caption.find(L'\t'));
+}
+
+bool TBarItemViewer::CaptionShown() const {
+  if (!CaptionText().empty() &&
+      (!IsToolbarSize() || item_->ImageIndex() < 0 || item_->DisplayMode() == TBarItemDisplayMode::nbdmTextOnly ||
+       item_->DisplayMode() == TBarItemDisplayMode::nbdmImageAndText))
+    return true;
+  // A button with its image above its caption keeps the caption line, so that such buttons line up.
+  return HasOption(TBarItemOption::tboImageAboveCaption);
+}
+
+bool TBarItemViewer::IsImageShown() const {
+  if (item_->ImageIndex() < 0) return false;
+  switch (item_->DisplayMode()) {
+    case TBarItemDisplayMode::nbdmDefault:
+    case TBarItemDisplayMode::nbdmImageAndText:
+      return true;
+    case TBarItemDisplayMode::nbdmTextOnlyInMenus:
+      return IsToolbarStyle();
+    case TBarItemDisplayMode::nbdmTextOnly:
+      break;
+  }
+  return false;
+}
+
+TCustomImageList* TBarItemViewer::GetImageList() const {
+  if (item_->Images()) return item_->Images();
+  for (TBarView* view = view_; view; view = view->ParentView()) {
+    if (view->CurParentItem() && view->CurParentItem()->SubMenuImages()) return view->CurParentItem()->SubMenuImages();
+    if (view->ParentItem() && view->ParentItem()->SubMenuImages()) return view->ParentItem()->SubMenuImages();
+  }
+  return nullptr;
+}
+
+bool TBarItemViewer::IsRotated() const {
+  return view_->Orientation() == TBarViewOrientation::tbvoVertical && !HasOption(TBarItemOption::tboNoRotation) &&
+         !HasOption(TBarItemOption::tboImageAboveCaption);
+}
+
+bool TBarItemViewer::IsToolbarSize() const { return view_->IsToolbar() || HasOption(TBarItemOption::tboToolbarSize); }
+
+bool TBarItemViewer::IsToolbarStyle() const { return view_->IsToolbar() || HasOption(TBarItemOption::tboToolbarStyle); }
+
+bool TBarItemViewer::IsPtInButtonPart(int x, int y) const {
+  (void)y;
+  if (!item_->HasStyle(isSplitButton)) return !item_->HasStyle(isSubmenu);
+  const int arrow = IsToolbarStyle() ? kSplitArrowWidth : GetSystemMetrics(SM_CXMENUCHECK);
+  return x < (boundsRect_.right - boundsRect_.left) - arrow;
+}
+
+bool TBarItemViewer::UsesSameWidth() const {
+  return HasOption(TBarItemOption::tboImageAboveCaption) && HasOption(TBarItemOption::tboSameWidth) && CaptionShown();
+}
+
+void TBarItemViewer::Entering(TBarItemViewer* oldSelected) {
+  (void)oldSelected;
+  if (item_->OnSelect) item_->OnSelect(item_, this, true);
+}
+
+void TBarItemViewer::Leaving() {
+  if (item_->OnSelect) item_->OnSelect(item_, this, false);
+}
+
+void TBarItemViewer::Invalidate() { view_->InvalidateViewer(this); }
+
+int TBarItemViewer::Index() const { return view_->IndexOf(this); }
+
+POINT TBarItemViewer::ScreenToClient(POINT point) const {
+  POINT client = view_->Window() ? view_->Window()->ScreenToClient(point) : point;
+  return POINT{client.x - boundsRect_.left, client.y - boundsRect_.top};
+}
+
+UINT TBarItemViewer::GetDrawTextFlags() const {
+  if (!AreKeyboardCuesEnabled() && view_->HasState(vsUseHiddenAccels) && !view_->HasState(vsShowAccels))
+    return DT_HIDEPREFIX;
+  return 0;
+}
+
+int TBarItemViewer::MenuLeftMargin(TCustomImageList* images, int height) const {
+  if (!images) return height;
+  return MulDiv(images->Width() + 3, height, images->Height() + 3);
+}
+
+void TBarItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+  const bool toolbarStyle = IsToolbarStyle();
+  width = height = toolbarStyle ? kToolbarPadding : 0;
+  HDC dc = FontDC(canvas);
+  const int along = toolbarStyle ? kToolbarPadding : 0;
+  if (!toolbarStyle || CaptionShown()) {
+    const String caption = CaptionText();
+    if (IsRotated()) {
+      HFONT rotated = CreateRotatedFont(dc);
+      HGDIOBJ old = SelectObject(dc, rotated);
+      width += GetTextHeight(dc);
+      height += GetTextWidth(dc, caption, true) + along;
+      SelectObject(dc, old);
+      DeleteObject(rotated);
+    } else {
+      height += GetTextHeight(dc);
+      width += GetTextWidth(dc, caption, true) + along;
+    }
+  }
+  TCustomImageList* images = GetImageList();
+  if (toolbarStyle) {
+    if (IsImageShown() && images) {
+      if (!IsRotated() && !HasOption(TBarItemOption::tboImageAboveCaption)) {
+        width += images->Width() + 1;
+        height = std::max(height, images->Height() + kToolbarPadding);
+      } else {
+        height += images->Height();
+        width = std::max(width, images->Width() + kToolbarPadding + 1);
+      }
+    }
+    if (item_->HasStyle(isSubmenu)) {
+      if (item_->HasStyle(isSplitButton))
+        width += kSplitArrowWidth;
+      else if (HasOption(TBarItemOption::tboDropdownArrow))
+        (view_->Orientation() == TBarViewOrientation::tbvoVertical ? height : width) += kDropdownArrowSize;
+    }
+    return;
+  }
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  height += metrics.tmExternalLeading + 4;
+  if (images) height = std::max(height, images->Height() + 3);
+  width += MenuLeftMargin(images, height) + 6;
+  const String shortCut = item_->GetShortCutText();
+  if (!shortCut.empty()) width += GetTextExtentWidth(dc, shortCut) + height - 6;
+  width += height;
+}
+
+void TBarItemViewer::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
+  (void)key, (void)shift, (void)state;
+}
+
+void TBarItemViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) {
+  if (!item_->Enabled()) {
+    if (view_ == state.RootView && IsToolbarStyle()) state.Done = true;
+    return;
+  }
+  if (IsPtInButtonPart(x, y)) {
+    if (!IsToolbarStyle()) return;
+    if (view_->IsToolbar()) view_->ExcludeState(vsKeyMode);
+    view_->CloseChildPopups();
+    view_->SetMouseButtonDown();
+    Invalidate();
+    return;
+  }
+  const bool wasInMenuMode = view_->IsToolbar() && view_->HasState(vsKeyMode);
+  if (!view_->OpenChildPopup(false)) return;
+  if (wasInMenuMode) state.Again = true;
+  if (TBarView* toolbar = view_->GetParentToolbarView()) toolbar->IncludeState(vsKeyMode);
+  if (!shift.Contains(TShiftStateItem::ssDouble) || item_->HasStyle(isSplitButton)) return;
+  TBarView* popupView = view_->OpenViewerView();
+  if (!popupView) return;
+  for (int i = 0; i < popupView->ViewerCount(); ++i) {
+    TBarItemViewer* viewer = popupView->Viewers(i);
+    TBarCustomItem* item = viewer->Item();
+    if (!viewer->Show() || !item->EffectiveOptions().Contains(TBarItemOption::tboDefault) ||
+        !item->HasStyle(isSelectable) || !item->Enabled() || !item->Visible())
+      continue;
+    popupView->GivePriority(viewer);
+    RecordItemClick(state, item, !(popupView == state.RootView && !popupView->IsPopup()));
+    state.Done = true;
+    return;
+  }
+}
+
+void TBarItemViewer::MouseMove(int x, int y) { (void)x, (void)y; }
+
+void TBarItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
+  const bool wasDown = view_->MouseButtonDown();
+  view_->CancelMouseButtonDown();
+  const bool rootToolbar = state.RootView == view_ && !view_->IsPopup();
+  if (view_->Selected() == this && view_->MouseOverSelected() && item_->Enabled() &&
+      !item_->HasStyle(isClicksTransparent)) {
+    if (item_->HasStyle(isSubmenu) && !IsPtInButtonPart(x, y)) {
+      if (rootToolbar && state.Again) state.Done = true;
+      return;
+    }
+    if (IsToolbarStyle() && !wasDown) return;
+    view_->GivePriority(this);
+    RecordItemClick(state, item_, !rootToolbar);
+    state.Done = true;
+    return;
+  }
+  if (rootToolbar) state.Done = true;
+}
+
+void TBarItemViewer::MouseWheel(int wheelDelta, int x, int y) { (void)wheelDelta, (void)x, (void)y; }
+
+void TBarSeparatorItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+  if (IsToolbarStyle()) {
+    width = height = kToolbarPadding;
+    return;
+  }
+  width = height = 0;
+  height += DivRoundUp(2 * GetTextHeight(FontDC(canvas)), 3);
+}
+
+}  // namespace toolbars

@@ -1,0 +1,249 @@
+// TBarView: one visible instance of an item tree in one window (a toolbar row, a menu bar, a pop-up menu, a
+// chevron list). It owns one viewer per shown item, listens to the item notifications, lays the viewers out
+// (view_layout.cpp), selects them by mouse and keyboard and runs the submenu timers (view_selection.cpp), and
+// paints them (view_paint.cpp). The window that shows the view calls its painting and feeds it input.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "framework/component.h"
+#include "framework/graphics.h"
+#include "framework/shift_state.h"
+#include "toolbars/items/item.h"
+
+class TWinControl;
+
+namespace toolbars {
+
+struct TBarTrackingState;
+
+enum class TBarViewOrientation : uint8_t { tbvoHorizontal, tbvoVertical, tbvoFloating };
+
+// View state bits.
+using TBarViewState = uint16_t;
+constexpr TBarViewState vsModal = 0x0001;            // runs its own tracking loop
+constexpr TBarViewState vsMouseInWindow = 0x0002;    // the pointer is inside the view's window
+constexpr TBarViewState vsDrawInOrder = 0x0004;      // the next full paint draws in display order
+constexpr TBarViewState vsOppositePopup = 0x0008;    // opened on the far side of its parent
+constexpr TBarViewState vsModalPopup = 0x0010;       // belongs to a modal Popup call
+constexpr TBarViewState vsShowAccels = 0x0020;       // accelerator underlines are shown
+constexpr TBarViewState vsKeyMode = 0x0040;          // the selected item's submenu opens by itself
+constexpr TBarViewState vsDestroyingChild = 0x0080;  // a child pop-up of this toolbar view is being destroyed
+constexpr TBarViewState vsUseHiddenAccels = 0x0100;  // underlines hidden until the keyboard is used
+constexpr TBarViewState vsShowHints = 0x0200;
+
+enum class TBarViewTimer : uint8_t { tiOpen, tiClose, tiScrollUp, tiScrollDown };
+// The window timer identifier of a view timer.
+constexpr UINT_PTR kViewTimerIdBase = 9000;
+
+// The height of the strips of a tall pop-up that hold its scroll arrows.
+constexpr int kScrollArrowHeight = 8;
+
+class TBarView;
+using TBarViewClass = TClassRef<TBarView, TComponent*, TBarView*, TBarCustomItem*, TWinControl*, bool, bool, bool>;
+
+class TBarView : public TComponent {
+  BC_CLASS(TBarView, TComponent)
+  // A derived view that supplies front, back-group or chevron items calls RecreateAllViewers at the end of its
+  // own constructor, since the base constructor cannot see them yet.
+  TBarView(TComponent* owner, TBarView* parentView, TBarCustomItem* parentItem, TWinControl* window, bool isToolbar,
+           bool customizing, bool usePriorityList);
+  ~TBarView() override;
+
+  // Viewers.
+  int ViewerCount() const { return static_cast<int>(viewers_.size()); }
+  TBarItemViewer* Viewers(int index) const { return viewers_[static_cast<size_t>(index)].get(); }
+  int IndexOf(const TBarItemViewer* viewer) const;
+  // Raises EBarItemError "An item viewer associated the specified item could not be found".
+  TBarItemViewer* Find(const TBarCustomItem* item) const;
+  // The shown viewer at a client point (positions validated first); null when none.
+  TBarItemViewer* ViewerFromPoint(POINT point);
+  void RecreateAllViewers();
+  int InternalViewersAtFront() const { return internalViewersAtFront_; }
+  int InternalViewersAtBack() const { return internalViewersAtBack_; }
+
+  // Relations.
+  TBarView* ParentView() const { return parentView_; }
+  TBarCustomItem* ParentItem() const { return parentItem_; }
+  TBarCustomItem* CurParentItem() const { return curParentItem_; }
+  TWinControl* Window() const { return window_; }
+  TBarView* GetParentToolbarView();
+  bool IsAncestorOf(const TBarView* view) const;
+  TBarView* ChevronParentView() const { return chevronParentView_; }
+  void SetChevronParentView(TBarView* value);
+
+  // Properties.
+  bool IsPopup() const { return isPopup_; }
+  bool IsToolbar() const { return isToolbar_; }
+  void SetIsToolbar(bool value) {
+    isToolbar_ = value;
+    isPopup_ = !value;
+  }
+  bool Customizing() const { return customizing_; }
+  bool UsePriorityList() const { return usePriorityList_; }
+  TBarViewOrientation Orientation() const { return orientation_; }
+  void SetOrientation(TBarViewOrientation value);
+  int WrapOffset() const { return wrapOffset_; }
+  void SetWrapOffset(int value);
+  int ChevronOffset() const { return chevronOffset_; }
+  void SetChevronOffset(int value);
+  int ChevronSize() const { return chevronSize_; }
+  void SetChevronSize(int value);
+  int MaxHeight() const { return maxHeight_; }
+  void SetMaxHeight(int value);
+  const RECT& MonitorRect() const { return monitorRect_; }
+  void SetMonitorRect(const RECT& value) { monitorRect_ = value; }
+  int ScrollOffset() const { return scrollOffset_; }
+  void SetScrollOffset(int value) { scrollOffset_ = value; }
+  bool ShowUpArrow() const { return showUpArrow_; }
+  bool ShowDownArrow() const { return showDownArrow_; }
+  TColor BackgroundColor() const { return backgroundColor_; }
+  void SetBackgroundColor(TColor value) { backgroundColor_ = value; }
+  SIZE BaseSize() const { return baseSize_; }
+  int DisplayFilter() const { return displayFilter_; }
+  TBarViewState State() const { return state_; }
+  void SetState(TBarViewState value) { state_ = value; }
+  void IncludeState(TBarViewState bits) { state_ = static_cast<TBarViewState>(state_ | bits); }
+  void ExcludeState(TBarViewState bits) { state_ = static_cast<TBarViewState>(state_ & ~bits); }
+  bool HasState(TBarViewState bits) const { return (state_ & bits) != 0; }
+
+  // Layout (view_layout.cpp).
+  bool ValidPositions() const { return validPositions_; }
+  void ValidatePositions();
+  void TryValidatePositions();
+  virtual void InvalidatePositions();
+  SIZE UpdatePositions();
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return updateCount_; }
+  bool CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset, int chevronOffset,
+                          int chevronSize, SIZE& baseSize, SIZE& totalSize);
+  virtual void GetMargins(TBarViewOrientation orientation, RECT& margins);
+  // The windows of control items that went off the edge, for the owner to hide.
+  void FindControlWindows(std::vector<TWinControl*>& list);
+
+  // Selection, submenus and timers (view_selection.cpp).
+  TBarItemViewer* Selected() const { return selected_; }
+  void SetSelected(TBarItemViewer* viewer);
+  bool MouseOverSelected() const { return mouseOverSelected_; }
+  bool MouseButtonDown() const { return mouseButtonDown_; }
+  void SetMouseButtonDown();
+  void CancelMouseButtonDown();
+  void UpdateSelection(const POINT* screenPoint, bool allowNewSelection);
+  TBarItemViewer* NextSelectable(TBarItemViewer* viewer, bool goForward);
+  TBarItemViewer* FirstSelectable();
+  void SelectNext(bool goForward);
+  void GivePriority(TBarItemViewer* viewer);
+  TBarItemViewer* HighestPriorityViewer();
+  int PriorityCount() const { return priorityList_ ? static_cast<int>(priorityList_->size()) : 0; }
+  TBarItemViewer* PriorityViewer(int index) const { return (*priorityList_)[static_cast<size_t>(index)]; }
+  bool OpenChildPopup(bool selectFirstItem);
+  void CloseChildPopups();
+  void OpenOrCloseSelected();
+  TBarItemViewer* OpenViewer() const { return openViewer_; }
+  TBarView* OpenViewerView() const { return openViewerView_; }
+  TBarPopupWindowBase* OpenViewerWindow() const { return openViewerWindow_; }
+  // The item's pop-up routine records the window it opened for viewer.
+  void SetOpenPopup(TBarItemViewer* viewer, TBarPopupWindowBase* window);
+  void StartTimer(TBarViewTimer timer, UINT interval);
+  void StopTimer(TBarViewTimer timer);
+  void StopAllTimers();
+  bool TimerActive(TBarViewTimer timer) const { return (activeTimers_ & (1u << static_cast<unsigned>(timer))) != 0; }
+  void SetAccelsVisibility(bool show);
+  // The viewer whose accelerator (or, failing that, first letter) is key, from the selection on; null when none.
+  TBarItemViewer* FindAccelerator(wchar_t key, bool onlyPrimary, bool& isOnlyItemWithAccel);
+  void EnterToolbarLoop(bool startedByMouse, bool menuMode, bool selectFirst);
+  virtual void KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state);
+  // Opens the selected submenu or records the click of the selected item; true ends the tracking.
+  bool ExecuteSelected(TBarTrackingState& state);
+  // Scrolls a tall pop-up so that the selected viewer lies between the arrow strips.
+  void ScrollSelectedIntoView();
+
+  // Painting (view_paint.cpp).
+  void InvalidateViewer(TBarItemViewer* viewer);
+  void DrawSubitems(TCanvas* canvas);
+  void DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen);
+  virtual TFont* GetFont();
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+  // The view's content size changed; a pop-up view resizes its window.
+  virtual void SizeChanged(int width, int height) {
+    (void)width;
+    (void)height;
+  }
+  virtual void DoUpdatePositions(SIZE& size);
+  virtual TBarCustomItem* GetChevronItem() const { return nullptr; }
+  virtual TBarCustomItem* GetBackGroupItem() const { return nullptr; }
+  virtual TBarCustomItem* GetFrontItem() const { return nullptr; }
+
+ private:
+  friend class TBarItemViewer;
+  struct TLayoutRecord;
+  class TLayout;
+
+  void ItemNotification(TBarCustomItem* ancestor, bool relayed, TBarItemChangedAction action, int index,
+                        TBarCustomItem* item);
+  void LinkNotification(TBarCustomItem* ancestor, bool relayed, TBarItemChangedAction action, int index,
+                        TBarCustomItem* item);
+  void UpdateCurParentItem();
+  void InvalidateImagesRecursively();
+  void AddViewers(TBarCustomItem* item, int& position, bool expandGroups, bool addToPriority);
+  bool AcceptsViewerFor(const TBarCustomItem* child) const;
+  TBarItemViewer* InsertViewer(TBarCustomItem* item, int position, bool addToPriority);
+  void InsertViewersFor(TBarCustomItem* parent, int index, TBarCustomItem* item);
+  void DeleteViewersFor(TBarCustomItem* item);
+  void RecreateViewersFor(TBarCustomItem* item);
+  void FreeViewer(size_t index);
+  void ClearViewerReferences(TBarItemViewer* viewer);
+  void InitiateActions();
+  void PaintOffscreen();
+  void DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect);
+  bool IsInWindow(POINT screenPoint, POINT& clientPoint) const;
+
+  std::vector<std::unique_ptr<TBarItemViewer>> viewers_;
+  std::unique_ptr<std::vector<TBarItemViewer*>> priorityList_;
+  TBarView* parentView_;
+  TBarCustomItem* parentItem_;
+  TBarCustomItem* curParentItem_ = nullptr;
+  TWinControl* window_;
+  TBarView* chevronParentView_ = nullptr;
+  TBarItemViewer* selected_ = nullptr;
+  TBarItemViewer* openViewer_ = nullptr;
+  TBarView* openViewerView_ = nullptr;
+  TBarPopupWindowBase* openViewerWindow_ = nullptr;
+  bool isPopup_;
+  bool isToolbar_;
+  bool customizing_;
+  bool usePriorityList_;
+  bool mouseOverSelected_ = false;
+  bool mouseButtonDown_ = false;
+  bool validPositions_ = false;
+  bool showUpArrow_ = false;
+  bool showDownArrow_ = false;
+  TBarViewOrientation orientation_ = TBarViewOrientation::tbvoHorizontal;
+  TBarViewState state_ = 0;
+  uint8_t activeTimers_ = 0;
+  TColor backgroundColor_ = clDefault;
+  SIZE baseSize_{};
+  int wrapOffset_ = 0;
+  int chevronOffset_ = 0;
+  int chevronSize_ = 0;
+  int maxHeight_ = 0;
+  int scrollOffset_ = 0;
+  int updateCount_ = 0;
+  int internalViewersAtFront_ = 0;
+  int internalViewersAtBack_ = 0;
+  int displayFilter_ = 0;
+  RECT monitorRect_{};
+};
+
+// The unit's last cursor position seen by the tracking (X = kNoCursorPos when none).
+constexpr LONG kNoCursorPos = static_cast<LONG>(0x80000000);
+extern POINT LastCursorPos;
+
+}  // namespace toolbars
