@@ -1,10 +1,24 @@
 #include "bar_host.h"
 #include "framework/startup.h"
+#include "support/test_environment.h"
 #include "support/test_units.h"
 #include "toolbars/items/bar_image_list.h"
+#include "toolbars/theme/theme_manager.h"
 
 void StartAreaUnits() {
   InitializeUnit(toolbars::ToolbarsUnit());
   // The pop-up windows of items are the test host's until the framework has its own.
   toolbars::SetDefaultPopupWindowClass(bar_host::PopupHostClass());
+  InitializeUnit(toolbars::ThemeManagerUnit());
+  // The theme manager's own switch follows the environment's; an unchanged switch still re-reads the shared values,
+  // since the framework's classic switch may have moved.
+  TTestEnvironment::AddVisualStylesHook([](bool on) {
+    const bool previous = toolbars::GetThemeManagerSetting(toolbars::tmsVisualStyles) == toolbars::vsOn;
+    toolbars::SetThemeManagerSetting(toolbars::tmsVisualStyles, on ? toolbars::vsOn : toolbars::vsOff);
+    if (previous == on) {
+      toolbars::ThemeManager()->UpdateVariables();
+      toolbars::ThemeManager()->NotifyChange();
+    }
+    return previous;
+  });
 }
