@@ -213,6 +213,9 @@ class TStyledTheme : public TObject {
   explicit TStyledTheme(const String& name) : name_(name) {}
 
   const String& Name() const { return name_; }
+  // Runs once the whole object exists (the registry calls it right after creating a theme): a constructor cannot
+  // reach a derived class's overrides, this can.
+  virtual void AfterConstruction() {}
 
   // Added to the position of an item's image.
   virtual POINT ItemImageOffset(TCanvas* canvas, const TStyledItemPaintInfo& itemInfo, TCustomImageList* imageList) = 0;

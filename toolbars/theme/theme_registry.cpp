@@ -42,6 +42,7 @@ TStyledTheme* AcquireTheme(const String& name) {
   TThemeRegistryEntry& entry = entries[static_cast<size_t>(index)];
   if (!entry.Instance) {
     entry.Instance = entry.ThemeClass.Create(entry.Name);
+    entry.Instance->AfterConstruction();
     TMessage message{CM_STYLEDSYSCOMMAND, Application && Application->Active() ? tcAppActivated : tcAppDeactivated, 0,
                      0};
     entry.Instance->Dispatch(message);
