@@ -1,5 +1,6 @@
 // The gallery's sections, one per component set, in the order they appear. A set adds its builder here.
 #include "controls_section.h"
+#include "default_theme_section.h"
 #include "flat_xp_section.h"
 #include "framework_section.h"
 #include "gallery_form.h"
@@ -15,6 +16,7 @@ const std::vector<TGallerySectionInfo>& GallerySections() {
       {L"Window controls: tabbed page controls", &BuildTabsSection},
       {L"Shell and system: colour names, colour picker and tray icon", &BuildShellSection},
       {L"Toolbar framework: one item tree as a toolbar, a vertical bar and a menu", &BuildToolbarsSection},
+      {L"Toolbar framework: default theme", &BuildDefaultThemeSection},
   };
   return sections;
 }
