@@ -1,16 +1,25 @@
 // Times the toolbar framework's item tree and views. Targets: laying out and painting a pop-up view of 500
 // items at most twice the platform drawing the same 500 captions with DrawText into one bitmap; adding items to
-// one item and clearing them linear (ten times the items at most eleven times the time).
+// one item and clearing them linear (ten times the items at most eleven times the time); switching the current
+// theme while 20 toolbars of 50 items are open at most three times repainting the same toolbars once (a switch
+// makes the new theme, drops the old one, tells every subscriber and repaints every toolbar through the new theme).
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/startup.h"
+#include "framework/win_control.h"
 #include "toolbars/items/bar_image_list.h"
 #include "toolbars/items/item_kinds.h"
+#include "toolbars/theme/color_utils.h"
+#include "toolbars/theme/default_theme.h"
+#include "toolbars/theme/theme_manager.h"
+#include "toolbars/theme/theme_registry.h"
+#include "toolbars/views/item_viewer.h"
 #include "toolbars/views/view.h"
 
 using namespace toolbars;
@@ -19,6 +28,10 @@ namespace {
 
 constexpr int kRuns = 15;
 constexpr int kPopupItems = 500;
+constexpr int kSwitchRounds = 10;
+constexpr int kToolbars = 20;
+constexpr int kItemsPerToolbar = 50;
+constexpr int kToolbarWidth = 900;
 
 double Seconds() {
   LARGE_INTEGER frequency;
@@ -117,11 +130,130 @@ double AddAndClear(int count) {
       true);
 }
 
+// A second theme to switch to: the default look on a tinted face.
+class TTintedTheme : public TStyledDefaultTheme {
+  BC_CLASS(TTintedTheme, TStyledDefaultTheme)
+  using TStyledDefaultTheme::TStyledDefaultTheme;
+  void SetupColorCache() override { SetFaceColor(BlendColors(ToolbarFillColor, clHighlight, 200)); }
+};
+
+TStyledTheme* currentTheme = nullptr;
+
+// A top-level toolbar window whose view paints every item through the current theme.
+class TThemedBar : public TCustomControl {
+  BC_CLASS(TThemedBar, TCustomControl)
+  TThemedBar(TComponent* owner, int index) : TCustomControl(owner) {
+    SetBounds(10 + index * 3, 10 + index * 3, kToolbarWidth, 140);
+    root_ = new TBarRootItem(this);
+    for (int i = 0; i < kItemsPerToolbar; ++i) {
+      auto* item = new TBarCustomItem(this);
+      item->SetCaption(L"Item " + std::to_wstring(i));
+      item->SetChecked(i % 7 == 0);
+      root_->Add(item);
+    }
+    view_ = new TBarView(this, nullptr, root_, this, true, false, true);
+    view_->SetWrapOffset(kToolbarWidth);
+    HandleNeeded();
+    view_->InvalidatePositions();
+    view_->ValidatePositions();
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    AddThemeNotification(this);
+  }
+  ~TThemedBar() override { RemoveThemeNotification(this); }
+
+  void Repaint() {
+    InvalidateRect(Handle(), nullptr, TRUE);
+    UpdateWindow(Handle());
+  }
+  int PaintCount() const { return paints_; }
+
+  void Dispatch(TMessage& message) override {
+    if (message.Msg != CM_STYLEDSYSCOMMAND) {
+      TCustomControl::Dispatch(message);
+      return;
+    }
+    if (message.WParam == tcBeforeChange) view_->BeginUpdate();
+    if (message.WParam == tcAfterChange) {
+      view_->EndUpdate();
+      Repaint();
+    }
+  }
+
+ protected:
+  void CreateParams(TCreateParams& params) override {
+    TCustomControl::CreateParams(params);
+    params.Style = (params.Style & ~WS_CHILD) | WS_POPUP;
+    params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+  }
+  void Paint() override {
+    ++paints_;
+    TCanvas* canvas = Canvas();
+    const RECT client = ClientRect();
+    currentTheme->PaintViewBackground(canvas, client, client, client, currentTheme->ViewBackColor(vtToolbar), false,
+                                      vtToolbar);
+    canvas->SetFont(view_->GetFont());
+    for (int i = 0; i < view_->ViewerCount(); ++i) {
+      TBarItemViewer* viewer = view_->Viewers(i);
+      if (!viewer->Show()) continue;
+      TStyledItemPaintInfo info{};
+      info.ViewType = vtToolbar;
+      info.ItemOptions = ioToolbarStyle | ioAppActive;
+      info.Enabled = viewer->Item()->Enabled();
+      info.Checked = viewer->Item()->Checked();
+      currentTheme->PaintButtonFace(canvas, viewer->BoundsRect(), info);
+      currentTheme->PaintItemCaption(canvas, viewer->BoundsRect(), info, viewer->Item()->Caption(),
+                                     DT_SINGLELINE | DT_CENTER | DT_VCENTER, false);
+    }
+  }
+
+ private:
+  TBarRootItem* root_ = nullptr;
+  TBarView* view_ = nullptr;
+  int paints_ = 0;
+};
+
+// What the process-wide switch does: the named theme becomes current and every themed window hears of it.
+void SwitchTheme(const String& name) {
+  TStyledTheme* previous = currentTheme;
+  currentTheme = AcquireTheme(name);
+  ReleaseTheme(previous);
+  for (WPARAM code : {tcBeforeChange, tcRebuildColors, tcAfterChange})
+    ThemeManager()->Broadcast(CM_STYLEDSYSCOMMAND, code, 0);
+}
+
+// Every toolbar repainted once, and a switch back and forth between two themes, each kSwitchRounds times.
+void ThemeSwitchAgainstRepaint() {
+  RegisterTheme(L"Tinted", TStyledThemeClass::Of<TTintedTheme>());
+  currentTheme = AcquireTheme(L"Default");
+  std::vector<std::unique_ptr<TThemedBar>> bars;
+  for (int i = 0; i < kToolbars; ++i) bars.push_back(std::make_unique<TThemedBar>(nullptr, i));
+  for (auto& bar : bars) bar->Repaint();
+
+  const double repaint = Best([&] {
+    for (int round = 0; round < kSwitchRounds; ++round)
+      for (auto& bar : bars) bar->Repaint();
+  });
+  const int paintsBefore = bars.front()->PaintCount();
+  const double switching = Best([&] {
+    for (int round = 0; round < kSwitchRounds; ++round) SwitchTheme(round % 2 == 0 ? L"Tinted" : L"Default");
+  });
+  const bool everyBarOnce = bars.front()->PaintCount() - paintsBefore == kRuns * kSwitchRounds;
+  bars.clear();
+  ReleaseTheme(currentTheme);
+
+  std::printf("repaint of %d toolbars of %d items: %.2f ms\n", kToolbars, kItemsPerToolbar,
+              repaint * 1000 / kSwitchRounds);
+  std::printf("theme switch with the same toolbars open: %.2f ms\n", switching * 1000 / kSwitchRounds);
+  std::printf("each switch repainted every toolbar once: %s\n", everyBarOnce ? "yes" : "no");
+  std::printf("target theme_switch_vs_repaint: %.2f (goal <= 3.00)\n", switching / repaint);
+}
+
 }  // namespace
 
 int main() {
   InitializeUnit(FrameworkUnit());
   InitializeUnit(ToolbarsUnit());
+  InitializeUnit(DefaultThemeUnit());
 
   const double popup = PopupLayoutAndPaint();
   const double platform = PlatformDrawText();
@@ -135,6 +267,7 @@ int main() {
 
   std::printf("target popup_layout_and_paint_vs_drawtext: %.2f (goal <= 2.00)\n", popup / platform);
   std::printf("target add_and_clear_50000_vs_5000: %.2f (goal <= 11.00)\n", large / small);
+  ThemeSwitchAgainstRepaint();
   FinalizeUnits();
   return 0;
 }
