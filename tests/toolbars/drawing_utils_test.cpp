@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "paint_surface.h"
@@ -236,15 +237,30 @@ TEST(ImagePainters, RectangleSmallerThanTheImageClipsIt) {
   EXPECT_EQ(surface.Capture().CountPixels(RGB(200, 200, 200)), 396);
 }
 
-TEST(StockObjects, SmallCaptionFontIsTheSystemsOwn) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+TEST(StockObjects, SmallCaptionFontFollowsTheSystemsSetting) {
+  NONCLIENTMETRICSW original{};
+  original.cbSize = sizeof original;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof original, &original, 0));
+  // A small-caption font nothing else uses, so that only the system's record can have supplied it.
+  NONCLIENTMETRICSW pinned = original;
+  wcscpy_s(pinned.lfSmCaptionFont.lfFaceName, L"Courier New");
+  pinned.lfSmCaptionFont.lfHeight = -17;
+  pinned.lfSmCaptionFont.lfWeight = FW_BOLD;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof pinned, &pinned, 0));
+  RecreateStockObjects();
   LOGFONTW font{};
-  ASSERT_TRUE(GetObjectW(SmCaptionFont()->Handle(), sizeof font, &font));
-  EXPECT_EQ(font.lfHeight, metrics.lfSmCaptionFont.lfHeight);
-  EXPECT_STREQ(font.lfFaceName, metrics.lfSmCaptionFont.lfFaceName);
-  EXPECT_EQ(font.lfWeight, metrics.lfSmCaptionFont.lfWeight);
+  const bool read = GetObjectW(SmCaptionFont()->Handle(), sizeof font, &font) != 0;
+  const std::unique_ptr<TFont> made = CreateSmallCaptionFont();
+  LOGFONTW madeFont{};
+  GetObjectW(made->Handle(), sizeof madeFont, &madeFont);
+  SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof original, &original, 0);
+  RecreateStockObjects();
+
+  ASSERT_TRUE(read);
+  EXPECT_STREQ(font.lfFaceName, L"Courier New");
+  EXPECT_EQ(font.lfHeight, -17);
+  EXPECT_EQ(font.lfWeight, FW_BOLD);
+  EXPECT_STREQ(madeFont.lfFaceName, L"Courier New");
   EXPECT_NE(UpdateLayeredWindowEntry(), nullptr);
   EXPECT_NE(AlphaBlendEntry(), nullptr);
 }
