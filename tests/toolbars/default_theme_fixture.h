@@ -23,6 +23,7 @@ constexpr COLORREF kMenuText = RGB(20, 20, 20);
 constexpr COLORREF kFrame = RGB(5, 5, 5);
 constexpr COLORREF kDarkShadow = RGB(30, 30, 30);
 constexpr COLORREF k3DLight = RGB(220, 220, 220);
+constexpr COLORREF kCaption = RGB(0, 100, 0);
 // The surface under each painter: no system colour has it.
 constexpr COLORREF kPaper = RGB(1, 2, 3);
 
@@ -32,11 +33,12 @@ class DefaultThemeTest : public TEnvironmentTest {
     const struct {
       int Element;
       COLORREF Color;
-    } colors[] = {{COLOR_BTNFACE, kFace},      {COLOR_BTNSHADOW, kShadow},    {COLOR_BTNHIGHLIGHT, kLight},
-                  {COLOR_BTNTEXT, kText},      {COLOR_HIGHLIGHT, kSelection}, {COLOR_HIGHLIGHTTEXT, kSelectionText},
-                  {COLOR_GRAYTEXT, kGray},     {COLOR_WINDOW, kWindow},       {COLOR_MENU, kMenu},
-                  {COLOR_MENUTEXT, kMenuText}, {COLOR_WINDOWFRAME, kFrame},   {COLOR_3DDKSHADOW, kDarkShadow},
-                  {COLOR_3DLIGHT, k3DLight}};
+    } colors[] = {
+        {COLOR_BTNFACE, kFace},      {COLOR_BTNSHADOW, kShadow},      {COLOR_BTNHIGHLIGHT, kLight},
+        {COLOR_BTNTEXT, kText},      {COLOR_HIGHLIGHT, kSelection},   {COLOR_HIGHLIGHTTEXT, kSelectionText},
+        {COLOR_GRAYTEXT, kGray},     {COLOR_WINDOW, kWindow},         {COLOR_MENU, kMenu},
+        {COLOR_MENUTEXT, kMenuText}, {COLOR_WINDOWFRAME, kFrame},     {COLOR_3DDKSHADOW, kDarkShadow},
+        {COLOR_3DLIGHT, k3DLight},   {COLOR_ACTIVECAPTION, kCaption}, {COLOR_GRADIENTACTIVECAPTION, kCaption}};
     for (const auto& c : colors) Environment.SetSysColor(c.Element, c.Color);
     UseClassic(false);
   }

@@ -463,6 +463,21 @@ TEST_F(DefaultThemePaintTest, ToolbarAndWindowFrames) {
        },
        {{0, 0, k3DLight}, {1, 1, kLight}, {39, 39, kDarkShadow}, {5, 5, kPaper}, {2, 20, kFace}},
        {}},
+      {"floating caption and close button",
+       false,
+       [](auto* t, auto* c) {
+         TStyledWindowPaintInfo info{};
+         info.ClientWidth = 34;
+         info.ClientHeight = 4;
+         info.FloatingBorderSize = POINT{3, 3};
+         info.ShowCaption = true;
+         info.Active = true;
+         info.CloseButtonState = cbsShown;
+         info.RedrawPart = rpCaption | rpCloseButton;
+         t->PaintFloatingFrame(c, RECT{0, 0, 40, 40}, info);
+       },
+       {{3, 3 + GetSystemMetrics(SM_CYSMCAPTION) - 1, kFace}, {1, 1, kPaper}},
+       {{kCaption, 20}, {kText, 6}}},
       {"MDI close button and scroll button",
        false,
        [](auto* t, auto* c) {
