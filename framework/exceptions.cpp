@@ -62,13 +62,13 @@ String Format(const String& pattern, std::initializer_list<String> args) {
   for (size_t i = 0; i < pattern.size(); ++i) {
     wchar_t c = pattern[i];
     if (c == L'%' && i + 1 < pattern.size()) {
-      wchar_t spec = pattern[i + 1];
-      if (spec == L'%') {
+      wchar_t conversion = pattern[i + 1];
+      if (conversion == L'%') {
         out += L'%';
         ++i;
         continue;
       }
-      if (spec == L's' || spec == L'd') {
+      if (conversion == L's' || conversion == L'd') {
         if (next != args.end()) out += *next++;
         ++i;
         continue;

@@ -346,9 +346,9 @@ TEST(FeedReading, ItemLinksAreUTF8InEveryFormat) {
 TEST(FeedReading, MutatedDocuments) {
   std::mt19937 random(1207);
   auto pick = [&](size_t size) { return std::uniform_int_distribution<size_t>(0, size == 0 ? 0 : size - 1)(random); };
-  std::vector<std::string> seeds;
+  std::vector<std::string> samples;
   for (const char* name : {"rss091.xml", "rss20.xml", "rss10.rdf", "atom03.xml", "unsafe.xml", "cyrillic-koi8r.xml"})
-    seeds.push_back(FixtureBytes(name));
+    samples.push_back(FixtureBytes(name));
   const std::string pieces[] = {"<!DOCTYPE rss [",
                                 "<!ENTITY a \"aaaa\">",
                                 "]>",
@@ -369,7 +369,7 @@ TEST(FeedReading, MutatedDocuments) {
                                 std::string("\0", 1),
                                 "\xFF\xFE"};
   for (int round = 0; round < 300; ++round) {
-    std::string bytes = seeds[pick(seeds.size())];
+    std::string bytes = samples[pick(samples.size())];
     for (int step = 0, steps = 1 + static_cast<int>(pick(4)); step < steps; ++step) {
       size_t at = pick(bytes.size() + 1);
       switch (pick(4)) {

@@ -197,13 +197,13 @@ TEST(HTMLSanitizer, PathologicalMarkup) {
 // Randomly mutated fragments, hostile and ordinary: whatever comes in, only safe, balanced, valid text comes out.
 TEST(HTMLSanitizer, MutatedInput) {
   std::mt19937 random(20261207);
-  std::vector<std::string> seeds = HostileFragments();
-  seeds.insert(seeds.end(), OrdinaryFragments().begin(), OrdinaryFragments().end());
+  std::vector<std::string> samples = HostileFragments();
+  samples.insert(samples.end(), OrdinaryFragments().begin(), OrdinaryFragments().end());
   const std::string alphabet =
       std::string("<>\"'=/!-&#;: \t\nabcehijlnoprstvx()*\\`%") + std::string("\0\x80\xBF\xC3\xE0\xED\xF0\xFF", 8);
   auto pick = [&](size_t size) { return std::uniform_int_distribution<size_t>(0, size == 0 ? 0 : size - 1)(random); };
   for (int round = 0; round < 3000; ++round) {
-    std::string text = seeds[pick(seeds.size())];
+    std::string text = samples[pick(samples.size())];
     for (int step = 0, steps = 1 + static_cast<int>(pick(6)); step < steps; ++step) {
       size_t at = pick(text.size() + 1);
       switch (pick(5)) {
@@ -220,7 +220,7 @@ TEST(HTMLSanitizer, MutatedInput) {
           text.resize(at);
           break;
         default:
-          text.insert(at, seeds[pick(seeds.size())]);
+          text.insert(at, samples[pick(samples.size())]);
       }
     }
     std::string output = SanitizeHTML(text);

@@ -161,23 +161,23 @@ TEST(BitmapHostility, ImagesThatStayInsideTheirDataLoad) {
 // Damaged copies of bitmaps the writer made and of a run-length image: only EInvalidGraphic comes out, and the
 // undamaged ones load and save back byte for byte. The first mutations of each run with every allocation guarded.
 TEST(BitmapHostility, SeededMutationsRaiseOnlyInvalidGraphic) {
-  std::vector<std::string> seeds;
+  std::vector<std::string> samples;
   for (TPixelFormat format : {TPixelFormat::pf1bit, TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
     TBitmap bitmap;
     bitmap.SetPixelFormat(format);
     bitmap.SetSize(5, 3);
     bitmap.Canvas()->SetPixels(1, 1, clBlack);
     bitmap.Canvas()->SetPixels(4, 2, clRed);
-    seeds.push_back(Saved(bitmap));
+    samples.push_back(Saved(bitmap));
     TBitmap copy;
-    LoadGuarded(copy, seeds.back());
-    EXPECT_EQ(Saved(copy), seeds.back());
+    LoadGuarded(copy, samples.back());
+    EXPECT_EQ(Saved(copy), samples.back());
   }
-  seeds.push_back(RunLengthImage().Bytes());
+  samples.push_back(RunLengthImage().Bytes());
   TMutator mutator(1984);
-  for (const std::string& seed : seeds) {
+  for (const std::string& sample : samples) {
     for (int i = 0; i < 1000; ++i) {
-      const std::string damaged = mutator.Mutate(seed);
+      const std::string damaged = mutator.Mutate(sample);
       TBitmap bitmap;
       try {
         if (i < 100) {

@@ -133,7 +133,7 @@ String Repeated(const String& text, int count) {
 }
 
 // A form of every value kind: nested nodes, nested collections with events, references, odd text and bytes.
-std::string SeedForm() {
+std::string SampleForm() {
   TProbeForm form;
   form.SetName(L"F");
   form.SetWide(0.1);
@@ -249,16 +249,16 @@ TEST_F(FormReadingHostility, EveryFiniteNumberTravelsAndNoOtherIsWritten) {
 // Damaged copies of a form the writer made: the reader raises EReadError or reads them, nothing else; the
 // undamaged form reads back as written. The first mutations run with every allocation guarded.
 TEST_F(FormReadingHostility, SeededMutationsOfAWrittenFormRaiseOnlyReadErrors) {
-  const std::string seed = SeedForm();
+  const std::string sample = SampleForm();
   {
     TProbeForm form;
-    ReadComponent(*std::make_unique<TGuardedStream>(seed), &form);
-    EXPECT_EQ(WideToUtf8(ComponentToText(&form) + L"\r\n"), seed);
+    ReadComponent(*std::make_unique<TGuardedStream>(sample), &form);
+    EXPECT_EQ(WideToUtf8(ComponentToText(&form) + L"\r\n"), sample);
   }
   TMutator mutator(5150);
   int refused = 0;
   for (int i = 0; i < 3000; ++i) {
-    const std::string damaged = mutator.Mutate(seed);
+    const std::string damaged = mutator.Mutate(sample);
     TGuardedStream stream(damaged);
     std::unique_ptr<TGuardedAllocations> guard(i < 150 ? new TGuardedAllocations : nullptr);
     TProbeForm form;

@@ -67,18 +67,18 @@ TEST(ImageListHostility, SeededMutationsOfStoredImagesRaiseOnlyReadErrors) {
   images->AddMasked(&picture, clWhite);
   const String form = ComponentToText(&source);
   ASSERT_NE(form.find(kBinaryStart), String::npos);
-  const std::string seed = StoredBytes(form);
-  ASSERT_FALSE(seed.empty());
+  const std::string sample = StoredBytes(form);
+  ASSERT_FALSE(sample.empty());
   {
     TImagesHolder target(nullptr);
-    ReadComponentFromText(WithBytes(form, seed), &target);
+    ReadComponentFromText(WithBytes(form, sample), &target);
     EXPECT_EQ(ObjectAs<TImageList>(target.FindComponent(L"Images"))->Count(), 2);
   }
   TMutator mutator(808);
   for (int i = 0; i < 1500; ++i) {
     TImagesHolder target(nullptr);
     try {
-      ReadComponentFromText(WithBytes(form, mutator.Mutate(seed)), &target);
+      ReadComponentFromText(WithBytes(form, mutator.Mutate(sample)), &target);
     } catch (const EReadError&) {
     } catch (const std::exception& e) {
       ADD_FAILURE() << "mutation " << i << ": " << e.what();

@@ -277,10 +277,10 @@ TEST_P(IniFileKinds, SeededMutationsOfAWrittenFileAreReadWithoutErrors) {
     ini->WriteString(L"Other", L"Path", L"C:\\x;y");
     ini->UpdateFile();
   }
-  const std::string seed = FileBytes(fileName_);
+  const std::string sample = FileBytes(fileName_);
   TMutator mutator(31337);
   for (int i = 0; i < 400; ++i) {
-    WriteFileBytes(fileName_, mutator.Mutate(seed));
+    WriteFileBytes(fileName_, mutator.Mutate(sample));
     auto ini = Open();
     TStringList sections;
     TStringList values;

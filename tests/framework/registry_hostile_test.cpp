@@ -123,17 +123,17 @@ TEST_F(RegistryHostility, SeededMutationsOfWrittenValuesRaiseOnlyRegistryErrors)
   EXPECT_EQ(registry_.ReadBinaryData(L"B", read, sizeof read), 5);
   EXPECT_EQ(std::memcmp(read, binary, sizeof binary), 0);
 
-  std::vector<std::string> seeds;
+  std::vector<std::string> samples;
   for (const wchar_t* name : {L"S", L"E", L"I", L"B"}) {
     BYTE bytes[256];
     DWORD size = sizeof bytes;
     ASSERT_EQ(RegQueryValueExW(registry_.CurrentKey(), name, nullptr, nullptr, bytes, &size), ERROR_SUCCESS);
-    seeds.emplace_back(reinterpret_cast<const char*>(bytes), size);
+    samples.emplace_back(reinterpret_cast<const char*>(bytes), size);
   }
   const DWORD types[] = {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD, REG_BINARY, REG_NONE};
   TMutator mutator(7);
   for (int i = 0; i < 2000; ++i) {
-    const std::string bytes = mutator.Mutate(seeds[mutator.Below(seeds.size())]);
+    const std::string bytes = mutator.Mutate(samples[mutator.Below(samples.size())]);
     const DWORD type = types[mutator.Below(std::size(types))];
     SetRaw(L"V", type, bytes);
     std::unique_ptr<TGuardedAllocations> guard(i < 200 ? new TGuardedAllocations : nullptr);

@@ -80,18 +80,18 @@ TEST(StringListHostility, SeededMutationsOfSavedListsRaiseOnlyListErrors) {
   TStringList source;
   source.SetText(L"first line\r\n\r\ncaf\u00e9 = \u00fc\r\n\u4e2d\u6587\r\nlast");
   const UINT codePages[] = {CP_UTF8, 1252, 1200, 1201};
-  std::vector<std::string> seeds;
+  std::vector<std::string> samples;
   for (UINT codePage : codePages) {
-    seeds.push_back(Saved(source, codePage));
+    samples.push_back(Saved(source, codePage));
     if (codePage != 1252) {
-      EXPECT_EQ(Loaded(seeds.back(), codePage), Lines(source)) << codePage;
+      EXPECT_EQ(Loaded(samples.back(), codePage), Lines(source)) << codePage;
     }
   }
   TMutator mutator(1200);
   for (int i = 0; i < 3000; ++i) {
-    const size_t which = mutator.Below(seeds.size());
+    const size_t which = mutator.Below(samples.size());
     const UINT codePage = mutator.Below(8) == 0 ? static_cast<UINT>(mutator.Below(70000)) : codePages[which];
-    const std::string damaged = mutator.Mutate(seeds[which]);
+    const std::string damaged = mutator.Mutate(samples[which]);
     std::unique_ptr<TGuardedAllocations> guard(i < 200 ? new TGuardedAllocations : nullptr);
     try {
       Loaded(damaged, codePage);

@@ -238,7 +238,7 @@ TEST(XMLDocument, DocumentTypesDeclaringEntitiesAreRefused) {
 TEST(XMLDocument, MutatedPrologs) {
   std::mt19937 random(20261207);
   auto pick = [&](size_t size) { return std::uniform_int_distribution<size_t>(0, size == 0 ? 0 : size - 1)(random); };
-  const std::string seeds[] = {
+  const std::string samples[] = {
       "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY e \"x\">]><r a=\"&e;\"/>",
       "<!DOCTYPE r SYSTEM \"r.dtd\" [<!-- c --><!ATTLIST r a CDATA \"]>\">]><r/>",
       "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><!-- x --><r><![CDATA[<!ENTITY]]></r>",
@@ -249,7 +249,7 @@ TEST(XMLDocument, MutatedPrologs) {
       "<!ENTITY", "<!DOCTYPE r [",      "]>",       "<!--",        "-->", "<?", "?>", "\"", "'", "[",
       "]",        std::string("\0", 1), "\xFF\xFE", "\xEF\xBB\xBF"};
   for (int round = 0; round < 400; ++round) {
-    std::string bytes = seeds[pick(std::size(seeds))];
+    std::string bytes = samples[pick(std::size(samples))];
     for (int step = 0, steps = 1 + static_cast<int>(pick(4)); step < steps; ++step) {
       size_t at = pick(bytes.size() + 1);
       switch (pick(3)) {

@@ -295,19 +295,19 @@ TEST_F(EmailSending, NoClientInstalled) {
 TEST_F(EmailSending, SaveHandsOverAndTakesBackTheMessageId) {
   const std::string longId(600, 'x');
   const struct {
-    std::string Seed;
+    std::string Sample;
     std::string Reply;
     std::string SeedSeen;
     std::string Kept;
   } cases[] = {
       {"", "new-id", "\"\"", "new-id"},
-      {"seed", "other", "\"seed\"", "other"},
+      {"sample", "other", "\"sample\"", "other"},
       {longId, longId, std::string("\"").append(longId, 0, 512).append("\""), longId.substr(0, 512)},
   };
   email_->Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
   for (const auto& test : cases) {
     ResetRecorder(0, test.Reply);
-    email_->SetSeedMessageID(AnsiToWide(test.Seed));
+    email_->SetSeedMessageID(AnsiToWide(test.Sample));
     EXPECT_TRUE(email_->SaveOrSend(true, false));
     EXPECT_EQ(RecordedCalls().substr(0, RecordedCalls().find('\n')),
               Header("MAPISaveMail", MAPI_LOGON_UI) + " id=" + test.SeedSeen);

@@ -94,7 +94,7 @@ TEST_F(FormatReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
   using TFactory = std::function<std::unique_ptr<TCustomSimpleClipboardFormat>()>;
   struct TReader {
     TFactory Make;
-    std::string Seed;
+    std::string Sample;
   };
   std::vector<TReader> readers = {
       {[] { return std::make_unique<TTextClipboardFormat>(); }, std::string("http://host/\0", 13)},
@@ -115,7 +115,7 @@ TEST_F(FormatReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
   int accepted = 0;
   for (int i = 0; i < kInputs; ++i) {
     const TReader& reader = readers[static_cast<size_t>(i) % readers.size()];
-    std::string block = Mutate(reader.Seed, random);
+    std::string block = Mutate(reader.Sample, random);
     auto format = reader.Make();
     try {
       if (format->ReadData(guarded.Place(block), block.size())) {

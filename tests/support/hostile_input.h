@@ -15,7 +15,7 @@
 // repeated and swapped chunks, and four-byte fields set to sizes a reader may trust (0, -1, huge, the length).
 class TMutator {
  public:
-  explicit TMutator(uint32_t seed) : random_(seed) {}
+  explicit TMutator(uint32_t sample) : random_(sample) {}
   // One to four mutations of input.
   std::string Mutate(const std::string& input);
   // A number in [0, bound).

@@ -23,8 +23,8 @@ std::vector<int> KeysOf(TBaseTree& tree, PTreeNode parent) {
 
 // Random sequences of every structural operation; the cached totals must match a recount after each step.
 TEST(NodeStore, InvariantsHoldOverRandomSequences) {
-  for (unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
-    std::mt19937 random(seed);
+  for (unsigned sample : {1u, 2u, 3u, 4u, 5u, 6u}) {
+    std::mt19937 random(sample);
     auto tree = MakeTree();
     tree->OnCompareNodes = [&](TBaseTree*, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
       result = Key(*tree, a) - Key(*tree, b);
@@ -72,7 +72,7 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
       }
       if (bracket) tree->EndUpdate();
       std::string fault = CheckInvariants(*tree);
-      ASSERT_EQ(fault, "") << "seed " << seed << " step " << step;
+      ASSERT_EQ(fault, "") << "sample " << sample << " step " << step;
     }
   }
 }
