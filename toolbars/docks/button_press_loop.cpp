@@ -4,17 +4,16 @@ namespace toolbars {
 
 namespace {
 
-bool CursorInside(const std::function<bool(POINT)>& inside) {
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  return inside(cursor);
+POINT LastMessagePoint() {
+  DWORD pos = GetMessagePos();
+  return POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
 }
 
 }  // namespace
 
 bool RunButtonPressLoop(HWND captureWindow, const std::function<bool(POINT)>& inside,
                         const std::function<void(bool)>& pushed) {
-  bool isInside = CursorInside(inside);
+  bool isInside = inside(LastMessagePoint());
   pushed(isInside);
   SetCapture(captureWindow);
   bool accepted = false;
@@ -29,11 +28,11 @@ bool RunButtonPressLoop(HWND captureWindow, const std::function<bool(POINT)>& in
     bool done = false;
     switch (msg.message) {
       case WM_LBUTTONUP:
-        accepted = CursorInside(inside);
+        accepted = inside(msg.pt);
         done = true;
         break;
       case WM_MOUSEMOVE: {
-        bool now = CursorInside(inside);
+        bool now = inside(msg.pt);
         if (now != isInside) {
           isInside = now;
           pushed(now);

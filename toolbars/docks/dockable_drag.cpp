@@ -57,6 +57,7 @@ struct TDockableDrag {
   RECT Outline{};
   bool OutlineDocked = false;
   POINT LastPosition{};
+  bool Running = false;
 
   explicit TDockableDrag(TBarCustomDockableWindow* window) : Window(window) {}
 
@@ -191,9 +192,10 @@ struct TDockableDrag {
     DrawHalftoneInvertRect(DesktopDC, newRect, oldRect, newSize, oldSize);
   }
 
+  // Re-parenting and hiding the window while it moves must not end the drag.
   void KeepCapture() {
     HWND wnd = Window->Handle();
-    if (GetCapture() != wnd) SetCapture(wnd);
+    if (Running && GetCapture() != wnd) SetCapture(wnd);
   }
 
   void ApplyPosition(POINT p) {
@@ -332,12 +334,9 @@ struct TDockableDrag {
         case WM_CHAR:
         case WM_SYSCHAR:
           break;
-        case WM_MOUSEMOVE: {
-          POINT p{};
-          GetCursorPos(&p);
-          if (!PointsEqual(p, LastPosition)) Evaluate(p);
+        case WM_MOUSEMOVE:
+          if (!PointsEqual(msg.pt, LastPosition)) Evaluate(msg.pt);
           break;
-        }
         case WM_LBUTTONUP:
           Accepted = true;
           done = true;
@@ -394,13 +393,13 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y) {
     drag.DesktopDC = GetDCEx(GetDesktopWindow(), nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
   }
   SetCapture(Handle());
+  drag.Running = true;
   drag.CanDock = docked_;
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  drag.Evaluate(cursor);
+  drag.Evaluate(drag.Press);
   drag.CanDock = true;
 
   drag.Run();
+  drag.Running = false;
 
   if (GetCapture() == WindowHandle()) ReleaseCapture();
   if (!drag.Smooth) {
@@ -465,8 +464,8 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
   RECT rect = start;
   SIZE thickness = FloatingBorderSize();
   if (!smooth) DrawHalftoneInvertRect(dc, &rect, nullptr, thickness, thickness);
-  POINT press{};
-  GetCursorPos(&press);
+  DWORD pressPos = GetMessagePos();
+  POINT press{static_cast<short>(LOWORD(pressPos)), static_cast<short>(HIWORD(pressPos))};
   POINT last = press;
   bool left = side == HTLEFT || side == HTTOPLEFT || side == HTBOTTOMLEFT;
   bool right = side == HTRIGHT || side == HTTOPRIGHT || side == HTBOTTOMRIGHT;
@@ -493,8 +492,7 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
       case WM_SYSCHAR:
         break;
       case WM_MOUSEMOVE: {
-        POINT p{};
-        GetCursorPos(&p);
+        POINT p = msg.pt;
         if (PointsEqual(p, last)) break;
         last = p;
         int dx = p.x - press.x;

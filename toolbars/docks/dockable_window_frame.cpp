@@ -199,9 +199,7 @@ void TBarCustomDockableWindow::SetDockedCloseButtonHover(bool value) {
 
 void TBarCustomDockableWindow::WMNCLButtonDown(TMessage& message) {
   if (message.WParam == static_cast<WPARAM>(HT_BAR_HANDLE) && IsMovable()) {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    POINT client = ScreenToClient(cursor);
+    POINT client = ScreenToClient(MessagePoint(message.LParam));
     BeginMoving(client.x, client.y);
   } else if (message.WParam == static_cast<WPARAM>(HT_BAR_CLOSE) && docked_) {
     bool released = RunButtonPressLoop(

@@ -255,9 +255,7 @@ void TBarFloatingWindowParent::WMNCLButtonDown(TMessage& message) {
         [this](bool pushed) { SetCloseButtonDown(pushed); });
     if (released) window->Close();
   } else if (code == HT_BAR_CAPTION) {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    POINT client = dockableWindow_->ScreenToClient(cursor);
+    POINT client = dockableWindow_->ScreenToClient(MessagePoint(message.LParam));
     dockableWindow_->BeginMoving(client.x, client.y);
   } else {
     TCustomForm::Dispatch(message);
