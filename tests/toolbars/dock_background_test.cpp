@@ -1,3 +1,5 @@
+#include "toolbars/docks/dock_background.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -5,7 +7,6 @@
 #include "dock_fixture.h"
 #include "support/window_capture.h"
 #include "toolbars/bar_hook.h"
-#include "toolbars/docks/dock_background.h"
 
 using namespace toolbars;
 

@@ -1,3 +1,5 @@
+#include "toolbars/docks/dock_positions.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,7 +9,6 @@
 #include "framework/exceptions.h"
 #include "framework/ini_files.h"
 #include "framework/registry.h"
-#include "toolbars/docks/dock_positions.h"
 
 using namespace toolbars;
 

@@ -182,9 +182,9 @@ TEST_F(DockFormTest, DockedCloseButtonClosesByMouse) {
   RECT button{};
   bar->CloseButtonRect(false, button);
   RECT rect = ScreenRect(bar->Handle());
-  EXPECT_EQ(SendMessageW(bar->Handle(), WM_NCHITTEST, 0,
-                         MAKELPARAM(rect.left + button.left + 2, rect.top + button.top + 2)),
-            HT_BAR_CLOSE);
+  EXPECT_EQ(
+      SendMessageW(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(rect.left + button.left + 2, rect.top + button.top + 2)),
+      HT_BAR_CLOSE);
   TWindowCapture capture = TWindowCapture::OfWindow(bar->Handle());
   EXPECT_GT(capture.CountPixels(GetSysColor(COLOR_BTNTEXT), &button), 10);
   SendMouseClick(POINT{rect.left + (button.left + button.right) / 2, rect.top + (button.top + button.bottom) / 2});
@@ -202,8 +202,8 @@ class TOtherThreadWindow {
  public:
   TOtherThreadWindow() {
     thread_ = std::thread([this] {
-      wnd_ = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 700, 500, 50, 50, nullptr, nullptr,
-                             nullptr, nullptr);
+      wnd_ = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 700, 500, 50, 50, nullptr, nullptr, nullptr,
+                             nullptr);
       ready_ = true;
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);

@@ -124,10 +124,10 @@ void TBarDock::SetAllowDrag(bool value) {
 void TBarDock::SetBoundLines(TBarDockBoundLines value) {
   if (boundLines_ == value) return;
   boundLines_ = value;
-  boundLineWidth_ = (value.Contains(TBarDockBoundLine::blLeft) ? 1 : 0) +
-                    (value.Contains(TBarDockBoundLine::blRight) ? 1 : 0);
-  boundLineHeight_ = (value.Contains(TBarDockBoundLine::blTop) ? 1 : 0) +
-                     (value.Contains(TBarDockBoundLine::blBottom) ? 1 : 0);
+  boundLineWidth_ =
+      (value.Contains(TBarDockBoundLine::blLeft) ? 1 : 0) + (value.Contains(TBarDockBoundLine::blRight) ? 1 : 0);
+  boundLineHeight_ =
+      (value.Contains(TBarDockBoundLine::blTop) ? 1 : 0) + (value.Contains(TBarDockBoundLine::blBottom) ? 1 : 0);
   if (HandleAllocated())
     SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

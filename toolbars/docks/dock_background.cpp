@@ -54,7 +54,8 @@ void TBarBackground::SetStretchSize(int width, int height) {
 void TBarBackground::Rebuild(TObject*) {
   if (stretch_ && (stretchSize_.cx > 0 || stretchSize_.cy >= 1)) {
     working_->SetSize(stretchSize_.cx, stretchSize_.cy);
-    if (!working_->Empty()) working_->Canvas()->StretchDraw(RECT{0, 0, stretchSize_.cx, stretchSize_.cy}, bitmap_.get());
+    if (!working_->Empty())
+      working_->Canvas()->StretchDraw(RECT{0, 0, stretchSize_.cx, stretchSize_.cy}, bitmap_.get());
   } else {
     working_->SetSize(bitmap_->Width(), bitmap_->Height());
     if (!working_->Empty()) working_->Canvas()->Draw(0, 0, bitmap_.get());

@@ -20,8 +20,7 @@ template <class F>
 void ForEachDockable(TComponent* root, const F& action) {
   for (int i = 0; i < root->ComponentCount(); ++i) {
     TComponent* component = root->Components(i);
-    if (auto* window = ObjectAs<TBarCustomDockableWindow>(component); window && !window->Name().empty())
-      action(window);
+    if (auto* window = ObjectAs<TBarCustomDockableWindow>(component); window && !window->Name().empty()) action(window);
     ForEachDockable(component, action);
   }
 }
@@ -75,8 +74,8 @@ void LoadDockablePositions(TComponent* root, TDockPositionStore& store) {
     window->SetDockRow(std::max(0, ReadNumber(store, name, kRow, window->DockRow())));
     window->SetDockPos(ReadNumber(store, name, kPos, window->DockPos()));
     POINT floating = window->FloatingPosition();
-    window->PlaceFloating(POINT{ReadNumber(store, name, kFloatLeft, floating.x),
-                                ReadNumber(store, name, kFloatTop, floating.y)});
+    window->PlaceFloating(
+        POINT{ReadNumber(store, name, kFloatLeft, floating.x), ReadNumber(store, name, kFloatTop, floating.y)});
     auto* dock = ObjectAs<TBarDock>(root->FindComponent(store.Read(name, kDock, L"")));
     bool floats = ReadNumber(store, name, kFloating, window->Floating() ? 1 : 0) != 0;
     if (floats && window->DockMode() == TBarDockMode::dmCanFloat) {

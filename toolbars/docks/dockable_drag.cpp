@@ -71,14 +71,12 @@ struct TDockableDrag {
     Targets.push_back(target);
   }
 
-  bool IsTarget(TBarDock* dock) const {
-    return dock->AllowDrag() && Window->DockableTo().Contains(dock->Position());
-  }
+  bool IsTarget(TBarDock* dock) const { return dock->AllowDrag() && Window->DockableTo().Contains(dock->Position()); }
 
   // Depth first: the docks of each edge in the order top, bottom, left, right, then the other windowed children.
   void SearchControl(TWinControl* control) {
     static constexpr TBarDockPosition order[] = {TBarDockPosition::dpTop, TBarDockPosition::dpBottom,
-                                                  TBarDockPosition::dpLeft, TBarDockPosition::dpRight};
+                                                 TBarDockPosition::dpLeft, TBarDockPosition::dpRight};
     for (TBarDockPosition position : order) {
       for (int i = 0; i < control->ControlCount(); ++i) {
         auto* dock = ObjectAs<TBarDock>(control->Controls(i));
@@ -381,7 +379,8 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y) {
   TWinControl* frame = floating_ && floatParent_ ? static_cast<TWinControl*>(floatParent_.get()) : this;
   RECT frameRect = ScreenRectOf(frame);
   drag.Grab = POINT{drag.Press.x - frameRect.left, drag.Press.y - frameRect.top};
-  drag.StartSize = SIZE{std::max(1L, frameRect.right - frameRect.left - 1), std::max(1L, frameRect.bottom - frameRect.top - 1)};
+  drag.StartSize =
+      SIZE{std::max(1L, frameRect.right - frameRect.left - 1), std::max(1L, frameRect.bottom - frameRect.top - 1)};
   drag.NoDocking = IsCtrlDown();
   drag.CannotFloat = dockMode_ != TBarDockMode::dmCanFloat;
   drag.BuildTargets();
@@ -454,8 +453,8 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
   }
   HWND wnd = Handle();
   SetCapture(wnd);
-  bool clipped = floatingWindowOptions_.Contains(TBarFloatingWindowOption::fwoClipCursorWhileSizing) &&
-                 !UsingMultipleMonitors();
+  bool clipped =
+      floatingWindowOptions_.Contains(TBarFloatingWindowOption::fwoClipCursorWhileSizing) && !UsingMultipleMonitors();
   if (clipped) {
     RECT screen = GetRectOfPrimaryMonitor(false);
     ClipCursor(&screen);

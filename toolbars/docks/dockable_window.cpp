@@ -346,8 +346,7 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
     ::SetParent(wnd, value->Handle());
     SetWindowHandle(wnd);
     TCustomControl::SetParent(value);
-    SetWindowPos(wnd, nullptr, Left(), Top(), Width(), Height(),
-                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(wnd, nullptr, Left(), Top(), Width(), Height(), SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     TCustomControl::SetParent(value);
   }
@@ -519,8 +518,8 @@ void TBarCustomDockableWindow::SetFloatingOwner() {
   HWND floatWnd = floatParent_->Handle();
   TCustomForm* form = floatParent_->ParentForm();
   HWND formWnd = FormWindow(form);
-  HWND owner = floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms ? (Application ? Application->Handle() : nullptr)
-                                                                     : formWnd;
+  HWND owner =
+      floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms ? (Application ? Application->Handle() : nullptr) : formWnd;
   if (reinterpret_cast<HWND>(GetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT)) == owner) return;
   SetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   if (!formWnd) return;
@@ -678,8 +677,6 @@ void TBarCustomDockableWindow::CreateParams(TCreateParams& params) {
   if (!IsDesigning()) params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 
-bool TBarCustomDockableWindow::IsMovable() const {
-  return (docked_ && currentDock_->AllowDrag()) || floating_;
-}
+bool TBarCustomDockableWindow::IsMovable() const { return (docked_ && currentDock_->AllowDrag()) || floating_; }
 
 }  // namespace toolbars

@@ -161,7 +161,10 @@ class TBarCustomDockableWindow : public TCustomControl {
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
   virtual void DockChangingHidden(bool floating, TBarDock* dockingTo);
-  virtual bool ChildControlTransparent(TControl* control) const { (void)control; return false; }
+  virtual bool ChildControlTransparent(TControl* control) const {
+    (void)control;
+    return false;
+  }
   // Around the sizing loop: started, each new rectangle (which the hook may change), before it is applied, ended.
   virtual void SizingStarted() {}
   virtual void SizingNewRect(RECT& rect) { (void)rect; }

@@ -295,7 +295,9 @@ void TBarCustomDockableWindow::Dispatch(TMessage& message) {
     case WM_PRINT:
       HandleWMPrint(
           WindowHandle(), message,
-          [](HWND, HDC dc, void* data) { static_cast<TBarCustomDockableWindow*>(data)->PaintNonClient(true, dc, nullptr); },
+          [](HWND, HDC dc, void* data) {
+            static_cast<TBarCustomDockableWindow*>(data)->PaintNonClient(true, dc, nullptr);
+          },
           this);
       return;
     case WM_PRINTCLIENT:
@@ -369,8 +371,7 @@ void TBarCustomDockableWindow::Dispatch(TMessage& message) {
       if (floating_ && floatParent_) floatParent_->SetCaption(Caption());
       return;
     case CM_COLORCHANGED:
-      if (HandleAllocated())
-        RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+      if (HandleAllocated()) RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
       break;
     case WM_QUERYNEWPALETTE:
       if (docked_ && currentDock_->Background()) {

@@ -231,8 +231,7 @@ void TBarFloatingWindowParent::WMMouseActivate(TMessage& message) {
   TCustomForm* owning = OwningForm();
   if (!owning || !owning->HandleAllocated() || GetActiveWindow() == owning->Handle()) return;
   SetActiveWindow(owning->Handle());
-  if (parentForm_ && parentForm_ != owning && parentForm_->HandleAllocated())
-    BringWindowToTop(parentForm_->Handle());
+  if (parentForm_ && parentForm_ != owning && parentForm_->HandleAllocated()) BringWindowToTop(parentForm_->Handle());
 }
 
 void TBarFloatingWindowParent::WMNCLButtonDown(TMessage& message) {
@@ -289,9 +288,8 @@ void TBarFloatingWindowParent::Dispatch(TMessage& message) {
       return;
     }
     case CM_DIALOGKEY:
-      if (message.WParam == VK_ESCAPE && (GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 &&
-                                          GetKeyState(VK_MENU) >= 0) &&
-          parentForm_) {
+      if (message.WParam == VK_ESCAPE &&
+          (GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) && parentForm_) {
         if (parentForm_->CanFocus()) parentForm_->SetFocus();
         message.Result = 1;
         return;
