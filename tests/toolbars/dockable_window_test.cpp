@@ -6,7 +6,7 @@
 
 #include "dock_fixture.h"
 #include "support/window_capture.h"
-#include "toolbars/bar_hook.h"
+#include "toolbars/common/bar_hook.h"
 
 using namespace toolbars;
 

@@ -5,7 +5,7 @@
 #include "framework/exceptions.h"
 #include "framework/messages.h"
 #include "framework/properties.h"
-#include "toolbars/bar_common.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/docks/dockable_window.h"
 
 namespace toolbars {

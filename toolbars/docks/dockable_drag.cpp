@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/screen.h"
-#include "toolbars/bar_common.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/docks/dockable_window.h"
 #include "toolbars/docks/floating_window_parent.h"
 

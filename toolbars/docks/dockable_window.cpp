@@ -11,7 +11,7 @@
 #include "framework/menus.h"
 #include "framework/messages.h"
 #include "framework/strings.h"
-#include "toolbars/bar_common.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/docks/button_press_loop.h"
 #include "toolbars/docks/floating_window_parent.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "framework/form.h"
-#include "toolbars/bar_hook.h"
+#include "toolbars/common/bar_hook.h"
 #include "toolbars/docks/dock.h"
 
 namespace toolbars {
