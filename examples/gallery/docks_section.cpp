@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "framework/bitmap.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/docks/dock.h"
 #include "toolbars/docks/dock_background.h"
 #include "toolbars/docks/dockable_window.h"
@@ -29,7 +30,10 @@ class TCaptionBar : public TBarCustomDockableWindow {
     canvas->Brush()->SetStyle(TBrushStyle::bsClear);
     RECT client = ClientRect();
     String caption = Caption();
-    DrawTextW(canvas->Handle(), caption.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (CurrentDock() && CurrentDock()->IsVertical())
+      DrawRotatedText(canvas->Handle(), caption, client, DT_CENTER);
+    else
+      DrawTextW(canvas->Handle(), caption.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
 };
 
@@ -71,7 +75,7 @@ std::unique_ptr<TBitmap> StripePicture() {
 
 int BuildDocksSection(TWinControl* host) {
   auto* frame = new TDockFrame(host);
-  frame->SetBounds(10, 8, 580, 200);
+  frame->SetBounds(10, 8, 580, 150);
   frame->SetParent(host);
   TBarDock* top = AddDock(frame, TBarDockPosition::dpTop);
   top->SetBoundLines({TBarDockBoundLine::blTop, TBarDockBoundLine::blBottom});
@@ -84,8 +88,8 @@ int BuildDocksSection(TWinControl* host) {
   AddBar(top, L"Address", 160, 1, 0)->SetStretch(true);
   TCaptionBar* links = AddBar(top, L"Links", 100, 1, 500);
   links->SetDragHandleStyle(TBarDragHandleStyle::dhDouble);
-  AddBar(left, L"Side", 110, 0, 0);
-  TCaptionBar* panel = AddBar(right, L"Panel", 90, 0, 10);
+  AddBar(left, L"Side", 60, 0, 0);
+  TCaptionBar* panel = AddBar(right, L"Panel", 60, 0, 0);
   panel->SetCloseButtonWhenDocked(true);
 
   auto* background = new TBarBackground(frame);
@@ -93,5 +97,5 @@ int BuildDocksSection(TWinControl* host) {
   bottom->SetBackground(background);
   AddBar(bottom, L"Status", 180, 0, 20)->SetBorderStyle(TBorderStyle::bsNone);
   AddBar(bottom, L"Search", 140, 0, 260);
-  return 216;
+  return 166;
 }
