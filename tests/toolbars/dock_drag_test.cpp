@@ -74,6 +74,16 @@ TEST_P(DockDragging, EscapeCancels) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_P(DockDragging, WithControlHeldTheWindowNeverDocks) {
+  TPlainBar* bar = DraggedBar();
+  POINT from = Handle(bar);
+  RECT bottom = ScreenRect(Bottom()->Handle());
+  POINT into{bottom.left + 60, bottom.top - 2};
+  SendMouseDrag(from, {POINT{from.x + 5, from.y + 40}, into}, false, true);
+  EXPECT_TRUE(bar->Floating());
+  EXPECT_EQ(Bottom()->ToolbarCount(), 0);
+}
+
 TEST_P(DockDragging, AWindowThatCannotFloatStaysDocked) {
   TPlainBar* bar = DraggedBar();
   bar->SetDockMode(TBarDockMode::dmCannotFloat);

@@ -93,5 +93,6 @@ class DockFormTest : public testing::Test {
 };
 
 // Presses the left button at from, moves through the points, and releases at the last one, all through the
-// system's input queue; the messages are then handled (a drag loop the press starts takes the rest).
-void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFirst = false);
+// system's input queue, one step at a time; the messages are then handled (a drag loop the press starts takes the
+// rest). Escape can come before the release, and Ctrl can be held throughout.
+void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFirst = false, bool holdControl = false);

@@ -41,10 +41,11 @@ void CALLBACK SendNextInput(HWND, UINT, UINT_PTR timer, DWORD) {
 
 }  // namespace
 
-void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFirst) {
+void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFirst, bool holdControl) {
   SetCursorPos(from.x, from.y);
   ProcessPendingMessages();
   pendingInput.clear();
+  if (holdControl) pendingInput.push_back(KeyInput(VK_CONTROL, false));
   pendingInput.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN));
   for (POINT point : path) pendingInput.push_back(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, point));
   if (escapeFirst) {
@@ -52,6 +53,7 @@ void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFir
     pendingInput.push_back(KeyInput(VK_ESCAPE, true));
   }
   pendingInput.push_back(MouseInput(MOUSEEVENTF_LEFTUP));
+  if (holdControl) pendingInput.push_back(KeyInput(VK_CONTROL, true));
   SetTimer(nullptr, 0, 15, &SendNextInput);
   for (int round = 0; round < 400 && (!pendingInput.empty() || GetCapture()); ++round) {
     ProcessPendingMessages();
