@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "toolbars/bar_common.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/theme/default_theme.h"
 #include "toolbars/theme/default_theme_drawing.h"
 #include "toolbars/theme/draw_utils.h"

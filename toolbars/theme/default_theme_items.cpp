@@ -5,8 +5,8 @@
 #include <array>
 #include <vector>
 
-#include "toolbars/bar_common.h"
-#include "toolbars/bar_image_list.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/items/bar_image_list.h"
 #include "toolbars/theme/color_utils.h"
 #include "toolbars/theme/default_theme.h"
 #include "toolbars/theme/default_theme_drawing.h"

@@ -8,7 +8,7 @@
 #include "framework/exceptions.h"
 #include "framework/startup.h"
 #include "framework/window_alloc.h"
-#include "toolbars/bar_common.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/theme/stock_objects.h"
 #include "toolbars/theme/theme_registry.h"
 
