@@ -93,7 +93,11 @@ TEST_F(DockPositions, GarbledValuesLeaveThePlacementAlone) {
     int length = static_cast<int>(random() % 12);
     for (int i = 0; i < length; ++i) value += static_cast<wchar_t>(L' ' + random() % 95);
     if (random() % 4 == 0) value = std::to_wstring(static_cast<int>(random()) % 100000 - 50000);
-    ini.WriteString(bars[random() % 3], names[random() % 7], value);
+    try {
+      ini.WriteString(bars[random() % 3], names[random() % 7], value);
+    } catch (const EIniFileException&) {
+      continue;  // a value the file itself cannot hold never reaches the reader
+    }
     try {
       LoadDockablePositions(Form(), store);
     } catch (const Exception&) {
