@@ -1,6 +1,7 @@
 // The gallery's sections, one per component set, in the order they appear. A set adds its builder here.
 #include "controls_section.h"
 #include "default_theme_section.h"
+#include "docks_section.h"
 #include "flat_xp_section.h"
 #include "framework_section.h"
 #include "gallery_form.h"
@@ -17,6 +18,7 @@ const std::vector<TGallerySectionInfo>& GallerySections() {
       {L"Shell and system: colour names, colour picker and tray icon", &BuildShellSection},
       {L"Toolbar framework: one item tree as a toolbar, a vertical bar and a menu", &BuildToolbarsSection},
       {L"Toolbar framework: default theme", &BuildDefaultThemeSection},
+      {L"Toolbars: docks on four edges with dockable bars", &BuildDocksSection},
   };
   return sections;
 }

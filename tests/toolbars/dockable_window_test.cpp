@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dock_fixture.h"
+#include "support/window_capture.h"
+#include "toolbars/common/bar_hook.h"
+
+using namespace toolbars;
+
+namespace {
+
+class FloatingBar : public DockFormTest {
+ protected:
+  TPlainBar* Floated(POINT at = {200, 200}) {
+    TPlainBar* bar = AddBar(Top(), SIZE{80, 30}, 0, 0, L"FloatedBar");
+    bar->SetCaption(L"Floating bar");
+    bar->PlaceFloating(at);
+    bar->FloatOrDock(true);
+    ProcessPendingMessages();
+    return bar;
+  }
+  static HWND Frame(TPlainBar* bar) { return bar->FloatParent()->Handle(); }
+  static LRESULT HitTest(HWND frame, POINT windowPoint) {
+    RECT rect = ScreenRect(frame);
+    return SendMessageW(frame, WM_NCHITTEST, 0, MAKELPARAM(rect.left + windowPoint.x, rect.top + windowPoint.y));
+  }
+};
+
+}  // namespace
+
+TEST_F(FloatingBar, FloatsInAFrameSizedToItsClientArea) {
+  TPlainBar* bar = Floated();
+  ASSERT_TRUE(bar->Floating());
+  TBarFloatingWindowParent* frame = bar->FloatParent();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->ParentForm(), Form());
+  EXPECT_EQ(bar->Parent(), frame);
+  EXPECT_EQ(frame->Caption(), L"Floating bar");
+  EXPECT_EQ(GetWindowLongPtrW(frame->Handle(), GWL_EXSTYLE) & ~(WS_EX_TOPMOST | WS_EX_WINDOWEDGE), WS_EX_TOOLWINDOW);
+  EXPECT_EQ(frame->ClientWidth(), 80);
+  EXPECT_EQ(frame->ClientHeight(), 30);
+  EXPECT_EQ(bar->Left(), 0);
+  EXPECT_EQ(bar->Top(), 0);
+  RECT rect = ScreenRect(frame->Handle());
+  EXPECT_EQ(rect.left, 200);
+  EXPECT_EQ(rect.top, 200);
+  SIZE border = bar->FloatingBorderSize();
+  EXPECT_EQ(rect.bottom - rect.top, 30 + 2 * border.cy + GetSystemMetrics(SM_CYSMCAPTION));
+  EXPECT_TRUE(IsWindowVisible(frame->Handle()));
+  EXPECT_TRUE(IsWindowVisible(bar->Handle()));
+  // Floating keeps the list of the dock it came from, so it can go back.
+  EXPECT_EQ(bar->LastDock(), Top());
+  EXPECT_EQ(Top()->ToolbarCount(), 0);
+  EXPECT_EQ(Top()->Height(), 0);
+}
+
+TEST_F(FloatingBar, FrameAnswersCaptionCloseAndSizingZones) {
+  TPlainBar* bar = Floated();
+  HWND frame = Frame(bar);
+  RECT rect = ScreenRect(frame);
+  int w = rect.right - rect.left;
+  int h = rect.bottom - rect.top;
+  SIZE b = bar->FloatingBorderSize();
+  int caption = GetSystemMetrics(SM_CYSMCAPTION) - 1;
+  struct TCase {
+    POINT At;
+    LRESULT Code;
+  } cases[] = {
+      {{b.cx + 5, b.cy + 2}, HT_BAR_CAPTION},
+      {{w - b.cx - 3, b.cy + 2}, HT_BAR_CLOSE},
+      {{0, h / 2}, HTLEFT},
+      {{w - 1, h / 2}, HTRIGHT},
+      {{w / 2, 0}, HTTOP},
+      {{w / 2, h - 1}, HTBOTTOM},
+      {{0, 0}, HTTOPLEFT},
+      {{w - 1, h - 1}, HTBOTTOMRIGHT},
+      {{b.cx + 10, b.cy + caption + 5}, HTCLIENT},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(HitTest(frame, c.At), c.Code) << c.At.x << "," << c.At.y;
+  bar->SetCloseButton(false);
+  EXPECT_EQ(HitTest(frame, {w - b.cx - 3, b.cy + 2}), HT_BAR_CAPTION);
+  bar->SetShowCaption(false);
+  EXPECT_EQ(HitTest(frame, {w / 2, 0}), HTTOP);
+  bar->SetResizable(false);
+  ProcessPendingMessages();
+  frame = Frame(bar);
+  EXPECT_EQ(HitTest(frame, {0, h / 2}), HTNOWHERE);
+}
+
+TEST_F(FloatingBar, CloseButtonClosesTheBarByMouse) {
+  TPlainBar* bar = Floated();
+  int closed = 0;
+  bar->OnClose = [&](TObject*) { ++closed; };
+  RECT close = bar->FloatParent()->CloseButtonRect(true);
+  RECT rect = ScreenRect(Frame(bar));
+  SendMouseClick(POINT{rect.left + (close.left + close.right) / 2, rect.top + (close.top + close.bottom) / 2});
+  ProcessPendingMessages();
+  EXPECT_EQ(closed, 1);
+  EXPECT_FALSE(bar->Visible());
+  EXPECT_FALSE(IsWindowVisible(Frame(bar)));
+  EXPECT_FALSE(bar->FloatParent()->CloseButtonDown());
+  EXPECT_NE(GetActiveWindow(), Frame(bar));
+}
+
+TEST_F(FloatingBar, PaintsCaptionAndCloseButton) {
+  TPlainBar* bar = Floated();
+  TWindowCapture capture = TWindowCapture::OfWindow(Frame(bar));
+  KeepCaptureForViewing(capture, L"floating_frame");
+  SIZE b = bar->FloatingBorderSize();
+  BOOL gradient = FALSE;
+  SystemParametersInfoW(SPI_GETGRADIENTCAPTIONS, 0, &gradient, 0);
+  COLORREF captionColour = GetSysColor(COLOR_ACTIVECAPTION);
+  EXPECT_EQ(capture.Pixel(b.cx + 1, b.cy + 1), captionColour);
+  RECT close = bar->FloatParent()->CloseButtonRect(true);
+  // The close button is a raised frame control: its face is the button face colour.
+  EXPECT_GT(capture.CountPixels(GetSysColor(COLOR_BTNFACE), &close), 10);
+  EXPECT_GT(capture.CountPixels(GetSysColor(COLOR_BTNTEXT), &close), 4);
+}
+
+TEST_F(FloatingBar, SizingEdgesFollowTheMouse) {
+  TPlainBar* bar = Floated();
+  HWND frame = Frame(bar);
+  RECT rect = ScreenRect(frame);
+  struct TCase {
+    bool Smooth;
+    int Grow;
+  } cases[] = {{true, 30}, {false, 45}};
+  for (const TCase& c : cases) {
+    bar->SetSmoothDrag(c.Smooth);
+    rect = ScreenRect(frame);
+    POINT edge{rect.right - 1, (rect.top + rect.bottom) / 2};
+    SendMouseDrag(edge, {POINT{edge.x + 10, edge.y}, POINT{edge.x + c.Grow, edge.y}});
+    RECT after = ScreenRect(frame);
+    EXPECT_EQ(after.right - after.left, rect.right - rect.left + c.Grow) << c.Smooth;
+    EXPECT_EQ(after.left, rect.left);
+    EXPECT_EQ(bar->Width(), bar->FloatParent()->ClientWidth());
+  }
+  // A drag that shrinks beyond nothing stops at one pixel of client area.
+  rect = ScreenRect(frame);
+  POINT edge{rect.right - 1, (rect.top + rect.bottom) / 2};
+  SendMouseDrag(edge, {POINT{rect.left - 50, edge.y}});
+  EXPECT_GE(bar->FloatParent()->ClientWidth(), 0);
+  EXPECT_GE(ScreenRect(frame).right - ScreenRect(frame).left, 2 * bar->FloatingBorderSize().cx);
+}
+
+TEST_F(FloatingBar, CaptionDoubleClickDocksAtTheDefaultDock) {
+  TPlainBar* bar = Floated();
+  bar->SetUseLastDock(false);
+  bar->SetDefaultDock(Bottom());
+  AddBar(Bottom(), SIZE{60, 20}, 0, 100);
+  SendMessageW(Frame(bar), WM_NCLBUTTONDBLCLK, HT_BAR_CAPTION, 0);
+  EXPECT_EQ(bar->CurrentDock(), Bottom());
+  EXPECT_EQ(bar->EffectiveDockRow(), 0);
+  EXPECT_EQ(bar->Left(), 0);
+}
+
+TEST_F(FloatingBar, RedockingKeepsTheWindowAndReportsInOrder) {
+  TPlainBar* bar = AddBar(Top(), SIZE{60, 20});
+  HWND wnd = bar->Handle();
+  std::vector<std::string> heard;
+  bar->OnDockChanging = [&](TObject*, bool, TBarDock*) { heard.push_back("changing"); };
+  bar->OnRecreating = [&](TObject*) { heard.push_back("recreating"); };
+  bar->OnRecreated = [&](TObject*) { heard.push_back("recreated"); };
+  bar->OnDockChanged = [&](TObject*) { heard.push_back("changed"); };
+  bar->SetCurrentDock(Bottom());
+  EXPECT_EQ(bar->Handle(), wnd);
+  EXPECT_EQ(GetParent(wnd), Bottom()->Handle());
+  EXPECT_EQ(heard, (std::vector<std::string>{"changing", "recreating", "recreated", "changed"}));
+  EXPECT_EQ(Top()->ToolbarCount(), 0);
+  EXPECT_EQ(Bottom()->ToolbarCount(), 1);
+  bar->FloatOrDock(true);
+  EXPECT_EQ(bar->Handle(), wnd);
+}
+
+TEST_F(DockFormTest, DockedCloseButtonClosesByMouse) {
+  TPlainBar* bar = AddBar(Top(), SIZE{60, 20});
+  bar->SetCloseButtonWhenDocked(true);
+  ProcessPendingMessages();
+  RECT button{};
+  bar->CloseButtonRect(false, button);
+  RECT rect = ScreenRect(bar->Handle());
+  EXPECT_EQ(
+      SendMessageW(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(rect.left + button.left + 2, rect.top + button.top + 2)),
+      HT_BAR_CLOSE);
+  TWindowCapture capture = TWindowCapture::OfWindow(bar->Handle());
+  EXPECT_GT(capture.CountPixels(GetSysColor(COLOR_BTNTEXT), &button), 10);
+  SendMouseClick(POINT{rect.left + (button.left + button.right) / 2, rect.top + (button.top + button.bottom) / 2});
+  ProcessPendingMessages();
+  EXPECT_FALSE(bar->Visible());
+  EXPECT_EQ(Top()->ToolbarCount(), 0);
+}
+
+// ---- when floating windows show ----
+
+namespace {
+
+// A window of another thread that takes the foreground, so this thread's application is deactivated.
+class TOtherThreadWindow {
+ public:
+  TOtherThreadWindow() {
+    thread_ = std::thread([this] {
+      wnd_ = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 700, 500, 50, 50, nullptr, nullptr, nullptr,
+                             nullptr);
+      ready_ = true;
+      MSG msg;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+      DestroyWindow(wnd_);
+    });
+    while (!ready_) Sleep(1);
+  }
+  ~TOtherThreadWindow() {
+    PostThreadMessageW(GetWindowThreadProcessId(wnd_, nullptr), WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  HWND Handle() const { return wnd_; }
+
+ private:
+  std::thread thread_;
+  HWND wnd_ = nullptr;
+  volatile bool ready_ = false;
+};
+
+void SettleMessages() {
+  for (int i = 0; i < 20; ++i) {
+    ProcessPendingMessages();
+    Sleep(5);
+  }
+}
+
+}  // namespace
+
+TEST_F(FloatingBar, FloatingBarsHideWhileTheApplicationIsInactive) {
+  TPlainBar* hiding = Floated(POINT{200, 200});
+  hiding->SetHideWhenInactive(true);
+  TPlainBar* staying = AddBar(Top(), SIZE{50, 20}, 0, 0, L"StayingBar");
+  staying->PlaceFloating(POINT{350, 200});
+  staying->FloatOrDock(true);
+  SettleMessages();
+  ASSERT_TRUE(IsWindowVisible(Frame(hiding)));
+  ASSERT_TRUE(IsWindowVisible(Frame(staying)));
+  EXPECT_FALSE(staying->InactiveCaption());
+  {
+    TOtherThreadWindow other;
+    SetForegroundWindow(other.Handle());
+    SettleMessages();
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(Frame(hiding)));
+    EXPECT_TRUE(IsWindowVisible(Frame(staying)));
+    EXPECT_TRUE(staying->InactiveCaption());
+    SetForegroundWindow(Form()->Handle());
+    SettleMessages();
+  }
+  EXPECT_TRUE(IsWindowVisible(Frame(hiding)));
+  EXPECT_FALSE(staying->InactiveCaption());
+}
+
+TEST_F(FloatingBar, FloatingBarsFollowTheirFormBeingHiddenAndMinimised) {
+  TPlainBar* bar = Floated();
+  SettleMessages();
+  ASSERT_TRUE(IsWindowVisible(Frame(bar)));
+  ShowWindow(Form()->Handle(), SW_HIDE);
+  SettleMessages();
+  EXPECT_FALSE(IsWindowVisible(Frame(bar)));
+  ShowWindow(Form()->Handle(), SW_SHOWNOACTIVATE);
+  SettleMessages();
+  EXPECT_TRUE(IsWindowVisible(Frame(bar)));
+  ShowWindow(Form()->Handle(), SW_MINIMIZE);
+  SettleMessages();
+  EXPECT_FALSE(IsWindowVisible(Frame(bar)));
+  ShowWindow(Form()->Handle(), SW_RESTORE);
+  SetActiveWindow(Form()->Handle());
+  SettleMessages();
+  EXPECT_TRUE(IsWindowVisible(Frame(bar)));
+}
+
+TEST_F(FloatingBar, FloatingFrameNeverTakesActivation) {
+  TPlainBar* bar = Floated();
+  RECT rect = ScreenRect(bar->Handle());
+  SendMouseClick(Centre(rect));
+  ProcessPendingMessages();
+  EXPECT_EQ(GetActiveWindow(), Form()->Handle());
+  // Closing the frame closes the owning form's way (here: the form gets WM_CLOSE).
+  bool formAsked = false;
+  Form()->OnCloseQuery = [&](TObject*, bool& canClose) {
+    formAsked = true;
+    canClose = false;
+  };
+  SendMessageW(Frame(bar), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(formAsked);
+  EXPECT_TRUE(IsWindow(Frame(bar)));
+}

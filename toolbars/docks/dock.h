@@ -1,0 +1,128 @@
+// TBarDock, the bar along one edge of a form or panel that holds dockable windows in rows: it keeps the list of
+// windows docked to it, arranges them into rows and positions (pushing, wrapping and shrinking them), sizes
+// itself to its rows, draws bound lines and a background, and relays dialog keys and system commands to them.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/set.h"
+#include "framework/win_control.h"
+#include "toolbars/docks/dock_background.h"
+
+namespace toolbars {
+
+class TBarCustomDockableWindow;
+
+enum class TBarDockPosition { dpTop, dpBottom, dpLeft, dpRight };
+using TBarDockPositions = TSet<TBarDockPosition, 4>;
+enum class TBarDockBoundLine { blTop, blBottom, blLeft, blRight };
+using TBarDockBoundLines = TSet<TBarDockBoundLine, 4>;
+enum class TBarDockType { dtNotDocked, dtFloating, dtTopBottom, dtLeftRight };
+
+using TBarInsertRemoveEvent = TDelegate<void(TObject* Sender, bool Inserting, TBarCustomDockableWindow* Bar)>;
+using TBarRequestDockEvent = TDelegate<void(TObject* Sender, TBarCustomDockableWindow* Bar, bool& Accept)>;
+
+class TBarDock : public TCustomControl {
+  BC_CLASS(TBarDock, TCustomControl)
+  explicit TBarDock(TComponent* owner);
+  ~TBarDock() override;
+  const TPublishedTable& PublishedTable() const override;
+
+  bool AllowDrag() const { return allowDrag_; }
+  void SetAllowDrag(bool value);
+  TBarBasicBackground* Background() const { return background_; }
+  void SetBackground(TBarBasicBackground* value);
+  bool BackgroundOnToolbars() const { return backgroundOnToolbars_; }
+  void SetBackgroundOnToolbars(bool value);
+  TBarDockBoundLines BoundLines() const { return boundLines_; }
+  void SetBoundLines(TBarDockBoundLines value);
+  // An empty dock keeps one pixel of depth.
+  bool FixAlign() const { return fixAlign_; }
+  void SetFixAlign(bool value);
+  bool LimitToOneRow() const { return limitToOneRow_; }
+  void SetLimitToOneRow(bool value);
+  TBarDockPosition Position() const { return position_; }
+  // Raises EInvalidOperation while the dock holds controls.
+  void SetPosition(TBarDockPosition value);
+  bool IsVertical() const { return position_ == TBarDockPosition::dpLeft || position_ == TBarDockPosition::dpRight; }
+
+  TBarInsertRemoveEvent OnInsertRemoveBar;
+  TBarRequestDockEvent OnRequestDock;
+
+  // The background drawn behind the dock (and its windows); drawRect is already moved so neighbours line up.
+  virtual void DrawBackground(HDC dc, const RECT& drawRect);
+  virtual bool UsingBackground();
+  virtual void ArrangeToolbars();
+
+  void BeginArrange();
+  void EndArrange();
+  // The arranged rows and positions become the wanted ones.
+  void CommitPositions();
+  int ToolbarCount() const { return static_cast<int>(dockVisibleList_.size()); }
+  TBarCustomDockableWindow* Toolbars(int index) const { return dockVisibleList_.at(index); }
+  int GetRowSize(int row, bool& fullSizeRow) const;
+  int GetRowCrossSizeExcept(int row, const TBarCustomDockableWindow* window) const;
+  int GetHighestRow(bool effective) const;
+  int RowAt(int offset) const;
+  void InvalidateBackgrounds();
+
+  // The windows docked to this dock (and floating ones that return to it), and what the dragging loop steers.
+  void ChangeDockList(bool insert, TBarCustomDockableWindow* window);
+  void ToolbarVisibilityChanged(TBarCustomDockableWindow* window, bool forceRemove);
+  TBarCustomDockableWindow* MovingWindow() const { return movingWindow_; }
+  void SetMovingWindow(TBarCustomDockableWindow* value) { movingWindow_ = value; }
+  bool KeepMovingWindowOrder() const { return keepMovingWindowOrder_; }
+  void SetKeepMovingWindowOrder(bool value) { keepMovingWindowOrder_ = value; }
+  bool MovingWindowOverflowed() const { return movingWindowOverflowed_; }
+  void SetMovingWindowOverflowed(bool value) { movingWindowOverflowed_ = value; }
+  void SetCommitNewPositions(bool value) { commitNewPositions_ = value; }
+  const std::vector<TBarCustomDockableWindow*>& DockList() const { return dockList_; }
+
+  void SetParent(TWinControl* value) override;
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  void AlignControls(TControl* control, RECT& rect) override;
+  void Paint() override;
+
+ private:
+  static void BackgroundChanged(void* data, TBarBasicBackground* background);
+  bool IsVisibleOnDock(const TBarCustomDockableWindow* window) const;
+  void ChangeDockSize(int width, int height);
+  void PaintBoundLines(HDC dc, bool drawToDC);
+  void RelayToFloatingWindows(TMessage& message, bool inherited);
+  void WMEraseBkgnd(TMessage& message);
+  void WMNCCalcSize(TMessage& message);
+
+  TBarDockPosition position_ = TBarDockPosition::dpTop;
+  bool allowDrag_ = true;
+  TBarDockBoundLines boundLines_;
+  TBarBasicBackground* background_ = nullptr;
+  bool backgroundOnToolbars_ = true;
+  bool movingWindowOverflowed_ = false;
+  bool keepMovingWindowOrder_ = false;
+  TBarCustomDockableWindow* movingWindow_ = nullptr;
+  bool fixAlign_ = false;
+  bool commitNewPositions_ = false;
+  bool limitToOneRow_ = false;
+  int arrangeLockCount_ = 0;
+  bool arrangeNeeded_ = false;
+  int boundLineWidth_ = 0;
+  int boundLineHeight_ = 0;
+  std::vector<TBarCustomDockableWindow*> dockList_;
+  std::vector<TBarCustomDockableWindow*> dockVisibleList_;
+};
+
+TBarDockType DockTypeOf(const TBarDock* dock, bool floating);
+
+// The rectangle a shared background is drawn over so that neighbours continue one picture: its first tile sits at
+// the shared origin (offset is where the DC's origin lies from there), and it reaches area's far corner, so the
+// whole area is covered.
+RECT SharedBackgroundRect(POINT offset, const RECT& area);
+
+}  // namespace toolbars

@@ -1,0 +1,92 @@
+#include "toolbars/docks/dock_positions.h"
+
+#include "framework/registry.h"
+#include "framework/sys_utils.h"
+#include "toolbars/docks/dockable_window.h"
+
+namespace toolbars {
+
+namespace {
+
+const wchar_t* const kDock = L"Dock";
+const wchar_t* const kRow = L"Row";
+const wchar_t* const kPos = L"Pos";
+const wchar_t* const kFloating = L"Floating";
+const wchar_t* const kFloatLeft = L"FloatLeft";
+const wchar_t* const kFloatTop = L"FloatTop";
+const wchar_t* const kVisible = L"Visible";
+
+template <class F>
+void ForEachDockable(TComponent* root, const F& action) {
+  for (int i = 0; i < root->ComponentCount(); ++i) {
+    TComponent* component = root->Components(i);
+    if (auto* window = ObjectAs<TBarCustomDockableWindow>(component); window && !window->Name().empty()) action(window);
+    ForEachDockable(component, action);
+  }
+}
+
+int ReadNumber(TDockPositionStore& store, const String& window, const wchar_t* name, int current) {
+  return StrToIntDef(store.Read(window, name, L""), current);
+}
+
+}  // namespace
+
+String TIniDockPositionStore::Read(const String& window, const String& name, const String& defaultValue) {
+  return ini_.ReadString(prefix_ + window, name, defaultValue);
+}
+
+void TIniDockPositionStore::Write(const String& window, const String& name, const String& value) {
+  ini_.WriteString(prefix_ + window, name, value);
+}
+
+String TRegistryDockPositionStore::Read(const String& window, const String& name, const String& defaultValue) {
+  TRegistry registry(KEY_READ);
+  registry.SetRootKey(root_);
+  if (!registry.OpenKeyReadOnly(key_ + L"\\" + window) || !registry.ValueExists(name)) return defaultValue;
+  if (registry.GetDataType(name) != TRegDataType::rdString) return defaultValue;
+  return registry.ReadString(name);
+}
+
+void TRegistryDockPositionStore::Write(const String& window, const String& name, const String& value) {
+  TRegistry registry;
+  registry.SetRootKey(root_);
+  if (registry.OpenKey(key_ + L"\\" + window, true)) registry.WriteString(name, value);
+}
+
+void SaveDockablePositions(TComponent* root, TDockPositionStore& store) {
+  ForEachDockable(root, [&](TBarCustomDockableWindow* window) {
+    const String& name = window->Name();
+    TBarDock* dock = window->Floating() ? window->LastDock() : window->CurrentDock();
+    store.Write(name, kDock, dock ? dock->Name() : String());
+    store.Write(name, kRow, IntToStr(window->DockRow()));
+    store.Write(name, kPos, IntToStr(window->DockPos()));
+    store.Write(name, kFloating, window->Floating() ? L"1" : L"0");
+    POINT floating = window->FloatingPosition();
+    store.Write(name, kFloatLeft, IntToStr(floating.x));
+    store.Write(name, kFloatTop, IntToStr(floating.y));
+    store.Write(name, kVisible, window->Visible() ? L"1" : L"0");
+  });
+}
+
+void LoadDockablePositions(TComponent* root, TDockPositionStore& store) {
+  ForEachDockable(root, [&](TBarCustomDockableWindow* window) {
+    const String& name = window->Name();
+    window->SetDockRow(std::max(0, ReadNumber(store, name, kRow, window->DockRow())));
+    window->SetDockPos(ReadNumber(store, name, kPos, window->DockPos()));
+    POINT floating = window->FloatingPosition();
+    window->PlaceFloating(
+        POINT{ReadNumber(store, name, kFloatLeft, floating.x), ReadNumber(store, name, kFloatTop, floating.y)});
+    auto* dock = ObjectAs<TBarDock>(root->FindComponent(store.Read(name, kDock, L"")));
+    bool floats = ReadNumber(store, name, kFloating, window->Floating() ? 1 : 0) != 0;
+    if (floats && window->DockMode() == TBarDockMode::dmCanFloat) {
+      if (dock && window->UseLastDock()) window->SetLastDock(dock);
+      window->FloatOrDock(true);
+      window->MoveOnScreen(true);
+    } else if (dock) {
+      window->SetCurrentDock(dock);
+    }
+    window->SetVisible(ReadNumber(store, name, kVisible, window->Visible() ? 1 : 0) != 0);
+  });
+}
+
+}  // namespace toolbars

@@ -1,0 +1,556 @@
+// The modal mouse loops that move a dockable window between docks and floating positions, and that size its
+// floating frame.
+#include <algorithm>
+#include <vector>
+
+#include "framework/screen.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/docks/dockable_window.h"
+#include "toolbars/docks/floating_window_parent.h"
+
+namespace toolbars {
+
+namespace {
+
+struct TRowSize {
+  int Size;
+  bool Full;
+};
+
+// A place the window may go: a dock (with its screen rectangle and rows) or, without a dock, floating.
+struct TDockTarget {
+  TBarDock* Dock = nullptr;
+  SIZE Size{};
+  std::vector<TRowSize> Rows;
+};
+
+bool IsCtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
+
+RECT ScreenRectOf(TWinControl* control) {
+  RECT rect{};
+  GetWindowRect(control->Handle(), &rect);
+  return rect;
+}
+
+}  // namespace
+
+// The state of one drag, kept together so the evaluation steps can share it.
+struct TDockableDrag {
+  TBarCustomDockableWindow* Window;
+  TBarDock* StartDock = nullptr;
+  int StartRow = 0;
+  int StartPos = 0;
+  POINT Press{};
+  POINT Grab{};
+  SIZE StartSize{};
+  bool Vertical = false;
+  bool Crowded = false;
+  bool CanDock = false;
+  bool NoDocking = false;
+  bool CannotFloat = false;
+  bool Smooth = false;
+  bool Accepted = false;
+  HCURSOR StartCursor = nullptr;
+  HDC DesktopDC = nullptr;
+  std::vector<TDockTarget> Targets;  // the docks, then the floating record last
+  TDockTarget* Target = nullptr;     // null: floating
+  RECT Outline{};
+  bool OutlineDocked = false;
+  POINT LastPosition{};
+  bool Running = false;
+
+  explicit TDockableDrag(TBarCustomDockableWindow* window) : Window(window) {}
+
+  TDockTarget& FloatingRecord() { return Targets.back(); }
+
+  void AddCandidate(TBarDock* dock) {
+    for (const TDockTarget& target : Targets)
+      if (target.Dock == dock) return;
+    TDockTarget target;
+    target.Dock = dock;
+    Targets.push_back(target);
+  }
+
+  bool IsTarget(TBarDock* dock) const { return dock->AllowDrag() && Window->DockableTo().Contains(dock->Position()); }
+
+  // Depth first: the docks of each edge in the order top, bottom, left, right, then the other windowed children.
+  void SearchControl(TWinControl* control) {
+    static constexpr TBarDockPosition order[] = {TBarDockPosition::dpTop, TBarDockPosition::dpBottom,
+                                                 TBarDockPosition::dpLeft, TBarDockPosition::dpRight};
+    for (TBarDockPosition position : order) {
+      for (int i = 0; i < control->ControlCount(); ++i) {
+        auto* dock = ObjectAs<TBarDock>(control->Controls(i));
+        if (!dock || dock->Position() != position || !dock->Showing() || Window->ContainsControl(dock)) continue;
+        if (IsTarget(dock)) AddCandidate(dock);
+      }
+    }
+    for (int i = 0; i < control->ControlCount(); ++i) {
+      auto* child = ObjectAs<TWinControl>(control->Controls(i));
+      if (!child || child->Is<TBarDock>() || !child->Showing() || Window->ContainsControl(child)) continue;
+      SearchControl(child);
+    }
+  }
+
+  void BuildTargets() {
+    TBarDock* current = Window->CurrentDock();
+    if (Window->DockMode() == TBarDockMode::dmCannotFloatOrChangeDocks) {
+      if (current) AddCandidate(current);
+    } else {
+      if (current && IsTarget(current)) AddCandidate(current);
+      if (TCustomForm* form = Window->ToolbarParentForm()) SearchControl(form);
+      if (Screen) {
+        for (int i = 0; i < Screen->FormCount(); ++i) {
+          TCustomForm* form = Screen->Forms(i);
+          auto& forms = Window->DockForms();
+          if (std::find(forms.begin(), forms.end(), form) != forms.end()) SearchControl(form);
+        }
+      }
+    }
+    TBarDockType currentType = DockTypeOf(current, Window->Floating());
+    for (TDockTarget& target : Targets) {
+      TBarDock* dock = target.Dock;
+      dock->CommitPositions();
+      if (dock == current) {
+        target.Size = SIZE{Window->Width(), Window->Height()};
+      } else {
+        Window->LayoutForDock(false, currentType, target.Size, dock, false);
+        POINT topLeft{}, bottomRight{};
+        Window->GetDockedNCArea(dock->IsVertical(), topLeft, bottomRight);
+        target.Size.cx += topLeft.x + bottomRight.x;
+        target.Size.cy += topLeft.y + bottomRight.y;
+      }
+      for (int row = 0; row <= dock->GetHighestRow(true); ++row) {
+        bool full = false;
+        int size = dock->GetRowSize(row, full);
+        target.Rows.push_back({size, full});
+      }
+    }
+    TDockTarget floating;
+    Window->LayoutForDock(false, currentType, floating.Size, nullptr, true);
+    POINT topLeft{}, bottomRight{};
+    Window->GetFloatingNCArea(topLeft, bottomRight);
+    floating.Size.cx += topLeft.x + bottomRight.x;
+    floating.Size.cy += topLeft.y + bottomRight.y;
+    Targets.push_back(floating);
+  }
+
+  RECT OutlineFor(POINT p, SIZE size) const {
+    int left = p.x - MulDiv(size.cx - 1, Grab.x, StartSize.cx);
+    int top = p.y - MulDiv(size.cy - 1, Grab.y, StartSize.cy);
+    return RECT{left, top, left + size.cx, top + size.cy};
+  }
+
+  bool InDockingZone(const TDockTarget& target, POINT p) const {
+    RECT d = ScreenRectOf(target.Dock);
+    InflateRect(&d, 3, 3);
+    RECT r = OutlineFor(p, target.Size);
+    int tx = MulDiv(25, Grab.x, StartSize.cx);
+    int ty = MulDiv(25, Grab.y, StartSize.cy);
+    if (p.x < d.left - (25 - tx) || p.x >= d.right + tx) return false;
+    if (p.y < d.top - (25 - ty) || p.y >= d.bottom + ty) return false;
+    if (target.Dock->IsVertical() && (p.y < d.top || p.y >= d.bottom)) return false;
+    RECT overlap{};
+    return IntersectRect(&overlap, &r, &d) != FALSE;
+  }
+
+  TDockTarget* RecordOf(TBarDock* dock) {
+    for (TDockTarget& target : Targets)
+      if (target.Dock == dock) return &target;
+    return nullptr;
+  }
+
+  // The row under an offset across the dock: its first quarter inserts a row before it (between), its middle
+  // half joins it, its last quarter falls to the next row; full-size rows split in halves.
+  int RowOf(const std::vector<TRowSize>& rows, int offset, bool& between) const {
+    int running = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      int size = rows[i].Size;
+      if (size == 0) continue;
+      bool full = rows[i].Full || Window->FullSize();
+      int edge = full ? size / 2 : size / 4;
+      if (running + edge > offset) {
+        between = true;
+        return static_cast<int>(i);
+      }
+      running += size;
+      if (!full && running - edge > offset) {
+        between = false;
+        return static_cast<int>(i);
+      }
+    }
+    between = false;
+    return static_cast<int>(rows.size());
+  }
+
+  SIZE FloatingThickness() const { return Window->FloatingBorderSize(); }
+
+  void DrawOutline(const RECT* newRect, bool newDocked, const RECT* oldRect, bool oldDocked) {
+    SIZE newSize = newDocked ? SIZE{1, 1} : FloatingThickness();
+    SIZE oldSize = oldDocked ? SIZE{1, 1} : FloatingThickness();
+    DrawHalftoneInvertRect(DesktopDC, newRect, oldRect, newSize, oldSize);
+  }
+
+  // Re-parenting and hiding the window while it moves must not end the drag.
+  void KeepCapture() {
+    HWND wnd = Window->Handle();
+    if (Running && GetCapture() != wnd) SetCapture(wnd);
+  }
+
+  void ApplyPosition(POINT p) {
+    TBarDock* dock = Target ? Target->Dock : nullptr;
+    if (dock) {
+      RECT dockRect = ScreenRectOf(dock);
+      RECT outline = Outline;
+      OffsetRect(&outline, -dockRect.left, -dockRect.top);
+      bool vertical = dock->IsVertical();
+      bool between = false;
+      int row;
+      if (dock->KeepMovingWindowOrder()) {
+        row = Window->DockRow();
+      } else {
+        int centre = vertical ? (outline.left + outline.right) / 2 : (outline.top + outline.bottom) / 2;
+        row = RowOf(Target->Rows, centre, between);
+      }
+      if (Crowded) {
+        if (dock == StartDock && row == StartRow && !between) {
+          int moved = vertical ? p.y - Press.y : p.x - Press.x;
+          if (std::abs(moved) >= 10) {
+            Crowded = false;
+            dock->SetKeepMovingWindowOrder(true);
+            SetCursor(LoadCursorW(nullptr, vertical ? IDC_SIZENS : IDC_SIZEWE));
+          }
+        } else {
+          Crowded = false;
+        }
+      }
+      Window->dockRow_ = row;
+      Window->dockPos_ = vertical ? outline.top : outline.left;
+      if (Window->CurrentDock() != dock) {
+        Window->SetParent(dock);
+        KeepCapture();
+      }
+      if (!(Window->Dragging() && Smooth)) dock->SetCommitNewPositions(true);
+      Window->ownRow_ = between;
+      dock->ArrangeToolbars();
+      Window->ownRow_ = false;
+    } else {
+      Crowded = false;
+      Window->PlaceFloating(POINT{Outline.left, Outline.top});
+      Window->FloatOrDock(true);
+      Window->MoveOnScreen(true);
+      KeepCapture();
+    }
+    Window->Update();
+  }
+
+  void Evaluate(POINT p) {
+    LastPosition = p;
+    Target = nullptr;
+    TBarDock* current = Window->CurrentDock();
+    if (current && current->KeepMovingWindowOrder()) {
+      Target = RecordOf(current);
+    } else if (CanDock && !NoDocking) {
+      for (TDockTarget& target : Targets) {
+        if (!target.Dock || !InDockingZone(target, p)) continue;
+        bool accept = true;
+        if (target.Dock->OnRequestDock) target.Dock->OnRequestDock(target.Dock, Window, accept);
+        if (accept) {
+          Target = &target;
+          break;
+        }
+      }
+    }
+    RECT outline{};
+    if (Target) {
+      outline = OutlineFor(p, Target->Size);
+    } else {
+      RECT work = GetRectOfMonitorContainingPoint(p, true);
+      POINT clamped{std::clamp(p.x, work.left, std::max(work.left, work.right - 1)),
+                    std::clamp(p.y, work.top, std::max(work.top, work.bottom - 1))};
+      outline = OutlineFor(clamped, FloatingRecord().Size);
+      SIZE border = FloatingThickness();
+      RECT area = work;
+      InflateRect(&area, -(border.cx + 4), -(border.cy + 4));
+      if (outline.bottom < area.top) OffsetRect(&outline, 0, area.top - outline.bottom);
+      if (outline.top > area.bottom) OffsetRect(&outline, 0, area.bottom - outline.top);
+      if (outline.right < area.left) OffsetRect(&outline, area.left - outline.right, 0);
+      if (outline.left > area.right) OffsetRect(&outline, area.right - outline.left, 0);
+      POINT topLeft{}, bottomRight{};
+      Window->GetFloatingNCArea(topLeft, bottomRight);
+      int lowestTop = work.top + 4 - topLeft.y;
+      if (outline.top < lowestTop) OffsetRect(&outline, 0, lowestTop - outline.top);
+    }
+    bool docked = Target != nullptr;
+    if (!Target && CannotFloat) {
+      outline = RECT{};
+      SetCursor(LoadCursorW(nullptr, IDC_NO));
+    } else if (current && current->KeepMovingWindowOrder()) {
+      SetCursor(LoadCursorW(nullptr, current->IsVertical() ? IDC_SIZENS : IDC_SIZEWE));
+    } else {
+      SetCursor(StartCursor);
+    }
+    if (!Smooth) {
+      bool hadOutline = !IsRectEmpty(&Outline);
+      bool hasOutline = !IsRectEmpty(&outline);
+      if (hadOutline || hasOutline)
+        DrawOutline(hasOutline ? &outline : nullptr, docked, hadOutline ? &Outline : nullptr, OutlineDocked);
+      Outline = outline;
+      OutlineDocked = docked;
+    } else {
+      Outline = outline;
+      OutlineDocked = docked;
+      if (!IsRectEmpty(&Outline)) ApplyPosition(p);
+    }
+  }
+
+  void Run() {
+    HWND wnd = Window->Handle();
+    MSG msg{};
+    while (GetCapture() == wnd) {
+      BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+      if (got == -1) break;
+      if (!got) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        break;
+      }
+      bool done = false;
+      switch (msg.message) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+          if (msg.wParam == VK_CONTROL) {
+            bool down = msg.message == WM_KEYDOWN;
+            if (down != NoDocking) {
+              NoDocking = down;
+              Evaluate(LastPosition);
+            }
+          } else if (msg.wParam == VK_ESCAPE) {
+            done = true;
+          }
+          break;
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+        case WM_CHAR:
+        case WM_SYSCHAR:
+          break;
+        case WM_MOUSEMOVE:
+          if (!PointsEqual(msg.pt, LastPosition)) Evaluate(msg.pt);
+          break;
+        case WM_LBUTTONUP:
+          Accepted = true;
+          done = true;
+          break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+          done = true;
+          break;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MBUTTONDBLCLK:
+          break;
+        default:
+          TranslateMessage(&msg);
+          DispatchMessageW(&msg);
+      }
+      if (done) break;
+    }
+  }
+};
+
+void TBarCustomDockableWindow::BeginMoving(int x, int y) {
+  TDockableDrag drag(this);
+  drag.StartDock = currentDock_;
+  drag.StartRow = dockRow_;
+  drag.StartPos = dockPos_;
+  if (docked_) {
+    currentDock_->SetMovingWindow(this);
+    currentDock_->SetKeepMovingWindowOrder(false);
+    currentDock_->SetMovingWindowOverflowed(false);
+    currentDock_->SetCommitNewPositions(true);
+    currentDock_->ArrangeToolbars();
+    drag.Vertical = currentDock_->IsVertical();
+    drag.Crowded = currentDock_->MovingWindowOverflowed();
+  }
+  drag.Smooth = smoothDrag_;
+  dragging_ = drag.Smooth;
+  drag.Press = ClientToScreen(POINT{x, y});
+  TWinControl* frame = floating_ && floatParent_ ? static_cast<TWinControl*>(floatParent_.get()) : this;
+  RECT frameRect = ScreenRectOf(frame);
+  drag.Grab = POINT{drag.Press.x - frameRect.left, drag.Press.y - frameRect.top};
+  drag.StartSize =
+      SIZE{std::max(1L, frameRect.right - frameRect.left - 1), std::max(1L, frameRect.bottom - frameRect.top - 1)};
+  drag.NoDocking = IsCtrlDown();
+  drag.CannotFloat = dockMode_ != TBarDockMode::dmCanFloat;
+  drag.BuildTargets();
+
+  ProcessPaintMessages();
+  drag.StartCursor = GetCursor();
+  if (!drag.Smooth) {
+    LockWindowUpdate(GetDesktopWindow());
+    drag.DesktopDC = GetDCEx(GetDesktopWindow(), nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+  }
+  SetCapture(Handle());
+  drag.Running = true;
+  drag.CanDock = docked_;
+  drag.Evaluate(drag.Press);
+  drag.CanDock = true;
+
+  drag.Run();
+  drag.Running = false;
+
+  if (GetCapture() == WindowHandle()) ReleaseCapture();
+  if (!drag.Smooth) {
+    if (!IsRectEmpty(&drag.Outline)) drag.DrawOutline(nullptr, false, &drag.Outline, drag.OutlineDocked);
+    ReleaseDC(GetDesktopWindow(), drag.DesktopDC);
+    LockWindowUpdate(nullptr);
+  }
+  dragging_ = false;
+  if (drag.Accepted && !IsRectEmpty(&drag.Outline)) drag.ApplyPosition(drag.LastPosition);
+  if (useLastDock_ && currentDock_) SetLastDock(currentDock_);
+  if (floatParent_ && Parent() != floatParent_.get()) floatParent_.reset();
+  for (TBarDock* dock : {drag.StartDock, currentDock_}) {
+    if (!dock) continue;
+    dock->SetKeepMovingWindowOrder(false);
+    if (dock->MovingWindow() == this) dock->SetMovingWindow(nullptr);
+  }
+  if (!docked_) {
+    dockRow_ = drag.StartRow;
+    dockPos_ = drag.StartPos;
+  }
+}
+
+void TBarCustomDockableWindow::ApplySizingRect(const RECT& rect) {
+  BeginUpdate();
+  SizingBeforeApply();
+  floatParent_->SetBoundsRect(rect);
+  TCustomControl::SetBounds(0, 0, floatParent_->ClientWidth(), floatParent_->ClientHeight());
+  EndUpdate();
+  MoveOnScreen(true);
+}
+
+void TBarCustomDockableWindow::BeginSizing(int side) {
+  if (!floating_ || !resizable_ || !floatParent_) return;
+  int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
+  MinMaxClientSize(minWidth, minHeight, maxWidth, maxHeight);
+  POINT topLeft{}, bottomRight{};
+  GetFloatingNCArea(topLeft, bottomRight);
+  int frameWidth = topLeft.x + bottomRight.x;
+  int frameHeight = topLeft.y + bottomRight.y;
+  minWidth += frameWidth;
+  minHeight += frameHeight;
+  if (maxWidth > 0) maxWidth += frameWidth;
+  if (maxHeight > 0) maxHeight += frameHeight;
+
+  SizingStarted();
+  ProcessPaintMessages();
+  bool smooth = smoothDrag_;
+  HDC dc = nullptr;
+  if (!smooth) {
+    LockWindowUpdate(GetDesktopWindow());
+    dc = GetDCEx(GetDesktopWindow(), nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+  }
+  HWND wnd = Handle();
+  SetCapture(wnd);
+  bool clipped =
+      floatingWindowOptions_.Contains(TBarFloatingWindowOption::fwoClipCursorWhileSizing) && !UsingMultipleMonitors();
+  if (clipped) {
+    RECT screen = GetRectOfPrimaryMonitor(false);
+    ClipCursor(&screen);
+  }
+  RECT start = floatParent_->BoundsRect();
+  RECT rect = start;
+  SIZE thickness = FloatingBorderSize();
+  if (!smooth) DrawHalftoneInvertRect(dc, &rect, nullptr, thickness, thickness);
+  DWORD pressPos = GetMessagePos();
+  POINT press{static_cast<short>(LOWORD(pressPos)), static_cast<short>(HIWORD(pressPos))};
+  POINT last = press;
+  bool left = side == HTLEFT || side == HTTOPLEFT || side == HTBOTTOMLEFT;
+  bool right = side == HTRIGHT || side == HTTOPRIGHT || side == HTBOTTOMRIGHT;
+  bool top = side == HTTOP || side == HTTOPLEFT || side == HTTOPRIGHT;
+  bool bottom = side == HTBOTTOM || side == HTBOTTOMLEFT || side == HTBOTTOMRIGHT;
+  bool accepted = false;
+  MSG msg{};
+  while (GetCapture() == wnd) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) break;
+    if (!got) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    bool done = false;
+    switch (msg.message) {
+      case WM_KEYDOWN:
+        if (msg.wParam == VK_ESCAPE) done = true;
+        break;
+      case WM_KEYUP:
+      case WM_SYSKEYDOWN:
+      case WM_SYSKEYUP:
+      case WM_CHAR:
+      case WM_SYSCHAR:
+        break;
+      case WM_MOUSEMOVE: {
+        POINT p = msg.pt;
+        if (PointsEqual(p, last)) break;
+        last = p;
+        int dx = p.x - press.x;
+        int dy = p.y - press.y;
+        RECT next = start;
+        if (left) next.left += dx;
+        if (right) next.right += dx;
+        if (top) next.top += dy;
+        if (bottom) next.bottom += dy;
+        auto limit = [](LONG& moving, LONG fixed, int size, int minimum, int maximum, bool movingIsLow) {
+          int wanted = size < minimum ? minimum : (maximum > 0 && size > maximum ? maximum : size);
+          if (wanted != size) moving = movingIsLow ? fixed - wanted : fixed + wanted;
+        };
+        if (left)
+          limit(next.left, next.right, next.right - next.left, minWidth, maxWidth, true);
+        else if (right)
+          limit(next.right, next.left, next.right - next.left, minWidth, maxWidth, false);
+        if (top)
+          limit(next.top, next.bottom, next.bottom - next.top, minHeight, maxHeight, true);
+        else if (bottom)
+          limit(next.bottom, next.top, next.bottom - next.top, minHeight, maxHeight, false);
+        SizingNewRect(next);
+        if (smooth)
+          ApplySizingRect(next);
+        else
+          DrawHalftoneInvertRect(dc, &next, &rect, thickness, thickness);
+        rect = next;
+        break;
+      }
+      case WM_LBUTTONUP:
+        accepted = true;
+        done = true;
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+        done = true;
+        break;
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONUP:
+      case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDOWN:
+      case WM_MBUTTONUP:
+      case WM_MBUTTONDBLCLK:
+        break;
+      default:
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (done) break;
+  }
+  if (GetCapture() == wnd) ReleaseCapture();
+  if (clipped) ClipCursor(nullptr);
+  if (!smooth) {
+    DrawHalftoneInvertRect(dc, nullptr, &rect, thickness, thickness);
+    ReleaseDC(GetDesktopWindow(), dc);
+    LockWindowUpdate(nullptr);
+    if (accepted) ApplySizingRect(rect);
+  }
+  SizingEnded();
+}
+
+}  // namespace toolbars

@@ -1,0 +1,682 @@
+#include "toolbars/docks/dockable_window.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cwchar>
+
+#include "framework/application.h"
+#include "framework/exceptions.h"
+#include "framework/form_reader.h"
+#include "framework/form_writer.h"
+#include "framework/menus.h"
+#include "framework/messages.h"
+#include "framework/strings.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/docks/button_press_loop.h"
+#include "toolbars/docks/floating_window_parent.h"
+
+namespace toolbars {
+
+namespace {
+
+// Every window that floats now, so that activation and changes of their forms reach them.
+std::vector<TBarCustomDockableWindow*>& FloatingWindows() {
+  static std::vector<TBarCustomDockableWindow*> windows;
+  return windows;
+}
+
+HWND FormWindow(TCustomForm* form) { return form && form->HandleAllocated() ? form->Handle() : nullptr; }
+
+// Whether owner owns wnd directly or through other owned windows.
+bool OwnedBy(HWND wnd, HWND owner) {
+  for (HWND up = GetWindow(wnd, GW_OWNER); up; up = GetWindow(up, GW_OWNER))
+    if (up == owner) return true;
+  return false;
+}
+
+}  // namespace
+
+TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent* owner) : TCustomControl(owner) {
+  TControlStyle style = ControlStyle();
+  style = style + TControlStyle{TControlStyleItem::csAcceptsControls, TControlStyleItem::csClickEvents,
+                                TControlStyleItem::csDoubleClicks, TControlStyleItem::csSetCaption};
+  style = style - TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csOpaque};
+  SetControlStyle(style);
+  SetColor(clBtnFace);
+  // Activation and the showing, hiding and minimising of forms decide whether floating windows show.
+  InstallHookProc(&HookProc,
+                  {THookProcKind::hkDestroyWindow, THookProcKind::hkActivateApp, THookProcKind::hkWindowPosChanged},
+                  IsDesigning());
+  InitTrackMouseEvent();
+}
+
+TBarCustomDockableWindow::~TBarCustomDockableWindow() {
+  Destroying();
+  std::erase(FloatingWindows(), this);
+  if (floatParent_ && Parent() == floatParent_.get()) TCustomControl::SetParent(nullptr);
+  floatParent_.reset();
+  UninstallHookProc(&HookProc);
+}
+
+// ---- properties ----
+
+void TBarCustomDockableWindow::SetAutoResize(bool value) {
+  if (autoResize_ == value) return;
+  autoResize_ = value;
+  if (value) Arrange();
+}
+
+void TBarCustomDockableWindow::FrameChangedNow() {
+  if (HandleAllocated())
+    SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TBarCustomDockableWindow::SetBorderStyle(TBorderStyle value) {
+  if (borderStyle_ == value) return;
+  borderStyle_ = value;
+  if (docked_) FrameChangedNow();
+}
+
+void TBarCustomDockableWindow::SetDragHandleStyle(TBarDragHandleStyle value) {
+  if (dragHandleStyle_ == value) return;
+  dragHandleStyle_ = value;
+  if (docked_) {
+    FrameChangedNow();
+    currentDock_->ArrangeToolbars();
+  }
+}
+
+void TBarCustomDockableWindow::SetCloseButtonWhenDocked(bool value) {
+  if (closeButtonWhenDocked_ == value) return;
+  closeButtonWhenDocked_ = value;
+  if (docked_) {
+    FrameChangedNow();
+    currentDock_->ArrangeToolbars();
+  }
+}
+
+void TBarCustomDockableWindow::RedrawFloatingFrame(int what) {
+  if (floating_ && floatParent_) floatParent_->RedrawNCArea(what);
+}
+
+void TBarCustomDockableWindow::SetCloseButton(bool value) {
+  if (closeButton_ == value) return;
+  closeButton_ = value;
+  RedrawFloatingFrame(kFloatingFrameCaption | kFloatingFrameCloseButton);
+}
+
+void TBarCustomDockableWindow::SetResizable(bool value) {
+  if (resizable_ == value) return;
+  resizable_ = value;
+  if (floating_ && floatParent_) floatParent_->RecreateWnd();
+}
+
+void TBarCustomDockableWindow::SetShowCaption(bool value) {
+  if (showCaption_ == value) return;
+  showCaption_ = value;
+  if (floating_ && floatParent_) {
+    floatParent_->SetBounds(floatParent_->Left(), floatParent_->Top(), floatParent_->Width(), floatParent_->Height());
+    if (floatParent_->HandleAllocated())
+      SetWindowPos(floatParent_->Handle(), nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Arrange();
+  }
+}
+
+void TBarCustomDockableWindow::SetFloatingMode(TBarFloatingMode value) {
+  if (floatingMode_ == value) return;
+  floatingMode_ = value;
+  UpdateVisibility();
+}
+
+void TBarCustomDockableWindow::SetHideWhenInactive(bool value) {
+  if (hideWhenInactive_ == value) return;
+  hideWhenInactive_ = value;
+  UpdateVisibility();
+}
+
+void TBarCustomDockableWindow::SetDockPos(int value) {
+  if (dockPos_ == value) return;
+  dockPos_ = value;
+  if (docked_) currentDock_->ArrangeToolbars();
+}
+
+void TBarCustomDockableWindow::SetDockRow(int value) {
+  if (dockRow_ == value) return;
+  dockRow_ = value;
+  if (docked_) currentDock_->ArrangeToolbars();
+}
+
+void TBarCustomDockableWindow::SetFullSize(bool value) {
+  if (fullSize_ == value) return;
+  fullSize_ = value;
+  if (docked_) currentDock_->ArrangeToolbars();
+}
+
+void TBarCustomDockableWindow::SetStretch(bool value) {
+  if (stretch_ == value) return;
+  stretch_ = value;
+  if (docked_) currentDock_->ArrangeToolbars();
+}
+
+void TBarCustomDockableWindow::SetDefaultDock(TBarDock* value) {
+  if (defaultDock_ == value) return;
+  defaultDock_ = value;
+  if (value) value->FreeNotification(this);
+}
+
+void TBarCustomDockableWindow::ChangeLastDock(TBarDock* value) {
+  if (lastDock_ == value) return;
+  if (lastDock_ && lastDock_ != Parent()) lastDock_->ChangeDockList(false, this);
+  lastDock_ = value;
+  if (value) {
+    value->FreeNotification(this);
+    value->ChangeDockList(true, this);
+  }
+}
+
+void TBarCustomDockableWindow::SetLastDock(TBarDock* value) {
+  TBarDock* taken = useLastDock_ && docked_ ? currentDock_ : value;
+  if (taken == lastDock_) return;
+  ChangeLastDock(taken);
+  useLastDock_ = true;
+}
+
+void TBarCustomDockableWindow::SetUseLastDock(bool value) {
+  if (value) {
+    useLastDock_ = true;
+    ChangeLastDock(currentDock_);
+  } else {
+    ChangeLastDock(nullptr);
+    useLastDock_ = false;
+  }
+}
+
+TCustomForm* TBarCustomDockableWindow::ToolbarParentForm() const {
+  if (floatParent_ && Parent() == floatParent_.get()) return floatParent_->ParentForm();
+  return GetParentForm(this);
+}
+
+TCustomForm* TBarCustomDockableWindow::ValidToolbarParentForm() const {
+  TCustomForm* form = ToolbarParentForm();
+  if (!form) throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));
+  return form;
+}
+
+void TBarCustomDockableWindow::SetCurrentDock(TBarDock* value) {
+  if (IsLoading()) return;
+  if (value)
+    SetParent(value);
+  else
+    SetParent(ValidToolbarParentForm());
+}
+
+// ---- frame geometry ----
+
+int TBarCustomDockableWindow::DragHandleSize() const {
+  if (closeButtonWhenDocked_) return 14;
+  switch (dragHandleStyle_) {
+    case TBarDragHandleStyle::dhDouble:
+      return 9;
+    case TBarDragHandleStyle::dhNone:
+      return 0;
+    case TBarDragHandleStyle::dhSingle:
+      return 6;
+  }
+  return 0;
+}
+
+void TBarCustomDockableWindow::NonClientSize(SIZE& size) const {
+  size = SIZE{};
+  if (!docked_) return;
+  size = SIZE{4, 4};
+  if (!currentDock_->AllowDrag()) return;
+  if (currentDock_->IsVertical())
+    size.cy += DragHandleSize();
+  else
+    size.cx += DragHandleSize();
+}
+
+int TBarCustomDockableWindow::NonClientWidth() const {
+  SIZE size{};
+  NonClientSize(size);
+  return size.cx;
+}
+
+int TBarCustomDockableWindow::NonClientHeight() const {
+  SIZE size{};
+  NonClientSize(size);
+  return size.cy;
+}
+
+void TBarCustomDockableWindow::GetDockedNCArea(bool vertical, POINT& topLeft, POINT& bottomRight) const {
+  topLeft = POINT{2, 2};
+  bottomRight = POINT{2, 2};
+  if (vertical)
+    topLeft.y += DragHandleSize();
+  else
+    topLeft.x += DragHandleSize();
+}
+
+SIZE TBarCustomDockableWindow::FloatingBorderSize() const {
+  if (resizable_) return SIZE{GetSystemMetrics(SM_CXSIZEFRAME), GetSystemMetrics(SM_CYSIZEFRAME)};
+  return SIZE{GetSystemMetrics(SM_CXFIXEDFRAME), GetSystemMetrics(SM_CYFIXEDFRAME)};
+}
+
+void TBarCustomDockableWindow::GetFloatingNCArea(POINT& topLeft, POINT& bottomRight) const {
+  SIZE border = FloatingBorderSize();
+  topLeft = POINT{border.cx, border.cy};
+  bottomRight = topLeft;
+  if (showCaption_) topLeft.y += GetSystemMetrics(SM_CYSMCAPTION);
+}
+
+void TBarCustomDockableWindow::CloseButtonRect(bool leftRight, RECT& rect) const {
+  int side = DragHandleSize() - 3;
+  POINT origin = leftRight ? POINT{ClientWidth() + 2 - side, 3} : POINT{3, 2};
+  rect = RECT{origin.x, origin.y, origin.x + side, origin.y + side};
+}
+
+const TClass* TBarCustomDockableWindow::GetFloatingWindowParentClass() const {
+  return TBarFloatingWindowParent::StaticClass();
+}
+
+bool TBarCustomDockableWindow::ChildControlAt(POINT point, TControl*& found) const {
+  found = nullptr;
+  for (int i = ControlCount() - 1; i >= 0; --i) {
+    TControl* control = Controls(i);
+    if (!control->Visible() || ChildControlTransparent(control)) continue;
+    RECT bounds = control->BoundsRect();
+    if (PtInRect(&bounds, point)) {
+      found = control;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TBarCustomDockableWindow::DockChangingHidden(bool floating, TBarDock* dockingTo) {
+  if (!IsDestroying() && OnDockChangingHidden) OnDockChangingHidden(this, floating, dockingTo);
+}
+
+// ---- re-parenting ----
+
+void TBarCustomDockableWindow::UpdateFloatingList() {
+  auto& list = FloatingWindows();
+  std::erase(list, this);
+  if (floating_) list.push_back(this);
+}
+
+void TBarCustomDockableWindow::SetParent(TWinControl* value) {
+  TWinControl* oldParent = Parent();
+  auto* newDock = ObjectAs<TBarDock>(value);
+  bool newFloating = value && value->Is<TBarFloatingWindowParent>();
+  if (value == oldParent) {
+    currentDock_ = newDock;
+    floating_ = newFloating;
+    docked_ = newDock != nullptr;
+    UpdateFloatingList();
+    return;
+  }
+  auto* oldDock = ObjectAs<TBarDock>(oldParent);
+  bool destroying = IsDestroying();
+  if (!destroying && value) {
+    if (OnDockChanging) OnDockChanging(this, newFloating, newDock);
+    if (OnRecreating) OnRecreating(this);
+  }
+  ++hiddenWhileChanging_;
+  ++noMoveEvent_;
+  UpdateVisibility();
+  if (oldDock) oldDock->BeginArrange();
+  if (newDock) newDock->BeginArrange();
+  ++inArrangement_;
+  if (value) DockChangingHidden(newFloating, newDock);
+  BeginUpdate();
+  shrunkSize_ = 0;
+  if (oldDock) {
+    if (!(useLastDock_ && oldDock == lastDock_)) oldDock->ChangeDockList(false, this);
+    oldDock->ToolbarVisibilityChanged(this, true);
+  }
+
+  // The window itself survives: it is detached while the framework moves it, then moved by the platform.
+  HWND wnd = WindowHandle();
+  if (wnd && value) {
+    SetWindowHandle(nullptr);
+    TCustomControl::SetParent(nullptr);
+    ::SetParent(wnd, value->Handle());
+    SetWindowHandle(wnd);
+    TCustomControl::SetParent(value);
+    SetWindowPos(wnd, nullptr, Left(), Top(), Width(), Height(), SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    TCustomControl::SetParent(value);
+  }
+  currentDock_ = newDock;
+  floating_ = newFloating;
+  docked_ = newDock != nullptr;
+  effectiveDockRow_ = -1;
+
+  if (auto* oldFloating = ObjectAs<TBarFloatingWindowParent>(oldParent);
+      oldFloating && !dragging_ && oldFloating == floatParent_.get())
+    floatParent_.reset();
+
+  if (newDock) {
+    if (useLastDock_ && !dragging_) {
+      SetLastDock(newDock);
+      newDock->ToolbarVisibilityChanged(this, false);
+    } else {
+      newDock->ChangeDockList(true, this);
+    }
+  }
+  UpdateFloatingList();
+  if (floating_ && floatParent_)
+    floatParent_->SetBounds(floatingPosition_.x, floatingPosition_.y, floatParent_->Width(), floatParent_->Height());
+  Arrange();
+  EndUpdate();
+  --inArrangement_;
+  --noMoveEvent_;
+  --hiddenWhileChanging_;
+  if (oldDock) oldDock->EndArrange();
+  if (newDock) newDock->EndArrange();
+  UpdateVisibility();
+  if (value && !IsLoading() && noMoveEvent_ == 0 && OnMove) OnMove(this);
+  if (!destroying && value) {
+    if (OnRecreated) OnRecreated(this);
+    if (OnDockChanged) OnDockChanged(this);
+  }
+}
+
+void TBarCustomDockableWindow::FloatOrDock(bool floating) {
+  if (floating == floating_) return;
+  if (!floating) {
+    SetParent(ValidToolbarParentForm());
+    return;
+  }
+  if (IsDesigning()) return;
+  TCustomForm* form = ValidToolbarParentForm();
+  if (!floatParent_ || floatParent_->ParentForm() != form) {
+    std::unique_ptr<TBarFloatingWindowParent> parent(
+        static_cast<TBarFloatingWindowParent*>(GetFloatingWindowParentClass()->Create(nullptr)));
+    parent->SetParentForm(form);
+    parent->SetDockableWindow(this);
+    wchar_t name[40];
+    swprintf(name, 40, L"NBFloatingWindowParent_%.8x",
+             static_cast<unsigned>(reinterpret_cast<uintptr_t>(parent.get()) & 0xFFFFFFFFu));
+    parent->SetName(name);
+    parent->SetCaption(Caption());
+    POINT topLeft{}, bottomRight{};
+    GetFloatingNCArea(topLeft, bottomRight);
+    parent->SetBounds(floatingPosition_.x, floatingPosition_.y, ClientWidth() + topLeft.x + bottomRight.x,
+                      ClientHeight() + topLeft.y + bottomRight.y);
+    parent->SetShowHint(true);
+    parent->SetVisible(true);
+    floatParent_ = std::move(parent);
+  }
+  form->FreeNotification(this);
+  SetParent(floatParent_.get());
+  SetBounds(0, 0, Width(), Height());
+}
+
+void TBarCustomDockableWindow::PlaceFloating(POINT point) {
+  floatingPosition_ = point;
+  if (floating_ && floatParent_)
+    floatParent_->SetBounds(point.x, point.y, floatParent_->Width(), floatParent_->Height());
+}
+
+void TBarCustomDockableWindow::MoveOnScreen(bool onlyIfFullyOffscreen) {
+  if (!floating_ || !floatParent_) return;
+  RECT rect = floatParent_->BoundsRect();
+  RECT area = GetRectOfMonitorContainingRect(rect, true);
+  RECT overlap{};
+  if (onlyIfFullyOffscreen && IntersectRect(&overlap, &rect, &area)) return;
+  int dx = 0, dy = 0;
+  if (rect.right > area.right) dx = area.right - rect.right;
+  if (rect.bottom > area.bottom) dy = area.bottom - rect.bottom;
+  if (rect.left + dx < area.left) dx = area.left - rect.left;
+  if (rect.top + dy < area.top) dy = area.top - rect.top;
+  OffsetRect(&rect, dx, dy);
+  floatParent_->SetBoundsRect(rect);
+  floatingPosition_ = POINT{rect.left, rect.top};
+}
+
+// ---- layout ----
+
+void TBarCustomDockableWindow::Arrange() {
+  if (updateLockCount_ > 0 || IsLoading() || !Parent()) {
+    needsRelayout_ = true;
+    return;
+  }
+  needsRelayout_ = false;
+  SIZE size{};
+  LayoutForDock(true, DockTypeOf(currentDock_, floating_), size, currentDock_, floating_);
+  if (autoResize_ || docked_ || floating_) ChangeSize(size.cx, size.cy);
+}
+
+void TBarCustomDockableWindow::EndUpdate() {
+  if (--updateLockCount_ == 0 && needsRelayout_) Arrange();
+}
+
+void TBarCustomDockableWindow::ChangeSize(int width, int height) {
+  if (docked_) {
+    currentDock_->ArrangeToolbars();
+    return;
+  }
+  width += NonClientWidth();
+  height += NonClientHeight();
+  if (!floating_) {
+    if (Anchors().Contains(TAnchorKind::akLeft) && Anchors().Contains(TAnchorKind::akRight)) width = Width();
+    if (Anchors().Contains(TAnchorKind::akTop) && Anchors().Contains(TAnchorKind::akBottom)) height = Height();
+  }
+  ++inArrangement_;
+  SetBounds(Left(), Top(), width, height);
+  --inArrangement_;
+}
+
+void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int height) {
+  if (floating_ && !IsDesigning() && floatParent_ && Parent() == floatParent_.get()) {
+    POINT topLeft{}, bottomRight{};
+    GetFloatingNCArea(topLeft, bottomRight);
+    floatParent_->SetBounds(floatParent_->Left(), floatParent_->Top(), width + topLeft.x + bottomRight.x,
+                            height + topLeft.y + bottomRight.y);
+    left = 0;
+    top = 0;
+  }
+  if ((width != Width() || height != Height()) && inArrangement_ == 0) SizeChanging(width, height);
+  if (IsDesigning() && docked_ && !IsLoading() && inArrangement_ == 0 && (left != Left() || top != Top())) {
+    bool vertical = currentDock_->IsVertical();
+    dockRow_ = currentDock_->RowAt(vertical ? left + width / 2 : top + height / 2);
+    dockPos_ = vertical ? top : left;
+    TCustomControl::SetBounds(Left(), Top(), width, height);
+    currentDock_->ArrangeToolbars();
+    return;
+  }
+  TCustomControl::SetBounds(left, top, width, height);
+}
+
+// ---- showing ----
+
+bool TBarCustomDockableWindow::ShouldBeVisible() const {
+  if (!Visible() || hiddenWhileChanging_ > 0) return false;
+  if (!floating_ || IsDesigning()) return true;
+  if (floatingMode_ == TBarFloatingMode::fmOnTopOfParentForm) {
+    TCustomForm* form = ToolbarParentForm();
+    HWND formWnd = FormWindow(form);
+    if (!formWnd) return false;
+    HWND frameWnd = formWnd;
+    if (form->FormStyle() == TFormStyle::fsMDIChild) {
+      frameWnd = Application ? FormWindow(Application->MainForm()) : nullptr;
+      if (!frameWnd) return false;
+    }
+    if (Application && Application->Handle() && IsIconic(Application->Handle())) return false;
+    for (HWND wnd : {formWnd, frameWnd})
+      if (!IsWindowVisible(wnd) || IsIconic(wnd)) return false;
+  }
+  if (hideWhenInactive_ && !ApplicationIsActive()) return false;
+  return true;
+}
+
+void TBarCustomDockableWindow::SetFloatingOwner() {
+  HWND floatWnd = floatParent_->Handle();
+  TCustomForm* form = floatParent_->ParentForm();
+  HWND formWnd = FormWindow(form);
+  HWND owner =
+      floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms ? (Application ? Application->Handle() : nullptr) : formWnd;
+  if (reinterpret_cast<HWND>(GetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT)) == owner) return;
+  SetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  if (!formWnd) return;
+  // Above the form and the windows it owns: directly below the first window above it that it does not own.
+  bool topmostFloat = (GetWindowLongPtrW(floatWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  HWND insertAfter = HWND_TOP;
+  for (HWND above = GetWindow(formWnd, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    if (above == floatWnd || OwnedBy(above, formWnd)) continue;
+    if (topmostFloat) {
+      bool chainNotTopmost = false;
+      for (HWND up = above; up; up = GetWindow(up, GW_OWNER))
+        if (!(GetWindowLongPtrW(up, GWL_EXSTYLE) & WS_EX_TOPMOST)) chainNotTopmost = true;
+      if (chainNotTopmost) continue;
+    }
+    insertAfter = above;
+    break;
+  }
+  SetWindowPos(floatWnd, insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TBarCustomDockableWindow::UpdateTopmostFlag() {
+  HWND floatWnd = floatParent_->Handle();
+  bool topmost;
+  if (floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms) {
+    topmost = Enabled();
+  } else {
+    HWND owner = GetWindow(floatWnd, GW_OWNER);
+    topmost = owner && (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  }
+  bool now = (GetWindowLongPtrW(floatWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  if (topmost != now)
+    SetWindowPos(floatWnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TBarCustomDockableWindow::ApplyInactiveCaption() {
+  bool inactive = floating_ && !hideWhenInactive_ && !IsDesigning() && !ApplicationIsActive();
+  if (inactive == inactiveCaption_) return;
+  inactiveCaption_ = inactive;
+  RedrawFloatingFrame(kFloatingFrameAll);
+}
+
+void TBarCustomDockableWindow::UpdateVisibility() {
+  if (!HandleAllocated()) return;
+  bool show = ShouldBeVisible();
+  if (floating_ && floatParent_ && Parent() == floatParent_.get() && !IsDesigning()) {
+    if (show) SetFloatingOwner();
+    UpdateTopmostFlag();
+    floatParent_->SetShouldBeVisible(show);
+    floatParent_->Perform(CM_SHOWINGCHANGED);
+  }
+  HWND wnd = WindowHandle();
+  bool wasActive = floating_ && floatParent_ && GetActiveWindow() == floatParent_->Handle();
+  SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
+               (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!show && wasActive) ActivateOtherThreadWindow(floatParent_->Handle());
+  ApplyInactiveCaption();
+}
+
+void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LPARAM lParam) {
+  std::vector<TBarCustomDockableWindow*> windows = FloatingWindows();
+  switch (kind) {
+    case THookProcKind::hkActivateApp:
+      for (TBarCustomDockableWindow* window : windows) window->UpdateVisibility();
+      break;
+    case THookProcKind::hkWindowPosChanged: {
+      auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      constexpr UINT kStateChanged = 0x8000;
+      if (!pos || !(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED | kStateChanged))) break;
+      for (TBarCustomDockableWindow* window : windows) {
+        if (window->floatingMode_ != TBarFloatingMode::fmOnTopOfParentForm) continue;
+        HWND formWnd = FormWindow(window->ToolbarParentForm());
+        if (formWnd && (formWnd == wnd || IsChild(wnd, formWnd))) window->UpdateVisibility();
+      }
+      break;
+    }
+    case THookProcKind::hkDestroyWindow:
+      for (TBarCustomDockableWindow* window : windows) {
+        TBarFloatingWindowParent* parent = window->floatParent_.get();
+        if (parent && parent->HandleAllocated() && GetWindow(parent->Handle(), GW_OWNER) == wnd)
+          SetWindowLongPtrW(parent->Handle(), GWLP_HWNDPARENT,
+                            reinterpret_cast<LONG_PTR>(Application ? Application->Handle() : nullptr));
+      }
+      break;
+    case THookProcKind::hkGetMessage:
+      break;
+  }
+}
+
+// ---- closing and re-docking ----
+
+void TBarCustomDockableWindow::Close() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  if (!canClose) return;
+  Hide();
+  if (OnClose) OnClose(this);
+}
+
+void TBarCustomDockableWindow::DoubleClick() {
+  if (!floating_) return;
+  if (lastDock_) {
+    SetCurrentDock(lastDock_);
+  } else if (defaultDock_) {
+    dockRow_ = 0;
+    dockPos_ = -8;
+    SetCurrentDock(defaultDock_);
+  }
+}
+
+// ---- component housekeeping ----
+
+bool TBarCustomDockableWindow::HasParent() const {
+  return !(Parent() && Parent()->Is<TBarFloatingWindowParent>()) && TCustomControl::HasParent();
+}
+
+TComponent* TBarCustomDockableWindow::GetParentComponent() const {
+  if (Parent() && Parent()->Is<TBarFloatingWindowParent>()) return nullptr;
+  return TCustomControl::GetParentComponent();
+}
+
+void TBarCustomDockableWindow::DefineProperties(TFiler& filer) {
+  TCustomControl::DefineProperties(filer);
+  filer.DefineProperty(
+      L"SavedAtRunTime", [this](TReader& reader) { savedAtRunTime_ = reader.ReadBoolean(); },
+      [](TWriter& writer) { writer.WriteBoolean(true); }, !IsDesigning());
+}
+
+void TBarCustomDockableWindow::Loaded() {
+  TCustomControl::Loaded();
+  Arrange();
+}
+
+void TBarCustomDockableWindow::Notification(TComponent* component, TOperation operation) {
+  TCustomControl::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  if (component == defaultDock_) defaultDock_ = nullptr;
+  if (component == lastDock_) lastDock_ = nullptr;
+  std::erase(dockForms_, component);
+  if (floatParent_ && component == floatParent_->ParentForm()) {
+    if (Parent() != floatParent_.get()) {
+      floatParent_.reset();
+    } else if (floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms) {
+      floatParent_->SetParentForm(nullptr);
+    } else {
+      TCustomControl::SetParent(nullptr);
+      floating_ = false;
+      UpdateFloatingList();
+    }
+  }
+}
+
+void TBarCustomDockableWindow::CreateParams(TCreateParams& params) {
+  TCustomControl::CreateParams(params);
+  if (!IsDesigning()) params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+bool TBarCustomDockableWindow::IsMovable() const { return (docked_ && currentDock_->AllowDrag()) || floating_; }
+
+}  // namespace toolbars

@@ -1,0 +1,252 @@
+// TBarCustomDockableWindow, the base of every bar that sits in a dock or floats in a small frame of its own: its
+// docking state and placement, its docked frame (border, drag handle, close button), when it shows, its floating
+// frame, mouse input on its frame (dragging, re-docking, closing) and re-layout when its size rules change. A
+// derived class supplies the content: LayoutForDock and BaseSize.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/form.h"
+#include "toolbars/common/bar_hook.h"
+#include "toolbars/docks/dock.h"
+
+namespace toolbars {
+
+class TBarFloatingWindowParent;
+
+enum class TBarDockMode { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
+enum class TBarDragHandleStyle { dhDouble, dhNone, dhSingle };
+enum class TBarFloatingMode { fmOnTopOfParentForm, fmOnTopOfAllForms };
+enum class TBarShrinkMode { tbsmNone, tbsmWrap, tbsmChevron };
+enum class TBarFloatingWindowOption { fwoDiagonalSizing, fwoClipCursorWhileSizing };
+using TBarFloatingWindowOptions = TSet<TBarFloatingWindowOption, 2>;
+
+using TBarCloseQueryEvent = TDelegate<void(TObject* Sender, bool& CanClose)>;
+using TBarDockChangingEvent = TDelegate<void(TObject* Sender, bool Floating, TBarDock* DockingTo)>;
+
+// Private hit-test codes of the docked and floating frames.
+constexpr LRESULT HT_BAR_HANDLE = 2000;
+constexpr LRESULT HT_BAR_CLOSE = 2001;
+constexpr LRESULT HT_BAR_CAPTION = 2002;
+
+class TBarCustomDockableWindow : public TCustomControl {
+  BC_CLASS(TBarCustomDockableWindow, TCustomControl)
+  explicit TBarCustomDockableWindow(TComponent* owner);
+  ~TBarCustomDockableWindow() override;
+
+  bool ActivateParent() const { return activateParent_; }
+  void SetActivateParent(bool value) { activateParent_ = value; }
+  bool AutoResize() const { return autoResize_; }
+  void SetAutoResize(bool value);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle value);
+  bool CloseButton() const { return closeButton_; }
+  void SetCloseButton(bool value);
+  bool CloseButtonWhenDocked() const { return closeButtonWhenDocked_; }
+  void SetCloseButtonWhenDocked(bool value);
+  TBarDock* CurrentDock() const { return currentDock_; }
+  // Null puts the window on its parent form.
+  void SetCurrentDock(TBarDock* value);
+  TBarDock* DefaultDock() const { return defaultDock_; }
+  void SetDefaultDock(TBarDock* value);
+  TBarDockPositions DockableTo() const { return dockableTo_; }
+  void SetDockableTo(TBarDockPositions value) { dockableTo_ = value; }
+  TBarDockMode DockMode() const { return dockMode_; }
+  void SetDockMode(TBarDockMode value) { dockMode_ = value; }
+  int DockPos() const { return dockPos_; }
+  void SetDockPos(int value);
+  int DockRow() const { return dockRow_; }
+  void SetDockRow(int value);
+  TBarDragHandleStyle DragHandleStyle() const { return dragHandleStyle_; }
+  void SetDragHandleStyle(TBarDragHandleStyle value);
+  TBarFloatingMode FloatingMode() const { return floatingMode_; }
+  void SetFloatingMode(TBarFloatingMode value);
+  TBarFloatingWindowOptions FloatingWindowOptions() const { return floatingWindowOptions_; }
+  void SetFloatingWindowOptions(TBarFloatingWindowOptions value) { floatingWindowOptions_ = value; }
+  bool FullSize() const { return fullSize_; }
+  void SetFullSize(bool value);
+  bool HideWhenInactive() const { return hideWhenInactive_; }
+  void SetHideWhenInactive(bool value);
+  TBarDock* LastDock() const { return lastDock_; }
+  void SetLastDock(TBarDock* value);
+  bool Resizable() const { return resizable_; }
+  void SetResizable(bool value);
+  bool ShowCaption() const { return showCaption_; }
+  void SetShowCaption(bool value);
+  bool SmoothDrag() const { return smoothDrag_; }
+  void SetSmoothDrag(bool value) { smoothDrag_ = value; }
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool value);
+  bool UseLastDock() const { return useLastDock_; }
+  void SetUseLastDock(bool value);
+
+  bool Docked() const { return docked_; }
+  bool Floating() const { return floating_; }
+  bool Dragging() const { return dragging_; }
+  bool InactiveCaption() const { return inactiveCaption_; }
+  bool CloseButtonDown() const { return closeButtonDown_; }
+  bool CloseButtonHover() const { return closeButtonHover_; }
+  int EffectiveDockPos() const { return effectiveDockPos_; }
+  int EffectiveDockRow() const { return effectiveDockRow_; }
+  POINT FloatingPosition() const { return floatingPosition_; }
+  // The floating frame kept for reuse (null until the window first floats).
+  TBarFloatingWindowParent* FloatParent() const { return floatParent_.get(); }
+  // Further forms whose docks take the window while it is dragged.
+  std::vector<TCustomForm*>& DockForms() { return dockForms_; }
+  // The form the window belongs to: its parent form, or the owning form while it floats.
+  TCustomForm* ToolbarParentForm() const;
+
+  int NonClientWidth() const;
+  int NonClientHeight() const;
+  // The docked frame for a dock's direction (whatever that dock's AllowDrag), and the floating frame.
+  void GetDockedNCArea(bool vertical, POINT& topLeft, POINT& bottomRight) const;
+  void GetFloatingNCArea(POINT& topLeft, POINT& bottomRight) const;
+  int DragHandleSize() const;
+
+  void FloatOrDock(bool floating);
+  void PlaceFloating(POINT point);
+  void MoveOnScreen(bool onlyIfFullyOffscreen);
+  void Arrange();
+  void BeginUpdate() { ++updateLockCount_; }
+  void EndUpdate();
+  void ChangeSize(int width, int height);
+  void Close();
+  void DoubleClick();
+  // The dragging loop (x, y in client coordinates) and the sizing loop of a floating frame (side is a sizing
+  // hit-test code, HTLEFT to HTBOTTOMRIGHT).
+  void BeginMoving(int x, int y);
+  void BeginSizing(int side);
+  // Re-evaluates whether the window shows.
+  void UpdateVisibility();
+
+  void SetParent(TWinControl* value) override;
+  void SetBounds(int left, int top, int width, int height) override;
+  void Dispatch(TMessage& message) override;
+  bool HasParent() const override;
+  TComponent* GetParentComponent() const override;
+
+  // The size rules a dock and the dragging loop ask for.
+  virtual void NonClientSize(SIZE& size) const;
+  virtual bool ChildControlAt(POINT point, TControl*& found) const;
+  virtual void LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
+                             bool floating) = 0;
+  virtual void PaintNonClient(bool drawToDC, HDC dc, HRGN clip);
+  virtual void BaseSize(SIZE& size) = 0;
+  virtual void CloseButtonRect(bool leftRight, RECT& rect) const;
+  virtual void GetMinShrinkSize(int& size) { (void)size; }
+  virtual void MinMaxClientSize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight) {
+    (void)minWidth, (void)minHeight, (void)maxWidth, (void)maxHeight;
+  }
+  virtual TBarShrinkMode GetShrinkMode() const { return TBarShrinkMode::tbsmNone; }
+  virtual void SizeChanging(int newWidth, int newHeight) { (void)newWidth, (void)newHeight; }
+  virtual SIZE FloatingBorderSize() const;
+  virtual const TClass* GetFloatingWindowParentClass() const;
+
+  TNotifyEvent OnClose;
+  TBarCloseQueryEvent OnCloseQuery;
+  TNotifyEvent OnDockChanged;
+  TBarDockChangingEvent OnDockChanging;
+  TBarDockChangingEvent OnDockChangingHidden;
+  TNotifyEvent OnMove;
+  TNotifyEvent OnRecreated;
+  TNotifyEvent OnRecreating;
+  TNotifyEvent OnVisibleChanged;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void DefineProperties(TFiler& filer) override;
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  virtual void DockChangingHidden(bool floating, TBarDock* dockingTo);
+  virtual bool ChildControlTransparent(TControl* control) const {
+    (void)control;
+    return false;
+  }
+  // Around the sizing loop: started, each new rectangle (which the hook may change), before it is applied, ended.
+  virtual void SizingStarted() {}
+  virtual void SizingNewRect(RECT& rect) { (void)rect; }
+  virtual void SizingBeforeApply() {}
+  virtual void SizingEnded() {}
+
+ private:
+  friend class TBarDock;
+  friend class TBarFloatingWindowParent;
+  friend struct TDockableDrag;
+
+  static void HookProc(THookProcKind kind, HWND wnd, WPARAM wParam, LPARAM lParam);
+  TCustomForm* ValidToolbarParentForm() const;
+  void ChangeLastDock(TBarDock* value);
+  void UpdateFloatingList();
+  bool UsingDockBackground() const;
+  void PaintDockedFrame(HDC dc);
+  bool ShouldBeVisible() const;
+  bool IsMovable() const;
+  void UpdateTopmostFlag();
+  void SetFloatingOwner();
+  void ApplyInactiveCaption();
+  void RedrawFloatingFrame(int what);
+  void ApplySizingRect(const RECT& rect);
+  void SetDockedCloseButtonDown(bool value);
+  void SetDockedCloseButtonHover(bool value);
+  void FrameChangedNow();
+  void WMNCHitTest(TMessage& message);
+  void WMNCCalcSize(TMessage& message);
+  void WMNCLButtonDown(TMessage& message);
+  void WMSetCursor(TMessage& message);
+  void WMContextMenu(TMessage& message);
+  void WMEraseBkgnd(TMessage& message);
+  void WMMove(TMessage& message);
+  void WMNCMouseMove(TMessage& message);
+  void WMLButtonDown(TMessage& message);
+
+  bool autoResize_ = true;
+  int dockPos_ = -1;
+  int dockRow_ = 0;
+  int effectiveDockPos_ = -1;
+  int effectiveDockRow_ = -1;
+  bool docked_ = false;
+  TBarDock* currentDock_ = nullptr;
+  TBarDock* defaultDock_ = nullptr;
+  TBarDock* lastDock_ = nullptr;
+  int shrunkSize_ = 0;
+  bool floating_ = false;
+  bool activateParent_ = true;
+  TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+  bool closeButton_ = true;
+  bool closeButtonWhenDocked_ = false;
+  TBarDockPositions dockableTo_{TBarDockPosition::dpTop, TBarDockPosition::dpBottom, TBarDockPosition::dpLeft,
+                                TBarDockPosition::dpRight};
+  TBarDockMode dockMode_ = TBarDockMode::dmCanFloat;
+  TBarDragHandleStyle dragHandleStyle_ = TBarDragHandleStyle::dhSingle;
+  TBarFloatingMode floatingMode_ = TBarFloatingMode::fmOnTopOfParentForm;
+  bool fullSize_ = false;
+  bool hideWhenInactive_ = true;
+  bool resizable_ = true;
+  bool showCaption_ = true;
+  bool smoothDrag_ = true;
+  bool stretch_ = false;
+  bool useLastDock_ = true;
+  TBarFloatingWindowOptions floatingWindowOptions_{TBarFloatingWindowOption::fwoDiagonalSizing,
+                                                   TBarFloatingWindowOption::fwoClipCursorWhileSizing};
+  int naturalCrossSize_ = 0;
+  bool ownRow_ = false;
+  int inArrangement_ = 0;
+  int updateLockCount_ = 0;
+  int noMoveEvent_ = 0;
+  int hiddenWhileChanging_ = 0;
+  bool needsRelayout_ = false;
+  bool moved_ = false;
+  bool inactiveCaption_ = false;
+  POINT floatingPosition_{};
+  std::vector<TCustomForm*> dockForms_;
+  bool savedAtRunTime_ = false;
+  bool dragging_ = false;
+  bool closeButtonDown_ = false;
+  bool closeButtonHover_ = false;
+  std::unique_ptr<TBarFloatingWindowParent> floatParent_;
+};
+
+}  // namespace toolbars
