@@ -1,5 +1,9 @@
 #include "gallery_form.h"
 
+#include <algorithm>
+
+#include "framework/screen.h"
+
 namespace {
 
 constexpr int kSectionWidth = 600;
@@ -49,7 +53,12 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   SetCaption(L"Component gallery");
   SetBorderStyle(TFormBorderStyle::bsSingle);
   SetBorderIcons({TBorderIcon::biSystemMenu, TBorderIcon::biMinimize});
+  // Sections flow down in columns as tall as the work area allows, so that the whole gallery stays on the
+  // screen (and in one screenshot) as sets add their sections.
+  const int columnLimit = Screen->WorkAreaHeight() - GetSystemMetrics(SM_CYCAPTION) - 2 * kMargin;
+  int left = kMargin;
   int top = kMargin;
+  int bottom = top;
   for (const TGallerySectionInfo& info : GallerySections()) {
     auto* section = new TGallerySection(this);
     section->SetCaption(info.Title);
@@ -60,9 +69,14 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
     body->SetParentColor(true);
     int height = info.Build(body);
     body->SetHeight(height);
-    section->SetBounds(kMargin, top, kSectionWidth, kTitleHeight + height);
+    if (top > kMargin && top + kTitleHeight + height > columnLimit) {
+      left += kSectionWidth + kMargin;
+      top = kMargin;
+    }
+    section->SetBounds(left, top, kSectionWidth, kTitleHeight + height);
     top += kTitleHeight + height + kMargin;
+    bottom = std::max(bottom, top);
   }
-  SetClientWidth(kSectionWidth + 2 * kMargin);
-  SetClientHeight(top);
+  SetClientWidth(left + kSectionWidth + kMargin);
+  SetClientHeight(bottom);
 }
