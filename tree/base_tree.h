@@ -294,6 +294,8 @@ class TBaseTree : public TCustomControl {
   virtual int GetMaxColumnWidth(TColumnIndex column);
   THintMode HintMode() const { return hintMode_; }
   void SetHintMode(THintMode value) { hintMode_ = value; }
+  THintAnimationType HintAnimation() const { return hintAnimation_; }
+  void SetHintAnimation(THintAnimationType value) { hintAnimation_ = value; }
   int TextMargin() const { return textMargin_; }
   void SetTextMargin(int value) { textMargin_ = value; }
   // Expires when the tree is destroyed: COM objects that outlive it (a data object on the clipboard) hold this.
@@ -601,6 +603,7 @@ class TBaseTree : public TCustomControl {
   Microsoft::WRL::ComPtr<IDataObject> clipboardData_;
   std::unique_ptr<TTreeHeader> header_;
   THintMode hintMode_ = THintMode::hmDefault;
+  THintAnimationType hintAnimation_ = THintAnimationType::hatSystemDefault;
   int textMargin_ = DefaultTextMargin;
   std::shared_ptr<void> lifeToken_ = std::make_shared<int>(0);
 };

@@ -10,31 +10,13 @@
 
 #include "framework/graphics.h"
 #include "tree/base_tree.h"
+#include "tree/screen_source.h"
 #include "tree/tree_drawing.h"
 #include "tree/tree_unit.h"
 
 namespace tree {
 
 namespace {
-
-HDC AcquireScreen() { return GetDC(nullptr); }
-void ReleaseScreen(HDC dc) { ReleaseDC(nullptr, dc); }
-
-TTreeDragImage::TScreenSource screenSource = &AcquireScreen;
-TTreeDragImage::TScreenRelease screenRelease = &ReleaseScreen;
-
-// The screen's DC for one drawing step.
-class TScreenDC {
- public:
-  TScreenDC() : dc_(screenSource()) {}
-  ~TScreenDC() { screenRelease(dc_); }
-  TScreenDC(const TScreenDC&) = delete;
-  TScreenDC& operator=(const TScreenDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
 
 void Make32BitBitmap(TBitmap& bitmap, int width, int height) {
   bitmap.SetPixelFormat(TPixelFormat::pf32bit);
@@ -44,11 +26,6 @@ void Make32BitBitmap(TBitmap& bitmap, int width, int height) {
 RECT Offset(const RECT& r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
 }  // namespace
-
-void TTreeDragImage::SetScreenSource(TScreenSource acquire, TScreenRelease release) {
-  screenSource = acquire ? acquire : &AcquireScreen;
-  screenRelease = release ? release : &ReleaseScreen;
-}
 
 TTreeDragImage::TTreeDragImage(TBaseTree* owner) : owner_(owner) {}
 
@@ -154,9 +131,10 @@ void TTreeDragImage::ShowDragImage() {
 
 void TTreeDragImage::HideDragImage() {
   if (!Visible()) return;
+  RECT shown = GetDragImageRect();
   states_ += TDragImageState::disHidden;
   TScreenDC screen;
-  Restore(screen.Get(), GetDragImageRect());
+  Restore(screen.Get(), shown);
 }
 
 void TTreeDragImage::EndDrag() {

@@ -59,12 +59,6 @@ class TTreeDragImage : public TObject {
   TBitmap& BackImageBitmap() { return backImage_; }
   TBitmap& AlphaImageBitmap() { return alphaImage_; }
 
-  // Seam: the device the image draws on and captures from; the default is the screen's DC (GetDC(nullptr)). A
-  // test hands a memory DC to see the pixels.
-  using TScreenSource = HDC (*)();
-  using TScreenRelease = void (*)(HDC);
-  static void SetScreenSource(TScreenSource acquire, TScreenRelease release);
-
  private:
   void MakeAlphaChannel();
   // Blends the picture over the saved background and puts the result on dc.
