@@ -238,12 +238,51 @@ void TBaseTree::WMTimer(TMessage& message) {
 void TBaseTree::Dispatch(TMessage& message) {
   if (header_ && header_->HandleMessage(message)) return;
   switch (message.Msg) {
+    case WM_NCCALCSIZE:
+    case WM_NCHITTEST:
+    case WM_NCPAINT:
+    case WM_PRINT:
+      inherited::Dispatch(message);
+      HeaderFrameMessage(message);
+      break;
     case WM_TIMER:
       WMTimer(message);
       break;
     default:
       inherited::Dispatch(message);
   }
+}
+
+void TBaseTree::HeaderFrameMessage(TMessage& message) {
+  if (!header_->Options().Contains(TTreeHeaderOption::hoVisible)) return;
+  switch (message.Msg) {
+    case WM_NCCALCSIZE:
+      // Both forms of the message start with the proposed client rectangle.
+      reinterpret_cast<RECT*>(message.LParam)->top += header_->Height();
+      break;
+    case WM_NCHITTEST: {
+      POINT p{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+      ::ScreenToClient(Handle(), &p);
+      if (header_->InHeader(p)) message.Result = HTBORDER;
+      break;
+    }
+    case WM_NCPAINT: {
+      HDC dc = GetWindowDC(Handle());
+      header_->Columns()->PaintHeader(dc, header_->HeaderRect(), offsetX_);
+      ReleaseDC(Handle(), dc);
+      break;
+    }
+    case WM_PRINT:
+      if (message.LParam & PRF_NONCLIENT)
+        header_->Columns()->PaintHeader(reinterpret_cast<HDC>(message.WParam), header_->HeaderRect(), offsetX_);
+      break;
+  }
+}
+
+void TBaseTree::PaintNonClientTo(HDC dc) {
+  inherited::PaintNonClientTo(dc);
+  if (header_->Options().Contains(TTreeHeaderOption::hoVisible))
+    header_->Columns()->PaintHeader(dc, header_->HeaderRect(), offsetX_);
 }
 
 void TBaseTree::SetHeader(const TTreeHeader* value) { header_->Assign(value); }

@@ -479,6 +479,7 @@ class TBaseTree : public TCustomControl {
   // A descendant's constructor installs its own options class here (a constructor cannot ask a virtual slot).
   void ReplaceTreeOptions(std::unique_ptr<TCustomTreeOptions> options);
   virtual void MainColumnChanged();
+  void PaintNonClientTo(HDC dc) override;
   // The font, rectangle and text a node's cell shows in a column; the text tree fills in the text.
   virtual void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text);
 
@@ -558,6 +559,8 @@ class TBaseTree : public TCustomControl {
   // The last cache entry whose top is at most position; false when the cache holds none.
   bool FindInPositionCache(std::uint32_t position, PTreeNode& node, std::uint32_t& top);
   bool FindInPositionCache(PTreeNode node, PTreeNode& entry, std::uint32_t& top);
+  // The header's band above the client area: reserved, hit-tested and painted in the frame.
+  void HeaderFrameMessage(TMessage& message);
   void MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode);
 
   PTreeNode root_ = nullptr;

@@ -12,40 +12,6 @@ THeaderTree::THeaderTree(HWND host, int width, int height, std::initializer_list
   Header()->RecalculateHeader();
 }
 
-void THeaderTree::Dispatch(TMessage& message) {
-  switch (message.Msg) {
-    case WM_NCCALCSIZE:
-      TTestTree::Dispatch(message);
-      if (Header()->Options().Contains(TTreeHeaderOption::hoVisible))
-        reinterpret_cast<RECT*>(message.LParam)->top += Header()->Height();
-      return;
-    case WM_NCHITTEST: {
-      TTestTree::Dispatch(message);
-      POINT p{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
-      ::ScreenToClient(Handle(), &p);
-      if (Header()->InHeader(p)) message.Result = HTBORDER;
-      return;
-    }
-    case WM_NCPAINT: {
-      TTestTree::Dispatch(message);
-      HDC dc = GetWindowDC(Handle());
-      RECT r = Header()->HeaderRect();
-      Header()->Columns()->PaintHeader(dc, r, OffsetX());
-      ReleaseDC(Handle(), dc);
-      return;
-    }
-    case WM_PRINT:
-      TTestTree::Dispatch(message);
-      if (message.LParam & PRF_NONCLIENT) {
-        RECT r = Header()->HeaderRect();
-        Header()->Columns()->PaintHeader(reinterpret_cast<HDC>(message.WParam), r, OffsetX());
-      }
-      return;
-    default:
-      TTestTree::Dispatch(message);
-  }
-}
-
 int THeaderTree::GetNodeWidth(PTreeNode, TColumnIndex) { return contentWidth; }
 
 RECT THeaderTree::HeaderScreenRect() {

@@ -1,5 +1,5 @@
-// A tree that keeps its header in its frame, as the tree's window will: it reserves the header's height above the
-// client area, paints the header there (also into WM_PRINT) and reports fixed content widths per column.
+// A tree with its header shown and fixed content widths per column, and the mouse messages the system would send
+// it for points of its header.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +17,6 @@ class THeaderTree : public TTestTree {
   // A visible tree in host at (0, 0) of the given size, with one column per width and the header shown.
   THeaderTree(HWND host, int width, int height, std::initializer_list<int> columnWidths);
 
-  using TBaseTree::DoStateChange;
   // Every node's content is this wide in every column.
   int contentWidth = 0;
 
@@ -31,7 +30,6 @@ class THeaderTree : public TTestTree {
   LRESULT SendClient(UINT message, POINT screen, WPARAM keys = 0);
 
  protected:
-  void Dispatch(TMessage& message) override;
   int GetNodeWidth(PTreeNode node, TColumnIndex column) override;
 };
 
