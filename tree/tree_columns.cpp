@@ -582,7 +582,9 @@ void TTreeColumns::Update(TCollectionItem* item) {
   if (!header_) return;
   if (Count() > 0 && header_->mainColumn_ == NoColumn) header_->mainColumn_ = 0;
   TBaseTree* tree = Tree();
-  if (!tree || tree->IsLoading() || header_->States().Contains(THeaderState::hsDragging)) return;
+  if (!tree || tree->IsLoading() || tree->ComponentState().Contains(TComponentStateItem::csDestroying) ||
+      header_->States().Contains(THeaderState::hsDragging))
+    return;
   if (header_->Options().Contains(HO::hoAutoResize)) AdjustAutoSize(InvalidColumn);
   if (item) {
     header_->Invalidate(static_cast<TTreeColumn*>(item));

@@ -221,7 +221,9 @@ void TTreeDragImage::RecaptureBackground(TBaseTree* tree, const RECT& r, HRGN vi
     ExtSelectClipRgn(backDC, clip, RGN_AND);
     DeleteObject(clip);
   }
-  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(backDC), PRF_CLIENT | PRF_ERASEBKGND);
+  // Printing a client area paints it without its background: that comes first, then the tree's painting.
+  SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(backDC), 0);
+  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(backDC), PRF_CLIENT);
   RestoreDC(backDC, saved);
   if (reshowDragImage) {
     GdiFlush();

@@ -532,6 +532,11 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
         bool hoverChanged = columns_->AdjustHoverColumn(header);
         if (hoverChanged || (columns_->downIndex_ > NoColumn && columns_->downIndex_ != columns_->hoverIndex_))
           StartHeaderTimer();
+        if (options_.Contains(HO::hoShowHint) && Application) {
+          // The application's hint machinery times the tree's hint as for a move over its client area.
+          TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(header.x, header.y), 0};
+          Application->HintMouseMessage(owner_, move);
+        }
       }
       return false;
     }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "fake_screen.h"
+#include "support/test_window.h"
 #include "tree/tree_data_object.h"
 #include "tree/tree_drag_image.h"
 #include "tree/tree_unit.h"
@@ -146,6 +147,32 @@ TEST(TreeDragImage, MoveRestrictions) {
     }
     image.EndDrag();
   }
+}
+
+// The tree repainted under the image: the part below the image is taken from the tree's painting, so hiding the
+// image shows the tree, not what the screen held before.
+TEST(TreeDragImage, RecapturesWhatTheTreePaints) {
+  TFakeScreen screen;
+  TTestWindow host(RECT{100, 100, 400, 300});
+  TTestTree tree;
+  tree.SetParentWindow(host.Handle());
+  tree.SetBounds(0, 0, 200, 100);
+  tree.HandleNeeded();
+  tree.SetVisible(true);
+  POINT origin{0, 0};
+  ClientToScreen(tree.Handle(), &origin);
+  TTreeDragImage image(&tree);
+  TBitmap picture;
+  MakePicture(picture, 30, 30);
+  image.PrepareDrag(picture, POINT{origin.x + 20, origin.y + 20}, POINT{origin.x + 35, origin.y + 35}, nullptr);
+  image.ShowDragImage();
+  // Only the rows from 30 down were repainted.
+  image.RecaptureBackground(&tree, RECT{0, 30, 200, 100}, nullptr, false, true);
+  image.HideDragImage();
+  COLORREF painted = ColorToRGB(tree.Color());
+  EXPECT_EQ(screen.Pixel(origin.x + 25, origin.y + 40), painted);
+  EXPECT_EQ(screen.Pixel(origin.x + 25, origin.y + 25), TFakeScreen::Original(origin.x + 25, origin.y + 25));
+  image.EndDrag();
 }
 
 // The shell's service declines here: with a data object the image still draws itself. Without blending nothing is
