@@ -181,6 +181,8 @@ class TWinControl : public TControl {
   // The part of the client area children align in; the base takes BorderWidth off nothing (the frame is
   // non-client already) and leaves the rectangle.
   virtual void AdjustClientRect(RECT& rect);
+  // Draws the frame for PaintTo; a window with parts of its own in the frame adds them.
+  virtual void PaintNonClientTo(HDC dc);
   void AlignControl(TControl* control);
   virtual void InsertControl(TControl* control);
   virtual void RemoveControl(TControl* control);
@@ -240,7 +242,6 @@ class TWinControl : public TControl {
   // Sizes an iconic window's restored placement to the stored bounds.
   void SetPlacementBounds();
   void FrameChanged();
-  void PaintNonClientTo(HDC dc);
   void WMWindowPosChanged(TMessage& message);
   void WMKeyDown(TMessage& message);
   void WMKeyUp(TMessage& message);

@@ -9,6 +9,7 @@
 #include "tree/scroll_bar_options.h"
 #include "tree/tree_clipboard_formats.h"
 #include "tree/tree_colors.h"
+#include "tree/tree_header.h"
 #include "tree/worker_thread.h"
 
 namespace tree {
@@ -45,11 +46,13 @@ TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
   colors_ = std::make_unique<TTreeColors>(this);
   clipboardFormats_ = std::make_unique<TClipboardFormats>(this);
   options_ = std::make_unique<TCustomTreeOptions>(this);
+  header_ = std::make_unique<TTreeHeader>(this);
   EnsureRoot();
   AddThreadReference();
 }
 
 TBaseTree::~TBaseTree() {
+  lifeToken_.reset();
   InterruptValidation();
   Destroying();
   states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
@@ -60,6 +63,7 @@ TBaseTree::~TBaseTree() {
     // A handler failing while the tree goes cannot stop the nodes from being freed.
     FreeAllNodes();
   }
+  header_.reset();
   options_.reset();
   colors_.reset();
   scrollBarOptions_.reset();
@@ -232,13 +236,90 @@ void TBaseTree::WMTimer(TMessage& message) {
 }
 
 void TBaseTree::Dispatch(TMessage& message) {
+  if (header_ && header_->HandleMessage(message)) return;
   switch (message.Msg) {
+    case WM_NCCALCSIZE:
+    case WM_NCHITTEST:
+    case WM_NCPAINT:
+    case WM_PRINT:
+      inherited::Dispatch(message);
+      HeaderFrameMessage(message);
+      break;
     case WM_TIMER:
       WMTimer(message);
       break;
     default:
       inherited::Dispatch(message);
   }
+}
+
+void TBaseTree::HeaderFrameMessage(TMessage& message) {
+  if (!header_->Options().Contains(TTreeHeaderOption::hoVisible)) return;
+  switch (message.Msg) {
+    case WM_NCCALCSIZE:
+      // Both forms of the message start with the proposed client rectangle.
+      reinterpret_cast<RECT*>(message.LParam)->top += header_->Height();
+      break;
+    case WM_NCHITTEST: {
+      POINT p{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+      ::ScreenToClient(Handle(), &p);
+      if (header_->InHeader(p)) message.Result = HTBORDER;
+      break;
+    }
+    case WM_NCPAINT: {
+      HDC dc = GetWindowDC(Handle());
+      header_->Columns()->PaintHeader(dc, header_->HeaderRect(), offsetX_);
+      ReleaseDC(Handle(), dc);
+      break;
+    }
+    case WM_PRINT:
+      if (message.LParam & PRF_NONCLIENT)
+        header_->Columns()->PaintHeader(reinterpret_cast<HDC>(message.WParam), header_->HeaderRect(), offsetX_);
+      break;
+  }
+}
+
+void TBaseTree::PaintNonClientTo(HDC dc) {
+  inherited::PaintNonClientTo(dc);
+  if (header_->Options().Contains(TTreeHeaderOption::hoVisible))
+    header_->Columns()->PaintHeader(dc, header_->HeaderRect(), offsetX_);
+}
+
+void TBaseTree::SetHeader(const TTreeHeader* value) { header_->Assign(value); }
+
+const TClass* TBaseTree::GetColumnClass() const { return TTreeColumn::StaticClass(); }
+
+int TBaseTree::GetMaxColumnWidth(TColumnIndex column) {
+  int widest = 0;
+  for (PTreeNode node = GetFirstVisible(); node; node = GetNextVisible(node))
+    widest = std::max(widest, GetNodeWidth(node, column) + 2 * textMargin_);
+  return widest;
+}
+
+void TBaseTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
+  font->Assign(Font());
+  r = GetDisplayRect(node, column, true);
+  text.clear();
+}
+
+HRESULT TBaseTree::DragEnter(DWORD keyState, POINT pt, DWORD& effect) {
+  (void)keyState, (void)pt;
+  effect = DROPEFFECT_NONE;
+  return S_OK;
+}
+
+HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, POINT pt, DWORD& effect) {
+  (void)source, (void)keyState, (void)state, (void)pt;
+  effect = DROPEFFECT_NONE;
+  return S_OK;
+}
+
+void TBaseTree::DragLeave() {}
+
+HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect) {
+  (void)dataObject, (void)keyState, (void)pt;
+  effect = DROPEFFECT_NONE;
+  return S_OK;
 }
 
 void TBaseTree::Loaded() {

@@ -27,6 +27,12 @@ class TTreeColors;
 class TScrollBarOptions;
 class TClipboardFormats;
 class TWorkerThread;
+class TTreeHeader;
+class TTreeColumn;
+class TTreeColumns;
+class TTreeDataObject;
+class TTreeDragManager;
+class TTreeHintWindow;
 
 // Bit numbers of the tree's state set. The four cache states (stStopValidation, stUseCache, stValidating,
 // stValidationNeeded) are shared with the worker thread and kept apart in an atomic; TreeStates() shows them too.
@@ -70,6 +76,8 @@ enum class TTreeState {
   stWheelPanning = 38,
   stWheelScrolling = 39,
   stSizeLocked = 40,
+  // The clipboard contents are being handed over for good: the data object offers no same-process reference then.
+  stClipboardFlushing = 41,
 };
 using TTreeStates = TSet<TTreeState, 48>;
 
@@ -95,6 +103,8 @@ constexpr std::uint32_t CacheThreshold = 2000;
 constexpr std::uint16_t DefaultTreeNodeHeight = 18;
 
 enum class TNodeAlignment { naFromBottom, naFromTop, naProportional };
+enum class THintMode { hmDefault, hmHint, hmHintAndDefault, hmTooltip };
+constexpr int DefaultTextMargin = 4;
 
 class TBaseTree : public TCustomControl {
   BC_CLASS(TBaseTree, TCustomControl)
@@ -276,6 +286,28 @@ class TBaseTree : public TCustomControl {
   PTreeNode TopNode();
   void SetTopNode(PTreeNode node);
 
+  // ---- header and columns, hints
+  TTreeHeader* Header() const { return header_.get(); }
+  void SetHeader(const TTreeHeader* value);
+  virtual const TClass* GetColumnClass() const;
+  // The widest content of a column over the visible nodes.
+  virtual int GetMaxColumnWidth(TColumnIndex column);
+  THintMode HintMode() const { return hintMode_; }
+  void SetHintMode(THintMode value) { hintMode_ = value; }
+  THintAnimationType HintAnimation() const { return hintAnimation_; }
+  void SetHintAnimation(THintAnimationType value) { hintAnimation_ = value; }
+  int TextMargin() const { return textMargin_; }
+  void SetTextMargin(int value) { textMargin_ = value; }
+  // Expires when the tree is destroyed: COM objects that outlive it (a data object on the clipboard) hold this.
+  std::weak_ptr<void> LifeToken() const { return lifeToken_; }
+
+  // ---- OLE drag and drop as a target; the drag manager forwards here
+  virtual HRESULT DragEnter(DWORD keyState, POINT pt, DWORD& effect);
+  virtual HRESULT DragOver(TObject* source, DWORD keyState, TDragState state, POINT pt, DWORD& effect);
+  virtual void DragLeave();
+  virtual HRESULT DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect);
+
+  // The header sees every message first.
   void Dispatch(TMessage& message) override;
   // Applies a root node count read from a stored form.
   void Loaded() override;
@@ -447,6 +479,9 @@ class TBaseTree : public TCustomControl {
   // A descendant's constructor installs its own options class here (a constructor cannot ask a virtual slot).
   void ReplaceTreeOptions(std::unique_ptr<TCustomTreeOptions> options);
   virtual void MainColumnChanged();
+  void PaintNonClientTo(HDC dc) override;
+  // The font, rectangle and text a node's cell shows in a column; the text tree fills in the text.
+  virtual void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text);
 
   // ---- helpers for descendants
   // Reserves size bytes in every node's internal data area; returns its offset from the start of the node block.
@@ -477,6 +512,13 @@ class TBaseTree : public TCustomControl {
 
  private:
   friend class TWorkerThread;
+  // The tree's parts raise its events through the dispatchers.
+  friend class TTreeHeader;
+  friend class TTreeColumn;
+  friend class TTreeColumns;
+  friend class TTreeDataObject;
+  friend class TTreeDragManager;
+  friend class TTreeHintWindow;
 
   // The cache states the worker shares, as one atomic mask.
   enum TCacheFlag : unsigned {
@@ -517,6 +559,8 @@ class TBaseTree : public TCustomControl {
   // The last cache entry whose top is at most position; false when the cache holds none.
   bool FindInPositionCache(std::uint32_t position, PTreeNode& node, std::uint32_t& top);
   bool FindInPositionCache(PTreeNode node, PTreeNode& entry, std::uint32_t& top);
+  // The header's band above the client area: reserved, hit-tested and painted in the frame.
+  void HeaderFrameMessage(TMessage& message);
   void MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode);
 
   PTreeNode root_ = nullptr;
@@ -560,6 +604,11 @@ class TBaseTree : public TCustomControl {
   std::unique_ptr<TScrollBarOptions> scrollBarOptions_;
   std::unique_ptr<TClipboardFormats> clipboardFormats_;
   Microsoft::WRL::ComPtr<IDataObject> clipboardData_;
+  std::unique_ptr<TTreeHeader> header_;
+  THintMode hintMode_ = THintMode::hmDefault;
+  THintAnimationType hintAnimation_ = THintAnimationType::hatSystemDefault;
+  int textMargin_ = DefaultTextMargin;
+  std::shared_ptr<void> lifeToken_ = std::make_shared<int>(0);
 };
 
 }  // namespace tree

@@ -106,7 +106,7 @@ void TBaseTree::DoColumnResize(TColumnIndex column) {
   if (IsLoading() || !HandleAllocated()) return;
   UpdateScrollBars(true);
   Invalidate();
-  if (OnColumnResize) OnColumnResize(nullptr, column);
+  if (OnColumnResize) OnColumnResize(header_.get(), column);
 }
 
 int TBaseTree::DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column) {

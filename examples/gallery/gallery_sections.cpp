@@ -8,6 +8,7 @@
 #include "tabs_section.h"
 #include "shell_section.h"
 #include "toolbars_section.h"
+#include "tree_header_section.h"
 
 const std::vector<TGallerySectionInfo>& GallerySections() {
   static const std::vector<TGallerySectionInfo> sections{
@@ -19,6 +20,7 @@ const std::vector<TGallerySectionInfo>& GallerySections() {
       {L"Toolbar framework: one item tree as a toolbar, a vertical bar and a menu", &BuildToolbarsSection},
       {L"Toolbar framework: default theme", &BuildDefaultThemeSection},
       {L"Toolbars: docks on four edges with dockable bars", &BuildDocksSection},
+      {L"Tree control: header and columns", &BuildTreeHeaderSection},
   };
   return sections;
 }

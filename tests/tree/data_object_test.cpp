@@ -1,0 +1,410 @@
+// The tree's data object and drag manager: the formats it answers for, rendering through the tree, data stored in
+// it, the same-process reference, the OLE clipboard, a tree that is gone, and the drop-source answers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include "framework/clipboard.h"
+#include "framework/global_memory.h"
+#include "framework/stg_medium.h"
+#include "support/test_window.h"
+#include "tree/clipboard_format_registry.h"
+#include "tree/tree_data_object.h"
+#include "tree/tree_drag_manager.h"
+#include "tree_fixture.h"
+
+namespace tree_test {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+const CLIPFORMAT UserFormat = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Tree Test User Format"));
+const CLIPFORMAT StoredFormat = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Tree Test Stored Format"));
+
+FORMATETC Format(CLIPFORMAT format, DWORD tymed = TYMED_HGLOBAL, DWORD aspect = DVASPECT_CONTENT, LONG index = -1) {
+  return FORMATETC{format, nullptr, aspect, index, tymed};
+}
+
+HGLOBAL Block(const std::string& bytes) {
+  TGlobalMemory block = TGlobalMemory::Allocate(bytes.size());
+  TGlobalLock lock(block.Get());
+  std::memcpy(lock.Data(), bytes.data(), bytes.size());
+  return block.Release();
+}
+
+std::string Bytes(HGLOBAL block) {
+  TGlobalLock lock(block);
+  return std::string(lock.As<char>(), lock.Size());
+}
+
+// A tree that offers one format of its own and renders it as the text "rendered".
+struct TRenderingTree : TTestTree {
+  TRenderingTree() {
+    OnGetUserClipboardFormats = [](TBaseTree*, TFormatEtcArray& formats) {
+      formats.push_back(Format(UserFormat, TYMED_HGLOBAL | TYMED_ISTREAM, DVASPECT_CONTENT, -1));
+    };
+    OnRenderOLEData = [this](TBaseTree*, const FORMATETC& format, STGMEDIUM& medium, bool forClipboard,
+                             HRESULT& result) {
+      ++renders;
+      lastForClipboard = forClipboard;
+      if (throwOnRender) throw std::runtime_error("render failed");
+      medium.tymed = wrongMedium ? TYMED_GDI : TYMED_HGLOBAL;
+      medium.hGlobal = Block("rendered");
+      if (format.tymed & TYMED_HGLOBAL) {
+        result = S_OK;
+      } else if (format.tymed & TYMED_ISTREAM) {
+        medium.tymed = TYMED_ISTREAM;
+        result = CreateStreamOnHGlobal(medium.hGlobal, TRUE, &medium.pstm);
+      }
+    };
+  }
+  int renders = 0;
+  bool lastForClipboard = false;
+  bool throwOnRender = false;
+  bool wrongMedium = false;
+};
+
+TEST(TreeDataObject, QueryGetDataAnswers) {
+  TRenderingTree tree;
+  ComPtr<IDataObject> data = new TTreeDataObject(&tree, true);
+  struct TCase {
+    FORMATETC format;
+    HRESULT expected;
+  };
+  TCase cases[] = {
+      {Format(UserFormat), S_OK},
+      {Format(UserFormat, TYMED_ISTREAM), S_OK},
+      {Format(UserFormat, TYMED_GDI), DV_E_TYMED},
+      {Format(UserFormat, TYMED_HGLOBAL, DVASPECT_ICON), DV_E_DVASPECT},
+      {Format(UserFormat, TYMED_HGLOBAL, DVASPECT_CONTENT, 3), DV_E_LINDEX},
+      {Format(TreeDataFormat), S_OK},
+      {Format(TreeReferenceFormat), S_OK},
+      {Format(CF_BITMAP), DV_E_FORMATETC},
+  };
+  for (TCase& c : cases) EXPECT_EQ(data->QueryGetData(&c.format), c.expected) << c.format.cfFormat;
+}
+
+TEST(TreeDataObject, EnumeratesItsFormats) {
+  TRenderingTree tree;
+  ComPtr<IDataObject> data = new TTreeDataObject(&tree, false);
+  ComPtr<IEnumFORMATETC> enumerator;
+  EXPECT_EQ(data->EnumFormatEtc(DATADIR_SET, &enumerator), OLE_S_USEREG);
+  EXPECT_EQ(enumerator, nullptr);
+  ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, &enumerator), S_OK);
+  std::vector<CLIPFORMAT> formats;
+  FORMATETC record[8];
+  ULONG fetched = 0;
+  // More asked than there are: still S_OK for those copied.
+  EXPECT_EQ(enumerator->Next(8, record, &fetched), S_OK);
+  for (ULONG i = 0; i < fetched; ++i) formats.push_back(record[i].cfFormat);
+  EXPECT_EQ(formats, (std::vector<CLIPFORMAT>{TreeDataFormat, UserFormat, TreeReferenceFormat}));
+  EXPECT_EQ(enumerator->Next(1, record, &fetched), S_FALSE);
+  EXPECT_EQ(fetched, 0u);
+  enumerator->Reset();
+  EXPECT_EQ(enumerator->Skip(4), S_FALSE);
+  EXPECT_EQ(enumerator->Skip(1), S_OK);
+  ComPtr<IEnumFORMATETC> clone;
+  ASSERT_EQ(enumerator->Clone(&clone), S_OK);
+  EXPECT_EQ(clone->Next(1, record, nullptr), S_OK);
+  EXPECT_EQ(record[0].cfFormat, UserFormat);
+  EXPECT_EQ(enumerator->Skip(2), S_OK);
+  EXPECT_EQ(enumerator->Skip(1), S_FALSE);
+}
+
+TEST(TreeDataObject, GetDataRendersThroughTheTree) {
+  TRenderingTree tree;
+  ComPtr<IDataObject> data = new TTreeDataObject(&tree, true);
+  FORMATETC user = Format(UserFormat);
+  TStgMedium medium;
+  ASSERT_EQ(data->GetData(&user, medium.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(Bytes(medium.Get().hGlobal).substr(0, 8), "rendered");
+  EXPECT_TRUE(tree.lastForClipboard);
+  FORMATETC unknown = Format(CF_BITMAP);
+  EXPECT_EQ(data->GetData(&unknown, medium.ReleaseAndGetAddressOf()), DV_E_FORMATETC);
+  FORMATETC here = Format(UserFormat);
+  EXPECT_EQ(data->GetDataHere(&here, medium.ReleaseAndGetAddressOf()), E_NOTIMPL);
+  // A medium of a kind not asked for never reaches the caller, who would read it as the kind it asked for.
+  tree.wrongMedium = true;
+  EXPECT_EQ(data->GetData(&user, medium.ReleaseAndGetAddressOf()), DV_E_TYMED);
+  EXPECT_TRUE(medium.Empty());
+  tree.wrongMedium = false;
+  // A failing handler ends at the COM boundary.
+  tree.throwOnRender = true;
+  EXPECT_TRUE(FAILED(data->GetData(&user, medium.ReleaseAndGetAddressOf())));
+  EXPECT_EQ(tree.renders, 3);
+}
+
+TEST(TreeDataObject, ReferenceNamesTheTreeUnlessFlushing) {
+  TRenderingTree tree;
+  ComPtr<IDataObject> data = new TTreeDataObject(&tree, true);
+  FORMATETC reference = Format(TreeReferenceFormat);
+  TStgMedium medium;
+  ASSERT_EQ(data->GetData(&reference, medium.ReleaseAndGetAddressOf()), S_OK);
+  TGlobalLock lock(medium.Get().hGlobal);
+  ASSERT_GE(lock.Size(), sizeof(TTreeReference));
+  EXPECT_EQ(lock.As<TTreeReference>()->ProcessId, GetCurrentProcessId());
+  EXPECT_EQ(lock.As<TTreeReference>()->Tree, &tree);
+  EXPECT_EQ(GlobalFlags(medium.Get().hGlobal) & GMEM_DDESHARE, static_cast<UINT>(GMEM_DDESHARE));
+  EXPECT_EQ(FindReferencedTree(data.Get()), &tree);
+  tree.DoStateChange({TTreeState::stClipboardFlushing});
+  EXPECT_EQ(data->GetData(&reference, medium.ReleaseAndGetAddressOf()), E_FAIL);
+  EXPECT_EQ(FindReferencedTree(data.Get()), nullptr);
+  tree.DoStateChange({}, {TTreeState::stClipboardFlushing});
+}
+
+// Counts the releases a medium's release object receives.
+struct TReleaseCounter : TComObject<IUnknown> {
+  int releases = 0;
+  ULONG STDMETHODCALLTYPE Release() override {
+    ++releases;
+    return TComObject<IUnknown>::Release();
+  }
+};
+
+TEST(TreeDataObject, SetDataStoresAndReplaces) {
+  TRenderingTree tree;
+  ComPtr<IDataObject> data = new TTreeDataObject(&tree, false);
+  FORMATETC stored = Format(StoredFormat);
+  EXPECT_EQ(data->QueryGetData(&stored), DV_E_FORMATETC);
+
+  // Handed over with its release object: replacing it releases that object once.
+  ComPtr<TReleaseCounter> counter = new TReleaseCounter;
+  STGMEDIUM first{TYMED_HGLOBAL, {}, counter.Get()};
+  first.hGlobal = Block("first");
+  counter->AddRef();
+  ASSERT_EQ(data->SetData(&stored, &first, TRUE), S_OK);
+  EXPECT_EQ(data->QueryGetData(&stored), S_OK);
+  EXPECT_EQ(counter->releases, 0);
+  HGLOBAL firstBlock = first.hGlobal;
+
+  // Copied: the object keeps bytes of its own and hands out references to them.
+  STGMEDIUM second{TYMED_HGLOBAL, {}, nullptr};
+  second.hGlobal = Block("second");
+  ASSERT_EQ(data->SetData(&stored, &second, FALSE), S_OK);
+  EXPECT_EQ(counter->releases, 1);
+  GlobalFree(firstBlock);
+  TStgMedium medium;
+  ASSERT_EQ(data->GetData(&stored, medium.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_NE(medium.Get().hGlobal, second.hGlobal);
+  EXPECT_EQ(Bytes(medium.Get().hGlobal).substr(0, 6), "second");
+  EXPECT_EQ(medium.Get().pUnkForRelease, static_cast<IUnknown*>(data.Get()));
+  ReleaseStgMedium(&second);
+  medium.Reset();
+  // The reference handed out freed nothing of the object's.
+  ASSERT_EQ(data->GetData(&stored, medium.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(Bytes(medium.Get().hGlobal).substr(0, 6), "second");
+
+  // The new format is enumerated; media the object cannot copy are refused.
+  ComPtr<IEnumFORMATETC> enumerator;
+  data->EnumFormatEtc(DATADIR_GET, &enumerator);
+  FORMATETC records[8];
+  ULONG fetched = 0;
+  enumerator->Next(8, records, &fetched);
+  EXPECT_EQ(records[fetched - 1].cfFormat, StoredFormat);
+  wchar_t name[] = L"C:\\never-deleted.txt";
+  STGMEDIUM file{TYMED_FILE, {}, nullptr};
+  file.lpszFileName = name;
+  FORMATETC fileFormat = Format(StoredFormat, TYMED_FILE);
+  EXPECT_EQ(data->SetData(&fileFormat, &file, FALSE), DV_E_TYMED);
+  EXPECT_EQ(data->SetData(nullptr, &file, FALSE), E_INVALIDARG);
+}
+
+// The caller's target device may be freed as soon as SetData returns: the object keeps a copy of its own.
+TEST(TreeDataObject, SetDataCopiesTheTargetDevice) {
+  TRenderingTree tree;
+  ComPtr<IDataObject> data = new TTreeDataObject(&tree, false);
+  const DWORD size = sizeof(DVTARGETDEVICE) + 16;
+  auto* device = static_cast<DVTARGETDEVICE*>(CoTaskMemAlloc(size));
+  std::memset(device, 0x5A, size);
+  device->tdSize = size;
+  FORMATETC format = Format(StoredFormat);
+  format.ptd = device;
+  STGMEDIUM medium{TYMED_HGLOBAL, {}, nullptr};
+  medium.hGlobal = Block("x");
+  ASSERT_EQ(data->SetData(&format, &medium, FALSE), S_OK);
+  ReleaseStgMedium(&medium);
+  std::vector<BYTE> expected(reinterpret_cast<BYTE*>(device), reinterpret_cast<BYTE*>(device) + size);
+  std::memset(device, 0, size);
+  CoTaskMemFree(device);
+  ComPtr<IEnumFORMATETC> enumerator;
+  data->EnumFormatEtc(DATADIR_GET, &enumerator);
+  FORMATETC records[8];
+  ULONG fetched = 0;
+  enumerator->Next(8, records, &fetched);
+  FORMATETC& last = records[fetched - 1];
+  ASSERT_NE(last.ptd, nullptr);
+  EXPECT_NE(last.ptd, device);
+  EXPECT_EQ(std::vector<BYTE>(reinterpret_cast<BYTE*>(last.ptd), reinterpret_cast<BYTE*>(last.ptd) + size), expected);
+  for (ULONG i = 0; i < fetched; ++i) CoTaskMemFree(records[i].ptd);
+}
+
+// Once its tree is destroyed the object renders nothing and touches nothing of the tree.
+TEST(TreeDataObject, TreeGoneAnswersNotRunning) {
+  ComPtr<IDataObject> data;
+  {
+    TRenderingTree tree;
+    data = new TTreeDataObject(&tree, true);
+    tree.MarkCutCopyNodes(false);
+    STGMEDIUM medium{TYMED_HGLOBAL, {}, nullptr};
+    medium.hGlobal = Block("kept");
+    FORMATETC stored = Format(StoredFormat);
+    data->SetData(&stored, &medium, TRUE);
+    Clipboard().SetOleData(data.Get());
+  }
+  // Still on the clipboard: a paste gets nothing from the gone tree.
+  FORMATETC user = Format(UserFormat);
+  TStgMedium medium;
+  EXPECT_TRUE(FAILED(Clipboard().GetOleData()->GetData(&user, medium.ReleaseAndGetAddressOf())));
+  Clipboard().SetOleData(nullptr);
+  for (CLIPFORMAT format : {UserFormat, TreeDataFormat, TreeReferenceFormat}) {
+    FORMATETC request = Format(format);
+    EXPECT_EQ(data->GetData(&request, medium.ReleaseAndGetAddressOf()), OLE_E_NOTRUNNING) << format;
+  }
+  FORMATETC stored = Format(StoredFormat);
+  EXPECT_EQ(data->GetData(&stored, medium.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(FindReferencedTree(data.Get()), nullptr);
+  data.Reset();
+}
+
+TEST(TreeDataObject, RoundTripThroughTheOleClipboard) {
+  TRenderingTree tree;
+  ComPtr<IDataObject> data = new TTreeDataObject(&tree, true);
+  Clipboard().SetOleData(data.Get());
+  ComPtr<IDataObject> pasted = Clipboard().GetOleData();
+  ASSERT_NE(pasted, nullptr);
+  FORMATETC user = Format(UserFormat);
+  TStgMedium medium;
+  ASSERT_EQ(pasted->GetData(&user, medium.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(Bytes(medium.Get().hGlobal).substr(0, 8), "rendered");
+  EXPECT_EQ(FindReferencedTree(pasted.Get()), &tree);
+  // Handed over for good, the clipboard keeps the rendered formats but no reference to this process's tree.
+  tree.DoStateChange({TTreeState::stClipboardFlushing});
+  Clipboard().FlushOleData();
+  tree.DoStateChange({}, {TTreeState::stClipboardFlushing});
+  pasted = Clipboard().GetOleData();
+  ASSERT_EQ(pasted->GetData(&user, medium.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(Bytes(medium.Get().hGlobal).substr(0, 8), "rendered");
+  EXPECT_EQ(FindReferencedTree(pasted.Get()), nullptr);
+  EXPECT_FALSE(Clipboard().IsCurrentOleData(data.Get()));
+}
+
+// A data object that offers any bytes as reference data, for the reader's mutation test.
+struct TBytesDataObject : TComObject<IDataObject> {
+  std::string bytes;
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (format->cfFormat != TreeReferenceFormat) return DV_E_FORMATETC;
+    *medium = STGMEDIUM{TYMED_HGLOBAL, {}, nullptr};
+    medium->hGlobal = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!bytes.empty()) {
+      TGlobalLock lock(medium->hGlobal);
+      if (lock.Data()) std::memcpy(lock.Data(), bytes.data(), bytes.size());
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+};
+
+// Reference data from a drag is outside data: mutated bytes name the live tree or nothing, never anything else.
+TEST(TreeDataObject, ReferenceReaderSurvivesMutatedData) {
+  TRenderingTree tree;
+  ComPtr<IDataObject> source = new TTreeDataObject(&tree, false);
+  ASSERT_EQ(FindReferencedTree(source.Get()), &tree);
+  TTreeReference valid{GetCurrentProcessId(), &tree};
+  const std::string original(reinterpret_cast<const char*>(&valid), sizeof valid);
+  ComPtr<TBytesDataObject> data = new TBytesDataObject;
+  std::mt19937 random(20261207);
+  int named = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes = original;
+    switch (random() % 4) {
+      case 0:
+        bytes.resize(random() % bytes.size());
+        break;
+      case 1:
+        bytes += std::string(random() % 8, static_cast<char>(random()));
+        break;
+      default:
+        for (int flips = 1 + random() % 3; flips > 0; --flips) bytes[random() % bytes.size()] ^= 1 << (random() % 8);
+    }
+    data->bytes = bytes;
+    TBaseTree* found = FindReferencedTree(data.Get());
+    if (found) {
+      ++named;
+      EXPECT_EQ(found, &tree);
+      EXPECT_EQ(std::memcmp(bytes.data(), original.data(), sizeof(DWORD)), 0);
+      EXPECT_EQ(std::memcmp(bytes.data() + offsetof(TTreeReference, Tree),
+                            original.data() + offsetof(TTreeReference, Tree), sizeof(void*)),
+                0);
+    }
+  }
+  EXPECT_GT(named, 0);
+  data->bytes = original;
+  EXPECT_EQ(FindReferencedTree(data.Get()), &tree);
+  valid.ProcessId ^= 0x10000;
+  data->bytes.assign(reinterpret_cast<const char*>(&valid), sizeof valid);
+  EXPECT_EQ(FindReferencedTree(data.Get()), nullptr);
+}
+
+TEST(TreeDragManager, DropSourceAnswers) {
+  TTestTree tree;
+  ComPtr<IDropSource> source = new TTreeDragManager(&tree);
+  struct TCase {
+    BOOL escape;
+    DWORD keys;
+    HRESULT expected;
+  };
+  const TCase cases[] = {
+      {TRUE, MK_LBUTTON, DRAGDROP_S_CANCEL},
+      {FALSE, MK_LBUTTON | MK_RBUTTON, DRAGDROP_S_CANCEL},
+      {FALSE, MK_LBUTTON, S_OK},
+      {FALSE, MK_RBUTTON | MK_SHIFT, S_OK},
+      {FALSE, 0, DRAGDROP_S_DROP},
+      {FALSE, MK_CONTROL, DRAGDROP_S_DROP},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(source->QueryContinueDrag(c.escape, c.keys), c.expected) << c.keys;
+  EXPECT_EQ(source->GiveFeedback(DROPEFFECT_COPY), DRAGDROP_S_USEDEFAULTCURSORS);
+}
+
+// An incoming drag keeps its data object and knows a source tree of this process; leaving forgets both.
+TEST(TreeDragManager, TargetFindsTheSourceTree) {
+  TTestWindow host(RECT{100, 100, 400, 400});
+  TTestTree source, target;
+  target.SetParentWindow(host.Handle());
+  target.HandleNeeded();
+  ComPtr<TTreeDragManager> manager = new TTreeDragManager(&target);
+  ComPtr<IDataObject> own;
+  own.Attach(ComPtr<TTreeDragManager>(new TTreeDragManager(&source))->GetDataObject());
+  ASSERT_NE(own, nullptr);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  ASSERT_EQ(manager->DragEnter(own.Get(), MK_LBUTTON, POINTL{150, 150}, &effect), S_OK);
+  EXPECT_TRUE(manager->GetIsDropTarget());
+  EXPECT_EQ(manager->GetDragSource(), &source);
+  ComPtr<IDataObject> current;
+  current.Attach(manager->GetDataObject());
+  EXPECT_EQ(current, own);
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(manager->DragOver(MK_LBUTTON, POINTL{151, 150}, &effect), S_OK);
+  EXPECT_EQ(manager->DragLeave(), S_OK);
+  EXPECT_FALSE(manager->GetIsDropTarget());
+  EXPECT_EQ(manager->GetDragSource(), nullptr);
+  // A data object of another kind names no source; dropping ends the drag.
+  ComPtr<TBytesDataObject> foreign = new TBytesDataObject;
+  manager->DragEnter(foreign.Get(), MK_LBUTTON, POINTL{150, 150}, &effect);
+  EXPECT_EQ(manager->GetDragSource(), nullptr);
+  EXPECT_EQ(manager->Drop(foreign.Get(), 0, POINTL{150, 150}, &effect), S_OK);
+  EXPECT_FALSE(manager->GetIsDropTarget());
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+}  // namespace
+}  // namespace tree_test

@@ -1,0 +1,40 @@
+#include "header_tree.h"
+
+namespace tree_test {
+
+THeaderTree::THeaderTree(HWND host, int width, int height, std::initializer_list<int> columnWidths) {
+  SetParentWindow(host);
+  SetBounds(0, 0, width, height);
+  for (int columnWidth : columnWidths) Header()->Columns()->Add()->SetWidth(columnWidth);
+  Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible);
+  HandleNeeded();
+  SetVisible(true);
+  Header()->RecalculateHeader();
+}
+
+int THeaderTree::GetNodeWidth(PTreeNode, TColumnIndex) { return contentWidth; }
+
+RECT THeaderTree::HeaderScreenRect() {
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  RECT r = Header()->HeaderRect();
+  OffsetRect(&r, window.left, window.top);
+  return r;
+}
+
+POINT THeaderTree::HeaderPoint(int x, int y) {
+  RECT r = HeaderScreenRect();
+  return POINT{r.left + x, r.top + y};
+}
+
+LRESULT THeaderTree::SendNC(UINT message, POINT screen) {
+  return SendMessageW(Handle(), message, HTBORDER, MAKELPARAM(screen.x, screen.y));
+}
+
+LRESULT THeaderTree::SendClient(UINT message, POINT screen, WPARAM keys) {
+  POINT client = screen;
+  ::ScreenToClient(Handle(), &client);
+  return SendMessageW(Handle(), message, keys, MAKELPARAM(client.x, client.y));
+}
+
+}  // namespace tree_test
