@@ -67,7 +67,7 @@ bool ReadGuarded(TCustomSimpleClipboardFormat& format, const std::string& block)
   return format.ReadData(guarded.Data(), guarded.Size());
 }
 
-using AddressFormats = TAddressFormatsTest;
+using AddressFormats = TDragDropTest;
 
 TEST_F(AddressFormats, GoldenBlocksAreWrittenAndReadBack) {
   struct TCase {
@@ -133,9 +133,6 @@ TEST_F(AddressFormats, GoldenBlocksAreWrittenAndReadBack) {
       {"mail", Maker<TRFC822ClipboardFormat>(),
        [](auto& f) { static_cast<TRFC822ClipboardFormat&>(f).Lines().SetText(L"Subject: s\r\n\r\nbody"); },
        Bytes("Subject: s\r\n\r\nbody\r\n\0", 21)},
-      {"vcard", Maker<TVCardClipboardFormat>(),
-       [](auto& f) { static_cast<TVCardClipboardFormat&>(f).Lines().Add(L"FN=A B"); },
-       Bytes("begin:vcard\rFN=A B\r\rend:vcard\0", 30)},
   };
   for (const TCase& c : cases) {
     auto written = c.Make();
@@ -216,6 +213,13 @@ TEST_F(AddressFormats, AVCardIsReadAsNameValueLinesWhateverTheCaseOfItsFrame) {
     ASSERT_TRUE(ReadGuarded(card, c.Block));
     EXPECT_EQ(card.Lines().Text(), c.Lines);
   }
+  // Lines end in CR alone when written, so the blank line before the end line reads as a line of its own.
+  TVCardClipboardFormat card;
+  card.Lines().Add(L"FN=A B");
+  const std::string written = Bytes("begin:vcard\rFN=A B\r\rend:vcard\0", 30);
+  EXPECT_EQ(WrittenBytes(card), written);
+  ASSERT_TRUE(ReadGuarded(card, written));
+  EXPECT_EQ(card.Lines().Text(), L"FN=A B\r\n\r\n");
   TVCardClipboardFormat empty;
   EXPECT_EQ(empty.GetSize(), 0u);
   std::string buffer(23, '\0');
@@ -288,7 +292,7 @@ TEST_F(AddressFormats, ShortcutTextGivesTheFirstAddressOfItsSection) {
   }
 }
 
-class AddressReading : public TAddressFormatsTest {
+class AddressReading : public TDragDropTest {
  protected:
   std::pair<String, String> Read() {
     TURLDataFormat format(nullptr);
@@ -358,11 +362,11 @@ TEST_F(AddressReading, AVirtualShortcutFileGivesItsAddressAndTitle) {
 }
 
 TEST_F(AddressReading, BookmarkRecordsGiveAddressAndTitle) {
-  data_->Add(FormatId(L"Netscape Image Format"), ImageBlock(0, 0, {0, 45, 48, 0}, Bytes("\0Img\0http://img/\0", 17)));
+  data_->Add(FormatId(L"Netscape Image Format"), ImageBlock(0, 0, {0, 45, 49, 0}, Bytes("\0Img\0http://img/\0", 17)));
   data_->Add(FormatId(L"Netscape Bookmark"), Field("http://mark/", 1024) + Field("Mark", 1024));
   EXPECT_EQ(Read(), std::make_pair(String(L"http://mark/"), String(L"Mark")));
   data_ = new TTestDataObject;
-  data_->Add(FormatId(L"Netscape Image Format"), ImageBlock(0, 0, {0, 45, 48, 0}, Bytes("\0Img\0http://img/\0", 17)));
+  data_->Add(FormatId(L"Netscape Image Format"), ImageBlock(0, 0, {0, 45, 49, 0}, Bytes("\0Img\0http://img/\0", 17)));
   EXPECT_EQ(Read(), std::make_pair(String(L"http://img/"), String(L"Img")));
 }
 

@@ -44,7 +44,7 @@ TRead BlockReader() {
   };
 }
 
-using AddressReaderFuzz = TAddressFormatsTest;
+using AddressReaderFuzz = TDragDropTest;
 
 TEST_F(AddressReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
   const std::string item("\x06\0abcd", 6), end("\0\0", 2);

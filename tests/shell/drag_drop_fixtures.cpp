@@ -9,10 +9,9 @@
 #include "shell/dragdrop/generic_data_formats.h"
 #include "shell/dragdrop/url_formats.h"
 
-void TDragDropTest::SetUpTestSuite() { InitializeUnit(shell::GenericFormatsUnit()); }
-
-void TAddressFormatsTest::SetUpTestSuite() {
-  TDragDropTest::SetUpTestSuite();
+// Every format unit, as a program starts them: the conversions of one unit change the order of another's.
+void TDragDropTest::SetUpTestSuite() {
+  InitializeUnit(shell::GenericFormatsUnit());
   InitializeUnit(shell::URLFormatsUnit());
 }
 

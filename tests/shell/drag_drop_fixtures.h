@@ -20,12 +20,6 @@ class TDragDropTest : public testing::Test {
   static void SetUpTestSuite();
 };
 
-// Starts the address formats too, and with them the file, item-ID list, HTML and mail text formats.
-class TAddressFormatsTest : public TDragDropTest {
- public:
-  static void SetUpTestSuite();
-};
-
 // The bytes a simple format writes for its value; empty when it offers nothing or refuses.
 std::string WrittenBytes(shell::TCustomSimpleClipboardFormat& format);
 

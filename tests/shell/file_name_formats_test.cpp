@@ -19,7 +19,7 @@ using namespace shell;
 
 namespace {
 
-class FileNameFormats : public TAddressFormatsTest {
+class FileNameFormats : public TDragDropTest {
  protected:
   void SetUp() override {
     for (const wchar_t* name : {L"one.txt", L"two.url"}) {

@@ -141,7 +141,7 @@ TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
 
 // Addresses and files dragged between two windows of this program, as the browser's address box and page strip
 // exchange them.
-class AddressDrag : public TAddressFormatsTest {
+class AddressDrag : public TDragDropTest {
  protected:
   void SetUp() override {
     panel_.SetBounds(0, 0, 200, 150);
