@@ -401,4 +401,63 @@ TEST_F(AddressReading, TheTargetPrefersALinkUnlessTheSourceSaysOtherwise) {
   }
 }
 
+std::vector<CLIPFORMAT> OfferedFormats(TDropURLSource& source) {
+  ComPtr<IEnumFORMATETC> formats;
+  std::vector<CLIPFORMAT> listed;
+  if (source.EnumFormatEtc(DATADIR_GET, &formats) != S_OK) return listed;
+  FORMATETC format;
+  while (formats->Next(1, &format, nullptr) == S_OK) listed.push_back(format.cfFormat);
+  return listed;
+}
+
+std::string Offered(TDropURLSource& source, CLIPFORMAT format, LONG index = -1) {
+  FORMATETC request{format, nullptr, DVASPECT_CONTENT, index, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (source.GetData(&request, &medium) != S_OK) return "refused";
+  std::string bytes = BytesOfMedium(medium);
+  ReleaseStgMedium(&medium);
+  return bytes;
+}
+
+std::string DescriptorName(const std::string& block) {
+  if (block.size() != sizeof(FILEGROUPDESCRIPTORA)) return "bad size";
+  const auto* group = reinterpret_cast<const FILEGROUPDESCRIPTORA*>(block.data());
+  return std::to_string(group->cItems) + " " + std::to_string(group->fgd[0].dwFlags) + " " + group->fgd[0].cFileName;
+}
+
+TEST_F(AddressFormats, AnAddressIsOfferedInSixFormsWithOrWithoutATitle) {
+  const CLIPFORMAT bookmark = FormatId(L"Netscape Bookmark"), image = FormatId(L"Netscape Image Format"),
+                   url = FormatId(L"UniformResourceLocator"), group = FormatId(L"FileGroupDescriptor"),
+                   contents = FormatId(L"FileContents");
+  const std::string shortcut = Bytes("[InternetShortcut]\r\nURL=http://host.test/a/b\r\n\0", 47);
+  struct TCase {
+    const wchar_t* Title;
+    std::string Bookmark;
+    std::string Image;
+    std::string Descriptor;
+  } cases[] = {
+      {L"", Field("http://host.test/a/b", 1024),
+       ImageBlock(0, 0, {0, 0, 45, 0}, Bytes("\0http://host.test/a/b\0", 22)), "1 32768 host.test.url"},
+      {L"A: Title?", Field("http://host.test/a/b", 1024) + Field("A: Title?", 1024),
+       ImageBlock(0, 0, {0, 45, 55, 0}, Bytes("\0A: Title?\0http://host.test/a/b\0", 32)), "1 32768 A  Title.url"},
+  };
+  for (const TCase& c : cases) {
+    TDropURLSource source(nullptr);
+    source.SetURL(L"http://host.test/a/b");
+    source.SetTitle(c.Title);
+    std::vector<CLIPFORMAT> listed = OfferedFormats(source);
+    std::vector<CLIPFORMAT> addressForms(listed.end() - 6, listed.end());
+    EXPECT_EQ(addressForms, (std::vector<CLIPFORMAT>{bookmark, image, url, group, contents, CF_TEXT}));
+    EXPECT_EQ(Offered(source, bookmark), c.Bookmark);
+    EXPECT_EQ(Offered(source, image), c.Image);
+    EXPECT_EQ(Offered(source, url), Bytes("http://host.test/a/b\0", 21));
+    EXPECT_EQ(Offered(source, CF_TEXT), Bytes("http://host.test/a/b\0", 21));
+    EXPECT_EQ(DescriptorName(Offered(source, group)), c.Descriptor);
+    EXPECT_EQ(Offered(source, contents, 0), shortcut);
+    // Dropped files are read, never offered.
+    EXPECT_EQ(Offered(source, CF_HDROP), "refused");
+    EXPECT_EQ(source.GetPreferredDropEffect(), static_cast<DWORD>(DROPEFFECT_COPY));
+  }
+}
+
 }  // namespace
