@@ -143,8 +143,8 @@ void UnregisterInternetTextFormats() {
 }  // namespace
 
 const TUnit& InternetTextFormatsUnit() {
-  static const TUnit unit{L"InternetTextFormats", &RegisterInternetTextFormats, &UnregisterInternetTextFormats,
-                          {&GenericFormatsUnit()}};
+  static const TUnit unit{
+      L"InternetTextFormats", &RegisterInternetTextFormats, &UnregisterInternetTextFormats, {&GenericFormatsUnit()}};
   return unit;
 }
 

@@ -269,9 +269,9 @@ void RegisterURLFormats() {
 }
 
 void UnregisterURLFormats() {
-  for (const TClipboardFormatClass& cls : {FormatClass<TURLClipboardFormat>(),
-                                           FormatClass<TNetscapeBookmarkClipboardFormat>(),
-                                           FormatClass<TNetscapeImageClipboardFormat>()})
+  for (const TClipboardFormatClass& cls :
+       {FormatClass<TURLClipboardFormat>(), FormatClass<TNetscapeBookmarkClipboardFormat>(),
+        FormatClass<TNetscapeImageClipboardFormat>()})
     UnregisterClipboardFormatClass(cls);
   UnregisterDataFormat(TDataFormatClass::Of<TURLDataFormat>());
 }
@@ -279,8 +279,8 @@ void UnregisterURLFormats() {
 }  // namespace
 
 const TUnit& URLFormatsUnit() {
-  static const TUnit unit{L"URLFormats", &RegisterURLFormats, &UnregisterURLFormats,
-                          {&FileFormatsUnit(), &InternetTextFormatsUnit()}};
+  static const TUnit unit{
+      L"URLFormats", &RegisterURLFormats, &UnregisterURLFormats, {&FileFormatsUnit(), &InternetTextFormatsUnit()}};
   return unit;
 }
 

@@ -155,7 +155,8 @@ TEST_F(AddressFormats, BlocksThatClaimMoreThanTheyHoldAreRefused) {
       {"offsets cut short", Maker<TPIDLClipboardFormat>(), DWords({1, 12}) + kEnd},
       {"offset past the block", Maker<TPIDLClipboardFormat>(), DWords({1, 12, 400}) + kEnd + kItem + kEnd},
       {"item past the block", Maker<TPIDLClipboardFormat>(), DWords({1, 12, 14}) + kEnd + Bytes("\x40\0ab", 4)},
-      {"item smaller than its size", Maker<TPIDLClipboardFormat>(), DWords({1, 12, 14}) + kEnd + Bytes("\x01\0\0\0", 4)},
+      {"item smaller than its size", Maker<TPIDLClipboardFormat>(),
+       DWords({1, 12, 14}) + kEnd + Bytes("\x01\0\0\0", 4)},
       {"list without terminator", Maker<TPIDLClipboardFormat>(), DWords({1, 12, 14}) + kEnd + kItem},
       {"huge count", Maker<TPIDLClipboardFormat>(), DWords({0xFFFFFFFF, 12, 14}) + kEnd + kItem + kEnd},
       {"one list named again and again", Maker<TPIDLClipboardFormat>(),
@@ -372,8 +373,8 @@ TEST_F(AddressReading, BookmarkRecordsGiveAddressAndTitle) {
 
 class TPreferredProbe : public TDropURLTarget {
  public:
-  using TDropURLTarget::TDropURLTarget;
   using TDropURLTarget::GetPreferredDropEffect;
+  using TDropURLTarget::TDropURLTarget;
 };
 
 TEST_F(AddressReading, TheTargetPrefersALinkUnlessTheSourceSaysOtherwise) {
@@ -436,8 +437,8 @@ TEST_F(AddressFormats, AnAddressIsOfferedInSixFormsWithOrWithoutATitle) {
     std::string Image;
     std::string Descriptor;
   } cases[] = {
-      {L"", Field("http://host.test/a/b", 1024),
-       ImageBlock(0, 0, {0, 0, 45, 0}, Bytes("\0http://host.test/a/b\0", 22)), "1 32768 host.test.url"},
+      {L"", Field("http://host.test/a/b", 1024), ImageBlock(0, 0, {0, 0, 45, 0}, Bytes("\0http://host.test/a/b\0", 22)),
+       "1 32768 host.test.url"},
       {L"A: Title?", Field("http://host.test/a/b", 1024) + Field("A: Title?", 1024),
        ImageBlock(0, 0, {0, 45, 55, 0}, Bytes("\0A: Title?\0http://host.test/a/b\0", 32)), "1 32768 A  Title.url"},
   };

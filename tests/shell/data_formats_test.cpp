@@ -108,10 +108,10 @@ TEST_F(ConversionMap, AnOwnerThatHoldsNoDataFormatsIsRefused) {
 TEST_F(ConversionMap, TextTravelsInTheGenericFormatsInPriorityOrder) {
   TTextDataFormat onTarget(nullptr);
   // The mail and HTML conversions come from the address unit, registered after the generic ones.
-  EXPECT_EQ(ClassesOf(onTarget),
-            (std::vector<const TClass*>{TTextClipboardFormat::StaticClass(), TRFC822ClipboardFormat::StaticClass(),
-                                        TFileContentsClipboardFormat::StaticClass(),
-                                        THTMLClipboardFormat::StaticClass()}));
+  EXPECT_EQ(
+      ClassesOf(onTarget),
+      (std::vector<const TClass*>{TTextClipboardFormat::StaticClass(), TRFC822ClipboardFormat::StaticClass(),
+                                  TFileContentsClipboardFormat::StaticClass(), THTMLClipboardFormat::StaticClass()}));
   TCustomDropMultiSource source(nullptr);
   auto* onSource = new TTextDataFormat(&source);
   EXPECT_EQ(ClassesOf(*onSource),

@@ -170,7 +170,8 @@ TEST_F(AddressDrag, AnAddressIsDroppedWithItsTitle) {
     dropped_.push_back({target.URL() + L"|" + received->Title(), effect});
   };
   EXPECT_EQ(DragWithMouse(source, POINT{200, 175}, POINT{500, 175}), TDragResult::drDropCopy);
-  EXPECT_EQ(dropped_, (std::vector<std::pair<String, DWORD>>{{L"http://example.test/page|Example page", DROPEFFECT_COPY}}));
+  EXPECT_EQ(dropped_,
+            (std::vector<std::pair<String, DWORD>>{{L"http://example.test/page|Example page", DROPEFFECT_COPY}}));
 }
 
 TEST_F(AddressDrag, ADroppedShortcutFileGivesItsAddress) {
