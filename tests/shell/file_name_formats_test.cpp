@@ -57,6 +57,26 @@ TEST_F(FileNameFormats, FilesOfOneFolderBecomeTheFolderAndOneItemEach) {
   }
 }
 
+TEST_F(FileNameFormats, FilesOnTwoDrivesShareOnlyTheFolderAboveTheDrives) {
+  // The test program runs from the drive that maps the host's file system, the temporary folder lies on C:.
+  wchar_t program[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  ASSERT_NE(towupper(program[0]), towupper(names_.Strings(0)[0]));
+  TStringList names;
+  names.Add(names_.Strings(0));
+  names.Add(program);
+  TPIDLList pidls;
+  ASSERT_TRUE(FilenamesToPIDLs(names, pidls));
+  ASSERT_EQ(pidls.Count(), 3);
+  for (int i = 0; i < 2; ++i) {
+    std::string full = PIDLToString(GetFullPIDLFromPath(names.Strings(i)).get());
+    TItemIdList drive = GetFullPIDLFromPath(names.Strings(i).substr(0, 3));
+    // The parent lies above the drive; with it, each item names its file again.
+    EXPECT_LT(pidls.Items(0).size(), PIDLSize(drive.get()));
+    EXPECT_EQ(JoinPIDLStrings(pidls.Items(0), pidls.Items(i + 1)), full);
+  }
+}
+
 TEST_F(FileNameFormats, NamesThatTheShellCannotNameFailTheConversion) {
   TPIDLList pidls;
   TStringList none;
