@@ -205,7 +205,7 @@ TEST_F(AddressFormats, AVCardIsReadAsNameValueLinesWhateverTheCaseOfItsFrame) {
     std::string Block;
     const wchar_t* Lines;
   } cases[] = {
-      {Bytes("BEGIN:VCARD\r\nFN:A B\r\nEND:VCARD\0", 32), L"FN=A B\r\n"},
+      {Bytes("BEGIN:VCARD\r\nFN:A B\r\nEND:VCARD\0", 31), L"FN=A B\r\n"},
       {Bytes("begin:vcard\rN:x:y\rend:VCard\0", 28), L"N=x:y\r\n"},
       {Bytes("FN:only\r\nEND:VCARD:more\0", 24), L"FN=only\r\nEND=VCARD:more\r\n"},
   };
@@ -358,7 +358,7 @@ TEST_F(AddressReading, AVirtualShortcutFileGivesItsAddressAndTitle) {
 
   data_ = new TTestDataObject;
   data_->Add(FormatId(L"FileGroupDescriptor"), Descriptor("readme.txt"));
-  data_->Add(FormatId(L"FileContents"), Bytes("[InternetShortcut]\r\n[x]\r\nURL=http://no/\r\n\0", 41), 0);
+  data_->Add(FormatId(L"FileContents"), Bytes("[InternetShortcut]\r\n[x]\r\nURL=http://no/\r\n\0", 42), 0);
   EXPECT_EQ(Read(), std::make_pair(String(), String()));
 }
 

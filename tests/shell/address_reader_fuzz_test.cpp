@@ -16,6 +16,7 @@
 #include "shell/dragdrop/url_formats.h"
 #include "shell/dragdrop/url_shortcut.h"
 #include "support/hostile_input.h"
+#include "temp_folder.h"
 
 using namespace shell;
 
@@ -46,25 +47,45 @@ TRead BlockReader() {
 
 using AddressReaderFuzz = TDragDropTest;
 
+// The item-ID lists of a real file: the shell reads the items' own bytes when it names them.
+std::string ListsOfAFile(const TTempFolder& folder) {
+  String path = folder.File(L"named.txt");
+  CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  TStringList names;
+  names.Add(path);
+  TPIDLClipboardFormat format;
+  FilenamesToPIDLs(names, format.PIDLs());
+  return WrittenBytes(format);
+}
+
 TEST_F(AddressReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
   const std::string item("\x06\0abcd", 6), end("\0\0", 2);
+  TTempFolder folder;
   struct TReader {
     const char* Name;
     TRead Read;
     std::string Seed;
   } readers[] = {
       {"item-ID lists", BlockReader<TPIDLClipboardFormat>(), DWords({2, 16, 18, 26}) + end + item + end + item + end},
+      {"item-ID lists named by the shell",
+       [](const uint8_t* data, size_t size) {
+         TPIDLClipboardFormat format;
+         if (!format.ReadData(data, size)) return false;
+         for (int i = 0; i < format.Filenames().Count(); ++i) format.Filenames().Strings(i);
+         return true;
+       },
+       ListsOfAFile(folder)},
       {"dropped files", BlockReader<TFileClipboardFormat>(),
-       DWords({20, 0, 0, 0, 0}) + std::string("C:\\a.url\0D:\\b\0\0", 16)},
+       DWords({20, 0, 0, 0, 0}) + std::string("C:\\a.url\0D:\\b\0\0", 15)},
       {"wide dropped files", BlockReader<TFileClipboardFormat>(),
-       DWords({20, 0, 0, 0, 1}) + std::string("C\0:\0\\\0a\0\0\0b\0\0\0\0\0", 18)},
+       DWords({20, 0, 0, 0, 1}) + std::string("C\0:\0\\\0a\0\0\0b\0\0\0\0\0", 16)},
       {"file name", BlockReader<TFilenameClipboardFormat>(), std::string("C:\\a\0", 5)},
       {"wide file name", BlockReader<TFilenameWClipboardFormat>(), std::string("C\0:\0\0\0", 6)},
       {"name map", BlockReader<TFilenameMapClipboardFormat>(), std::string("a\0bc\0\0", 6)},
       {"wide name map", BlockReader<TFilenameMapWClipboardFormat>(), std::string("a\0\0\0b\0\0\0\0\0", 10)},
       {"html", BlockReader<THTMLClipboardFormat>(), std::string("<html><body>x</body></html>\0", 28)},
       {"mail", BlockReader<TRFC822ClipboardFormat>(), std::string("Subject: s\r\n\r\nbody\0", 19)},
-      {"vcard", BlockReader<TVCardClipboardFormat>(), std::string("BEGIN:VCARD\r\nFN:A B\r\nEND:VCARD\0", 32)},
+      {"vcard", BlockReader<TVCardClipboardFormat>(), std::string("BEGIN:VCARD\r\nFN:A B\r\nEND:VCARD\0", 31)},
       {"address", BlockReader<TURLClipboardFormat>(), std::string("http://a/\0", 10)},
       {"bookmark", BlockReader<TNetscapeBookmarkClipboardFormat>(),
        std::string("http://a/") + std::string(1015, '\0') + "Title" + std::string(1019, '\0')},
