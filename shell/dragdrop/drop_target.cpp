@@ -251,7 +251,7 @@ void TCustomDropTarget::BeginDragImage(IDataObject* dataObject, POINT screenPoin
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point,
                                                        DWORD* effect) {
   if (!effect) return E_INVALIDARG;
-  return ComGuard([&]() -> HRESULT {
+  HRESULT result = ComGuard([&]() -> HRESULT {
     if (!asyncTransferring_) ClearData();
     dataObject_ = dataObject;
     POINT screen{point.x, point.y};
@@ -280,11 +280,17 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
     BeginDragImage(dataObject, screen, *effect);
     return S_OK;
   });
+  // A drag that failed here must not be dropped on.
+  if (FAILED(result)) {
+    dataObject_.Reset();
+    *effect = DROPEFFECT_NONE;
+  }
+  return result;
 }
 
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
-  return ComGuard([&]() -> HRESULT {
+  HRESULT guarded = ComGuard([&]() -> HRESULT {
     if (!target_) {
       *effect = DROPEFFECT_NONE;
       return E_UNEXPECTED;
@@ -314,6 +320,8 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL poi
     lastPoint_ = client;
     return result;
   });
+  if (FAILED(guarded)) *effect = DROPEFFECT_NONE;
+  return guarded;
 }
 
 void TCustomDropTarget::LeaveDrag() {
@@ -364,6 +372,8 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
       ImageList_DragLeave(target_->Handle());
     return dropped;
   });
+  // A drop that failed part way performed nothing the source may rely on.
+  if (FAILED(result)) *effect = DROPEFFECT_NONE;
   HRESULT cleared = ComGuard([&] {
     if (!asyncTransferring_) ClearData();
   });

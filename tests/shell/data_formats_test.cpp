@@ -13,6 +13,7 @@
 #include "shell/dragdrop/drop_effects.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/internet_text_formats.h"
 #include "shell/dragdrop/raw_data_format.h"
 #include "shell/dragdrop/simple_clipboard_formats.h"
 
@@ -106,14 +107,18 @@ TEST_F(ConversionMap, AnOwnerThatHoldsNoDataFormatsIsRefused) {
 
 TEST_F(ConversionMap, TextTravelsInTheGenericFormatsInPriorityOrder) {
   TTextDataFormat onTarget(nullptr);
-  EXPECT_EQ(ClassesOf(onTarget), (std::vector<const TClass*>{TTextClipboardFormat::StaticClass(),
-                                                             TFileContentsClipboardFormat::StaticClass()}));
+  // The mail and HTML conversions come from the address unit, registered after the generic ones.
+  EXPECT_EQ(
+      ClassesOf(onTarget),
+      (std::vector<const TClass*>{TTextClipboardFormat::StaticClass(), TRFC822ClipboardFormat::StaticClass(),
+                                  TFileContentsClipboardFormat::StaticClass(), THTMLClipboardFormat::StaticClass()}));
   TCustomDropMultiSource source(nullptr);
   auto* onSource = new TTextDataFormat(&source);
   EXPECT_EQ(ClassesOf(*onSource),
             (std::vector<const TClass*>{
-                TTextClipboardFormat::StaticClass(), TFileGroupDescritorWClipboardFormat::StaticClass(),
-                TFileGroupDescritorClipboardFormat::StaticClass(), TFileContentsClipboardFormat::StaticClass()}));
+                TTextClipboardFormat::StaticClass(), TRFC822ClipboardFormat::StaticClass(),
+                TFileGroupDescritorWClipboardFormat::StaticClass(), TFileGroupDescritorClipboardFormat::StaticClass(),
+                TFileContentsClipboardFormat::StaticClass(), THTMLClipboardFormat::StaticClass()}));
 }
 
 using DataFormats = TDragDropTest;

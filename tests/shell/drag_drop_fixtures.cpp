@@ -7,8 +7,19 @@
 #include "framework/startup.h"
 #include "framework/stg_medium.h"
 #include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/url_formats.h"
 
-void TDragDropTest::SetUpTestSuite() { InitializeUnit(shell::GenericFormatsUnit()); }
+// Every format unit, as a program starts them: the conversions of one unit change the order of another's.
+void TDragDropTest::SetUpTestSuite() {
+  InitializeUnit(shell::GenericFormatsUnit());
+  InitializeUnit(shell::URLFormatsUnit());
+}
+
+std::string WrittenBytes(shell::TCustomSimpleClipboardFormat& format) {
+  std::string bytes(format.GetSize(), '\0');
+  if (bytes.empty() || !format.WriteData(bytes.data(), bytes.size())) return {};
+  return bytes;
+}
 
 TGlobalMemory GlobalWith(const std::string& bytes) {
   TGlobalMemory memory = TGlobalMemory::Allocate(bytes.size());

@@ -20,6 +20,9 @@ class TDragDropTest : public testing::Test {
   static void SetUpTestSuite();
 };
 
+// The bytes a simple format writes for its value; empty when it offers nothing or refuses.
+std::string WrittenBytes(shell::TCustomSimpleClipboardFormat& format);
+
 // Global memory holding bytes.
 TGlobalMemory GlobalWith(const std::string& bytes);
 // The bytes of a medium in global memory or a stream.

@@ -71,10 +71,11 @@ TEST_F(DropSource, AnswersFromItsDataFormats) {
   EXPECT_EQ(source_.EnumFormatEtc(3, &none), E_NOTIMPL);
 
   // The feedback format comes first (the source makes it), its equal priorities the later registered first.
-  EXPECT_EQ(Listed(DATADIR_GET),
-            (std::vector<CLIPFORMAT>{FormatId(L"InShellDragLoop"), FormatId(L"Preferred DropEffect"), CF_TEXT,
-                                     FormatId(L"FileGroupDescriptorW"), FormatId(L"FileGroupDescriptor"),
-                                     FormatId(L"FileContents")}));
+  EXPECT_EQ(
+      Listed(DATADIR_GET),
+      (std::vector<CLIPFORMAT>{FormatId(L"InShellDragLoop"), FormatId(L"Preferred DropEffect"), CF_TEXT,
+                               FormatId(L"Internet Message (rfc822/rfc1522)"), FormatId(L"FileGroupDescriptorW"),
+                               FormatId(L"FileGroupDescriptor"), FormatId(L"FileContents"), FormatId(L"HTML Format")}));
   EXPECT_EQ(Listed(DATADIR_SET),
             (std::vector<CLIPFORMAT>{FormatId(L"Logical Performed DropEffect"), FormatId(L"TargetCLSID"),
                                      FormatId(L"Paste Succeeded"), FormatId(L"Performed DropEffect")}));

@@ -10,10 +10,14 @@
 #include "framework/image_list.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/drop_target.h"
+#include "shell/dragdrop/file_formats.h"
 #include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/url_drop_components.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
+#include "temp_folder.h"
 
+using Microsoft::WRL::ComPtr;
 using namespace shell;
 
 namespace {
@@ -43,6 +47,21 @@ void WaitForKeyState(int key, bool down) {
   }
 }
 
+// Presses the button at from, lets the source run its drag while the cursor moves to to, and releases there.
+// Modifier keys sent as input do not reach the drag loop under the test display, so the effect is steered by the
+// drag types here and the keys are covered by direct calls of the target.
+TDragResult DragWithMouse(TCustomDropSource& source, POINT from, POINT to) {
+  SetCursorPos(from.x, from.y);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  WaitForKeyState(VK_LBUTTON, true);
+  TDragResult result = TDragResult::drUnknown;
+  bool inTime = RunModalWithInput([&] { MoveInSteps(from, to, 6, [] { SendMouse(MOUSEEVENTF_LEFTUP); }); },
+                                  [&] { result = source.Execute(); });
+  EXPECT_TRUE(inTime);
+  WaitForKeyState(VK_LBUTTON, false);
+  return result;
+}
+
 class RealDrag : public TDragDropTest {
  protected:
   void SetUp() override {
@@ -61,20 +80,7 @@ class RealDrag : public TDragDropTest {
     source_.OnAfterDrop = [this](TObject*, TDragResult, bool optimized) { optimized_.push_back(optimized); };
   }
 
-  // Modifier keys sent as input do not reach the drag loop under the test display, so the effect is steered by
-  // the drag types here and the keys are covered by direct calls of the target.
-  TDragResult Drag(POINT to) {
-    POINT from{200, 175};
-    SetCursorPos(from.x, from.y);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    WaitForKeyState(VK_LBUTTON, true);
-    TDragResult result = TDragResult::drUnknown;
-    bool inTime = RunModalWithInput([&] { MoveInSteps(from, to, 6, [] { SendMouse(MOUSEEVENTF_LEFTUP); }); },
-                                    [&] { result = source_.Execute(); });
-    EXPECT_TRUE(inTime);
-    WaitForKeyState(VK_LBUTTON, false);
-    return result;
-  }
+  TDragResult Drag(POINT to) { return DragWithMouse(source_, POINT{200, 175}, to); }
 
   TTestWindow sourceHost_{RECT{100, 100, 300, 250}};
   TTestWindow targetHost_{RECT{400, 100, 600, 250}};
@@ -131,6 +137,110 @@ TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
   EXPECT_EQ(Drag(POINT{350, 400}), TDragResult::drCancel);
   EXPECT_TRUE(dropped_.empty());
   EXPECT_EQ(source_.GetPerformedDropEffect(), 0u);
+}
+
+// Addresses and files dragged between two windows of this program, as the browser's address box and page strip
+// exchange them.
+class AddressDrag : public TDragDropTest {
+ protected:
+  void SetUp() override {
+    panel_.SetBounds(0, 0, 200, 150);
+    panel_.SetParentWindow(targetHost_.Handle());
+    target_.RegisterTargetControl(&panel_);
+    target_.OnDrop = [this](TObject*, TShiftState, POINT, DWORD& effect) {
+      dropped_.push_back({target_.URL(), effect});
+    };
+  }
+
+  TTestWindow sourceHost_{RECT{100, 100, 300, 250}};
+  TTestWindow targetHost_{RECT{400, 100, 600, 250}};
+  TDropPanel panel_{nullptr};
+  TDropURLTarget target_{nullptr};
+  std::vector<std::pair<String, DWORD>> dropped_;
+};
+
+TEST_F(AddressDrag, AnAddressIsDroppedWithItsTitle) {
+  TDropURLSource source(nullptr);
+  source.SetTitle(L"Example page");
+  source.SetURL(L"http://example.test/page");
+  TURLDataFormat* received = nullptr;
+  target_.OnDrop = [&](TObject* sender, TShiftState, POINT, DWORD& effect) {
+    auto& target = static_cast<TDropURLTarget&>(*sender);
+    received = ObjectAs<TURLDataFormat>(target.DataFormats()->Formats(0));
+    dropped_.push_back({target.URL() + L"|" + received->Title(), effect});
+  };
+  EXPECT_EQ(DragWithMouse(source, POINT{200, 175}, POINT{500, 175}), TDragResult::drDropCopy);
+  EXPECT_EQ(dropped_,
+            (std::vector<std::pair<String, DWORD>>{{L"http://example.test/page|Example page", DROPEFFECT_COPY}}));
+}
+
+TEST_F(AddressDrag, ADroppedShortcutFileGivesItsAddress) {
+  TTempFolder folder;
+  String shortcut = folder.File(L"Dropped.url");
+  HANDLE file = CreateFileW(shortcut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const char content[] = "[InternetShortcut]\r\nURL=http://dropped.test/\r\n";
+  DWORD written = 0;
+  WriteFile(file, content, sizeof(content) - 1, &written, nullptr);
+  CloseHandle(file);
+
+  TCustomDropMultiSource source(nullptr);
+  auto* files = new TFileDataFormat(&source);
+  files->Files().Add(shortcut);
+  // A file list that another file target reads whole.
+  TTestWindow fileHost{RECT{100, 300, 300, 450}};
+  TDropPanel filePanel(nullptr);
+  TCustomDropMultiTarget fileTarget(nullptr);
+  filePanel.SetBounds(0, 0, 200, 150);
+  filePanel.SetParentWindow(fileHost.Handle());
+  fileTarget.RegisterTargetControl(&filePanel);
+  auto* fileList = new TFileDataFormat(&fileTarget);
+  std::vector<String> fileDrops;
+  fileTarget.OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) { fileDrops.push_back(fileList->Files().Text()); };
+
+  EXPECT_EQ(DragWithMouse(source, POINT{200, 175}, POINT{500, 175}), TDragResult::drDropCopy);
+  EXPECT_EQ(dropped_, (std::vector<std::pair<String, DWORD>>{{L"http://dropped.test/", DROPEFFECT_COPY}}));
+  EXPECT_EQ(DragWithMouse(source, POINT{200, 175}, POINT{200, 375}), TDragResult::drDropCopy);
+  EXPECT_EQ(fileDrops, std::vector<String>{shortcut + L"\r\n"});
+}
+
+// Wine's drag loop cannot be made to fail inside a target, so the target's methods are called as the loop would.
+TEST_F(AddressDrag, AFailureInsideADropReportsNoEffect) {
+  POINT client{20, 20};
+  ClientToScreen(panel_.Handle(), &client);
+  const POINTL at{client.x, client.y};
+  const std::string missingShortcut =
+      std::string("\x14\0\0\0", 4) + std::string(16, '\0') + std::string("Q:\\missing\\gone.url\0\0", 21);
+  struct TCase {
+    const char* Name;
+    bool DataOnEnter;
+    CLIPFORMAT Format;
+    std::string Block;
+    bool Raise;
+  } cases[] = {
+      {"drop handler raises", false, FormatId(L"UniformResourceLocator"), std::string("http://a/\0", 10), true},
+      {"dropped shortcut file is missing", false, CF_HDROP, missingShortcut, false},
+      {"missing file read on enter", true, CF_HDROP, missingShortcut, false},
+  };
+  for (const TCase& c : cases) {
+    target_.SetGetDataOnEnter(c.DataOnEnter);
+    target_.OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) {
+      if (c.Raise) throw Exception(L"handler failed");
+    };
+    ComPtr<TTestDataObject> data(new TTestDataObject);
+    data->Add(c.Format, c.Block);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    HRESULT entered = target_.DragEnter(data.Get(), MK_LBUTTON, at, &effect);
+    if (c.DataOnEnter) {
+      EXPECT_TRUE(FAILED(entered)) << c.Name;
+      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << c.Name;
+    }
+    effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    HRESULT result = target_.Drop(data.Get(), 0, at, &effect);
+    EXPECT_TRUE(FAILED(result) || c.DataOnEnter) << c.Name;
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << c.Name;
+    // No performed effect went back to the source.
+    EXPECT_TRUE(data->Written().empty()) << c.Name;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,287 @@
+#include "shell/dragdrop/url_formats.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "framework/sys_utils.h"
+#include "shell/dragdrop/data_format_map.h"
+#include "shell/dragdrop/file_contents_formats.h"
+#include "shell/dragdrop/file_formats.h"
+#include "shell/dragdrop/internet_text_formats.h"
+#include "shell/dragdrop/url_shortcut.h"
+
+namespace shell {
+
+namespace {
+
+const size_t kBookmarkFieldSize = 1024;
+const size_t kImageHeaderSize = 44;
+const size_t kImageNumbersOffset = 8;
+const size_t kImageOffsetsOffset = 28;
+const size_t kImageTextCount = 4;
+const wchar_t kShortcutExtension[] = L".url";
+
+// The zero-terminated text that starts at offset, when its terminator lies before limit.
+std::optional<AnsiString> TextIn(const void* buffer, size_t offset, size_t limit) {
+  if (offset >= limit) return std::nullopt;
+  const char* start = static_cast<const char*>(buffer) + offset;
+  const char* end = static_cast<const char*>(std::memchr(start, '\0', limit - offset));
+  if (!end) return std::nullopt;
+  return AnsiString(start, end);
+}
+
+// Copies text with its terminator to offset, cut to fit a field of fieldSize bytes.
+void PutText(void* buffer, size_t offset, const AnsiString& text, size_t fieldSize) {
+  std::memcpy(static_cast<char*>(buffer) + offset, text.data(), std::min(text.size(), fieldSize - 1));
+}
+
+DWORD DWordAt(const void* buffer, size_t offset) {
+  DWORD value = 0;
+  std::memcpy(&value, static_cast<const char*>(buffer) + offset, sizeof(value));
+  return value;
+}
+
+void PutDWord(void* buffer, size_t offset, DWORD value) {
+  std::memcpy(static_cast<char*>(buffer) + offset, &value, sizeof(value));
+}
+
+bool IsShortcutName(const String& name) { return SameText(ExtractFileExt(name), kShortcutExtension); }
+
+String WithoutExtension(const String& name) { return ChangeFileExt(name, String()); }
+
+AnsiString ShortcutText(const String& url) { return "[InternetShortcut]\r\nURL=" + WideToAnsi(url) + "\r\n"; }
+
+FILEGROUPDESCRIPTORA ShortcutDescriptor(const String& name) {
+  FILEGROUPDESCRIPTORA group{};
+  group.cItems = 1;
+  group.fgd[0].dwFlags = FD_LINKUI;
+  AnsiString fileName = WideToAnsi(UrlToShortcutFileName(name));
+  PutText(group.fgd[0].cFileName, 0, fileName, MAX_PATH);
+  return group;
+}
+
+}  // namespace
+
+TURLClipboardFormat::TURLClipboardFormat() : TCustomTextClipboardFormat(RegisteredFormat(L"UniformResourceLocator")) {}
+
+TNetscapeBookmarkClipboardFormat::TNetscapeBookmarkClipboardFormat()
+    : TCustomSimpleClipboardFormat(RegisteredFormat(L"Netscape Bookmark")) {}
+
+bool TNetscapeBookmarkClipboardFormat::ReadData(const void* buffer, size_t size) {
+  Clear();
+  std::optional<AnsiString> url = TextIn(buffer, 0, std::min(size, kBookmarkFieldSize));
+  if (!url) return false;
+  if (size > kBookmarkFieldSize) {
+    std::optional<AnsiString> title = TextIn(buffer, kBookmarkFieldSize, std::min(size, 2 * kBookmarkFieldSize));
+    if (!title) return false;
+    title_ = *title;
+  }
+  url_ = *url;
+  return true;
+}
+
+size_t TNetscapeBookmarkClipboardFormat::GetSize() {
+  if (url_.empty()) return 0;
+  return title_.empty() ? kBookmarkFieldSize : 2 * kBookmarkFieldSize;
+}
+
+bool TNetscapeBookmarkClipboardFormat::WriteData(void* buffer, size_t size) {
+  if (size == 0 || size != GetSize()) return false;
+  std::memset(buffer, 0, size);
+  PutText(buffer, 0, url_, kBookmarkFieldSize);
+  if (size > kBookmarkFieldSize) PutText(buffer, kBookmarkFieldSize, title_, kBookmarkFieldSize);
+  return true;
+}
+
+void TNetscapeBookmarkClipboardFormat::Clear() {
+  url_.clear();
+  title_.clear();
+}
+
+TNetscapeImageClipboardFormat::TNetscapeImageClipboardFormat()
+    : TCustomSimpleClipboardFormat(RegisteredFormat(L"Netscape Image Format")) {}
+
+AnsiString* TNetscapeImageClipboardFormat::Texts(size_t index) {
+  AnsiString* texts[kImageTextCount] = {&firstExtraText_, &title_, &url_, &secondExtraText_};
+  return texts[index];
+}
+
+bool TNetscapeImageClipboardFormat::ReadData(const void* buffer, size_t size) {
+  Clear();
+  if (size <= kImageHeaderSize) return false;
+  std::optional<AnsiString> leading = TextIn(buffer, kImageHeaderSize, size);
+  if (!leading) return false;
+  AnsiString texts[kImageTextCount];
+  for (size_t i = 0; i < kImageTextCount; ++i) {
+    DWORD offset = DWordAt(buffer, kImageOffsetsOffset + i * sizeof(DWORD));
+    if (offset == 0) continue;
+    std::optional<AnsiString> text = TextIn(buffer, offset, size);
+    if (!text) return false;
+    texts[i] = *text;
+  }
+  leadingText_ = *leading;
+  for (size_t i = 0; i < kImageTextCount; ++i) *Texts(i) = texts[i];
+  firstNumber_ = DWordAt(buffer, kImageNumbersOffset);
+  secondNumber_ = DWordAt(buffer, kImageNumbersOffset + sizeof(DWORD));
+  return true;
+}
+
+size_t TNetscapeImageClipboardFormat::GetSize() {
+  size_t size = kImageHeaderSize + leadingText_.size() + 1;
+  for (size_t i = 0; i < kImageTextCount; ++i)
+    if (!Texts(i)->empty()) size += Texts(i)->size() + 1;
+  return size;
+}
+
+bool TNetscapeImageClipboardFormat::WriteData(void* buffer, size_t size) {
+  if (size != GetSize()) return false;
+  std::memset(buffer, 0, size);
+  PutDWord(buffer, kImageNumbersOffset, firstNumber_);
+  PutDWord(buffer, kImageNumbersOffset + sizeof(DWORD), secondNumber_);
+  size_t at = kImageHeaderSize;
+  PutText(buffer, at, leadingText_, leadingText_.size() + 1);
+  at += leadingText_.size() + 1;
+  for (size_t i = 0; i < kImageTextCount; ++i) {
+    const AnsiString& text = *Texts(i);
+    if (text.empty()) continue;
+    PutDWord(buffer, kImageOffsetsOffset + i * sizeof(DWORD), static_cast<DWORD>(at));
+    PutText(buffer, at, text, text.size() + 1);
+    at += text.size() + 1;
+  }
+  return true;
+}
+
+void TNetscapeImageClipboardFormat::Clear() {
+  leadingText_.clear();
+  for (size_t i = 0; i < kImageTextCount; ++i) Texts(i)->clear();
+  firstNumber_ = secondNumber_ = 0;
+}
+
+void TURLDataFormat::SetURL(const String& value) {
+  Changing();
+  url_ = value;
+}
+
+void TURLDataFormat::SetTitle(const String& value) {
+  Changing();
+  title_ = value;
+}
+
+void TURLDataFormat::Clear() {
+  Changing();
+  url_.clear();
+  title_.clear();
+}
+
+bool TURLDataFormat::Assign(TClipboardFormat* source) {
+  if (auto* url = ObjectAs<TURLClipboardFormat>(source)) {
+    if (url_.empty()) url_ = AnsiToWide(url->Data());
+    return true;
+  }
+  if (auto* text = ObjectAs<TTextClipboardFormat>(source)) {
+    if (!url_.empty()) return false;
+    // A scheme of at least one letter before "://".
+    size_t separator = text->Data().find("://");
+    if (separator == AnsiString::npos || separator == 0) return false;
+    url_ = AnsiToWide(text->Data());
+    return true;
+  }
+  if (auto* dropped = ObjectAs<TFileClipboardFormat>(source)) {
+    if (!url_.empty() || dropped->Files().Count() == 0) return false;
+    String fileName = dropped->Files().Strings(0);
+    if (!IsShortcutName(fileName) || !ReadURLFromShortcutFile(fileName, url_)) return false;
+    if (title_.empty()) title_ = WithoutExtension(ExtractFileName(fileName));
+    return true;
+  }
+  if (auto* contents = ObjectAs<TFileContentsClipboardFormat>(source)) {
+    return url_.empty() && ReadURLFromShortcutText(contents->Data(), url_);
+  }
+  if (auto* descriptors = ObjectAs<TFileGroupDescritorClipboardFormat>(source)) {
+    const FILEGROUPDESCRIPTORA* group = descriptors->FileGroupDescriptor();
+    if (!title_.empty() || !group || group->cItems == 0) return false;
+    String name = AnsiToWide(DescriptorFileName(group->fgd[0]));
+    if (!IsShortcutName(name)) return false;
+    title_ = WithoutExtension(name);
+    return true;
+  }
+  if (auto* bookmark = ObjectAs<TNetscapeBookmarkClipboardFormat>(source)) {
+    if (url_.empty()) url_ = AnsiToWide(bookmark->URL());
+    if (title_.empty()) title_ = AnsiToWide(bookmark->Title());
+    return true;
+  }
+  if (auto* image = ObjectAs<TNetscapeImageClipboardFormat>(source)) {
+    if (url_.empty()) url_ = AnsiToWide(image->URL());
+    if (title_.empty()) title_ = AnsiToWide(image->Title());
+    return true;
+  }
+  return TCustomDataFormat::Assign(source);
+}
+
+bool TURLDataFormat::AssignTo(TClipboardFormat* dest) {
+  if (dest->Is<TURLClipboardFormat>() || dest->Is<TTextClipboardFormat>()) {
+    static_cast<TCustomStringClipboardFormat*>(dest)->SetData(WideToAnsi(url_));
+    return true;
+  }
+  if (auto* contents = ObjectAs<TFileContentsClipboardFormat>(dest)) {
+    contents->SetData(ShortcutText(url_));
+    return true;
+  }
+  if (auto* descriptors = ObjectAs<TFileGroupDescritorClipboardFormat>(dest)) {
+    FILEGROUPDESCRIPTORA group = ShortcutDescriptor(title_.empty() ? url_ : title_);
+    descriptors->CopyFrom(&group);
+    return true;
+  }
+  if (auto* bookmark = ObjectAs<TNetscapeBookmarkClipboardFormat>(dest)) {
+    bookmark->SetURL(WideToAnsi(url_));
+    bookmark->SetTitle(WideToAnsi(title_));
+    return true;
+  }
+  if (auto* image = ObjectAs<TNetscapeImageClipboardFormat>(dest)) {
+    image->SetURL(WideToAnsi(url_));
+    image->SetTitle(WideToAnsi(title_));
+    return true;
+  }
+  return TCustomDataFormat::AssignTo(dest);
+}
+
+namespace {
+
+template <class ClipboardFormat>
+TClipboardFormatClass FormatClass() {
+  return TClipboardFormatClass::Of<ClipboardFormat>();
+}
+
+void RegisterURLFormats() {
+  auto url = TDataFormatClass::Of<TURLDataFormat>();
+  RegisterDataFormat(url);
+  const TConversionScopes both{TConversionScope::csSource, TConversionScope::csTarget};
+  const TDataDirections read{TDataDirection::ddRead};
+  RegisterDataConversion(url, FormatClass<TNetscapeBookmarkClipboardFormat>(), 0, both, read);
+  RegisterDataConversion(url, FormatClass<TNetscapeImageClipboardFormat>(), 1, both, read);
+  RegisterDataConversion(url, FormatClass<TFileContentsClipboardFormat>(), 2, both, read);
+  RegisterDataConversion(url, FormatClass<TFileGroupDescritorClipboardFormat>(), 2, both, read);
+  RegisterDataConversion(url, FormatClass<TURLClipboardFormat>(), 2, both, read);
+  RegisterDataConversion(url, FormatClass<TTextClipboardFormat>(), 3, both, read);
+  RegisterDataConversion(url, FormatClass<TFileClipboardFormat>(), 4, {TConversionScope::csTarget}, read);
+}
+
+void UnregisterURLFormats() {
+  for (const TClipboardFormatClass& cls :
+       {FormatClass<TURLClipboardFormat>(), FormatClass<TNetscapeBookmarkClipboardFormat>(),
+        FormatClass<TNetscapeImageClipboardFormat>()})
+    UnregisterClipboardFormatClass(cls);
+  UnregisterDataFormat(TDataFormatClass::Of<TURLDataFormat>());
+}
+
+}  // namespace
+
+const TUnit& URLFormatsUnit() {
+  static const TUnit unit{
+      L"URLFormats", &RegisterURLFormats, &UnregisterURLFormats, {&FileFormatsUnit(), &InternetTextFormatsUnit()}};
+  return unit;
+}
+
+}  // namespace shell

@@ -1,0 +1,147 @@
+// File lists between programs: names as item-ID lists relative to their common folder and back, and the order in
+// which a file data format reads the forms a list may come in.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "drag_drop_fixtures.h"
+#include "framework/exceptions.h"
+#include "framework/sys_utils.h"
+#include "shell/dragdrop/drop_source.h"
+#include "shell/dragdrop/file_formats.h"
+#include "shell/dragdrop/pidl_formats.h"
+#include "temp_folder.h"
+
+using Microsoft::WRL::ComPtr;
+using namespace shell;
+
+namespace {
+
+class FileNameFormats : public TDragDropTest {
+ protected:
+  void SetUp() override {
+    for (const wchar_t* name : {L"one.txt", L"two.url"}) {
+      String path = folder_.File(name);
+      CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      names_.Add(path);
+    }
+  }
+
+  TTempFolder folder_;
+  TStringList names_;
+};
+
+TEST_F(FileNameFormats, FilesOfOneFolderBecomeTheFolderAndOneItemEach) {
+  TPIDLList pidls;
+  ASSERT_TRUE(FilenamesToPIDLs(names_, pidls));
+  ASSERT_EQ(pidls.Count(), 3);
+  TItemIdList folder = GetFullPIDLFromPath(folder_.Path());
+  ASSERT_TRUE(folder);
+  EXPECT_EQ(pidls.Items(0), PIDLToString(folder.get()));
+  for (int i = 1; i < 3; ++i) {
+    // One item and the terminator.
+    EXPECT_EQ(pidls.Items(i).size(), PIDLSize(reinterpret_cast<LPCITEMIDLIST>(pidls.Items(i).data())));
+    EXPECT_EQ(static_cast<uint8_t>(pidls.Items(i)[0]) + 2u, pidls.Items(i).size());
+  }
+  TPIDLsToFilenamesStrings view(pidls);
+  EXPECT_EQ(view.Count(), 2);
+  EXPECT_TRUE(SameText(view.Strings(0), names_.Strings(0)));
+  EXPECT_TRUE(SameText(view.Strings(1), names_.Strings(1)));
+  try {
+    view.Strings(2);
+    FAIL() << "index accepted";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message(), L"Filename index out of range");
+  }
+}
+
+TEST_F(FileNameFormats, FilesOnTwoDrivesShareOnlyTheFolderAboveTheDrives) {
+  // The test program runs from the drive that maps the host's file system, the temporary folder lies on C:.
+  wchar_t program[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  ASSERT_NE(towupper(program[0]), towupper(names_.Strings(0)[0]));
+  TStringList names;
+  names.Add(names_.Strings(0));
+  names.Add(program);
+  TPIDLList pidls;
+  ASSERT_TRUE(FilenamesToPIDLs(names, pidls));
+  ASSERT_EQ(pidls.Count(), 3);
+  for (int i = 0; i < 2; ++i) {
+    std::string full = PIDLToString(GetFullPIDLFromPath(names.Strings(i)).get());
+    TItemIdList drive = GetFullPIDLFromPath(names.Strings(i).substr(0, 3));
+    // The parent lies above the drive; with it, each item names its file again.
+    EXPECT_LT(pidls.Items(0).size(), PIDLSize(drive.get()));
+    EXPECT_EQ(JoinPIDLStrings(pidls.Items(0), pidls.Items(i + 1)), full);
+  }
+}
+
+TEST_F(FileNameFormats, NamesThatTheShellCannotNameFailTheConversion) {
+  TPIDLList pidls;
+  TStringList none;
+  EXPECT_FALSE(FilenamesToPIDLs(none, pidls));
+  EXPECT_EQ(pidls.Count(), 0);
+  TStringList missing;
+  missing.Add(folder_.File(L"absent.txt"));
+  EXPECT_FALSE(FilenamesToPIDLs(missing, pidls));
+  EXPECT_EQ(pidls.Count(), 0);
+  TStringList badFolder;
+  badFolder.Add(L"Q:\\no such folder\\x.txt");
+  try {
+    FilenamesToPIDLs(badFolder, pidls);
+    FAIL() << "accepted";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message(), L"Invalid filename: Q:\\no such folder\\");
+  }
+}
+
+TEST_F(FileNameFormats, AFileListTravelsAsItemIDListsAndBack) {
+  TCustomDropMultiSource source(nullptr);
+  auto* offered = new TFileDataFormat(&source);
+  offered->Files().Assign(&names_);
+  FORMATETC request{FormatId(L"Shell IDList Array"), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  ASSERT_EQ(source.GetData(&request, &medium), S_OK);
+  std::string block = BytesOfMedium(medium);
+  ReleaseStgMedium(&medium);
+
+  ComPtr<TTestDataObject> data(new TTestDataObject);
+  data->Add(FormatId(L"Shell IDList Array"), block);
+  TFileDataFormat files(nullptr);
+  ASSERT_TRUE(files.GetData(data.Get()));
+  ASSERT_EQ(files.Files().Count(), 2);
+  EXPECT_TRUE(SameText(files.Files().Strings(1), names_.Strings(1)));
+  TPIDLDataFormat pidls(nullptr);
+  ASSERT_TRUE(pidls.GetData(data.Get()));
+  EXPECT_EQ(pidls.PIDLs().Count(), 3);
+}
+
+TEST_F(FileNameFormats, AFileDataFormatReadsTheFirstFormThatHoldsNames) {
+  struct TCase {
+    std::vector<std::pair<const wchar_t*, std::string>> Offered;
+    const wchar_t* Files;
+  } cases[] = {
+      {{{L"FileName", std::string("C:\\ansi\0", 8)}, {L"FileNameW", std::string("C\0:\0\\\0w\0\0\0", 10)}},
+       L"C:\\w\r\n"},
+      {{{L"FileName", std::string("C:\\ansi\0", 8)}}, L"C:\\ansi\r\n"},
+      {{{L"FileNameW", std::string("\0\0x\0", 4)}}, L""},
+  };
+  for (const TCase& c : cases) {
+    ComPtr<TTestDataObject> data(new TTestDataObject);
+    for (const auto& [name, bytes] : c.Offered) data->Add(FormatId(name), bytes);
+    TFileDataFormat files(nullptr);
+    files.GetData(data.Get());
+    EXPECT_EQ(files.Files().Text(), c.Files);
+  }
+  TCustomDropMultiSource source(nullptr);
+  auto* offered = new TFileDataFormat(&source);
+  for (const wchar_t* name : {L"C:\\a", L"C:\\b", L"C:\\c"}) offered->Files().Add(name);
+  FORMATETC request{FormatId(L"FileName"), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  ASSERT_EQ(source.GetData(&request, &medium), S_OK);
+  EXPECT_EQ(BytesOfMedium(medium), std::string("C:\\a\0", 5));
+  ReleaseStgMedium(&medium);
+}
+
+}  // namespace
