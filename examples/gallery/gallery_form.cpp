@@ -1,6 +1,7 @@
 #include "gallery_form.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "framework/screen.h"
 
@@ -53,8 +54,8 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   SetCaption(L"Component gallery");
   SetBorderStyle(TFormBorderStyle::bsSingle);
   SetBorderIcons({TBorderIcon::biSystemMenu, TBorderIcon::biMinimize});
-  // Sections flow down in columns as tall as the work area allows, so that the whole gallery stays on the
-  // screen (and in one screenshot) as sets add their sections.
+  // Sections flow down in columns as tall as the work area allows, so that the gallery stays as compact as the
+  // screen lets it as sets add their sections.
   const int columnLimit = Screen->WorkAreaHeight() - GetSystemMetrics(SM_CYCAPTION) - 2 * kMargin;
   int left = kMargin;
   int top = kMargin;
@@ -79,4 +80,12 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   }
   SetClientWidth(left + kSectionWidth + kMargin);
   SetClientHeight(bottom);
+}
+
+void TGalleryForm::Dispatch(TMessage& message) {
+  inherited::Dispatch(message);
+  if (message.Msg == WM_GETMINMAXINFO) {
+    auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+    info->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};
+  }
 }

@@ -1,5 +1,5 @@
-// The gallery's main form: one captioned section per component set, stacked from the top, each filled by the
-// builder that set registers in gallery_sections.cpp.
+// The gallery's main form: one captioned section per component set, in columns as tall as the work area, each
+// filled by the builder that set registers in gallery_sections.cpp.
 #pragma once
 
 #include <vector>
@@ -21,4 +21,8 @@ const std::vector<TGallerySectionInfo>& GallerySections();
 class TGalleryForm : public TForm {
   BC_CLASS(TGalleryForm, TForm)
   explicit TGalleryForm(TComponent* owner);
+
+ protected:
+  // The gallery may be larger than the screen: the screenshot shows all of it.
+  void Dispatch(TMessage& message) override;
 };
