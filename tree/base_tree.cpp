@@ -6,9 +6,12 @@
 #include <cstring>
 #include <new>
 
+#include "framework/image_list.h"
+#include "framework/picture.h"
 #include "tree/scroll_bar_options.h"
 #include "tree/tree_clipboard_formats.h"
 #include "tree/tree_colors.h"
+#include "tree/tree_drag_image.h"
 #include "tree/tree_header.h"
 #include "tree/worker_thread.h"
 
@@ -47,6 +50,15 @@ TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
   clipboardFormats_ = std::make_unique<TClipboardFormats>(this);
   options_ = std::make_unique<TCustomTreeOptions>(this);
   header_ = std::make_unique<TTreeHeader>(this);
+  imagesLink_ = std::make_unique<TChangeLink>();
+  stateImagesLink_ = std::make_unique<TChangeLink>();
+  customCheckImagesLink_ = std::make_unique<TChangeLink>();
+  for (TChangeLink* link : {imagesLink_.get(), stateImagesLink_.get(), customCheckImagesLink_.get()})
+    link->OnChange = TNotifyEvent(this, &TBaseTree::ImageListChange);
+  background_ = std::make_unique<TPicture>();
+  dragImage_ = std::make_unique<TTreeDragImage>(this);
+  dragImage_->SetTransparency(200);
+  dragImage_->SetFade(true);
   EnsureRoot();
   AddThreadReference();
 }
@@ -56,6 +68,7 @@ TBaseTree::~TBaseTree() {
   InterruptValidation();
   Destroying();
   states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
+  ReleaseClipboard();
   clipboardFormats_.reset();
   try {
     Clear();
@@ -63,9 +76,18 @@ TBaseTree::~TBaseTree() {
     // A handler failing while the tree goes cannot stop the nodes from being freed.
     FreeAllNodes();
   }
+  // The header's columns report their removal to the tree, which still needs its other parts then.
   header_.reset();
   options_.reset();
+  dragImage_.reset();
   colors_.reset();
+  background_.reset();
+  SetImages(nullptr);
+  SetStateImages(nullptr);
+  SetCustomCheckImages(nullptr);
+  imagesLink_.reset();
+  stateImagesLink_.reset();
+  customCheckImagesLink_.reset();
   scrollBarOptions_.reset();
   std::free(root_);
   root_ = nullptr;
@@ -289,12 +311,6 @@ void TBaseTree::SetHeader(const TTreeHeader* value) { header_->Assign(value); }
 
 const TClass* TBaseTree::GetColumnClass() const { return TTreeColumn::StaticClass(); }
 
-int TBaseTree::GetMaxColumnWidth(TColumnIndex column) {
-  int widest = 0;
-  for (PTreeNode node = GetFirstVisible(); node; node = GetNextVisible(node))
-    widest = std::max(widest, GetNodeWidth(node, column) + 2 * textMargin_);
-  return widest;
-}
 
 void TBaseTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
   font->Assign(Font());

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/alignment.h"
 #include "framework/set.h"
 #include "framework/win_control.h"
 #include "tree/node_slab.h"
@@ -20,6 +21,10 @@
 #include "tree/tree_options.h"
 
 class TStrings;
+class TPicture;
+class TCustomImageList;
+class TChangeLink;
+class TFileStream;
 
 namespace tree {
 
@@ -33,6 +38,7 @@ class TTreeColumns;
 class TTreeDataObject;
 class TTreeDragManager;
 class TTreeHintWindow;
+class TTreeDragImage;
 
 // Bit numbers of the tree's state set. The four cache states (stStopValidation, stUseCache, stValidating,
 // stValidationNeeded) are shared with the worker thread and kept apart in an atomic; TreeStates() shows them too.
@@ -105,6 +111,19 @@ constexpr std::uint16_t DefaultTreeNodeHeight = 18;
 enum class TNodeAlignment { naFromBottom, naFromTop, naProportional };
 enum class THintMode { hmDefault, hmHint, hmHintAndDefault, hmTooltip };
 constexpr int DefaultTextMargin = 4;
+enum class TButtonStyle { bsRectangle, bsTriangle };
+enum class TButtonFillMode { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
+enum class TLineStyle { lsCustomStyle, lsDotted, lsSolid };
+enum class TLineMode { lmNormal, lmBands };
+enum class TCheckImageKind { ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP, ckCustom };
+enum class TDragImageKind { diComplete, diMainColumnOnly, diNoImage };
+enum class TDragOperation { doCopy, doMove, doLink };
+using TDragOperations = TSet<TDragOperation, 8>;
+enum class TDragType { dtOLE, dtFramework };
+enum class TIncrementalSearch { isAll, isNone, isInitializedOnly, isVisibleOnly };
+enum class TSearchStart { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
+constexpr int DefaultIndent = 18;
+constexpr int DefaultMargin = 4;
 
 class TBaseTree : public TCustomControl {
   BC_CLASS(TBaseTree, TCustomControl)
@@ -278,6 +297,8 @@ class TBaseTree : public TCustomControl {
   // ---- painting entry points the store uses; the painting unit fills them in
   virtual RECT InvalidateNode(PTreeNode node);
   void InvalidateToBottom(PTreeNode node);
+  // The column's strip of the client area.
+  void InvalidateColumn(TColumnIndex column);
   void RepaintNode(PTreeNode node);
   // The node's row in client coordinates (column NoColumn: the whole row); empty for a node off the visible path.
   RECT GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnly, bool unclipped = false);
@@ -297,7 +318,109 @@ class TBaseTree : public TCustomControl {
   THintAnimationType HintAnimation() const { return hintAnimation_; }
   void SetHintAnimation(THintAnimationType value) { hintAnimation_ = value; }
   int TextMargin() const { return textMargin_; }
-  void SetTextMargin(int value) { textMargin_ = value; }
+  void SetTextMargin(int value);
+
+  // ---- properties of the tree object; setters compare first and repaint only a tree with a window that is not
+  // loading
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment value);
+  TLineMode LineMode() const { return lineMode_; }
+  void SetLineMode(TLineMode value);
+  TLineStyle LineStyle() const { return lineStyle_; }
+  void SetLineStyle(TLineStyle value);
+  int Margin() const { return margin_; }
+  void SetMargin(int value);
+  void SetNodeAlignment(TNodeAlignment value);
+  int SelectionCurveRadius() const { return selectionCurveRadius_; }
+  void SetSelectionCurveRadius(int value);
+  TPicture* Background() const { return background_.get(); }
+  void SetBackground(const TPicture* value);
+  int BackgroundOffsetX() const { return backgroundOffsetX_; }
+  void SetBackgroundOffsetX(int value);
+  int BackgroundOffsetY() const { return backgroundOffsetY_; }
+  void SetBackgroundOffsetY(int value);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle value);
+  TButtonFillMode ButtonFillMode() const { return buttonFillMode_; }
+  void SetButtonFillMode(TButtonFillMode value);
+  TButtonStyle ButtonStyle() const { return buttonStyle_; }
+  void SetButtonStyle(TButtonStyle value);
+  TCheckImageKind CheckImageKind() const { return checkImageKind_; }
+  void SetCheckImageKind(TCheckImageKind value);
+  // The image list check boxes are drawn from: one of the shared lists by kind, or CustomCheckImages.
+  TCustomImageList* CheckImages() const { return checkImages_; }
+  TCustomImageList* CustomCheckImages() const { return customCheckImages_; }
+  void SetCustomCheckImages(TCustomImageList* value);
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* value);
+  TCustomImageList* StateImages() const { return stateImages_; }
+  void SetStateImages(TCustomImageList* value);
+  int Indent() const { return indent_; }
+  void SetIndent(int value);
+  TIncrementalSearch IncrementalSearch() const { return incrementalSearch_; }
+  void SetIncrementalSearch(TIncrementalSearch value);
+  UINT IncrementalSearchTimeout() const { return incrementalSearchTimeout_; }
+  void SetIncrementalSearchTimeout(UINT value) { incrementalSearchTimeout_ = value; }
+  TSearchStart IncrementalSearchStart() const { return incrementalSearchStart_; }
+  void SetIncrementalSearchStart(TSearchStart value) { incrementalSearchStart_ = value; }
+  UINT AutoScrollDelay() const { return autoScrollDelay_; }
+  void SetAutoScrollDelay(UINT value) { autoScrollDelay_ = value; }
+  UINT AutoExpandDelay() const { return autoExpandDelay_; }
+  void SetAutoExpandDelay(UINT value) { autoExpandDelay_ = value; }
+  UINT AutoScrollInterval() const { return autoScrollInterval_; }
+  void SetAutoScrollInterval(UINT value) { autoScrollInterval_ = value; }
+  TTreeNodeAttachMode DefaultPasteMode() const { return defaultPasteMode_; }
+  void SetDefaultPasteMode(TTreeNodeAttachMode value) { defaultPasteMode_ = value; }
+  TDragType DragType() const { return dragType_; }
+  void SetDragType(TDragType value) { dragType_ = value; }
+  int DragWidth() const { return dragWidth_; }
+  void SetDragWidth(int value) { dragWidth_ = value; }
+  int DragHeight() const { return dragHeight_; }
+  void SetDragHeight(int value) { dragHeight_ = value; }
+  TDragOperations DragOperations() const { return dragOperations_; }
+  void SetDragOperations(TDragOperations value) { dragOperations_ = value; }
+  TDragImageKind DragImageKind() const { return dragImageKind_; }
+  void SetDragImageKind(TDragImageKind value) { dragImageKind_ = value; }
+  TTreeDragImage* DragImage() const { return dragImage_.get(); }
+  UINT EditDelay() const { return editDelay_; }
+  void SetEditDelay(UINT value) { editDelay_ = value; }
+  TCursor HotCursor() const { return hotCursor_; }
+  void SetHotCursor(TCursor value) { hotCursor_ = value; }
+  void SetFocusedColumn(TColumnIndex value);
+  void SetOffsetX(int value);
+  void SetOffsetXY(POINT value);
+  // Copies every property of another tree (the nodes stay); other sources go to the inherited Assign.
+  void Assign(const TPersistent* source) override;
+  const TPublishedTable& PublishedTable() const override;
+
+  // ---- editing and dragging entry points
+  // Focuses the node and starts an edit of column there; true when an edit now runs.
+  virtual bool EditNode(PTreeNode node, TColumnIndex column);
+  bool EndEditNode();
+  // dtOLE: starts the drag at once or arms it (threshold < 0: the system's); dtFramework: the framework's drag.
+  void BeginDrag(bool immediate, int threshold = -1) override;
+  bool Dragging() const;
+  int DragThreshold() const { return dragThreshold_; }
+
+  // ---- stream and clipboard
+  // Writes the magic with version 2, then for null every top-level node (with its count), else that one node.
+  virtual void SaveToStream(TStream& stream, PTreeNode node = nullptr);
+  // Replaces the content with the stream's nodes; raises ETreeError 2002-2006 on malformed data.
+  virtual void LoadFromStream(TStream& stream);
+  virtual void LoadFromFile(const String& fileName);
+  void SaveToFile(const String& fileName, PTreeNode node = nullptr);
+  // One node chunk of node and its subtree.
+  void WriteNode(TStream& stream, PTreeNode node);
+  virtual void CopyToClipboard();
+  virtual void CutToClipboard();
+  virtual bool PasteFromClipboard();
+  // Inserts the nodes a data object carries at target by mode; shared by paste and drop. optimized moves the
+  // nodes of a source tree of this process instead of copying them.
+  bool ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTreeNode target, TTreeNodeAttachMode mode,
+                      bool optimized);
+  // Renders the "Node Tree Data" format (the cut/copy set for the clipboard, else the selection) into medium;
+  // other formats go to OnRenderOLEData. The data object calls it.
+  virtual HRESULT RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard);
   // Expires when the tree is destroyed: COM objects that outlive it (a data object on the clipboard) hold this.
   std::weak_ptr<void> LifeToken() const { return lifeToken_; }
 
@@ -483,6 +606,30 @@ class TBaseTree : public TCustomControl {
   // The font, rectangle and text a node's cell shows in a column; the text tree fills in the text.
   virtual void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text);
 
+  // ---- the window
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void WndProc(TMessage& message) override;
+  void Notification(TComponent* component, TOperation operation) override;
+  // Reads the old single "Options" set of stored forms into the five option groups.
+  void DefineProperties(TFiler& filer) override;
+  void UpdateHeaderRect();
+  RECT HeaderRect() const { return headerRect_; }
+  // The widest row extent of the rows in the client area, for a tree without columns.
+  int GetMaxRightExtend();
+
+  // A new reference to the data object a cut or copy puts on the clipboard, or null.
+  virtual IDataObject* CreateClipboardDataObject();
+
+  // ---- stream chunks
+  virtual void WriteChunks(TStream& stream, PTreeNode node);
+  virtual void ReadNode(TStream& stream, int version, PTreeNode node);
+  // Handles one inner chunk of a node; true when it was understood. The stream is left at the chunk's end.
+  virtual bool ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize);
+  virtual void SkipNode(TStream& stream);
+  void InternalAddFromStream(TStream& stream, int version, PTreeNode node);
+
   // ---- helpers for descendants
   // Reserves size bytes in every node's internal data area; returns its offset from the start of the node block.
   // Nodes made before with the smaller area are cleared.
@@ -561,7 +708,6 @@ class TBaseTree : public TCustomControl {
   bool FindInPositionCache(PTreeNode node, PTreeNode& entry, std::uint32_t& top);
   // The header's band above the client area: reserved, hit-tested and painted in the frame.
   void HeaderFrameMessage(TMessage& message);
-  void MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode);
 
   PTreeNode root_ = nullptr;
   TNodeSlab slab_;
@@ -609,6 +755,68 @@ class TBaseTree : public TCustomControl {
   THintAnimationType hintAnimation_ = THintAnimationType::hatSystemDefault;
   int textMargin_ = DefaultTextMargin;
   std::shared_ptr<void> lifeToken_ = std::make_shared<int>(0);
+
+  // ---- tree object
+  void ImageListChange(TObject* sender);
+  int HorizontalRange();
+  int VerticalRange() const;
+  // Shows or hides one bar for range against page and answers the offset the bar leaves.
+  int UpdateScrollBar(int bar, int range, int page, int offset, bool shown, bool doRepaint);
+  void SetImageList(TCustomImageList*& field, TChangeLink* link, TCustomImageList* value);
+  void RepaintIfShown();
+  void ReadOldOptions(TReader& reader);
+  // Reads one child chunk count's worth of nodes below node, bounded by end.
+  void ReadChildren(TStream& stream, int version, PTreeNode node, std::uint32_t count, std::int64_t end);
+  void MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
+                       bool childrenOnly);
+  // The end of a move: caches, scroll bars, repaint and the structure change, reported for changed.
+  void FinishMove(PTreeNode changed);
+  void CutOrCopyToClipboard(bool cut);
+  // Makes, attaches at target by mode and reads node after node until the stream ends.
+  void AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode);
+  // Hands the clipboard contents over for good before the tree goes: flushed while they can still be rendered.
+  void ReleaseClipboard();
+
+  TAlignment alignment_ = TAlignment::taLeftJustify;
+  TLineMode lineMode_ = TLineMode::lmNormal;
+  TLineStyle lineStyle_ = TLineStyle::lsDotted;
+  int margin_ = DefaultMargin;
+  int selectionCurveRadius_ = 0;
+  int backgroundOffsetX_ = 0;
+  int backgroundOffsetY_ = 0;
+  TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+  TButtonFillMode buttonFillMode_ = TButtonFillMode::fmTreeColor;
+  TButtonStyle buttonStyle_ = TButtonStyle::bsRectangle;
+  TCheckImageKind checkImageKind_ = TCheckImageKind::ckLightCheck;
+  TCustomImageList* checkImages_ = nullptr;
+  TCustomImageList* customCheckImages_ = nullptr;
+  TCustomImageList* images_ = nullptr;
+  TCustomImageList* stateImages_ = nullptr;
+  std::unique_ptr<TChangeLink> imagesLink_;
+  std::unique_ptr<TChangeLink> stateImagesLink_;
+  std::unique_ptr<TChangeLink> customCheckImagesLink_;
+  std::unique_ptr<TPicture> background_;
+  std::unique_ptr<TTreeDragImage> dragImage_;
+  int indent_ = DefaultIndent;
+  TIncrementalSearch incrementalSearch_ = TIncrementalSearch::isNone;
+  UINT incrementalSearchTimeout_ = 1000;
+  TSearchStart incrementalSearchStart_ = TSearchStart::ssFocusedNode;
+  String searchBuffer_;
+  PTreeNode lastSearchNode_ = nullptr;
+  UINT autoScrollDelay_ = 1000;
+  UINT autoExpandDelay_ = 1000;
+  UINT autoScrollInterval_ = 1;
+  TTreeNodeAttachMode defaultPasteMode_ = TTreeNodeAttachMode::amAddChildLast;
+  TDragType dragType_ = TDragType::dtOLE;
+  int dragWidth_ = 200;
+  int dragHeight_ = 350;
+  int dragThreshold_ = 0;
+  TDragOperations dragOperations_{TDragOperation::doCopy, TDragOperation::doMove};
+  TDragImageKind dragImageKind_ = TDragImageKind::diComplete;
+  UINT editDelay_ = 1000;
+  TCursor hotCursor_ = crDefault;
+  TColumnIndex editColumn_ = NoColumn;
+  RECT headerRect_{};
 };
 
 }  // namespace tree

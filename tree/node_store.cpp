@@ -662,9 +662,14 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
     if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
     if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
   }
-  // Moving into another tree re-creates the nodes from their stored form there, which the streaming unit adds.
-  if (targetTree != this) return;
-  if (!DoNodeMoving(source, target == root_ ? nullptr : target)) return;
+  if (!DoNodeMoving(source, target == targetTree->root_ ? nullptr : target)) return;
+  if (targetTree != this) {
+    PTreeNode parent = childrenOnly ? source : source->Parent;
+    MoveToOtherTree(source, target, targetTree, mode, childrenOnly);
+    // The moved node is gone from this tree; its old parent is what changed here.
+    FinishMove(parent == root_ ? nullptr : parent);
+    return;
+  }
   if (HasAsParent(target, source)) RaiseTreeError(teMoveIntoOwnSubtree);
   InterruptValidation();
   auto moveOne = [&](PTreeNode node) {
@@ -686,13 +691,17 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   } else {
     moveOne(source);
   }
+  FinishMove(source);
+}
+
+void TBaseTree::FinishMove(PTreeNode changed) {
   InvalidateCache();
   if (updateCount_ == 0) {
     ValidateCache();
     UpdateScrollBars(true);
     if (HandleAllocated()) Invalidate();
   }
-  StructureChange(source, TChangeReason::crNodeMoved);
+  StructureChange(changed, TChangeReason::crNodeMoved);
 }
 
 }  // namespace tree

@@ -1,22 +1,91 @@
 // Where the nodes of TBaseTree lie in its window: row rectangles, invalidation, scroll offsets and scroll bars.
+#include <commctrl.h>
+
 #include <algorithm>
 
+#include "framework/image_list.h"
 #include "tree/base_tree.h"
 #include "tree/scroll_bar_options.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
 
 namespace tree {
 
+namespace {
+
+bool ShowsBar(TScrollStyle bars, TScrollStyle kind) { return bars == kind || bars == TScrollStyle::ssBoth; }
+
+}  // namespace
+
+int TBaseTree::HorizontalRange() {
+  return header_->UseColumns() ? header_->Columns()->TotalWidth() : GetMaxRightExtend();
+}
+
+int TBaseTree::VerticalRange() const { return static_cast<int>(root_->TotalHeight - root_->NodeHeight); }
+
 RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnly, bool unclipped) {
-  (void)column, (void)textOnly, (void)unclipped;
   RECT r{};
   if (!node || node == root_) return r;
   if (!node->Has(nsInitialized)) InitNode(node);
+  if (!FullyVisible(node)) return r;
   int top = GetNodeTop(node);
   if (top < 0) return r;
-  r.left = offsetX_;
-  r.right = std::max<int>(ClientWidth(), 0) + offsetX_;
-  r.top = top + offsetY_;
-  r.bottom = r.top + node->NodeHeight;
+  TTreeColumns* columns = header_->Columns();
+  bool useColumns = header_->UseColumns();
+  r.left = 0;
+  r.right = std::max<int>(ClientWidth(), useColumns ? columns->TotalWidth() : 0);
+  r.top = top;
+  r.bottom = top + node->NodeHeight;
+  if (column != NoColumn && useColumns && columns->IsValidColumn(column)) {
+    int left = 0, right = 0;
+    columns->GetColumnBounds(column, left, right);
+    r.left = left;
+    r.right = right - 1;
+    OffsetRect(&r, offsetX_, offsetY_);
+  } else {
+    column = NoColumn;
+    OffsetRect(&r, offsetX_, offsetY_);
+  }
+  if (!textOnly) return r;
+  bool mainColumn = column == NoColumn || column == header_->MainColumn();
+  int start = margin_;
+  if (mainColumn) {
+    int levels = static_cast<int>(GetNodeLevel(node)) +
+                 (options_->PaintOptions().Contains(TTreePaintOption::toShowRoot) ? 1 : 0);
+    start += levels * indent_;
+    if (options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) && node->CheckType != TCheckType::ctNone &&
+        checkImages_)
+      start += checkImages_->Width() + 2;
+  }
+  bool rightToLeft = useColumns && column != NoColumn ? columns->Items(column)->UseRightToLeftReading()
+                                                      : BiDiMode() != TBiDiMode::bdLeftToRight;
+  if (rightToLeft)
+    r.right -= start;
+  else
+    r.left += start;
+  int contentWidth = GetNodeWidth(node, column);
+  if (unclipped) {
+    if (rightToLeft)
+      r.left = r.right - contentWidth;
+    else
+      r.right = r.left + contentWidth;
+    return r;
+  }
+  if (contentWidth < r.right - r.left) {
+    TAlignment alignment = useColumns && column != NoColumn ? columns->Items(column)->Alignment() : alignment_;
+    switch (alignment) {
+      case TAlignment::taLeftJustify:
+        r.right = r.left + contentWidth;
+        break;
+      case TAlignment::taRightJustify:
+        r.left = r.right - contentWidth;
+        break;
+      case TAlignment::taCenter:
+        r.left += (r.right - r.left - contentWidth) / 2;
+        r.right = r.left + contentWidth;
+        break;
+    }
+  }
   return r;
 }
 
@@ -42,43 +111,55 @@ void TBaseTree::InvalidateToBottom(PTreeNode node) {
   }
 }
 
+void TBaseTree::InvalidateColumn(TColumnIndex column) {
+  if (updateCount_ > 0 || !HandleAllocated() || !header_->Columns()->IsValidColumn(column)) return;
+  int left = 0, right = 0;
+  header_->Columns()->GetColumnBounds(column, left, right);
+  RECT r{left + offsetX_, 0, right + offsetX_, ClientHeight()};
+  InvalidateRect(Handle(), &r, FALSE);
+}
+
 void TBaseTree::RepaintNode(PTreeNode node) {
   if (!node || node == root_ || !HandleAllocated()) return;
   RECT r = GetDisplayRect(node, NoColumn, false);
   RedrawWindow(Handle(), &r, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOERASE | RDW_VALIDATE | RDW_NOCHILDREN);
 }
 
+int TBaseTree::UpdateScrollBar(int bar, int range, int page, int offset, bool shown, bool doRepaint) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  FlatSB_GetScrollInfo(Handle(), bar, &info);
+  bool always = scrollBarOptions_->AlwaysVisible();
+  bool show = shown && (page < range || always);
+  info = SCROLLINFO{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  if (show) {
+    info.nMax = range;
+    info.nPage = static_cast<UINT>(std::max(0, page));
+    info.nPos = -offset;
+    if (always) info.fMask |= SIF_DISABLENOSCROLL;
+  }
+  FlatSB_ShowScrollBar(Handle(), bar, show);
+  FlatSB_SetScrollInfo(Handle(), bar, &info, doRepaint);
+  if (!show) return std::clamp(offset, std::min(0, page - range), 0);
+  return -FlatSB_GetScrollPos(Handle(), bar);
+}
+
 void TBaseTree::UpdateScrollBars(bool doRepaint) {
   if (root_->TotalHeight < defaultNodeHeight_) root_->TotalHeight = defaultNodeHeight_;
-  if (!HandleAllocated() || updateCount_ > 0) return;
-  int range = static_cast<int>(root_->TotalHeight - root_->NodeHeight);
+  if (!HandleAllocated() || updateCount_ > 0 || IsDestroying()) return;
   TScrollStyle bars = scrollBarOptions_->ScrollBars();
-  bool vertical = bars == TScrollStyle::ssVertical || bars == TScrollStyle::ssBoth;
-  if (vertical) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    bool show = ClientHeight() < range || scrollBarOptions_->AlwaysVisible();
-    if (show) {
-      info.nMin = 0;
-      info.nMax = range;
-      info.nPage = static_cast<UINT>(std::max(0, ClientHeight()));
-      info.nPos = -offsetY_;
-      if (scrollBarOptions_->AlwaysVisible()) info.fMask |= SIF_DISABLENOSCROLL;
-    }
-    ShowScrollBar(Handle(), SB_VERT, show);
-    SetScrollInfo(Handle(), SB_VERT, &info, doRepaint);
-    offsetY_ = show ? -GetScrollPos(Handle(), SB_VERT) : 0;
-  } else {
-    ShowScrollBar(Handle(), SB_VERT, FALSE);
-    offsetY_ = std::clamp(offsetY_, std::min(0, ClientHeight() - range), 0);
-  }
+  offsetY_ = UpdateScrollBar(SB_VERT, VerticalRange(), ClientHeight(), offsetY_,
+                             ShowsBar(bars, TScrollStyle::ssVertical), doRepaint);
+  offsetX_ = UpdateScrollBar(SB_HORZ, HorizontalRange(), ClientWidth(), offsetX_,
+                             ShowsBar(bars, TScrollStyle::ssHorizontal), doRepaint);
 }
 
 bool TBaseTree::DoSetOffsetXY(POINT value, unsigned options, const RECT* clipRect) {
-  int rangeY = static_cast<int>(root_->TotalHeight - root_->NodeHeight);
-  int x = std::min<int>(value.x, 0);
-  int y = std::clamp<int>(value.y, std::min(0, ClientHeight() - rangeY), 0);
+  int x = std::clamp<int>(value.x, std::min(0, ClientWidth() - HorizontalRange()), 0);
+  int y = std::clamp<int>(value.y, std::min(0, ClientHeight() - VerticalRange()), 0);
   if (x == offsetX_ && y == offsetY_) return false;
   int deltaX = x - offsetX_, deltaY = y - offsetY_;
   offsetX_ = x;
@@ -97,19 +178,29 @@ void TBaseTree::SetOffsetY(int value) {
 }
 
 bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
-  (void)horizontally;
   if (!node || node == root_) return false;
   for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
     if (!parent->Has(nsExpanded)) ToggleNode(parent);
-  RECT r = GetDisplayRect(node, NoColumn, false);
+  RECT r = GetDisplayRect(node, NoColumn, true);
   if (r.bottom <= r.top) return false;
   int height = ClientHeight();
-  int old = offsetY_;
+  int oldX = offsetX_, oldY = offsetY_;
+  bool hadHorizontalBar = HandleAllocated() && (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0;
   if (r.top < 0)
     SetOffsetY(offsetY_ - r.top + (center ? height / 2 : 0));
   else if (r.bottom > height)
-    SetOffsetY(offsetY_ - (r.bottom - height) - (center ? height / 2 : 0));
-  return old != offsetY_;
+    SetOffsetY(offsetY_ - (r.bottom - height) - (center ? height / 2 - node->NodeHeight / 2 : 0));
+  if (!header_->UseColumns() && HandleAllocated() && !hadHorizontalBar &&
+      (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0 && oldY != offsetY_)
+    SetOffsetY(offsetY_ - GetSystemMetrics(SM_CYHSCROLL));
+  if (horizontally) {
+    int width = ClientWidth();
+    if (r.right > width)
+      SetOffsetX(offsetX_ - (r.right - width));
+    else if (r.left < 0)
+      SetOffsetX(offsetX_ - r.left);
+  }
+  return oldX != offsetX_ || oldY != offsetY_;
 }
 
 PTreeNode TBaseTree::TopNode() {
@@ -123,6 +214,26 @@ void TBaseTree::SetTopNode(PTreeNode node) {
     if (!parent->Has(nsExpanded)) ToggleNode(parent);
   int top = GetNodeTop(node);
   if (top >= 0) SetOffsetY(-top);
+}
+
+int TBaseTree::GetMaxColumnWidth(TColumnIndex column) {
+  bool mainColumn = column == NoColumn || column == header_->MainColumn();
+  bool showRoot = options_->PaintOptions().Contains(TTreePaintOption::toShowRoot);
+  bool checks = options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport);
+  int widest = 0;
+  for (PTreeNode node = GetFirstVisible(); node; node = GetNextVisible(node)) {
+    int width = 2 * margin_ + GetNodeWidth(node, column);
+    if (mainColumn) width += static_cast<int>(GetNodeLevel(node) + (showRoot ? 1 : 0)) * indent_;
+    if (mainColumn && checks && checkImages_ && node->CheckType != TCheckType::ctNone)
+      width += checkImages_->Width() + 2;
+    bool ghosted = false;
+    if (images_ && DoGetImageIndex(node, TTreeImageKind::ikNormal, column, ghosted, -1) >= 0)
+      width += images_->Width() + 2;
+    if (stateImages_ && DoGetImageIndex(node, TTreeImageKind::ikState, column, ghosted, -1) >= 0)
+      width += stateImages_->Width() + 2;
+    widest = std::max(widest, width);
+  }
+  return widest;
 }
 
 }  // namespace tree

@@ -161,7 +161,8 @@ TEST_F(THeaderFixture, DoubleClickOnBorderFitsContent) {
   struct TCase {
     int content, minWidth, expected;
   };
-  for (TCase c : {TCase{100, 10, 108}, TCase{5, 40, 40}}) {
+  // The fitted width holds the content, both margins and the indentation of the shown root level.
+  for (TCase c : {TCase{100, 10, 126}, TCase{5, 40, 40}}) {
     tree.contentWidth = c.content;
     columns.Items(0)->SetMinWidth(c.minWidth);
     columns.Items(0)->SetWidth(60);

@@ -7,6 +7,8 @@ THeaderTree::THeaderTree(HWND host, int width, int height, std::initializer_list
   SetBounds(0, 0, width, height);
   for (int columnWidth : columnWidths) Header()->Columns()->Add()->SetWidth(columnWidth);
   Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible);
+  // The header's own drawing is what these tests look at, not the platform's visual style.
+  TreeOptions()->SetPaintOptions(TreeOptions()->PaintOptions() - TTreePaintOption::toThemeAware);
   HandleNeeded();
   SetVisible(true);
   Header()->RecalculateHeader();

@@ -1,0 +1,227 @@
+// The tree's native clipboard data: cut, copy and paste, rendering the node form for a data object, inserting
+// nodes from a data object, moving nodes into another tree, and the same-process tree reference.
+#include <algorithm>
+#include <cstring>
+
+#include "framework/global_memory.h"
+#include "framework/stg_medium.h"
+#include "framework/streams.h"
+#include "tree/base_tree.h"
+#include "tree/clipboard_format_registry.h"
+#include "tree/ole_memory_stream.h"
+#include "tree/tree_data_object.h"
+#include "tree/tree_error.h"
+
+namespace tree {
+
+namespace {
+
+constexpr DWORD NodeDataMedia = TYMED_HGLOBAL | TYMED_ISTREAM;
+// A stream medium from another process is copied in pieces of this size.
+constexpr ULONG StreamCopyStep = 64 * 1024;
+
+FORMATETC TreeDataFormatEtc() { return FORMATETC{TreeDataFormat, nullptr, DVASPECT_CONTENT, -1, NodeDataMedia}; }
+
+void CopyComStream(IStream* source, TMemoryStream& target) {
+  LARGE_INTEGER zero{};
+  source->Seek(zero, STREAM_SEEK_SET, nullptr);
+  std::vector<std::uint8_t> buffer(StreamCopyStep);
+  for (;;) {
+    ULONG read = 0;
+    HRESULT result = source->Read(buffer.data(), StreamCopyStep, &read);
+    if (read > 0) target.WriteBuffer(buffer.data(), static_cast<int32_t>(read));
+    if (FAILED(result) || read < StreamCopyStep) break;
+  }
+  target.SetPosition(0);
+}
+
+}  // namespace
+
+// ---- cut, copy, paste
+
+IDataObject* TBaseTree::CreateClipboardDataObject() {
+  Microsoft::WRL::ComPtr<IDataObject> dataObject = new TTreeDataObject(this, true);
+  return dataObject.Detach();
+}
+
+void TBaseTree::CutOrCopyToClipboard(bool cut) {
+  if (selectionCount_ == 0) return;
+  Microsoft::WRL::ComPtr<IDataObject> dataObject;
+  dataObject.Attach(CreateClipboardDataObject());
+  if (!dataObject || OleSetClipboard(dataObject.Get()) != S_OK) return;
+  MarkCutCopyNodes(cut);
+  clipboardData_ = dataObject;
+  if (HandleAllocated()) Invalidate();
+}
+
+void TBaseTree::CopyToClipboard() { CutOrCopyToClipboard(false); }
+
+void TBaseTree::CutToClipboard() { CutOrCopyToClipboard(true); }
+
+bool TBaseTree::PasteFromClipboard() {
+  Microsoft::WRL::ComPtr<IDataObject> dataObject;
+  if (FAILED(OleGetClipboard(&dataObject)) || !dataObject) RaiseTreeError(teClipboardFailed);
+  TBaseTree* source = FindReferencedTree(dataObject.Get());
+  bool optimized = source && source->HasState(TTreeState::stCutPending);
+  bool result = ProcessOLEData(source, dataObject.Get(), focusedNode_, defaultPasteMode_, optimized);
+  if (source && source != this) source->FinishCutOrCopy();
+  return result;
+}
+
+void TBaseTree::ReleaseClipboard() {
+  if (!clipboardData_) return;
+  if (OleIsCurrentClipboard(clipboardData_.Get()) == S_OK) {
+    // The nodes still exist, so the data can be rendered for good; only a failing flush leaves it empty.
+    states_ += TTreeState::stClipboardFlushing;
+    if (FAILED(OleFlushClipboard())) OleSetClipboard(nullptr);
+    clipboardData_.Reset();
+    states_ -= TTreeState::stClipboardFlushing;
+  }
+  clipboardData_.Reset();
+}
+
+// ---- rendering
+
+HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard) {
+  // Called by a data object on behalf of OLE: nothing an owner's handler raises may pass this point.
+  try {
+    if (formatEtcIn.cfFormat != TreeDataFormat || !(formatEtcIn.tymed & NodeDataMedia))
+      return DoRenderOLEData(formatEtcIn, medium, forClipboard);
+    TMemoryStream data;
+    for (PTreeNode node : forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true)) WriteNode(data, node);
+    if (data.Size() == 0) return E_FAIL;
+    auto size = static_cast<ULONG>(data.Size());
+    if (formatEtcIn.tymed & TYMED_ISTREAM) {
+      Microsoft::WRL::ComPtr<IStream> stream;
+      HRESULT result = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+      if (FAILED(result)) return result;
+      ULONG written = 0;
+      result = stream->Write(data.Memory(), size, &written);
+      if (FAILED(result) || written != size) return FAILED(result) ? result : STG_E_MEDIUMFULL;
+      LARGE_INTEGER zero{};
+      stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+      medium.tymed = TYMED_ISTREAM;
+      medium.pstm = stream.Detach();
+      medium.pUnkForRelease = nullptr;
+      return S_OK;
+    }
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, size + 4);
+    if (!block) return E_OUTOFMEMORY;
+    TGlobalMemory owner(block);
+    TGlobalLock lock(block);
+    if (!lock.Data()) return E_OUTOFMEMORY;
+    std::memcpy(lock.Data(), &size, 4);
+    std::memcpy(lock.As<std::uint8_t>() + 4, data.Memory(), size);
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = owner.Release();
+    medium.pUnkForRelease = nullptr;
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+// ---- inserting
+
+bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTreeNode target,
+                               TTreeNodeAttachMode mode, bool optimized) {
+  FORMATETC format = TreeDataFormatEtc();
+  if (!dataObject || dataObject->QueryGetData(&format) != S_OK) return false;
+  if (!target) target = root_;
+  if (target == root_) {
+    if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
+    if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
+  }
+  BeginUpdate();
+  try {
+    bool result = true;
+    if (optimized && source) {
+      std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragPending)
+                                         ? source->GetSortedSelection(true)
+                                         : source->GetSortedCutCopySet(true);
+      for (auto it = nodes.rbegin(); it != nodes.rend(); ++it)
+        if (*it != target && !HasAsParent(target, *it)) source->MoveTo(*it, target, mode, false);
+    } else {
+      TStgMedium medium;
+      if (dataObject->GetData(&format, medium.ReleaseAndGetAddressOf()) != S_OK) {
+        result = false;
+      } else if (medium.Get().tymed == TYMED_HGLOBAL) {
+        TGlobalLock lock(medium.Get().hGlobal);
+        // The stored length is the sender's claim; the block's real size bounds it.
+        if (lock.Size() >= 4) {
+          std::uint32_t length = 0;
+          std::memcpy(&length, lock.Data(), 4);
+          std::uint64_t available = lock.Size() - 4;
+          TOLEMemoryStream stream(lock.As<std::uint8_t>() + 4,
+                                  static_cast<int64_t>(std::min<std::uint64_t>(length, available)));
+          AddNodesFromStream(stream, target, mode);
+        }
+      } else if (medium.Get().tymed == TYMED_ISTREAM && medium.Get().pstm) {
+        TMemoryStream stream;
+        CopyComStream(medium.Get().pstm, stream);
+        AddNodesFromStream(stream, target, mode);
+      } else {
+        result = false;
+      }
+    }
+    EndUpdate();
+    return result;
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+}
+
+void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
+  while (stream.Position() < stream.Size()) {
+    PTreeNode node = MakeNewNode();
+    InternalConnectNode(node, target, this, mode);
+    InternalAddFromStream(stream, 2, node);
+    if (!DoNodeCopying(node, target == root_ ? nullptr : target)) {
+      DeleteNode(node);
+      continue;
+    }
+    DoNodeCopied(node);
+    // Several nodes keep their order: each one after follows the one inserted before it.
+    if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
+      target = node;
+      mode = TTreeNodeAttachMode::amInsertAfter;
+    }
+  }
+}
+
+void TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
+                                bool childrenOnly) {
+  TMemoryStream stream;
+  if (childrenOnly) {
+    for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) WriteNode(stream, child);
+  } else {
+    WriteNode(stream, source);
+  }
+  stream.SetPosition(0);
+  targetTree->BeginUpdate();
+  try {
+    while (stream.Position() < stream.Size()) {
+      PTreeNode node = targetTree->MakeNewNode();
+      InternalConnectNode(node, target, targetTree, mode);
+      targetTree->InternalAddFromStream(stream, 2, node);
+      targetTree->DoNodeMoved(node);
+      if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
+        target = node;
+        mode = TTreeNodeAttachMode::amInsertAfter;
+      }
+    }
+  } catch (...) {
+    targetTree->EndUpdate();
+    throw;
+  }
+  targetTree->EndUpdate();
+  if (childrenOnly)
+    DeleteChildren(source, false);
+  else
+    DeleteNode(source);
+}
+
+}  // namespace tree
