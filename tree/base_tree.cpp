@@ -311,7 +311,6 @@ void TBaseTree::SetHeader(const TTreeHeader* value) { header_->Assign(value); }
 
 const TClass* TBaseTree::GetColumnClass() const { return TTreeColumn::StaticClass(); }
 
-
 void TBaseTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
   font->Assign(Font());
   r = GetDisplayRect(node, column, true);

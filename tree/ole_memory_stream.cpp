@@ -4,9 +4,7 @@
 
 namespace tree {
 
-TOLEMemoryStream::TOLEMemoryStream(const void* memory, int64_t size) {
-  SetPointer(const_cast<void*>(memory), size);
-}
+TOLEMemoryStream::TOLEMemoryStream(const void* memory, int64_t size) { SetPointer(const_cast<void*>(memory), size); }
 
 int32_t TOLEMemoryStream::Write(const void*, int32_t) {
   throw EStreamError(L"Can't write to a read-only resource stream");

@@ -303,9 +303,9 @@ const TPublishedTable& TBaseTree::PublishedTable() const {
           P::Enumeration(L"ButtonStyle", &T::ButtonStyle, &T::SetButtonStyle, {L"bsRectangle", L"bsTriangle"})
               .Default(TButtonStyle::bsRectangle),
           P::Integer(L"ChangeDelay", &T::ChangeDelay, &T::SetChangeDelay).Default(0),
-          P::Enumeration(L"CheckImageKind", &T::CheckImageKind, &T::SetCheckImageKind,
-                         {L"ckLightCheck", L"ckDarkCheck", L"ckLightTick", L"ckDarkTick", L"ckFlat", L"ckXP",
-                          L"ckCustom"})
+          P::Enumeration(
+              L"CheckImageKind", &T::CheckImageKind, &T::SetCheckImageKind,
+              {L"ckLightCheck", L"ckDarkCheck", L"ckLightTick", L"ckDarkTick", L"ckFlat", L"ckXP", L"ckCustom"})
               .Default(TCheckImageKind::ckLightCheck),
           P::Object(L"Colors", &T::Colors),
           P::Component(L"CustomCheckImages", &T::CustomCheckImages, &T::SetCustomCheckImages),

@@ -87,12 +87,11 @@ T ReadValue(TStream& stream) {
 
 TCheckState SafeCheckState(std::uint8_t value) {
   return value <= static_cast<std::uint8_t>(TCheckState::csMixedPressed) ? static_cast<TCheckState>(value)
-                                                                          : TCheckState::csUncheckedNormal;
+                                                                         : TCheckState::csUncheckedNormal;
 }
 
 TCheckType SafeCheckType(std::uint8_t value) {
-  return value <= static_cast<std::uint8_t>(TCheckType::ctButton) ? static_cast<TCheckType>(value)
-                                                                   : TCheckType::ctNone;
+  return value <= static_cast<std::uint8_t>(TCheckType::ctButton) ? static_cast<TCheckType>(value) : TCheckType::ctNone;
 }
 
 }  // namespace

@@ -73,7 +73,8 @@ bool IsMouseButtonPress(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_LB
 
 void TBaseTree::CreateParams(TCreateParams& params) {
   inherited::CreateParams(params);
-  params.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS | ScrollBarStyles[static_cast<int>(scrollBarOptions_->ScrollBars())];
+  params.Style |=
+      WS_CLIPCHILDREN | WS_CLIPSIBLINGS | ScrollBarStyles[static_cast<int>(scrollBarOptions_->ScrollBars())];
   params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
   if (options_->MiscOptions().Contains(TTreeMiscOption::toFullRepaintOnResize))
     params.WindowClass.style |= CS_HREDRAW | CS_VREDRAW;
@@ -193,7 +194,8 @@ void TBaseTree::ReadOldOptions(TReader& reader) {
 
 void TBaseTree::DefineProperties(TFiler& filer) {
   inherited::DefineProperties(filer);
-  filer.DefineProperty(L"Options", [this](TReader& reader) { ReadOldOptions(reader); }, nullptr, false);
+  filer.DefineProperty(
+      L"Options", [this](TReader& reader) { ReadOldOptions(reader); }, nullptr, false);
 }
 
 void TBaseTree::UpdateHeaderRect() {
@@ -209,8 +211,8 @@ void TBaseTree::UpdateHeaderRect() {
   if (style & WS_THICKFRAME) frame = 3;
   if (exStyle & WS_EX_CLIENTEDGE) frame = 2;
   InflateRect(&window, -frame, -frame);
-  int bevel = (BevelInner() != TBevelCut::bvNone ? BevelWidth() : 0) +
-              (BevelOuter() != TBevelCut::bvNone ? BevelWidth() : 0);
+  int bevel =
+      (BevelInner() != TBevelCut::bvNone ? BevelWidth() : 0) + (BevelOuter() != TBevelCut::bvNone ? BevelWidth() : 0);
   if (BevelKind() == TBevelKind::bkNone) bevel = 0;
   TBevelEdges edges = BevelEdges();
   if (edges.Contains(TBevelEdge::beLeft)) window.left += bevel;

@@ -1,0 +1,307 @@
+// The tree object and its window: defaults, Assign, scroll bars, re-creation, stored forms, and the clipboard.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "framework/form_reader.h"
+#include "framework/global_memory.h"
+#include "framework/stg_medium.h"
+#include "framework/streams.h"
+#include "support/test_window.h"
+#include "tree/clipboard_format_registry.h"
+#include "tree/scroll_bar_options.h"
+#include "tree/tree_data_object.h"
+#include "tree/tree_drag_image.h"
+#include "tree/tree_fixture.h"
+
+namespace tree_test {
+
+namespace {
+
+// A shown tree on a host window, records of one integer, and a clipboard data object of the test's own.
+struct TShownTree : TTestTree {
+  explicit TShownTree(HWND host) {
+    SetParentWindow(host);
+    SetBounds(0, 0, 200, 100);
+    SetNodeDataSize(sizeof(int));
+    OnCreateDataObject = [this](TBaseTree*, IDataObject*& data) { data = new TTestDataObject(this, true); };
+    OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
+    OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
+    HandleNeeded();
+    SetVisible(true);
+  }
+  PTreeNode Add(int key, PTreeNode parent = nullptr) {
+    PTreeNode node = AddChild(parent);
+    Key(*this, node) = key;
+    return node;
+  }
+  std::vector<int> Keys() {
+    std::vector<int> keys;
+    for (PTreeNode node : AllNodes(*this)) keys.push_back(Key(*this, node));
+    return keys;
+  }
+};
+
+struct TreeWindow : ::testing::Test {
+  TTestWindow host{RECT{0, 0, 400, 300}};
+};
+using TreeWindowFaults = TreeWindow;
+
+}  // namespace
+
+TEST(TreeObject, Defaults) {
+  TTestTree tree;
+  EXPECT_EQ(tree.Width(), 200);
+  EXPECT_EQ(tree.Height(), 100);
+  EXPECT_TRUE(tree.TabStop());
+  EXPECT_FALSE(tree.ParentColor());
+  EXPECT_EQ(tree.DefaultNodeHeight(), 18);
+  EXPECT_EQ(tree.Indent(), 18);
+  EXPECT_EQ(tree.NodeDataSize(), -1);
+  EXPECT_EQ(tree.DragOperations(), (TDragOperations{TDragOperation::doCopy, TDragOperation::doMove}));
+  EXPECT_EQ(tree.DragImageKind(), TDragImageKind::diComplete);
+  EXPECT_EQ(tree.FocusedColumn(), NoColumn);
+  EXPECT_EQ(tree.BorderStyle(), TBorderStyle::bsSingle);
+  EXPECT_EQ(tree.ButtonStyle(), TButtonStyle::bsRectangle);
+  EXPECT_EQ(tree.ButtonFillMode(), TButtonFillMode::fmTreeColor);
+  EXPECT_EQ(tree.CheckImageKind(), TCheckImageKind::ckLightCheck);
+  EXPECT_EQ(tree.AutoScrollDelay(), 1000u);
+  EXPECT_EQ(tree.AutoExpandDelay(), 1000u);
+  EXPECT_EQ(tree.AutoScrollInterval(), 1u);
+  EXPECT_EQ(tree.DefaultPasteMode(), TTreeNodeAttachMode::amAddChildLast);
+  EXPECT_EQ(tree.Margin(), 4);
+  EXPECT_EQ(tree.TextMargin(), 4);
+  EXPECT_EQ(tree.DragType(), TDragType::dtOLE);
+  EXPECT_EQ(tree.DragWidth(), 200);
+  EXPECT_EQ(tree.DragHeight(), 350);
+  EXPECT_EQ(tree.EditDelay(), 1000u);
+  EXPECT_EQ(tree.AnimationDuration(), 200u);
+  EXPECT_EQ(tree.IncrementalSearchTimeout(), 1000u);
+  EXPECT_EQ(tree.IncrementalSearchStart(), TSearchStart::ssFocusedNode);
+  EXPECT_EQ(tree.IncrementalSearch(), TIncrementalSearch::isNone);
+  EXPECT_EQ(tree.NodeAlignment(), TNodeAlignment::naProportional);
+  EXPECT_EQ(tree.LineStyle(), TLineStyle::lsDotted);
+  EXPECT_EQ(tree.ChangeDelay(), 0u);
+  EXPECT_EQ(tree.DragImage()->Transparency(), 200);
+  EXPECT_TRUE(tree.DragImage()->Fade());
+}
+
+TEST(TreeObject, SettersAndTheirEffects) {
+  TTestTree tree;
+  tree.SetDefaultNodeHeight(0);
+  EXPECT_EQ(tree.DefaultNodeHeight(), 18);
+  tree.SetDefaultNodeHeight(20);
+  EXPECT_EQ(tree.RootNode()->NodeHeight, 20);
+  tree.SetAnimationDuration(0);
+  EXPECT_FALSE(tree.TreeOptions()->AnimationOptions().Contains(TTreeAnimationOption::toAnimatedToggle));
+  tree.SetAnimationDuration(150);
+  EXPECT_TRUE(tree.TreeOptions()->AnimationOptions().Contains(TTreeAnimationOption::toAnimatedToggle));
+  // A new record size rebuilds the same number of uninitialized top-level nodes.
+  int asked = 0;
+  tree.OnGetNodeDataSize = [&](TBaseTree*, int& size) { ++asked, size = 4; };
+  tree.SetRootNodeCount(5);
+  EXPECT_EQ(asked, 1);
+  tree.ValidateNode(nullptr, true);
+  tree.SetNodeDataSize(8);
+  EXPECT_EQ(tree.RootNodeCount(), 5u);
+  EXPECT_EQ(tree.GetFirstInitialized(), nullptr);
+  TTestTree fresh;
+  fresh.SetNodeDataSize(-7);
+  EXPECT_EQ(fresh.NodeDataSize(), -1);
+}
+
+TEST(TreeObject, AssignCopiesProperties) {
+  TTestTree source, target;
+  source.SetIndent(30);
+  source.SetMargin(7);
+  source.SetDefaultNodeHeight(22);
+  source.SetDefaultPasteMode(TTreeNodeAttachMode::amInsertAfter);
+  source.SetCheckImageKind(TCheckImageKind::ckFlat);
+  source.SetBorderStyle(TBorderStyle::bsNone);
+  source.SetSelectionCurveRadius(3);
+  source.TreeOptions()->SetMiscOptions({TTreeMiscOption::toEditable});
+  source.ScrollBarOptions()->SetScrollBars(TScrollStyle::ssVertical);
+  source.SetRootNodeCount(4);
+  target.Assign(&source);
+  EXPECT_EQ(target.Indent(), 30);
+  EXPECT_EQ(target.Margin(), 7);
+  EXPECT_EQ(target.DefaultNodeHeight(), 22);
+  EXPECT_EQ(target.DefaultPasteMode(), TTreeNodeAttachMode::amInsertAfter);
+  EXPECT_EQ(target.CheckImageKind(), TCheckImageKind::ckFlat);
+  EXPECT_EQ(target.BorderStyle(), TBorderStyle::bsNone);
+  EXPECT_EQ(target.SelectionCurveRadius(), 3);
+  EXPECT_EQ(target.TreeOptions()->MiscOptions(), TTreeMiscOptions{TTreeMiscOption::toEditable});
+  EXPECT_EQ(target.ScrollBarOptions()->ScrollBars(), TScrollStyle::ssVertical);
+  EXPECT_EQ(target.RootNodeCount(), 4u);
+}
+
+TEST(TreeObject, LoadsFromFormTextWithOldOptions) {
+  TTestTree tree;
+  ReadComponentFromText(
+      L"object Tree1: TBaseTree\n  Indent = 12\n  RootNodeCount = 6\n"
+      L"  Options = [voMultiSelect, voShowRoot, voAutoSort, voInitOnSave]\nend",
+      &tree);
+  EXPECT_EQ(tree.Indent(), 12);
+  EXPECT_EQ(tree.RootNodeCount(), 6u);
+  EXPECT_EQ(tree.TreeOptions()->SelectionOptions(), TTreeSelectionOptions{TTreeSelectionOption::toMultiSelect});
+  EXPECT_EQ(tree.TreeOptions()->PaintOptions(), TTreePaintOptions{TTreePaintOption::toShowRoot});
+  EXPECT_EQ(tree.TreeOptions()->AutoOptions(), TTreeAutoOptions{TTreeAutoOption::toAutoSort});
+  EXPECT_EQ(tree.TreeOptions()->MiscOptions(), TTreeMiscOptions{TTreeMiscOption::toInitOnSave});
+}
+
+TEST_F(TreeWindow, ScrollBarRangesFollowTotalHeight) {
+  TShownTree tree(host.Handle());
+  tree.ScrollBarOptions()->SetScrollBars(TScrollStyle::ssVertical);
+  struct TCase {
+    std::uint32_t count;
+    bool shown;
+  };
+  for (TCase c : {TCase{20, true}, TCase{3, false}, TCase{40, true}}) {
+    tree.SetRootNodeCount(c.count);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(tree.Handle(), SB_VERT, &info);
+    bool shown = (GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_VSCROLL) != 0;
+    EXPECT_EQ(shown, c.shown) << c.count;
+    if (c.shown) {
+      EXPECT_EQ(info.nMax, static_cast<int>(tree.RootNode()->TotalHeight - tree.RootNode()->NodeHeight));
+      EXPECT_EQ(static_cast<int>(info.nPage), tree.ClientHeight());
+    }
+  }
+  tree.SetOffsetY(-100000);
+  EXPECT_EQ(tree.OffsetY(), tree.ClientHeight() - 40 * 18);
+  EXPECT_EQ(-GetScrollPos(tree.Handle(), SB_VERT), tree.OffsetY());
+}
+
+TEST_F(TreeWindow, RecreationKeepsNodesSelectionAndFocus) {
+  TShownTree tree(host.Handle());
+  tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  for (int i = 0; i < 5; ++i) tree.Add(i);
+  PTreeNode second = tree.GetNext(tree.GetFirst());
+  tree.SetSelected(second, true);
+  tree.SetSelected(tree.GetLast(), true);
+  tree.SetFocusedNode(second);
+  tree.ScrollBarOptions()->SetScrollBars(TScrollStyle::ssVertical);
+  tree.HandleNeeded();
+  EXPECT_EQ(tree.Keys(), (std::vector<int>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(tree.SelectedCount(), 2u);
+  EXPECT_TRUE(tree.Selected(second));
+  EXPECT_EQ(tree.FocusedNode(), second);
+  EXPECT_EQ(GetWindowLongW(tree.Handle(), GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), 0);
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
+TEST_F(TreeWindow, CreationParameters) {
+  TShownTree tree(host.Handle());
+  LONG style = GetWindowLongW(tree.Handle(), GWL_STYLE);
+  EXPECT_EQ(style & (WS_CLIPCHILDREN | WS_CLIPSIBLINGS), WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+  EXPECT_TRUE(GetWindowLongW(tree.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  tree.SetCtl3D(false);
+  tree.RecreateWnd();
+  EXPECT_TRUE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_BORDER);
+  tree.SetBorderStyle(TBorderStyle::bsNone);
+  EXPECT_FALSE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_BORDER);
+  EXPECT_FALSE(GetWindowLongW(tree.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+}
+
+// ---- clipboard
+
+namespace {
+
+bool ClipboardHasTreeData() {
+  Microsoft::WRL::ComPtr<IDataObject> data;
+  if (OleGetClipboard(&data) != S_OK) return false;
+  FORMATETC format{TreeDataFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  TStgMedium medium;
+  return data->GetData(&format, medium.ReleaseAndGetAddressOf()) == S_OK;
+}
+
+}  // namespace
+
+TEST_F(TreeWindow, CopyAndPasteWithinAndBetweenTrees) {
+  TShownTree source(host.Handle()), target(host.Handle());
+  PTreeNode a = source.Add(1);
+  source.Add(11, a);
+  source.Add(2);
+  source.SetSelected(a, true);
+  source.CopyToClipboard();
+  EXPECT_TRUE(source.TreeStates().Contains(TTreeState::stCopyPending));
+  EXPECT_TRUE(a->Has(nsCutOrCopy));
+  EXPECT_TRUE(target.PasteFromClipboard());
+  EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11}));
+  EXPECT_TRUE(source.PasteFromClipboard());
+  EXPECT_EQ(source.Keys(), (std::vector<int>{1, 11, 2, 1, 11}));
+  // A refusal of every copy leaves the tree alone but still reports the paste.
+  target.OnNodeCopying = [](TBaseTree*, PTreeNode, PTreeNode, bool& allowed) { allowed = false; };
+  EXPECT_TRUE(target.PasteFromClipboard());
+  EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11}));
+  EXPECT_EQ(CheckInvariants(target), "");
+}
+
+TEST_F(TreeWindow, CutAndPasteMovesBetweenTrees) {
+  TShownTree source(host.Handle()), target(host.Handle());
+  PTreeNode a = source.Add(1);
+  source.Add(2);
+  source.SetSelected(a, true);
+  source.CutToClipboard();
+  EXPECT_TRUE(source.TreeStates().Contains(TTreeState::stCutPending));
+  EXPECT_EQ(source.TotalCount(), 2u) << "nothing goes at cut time";
+  EXPECT_TRUE(target.PasteFromClipboard());
+  EXPECT_EQ(target.Keys(), (std::vector<int>{1}));
+  EXPECT_EQ(source.Keys(), (std::vector<int>{2}));
+  EXPECT_EQ(CheckInvariants(source), "");
+}
+
+TEST_F(TreeWindowFaults, DestroyedTreeLeavesRenderedDataButNoReference) {
+  {
+    TShownTree source(host.Handle());
+    source.SetSelected(source.Add(5), true);
+    source.CopyToClipboard();
+  }
+  ASSERT_TRUE(ClipboardHasTreeData());
+  Microsoft::WRL::ComPtr<IDataObject> data;
+  ASSERT_EQ(OleGetClipboard(&data), S_OK);
+  FORMATETC reference{TreeReferenceFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  TStgMedium medium;
+  EXPECT_NE(data->GetData(&reference, medium.ReleaseAndGetAddressOf()), S_OK);
+  TShownTree target(host.Handle());
+  EXPECT_TRUE(target.PasteFromClipboard());
+  EXPECT_EQ(target.Keys(), (std::vector<int>{5}));
+  OleSetClipboard(nullptr);
+}
+
+TEST(TreeObjectFaults, ReferenceCarriesProcessAndFullAddress) {
+  std::vector<std::uint8_t> block;
+  {
+    TTestTree tree;
+    block = tree.TreeReference();
+    ASSERT_EQ(block.size(), 12u);
+    EXPECT_EQ(TBaseTree::TreeFromReference(block.data(), block.size()), &tree);
+    std::vector<std::uint8_t> foreign = block;
+    foreign[0] ^= 0xFF;
+    EXPECT_EQ(TBaseTree::TreeFromReference(foreign.data(), foreign.size()), nullptr);
+    EXPECT_EQ(TBaseTree::TreeFromReference(block.data(), 8), nullptr);
+    std::uint64_t address = 0;
+    std::memcpy(&address, block.data() + 4, 8);
+    EXPECT_EQ(address, reinterpret_cast<std::uintptr_t>(&tree));
+  }
+  EXPECT_EQ(TBaseTree::TreeFromReference(block.data(), block.size()), nullptr) << "the tree is gone";
+}
+
+TEST(TreeObjectFaults, HandlerExceptionsStopAtRendering) {
+  TTestTree tree;
+  tree.SetNodeDataSize(4);
+  tree.SetSelected(tree.AddChild(nullptr), true);
+  tree.OnSaveNode = [](TBaseTree*, PTreeNode, TStream&) { throw Exception(L"owner failed"); };
+  FORMATETC format{TreeDataFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  EXPECT_EQ(tree.RenderOLEData(format, medium, false), E_UNEXPECTED);
+  EXPECT_EQ(medium.tymed, static_cast<DWORD>(TYMED_NULL));
+  tree.OnRenderOLEData = [](TBaseTree*, const FORMATETC&, STGMEDIUM&, bool, HRESULT&) { throw Exception(L"x"); };
+  format.cfFormat = CF_TEXT;
+  EXPECT_EQ(tree.RenderOLEData(format, medium, false), E_UNEXPECTED);
+}
+
+}  // namespace tree_test
