@@ -9,6 +9,7 @@ THeaderTree::THeaderTree(HWND host, int width, int height, std::initializer_list
   Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible);
   // The header's own drawing is what these tests look at, not the platform's visual style.
   TreeOptions()->SetPaintOptions(TreeOptions()->PaintOptions() - TTreePaintOption::toThemeAware);
+  SetBorderStyle(TBorderStyle::bsNone);
   HandleNeeded();
   SetVisible(true);
   Header()->RecalculateHeader();
