@@ -64,11 +64,12 @@ TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
 }
 
 TBaseTree::~TBaseTree() {
+  // The clipboard's data is rendered for good while the tree and its nodes are still whole.
+  ReleaseClipboard();
   lifeToken_.reset();
   InterruptValidation();
   Destroying();
   states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
-  ReleaseClipboard();
   clipboardFormats_.reset();
   try {
     Clear();

@@ -125,8 +125,8 @@ HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium
 
 // ---- inserting
 
-bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTreeNode target,
-                               TTreeNodeAttachMode mode, bool optimized) {
+bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTreeNode target, TTreeNodeAttachMode mode,
+                               bool optimized) {
   FORMATETC format = TreeDataFormatEtc();
   if (!dataObject || dataObject->QueryGetData(&format) != S_OK) return false;
   if (!target) target = root_;
@@ -138,14 +138,19 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
   try {
     bool result = true;
     if (optimized && source) {
-      std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragPending)
-                                         ? source->GetSortedSelection(true)
-                                         : source->GetSortedCutCopySet(true);
+      std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragPending) ? source->GetSortedSelection(true)
+                                                                                    : source->GetSortedCutCopySet(true);
       for (auto it = nodes.rbegin(); it != nodes.rend(); ++it)
         if (*it != target && !HasAsParent(target, *it)) source->MoveTo(*it, target, mode, false);
     } else {
+      // A stream first: data flushed to the clipboard keeps a stream's bytes without the length of a block.
       TStgMedium medium;
-      if (dataObject->GetData(&format, medium.ReleaseAndGetAddressOf()) != S_OK) {
+      FORMATETC asStream = format;
+      asStream.tymed = TYMED_ISTREAM;
+      FORMATETC asBlock = format;
+      asBlock.tymed = TYMED_HGLOBAL;
+      if (dataObject->GetData(&asStream, medium.ReleaseAndGetAddressOf()) != S_OK &&
+          dataObject->GetData(&asBlock, medium.ReleaseAndGetAddressOf()) != S_OK) {
         result = false;
       } else if (medium.Get().tymed == TYMED_HGLOBAL) {
         TGlobalLock lock(medium.Get().hGlobal);

@@ -11,7 +11,6 @@
 #include "support/test_window.h"
 #include "tree/clipboard_format_registry.h"
 #include "tree/scroll_bar_options.h"
-#include "tree/tree_data_object.h"
 #include "tree/tree_drag_image.h"
 #include "tree/tree_fixture.h"
 
@@ -25,7 +24,6 @@ struct TShownTree : TTestTree {
     SetParentWindow(host);
     SetBounds(0, 0, 200, 100);
     SetNodeDataSize(sizeof(int));
-    OnCreateDataObject = [this](TBaseTree*, IDataObject*& data) { data = new TTestDataObject(this, true); };
     OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
     OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
     HandleNeeded();
@@ -270,24 +268,6 @@ TEST_F(TreeWindowFaults, DestroyedTreeLeavesRenderedDataButNoReference) {
   EXPECT_TRUE(target.PasteFromClipboard());
   EXPECT_EQ(target.Keys(), (std::vector<int>{5}));
   OleSetClipboard(nullptr);
-}
-
-TEST(TreeObjectFaults, ReferenceCarriesProcessAndFullAddress) {
-  std::vector<std::uint8_t> block;
-  {
-    TTestTree tree;
-    block = tree.TreeReference();
-    ASSERT_EQ(block.size(), 12u);
-    EXPECT_EQ(TBaseTree::TreeFromReference(block.data(), block.size()), &tree);
-    std::vector<std::uint8_t> foreign = block;
-    foreign[0] ^= 0xFF;
-    EXPECT_EQ(TBaseTree::TreeFromReference(foreign.data(), foreign.size()), nullptr);
-    EXPECT_EQ(TBaseTree::TreeFromReference(block.data(), 8), nullptr);
-    std::uint64_t address = 0;
-    std::memcpy(&address, block.data() + 4, 8);
-    EXPECT_EQ(address, reinterpret_cast<std::uintptr_t>(&tree));
-  }
-  EXPECT_EQ(TBaseTree::TreeFromReference(block.data(), block.size()), nullptr) << "the tree is gone";
 }
 
 TEST(TreeObjectFaults, HandlerExceptionsStopAtRendering) {

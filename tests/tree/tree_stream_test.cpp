@@ -8,7 +8,7 @@
 #include "framework/streams.h"
 #include "support/hostile_input.h"
 #include "tree/base_tree.h"
-#include "tree/tree_data_object.h"
+#include "tree/block_data_object.h"
 #include "tree/tree_error.h"
 #include "tree/tree_fixture.h"
 
@@ -237,7 +237,7 @@ TEST(TreeStreamHostile, MutatedStreamsAndBlocks) {
       if (i % 2) {
         Load(tree, damaged);
       } else {
-        auto* data = new TTestDataObject(damaged);
+        auto* data = new TBlockDataObject(damaged);
         tree.ProcessOLEData(nullptr, data, nullptr, TTreeNodeAttachMode::amAddChildLast, false);
         data->Release();
         if (tree.TotalCount() > 2000) tree.Clear();

@@ -1,21 +1,17 @@
-// A small data object for the tree tests: it renders through the tree (as the tree's own data object does) or
-// serves fixed bytes, and offers the same-process reference, so copy, paste and hostile blocks can be tested.
+// A data object that serves fixed bytes as "Node Tree Data" in global memory, whatever they claim: the hostile
+// sender of the clipboard tests.
 #pragma once
 
 #include <objidl.h>
 
 #include <string>
 
-#include "tree/base_tree.h"
-
 namespace tree_test {
 
-class TTestDataObject : public IDataObject {
+class TBlockDataObject : public IDataObject {
  public:
-  // Renders tree's nodes (forClipboard: the cut/copy set).
-  TTestDataObject(tree::TBaseTree* tree, bool forClipboard) : tree_(tree), forClipboard_(forClipboard) {}
   // Serves block as "Node Tree Data" in global memory, whose first four bytes claim a length.
-  explicit TTestDataObject(std::string block) : block_(std::move(block)) {}
+  explicit TBlockDataObject(std::string block) : block_(std::move(block)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
@@ -33,11 +29,9 @@ class TTestDataObject : public IDataObject {
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
  private:
-  virtual ~TTestDataObject() = default;
+  virtual ~TBlockDataObject() = default;
 
   ULONG references_ = 1;
-  tree::TBaseTree* tree_ = nullptr;
-  bool forClipboard_ = false;
   std::string block_;
 };
 
