@@ -12,14 +12,18 @@
 #include <memory>
 #include <vector>
 
+#include "framework/picture.h"
 #include "framework/set.h"
 #include "framework/win_control.h"
 #include "tree/node_slab.h"
+#include "tree/paint/glyph_images.h"
+#include "tree/paint/paint_info.h"
 #include "tree/tree_events.h"
 #include "tree/tree_node.h"
 #include "tree/tree_options.h"
 
 class TStrings;
+class TCustomImageList;
 
 namespace tree {
 
@@ -33,6 +37,7 @@ class TTreeColumns;
 class TTreeDataObject;
 class TTreeDragManager;
 class TTreeHintWindow;
+class TPaintResources;
 
 // Bit numbers of the tree's state set. The four cache states (stStopValidation, stUseCache, stValidating,
 // stValidationNeeded) are shared with the worker thread and kept apart in an atomic; TreeStates() shows them too.
@@ -307,6 +312,52 @@ class TBaseTree : public TCustomControl {
   virtual void DragLeave();
   virtual HRESULT DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect);
 
+  // ---- painting, window messages and keyboard: properties and entry points (one block, to merge with the tree
+  // object's own properties)
+  int Indent() const { return indent_; }
+  void SetIndent(int value);
+  int Margin() const { return margin_; }
+  void SetMargin(int value);
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* value);
+  TCustomImageList* StateImages() const { return stateImages_; }
+  void SetStateImages(TCustomImageList* value);
+  TCustomImageList* CustomCheckImages() const { return customCheckImages_; }
+  void SetCustomCheckImages(TCustomImageList* value);
+  TCheckImageKind CheckImageKind() const { return checkImageKind_; }
+  void SetCheckImageKind(TCheckImageKind value);
+  TButtonStyle ButtonStyle() const { return buttonStyle_; }
+  void SetButtonStyle(TButtonStyle value);
+  TButtonFillMode ButtonFillMode() const { return buttonFillMode_; }
+  void SetButtonFillMode(TButtonFillMode value);
+  TLineStyle LineStyle() const { return lineStyle_; }
+  void SetLineStyle(TLineStyle value);
+  TLineMode LineMode() const { return lineMode_; }
+  void SetLineMode(TLineMode value);
+  TPicture* Background() const { return background_.get(); }
+  void SetBackground(const TPicture* value);
+  int BackgroundOffsetX() const { return backgroundOffset_.x; }
+  int BackgroundOffsetY() const { return backgroundOffset_.y; }
+  void SetBackgroundOffset(int x, int y);
+  int SelectionCurveRadius() const { return selectionCurveRadius_; }
+  void SetSelectionCurveRadius(int value);
+  TDrawSelectionMode DrawSelectionMode() const { return drawSelectionMode_; }
+  void SetDrawSelectionMode(TDrawSelectionMode value);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment value);
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool value) { wantTabs_ = value; }
+  void SetOffsetX(int value);
+  PTreeNode DropTargetNode() const { return dropTargetNode_; }
+  TDropMode LastDropMode() const { return lastDropMode_; }
+
+  // Paints the tree area window (tree coordinates, unscrolled) onto target at the point targetPoint.
+  void PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options);
+  // Rebuilds the expand button bitmaps and/or the line brush from the current styles and colours.
+  void PrepareBitmaps(bool needButtons, bool needLines);
+  // The node's index into the check images, -1 for none.
+  int GetCheckImage(PTreeNode node) const;
+
   // The header sees every message first.
   void Dispatch(TMessage& message) override;
   // Applies a root node count read from a stored form.
@@ -510,6 +561,19 @@ class TBaseTree : public TCustomControl {
   // the clipboard still holds it.
   Microsoft::WRL::ComPtr<IDataObject>& ClipboardDataObject() { return clipboardData_; }
 
+  // ---- painting, window messages and keyboard: virtual slots and helpers
+  void Paint() override;
+  virtual void AdjustPaintCellRect(TNodePaintInfo& paintInfo, TColumnIndex& nextNonEmpty);
+  virtual bool ColumnIsEmpty(PTreeNode node, TColumnIndex column);
+  virtual void PaintNode(TNodePaintInfo& paintInfo);
+  void SetDropTarget(PTreeNode node, TDropMode mode);
+  void SetHotNode(PTreeNode node);
+  // The rubber band in absolute tree coordinates; painted while stDrawSelecting is set.
+  void SetSelectionRectangle(const RECT& r) { selectionRect_ = r; }
+  // Answers the messages of the window and the keyboard this block handles; false leaves the message unhandled.
+  bool HandleTreeMessage(TMessage& message);
+  void HandleKeyDown(WORD key, TShiftState shift);
+
  private:
   friend class TWorkerThread;
   // The tree's parts raise its events through the dispatchers.
@@ -609,6 +673,51 @@ class TBaseTree : public TCustomControl {
   THintAnimationType hintAnimation_ = THintAnimationType::hatSystemDefault;
   int textMargin_ = DefaultTextMargin;
   std::shared_ptr<void> lifeToken_ = std::make_shared<int>(0);
+
+  // ---- painting, window messages and keyboard: state
+  void PaintCheckImage(HDC dc, const TImageInfo& info);
+  void PaintImage(TNodePaintInfo& paintInfo, TImageInfoIndex which, bool withOverlay);
+  void PaintTreeLines(HDC dc, const TNodePaintInfo& paintInfo, int vAlign, const std::vector<TTreeLineType>& image,
+                      TColor color, int bottom);
+  void PaintSelectionRectangle(HDC dc, const RECT& r);
+  void PaintCellSelection(HDC dc, TNodePaintInfo& paintInfo);
+  void PaintDropMark(HDC dc, const RECT& r);
+  int VerticalAlignment(PTreeNode node) const;
+  void EraseItem(TNodePaintInfo& paintInfo, const RECT& r, bool backgroundInUse, int clientTop);
+  void PaintRest(TCanvas* target, const RECT& window, POINT targetPoint, int restTop, bool backgroundInUse,
+                 bool rubberBand);
+  // Tiles the background picture over r (logical coordinates of dc) whose top-left lies at client point origin.
+  void TileBackground(HDC dc, const RECT& r, POINT origin);
+  void DetermineLineImage(PTreeNode node);
+  TPaintResources& PaintResources();
+  void FinishCheckKey();
+  void ScrollByKey(int deltaX, int deltaY);
+  void HandleVerticalScroll(WORD code);
+  void HandleHorizontalScroll(WORD code);
+  void HandleKillFocus(TMessage& message);
+
+  int indent_ = 18;
+  int margin_ = 4;
+  TCustomImageList* images_ = nullptr;
+  TCustomImageList* stateImages_ = nullptr;
+  TCustomImageList* customCheckImages_ = nullptr;
+  TCheckImageKind checkImageKind_ = TCheckImageKind::ckLightCheck;
+  TButtonStyle buttonStyle_ = TButtonStyle::bsRectangle;
+  TButtonFillMode buttonFillMode_ = TButtonFillMode::fmTreeColor;
+  TLineStyle lineStyle_ = TLineStyle::lsDotted;
+  TLineMode lineMode_ = TLineMode::lmNormal;
+  std::unique_ptr<TPicture> background_ = std::make_unique<TPicture>();
+  POINT backgroundOffset_{};
+  int selectionCurveRadius_ = 0;
+  TDrawSelectionMode drawSelectionMode_ = TDrawSelectionMode::smDottedRectangle;
+  TAlignment alignment_ = TAlignment::taLeftJustify;
+  bool wantTabs_ = false;
+  TDropMode lastDropMode_ = TDropMode::dmNowhere;
+  RECT selectionRect_{};
+  PTreeNode checkNode_ = nullptr;
+  TCheckState pendingCheckState_ = TCheckState::csUncheckedNormal;
+  std::unique_ptr<TPaintResources> paint_;  // made at the first paint or bitmap preparation
+  std::vector<TTreeLineType> lineImage_;    // reused by every paint
 };
 
 }  // namespace tree
