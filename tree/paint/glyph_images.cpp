@@ -50,7 +50,9 @@ void FillList(HIMAGELIST& list, const TGlyphStrip& strip) {
   }
   int size = info.bmHeight;
   if (list) ImageList_Destroy(list);
-  list = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, info.bmWidth / size, 4);
+  // The glyphs carry no alpha: a 24-bit list draws several times faster than a 32-bit one.
+  // The glyphs carry no alpha: a 24-bit list draws several times faster than a 32-bit one here.
+  list = ImageList_Create(size, size, ILC_MASK | ILC_COLOR24, info.bmWidth / size, 4);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, bitmap);
   COLORREF mask = GetPixel(dc, 0, 0);
