@@ -5,6 +5,7 @@
 #include "flat_xp_section.h"
 #include "framework_section.h"
 #include "gallery_form.h"
+#include "tabs_section.h"
 #include "shell_section.h"
 #include "toolbars_section.h"
 #include "tree_header_section.h"
