@@ -1,6 +1,6 @@
 // Times the tree's bulk operations against the platform's tree-view (and shows the owner-data list-view beside
 // them): creating and clearing a million nodes, position look-ups, appending inside an update bracket, sorting,
-// and the process memory a node costs.
+// the process memory a node costs, painting one screen of rows and scrolling to the end by the keyboard.
 #include <windows.h>
 // The common controls header needs the platform types first.
 #include <commctrl.h>
@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "framework/graphics.h"
 #include "framework/startup.h"
 #include "tree/base_tree.h"
 #include "tree/tree_unit.h"
@@ -75,6 +76,89 @@ bool WaitForCache(TBaseTree& tree) {
     Sleep(1);
   }
   return false;
+}
+
+constexpr int kScreenRows = 40;
+constexpr int kPaintRepeats = 30;
+
+// A tree whose rows show a text, a check box and tree lines, as a side panel's do.
+class TTextTree : public TBaseTree {
+ public:
+  explicit TTextTree(HWND parent) : TBaseTree(nullptr) {
+    if (parent) {
+      SetParentWindow(parent);
+      SetBounds(0, 0, 300, kScreenRows * DefaultTreeNodeHeight);
+      HandleNeeded();
+    }
+    TreeOptions()->SetMiscOptions(TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
+    OnInitNode = [](TBaseTree* tree, PTreeNode, PTreeNode node, TTreeNodeInitStates&) {
+      tree->SetCheckType(node, TCheckType::ctCheckBox);
+    };
+  }
+
+ protected:
+  int GetNodeWidth(PTreeNode, TColumnIndex) override { return 60; }
+  void PaintNode(TNodePaintInfo& info) override {
+    wchar_t text[24];
+    int length = std::swprintf(text, 24, L"Node %u", info.Node->Index);
+    ExtTextOutW(info.Canvas->Handle(), info.ContentRect.left + 2, info.ContentRect.top + 2, 0, nullptr, text,
+                static_cast<UINT>(length), nullptr);
+  }
+};
+
+// Seconds per paint of one screen of rows from the middle of a tree of count top-level nodes into a memory DC.
+double PaintScreen(std::uint32_t count, HDC dc) {
+  TTextTree tree(nullptr);
+  tree.SetRootNodeCount(count);
+  WaitForCache(tree);
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  const int top = static_cast<int>(count / 2) * DefaultTreeNodeHeight;
+  const RECT window{0, top, 300, top + kScreenRows * DefaultTreeNodeHeight};
+  tree.PaintTree(&canvas, window, POINT{0, 0}, WindowPaintFlags);
+  double start = Seconds();
+  for (int i = 0; i < kPaintRepeats; ++i) tree.PaintTree(&canvas, window, POINT{0, 0}, WindowPaintFlags);
+  double elapsed = (Seconds() - start) / kPaintRepeats;
+  canvas.SetHandle(nullptr);
+  return elapsed;
+}
+
+// Seconds per print of the platform's tree-view showing one screen of rows with the same texts.
+double PaintTreeViewScreen(HWND parent, HDC dc) {
+  HWND view =
+      CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_CHECKBOXES, 0,
+                      0, 300, kScreenRows * DefaultTreeNodeHeight, parent, nullptr, nullptr, nullptr);
+  SendMessageW(view, TVM_SETITEMHEIGHT, DefaultTreeNodeHeight, 0);
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = TVI_ROOT;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT;
+  wchar_t text[24];
+  insert.item.pszText = text;
+  for (int i = 0; i < 1000; ++i) {
+    std::swprintf(text, 24, L"Node %d", i);
+    SendMessageW(view, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
+  }
+  SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  double start = Seconds();
+  for (int i = 0; i < kPaintRepeats; ++i)
+    SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  double elapsed = (Seconds() - start) / kPaintRepeats;
+  DestroyWindow(view);
+  return elapsed;
+}
+
+// Seconds of one key press that moves the focus from the first node, after Home put it back.
+double KeyFromTop(TBaseTree& tree, WORD key) {
+  constexpr int repeats = 20;
+  double total = 0;
+  for (int i = 0; i < repeats; ++i) {
+    SendMessageW(tree.Handle(), WM_KEYDOWN, VK_HOME, 1);
+    double start = Seconds();
+    SendMessageW(tree.Handle(), WM_KEYDOWN, key, 1);
+    total += Seconds() - start;
+  }
+  return total / repeats;
 }
 
 }  // namespace
@@ -225,6 +309,37 @@ int main() {
     std::printf("Sort of 100,000 siblings: %.4f s; std::sort of their pointers: %.4f s (%s)\n", ours, reference,
                 ordered ? "checked" : "unordered");
     Target("sort_vs_std_sort", ours / reference, "<=", 3.0);
+  }
+
+  // One screen of 40 painted rows: a million nodes against a thousand, and against the platform's tree-view.
+  {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, 300, -kScreenRows * DefaultTreeNodeHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    double million = PaintScreen(kMillion, dc);
+    double thousand = PaintScreen(1000, dc);
+    double platform = PaintTreeViewScreen(host, dc);
+    std::printf("paint of 40 rows: 1,000,000 nodes %.6f s, 1,000 nodes %.6f s, tree-view %.6f s\n", million, thousand,
+                platform);
+    Target("paint_screen_million_vs_thousand", million / thousand, "<=", 2.0);
+    Target("paint_screen_vs_treeview", million / platform, "<=", 2.0);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+
+  // End to the last of a million visible nodes against one page down.
+  {
+    TTextTree tree(host);
+    tree.SetRootNodeCount(kMillion);
+    WaitForCache(tree);
+    double end = KeyFromTop(tree, VK_END);
+    double page = KeyFromTop(tree, VK_NEXT);
+    std::printf("End in 1,000,000 nodes: %.6f s; Page Down: %.6f s\n", end, page);
+    Target("end_vs_page_down", end / page, "<=", 2.0);
   }
 
   DestroyWindow(host);

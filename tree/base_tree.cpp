@@ -8,6 +8,7 @@
 
 #include "framework/image_list.h"
 #include "framework/picture.h"
+#include "tree/paint/paint_resources.h"
 #include "tree/scroll_bar_options.h"
 #include "tree/tree_clipboard_formats.h"
 #include "tree/tree_colors.h"
@@ -260,6 +261,7 @@ void TBaseTree::WMTimer(TMessage& message) {
 
 void TBaseTree::Dispatch(TMessage& message) {
   if (header_ && header_->HandleMessage(message)) return;
+  if (HandleTreeMessage(message)) return;
   switch (message.Msg) {
     case WM_NCCALCSIZE:
     case WM_NCHITTEST:

@@ -13,9 +13,12 @@
 #include <vector>
 
 #include "framework/alignment.h"
+#include "framework/picture.h"
 #include "framework/set.h"
 #include "framework/win_control.h"
 #include "tree/node_slab.h"
+#include "tree/paint/glyph_images.h"
+#include "tree/paint/paint_info.h"
 #include "tree/tree_events.h"
 #include "tree/tree_node.h"
 #include "tree/tree_options.h"
@@ -39,6 +42,7 @@ class TTreeDataObject;
 class TTreeDragManager;
 class TTreeHintWindow;
 class TTreeDragImage;
+class TPaintResources;
 
 // Bit numbers of the tree's state set. The four cache states (stStopValidation, stUseCache, stValidating,
 // stValidationNeeded) are shared with the worker thread and kept apart in an atomic; TreeStates() shows them too.
@@ -111,11 +115,6 @@ constexpr std::uint16_t DefaultTreeNodeHeight = 18;
 enum class TNodeAlignment { naFromBottom, naFromTop, naProportional };
 enum class THintMode { hmDefault, hmHint, hmHintAndDefault, hmTooltip };
 constexpr int DefaultTextMargin = 4;
-enum class TButtonStyle { bsRectangle, bsTriangle };
-enum class TButtonFillMode { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
-enum class TLineStyle { lsCustomStyle, lsDotted, lsSolid };
-enum class TLineMode { lmNormal, lmBands };
-enum class TCheckImageKind { ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP, ckCustom };
 enum class TDragImageKind { diComplete, diMainColumnOnly, diNoImage };
 enum class TDragOperation { doCopy, doMove, doLink };
 using TDragOperations = TSet<TDragOperation, 8>;
@@ -430,6 +429,22 @@ class TBaseTree : public TCustomControl {
   virtual void DragLeave();
   virtual HRESULT DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect);
 
+  // ---- painting, window messages and keyboard: properties and entry points (one block, to merge with the tree
+  // object's own properties)
+  TDrawSelectionMode DrawSelectionMode() const { return drawSelectionMode_; }
+  void SetDrawSelectionMode(TDrawSelectionMode value);
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool value) { wantTabs_ = value; }
+  PTreeNode DropTargetNode() const { return dropTargetNode_; }
+  TDropMode LastDropMode() const { return lastDropMode_; }
+
+  // Paints the tree area window (tree coordinates, unscrolled) onto target at the point targetPoint.
+  void PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options);
+  // Rebuilds the expand button bitmaps and/or the line brush from the current styles and colours.
+  void PrepareBitmaps(bool needButtons, bool needLines);
+  // The node's index into the check images, -1 for none.
+  int GetCheckImage(PTreeNode node) const;
+
   // The header sees every message first.
   void Dispatch(TMessage& message) override;
   // Applies a root node count read from a stored form.
@@ -657,6 +672,19 @@ class TBaseTree : public TCustomControl {
   // the clipboard still holds it.
   Microsoft::WRL::ComPtr<IDataObject>& ClipboardDataObject() { return clipboardData_; }
 
+  // ---- painting, window messages and keyboard: virtual slots and helpers
+  void Paint() override;
+  virtual void AdjustPaintCellRect(TNodePaintInfo& paintInfo, TColumnIndex& nextNonEmpty);
+  virtual bool ColumnIsEmpty(PTreeNode node, TColumnIndex column);
+  virtual void PaintNode(TNodePaintInfo& paintInfo);
+  void SetDropTarget(PTreeNode node, TDropMode mode);
+  void SetHotNode(PTreeNode node);
+  // The rubber band in absolute tree coordinates; painted while stDrawSelecting is set.
+  void SetSelectionRectangle(const RECT& r) { selectionRect_ = r; }
+  // Answers the messages of the window and the keyboard this block handles; false leaves the message unhandled.
+  bool HandleTreeMessage(TMessage& message);
+  void HandleKeyDown(WORD key, TShiftState shift);
+
  private:
   friend class TWorkerThread;
   // The tree's parts raise its events through the dispatchers.
@@ -817,6 +845,36 @@ class TBaseTree : public TCustomControl {
   TCursor hotCursor_ = crDefault;
   TColumnIndex editColumn_ = NoColumn;
   RECT headerRect_{};
+  // ---- painting, window messages and keyboard: state
+  void PaintCheckImage(HDC dc, const TImageInfo& info);
+  void PaintImage(TNodePaintInfo& paintInfo, TImageInfoIndex which, bool withOverlay);
+  void PaintTreeLines(HDC dc, const TNodePaintInfo& paintInfo, int vAlign, const std::vector<TTreeLineType>& image,
+                      TColor color, int bottom);
+  void PaintSelectionRectangle(HDC dc, const RECT& r);
+  void PaintCellSelection(HDC dc, TNodePaintInfo& paintInfo);
+  void PaintDropMark(HDC dc, const RECT& r);
+  int VerticalAlignment(PTreeNode node) const;
+  void EraseItem(TNodePaintInfo& paintInfo, const RECT& r, bool backgroundInUse, int clientTop);
+  void PaintRest(TCanvas* target, const RECT& window, POINT targetPoint, int restTop, bool backgroundInUse,
+                 bool rubberBand);
+  // Tiles the background picture over r (logical coordinates of dc) whose top-left lies at client point origin.
+  void TileBackground(HDC dc, const RECT& r, POINT origin);
+  void DetermineLineImage(PTreeNode node);
+  TPaintResources& PaintResources();
+  void FinishCheckKey();
+  void ScrollByKey(int deltaX, int deltaY);
+  void HandleVerticalScroll(WORD code);
+  void HandleHorizontalScroll(WORD code);
+  void HandleKillFocus(TMessage& message);
+
+  TDrawSelectionMode drawSelectionMode_ = TDrawSelectionMode::smDottedRectangle;
+  bool wantTabs_ = false;
+  TDropMode lastDropMode_ = TDropMode::dmNowhere;
+  RECT selectionRect_{};
+  PTreeNode checkNode_ = nullptr;
+  TCheckState pendingCheckState_ = TCheckState::csUncheckedNormal;
+  std::unique_ptr<TPaintResources> paint_;  // made at the first paint or bitmap preparation
+  std::vector<TTreeLineType> lineImage_;    // reused by every paint
 };
 
 }  // namespace tree

@@ -49,6 +49,8 @@ void TBaseTree::SetLineMode(TLineMode value) {
 void TBaseTree::SetLineStyle(TLineStyle value) {
   if (value == lineStyle_) return;
   lineStyle_ = value;
+  // The buttons and the line brush are built from the styles, not looked up at paint time.
+  PrepareBitmaps(false, true);
   RepaintIfShown();
 }
 
@@ -102,12 +104,14 @@ void TBaseTree::SetBorderStyle(TBorderStyle value) {
 void TBaseTree::SetButtonFillMode(TButtonFillMode value) {
   if (value == buttonFillMode_) return;
   buttonFillMode_ = value;
+  PrepareBitmaps(true, false);
   RepaintIfShown();
 }
 
 void TBaseTree::SetButtonStyle(TButtonStyle value) {
   if (value == buttonStyle_) return;
   buttonStyle_ = value;
+  PrepareBitmaps(true, false);
   RepaintIfShown();
 }
 

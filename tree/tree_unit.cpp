@@ -9,6 +9,7 @@
 #include "framework/startup.h"
 #include "framework/visual_styles.h"
 #include "tree/clipboard_format_registry.h"
+#include "tree/paint/glyph_images.h"
 
 #if defined(_MSC_VER)
 #include <intrin.h>
@@ -64,6 +65,7 @@ void InitializeTreeGlobals() {
   ReadPlatformVersion();
   if (FAILED(OleInitialize(nullptr))) RaiseLastOSError();
   timeBeginPeriod(1);
+  LoadGlyphImages();
   CreateClipboardFormatRegistry();
   if (IsNT51OrLater) visualStyles = std::make_unique<TVisualStylesBinding>();
 }
@@ -72,6 +74,7 @@ void FinalizeTreeGlobals() {
   visualStyles.reset();
   FreeClipboardFormatRegistry();
   timeEndPeriod(1);
+  FreeGlyphImages();
   OleUninitialize();
   DeleteCriticalSection(&imageLoadLock);
 }

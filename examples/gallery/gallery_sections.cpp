@@ -9,6 +9,7 @@
 #include "shell_section.h"
 #include "toolbars_section.h"
 #include "tree_header_section.h"
+#include "tree_section.h"
 
 const std::vector<TGallerySectionInfo>& GallerySections() {
   static const std::vector<TGallerySectionInfo> sections{
@@ -21,6 +22,7 @@ const std::vector<TGallerySectionInfo>& GallerySections() {
       {L"Toolbar framework: default theme", &BuildDefaultThemeSection},
       {L"Toolbars: docks on four edges with dockable bars", &BuildDocksSection},
       {L"Tree control: header and columns", &BuildTreeHeaderSection},
+      {L"Tree control: 100,000 nodes with check boxes and images", &BuildTreeSection},
   };
   return sections;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "header_tree.h"
+#include "support/test_environment.h"
 #include "support/window_capture.h"
 #include "tree/tree_drag_image.h"
 
@@ -14,6 +15,9 @@ namespace {
 using HO = TTreeHeaderOption;
 
 struct THeaderFixture : ::testing::Test {
+  // The tree's first paint opens its themes when styles are in use, and the header then paints themed.
+  TTestEnvironment environment;
+  bool classic = (environment.SetVisualStyles(false), true);
   TTestWindow host{RECT{100, 100, 500, 400}};
   THeaderTree tree{host.Handle(), 320, 200, {60, 80, 100}};
   TTreeColumns& columns = *tree.Header()->Columns();

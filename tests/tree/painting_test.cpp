@@ -1,0 +1,278 @@
+// Tree painting read back from memory DCs: tree lines in both styles and reading directions, expand buttons, check
+// images, selection and focus, drop marks, grid lines and the background picture; classic with pinned colours, and
+// the visual-styles path.
+#include <gtest/gtest.h>
+
+#include "framework/bitmap.h"
+#include "paint_tree.h"
+#include "tree/paint/paint_resources.h"
+
+namespace tree_test {
+namespace {
+
+using PO = TTreePaintOption;
+
+// Three top-level rows of an odd height, so a dotted line must stay continuous across row borders.
+TEST_F(TPaintFixture, TreeLinesInBothStylesAndDirections) {
+  struct TCase {
+    TLineStyle style;
+    TBiDiMode bidi;
+    int lineX;
+  };
+  // Level 0 of a 300 pixel row: the line is at indent / 2 from the reading side.
+  const TCase cases[] = {{TLineStyle::lsSolid, TBiDiMode::bdLeftToRight, 9},
+                         {TLineStyle::lsDotted, TBiDiMode::bdLeftToRight, 9},
+                         {TLineStyle::lsSolid, TBiDiMode::bdRightToLeft, 290},
+                         {TLineStyle::lsDotted, TBiDiMode::bdRightToLeft, 290}};
+  for (const TCase& c : cases) {
+    TPaintTree tree(host.Handle(), 300, 200, 0);
+    tree.SetDefaultNodeHeight(17);
+    tree.SetRootNodeCount(3);
+    tree.SetLineStyle(c.style);
+    tree.SetBiDiMode(c.bidi);
+    TWindowCapture shot = tree.Capture();
+    KeepCaptureForViewing(shot, L"tree_lines");
+    // First row from its middle (8) down, last row down to its middle: 8 .. 42.
+    int line = 0;
+    for (int y = 8; y <= 42; ++y) {
+      bool on = shot.Pixel(c.lineX, y) == kLineColor;
+      line += on;
+      if (c.style == TLineStyle::lsDotted && y > 8)
+        EXPECT_NE(on, shot.Pixel(c.lineX, y - 1) == kLineColor) << c.lineX << "," << y;
+    }
+    // 35 pixels: all of them solid, every other one dotted.
+    if (c.style == TLineStyle::lsSolid)
+      EXPECT_EQ(line, 35);
+    else
+      EXPECT_TRUE(line == 17 || line == 18) << line;
+    EXPECT_EQ(shot.Pixel(c.lineX, 45), kWindowColor);
+    // The horizontal stroke of the first row runs towards the text side.
+    int towardsText = c.bidi == TBiDiMode::bdLeftToRight ? c.lineX + 6 : c.lineX - 6;
+    EXPECT_EQ(shot.Pixel(towardsText, 8) == kLineColor || shot.Pixel(towardsText + 1, 8) == kLineColor, true);
+  }
+}
+
+TEST_F(TPaintFixture, ExpandButtons) {
+  constexpr COLORREF black = RGB(0, 0, 0);
+  struct TCase {
+    TButtonStyle style;
+    bool expanded;
+    TBiDiMode bidi;
+    POINT probe;  // inside the 9 x 9 button at (5, 5) of a left-to-right row
+    COLORREF expected;
+  };
+  const TCase cases[] = {
+      {TButtonStyle::bsRectangle, false, TBiDiMode::bdLeftToRight, {5, 5}, kLineColor},   // frame
+      {TButtonStyle::bsRectangle, false, TBiDiMode::bdLeftToRight, {9, 7}, black},        // plus: vertical stroke
+      {TButtonStyle::bsRectangle, true, TBiDiMode::bdLeftToRight, {9, 7}, kWindowColor},  // minus: none
+      {TButtonStyle::bsRectangle, true, TBiDiMode::bdLeftToRight, {7, 9}, black},         // horizontal stroke
+      {TButtonStyle::bsRectangle, false, TBiDiMode::bdRightToLeft, {5, 5}, kLineColor},   // mirrored place
+      {TButtonStyle::bsTriangle, false, TBiDiMode::bdLeftToRight, {8, 9}, black},
+      {TButtonStyle::bsTriangle, false, TBiDiMode::bdLeftToRight, {12, 9}, kWindowColor},
+      {TButtonStyle::bsTriangle, true, TBiDiMode::bdLeftToRight, {9, 9}, black},
+      {TButtonStyle::bsTriangle, true, TBiDiMode::bdLeftToRight, {9, 12}, kWindowColor},
+  };
+  for (const TCase& c : cases) {
+    TPaintTree tree(host.Handle(), 300, 200, 1);
+    PTreeNode node = tree.GetFirst();
+    tree.SetChildCount(node, 2);
+    tree.SetExpanded(node, c.expanded);
+    tree.SetButtonStyle(c.style);
+    tree.SetBiDiMode(c.bidi);
+    TWindowCapture shot = tree.Capture();
+    // A right-to-left row puts the same bitmap at the right end: 300 - 5 - 9.
+    int x = c.bidi == TBiDiMode::bdLeftToRight ? c.probe.x : 286 + (c.probe.x - 5);
+    EXPECT_EQ(shot.Pixel(x, c.probe.y), c.expected) << static_cast<int>(c.style) << c.expanded << " " << x;
+    if (c.bidi != TBiDiMode::bdLeftToRight) EXPECT_NE(shot.Pixel(c.probe.x, c.probe.y), c.expected);
+  }
+}
+
+TEST_F(TPaintFixture, CheckImagesByTypeStateAndHotNode) {
+  struct TCase {
+    TCheckType type;
+    TCheckState state;
+    bool hot;
+    bool disabled;
+    int image;  // -1: none drawn
+  };
+  const TCase cases[] = {
+      {TCheckType::ctCheckBox, TCheckState::csUncheckedNormal, false, false, 9},
+      {TCheckType::ctCheckBox, TCheckState::csUncheckedNormal, true, false, 10},
+      {TCheckType::ctCheckBox, TCheckState::csCheckedNormal, false, false, 13},
+      {TCheckType::ctCheckBox, TCheckState::csCheckedPressed, true, false, 15},
+      {TCheckType::ctCheckBox, TCheckState::csUncheckedNormal, false, true, 12},
+      {TCheckType::ctTriStateCheckBox, TCheckState::csMixedNormal, false, false, 17},
+      {TCheckType::ctTriStateCheckBox, TCheckState::csMixedNormal, true, false, 18},
+      {TCheckType::ctRadioButton, TCheckState::csCheckedNormal, false, false, 5},
+      {TCheckType::ctRadioButton, TCheckState::csUncheckedPressed, false, false, 3},
+      {TCheckType::ctButton, TCheckState::csCheckedPressed, false, false, 23},
+      {TCheckType::ctButton, TCheckState::csUncheckedNormal, false, true, 24},
+      {TCheckType::ctNone, TCheckState::csCheckedNormal, false, false, -1},
+  };
+  for (TCheckImageKind kind : {TCheckImageKind::ckLightCheck, TCheckImageKind::ckFlat, TCheckImageKind::ckXP}) {
+    for (const TCase& c : cases) {
+      TPaintTree tree(host.Handle(), 300, 200, 1);
+      tree.SetCheckImageKind(kind);
+      tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
+      PTreeNode node = tree.GetFirst();
+      tree.SetCheckType(node, c.type);
+      node->CheckState = c.state;
+      if (c.disabled) node->States |= nsDisabled;
+      if (c.hot) tree.SetHotNode(node);
+      EXPECT_EQ(tree.GetCheckImage(node), c.image);
+      TWindowCapture shot = tree.Capture();
+      // The check image follows the margin (4) and the root level's indent (18); the content follows it.
+      TWindowCapture expected(16, 16);
+      expected.Fill(kWindowColor);
+      if (c.image >= 0) ImageList_Draw(CheckImages(kind), c.image, expected.DC(), 0, 0, ILD_TRANSPARENT);
+      int differing = 0;
+      for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) differing += shot.Pixel(22 + x, 1 + y) != expected.Pixel(x, y);
+      if (c.image >= 0) {
+        EXPECT_EQ(differing, 0) << c.image;
+        EXPECT_EQ(shot.Pixel(22 + 18 + 3, 9), tree.contentColor) << c.image;
+      } else {
+        EXPECT_EQ(shot.Pixel(22 + 3, 9), tree.contentColor);
+      }
+    }
+  }
+  // The glyph strips are not blank: neighbouring images differ.
+  TWindowCapture a(16, 16), b(16, 16);
+  a.Fill(kWindowColor);
+  b.Fill(kWindowColor);
+  ImageList_Draw(CheckImages(TCheckImageKind::ckLightCheck), 9, a.DC(), 0, 0, ILD_TRANSPARENT);
+  ImageList_Draw(CheckImages(TCheckImageKind::ckLightCheck), 13, b.DC(), 0, 0, ILD_TRANSPARENT);
+  EXPECT_LT(a.CountPixels(kWindowColor), 256);
+  EXPECT_NE(a.CountPixels(RGB(0, 0, 0)), b.CountPixels(RGB(0, 0, 0)));
+}
+
+TEST_F(TPaintFixture, SelectionAndFocusRectangle) {
+  struct TCase {
+    bool focused;
+    TTreePaintOptions extra;
+    COLORREF selection;  // at a point of the selected node's frame outside its content
+  };
+  const TCase cases[] = {{true, {}, kFocusedSelection},
+                         {false, {}, kUnfocusedSelection},
+                         {false, {PO::toHideSelection}, kWindowColor},
+                         {false, {PO::toPopupMode}, kFocusedSelection}};
+  for (const TCase& c : cases) {
+    TPaintTree tree(host.Handle(), 300, 200, 3);
+    tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + c.extra);
+    tree.SetSelected(tree.GetFirst(), true);
+    if (c.focused) tree.SetFocus();
+    ASSERT_EQ(tree.Focused(), c.focused);
+    TWindowCapture shot = tree.Capture();
+    KeepCaptureForViewing(shot, L"tree_selection");
+    // The node's frame: content rectangle 22..62 wide; the content block starts 2 pixels in.
+    EXPECT_EQ(shot.Pixel(23, 1), c.selection);
+    EXPECT_EQ(shot.Pixel(70, 1), kWindowColor);
+    EXPECT_EQ(shot.Pixel(23, 19), kWindowColor);
+  }
+  // The focus rectangle: dotted on the node's frame, only when the tree has the focus and does not hide it.
+  for (bool hide : {false, true}) {
+    TPaintTree tree(host.Handle(), 300, 200, 3);
+    if (hide) tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + PO::toHideFocusRect);
+    tree.SetFocus();
+    tree.SetFocusedNode(tree.GetNext(tree.GetFirst()));
+    TWindowCapture shot = tree.Capture();
+    RECT top{22, 18, 62, 19};
+    int dotted = shot.CountPixels(RGB(0, 0, 0), &top);
+    if (hide)
+      EXPECT_EQ(dotted, 0);
+    else
+      EXPECT_EQ(dotted, 20);
+  }
+}
+
+TEST_F(TPaintFixture, DropMarkAndDropTarget) {
+  struct TCase {
+    TDropMode mode;
+    POINT probe;
+    COLORREF expected;
+  };
+  // The drop target is the second row (18 .. 36) of a 300 pixel row.
+  const TCase cases[] = {{TDropMode::dmAbove, {10, 19}, kDropMark},    {TDropMode::dmAbove, {10, 33}, kWindowColor},
+                         {TDropMode::dmBelow, {20, 33}, kDropMark},    {TDropMode::dmBelow, {10, 19}, kWindowColor},
+                         {TDropMode::dmOnNode, {23, 19}, kDropTarget}, {TDropMode::dmOnNode, {10, 19}, kWindowColor}};
+  for (const TCase& c : cases) {
+    TPaintTree tree(host.Handle(), 300, 200, 3);
+    tree.SetDropTarget(tree.GetNext(tree.GetFirst()), c.mode);
+    TWindowCapture shot = tree.Capture();
+    EXPECT_EQ(shot.Pixel(c.probe.x, c.probe.y), c.expected) << static_cast<int>(c.mode);
+  }
+}
+
+TEST_F(TPaintFixture, GridLinesAndBands) {
+  struct TCase {
+    TTreePaintOptions options;
+    TLineMode mode;
+    int gridPixelsOnFirstBottom;  // of x 0 .. 299 at y 17
+  };
+  const TCase cases[] = {{{}, TLineMode::lmNormal, 0},
+                         // Every other pixel, but the first row's tree line crosses it at 9.
+                         {{PO::toShowHorzGridLines}, TLineMode::lmNormal, 149},
+                         // Bands leave the indentation (18) to the band lines.
+                         {{PO::toShowHorzGridLines}, TLineMode::lmBands, 141}};
+  for (const TCase& c : cases) {
+    TPaintTree tree(host.Handle(), 300, 200, 3);
+    tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + c.options);
+    tree.SetLineMode(c.mode);
+    TWindowCapture shot = tree.Capture();
+    RECT bottom{0, 17, 300, 18};
+    EXPECT_EQ(shot.CountPixels(kGridColor, &bottom), c.gridPixelsOnFirstBottom) << static_cast<int>(c.mode);
+    if (c.mode == TLineMode::lmBands) {
+      RECT band{0, 0, 1, 17};  // the outer edge of the band level
+      EXPECT_GT(shot.CountPixels(kGridColor, &band), 0);
+    }
+  }
+}
+
+TEST_F(TPaintFixture, BackgroundPictureTiles) {
+  TPaintTree tree(host.Handle(), 300, 200, 3);
+  TBitmap* picture = tree.Background()->Bitmap();
+  picture->SetSize(2, 1);
+  picture->Canvas()->SetPixels(0, 0, static_cast<TColor>(RGB(255, 0, 0)));
+  picture->Canvas()->SetPixels(1, 0, static_cast<TColor>(RGB(0, 255, 0)));
+  tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + PO::toShowBackground);
+  tree.Invalidate();
+  TWindowCapture shot = tree.Capture();
+  KeepCaptureForViewing(shot, L"tree_background");
+  for (int y : {5, 100}) {  // a row, and the area below the last row
+    EXPECT_EQ(shot.Pixel(100, y), RGB(255, 0, 0)) << y;
+    EXPECT_EQ(shot.Pixel(101, y), RGB(0, 255, 0)) << y;
+  }
+  tree.SetBackgroundOffsetX(1);
+  TWindowCapture shifted = tree.Capture();
+  EXPECT_EQ(shifted.Pixel(100, 100), RGB(0, 255, 0));
+}
+
+// With visual styles in use the buttons come from the tree-view theme and the check boxes from the button theme;
+// the themed path paints something other than the classic glyphs.
+TEST_F(TPaintFixture, VisualStylesPath) {
+  environment.SetVisualStyles(true);
+  if (!TTestEnvironment::VisualStylesActive()) GTEST_SKIP() << "no visual style active";
+  TPaintTree tree(host.Handle(), 300, 200, 1);
+  SendMessageW(tree.Handle(), WM_THEMECHANGED, 0, 0);
+  ASSERT_TRUE(tree.TreeStates().Contains(TTreeState::stUseThemes));
+  tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
+  PTreeNode node = tree.GetFirst();
+  tree.SetCheckType(node, TCheckType::ctCheckBox);
+  TWindowCapture themed = tree.Capture();
+  TWindowCapture classic(16, 16);
+  classic.Fill(kWindowColor);
+  ImageList_Draw(CheckImages(TCheckImageKind::ckLightCheck), 9, classic.DC(), 0, 0, ILD_TRANSPARENT);
+  int differing = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) differing += themed.Pixel(22 + x, 1 + y) != classic.Pixel(x, y);
+  EXPECT_GT(differing, 0);
+  RECT check{22, 1, 38, 17};
+  EXPECT_LT(themed.CountPixels(kWindowColor, &check), 256);
+  // Turning the tree's theme awareness off paints classic again.
+  tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() - PO::toThemeAware);
+  SendMessageW(tree.Handle(), WM_THEMECHANGED, 0, 0);
+  EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stUseThemes));
+}
+
+}  // namespace
+}  // namespace tree_test

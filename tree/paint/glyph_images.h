@@ -1,0 +1,24 @@
+// The glyph lists every tree shares: check boxes, radio buttons and push buttons in six looks, and the utility
+// glyphs (drop marks, sort arrows, hot-track underline pieces). They are filled from the library's bitmap strips
+// at the unit's start and refilled when the system colours change.
+#pragma once
+
+#include <commctrl.h>
+
+namespace tree {
+
+enum class TCheckImageKind { ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP, ckCustom };
+
+// Indexes into the utility glyphs.
+enum TUtilityImage { uiDropMarkLeft = 0, uiDropMarkRight = 1, uiPushButtonFrame = 4 };
+
+// The list of one check image kind; null for ckCustom (the tree's own list) and before the unit started.
+HIMAGELIST CheckImages(TCheckImageKind kind);
+HIMAGELIST UtilityImages();
+
+// Creates (or refills) the seven lists from the module's bitmap resources; a missing resource leaves its list
+// empty rather than failing the start.
+void LoadGlyphImages();
+void FreeGlyphImages();
+
+}  // namespace tree

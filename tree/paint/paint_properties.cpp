@@ -1,0 +1,42 @@
+// The painting properties of TBaseTree: each setter compares, stores, rebuilds what depends on it and repaints.
+#include <algorithm>
+
+#include "framework/image_list.h"
+#include "tree/base_tree.h"
+#include "tree/paint/paint_resources.h"
+
+namespace tree {
+
+namespace {
+
+template <class T>
+bool Store(T& field, const T& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+}  // namespace
+
+void TBaseTree::SetDrawSelectionMode(TDrawSelectionMode value) {
+  if (Store(drawSelectionMode_, value)) Invalidate();
+}
+
+void TBaseTree::SetDropTarget(PTreeNode node, TDropMode mode) {
+  PTreeNode old = dropTargetNode_;
+  dropTargetNode_ = node;
+  lastDropMode_ = mode;
+  if (old && old != node) InvalidateNode(old);
+  if (node) InvalidateNode(node);
+}
+
+void TBaseTree::SetHotNode(PTreeNode node) {
+  if (node == hotNode_) return;
+  PTreeNode old = hotNode_;
+  hotNode_ = node;
+  DoHotChange(old, node);
+  if (old) InvalidateNode(old);
+  if (node) InvalidateNode(node);
+}
+
+}  // namespace tree

@@ -1,0 +1,302 @@
+// Keyboard navigation and key commands of TBaseTree: arrows, pages, Home and End move the focus (and, with Shift
+// and multi-selection, the selection); Plus, Minus, Multiply and Divide expand and collapse; Space presses check
+// boxes until the key is released.
+#include <algorithm>
+#include <climits>
+
+#include "tree/base_tree.h"
+#include "tree/tree_header.h"
+
+namespace tree {
+
+namespace {
+
+using SS = TShiftStateItem;
+
+bool IsNavigationKey(WORD key) { return key == VK_BACK || key == VK_TAB || (key >= VK_PRIOR && key <= VK_DOWN); }
+
+TCheckState NextCheckState(TCheckType type, TCheckState state) {
+  switch (type) {
+    case TCheckType::ctCheckBox:
+    case TCheckType::ctTriStateCheckBox:
+      return state == TCheckState::csCheckedNormal ? TCheckState::csUncheckedNormal : TCheckState::csCheckedNormal;
+    case TCheckType::ctRadioButton:
+      return TCheckState::csCheckedNormal;
+    case TCheckType::ctButton:
+      return TCheckState::csUncheckedNormal;
+    default:
+      return state;
+  }
+}
+
+// The pressed look of a normal check state (the odd values are the pressed ones).
+TCheckState Pressed(TCheckState state) { return static_cast<TCheckState>(static_cast<int>(state) | 1); }
+TCheckState Released(TCheckState state) { return static_cast<TCheckState>(static_cast<int>(state) & ~1); }
+
+}  // namespace
+
+void TBaseTree::ScrollByKey(int deltaX, int deltaY) {
+  DoSetOffsetXY(POINT{offsetX_ + deltaX, offsetY_ + deltaY},
+                suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+}
+
+void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
+  if (!DoKeyAction(key, shift)) return;
+  const TShiftState modifiers = shift * TShiftState{SS::ssShift, SS::ssCtrl, SS::ssAlt};
+  const bool ctrl = modifiers.Contains(SS::ssCtrl);
+  const bool shiftHeld = modifiers.Contains(SS::ssShift);
+  const TTreeSelectionOptions selection = options_->SelectionOptions();
+  const bool multiSelect = selection.Contains(TTreeSelectionOption::toMultiSelect);
+  const bool grid = options_->MiscOptions().Contains(TTreeMiscOption::toGridExtensions);
+  const bool extendedFocus = selection.Contains(TTreeSelectionOption::toExtendedFocus);
+  TTreeColumns* columns = header_->Columns();
+  const bool visibleColumns =
+      columns->GetFirstVisibleColumn() >= 0 && header_->Options().Contains(TTreeHeaderOption::hoVisible);
+
+  if (IsNavigationKey(key)) {
+    const bool multiHandling = shiftHeld && multiSelect && !IsEditing();
+    bool rangeExtension = multiHandling && key >= VK_PRIOR && key <= VK_HOME;
+    const bool repaintAll = rangeExtension || selectionCount_ > 1;
+    const bool clearBefore =
+        modifiers.Empty() || (grid && !shiftHeld) || !multiSelect || key == VK_BACK || key == VK_TAB;
+    PTreeNode previousFocus = focusedNode_ ? focusedNode_ : (!modifiers.Empty() ? GetFirstVisible() : nullptr);
+    if (!rangeAnchor_) rangeAnchor_ = GetFirstSelected();
+    PTreeNode focused = focusedNode_;
+    switch (key) {
+      case VK_BACK:
+        if (focused && focused->Parent != root_) SetFocusedNode(focused->Parent);
+        break;
+      case VK_TAB: {
+        if (!extendedFocus || !visibleColumns || !focused) break;
+        const bool back = shiftHeld;
+        TColumnIndex column =
+            back ? columns->GetPreviousVisibleColumn(focusedColumn_) : columns->GetNextVisibleColumn(focusedColumn_);
+        PTreeNode node = focused;
+        while (node) {
+          while (column >= 0 && !DoFocusChanging(focusedNode_, node, focusedColumn_, column))
+            column = back ? columns->GetPreviousVisibleColumn(column) : columns->GetNextVisibleColumn(column);
+          if (column >= 0) {
+            focusedColumn_ = column;
+            if (node == focusedNode_)
+              InvalidateNode(node);
+            else
+              SetFocusedNode(node);
+            break;
+          }
+          node = back ? GetPreviousVisible(node) : GetNextVisible(node);
+          column = back ? columns->GetLastVisibleColumn() : columns->GetFirstVisibleColumn();
+        }
+        break;
+      }
+      case VK_PRIOR:
+      case VK_NEXT: {
+        const bool up = key == VK_PRIOR;
+        if (ctrl) {
+          ScrollByKey(0, up ? ClientHeight() : -ClientHeight());
+          break;
+        }
+        PTreeNode node = focused ? focused : (up ? GetFirstVisible() : GetLastVisible());
+        int stepped = 0;
+        while (node) {
+          PTreeNode step = up ? GetPreviousVisible(node) : GetNextVisible(node);
+          if (!step || stepped >= ClientHeight()) break;
+          stepped += node->NodeHeight;
+          node = step;
+        }
+        if (node) SetFocusedNode(node);
+        break;
+      }
+      case VK_HOME:
+      case VK_END: {
+        const bool home = key == VK_HOME;
+        PTreeNode target = home ? GetFirstVisible() : GetLastVisible();
+        TColumnIndex column = NoColumn;
+        if (visibleColumns) {
+          column = home ? columns->GetFirstVisibleColumn() : columns->GetLastVisibleColumn();
+          while (column >= 0 && !DoFocusChanging(focusedNode_, target, focusedColumn_, column))
+            column = home ? columns->GetNextVisibleColumn(column) : columns->GetPreviousVisibleColumn(column);
+        }
+        if (column == InvalidColumn || !target) break;
+        if (modifiers == TShiftState{SS::ssCtrl} && !grid) {
+          ScrollIntoView(target, false);
+          SetOffsetX(home ? 0 : -INT_MAX);
+        } else {
+          if (!grid || ctrl) SetFocusedNode(target);
+          if (grid && !selection.Contains(TTreeSelectionOption::toFullRowSelect)) focusedColumn_ = column;
+        }
+        break;
+      }
+      case VK_LEFT:
+      case VK_RIGHT: {
+        const bool left = key == VK_LEFT;
+        if (ctrl) {
+          ScrollByKey(left ? indent_ : -indent_, 0);
+          break;
+        }
+        if (extendedFocus && grid) {
+          TColumnIndex column =
+              left ? columns->GetPreviousVisibleColumn(focusedColumn_) : columns->GetNextVisibleColumn(focusedColumn_);
+          if (column >= 0 && DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, column)) {
+            focusedColumn_ = column;
+            InvalidateNode(focusedNode_);
+          }
+          break;
+        }
+        if (focused && HasChildren(focused) && modifiers.Empty() && Expanded(focused) == left) {
+          ToggleNode(focused);
+          break;
+        }
+        if (!focused) {
+          SetFocusedNode(GetFirstVisible());
+        } else if (left) {
+          if (focused->Parent == root_) break;
+          if (multiHandling) {
+            if (focused->Index != 0) {
+              rangeExtension = true;
+            } else if (CompareNodePositions(focused->Parent, rangeAnchor_) > 0) {
+              RemoveFromSelection(focused);
+            }
+          }
+          SetFocusedNode(focused->Parent);
+        } else if (PTreeNode child = GetFirstVisibleChild(focused)) {
+          if (multiHandling && CompareNodePositions(child, rangeAnchor_) < 0) RemoveFromSelection(focused);
+          SetFocusedNode(child);
+        }
+        break;
+      }
+      case VK_UP:
+      case VK_DOWN: {
+        const bool up = key == VK_UP;
+        if (ctrl) {
+          ScrollByKey(0, up ? defaultNodeHeight_ : -defaultNodeHeight_);
+          break;
+        }
+        PTreeNode target = focused ? (up ? GetPreviousVisible(focused) : GetNextVisible(focused))
+                                   : (up ? GetLastVisible() : GetFirstVisible());
+        if (!target) {
+          if (focused) InvalidateNode(focused);
+          break;
+        }
+        if (IsEditing()) DoEndEdit();
+        if (multiHandling && previousFocus && rangeAnchor_) {
+          int order = CompareNodePositions(previousFocus, rangeAnchor_);
+          if (up ? order > 0 : order < 0) RemoveFromSelection(focusedNode_);
+        }
+        if (focusedColumn_ == NoColumn) focusedColumn_ = header_->MainColumn();
+        SetFocusedNode(target);
+        break;
+      }
+      default:
+        break;
+    }
+    if (clearBefore) {
+      if (focusedNode_ == previousFocus && selectionCount_ <= 1) {
+        if (PTreeNode only = GetFirstSelected()) InternalRemoveFromSelection(only);
+      } else {
+        ClearSelection();
+      }
+    }
+    if (modifiers.Empty()) rangeAnchor_ = focusedNode_;
+    if (rangeExtension && previousFocus && focusedNode_) {
+      bool forward = CompareNodePositions(previousFocus, focusedNode_) <= 0;
+      std::vector<PTreeNode> range;
+      PTreeNode last = forward ? focusedNode_ : previousFocus;
+      for (PTreeNode node = forward ? previousFocus : focusedNode_; node; node = GetNextVisible(node)) {
+        range.push_back(node);
+        if (node == last) break;
+      }
+      AddToSelection(range);
+    }
+    if (focusedNode_) {
+      if (focusedNode_ == previousFocus)
+        InternalAddToSelection(focusedNode_);
+      else
+        AddToSelection(focusedNode_);
+    }
+    if (repaintAll) Invalidate();
+    return;
+  }
+
+  PTreeNode focused = focusedNode_;
+  switch (key) {
+    case VK_F2:
+      if (modifiers.Empty() && focused &&
+          DoCanEdit(focused, focusedColumn_, options_->MiscOptions().Contains(TTreeMiscOption::toEditable)))
+        DoEdit();
+      break;
+    case VK_ADD:
+    case VK_OEM_PLUS:
+      if (ctrl && shiftHeld)
+        FullExpand();
+      else if (ctrl)
+        header_->AutoFitColumns();
+      else if (focused && !Expanded(focused))
+        ToggleNode(focused);
+      break;
+    case VK_SUBTRACT:
+    case VK_OEM_MINUS:
+      if (ctrl && shiftHeld)
+        FullCollapse();
+      else if (ctrl)
+        header_->RestoreColumns();
+      else if (focused && Expanded(focused))
+        ToggleNode(focused);
+      break;
+    case VK_MULTIPLY:
+      if (focused) FullExpand(focused);
+      break;
+    case VK_DIVIDE:
+      if (focused) FullCollapse(focused);
+      break;
+    case VK_ESCAPE:
+      if (states_.Contains(TTreeState::stDrawSelPending) || states_.Contains(TTreeState::stDrawSelecting)) {
+        DoStateChange({}, {TTreeState::stDrawSelPending, TTreeState::stDrawSelecting});
+        Invalidate();
+      } else if (IsEditing()) {
+        CancelEditNode();
+      }
+      break;
+    case VK_SPACE:
+      if (!options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) || !focused ||
+          focused->CheckType == TCheckType::ctNone) {
+        DoStateChange({TTreeState::stSearchPending});
+      } else if (!checkNode_ && !focused->Has(nsDisabled)) {
+        TCheckState next = NextCheckState(focused->CheckType, focused->CheckState);
+        if (DoChecking(focused, next)) {
+          checkNode_ = focused;
+          pendingCheckState_ = next;
+          focused->CheckState = Pressed(focused->CheckState);
+          InvalidateNode(focused);
+        }
+      }
+      break;
+    case VK_APPS:
+      if (focused) {
+        RECT r = GetDisplayRect(focused, focusedColumn_, true);
+        DoPopupMenu(focused, focusedColumn_, POINT{r.left, r.bottom});
+      }
+      break;
+    case 'A':
+    case 0x61:
+      if (ctrl)
+        SelectAll(true);
+      else
+        DoStateChange({TTreeState::stSearchPending});
+      break;
+    default:
+      if (key >= 32 && modifiers.Empty()) DoStateChange({TTreeState::stSearchPending});
+  }
+}
+
+// The space key's release applies the pending check state when the pressed node still has the focus; otherwise the
+// node only loses its pressed look.
+void TBaseTree::FinishCheckKey() {
+  PTreeNode node = checkNode_;
+  if (!node) return;
+  checkNode_ = nullptr;
+  node->CheckState = Released(node->CheckState);
+  if (node == focusedNode_) DoCheckClick(node, pendingCheckState_);
+  InvalidateNode(node);
+}
+
+}  // namespace tree

@@ -1,0 +1,213 @@
+// How TBaseTree answers the messages of its window: keys, focus, scrolling, size, painting entry points, the
+// colour, font and theme changes.
+#include <vsstyle.h>
+
+#include <algorithm>
+
+#include "framework/messages.h"
+#include "framework/visual_styles.h"
+#include "tree/base_tree.h"
+#include "tree/paint/paint_resources.h"
+#include "tree/scroll_bar_options.h"
+#include "tree/tree_header.h"
+
+namespace tree {
+
+namespace {
+
+// RedrawWindow flags of a frame redraw: invalidate, no erase, no children, frame.
+constexpr UINT FrameRedrawFlags = RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME;
+
+}  // namespace
+
+bool TBaseTree::HandleTreeMessage(TMessage& message) {
+  switch (message.Msg) {
+    case WM_GETDLGCODE:
+      message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (wantTabs_ ? DLGC_WANTTAB : 0);
+      return true;
+    case WM_KEYDOWN:
+      if (!DoKeyDown(message)) HandleKeyDown(static_cast<WORD>(message.WParam), KeyDataToShiftState(message.LParam));
+      message.Result = 0;
+      return true;
+    case WM_KEYUP:
+      if (!DoKeyUp(message) && message.WParam == VK_SPACE) FinishCheckKey();
+      message.Result = 0;
+      return true;
+    case WM_CHAR:
+      DoStateChange({}, {TTreeState::stSearchPending});
+      return false;
+    case WM_CONTEXTMENU:
+      DoStateChange({}, {TTreeState::stClearPending, TTreeState::stEditPending});
+      return false;
+    case WM_ERASEBKGND:
+      message.Result = 1;
+      return true;
+    case WM_SETFOCUS:
+      inherited::Dispatch(message);
+      if (selectionCount_ > 0)
+        Invalidate();
+      else if (focusedNode_)
+        InvalidateNode(focusedNode_);
+      return true;
+    case WM_KILLFOCUS:
+      HandleKillFocus(message);
+      return true;
+    case WM_VSCROLL:
+      HandleVerticalScroll(LOWORD(message.WParam));
+      message.Result = 0;
+      return true;
+    case WM_HSCROLL:
+      HandleHorizontalScroll(LOWORD(message.WParam));
+      message.Result = 0;
+      return true;
+    case WM_SIZE:
+      inherited::Dispatch(message);
+      if (HandleAllocated() && !states_.Contains(TTreeState::stSizing) && !states_.Contains(TTreeState::stSizeLocked) &&
+          ClientHeight() > 0) {
+        DoStateChange({TTreeState::stSizing});
+        header_->RecalculateHeader();
+        UpdateScrollBars(true);
+        DoStateChange({}, {TTreeState::stSizing});
+      }
+      return true;
+    case WM_PRINTCLIENT:
+      // Printing paints as the window paint does (Paint, through the canvas and its clip box).
+      return (message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle());
+    case WM_ENABLE:
+      DefaultHandler(message);
+      RedrawWindow(Handle(), nullptr, nullptr, FrameRedrawFlags);
+      return true;
+    case WM_THEMECHANGED:
+      if (paint_) paint_->CloseThemes();
+      if (HandleAllocated()) {
+        bool open =
+            PaintResources().OpenThemes(Handle(), options_->PaintOptions().Contains(TTreePaintOption::toThemeAware));
+        if (open)
+          DoStateChange({TTreeState::stUseThemes});
+        else
+          DoStateChange({}, {TTreeState::stUseThemes});
+        PrepareBitmaps(true, true);
+        RedrawWindow(Handle(), nullptr, nullptr, FrameRedrawFlags);
+      }
+      DefaultHandler(message);
+      return true;
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+      inherited::Dispatch(message);
+      if (!IsLoading()) {
+        PrepareBitmaps(true, false);
+        if (HandleAllocated()) Invalidate();
+      }
+      return true;
+    case CM_SYSCOLORCHANGE: {
+      inherited::Dispatch(message);
+      LoadGlyphImages();
+      if (HandleAllocated()) DefWindowProcW(Handle(), WM_SYSCOLORCHANGE, message.WParam, message.LParam);
+      return true;
+    }
+    case WM_TIMER:
+      if (message.WParam != SearchTimer) return false;
+      DoStateChange({}, {TTreeState::stIncrementalSearching});
+      StopTimer(SearchTimer);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TBaseTree::HandleKillFocus(TMessage& message) {
+  inherited::Dispatch(message);
+  for (UINT_PTR timer : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer}) StopTimer(timer);
+  DoStateChange({}, {TTreeState::stEditPending, TTreeState::stScrollPending, TTreeState::stScrolling,
+                     TTreeState::stWheelPanning});
+  if (selectionCount_ == 0) {
+    if (focusedNode_) InvalidateNode(focusedNode_);
+  } else {
+    Invalidate();
+  }
+}
+
+void TBaseTree::HandleVerticalScroll(WORD code) {
+  const int step = scrollBarOptions_->VerticalIncrement();
+  const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
+  switch (code) {
+    case SB_LINEUP:
+      DoSetOffsetXY(POINT{offsetX_, offsetY_ + step}, all);
+      break;
+    case SB_LINEDOWN:
+      DoSetOffsetXY(POINT{offsetX_, offsetY_ - step}, all);
+      break;
+    case SB_PAGEUP:
+      DoSetOffsetXY(POINT{offsetX_, offsetY_ + ClientHeight()}, all);
+      break;
+    case SB_PAGEDOWN:
+      DoSetOffsetXY(POINT{offsetX_, offsetY_ - ClientHeight()}, all);
+      break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+      DoStateChange({TTreeState::stThumbTracking});
+      SCROLLINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      GetScrollInfo(Handle(), SB_VERT, &info);
+      DoSetOffsetXY(POINT{offsetX_, -info.nTrackPos}, all);
+      break;
+    }
+    case SB_TOP:
+      DoSetOffsetXY(POINT{offsetX_, 0}, all);
+      break;
+    case SB_BOTTOM:
+      DoSetOffsetXY(POINT{offsetX_, -static_cast<int>(root_->TotalHeight)}, all);
+      break;
+    case SB_ENDSCROLL:
+      DoStateChange({}, {TTreeState::stThumbTracking});
+      UpdateScrollBars(true);
+      RedrawWindow(Handle(), nullptr, nullptr, FrameRedrawFlags);
+      break;
+    default:
+      break;
+  }
+}
+
+void TBaseTree::HandleHorizontalScroll(WORD code) {
+  const int step = scrollBarOptions_->HorizontalIncrement();
+  const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
+  switch (code) {
+    case SB_LINELEFT:
+      DoSetOffsetXY(POINT{offsetX_ + step, offsetY_}, all);
+      break;
+    case SB_LINERIGHT:
+      DoSetOffsetXY(POINT{offsetX_ - step, offsetY_}, all);
+      break;
+    case SB_PAGELEFT:
+      DoSetOffsetXY(POINT{offsetX_ + ClientWidth(), offsetY_}, all);
+      break;
+    case SB_PAGERIGHT:
+      DoSetOffsetXY(POINT{offsetX_ - ClientWidth(), offsetY_}, all);
+      break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+      DoStateChange({TTreeState::stThumbTracking});
+      SCROLLINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      GetScrollInfo(Handle(), SB_HORZ, &info);
+      DoSetOffsetXY(POINT{-info.nTrackPos, offsetY_}, all);
+      break;
+    }
+    case SB_LEFT:
+      DoSetOffsetXY(POINT{0, offsetY_}, all);
+      break;
+    case SB_RIGHT:
+      DoSetOffsetXY(POINT{-header_->Columns()->TotalWidth(), offsetY_}, all);
+      break;
+    case SB_ENDSCROLL:
+      DoStateChange({}, {TTreeState::stThumbTracking});
+      UpdateScrollBars(true);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace tree
