@@ -64,7 +64,7 @@ TEST_F(AddressReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
   struct TReader {
     const char* Name;
     TRead Read;
-    std::string Seed;
+    std::string Sample;
   } readers[] = {
       {"item-ID lists", BlockReader<TPIDLClipboardFormat>(), DWords({2, 16, 18, 26}) + end + item + end + item + end},
       {"item-ID lists named by the shell",
@@ -103,7 +103,7 @@ TEST_F(AddressReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
   TMutator mutator(kSeed);
   for (int i = 0; i < kInputs; ++i) {
     size_t index = static_cast<size_t>(i) % count;
-    std::string block = mutator.Mutate(readers[index].Seed);
+    std::string block = mutator.Mutate(readers[index].Sample);
     TGuardedBytes guarded(block);
     try {
       if (readers[index].Read(guarded.Data(), guarded.Size())) ++accepted[index];
