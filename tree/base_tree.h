@@ -121,6 +121,33 @@ using TDragOperations = TSet<TDragOperation, 8>;
 enum class TDragType { dtOLE, dtFramework };
 enum class TIncrementalSearch { isAll, isNone, isInitializedOnly, isVisibleOnly };
 enum class TSearchStart { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
+
+// Where a point lies relative to a node's row and its parts.
+enum class TNodeHitPosition {
+  hpAbove,
+  hpBelow,
+  hpNowhere,
+  hpOnItem,
+  hpOnButton,
+  hpOnCheckBox,
+  hpOnIndent,
+  hpOnLabel,
+  hpLeftOfLabel,
+  hpRightOfLabel,
+  hpOnNormalImage,
+  hpOnStateImage,
+  hpToLeft,
+  hpToRight,
+};
+using THitPositions = TSet<TNodeHitPosition, 16>;
+struct THitInfo {
+  PTreeNode HitNode = nullptr;
+  THitPositions HitPositions;
+  TColumnIndex HitColumn = NoColumn;
+};
+// The edges the view scrolls towards while the mouse (or a drag) nears them.
+enum class TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
+using TScrollDirections = TSet<TScrollDirection, 8>;
 constexpr int DefaultIndent = 18;
 constexpr int DefaultMargin = 4;
 
@@ -684,6 +711,16 @@ class TBaseTree : public TCustomControl {
   // Answers the messages of the window and the keyboard this block handles; false leaves the message unhandled.
   bool HandleTreeMessage(TMessage& message);
   void HandleKeyDown(WORD key, TShiftState shift);
+
+  // ---- automatic scrolling near the edges (mouse input)
+  virtual bool CanAutoScroll();
+  TScrollDirections DetermineScrollDirections(int x, int y);
+  // ---- middle-button wheel panning
+  void StartWheelPanning(POINT position);
+  void StopWheelPanning();
+  void AdjustPanningCursor(int x, int y);
+  // ---- OLE drag as a source: runs the system's drag loop with the selected nodes from client point p.
+  virtual void DoDragging(POINT p);
 
  private:
   friend class TWorkerThread;
