@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_timing.h"
 #include "controls/tabs/page_control.h"
 #include "controls/tabs/tab_painter.h"
 #include "framework/form.h"
@@ -23,14 +24,6 @@ namespace {
 constexpr int kRuns = 9;
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
-
-double Seconds() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 String Caption(int index) { return L"Page " + std::to_wstring(index) + (index % 3 == 0 ? L" with more" : L""); }
 

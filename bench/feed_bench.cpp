@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "feeds/feed.h"
 #include "feeds/html_sanitizer.h"
 #include "framework/startup.h"
@@ -24,14 +25,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr int kRuns = 7;
-
-double Seconds() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // An RSS 2.0 document of about one kilobyte per item, each item shaped like the format's own examples: title,
 // link, a description of some markup and plain text, publication date and identifier.

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "framework/delegate.h"
 #include "framework/ini_files.h"
 #include "framework/menus.h"
@@ -25,14 +26,6 @@ constexpr int kLarge = 10000;
 constexpr int kMessages = 200000;
 constexpr int kCalls = 20000000;
 constexpr UINT kBenchMessage = WM_APP + 1;
-
-double Seconds() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The fastest of kRuns runs of work, in seconds.
 double Fastest(const std::function<void()>& work) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "framework/startup.h"
 #include "framework/win_control.h"
 #include "toolbars/items/bar_image_list.h"
@@ -32,14 +33,6 @@ constexpr int kSwitchRounds = 10;
 constexpr int kToolbars = 20;
 constexpr int kItemsPerToolbar = 50;
 constexpr int kToolbarWidth = 900;
-
-double Seconds() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Writes over more memory than any cache holds, so that the next run starts cold whatever its size: a run that
 // fits in the cache would otherwise find the memory of the run before still there, and one that does not would

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "framework/graphics.h"
 #include "framework/startup.h"
 #include "tree/base_tree.h"
@@ -23,13 +24,6 @@ namespace {
 constexpr std::uint32_t kMillion = 1000000;
 constexpr std::uint32_t kHundredThousand = 100000;
 constexpr int kLookups = 200000;
-
-double Seconds() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Committed private memory of the process, summed over its address space (the system's own counter is not
 // kept everywhere).

@@ -200,11 +200,6 @@ bool TFileMapDataFormat::AssignTo(TClipboardFormat* dest) {
 
 namespace {
 
-template <class ClipboardFormat>
-TClipboardFormatClass FormatClass() {
-  return TClipboardFormatClass::Of<ClipboardFormat>();
-}
-
 void RegisterFileFormats() {
   auto files = TDataFormatClass::Of<TFileDataFormat>();
   auto maps = TDataFormatClass::Of<TFileMapDataFormat>();
@@ -212,21 +207,21 @@ void RegisterFileFormats() {
   RegisterDataFormat(maps);
   const TConversionScopes both{TConversionScope::csSource, TConversionScope::csTarget};
   const TDataDirections read{TDataDirection::ddRead};
-  RegisterDataConversion(files, FormatClass<TFileClipboardFormat>(), 0, both, read);
-  RegisterDataConversion(files, FormatClass<TPIDLClipboardFormat>(), 1, both, read);
-  RegisterDataConversion(files, FormatClass<TFilenameClipboardFormat>(), 2, both, read);
-  RegisterDataConversion(files, FormatClass<TFilenameWClipboardFormat>(), 2, both, read);
-  RegisterDataConversion(maps, FormatClass<TFilenameMapClipboardFormat>(), 0, both, read);
-  RegisterDataConversion(maps, FormatClass<TFilenameMapWClipboardFormat>(), 0, both, read);
+  RegisterDataConversion(files, TClipboardFormatClass::Of<TFileClipboardFormat>(), 0, both, read);
+  RegisterDataConversion(files, TClipboardFormatClass::Of<TPIDLClipboardFormat>(), 1, both, read);
+  RegisterDataConversion(files, TClipboardFormatClass::Of<TFilenameClipboardFormat>(), 2, both, read);
+  RegisterDataConversion(files, TClipboardFormatClass::Of<TFilenameWClipboardFormat>(), 2, both, read);
+  RegisterDataConversion(maps, TClipboardFormatClass::Of<TFilenameMapClipboardFormat>(), 0, both, read);
+  RegisterDataConversion(maps, TClipboardFormatClass::Of<TFilenameMapWClipboardFormat>(), 0, both, read);
 }
 
 void UnregisterFileFormats() {
   UnregisterDataFormat(TDataFormatClass::Of<TFileDataFormat>());
   UnregisterDataFormat(TDataFormatClass::Of<TFileMapDataFormat>());
   for (const TClipboardFormatClass& cls :
-       {FormatClass<TFileClipboardFormat>(), FormatClass<TFilenameClipboardFormat>(),
-        FormatClass<TFilenameWClipboardFormat>(), FormatClass<TFilenameMapClipboardFormat>(),
-        FormatClass<TFilenameMapWClipboardFormat>()})
+       {TClipboardFormatClass::Of<TFileClipboardFormat>(), TClipboardFormatClass::Of<TFilenameClipboardFormat>(),
+        TClipboardFormatClass::Of<TFilenameWClipboardFormat>(), TClipboardFormatClass::Of<TFilenameMapClipboardFormat>(),
+        TClipboardFormatClass::Of<TFilenameMapWClipboardFormat>()})
     UnregisterClipboardFormatClass(cls);
 }
 

@@ -249,29 +249,24 @@ bool TURLDataFormat::AssignTo(TClipboardFormat* dest) {
 
 namespace {
 
-template <class ClipboardFormat>
-TClipboardFormatClass FormatClass() {
-  return TClipboardFormatClass::Of<ClipboardFormat>();
-}
-
 void RegisterURLFormats() {
   auto url = TDataFormatClass::Of<TURLDataFormat>();
   RegisterDataFormat(url);
   const TConversionScopes both{TConversionScope::csSource, TConversionScope::csTarget};
   const TDataDirections read{TDataDirection::ddRead};
-  RegisterDataConversion(url, FormatClass<TNetscapeBookmarkClipboardFormat>(), 0, both, read);
-  RegisterDataConversion(url, FormatClass<TNetscapeImageClipboardFormat>(), 1, both, read);
-  RegisterDataConversion(url, FormatClass<TFileContentsClipboardFormat>(), 2, both, read);
-  RegisterDataConversion(url, FormatClass<TFileGroupDescritorClipboardFormat>(), 2, both, read);
-  RegisterDataConversion(url, FormatClass<TURLClipboardFormat>(), 2, both, read);
-  RegisterDataConversion(url, FormatClass<TTextClipboardFormat>(), 3, both, read);
-  RegisterDataConversion(url, FormatClass<TFileClipboardFormat>(), 4, {TConversionScope::csTarget}, read);
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TNetscapeBookmarkClipboardFormat>(), 0, both, read);
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TNetscapeImageClipboardFormat>(), 1, both, read);
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TFileContentsClipboardFormat>(), 2, both, read);
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TFileGroupDescritorClipboardFormat>(), 2, both, read);
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TURLClipboardFormat>(), 2, both, read);
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TTextClipboardFormat>(), 3, both, read);
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TFileClipboardFormat>(), 4, {TConversionScope::csTarget}, read);
 }
 
 void UnregisterURLFormats() {
   for (const TClipboardFormatClass& cls :
-       {FormatClass<TURLClipboardFormat>(), FormatClass<TNetscapeBookmarkClipboardFormat>(),
-        FormatClass<TNetscapeImageClipboardFormat>()})
+       {TClipboardFormatClass::Of<TURLClipboardFormat>(), TClipboardFormatClass::Of<TNetscapeBookmarkClipboardFormat>(),
+        TClipboardFormatClass::Of<TNetscapeImageClipboardFormat>()})
     UnregisterClipboardFormatClass(cls);
   UnregisterDataFormat(TDataFormatClass::Of<TURLDataFormat>());
 }

@@ -5,6 +5,7 @@
 
 #include "framework/screen.h"
 #include "toolbars/common/bar_common.h"
+#include "toolbars/docks/capture_loop.h"
 #include "toolbars/docks/dockable_window.h"
 #include "toolbars/docks/floating_window_parent.h"
 
@@ -304,58 +305,22 @@ struct TDockableDrag {
   }
 
   void Run() {
-    HWND wnd = Window->Handle();
-    MSG msg{};
-    while (GetCapture() == wnd) {
-      BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-      if (got == -1) break;
-      if (!got) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        break;
+    TCaptureLoopHandlers handlers;
+    handlers.MouseMove = [this](POINT p) {
+      if (!PointsEqual(p, LastPosition)) Evaluate(p);
+    };
+    handlers.Key = [this](const MSG& msg) {
+      if (msg.wParam == VK_ESCAPE) return true;
+      if (msg.wParam == VK_CONTROL) {
+        bool down = msg.message == WM_KEYDOWN;
+        if (down != NoDocking) {
+          NoDocking = down;
+          Evaluate(LastPosition);
+        }
       }
-      bool done = false;
-      switch (msg.message) {
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-          if (msg.wParam == VK_CONTROL) {
-            bool down = msg.message == WM_KEYDOWN;
-            if (down != NoDocking) {
-              NoDocking = down;
-              Evaluate(LastPosition);
-            }
-          } else if (msg.wParam == VK_ESCAPE) {
-            done = true;
-          }
-          break;
-        case WM_SYSKEYDOWN:
-        case WM_SYSKEYUP:
-        case WM_CHAR:
-        case WM_SYSCHAR:
-          break;
-        case WM_MOUSEMOVE:
-          if (!PointsEqual(msg.pt, LastPosition)) Evaluate(msg.pt);
-          break;
-        case WM_LBUTTONUP:
-          Accepted = true;
-          done = true;
-          break;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-          done = true;
-          break;
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-        case WM_MBUTTONDBLCLK:
-          break;
-        default:
-          TranslateMessage(&msg);
-          DispatchMessageW(&msg);
-      }
-      if (done) break;
-    }
+      return false;
+    };
+    Accepted = RunCaptureLoop(Window->Handle(), handlers);
   }
 };
 
@@ -470,79 +435,38 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
   bool right = side == HTRIGHT || side == HTTOPRIGHT || side == HTBOTTOMRIGHT;
   bool top = side == HTTOP || side == HTTOPLEFT || side == HTTOPRIGHT;
   bool bottom = side == HTBOTTOM || side == HTBOTTOMLEFT || side == HTBOTTOMRIGHT;
-  bool accepted = false;
-  MSG msg{};
-  while (GetCapture() == wnd) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == -1) break;
-    if (!got) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    bool done = false;
-    switch (msg.message) {
-      case WM_KEYDOWN:
-        if (msg.wParam == VK_ESCAPE) done = true;
-        break;
-      case WM_KEYUP:
-      case WM_SYSKEYDOWN:
-      case WM_SYSKEYUP:
-      case WM_CHAR:
-      case WM_SYSCHAR:
-        break;
-      case WM_MOUSEMOVE: {
-        POINT p = msg.pt;
-        if (PointsEqual(p, last)) break;
-        last = p;
-        int dx = p.x - press.x;
-        int dy = p.y - press.y;
-        RECT next = start;
-        if (left) next.left += dx;
-        if (right) next.right += dx;
-        if (top) next.top += dy;
-        if (bottom) next.bottom += dy;
-        auto limit = [](LONG& moving, LONG fixed, int size, int minimum, int maximum, bool movingIsLow) {
-          int wanted = size < minimum ? minimum : (maximum > 0 && size > maximum ? maximum : size);
-          if (wanted != size) moving = movingIsLow ? fixed - wanted : fixed + wanted;
-        };
-        if (left)
-          limit(next.left, next.right, next.right - next.left, minWidth, maxWidth, true);
-        else if (right)
-          limit(next.right, next.left, next.right - next.left, minWidth, maxWidth, false);
-        if (top)
-          limit(next.top, next.bottom, next.bottom - next.top, minHeight, maxHeight, true);
-        else if (bottom)
-          limit(next.bottom, next.top, next.bottom - next.top, minHeight, maxHeight, false);
-        SizingNewRect(next);
-        if (smooth)
-          ApplySizingRect(next);
-        else
-          DrawHalftoneInvertRect(dc, &next, &rect, thickness, thickness);
-        rect = next;
-        break;
-      }
-      case WM_LBUTTONUP:
-        accepted = true;
-        done = true;
-        break;
-      case WM_LBUTTONDOWN:
-      case WM_LBUTTONDBLCLK:
-        done = true;
-        break;
-      case WM_RBUTTONDOWN:
-      case WM_RBUTTONUP:
-      case WM_RBUTTONDBLCLK:
-      case WM_MBUTTONDOWN:
-      case WM_MBUTTONUP:
-      case WM_MBUTTONDBLCLK:
-        break;
-      default:
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    if (done) break;
-  }
-  if (GetCapture() == wnd) ReleaseCapture();
+  TCaptureLoopHandlers handlers;
+  handlers.MouseMove = [&](POINT p) {
+    if (PointsEqual(p, last)) return;
+    last = p;
+    int dx = p.x - press.x;
+    int dy = p.y - press.y;
+    RECT next = start;
+    if (left) next.left += dx;
+    if (right) next.right += dx;
+    if (top) next.top += dy;
+    if (bottom) next.bottom += dy;
+    auto limit = [](LONG& moving, LONG fixed, int size, int minimum, int maximum, bool movingIsLow) {
+      int wanted = size < minimum ? minimum : (maximum > 0 && size > maximum ? maximum : size);
+      if (wanted != size) moving = movingIsLow ? fixed - wanted : fixed + wanted;
+    };
+    if (left)
+      limit(next.left, next.right, next.right - next.left, minWidth, maxWidth, true);
+    else if (right)
+      limit(next.right, next.left, next.right - next.left, minWidth, maxWidth, false);
+    if (top)
+      limit(next.top, next.bottom, next.bottom - next.top, minHeight, maxHeight, true);
+    else if (bottom)
+      limit(next.bottom, next.top, next.bottom - next.top, minHeight, maxHeight, false);
+    SizingNewRect(next);
+    if (smooth)
+      ApplySizingRect(next);
+    else
+      DrawHalftoneInvertRect(dc, &next, &rect, thickness, thickness);
+    rect = next;
+  };
+  handlers.Key = [](const MSG& msg) { return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE; };
+  bool accepted = RunCaptureLoop(wnd, handlers);
   if (clipped) ClipCursor(nullptr);
   if (!smooth) {
     DrawHalftoneInvertRect(dc, nullptr, &rect, thickness, thickness);

@@ -12,7 +12,7 @@
 #include "framework/messages.h"
 #include "framework/strings.h"
 #include "toolbars/common/bar_common.h"
-#include "toolbars/docks/button_press_loop.h"
+#include "toolbars/docks/capture_loop.h"
 #include "toolbars/docks/floating_window_parent.h"
 
 namespace toolbars {

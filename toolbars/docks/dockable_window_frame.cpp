@@ -4,7 +4,7 @@
 #include "framework/menus.h"
 #include "framework/messages.h"
 #include "toolbars/common/bar_common.h"
-#include "toolbars/docks/button_press_loop.h"
+#include "toolbars/docks/capture_loop.h"
 #include "toolbars/docks/dockable_window.h"
 #include "toolbars/docks/floating_window_parent.h"
 

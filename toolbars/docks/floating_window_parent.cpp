@@ -3,7 +3,7 @@
 #include "framework/application.h"
 #include "framework/messages.h"
 #include "toolbars/common/bar_common.h"
-#include "toolbars/docks/button_press_loop.h"
+#include "toolbars/docks/capture_loop.h"
 #include "toolbars/docks/dockable_window.h"
 
 namespace toolbars {
