@@ -5,8 +5,8 @@
 # underline pieces) and the two shaded expand buttons of 9 x 9. All but the XP strip use only white, silver, grey
 # and black besides the magenta mask, so that loading maps them to the system colours. It also draws the wheel
 # panning marks: three 32 x 32 images (a disc with the arrows of the directions the view can move, magenta around it)
-# and eleven monochrome 32 x 32 cursors, three like the images and eight with one arrow pointing where the view
-# moves, each with its hot spot in the middle. Run it again to reproduce the files byte for byte.
+# and the images of eleven monochrome 32 x 32 cursors, three like the images and eight with one arrow pointing where
+# the view moves, each with its hot spot in the middle. Run it again to reproduce the files byte for byte.
 import struct
 import sys
 from pathlib import Path
@@ -239,23 +239,23 @@ def mark_bitmap(rows):
     return bitmap24([[colours[c] for c in row] for row in rows])
 
 
-def monochrome_cursor(rows):
-    """A .cur file of one 32 x 32 monochrome image whose hot spot is the middle."""
+def cursor_image(rows):
+    """One cursor image as the platform makes cursors from resource data: the hot spot (the middle), then a
+    monochrome DIB of twice the height, the XOR mask over the AND mask. tree.rc keeps it as raw data: the linker
+    fails on a program whose resource files hold cursors in more than one of them."""
     size = PAN_SIZE
     xor_mask, and_mask = b"", b""
     for row in reversed(rows):
         xor_mask += int("".join("1" if c == "." else "0" for c in row), 2).to_bytes(size // 8, "big")
         and_mask += int("".join("1" if c == " " else "0" for c in row), 2).to_bytes(size // 8, "big")
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, len(xor_mask) + len(and_mask), 0, 0, 2, 0)
-    image = header + bytes([0, 0, 0, 0, 255, 255, 255, 0]) + xor_mask + and_mask
     hot_spot = size // 2
-    entry = struct.pack("<BBBBHHII", size, size, 2, 0, hot_spot, hot_spot, len(image), 6 + 16)
-    return struct.pack("<HHH", 0, 2, 1) + entry + image
+    return struct.pack("<HH", hot_spot, hot_spot) + header + bytes([0, 0, 0, 0, 255, 255, 255, 0]) + xor_mask + and_mask
 
 
 PAN_MARKS = {"movens": ("n", "s"), "moveew": ("e", "w"), "moveall": ("n", "s", "e", "w")}
 for mark, names in PAN_MARKS.items():
     (OUT / f"tree_{mark}.bmp").write_bytes(mark_bitmap(panning_mark(names)))
-    (OUT / f"tree_{mark}.cur").write_bytes(monochrome_cursor(panning_mark(names)))
+    (OUT / f"tree_{mark}_cursor.bin").write_bytes(cursor_image(panning_mark(names)))
 for name in DIRECTIONS:
-    (OUT / f"tree_move{name}.cur").write_bytes(monochrome_cursor(direction_cursor(name)))
+    (OUT / f"tree_move{name}_cursor.bin").write_bytes(cursor_image(direction_cursor(name)))

@@ -70,8 +70,13 @@ std::vector<BYTE> CursorLook(HCURSOR cursor) {
   return look;
 }
 
+// The look of the cursor whose image the resource holds.
 std::vector<BYTE> ResourceCursorLook(const wchar_t* name) {
-  auto cursor = static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_CURSOR, 0, 0, 0));
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  HRSRC resource = FindResourceW(instance, name, RT_RCDATA);
+  if (!resource) return {};
+  auto* data = static_cast<BYTE*>(LockResource(LoadResource(instance, resource)));
+  HCURSOR cursor = CreateIconFromResourceEx(data, SizeofResource(instance, resource), FALSE, 0x00030000, 0, 0, 0);
   std::vector<BYTE> look = CursorLook(cursor);
   DestroyCursor(cursor);
   return look;

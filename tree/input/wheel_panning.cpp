@@ -55,6 +55,18 @@ const wchar_t* PanningCursorName(int dx, int dy, bool horizontal, bool vertical)
   return nullptr;
 }
 
+// The cursors are kept as raw image data (a cursor resource of the tree would clash with those of other sets when
+// a program links them all); the cursor made here belongs to the caller.
+HCURSOR LoadPanningCursor(HINSTANCE instance, const wchar_t* name) {
+  HRSRC resource = FindResourceW(instance, name, RT_RCDATA);
+  HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+  auto* data = loaded ? static_cast<BYTE*>(LockResource(loaded)) : nullptr;
+  if (!data) return nullptr;
+  constexpr DWORD ResourceFormatVersion = 0x00030000;
+  return CreateIconFromResourceEx(data, SizeofResource(instance, resource), FALSE, ResourceFormatVersion, 0, 0,
+                                  LR_DEFAULTCOLOR);
+}
+
 // The window keeps its image in its user data; the region already cuts the magenta away.
 void PaintPanningImage(HWND window, HDC dc) {
   auto image = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -149,7 +161,7 @@ void TBaseTree::AdjustPanningCursor(int x, int y) {
   const wchar_t* name = PanningCursorName(x - anchor.x, y - anchor.y, ClientWidth() < HorizontalRange(),
                                           ClientHeight() < VerticalRange());
   if (!name || name == panningCursorName_) return;
-  auto cursor = static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_CURSOR, 0, 0, 0));
+  HCURSOR cursor = LoadPanningCursor(GetModuleHandleW(nullptr), name);
   if (!cursor) return;
   HCURSOR previous = std::exchange(panningCursor_, cursor);
   panningCursorName_ = name;
