@@ -3,8 +3,10 @@
 # empty; radio buttons 1-8, check boxes 9-16, mixed boxes 17-20, push buttons 21-24, each group in the order
 # normal, hot, pressed, disabled, unchecked before checked), the utility strip (drop marks, sort arrows, hot-track
 # underline pieces) and the two shaded expand buttons of 9 x 9. All but the XP strip use only white, silver, grey
-# and black besides the magenta mask, so that loading maps them to the system colours. Run it again to reproduce
-# the files byte for byte.
+# and black besides the magenta mask, so that loading maps them to the system colours. It also draws the wheel
+# panning marks: three 32 x 32 images (a disc with the arrows of the directions the view can move, magenta around it)
+# and the images of eleven monochrome 32 x 32 cursors, three like the images and eight with one arrow pointing where
+# the view moves, each with its hot spot in the middle. Run it again to reproduce the files byte for byte.
 import struct
 import sys
 from pathlib import Path
@@ -174,3 +176,86 @@ for kind in ("light_check", "dark_check", "light_tick", "dark_tick", "flat", "xp
 (OUT / "tree_utilities.bmp").write_bytes(bitmap24(strip(utility_strip())))
 (OUT / "tree_button_minus.bmp").write_bytes(bitmap24(shaded_button(False)))
 (OUT / "tree_button_plus.bmp").write_bytes(bitmap24(shaded_button(True)))
+
+
+# ---- wheel panning marks
+PAN_SIZE = 32
+PAN_CENTRE = PAN_SIZE / 2
+DIRECTIONS = {"n": (0, -1), "s": (0, 1), "e": (1, 0), "w": (-1, 0), "ne": (1, -1), "se": (1, 1), "nw": (-1, -1),
+              "sw": (-1, 1)}
+
+
+def in_arrow(x, y, direction, base, tip, half_width):
+    """Whether the pixel's centre lies in the triangle pointing along direction from base to tip (distances from
+    the middle)."""
+    dx, dy = direction
+    length = (dx * dx + dy * dy) ** 0.5
+    dx, dy = dx / length, dy / length
+    px, py = x + 0.5 - PAN_CENTRE, y + 0.5 - PAN_CENTRE
+    along, across = px * dx + py * dy, px * -dy + py * dx
+    return base <= along <= tip and abs(across) <= half_width * (tip - along) / (tip - base)
+
+
+def in_disc(x, y, radius):
+    return (x + 0.5 - PAN_CENTRE) ** 2 + (y + 0.5 - PAN_CENTRE) ** 2 <= radius * radius
+
+
+def outlined(filled):
+    """'.' for the filled pixels, '#' for the ring of pixels touching them, ' ' elsewhere."""
+    def near(x, y):
+        return any(filled(x + i, y + j) for i in (-1, 0, 1) for j in (-1, 0, 1))
+    return ["".join("." if filled(x, y) else "#" if near(x, y) else " " for x in range(PAN_SIZE))
+            for y in range(PAN_SIZE)]
+
+
+def panning_mark(names):
+    """The disc with black arrows towards each direction named and a black dot in the middle; '#' black,
+    '.' white, ' ' outside."""
+    rows = []
+    for y in range(PAN_SIZE):
+        row = ""
+        for x in range(PAN_SIZE):
+            if not in_disc(x, y, 15.5):
+                row += " "
+            elif not in_disc(x, y, 14.5) or in_disc(x, y, 2.5) or any(
+                    in_arrow(x, y, DIRECTIONS[n], 6, 13, 5) for n in names):
+                row += "#"
+            else:
+                row += "."
+        rows.append(row)
+    return rows
+
+
+def direction_cursor(name):
+    """A small ring at the hot spot and one white, black-edged arrow pointing where the view moves."""
+    ring = outlined(lambda x, y: in_disc(x, y, 3))
+    arrow = outlined(lambda x, y: in_arrow(x, y, DIRECTIONS[name], 5, 15, 5))
+    return ["".join(a if a != " " else r for a, r in zip(arrow_row, ring_row)) for arrow_row, ring_row in
+            zip(arrow, ring)]
+
+
+def mark_bitmap(rows):
+    colours = {" ": MASK, "#": BLACK, ".": WHITE}
+    return bitmap24([[colours[c] for c in row] for row in rows])
+
+
+def cursor_image(rows):
+    """One cursor image as the platform makes cursors from resource data: the hot spot (the middle), then a
+    monochrome DIB of twice the height, the XOR mask over the AND mask. tree.rc keeps it as raw data: the linker
+    fails on a program whose resource files hold cursors in more than one of them."""
+    size = PAN_SIZE
+    xor_mask, and_mask = b"", b""
+    for row in reversed(rows):
+        xor_mask += int("".join("1" if c == "." else "0" for c in row), 2).to_bytes(size // 8, "big")
+        and_mask += int("".join("1" if c == " " else "0" for c in row), 2).to_bytes(size // 8, "big")
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, len(xor_mask) + len(and_mask), 0, 0, 2, 0)
+    hot_spot = size // 2
+    return struct.pack("<HH", hot_spot, hot_spot) + header + bytes([0, 0, 0, 0, 255, 255, 255, 0]) + xor_mask + and_mask
+
+
+PAN_MARKS = {"movens": ("n", "s"), "moveew": ("e", "w"), "moveall": ("n", "s", "e", "w")}
+for mark, names in PAN_MARKS.items():
+    (OUT / f"tree_{mark}.bmp").write_bytes(mark_bitmap(panning_mark(names)))
+    (OUT / f"tree_{mark}_cursor.bin").write_bytes(cursor_image(panning_mark(names)))
+for name in DIRECTIONS:
+    (OUT / f"tree_move{name}_cursor.bin").write_bytes(cursor_image(direction_cursor(name)))

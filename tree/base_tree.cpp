@@ -69,6 +69,7 @@ TBaseTree::~TBaseTree() {
   ReleaseClipboard();
   lifeToken_.reset();
   InterruptValidation();
+  StopWheelPanning();
   Destroying();
   states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
   clipboardFormats_.reset();
@@ -253,6 +254,9 @@ void TBaseTree::WMTimer(TMessage& message) {
     case StructureChangeTimer:
       if (states_.Contains(TTreeState::stStructureChangePending)) FireStructureChange();
       StopTimer(StructureChangeTimer);
+      break;
+    case SearchTimer:
+      EndIncrementalSearch();
       break;
     default:
       break;

@@ -121,6 +121,7 @@ using TDragOperations = TSet<TDragOperation, 8>;
 enum class TDragType { dtOLE, dtFramework };
 enum class TIncrementalSearch { isAll, isNone, isInitializedOnly, isVisibleOnly };
 enum class TSearchStart { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
+enum class TSearchDirection { sdForward, sdBackward };
 
 // Where a point lies relative to a node's row and its parts.
 enum class TNodeHitPosition {
@@ -389,6 +390,8 @@ class TBaseTree : public TCustomControl {
   void SetIncrementalSearchTimeout(UINT value) { incrementalSearchTimeout_ = value; }
   TSearchStart IncrementalSearchStart() const { return incrementalSearchStart_; }
   void SetIncrementalSearchStart(TSearchStart value) { incrementalSearchStart_ = value; }
+  TSearchDirection IncrementalSearchDirection() const { return incrementalSearchDirection_; }
+  void SetIncrementalSearchDirection(TSearchDirection value) { incrementalSearchDirection_ = value; }
   UINT AutoScrollDelay() const { return autoScrollDelay_; }
   void SetAutoScrollDelay(UINT value) { autoScrollDelay_ = value; }
   UINT AutoExpandDelay() const { return autoExpandDelay_; }
@@ -721,6 +724,13 @@ class TBaseTree : public TCustomControl {
   void AdjustPanningCursor(int x, int y);
   // ---- OLE drag as a source: runs the system's drag loop with the selected nodes from client point p.
   virtual void DoDragging(POINT p);
+  // ---- wheel panning (StartWheelPanning takes the screen point the panning window is centred on and the panning
+  // cursor measures from) and incremental search
+  // Searches with the character of a key press: UTF-16 from a Unicode window, else a byte of the keyboard layout's
+  // code page. Restarts the search timer.
+  void HandleIncrementalSearch(WORD charCode);
+  // The search timer's expiry: the search ends and forgets its text and last found node.
+  void EndIncrementalSearch();
 
  private:
   friend class TWorkerThread;
@@ -912,6 +922,18 @@ class TBaseTree : public TCustomControl {
   TCheckState pendingCheckState_ = TCheckState::csUncheckedNormal;
   std::unique_ptr<TPaintResources> paint_;  // made at the first paint or bitmap preparation
   std::vector<TTreeLineType> lineImage_;    // reused by every paint
+
+  // ---- wheel panning and incremental search: state
+  HWND panningWindow_ = nullptr;
+  HBITMAP panningImage_ = nullptr;
+  // Loaded for this tree alone (not shared), so that it can be destroyed; its resource name tells whether a new
+  // direction needs another.
+  HCURSOR panningCursor_ = nullptr;
+  const wchar_t* panningCursorName_ = nullptr;
+  // The screen cursor before panning, shown again when it ends.
+  HCURSOR cursorBeforePanning_ = nullptr;
+  POINT panningAnchor_{};  // screen coordinates
+  TSearchDirection incrementalSearchDirection_ = TSearchDirection::sdForward;
 };
 
 }  // namespace tree

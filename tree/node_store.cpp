@@ -38,6 +38,7 @@ PTreeNode TBaseTree::MakeNewNode() {
 
 void TBaseTree::FreeNodeBlock(PTreeNode node) {
   if (node == hotNode_) hotNode_ = nullptr;
+  if (node == lastSearchNode_) lastSearchNode_ = nullptr;
   if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
   slab_.Free(node);
 }
@@ -502,7 +503,7 @@ void TBaseTree::FreeAllNodes() {
   visibleCount_ = 0;
   selection_.clear();
   selectionCount_ = 0;
-  focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = nullptr;
+  focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = lastSearchNode_ = nullptr;
   InvalidateCache();
 }
 

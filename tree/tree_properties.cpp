@@ -154,11 +154,7 @@ void TBaseTree::SetIndent(int value) {
 void TBaseTree::SetIncrementalSearch(TIncrementalSearch value) {
   if (value == incrementalSearch_) return;
   incrementalSearch_ = value;
-  if (value == TIncrementalSearch::isNone) {
-    StopTimer(SearchTimer);
-    searchBuffer_.clear();
-    lastSearchNode_ = nullptr;
-  }
+  if (value == TIncrementalSearch::isNone) EndIncrementalSearch();
 }
 
 void TBaseTree::SetFocusedColumn(TColumnIndex value) {
@@ -333,6 +329,9 @@ const TPublishedTable& TBaseTree::PublishedTable() const {
           P::Enumeration(L"IncrementalSearch", &T::IncrementalSearch, &T::SetIncrementalSearch,
                          {L"isAll", L"isNone", L"isInitializedOnly", L"isVisibleOnly"})
               .Default(TIncrementalSearch::isNone),
+          P::Enumeration(L"IncrementalSearchDirection", &T::IncrementalSearchDirection,
+                         &T::SetIncrementalSearchDirection, {L"sdForward", L"sdBackward"})
+              .Default(TSearchDirection::sdForward),
           P::Enumeration(L"IncrementalSearchStart", &T::IncrementalSearchStart, &T::SetIncrementalSearchStart,
                          {L"ssAlwaysStartOver", L"ssLastHit", L"ssFocusedNode"})
               .Default(TSearchStart::ssFocusedNode),

@@ -34,7 +34,10 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       message.Result = 0;
       return true;
     case WM_CHAR:
-      DoStateChange({}, {TTreeState::stSearchPending});
+      if (states_.Contains(TTreeState::stSearchPending)) {
+        DoStateChange({}, {TTreeState::stSearchPending});
+        HandleIncrementalSearch(static_cast<WORD>(message.WParam));
+      }
       return false;
     case WM_CONTEXTMENU:
       DoStateChange({}, {TTreeState::stClearPending, TTreeState::stEditPending});
@@ -105,11 +108,6 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       if (HandleAllocated()) DefWindowProcW(Handle(), WM_SYSCOLORCHANGE, message.WParam, message.LParam);
       return true;
     }
-    case WM_TIMER:
-      if (message.WParam != SearchTimer) return false;
-      DoStateChange({}, {TTreeState::stIncrementalSearching});
-      StopTimer(SearchTimer);
-      return true;
     default:
       return false;
   }
@@ -117,9 +115,9 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
 
 void TBaseTree::HandleKillFocus(TMessage& message) {
   inherited::Dispatch(message);
+  StopWheelPanning();
   for (UINT_PTR timer : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer}) StopTimer(timer);
-  DoStateChange({}, {TTreeState::stEditPending, TTreeState::stScrollPending, TTreeState::stScrolling,
-                     TTreeState::stWheelPanning});
+  DoStateChange({}, {TTreeState::stEditPending, TTreeState::stScrollPending, TTreeState::stScrolling});
   if (selectionCount_ == 0) {
     if (focusedNode_) InvalidateNode(focusedNode_);
   } else {
