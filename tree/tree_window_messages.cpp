@@ -111,7 +111,7 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       StopTimer(SearchTimer);
       return true;
     default:
-      return false;
+      return HandleWindowExtrasMessage(message);
   }
 }
 

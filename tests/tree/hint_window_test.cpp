@@ -18,8 +18,8 @@ namespace {
 // A tree whose hints and tooltips name the column asked for.
 struct THintingTree : THeaderTree {
   using THeaderTree::THeaderTree;
-  String GetNodeHint(PTreeNode, TColumnIndex column) override { return L"hint " + std::to_wstring(column); }
-  String GetNodeTooltip(PTreeNode, TColumnIndex column) override { return L"tip " + std::to_wstring(column); }
+  String DoGetNodeHint(PTreeNode, TColumnIndex column) override { return L"hint " + std::to_wstring(column); }
+  String DoGetNodeTooltip(PTreeNode, TColumnIndex column) override { return L"tip " + std::to_wstring(column); }
 };
 
 struct THintFixture : ::testing::Test {
@@ -82,7 +82,7 @@ TEST_F(THintFixture, TextAndSize) {
   // Nothing to say: no hint.
   tree.SetHintMode(THintMode::hmDefault);
   struct TSilentTree : TTestTree {
-    String GetNodeHint(PTreeNode, TColumnIndex) override { return {}; }
+    String DoGetNodeHint(PTreeNode, TColumnIndex) override { return {}; }
   } silent;
   TTreeHintData data;
   data.Tree = &silent;
