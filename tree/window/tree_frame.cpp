@@ -38,7 +38,8 @@ void TBaseTree::PaintTreeFrame(HDC dc) {
   const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
   const LONG_PTR exStyle = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
   if (exStyle & WS_EX_CLIENTEDGE) {
-    const TThemeData* theme = paint_ ? paint_->TreeTheme() : nullptr;
+    // A window made anew opens its themes at its first paint, which may come after the first frame.
+    const TThemeData* theme = PaintResources().TreeTheme();
     if (states_.Contains(TTreeState::stUseThemes) && theme) {
       int saved = SaveDC(dc);
       ExcludeClipRect(dc, r.left + ClientEdgeWidth, r.top + ClientEdgeWidth, r.right - ClientEdgeWidth,
