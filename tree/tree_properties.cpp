@@ -220,6 +220,7 @@ void TBaseTree::Assign(const TPersistent* source) {
   SetEnabled(other->Enabled());
   SetFont(other->Font());
   SetHeader(other->header_.get());
+  SetHintAnimation(other->hintAnimation_);
   SetHintMode(other->hintMode_);
   SetHotCursor(other->hotCursor_);
   SetImages(other->images_);

@@ -123,6 +123,37 @@ TEST(TreeFrame, HeaderLiesInsideTheBand) {
   KeepCaptureForViewing(frame, L"tree_frame_header");
 }
 
+TEST(TreeFrame, PrintedFrameHoldsTheHeaderUnlessHidden) {
+  TTestEnvironment environment;
+  environment.SetVisualStyles(false);
+  TTestWindow host{RECT{50, 50, 350, 350}};
+  TFramedTree tree(host.Handle());
+  tree.Header()->Columns()->Add()->SetWidth(60);
+  tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
+  RECT header = tree.Header()->HeaderRect();
+  const int area = (header.right - header.left) * (header.bottom - header.top);
+  TWindowCapture shown = TWindowCapture::OfWindow(tree.Handle(), PRF_NONCLIENT | PRF_CHECKVISIBLE);
+  EXPECT_EQ(shown.CountPixels(TWindowCapture::kUnpainted, &header), 0);
+  tree.SetVisible(false);
+  TWindowCapture hidden = TWindowCapture::OfWindow(tree.Handle(), PRF_NONCLIENT | PRF_CHECKVISIBLE);
+  EXPECT_EQ(hidden.CountPixels(TWindowCapture::kUnpainted, &header), area);
+  TWindowCapture asked = TWindowCapture::OfWindow(tree.Handle(), PRF_NONCLIENT);
+  EXPECT_EQ(asked.CountPixels(TWindowCapture::kUnpainted, &header), 0) << "without the check a hidden tree prints";
+}
+
+TEST(TreeFrame, ThreeDLookSwitchesBetweenClientEdgeAndBorder) {
+  TTestWindow host{RECT{50, 50, 350, 350}};
+  TFramedTree tree(host.Handle());
+  PTreeNode focused = tree.GetFirst();
+  tree.SetFocusedNode(focused);
+  for (bool look : {false, true, false}) {
+    tree.SetCtl3D(look);
+    EXPECT_EQ((GetWindowLongW(tree.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, look);
+    EXPECT_EQ((GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_BORDER) != 0, !look);
+    EXPECT_EQ(tree.FocusedNode(), focused) << "the window is made anew, the nodes stay";
+  }
+}
+
 TEST(TreeFrame, RecreatedWindowPaintsItsLinesAgain) {
   TTestEnvironment environment;
   environment.SetVisualStyles(false);

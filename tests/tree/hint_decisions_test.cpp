@@ -163,6 +163,15 @@ TEST(TreeHints, FadingNeedsBlending) {
   HasMMX = saved;
 }
 
+TEST(TreeHints, AssignCopiesTheHintSettings) {
+  TTestTree source, target;
+  source.SetHintMode(THintMode::hmTooltip);
+  source.SetHintAnimation(THintAnimationType::hatSlide);
+  target.Assign(&source);
+  EXPECT_EQ(target.HintMode(), THintMode::hmTooltip);
+  EXPECT_EQ(target.HintAnimation(), THintAnimationType::hatSlide);
+}
+
 TEST(TreeHints, DataReachesTheHintWindow) {
   TTestWindow host{RECT{50, 50, 400, 400}};
   THintTree tree(host.Handle());
