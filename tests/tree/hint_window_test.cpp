@@ -187,6 +187,24 @@ TEST_F(THintFixture, FadeAndSlideStepsOnTheTimer) {
   EXPECT_EQ(hint.Animation(), THintAnimationType::hatNone);
 }
 
+TEST_F(THintFixture, AnotherHintWindowGoneEndsTheAnimationWhole) {
+  tree.SetAnimationDuration(1000);
+  Show(Data(0, L"sliding"), POINT{60, 70}, THintAnimationType::hatSlide);
+  SendMessageW(hint.Handle(), WM_TIMER, HintAnimationTimer, 0);
+  ASSERT_EQ(hint.Animation(), THintAnimationType::hatSlide);
+  { TTreeHintWindow gone(nullptr); }
+  EXPECT_TRUE(HintWindowDestroyed);
+  SendMessageW(hint.Handle(), WM_TIMER, HintAnimationTimer, 0);
+  EXPECT_EQ(hint.Animation(), THintAnimationType::hatNone);
+  EXPECT_EQ(TWindowCapture::OfClient(hint.Handle()).Pixel(2, 1), GetSysColor(COLOR_INFOBK)) << "the whole hint shows";
+  // A new hint window lets animations run again.
+  TTreeHintWindow next(nullptr);
+  EXPECT_FALSE(HintWindowDestroyed);
+  Show(Data(0, L"sliding"), POINT{60, 70}, THintAnimationType::hatSlide);
+  SendMessageW(hint.Handle(), WM_TIMER, HintAnimationTimer, 0);
+  EXPECT_EQ(hint.Animation(), THintAnimationType::hatSlide);
+}
+
 TEST_F(THintFixture, MessagesThatEndTheHint) {
   Show(Data(0, L"shown"), POINT{60, 70});
   struct TCase {
