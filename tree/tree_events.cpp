@@ -195,7 +195,9 @@ THintAnimationType TBaseTree::DoGetAnimationType(THintAnimationType requested) {
     BOOL animation = FALSE, fade = FALSE;
     SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &animation, 0);
     SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &fade, 0);
-    result = !animation ? THintAnimationType::hatNone : fade ? THintAnimationType::hatFade : THintAnimationType::hatSlide;
+    result = !animation ? THintAnimationType::hatNone
+             : fade     ? THintAnimationType::hatFade
+                        : THintAnimationType::hatSlide;
   }
   // Fading blends every step, which needs the MMX blending routines.
   if (result == THintAnimationType::hatFade && !HasMMX) result = THintAnimationType::hatSlide;

@@ -2,7 +2,6 @@
 // the platform's sunken edge without), the bevel and the border band, and the header inside them. Pixels are read
 // back from the window's own DC.
 #include <gtest/gtest.h>
-
 #include <vsstyle.h>
 
 #include "framework/visual_styles.h"

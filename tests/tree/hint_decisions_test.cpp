@@ -80,7 +80,8 @@ TEST(TreeHints, DecisionsByModeAndPosition) {
       EXPECT_EQ(data->Tree, &tree) << c.name;
       EXPECT_EQ(data->Node, tree.GetNodeAt(c.at.x, c.at.y)) << c.name;
       RECT row = tree.GetDisplayRect(data->Node, NoColumn, false);
-      EXPECT_TRUE(EqualRect(&answer.info.CursorRect, &row)) << c.name << ": the hint stays while the mouse stays in the cell";
+      EXPECT_TRUE(EqualRect(&answer.info.CursorRect, &row))
+          << c.name << ": the hint stays while the mouse stays in the cell";
     }
     if (c.overText) {
       RECT text = tree.GetDisplayRect(tree.GetNodeAt(c.at.x, c.at.y), NoColumn, true, true);

@@ -99,11 +99,10 @@ void TBaseTree::CMHintShowPause(TMessage& message) {
   POINT p{};
   GetCursorPos(&p);
   p = ScreenToClient(p);
-  const bool headerHint = header_->InHeader(p) && header_->UseColumns() &&
-                          header_->Options().Contains(TTreeHeaderOption::hoShowHint);
+  const bool headerHint =
+      header_->InHeader(p) && header_->UseColumns() && header_->Options().Contains(TTreeHeaderOption::hoShowHint);
   // Tooltips follow the mouse at once; hints wait the application's pause once one was prepared.
-  if (!(states_.Contains(TTreeState::stHintPrepared) && (headerHint || hintMode_ != THintMode::hmTooltip)))
-    *pause = 0;
+  if (!(states_.Contains(TTreeState::stHintPrepared) && (headerHint || hintMode_ != THintMode::hmTooltip))) *pause = 0;
 }
 
 }  // namespace tree
