@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "framework/actions.h"
+#include "framework/alignment.h"
 #include "framework/component.h"
 #include "framework/delegate.h"
 #include "framework/drag.h"
@@ -221,6 +222,8 @@ class TControl : public TComponent {
   // DrawText flags for the reading order: DT_RTLREADING (and right alignment unless readingOnly) when right to left.
   UINT DrawTextBiDiModeFlags(UINT flags) const;
   UINT DrawTextBiDiModeFlagsReadingOnly() const;
+  // The horizontal alignment of the control's content, for those that mirror it in right-to-left reading.
+  virtual TAlignment GetControlsAlignment() const { return TAlignment::taLeftJustify; }
 
   const String& Hint() const { return hint_; }
   void SetHint(const String& value) { hint_ = value; }

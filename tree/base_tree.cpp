@@ -14,6 +14,7 @@
 #include "tree/tree_colors.h"
 #include "tree/tree_drag_image.h"
 #include "tree/tree_header.h"
+#include "tree/tree_hint_window.h"
 #include "tree/worker_thread.h"
 
 namespace tree {
@@ -174,7 +175,7 @@ void TBaseTree::EndUpdate() {
   if (updateCount_ == 0 && states_.Contains(TTreeState::stUpdating)) {
     states_ -= TTreeState::stUpdating;
     PackSelection();
-    ValidateCache();
+    StartCacheValidation();
     if (HandleAllocated()) UpdateScrollBars(false);
     if (states_.Contains(TTreeState::stStructureChangePending)) FireStructureChange();
     if (states_.Contains(TTreeState::stChangePending)) FireChange();
@@ -269,8 +270,6 @@ void TBaseTree::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case WM_NCCALCSIZE:
     case WM_NCHITTEST:
-    case WM_NCPAINT:
-    case WM_PRINT:
       inherited::Dispatch(message);
       HeaderFrameMessage(message);
       break;
@@ -295,28 +294,14 @@ void TBaseTree::HeaderFrameMessage(TMessage& message) {
       if (header_->InHeader(p)) message.Result = HTBORDER;
       break;
     }
-    case WM_NCPAINT: {
-      HDC dc = GetWindowDC(Handle());
-      header_->Columns()->PaintHeader(dc, header_->HeaderRect(), offsetX_);
-      ReleaseDC(Handle(), dc);
-      break;
-    }
-    case WM_PRINT:
-      if (message.LParam & PRF_NONCLIENT)
-        header_->Columns()->PaintHeader(reinterpret_cast<HDC>(message.WParam), header_->HeaderRect(), offsetX_);
-      break;
   }
-}
-
-void TBaseTree::PaintNonClientTo(HDC dc) {
-  inherited::PaintNonClientTo(dc);
-  if (header_->Options().Contains(TTreeHeaderOption::hoVisible))
-    header_->Columns()->PaintHeader(dc, header_->HeaderRect(), offsetX_);
 }
 
 void TBaseTree::SetHeader(const TTreeHeader* value) { header_->Assign(value); }
 
 const TClass* TBaseTree::GetColumnClass() const { return TTreeColumn::StaticClass(); }
+
+const TClass* TBaseTree::GetHeaderClass() const { return TTreeHeader::StaticClass(); }
 
 void TBaseTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
   font->Assign(Font());
@@ -516,7 +501,7 @@ void TBaseTree::SetDefaultNodeHeight(std::uint16_t value) {
   defaultNodeHeight_ = value;
   InvalidateCache();
   if (updateCount_ == 0 && HandleAllocated()) {
-    ValidateCache();
+    StartCacheValidation();
     UpdateScrollBars(true);
     ScrollIntoView(focusedNode_, false);
     Invalidate();

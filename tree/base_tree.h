@@ -41,6 +41,7 @@ class TTreeColumns;
 class TTreeDataObject;
 class TTreeDragManager;
 class TTreeHintWindow;
+struct TTreeHintData;
 class TTreeDragImage;
 class TPaintResources;
 
@@ -331,13 +332,14 @@ class TBaseTree : public TCustomControl {
   RECT GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnly, bool unclipped = false);
   void UpdateScrollBars(bool doRepaint);
   bool ScrollIntoView(PTreeNode node, bool center, bool horizontally = false);
-  PTreeNode TopNode();
+  PTreeNode GetTopNode();
   void SetTopNode(PTreeNode node);
 
   // ---- header and columns, hints
   TTreeHeader* Header() const { return header_.get(); }
   void SetHeader(const TTreeHeader* value);
   virtual const TClass* GetColumnClass() const;
+  virtual const TClass* GetHeaderClass() const;
   // The widest content of a column over the visible nodes.
   virtual int GetMaxColumnWidth(TColumnIndex column);
   THintMode HintMode() const { return hintMode_; }
@@ -480,6 +482,14 @@ class TBaseTree : public TCustomControl {
   // Applies a root node count read from a stored form.
   void Loaded() override;
 
+  // ---- the standard edit actions, F1 help, hints and the frame
+  // Cut, copy, paste, delete and select all act on the nodes; other actions go to the inherited handling.
+  bool ExecuteAction(TBasicAction* action) override;
+  bool UpdateAction(TBasicAction* action) override;
+  TAlignment GetControlsAlignment() const override { return alignment_; }
+  // Asked for F1 from the focused node up through its parents until a context other than 0 comes back.
+  TTreeHelpContextEvent OnGetHelpContext;
+
   // ---- events
   TTreeAfterCellPaintEvent OnAfterCellPaint;
   TTreeAfterItemEraseEvent OnAfterItemErase;
@@ -594,8 +604,8 @@ class TBaseTree : public TCustomControl {
   virtual void DoGetHeaderCursor(TTreeHeader* header, HCURSOR& cursor);
   virtual int DoGetImageIndex(PTreeNode node, TTreeImageKind kind, TColumnIndex column, bool& ghosted, int index);
   virtual void DoGetLineStyle(const void*& bits);
-  virtual String GetNodeHint(PTreeNode node, TColumnIndex column);
-  virtual String GetNodeTooltip(PTreeNode node, TColumnIndex column);
+  virtual String DoGetNodeHint(PTreeNode node, TColumnIndex column);
+  virtual String DoGetNodeTooltip(PTreeNode node, TColumnIndex column);
   virtual int GetNodeWidth(PTreeNode node, TColumnIndex column);
   virtual TPopupMenu* DoGetPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
   virtual void DoGetUserClipboardFormats(TFormatEtcArray& formats);
@@ -636,10 +646,12 @@ class TBaseTree : public TCustomControl {
   virtual bool DoSetOffsetXY(POINT value, unsigned options, const RECT* clipRect = nullptr);
   virtual void DoStructureChange(PTreeNode node, TChangeReason reason);
   virtual void DoUpdating(TTreeUpdateState state);
+  // Size 0, then OnGetNodeDataSize.
+  virtual void DoValidateNodeDataSize(int& size);
 
   // ---- other virtual slots of the store
-  // Asks OnGetNodeDataSize while NodeDataSize is still undetermined.
-  virtual void ValidateNodeDataSize(int& size);
+  // Settles NodeDataSize through DoValidateNodeDataSize while it is still undetermined (-1).
+  virtual void ValidateNodeDataSize();
   virtual bool HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
   // The formats registered for this tree's class, in priority order, then those of OnGetUserClipboardFormats.
   virtual void GetNativeClipboardFormats(TFormatEtcArray& formats);
@@ -663,6 +675,22 @@ class TBaseTree : public TCustomControl {
   RECT HeaderRect() const { return headerRect_; }
   // The widest row extent of the rows in the client area, for a tree without columns.
   int GetMaxRightExtend();
+
+  // ---- editing, help, hints, the frame and the other window messages of this block
+  // toEditable is set and the tree can take the focus; OnEditing may veto.
+  virtual bool CanEdit(PTreeNode node, TColumnIndex column);
+  virtual void DoGetHelpContext(PTreeNode node, TColumnIndex column, int& context);
+  // The font changes of event handlers on canvas reach the tree (CellFontChanged) while cells are painted.
+  void RedirectFontChangeEvent(TCanvas* canvas);
+  void RestoreFontChangeEvent(TCanvas* canvas);
+  // An event handler changed the canvas font since the current cell began to paint.
+  bool CellFontChanged() const { return cellFontChanged_; }
+  bool HandleWindowExtrasMessage(TMessage& message);
+  // F1: the help context of the focused node, its parents, then the control and its parents opens help.
+  void ShowNodeHelp();
+  // Paints what the tree keeps in its frame into dc (window coordinates): the header, the themed client edge, the
+  // bevel and the border band.
+  void PaintTreeFrame(HDC dc);
 
   // A new reference to the data object a cut or copy puts on the clipboard, or null.
   virtual IDataObject* CreateClipboardDataObject();
@@ -688,7 +716,7 @@ class TBaseTree : public TCustomControl {
   void StructureChange(PTreeNode node, TChangeReason reason);
   void InvalidateCache();
   // Rebuilds the position cache on the worker thread when it is out of date.
-  void ValidateCache();
+  void StartCacheValidation();
   // Stops a running cache build of this tree and waits for the worker to let go; every change to links, flags
   // or heights starts with it.
   void InterruptValidation();
@@ -753,7 +781,6 @@ class TBaseTree : public TCustomControl {
 
   PTreeNode MakeNewNode();
   void FreeNodeBlock(PTreeNode node);
-  void EnsureNodeDataSize();
   void EnsureRoot();
   void InternalConnectNode(PTreeNode node, PTreeNode destination, TBaseTree* target, TTreeNodeAttachMode mode);
   void InternalDisconnectNode(PTreeNode node, bool keepFocus);
@@ -777,11 +804,11 @@ class TBaseTree : public TCustomControl {
   PTreeNode SortList(PTreeNode& head, std::uint32_t count, TColumnIndex column, TSortDirection direction);
   void SortSubtree(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit);
   // Runs on the worker thread: builds the cache privately and publishes it unless stopped.
-  void BuildPositionCache();
+  void ValidateCache();
   // The last cache entry whose top is at most position; false when the cache holds none.
   bool FindInPositionCache(std::uint32_t position, PTreeNode& node, std::uint32_t& top);
   bool FindInPositionCache(PTreeNode node, PTreeNode& entry, std::uint32_t& top);
-  // The header's band above the client area: reserved, hit-tested and painted in the frame.
+  // The header's band above the client area: reserved and hit-tested in the frame.
   void HeaderFrameMessage(TMessage& message);
 
   PTreeNode root_ = nullptr;
@@ -934,6 +961,19 @@ class TBaseTree : public TCustomControl {
   HCURSOR cursorBeforePanning_ = nullptr;
   POINT panningAnchor_{};  // screen coordinates
   TSearchDirection incrementalSearchDirection_ = TSearchDirection::sdForward;
+
+  // ---- editing, help, hints, the frame and the other window messages of this block: state
+  void CMHintShow(TMessage& message);
+  void CMHintShowPause(TMessage& message);
+  void WMNCPaint(TMessage& message);
+  void WMPrint(TMessage& message);
+  void CanvasFontChanged(TObject* sender);
+  // The cell under client point p (autoSpan: widened over empty neighbour cells); false when no node is there.
+  bool GetHintCell(POINT p, PTreeNode& node, TColumnIndex& column, RECT& cell);
+
+  std::unique_ptr<TTreeHintData> hintData_;  // what the hint window shows for a node, made at the first node hint
+  TNotifyEvent savedFontChange_;
+  bool cellFontChanged_ = false;
 };
 
 }  // namespace tree

@@ -10,7 +10,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
   bool animate = updateCount_ == 0 && HandleAllocated() &&
                  options_->AnimationOptions().Contains(TTreeAnimationOption::toAnimatedToggle) &&
                  animationDuration_ > 0;
-  PTreeNode lastTopNode = updateCount_ == 0 ? TopNode() : nullptr;
+  PTreeNode lastTopNode = updateCount_ == 0 ? GetTopNode() : nullptr;
   bool toggled = false;
   if (node->Has(nsExpanded)) {
     if (!DoCollapsing(node)) return;
@@ -72,7 +72,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     InvalidateNode(node);
     return;
   }
-  ValidateCache();
+  StartCacheValidation();
   UpdateScrollBars(true);
   if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoScrollOnExpand) && node->Has(nsExpanded) &&
       HandleAllocated()) {
@@ -81,7 +81,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     else
       ScrollIntoView(node->LastChild, false);
   }
-  if (TopNode() == lastTopNode)
+  if (GetTopNode() == lastTopNode)
     InvalidateToBottom(node);
   else if (HandleAllocated())
     Invalidate();

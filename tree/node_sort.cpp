@@ -62,7 +62,7 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
     InvalidateCache();
   }
   if (updateCount_ == 0) {
-    ValidateCache();
+    StartCacheValidation();
     if (HandleAllocated()) Invalidate();
   }
 }
@@ -87,7 +87,7 @@ void TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doI
   InvalidateCache();
   --updateCount_;
   if (updateCount_ == 0) {
-    ValidateCache();
+    StartCacheValidation();
     if (HandleAllocated()) Invalidate();
   }
 }

@@ -11,22 +11,22 @@ namespace tree {
 
 // ---- blocks and data
 
-void TBaseTree::ValidateNodeDataSize(int& size) {
+void TBaseTree::DoValidateNodeDataSize(int& size) {
   size = 0;
   if (OnGetNodeDataSize) OnGetNodeDataSize(this, size);
 }
 
-void TBaseTree::EnsureNodeDataSize() {
+void TBaseTree::ValidateNodeDataSize() {
   if (nodeDataSize_ != -1) return;
   int size = -1;
-  ValidateNodeDataSize(size);
+  DoValidateNodeDataSize(size);
   nodeDataSize_ = size < 0 ? 0 : size;
   recordSize_ = IsDesigning() ? 0 : static_cast<std::size_t>(nodeDataSize_);
   slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(recordSize_));
 }
 
 PTreeNode TBaseTree::MakeNewNode() {
-  EnsureNodeDataSize();
+  ValidateNodeDataSize();
   auto* node = static_cast<PTreeNode>(slab_.Allocate());
   node->TotalCount = 1;
   node->NodeHeight = defaultNodeHeight_;
@@ -245,7 +245,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       while (node->ChildCount > count) DeleteNode(node->LastChild);
     }
     if (updateCount_ == 0) {
-      ValidateCache();
+      StartCacheValidation();
       UpdateScrollBars(true);
       if (HandleAllocated()) Invalidate();
     }
@@ -295,7 +295,7 @@ PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
   bool fits = recordSize_ >= sizeof userData;
   if (userData && fits) SetUserData(node, userData);
   if (updateCount_ == 0) {
-    ValidateCache();
+    StartCacheValidation();
     if (states_.Contains(TTreeState::stStructureChangePending)) ReleaseStructureChange();
     AutoSortAfterAdd(parent);
     InvalidateToBottom(parent);
@@ -432,7 +432,7 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   FreeNodeBlock(node);
   InvalidateCache();
   if (updateCount_ == 0) {
-    ValidateCache();
+    StartCacheValidation();
     UpdateScrollBars(true);
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
@@ -471,7 +471,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   node->FirstChild = node->LastChild = nullptr;
   InvalidateCache();
   if (updateCount_ == 0) {
-    ValidateCache();
+    StartCacheValidation();
     UpdateScrollBars(true);
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
@@ -556,7 +556,7 @@ void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
   }
   InvalidateCache();
   if (updateCount_ == 0) {
-    ValidateCache();
+    StartCacheValidation();
     UpdateScrollBars(true);
     if (HandleAllocated()) Invalidate();
   }
@@ -570,7 +570,7 @@ void TBaseTree::SetNodeHeight(PTreeNode node, std::uint16_t value) {
   AdjustTotalHeight(node, difference, true);
   InvalidateCache();
   if (updateCount_ == 0) {
-    ValidateCache();
+    StartCacheValidation();
     UpdateScrollBars(true);
     InvalidateToBottom(node);
   }
@@ -698,7 +698,7 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
 void TBaseTree::FinishMove(PTreeNode changed) {
   InvalidateCache();
   if (updateCount_ == 0) {
-    ValidateCache();
+    StartCacheValidation();
     UpdateScrollBars(true);
     if (HandleAllocated()) Invalidate();
   }

@@ -31,7 +31,7 @@ void TBaseTree::InterruptValidation() {
 
 void TBaseTree::InvalidateCache() { cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache; }
 
-void TBaseTree::ValidateCache() {
+void TBaseTree::StartCacheValidation() {
   InterruptValidation();
   cacheStartIndex_ = 0;
   if (!(cacheFlags_ & cfValidationNeeded)) return;
@@ -48,7 +48,7 @@ void TBaseTree::ValidateCache() {
   worker->Signal();
 }
 
-void TBaseTree::BuildPositionCache() {
+void TBaseTree::ValidateCache() {
   std::vector<TCacheEntry> cache;
   std::uint32_t visible = visibleCount_;
   if (visible > CacheThreshold) {

@@ -874,6 +874,11 @@ void TTreeColumns::PaintColumn(HDC dc, TTreeColumn& column, const RECT& button, 
   RestoreDC(dc, saved);
 }
 
+void TTreeColumns::ReleaseCachedResources() {
+  headerTheme_.reset();
+  headerBitmap_.SetSize(0, 0);
+}
+
 void TTreeColumns::PaintHeader(HDC dc, const RECT& r, int hOffset) {
   if (!header_) return;
   TBaseTree* tree = Tree();

@@ -163,6 +163,8 @@ class TTreeColumns : public TCollection {
   void AnimatedResize(TColumnIndex column, int newWidth);
   // Paints the header's part r (header coordinates) into dc, the columns shifted by hOffset.
   void PaintHeader(HDC dc, const RECT& r, int hOffset);
+  // Lets go of the paint bitmap and of the theme data opened for the tree's window, when the window goes.
+  void ReleaseCachedResources();
   void DrawButtonText(HDC dc, const String& caption, const RECT& bounds, bool enabled, bool hot, UINT drawFormat);
   void AdjustAutoSize(TColumnIndex column, bool force = false);
 

@@ -3,6 +3,7 @@
 #include "tree/base_tree.h"
 #include "tree/clipboard_format_registry.h"
 #include "tree/tree_error.h"
+#include "tree/tree_unit.h"
 
 namespace tree {
 
@@ -189,12 +190,18 @@ void TBaseTree::DoFreeNode(PTreeNode node) {
 }
 
 THintAnimationType TBaseTree::DoGetAnimationType(THintAnimationType requested) {
-  if (requested != THintAnimationType::hatSystemDefault) return requested;
-  BOOL animation = FALSE, fade = FALSE;
-  SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &animation, 0);
-  if (!animation) return THintAnimationType::hatNone;
-  SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &fade, 0);
-  return fade ? THintAnimationType::hatFade : THintAnimationType::hatSlide;
+  THintAnimationType result = requested;
+  if (requested == THintAnimationType::hatSystemDefault) {
+    BOOL animation = FALSE, fade = FALSE;
+    SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &animation, 0);
+    SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &fade, 0);
+    result = !animation ? THintAnimationType::hatNone
+             : fade     ? THintAnimationType::hatFade
+                        : THintAnimationType::hatSlide;
+  }
+  // Fading blends every step, which needs the MMX blending routines.
+  if (result == THintAnimationType::hatFade && !HasMMX) result = THintAnimationType::hatSlide;
+  return result;
 }
 
 void TBaseTree::DoGetCursor(TCursor& cursor) {
@@ -214,12 +221,12 @@ void TBaseTree::DoGetLineStyle(const void*& bits) {
   if (OnGetLineStyle) OnGetLineStyle(this, bits);
 }
 
-String TBaseTree::GetNodeHint(PTreeNode node, TColumnIndex column) {
+String TBaseTree::DoGetNodeHint(PTreeNode node, TColumnIndex column) {
   (void)node, (void)column;
   return Hint();
 }
 
-String TBaseTree::GetNodeTooltip(PTreeNode node, TColumnIndex column) {
+String TBaseTree::DoGetNodeTooltip(PTreeNode node, TColumnIndex column) {
   (void)node, (void)column;
   return Hint();
 }

@@ -47,11 +47,16 @@ bool TooltipMode(const TTreeHintData& data) {
 
 }  // namespace
 
+bool HintWindowDestroyed = false;
+
 TTreeHintWindow::TTreeHintWindow(TComponent* owner) : THintWindow(owner) {
   Make32BitBitmap(background_, 0, 0);
   Make32BitBitmap(drawBuffer_, 0, 0);
   Make32BitBitmap(target_, 0, 0);
+  HintWindowDestroyed = false;
 }
+
+TTreeHintWindow::~TTreeHintWindow() { HintWindowDestroyed = true; }
 
 int TTreeHintWindow::ShadowSize() { return HasMMX ? ShadowWidth : 0; }
 
@@ -90,9 +95,9 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
   if (!hintData_.DefaultHint.empty())
     hintData_.HintText = hintData_.DefaultHint;
   else if (tree->HintMode() == THintMode::hmTooltip)
-    hintData_.HintText = tree->GetNodeTooltip(hintData_.Node, hintData_.Column);
+    hintData_.HintText = tree->DoGetNodeTooltip(hintData_.Node, hintData_.Column);
   else
-    hintData_.HintText = tree->GetNodeHint(hintData_.Node, hintData_.Column);
+    hintData_.HintText = tree->DoGetNodeHint(hintData_.Node, hintData_.Column);
   if (hintData_.HintText.empty()) return RECT{};
 
   RECT result{};
@@ -141,7 +146,6 @@ void TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
     TScreenDC screen;
     BitBlt(background_.Canvas()->Handle(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
   }
-  DrawHint();
   KillTimer(Handle(), HintAnimationTimer);
   animation_ = tree->DoGetAnimationType(tree->HintAnimation());
   step_ = 0;
@@ -161,14 +165,10 @@ void TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
     SetTimer(Handle(), HintAnimationTimer, HintAnimationInterval, nullptr);
   }
   SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
-  if (animation_ == THintAnimationType::hatNone) {
-    Invalidate();
-  } else {
-    ValidateRect(Handle(), nullptr);
-    HDC dc = GetDC(Handle());
-    PaintStep(dc);
-    ReleaseDC(Handle(), dc);
-  }
+  ValidateRect(Handle(), nullptr);
+  HDC dc = GetDC(Handle());
+  InternalPaint(dc, step_, 0);
+  ReleaseDC(Handle(), dc);
 }
 
 void TTreeHintWindow::AnimationTick() {
@@ -178,14 +178,15 @@ void TTreeHintWindow::AnimationTick() {
     animation_ = THintAnimationType::hatNone;
     return;
   }
-  step_ += stepSize_;
+  // A hint window that went away meanwhile ends the animation: the whole hint shows at once.
+  step_ = HintWindowDestroyed ? steps_ : step_ + stepSize_;
   if (step_ >= steps_) {
     KillTimer(Handle(), HintAnimationTimer);
     animation_ = THintAnimationType::hatNone;
     step_ = 0;
   }
   HDC dc = GetDC(Handle());
-  PaintStep(dc);
+  InternalPaint(dc, step_, stepSize_);
   ReleaseDC(Handle(), dc);
 }
 
@@ -237,16 +238,17 @@ void TTreeHintWindow::DrawShadow(HDC dc, int width, int height) {
   }
 }
 
-void TTreeHintWindow::PaintStep(HDC dc) {
+void TTreeHintWindow::InternalPaint(HDC dc, int step, int stepSize) {
+  if (stepSize == 0) DrawHint();
   int width = drawBuffer_.Width(), height = drawBuffer_.Height(), shadow = ShadowSize();
   HDC buffer = drawBuffer_.Canvas()->Handle(), target = target_.Canvas()->Handle();
   BitBlt(target, 0, 0, width, height, background_.Canvas()->Handle(), 0, 0, SRCCOPY);
   if (animation_ == THintAnimationType::hatFade) {
     BlendBitmapRect(buffer, target, RECT{0, 0, width - shadow, height - shadow}, POINT{0, 0}, TBlendMode::blendConstant,
-                    step_ * 256 / 255, 0);
-  } else if (animation_ == THintAnimationType::hatSlide && step_ >= 1) {
+                    step * 256 / 255, 0);
+  } else if (animation_ == THintAnimationType::hatSlide && step >= 1) {
     // The hint's bottom rows come down from the top edge.
-    int rows = std::min(step_, height - shadow);
+    int rows = std::min(step, height - shadow);
     BitBlt(target, 0, 0, width - shadow, rows, buffer, 0, height - shadow - rows, SRCCOPY);
     BitBlt(dc, 0, 0, width, height, target, 0, 0, SRCCOPY);
     return;
@@ -257,7 +259,7 @@ void TTreeHintWindow::PaintStep(HDC dc) {
   BitBlt(dc, 0, 0, width, height, target, 0, 0, SRCCOPY);
 }
 
-void TTreeHintWindow::Paint() { PaintStep(Canvas()->Handle()); }
+void TTreeHintWindow::Paint() { InternalPaint(Canvas()->Handle(), step_, 0); }
 
 bool TTreeHintWindow::IsHintMsg(const MSG& msg) {
   if (msg.message == WM_NCMOUSEMOVE) return false;

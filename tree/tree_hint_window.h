@@ -28,6 +28,9 @@ struct TTreeHintData {
   TAlignment Alignment = TAlignment::taLeftJustify;
 };
 
+// Set when a hint window is destroyed, cleared when one is made: a running animation stops at its next step.
+extern bool HintWindowDestroyed;
+
 // Timer of the fade and slide animation, on the hint window itself.
 constexpr UINT_PTR HintAnimationTimer = 1;
 constexpr UINT HintAnimationInterval = USER_TIMER_MINIMUM;
@@ -35,6 +38,7 @@ constexpr UINT HintAnimationInterval = USER_TIMER_MINIMUM;
 class TTreeHintWindow : public THintWindow {
   BC_CLASS(TTreeHintWindow, THintWindow)
   explicit TTreeHintWindow(TComponent* owner);
+  ~TTreeHintWindow() override;
 
   // data is a TTreeHintData; an empty rectangle means no hint.
   RECT CalcHintRect(int maxWidth, const String& hint, void* data) override;
@@ -58,8 +62,8 @@ class TTreeHintWindow : public THintWindow {
  private:
   // Draws the hint into the draw buffer.
   void DrawHint();
-  // Puts the current animation step on dc.
-  void PaintStep(HDC dc);
+  // Puts animation step step on dc; stepSize 0 (the first call) draws the hint into the draw buffer first.
+  void InternalPaint(HDC dc, int step, int stepSize);
   void DrawShadow(HDC dc, int width, int height);
   void AnimationTick();
 

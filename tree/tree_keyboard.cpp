@@ -219,10 +219,14 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
 
   PTreeNode focused = focusedNode_;
   switch (key) {
+    case VK_F1:
+      ShowNodeHelp();
+      break;
     case VK_F2:
-      if (modifiers.Empty() && focused &&
-          DoCanEdit(focused, focusedColumn_, options_->MiscOptions().Contains(TTreeMiscOption::toEditable)))
+      if (modifiers.Empty() && focused && CanEdit(focused, focusedColumn_)) {
+        editColumn_ = focusedColumn_;
         DoEdit();
+      }
       break;
     case VK_ADD:
     case VK_OEM_PLUS:

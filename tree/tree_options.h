@@ -68,6 +68,44 @@ enum class TTreeMiscOption {
 };
 using TTreeMiscOptions = TSet<TTreeMiscOption, 16>;
 
+// The one option set of forms stored by older versions (their "Options" value); each old option lives on as the
+// option of the same name with "to" for "vo", in one of the five groups above.
+enum class TOldVTOption {
+  voAcceptOLEDrop,
+  voAnimatedToggle,
+  voAutoDropExpand,
+  voAutoExpand,
+  voAutoScroll,
+  voAutoSort,
+  voAutoSpanColumns,
+  voAutoTristateTracking,
+  voCheckSupport,
+  voDisableDrawSelection,
+  voEditable,
+  voExtendedFocus,
+  voFullRowSelect,
+  voGridExtensions,
+  voHideFocusRect,
+  voHideSelection,
+  voHotTrack,
+  voInitOnSave,
+  voLevelSelectConstraint,
+  voMiddleClickSelect,
+  voMultiSelect,
+  voRightClickSelect,
+  voPopupMode,
+  voShowBackground,
+  voShowButtons,
+  voShowDropmark,
+  voShowHorzGridLines,
+  voShowRoot,
+  voShowTreeLines,
+  voShowVertGridLines,
+  voSiblingSelectConstraint,
+  voToggleOnDblClick,
+};
+using TOldVTOptions = TSet<TOldVTOption, 32>;
+
 constexpr unsigned long long DefaultPaintOptionBits = 0x1B60;
 constexpr unsigned long long DefaultAutoOptionBits = 0x149;
 constexpr unsigned long long DefaultMiscOptionBits = 0x1A9;

@@ -216,6 +216,7 @@ void TBaseTree::Assign(const TPersistent* source) {
   SetEnabled(other->Enabled());
   SetFont(other->Font());
   SetHeader(other->header_.get());
+  SetHintAnimation(other->hintAnimation_);
   SetHintMode(other->hintMode_);
   SetHotCursor(other->hotCursor_);
   SetImages(other->images_);
@@ -245,11 +246,15 @@ void TBaseTree::Assign(const TPersistent* source) {
 bool TBaseTree::EditNode(PTreeNode node, TColumnIndex column) {
   if (IsEditing()) return false;
   if (node != focusedNode_) SetFocusedNode(node);
-  if (!node || node != focusedNode_ || !DoCanEdit(node, column, true)) return false;
+  if (!node || node != focusedNode_ || !CanEdit(node, column)) return false;
   editColumn_ = column;
   if (!node->Has(nsInitialized)) InitNode(node);
   DoEdit();
   return IsEditing();
+}
+
+bool TBaseTree::CanEdit(PTreeNode node, TColumnIndex column) {
+  return DoCanEdit(node, column, options_->MiscOptions().Contains(TTreeMiscOption::toEditable) && CanFocus());
 }
 
 bool TBaseTree::EndEditNode() {

@@ -203,7 +203,7 @@ bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
   return oldX != offsetX_ || oldY != offsetY_;
 }
 
-PTreeNode TBaseTree::TopNode() {
+PTreeNode TBaseTree::GetTopNode() {
   int top = 0;
   return GetNodeAt(0, 0, true, top);
 }

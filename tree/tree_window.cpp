@@ -22,14 +22,14 @@ constexpr DWORD ScrollBarStyles[] = {0, WS_HSCROLL, WS_VSCROLL, WS_HSCROLL | WS_
 // The platform's flat scroll-bar look for each TScrollBarStyle.
 constexpr INT_PTR FlatScrollBarModes[] = {FSB_REGULAR_MODE, FSB_FLAT_MODE, FSB_ENCARTA_MODE};
 
-// The single option set of old stored forms, by element order, and the group each option lives in now.
+// Where each old option lives now, in the order of TOldVTOption: its stored name, its group and its element there.
 enum class TOldOptionGroup { Misc, Animation, Auto, Selection, Paint };
-struct TOldOption {
+struct TOldOptionTarget {
   const wchar_t* Name;
   TOldOptionGroup Group;
   int Element;
 };
-constexpr TOldOption OldOptions[] = {
+constexpr TOldOptionTarget OldOptionTargets[] = {
     {L"voAcceptOLEDrop", TOldOptionGroup::Misc, static_cast<int>(TTreeMiscOption::toAcceptOLEDrop)},
     {L"voAnimatedToggle", TOldOptionGroup::Animation, static_cast<int>(TTreeAnimationOption::toAnimatedToggle)},
     {L"voAutoDropExpand", TOldOptionGroup::Auto, static_cast<int>(TTreeAutoOption::toAutoDropExpand)},
@@ -66,6 +66,7 @@ constexpr TOldOption OldOptions[] = {
      static_cast<int>(TTreeSelectionOption::toSiblingSelectConstraint)},
     {L"voToggleOnDblClick", TOldOptionGroup::Misc, static_cast<int>(TTreeMiscOption::toToggleOnDblClick)},
 };
+static_assert(std::size(OldOptionTargets) == static_cast<std::size_t>(TOldVTOption::voToggleOnDblClick) + 1);
 
 bool IsMouseButtonPress(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK; }
 
@@ -158,30 +159,35 @@ void TBaseTree::Notification(TComponent* component, TOperation operation) {
 }
 
 void TBaseTree::ReadOldOptions(TReader& reader) {
+  TOldVTOptions old;
+  for (const String& name : reader.ReadSet()) {
+    auto it = std::find_if(std::begin(OldOptionTargets), std::end(OldOptionTargets),
+                           [&](const TOldOptionTarget& target) { return _wcsicmp(target.Name, name.c_str()) == 0; });
+    if (it != std::end(OldOptionTargets)) old += static_cast<TOldVTOption>(it - std::begin(OldOptionTargets));
+  }
   TTreeMiscOptions misc;
   TTreeAnimationOptions animation;
   TTreeAutoOptions autoOptions;
   TTreeSelectionOptions selection;
   TTreePaintOptions paint;
-  for (const String& name : reader.ReadSet()) {
-    auto it = std::find_if(std::begin(OldOptions), std::end(OldOptions),
-                           [&](const TOldOption& option) { return _wcsicmp(option.Name, name.c_str()) == 0; });
-    if (it == std::end(OldOptions)) continue;
-    switch (it->Group) {
+  for (std::size_t i = 0; i < std::size(OldOptionTargets); ++i) {
+    if (!old.Contains(static_cast<TOldVTOption>(i))) continue;
+    const TOldOptionTarget& target = OldOptionTargets[i];
+    switch (target.Group) {
       case TOldOptionGroup::Misc:
-        misc += static_cast<TTreeMiscOption>(it->Element);
+        misc += static_cast<TTreeMiscOption>(target.Element);
         break;
       case TOldOptionGroup::Animation:
-        animation += static_cast<TTreeAnimationOption>(it->Element);
+        animation += static_cast<TTreeAnimationOption>(target.Element);
         break;
       case TOldOptionGroup::Auto:
-        autoOptions += static_cast<TTreeAutoOption>(it->Element);
+        autoOptions += static_cast<TTreeAutoOption>(target.Element);
         break;
       case TOldOptionGroup::Selection:
-        selection += static_cast<TTreeSelectionOption>(it->Element);
+        selection += static_cast<TTreeSelectionOption>(target.Element);
         break;
       case TOldOptionGroup::Paint:
-        paint += static_cast<TTreePaintOption>(it->Element);
+        paint += static_cast<TTreePaintOption>(target.Element);
         break;
     }
   }
@@ -230,7 +236,7 @@ int TBaseTree::GetMaxRightExtend() {
   int checkWidth = checkImages_ ? checkImages_->Width() + 2 : 0;
   int widest = 0;
   int top = 0;
-  PTreeNode node = TopNode();
+  PTreeNode node = GetTopNode();
   int height = ClientHeight();
   for (; node && top < height; node = GetNextVisible(node)) {
     int x = static_cast<int>(GetNodeLevel(node) + (showRoot ? 1 : 0)) * indent_ + imagesWidth;

@@ -109,7 +109,7 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       return true;
     }
     default:
-      return false;
+      return HandleWindowExtrasMessage(message);
   }
 }
 

@@ -106,7 +106,7 @@ void TWorkerThread::Execute() {
     if (Terminated()) break;
     // One wake-up serves the whole queue: trees queued together share a single signal.
     while (TBaseTree* tree = TakeNextTree()) {
-      tree->BuildPositionCache();
+      tree->ValidateCache();
       FinishTree(tree);
       if (Terminated()) break;
     }

@@ -18,8 +18,8 @@ namespace {
 // A tree whose hints and tooltips name the column asked for.
 struct THintingTree : THeaderTree {
   using THeaderTree::THeaderTree;
-  String GetNodeHint(PTreeNode, TColumnIndex column) override { return L"hint " + std::to_wstring(column); }
-  String GetNodeTooltip(PTreeNode, TColumnIndex column) override { return L"tip " + std::to_wstring(column); }
+  String DoGetNodeHint(PTreeNode, TColumnIndex column) override { return L"hint " + std::to_wstring(column); }
+  String DoGetNodeTooltip(PTreeNode, TColumnIndex column) override { return L"tip " + std::to_wstring(column); }
 };
 
 struct THintFixture : ::testing::Test {
@@ -82,7 +82,7 @@ TEST_F(THintFixture, TextAndSize) {
   // Nothing to say: no hint.
   tree.SetHintMode(THintMode::hmDefault);
   struct TSilentTree : TTestTree {
-    String GetNodeHint(PTreeNode, TColumnIndex) override { return {}; }
+    String DoGetNodeHint(PTreeNode, TColumnIndex) override { return {}; }
   } silent;
   TTreeHintData data;
   data.Tree = &silent;
@@ -185,6 +185,24 @@ TEST_F(THintFixture, FadeAndSlideStepsOnTheTimer) {
   ShowWindow(hint.Handle(), SW_HIDE);
   SendMessageW(hint.Handle(), WM_TIMER, HintAnimationTimer, 0);
   EXPECT_EQ(hint.Animation(), THintAnimationType::hatNone);
+}
+
+TEST_F(THintFixture, AnotherHintWindowGoneEndsTheAnimationWhole) {
+  tree.SetAnimationDuration(1000);
+  Show(Data(0, L"sliding"), POINT{60, 70}, THintAnimationType::hatSlide);
+  SendMessageW(hint.Handle(), WM_TIMER, HintAnimationTimer, 0);
+  ASSERT_EQ(hint.Animation(), THintAnimationType::hatSlide);
+  { TTreeHintWindow gone(nullptr); }
+  EXPECT_TRUE(HintWindowDestroyed);
+  SendMessageW(hint.Handle(), WM_TIMER, HintAnimationTimer, 0);
+  EXPECT_EQ(hint.Animation(), THintAnimationType::hatNone);
+  EXPECT_EQ(TWindowCapture::OfClient(hint.Handle()).Pixel(2, 1), GetSysColor(COLOR_INFOBK)) << "the whole hint shows";
+  // A new hint window lets animations run again.
+  TTreeHintWindow next(nullptr);
+  EXPECT_FALSE(HintWindowDestroyed);
+  Show(Data(0, L"sliding"), POINT{60, 70}, THintAnimationType::hatSlide);
+  SendMessageW(hint.Handle(), WM_TIMER, HintAnimationTimer, 0);
+  EXPECT_EQ(hint.Animation(), THintAnimationType::hatSlide);
 }
 
 TEST_F(THintFixture, MessagesThatEndTheHint) {

@@ -140,8 +140,8 @@ TEST_F(TPaintFixture, CheckImagesByTypeStateAndHotNode) {
   TWindowCapture a(16, 16), b(16, 16);
   a.Fill(kWindowColor);
   b.Fill(kWindowColor);
-  ImageList_Draw(CheckImages(TCheckImageKind::ckLightCheck), 9, a.DC(), 0, 0, ILD_TRANSPARENT);
-  ImageList_Draw(CheckImages(TCheckImageKind::ckLightCheck), 13, b.DC(), 0, 0, ILD_TRANSPARENT);
+  ImageList_Draw(LightCheckImages(), 9, a.DC(), 0, 0, ILD_TRANSPARENT);
+  ImageList_Draw(LightCheckImages(), 13, b.DC(), 0, 0, ILD_TRANSPARENT);
   EXPECT_LT(a.CountPixels(kWindowColor), 256);
   EXPECT_NE(a.CountPixels(RGB(0, 0, 0)), b.CountPixels(RGB(0, 0, 0)));
 }
@@ -261,7 +261,7 @@ TEST_F(TPaintFixture, VisualStylesPath) {
   TWindowCapture themed = tree.Capture();
   TWindowCapture classic(16, 16);
   classic.Fill(kWindowColor);
-  ImageList_Draw(CheckImages(TCheckImageKind::ckLightCheck), 9, classic.DC(), 0, 0, ILD_TRANSPARENT);
+  ImageList_Draw(LightCheckImages(), 9, classic.DC(), 0, 0, ILD_TRANSPARENT);
   int differing = 0;
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) differing += themed.Pixel(22 + x, 1 + y) != classic.Pixel(x, y);

@@ -42,7 +42,7 @@ TEST(PositionCache, LookupsAgreeWithAndWithoutCache) {
     PTreeNode node = tree.GetNodeAt(0, y, false, top);
     walked.push_back({node, top});
   }
-  tree.ValidateCache();
+  tree.StartCacheValidation();
   ASSERT_TRUE(WaitForCache(tree));
   for (std::size_t i = 0; i < probes.size(); ++i) {
     int top = -1;
@@ -63,7 +63,7 @@ TEST(PositionCache, LookupsAgreeWithAndWithoutCache) {
 TEST(PositionCache, NoCacheForSmallTrees) {
   TTestTree tree;
   tree.SetRootNodeCount(CacheThreshold);
-  tree.ValidateCache();
+  tree.StartCacheValidation();
   Sleep(20);
   EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stUseCache));
   TTestTree empty;
@@ -92,7 +92,7 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
   TTestTree tree;
   BuildRandomTree(tree, random, 60000);
   for (int step = 0; step < 400; ++step) {
-    tree.ValidateCache();
+    tree.StartCacheValidation();
     for (int spin = 0; spin < 2000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin) YieldProcessor();
     std::vector<PTreeNode> nodes = AllNodes(tree);
     PTreeNode node = nodes[random() % nodes.size()];
@@ -131,7 +131,7 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
       }
     }
   }
-  tree.ValidateCache();
+  tree.StartCacheValidation();
   ASSERT_TRUE(WaitForCache(tree));
   int top = 0;
   for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n)) {
@@ -166,7 +166,7 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
     PTreeNode node = tree.GetFirstNoInit()->NextSibling;
     tree.AddChild(node);
     tree.DoStateChange({TTreeState::stValidationNeeded}, {TTreeState::stUseCache});
-    tree.ValidateCache();
+    tree.StartCacheValidation();
     for (int spin = 0; spin < 1000000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin)
       YieldProcessor();
     tree.BeginUpdate();

@@ -20,7 +20,7 @@ class TTestTree : public TBaseTree {
   explicit TTestTree(TComponent* owner = nullptr) : TBaseTree(owner) {}
   using TBaseTree::ClipboardDataObject;
   using TBaseTree::DoStateChange;
-  using TBaseTree::ValidateCache;
+  using TBaseTree::StartCacheValidation;
   void NativeClipboardFormats(TFormatEtcArray& formats) { GetNativeClipboardFormats(formats); }
 };
 

@@ -50,7 +50,6 @@ void FillList(HIMAGELIST& list, const TGlyphStrip& strip) {
   }
   int size = info.bmHeight;
   if (list) ImageList_Destroy(list);
-  // The glyphs carry no alpha: a 24-bit list draws several times faster than a 32-bit one.
   // The glyphs carry no alpha: a 24-bit list draws several times faster than a 32-bit one here.
   list = ImageList_Create(size, size, ILC_MASK | ILC_COLOR24, info.bmWidth / size, 4);
   HDC dc = CreateCompatibleDC(nullptr);
@@ -64,12 +63,32 @@ void FillList(HIMAGELIST& list, const TGlyphStrip& strip) {
 
 }  // namespace
 
-HIMAGELIST CheckImages(TCheckImageKind kind) {
-  auto index = static_cast<std::size_t>(kind);
-  return index < kUtilityStrip ? lists[index] : nullptr;
-}
-
+HIMAGELIST LightCheckImages() { return lists[static_cast<std::size_t>(TCheckImageKind::ckLightCheck)]; }
+HIMAGELIST DarkCheckImages() { return lists[static_cast<std::size_t>(TCheckImageKind::ckDarkCheck)]; }
+HIMAGELIST LightTickImages() { return lists[static_cast<std::size_t>(TCheckImageKind::ckLightTick)]; }
+HIMAGELIST DarkTickImages() { return lists[static_cast<std::size_t>(TCheckImageKind::ckDarkTick)]; }
+HIMAGELIST FlatImages() { return lists[static_cast<std::size_t>(TCheckImageKind::ckFlat)]; }
+HIMAGELIST XPImages() { return lists[static_cast<std::size_t>(TCheckImageKind::ckXP)]; }
 HIMAGELIST UtilityImages() { return lists[kUtilityStrip]; }
+
+HIMAGELIST CheckImages(TCheckImageKind kind) {
+  switch (kind) {
+    case TCheckImageKind::ckLightCheck:
+      return LightCheckImages();
+    case TCheckImageKind::ckDarkCheck:
+      return DarkCheckImages();
+    case TCheckImageKind::ckLightTick:
+      return LightTickImages();
+    case TCheckImageKind::ckDarkTick:
+      return DarkTickImages();
+    case TCheckImageKind::ckFlat:
+      return FlatImages();
+    case TCheckImageKind::ckXP:
+      return XPImages();
+    default:
+      return nullptr;
+  }
+}
 
 void LoadGlyphImages() {
   EnterCriticalSection(&ImageLoadLock());

@@ -12,9 +12,16 @@ enum class TCheckImageKind { ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick,
 // Indexes into the utility glyphs.
 enum TUtilityImage { uiDropMarkLeft = 0, uiDropMarkRight = 1, uiPushButtonFrame = 4 };
 
-// The list of one check image kind; null for ckCustom (the tree's own list) and before the unit started.
-HIMAGELIST CheckImages(TCheckImageKind kind);
+// The shared lists, 16 x 16; null before the unit started.
+HIMAGELIST LightCheckImages();
+HIMAGELIST DarkCheckImages();
+HIMAGELIST LightTickImages();
+HIMAGELIST DarkTickImages();
+HIMAGELIST FlatImages();
+HIMAGELIST XPImages();
 HIMAGELIST UtilityImages();
+// The shared list a check image kind selects; null for ckCustom (the tree's own list).
+HIMAGELIST CheckImages(TCheckImageKind kind);
 
 // Creates (or refills) the seven lists from the module's bitmap resources; a missing resource leaves its list
 // empty rather than failing the start.

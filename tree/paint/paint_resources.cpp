@@ -68,6 +68,7 @@ bool TPaintResources::OpenThemes(HWND window, bool want) {
 }
 
 void TPaintResources::CloseThemes() {
+  themeWindow_ = nullptr;
   treeTheme_.reset();
   buttonTheme_.reset();
 }

@@ -91,7 +91,7 @@ TPaintResources& TBaseTree::PaintResources() {
     else
       DoStateChange({}, {TTreeState::stUseThemes});
   }
-  if (fresh || themesDue) PrepareBitmaps(true, fresh);
+  if (fresh || themesDue) PrepareBitmaps(true, fresh || !paint_->LineBrush());
   return *paint_;
 }
 
@@ -245,6 +245,7 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
   rowCanvas.Font()->Assign(Font());
   TNodePaintInfo info;
   info.Canvas = &rowCanvas;
+  RedirectFontChangeEvent(&rowCanvas);
 
   int nodeTop = 0;
   PTreeNode node = GetNodeAt(0, window.top, false, nodeTop);
@@ -288,6 +289,7 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
             continue;
           }
           info.Column = column;
+          cellFontChanged_ = false;
           info.Position = item ? item->Position() : 0;
           info.BidiMode = item ? item->BiDiMode() : BiDiMode();
           const bool rtl = info.BidiMode != TBiDiMode::bdLeftToRight;
@@ -435,6 +437,7 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
     RECT rest{window.left, window.top + (rowY - targetPoint.y), window.right, window.bottom};
     PaintRest(target, rest, POINT{targetPoint.x, rowY}, rest.top, backgroundInUse, rubberBand);
   }
+  RestoreFontChangeEvent(&rowCanvas);
   rowCanvas.SetHandle(nullptr);
   DoAfterPaint(target);
   DoStateChange({}, {TTreeState::stPainting});
