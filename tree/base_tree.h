@@ -1004,6 +1004,8 @@ class TBaseTree : public TCustomControl {
   TDropMode DropModeAt(int y, const RECT& r, bool withDropMark) const;
   // Repaints a node's row, under source's drag image when there is one.
   void RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
+  // A new node under the drag: repainted in place of the old one, expanded after a while when it has children.
+  void ChangeDropTarget(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
   void FrameworkDrag(TMessage& message);
   Microsoft::WRL::ComPtr<ITreeDragManager> dragManager_;
   std::vector<PTreeNode> dragSelection_;

@@ -335,12 +335,14 @@ struct TRealDragFixture : TDragDropFixture {
   void DragRow(int sourceRow, POINT to) {
     source.ClearSelection();
     source.AddToSelection(source.Top(sourceRow));
-    target.OnDragOver = [this](TBaseTree*, TObject*, TShiftState, TDragState state, POINT, TDropMode, DWORD&,
-                               bool& accepted) {
+    TTreeDragOverEvent over = [this](TBaseTree*, TObject*, TShiftState, TDragState state, POINT, TDropMode, DWORD&,
+                                     bool& accepted) {
       log.states.push_back(state);
       imageShownOverTarget = imageShownOverTarget || source.DragImage()->Visible();
       accepted = true;
     };
+    target.OnDragOver = over;
+    source.OnDragOver = over;
     POINT from = source.RowPoint(sourceRow);
     SetCursorPos(from.x, from.y);
     SendMouse(MOUSEEVENTF_LEFTDOWN);
@@ -370,14 +372,22 @@ TEST_F(TRealDragFixture, MouseDragBetweenTwoTrees) {
     bool optimized;      // the drop moves the source's nodes itself
     bool autoDelete;     // toAutoDeleteMovedNodes on the source
     bool deleteDragged;  // the drop handler deletes the dragged node instead of inserting anything
+    bool sameTree;       // dropped on the source tree's third row instead of the other tree's
     std::vector<int> sourceAfter;
     std::vector<int> targetAfter;
   };
   const TCase cases[] = {
-      {"copied then deleted by the source", false, true, false, {200, 202}, {100, 101, 102, 201, 103, 104}},
-      {"copied and kept without the option", false, false, false, {200, 201, 202}, {100, 101, 102, 201, 103, 104}},
-      {"moved by the target, not deleted again", true, true, false, {200, 202}, {100, 101, 102, 201, 103, 104}},
-      {"deleted during the drop, not deleted again", false, true, true, {200, 202}, {100, 101, 102, 103, 104}},
+      {"copied then deleted by the source", false, true, false, false, {200, 202}, {100, 101, 102, 201, 103, 104}},
+      {"copied and kept without the option",
+       false,
+       false,
+       false,
+       false,
+       {200, 201, 202},
+       {100, 101, 102, 201, 103, 104}},
+      {"moved by the target, not deleted again", true, true, false, false, {200, 202}, {100, 101, 102, 201, 103, 104}},
+      {"deleted during the drop, not deleted again", false, true, true, false, {200, 202}, {100, 101, 102, 103, 104}},
+      {"moved within the tree, not deleted again", true, true, false, true, {200, 202, 201}, {100, 101, 102, 103, 104}},
   };
   for (const TCase& c : cases) {
     target.Clear();
@@ -393,8 +403,10 @@ TEST_F(TRealDragFixture, MouseDragBetweenTwoTrees) {
                                                       : options - AO::toAutoDeleteMovedNodes);
     DWORD dropped = DROPEFFECT_NONE;
     std::vector<PTreeNode> dragSelection;
-    target.OnDragDrop = [&](TBaseTree* tree, TObject* from, IDataObject* data, const TFormatArray&, TShiftState, POINT,
-                            DWORD& effect, TDropMode) {
+    TDragTree& into = c.sameTree ? source : target;
+    target.OnDragDrop = nullptr;
+    into.OnDragDrop = [&](TBaseTree* tree, TObject* from, IDataObject* data, const TFormatArray&, TShiftState, POINT,
+                          DWORD& effect, TDropMode) {
       ++log.drops;
       dragSelection = source.DragSelection();
       // Moves between the trees: the shift key would say so, which input under the test display cannot carry.
@@ -409,7 +421,7 @@ TEST_F(TRealDragFixture, MouseDragBetweenTwoTrees) {
     };
     log = {};
     imageShownOverTarget = false;
-    DragRow(1, target.RowPoint(2));
+    DragRow(1, into.RowPoint(2));
     EXPECT_EQ(log.drops, 1) << c.name;
     EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_MOVE)) << c.name;
     EXPECT_EQ(dragSelection.size(), 1u) << c.name;

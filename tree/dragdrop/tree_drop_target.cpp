@@ -62,6 +62,18 @@ void TBaseTree::RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imag
     InvalidateNode(node);
 }
 
+void TBaseTree::ChangeDropTarget(PTreeNode node, TBaseTree* imageSource, bool imageVisible) {
+  StopTimer(ExpandTimer);
+  PTreeNode old = dropTargetNode_;
+  dropTargetNode_ = node;
+  if (focusedColumn_ == NoColumn) focusedColumn_ = header_->MainColumn();
+  if (old != node) RepaintDropRow(old, imageSource, imageVisible);
+  RepaintDropRow(node, imageSource, imageVisible);
+  if (node && node->Has(nsHasChildren) && HandleAllocated() &&
+      options_->AutoOptions().Contains(TTreeAutoOption::toAutoDropExpand))
+    SetTimer(Handle(), ExpandTimer, autoExpandDelay_, nullptr);
+}
+
 DWORD TBaseTree::SuggestDropEffect(TObject* source, TShiftState shift, POINT pt, DWORD allowedEffects) {
   (void)pt;
   DWORD effect = allowedEffects;
@@ -91,14 +103,9 @@ HRESULT TBaseTree::DragEnter(DWORD keyState, POINT pt, DWORD& effect) {
   TBaseTree* imageSource = OwnDragImageSource(source);
   if (accepted) {
     PTreeNode node = GetNodeAt(client.x, client.y);
-    if (node) {
-      dropTargetNode_ = node;
-      lastDropMode_ = DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), true);
-      // Painted before the image shows, so the image takes the marked row into its background.
-      RepaintDropRow(node, imageSource, false);
-    } else {
-      lastDropMode_ = TDropMode::dmNowhere;
-    }
+    lastDropMode_ = node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), true) : TDropMode::dmNowhere;
+    // Painted before the image shows, so the image takes the marked row into its background.
+    if (node) ChangeDropTarget(node, imageSource, false);
   } else {
     effect = DROPEFFECT_NONE;
   }
@@ -138,15 +145,7 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
     UpdateWindowAndDragImage(imageSource, ClientRect(), true, imageVisible);
   if (node != dropTargetNode_) {
     lastDropMode_ = mode;
-    StopTimer(ExpandTimer);
-    PTreeNode old = dropTargetNode_;
-    dropTargetNode_ = node;
-    if (focusedColumn_ == NoColumn) focusedColumn_ = header_->MainColumn();
-    RepaintDropRow(old, imageSource, imageVisible);
-    RepaintDropRow(node, imageSource, imageVisible);
-    if (node && node->Has(nsHasChildren) && HandleAllocated() &&
-        options_->AutoOptions().Contains(TTreeAutoOption::toAutoDropExpand))
-      SetTimer(Handle(), ExpandTimer, autoExpandDelay_, nullptr);
+    ChangeDropTarget(node, imageSource, imageVisible);
   } else if (mode != lastDropMode_) {
     lastDropMode_ = mode;
     RepaintDropRow(node, imageSource, imageVisible);
