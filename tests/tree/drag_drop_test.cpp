@@ -523,6 +523,63 @@ TEST_F(TDragDropFixture, EndOfADragReleasesTheButtonThatStartedIt) {
   EXPECT_EQ(ended, 3);
 }
 
+TEST(TreeDragManager, MadeOnceThroughTheEventOrByTheTree) {
+  TTestTree supplied, plain;
+  ITreeDragManager* given = nullptr;
+  int asked = 0;
+  supplied.OnCreateDragManager = [&](TBaseTree* sender, ITreeDragManager*& manager) {
+    ++asked;
+    ComPtr<ITreeDragManager> made = new TTreeDragManager(sender);
+    given = made.Get();
+    manager = made.Detach();
+  };
+  EXPECT_EQ(supplied.GetDragManager(), given);
+  EXPECT_EQ(supplied.GetDragManager(), given);
+  EXPECT_EQ(asked, 1);
+  ASSERT_NE(plain.GetDragManager(), nullptr);
+  EXPECT_NE(dynamic_cast<TTreeDragManager*>(plain.GetDragManager()), nullptr);
+  EXPECT_EQ(plain.GetDragManager(), plain.GetDragManager());
+}
+
+// The picture of a drag holds the selected rows only, cut off at the tree's origin, placed where they lie.
+TEST_F(TDragDropFixture, DragImageShowsTheSelectedRows) {
+  struct TCase {
+    TDragImageKind kind;
+    bool prepared;
+  };
+  for (const TCase& c : {TCase{TDragImageKind::diComplete, true}, TCase{TDragImageKind::diNoImage, false}}) {
+    target.SetDragImageKind(c.kind);
+    target.ClearSelection();
+    target.AddToSelection(target.Top(1));
+    POINT hotSpot{20, 27};
+    target.PrepareDragImage(hotSpot, nullptr);
+    TTreeDragImage& image = *target.DragImage();
+    EXPECT_EQ(image.States().Contains(TDragImageState::disPrepared), c.prepared);
+    if (!c.prepared) continue;
+    // Centred on the hot spot, 200 x 350, less what lies left of and above the origin.
+    TBitmap& picture = image.DragImageBitmap();
+    EXPECT_EQ(picture.Width(), 120);
+    EXPECT_EQ(picture.Height(), 202);
+    POINT origin{0, 0}, hot = hotSpot;
+    ::ClientToScreen(target.Handle(), &origin);
+    ::ClientToScreen(target.Handle(), &hot);
+    EXPECT_EQ(image.ImagePosition().x, origin.x);
+    EXPECT_EQ(image.ImagePosition().y, origin.y);
+    EXPECT_EQ(image.LastPosition().x, hot.x);
+    EXPECT_EQ(image.LastPosition().y, hot.y);
+    TWindowCapture capture(picture.Width(), picture.Height());
+    BitBlt(capture.DC(), 0, 0, picture.Width(), picture.Height(), picture.Canvas()->Handle(), 0, 0, SRCCOPY);
+    KeepCaptureForViewing(capture, L"tree_drag_image");
+    RECT content = capture.BoundsOf(target.contentColor);
+    EXPECT_GE(content.top, 18);
+    EXPECT_LE(content.bottom, 36);
+    EXPECT_GT(content.right, content.left);
+    RECT firstRow{0, 0, picture.Width(), 18};
+    EXPECT_EQ(capture.CountPixels(kWindowColor, &firstRow), picture.Width() * 18);
+    image.EndDrag();
+  }
+}
+
 // A node deleted while a drag runs leaves the drag selection and the drop target: nothing dangles.
 TEST_F(TDragDropFixture, DeletedNodesLeaveTheDragState) {
   ComPtr<IDataObject> data = SourceData(1);
