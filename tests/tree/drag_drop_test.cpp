@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "fake_screen.h"
+#include "framework/bitmap.h"
 #include "framework/drag.h"
 #include "framework/messages.h"
 #include "framework/streams.h"
@@ -578,6 +580,34 @@ TEST_F(TDragDropFixture, DragImageShowsTheSelectedRows) {
     EXPECT_EQ(capture.CountPixels(kWindowColor, &firstRow), picture.Width() * 18);
     image.EndDrag();
   }
+}
+
+// A row repainted under a drag image that a tree draws itself goes into the image's saved background, so hiding
+// the image leaves the new row on the screen.
+TEST_F(TDragDropFixture, RowsRepaintedUnderTheImageReachItsBackground) {
+  TFakeScreen screen;
+  POINT origin{0, 0};
+  ::ClientToScreen(target.Handle(), &origin);
+  TBitmap picture;
+  picture.SetPixelFormat(TPixelFormat::pf32bit);
+  picture.SetSize(30, 30);
+  RECT all{0, 0, 30, 30};
+  FillRect(picture.Canvas()->Handle(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  TTreeDragImage& image = *source.DragImage();
+  image.PrepareDrag(picture, POINT{origin.x + 10, origin.y + 10}, POINT{origin.x + 25, origin.y + 25}, nullptr);
+  image.ShowDragImage();
+  ASSERT_TRUE(image.Visible());
+  target.SetDropTarget(target.Top(1), TDropMode::dmOnNode);
+  target.UpdateWindowAndDragImage(&source, target.GetDisplayRect(target.Top(1), NoColumn, false), false, true);
+  image.HideDragImage();
+  TWindowCapture painted = target.Capture();
+  // The marked row's pixels under the image, the screen's own above the row.
+  for (POINT p : {POINT{12, 19}, POINT{25, 27}, POINT{39, 35}})
+    EXPECT_EQ(screen.Pixel(origin.x + p.x, origin.y + p.y), painted.Pixel(p.x, p.y)) << p.x << "," << p.y;
+  EXPECT_NE(painted.Pixel(25, 27), kWindowColor);
+  EXPECT_EQ(screen.Pixel(origin.x + 15, origin.y + 12), TFakeScreen::Original(origin.x + 15, origin.y + 12));
+  image.EndDrag();
+  target.SetDropTarget(nullptr, TDropMode::dmNowhere);
 }
 
 // A node deleted while a drag runs leaves the drag selection and the drop target: nothing dangles.
