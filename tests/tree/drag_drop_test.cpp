@@ -334,7 +334,8 @@ void WaitForButton(bool down) {
 struct TRealDragFixture : TDragDropFixture {
   bool imageShownOverTarget = false;
 
-  void DragRow(int sourceRow, POINT to) {
+  // The drag starts through BeginDrag (immediate) or by the tree's own entry at the pressed row.
+  void DragRow(int sourceRow, POINT to, bool byBeginDrag) {
     source.ClearSelection();
     source.AddToSelection(source.Top(sourceRow));
     TTreeDragOverEvent over = [this](TBaseTree*, TObject*, TShiftState, TDragState state, POINT, TDropMode, DWORD&,
@@ -361,7 +362,10 @@ struct TRealDragFixture : TDragDropFixture {
         [&] {
           POINT client = from;
           ScreenToClient(source.Handle(), &client);
-          source.DoDragging(client);
+          if (byBeginDrag)
+            source.BeginDrag(true);
+          else
+            source.DoDragging(client);
         });
     EXPECT_TRUE(inTime);
     WaitForButton(false);
@@ -375,21 +379,19 @@ TEST_F(TRealDragFixture, MouseDragBetweenTwoTrees) {
     bool autoDelete;     // toAutoDeleteMovedNodes on the source
     bool deleteDragged;  // the drop handler deletes the dragged node instead of inserting anything
     bool sameTree;       // dropped on the source tree's third row instead of the other tree's
+    bool byBeginDrag;    // started by BeginDrag (immediate) rather than by the mouse handling's entry
     std::vector<int> sourceAfter;
     std::vector<int> targetAfter;
   };
+  const std::vector<int> copiedInto{100, 101, 102, 201, 103, 104}, untouched{100, 101, 102, 103, 104};
   const TCase cases[] = {
-      {"copied then deleted by the source", false, true, false, false, {200, 202}, {100, 101, 102, 201, 103, 104}},
-      {"copied and kept without the option",
-       false,
-       false,
-       false,
-       false,
-       {200, 201, 202},
-       {100, 101, 102, 201, 103, 104}},
-      {"moved by the target, not deleted again", true, true, false, false, {200, 202}, {100, 101, 102, 201, 103, 104}},
-      {"deleted during the drop, not deleted again", false, true, true, false, {200, 202}, {100, 101, 102, 103, 104}},
-      {"moved within the tree, not deleted again", true, true, false, true, {200, 202, 201}, {100, 101, 102, 103, 104}},
+      // name, optimized, autoDelete, deleteDragged, sameTree, byBeginDrag, source after, target after
+      {"copied then deleted by the source", false, true, false, false, false, {200, 202}, copiedInto},
+      {"copied and kept without the option", false, false, false, false, false, {200, 201, 202}, copiedInto},
+      {"moved by the target, not deleted again", true, true, false, false, false, {200, 202}, copiedInto},
+      {"deleted during the drop, not deleted again", false, true, true, false, false, {200, 202}, untouched},
+      {"moved within the tree, not deleted again", true, true, false, true, false, {200, 202, 201}, untouched},
+      {"started at once by BeginDrag", false, true, false, false, true, {200, 202}, copiedInto},
   };
   for (const TCase& c : cases) {
     target.Clear();
@@ -423,7 +425,7 @@ TEST_F(TRealDragFixture, MouseDragBetweenTwoTrees) {
     };
     log = {};
     imageShownOverTarget = false;
-    DragRow(1, into.RowPoint(2));
+    DragRow(1, into.RowPoint(2), c.byBeginDrag);
     EXPECT_EQ(log.drops, 1) << c.name;
     EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_MOVE)) << c.name;
     EXPECT_EQ(dragSelection.size(), 1u) << c.name;
