@@ -8,6 +8,7 @@
 
 #include "fake_screen.h"
 #include "framework/bitmap.h"
+#include "framework/com_object.h"
 #include "framework/drag.h"
 #include "framework/messages.h"
 #include "framework/streams.h"
@@ -69,6 +70,7 @@ struct TDragLog {
   std::vector<TDropMode> modes;
   std::vector<TObject*> sources;
   std::vector<CLIPFORMAT> formats;
+  PTreeNode dropTarget = nullptr;  // while the last drop was handled
   int drops = 0;
 };
 
@@ -94,6 +96,7 @@ struct TDragDropFixture : TPaintFixture {
       ++log.drops;
       log.sources.push_back(from);
       log.formats = formats;
+      log.dropTarget = tree->DropTargetNode();
       if (!processDrops) return;
       auto* sourceTree = ObjectAs<TBaseTree>(from);
       tree->ProcessOLEData(sourceTree, data, tree->DropTargetNode(), TTreeNodeAttachMode::amInsertAfter,
@@ -243,6 +246,47 @@ TEST_F(TDragDropFixture, ForeignDataHasNoSourceTree) {
   EXPECT_EQ(log.formats, std::vector<CLIPFORMAT>{TreeDataFormat});
   // The bytes are read as a copy: a foreign source cannot be moved from.
   EXPECT_EQ(target.Keys(), (std::vector<int>{100, 202, 101, 102, 103, 104}));
+}
+
+// A data object from anywhere whose format list never ends: the drop reads a bounded number of formats.
+struct TEndlessFormats : TComObject<IEnumFORMATETC> {
+  HRESULT STDMETHODCALLTYPE Next(ULONG, FORMATETC* format, ULONG* fetched) override {
+    *format = FORMATETC{CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    if (fetched) *fetched = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumFORMATETC**) override { return E_NOTIMPL; }
+};
+
+struct TEndlessDataObject : TComObject<IDataObject> {
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC** enumerator) override {
+    ComPtr<IEnumFORMATETC> endless = new TEndlessFormats;
+    *enumerator = endless.Detach();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+};
+
+TEST_F(TDragDropFixture, EndlessFormatListIsCutShort) {
+  ComPtr<IDataObject> endless = new TEndlessDataObject;
+  ComPtr<IDropTarget> drop = target.DropTarget();
+  POINT at = target.RowPoint(0);
+  DWORD effect = DROPEFFECT_COPY;
+  drop->DragEnter(endless.Get(), MK_LBUTTON, POINTL{at.x, at.y}, &effect);
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(drop->Drop(endless.Get(), 0, POINTL{at.x, at.y}, &effect), S_OK);
+  EXPECT_EQ(log.drops, 1);
+  EXPECT_EQ(log.formats.size(), 4096u);
+  EXPECT_EQ(target.Keys(), (std::vector<int>{100, 101, 102, 103, 104}));
 }
 
 TEST_F(TDragDropFixture, RefusedDropFailsAndChangesNothing) {
@@ -413,6 +457,8 @@ TEST_F(TRealDragFixture, MouseDragBetweenTwoTrees) {
                           DWORD& effect, TDropMode) {
       ++log.drops;
       dragSelection = source.DragSelection();
+      // The drop may change the rows under the image: it is gone before the handler runs.
+      EXPECT_FALSE(source.DragImage()->Visible()) << c.name;
       // Moves between the trees: the shift key would say so, which input under the test display cannot carry.
       effect = DROPEFFECT_MOVE;
       dropped = effect;
@@ -486,6 +532,8 @@ TEST_F(TDragDropFixture, FrameworkDragReachesTheDropHandling) {
   EXPECT_EQ(log.drops, 1);
   EXPECT_EQ(log.sources.back(), &source);
   EXPECT_TRUE(log.formats.empty());
+  // The leave that precedes every drop of this drag does not lose the node dropped on.
+  EXPECT_EQ(log.dropTarget, target.Top(3));
   EXPECT_EQ(log.states, (std::vector<TDragState>{TDragState::dsDragEnter, TDragState::dsDragMove,
                                                  TDragState::dsDragLeave, TDragState::dsDragMove}));
   EXPECT_EQ(target.DropTargetNode(), nullptr);
