@@ -376,6 +376,10 @@ void WaitForButton(bool down) {
 
 // The system's drag loop run by the source tree, fed by mouse input from the source row to the target row.
 struct TRealDragFixture : TDragDropFixture {
+  // The mouse goes back where it was: later tests (of other programs too) find it where they expect it.
+  POINT savedCursor{};
+  TRealDragFixture() { GetCursorPos(&savedCursor); }
+  ~TRealDragFixture() override { SetCursorPos(savedCursor.x, savedCursor.y); }
   bool imageShownOverTarget = false;
 
   // The drag starts through BeginDrag (immediate) or by the tree's own entry at the pressed row.
