@@ -13,6 +13,7 @@
 #include "tree/tree_clipboard_formats.h"
 #include "tree/tree_colors.h"
 #include "tree/tree_drag_image.h"
+#include "tree/tree_drag_manager.h"
 #include "tree/tree_header.h"
 #include "tree/tree_hint_window.h"
 #include "tree/worker_thread.h"
@@ -68,6 +69,8 @@ TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
 TBaseTree::~TBaseTree() {
   // The clipboard's data is rendered for good while the tree and its nodes are still whole.
   ReleaseClipboard();
+  // The window outlives this part of the object: its drop target registration must not.
+  SetDropTargetRegistered(false);
   lifeToken_.reset();
   InterruptValidation();
   StopWheelPanning();
@@ -259,6 +262,9 @@ void TBaseTree::WMTimer(TMessage& message) {
     case SearchTimer:
       EndIncrementalSearch();
       break;
+    case ExpandTimer:
+      AutoExpandDropTarget();
+      break;
     default:
       break;
   }
@@ -307,26 +313,6 @@ void TBaseTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RE
   font->Assign(Font());
   r = GetDisplayRect(node, column, true);
   text.clear();
-}
-
-HRESULT TBaseTree::DragEnter(DWORD keyState, POINT pt, DWORD& effect) {
-  (void)keyState, (void)pt;
-  effect = DROPEFFECT_NONE;
-  return S_OK;
-}
-
-HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, POINT pt, DWORD& effect) {
-  (void)source, (void)keyState, (void)state, (void)pt;
-  effect = DROPEFFECT_NONE;
-  return S_OK;
-}
-
-void TBaseTree::DragLeave() {}
-
-HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect) {
-  (void)dataObject, (void)keyState, (void)pt;
-  effect = DROPEFFECT_NONE;
-  return S_OK;
 }
 
 void TBaseTree::Loaded() {

@@ -461,6 +461,24 @@ class TBaseTree : public TCustomControl {
   virtual void DragLeave();
   virtual HRESULT DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect);
 
+  // ---- drag and drop
+  // The tree's drag manager, made on first use (OnCreateDragManager, else a TTreeDragManager); the tree keeps it.
+  ITreeDragManager* GetDragManager();
+  virtual bool CanShowDragImage();
+  // The effect a drop would have: move within this tree, copy from elsewhere, then the modifier keys decide.
+  virtual DWORD SuggestDropEffect(TObject* source, TShiftState shift, POINT pt, DWORD allowedEffects);
+  // The source tree when the data object carries a tree reference of this process, else null.
+  TBaseTree* GetTreeFromDataObject(IDataObject* dataObject);
+  // Renders the dragged nodes around hotSpot (client point) and hands the picture to the drag image.
+  void PrepareDragImage(POINT hotSpot, IDataObject* dataObject);
+  // Repaints treeRect (client coordinates) while tree's own drag image floats over it.
+  void UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool updateNCArea, bool reshowDragImage);
+  // The nodes of the running OLE drag, in tree order; empty outside a drag.
+  const std::vector<PTreeNode>& DragSelection() const { return dragSelection_; }
+  // Registers the drag manager as the window's OLE drop target, or revokes it.
+  void SetDropTargetRegistered(bool value);
+  bool DropTargetRegistered() const { return dropTargetRegistered_; }
+
   // ---- painting, window messages and keyboard: properties and entry points (one block, to merge with the tree
   // object's own properties)
   TDrawSelectionMode DrawSelectionMode() const { return drawSelectionMode_; }
@@ -726,6 +744,10 @@ class TBaseTree : public TCustomControl {
   void AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative);
   std::uint32_t CountVisibleChildren(PTreeNode node) const;
   void WMTimer(TMessage& message);
+  // ---- drag and drop: messages (the framework's drag, window end) and the drop target's auto-expand
+  bool HandleDragDropMessage(TMessage& message);
+  void DoEndDrag(TObject* target, int x, int y) override;
+  void AutoExpandDropTarget();
   // The data object this tree last put on the clipboard for a cut or copy; Clear empties the clipboard only while
   // the clipboard still holds it.
   Microsoft::WRL::ComPtr<IDataObject>& ClipboardDataObject() { return clipboardData_; }
@@ -974,6 +996,20 @@ class TBaseTree : public TCustomControl {
   std::unique_ptr<TTreeHintData> hintData_;  // what the hint window shows for a node, made at the first node hint
   TNotifyEvent savedFontChange_;
   bool cellFontChanged_ = false;
+
+  // ---- drag and drop: state
+  // The source tree whose own drag image this tree moves while a drag is over it, or null.
+  TBaseTree* OwnDragImageSource(TObject* source);
+  // The drop mode of client y over a node whose row is r.
+  TDropMode DropModeAt(int y, const RECT& r, bool withDropMark) const;
+  // Repaints a node's row, under source's drag image when there is one.
+  void RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
+  // A new node under the drag: repainted in place of the old one, expanded after a while when it has children.
+  void ChangeDropTarget(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
+  void FrameworkDrag(TMessage& message);
+  Microsoft::WRL::ComPtr<ITreeDragManager> dragManager_;
+  std::vector<PTreeNode> dragSelection_;
+  bool dropTargetRegistered_ = false;
 };
 
 }  // namespace tree

@@ -39,6 +39,8 @@ PTreeNode TBaseTree::MakeNewNode() {
 void TBaseTree::FreeNodeBlock(PTreeNode node) {
   if (node == hotNode_) hotNode_ = nullptr;
   if (node == lastSearchNode_) lastSearchNode_ = nullptr;
+  if (node == dropTargetNode_) dropTargetNode_ = nullptr;
+  if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
   slab_.Free(node);
 }
@@ -496,6 +498,8 @@ void TBaseTree::FreeAllNodes() {
     }
   }
   slab_.Reset();
+  dropTargetNode_ = nullptr;
+  dragSelection_.clear();
   root_->FirstChild = root_->LastChild = nullptr;
   root_->ChildCount = 0;
   root_->TotalCount = 1;

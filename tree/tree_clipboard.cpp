@@ -138,8 +138,10 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
   try {
     bool result = true;
     if (optimized && source) {
-      std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragPending) ? source->GetSortedSelection(true)
-                                                                                    : source->GetSortedCutCopySet(true);
+      // Nodes moved here leave the source's drag selection, so the source does not delete them after its drag.
+      std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragging) ? std::move(source->dragSelection_)
+                                                                                 : source->GetSortedCutCopySet(true);
+      source->dragSelection_.clear();
       for (auto it = nodes.rbegin(); it != nodes.rend(); ++it)
         if (*it != target && !HasAsParent(target, *it)) source->MoveTo(*it, target, mode, false);
     } else {

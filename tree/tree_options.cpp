@@ -60,6 +60,8 @@ void TCustomTreeOptions::SetMiscOptions(TTreeMiscOptions value) {
   using O = TTreeMiscOption;
   if (Switched(oldBits, value.ToBits(), static_cast<int>(O::toCheckSupport))) owner_->Invalidate();
   if (owner_->IsDesigning()) return;
+  if (Switched(oldBits, value.ToBits(), static_cast<int>(O::toAcceptOLEDrop)))
+    owner_->SetDropTargetRegistered(value.Contains(O::toAcceptOLEDrop));
   if (Switched(oldBits, value.ToBits(), static_cast<int>(O::toFullRepaintOnResize))) owner_->RecreateWnd();
 }
 

@@ -272,10 +272,15 @@ void TBaseTree::BeginDrag(bool immediate, int threshold) {
   }
   if (states_.Contains(TTreeState::stOleDragPending) || states_.Contains(TTreeState::stOleDragging)) return;
   dragThreshold_ = threshold >= 0 ? threshold : GetSystemMetrics(SM_CXDRAG);
-  // The OLE drag itself is run by the mouse handling once the threshold is passed; immediate starts that at the
-  // next mouse move.
+  if (immediate) {
+    POINT at{};
+    GetCursorPos(&at);
+    if (HandleAllocated()) ::ScreenToClient(Handle(), &at);
+    DoDragging(at);
+    return;
+  }
+  // The mouse handling runs the drag once the mouse moved the threshold away from the click.
   states_ += TTreeState::stOleDragPending;
-  if (immediate) dragThreshold_ = 0;
 }
 
 bool TBaseTree::Dragging() const {

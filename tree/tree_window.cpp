@@ -103,7 +103,8 @@ void TBaseTree::CreateWnd() {
     FlatSB_SetScrollProp(Handle(), WSB_PROP_HSTYLE, FlatScrollBarModes[static_cast<int>(style)], FALSE);
     FlatSB_SetScrollProp(Handle(), WSB_PROP_VSTYLE, FlatScrollBarModes[static_cast<int>(style)], FALSE);
   }
-  // The drop target is registered by the drag manager of the drag-and-drop unit when OLE drops are accepted.
+  if (!IsDesigning() && options_->MiscOptions().Contains(TTreeMiscOption::toAcceptOLEDrop))
+    SetDropTargetRegistered(true);
   UpdateScrollBars(true);
   UpdateHeaderRect();
 }
@@ -114,6 +115,7 @@ void TBaseTree::DestroyWnd() {
   StopTimer(StructureChangeTimer);
   if (states_.Contains(TTreeState::stChangePending) && updateCount_ == 0) FireChange();
   if (states_.Contains(TTreeState::stStructureChangePending) && updateCount_ == 0) FireStructureChange();
+  SetDropTargetRegistered(false);
   inherited::DestroyWnd();
 }
 

@@ -109,6 +109,7 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       return true;
     }
     default:
+      if (HandleDragDropMessage(message)) return true;
       return HandleWindowExtrasMessage(message);
   }
 }

@@ -1,8 +1,142 @@
-// The tree as an OLE drag source.
+// The tree as an OLE drag source: the drag manager, the system's drag loop over the selected nodes, the picture of
+// the dragged nodes, and the end of a drag of the control.
+#include "framework/bitmap.h"
+#include "framework/drag.h"
 #include "tree/base_tree.h"
+#include "tree/tree_drag_image.h"
+#include "tree/tree_drag_manager.h"
 
 namespace tree {
 
-void TBaseTree::DoDragging(POINT p) { (void)p; }
+namespace {
+
+DWORD AllowedEffects(TDragOperations operations) {
+  if (operations.Empty()) return DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  DWORD effects = DROPEFFECT_NONE;
+  if (operations.Contains(TDragOperation::doCopy)) effects |= DROPEFFECT_COPY;
+  if (operations.Contains(TDragOperation::doMove)) effects |= DROPEFFECT_MOVE;
+  if (operations.Contains(TDragOperation::doLink)) effects |= DROPEFFECT_LINK;
+  return effects;
+}
+
+}  // namespace
+
+ITreeDragManager* TBaseTree::GetDragManager() {
+  if (!dragManager_) {
+    dragManager_.Attach(DoCreateDragManager());
+    if (!dragManager_) dragManager_ = new TTreeDragManager(this);
+  }
+  return dragManager_.Get();
+}
+
+bool TBaseTree::CanShowDragImage() { return dragImageKind_ != TDragImageKind::diNoImage; }
+
+void TBaseTree::DoDragging(POINT p) {
+  if (states_.Contains(TTreeState::stOleDragging)) return;
+  CancelEditNode();
+  if (hotNode_) {
+    InvalidateNode(hotNode_);
+    SetHotNode(nullptr);
+  }
+  if (focusedNode_ && !focusedNode_->Has(nsSelected)) {
+    AddToSelection(focusedNode_);
+    InvalidateNode(focusedNode_);
+  }
+  if (HandleAllocated()) UpdateWindow(Handle());
+  dragSelection_ = GetSortedSelection(true);
+  DoStateChange({TTreeState::stOleDragging}, {TTreeState::stOleDragPending});
+
+  // However the drag ends, the tree leaves the dragging state and forgets the dragged nodes.
+  struct TDragEnd {
+    TBaseTree* Tree;
+    ~TDragEnd() {
+      Tree->dragImage_->EndDrag();
+      Tree->DoStateChange({}, {TTreeState::stOleDragging});
+      Tree->dragSelection_.clear();
+    }
+  } dragEnd{this};
+
+  TDragObject* object = nullptr;
+  DoStartDrag(object);
+  delete object;
+  Microsoft::WRL::ComPtr<IDataObject> dataObject;
+  dataObject.Attach(GetDragManager()->GetDataObject());
+  Microsoft::WRL::ComPtr<IDropSource> dropSource;
+  GetDragManager()->QueryInterface(IID_PPV_ARGS(&dropSource));
+  if (dataObject && CanShowDragImage()) PrepareDragImage(p, dataObject.Get());
+  lastDropMode_ = TDropMode::dmOnNode;
+  DWORD effect = DROPEFFECT_NONE;
+  if (dataObject && dropSource)
+    ::DoDragDrop(dataObject.Get(), dropSource.Get(), AllowedEffects(dragOperations_), &effect);
+
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  if (HandleAllocated()) ::ScreenToClient(Handle(), &cursor);
+  DoEndDrag(nullptr, cursor.x, cursor.y);
+  dragImage_->EndDrag();
+  // A drop target that moved the nodes itself (an optimized move) took them out of the drag selection.
+  if (effect == DROPEFFECT_MOVE && options_->AutoOptions().Contains(TTreeAutoOption::toAutoDeleteMovedNodes) &&
+      !dragSelection_.empty()) {
+    BeginUpdate();
+    try {
+      // Deleting a node takes it (and any node a handler deletes with it) out of the drag selection.
+      while (!dragSelection_.empty()) {
+        PTreeNode node = dragSelection_.back();
+        dragSelection_.pop_back();
+        DeleteNode(node);
+      }
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
+    EndUpdate();
+  }
+}
+
+void TBaseTree::DoEndDrag(TObject* target, int x, int y) {
+  inherited::DoEndDrag(target, x, y);
+  DoStateChange({}, {TTreeState::stFrameworkDragPending});
+  // The drag loop kept the release of the button from the tree: its mouse handling gets it now.
+  UINT release = WM_LBUTTONUP;
+  if (states_.Contains(TTreeState::stRightButtonDown))
+    release = WM_RBUTTONUP;
+  else if (states_.Contains(TTreeState::stMiddleButtonDown))
+    release = WM_MBUTTONUP;
+  if (HandleAllocated()) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ::ScreenToClient(Handle(), &cursor);
+    Perform(release, 0, PointToLParam(cursor));
+  }
+  DoStateChange({}, {TTreeState::stLeftButtonDown, TTreeState::stMiddleButtonDown, TTreeState::stRightButtonDown});
+}
+
+void TBaseTree::PrepareDragImage(POINT hotSpot, IDataObject* dataObject) {
+  if (!CanShowDragImage() || !HandleAllocated()) return;
+  // The picture is a DragWidth x DragHeight area of the tree around the hot spot, cut off at the tree's origin.
+  POINT centre{hotSpot.x - offsetX_, hotSpot.y - offsetY_};
+  RECT area{centre.x - dragWidth_ / 2, centre.y - dragHeight_ / 2, 0, 0};
+  area.right = area.left + dragWidth_;
+  area.bottom = area.top + dragHeight_;
+  if (area.left < 0) area.left = 0;
+  if (area.top < 0) area.top = 0;
+  if (area.right <= area.left || area.bottom <= area.top) return;
+  TBitmap picture;
+  picture.SetPixelFormat(TPixelFormat::pf32bit);
+  picture.SetSize(area.right - area.left, area.bottom - area.top);
+  HDC dc = picture.Canvas()->Handle();
+  RECT all{0, 0, picture.Width(), picture.Height()};
+  SetDCBrushColor(dc, ColorToRGB(Color()));
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  TTreePaintFlags flags{TTreePaintFlag::tpSelection, TTreePaintFlag::tpSelectedOnly};
+  if (dragImageKind_ == TDragImageKind::diMainColumnOnly) flags += TTreePaintFlag::tpMainColumnOnly;
+  PaintTree(picture.Canvas(), area, POINT{0, 0}, flags);
+  dragImage_->SetColorKey(Color());
+  POINT position{area.left + offsetX_, area.top + offsetY_};
+  ::ClientToScreen(Handle(), &position);
+  POINT hot = hotSpot;
+  ::ClientToScreen(Handle(), &hot);
+  dragImage_->PrepareDrag(picture, position, hot, dataObject);
+}
 
 }  // namespace tree

@@ -1,0 +1,94 @@
+// The window's part in dragging: registration as OLE drop target while the window lives, and the framework's own
+// drag between controls, which the tree answers through its OLE drop-target handling.
+#include "framework/drag.h"
+#include "framework/messages.h"
+#include "tree/base_tree.h"
+#include "tree/tree_drag_manager.h"
+
+namespace tree {
+
+namespace {
+
+// The key flags of the framework's drag, which carries no key state of its own.
+DWORD CurrentDragKeys() {
+  DWORD keys = 0;
+  if (GetKeyState(VK_SHIFT) < 0) keys |= MK_SHIFT;
+  if (GetKeyState(VK_CONTROL) < 0) keys |= MK_CONTROL;
+  return keys;
+}
+
+}  // namespace
+
+void TBaseTree::SetDropTargetRegistered(bool value) {
+  if (!HandleAllocated() || value == dropTargetRegistered_) return;
+  if (!value) {
+    RevokeDragDrop(Handle());
+    dropTargetRegistered_ = false;
+    return;
+  }
+  Microsoft::WRL::ComPtr<IDropTarget> target;
+  if (SUCCEEDED(GetDragManager()->QueryInterface(IID_PPV_ARGS(&target))))
+    dropTargetRegistered_ = RegisterDragDrop(Handle(), target.Get()) == S_OK;
+}
+
+bool TBaseTree::HandleDragDropMessage(TMessage& message) {
+  switch (message.Msg) {
+    case WM_NCDESTROY:
+      // The registration holds the drag manager: it must not outlive the window.
+      if (dropTargetRegistered_) RevokeDragDrop(WindowHandle());
+      dropTargetRegistered_ = false;
+      return false;
+    case CM_DRAG:
+      FrameworkDrag(message);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TBaseTree::FrameworkDrag(TMessage& message) {
+  auto* rec = reinterpret_cast<TDragRec*>(message.LParam);
+  auto kind = static_cast<TDragMessage>(message.WParam);
+  if (rec->Docking || kind == TDragMessage::dmFindTarget || kind == TDragMessage::dmDragCancel) {
+    inherited::Dispatch(message);
+    return;
+  }
+  TObject* source = rec->Source;
+  if (auto* controlObject = ObjectAs<TDragControlObject>(rec->Source)) source = controlObject->Control();
+  const DWORD keys = CurrentDragKeys();
+  POINT client = ScreenToClient(rec->Pos);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  switch (kind) {
+    case TDragMessage::dmDragEnter:
+      DoStateChange({TTreeState::stFrameworkDragging});
+      DragOver(source, keys, TDragState::dsDragEnter, rec->Pos, effect);
+      break;
+    case TDragMessage::dmDragMove:
+      if (CanAutoScroll()) DoAutoScroll(client.x, client.y);
+      DragOver(source, keys, TDragState::dsDragMove, rec->Pos, effect);
+      break;
+    case TDragMessage::dmDragLeave:
+      DragOver(source, keys, TDragState::dsDragLeave, rec->Pos, effect);
+      DoStateChange({}, {TTreeState::stFrameworkDragging});
+      StopTimer(ExpandTimer);
+      SetDropTarget(nullptr, LastDropMode());
+      break;
+    case TDragMessage::dmDragDrop: {
+      // The leave that comes before every drop forgot the target: the drop finds it again.
+      DragOver(source, keys, TDragState::dsDragMove, rec->Pos, effect);
+      if (PTreeNode target = DropTargetNode()) InvalidateNode(target);
+      TShiftState shift;
+      if (keys & MK_SHIFT) shift += TShiftStateItem::ssShift;
+      if (keys & MK_CONTROL) shift += TShiftStateItem::ssCtrl;
+      DoDragDrop(source, nullptr, TFormatArray(), shift, client, effect, LastDropMode());
+      SetDropTarget(nullptr, LastDropMode());
+      break;
+    }
+    default:
+      break;
+  }
+  // The framework's drag asks each step (the leave before a drop included) whether the tree takes it.
+  message.Result = (effect & ~DROPEFFECT_SCROLL) != DROPEFFECT_NONE ? 1 : 0;
+}
+
+}  // namespace tree

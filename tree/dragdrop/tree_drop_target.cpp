@@ -1,0 +1,259 @@
+// The tree as an OLE drop target: the node under the cursor and the drop mode, scrolling and expanding during the
+// drag, the suggested effect, the drop itself, and repainting under a drag image that a tree draws itself.
+#include <algorithm>
+
+#include "framework/object.h"
+#include "tree/base_tree.h"
+#include "tree/scroll_bar_options.h"
+#include "tree/tree_data_object.h"
+#include "tree/tree_drag_image.h"
+#include "tree/tree_drag_manager.h"
+#include "tree/tree_header.h"
+
+namespace tree {
+
+namespace {
+
+// Redraw flags of the frame and of the client rows under a drag image: validate what is painted now, without
+// erasing and without the child windows.
+constexpr UINT FrameRedrawFlags =
+    RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME;
+constexpr UINT ClientRedrawFlags = RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW;
+// A data object from anywhere may enumerate formats without end: a drop reads no more than this many.
+constexpr std::size_t MaxDropFormats = 4096;
+
+TShiftState DropShiftState(DWORD keyState) {
+  TShiftState shift;
+  if (keyState & MK_SHIFT) shift += TShiftStateItem::ssShift;
+  if (keyState & MK_CONTROL) shift += TShiftStateItem::ssCtrl;
+  if (keyState & MK_ALT) shift += TShiftStateItem::ssAlt;
+  if (keyState & MK_LBUTTON) shift += TShiftStateItem::ssLeft;
+  if (keyState & MK_RBUTTON) shift += TShiftStateItem::ssRight;
+  if (keyState & MK_MBUTTON) shift += TShiftStateItem::ssMiddle;
+  return shift;
+}
+
+DWORD Prefer(DWORD current, DWORD allowed, DWORD wanted) { return (allowed & wanted) ? wanted : current; }
+
+}  // namespace
+
+TBaseTree* TBaseTree::GetTreeFromDataObject(IDataObject* dataObject) { return FindReferencedTree(dataObject); }
+
+TBaseTree* TBaseTree::OwnDragImageSource(TObject* source) {
+  auto* tree = ObjectAs<TBaseTree>(source);
+  // The shell's service shows the picture only when it took it; a picture it refused is the source tree's to draw.
+  if (!tree || tree->dragImage_->States().Contains(TDragImageState::disSystemSupport)) return nullptr;
+  return tree;
+}
+
+TDropMode TBaseTree::DropModeAt(int y, const RECT& r, bool withDropMark) const {
+  if (!withDropMark) return TDropMode::dmOnNode;
+  int offset = 3 * (y - r.top), height = r.bottom - r.top;
+  if (offset < height) return TDropMode::dmAbove;
+  if (offset > 2 * height) return TDropMode::dmBelow;
+  return TDropMode::dmOnNode;
+}
+
+void TBaseTree::RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible) {
+  if (!node || !HandleAllocated()) return;
+  if (imageSource)
+    UpdateWindowAndDragImage(imageSource, GetDisplayRect(node, NoColumn, false), false, imageVisible);
+  else
+    InvalidateNode(node);
+}
+
+void TBaseTree::ChangeDropTarget(PTreeNode node, TBaseTree* imageSource, bool imageVisible) {
+  StopTimer(ExpandTimer);
+  PTreeNode old = dropTargetNode_;
+  dropTargetNode_ = node;
+  if (focusedColumn_ == NoColumn) focusedColumn_ = header_->MainColumn();
+  if (old != node) RepaintDropRow(old, imageSource, imageVisible);
+  RepaintDropRow(node, imageSource, imageVisible);
+  if (node && node->Has(nsHasChildren) && HandleAllocated() &&
+      options_->AutoOptions().Contains(TTreeAutoOption::toAutoDropExpand))
+    SetTimer(Handle(), ExpandTimer, autoExpandDelay_, nullptr);
+}
+
+DWORD TBaseTree::SuggestDropEffect(TObject* source, TShiftState shift, POINT pt, DWORD allowedEffects) {
+  (void)pt;
+  DWORD effect = allowedEffects;
+  if (source == this && (allowedEffects & DROPEFFECT_MOVE))
+    effect = DROPEFFECT_MOVE;
+  else
+    effect = Prefer(effect, allowedEffects, DROPEFFECT_COPY);
+  const bool ctrl = shift.Contains(TShiftStateItem::ssCtrl), shiftKey = shift.Contains(TShiftStateItem::ssShift);
+  if (ctrl && shiftKey)
+    effect = Prefer(effect, allowedEffects, DROPEFFECT_LINK);
+  else if (ctrl)
+    effect = Prefer(effect, allowedEffects, DROPEFFECT_COPY);
+  else if (shiftKey)
+    effect = Prefer(effect, allowedEffects, DROPEFFECT_MOVE);
+  else if (shift.Contains(TShiftStateItem::ssAlt))
+    effect = Prefer(effect, allowedEffects, DROPEFFECT_LINK);
+  return effect;
+}
+
+HRESULT TBaseTree::DragEnter(DWORD keyState, POINT pt, DWORD& effect) {
+  TShiftState shift = DropShiftState(keyState);
+  POINT client = pt;
+  if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
+  TBaseTree* source = GetDragManager()->GetDragSource();
+  effect = SuggestDropEffect(source, shift, client, effect);
+  bool accepted = DoDragOver(source, shift, TDragState::dsDragEnter, client, lastDropMode_, effect);
+  TBaseTree* imageSource = OwnDragImageSource(source);
+  if (accepted) {
+    PTreeNode node = GetNodeAt(client.x, client.y);
+    lastDropMode_ = node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), true) : TDropMode::dmNowhere;
+    // Painted before the image shows, so the image takes the marked row into its background.
+    if (node) ChangeDropTarget(node, imageSource, false);
+  } else {
+    effect = DROPEFFECT_NONE;
+  }
+  if (imageSource) imageSource->dragImage_->ShowDragImage();
+  return S_OK;
+}
+
+HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, POINT pt, DWORD& effect) {
+  TBaseTree* imageSource = OwnDragImageSource(source);
+  // Scrolling the window's pixels would move a drag image drawn into them: under one the rows are repainted.
+  const unsigned scrollOptions = imageSource
+                                     ? static_cast<unsigned>(suoUpdateNCArea)
+                                     : suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
+  POINT client = pt;
+  if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
+  TScrollDirections directions = DetermineScrollDirections(client.x, client.y);
+  POINT offset{offsetX_, offsetY_};
+  const int verticalStep = std::min<int>(scrollBarOptions_->VerticalIncrement(), ClientHeight());
+  const int horizontalStep = scrollBarOptions_->HorizontalIncrement();
+  if (directions.Contains(TScrollDirection::sdUp) && offsetY_ < 0) offset.y += verticalStep;
+  if (directions.Contains(TScrollDirection::sdDown) && offsetY_ > ClientHeight() - VerticalRange())
+    offset.y -= verticalStep;
+  if (directions.Contains(TScrollDirection::sdLeft) && offsetX_ < 0) offset.x += horizontalStep;
+  if (directions.Contains(TScrollDirection::sdRight) && offsetX_ > ClientWidth() - HorizontalRange())
+    offset.x -= horizontalStep;
+  const bool scrolled = (offset.x != offsetX_ || offset.y != offsetY_) && DoSetOffsetXY(offset, scrollOptions);
+
+  TShiftState shift = DropShiftState(keyState);
+  PTreeNode node = GetNodeAt(client.x, client.y);
+  const bool withDropMark = options_->PaintOptions().Contains(TTreePaintOption::toShowDropmark);
+  TDropMode mode =
+      node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), withDropMark) : TDropMode::dmNowhere;
+  const bool imageVisible = imageSource && imageSource->dragImage_->Visible();
+
+  // Rows that moved under the cursor are repainted whole, whatever else changed.
+  if (scrolled && imageSource && HandleAllocated())
+    UpdateWindowAndDragImage(imageSource, ClientRect(), true, imageVisible);
+  if (node != dropTargetNode_) {
+    lastDropMode_ = mode;
+    ChangeDropTarget(node, imageSource, imageVisible);
+  } else if (mode != lastDropMode_) {
+    lastDropMode_ = mode;
+    RepaintDropRow(node, imageSource, imageVisible);
+  }
+  if (imageVisible) imageSource->dragImage_->DragTo(pt, false);
+
+  effect = SuggestDropEffect(source, shift, client, effect);
+  if (!DoDragOver(source, shift, state, client, lastDropMode_, effect)) effect = DROPEFFECT_NONE;
+  if (scrolled) effect |= DROPEFFECT_SCROLL;
+  return S_OK;
+}
+
+void TBaseTree::AutoExpandDropTarget() {
+  StopTimer(ExpandTimer);
+  PTreeNode node = dropTargetNode_;
+  if (!node || !node->Has(nsHasChildren) || node->Has(nsExpanded)) return;
+  TBaseTree* imageSource = OwnDragImageSource(dragManager_ ? dragManager_->GetDragSource() : nullptr);
+  const bool wasVisible = imageSource && imageSource->dragImage_->Visible();
+  if (wasVisible) imageSource->dragImage_->HideDragImage();
+  ToggleNode(node);
+  if (HandleAllocated()) UpdateWindow(Handle());
+  if (wasVisible) imageSource->dragImage_->ShowDragImage();
+}
+
+void TBaseTree::DragLeave() {
+  StopTimer(ExpandTimer);
+  if (TBaseTree* imageSource = OwnDragImageSource(dragManager_ ? dragManager_->GetDragSource() : nullptr))
+    imageSource->dragImage_->HideDragImage();
+  SetDropTarget(nullptr, lastDropMode_);
+  if (HandleAllocated()) UpdateWindow(Handle());
+  DWORD effect = DROPEFFECT_NONE;
+  DoDragOver(nullptr, TShiftState(), TDragState::dsDragLeave, POINT{0, 0}, lastDropMode_, effect);
+}
+
+HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect) {
+  StopTimer(ExpandTimer);
+  StopTimer(ScrollTimer);
+  DoStateChange({}, {TTreeState::stScrollPending, TTreeState::stScrolling});
+  TBaseTree* source = dragManager_ ? dragManager_->GetDragSource() : nullptr;
+  HRESULT result = DragOver(source, keyState, TDragState::dsDragMove, pt, effect);
+  if (FAILED(result) || (effect & ~DROPEFFECT_SCROLL) == DROPEFFECT_NONE) {
+    effect = DROPEFFECT_NONE;
+    SetDropTarget(nullptr, lastDropMode_);
+    return E_FAIL;
+  }
+  // The drag is over: the image goes before the handler changes what lies under it.
+  if (TBaseTree* imageSource = OwnDragImageSource(source)) imageSource->dragImage_->HideDragImage();
+  TShiftState shift = DropShiftState(keyState);
+  POINT client = pt;
+  if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
+  try {
+    Microsoft::WRL::ComPtr<IEnumFORMATETC> enumerator;
+    HRESULT listed = dataObject ? dataObject->EnumFormatEtc(DATADIR_GET, &enumerator) : E_INVALIDARG;
+    if (FAILED(listed) || !enumerator) {
+      effect = DROPEFFECT_NONE;
+      result = FAILED(listed) ? listed : E_FAIL;
+    } else {
+      TFormatArray formats;
+      FORMATETC format{};
+      ULONG fetched = 0;
+      while (formats.size() < MaxDropFormats && enumerator->Next(1, &format, &fetched) == S_OK && fetched == 1) {
+        formats.push_back(format.cfFormat);
+        if (format.ptd) CoTaskMemFree(format.ptd);
+      }
+      DoDragDrop(source, dataObject, formats, shift, client, effect, lastDropMode_);
+    }
+  } catch (...) {
+    SetDropTarget(nullptr, lastDropMode_);
+    throw;
+  }
+  SetDropTarget(nullptr, lastDropMode_);
+  return result;
+}
+
+void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool updateNCArea, bool reshowDragImage) {
+  if (!tree || !HandleAllocated()) return;
+  RECT client = ClientRect(), dirty{};
+  if (!IntersectRect(&dirty, &treeRect, &client)) return;
+  POINT origin{0, 0};
+  ::ClientToScreen(Handle(), &origin);
+  // The part of the window the screen shows, in client coordinates: the recapture paints nothing hidden.
+  HRGN visible = CreateRectRgn(0, 0, 0, 0);
+  HDC dc = GetDC(Handle());
+  const bool hasVisible = GetRandomRgn(dc, visible, SYSRGN) == 1;
+  ReleaseDC(Handle(), dc);
+  OffsetRgn(visible, -origin.x, -origin.y);
+  TTreeDragImage* image = tree->dragImage_.get();
+  image->RecaptureBackground(this, dirty, hasVisible ? visible : nullptr, updateNCArea, reshowDragImage);
+  DeleteObject(visible);
+
+  // What the image covers keeps its pixels: the tree's painting of that part went into the image's background.
+  RECT imageRect = image->GetDragImageRect();
+  OffsetRect(&imageRect, -origin.x, -origin.y);
+  HRGN covered = CreateRectRgnIndirect(&imageRect);
+  if (updateNCArea) {
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    OffsetRect(&window, -origin.x, -origin.y);
+    HRGN frame = CreateRectRgnIndirect(&window);
+    CombineRgn(frame, frame, covered, RGN_DIFF);
+    RedrawWindow(Handle(), nullptr, frame, FrameRedrawFlags);
+    DeleteObject(frame);
+  }
+  HRGN rows = CreateRectRgnIndirect(&dirty);
+  CombineRgn(rows, rows, covered, RGN_DIFF);
+  RedrawWindow(Handle(), nullptr, rows, ClientRedrawFlags);
+  DeleteObject(rows);
+  DeleteObject(covered);
+}
+
+}  // namespace tree
