@@ -21,6 +21,8 @@ constexpr int WheelDelta = WHEEL_DELTA;
 }  // namespace
 
 bool TBaseTree::HandleMouseMessage(TMessage& message) {
+  // Messages still arrive while the tree takes its parts down.
+  if (!header_ || !options_) return false;
   const TTreeSelectionOptions selection = options_->SelectionOptions();
   const bool headerBusy = !header_->States().Empty();
   auto hitTest = [&] {
