@@ -10,6 +10,7 @@
 #include "framework/messages.h"
 #include "framework/screen.h"
 #include "paint_tree.h"
+#include "tree/tree_header.h"
 
 namespace tree_test {
 namespace {
@@ -27,10 +28,10 @@ constexpr int EmptyX = 200;
 
 class TMouseTree : public TPaintTree {
  public:
-  using TPaintTree::TPaintTree;
   using TBaseTree::DetermineScrollDirections;
   using TBaseTree::DoStateChange;
   using TBaseTree::HasState;
+  using TPaintTree::TPaintTree;
 };
 
 struct TMouseFixture : TPaintFixture {
@@ -127,8 +128,8 @@ TEST_F(TMouseFixture, HitPositionsInBothReadingDirections) {
     tree.SetAlignment(c.alignment);
     THitInfo hit;
     tree.GetHitTestInfoAt(c.x, RowY(c.row), true, hit);
-    EXPECT_EQ(hit.HitPositions, c.expected) << "row " << c.row << " x " << c.x << " rtl "
-                                            << (c.bidi == RTL) << " alignment " << static_cast<int>(c.alignment);
+    EXPECT_EQ(hit.HitPositions, c.expected) << "row " << c.row << " x " << c.x << " rtl " << (c.bidi == RTL)
+                                            << " alignment " << static_cast<int>(c.alignment);
     EXPECT_EQ(hit.HitNode, Top(c.row));
     EXPECT_EQ(hit.HitColumn, NoColumn);
   }
@@ -139,8 +140,11 @@ TEST_F(TMouseFixture, HitPositionsInBothReadingDirections) {
 TEST_F(TMouseFixture, HitPositionsOutsideTheRows) {
   TMouseTree shortTree(host.Handle(), 300, 180, 3);
   const std::pair<POINT, THitPositions> cases[] = {
-      {{-1, 9}, {HP::hpToLeft}},      {{301, 9}, {HP::hpToRight}}, {{10, -1}, {HP::hpAbove}},
-      {{10, 181}, {HP::hpBelow}},     {{-1, -1}, {HP::hpToLeft, HP::hpAbove}},
+      {{-1, 9}, {HP::hpToLeft}},
+      {{301, 9}, {HP::hpToRight}},
+      {{10, -1}, {HP::hpAbove}},
+      {{10, 181}, {HP::hpBelow}},
+      {{-1, -1}, {HP::hpToLeft, HP::hpAbove}},
       {{10, RowY(5)}, {HP::hpNowhere}},
   };
   for (const auto& [p, expected] : cases) {
@@ -253,8 +257,8 @@ TEST_F(TMouseFixture, CheckBoxPressAndRelease) {
     TCheckState start, pressed, released;
     int events;
   };
-  const auto U = TCheckState::csUncheckedNormal, UP = TCheckState::csUncheckedPressed,
-             C = TCheckState::csCheckedNormal, CP = TCheckState::csCheckedPressed;
+  const auto U = TCheckState::csUncheckedNormal, UP = TCheckState::csUncheckedPressed, C = TCheckState::csCheckedNormal,
+             CP = TCheckState::csCheckedPressed;
   const TCase cases[] = {
       {"released on the box checks", 0, false, 0, CheckX, U, UP, C, 1},
       {"released on the label of the node checks", 0, false, 0, 60, U, UP, C, 1},
@@ -509,6 +513,113 @@ TEST_F(TMouseFixture, RubberBandScrollsNearTheBottomEdge) {
   EXPECT_GT(big.SelectedCount(), 10u);
   SendMessageW(big.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(edge.x, edge.y));
   EXPECT_FALSE(big.HasState(TS::stScrolling) || big.HasState(TS::stScrollPending));
+}
+
+TEST_F(TMouseFixture, RightAndMiddleButtonsSelectOnlyWithTheirOptions) {
+  std::vector<PTreeNode> asked;
+  tree.OnGetPopupMenu = [&](TBaseTree*, PTreeNode node, TColumnIndex, POINT, bool& askParent, TPopupMenu*&) {
+    asked.push_back(node);
+    askParent = false;
+  };
+  struct TCase {
+    const char* name;
+    UINT down, up;
+    SO option;
+    bool on;
+    bool selects;
+  };
+  const TCase cases[] = {
+      {"right click", WM_RBUTTONDOWN, WM_RBUTTONUP, SO::toRightClickSelect, false, false},
+      {"right click selecting", WM_RBUTTONDOWN, WM_RBUTTONUP, SO::toRightClickSelect, true, true},
+      {"middle click", WM_MBUTTONDOWN, WM_MBUTTONUP, SO::toMiddleClickSelect, false, false},
+      {"middle click selecting", WM_MBUTTONDOWN, WM_MBUTTONUP, SO::toMiddleClickSelect, true, true},
+  };
+  for (const TCase& c : cases) {
+    tree.ClearSelection();
+    tree.SetFocusedNode(nullptr);
+    SetSelectionOption(c.option, c.on);
+    asked.clear();
+    Send(c.down, LabelX, RowY(4));
+    Send(c.up, LabelX, RowY(4));
+    EXPECT_EQ(SelectedRows(), c.selects ? std::set<int>{4} : std::set<int>{}) << c.name;
+    // Without a pop-up menu of its own, a right release asks for the node's menu.
+    EXPECT_EQ(!asked.empty(), c.up == WM_RBUTTONUP) << c.name;
+    for (PTreeNode node : asked) EXPECT_EQ(node, Top(4)) << c.name;
+    SetSelectionOption(c.option, false);
+  }
+}
+
+TEST_F(TMouseFixture, ReleaseInTheClickedColumnReportsAColumnClick) {
+  for (int width : {100, 100, 100}) tree.Header()->Columns()->Add()->SetWidth(width);
+  std::vector<TColumnIndex> clicks, doubleClicks;
+  tree.OnColumnClick = [&](TBaseTree*, TColumnIndex column, TShiftState) { clicks.push_back(column); };
+  tree.OnColumnDblClick = [&](TBaseTree*, TColumnIndex column, TShiftState) { doubleClicks.push_back(column); };
+  Click(150, RowY(1));
+  Send(WM_LBUTTONDOWN, 250, RowY(1), MK_LBUTTON);
+  Send(WM_LBUTTONUP, 150, RowY(1));  // released in another column: no click
+  Send(WM_LBUTTONDBLCLK, 50, RowY(2), MK_LBUTTON);
+  Send(WM_LBUTTONUP, 50, RowY(2));
+  EXPECT_EQ(clicks, std::vector<TColumnIndex>{1});
+  EXPECT_EQ(doubleClicks, std::vector<TColumnIndex>{0});
+  THitInfo hit;
+  tree.GetHitTestInfoAt(210, RowY(1), true, hit);
+  EXPECT_EQ(hit.HitColumn, 2);
+  EXPECT_EQ(hit.HitPositions, (THitPositions{HP::hpOnItem, HP::hpOnLabel}));
+}
+
+TEST_F(TMouseFixture, SelectionConstraintsKeepLevelsAndSiblingsApart) {
+  SetSelectionOption(SO::toMultiSelect, true);
+  tree.SetChildCount(Top(0), 3);
+  tree.ToggleNode(Top(0));
+  // Rows: 0 = top 0, 1-3 = its children, 4 = top 1, 5 = top 2.
+  struct TCase {
+    const char* name;
+    SO option;
+    std::vector<int> ctrlRows;  // the first row is clicked plainly
+    std::uint32_t selected;
+  };
+  const TCase cases[] = {
+      {"no constraint", SO::toMultiSelect, {1, 4, 0}, 3},
+      {"level", SO::toLevelSelectConstraint, {1, 4, 2}, 2},
+      {"sibling", SO::toSiblingSelectConstraint, {4, 5, 1}, 2},
+  };
+  for (const TCase& c : cases) {
+    SetSelectionOption(SO::toLevelSelectConstraint, c.option == SO::toLevelSelectConstraint);
+    SetSelectionOption(SO::toSiblingSelectConstraint, c.option == SO::toSiblingSelectConstraint);
+    tree.ClearSelection();
+    Click(LabelX + 18, RowY(c.ctrlRows[0]));  // a label of either level lies under LabelX + 18
+    for (std::size_t i = 1; i < c.ctrlRows.size(); ++i) Click(LabelX + 18, RowY(c.ctrlRows[i]), MK_CONTROL);
+    EXPECT_EQ(tree.SelectedCount(), c.selected) << c.name;
+  }
+}
+
+TEST_F(TMouseFixture, RangeSelectionAndToggling) {
+  SetSelectionOption(SO::toMultiSelect, true);
+  struct TCase {
+    const char* name;
+    std::set<int> before;
+    int anchor, start, end;
+    bool toggle, addOnly;
+    std::set<int> after;
+  };
+  const TCase cases[] = {
+      {"select a range alone", {7}, 2, 2, 4, false, false, {2, 3, 4}},
+      {"add a range", {7}, 2, 2, 4, false, true, {2, 3, 4, 7}},
+      {"a range upwards", {}, 5, 5, 3, false, false, {3, 4, 5}},
+      {"toggle flips and keeps the anchor", {1, 3}, 1, 1, 4, true, false, {1, 2, 4}},
+      {"toggle stops before an end above the anchor", {}, 6, 6, 4, true, false, {5, 6}},
+  };
+  for (const TCase& c : cases) {
+    tree.ClearSelection();
+    for (int row : c.before) tree.SetSelected(Top(row), true);
+    tree.SetFocusedNode(Top(c.anchor));
+    tree.ResetRangeAnchor();
+    if (c.toggle)
+      tree.ToggleSelection(Top(c.start), Top(c.end));
+    else
+      tree.SelectNodes(Top(c.start), Top(c.end), c.addOnly);
+    EXPECT_EQ(SelectedRows(), c.after) << c.name;
+  }
 }
 
 }  // namespace

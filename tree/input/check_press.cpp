@@ -16,8 +16,7 @@ TCheckState TBaseTree::DetermineNextCheckState(TCheckType checkType, TCheckState
   switch (checkType) {
     case TCheckType::ctCheckBox:
     case TCheckType::ctTriStateCheckBox:
-      return checkState == TCheckState::csCheckedNormal ? TCheckState::csUncheckedNormal
-                                                        : TCheckState::csCheckedNormal;
+      return checkState == TCheckState::csCheckedNormal ? TCheckState::csUncheckedNormal : TCheckState::csCheckedNormal;
     case TCheckType::ctRadioButton:
       return TCheckState::csCheckedNormal;
     case TCheckType::ctButton:

@@ -47,8 +47,8 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   }
 
   const bool labelHit = at.Contains(HP::hpOnLabel) || at.Contains(HP::hpOnNormalImage);
-  const bool cellHit = !labelHit && node && !at.Contains(HP::hpOnButton) && !at.Contains(HP::hpOnCheckBox) &&
-                       (fullRowSelect || grid);
+  const bool cellHit =
+      !labelHit && node && !at.Contains(HP::hpOnButton) && !at.Contains(HP::hpOnCheckBox) && (fullRowSelect || grid);
   const bool anyHit = labelHit || cellHit;
   const bool multiSelect = selection.Contains(SO::toMultiSelect);
   const bool plain = !shift.Contains(SS::ssShift) && !shift.Contains(SS::ssCtrl);
@@ -72,8 +72,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   if (multiSelect && plain && labelHit && autoDrag && nodeSelected) states_ += TTreeState::stClearPending;
 
   const POINT click = MessagePoint(message.LParam);
-  const bool rightPressWithMenu =
-      message.Msg == WM_RBUTTONDOWN && node && HasPopupMenu(node, hitInfo.HitColumn, click);
+  const bool rightPressWithMenu = message.Msg == WM_RBUTTONDOWN && node && HasPopupMenu(node, hitInfo.HitColumn, click);
   if ((!anyHit && multiSelect && plain) ||
       (anyHit && (!nodeSelected || (!autoDrag && !rightPressWithMenu)) && (plain || !multiSelect))) {
     if (nodeSelected)

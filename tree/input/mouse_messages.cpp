@@ -76,8 +76,7 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       if (headerBusy) return true;
       inherited::Dispatch(message);
       const bool contentLarger = ClientWidth() < HorizontalRange() || ClientHeight() < VerticalRange();
-      if (options_->MiscOptions().Contains(TTreeMiscOption::toWheelPanning) && !WheelPanningActive() &&
-          contentLarger) {
+      if (options_->MiscOptions().Contains(TTreeMiscOption::toWheelPanning) && !WheelPanningActive() && contentLarger) {
         lastClickPos_ = MessagePoint(message.LParam);
         StartWheelPanning(ClientToScreen(lastClickPos_));
       } else {
@@ -162,8 +161,7 @@ void TBaseTree::HandleHotTrack(int x, int y) {
   THitInfo hitInfo;
   GetHitTestInfoAt(x, y, true, hitInfo);
   PTreeNode node = hitInfo.HitNode;
-  const bool counts = hitInfo.HitPositions.Contains(HP::hpOnLabel) ||
-                      hitInfo.HitPositions.Contains(HP::hpOnCheckBox) ||
+  const bool counts = hitInfo.HitPositions.Contains(HP::hpOnLabel) || hitInfo.HitPositions.Contains(HP::hpOnCheckBox) ||
                       options_->SelectionOptions().Contains(SO::toFullRowSelect);
   SetHotNode(counts ? node : nullptr);
 }

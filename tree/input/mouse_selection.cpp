@@ -59,7 +59,8 @@ void TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
   const bool forward = CompareNodePositions(startNode, endNode) <= 0;
   PTreeNode first = forward ? startNode : endNode;
   PTreeNode last = forward ? endNode : startNode;
-  const bool endBeyondAnchor = rangeAnchor_ && CompareNodePositions(endNode, rangeAnchor_) > 0;
+  PTreeNode anchor = rangeAnchor_;
+  const bool endBeyondAnchor = anchor && CompareNodePositions(endNode, anchor) > 0;
   bool changed = false;
   ClearTempCache();
   for (PTreeNode node = first; node; node = GetNextVisible(node)) {
@@ -72,7 +73,6 @@ void TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
     }
     if (atEnd || CompareNodePositions(node, last) > 0) break;
   }
-  PTreeNode anchor = rangeAnchor_;
   changed |= InternalAddToSelection(tempCache_.data(), tempCache_.size(), false);
   ClearTempCache();
   if (anchor) {
@@ -90,8 +90,7 @@ void TBaseTree::HandleClickSelection(PTreeNode lastFocused, PTreeNode newNode, T
     SelectNodes(rangeAnchor_, newNode, true);
     Invalidate();
   } else if (ctrl) {
-    if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toSiblingSelectConstraint))
-      rangeAnchor_ = newNode;
+    if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toSiblingSelectConstraint)) rangeAnchor_ = newNode;
     if (newNode->Has(nsSelected))
       RemoveFromSelection(newNode);
     else

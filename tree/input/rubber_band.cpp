@@ -57,8 +57,8 @@ bool TBaseTree::HandleDrawSelection() {
   const RECT oldBand = Normalized(lastSelectionRect_), newBand = Normalized(newSelectionRect_);
   const TColumnIndex main = header_->MainColumn();
   TTreeColumns* columns = header_->Columns();
-  const bool rightToLeft = main >= 0 ? columns->Items(main)->UseRightToLeftReading()
-                                     : BiDiMode() != TBiDiMode::bdLeftToRight;
+  const bool rightToLeft =
+      main >= 0 ? columns->Items(main)->UseRightToLeftReading() : BiDiMode() != TBiDiMode::bdLeftToRight;
   int limit = ClientWidth();
   if (main >= 0) limit = columns->Items(main)->Left() + columns->Items(main)->Width();
   const bool toggle = drawSelectionShift_.Contains(TShiftStateItem::ssCtrl);
