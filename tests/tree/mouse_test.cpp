@@ -32,6 +32,11 @@ class TMouseTree : public TPaintTree {
   using TBaseTree::DoStateChange;
   using TBaseTree::HasState;
   using TPaintTree::TPaintTree;
+  // Columns listed here count as empty cells in every row.
+  std::set<TColumnIndex> emptyColumns;
+
+ protected:
+  bool ColumnIsEmpty(PTreeNode, TColumnIndex column) override { return emptyColumns.count(column) > 0; }
 };
 
 struct TMouseFixture : TPaintFixture {
@@ -511,6 +516,15 @@ TEST_F(TMouseFixture, RubberBandScrollsNearTheBottomEdge) {
   EXPECT_TRUE(PumpUntil([&] { return big.OffsetY() <= -36; }, 3000));
   // The band grew with the scroll: the rows scrolled in are selected too.
   EXPECT_GT(big.SelectedCount(), 10u);
+  // Dragged on below the window, the band keeps scrolling, faster with the distance.
+  POINT below{LabelX, 230};
+  screen = below;
+  ClientToScreen(big.Handle(), &screen);
+  SetCursorPos(screen.x, screen.y);
+  SendMessageW(big.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(below.x, below.y));
+  const int offset = big.OffsetY();
+  EXPECT_TRUE(PumpUntil([&] { return big.OffsetY() < offset - 200; }, 3000));
+  edge = below;
   SendMessageW(big.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(edge.x, edge.y));
   EXPECT_FALSE(big.HasState(TS::stScrolling) || big.HasState(TS::stScrollPending));
 }
@@ -620,6 +634,81 @@ TEST_F(TMouseFixture, RangeSelectionAndToggling) {
       tree.SelectNodes(Top(c.start), Top(c.end), c.addOnly);
     EXPECT_EQ(SelectedRows(), c.after) << c.name;
   }
+}
+
+TEST_F(TMouseFixture, ColumnsOfHitsAndFocus) {
+  for (int width : {100, 100, 100}) tree.Header()->Columns()->Add()->SetWidth(width);
+  struct TCase {
+    const char* name;
+    bool autoSpan;
+    std::set<TColumnIndex> empty;
+    int x;
+    TColumnIndex column;
+  };
+  const TCase cases[] = {
+      {"plain columns", false, {1}, 150, 1},
+      {"an empty cell belongs to its filled left neighbour", true, {1}, 150, 0},
+      {"over several empty cells", true, {1, 2}, 250, 0},
+      {"a filled cell is its own", true, {2}, 150, 1},
+  };
+  for (const TCase& c : cases) {
+    TTreeAutoOptions options = tree.TreeOptions()->AutoOptions() - TTreeAutoOption::toAutoSpanColumns;
+    tree.TreeOptions()->SetAutoOptions(c.autoSpan ? options + TTreeAutoOption::toAutoSpanColumns : options);
+    tree.emptyColumns = c.empty;
+    THitInfo hit;
+    tree.GetHitTestInfoAt(c.x, RowY(1), true, hit);
+    EXPECT_EQ(hit.HitColumn, c.column) << c.name;
+  }
+  tree.emptyColumns.clear();
+
+  // Selecting takes the focus to the main column; a click moves it only with extended focus.
+  tree.SetSelected(Top(3), true);
+  EXPECT_EQ(tree.FocusedColumn(), 0);
+  SetSelectionOption(SO::toFullRowSelect, true);
+  Click(250, RowY(1));
+  EXPECT_EQ(tree.FocusedColumn(), 0);
+  SetSelectionOption(SO::toExtendedFocus, true);
+  Click(250, RowY(2));
+  EXPECT_EQ(tree.FocusedColumn(), 2);
+  EXPECT_EQ(FocusRow(), 2);
+  // With the main column hidden, selecting moves an unusable focused column to the first visible one.
+  tree.Header()->Columns()->Items(0)->SetOptions(tree.Header()->Columns()->Items(0)->Options() -
+                                                 TTreeColumnOption::coVisible);
+  tree.Header()->Columns()->Items(2)->SetOptions(tree.Header()->Columns()->Items(2)->Options() -
+                                                 TTreeColumnOption::coVisible);
+  tree.SetSelected(Top(5), true);
+  EXPECT_EQ(tree.FocusedColumn(), 1);
+}
+
+TEST_F(TMouseFixture, WheelUpdatesHotTracking) {
+  tree.SetVisible(false);
+  TMouseTree wheel(host.Handle(), 300, 180, 100);
+  POINT screen{LabelX, RowY(2)};
+  ClientToScreen(wheel.Handle(), &screen);
+  SendMessageW(wheel.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(LabelX, RowY(2)));
+  ASSERT_EQ(wheel.HotNode()->Index, 2u);
+  SendMessageW(wheel.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), MAKELPARAM(screen.x, screen.y));
+  EXPECT_EQ(wheel.HotNode()->Index, 4u) << "the row under the pointer after two rows of scrolling";
+}
+
+TEST_F(TMouseFixture, RubberBandIsPaintedWhileDrawn) {
+  SetSelectionOption(SO::toMultiSelect, true);
+  // The band's dots along a line of the client area between x 100 and 200.
+  auto dots = [](const TWindowCapture& shot, int y) {
+    int count = 0;
+    for (int x = 100; x < 200; ++x) count += shot.Pixel(x, y) != kWindowColor ? 1 : 0;
+    return count;
+  };
+  Send(WM_LBUTTONDOWN, EmptyX, RowY(1), MK_LBUTTON);
+  Send(WM_MOUSEMOVE, 40, RowY(6), MK_LBUTTON);
+  TWindowCapture shot = tree.Capture();
+  KeepCaptureForViewing(shot, L"tree_rubber_band");
+  EXPECT_GT(dots(shot, RowY(1)), 20) << "the top edge at the press point";
+  EXPECT_GT(dots(shot, RowY(6) - 1), 20) << "the bottom edge, the last row above the pointer";
+  EXPECT_EQ(dots(shot, RowY(8)), 0);
+  EXPECT_EQ(SelectedRows(), (std::set<int>{1, 2, 3, 4, 5, 6}));
+  Send(WM_LBUTTONUP, 40, RowY(6));
+  EXPECT_EQ(dots(tree.Capture(), RowY(1)), 0) << "the band goes with the release";
 }
 
 }  // namespace
