@@ -128,8 +128,8 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
   if (bandDrawn) Invalidate();
   if (states_.Contains(TTreeState::stClearPending)) ReduceSelectionTo(focusedNode_);
   // The press's waiting states end with the button; a drag that did not start by now never will.
-  states_ -= TTreeStates{TTreeState::stClearPending, TTreeState::stOleDragPending, TTreeState::stFrameworkDragPending,
-                         TTreeState::stScrollPending, TTreeState::stScrolling};
+  states_ -= TTreeStates{TTreeState::stClearPending, TTreeState::stOleDragPending, TTreeState::stScrollPending,
+                         TTreeState::stScrolling};
   StopTimer(ScrollTimer);
 
   const bool onItem = hitInfo.HitPositions.Contains(HP::hpOnItem);
