@@ -711,5 +711,43 @@ TEST_F(TMouseFixture, RubberBandIsPaintedWhileDrawn) {
   EXPECT_EQ(dots(tree.Capture(), RowY(1)), 0) << "the band goes with the release";
 }
 
+TEST_F(TMouseFixture, MiddleButtonPansTheViewUntilTheNextPress) {
+  tree.SetVisible(false);
+  TMouseTree big(host.Handle(), 300, 180, 100);
+  big.SetFocus();
+  const POINT anchor{150, 90};
+  SendMessageW(big.Handle(), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(anchor.x, anchor.y));
+  ASSERT_TRUE(big.HasState(TS::stWheelPanning));
+  EXPECT_NE(FindWindowW(L"TreePanningWindow", nullptr), nullptr);
+  // Released where it was pressed, panning goes on without the button.
+  SendMessageW(big.Handle(), WM_MBUTTONUP, 0, MAKELPARAM(anchor.x, anchor.y));
+  EXPECT_TRUE(big.HasState(TS::stWheelScrolling));
+
+  // The pointer 60 pixels below the anchor: the view moves down by the distance less the dead zone of 8, per tick.
+  POINT below{anchor.x, anchor.y + 60};
+  POINT screen = below;
+  ClientToScreen(big.Handle(), &screen);
+  SetCursorPos(screen.x, screen.y);
+  SendMessageW(big.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(below.x, below.y));
+  EXPECT_TRUE(PumpUntil([&] { return big.OffsetY() <= -104; }, 3000));
+  EXPECT_EQ(big.OffsetY() % 52, 0);
+
+  // The next press only ends panning: it selects nothing.
+  SendMessageW(big.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(LabelX, RowY(1)));
+  SendMessageW(big.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(LabelX, RowY(1)));
+  EXPECT_FALSE(big.HasState(TS::stWheelPanning) || big.HasState(TS::stWheelScrolling));
+  EXPECT_EQ(FindWindowW(L"TreePanningWindow", nullptr), nullptr);
+  EXPECT_EQ(big.SelectedCount(), 0u);
+  const int offset = big.OffsetY();
+  PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(big.OffsetY(), offset) << "the view rests";
+
+  // A tree whose content fits the window does not pan.
+  TMouseTree fits(host.Handle(), 300, 180, 3);
+  SendMessageW(fits.Handle(), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(anchor.x, anchor.y));
+  EXPECT_FALSE(fits.HasState(TS::stWheelPanning));
+  SendMessageW(fits.Handle(), WM_MBUTTONUP, 0, MAKELPARAM(anchor.x, anchor.y));
+}
+
 }  // namespace
 }  // namespace tree_test

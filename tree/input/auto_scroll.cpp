@@ -30,10 +30,11 @@ TScrollDirections TBaseTree::DetermineScrollDirections(int x, int y) {
   TScrollDirections result;
   if (!CanAutoScroll()) return result;
   if (WheelPanningActive()) {
-    if (x < lastClickPos_.x - PanningDeadZone) result += SD::sdLeft;
-    if (x > lastClickPos_.x + PanningDeadZone) result += SD::sdRight;
-    if (y < lastClickPos_.y - PanningDeadZone) result += SD::sdUp;
-    if (y > lastClickPos_.y + PanningDeadZone) result += SD::sdDown;
+    const POINT anchor = ScreenToClient(panningAnchor_);
+    if (x < anchor.x - PanningDeadZone) result += SD::sdLeft;
+    if (x > anchor.x + PanningDeadZone) result += SD::sdRight;
+    if (y < anchor.y - PanningDeadZone) result += SD::sdUp;
+    if (y > anchor.y + PanningDeadZone) result += SD::sdDown;
     return result;
   }
   const int margin = defaultNodeHeight_;
@@ -84,10 +85,11 @@ void TBaseTree::DoTimerScroll() {
   TScrollDirections& directions = scrollDirections_;
   int deltaX = 0, deltaY = 0;
   if (panning) {
-    if (directions.Contains(SD::sdLeft)) deltaX = lastClickPos_.x - cursor.x - PanningDeadZone;
-    if (directions.Contains(SD::sdRight)) deltaX = lastClickPos_.x - cursor.x + PanningDeadZone;
-    if (directions.Contains(SD::sdUp)) deltaY = lastClickPos_.y - cursor.y - PanningDeadZone;
-    if (directions.Contains(SD::sdDown)) deltaY = lastClickPos_.y - cursor.y + PanningDeadZone;
+    const POINT anchor = ScreenToClient(panningAnchor_);
+    if (directions.Contains(SD::sdLeft)) deltaX = anchor.x - cursor.x - PanningDeadZone;
+    if (directions.Contains(SD::sdRight)) deltaX = anchor.x - cursor.x + PanningDeadZone;
+    if (directions.Contains(SD::sdUp)) deltaY = anchor.y - cursor.y - PanningDeadZone;
+    if (directions.Contains(SD::sdDown)) deltaY = anchor.y - cursor.y + PanningDeadZone;
   } else {
     // Outside the window the speed grows with the pointer's distance from the edge.
     const int vertical = std::min(static_cast<int>(scrollBarOptions_->VerticalIncrement()), ClientHeight());
@@ -115,7 +117,8 @@ void TBaseTree::DoTimerScroll() {
       Invalidate();
     }
   }
-  if (directions.Empty()) {
+  // Panning keeps its timer while the pointer rests near the anchor: the next move may point somewhere again.
+  if (directions.Empty() && !panning) {
     StopTimer(ScrollTimer);
     DoStateChange({}, {TTreeState::stScrollPending, TTreeState::stScrolling});
   }

@@ -168,10 +168,12 @@ void TBaseTree::HandleHotTrack(int x, int y) {
 
 void TBaseTree::MouseMove(TShiftState shift, int x, int y) {
   if (!states_.Contains(TTreeState::stDrawSelPending)) {
-    if (states_.Contains(TTreeState::stWheelPanning) && states_.Contains(TTreeState::stWheelScrolling) &&
-        (std::abs(x - lastClickPos_.x) >= GetSystemMetrics(SM_CXDRAG) ||
-         std::abs(y - lastClickPos_.y) >= GetSystemMetrics(SM_CYDRAG)))
-      DoStateChange({}, {TTreeState::stWheelScrolling});
+    if (states_.Contains(TTreeState::stWheelPanning) && states_.Contains(TTreeState::stWheelScrolling)) {
+      const POINT anchor = ScreenToClient(panningAnchor_);
+      if (std::abs(x - anchor.x) >= GetSystemMetrics(SM_CXDRAG) ||
+          std::abs(y - anchor.y) >= GetSystemMetrics(SM_CYDRAG))
+        DoStateChange({}, {TTreeState::stWheelScrolling});
+    }
     if (states_.Contains(TTreeState::stOleDragPending) &&
         (std::abs(x - lastClickPos_.x) >= dragThreshold_ || std::abs(y - lastClickPos_.y) >= dragThreshold_)) {
       DoDragging(lastClickPos_);
