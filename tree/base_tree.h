@@ -832,6 +832,8 @@ class TBaseTree : public TCustomControl {
     int LabelWidth = 0;
   };
   TRowLayout LayoutRow(PTreeNode node, TColumnIndex column);
+  // The width of the check images in use (the shared glyphs or the custom list), 0 when there are none.
+  int CheckImageWidth() const;
   bool IsMainColumn(TColumnIndex column) const;
   bool WheelPanningActive() const;
   // Whether an OLE drag hovers over this tree now, as its drag manager knows.

@@ -142,6 +142,21 @@ TEST_F(TMouseFixture, HitPositionsInBothReadingDirections) {
   tree.SetStateImages(nullptr);
 }
 
+TEST_F(TMouseFixture, LabelRectangleAndWidthsCountTheSharedCheckGlyphs) {
+  SetMiscOption(TTreeMiscOption::toCheckSupport, true);
+  tree.SetCheckType(Top(1), TCheckType::ctCheckBox);
+  // Margin 4, root level 18, check box 16 and its gap 2: the label starts at 40, where the hit test finds it.
+  const RECT label = tree.GetDisplayRect(Top(1), NoColumn, true);
+  EXPECT_EQ(label.left, 40);
+  THitInfo hit;
+  tree.GetHitTestInfoAt(label.left, RowY(1), true, hit);
+  EXPECT_TRUE(hit.HitPositions.Contains(HP::hpOnLabel));
+  tree.GetHitTestInfoAt(label.left - 1, RowY(1), true, hit);
+  EXPECT_TRUE(hit.HitPositions.Contains(HP::hpOnCheckBox));
+  // The widest content: margins 2 x 4, level 18, check box 18 and the content 40.
+  EXPECT_EQ(tree.GetMaxColumnWidth(NoColumn), 84);
+}
+
 TEST_F(TMouseFixture, HitPositionsOutsideTheRows) {
   TMouseTree shortTree(host.Handle(), 300, 180, 3);
   const std::pair<POINT, THitPositions> cases[] = {

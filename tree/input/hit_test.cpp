@@ -20,6 +20,13 @@ constexpr int ImageGap = 2;
 
 }  // namespace
 
+int TBaseTree::CheckImageWidth() const {
+  if (checkImageKind_ == TCheckImageKind::ckCustom) return customCheckImages_ ? customCheckImages_->Width() : 0;
+  int width = 0, height = 0;
+  if (HIMAGELIST list = tree::CheckImages(checkImageKind_)) ImageList_GetIconSize(list, &width, &height);
+  return width;
+}
+
 bool TBaseTree::IsMainColumn(TColumnIndex column) const {
   return column == NoColumn || !header_->UseColumns() || column == header_->MainColumn();
 }
@@ -36,13 +43,7 @@ TBaseTree::TRowLayout TBaseTree::LayoutRow(PTreeNode node, TColumnIndex column) 
   layout.CheckEnd = layout.IndentEnd;
   if (main && options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) &&
       node->CheckType != TCheckType::ctNone) {
-    int width = 0, height = 0;
-    if (checkImageKind_ == TCheckImageKind::ckCustom) {
-      if (customCheckImages_) width = customCheckImages_->Width();
-    } else if (HIMAGELIST list = tree::CheckImages(checkImageKind_)) {
-      ImageList_GetIconSize(list, &width, &height);
-    }
-    if (width > 0) layout.CheckEnd += width + ImageGap;
+    if (int width = CheckImageWidth()) layout.CheckEnd += width + ImageGap;
   }
   layout.StateEnd = layout.CheckEnd;
   bool ghosted = false;
