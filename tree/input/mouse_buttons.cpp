@@ -139,8 +139,7 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
   if (clicked >= 0 && clicked == hitInfo.HitColumn) DoColumnClick(clicked, MessageShift(message));
 
   if (states_.Contains(TTreeState::stEditPending)) {
-    if (focusedNode_ && hitInfo.HitNode == focusedNode_ && onItem &&
-        DoCanEdit(focusedNode_, hitInfo.HitColumn, options_->MiscOptions().Contains(TTreeMiscOption::toEditable))) {
+    if (focusedNode_ && hitInfo.HitNode == focusedNode_ && onItem && CanEdit(focusedNode_, hitInfo.HitColumn)) {
       editColumn_ = focusedColumn_;
       SetTimer(Handle(), EditTimer, editDelay_, nullptr);
     } else {
