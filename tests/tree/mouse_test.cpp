@@ -10,7 +10,10 @@
 #include "framework/messages.h"
 #include "framework/screen.h"
 #include "paint_tree.h"
+#include "tree/tree_drag_manager.h"
 #include "tree/tree_header.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace tree_test {
 namespace {
@@ -762,6 +765,31 @@ TEST_F(TMouseFixture, MiddleButtonPansTheViewUntilTheNextPress) {
   SendMessageW(fits.Handle(), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(anchor.x, anchor.y));
   EXPECT_FALSE(fits.HasState(TS::stWheelPanning));
   SendMessageW(fits.Handle(), WM_MBUTTONUP, 0, MAKELPARAM(anchor.x, anchor.y));
+}
+
+TEST_F(TMouseFixture, OleDragNearTheEdgeScrollsOnlyWithAutoScroll) {
+  tree.SetVisible(false);
+  for (bool autoScroll : {false, true}) {
+    TMouseTree big(host.Handle(), 300, 180, 100);
+    TTreeAutoOptions options = big.TreeOptions()->AutoOptions() - TTreeAutoOption::toAutoScroll;
+    big.TreeOptions()->SetAutoOptions(autoScroll ? options + TTreeAutoOption::toAutoScroll : options);
+    big.SetAutoScrollDelay(0);
+    ComPtr<IDropTarget> drop;
+    ASSERT_EQ(big.GetDragManager()->QueryInterface(IID_PPV_ARGS(&drop)), S_OK);
+    ComPtr<IDataObject> data;
+    data.Attach(big.GetDragManager()->GetDataObject());
+    auto screen = [&](int x, int y) {
+      POINT p{x, y};
+      ClientToScreen(big.Handle(), &p);
+      return POINTL{p.x, p.y};
+    };
+    DWORD effect = DROPEFFECT_COPY;
+    drop->DragEnter(data.Get(), MK_LBUTTON, screen(LabelX, 90), &effect);
+    effect = DROPEFFECT_COPY;
+    drop->DragOver(MK_LBUTTON, screen(LabelX, 175), &effect);
+    EXPECT_EQ(big.OffsetY() < 0, autoScroll) << autoScroll;
+    drop->DragLeave();
+  }
 }
 
 }  // namespace
