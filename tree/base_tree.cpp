@@ -6,12 +6,14 @@
 #include <cstring>
 #include <new>
 
+#include "framework/application.h"
 #include "framework/image_list.h"
 #include "framework/picture.h"
 #include "tree/paint/paint_resources.h"
 #include "tree/scroll_bar_options.h"
 #include "tree/tree_clipboard_formats.h"
 #include "tree/tree_colors.h"
+#include "tree/tree_columns.h"
 #include "tree/tree_drag_image.h"
 #include "tree/tree_drag_manager.h"
 #include "tree/tree_header.h"
@@ -265,6 +267,21 @@ void TBaseTree::WMTimer(TMessage& message) {
     case ExpandTimer:
       AutoExpandDropTarget();
       break;
+    case EditTimer:
+      StopTimer(EditTimer);
+      if (states_.Contains(TTreeState::stEditPending)) {
+        DoEdit();
+        states_ -= TTreeState::stEditPending;
+      }
+      break;
+    case ScrollTimer:
+      if (states_.Contains(TTreeState::stScrollPending)) {
+        if (Application) Application->CancelHint();
+        SetTimer(Handle(), ScrollTimer, autoScrollInterval_, nullptr);
+        DoStateChange({TTreeState::stScrolling}, {TTreeState::stScrollPending});
+      }
+      DoTimerScroll();
+      break;
     default:
       break;
   }
@@ -358,16 +375,38 @@ void TBaseTree::PackSelection() {
   selection_.erase(std::remove_if(selection_.begin(), selection_.end(), IsMarked), selection_.end());
 }
 
+bool TBaseTree::InternalAddToSelection(const PTreeNode* nodes, std::size_t count, bool forceInsert) {
+  if (count == 0) return false;
+  const TTreeSelectionOptions options = options_->SelectionOptions();
+  const bool levelConstraint = !forceInsert && options.Contains(TTreeSelectionOption::toLevelSelectConstraint);
+  const bool siblingConstraint = !forceInsert && options.Contains(TTreeSelectionOption::toSiblingSelectConstraint);
+  if (levelConstraint && lastSelectionLevel_ < 0 && nodes[0])
+    lastSelectionLevel_ = static_cast<int>(GetNodeLevel(nodes[0]));
+  if (siblingConstraint && !rangeAnchor_) rangeAnchor_ = nodes[0];
+  PackSelection();
+  const std::size_t oldSize = selection_.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    PTreeNode node = nodes[i];
+    if (!node || node == root_ || node->Has(nsSelected)) continue;
+    if (levelConstraint && static_cast<int>(GetNodeLevel(node)) != lastSelectionLevel_) continue;
+    if (siblingConstraint && rangeAnchor_ && node->Parent != rangeAnchor_->Parent) continue;
+    node->States |= nsSelected;
+    selection_.push_back(node);
+  }
+  if (selection_.size() == oldSize) return false;
+  // The new entries are sorted apart and merged, so a large band or range costs one sort, not one insert each.
+  std::sort(selection_.begin() + static_cast<std::ptrdiff_t>(oldSize), selection_.end());
+  std::inplace_merge(selection_.begin(), selection_.begin() + static_cast<std::ptrdiff_t>(oldSize), selection_.end());
+  selectionCount_ += static_cast<std::uint32_t>(selection_.size() - oldSize);
+  return true;
+}
+
 void TBaseTree::AddToSelection(PTreeNode node) {
-  if (!node || node == root_) return;
-  if (InternalAddToSelection(node)) Change(node);
+  if (InternalAddToSelection(&node, 1, false)) Change(node);
 }
 
 void TBaseTree::AddToSelection(const std::vector<PTreeNode>& nodes) {
-  std::size_t added = 0;
-  for (PTreeNode node : nodes)
-    if (node && node != root_ && InternalAddToSelection(node)) ++added;
-  if (added > 0) Change(nodes.size() == 1 ? nodes.front() : nullptr);
+  if (InternalAddToSelection(nodes.data(), nodes.size(), false)) Change(nodes.size() == 1 ? nodes.front() : nullptr);
 }
 
 void TBaseTree::RemoveFromSelection(PTreeNode node) {
@@ -375,14 +414,18 @@ void TBaseTree::RemoveFromSelection(PTreeNode node) {
   if (InternalRemoveFromSelection(node)) Change(node);
 }
 
-void TBaseTree::ClearSelection() {
-  if (selectionCount_ == 0 || IsDestroying()) return;
-  if (updateCount_ == 0 && HandleAllocated()) Invalidate();
-  for (PTreeNode entry : selection_)
-    if (!IsMarked(entry)) entry->States &= ~nsSelected;
+void TBaseTree::InternalClearSelection() {
+  PackSelection();
+  for (auto it = selection_.rbegin(); it != selection_.rend(); ++it) (*it)->States &= ~nsSelected;
   selection_.clear();
   selectionCount_ = 0;
   rangeAnchor_ = nullptr;
+}
+
+void TBaseTree::ClearSelection() {
+  if (selectionCount_ == 0 || IsDestroying()) return;
+  if (updateCount_ == 0 && HandleAllocated()) Invalidate();
+  InternalClearSelection();
   Change(nullptr);
 }
 
@@ -392,6 +435,13 @@ void TBaseTree::SetSelected(PTreeNode node, bool value) {
     if (selectionCount_ == 0) rangeAnchor_ = node;
     if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) ClearSelection();
     AddToSelection(node);
+    TTreeColumns* columns = header_->Columns();
+    const TColumnIndex main = header_->MainColumn();
+    if (main >= 0 && (focusedColumn_ == NoColumn || !columns->IsValidColumn(focusedColumn_) ||
+                      !columns->Items(focusedColumn_)->Options().Contains(TTreeColumnOption::coVisible)))
+      focusedColumn_ = columns->Items(main)->Options().Contains(TTreeColumnOption::coVisible)
+                           ? main
+                           : columns->GetFirstVisibleColumn();
     if (!rangeAnchor_) rangeAnchor_ = node;
   } else {
     RemoveFromSelection(node);
@@ -412,16 +462,27 @@ void TBaseTree::SelectAll(bool visibleOnly) {
 // ---- focus
 
 void TBaseTree::DoFocusNode(PTreeNode node, bool ask) {
+  // Only a running edit ends here; a pending one belongs to the click that moves the focus.
+  if (IsEditing() && !EndEditNode()) return;
   if (node == root_) node = nullptr;
-  if (node == focusedNode_) return;
-  if (ask && !DoFocusChanging(focusedNode_, node, focusedColumn_, focusedColumn_)) return;
-  PTreeNode old = focusedNode_;
-  focusedNode_ = node;
-  if (old) InvalidateNode(old);
-  if (node) {
-    ScrollIntoView(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toCenterScrollIntoView));
-    InvalidateNode(node);
+  const bool autoExpand = options_->AutoOptions().Contains(TTreeAutoOption::toAutoExpand);
+  if (node != focusedNode_) {
+    if (ask && !DoFocusChanging(focusedNode_, node, focusedColumn_, focusedColumn_)) return;
+    PTreeNode old = focusedNode_;
+    if (autoExpand && old && node && old->Parent == node->Parent && Expanded(old))
+      ToggleNode(old);
+    else if (old)
+      InvalidateNode(old);
+    focusedNode_ = node;
   }
+  if (focusedNode_) {
+    if (header_->UseColumns() && focusedColumn_ < 0) focusedColumn_ = 0;
+    if (autoExpand && !Expanded(focusedNode_) && HasChildren(focusedNode_)) ToggleNode(focusedNode_);
+    InvalidateNode(focusedNode_);
+    if (updateCount_ == 0)
+      ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(TTreeSelectionOption::toCenterScrollIntoView));
+  }
+  if (selectionCount_ == 0) ResetRangeAnchor();
 }
 
 void TBaseTree::SetFocusedNode(PTreeNode node) {

@@ -782,6 +782,82 @@ class TBaseTree : public TCustomControl {
   // The search timer's expiry: the search ends and forgets its text and last found node.
   void EndIncrementalSearch();
 
+  // ---- mouse input: hit testing, buttons, selection by mouse and rubber band, hot tracking, automatic scrolling
+ public:
+  // What lies at (x, y): node, column and the part of the row; relative takes client coordinates of the scrolled
+  // view, else absolute tree coordinates.
+  void GetHitTestInfoAt(int x, int y, bool relative, THitInfo& hitInfo);
+  // The state a click (or the space key) gives a check box of the type.
+  static TCheckState DetermineNextCheckState(TCheckType checkType, TCheckState checkState);
+  // Selects the visible nodes from start (null: the first top-level node) to end; without addOnly alone.
+  void SelectNodes(PTreeNode startNode, PTreeNode endNode, bool addOnly);
+  // Flips the selection of the visible nodes from start to end; the range anchor stays selected.
+  void ToggleSelection(PTreeNode startNode, PTreeNode endNode);
+  void ResetRangeAnchor();
+  int LastSelectionLevel() const { return lastSelectionLevel_; }
+
+ protected:
+  void MouseMove(TShiftState shift, int x, int y) override;
+  // The button messages of all three buttons end here with the hit test of their point.
+  virtual void HandleMouseDown(TMessage& message, const THitInfo& hitInfo);
+  virtual void HandleMouseUp(TMessage& message, const THitInfo& hitInfo);
+  virtual void HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo);
+  void HandleHotTrack(int x, int y);
+  // x is relative to the cell's left edge, right is the cell's width.
+  void DetermineHitPositionLTR(THitInfo& hitInfo, int x, int right, TAlignment alignment);
+  void DetermineHitPositionRTL(THitInfo& hitInfo, int x, int right, TAlignment alignment);
+  // Adds the nodes not selected yet, sorted into the selection; unless forced the level and sibling constraints
+  // filter them. True when the selection grew.
+  bool InternalAddToSelection(const PTreeNode* nodes, std::size_t count, bool forceInsert);
+  void InternalClearSelection();
+  // Ctrl and Shift of shift decide how a click on newNode changes the selection.
+  void HandleClickSelection(PTreeNode lastFocused, PTreeNode newNode, TShiftState shift);
+  void AddToTempCache(PTreeNode node) { tempCache_.push_back(node); }
+  void ClearTempCache();
+  // Moves the rubber band's second corner to client point (x, y); true when the band changed.
+  bool CalculateSelectionRect(int x, int y);
+  // Brings the selection up to the rubber band's move from its last to its new rectangle; true when it changed.
+  bool HandleDrawSelection();
+  void DoTimerScroll();
+  // The message handlers of the mouse; false leaves the message to the other handlers.
+  bool HandleMouseMessage(TMessage& message);
+
+ private:
+  // Where the parts of a node's row end, measured from the reading edge of its cell.
+  struct TRowLayout {
+    int IndentEnd = 0;  // the indentation levels, plus the margin
+    int CheckEnd = 0;   // the check box and its gap (IndentEnd when there is none)
+    int StateEnd = 0;   // the state image and its gap
+    int ImageEnd = 0;   // the normal image and its gap: where the label starts
+    int LabelWidth = 0;
+  };
+  TRowLayout LayoutRow(PTreeNode node, TColumnIndex column);
+  // The width of the check images in use (the shared glyphs or the custom list), 0 when there are none.
+  int CheckImageWidth() const;
+  bool IsMainColumn(TColumnIndex column) const;
+  bool WheelPanningActive() const;
+  // Whether an OLE drag hovers over this tree now, as its drag manager knows.
+  bool IsOleDropTarget() const;
+  void HandleMouseWheel(TMessage& message);
+  bool HandleSetCursor(TMessage& message);
+  // Leaves only node selected (when it was), with one change report.
+  void ReduceSelectionTo(PTreeNode node);
+  // The check box press of a click or the space key, and its release (applied or only redrawn).
+  void PressCheckBox(PTreeNode node);
+  void ReleaseCheckBox(bool apply);
+  // The node's part of the rubber band's test: its row, or its main column content, in absolute tree coordinates.
+  RECT SelectionTestRect(PTreeNode node, int top, int limit, bool rightToLeft);
+
+  std::vector<PTreeNode> tempCache_;
+  int lastSelectionLevel_ = -1;
+  POINT lastClickPos_{};
+  TScrollDirections scrollDirections_;
+  DWORD autoScrollWanted_ = 0;  // tick count of the first scroll wish near an edge, 0 for none
+  // The rubber band from the press point to the pointer, in absolute tree coordinates, before and after a move.
+  RECT lastSelectionRect_{};
+  RECT newSelectionRect_{};
+  TShiftState drawSelectionShift_;
+
  private:
   friend class TWorkerThread;
   // The tree's parts raise its events through the dispatchers.

@@ -172,6 +172,8 @@ class TTreeColumns : public TCollection {
   TColumnIndex DownIndex() const { return downIndex_; }
   TColumnIndex TrackIndex() const { return trackIndex_; }
   TColumnIndex ClickIndex() const { return clickIndex_; }
+  // A press in the tree's client area remembers its column here, so that the release can report a column click.
+  void SetClickIndex(TColumnIndex value) { clickIndex_ = value; }
   TColumnIndex DragIndex() const { return dragIndex_; }
   TColumnIndex DropTarget() const { return dropTarget_; }
   bool DropBefore() const { return dropBefore_; }

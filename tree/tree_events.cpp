@@ -23,8 +23,6 @@ void TBaseTree::DoAfterPaint(TCanvas* canvas) {
   if (OnAfterPaint) OnAfterPaint(this, canvas);
 }
 
-void TBaseTree::DoAutoScroll(int x, int y) { (void)x, (void)y; }
-
 bool TBaseTree::DoBeforeDrag(PTreeNode node, TColumnIndex column) {
   bool allowed = false;
   if (OnDragAllowed) OnDragAllowed(this, node, column, allowed);

@@ -15,24 +15,6 @@ using SS = TShiftStateItem;
 
 bool IsNavigationKey(WORD key) { return key == VK_BACK || key == VK_TAB || (key >= VK_PRIOR && key <= VK_DOWN); }
 
-TCheckState NextCheckState(TCheckType type, TCheckState state) {
-  switch (type) {
-    case TCheckType::ctCheckBox:
-    case TCheckType::ctTriStateCheckBox:
-      return state == TCheckState::csCheckedNormal ? TCheckState::csUncheckedNormal : TCheckState::csCheckedNormal;
-    case TCheckType::ctRadioButton:
-      return TCheckState::csCheckedNormal;
-    case TCheckType::ctButton:
-      return TCheckState::csUncheckedNormal;
-    default:
-      return state;
-  }
-}
-
-// The pressed look of a normal check state (the odd values are the pressed ones).
-TCheckState Pressed(TCheckState state) { return static_cast<TCheckState>(static_cast<int>(state) | 1); }
-TCheckState Released(TCheckState state) { return static_cast<TCheckState>(static_cast<int>(state) & ~1); }
-
 }  // namespace
 
 void TBaseTree::ScrollByKey(int deltaX, int deltaY) {
@@ -264,14 +246,8 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       if (!options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) || !focused ||
           focused->CheckType == TCheckType::ctNone) {
         DoStateChange({TTreeState::stSearchPending});
-      } else if (!checkNode_ && !focused->Has(nsDisabled)) {
-        TCheckState next = NextCheckState(focused->CheckType, focused->CheckState);
-        if (DoChecking(focused, next)) {
-          checkNode_ = focused;
-          pendingCheckState_ = next;
-          focused->CheckState = Pressed(focused->CheckState);
-          InvalidateNode(focused);
-        }
+      } else {
+        PressCheckBox(focused);
       }
       break;
     case VK_APPS:
@@ -294,13 +270,6 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
 
 // The space key's release applies the pending check state when the pressed node still has the focus; otherwise the
 // node only loses its pressed look.
-void TBaseTree::FinishCheckKey() {
-  PTreeNode node = checkNode_;
-  if (!node) return;
-  checkNode_ = nullptr;
-  node->CheckState = Released(node->CheckState);
-  if (node == focusedNode_) DoCheckClick(node, pendingCheckState_);
-  InvalidateNode(node);
-}
+void TBaseTree::FinishCheckKey() { ReleaseCheckBox(checkNode_ == focusedNode_); }
 
 }  // namespace tree

@@ -54,8 +54,8 @@ RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnl
                  (options_->PaintOptions().Contains(TTreePaintOption::toShowRoot) ? 1 : 0);
     start += levels * indent_;
     if (options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) && node->CheckType != TCheckType::ctNone &&
-        checkImages_)
-      start += checkImages_->Width() + 2;
+        CheckImageWidth() > 0)
+      start += CheckImageWidth() + 2;
   }
   bool rightToLeft = useColumns && column != NoColumn ? columns->Items(column)->UseRightToLeftReading()
                                                       : BiDiMode() != TBiDiMode::bdLeftToRight;
@@ -224,8 +224,8 @@ int TBaseTree::GetMaxColumnWidth(TColumnIndex column) {
   for (PTreeNode node = GetFirstVisible(); node; node = GetNextVisible(node)) {
     int width = 2 * margin_ + GetNodeWidth(node, column);
     if (mainColumn) width += static_cast<int>(GetNodeLevel(node) + (showRoot ? 1 : 0)) * indent_;
-    if (mainColumn && checks && checkImages_ && node->CheckType != TCheckType::ctNone)
-      width += checkImages_->Width() + 2;
+    if (mainColumn && checks && CheckImageWidth() > 0 && node->CheckType != TCheckType::ctNone)
+      width += CheckImageWidth() + 2;
     bool ghosted = false;
     if (images_ && DoGetImageIndex(node, TTreeImageKind::ikNormal, column, ghosted, -1) >= 0)
       width += images_->Width() + 2;

@@ -235,7 +235,7 @@ int TBaseTree::GetMaxRightExtend() {
   bool showRoot = options_->PaintOptions().Contains(TTreePaintOption::toShowRoot);
   bool checks = options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport);
   int imagesWidth = (stateImages_ ? stateImages_->Width() + 2 : 0) + (images_ ? images_->Width() + 2 : 0);
-  int checkWidth = checkImages_ ? checkImages_->Width() + 2 : 0;
+  int checkWidth = CheckImageWidth() > 0 ? CheckImageWidth() + 2 : 0;
   int widest = 0;
   int top = 0;
   PTreeNode node = GetTopNode();

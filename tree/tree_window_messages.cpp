@@ -109,6 +109,7 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       return true;
     }
     default:
+      if (HandleMouseMessage(message)) return true;
       if (HandleDragDropMessage(message)) return true;
       return HandleWindowExtrasMessage(message);
   }

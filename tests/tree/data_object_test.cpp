@@ -227,8 +227,8 @@ TEST(TreeDataObject, SetDataCopiesTheTargetDevice) {
   ASSERT_EQ(data->SetData(&format, &medium, FALSE), S_OK);
   ReleaseStgMedium(&medium);
   std::vector<BYTE> expected(reinterpret_cast<BYTE*>(device), reinterpret_cast<BYTE*>(device) + size);
+  // Cleared but kept until the end: a freed block could come back as the copy's address.
   std::memset(device, 0, size);
-  CoTaskMemFree(device);
   ComPtr<IEnumFORMATETC> enumerator;
   data->EnumFormatEtc(DATADIR_GET, &enumerator);
   FORMATETC records[8];
@@ -239,6 +239,7 @@ TEST(TreeDataObject, SetDataCopiesTheTargetDevice) {
   ASSERT_NE(last.ptd, nullptr);
   EXPECT_EQ(std::vector<BYTE>(reinterpret_cast<BYTE*>(last.ptd), reinterpret_cast<BYTE*>(last.ptd) + size), expected);
   for (ULONG i = 0; i < fetched; ++i) CoTaskMemFree(records[i].ptd);
+  CoTaskMemFree(device);
 }
 
 // Once its tree is destroyed the object renders nothing and touches nothing of the tree.

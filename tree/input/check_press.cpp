@@ -1,0 +1,48 @@
+// A check box is pressed by a click or the space key and shows its pressed look until the button or key goes up;
+// only then does the new state apply.
+#include "tree/base_tree.h"
+
+namespace tree {
+
+namespace {
+
+// The pressed look of a normal check state (the odd values are the pressed ones), and back.
+TCheckState Pressed(TCheckState state) { return static_cast<TCheckState>(static_cast<int>(state) | 1); }
+TCheckState Released(TCheckState state) { return static_cast<TCheckState>(static_cast<int>(state) & ~1); }
+
+}  // namespace
+
+TCheckState TBaseTree::DetermineNextCheckState(TCheckType checkType, TCheckState checkState) {
+  switch (checkType) {
+    case TCheckType::ctCheckBox:
+    case TCheckType::ctTriStateCheckBox:
+      return checkState == TCheckState::csCheckedNormal ? TCheckState::csUncheckedNormal : TCheckState::csCheckedNormal;
+    case TCheckType::ctRadioButton:
+      return TCheckState::csCheckedNormal;
+    case TCheckType::ctButton:
+      return TCheckState::csUncheckedNormal;
+    default:
+      return checkState;
+  }
+}
+
+void TBaseTree::PressCheckBox(PTreeNode node) {
+  if (checkNode_ || node->Has(nsDisabled)) return;
+  TCheckState next = DetermineNextCheckState(node->CheckType, node->CheckState);
+  if (!DoChecking(node, next)) return;
+  checkNode_ = node;
+  pendingCheckState_ = next;
+  node->CheckState = Pressed(node->CheckState);
+  InvalidateNode(node);
+}
+
+void TBaseTree::ReleaseCheckBox(bool apply) {
+  PTreeNode node = checkNode_;
+  if (!node) return;
+  checkNode_ = nullptr;
+  node->CheckState = Released(node->CheckState);
+  if (apply) DoCheckClick(node, pendingCheckState_);
+  InvalidateNode(node);
+}
+
+}  // namespace tree

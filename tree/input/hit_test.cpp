@@ -1,0 +1,174 @@
+// What a point of the tree's window hits: the node, its column and the part of the row, laid out as the painting
+// lays out a row (indentation and margin, check box, state image, normal image, label).
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "framework/image_list.h"
+#include "tree/base_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
+
+namespace tree {
+
+namespace {
+
+using HP = TNodeHitPosition;
+
+// The gap painting leaves after every image of a row.
+constexpr int ImageGap = 2;
+
+}  // namespace
+
+int TBaseTree::CheckImageWidth() const {
+  if (checkImageKind_ == TCheckImageKind::ckCustom) return customCheckImages_ ? customCheckImages_->Width() : 0;
+  int width = 0, height = 0;
+  if (HIMAGELIST list = tree::CheckImages(checkImageKind_)) ImageList_GetIconSize(list, &width, &height);
+  return width;
+}
+
+bool TBaseTree::IsMainColumn(TColumnIndex column) const {
+  return column == NoColumn || !header_->UseColumns() || column == header_->MainColumn();
+}
+
+TBaseTree::TRowLayout TBaseTree::LayoutRow(PTreeNode node, TColumnIndex column) {
+  TRowLayout layout;
+  const bool main = IsMainColumn(column);
+  if (main) {
+    int levels = static_cast<int>(GetNodeLevel(node)) +
+                 (options_->PaintOptions().Contains(TTreePaintOption::toShowRoot) ? 1 : 0);
+    layout.IndentEnd = levels * indent_;
+  }
+  layout.IndentEnd += margin_;
+  layout.CheckEnd = layout.IndentEnd;
+  if (main && options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) &&
+      node->CheckType != TCheckType::ctNone) {
+    if (int width = CheckImageWidth()) layout.CheckEnd += width + ImageGap;
+  }
+  layout.StateEnd = layout.CheckEnd;
+  bool ghosted = false;
+  if (stateImages_ && DoGetImageIndex(node, TTreeImageKind::ikState, column, ghosted, -1) > -1)
+    layout.StateEnd += stateImages_->Width() + ImageGap;
+  layout.ImageEnd = layout.StateEnd;
+  TTreeImageKind kind = node->Has(nsSelected) ? TTreeImageKind::ikSelected : TTreeImageKind::ikNormal;
+  if (images_ && DoGetImageIndex(node, kind, column, ghosted, -1) > -1) layout.ImageEnd += images_->Width() + ImageGap;
+  layout.LabelWidth = GetNodeWidth(node, column);
+  return layout;
+}
+
+void TBaseTree::GetHitTestInfoAt(int x, int y, bool relative, THitInfo& hitInfo) {
+  hitInfo = THitInfo{};
+  if (relative) {
+    x -= offsetX_;
+    y -= offsetY_;
+  }
+  const int width = std::max(ClientWidth(), HorizontalRange());
+  if (x < 0)
+    hitInfo.HitPositions += HP::hpToLeft;
+  else if (x > width)
+    hitInfo.HitPositions += HP::hpToRight;
+  if (y < 0)
+    hitInfo.HitPositions += HP::hpAbove;
+  else if (y > std::max(ClientHeight(), VerticalRange()))
+    hitInfo.HitPositions += HP::hpBelow;
+  if (!hitInfo.HitPositions.Empty()) return;
+
+  int nodeTop = 0;
+  PTreeNode node = GetNodeAt(x, y, false, nodeTop);
+  if (!node) {
+    hitInfo.HitPositions += HP::hpNowhere;
+    return;
+  }
+  hitInfo.HitNode = node;
+  TColumnIndex column = NoColumn;
+  int left = 0, right = width;
+  TBiDiMode biDiMode = BiDiMode();
+  TAlignment alignment = alignment_;
+  if (header_->UseColumns()) {
+    TTreeColumns* columns = header_->Columns();
+    column = columns->GetColumnAndBounds(POINT{x, 0}, left, right, false);
+    if (column == InvalidColumn) {
+      hitInfo.HitPositions += HP::hpNowhere;
+      return;
+    }
+    if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoSpanColumns)) {
+      // An empty cell belongs to the nearest filled cell to its left, whose content may run over it; that cell
+      // reaches on to the right over every empty neighbour.
+      for (TColumnIndex previous = columns->GetPreviousVisibleColumn(column);
+           previous >= 0 && ColumnIsEmpty(node, column); previous = columns->GetPreviousVisibleColumn(column)) {
+        column = previous;
+        left = columns->Items(column)->Left();
+      }
+      for (TColumnIndex next = columns->GetNextVisibleColumn(column); next >= 0 && ColumnIsEmpty(node, next);
+           next = columns->GetNextVisibleColumn(next))
+        right = columns->Items(next)->Left() + columns->Items(next)->Width();
+    }
+    biDiMode = columns->Items(column)->BiDiMode();
+    alignment = columns->Items(column)->Alignment();
+  }
+  hitInfo.HitColumn = column;
+  hitInfo.HitPositions += HP::hpOnItem;
+  if (biDiMode == TBiDiMode::bdLeftToRight)
+    DetermineHitPositionLTR(hitInfo, x - left, right - left, alignment);
+  else
+    DetermineHitPositionRTL(hitInfo, x - left, right - left, alignment);
+}
+
+void TBaseTree::DetermineHitPositionLTR(THitInfo& hitInfo, int x, int right, TAlignment alignment) {
+  PTreeNode node = hitInfo.HitNode;
+  const bool main = IsMainColumn(hitInfo.HitColumn);
+  const TRowLayout row = LayoutRow(node, hitInfo.HitColumn);
+  if (x < row.IndentEnd) {
+    // The expand button sits in the innermost indentation level.
+    const int indentation = row.IndentEnd - margin_;
+    if (main && options_->PaintOptions().Contains(TTreePaintOption::toShowButtons) && node->Has(nsHasChildren) &&
+        x >= indentation - indent_ && x < indentation)
+      hitInfo.HitPositions += HP::hpOnButton;
+    else
+      hitInfo.HitPositions += HP::hpOnIndent;
+    return;
+  }
+  if (!main && options_->MiscOptions().Contains(TTreeMiscOption::toReportMode)) return;
+  if (x < row.CheckEnd) {
+    hitInfo.HitPositions = THitPositions{HP::hpOnItem, HP::hpOnCheckBox};
+    return;
+  }
+  if (x < row.StateEnd) {
+    hitInfo.HitPositions += HP::hpOnStateImage;
+    return;
+  }
+  if (x < row.ImageEnd) {
+    hitInfo.HitPositions += HP::hpOnNormalImage;
+    return;
+  }
+  const int offset = row.ImageEnd;
+  const int textWidth = row.LabelWidth;
+  if (textWidth > right - offset) {
+    hitInfo.HitPositions += HP::hpOnLabel;
+    return;
+  }
+  int start = offset;
+  if (alignment == TAlignment::taRightJustify)
+    start = right - textWidth;
+  else if (alignment == TAlignment::taCenter)
+    start = (offset + right - textWidth) / 2;
+  if (x < start)
+    hitInfo.HitPositions += HP::hpLeftOfLabel;
+  else if (x >= start + textWidth)
+    hitInfo.HitPositions += HP::hpRightOfLabel;
+  else
+    hitInfo.HitPositions += HP::hpOnLabel;
+}
+
+void TBaseTree::DetermineHitPositionRTL(THitInfo& hitInfo, int x, int right, TAlignment alignment) {
+  // The row is the mirror image of a left-to-right row: measured from the right edge, the parts come in the same
+  // order, and what lies left of the label there lies right of it here.
+  DetermineHitPositionLTR(hitInfo, right - 1 - x, right, alignment);
+  THitPositions& positions = hitInfo.HitPositions;
+  const bool leftOf = positions.Contains(HP::hpLeftOfLabel), rightOf = positions.Contains(HP::hpRightOfLabel);
+  positions -= THitPositions{HP::hpLeftOfLabel, HP::hpRightOfLabel};
+  if (leftOf) positions += HP::hpRightOfLabel;
+  if (rightOf) positions += HP::hpLeftOfLabel;
+}
+
+}  // namespace tree

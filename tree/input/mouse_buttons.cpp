@@ -1,0 +1,170 @@
+// What a press, a release and a double click do where they hit: expand buttons, check boxes, focus and selection,
+// the pending rubber band, the delayed edit start and the drag start.
+#include "framework/shift_state.h"
+#include "tree/base_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
+
+namespace tree {
+
+namespace {
+
+using HP = TNodeHitPosition;
+using SS = TShiftStateItem;
+using SO = TTreeSelectionOption;
+
+TShiftState MessageShift(const TMessage& message) { return KeysToShiftState(LOWORD(message.WParam)); }
+
+}  // namespace
+
+bool TBaseTree::WheelPanningActive() const {
+  return states_.Contains(TTreeState::stWheelPanning) || states_.Contains(TTreeState::stWheelScrolling);
+}
+
+void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
+  if (WheelPanningActive()) {
+    StopWheelPanning();
+    return;
+  }
+  StopTimer(EditTimer);
+  states_ -= TTreeState::stEditPending;
+  if (IsEditing() && !DoEndEdit()) return;
+
+  const TShiftState shift = MessageShift(message);
+  const THitPositions& at = hitInfo.HitPositions;
+  PTreeNode node = hitInfo.HitNode;
+  const TTreeSelectionOptions selection = options_->SelectionOptions();
+  const bool fullRowSelect = selection.Contains(SO::toFullRowSelect);
+  const bool grid = options_->MiscOptions().Contains(TTreeMiscOption::toGridExtensions);
+  header_->Columns()->SetClickIndex(hitInfo.HitColumn);
+
+  TColumnIndex newColumn = focusedColumn_;
+  bool columnChanged = false;
+  if (at.Contains(HP::hpOnLabel) || fullRowSelect || grid) {
+    newColumn = hitInfo.HitColumn;
+    columnChanged = newColumn != focusedColumn_;
+    if (!selection.Contains(SO::toExtendedFocus)) newColumn = header_->MainColumn();
+  }
+
+  const bool labelHit = at.Contains(HP::hpOnLabel) || at.Contains(HP::hpOnNormalImage);
+  const bool cellHit =
+      !labelHit && node && !at.Contains(HP::hpOnButton) && !at.Contains(HP::hpOnCheckBox) && (fullRowSelect || grid);
+  const bool anyHit = labelHit || cellHit;
+  const bool multiSelect = selection.Contains(SO::toMultiSelect);
+  const bool plain = !shift.Contains(SS::ssShift) && !shift.Contains(SS::ssCtrl);
+  const bool nodeSelected = anyHit && node->Has(nsSelected);
+  bool autoDrag = (DragMode() == TDragMode::dmAutomatic || Dragging()) && !cellHit;
+  if (DragMode() == TDragMode::dmManual && node) autoDrag = DoBeforeDrag(node, hitInfo.HitColumn);
+
+  if (at.Contains(HP::hpOnButton) && node->Has(nsHasChildren)) {
+    ToggleNode(node);
+    return;
+  }
+  if (at.Contains(HP::hpOnCheckBox)) {
+    PressCheckBox(node);
+    return;
+  }
+
+  if ((root_->FirstChild && plain) || selectionCount_ == 0) {
+    PTreeNode levelNode = node ? node : GetLastNoInit();
+    if (levelNode) lastSelectionLevel_ = static_cast<int>(GetNodeLevel(levelNode));
+  }
+  if (multiSelect && plain && labelHit && autoDrag && nodeSelected) states_ += TTreeState::stClearPending;
+
+  const POINT click = MessagePoint(message.LParam);
+  const bool rightPressWithMenu = message.Msg == WM_RBUTTONDOWN && node && HasPopupMenu(node, hitInfo.HitColumn, click);
+  if ((!anyHit && multiSelect && plain) ||
+      (anyHit && (!nodeSelected || (!autoDrag && !rightPressWithMenu)) && (plain || !multiSelect))) {
+    if (nodeSelected)
+      ReduceSelectionTo(node);
+    else
+      ClearSelection();
+  }
+
+  if (Focused() && (at.Contains(HP::hpOnLabel) || (grid && at.Contains(HP::hpOnItem))) && nodeSelected &&
+      !columnChanged && plain)
+    states_ += TTreeState::stEditPending;
+  if (!Focused() && CanFocus()) SetFocus();
+
+  if (!selection.Contains(SO::toDisableDrawSelection) && !labelHit && multiSelect) {
+    states_ += TTreeState::stDrawSelPending;
+    drawSelectionShift_ = shift * TShiftState{SS::ssShift, SS::ssCtrl};
+    const LONG x = click.x - offsetX_, y = click.y - offsetY_;
+    newSelectionRect_ = lastSelectionRect_ = RECT{x, y, x, y};
+    selectionRect_ = RECT{};
+    if (!cellHit) return;
+  }
+
+  lastClickPos_ = click;
+  if (!anyHit || !DoFocusChanging(focusedNode_, node, focusedColumn_, newColumn)) return;
+  if (columnChanged) {
+    InvalidateColumn(focusedColumn_);
+    InvalidateColumn(newColumn);
+    focusedColumn_ = newColumn;
+  }
+  if (DragKind() == TDragKind::dkDock) {
+    StopTimer(ScrollTimer);
+    states_ -= TTreeStates{TTreeState::stScrollPending, TTreeState::stScrolling};
+  }
+  PTreeNode lastFocused = focusedNode_;
+  DoFocusNode(node, false);
+  if (plain || !multiSelect || Dragging()) {
+    if (!node->Has(nsSelected)) {
+      AddToSelection(node);
+      InvalidateNode(node);
+    }
+    if (plain) rangeAnchor_ = node;
+  } else {
+    HandleClickSelection(lastFocused, node, shift);
+  }
+  DoFocusChange(focusedNode_, focusedColumn_);
+  if (autoDrag) BeginDrag(false);
+}
+
+void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
+  if (states_.Contains(TTreeState::stFrameworkDragging)) return;
+  const bool bandDrawn = states_.Contains(TTreeState::stDrawSelecting);
+  states_ -= TTreeStates{TTreeState::stDrawSelPending, TTreeState::stDrawSelecting};
+  if (bandDrawn) Invalidate();
+  if (states_.Contains(TTreeState::stClearPending)) ReduceSelectionTo(focusedNode_);
+  // The press's waiting states end with the button; a drag that did not start by now never will.
+  states_ -= TTreeStates{TTreeState::stClearPending, TTreeState::stOleDragPending, TTreeState::stScrollPending,
+                         TTreeState::stScrolling};
+  StopTimer(ScrollTimer);
+
+  const bool onItem = hitInfo.HitPositions.Contains(HP::hpOnItem);
+  if (checkNode_) ReleaseCheckBox(hitInfo.HitNode == checkNode_ && onItem);
+
+  const TColumnIndex clicked = header_->Columns()->ClickIndex();
+  if (clicked >= 0 && clicked == hitInfo.HitColumn) DoColumnClick(clicked, MessageShift(message));
+
+  if (states_.Contains(TTreeState::stEditPending)) {
+    if (focusedNode_ && hitInfo.HitNode == focusedNode_ && onItem && CanEdit(focusedNode_, hitInfo.HitColumn)) {
+      editColumn_ = focusedColumn_;
+      SetTimer(Handle(), EditTimer, editDelay_, nullptr);
+    } else {
+      states_ -= TTreeState::stEditPending;
+    }
+  }
+}
+
+void TBaseTree::HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo) {
+  StopTimer(EditTimer);
+  states_ -= TTreeState::stEditPending;
+  if (IsEditing() && !DoEndEdit()) return;
+  if (hitInfo.HitColumn >= 0 && header_->Columns()->IsValidColumn(hitInfo.HitColumn))
+    DoColumnDblClick(hitInfo.HitColumn, MessageShift(message));
+  const THitPositions& at = hitInfo.HitPositions;
+  PTreeNode node = hitInfo.HitNode;
+  if (!node) return;
+  if (at.Contains(HP::hpOnCheckBox)) {
+    PressCheckBox(node);
+  } else if (at.Contains(HP::hpOnButton)) {
+    ToggleNode(node);
+  } else if (options_->MiscOptions().Contains(TTreeMiscOption::toToggleOnDblClick)) {
+    const THitPositions toggling{HP::hpOnLabel, HP::hpOnNormalImage, HP::hpOnStateImage};
+    if (!(at * toggling).Empty() || options_->SelectionOptions().Contains(SO::toFullRowSelect)) ToggleNode(node);
+  }
+}
+
+}  // namespace tree

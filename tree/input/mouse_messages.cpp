@@ -1,0 +1,223 @@
+// The mouse messages of the tree's window: the three buttons, moves with hot tracking, the rubber band and the drag
+// start, the wheel, leaving the window and the cursor.
+#include <cstdlib>
+
+#include "framework/application.h"
+#include "framework/messages.h"
+#include "framework/screen.h"
+#include "framework/shift_state.h"
+#include "tree/base_tree.h"
+#include "tree/tree_header.h"
+
+namespace tree {
+
+namespace {
+
+using HP = TNodeHitPosition;
+using SO = TTreeSelectionOption;
+
+constexpr int WheelDelta = WHEEL_DELTA;
+
+}  // namespace
+
+bool TBaseTree::HandleMouseMessage(TMessage& message) {
+  // Messages still arrive while the tree takes its parts down.
+  if (!header_ || !options_) return false;
+  const TTreeSelectionOptions selection = options_->SelectionOptions();
+  const bool headerBusy = !header_->States().Empty();
+  auto hitTest = [&] {
+    THitInfo hitInfo;
+    const POINT p = MessagePoint(message.LParam);
+    GetHitTestInfoAt(p.x, p.y, true, hitInfo);
+    return hitInfo;
+  };
+  switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+      DoStateChange({TTreeState::stLeftButtonDown});
+      inherited::Dispatch(message);
+      HandleMouseDown(message, hitTest());
+      return true;
+    case WM_LBUTTONUP:
+      DoStateChange({}, {TTreeState::stLeftButtonDown});
+      HandleMouseUp(message, hitTest());
+      inherited::Dispatch(message);
+      return true;
+    case WM_LBUTTONDBLCLK:
+      inherited::Dispatch(message);
+      HandleMouseDblClick(message, hitTest());
+      return true;
+    case WM_RBUTTONDOWN:
+      DoStateChange({TTreeState::stRightButtonDown});
+      if (headerBusy) return true;
+      inherited::Dispatch(message);
+      if (selection.Contains(SO::toRightClickSelect)) HandleMouseDown(message, hitTest());
+      return true;
+    case WM_RBUTTONUP: {
+      DoStateChange({}, {TTreeState::stRightButtonDown});
+      if (headerBusy) return true;
+      if (Application) Application->CancelHint();
+      if ((states_.Contains(TTreeState::stDrawSelPending) || states_.Contains(TTreeState::stDrawSelecting)) &&
+          PopupMenu()) {
+        DoStateChange({}, {TTreeState::stDrawSelPending, TTreeState::stDrawSelecting});
+        Invalidate();
+      }
+      inherited::Dispatch(message);
+      const THitInfo hitInfo = hitTest();
+      if (selection.Contains(SO::toRightClickSelect)) HandleMouseUp(message, hitInfo);
+      if (!PopupMenu()) DoPopupMenu(hitInfo.HitNode, hitInfo.HitColumn, MessagePoint(message.LParam));
+      return true;
+    }
+    case WM_RBUTTONDBLCLK:
+      inherited::Dispatch(message);
+      if (selection.Contains(SO::toRightClickSelect)) HandleMouseDblClick(message, hitTest());
+      return true;
+    case WM_MBUTTONDOWN: {
+      DoStateChange({TTreeState::stMiddleButtonDown});
+      if (headerBusy) return true;
+      inherited::Dispatch(message);
+      const bool contentLarger = ClientWidth() < HorizontalRange() || ClientHeight() < VerticalRange();
+      if (options_->MiscOptions().Contains(TTreeMiscOption::toWheelPanning) && !WheelPanningActive() && contentLarger) {
+        lastClickPos_ = MessagePoint(message.LParam);
+        StartWheelPanning(ClientToScreen(lastClickPos_));
+      } else {
+        StopWheelPanning();
+        if (selection.Contains(SO::toMiddleClickSelect)) HandleMouseDown(message, hitTest());
+      }
+      return true;
+    }
+    case WM_MBUTTONUP:
+      DoStateChange({}, {TTreeState::stMiddleButtonDown});
+      if (!WheelPanningActive()) {
+        if (headerBusy) return true;
+        inherited::Dispatch(message);
+        if (selection.Contains(SO::toMiddleClickSelect)) HandleMouseUp(message, hitTest());
+      } else if (states_.Contains(TTreeState::stWheelScrolling)) {
+        // Released without moving: panning goes on until the next press.
+        DoStateChange({}, {TTreeState::stWheelPanning});
+      } else {
+        StopWheelPanning();
+      }
+      return true;
+    case WM_MBUTTONDBLCLK:
+      inherited::Dispatch(message);
+      if (selection.Contains(SO::toMiddleClickSelect)) HandleMouseDblClick(message, hitTest());
+      return true;
+    case CM_MOUSEWHEEL:
+      HandleMouseWheel(message);
+      return true;
+    case CM_MOUSELEAVE:
+      if (!WheelPanningActive()) {
+        StopTimer(ScrollTimer);
+        DoStateChange({}, {TTreeState::stScrollPending, TTreeState::stScrolling});
+        SetHotNode(nullptr);
+      }
+      inherited::Dispatch(message);
+      return true;
+    case WM_SETCURSOR:
+      return HandleSetCursor(message);
+    default:
+      return false;
+  }
+}
+
+void TBaseTree::HandleMouseWheel(TMessage& message) {
+  StopWheelPanning();
+  inherited::Dispatch(message);
+  if (message.Result != 0) return;
+  message.Result = 1;
+  const bool ctrl = KeysToShiftState(LOWORD(message.WParam)).Contains(TShiftStateItem::ssCtrl);
+  int steps = static_cast<short>(HIWORD(message.WParam)) / WheelDelta;
+  const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
+  if (ClientHeight() < VerticalRange()) {
+    if (ctrl) steps *= ClientHeight() / defaultNodeHeight_;
+    DoSetOffsetXY(POINT{offsetX_, offsetY_ + steps * defaultNodeHeight_}, all);
+  } else {
+    if (ctrl && indent_ > 0) steps *= ClientWidth() / indent_;
+    DoSetOffsetXY(POINT{offsetX_ + steps * indent_, offsetY_}, all);
+  }
+  const POINT p = ScreenToClient(MessagePoint(message.LParam));
+  const RECT client = ClientRect();
+  if (PtInRect(&client, p)) HandleHotTrack(p.x, p.y);
+}
+
+bool TBaseTree::HandleSetCursor(TMessage& message) {
+  if (reinterpret_cast<HWND>(message.WParam) != Handle() || IsDesigning() || LOWORD(message.LParam) != HTCLIENT)
+    return false;
+  if (WheelPanningActive()) {
+    DefaultHandler(message);
+    return true;
+  }
+  if (!Screen || Screen->Cursor() != crDefault) return false;
+  TCursor cursor = Cursor();
+  if (options_->PaintOptions().Contains(TTreePaintOption::toHotTrack) && hotNode_ && hotCursor_ != crDefault)
+    cursor = hotCursor_;
+  DoGetCursor(cursor);
+  ::SetCursor(Screen->Cursors(cursor));
+  message.Result = 1;
+  return true;
+}
+
+void TBaseTree::HandleHotTrack(int x, int y) {
+  THitInfo hitInfo;
+  GetHitTestInfoAt(x, y, true, hitInfo);
+  PTreeNode node = hitInfo.HitNode;
+  const bool counts = hitInfo.HitPositions.Contains(HP::hpOnLabel) || hitInfo.HitPositions.Contains(HP::hpOnCheckBox) ||
+                      options_->SelectionOptions().Contains(SO::toFullRowSelect);
+  SetHotNode(counts ? node : nullptr);
+}
+
+void TBaseTree::MouseMove(TShiftState shift, int x, int y) {
+  if (!states_.Contains(TTreeState::stDrawSelPending)) {
+    if (states_.Contains(TTreeState::stWheelPanning) && states_.Contains(TTreeState::stWheelScrolling)) {
+      const POINT anchor = ScreenToClient(panningAnchor_);
+      if (std::abs(x - anchor.x) >= GetSystemMetrics(SM_CXDRAG) ||
+          std::abs(y - anchor.y) >= GetSystemMetrics(SM_CYDRAG))
+        DoStateChange({}, {TTreeState::stWheelScrolling});
+    }
+    if (states_.Contains(TTreeState::stOleDragPending) &&
+        (std::abs(x - lastClickPos_.x) >= dragThreshold_ || std::abs(y - lastClickPos_.y) >= dragThreshold_)) {
+      DoDragging(lastClickPos_);
+      return;
+    }
+  }
+  if (CanAutoScroll()) DoAutoScroll(x, y);
+  if (WheelPanningActive()) AdjustPanningCursor(x, y);
+
+  if (states_.Contains(TTreeState::stDrawSelecting)) {
+    const RECT before = selectionRect_;
+    if (CalculateSelectionRect(x, y)) {
+      if (HandleDrawSelection()) {
+        Invalidate();
+      } else {
+        RECT repaint{};
+        UnionRect(&repaint, &before, &selectionRect_);
+        OffsetRect(&repaint, offsetX_, offsetY_);
+        InflateRect(&repaint, 1, 1);
+        InvalidateRect(Handle(), &repaint, FALSE);
+      }
+      UpdateWindow(Handle());
+    }
+  } else {
+    HandleHotTrack(x, y);
+    inherited::MouseMove(shift, x, y);
+  }
+
+  if (states_.Contains(TTreeState::stDrawSelPending) && CalculateSelectionRect(x, y)) {
+    const RECT band = newSelectionRect_;
+    if (std::abs(band.right - band.left) > GetSystemMetrics(SM_CXDRAG) ||
+        std::abs(band.bottom - band.top) > GetSystemMetrics(SM_CYDRAG)) {
+      if (states_.Contains(TTreeState::stClearPending)) {
+        states_ -= TTreeState::stClearPending;
+        ClearSelection();
+      }
+      DoStateChange({TTreeState::stDrawSelecting}, {TTreeState::stDrawSelPending});
+      const TColumnIndex main = header_->MainColumn();
+      if (main != focusedColumn_ && DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, main))
+        focusedColumn_ = main;
+      HandleDrawSelection();
+      Invalidate();
+    }
+  }
+}
+
+}  // namespace tree
