@@ -114,7 +114,7 @@ constexpr std::uint32_t CacheThreshold = 2000;
 constexpr std::uint16_t DefaultTreeNodeHeight = 18;
 
 enum class TNodeAlignment { naFromBottom, naFromTop, naProportional };
-enum class THintMode { hmDefault, hmHint, hmHintAndDefault, hmTooltip };
+enum class TTreeHintMode { hmDefault, hmHint, hmHintAndDefault, hmTooltip };
 constexpr int DefaultTextMargin = 4;
 enum class TDragImageKind { diComplete, diMainColumnOnly, diNoImage };
 enum class TDragOperation { doCopy, doMove, doLink };
@@ -342,8 +342,8 @@ class TBaseTree : public TCustomControl {
   virtual const TClass* GetHeaderClass() const;
   // The widest content of a column over the visible nodes.
   virtual int GetMaxColumnWidth(TColumnIndex column);
-  THintMode HintMode() const { return hintMode_; }
-  void SetHintMode(THintMode value) { hintMode_ = value; }
+  TTreeHintMode HintMode() const { return hintMode_; }
+  void SetHintMode(TTreeHintMode value) { hintMode_ = value; }
   THintAnimationType HintAnimation() const { return hintAnimation_; }
   void SetHintAnimation(THintAnimationType value) { hintAnimation_ = value; }
   int TextMargin() const { return textMargin_; }
@@ -951,7 +951,7 @@ class TBaseTree : public TCustomControl {
   std::unique_ptr<TClipboardFormats> clipboardFormats_;
   Microsoft::WRL::ComPtr<IDataObject> clipboardData_;
   std::unique_ptr<TTreeHeader> header_;
-  THintMode hintMode_ = THintMode::hmDefault;
+  TTreeHintMode hintMode_ = TTreeHintMode::hmDefault;
   THintAnimationType hintAnimation_ = THintAnimationType::hatSystemDefault;
   int textMargin_ = DefaultTextMargin;
   std::shared_ptr<void> lifeToken_ = std::make_shared<int>(0);
@@ -1041,7 +1041,7 @@ class TBaseTree : public TCustomControl {
 
   TDrawSelectionMode drawSelectionMode_ = TDrawSelectionMode::smDottedRectangle;
   bool wantTabs_ = false;
-  TDropMode lastDropMode_ = TDropMode::dmNowhere;
+  TDropMode lastDropMode_ = TDropMode::dpNowhere;
   RECT selectionRect_{};
   PTreeNode checkNode_ = nullptr;
   TCheckState pendingCheckState_ = TCheckState::csUncheckedNormal;

@@ -33,8 +33,8 @@ constexpr TColumnIndex InvalidColumn = -2;
 enum class TSortDirection { sdAscending, sdDescending };
 enum class TTreeImageKind { ikNormal, ikSelected, ikState, ikOverlay };
 enum class TTreeDropMarkMode { dmmNone, dmmLeft, dmmRight };
-enum class TItemEraseAction { eaColor, eaDefault, eaNone };
-enum class TDropMode { dmNowhere, dmAbove, dmOnNode, dmBelow };
+enum class TItemEraseAction { ieColor, ieDefault };
+enum class TDropMode { dpNowhere, dpAbove, dpOnNode, dpBelow };
 enum class THintAnimationType { hatNone, hatFade, hatSlide, hatSystemDefault };
 
 using TFormatArray = std::vector<CLIPFORMAT>;

@@ -42,7 +42,7 @@ class TMeasureDC {
 };
 
 bool TooltipMode(const TTreeHintData& data) {
-  return data.Node && data.Tree && data.Tree->HintMode() == THintMode::hmTooltip;
+  return data.Node && data.Tree && data.Tree->HintMode() == TTreeHintMode::hmTooltip;
 }
 
 }  // namespace
@@ -94,7 +94,7 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
 
   if (!hintData_.DefaultHint.empty())
     hintData_.HintText = hintData_.DefaultHint;
-  else if (tree->HintMode() == THintMode::hmTooltip)
+  else if (tree->HintMode() == TTreeHintMode::hmTooltip)
     hintData_.HintText = tree->DoGetNodeTooltip(hintData_.Node, hintData_.Column);
   else
     hintData_.HintText = tree->DoGetNodeHint(hintData_.Node, hintData_.Column);

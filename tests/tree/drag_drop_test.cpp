@@ -122,9 +122,9 @@ TEST_F(TDragDropFixture, DropModeFollowsTheRowThird) {
     int offset;  // pixels below the top of row 1 (rows are 18 high)
     TDropMode withMark;
   };
-  const TCase cases[] = {{0, TDropMode::dmAbove},  {5, TDropMode::dmAbove},   {6, TDropMode::dmOnNode},
-                         {9, TDropMode::dmOnNode}, {12, TDropMode::dmOnNode}, {13, TDropMode::dmBelow},
-                         {17, TDropMode::dmBelow}};
+  const TCase cases[] = {{0, TDropMode::dpAbove},  {5, TDropMode::dpAbove},   {6, TDropMode::dpOnNode},
+                         {9, TDropMode::dpOnNode}, {12, TDropMode::dpOnNode}, {13, TDropMode::dpBelow},
+                         {17, TDropMode::dpBelow}};
   ComPtr<IDataObject> data = SourceData(0);
   ComPtr<IDropTarget> drop = target.DropTarget();
   for (bool mark : {true, false}) {
@@ -136,7 +136,7 @@ TEST_F(TDragDropFixture, DropModeFollowsTheRowThird) {
       ASSERT_EQ(drop->DragEnter(data.Get(), MK_LBUTTON, POINTL{at.x, at.y}, &effect), S_OK);
       effect = DROPEFFECT_COPY;
       ASSERT_EQ(drop->DragOver(MK_LBUTTON, POINTL{at.x, at.y}, &effect), S_OK);
-      TDropMode expected = mark ? c.withMark : TDropMode::dmOnNode;
+      TDropMode expected = mark ? c.withMark : TDropMode::dpOnNode;
       EXPECT_EQ(target.LastDropMode(), expected) << c.offset << " mark " << mark;
       EXPECT_EQ(log.modes.back(), expected) << c.offset << " mark " << mark;
       EXPECT_EQ(target.DropTargetNode(), target.Top(1)) << c.offset;
@@ -149,7 +149,7 @@ TEST_F(TDragDropFixture, DropModeFollowsTheRowThird) {
   DWORD effect = DROPEFFECT_COPY;
   drop->DragEnter(data.Get(), MK_LBUTTON, POINTL{below.x, below.y}, &effect);
   drop->DragOver(MK_LBUTTON, POINTL{below.x, below.y}, &effect);
-  EXPECT_EQ(target.LastDropMode(), TDropMode::dmNowhere);
+  EXPECT_EQ(target.LastDropMode(), TDropMode::dpNowhere);
   EXPECT_EQ(target.DropTargetNode(), nullptr);
   drop->DragLeave();
 }
@@ -651,7 +651,7 @@ TEST_F(TDragDropFixture, RowsRepaintedUnderTheImageReachItsBackground) {
   image.PrepareDrag(picture, POINT{origin.x + 10, origin.y + 10}, POINT{origin.x + 25, origin.y + 25}, nullptr);
   image.ShowDragImage();
   ASSERT_TRUE(image.Visible());
-  target.SetDropTarget(target.Top(1), TDropMode::dmOnNode);
+  target.SetDropTarget(target.Top(1), TDropMode::dpOnNode);
   target.UpdateWindowAndDragImage(&source, target.GetDisplayRect(target.Top(1), NoColumn, false), false, true);
   image.HideDragImage();
   TWindowCapture painted = target.Capture();
@@ -661,7 +661,7 @@ TEST_F(TDragDropFixture, RowsRepaintedUnderTheImageReachItsBackground) {
   EXPECT_NE(painted.Pixel(25, 27), kWindowColor);
   EXPECT_EQ(screen.Pixel(origin.x + 15, origin.y + 12), TFakeScreen::Original(origin.x + 15, origin.y + 12));
   image.EndDrag();
-  target.SetDropTarget(nullptr, TDropMode::dmNowhere);
+  target.SetDropTarget(nullptr, TDropMode::dpNowhere);
 }
 
 // A node deleted while a drag runs leaves the drag selection and the drop target: nothing dangles.

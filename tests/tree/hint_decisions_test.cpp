@@ -47,7 +47,7 @@ TEST(TreeHints, DecisionsByModeAndPosition) {
   const POINT onRow1{10, 20}, belowRows{10, 120};
   struct TCase {
     const char* name;
-    THintMode mode;
+    TTreeHintMode mode;
     POINT at;
     int contentWidth;
     bool shown;
@@ -56,15 +56,15 @@ TEST(TreeHints, DecisionsByModeAndPosition) {
     bool overText;    // placed over the node's text rather than below the mouse
   };
   const TCase cases[] = {
-      {"default: the control's hint on a node", THintMode::hmDefault, onRow1, 40, true, L"tree hint", false, false},
-      {"default: the control's hint anywhere", THintMode::hmDefault, belowRows, 40, true, L"tree hint", false, false},
-      {"hint on a node", THintMode::hmHint, onRow1, 40, true, L"hint 1", true, false},
-      {"hint below the rows: none", THintMode::hmHint, belowRows, 40, false, L"", false, false},
-      {"hint and default on a node", THintMode::hmHintAndDefault, onRow1, 40, true, L"hint 1", true, false},
-      {"hint and default below the rows", THintMode::hmHintAndDefault, belowRows, 40, true, L"tree hint", false, false},
-      {"tooltip of a whole text: none", THintMode::hmTooltip, onRow1, 40, false, L"", false, false},
-      {"tooltip of a cut-off text", THintMode::hmTooltip, onRow1, 400, true, L"tip 1", true, true},
-      {"tooltip below the rows: none", THintMode::hmTooltip, belowRows, 400, false, L"", false, false},
+      {"default: the control's hint on a node", TTreeHintMode::hmDefault, onRow1, 40, true, L"tree hint", false, false},
+      {"default: the control's hint anywhere", TTreeHintMode::hmDefault, belowRows, 40, true, L"tree hint", false, false},
+      {"hint on a node", TTreeHintMode::hmHint, onRow1, 40, true, L"hint 1", true, false},
+      {"hint below the rows: none", TTreeHintMode::hmHint, belowRows, 40, false, L"", false, false},
+      {"hint and default on a node", TTreeHintMode::hmHintAndDefault, onRow1, 40, true, L"hint 1", true, false},
+      {"hint and default below the rows", TTreeHintMode::hmHintAndDefault, belowRows, 40, true, L"tree hint", false, false},
+      {"tooltip of a whole text: none", TTreeHintMode::hmTooltip, onRow1, 40, false, L"", false, false},
+      {"tooltip of a cut-off text", TTreeHintMode::hmTooltip, onRow1, 400, true, L"tip 1", true, true},
+      {"tooltip below the rows: none", TTreeHintMode::hmTooltip, belowRows, 400, false, L"", false, false},
   };
   for (const TCase& c : cases) {
     tree.SetHintMode(c.mode);
@@ -97,7 +97,7 @@ TEST(TreeHints, DecisionsByModeAndPosition) {
 TEST(TreeHints, NoneWhileCapturedOrOff) {
   TTestWindow host{RECT{50, 50, 400, 400}};
   THintTree tree(host.Handle());
-  tree.SetHintMode(THintMode::hmHint);
+  tree.SetHintMode(TTreeHintMode::hmHint);
   ASSERT_EQ(AskHint(tree, POINT{10, 20}).result, 0);
   SetCapture(host.Handle());
   EXPECT_NE(AskHint(tree, POINT{10, 20}).result, 0) << "a window holds the mouse";
@@ -113,7 +113,7 @@ TEST(TreeHints, ColumnHintOverTheHeader) {
   tree.Header()->Columns()->Add()->SetWidth(80);
   tree.Header()->Columns()->Items(1)->SetHint(L"second column");
   tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible + TTreeHeaderOption::hoShowHint);
-  tree.SetHintMode(THintMode::hmHint);
+  tree.SetHintMode(TTreeHintMode::hmHint);
   TAnswer answer = AskHint(tree, POINT{100, -5});
   EXPECT_EQ(answer.result, 0);
   EXPECT_EQ(answer.info.HintStr, L"second column");
@@ -130,15 +130,15 @@ TEST(TreeHints, PauseByModeOncePrepared) {
   TTestWindow host{RECT{50, 50, 400, 400}};
   THintTree tree(host.Handle());
   struct TCase {
-    THintMode mode;
+    TTreeHintMode mode;
     bool prepared;
     int pause;
   };
-  const TCase cases[] = {{THintMode::hmHint, false, 0},
-                         {THintMode::hmHint, true, 500},
-                         {THintMode::hmDefault, true, 500},
-                         {THintMode::hmTooltip, true, 0},
-                         {THintMode::hmTooltip, false, 0}};
+  const TCase cases[] = {{TTreeHintMode::hmHint, false, 0},
+                         {TTreeHintMode::hmHint, true, 500},
+                         {TTreeHintMode::hmDefault, true, 500},
+                         {TTreeHintMode::hmTooltip, true, 0},
+                         {TTreeHintMode::hmTooltip, false, 0}};
   for (const TCase& c : cases) {
     tree.SetHintMode(c.mode);
     if (c.prepared)
@@ -166,17 +166,17 @@ TEST(TreeHints, FadingNeedsBlending) {
 
 TEST(TreeHints, AssignCopiesTheHintSettings) {
   TTestTree source, target;
-  source.SetHintMode(THintMode::hmTooltip);
+  source.SetHintMode(TTreeHintMode::hmTooltip);
   source.SetHintAnimation(THintAnimationType::hatSlide);
   target.Assign(&source);
-  EXPECT_EQ(target.HintMode(), THintMode::hmTooltip);
+  EXPECT_EQ(target.HintMode(), TTreeHintMode::hmTooltip);
   EXPECT_EQ(target.HintAnimation(), THintAnimationType::hatSlide);
 }
 
 TEST(TreeHints, DataReachesTheHintWindow) {
   TTestWindow host{RECT{50, 50, 400, 400}};
   THintTree tree(host.Handle());
-  tree.SetHintMode(THintMode::hmHint);
+  tree.SetHintMode(TTreeHintMode::hmHint);
   TAnswer answer = AskHint(tree, POINT{10, 40});
   TTreeHintWindow window(nullptr);
   RECT r = window.CalcHintRect(400, answer.info.HintStr, answer.info.HintData);

@@ -58,13 +58,13 @@ struct THintFixture : ::testing::Test {
 TEST_F(THintFixture, TextAndSize) {
   struct TCase {
     String defaultHint;
-    THintMode mode;
+    TTreeHintMode mode;
     String shown;
   };
-  const TCase cases[] = {{L"given text", THintMode::hmDefault, L"given text"},
-                         {L"", THintMode::hmDefault, L"hint 1"},
-                         {L"", THintMode::hmHint, L"hint 1"},
-                         {L"", THintMode::hmTooltip, L"tip 1"}};
+  const TCase cases[] = {{L"given text", TTreeHintMode::hmDefault, L"given text"},
+                         {L"", TTreeHintMode::hmDefault, L"hint 1"},
+                         {L"", TTreeHintMode::hmHint, L"hint 1"},
+                         {L"", TTreeHintMode::hmTooltip, L"tip 1"}};
   bool hadMMX = tree::HasMMX;
   for (bool mmx : {true, false}) {
     tree::HasMMX = mmx;
@@ -80,7 +80,7 @@ TEST_F(THintFixture, TextAndSize) {
   }
   tree::HasMMX = hadMMX;
   // Nothing to say: no hint.
-  tree.SetHintMode(THintMode::hmDefault);
+  tree.SetHintMode(TTreeHintMode::hmDefault);
   struct TSilentTree : TTestTree {
     String DoGetNodeHint(PTreeNode, TColumnIndex) override { return {}; }
   } silent;

@@ -192,9 +192,9 @@ TEST_F(TPaintFixture, DropMarkAndDropTarget) {
     COLORREF expected;
   };
   // The drop target is the second row (18 .. 36) of a 300 pixel row.
-  const TCase cases[] = {{TDropMode::dmAbove, {10, 19}, kDropMark},    {TDropMode::dmAbove, {10, 33}, kWindowColor},
-                         {TDropMode::dmBelow, {20, 33}, kDropMark},    {TDropMode::dmBelow, {10, 19}, kWindowColor},
-                         {TDropMode::dmOnNode, {23, 19}, kDropTarget}, {TDropMode::dmOnNode, {10, 19}, kWindowColor}};
+  const TCase cases[] = {{TDropMode::dpAbove, {10, 19}, kDropMark},    {TDropMode::dpAbove, {10, 33}, kWindowColor},
+                         {TDropMode::dpBelow, {20, 33}, kDropMark},    {TDropMode::dpBelow, {10, 19}, kWindowColor},
+                         {TDropMode::dpOnNode, {23, 19}, kDropTarget}, {TDropMode::dpOnNode, {10, 19}, kWindowColor}};
   for (const TCase& c : cases) {
     TPaintTree tree(host.Handle(), 300, 200, 3);
     tree.SetDropTarget(tree.GetNext(tree.GetFirst()), c.mode);

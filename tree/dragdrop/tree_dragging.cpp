@@ -64,7 +64,7 @@ void TBaseTree::DoDragging(POINT p) {
   Microsoft::WRL::ComPtr<IDropSource> dropSource;
   GetDragManager()->QueryInterface(IID_PPV_ARGS(&dropSource));
   if (dataObject && CanShowDragImage()) PrepareDragImage(p, dataObject.Get());
-  lastDropMode_ = TDropMode::dmOnNode;
+  lastDropMode_ = TDropMode::dpOnNode;
   DWORD effect = DROPEFFECT_NONE;
   if (dataObject && dropSource)
     ::DoDragDrop(dataObject.Get(), dropSource.Get(), AllowedEffects(dragOperations_), &effect);

@@ -47,11 +47,11 @@ TBaseTree* TBaseTree::OwnDragImageSource(TObject* source) {
 }
 
 TDropMode TBaseTree::DropModeAt(int y, const RECT& r, bool withDropMark) const {
-  if (!withDropMark) return TDropMode::dmOnNode;
+  if (!withDropMark) return TDropMode::dpOnNode;
   int offset = 3 * (y - r.top), height = r.bottom - r.top;
-  if (offset < height) return TDropMode::dmAbove;
-  if (offset > 2 * height) return TDropMode::dmBelow;
-  return TDropMode::dmOnNode;
+  if (offset < height) return TDropMode::dpAbove;
+  if (offset > 2 * height) return TDropMode::dpBelow;
+  return TDropMode::dpOnNode;
 }
 
 void TBaseTree::RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible) {
@@ -103,7 +103,7 @@ HRESULT TBaseTree::DragEnter(DWORD keyState, POINT pt, DWORD& effect) {
   TBaseTree* imageSource = OwnDragImageSource(source);
   if (accepted) {
     PTreeNode node = GetNodeAt(client.x, client.y);
-    lastDropMode_ = node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), true) : TDropMode::dmNowhere;
+    lastDropMode_ = node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), true) : TDropMode::dpNowhere;
     // Painted before the image shows, so the image takes the marked row into its background.
     if (node) ChangeDropTarget(node, imageSource, false);
   } else {
@@ -137,7 +137,7 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
   PTreeNode node = GetNodeAt(client.x, client.y);
   const bool withDropMark = options_->PaintOptions().Contains(TTreePaintOption::toShowDropmark);
   TDropMode mode =
-      node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), withDropMark) : TDropMode::dmNowhere;
+      node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), withDropMark) : TDropMode::dpNowhere;
   const bool imageVisible = imageSource && imageSource->dragImage_->Visible();
 
   // Rows that moved under the cursor are repainted whole, whatever else changed.

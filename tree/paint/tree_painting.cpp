@@ -446,9 +446,9 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
 void TBaseTree::EraseItem(TNodePaintInfo& info, const RECT& r, bool backgroundInUse, int clientTop) {
   HDC dc = info.Canvas->Handle();
   TColor color = Color();
-  TItemEraseAction action = TItemEraseAction::eaDefault;
+  TItemEraseAction action = TItemEraseAction::ieDefault;
   DoBeforeItemErase(info.Canvas, info.Node, r, color, action);
-  if (action == TItemEraseAction::eaColor) {
+  if (action == TItemEraseAction::ieColor) {
     FillSolid(dc, r, RGBOf(color));
   } else if (backgroundInUse) {
     TileBackground(dc, r, POINT{r.left + offsetX_, clientTop});
@@ -501,7 +501,7 @@ void TBaseTree::PaintCellSelection(HDC dc, TNodePaintInfo& info) {
     const bool selected = info.Node->Has(nsSelected);
     bool draw = true;
     COLORREF fill = 0, border = 0;
-    if (info.Node == dropTargetNode_ && (lastDropMode_ == TDropMode::dmOnNode || selected)) {
+    if (info.Node == dropTargetNode_ && (lastDropMode_ == TDropMode::dpOnNode || selected)) {
       fill = RGBOf(colors_->DropTargetColor());
       border = RGBOf(colors_->DropTargetBorderColor());
     } else if (selected) {
@@ -609,7 +609,7 @@ void TBaseTree::PaintImage(TNodePaintInfo& info, TImageInfoIndex which, bool wit
 }
 
 void TBaseTree::PaintDropMark(HDC dc, const RECT& r) {
-  if (lastDropMode_ != TDropMode::dmAbove && lastDropMode_ != TDropMode::dmBelow) return;
+  if (lastDropMode_ != TDropMode::dpAbove && lastDropMode_ != TDropMode::dpBelow) return;
   const int l = r.left, t = r.top, right = r.right, b = r.bottom;
   POINT above[6] = {{l + 2, t}, {right - 2, t}, {right - 2, t + 6}, {right - 6, t + 2}, {l + 6, t + 2}, {l + 2, t + 6}};
   POINT below[6] = {{l + 2, b - 1},     {right - 2, b - 1}, {right - 2, b - 8},
@@ -617,7 +617,7 @@ void TBaseTree::PaintDropMark(HDC dc, const RECT& r) {
   HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
   SetDCBrushColor(dc, RGBOf(colors_->DropMarkColor()));
-  Polygon(dc, lastDropMode_ == TDropMode::dmAbove ? above : below, 6);
+  Polygon(dc, lastDropMode_ == TDropMode::dpAbove ? above : below, 6);
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
 }

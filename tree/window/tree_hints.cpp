@@ -58,7 +58,7 @@ void TBaseTree::CMHintShow(TMessage& message) {
     message.Result = info->HintStr.empty() ? NoHint : 0;
     return;
   }
-  if (hintMode_ == THintMode::hmDefault) {
+  if (hintMode_ == TTreeHintMode::hmDefault) {
     info->HintStr = GetShortHint(Hint());
     message.Result = info->HintStr.empty() ? NoHint : 0;
     return;
@@ -67,11 +67,11 @@ void TBaseTree::CMHintShow(TMessage& message) {
   TColumnIndex column = NoColumn;
   RECT cell{};
   if (!GetHintCell(p, node, column, cell)) {
-    info->HintStr = hintMode_ == THintMode::hmHintAndDefault ? GetShortHint(Hint()) : String();
+    info->HintStr = hintMode_ == TTreeHintMode::hmHintAndDefault ? GetShortHint(Hint()) : String();
     message.Result = info->HintStr.empty() ? NoHint : 0;
     return;
   }
-  const bool tooltip = hintMode_ == THintMode::hmTooltip;
+  const bool tooltip = hintMode_ == TTreeHintMode::hmTooltip;
   if (tooltip) {
     // A tooltip shows only a cut-off text, laid exactly over it.
     RECT text = GetDisplayRect(node, column, true, true);
@@ -102,7 +102,7 @@ void TBaseTree::CMHintShowPause(TMessage& message) {
   const bool headerHint =
       header_->InHeader(p) && header_->UseColumns() && header_->Options().Contains(TTreeHeaderOption::hoShowHint);
   // Tooltips follow the mouse at once; hints wait the application's pause once one was prepared.
-  if (!(states_.Contains(TTreeState::stHintPrepared) && (headerHint || hintMode_ != THintMode::hmTooltip))) *pause = 0;
+  if (!(states_.Contains(TTreeState::stHintPrepared) && (headerHint || hintMode_ != TTreeHintMode::hmTooltip))) *pause = 0;
 }
 
 }  // namespace tree
