@@ -25,6 +25,9 @@ enum class TBlendMode { blendConstant, blendPerPixel, blendMaster, blendConstant
 void BlendBitmapRect(HDC source, HDC destination, const RECT& r, POINT target, TBlendMode mode, int constantAlpha,
                      int bias);
 
+// RedrawWindow flags of a frame redraw: invalidate, no erase, no children, frame.
+constexpr UINT FrameRedrawFlags = RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME;
+
 // The rectangle with left <= right and top <= bottom.
 RECT NormalizeRect(const RECT& r);
 // Sorts values[l..r] ascending.

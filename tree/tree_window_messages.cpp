@@ -7,18 +7,12 @@
 #include "framework/messages.h"
 #include "framework/visual_styles.h"
 #include "tree/base_tree.h"
+#include "tree/tree_drawing.h"
 #include "tree/paint/paint_resources.h"
 #include "tree/scroll_bar_options.h"
 #include "tree/tree_header.h"
 
 namespace tree {
-
-namespace {
-
-// RedrawWindow flags of a frame redraw: invalidate, no erase, no children, frame.
-constexpr UINT FrameRedrawFlags = RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME;
-
-}  // namespace
 
 bool TBaseTree::HandleTreeMessage(TMessage& message) {
   switch (message.Msg) {

@@ -13,33 +13,6 @@
 namespace tree_test {
 namespace {
 
-// A shown tree whose records hold one integer key, saved with its nodes.
-struct TKeyedTree : TTestTree {
-  explicit TKeyedTree(HWND host) {
-    SetParentWindow(host);
-    SetBounds(0, 0, 200, 100);
-    SetNodeDataSize(sizeof(int));
-    OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
-    OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
-    HandleNeeded();
-    SetVisible(true);
-  }
-  PTreeNode Add(int key, PTreeNode parent = nullptr) {
-    PTreeNode node = AddChild(parent);
-    Key(*this, node) = key;
-    return node;
-  }
-  std::vector<int> Keys() {
-    std::vector<int> keys;
-    for (PTreeNode node : AllNodes(*this)) keys.push_back(Key(*this, node));
-    return keys;
-  }
-  void SelectOnly(PTreeNode node) {
-    ClearSelection();
-    if (node) SetSelected(node, true);
-  }
-};
-
 struct EditActions : ::testing::Test {
   TTestWindow host{RECT{0, 0, 400, 300}};
   ~EditActions() override { OleSetClipboard(nullptr); }

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "framework/streams.h"
+
 namespace tree_test {
 
 namespace {
@@ -88,6 +90,41 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     Sleep(1);
   }
   return true;
+}
+
+TKeyedTree::TKeyedTree(HWND host) {
+  SetNodeDataSize(sizeof(int));
+  OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
+  OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
+  if (!host) return;
+  SetParentWindow(host);
+  SetBounds(0, 0, 200, 100);
+  HandleNeeded();
+  SetVisible(true);
+}
+
+PTreeNode TKeyedTree::Add(int key, PTreeNode parent) {
+  PTreeNode node = AddChild(parent);
+  Key(*this, node) = key;
+  return node;
+}
+
+void TKeyedTree::Fill(int count) {
+  for (int i = 1; i <= count; ++i) {
+    PTreeNode node = Add(i);
+    for (int j = 1; j <= 2; ++j) Add(10 * i + j, node);
+  }
+}
+
+std::vector<int> TKeyedTree::Keys() {
+  std::vector<int> keys;
+  for (PTreeNode node : AllNodes(*this)) keys.push_back(Key(*this, node));
+  return keys;
+}
+
+void TKeyedTree::SelectOnly(PTreeNode node) {
+  ClearSelection();
+  if (node) SetSelected(node, true);
 }
 
 }  // namespace tree_test

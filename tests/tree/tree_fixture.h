@@ -27,6 +27,17 @@ class TTestTree : public TBaseTree {
 // The node's application record as one integer key.
 inline int& Key(TBaseTree& tree, PTreeNode node) { return *tree.GetNodeData<int>(node); }
 
+// A tree whose records hold one integer key, saved and loaded with its nodes by the owner's events; given a host
+// window, it is shown on it at 200 x 100.
+struct TKeyedTree : TTestTree {
+  explicit TKeyedTree(HWND host = nullptr);
+  PTreeNode Add(int key, PTreeNode parent = nullptr);
+  // Top-level nodes with keys 1..count, each with two children keyed 10 x parent + 1 and + 2.
+  void Fill(int count);
+  std::vector<int> Keys();
+  void SelectOnly(PTreeNode node);
+};
+
 // Every cached total and link of the store, checked against a full recount; returns the first fault found.
 std::string CheckInvariants(TBaseTree& tree);
 

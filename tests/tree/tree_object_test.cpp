@@ -18,29 +18,6 @@ namespace tree_test {
 
 namespace {
 
-// A shown tree on a host window, records of one integer, and a clipboard data object of the test's own.
-struct TShownTree : TTestTree {
-  explicit TShownTree(HWND host) {
-    SetParentWindow(host);
-    SetBounds(0, 0, 200, 100);
-    SetNodeDataSize(sizeof(int));
-    OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
-    OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
-    HandleNeeded();
-    SetVisible(true);
-  }
-  PTreeNode Add(int key, PTreeNode parent = nullptr) {
-    PTreeNode node = AddChild(parent);
-    Key(*this, node) = key;
-    return node;
-  }
-  std::vector<int> Keys() {
-    std::vector<int> keys;
-    for (PTreeNode node : AllNodes(*this)) keys.push_back(Key(*this, node));
-    return keys;
-  }
-};
-
 struct TreeWindow : ::testing::Test {
   TTestWindow host{RECT{0, 0, 400, 300}};
 };
@@ -149,7 +126,7 @@ TEST(TreeObject, LoadsFromFormTextWithOldOptions) {
 }
 
 TEST_F(TreeWindow, ScrollBarRangesFollowTotalHeight) {
-  TShownTree tree(host.Handle());
+  TKeyedTree tree(host.Handle());
   tree.ScrollBarOptions()->SetScrollBars(TScrollStyle::ssVertical);
   struct TCase {
     std::uint32_t count;
@@ -174,7 +151,7 @@ TEST_F(TreeWindow, ScrollBarRangesFollowTotalHeight) {
 }
 
 TEST_F(TreeWindow, RecreationKeepsNodesSelectionAndFocus) {
-  TShownTree tree(host.Handle());
+  TKeyedTree tree(host.Handle());
   tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
   for (int i = 0; i < 5; ++i) tree.Add(i);
   PTreeNode second = tree.GetNext(tree.GetFirst());
@@ -192,7 +169,7 @@ TEST_F(TreeWindow, RecreationKeepsNodesSelectionAndFocus) {
 }
 
 TEST_F(TreeWindow, CreationParameters) {
-  TShownTree tree(host.Handle());
+  TKeyedTree tree(host.Handle());
   LONG style = GetWindowLongW(tree.Handle(), GWL_STYLE);
   EXPECT_EQ(style & (WS_CLIPCHILDREN | WS_CLIPSIBLINGS), WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
   EXPECT_TRUE(GetWindowLongW(tree.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
@@ -219,7 +196,7 @@ bool ClipboardHasTreeData() {
 }  // namespace
 
 TEST_F(TreeWindow, CopyAndPasteWithinAndBetweenTrees) {
-  TShownTree source(host.Handle()), target(host.Handle());
+  TKeyedTree source(host.Handle()), target(host.Handle());
   PTreeNode a = source.Add(1);
   source.Add(11, a);
   source.Add(2);
@@ -239,7 +216,7 @@ TEST_F(TreeWindow, CopyAndPasteWithinAndBetweenTrees) {
 }
 
 TEST_F(TreeWindow, CutAndPasteMovesBetweenTrees) {
-  TShownTree source(host.Handle()), target(host.Handle());
+  TKeyedTree source(host.Handle()), target(host.Handle());
   PTreeNode a = source.Add(1);
   source.Add(2);
   source.SetSelected(a, true);
@@ -254,7 +231,7 @@ TEST_F(TreeWindow, CutAndPasteMovesBetweenTrees) {
 
 TEST_F(TreeWindowFaults, DestroyedTreeLeavesRenderedDataButNoReference) {
   {
-    TShownTree source(host.Handle());
+    TKeyedTree source(host.Handle());
     source.SetSelected(source.Add(5), true);
     source.CopyToClipboard();
   }
@@ -264,7 +241,7 @@ TEST_F(TreeWindowFaults, DestroyedTreeLeavesRenderedDataButNoReference) {
   FORMATETC reference{TreeReferenceFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   TStgMedium medium;
   EXPECT_NE(data->GetData(&reference, medium.ReleaseAndGetAddressOf()), S_OK);
-  TShownTree target(host.Handle());
+  TKeyedTree target(host.Handle());
   EXPECT_TRUE(target.PasteFromClipboard());
   EXPECT_EQ(target.Keys(), (std::vector<int>{5}));
   OleSetClipboard(nullptr);

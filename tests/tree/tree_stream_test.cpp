@@ -56,28 +56,6 @@ int LoadError(TBaseTree& tree, const std::string& bytes) {
   return 0;
 }
 
-// A tree whose records hold one integer, saved and loaded by the owner's events.
-struct TKeyedTree : TTestTree {
-  TKeyedTree() {
-    SetNodeDataSize(sizeof(int));
-    OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
-    OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
-  }
-  // Top-level nodes with keys 1..count, each with two children keyed 10 x parent + 1 and + 2.
-  void Fill(int count) {
-    for (int i = 1; i <= count; ++i) {
-      PTreeNode node = AddChild(nullptr);
-      Key(*this, node) = i;
-      for (int j = 1; j <= 2; ++j) Key(*this, AddChild(node)) = 10 * i + j;
-    }
-  }
-  std::vector<int> Keys() {
-    std::vector<int> keys;
-    for (PTreeNode node : AllNodes(*this)) keys.push_back(Key(*this, node));
-    return keys;
-  }
-};
-
 }  // namespace
 
 TEST(TreeStream, EmptyTreeIsMagicAndZeroCount) {

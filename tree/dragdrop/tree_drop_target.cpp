@@ -16,7 +16,7 @@ namespace {
 
 // Redraw flags of the frame and of the client rows under a drag image: validate what is painted now, without
 // erasing and without the child windows.
-constexpr UINT FrameRedrawFlags =
+constexpr UINT WindowRedrawFlags =
     RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME;
 constexpr UINT ClientRedrawFlags = RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW;
 // A data object from anywhere may enumerate formats without end: a drop reads no more than this many.
@@ -246,7 +246,7 @@ void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool up
     OffsetRect(&window, -origin.x, -origin.y);
     HRGN frame = CreateRectRgnIndirect(&window);
     CombineRgn(frame, frame, covered, RGN_DIFF);
-    RedrawWindow(Handle(), nullptr, frame, FrameRedrawFlags);
+    RedrawWindow(Handle(), nullptr, frame, WindowRedrawFlags);
     DeleteObject(frame);
   }
   HRGN rows = CreateRectRgnIndirect(&dirty);

@@ -2,18 +2,12 @@
 // 3-D look and enabled-state changes, and the end of the window.
 #include "framework/messages.h"
 #include "tree/base_tree.h"
+#include "tree/tree_drawing.h"
 #include "tree/paint/paint_resources.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_header.h"
 
 namespace tree {
-
-namespace {
-
-// RedrawWindow flags of a frame redraw: invalidate, no erase, no children, frame.
-constexpr UINT FrameRedrawFlags = RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_FRAME;
-
-}  // namespace
 
 bool TBaseTree::HandleWindowExtrasMessage(TMessage& message) {
   switch (message.Msg) {
