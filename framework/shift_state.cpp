@@ -7,16 +7,27 @@ constexpr LPARAM kAltDownBit = 0x20000000;
 
 bool KeyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }
 
-}  // namespace
-
-TShiftState KeysToShiftState(WORD keys) {
+TShiftState MouseKeysToShiftState(DWORD keys) {
   TShiftState result;
   if (keys & MK_SHIFT) result += TShiftStateItem::ssShift;
   if (keys & MK_CONTROL) result += TShiftStateItem::ssCtrl;
   if (keys & MK_LBUTTON) result += TShiftStateItem::ssLeft;
   if (keys & MK_RBUTTON) result += TShiftStateItem::ssRight;
   if (keys & MK_MBUTTON) result += TShiftStateItem::ssMiddle;
+  return result;
+}
+
+}  // namespace
+
+TShiftState KeysToShiftState(WORD keys) {
+  TShiftState result = MouseKeysToShiftState(keys);
   if (KeyDown(VK_MENU)) result += TShiftStateItem::ssAlt;
+  return result;
+}
+
+TShiftState DragKeysToShiftState(DWORD keyState) {
+  TShiftState result = MouseKeysToShiftState(keyState);
+  if (keyState & MK_ALT) result += TShiftStateItem::ssAlt;
   return result;
 }
 

@@ -41,17 +41,6 @@ TDragResult DropEffectToDragResult(DWORD effect) {
   }
 }
 
-TShiftState DragKeysToShiftState(DWORD keyState) {
-  TShiftState state;
-  if (keyState & MK_SHIFT) state += TShiftStateItem::ssShift;
-  if (keyState & MK_CONTROL) state += TShiftStateItem::ssCtrl;
-  if (keyState & MK_LBUTTON) state += TShiftStateItem::ssLeft;
-  if (keyState & MK_RBUTTON) state += TShiftStateItem::ssRight;
-  if (keyState & MK_MBUTTON) state += TShiftStateItem::ssMiddle;
-  if (keyState & MK_ALT) state += TShiftStateItem::ssAlt;
-  return state;
-}
-
 DWORD ShiftStateToDropEffect(TShiftState shiftState, DWORD allowedEffects, bool fallBack) {
   bool shift = shiftState.Contains(TShiftStateItem::ssShift);
   bool ctrl = shiftState.Contains(TShiftStateItem::ssCtrl);

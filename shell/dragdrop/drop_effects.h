@@ -29,8 +29,6 @@ bool DropEffectToDragType(DWORD effect, TDragType& dragType);
 DWORD DragTypesToDropEffect(TDragTypes dragTypes);
 // NONE is a cancelled drop; COPY, MOVE and LINK their drop; any other value an unknown outcome.
 TDragResult DropEffectToDragResult(DWORD effect);
-// The key flags of a drag (MK_*), MK_ALT included, as a shift state.
-TShiftState DragKeysToShiftState(DWORD keyState);
 // Shift+Ctrl links, Ctrl copies, Shift or no modifier moves, each only when allowed; with fallBack, an effect that
 // is not allowed gives the first allowed of copy, move and link instead of 0.
 DWORD ShiftStateToDropEffect(TShiftState shiftState, DWORD allowedEffects, bool fallBack);

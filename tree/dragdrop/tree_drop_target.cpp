@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/object.h"
+#include "framework/shift_state.h"
 #include "tree/base_tree.h"
 #include "tree/scroll_bar_options.h"
 #include "tree/tree_data_object.h"
@@ -21,17 +22,6 @@ constexpr UINT WindowRedrawFlags =
 constexpr UINT ClientRedrawFlags = RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW;
 // A data object from anywhere may enumerate formats without end: a drop reads no more than this many.
 constexpr std::size_t MaxDropFormats = 4096;
-
-TShiftState DropShiftState(DWORD keyState) {
-  TShiftState shift;
-  if (keyState & MK_SHIFT) shift += TShiftStateItem::ssShift;
-  if (keyState & MK_CONTROL) shift += TShiftStateItem::ssCtrl;
-  if (keyState & MK_ALT) shift += TShiftStateItem::ssAlt;
-  if (keyState & MK_LBUTTON) shift += TShiftStateItem::ssLeft;
-  if (keyState & MK_RBUTTON) shift += TShiftStateItem::ssRight;
-  if (keyState & MK_MBUTTON) shift += TShiftStateItem::ssMiddle;
-  return shift;
-}
 
 DWORD Prefer(DWORD current, DWORD allowed, DWORD wanted) { return (allowed & wanted) ? wanted : current; }
 
@@ -94,7 +84,7 @@ DWORD TBaseTree::SuggestDropEffect(TObject* source, TShiftState shift, POINT pt,
 }
 
 HRESULT TBaseTree::DragEnter(DWORD keyState, POINT pt, DWORD& effect) {
-  TShiftState shift = DropShiftState(keyState);
+  TShiftState shift = DragKeysToShiftState(keyState);
   POINT client = pt;
   if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
   TBaseTree* source = GetDragManager()->GetDragSource();
@@ -133,7 +123,7 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
     offset.x -= horizontalStep;
   const bool scrolled = (offset.x != offsetX_ || offset.y != offsetY_) && DoSetOffsetXY(offset, scrollOptions);
 
-  TShiftState shift = DropShiftState(keyState);
+  TShiftState shift = DragKeysToShiftState(keyState);
   PTreeNode node = GetNodeAt(client.x, client.y);
   const bool withDropMark = options_->PaintOptions().Contains(TTreePaintOption::toShowDropmark);
   TDropMode mode =
@@ -193,7 +183,7 @@ HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, D
   }
   // The drag is over: the image goes before the handler changes what lies under it.
   if (TBaseTree* imageSource = OwnDragImageSource(source)) imageSource->dragImage_->HideDragImage();
-  TShiftState shift = DropShiftState(keyState);
+  TShiftState shift = DragKeysToShiftState(keyState);
   POINT client = pt;
   if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
   try {
