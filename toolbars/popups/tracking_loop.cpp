@@ -487,7 +487,8 @@ void ScrollViewByStep(TBarView* view, bool down) {
   int edge = 0;
   for (int i = 0; i < view->ViewerCount(); ++i) {
     TBarItemViewer* viewer = view->Viewers(i);
-    if (!viewer->Show() || viewer->Item()->HasStyle(isSeparator)) continue;
+    // Viewers cut off by the arrow strips are laid out but not shown.
+    if (!(viewer->Show() || viewer->Clipped()) || viewer->Item()->HasStyle(isSeparator)) continue;
     const RECT& bounds = viewer->BoundsRect();
     if (down && bounds.bottom > bottomLine && (!found || bounds.bottom < edge)) {
       edge = bounds.bottom;
