@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "bar_host.h"
+#include "framework/application.h"
 #include "tracked_menu.h"
 
 using namespace toolbars;
@@ -303,4 +304,92 @@ TEST_F(MenuBarTracking, MovingToAnotherBarEntryOpensItsMenuAtOnce) {
   });
   EXPECT_TRUE(openedWithTheSelection);
   EXPECT_EQ(Joined(clicked_), L"&Copy");
+}
+
+TEST_F(MenuTracking, TheRightButtonChoosesOnlyWhenItIsTracked) {
+  const POINT at = MenuOrigin();
+  for (const bool trackRight : {true, false}) {
+    clicked_.clear();
+    // The escape below may come after this run has ended; it must not end the next one.
+    auto running = std::make_shared<bool>(true);
+    RunPopup(
+        [&] {
+          WhenInLoop([] { return TrackedRoot() != nullptr; },
+                     [&, running] {
+                       SendMouseClick(EntryCentre(at, 1), true);
+                       // Timers come after queued input: this runs once the click was handled, if the loop goes on.
+                       PostInputFromLoop([this, running] {
+                         if (*running) PostKeyPress(frame_->Handle(), VK_ESCAPE);
+                       });
+                     });
+        },
+        trackRight);
+    *running = false;
+    EXPECT_EQ(Joined(clicked_), trackRight ? L"&Save" : L"") << "tracking the right button: " << trackRight;
+  }
+}
+
+TEST_F(MenuTracking, TheStatusHintFollowsTheSelectedEntry) {
+  root_->ItemAt(1)->SetHint(L"Save|Saves the page");
+  more_->ItemAt(1)->SetHint(L"|Second letter");
+  std::vector<std::wstring> hints;
+  auto recordHint = [&] { hints.push_back(Application->Hint()); };
+  RunPopup([&] {
+    WhenInLoop([] { return TrackedRoot() != nullptr; },
+               [&] {
+                 recordHint();
+                 PostStrokes(frame_->Handle(), {K(VK_DOWN), K(VK_DOWN)});
+                 WhenInLoop([] { return TrackedRoot()->Selected() && TrackedRoot()->Selected()->Index() == 1; },
+                            [&] {
+                              recordHint();
+                              PostStrokes(frame_->Handle(), {K(VK_DOWN), K(VK_RIGHT), K(VK_DOWN)});
+                              WhenInLoop(
+                                  [] {
+                                    TBarView* sub = TrackedRoot()->OpenViewerView();
+                                    return sub && sub->Selected() && sub->Selected()->Index() == 1;
+                                  },
+                                  [&] {
+                                    recordHint();
+                                    PostStrokes(frame_->Handle(), {K(VK_ESCAPE), K(VK_ESCAPE)});
+                                  });
+                            });
+               });
+  });
+  recordHint();
+  const std::vector<std::wstring> expected{L"", L"Saves the page", L"Second letter", L""};
+  EXPECT_EQ(hints, expected);
+}
+
+TEST_F(MenuTracking, OutsideEventsEndTheTracking) {
+  struct TCase {
+    const wchar_t* Name;
+    std::function<void()> Event;
+    bool QuitStaysQueued;
+  };
+  const TCase cases[] = {
+      {L"another window takes the capture",
+       [this] {
+         SetCapture(frame_->Handle());
+         PostMessageW(frame_->Handle(), WM_NULL, 0, 0);
+       },
+       false},
+      {L"the application quits", [] { PostQuitMessage(7); }, true},
+  };
+  for (const TCase& c : cases) {
+    RunPopup([&] {
+      WhenInLoop([] { return TrackedRoot() != nullptr; },
+                 [&] {
+                   PostKeyPress(frame_->Handle(), VK_DOWN);
+                   c.Event();
+                 });
+    });
+    if (GetCapture() == frame_->Handle()) ReleaseCapture();
+    MSG quit{};
+    const bool quitQueued = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    EXPECT_EQ(quitQueued, c.QuitStaysQueued) << testing::PrintToString(std::wstring(c.Name));
+    if (quitQueued) {
+      EXPECT_EQ(quit.wParam, 7u);
+    }
+    EXPECT_TRUE(clicked_.empty());
+  }
 }

@@ -61,10 +61,12 @@ inline void SendButton(bool down, bool rightButton = false) {
   SendInput(1, &input, sizeof input);
 }
 
-// Polls from inside the running loop until condition holds, then runs then once.
+// Polls from inside the running loop until condition holds, then runs then once. Polling stops when it finds no
+// tracking running (the run it was meant for has ended).
 inline void WhenInLoop(std::function<bool()> condition, std::function<void()> then) {
   PostInputFromLoop(
       [condition, then] {
+        if (!TrackedRoot()) return;
         if (condition())
           then();
         else

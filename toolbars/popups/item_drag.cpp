@@ -9,7 +9,7 @@ namespace toolbars {
 
 uintptr_t DragSource = 0;
 TBarMoveCallback MoveCallback = nullptr;
-String EmptyCaption = L"[Empty]";
+String EmptyCaption;
 int EmptyImageIndex = -2;
 HWND CaptureWnd = nullptr;
 int CaptureCount = 0;

@@ -24,7 +24,8 @@ using TBarMoveCallback = bool (*)(HWND menuWindow, TBarCustomItem* dragged, TBar
 // the dragged item.
 extern uintptr_t DragSource;
 extern TBarMoveCallback MoveCallback;
-// The placeholder entry the application puts into an empty menu.
+// The placeholder entry the application puts into an empty menu ("[Empty]" from the start of the pop-ups unit on;
+// the application replaces it by its translated word).
 extern String EmptyCaption;
 extern int EmptyImageIndex;
 // The window that holds the mouse capture while menus are tracked, and how many trackings asked for it.

@@ -7,6 +7,7 @@
 #include "toolbars/common/bar_common.h"
 #include "toolbars/items/bar_image_list.h"
 #include "toolbars/popups/done_action.h"
+#include "toolbars/popups/item_drag.h"
 #include "toolbars/popups/tracking.h"
 #include "toolbars/views/item_viewer.h"
 
@@ -203,11 +204,13 @@ TBarPopupWindowClass previousPopupWindowClass;
 TTrackingLoopProc previousTrackingLoop = nullptr;
 
 void StartPopups() {
+  EmptyCaption = L"[Empty]";
   previousPopupWindowClass = SetDefaultPopupWindowClass(TBarPopupWindowClass::Of<TBarPopupWindow>());
   previousTrackingLoop = SetTrackingLoop(&TrackingLoop);
 }
 
 void StopPopups() {
+  EmptyCaption.clear();
   SetDefaultPopupWindowClass(previousPopupWindowClass);
   SetTrackingLoop(previousTrackingLoop);
 }

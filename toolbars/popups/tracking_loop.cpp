@@ -95,7 +95,9 @@ class TTracker {
   void MouseMove(POINT point);
   bool ButtonDown(const MSG& msg);
   bool LeftButtonUp(POINT point);
-  void RightButtonUp(POINT point);
+  bool ReleaseButton(POINT point);
+  // Answers whether a context menu was shown.
+  bool RightButtonUp(POINT point);
   bool ButtonHeld() const {
     return GetKeyState(VK_LBUTTON) < 0 || (trackRight_ && GetKeyState(VK_RBUTTON) < 0);
   }
@@ -222,8 +224,9 @@ bool TTracker::Handle(MSG& msg) {
     case WM_LBUTTONUP:
       return LeftButtonUp(msg.pt);
     case WM_RBUTTONUP:
-      RightButtonUp(msg.pt);
-      return false;
+      // A tracked right button clicks like the left one, unless the entry shows its context menu.
+      if (RightButtonUp(msg.pt) || !trackRight_) return false;
+      return ReleaseButton(msg.pt);
     case WM_MOUSEWHEEL: {
       TBarView* view = nullptr;
       TBarItemViewer* viewer = nullptr;
@@ -334,6 +337,11 @@ bool TTracker::LeftButtonUp(POINT point) {
     DragSource = 0;
     if (changed) return false;
   }
+  return ReleaseButton(point);
+}
+
+bool TTracker::ReleaseButton(POINT point) {
+  TBarView* root = Root();
   UpdateMouseSelection(root, point, false);
   TBarView* view = nullptr;
   TBarItemViewer* viewer = nullptr;
@@ -352,12 +360,12 @@ bool TTracker::LeftButtonUp(POINT point) {
   return true;
 }
 
-void TTracker::RightButtonUp(POINT point) {
+bool TTracker::RightButtonUp(POINT point) {
   TBarView* root = Root();
   UpdateMouseSelection(root, point, false);
   TBarView* view = nullptr;
   TBarItemViewer* viewer = nullptr;
-  if (!GetMouseTarget(root, view, viewer)) return;
+  if (!GetMouseTarget(root, view, viewer)) return false;
   TBarCustomItem* item = viewer->Item();
   TBarItemContextMenu* menu = nullptr;
   uintptr_t link = 0;
@@ -367,7 +375,7 @@ void TTracker::RightButtonUp(POINT point) {
   } else {
     menu = item->ContextPopup();
   }
-  if (!menu) return;
+  if (!menu) return false;
   TBarView* innermost = InnermostOpenView(root);
   ContextMenuState.Item = item;
   ContextMenuState.Link = link;
@@ -377,6 +385,7 @@ void TTracker::RightButtonUp(POINT point) {
   BlockSubmenus = true;
   innermost->CloseChildPopups();
   menu->Popup(point);
+  return true;
 }
 
 }  // namespace
