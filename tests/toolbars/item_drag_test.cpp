@@ -1,9 +1,10 @@
+#include "toolbars/popups/item_drag.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <map>
 
-#include "toolbars/popups/item_drag.h"
 #include "toolbars/popups/popup_window_base.h"
 #include "toolbars/views/item_viewer.h"
 #include "tracked_menu.h"
@@ -90,8 +91,8 @@ TEST_F(ItemDrag, SquaredDistanceAndInsideTest) {
   struct TDistance {
     int X1, Y1, X2, Y2, Expected;
   };
-  for (const TDistance& c : {TDistance{0, 0, 11, 0, 121}, TDistance{3, 4, 0, 0, 25}, TDistance{-2, -3, 1, 1, 25},
-                             TDistance{5, 5, 5, 5, 0}})
+  for (const TDistance& c :
+       {TDistance{0, 0, 11, 0, 121}, TDistance{3, 4, 0, 0, 25}, TDistance{-2, -3, 1, 1, 25}, TDistance{5, 5, 5, 5, 0}})
     EXPECT_EQ(SquaredDistance(c.X1, c.Y1, c.X2, c.Y2), c.Expected);
 
   TFixedItem* folder = AddDraggable(root_, L"Folder", isSubmenu);
@@ -126,8 +127,7 @@ TEST_F(ItemDrag, MovesAndCopiesWithTheApplicationsConsent) {
     const wchar_t* Other;
   };
   const TCase cases[] = {
-      {L"own place", L"A", L"root", 0, false, true, true, false, false, L"A,B,C,Folder,Other", L"[Empty]",
-       L"X,Y,Tail"},
+      {L"own place", L"A", L"root", 0, false, true, true, false, false, L"A,B,C,Folder,Other", L"[Empty]", L"X,Y,Tail"},
       {L"just after itself", L"A", L"root", 1, false, true, true, false, false, L"A,B,C,Folder,Other", L"[Empty]",
        L"X,Y,Tail"},
       {L"down the menu", L"A", L"root", 3, false, true, true, false, true, L"B,C,A,Folder,Other", L"[Empty]",
@@ -138,16 +138,15 @@ TEST_F(ItemDrag, MovesAndCopiesWithTheApplicationsConsent) {
        L"X,Y,Tail"},
       {L"before the placeholder", L"B", L"Folder", 0, false, true, true, false, true, L"A,C,Folder,Other", L"B",
        L"X,Y,Tail"},
-      {L"into a menu with a tail", L"A", L"Other", 1, false, true, true, false, true, L"B,C,Folder,Other",
-       L"[Empty]", L"X,A,Y"},
+      {L"into a menu with a tail", L"A", L"Other", 1, false, true, true, false, true, L"B,C,Folder,Other", L"[Empty]",
+       L"X,A,Y"},
       {L"a copy past the end", L"A", L"Other", 5, true, true, true, true, true, L"A,B,C,Folder,Other", L"[Empty]",
        L"X,Y,Copy"},
-      {L"a copy at the front", L"B", L"root", 0, true, true, true, true, true, L"Copy,A,B,C,Folder,Other",
-       L"[Empty]", L"X,Y,Tail"},
+      {L"a copy at the front", L"B", L"root", 0, true, true, true, true, true, L"Copy,A,B,C,Folder,Other", L"[Empty]",
+       L"X,Y,Tail"},
       {L"a copy without a new item", L"A", L"Other", 0, true, true, true, false, true, L"A,B,C,Folder,Other",
        L"[Empty]", L"X,Y,Tail"},
-      {L"refused", L"A", L"Other", 0, false, false, true, false, true, L"A,B,C,Folder,Other", L"[Empty]",
-       L"X,Y,Tail"},
+      {L"refused", L"A", L"Other", 0, false, false, true, false, true, L"A,B,C,Folder,Other", L"[Empty]", L"X,Y,Tail"},
       {L"no callback", L"A", L"Other", 0, false, true, false, false, true, L"A,B,C,Folder,Other", L"[Empty]",
        L"X,Y,Tail"},
       {L"into itself", L"Folder", L"Folder", 0, false, true, true, false, false, L"A,B,C,Folder,Other", L"[Empty]",
@@ -221,8 +220,7 @@ TEST_F(ItemDrag, DropMarksShowWhereTheEntryWouldLand) {
     int Index;
   };
   const TCase cases[] = {
-      {c, lower, L"0 0 -1 1 0 ", 3},
-      {c, upper, L"0 -1 1 0 0 ", 2},
+      {c, lower, L"0 0 -1 1 0 ", 3}, {c, upper, L"0 -1 1 0 0 ", 2},
       {d, lower, L"0 0 0 -1 1 ", 4},  // the entry after it is marked too, draggable or not
       {b, upper, L"0 0 0 0 0 ", -1},  // next to the dragged entry
       {a, lower, L"0 0 0 0 0 ", -1},  // the dragged entry itself
@@ -313,9 +311,8 @@ TEST_F(ItemDrag, ARightClickOnAnEntryShowsTheOwnersMenuForIt) {
   TRecordingContextMenu menu;
   ContextMenuState.Menu = &menu;
   const POINT at = MenuOrigin();
-  RunPopup([&] {
-    WhenInLoop([] { return TrackedRoot() != nullptr; }, [&] { SendMouseClick(EntryCentre(at, 1), true); });
-  });
+  RunPopup(
+      [&] { WhenInLoop([] { return TrackedRoot() != nullptr; }, [&] { SendMouseClick(EntryCentre(at, 1), true); }); });
   ContextMenuState = TBarContextMenuState{};
   ASSERT_EQ(menu.Points.size(), 1u);
   EXPECT_EQ(menu.Points[0].x, EntryCentre(at, 1).x);

@@ -161,7 +161,9 @@ TEST_F(MenuTracking, AClickOutsideClosesTheMenuAndReachesItsWindow) {
   });
   RunPopup([&] {
     WhenInLoop([] { return TrackedRoot() != nullptr; },
-               [&] { SendMouseClick(POINT{targetBounds.left + 20, targetBounds.top + 20}); });
+               [&] {
+                 SendMouseClick(POINT{targetBounds.left + 20, targetBounds.top + 20});
+               });
   });
   EXPECT_TRUE(clicked_.empty());
   EXPECT_EQ(clicksOnTarget, 1);
@@ -228,8 +230,8 @@ class MenuBarTracking : public tracked_menu::TrackedMenu {
     AddEntry(edit_, L"Cu&t");
     AddEntry(edit_, L"&Copy");
     AddEntry(root_, L"&Help");
-    barWindow_ = std::make_unique<TTestWindow>(
-        RECT{work_.left + 100, work_.top + 300, work_.left + 500, work_.top + 320});
+    barWindow_ =
+        std::make_unique<TTestWindow>(RECT{work_.left + 100, work_.top + 300, work_.left + 500, work_.top + 320});
     bar_ = new TBarHostWindow(&owner_, barWindow_->Handle(), RECT{0, 0, 400, 20}, root_, true);
     SetForegroundWindow(frame_->Handle());
     SetActiveWindow(frame_->Handle());
@@ -294,12 +296,11 @@ TEST_F(MenuBarTracking, MovingToAnotherBarEntryOpensItsMenuAtOnce) {
     WhenInLoop([] { return TrackedRoot() && TrackedRoot()->OpenViewerView(); },
                [&] {
                  MovePointer(BarEntryCentre(1));
-                 WhenInLoop(
-                     [&] { return bar_->View()->Selected() == bar_->View()->Find(edit_); },
-                     [&] {
-                       openedWithTheSelection = bar_->View()->OpenViewer() == bar_->View()->Find(edit_);
-                       PostStrokes(frame_->Handle(), {K(VK_DOWN), K(VK_DOWN), K(VK_RETURN)});
-                     });
+                 WhenInLoop([&] { return bar_->View()->Selected() == bar_->View()->Find(edit_); },
+                            [&] {
+                              openedWithTheSelection = bar_->View()->OpenViewer() == bar_->View()->Find(edit_);
+                              PostStrokes(frame_->Handle(), {K(VK_DOWN), K(VK_DOWN), K(VK_RETURN)});
+                            });
                });
   });
   EXPECT_TRUE(openedWithTheSelection);

@@ -1,9 +1,10 @@
+#include "toolbars/popups/popup_window.h"
+
 #include <gtest/gtest.h>
 
 #include "framework/application.h"
 #include "support/window_capture.h"
 #include "toolbars/popups/popup_menu.h"
-#include "toolbars/popups/popup_window.h"
 #include "toolbars/views/item_viewer.h"
 #include "tracked_menu.h"
 
@@ -81,7 +82,7 @@ TEST_F(PopupWindows, TheFrameIsFlatOrRaisedAsTheSystemDrawsMenus) {
     COLORREF Expected;
   };
   const TCase cases[] = {
-      {true, 0, kShadow}, {true, 1, kMenu}, {true, 2, kMenu},
+      {true, 0, kShadow}, {true, 1, kMenu},       {true, 2, kMenu},
       {false, 0, kLight}, {false, 1, kHighlight}, {false, 2, kFace},
   };
   for (const TCase& c : cases) {
@@ -172,8 +173,8 @@ TEST_F(PopupWindows, ATallPopupScrollsWhileThePointerRestsOnAnArrow) {
   auto countArrow = [](HWND wnd, bool top) {
     TWindowCapture capture = TWindowCapture::OfClient(wnd);
     KeepCaptureForViewing(capture, L"popup_tall");
-    const RECT strip = top ? RECT{0, 0, capture.Width(), 8}
-                           : RECT{0, capture.Height() - 8, capture.Width(), capture.Height()};
+    const RECT strip =
+        top ? RECT{0, 0, capture.Width(), 8} : RECT{0, capture.Height() - 8, capture.Width(), capture.Height()};
     return capture.CountPixels(kMenuText, &strip);
   };
   RunPopup([&] {

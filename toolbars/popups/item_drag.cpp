@@ -37,9 +37,7 @@ void RemoveTailItem(TBarCustomItem* target) {
 
 }  // namespace
 
-TBarCustomItem* DraggedItem() {
-  return DragSource ? *reinterpret_cast<TBarCustomItem* const*>(DragSource) : nullptr;
-}
+TBarCustomItem* DraggedItem() { return DragSource ? *reinterpret_cast<TBarCustomItem* const*>(DragSource) : nullptr; }
 
 bool IsEmptyPlaceholder(const TBarCustomItem* item) {
   return item && item->Caption() == EmptyCaption && item->ImageIndex() == EmptyImageIndex;
@@ -111,8 +109,8 @@ void UpdateDropMarks(TBarItemViewer* viewer, int x, int y) {
   TBarView* view = viewer->View();
   if (view->ParentView()) ClearDropMarks(view->ParentView());
   const RECT& bounds = viewer->BoundsRect();
-  const bool after = viewer->IsToolbarStyle() ? x >= (bounds.right - bounds.left) / 2
-                                              : y >= (bounds.bottom - bounds.top) / 2;
+  const bool after =
+      viewer->IsToolbarStyle() ? x >= (bounds.right - bounds.left) / 2 : y >= (bounds.bottom - bounds.top) / 2;
   const int index = view->IndexOf(viewer);
   const int neighbourIndex = after ? index + 1 : index - 1;
   TBarItemViewer* neighbour =

@@ -98,9 +98,7 @@ class TTracker {
   bool ReleaseButton(POINT point);
   // Answers whether a context menu was shown.
   bool RightButtonUp(POINT point);
-  bool ButtonHeld() const {
-    return GetKeyState(VK_LBUTTON) < 0 || (trackRight_ && GetKeyState(VK_RBUTTON) < 0);
-  }
+  bool ButtonHeld() const { return GetKeyState(VK_LBUTTON) < 0 || (trackRight_ && GetKeyState(VK_RBUTTON) < 0); }
 
   TBarTrackingState state_;
   bool trackRight_;
@@ -390,8 +388,8 @@ bool TTracker::RightButtonUp(POINT point) {
 
 }  // namespace
 
-void TrackingLoop(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneActionData& done,
-                  bool trackRightButton, bool selectFirst) {
+void TrackingLoop(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneActionData& done, bool trackRightButton,
+                  bool selectFirst) {
   TTracker tracker(view, done, trackRightButton);
   tracker.Run(startedByMouse, menuMode, selectFirst);
 }
@@ -569,8 +567,8 @@ void UpdateTrackingCursor(TBarView* root) {
   HCURSOR cursor = nullptr;
   TBarItemViewer* selected = innermost->Selected();
   if (HWND wnd = HandleOf(innermost); selected && wnd) {
-    const bool hints = innermost->HasState(vsShowHints) ||
-                       selected->Item()->EffectiveOptions().Contains(TBarItemOption::tboShowHint);
+    const bool hints =
+        innermost->HasState(vsShowHints) || selected->Item()->EffectiveOptions().Contains(TBarItemOption::tboShowHint);
     if (hints && !innermost->MouseButtonDown()) {
       UpdateWindow(wnd);
       if (GetKeyState(VK_LBUTTON) >= 0) ShowToolbarItemHint(innermost, LastCursorPos);
