@@ -45,7 +45,35 @@ class PopupWindows : public tracked_menu::TrackedMenu {
   }
 };
 
+// A pop-up window that counts the notice it sends itself once it is on screen, as a window with shadows uses it.
+class TNoticingPopupWindow : public TBarPopupWindow {
+  BC_CLASS(TNoticingPopupWindow, TBarPopupWindow)
+  using TBarPopupWindow::TBarPopupWindow;
+  void Dispatch(TMessage& message) override {
+    if (message.Msg == CM_POPUPSHOWN && message.WParam == kPopupShownCode) {
+      ++Notices;
+      VisibleAtNotice = IsWindowVisible(Handle());
+    }
+    TBarPopupWindow::Dispatch(message);
+  }
+  static inline int Notices = 0;
+  static inline bool VisibleAtNotice = false;
+};
+
 }  // namespace
+
+TEST_F(PopupWindows, APopupTellsItselfWhenItIsOnScreen) {
+  AddEntry(root_, L"Entry");
+  const TBarPopupWindowClass previous = SetDefaultPopupWindowClass(TBarPopupWindowClass::Of<TNoticingPopupWindow>());
+  TNoticingPopupWindow::Notices = 0;
+  auto window = Open();
+  SetDefaultPopupWindowClass(previous);
+  EXPECT_EQ(TNoticingPopupWindow::Notices, 1);
+  EXPECT_TRUE(TNoticingPopupWindow::VisibleAtNotice);
+  window->SetVisible(false);
+  EXPECT_FALSE(IsWindowVisible(window->Handle()));
+  EXPECT_EQ(TNoticingPopupWindow::Notices, 1) << "only showing sends it";
+}
 
 TEST_F(PopupWindows, APopupIsAnInactiveTopmostWindowThatTheFrameworkAloneCloses) {
   for (int i = 0; i < 3; ++i) AddEntry(root_, L"Entry");
