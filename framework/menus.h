@@ -155,6 +155,8 @@ class TPopupMenu : public TComponent {
  protected:
   virtual void DoPopup(TObject* sender);
   void Notification(TComponent* component, TOperation operation) override;
+  // A menu that shows itself by other means than the platform's records where it went.
+  void SetPopupPoint(POINT value) { popupPoint_ = value; }
 
  private:
   std::unique_ptr<TMenuItem> items_;

@@ -1,12 +1,10 @@
-// Stand-ins for the framework's toolbar and pop-up windows: a plain child window that shows one view of an item
-// tree and paints it, and a frameless pop-up window that an item's pop-up routine creates for its children. The
-// gallery shows its bars with the same host.
+// A stand-in for the framework's toolbar window: a plain child window that shows one view of an item tree and
+// paints it. The gallery shows its bars with the same host.
 #pragma once
 
 #include "framework/application.h"
 #include "framework/win_control.h"
 #include "toolbars/common/bar_common.h"
-#include "toolbars/popups/popup_window_base.h"
 #include "toolbars/views/view.h"
 
 namespace bar_host {
@@ -84,70 +82,5 @@ class TBarHostWindow : public TCustomControl {
  private:
   THostView* view_ = nullptr;
 };
-
-// The pop-up window an item opens: borderless, topmost, never activated, with a 3-pixel frame of its own.
-class TPopupHostWindow : public toolbars::TBarPopupWindowBase {
-  BC_CLASS(TPopupHostWindow, toolbars::TBarPopupWindowBase)
-  static constexpr int kFrame = 3;
-
-  TPopupHostWindow(TComponent* owner, toolbars::TBarView* parentView, toolbars::TBarCustomItem* item, bool customizing)
-      : TBarPopupWindowBase(owner) {
-    SetVisible(false);
-    SetColor(clMenu);
-    SetBounds(0, 0, 320, 240);
-    view_ = new THostView(this, parentView, item, this, false, customizing, false);
-    view_->SetAutoSizeWindow(true, POINT{kFrame, kFrame});
-    SetParentWindow(Application && Application->Handle() ? Application->Handle() : GetDesktopWindow());
-  }
-  ~TPopupHostWindow() override {
-    view_->StopAllTimers();
-    view_->CloseChildPopups();
-  }
-  toolbars::TBarView* View() const override { return view_; }
-  POINT NCSize() const override { return POINT{kFrame, kFrame}; }
-
-  void Dispatch(TMessage& message) override {
-    switch (message.Msg) {
-      case CM_SHOWINGCHANGED:
-        SetWindowPos(
-            Handle(), nullptr, 0, 0, 0, 0,
-            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (Showing() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-        return;
-      case WM_PRINTCLIENT:
-        toolbars::HandleWMPrintClient(this, message);
-        return;
-      case WM_NCCALCSIZE:
-        if (message.WParam) {
-          auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(message.LParam);
-          InflateRect(&params->rgrc[0], -kFrame, -kFrame);
-        } else {
-          InflateRect(reinterpret_cast<RECT*>(message.LParam), -kFrame, -kFrame);
-        }
-        message.Result = 0;
-        return;
-      default:
-        TBarPopupWindowBase::Dispatch(message);
-    }
-  }
-
- protected:
-  void CreateParams(TCreateParams& params) override {
-    TBarPopupWindowBase::CreateParams(params);
-    params.Style = (params.Style & ~(WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) | WS_POPUP;
-    params.ExStyle |= WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
-  }
-  void Paint() override {
-    RECT client = ClientRect();
-    FillRect(Canvas()->Handle(), &client, Brush()->Handle());
-    view_->DrawSubitems(Canvas());
-  }
-
- private:
-  THostView* view_ = nullptr;
-};
-
-inline toolbars::TBarPopupWindowClass PopupHostClass() {
-  return toolbars::TBarPopupWindowClass::Of<TPopupHostWindow>();
-}
 
 }  // namespace bar_host

@@ -6,13 +6,16 @@
 #include "fixed_items.h"
 #include "support/test_window.h"
 #include "toolbars/popups/done_action.h"
+#include "toolbars/popups/popup_window_base.h"
 
 using namespace toolbars;
 using bar_host::TBarHostWindow;
 using bar_host::TFixedItem;
-using bar_host::TPopupHostWindow;
 
 namespace {
+
+// The frame of the framework's pop-up windows on each side.
+constexpr int kFrame = 3;
 
 RECT WorkArea() {
   RECT work{};
@@ -89,9 +92,9 @@ TEST_F(ItemPopups, DropDownOpensBelowItsItemWithTheFrameAround) {
   const RECT bounds = BoundsOf(popup->Window());
   EXPECT_EQ(bounds.left, item.left);
   EXPECT_EQ(bounds.top, item.bottom);
-  EXPECT_EQ(bounds.right - bounds.left, 100 + 2 * TPopupHostWindow::kFrame);
-  EXPECT_EQ(bounds.bottom - bounds.top, 5 * 20 + 2 * TPopupHostWindow::kFrame);
-  EXPECT_EQ(static_cast<TPopupHostWindow*>(popup->Window())->AnimateDirection(), adDown);
+  EXPECT_EQ(bounds.right - bounds.left, 100 + 2 * kFrame);
+  EXPECT_EQ(bounds.bottom - bounds.top, 5 * 20 + 2 * kFrame);
+  EXPECT_EQ(static_cast<TBarPopupWindowBase*>(popup->Window())->AnimateDirection(), adDown);
   EXPECT_TRUE(IsWindowVisible(popup->Window()->Handle()));
   EXPECT_NE(GetActiveWindow(), popup->Window()->Handle()) << "a pop-up never takes the activation";
   EXPECT_EQ(bar_->View()->OpenViewer(), bar_->View()->Find(menu_));
@@ -99,9 +102,9 @@ TEST_F(ItemPopups, DropDownOpensBelowItsItemWithTheFrameAround) {
   TBarView* sub = OpenSubmenu(popup, deeper_);
   const RECT row = ItemRect(popup, deeper_);
   const RECT subBounds = BoundsOf(sub->Window());
-  EXPECT_EQ(subBounds.left, row.right - TPopupHostWindow::kFrame);
-  EXPECT_EQ(subBounds.top, row.top - TPopupHostWindow::kFrame);
-  EXPECT_EQ(static_cast<TPopupHostWindow*>(sub->Window())->AnimateDirection(), adRight);
+  EXPECT_EQ(subBounds.left, row.right - kFrame);
+  EXPECT_EQ(subBounds.top, row.top - kFrame);
+  EXPECT_EQ(static_cast<TBarPopupWindowBase*>(sub->Window())->AnimateDirection(), adRight);
   bar_->View()->CloseChildPopups();
   EXPECT_EQ(bar_->View()->OpenViewerView(), nullptr);
 }
@@ -114,7 +117,7 @@ TEST_F(ItemPopups, DropDownAtTheBottomOfTheWorkAreaOpensAbove) {
   const RECT bounds = BoundsOf(popup->Window());
   EXPECT_EQ(bounds.bottom, item.top);
   EXPECT_EQ(bounds.left, item.left);
-  EXPECT_EQ(static_cast<TPopupHostWindow*>(popup->Window())->AnimateDirection(), adUp);
+  EXPECT_EQ(static_cast<TBarPopupWindowBase*>(popup->Window())->AnimateDirection(), adUp);
 }
 
 TEST_F(ItemPopups, SubmenusThatDoNotFitOpenOnTheLeftAndKeepGoingLeft) {
@@ -127,12 +130,12 @@ TEST_F(ItemPopups, SubmenusThatDoNotFitOpenOnTheLeftAndKeepGoingLeft) {
   TBarView* sub = OpenSubmenu(popup, deeper_);
   const RECT row = ItemRect(popup, deeper_);
   const RECT subBounds = BoundsOf(sub->Window());
-  EXPECT_EQ(subBounds.right, row.left + TPopupHostWindow::kFrame) << "opened on the left";
+  EXPECT_EQ(subBounds.right, row.left + kFrame) << "opened on the left";
   EXPECT_TRUE(sub->HasState(vsOppositePopup));
-  EXPECT_EQ(static_cast<TPopupHostWindow*>(sub->Window())->AnimateDirection(), adLeft);
+  EXPECT_EQ(static_cast<TBarPopupWindowBase*>(sub->Window())->AnimateDirection(), adLeft);
   TBarView* innermost = OpenSubmenu(sub, innermost_);
   const RECT innerRow = ItemRect(sub, innermost_);
-  EXPECT_EQ(BoundsOf(innermost->Window()).right, innerRow.left + TPopupHostWindow::kFrame)
+  EXPECT_EQ(BoundsOf(innermost->Window()).right, innerRow.left + kFrame)
       << "deeper submenus continue on the left although the right would fit";
 }
 
@@ -203,11 +206,11 @@ TEST_F(ItemPopups, RoomOfAPopupIsMeasuredOnItsOwnMonitor) {
   const RECT monitor{work.left, work.top + 500, work.left + 1024, work.top + 1268};
   bar_->View()->SetMonitorRect(monitor);
   TBarView* popup = OpenMenu();
-  EXPECT_EQ(popup->MaxHeight(), 768 - 2 * TPopupHostWindow::kFrame - 40);
+  EXPECT_EQ(popup->MaxHeight(), 768 - 2 * kFrame - 40);
   bar_->View()->CloseChildPopups();
   bar_->View()->SetMonitorRect(RECT{});
   popup = OpenMenu();
-  EXPECT_EQ(popup->MaxHeight(), (work.bottom - work.top) - 2 * TPopupHostWindow::kFrame)
+  EXPECT_EQ(popup->MaxHeight(), (work.bottom - work.top) - 2 * kFrame)
       << "an item far from the top leaves the whole height";
 }
 

@@ -3,13 +3,13 @@
 #include "support/test_environment.h"
 #include "support/test_units.h"
 #include "toolbars/items/bar_image_list.h"
+#include "toolbars/popups/popup_window.h"
 #include "toolbars/theme/default_theme.h"
 #include "toolbars/theme/theme_manager.h"
 
 void StartAreaUnits() {
   InitializeUnit(toolbars::ToolbarsUnit());
-  // The pop-up windows of items are the test host's until the framework has its own.
-  toolbars::SetDefaultPopupWindowClass(bar_host::PopupHostClass());
+  InitializeUnit(toolbars::PopupsUnit());
   InitializeUnit(toolbars::DefaultThemeUnit());
   // The theme manager's own switch follows the environment's; an unchanged switch still re-reads the shared values,
   // since the framework's classic switch may have moved.

@@ -24,6 +24,7 @@ class TBarCustomItemActionLink;
 class TBarItemViewer;
 class TBarView;
 class TBarPopupWindowBase;
+class TBarItemContextMenu;
 struct TBarPopupPositionRec;
 
 BC_EXCEPTION(EBarItemError, Exception)
@@ -220,6 +221,8 @@ class TBarCustomItem : public TComponent {
   }
   virtual void Click();
   virtual void InitiateAction();
+  // The menu a right-button release on this entry shows inside a tracked menu; none here.
+  virtual TBarItemContextMenu* ContextPopup() const { return nullptr; }
 
   TNotifyEvent OnClick;
   TBarPopupEvent OnPopup;

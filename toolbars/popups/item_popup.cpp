@@ -135,8 +135,9 @@ TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemV
   if (parentViewer && itemBottom < kTopBandHeight) maxHeight -= itemBottom;
   view->SetMaxHeight(maxHeight);
 
-  if (selectFirstItem) view->SetSelected(view->FirstSelectable());
   view->UpdatePositions();
+  // Only laid-out viewers can be selected, so the first one is chosen once the layout stands.
+  if (selectFirstItem) view->SetSelected(view->FirstSelectable());
   rec.W = window->Width();
   rec.H = window->Height();
   const RECT& parent = rec.ParentItemRect;

@@ -5,6 +5,7 @@
 #include "toolbars/common/bar_common.h"
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/done_action.h"
+#include "toolbars/popups/item_drag.h"
 #include "toolbars/views/view.h"
 #include "toolbars/views/viewer_canvas.h"
 
@@ -159,6 +160,7 @@ void TBarItemViewer::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& st
 }
 
 void TBarItemViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) {
+  if (item_->Draggable()) DragSource = item_->DragLink();
   if (!item_->Enabled()) {
     if (view_ == state.RootView && IsToolbarStyle()) state.Done = true;
     return;
@@ -191,7 +193,9 @@ void TBarItemViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingStat
   }
 }
 
-void TBarItemViewer::MouseMove(int x, int y) { (void)x, (void)y; }
+void TBarItemViewer::MouseMove(int x, int y) {
+  if (DragSource && GetKeyState(VK_LBUTTON) < 0) UpdateDropMarks(this, x, y);
+}
 
 void TBarItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
   const bool wasDown = view_->MouseButtonDown();
@@ -213,6 +217,11 @@ void TBarItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
 }
 
 void TBarItemViewer::MouseWheel(int wheelDelta, int x, int y) { (void)wheelDelta, (void)x, (void)y; }
+
+HCURSOR TBarItemViewer::GetCursor(int x, int y) const {
+  (void)x, (void)y;
+  return nullptr;
+}
 
 void TBarSeparatorItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   if (IsToolbarStyle()) {

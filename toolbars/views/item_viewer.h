@@ -54,6 +54,8 @@ class TBarItemViewer : public TObject {
   virtual void MouseMove(int x, int y);
   virtual void MouseUp(int x, int y, TBarTrackingState& state);
   virtual void MouseWheel(int wheelDelta, int x, int y);
+  // The cursor the viewer wants at (x, y) in its own coordinates; null leaves the arrow.
+  virtual HCURSOR GetCursor(int x, int y) const;
   virtual void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
                      bool useDisabledShadow);
   virtual bool UsesSameWidth() const;

@@ -182,6 +182,7 @@ void TBarView::RecreateAllViewers() {
 
 void TBarView::ClearViewerReferences(TBarItemViewer* viewer) {
   if (openViewer_ == viewer) CloseChildPopups();
+  if (openTimerViewer_ == viewer) openTimerViewer_ = nullptr;
   if (selected_ == viewer) {
     selected_ = nullptr;
     mouseOverSelected_ = false;

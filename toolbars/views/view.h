@@ -153,6 +153,13 @@ class TBarView : public TComponent {
   void StopTimer(TBarViewTimer timer);
   void StopAllTimers();
   bool TimerActive(TBarViewTimer timer) const { return (activeTimers_ & (1u << static_cast<unsigned>(timer))) != 0; }
+  // The selected viewer when the open timer was started.
+  TBarItemViewer* OpenTimerViewer() const { return openTimerViewer_; }
+  // A view timer went off (the tracking loop routes its WM_TIMER here).
+  void TimerFired(TBarViewTimer timer);
+  // Whether a chevron list moves the items that do not fit (used by toolbars).
+  uint8_t ChevronMoveItems() const { return chevronMoveItems_; }
+  void SetChevronMoveItems(uint8_t value);
   void SetAccelsVisibility(bool show);
   // The viewer whose accelerator (or, failing that, first letter) is key, from the selection on; null when none.
   TBarItemViewer* FindAccelerator(wchar_t key, bool onlyPrimary, bool& isOnlyItemWithAccel);
@@ -214,6 +221,7 @@ class TBarView : public TComponent {
   TBarView* chevronParentView_ = nullptr;
   TBarItemViewer* selected_ = nullptr;
   TBarItemViewer* openViewer_ = nullptr;
+  TBarItemViewer* openTimerViewer_ = nullptr;
   TBarView* openViewerView_ = nullptr;
   TBarPopupWindowBase* openViewerWindow_ = nullptr;
   bool isPopup_;
@@ -228,6 +236,7 @@ class TBarView : public TComponent {
   TBarViewOrientation orientation_ = TBarViewOrientation::tbvoHorizontal;
   TBarViewState state_ = 0;
   uint8_t activeTimers_ = 0;
+  uint8_t chevronMoveItems_ = 1;
   TColor backgroundColor_ = clDefault;
   SIZE baseSize_{};
   int wrapOffset_ = 0;

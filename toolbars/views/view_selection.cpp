@@ -203,6 +203,7 @@ void TBarView::StartTimer(TBarViewTimer timer, UINT interval) {
   if (!popup || !popup->HandleAllocated()) return;
   const unsigned kind = static_cast<unsigned>(timer);
   SetTimer(popup->Handle(), kViewTimerIdBase + kind, interval, nullptr);
+  if (timer == TBarViewTimer::tiOpen) openTimerViewer_ = selected_;
   activeTimers_ = static_cast<uint8_t>(activeTimers_ | (1u << kind));
 }
 

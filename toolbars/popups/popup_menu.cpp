@@ -1,0 +1,55 @@
+#include "toolbars/popups/popup_menu.h"
+
+#include "framework/image_list.h"
+#include "framework/properties.h"
+#include "toolbars/items/item_kinds.h"
+
+namespace toolbars {
+
+TBarPopupMenu::TBarPopupMenu(TComponent* owner) : TBarPopupMenu(owner, TBarRootItemClass::Of<TBarRootItem>()) {}
+
+TBarPopupMenu::TBarPopupMenu(TComponent* owner, TBarRootItemClass rootItemClass) : TPopupMenu(owner) {
+  items_ = rootItemClass.Create(this).release();
+  items_->SetParentComponentValue(this);
+  items_->OnPopup = TBarPopupEvent(this, &TBarPopupMenu::RootPopup);
+}
+
+TBarPopupMenu::~TBarPopupMenu() { delete items_; }
+
+void TBarPopupMenu::RootPopup(TBarCustomItem* sender, bool fromLink) {
+  (void)fromLink;
+  DoPopup(sender == items_ ? static_cast<TObject*>(this) : sender);
+}
+
+void TBarPopupMenu::Popup(int x, int y) {
+  SetPopupPoint(POINT{x, y});
+  if (Tag() != 0) items_->SetTag(Tag());
+  static const TBarPopupAlignment kAlignments[] = {TBarPopupAlignment::tbpaLeft, TBarPopupAlignment::tbpaRight,
+                                                   TBarPopupAlignment::tbpaCenter};
+  items_->Popup(x, y, TrackButton() == TTrackButton::tbRightButton, kAlignments[static_cast<int>(Alignment())]);
+}
+
+bool TBarPopupMenu::IsShortCut(const TMessage& message) {
+  TMessage copy = message;
+  return items_->IsShortCut(copy);
+}
+
+void TBarPopupMenu::GetChildren(const TGetChildProc& proc, TComponent* root) { items_->GetChildren(proc, root); }
+
+void TBarPopupMenu::SetChildOrder(TComponent* child, int order) { items_->SetChildOrder(child, order); }
+
+const TPublishedTable& TBarPopupMenu::PublishedTable() const {
+  using P = TPublished<TBarPopupMenu>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Component(L"Images", &TBarPopupMenu::Images, &TBarPopupMenu::SetImages),
+          P::Component(L"LinkSubitems", &TBarPopupMenu::LinkSubitems, &TBarPopupMenu::SetLinkSubitems),
+          P::Set(L"Options", &TBarPopupMenu::Options, &TBarPopupMenu::SetOptions,
+                 {L"tboDefault", L"tboDropdownArrow", L"tboImageAboveCaption", L"tboLongHintInMenuOnly",
+                  L"tboNoRotation", L"tboSameWidth", L"tboShowHint", L"tboToolbarStyle", L"tboToolbarSize"}),
+      });
+  return table;
+}
+
+}  // namespace toolbars
