@@ -118,8 +118,7 @@ void TCustomStringTree::DoPaintText(PTreeNode node, TCanvas* canvas, TColumnInde
   if (OnPaintText) OnPaintText(this, canvas, node, column, textType);
 }
 
-void TCustomStringTree::PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column,
-                                         TVSTTextType textType) {
+void TCustomStringTree::PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType) {
   fontChanged_ = false;
   TFontWatch watch(canvas->Font(), watchedFontChange_, TNotifyEvent(this, &TCustomStringTree::WatchedFontChanged));
   DoPaintText(node, canvas, column, textType);

@@ -14,10 +14,9 @@ class TMeasureCanvas;
 
 enum class TVSTTextType { ttNormal, ttStatic };
 
-using TVSTGetTextEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column,
-                                        TVSTTextType TextType, String& CellText)>;
-using TVSTNewTextEvent =
-    TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, const String& NewText)>;
+using TVSTGetTextEvent =
+    TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, TVSTTextType TextType, String& CellText)>;
+using TVSTNewTextEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, const String& NewText)>;
 using TTreePaintText = TDelegate<void(TBaseTree* Sender, TCanvas* TargetCanvas, PTreeNode Node, TColumnIndex Column,
                                       TVSTTextType TextType)>;
 using TVSTShortenStringEvent =

@@ -113,6 +113,8 @@ void TCustomStringTree::DrawCellText(TNodePaintInfo& paintInfo, const String& te
   TCanvas* canvas = paintInfo.Canvas;
   if (!Enabled() || IsDisabled(paintInfo.Node)) canvas->Font()->SetColor(Colors()->DisabledColor());
   HDC dc = canvas->Handle();
+  // The row's other painting sets the DC's text colour directly, behind the canvas's back.
+  SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(canvas->Font()->Color())));
   int oldMode = SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
   SetBkMode(dc, oldMode);
