@@ -20,6 +20,7 @@
 #include "tree/tree_drawing.h"
 #include "tree/tree_error.h"
 #include "tree/tree_header.h"
+#include "tree/tree_hint_window.h"
 
 namespace tree_test {
 namespace {
@@ -147,6 +148,19 @@ TEST(StringTreeText, HintsAndTooltips) {
   };
   EXPECT_EQ(tree.DoGetNodeHint(tree.Row(0), 2), L"control hint of column 2");
   EXPECT_EQ(tree.DoGetNodeTooltip(tree.Row(0), NoColumn), L"caption");
+
+  // A tooltip shows the text in the font OnPaintText gives it.
+  tree.SetHintMode(THintMode::hmTooltip);
+  TTreeHintData data;
+  data.Tree = &tree;
+  data.Node = tree.Row(0);
+  TTreeHintWindow plain(nullptr), enlarged(nullptr);
+  plain.CalcHintRect(400, L"", &data);
+  tree.OnPaintText = [&](TBaseTree*, TCanvas* canvas, PTreeNode, TColumnIndex, TT) {
+    canvas->Font()->SetSize(tree.Font()->Size() * 3);
+  };
+  enlarged.CalcHintRect(400, L"", &data);
+  EXPECT_GT(enlarged.TextHeight(), 2 * plain.TextHeight());
 }
 
 TEST(StringTreeText, OptionsDefaultsAssignAndFormats) {
