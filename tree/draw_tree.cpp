@@ -14,7 +14,7 @@ TCustomDrawTree::~TCustomDrawTree() = default;
 int TCustomDrawTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
   int width = 2 * TextMargin();
   if (OnMeasureNodeWidth) {
-    measureCanvas_->Font()->Assign(Font());
+    TakeFont(measureCanvas_->Font(), Font());
     OnMeasureNodeWidth(this, measureCanvas_.get(), node, column, width);
   }
   return width;

@@ -35,16 +35,15 @@ constexpr TOldStringOptionTarget OldStringOptionTargets[] = {
 // uses a fresh one.
 class TBorrowedText {
  public:
-  explicit TBorrowedText(String& pool) : pool_(pool), text(std::move(pool)) {}
+  explicit TBorrowedText(String& pool) : text(std::move(pool)), pool_(pool) {}
   ~TBorrowedText() { pool_ = std::move(text); }
   TBorrowedText(const TBorrowedText&) = delete;
   TBorrowedText& operator=(const TBorrowedText&) = delete;
 
+  String text;
+
  private:
   String& pool_;
-
- public:
-  String text;
 };
 
 // Restores the font's change handler when the watched call ends, also by an exception.
