@@ -49,7 +49,7 @@ const TPublishedTable& PublishedTreeTable(const TPublishedTable& baseTable) {
                           .Default(THintAnimationType::hatSystemDefault),
                       P::Enumeration(L"HintMode", &T::HintMode, &T::SetHintMode,
                                      {L"hmDefault", L"hmHint", L"hmHintAndDefault", L"hmTooltip"})
-                          .Default(THintMode::hmDefault),
+                          .Default(TTreeHintMode::hmDefault),
                       P::Integer(L"HotCursor", &T::HotCursor, &T::SetHotCursor).Default(crDefault),
                       P::Boolean(L"WantTabs", &T::WantTabs, &T::SetWantTabs).Default(false),
                       P::Event(L"OnAfterCellPaint", &T::OnAfterCellPaint),

@@ -150,7 +150,7 @@ TEST(StringTreeText, HintsAndTooltips) {
   EXPECT_EQ(tree.DoGetNodeTooltip(tree.Row(0), NoColumn), L"caption");
 
   // A tooltip shows the text in the font OnPaintText gives it.
-  tree.SetHintMode(THintMode::hmTooltip);
+  tree.SetHintMode(TTreeHintMode::hmTooltip);
   TTreeHintData data;
   data.Tree = &tree;
   data.Node = tree.Row(0);

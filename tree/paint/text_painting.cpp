@@ -55,7 +55,7 @@ void TCustomStringTree::InitializeTextProperties(TNodePaintInfo& paintInfo) {
     return;
   PTreeNode node = paintInfo.Node;
   if (node == DropTargetNode()) {
-    if (LastDropMode() == TDropMode::dmOnNode || Selected(node)) font->SetColor(clHighlightText);
+    if (LastDropMode() == TDropMode::dpOnNode || Selected(node)) font->SetColor(clHighlightText);
   } else if (Selected(node) && (Focused() || options->PaintOptions().Contains(TTreePaintOption::toPopupMode))) {
     font->SetColor(clHighlightText);
   }
@@ -94,7 +94,7 @@ void TCustomStringTree::PaintStaticText(TNodePaintInfo& paintInfo, const String&
   if (paintInfo.PaintOptions.Contains(TTreePaintFlag::tpSelection) &&
       options->SelectionOptions().Contains(TTreeSelectionOption::toFullRowSelect)) {
     if (node == DropTargetNode()) {
-      if (LastDropMode() == TDropMode::dmOnNode || Selected(node)) font->SetColor(clHighlightText);
+      if (LastDropMode() == TDropMode::dpOnNode || Selected(node)) font->SetColor(clHighlightText);
     } else if (Selected(node) && (Focused() || options->PaintOptions().Contains(TTreePaintOption::toPopupMode))) {
       font->SetColor(clHighlightText);
     }
