@@ -5,7 +5,9 @@
 #include "framework/application.h"
 #include "framework/screen.h"
 #include "tree/base_tree.h"
+#include "tree/draw_tree.h"
 #include "tree/screen_source.h"
+#include "tree/string_tree.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_drawing.h"
 #include "tree/tree_header.h"
@@ -72,6 +74,13 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
   hintData_ = data ? *static_cast<const TTreeHintData*>(data) : TTreeHintData();
   TBaseTree* tree = hintData_.Tree;
   if (!tree) return RECT{};
+  // A draw tree sizes (and later draws) its node hints itself.
+  if (auto* drawTree = ObjectAs<TCustomDrawTree>(tree); drawTree && hintData_.Node) {
+    drawTree->DoGetHintSize(hintData_.Node, hintData_.Column, hintData_.HintRect);
+    RECT result = hintData_.HintRect;
+    OffsetRect(&result, -result.left, -result.top);
+    return result;
+  }
 
   TTreeColumns* columns = tree->Header()->Columns();
   if (hintData_.Column > NoColumn && columns->IsValidColumn(hintData_.Column)) {
@@ -87,6 +96,8 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
 
   bool tooltip = TooltipMode(hintData_);
   Canvas()->SetFont(tooltip || !Screen ? tree->Font() : Screen->HintFont());
+  if (auto* stringTree = ObjectAs<TCustomStringTree>(tree); stringTree && tooltip)
+    stringTree->DoPaintText(hintData_.Node, Canvas(), hintData_.Column, TVSTTextType::ttNormal);
   TMeasureDC measure(Canvas()->Font()->Handle());
   TEXTMETRICW metrics{};
   GetTextMetricsW(measure.Get(), &metrics);
@@ -196,6 +207,10 @@ void TTreeHintWindow::DrawHint() {
   TBaseTree* tree = hintData_.Tree;
   TCanvas* canvas = drawBuffer_.Canvas();
   canvas->SetFont(Canvas()->Font());
+  if (auto* drawTree = ObjectAs<TCustomDrawTree>(tree); drawTree && hintData_.Node) {
+    drawTree->DoDrawHint(canvas, hintData_.Node, RECT{0, 0, width, height}, hintData_.Column);
+    return;
+  }
   int textTop = 2;
   if (TooltipMode(hintData_)) {
     RECT cell{};

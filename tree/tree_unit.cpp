@@ -10,6 +10,7 @@
 #include "framework/visual_styles.h"
 #include "tree/clipboard_format_registry.h"
 #include "tree/paint/glyph_images.h"
+#include "tree/string_tree.h"
 
 #if defined(_MSC_VER)
 #include <intrin.h>
@@ -67,6 +68,7 @@ void InitializeTreeGlobals() {
   timeBeginPeriod(1);
   LoadGlyphImages();
   CreateClipboardFormatRegistry();
+  RegisterTextTreeClipboardFormats(TCustomStringTree::StaticClass());
   if (IsNT51OrLater) visualStyles = std::make_unique<TVisualStylesBinding>();
 }
 

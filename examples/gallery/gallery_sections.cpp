@@ -22,7 +22,7 @@ const std::vector<TGallerySectionInfo>& GallerySections() {
       {L"Toolbar framework: default theme", &BuildDefaultThemeSection},
       {L"Toolbars: docks on four edges with dockable bars", &BuildDocksSection},
       {L"Tree control: header and columns", &BuildTreeHeaderSection},
-      {L"Tree control: 100,000 nodes with check boxes and images", &BuildTreeSection},
+      {L"Tree control: string trees, 100,000 nodes with static texts; a list in columns", &BuildTreeSection},
   };
   return sections;
 }

@@ -1,12 +1,16 @@
 #include "tree_section.h"
 
-#include <cwchar>
+#include <iterator>
+#include <string>
+#include <tuple>
 
 #include "framework/bitmap.h"
 #include "framework/image_list.h"
 #include "framework/startup.h"
 #include "framework/win_control.h"
-#include "tree/base_tree.h"
+#include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
 #include "tree/tree_unit.h"
 
 using namespace tree;
@@ -16,10 +20,10 @@ namespace {
 constexpr std::uint32_t kFolders = 1000;
 constexpr std::uint32_t kItemsPerFolder = 99;
 
-// Folders of items: the folders carry tri-state boxes, the items plain ones; each row shows its name.
-class TGalleryTree : public TBaseTree {
-  BC_CLASS(TGalleryTree, TBaseTree)
-  explicit TGalleryTree(TComponent* owner) : TBaseTree(owner) {
+// Folders of items: the folders carry tri-state boxes and a static count after their name, the items plain boxes.
+class TGalleryTree : public TStringTree {
+  BC_CLASS(TGalleryTree, TStringTree)
+  explicit TGalleryTree(TComponent* owner) : TStringTree(owner) {
     OnInitNode = [](TBaseTree* tree, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& states) {
       bool folder = parent == nullptr;
       tree->SetCheckType(node, folder ? TCheckType::ctTriStateCheckBox : TCheckType::ctCheckBox);
@@ -30,40 +34,59 @@ class TGalleryTree : public TBaseTree {
     OnGetImageIndex = [](TBaseTree*, PTreeNode node, TTreeImageKind kind, TColumnIndex, bool&, int& index) {
       if (kind == TTreeImageKind::ikNormal || kind == TTreeImageKind::ikSelected) index = node->ChildCount ? 0 : 1;
     };
-  }
-
- protected:
-  int GetNodeWidth(PTreeNode node, TColumnIndex) override {
-    SIZE size{};
-    wchar_t text[32];
-    int length = Caption(node, text);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font()->Handle());
-    GetTextExtentPoint32W(dc, text, length, &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return size.cx + 2 * TextMargin();
-  }
-
-  void PaintNode(TNodePaintInfo& info) override {
-    wchar_t text[32];
-    int length = Caption(info.Node, text);
-    HDC dc = info.Canvas->Handle();
-    HGDIOBJ old = SelectObject(dc, Font()->Handle());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(Selected(info.Node) && Focused() ? clHighlightText : Font()->Color()));
-    RECT r = info.ContentRect;
-    r.left += TextMargin();
-    DrawTextW(dc, text, length, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    SelectObject(dc, old);
-  }
-
- private:
-  static int Caption(PTreeNode node, wchar_t (&text)[32]) {
-    bool folder = node->ChildCount > 0 || node->Has(nsHasChildren);
-    return std::swprintf(text, 32, folder ? L"Folder %u" : L"Item %u", node->Index + 1);
+    OnGetText = [](TBaseTree* tree, PTreeNode node, TColumnIndex, TVSTTextType type, String& text) {
+      bool folder = tree->GetNodeLevel(node) == 0;
+      if (type == TVSTTextType::ttStatic)
+        text = folder ? L"(" + std::to_wstring(kItemsPerFolder) + L" items)" : String();
+      else
+        text = (folder ? L"Folder " : L"Item ") + std::to_wstring(node->Index + 1);
+    };
+    OnPaintText = [](TBaseTree*, TCanvas* canvas, PTreeNode, TColumnIndex, TVSTTextType type) {
+      if (type == TVSTTextType::ttStatic) canvas->Font()->SetColor(clGrayText);
+    };
+    TreeOptions()->SetStringOptions(TreeOptions()->StringOptions() + TTreeStringOption::toShowStaticText);
   }
 };
+
+struct TVisitSample {
+  const wchar_t* Title;
+  const wchar_t* Address;
+  int Visits;
+};
+
+// A list of visited pages in columns: the narrow address column shortens its texts with an ellipsis, the visits
+// are right-aligned.
+void PlaceHistoryList(TWinControl* host) {
+  static const TVisitSample samples[] = {
+      {L"Front page", L"http://www.example.com/", 42},
+      {L"Weather for the week ahead", L"http://weather.example.org/forecast/week?city=riverside", 17},
+      {L"Release notes", L"http://downloads.example.net/notes/latest.html", 5},
+      {L"Q&A: small questions", L"http://answers.example.com/questions?sort=newest", 128},
+  };
+  auto* list = new TStringTree(host);
+  list->SetBounds(380, 8, 205, 220);
+  TTreeHeader* header = list->Header();
+  for (auto [caption, width, alignment] :
+       {std::tuple{L"Title", 80, TAlignment::taLeftJustify}, std::tuple{L"Address", 75, TAlignment::taLeftJustify},
+        std::tuple{L"Visits", 46, TAlignment::taRightJustify}}) {
+    TTreeColumn* column = header->Columns()->Add();
+    column->SetText(caption);
+    column->SetWidth(width);
+    column->SetAlignment(alignment);
+  }
+  header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible);
+  list->TreeOptions()->SetPaintOptions(list->TreeOptions()->PaintOptions() - TTreePaintOption::toShowRoot -
+                                       TTreePaintOption::toShowTreeLines - TTreePaintOption::toShowButtons +
+                                       TTreePaintOption::toShowHorzGridLines + TTreePaintOption::toShowVertGridLines);
+  list->TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toFullRowSelect});
+  list->OnGetText = [](TBaseTree*, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
+    const TVisitSample& sample = samples[node->Index];
+    text = column == 0 ? sample.Title : column == 1 ? sample.Address : std::to_wstring(sample.Visits);
+  };
+  list->SetParent(host);
+  list->SetRootNodeCount(static_cast<std::uint32_t>(std::size(samples)));
+  list->SetSelected(list->GetFirst(), true);
+}
 
 // A folder and a page, drawn into the list.
 void AddGlyphs(TImageList* images) {
@@ -113,5 +136,6 @@ int BuildTreeSection(TWinControl* host) {
   tree->SetSelected(tree->GetFirstChild(first), true);
   // The scroll bars follow node changes only once the tree's window maintenance does; set them up here.
   tree->UpdateScrollBars(true);
+  PlaceHistoryList(host);
   return 236;
 }

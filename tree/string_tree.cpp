@@ -1,0 +1,308 @@
+// The string tree's texts: retrieval through the events, measuring and its cache, hints, the caption chunk of the
+// node stream, the stored default text and the old string options.
+#include "tree/string_tree.h"
+
+#include <cstring>
+#include <iterator>
+#include <utility>
+
+#include "framework/form_reader.h"
+#include "framework/form_writer.h"
+#include "framework/messages.h"
+#include "framework/streams.h"
+#include "tree/paint/measure_canvas.h"
+#include "tree/published_tree.h"
+#include "tree/tree_header.h"
+
+namespace tree {
+
+namespace {
+
+// The node stream's chunk that carries a node's main-column text as UTF-16.
+constexpr std::int32_t CaptionChunk = 3;
+
+// The old string options by their ordinal, each with the option it became.
+struct TOldStringOptionTarget {
+  const wchar_t* Name;
+  TTreeStringOption Option;
+};
+constexpr TOldStringOptionTarget OldStringOptionTargets[] = {
+    {L"soSaveCaptions", TTreeStringOption::toSaveCaptions},
+    {L"soShowStaticText", TTreeStringOption::toShowStaticText},
+};
+
+// Lends a reused text buffer for one call; a nested call (from an event handler) finds the buffer empty and simply
+// uses a fresh one.
+class TBorrowedText {
+ public:
+  explicit TBorrowedText(String& pool) : text(std::move(pool)), pool_(pool) {}
+  ~TBorrowedText() { pool_ = std::move(text); }
+  TBorrowedText(const TBorrowedText&) = delete;
+  TBorrowedText& operator=(const TBorrowedText&) = delete;
+
+  String text;
+
+ private:
+  String& pool_;
+};
+
+// Restores the font's change handler when the watched call ends, also by an exception.
+class TFontWatch {
+ public:
+  TFontWatch(TFont* font, TNotifyEvent& chained, TNotifyEvent watcher)
+      : font_(font), chained_(chained), savedChained_(chained), savedHandler_(font->OnChange) {
+    chained_ = savedHandler_;
+    font_->OnChange = watcher;
+  }
+  ~TFontWatch() {
+    font_->OnChange = savedHandler_;
+    chained_ = savedChained_;
+  }
+  TFontWatch(const TFontWatch&) = delete;
+  TFontWatch& operator=(const TFontWatch&) = delete;
+
+ private:
+  TFont* font_;
+  TNotifyEvent& chained_;
+  TNotifyEvent savedChained_;
+  TNotifyEvent savedHandler_;
+};
+
+}  // namespace
+
+TCustomStringTree::TCustomStringTree(TComponent* owner)
+    : TBaseTree(owner), measureCanvas_(std::make_unique<TMeasureCanvas>()) {
+  ReplaceTreeOptions(std::make_unique<TCustomStringTreeOptions>(this));
+  widthOffset_ = AllocateInternalDataArea(sizeof(std::int32_t));
+  ReadTextMetrics();
+}
+
+TCustomStringTree::~TCustomStringTree() = default;
+
+const TClass* TCustomStringTree::GetOptionsClass() const { return TCustomStringTreeOptions::StaticClass(); }
+
+void TCustomStringTree::SetDefaultText(const String& value) {
+  if (value == defaultText_) return;
+  defaultText_ = value;
+  // Nodes whose handler leaves the text alone show the new one, at a new width.
+  ResetNodeWidths();
+  if (!IsLoading() && HandleAllocated()) Invalidate();
+}
+
+void TCustomStringTree::FetchText(PTreeNode node, TColumnIndex column, String& buffer) {
+  buffer.clear();
+  if (!node || node == RootNode()) return;
+  if (!node->Has(nsInitialized)) InitNode(node);
+  buffer = defaultText_;
+  DoGetText(node, column, TVSTTextType::ttNormal, buffer);
+}
+
+String TCustomStringTree::Text(PTreeNode node, TColumnIndex column) {
+  String text;
+  FetchText(node, column, text);
+  return text;
+}
+
+// ---- dispatchers
+
+void TCustomStringTree::DoGetText(PTreeNode node, TColumnIndex column, TVSTTextType textType, String& text) {
+  if (OnGetText) OnGetText(this, node, column, textType, text);
+}
+
+void TCustomStringTree::DoNewText(PTreeNode node, TColumnIndex column, const String& text) {
+  if (OnNewText) OnNewText(this, node, column, text);
+}
+
+void TCustomStringTree::DoPaintText(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType) {
+  if (OnPaintText) OnPaintText(this, canvas, node, column, textType);
+}
+
+void TCustomStringTree::PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType) {
+  fontChanged_ = false;
+  TFontWatch watch(canvas->Font(), watchedFontChange_, TNotifyEvent(this, &TCustomStringTree::WatchedFontChanged));
+  DoPaintText(node, canvas, column, textType);
+}
+
+void TCustomStringTree::WatchedFontChanged(TObject* sender) {
+  fontChanged_ = true;
+  if (watchedFontChange_) watchedFontChange_(sender);
+}
+
+// ---- measuring
+
+void TCustomStringTree::ReadTextMetrics() {
+  measureCanvas_->Font()->Assign(Font());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(measureCanvas_->Handle(), &metrics);
+  textHeight_ = metrics.tmHeight;
+  ellipsisWidth_ = measureCanvas_->TextWidth(L"...");
+}
+
+int TCustomStringTree::CalculateTextWidth(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& text) {
+  int width = 2 * TextMargin();
+  if (text.empty()) return width;
+  TakeFont(canvas->Font(), Font());
+  DoPaintText(node, canvas, column, TVSTTextType::ttNormal);
+  return width + canvas->TextWidth(text);
+}
+
+int TCustomStringTree::StoredWidth(PTreeNode node) const {
+  std::int32_t width = 0;
+  std::memcpy(&width, reinterpret_cast<const char*>(node) + widthOffset_, sizeof width);
+  return width;
+}
+
+void TCustomStringTree::StoreWidth(PTreeNode node, int width) {
+  auto value = static_cast<std::int32_t>(width);
+  std::memcpy(reinterpret_cast<char*>(node) + widthOffset_, &value, sizeof value);
+}
+
+int TCustomStringTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
+  if (!node || node == RootNode()) return 0;
+  const bool cached = column == Header()->MainColumn();
+  if (cached && StoredWidth(node) != 0) return StoredWidth(node);
+  TBorrowedText probe(probeText_);
+  FetchText(node, column, probe.text);
+  int width = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text);
+  if (cached) StoreWidth(node, width);
+  return width;
+}
+
+void TCustomStringTree::ResetNodeWidths() {
+  for (PTreeNode node = GetFirstNoInit(); node; node = GetNextNoInit(node))
+    if (node->Has(nsInitialized)) StoreWidth(node, 0);
+}
+
+bool TCustomStringTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
+  TBorrowedText probe(probeText_);
+  FetchText(node, column, probe.text);
+  return probe.text.empty();
+}
+
+void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
+  TCanvas* canvas = measureCanvas_.get();
+  TakeFont(canvas->Font(), Font());
+  PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal);
+  int height = textHeight_;
+  if (fontChanged_) {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(canvas->Handle(), &metrics);
+    height = metrics.tmHeight;
+  }
+  font->Assign(canvas->Font());
+  r = GetDisplayRect(node, column, true);
+  if (TreeOptions()->PaintOptions().Contains(TTreePaintOption::toShowHorzGridLines)) --r.bottom;
+  InflateRect(&r, 0, -((r.bottom - r.top - height) / 2));
+  FetchText(node, column, text);
+}
+
+// ---- hints
+
+String TCustomStringTree::DoGetNodeHint(PTreeNode node, TColumnIndex column) {
+  String text = inherited::DoGetNodeHint(node, column);
+  if (OnGetHint) OnGetHint(this, node, column, TVSTTextType::ttNormal, text);
+  return text;
+}
+
+String TCustomStringTree::DoGetNodeTooltip(PTreeNode node, TColumnIndex column) { return Text(node, column); }
+
+// ---- what resets measured widths
+
+void TCustomStringTree::Dispatch(TMessage& message) {
+  if (message.Msg != CM_FONTCHANGED) return inherited::Dispatch(message);
+  inherited::Dispatch(message);
+  ReadTextMetrics();
+  ResetNodeWidths();
+}
+
+RECT TCustomStringTree::InvalidateNode(PTreeNode node) {
+  if (node && node != RootNode()) StoreWidth(node, 0);
+  return inherited::InvalidateNode(node);
+}
+
+void TCustomStringTree::ReinitNode(PTreeNode node, bool recursive) {
+  if (node && node != RootNode()) StoreWidth(node, 0);
+  inherited::ReinitNode(node, recursive);
+}
+
+void TCustomStringTree::MainColumnChanged() {
+  ResetNodeWidths();
+  inherited::MainColumnChanged();
+}
+
+// ---- the node stream
+
+void TCustomStringTree::WriteChunks(TStream& stream, PTreeNode node) {
+  inherited::WriteChunks(stream, node);
+  if (!TreeOptions()->StringOptions().Contains(TTreeStringOption::toSaveCaptions) || node == RootNode() ||
+      !node->Has(nsInitialized))
+    return;
+  TBorrowedText caption(probeText_);
+  FetchText(node, Header()->MainColumn(), caption.text);
+  if (caption.text.empty()) return;
+  std::int32_t header[2] = {CaptionChunk, static_cast<std::int32_t>(2 * caption.text.size())};
+  stream.WriteBuffer(header, sizeof header);
+  stream.WriteBuffer(caption.text.data(), header[1]);
+}
+
+bool TCustomStringTree::ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) {
+  if (chunkType != CaptionChunk) return inherited::ReadChunk(stream, version, node, chunkType, chunkSize);
+  // The stream reader has bounded the chunk by the data really present; an odd last byte is skipped.
+  std::int64_t end = stream.Position() + chunkSize;
+  String caption(static_cast<std::size_t>(chunkSize / 2), L'\0');
+  stream.ReadBuffer(caption.data(), static_cast<std::int32_t>(2 * caption.size()));
+  if (stream.Position() != end) stream.SetPosition(end);
+  // The root has no record for the application to keep a caption in.
+  if (node == RootNode()) return false;
+  DoNewText(node, Header()->MainColumn(), caption);
+  return true;
+}
+
+// ---- stored values
+
+void TCustomStringTree::ReadDefaultText(TReader& reader) { SetDefaultText(reader.ReadString()); }
+
+void TCustomStringTree::ReadOldStringOptions(TReader& reader) {
+  TOldVTStringOptions old;
+  for (const String& name : reader.ReadSet())
+    for (std::size_t i = 0; i < std::size(OldStringOptionTargets); ++i)
+      if (_wcsicmp(name.c_str(), OldStringOptionTargets[i].Name) == 0) old += static_cast<TOldVTStringOption>(i);
+  TTreeStringOptions options;
+  for (std::size_t i = 0; i < std::size(OldStringOptionTargets); ++i)
+    if (old.Contains(static_cast<TOldVTStringOption>(i))) options += OldStringOptionTargets[i].Option;
+  TreeOptions()->SetStringOptions(options);
+}
+
+void TCustomStringTree::DefineProperties(TFiler& filer) {
+  inherited::DefineProperties(filer);
+  filer.DefineProperty(
+      L"WideDefaultText", [this](TReader& reader) { ReadDefaultText(reader); },
+      [this](TWriter& writer) { writer.WriteString(defaultText_); }, true);
+  filer.DefineProperty(
+      L"StringOptions", [this](TReader& reader) { ReadOldStringOptions(reader); }, nullptr, false);
+}
+
+}  // namespace tree
+
+namespace tree {
+
+TStringTree::TStringTree(TComponent* owner) : TCustomStringTree(owner) {
+  ReplaceTreeOptions(std::make_unique<TStringTreeOptions>(this));
+}
+
+const TClass* TStringTree::GetOptionsClass() const { return TStringTreeOptions::StaticClass(); }
+
+const TPublishedTable& TStringTree::PublishedTable() const {
+  using P = TPublished<TStringTree>;
+  static const TPublishedTable table(&PublishedTreeTable(TBaseTree::PublishedTable()),
+                                     {
+                                         P::Event(L"OnGetHint", &TStringTree::OnGetHint),
+                                         P::Event(L"OnGetText", &TStringTree::OnGetText),
+                                         P::Event(L"OnNewText", &TStringTree::OnNewText),
+                                         P::Event(L"OnPaintText", &TStringTree::OnPaintText),
+                                         P::Event(L"OnShortenString", &TStringTree::OnShortenString),
+                                     });
+  return table;
+}
+
+}  // namespace tree

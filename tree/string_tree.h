@@ -1,0 +1,125 @@
+// TCustomStringTree: the tree whose cells show text. Every text comes from the application through OnGetText each
+// time it is needed; only the width of a node's main-column text is kept, in the node's internal area. A second,
+// static text may follow the normal one. TStringTree publishes the properties and events.
+#pragma once
+
+#include <memory>
+
+#include "tree/base_tree.h"
+#include "tree/string_tree_options.h"
+
+namespace tree {
+
+class TMeasureCanvas;
+
+enum class TVSTTextType { ttNormal, ttStatic };
+
+using TVSTGetTextEvent =
+    TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, TVSTTextType TextType, String& CellText)>;
+using TVSTNewTextEvent = TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, const String& NewText)>;
+using TTreePaintText = TDelegate<void(TBaseTree* Sender, TCanvas* TargetCanvas, PTreeNode Node, TColumnIndex Column,
+                                      TVSTTextType TextType)>;
+using TVSTShortenStringEvent =
+    TDelegate<void(TBaseTree* Sender, TCanvas* TargetCanvas, PTreeNode Node, TColumnIndex Column, const String& S,
+                   int TextSpace, bool RightToLeft, String& Result, bool& Done)>;
+
+class TCustomStringTree : public TBaseTree {
+  BC_CLASS(TCustomStringTree, TBaseTree)
+  explicit TCustomStringTree(TComponent* owner);
+  ~TCustomStringTree() override;
+
+  // What a node shows before OnGetText changes it; "Node" by default.
+  const String& DefaultText() const { return defaultText_; }
+  void SetDefaultText(const String& value);
+  // The node's text in column (initializing the node first); empty for null and the root.
+  String Text(PTreeNode node, TColumnIndex column);
+  TCustomStringTreeOptions* TreeOptions() const {
+    return static_cast<TCustomStringTreeOptions*>(TBaseTree::TreeOptions());
+  }
+  // Height of a line of text and width of "..." in the tree's font.
+  int TextHeight() const { return textHeight_; }
+  int EllipsisWidth() const { return ellipsisWidth_; }
+
+  void Dispatch(TMessage& message) override;
+  RECT InvalidateNode(PTreeNode node) override;
+  void ReinitNode(PTreeNode node, bool recursive) override;
+
+  TVSTGetTextEvent OnGetHint;
+  TVSTGetTextEvent OnGetText;
+  TVSTNewTextEvent OnNewText;
+  TTreePaintText OnPaintText;
+  TVSTShortenStringEvent OnShortenString;
+
+ protected:
+  // 2 x TextMargin, plus the extent of a non-empty text in the tree's font as OnPaintText leaves it.
+  virtual int CalculateTextWidth(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& text);
+  virtual void DoGetText(PTreeNode node, TColumnIndex column, TVSTTextType textType, String& text);
+  virtual void DoNewText(PTreeNode node, TColumnIndex column, const String& text);
+  virtual void DoPaintText(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType);
+  // s cut to width with an ellipsis, unless OnShortenString does it.
+  virtual String DoShortenString(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& s, int width,
+                                 bool rightToLeft, int ellipsisWidth);
+
+  void DefineProperties(TFiler& filer) override;
+  void AdjustPaintCellRect(TNodePaintInfo& paintInfo, TColumnIndex& nextNonEmpty) override;
+  bool ColumnIsEmpty(PTreeNode node, TColumnIndex column) override;
+  String DoGetNodeHint(PTreeNode node, TColumnIndex column) override;
+  String DoGetNodeTooltip(PTreeNode node, TColumnIndex column) override;
+  // The main column's width comes from the node's cache, measured when it is 0; other columns are measured each
+  // time.
+  int GetNodeWidth(PTreeNode node, TColumnIndex column) override;
+  void PaintNode(TNodePaintInfo& paintInfo) override;
+  const TClass* GetOptionsClass() const override;
+  void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) override;
+  void MainColumnChanged() override;
+  // With toSaveCaptions, after the inherited chunks: the main-column text as a caption chunk.
+  void WriteChunks(TStream& stream, PTreeNode node) override;
+  // A caption chunk goes to DoNewText for the main column.
+  bool ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) override;
+
+  // The canvas font for a cell's normal text: the tree font, hot tracking, and the highlight colours of a
+  // selected or drop-target cell.
+  void InitializeTextProperties(TNodePaintInfo& paintInfo);
+  // DoPaintText, noting whether the canvas font changed meanwhile (FontChanged).
+  void PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType);
+  bool FontChanged() const { return fontChanged_; }
+  // Forgets every measured main-column width.
+  void ResetNodeWidths();
+
+ private:
+  friend class TTreeHintWindow;
+
+  // The node's text into buffer (DefaultText first, then OnGetText); empty for null and the root.
+  void FetchText(PTreeNode node, TColumnIndex column, String& buffer);
+  void PaintNormalText(TNodePaintInfo& paintInfo, String& text);
+  void PaintStaticText(TNodePaintInfo& paintInfo, const String& text);
+  void DrawCellText(TNodePaintInfo& paintInfo, const String& text, RECT r, UINT format);
+  void ReadTextMetrics();
+  void WatchedFontChanged(TObject* sender);
+  int StoredWidth(PTreeNode node) const;
+  void StoreWidth(PTreeNode node, int width);
+  void ReadDefaultText(TReader& reader);
+  void ReadOldStringOptions(TReader& reader);
+
+  String defaultText_ = L"Node";
+  std::size_t widthOffset_ = 0;
+  int textHeight_ = 0;
+  int ellipsisWidth_ = 0;
+  bool fontChanged_ = false;
+  TNotifyEvent watchedFontChange_;
+  std::unique_ptr<TMeasureCanvas> measureCanvas_;
+  // Reused by painting and measuring so that a painted cell allocates nothing.
+  String cellText_;
+  String probeText_;
+};
+
+class TStringTree : public TCustomStringTree {
+  BC_CLASS(TStringTree, TCustomStringTree)
+  explicit TStringTree(TComponent* owner);
+  const TPublishedTable& PublishedTable() const override;
+
+ protected:
+  const TClass* GetOptionsClass() const override;
+};
+
+}  // namespace tree
