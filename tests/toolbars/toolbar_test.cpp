@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,17 +24,27 @@ constexpr SIZE kButton{30, 20};
 // The docked frame of a toolbar on a top dock: 2 pixels on each side and the single drag handle on the left.
 constexpr int kFrameAcross = 4 + 6;
 
-// Polls from inside the running loop until condition holds, then runs then once; gives up after many rounds.
-void WhenTracking(std::function<bool()> condition, std::function<void()> then, int rounds = 300) {
-  PostInputFromLoop(
-      [=] {
-        if (TrackedRoot() && condition())
-          then();
-        else if (rounds > 0)
-          WhenTracking(condition, then, rounds - 1);
-      },
-      10);
-}
+// Polls from inside the running loop until condition holds, then runs then once. The poll ends with the
+// tracking session that armed it (Stop), so that it never reaches the loop of a later case.
+class TTrackingPoll {
+ public:
+  void When(std::function<bool()> condition, std::function<void()> then) {
+    auto alive = alive_;
+    PostInputFromLoop(
+        [this, alive, condition, then] {
+          if (!*alive) return;
+          if (TrackedRoot() && condition())
+            then();
+          else
+            When(condition, then);
+        },
+        10);
+  }
+  ~TTrackingPoll() { *alive_ = false; }
+
+ private:
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
 
 void EndTracking() { PostThreadMessageW(GetCurrentThreadId(), WM_BAR_CLOSEALLMENUS, 0, 0); }
 
@@ -164,9 +175,10 @@ TEST_F(Toolbar, AShortDockCutsTheBarWithAChevronThatListsTheHiddenItems) {
   // The chevron's pop-up lists exactly the buttons that gave way.
   std::vector<std::wstring> listed;
   view->SetSelected(view->Viewers(chevron));
+  TTrackingPoll poll;
   RunModalWithInput(
       [&] {
-        WhenTracking([&] { return TrackedRoot()->OpenViewerView() != nullptr; },
+        poll.When([&] { return TrackedRoot()->OpenViewerView() != nullptr; },
                      [&] {
                        TBarView* popup = TrackedRoot()->OpenViewerView();
                        EXPECT_EQ(popup->ChevronParentView(), view);
@@ -266,9 +278,10 @@ TEST_F(Toolbar, AltKeysOpenAMenuBarAndAcceleratorsAPlainBar) {
     clicked_.clear();
     std::wstring tracked;
     LRESULT result = -1;
+    TTrackingPoll poll;
     RunModalWithInput(
         [&] {
-          WhenTracking([] { return true; },
+          poll.When([] { return true; },
                        [&] {
                          TBarView* root = TrackedRoot();
                          TBarItemViewer* shown = root->OpenViewer() ? root->OpenViewer() : root->Selected();
