@@ -92,7 +92,7 @@ void BuildDockedBars(TWinControl* host, int top, TCustomImageList* images) {
 
   TBarCustomToolbar* links = AddToolbar(host, topDock, 1, 320);
   links->SetImages(images);
-  for (const wchar_t* caption : {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music"})
+  for (const wchar_t* caption : {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games"})
     AddItem(host, links->Items(), caption, 3)->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
 
   auto* panel = new TBarToolWindow(host);
