@@ -7,11 +7,14 @@
 
 #include "dock_fixture.h"
 #include "fixed_items.h"
+#include "framework/application.h"
 #include "framework/edit.h"
 #include "framework/ini_files.h"
 #include "support/test_environment.h"
+#include "support/window_capture.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/docks/dock_positions.h"
+#include "toolbars/items/bar_image_list.h"
 #include "tracked_menu.h"
 
 using namespace toolbars;
@@ -440,4 +443,98 @@ TEST_F(Toolbar, TheFloatingWrapWidthIsKeptWithThePlacement) {
   EXPECT_TRUE(bar->Floating());
   EXPECT_EQ(bar->FloatingRightX(), 128);
   EXPECT_EQ(bar->ClientWidth(), 128);
+}
+
+TEST_F(Toolbar, TheChevronShowsTwoArrowsPointingAlongTheBar) {
+  struct TCase {
+    int Dock;
+    POINT GlyphOffset;  // from the chevron's top-left corner, the right edge for a vertical bar
+    int Width;
+    std::vector<BYTE> Rows;
+  };
+  const TCase cases[] = {
+      {0, {2, 4}, 8, {0xCC, 0x66, 0x33, 0x66, 0xCC}},
+      {2, {-9, 2}, 5, {0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20}},
+  };
+  for (const TCase& c : cases) {
+    TBarCustomToolbar* bar = NewToolbar();
+    AddButtons(bar, 40);
+    bar->SetCurrentDock(Dock(c.Dock));
+    ProcessPendingMessages();
+    TBarItemViewer* chevron = bar->View()->Viewers(bar->View()->ViewerCount() - 1);
+    ASSERT_TRUE(chevron->Show()) << c.Dock;
+    const RECT rect = chevron->BoundsRect();
+    const POINT origin{(c.GlyphOffset.x < 0 ? rect.right : rect.left) + c.GlyphOffset.x, rect.top + c.GlyphOffset.y};
+    TWindowCapture capture = TWindowCapture::OfClient(bar->Handle());
+    const COLORREF text = GetSysColor(COLOR_BTNTEXT);
+    for (size_t row = 0; row < c.Rows.size(); ++row)
+      for (int column = 0; column < c.Width; ++column) {
+        const bool set = (c.Rows[row] & (0x80 >> column)) != 0;
+        EXPECT_EQ(capture.Pixel(origin.x + column, origin.y + static_cast<int>(row)) == text, set)
+            << c.Dock << " row " << row << " column " << column;
+      }
+    delete bar;
+  }
+}
+
+TEST_F(Toolbar, HintsFontsAndContextMenusComeFromTheItems) {
+  TBarCustomToolbar* bar = NewToolbar();
+  AddButtons(bar, 3);
+  bar->Items()->ItemAt(1)->SetHint(L"Second|The second button");
+  bar->SetCurrentDock(Top());
+  ProcessPendingMessages();
+
+  struct THintCase {
+    POINT At;
+    LRESULT Result;
+    const wchar_t* Hint;
+    LONG Left;
+  };
+  const THintCase hints[] = {{{45, 10}, 0, L"Second", 30}, {{140, 10}, 1, L"", 0}};
+  for (const THintCase& c : hints) {
+    THintInfo info;
+    info.CursorPos = c.At;
+    EXPECT_EQ(bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), c.Result) << c.At.x;
+    EXPECT_EQ(info.HintStr, c.Hint) << c.At.x;
+    EXPECT_EQ(info.CursorRect.left, c.Left) << c.At.x;
+  }
+
+  EXPECT_EQ(bar->View()->GetFont(), BarMenuFont());
+  bar->SetSystemFont(false);
+  EXPECT_EQ(bar->View()->GetFont(), bar->Font());
+
+  // A right click on an entry the application can drag shows the application's menu for it.
+  struct TRecordingMenu : TBarItemContextMenu {
+    std::vector<POINT> Shown;
+    void Popup(POINT screenPoint) override { Shown.push_back(screenPoint); }
+  } menu;
+  TBarCustomItem* second = bar->Items()->ItemAt(1);
+  second->SetDraggable(true);
+  second->SetDragLink(7);
+  ContextMenuState.Menu = &menu;
+  const POINT at = bar->ClientToScreen(POINT{45, 10});
+  SendMouseClick(at, true);
+  for (int round = 0; round < 200 && menu.Shown.empty(); ++round) {
+    ProcessPendingMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  ASSERT_EQ(menu.Shown.size(), 1u);
+  EXPECT_EQ(menu.Shown[0].x, at.x);
+  EXPECT_EQ(ContextMenuState.Item, second);
+  EXPECT_EQ(ContextMenuState.Link, 7u);
+  EXPECT_TRUE(ContextMenuState.Active);
+  ContextMenuState = TBarContextMenuState{};
+}
+
+TEST_F(Toolbar, ControlsPutOnADesignedBarGetNumberedItems) {
+  TBarCustomToolbar* bar = NewToolbar();
+  bar->SetDesigning(true);
+  for (int i = 0; i < 2; ++i) {
+    auto* edit = new TEdit(Form());
+    edit->SetParent(bar);
+  }
+  ASSERT_EQ(bar->Items()->Count(), 2);
+  EXPECT_EQ(bar->Items()->ItemAt(0)->Name(), L"BarControlItem1");
+  EXPECT_EQ(bar->Items()->ItemAt(1)->Name(), L"BarControlItem2");
+  bar->SetDesigning(false);
 }
