@@ -1,8 +1,9 @@
+#include "toolbars/bars/tool_window.h"
+
 #include <gtest/gtest.h>
 
 #include "dock_fixture.h"
 #include "framework/ini_files.h"
-#include "toolbars/bars/tool_window.h"
 #include "toolbars/docks/dock_positions.h"
 
 using namespace toolbars;

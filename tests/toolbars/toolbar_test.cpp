@@ -1,3 +1,5 @@
+#include "toolbars/bars/toolbar.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,7 +14,6 @@
 #include "framework/ini_files.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
-#include "toolbars/bars/toolbar.h"
 #include "toolbars/docks/dock_positions.h"
 #include "toolbars/items/bar_image_list.h"
 #include "tracked_menu.h"
@@ -142,8 +143,8 @@ TEST_F(Toolbar, ItemsLieInARowOrWrapWhereverTheBarIs) {
     EXPECT_EQ(bar->ClientHeight(), c.Client.cy) << static_cast<int>(c.Place);
     EXPECT_EQ(bar->WrappedLines(), c.Lines) << static_cast<int>(c.Place);
     const RECT last = bar->View()->Viewers(c.Buttons - 1)->BoundsRect();
-    EXPECT_TRUE(EqualRect(&last, &c.LastButton)) << static_cast<int>(c.Place) << ": " << last.left << ","
-                                                  << last.top << "," << last.right << "," << last.bottom;
+    EXPECT_TRUE(EqualRect(&last, &c.LastButton))
+        << static_cast<int>(c.Place) << ": " << last.left << "," << last.top << "," << last.right << "," << last.bottom;
     delete bar;
   }
 }
@@ -182,13 +183,13 @@ TEST_F(Toolbar, AShortDockCutsTheBarWithAChevronThatListsTheHiddenItems) {
   RunModalWithInput(
       [&] {
         poll.When([&] { return TrackedRoot()->OpenViewerView() != nullptr; },
-                     [&] {
-                       TBarView* popup = TrackedRoot()->OpenViewerView();
-                       EXPECT_EQ(popup->ChevronParentView(), view);
-                       for (int i = 0; i < popup->ViewerCount(); ++i)
-                         if (popup->Viewers(i)->Show()) listed.push_back(popup->Viewers(i)->Item()->Caption());
-                       EndTracking();
-                     });
+                  [&] {
+                    TBarView* popup = TrackedRoot()->OpenViewerView();
+                    EXPECT_EQ(popup->ChevronParentView(), view);
+                    for (int i = 0; i < popup->ViewerCount(); ++i)
+                      if (popup->Viewers(i)->Show()) listed.push_back(popup->Viewers(i)->Item()->Caption());
+                    EndTracking();
+                  });
       },
       [&] { view->EnterToolbarLoop(false, true, false); });
   std::vector<std::wstring> hidden;
@@ -285,12 +286,12 @@ TEST_F(Toolbar, AltKeysOpenAMenuBarAndAcceleratorsAPlainBar) {
     RunModalWithInput(
         [&] {
           poll.When([] { return true; },
-                       [&] {
-                         TBarView* root = TrackedRoot();
-                         TBarItemViewer* shown = root->OpenViewer() ? root->OpenViewer() : root->Selected();
-                         if (shown) tracked = shown->Item()->Caption();
-                         EndTracking();
-                       });
+                    [&] {
+                      TBarView* root = TrackedRoot();
+                      TBarItemViewer* shown = root->OpenViewer() ? root->OpenViewer() : root->Selected();
+                      if (shown) tracked = shown->Item()->Caption();
+                      EndTracking();
+                    });
         },
         [&] {
           result = c.Route == TRoute::kAltKey ? menuBar->Perform(WM_SYSCOMMAND, SC_KEYMENU, c.Key)
@@ -404,10 +405,10 @@ TEST_F(Toolbar, SizingAFloatingBarJumpsBetweenItsLayouts) {
     int RightX;
   };
   const TCase cases[] = {
-      {-5, 158, 0},    // inside the snap zone
-      {-20, 98, 98},   // the widest layout that fits
+      {-5, 158, 0},   // inside the snap zone
+      {-20, 98, 98},  // the widest layout that fits
       {-75, 68, 68},
-      {+20, 158, 0},   // beyond the widest: the widest
+      {+20, 158, 0},  // beyond the widest: the widest
   };
   for (const TCase& c : cases) {
     TBarCustomToolbar* bar = NewToolbar();

@@ -54,8 +54,8 @@ SIZE TBarToolWindow::SizeForDock(const TBarDock* dock) const {
   return size;
 }
 
-void TBarToolWindow::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size,
-                                   TBarDock* dockingTo, bool floating) {
+void TBarToolWindow::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
+                                   bool floating) {
   (void)canMoveControls, (void)previousDockType;
   size = SizeForDock(floating ? nullptr : dockingTo);
 }
@@ -99,8 +99,7 @@ const TPublishedTable& TBarToolWindow::PublishedTable() const {
           P::Integer(L"ClientAreaWidth", &TBarToolWindow::ClientAreaWidth, &TBarToolWindow::SetClientAreaWidth),
           P::Integer(L"MaxClientHeight", &TBarToolWindow::MaxClientHeight, &TBarToolWindow::SetMaxClientHeight)
               .Default(0),
-          P::Integer(L"MaxClientWidth", &TBarToolWindow::MaxClientWidth, &TBarToolWindow::SetMaxClientWidth)
-              .Default(0),
+          P::Integer(L"MaxClientWidth", &TBarToolWindow::MaxClientWidth, &TBarToolWindow::SetMaxClientWidth).Default(0),
           P::Integer(L"MinClientHeight", &TBarToolWindow::MinClientHeight, &TBarToolWindow::SetMinClientHeight)
               .Default(32),
           P::Integer(L"MinClientWidth", &TBarToolWindow::MinClientWidth, &TBarToolWindow::SetMinClientWidth)

@@ -84,8 +84,8 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* owner) : TBarCustomToolbar(owne
 
 TBarCustomToolbar::TBarCustomToolbar(TComponent* owner, const TBarToolbarClasses& classes)
     : TBarCustomDockableWindow(owner) {
-  SetControlStyle(ControlStyle() + TControlStyle{TControlStyleItem::csAcceptsControls,
-                                                 TControlStyleItem::csActionClient} -
+  SetControlStyle(ControlStyle() +
+                  TControlStyle{TControlStyleItem::csAcceptsControls, TControlStyleItem::csActionClient} -
                   TControlStyle{TControlStyleItem::csCaptureMouse});
   SetFloatingWindowOptions({});
   items_ = classes.RootItem.Create(this).release();
@@ -219,8 +219,7 @@ void TBarCustomToolbar::UpdateViewLimits() {
   if (Docked() || Floating()) {
     LimitsFor(CurrentDock(), Floating(), chevronOffset, wrapOffset);
   } else {
-    const bool anchoredAcross =
-        Anchors().Contains(TAnchorKind::akLeft) && Anchors().Contains(TAnchorKind::akRight);
+    const bool anchoredAcross = Anchors().Contains(TAnchorKind::akLeft) && Anchors().Contains(TAnchorKind::akRight);
     if (!AutoResize() || anchoredAcross) {
       const int length = Width() - NonClientWidth();
       if (shrinkMode_ == TBarShrinkMode::tbsmChevron) chevronOffset = length;
@@ -384,8 +383,7 @@ const TPublishedTable& TBarCustomToolbar::PublishedTable() const {
       {
           P::Text(L"ChevronHint", &TBarCustomToolbar::ChevronHint, &TBarCustomToolbar::SetChevronHint)
               .Stored([](TBarCustomToolbar* toolbar) { return toolbar->ChevronHint() != kChevronHint; }),
-          P::Boolean(L"ChevronMoveItems", &TBarCustomToolbar::ChevronMoveItems,
-                     &TBarCustomToolbar::SetChevronMoveItems)
+          P::Boolean(L"ChevronMoveItems", &TBarCustomToolbar::ChevronMoveItems, &TBarCustomToolbar::SetChevronMoveItems)
               .Default(true),
           P::Component(L"Images", &TBarCustomToolbar::Images, &TBarCustomToolbar::SetImages),
           P::Component(L"LinkSubitems", &TBarCustomToolbar::LinkSubitems, &TBarCustomToolbar::SetLinkSubitems),
@@ -393,14 +391,12 @@ const TPublishedTable& TBarCustomToolbar::PublishedTable() const {
           P::Set(L"Options", &TBarCustomToolbar::Options, &TBarCustomToolbar::SetOptions,
                  {L"tboDefault", L"tboDropdownArrow", L"tboImageAboveCaption", L"tboLongHintInMenuOnly",
                   L"tboNoRotation", L"tboSameWidth", L"tboShowHint", L"tboToolbarStyle", L"tboToolbarSize"}),
-          P::Boolean(L"ProcessShortCuts", &TBarCustomToolbar::ProcessShortCuts,
-                     &TBarCustomToolbar::SetProcessShortCuts)
+          P::Boolean(L"ProcessShortCuts", &TBarCustomToolbar::ProcessShortCuts, &TBarCustomToolbar::SetProcessShortCuts)
               .Default(false),
           P::Enumeration(L"ShrinkMode", &TBarCustomToolbar::ShrinkMode, &TBarCustomToolbar::SetShrinkMode,
                          {L"tbsmNone", L"tbsmWrap", L"tbsmChevron"})
               .Default(TBarShrinkMode::tbsmChevron),
-          P::Boolean(L"SystemFont", &TBarCustomToolbar::SystemFont, &TBarCustomToolbar::SetSystemFont)
-              .Default(true),
+          P::Boolean(L"SystemFont", &TBarCustomToolbar::SystemFont, &TBarCustomToolbar::SetSystemFont).Default(true),
           P::Boolean(L"UpdateActions", &TBarCustomToolbar::UpdateActions, &TBarCustomToolbar::SetUpdateActions)
               .Default(true),
           P::Event(L"OnShortCut", &TBarCustomToolbar::OnShortCut),

@@ -525,8 +525,7 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
 }
 
 bool TBarView::CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset,
-                                  int chevronOffset, int chevronSize, SIZE& baseSize, SIZE& totalSize,
-                                  int* lineCount) {
+                                  int chevronOffset, int chevronSize, SIZE& baseSize, SIZE& totalSize, int* lineCount) {
   const TBarViewOrientation saved = orientation_;
   // A measuring run leaves the scroll state of the view as the last real layout set it.
   const int savedScrollOffset = scrollOffset_;
