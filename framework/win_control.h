@@ -75,8 +75,8 @@ class TWinControl : public TControl {
   // The position in the parent's tab order; -1 when the control has no parent.
   int TabOrder() const;
   void SetTabOrder(int value);
-  // The windowed children at every depth, in tab order.
-  void GetTabOrderList(std::vector<TWinControl*>& list) const;
+  // The windowed children at every depth, in tab order; a container may leave out children it keeps out of reach.
+  virtual void GetTabOrderList(std::vector<TWinControl*>& list) const;
   // Visible and enabled, and so are all its parents.
   virtual bool CanFocus() const;
   virtual bool Focused() const;

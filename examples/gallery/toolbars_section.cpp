@@ -2,8 +2,12 @@
 
 #include "../../tests/toolbars/bar_host.h"
 #include "framework/bitmap.h"
+#include "framework/edit.h"
 #include "framework/image_list.h"
 #include "framework/startup.h"
+#include "toolbars/bars/tool_window.h"
+#include "toolbars/bars/toolbar.h"
+#include "toolbars/docks/dock.h"
 #include "toolbars/items/bar_image_list.h"
 #include "toolbars/items/item_kinds.h"
 
@@ -42,12 +46,73 @@ TBarCustomItem* AddItem(TComponent* owner, TBarCustomItem* parent, const wchar_t
   return item;
 }
 
+// The frame the docks line: a plain window in the application work-space colour.
+class TBarFrame : public TCustomControl {
+  BC_CLASS(TBarFrame, TCustomControl)
+  explicit TBarFrame(TComponent* owner) : TCustomControl(owner) { SetColor(clAppWorkSpace); }
+};
+
+TBarCustomToolbar* AddToolbar(TComponent* owner, TBarDock* dock, int row, int pos) {
+  auto* bar = new TBarCustomToolbar(owner);
+  bar->SetHideWhenInactive(false);
+  bar->SetDockRow(row);
+  bar->SetDockPos(pos);
+  bar->SetCurrentDock(dock);
+  return bar;
+}
+
+// A menu bar, a toolbar with a hosted edit box and one that a neighbour cuts short with its chevron, and a tool
+// window on the left, all docked in one frame.
+void BuildDockedBars(TWinControl* host, int top, TCustomImageList* images) {
+  auto* frame = new TBarFrame(host);
+  frame->SetBounds(10, top, 580, 130);
+  frame->SetParent(host);
+  auto* topDock = new TBarDock(frame);
+  topDock->SetParent(frame);
+  auto* leftDock = new TBarDock(frame);
+  leftDock->SetPosition(TBarDockPosition::dpLeft);
+  leftDock->SetParent(frame);
+
+  TBarCustomToolbar* menuBar = AddToolbar(host, topDock, 0, 0);
+  menuBar->SetMenuBar(true);
+  for (const wchar_t* caption : {L"&File", L"&Edit", L"&View", L"F&avorites", L"&Help"}) {
+    TBarCustomItem* menu = AddItem(host, menuBar->Items(), caption, -1);
+    AddItem(host, menu, L"&Open", 0);
+  }
+
+  TBarCustomToolbar* buttons = AddToolbar(host, topDock, 1, 0);
+  buttons->SetImages(images);
+  AddItem(host, buttons->Items(), L"&Back", 0)->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
+  AddItem(host, buttons->Items(), L"&Forward", 1);
+  buttons->Items()->Add(new TBarSeparatorItem(host));
+  auto* address = new TEdit(host);
+  address->SetText(L"about:blank");
+  address->SetBounds(0, 0, 110, 20);
+  address->SetParent(buttons);
+
+  TBarCustomToolbar* links = AddToolbar(host, topDock, 1, 320);
+  links->SetImages(images);
+  for (const wchar_t* caption : {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games"})
+    AddItem(host, links->Items(), caption, 3)->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
+
+  auto* panel = new TBarToolWindow(host);
+  panel->SetHideWhenInactive(false);
+  panel->SetParent(frame);
+  panel->SetClientAreaSize(90, 60);
+  panel->SetCurrentDock(leftDock);
+  auto* search = new TEdit(host);
+  search->SetText(L"Search");
+  search->SetBounds(4, 4, 80, 20);
+  search->SetParent(panel);
+}
+
 }  // namespace
 
 int BuildToolbarsSection(TWinControl* host) {
   InitializeUnit(ToolbarsUnit());
   auto* root = new TBarRootItem(host);
-  root->SetSubMenuImages(MakeImages(host));
+  TImageList* images = MakeImages(host);
+  root->SetSubMenuImages(images);
   AddItem(host, root, L"&Back", 0)->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
   AddItem(host, root, L"&Forward", 1)->SetEnabled(false);
   root->Add(new TBarSeparatorItem(host));
@@ -64,5 +129,6 @@ int BuildToolbarsSection(TWinControl* host) {
   auto* menu = new bar_host::TBarHostWindow(host, host, RECT{130, 40, 330, 150}, root, false);
   menu->SetColor(clMenu);
   menu->View()->SetSelected(menu->View()->Viewers(4));
-  return 210;
+  BuildDockedBars(host, 210, images);
+  return 350;
 }

@@ -65,12 +65,15 @@ void SaveDockablePositions(TComponent* root, TDockPositionStore& store) {
     store.Write(name, kFloatLeft, IntToStr(floating.x));
     store.Write(name, kFloatTop, IntToStr(floating.y));
     store.Write(name, kVisible, window->Visible() ? L"1" : L"0");
+    window->WritePositionData(store);
   });
 }
 
 void LoadDockablePositions(TComponent* root, TDockPositionStore& store) {
   ForEachDockable(root, [&](TBarCustomDockableWindow* window) {
     const String& name = window->Name();
+    // The window's own values first: they decide the size it takes where it goes.
+    window->ReadPositionData(store);
     window->SetDockRow(std::max(0, ReadNumber(store, name, kRow, window->DockRow())));
     window->SetDockPos(ReadNumber(store, name, kPos, window->DockPos()));
     POINT floating = window->FloatingPosition();

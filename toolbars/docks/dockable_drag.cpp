@@ -390,7 +390,11 @@ void TBarCustomDockableWindow::ApplySizingRect(const RECT& rect) {
   BeginUpdate();
   SizingBeforeApply();
   floatParent_->SetBoundsRect(rect);
-  TCustomControl::SetBounds(0, 0, floatParent_->ClientWidth(), floatParent_->ClientHeight());
+  const int width = floatParent_->ClientWidth();
+  const int height = floatParent_->ClientHeight();
+  // The user's size is the one the window keeps, as any size set from outside an arrangement.
+  if (width != Width() || height != Height()) SizeChanging(width, height);
+  TCustomControl::SetBounds(0, 0, width, height);
   EndUpdate();
   MoveOnScreen(true);
 }
@@ -408,7 +412,7 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
   if (maxWidth > 0) maxWidth += frameWidth;
   if (maxHeight > 0) maxHeight += frameHeight;
 
-  SizingStarted();
+  SizingStarted(side);
   ProcessPaintMessages();
   bool smooth = smoothDrag_;
   HDC dc = nullptr;

@@ -259,6 +259,14 @@ void TBarCustomDockableWindow::GetDockedNCArea(bool vertical, POINT& topLeft, PO
     topLeft.x += DragHandleSize();
 }
 
+int TBarCustomDockableWindow::DockedFrameLength(const TBarDock* dock) const {
+  const bool vertical = dock->IsVertical();
+  if (dock == currentDock_ && docked_) return vertical ? NonClientHeight() : NonClientWidth();
+  POINT topLeft{}, bottomRight{};
+  GetDockedNCArea(vertical, topLeft, bottomRight);
+  return vertical ? topLeft.y + bottomRight.y : topLeft.x + bottomRight.x;
+}
+
 SIZE TBarCustomDockableWindow::FloatingBorderSize() const {
   if (resizable_) return SIZE{GetSystemMetrics(SM_CXSIZEFRAME), GetSystemMetrics(SM_CYSIZEFRAME)};
   return SIZE{GetSystemMetrics(SM_CXFIXEDFRAME), GetSystemMetrics(SM_CYFIXEDFRAME)};

@@ -16,6 +16,7 @@
 namespace toolbars {
 
 class TBarFloatingWindowParent;
+class TDockPositionStore;
 
 enum class TBarDockMode { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
 enum class TBarDragHandleStyle { dhDouble, dhNone, dhSingle };
@@ -104,12 +105,15 @@ class TBarCustomDockableWindow : public TCustomControl {
   // The docked frame for a dock's direction (whatever that dock's AllowDrag), and the floating frame.
   void GetDockedNCArea(bool vertical, POINT& topLeft, POINT& bottomRight) const;
   void GetFloatingNCArea(POINT& topLeft, POINT& bottomRight) const;
+  // The frame along dock's direction: the current frame on the current dock, the docked frame on another.
+  int DockedFrameLength(const TBarDock* dock) const;
   int DragHandleSize() const;
 
   void FloatOrDock(bool floating);
   void PlaceFloating(POINT point);
   void MoveOnScreen(bool onlyIfFullyOffscreen);
-  void Arrange();
+  // Lays the content out for where the window is and takes the size it asks for.
+  virtual void Arrange();
   void BeginUpdate() { ++updateLockCount_; }
   void EndUpdate();
   void ChangeSize(int width, int height);
@@ -144,6 +148,9 @@ class TBarCustomDockableWindow : public TCustomControl {
   virtual void SizeChanging(int newWidth, int newHeight) { (void)newWidth, (void)newHeight; }
   virtual SIZE FloatingBorderSize() const;
   virtual const TClass* GetFloatingWindowParentClass() const;
+  // Values of the window's own kept with its saved placement, under its name.
+  virtual void ReadPositionData(TDockPositionStore& store) { (void)store; }
+  virtual void WritePositionData(TDockPositionStore& store) { (void)store; }
 
   TNotifyEvent OnClose;
   TBarCloseQueryEvent OnCloseQuery;
@@ -165,8 +172,11 @@ class TBarCustomDockableWindow : public TCustomControl {
     (void)control;
     return false;
   }
-  // Around the sizing loop: started, each new rectangle (which the hook may change), before it is applied, ended.
-  virtual void SizingStarted() {}
+  // The length the dock last shrank the window to along its row; 0 while it has its full length.
+  int ShrunkSize() const { return shrunkSize_; }
+  // Around the sizing loop: started (side is the sizing hit-test code), each new rectangle (which the hook may
+  // change), before it is applied, ended.
+  virtual void SizingStarted(int side) { (void)side; }
   virtual void SizingNewRect(RECT& rect) { (void)rect; }
   virtual void SizingBeforeApply() {}
   virtual void SizingEnded() {}

@@ -16,7 +16,8 @@ HCURSOR dragMoveCursor = nullptr;
 HCURSOR dragCopyCursor = nullptr;
 
 void LoadMenuFont() {
-  menuFont = std::make_unique<TFont>();
+  // Reloaded in place: views hold on to the font while they lay out and paint.
+  if (!menuFont) menuFont = std::make_unique<TFont>();
   // The record of the wide call, whatever its size on this platform.
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -135,6 +136,8 @@ TFont* BarMenuFont() {
   if (!menuFont) LoadMenuFont();
   return menuFont.get();
 }
+
+void ReloadBarMenuFont() { LoadMenuFont(); }
 
 HCURSOR DragMoveCursor() { return dragMoveCursor; }
 HCURSOR DragCopyCursor() { return dragCopyCursor; }

@@ -53,6 +53,8 @@ class TBarCustomImageList : public TImageList {
 
 // The font of menus, from the system's non-client metrics.
 TFont* BarMenuFont();
+// Takes the menu font again from the system's non-client metrics (after they changed).
+void ReloadBarMenuFont();
 // The cursors of item drag and drop.
 HCURSOR DragMoveCursor();
 HCURSOR DragCopyCursor();

@@ -120,8 +120,12 @@ class TBarView : public TComponent {
   void BeginUpdate();
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
+  // Without canMoveControls the layout is only measured: viewers, controls and the view keep their state, and the
+  // answer says whether a real layout would change anything. lineCount receives the number of rows (columns).
   bool CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset, int chevronOffset,
-                          int chevronSize, SIZE& baseSize, SIZE& totalSize);
+                          int chevronSize, SIZE& baseSize, SIZE& totalSize, int* lineCount = nullptr);
+  // The rows (columns of a vertical bar) of the last layout.
+  int LineCount() const { return lineCount_; }
   virtual void GetMargins(TBarViewOrientation orientation, RECT& margins);
   // The windows of control items that went off the edge, for the owner to hide.
   void FindControlWindows(std::vector<TWinControl*>& list);
@@ -245,6 +249,7 @@ class TBarView : public TComponent {
   int maxHeight_ = 0;
   int scrollOffset_ = 0;
   int updateCount_ = 0;
+  int lineCount_ = 0;
   int internalViewersAtFront_ = 0;
   int internalViewersAtBack_ = 0;
   int displayFilter_ = 0;

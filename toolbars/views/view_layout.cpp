@@ -23,6 +23,8 @@ struct TBarView::TLayoutRecord {
 namespace {
 
 constexpr int kLineSepThickness = 6;
+// Where the control of an item that does not fit waits, outside every window.
+constexpr int kOutOfSight = -32000;
 // A tall pop-up is split into at most this many columns before it scrolls.
 constexpr int kMaxPopupColumns = 3;
 bool IsSeparator(const TBarItemViewer* viewer) { return viewer->Item()->HasStyle(isSeparator); }
@@ -43,6 +45,7 @@ class TBarView::TLayout {
         chevron_(view.GetChevronItem() ? static_cast<int>(records_.size()) - 1 : -1) {}
 
   bool Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSize);
+  int Lines() const { return lines_; }
 
  private:
   int Along(SIZE size) const { return stacked_ ? size.cy : size.cx; }
@@ -94,6 +97,7 @@ class TBarView::TLayout {
   bool chevronNeeded_ = false;
   bool itemGaveWay_ = false;
   bool wrapped_ = false;
+  int lines_ = 0;
   int sumLength_ = 0;
   int baseCross_ = 0;
   RECT margins_{};
@@ -304,6 +308,7 @@ void TBarView::TLayout::PlaceLines() {
           thickness = 0;
           breakPending = false;
           wrapped_ = true;
+          ++lines_;
           continue;
         }
       } else if (end > wrapOffset_) {
@@ -314,8 +319,10 @@ void TBarView::TLayout::PlaceLines() {
         lineStart = i;
         breakPending = true;
         wrapped_ = true;
+        ++lines_;
       }
     }
+    if (lines_ == 0) lines_ = 1;
     thickness = std::max(thickness, Cross(record.Size));
     record.Bounds = Place(penAlong, penCross, length, Cross(record.Size));
     penAlong += length;
@@ -455,7 +462,9 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
       const TLayoutRecord& record = records_[static_cast<size_t>(i)];
       TControl* control = controlItem->Control();
       if (record.OffEdge || record.Clipped) {
-        if (control->Parent() == view_.window_) control->SetVisible(false);
+        // Out of sight but still visible, so that the next layout brings it back when there is room again.
+        if (control->Parent() == view_.window_ && control->Left() != kOutOfSight)
+          control->SetBounds(kOutOfSight, kOutOfSight, control->Width(), control->Height());
       } else if (record.Show) {
         const RECT current = control->BoundsRect();
         if (!EqualRect(&current, &record.Bounds)) control->SetBoundsRect(record.Bounds);
@@ -488,6 +497,16 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
   totalSize = stacked_ ? SIZE{totalCross_, totalAlong_} : SIZE{totalAlong_, totalCross_};
 
   bool changed = false;
+  if (!canMoveControls) {
+    for (int i = 0; i < Count() && !changed; ++i) {
+      const TLayoutRecord& record = records_[static_cast<size_t>(i)];
+      const TBarItemViewer* viewer = Viewer(i);
+      const RECT bounds = record.Show || record.LineSep || record.Clipped ? record.Bounds : RECT{};
+      changed = !EqualRect(&viewer->boundsRect_, &bounds) || viewer->show_ != record.Show ||
+                viewer->IsLineSep() != record.LineSep;
+    }
+    return changed;
+  }
   for (int i = 0; i < Count(); ++i) {
     TLayoutRecord& record = records_[static_cast<size_t>(i)];
     TBarItemViewer* viewer = Viewer(i);
@@ -506,18 +525,31 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
 }
 
 bool TBarView::CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset,
-                                  int chevronOffset, int chevronSize, SIZE& baseSize, SIZE& totalSize) {
+                                  int chevronOffset, int chevronSize, SIZE& baseSize, SIZE& totalSize, int* lineCount) {
   const TBarViewOrientation saved = orientation_;
+  // A measuring run leaves the scroll state of the view as the last real layout set it.
+  const int savedScrollOffset = scrollOffset_;
+  const bool savedUpArrow = showUpArrow_;
+  const bool savedDownArrow = showDownArrow_;
+  auto restore = [&] {
+    orientation_ = saved;
+    if (canMoveControls) return;
+    scrollOffset_ = savedScrollOffset;
+    showUpArrow_ = savedUpArrow;
+    showDownArrow_ = savedDownArrow;
+  };
   orientation_ = orientation;
   bool changed;
   try {
-    changed =
-        TLayout(*this, orientation, wrapOffset, chevronOffset, chevronSize).Run(canMoveControls, baseSize, totalSize);
+    TLayout layout(*this, orientation, wrapOffset, chevronOffset, chevronSize);
+    changed = layout.Run(canMoveControls, baseSize, totalSize);
+    if (canMoveControls) lineCount_ = layout.Lines();
+    if (lineCount) *lineCount = layout.Lines();
   } catch (...) {
-    orientation_ = saved;
+    restore();
     throw;
   }
-  orientation_ = saved;
+  restore();
   return changed;
 }
 

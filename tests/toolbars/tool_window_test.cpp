@@ -1,0 +1,146 @@
+#include "toolbars/bars/tool_window.h"
+
+#include <gtest/gtest.h>
+
+#include "dock_fixture.h"
+#include "framework/ini_files.h"
+#include "toolbars/docks/dock_positions.h"
+
+using namespace toolbars;
+
+namespace {
+
+// The docked frame of a window with the single drag handle: 2 pixels around, the handle across the row's start.
+constexpr int kFrame = 4;
+constexpr int kHandle = 6;
+
+class ToolWindow : public DockFormTest {
+ protected:
+  TBarToolWindow* NewWindow(SIZE client, const wchar_t* name = L"Panel") {
+    auto* window = new TBarToolWindow(Form());
+    window->SetName(name);
+    window->SetHideWhenInactive(false);
+    window->SetParent(Form());
+    window->SetClientAreaSize(client.cx, client.cy);
+    return window;
+  }
+};
+
+}  // namespace
+
+TEST_F(ToolWindow, KeepsItsClientSizeWhereverItIs) {
+  TBarToolWindow* window = NewWindow(SIZE{120, 80});
+  EXPECT_EQ(window->ClientAreaWidth(), 120);
+  EXPECT_EQ(window->ClientAreaHeight(), 80);
+  EXPECT_EQ(window->StoredClientWidth(), 120);
+  EXPECT_EQ(window->StoredClientHeight(), 80);
+  int minWidth = 0, minHeight = 0, maxWidth = -1, maxHeight = -1;
+  window->MinMaxClientSize(minWidth, minHeight, maxWidth, maxHeight);
+  EXPECT_EQ(minWidth, 32);
+  EXPECT_EQ(minHeight, 32);
+  EXPECT_EQ(maxWidth, 0);
+  EXPECT_EQ(maxHeight, 0);
+
+  enum class TPlace { kTop, kLeft, kLeftFullSize, kLeftStretch, kFloating };
+  struct TCase {
+    TPlace Place;
+    SIZE Client;
+  };
+  const int leftDockHeight = Dock(2)->ClientHeight();
+  const TCase cases[] = {
+      {TPlace::kTop, {120, 80}},
+      {TPlace::kLeft, {120, 80}},
+      // As tall as the dock's client area less its own frame.
+      {TPlace::kLeftFullSize, {120, leftDockHeight - kFrame - kHandle}},
+      // Stretched from the smallest height to the end of the row.
+      {TPlace::kLeftStretch, {120, leftDockHeight - kFrame - kHandle}},
+      {TPlace::kFloating, {120, 80}},
+  };
+  for (const TCase& c : cases) {
+    window->SetFullSize(c.Place == TPlace::kLeftFullSize);
+    window->SetStretch(c.Place == TPlace::kLeftStretch);
+    switch (c.Place) {
+      case TPlace::kTop:
+        window->SetCurrentDock(Top());
+        break;
+      case TPlace::kFloating:
+        window->FloatOrDock(true);
+        break;
+      default:
+        window->SetCurrentDock(Dock(2));
+        break;
+    }
+    ProcessPendingMessages();
+    EXPECT_EQ(window->ClientWidth(), c.Client.cx) << static_cast<int>(c.Place);
+    EXPECT_EQ(window->ClientHeight(), c.Client.cy) << static_cast<int>(c.Place);
+    SIZE base{};
+    window->BaseSize(base);
+    if (c.Place == TPlace::kLeftStretch) {
+      EXPECT_EQ(base.cy, 32) << "the dock stretches it from its minimum";
+    }
+  }
+}
+
+TEST_F(ToolWindow, SettingOneClientLengthKeepsTheOther) {
+  TBarToolWindow* window = NewWindow(SIZE{100, 60});
+  window->SetCurrentDock(Top());
+  ProcessPendingMessages();
+  const int height = window->Height();
+  window->SetClientAreaHeight(90);
+  ProcessPendingMessages();
+  EXPECT_EQ(window->ClientAreaHeight(), 90);
+  EXPECT_EQ(window->ClientAreaWidth(), 100);
+  EXPECT_EQ(window->Height(), height + 30);
+}
+
+TEST_F(ToolWindow, FloatingSizingStopsAtTheClientLimits) {
+  struct TCase {
+    int Dx;
+    int MaxClientWidth;
+    int ClientWidth;
+  };
+  const TCase cases[] = {
+      {-80, 0, 40},      // shrinking, down to the minimum of 40
+      {+200, 0, 300},    // growing freely
+      {+200, 150, 150},  // growing up to the maximum
+  };
+  for (const TCase& c : cases) {
+    TBarToolWindow* window = NewWindow(SIZE{100, 60});
+    window->SetMinClientWidth(40);
+    window->SetMaxClientWidth(c.MaxClientWidth);
+    window->PlaceFloating(POINT{150, 150});
+    window->FloatOrDock(true);
+    ProcessPendingMessages();
+    ASSERT_EQ(window->ClientWidth(), 100);
+    const RECT frame = window->FloatParent()->BoundsRect();
+    const POINT edge{frame.right - 2, (frame.top + frame.bottom) / 2};
+    SendMouseDrag(edge, {POINT{edge.x + c.Dx, edge.y}});
+    ProcessPendingMessages();
+    EXPECT_EQ(window->ClientWidth(), c.ClientWidth) << c.Dx;
+    EXPECT_EQ(window->StoredClientWidth(), c.ClientWidth) << c.Dx;
+    delete window;
+  }
+}
+
+TEST_F(ToolWindow, StoredClientSizesAreReadOnlyForResizableWindows) {
+  struct TCase {
+    bool Resizable;
+    SIZE Client;
+  };
+  const TCase cases[] = {{true, {150, 90}}, {false, {100, 60}}};
+  for (const TCase& c : cases) {
+    TBarToolWindow* window = NewWindow(SIZE{100, 60}, L"Stored");
+    window->SetResizable(c.Resizable);
+    TMemIniFile ini(L"");
+    TIniDockPositionStore store(ini, L"Pos.");
+    SaveDockablePositions(Form(), store);
+    EXPECT_EQ(ini.ReadString(L"Pos.Stored", L"ClientWidth", L""), L"100");
+    EXPECT_EQ(ini.ReadString(L"Pos.Stored", L"ClientHeight", L""), L"60");
+    ini.WriteString(L"Pos.Stored", L"ClientWidth", L"150");
+    ini.WriteString(L"Pos.Stored", L"ClientHeight", L"90");
+    LoadDockablePositions(Form(), store);
+    EXPECT_EQ(window->StoredClientWidth(), c.Client.cx) << c.Resizable;
+    EXPECT_EQ(window->StoredClientHeight(), c.Client.cy) << c.Resizable;
+    delete window;
+  }
+}

@@ -1,0 +1,111 @@
+#include "toolbars/bars/tool_window.h"
+
+#include "framework/properties.h"
+#include "framework/sys_utils.h"
+#include "toolbars/docks/dock_positions.h"
+
+namespace toolbars {
+
+namespace {
+
+const wchar_t* const kClientWidth = L"ClientWidth";
+const wchar_t* const kClientHeight = L"ClientHeight";
+
+}  // namespace
+
+TBarToolWindow::TBarToolWindow(TComponent* owner) : TBarCustomDockableWindow(owner) {
+  SetBounds(Left(), Top(), 32, 32);
+}
+
+int TBarToolWindow::ClientAreaWidth() const { return Parent() ? ClientWidth() : Width(); }
+int TBarToolWindow::ClientAreaHeight() const { return Parent() ? ClientHeight() : Height(); }
+void TBarToolWindow::SetClientAreaWidth(int value) { SetClientAreaSize(value, ClientAreaHeight()); }
+void TBarToolWindow::SetClientAreaHeight(int value) { SetClientAreaSize(ClientAreaWidth(), value); }
+
+void TBarToolWindow::SetClientAreaSize(int width, int height) {
+  if (Parent()) {
+    const RECT client = ClientRect();
+    width += Width() - (client.right - client.left);
+    height += Height() - (client.bottom - client.top);
+  }
+  SetBounds(Left(), Top(), width, height);
+}
+
+void TBarToolWindow::SizeChanging(int newWidth, int newHeight) {
+  storedClientWidth_ = newWidth;
+  storedClientHeight_ = newHeight;
+  if (!Parent()) return;
+  const RECT client = ClientRect();
+  storedClientWidth_ += (client.right - client.left) - Width();
+  storedClientHeight_ += (client.bottom - client.top) - Height();
+}
+
+SIZE TBarToolWindow::SizeForDock(const TBarDock* dock) const {
+  SIZE size{storedClientWidth_, storedClientHeight_};
+  if (!dock) return size;
+  const bool vertical = dock->IsVertical();
+  LONG& along = vertical ? size.cy : size.cx;
+  if (FullSize()) {
+    along = (vertical ? dock->ClientHeight() : dock->ClientWidth()) - DockedFrameLength(dock);
+  } else if (Stretch()) {
+    // The dock stretches the window from its smallest length.
+    along = vertical ? minClientHeight_ : minClientWidth_;
+  }
+  return size;
+}
+
+void TBarToolWindow::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
+                                   bool floating) {
+  (void)canMoveControls, (void)previousDockType;
+  size = SizeForDock(floating ? nullptr : dockingTo);
+}
+
+void TBarToolWindow::BaseSize(SIZE& size) { size = SizeForDock(Docked() ? CurrentDock() : nullptr); }
+
+void TBarToolWindow::MinMaxClientSize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight) {
+  minWidth = minClientWidth_;
+  minHeight = minClientHeight_;
+  maxWidth = maxClientWidth_;
+  maxHeight = maxClientHeight_;
+}
+
+void TBarToolWindow::ReadPositionData(TDockPositionStore& store) {
+  if (!Resizable()) return;
+  const int height = StrToIntDef(store.Read(Name(), kClientHeight, IntToStr(storedClientHeight_)), storedClientHeight_);
+  const int width = StrToIntDef(store.Read(Name(), kClientWidth, IntToStr(storedClientWidth_)), storedClientWidth_);
+  SetClientAreaSize(width, height);
+}
+
+void TBarToolWindow::WritePositionData(TDockPositionStore& store) {
+  store.Write(Name(), kClientWidth, IntToStr(storedClientWidth_));
+  store.Write(Name(), kClientHeight, IntToStr(storedClientHeight_));
+}
+
+void TBarToolWindow::Paint() {
+  if (!IsDesigning()) return;
+  TCanvas* canvas = Canvas();
+  canvas->Pen()->SetColor(clBtnShadow);
+  canvas->Pen()->SetStyle(TPenStyle::psDot);
+  canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  canvas->Rectangle(ClientRect());
+}
+
+const TPublishedTable& TBarToolWindow::PublishedTable() const {
+  using P = TPublished<TBarToolWindow>;
+  static const TPublishedTable table(
+      &inherited::PublishedTable(),
+      {
+          P::Integer(L"ClientAreaHeight", &TBarToolWindow::ClientAreaHeight, &TBarToolWindow::SetClientAreaHeight),
+          P::Integer(L"ClientAreaWidth", &TBarToolWindow::ClientAreaWidth, &TBarToolWindow::SetClientAreaWidth),
+          P::Integer(L"MaxClientHeight", &TBarToolWindow::MaxClientHeight, &TBarToolWindow::SetMaxClientHeight)
+              .Default(0),
+          P::Integer(L"MaxClientWidth", &TBarToolWindow::MaxClientWidth, &TBarToolWindow::SetMaxClientWidth).Default(0),
+          P::Integer(L"MinClientHeight", &TBarToolWindow::MinClientHeight, &TBarToolWindow::SetMinClientHeight)
+              .Default(32),
+          P::Integer(L"MinClientWidth", &TBarToolWindow::MinClientWidth, &TBarToolWindow::SetMinClientWidth)
+              .Default(32),
+      });
+  return table;
+}
+
+}  // namespace toolbars
