@@ -163,6 +163,22 @@ TEST_F(EditItemTest, TabMovesTheSelectionWhileTheMenuKeepsTheCapture) {
   ReleaseCapture();
 }
 
+TEST_F(EditItemTest, QuitRequestEndsEditingAndStaysQueued) {
+  MakeBar(false);
+  struct TQuitter : TObject {
+    void Begin(TBarEditItem*, TBarEditItemViewer*, TEdit* edit) {
+      PostMessageW(edit->Handle(), WM_CHAR, L'z', 0);
+      PostQuitMessage(7);
+    }
+  } quitter;
+  item_->OnBeginEdit = TBarBeginEditEvent(&quitter, &TQuitter::Begin);
+  Edit(L"");
+  EXPECT_EQ(item_->Text(), L"old");
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+}
+
 TEST_F(EditItemTest, DisabledItemDoesNotEdit) {
   item_->SetEnabled(false);
   MakeBar(true);

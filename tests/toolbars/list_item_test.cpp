@@ -16,8 +16,10 @@ class TTestList : public TStyledCustomList {
   BC_CLASS(TTestList, TStyledCustomList)
   using TStyledCustomList::TStyledCustomList;
   std::vector<String> Entries;
-  void GetItemText(int index, String& text) override { text = Entries[static_cast<size_t>(index)]; }
+  // An index past the entries throws, so a viewer that asks for one fails the test.
+  void GetItemText(int index, String& text) override { text = Entries.at(static_cast<size_t>(index)); }
   int GetCount() override { return static_cast<int>(Entries.size()); }
+  void EntriesChanged() { Change(true); }
 };
 
 class ListItemTest : public StyledItemsTest {
@@ -213,6 +215,30 @@ TEST_F(ListItemTest, MeasureAndPaintEventsShapeTheEntries) {
   EXPECT_EQ(capture.CountPixels(GetSysColor(COLOR_WINDOW), &second), area);
   const RECT first{bounds.left, bounds.top, bounds.right, bounds.top + 30};
   EXPECT_LT(capture.CountPixels(GetSysColor(COLOR_WINDOW), &first), area);
+}
+
+TEST_F(ListItemTest, ShrinkingListKeepsItsFirstShownEntryInRange) {
+  MakeList(20);
+  Bar(false);
+  list_->SetItemIndex(19);
+  EXPECT_EQ(ListViewer()->TopIndex(), 12);
+  list_->Entries.resize(3);
+  list_->EntriesChanged();
+  bar_->View()->ValidatePositions();
+  EXPECT_NO_THROW(Paint());
+  EXPECT_EQ(ListViewer()->TopIndex(), 0);
+  EXPECT_EQ(ListViewer()->VisibleCount(), 3);
+}
+
+TEST_F(ListItemTest, ZeroEntryHeightFromTheEventStillFindsEntries) {
+  MakeList(5);
+  struct TSink : TObject {
+    void Height(TObject*, TCanvas*, int& height) { height = 0; }
+  } sink;
+  list_->OnMeasureHeight = TListMeasureHeightEvent(&sink, &TSink::Height);
+  Bar(false);
+  EXPECT_EQ(ListViewer()->ItemHeight(), 1);
+  EXPECT_EQ(ListViewer()->IndexAt(2, 3), 3);
 }
 
 // Scroll bar geometry and input, without a host.

@@ -194,6 +194,16 @@ TEST_F(StyledItemsTest, PopupEntriesAreMeasuredFromTheThemeMetrics) {
   EXPECT_EQ(Measure(item).cy, height);
 }
 
+TEST_F(StyledItemsTest, ImageColumnSurvivesMarginsThatCancelTheImage) {
+  auto images = MakeBandImageList();
+  TStyledItem* item = Add(L"Entry");
+  item->SetImages(images.get());
+  Bar(false);
+  // 16 + 2 * -8 = 0: the column width must not divide by it.
+  TRecordingTheme::IntegerAnswers()[30] = -8;
+  EXPECT_GE(GetPopupMargin(ViewerOf(item)), 0);
+}
+
 TEST_F(StyledItemsTest, ToolbarPaintingGoesThroughTheTheme) {
   auto images = MakeBandImageList();
   TStyledItem* button = Add(L"Button");
