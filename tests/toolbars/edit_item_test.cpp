@@ -1,3 +1,5 @@
+#include "toolbars/edit/edit_item.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,7 +8,6 @@
 #include "bar_host.h"
 #include "support/test_environment.h"
 #include "support/test_window.h"
-#include "toolbars/edit/edit_item.h"
 #include "toolbars/edit/edit_item_viewer.h"
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/done_action.h"

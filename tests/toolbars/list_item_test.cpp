@@ -88,7 +88,7 @@ TEST_F(ListItemTest, KeysMoveTheChosenEntry) {
     WORD Key;
     int Start;
     int Expected;
-  } cases[] = {{VK_DOWN, 3, 4},  {VK_UP, 0, 0},    {VK_NEXT, 3, 11}, {VK_NEXT, 15, 19},
+  } cases[] = {{VK_DOWN, 3, 4},  {VK_UP, 0, 0},   {VK_NEXT, 3, 11}, {VK_NEXT, 15, 19},
                {VK_PRIOR, 5, 0}, {VK_END, 2, 19}, {VK_HOME, 9, 0}};
   for (const auto& c : cases) {
     list_->SetItemIndex(c.Start);
@@ -112,8 +112,8 @@ TEST_F(ListItemTest, PointsFindEntriesBesideTheScrollBar) {
     int X;
     int Y;
     int Index;
-  } cases[] = {{2, 0, 3},     {2, h * 7 + 1, 10},         {-1, 2, -1},
-               {2, h * 8, -1}, {width - 2, 2, -1},          {width - viewer->ScrollBarWidth(), 2, 3}};
+  } cases[] = {{2, 0, 3},      {2, h * 7 + 1, 10}, {-1, 2, -1},
+               {2, h * 8, -1}, {width - 2, 2, -1}, {width - viewer->ScrollBarWidth(), 2, 3}};
   for (const auto& c : cases) EXPECT_EQ(viewer->IndexAt(c.X, c.Y), c.Index) << c.X << "," << c.Y;
 }
 
@@ -251,9 +251,12 @@ TEST(StyledScrollBar, PartsFollowLengthRangeAndPosition) {
     RECT Thumb;  // empty: no thumb
     int Button;
   } cases[] = {
-      {100, 20, 8, 0, {0, 16, 16, 43}, 16},   {100, 20, 8, 12, {0, 57, 16, 84}, 16},
-      {100, 1000, 8, 992, {0, 76, 16, 84}, 16}, {100, 1000, 8, 0, {0, 16, 16, 24}, 16},
-      {40, 20, 8, 0, {}, 16},                 {30, 20, 8, 0, {}, 14},
+      {100, 20, 8, 0, {0, 16, 16, 43}, 16},
+      {100, 20, 8, 12, {0, 57, 16, 84}, 16},
+      {100, 1000, 8, 992, {0, 76, 16, 84}, 16},
+      {100, 1000, 8, 0, {0, 16, 16, 24}, 16},
+      {40, 20, 8, 0, {}, 16},
+      {30, 20, 8, 0, {}, 14},
       {100, 8, 8, 0, {}, 16},
   };
   for (const auto& c : cases) {
@@ -265,8 +268,8 @@ TEST(StyledScrollBar, PartsFollowLengthRangeAndPosition) {
     bar.SetPosition(c.Position);
     bar.UpdateParts();
     const RECT thumb = bar.Part(spThumb);
-    EXPECT_TRUE(EqualRect(&thumb, &c.Thumb)) << c.Length << " " << c.Range << " " << c.Position << ": " << thumb.top
-                                             << ".." << thumb.bottom;
+    EXPECT_TRUE(EqualRect(&thumb, &c.Thumb))
+        << c.Length << " " << c.Range << " " << c.Position << ": " << thumb.top << ".." << thumb.bottom;
     EXPECT_EQ(bar.Part(spFirstButton).bottom, c.Button);
     const RECT empty = bar.Part(spEmptyTrack);
     EXPECT_EQ(IsRectEmpty(&c.Thumb), !IsRectEmpty(&empty));

@@ -1,3 +1,5 @@
+#include "toolbars/styled/styled_edit_item.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -5,7 +7,6 @@
 
 #include "styled_fixture.h"
 #include "toolbars/popups/done_action.h"
-#include "toolbars/styled/styled_edit_item.h"
 #include "toolbars/views/view.h"
 
 using namespace toolbars;

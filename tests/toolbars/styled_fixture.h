@@ -75,8 +75,8 @@ class StyledItemsTest : public TEnvironmentTest {
   void SetUp() override {
     TRecordingTheme::Reset();
     // The default theme's sizes, so measurements read like the real ones.
-    TRecordingTheme::IntegerAnswers() = {{10, 11}, {20, 8},  {21, 3}, {30, 2}, {31, 0}, {32, 1},
-                                         {33, 2},  {34, 3},  {60, 2}, {61, 2}, {62, 1}, {64, 4}};
+    TRecordingTheme::IntegerAnswers() = {{10, 11}, {20, 8}, {21, 3}, {30, 2}, {31, 0}, {32, 1},
+                                         {33, 2},  {34, 3}, {60, 2}, {61, 2}, {62, 1}, {64, 4}};
     toolbars::SetCurrentThemeInstance(&theme_);
     frame_ = std::make_unique<TTestWindow>(RECT{100, 100, 600, 400});
     root_ = new toolbars::TBarRootItem(&owner_);

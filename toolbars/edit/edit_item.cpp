@@ -213,15 +213,13 @@ const TPublishedTable& TBarEditItem::PublishedTable() const {
              auto* link = ObjectAs<Link>(item->ActionLink());
              return !item->EditOptions().Empty() && (!link || !link->IsEditOptionsLinked());
            }),
-       P::Integer(L"EditWidth", &TBarEditItem::EditWidth, &TBarEditItem::SetEditWidth)
-           .Stored([](TBarEditItem* item) {
-             auto* link = ObjectAs<Link>(item->ActionLink());
-             return item->EditWidth() != 64 && (!link || !link->IsEditWidthLinked());
-           }),
+       P::Integer(L"EditWidth", &TBarEditItem::EditWidth, &TBarEditItem::SetEditWidth).Stored([](TBarEditItem* item) {
+         auto* link = ObjectAs<Link>(item->ActionLink());
+         return item->EditWidth() != 64 && (!link || !link->IsEditWidthLinked());
+       }),
        P::Integer(L"MaxLength", &TBarEditItem::MaxLength, &TBarEditItem::SetMaxLength).Default(0),
        P::Text(L"Text", &TBarEditItem::Text, &TBarEditItem::SetText).Stored(unlinked(&Link::IsTextLinked)),
-       P::Event(L"OnAcceptText", &TBarEditItem::OnAcceptText),
-       P::Event(L"OnBeginEdit", &TBarEditItem::OnBeginEdit)});
+       P::Event(L"OnAcceptText", &TBarEditItem::OnAcceptText), P::Event(L"OnBeginEdit", &TBarEditItem::OnBeginEdit)});
   return table;
 }
 

@@ -28,20 +28,10 @@ int MenuFontTextWidth(const String& text) {
   return width;
 }
 
+// Presses, releases and double clicks of any button, in the client area or the frame; the wheel is no button.
 bool IsMouseButtonMessage(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-    case WM_XBUTTONDOWN: case WM_XBUTTONUP: case WM_XBUTTONDBLCLK:
-    case WM_NCLBUTTONDOWN: case WM_NCLBUTTONUP: case WM_NCLBUTTONDBLCLK:
-    case WM_NCRBUTTONDOWN: case WM_NCRBUTTONUP: case WM_NCRBUTTONDBLCLK:
-    case WM_NCMBUTTONDOWN: case WM_NCMBUTTONUP: case WM_NCMBUTTONDBLCLK:
-    case WM_NCXBUTTONDOWN: case WM_NCXBUTTONUP: case WM_NCXBUTTONDBLCLK:
-      return true;
-    default:
-      return false;
-  }
+  if (msg >= WM_LBUTTONDOWN && msg <= WM_XBUTTONDBLCLK) return msg != WM_MOUSEWHEEL;
+  return msg >= WM_NCLBUTTONDOWN && msg <= WM_NCXBUTTONDBLCLK;
 }
 
 bool IsMouseMessage(UINT msg) {

@@ -82,7 +82,8 @@ void TStyledCustomList::DrawItem(TCanvas* canvas, TStyledCustomListViewer* viewe
                                  const RECT& rect) {
   const bool hot = index == hotIndex;
   HDC dc = canvas->Handle();
-  if (DoPaintItemBack(canvas, rect, index, hot)) FillRect(dc, &rect, GetSysColorBrush(hot ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if (DoPaintItemBack(canvas, rect, index, hot))
+    FillRect(dc, &rect, GetSysColorBrush(hot ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   canvas->Font()->SetColor(hot ? clHighlightText : clWindowText);
   if (!DoPaintItem(canvas, rect, index, hot)) return;
   RECT text{rect.left + kTextInset, rect.top - 1, rect.right - kTextInset, rect.bottom + 1};
@@ -104,8 +105,7 @@ void TStyledCustomList::DrawItem(TCanvas* canvas, TStyledCustomListViewer* viewe
   if (caption.empty()) return;
   HDC fontDC = FontDC(canvas);
   SetBkMode(fontDC, TRANSPARENT);
-  DrawTextW(fontDC, caption.c_str(), static_cast<int>(caption.size()), &text,
-            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  DrawTextW(fontDC, caption.c_str(), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 // ---- the viewer

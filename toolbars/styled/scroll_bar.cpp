@@ -168,7 +168,8 @@ void TStyledScrollBar::MouseMove(int x, int y) {
     value = pressPosition_ + RoundEven(static_cast<double>(travel) * range_ / track);
   } else {
     if (track - kMinThumb <= 0) return;
-    value = pressPosition_ + RoundEven(static_cast<double>(travel) * (range_ - EffectiveWindow()) / (track - kMinThumb));
+    value =
+        pressPosition_ + RoundEven(static_cast<double>(travel) * (range_ - EffectiveWindow()) / (track - kMinThumb));
   }
   if (value != position_) SetUserPosition(value);
 }
@@ -292,8 +293,8 @@ void TStyledScrollBar::PaintPart(HDC dc, int part, bool pressed) {
     return;
   }
   const bool before = part == spTrackBefore;
-  const int themePart =
-      vertical ? (before ? kTrackBeforeVertPart : kTrackAfterVertPart) : (before ? kTrackBeforeHorzPart : kTrackAfterHorzPart);
+  const int themePart = vertical ? (before ? kTrackBeforeVertPart : kTrackAfterVertPart)
+                                 : (before ? kTrackBeforeHorzPart : kTrackAfterHorzPart);
   if (style && style->DrawBackground(dc, themePart, state, r)) return;
   if (pressed) {
     FillRectDCEx(dc, r, cl3DDkShadow);

@@ -209,8 +209,7 @@ void TStyledEditItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
     else
       width += theme->IntegerMetric(33);
     const String& caption = EditItem()->EditCaption();
-    if (!caption.empty())
-      width += LabelWidth(dc, caption) + theme->IntegerMetric(64) + theme->IntegerMetric(34);
+    if (!caption.empty()) width += LabelWidth(dc, caption) + theme->IntegerMetric(64) + theme->IntegerMetric(34);
   }
   const int minHeight = h + 2 * theme->IntegerMetric(62) + 2 * frame;
   height = toolbarStyle ? h + 2 * frame : h + DivRoundUp(h, 4);
@@ -255,8 +254,7 @@ void TStyledEditItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, b
   const String& caption = item->EditCaption();
   if (!IsToolbarStyle()) {
     const bool columns = theme->BooleanMetric(3);
-    const int labelLeft =
-        box.left + (columns ? theme->IntegerMetric(31) + info.PopupMargin : theme->IntegerMetric(33));
+    const int labelLeft = box.left + (columns ? theme->IntegerMetric(31) + info.PopupMargin : theme->IntegerMetric(33));
     int labelRight = labelLeft;
     if (!caption.empty()) {
       canvas->SetFont(View()->GetFont());

@@ -45,8 +45,8 @@ TBarPopupWindowBase* TStyledCustomItem::CreatePopup(TBarView* parentView, TBarIt
                                                     POINT popupPoint, TBarPopupAlignment alignment) {
   // While an entry is dragged only the menus that take drops open.
   if (DragSource && !Draggable()) return nullptr;
-  return TBarCustomItem::CreatePopup(parentView, parentViewer, positionAsSubmenu,
-                                     selectFirstItem || alwaysSelectFirst_, customizing, popupPoint, alignment);
+  return TBarCustomItem::CreatePopup(parentView, parentViewer, positionAsSubmenu, selectFirstItem || alwaysSelectFirst_,
+                                     customizing, popupPoint, alignment);
 }
 
 TBarItemViewerClass TStyledCustomItem::GetItemViewerClass(TBarView* view) const {

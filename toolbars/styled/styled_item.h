@@ -24,8 +24,7 @@ constexpr int sfHot = 2;
 constexpr int sfPushed = 4;
 constexpr int sfChecked = 8;
 
-using TAdjustFontEvent =
-    TDelegate<void(TBarCustomItem* item, TBarItemViewer* viewer, TFont* font, int stateFlags)>;
+using TAdjustFontEvent = TDelegate<void(TBarCustomItem* item, TBarItemViewer* viewer, TFont* font, int stateFlags)>;
 using TDrawImageEvent = TDelegate<void(TBarCustomItem* item, TBarItemViewer* viewer, TCanvas* canvas,
                                        const RECT& imageRect, POINT imageOffset, int stateFlags)>;
 

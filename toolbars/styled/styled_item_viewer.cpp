@@ -86,8 +86,7 @@ SIZE TStyledItemViewer::GetImageSize() const {
   return images ? SIZE{images->Width(), images->Height()} : SIZE{0, 0};
 }
 
-void TStyledItemViewer::GetTextSize(TCanvas* canvas, const String& text, bool rotated, SIZE& size,
-                                    UINT format) const {
+void TStyledItemViewer::GetTextSize(TCanvas* canvas, const String& text, bool rotated, SIZE& size, UINT format) const {
   size = SIZE{0, 0};
   if (text.empty()) return;
   RECT r{0, 0, 0, 0};
@@ -184,8 +183,8 @@ bool TStyledItemViewer::IsPtInButtonPart(int x, int y) const {
   if (!item->HasStyle(isSubmenu) || item->Count() == 0) return true;
   if (!item->HasStyle(isSplitButton)) return false;
   TStyledTheme* theme = CurrentTheme();
-  const int arrow = IsToolbarStyle() ? (theme ? theme->IntegerMetric(10) : kSplitArrowWidth)
-                                     : GetSystemMetrics(SM_CXMENUCHECK);
+  const int arrow =
+      IsToolbarStyle() ? (theme ? theme->IntegerMetric(10) : kSplitArrowWidth) : GetSystemMetrics(SM_CXMENUCHECK);
   return x < (BoundsRect().right - BoundsRect().left) - arrow;
 }
 
@@ -308,7 +307,8 @@ void TStyledItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool 
       theme->PaintButtonFace(canvas, r, info);
       theme->PaintDropDownArrow(canvas, arrow, info);
       // Beside a top image the arrow leaves the caption its full width.
-      if (!(glyphTop && imageShown && !rotated)) (vertical ? content.bottom : content.right) = vertical ? arrow.top : arrow.left;
+      if (!(glyphTop && imageShown && !rotated))
+        (vertical ? content.bottom : content.right) = vertical ? arrow.top : arrow.left;
     } else if (combo) {
       const int arrowSize = theme->IntegerMetric(10);
       const RECT face{r.left, r.top, r.right - arrowSize, r.bottom};
@@ -432,8 +432,8 @@ void TStyledSeparatorItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRe
   bool horizontal = !toolbarStyle || viewVertical;
   if (IsLineSep()) horizontal = !horizontal;
   const bool viewHorizontal = !toolbarStyle || viewVertical;
-  const bool lineOnly = horizontal != viewHorizontal ||
-                        (View()->IsPopup() && !IsViewType(info.ViewType, vtChevronPopup));
+  const bool lineOnly =
+      horizontal != viewHorizontal || (View()->IsPopup() && !IsViewType(info.ViewType, vtChevronPopup));
   theme->PaintSeparator(canvas, clientAreaRect, info, horizontal, lineOnly);
 }
 
