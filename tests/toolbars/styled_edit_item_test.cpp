@@ -7,6 +7,7 @@
 
 #include "styled_fixture.h"
 #include "toolbars/popups/done_action.h"
+#include "toolbars/styled/styled_item_viewer.h"
 #include "toolbars/views/view.h"
 
 using namespace toolbars;
@@ -120,6 +121,18 @@ TEST_F(StyledEditItemTest, ToolBoxPopupsLayOutEditsInToolbarStyle) {
   parent->SetToolBoxPopup(true);
   EXPECT_TRUE(popup->View()->Find(edit)->IsToolbarStyle());
   EXPECT_TRUE(popup->View()->Find(edit)->IsToolbarSize());
+}
+
+TEST_F(StyledEditItemTest, InAVerticalBarItIsAThemedButtonWithItsFont) {
+  item_->SetCaption(L"Search");
+  item_->FontSettings()->SetItalic(TTriState::tsTrue);
+  Bar(true);
+  bar_->View()->SetOrientation(TBarViewOrientation::tbvoVertical);
+  bar_->View()->ValidatePositions();
+  EXPECT_EQ(ViewerOf(item_)->ClassType(), TStyledItemViewer::StaticClass());
+  Paint();
+  EXPECT_TRUE(Logged("PaintItemCaption Search"));
+  EXPECT_TRUE(theme_.LastFont.Style().Contains(TFontStyle::fsItalic));
 }
 
 TEST_F(StyledEditItemTest, ImageInsideTheBoxPushesTheText) {

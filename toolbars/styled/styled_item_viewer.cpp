@@ -9,6 +9,7 @@
 #include "toolbars/items/item_action_link.h"
 #include "toolbars/popups/done_action.h"
 #include "toolbars/styled/current_theme.h"
+#include "toolbars/styled/styled_edit_item.h"
 #include "toolbars/styled/view_queries.h"
 #include "toolbars/views/view.h"
 #include "toolbars/views/viewer_canvas.h"
@@ -211,7 +212,11 @@ void TStyledItemViewer::DoPaintCaption(TCanvas* canvas, const RECT& clientAreaRe
 void TStyledItemViewer::DoAdjustFont(TFont* font, int stateFlags) {
   if (HasOption(TBarItemOption::tboDefault)) font->SetStyle(font->Style() + TFontStyle::fsBold);
   auto* styled = ObjectAs<TStyledCustomItem>(Item());
-  if (!styled) return;
+  if (!styled) {
+    // A themed edit item shown as a button keeps its own font settings.
+    if (auto* edit = ObjectAs<TStyledEditItem>(Item())) ApplyFontSettings(*edit->FontSettings(), font);
+    return;
+  }
   ApplyFontSettings(*styled->FontSettings(), font);
   if (styled->OnAdjustFont) styled->OnAdjustFont(styled, this, font, stateFlags);
 }
