@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "styled_fixture.h"
+#include "toolbars/popups/done_action.h"
+#include "toolbars/popups/popup_window_base.h"
 #include "toolbars/styled/font_settings.h"
 #include "toolbars/styled/styled_item_viewer.h"
 #include "toolbars/views/view.h"
@@ -273,6 +275,57 @@ TEST_F(StyledItemsTest, DrawImageEventGetsTheImageRectangleAndState) {
   EXPECT_EQ(CountLogged("PaintItemImage"), 0);
   EXPECT_EQ(flags, sfChecked);
   EXPECT_EQ(seen.right - seen.left, 16);
+}
+
+TEST_F(StyledItemsTest, ThemedPlacementOverlapsTheDropDownByOnePixel) {
+  auto* item = Add<TStyledSubmenuItem>(L"Menu");
+  Bar(true);
+  const struct {
+    bool Themed;
+    bool Submenu;
+    int Y;
+  } cases[] = {{false, false, 100}, {true, false, 99}, {true, true, 100}};
+  for (const auto& c : cases) {
+    TRecordingTheme::BooleanAnswers()[1] = c.Themed;
+    TBarPopupPositionRec rec;
+    rec.PositionAsSubmenu = c.Submenu;
+    rec.MonitorRect = RECT{0, 0, 2000, 2000};
+    rec.ParentItemRect = RECT{10, 80, 60, 100};
+    rec.X = 10;
+    rec.Y = 100;
+    rec.W = 120;
+    rec.H = 200;
+    item->GetPopupPosition(bar_->View(), nullptr, rec);
+    EXPECT_EQ(rec.Y, c.Y);
+    EXPECT_EQ(rec.W, 120);
+    EXPECT_EQ(rec.H, 200);
+  }
+}
+
+TEST_F(StyledItemsTest, ReleaseOverAToolbarButtonClicksIt) {
+  TStyledItem* item = Add(L"Click");
+  Bar(true);
+  TBarView* view = bar_->View();
+  // The view reads the pointer from the last message, so one is taken from the queue with the cursor on the item.
+  const RECT bounds = ViewerOf(item)->BoundsRect();
+  POINT centre{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+  ClientToScreen(bar_->Handle(), &centre);
+  SetCursorPos(centre.x, centre.y);
+  PostMessageW(bar_->Handle(), WM_NULL, 0, 0);
+  MSG msg;
+  PeekMessageW(&msg, bar_->Handle(), WM_NULL, WM_NULL, PM_REMOVE);
+  view->IncludeState(vsModal);
+  view->SetSelected(ViewerOf(item));
+  ASSERT_TRUE(view->MouseOverSelected());
+  TBarDoneActionData done;
+  TBarTrackingState state;
+  state.RootView = view;
+  state.DoneRecord = &done;
+  // No press was seen on the button: a plain button would not click, a themed one does.
+  ViewerOf(item)->MouseUp(4, 4, state);
+  EXPECT_TRUE(state.Done);
+  EXPECT_EQ(done.Kind, TBarDoneActionKind::tbdaClickItem);
+  EXPECT_EQ(done.ClickItem, item);
 }
 
 TEST_F(StyledItemsTest, SeparatorSizesAndLines) {
