@@ -101,6 +101,19 @@ TEST_F(ListItemTest, KeysMoveTheChosenEntry) {
   }
 }
 
+TEST_F(ListItemTest, KeysOnAnEmptyListChooseNothing) {
+  MakeList(0);
+  Bar(false);
+  for (WORD start : {VK_DOWN, VK_END, VK_HOME}) {
+    WORD key = start;
+    TBarTrackingState state;
+    state.RootView = bar_->View();
+    ListViewer()->KeyDown(key, TShiftState{}, state);
+    EXPECT_EQ(key, 0);
+    EXPECT_EQ(list_->ItemIndex(), -1);
+  }
+}
+
 TEST_F(ListItemTest, PointsFindEntriesBesideTheScrollBar) {
   MakeList(20);
   Bar(false);
