@@ -6,6 +6,7 @@
 #include "toolbars/common/bar_hook.h"
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/done_action.h"
+#include "toolbars/styled/styled_item.h"
 
 namespace toolbars {
 
@@ -144,7 +145,8 @@ HCURSOR DragCopyCursor() { return dragCopyCursor; }
 HCURSOR DragNoDropCursor() { return LoadCursorW(nullptr, IDC_NO); }
 
 const TUnit& ToolbarsUnit() {
-  static const TUnit unit{L"toolbars", &StartToolbars, &StopToolbars, {&ControlsUnit(), &ItemKindsUnit()}};
+  static const TUnit unit{
+      L"toolbars", &StartToolbars, &StopToolbars, {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit()}};
   return unit;
 }
 
