@@ -312,7 +312,8 @@ const TPublishedTable& TDeskBand::PublishedTable() const {
           ControlProperty(L"Anchors"),
           ControlProperty(L"Constraints"),
           ControlProperty(L"Visible"),
-          P::Enumeration(L"ViewMode", &M::ViewMode, &M::SetViewMode, {L"vmHorz", L"vmVert", L"vmFloat", L"vmTransparent"})
+          P::Enumeration(L"ViewMode", &M::ViewMode, &M::SetViewMode,
+                         {L"vmHorz", L"vmVert", L"vmFloat", L"vmTransparent"})
               .Default(TDeskBandViewMode::vmHorz),
           P::Event(L"OnQueryService", &M::OnQueryService),
           P::Event(L"OnLoadErr", &M::OnLoadErr),

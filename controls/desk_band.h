@@ -74,8 +74,7 @@ class TDeskBand : public TWinControl,
   HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override;
   // IOleCommandTarget: the band's "band information changed" command reads it again and resizes.
   HRESULT STDMETHODCALLTYPE QueryStatus(const GUID* group, ULONG count, OLECMD commands[], OLECMDTEXT* text) override;
-  HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD commandId, DWORD options, VARIANT* in,
-                                 VARIANT* out) override;
+  HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD commandId, DWORD options, VARIANT* in, VARIANT* out) override;
 
   void Dispatch(TMessage& message) override;
   const TPublishedTable& PublishedTable() const override;

@@ -13,6 +13,8 @@
 #include "form_fixture.h"
 #include "framework/com_object.h"
 #include "framework/exceptions.h"
+#include "framework/form_reader.h"
+#include "framework/form_writer.h"
 #include "support/hostile_input.h"
 
 using namespace controls;
@@ -132,8 +134,7 @@ class DeskBandTest : public FormTest {
     auto* host = new TDeskBand(Form());
     host->SetBounds(0, 0, 824, 22);
     host->SetParent(parent ? parent : Form());
-    host->OnQueryService = [this](TObject*, const GUID& rsid, const GUID& iid, ComPtr<IUnknown>& obj,
-                                  HRESULT& result) {
+    host->OnQueryService = [this](TObject*, const GUID& rsid, const GUID& iid, ComPtr<IUnknown>& obj, HRESULT& result) {
       asked_.push_back({rsid, iid});
       if (serviceAnswer_) serviceAnswer_(obj, result);
     };
@@ -163,7 +164,8 @@ TEST_F(DeskBandTest, ClassIdRegistration) {
       {String(kRecordingBand) + L"\\InprocServer32", false},
       {L"{6A3C1E52-3F0B-4C47-9D0E-5B1A2C7D8E9}", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsCLSIDRegistered(c.ClassID), c.Registered) << testing::PrintToString(c.ClassID);
+  for (const auto& c : cases)
+    EXPECT_EQ(IsCLSIDRegistered(c.ClassID), c.Registered) << testing::PrintToString(c.ClassID);
   RegDeleteTreeW(HKEY_CURRENT_USER, ClassKey(kUserBand).c_str());
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassKey(kRecordingBand).c_str());
   EXPECT_FALSE(IsCLSIDRegistered(kUserBand));
@@ -296,8 +298,8 @@ TEST_F(DeskBandTest, BandInformationChangedAndHostResized) {
   const GUID other = IID_IOleWindow;
   ClearLog();
   const int before = resized;
-  for (auto [group, command] : {std::pair<const GUID*, DWORD>{nullptr, DBID_BANDINFOCHANGED}, {&other, 0},
-                                {&CGID_DeskBand, DBID_SHOWONLY}})
+  for (auto [group, command] :
+       {std::pair<const GUID*, DWORD>{nullptr, DBID_BANDINFOCHANGED}, {&other, 0}, {&CGID_DeskBand, DBID_SHOWONLY}})
     EXPECT_EQ(BandInfoChanged(group, command), S_OK);
   EXPECT_EQ(NewLog(), "");
   EXPECT_EQ(host->Height(), 22);
@@ -343,8 +345,8 @@ TEST_F(DeskBandTest, HostileBandInformation) {
   host->SetClassID(kRecordingBand);
   auto expectSane = [&](const char* what) {
     const TSizeConstraints* limits = host->Constraints();
-    for (int value : {limits->MinWidth(), limits->MaxWidth(), limits->MinHeight(), limits->MaxHeight(),
-                      host->Height()}) {
+    for (int value :
+         {limits->MinWidth(), limits->MaxWidth(), limits->MinHeight(), limits->MaxHeight(), host->Height()}) {
       EXPECT_GE(value, 0) << what;
       EXPECT_LE(value, 32767) << what;
     }
@@ -396,10 +398,8 @@ TEST_F(DeskBandTest, ServiceQueriesAnsweredByTheHandler) {
   } cases[] = {
       {"unanswered", nullptr, IID_IOleWindow, E_NOTIMPL, false},
       {"answered", [&](ComPtr<IUnknown>& obj, HRESULT& r) { obj = service, r = S_OK; }, IID_IOleWindow, S_OK, true},
-      {"refused", [&](ComPtr<IUnknown>& obj, HRESULT& r) { obj = service, r = E_FAIL; }, IID_IOleWindow, E_FAIL,
-       false},
-      {"success without object", [](ComPtr<IUnknown>&, HRESULT& r) { r = S_OK; }, IID_IOleWindow, E_NOINTERFACE,
-       false},
+      {"refused", [&](ComPtr<IUnknown>& obj, HRESULT& r) { obj = service, r = E_FAIL; }, IID_IOleWindow, E_FAIL, false},
+      {"success without object", [](ComPtr<IUnknown>&, HRESULT& r) { r = S_OK; }, IID_IOleWindow, E_NOINTERFACE, false},
       {"object of another interface", [&](ComPtr<IUnknown>& obj, HRESULT& r) { obj = service, r = S_OK; },
        IID_IDispatch, E_NOINTERFACE, false},
       {"handler raises", [](ComPtr<IUnknown>&, HRESULT& r) { r = E_ACCESSDENIED, throw Exception(L"raised"); },
@@ -513,6 +513,34 @@ TEST_F(DeskBandTest, ReleaseTakesTheBandOffItsSiteFirst) {
     EXPECT_EQ(NewLog(), "SetSite(null);Destroyed;");
     EXPECT_EQ(LiveBands(), 0);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DeskBandTest, StoredHostLoadsItsBandOnceWhenRead) {
+  TForm source(nullptr);
+  source.SetName(L"Main");
+  auto* stored = new TDeskBand(&source);
+  stored->SetName(L"SearchBand");
+  stored->SetParent(&source);
+  stored->SetViewMode(TDeskBandViewMode::vmVert);
+  stored->SetClassID(kRecordingBand);  // no service handler: nothing loads here
+  stored->SetVisible(false);
+  stored->SetNeedReCreate(true);
+  EXPECT_EQ(Log(), "");
+  const String text = ComponentToText(&source);
+
+  TForm target(nullptr);
+  ReadComponentFromText(text, &target);
+  auto* read = ObjectAs<TDeskBand>(target.FindComponent(L"SearchBand"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(Log(), "SetSite(site);GetWindow;GetBandInfo(0,1);");
+  EXPECT_EQ(LiveBands(), 1);
+  EXPECT_EQ(read->ClassID(), kRecordingBand);
+  EXPECT_TRUE(read->NeedReCreate());
+  EXPECT_FALSE(read->Visible()) << "reading the class id keeps the stored visibility";
 }
 
 }  // namespace

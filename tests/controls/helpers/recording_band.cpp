@@ -13,12 +13,12 @@ namespace {
 
 // What the test makes the band do wrong; bits of RecorderSetBehaviour.
 enum : DWORD {
-  kFailBandInfo = 1,         // GetBandInfo fails after writing garbage into the record
-  kNoWindow = 2,             // GetWindow answers S_OK without a window
-  kFailSetSite = 4,          // SetSite fails
-  kFocusEcho = 8,            // UIActivateIO tells the site of the focus change again
-  kNoInputObject = 16,       // the band does not answer IInputObject
-  kForeignWindow = 32,       // GetWindow answers the window given to RecorderSetBehaviour
+  kFailBandInfo = 1,    // GetBandInfo fails after writing garbage into the record
+  kNoWindow = 2,        // GetWindow answers S_OK without a window
+  kFailSetSite = 4,     // SetSite fails
+  kFocusEcho = 8,       // UIActivateIO tells the site of the focus change again
+  kNoInputObject = 16,  // the band does not answer IInputObject
+  kForeignWindow = 32,  // GetWindow answers the window given to RecorderSetBehaviour
 };
 
 constexpr int kViewModes = 5;  // DBIF_VIEWMODE_ values 0, 1, 2 and 4 index the answers directly
