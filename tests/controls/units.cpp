@@ -1,4 +1,5 @@
 #include "controls/address_icons.h"
+#include "controls/desk_band.h"
 #include "controls/flat_controls_unit.h"
 #include "controls/max_splitter.h"
 #include "controls/picture_button.h"
@@ -18,6 +19,7 @@ void StartAreaUnits() {
   InitializeUnit(PictureButtonUnit());
   InitializeUnit(TextHolderUnit());
   InitializeUnit(MaxSplitterUnit());
+  InitializeUnit(DeskBandUnit());
   InitializeUnit(FlatControlsUnit());
   InitializeUnit(XPUnit());
   InitializeUnit(PageControlUnit());
