@@ -18,7 +18,9 @@ enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHi
 
 class TThread : public TObject {
   BC_CLASS(TThread, TObject)
-  // Raises EThread "Thread creation error: %s" when the system cannot make the thread.
+  // Raises EThread "Thread creation error: %s" when the system cannot make the thread. A thread not created
+  // suspended may reach Execute before a derived constructor has finished: a derived class with members of its
+  // own creates it suspended and calls Start at the end of its constructor.
   explicit TThread(bool createSuspended);
   TThread(const TThread&) = delete;
   TThread& operator=(const TThread&) = delete;

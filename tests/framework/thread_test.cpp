@@ -13,8 +13,11 @@ namespace {
 // A thread whose body is a callable, so each test states its own Execute.
 class TLambdaThread : public TThread {
  public:
+  // Created suspended and started once body_ exists: a running thread could call Execute before then.
   TLambdaThread(bool createSuspended, std::function<void(TLambdaThread&)> body, HANDLE destroyed = nullptr)
-      : TThread(createSuspended), body_(std::move(body)), destroyed_(destroyed) {}
+      : TThread(true), body_(std::move(body)), destroyed_(destroyed) {
+    if (!createSuspended) Start();
+  }
   ~TLambdaThread() override {
     Terminate();
     if (!Finished() && GetCurrentThreadId() != ThreadID()) {
