@@ -60,8 +60,8 @@ std::string FontRule(const TFont* font) {
   if (style.Contains(TFontStyle::fsUnderline)) rule += " underline";
   if (style.Contains(TFontStyle::fsItalic)) rule += " italic";
   if (style.Contains(TFontStyle::fsBold)) rule += " bold";
-  return rule + " " + std::to_string(font->Size()) + "pt " + CssFontName(font->Name()) + ";color:" +
-         HtmlColor(font->Color()) + ";}";
+  return rule + " " + std::to_string(font->Size()) + "pt " + CssFontName(font->Name()) +
+         ";color:" + HtmlColor(font->Color()) + ";}";
 }
 
 std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
@@ -140,8 +140,7 @@ std::string TContentExport::Html(const String& caption) {
     for (const TCell& cell : cells_) {
       bool fontChanged = false;
       const TFont* font = CellFont(node, cell.Index, &fontChanged);
-      const bool ownColor =
-          cell.Column && !cell.Column->Options().Contains(TTreeColumnOption::coParentColor);
+      const bool ownColor = cell.Column && !cell.Column->Options().Contains(TTreeColumnOption::coParentColor);
       const std::string background = ownColor ? " bgcolor=" + HtmlColor(cell.Column->Color()) : "";
       std::string td;
       if (cell.Main) {

@@ -80,8 +80,8 @@ class TRtfWriter {
       document += "{\\f" + std::to_string(i) + " " + FontTableName(fonts_[i]) + ";}";
     document += "}{\\colortbl;";
     for (COLORREF color : colors_)
-      document += "\\red" + std::to_string(GetRValue(color)) + "\\green" + std::to_string(GetGValue(color)) +
-                  "\\blue" + std::to_string(GetBValue(color)) + ";";
+      document += "\\red" + std::to_string(GetRValue(color)) + "\\green" + std::to_string(GetGValue(color)) + "\\blue" +
+                  std::to_string(GetBValue(color)) + ";";
     return document + "}" + body_.AsString() + "}";
   }
 
@@ -120,15 +120,15 @@ AnsiString TContentExport::Rtf() {
   } else {
     rtf.Add("\\cellx" + std::to_string(Twips(tree_.ClientWidth())));
   }
+  // The blank that ends the last control word comes with the text run: one more would be a space in the text.
   std::uint32_t indentedLevel = 0;
-  std::string indentation = " ";
+  std::string indentation;
   for (PTreeNode node : nodes_) {
     const std::uint32_t level = Level(node);
     if (level != indentedLevel) {
       indentedLevel = level;
       indentation.clear();
       for (std::uint32_t i = 0; i < level; ++i) indentation += "\\tab";
-      indentation += ' ';
     }
     for (const TCell& cell : cells_) {
       rtf.Add("\\pard\\intbl" + AlignmentWord(cell.Alignment));
