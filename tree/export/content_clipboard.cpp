@@ -1,6 +1,8 @@
 // The string tree's text formats as clipboard and drag data: each rendering in a block of global memory, made when
 // a consumer asks the tree's data object for it.
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "framework/com_guard.h"
 #include "framework/global_memory.h"

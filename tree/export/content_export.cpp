@@ -1,6 +1,8 @@
 // The nodes and cells of an export, and the text renderings (tab- or list-separated, 8-bit and UTF-16).
 #include "tree/export/content_export.h"
 
+#include <algorithm>
+
 #include "tree/buffered_string.h"
 #include "tree/paint/measure_canvas.h"
 #include "tree/tree_columns.h"

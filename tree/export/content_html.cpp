@@ -1,6 +1,7 @@
 // The HTML rendering of an export: a style sheet from the tree's and the header's fonts and grid lines, then a
 // table with a header row and one row per node, the main column spread over indentation cells.
 #include <cstdio>
+#include <string_view>
 
 #include "framework/graphics.h"
 #include "tree/buffered_string.h"

@@ -2,7 +2,7 @@
 // Unicode escapes, fonts and colours collected into the document's tables.
 #include <algorithm>
 #include <cstdint>
-#include <string_view>
+#include <vector>
 
 #include "framework/graphics.h"
 #include "framework/screen.h"
