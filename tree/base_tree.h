@@ -712,6 +712,10 @@ class TBaseTree : public TCustomControl {
 
   // A new reference to the data object a cut or copy puts on the clipboard, or null.
   virtual IDataObject* CreateClipboardDataObject();
+  // Hands the clipboard contents over for good before the tree goes: flushed while they can still be rendered, so
+  // before the parts of a descendant that render them are gone.
+  void ReleaseClipboard();
+  void BeforeDestruction() override;
 
   // ---- stream chunks
   virtual void WriteChunks(TStream& stream, PTreeNode node);
@@ -974,8 +978,6 @@ class TBaseTree : public TCustomControl {
   void CutOrCopyToClipboard(bool cut);
   // Makes, attaches at target by mode and reads node after node until the stream ends.
   void AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode);
-  // Hands the clipboard contents over for good before the tree goes: flushed while they can still be rendered.
-  void ReleaseClipboard();
 
   TAlignment alignment_ = TAlignment::taLeftJustify;
   TLineMode lineMode_ = TLineMode::lmNormal;

@@ -77,7 +77,9 @@ TCustomStringTree::TCustomStringTree(TComponent* owner)
   ReadTextMetrics();
 }
 
-TCustomStringTree::~TCustomStringTree() = default;
+// A tree that its owner did not free (BeforeDestruction) renders its text formats for the clipboard here, while
+// it still can.
+TCustomStringTree::~TCustomStringTree() { ReleaseClipboard(); }
 
 const TClass* TCustomStringTree::GetOptionsClass() const { return TCustomStringTreeOptions::StaticClass(); }
 

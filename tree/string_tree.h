@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "framework/text_convert.h"
 #include "tree/base_tree.h"
 #include "tree/string_tree_options.h"
 
@@ -13,6 +15,9 @@ namespace tree {
 class TMeasureCanvas;
 
 enum class TVSTTextType { ttNormal, ttStatic };
+// The nodes an export takes, in tree order: every node, the initialized ones, the selection, the cut/copy set, the
+// nodes on the visible path.
+enum class TVSTTextSourceType { tstAll, tstInitialized, tstSelected, tstCutCopySet, tstVisible };
 
 using TVSTGetTextEvent =
     TDelegate<void(TBaseTree* Sender, PTreeNode Node, TColumnIndex Column, TVSTTextType TextType, String& CellText)>;
@@ -39,6 +44,21 @@ class TCustomStringTree : public TBaseTree {
   // Height of a line of text and width of "..." in the tree's font.
   int TextHeight() const { return textHeight_; }
   int EllipsisWidth() const { return ellipsisWidth_; }
+
+  // ---- content export: the nodes of source, every visible column in position order
+  // Tab- or list-separated text in the system code page; a cell that holds the separator or a line break is quoted.
+  AnsiString ContentToText(TVSTTextSourceType source, wchar_t separator);
+  String ContentToUnicode(TVSTTextSourceType source, wchar_t separator);
+  // A table document; every character of the texts is a Unicode escape.
+  AnsiString ContentToRTF(TVSTTextSourceType source);
+  // A styled table in UTF-8, texts with their markup characters as entities.
+  std::string ContentToHTML(TVSTTextSourceType source, const String& caption = String());
+  // A new shareable block of global memory holding source in one of the text formats (plain, Unicode, CSV, both
+  // RTF kinds, "HTML Format"), or null for any other format.
+  HGLOBAL ContentToClipboard(CLIPFORMAT format, TVSTTextSourceType source);
+  // The text formats come from ContentToClipboard (the cut/copy set for the clipboard, else the selection); the
+  // others from the inherited rendering.
+  HRESULT RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard) override;
 
   void Dispatch(TMessage& message) override;
   RECT InvalidateNode(PTreeNode node) override;
@@ -88,6 +108,7 @@ class TCustomStringTree : public TBaseTree {
 
  private:
   friend class TTreeHintWindow;
+  friend class TContentExport;
 
   // The node's text into buffer (DefaultText first, then OnGetText); empty for null and the root.
   void FetchText(PTreeNode node, TColumnIndex column, String& buffer);

@@ -68,6 +68,11 @@ bool TBaseTree::PasteFromClipboard() {
   return result;
 }
 
+void TBaseTree::BeforeDestruction() {
+  ReleaseClipboard();
+  inherited::BeforeDestruction();
+}
+
 void TBaseTree::ReleaseClipboard() {
   if (!clipboardData_) return;
   if (OleIsCurrentClipboard(clipboardData_.Get()) == S_OK) {

@@ -190,4 +190,15 @@ COLORREF ColorToImageListColor(TColor color) {
   return ColorToRGB(color);
 }
 
+TAlignment MirroredAlignment(TAlignment alignment) {
+  switch (alignment) {
+    case TAlignment::taLeftJustify:
+      return TAlignment::taRightJustify;
+    case TAlignment::taRightJustify:
+      return TAlignment::taLeftJustify;
+    default:
+      return alignment;
+  }
+}
+
 }  // namespace tree

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "framework/alignment.h"
 #include "framework/graphics.h"
 
 namespace tree {
@@ -32,6 +33,8 @@ constexpr UINT FrameRedrawFlags = RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN 
 RECT NormalizeRect(const RECT& r);
 // Sorts values[l..r] ascending.
 void SortCardinals(std::uint32_t* values, int l, int r);
+// Left and right exchanged, as a right-to-left cell shows them; centred stays.
+TAlignment MirroredAlignment(TAlignment alignment);
 // clNone becomes CLR_NONE, clDefault CLR_DEFAULT, any other colour its RGB value.
 COLORREF ColorToImageListColor(TColor color);
 

@@ -12,6 +12,7 @@
 #include "tree/paint/paint_resources.h"
 #include "tree/tree_colors.h"
 #include "tree/tree_columns.h"
+#include "tree/tree_drawing.h"
 #include "tree/tree_header.h"
 #include "tree/tree_unit.h"
 
@@ -53,17 +54,6 @@ int TakeImageSpace(RECT& content, int width, bool rightToLeft) {
   int x = content.left;
   content.left += width + 2;
   return x;
-}
-
-TAlignment Mirrored(TAlignment alignment) {
-  switch (alignment) {
-    case TAlignment::taLeftJustify:
-      return TAlignment::taRightJustify;
-    case TAlignment::taRightJustify:
-      return TAlignment::taLeftJustify;
-    default:
-      return alignment;
-  }
 }
 
 // The dotted and solid patterns of the line brush, as eight rows of 16 bits.
@@ -294,7 +284,7 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
           info.BidiMode = item ? item->BiDiMode() : BiDiMode();
           const bool rtl = info.BidiMode != TBiDiMode::bdLeftToRight;
           info.Alignment = item ? item->Alignment() : alignment_;
-          if (rtl) info.Alignment = Mirrored(info.Alignment);
+          if (rtl) info.Alignment = MirroredAlignment(info.Alignment);
           const bool editedCell = IsEditing() && node == focusedNode_ && (column == focusedColumn_ || !columnsInUse);
           info.PaintOptions = options;
           if (editedCell) info.PaintOptions -= PF::tpSelection;
