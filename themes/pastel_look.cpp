@@ -332,32 +332,7 @@ void TStyledPastelLook::PaintScrollButton(TCanvas* canvas, const RECT& rect, int
   RECT inner = rect;
   FrameRectEx(canvas, inner, hot ? hotRow.Frame : clBtnShadow, true);
   FillRectEx(canvas, inner, hot ? hotRow.Fill : clBtnFace);
-  const int cx = (rect.left + rect.right) / 2;
-  const int cy = (rect.top + rect.bottom) / 2;
-  const int s = std::min<int>(cx - rect.left, cy - rect.top) * 3 / 4;
-  const TColor color = hot ? hotRow.Text : ToolbarItems()[tsNormal].Text;
-  switch (buttonType) {
-    case sbUp:
-      FillPolygon(canvas, {{cx + s, cy + s / 2}, {cx, cy + s / 2 - s}, {cx - s, cy + s / 2}}, color);
-      break;
-    case sbDown: {
-      const int y0 = (rect.top + rect.bottom - 1) / 2 - s / 2;
-      FillPolygon(canvas, {{cx + s, y0}, {cx, y0 + s}, {cx - s, y0}}, color);
-      break;
-    }
-    case sbLeft: {
-      const int x0 = cx + s / 2;
-      FillPolygon(canvas, {{x0, cy + s}, {x0 - s, cy}, {x0, cy - s}}, color);
-      break;
-    }
-    case sbRight: {
-      const int x0 = (rect.left + rect.right - 1) / 2 - s / 2;
-      FillPolygon(canvas, {{x0, cy + s}, {x0 + s, cy}, {x0, cy - s}}, color);
-      break;
-    }
-    default:
-      break;
-  }
+  FillPolygon(canvas, ScrollArrowPoints(rect, buttonType), hot ? hotRow.Text : ToolbarItems()[tsNormal].Text);
 }
 
 void TStyledPastelLook::PaintStandardControl(TCanvas* canvas, const RECT& rect, int controlType, int state) {
@@ -385,19 +360,8 @@ void TStyledPastelLook::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
     brush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
   RECT box = rect;
   InflateRect(&box, -1, -1);
-  HDC dc = canvas->Handle();
-  HPEN penHandle = CreatePen(PS_SOLID, 1, static_cast<COLORREF>(ColorToRGB(pen)));
-  HGDIOBJ oldPen = SelectObject(dc, penHandle);
-  HGDIOBJ oldBrush = SelectObject(dc, brush);
-  if (controlType == scCheckBox)
-    ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
-  else
-    ::Ellipse(dc, box.left, box.top, box.right, box.bottom);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(penHandle);
+  DrawControlBox(canvas, box, controlType, pen, brush);
   DeleteObject(brush);
-  canvas->Refresh();
 
   TColor mark = rows[tsNormal].Text;
   if (disabled)
@@ -408,17 +372,7 @@ void TStyledPastelLook::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
     mark = clBtnShadow;
   else if (hot)
     mark = rows[tsHot].Text;
-  if (controlType == scCheckBox && (state & (scsChecked | scsMixed))) {
-    const int x = (box.left + box.right) / 2 - 1;
-    const int y = (box.top + box.bottom) / 2 + 1;
-    FillPolygon(canvas, {{x - 2, y}, {x, y + 2}, {x + 4, y - 2}, {x + 4, y - 4}, {x, y}, {x - 2, y - 2}, {x - 2, y}},
-                mark);
-  } else if (controlType == scRadioButton && (state & scsChecked)) {
-    canvas->Pen()->SetColor(mark);
-    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
-    canvas->Brush()->SetColor(mark);
-    canvas->Ellipse(box.left + 3, box.top + 3, box.right - 3, box.bottom - 3);
-  }
+  DrawControlMark(canvas, box, controlType, state, mark);
 }
 
 void TStyledPastelLook::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {

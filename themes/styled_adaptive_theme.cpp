@@ -217,11 +217,7 @@ void TStyledAdaptiveTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect,
     TStyledPastelLook::PaintStatusBarPart(canvas, rect, part);
     return;
   }
-  const TGripDotStyle style{clBtnFace, clBtnShadow, clBtnHighlight, {16, 32, 48, 64}};
-  const int r = rect.right;
-  const int b = rect.bottom;
-  const POINT anchors[] = {{r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4}, {r - 8, b - 8}, {r - 4, b - 8}, {r - 4, b - 12}};
-  for (const POINT& at : anchors) DrawGripDot(canvas, at.x, at.y, style);
+  DrawSizeGripDots(canvas, rect);
 }
 
 }  // namespace themes

@@ -9,6 +9,7 @@
 #include "toolbars/common/bar_common.h"
 #include "toolbars/theme/color_utils.h"
 #include "toolbars/theme/stock_objects.h"
+#include "toolbars/theme/theme.h"
 
 namespace themes {
 
@@ -121,6 +122,67 @@ void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style) {
   canvas->SetPixels(x + 1, y + 2, light(72));
   canvas->SetPixels(x + 2, y + 2, light(128));
   canvas->SetPixels(x + 2, y + 1, light(96));
+}
+
+std::vector<POINT> ScrollArrowPoints(const RECT& rect, int kind) {
+  const int cx = (rect.left + rect.right) / 2;
+  const int cy = (rect.top + rect.bottom) / 2;
+  const int s = std::min<int>(cx - rect.left, cy - rect.top) * 3 / 4;
+  switch (kind) {
+    case toolbars::sbUp:
+      return {{cx + s, cy + s / 2}, {cx, cy + s / 2 - s}, {cx - s, cy + s / 2}};
+    case toolbars::sbDown: {
+      const int y0 = (rect.top + rect.bottom - 1) / 2 - s / 2;
+      return {{cx + s, y0}, {cx, y0 + s}, {cx - s, y0}};
+    }
+    case toolbars::sbLeft: {
+      const int x0 = cx + s / 2;
+      return {{x0, cy + s}, {x0 - s, cy}, {x0, cy - s}};
+    }
+    case toolbars::sbRight: {
+      const int x0 = (rect.left + rect.right - 1) / 2 - s / 2;
+      return {{x0, cy + s}, {x0 + s, cy}, {x0, cy - s}};
+    }
+    default:
+      return {};
+  }
+}
+
+void DrawSizeGripDots(TCanvas* canvas, const RECT& rect) {
+  const TGripDotStyle style{clBtnFace, clBtnShadow, clBtnHighlight, {16, 32, 48, 64}};
+  const int r = rect.right;
+  const int b = rect.bottom;
+  const POINT anchors[] = {{r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4}, {r - 8, b - 8}, {r - 4, b - 8}, {r - 4, b - 12}};
+  for (const POINT& at : anchors) DrawGripDot(canvas, at.x, at.y, style);
+}
+
+void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush) {
+  HDC dc = canvas->Handle();
+  HPEN penHandle = CreatePen(PS_SOLID, 1, static_cast<COLORREF>(ColorToRGB(pen)));
+  HGDIOBJ oldPen = SelectObject(dc, penHandle);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  if (kind == toolbars::scCheckBox)
+    ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
+  else
+    ::Ellipse(dc, box.left, box.top, box.right, box.bottom);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(penHandle);
+  canvas->Refresh();
+}
+
+void DrawControlMark(TCanvas* canvas, const RECT& box, int kind, int state, TColor color) {
+  if (kind == toolbars::scCheckBox && (state & (toolbars::scsChecked | toolbars::scsMixed))) {
+    const int x = (box.left + box.right) / 2 - 1;
+    const int y = (box.top + box.bottom) / 2 + 1;
+    FillPolygon(canvas, {{x - 2, y}, {x, y + 2}, {x + 4, y - 2}, {x + 4, y - 4}, {x, y}, {x - 2, y - 2}, {x - 2, y}},
+                color);
+  } else if (kind == toolbars::scRadioButton && (state & toolbars::scsChecked)) {
+    canvas->Pen()->SetColor(color);
+    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
+    canvas->Brush()->SetColor(color);
+    canvas->Ellipse(box.left + 3, box.top + 3, box.right - 3, box.bottom - 3);
+  }
 }
 
 void DrawCaption(TCanvas* canvas, RECT rect, const String& caption, UINT format, bool rotated, TColor color) {

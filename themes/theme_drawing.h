@@ -45,6 +45,18 @@ struct TGripDotStyle {
   std::array<int, 4> DarkWeights;  // (x, y), (x, y+1), (x+1, y), (x+1, y+1)
 };
 void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style);
+// The filled arrow of a pop-up scroll button of kind sbUp, sbDown, sbLeft or sbRight, sized 3/4 of the smaller
+// half extent of rect.
+std::vector<POINT> ScrollArrowPoints(const RECT& rect, int kind);
+// Six raised dots in a triangle at the bottom-right corner of rect, in blends of the face with the shadow and
+// highlight colours.
+void DrawSizeGripDots(TCanvas* canvas, const RECT& rect);
+// A check box (a rectangle) or radio button (an ellipse) outlined in pen and filled with brush (a NULL_BRUSH for
+// none), rect being the box; brush is not deleted.
+void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush);
+// The mark of a box drawn by DrawControlBox in color: the check of a check box that is checked or mixed, the dot of
+// a checked radio button.
+void DrawControlMark(TCanvas* canvas, const RECT& box, int kind, int state, TColor color);
 // The caption in color with the canvas's font, on a clear brush, through DrawText or turned 90 degrees; the brush
 // is solid again afterwards.
 void DrawCaption(TCanvas* canvas, RECT rect, const String& caption, UINT format, bool rotated, TColor color);

@@ -2,6 +2,7 @@
 
 #include "framework/startup.h"
 #include "themes/styled_adaptive_theme.h"
+#include "themes/styled_emboss_theme.h"
 #include "themes/styled_pastel_theme.h"
 
 namespace themes {
@@ -14,7 +15,7 @@ void StopThemes() {}
 }  // namespace
 
 const TUnit& ThemesUnit() {
-  static const TUnit unit{L"themes", &StartThemes, &StopThemes, {&PastelThemeUnit(), &AdaptiveThemeUnit()}};
+  static const TUnit unit{L"themes", &StartThemes, &StopThemes, {&PastelThemeUnit(), &AdaptiveThemeUnit(), &EmbossThemeUnit()}};
   return unit;
 }
 

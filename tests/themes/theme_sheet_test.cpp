@@ -99,7 +99,12 @@ const std::vector<TPartPainter>& Frames() {
         toolbar.CloseButtonState = cbsShown | cbsHot;
         toolbar.BorderSize = {2, 2};
         c->Brush()->SetColor(t->ViewBackColor(vtToolbar));
-        t->PaintToolbarFrame(c, {r.left + 4, r.top + 6, r.left + 4 + 3 * kCell - 8, r.bottom - 6}, toolbar);
+        // A frame is painted in its window's coordinates.
+        HDC dc = c->Handle();
+        POINT origin{};
+        SetViewportOrgEx(dc, r.left + 4, r.top + 6, &origin);
+        t->PaintToolbarFrame(c, {0, 0, 3 * kCell - 8, kRowHeight - 12}, toolbar);
+        SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
       },
       [](auto* t, auto* c, auto& r) {
         TStyledDockedCaptionInfo caption{};
@@ -138,7 +143,7 @@ const std::vector<TPartPainter>& Frames() {
 }  // namespace
 
 TEST_F(ThemeTest, EveryThemePaintsEveryPartIntoOneSheet) {
-  const wchar_t* names[] = {L"Default", L"Pastel", L"Adaptive"};
+  const wchar_t* names[] = {L"Default", L"Pastel", L"Adaptive", L"Emboss"};
   const int columns = static_cast<int>(Parts().size());
   TThemeSurface sheet(columns * kCell, static_cast<int>(std::size(names)) * 2 * kRowHeight);
   sheet.Canvas()->Brush()->SetColor(clBtnFace);
