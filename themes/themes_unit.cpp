@@ -4,6 +4,7 @@
 #include "themes/styled_adaptive_theme.h"
 #include "themes/styled_emboss_theme.h"
 #include "themes/styled_pastel_theme.h"
+#include "themes/styled_relief_theme.h"
 
 namespace themes {
 
@@ -15,7 +16,7 @@ void StopThemes() {}
 }  // namespace
 
 const TUnit& ThemesUnit() {
-  static const TUnit unit{L"themes", &StartThemes, &StopThemes, {&PastelThemeUnit(), &AdaptiveThemeUnit(), &EmbossThemeUnit()}};
+  static const TUnit unit{L"themes", &StartThemes, &StopThemes, {&PastelThemeUnit(), &AdaptiveThemeUnit(), &EmbossThemeUnit(), &ReliefThemeUnit()}};
   return unit;
 }
 

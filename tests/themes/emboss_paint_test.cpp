@@ -1,7 +1,8 @@
-// The Emboss theme: its colours and metrics over the default theme's, striped backgrounds, cut-corner dithered
-// faces, etched separators, and the embossed frames.
+// The Emboss and Relief themes over the default theme: their shared colours, metrics, cut-corner dithered faces,
+// captions and controls; Emboss's striped backgrounds and etched separators; Relief's bumps.
 #include "theme_fixture.h"
 #include "themes/styled_emboss_theme.h"
+#include "themes/styled_relief_theme.h"
 
 using namespace toolbars;
 
@@ -16,6 +17,8 @@ constexpr COLORREF kHotFrame = RGB(124, 124, 124);      // shadow 192/256 over f
 class EmbossTest : public ThemeTest {
  protected:
   themes::TStyledEmbossTheme* Emboss() { return Theme<themes::TStyledEmbossTheme>(L"Emboss"); }
+  themes::TStyledReliefTheme* Relief() { return Theme<themes::TStyledReliefTheme>(L"Relief"); }
+  std::vector<themes::TStyledClassicLook*> Both() { return {Emboss(), Relief()}; }
 };
 
 }  // namespace
@@ -31,7 +34,8 @@ TEST_F(EmbossTest, RegisteredOverTheDefaultThemeWithItsGlyphs) {
 }
 
 TEST_F(EmbossTest, ColoursMetricsAndBorders) {
-  themes::TStyledEmbossTheme* theme = Emboss();
+ for (themes::TStyledClassicLook* theme : Both()) {
+  SCOPED_TRACE(std::wstring(theme->Name()));
   const struct {
     int ViewType;
     COLORREF Color;
@@ -80,6 +84,7 @@ TEST_F(EmbossTest, ColoursMetricsAndBorders) {
   EXPECT_FALSE(theme->BooleanMetric(4));
   EXPECT_FALSE(theme->BooleanMetric(6));
   EXPECT_EQ(theme->PopupShadowKind(), 3);
+ }
 }
 
 TEST_F(EmbossTest, StripesKeepTheirPhaseAcrossClipPieces) {
@@ -102,7 +107,8 @@ TEST_F(EmbossTest, StripesKeepTheirPhaseAcrossClipPieces) {
 }
 
 TEST_F(EmbossTest, FacesWithCutCorners) {
-  themes::TStyledEmbossTheme* theme = Emboss();
+ for (themes::TStyledClassicLook* theme : Both()) {
+  SCOPED_TRACE(std::wstring(theme->Name()));
   const struct {
     const char* Name;
     int ViewType;
@@ -134,6 +140,7 @@ TEST_F(EmbossTest, FacesWithCutCorners) {
       }
     }
   }
+ }
 }
 
 TEST_F(EmbossTest, EtchedSeparatorsAndPopupFrames) {
@@ -158,7 +165,8 @@ TEST_F(EmbossTest, EtchedSeparatorsAndPopupFrames) {
 }
 
 TEST_F(EmbossTest, ControlsStatusBarAndToolbarEdges) {
-  themes::TStyledEmbossTheme* theme = Emboss();
+ for (themes::TStyledClassicLook* theme : Both()) {
+  SCOPED_TRACE(std::wstring(theme->Name()));
   {
     TThemeSurface surface(15, 15);
     theme->PaintStandardControl(surface.Canvas(), {0, 0, 15, 15}, scRadioButton, scsChecked | scsDisabled);
@@ -170,7 +178,7 @@ TEST_F(EmbossTest, ControlsStatusBarAndToolbarEdges) {
   {
     TThemeSurface surface(40, 20);
     theme->PaintStatusBarPart(surface.Canvas(), {0, 0, 40, 20}, spBackground);
-    EXPECT_EQ(surface.Pixel(10, 0), RGB(121, 121, 121));
+    EXPECT_EQ(surface.Pixel(10, 0), theme == Emboss() ? RGB(121, 121, 121) : kShadow);
     EXPECT_EQ(surface.Pixel(10, 10), kFace);
   }
   {
@@ -182,4 +190,69 @@ TEST_F(EmbossTest, ControlsStatusBarAndToolbarEdges) {
     EXPECT_EQ(surface.Pixel(0, 0), kLight);
     EXPECT_EQ(surface.Pixel(39, 19), kShadow);
   }
+}
+}
+
+TEST_F(EmbossTest, PressedCaptionsSitOnePixelFurther) {
+  for (themes::TStyledClassicLook* theme : Both()) {
+    SCOPED_TRACE(std::wstring(theme->Name()));
+    RECT bounds[2];
+    for (int pushed = 0; pushed < 2; ++pushed) {
+      TStyledItemPaintInfo info = Item(vtToolbar, ioToolbarStyle);
+      info.Pushed = pushed == 1;
+      TThemeSurface surface(40, 20);
+      theme->PaintItemCaption(surface.Canvas(), {5, 2, 35, 18}, info, L"IH", DT_SINGLELINE | DT_CENTER | DT_VCENTER,
+                              false);
+      bounds[pushed] = surface.Capture().BoundsOf(Rgb(CaptionTextColor));
+      ASSERT_FALSE(IsRectEmpty(&bounds[pushed]));
+    }
+    EXPECT_EQ(bounds[1].left - bounds[0].left, 1);
+    EXPECT_EQ(bounds[1].top - bounds[0].top, 1);
+  }
+}
+
+TEST_F(EmbossTest, ReliefBumpsInGripsAndCaptionBars) {
+  themes::TStyledReliefTheme* theme = Relief();
+  ASSERT_NE(themes::ReliefStockGlyphs().Scratch(), nullptr);
+  {
+    TThemeSurface surface(20, 20);
+    theme->FillRelief(surface.Canvas(), {0, 0, 20, 20}, clBtnFace, 1);
+    EXPECT_EQ(surface.Pixel(0, 0), kFace);
+    EXPECT_LT(surface.Capture().CountPixels(kFace), 20 * 20 - 30);
+  }
+  const int z = GetSystemMetrics(SM_CYSMCAPTION);
+  const struct {
+    const char* Name;
+    int Width;
+    const wchar_t* Caption;
+    bool Active;
+    bool Relief;
+  } captions[] = {{"long, active", 200, L"Tools", true, true},
+                  {"inactive", 200, L"Tools", false, false},
+                  {"too short for the text", 40, L"A long caption", true, false},
+                  {"no text", 80, L"", true, true}};
+  for (const auto& caption : captions) {
+    SCOPED_TRACE(caption.Name);
+    TStyledWindowPaintInfo window{};
+    window.ViewType = vtToolbar | vtFloating;
+    window.ClientWidth = caption.Width;
+    window.ClientHeight = 30;
+    window.ShowCaption = true;
+    window.FloatingBorderSize = {3, 3};
+    window.RedrawPart = rpCaption;
+    window.Caption = caption.Caption;
+    window.Active = caption.Active;
+    TThemeSurface surface(caption.Width + 6, 36);
+    theme->PaintFloatingFrame(surface.Canvas(), {0, 0, caption.Width + 6, 36}, window);
+    // Bumps are the pixels of the strip in neither the face nor the text colour.
+    const RECT strip{3, 3, 3 + caption.Width, 3 + z - 2};
+    const int bumps = (strip.right - strip.left) * (strip.bottom - strip.top) -
+                      surface.Capture().CountPixels(kFace, &strip) - surface.Capture().CountPixels(kText, &strip);
+    EXPECT_EQ(bumps > 0, caption.Relief) << bumps;
+  }
+  TThemeSurface separator(40, 20);
+  theme->PaintSeparator(separator.Canvas(), {0, 10, 40, 20}, Item(vtToolbar), true, false);
+  EXPECT_EQ(separator.Pixel(1, 15), kItemFrame);
+  EXPECT_EQ(separator.Pixel(0, 15), kPaper);
+  EXPECT_EQ(separator.Pixel(5, 14), kPaper);
 }

@@ -78,6 +78,7 @@ TEST_F(ThemeTest, SwitchingThemesWhileAWindowPaintsThroughThem) {
                       {L"Adaptive", RGB(255, 255, 255), RGB(247, 247, 247)},
                       {L"Default", kFace, kPaper},
                       {L"Emboss", RGB(192, 192, 192), kPaper},
+                      {L"Relief", kFace, kPaper},
                       {L"Pastel", RGB(209, 209, 209), RGB(247, 247, 247)}};
   for (const auto& step : themesInTurn) {
     SCOPED_TRACE(std::wstring(step.Name));
