@@ -299,6 +299,21 @@ TEST_F(PastelTest, CaptionsAndFrames) {
     EXPECT_EQ(surface.Pixel(5, 7), Rgb(theme->Colors().Grip));
     EXPECT_EQ(surface.Pixel(3, 8), kPaper);
   }
+  {
+    // A vertical toolbar's close button sits at the far end of its handle: the grip stops before it.
+    TStyledToolbarPaintInfo toolbar{};
+    toolbar.ViewType = vtToolbar;
+    toolbar.IsVertical = true;
+    toolbar.AllowDrag = true;
+    toolbar.DragHandleStyle = dhSingle;
+    toolbar.CloseButtonState = cbsShown;
+    TThemeSurface surface(26, 80);
+    theme->PaintToolbarFrame(surface.Canvas(), {0, 0, 26, 80}, toolbar);
+    const RECT button{11, 2, 24, 15};
+    EXPECT_EQ(surface.Pixel(5, 7), Rgb(theme->Colors().Grip));
+    EXPECT_EQ(surface.Capture().CountPixels(Rgb(theme->Colors().Grip), &button), 0);
+    EXPECT_GT(surface.Capture().CountPixels(Rgb(theme->ToolbarItems()[themes::tsNormal].Text), &button), 0);
+  }
 }
 
 TEST_F(PastelTest, LowColourKeepsSystemColours) {
