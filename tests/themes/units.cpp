@@ -1,0 +1,19 @@
+#include "framework/startup.h"
+#include "support/test_environment.h"
+#include "support/test_units.h"
+#include "themes/themes_unit.h"
+#include "toolbars/theme/default_theme.h"
+#include "toolbars/theme/theme_manager.h"
+
+void StartAreaUnits() {
+  InitializeUnit(toolbars::DefaultThemeUnit());
+  InitializeUnit(themes::ThemesUnit());
+  // The theme manager follows the environment's visual-styles switch and tells the themes.
+  TTestEnvironment::AddVisualStylesHook([](bool on) {
+    const bool previous = toolbars::GetThemeManagerSetting(toolbars::tmsVisualStyles) == toolbars::vsOn;
+    toolbars::SetThemeManagerSetting(toolbars::tmsVisualStyles, on ? toolbars::vsOn : toolbars::vsOff);
+    toolbars::ThemeManager()->UpdateVariables();
+    toolbars::ThemeManager()->NotifyChange();
+    return previous;
+  });
+}

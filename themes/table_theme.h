@@ -1,0 +1,98 @@
+// The common ground of the themes that derive straight from the theme contract: the item colour table (four
+// states of pop-up items, eight of toolbar items, each a fill, text and frame colour), the state rules that pick
+// a row, the colour queries built on the table, the stock glyph list of the theme's unit, and the shapes these
+// themes paint alike (image offset, margins, border sizes, check mark, chevron, item image, MDI buttons).
+#pragma once
+
+#include <array>
+
+#include "themes/stock_glyphs.h"
+#include "themes/theme_drawing.h"
+#include "toolbars/theme/theme.h"
+
+namespace themes {
+
+struct TItemColors {
+  TColor Fill = clNone;
+  TColor Text = clNone;
+  TColor Frame = clNone;
+};
+
+// Toolbar-item states.
+constexpr int tsNormal = 0;
+constexpr int tsDisabled = 1;
+constexpr int tsChecked = 2;
+constexpr int tsPushed = 3;
+constexpr int tsHot = 4;
+constexpr int tsDisabledHot = 5;
+constexpr int tsCheckedHot = 6;
+constexpr int tsSubmenuOpen = 7;
+// Pop-up item states.
+constexpr int psNormal = 0;
+constexpr int psDisabled = 1;
+constexpr int psHot = 2;
+constexpr int psDisabledHot = 3;
+
+// Colour kinds of a table row.
+enum class TColorKind { ckFill, ckText, ckFrame };
+
+int ToolbarItemState(const toolbars::TStyledItemPaintInfo& itemInfo);
+int PopupItemState(const toolbars::TStyledItemPaintInfo& itemInfo);
+
+class TStyledTableTheme : public toolbars::TStyledTheme {
+  BC_CLASS(TStyledTableTheme, toolbars::TStyledTheme)
+  // Makes the unit's stock objects for the first instance and subscribes to the theme manager; the concrete
+  // theme's constructor then sets up its colours.
+  TStyledTableTheme(const String& name, TStockGlyphs& unitGlyphs);
+  ~TStyledTableTheme() override;
+  TStyledTableTheme(const TStyledTableTheme&) = delete;
+  TStyledTableTheme& operator=(const TStyledTableTheme&) = delete;
+
+  // tcRebuildColors sets up the colours again.
+  void Dispatch(TMessage& message) override;
+  virtual void SetupColorCache() = 0;
+
+  const std::array<TItemColors, 8>& ToolbarItems() const { return toolbarItems_; }
+  const std::array<TItemColors, 4>& PopupItems() const { return popupItems_; }
+  // The colour of the item in its state: the toolbar table unless the item is a plain pop-up menu item.
+  TColor ItemColor(const toolbars::TStyledItemPaintInfo& itemInfo, TColorKind kind);
+  // The colour behind an item's image and of toolbar-style glyphs: always the toolbar table.
+  TColor ImageAreaColor(const toolbars::TStyledItemPaintInfo& itemInfo, TColorKind kind);
+  // The fill of toolbars, which an opaque toolbar's items take where the table has none.
+  virtual TColor ToolbarColor() const = 0;
+
+  POINT ItemImageOffset(TCanvas* canvas, const toolbars::TStyledItemPaintInfo& itemInfo,
+                        TCustomImageList* imageList) override;
+  TColor ItemBackColor(const toolbars::TStyledItemPaintInfo& itemInfo) override;
+  TColor ItemTextColor(const toolbars::TStyledItemPaintInfo& itemInfo) override;
+  TColor ItemImageBackColor(const toolbars::TStyledItemPaintInfo& itemInfo) override;
+  void MarginsById(int marginId, toolbars::TStyledMargins& margins) override;
+  int PopupShadowKind() override;
+  void ViewBorderSize(int viewType, POINT& size) override;
+  void ViewMargins(int viewType, toolbars::TStyledMargins& margins) override;
+  void PaintCheckGlyph(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo) override;
+  void PaintChevronGlyph(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo) override;
+  void PaintItemImage(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo,
+                      TCustomImageList* imageList, int imageIndex) override;
+  void PaintMdiButton(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo,
+                      UINT buttonKind) override;
+
+ protected:
+  std::array<TItemColors, 8>& EditToolbarItems() { return toolbarItems_; }
+  std::array<TItemColors, 4>& EditPopupItems() { return popupItems_; }
+  TImageList* Glyphs() const { return unitGlyphs_.Glyphs(); }
+
+ private:
+  TStockGlyphs& unitGlyphs_;
+  std::array<TItemColors, 4> popupItems_;
+  std::array<TItemColors, 8> toolbarItems_;
+};
+
+// Every theme, whatever its base, draws item images this way; theme answers ItemImageBackColor.
+void PaintThemeItemImage(toolbars::TStyledTheme* theme, TCanvas* canvas, const RECT& rect,
+                         const toolbars::TStyledItemPaintInfo& itemInfo, TCustomImageList* imageList, int imageIndex);
+
+// Registers the theme once however often the unit starts: a unit's counter goes below 0 on its first start.
+void RegisterThemeOnce(int& unitCounter, const String& name, toolbars::TStyledThemeClass themeClass);
+
+}  // namespace themes

@@ -1,0 +1,206 @@
+#include "themes/theme_drawing.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "framework/bitmap.h"
+#include "framework/image_list.h"
+#include "toolbars/common/bar_common.h"
+#include "toolbars/theme/color_utils.h"
+#include "toolbars/theme/stock_objects.h"
+#include "toolbars/theme/theme.h"
+
+namespace themes {
+
+namespace {
+
+// Paints the brush where the source bit is set (blitted as the DC's white background colour) and leaves the
+// destination where it is not.
+constexpr DWORD kRopBrushThroughSetBits = 0x00E20746;
+
+// Copies the set bits of the monochrome source's width x height block at source (sx, sy) to dc at (x, y) in color.
+void CopyMonochrome(HDC dc, HDC source, int sx, int sy, int x, int y, int width, int height, TColor color) {
+  HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color)));
+  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+  const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  BitBlt(dc, x, y, width, height, source, sx, sy, kRopBrushThroughSetBits);
+  SelectObject(dc, oldBrush);
+  SetBkColor(dc, oldBack);
+  SetTextColor(dc, oldText);
+  DeleteObject(brush);
+}
+
+}  // namespace
+
+void DrawPatternGlyph(TCanvas* canvas, const TGlyphPattern& pattern, int x, int y, int width, int height,
+                      TColor color) {
+  if (color == clNone) return;
+  HBITMAP bitmap = CreateBitmap(8, 8, 1, 1, pattern.data());
+  HDC source = CreateCompatibleDC(canvas->Handle());
+  HGDIOBJ old = SelectObject(source, bitmap);
+  CopyMonochrome(canvas->Handle(), source, 0, 0, x, y, width, height, color);
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(bitmap);
+}
+
+void DrawListGlyph(TCanvas* canvas, TImageList* glyphs, int index, int x, int y, TColor color) {
+  if (color == clNone || !glyphs || !glyphs->HandleAllocated()) return;
+  // The list keeps its mask selected in a DC of its own, so the glyph is taken out by drawing the mask: it keeps
+  // what lies under a glyph pixel and blackens the rest, so on white the glyph stays set.
+  HBITMAP bitmap = CreateBitmap(glyphs->Width(), glyphs->Height(), 1, 1, nullptr);
+  HDC source = CreateCompatibleDC(canvas->Handle());
+  HGDIOBJ old = SelectObject(source, bitmap);
+  PatBlt(source, 0, 0, glyphs->Width(), glyphs->Height(), WHITENESS);
+  if (ImageList_Draw(glyphs->Handle(), index, source, 0, 0, ILD_MASK))
+    CopyMonochrome(canvas->Handle(), source, 0, 0, x, y, glyphs->Width(), glyphs->Height(), color);
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(bitmap);
+}
+
+void FillPolygon(TCanvas* canvas, const std::vector<POINT>& points, TColor color) {
+  if (color == clNone) return;
+  canvas->Pen()->SetColor(color);
+  canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
+  canvas->Brush()->SetColor(color);
+  canvas->Polygon(points);
+}
+
+void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut) {
+  const int l = rect.left;
+  const int t = rect.top;
+  const int r = rect.right - 1;
+  const int b = rect.bottom - 1;
+  canvas->Polyline({{l + leftCut, t},
+                    {r - rightCut, t},
+                    {r, t + rightCut},
+                    {r, b - rightCut},
+                    {r - rightCut, b},
+                    {l + leftCut, b},
+                    {l, b - leftCut},
+                    {l, t + leftCut},
+                    {l + leftCut, t}});
+}
+
+HBRUSH CreateCheckerBrush(TColor c1, TColor c2) {
+  TBitmap* pattern = AllocPatternBitmap(ColorToRGB(c1), ColorToRGB(c2));
+  return CreatePatternBrush(pattern->Handle());
+}
+
+void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal) {
+  const int extent = horizontal ? rect.right - rect.left : rect.bottom - rect.top;
+  if (extent <= 0 || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const COLORREF from = static_cast<COLORREF>(ColorToRGB(c1));
+  const COLORREF to = static_cast<COLORREF>(ColorToRGB(c2));
+  const int n = extent - 1;
+  HDC dc = canvas->Handle();
+  for (int i = 0; i <= n; ++i) {
+    const auto channel = [&](int a, int b) { return n == 0 ? a : a + (b - a) * i / n; };
+    const COLORREF color = RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
+                               channel(GetBValue(from), GetBValue(to)));
+    const RECT line = horizontal ? RECT{rect.right - 1 - i, rect.top, rect.right - i, rect.bottom}
+                                 : RECT{rect.left, rect.bottom - 1 - i, rect.right, rect.bottom - i};
+    SetBkColor(dc, color);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
+  }
+}
+
+TColor NearestColor(TColor color) {
+  return static_cast<TColor>(GetNearestColor(toolbars::StockNearestColorDC(), static_cast<COLORREF>(ColorToRGB(color))));
+}
+
+void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style) {
+  const auto dark = [&](int weight) { return NearestColor(toolbars::BlendColors(style.Base, style.Dark, weight)); };
+  const auto light = [&](int weight) { return NearestColor(toolbars::BlendColors(style.Base, style.Light, weight)); };
+  canvas->SetPixels(x, y, dark(style.DarkWeights[0]));
+  canvas->SetPixels(x, y + 1, dark(style.DarkWeights[1]));
+  canvas->SetPixels(x + 1, y, dark(style.DarkWeights[2]));
+  canvas->SetPixels(x + 1, y + 1, dark(style.DarkWeights[3]));
+  canvas->SetPixels(x + 1, y + 2, light(72));
+  canvas->SetPixels(x + 2, y + 2, light(128));
+  canvas->SetPixels(x + 2, y + 1, light(96));
+}
+
+std::vector<POINT> ScrollArrowPoints(const RECT& rect, int kind) {
+  const int cx = (rect.left + rect.right) / 2;
+  const int cy = (rect.top + rect.bottom) / 2;
+  const int s = std::min<int>(cx - rect.left, cy - rect.top) * 3 / 4;
+  switch (kind) {
+    case toolbars::sbUp:
+      return {{cx + s, cy + s / 2}, {cx, cy + s / 2 - s}, {cx - s, cy + s / 2}};
+    case toolbars::sbDown: {
+      const int y0 = (rect.top + rect.bottom - 1) / 2 - s / 2;
+      return {{cx + s, y0}, {cx, y0 + s}, {cx - s, y0}};
+    }
+    case toolbars::sbLeft: {
+      const int x0 = cx + s / 2;
+      return {{x0, cy + s}, {x0 - s, cy}, {x0, cy - s}};
+    }
+    case toolbars::sbRight: {
+      const int x0 = (rect.left + rect.right - 1) / 2 - s / 2;
+      return {{x0, cy + s}, {x0 + s, cy}, {x0, cy - s}};
+    }
+    default:
+      return {};
+  }
+}
+
+void DrawSizeGripDots(TCanvas* canvas, const RECT& rect) {
+  const TGripDotStyle style{clBtnFace, clBtnShadow, clBtnHighlight, {16, 32, 48, 64}};
+  const int r = rect.right;
+  const int b = rect.bottom;
+  const POINT anchors[] = {{r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4}, {r - 8, b - 8}, {r - 4, b - 8}, {r - 4, b - 12}};
+  for (const POINT& at : anchors) DrawGripDot(canvas, at.x, at.y, style);
+}
+
+void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush) {
+  HDC dc = canvas->Handle();
+  HPEN penHandle = CreatePen(PS_SOLID, 1, static_cast<COLORREF>(ColorToRGB(pen)));
+  HGDIOBJ oldPen = SelectObject(dc, penHandle);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  if (kind == toolbars::scCheckBox)
+    ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
+  else
+    ::Ellipse(dc, box.left, box.top, box.right, box.bottom);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(penHandle);
+  canvas->Refresh();
+}
+
+void DrawControlMark(TCanvas* canvas, const RECT& box, int kind, int state, TColor color) {
+  if (kind == toolbars::scCheckBox && (state & (toolbars::scsChecked | toolbars::scsMixed))) {
+    const int x = (box.left + box.right) / 2 - 1;
+    const int y = (box.top + box.bottom) / 2 + 1;
+    FillPolygon(canvas, {{x - 2, y}, {x, y + 2}, {x + 4, y - 2}, {x + 4, y - 4}, {x, y}, {x - 2, y - 2}, {x - 2, y}},
+                color);
+  } else if (kind == toolbars::scRadioButton && (state & toolbars::scsChecked)) {
+    canvas->Pen()->SetColor(color);
+    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
+    canvas->Brush()->SetColor(color);
+    canvas->Ellipse(box.left + 3, box.top + 3, box.right - 3, box.bottom - 3);
+  }
+}
+
+void DrawCaption(TCanvas* canvas, RECT rect, const String& caption, UINT format, bool rotated, TColor color) {
+  canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  if (color != clNone) canvas->Font()->SetColor(color);
+  if (!rotated) {
+    canvas->TextRect(rect, caption, format);
+  } else {
+    HDC dc = canvas->Handle();
+    HGDIOBJ oldFont = SelectObject(dc, canvas->Font()->Handle());
+    const COLORREF oldColor = SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(canvas->Font()->Color())));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    toolbars::DrawRotatedText(dc, caption, rect, format);
+    SetBkMode(dc, oldMode);
+    SetTextColor(dc, oldColor);
+    SelectObject(dc, oldFont);
+  }
+  canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
+}
+
+}  // namespace themes
