@@ -34,8 +34,11 @@ class TEditTree : public TStringTree {
   explicit TEditTree(HWND host, std::initializer_list<int> columnWidths = {}) : TStringTree(nullptr) {
     OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
       auto found = texts.find(node);
-      text = found != texts.end() ? found->second : (GetNodeLevel(node) == 0 ? L"Node " : L"Child ") +
-                                                        std::to_wstring(node->Index);
+      if (found != texts.end()) {
+        text = found->second;
+        return;
+      }
+      text = (GetNodeLevel(node) == 0 ? L"Node " : L"Child ") + std::to_wstring(node->Index);
       if (column > 0) text += L" col" + std::to_wstring(column);
     };
     OnNewText = [this](TBaseTree*, PTreeNode node, TColumnIndex, const String& text) {
@@ -295,6 +298,64 @@ TEST_F(EditorTest, TheEditorGrowsWithItsTextWithinTheClientArea) {
     EXPECT_EQ(placed.left, tree.GetDisplayRect(tree.Row(0), NoColumn, true).left) << "the left edge stays";
   }
   tree.CancelEditNode();
+}
+
+TEST_F(EditorTest, TheEditorsFrameFollowsTheTreesThemes) {
+  for (bool themed : {false, true}) {
+    environment.SetVisualStyles(themed);
+    TEditTree styled(host.Handle());
+    styled.SetFocus();
+    ASSERT_TRUE(styled.EditNode(styled.Row(0), NoColumn));
+    HWND editor = styled.Editor()->Handle();
+    EXPECT_EQ((GetWindowLongW(editor, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, themed) << themed;
+    // With themes the client edge frames the edit; without, the edit draws its one-pixel border inside its client
+    // area itself (the platform keeps WS_BORDER out of the window style).
+    RECT window{}, client{};
+    GetWindowRect(editor, &window);
+    GetClientRect(editor, &client);
+    EXPECT_EQ((window.right - window.left) - client.right, themed ? 4 : 0) << themed;
+    styled.CancelEditNode();
+  }
+}
+
+TEST_F(EditorTest, ColumnAlignmentAndGridExtensionsPlaceTheEditor) {
+  struct TCase {
+    const char* name;
+    TAlignment alignment;
+    TBiDiMode biDiMode;
+    bool grid;
+  };
+  const TCase cases[] = {
+      {"left-aligned text widens to the right", TAlignment::taLeftJustify, TBiDiMode::bdLeftToRight, false},
+      {"right-aligned text widens to the left", TAlignment::taRightJustify, TBiDiMode::bdLeftToRight, false},
+      {"left-aligned right-to-left text widens to the left", TAlignment::taLeftJustify, TBiDiMode::bdRightToLeft,
+       false},
+      {"grid extensions reach the column's edge", TAlignment::taLeftJustify, TBiDiMode::bdLeftToRight, true},
+  };
+  for (const TCase& c : cases) {
+    TEditTree columns(host.Handle(), {60, 150});
+    TTreeColumn* column = columns.Header()->Columns()->Items(1);
+    column->SetAlignment(c.alignment);
+    column->SetBiDiMode(c.biDiMode);
+    if (c.grid)
+      columns.TreeOptions()->SetMiscOptions(columns.TreeOptions()->MiscOptions() + TTreeMiscOption::toGridExtensions);
+    columns.texts[columns.Row(0)] = L"i";
+    columns.SetFocus();
+    ASSERT_TRUE(columns.EditNode(columns.Row(0), 1)) << c.name;
+    const RECT text = columns.GetDisplayRect(columns.Row(0), 1, true);
+    const RECT placed = columns.EditorRect();
+    const bool towardsLeft = (c.alignment == TAlignment::taRightJustify) != (c.biDiMode != TBiDiMode::bdLeftToRight);
+    if (c.grid) {
+      EXPECT_EQ(placed.left, text.left) << c.name;
+      EXPECT_EQ(placed.right, 210) << c.name;
+      columns.Type(L"abc");
+      EXPECT_EQ(columns.EditorRect().right, 210) << c.name << ": no auto-size";
+    } else {
+      EXPECT_EQ(placed.right - placed.left, 30) << c.name << ": never narrower than 30 pixels";
+      EXPECT_EQ(towardsLeft ? placed.right : placed.left, towardsLeft ? text.right : text.left) << c.name;
+    }
+    columns.CancelEditNode();
+  }
 }
 
 TEST_F(EditorTest, AColumnResizeMovesTheEditor) {
