@@ -162,6 +162,10 @@ TEST_F(EditorTest, F2AndEditNodeStartOverTheNodesText) {
     EXPECT_EQ(placed.right - placed.left, TextWidth(editor->Text()) + 2 * tree.TextMargin()) << c.name;
     EXPECT_EQ(editor->Font()->Color(), clBlack) << c.name;
     EXPECT_TRUE(GetWindowLongW(editor->Handle(), GWL_STYLE) & ES_MULTILINE) << c.name;
+    const HWND running = editor->Handle();
+    SendMessageW(tree.Handle(), WM_KEYDOWN, VK_F2, 1);
+    EXPECT_TRUE(IsWindowVisible(running)) << c.name << ": F2 on the tree leaves the running edit alone";
+    EXPECT_EQ(tree.Editor()->Handle(), running) << c.name;
     tree.CancelEditNode();
   }
 }

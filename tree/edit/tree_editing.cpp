@@ -14,7 +14,8 @@ void TBaseTree::DoEdit() {
   StopTimer(ScrollTimer);
   StopTimer(EditTimer);
   states_ -= TTreeState::stEditPending;
-  if (!focusedNode_ || focusedNode_->Has(nsDisabled)) return;
+  // A running edit keeps its editor: a second one would orphan it with its text.
+  if (IsEditing() || !focusedNode_ || focusedNode_->Has(nsDisabled)) return;
   // Takes over the reference the dispatcher hands out (Attach would add one under some headers).
   ComPtr<ITreeEditLink> link;
   *link.ReleaseAndGetAddressOf() = DoCreateEditor(focusedNode_, editColumn_);
