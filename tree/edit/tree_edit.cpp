@@ -29,7 +29,6 @@ TTreeEdit::TTreeEdit(TStringEditLink* link) : TCustomEdit(nullptr), link_(link) 
 
 TTreeEdit::~TTreeEdit() {
   if (link_) link_->ForgetEdit();
-  link_ = nullptr;
 }
 
 TStringEditLink* TTreeEdit::RunningLink() const {
