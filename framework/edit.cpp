@@ -2,7 +2,7 @@
 
 #include "framework/properties.h"
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
+TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
   SetControlStyle(TControlStyle{TControlStyleItem::csClickEvents, TControlStyleItem::csSetCaption,
                                 TControlStyleItem::csDoubleClicks, TControlStyleItem::csFixedHeight});
   SetBounds(Left(), Top(), 121, 21);
@@ -11,29 +11,37 @@ TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
   SetColor(clWindow);
 }
 
-void TEdit::SetBorderStyle(TBorderStyle value) {
+void TCustomEdit::SetBorderStyle(TBorderStyle value) {
   if (value == borderStyle_) return;
   borderStyle_ = value;
   RecreateWnd();
 }
 
-void TEdit::SetReadOnly(bool value) {
+void TCustomEdit::SetReadOnly(bool value) {
   if (value == readOnly_) return;
   readOnly_ = value;
   if (HandleAllocated()) SendMessageW(Handle(), EM_SETREADONLY, value, 0);
 }
 
-void TEdit::SetMaxLength(int value) {
+void TCustomEdit::SetMaxLength(int value) {
   if (value == maxLength_) return;
   maxLength_ = value;
   if (HandleAllocated()) SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(value), 0);
 }
 
-void TEdit::SelectAll() {
+void TCustomEdit::SelectAll() {
   if (HandleAllocated()) SendMessageW(Handle(), EM_SETSEL, 0, -1);
 }
 
-void TEdit::CreateParams(TCreateParams& params) {
+bool TCustomEdit::Modified() const {
+  return HandleAllocated() && SendMessageW(WindowHandle(), EM_GETMODIFY, 0, 0) != 0;
+}
+
+void TCustomEdit::SetModified(bool value) {
+  if (HandleAllocated()) SendMessageW(Handle(), EM_SETMODIFY, value, 0);
+}
+
+void TCustomEdit::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   CreateSubClass(params, L"EDIT");
   params.Style |= ES_AUTOHSCROLL | ES_LEFT;
@@ -46,16 +54,16 @@ void TEdit::CreateParams(TCreateParams& params) {
   }
 }
 
-void TEdit::CreateWnd() {
+void TCustomEdit::CreateWnd() {
   TWinControl::CreateWnd();
   SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
 }
 
-void TEdit::Change() {
+void TCustomEdit::Change() {
   if (OnChange) OnChange(this);
 }
 
-void TEdit::Dispatch(TMessage& message) {
+void TCustomEdit::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case CN_COMMAND:
       CNCommand(message);
@@ -73,11 +81,11 @@ void TEdit::Dispatch(TMessage& message) {
   }
 }
 
-void TEdit::CNCommand(TMessage& message) {
+void TCustomEdit::CNCommand(TMessage& message) {
   if (HIWORD(message.WParam) == EN_CHANGE) Change();
 }
 
-void TEdit::CNCtlColor(TMessage& message) {
+void TCustomEdit::CNCtlColor(TMessage& message) {
   HDC dc = reinterpret_cast<HDC>(message.WParam);
   SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Font()->Color())));
   SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(Brush()->Color())));

@@ -1,12 +1,12 @@
-// TEdit: the system's single-line edit control. With Ctl3D it has the sunken client edge, without it a
-// one-pixel border; either way only while BorderStyle is bsSingle.
+// TCustomEdit: the system's single-line edit control. With Ctl3D it has the sunken client edge, without it a
+// one-pixel border; either way only while BorderStyle is bsSingle. TEdit publishes it.
 #pragma once
 
 #include "framework/win_control.h"
 
-class TEdit : public TWinControl {
-  BC_CLASS(TEdit, TWinControl)
-  explicit TEdit(TComponent* owner);
+class TCustomEdit : public TWinControl {
+  BC_CLASS(TCustomEdit, TWinControl)
+  explicit TCustomEdit(TComponent* owner);
 
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle value);
@@ -16,9 +16,11 @@ class TEdit : public TWinControl {
   int MaxLength() const { return maxLength_; }
   void SetMaxLength(int value);
   void SelectAll();
+  // The control's own flag: set by typing, cleared when the text is set.
+  bool Modified() const;
+  void SetModified(bool value);
 
   void Dispatch(TMessage& message) override;
-  const TPublishedTable& PublishedTable() const override;
 
   TNotifyEvent OnChange;
 
@@ -35,4 +37,10 @@ class TEdit : public TWinControl {
   TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
   bool readOnly_ = false;
   int maxLength_ = 0;
+};
+
+class TEdit : public TCustomEdit {
+  BC_CLASS(TEdit, TCustomEdit)
+  explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
+  const TPublishedTable& PublishedTable() const override;
 };

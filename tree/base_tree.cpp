@@ -15,6 +15,7 @@
 #include "tree/tree_colors.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_drag_image.h"
+#include "tree/edit/tree_edit_link.h"
 #include "tree/tree_drag_manager.h"
 #include "tree/tree_header.h"
 #include "tree/tree_hint_window.h"
@@ -77,7 +78,8 @@ TBaseTree::~TBaseTree() {
   InterruptValidation();
   StopWheelPanning();
   Destroying();
-  states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
+  CancelEditNode();
+  editLink_.Reset();
   clipboardFormats_.reset();
   try {
     Clear();
@@ -298,6 +300,9 @@ void TBaseTree::Dispatch(TMessage& message) {
       break;
     case WM_TIMER:
       WMTimer(message);
+      break;
+    case WM_RELEASE_EDIT_LINK:
+      ReleaseEditLink();
       break;
     default:
       inherited::Dispatch(message);

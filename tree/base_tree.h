@@ -428,6 +428,7 @@ class TBaseTree : public TCustomControl {
   // Focuses the node and starts an edit of column there; true when an edit now runs.
   virtual bool EditNode(PTreeNode node, TColumnIndex column);
   bool EndEditNode();
+  TColumnIndex EditColumn() const { return editColumn_; }
   // dtOLE: starts the drag at once or arms it (threshold < 0: the system's); dtFramework: the framework's drag.
   void BeginDrag(bool immediate, int threshold = -1) override;
   bool Dragging() const;
@@ -697,6 +698,8 @@ class TBaseTree : public TCustomControl {
   // ---- editing, help, hints, the frame and the other window messages of this block
   // toEditable is set and the tree can take the focus; OnEditing may veto.
   virtual bool CanEdit(PTreeNode node, TColumnIndex column);
+  // Lays the running editor over the edited node's text (over the rest of the column with toGridExtensions).
+  void UpdateEditBounds();
   virtual void DoGetHelpContext(PTreeNode node, TColumnIndex column, int& context);
   // The font changes of event handlers on canvas reach the tree (CellFontChanged) while cells are painted.
   void RedirectFontChangeEvent(TCanvas* canvas);
@@ -1072,6 +1075,12 @@ class TBaseTree : public TCustomControl {
   bool GetHintCell(POINT p, PTreeNode& node, TColumnIndex& column, RECT& cell);
 
   std::unique_ptr<TTreeHintData> hintData_;  // what the hint window shows for a node, made at the first node hint
+  // The link of the running edit; kept after the edit ends until WM_RELEASE_EDIT_LINK arrives, since the end is
+  // often reached from inside the editor's own calls.
+  Microsoft::WRL::ComPtr<ITreeEditLink> editLink_;
+  // After an edit ends: the tree takes the focus back from its editor, never from a window elsewhere.
+  void TakeFocusFromEditor();
+  void ReleaseEditLink();
   TNotifyEvent savedFontChange_;
   bool cellFontChanged_ = false;
 

@@ -182,6 +182,10 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
 void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   InterruptValidation();
   if (node == focusedNode_ && !keepFocus) {
+    // The text of an edit cannot go to a node that goes: the edit is cancelled, and even a link that refuses to
+    // cancel lets the focus leave the node.
+    CancelEditNode();
+    states_ -= TTreeState::stEditing;
     DoFocusNode(nullptr, false);
     DoFocusChange(nullptr, focusedColumn_);
   }

@@ -10,6 +10,7 @@
 #include "framework/form_writer.h"
 #include "framework/messages.h"
 #include "framework/streams.h"
+#include "tree/edit/string_edit_link.h"
 #include "tree/paint/measure_canvas.h"
 #include "tree/published_tree.h"
 #include "tree/tree_header.h"
@@ -78,8 +79,17 @@ TCustomStringTree::TCustomStringTree(TComponent* owner)
 }
 
 // A tree that its owner did not free (BeforeDestruction) renders its text formats for the clipboard here, while
-// it still can.
-TCustomStringTree::~TCustomStringTree() { ReleaseClipboard(); }
+// it still can. An editor that goes with the tree is left as if its window went first: its text is kept with
+// toAutoAcceptEditChange, while the tree can still hand it over.
+TCustomStringTree::~TCustomStringTree() {
+  ReleaseClipboard();
+  Destroying();
+  if (!IsEditing()) return;
+  if (TreeOptions()->StringOptions().Contains(TTreeStringOption::toAutoAcceptEditChange))
+    DoEndEdit();
+  else
+    DoCancelEdit();
+}
 
 const TClass* TCustomStringTree::GetOptionsClass() const { return TCustomStringTreeOptions::StaticClass(); }
 
@@ -196,6 +206,15 @@ void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* 
   if (TreeOptions()->PaintOptions().Contains(TTreePaintOption::toShowHorzGridLines)) --r.bottom;
   InflateRect(&r, 0, -((r.bottom - r.top - height) / 2));
   FetchText(node, column, text);
+}
+
+ITreeEditLink* TCustomStringTree::DoCreateEditor(PTreeNode node, TColumnIndex column) {
+  ITreeEditLink* link = inherited::DoCreateEditor(node, column);
+  if (!link) {
+    link = new TStringEditLink();
+    link->AddRef();
+  }
+  return link;
 }
 
 // ---- hints

@@ -91,6 +91,8 @@ class TCustomStringTree : public TBaseTree {
   void PaintNode(TNodePaintInfo& paintInfo) override;
   const TClass* GetOptionsClass() const override;
   void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) override;
+  // OnCreateEditor's link, else a TStringEditLink.
+  ITreeEditLink* DoCreateEditor(PTreeNode node, TColumnIndex column) override;
   void MainColumnChanged() override;
   // With toSaveCaptions, after the inherited chunks: the main-column text as a caption chunk.
   void WriteChunks(TStream& stream, PTreeNode node) override;
@@ -109,6 +111,9 @@ class TCustomStringTree : public TBaseTree {
  private:
   friend class TTreeHintWindow;
   friend class TContentExport;
+  // The default editor reads the cell's text information and hands the new text over.
+  friend class TStringEditLink;
+  friend class TTreeEdit;
 
   // The node's text into buffer (DefaultText first, then OnGetText); empty for null and the root.
   void FetchText(PTreeNode node, TColumnIndex column, String& buffer);

@@ -48,13 +48,6 @@ void TBaseTree::DoBeforePaint(TCanvas* canvas) {
   if (OnBeforePaint) OnBeforePaint(this, canvas);
 }
 
-void TBaseTree::DoCancelEdit() {
-  StopTimer(EditTimer);
-  bool wasEditing = states_.Contains(TTreeState::stEditing);
-  states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
-  if (wasEditing && OnEditCancelled) OnEditCancelled(this, focusedColumn_);
-}
-
 bool TBaseTree::DoCanEdit(PTreeNode node, TColumnIndex column, bool allowed) {
   if (OnEditing) OnEditing(this, node, column, allowed);
   return allowed;
@@ -106,6 +99,7 @@ void TBaseTree::DoColumnResize(TColumnIndex column) {
   UpdateScrollBars(true);
   Invalidate();
   if (OnColumnResize) OnColumnResize(header_.get(), column);
+  if (IsEditing()) UpdateEditBounds();
 }
 
 int TBaseTree::DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column) {
@@ -150,16 +144,6 @@ void TBaseTree::DoDragDrop(TObject* source, IDataObject* dataObject, const TForm
 void TBaseTree::DoHeaderDraw(TTreeHeader* header, TCanvas* canvas, TTreeColumn* column, const RECT& r, bool hover,
                              bool pressed, TTreeDropMarkMode dropMark) {
   if (OnHeaderDraw) OnHeaderDraw(header, canvas, column, r, hover, pressed, dropMark);
-}
-
-void TBaseTree::DoEdit() { states_ += TTreeState::stEditing; }
-
-bool TBaseTree::DoEndEdit() {
-  StopTimer(EditTimer);
-  bool wasEditing = states_.Contains(TTreeState::stEditing);
-  states_ -= TTreeStates{TTreeState::stEditing, TTreeState::stEditPending};
-  if (wasEditing && OnEdited) OnEdited(this, focusedNode_, focusedColumn_);
-  return true;
 }
 
 void TBaseTree::DoExpanded(PTreeNode node) {

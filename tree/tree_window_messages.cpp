@@ -64,6 +64,7 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
         DoStateChange({TTreeState::stSizing});
         header_->RecalculateHeader();
         UpdateScrollBars(true);
+        if (IsEditing() && header_->Columns()->GetFirstVisibleColumn() == InvalidColumn) UpdateEditBounds();
         DoStateChange({}, {TTreeState::stSizing});
       }
       return true;

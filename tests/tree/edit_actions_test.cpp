@@ -8,6 +8,7 @@
 #include "framework/std_actions.h"
 #include "framework/streams.h"
 #include "support/test_window.h"
+#include "test_edit_link.h"
 #include "tree_fixture.h"
 
 namespace tree_test {
@@ -147,6 +148,8 @@ TEST_F(EditActions, EditStartsOnlyWhereCanEditAllows) {
   for (const TCase& c : cases) {
     for (bool byKey : {false, true}) {
       TKeyedTree tree(host.Handle());
+      Microsoft::WRL::ComPtr<TRecordingEditLink> link = new TRecordingEditLink();
+      tree.OnCreateEditor = ProvideLink(link.Get());
       PTreeNode node = tree.Add(1);
       tree.TreeOptions()->SetMiscOptions(c.editable ? TTreeMiscOptions{TTreeMiscOption::toEditable}
                                                     : TTreeMiscOptions{});

@@ -10,6 +10,7 @@
 #include "framework/messages.h"
 #include "framework/screen.h"
 #include "paint_tree.h"
+#include "test_edit_link.h"
 #include "tree/tree_drag_manager.h"
 #include "tree/tree_header.h"
 
@@ -307,6 +308,8 @@ TEST_F(TMouseFixture, CheckBoxPressAndRelease) {
 }
 
 TEST_F(TMouseFixture, EditStartsAfterTheDelayOnASecondClick) {
+  ComPtr<TRecordingEditLink> link = new TRecordingEditLink();
+  tree.OnCreateEditor = ProvideLink(link.Get());
   SetMiscOption(TTreeMiscOption::toEditable, true);
   tree.SetEditDelay(60);
   Click(LabelX, RowY(2));

@@ -1,0 +1,135 @@
+#include "tree/edit/string_edit_link.h"
+
+#include <algorithm>
+
+#include "framework/form.h"
+#include "tree/edit/tree_edit.h"
+#include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
+
+namespace tree {
+
+namespace {
+
+constexpr int MinimumEditWidth = 30;
+
+TAlignment Mirrored(TAlignment alignment) {
+  switch (alignment) {
+    case TAlignment::taLeftJustify:
+      return TAlignment::taRightJustify;
+    case TAlignment::taRightJustify:
+      return TAlignment::taLeftJustify;
+    default:
+      return alignment;
+  }
+}
+
+}  // namespace
+
+TStringEditLink::TStringEditLink() : edit_(std::make_unique<TTreeEdit>(this)) {}
+
+TStringEditLink::~TStringEditLink() {
+  if (edit_) edit_->link_ = nullptr;
+}
+
+TCustomStringTree* TStringEditLink::Tree() const { return treeAlive_.expired() ? nullptr : tree_; }
+
+bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex column) {
+  auto* stringTree = ObjectAs<TCustomStringTree>(tree);
+  if (!stringTree || !edit_) return false;
+  tree_ = stringTree;
+  treeAlive_ = tree->LifeToken();
+  node_ = node;
+  column_ = column;
+  edit_->SetParent(stringTree);
+  String text;
+  stringTree->GetTextInfo(node, column, edit_->Font(), textBounds_, text);
+  edit_->Font()->SetColor(clBlack);
+  edit_->HandleNeeded();
+  edit_->SetText(text);
+  // The text the edit starts with is not a change, whatever its window made of it.
+  edit_->SetModified(false);
+  TTreeColumns* columns = stringTree->Header()->Columns();
+  if (column > NoColumn && columns->IsValidColumn(column)) {
+    edit_->SetBiDiMode(columns->Items(column)->BiDiMode());
+    alignment_ = columns->Items(column)->Alignment();
+  } else {
+    edit_->SetBiDiMode(stringTree->BiDiMode());
+    alignment_ = stringTree->Alignment();
+  }
+  if (edit_->BiDiMode() != TBiDiMode::bdLeftToRight) alignment_ = Mirrored(alignment_);
+  return true;
+}
+
+bool TStringEditLink::BeginEdit() {
+  if (stopped_ || !edit_) return false;
+  edit_->Show();
+  edit_->SelectAll();
+  // A tree hosted straight in a window of another framework has no form to route the focus through.
+  if (GetParentForm(edit_.get()))
+    edit_->SetFocus();
+  else
+    ::SetFocus(edit_->Handle());
+  return !stopped_;
+}
+
+bool TStringEditLink::EndEdit() {
+  if (stopped_) return false;
+  stopped_ = true;
+  if (edit_ && edit_->Modified()) {
+    if (TCustomStringTree* tree = Tree()) tree->DoNewText(node_, column_, edit_->Text());
+  }
+  if (edit_) edit_->Hide();
+  return true;
+}
+
+bool TStringEditLink::CancelEdit() {
+  if (stopped_) return false;
+  stopped_ = true;
+  if (edit_) edit_->Hide();
+  if (TCustomStringTree* tree = Tree()) tree->CancelEditNode();
+  return true;
+}
+
+RECT TStringEditLink::GetBounds() { return edit_ ? edit_->BoundsRect() : RECT{}; }
+
+void TStringEditLink::ProcessMessage(TMessage& message) {
+  if (edit_) message.Result = edit_->Perform(message.Msg, message.WParam, message.LParam);
+}
+
+void TStringEditLink::SetBounds(RECT r) {
+  TCustomStringTree* tree = Tree();
+  if (stopped_ || !edit_ || !tree) return;
+  r.left = std::max<LONG>(r.left, 0);
+  if (r.right - r.left < MinimumEditWidth) {
+    if (alignment_ == TAlignment::taRightJustify)
+      r.left = r.right - MinimumEditWidth;
+    else
+      r.right = r.left + MinimumEditWidth;
+  }
+  r.right = std::min<LONG>(r.right, tree->ClientWidth());
+  edit_->SetBoundsRect(r);
+
+  // The text lies where the tree drew it: TextMargin in from the edit's outer edge, on the tree's text line. The
+  // control narrows a formatting rectangle by its frame and margins, by amounts that differ between platforms:
+  // what it made of the first request is measured and made good.
+  HWND window = edit_->Handle();
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT clientOrigin{0, 0};
+  MapWindowPoints(window, tree->Handle(), &clientOrigin, 1);
+  const int frame = clientOrigin.x - r.left;
+  RECT wanted = client;
+  InflateRect(&wanted, frame - tree->TextMargin(), 0);
+  OffsetRect(&wanted, 0, textBounds_.top - clientOrigin.y);
+  wanted.bottom = std::max(wanted.bottom, wanted.top + static_cast<LONG>(textBounds_.bottom - textBounds_.top));
+  SendMessageW(window, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&wanted));
+  RECT made{};
+  SendMessageW(window, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&made));
+  RECT corrected{2 * wanted.left - made.left, 2 * wanted.top - made.top, 2 * wanted.right - made.right,
+                 2 * wanted.bottom - made.bottom};
+  if (!EqualRect(&made, &wanted)) SendMessageW(window, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&corrected));
+}
+
+}  // namespace tree
