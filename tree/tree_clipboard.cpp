@@ -47,10 +47,11 @@ IDataObject* TBaseTree::CreateClipboardDataObject() {
 void TBaseTree::CutOrCopyToClipboard(bool cut) {
   if (selectionCount_ == 0) return;
   Microsoft::WRL::ComPtr<IDataObject> dataObject;
-  dataObject.Attach(CreateClipboardDataObject());
+  *dataObject.ReleaseAndGetAddressOf() = CreateClipboardDataObject();
   if (!dataObject || OleSetClipboard(dataObject.Get()) != S_OK) return;
-  MarkCutCopyNodes(cut);
+  // The data object this one replaces cancels the marks it stood for when it goes: before the new marks are made.
   clipboardData_ = dataObject;
+  MarkCutCopyNodes(cut);
   if (HandleAllocated()) Invalidate();
 }
 

@@ -384,14 +384,14 @@ TEST(TreeDragManager, TargetFindsTheSourceTree) {
   target.HandleNeeded();
   ComPtr<TTreeDragManager> manager = new TTreeDragManager(&target);
   ComPtr<IDataObject> own;
-  own.Attach(ComPtr<TTreeDragManager>(new TTreeDragManager(&source))->GetDataObject());
+  *own.ReleaseAndGetAddressOf() = ComPtr<TTreeDragManager>(new TTreeDragManager(&source))->GetDataObject();
   ASSERT_NE(own, nullptr);
   DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   ASSERT_EQ(manager->DragEnter(own.Get(), MK_LBUTTON, POINTL{150, 150}, &effect), S_OK);
   EXPECT_TRUE(manager->GetIsDropTarget());
   EXPECT_EQ(manager->GetDragSource(), &source);
   ComPtr<IDataObject> current;
-  current.Attach(manager->GetDataObject());
+  *current.ReleaseAndGetAddressOf() = manager->GetDataObject();
   EXPECT_EQ(current, own);
   effect = DROPEFFECT_COPY;
   EXPECT_EQ(manager->DragOver(MK_LBUTTON, POINTL{151, 150}, &effect), S_OK);

@@ -108,7 +108,7 @@ struct TDragDropFixture : TPaintFixture {
     source.ClearSelection();
     source.AddToSelection(source.Top(selectedIndex));
     ComPtr<IDataObject> data;
-    data.Attach(source.GetDragManager()->GetDataObject());
+    *data.ReleaseAndGetAddressOf() = source.GetDragManager()->GetDataObject();
     return data;
   }
 };
@@ -231,7 +231,7 @@ TEST_F(TDragDropFixture, ForeignDataHasNoSourceTree) {
   GlobalUnlock(medium.hGlobal);
   ReleaseStgMedium(&medium);
   ComPtr<IDataObject> foreign;
-  foreign.Attach(new TBlockDataObject(block));
+  foreign = new TBlockDataObject(block);
   EXPECT_EQ(target.GetTreeFromDataObject(foreign.Get()), nullptr);
   EXPECT_EQ(target.GetTreeFromDataObject(rendered.Get()), &source);
 

@@ -780,7 +780,7 @@ TEST_F(TMouseFixture, OleDragNearTheEdgeScrollsOnlyWithAutoScroll) {
     ComPtr<IDropTarget> drop;
     ASSERT_EQ(big.GetDragManager()->QueryInterface(IID_PPV_ARGS(&drop)), S_OK);
     ComPtr<IDataObject> data;
-    data.Attach(big.GetDragManager()->GetDataObject());
+    *data.ReleaseAndGetAddressOf() = big.GetDragManager()->GetDataObject();
     auto screen = [&](int x, int y) {
       POINT p{x, y};
       ClientToScreen(big.Handle(), &p);

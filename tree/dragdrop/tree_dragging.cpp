@@ -23,7 +23,7 @@ DWORD AllowedEffects(TDragOperations operations) {
 
 ITreeDragManager* TBaseTree::GetDragManager() {
   if (!dragManager_) {
-    dragManager_.Attach(DoCreateDragManager());
+    *dragManager_.ReleaseAndGetAddressOf() = DoCreateDragManager();
     if (!dragManager_) dragManager_ = new TTreeDragManager(this);
   }
   return dragManager_.Get();
@@ -60,7 +60,7 @@ void TBaseTree::DoDragging(POINT p) {
   DoStartDrag(object);
   delete object;
   Microsoft::WRL::ComPtr<IDataObject> dataObject;
-  dataObject.Attach(GetDragManager()->GetDataObject());
+  *dataObject.ReleaseAndGetAddressOf() = GetDragManager()->GetDataObject();
   Microsoft::WRL::ComPtr<IDropSource> dropSource;
   GetDragManager()->QueryInterface(IID_PPV_ARGS(&dropSource));
   if (dataObject && CanShowDragImage()) PrepareDragImage(p, dataObject.Get());
