@@ -74,19 +74,10 @@ TColor TStyledClassicLook::ItemTextColor(const TStyledItemPaintInfo& itemInfo) {
 int TStyledClassicLook::PopupShadowKind() { return 3; }
 
 void TStyledClassicLook::ViewBorderSize(int viewType, POINT& size) {
-  if (IsViewType(viewType, vtToolbarFamily) || IsViewType(viewType, vtDock)) {
-    if (viewType & vtFloating) {
-      const bool resizable = (viewType & vtResizable) != 0;
-      size = POINT{GetSystemMetrics(resizable ? SM_CXFRAME : SM_CXDLGFRAME),
-                   GetSystemMetrics(resizable ? SM_CYFRAME : SM_CYDLGFRAME)};
-    } else {
-      size = POINT{2, 2};
-    }
-  } else if (IsViewType(viewType, vtPopupFamily)) {
-    size = IsViewType(viewType, vtListPopup) ? POINT{2, 2} : POINT{3, 3};
-  } else {
-    size = POINT{0, 0};
-  }
+  TStyledDefaultTheme::ViewBorderSize(viewType, size);
+  // List pop-ups get the two-pixel frame of the toolbars rather than the default theme's single line.
+  if (IsViewType(viewType, vtListPopup) && !IsViewType(viewType, vtToolbarFamily) && !IsViewType(viewType, vtDock))
+    size = POINT{2, 2};
 }
 
 TColor TStyledClassicLook::ViewBackColor(int viewType) {
@@ -343,13 +334,7 @@ void TStyledClassicLook::PaintItemImage(TCanvas* canvas, const RECT& rect, const
 void TStyledClassicLook::PaintMdiButton(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                         UINT buttonKind) {
   PaintButtonFace(canvas, rect, itemInfo);
-  int glyph = -1;
-  if (buttonKind == mbClose)
-    glyph = sgClose;
-  else if (buttonKind == mbMinimize)
-    glyph = sgMinimize;
-  else if (buttonKind == mbRestore)
-    glyph = sgRestore;
+  const int glyph = MdiButtonGlyph(buttonKind);
   if (glyph < 0) return;
   const int shift = itemInfo.Pushed ? 1 : 0;
   DrawListGlyph(canvas, Glyphs(), glyph, (rect.left + rect.right - kStockGlyphSize) / 2 + shift,

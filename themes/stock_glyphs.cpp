@@ -2,7 +2,16 @@
 
 #include <commctrl.h>
 
+#include "toolbars/theme/theme.h"
+
 namespace themes {
+
+int MdiButtonGlyph(unsigned buttonKind) {
+  if (buttonKind == toolbars::mbClose) return sgClose;
+  if (buttonKind == toolbars::mbMinimize) return sgMinimize;
+  if (buttonKind == toolbars::mbRestore) return sgRestore;
+  return -1;
+}
 
 TStockGlyphs::TStockGlyphs(std::function<std::unique_ptr<TBitmap>()> makeScratch)
     : makeScratch_(std::move(makeScratch)) {}

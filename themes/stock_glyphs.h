@@ -19,6 +19,9 @@ constexpr int sgMinimize = 2;
 constexpr int sgRestore = 3;
 constexpr int kStockGlyphSize = 16;
 
+// The glyph of an MDI button kind (close, minimise, restore), -1 for a kind without one.
+int MdiButtonGlyph(unsigned buttonKind);
+
 class TStockGlyphs {
  public:
   // makeScratch, when given, makes the unit's scratch bitmap together with the glyph list.

@@ -186,13 +186,7 @@ void TStyledTableTheme::PaintItemImage(TCanvas* canvas, const RECT& rect, const 
 void TStyledTableTheme::PaintMdiButton(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                        UINT buttonKind) {
   PaintButtonFace(canvas, rect, itemInfo);
-  int glyph = -1;
-  if (buttonKind == mbClose)
-    glyph = sgClose;
-  else if (buttonKind == mbMinimize)
-    glyph = sgMinimize;
-  else if (buttonKind == mbRestore)
-    glyph = sgRestore;
+  const int glyph = MdiButtonGlyph(buttonKind);
   if (glyph < 0) return;
   DrawListGlyph(canvas, Glyphs(), glyph, (rect.left + rect.right - kStockGlyphSize) / 2,
                 (rect.top + rect.bottom - kStockGlyphSize) / 2, ItemColor(itemInfo, TColorKind::ckText));
