@@ -6,6 +6,7 @@
 #include "tree/edit/tree_edit.h"
 #include "tree/string_tree.h"
 #include "tree/tree_columns.h"
+#include "tree/tree_drawing.h"
 #include "tree/tree_header.h"
 
 namespace tree {
@@ -13,17 +14,6 @@ namespace tree {
 namespace {
 
 constexpr int MinimumEditWidth = 30;
-
-TAlignment Mirrored(TAlignment alignment) {
-  switch (alignment) {
-    case TAlignment::taLeftJustify:
-      return TAlignment::taRightJustify;
-    case TAlignment::taRightJustify:
-      return TAlignment::taLeftJustify;
-    default:
-      return alignment;
-  }
-}
 
 }  // namespace
 
@@ -58,7 +48,7 @@ bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex 
     edit_->SetBiDiMode(stringTree->BiDiMode());
     alignment_ = stringTree->Alignment();
   }
-  if (edit_->BiDiMode() != TBiDiMode::bdLeftToRight) alignment_ = Mirrored(alignment_);
+  if (edit_->BiDiMode() != TBiDiMode::bdLeftToRight) alignment_ = MirroredAlignment(alignment_);
   return true;
 }
 
