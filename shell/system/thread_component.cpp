@@ -120,9 +120,14 @@ void TSysCustomThreadComponent::Restart() {
   std::unique_ptr<TSysEventThread> fresh = CreateThread(true);
   if (interval != 0) AsTimer(fresh.get())->SetInterval(interval);
   if (thread_) {
-    TSysEventThread* old = thread_.release();
-    old->SetFreeOnTerminate(true);
-    Dismiss(*old);
+    Dismiss(*thread_);
+    if (thread_->ThreadID() == GetCurrentThreadId()) {
+      // Restarted from its own handler: the old worker ends as soon as that handler returns.
+      thread_.release()->SetFreeOnTerminate(true);
+    } else {
+      // Waits for a handler still running, so that two never run at once and none outlives the component.
+      thread_.reset();
+    }
   }
   thread_ = std::move(fresh);
   thread_->Resume();

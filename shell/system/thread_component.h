@@ -34,8 +34,8 @@ class TSysCustomThreadComponent : public TSysComponent {
   TNotifyEvent OnExecute;
   TNotifyEvent OnException;
 
-  // A fresh worker replaces the current one at once; the old one ends without waiting for its handler and never
-  // runs it again.
+  // A fresh worker replaces the current one; the old one never runs its handler again, and one that is running
+  // it is waited for before the fresh worker starts (unless the restart comes from that handler itself).
   virtual void Restart();
   virtual void Synchronize(const TThreadMethod& method);
   // Runs method(data) on the main thread, unless such a call is already under way.
