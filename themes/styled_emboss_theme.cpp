@@ -16,9 +16,7 @@ namespace {
 
 int unitCounter = 0;
 
-void StartEmbossTheme() {
-  RegisterThemeOnce(unitCounter, L"Emboss", TStyledThemeClass::Of<TStyledEmbossTheme>());
-}
+void StartEmbossTheme() { RegisterThemeOnce(unitCounter, L"Emboss", TStyledThemeClass::Of<TStyledEmbossTheme>()); }
 
 void StopEmbossTheme() { ++unitCounter; }
 

@@ -188,7 +188,8 @@ void TStyledGlossTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, in
     case spPane:
     case spLastPane: {
       const int x = part == spPane ? rect.right - 3 : rect.right;
-      for (int y = rect.top; y < rect.bottom - 1; y += 3) canvas->SetPixels(x, y, colors_.StatusDot);
+      const RECT visible = VisiblePart(canvas, {x, rect.top, x + 1, rect.bottom - 1});
+      for (int y : DotsAlong(rect.top, visible.top, visible.bottom)) canvas->SetPixels(x, y, colors_.StatusDot);
       break;
     }
     case spSizeGrip:

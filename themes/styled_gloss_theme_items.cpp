@@ -51,10 +51,11 @@ void TStyledGlossTheme::Stripes(TCanvas* canvas, const RECT& rect, TColor color)
 void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRect, const RECT& paintRect,
                                             const RECT& clipRect, TColor color, bool transparent, int viewType) {
   (void)viewRect;
-  RECT area{};
-  if (transparent || !IntersectRect(&area, &paintRect, &clipRect)) return;
+  RECT clipped{};
+  if (transparent || !IntersectRect(&clipped, &paintRect, &clipRect)) return;
   HDC dc = canvas->Handle();
-  if (!RectVisible(dc, &area)) return;
+  if (!RectVisible(dc, &clipped)) return;
+  const RECT area = VisiblePart(canvas, clipped);
   const bool plain = IsViewType(viewType, kPlainDock) || IsOpaqueToolbar(viewType);
   if (!FillRectEx(canvas, area, color) || plain) return;
   const int luminance = ColorLuminance(color);
@@ -63,9 +64,10 @@ void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
   const TColor dark = NearestOn(dc, ShiftColorBrightness(color, -8));
   // Stripes every third row counted from the view's top, so that a partial repaint matches a full one; only the
   // rows inside the repainted area are drawn.
-  for (int y = area.top - (area.top - paintRect.top) % 3; y < paintRect.bottom; y += 3) {
-    if (y >= area.top && y < area.bottom) DrawLineEx(canvas, area.left, y, area.right, y, dark);
-    if (y + 1 >= area.top && y + 1 < area.bottom) DrawLineEx(canvas, area.left, y + 1, area.right, y + 1, light);
+  for (long long y = area.top - (static_cast<long long>(area.top) - paintRect.top) % 3; y < area.bottom; y += 3) {
+    const int row = static_cast<int>(y);
+    if (row >= area.top) DrawLineEx(canvas, area.left, row, area.right, row, dark);
+    if (row + 1 < area.bottom) DrawLineEx(canvas, area.left, row + 1, area.right, row + 1, light);
   }
 }
 
@@ -272,12 +274,13 @@ void TStyledGlossTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const 
                                        bool horizontal, bool lineOnly) {
   (void)lineOnly;
   // Dots every third pixel along the middle of the separator itself, wherever the view placed it.
+  const RECT visible = VisiblePart(canvas, rect);
   if (horizontal) {
-    const int y = (rect.top + rect.bottom) / 2;
-    for (int x = rect.left; x < rect.right; x += 3) canvas->SetPixels(x, y, clBlack);
+    const int y = rect.top + (rect.bottom - rect.top) / 2;
+    for (int x : DotsAlong(rect.left, visible.left, visible.right)) canvas->SetPixels(x, y, clBlack);
   } else if (itemInfo.Enabled) {
-    const int x = (rect.left + rect.right) / 2;
-    for (int y = rect.top; y < rect.bottom; y += 3) canvas->SetPixels(x, y, clBlack);
+    const int x = rect.left + (rect.right - rect.left) / 2;
+    for (int y : DotsAlong(rect.top, visible.top, visible.bottom)) canvas->SetPixels(x, y, clBlack);
   }
 }
 

@@ -48,8 +48,13 @@ TEST_F(GlossTest, ViewColoursFieldsAndTables) {
   const struct {
     int ViewType;
     COLORREF Color;
-  } views[] = {{vtToolbar, kToolbar}, {vtMenuBar, kToolbar}, {vtToolWindow, kToolbar}, {vtPopupMenu, kWindow},
-               {vtListPopup, kWindow}, {vtDock, RGB(255, 255, 255)}, {0, kFace}};
+  } views[] = {{vtToolbar, kToolbar},
+               {vtMenuBar, kToolbar},
+               {vtToolWindow, kToolbar},
+               {vtPopupMenu, kWindow},
+               {vtListPopup, kWindow},
+               {vtDock, RGB(255, 255, 255)},
+               {0, kFace}};
   for (const auto& view : views) EXPECT_EQ(Rgb(theme->ViewBackColor(view.ViewType)), view.Color) << view.ViewType;
 
   const themes::TGlossColors& c = theme->Colors();
@@ -78,8 +83,8 @@ TEST_F(GlossTest, ViewColoursFieldsAndTables) {
       {"toolbar pushed", bar[themes::tsPushed], kBaseLight, RGB(0, 0, 0), kBase},
       {"toolbar hot", bar[themes::tsHot], Contrasted(kBaseLight, kToolbar, 50), RGB(0, 0, 0),
        Contrasted(kBaseLight, kToolbar, 100)},
-      {"toolbar disabled and hot", bar[themes::tsDisabledHot], Contrasted(kBaseLight, kToolbar, 50),
-       RGB(116, 116, 116), kPaper},
+      {"toolbar disabled and hot", bar[themes::tsDisabledHot], Contrasted(kBaseLight, kToolbar, 50), RGB(116, 116, 116),
+       kPaper},
       {"toolbar checked and hot", bar[themes::tsCheckedHot], Contrasted(RGB(230, 230, 246), kToolbar, 30),
        RGB(255, 255, 255), Contrasted(RGB(230, 230, 246), Contrasted(RGB(230, 230, 246), kToolbar, 30), 100)},
       {"toolbar submenu open", bar[themes::tsSubmenuOpen], kBaseLight, RGB(255, 255, 255), kBase},
@@ -108,7 +113,7 @@ TEST_F(GlossTest, MetricsMarginsAndBorders) {
   themes::TStyledGlossTheme* theme = Gloss();
   const struct {
     int Index, Value;
-  } metrics[] = {{10, 12}, {20, 8}, {33, 8}, {21, 3}, {30, 3}, {34, 3}, {35, 3}, {31, 1}, {60, 1}, {32, 0}, {64, 0},
+  } metrics[] = {{10, 12}, {20, 8}, {33, 8}, {21, 3}, {30, 3}, {34, 3}, {35, 3},  {31, 1}, {60, 1},  {32, 0}, {64, 0},
                  {36, 2},  {37, 2}, {61, 2}, {62, 2}, {40, 6}, {50, 5}, {65, 14}, {0, -1}, {99, -1}, {-1, -1}};
   for (const auto& metric : metrics) EXPECT_EQ(theme->IntegerMetric(metric.Index), metric.Value) << metric.Index;
   for (int index = -1; index < 70; ++index) EXPECT_EQ(theme->BooleanMetric(index), index == 3) << index;
@@ -116,7 +121,8 @@ TEST_F(GlossTest, MetricsMarginsAndBorders) {
   const struct {
     int Id;
     TStyledMargins Margins;
-  } margins[] = {{miToolbarButton, {2, 2, 2, 2}}, {miStatusBarPanel, {3, 1, 3, 1}}, {2, {0, 0, 0, 0}}, {9, {0, 0, 0, 0}}};
+  } margins[] = {
+      {miToolbarButton, {2, 2, 2, 2}}, {miStatusBarPanel, {3, 1, 3, 1}}, {2, {0, 0, 0, 0}}, {9, {0, 0, 0, 0}}};
   for (const auto& margin : margins) {
     TStyledMargins got{-1, -1, -1, -1};
     theme->MarginsById(margin.Id, got);
@@ -128,13 +134,14 @@ TEST_F(GlossTest, MetricsMarginsAndBorders) {
   const struct {
     int ViewType;
     POINT Size;
-  } borders[] = {{vtPopupMenu, {2, 2}},
-                 {vtChevronPopup, {2, 2}},
-                 {vtToolbar, {2, 2}},
-                 {vtDock, {2, 2}},
-                 {vtToolbar | vtFloating | vtResizable, {GetSystemMetrics(SM_CXFRAME) - 1, GetSystemMetrics(SM_CYFRAME) - 1}},
-                 {vtDock | vtFloating, {GetSystemMetrics(SM_CXDLGFRAME) - 1, GetSystemMetrics(SM_CYDLGFRAME) - 1}},
-                 {0, {0, 0}}};
+  } borders[] = {
+      {vtPopupMenu, {2, 2}},
+      {vtChevronPopup, {2, 2}},
+      {vtToolbar, {2, 2}},
+      {vtDock, {2, 2}},
+      {vtToolbar | vtFloating | vtResizable, {GetSystemMetrics(SM_CXFRAME) - 1, GetSystemMetrics(SM_CYFRAME) - 1}},
+      {vtDock | vtFloating, {GetSystemMetrics(SM_CXDLGFRAME) - 1, GetSystemMetrics(SM_CYDLGFRAME) - 1}},
+      {0, {0, 0}}};
   for (const auto& border : borders) {
     POINT size{-5, -5};
     theme->ViewBorderSize(border.ViewType, size);
@@ -200,22 +207,26 @@ TEST_F(GlossTest, OneGradientStripGrowsToTheLargestSizeAskedFor) {
   const HBITMAP handle = strip->Handle();
   const DWORD objects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   // A toolbar of smaller items: no new bitmap, the strip stays as it is.
-  for (int i = 0; i < 50; ++i) theme->PaintButtonFace(surface.Canvas(), {i * 7, 50, i * 7 + 7, 50 + 10 + i % 20}, pushed);
+  for (int i = 0; i < 50; ++i)
+    theme->PaintButtonFace(surface.Canvas(), {i * 7, 50, i * 7 + 7, 50 + 10 + i % 20}, pushed);
   EXPECT_EQ(strip->Height(), 37);
   EXPECT_EQ(strip->Width(), 1);
   EXPECT_EQ(strip->Handle(), handle);
   EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), objects);
-  // A horizontal caption gradient widens it; a taller face deepens it; neither shrinks it again.
+  // A horizontal caption gradient turns it, keeping the longest run; a taller face deepens it; neither shrinks it.
   TStyledDockedCaptionInfo caption{};
   caption.BorderSize = {2, 2};
   caption.Caption = L"Side";
   surface.Canvas()->Brush()->SetColor(clBtnFace);
   theme->PaintDockedCaption(surface.Canvas(), {0, 0, 60, 100}, caption);
-  const int captionSteps = GetSystemMetrics(SM_CYSMCAPTION) - 2;
-  EXPECT_EQ(strip->Width(), std::max(1, captionSteps));
+  EXPECT_EQ(strip->Width(), 37);
+  EXPECT_EQ(strip->Height(), 1);
   theme->PaintButtonFace(surface.Canvas(), {0, 0, 24, 100}, pushed);
   EXPECT_EQ(strip->Height(), 97);
+  EXPECT_EQ(strip->Width(), 1);
   theme->PaintButtonFace(surface.Canvas(), {0, 0, 24, 20}, pushed);
   EXPECT_EQ(strip->Height(), 97);
-  EXPECT_EQ(strip->Width(), std::max(1, captionSteps));
+  // A run longer than any screen is sampled into a strip of bounded length.
+  theme->PaintButtonFace(surface.Canvas(), {0, 0, 24, 1 << 24}, pushed);
+  EXPECT_EQ(strip->Height(), 4096);
 }

@@ -59,8 +59,7 @@ TEST_F(GlossPaintTest, BackgroundsAreStripedFromTheViewsTop) {
     SCOPED_TRACE(view.Name);
     // Rows 0 to 30: the last stripe's light row would fall on row 31, outside the view.
     TThemeSurface surface(30, 34);
-    theme->PaintViewBackground(surface.Canvas(), {}, {0, 0, 30, 31}, {0, 0, 30, 31}, 0x00F4F4F4,
-                               false, view.ViewType);
+    theme->PaintViewBackground(surface.Canvas(), {}, {0, 0, 30, 31}, {0, 0, 30, 31}, 0x00F4F4F4, false, view.ViewType);
     EXPECT_EQ(surface.Pixel(5, 0), view.Row0);
     EXPECT_EQ(surface.Pixel(5, 1), view.Row1);
     EXPECT_EQ(surface.Pixel(5, 2), view.Row2);
@@ -89,7 +88,7 @@ TEST_F(GlossPaintTest, BackgroundsAreStripedFromTheViewsTop) {
 
 TEST_F(GlossPaintTest, ButtonFacesInTheirStates) {
   themes::TStyledGlossTheme* theme = Gloss();
-  const COLORREF mid = RGB(204, 204, 236);      // 20 % highlight over window
+  const COLORREF mid = RGB(204, 204, 236);          // 20 % highlight over window
   const COLORREF midDisabled = RGB(217, 217, 241);  // 15 %
   const struct {
     const char* Name;
@@ -101,20 +100,20 @@ TEST_F(GlossPaintTest, ButtonFacesInTheirStates) {
       {"hot", Item(vtToolbar, ioToolbarStyle, hkHot), kPaper, kBase, kBase, kPaper, kPaper},
       {"pushed", State(Item(vtToolbar, ioToolbarStyle), true, true, false), kPaper, kBase, kBase, 0, kWhite},
       {"checked", State(Item(vtToolbar, ioToolbarStyle), true, false, true), kPaper, kBase, kBase, 0, kWhite},
-      {"checked, disabled", State(Item(vtToolbar, ioToolbarStyle), false, false, true), kPaper, kPaper, kPaper,
-       kPaper, kPaper},
-      {"disabled, keyboard", State(Item(vtToolbar, ioToolbarStyle, hkKeyboardHot), false, false, false), kPaper,
-       kBase, kBase, kPaper, kPaper},
+      {"checked, disabled", State(Item(vtToolbar, ioToolbarStyle), false, false, true), kPaper, kPaper, kPaper, kPaper,
+       kPaper},
+      {"disabled, keyboard", State(Item(vtToolbar, ioToolbarStyle, hkKeyboardHot), false, false, false), kPaper, kBase,
+       kBase, kPaper, kPaper},
       {"disabled, mouse", State(Item(vtToolbar, ioToolbarStyle, hkHot), false, false, false), kPaper, kPaper, kPaper,
        kPaper, kPaper},
       {"designing", Item(vtToolbar, ioToolbarStyle | ioDesigning), kPaper, kBase, kBase, kPaper, kPaper},
       {"opaque", Item(vtToolbar | vtOpaque, ioToolbarStyle), kPaper, mid, mid, kToolbar, kToolbar},
-      {"opaque, disabled", State(Item(vtToolbar | vtOpaque, ioToolbarStyle), false, false, false), kPaper,
-       midDisabled, midDisabled, kPaper, kPaper},
+      {"opaque, disabled", State(Item(vtToolbar | vtOpaque, ioToolbarStyle), false, false, false), kPaper, midDisabled,
+       midDisabled, kPaper, kPaper},
       {"not toolbar-style, hot", Item(vtToolbar, 0, hkHot), kPaper, kBase, kPaper, kPaper, kPaper},
       {"menu bar, hot", Item(vtMenuBar, ioToolbarStyle, hkHot), kSilver, kSilver, kPaper, kPaper, kPaper},
-      {"menu bar, pushed", State(Item(vtMenuBar, ioToolbarStyle), true, true, false), kBaseDark, kBaseDark,
-       kBaseLight, kBaseLight, kBaseLight},
+      {"menu bar, pushed", State(Item(vtMenuBar, ioToolbarStyle), true, true, false), kBaseDark, kBaseDark, kBaseLight,
+       kBaseLight, kBaseLight},
       {"menu bar, normal", Item(vtMenuBar, ioToolbarStyle), kPaper, kPaper, kPaper, kPaper, kPaper},
   };
   for (const auto& face : faces) {
@@ -370,10 +369,11 @@ TEST_F(GlossPaintTest, MenuItemsStripesDividersArrowsAndCheckBoxes) {
   } items[] = {
       {"normal", Item(vtPopupMenu, ioHasSubmenu | ioDropDownCombo), kPaper, kPaper, kBlack, text},
       {"hot", Item(vtPopupMenu, ioHasSubmenu | ioDropDownCombo, hkHot), kBaseDark, kBaseLight, kWhite, kWhite},
-      {"keyboard-hot", Item(vtPopupMenu, ioHasSubmenu | ioDropDownCombo, hkKeyboardHot), kBaseDark, kBaseLight,
-       kBlack, kWhite},
-      {"disabled, keyboard", State(Item(vtPopupMenu, ioHasSubmenu | ioDropDownCombo, hkKeyboardHot), false, false, false),
-       kBaseDark, kBaseLight, Rgb(theme->PopupItems()[themes::psDisabledHot].Text), kWhite},
+      {"keyboard-hot", Item(vtPopupMenu, ioHasSubmenu | ioDropDownCombo, hkKeyboardHot), kBaseDark, kBaseLight, kBlack,
+       kWhite},
+      {"disabled, keyboard",
+       State(Item(vtPopupMenu, ioHasSubmenu | ioDropDownCombo, hkKeyboardHot), false, false, false), kBaseDark,
+       kBaseLight, Rgb(theme->PopupItems()[themes::psDisabledHot].Text), kWhite},
       {"disabled, mouse", State(Item(vtPopupMenu, ioHasSubmenu | ioDropDownCombo, hkHot), false, false, false), kPaper,
        kPaper, gray, kWhite},
   };
@@ -456,10 +456,8 @@ TEST_F(GlossPaintTest, PopupFrameOpensTowardsTheParentItem) {
     bool Horizontal;
     int At;
   } openings[] = {
-      {"above", {10, -20, 30, 1}, 11, 29, true, 0},
-      {"above, wider", {-5, -20, 70, 1}, 1, 59, true, 0},
-      {"below", {10, 39, 30, 60}, 11, 29, true, 39},
-      {"left", {-20, 10, 1, 30}, 11, 29, false, 0},
+      {"above", {10, -20, 30, 1}, 11, 29, true, 0},  {"above, wider", {-5, -20, 70, 1}, 1, 59, true, 0},
+      {"below", {10, 39, 30, 60}, 11, 29, true, 39}, {"left", {-20, 10, 1, 30}, 11, 29, false, 0},
       {"right", {59, 5, 80, 50}, 6, 39, false, 59},
   };
   for (const auto& opening : openings) {
@@ -593,7 +591,8 @@ TEST_F(GlossPaintTest, FloatingFramesActiveAndInactive) {
     int CloseState;
     COLORREF Border, CloseFrame, CloseFill;
   } windows[] = {
-      {"toolbar, active, hot close", vtToolbar | vtFloating, true, cbsShown | cbsHot, RGB(153, 153, 153), kGrey, kWhite},
+      {"toolbar, active, hot close", vtToolbar | vtFloating, true, cbsShown | cbsHot, RGB(153, 153, 153), kGrey,
+       kWhite},
       {"toolbar, active, pushed close", vtToolbar | vtFloating, true, cbsShown | cbsPushed, RGB(153, 153, 153), kGrey,
        kSilver},
       {"toolbar, inactive", vtToolbar | vtFloating, false, cbsShown | cbsHot, RGB(153, 153, 153), kPaleFrame, kWhite},
@@ -660,7 +659,8 @@ TEST_F(GlossPaintTest, StatusBarBackgroundDotsAndGrip) {
     SCOPED_TRACE(grip.Size);
     TThemeSurface corner(40, 40);
     theme->PaintStatusBarPart(corner.Canvas(), {40 - grip.Size, 40 - grip.Size, 40, 40}, spSizeGrip);
-    for (size_t i = 0; i < grip.Bottom.size(); ++i) EXPECT_EQ(corner.Pixel(37 - static_cast<int>(i), 39), grip.Bottom[i]) << i;
+    for (size_t i = 0; i < grip.Bottom.size(); ++i)
+      EXPECT_EQ(corner.Pixel(37 - static_cast<int>(i), 39), grip.Bottom[i]) << i;
     EXPECT_EQ(corner.Pixel(38, 39), kPaper);
   }
 }
