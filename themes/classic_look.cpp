@@ -38,8 +38,8 @@ RECT Deflated(RECT rect, int dx, int dy) {
 }  // namespace
 
 void DrawClassicCross(TCanvas* canvas, const RECT& rect, int shift) {
-  DrawPatternGlyph(canvas, kCloseCross, (rect.left + rect.right - 6) / 2 + shift,
-                   (rect.top + rect.bottom - 6) / 2 + shift, 7, 6, clBtnText);
+  DrawPatternGlyph(canvas, kCloseCross, (rect.left + rect.right - 6) / 2 + shift, (rect.top + rect.bottom - 6) / 2 + shift,
+                   7, 6, clBtnText);
 }
 
 TStyledClassicLook::TStyledClassicLook(const String& name, TStockGlyphs& unitGlyphs)
@@ -137,9 +137,8 @@ void TStyledClassicLook::PaintButtonFace(TCanvas* canvas, const RECT& rect, cons
     return;
   }
   if ((itemInfo.Pushed || itemInfo.Checked) && itemInfo.Enabled) {
-    const TColor tint = itemInfo.Pushed || itemInfo.HoverKind != hkNone
-                            ? (LowColor ? clBtnHighlight : BlendColors(clBtnHighlight, clBtnFace, 128))
-                            : clWindow;
+    const TColor tint = itemInfo.Pushed || itemInfo.HoverKind != hkNone ? (LowColor ? clBtnHighlight : BlendColors(clBtnHighlight, clBtnFace, 128))
+                                                                              : clWindow;
     DitherRect(canvas, Deflated(face, 1, 1), tint, clBtnHighlight);
     if (PressedFaceHasInnerEdge()) {
       PenColor(canvas, clBtnFace);
@@ -384,8 +383,7 @@ void TStyledClassicLook::PaintCaptionCloseButton(TCanvas* canvas, RECT rect, int
   DrawClassicCross(canvas, rect, pushed ? 1 : 0);
 }
 
-void TStyledClassicLook::PaintToolbarFrame(TCanvas* canvas, const RECT& rect,
-                                           const TStyledToolbarPaintInfo& toolbarInfo) {
+void TStyledClassicLook::PaintToolbarFrame(TCanvas* canvas, const RECT& rect, const TStyledToolbarPaintInfo& toolbarInfo) {
   RECT area = rect;
   if (toolbarInfo.BorderStyle == 1) DrawEdge(canvas->Handle(), &area, BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
   InflateRect(&area, -1, -1);

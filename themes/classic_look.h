@@ -37,8 +37,7 @@ class TStyledClassicLook : public toolbars::TStyledDefaultTheme {
   void PaintDockedCaption(TCanvas* canvas, const RECT& rect,
                           const toolbars::TStyledDockedCaptionInfo& captionInfo) override;
   void PaintDropDownArrow(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo) override;
-  void PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
-                          const toolbars::TStyledWindowPaintInfo& windowInfo) override;
+  void PaintFloatingFrame(TCanvas* canvas, const RECT& rect, const toolbars::TStyledWindowPaintInfo& windowInfo) override;
   void PaintItemFrame(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo) override;
   void PaintItemImage(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo,
                       TCustomImageList* imageList, int imageIndex) override;

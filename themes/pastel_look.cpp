@@ -237,7 +237,8 @@ void TStyledPastelLook::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
   const int inset = IntegerMetric(60);
   InflateRect(&box, -inset, -inset);
   const RECT buttonArea = box;
-  if (!itemInfo.Enabled && !IsOpaqueToolbar(itemInfo.ViewType)) FrameIn(canvas, box, ToolbarItems()[tsDisabled].Text);
+  if (!itemInfo.Enabled && !IsOpaqueToolbar(itemInfo.ViewType))
+    FrameIn(canvas, box, ToolbarItems()[tsDisabled].Text);
   if (editInfo.RightWidth > 0) box.right += 2 - editInfo.RightWidth;
   if (itemInfo.Enabled) {
     const bool plainPopup =
@@ -257,8 +258,8 @@ void TStyledPastelLook::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
   }
 }
 
-void TStyledPastelLook::PaintEditButtonPart(TCanvas* canvas, RECT face, const RECT& toolbarFrame, bool pushed, bool hot,
-                                            TStyledItemPaintInfo& itemInfo) {
+void TStyledPastelLook::PaintEditButtonPart(TCanvas* canvas, RECT face, const RECT& toolbarFrame, bool pushed,
+                                            bool hot, TStyledItemPaintInfo& itemInfo) {
   if (pushed || hot || IsOpaqueToolbar(itemInfo.ViewType)) {
     itemInfo.Pushed = pushed;
     PaintButtonFace(canvas, face, itemInfo);
@@ -469,7 +470,8 @@ void TStyledPastelLook::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
     FrameRectEx(canvas, button, colors.Frame, true);
     const bool filled = FillRectEx(canvas, button, colors.Fill);
     DrawListGlyph(canvas, Glyphs(), sgClose, (button.left + button.right - kStockGlyphSize + 1) / 2,
-                  (button.top + button.bottom - kStockGlyphSize) / 2, filled ? colors.Text : captionSet.CaptionText);
+                  (button.top + button.bottom - kStockGlyphSize) / 2,
+                  filled ? colors.Text : captionSet.CaptionText);
   }
 }
 
@@ -520,8 +522,7 @@ void TStyledPastelLook::PaintGrip(TCanvas* canvas, const RECT& handle, const TSt
   }
 }
 
-void TStyledPastelLook::PaintToolbarFrame(TCanvas* canvas, const RECT& rect,
-                                          const TStyledToolbarPaintInfo& toolbarInfo) {
+void TStyledPastelLook::PaintToolbarFrame(TCanvas* canvas, const RECT& rect, const TStyledToolbarPaintInfo& toolbarInfo) {
   RECT area = rect;
   PaintToolbarBorder(canvas, area, toolbarInfo);
   if (!toolbarInfo.AllowDrag) return;

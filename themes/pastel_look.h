@@ -52,8 +52,7 @@ class TStyledPastelLook : public TStyledTableTheme {
   void PaintDockedCaption(TCanvas* canvas, const RECT& rect,
                           const toolbars::TStyledDockedCaptionInfo& captionInfo) override;
   void PaintDropDownArrow(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo) override;
-  void PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
-                          const toolbars::TStyledWindowPaintInfo& windowInfo) override;
+  void PaintFloatingFrame(TCanvas* canvas, const RECT& rect, const toolbars::TStyledWindowPaintInfo& windowInfo) override;
   void PaintItemFrame(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo) override;
   void PaintMenuItem(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo) override;
   void PaintMenuItemHighlight(TCanvas* canvas, const RECT& rect,

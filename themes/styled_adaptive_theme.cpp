@@ -107,10 +107,10 @@ void TStyledAdaptiveTheme::PaintViewBackground(TCanvas* canvas, const RECT& view
   }
   RECT area{};
   if (!IntersectRect(&area, &paintRect, &clipRect)) return;
-  const bool noDock =
-      IsRectEmpty(&viewRect) && viewRect.left == 0 && viewRect.top == 0 && viewRect.right == 0 && viewRect.bottom == 0;
-  const bool wider =
-      noDock ? paintRect.right > paintRect.bottom : std::abs(area.right - area.left) > std::abs(area.bottom - area.top);
+  const bool noDock = IsRectEmpty(&viewRect) && viewRect.left == 0 && viewRect.top == 0 && viewRect.right == 0 &&
+                      viewRect.bottom == 0;
+  const bool wider = noDock ? paintRect.right > paintRect.bottom
+                            : std::abs(area.right - area.left) > std::abs(area.bottom - area.top);
   if (wider) {
     ++area.bottom;
     GradientFill(canvas, area, unitColors.GradDark, unitColors.GradLight, false);

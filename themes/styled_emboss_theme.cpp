@@ -16,7 +16,9 @@ namespace {
 
 int unitCounter = 0;
 
-void StartEmbossTheme() { RegisterThemeOnce(unitCounter, L"Emboss", TStyledThemeClass::Of<TStyledEmbossTheme>()); }
+void StartEmbossTheme() {
+  RegisterThemeOnce(unitCounter, L"Emboss", TStyledThemeClass::Of<TStyledEmbossTheme>());
+}
 
 void StopEmbossTheme() { ++unitCounter; }
 

@@ -13,7 +13,9 @@ namespace {
 
 int unitCounter = 0;
 
-void StartPastelTheme() { RegisterThemeOnce(unitCounter, L"Pastel", TStyledThemeClass::Of<TStyledPastelTheme>()); }
+void StartPastelTheme() {
+  RegisterThemeOnce(unitCounter, L"Pastel", TStyledThemeClass::Of<TStyledPastelTheme>());
+}
 
 void StopPastelTheme() { ++unitCounter; }
 
@@ -77,8 +79,8 @@ void TStyledPastelTheme::SetupColorCache() {
   const TColor hot = Contrasted(MixColorsPercent(clHighlight, clWindow, 30), c.Toolbar, 50);
   const TColor border = Contrasted(MixColorsPercent(clBtnText, clBtnShadow, 15), c.Toolbar, 120);
   const TColor inactiveText = Contrasted(g, clBtnFace, 120);
-  c.Floating[0] = {
-      {{border, clBtnShadow, Contrasted(clBtnHighlight, clBtnShadow, 180)}, {border, clBtnFace, inactiveText}}};
+  c.Floating[0] = {{{border, clBtnShadow, Contrasted(clBtnHighlight, clBtnShadow, 180)},
+                    {border, clBtnFace, inactiveText}}};
   c.Floating[1] = {{{clBtnShadow, clBtnFace, clBtnText}, {clBtnShadow, clBtnFace, inactiveText}}};
   SetupItemTables(hot, Contrasted(clMenuText, hot, 180));
   c.Grip = Contrasted(MixColorsPercent(clBtnShadow, clWindow, 75), c.Toolbar, 85);

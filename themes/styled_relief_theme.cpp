@@ -21,7 +21,9 @@ constexpr int kFloatingCaptionGap = 16;
 
 int unitCounter = 0;
 
-void StartReliefTheme() { RegisterThemeOnce(unitCounter, L"Relief", TStyledThemeClass::Of<TStyledReliefTheme>()); }
+void StartReliefTheme() {
+  RegisterThemeOnce(unitCounter, L"Relief", TStyledThemeClass::Of<TStyledReliefTheme>());
+}
 
 void StopReliefTheme() { ++unitCounter; }
 
@@ -99,8 +101,8 @@ void TStyledReliefTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const
 void TStyledReliefTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int buttonType, bool flat) {
   TStyledClassicLook::PaintScrollButton(canvas, rect, buttonType, flat);
   // The corners the cut frame leaves out.
-  for (const POINT at : {POINT{rect.left, rect.top}, POINT{rect.right - 1, rect.top},
-                         POINT{rect.right - 1, rect.bottom - 1}, POINT{rect.left, rect.bottom - 1}})
+  for (const POINT at : {POINT{rect.left, rect.top}, POINT{rect.right - 1, rect.top}, POINT{rect.right - 1, rect.bottom - 1},
+                         POINT{rect.left, rect.bottom - 1}})
     canvas->SetPixels(at.x, at.y, clBtnFace);
 }
 

@@ -79,7 +79,8 @@ void TStyledTableTheme::Dispatch(TMessage& message) {
 }
 
 TColor TStyledTableTheme::ItemColor(const TStyledItemPaintInfo& itemInfo, TColorKind kind) {
-  const bool toolbarStyle = !IsViewType(itemInfo.ViewType, vtPopupMenu) || (itemInfo.ItemOptions & ioToolbarStyle) != 0;
+  const bool toolbarStyle =
+      !IsViewType(itemInfo.ViewType, vtPopupMenu) || (itemInfo.ItemOptions & ioToolbarStyle) != 0;
   if (!toolbarStyle) return Pick(popupItems_[static_cast<size_t>(PopupItemState(itemInfo))], kind);
   const TColor color = Pick(toolbarItems_[static_cast<size_t>(ToolbarItemState(itemInfo))], kind);
   if (color == clNone && IsOpaqueToolbar(itemInfo.ViewType)) {
@@ -103,8 +104,9 @@ TColor TStyledTableTheme::ImageAreaColor(const TStyledItemPaintInfo& itemInfo, T
 POINT TStyledTableTheme::ItemImageOffset(TCanvas* canvas, const TStyledItemPaintInfo& itemInfo,
                                          TCustomImageList* imageList) {
   (void)canvas;
-  const bool raised = !ObjectAs<TBarCustomImageList>(imageList) && itemInfo.Enabled && itemInfo.HoverKind != hkNone &&
-                      !itemInfo.Checked && !(itemInfo.Pushed && !itemInfo.IsSubmenuParent);
+  const bool raised = !ObjectAs<TBarCustomImageList>(imageList) && itemInfo.Enabled &&
+                      itemInfo.HoverKind != hkNone && !itemInfo.Checked &&
+                      !(itemInfo.Pushed && !itemInfo.IsSubmenuParent);
   return raised ? POINT{-1, -1} : POINT{0, 0};
 }
 
