@@ -72,6 +72,7 @@ void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
 }
 
 void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   const bool hot = IsHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
@@ -114,6 +115,7 @@ void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const
 
 void TStyledGlossTheme::PaintItemCaption(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                          const String& caption, UINT format, bool rotated) {
+  if (IsRectEmpty(&rect)) return;
   TColor color = CaptionTextColor;
   if (IsViewType(itemInfo.ViewType, vtMenuBar) && itemInfo.HoverKind != hkNone)
     color = itemInfo.Pushed || itemInfo.Checked ? clWhite : clBtnText;
@@ -127,10 +129,12 @@ void TStyledGlossTheme::PaintItemCaption(TCanvas* canvas, const RECT& rect, cons
 }
 
 void TStyledGlossTheme::PaintCheckGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   DrawCheckMark(canvas, rect, itemInfo.Enabled ? clBlack : PopupItems()[psDisabled].Text);
 }
 
 void TStyledGlossTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   if (!itemInfo.Enabled && itemInfo.HoverKind != hkKeyboardHot) {
     RECT inner = Deflated(rect, 1);
     FrameRectEx(canvas, inner, colors_.Toolbar, false);
@@ -145,6 +149,7 @@ void TStyledGlossTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const 
 
 void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
                                        const TStyledEditFrameInfo& editInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintItemFrame(canvas, rect, itemInfo);
   const int inset = IntegerMetric(60);
   const RECT area = Deflated(rect, inset);
@@ -173,6 +178,7 @@ void TStyledGlossTheme::PaintEditButtonFace(TCanvas* canvas, const RECT& rect, b
 
 void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
                                         const TStyledEditButtonInfo& buttonInfo) {
+  if (IsRectEmpty(&rect)) return;
   const RECT button{rect.left + 1, rect.top, rect.right, rect.bottom};
   const bool opaque = IsOpaqueToolbar(itemInfo.ViewType);
   const bool disabled = (buttonInfo.ButtonState & ebsDisabled) != 0;
@@ -219,6 +225,7 @@ void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
 }
 
 void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   const TColor color = ItemColor(itemInfo, TColorKind::ckText);
   const int x = (rect.left + rect.right) / 2;
   const int y = (rect.top + rect.bottom) / 2;
@@ -238,10 +245,12 @@ void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, co
 
 void TStyledGlossTheme::PaintMenuItemHighlight(TCanvas* canvas, const RECT& rect,
                                                const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   if (IsHot(itemInfo)) Stripes(canvas, rect, GlossColors().Base);
 }
 
 void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintMenuItemHighlight(canvas, rect, itemInfo);
   const TColor text = ItemColor(itemInfo, TColorKind::ckText);
   const int w = GetSystemMetrics(SM_CXMENUCHECK);
@@ -272,6 +281,7 @@ void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
 
 void TStyledGlossTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                        bool horizontal, bool lineOnly) {
+  if (IsRectEmpty(&rect)) return;
   (void)lineOnly;
   // Dots every third pixel along the middle of the separator itself, wherever the view placed it.
   const RECT visible = VisiblePart(canvas, rect);
@@ -285,6 +295,7 @@ void TStyledGlossTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const 
 }
 
 void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int buttonType, bool flat) {
+  if (IsRectEmpty(&rect)) return;
   const bool highlighted = flat;
   const RECT inner = Deflated(rect, 1);
   TColor pen = GlossColors().Base;
@@ -304,6 +315,7 @@ void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int
 }
 
 void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, int controlType, int state) {
+  if (IsRectEmpty(&rect)) return;
   if (controlType != scCheckBox && controlType != scRadioButton) return;
   const auto& rows = ToolbarItems();
   const bool checked = state & scsChecked;

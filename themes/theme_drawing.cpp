@@ -266,6 +266,11 @@ void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TCo
 void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
                          bool dockFamily) {
   HDC dc = canvas->Handle();
+  if (IsRectEmpty(&client)) {
+    // A window too small for a client area is all border.
+    toolbars::FillRectEx(canvas, rect, fill);
+    return;
+  }
   const int saved = SaveDC(dc);
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   toolbars::FillRectEx(canvas, rect, fill);
