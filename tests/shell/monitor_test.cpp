@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "framework/thread.h"
-#include "message_pump.h"
 #include "process_counts.h"
 #include "registry_backup.h"
 #include "shell/system/folder_monitor.h"
 #include "shell/system/registry_monitor.h"
+#include "support/message_pump.h"
 #include "temp_folder.h"
 
 using namespace shell;

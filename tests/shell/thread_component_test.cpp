@@ -7,10 +7,10 @@
 
 #include "framework/form_reader.h"
 #include "framework/thread.h"
-#include "message_pump.h"
 #include "process_counts.h"
 #include "shell/system/color_picker.h"
 #include "shell/system/start_button.h"
+#include "support/message_pump.h"
 #include "support/test_window.h"
 
 using namespace shell;
