@@ -33,17 +33,23 @@ TSysMonitorThread::~TSysMonitorThread() {
   CloseHandle(wakeMutex_);
 }
 
-void TSysMonitorThread::Shutdown() {
+bool TSysMonitorThread::Shutdown() {
   detached_ = true;
   SetEvent(stopEvent_);
-  if (Finished() && !Suspended()) return;
+  if (Finished() && !Suspended()) return true;
   TThread::Terminate();
+  if (handingOver_) {
+    // Called from the handler the worker waits on: waiting here would wait for ever.
+    SetFreeOnTerminate(true);
+    return false;
+  }
   try {
     while (Suspended()) Resume();
     WaitFor();
   } catch (const Exception&) {
     // A worker that cannot be resumed or waited for never ran its loop.
   }
+  return true;
 }
 
 void TSysMonitorThread::WaitLoop(const std::function<std::vector<HANDLE>()>& watches,
@@ -71,7 +77,15 @@ void TSysMonitorThread::WaitLoop(const std::function<std::vector<HANDLE>()>& wat
 void TSysMonitorThread::DeliverChange() { Synchronize(TThreadMethod(this, &TSysMonitorThread::RunOnChange)); }
 
 void TSysMonitorThread::RunOnChange() {
-  if (!detached_ && onChange_) onChange_();
+  if (detached_ || !onChange_) return;
+  handingOver_ = true;
+  try {
+    onChange_();
+  } catch (...) {
+    handingOver_ = false;
+    throw;
+  }
+  handingOver_ = false;
 }
 
 TSysMonitorComponent::~TSysMonitorComponent() { current_.reset(); }
@@ -107,9 +121,12 @@ void TSysMonitorComponent::Start() {
 
 void TSysMonitorComponent::Stop() {
   if (IsDesigning() || IsLoading() || !current_) return;
-  // Terminate alone would leave the worker waiting for one more change, which it would still hand over.
-  current_->Shutdown();
-  current_.reset();
+  // Terminate alone would leave the worker waiting for one more change, which it would still hand over. A worker
+  // stopped from its own handler is detached instead and frees itself.
+  if (current_->Shutdown())
+    current_.reset();
+  else
+    current_.release();
 }
 
 }  // namespace shell

@@ -42,8 +42,9 @@ class TSysMonitorThread : public TSysThread {
   ~TSysMonitorThread() override;
 
   // Ends the worker for good and waits for it. A change it is handing over is dropped, so nothing of the monitor
-  // is reached afterwards.
-  void Shutdown();
+  // is reached afterwards. Called from the handler the worker is waiting on, it cannot wait: the worker is left to
+  // end by itself and free itself, and the answer is false.
+  bool Shutdown();
 
  protected:
   // Waits on the watches that watches() names now until the worker is shut down, its starter ends, or a wait
@@ -60,6 +61,8 @@ class TSysMonitorThread : public TSysThread {
   // Manual-reset: once set, every later wait of the worker ends at once.
   HANDLE stopEvent_ = nullptr;
   std::atomic<bool> detached_{false};
+  // The handler runs on the main thread now, for this worker.
+  bool handingOver_ = false;
 };
 
 // Active starts a worker whenever it is set true (a fresh one each time). Stopping wakes the worker and waits for

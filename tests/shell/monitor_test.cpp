@@ -117,6 +117,31 @@ TEST(FolderMonitor, AStoppedMonitorRunsNoHandler) {
   EXPECT_EQ(changes.Count, 1);
 }
 
+TEST(FolderMonitor, AHandlerMayStopOrFreeItsOwnMonitor) {
+  for (bool free : {false, true}) {
+    SCOPED_TRACE(free);
+    TTempFolder folder;
+    int calls = 0;
+    auto monitor = std::make_unique<TSysFolderMonitor>();
+    monitor->SetFolder(folder.Path());
+    monitor->SetOnChange([&] {
+      ++calls;
+      if (free)
+        monitor.reset();
+      else
+        monitor->SetActive(false);
+    });
+    monitor->SetActive(true);
+    PumpFor(kWorkerStart);
+    Touch(folder.File(L"first.txt"));
+    EXPECT_TRUE(PumpUntil([&] { return calls == 1; }));
+    Touch(folder.File(L"second.txt"));
+    PumpFor(200);
+    EXPECT_EQ(calls, 1);
+    if (monitor) EXPECT_EQ(monitor->Thread(), nullptr);
+  }
+}
+
 TEST(FolderMonitor, BlankFolderMeansTheCurrentOneAndAMissingFolderEndsTheWorker) {
   TTempFolder folder;
   wchar_t previous[MAX_PATH];

@@ -91,13 +91,24 @@ TEST(ThreadComponent, RestartWaitsForARunningHandler) {
 TEST(ThreadComponent, RestartFromItsOwnHandlerAndAThousandRestartsLeaveNoThreads) {
   TSysThreadComponent component;
   std::atomic<int> runs{0};
+  std::atomic<int> handled{0};
   component.OnExecute = [&](TObject*) {
     if (++runs == 1) component.Restart();
+    ++handled;
   };
-  component.SetSuspended(false);
-  EXPECT_TRUE(PumpUntil([&] { return runs == 2 && component.Thread()->Finished(); }));
+  for (bool synchronized : {false, true}) {
+    SCOPED_TRACE(synchronized);
+    // A synchronized handler runs on the main thread while its worker waits for it.
+    runs = 0;
+    handled = 0;
+    component.SetSynchronized(synchronized);
+    component.Restart();
+    // The fresh worker's handler ends after the restart did, so the component is left alone from then on.
+    EXPECT_TRUE(PumpUntil([&] { return handled == 2 && component.Thread()->Finished(); }));
+    EXPECT_EQ(runs, 2);
+  }
 
-  component.OnExecute = nullptr;
+  // The handler, still assigned (runs is past 1 now), only counts from here on.
   component.Restart();
   const DWORD threads = OpenThreads();
   const DWORD handles = OpenHandles();
