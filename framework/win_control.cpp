@@ -107,6 +107,40 @@ void MoveWindowOrg(HDC dc, int dx, int dy) {
   SetWindowOrgEx(dc, origin.x - dx, origin.y - dy, nullptr);
 }
 
+// The close, maximise and minimise buttons at the right end of a caption, as the platform places them; a box the
+// window lacks shows disabled while its partner is there.
+void PaintCaptionButtons(HDC dc, const RECT& caption, LONG_PTR style, bool tool) {
+  const int width = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE) - 2;
+  const int height = caption.bottom - caption.top - 4;
+  RECT button{caption.right - 2 - width, caption.top + 2, caption.right - 2, caption.top + 2 + height};
+  DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+  if (tool || !(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) return;
+  OffsetRect(&button, -width - 2, 0);
+  const bool zoomed = (style & WS_MAXIMIZE) != 0;
+  DrawFrameControl(dc, &button, DFC_CAPTION,
+                   (zoomed ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX) | (style & WS_MAXIMIZEBOX ? 0 : DFCS_INACTIVE));
+  OffsetRect(&button, -width, 0);
+  DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONMIN | (style & WS_MINIMIZEBOX ? 0 : DFCS_INACTIVE));
+}
+
+// Prints each visible child window of parent (whose client area is at the DC's origin) at its place, the bottom of
+// the z-order first so that windows on top come out on top.
+void PrintChildWindows(HWND parent, HDC dc) {
+  HWND top = GetWindow(parent, GW_CHILD);
+  for (HWND child = top ? GetWindow(top, GW_HWNDLAST) : nullptr; child; child = GetWindow(child, GW_HWNDPREV)) {
+    if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    const int saved = SaveDC(dc);
+    MoveWindowOrg(dc, rect.left, rect.top);
+    IntersectClipRect(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+    SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc),
+                 PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+    RestoreDC(dc, saved);
+  }
+}
+
 }  // namespace
 
 LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -681,22 +715,11 @@ void TWinControl::Repaint() {
 }
 
 void TWinControl::PaintTo(HDC dc, int x, int y) {
-  HWND wnd = Handle();
   int saved = SaveDC(dc);
   MoveWindowOrg(dc, x, y);
   IntersectClipRect(dc, 0, 0, Width(), Height());
-  PaintNonClientTo(dc);
-  RECT window;
-  GetWindowRect(wnd, &window);
-  POINT origin{0, 0};
-  ::ClientToScreen(wnd, &origin);
-  MoveWindowOrg(dc, origin.x - window.left, origin.y - window.top);
-  RECT client = ClientRect();
-  IntersectClipRect(dc, 0, 0, client.right, client.bottom);
-  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
-  Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc));
-  for (TWinControl* child : tabList_)
-    if (child->Visible()) child->PaintTo(dc, child->Left(), child->Top());
+  SendMessageW(Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc),
+               PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
   RestoreDC(dc, saved);
 }
 
@@ -714,6 +737,7 @@ void TWinControl::PaintNonClientTo(HDC dc) {
     RECT caption = rect;
     caption.bottom = caption.top + GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION) - 1;
     DrawCaption(wnd, dc, &caption, DC_ACTIVE | DC_TEXT | DC_GRADIENT | (tool ? DC_SMALLCAP : DC_ICON));
+    if (style & WS_SYSMENU) PaintCaptionButtons(dc, caption, style, tool);
   } else if (exStyle & WS_EX_CLIENTEDGE) {
     DrawEdge(dc, &rect, EDGE_SUNKEN, BF_RECT);
   } else if (style & WS_BORDER) {
@@ -863,9 +887,33 @@ void TWinControl::WMNCPaint(TMessage& message) {
 }
 
 void TWinControl::WMPrint(TMessage& message) {
-  DefaultHandler(message);
-  if ((bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) && (message.LParam & PRF_NONCLIENT))
-    PaintBorder(reinterpret_cast<HDC>(message.WParam));
+  // The platform's default printing draws no frame and ignores the children, so a window prints itself: the frame
+  // through PaintNonClientTo, then the client area where it lies inside the frame, then every visible child window
+  // at its place, from the bottom of the z-order up, each printing itself the same way.
+  message.Result = 1;
+  const auto flags = static_cast<UINT>(message.LParam);
+  if ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(handle_)) return;
+  auto dc = reinterpret_cast<HDC>(message.WParam);
+  const int saved = SaveDC(dc);
+  if (flags & PRF_NONCLIENT) {
+    const int frameSaved = SaveDC(dc);
+    PaintNonClientTo(dc);
+    RestoreDC(dc, frameSaved);
+    RECT window;
+    GetWindowRect(handle_, &window);
+    POINT origin{0, 0};
+    ::ClientToScreen(handle_, &origin);
+    MoveWindowOrg(dc, origin.x - window.left, origin.y - window.top);
+  }
+  if (flags & PRF_CLIENT) {
+    RECT client;
+    GetClientRect(handle_, &client);
+    IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+    if (flags & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags & ~(PRF_CHILDREN | PRF_OWNED | PRF_NONCLIENT));
+    if (flags & PRF_CHILDREN) PrintChildWindows(handle_, dc);
+  }
+  RestoreDC(dc, saved);
 }
 
 void TWinControl::PaintBorder(HDC dc) {
