@@ -107,20 +107,123 @@ void MoveWindowOrg(HDC dc, int dx, int dy) {
   SetWindowOrgEx(dc, origin.x - dx, origin.y - dy, nullptr);
 }
 
+// A raised button face in the window's frame with a glyph drawn in lines, not from the symbol font the platform
+// would use (it is not everywhere).
+enum class TFrameGlyph { fgClose, fgMaximize, fgRestore, fgMinimize, fgUp, fgDown, fgLeft, fgRight };
+
+void PaintFrameButton(HDC dc, RECT button, TFrameGlyph glyph, bool enabled = true) {
+  FillRect(dc, &button, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &button, EDGE_RAISED, BF_RECT | BF_ADJUST);
+  const int size = std::max(3, static_cast<int>(std::min(button.right - button.left, button.bottom - button.top)) / 2);
+  const int cx = (button.left + button.right) / 2;
+  const int cy = (button.top + button.bottom) / 2;
+  const int half = size / 2;
+  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  HBRUSH brush = CreateSolidBrush(GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  switch (glyph) {
+    case TFrameGlyph::fgClose:
+      for (int d = 0; d < 2; ++d) {
+        MoveToEx(dc, cx - half + d, cy - half, nullptr);
+        LineTo(dc, cx + half + d + 1, cy + half + 1);
+        MoveToEx(dc, cx + half - 1 + d, cy - half, nullptr);
+        LineTo(dc, cx - half - 2 + d, cy + half + 1);
+      }
+      break;
+    case TFrameGlyph::fgMaximize:
+    case TFrameGlyph::fgRestore: {
+      const int inset = glyph == TFrameGlyph::fgRestore ? 2 : 0;
+      SelectObject(dc, GetStockObject(NULL_BRUSH));
+      Rectangle(dc, cx - half, cy - half + inset, cx + half + 1 - inset, cy + half + 1);
+      MoveToEx(dc, cx - half, cy - half + inset + 1, nullptr);
+      LineTo(dc, cx + half + 1 - inset, cy - half + inset + 1);
+      break;
+    }
+    case TFrameGlyph::fgMinimize:
+      Rectangle(dc, cx - half, cy + half - 1, cx + half, cy + half + 1);
+      break;
+    default: {
+      const int h = std::max(2, half);
+      POINT points[3];
+      if (glyph == TFrameGlyph::fgUp || glyph == TFrameGlyph::fgDown) {
+        const int dir = glyph == TFrameGlyph::fgUp ? -1 : 1;
+        points[0] = {cx - h, cy - dir * h / 2};
+        points[1] = {cx + h, cy - dir * h / 2};
+        points[2] = {cx, cy + dir * (h / 2 + 1)};
+      } else {
+        const int dir = glyph == TFrameGlyph::fgLeft ? -1 : 1;
+        points[0] = {cx - dir * h / 2, cy - h};
+        points[1] = {cx - dir * h / 2, cy + h};
+        points[2] = {cx + dir * (h / 2 + 1), cy};
+      }
+      Polygon(dc, points, 3);
+      break;
+    }
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(brush);
+  DeleteObject(pen);
+}
+
 // The close, maximise and minimise buttons at the right end of a caption, as the platform places them; a box the
 // window lacks shows disabled while its partner is there.
 void PaintCaptionButtons(HDC dc, const RECT& caption, LONG_PTR style, bool tool) {
   const int width = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE) - 2;
   const int height = caption.bottom - caption.top - 4;
   RECT button{caption.right - 2 - width, caption.top + 2, caption.right - 2, caption.top + 2 + height};
-  DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+  PaintFrameButton(dc, button, TFrameGlyph::fgClose);
   if (tool || !(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) return;
   OffsetRect(&button, -width - 2, 0);
-  const bool zoomed = (style & WS_MAXIMIZE) != 0;
-  DrawFrameControl(dc, &button, DFC_CAPTION,
-                   (zoomed ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX) | (style & WS_MAXIMIZEBOX ? 0 : DFCS_INACTIVE));
+  PaintFrameButton(dc, button, style & WS_MAXIMIZE ? TFrameGlyph::fgRestore : TFrameGlyph::fgMaximize,
+                   (style & WS_MAXIMIZEBOX) != 0);
   OffsetRect(&button, -width, 0);
-  DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONMIN | (style & WS_MINIMIZEBOX ? 0 : DFCS_INACTIVE));
+  PaintFrameButton(dc, button, TFrameGlyph::fgMinimize, (style & WS_MINIMIZEBOX) != 0);
+}
+
+// The platform's scroll bars of the window's frame: arrows at the ends, the thumb where the platform has it.
+void PaintScrollBars(HWND wnd, HDC dc) {
+  RECT window;
+  GetWindowRect(wnd, &window);
+  for (LONG object : {OBJID_VSCROLL, OBJID_HSCROLL}) {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetScrollBarInfo(wnd, object, &info) || (info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)))
+      continue;
+    RECT bar = info.rcScrollBar;
+    OffsetRect(&bar, -window.left, -window.top);
+    if (IsRectEmpty(&bar)) continue;
+    const bool vertical = object == OBJID_VSCROLL;
+    const bool enabled = !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
+    HBRUSH track = CreateSolidBrush(GetSysColor(COLOR_SCROLLBAR));
+    FillRect(dc, &bar, track);
+    DeleteObject(track);
+    const int button = info.dxyLineButton;
+    RECT first = bar;
+    RECT last = bar;
+    if (vertical) {
+      first.bottom = first.top + button;
+      last.top = last.bottom - button;
+    } else {
+      first.right = first.left + button;
+      last.left = last.right - button;
+    }
+    PaintFrameButton(dc, first, vertical ? TFrameGlyph::fgUp : TFrameGlyph::fgLeft, enabled);
+    PaintFrameButton(dc, last, vertical ? TFrameGlyph::fgDown : TFrameGlyph::fgRight, enabled);
+    if (enabled && info.xyThumbBottom > info.xyThumbTop) {
+      RECT thumb = bar;
+      if (vertical) {
+        thumb.top = bar.top + info.xyThumbTop;
+        thumb.bottom = bar.top + info.xyThumbBottom;
+      } else {
+        thumb.left = bar.left + info.xyThumbTop;
+        thumb.right = bar.left + info.xyThumbBottom;
+      }
+      FillRect(dc, &thumb, GetSysColorBrush(COLOR_BTNFACE));
+      DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT);
+    }
+  }
 }
 
 // Prints each visible child window of parent (whose client area is at the DC's origin) at its place, the bottom of
@@ -743,6 +846,7 @@ void TWinControl::PaintNonClientTo(HDC dc) {
   } else if (style & WS_BORDER) {
     DrawEdge(dc, &rect, BDR_OUTER, BF_RECT | BF_MONO);
   }
+  if (style & (WS_VSCROLL | WS_HSCROLL)) PaintScrollBars(wnd, dc);
   if (bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) PaintBorder(dc);
 }
 

@@ -80,10 +80,12 @@ void TFeedsPage::Populate() {
         text = HtmlToLine(item->Title());
         break;
       case 1:
-        text = item->PubDate()->IsSet() ? item->PubDate()->FormatRFC822() : Utf8ToWide(item->StrDate());
+        // Authors and dates other than RFC 822 ones are kept in the system's code page, titles and addresses in
+        // UTF-8.
+        text = item->PubDate()->IsSet() ? item->PubDate()->FormatRFC822() : AnsiToWide(item->StrDate());
         break;
       case 2:
-        text = Utf8ToWide(item->Author());
+        text = AnsiToWide(item->Author());
         break;
       default:
         text = Utf8ToWide(item->Link());
@@ -93,6 +95,7 @@ void TFeedsPage::Populate() {
   items_->SetParent(this);
 
   auto* splitter = new TSplitter(this);
+  splitter->SetHeight(4);
   splitter->SetAlign(TAlign::alTop);
   splitter->SetTop(items_->Top() + items_->Height());
   splitter->SetParent(this);

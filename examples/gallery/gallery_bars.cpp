@@ -101,8 +101,8 @@ void TGalleryForm::BuildBars() {
   menuBar_->SetImages(images_);
   menuBar_->Items()->SetSubMenuImages(images_);
   BuildStandardBar(topDock_);
-  BuildLinksBar(topDock_);
   BuildAddressBar(topDock_);
+  BuildLinksBar(topDock_);
   BuildFavoritesWindow(leftDock);
   BuildFloatingBar();
   (void)bottomDock;
@@ -152,7 +152,7 @@ void TGalleryForm::BuildStandardBar(TBarDock* dock) {
 
 void TGalleryForm::BuildLinksBar(TBarDock* dock) {
   // More links than the row has room for: the rest waits behind the chevron.
-  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Links", dock, 1, 560);
+  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Links", dock, 2, 700);
   bar->SetImages(images_);
   for (const wchar_t* caption : {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games",
                                  L"Films", L"Travel", L"Recipes", L"Gardens"}) {
@@ -166,11 +166,10 @@ void TGalleryForm::BuildLinksBar(TBarDock* dock) {
 
 void TGalleryForm::BuildAddressBar(TBarDock* dock) {
   auto* bar = MakeBar<TBarCustomToolbar>(this, L"Address", dock, 2, 0);
-  bar->SetStretch(true);
   bar->SetImages(images_);
   auto* address = new TStyledEditItem(this);
   address->SetEditCaption(L"Address");
-  address->SetEditWidth(520);
+  address->SetEditWidth(400);
   address->SetText(L"http://www.example.com/gallery");
   address->SetImageIndex(giLink);
   address->SetShowImage(true);

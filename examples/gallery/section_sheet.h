@@ -22,6 +22,7 @@ class TSectionSheet : public controls::TPcTabSheet {
 
   // Adds the sections in order; call once the sheet has its page control.
   void AddSections(const std::vector<TGallerySectionInfo>& sections);
+  const std::vector<TWinControl*>& Sections() const { return sections_; }
 
  protected:
   void Resize() override;

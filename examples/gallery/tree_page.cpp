@@ -126,23 +126,24 @@ TStringTree* TTreePage::MakeTree(bool large) {
                         DWORD& effect, TDropMode mode) {
     auto* from = ObjectAs<TBaseTree>(source);
     if (!from || from == sender) return;
+    // Dropped anywhere but on a row, the rows go to the end.
     PTreeNode target = sender->DropTargetNode();
-    const TTreeNodeAttachMode attach = !target                  ? TTreeNodeAttachMode::amAddChildLast
-                                       : mode == TDropMode::dpAbove ? TTreeNodeAttachMode::amInsertBefore
-                                       : mode == TDropMode::dpOnNode && IsFolder(NumberOf(sender, target))
-                                           ? TTreeNodeAttachMode::amAddChildLast
-                                           : TTreeNodeAttachMode::amInsertAfter;
+    TTreeNodeAttachMode attach = TTreeNodeAttachMode::amInsertAfter;
+    if (!target) {
+      target = sender->RootNode();
+      attach = TTreeNodeAttachMode::amAddChildLast;
+    } else if (mode == TDropMode::dpAbove) {
+      attach = TTreeNodeAttachMode::amInsertBefore;
+    } else if (mode == TDropMode::dpOnNode && IsFolder(NumberOf(sender, target))) {
+      attach = TTreeNodeAttachMode::amAddChildLast;
+    }
     const std::vector<PTreeNode> rows = from->GetSortedSelection(true);
     sender->BeginUpdate();
     for (PTreeNode row : rows) {
-      if (effect == DROPEFFECT_MOVE) {
+      if (effect == DROPEFFECT_MOVE)
         from->MoveTo(row, target, attach, false);
-      } else {
-        const auto number = NumberOf(from, row);
-        PTreeNode copy = target ? sender->InsertNode(target, attach, reinterpret_cast<const void*>(number))
-                                : sender->AddChild(nullptr, reinterpret_cast<const void*>(number));
-        (void)copy;
-      }
+      else
+        sender->InsertNode(target, attach, reinterpret_cast<const void*>(NumberOf(from, row)));
     }
     sender->EndUpdate();
   };
@@ -175,6 +176,7 @@ void TTreePage::Populate() {
   exportText_->SetAlign(TAlign::alBottom);
   exportText_->SetParent(this);
   auto* bottomSplitter = new TSplitter(this);
+  bottomSplitter->SetHeight(4);
   bottomSplitter->SetAlign(TAlign::alBottom);
   bottomSplitter->SetParent(this);
 
@@ -183,6 +185,7 @@ void TTreePage::Populate() {
   small_->SetAlign(TAlign::alRight);
   small_->SetParent(this);
   auto* sideSplitter = new TSplitter(this);
+  sideSplitter->SetWidth(4);
   sideSplitter->SetAlign(TAlign::alRight);
   sideSplitter->SetParent(this);
 
