@@ -3,6 +3,7 @@
 #include "framework/image_list.h"
 #include "toolbars/items/bar_image_list.h"
 #include "toolbars/theme/color_utils.h"
+#include "toolbars/theme/draw_utils.h"
 #include "toolbars/theme/image_painters.h"
 #include "toolbars/theme/theme_manager.h"
 #include "toolbars/theme/theme_registry.h"
@@ -46,6 +47,11 @@ int ToolbarItemState(const TStyledItemPaintInfo& itemInfo) {
   if (itemInfo.Pushed) return tsPushed;
   if (itemInfo.Checked) return itemInfo.HoverKind != hkNone ? tsCheckedHot : tsChecked;
   return itemInfo.HoverKind != hkNone ? tsHot : tsNormal;
+}
+
+int CloseButtonRow(int closeState) {
+  if (closeState & cbsPushed) return tsPushed;
+  return closeState & cbsHot ? tsHot : tsNormal;
 }
 
 int PopupItemState(const TStyledItemPaintInfo& itemInfo) {
@@ -151,15 +157,12 @@ void TStyledTableTheme::ViewMargins(int viewType, TStyledMargins& margins) {
 }
 
 void TStyledTableTheme::PaintCheckGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
-  const TColor color = ImageAreaColor(itemInfo, TColorKind::ckText);
-  if (color == clNone) return;
-  const int x = (rect.left + rect.right) / 2 - 2;
-  const int y = (rect.top + rect.bottom) / 2;
-  canvas->Pen()->SetColor(color);
-  canvas->Polyline({{x - 2, y - 1}, {x, y + 1}, {x + 4, y - 3}, {x + 4, y - 2}, {x, y + 2}, {x - 2, y}, {x - 2, y - 1}});
+  if (IsRectEmpty(&rect)) return;
+  DrawCheckMark(canvas, rect, ImageAreaColor(itemInfo, TColorKind::ckText));
 }
 
 void TStyledTableTheme::PaintChevronGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintButtonFace(canvas, rect, itemInfo);
   RECT glyph = rect;
   if (itemInfo.Vertical) {
@@ -185,6 +188,7 @@ void TStyledTableTheme::PaintItemImage(TCanvas* canvas, const RECT& rect, const 
 
 void TStyledTableTheme::PaintMdiButton(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                        UINT buttonKind) {
+  if (IsRectEmpty(&rect)) return;
   PaintButtonFace(canvas, rect, itemInfo);
   const int glyph = MdiButtonGlyph(buttonKind);
   if (glyph < 0) return;
@@ -192,9 +196,31 @@ void TStyledTableTheme::PaintMdiButton(TCanvas* canvas, const RECT& rect, const 
                 (rect.top + rect.bottom - kStockGlyphSize) / 2, ItemColor(itemInfo, TColorKind::ckText));
 }
 
+void TStyledTableTheme::MakeItemColorsNearest() {
+  const auto nearest = [](TColor& color) {
+    if (color != clNone) color = NearestColor(color);
+  };
+  const auto rows = [&](auto& table) {
+    for (TItemColors& row : table) {
+      nearest(row.Fill);
+      nearest(row.Text);
+      nearest(row.Frame);
+    }
+  };
+  rows(toolbarItems_);
+  rows(popupItems_);
+}
+
+void TStyledTableTheme::PaintCloseButton(TCanvas* canvas, RECT rect, int closeState) {
+  const TItemColors& row = toolbarItems_[static_cast<size_t>(CloseButtonRow(closeState))];
+  FrameRectEx(canvas, rect, row.Frame, true);
+  FillRectEx(canvas, rect, row.Fill);
+  DrawCloseGlyph(canvas, rect, row.Text);
+}
+
 void PaintThemeItemImage(TStyledTheme* theme, TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                          TCustomImageList* imageList, int imageIndex) {
-  if (!imageList) return;
+  if (!imageList || IsRectEmpty(&rect)) return;
   RECT at = IsViewType(itemInfo.ViewType, vtToolbarFamily) ? Moved(rect, -1, -1) : rect;
   const bool hot = itemInfo.HoverKind != hkNone;
   const bool down = itemInfo.Checked || itemInfo.Pushed;
