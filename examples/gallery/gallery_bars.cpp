@@ -155,7 +155,8 @@ void TGalleryForm::BuildLinksBar(TBarDock* dock) {
   auto* bar = MakeBar<TBarCustomToolbar>(this, L"Links", dock, 2, 700);
   bar->SetImages(images_);
   for (const wchar_t* caption : {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games",
-                                 L"Films", L"Travel", L"Recipes", L"Gardens"}) {
+                                 L"Films", L"Travel", L"Recipes", L"Gardens", L"Photos", L"Radio",
+                                 L"Shops", L"Homes"}) {
     const String name = caption;
     AddButton(this, bar->Items(), caption, giLink, true)->OnClick = [this, name](TObject*) {
       RunCommand(name, [this, name] { Report(L"Would open the " + name + L" link"); });

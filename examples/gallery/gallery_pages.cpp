@@ -9,6 +9,7 @@
 #include "framework_section.h"
 #include "section_sheet.h"
 #include "shell_section.h"
+#include "standard_controls_section.h"
 #include "tabs_section.h"
 #include "theme_parts_section.h"
 #include "toolbars_section.h"
@@ -37,7 +38,8 @@ TPcTabSheet* CreatePage(TComponent* owner, TPcPageControl* control) {
 
 const std::vector<TGallerySectionInfo>& FrameworkSections() {
   static const std::vector<TGallerySectionInfo> sections{
-      {L"Framework: controls, canvas and image list", &BuildFrameworkSection},
+      {L"Controls, canvas and image list", &BuildFrameworkSection},
+      {L"The platform's controls, speed buttons and a splitter", &BuildStandardControlsSection},
   };
   return sections;
 }
