@@ -6,7 +6,9 @@
 #include "toolbars/common/bar_hook.h"
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/done_action.h"
+#include "toolbars/popups/popup_window.h"
 #include "toolbars/styled/styled_item.h"
+#include "toolbars/styled/styled_nexus.h"
 
 namespace toolbars {
 
@@ -146,7 +148,10 @@ HCURSOR DragNoDropCursor() { return LoadCursorW(nullptr, IDC_NO); }
 
 const TUnit& ToolbarsUnit() {
   static const TUnit unit{
-      L"toolbars", &StartToolbars, &StopToolbars, {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit()}};
+      L"toolbars",
+      &StartToolbars,
+      &StopToolbars,
+      {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit(), &PopupsUnit(), &StyledWindowsUnit()}};
   return unit;
 }
 
