@@ -16,8 +16,8 @@ namespace themes {
 // The glossy gradient over rect: from c2 at the top (vertical) or left towards c1 in the first half, then from an
 // overshoot beyond c1 back to c1 (vertical) or on from c1 towards the overshoot (horizontal). When c1 is redder
 // than c2 the second half is flat c1. A rect one pixel thick along the gradient is c1; an empty or inverted rect
-// paints nothing. strip is the unit's 24-bit scratch bitmap: its column 0 (vertical) or row 0 holds the
-// gradient, and it only ever grows, so that painting many items makes no bitmap per item.
+// paints nothing. strip is the unit's 24-bit scratch bitmap, one pixel thick: it keeps the longest run asked for
+// and is made anew only to grow or to turn, so that painting many items makes no bitmap per item.
 void GlassGradient(TCanvas* canvas, TBitmap* strip, const RECT& rect, TColor c1, TColor c2, bool vertical);
 // A 24-bit strip for GlassGradient.
 std::unique_ptr<TBitmap> MakeGradientStrip();

@@ -108,20 +108,44 @@ HBRUSH CreateCheckerBrush(TColor c1, TColor c2) {
   return CreatePatternBrush(pattern->Handle());
 }
 
+RECT VisiblePart(TCanvas* canvas, const RECT& rect) {
+  RECT clip{};
+  RECT part{};
+  if (GetClipBox(canvas->Handle(), &clip) == ERROR) return part;
+  IntersectRect(&part, &rect, &clip);
+  return part;
+}
+
+std::vector<int> DotsAlong(int start, int from, int to) {
+  std::vector<int> dots;
+  if (from >= to) return dots;
+  // The first dot at or after from on the run of every third pixel from start.
+  long long at = std::max<long long>(start, from);
+  at += (3 - (at - start) % 3) % 3;
+  for (; at < to; at += 3) dots.push_back(static_cast<int>(at));
+  return dots;
+}
+
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal) {
-  const int extent = horizontal ? rect.right - rect.left : rect.bottom - rect.top;
-  if (extent <= 0 || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const RECT visible = VisiblePart(canvas, rect);
+  if (IsRectEmpty(&visible)) return;
   const COLORREF from = static_cast<COLORREF>(ColorToRGB(c1));
   const COLORREF to = static_cast<COLORREF>(ColorToRGB(c2));
-  const int n = extent - 1;
+  // Line i lies i lines before the far edge; only the visible ones are painted.
+  const int edge = horizontal ? rect.right : rect.bottom;
+  const long long n = static_cast<long long>(edge) - (horizontal ? rect.left : rect.top) - 1;
+  const int firstLine = edge - (horizontal ? visible.right : visible.bottom);
+  const int lastLine = edge - 1 - (horizontal ? visible.left : visible.top);
   HDC dc = canvas->Handle();
   const COLORREF oldBack = GetBkColor(dc);
-  for (int i = 0; i <= n; ++i) {
-    const auto channel = [&](int a, int b) { return n == 0 ? a : a + (b - a) * i / n; };
+  for (int i = firstLine; i <= lastLine; ++i) {
+    const auto channel = [&](int a, int b) {
+      return n == 0 ? a : static_cast<int>(a + (b - a) * static_cast<long long>(i) / n);
+    };
     const COLORREF color = RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
                                channel(GetBValue(from), GetBValue(to)));
-    const RECT line = horizontal ? RECT{rect.right - 1 - i, rect.top, rect.right - i, rect.bottom}
-                                 : RECT{rect.left, rect.bottom - 1 - i, rect.right, rect.bottom - i};
+    const RECT line = horizontal ? RECT{edge - 1 - i, visible.top, edge - i, visible.bottom}
+                                 : RECT{visible.left, edge - 1 - i, visible.right, edge - i};
     SetBkColor(dc, color);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
   }
@@ -242,6 +266,11 @@ void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TCo
 void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
                          bool dockFamily) {
   HDC dc = canvas->Handle();
+  if (IsRectEmpty(&client)) {
+    // A window too small for a client area is all border.
+    toolbars::FillRectEx(canvas, rect, fill);
+    return;
+  }
   const int saved = SaveDC(dc);
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   toolbars::FillRectEx(canvas, rect, fill);

@@ -34,6 +34,10 @@ void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut
 void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color);
 // A checker brush of the two colours; the caller deletes it.
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2);
+// The part of rect inside the canvas's clip box: all a painter can change there.
+RECT VisiblePart(TCanvas* canvas, const RECT& rect);
+// The pixels of a dotted line of every third pixel from start that lie in from .. to - 1.
+std::vector<int> DotsAlong(int start, int from, int to);
 // Each column (horizontal) or row of rect in a step between c1 and c2: c1 at the right edge (horizontal) or the
 // bottom row, c2 at the left edge or top row. A one-pixel extent is c1; an empty rect paints nothing.
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal);

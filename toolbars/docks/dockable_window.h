@@ -190,6 +190,8 @@ class TBarCustomDockableWindow : public TCustomControl {
   TCustomForm* ValidToolbarParentForm() const;
   void ChangeLastDock(TBarDock* value);
   void UpdateFloatingList();
+  // Lets go of the floating form once the window has left it (see the definition for why not at once).
+  void ReleaseFloatParent();
   bool UsingDockBackground() const;
   void PaintDockedFrame(HDC dc);
   bool ShouldBeVisible() const;

@@ -4,6 +4,7 @@
 #include "framework/startup.h"
 #include "toolbars/common/bar_common.h"
 #include "toolbars/common/bar_hook.h"
+#include "toolbars/items/drag_cursors.h"
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/done_action.h"
 #include "toolbars/popups/popup_window.h"
@@ -15,8 +16,6 @@ namespace toolbars {
 namespace {
 
 std::unique_ptr<TFont> menuFont;
-HCURSOR dragMoveCursor = nullptr;
-HCURSOR dragCopyCursor = nullptr;
 
 void LoadMenuFont() {
   // Reloaded in place: views hold on to the font while they lay out and paint.
@@ -30,9 +29,7 @@ void LoadMenuFont() {
 
 void StartToolbars() {
   LoadMenuFont();
-  HMODULE module = GetModuleHandleW(nullptr);
-  dragMoveCursor = LoadCursorW(module, L"NBDRAGITEMCURSOR");
-  dragCopyCursor = LoadCursorW(module, L"NBADDITEMCURSOR");
+  LoadDragCursors();
 }
 
 void StopToolbars() {
@@ -40,9 +37,7 @@ void StopToolbars() {
   RemoveAllHookProcs();
   ReleaseTrackMouseEvent();
   menuFont.reset();
-  if (dragMoveCursor) DestroyCursor(dragMoveCursor);
-  if (dragCopyCursor) DestroyCursor(dragCopyCursor);
-  dragMoveCursor = dragCopyCursor = nullptr;
+  FreeDragCursors();
 }
 
 }  // namespace
@@ -142,9 +137,6 @@ TFont* BarMenuFont() {
 
 void ReloadBarMenuFont() { LoadMenuFont(); }
 
-HCURSOR DragMoveCursor() { return dragMoveCursor; }
-HCURSOR DragCopyCursor() { return dragCopyCursor; }
-HCURSOR DragNoDropCursor() { return LoadCursorW(nullptr, IDC_NO); }
 
 const TUnit& ToolbarsUnit() {
   static const TUnit unit{

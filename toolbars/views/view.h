@@ -214,6 +214,7 @@ class TBarView : public TComponent {
   void InitiateActions();
   void PaintOffscreen();
   void DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect);
+  bool PaintsAsSelected(const TBarItemViewer* viewer) const;
   bool IsInWindow(POINT screenPoint, POINT& clientPoint) const;
 
   std::vector<std::unique_ptr<TBarItemViewer>> viewers_;
