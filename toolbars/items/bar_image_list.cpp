@@ -8,6 +8,7 @@
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/done_action.h"
 #include "toolbars/styled/styled_item.h"
+#include "toolbars/views/deferred_layout.h"
 
 namespace toolbars {
 
@@ -32,6 +33,7 @@ void StartToolbars() {
 
 void StopToolbars() {
   FreeClickWindow();
+  FreeDeferredLayoutWindow();
   RemoveAllHookProcs();
   ReleaseTrackMouseEvent();
   menuFont.reset();
