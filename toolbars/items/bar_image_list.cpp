@@ -10,6 +10,7 @@
 #include "toolbars/popups/popup_window.h"
 #include "toolbars/styled/styled_item.h"
 #include "toolbars/styled/styled_nexus.h"
+#include "toolbars/views/deferred_layout.h"
 
 namespace toolbars {
 
@@ -34,6 +35,7 @@ void StartToolbars() {
 
 void StopToolbars() {
   FreeClickWindow();
+  FreeDeferredLayoutWindow();
   RemoveAllHookProcs();
   ReleaseTrackMouseEvent();
   menuFont.reset();
