@@ -320,7 +320,6 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
   const auto& rows = ToolbarItems();
   const bool checked = state & scsChecked;
   const bool mixed = state & scsMixed;
-  const bool disabled = state & scsDisabled;
   const bool hot = state & scsHot;
   const bool pushed = state & scsPushed;
   const bool marked = checked || mixed;
@@ -358,16 +357,7 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
   } else {
     CutFrame(canvas, rect, 1, 1, pen);
   }
-  TColor mark = rows[tsNormal].Text;
-  if (disabled)
-    mark = rows[tsDisabled].Text;
-  else if (pushed)
-    mark = rows[tsPushed].Text;
-  else if (mixed)
-    mark = clBtnShadow;
-  else if (hot)
-    mark = rows[tsHot].Text;
-  DrawControlMark(canvas, inner, controlType, state, mark);
+  DrawControlMark(canvas, inner, controlType, state, StandardControlMarkColor(state));
 }
 
 }  // namespace themes
