@@ -15,12 +15,6 @@ namespace {
 // Docks of this kind are filled plain, like toolbars whose items are opaque.
 constexpr int kPlainDock = vtDock | 0x0001;
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
-bool IsHot(const TStyledItemPaintInfo& itemInfo) {
-  return itemInfo.Enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
-}
-
 RECT Deflated(RECT rect, int by) {
   InflateRect(&rect, -by, -by);
   return rect;
@@ -73,7 +67,7 @@ void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
 
 void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   if (IsRectEmpty(&rect)) return;
-  const bool hot = IsHot(itemInfo);
+  const bool hot = IsItemHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
   int rightCut = 2;
@@ -245,7 +239,7 @@ void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, co
 void TStyledGlossTheme::PaintMenuItemHighlight(TCanvas* canvas, const RECT& rect,
                                                const TStyledItemPaintInfo& itemInfo) {
   if (IsRectEmpty(&rect)) return;
-  if (IsHot(itemInfo)) Stripes(canvas, rect, GlossBaseColor);
+  if (IsItemHot(itemInfo)) Stripes(canvas, rect, GlossBaseColor);
 }
 
 void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
