@@ -656,6 +656,10 @@ void TBarCustomDockableWindow::DefineProperties(TFiler& filer) {
       [](TWriter& writer) { writer.WriteBoolean(true); }, !IsDesigning());
 }
 
+HPALETTE TBarCustomDockableWindow::GetPalette() const {
+  return docked_ && currentDock_ ? currentDock_->GetPalette() : nullptr;
+}
+
 void TBarCustomDockableWindow::ReleaseFloatParent() {
   std::unique_ptr<TBarFloatingWindowParent> form = std::move(floatParent_);
   if (!form) return;
