@@ -140,13 +140,14 @@ TEST_F(GalleryTest, TheFormFitsTheScreenAndLaysItselfOutAgainWhenResized) {
 TEST_F(GalleryTest, AThousandThemeSwitchesLeaveOneThemeAcquired) {
   const auto& themes = toolbars::ThemeRegistry();
   for (int i = 0; i < 1000; ++i) ASSERT_TRUE(Form()->SelectTheme(themes[static_cast<size_t>(i) % themes.size()].Name));
-  const String current = Form()->ThemeName();
+  // Some themes build on the default theme and hold it while they are held: end on it to see every other go.
+  ASSERT_TRUE(Form()->SelectTheme(L"Default"));
   for (const toolbars::TThemeRegistryEntry& entry : themes) {
-    if (entry.Name == current)
-      EXPECT_GE(entry.RefCount, 1) << testing::PrintToString(entry.Name);
+    if (entry.Name == L"Default")
+      EXPECT_GE(entry.RefCount, 1);
     else
       EXPECT_EQ(entry.Instance, nullptr) << testing::PrintToString(entry.Name) << " is still held";
   }
   EXPECT_FALSE(Form()->SelectTheme(L"No such theme"));
-  EXPECT_EQ(Form()->ThemeName(), current);
+  EXPECT_EQ(Form()->ThemeName(), L"Default");
 }
