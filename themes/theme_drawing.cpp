@@ -3,11 +3,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <iterator>
 
 #include "framework/bitmap.h"
 #include "framework/image_list.h"
 #include "toolbars/common/bar_common.h"
 #include "toolbars/theme/color_utils.h"
+#include "toolbars/theme/draw_utils.h"
 #include "toolbars/theme/stock_objects.h"
 #include "toolbars/theme/theme.h"
 
@@ -30,6 +33,49 @@ void CopyMonochrome(HDC dc, HDC source, int sx, int sy, int x, int y, int width,
   SetBkColor(dc, oldBack);
   SetTextColor(dc, oldText);
   DeleteObject(brush);
+}
+
+constexpr TGlyphPattern kCloseCross{0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3, 0};
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
+  SetBkColor(dc, color);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+struct TChannels {
+  int R, G, B;
+};
+
+TChannels Channels(TColor color) {
+  const COLORREF rgb = static_cast<COLORREF>(ColorToRGB(color));
+  return {GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)};
+}
+
+// The colours of a glass gradient: a, b and the overshoot beyond a, seen from b, 15 / reach of the way from b to
+// a (flat a when a is redder). A channel past black or white stays there.
+struct TGlass {
+  TChannels A, B, C;
+};
+
+TGlass GlassColors(TColor a, TColor b, int reach) {
+  TGlass glass{Channels(a), Channels(b), {}};
+  const auto overshoot = [reach](int from, int to) { return std::clamp(to + (from - to) * 15 / reach, 0, 255); };
+  glass.C = glass.A.R > glass.B.R ? glass.A
+                                  : TChannels{overshoot(glass.A.R, glass.B.R), overshoot(glass.A.G, glass.B.G),
+                                              overshoot(glass.A.B, glass.B.B)};
+  return glass;
+}
+
+// Line i of a glass strip n lines long (n > 0): the first half from b towards a, the second half from the
+// middle of a and the overshoot back to a (towards the end) or on to the overshoot.
+COLORREF GlassLine(const TGlass& glass, int i, int n, bool backToA) {
+  const int half = n / 2;
+  const auto channel = [&](int a, int b, int c) {
+    if (i < half) return b + (a - b) * i / half;
+    return backToA ? c + (a - c) * i / n : a + (c - a) * i / n;
+  };
+  return RGB(channel(glass.A.R, glass.B.R, glass.C.R), channel(glass.A.G, glass.B.G, glass.C.G),
+             channel(glass.A.B, glass.B.B, glass.C.B));
 }
 
 }  // namespace
@@ -103,9 +149,94 @@ void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool 
                                channel(GetBValue(from), GetBValue(to)));
     const RECT line = horizontal ? RECT{rect.right - 1 - i, rect.top, rect.right - i, rect.bottom}
                                  : RECT{rect.left, rect.bottom - 1 - i, rect.right, rect.bottom - i};
-    SetBkColor(dc, color);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
+    FillSolid(dc, line, color);
   }
+}
+
+void GlassGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool vertical) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  HDC dc = canvas->Handle();
+  const TGlass glass = GlassColors(a, b, 9);
+  const int extent = vertical ? rect.bottom - rect.top : rect.right - rect.left;
+  // The gradient is a strip one line shorter than the rectangle, stretched over it.
+  const int n = extent - 1;
+  for (int line = 0; line < extent; ++line) {
+    const COLORREF color =
+        n == 0 ? RGB(glass.B.R, glass.B.G, glass.B.B) : GlassLine(glass, line * n / extent, n, vertical);
+    const RECT at = vertical ? RECT{rect.left, rect.top + line, rect.right, rect.top + line + 1}
+                             : RECT{rect.left + line, rect.top, rect.left + line + 1, rect.bottom};
+    FillSolid(dc, at, color);
+  }
+}
+
+void GlassBand(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool rows) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  HDC dc = canvas->Handle();
+  const TGlass glass = GlassColors(a, b, 8);
+  const int extent = rows ? rect.bottom - rect.top : rect.right - rect.left;
+  const int n = extent - 1;
+  for (int line = 0; line < extent; ++line) {
+    const COLORREF color = n == 0 ? RGB(glass.B.R, glass.B.G, glass.B.B) : GlassLine(glass, line, n, true);
+    const RECT at = rows ? RECT{rect.left, rect.top + line, rect.right, rect.top + line + 1}
+                         : RECT{rect.left + line, rect.top, rect.left + line + 1, rect.bottom};
+    FillSolid(dc, at, color);
+  }
+}
+
+void RoundGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool glass) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  static constexpr int kDiscInsets[] = {3, 1, 1, 0, 0};
+  HDC dc = canvas->Handle();
+  const TGlass colors = GlassColors(a, b, 9);
+  const int height = rect.bottom - rect.top;
+  const int n = height - 1;
+  for (int row = 0; row < height; ++row) {
+    COLORREF color = RGB(colors.B.R, colors.B.G, colors.B.B);
+    if (n > 0 && glass) {
+      color = GlassLine(colors, row, n, true);
+    } else if (n > 0) {
+      const int i = n - row;
+      color = RGB(colors.A.R + (colors.B.R - colors.A.R) * i / n, colors.A.G + (colors.B.G - colors.A.G) * i / n,
+                  colors.A.B + (colors.B.B - colors.A.B) * i / n);
+    }
+    const int fromEnd = std::min(row, n - row);
+    const int inset = fromEnd < static_cast<int>(std::size(kDiscInsets)) ? kDiscInsets[fromEnd] : 0;
+    if (rect.left + inset < rect.right - inset)
+      FillSolid(dc, {rect.left + inset, rect.top + row, rect.right - inset, rect.top + row + 1}, color);
+  }
+}
+
+void DrawCloseGlyph(TCanvas* canvas, const RECT& rect, TColor color) {
+  DrawPatternGlyph(canvas, kCloseCross, (rect.left + rect.right - 7) / 2, (rect.top + rect.bottom - 7) / 2, 8, 7,
+                   color);
+}
+
+bool ViewRunsWide(const RECT& viewRect, const RECT& paintRect, const RECT& area) {
+  const bool noDock = viewRect.left == 0 && viewRect.top == 0 && viewRect.right == 0 && viewRect.bottom == 0;
+  return noDock ? paintRect.right > paintRect.bottom
+                : std::abs(area.right - area.left) > std::abs(area.bottom - area.top);
+}
+
+void DrawEtchedLine(TCanvas* canvas, const RECT& rect, bool horizontal, int at, TColor dark) {
+  if (horizontal) {
+    toolbars::DrawLineEx(canvas, rect.left + 4, at, rect.right - 2, at, clWhite);
+    toolbars::DrawLineEx(canvas, rect.left + 3, at - 1, rect.right - 3, at - 1, dark);
+  } else {
+    toolbars::DrawLineEx(canvas, at, rect.top + 4, at, rect.bottom - 2, clWhite);
+    toolbars::DrawLineEx(canvas, at - 1, rect.top + 3, at - 1, rect.bottom - 3, dark);
+  }
+}
+
+void DrawRadioOutline(TCanvas* canvas, int x, int y, TColor color) {
+  static constexpr POINT kCircle[] = {{0, 8},   {0, 4},   {1, 3},   {1, 2},   {2, 1},  {3, 1},   {4, 0},  {8, 0},
+                                      {9, 1},   {10, 1},  {11, 2},  {11, 3},  {12, 4}, {12, 8},  {11, 9}, {11, 10},
+                                      {10, 11}, {9, 11},  {8, 12},  {4, 12},  {3, 11}, {2, 11},  {1, 10}, {1, 9}};
+  std::vector<POINT> points;
+  for (const POINT& p : kCircle) points.push_back({x + p.x, y + p.y});
+  canvas->Pen()->SetColor(color);
+  canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  canvas->Polygon(points);
+  canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
 }
 
 TColor NearestColor(TColor color) {
@@ -154,6 +285,22 @@ void DrawSizeGripDots(TCanvas* canvas, const RECT& rect) {
   const int b = rect.bottom;
   const POINT anchors[] = {{r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4}, {r - 8, b - 8}, {r - 4, b - 8}, {r - 4, b - 12}};
   for (const POINT& at : anchors) DrawGripDot(canvas, at.x, at.y, style);
+}
+
+void DrawGripDiagonals(TCanvas* canvas, const RECT& rect, int first, const std::vector<TColor>& round) {
+  int d = first;
+  for (int i = 0; i < 3; ++i)
+    for (TColor color : round) {
+      if (color != clNone)
+        toolbars::DrawLineEx(canvas, rect.right - 1 - d, rect.bottom - 1, rect.right, rect.bottom - d - 2, color);
+      ++d;
+    }
+}
+
+void DrawPaneDivider(TCanvas* canvas, const RECT& rect, bool lastPane) {
+  const int x = lastPane ? rect.right : rect.right - 3;
+  toolbars::DrawLineEx(canvas, x, rect.top + 4, x, rect.bottom - 3, clBtnShadow);
+  toolbars::DrawLineEx(canvas, x + 1, rect.top + 5, x + 1, rect.bottom - 2, clBtnHighlight);
 }
 
 void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush) {

@@ -33,6 +33,28 @@ HBRUSH CreateCheckerBrush(TColor c1, TColor c2);
 // Each column (horizontal) or row of rect in a step between c1 and c2: c1 at the right edge (horizontal) or the
 // bottom row, c2 at the left edge or top row. A one-pixel extent is c1; an empty rect paints nothing.
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal);
+// The glass look of a bar or button: from b at the top (vertical) or left edge towards a just before the middle,
+// then a step to half-way between a and an overshoot colour beyond a (seen from b), from where a vertical gradient
+// returns to a at the bottom and a horizontal one goes on towards the overshoot at the right. When a is redder
+// than b the second half is flat a. A rectangle one pixel deep is b; an empty one paints nothing.
+void GlassGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool vertical);
+// The band of a gradient theme: from b at the top (rows) or left edge to a just before the middle, a step to
+// half-way between a and an overshoot beyond a, and back to a at the far edge. One line deep it is b.
+void GlassBand(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool rows);
+// The rows of a round glyph's interior, each row inset as a disc of eleven rows is (rows beyond the eleven keep
+// the inset of the nearer end): glass from b at the top to a, or a straight gradient from a at the bottom row to
+// b at the top.
+void RoundGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool glass);
+// The small 8 x 7 close cross, centred in rect, in color.
+void DrawCloseGlyph(TCanvas* canvas, const RECT& rect, TColor color);
+// Whether a view's background runs wider than tall: measured on the painted area inside a dock (viewRect not
+// all zero), else on the view's own rectangle.
+bool ViewRunsWide(const RECT& viewRect, const RECT& paintRect, const RECT& area);
+// An etched separator line: white with a dark line one pixel before it, shorter by one at each end. Horizontal
+// at row y = at, else at column x = at.
+void DrawEtchedLine(TCanvas* canvas, const RECT& rect, bool horizontal, int at, TColor dark);
+// The outline of a 13-pixel round radio button whose box starts at (x, y), in color.
+void DrawRadioOutline(TCanvas* canvas, int x, int y, TColor color);
 // The nearest colour the screen shows, as a plain RGB colour.
 TColor NearestColor(TColor color);
 // A raised dot of seven pixels at (x, y): (x, y), (x, y+1), (x+1, y), (x+1, y+1) in the dark colours, (x+1, y+2),
@@ -51,6 +73,12 @@ std::vector<POINT> ScrollArrowPoints(const RECT& rect, int kind);
 // Six raised dots in a triangle at the bottom-right corner of rect, in blends of the face with the shadow and
 // highlight colours.
 void DrawSizeGripDots(TCanvas* canvas, const RECT& rect);
+// Three rounds of diagonal lines across the bottom-right corner of rect, one step out per colour of the round
+// (clNone leaves its step empty), the first step first lines from the corner.
+void DrawGripDiagonals(TCanvas* canvas, const RECT& rect, int first, const std::vector<TColor>& round);
+// The divider at the end of a status-bar pane: an etched line three pixels before its right edge, or on the
+// edge for the last pane beside the grip.
+void DrawPaneDivider(TCanvas* canvas, const RECT& rect, bool lastPane);
 // A check box (a rectangle) or radio button (an ellipse) outlined in pen and filled with brush (a NULL_BRUSH for
 // none), rect being the box; brush is not deleted.
 void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush);
