@@ -79,25 +79,6 @@ const TUnit& CrystalThemeUnit() {
   return unit;
 }
 
-void ButtonGradient(TCanvas* canvas, const RECT& rect) {
-  const int height = rect.bottom - rect.top;
-  if (height <= 0 || rect.right <= rect.left) return;
-  const int last = height - 1;
-  const int third = last / 3;
-  // Each band from its start level to its end level over its rows; a band without rows keeps its start level.
-  const auto level = [](int from, int to, int row, int rows) { return rows == 0 ? from : from + (to - from) * row / rows; };
-  for (int row = 0; row < height; ++row) {
-    int g = 0;
-    if (row <= third)
-      g = level(248, 216, row, third);
-    else if (row <= 2 * third)
-      g = level(216, 240, row - third, third);
-    else
-      g = level(240, 248, row - 2 * third, last - 2 * third);
-    FillRectEx(canvas, {rect.left, rect.top + row, rect.right, rect.top + row + 1}, static_cast<TColor>(RGB(g, g, g)));
-  }
-}
-
 TStyledCrystalTheme::TStyledCrystalTheme(const String& name) : TStyledPastelLook(name, CrystalStockGlyphs()) {
   SetupColorCache();
 }

@@ -63,9 +63,6 @@ class TStyledCrystalTheme final : public TStyledPastelLook {
   void PaintQuietEditButton(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo);
 };
 
-// Rows in three grey bands, light to dark to light again: the face of a hot edit frame.
-void ButtonGradient(TCanvas* canvas, const RECT& rect);
-
 TStockGlyphs& CrystalStockGlyphs();
 // Registers "Crystal".
 const TUnit& CrystalThemeUnit();

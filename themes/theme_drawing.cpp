@@ -42,6 +42,24 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
+// The lines of rect (rows, or else columns) that the DC's clip lets through, as offsets from rect's top or left:
+// first up to but not including last. A gradient far larger than the surface only works out the lines it shows.
+struct TLineSpan {
+  int First = 0;
+  int Last = 0;
+};
+
+TLineSpan VisibleLines(HDC dc, const RECT& rect, bool rows) {
+  RECT clip{};
+  if (GetClipBox(dc, &clip) == NULLREGION) return {};
+  const int start = rows ? rect.top : rect.left;
+  const int end = rows ? rect.bottom : rect.right;
+  const int from = std::max<int>(start, rows ? clip.top : clip.left);
+  const int to = std::min<int>(end, rows ? clip.bottom : clip.right);
+  if (from >= to) return {};
+  return {from - start, to - start};
+}
+
 struct TChannels {
   int R, G, B;
 };
@@ -143,7 +161,9 @@ void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool 
   const COLORREF to = static_cast<COLORREF>(ColorToRGB(c2));
   const int n = extent - 1;
   HDC dc = canvas->Handle();
-  for (int i = 0; i <= n; ++i) {
+  // Line i lies at offset extent - 1 - i from the top or left.
+  const TLineSpan visible = VisibleLines(dc, rect, !horizontal);
+  for (int i = extent - visible.Last; i < extent - visible.First; ++i) {
     const auto channel = [&](int a, int b) { return n == 0 ? a : a + (b - a) * i / n; };
     const COLORREF color = RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
                                channel(GetBValue(from), GetBValue(to)));
@@ -160,9 +180,10 @@ void GlassGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool v
   const int extent = vertical ? rect.bottom - rect.top : rect.right - rect.left;
   // The gradient is a strip one line shorter than the rectangle, stretched over it.
   const int n = extent - 1;
-  for (int line = 0; line < extent; ++line) {
+  const TLineSpan visible = VisibleLines(dc, rect, vertical);
+  for (int line = visible.First; line < visible.Last; ++line) {
     const COLORREF color =
-        n == 0 ? RGB(glass.B.R, glass.B.G, glass.B.B) : GlassLine(glass, line * n / extent, n, vertical);
+        n == 0 ? RGB(glass.B.R, glass.B.G, glass.B.B) : GlassLine(glass, static_cast<int>(static_cast<long long>(line) * n / extent), n, vertical);
     const RECT at = vertical ? RECT{rect.left, rect.top + line, rect.right, rect.top + line + 1}
                              : RECT{rect.left + line, rect.top, rect.left + line + 1, rect.bottom};
     FillSolid(dc, at, color);
@@ -175,11 +196,33 @@ void GlassBand(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool rows)
   const TGlass glass = GlassColors(a, b, 8);
   const int extent = rows ? rect.bottom - rect.top : rect.right - rect.left;
   const int n = extent - 1;
-  for (int line = 0; line < extent; ++line) {
+  const TLineSpan visible = VisibleLines(dc, rect, rows);
+  for (int line = visible.First; line < visible.Last; ++line) {
     const COLORREF color = n == 0 ? RGB(glass.B.R, glass.B.G, glass.B.B) : GlassLine(glass, line, n, true);
     const RECT at = rows ? RECT{rect.left, rect.top + line, rect.right, rect.top + line + 1}
                          : RECT{rect.left + line, rect.top, rect.left + line + 1, rect.bottom};
     FillSolid(dc, at, color);
+  }
+}
+
+void ButtonGradient(TCanvas* canvas, const RECT& rect) {
+  const int height = rect.bottom - rect.top;
+  if (height <= 0 || rect.right <= rect.left) return;
+  HDC dc = canvas->Handle();
+  const int last = height - 1;
+  const int third = last / 3;
+  // Each band from its start level to its end level over its rows; a band without rows keeps its start level.
+  const auto level = [](int from, int to, int row, int rows) { return rows == 0 ? from : from + (to - from) * row / rows; };
+  const TLineSpan visible = VisibleLines(dc, rect, true);
+  for (int row = visible.First; row < visible.Last; ++row) {
+    int g = 0;
+    if (row <= third)
+      g = level(248, 216, row, third);
+    else if (row <= 2 * third)
+      g = level(216, 240, row - third, third);
+    else
+      g = level(240, 248, row - 2 * third, last - 2 * third);
+    FillSolid(dc, {rect.left, rect.top + row, rect.right, rect.top + row + 1}, RGB(g, g, g));
   }
 }
 
@@ -190,7 +233,8 @@ void RoundGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool g
   const TGlass colors = GlassColors(a, b, 9);
   const int height = rect.bottom - rect.top;
   const int n = height - 1;
-  for (int row = 0; row < height; ++row) {
+  const TLineSpan visible = VisibleLines(dc, rect, true);
+  for (int row = visible.First; row < visible.Last; ++row) {
     COLORREF color = RGB(colors.B.R, colors.B.G, colors.B.B);
     if (n > 0 && glass) {
       color = GlassLine(colors, row, n, true);

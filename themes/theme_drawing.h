@@ -41,6 +41,8 @@ void GlassGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool v
 // The band of a gradient theme: from b at the top (rows) or left edge to a just before the middle, a step to
 // half-way between a and an overshoot beyond a, and back to a at the far edge. One line deep it is b.
 void GlassBand(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool rows);
+// Rows in three grey bands, light to dark to light again.
+void ButtonGradient(TCanvas* canvas, const RECT& rect);
 // The rows of a round glyph's interior, each row inset as a disc of eleven rows is (rows beyond the eleven keep
 // the inset of the nearer end): glass from b at the top to a, or a straight gradient from a at the bottom row to
 // b at the top.
