@@ -93,12 +93,6 @@ class TStyledPastelLook : public TStyledTableTheme {
   virtual void PaintToolbarBorder(TCanvas* canvas, RECT& area, const toolbars::TStyledToolbarPaintInfo& toolbarInfo);
   // The grip of a drag handle whose style is not dhNone.
   virtual void PaintGrip(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo);
-  // The close button of a docked caption or toolbar handle: framed, filled and crossed in the colours of the
-  // toolbar table's row for its state bits.
-  void PaintCloseButton(TCanvas* canvas, RECT rect, int closeState);
-  // The dots of a grip in rows (a horizontal toolbar's handle) or columns, two runs for the double style.
-  static void PaintDottedGrip(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo,
-                              const TGripDotStyle& style);
   // One three-pixel dash of a grip, across the handle (horizontal in a vertical handle strip).
   virtual void PaintGripDash(TCanvas* canvas, int x, int y, bool vertical);
   // The caption band of a docked or floating window; rows runs the shading top to bottom.

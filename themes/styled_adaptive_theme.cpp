@@ -183,8 +183,8 @@ void TStyledAdaptiveTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const
 }
 
 void TStyledAdaptiveTheme::PaintGrip(TCanvas* canvas, const RECT& handle, const TStyledToolbarPaintInfo& toolbarInfo) {
-  PaintDottedGrip(canvas, handle, toolbarInfo,
-                  {unitColors.GripBase, unitColors.GripDark, unitColors.GripLight, {64, 32, 48, 16}});
+  DrawGripBumps(canvas, handle, toolbarInfo,
+                {unitColors.GripBase, unitColors.GripDark, unitColors.GripLight, {64, 32, 48, 16}});
 }
 
 void TStyledAdaptiveTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {

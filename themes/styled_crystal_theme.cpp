@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/startup.h"
+#include "themes/glass_gradients.h"
 #include "toolbars/theme/color_utils.h"
 #include "toolbars/theme/default_theme.h"
 #include "toolbars/theme/draw_utils.h"
@@ -70,7 +71,7 @@ void PaintSunkenFill(TCanvas* canvas, const RECT& inner) {
 const TCrystalColors& CrystalColors() { return unitColors; }
 
 TStockGlyphs& CrystalStockGlyphs() {
-  static TStockGlyphs glyphs;
+  static TStockGlyphs glyphs(&MakeGradientStrip);
   return glyphs;
 }
 
@@ -136,7 +137,7 @@ void TStyledCrystalTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewR
   RECT area{};
   if (!IntersectRect(&area, &paintRect, &clipRect)) return;
   if (IsGlassView(viewType))
-    GlassGradient(canvas, area, kGlassDark, clWhite, ViewRunsWide(viewRect, paintRect, area));
+    GlassGradient(canvas, Scratch(), area, kGlassDark, clWhite, ViewRunsWide(viewRect, paintRect, area));
   else
     FillRectEx(canvas, area, color);
 }
@@ -314,7 +315,7 @@ void TStyledCrystalTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, cons
 void TStyledCrystalTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int buttonType, bool flat) {
   const bool hot = flat;
   if (hot)
-    GlassGradient(canvas, Inset(rect, 1), kGlassDark, clWhite, true);
+    GlassGradient(canvas, Scratch(), Inset(rect, 1), kGlassDark, clWhite, true);
   else
     FillRectEx(canvas, Inset(rect, 1), clWhite);
   CutFrame(canvas, rect, 1, 1, hot ? ToolbarItems()[tsHot].Frame : kGreyD0);
@@ -329,7 +330,7 @@ void TStyledCrystalTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, i
 
 void TStyledCrystalTheme::FillCaptionBand(TCanvas* canvas, const RECT& band, bool rows, TColor color) {
   (void)color;
-  GlassGradient(canvas, band, kGlassDark, unitColors.CaptionLight, rows);
+  GlassGradient(canvas, Scratch(), band, kGlassDark, unitColors.CaptionLight, rows);
 }
 
 TColor TStyledCrystalTheme::CaptionBandLineColor(TColor brushColor) const {
@@ -376,10 +377,10 @@ void TStyledCrystalTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const 
     const int r = area.right;
     const int b = area.bottom;
     if (b < r) {
-      GlassGradient(canvas, area, kGlassDark, clWhite, true);
-      GlassGradient(canvas, {l, t + 2, r, b - 2}, kGlassDark, clWhite, true);
+      GlassGradient(canvas, Scratch(), area, kGlassDark, clWhite, true);
+      GlassGradient(canvas, Scratch(), {l, t + 2, r, b - 2}, kGlassDark, clWhite, true);
     } else {
-      GlassGradient(canvas, area, kGlassDark, clWhite, false);
+      GlassGradient(canvas, Scratch(), area, kGlassDark, clWhite, false);
     }
     canvas->Pen()->SetColor(unitColors.ToolbarEdge);
     canvas->Polyline({{l + 2, b - 1}, {r - 3, b - 1}, {r - 1, b - 3}, {r - 1, t}});
@@ -415,9 +416,9 @@ void TStyledCrystalTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect
   const RECT inner = Inset(rect, 1);
   const auto fill = [&](TColor a, TColor b, bool glass) {
     if (radio)
-      RoundGradient(canvas, inner, a, b, glass);
+      RoundGradient(canvas, inner, a, glass, b);
     else
-      GlassGradient(canvas, inner, a, b, true);
+      GlassGradient(canvas, Scratch(), inner, a, b, true);
   };
   TColor pen = kGreyC0;
   if (hot && pushed) {
@@ -429,7 +430,10 @@ void TStyledCrystalTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect
     fill(kGreyD0, clWhite, true);
   }
   if (radio) {
-    DrawRadioOutline(canvas, rect.left, rect.top, pen);
+    canvas->Pen()->SetColor(pen);
+    canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+    canvas->Polygon(RadioCirclePoints(rect.left, rect.top));
+    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
   } else {
     CutFrame(canvas, rect, 1, 1, pen);
   }
@@ -448,24 +452,16 @@ void TStyledCrystalTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect
 void TStyledCrystalTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {
   switch (part) {
     case spBackground:
-      GlassGradient(canvas, rect, kGlassDark, clWhite, true);
+      GlassGradient(canvas, Scratch(), rect, kGlassDark, clWhite, true);
       break;
     case spPane:
     case spLastPane:
       DrawPaneDivider(canvas, rect, part == spLastPane);
       break;
-    case spSizeGrip: {
-      const int size = std::min<int>(rect.right - rect.left, rect.bottom - rect.top);
-      const TColor light = BlendColorsNearest(clBtnFace, clBtnHighlight, 64);
-      const TColor dark = BlendColorsNearest(clBtnFace, clBtnShadow, 64);
-      if (size < 9)
-        DrawGripDiagonals(canvas, rect, 2, {light, dark});
-      else if (size < 13)
-        DrawGripDiagonals(canvas, rect, 2, {light, dark, clNone});
-      else
-        DrawGripDiagonals(canvas, rect, 2, {light, clNone, dark, clNone});
+    case spSizeGrip:
+      DrawSizeGripLines(canvas, rect, BlendColorsNearest(clBtnFace, clBtnHighlight, 64),
+                        BlendColorsNearest(clBtnFace, clBtnShadow, 64));
       break;
-    }
     default:
       break;
   }

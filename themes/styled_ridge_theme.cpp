@@ -1,6 +1,7 @@
 #include "themes/styled_ridge_theme.h"
 
 #include "framework/startup.h"
+#include "themes/glass_gradients.h"
 #include "toolbars/theme/color_utils.h"
 #include "toolbars/theme/default_theme.h"
 #include "toolbars/theme/draw_utils.h"
@@ -247,8 +248,8 @@ void TStyledRidgeTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const TS
 }
 
 void TStyledRidgeTheme::PaintGrip(TCanvas* canvas, const RECT& handle, const TStyledToolbarPaintInfo& toolbarInfo) {
-  PaintDottedGrip(canvas, handle, toolbarInfo,
-                  {unitColors.DotBase, unitColors.DotDark, unitColors.DotLight, {64, 32, 48, 16}});
+  DrawGripBumps(canvas, handle, toolbarInfo,
+                {unitColors.DotBase, unitColors.DotDark, unitColors.DotLight, {64, 32, 48, 16}});
 }
 
 void TStyledRidgeTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {

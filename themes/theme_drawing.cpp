@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
 
 #include "framework/bitmap.h"
 #include "framework/image_list.h"
@@ -13,6 +12,7 @@
 #include "toolbars/theme/draw_utils.h"
 #include "toolbars/theme/stock_objects.h"
 #include "toolbars/theme/theme.h"
+#include "toolbars/theme/theme_manager.h"
 
 namespace themes {
 
@@ -21,6 +21,8 @@ namespace {
 // Paints the brush where the source bit is set (blitted as the DC's white background colour) and leaves the
 // destination where it is not.
 constexpr DWORD kRopBrushThroughSetBits = 0x00E20746;
+
+constexpr TGlyphPattern kCloseCross{0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3, 0};
 
 // Copies the set bits of the monochrome source's width x height block at source (sx, sy) to dc at (x, y) in color.
 void CopyMonochrome(HDC dc, HDC source, int sx, int sy, int x, int y, int width, int height, TColor color) {
@@ -35,67 +37,6 @@ void CopyMonochrome(HDC dc, HDC source, int sx, int sy, int x, int y, int width,
   DeleteObject(brush);
 }
 
-constexpr TGlyphPattern kCloseCross{0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3, 0};
-
-void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
-  SetBkColor(dc, color);
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-}
-
-// The lines of rect (rows, or else columns) that the DC's clip lets through, as offsets from rect's top or left:
-// first up to but not including last. A gradient far larger than the surface only works out the lines it shows.
-struct TLineSpan {
-  int First = 0;
-  int Last = 0;
-};
-
-TLineSpan VisibleLines(HDC dc, const RECT& rect, bool rows) {
-  RECT clip{};
-  if (GetClipBox(dc, &clip) == NULLREGION) return {};
-  const int start = rows ? rect.top : rect.left;
-  const int end = rows ? rect.bottom : rect.right;
-  const int from = std::max<int>(start, rows ? clip.top : clip.left);
-  const int to = std::min<int>(end, rows ? clip.bottom : clip.right);
-  if (from >= to) return {};
-  return {from - start, to - start};
-}
-
-struct TChannels {
-  int R, G, B;
-};
-
-TChannels Channels(TColor color) {
-  const COLORREF rgb = static_cast<COLORREF>(ColorToRGB(color));
-  return {GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)};
-}
-
-// The colours of a glass gradient: a, b and the overshoot beyond a, seen from b, 15 / reach of the way from b to
-// a (flat a when a is redder). A channel past black or white stays there.
-struct TGlass {
-  TChannels A, B, C;
-};
-
-TGlass GlassColors(TColor a, TColor b, int reach) {
-  TGlass glass{Channels(a), Channels(b), {}};
-  const auto overshoot = [reach](int from, int to) { return std::clamp(to + (from - to) * 15 / reach, 0, 255); };
-  glass.C = glass.A.R > glass.B.R ? glass.A
-                                  : TChannels{overshoot(glass.A.R, glass.B.R), overshoot(glass.A.G, glass.B.G),
-                                              overshoot(glass.A.B, glass.B.B)};
-  return glass;
-}
-
-// Line i of a glass strip n lines long (n > 0): the first half from b towards a, the second half from the
-// middle of a and the overshoot back to a (towards the end) or on to the overshoot.
-COLORREF GlassLine(const TGlass& glass, int i, int n, bool backToA) {
-  const int half = n / 2;
-  const auto channel = [&](int a, int b, int c) {
-    if (i < half) return b + (a - b) * i / half;
-    return backToA ? c + (a - c) * i / n : a + (c - a) * i / n;
-  };
-  return RGB(channel(glass.A.R, glass.B.R, glass.C.R), channel(glass.A.G, glass.B.G, glass.C.G),
-             channel(glass.A.B, glass.B.B, glass.C.B));
-}
-
 }  // namespace
 
 void DrawPatternGlyph(TCanvas* canvas, const TGlyphPattern& pattern, int x, int y, int width, int height,
@@ -108,6 +49,11 @@ void DrawPatternGlyph(TCanvas* canvas, const TGlyphPattern& pattern, int x, int 
   SelectObject(source, old);
   DeleteDC(source);
   DeleteObject(bitmap);
+}
+
+void DrawCloseGlyph(TCanvas* canvas, const RECT& rect, TColor color) {
+  DrawPatternGlyph(canvas, kCloseCross, (rect.left + rect.right - 7) / 2, (rect.top + rect.bottom - 7) / 2, 8, 7,
+                   color);
 }
 
 void DrawListGlyph(TCanvas* canvas, TImageList* glyphs, int index, int x, int y, TColor color) {
@@ -149,9 +95,29 @@ void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut
                     {l + leftCut, t}});
 }
 
+void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color) {
+  if (color == clNone) return;
+  const int x = (rect.left + rect.right) / 2 - 2;
+  const int y = (rect.top + rect.bottom) / 2;
+  canvas->Pen()->SetColor(color);
+  canvas->Polyline(
+      {{x - 2, y - 1}, {x, y + 1}, {x + 4, y - 3}, {x + 4, y - 2}, {x, y + 2}, {x - 2, y}, {x - 2, y - 1}});
+}
+
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2) {
   TBitmap* pattern = AllocPatternBitmap(ColorToRGB(c1), ColorToRGB(c2));
   return CreatePatternBrush(pattern->Handle());
+}
+
+TLineSpan VisibleLines(HDC dc, const RECT& rect, bool rows) {
+  RECT clip{};
+  if (GetClipBox(dc, &clip) == NULLREGION) return {};
+  const int start = rows ? rect.top : rect.left;
+  const int end = rows ? rect.bottom : rect.right;
+  const int from = std::max<int>(start, rows ? clip.top : clip.left);
+  const int to = std::min<int>(end, rows ? clip.bottom : clip.right);
+  if (from >= to) return {};
+  return {from - start, to - start};
 }
 
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal) {
@@ -161,6 +127,7 @@ void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool 
   const COLORREF to = static_cast<COLORREF>(ColorToRGB(c2));
   const int n = extent - 1;
   HDC dc = canvas->Handle();
+  const COLORREF oldBack = GetBkColor(dc);
   // Line i lies at offset extent - 1 - i from the top or left.
   const TLineSpan visible = VisibleLines(dc, rect, !horizontal);
   for (int i = extent - visible.Last; i < extent - visible.First; ++i) {
@@ -169,90 +136,10 @@ void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool 
                                channel(GetBValue(from), GetBValue(to)));
     const RECT line = horizontal ? RECT{rect.right - 1 - i, rect.top, rect.right - i, rect.bottom}
                                  : RECT{rect.left, rect.bottom - 1 - i, rect.right, rect.bottom - i};
-    FillSolid(dc, line, color);
+    SetBkColor(dc, color);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
   }
-}
-
-void GlassGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool vertical) {
-  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-  HDC dc = canvas->Handle();
-  const TGlass glass = GlassColors(a, b, 9);
-  const int extent = vertical ? rect.bottom - rect.top : rect.right - rect.left;
-  // The gradient is a strip one line shorter than the rectangle, stretched over it.
-  const int n = extent - 1;
-  const TLineSpan visible = VisibleLines(dc, rect, vertical);
-  for (int line = visible.First; line < visible.Last; ++line) {
-    const COLORREF color =
-        n == 0 ? RGB(glass.B.R, glass.B.G, glass.B.B) : GlassLine(glass, static_cast<int>(static_cast<long long>(line) * n / extent), n, vertical);
-    const RECT at = vertical ? RECT{rect.left, rect.top + line, rect.right, rect.top + line + 1}
-                             : RECT{rect.left + line, rect.top, rect.left + line + 1, rect.bottom};
-    FillSolid(dc, at, color);
-  }
-}
-
-void GlassBand(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool rows) {
-  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-  HDC dc = canvas->Handle();
-  const TGlass glass = GlassColors(a, b, 8);
-  const int extent = rows ? rect.bottom - rect.top : rect.right - rect.left;
-  const int n = extent - 1;
-  const TLineSpan visible = VisibleLines(dc, rect, rows);
-  for (int line = visible.First; line < visible.Last; ++line) {
-    const COLORREF color = n == 0 ? RGB(glass.B.R, glass.B.G, glass.B.B) : GlassLine(glass, line, n, true);
-    const RECT at = rows ? RECT{rect.left, rect.top + line, rect.right, rect.top + line + 1}
-                         : RECT{rect.left + line, rect.top, rect.left + line + 1, rect.bottom};
-    FillSolid(dc, at, color);
-  }
-}
-
-void ButtonGradient(TCanvas* canvas, const RECT& rect) {
-  const int height = rect.bottom - rect.top;
-  if (height <= 0 || rect.right <= rect.left) return;
-  HDC dc = canvas->Handle();
-  const int last = height - 1;
-  const int third = last / 3;
-  // Each band from its start level to its end level over its rows; a band without rows keeps its start level.
-  const auto level = [](int from, int to, int row, int rows) { return rows == 0 ? from : from + (to - from) * row / rows; };
-  const TLineSpan visible = VisibleLines(dc, rect, true);
-  for (int row = visible.First; row < visible.Last; ++row) {
-    int g = 0;
-    if (row <= third)
-      g = level(248, 216, row, third);
-    else if (row <= 2 * third)
-      g = level(216, 240, row - third, third);
-    else
-      g = level(240, 248, row - 2 * third, last - 2 * third);
-    FillSolid(dc, {rect.left, rect.top + row, rect.right, rect.top + row + 1}, RGB(g, g, g));
-  }
-}
-
-void RoundGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool glass) {
-  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-  static constexpr int kDiscInsets[] = {3, 1, 1, 0, 0};
-  HDC dc = canvas->Handle();
-  const TGlass colors = GlassColors(a, b, 9);
-  const int height = rect.bottom - rect.top;
-  const int n = height - 1;
-  const TLineSpan visible = VisibleLines(dc, rect, true);
-  for (int row = visible.First; row < visible.Last; ++row) {
-    COLORREF color = RGB(colors.B.R, colors.B.G, colors.B.B);
-    if (n > 0 && glass) {
-      color = GlassLine(colors, row, n, true);
-    } else if (n > 0) {
-      const int i = n - row;
-      color = RGB(colors.A.R + (colors.B.R - colors.A.R) * i / n, colors.A.G + (colors.B.G - colors.A.G) * i / n,
-                  colors.A.B + (colors.B.B - colors.A.B) * i / n);
-    }
-    const int fromEnd = std::min(row, n - row);
-    const int inset = fromEnd < static_cast<int>(std::size(kDiscInsets)) ? kDiscInsets[fromEnd] : 0;
-    if (rect.left + inset < rect.right - inset)
-      FillSolid(dc, {rect.left + inset, rect.top + row, rect.right - inset, rect.top + row + 1}, color);
-  }
-}
-
-void DrawCloseGlyph(TCanvas* canvas, const RECT& rect, TColor color) {
-  DrawPatternGlyph(canvas, kCloseCross, (rect.left + rect.right - 7) / 2, (rect.top + rect.bottom - 7) / 2, 8, 7,
-                   color);
+  SetBkColor(dc, oldBack);
 }
 
 bool ViewRunsWide(const RECT& viewRect, const RECT& paintRect, const RECT& area) {
@@ -271,20 +158,15 @@ void DrawEtchedLine(TCanvas* canvas, const RECT& rect, bool horizontal, int at, 
   }
 }
 
-void DrawRadioOutline(TCanvas* canvas, int x, int y, TColor color) {
-  static constexpr POINT kCircle[] = {{0, 8},   {0, 4},   {1, 3},   {1, 2},   {2, 1},  {3, 1},   {4, 0},  {8, 0},
-                                      {9, 1},   {10, 1},  {11, 2},  {11, 3},  {12, 4}, {12, 8},  {11, 9}, {11, 10},
-                                      {10, 11}, {9, 11},  {8, 12},  {4, 12},  {3, 11}, {2, 11},  {1, 10}, {1, 9}};
-  std::vector<POINT> points;
-  for (const POINT& p : kCircle) points.push_back({x + p.x, y + p.y});
-  canvas->Pen()->SetColor(color);
-  canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-  canvas->Polygon(points);
-  canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
+void DrawPaneDivider(TCanvas* canvas, const RECT& rect, bool lastPane) {
+  const int x = lastPane ? rect.right : rect.right - 3;
+  toolbars::DrawLineEx(canvas, x, rect.top + 4, x, rect.bottom - 3, clBtnShadow);
+  toolbars::DrawLineEx(canvas, x + 1, rect.top + 5, x + 1, rect.bottom - 2, clBtnHighlight);
 }
 
 TColor NearestColor(TColor color) {
-  return static_cast<TColor>(GetNearestColor(toolbars::StockNearestColorDC(), static_cast<COLORREF>(ColorToRGB(color))));
+  return static_cast<TColor>(
+      GetNearestColor(toolbars::StockNearestColorDC(), static_cast<COLORREF>(ColorToRGB(color))));
 }
 
 void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style) {
@@ -297,6 +179,27 @@ void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style) {
   canvas->SetPixels(x + 1, y + 2, light(72));
   canvas->SetPixels(x + 2, y + 2, light(128));
   canvas->SetPixels(x + 2, y + 1, light(96));
+}
+
+void DrawGripBumps(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo,
+                   const TGripDotStyle& style) {
+  const int size = toolbars::GetDragHandleSize(toolbarInfo);
+  const bool closeShown = (toolbarInfo.CloseButtonState & toolbars::cbsShown) != 0;
+  const bool twoRuns = toolbarInfo.DragHandleStyle == toolbars::dhDouble;
+  if (!toolbarInfo.IsVertical) {
+    const int x = handle.left + (closeShown ? 5 : 1);
+    for (int y = handle.top + 4 + (closeShown ? size - 2 : 0); y < handle.bottom - 2 - 3; y += 4) {
+      DrawGripDot(canvas, x, y, style);
+      if (twoRuns) DrawGripDot(canvas, x + 4, y, style);
+    }
+  } else {
+    const int y = handle.top + (closeShown ? 5 : 1);
+    const int end = handle.right - (closeShown ? size - 2 : 0);
+    for (int x = handle.left + 4; x < end - 2 - 3; x += 4) {
+      DrawGripDot(canvas, x, y, style);
+      if (twoRuns) DrawGripDot(canvas, x, y + 4, style);
+    }
+  }
 }
 
 std::vector<POINT> ScrollArrowPoints(const RECT& rect, int kind) {
@@ -327,24 +230,69 @@ void DrawSizeGripDots(TCanvas* canvas, const RECT& rect) {
   const TGripDotStyle style{clBtnFace, clBtnShadow, clBtnHighlight, {16, 32, 48, 64}};
   const int r = rect.right;
   const int b = rect.bottom;
-  const POINT anchors[] = {{r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4}, {r - 8, b - 8}, {r - 4, b - 8}, {r - 4, b - 12}};
+  const POINT anchors[] = {{r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4},
+                           {r - 8, b - 8},  {r - 4, b - 8}, {r - 4, b - 12}};
   for (const POINT& at : anchors) DrawGripDot(canvas, at.x, at.y, style);
 }
 
-void DrawGripDiagonals(TCanvas* canvas, const RECT& rect, int first, const std::vector<TColor>& round) {
-  int d = first;
-  for (int i = 0; i < 3; ++i)
-    for (TColor color : round) {
-      if (color != clNone)
-        toolbars::DrawLineEx(canvas, rect.right - 1 - d, rect.bottom - 1, rect.right, rect.bottom - d - 2, color);
-      ++d;
-    }
+void DrawSizeGripLines(TCanvas* canvas, const RECT& rect, TColor first, TColor second) {
+  const int size = std::min<int>(rect.right - rect.left, rect.bottom - rect.top);
+  int k = 2;
+  const auto line = [&](TColor color) {
+    toolbars::DrawLineEx(canvas, rect.right - 1 - k, rect.bottom - 1, rect.right, rect.bottom - 2 - k, color);
+    ++k;
+  };
+  for (int pass = 0; pass < 3; ++pass) {
+    line(first);
+    if (size >= 13) ++k;
+    line(second);
+    if (size >= 9) ++k;
+  }
 }
 
-void DrawPaneDivider(TCanvas* canvas, const RECT& rect, bool lastPane) {
-  const int x = lastPane ? rect.right : rect.right - 3;
-  toolbars::DrawLineEx(canvas, x, rect.top + 4, x, rect.bottom - 3, clBtnShadow);
-  toolbars::DrawLineEx(canvas, x + 1, rect.top + 5, x + 1, rect.bottom - 2, clBtnHighlight);
+void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TColor outer, bool horizontal) {
+  const int luminance = toolbars::ColorLuminance(clBtnFace);
+  RECT border = rect;
+  const auto roundCorners = [&](TColor color) {
+    canvas->SetPixels(border.left, border.top, color);
+    if (horizontal)
+      canvas->SetPixels(border.right - 1, border.top, color);
+    else
+      canvas->SetPixels(border.left, border.bottom - 1, color);
+  };
+  if (toolbars::LowColor || luminance < 64 || luminance > 250) {
+    toolbars::FrameRectEx(canvas, border, brush, true);
+    HBRUSH checker = CreateCheckerBrush(brush, luminance < 64 ? clWhite : clBtnShadow);
+    FrameRect(canvas->Handle(), &border, checker);
+    DeleteObject(checker);
+    roundCorners(brush);
+    InflateRect(&border, -1, -1);
+    toolbars::FrameRectEx(canvas, border, brush, false);
+  } else {
+    toolbars::FrameRectEx(canvas, border, outer, true);
+    toolbars::FrameRectEx(canvas, border, brush, false);
+    roundCorners(clBtnFace);
+  }
+}
+
+void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
+                         bool dockFamily) {
+  HDC dc = canvas->Handle();
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  toolbars::FillRectEx(canvas, rect, fill);
+  RestoreDC(dc, saved);
+  canvas->Refresh();
+  const int l = client.left;
+  const int t = client.top;
+  const int r = client.right;
+  const int b = client.bottom;
+  canvas->Pen()->SetColor(outline);
+  if (dockFamily)
+    canvas->Polyline({{l, t - 1}, {r - 1, t - 1}, {r, t}, {r, b}, {l - 1, b}, {l - 1, t}, {l, t - 1}});
+  else
+    canvas->Polyline(
+        {{l, t - 1}, {r - 1, t - 1}, {r, t}, {r, b - 1}, {r - 1, b}, {l, b}, {l - 1, b - 1}, {l - 1, t}, {l, t - 1}});
 }
 
 void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush) {

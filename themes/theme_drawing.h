@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/graphics.h"
+#include "toolbars/theme/theme.h"
 
 class TImageList;
 
@@ -18,8 +19,9 @@ using TGlyphPattern = std::array<WORD, 8>;
 
 // Paints color where the pattern's top-left width x height pixels are set, at (x, y); the rest stays. clNone
 // paints nothing.
-void DrawPatternGlyph(TCanvas* canvas, const TGlyphPattern& pattern, int x, int y, int width, int height,
-                      TColor color);
+void DrawPatternGlyph(TCanvas* canvas, const TGlyphPattern& pattern, int x, int y, int width, int height, TColor color);
+// The 8 x 7 close cross in color, centred in rect.
+void DrawCloseGlyph(TCanvas* canvas, const RECT& rect, TColor color);
 // The same with glyph index of a 16 x 16 glyph list whose mask holds the glyph's pixels.
 void DrawListGlyph(TCanvas* canvas, TImageList* glyphs, int index, int x, int y, TColor color);
 
@@ -28,35 +30,26 @@ void FillPolygon(TCanvas* canvas, const std::vector<POINT>& points, TColor color
 // The outline of rect with its corners cut by leftCut and rightCut pixels, in the current pen; right and bottom
 // exclusive.
 void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut);
+// A check mark two pixels thick, left of rect's centre, drawn with the pen in color.
+void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color);
 // A checker brush of the two colours; the caller deletes it.
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2);
 // Each column (horizontal) or row of rect in a step between c1 and c2: c1 at the right edge (horizontal) or the
 // bottom row, c2 at the left edge or top row. A one-pixel extent is c1; an empty rect paints nothing.
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal);
-// The glass look of a bar or button: from b at the top (vertical) or left edge towards a just before the middle,
-// then a step to half-way between a and an overshoot colour beyond a (seen from b), from where a vertical gradient
-// returns to a at the bottom and a horizontal one goes on towards the overshoot at the right. When a is redder
-// than b the second half is flat a. A rectangle one pixel deep is b; an empty one paints nothing.
-void GlassGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool vertical);
-// The band of a gradient theme: from b at the top (rows) or left edge to a just before the middle, a step to
-// half-way between a and an overshoot beyond a, and back to a at the far edge. One line deep it is b.
-void GlassBand(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool rows);
-// Rows in three grey bands, light to dark to light again.
-void ButtonGradient(TCanvas* canvas, const RECT& rect);
-// The rows of a round glyph's interior, each row inset as a disc of eleven rows is (rows beyond the eleven keep
-// the inset of the nearer end): glass from b at the top to a, or a straight gradient from a at the bottom row to
-// b at the top.
-void RoundGradient(TCanvas* canvas, const RECT& rect, TColor a, TColor b, bool glass);
-// The small 8 x 7 close cross, centred in rect, in color.
-void DrawCloseGlyph(TCanvas* canvas, const RECT& rect, TColor color);
+// The lines of rect (rows, or else columns) that the DC's clip lets through, as offsets from rect's top or left:
+// First up to but not including Last. A gradient far larger than the surface only works out the lines it shows.
+struct TLineSpan {
+  int First = 0;
+  int Last = 0;
+};
+TLineSpan VisibleLines(HDC dc, const RECT& rect, bool rows);
 // Whether a view's background runs wider than tall: measured on the painted area inside a dock (viewRect not
 // all zero), else on the view's own rectangle.
 bool ViewRunsWide(const RECT& viewRect, const RECT& paintRect, const RECT& area);
 // An etched separator line: white with a dark line one pixel before it, shorter by one at each end. Horizontal
 // at row y = at, else at column x = at.
 void DrawEtchedLine(TCanvas* canvas, const RECT& rect, bool horizontal, int at, TColor dark);
-// The outline of a 13-pixel round radio button whose box starts at (x, y), in color.
-void DrawRadioOutline(TCanvas* canvas, int x, int y, TColor color);
 // The nearest colour the screen shows, as a plain RGB colour.
 TColor NearestColor(TColor color);
 // A raised dot of seven pixels at (x, y): (x, y), (x, y+1), (x+1, y), (x+1, y+1) in the dark colours, (x+1, y+2),
@@ -69,15 +62,27 @@ struct TGripDotStyle {
   std::array<int, 4> DarkWeights;  // (x, y), (x, y+1), (x+1, y), (x+1, y+1)
 };
 void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style);
+// The raised dots of a toolbar's drag handle (handle being its first columns, or rows when vertical), stopping
+// before a close button at the handle's start; a double handle has two runs.
+void DrawGripBumps(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo,
+                   const TGripDotStyle& style);
 // The filled arrow of a pop-up scroll button of kind sbUp, sbDown, sbLeft or sbRight, sized 3/4 of the smaller
 // half extent of rect.
 std::vector<POINT> ScrollArrowPoints(const RECT& rect, int kind);
 // Six raised dots in a triangle at the bottom-right corner of rect, in blends of the face with the shadow and
 // highlight colours.
 void DrawSizeGripDots(TCanvas* canvas, const RECT& rect);
-// Three rounds of diagonal lines across the bottom-right corner of rect, one step out per colour of the round
-// (clNone leaves its step empty), the first step first lines from the corner.
-void DrawGripDiagonals(TCanvas* canvas, const RECT& rect, int first, const std::vector<TColor>& round);
+// Three pairs of diagonal lines at the bottom-right corner of rect, first then second in each pair, touching in a
+// small grip, one pixel apart between pairs from 9 pixels and between all lines from 13.
+void DrawSizeGripLines(TCanvas* canvas, const RECT& rect, TColor first, TColor second);
+// The two rings of a docked window's edge, brush being the window's fill: in low colour or at an extreme face
+// luminance a framed checker ring, else a ring in outer inside which brush frames; the two corners at the caption's
+// end (top-right for a caption along the top, else bottom-left) and the top-left one are rounded off.
+void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TColor outer, bool horizontal);
+// A floating window's border: everything of rect outside client in fill, then an outline in outline one pixel
+// outside client, its corners cut (a dock's only at the top right and bottom left).
+void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
+                         bool dockFamily);
 // The divider at the end of a status-bar pane: an etched line three pixels before its right edge, or on the
 // edge for the last pane beside the grip.
 void DrawPaneDivider(TCanvas* canvas, const RECT& rect, bool lastPane);

@@ -4,6 +4,7 @@
 #include "themes/styled_adaptive_theme.h"
 #include "themes/styled_crystal_theme.h"
 #include "themes/styled_emboss_theme.h"
+#include "themes/styled_gloss_theme.h"
 #include "themes/styled_pastel_theme.h"
 #include "themes/styled_relief_theme.h"
 #include "themes/styled_ridge_theme.h"
@@ -21,8 +22,8 @@ const TUnit& ThemesUnit() {
   static const TUnit unit{L"themes",
                           &StartThemes,
                           &StopThemes,
-                          {&PastelThemeUnit(), &AdaptiveThemeUnit(), &EmbossThemeUnit(), &ReliefThemeUnit(),
-                           &CrystalThemeUnit(), &RidgeThemeUnit()}};
+                          {&PastelThemeUnit(), &AdaptiveThemeUnit(), &EmbossThemeUnit(), &GlossThemeUnit(),
+                           &ReliefThemeUnit(), &CrystalThemeUnit(), &RidgeThemeUnit()}};
   return unit;
 }
 

@@ -1,6 +1,7 @@
 // The Ridge theme: bands from white to a darkened face with a step at the middle on bars, captions, hot buttons
 // and the image band of pop-ups; buttons that follow their toolbar's direction; dotted grips.
 #include "theme_fixture.h"
+#include "themes/glass_gradients.h"
 #include "themes/styled_ridge_theme.h"
 #include "themes/theme_drawing.h"
 #include "toolbars/theme/color_utils.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "theme_fixture.h"
+#include "themes/glass_gradients.h"
 #include "themes/theme_drawing.h"
 
 using namespace toolbars;
@@ -315,7 +316,8 @@ TEST_P(ThemeStateSheet, EveryPainterInEveryStateWithoutKeepingGdiObjects) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ThemeStateSheet,
-                         testing::Values(L"Default", L"Pastel", L"Adaptive", L"Emboss", L"Relief", L"Crystal", L"Ridge"),
+                         testing::Values(L"Default", L"Pastel", L"Adaptive", L"Emboss", L"Gloss", L"Relief", L"Crystal",
+                                         L"Ridge"),
                          [](const testing::TestParamInfo<const wchar_t*>& info) {
                            return std::string(info.param, info.param + wcslen(info.param));
                          });
@@ -353,49 +355,48 @@ TEST_P(ThemeStateSheet, DegenerateRectanglesPaintWithoutFailing) {
   EXPECT_EQ(GdiRoom(), before);
 }
 
-TEST(ThemeGradients, ShortAndEmptyRectanglesPaintTheirLightEnd) {
+TEST(ThemeGradients, ShortEmptyAndInvertedRectanglesPaintCleanly) {
   const struct {
     const char* Name;
     RECT Rect;
     bool Painted;
-  } rects[] = {{"one row", {0, 5, 10, 6}, true}, {"empty", {0, 5, 10, 5}, false}, {"inverted", {10, 9, 0, 0}, false}};
-  const std::function<void(TCanvas*, const RECT&)> gradients[] = {
-      [](TCanvas* c, const RECT& r) { themes::GlassGradient(c, r, RGB(10, 10, 10), RGB(250, 250, 250), true); },
-      [](TCanvas* c, const RECT& r) { themes::GlassBand(c, r, RGB(10, 10, 10), RGB(250, 250, 250), true); },
-      [](TCanvas* c, const RECT& r) { themes::RoundGradient(c, r, RGB(10, 10, 10), RGB(250, 250, 250), true); },
-      [](TCanvas* c, const RECT& r) { themes::RoundGradient(c, r, RGB(10, 10, 10), RGB(250, 250, 250), false); },
+  } rects[] = {{"one row", {0, 5, 10, 6}, true},      {"two rows", {0, 5, 10, 7}, true},
+               {"three rows", {0, 5, 10, 8}, true},   {"empty", {0, 5, 10, 5}, false},
+               {"inverted", {10, 9, 0, 0}, false},    {"one column", {5, 0, 6, 10}, true}};
+  const struct {
+    const char* Name;
+    std::function<void(TCanvas*, const RECT&)> Paint;
+  } gradients[] = {
+      {"band down", [](TCanvas* c, const RECT& r) { themes::GlassBand(c, r, RGB(10, 10, 10), RGB(250, 250, 250), true); }},
+      {"band across", [](TCanvas* c, const RECT& r) { themes::GlassBand(c, r, RGB(10, 10, 10), RGB(250, 250, 250), false); }},
+      {"three bands", [](TCanvas* c, const RECT& r) { themes::ButtonGradient(c, r); }},
+      {"linear", [](TCanvas* c, const RECT& r) { themes::GradientFill(c, r, RGB(10, 10, 10), RGB(250, 250, 250), false); }},
   };
   for (const auto& rect : rects)
     for (const auto& gradient : gradients) {
-      SCOPED_TRACE(rect.Name);
+      SCOPED_TRACE(std::string(gradient.Name) + ", " + rect.Name);
       TThemeSurface surface(12, 12);
-      gradient(surface.Canvas(), rect.Rect);
-      const int light = surface.Capture().CountPixels(RGB(250, 250, 250));
-      EXPECT_EQ(light > 0, rect.Painted);
-      EXPECT_EQ(light + surface.Capture().CountPixels(kPaper), 144);
+      gradient.Paint(surface.Canvas(), rect.Rect);
+      const int outside = surface.Capture().CountPixels(kPaper);
+      const RECT& r = rect.Rect;
+      const int area = rect.Painted ? (r.right - r.left) * (r.bottom - r.top) : 0;
+      EXPECT_EQ(outside, 144 - area);
     }
+  // One line deep, a band is its far colour.
+  TThemeSurface line(12, 12);
+  themes::GlassBand(line.Canvas(), {0, 5, 10, 6}, RGB(10, 10, 10), RGB(250, 250, 250), true);
+  EXPECT_EQ(line.Pixel(5, 5), RGB(10, 10, 10));
 }
 
-TEST(ThemeGradients, GlassStepsAtTheMiddleAndStaysFlatWhenTheFarColourIsRedder) {
-  const struct {
-    const char* Name;
-    COLORREF A, B;
-    int Rows;
-    std::vector<int> Levels;  // grey level of each row
-  } cases[] = {
-      // Overshoot 230: the first half from white towards 240, then from 235 back to 240.
-      {"darker far end", RGB(240, 240, 240), RGB(255, 255, 255), 9, {255, 255, 252, 248, 244, 235, 236, 237, 238}},
-      {"redder far end", RGB(255, 255, 255), RGB(240, 240, 240), 9, {240, 240, 243, 247, 251, 255, 255, 255, 255}},
-      // Two rows: the strip's one pixel, from the second half.
-      {"two rows", RGB(240, 240, 240), RGB(255, 255, 255), 2, {230, 230}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TThemeSurface surface(4, c.Rows);
-    themes::GlassGradient(surface.Canvas(), {0, 0, 4, c.Rows}, static_cast<TColor>(c.A), static_cast<TColor>(c.B), true);
-    for (int row = 0; row < c.Rows; ++row) {
-      const int level = c.Levels[static_cast<size_t>(row)];
-      EXPECT_EQ(surface.Pixel(2, row), RGB(level, level, level)) << "row " << row;
-    }
-  }
+TEST(ThemeGradients, LinesOutsideTheClipAreLeftAlone) {
+  TThemeSurface surface(20, 20);
+  HDC dc = surface.Canvas()->Handle();
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, 0, 0, 20, 10);
+  themes::GlassBand(surface.Canvas(), {-100000, -100000, 100000, 100000}, RGB(10, 10, 10), RGB(250, 250, 250), true);
+  themes::ButtonGradient(surface.Canvas(), {-100000, 10, 100000, 100000});
+  RestoreDC(dc, saved);
+  // The band's middle rows, where the clip is; nothing below it.
+  EXPECT_EQ(surface.Capture().CountPixels(kPaper), 20 * 10);
+  EXPECT_EQ(surface.Pixel(5, 5), surface.Pixel(15, 5));
 }
