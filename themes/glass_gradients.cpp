@@ -162,4 +162,15 @@ std::vector<POINT> RadioCirclePoints(int left, int top) {
   return points;
 }
 
+void DrawControlOutline(TCanvas* canvas, const RECT& rect, int kind, TColor pen) {
+  if (kind != toolbars::scRadioButton) {
+    CutCornerFrame(canvas, rect, 1, 1, pen);
+    return;
+  }
+  canvas->Pen()->SetColor(pen);
+  canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  canvas->Polygon(RadioCirclePoints(rect.left, rect.top));
+  canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
+}
+
 }  // namespace themes

@@ -34,5 +34,8 @@ std::unique_ptr<TBitmap> MakeGradientStrip();
 void RoundGradient(TCanvas* canvas, const RECT& rect, TColor c1, bool glass, TColor c2);
 // The 13-pixel circle of a radio button whose box starts at (left, top), as a closed polygon's points.
 std::vector<POINT> RadioCirclePoints(int left, int top);
+// The outline of a standard control of kind scCheckBox (a box with its corners cut by one) or scRadioButton (that
+// circle) in pen; the brush is left solid.
+void DrawControlOutline(TCanvas* canvas, const RECT& rect, int kind, TColor pen);
 
 }  // namespace themes

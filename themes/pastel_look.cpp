@@ -364,16 +364,7 @@ void TStyledPastelLook::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
   DrawControlBox(canvas, box, controlType, pen, brush);
   DeleteObject(brush);
 
-  TColor mark = rows[tsNormal].Text;
-  if (disabled)
-    mark = rows[tsDisabled].Text;
-  else if (pushed)
-    mark = rows[tsPushed].Text;
-  else if (mixed)
-    mark = clBtnShadow;
-  else if (hot)
-    mark = rows[tsHot].Text;
-  DrawControlMark(canvas, box, controlType, state, mark);
+  DrawControlMark(canvas, box, controlType, state, StandardControlMarkColor(state));
 }
 
 void TStyledPastelLook::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {

@@ -52,12 +52,6 @@ RECT Inset(RECT rect, int by) {
   return rect;
 }
 
-// A frame with cut corners in color; clNone draws none.
-void CutFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color) {
-  if (color == clNone) return;
-  canvas->Pen()->SetColor(color);
-  CutCornerFrame(canvas, rect, leftCut, rightCut);
-}
 
 // The sunken look of a checked face that is not hot: a light fill with a shadow along its left and top.
 void PaintSunkenFill(TCanvas* canvas, const RECT& inner) {
@@ -157,36 +151,36 @@ void TStyledCrystalTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, con
 
   if (IsOpaqueToolbar(itemInfo.ViewType) && !hot) {
     if (enabled) FillRectEx(canvas, Inset(face, 1), ToolbarColor());
-    CutFrame(canvas, face, leftCut, rightCut, MixColorsPercent(clHighlight, clWindow, enabled ? 20 : 15));
+    CutCornerFrame(canvas, face, leftCut, rightCut, MixColorsPercent(clHighlight, clWindow, enabled ? 20 : 15));
   }
   const bool down = (itemInfo.Pushed || itemInfo.Checked) && enabled;
   if (!IsViewType(itemInfo.ViewType, vtMenuBar)) {
     if (down) {
       if (itemInfo.Pushed || itemInfo.HoverKind != hkNone) {
-        CutFrame(canvas, face, 1, 1, kGreyD0);
+        CutCornerFrame(canvas, face, 1, 1, kGreyD0);
         FillRectEx(canvas, Inset(face, 1), kGreyC0);
-        CutFrame(canvas, face, leftCut, rightCut, kGrey90);
+        CutCornerFrame(canvas, face, leftCut, rightCut, kGrey90);
       } else {
         PaintSunkenFill(canvas, Inset(face, 1));
-        CutFrame(canvas, face, leftCut, rightCut, kGreyF8);
+        CutCornerFrame(canvas, face, leftCut, rightCut, kGreyF8);
       }
       if (itemInfo.Checked && !itemInfo.Pushed && hot) {
-        CutFrame(canvas, face, 1, 1, kGreyD0);
+        CutCornerFrame(canvas, face, 1, 1, kGreyD0);
         FillRectEx(canvas, Inset(face, 1), kGreyD0);
-        CutFrame(canvas, face, leftCut, rightCut, kGrey80);
+        CutCornerFrame(canvas, face, leftCut, rightCut, kGrey80);
       }
     } else if (hot || (itemInfo.ItemOptions & ioDesigning)) {
-      CutFrame(canvas, face, 1, 1, kGreyE0);
+      CutCornerFrame(canvas, face, 1, 1, kGreyE0);
       FillRectEx(canvas, Inset(face, 1), kGreyE0);
-      CutFrame(canvas, face, leftCut, rightCut, ImageAreaColor(itemInfo, TColorKind::ckFrame));
+      CutCornerFrame(canvas, face, leftCut, rightCut, ImageAreaColor(itemInfo, TColorKind::ckFrame));
     }
     if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, face, itemInfo);
   } else if (down && itemInfo.Pushed) {
-    CutFrame(canvas, face, 1, 1, kGreyD0);
+    CutCornerFrame(canvas, face, 1, 1, kGreyD0);
     FillRectEx(canvas, Inset(face, 1), kGreyD0);
-    CutFrame(canvas, face, 1, 1, kGrey80);
+    CutCornerFrame(canvas, face, 1, 1, kGrey80);
   } else if (down || hot) {
-    CutFrame(canvas, face, 1, 1, ToolbarItems()[tsHot].Frame);
+    CutCornerFrame(canvas, face, 1, 1, ToolbarItems()[tsHot].Frame);
   }
 }
 
@@ -204,7 +198,7 @@ void TStyledCrystalTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, cons
   }
   if (itemInfo.HoverKind == hkNone && !(itemInfo.ItemOptions & ioDesigning)) return;
   ButtonGradient(canvas, Inset(rect, 1));
-  CutFrame(canvas, rect, 1, 1,
+  CutCornerFrame(canvas, rect, 1, 1,
            itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
 }
 
@@ -286,10 +280,10 @@ void TStyledCrystalTheme::PaintCheckBox(TCanvas* canvas, RECT box, const TStyled
   const RECT outer = Inset(inner, -1);
   if (!itemInfo.Pushed && itemInfo.HoverKind == hkNone) {
     PaintSunkenFill(canvas, inner);
-    CutFrame(canvas, outer, 2, 2, clWhite);
+    CutCornerFrame(canvas, outer, 2, 2, clWhite);
   } else {
     FillRectEx(canvas, inner, kGreyD0);
-    CutFrame(canvas, outer, 2, 2, kGrey90);
+    CutCornerFrame(canvas, outer, 2, 2, kGrey90);
   }
   if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, inner, itemInfo);
 }
@@ -318,7 +312,7 @@ void TStyledCrystalTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, i
     GlassGradient(canvas, Scratch(), Inset(rect, 1), kGlassDark, clWhite, true);
   else
     FillRectEx(canvas, Inset(rect, 1), clWhite);
-  CutFrame(canvas, rect, 1, 1, hot ? ToolbarItems()[tsHot].Frame : kGreyD0);
+  CutCornerFrame(canvas, rect, 1, 1, hot ? ToolbarItems()[tsHot].Frame : kGreyD0);
   if (rect.right > rect.left && rect.bottom > rect.top) {
     // The corners the cut frame leaves out take the face colour around the button.
     for (const POINT corner : {POINT{rect.left, rect.top}, POINT{rect.right - 1, rect.top},
@@ -408,7 +402,6 @@ void TStyledCrystalTheme::PaintGripDash(TCanvas* canvas, int x, int y, bool vert
 void TStyledCrystalTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, int controlType, int state) {
   if (controlType != scCheckBox && controlType != scRadioButton) return;
   const auto& rows = ToolbarItems();
-  const bool disabled = state & scsDisabled;
   const bool pushed = state & scsPushed;
   const bool hot = state & scsHot;
   const bool marked = state & (scsChecked | scsMixed);
@@ -429,24 +422,8 @@ void TStyledCrystalTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect
   } else if (marked) {
     fill(kGreyD0, clWhite, true);
   }
-  if (radio) {
-    canvas->Pen()->SetColor(pen);
-    canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-    canvas->Polygon(RadioCirclePoints(rect.left, rect.top));
-    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
-  } else {
-    CutFrame(canvas, rect, 1, 1, pen);
-  }
-  TColor mark = rows[tsNormal].Text;
-  if (disabled)
-    mark = rows[tsDisabled].Text;
-  else if (pushed)
-    mark = rows[tsPushed].Text;
-  else if (state & scsMixed)
-    mark = clBtnShadow;
-  else if (hot)
-    mark = rows[tsHot].Text;
-  DrawControlMark(canvas, inner, controlType, state, mark);
+  DrawControlOutline(canvas, rect, controlType, pen);
+  DrawControlMark(canvas, inner, controlType, state, StandardControlMarkColor(state));
 }
 
 void TStyledCrystalTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {

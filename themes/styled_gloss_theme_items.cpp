@@ -26,12 +26,6 @@ RECT Deflated(RECT rect, int by) {
   return rect;
 }
 
-// A cut-corner frame of rect in color; clNone draws none.
-void CutFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color) {
-  if (color == clNone) return;
-  canvas->Pen()->SetColor(color);
-  CutCornerFrame(canvas, rect, leftCut, rightCut);
-}
 
 TColor NearestOn(HDC dc, TColor color) {
   return static_cast<TColor>(GetNearestColor(dc, static_cast<COLORREF>(ColorToRGB(color))));
@@ -84,7 +78,7 @@ void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const
   const bool down = (itemInfo.Pushed || itemInfo.Checked) && itemInfo.Enabled;
   if (IsOpaqueToolbar(itemInfo.ViewType) && !hot) {
     if (itemInfo.Enabled) FillRectEx(canvas, Deflated(face, 1), colors_.Toolbar);
-    CutFrame(canvas, face, leftCut, rightCut, MixColorsPercent(clHighlight, clWindow, itemInfo.Enabled ? 20 : 15));
+    CutCornerFrame(canvas, face, leftCut, rightCut, MixColorsPercent(clHighlight, clWindow, itemInfo.Enabled ? 20 : 15));
   }
   if (IsViewType(itemInfo.ViewType, vtMenuBar)) {
     if (!down && !hot) return;
@@ -103,9 +97,9 @@ void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const
     const bool full = itemInfo.Pushed || itemInfo.HoverKind != hkNone;
     Glass(canvas, Deflated(face, 1), full ? GlossColors().Base : MixColorsPercent(GlossColors().Base, clWindow, 40),
           clWhite);
-    CutFrame(canvas, face, leftCut, rightCut, pen);
+    CutCornerFrame(canvas, face, leftCut, rightCut, pen);
   } else if (hot || (itemInfo.ItemOptions & ioDesigning)) {
-    CutFrame(canvas, face, leftCut, rightCut, pen);
+    CutCornerFrame(canvas, face, leftCut, rightCut, pen);
   }
   if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, face, itemInfo);
 }
@@ -137,7 +131,7 @@ void TStyledGlossTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const 
   if (!itemInfo.Pushed && !itemInfo.Checked && itemInfo.HoverKind == hkNone && !(itemInfo.ItemOptions & ioDesigning))
     return;
   Glass(canvas, Deflated(rect, 1), ItemColor(itemInfo, TColorKind::ckFill), clWhite);
-  CutFrame(canvas, rect, 1, 1,
+  CutCornerFrame(canvas, rect, 1, 1,
            itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
 }
 
@@ -263,7 +257,7 @@ void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
     const RECT box = Deflated({inner.left, inner.top, inner.left + itemInfo.ImageColumnWidth, inner.bottom}, 1);
     FillRectEx(canvas, Deflated(box, 1), clWhite);
     const bool lit = itemInfo.Pushed || itemInfo.HoverKind != hkNone;
-    CutFrame(canvas, box, 2, 2, lit ? GlossColors().Base : TColor{0x00A0A0A0});
+    CutCornerFrame(canvas, box, 2, 2, lit ? GlossColors().Base : TColor{0x00A0A0A0});
     if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, box, itemInfo);
   }
 }
@@ -291,7 +285,7 @@ void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int
     FillRectEx(canvas, inner, colors_.Toolbar);
     pen = BlendColorsNearest(clWhite, 0x00808080, 64);
   }
-  CutFrame(canvas, rect, 1, 1, pen);
+  CutCornerFrame(canvas, rect, 1, 1, pen);
   // The cut corners are softened.
   for (const POINT at : {POINT{rect.left, rect.top}, POINT{rect.right - 1, rect.top},
                          POINT{rect.right - 1, rect.bottom - 1}, POINT{rect.left, rect.bottom - 1}})
@@ -305,7 +299,6 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
   const auto& rows = ToolbarItems();
   const bool checked = state & scsChecked;
   const bool mixed = state & scsMixed;
-  const bool disabled = state & scsDisabled;
   const bool hot = state & scsHot;
   const bool pushed = state & scsPushed;
   const bool marked = checked || mixed;
@@ -335,24 +328,8 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
     else
       GradientFill(canvas, inner, c1, c2, false);
   }
-  if (radio) {
-    canvas->Pen()->SetColor(pen);
-    canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-    canvas->Polygon(RadioCirclePoints(rect.left, rect.top));
-    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
-  } else {
-    CutFrame(canvas, rect, 1, 1, pen);
-  }
-  TColor mark = rows[tsNormal].Text;
-  if (disabled)
-    mark = rows[tsDisabled].Text;
-  else if (pushed)
-    mark = rows[tsPushed].Text;
-  else if (mixed)
-    mark = clBtnShadow;
-  else if (hot)
-    mark = rows[tsHot].Text;
-  DrawControlMark(canvas, inner, controlType, state, mark);
+  DrawControlOutline(canvas, rect, controlType, pen);
+  DrawControlMark(canvas, inner, controlType, state, StandardControlMarkColor(state));
 }
 
 }  // namespace themes

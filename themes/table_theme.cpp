@@ -101,6 +101,14 @@ TColor TStyledTableTheme::ImageAreaColor(const TStyledItemPaintInfo& itemInfo, T
   return color;
 }
 
+TColor TStyledTableTheme::StandardControlMarkColor(int state) const {
+  if (state & scsDisabled) return toolbarItems_[tsDisabled].Text;
+  if (state & scsPushed) return toolbarItems_[tsPushed].Text;
+  if (state & scsMixed) return clBtnShadow;
+  if (state & scsHot) return toolbarItems_[tsHot].Text;
+  return toolbarItems_[tsNormal].Text;
+}
+
 POINT TStyledTableTheme::ItemImageOffset(TCanvas* canvas, const TStyledItemPaintInfo& itemInfo,
                                          TCustomImageList* imageList) {
   (void)canvas;

@@ -60,6 +60,9 @@ class TStyledTableTheme : public toolbars::TStyledTheme {
   TColor ItemColor(const toolbars::TStyledItemPaintInfo& itemInfo, TColorKind kind);
   // The colour behind an item's image and of toolbar-style glyphs: always the toolbar table.
   TColor ImageAreaColor(const toolbars::TStyledItemPaintInfo& itemInfo, TColorKind kind);
+  // The check or dot of a standard control in the state bits: the toolbar table's text colour of its state, the
+  // shadow colour for a mixed box.
+  TColor StandardControlMarkColor(int state) const;
   // The fill of toolbars, which an opaque toolbar's items take where the table has none.
   virtual TColor ToolbarColor() const = 0;
 

@@ -104,6 +104,12 @@ void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color) {
       {{x - 2, y - 1}, {x, y + 1}, {x + 4, y - 3}, {x + 4, y - 2}, {x, y + 2}, {x - 2, y}, {x - 2, y - 1}});
 }
 
+void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color) {
+  if (color == clNone) return;
+  canvas->Pen()->SetColor(color);
+  CutCornerFrame(canvas, rect, leftCut, rightCut);
+}
+
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2) {
   TBitmap* pattern = AllocPatternBitmap(ColorToRGB(c1), ColorToRGB(c2));
   return CreatePatternBrush(pattern->Handle());

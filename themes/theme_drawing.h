@@ -30,6 +30,8 @@ void FillPolygon(TCanvas* canvas, const std::vector<POINT>& points, TColor color
 // The outline of rect with its corners cut by leftCut and rightCut pixels, in the current pen; right and bottom
 // exclusive.
 void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut);
+// The same in color; clNone draws none.
+void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color);
 // A check mark two pixels thick, left of rect's centre, drawn with the pen in color.
 void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color);
 // A checker brush of the two colours; the caller deletes it.
