@@ -16,9 +16,8 @@ namespace themes {
 // The glossy gradient over rect: from c2 at the top (vertical) or left towards c1 in the first half, then from an
 // overshoot beyond c1 back to c1 (vertical) or on from c1 towards the overshoot (horizontal). When c1 is redder
 // than c2 the second half is flat c1. A rect one pixel thick along the gradient is c1; an empty or inverted rect
-// paints nothing. strip is the unit's 24-bit scratch bitmap: one column (vertical) or row holding the
-// gradient, which grows along it and is only made anew when the direction changes, so that painting many items
-// makes no bitmap per item.
+// paints nothing. strip is the unit's 24-bit scratch bitmap, one pixel thick: it keeps the longest run asked for
+// and is made anew only to grow or to turn, so that painting many items makes no bitmap per item.
 void GlassGradient(TCanvas* canvas, TBitmap* strip, const RECT& rect, TColor c1, TColor c2, bool vertical);
 // The band of the ridge look: from c2 at the top (rows) or left edge towards c1 just before the middle, a step to
 // half-way between c1 and an overshoot beyond it, back to c1 at the far edge; one line per step, so a band far

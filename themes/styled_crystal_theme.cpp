@@ -302,8 +302,9 @@ void TStyledCrystalTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, cons
     DrawEtchedLine(canvas, rect, true, y + 1, unitColors.SeparatorShadow);
     return;
   }
-  const TColor dot = Colors().ImageColumnSeparator;
-  for (int x = rect.left + 14; x < rect.right - 14; x += 3) canvas->SetPixels(x, y, dot);
+  const RECT visible = VisiblePart(canvas, rect);
+  for (int x : DotsAlong(rect.left + 14, visible.left, std::min<int>(visible.right, rect.right - 14)))
+    canvas->SetPixels(x, y, Colors().ImageColumnSeparator);
 }
 
 void TStyledCrystalTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int buttonType, bool flat) {

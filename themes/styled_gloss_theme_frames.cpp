@@ -46,11 +46,13 @@ void TStyledGlossTheme::PaintDockBackground(TCanvas* canvas, const RECT& clientR
 
 void TStyledGlossTheme::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
                                            const TStyledDockedCaptionInfo& captionInfo) {
+  if (IsRectEmpty(&rect)) return;
   const TColor k = canvas->Brush()->Color();
   const bool horizontal = captionInfo.HorizontalCaption;
   PaintDockedCaptionEdge(canvas, rect, k, clBtnFace, horizontal);
   RECT area = rect;
   InflateRect(&area, -captionInfo.BorderSize.x, -captionInfo.BorderSize.y);
+  if (IsRectEmpty(&area)) return;
   const int h = GetSystemMetrics(SM_CYSMCAPTION);
   RECT bar = area;
   if (horizontal) {
@@ -88,6 +90,7 @@ void TStyledGlossTheme::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
 
 void TStyledGlossTheme::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
                                            const TStyledWindowPaintInfo& windowInfo) {
+  if (IsRectEmpty(&rect)) return;
   const TColor k = canvas->Brush()->Color();
   const bool dockFamily = (windowInfo.ViewType & vtDock) != 0;
   const POINT border = windowInfo.FloatingBorderSize;
@@ -100,6 +103,7 @@ void TStyledGlossTheme::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
   const int h = GetSystemMetrics(SM_CYSMCAPTION);
   RECT strip{0, 0, windowInfo.ClientWidth, h - 1};
   OffsetRect(&strip, border.x, border.y);
+  if (IsRectEmpty(&strip)) return;
   const bool closeShown = (windowInfo.CloseButtonState & cbsShown) != 0;
   if (windowInfo.RedrawPart & rpCaption) {
     RECT caption = strip;
@@ -122,6 +126,7 @@ void TStyledGlossTheme::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
 }
 
 void TStyledGlossTheme::PaintPopupFrame(TCanvas* canvas, const RECT& rect, const TStyledPopupPaintInfo& popupInfo) {
+  if (IsRectEmpty(&rect)) return;
   RECT inner = rect;
   FrameRectEx(canvas, inner, colors_.PopupFrame, true);
   FillRectEx(canvas, inner, colors_.Popup);
@@ -148,6 +153,7 @@ void TStyledGlossTheme::PaintPopupFrame(TCanvas* canvas, const RECT& rect, const
 
 void TStyledGlossTheme::PaintToolbarFrame(TCanvas* canvas, const RECT& rect,
                                           const TStyledToolbarPaintInfo& toolbarInfo) {
+  if (IsRectEmpty(&rect)) return;
   Stripes(canvas, {rect.left, rect.top - 1, rect.right, rect.bottom}, colors_.Toolbar);
   const int viewType = toolbarInfo.ViewType;
   if (IsViewType(viewType, vtToolbar) || IsViewType(viewType, vtMenuBar) || IsViewType(viewType, vtToolWindow)) {
@@ -181,6 +187,7 @@ void TStyledGlossTheme::PaintToolbarFrame(TCanvas* canvas, const RECT& rect,
 }
 
 void TStyledGlossTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {
+  if (IsRectEmpty(&rect)) return;
   switch (part) {
     case spBackground:
       Stripes(canvas, rect, colors_.Toolbar);
@@ -188,7 +195,8 @@ void TStyledGlossTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, in
     case spPane:
     case spLastPane: {
       const int x = part == spPane ? rect.right - 3 : rect.right;
-      for (int y = rect.top; y < rect.bottom - 1; y += 3) canvas->SetPixels(x, y, colors_.StatusDot);
+      const RECT visible = VisiblePart(canvas, {x, rect.top, x + 1, rect.bottom - 1});
+      for (int y : DotsAlong(rect.top, visible.top, visible.bottom)) canvas->SetPixels(x, y, colors_.StatusDot);
       break;
     }
     case spSizeGrip:

@@ -45,10 +45,11 @@ void TStyledGlossTheme::Stripes(TCanvas* canvas, const RECT& rect, TColor color)
 void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRect, const RECT& paintRect,
                                             const RECT& clipRect, TColor color, bool transparent, int viewType) {
   (void)viewRect;
-  RECT area{};
-  if (transparent || !IntersectRect(&area, &paintRect, &clipRect)) return;
+  RECT clipped{};
+  if (transparent || !IntersectRect(&clipped, &paintRect, &clipRect)) return;
   HDC dc = canvas->Handle();
-  if (!RectVisible(dc, &area)) return;
+  if (!RectVisible(dc, &clipped)) return;
+  const RECT area = VisiblePart(canvas, clipped);
   const bool plain = IsViewType(viewType, kPlainDock) || IsOpaqueToolbar(viewType);
   if (!FillRectEx(canvas, area, color) || plain) return;
   const int luminance = ColorLuminance(color);
@@ -57,13 +58,15 @@ void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
   const TColor dark = NearestOn(dc, ShiftColorBrightness(color, -8));
   // Stripes every third row counted from the view's top, so that a partial repaint matches a full one; only the
   // rows inside the repainted area are drawn.
-  for (int y = area.top - (area.top - paintRect.top) % 3; y < paintRect.bottom; y += 3) {
-    if (y >= area.top && y < area.bottom) DrawLineEx(canvas, area.left, y, area.right, y, dark);
-    if (y + 1 >= area.top && y + 1 < area.bottom) DrawLineEx(canvas, area.left, y + 1, area.right, y + 1, light);
+  for (long long y = area.top - (static_cast<long long>(area.top) - paintRect.top) % 3; y < area.bottom; y += 3) {
+    const int row = static_cast<int>(y);
+    if (row >= area.top) DrawLineEx(canvas, area.left, row, area.right, row, dark);
+    if (row + 1 < area.bottom) DrawLineEx(canvas, area.left, row + 1, area.right, row + 1, light);
   }
 }
 
 void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   const bool hot = IsHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
@@ -106,6 +109,7 @@ void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const
 
 void TStyledGlossTheme::PaintItemCaption(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                          const String& caption, UINT format, bool rotated) {
+  if (IsRectEmpty(&rect)) return;
   TColor color = CaptionTextColor;
   if (IsViewType(itemInfo.ViewType, vtMenuBar) && itemInfo.HoverKind != hkNone)
     color = itemInfo.Pushed || itemInfo.Checked ? clWhite : clBtnText;
@@ -119,10 +123,12 @@ void TStyledGlossTheme::PaintItemCaption(TCanvas* canvas, const RECT& rect, cons
 }
 
 void TStyledGlossTheme::PaintCheckGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   DrawCheckMark(canvas, rect, itemInfo.Enabled ? clBlack : PopupItems()[psDisabled].Text);
 }
 
 void TStyledGlossTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   if (!itemInfo.Enabled && itemInfo.HoverKind != hkKeyboardHot) {
     RECT inner = Deflated(rect, 1);
     FrameRectEx(canvas, inner, colors_.Toolbar, false);
@@ -137,6 +143,7 @@ void TStyledGlossTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const 
 
 void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
                                        const TStyledEditFrameInfo& editInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintItemFrame(canvas, rect, itemInfo);
   const int inset = IntegerMetric(60);
   const RECT area = Deflated(rect, inset);
@@ -165,6 +172,7 @@ void TStyledGlossTheme::PaintEditButtonFace(TCanvas* canvas, const RECT& rect, b
 
 void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
                                         const TStyledEditButtonInfo& buttonInfo) {
+  if (IsRectEmpty(&rect)) return;
   const RECT button{rect.left + 1, rect.top, rect.right, rect.bottom};
   const bool opaque = IsOpaqueToolbar(itemInfo.ViewType);
   const bool disabled = (buttonInfo.ButtonState & ebsDisabled) != 0;
@@ -211,6 +219,7 @@ void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
 }
 
 void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   const TColor color = ItemColor(itemInfo, TColorKind::ckText);
   const int x = (rect.left + rect.right) / 2;
   const int y = (rect.top + rect.bottom) / 2;
@@ -230,10 +239,12 @@ void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, co
 
 void TStyledGlossTheme::PaintMenuItemHighlight(TCanvas* canvas, const RECT& rect,
                                                const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   if (IsHot(itemInfo)) Stripes(canvas, rect, GlossColors().Base);
 }
 
 void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintMenuItemHighlight(canvas, rect, itemInfo);
   const TColor text = ItemColor(itemInfo, TColorKind::ckText);
   const int w = GetSystemMetrics(SM_CXMENUCHECK);
@@ -264,18 +275,21 @@ void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
 
 void TStyledGlossTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                        bool horizontal, bool lineOnly) {
+  if (IsRectEmpty(&rect)) return;
   (void)lineOnly;
   // Dots every third pixel along the middle of the separator itself, wherever the view placed it.
+  const RECT visible = VisiblePart(canvas, rect);
   if (horizontal) {
-    const int y = (rect.top + rect.bottom) / 2;
-    for (int x = rect.left; x < rect.right; x += 3) canvas->SetPixels(x, y, clBlack);
+    const int y = rect.top + (rect.bottom - rect.top) / 2;
+    for (int x : DotsAlong(rect.left, visible.left, visible.right)) canvas->SetPixels(x, y, clBlack);
   } else if (itemInfo.Enabled) {
-    const int x = (rect.left + rect.right) / 2;
-    for (int y = rect.top; y < rect.bottom; y += 3) canvas->SetPixels(x, y, clBlack);
+    const int x = rect.left + (rect.right - rect.left) / 2;
+    for (int y : DotsAlong(rect.top, visible.top, visible.bottom)) canvas->SetPixels(x, y, clBlack);
   }
 }
 
 void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int buttonType, bool flat) {
+  if (IsRectEmpty(&rect)) return;
   const bool highlighted = flat;
   const RECT inner = Deflated(rect, 1);
   TColor pen = GlossColors().Base;
@@ -295,6 +309,7 @@ void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int
 }
 
 void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, int controlType, int state) {
+  if (IsRectEmpty(&rect)) return;
   if (controlType != scCheckBox && controlType != scRadioButton) return;
   const auto& rows = ToolbarItems();
   const bool checked = state & scsChecked;

@@ -165,10 +165,12 @@ void TStyledTableTheme::ViewMargins(int viewType, TStyledMargins& margins) {
 }
 
 void TStyledTableTheme::PaintCheckGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   DrawCheckMark(canvas, rect, ImageAreaColor(itemInfo, TColorKind::ckText));
 }
 
 void TStyledTableTheme::PaintChevronGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintButtonFace(canvas, rect, itemInfo);
   RECT glyph = rect;
   if (itemInfo.Vertical) {
@@ -194,6 +196,7 @@ void TStyledTableTheme::PaintItemImage(TCanvas* canvas, const RECT& rect, const 
 
 void TStyledTableTheme::PaintMdiButton(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                        UINT buttonKind) {
+  if (IsRectEmpty(&rect)) return;
   PaintButtonFace(canvas, rect, itemInfo);
   const int glyph = MdiButtonGlyph(buttonKind);
   if (glyph < 0) return;
@@ -225,7 +228,7 @@ void TStyledTableTheme::PaintCloseButton(TCanvas* canvas, RECT rect, int closeSt
 
 void PaintThemeItemImage(TStyledTheme* theme, TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                          TCustomImageList* imageList, int imageIndex) {
-  if (!imageList) return;
+  if (!imageList || IsRectEmpty(&rect)) return;
   RECT at = IsViewType(itemInfo.ViewType, vtToolbarFamily) ? Moved(rect, -1, -1) : rect;
   const bool hot = itemInfo.HoverKind != hkNone;
   const bool down = itemInfo.Checked || itemInfo.Pushed;

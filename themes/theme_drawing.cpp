@@ -115,33 +115,44 @@ HBRUSH CreateCheckerBrush(TColor c1, TColor c2) {
   return CreatePatternBrush(pattern->Handle());
 }
 
-TLineSpan VisibleLines(HDC dc, const RECT& rect, bool rows) {
+RECT VisiblePart(TCanvas* canvas, const RECT& rect) {
   RECT clip{};
-  if (GetClipBox(dc, &clip) == NULLREGION) return {};
-  const int start = rows ? rect.top : rect.left;
-  const int end = rows ? rect.bottom : rect.right;
-  const int from = std::max<int>(start, rows ? clip.top : clip.left);
-  const int to = std::min<int>(end, rows ? clip.bottom : clip.right);
-  if (from >= to) return {};
-  return {from - start, to - start};
+  RECT part{};
+  if (GetClipBox(canvas->Handle(), &clip) == ERROR) return part;
+  IntersectRect(&part, &rect, &clip);
+  return part;
+}
+
+std::vector<int> DotsAlong(int start, int from, int to) {
+  std::vector<int> dots;
+  if (from >= to) return dots;
+  // The first dot at or after from on the run of every third pixel from start.
+  long long at = std::max<long long>(start, from);
+  at += (3 - (at - start) % 3) % 3;
+  for (; at < to; at += 3) dots.push_back(static_cast<int>(at));
+  return dots;
 }
 
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal) {
-  const int extent = horizontal ? rect.right - rect.left : rect.bottom - rect.top;
-  if (extent <= 0 || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const RECT visible = VisiblePart(canvas, rect);
+  if (IsRectEmpty(&visible)) return;
   const COLORREF from = static_cast<COLORREF>(ColorToRGB(c1));
   const COLORREF to = static_cast<COLORREF>(ColorToRGB(c2));
-  const int n = extent - 1;
+  // Line i lies i lines before the far edge; only the visible ones are painted.
+  const int edge = horizontal ? rect.right : rect.bottom;
+  const long long n = static_cast<long long>(edge) - (horizontal ? rect.left : rect.top) - 1;
+  const int firstLine = edge - (horizontal ? visible.right : visible.bottom);
+  const int lastLine = edge - 1 - (horizontal ? visible.left : visible.top);
   HDC dc = canvas->Handle();
   const COLORREF oldBack = GetBkColor(dc);
-  // Line i lies at offset extent - 1 - i from the top or left.
-  const TLineSpan visible = VisibleLines(dc, rect, !horizontal);
-  for (int i = extent - visible.Last; i < extent - visible.First; ++i) {
-    const auto channel = [&](int a, int b) { return n == 0 ? a : a + (b - a) * i / n; };
+  for (int i = firstLine; i <= lastLine; ++i) {
+    const auto channel = [&](int a, int b) {
+      return n == 0 ? a : static_cast<int>(a + (b - a) * static_cast<long long>(i) / n);
+    };
     const COLORREF color = RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
                                channel(GetBValue(from), GetBValue(to)));
-    const RECT line = horizontal ? RECT{rect.right - 1 - i, rect.top, rect.right - i, rect.bottom}
-                                 : RECT{rect.left, rect.bottom - 1 - i, rect.right, rect.bottom - i};
+    const RECT line = horizontal ? RECT{edge - 1 - i, visible.top, edge - i, visible.bottom}
+                                 : RECT{visible.left, edge - 1 - i, visible.right, edge - i};
     SetBkColor(dc, color);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
   }
@@ -284,6 +295,11 @@ void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TCo
 void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
                          bool dockFamily) {
   HDC dc = canvas->Handle();
+  if (IsRectEmpty(&client)) {
+    // A window too small for a client area is all border.
+    toolbars::FillRectEx(canvas, rect, fill);
+    return;
+  }
   const int saved = SaveDC(dc);
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   toolbars::FillRectEx(canvas, rect, fill);

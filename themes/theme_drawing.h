@@ -36,16 +36,13 @@ void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut
 void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color);
 // A checker brush of the two colours; the caller deletes it.
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2);
+// The part of rect inside the canvas's clip box: all a painter can change there.
+RECT VisiblePart(TCanvas* canvas, const RECT& rect);
+// The pixels of a dotted line of every third pixel from start that lie in from .. to - 1.
+std::vector<int> DotsAlong(int start, int from, int to);
 // Each column (horizontal) or row of rect in a step between c1 and c2: c1 at the right edge (horizontal) or the
 // bottom row, c2 at the left edge or top row. A one-pixel extent is c1; an empty rect paints nothing.
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal);
-// The lines of rect (rows, or else columns) that the DC's clip lets through, as offsets from rect's top or left:
-// First up to but not including Last. A gradient far larger than the surface only works out the lines it shows.
-struct TLineSpan {
-  int First = 0;
-  int Last = 0;
-};
-TLineSpan VisibleLines(HDC dc, const RECT& rect, bool rows);
 // Whether a view's background runs wider than tall: measured on the painted area inside a dock (viewRect not
 // all zero), else on the view's own rectangle.
 bool ViewRunsWide(const RECT& viewRect, const RECT& paintRect, const RECT& area);

@@ -55,10 +55,6 @@ class TBarCustomImageList : public TImageList {
 TFont* BarMenuFont();
 // Takes the menu font again from the system's non-client metrics (after they changed).
 void ReloadBarMenuFont();
-// The cursors of item drag and drop.
-HCURSOR DragMoveCursor();
-HCURSOR DragCopyCursor();
-HCURSOR DragNoDropCursor();
 
 }  // namespace toolbars
 
