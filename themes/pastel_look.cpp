@@ -564,55 +564,13 @@ void TStyledPastelLook::PaintToolbarFrame(TCanvas* canvas, const RECT& rect, con
   RECT area = rect;
   PaintToolbarBorder(canvas, area, toolbarInfo);
   if (!toolbarInfo.AllowDrag) return;
-  const int size = GetDragHandleSize(toolbarInfo);
-  const bool vertical = toolbarInfo.IsVertical;
-  const RECT handle = vertical ? RECT{area.left, area.top, area.right, area.top + size}
-                               : RECT{area.left, area.top, area.left + size, area.bottom};
+  const RECT handle = DragHandleRect(area, toolbarInfo);
   if (toolbarInfo.DragHandleStyle != dhNone) PaintGrip(canvas, handle, toolbarInfo);
-  if (toolbarInfo.CloseButtonState & cbsShown) {
-    RECT button = handle;
-    if (!vertical) {
-      button.right -= 1;
-      button.bottom = button.top + (button.right - button.left);
-    } else {
-      button.bottom -= 1;
-      button.left = button.right - (button.bottom - button.top);
-    }
-    PaintCloseButton(canvas, button, toolbarInfo.CloseButtonState);
-  }
+  if (toolbarInfo.CloseButtonState & cbsShown)
+    PaintCloseButton(canvas, HandleCloseButtonRect(handle, toolbarInfo.IsVertical), toolbarInfo.CloseButtonState);
 }
 
-int TStyledPastelLook::IntegerMetric(int index) {
-  switch (index) {
-    case 10:
-      return 12;
-    case 20:
-    case 33:
-      return 8;
-    case 21:
-    case 30:
-    case 34:
-    case 35:
-      return 3;
-    case 31:
-    case 60:
-      return 1;
-    case 32:
-    case 64:
-      return 0;
-    case 36:
-    case 37:
-    case 61:
-    case 62:
-      return 2;
-    case 40:
-      return 6;
-    case 65:
-      return 14;
-    default:
-      return -1;
-  }
-}
+int TStyledPastelLook::IntegerMetric(int index) { return FlatLookMetric(index); }
 
 bool TStyledPastelLook::BooleanMetric(int index) { return index == 1 || index == 3; }
 

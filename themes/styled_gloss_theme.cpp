@@ -122,39 +122,7 @@ TColor TStyledGlossTheme::ViewBackColor(int viewType) {
   return clBtnFace;
 }
 
-int TStyledGlossTheme::IntegerMetric(int index) {
-  switch (index) {
-    case 10:
-      return 12;
-    case 20:
-    case 33:
-      return 8;
-    case 21:
-    case 30:
-    case 34:
-    case 35:
-      return 3;
-    case 31:
-    case 60:
-      return 1;
-    case 32:
-    case 64:
-      return 0;
-    case 36:
-    case 37:
-    case 61:
-    case 62:
-      return 2;
-    case 40:
-      return 6;
-    case 50:
-      return 5;
-    case 65:
-      return 14;
-    default:
-      return -1;
-  }
-}
+int TStyledGlossTheme::IntegerMetric(int index) { return index == 50 ? 5 : FlatLookMetric(index); }
 
 bool TStyledGlossTheme::BooleanMetric(int index) { return index == 3; }
 

@@ -166,24 +166,12 @@ void TStyledGlossTheme::PaintToolbarFrame(TCanvas* canvas, const RECT& rect,
   if (!toolbarInfo.AllowDrag) return;
   RECT area = rect;
   InflateRect(&area, -2, -2);
-  const int size = GetDragHandleSize(toolbarInfo);
-  const bool vertical = toolbarInfo.IsVertical;
-  const RECT handle = vertical ? RECT{area.left, area.top, area.right, area.top + size}
-                               : RECT{area.left, area.top, area.left + size, area.bottom};
+  const RECT handle = DragHandleRect(area, toolbarInfo);
   if (toolbarInfo.DragHandleStyle != dhNone)
     DrawGripBumps(canvas, handle, toolbarInfo,
                   {GlossColors().GripShade, GlossColors().GripDark, clWhite, {64, 32, 48, 16}});
-  if (toolbarInfo.CloseButtonState & cbsShown) {
-    RECT button = handle;
-    if (!vertical) {
-      button.right -= 1;
-      button.bottom = button.top + (button.right - button.left);
-    } else {
-      button.bottom -= 1;
-      button.left = button.right - (button.bottom - button.top);
-    }
-    PaintCloseButton(canvas, button, toolbarInfo.CloseButtonState);
-  }
+  if (toolbarInfo.CloseButtonState & cbsShown)
+    PaintCloseButton(canvas, HandleCloseButtonRect(handle, toolbarInfo.IsVertical), toolbarInfo.CloseButtonState);
 }
 
 void TStyledGlossTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {

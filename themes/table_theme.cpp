@@ -101,14 +101,6 @@ TColor TStyledTableTheme::ImageAreaColor(const TStyledItemPaintInfo& itemInfo, T
   return color;
 }
 
-TColor TStyledTableTheme::StandardControlMarkColor(int state) const {
-  if (state & scsDisabled) return toolbarItems_[tsDisabled].Text;
-  if (state & scsPushed) return toolbarItems_[tsPushed].Text;
-  if (state & scsMixed) return clBtnShadow;
-  if (state & scsHot) return toolbarItems_[tsHot].Text;
-  return toolbarItems_[tsNormal].Text;
-}
-
 POINT TStyledTableTheme::ItemImageOffset(TCanvas* canvas, const TStyledItemPaintInfo& itemInfo,
                                          TCustomImageList* imageList) {
   (void)canvas;
@@ -204,6 +196,14 @@ void TStyledTableTheme::PaintMdiButton(TCanvas* canvas, const RECT& rect, const 
                 (rect.top + rect.bottom - kStockGlyphSize) / 2, ItemColor(itemInfo, TColorKind::ckText));
 }
 
+TColor TStyledTableTheme::StandardControlMarkColor(int state) const {
+  if (state & scsDisabled) return toolbarItems_[tsDisabled].Text;
+  if (state & scsPushed) return toolbarItems_[tsPushed].Text;
+  if (state & scsMixed) return clBtnShadow;
+  if (state & scsHot) return toolbarItems_[tsHot].Text;
+  return toolbarItems_[tsNormal].Text;
+}
+
 void TStyledTableTheme::MakeItemColorsNearest() {
   const auto nearest = [](TColor& color) {
     if (color != clNone) color = NearestColor(color);
@@ -253,6 +253,38 @@ void PaintThemeItemImage(TStyledTheme* theme, TCanvas* canvas, const RECT& rect,
     DrawImageBlended(canvas, at, imageList, kBlendedImageOpacity, imageIndex);
   } else {
     DrawImageHighContrast(canvas, at, imageList, dark, imageIndex);
+  }
+}
+
+int FlatLookMetric(int index) {
+  switch (index) {
+    case 10:
+      return 12;
+    case 20:
+    case 33:
+      return 8;
+    case 21:
+    case 30:
+    case 34:
+    case 35:
+      return 3;
+    case 31:
+    case 60:
+      return 1;
+    case 32:
+    case 64:
+      return 0;
+    case 36:
+    case 37:
+    case 61:
+    case 62:
+      return 2;
+    case 40:
+      return 6;
+    case 65:
+      return 14;
+    default:
+      return -1;
   }
 }
 

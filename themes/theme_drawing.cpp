@@ -198,6 +198,24 @@ void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style) {
   canvas->SetPixels(x + 2, y + 1, light(96));
 }
 
+RECT DragHandleRect(const RECT& area, const toolbars::TStyledToolbarPaintInfo& toolbarInfo) {
+  const int size = toolbars::GetDragHandleSize(toolbarInfo);
+  return toolbarInfo.IsVertical ? RECT{area.left, area.top, area.right, area.top + size}
+                                : RECT{area.left, area.top, area.left + size, area.bottom};
+}
+
+RECT HandleCloseButtonRect(const RECT& handle, bool vertical) {
+  RECT button = handle;
+  if (!vertical) {
+    button.right -= 1;
+    button.bottom = button.top + (button.right - button.left);
+  } else {
+    button.bottom -= 1;
+    button.left = button.right - (button.bottom - button.top);
+  }
+  return button;
+}
+
 void DrawGripBumps(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo,
                    const TGripDotStyle& style) {
   const int size = toolbars::GetDragHandleSize(toolbarInfo);

@@ -61,6 +61,10 @@ struct TGripDotStyle {
   std::array<int, 4> DarkWeights;  // (x, y), (x, y+1), (x+1, y), (x+1, y+1)
 };
 void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style);
+// The drag handle of a docked toolbar whose inside is area: its first columns, or rows when vertical.
+RECT DragHandleRect(const RECT& area, const toolbars::TStyledToolbarPaintInfo& toolbarInfo);
+// The square close button at the start of that handle.
+RECT HandleCloseButtonRect(const RECT& handle, bool vertical);
 // The raised dots of a toolbar's drag handle (handle being its first columns, or rows when vertical), stopping
 // before a close button at the handle's start; a double handle has two runs.
 void DrawGripBumps(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo,

@@ -580,6 +580,27 @@ TEST_F(GlossPaintTest, DockedCaptionsAlongTheTopAndTheSide) {
   }
 }
 
+TEST_F(GlossPaintTest, ADockedCaptionsTextStopsBeforeItsCloseButton) {
+  themes::TStyledGlossTheme* theme = Gloss();
+  const int h = GetSystemMetrics(SM_CYSMCAPTION);
+  for (bool horizontal : {true, false}) {
+    SCOPED_TRACE(horizontal);
+    TStyledDockedCaptionInfo caption{};
+    caption.HorizontalCaption = horizontal;
+    caption.BorderSize = {2, 2};
+    caption.CloseButtonState = cbsShown | cbsPushed;
+    caption.Caption = L"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW";
+    TThemeSurface surface(120, 120);
+    surface.Canvas()->Brush()->SetColor(clBtnFace);
+    theme->PaintDockedCaption(surface.Canvas(), {0, 0, 120, 120}, caption);
+    // The pushed button is grey with a white cross: no black text inside it.
+    const RECT button = horizontal ? RECT{118 - (h - 1), 2, 118, 2 + h - 1} : RECT{2, 118 - (h - 1), 2 + h - 1, 118};
+    EXPECT_EQ(surface.Capture().CountPixels(kBlack, &button), 0);
+    EXPECT_GT(surface.Capture().CountPixels(kSilver, &button), 0);
+    EXPECT_GT(surface.Capture().CountPixels(kBlack), 20);
+  }
+}
+
 TEST_F(GlossPaintTest, FloatingFramesActiveAndInactive) {
   themes::TStyledGlossTheme* theme = Gloss();
   const int h = GetSystemMetrics(SM_CYSMCAPTION);
