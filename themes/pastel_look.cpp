@@ -18,8 +18,6 @@ bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
          !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
 }
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
 void FrameIn(TCanvas* canvas, RECT rect, TColor color) { FrameRectEx(canvas, rect, color, false); }
 
 }  // namespace

@@ -40,8 +40,6 @@ TColor Contrasted(TColor color, TColor base, int distance) {
   return color;
 }
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
 bool IsGlassView(int viewType) {
   return (IsViewType(viewType, vtToolbar) && !(viewType & vtOpaque)) || IsViewType(viewType, vtToolWindow) ||
          IsViewType(viewType, vtMenuBar);

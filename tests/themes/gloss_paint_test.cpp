@@ -736,3 +736,26 @@ TEST_F(GlossPaintTest, CheckBoxesAndRadioButtonsInTheirStates) {
   theme->PaintStandardControl(other.Canvas(), {0, 0, 13, 13}, 3, scsChecked | scsHot);
   EXPECT_EQ(other.Capture().CountPixels(kPaper), 169);
 }
+
+TEST_F(GlossPaintTest, TheSameLookWithAndWithoutVisualStyles) {
+  const auto paint = [this](TThemeSurface& surface) {
+    themes::TStyledGlossTheme* theme = Gloss();
+    TStyledToolbarPaintInfo toolbar{};
+    toolbar.ViewType = vtToolbar;
+    toolbar.AllowDrag = true;
+    toolbar.CloseButtonState = cbsShown | cbsHot;
+    theme->PaintToolbarFrame(surface.Canvas(), {0, 0, 120, 30}, toolbar);
+    theme->PaintButtonFace(surface.Canvas(), {20, 3, 44, 25},
+                           State(Item(vtToolbar, ioToolbarStyle), true, true, false));
+    theme->PaintStandardControl(surface.Canvas(), {50, 5, 63, 18}, scCheckBox, scsChecked | scsHot);
+    theme->PaintStandardControl(surface.Canvas(), {70, 5, 83, 18}, scRadioButton, scsChecked);
+    EXPECT_FALSE(theme->BooleanMetric(5));
+  };
+  TThemeSurface classic(120, 30);
+  paint(classic);
+  Environment.SetVisualStyles(true);
+  TThemeSurface styled(120, 30);
+  paint(styled);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 120; ++x) ASSERT_EQ(styled.Pixel(x, y), classic.Pixel(x, y)) << x << "," << y;
+}
