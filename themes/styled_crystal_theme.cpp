@@ -139,7 +139,7 @@ void TStyledCrystalTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewR
 
 void TStyledCrystalTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   const bool enabled = itemInfo.Enabled;
-  const bool hot = enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
+  const bool hot = IsItemHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
   int rightCut = 2;

@@ -194,8 +194,7 @@ void TStyledRidgeTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const 
     DrawEtchedLine(canvas, rect, true, y, unitColors.BandDark);
     return;
   }
-  const bool popupItem = IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
-                         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
+  const bool popupItem = IsPopupMenuItem(itemInfo);
   const int start = popupItem ? rect.left + itemInfo.ImageColumnWidth + 9 : rect.left;
   DrawLineEx(canvas, start, y, rect.right - 2, y, popupItem ? Colors().ImageColumnSeparator : Colors().Separator);
 }
