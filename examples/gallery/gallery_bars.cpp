@@ -104,8 +104,8 @@ void TGalleryForm::BuildBars() {
   BuildAddressBar(topDock_);
   BuildLinksBar(topDock_);
   BuildFavoritesWindow(leftDock);
+  BuildFindBar(bottomDock);
   BuildFloatingBar();
-  (void)bottomDock;
   BuildMenus();
 }
 
@@ -200,6 +200,28 @@ void TGalleryForm::BuildFavoritesWindow(TBarDock* dock) {
   list->SetParent(window);
   list->SetRootNodeCount(static_cast<std::uint32_t>(std::size(kFavorites)));
   toolbarToggles_.push_back({window, nullptr});
+}
+
+void TGalleryForm::BuildFindBar(TBarDock* dock) {
+  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Find", dock, 0, 0);
+  bar->SetCloseButtonWhenDocked(true);
+  bar->SetImages(images_);
+  auto* find = new TStyledEditItem(this);
+  find->SetEditCaption(L"Find on this page:");
+  find->SetEditWidth(220);
+  find->OnAcceptText = [this](TObject*, String& text, bool& accept) {
+    accept = true;
+    const String typed = text;
+    RunCommand(L"Find", [this, typed] { Report(L"Would look for \"" + typed + L"\" on this page"); });
+  };
+  bar->Items()->Add(find);
+  for (const wchar_t* caption : {L"&Next", L"&Previous", L"&Highlight all"}) {
+    const String name = StripHotkey(caption);
+    AddButton(this, bar->Items(), caption, -1, true)->OnClick = [this, name, find](TObject*) {
+      RunCommand(name, [this, name, find] { Report(name + L": \"" + find->Text() + L"\""); });
+    };
+  }
+  toolbarToggles_.push_back({bar, nullptr});
 }
 
 void TGalleryForm::BuildFloatingBar() {

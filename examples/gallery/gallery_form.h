@@ -62,6 +62,7 @@ class TGalleryForm : public TForm {
   void BuildAddressBar(toolbars::TBarDock* dock);
   void BuildLinksBar(toolbars::TBarDock* dock);
   void BuildFavoritesWindow(toolbars::TBarDock* dock);
+  void BuildFindBar(toolbars::TBarDock* dock);
   void BuildFloatingBar();
   toolbars::TBarCustomItem* AddMenu(toolbars::TBarCustomItem* parent, const wchar_t* caption);
   toolbars::TBarCustomItem* AddCommand(toolbars::TBarCustomItem* parent, const wchar_t* caption, TCommand command,

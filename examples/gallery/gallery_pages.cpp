@@ -1,7 +1,6 @@
 #include "gallery_pages.h"
 
 #include "controls_section.h"
-#include "docks_section.h"
 #include "drag_drop_section.h"
 #include "feeds_page.h"
 #include "flat_xp_section.h"
@@ -56,7 +55,6 @@ const std::vector<TGallerySectionInfo>& ControlsSections() {
 const std::vector<TGallerySectionInfo>& ToolbarSections() {
   static const std::vector<TGallerySectionInfo> sections{
       {L"One item tree as a toolbar, a vertical bar and a menu", &BuildToolbarsSection},
-      {L"Docks on four edges with dockable bars", &BuildDocksSection},
       {L"Parts of the current theme", &BuildThemePartsSection},
   };
   return sections;

@@ -18,7 +18,7 @@ namespace {
 
 // Pages and themes the gallery must at least show.
 constexpr size_t kMinimumPages = 6;
-constexpr size_t kMinimumThemes = 5;
+constexpr size_t kMinimumThemes = 8;
 
 size_t DistinctColors(const TScreenshot& picture) {
   std::set<std::uint32_t> colors;
