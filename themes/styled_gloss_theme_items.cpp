@@ -15,22 +15,9 @@ namespace {
 // Docks of this kind are filled plain, like toolbars whose items are opaque.
 constexpr int kPlainDock = vtDock | 0x0001;
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
-bool IsHot(const TStyledItemPaintInfo& itemInfo) {
-  return itemInfo.Enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
-}
-
 RECT Deflated(RECT rect, int by) {
   InflateRect(&rect, -by, -by);
   return rect;
-}
-
-// A cut-corner frame of rect in color; clNone draws none.
-void CutFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color) {
-  if (color == clNone) return;
-  canvas->Pen()->SetColor(color);
-  CutCornerFrame(canvas, rect, leftCut, rightCut);
 }
 
 TColor NearestOn(HDC dc, TColor color) {
@@ -73,7 +60,7 @@ void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
 
 void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   if (IsRectEmpty(&rect)) return;
-  const bool hot = IsHot(itemInfo);
+  const bool hot = IsItemHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
   int rightCut = 2;
@@ -86,29 +73,29 @@ void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const
   if (!(itemInfo.ItemOptions & ioToolbarStyle)) leftCut = rightCut = 1;
   const bool down = (itemInfo.Pushed || itemInfo.Checked) && itemInfo.Enabled;
   if (IsOpaqueToolbar(itemInfo.ViewType) && !hot) {
-    if (itemInfo.Enabled) FillRectEx(canvas, Deflated(face, 1), colors_.Toolbar);
-    CutFrame(canvas, face, leftCut, rightCut, MixColorsPercent(clHighlight, clWindow, itemInfo.Enabled ? 20 : 15));
+    if (itemInfo.Enabled) FillRectEx(canvas, Deflated(face, 1), colors_.ToolbarColor);
+    CutCornerFrame(canvas, face, leftCut, rightCut,
+                   MixColorsPercent(clHighlight, clWindow, itemInfo.Enabled ? 20 : 15));
   }
   if (IsViewType(itemInfo.ViewType, vtMenuBar)) {
     if (!down && !hot) return;
     if (!itemInfo.Pushed && !itemInfo.Checked) {
-      canvas->Pen()->SetColor(colors_.PopupFrame);
+      canvas->Pen()->SetColor(colors_.PopupFrameColor);
       canvas->Brush()->SetStyle(TBrushStyle::bsClear);
       canvas->Rectangle(face);
       canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
     } else {
-      Stripes(canvas, face, GlossColors().Base);
+      Stripes(canvas, face, GlossBaseColor);
     }
     return;
   }
   const TColor pen = MixColorsPercent(clHighlight, clWindow, 40);
   if (down) {
     const bool full = itemInfo.Pushed || itemInfo.HoverKind != hkNone;
-    Glass(canvas, Deflated(face, 1), full ? GlossColors().Base : MixColorsPercent(GlossColors().Base, clWindow, 40),
-          clWhite);
-    CutFrame(canvas, face, leftCut, rightCut, pen);
+    Glass(canvas, Deflated(face, 1), full ? GlossBaseColor : MixColorsPercent(GlossBaseColor, clWindow, 40), clWhite);
+    CutCornerFrame(canvas, face, leftCut, rightCut, pen);
   } else if (hot || (itemInfo.ItemOptions & ioDesigning)) {
-    CutFrame(canvas, face, leftCut, rightCut, pen);
+    CutCornerFrame(canvas, face, leftCut, rightCut, pen);
   }
   if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, face, itemInfo);
 }
@@ -137,14 +124,14 @@ void TStyledGlossTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const 
   if (IsRectEmpty(&rect)) return;
   if (!itemInfo.Enabled && itemInfo.HoverKind != hkKeyboardHot) {
     RECT inner = Deflated(rect, 1);
-    FrameRectEx(canvas, inner, colors_.Toolbar, false);
+    FrameRectEx(canvas, inner, colors_.ToolbarColor, false);
     return;
   }
   if (!itemInfo.Pushed && !itemInfo.Checked && itemInfo.HoverKind == hkNone && !(itemInfo.ItemOptions & ioDesigning))
     return;
   Glass(canvas, Deflated(rect, 1), ItemColor(itemInfo, TColorKind::ckFill), clWhite);
-  CutFrame(canvas, rect, 1, 1,
-           itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
+  CutCornerFrame(canvas, rect, 1, 1,
+                 itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
 }
 
 void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
@@ -160,7 +147,7 @@ void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
   if (itemInfo.HoverKind != hkNone)
     frame = clWhite;
   else if (itemInfo.Enabled)
-    frame = colors_.EditFrame;
+    frame = colors_.EditFrameColor;
   FrameRectEx(canvas, box, frame, true);
   if (itemInfo.Enabled) FillRectEx(canvas, box, clWhite);
   if (buttonWidth > 0) {
@@ -171,9 +158,9 @@ void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
 }
 
 void TStyledGlossTheme::PaintEditButtonFace(TCanvas* canvas, const RECT& rect, bool opaque) {
-  if (opaque) FillRectEx(canvas, rect, colors_.Toolbar);
+  if (opaque) FillRectEx(canvas, rect, colors_.ToolbarColor);
   RECT frame = rect;
-  FrameRectEx(canvas, frame, colors_.EditFrame, false);
+  FrameRectEx(canvas, frame, colors_.EditFrameColor, false);
 }
 
 void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
@@ -189,7 +176,7 @@ void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
       RECT frame = button;
       FrameRectEx(canvas, frame, ToolbarItems()[tsDisabled].Frame, false);
     } else if (pushed) {
-      Glass(canvas, button, clWhite, GlossColors().Pushed);
+      Glass(canvas, button, clWhite, GlossPushedColor);
     } else if (!hot) {
       PaintEditButtonFace(canvas, button, opaque);
     }
@@ -210,7 +197,7 @@ void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
       itemInfo.Pushed = part.Pushed;
       if (!disabled) {
         if (part.Pushed)
-          Glass(canvas, part.Part, clWhite, GlossColors().Pushed);
+          Glass(canvas, part.Part, clWhite, GlossPushedColor);
         else if (hot)
           Glass(canvas, part.Part, ToolbarItems()[tsHot].Fill, clWhite);
         if (!part.Pushed && !hot) PaintEditButtonFace(canvas, part.Part, opaque);
@@ -246,7 +233,7 @@ void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, co
 void TStyledGlossTheme::PaintMenuItemHighlight(TCanvas* canvas, const RECT& rect,
                                                const TStyledItemPaintInfo& itemInfo) {
   if (IsRectEmpty(&rect)) return;
-  if (IsHot(itemInfo)) Stripes(canvas, rect, GlossColors().Base);
+  if (IsItemHot(itemInfo)) Stripes(canvas, rect, GlossBaseColor);
 }
 
 void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
@@ -255,7 +242,7 @@ void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
   const TColor text = ItemColor(itemInfo, TColorKind::ckText);
   const int w = GetSystemMetrics(SM_CXMENUCHECK);
   if (itemInfo.ItemOptions & ioDropDownCombo) {
-    TColor line = colors_.MenuSplit;
+    TColor line = colors_.MenuSplitColor;
     if (!itemInfo.Enabled)
       line = text;
     else if (itemInfo.HoverKind == hkHot)
@@ -274,7 +261,7 @@ void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
     const RECT box = Deflated({inner.left, inner.top, inner.left + itemInfo.ImageColumnWidth, inner.bottom}, 1);
     FillRectEx(canvas, Deflated(box, 1), clWhite);
     const bool lit = itemInfo.Pushed || itemInfo.HoverKind != hkNone;
-    CutFrame(canvas, box, 2, 2, lit ? GlossColors().Base : TColor{0x00A0A0A0});
+    CutCornerFrame(canvas, box, 2, 2, lit ? GlossBaseColor : TColor{0x00A0A0A0});
     if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, box, itemInfo);
   }
 }
@@ -298,14 +285,14 @@ void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int
   if (IsRectEmpty(&rect)) return;
   const bool highlighted = flat;
   const RECT inner = Deflated(rect, 1);
-  TColor pen = GlossColors().Base;
+  TColor pen = GlossBaseColor;
   if (highlighted) {
-    Glass(canvas, inner, GlossColors().Gradient, clWhite);
+    Glass(canvas, inner, GlossGradientColor, clWhite);
   } else {
-    FillRectEx(canvas, inner, colors_.Toolbar);
+    FillRectEx(canvas, inner, colors_.ToolbarColor);
     pen = BlendColorsNearest(clWhite, 0x00808080, 64);
   }
-  CutFrame(canvas, rect, 1, 1, pen);
+  CutCornerFrame(canvas, rect, 1, 1, pen);
   // The cut corners are softened.
   for (const POINT at : {POINT{rect.left, rect.top}, POINT{rect.right - 1, rect.top},
                          POINT{rect.right - 1, rect.bottom - 1}, POINT{rect.left, rect.bottom - 1}})
@@ -320,13 +307,11 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
   const auto& rows = ToolbarItems();
   const bool checked = state & scsChecked;
   const bool mixed = state & scsMixed;
-  const bool disabled = state & scsDisabled;
   const bool hot = state & scsHot;
   const bool pushed = state & scsPushed;
   const bool marked = checked || mixed;
   const bool radio = controlType == scRadioButton;
   const RECT inner = Deflated(rect, 1);
-  const TGlossUnitColors& unit = GlossColors();
   // The fill: c1, c2 and whether it is the glossy gradient or the linear one; no fill when c1 is clNone.
   TColor c1 = clNone;
   TColor c2 = clWhite;
@@ -334,13 +319,13 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
   TColor pen = 0x00C0C0C0;
   if (hot && pushed) {
     c1 = clWhite;
-    c2 = unit.Pushed;
+    c2 = GlossPushedColor;
     glass = !marked;
   } else if (hot) {
-    c1 = unit.Base;
+    c1 = GlossBaseColor;
     pen = rows[tsHot].Frame;
   } else if (marked) {
-    c1 = unit.Pushed;
+    c1 = GlossPushedColor;
   }
   if (c1 != clNone) {
     if (radio)
@@ -350,24 +335,8 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
     else
       GradientFill(canvas, inner, c1, c2, false);
   }
-  if (radio) {
-    canvas->Pen()->SetColor(pen);
-    canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-    canvas->Polygon(RadioCirclePoints(rect.left, rect.top));
-    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
-  } else {
-    CutFrame(canvas, rect, 1, 1, pen);
-  }
-  TColor mark = rows[tsNormal].Text;
-  if (disabled)
-    mark = rows[tsDisabled].Text;
-  else if (pushed)
-    mark = rows[tsPushed].Text;
-  else if (mixed)
-    mark = clBtnShadow;
-  else if (hot)
-    mark = rows[tsHot].Text;
-  DrawControlMark(canvas, inner, controlType, state, mark);
+  DrawControlOutline(canvas, rect, controlType, pen);
+  DrawControlMark(canvas, inner, controlType, state, StandardControlMarkColor(state));
 }
 
 }  // namespace themes

@@ -21,8 +21,6 @@ constexpr int kBlendedImageOpacity = 200;
 constexpr TGlyphPattern kChevron{0xCC, 0x66, 0x33, 0x66, 0xCC, 0, 0, 0};
 constexpr TGlyphPattern kChevronVertical{0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20};
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
 TColor Pick(const TItemColors& colors, TColorKind kind) {
   switch (kind) {
     case TColorKind::ckFill:
@@ -40,6 +38,17 @@ RECT Moved(RECT rect, int dx, int dy) {
 }
 
 }  // namespace
+
+bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
+
+bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
+  return IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
+         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
+}
+
+bool IsItemHot(const TStyledItemPaintInfo& itemInfo) {
+  return itemInfo.Enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
+}
 
 int ToolbarItemState(const TStyledItemPaintInfo& itemInfo) {
   if (!itemInfo.Enabled) return itemInfo.HoverKind == hkKeyboardHot ? tsDisabledHot : tsDisabled;
@@ -196,6 +205,14 @@ void TStyledTableTheme::PaintMdiButton(TCanvas* canvas, const RECT& rect, const 
                 (rect.top + rect.bottom - kStockGlyphSize) / 2, ItemColor(itemInfo, TColorKind::ckText));
 }
 
+TColor TStyledTableTheme::StandardControlMarkColor(int state) const {
+  if (state & scsDisabled) return toolbarItems_[tsDisabled].Text;
+  if (state & scsPushed) return toolbarItems_[tsPushed].Text;
+  if (state & scsMixed) return clBtnShadow;
+  if (state & scsHot) return toolbarItems_[tsHot].Text;
+  return toolbarItems_[tsNormal].Text;
+}
+
 void TStyledTableTheme::MakeItemColorsNearest() {
   const auto nearest = [](TColor& color) {
     if (color != clNone) color = NearestColor(color);
@@ -245,6 +262,38 @@ void PaintThemeItemImage(TStyledTheme* theme, TCanvas* canvas, const RECT& rect,
     DrawImageBlended(canvas, at, imageList, kBlendedImageOpacity, imageIndex);
   } else {
     DrawImageHighContrast(canvas, at, imageList, dark, imageIndex);
+  }
+}
+
+int FlatLookMetric(int index) {
+  switch (index) {
+    case 10:
+      return 12;
+    case 20:
+    case 33:
+      return 8;
+    case 21:
+    case 30:
+    case 34:
+    case 35:
+      return 3;
+    case 31:
+    case 60:
+      return 1;
+    case 32:
+    case 64:
+      return 0;
+    case 36:
+    case 37:
+    case 61:
+    case 62:
+      return 2;
+    case 40:
+      return 6;
+    case 65:
+      return 14;
+    default:
+      return -1;
   }
 }
 

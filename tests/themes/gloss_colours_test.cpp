@@ -43,8 +43,8 @@ TEST_F(GlossTest, RegisteredWithItsGlyphsAndGradientStrip) {
 
 TEST_F(GlossTest, ViewColoursFieldsAndTables) {
   themes::TStyledGlossTheme* theme = Gloss();
-  EXPECT_EQ(Rgb(themes::GlossColors().Base), kBase);
-  EXPECT_EQ(Rgb(themes::GlossColors().Gradient), kBaseLight);
+  EXPECT_EQ(Rgb(themes::GlossBaseColor), kBase);
+  EXPECT_EQ(Rgb(themes::GlossGradientColor), kBaseLight);
   const struct {
     int ViewType;
     COLORREF Color;
@@ -58,15 +58,15 @@ TEST_F(GlossTest, ViewColoursFieldsAndTables) {
   for (const auto& view : views) EXPECT_EQ(Rgb(theme->ViewBackColor(view.ViewType)), view.Color) << view.ViewType;
 
   const themes::TGlossColors& c = theme->Colors();
-  EXPECT_EQ(Rgb(c.ToolbarEdge), RGB(160, 160, 160));
-  EXPECT_EQ(Rgb(c.EditFrame), RGB(205, 205, 205));
-  EXPECT_EQ(Rgb(c.PopupFrame), RGB(192, 192, 192));
-  EXPECT_EQ(Rgb(c.MenuSplit), RGB(0, 0, 0));
-  EXPECT_EQ(Rgb(c.StatusDot), RGB(0, 0, 0));
-  EXPECT_EQ(Rgb(c.FloatFrame[0][0]), RGB(153, 153, 153));
-  EXPECT_EQ(Rgb(c.FloatFrame[0][1]), RGB(153, 153, 153));
-  EXPECT_EQ(Rgb(c.FloatFrame[1][0]), RGB(153, 153, 153));
-  EXPECT_EQ(Rgb(c.FloatFrame[1][1]), RGB(128, 128, 128));
+  EXPECT_EQ(Rgb(c.ToolbarEdgeColor), RGB(160, 160, 160));
+  EXPECT_EQ(Rgb(c.EditFrameColor), RGB(205, 205, 205));
+  EXPECT_EQ(Rgb(c.PopupFrameColor), RGB(192, 192, 192));
+  EXPECT_EQ(Rgb(c.MenuSplitColor), RGB(0, 0, 0));
+  EXPECT_EQ(Rgb(c.StatusDotColor), RGB(0, 0, 0));
+  EXPECT_EQ(Rgb(c.FloatFrameColors[0][0]), RGB(153, 153, 153));
+  EXPECT_EQ(Rgb(c.FloatFrameColors[0][1]), RGB(153, 153, 153));
+  EXPECT_EQ(Rgb(c.FloatFrameColors[1][0]), RGB(153, 153, 153));
+  EXPECT_EQ(Rgb(c.FloatFrameColors[1][1]), RGB(128, 128, 128));
 
   const auto& bar = theme->ToolbarItems();
   const auto& popup = theme->PopupItems();
@@ -102,9 +102,9 @@ TEST_F(GlossTest, ViewColoursFieldsAndTables) {
   }
 
   // No fill of its own: the view's colour.
-  EXPECT_EQ(theme->ItemBackColor(Item(vtPopupMenu)), c.Popup);
-  EXPECT_EQ(theme->ItemBackColor(Item(vtToolbar)), c.Toolbar);
-  EXPECT_EQ(theme->ItemBackColor(Item(vtMenuBar)), c.MenuBar);
+  EXPECT_EQ(theme->ItemBackColor(Item(vtPopupMenu)), c.PopupColor);
+  EXPECT_EQ(theme->ItemBackColor(Item(vtToolbar)), c.ToolbarColor);
+  EXPECT_EQ(theme->ItemBackColor(Item(vtMenuBar)), c.MenuBarColor);
   EXPECT_EQ(Rgb(theme->ItemBackColor(Item(vtPopupMenu, 0, hkHot))), kBase);
   EXPECT_EQ(theme->ItemTextColor(Item(vtToolbar)), bar[themes::tsNormal].Text);
 }
@@ -178,8 +178,8 @@ TEST_F(GlossTest, TheHighlightFamilyFollowsANewSystemHighlight) {
   const COLORREF redBase = RGB(233, 153, 153);  // 40 % of the new highlight over the window
   Environment.SetSysColor(COLOR_HIGHLIGHT, RGB(200, 0, 0));
   Refresh();
-  EXPECT_EQ(Rgb(themes::GlossColors().Base), redBase);
-  EXPECT_EQ(Rgb(themes::GlossColors().Gradient), RGB(237, 173, 173));
+  EXPECT_EQ(Rgb(themes::GlossBaseColor), redBase);
+  EXPECT_EQ(Rgb(themes::GlossGradientColor), RGB(237, 173, 173));
   EXPECT_EQ(Rgb(theme->ToolbarItems()[themes::tsPushed].Frame), redBase);
   EXPECT_EQ(Rgb(theme->ToolbarItems()[themes::tsPushed].Fill), RGB(237, 173, 173));
   EXPECT_EQ(Rgb(theme->PopupItems()[themes::psHot].Fill), redBase);
@@ -190,7 +190,7 @@ TEST_F(GlossTest, TheHighlightFamilyFollowsANewSystemHighlight) {
   EXPECT_EQ(surface.Pixel(20, 2), redBase);
   Environment.SetSysColor(COLOR_HIGHLIGHT, kSelection);
   Refresh();
-  EXPECT_EQ(Rgb(themes::GlossColors().Base), kBase);
+  EXPECT_EQ(Rgb(themes::GlossBaseColor), kBase);
   EXPECT_EQ(Rgb(theme->PopupItems()[themes::psHot].Fill), kBase);
 }
 

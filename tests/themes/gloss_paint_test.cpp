@@ -580,6 +580,27 @@ TEST_F(GlossPaintTest, DockedCaptionsAlongTheTopAndTheSide) {
   }
 }
 
+TEST_F(GlossPaintTest, ADockedCaptionsTextStopsBeforeItsCloseButton) {
+  themes::TStyledGlossTheme* theme = Gloss();
+  const int h = GetSystemMetrics(SM_CYSMCAPTION);
+  for (bool horizontal : {true, false}) {
+    SCOPED_TRACE(horizontal);
+    TStyledDockedCaptionInfo caption{};
+    caption.HorizontalCaption = horizontal;
+    caption.BorderSize = {2, 2};
+    caption.CloseButtonState = cbsShown | cbsPushed;
+    caption.Caption = L"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW";
+    TThemeSurface surface(120, 120);
+    surface.Canvas()->Brush()->SetColor(clBtnFace);
+    theme->PaintDockedCaption(surface.Canvas(), {0, 0, 120, 120}, caption);
+    // The pushed button is grey with a white cross: no black text inside it.
+    const RECT button = horizontal ? RECT{118 - (h - 1), 2, 118, 2 + h - 1} : RECT{2, 118 - (h - 1), 2 + h - 1, 118};
+    EXPECT_EQ(surface.Capture().CountPixels(kBlack, &button), 0);
+    EXPECT_GT(surface.Capture().CountPixels(kSilver, &button), 0);
+    EXPECT_GT(surface.Capture().CountPixels(kBlack), 20);
+  }
+}
+
 TEST_F(GlossPaintTest, FloatingFramesActiveAndInactive) {
   themes::TStyledGlossTheme* theme = Gloss();
   const int h = GetSystemMetrics(SM_CYSMCAPTION);
@@ -714,4 +735,27 @@ TEST_F(GlossPaintTest, CheckBoxesAndRadioButtonsInTheirStates) {
   TThemeSurface other(13, 13);
   theme->PaintStandardControl(other.Canvas(), {0, 0, 13, 13}, 3, scsChecked | scsHot);
   EXPECT_EQ(other.Capture().CountPixels(kPaper), 169);
+}
+
+TEST_F(GlossPaintTest, TheSameLookWithAndWithoutVisualStyles) {
+  const auto paint = [this](TThemeSurface& surface) {
+    themes::TStyledGlossTheme* theme = Gloss();
+    TStyledToolbarPaintInfo toolbar{};
+    toolbar.ViewType = vtToolbar;
+    toolbar.AllowDrag = true;
+    toolbar.CloseButtonState = cbsShown | cbsHot;
+    theme->PaintToolbarFrame(surface.Canvas(), {0, 0, 120, 30}, toolbar);
+    theme->PaintButtonFace(surface.Canvas(), {20, 3, 44, 25},
+                           State(Item(vtToolbar, ioToolbarStyle), true, true, false));
+    theme->PaintStandardControl(surface.Canvas(), {50, 5, 63, 18}, scCheckBox, scsChecked | scsHot);
+    theme->PaintStandardControl(surface.Canvas(), {70, 5, 83, 18}, scRadioButton, scsChecked);
+    EXPECT_FALSE(theme->BooleanMetric(5));
+  };
+  TThemeSurface classic(120, 30);
+  paint(classic);
+  Environment.SetVisualStyles(true);
+  TThemeSurface styled(120, 30);
+  paint(styled);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 120; ++x) ASSERT_EQ(styled.Pixel(x, y), classic.Pixel(x, y)) << x << "," << y;
 }

@@ -592,6 +592,20 @@ void TBarDock::ArrangeToolbars() {
     ChangeDockSize(Width(), boundLineHeight_ + crossOffset);
 }
 
+HPALETTE TBarDock::GetPalette() const { return background_ ? background_->GetPalette() : nullptr; }
+
+UINT TBarDock::RealizeBackgroundPalette(bool asBackground) {
+  HPALETTE palette = GetPalette();
+  if (!palette || !HandleAllocated()) return 0;
+  HDC dc = GetDC(WindowHandle());
+  HPALETTE previous = SelectPalette(dc, palette, asBackground ? TRUE : FALSE);
+  const UINT changed = RealizePalette(dc);
+  SelectPalette(dc, previous, TRUE);
+  ReleaseDC(WindowHandle(), dc);
+  if (changed != 0 && changed != GDI_ERROR) InvalidateBackgrounds();
+  return changed == GDI_ERROR ? 0 : changed;
+}
+
 void TBarDock::PaintBoundLines(HDC dc, bool drawToDC) {
   HWND wnd = WindowHandle();
   RECT rect{};
@@ -730,8 +744,13 @@ void TBarDock::Dispatch(TMessage& message) {
       if (background_) background_->SysColorChanged();
       break;
     case WM_QUERYNEWPALETTE:
+      if (!GetPalette()) break;
+      message.Result = static_cast<LRESULT>(RealizeBackgroundPalette(false));
+      return;
     case WM_PALETTECHANGED:
-      break;
+      if (!GetPalette()) break;
+      if (reinterpret_cast<HWND>(message.WParam) != WindowHandle()) RealizeBackgroundPalette(true);
+      return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
       RelayToFloatingWindows(message, true);

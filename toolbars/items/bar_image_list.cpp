@@ -7,7 +7,10 @@
 #include "toolbars/items/drag_cursors.h"
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/done_action.h"
+#include "toolbars/popups/popup_window.h"
 #include "toolbars/styled/styled_item.h"
+#include "toolbars/styled/styled_nexus.h"
+#include "toolbars/views/deferred_layout.h"
 
 namespace toolbars {
 
@@ -32,6 +35,7 @@ void StartToolbars() {
 
 void StopToolbars() {
   FreeClickWindow();
+  FreeDeferredLayoutWindow();
   RemoveAllHookProcs();
   ReleaseTrackMouseEvent();
   menuFont.reset();
@@ -138,7 +142,10 @@ void ReloadBarMenuFont() { LoadMenuFont(); }
 
 const TUnit& ToolbarsUnit() {
   static const TUnit unit{
-      L"toolbars", &StartToolbars, &StopToolbars, {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit()}};
+      L"toolbars",
+      &StartToolbars,
+      &StopToolbars,
+      {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit(), &PopupsUnit(), &StyledWindowsUnit()}};
   return unit;
 }
 
