@@ -26,9 +26,8 @@ struct TSampleInfo {
   const wchar_t* Resource;
 };
 
-const TSampleInfo kSamples[] = {{L"RSS sample", L"GALLERY_RSS"},
-                                {L"Atom sample", L"GALLERY_ATOM"},
-                                {L"Hostile feed", L"GALLERY_HOSTILE"}};
+const TSampleInfo kSamples[] = {
+    {L"RSS sample", L"GALLERY_RSS"}, {L"Atom sample", L"GALLERY_ATOM"}, {L"Hostile feed", L"GALLERY_HOSTILE"}};
 
 }  // namespace
 

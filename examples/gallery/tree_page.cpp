@@ -55,9 +55,9 @@ struct TExportButton {
   TTreeExport Format;
 };
 
-const TExportButton kExportButtons[] = {
-    {L"Export as text", TTreeExport::teText}, {L"Export as HTML", TTreeExport::teHtml},
-    {L"Export as RTF", TTreeExport::teRtf}};
+const TExportButton kExportButtons[] = {{L"Export as text", TTreeExport::teText},
+                                        {L"Export as HTML", TTreeExport::teHtml},
+                                        {L"Export as RTF", TTreeExport::teRtf}};
 
 }  // namespace
 
@@ -186,8 +186,9 @@ void TTreePage::Populate() {
   for (std::uintptr_t number : {ItemNumber(4, 6), ItemNumber(41, 0), FolderNumber(7)})
     small_->AddChild(nullptr, reinterpret_cast<const void*>(number));
 
-  statusLine_->ShowText(L"1,000 folders of 99 items: 100,000 nodes. Drag rows between the trees (Ctrl copies); F2 "
-                        L"renames.");
+  statusLine_->ShowText(
+      L"1,000 folders of 99 items: 100,000 nodes. Drag rows between the trees (Ctrl copies); F2 "
+      L"renames.");
   Export(TTreeExport::teText);
 }
 

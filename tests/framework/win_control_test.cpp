@@ -358,8 +358,8 @@ TEST_F(Painting, PaintToPrintsFramesCaptionButtonsAndWindowsOfOtherClassesInPlac
   Form()->SetBorderStyle(TFormBorderStyle::bsSizeable);
   Form()->SetBorderIcons({TBorderIcon::biSystemMenu, TBorderIcon::biMinimize, TBorderIcon::biMaximize});
   auto* edit = Make<TEdit>(Form(), {10, 20, 110, 42});
-  HWND plain = CreateWindowExW(0, L"PrintedBlueChild", L"", WS_CHILD | WS_VISIBLE, 150, 20, 40, 30,
-                               Form()->Handle(), nullptr, nullptr, nullptr);
+  HWND plain = CreateWindowExW(0, L"PrintedBlueChild", L"", WS_CHILD | WS_VISIBLE, 150, 20, 40, 30, Form()->Handle(),
+                               nullptr, nullptr, nullptr);
   Form()->Show();
   RECT window;
   GetWindowRect(Form()->Handle(), &window);

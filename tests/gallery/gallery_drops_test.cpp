@@ -58,7 +58,8 @@ TEST_F(GalleryTest, TheShellPageTakesTheFileAndTheAddressItOffers) {
     ASSERT_EQ(drop->Drop(data.Get(), MK_LBUTTON, CentreOf(place), &effect), S_OK);
     const String listed = place->Caption();
     if (address)
-      EXPECT_NE(listed.find(L"Address: http://www.example.com/gallery"), String::npos) << testing::PrintToString(listed);
+      EXPECT_NE(listed.find(L"Address: http://www.example.com/gallery"), String::npos)
+          << testing::PrintToString(listed);
     else
       EXPECT_NE(listed.find(L"gallery-sample.txt"), String::npos) << testing::PrintToString(listed);
   }
