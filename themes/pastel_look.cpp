@@ -13,14 +13,12 @@ using namespace toolbars;
 
 namespace {
 
-constexpr TGlyphPattern kCloseCross{0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3, 0};
+constexpr TGlyphPattern kPastelCloseCross{0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3, 0};
 
 bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
   return IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
          !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
 }
-
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
 
 void FrameIn(TCanvas* canvas, RECT rect, TColor color) { FrameRectEx(canvas, rect, color, false); }
 
@@ -414,7 +412,7 @@ void TStyledPastelLook::PaintCloseButton(TCanvas* canvas, RECT rect, int closeSt
   const TItemColors& row = ToolbarItems()[static_cast<size_t>(CloseButtonRow(closeState))];
   FrameRectEx(canvas, rect, row.Frame, true);
   FillRectEx(canvas, rect, row.Fill);
-  DrawPatternGlyph(canvas, kCloseCross, (rect.left + rect.right - 7) / 2, (rect.top + rect.bottom - 7) / 2, 8, 7,
+  DrawPatternGlyph(canvas, kPastelCloseCross, (rect.left + rect.right - 7) / 2, (rect.top + rect.bottom - 7) / 2, 8, 7,
                    row.Text);
 }
 

@@ -14,19 +14,14 @@ using namespace toolbars;
 
 namespace {
 
-int unitCounter = 0;
+int adaptiveUnitCounter = 0;
 TAdaptiveColors unitColors;
 
 void StartAdaptiveTheme() {
-  RegisterThemeOnce(unitCounter, L"Adaptive", TStyledThemeClass::Of<TStyledAdaptiveTheme>());
+  RegisterThemeOnce(adaptiveUnitCounter, L"Adaptive", TStyledThemeClass::Of<TStyledAdaptiveTheme>());
 }
 
-void StopAdaptiveTheme() { ++unitCounter; }
-
-TColor Contrasted(TColor color, TColor base, int distance) {
-  EnsureContrast(color, base, distance);
-  return color;
-}
+void StopAdaptiveTheme() { ++adaptiveUnitCounter; }
 
 bool IsGradientView(int viewType) {
   return IsViewType(viewType, vtToolbar) || IsViewType(viewType, vtToolWindow) || IsViewType(viewType, vtMenuBar);

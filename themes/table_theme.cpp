@@ -20,8 +20,6 @@ constexpr int kBlendedImageOpacity = 200;
 constexpr TGlyphPattern kChevron{0xCC, 0x66, 0x33, 0x66, 0xCC, 0, 0, 0};
 constexpr TGlyphPattern kChevronVertical{0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20};
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
 TColor Pick(const TItemColors& colors, TColorKind kind) {
   switch (kind) {
     case TColorKind::ckFill:

@@ -39,6 +39,8 @@ constexpr int vtChevronPopup = 0x2008;
 constexpr int vtDock = 0x4000;
 
 constexpr bool IsViewType(int viewType, int kind) { return (viewType & kind) == kind; }
+// A toolbar-family view that paints its own background instead of showing its dock's.
+constexpr bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
 
 // Item option bits of a paint-info record.
 constexpr int ioToolbarStyle = 0x01;
