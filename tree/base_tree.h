@@ -150,6 +150,11 @@ struct THitInfo {
 // The edges the view scrolls towards while the mouse (or a drag) nears them.
 enum class TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
 using TScrollDirections = TSet<TScrollDirection, 8>;
+// How far the mouse may stray from the wheel-panning anchor before the view scrolls that way.
+constexpr int PanningDeadZone = 8;
+// The chunks of the node stream: a node's frame, its base record, the string tree's main-column text as UTF-16
+// and the application's data.
+enum TChunkType : std::int32_t { NodeChunk = 1, BaseChunk = 2, CaptionChunk = 3, UserChunk = 4 };
 constexpr int DefaultIndent = 18;
 constexpr int DefaultMargin = 4;
 

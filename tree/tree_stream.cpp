@@ -17,8 +17,6 @@ constexpr std::uint16_t MagicWords[6] = {0x2045, 0x0056, 0x0054, 0, 0x0020, 0x20
 constexpr std::uint16_t StreamVersion = 2;
 constexpr int MagicSize = 12;
 
-enum TChunkType : std::int32_t { NodeChunk = 1, BaseChunk = 2, CaptionChunk = 3, UserChunk = 4 };
-
 struct TChunkHeader {
   std::int32_t ChunkType;
   std::int32_t ChunkSize;
