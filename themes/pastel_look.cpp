@@ -13,26 +13,12 @@ using namespace toolbars;
 
 namespace {
 
-constexpr TGlyphPattern kPastelCloseCross{0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3, 0};
-
 bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
   return IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
          !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
 }
 
 void FrameIn(TCanvas* canvas, RECT rect, TColor color) { FrameRectEx(canvas, rect, color, false); }
-
-int CloseButtonRow(int closeState) {
-  if (closeState & cbsPushed) return tsPushed;
-  return closeState & cbsHot ? tsHot : tsNormal;
-}
-
-// A frame of the pattern brush of the two colours.
-void CheckerFrame(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2) {
-  HBRUSH brush = CreateCheckerBrush(c1, c2);
-  FrameRect(canvas->Handle(), &rect, brush);
-  DeleteObject(brush);
-}
 
 }  // namespace
 
@@ -88,16 +74,7 @@ void TStyledPastelLook::MakeColorsNearest() {
       nearest(set.CaptionFill);
       nearest(set.CaptionText);
     }
-  for (TItemColors& row : EditToolbarItems()) {
-    nearest(row.Fill);
-    nearest(row.Text);
-    nearest(row.Frame);
-  }
-  for (TItemColors& row : EditPopupItems()) {
-    nearest(row.Fill);
-    nearest(row.Text);
-    nearest(row.Frame);
-  }
+  MakeItemColorsNearest();
 }
 
 TColor TStyledPastelLook::ViewBackColor(int viewType) {
@@ -408,14 +385,6 @@ void TStyledPastelLook::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, in
   }
 }
 
-void TStyledPastelLook::PaintCloseButton(TCanvas* canvas, RECT rect, int closeState) {
-  const TItemColors& row = ToolbarItems()[static_cast<size_t>(CloseButtonRow(closeState))];
-  FrameRectEx(canvas, rect, row.Frame, true);
-  FillRectEx(canvas, rect, row.Fill);
-  DrawPatternGlyph(canvas, kPastelCloseCross, (rect.left + rect.right - 7) / 2, (rect.top + rect.bottom - 7) / 2, 8, 7,
-                   row.Text);
-}
-
 void TStyledPastelLook::PaintDockBackground(TCanvas* canvas, const RECT& clientRect, const RECT& paintRect,
                                             int position) {
   (void)canvas;
@@ -427,29 +396,8 @@ void TStyledPastelLook::PaintDockBackground(TCanvas* canvas, const RECT& clientR
 void TStyledPastelLook::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
                                            const TStyledDockedCaptionInfo& captionInfo) {
   const TColor k = canvas->Brush()->Color();
-  const int luminance = ColorLuminance(clBtnFace);
   const bool horizontal = captionInfo.HorizontalCaption;
-  RECT border = rect;
-  if (LowColor || luminance < 64 || luminance > 250) {
-    FrameRectEx(canvas, border, k, true);
-    CheckerFrame(canvas, border, k, luminance < 64 ? clWhite : clBtnShadow);
-    canvas->SetPixels(border.left, border.top, k);
-    if (horizontal)
-      canvas->SetPixels(border.right - 1, border.top, k);
-    else
-      canvas->SetPixels(border.left, border.bottom - 1, k);
-    InflateRect(&border, -1, -1);
-    FrameIn(canvas, border, k);
-  } else {
-    const TColor outer = DockedCaptionColor();
-    FrameRectEx(canvas, border, outer, true);
-    FrameIn(canvas, border, k);
-    canvas->SetPixels(border.left, border.top, clBtnFace);
-    if (horizontal)
-      canvas->SetPixels(border.right - 1, border.top, clBtnFace);
-    else
-      canvas->SetPixels(border.left, border.bottom - 1, clBtnFace);
-  }
+  PaintDockedCaptionEdge(canvas, rect, k, DockedCaptionColor(), horizontal);
   if (!captionInfo.ShowCaption) return;
   RECT caption = rect;
   InflateRect(&caption, -captionInfo.BorderSize.x, -captionInfo.BorderSize.y);
@@ -494,24 +442,7 @@ void TStyledPastelLook::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
   const POINT border = windowInfo.FloatingBorderSize;
   RECT client = rect;
   InflateRect(&client, -border.x, -border.y);
-  HDC dc = canvas->Handle();
-  if (windowInfo.RedrawPart & rpBorder) {
-    const int saved = SaveDC(dc);
-    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-    FillRectEx(canvas, rect, borderSet.Border);
-    RestoreDC(dc, saved);
-    canvas->Refresh();
-    const int l = client.left;
-    const int t = client.top;
-    const int r = client.right;
-    const int b = client.bottom;
-    canvas->Pen()->SetColor(k);
-    if (dockFamily)
-      canvas->Polyline({{l, t - 1}, {r - 1, t - 1}, {r, t}, {r, b}, {l - 1, b}, {l - 1, t}, {l, t - 1}});
-    else
-      canvas->Polyline({{l, t - 1}, {r - 1, t - 1}, {r, t}, {r, b - 1}, {r - 1, b}, {l, b}, {l - 1, b - 1}, {l - 1, t},
-                        {l, t - 1}});
-  }
+  if (windowInfo.RedrawPart & rpBorder) PaintFloatingBorder(canvas, rect, client, borderSet.Border, k, dockFamily);
   if (!windowInfo.ShowCaption) return;
   const int z = GetSystemMetrics(SM_CYSMCAPTION);
   RECT strip{0, 0, windowInfo.ClientWidth, z - 1};

@@ -93,9 +93,6 @@ class TStyledPastelLook : public TStyledTableTheme {
   virtual void PaintToolbarBorder(TCanvas* canvas, RECT& area, const toolbars::TStyledToolbarPaintInfo& toolbarInfo);
   // The grip of a drag handle whose style is not dhNone.
   virtual void PaintGrip(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo);
-  // The close button of a docked caption or toolbar handle: framed, filled and crossed in the colours of the
-  // toolbar table's row for its state bits.
-  void PaintCloseButton(TCanvas* canvas, RECT rect, int closeState);
 
  private:
   void PaintEditButtonPart(TCanvas* canvas, RECT face, const RECT& toolbarFrame, bool pushed, bool hot,

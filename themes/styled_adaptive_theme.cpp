@@ -187,24 +187,8 @@ void TStyledAdaptiveTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const
 }
 
 void TStyledAdaptiveTheme::PaintGrip(TCanvas* canvas, const RECT& handle, const TStyledToolbarPaintInfo& toolbarInfo) {
-  const TGripDotStyle style{unitColors.GripBase, unitColors.GripDark, unitColors.GripLight, {64, 32, 48, 16}};
-  const int size = GetDragHandleSize(toolbarInfo);
-  const bool closeShown = (toolbarInfo.CloseButtonState & cbsShown) != 0;
-  const bool twoRuns = toolbarInfo.DragHandleStyle == dhDouble;
-  if (!toolbarInfo.IsVertical) {
-    const int x = handle.left + (closeShown ? 5 : 1);
-    for (int y = handle.top + 4 + (closeShown ? size - 2 : 0); y < handle.bottom - 2 - 3; y += 4) {
-      DrawGripDot(canvas, x, y, style);
-      if (twoRuns) DrawGripDot(canvas, x + 4, y, style);
-    }
-  } else {
-    const int y = handle.top + (closeShown ? 5 : 1);
-    const int end = handle.right - (closeShown ? size - 2 : 0);
-    for (int x = handle.left + 4; x < end - 2 - 3; x += 4) {
-      DrawGripDot(canvas, x, y, style);
-      if (twoRuns) DrawGripDot(canvas, x, y + 4, style);
-    }
-  }
+  DrawGripBumps(canvas, handle, toolbarInfo,
+                {unitColors.GripBase, unitColors.GripDark, unitColors.GripLight, {64, 32, 48, 16}});
 }
 
 void TStyledAdaptiveTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {

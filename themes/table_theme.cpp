@@ -3,6 +3,7 @@
 #include "framework/image_list.h"
 #include "toolbars/items/bar_image_list.h"
 #include "toolbars/theme/color_utils.h"
+#include "toolbars/theme/draw_utils.h"
 #include "toolbars/theme/image_painters.h"
 #include "toolbars/theme/theme_manager.h"
 #include "toolbars/theme/theme_registry.h"
@@ -44,6 +45,11 @@ int ToolbarItemState(const TStyledItemPaintInfo& itemInfo) {
   if (itemInfo.Pushed) return tsPushed;
   if (itemInfo.Checked) return itemInfo.HoverKind != hkNone ? tsCheckedHot : tsChecked;
   return itemInfo.HoverKind != hkNone ? tsHot : tsNormal;
+}
+
+int CloseButtonRow(int closeState) {
+  if (closeState & cbsPushed) return tsPushed;
+  return closeState & cbsHot ? tsHot : tsNormal;
 }
 
 int PopupItemState(const TStyledItemPaintInfo& itemInfo) {
@@ -149,12 +155,7 @@ void TStyledTableTheme::ViewMargins(int viewType, TStyledMargins& margins) {
 }
 
 void TStyledTableTheme::PaintCheckGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
-  const TColor color = ImageAreaColor(itemInfo, TColorKind::ckText);
-  if (color == clNone) return;
-  const int x = (rect.left + rect.right) / 2 - 2;
-  const int y = (rect.top + rect.bottom) / 2;
-  canvas->Pen()->SetColor(color);
-  canvas->Polyline({{x - 2, y - 1}, {x, y + 1}, {x + 4, y - 3}, {x + 4, y - 2}, {x, y + 2}, {x - 2, y}, {x - 2, y - 1}});
+  DrawCheckMark(canvas, rect, ImageAreaColor(itemInfo, TColorKind::ckText));
 }
 
 void TStyledTableTheme::PaintChevronGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
@@ -188,6 +189,28 @@ void TStyledTableTheme::PaintMdiButton(TCanvas* canvas, const RECT& rect, const 
   if (glyph < 0) return;
   DrawListGlyph(canvas, Glyphs(), glyph, (rect.left + rect.right - kStockGlyphSize) / 2,
                 (rect.top + rect.bottom - kStockGlyphSize) / 2, ItemColor(itemInfo, TColorKind::ckText));
+}
+
+void TStyledTableTheme::MakeItemColorsNearest() {
+  const auto nearest = [](TColor& color) {
+    if (color != clNone) color = NearestColor(color);
+  };
+  const auto rows = [&](auto& table) {
+    for (TItemColors& row : table) {
+      nearest(row.Fill);
+      nearest(row.Text);
+      nearest(row.Frame);
+    }
+  };
+  rows(toolbarItems_);
+  rows(popupItems_);
+}
+
+void TStyledTableTheme::PaintCloseButton(TCanvas* canvas, RECT rect, int closeState) {
+  const TItemColors& row = toolbarItems_[static_cast<size_t>(CloseButtonRow(closeState))];
+  FrameRectEx(canvas, rect, row.Frame, true);
+  FillRectEx(canvas, rect, row.Fill);
+  DrawCloseGlyph(canvas, rect, row.Text);
 }
 
 void PaintThemeItemImage(TStyledTheme* theme, TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,

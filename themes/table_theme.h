@@ -37,6 +37,8 @@ constexpr int psDisabledHot = 3;
 enum class TColorKind { ckFill, ckText, ckFrame };
 
 int ToolbarItemState(const toolbars::TStyledItemPaintInfo& itemInfo);
+// The toolbar row of a close button's state bits: pushed, hot or normal.
+int CloseButtonRow(int closeState);
 int PopupItemState(const toolbars::TStyledItemPaintInfo& itemInfo);
 
 class TStyledTableTheme : public toolbars::TStyledTheme {
@@ -81,6 +83,12 @@ class TStyledTableTheme : public toolbars::TStyledTheme {
   std::array<TItemColors, 8>& EditToolbarItems() { return toolbarItems_; }
   std::array<TItemColors, 4>& EditPopupItems() { return popupItems_; }
   TImageList* Glyphs() const { return unitGlyphs_.Glyphs(); }
+  TBitmap* Scratch() const { return unitGlyphs_.Scratch(); }
+  // Every colour of both item tables that is not clNone becomes the nearest colour the screen shows.
+  void MakeItemColorsNearest();
+  // The close button of a docked caption or toolbar handle: framed, filled and crossed in the colours of the
+  // toolbar table's row for its state bits.
+  void PaintCloseButton(TCanvas* canvas, RECT rect, int closeState);
 
  private:
   TStockGlyphs& unitGlyphs_;

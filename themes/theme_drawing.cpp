@@ -8,8 +8,10 @@
 #include "framework/image_list.h"
 #include "toolbars/common/bar_common.h"
 #include "toolbars/theme/color_utils.h"
+#include "toolbars/theme/draw_utils.h"
 #include "toolbars/theme/stock_objects.h"
 #include "toolbars/theme/theme.h"
+#include "toolbars/theme/theme_manager.h"
 
 namespace themes {
 
@@ -18,6 +20,8 @@ namespace {
 // Paints the brush where the source bit is set (blitted as the DC's white background colour) and leaves the
 // destination where it is not.
 constexpr DWORD kRopBrushThroughSetBits = 0x00E20746;
+
+constexpr TGlyphPattern kCloseCross{0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66, 0xC3, 0};
 
 // Copies the set bits of the monochrome source's width x height block at source (sx, sy) to dc at (x, y) in color.
 void CopyMonochrome(HDC dc, HDC source, int sx, int sy, int x, int y, int width, int height, TColor color) {
@@ -44,6 +48,11 @@ void DrawPatternGlyph(TCanvas* canvas, const TGlyphPattern& pattern, int x, int 
   SelectObject(source, old);
   DeleteDC(source);
   DeleteObject(bitmap);
+}
+
+void DrawCloseGlyph(TCanvas* canvas, const RECT& rect, TColor color) {
+  DrawPatternGlyph(canvas, kCloseCross, (rect.left + rect.right - 7) / 2, (rect.top + rect.bottom - 7) / 2, 8, 7,
+                   color);
 }
 
 void DrawListGlyph(TCanvas* canvas, TImageList* glyphs, int index, int x, int y, TColor color) {
@@ -85,6 +94,15 @@ void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut
                     {l + leftCut, t}});
 }
 
+void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color) {
+  if (color == clNone) return;
+  const int x = (rect.left + rect.right) / 2 - 2;
+  const int y = (rect.top + rect.bottom) / 2;
+  canvas->Pen()->SetColor(color);
+  canvas->Polyline(
+      {{x - 2, y - 1}, {x, y + 1}, {x + 4, y - 3}, {x + 4, y - 2}, {x, y + 2}, {x - 2, y}, {x - 2, y - 1}});
+}
+
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2) {
   TBitmap* pattern = AllocPatternBitmap(ColorToRGB(c1), ColorToRGB(c2));
   return CreatePatternBrush(pattern->Handle());
@@ -97,6 +115,7 @@ void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool 
   const COLORREF to = static_cast<COLORREF>(ColorToRGB(c2));
   const int n = extent - 1;
   HDC dc = canvas->Handle();
+  const COLORREF oldBack = GetBkColor(dc);
   for (int i = 0; i <= n; ++i) {
     const auto channel = [&](int a, int b) { return n == 0 ? a : a + (b - a) * i / n; };
     const COLORREF color = RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
@@ -106,10 +125,12 @@ void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool 
     SetBkColor(dc, color);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
   }
+  SetBkColor(dc, oldBack);
 }
 
 TColor NearestColor(TColor color) {
-  return static_cast<TColor>(GetNearestColor(toolbars::StockNearestColorDC(), static_cast<COLORREF>(ColorToRGB(color))));
+  return static_cast<TColor>(
+      GetNearestColor(toolbars::StockNearestColorDC(), static_cast<COLORREF>(ColorToRGB(color))));
 }
 
 void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style) {
@@ -122,6 +143,27 @@ void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style) {
   canvas->SetPixels(x + 1, y + 2, light(72));
   canvas->SetPixels(x + 2, y + 2, light(128));
   canvas->SetPixels(x + 2, y + 1, light(96));
+}
+
+void DrawGripBumps(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo,
+                   const TGripDotStyle& style) {
+  const int size = toolbars::GetDragHandleSize(toolbarInfo);
+  const bool closeShown = (toolbarInfo.CloseButtonState & toolbars::cbsShown) != 0;
+  const bool twoRuns = toolbarInfo.DragHandleStyle == toolbars::dhDouble;
+  if (!toolbarInfo.IsVertical) {
+    const int x = handle.left + (closeShown ? 5 : 1);
+    for (int y = handle.top + 4 + (closeShown ? size - 2 : 0); y < handle.bottom - 2 - 3; y += 4) {
+      DrawGripDot(canvas, x, y, style);
+      if (twoRuns) DrawGripDot(canvas, x + 4, y, style);
+    }
+  } else {
+    const int y = handle.top + (closeShown ? 5 : 1);
+    const int end = handle.right - (closeShown ? size - 2 : 0);
+    for (int x = handle.left + 4; x < end - 2 - 3; x += 4) {
+      DrawGripDot(canvas, x, y, style);
+      if (twoRuns) DrawGripDot(canvas, x, y + 4, style);
+    }
+  }
 }
 
 std::vector<POINT> ScrollArrowPoints(const RECT& rect, int kind) {
@@ -152,8 +194,69 @@ void DrawSizeGripDots(TCanvas* canvas, const RECT& rect) {
   const TGripDotStyle style{clBtnFace, clBtnShadow, clBtnHighlight, {16, 32, 48, 64}};
   const int r = rect.right;
   const int b = rect.bottom;
-  const POINT anchors[] = {{r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4}, {r - 8, b - 8}, {r - 4, b - 8}, {r - 4, b - 12}};
+  const POINT anchors[] = {{r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4},
+                           {r - 8, b - 8},  {r - 4, b - 8}, {r - 4, b - 12}};
   for (const POINT& at : anchors) DrawGripDot(canvas, at.x, at.y, style);
+}
+
+void DrawSizeGripLines(TCanvas* canvas, const RECT& rect, TColor first, TColor second) {
+  const int size = std::min<int>(rect.right - rect.left, rect.bottom - rect.top);
+  int k = 2;
+  const auto line = [&](TColor color) {
+    toolbars::DrawLineEx(canvas, rect.right - 1 - k, rect.bottom - 1, rect.right, rect.bottom - 2 - k, color);
+    ++k;
+  };
+  for (int pass = 0; pass < 3; ++pass) {
+    line(first);
+    if (size >= 13) ++k;
+    line(second);
+    if (size >= 9) ++k;
+  }
+}
+
+void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TColor outer, bool horizontal) {
+  const int luminance = toolbars::ColorLuminance(clBtnFace);
+  RECT border = rect;
+  const auto roundCorners = [&](TColor color) {
+    canvas->SetPixels(border.left, border.top, color);
+    if (horizontal)
+      canvas->SetPixels(border.right - 1, border.top, color);
+    else
+      canvas->SetPixels(border.left, border.bottom - 1, color);
+  };
+  if (toolbars::LowColor || luminance < 64 || luminance > 250) {
+    toolbars::FrameRectEx(canvas, border, brush, true);
+    HBRUSH checker = CreateCheckerBrush(brush, luminance < 64 ? clWhite : clBtnShadow);
+    FrameRect(canvas->Handle(), &border, checker);
+    DeleteObject(checker);
+    roundCorners(brush);
+    InflateRect(&border, -1, -1);
+    toolbars::FrameRectEx(canvas, border, brush, false);
+  } else {
+    toolbars::FrameRectEx(canvas, border, outer, true);
+    toolbars::FrameRectEx(canvas, border, brush, false);
+    roundCorners(clBtnFace);
+  }
+}
+
+void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
+                         bool dockFamily) {
+  HDC dc = canvas->Handle();
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  toolbars::FillRectEx(canvas, rect, fill);
+  RestoreDC(dc, saved);
+  canvas->Refresh();
+  const int l = client.left;
+  const int t = client.top;
+  const int r = client.right;
+  const int b = client.bottom;
+  canvas->Pen()->SetColor(outline);
+  if (dockFamily)
+    canvas->Polyline({{l, t - 1}, {r - 1, t - 1}, {r, t}, {r, b}, {l - 1, b}, {l - 1, t}, {l, t - 1}});
+  else
+    canvas->Polyline(
+        {{l, t - 1}, {r - 1, t - 1}, {r, t}, {r, b - 1}, {r - 1, b}, {l, b}, {l - 1, b - 1}, {l - 1, t}, {l, t - 1}});
 }
 
 void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush) {

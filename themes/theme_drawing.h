@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/graphics.h"
+#include "toolbars/theme/theme.h"
 
 class TImageList;
 
@@ -18,8 +19,9 @@ using TGlyphPattern = std::array<WORD, 8>;
 
 // Paints color where the pattern's top-left width x height pixels are set, at (x, y); the rest stays. clNone
 // paints nothing.
-void DrawPatternGlyph(TCanvas* canvas, const TGlyphPattern& pattern, int x, int y, int width, int height,
-                      TColor color);
+void DrawPatternGlyph(TCanvas* canvas, const TGlyphPattern& pattern, int x, int y, int width, int height, TColor color);
+// The 8 x 7 close cross in color, centred in rect.
+void DrawCloseGlyph(TCanvas* canvas, const RECT& rect, TColor color);
 // The same with glyph index of a 16 x 16 glyph list whose mask holds the glyph's pixels.
 void DrawListGlyph(TCanvas* canvas, TImageList* glyphs, int index, int x, int y, TColor color);
 
@@ -28,6 +30,8 @@ void FillPolygon(TCanvas* canvas, const std::vector<POINT>& points, TColor color
 // The outline of rect with its corners cut by leftCut and rightCut pixels, in the current pen; right and bottom
 // exclusive.
 void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut);
+// A check mark two pixels thick, left of rect's centre, drawn with the pen in color.
+void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color);
 // A checker brush of the two colours; the caller deletes it.
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2);
 // Each column (horizontal) or row of rect in a step between c1 and c2: c1 at the right edge (horizontal) or the
@@ -45,12 +49,27 @@ struct TGripDotStyle {
   std::array<int, 4> DarkWeights;  // (x, y), (x, y+1), (x+1, y), (x+1, y+1)
 };
 void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style);
+// The raised dots of a toolbar's drag handle (handle being its first columns, or rows when vertical), stopping
+// before a close button at the handle's start; a double handle has two runs.
+void DrawGripBumps(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo,
+                   const TGripDotStyle& style);
 // The filled arrow of a pop-up scroll button of kind sbUp, sbDown, sbLeft or sbRight, sized 3/4 of the smaller
 // half extent of rect.
 std::vector<POINT> ScrollArrowPoints(const RECT& rect, int kind);
 // Six raised dots in a triangle at the bottom-right corner of rect, in blends of the face with the shadow and
 // highlight colours.
 void DrawSizeGripDots(TCanvas* canvas, const RECT& rect);
+// Three pairs of diagonal lines at the bottom-right corner of rect, first then second in each pair, touching in a
+// small grip, one pixel apart between pairs from 9 pixels and between all lines from 13.
+void DrawSizeGripLines(TCanvas* canvas, const RECT& rect, TColor first, TColor second);
+// The two rings of a docked window's edge, brush being the window's fill: in low colour or at an extreme face
+// luminance a framed checker ring, else a ring in outer inside which brush frames; the two corners at the caption's
+// end (top-right for a caption along the top, else bottom-left) and the top-left one are rounded off.
+void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TColor outer, bool horizontal);
+// A floating window's border: everything of rect outside client in fill, then an outline in outline one pixel
+// outside client, its corners cut (a dock's only at the top right and bottom left).
+void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
+                         bool dockFamily);
 // A check box (a rectangle) or radio button (an ellipse) outlined in pen and filled with brush (a NULL_BRUSH for
 // none), rect being the box; brush is not deleted.
 void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush);

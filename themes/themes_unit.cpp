@@ -3,6 +3,7 @@
 #include "framework/startup.h"
 #include "themes/styled_adaptive_theme.h"
 #include "themes/styled_emboss_theme.h"
+#include "themes/styled_gloss_theme.h"
 #include "themes/styled_pastel_theme.h"
 #include "themes/styled_relief_theme.h"
 
@@ -16,7 +17,11 @@ void StopThemes() {}
 }  // namespace
 
 const TUnit& ThemesUnit() {
-  static const TUnit unit{L"themes", &StartThemes, &StopThemes, {&PastelThemeUnit(), &AdaptiveThemeUnit(), &EmbossThemeUnit(), &ReliefThemeUnit()}};
+  static const TUnit unit{
+      L"themes",
+      &StartThemes,
+      &StopThemes,
+      {&PastelThemeUnit(), &AdaptiveThemeUnit(), &EmbossThemeUnit(), &GlossThemeUnit(), &ReliefThemeUnit()}};
   return unit;
 }
 

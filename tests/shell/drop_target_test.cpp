@@ -10,6 +10,7 @@
 #include "framework/thread.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/generic_data_formats.h"
+#include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 
@@ -33,18 +34,6 @@ bool IsRegistered(HWND window) {
   HRESULT result = RegisterDragDrop(window, other.Get());
   if (result == S_OK) RevokeDragDrop(window);
   return result == DRAGDROP_E_ALREADYREGISTERED;
-}
-
-// Pumps messages until done answers true or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > milliseconds) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    ProcessPendingMessages();
-    CheckSynchronize();
-  }
-  return true;
 }
 
 class DropTarget : public TDragDropTest {
@@ -228,7 +217,7 @@ TEST_F(DropTarget, HoldingTheCursorInTheScrollBandScrollsLineByLine) {
   ASSERT_EQ(target_.Drop(data_.Get(), 0, ScreenOf(scrolled, {50, 2}), &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
   int scrolls = scrolled.VerticalScrolls;
-  PumpUntil([] { return false; }, 200);
+  PumpFor(200);
   EXPECT_EQ(scrolled.VerticalScrolls, scrolls);
   ASSERT_FALSE(asked.empty());
   EXPECT_EQ(asked.front(), TScrolDirections{TScrolDirection::sdUp});

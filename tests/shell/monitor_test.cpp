@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/thread.h"
-#include "message_pump.h"
+#include "support/message_pump.h"
 #include "registry_backup.h"
 #include "shell/system/folder_monitor.h"
 #include "shell/system/registry_monitor.h"

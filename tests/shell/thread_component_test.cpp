@@ -6,7 +6,7 @@
 
 #include "framework/form_reader.h"
 #include "framework/thread.h"
-#include "message_pump.h"
+#include "support/message_pump.h"
 #include "shell/system/color_picker.h"
 #include "shell/system/start_button.h"
 #include "support/test_window.h"

@@ -215,7 +215,7 @@ TEST_F(EditorTest, EnterAcceptsAndEscapeDiscards) {
     tree.CancelEditNode();
     EXPECT_EQ(tree.newTexts.size(), c.newTexts.size()) << c.name;
     EXPECT_EQ(tree.edited + tree.cancelled, 1) << c.name;
-    PumpUntil([] { return false; }, 30);
+    PumpFor(30);
   }
 }
 
@@ -247,7 +247,7 @@ TEST_F(EditorTest, FocusLeavingTheEditorEndsTheEdit) {
     EXPECT_EQ(tree.newTexts, c.newTexts) << c.name;
     EXPECT_EQ(tree.cancelled, c.cancelled) << c.name;
     EXPECT_EQ(GetFocus(), elsewhere.Handle()) << c.name << ": the tree does not take the focus back";
-    PumpUntil([] { return false; }, 30);
+    PumpFor(30);
   }
 }
 
@@ -407,7 +407,7 @@ TEST_F(EditorTest, AnApplicationsOwnLinkIsUsed) {
     EXPECT_EQ(link->calls, c.calls) << c.name;
     link->ends = true;
     tree.EndEditNode();
-    PumpUntil([] { return false; }, 30);
+    PumpFor(30);
   }
   tree.OnCreateEditor = [](TBaseTree*, PTreeNode, TColumnIndex, ITreeEditLink*& result) { result = nullptr; };
   try {
@@ -448,7 +448,7 @@ TEST_F(EditorTest, AnEditEndsSafelyWhenItsNodeOrTheContentGoes) {
     SendMessageW(editor, WM_KEYDOWN, VK_RETURN, 1);
     EXPECT_TRUE(tree.newTexts.empty()) << c.name << ": no text for a node that went";
     EXPECT_EQ(CheckInvariants(tree), "") << c.name;
-    PumpUntil([] { return false; }, 30);
+    PumpFor(30);
   }
 
   // A link that refuses to end or cancel cannot keep the focus on a deleted node.
@@ -485,7 +485,7 @@ TEST_F(EditorTest, TheLinkIsReleasedByThePostedMessageOnlyWhenNoEditRuns) {
   tree.Key(VK_RETURN);
   ASSERT_TRUE(tree.IsEditing());
   EXPECT_EQ(tree.FocusedNode(), tree.Row(3));
-  PumpUntil([] { return false; }, 50);
+  PumpFor(50);
   ASSERT_TRUE(tree.IsEditing()) << "the release does not touch a running edit";
   EXPECT_EQ(tree.Editor()->Text(), L"Node 3");
   tree.Type(L"Second");

@@ -341,7 +341,7 @@ TEST_F(TMouseFixture, EditStartsAfterTheDelayOnASecondClick) {
     Click(LabelX, RowY(3));
     if (!c.focusedBefore) ::SetFocus(host.Handle());
     Click(c.x, RowY(3), c.keys);
-    PumpUntil([] { return false; }, 150);
+    PumpFor(150);
     EXPECT_FALSE(tree.IsEditing()) << c.name;
     tree.CancelEditNode();
   }
@@ -760,7 +760,7 @@ TEST_F(TMouseFixture, MiddleButtonPansTheViewUntilTheNextPress) {
   EXPECT_EQ(FindWindowW(L"TreePanningWindow", nullptr), nullptr);
   EXPECT_EQ(big.SelectedCount(), 0u);
   const int offset = big.OffsetY();
-  PumpUntil([] { return false; }, 100);
+  PumpFor(100);
   EXPECT_EQ(big.OffsetY(), offset) << "the view rests";
 
   // A tree whose content fits the window does not pan.

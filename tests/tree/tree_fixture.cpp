@@ -78,20 +78,6 @@ std::vector<PTreeNode> AllNodes(TBaseTree& tree) {
   return nodes;
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() > end) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(1);
-  }
-  return true;
-}
-
 TKeyedTree::TKeyedTree(HWND host) {
   SetNodeDataSize(sizeof(int));
   OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };

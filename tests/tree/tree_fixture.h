@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/message_pump.h"
 #include "tree/base_tree.h"
 
 namespace tree_test {
@@ -46,8 +47,5 @@ bool WaitForCache(TBaseTree& tree);
 
 // The nodes in pre-order, without initializing any.
 std::vector<PTreeNode> AllNodes(TBaseTree& tree);
-
-// Serves the thread's messages until done says yes or the time runs out.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
 
 }  // namespace tree_test
