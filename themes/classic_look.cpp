@@ -17,12 +17,6 @@ namespace {
 
 constexpr TGlyphPattern kClassicCloseCross{0xC6, 0x6C, 0x38, 0x38, 0x6C, 0xC6, 0, 0};
 
-bool IsHot(const TStyledItemPaintInfo& info) {
-  return (info.Enabled && info.HoverKind != hkNone) || (!info.Enabled && info.HoverKind == hkKeyboardHot);
-}
-bool IsToolbarStyle(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioToolbarStyle) != 0; }
-bool IsDesigning(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioDesigning) != 0; }
-
 // The hot and pressed tints of dithers.
 TColor HotTint() { return LowColor ? clBtnFace : BlendColors(clBtnHighlight, clBtnFace, 192); }
 TColor PressedTint() { return LowColor ? clBtnHighlight : BlendColors(clBtnHighlight, clBtnFace, 126); }

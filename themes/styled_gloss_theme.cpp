@@ -12,17 +12,17 @@ using namespace toolbars;
 
 namespace {
 
-int unitCounter = 0;
-TGlossUnitColors unitColors;
+int glossUnitCounter = 0;
+TGlossUnitColors glossUnitColors;
 
 TColor HighlightBase() { return MixColorsPercent(clHighlight, clWindow, 40); }
 
 void StartGlossTheme() {
-  unitColors.Base = HighlightBase();
-  RegisterThemeOnce(unitCounter, L"Gloss", TStyledThemeClass::Of<TStyledGlossTheme>());
+  glossUnitColors.Base = HighlightBase();
+  RegisterThemeOnce(glossUnitCounter, L"Gloss", TStyledThemeClass::Of<TStyledGlossTheme>());
 }
 
-void StopGlossTheme() { ++unitCounter; }
+void StopGlossTheme() { ++glossUnitCounter; }
 
 TColor Contrasted(TColor color, TColor base, int distance) {
   EnsureContrast(color, base, distance);
@@ -31,7 +31,7 @@ TColor Contrasted(TColor color, TColor base, int distance) {
 
 }  // namespace
 
-const TGlossUnitColors& GlossColors() { return unitColors; }
+const TGlossUnitColors& GlossColors() { return glossUnitColors; }
 
 TStockGlyphs& GlossStockGlyphs() {
   static TStockGlyphs glyphs(&MakeGradientStrip);
@@ -49,9 +49,9 @@ TStyledGlossTheme::TStyledGlossTheme(const String& name) : TStyledTableTheme(nam
 
 void TStyledGlossTheme::SetupColorCache() {
   // The highlight family follows the system's highlight colour as it is now, like every other colour here.
-  unitColors.Base = HighlightBase();
-  const TColor base = unitColors.Base;
-  unitColors.Gradient = MixColorsPercent(base, clWhite, 80);
+  glossUnitColors.Base = HighlightBase();
+  const TColor base = glossUnitColors.Base;
+  glossUnitColors.Gradient = MixColorsPercent(base, clWhite, 80);
 
   TGlossColors& c = colors_;
   c.MenuBar = 0x00F4F4F4;

@@ -15,12 +15,6 @@ namespace {
 // Docks of this kind are filled plain, like toolbars whose items are opaque.
 constexpr int kPlainDock = vtDock | 0x0001;
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
-bool IsHot(const TStyledItemPaintInfo& itemInfo) {
-  return itemInfo.Enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
-}
-
 RECT Deflated(RECT rect, int by) {
   InflateRect(&rect, -by, -by);
   return rect;

@@ -141,6 +141,13 @@ struct TStyledItemPaintInfo {
   };
 };
 
+// Hot: enabled under the mouse or keyboard, or disabled but selected by the keyboard.
+inline bool IsHot(const TStyledItemPaintInfo& info) {
+  return (info.Enabled && info.HoverKind != hkNone) || (!info.Enabled && info.HoverKind == hkKeyboardHot);
+}
+inline bool IsToolbarStyle(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioToolbarStyle) != 0; }
+inline bool IsDesigning(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioDesigning) != 0; }
+
 struct TStyledMargins {
   int32_t LeftWidth;
   int32_t RightWidth;
