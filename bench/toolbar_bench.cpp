@@ -42,17 +42,7 @@ void EvictCaches() {
   for (size_t i = 0; i < sweep.size(); i += 64) sweep[i] = static_cast<char>(sweep[i] + 1);
 }
 
-template <class F>
-double Best(F&& run, bool coldCaches = false) {
-  double best = 1e9;
-  for (int i = 0; i < kRuns; ++i) {
-    if (coldCaches) EvictCaches();
-    const double start = Seconds();
-    run();
-    best = std::min(best, Seconds() - start);
-  }
-  return best;
-}
+TBenchTargets targets;
 
 String Caption(int i) { return L"&Favourite page number " + std::to_wstring(i) + L" of the list"; }
 
@@ -88,7 +78,7 @@ double PopupLayoutAndPaint() {
   TOffscreen target(size.cx, size.cy);
   TCanvas canvas;
   canvas.SetHandle(target.dc);
-  const double seconds = Best([&] {
+  const double seconds = BestTime(kRuns, [&] {
     view->InvalidatePositions();
     view->UpdatePositions();
     view->DrawSubitems(&canvas);
@@ -102,7 +92,7 @@ double PlatformDrawText() {
   TOffscreen target(400, kPopupItems * 20);
   std::vector<String> captions;
   for (int i = 0; i < kPopupItems; ++i) captions.push_back(Caption(i));
-  return Best([&] {
+  return BestTime(kRuns, [&] {
     HGDIOBJ old = SelectObject(target.dc, font);
     SetBkMode(target.dc, TRANSPARENT);
     for (int i = 0; i < kPopupItems; ++i) {
@@ -115,12 +105,13 @@ double PlatformDrawText() {
 
 double AddAndClear(int count) {
   TBarRootItem root(nullptr);
-  return Best(
-      [&] {
-        for (int i = 0; i < count; ++i) root.Add(new TBarCustomItem(nullptr));
-        root.Clear();
-      },
-      true);
+  return BestOf(kRuns, [&] {
+    EvictCaches();
+    return TimeOf([&] {
+      for (int i = 0; i < count; ++i) root.Add(new TBarCustomItem(nullptr));
+      root.Clear();
+    });
+  });
 }
 
 // A second theme to switch to: the default look on a tinted face.
@@ -222,12 +213,12 @@ void ThemeSwitchAgainstRepaint() {
   for (int i = 0; i < kToolbars; ++i) bars.push_back(std::make_unique<TThemedBar>(nullptr, i));
   for (auto& bar : bars) bar->Repaint();
 
-  const double repaint = Best([&] {
+  const double repaint = BestTime(kRuns, [&] {
     for (int round = 0; round < kSwitchRounds; ++round)
       for (auto& bar : bars) bar->Repaint();
   });
   const int paintsBefore = bars.front()->PaintCount();
-  const double switching = Best([&] {
+  const double switching = BestTime(kRuns, [&] {
     for (int round = 0; round < kSwitchRounds; ++round) SwitchTheme(round % 2 == 0 ? L"Tinted" : L"Default");
   });
   const bool everyBarOnce = bars.front()->PaintCount() - paintsBefore == kRuns * kSwitchRounds;
@@ -237,8 +228,8 @@ void ThemeSwitchAgainstRepaint() {
   std::printf("repaint of %d toolbars of %d items: %.2f ms\n", kToolbars, kItemsPerToolbar,
               repaint * 1000 / kSwitchRounds);
   std::printf("theme switch with the same toolbars open: %.2f ms\n", switching * 1000 / kSwitchRounds);
-  std::printf("each switch repainted every toolbar once: %s\n", everyBarOnce ? "yes" : "no");
-  std::printf("target theme_switch_vs_repaint: %.2f (goal <= 3.00)\n", switching / repaint);
+  if (!everyBarOnce) targets.Failed("a theme switch did not repaint every toolbar exactly once");
+  targets.AtMost("theme_switch_vs_repaint", switching / repaint, 3.0);
 }
 
 }  // namespace
@@ -258,9 +249,9 @@ int main() {
   std::printf("adding and clearing 5,000 items: %.2f ms\n", small * 1000);
   std::printf("adding and clearing 50,000 items: %.2f ms\n", large * 1000);
 
-  std::printf("target popup_layout_and_paint_vs_drawtext: %.2f (goal <= 2.00)\n", popup / platform);
-  std::printf("target add_and_clear_50000_vs_5000: %.2f (goal <= 11.00)\n", large / small);
+  targets.AtMost("popup_layout_and_paint_vs_drawtext", popup / platform, 2.0);
+  targets.AtMost("add_and_clear_50000_vs_5000", large / small, 11.0);
   ThemeSwitchAgainstRepaint();
   FinalizeUnits();
-  return 0;
+  return targets.ExitCode();
 }
