@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "bench/offscreen.h"
 #include "controls/tabs/page_control.h"
 #include "controls/tabs/tab_painter.h"
 #include "framework/form.h"
@@ -60,30 +61,11 @@ double LayoutTime(int tabCount) {
   return best;
 }
 
-// A memory bitmap of the control's size and its DC, for both sides of the paint comparison.
-struct TOffscreen {
-  TOffscreen() {
-    HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
-    ReleaseDC(nullptr, screen);
-    previous = SelectObject(dc, bitmap);
-  }
-  ~TOffscreen() {
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ previous;
-};
-
 // The best of kRuns paints of the control into a memory DC of its size.
 double PaintTime(TPcPageControl* control) {
-  TOffscreen target;
+  TOffscreen target(kWidth, kHeight);
   return BestTime(kRuns, [&] {
-    SendMessageW(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(target.dc), PRF_CLIENT);
+    SendMessageW(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(target.DC()), PRF_CLIENT);
     GdiFlush();
   });
 }
@@ -91,18 +73,19 @@ double PaintTime(TPcPageControl* control) {
 // The best of kRuns writes of every tab's caption with DrawText into the tab's rectangle, in the control's font:
 // the text alone, without the tabs' frames and faces.
 double CaptionsTime(TPcPageControl* control) {
-  TOffscreen target;
+  TOffscreen target(kWidth, kHeight);
   TPcPageControlButtons* buttons = control->Painter();
   std::vector<String> captions;
   for (int i = 0; i < buttons->ButtonCount(); ++i) captions.push_back(Caption(i));
   return BestTime(kRuns, [&] {
-    HGDIOBJ previousFont = SelectObject(target.dc, control->Font()->Handle());
-    SetBkMode(target.dc, TRANSPARENT);
+    HGDIOBJ previousFont = SelectObject(target.DC(), control->Font()->Handle());
+    SetBkMode(target.DC(), TRANSPARENT);
     for (int i = 0; i < buttons->ButtonCount(); ++i) {
       RECT rect = buttons->Buttons(i)->Rect();
-      DrawTextW(target.dc, captions[static_cast<size_t>(i)].c_str(), -1, &rect, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+      DrawTextW(target.DC(), captions[static_cast<size_t>(i)].c_str(), -1, &rect,
+                DT_SINGLELINE | DT_CENTER | DT_VCENTER);
     }
-    SelectObject(target.dc, previousFont);
+    SelectObject(target.DC(), previousFont);
     GdiFlush();
   });
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "bench/offscreen.h"
 #include "framework/startup.h"
 #include "framework/win_control.h"
 #include "toolbars/items/bar_image_list.h"
@@ -46,25 +47,6 @@ TBenchTargets targets;
 
 String Caption(int i) { return L"&Favourite page number " + std::to_wstring(i) + L" of the list"; }
 
-// A memory bitmap and its DC, for both sides of the comparison.
-struct TOffscreen {
-  TOffscreen(int width, int height) {
-    HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    old = SelectObject(dc, bitmap);
-  }
-  ~TOffscreen() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-};
-
 double PopupLayoutAndPaint() {
   TComponent owner(nullptr);
   auto* root = new TBarRootItem(&owner);
@@ -77,7 +59,7 @@ double PopupLayoutAndPaint() {
   const SIZE size = view->UpdatePositions();
   TOffscreen target(size.cx, size.cy);
   TCanvas canvas;
-  canvas.SetHandle(target.dc);
+  canvas.SetHandle(target.DC());
   const double seconds = BestTime(kRuns, [&] {
     view->InvalidatePositions();
     view->UpdatePositions();
@@ -93,13 +75,13 @@ double PlatformDrawText() {
   std::vector<String> captions;
   for (int i = 0; i < kPopupItems; ++i) captions.push_back(Caption(i));
   return BestTime(kRuns, [&] {
-    HGDIOBJ old = SelectObject(target.dc, font);
-    SetBkMode(target.dc, TRANSPARENT);
+    HGDIOBJ old = SelectObject(target.DC(), font);
+    SetBkMode(target.DC(), TRANSPARENT);
     for (int i = 0; i < kPopupItems; ++i) {
       RECT row{0, i * 20, 400, i * 20 + 20};
-      DrawTextW(target.dc, captions[static_cast<size_t>(i)].c_str(), -1, &row, DT_SINGLELINE | DT_VCENTER);
+      DrawTextW(target.DC(), captions[static_cast<size_t>(i)].c_str(), -1, &row, DT_SINGLELINE | DT_VCENTER);
     }
-    SelectObject(target.dc, old);
+    SelectObject(target.DC(), old);
   });
 }
 
