@@ -1,7 +1,5 @@
 #include "themes/styled_adaptive_theme.h"
 
-#include <cstdlib>
-
 #include "framework/startup.h"
 #include "toolbars/theme/color_utils.h"
 #include "toolbars/theme/default_theme.h"
@@ -103,11 +101,7 @@ void TStyledAdaptiveTheme::PaintViewBackground(TCanvas* canvas, const RECT& view
   }
   RECT area{};
   if (!IntersectRect(&area, &paintRect, &clipRect)) return;
-  const bool noDock = IsRectEmpty(&viewRect) && viewRect.left == 0 && viewRect.top == 0 && viewRect.right == 0 &&
-                      viewRect.bottom == 0;
-  const bool wider = noDock ? paintRect.right > paintRect.bottom
-                            : std::abs(area.right - area.left) > std::abs(area.bottom - area.top);
-  if (wider) {
+  if (ViewRunsWide(viewRect, paintRect, area)) {
     ++area.bottom;
     GradientFill(canvas, area, adaptiveUnitColors.GradDark, adaptiveUnitColors.GradLight, false);
   } else {
@@ -142,9 +136,7 @@ void TStyledAdaptiveTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, con
                                           bool horizontal, bool lineOnly) {
   (void)lineOnly;
   if (!horizontal) {
-    const int x = (rect.left + rect.right) / 2;
-    DrawLineEx(canvas, x, rect.top + 4, x, rect.bottom - 2, clWhite);
-    DrawLineEx(canvas, x - 1, rect.top + 3, x - 1, rect.bottom - 3, adaptiveUnitColors.GradDark);
+    DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, adaptiveUnitColors.GradDark);
     return;
   }
   const bool popupItem = IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
@@ -160,8 +152,7 @@ void TStyledAdaptiveTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, con
   if (!IsViewType(itemInfo.ViewType, vtToolbarFamily)) {
     DrawLineEx(canvas, start, y, rect.right, y, color);
   } else {
-    DrawLineEx(canvas, rect.left + 4, y, rect.right - 2, y, clWhite);
-    DrawLineEx(canvas, rect.left + 3, y - 1, rect.right - 3, y - 1, adaptiveUnitColors.GradDark);
+    DrawEtchedLine(canvas, rect, true, y, adaptiveUnitColors.GradDark);
   }
 }
 
