@@ -13,11 +13,6 @@ using namespace toolbars;
 
 namespace {
 
-bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
-  return IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
-         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
-}
-
 void FrameIn(TCanvas* canvas, RECT rect, TColor color) { FrameRectEx(canvas, rect, color, false); }
 
 }  // namespace

@@ -139,8 +139,7 @@ void TStyledAdaptiveTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, con
     DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, adaptiveUnitColors.GradDark);
     return;
   }
-  const bool popupItem = IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
-                         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
+  const bool popupItem = IsPopupMenuItem(itemInfo);
   int start = rect.left;
   TColor color = Colors().Separator;
   if (popupItem) {

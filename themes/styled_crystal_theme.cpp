@@ -83,7 +83,10 @@ void TStyledCrystalTheme::SetupColorCache() {
   const TColor hot = Contrasted(MixColorsPercent(clHighlight, clWindow, 20), c.Toolbar, 50);
   const TColor g = MixColorsPercent(clBtnShadow, clWindow, 90);
   const TColor inactiveText = Contrasted(g, clBtnFace, 120);
-  c.Floating[0] = {{{kGrey90, clWhite, Contrasted(clBlack, clBtnShadow, 180)}, {kGrey90, clBtnFace, inactiveText}}};
+  // The caption text stands on the white glass of the caption: kept apart from the shadow colour it would fade
+  // into it, so it keeps apart from the glass.
+  c.Floating[0] = {{{kGrey90, clWhite, Contrasted(clBlack, unitColors.CaptionLight, 180)},
+                    {kGrey90, clBtnFace, inactiveText}}};
   c.Floating[1] = {{{kGrey90, clWhite, clBlack}, {clBtnShadow, clBtnFace, inactiveText}}};
 
   auto& toolbar = EditToolbarItems();
@@ -129,7 +132,7 @@ void TStyledCrystalTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewR
 
 void TStyledCrystalTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   const bool enabled = itemInfo.Enabled;
-  const bool hot = enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
+  const bool hot = IsHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
   int rightCut = 2;
@@ -363,7 +366,8 @@ void TStyledCrystalTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const 
     const int t = area.top;
     const int r = area.right;
     const int b = area.bottom;
-    if (b < r) {
+    // Measured on the frame itself, wherever its window's origin lies.
+    if (b - t < r - l) {
       GlassGradient(canvas, Scratch(), area, kGlassDark, clWhite, true);
       GlassGradient(canvas, Scratch(), {l, t + 2, r, b - 2}, kGlassDark, clWhite, true);
     } else {

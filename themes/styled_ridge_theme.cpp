@@ -83,7 +83,9 @@ void TStyledRidgeTheme::SetupColorCache() {
   const TColor hot = Contrasted(MixColorsPercent(clHighlight, clWindow, 30), c.Toolbar, 50);
   const TColor border = Contrasted(MixColorsPercent(clBtnText, clBtnShadow, 15), c.Toolbar, 120);
   const TColor inactiveText = Contrasted(g, clBtnFace, 120);
-  c.Floating[0] = {{{border, clBtnShadow, Contrasted(clBtnText, clBtnShadow, 180)}, {border, clBtnFace, inactiveText}}};
+  // The caption text stands on a band from white: kept apart from the shadow colour it would fade into it, so it
+  // keeps apart from the band's light end.
+  c.Floating[0] = {{{border, clBtnShadow, Contrasted(clBtnText, u.BandLight, 180)}, {border, clBtnFace, inactiveText}}};
   c.Floating[1] = {{{clBtnShadow, clBtnFace, clBtnText}, {clBtnShadow, clBtnFace, inactiveText}}};
   SetupItemTables(hot, Contrasted(clMenuText, hot, 180));
   EditToolbarItems()[tsPushed].Text = clHighlight;
@@ -187,8 +189,7 @@ void TStyledRidgeTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const 
     DrawEtchedLine(canvas, rect, true, y, ridgeUnitColors.BandDark);
     return;
   }
-  const bool popupItem = IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
-                         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
+  const bool popupItem = IsPopupMenuItem(itemInfo);
   const int start = popupItem ? rect.left + itemInfo.ImageColumnWidth + 9 : rect.left;
   DrawLineEx(canvas, start, y, rect.right - 2, y, popupItem ? Colors().ImageColumnSeparator : Colors().Separator);
 }
@@ -225,7 +226,8 @@ void TStyledRidgeTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const TS
   const int t = area.top;
   const int r = area.right;
   const int b = area.bottom;
-  if (r <= b) {
+  // Measured on the frame itself, wherever its window's origin lies.
+  if (r - l <= b - t) {
     GlassBand(canvas, area, u.BandDark, u.BandLight, false);
     GlassBand(canvas, {l, b - 1, r, b}, u.Edge, u.BandDark, false);
     DrawLineEx(canvas, r - 1, t + 1, r - 1, b - 1, u.Edge);

@@ -39,6 +39,11 @@ RECT Moved(RECT rect, int dx, int dy) {
 
 }  // namespace
 
+bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
+  return IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
+         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
+}
+
 int ToolbarItemState(const TStyledItemPaintInfo& itemInfo) {
   if (!itemInfo.Enabled) return itemInfo.HoverKind == hkKeyboardHot ? tsDisabledHot : tsDisabled;
   if (itemInfo.IsSubmenuParent) return tsSubmenuOpen;

@@ -344,6 +344,9 @@ TEST_F(CrystalTest, CaptionsAreGlassWithASmallCrossButton) {
     const RECT square{103 - (z - 1), 3, 103, 3 + z - 1};
     EXPECT_EQ(surface.Pixel(square.left, square.top + z / 2), active ? Grey(0x80) : Grey(0xD0));
     EXPECT_EQ(surface.Capture().CountPixels(RGB(255, 0, 0), &square), 0);
+    // The caption's text is dark on the white glass: black while active.
+    const RECT text{3, 3, square.left, 3 + z - 1};
+    EXPECT_EQ(surface.Capture().CountPixels(kBlack, &text) > 0, active);
   }
 }
 
@@ -364,6 +367,12 @@ TEST_F(CrystalTest, ToolbarsHaveARoundedGlassFrameAndEtchedGrips) {
   EXPECT_EQ(surface.Pixel(2 + 1, 2 + 3), Grey(0xA0));
   EXPECT_EQ(surface.Pixel(2 + 3, 2 + 3), Grey(0xA0));
   EXPECT_EQ(surface.Pixel(2 + 1, 2 + 4), kWhite);
+  // A wide frame lower down a canvas is still shaded from its top.
+  TThemeSurface lower(80, 130);
+  theme->PaintToolbarFrame(lower.Canvas(), {0, 100, 80, 126}, toolbar);
+  EXPECT_GE(GetRValue(lower.Pixel(40, 101)), 250);
+  EXPECT_LT(GetRValue(lower.Pixel(40, 113)), 240);
+  EXPECT_EQ(lower.Pixel(10, 112), lower.Pixel(70, 112));
   // Other views get no frame.
   toolbar.ViewType = vtDock;
   TThemeSurface dock(80, 26);

@@ -275,6 +275,11 @@ TEST_F(RidgeTest, ToolbarFramesGripsCaptionsAndStatusBars) {
     const COLORREF dot = surface.Pixel(2 + 1, 2 + 4);
     EXPECT_LT(GetRValue(dot), GetRValue(kFace));
     EXPECT_EQ(surface.Pixel(2 + 1, 2 + 8), dot);
+    // A wide frame lower down a canvas is still a band from its top.
+    TThemeSurface lower(80, 130);
+    theme->PaintToolbarFrame(lower.Canvas(), {0, 100, 80, 126}, toolbar);
+    EXPECT_EQ(lower.Pixel(40, 100), kWhite);
+    EXPECT_EQ(lower.Pixel(40, 125), edge);
     EXPECT_GT(GetRValue(surface.Pixel(2 + 3, 2 + 6)), GetRValue(kFace));
   }
   {
@@ -304,6 +309,22 @@ TEST_F(RidgeTest, ToolbarFramesGripsCaptionsAndStatusBars) {
     // No line closes the band.
     EXPECT_EQ(surface.Pixel(10, 2 + z - 1), kPaper);
     EXPECT_EQ(surface.Pixel(118 - (z - 1), 2 + z / 2), Rgb(theme->ToolbarItems()[themes::tsHot].Frame));
+  }
+  {
+    // A floating toolbar's caption text is dark on its band.
+    TStyledWindowPaintInfo window{};
+    window.ViewType = vtToolbar | vtFloating;
+    window.ClientWidth = 100;
+    window.ClientHeight = 40;
+    window.ShowCaption = true;
+    window.FloatingBorderSize = {3, 3};
+    window.RedrawPart = rpBorder | rpCaption;
+    window.Caption = L"Tools";
+    window.Active = true;
+    TThemeSurface surface(106, 46);
+    theme->PaintFloatingFrame(surface.Canvas(), {0, 0, 106, 46}, window);
+    const RECT caption{3, 3, 103, 3 + GetSystemMetrics(SM_CYSMCAPTION) - 1};
+    EXPECT_GT(surface.Capture().CountPixels(kText, &caption), 0);
   }
   {
     TThemeSurface surface(40, 20);

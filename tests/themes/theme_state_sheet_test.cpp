@@ -181,9 +181,12 @@ void AddFrameRows(std::vector<TPainterRow>& rows) {
           toolbar.DragHandleStyle = close == cbsShown ? dhSingle : dhDouble;
           toolbar.CloseButtonState = close;
           toolbar.BorderSize = {2, 2};
-          RECT frame = r;
-          if (vertical) frame.right = frame.left + 26;
-          t->PaintToolbarFrame(c, frame, toolbar);
+          // A frame is painted in its window's coordinates.
+          HDC dc = c->Handle();
+          POINT origin{};
+          SetViewportOrgEx(dc, r.left, r.top, &origin);
+          t->PaintToolbarFrame(c, {0, 0, vertical ? 26 : r.right - r.left, r.bottom - r.top}, toolbar);
+          SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
         });
     rows.push_back(std::move(toolbars));
   }
