@@ -85,7 +85,7 @@ void TStyledCrystalTheme::SetupColorCache() {
   const TColor inactiveText = Contrasted(g, clBtnFace, 120);
   // The caption text stands on the white glass of the caption: kept apart from the shadow colour it would fade
   // into it, so it keeps apart from the glass.
-  c.Floating[0] = {{{kGrey90, clWhite, Contrasted(clBlack, unitColors.CaptionLight, 180)},
+  c.Floating[0] = {{{kGrey90, clWhite, Contrasted(clBlack, crystalUnitColors.CaptionLight, 180)},
                     {kGrey90, clBtnFace, inactiveText}}};
   c.Floating[1] = {{{kGrey90, clWhite, clBlack}, {clBtnShadow, clBtnFace, inactiveText}}};
 
