@@ -196,10 +196,14 @@ void PaintScrollBars(HWND wnd, HDC dc) {
     if (IsRectEmpty(&bar)) continue;
     const bool vertical = object == OBJID_VSCROLL;
     const bool enabled = !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
-    HBRUSH track = CreateSolidBrush(GetSysColor(COLOR_SCROLLBAR));
-    FillRect(dc, &bar, track);
-    DeleteObject(track);
-    const int button = info.dxyLineButton;
+    HBRUSH trackBrush = CreateSolidBrush(GetSysColor(COLOR_SCROLLBAR));
+    FillRect(dc, &bar, trackBrush);
+    DeleteObject(trackBrush);
+    // Arrow buttons as long as the bar is thick, the thumb from the scroll range (the platform's own thumb figures
+    // are not filled in everywhere).
+    const int thickness = vertical ? bar.right - bar.left : bar.bottom - bar.top;
+    const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
+    const int button = std::min(thickness, length / 2);
     RECT first = bar;
     RECT last = bar;
     if (vertical) {
@@ -211,18 +215,28 @@ void PaintScrollBars(HWND wnd, HDC dc) {
     }
     PaintFrameButton(dc, first, vertical ? TFrameGlyph::fgUp : TFrameGlyph::fgLeft, enabled);
     PaintFrameButton(dc, last, vertical ? TFrameGlyph::fgDown : TFrameGlyph::fgRight, enabled);
-    if (enabled && info.xyThumbBottom > info.xyThumbTop) {
-      RECT thumb = bar;
-      if (vertical) {
-        thumb.top = bar.top + info.xyThumbTop;
-        thumb.bottom = bar.top + info.xyThumbBottom;
-      } else {
-        thumb.left = bar.left + info.xyThumbTop;
-        thumb.right = bar.left + info.xyThumbBottom;
-      }
-      FillRect(dc, &thumb, GetSysColorBrush(COLOR_BTNFACE));
-      DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT);
+    SCROLLINFO scroll{};
+    scroll.cbSize = sizeof scroll;
+    scroll.fMask = SIF_ALL;
+    const int track = length - 2 * button;
+    if (!enabled || track <= 8 || !GetScrollInfo(wnd, vertical ? SB_VERT : SB_HORZ, &scroll)) continue;
+    const int64_t range = static_cast<int64_t>(scroll.nMax) - scroll.nMin + 1;
+    const auto page = static_cast<int64_t>(scroll.nPage);
+    if (range <= 0 || page >= range) continue;
+    const int thumbLength = std::clamp(static_cast<int>(track * page / range), 8, track);
+    const int64_t travel = range - std::max<int64_t>(page, 1);
+    const int64_t position = std::clamp<int64_t>(static_cast<int64_t>(scroll.nPos) - scroll.nMin, 0, travel);
+    const int offset = button + static_cast<int>((track - thumbLength) * position / std::max<int64_t>(travel, 1));
+    RECT thumb = bar;
+    if (vertical) {
+      thumb.top = bar.top + offset;
+      thumb.bottom = thumb.top + thumbLength;
+    } else {
+      thumb.left = bar.left + offset;
+      thumb.right = thumb.left + thumbLength;
     }
+    FillRect(dc, &thumb, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT);
   }
 }
 

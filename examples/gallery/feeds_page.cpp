@@ -3,9 +3,10 @@
 #include <iterator>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "command_strip.h"
 #include "feeds/feed.h"
-#include "framework/speed_button.h"
 #include "framework/splitter.h"
 #include "framework/streams.h"
 #include "framework/text_convert.h"
@@ -20,16 +21,13 @@ using namespace tree;
 
 namespace {
 
-constexpr int kBarHeight = 34;
-
 struct TSampleInfo {
   const wchar_t* Caption;
   const wchar_t* Resource;
 };
 
-const TSampleInfo kSamples[] = {{L"RSS sample", L"GALLERY_RSS"},
-                                {L"Atom sample", L"GALLERY_ATOM"},
-                                {L"Hostile feed", L"GALLERY_HOSTILE"}};
+const TSampleInfo kSamples[] = {
+    {L"RSS sample", L"GALLERY_RSS"}, {L"Atom sample", L"GALLERY_ATOM"}, {L"Hostile feed", L"GALLERY_HOSTILE"}};
 
 }  // namespace
 
@@ -38,24 +36,10 @@ TFeedsPage::TFeedsPage(TComponent* owner) : controls::TPcTabSheet(owner) { SetCa
 void TFeedsPage::Populate() {
   feed_ = new feeds::TFeed(this);
 
-  auto* bar = new TCustomControl(this);
-  bar->SetHeight(kBarHeight);
-  bar->SetAlign(TAlign::alTop);
-  bar->SetParent(this);
-  auto* buttons = new TCustomControl(this);
-  buttons->SetWidth(8 + static_cast<int>(std::size(kSamples)) * 116);
-  buttons->SetAlign(TAlign::alLeft);
-  buttons->SetParent(bar);
-  for (size_t i = 0; i < std::size(kSamples); ++i) {
-    auto* button = new TSpeedButton(this);
-    button->SetBounds(8 + static_cast<int>(i) * 116, 5, 110, 24);
-    button->SetCaption(kSamples[i].Caption);
-    button->OnClick = [this, i](TObject*) { LoadSample(static_cast<TSampleFeed>(i)); };
-    button->SetParent(buttons);
-  }
-  statusLine_ = new TStatusLine(this);
-  statusLine_->SetAlign(TAlign::alClient);
-  statusLine_->SetParent(bar);
+  std::vector<TStripButton> buttons;
+  for (size_t i = 0; i < std::size(kSamples); ++i)
+    buttons.push_back({kSamples[i].Caption, [this, i] { LoadSample(static_cast<TSampleFeed>(i)); }});
+  statusLine_ = AddCommandStrip(this, buttons, 110);
 
   items_ = new TStringTree(this);
   items_->SetHeight(240);

@@ -30,9 +30,9 @@ class TRecentPagesList : public TStyledCustomList {
   BC_CLASS(TRecentPagesList, TStyledCustomList)
   explicit TRecentPagesList(TComponent* owner) : TStyledCustomList(owner) {}
 
-  std::vector<String> Entries{L"Front page - news of the day", L"Weather for the week ahead",
-                              L"Release notes of the component sets", L"A feed of old news",
-                              L"Maps of the old town",    L"Questions and answers"};
+  std::vector<String> Entries{
+      L"Front page - news of the day", L"Weather for the week ahead", L"Release notes of the component sets",
+      L"A feed of old news",           L"Maps of the old town",       L"Questions and answers"};
 
   void GetItemText(int index, String& text) override { text = Entries[static_cast<size_t>(index)]; }
   int GetCount() override { return static_cast<int>(Entries.size()); }
@@ -132,7 +132,10 @@ void TGalleryForm::BuildStandardBar(TBarDock* dock) {
     RunCommand(L"Stop", [this] { Report(L"Stopped"); });
   };
   AddButton(this, items, L"&Reload", giReload)->OnClick = [this](TObject*) {
-    RunCommand(L"Reload", [this] { feedsPage_->LoadSample(TSampleFeed::sfRSS); Report(feedsPage_->Status()); });
+    RunCommand(L"Reload", [this] {
+      feedsPage_->LoadSample(TSampleFeed::sfRSS);
+      Report(feedsPage_->Status());
+    });
   };
   AddButton(this, items, L"&Home", giHome)->OnClick = [this](TObject*) {
     RunCommand(L"Home", [this] { ShowPage(0); });
@@ -154,9 +157,9 @@ void TGalleryForm::BuildLinksBar(TBarDock* dock) {
   // More links than the row has room for: the rest waits behind the chevron.
   auto* bar = MakeBar<TBarCustomToolbar>(this, L"Links", dock, 2, 700);
   bar->SetImages(images_);
-  for (const wchar_t* caption : {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games",
-                                 L"Films", L"Travel", L"Recipes", L"Gardens", L"Photos", L"Radio",
-                                 L"Shops", L"Homes"}) {
+  for (const wchar_t* caption :
+       {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games", L"Films", L"Travel", L"Recipes",
+        L"Gardens", L"Photos", L"Radio", L"Shops", L"Homes"}) {
     const String name = caption;
     AddButton(this, bar->Items(), caption, giLink, true)->OnClick = [this, name](TObject*) {
       RunCommand(name, [this, name] { Report(L"Would open the " + name + L" link"); });
@@ -193,10 +196,11 @@ void TGalleryForm::BuildFavoritesWindow(TBarDock* dock) {
   auto* list = new tree::TStringTree(this);
   list->SetAlign(TAlign::alClient);
   list->SetBorderStyle(TBorderStyle::bsNone);
-  static const wchar_t* const kFavorites[] = {L"Front page", L"Weather", L"Old news feed", L"The tree page",
-                                              L"Release notes", L"Maps of the old town"};
-  list->OnGetText = [](tree::TBaseTree*, tree::PTreeNode node, tree::TColumnIndex, tree::TVSTTextType,
-                       String& text) { text = kFavorites[node->Index]; };
+  static const wchar_t* const kFavorites[] = {L"Front page",    L"Weather",       L"Old news feed",
+                                              L"The tree page", L"Release notes", L"Maps of the old town"};
+  list->OnGetText = [](tree::TBaseTree*, tree::PTreeNode node, tree::TColumnIndex, tree::TVSTTextType, String& text) {
+    text = kFavorites[node->Index];
+  };
   list->SetParent(window);
   list->SetRootNodeCount(static_cast<std::uint32_t>(std::size(kFavorites)));
   toolbarToggles_.push_back({window, nullptr});
@@ -249,9 +253,9 @@ void TGalleryForm::BuildMenus() {
   TBarCustomItem* file = AddMenu(root, L"&File");
   TBarCustomItem* open = AddMenu(file, L"&Open sample feed");
   open->SetImageIndex(giFeed);
-  for (auto [caption, sample] : {std::pair{L"&RSS sample", TSampleFeed::sfRSS},
-                                 std::pair{L"&Atom sample", TSampleFeed::sfAtom},
-                                 std::pair{L"&Hostile feed", TSampleFeed::sfHostile}}) {
+  for (auto [caption, sample] :
+       {std::pair{L"&RSS sample", TSampleFeed::sfRSS}, std::pair{L"&Atom sample", TSampleFeed::sfAtom},
+        std::pair{L"&Hostile feed", TSampleFeed::sfHostile}}) {
     AddCommand(open, caption, [this, sample = sample] {
       ShowPage(FindGalleryPage(L"feeds"));
       const bool read = feedsPage_->LoadSample(sample);
@@ -260,9 +264,9 @@ void TGalleryForm::BuildMenus() {
   }
   TBarCustomItem* exports = AddMenu(file, L"E&xport collected rows");
   exports->SetImageIndex(giTree);
-  for (auto [caption, format] : {std::pair{L"As &text", TTreeExport::teText},
-                                 std::pair{L"As &HTML", TTreeExport::teHtml},
-                                 std::pair{L"As &RTF", TTreeExport::teRtf}}) {
+  for (auto [caption, format] :
+       {std::pair{L"As &text", TTreeExport::teText}, std::pair{L"As &HTML", TTreeExport::teHtml},
+        std::pair{L"As &RTF", TTreeExport::teRtf}}) {
     AddCommand(exports, caption, [this, format = format] {
       ShowPage(FindGalleryPage(L"tree"));
       treePage_->Export(format);
@@ -270,21 +274,27 @@ void TGalleryForm::BuildMenus() {
     });
   }
   AddSeparator(file);
-  AddCommand(file, L"Save a &picture of the window", [this] { SavePicture(); }, giPicture,
-             ShortCut(L'P', {TShiftStateItem::ssCtrl}));
+  AddCommand(
+      file, L"Save a &picture of the window", [this] { SavePicture(); }, giPicture,
+      ShortCut(L'P', {TShiftStateItem::ssCtrl}));
   AddSeparator(file);
-  AddCommand(file, L"E&xit", [this] { Close(); }, -1, ShortCut(L'Q', {TShiftStateItem::ssCtrl}));
+  AddCommand(
+      file, L"E&xit", [this] { Close(); }, -1, ShortCut(L'Q', {TShiftStateItem::ssCtrl}));
 
   TBarCustomItem* edit = AddMenu(root, L"&Edit");
-  AddCommand(edit, L"&Copy selected rows", [this] {
-    ShowPage(FindGalleryPage(L"tree"));
-    treePage_->LargeTree()->CopyToClipboard();
-    Report(L"Copied " + std::to_wstring(treePage_->LargeTree()->SelectedCount()) + L" rows");
-  }, -1, ShortCut(L'C', {TShiftStateItem::ssCtrl, TShiftStateItem::ssShift}));
+  AddCommand(
+      edit, L"&Copy selected rows",
+      [this] {
+        ShowPage(FindGalleryPage(L"tree"));
+        treePage_->LargeTree()->CopyToClipboard();
+        Report(L"Copied " + std::to_wstring(treePage_->LargeTree()->SelectedCount()) + L" rows");
+      },
+      -1, ShortCut(L'C', {TShiftStateItem::ssCtrl, TShiftStateItem::ssShift}));
   AddCommand(edit, L"&Select every folder", [this] {
     ShowPage(FindGalleryPage(L"tree"));
     tree::TStringTree* tree = treePage_->LargeTree();
-    for (tree::PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node)) tree->SetSelected(node, true);
+    for (tree::PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node))
+      tree->SetSelected(node, true);
     Report(L"Selected " + std::to_wstring(tree->SelectedCount()) + L" rows");
   });
   AddSeparator(edit);
@@ -306,8 +316,9 @@ void TGalleryForm::BuildMenus() {
   const auto& pageList = GalleryPages();
   for (size_t i = 0; i < pageList.size(); ++i) {
     const int index = static_cast<int>(i);
-    TBarCustomItem* item = AddCommand(pages, pageList[i].Caption, [this, index] { ShowPage(index); }, -1,
-                                      ShortCut(static_cast<WORD>(L'1' + i), {TShiftStateItem::ssCtrl}));
+    TBarCustomItem* item = AddCommand(
+        pages, pageList[i].Caption, [this, index] { ShowPage(index); }, -1,
+        ShortCut(static_cast<WORD>(L'1' + i), {TShiftStateItem::ssCtrl}));
     item->SetGroupIndex(1);
     pageItems_.push_back(item);
   }
@@ -336,8 +347,11 @@ void TGalleryForm::BuildMenus() {
   SyncThemeItems();
 
   TBarCustomItem* help = AddMenu(root, L"&Help");
-  AddCommand(help, L"&About the gallery", [this] {
-    Report(L"The component gallery: every component set in one window, " + std::to_wstring(ThemeRegistry().size()) +
-           L" themes");
-  }, -1, ShortCut(VK_F1, {}));
+  AddCommand(
+      help, L"&About the gallery",
+      [this] {
+        Report(L"The component gallery: every component set in one window, " + std::to_wstring(ThemeRegistry().size()) +
+               L" themes");
+      },
+      -1, ShortCut(VK_F1, {}));
 }

@@ -63,18 +63,21 @@ void DrawImage(TCanvas* canvas, TGalleryImage image) {
 
 }  // namespace
 
+void AddDrawnImage(TImageList* images, const std::function<void(TCanvas* canvas)>& draw) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+  bitmap.SetSize(16, 16);
+  TCanvas* canvas = bitmap.Canvas();
+  canvas->Brush()->SetColor(clFuchsia);
+  canvas->FillRect(RECT{0, 0, 16, 16});
+  draw(canvas);
+  images->AddMasked(&bitmap, clFuchsia);
+}
+
 TImageList* MakeGalleryImages(TComponent* owner) {
   auto* images = new TImageList(owner);
   images->SetSize(16, 16);
-  for (int i = 0; i < giCount; ++i) {
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-    bitmap.SetSize(16, 16);
-    TCanvas* canvas = bitmap.Canvas();
-    canvas->Brush()->SetColor(clFuchsia);
-    canvas->FillRect(RECT{0, 0, 16, 16});
-    DrawImage(canvas, static_cast<TGalleryImage>(i));
-    images->AddMasked(&bitmap, clFuchsia);
-  }
+  for (int i = 0; i < giCount; ++i)
+    AddDrawnImage(images, [i](TCanvas* canvas) { DrawImage(canvas, static_cast<TGalleryImage>(i)); });
   return images;
 }

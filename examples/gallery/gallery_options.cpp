@@ -10,7 +10,8 @@ TGalleryOptions ParseGalleryOptions(const std::vector<String>& arguments) {
                     : option == L"--page"     ? &options.Page
                     : option == L"--theme"    ? &options.Theme
                                               : nullptr;
-    if (!value) throw Exception(L"Unknown option \"" + option + L"\"; the options are --screenshot, --page and --theme");
+    if (!value)
+      throw Exception(L"Unknown option \"" + option + L"\"; the options are --screenshot, --page and --theme");
     if (i + 1 >= arguments.size() || arguments[i + 1].empty())
       throw Exception(L"The option " + option + L" needs a value");
     *value = arguments[++i];

@@ -9,6 +9,7 @@
 #include "section_sheet.h"
 #include "shell_section.h"
 #include "standard_controls_section.h"
+#include "system_section.h"
 #include "tabs_section.h"
 #include "theme_parts_section.h"
 #include "toolbars_section.h"
@@ -64,6 +65,7 @@ const std::vector<TGallerySectionInfo>& ShellSections() {
   static const std::vector<TGallerySectionInfo> sections{
       {L"Drag and drop of files and addresses", &BuildDragDropSection},
       {L"Colour names, colour picker and tray icon", &BuildShellSection},
+      {L"This machine and its processes", &BuildSystemSection},
   };
   return sections;
 }

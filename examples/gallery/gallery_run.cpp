@@ -23,9 +23,9 @@ void ApplyGalleryOptions(TGalleryForm* form, const TGalleryOptions& options) {
     throw Exception(L"There is no page \"" + options.Page + L"\"; the pages are " +
                     JoinedNames(GalleryPages(), [](const TGalleryPageInfo& page) { return page.Name; }));
   if (!options.Theme.empty() && !form->SelectTheme(options.Theme))
-    throw Exception(L"There is no theme \"" + options.Theme + L"\"; the themes are " +
-                    JoinedNames(toolbars::ThemeRegistry(),
-                                [](const toolbars::TThemeRegistryEntry& entry) { return entry.Name; }));
+    throw Exception(
+        L"There is no theme \"" + options.Theme + L"\"; the themes are " +
+        JoinedNames(toolbars::ThemeRegistry(), [](const toolbars::TThemeRegistryEntry& entry) { return entry.Name; }));
 }
 
 void RenderGallery(TGalleryForm* form, const String& fileName) {

@@ -19,14 +19,14 @@
 #include "tree/tree_unit.h"
 
 const TUnit& GalleryUnit() {
-  static const TUnit unit{L"gallery",
-                          nullptr,
-                          nullptr,
-                          {&ControlsUnit(), &toolbars::ToolbarsUnit(), &toolbars::PopupsUnit(),
-                           &toolbars::EditItemUnit(), &toolbars::StyledItemsUnit(), &toolbars::DefaultThemeUnit(),
-                           &themes::ThemesUnit(), &tree::TreeUnit(), &controls::PageControlUnit(),
-                           &controls::AddressBoxUnit(), &controls::TabButtonUnit(), &controls::XPUnit(),
-                           &controls::FlatControlsUnit(), &feeds::FeedsUnit(), &shell::SystemRoutinesUnit(),
-                           &shell::FileFormatsUnit(), &shell::URLFormatsUnit()}};
+  static const TUnit unit{
+      L"gallery",
+      nullptr,
+      nullptr,
+      {&ControlsUnit(), &toolbars::ToolbarsUnit(), &toolbars::PopupsUnit(), &toolbars::EditItemUnit(),
+       &toolbars::StyledItemsUnit(), &toolbars::DefaultThemeUnit(), &themes::ThemesUnit(), &tree::TreeUnit(),
+       &controls::PageControlUnit(), &controls::AddressBoxUnit(), &controls::TabButtonUnit(), &controls::XPUnit(),
+       &controls::FlatControlsUnit(), &feeds::FeedsUnit(), &shell::SystemRoutinesUnit(), &shell::FileFormatsUnit(),
+       &shell::URLFormatsUnit()}};
   return unit;
 }

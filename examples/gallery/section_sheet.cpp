@@ -79,7 +79,8 @@ void TSectionSheet::FlowSections() {
       left += kSectionWidth + kMargin;
       top = kMargin;
     }
-    if (section->Left() != left || section->Top() != top) section->SetBounds(left, top, kSectionWidth, section->Height());
+    if (section->Left() != left || section->Top() != top)
+      section->SetBounds(left, top, kSectionWidth, section->Height());
     top += section->Height() + kMargin;
   }
 }

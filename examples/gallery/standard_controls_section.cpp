@@ -1,34 +1,11 @@
 #include "standard_controls_section.h"
 
+#include "caption_panel.h"
 #include "framework/combo_box.h"
 #include "framework/edit.h"
 #include "framework/speed_button.h"
 #include "framework/splitter.h"
 #include "framework/win_control.h"
-
-namespace {
-
-// A panel in its colour with its caption centred.
-class TCaptionPanel : public TCustomControl {
-  BC_CLASS(TCaptionPanel, TCustomControl)
-  explicit TCaptionPanel(TComponent* owner) : TCustomControl(owner) {
-    SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls);
-    SetParentColor(false);
-  }
-
- protected:
-  void Paint() override {
-    RECT client = ClientRect();
-    Canvas()->Brush()->SetColor(Color());
-    Canvas()->FillRect(client);
-    Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
-    Canvas()->Font()->SetColor(clWindowText);
-    const String text = Caption();
-    DrawTextW(Canvas()->Handle(), text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  }
-};
-
-}  // namespace
 
 int BuildStandardControlsSection(TWinControl* host) {
   auto* edit = new TEdit(host);

@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "framework/speed_button.h"
+#include "command_strip.h"
 #include "framework/splitter.h"
 #include "framework/text_convert.h"
 #include "status_line.h"
@@ -20,7 +20,6 @@ namespace {
 
 constexpr std::uint32_t kFolders = 1000;
 constexpr std::uint32_t kItemsPerFolder = 99;
-constexpr int kBarHeight = 34;
 static_assert(kFolders * (kItemsPerFolder + 1) == 100000, "the page's status line counts the nodes");
 
 // Each row carries one number that names it wherever it goes: folder f (from 0) is (f + 1) * 100, its item i (from
@@ -56,9 +55,9 @@ struct TExportButton {
   TTreeExport Format;
 };
 
-const TExportButton kExportButtons[] = {
-    {L"Export as text", TTreeExport::teText}, {L"Export as HTML", TTreeExport::teHtml},
-    {L"Export as RTF", TTreeExport::teRtf}};
+const TExportButton kExportButtons[] = {{L"Export as text", TTreeExport::teText},
+                                        {L"Export as HTML", TTreeExport::teHtml},
+                                        {L"Export as RTF", TTreeExport::teRtf}};
 
 }  // namespace
 
@@ -152,25 +151,10 @@ TStringTree* TTreePage::MakeTree(bool large) {
 }
 
 void TTreePage::Populate() {
-  auto* bar = new TCustomControl(this);
-  bar->SetHeight(kBarHeight);
-  bar->SetAlign(TAlign::alTop);
-  bar->SetParent(this);
-  auto* buttons = new TCustomControl(this);
-  buttons->SetWidth(8 + static_cast<int>(std::size(kExportButtons)) * 126);
-  buttons->SetAlign(TAlign::alLeft);
-  buttons->SetParent(bar);
-  for (size_t i = 0; i < std::size(kExportButtons); ++i) {
-    auto* button = new TSpeedButton(this);
-    button->SetBounds(8 + static_cast<int>(i) * 126, 5, 120, 24);
-    button->SetCaption(kExportButtons[i].Caption);
-    const TTreeExport format = kExportButtons[i].Format;
-    button->OnClick = [this, format](TObject*) { Export(format); };
-    button->SetParent(buttons);
-  }
-  statusLine_ = new TStatusLine(this);
-  statusLine_->SetAlign(TAlign::alClient);
-  statusLine_->SetParent(bar);
+  std::vector<TStripButton> buttons;
+  for (const TExportButton& button : kExportButtons)
+    buttons.push_back({button.Caption, [this, format = button.Format] { Export(format); }});
+  statusLine_ = AddCommandStrip(this, buttons, 120);
 
   exportText_ = new TTextView(this);
   exportText_->SetHeight(150);
@@ -202,8 +186,9 @@ void TTreePage::Populate() {
   for (std::uintptr_t number : {ItemNumber(4, 6), ItemNumber(41, 0), FolderNumber(7)})
     small_->AddChild(nullptr, reinterpret_cast<const void*>(number));
 
-  statusLine_->ShowText(L"1,000 folders of 99 items: 100,000 nodes. Drag rows between the trees (Ctrl copies); F2 "
-                        L"renames.");
+  statusLine_->ShowText(
+      L"1,000 folders of 99 items: 100,000 nodes. Drag rows between the trees (Ctrl copies); F2 "
+      L"renames.");
   Export(TTreeExport::teText);
 }
 

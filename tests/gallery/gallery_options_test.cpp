@@ -1,10 +1,11 @@
 // The gallery's command line: what it takes, what it refuses, and how the choices reach the form.
+#include "gallery_options.h"
+
 #include <string>
 #include <vector>
 
 #include "controls/tabs/page_control.h"
 #include "gallery_fixture.h"
-#include "gallery_options.h"
 #include "gallery_pages.h"
 #include "gallery_run.h"
 #include "toolbars/theme/theme_registry.h"

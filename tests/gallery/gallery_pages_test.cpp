@@ -1,12 +1,13 @@
 // What the gallery's pages do: the feed page reads its samples and refuses a hostile feed cleanly, the tree page
 // holds 100,000 rows that move between its two trees and export, the pages lay themselves out again when the form
 // changes size, and theme switches leave nothing acquired.
+#include "gallery_pages.h"
+
 #include <string>
 
 #include "controls/tabs/page_control.h"
 #include "feeds_page.h"
 #include "gallery_fixture.h"
-#include "gallery_pages.h"
 #include "section_sheet.h"
 #include "text_view.h"
 #include "toolbars/theme/theme_registry.h"
@@ -53,7 +54,8 @@ TEST_F(GalleryTest, AHostileFeedIsRefusedWithItsReasonAndLeavesThePageAsItWas) {
   const String titles = Titles(page->ItemList());
   const String text = page->PageText()->Text();
   EXPECT_FALSE(page->LoadSample(TSampleFeed::sfHostile));
-  EXPECT_NE(page->Status().find(L"Hostile feed was not read: "), String::npos) << testing::PrintToString(page->Status());
+  EXPECT_NE(page->Status().find(L"Hostile feed was not read: "), String::npos)
+      << testing::PrintToString(page->Status());
   EXPECT_NE(page->Status().find(L"entities"), String::npos) << testing::PrintToString(page->Status());
   EXPECT_EQ(Titles(page->ItemList()), titles);
   EXPECT_EQ(page->PageText()->Text(), text);

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "controls/tabs/page_control.h"
 #include "gallery_fixture.h"
 #include "gallery_pages.h"
 #include "screenshot.h"
 #include "toolbars/bars/toolbar.h"
-#include "controls/tabs/page_control.h"
 #include "toolbars/theme/theme_registry.h"
 
 namespace {
@@ -75,8 +75,8 @@ TEST_F(GalleryTest, EveryPageUnderEveryThemeIsTheWindowsSizeShowsSomethingAndDif
       Settle();
       TScreenshot picture = CaptureScreenshot(Form());
       Keep(picture, pages[p].Name, themes[t].Name);
-      SCOPED_TRACE(testing::Message() << "page " << testing::PrintToString(std::wstring(pages[p].Name))
-                                      << ", theme " << testing::PrintToString(themes[t].Name));
+      SCOPED_TRACE(testing::Message() << "page " << testing::PrintToString(std::wstring(pages[p].Name)) << ", theme "
+                                      << testing::PrintToString(themes[t].Name));
       EXPECT_EQ(picture.Width, Form()->Width());
       EXPECT_EQ(picture.Height, Form()->Height());
       EXPECT_GE(DistinctColors(picture), 16u) << "a blank or nearly blank picture";

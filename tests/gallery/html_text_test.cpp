@@ -1,10 +1,10 @@
 // The text a reader sees in rendered markup.
+#include "html_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-
-#include "html_text.h"
 
 TEST(HtmlText, KeepsWhatAReaderSeesAndDropsTheRest) {
   struct TCase {
