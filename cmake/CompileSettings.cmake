@@ -30,6 +30,9 @@ endfunction()
 
 # bc_precompile_headers(target library|test): the first target of a kind owns the precompiled headers of that kind.
 function(bc_precompile_headers target kind)
+  if(NOT kind MATCHES "^(library|test)$")
+    message(FATAL_ERROR "bc_precompile_headers(${target} ${kind}): the kind is library or test")
+  endif()
   target_compile_options(${target} PRIVATE ${BC_PRECOMPILED_HEADER_WARNINGS})
   get_property(owner GLOBAL PROPERTY BC_PRECOMPILED_${kind}_OWNER)
   if(owner)
