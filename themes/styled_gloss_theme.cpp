@@ -13,12 +13,12 @@ using namespace toolbars;
 namespace {
 
 int unitCounter = 0;
-TGlossUnitColors unitColors;
 
 TColor HighlightBase() { return MixColorsPercent(clHighlight, clWindow, 40); }
 
 void StartGlossTheme() {
-  unitColors.Base = HighlightBase();
+  GlossBaseColor = HighlightBase();
+  GlossPushedColor = 0x00C0C0C0;
   RegisterThemeOnce(unitCounter, L"Gloss", TStyledThemeClass::Of<TStyledGlossTheme>());
 }
 
@@ -31,7 +31,12 @@ TColor Contrasted(TColor color, TColor base, int distance) {
 
 }  // namespace
 
-const TGlossUnitColors& GlossColors() { return unitColors; }
+TColor GlossBaseColor = clNone;
+TColor GlossPushedColor = 0x00C0C0C0;
+TColor GlossGradientColor = clNone;
+TColor GlossGradientEndColor = clWhite;
+TColor GlossGripShadeColor = 0x00C0C0C0;
+TColor GlossGripDarkColor = 0x00808080;
 
 TStockGlyphs& GlossStockGlyphs() {
   static TStockGlyphs glyphs(&MakeGradientStrip);
@@ -49,52 +54,55 @@ TStyledGlossTheme::TStyledGlossTheme(const String& name) : TStyledTableTheme(nam
 
 void TStyledGlossTheme::SetupColorCache() {
   // The highlight family follows the system's highlight colour as it is now, like every other colour here.
-  unitColors.Base = HighlightBase();
-  const TColor base = unitColors.Base;
-  unitColors.Gradient = MixColorsPercent(base, clWhite, 80);
+  GlossBaseColor = HighlightBase();
+  const TColor base = GlossBaseColor;
+  GlossGradientColor = MixColorsPercent(base, clWhite, 80);
+  GlossGradientEndColor = clWhite;
+  GlossGripShadeColor = 0x00C0C0C0;
+  GlossGripDarkColor = 0x00808080;
 
   TGlossColors& c = colors_;
-  c.MenuBar = 0x00F4F4F4;
-  c.Toolbar = 0x00F4F4F4;
-  c.Popup = clWhite;
-  c.Dock = clWhite;
-  c.ToolbarEdge = 0x00A0A0A0;
-  c.EditFrame = MixColorsPercent(0x00C0C0C0, clWhite, 80);
-  c.PopupFrame = 0x00C0C0C0;
-  c.MenuSplit = clBlack;
-  c.StatusDot = clBlack;
+  c.MenuBarColor = 0x00F4F4F4;
+  c.ToolbarColor = 0x00F4F4F4;
+  c.PopupColor = clWhite;
+  c.DockColor = clWhite;
+  c.ToolbarEdgeColor = 0x00A0A0A0;
+  c.EditFrameColor = MixColorsPercent(0x00C0C0C0, clWhite, 80);
+  c.PopupFrameColor = 0x00C0C0C0;
+  c.MenuSplitColor = clBlack;
+  c.StatusDotColor = clBlack;
   const TColor floatActive = MixColorsPercent(0x00808080, clWhite, 80);
-  c.FloatFrame = {{{floatActive, floatActive}, {floatActive, 0x00808080}}};
+  c.FloatFrameColors = {{{floatActive, floatActive}, {floatActive, 0x00808080}}};
 
   const TColor g = MixColorsPercent(base, clWhite, 80);
   const TColor l = MixColorsPercent(base, clWhite, 25);
   const TColor lightGray = MixColorsPercent(0x00C0C0C0, clWhite, 50);
   const TColor grayText = MixColorsPercent(0x00808080, clWhite, 70);
-  const TColor normalText = Contrasted(CaptionTextColor, c.Toolbar, 180);
-  const TColor hotFill = Contrasted(g, c.Toolbar, 50);
-  const TColor checkedHotFill = Contrasted(l, c.Toolbar, 30);
+  const TColor normalText = Contrasted(CaptionTextColor, c.ToolbarColor, 180);
+  const TColor hotFill = Contrasted(g, c.ToolbarColor, 50);
+  const TColor checkedHotFill = Contrasted(l, c.ToolbarColor, 30);
   auto& toolbar = EditToolbarItems();
   toolbar[tsNormal] = {clNone, normalText, clNone};
-  toolbar[tsDisabled] = {clWhite, Contrasted(grayText, c.Toolbar, 80), lightGray};
-  toolbar[tsChecked] = {Contrasted(0x00C0C0C0, c.Toolbar, 5), normalText, lightGray};
+  toolbar[tsDisabled] = {clWhite, Contrasted(grayText, c.ToolbarColor, 80), lightGray};
+  toolbar[tsChecked] = {Contrasted(0x00C0C0C0, c.ToolbarColor, 5), normalText, lightGray};
   toolbar[tsPushed] = {g, clBlack, base};
-  toolbar[tsHot] = {hotFill, clBlack, Contrasted(g, c.Toolbar, 100)};
+  toolbar[tsHot] = {hotFill, clBlack, Contrasted(g, c.ToolbarColor, 100)};
   toolbar[tsDisabledHot] = {hotFill, MixColorsPercent(clBtnShadow, clWindow, 90), clNone};
   toolbar[tsCheckedHot] = {checkedHotFill, clWhite, Contrasted(l, checkedHotFill, 100)};
   toolbar[tsSubmenuOpen] = {g, clWhite, base};
   auto& popup = EditPopupItems();
-  popup[psNormal] = {clNone, Contrasted(clBlack, c.Popup, 180), clNone};
-  popup[psDisabled] = {clNone, Contrasted(grayText, c.Popup, 80), clNone};
+  popup[psNormal] = {clNone, Contrasted(clBlack, c.PopupColor, 180), clNone};
+  popup[psDisabled] = {clNone, Contrasted(grayText, c.PopupColor, 80), clNone};
   popup[psHot] = {base, clWhite, toolbar[tsHot].Frame};
-  popup[psDisabledHot] = {c.Popup, MixColorsPercent(0x00808080, clWhite, 50), clNone};
+  popup[psDisabledHot] = {c.PopupColor, MixColorsPercent(0x00808080, clWhite, 50), clNone};
 
   const auto nearest = [](TColor& color) {
     if (color != clNone) color = NearestColor(color);
   };
-  for (TColor* color : {&c.MenuBar, &c.Toolbar, &c.Popup, &c.Dock, &c.ToolbarEdge, &c.EditFrame, &c.PopupFrame,
-                        &c.MenuSplit, &c.StatusDot})
+  for (TColor* color : {&c.MenuBarColor, &c.ToolbarColor, &c.PopupColor, &c.DockColor, &c.ToolbarEdgeColor,
+                        &c.EditFrameColor, &c.PopupFrameColor, &c.MenuSplitColor, &c.StatusDotColor})
     nearest(*color);
-  for (auto& pair : c.FloatFrame)
+  for (auto& pair : c.FloatFrameColors)
     for (TColor& color : pair) nearest(color);
   MakeItemColorsNearest();
 }
@@ -116,45 +124,14 @@ void TStyledGlossTheme::ViewBorderSize(int viewType, POINT& size) {
 }
 
 TColor TStyledGlossTheme::ViewBackColor(int viewType) {
-  if (IsViewType(viewType, vtToolbarFamily)) return IsViewType(viewType, vtMenuBar) ? colors_.MenuBar : colors_.Toolbar;
-  if (IsViewType(viewType, vtPopupFamily)) return IsViewType(viewType, vtListPopup) ? clWindow : colors_.Popup;
-  if (IsViewType(viewType, vtDock)) return colors_.Dock;
+  if (IsViewType(viewType, vtToolbarFamily))
+    return IsViewType(viewType, vtMenuBar) ? colors_.MenuBarColor : colors_.ToolbarColor;
+  if (IsViewType(viewType, vtPopupFamily)) return IsViewType(viewType, vtListPopup) ? clWindow : colors_.PopupColor;
+  if (IsViewType(viewType, vtDock)) return colors_.DockColor;
   return clBtnFace;
 }
 
-int TStyledGlossTheme::IntegerMetric(int index) {
-  switch (index) {
-    case 10:
-      return 12;
-    case 20:
-    case 33:
-      return 8;
-    case 21:
-    case 30:
-    case 34:
-    case 35:
-      return 3;
-    case 31:
-    case 60:
-      return 1;
-    case 32:
-    case 64:
-      return 0;
-    case 36:
-    case 37:
-    case 61:
-    case 62:
-      return 2;
-    case 40:
-      return 6;
-    case 50:
-      return 5;
-    case 65:
-      return 14;
-    default:
-      return -1;
-  }
-}
+int TStyledGlossTheme::IntegerMetric(int index) { return index == 50 ? 5 : FlatLookMetric(index); }
 
 bool TStyledGlossTheme::BooleanMetric(int index) { return index == 3; }
 

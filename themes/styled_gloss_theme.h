@@ -11,30 +11,28 @@ struct TUnit;
 
 namespace themes {
 
-// The unit's colours, one set for the process: the base of the highlight family and the colours that follow it,
-// rewritten by every colour set-up of a Gloss theme.
-struct TGlossUnitColors {
-  TColor Base = clNone;
-  TColor Pushed = 0x00C0C0C0;
-  TColor Gradient = clNone;
-  TColor GradientEnd = 0x00FFFFFF;
-  TColor GripShade = 0x00C0C0C0;
-  TColor GripDark = 0x00808080;
-};
-const TGlossUnitColors& GlossColors();
+// The unit's colours, one set for the process, written by every colour set-up of a Gloss theme: the base of the
+// highlight family (40 % of the highlight over the window), the far colour of pressed gradients, the light base of
+// hot gradients, the end of gradients, and the shade and dark colours of the drag handle's bumps.
+extern TColor GlossBaseColor;
+extern TColor GlossPushedColor;
+extern TColor GlossGradientColor;
+extern TColor GlossGradientEndColor;
+extern TColor GlossGripShadeColor;
+extern TColor GlossGripDarkColor;
 
 struct TGlossColors {
-  TColor MenuBar = clNone;
-  TColor Toolbar = clNone;
-  TColor Popup = clNone;
-  TColor Dock = clNone;
-  TColor ToolbarEdge = clNone;
-  TColor EditFrame = clNone;
-  TColor PopupFrame = clNone;
-  TColor MenuSplit = clNone;
-  TColor StatusDot = clNone;
+  TColor MenuBarColor = clNone;
+  TColor ToolbarColor = clNone;
+  TColor PopupColor = clNone;
+  TColor DockColor = clNone;
+  TColor ToolbarEdgeColor = clNone;
+  TColor EditFrameColor = clNone;
+  TColor PopupFrameColor = clNone;
+  TColor MenuSplitColor = clNone;
+  TColor StatusDotColor = clNone;
   // [0] other windows, [1] the dock family; each active then inactive.
-  std::array<std::array<TColor, 2>, 2> FloatFrame{};
+  std::array<std::array<TColor, 2>, 2> FloatFrameColors{};
 };
 
 class TStyledGlossTheme final : public TStyledTableTheme {
@@ -43,7 +41,7 @@ class TStyledGlossTheme final : public TStyledTableTheme {
 
   void SetupColorCache() override;
   const TGlossColors& Colors() const { return colors_; }
-  TColor ToolbarColor() const override { return colors_.Toolbar; }
+  TColor ToolbarColor() const override { return colors_.ToolbarColor; }
 
   void MarginsById(int marginId, toolbars::TStyledMargins& margins) override;
   void ViewBorderSize(int viewType, POINT& size) override;

@@ -46,23 +46,25 @@ void TStyledGlossTheme::PaintDockBackground(TCanvas* canvas, const RECT& clientR
 
 void TStyledGlossTheme::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
                                            const TStyledDockedCaptionInfo& captionInfo) {
+  if (IsRectEmpty(&rect)) return;
   const TColor k = canvas->Brush()->Color();
   const bool horizontal = captionInfo.HorizontalCaption;
   PaintDockedCaptionEdge(canvas, rect, k, clBtnFace, horizontal);
   RECT area = rect;
   InflateRect(&area, -captionInfo.BorderSize.x, -captionInfo.BorderSize.y);
+  if (IsRectEmpty(&area)) return;
   const int h = GetSystemMetrics(SM_CYSMCAPTION);
   RECT bar = area;
   if (horizontal) {
     bar.bottom = bar.top + h - 1;
     DrawLineEx(canvas, bar.left, bar.bottom, bar.right, bar.bottom, k);
     Glass(canvas, bar, kCaptionGradient, clWhite, true);
-    DrawLineEx(canvas, bar.left, bar.bottom - 1, bar.right, bar.bottom - 1, colors_.ToolbarEdge);
+    DrawLineEx(canvas, bar.left, bar.bottom - 1, bar.right, bar.bottom - 1, colors_.ToolbarEdgeColor);
   } else {
     bar.right = bar.left + h - 1;
     DrawLineEx(canvas, bar.right, bar.top, bar.right, bar.bottom, k);
     Glass(canvas, bar, kCaptionGradient, clWhite, false);
-    DrawLineEx(canvas, bar.right - 1, bar.top, bar.right - 1, bar.bottom, colors_.ToolbarEdge);
+    DrawLineEx(canvas, bar.right - 1, bar.top, bar.right - 1, bar.bottom, colors_.ToolbarEdgeColor);
   }
   RECT text = bar;
   if (captionInfo.CloseButtonState & cbsShown) {
@@ -88,25 +90,27 @@ void TStyledGlossTheme::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
 
 void TStyledGlossTheme::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
                                            const TStyledWindowPaintInfo& windowInfo) {
+  if (IsRectEmpty(&rect)) return;
   const TColor k = canvas->Brush()->Color();
   const bool dockFamily = (windowInfo.ViewType & vtDock) != 0;
   const POINT border = windowInfo.FloatingBorderSize;
   RECT client = rect;
   InflateRect(&client, -border.x, -border.y);
   if (windowInfo.RedrawPart & rpBorder)
-    PaintFloatingBorder(canvas, rect, client, colors_.FloatFrame[dockFamily ? 1 : 0][windowInfo.Active ? 0 : 1], k,
-                        dockFamily);
+    PaintFloatingBorder(canvas, rect, client, colors_.FloatFrameColors[dockFamily ? 1 : 0][windowInfo.Active ? 0 : 1],
+                        k, dockFamily);
   if (!windowInfo.ShowCaption) return;
   const int h = GetSystemMetrics(SM_CYSMCAPTION);
   RECT strip{0, 0, windowInfo.ClientWidth, h - 1};
   OffsetRect(&strip, border.x, border.y);
+  if (IsRectEmpty(&strip)) return;
   const bool closeShown = (windowInfo.CloseButtonState & cbsShown) != 0;
   if (windowInfo.RedrawPart & rpCaption) {
     RECT caption = strip;
     DrawLineEx(canvas, caption.left, caption.bottom, caption.right, caption.bottom, k);
     if (closeShown && (windowInfo.RedrawPart & rpCloseButton)) caption.right -= h - 1;
-    Stripes(canvas, caption, colors_.Toolbar);
-    DrawLineEx(canvas, caption.left, caption.bottom - 1, caption.right, caption.bottom - 1, colors_.ToolbarEdge);
+    Stripes(canvas, caption, colors_.ToolbarColor);
+    DrawLineEx(canvas, caption.left, caption.bottom - 1, caption.right, caption.bottom - 1, colors_.ToolbarEdgeColor);
     const RECT text{caption.left + 2, caption.top, caption.right - 2, caption.bottom - 1};
     canvas->SetFont(SmCaptionFont());
     DrawCaption(canvas, text, windowInfo.Caption ? windowInfo.Caption : L"", kFloatingCaptionFormat, false, clBlack);
@@ -114,20 +118,21 @@ void TStyledGlossTheme::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
   if (closeShown) {
     const RECT button{strip.right - (strip.bottom - strip.top), strip.top, strip.right, strip.bottom};
     DrawLineEx(canvas, button.left - 1, button.bottom, button.right, button.bottom, k);
-    Stripes(canvas, button, colors_.Toolbar);
-    DrawLineEx(canvas, button.left, button.bottom - 1, button.right, button.bottom - 1, colors_.ToolbarEdge);
+    Stripes(canvas, button, colors_.ToolbarColor);
+    DrawLineEx(canvas, button.left, button.bottom - 1, button.right, button.bottom - 1, colors_.ToolbarEdgeColor);
     PaintCaptionCloseButton(canvas, button,
                             windowInfo.Active ? CloseButtonRow(windowInfo.CloseButtonState) : tsDisabled);
   }
 }
 
 void TStyledGlossTheme::PaintPopupFrame(TCanvas* canvas, const RECT& rect, const TStyledPopupPaintInfo& popupInfo) {
+  if (IsRectEmpty(&rect)) return;
   RECT inner = rect;
-  FrameRectEx(canvas, inner, colors_.PopupFrame, true);
-  FillRectEx(canvas, inner, colors_.Popup);
+  FrameRectEx(canvas, inner, colors_.PopupFrameColor, true);
+  FillRectEx(canvas, inner, colors_.PopupColor);
   RECT parent = popupInfo.ParentRect;
   if (IsRectEmpty(&parent)) return;
-  canvas->Pen()->SetColor(colors_.Toolbar);
+  canvas->Pen()->SetColor(colors_.ToolbarColor);
   const bool above = parent.bottom == inner.top;
   if (above || parent.top == inner.bottom) {
     if (inner.left >= parent.left) parent.left = inner.left - 1;
@@ -148,47 +153,37 @@ void TStyledGlossTheme::PaintPopupFrame(TCanvas* canvas, const RECT& rect, const
 
 void TStyledGlossTheme::PaintToolbarFrame(TCanvas* canvas, const RECT& rect,
                                           const TStyledToolbarPaintInfo& toolbarInfo) {
-  Stripes(canvas, {rect.left, rect.top - 1, rect.right, rect.bottom}, colors_.Toolbar);
+  if (IsRectEmpty(&rect)) return;
+  Stripes(canvas, {rect.left, rect.top - 1, rect.right, rect.bottom}, colors_.ToolbarColor);
   const int viewType = toolbarInfo.ViewType;
   if (IsViewType(viewType, vtToolbar) || IsViewType(viewType, vtMenuBar) || IsViewType(viewType, vtToolWindow)) {
     const bool menuBar = IsViewType(viewType, vtMenuBar);
     DrawLineEx(canvas, menuBar ? rect.left : rect.left + 1, rect.bottom - 1, rect.right, rect.bottom - 1,
-               menuBar ? TColor{0x00808080} : colors_.ToolbarEdge);
+               menuBar ? TColor{0x00808080} : colors_.ToolbarEdgeColor);
     DrawLineEx(canvas, rect.right - 1, menuBar ? rect.top : rect.top + 1, rect.right - 1, rect.bottom - 1,
-               colors_.ToolbarEdge);
+               colors_.ToolbarEdgeColor);
   }
   if (!toolbarInfo.AllowDrag) return;
   RECT area = rect;
   InflateRect(&area, -2, -2);
-  const int size = GetDragHandleSize(toolbarInfo);
-  const bool vertical = toolbarInfo.IsVertical;
-  const RECT handle = vertical ? RECT{area.left, area.top, area.right, area.top + size}
-                               : RECT{area.left, area.top, area.left + size, area.bottom};
+  const RECT handle = DragHandleRect(area, toolbarInfo);
   if (toolbarInfo.DragHandleStyle != dhNone)
-    DrawGripBumps(canvas, handle, toolbarInfo,
-                  {GlossColors().GripShade, GlossColors().GripDark, clWhite, {64, 32, 48, 16}});
-  if (toolbarInfo.CloseButtonState & cbsShown) {
-    RECT button = handle;
-    if (!vertical) {
-      button.right -= 1;
-      button.bottom = button.top + (button.right - button.left);
-    } else {
-      button.bottom -= 1;
-      button.left = button.right - (button.bottom - button.top);
-    }
-    PaintCloseButton(canvas, button, toolbarInfo.CloseButtonState);
-  }
+    DrawGripBumps(canvas, handle, toolbarInfo, {GlossGripShadeColor, GlossGripDarkColor, clWhite, {64, 32, 48, 16}});
+  if (toolbarInfo.CloseButtonState & cbsShown)
+    PaintCloseButton(canvas, HandleCloseButtonRect(handle, toolbarInfo.IsVertical), toolbarInfo.CloseButtonState);
 }
 
 void TStyledGlossTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {
+  if (IsRectEmpty(&rect)) return;
   switch (part) {
     case spBackground:
-      Stripes(canvas, rect, colors_.Toolbar);
+      Stripes(canvas, rect, colors_.ToolbarColor);
       break;
     case spPane:
     case spLastPane: {
       const int x = part == spPane ? rect.right - 3 : rect.right;
-      for (int y = rect.top; y < rect.bottom - 1; y += 3) canvas->SetPixels(x, y, colors_.StatusDot);
+      const RECT visible = VisiblePart(canvas, {x, rect.top, x + 1, rect.bottom - 1});
+      for (int y : DotsAlong(rect.top, visible.top, visible.bottom)) canvas->SetPixels(x, y, colors_.StatusDotColor);
       break;
     }
     case spSizeGrip:

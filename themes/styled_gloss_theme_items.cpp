@@ -15,22 +15,9 @@ namespace {
 // Docks of this kind are filled plain, like toolbars whose items are opaque.
 constexpr int kPlainDock = vtDock | 0x0001;
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
-bool IsHot(const TStyledItemPaintInfo& itemInfo) {
-  return itemInfo.Enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
-}
-
 RECT Deflated(RECT rect, int by) {
   InflateRect(&rect, -by, -by);
   return rect;
-}
-
-// A cut-corner frame of rect in color; clNone draws none.
-void CutFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color) {
-  if (color == clNone) return;
-  canvas->Pen()->SetColor(color);
-  CutCornerFrame(canvas, rect, leftCut, rightCut);
 }
 
 TColor NearestOn(HDC dc, TColor color) {
@@ -51,10 +38,11 @@ void TStyledGlossTheme::Stripes(TCanvas* canvas, const RECT& rect, TColor color)
 void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRect, const RECT& paintRect,
                                             const RECT& clipRect, TColor color, bool transparent, int viewType) {
   (void)viewRect;
-  RECT area{};
-  if (transparent || !IntersectRect(&area, &paintRect, &clipRect)) return;
+  RECT clipped{};
+  if (transparent || !IntersectRect(&clipped, &paintRect, &clipRect)) return;
   HDC dc = canvas->Handle();
-  if (!RectVisible(dc, &area)) return;
+  if (!RectVisible(dc, &clipped)) return;
+  const RECT area = VisiblePart(canvas, clipped);
   const bool plain = IsViewType(viewType, kPlainDock) || IsOpaqueToolbar(viewType);
   if (!FillRectEx(canvas, area, color) || plain) return;
   const int luminance = ColorLuminance(color);
@@ -63,14 +51,16 @@ void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
   const TColor dark = NearestOn(dc, ShiftColorBrightness(color, -8));
   // Stripes every third row counted from the view's top, so that a partial repaint matches a full one; only the
   // rows inside the repainted area are drawn.
-  for (int y = area.top - (area.top - paintRect.top) % 3; y < paintRect.bottom; y += 3) {
-    if (y >= area.top && y < area.bottom) DrawLineEx(canvas, area.left, y, area.right, y, dark);
-    if (y + 1 >= area.top && y + 1 < area.bottom) DrawLineEx(canvas, area.left, y + 1, area.right, y + 1, light);
+  for (long long y = area.top - (static_cast<long long>(area.top) - paintRect.top) % 3; y < area.bottom; y += 3) {
+    const int row = static_cast<int>(y);
+    if (row >= area.top) DrawLineEx(canvas, area.left, row, area.right, row, dark);
+    if (row + 1 < area.bottom) DrawLineEx(canvas, area.left, row + 1, area.right, row + 1, light);
   }
 }
 
 void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
-  const bool hot = IsHot(itemInfo);
+  if (IsRectEmpty(&rect)) return;
+  const bool hot = IsItemHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
   int rightCut = 2;
@@ -83,35 +73,36 @@ void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const
   if (!(itemInfo.ItemOptions & ioToolbarStyle)) leftCut = rightCut = 1;
   const bool down = (itemInfo.Pushed || itemInfo.Checked) && itemInfo.Enabled;
   if (IsOpaqueToolbar(itemInfo.ViewType) && !hot) {
-    if (itemInfo.Enabled) FillRectEx(canvas, Deflated(face, 1), colors_.Toolbar);
-    CutFrame(canvas, face, leftCut, rightCut, MixColorsPercent(clHighlight, clWindow, itemInfo.Enabled ? 20 : 15));
+    if (itemInfo.Enabled) FillRectEx(canvas, Deflated(face, 1), colors_.ToolbarColor);
+    CutCornerFrame(canvas, face, leftCut, rightCut,
+                   MixColorsPercent(clHighlight, clWindow, itemInfo.Enabled ? 20 : 15));
   }
   if (IsViewType(itemInfo.ViewType, vtMenuBar)) {
     if (!down && !hot) return;
     if (!itemInfo.Pushed && !itemInfo.Checked) {
-      canvas->Pen()->SetColor(colors_.PopupFrame);
+      canvas->Pen()->SetColor(colors_.PopupFrameColor);
       canvas->Brush()->SetStyle(TBrushStyle::bsClear);
       canvas->Rectangle(face);
       canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
     } else {
-      Stripes(canvas, face, GlossColors().Base);
+      Stripes(canvas, face, GlossBaseColor);
     }
     return;
   }
   const TColor pen = MixColorsPercent(clHighlight, clWindow, 40);
   if (down) {
     const bool full = itemInfo.Pushed || itemInfo.HoverKind != hkNone;
-    Glass(canvas, Deflated(face, 1), full ? GlossColors().Base : MixColorsPercent(GlossColors().Base, clWindow, 40),
-          clWhite);
-    CutFrame(canvas, face, leftCut, rightCut, pen);
+    Glass(canvas, Deflated(face, 1), full ? GlossBaseColor : MixColorsPercent(GlossBaseColor, clWindow, 40), clWhite);
+    CutCornerFrame(canvas, face, leftCut, rightCut, pen);
   } else if (hot || (itemInfo.ItemOptions & ioDesigning)) {
-    CutFrame(canvas, face, leftCut, rightCut, pen);
+    CutCornerFrame(canvas, face, leftCut, rightCut, pen);
   }
   if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, face, itemInfo);
 }
 
 void TStyledGlossTheme::PaintItemCaption(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                          const String& caption, UINT format, bool rotated) {
+  if (IsRectEmpty(&rect)) return;
   TColor color = CaptionTextColor;
   if (IsViewType(itemInfo.ViewType, vtMenuBar) && itemInfo.HoverKind != hkNone)
     color = itemInfo.Pushed || itemInfo.Checked ? clWhite : clBtnText;
@@ -125,24 +116,27 @@ void TStyledGlossTheme::PaintItemCaption(TCanvas* canvas, const RECT& rect, cons
 }
 
 void TStyledGlossTheme::PaintCheckGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   DrawCheckMark(canvas, rect, itemInfo.Enabled ? clBlack : PopupItems()[psDisabled].Text);
 }
 
 void TStyledGlossTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   if (!itemInfo.Enabled && itemInfo.HoverKind != hkKeyboardHot) {
     RECT inner = Deflated(rect, 1);
-    FrameRectEx(canvas, inner, colors_.Toolbar, false);
+    FrameRectEx(canvas, inner, colors_.ToolbarColor, false);
     return;
   }
   if (!itemInfo.Pushed && !itemInfo.Checked && itemInfo.HoverKind == hkNone && !(itemInfo.ItemOptions & ioDesigning))
     return;
   Glass(canvas, Deflated(rect, 1), ItemColor(itemInfo, TColorKind::ckFill), clWhite);
-  CutFrame(canvas, rect, 1, 1,
-           itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
+  CutCornerFrame(canvas, rect, 1, 1,
+                 itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
 }
 
 void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
                                        const TStyledEditFrameInfo& editInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintItemFrame(canvas, rect, itemInfo);
   const int inset = IntegerMetric(60);
   const RECT area = Deflated(rect, inset);
@@ -153,7 +147,7 @@ void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
   if (itemInfo.HoverKind != hkNone)
     frame = clWhite;
   else if (itemInfo.Enabled)
-    frame = colors_.EditFrame;
+    frame = colors_.EditFrameColor;
   FrameRectEx(canvas, box, frame, true);
   if (itemInfo.Enabled) FillRectEx(canvas, box, clWhite);
   if (buttonWidth > 0) {
@@ -164,13 +158,14 @@ void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
 }
 
 void TStyledGlossTheme::PaintEditButtonFace(TCanvas* canvas, const RECT& rect, bool opaque) {
-  if (opaque) FillRectEx(canvas, rect, colors_.Toolbar);
+  if (opaque) FillRectEx(canvas, rect, colors_.ToolbarColor);
   RECT frame = rect;
-  FrameRectEx(canvas, frame, colors_.EditFrame, false);
+  FrameRectEx(canvas, frame, colors_.EditFrameColor, false);
 }
 
 void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
                                         const TStyledEditButtonInfo& buttonInfo) {
+  if (IsRectEmpty(&rect)) return;
   const RECT button{rect.left + 1, rect.top, rect.right, rect.bottom};
   const bool opaque = IsOpaqueToolbar(itemInfo.ViewType);
   const bool disabled = (buttonInfo.ButtonState & ebsDisabled) != 0;
@@ -181,7 +176,7 @@ void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
       RECT frame = button;
       FrameRectEx(canvas, frame, ToolbarItems()[tsDisabled].Frame, false);
     } else if (pushed) {
-      Glass(canvas, button, clWhite, GlossColors().Pushed);
+      Glass(canvas, button, clWhite, GlossPushedColor);
     } else if (!hot) {
       PaintEditButtonFace(canvas, button, opaque);
     }
@@ -202,7 +197,7 @@ void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
       itemInfo.Pushed = part.Pushed;
       if (!disabled) {
         if (part.Pushed)
-          Glass(canvas, part.Part, clWhite, GlossColors().Pushed);
+          Glass(canvas, part.Part, clWhite, GlossPushedColor);
         else if (hot)
           Glass(canvas, part.Part, ToolbarItems()[tsHot].Fill, clWhite);
         if (!part.Pushed && !hot) PaintEditButtonFace(canvas, part.Part, opaque);
@@ -217,6 +212,7 @@ void TStyledGlossTheme::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
 }
 
 void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   const TColor color = ItemColor(itemInfo, TColorKind::ckText);
   const int x = (rect.left + rect.right) / 2;
   const int y = (rect.top + rect.bottom) / 2;
@@ -236,15 +232,17 @@ void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, co
 
 void TStyledGlossTheme::PaintMenuItemHighlight(TCanvas* canvas, const RECT& rect,
                                                const TStyledItemPaintInfo& itemInfo) {
-  if (IsHot(itemInfo)) Stripes(canvas, rect, GlossColors().Base);
+  if (IsRectEmpty(&rect)) return;
+  if (IsItemHot(itemInfo)) Stripes(canvas, rect, GlossBaseColor);
 }
 
 void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintMenuItemHighlight(canvas, rect, itemInfo);
   const TColor text = ItemColor(itemInfo, TColorKind::ckText);
   const int w = GetSystemMetrics(SM_CXMENUCHECK);
   if (itemInfo.ItemOptions & ioDropDownCombo) {
-    TColor line = colors_.MenuSplit;
+    TColor line = colors_.MenuSplitColor;
     if (!itemInfo.Enabled)
       line = text;
     else if (itemInfo.HoverKind == hkHot)
@@ -263,35 +261,38 @@ void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
     const RECT box = Deflated({inner.left, inner.top, inner.left + itemInfo.ImageColumnWidth, inner.bottom}, 1);
     FillRectEx(canvas, Deflated(box, 1), clWhite);
     const bool lit = itemInfo.Pushed || itemInfo.HoverKind != hkNone;
-    CutFrame(canvas, box, 2, 2, lit ? GlossColors().Base : TColor{0x00A0A0A0});
+    CutCornerFrame(canvas, box, 2, 2, lit ? GlossBaseColor : TColor{0x00A0A0A0});
     if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, box, itemInfo);
   }
 }
 
 void TStyledGlossTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                        bool horizontal, bool lineOnly) {
+  if (IsRectEmpty(&rect)) return;
   (void)lineOnly;
   // Dots every third pixel along the middle of the separator itself, wherever the view placed it.
+  const RECT visible = VisiblePart(canvas, rect);
   if (horizontal) {
-    const int y = (rect.top + rect.bottom) / 2;
-    for (int x = rect.left; x < rect.right; x += 3) canvas->SetPixels(x, y, clBlack);
+    const int y = rect.top + (rect.bottom - rect.top) / 2;
+    for (int x : DotsAlong(rect.left, visible.left, visible.right)) canvas->SetPixels(x, y, clBlack);
   } else if (itemInfo.Enabled) {
-    const int x = (rect.left + rect.right) / 2;
-    for (int y = rect.top; y < rect.bottom; y += 3) canvas->SetPixels(x, y, clBlack);
+    const int x = rect.left + (rect.right - rect.left) / 2;
+    for (int y : DotsAlong(rect.top, visible.top, visible.bottom)) canvas->SetPixels(x, y, clBlack);
   }
 }
 
 void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int buttonType, bool flat) {
+  if (IsRectEmpty(&rect)) return;
   const bool highlighted = flat;
   const RECT inner = Deflated(rect, 1);
-  TColor pen = GlossColors().Base;
+  TColor pen = GlossBaseColor;
   if (highlighted) {
-    Glass(canvas, inner, GlossColors().Gradient, clWhite);
+    Glass(canvas, inner, GlossGradientColor, clWhite);
   } else {
-    FillRectEx(canvas, inner, colors_.Toolbar);
+    FillRectEx(canvas, inner, colors_.ToolbarColor);
     pen = BlendColorsNearest(clWhite, 0x00808080, 64);
   }
-  CutFrame(canvas, rect, 1, 1, pen);
+  CutCornerFrame(canvas, rect, 1, 1, pen);
   // The cut corners are softened.
   for (const POINT at : {POINT{rect.left, rect.top}, POINT{rect.right - 1, rect.top},
                          POINT{rect.right - 1, rect.bottom - 1}, POINT{rect.left, rect.bottom - 1}})
@@ -301,17 +302,16 @@ void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int
 }
 
 void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, int controlType, int state) {
+  if (IsRectEmpty(&rect)) return;
   if (controlType != scCheckBox && controlType != scRadioButton) return;
   const auto& rows = ToolbarItems();
   const bool checked = state & scsChecked;
   const bool mixed = state & scsMixed;
-  const bool disabled = state & scsDisabled;
   const bool hot = state & scsHot;
   const bool pushed = state & scsPushed;
   const bool marked = checked || mixed;
   const bool radio = controlType == scRadioButton;
   const RECT inner = Deflated(rect, 1);
-  const TGlossUnitColors& unit = GlossColors();
   // The fill: c1, c2 and whether it is the glossy gradient or the linear one; no fill when c1 is clNone.
   TColor c1 = clNone;
   TColor c2 = clWhite;
@@ -319,13 +319,13 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
   TColor pen = 0x00C0C0C0;
   if (hot && pushed) {
     c1 = clWhite;
-    c2 = unit.Pushed;
+    c2 = GlossPushedColor;
     glass = !marked;
   } else if (hot) {
-    c1 = unit.Base;
+    c1 = GlossBaseColor;
     pen = rows[tsHot].Frame;
   } else if (marked) {
-    c1 = unit.Pushed;
+    c1 = GlossPushedColor;
   }
   if (c1 != clNone) {
     if (radio)
@@ -335,24 +335,8 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
     else
       GradientFill(canvas, inner, c1, c2, false);
   }
-  if (radio) {
-    canvas->Pen()->SetColor(pen);
-    canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-    canvas->Polygon(RadioCirclePoints(rect.left, rect.top));
-    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
-  } else {
-    CutFrame(canvas, rect, 1, 1, pen);
-  }
-  TColor mark = rows[tsNormal].Text;
-  if (disabled)
-    mark = rows[tsDisabled].Text;
-  else if (pushed)
-    mark = rows[tsPushed].Text;
-  else if (mixed)
-    mark = clBtnShadow;
-  else if (hot)
-    mark = rows[tsHot].Text;
-  DrawControlMark(canvas, inner, controlType, state, mark);
+  DrawControlOutline(canvas, rect, controlType, pen);
+  DrawControlMark(canvas, inner, controlType, state, StandardControlMarkColor(state));
 }
 
 }  // namespace themes

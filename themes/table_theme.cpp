@@ -21,8 +21,6 @@ constexpr int kBlendedImageOpacity = 200;
 constexpr TGlyphPattern kChevron{0xCC, 0x66, 0x33, 0x66, 0xCC, 0, 0, 0};
 constexpr TGlyphPattern kChevronVertical{0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20};
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
 TColor Pick(const TItemColors& colors, TColorKind kind) {
   switch (kind) {
     case TColorKind::ckFill:
@@ -40,6 +38,17 @@ RECT Moved(RECT rect, int dx, int dy) {
 }
 
 }  // namespace
+
+bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
+
+bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
+  return IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
+         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
+}
+
+bool IsItemHot(const TStyledItemPaintInfo& itemInfo) {
+  return itemInfo.Enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
+}
 
 int ToolbarItemState(const TStyledItemPaintInfo& itemInfo) {
   if (!itemInfo.Enabled) return itemInfo.HoverKind == hkKeyboardHot ? tsDisabledHot : tsDisabled;
@@ -157,10 +166,12 @@ void TStyledTableTheme::ViewMargins(int viewType, TStyledMargins& margins) {
 }
 
 void TStyledTableTheme::PaintCheckGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   DrawCheckMark(canvas, rect, ImageAreaColor(itemInfo, TColorKind::ckText));
 }
 
 void TStyledTableTheme::PaintChevronGlyph(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+  if (IsRectEmpty(&rect)) return;
   PaintButtonFace(canvas, rect, itemInfo);
   RECT glyph = rect;
   if (itemInfo.Vertical) {
@@ -186,11 +197,20 @@ void TStyledTableTheme::PaintItemImage(TCanvas* canvas, const RECT& rect, const 
 
 void TStyledTableTheme::PaintMdiButton(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                        UINT buttonKind) {
+  if (IsRectEmpty(&rect)) return;
   PaintButtonFace(canvas, rect, itemInfo);
   const int glyph = MdiButtonGlyph(buttonKind);
   if (glyph < 0) return;
   DrawListGlyph(canvas, Glyphs(), glyph, (rect.left + rect.right - kStockGlyphSize) / 2,
                 (rect.top + rect.bottom - kStockGlyphSize) / 2, ItemColor(itemInfo, TColorKind::ckText));
+}
+
+TColor TStyledTableTheme::StandardControlMarkColor(int state) const {
+  if (state & scsDisabled) return toolbarItems_[tsDisabled].Text;
+  if (state & scsPushed) return toolbarItems_[tsPushed].Text;
+  if (state & scsMixed) return clBtnShadow;
+  if (state & scsHot) return toolbarItems_[tsHot].Text;
+  return toolbarItems_[tsNormal].Text;
 }
 
 void TStyledTableTheme::MakeItemColorsNearest() {
@@ -217,7 +237,7 @@ void TStyledTableTheme::PaintCloseButton(TCanvas* canvas, RECT rect, int closeSt
 
 void PaintThemeItemImage(TStyledTheme* theme, TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                          TCustomImageList* imageList, int imageIndex) {
-  if (!imageList) return;
+  if (!imageList || IsRectEmpty(&rect)) return;
   RECT at = IsViewType(itemInfo.ViewType, vtToolbarFamily) ? Moved(rect, -1, -1) : rect;
   const bool hot = itemInfo.HoverKind != hkNone;
   const bool down = itemInfo.Checked || itemInfo.Pushed;
@@ -242,6 +262,38 @@ void PaintThemeItemImage(TStyledTheme* theme, TCanvas* canvas, const RECT& rect,
     DrawImageBlended(canvas, at, imageList, kBlendedImageOpacity, imageIndex);
   } else {
     DrawImageHighContrast(canvas, at, imageList, dark, imageIndex);
+  }
+}
+
+int FlatLookMetric(int index) {
+  switch (index) {
+    case 10:
+      return 12;
+    case 20:
+    case 33:
+      return 8;
+    case 21:
+    case 30:
+    case 34:
+    case 35:
+      return 3;
+    case 31:
+    case 60:
+      return 1;
+    case 32:
+    case 64:
+      return 0;
+    case 36:
+    case 37:
+    case 61:
+    case 62:
+      return 2;
+    case 40:
+      return 6;
+    case 65:
+      return 14;
+    default:
+      return -1;
   }
 }
 

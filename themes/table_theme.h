@@ -36,6 +36,12 @@ constexpr int psDisabledHot = 3;
 // Colour kinds of a table row.
 enum class TColorKind { ckFill, ckText, ckFrame };
 
+// A toolbar-family view whose items are opaque.
+bool IsOpaqueToolbar(int viewType);
+// A plain item of a pop-up menu or list: neither toolbar-style nor in an edit or tool-box pop-up.
+bool IsPopupMenuItem(const toolbars::TStyledItemPaintInfo& itemInfo);
+// An item shown hot: enabled under any hover, or disabled and chosen by the keyboard.
+bool IsItemHot(const toolbars::TStyledItemPaintInfo& itemInfo);
 int ToolbarItemState(const toolbars::TStyledItemPaintInfo& itemInfo);
 // The toolbar row of a close button's state bits: pushed, hot or normal.
 int CloseButtonRow(int closeState);
@@ -84,6 +90,8 @@ class TStyledTableTheme : public toolbars::TStyledTheme {
   std::array<TItemColors, 4>& EditPopupItems() { return popupItems_; }
   TImageList* Glyphs() const { return unitGlyphs_.Glyphs(); }
   TBitmap* Scratch() const { return unitGlyphs_.Scratch(); }
+  // The colour of a standard control's check or dot in its state bits: disabled, pushed, mixed, hot or normal.
+  TColor StandardControlMarkColor(int state) const;
   // Every colour of both item tables that is not clNone becomes the nearest colour the screen shows.
   void MakeItemColorsNearest();
   // The close button of a docked caption or toolbar handle: framed, filled and crossed in the colours of the
@@ -99,6 +107,9 @@ class TStyledTableTheme : public toolbars::TStyledTheme {
 // Every theme, whatever its base, draws item images this way; theme answers ItemImageBackColor.
 void PaintThemeItemImage(toolbars::TStyledTheme* theme, TCanvas* canvas, const RECT& rect,
                          const toolbars::TStyledItemPaintInfo& itemInfo, TCustomImageList* imageList, int imageIndex);
+
+// The integer metrics of the flat look of Pastel and Adaptive, from which Gloss starts.
+int FlatLookMetric(int index);
 
 // Registers the theme once however often the unit starts: a unit's counter goes below 0 on its first start.
 void RegisterThemeOnce(int& unitCounter, const String& name, toolbars::TStyledThemeClass themeClass);

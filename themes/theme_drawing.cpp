@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "framework/bitmap.h"
 #include "framework/image_list.h"
@@ -103,29 +104,81 @@ void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color) {
       {{x - 2, y - 1}, {x, y + 1}, {x + 4, y - 3}, {x + 4, y - 2}, {x, y + 2}, {x - 2, y}, {x - 2, y - 1}});
 }
 
+void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color) {
+  if (color == clNone) return;
+  canvas->Pen()->SetColor(color);
+  CutCornerFrame(canvas, rect, leftCut, rightCut);
+}
+
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2) {
   TBitmap* pattern = AllocPatternBitmap(ColorToRGB(c1), ColorToRGB(c2));
   return CreatePatternBrush(pattern->Handle());
 }
 
+RECT VisiblePart(TCanvas* canvas, const RECT& rect) {
+  RECT clip{};
+  RECT part{};
+  if (GetClipBox(canvas->Handle(), &clip) == ERROR) return part;
+  IntersectRect(&part, &rect, &clip);
+  return part;
+}
+
+std::vector<int> DotsAlong(int start, int from, int to) {
+  std::vector<int> dots;
+  if (from >= to) return dots;
+  // The first dot at or after from on the run of every third pixel from start.
+  long long at = std::max<long long>(start, from);
+  at += (3 - (at - start) % 3) % 3;
+  for (; at < to; at += 3) dots.push_back(static_cast<int>(at));
+  return dots;
+}
+
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal) {
-  const int extent = horizontal ? rect.right - rect.left : rect.bottom - rect.top;
-  if (extent <= 0 || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const RECT visible = VisiblePart(canvas, rect);
+  if (IsRectEmpty(&visible)) return;
   const COLORREF from = static_cast<COLORREF>(ColorToRGB(c1));
   const COLORREF to = static_cast<COLORREF>(ColorToRGB(c2));
-  const int n = extent - 1;
+  // Line i lies i lines before the far edge; only the visible ones are painted.
+  const int edge = horizontal ? rect.right : rect.bottom;
+  const long long n = static_cast<long long>(edge) - (horizontal ? rect.left : rect.top) - 1;
+  const int firstLine = edge - (horizontal ? visible.right : visible.bottom);
+  const int lastLine = edge - 1 - (horizontal ? visible.left : visible.top);
   HDC dc = canvas->Handle();
   const COLORREF oldBack = GetBkColor(dc);
-  for (int i = 0; i <= n; ++i) {
-    const auto channel = [&](int a, int b) { return n == 0 ? a : a + (b - a) * i / n; };
+  for (int i = firstLine; i <= lastLine; ++i) {
+    const auto channel = [&](int a, int b) {
+      return n == 0 ? a : static_cast<int>(a + (b - a) * static_cast<long long>(i) / n);
+    };
     const COLORREF color = RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
                                channel(GetBValue(from), GetBValue(to)));
-    const RECT line = horizontal ? RECT{rect.right - 1 - i, rect.top, rect.right - i, rect.bottom}
-                                 : RECT{rect.left, rect.bottom - 1 - i, rect.right, rect.bottom - i};
+    const RECT line = horizontal ? RECT{edge - 1 - i, visible.top, edge - i, visible.bottom}
+                                 : RECT{visible.left, edge - 1 - i, visible.right, edge - i};
     SetBkColor(dc, color);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
   }
   SetBkColor(dc, oldBack);
+}
+
+bool ViewRunsWide(const RECT& viewRect, const RECT& paintRect, const RECT& area) {
+  const bool noDock = viewRect.left == 0 && viewRect.top == 0 && viewRect.right == 0 && viewRect.bottom == 0;
+  return noDock ? paintRect.right > paintRect.bottom
+                : std::abs(area.right - area.left) > std::abs(area.bottom - area.top);
+}
+
+void DrawEtchedLine(TCanvas* canvas, const RECT& rect, bool horizontal, int at, TColor dark) {
+  if (horizontal) {
+    toolbars::DrawLineEx(canvas, rect.left + 4, at, rect.right - 2, at, clWhite);
+    toolbars::DrawLineEx(canvas, rect.left + 3, at - 1, rect.right - 3, at - 1, dark);
+  } else {
+    toolbars::DrawLineEx(canvas, at, rect.top + 4, at, rect.bottom - 2, clWhite);
+    toolbars::DrawLineEx(canvas, at - 1, rect.top + 3, at - 1, rect.bottom - 3, dark);
+  }
+}
+
+void DrawPaneDivider(TCanvas* canvas, const RECT& rect, bool lastPane) {
+  const int x = lastPane ? rect.right : rect.right - 3;
+  toolbars::DrawLineEx(canvas, x, rect.top + 4, x, rect.bottom - 3, clBtnShadow);
+  toolbars::DrawLineEx(canvas, x + 1, rect.top + 5, x + 1, rect.bottom - 2, clBtnHighlight);
 }
 
 TColor NearestColor(TColor color) {
@@ -143,6 +196,24 @@ void DrawGripDot(TCanvas* canvas, int x, int y, const TGripDotStyle& style) {
   canvas->SetPixels(x + 1, y + 2, light(72));
   canvas->SetPixels(x + 2, y + 2, light(128));
   canvas->SetPixels(x + 2, y + 1, light(96));
+}
+
+RECT DragHandleRect(const RECT& area, const toolbars::TStyledToolbarPaintInfo& toolbarInfo) {
+  const int size = toolbars::GetDragHandleSize(toolbarInfo);
+  return toolbarInfo.IsVertical ? RECT{area.left, area.top, area.right, area.top + size}
+                                : RECT{area.left, area.top, area.left + size, area.bottom};
+}
+
+RECT HandleCloseButtonRect(const RECT& handle, bool vertical) {
+  RECT button = handle;
+  if (!vertical) {
+    button.right -= 1;
+    button.bottom = button.top + (button.right - button.left);
+  } else {
+    button.bottom -= 1;
+    button.left = button.right - (button.bottom - button.top);
+  }
+  return button;
 }
 
 void DrawGripBumps(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo,
@@ -242,6 +313,11 @@ void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TCo
 void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
                          bool dockFamily) {
   HDC dc = canvas->Handle();
+  if (IsRectEmpty(&client)) {
+    // A window too small for a client area is all border.
+    toolbars::FillRectEx(canvas, rect, fill);
+    return;
+  }
   const int saved = SaveDC(dc);
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   toolbars::FillRectEx(canvas, rect, fill);

@@ -143,3 +143,55 @@ TEST_F(DockFormTest, DockableWindowsListenForActivationAndFormChanges) {
   delete bar;
   EXPECT_EQ(HookUseCount(THookProcKind::hkActivateApp), activateBefore);
 }
+
+namespace {
+
+// A background that draws with a palette of its own, as a picture of 256 colours does.
+class TPaletteBackground : public TBarBasicBackground {
+ public:
+  explicit TPaletteBackground(TComponent* owner) : TBarBasicBackground(owner) {
+    struct {
+      LOGPALETTE Header;
+      PALETTEENTRY More[1];
+    } entries{};
+    entries.Header.palVersion = 0x300;
+    entries.Header.palNumEntries = 2;
+    entries.Header.palPalEntry[0] = PALETTEENTRY{200, 0, 0, 0};
+    entries.More[0] = PALETTEENTRY{0, 0, 200, 0};
+    palette_ = CreatePalette(&entries.Header);
+  }
+  ~TPaletteBackground() override { DeleteObject(palette_); }
+  void Draw(HDC dc, const RECT& drawRect) override { FillRect(dc, &drawRect, GetSysColorBrush(COLOR_WINDOW)); }
+  HPALETTE GetPalette() override { return palette_; }
+  void RegisterChanges(TBarBackgroundChangeProc, void*) override {}
+  void SysColorChanged() override {}
+  void UnregisterChanges(TBarBackgroundChangeProc, void*) override {}
+  bool UsingBackground() override { return true; }
+
+ private:
+  HPALETTE palette_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DockFormTest, TheDockAndItsWindowsAnswerTheBackgroundsPalette) {
+  auto* background = new TPaletteBackground(Form());
+  Top()->SetBackground(background);
+  TPlainBar* docked = AddBar(Top(), SIZE{60, 20});
+  TPlainBar* elsewhere = AddBar(Bottom(), SIZE{60, 20});
+  ASSERT_NE(background->GetPalette(), nullptr);
+  EXPECT_EQ(Top()->GetPalette(), background->GetPalette());
+  EXPECT_EQ(docked->GetPalette(), background->GetPalette());
+  EXPECT_EQ(Bottom()->GetPalette(), nullptr);
+  EXPECT_EQ(elsewhere->GetPalette(), nullptr);
+  docked->FloatOrDock(true);
+  EXPECT_EQ(docked->GetPalette(), nullptr) << "a floating window answers none";
+  // Realising it on the palette messages changes nothing for the dock's own DC.
+  SendMessageW(Top()->Handle(), WM_QUERYNEWPALETTE, 0, 0);
+  SendMessageW(Top()->Handle(), WM_PALETTECHANGED, reinterpret_cast<WPARAM>(Form()->Handle()), 0);
+  HDC dc = GetDC(Top()->Handle());
+  EXPECT_NE(GetCurrentObject(dc, OBJ_PAL), background->GetPalette());
+  ReleaseDC(Top()->Handle(), dc);
+  Top()->SetBackground(nullptr);
+  EXPECT_EQ(Top()->GetPalette(), nullptr);
+}

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "dock_fixture.h"
+#include "support/hostile_input.h"
 #include "support/window_capture.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/common/bar_hook.h"
 
 using namespace toolbars;
@@ -155,6 +157,91 @@ TEST_F(FloatingBar, CaptionDoubleClickDocksAtTheDefaultDock) {
   EXPECT_EQ(bar->CurrentDock(), Bottom());
   EXPECT_EQ(bar->EffectiveDockRow(), 0);
   EXPECT_EQ(bar->Left(), 0);
+}
+
+namespace {
+
+// A floating form that repaints its caption after every caption click, as a themed form that shows the pressed
+// caption does: it touches itself once the inherited handler has returned.
+class TRepaintingFloatingForm : public TBarFloatingWindowParent {
+  BC_CLASS(TRepaintingFloatingForm, TBarFloatingWindowParent)
+  using TBarFloatingWindowParent::TBarFloatingWindowParent;
+  void Dispatch(TMessage& message) override {
+    TBarFloatingWindowParent::Dispatch(message);
+    if (message.Msg == WM_NCLBUTTONDOWN || message.Msg == WM_NCLBUTTONDBLCLK) RedrawNCArea(kFloatingFrameCaption);
+  }
+};
+
+class TRepaintingFrameBar : public TPlainBar {
+  BC_CLASS(TRepaintingFrameBar, TPlainBar)
+  using TPlainBar::TPlainBar;
+  const TClass* GetFloatingWindowParentClass() const override { return TRepaintingFloatingForm::StaticClass(); }
+};
+
+}  // namespace
+
+TEST_F(FloatingBar, RedockingFromTheFloatingFrameFreesItAfterItsOwnHandler) {
+  enum class TWay { kDoubleClick, kDragOntoADock };
+  for (TWay way : {TWay::kDoubleClick, TWay::kDragOntoADock}) {
+    SCOPED_TRACE(way == TWay::kDoubleClick ? "double-click on the caption" : "drag from the caption onto a dock");
+    TPlainBar* bar = nullptr;
+    HWND frame = nullptr;
+    {
+      // The floating form comes from guarded memory: touched after being freed, it faults.
+      TGuardedAllocations guard;
+      bar = new TRepaintingFrameBar(Form());
+      bar->SetHideWhenInactive(false);
+      bar->SetCurrentDock(Top());
+      bar->PlaceFloating(POINT{200, 200});
+      bar->FloatOrDock(true);
+      ProcessPendingMessages();
+      frame = Frame(bar);
+      if (way == TWay::kDoubleClick) {
+        SendMessageW(frame, WM_NCLBUTTONDBLCLK, HT_BAR_CAPTION, 0);
+      } else {
+        const RECT outer = ScreenRect(frame);
+        const RECT caption = bar->FloatParent()->CaptionRect(true, true);
+        const POINT grip{outer.left + caption.left + 5, outer.top + caption.top + 3};
+        const RECT top = ScreenRect(Top()->Handle());
+        SendMouseDrag(grip, {POINT{grip.x, top.bottom + 10}, POINT{top.left + 40, top.top + 2}});
+      }
+    }
+    EXPECT_EQ(bar->CurrentDock(), Top());
+    EXPECT_EQ(bar->FloatParent(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(frame));
+    ProcessPendingMessages();
+    EXPECT_FALSE(IsWindow(frame)) << "freed once its handler returned";
+    delete bar;
+  }
+}
+
+TEST_F(FloatingBar, LoadingTakesAFloatingFormsPlaceFromTheOwningFormsClientArea) {
+  POINT origin{0, 0};
+  ClientToScreen(Form()->Handle(), &origin);
+  const RECT work = GetRectOfMonitorContainingPoint(origin, true);
+  struct TCase {
+    POINT Stored;
+    bool OnScreenAsStored;
+  };
+  for (const TCase& c : {TCase{{30, 40}, true}, TCase{{-5000, -5000}, false}, TCase{{30000, 30000}, false}}) {
+    TPlainBar* bar = Floated();
+    // As the form reader leaves it: the place as stored, then Loaded.
+    bar->SetLoading(true);
+    bar->PlaceFloating(c.Stored);
+    static_cast<TComponent*>(bar)->Loaded();  // the reader calls it through the component
+    bar->SetLoading(false);
+    const RECT frame = ScreenRect(Frame(bar));
+    if (c.OnScreenAsStored) {
+      EXPECT_EQ(frame.left, origin.x + c.Stored.x);
+      EXPECT_EQ(frame.top, origin.y + c.Stored.y);
+    }
+    EXPECT_GE(frame.left, work.left) << c.Stored.x;
+    EXPECT_GE(frame.top, work.top);
+    EXPECT_LE(frame.right, work.right);
+    EXPECT_LE(frame.bottom, work.bottom);
+    EXPECT_EQ(bar->FloatingPosition().x, frame.left);
+    delete bar;
+  }
 }
 
 TEST_F(FloatingBar, RedockingKeepsTheWindowAndReportsInOrder) {

@@ -405,6 +405,84 @@ TEST_F(ItemTree, ClickTogglesAndRunsTheRightHandler) {
   EXPECT_EQ(log.Clicks, 1) << "a disabled item does nothing";
 }
 
+TEST_F(ItemTree, AnItemCannotGoIntoItselfOrBelowItself) {
+  TBarCustomItem* root = Item(L"root");
+  TBarCustomItem* child = Item(L"child", root);
+  TBarCustomItem* grandchild = Item(L"grandchild", child);
+  root->Remove(child);
+  for (TBarCustomItem* target : {child, grandchild}) {
+    try {
+      target->Add(child);
+      FAIL() << "no error";
+    } catch (const EBarItemError& e) {
+      EXPECT_EQ(e.Message(), L"A toolbar item cannot be inserted into itself or one of its own subitems");
+    }
+  }
+  EXPECT_EQ(child->Parent(), nullptr);
+  EXPECT_EQ(child->Count(), 1);
+  EXPECT_EQ(grandchild->Count(), 0);
+  root->Add(child);
+  EXPECT_EQ(child->Parent(), root);
+}
+
+TEST_F(ItemTree, AMillionLevelsDeepThroughThePublicOperations) {
+  constexpr int kDepth = 1'000'000;
+  const TShortCut ctrlQ = TextToShortCut(L"Ctrl+Q");
+  auto* root = new TBarCustomItem(nullptr);
+  TBarCustomItem* first = nullptr;
+  TBarCustomItem* deepest = root;
+  for (int i = 0; i < kDepth; ++i) {
+    auto* item = new TBarCustomItem(nullptr);
+    deepest->Add(item);
+    deepest = item;
+    if (!first) first = item;
+  }
+  deepest->SetShortCut(ctrlQ);
+  TBarCustomItem* topmost = nullptr;
+  EXPECT_EQ(root->FindItemWithShortCut(ctrlQ, topmost), deepest);
+  EXPECT_EQ(topmost, first);
+  // Options reach every level below.
+  root->SetOptions({TBarItemOption::tboToolbarStyle});
+  EXPECT_TRUE(deepest->EffectiveOptions().Contains(TBarItemOption::tboToolbarStyle));
+  // The top cannot go under the bottom.
+  root->Remove(first);
+  EXPECT_THROW(deepest->Add(first), EBarItemError);
+  root->Add(first);
+  EXPECT_EQ(deepest->Count(), 0);
+  delete root;
+}
+
+TEST_F(ItemTree, ShortCutSearchStopsStartingOverWhenMenusKeepMovingTheItem) {
+  TBarCustomItem* root = Item(L"root");
+  TBarCustomItem* a = Item(L"a", root);
+  TBarCustomItem* b = Item(L"b", root);
+  const TShortCut ctrlM = TextToShortCut(L"Ctrl+M");
+  Item(L"moving", a)->SetShortCut(ctrlM);
+  int builds = 0;
+  // Each menu, when it pops up, hands the entry to the other one: it is never where the search looks.
+  auto handOver = [&](TBarCustomItem* from, TBarCustomItem* to) {
+    ++builds;
+    from->Clear();
+    Item(L"moving", to)->SetShortCut(ctrlM);
+  };
+  a->OnPopup = TBarPopupEvent([&](TBarCustomItem*, bool) { handOver(a, b); });
+  b->OnPopup = TBarPopupEvent([&](TBarCustomItem*, bool) { handOver(b, a); });
+  BYTE state[256];
+  GetKeyboardState(state);
+  BYTE pressed[256];
+  memcpy(pressed, state, sizeof pressed);
+  pressed[VK_CONTROL] = 0x80;
+  SetKeyboardState(pressed);
+  TMessage key{WM_KEYDOWN, 'M', 0, 0};
+  const bool ran = root->IsShortCut(key);
+  SetKeyboardState(state);
+  EXPECT_FALSE(ran);
+  EXPECT_GT(builds, 1);
+  EXPECT_LT(builds, 100);
+  a->OnPopup = nullptr;
+  b->OnPopup = nullptr;
+}
+
 TEST_F(ItemTree, ShortCutSearchBuildsMenusOnDemand) {
   TBarCustomItem* root = Item(L"root");
   TBarCustomItem* file = Item(L"&File", root);

@@ -95,10 +95,16 @@ TEST_F(PopupWindows, APopupIsAnInactiveTopmostWindowThatTheFrameworkAloneCloses)
   EXPECT_EQ(bounds.left, MenuOrigin().x);
   EXPECT_EQ(bounds.right - bounds.left, kEntrySize.cx + 2 * kFrame);
   EXPECT_EQ(bounds.bottom - bounds.top, 3 * kEntrySize.cy + 2 * kFrame);
-  // A new entry grows the window; its top-left corner stays.
+  // A new entry grows the window (once the thread takes its next message); its top-left corner stays.
   AddEntry(root_, L"Entry");
-  GetWindowRect(wnd, &bounds);
-  EXPECT_EQ(bounds.bottom - bounds.top, 4 * kEntrySize.cy + 2 * kFrame);
+  MSG msg;
+  auto height = [&] {
+    GetWindowRect(wnd, &bounds);
+    return bounds.bottom - bounds.top;
+  };
+  while (height() != 4 * kEntrySize.cy + 2 * kFrame && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessageW(&msg);
+  EXPECT_EQ(height(), 4 * kEntrySize.cy + 2 * kFrame);
   EXPECT_EQ(bounds.top, MenuOrigin().y);
 }
 

@@ -21,6 +21,18 @@ std::vector<THeard> secondHeard;
 void FirstProc(THookProcKind kind, HWND wnd, WPARAM, LPARAM) { firstHeard.push_back({kind, wnd}); }
 void SecondProc(THookProcKind kind, HWND wnd, WPARAM, LPARAM) { secondHeard.push_back({kind, wnd}); }
 void RaisingProc(THookProcKind, HWND, WPARAM, LPARAM) { throw std::runtime_error("listener failed"); }
+int leavingHeard = 0;
+void LeavingProc(THookProcKind, HWND, WPARAM, LPARAM) {
+  ++leavingHeard;
+  UninstallHookProc(&LeavingProc);
+}
+// Leaves, comes back and leaves again, all inside one notification.
+void ReturningProc(THookProcKind kind, HWND, WPARAM, LPARAM) {
+  ++leavingHeard;
+  UninstallHookProc(&ReturningProc);
+  InstallHookProc(&ReturningProc, {kind}, false);
+  UninstallHookProc(&ReturningProc);
+}
 
 HWND protectedWindow = nullptr;
 int filterAsked = 0;
@@ -122,4 +134,33 @@ TEST_F(SharedThreadHook, FocusFilterKeepsTheFocusWhereItIs) {
   SetFocus(guarded.Handle());
   EXPECT_EQ(filterAsked, 0);
   EXPECT_EQ(GetFocus(), guarded.Handle());
+}
+
+TEST_F(SharedThreadHook, AProcLeavingDuringADispatchKeepsNobodyElseFromHearingIt) {
+  for (THookProc leaving : {&LeavingProc, &ReturningProc}) {
+    SCOPED_TRACE(leaving == &LeavingProc ? "leaving" : "leaving, returning and leaving again");
+    firstHeard.clear();
+    secondHeard.clear();
+    leavingHeard = 0;
+    InstallHookProc(&FirstProc, {THookProcKind::hkDestroyWindow}, false);
+    InstallHookProc(leaving, {THookProcKind::hkDestroyWindow}, false);
+    InstallHookProc(&SecondProc, {THookProcKind::hkDestroyWindow}, false);
+    HWND handle = nullptr;
+    {
+      TTestWindow window;
+      handle = window.Handle();
+    }
+    EXPECT_EQ(leavingHeard, 1);
+    ASSERT_EQ(firstHeard.size(), 1u);
+    ASSERT_EQ(secondHeard.size(), 1u) << "the procedure after the leaving one still hears the notification";
+    EXPECT_EQ(secondHeard[0].Wnd, handle);
+    // The one that left hears nothing more; the others go on hearing.
+    { TTestWindow another; }
+    EXPECT_EQ(leavingHeard, 1);
+    EXPECT_EQ(secondHeard.size(), 2u);
+    UninstallHookProc(&FirstProc);
+    UninstallHookProc(&SecondProc);
+    EXPECT_EQ(HookUseCount(THookProcKind::hkDestroyWindow), 0);
+    EXPECT_FALSE(ThreadHookInstalled(THookKind::hkCbt));
+  }
 }

@@ -4,6 +4,7 @@
 
 #include "dock_fixture.h"
 #include "framework/ini_files.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/docks/dock_positions.h"
 
 using namespace toolbars;
@@ -141,6 +142,44 @@ TEST_F(ToolWindow, StoredClientSizesAreReadOnlyForResizableWindows) {
     LoadDockablePositions(Form(), store);
     EXPECT_EQ(window->StoredClientWidth(), c.Client.cx) << c.Resizable;
     EXPECT_EQ(window->StoredClientHeight(), c.Client.cy) << c.Resizable;
+    delete window;
+  }
+}
+
+TEST_F(ToolWindow, StoredClientSizesStayWithinTheLimitsAndTheMonitor) {
+  const RECT work = GetRectOfMonitorContainingPoint(POINT{100, 100}, true);
+  const int monitorWidth = work.right - work.left;
+  const int monitorHeight = work.bottom - work.top;
+  struct TCase {
+    const wchar_t* Width;
+    const wchar_t* Height;
+    int MaxClientWidth;
+    SIZE Client;
+  };
+  const TCase cases[] = {
+      {L"2000000000", L"-50", 0, {monitorWidth, 40}},
+      {L"2147483647", L"2147483647", 0, {monitorWidth, monitorHeight}},
+      {L"-2147483648", L"0", 0, {50, 40}},
+      {L"300", L"70", 200, {200, 70}},
+      {L"150", L"90", 0, {150, 90}},
+  };
+  for (const TCase& c : cases) {
+    TBarToolWindow* window = NewWindow(SIZE{100, 60}, L"Hostile");
+    window->SetMinClientWidth(50);
+    window->SetMinClientHeight(40);
+    window->SetMaxClientWidth(c.MaxClientWidth);
+    window->SetCurrentDock(Top());
+    TMemIniFile ini(L"");
+    TIniDockPositionStore store(ini, L"Pos.");
+    SaveDockablePositions(Form(), store);
+    ini.WriteString(L"Pos.Hostile", L"ClientWidth", c.Width);
+    ini.WriteString(L"Pos.Hostile", L"ClientHeight", c.Height);
+    LoadDockablePositions(Form(), store);
+    ProcessPendingMessages();
+    EXPECT_EQ(window->StoredClientWidth(), c.Client.cx) << c.Width;
+    EXPECT_EQ(window->StoredClientHeight(), c.Client.cy) << c.Height;
+    EXPECT_GE(window->ClientHeight(), 0);
+    EXPECT_LE(Top()->Height(), monitorHeight + 2 * kFrame) << "the dock does not cover the form";
     delete window;
   }
 }

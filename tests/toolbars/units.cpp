@@ -3,14 +3,11 @@
 #include "support/test_environment.h"
 #include "support/test_units.h"
 #include "toolbars/items/bar_image_list.h"
-#include "toolbars/popups/popup_window.h"
-#include "toolbars/theme/default_theme.h"
 #include "toolbars/theme/theme_manager.h"
 
 void StartAreaUnits() {
+  // The toolbar set alone, as an application starts it: pop-ups, menu tracking and the themes come with it.
   InitializeUnit(toolbars::ToolbarsUnit());
-  InitializeUnit(toolbars::PopupsUnit());
-  InitializeUnit(toolbars::DefaultThemeUnit());
   // The theme manager's own switch follows the environment's; an unchanged switch still re-reads the shared values,
   // since the framework's classic switch may have moved.
   TTestEnvironment::AddVisualStylesHook([](bool on) {

@@ -6,6 +6,9 @@
 
 #include "bar_host.h"
 #include "fixed_items.h"
+#include "support/hostile_input.h"
+#include "support/modal_input.h"
+#include "support/test_window.h"
 
 using namespace toolbars;
 using bar_host::TFixedItem;
@@ -299,4 +302,112 @@ TEST_F(ViewLayout, DisplayFiltersChooseWhereItemsAppear) {
   EXPECT_EQ(toolbar->Viewers(0)->Item(), toolbarOnly);
   EXPECT_EQ(popup->ViewerCount(), 2);
   EXPECT_EQ(popup->Viewers(0)->Item(), menuOnly);
+}
+
+TEST_F(ViewLayout, InsertsAndRemovalsAnywhereKeepTheViewersInTheItemsOrder) {
+  struct TGroup : TFixedItem {
+    explicit TGroup(TComponent* owner) : TFixedItem(owner) { AddStyle(isEmbeddedGroup); }
+  };
+  // A toolbar with a menu-only item (no viewer here) and an embedded group of two.
+  TFixedItem* first = Button();
+  Button()->SetDisplayFilter(-1);
+  auto* group = new TGroup(&owner_);
+  Root()->Add(group);
+  group->Add(new TFixedItem(&owner_));
+  group->Add(new TFixedItem(&owner_));
+  TFixedItem* last = Button();
+  THostView* view = View(true);
+  auto expectInStep = [&](const char* when) {
+    std::vector<TBarCustomItem*> expected;
+    for (int i = 0; i < Root()->Count(); ++i) {
+      TBarCustomItem* item = Root()->ItemAt(i);
+      if (item->DisplayFilter() == -1) continue;
+      expected.push_back(item);
+      if (item == group)
+        for (int j = 0; j < group->Count(); ++j) expected.push_back(group->ItemAt(j));
+    }
+    std::vector<TBarCustomItem*> shown;
+    for (int i = 0; i < view->ViewerCount(); ++i) shown.push_back(view->Viewers(i)->Item());
+    EXPECT_EQ(shown, expected) << when;
+  };
+  expectInStep("made");
+  const int places[] = {0, 1, 2, 3, 4, 5, 6};
+  for (int place : places) {
+    if (place > Root()->Count()) break;
+    Root()->Insert(place, new TFixedItem(&owner_));
+    expectInStep("inserted");
+  }
+  Root()->Insert(2, new TGroup(&owner_));
+  expectInStep("a second group");
+  while (Root()->Count() > 2) {
+    delete Root()->ItemAt(Root()->Count() / 2);
+    expectInStep("removed from the middle");
+  }
+  EXPECT_EQ(view->Viewers(view->ViewerCount() - 1)->Item(), Root()->ItemAt(Root()->Count() - 1));
+  (void)first, (void)last;
+}
+
+TEST_F(ViewLayout, AViewOnScreenFilledItemByItemLaysOutOnceAfterwards) {
+  TTestWindow frame(RECT{100, 100, 500, 400});
+  Button();
+  auto* host = new bar_host::TBarHostWindow(&owner_, frame.Handle(), RECT{0, 0, 380, 200}, Root(), false);
+  ShowWindow(host->Handle(), SW_SHOWNOACTIVATE);
+  ProcessPendingMessages();
+  THostView* view = host->View();
+  const int layouts = view->LayoutCount();
+  for (int i = 0; i < 1000; ++i) Button();
+  EXPECT_EQ(view->LayoutCount(), layouts) << "no layout while the items arrive";
+  EXPECT_EQ(view->ViewerCount(), 1001);
+  // The layout comes with the thread's next message.
+  MSG msg;
+  while (view->LayoutCount() == layouts && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  EXPECT_EQ(view->LayoutCount(), layouts + 1);
+  EXPECT_TRUE(view->ValidPositions());
+  for (int i = 0; i < 500; ++i) delete Root()->ItemAt(Root()->Count() - 1);
+  EXPECT_EQ(view->ViewerCount(), 501);
+  view->ValidatePositions();
+  EXPECT_EQ(view->LayoutCount(), layouts + 2) << "what needs the positions lays out at once";
+  ProcessPendingMessages();
+  EXPECT_EQ(view->LayoutCount(), layouts + 2) << "and the deferred layout finds nothing left to do";
+}
+
+namespace {
+
+// A view whose layout frees another bar, as a form that rebuilds its bars when one of them resizes does.
+class TFreeingView : public THostView {
+  BC_CLASS(TFreeingView, THostView)
+  using THostView::THostView;
+  TComponent* Victim = nullptr;
+
+ protected:
+  void SizeChanged(int width, int height) override {
+    THostView::SizeChanged(width, height);
+    delete Victim;
+    Victim = nullptr;
+  }
+};
+
+}  // namespace
+
+TEST_F(ViewLayout, ADeferredLayoutThatFreesAnotherWaitingViewIsSafe) {
+  TTestWindow frame(RECT{100, 100, 500, 400});
+  Button();
+  auto* first = new bar_host::TBarHostWindow(&owner_, frame.Handle(), RECT{0, 0, 180, 200}, Root(), false);
+  auto* freeing = new TFreeingView(&owner_, nullptr, Root(), first, false, false, false);
+  bar_host::TBarHostWindow* second = nullptr;
+  {
+    // The freed bar comes from guarded memory: a view that is asked to lay out after it went faults.
+    TGuardedAllocations guard;
+    second = new bar_host::TBarHostWindow(&owner_, frame.Handle(), RECT{200, 0, 380, 200}, Root(), false);
+  }
+  for (HWND wnd : {first->Handle(), second->Handle()}) ShowWindow(wnd, SW_SHOWNOACTIVATE);
+  ProcessPendingMessages();
+  freeing->Victim = second;
+  Button();
+  ProcessPendingMessages();
+  EXPECT_EQ(freeing->Victim, nullptr) << "the layout ran and freed the other bar";
+  EXPECT_TRUE(freeing->ValidPositions());
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "bar_host.h"
 #include "framework/bitmap.h"
@@ -9,6 +11,8 @@
 #include "support/window_capture.h"
 #include "toolbars/items/bar_image_list.h"
 #include "toolbars/items/item_kinds.h"
+#include "toolbars/popups/item_drag.h"
+#include "toolbars/popups/tracking.h"
 #include "toolbars/views/item_viewer.h"
 
 using namespace toolbars;
@@ -163,6 +167,91 @@ TEST_F(ClassicViewerPainting, ViewerParts) {
   TBarHostWindow* menu = new TBarHostWindow(&owner_, frame_->Handle(), RECT{0, 0, 200, 200}, root_, false);
   EXPECT_FALSE(menu->View()->Find(imaged)->IsImageShown());
   EXPECT_FALSE(menu->View()->Find(split)->IsToolbarStyle());
+}
+
+TEST_F(ClassicViewerPainting, DropDownAndSplitArrowsPointDown) {
+  struct TSubmenuItem : TBarCustomItem {
+    TSubmenuItem(TComponent* owner, TBarItemStyle extra) : TBarCustomItem(owner) {
+      SetItemStyle(static_cast<TBarItemStyle>(ItemStyle() | isSubmenu | extra));
+    }
+  };
+  TBarCustomItem* dropdown = new TSubmenuItem(&owner_, 0);
+  dropdown->SetCaption(L"Drop");
+  dropdown->SetOptions({TBarItemOption::tboDropdownArrow});
+  root_->Add(dropdown);
+  TBarCustomItem* split = new TSubmenuItem(&owner_, isSplitButton);
+  split->SetCaption(L"Split");
+  root_->Add(split);
+  Bar(true);
+  const TWindowCapture capture = Capture(L"toolbar_arrows");
+  struct TCase {
+    const char* name;
+    TBarCustomItem* item;
+    int arrowWidth;
+  };
+  for (const TCase& c : {TCase{"drop-down", dropdown, 8}, TCase{"split", split, kSplitArrowWidth}}) {
+    SCOPED_TRACE(c.name);
+    const RECT bounds = Bounds(c.item);
+    // The arrow's rows of text-coloured pixels, top to bottom: each row no wider than the one above, the first
+    // one the widest, and more than one row (a glyph pointing right would widen and then narrow again).
+    std::vector<int> widths;
+    for (int y = bounds.top; y < bounds.bottom; ++y) {
+      const RECT row{bounds.right - c.arrowWidth, y, bounds.right, y + 1};
+      const int width = capture.CountPixels(kText, &row);
+      if (width > 0) widths.push_back(width);
+    }
+    ASSERT_GE(widths.size(), 2u);
+    EXPECT_GE(widths.front(), 5);
+    EXPECT_EQ(widths.back(), 1) << "it ends in a point";
+    for (size_t i = 1; i < widths.size(); ++i) EXPECT_LT(widths[i], widths[i - 1]) << "row " << i;
+  }
+}
+
+TEST_F(ClassicViewerPainting, DuringAnItemDragTheDraggedEntryIsTheHighlightedOne) {
+  TBarCustomItem* dragged = Add(L"Dragged");
+  TBarCustomItem* under = Add(L"Under the pointer");
+  TBarCustomItem* folder = Add(L"Folder");
+  folder->Add(new TBarCustomItem(&owner_));
+  TBarCustomItem* other = Add(L"Other");
+  TBarCustomItem* links[] = {dragged, under, folder, other};
+  for (TBarCustomItem*& link : links) {
+    link->SetDraggable(true);
+    link->SetDragLink(reinterpret_cast<uintptr_t>(&link));
+  }
+  Bar(false);
+  TBarView* view = bar_->View();
+  auto highlighted = [&](TBarCustomItem* item) {
+    const TWindowCapture capture = Capture(L"menu_drag");
+    const RECT row = Bounds(item);
+    return capture.Pixel(row.left + 1, row.top + 1) == kHighlight;
+  };
+  struct TCase {
+    const char* name;
+    TBarCustomItem* selected;
+    uintptr_t dragSource;
+    uintptr_t contextLink;
+    std::vector<TBarCustomItem*> shown;
+  };
+  const std::vector<TCase> cases = {
+      {"no drag: the selection", under, 0, 0, {under}},
+      {"drag: the dragged entry, not the one under the pointer", under, links[0]->DragLink(), 0, {dragged}},
+      {"drag over a folder: the dragged entry and the open folder", folder, links[0]->DragLink(), 0,
+       {dragged, folder}},
+      {"the owner's menu for an entry is up", under, 0, links[3]->DragLink(), {under, other}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    view->SetSelected(view->Find(c.selected));
+    DragSource = c.dragSource;
+    ContextMenuState.Active = c.contextLink != 0;
+    ContextMenuState.Link = c.contextLink;
+    for (TBarCustomItem* item : links) {
+      const bool expected = std::find(c.shown.begin(), c.shown.end(), item) != c.shown.end();
+      EXPECT_EQ(highlighted(item), expected) << item->Caption();
+    }
+  }
+  DragSource = 0;
+  ContextMenuState = TBarContextMenuState{};
 }
 
 namespace {

@@ -1,7 +1,10 @@
 #include "toolbars/bars/tool_window.h"
 
+#include <algorithm>
+
 #include "framework/properties.h"
 #include "framework/sys_utils.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/docks/dock_positions.h"
 
 namespace toolbars {
@@ -69,11 +72,26 @@ void TBarToolWindow::MinMaxClientSize(int& minWidth, int& minHeight, int& maxWid
   maxHeight = maxClientHeight_;
 }
 
+// A stored client length within the window's own limits (a maximum of 0 means none) and never longer than the
+// monitor the window is on; the minimum wins over the monitor, as it does while the user sizes the window.
+int TBarToolWindow::ClampedClientLength(int value, int minimum, int maximum, int monitor) {
+  int upper = std::max(0, monitor);
+  if (maximum > 0) upper = std::min(upper, maximum);
+  return std::max({std::min(value, upper), minimum, 0});
+}
+
 void TBarToolWindow::ReadPositionData(TDockPositionStore& store) {
   if (!Resizable()) return;
   const int height = StrToIntDef(store.Read(Name(), kClientHeight, IntToStr(storedClientHeight_)), storedClientHeight_);
   const int width = StrToIntDef(store.Read(Name(), kClientWidth, IntToStr(storedClientWidth_)), storedClientWidth_);
-  SetClientAreaSize(width, height);
+  RECT screen{};
+  if (HandleAllocated())
+    GetWindowRect(Handle(), &screen);
+  else
+    screen = BoundsRect();
+  const RECT monitor = GetRectOfMonitorContainingRect(screen, true);
+  SetClientAreaSize(ClampedClientLength(width, minClientWidth_, maxClientWidth_, monitor.right - monitor.left),
+                    ClampedClientLength(height, minClientHeight_, maxClientHeight_, monitor.bottom - monitor.top));
 }
 
 void TBarToolWindow::WritePositionData(TDockPositionStore& store) {

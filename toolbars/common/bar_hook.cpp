@@ -56,18 +56,41 @@ std::vector<THookRecord> hookRecords;
 std::array<TSharedHook, kHookCount> sharedHooks;
 std::array<int, kHookCount> hookUseCounts{};
 std::array<bool, kHookCount> hookInstalled{};
+// While a notification is being dispatched, a record whose count falls to zero stays in the list (so that the
+// positions of the records after it do not move under the dispatch) and is taken out when the dispatch ends.
+int dispatchDepth = 0;
+bool deadRecords = false;
 
-// Calls every record that asked for kind, in list order; a record unregistered meanwhile is not called, and
-// one whose procedure raises does not keep the others from hearing it.
+bool IsDead(const THookRecord& record) { return record.RefCount == 0; }
+
+std::vector<THookRecord>::iterator FindLiveRecord(THookProc proc) {
+  return std::find_if(hookRecords.begin(), hookRecords.end(),
+                      [&](const THookRecord& r) { return r.Proc == proc && !IsDead(r); });
+}
+
+void SweepDeadRecords() {
+  if (dispatchDepth > 0 || !deadRecords) return;
+  deadRecords = false;
+  hookRecords.erase(std::remove_if(hookRecords.begin(), hookRecords.end(), IsDead), hookRecords.end());
+  if (hookRecords.empty()) hookRecords.shrink_to_fit();
+}
+
+// Calls every record that asked for kind, in list order; a record unregistered meanwhile is not called, one
+// registered meanwhile hears the next notification, and one whose procedure raises does not keep the others
+// from hearing it.
 void CallProcs(THookProcKind kind, HWND wnd, WPARAM wParam, LPARAM lParam) {
-  for (size_t i = 0; i < hookRecords.size(); ++i) {
+  ++dispatchDepth;
+  const size_t count = hookRecords.size();
+  for (size_t i = 0; i < count; ++i) {
     const THookRecord record = hookRecords[i];
-    if (!record.Kinds.Contains(kind)) continue;
+    if (IsDead(record) || !record.Kinds.Contains(kind)) continue;
     try {
       record.Proc(kind, wnd, wParam, lParam);
     } catch (...) {
     }
   }
+  --dispatchDepth;
+  SweepDeadRecords();
 }
 
 bool AskFocusFilter(WPARAM wParam, LPARAM lParam) {
@@ -114,7 +137,7 @@ void SetHookInstalled(size_t index, bool installed) {
 }  // namespace
 
 void InstallHookProc(THookProc proc, THookProcKinds kinds, bool onlyIncrementCount) {
-  auto found = std::find_if(hookRecords.begin(), hookRecords.end(), [&](auto& r) { return r.Proc == proc; });
+  auto found = FindLiveRecord(proc);
   if (found != hookRecords.end())
     ++found->RefCount;
   else
@@ -129,15 +152,15 @@ void InstallHookProc(THookProc proc, THookProcKinds kinds, bool onlyIncrementCou
 }
 
 void UninstallHookProc(THookProc proc) {
-  auto found = std::find_if(hookRecords.begin(), hookRecords.end(), [&](auto& r) { return r.Proc == proc; });
+  auto found = FindLiveRecord(proc);
   if (found == hookRecords.end()) return;
   const auto needed = HooksNeeded(found->Kinds);
-  if (--found->RefCount == 0) hookRecords.erase(found);
+  if (--found->RefCount == 0) deadRecords = true;
   for (size_t i = 0; i < kHookCount; ++i) {
     if (!needed[i] || hookUseCounts[i] == 0) continue;
     if (--hookUseCounts[i] == 0) SetHookInstalled(i, false);
   }
-  if (hookRecords.empty()) hookRecords.shrink_to_fit();
+  SweepDeadRecords();
 }
 
 void RemoveAllHookProcs() {
@@ -145,8 +168,9 @@ void RemoveAllHookProcs() {
     hookUseCounts[i] = 0;
     SetHookInstalled(i, false);
   }
-  hookRecords.clear();
-  hookRecords.shrink_to_fit();
+  for (THookRecord& record : hookRecords) record.RefCount = 0;
+  deadRecords = !hookRecords.empty();
+  SweepDeadRecords();
 }
 
 int HookUseCount(THookProcKind kind) { return hookUseCounts[HookIndexOf(kind)]; }

@@ -1,6 +1,7 @@
 #include "toolbars/docks/dock.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "framework/exceptions.h"
 #include "framework/messages.h"
@@ -12,17 +13,18 @@ namespace toolbars {
 
 namespace {
 
-// One window's share of a row while the dock arranges.
+// One window's share of a row while the dock arranges. Wanted positions are the application's (or a stored
+// file's) numbers, so everything that adds them up is 64 bits wide; what is finally placed lies inside the dock.
 struct TArrangeRecord {
   TBarCustomDockableWindow* Window;
   int Row;
   int RequestedRow;
-  int Gap = 0;
+  int64_t Gap = 0;
   int Full = 0;
   int Min = 0;
   int Cur = 0;
-  int Overlap = 0;
-  int Pos = 0;
+  int64_t Overlap = 0;
+  int64_t Pos = 0;
   TBarShrinkMode ShrinkMode = TBarShrinkMode::tbsmNone;
   bool Relayout = false;
 };
@@ -33,15 +35,31 @@ bool WantedBefore(const TBarCustomDockableWindow* a, const TBarCustomDockableWin
 }
 
 // Takes up to amount out of the gaps of records[last] and the ones before it, latest first; answers what it took.
-int TakeFromGaps(std::vector<TArrangeRecord*>& row, int last, int amount) {
-  int taken = 0;
+int64_t TakeFromGaps(std::vector<TArrangeRecord*>& row, int last, int64_t amount) {
+  int64_t taken = 0;
   for (int i = last; i >= 0 && amount > 0; --i) {
-    int part = std::min(row[i]->Gap, amount);
+    int64_t part = std::min(row[i]->Gap, amount);
     row[i]->Gap -= part;
     amount -= part;
     taken += part;
   }
   return taken;
+}
+
+// Gives the wanted rows the numbers 0, 1, 2, ... in their order, so that no walk over the rows depends on how large
+// a wanted row number is. Windows not shown on the dock keep Row -1.
+int CompactRows(std::vector<TArrangeRecord>& records) {
+  std::vector<int> rows;
+  rows.reserve(records.size());
+  for (const TArrangeRecord& record : records) rows.push_back(record.RequestedRow);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  for (TArrangeRecord& record : records) {
+    const int rank = static_cast<int>(std::lower_bound(rows.begin(), rows.end(), record.RequestedRow) - rows.begin());
+    record.RequestedRow = rank;
+    if (record.Row >= 0) record.Row = rank;
+  }
+  return rows.empty() ? 0 : static_cast<int>(rows.size()) - 1;
 }
 
 }  // namespace
@@ -264,7 +282,8 @@ int TBarDock::GetHighestRow(bool effective) const {
 int TBarDock::RowAt(int offset) const {
   int highest = GetHighestRow(true);
   int total = 0;
-  for (int row = 0; row <= highest + 1; ++row) {
+  // The row after the last one is empty, so it can only be the answer when no row is.
+  for (int row = 0; row <= highest; ++row) {
     bool fullSize = false;
     total += GetRowSize(row, fullSize);
     if (total > offset) return row;
@@ -349,13 +368,12 @@ void TBarDock::ArrangeToolbars() {
 
   std::vector<TArrangeRecord> records;
   records.reserve(work.size());
-  int highestRow = 0;
   for (TBarCustomDockableWindow* window : work) {
-    TArrangeRecord record{window, IsVisibleOnDock(window) ? window->dockRow_ : -1, window->dockRow_};
+    TArrangeRecord record{window, IsVisibleOnDock(window) ? 0 : -1, window->dockRow_};
     record.Pos = window->dockPos_;
     records.push_back(record);
-    highestRow = std::max(highestRow, window->dockRow_);
   }
+  int highestRow = CompactRows(records);
   auto moveDownFrom = [&](int row, const TArrangeRecord* except) {
     for (TArrangeRecord& record : records) {
       if (&record == except) continue;
@@ -423,14 +441,14 @@ void TBarDock::ArrangeToolbars() {
       total += record.Full;
     }
     int count = static_cast<int>(line.size());
-    int excess = total - available;
+    int64_t excess = static_cast<int64_t>(total) - available;
     int movingIndex = -1;
-    int movingWant = 0;
-    int pos0 = 0, shift = 0, minSum = 0, prevEnd = 0;
+    int64_t movingWant = 0;
+    int64_t pos0 = 0, shift = 0, minSum = 0, prevEnd = 0;
     for (int k = 0; k < count; ++k) {
       TArrangeRecord& record = *line[k];
       TBarCustomDockableWindow* window = record.Window;
-      int want = pos0 == 0 && (window->FullSize() || window->Stretch()) ? 0 : window->dockPos_ + shift;
+      int64_t want = pos0 == 0 && (window->FullSize() || window->Stretch()) ? 0 : window->dockPos_ + shift;
       if (window == movingWindow_) {
         movingIndex = k;
         movingWant = want;
@@ -451,24 +469,24 @@ void TBarDock::ArrangeToolbars() {
     }
     // The moving window keeps its place; the windows before it slide back.
     if (excess < 0 && movingIndex > 0) {
-      int end = 0;
+      int64_t end = 0;
       for (int k = 0; k < movingIndex; ++k) end += line[k]->Gap + line[k]->Cur;
       if (end > movingWant) {
-        int taken = TakeFromGaps(line, movingIndex - 1, end - movingWant);
+        int64_t taken = TakeFromGaps(line, movingIndex - 1, end - movingWant);
         if (movingIndex + 1 < count) line[movingIndex + 1]->Gap += taken;
       }
     }
-    int end = 0;
+    int64_t end = 0;
     for (TArrangeRecord* record : line) end += record->Gap + record->Cur;
     if (end > available) TakeFromGaps(line, count - 1, end - available);
     if (excess > 0) {
-      int overlap = 0;
+      int64_t overlap = 0;
       for (int k = 0; k < count && excess > 0; ++k) {
         overlap = std::min(overlap + line[k]->Overlap, excess);
         for (int j = k - 1; j >= 0 && overlap > 0; --j) {
           TArrangeRecord& earlier = *line[j];
           if (earlier.ShrinkMode == TBarShrinkMode::tbsmChevron) {
-            int given = std::min(overlap, earlier.Cur - earlier.Min);
+            int given = static_cast<int>(std::min<int64_t>(overlap, earlier.Cur - earlier.Min));
             earlier.Cur -= given;
             excess -= given;
             overlap -= given;
@@ -483,26 +501,27 @@ void TBarDock::ArrangeToolbars() {
       bool canShrink = record.ShrinkMode == TBarShrinkMode::tbsmChevron ||
                        (record.ShrinkMode == TBarShrinkMode::tbsmWrap && count == 1);
       if (!canShrink) continue;
-      int given = std::min(excess, record.Cur - record.Min);
+      int given = static_cast<int>(std::min<int64_t>(excess, record.Cur - record.Min));
       record.Cur -= given;
       excess -= given;
     }
-    int running = 0;
+    // From here on every gap fits in the dock (the row's end was brought back to the available length above).
+    int64_t running = 0;
     for (int k = 0; k < count; ++k) {
       TArrangeRecord& record = *line[k];
       TBarCustomDockableWindow* window = record.Window;
       if (window->FullSize() || window->Stretch()) {
-        record.Cur += record.Gap;
+        record.Cur += static_cast<int>(record.Gap);
         record.Gap = 0;
       }
       record.Pos = running + record.Gap;
       if (window->FullSize()) record.Cur = std::max(record.Cur, available);
       if (window->Stretch()) {
         if (k + 1 < count) {
-          record.Cur += line[k + 1]->Gap;
+          record.Cur += static_cast<int>(line[k + 1]->Gap);
           line[k + 1]->Gap = 0;
         } else {
-          record.Cur = std::max(record.Cur, available - record.Pos);
+          record.Cur = static_cast<int>(std::max<int64_t>(record.Cur, available - record.Pos));
         }
       }
       running = record.Pos + record.Cur;
@@ -511,10 +530,10 @@ void TBarDock::ArrangeToolbars() {
 
   for (TArrangeRecord& record : records) {
     record.Window->effectiveDockRow_ = record.RequestedRow;
-    record.Window->effectiveDockPos_ = record.Pos;
+    record.Window->effectiveDockPos_ = static_cast<int>(record.Pos);
     if (commitNewPositions_) {
       record.Window->dockRow_ = record.RequestedRow;
-      record.Window->dockPos_ = record.Pos;
+      record.Window->dockPos_ = static_cast<int>(record.Pos);
     }
   }
   if (commitNewPositions_) {
@@ -556,10 +575,11 @@ void TBarDock::ArrangeToolbars() {
       int shrunk = window->shrunkSize_;
       ++window->inArrangement_;
       if (record.Relayout) window->needsRelayout_ = true;
+      const int pos = static_cast<int>(record.Pos);
       if (vertical)
-        window->SetBounds(crossOffset, record.Pos, rowSize, record.Cur);
+        window->SetBounds(crossOffset, pos, rowSize, record.Cur);
       else
-        window->SetBounds(record.Pos, crossOffset, record.Cur, rowSize);
+        window->SetBounds(pos, crossOffset, record.Cur, rowSize);
       if (window->needsRelayout_) window->Arrange();
       window->shrunkSize_ = shrunk;
       --window->inArrangement_;
@@ -570,6 +590,20 @@ void TBarDock::ArrangeToolbars() {
     ChangeDockSize(boundLineWidth_ + crossOffset, Height());
   else
     ChangeDockSize(Width(), boundLineHeight_ + crossOffset);
+}
+
+HPALETTE TBarDock::GetPalette() const { return background_ ? background_->GetPalette() : nullptr; }
+
+UINT TBarDock::RealizeBackgroundPalette(bool asBackground) {
+  HPALETTE palette = GetPalette();
+  if (!palette || !HandleAllocated()) return 0;
+  HDC dc = GetDC(WindowHandle());
+  HPALETTE previous = SelectPalette(dc, palette, asBackground ? TRUE : FALSE);
+  const UINT changed = RealizePalette(dc);
+  SelectPalette(dc, previous, TRUE);
+  ReleaseDC(WindowHandle(), dc);
+  if (changed != 0 && changed != GDI_ERROR) InvalidateBackgrounds();
+  return changed == GDI_ERROR ? 0 : changed;
 }
 
 void TBarDock::PaintBoundLines(HDC dc, bool drawToDC) {
@@ -710,8 +744,13 @@ void TBarDock::Dispatch(TMessage& message) {
       if (background_) background_->SysColorChanged();
       break;
     case WM_QUERYNEWPALETTE:
+      if (!GetPalette()) break;
+      message.Result = static_cast<LRESULT>(RealizeBackgroundPalette(false));
+      return;
     case WM_PALETTECHANGED:
-      break;
+      if (!GetPalette()) break;
+      if (reinterpret_cast<HWND>(message.WParam) != WindowHandle()) RealizeBackgroundPalette(true);
+      return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
       RelayToFloatingWindows(message, true);

@@ -55,6 +55,8 @@ class TBarDock : public TCustomControl {
   virtual void DrawBackground(HDC dc, const RECT& drawRect);
   virtual bool UsingBackground();
   virtual void ArrangeToolbars();
+  // The palette the background draws with (its answer to the palette query); null when none.
+  HPALETTE GetPalette() const;
 
   void BeginArrange();
   void EndArrange();
@@ -91,6 +93,9 @@ class TBarDock : public TCustomControl {
   void Paint() override;
 
  private:
+  // Selects the background's palette into the dock's DC (as a background palette when asked) and realises it;
+  // answers how many entries changed, after which the dock and its windows are repainted.
+  UINT RealizeBackgroundPalette(bool asBackground);
   static void BackgroundChanged(void* data, TBarBasicBackground* background);
   bool IsVisibleOnDock(const TBarCustomDockableWindow* window) const;
   void ChangeDockSize(int width, int height);

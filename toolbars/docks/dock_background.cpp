@@ -91,6 +91,11 @@ void TBarBackground::Draw(HDC dc, const RECT& drawRect) {
   int height = cache_->Height();
   HDC source = cache_->Canvas()->Handle();
   int saved = SaveDC(dc);
+  // On a palette display the picture's own colours are realised behind the foreground's (RestoreDC undoes it).
+  if (HPALETTE palette = GetPalette()) {
+    SelectPalette(dc, palette, TRUE);
+    RealizePalette(dc);
+  }
   if (width == 8 && height == 8) {
     HBRUSH brush = CreatePatternBrush(cache_->Handle());
     POINT origin{};

@@ -1,5 +1,7 @@
 #include "toolbars/docks/dock_positions.h"
 
+#include <algorithm>
+
 #include "framework/registry.h"
 #include "framework/sys_utils.h"
 #include "toolbars/docks/dockable_window.h"
@@ -25,8 +27,22 @@ void ForEachDockable(TComponent* root, const F& action) {
   }
 }
 
+// Stored numbers are clamped before anything adds them up: a row beyond any sensible count, and coordinates within
+// the range window positions can take at all. The dock closes up the rows and brings positions into itself.
+constexpr int kMaxStoredRow = 0xFFFF;
+constexpr int kMaxStoredCoordinate = 0x7FFF;
+
 int ReadNumber(TDockPositionStore& store, const String& window, const wchar_t* name, int current) {
   return StrToIntDef(store.Read(window, name, L""), current);
+}
+
+int ReadClamped(TDockPositionStore& store, const String& window, const wchar_t* name, int current, int low,
+                int high) {
+  return std::clamp(ReadNumber(store, window, name, current), low, high);
+}
+
+int ReadCoordinate(TDockPositionStore& store, const String& window, const wchar_t* name, int current) {
+  return ReadClamped(store, window, name, current, -kMaxStoredCoordinate, kMaxStoredCoordinate);
 }
 
 }  // namespace
@@ -74,20 +90,21 @@ void LoadDockablePositions(TComponent* root, TDockPositionStore& store) {
     const String& name = window->Name();
     // The window's own values first: they decide the size it takes where it goes.
     window->ReadPositionData(store);
-    window->SetDockRow(std::max(0, ReadNumber(store, name, kRow, window->DockRow())));
-    window->SetDockPos(ReadNumber(store, name, kPos, window->DockPos()));
+    window->SetDockRow(ReadClamped(store, name, kRow, window->DockRow(), 0, kMaxStoredRow));
+    window->SetDockPos(ReadCoordinate(store, name, kPos, window->DockPos()));
     POINT floating = window->FloatingPosition();
     window->PlaceFloating(
-        POINT{ReadNumber(store, name, kFloatLeft, floating.x), ReadNumber(store, name, kFloatTop, floating.y)});
+        POINT{ReadCoordinate(store, name, kFloatLeft, floating.x), ReadCoordinate(store, name, kFloatTop, floating.y)});
     auto* dock = ObjectAs<TBarDock>(root->FindComponent(store.Read(name, kDock, L"")));
     bool floats = ReadNumber(store, name, kFloating, window->Floating() ? 1 : 0) != 0;
     if (floats && window->DockMode() == TBarDockMode::dmCanFloat) {
       if (dock && window->UseLastDock()) window->SetLastDock(dock);
       window->FloatOrDock(true);
-      window->MoveOnScreen(true);
     } else if (dock) {
       window->SetCurrentDock(dock);
     }
+    // A window that floats, by the file's word or because the file named no dock, comes back onto a monitor.
+    window->MoveOnScreen(true);
     window->SetVisible(ReadNumber(store, name, kVisible, window->Visible() ? 1 : 0) != 0);
   });
 }

@@ -374,7 +374,7 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y) {
   dragging_ = false;
   if (drag.Accepted && !IsRectEmpty(&drag.Outline)) drag.ApplyPosition(drag.LastPosition);
   if (useLastDock_ && currentDock_) SetLastDock(currentDock_);
-  if (floatParent_ && Parent() != floatParent_.get()) floatParent_.reset();
+  if (floatParent_ && Parent() != floatParent_.get()) ReleaseFloatParent();
   for (TBarDock* dock : {drag.StartDock, currentDock_}) {
     if (!dock) continue;
     dock->SetKeepMovingWindowOrder(false);

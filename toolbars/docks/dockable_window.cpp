@@ -365,7 +365,7 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
 
   if (auto* oldFloating = ObjectAs<TBarFloatingWindowParent>(oldParent);
       oldFloating && !dragging_ && oldFloating == floatParent_.get())
-    floatParent_.reset();
+    ReleaseFloatParent();
 
   if (newDock) {
     if (useLastDock_ && !dragging_) {
@@ -656,8 +656,38 @@ void TBarCustomDockableWindow::DefineProperties(TFiler& filer) {
       [](TWriter& writer) { writer.WriteBoolean(true); }, !IsDesigning());
 }
 
+HPALETTE TBarCustomDockableWindow::GetPalette() const {
+  return docked_ && currentDock_ ? currentDock_->GetPalette() : nullptr;
+}
+
+void TBarCustomDockableWindow::ReleaseFloatParent() {
+  std::unique_ptr<TBarFloatingWindowParent> form = std::move(floatParent_);
+  if (!form) return;
+  form->SetDockableWindow(nullptr);
+  form->SetParentForm(nullptr);
+  if (!form->HandleAllocated()) return;
+  // The form may be running one of its own handlers (a double-click on its caption, a drag from it that docked
+  // the window): it goes out of sight and out of its owner's hands now and is freed once that handler returned.
+  HWND handle = form->Handle();
+  ShowWindow(handle, SW_HIDE);
+  SetWindowLongPtrW(handle, GWLP_HWNDPARENT, 0);
+  form.release()->Release();
+}
+
 void TBarCustomDockableWindow::Loaded() {
   TCustomControl::Loaded();
+  // Stored at design time on a floating form, the form's place was kept in the owning form's client coordinates.
+  if (!savedAtRunTime_ && !IsDesigning() && floating_ && floatParent_) {
+    if (TCustomForm* form = floatParent_->ParentForm(); form && form->HandleAllocated()) {
+      POINT origin{0, 0};
+      ::ClientToScreen(form->Handle(), &origin);
+      RECT bounds = floatParent_->BoundsRect();
+      OffsetRect(&bounds, origin.x, origin.y);
+      floatParent_->SetBoundsRect(bounds);
+      floatingPosition_ = POINT{bounds.left, bounds.top};
+    }
+    MoveOnScreen(false);
+  }
   Arrange();
 }
 

@@ -100,6 +100,8 @@ class TBarCustomDockableWindow : public TCustomControl {
   // The form the window belongs to: its parent form, or the owning form while it floats.
   TCustomForm* ToolbarParentForm() const;
 
+  // The palette query: the current dock's palette while docked, none otherwise.
+  HPALETTE GetPalette() const;
   int NonClientWidth() const;
   int NonClientHeight() const;
   // The docked frame for a dock's direction (whatever that dock's AllowDrag), and the floating frame.
@@ -190,6 +192,8 @@ class TBarCustomDockableWindow : public TCustomControl {
   TCustomForm* ValidToolbarParentForm() const;
   void ChangeLastDock(TBarDock* value);
   void UpdateFloatingList();
+  // Lets go of the floating form once the window has left it (see the definition for why not at once).
+  void ReleaseFloatParent();
   bool UsingDockBackground() const;
   void PaintDockedFrame(HDC dc);
   bool ShouldBeVisible() const;

@@ -379,6 +379,11 @@ void TBarCustomDockableWindow::Dispatch(TMessage& message) {
         return;
       }
       break;
+    case WM_PALETTECHANGED:
+      // The dock realised its background's palette: what the window shows of it is drawn again.
+      if (GetPalette() && HandleAllocated())
+        RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+      break;
   }
   TCustomControl::Dispatch(message);
 }

@@ -4,17 +4,19 @@
 #include "framework/startup.h"
 #include "toolbars/common/bar_common.h"
 #include "toolbars/common/bar_hook.h"
+#include "toolbars/items/drag_cursors.h"
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/done_action.h"
+#include "toolbars/popups/popup_window.h"
 #include "toolbars/styled/styled_item.h"
+#include "toolbars/styled/styled_nexus.h"
+#include "toolbars/views/deferred_layout.h"
 
 namespace toolbars {
 
 namespace {
 
 std::unique_ptr<TFont> menuFont;
-HCURSOR dragMoveCursor = nullptr;
-HCURSOR dragCopyCursor = nullptr;
 
 void LoadMenuFont() {
   // Reloaded in place: views hold on to the font while they lay out and paint.
@@ -28,19 +30,16 @@ void LoadMenuFont() {
 
 void StartToolbars() {
   LoadMenuFont();
-  HMODULE module = GetModuleHandleW(nullptr);
-  dragMoveCursor = LoadCursorW(module, L"NBDRAGITEMCURSOR");
-  dragCopyCursor = LoadCursorW(module, L"NBADDITEMCURSOR");
+  LoadDragCursors();
 }
 
 void StopToolbars() {
   FreeClickWindow();
+  FreeDeferredLayoutWindow();
   RemoveAllHookProcs();
   ReleaseTrackMouseEvent();
   menuFont.reset();
-  if (dragMoveCursor) DestroyCursor(dragMoveCursor);
-  if (dragCopyCursor) DestroyCursor(dragCopyCursor);
-  dragMoveCursor = dragCopyCursor = nullptr;
+  FreeDragCursors();
 }
 
 }  // namespace
@@ -140,13 +139,13 @@ TFont* BarMenuFont() {
 
 void ReloadBarMenuFont() { LoadMenuFont(); }
 
-HCURSOR DragMoveCursor() { return dragMoveCursor; }
-HCURSOR DragCopyCursor() { return dragCopyCursor; }
-HCURSOR DragNoDropCursor() { return LoadCursorW(nullptr, IDC_NO); }
 
 const TUnit& ToolbarsUnit() {
   static const TUnit unit{
-      L"toolbars", &StartToolbars, &StopToolbars, {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit()}};
+      L"toolbars",
+      &StartToolbars,
+      &StopToolbars,
+      {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit(), &PopupsUnit(), &StyledWindowsUnit()}};
   return unit;
 }
 

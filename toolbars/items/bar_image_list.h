@@ -55,10 +55,6 @@ class TBarCustomImageList : public TImageList {
 TFont* BarMenuFont();
 // Takes the menu font again from the system's non-client metrics (after they changed).
 void ReloadBarMenuFont();
-// The cursors of item drag and drop.
-HCURSOR DragMoveCursor();
-HCURSOR DragCopyCursor();
-HCURSOR DragNoDropCursor();
 
 }  // namespace toolbars
 
@@ -66,7 +62,9 @@ struct TUnit;
 
 namespace toolbars {
 
-// The toolbar framework's process-wide objects: menu font, drag cursors, the click window, the shared hooks.
+// The toolbar framework: its process-wide objects (menu font, drag cursors, the click window, the shared hooks),
+// with the pop-up windows and menu tracking, and the theme nexus with "Default" as the current theme. Starting it
+// is all an application does for menus, pop-ups and themed windows to work.
 const TUnit& ToolbarsUnit();
 
 }  // namespace toolbars

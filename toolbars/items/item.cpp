@@ -26,6 +26,7 @@ const TBarItemOptions kLayoutOptions{TBarItemOption::tboDefault,           TBarI
                                      TBarItemOption::tboToolbarSize};
 
 constexpr int kMaxLinkDepth = 25;
+constexpr int kMaxShortCutSearches = 16;
 
 TBarItemOptions Normalise(TBarItemOptions options) {
   if (!options.Contains(TBarItemOption::tboToolbarStyle)) options.Exclude(TBarItemOption::tboToolbarSize);
@@ -59,7 +60,7 @@ TBarCustomItem::TBarCustomItem(TComponent* owner) : TComponent(owner) { ItemCrea
 TBarCustomItem::~TBarCustomItem() {
   Destroying();
   ItemDestroying(this);
-  while (!children_.empty()) delete children_.back();
+  Clear();
   if (parent_) parent_->Remove(this);
   if (linkSubitems_) {
     RemoveFromList(linkSubitems_->linkParents_, this);
@@ -90,6 +91,9 @@ int TBarCustomItem::IndexOf(const TBarCustomItem* item) const {
 void TBarCustomItem::Insert(int newIndex, TBarCustomItem* item) {
   if (item->parent_) throw EBarItemError(L"Toolbar item already inserted");
   if (newIndex < 0 || newIndex > Count()) return;
+  // A leaf cannot be an ancestor, so building a deep tree from the bottom costs nothing here.
+  if (item == this || (!item->children_.empty() && IsInside(item)))
+    throw EBarItemError(L"A toolbar item cannot be inserted into itself or one of its own subitems");
   children_.insert(children_.begin() + newIndex, item);
   item->parent_ = this;
   Notify(this, false, TBarItemChangedAction::tbicSubitemsBeginUpdate, 0, nullptr);
@@ -112,7 +116,15 @@ void TBarCustomItem::Remove(TBarCustomItem* item) {
 }
 
 void TBarCustomItem::Clear() {
-  while (!children_.empty()) delete children_.back();
+  // Leaves first, the last child's deepest descendant before everything else, as a recursive destruction would
+  // free them; a loop rather than recursion, since the depth is the application's data.
+  TBarCustomItem* node = this;
+  while (!children_.empty()) {
+    while (!node->children_.empty()) node = node->children_.back();
+    TBarCustomItem* parent = node->parent_;
+    delete node;
+    node = parent;
+  }
 }
 
 void TBarCustomItem::Move(int curIndex, int newIndex) {
@@ -347,17 +359,32 @@ void TBarCustomItem::SetOptions(TBarItemOptions value) {
   RecalcOptions();
 }
 
-void TBarCustomItem::RecalcOptions() {
+bool TBarCustomItem::IsInside(const TBarCustomItem* ancestor) const {
+  for (const TBarCustomItem* item = this; item; item = item->parent_)
+    if (item == ancestor) return true;
+  return false;
+}
+
+void TBarCustomItem::RecalcOwnOptions() {
   TBarItemOptions inherited;
   if (inheritOptions_ && parent_) inherited = parent_->effectiveOptions_ - TBarItemOption::tboDefault;
   const TBarItemOptions options = Normalise((inherited - maskOptions_) + options_);
-  if (options != effectiveOptions_) {
-    const bool layoutChanged = (options * kLayoutOptions) != (effectiveOptions_ * kLayoutOptions);
-    effectiveOptions_ = options;
-    if (layoutChanged) Change(true);
+  if (options == effectiveOptions_) return;
+  const bool layoutChanged = (options * kLayoutOptions) != (effectiveOptions_ * kLayoutOptions);
+  effectiveOptions_ = options;
+  if (layoutChanged) Change(true);
+}
+
+void TBarCustomItem::RecalcOptions() {
+  // Parents before their children, in child order; an explicit stack, since the depth is the application's data.
+  std::vector<TBarCustomItem*> pending{this};
+  while (!pending.empty()) {
+    TBarCustomItem* item = pending.back();
+    pending.pop_back();
+    item->RecalcOwnOptions();
+    for (auto child = item->children_.rbegin(); child != item->children_.rend(); ++child)
+      if ((*child)->inheritOptions_) pending.push_back(*child);
   }
-  for (TBarCustomItem* child : children_)
-    if (child->inheritOptions_) child->RecalcOptions();
 }
 
 void TBarCustomItem::SetLinkSubitems(TBarCustomItem* value) {
@@ -409,22 +436,32 @@ String TBarCustomItem::GetHintText() const {
 }
 
 TBarCustomItem* TBarCustomItem::FindItemWithShortCut(TShortCut shortCut, TBarCustomItem*& topmostParent) {
-  return FindItemWithShortCutAt(shortCut, topmostParent, 0);
-}
-
-TBarCustomItem* TBarCustomItem::FindItemWithShortCutAt(TShortCut shortCut, TBarCustomItem*& topmostParent, int depth) {
-  TBarCustomItem* source = this;
-  while (source->linkSubitems_) {
-    if (++depth > kMaxLinkDepth) return nullptr;
-    source = source->linkSubitems_;
-  }
-  for (TBarCustomItem* child : source->children_) {
-    if (child->shortCut_ == shortCut) return child;
-    TBarCustomItem* below = nullptr;
-    if (TBarCustomItem* found = child->FindItemWithShortCutAt(shortCut, below, depth)) {
-      topmostParent = child;
-      return found;
+  // Depth first, children in order, each item before what lies below it; an explicit stack, since the depth is
+  // the application's data. Link hops count along each path, so that endless links end the path.
+  struct TPending {
+    TBarCustomItem* Item;
+    int LinkDepth;
+    TBarCustomItem* Topmost;  // the child of this item the path went through; null for this item's own children
+  };
+  std::vector<TPending> pending{{this, 0, nullptr}};
+  bool isRoot = true;
+  while (!pending.empty()) {
+    const TPending current = pending.back();
+    pending.pop_back();
+    if (!isRoot && current.Item->shortCut_ == shortCut) {
+      if (current.Topmost) topmostParent = current.Topmost;
+      return current.Item;
     }
+    TBarCustomItem* source = current.Item;
+    int depth = current.LinkDepth;
+    while (source->linkSubitems_ && depth <= kMaxLinkDepth) {
+      ++depth;
+      source = source->linkSubitems_;
+    }
+    if (depth > kMaxLinkDepth) continue;
+    for (auto child = source->children_.rbegin(); child != source->children_.rend(); ++child)
+      pending.push_back({*child, depth, isRoot ? nullptr : (current.Topmost ? current.Topmost : current.Item)});
+    isRoot = false;
   }
   return nullptr;
 }
@@ -434,7 +471,9 @@ bool TBarCustomItem::IsShortCut(TMessage& message) {
   if (shortCut == 0) return false;
   TBarCustomItem* found = nullptr;
   bool walking = true;
-  while (walking) {
+  // Menus built on demand may move the item away at every look; after this many fresh starts the key is not ours.
+  for (int start = 0; walking; ++start) {
+    if (start == kMaxShortCutSearches) return false;
     TBarCustomItem* topmost = nullptr;
     found = FindItemWithShortCut(shortCut, topmost);
     if (!found) return false;

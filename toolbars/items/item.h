@@ -256,13 +256,15 @@ class TBarCustomItem : public TComponent {
   };
 
   void RecalcOptions();
+  void RecalcOwnOptions();
+  // This item is ancestor or lies below it.
+  bool IsInside(const TBarCustomItem* ancestor) const;
   void UncheckGroup();
   void SwapImageList(TCustomImageList*& field, std::unique_ptr<TChangeLink>& link, TCustomImageList* value,
                      void (TBarCustomItem::*handler)(TObject*));
   void ImagesChanged(TObject* sender);
   void SubMenuImagesChanged(TObject* sender);
   void DoActionChange(TObject* sender);
-  TBarCustomItem* FindItemWithShortCutAt(TShortCut shortCut, TBarCustomItem*& topmostParent, int depth);
 
   std::unique_ptr<TBarCustomItemActionLink> actionLink_;
   bool autoCheck_ = false;

@@ -218,7 +218,7 @@ void StopPopups() {
 }  // namespace
 
 const TUnit& PopupsUnit() {
-  static const TUnit unit{L"toolbar pop-ups", &StartPopups, &StopPopups, {&ToolbarsUnit()}};
+  static const TUnit unit{L"toolbar pop-ups", &StartPopups, &StopPopups, {&ControlsUnit()}};
   return unit;
 }
 

@@ -64,7 +64,7 @@ class TBarPopupWindow : public TBarPopupWindowBase {
 };
 
 // Pop-up windows and menu tracking: installs TBarPopupWindow as the items' pop-up window and the framework's
-// tracking loop.
+// tracking loop. The toolbar framework's unit starts it.
 const TUnit& PopupsUnit();
 
 }  // namespace toolbars

@@ -10,6 +10,7 @@
 #include "framework/win_control.h"
 #include "toolbars/common/bar_common.h"
 #include "toolbars/items/bar_image_list.h"
+#include "toolbars/items/drag_cursors.h"
 #include "toolbars/popups/item_drag.h"
 #include "toolbars/popups/popup_window_base.h"
 #include "toolbars/popups/tracking.h"

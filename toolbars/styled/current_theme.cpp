@@ -1,21 +1,28 @@
 #include "toolbars/styled/current_theme.h"
 
-#include "toolbars/theme/theme_registry.h"
+#include "toolbars/styled/styled_nexus.h"
 
 namespace toolbars {
 
 namespace {
 
-TStyledTheme* chosenTheme = nullptr;
+TStyledTheme* themeInFront = nullptr;
+
+TStyledTheme* NexusTheme() {
+  const TStyledNexus* nexus = ExistingStyledNexus();
+  return nexus ? nexus->Theme() : nullptr;
+}
 
 }  // namespace
 
-TStyledTheme* CurrentTheme() {
-  if (chosenTheme) return chosenTheme;
-  const auto& registry = ThemeRegistry();
-  return registry.empty() ? nullptr : registry.front().Instance.get();
+TStyledTheme* CurrentTheme() { return themeInFront ? themeInFront : NexusTheme(); }
+
+TStyledTheme* SetCurrentThemeInstance(TStyledTheme* theme) {
+  TStyledTheme* previous = themeInFront;
+  themeInFront = theme;
+  return previous;
 }
 
-void SetCurrentThemeInstance(TStyledTheme* theme) { chosenTheme = theme; }
+bool IsThemeInUse(const TStyledTheme* theme) { return theme && (theme == themeInFront || theme == NexusTheme()); }
 
 }  // namespace toolbars

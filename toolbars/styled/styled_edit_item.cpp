@@ -10,6 +10,7 @@
 #include "toolbars/popups/popup_window_base.h"
 #include "toolbars/styled/current_theme.h"
 #include "toolbars/styled/styled_item_viewer.h"
+#include "toolbars/styled/styled_popup_window.h"
 #include "toolbars/styled/view_queries.h"
 #include "toolbars/views/view.h"
 #include "toolbars/views/viewer_canvas.h"
@@ -102,6 +103,10 @@ void TStyledEditItem::GetPopupPosition(TBarView* parentView, TBarPopupWindowBase
                                        TBarPopupPositionRec& rec) {
   TBarEditItem::GetPopupPosition(parentView, popupWindow, rec);
   rec.PlaySound = !IsViewType(GetViewType(parentView), vtListPopup);
+}
+
+TBarPopupWindowClass TStyledEditItem::GetPopupWindowClass() const {
+  return TBarPopupWindowClass::Of<TStyledPopupWindow>();
 }
 
 void TStyledEditItem::DoBeginEdit(TBarEditItemViewer* viewer) {

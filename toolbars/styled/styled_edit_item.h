@@ -51,6 +51,8 @@ class TStyledEditItem : public TBarEditItem {
 
   TBarItemViewerClass GetItemViewerClass(TBarView* view) const override;
   void GetPopupPosition(TBarView* parentView, TBarPopupWindowBase* popupWindow, TBarPopupPositionRec& rec) override;
+  // The themed pop-up window.
+  TBarPopupWindowClass GetPopupWindowClass() const override;
   void DoBeginEdit(TBarEditItemViewer* viewer) override;
   virtual void DoChange(const String& text);
   virtual int GetImageIndex() const { return ImageIndex(); }

@@ -8,6 +8,7 @@
 #include "toolbars/styled/current_theme.h"
 #include "toolbars/styled/styled_edit_item.h"
 #include "toolbars/styled/styled_item_viewer.h"
+#include "toolbars/styled/styled_popup_window.h"
 #include "toolbars/views/view.h"
 
 namespace toolbars {
@@ -56,9 +57,18 @@ TBarItemViewerClass TStyledCustomItem::GetItemViewerClass(TBarView* view) const 
 
 void TStyledCustomItem::GetPopupPosition(TBarView* parentView, TBarPopupWindowBase* popupWindow,
                                          TBarPopupPositionRec& rec) {
+  PlaceStyledPopup(this, parentView, popupWindow, rec);
+}
+
+TBarPopupWindowClass TStyledCustomItem::GetPopupWindowClass() const {
+  return TBarPopupWindowClass::Of<TStyledPopupWindow>();
+}
+
+void PlaceStyledPopup(TBarCustomItem* item, TBarView* parentView, TBarPopupWindowBase* popupWindow,
+                      TBarPopupPositionRec& rec) {
   TStyledTheme* theme = CurrentTheme();
   if (!theme || !theme->BooleanMetric(1) || rec.PositionAsSubmenu || !parentView) {
-    TBarCustomItem::GetPopupPosition(parentView, popupWindow, rec);
+    item->TBarCustomItem::GetPopupPosition(parentView, popupWindow, rec);
     return;
   }
   // A drop-down overlaps its item by one pixel, so the item and the pop-up's frame read as one shape.
@@ -66,7 +76,7 @@ void TStyledCustomItem::GetPopupPosition(TBarView* parentView, TBarPopupWindowBa
   (vertical ? rec.X : rec.Y) += vertical ? 1 : -1;
   --rec.W;
   --rec.H;
-  TBarCustomItem::GetPopupPosition(parentView, popupWindow, rec);
+  item->TBarCustomItem::GetPopupPosition(parentView, popupWindow, rec);
   ++rec.W;
   ++rec.H;
 }

@@ -56,6 +56,8 @@ class TStyledCustomItem : public TBarCustomItem {
                                    TBarPopupAlignment alignment) override;
   TBarItemViewerClass GetItemViewerClass(TBarView* view) const override;
   void GetPopupPosition(TBarView* parentView, TBarPopupWindowBase* popupWindow, TBarPopupPositionRec& rec) override;
+  // The themed pop-up window.
+  TBarPopupWindowClass GetPopupWindowClass() const override;
   const TPublishedTable& PublishedTable() const override;
 
   TAdjustFontEvent OnAdjustFont;
@@ -109,6 +111,11 @@ class TStyledSeparatorItem : public TBarSeparatorItem {
  private:
   int size_ = -1;
 };
+
+// Places item's pop-up the framework's way; a theme that asks for themed placement (BooleanMetric 1) has a
+// drop-down overlap its item by one pixel.
+void PlaceStyledPopup(TBarCustomItem* item, TBarView* parentView, TBarPopupWindowBase* popupWindow,
+                      TBarPopupPositionRec& rec);
 
 // Registers the themed item classes for stored forms.
 const TUnit& StyledItemsUnit();

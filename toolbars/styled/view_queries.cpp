@@ -9,18 +9,13 @@
 
 namespace toolbars {
 
-namespace {
-
-int ImpliedViewType(TBarView* view) {
-  if (!view->IsPopup()) return vtToolbar;
-  TBarCustomItem* parent = view->ParentItem();
-  if (parent && parent->Count() == 1 && ObjectAs<TStyledCustomList>(parent->ItemAt(0))) return vtListPopup;
-  if (ObjectAs<TStyledEditItem>(parent)) return vtToolBoxPopup;
-  if (auto* styled = ObjectAs<TStyledCustomItem>(parent); styled && styled->ToolBoxPopup()) return vtToolBoxPopup;
+int PopupViewTypeOf(TBarCustomItem* parentItem) {
+  if (parentItem && parentItem->Count() == 1 && ObjectAs<TStyledCustomList>(parentItem->ItemAt(0)))
+    return vtListPopup;
+  if (ObjectAs<TStyledEditItem>(parentItem)) return vtToolBoxPopup;
+  if (auto* styled = ObjectAs<TStyledCustomItem>(parentItem); styled && styled->ToolBoxPopup()) return vtToolBoxPopup;
   return vtPopupMenu;
 }
-
-}  // namespace
 
 int GetViewTypeOf(TControl* control) {
   return control ? static_cast<int>(control->Perform(CM_STYLEDVIEWTYPE, 0, 0)) : 0;
@@ -29,7 +24,8 @@ int GetViewTypeOf(TControl* control) {
 int GetViewType(TBarView* view) {
   if (!view) return 0;
   const int answer = GetViewTypeOf(view->Window());
-  return answer != 0 ? answer : ImpliedViewType(view);
+  if (answer != 0) return answer;
+  return view->IsPopup() ? PopupViewTypeOf(view->ParentItem()) : vtToolbar;
 }
 
 TColor GetEffectiveColor(TControl* control) {

@@ -61,34 +61,16 @@ TStyledThemeManager::~TStyledThemeManager() {
   DeallocateHWnd(window_);
 }
 
-void TStyledThemeManager::AddNotification(TObject* subscriber) {
-  if (std::find(notifies_.begin(), notifies_.end(), subscriber) == notifies_.end()) notifies_.push_back(subscriber);
-}
+void TStyledThemeManager::AddNotification(TObject* subscriber) { notifies_.Add(subscriber); }
 
-void TStyledThemeManager::RemoveNotification(TObject* subscriber) {
-  auto found = std::find(notifies_.begin(), notifies_.end(), subscriber);
-  if (found == notifies_.end()) return;
-  const size_t index = static_cast<size_t>(found - notifies_.begin());
-  notifies_.erase(found);
-  // Unsigned wrap-round is fine: the broadcast's loop steps on before it reads again.
-  if (broadcasting_ && index <= broadcastIndex_) --broadcastIndex_;
-}
+void TStyledThemeManager::RemoveNotification(TObject* subscriber) { notifies_.Remove(subscriber); }
 
 LRESULT TStyledThemeManager::Broadcast(UINT msg, WPARAM wParam, LPARAM lParam) {
-  TMessage message{msg, wParam, lParam, 0};
-  const bool outer = !broadcasting_;
-  const size_t saved = broadcastIndex_;
-  broadcasting_ = true;
-  // A subscriber may leave (or free another) while it is told: the index follows the list.
-  for (broadcastIndex_ = 0; broadcastIndex_ < notifies_.size(); ++broadcastIndex_)
-    notifies_[broadcastIndex_]->Dispatch(message);
-  broadcasting_ = !outer;
-  broadcastIndex_ = saved;
-  return message.Result;
+  return notifies_.Broadcast(msg, wParam, lParam);
 }
 
 void TStyledThemeManager::NotifyChange() {
-  if (notifies_.empty()) return;
+  if (notifies_.Empty()) return;
   for (WPARAM code : {tcBeforeChange, tcRebuildColors, tcAfterChange}) Broadcast(CM_STYLEDSYSCOMMAND, code, 0);
 }
 

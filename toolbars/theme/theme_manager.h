@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/visual_styles.h"
+#include "toolbars/theme/subscriber_list.h"
 #include "toolbars/theme/theme.h"
 
 struct TUnit;
@@ -68,7 +69,7 @@ class TStyledThemeManager : public TObject {
 
   bool UseVisualStyles() const { return useVisualStyles_; }
   int FlatMenuSetting() const { return flatMenuSetting_; }
-  const std::vector<TObject*>& Notifies() const { return notifies_; }
+  const std::vector<TObject*>& Notifies() const { return notifies_.Items(); }
   HWND WindowHandle() const { return window_; }
 
   void AddNotification(TObject* subscriber);
@@ -91,10 +92,7 @@ class TStyledThemeManager : public TObject {
 
   bool useVisualStyles_ = true;
   int flatMenuSetting_ = fmAutomatic;
-  std::vector<TObject*> notifies_;
-  // The subscriber a broadcast is at, kept right when subscribers leave during it.
-  size_t broadcastIndex_ = 0;
-  bool broadcasting_ = false;
+  TSubscriberList notifies_;
   HWND window_ = nullptr;
   std::array<std::unique_ptr<TThemeData>, kThemeStyleCount> styles_;
 };

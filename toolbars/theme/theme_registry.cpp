@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/sys_utils.h"
+#include "toolbars/styled/current_theme.h"
 
 namespace toolbars {
 
@@ -57,7 +58,9 @@ void ReleaseTheme(TStyledTheme*& theme) {
   auto found = std::find_if(entries.begin(), entries.end(),
                             [theme](const TThemeRegistryEntry& entry) { return entry.Instance.get() == theme; });
   if (found == entries.end()) throw EStyledThemeError(L"Cannot release theme");
-  if (found->RefCount < 1) throw EStyledThemeError(L"Cannot release theme " + found->Name);
+  // The last use of a theme painters still reach is never given up: they would paint with freed memory.
+  if (found->RefCount < 1 || (found->RefCount == 1 && IsThemeInUse(theme)))
+    throw EStyledThemeError(L"Cannot release theme " + found->Name);
   if (--found->RefCount == 0) {
     found->Instance.reset();
     theme = nullptr;

@@ -36,8 +36,8 @@ bool IsThemeRegistered(const String& name);
 // whether the application is active; counts one more use. Null while nothing is registered.
 TStyledTheme* AcquireTheme(const String& name);
 // Counts one use less of the entry holding theme; the last use frees the instance and sets theme to null.
-// Raises "Cannot release theme <name>" when the entry has no use left, "Cannot release theme" when no entry
-// holds theme.
+// Raises "Cannot release theme <name>" when the entry has no use left or its last use would free a theme still
+// in use (current_theme.h), "Cannot release theme" when no entry holds theme.
 void ReleaseTheme(TStyledTheme*& theme);
 const std::vector<TThemeRegistryEntry>& ThemeRegistry();
 // Empties the registry at shut-down. A theme still acquired stays with whoever holds it.

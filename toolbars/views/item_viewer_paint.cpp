@@ -40,6 +40,20 @@ void DrawCheckMark(HDC dc, const RECT& cell, COLORREF color) {
   DeleteObject(pen);
 }
 
+// The arrow of a drop-down or split button: a triangle pointing down, rows of 5, 3 and 1 pixels, centred.
+constexpr int kDownArrowRows = 3;
+
+void DrawDownArrow(HDC dc, const RECT& area, COLORREF color) {
+  const int left = (area.left + area.right) / 2 - (kDownArrowRows - 1);
+  const int top = (area.top + area.bottom - kDownArrowRows) / 2;
+  HBRUSH brush = CreateSolidBrush(color);
+  for (int row = 0; row < kDownArrowRows; ++row) {
+    const RECT line{left + row, top + row, left + 2 * (kDownArrowRows - 1) + 1 - row, top + row + 1};
+    FillRect(dc, &line, brush);
+  }
+  DeleteObject(brush);
+}
+
 void DrawFilledEdge(HDC dc, RECT rect, UINT edge) { DrawEdge(dc, &rect, edge, BF_RECT | BF_MIDDLE); }
 
 void DrawImage(TCanvas* canvas, TCustomImageList* images, int x, int y, int index, bool enabled, bool pushed,
@@ -134,7 +148,7 @@ void TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isS
       RECT glyph = arrow;
       glyph.right -= split ? 2 : 0;
       if (isPushed && !split) OffsetRect(&glyph, 1, 1);
-      DrawMenuGlyph(dc, glyph, DFCS_MENUARROW, ColorToRGB(showEnabled ? textColor : clGrayText));
+      DrawDownArrow(dc, glyph, ColorToRGB(showEnabled ? textColor : clGrayText));
       if (dropdown)
         (vertical ? content.bottom : content.right) -= kDropdownArrowSize;
       else

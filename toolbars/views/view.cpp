@@ -3,10 +3,13 @@
 #include "toolbars/views/view.h"
 
 #include <algorithm>
+#include <iterator>
+#include <unordered_map>
 
 #include "framework/win_control.h"
 #include "toolbars/items/item_kinds.h"
 #include "toolbars/popups/popup_window_base.h"
+#include "toolbars/views/deferred_layout.h"
 #include "toolbars/views/item_viewer.h"
 
 namespace toolbars {
@@ -38,6 +41,7 @@ TBarView::~TBarView() {
   }
   CloseChildPopups();
   StopAllTimers();
+  CancelDeferredLayout(this);
   if (curParentItem_) curParentItem_->UnregisterNotification(TBarItemChangedProc(this, &TBarView::ItemNotification));
   if (parentItem_) parentItem_->UnregisterNotification(TBarItemChangedProc(this, &TBarView::LinkNotification));
   SendFreeNotifications();
@@ -188,8 +192,9 @@ void TBarView::ClearViewerReferences(TBarItemViewer* viewer) {
     mouseOverSelected_ = false;
   }
   if (priorityList_) {
-    auto found = std::find(priorityList_->begin(), priorityList_->end(), viewer);
-    if (found != priorityList_->end()) priorityList_->erase(found);
+    // From the end: viewers join it at the end, and a clearing parent frees its last children first.
+    auto found = std::find(priorityList_->rbegin(), priorityList_->rend(), viewer);
+    if (found != priorityList_->rend()) priorityList_->erase(std::next(found).base());
     if (priorityList_->empty()) priorityList_.reset();
   }
 }
@@ -199,6 +204,23 @@ void TBarView::FreeViewer(size_t index) {
   viewers_.erase(viewers_.begin() + static_cast<ptrdiff_t>(index));
 }
 
+int TBarView::OwnChildViewerPosition(int index, const TBarCustomItem* item) const {
+  const int front = internalViewersAtFront_;
+  const int end = ViewerCount() - internalViewersAtBack_;
+  // Appending (the common case) and the place of a view without hidden items or groups: found at once.
+  if (index >= curParentItem_->Count() - 1) return end;
+  const TBarCustomItem* next = curParentItem_->ItemAt(index + 1);
+  if (front + index < end && viewers_[static_cast<size_t>(front + index)]->Item() == next) return front + index;
+  // Otherwise before the viewer of the first later sibling that has one: the siblings are numbered once.
+  std::unordered_map<const TBarCustomItem*, int> later;
+  for (int i = index + 1; i < curParentItem_->Count(); ++i) later.emplace(curParentItem_->ItemAt(i), i);
+  for (int i = front; i < end; ++i) {
+    const TBarCustomItem* shown = viewers_[static_cast<size_t>(i)]->Item();
+    if (shown != item && shown->Parent() == curParentItem_ && later.count(shown)) return i;
+  }
+  return end;
+}
+
 void TBarView::InsertViewersFor(TBarCustomItem* parent, int index, TBarCustomItem* item) {
   if (!AcceptsViewerFor(item)) return;
   InvalidatePositions();
@@ -206,13 +228,7 @@ void TBarView::InsertViewersFor(TBarCustomItem* parent, int index, TBarCustomIte
   int position = end;
   bool ownChild = parent == curParentItem_;
   if (ownChild) {
-    for (int i = internalViewersAtFront_; i < end; ++i) {
-      TBarCustomItem* shown = viewers_[static_cast<size_t>(i)]->Item();
-      if (shown->Parent() == curParentItem_ && shown != item && curParentItem_->IndexOf(shown) > index) {
-        position = i;
-        break;
-      }
-    }
+    position = OwnChildViewerPosition(index, item);
   } else {
     // A child of an embedded group shown here: its place lies inside the group's run of viewers.
     if (customizing_) return;
@@ -236,9 +252,14 @@ void TBarView::InsertViewersFor(TBarCustomItem* parent, int index, TBarCustomIte
   }
 }
 
-void TBarView::DeleteViewersFor(TBarCustomItem* item) {
-  // From the end, where a clearing parent takes its children away.
-  for (size_t i = viewers_.size(); i-- > 0;) {
+void TBarView::DeleteViewersFor(TBarCustomItem* item, int index) {
+  // Where the item's viewer lies in a view without hidden items or groups; else from the end, where a clearing
+  // parent takes its children away.
+  size_t start = viewers_.size();
+  const size_t guess = static_cast<size_t>(internalViewersAtFront_) + static_cast<size_t>(std::max(index, 0));
+  if (item->Parent() == curParentItem_ && guess < viewers_.size() && viewers_[guess]->Item() == item)
+    start = guess + 1;
+  for (size_t i = start; i-- > 0;) {
     if (viewers_[i]->Item() != item) continue;
     InvalidatePositions();
     FreeViewer(i);
@@ -270,7 +291,7 @@ void TBarView::ItemNotification(TBarCustomItem* ancestor, bool relayed, TBarItem
       InsertViewersFor(ancestor, index, item);
       break;
     case TBarItemChangedAction::tbicDeleting:
-      DeleteViewersFor(item);
+      DeleteViewersFor(item, index);
       break;
     case TBarItemChangedAction::tbicSubitemsChanged:
       RecreateAllViewers();

@@ -114,7 +114,11 @@ class TBarView : public TComponent {
   // Layout (view_layout.cpp).
   bool ValidPositions() const { return validPositions_; }
   void ValidatePositions();
+  // Lays out unless an update bracket is open or the items are loading; a view on screen lays out when the thread
+  // next takes a message (see deferred_layout.h).
   void TryValidatePositions();
+  // The deferred layout itself.
+  void ValidateDeferredPositions();
   virtual void InvalidatePositions();
   SIZE UpdatePositions();
   void BeginUpdate();
@@ -207,13 +211,17 @@ class TBarView : public TComponent {
   bool AcceptsViewerFor(const TBarCustomItem* child) const;
   TBarItemViewer* InsertViewer(TBarCustomItem* item, int position, bool addToPriority);
   void InsertViewersFor(TBarCustomItem* parent, int index, TBarCustomItem* item);
-  void DeleteViewersFor(TBarCustomItem* item);
+  void DeleteViewersFor(TBarCustomItem* item, int index);
+  // Where the viewer of curParentItem_'s child at index goes.
+  int OwnChildViewerPosition(int index, const TBarCustomItem* item) const;
   void RecreateViewersFor(TBarCustomItem* item);
   void FreeViewer(size_t index);
   void ClearViewerReferences(TBarItemViewer* viewer);
   void InitiateActions();
+  bool MayValidatePositions() const;
   void PaintOffscreen();
   void DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect);
+  bool PaintsAsSelected(const TBarItemViewer* viewer) const;
   bool IsInWindow(POINT screenPoint, POINT& clientPoint) const;
 
   std::vector<std::unique_ptr<TBarItemViewer>> viewers_;

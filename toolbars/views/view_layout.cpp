@@ -5,6 +5,7 @@
 
 #include "framework/win_control.h"
 #include "toolbars/items/item_kinds.h"
+#include "toolbars/views/deferred_layout.h"
 #include "toolbars/views/item_viewer.h"
 #include "toolbars/views/view.h"
 
@@ -561,10 +562,23 @@ void TBarView::ValidatePositions() {
   if (!validPositions_) UpdatePositions();
 }
 
+bool TBarView::MayValidatePositions() const {
+  return updateCount_ == 0 &&
+         !(parentItem_ && (parentItem_->IsLoading() || (parentItem_->Owner() && parentItem_->Owner()->IsLoading())));
+}
+
 void TBarView::TryValidatePositions() {
-  if (updateCount_ == 0 &&
-      !(parentItem_ && (parentItem_->IsLoading() || (parentItem_->Owner() && parentItem_->Owner()->IsLoading()))))
+  if (!MayValidatePositions() || validPositions_) return;
+  // On screen the layout waits for the end of the current run of changes, so that filling a shown view item by
+  // item costs one layout, not one per item.
+  if (window_ && window_->HandleAllocated() && IsWindowVisible(window_->Handle()))
+    DeferLayout(this);
+  else
     ValidatePositions();
+}
+
+void TBarView::ValidateDeferredPositions() {
+  if (MayValidatePositions()) ValidatePositions();
 }
 
 void TBarView::InvalidatePositions() {

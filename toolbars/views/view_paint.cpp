@@ -5,6 +5,8 @@
 #include "framework/win_control.h"
 #include "toolbars/items/bar_image_list.h"
 #include "toolbars/items/item_kinds.h"
+#include "toolbars/popups/item_drag.h"
+#include "toolbars/popups/tracking.h"
 #include "toolbars/views/item_viewer.h"
 #include "toolbars/views/view.h"
 
@@ -40,6 +42,15 @@ class TViewerOrigin {
 
 }  // namespace
 
+bool TBarView::PaintsAsSelected(const TBarItemViewer* viewer) const {
+  const TBarCustomItem* item = viewer->Item();
+  // While the owner's menu for an entry is up, that entry stays highlighted wherever the pointer goes.
+  if (ContextMenuState.Active && ContextMenuState.Link != 0 && item->DragLink() == ContextMenuState.Link) return true;
+  if (DragSource == 0) return viewer == selected_;
+  // During a drag the dragged entry stays highlighted, and so does an open submenu the pointer passes through.
+  return item->DragLink() == DragSource || (viewer == selected_ && item->Count() > 0);
+}
+
 void TBarView::InvalidateViewer(TBarItemViewer* viewer) {
   if (!validPositions_ || !window_ || !window_->HandleAllocated() || !viewer || !viewer->Show() ||
       IsRectEmpty(&viewer->BoundsRect()) || ObjectAs<TBarControlItem>(viewer->Item()))
@@ -68,7 +79,7 @@ void TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen)
   }
   const RECT bounds = viewer->BoundsRect();
   if (!viewer->Show() || IsRectEmpty(&bounds) || ObjectAs<TBarControlItem>(viewer->Item())) return;
-  const bool isSelected = viewer == selected_;
+  const bool isSelected = PaintsAsSelected(viewer);
   const bool isPushed = isSelected && (viewer == openViewer_ || (mouseOverSelected_ && mouseButtonDown_));
   const bool toolbarStyle = viewer->IsToolbarStyle();
   const int width = bounds.right - bounds.left;
