@@ -14,6 +14,7 @@
 #include "bench/bench_timing.h"
 #include "framework/graphics.h"
 #include "framework/startup.h"
+#include "framework/streams.h"
 #include "tree/base_tree.h"
 #include "tree/tree_unit.h"
 
@@ -153,6 +154,59 @@ double KeyFromTop(TBaseTree& tree, WORD key) {
     SendMessageW(tree.Handle(), WM_KEYDOWN, VK_HOME, 1);
     return TimeOf([&] { SendMessageW(tree.Handle(), WM_KEYDOWN, key, 1); });
   });
+}
+
+// The shortest of a few runs of work: the fairest figure on a machine that does other things too.
+template <class TWork>
+double BestOf(int runs, TWork work) {
+  double best = 1e30;
+  for (int run = 0; run < runs; ++run) best = std::min(best, work());
+  return best;
+}
+
+// Seconds to insert count nodes each before the first top-level node, inside an update bracket.
+double InsertFirst(std::uint32_t count) {
+  TBaseTree tree(nullptr);
+  double start = Seconds();
+  tree.BeginUpdate();
+  for (std::uint32_t i = 0; i < count; ++i) tree.InsertNode(tree.GetFirstNoInit(), TTreeNodeAttachMode::amInsertBefore);
+  tree.EndUpdate();
+  return Seconds() - start;
+}
+
+// Seconds to delete count top-level nodes one by one, always the first, inside an update bracket.
+double DeleteFirst(std::uint32_t count) {
+  TBaseTree tree(nullptr);
+  tree.SetRootNodeCount(count);
+  double start = Seconds();
+  tree.BeginUpdate();
+  for (std::uint32_t i = 0; i < count; ++i) tree.DeleteNode(tree.GetFirstNoInit());
+  tree.EndUpdate();
+  return Seconds() - start;
+}
+
+// Seconds to build count nodes (nested one in the other, or all on the top level), save them, load them into a
+// second tree and delete them there.
+double BuildSaveLoadDelete(std::uint32_t count, bool nested) {
+  TBaseTree tree(nullptr);
+  TBaseTree copy(nullptr);
+  TMemoryStream stream;
+  double start = Seconds();
+  tree.BeginUpdate();
+  PTreeNode parent = nullptr;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    PTreeNode node = tree.AddChild(parent);
+    if (nested) parent = node;
+  }
+  tree.EndUpdate();
+  tree.SaveToStream(stream);
+  stream.SetPosition(0);
+  copy.LoadFromStream(stream);
+  if (nested)
+    copy.DeleteNode(copy.GetFirstNoInit());
+  else
+    copy.DeleteChildren(nullptr);
+  return Seconds() - start;
 }
 
 }  // namespace
@@ -354,6 +408,27 @@ int main() {
     double page = KeyFromTop(tree, VK_NEXT);
     std::printf("End in 1,000,000 nodes: %.6f s; Page Down: %.6f s\n", end, page);
     targets.AtMost("end_vs_page_down", end / page, 2.0);
+  }
+
+  // Inserting before, and deleting, the first of many siblings: each costs the same however many follow.
+  {
+    double large = BestOf(3, [] { return InsertFirst(kHundredThousand); });
+    double small = BestOf(3, [] { return InsertFirst(kHundredThousand / 10); });
+    std::printf("100,000 inserts before the first node: %.4f s; 10,000: %.4f s\n", large, small);
+    Target("insert-first-100k-vs-10k", large / small, "<=", 12.0);
+    large = BestOf(3, [] { return DeleteFirst(kHundredThousand); });
+    small = BestOf(3, [] { return DeleteFirst(kHundredThousand / 10); });
+    std::printf("100,000 deletions of the first node: %.4f s; 10,000: %.4f s\n", large, small);
+    Target("delete-first-100k-vs-10k", large / small, "<=", 12.0);
+  }
+
+  // A chain nested a million deep costs what a million siblings cost.
+  {
+    double chain = BestOf(3, [] { return BuildSaveLoadDelete(kMillion, true); });
+    double siblings = BestOf(3, [] { return BuildSaveLoadDelete(kMillion, false); });
+    std::printf("build, save, load, delete: 1,000,000-deep chain %.3f s; 1,000,000 siblings %.3f s\n", chain,
+                siblings);
+    Target("deep-chain-1m", chain / siblings, "<=", 3.0);
   }
 
   DestroyWindow(host);
