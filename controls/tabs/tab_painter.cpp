@@ -15,10 +15,6 @@ constexpr int kRotatedDown = -900;
 constexpr wchar_t kMeasureText[] = L"Wt";
 constexpr int kCaptionPadding = 10;
 
-bool IsSide(TPcTabPosition position) {
-  return position == TPcTabPosition::pctpLeft || position == TPcTabPosition::pctpRight;
-}
-
 // No coordinate of a tab gets near this; products of tab sizes and row counts stop here, so no sum overflows.
 constexpr std::int64_t kMaxExtent = std::int64_t{1} << 24;
 
