@@ -6,6 +6,8 @@
 
 #include "paint_tree.h"
 #include "tree/scroll_bar_options.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
 
 namespace tree_test {
 namespace {
