@@ -11,12 +11,13 @@
 #include "gallery_images.h"
 #include "gallery_pages.h"
 #include "status_line.h"
-#include "toolbars/bars/tool_window.h"
-#include "toolbars/bars/toolbar.h"
-#include "toolbars/docks/dock.h"
 #include "toolbars/styled/custom_list.h"
+#include "toolbars/styled/styled_dock.h"
 #include "toolbars/styled/styled_edit_item.h"
 #include "toolbars/styled/styled_item.h"
+#include "toolbars/styled/styled_switcher.h"
+#include "toolbars/styled/styled_tool_window.h"
+#include "toolbars/styled/styled_toolbar.h"
 #include "toolbars/theme/theme_registry.h"
 #include "tree/string_tree.h"
 #include "tree_page.h"
@@ -38,15 +39,15 @@ class TRecentPagesList : public TStyledCustomList {
   int GetCount() override { return static_cast<int>(Entries.size()); }
 };
 
-TBarDock* MakeDock(TGalleryForm* form, TBarDockPosition position) {
-  auto* dock = new TBarDock(form);
+TStyledDock* MakeDock(TGalleryForm* form, TBarDockPosition position) {
+  auto* dock = new TStyledDock(form);
   dock->SetPosition(position);
   dock->SetParent(form);
   return dock;
 }
 
 template <class TBar>
-TBar* MakeBar(TGalleryForm* form, const wchar_t* caption, TBarDock* dock, int row, int pos) {
+TBar* MakeBar(TGalleryForm* form, const wchar_t* caption, TStyledDock* dock, int row, int pos) {
   auto* bar = new TBar(form);
   bar->SetCaption(caption);
   bar->SetDockRow(row);
@@ -92,11 +93,11 @@ void TGalleryForm::AddSeparator(TBarCustomItem* parent) { parent->Add(new TStyle
 void TGalleryForm::BuildBars() {
   images_ = MakeGalleryImages(this);
   topDock_ = MakeDock(this, TBarDockPosition::dpTop);
-  TBarDock* bottomDock = MakeDock(this, TBarDockPosition::dpBottom);
-  TBarDock* leftDock = MakeDock(this, TBarDockPosition::dpLeft);
+  TStyledDock* bottomDock = MakeDock(this, TBarDockPosition::dpBottom);
+  TStyledDock* leftDock = MakeDock(this, TBarDockPosition::dpLeft);
   MakeDock(this, TBarDockPosition::dpRight);
 
-  menuBar_ = MakeBar<TBarCustomToolbar>(this, L"Menu bar", topDock_, 0, 0);
+  menuBar_ = MakeBar<TStyledToolbar>(this, L"Menu bar", topDock_, 0, 0);
   menuBar_->SetMenuBar(true);
   menuBar_->SetImages(images_);
   menuBar_->Items()->SetSubMenuImages(images_);
@@ -109,8 +110,8 @@ void TGalleryForm::BuildBars() {
   BuildMenus();
 }
 
-void TGalleryForm::BuildStandardBar(TBarDock* dock) {
-  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Standard", dock, 1, 0);
+void TGalleryForm::BuildStandardBar(TStyledDock* dock) {
+  auto* bar = MakeBar<TStyledToolbar>(this, L"Standard", dock, 1, 0);
   bar->SetImages(images_);
   TBarCustomItem* items = bar->Items();
   auto* back = new TStyledSubmenuItem(this);
@@ -153,9 +154,9 @@ void TGalleryForm::BuildStandardBar(TBarDock* dock) {
   toolbarToggles_.push_back({bar, nullptr});
 }
 
-void TGalleryForm::BuildLinksBar(TBarDock* dock) {
+void TGalleryForm::BuildLinksBar(TStyledDock* dock) {
   // More links than the row has room for: the rest waits behind the chevron.
-  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Links", dock, 2, 700);
+  auto* bar = MakeBar<TStyledToolbar>(this, L"Links", dock, 2, 700);
   bar->SetImages(images_);
   for (const wchar_t* caption :
        {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games", L"Films", L"Travel", L"Recipes",
@@ -168,8 +169,8 @@ void TGalleryForm::BuildLinksBar(TBarDock* dock) {
   toolbarToggles_.push_back({bar, nullptr});
 }
 
-void TGalleryForm::BuildAddressBar(TBarDock* dock) {
-  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Address", dock, 2, 0);
+void TGalleryForm::BuildAddressBar(TStyledDock* dock) {
+  auto* bar = MakeBar<TStyledToolbar>(this, L"Address", dock, 2, 0);
   bar->SetImages(images_);
   auto* address = new TStyledEditItem(this);
   address->SetEditCaption(L"Address");
@@ -189,8 +190,8 @@ void TGalleryForm::BuildAddressBar(TBarDock* dock) {
   toolbarToggles_.push_back({bar, nullptr});
 }
 
-void TGalleryForm::BuildFavoritesWindow(TBarDock* dock) {
-  auto* window = MakeBar<TBarToolWindow>(this, L"Favorites", dock, 0, 0);
+void TGalleryForm::BuildFavoritesWindow(TStyledDock* dock) {
+  auto* window = MakeBar<TStyledToolWindow>(this, L"Favorites", dock, 0, 0);
   window->SetCloseButtonWhenDocked(true);
   window->SetClientAreaSize(180, 300);
   auto* list = new tree::TStringTree(this);
@@ -206,8 +207,8 @@ void TGalleryForm::BuildFavoritesWindow(TBarDock* dock) {
   toolbarToggles_.push_back({window, nullptr});
 }
 
-void TGalleryForm::BuildFindBar(TBarDock* dock) {
-  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Find", dock, 0, 0);
+void TGalleryForm::BuildFindBar(TStyledDock* dock) {
+  auto* bar = MakeBar<TStyledToolbar>(this, L"Find", dock, 0, 0);
   bar->SetCloseButtonWhenDocked(true);
   bar->SetImages(images_);
   auto* find = new TStyledEditItem(this);
@@ -229,7 +230,7 @@ void TGalleryForm::BuildFindBar(TBarDock* dock) {
 }
 
 void TGalleryForm::BuildFloatingBar() {
-  auto* bar = new TBarCustomToolbar(this);
+  auto* bar = new TStyledToolbar(this);
   bar->SetCaption(L"Tools");
   bar->SetImages(images_);
   bar->SetCloseButton(true);
@@ -344,6 +345,18 @@ void TGalleryForm::BuildMenus() {
     item->SetGroupIndex(2);
     themeItems_.push_back(item);
   }
+  AddSeparator(themes);
+  auto* stylesItem = new TStyledItem(this);
+  stylesItem->SetCaption(L"&Visual styles");
+  themes->Add(stylesItem);
+  stylesItem->SetChecked(switcher_->EnableXPStyles());
+  stylesItem->OnClick = [this, stylesItem](TObject*) {
+    RunCommand(L"Visual styles", [this, stylesItem] {
+      switcher_->SetEnableXPStyles(!switcher_->EnableXPStyles());
+      stylesItem->SetChecked(switcher_->EnableXPStyles());
+      Report(switcher_->EnableXPStyles() ? L"Visual styles on" : L"Visual styles off");
+    });
+  };
   SyncThemeItems();
 
   TBarCustomItem* help = AddMenu(root, L"&Help");

@@ -10,7 +10,7 @@
 #include "screenshot.h"
 #include "status_line.h"
 #include "toolbars/bars/toolbar.h"
-#include "toolbars/styled/current_theme.h"
+#include "toolbars/styled/styled_switcher.h"
 #include "toolbars/theme/theme_registry.h"
 #include "tree_page.h"
 
@@ -33,7 +33,9 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   SetBounds(work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2, width,
             height);
 
-  // Themed items paint nothing until a theme is chosen.
+  // Whoever switches the theme, the Themes menu's checks follow.
+  switcher_ = new TStyledSwitcher(this);
+  switcher_->OnThemeChange = [this](TObject*) { SyncThemeItems(); };
   SelectTheme(L"Default");
 
   status_ = new TStatusLine(this);
@@ -56,15 +58,6 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   Report(L"Ready");
 }
 
-TGalleryForm::~TGalleryForm() {
-  SetCurrentThemeInstance(nullptr);
-  // The form may outlive the theme units: a registry already shut down has left the theme to its holder.
-  if (theme_ && IsThemeRegistered(themeName_))
-    ReleaseTheme(theme_);
-  else
-    delete theme_;
-}
-
 bool TGalleryForm::ShowPage(int index) {
   if (index < 0 || index >= pages_->PageCount()) return false;
   pages_->SetActivePageIndex(index);
@@ -73,18 +66,14 @@ bool TGalleryForm::ShowPage(int index) {
 }
 
 bool TGalleryForm::SelectTheme(const String& name) {
-  const int entry = FindTheme(name);
-  if (entry < 0) return false;
-  TStyledTheme* theme = AcquireTheme(name);
-  SetCurrentThemeInstance(theme);
-  if (theme_) ReleaseTheme(theme_);
-  theme_ = theme;
-  themeName_ = ThemeRegistry()[static_cast<size_t>(entry)].Name;
-  SyncThemeItems();
+  if (!IsThemeRegistered(name)) return false;
+  switcher_->SetTheme(name);
   if (HandleAllocated())
     RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
   return true;
 }
+
+String TGalleryForm::ThemeName() const { return switcher_->Theme(); }
 
 bool TGalleryForm::IsShortCut(TMessage& message) {
   if (menuBar_ && menuBar_->Items()->IsShortCut(message)) return true;
@@ -121,8 +110,9 @@ void TGalleryForm::SavePicture() {
 void TGalleryForm::SyncThemeItems() {
   // The Themes menu lists the registry in its order.
   const auto& registry = ThemeRegistry();
+  const String current = ThemeName();
   for (size_t i = 0; i < themeItems_.size() && i < registry.size(); ++i)
-    themeItems_[i]->SetChecked(SameText(registry[i].Name, themeName_));
+    themeItems_[i]->SetChecked(SameText(registry[i].Name, current));
 }
 
 void TGalleryForm::SyncPageItems() {

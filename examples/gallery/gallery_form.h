@@ -15,9 +15,9 @@ class TPcPageControl;
 namespace toolbars {
 class TBarCustomItem;
 class TBarCustomToolbar;
-class TBarDock;
 class TBarCustomDockableWindow;
-class TStyledTheme;
+class TStyledDock;
+class TStyledSwitcher;
 }  // namespace toolbars
 
 class TFeedsPage;
@@ -28,13 +28,12 @@ class TTreePage;
 class TGalleryForm : public TForm {
   BC_CLASS(TGalleryForm, TForm)
   explicit TGalleryForm(TComponent* owner);
-  ~TGalleryForm() override;
 
   // Shows the page of that index in the page list; answers false for an index out of range.
   bool ShowPage(int index);
   // Makes the registered theme of that name the one every themed part paints with; false for an unknown name.
   bool SelectTheme(const String& name);
-  const String& ThemeName() const { return themeName_; }
+  String ThemeName() const;
 
   controls::TPcPageControl* Pages() const { return pages_; }
   TFeedsPage* FeedsPage() const { return feedsPage_; }
@@ -58,11 +57,11 @@ class TGalleryForm : public TForm {
 
   void BuildBars();
   void BuildMenus();
-  void BuildStandardBar(toolbars::TBarDock* dock);
-  void BuildAddressBar(toolbars::TBarDock* dock);
-  void BuildLinksBar(toolbars::TBarDock* dock);
-  void BuildFavoritesWindow(toolbars::TBarDock* dock);
-  void BuildFindBar(toolbars::TBarDock* dock);
+  void BuildStandardBar(toolbars::TStyledDock* dock);
+  void BuildAddressBar(toolbars::TStyledDock* dock);
+  void BuildLinksBar(toolbars::TStyledDock* dock);
+  void BuildFavoritesWindow(toolbars::TStyledDock* dock);
+  void BuildFindBar(toolbars::TStyledDock* dock);
   void BuildFloatingBar();
   toolbars::TBarCustomItem* AddMenu(toolbars::TBarCustomItem* parent, const wchar_t* caption);
   toolbars::TBarCustomItem* AddCommand(toolbars::TBarCustomItem* parent, const wchar_t* caption, TCommand command,
@@ -75,7 +74,7 @@ class TGalleryForm : public TForm {
   void SyncPageItems();
 
   TImageList* images_ = nullptr;
-  toolbars::TBarDock* topDock_ = nullptr;
+  toolbars::TStyledDock* topDock_ = nullptr;
   toolbars::TBarCustomToolbar* menuBar_ = nullptr;
   toolbars::TBarCustomDockableWindow* floatingBar_ = nullptr;
   controls::TPcPageControl* pages_ = nullptr;
@@ -85,7 +84,6 @@ class TGalleryForm : public TForm {
   std::vector<toolbars::TBarCustomItem*> themeItems_;
   std::vector<toolbars::TBarCustomItem*> pageItems_;
   std::vector<TToolbarToggle> toolbarToggles_;
-  toolbars::TStyledTheme* theme_ = nullptr;
-  String themeName_;
+  toolbars::TStyledSwitcher* switcher_ = nullptr;
   String lastCommand_;
 };
