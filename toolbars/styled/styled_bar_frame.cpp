@@ -28,6 +28,11 @@ int DockableViewType(const TBarCustomDockableWindow& window, int family) {
 
 TColor ParentEffectiveColor(const TBarCustomDockableWindow& window) { return GetEffectiveColor(window.Parent()); }
 
+bool ShowsDockPicture(const TBarCustomDockableWindow& window) {
+  const TBarDock* dock = window.Docked() ? window.CurrentDock() : nullptr;
+  return dock && dock->Background() && dock->Background()->UsingBackground() && dock->BackgroundOnToolbars();
+}
+
 void FillToolbarPaintInfo(TBarCustomDockableWindow& window, int viewType, TCloseButtonStates closeStates,
                           TStyledToolbarPaintInfo& info) {
   info = TStyledToolbarPaintInfo{};

@@ -88,8 +88,7 @@ void TStyledToolWindow::Dispatch(TMessage& message) {
       return;
     case WM_ERASEBKGND: {
       TStyledTheme* theme = CurrentTheme();
-      TBarDock* dock = Docked() ? CurrentDock() : nullptr;
-      if (!theme || (dock && dock->UsingBackground() && dock->BackgroundOnToolbars())) break;
+      if (!theme || ShowsDockPicture(*this)) break;
       PaintStyledClientBackground(theme, *this, reinterpret_cast<HDC>(message.WParam), ViewType(), EffectiveColor());
       message.Result = 1;
       return;

@@ -109,8 +109,7 @@ void TStyledToolbar::PaintNonClient(bool drawToDC, HDC dc, HRGN clip) {
 
 void TStyledToolbar::EraseBackground(TMessage& message) {
   TStyledTheme* theme = CurrentTheme();
-  TBarDock* dock = Docked() ? CurrentDock() : nullptr;
-  if (!theme || (dock && dock->UsingBackground() && dock->BackgroundOnToolbars())) {
+  if (!theme || ShowsDockPicture(*this)) {
     TBarCustomToolbar::Dispatch(message);
     return;
   }
