@@ -112,7 +112,8 @@ void ResetStyledFrame(TBarCustomDockableWindow& window) {
     SetWindowPos(floatParent->Handle(), nullptr, 0, 0, 0, 0, kFrameChanged);
     floatParent->SetClientWidth(width);
     floatParent->SetClientHeight(height);
-  } else {
+  } else if (!window.Docked()) {
+    // A docked frame keeps the dock's sizes: only its paint changes.
     SetWindowPos(window.Handle(), nullptr, 0, 0, 0, 0, kFrameChanged);
   }
   window.Arrange();

@@ -72,10 +72,7 @@ void TStyledToolWindow::Dispatch(TMessage& message) {
       message.Result = 1;
       return;
     case CM_STYLEDNEXUSNOTIFY:
-      if (message.WParam == tcAfterChange) {
-        ResetStyledFrame(*this);
-        if (HandleAllocated()) UpdateWindow(WindowHandle());
-      }
+      if (message.WParam == tcAfterChange) ResetStyledFrame(*this);
       return;
     case CM_COLORCHANGED:
       TBarToolWindow::Dispatch(message);

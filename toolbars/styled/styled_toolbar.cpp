@@ -137,7 +137,6 @@ void TStyledToolbar::NexusNotify(TMessage& message) {
       viewUpdating_ = false;
       View()->SetBackgroundColor(EffectiveColor());
       ResetStyledFrame(*this);
-      if (HandleAllocated()) UpdateWindow(WindowHandle());
       break;
     case tcAppActivated:
     case tcAppDeactivated:
