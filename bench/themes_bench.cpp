@@ -169,7 +169,9 @@ int main() {
     const char* Target;
     const wchar_t* Theme;
     double Limit;
-  } targets[] = {{"gloss-paint-vs-default", L"Gloss", 3.0}};
+  } targets[] = {{"gloss-paint-vs-default", L"Gloss", 3.0},
+                 {"crystal-paint-vs-default", L"Crystal", 3.0},
+                 {"ridge-paint-vs-default", L"Ridge", 3.0}};
   bool met = true;
   for (const auto& target : targets) {
     const double seconds = PaintTime(target.Theme, &images);

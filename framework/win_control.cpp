@@ -107,6 +107,157 @@ void MoveWindowOrg(HDC dc, int dx, int dy) {
   SetWindowOrgEx(dc, origin.x - dx, origin.y - dy, nullptr);
 }
 
+// A raised button face in the window's frame with a glyph drawn in lines, not from the symbol font the platform
+// would use (it is not everywhere).
+enum class TFrameGlyph { fgClose, fgMaximize, fgRestore, fgMinimize, fgUp, fgDown, fgLeft, fgRight };
+
+void PaintFrameButton(HDC dc, RECT button, TFrameGlyph glyph, bool enabled = true) {
+  FillRect(dc, &button, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &button, EDGE_RAISED, BF_RECT | BF_ADJUST);
+  const int size = std::max(3, static_cast<int>(std::min(button.right - button.left, button.bottom - button.top)) / 2);
+  const int cx = (button.left + button.right) / 2;
+  const int cy = (button.top + button.bottom) / 2;
+  const int half = size / 2;
+  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  HBRUSH brush = CreateSolidBrush(GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  switch (glyph) {
+    case TFrameGlyph::fgClose:
+      for (int d = 0; d < 2; ++d) {
+        MoveToEx(dc, cx - half + d, cy - half, nullptr);
+        LineTo(dc, cx + half + d + 1, cy + half + 1);
+        MoveToEx(dc, cx + half - 1 + d, cy - half, nullptr);
+        LineTo(dc, cx - half - 2 + d, cy + half + 1);
+      }
+      break;
+    case TFrameGlyph::fgMaximize:
+    case TFrameGlyph::fgRestore: {
+      const int inset = glyph == TFrameGlyph::fgRestore ? 2 : 0;
+      SelectObject(dc, GetStockObject(NULL_BRUSH));
+      Rectangle(dc, cx - half, cy - half + inset, cx + half + 1 - inset, cy + half + 1);
+      MoveToEx(dc, cx - half, cy - half + inset + 1, nullptr);
+      LineTo(dc, cx + half + 1 - inset, cy - half + inset + 1);
+      break;
+    }
+    case TFrameGlyph::fgMinimize:
+      Rectangle(dc, cx - half, cy + half - 1, cx + half, cy + half + 1);
+      break;
+    default: {
+      const int h = std::max(2, half);
+      POINT points[3];
+      if (glyph == TFrameGlyph::fgUp || glyph == TFrameGlyph::fgDown) {
+        const int dir = glyph == TFrameGlyph::fgUp ? -1 : 1;
+        points[0] = {cx - h, cy - dir * h / 2};
+        points[1] = {cx + h, cy - dir * h / 2};
+        points[2] = {cx, cy + dir * (h / 2 + 1)};
+      } else {
+        const int dir = glyph == TFrameGlyph::fgLeft ? -1 : 1;
+        points[0] = {cx - dir * h / 2, cy - h};
+        points[1] = {cx - dir * h / 2, cy + h};
+        points[2] = {cx + dir * (h / 2 + 1), cy};
+      }
+      Polygon(dc, points, 3);
+      break;
+    }
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(brush);
+  DeleteObject(pen);
+}
+
+// The close, maximise and minimise buttons at the right end of a caption, as the platform places them; a box the
+// window lacks shows disabled while its partner is there.
+void PaintCaptionButtons(HDC dc, const RECT& caption, LONG_PTR style, bool tool) {
+  const int width = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE) - 2;
+  const int height = caption.bottom - caption.top - 4;
+  RECT button{caption.right - 2 - width, caption.top + 2, caption.right - 2, caption.top + 2 + height};
+  PaintFrameButton(dc, button, TFrameGlyph::fgClose);
+  if (tool || !(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) return;
+  OffsetRect(&button, -width - 2, 0);
+  PaintFrameButton(dc, button, style & WS_MAXIMIZE ? TFrameGlyph::fgRestore : TFrameGlyph::fgMaximize,
+                   (style & WS_MAXIMIZEBOX) != 0);
+  OffsetRect(&button, -width, 0);
+  PaintFrameButton(dc, button, TFrameGlyph::fgMinimize, (style & WS_MINIMIZEBOX) != 0);
+}
+
+// The platform's scroll bars of the window's frame: arrows at the ends, the thumb where the platform has it.
+void PaintScrollBars(HWND wnd, HDC dc) {
+  RECT window;
+  GetWindowRect(wnd, &window);
+  for (LONG object : {OBJID_VSCROLL, OBJID_HSCROLL}) {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetScrollBarInfo(wnd, object, &info) || (info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)))
+      continue;
+    RECT bar = info.rcScrollBar;
+    OffsetRect(&bar, -window.left, -window.top);
+    if (IsRectEmpty(&bar)) continue;
+    const bool vertical = object == OBJID_VSCROLL;
+    const bool enabled = !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
+    HBRUSH trackBrush = CreateSolidBrush(GetSysColor(COLOR_SCROLLBAR));
+    FillRect(dc, &bar, trackBrush);
+    DeleteObject(trackBrush);
+    // Arrow buttons as long as the bar is thick, the thumb from the scroll range (the platform's own thumb figures
+    // are not filled in everywhere).
+    const int thickness = vertical ? bar.right - bar.left : bar.bottom - bar.top;
+    const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
+    const int button = std::min(thickness, length / 2);
+    RECT first = bar;
+    RECT last = bar;
+    if (vertical) {
+      first.bottom = first.top + button;
+      last.top = last.bottom - button;
+    } else {
+      first.right = first.left + button;
+      last.left = last.right - button;
+    }
+    PaintFrameButton(dc, first, vertical ? TFrameGlyph::fgUp : TFrameGlyph::fgLeft, enabled);
+    PaintFrameButton(dc, last, vertical ? TFrameGlyph::fgDown : TFrameGlyph::fgRight, enabled);
+    SCROLLINFO scroll{};
+    scroll.cbSize = sizeof scroll;
+    scroll.fMask = SIF_ALL;
+    const int track = length - 2 * button;
+    if (!enabled || track <= 8 || !GetScrollInfo(wnd, vertical ? SB_VERT : SB_HORZ, &scroll)) continue;
+    const int64_t range = static_cast<int64_t>(scroll.nMax) - scroll.nMin + 1;
+    const auto page = static_cast<int64_t>(scroll.nPage);
+    if (range <= 0 || page >= range) continue;
+    const int thumbLength = std::clamp(static_cast<int>(track * page / range), 8, track);
+    const int64_t travel = range - std::max<int64_t>(page, 1);
+    const int64_t position = std::clamp<int64_t>(static_cast<int64_t>(scroll.nPos) - scroll.nMin, 0, travel);
+    const int offset = button + static_cast<int>((track - thumbLength) * position / std::max<int64_t>(travel, 1));
+    RECT thumb = bar;
+    if (vertical) {
+      thumb.top = bar.top + offset;
+      thumb.bottom = thumb.top + thumbLength;
+    } else {
+      thumb.left = bar.left + offset;
+      thumb.right = thumb.left + thumbLength;
+    }
+    FillRect(dc, &thumb, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT);
+  }
+}
+
+// Prints each visible child window of parent (whose client area is at the DC's origin) at its place, the bottom of
+// the z-order first so that windows on top come out on top.
+void PrintChildWindows(HWND parent, HDC dc) {
+  HWND top = GetWindow(parent, GW_CHILD);
+  for (HWND child = top ? GetWindow(top, GW_HWNDLAST) : nullptr; child; child = GetWindow(child, GW_HWNDPREV)) {
+    if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    const int saved = SaveDC(dc);
+    MoveWindowOrg(dc, rect.left, rect.top);
+    IntersectClipRect(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+    SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc),
+                 PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+    RestoreDC(dc, saved);
+  }
+}
+
 }  // namespace
 
 LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -681,22 +832,11 @@ void TWinControl::Repaint() {
 }
 
 void TWinControl::PaintTo(HDC dc, int x, int y) {
-  HWND wnd = Handle();
   int saved = SaveDC(dc);
   MoveWindowOrg(dc, x, y);
   IntersectClipRect(dc, 0, 0, Width(), Height());
-  PaintNonClientTo(dc);
-  RECT window;
-  GetWindowRect(wnd, &window);
-  POINT origin{0, 0};
-  ::ClientToScreen(wnd, &origin);
-  MoveWindowOrg(dc, origin.x - window.left, origin.y - window.top);
-  RECT client = ClientRect();
-  IntersectClipRect(dc, 0, 0, client.right, client.bottom);
-  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
-  Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc));
-  for (TWinControl* child : tabList_)
-    if (child->Visible()) child->PaintTo(dc, child->Left(), child->Top());
+  SendMessageW(Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc),
+               PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
   RestoreDC(dc, saved);
 }
 
@@ -714,11 +854,13 @@ void TWinControl::PaintNonClientTo(HDC dc) {
     RECT caption = rect;
     caption.bottom = caption.top + GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION) - 1;
     DrawCaption(wnd, dc, &caption, DC_ACTIVE | DC_TEXT | DC_GRADIENT | (tool ? DC_SMALLCAP : DC_ICON));
+    if (style & WS_SYSMENU) PaintCaptionButtons(dc, caption, style, tool);
   } else if (exStyle & WS_EX_CLIENTEDGE) {
     DrawEdge(dc, &rect, EDGE_SUNKEN, BF_RECT);
   } else if (style & WS_BORDER) {
     DrawEdge(dc, &rect, BDR_OUTER, BF_RECT | BF_MONO);
   }
+  if (style & (WS_VSCROLL | WS_HSCROLL)) PaintScrollBars(wnd, dc);
   if (bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) PaintBorder(dc);
 }
 
@@ -863,9 +1005,33 @@ void TWinControl::WMNCPaint(TMessage& message) {
 }
 
 void TWinControl::WMPrint(TMessage& message) {
-  DefaultHandler(message);
-  if ((bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) && (message.LParam & PRF_NONCLIENT))
-    PaintBorder(reinterpret_cast<HDC>(message.WParam));
+  // The platform's default printing draws no frame and ignores the children, so a window prints itself: the frame
+  // through PaintNonClientTo, then the client area where it lies inside the frame, then every visible child window
+  // at its place, from the bottom of the z-order up, each printing itself the same way.
+  message.Result = 1;
+  const auto flags = static_cast<UINT>(message.LParam);
+  if ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(handle_)) return;
+  auto dc = reinterpret_cast<HDC>(message.WParam);
+  const int saved = SaveDC(dc);
+  if (flags & PRF_NONCLIENT) {
+    const int frameSaved = SaveDC(dc);
+    PaintNonClientTo(dc);
+    RestoreDC(dc, frameSaved);
+    RECT window;
+    GetWindowRect(handle_, &window);
+    POINT origin{0, 0};
+    ::ClientToScreen(handle_, &origin);
+    MoveWindowOrg(dc, origin.x - window.left, origin.y - window.top);
+  }
+  if (flags & PRF_CLIENT) {
+    RECT client;
+    GetClientRect(handle_, &client);
+    IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+    if (flags & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags & ~(PRF_CHILDREN | PRF_OWNED | PRF_NONCLIENT));
+    if (flags & PRF_CHILDREN) PrintChildWindows(handle_, dc);
+  }
+  RestoreDC(dc, saved);
 }
 
 void TWinControl::PaintBorder(HDC dc) {

@@ -138,7 +138,8 @@ class TWinControl : public TControl {
   void Repaint() override;
 
   // Paints this control (frame, background, contents) and its visible windowed children into dc, with the
-  // window's top-left corner at (x, y).
+  // window's top-left corner at (x, y): the window is sent WM_PRINT with the frame, client, background and
+  // children flags, so windows that draw parts of their own in the frame print those too.
   void PaintTo(HDC dc, int x, int y);
 
   void WndProc(TMessage& message) override;
@@ -181,7 +182,7 @@ class TWinControl : public TControl {
   // The part of the client area children align in; the base takes BorderWidth off nothing (the frame is
   // non-client already) and leaves the rectangle.
   virtual void AdjustClientRect(RECT& rect);
-  // Draws the frame for PaintTo; a window with parts of its own in the frame adds them.
+  // Draws the frame for WM_PRINT; a window with parts of its own in the frame adds them.
   virtual void PaintNonClientTo(HDC dc);
   void AlignControl(TControl* control);
   virtual void InsertControl(TControl* control);

@@ -32,10 +32,11 @@ TChannels Step(const TChannels& from, const TChannels& to, long long i, long lon
   return {channel(from.R, to.R), channel(from.G, to.G), channel(from.B, to.B)};
 }
 
-// Beyond c1 as far again as two thirds of the way from c2, clamped; c1 itself when c1 is redder than c2.
-TChannels Overshoot(const TChannels& c1, const TChannels& c2) {
+// Beyond c1, 15 / reach of the way from c2 (two thirds again for a reach of 9), clamped to black and white; c1
+// itself when c1 is redder than c2.
+TChannels Overshoot(const TChannels& c1, const TChannels& c2, int reach = 9) {
   if (c1.R > c2.R) return c1;
-  const auto channel = [](int a, int b) { return std::clamp(b + (a - b) * 15 / 9, 0, 255); };
+  const auto channel = [reach](int a, int b) { return std::clamp(b + (a - b) * 15 / reach, 0, 255); };
   return {channel(c1.R, c2.R), channel(c1.G, c2.G), channel(c1.B, c2.B)};
 }
 
@@ -117,6 +118,54 @@ void RoundGradient(TCanvas* canvas, const RECT& rect, TColor c1, bool glass, TCo
   SetBkColor(dc, oldBack);
 }
 
+void GlassBand(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool rows) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const long long n =
+      (rows ? static_cast<long long>(rect.bottom) - rect.top : static_cast<long long>(rect.right) - rect.left) - 1;
+  const TChannels from = Split(c1);
+  const TChannels to = Split(c2);
+  const TChannels beyond = Overshoot(from, to, 8);
+  const RECT visible = VisiblePart(canvas, rect);
+  if (IsRectEmpty(&visible)) return;
+  HDC dc = canvas->Handle();
+  const COLORREF oldBack = GetBkColor(dc);
+  for (int at = rows ? visible.top : visible.left; at < (rows ? visible.bottom : visible.right); ++at) {
+    const long long i = at - static_cast<long long>(rows ? rect.top : rect.left);
+    const TChannels c = n == 0 ? from : GlassStep(from, to, beyond, i, n, true);
+    const RECT line = rows ? RECT{visible.left, at, visible.right, at + 1} : RECT{at, visible.top, at + 1, visible.bottom};
+    SetBkColor(dc, Rgb(c));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
+  }
+  SetBkColor(dc, oldBack);
+}
+
+void ButtonGradient(TCanvas* canvas, const RECT& rect) {
+  const RECT visible = VisiblePart(canvas, rect);
+  if (IsRectEmpty(&visible)) return;
+  const long long last = static_cast<long long>(rect.bottom) - rect.top - 1;
+  const long long third = last / 3;
+  // Each band from its start level to its end level over its rows; a band without rows keeps its start level.
+  const auto level = [](int from, int to, long long row, long long rows) {
+    return rows == 0 ? from : static_cast<int>(from + (to - from) * row / rows);
+  };
+  HDC dc = canvas->Handle();
+  const COLORREF oldBack = GetBkColor(dc);
+  for (int y = visible.top; y < visible.bottom; ++y) {
+    const long long row = y - static_cast<long long>(rect.top);
+    int g = 0;
+    if (row <= third)
+      g = level(248, 216, row, third);
+    else if (row <= 2 * third)
+      g = level(216, 240, row - third, third);
+    else
+      g = level(240, 248, row - 2 * third, last - 2 * third);
+    const RECT line{visible.left, y, visible.right, y + 1};
+    SetBkColor(dc, RGB(g, g, g));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
+  }
+  SetBkColor(dc, oldBack);
+}
+
 std::vector<POINT> RadioCirclePoints(int left, int top) {
   static constexpr POINT kCircle[] = {{0, 8},   {0, 4},  {1, 3},  {1, 2},  {2, 1},  {3, 1},  {4, 0},  {8, 0},
                                       {9, 1},   {10, 1}, {11, 2}, {11, 3}, {12, 4}, {12, 8}, {11, 9}, {11, 10},
@@ -125,6 +174,17 @@ std::vector<POINT> RadioCirclePoints(int left, int top) {
   points.reserve(std::size(kCircle));
   for (const POINT& p : kCircle) points.push_back({left + p.x, top + p.y});
   return points;
+}
+
+void DrawControlOutline(TCanvas* canvas, const RECT& rect, int kind, TColor pen) {
+  if (kind != toolbars::scRadioButton) {
+    CutCornerFrame(canvas, rect, 1, 1, pen);
+    return;
+  }
+  canvas->Pen()->SetColor(pen);
+  canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  canvas->Polygon(RadioCirclePoints(rect.left, rect.top));
+  canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
 }
 
 }  // namespace themes

@@ -13,11 +13,6 @@ using namespace toolbars;
 
 namespace {
 
-bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
-  return IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
-         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
-}
-
 void FrameIn(TCanvas* canvas, RECT rect, TColor color) { FrameRectEx(canvas, rect, color, false); }
 
 }  // namespace
@@ -165,7 +160,7 @@ void TStyledPastelLook::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
   if (itemInfo.ItemOptions & ioDropDownCombo) {
     TColor line = text;
     if (itemInfo.Enabled)
-      line = itemInfo.HoverKind == hkHot ? ItemColor(itemInfo, TColorKind::ckFrame) : colors_.ImageColumnSeparator;
+      line = itemInfo.HoverKind == hkHot ? SplitLineHotColor(itemInfo) : colors_.ImageColumnSeparator;
     const int x = rect.right - w - 1;
     DrawLineEx(canvas, x, rect.top + 1, x, rect.bottom - 1, line);
   }
@@ -176,10 +171,18 @@ void TStyledPastelLook::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
     FillPolygon(canvas, {{x, y - 3}, {x, y + 3}, {x + 3, y}}, text);
   }
   if (itemInfo.Checked && itemInfo.Enabled) {
-    RECT box{rect.left + 2, rect.top + 1, rect.left + 1 + itemInfo.ImageColumnWidth - 1, rect.bottom - 1};
-    FrameRectEx(canvas, box, ImageAreaColor(itemInfo, TColorKind::ckFrame), true);
-    FillCheckBox(canvas, box, itemInfo);
+    PaintCheckBox(canvas, {rect.left + 2, rect.top + 1, rect.left + 1 + itemInfo.ImageColumnWidth - 1, rect.bottom - 1},
+                  itemInfo);
   }
+}
+
+TColor TStyledPastelLook::SplitLineHotColor(const TStyledItemPaintInfo& itemInfo) {
+  return ItemColor(itemInfo, TColorKind::ckFrame);
+}
+
+void TStyledPastelLook::PaintCheckBox(TCanvas* canvas, RECT box, const TStyledItemPaintInfo& itemInfo) {
+  FrameRectEx(canvas, box, ImageAreaColor(itemInfo, TColorKind::ckFrame), true);
+  FillCheckBox(canvas, box, itemInfo);
 }
 
 void TStyledPastelLook::PaintPopupFrame(TCanvas* canvas, const RECT& rect, const TStyledPopupPaintInfo& popupInfo) {
@@ -241,12 +244,12 @@ void TStyledPastelLook::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
   if (itemInfo.Enabled) {
     const bool plainPopup =
         !IsViewType(itemInfo.ViewType, vtToolbarFamily) && ItemColor(itemInfo, TColorKind::ckFrame) == clNone;
-    FrameRectEx(canvas, box, plainPopup ? colors_.Toolbar : clWindow, true);
+    FrameRectEx(canvas, box, plainPopup ? PlainEditFrameColor() : clWindow, true);
     FillRectEx(canvas, box, clWindow);
     if (plainPopup) {
       RECT item = rect;
       InflateRect(&item, -1, -1);
-      FrameIn(canvas, item, colors_.Toolbar);
+      FrameIn(canvas, item, PlainEditFrameColor());
     }
   }
   if (editInfo.RightWidth > 0) {
@@ -257,10 +260,13 @@ void TStyledPastelLook::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
 }
 
 void TStyledPastelLook::PaintEditButtonPart(TCanvas* canvas, RECT face, const RECT& toolbarFrame, bool pushed,
-                                            bool hot, TStyledItemPaintInfo& itemInfo) {
+                                            bool hot, bool spin, TStyledItemPaintInfo& itemInfo) {
   if (pushed || hot || IsOpaqueToolbar(itemInfo.ViewType)) {
     itemInfo.Pushed = pushed;
-    PaintButtonFace(canvas, face, itemInfo);
+    if (spin)
+      PaintSpinFace(canvas, face, itemInfo, hot);
+    else
+      PaintButtonFace(canvas, face, itemInfo);
   } else if (IsViewType(itemInfo.ViewType, vtToolbarFamily)) {
     FrameIn(canvas, toolbarFrame, clWindow);
     DrawLineEx(canvas, toolbarFrame.left - 1, toolbarFrame.top, toolbarFrame.left - 1, toolbarFrame.bottom, clWindow);
@@ -275,7 +281,7 @@ void TStyledPastelLook::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
   const RECT b{rect.left, rect.top - 1, rect.right + 1, rect.bottom + 1};
   if (buttonInfo.ButtonType == ebDropDown) {
     const bool pushed = (buttonInfo.ButtonState & ebsPushed) != 0;
-    if (enabled) PaintEditButtonPart(canvas, b, rect, pushed, hot, itemInfo);
+    if (enabled) PaintEditButtonPart(canvas, b, rect, pushed, hot, false, itemInfo);
     itemInfo.Pushed = wasPushed;
     PaintDropDownArrow(canvas, b, itemInfo);
   } else if (buttonInfo.ButtonType == ebSpin) {
@@ -286,19 +292,32 @@ void TStyledPastelLook::PaintEditButton(TCanvas* canvas, const RECT& rect, TStyl
     const bool upperPushed = (buttonInfo.ButtonState & ebsPushed) != 0;
     const bool lowerPushed = (buttonInfo.ButtonState & ebsLowerPushed) != 0;
     if (enabled) {
-      PaintEditButtonPart(canvas, upper, {rect.left, rect.top, rect.right, upper.bottom}, upperPushed, hot, itemInfo);
-      PaintEditButtonPart(canvas, lower, {rect.left, lower.top, rect.right, rect.bottom}, lowerPushed, hot, itemInfo);
+      PaintEditButtonPart(canvas, upper, {rect.left, rect.top, rect.right, upper.bottom}, upperPushed, hot, true,
+                          itemInfo);
+      PaintEditButtonPart(canvas, lower, {rect.left, lower.top, rect.right, rect.bottom}, lowerPushed, hot, true,
+                          itemInfo);
     }
-    itemInfo.Pushed = upperPushed;
-    int x = (upper.left + upper.right) / 2;
-    int y = (upper.top + upper.bottom - 1) / 2;
-    FillPolygon(canvas, {{x - 2, y + 1}, {x + 2, y + 1}, {x, y - 1}}, ItemColor(itemInfo, TColorKind::ckText));
-    itemInfo.Pushed = lowerPushed;
-    x = (lower.left + lower.right) / 2;
-    y = (lower.top + lower.bottom) / 2;
-    FillPolygon(canvas, {{x - 2, y - 1}, {x + 2, y - 1}, {x, y + 1}}, ItemColor(itemInfo, TColorKind::ckText));
+    PaintSpinArrows(canvas, upper, lower, upperPushed, lowerPushed, itemInfo);
     itemInfo.Pushed = wasPushed;
   }
+}
+
+void TStyledPastelLook::PaintSpinArrows(TCanvas* canvas, const RECT& upper, const RECT& lower, bool upperPushed,
+                                        bool lowerPushed, TStyledItemPaintInfo& itemInfo) {
+  itemInfo.Pushed = upperPushed;
+  int x = (upper.left + upper.right) / 2;
+  int y = (upper.top + upper.bottom - 1) / 2;
+  FillPolygon(canvas, {{x - 2, y + 1}, {x + 2, y + 1}, {x, y - 1}}, ItemColor(itemInfo, TColorKind::ckText));
+  itemInfo.Pushed = lowerPushed;
+  x = (lower.left + lower.right) / 2;
+  y = (lower.top + lower.bottom) / 2;
+  FillPolygon(canvas, {{x - 2, y - 1}, {x + 2, y - 1}, {x, y + 1}}, ItemColor(itemInfo, TColorKind::ckText));
+}
+
+void TStyledPastelLook::PaintSpinFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
+                                      bool hot) {
+  (void)hot;
+  PaintButtonFace(canvas, rect, itemInfo);
 }
 
 void TStyledPastelLook::PaintScrollButton(TCanvas* canvas, const RECT& rect, int buttonType, bool flat) {
@@ -393,14 +412,15 @@ void TStyledPastelLook::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
   RECT caption = rect;
   InflateRect(&caption, -captionInfo.BorderSize.x, -captionInfo.BorderSize.y);
   const int z = GetSystemMetrics(SM_CYSMCAPTION);
+  const TColor closing = CaptionBandLineColor(k);
   if (horizontal) {
     caption.bottom = caption.top + z - 1;
-    DrawLineEx(canvas, caption.left, caption.bottom, caption.right, caption.bottom, k);
+    if (closing != clNone) DrawLineEx(canvas, caption.left, caption.bottom, caption.right, caption.bottom, closing);
   } else {
     caption.right = caption.left + z - 1;
-    DrawLineEx(canvas, caption.right, caption.top, caption.right, caption.bottom, k);
+    if (closing != clNone) DrawLineEx(canvas, caption.right, caption.top, caption.right, caption.bottom, closing);
   }
-  FillRectEx(canvas, caption, DockedCaptionColor());
+  FillCaptionBand(canvas, caption, horizontal, DockedCaptionColor());
   if (captionInfo.CloseButtonState & cbsShown) {
     RECT button = caption;
     if (horizontal) {
@@ -410,7 +430,7 @@ void TStyledPastelLook::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
       button.top = button.bottom - (z - 1);
       caption.bottom = button.top;
     }
-    PaintCloseButton(canvas, button, captionInfo.CloseButtonState);
+    PaintDockedCloseButton(canvas, button, captionInfo.CloseButtonState);
   }
   if (horizontal)
     InflateRect(&caption, -4, 0);
@@ -419,8 +439,19 @@ void TStyledPastelLook::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
   canvas->SetFont(SmCaptionFont());
   canvas->Brush()->SetColor(clBtnFace);
   DrawCaption(canvas, caption, captionInfo.Caption ? captionInfo.Caption : L"", CaptionFormat(), !horizontal,
-              clBtnText);
+              DockedCaptionTextColor());
 }
+
+void TStyledPastelLook::FillCaptionBand(TCanvas* canvas, const RECT& band, bool rows, TColor color) {
+  (void)rows;
+  FillRectEx(canvas, band, color);
+}
+
+void TStyledPastelLook::PaintDockedCloseButton(TCanvas* canvas, const RECT& rect, int closeState) {
+  PaintCloseButton(canvas, rect, closeState);
+}
+
+bool TStyledPastelLook::TakesToolbarCaptionColors(int viewType) const { return IsViewType(viewType, vtToolbar); }
 
 void TStyledPastelLook::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
                                            const TStyledWindowPaintInfo& windowInfo) {
@@ -428,7 +459,7 @@ void TStyledPastelLook::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
   const bool dockFamily = (windowInfo.ViewType & vtDock) != 0;
   const TFloatingColors& borderSet = colors_.Floating[dockFamily ? 1 : 0][static_cast<size_t>(active)];
   const TFloatingColors& captionSet =
-      colors_.Floating[IsViewType(windowInfo.ViewType, vtToolbar) ? 0 : 1][static_cast<size_t>(active)];
+      colors_.Floating[TakesToolbarCaptionColors(windowInfo.ViewType) ? 0 : 1][static_cast<size_t>(active)];
   const TColor k = canvas->Brush()->Color();
   const POINT border = windowInfo.FloatingBorderSize;
   RECT client = rect;
@@ -443,7 +474,7 @@ void TStyledPastelLook::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
     RECT caption = strip;
     DrawLineEx(canvas, caption.left, caption.bottom, caption.right, caption.bottom, k);
     if (closeShown && (windowInfo.RedrawPart & rpCloseButton)) caption.right -= z - 1;
-    FillRectEx(canvas, caption, captionSet.CaptionFill);
+    FillCaptionBand(canvas, caption, true, captionSet.CaptionFill);
     InflateRect(&caption, -2, 0);
     canvas->SetFont(SmCaptionFont());
     DrawCaption(canvas, caption, windowInfo.Caption ? windowInfo.Caption : L"", CaptionFormat(), false,
@@ -452,16 +483,19 @@ void TStyledPastelLook::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
   if (closeShown) {
     RECT button{strip.right - (z - 1), strip.top, strip.right, strip.bottom};
     DrawLineEx(canvas, button.left - 1, button.bottom, button.right, button.bottom, k);
-    FillRectEx(canvas, button, captionSet.CaptionFill);
+    FillCaptionBand(canvas, button, true, captionSet.CaptionFill);
     int row = tsDisabled;
     if (windowInfo.Active) row = CloseButtonRow(windowInfo.CloseButtonState);
-    const TItemColors& colors = ToolbarItems()[static_cast<size_t>(row)];
-    FrameRectEx(canvas, button, colors.Frame, true);
-    const bool filled = FillRectEx(canvas, button, colors.Fill);
-    DrawListGlyph(canvas, Glyphs(), sgClose, (button.left + button.right - kStockGlyphSize + 1) / 2,
-                  (button.top + button.bottom - kStockGlyphSize) / 2,
-                  filled ? colors.Text : captionSet.CaptionText);
+    PaintFloatingCloseButton(canvas, button, row, captionSet.CaptionText);
   }
+}
+
+void TStyledPastelLook::PaintFloatingCloseButton(TCanvas* canvas, RECT rect, int row, TColor captionText) {
+  const TItemColors& colors = ToolbarItems()[static_cast<size_t>(row)];
+  FrameRectEx(canvas, rect, colors.Frame, true);
+  const bool filled = FillRectEx(canvas, rect, colors.Fill);
+  DrawListGlyph(canvas, Glyphs(), sgClose, (rect.left + rect.right - kStockGlyphSize + 1) / 2,
+                (rect.top + rect.bottom - kStockGlyphSize) / 2, filled ? colors.Text : captionText);
 }
 
 void TStyledPastelLook::PaintToolbarBorder(TCanvas* canvas, RECT& area, const TStyledToolbarPaintInfo& toolbarInfo) {
@@ -502,14 +536,22 @@ void TStyledPastelLook::PaintGrip(TCanvas* canvas, const RECT& handle, const TSt
   if (!toolbarInfo.IsVertical) {
     const int x = handle.left + offset;
     const int start = handle.top + (closeShown ? size - 2 : 0);
-    for (int y = start + 3; y < handle.bottom - 3; y += 2) DrawLineEx(canvas, x, y, x + 3, y, colors_.Grip);
+    for (int y = start + 3; y < handle.bottom - 3; y += 2) PaintGripDash(canvas, x, y, false);
   } else {
     const int y = handle.top + offset;
     // The close button sits at the far end of a vertical toolbar's handle: the grip stops before it.
     const int end = handle.right - (closeShown ? size - 2 : 0);
-    for (int x = handle.left + 3; x < end - 3; x += 2) DrawLineEx(canvas, x, y, x, y + 3, colors_.Grip);
+    for (int x = handle.left + 3; x < end - 3; x += 2) PaintGripDash(canvas, x, y, true);
   }
 }
+
+void TStyledPastelLook::PaintGripDash(TCanvas* canvas, int x, int y, bool vertical) {
+  if (vertical)
+    DrawLineEx(canvas, x, y, x, y + 3, colors_.Grip);
+  else
+    DrawLineEx(canvas, x, y, x + 3, y, colors_.Grip);
+}
+
 
 void TStyledPastelLook::PaintToolbarFrame(TCanvas* canvas, const RECT& rect, const TStyledToolbarPaintInfo& toolbarInfo) {
   RECT area = rect;

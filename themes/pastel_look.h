@@ -93,9 +93,34 @@ class TStyledPastelLook : public TStyledTableTheme {
   virtual void PaintToolbarBorder(TCanvas* canvas, RECT& area, const toolbars::TStyledToolbarPaintInfo& toolbarInfo);
   // The grip of a drag handle whose style is not dhNone.
   virtual void PaintGrip(TCanvas* canvas, const RECT& handle, const toolbars::TStyledToolbarPaintInfo& toolbarInfo);
+  // One three-pixel dash of a grip, across the handle (horizontal in a vertical handle strip).
+  virtual void PaintGripDash(TCanvas* canvas, int x, int y, bool vertical);
+  // The caption band of a docked or floating window; rows runs the shading top to bottom.
+  virtual void FillCaptionBand(TCanvas* canvas, const RECT& band, bool rows, TColor color);
+  // The line that closes a docked caption band, given the caller's brush colour; clNone for none.
+  virtual TColor CaptionBandLineColor(TColor brushColor) const { return brushColor; }
+  virtual TColor DockedCaptionTextColor() const { return clBtnText; }
+  virtual void PaintDockedCloseButton(TCanvas* canvas, const RECT& rect, int closeState);
+  // The close button of a floating window on its caption band, row being its toolbar-table state.
+  virtual void PaintFloatingCloseButton(TCanvas* canvas, RECT rect, int row, TColor captionText);
+  // Whether a floating window of the view type takes the toolbar's caption colours.
+  virtual bool TakesToolbarCaptionColors(int viewType) const;
+  // The frame of an enabled edit in a pop-up whose items have no frame colour.
+  virtual TColor PlainEditFrameColor() const { return colors_.Toolbar; }
+  // The face of a spin button half that is pushed, hot or in an opaque toolbar (Pushed tells whether pushed).
+  virtual void PaintSpinFace(TCanvas* canvas, const RECT& rect, const toolbars::TStyledItemPaintInfo& itemInfo,
+                             bool hot);
+  // The box of a checked menu item over its image column.
+  virtual void PaintCheckBox(TCanvas* canvas, RECT box, const toolbars::TStyledItemPaintInfo& itemInfo);
+  // The up and down arrows of a spin button's halves, each in the item's text colour with its half's pushed
+  // state; Pushed is left as the lower half's.
+  void PaintSpinArrows(TCanvas* canvas, const RECT& upper, const RECT& lower, bool upperPushed, bool lowerPushed,
+                       toolbars::TStyledItemPaintInfo& itemInfo);
+  // The divider of a split menu item hot under the mouse.
+  virtual TColor SplitLineHotColor(const toolbars::TStyledItemPaintInfo& itemInfo);
 
  private:
-  void PaintEditButtonPart(TCanvas* canvas, RECT face, const RECT& toolbarFrame, bool pushed, bool hot,
+  void PaintEditButtonPart(TCanvas* canvas, RECT face, const RECT& toolbarFrame, bool pushed, bool hot, bool spin,
                            toolbars::TStyledItemPaintInfo& itemInfo);
 
   TPastelColors colors_;

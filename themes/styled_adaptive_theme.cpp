@@ -1,7 +1,5 @@
 #include "themes/styled_adaptive_theme.h"
 
-#include <cstdlib>
-
 #include "framework/startup.h"
 #include "toolbars/theme/color_utils.h"
 #include "toolbars/theme/default_theme.h"
@@ -107,11 +105,7 @@ void TStyledAdaptiveTheme::PaintViewBackground(TCanvas* canvas, const RECT& view
   }
   RECT area{};
   if (!IntersectRect(&area, &paintRect, &clipRect)) return;
-  const bool noDock = IsRectEmpty(&viewRect) && viewRect.left == 0 && viewRect.top == 0 && viewRect.right == 0 &&
-                      viewRect.bottom == 0;
-  const bool wider = noDock ? paintRect.right > paintRect.bottom
-                            : std::abs(area.right - area.left) > std::abs(area.bottom - area.top);
-  if (wider) {
+  if (ViewRunsWide(viewRect, paintRect, area)) {
     ++area.bottom;
     GradientFill(canvas, area, unitColors.GradDark, unitColors.GradLight, false);
   } else {
@@ -146,13 +140,10 @@ void TStyledAdaptiveTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, con
                                           bool horizontal, bool lineOnly) {
   (void)lineOnly;
   if (!horizontal) {
-    const int x = (rect.left + rect.right) / 2;
-    DrawLineEx(canvas, x, rect.top + 4, x, rect.bottom - 2, clWhite);
-    DrawLineEx(canvas, x - 1, rect.top + 3, x - 1, rect.bottom - 3, unitColors.GradDark);
+    DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, unitColors.GradDark);
     return;
   }
-  const bool popupItem = IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
-                         !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
+  const bool popupItem = IsPopupMenuItem(itemInfo);
   int start = rect.left;
   TColor color = Colors().Separator;
   if (popupItem) {
@@ -164,8 +155,7 @@ void TStyledAdaptiveTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, con
   if (!IsViewType(itemInfo.ViewType, vtToolbarFamily)) {
     DrawLineEx(canvas, start, y, rect.right, y, color);
   } else {
-    DrawLineEx(canvas, rect.left + 4, y, rect.right - 2, y, clWhite);
-    DrawLineEx(canvas, rect.left + 3, y - 1, rect.right - 3, y - 1, unitColors.GradDark);
+    DrawEtchedLine(canvas, rect, true, y, unitColors.GradDark);
   }
 }
 

@@ -20,13 +20,6 @@ RECT Deflated(RECT rect, int by) {
   return rect;
 }
 
-// A cut-corner frame of rect in color; clNone draws none.
-void CutFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color) {
-  if (color == clNone) return;
-  canvas->Pen()->SetColor(color);
-  CutCornerFrame(canvas, rect, leftCut, rightCut);
-}
-
 TColor NearestOn(HDC dc, TColor color) {
   return static_cast<TColor>(GetNearestColor(dc, static_cast<COLORREF>(ColorToRGB(color))));
 }
@@ -81,7 +74,8 @@ void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const
   const bool down = (itemInfo.Pushed || itemInfo.Checked) && itemInfo.Enabled;
   if (IsOpaqueToolbar(itemInfo.ViewType) && !hot) {
     if (itemInfo.Enabled) FillRectEx(canvas, Deflated(face, 1), colors_.ToolbarColor);
-    CutFrame(canvas, face, leftCut, rightCut, MixColorsPercent(clHighlight, clWindow, itemInfo.Enabled ? 20 : 15));
+    CutCornerFrame(canvas, face, leftCut, rightCut,
+                   MixColorsPercent(clHighlight, clWindow, itemInfo.Enabled ? 20 : 15));
   }
   if (IsViewType(itemInfo.ViewType, vtMenuBar)) {
     if (!down && !hot) return;
@@ -99,9 +93,9 @@ void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const
   if (down) {
     const bool full = itemInfo.Pushed || itemInfo.HoverKind != hkNone;
     Glass(canvas, Deflated(face, 1), full ? GlossBaseColor : MixColorsPercent(GlossBaseColor, clWindow, 40), clWhite);
-    CutFrame(canvas, face, leftCut, rightCut, pen);
+    CutCornerFrame(canvas, face, leftCut, rightCut, pen);
   } else if (hot || (itemInfo.ItemOptions & ioDesigning)) {
-    CutFrame(canvas, face, leftCut, rightCut, pen);
+    CutCornerFrame(canvas, face, leftCut, rightCut, pen);
   }
   if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, face, itemInfo);
 }
@@ -136,8 +130,8 @@ void TStyledGlossTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const 
   if (!itemInfo.Pushed && !itemInfo.Checked && itemInfo.HoverKind == hkNone && !(itemInfo.ItemOptions & ioDesigning))
     return;
   Glass(canvas, Deflated(rect, 1), ItemColor(itemInfo, TColorKind::ckFill), clWhite);
-  CutFrame(canvas, rect, 1, 1,
-           itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
+  CutCornerFrame(canvas, rect, 1, 1,
+                 itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
 }
 
 void TStyledGlossTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
@@ -267,7 +261,7 @@ void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const T
     const RECT box = Deflated({inner.left, inner.top, inner.left + itemInfo.ImageColumnWidth, inner.bottom}, 1);
     FillRectEx(canvas, Deflated(box, 1), clWhite);
     const bool lit = itemInfo.Pushed || itemInfo.HoverKind != hkNone;
-    CutFrame(canvas, box, 2, 2, lit ? GlossBaseColor : TColor{0x00A0A0A0});
+    CutCornerFrame(canvas, box, 2, 2, lit ? GlossBaseColor : TColor{0x00A0A0A0});
     if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, box, itemInfo);
   }
 }
@@ -298,7 +292,7 @@ void TStyledGlossTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, int
     FillRectEx(canvas, inner, colors_.ToolbarColor);
     pen = BlendColorsNearest(clWhite, 0x00808080, 64);
   }
-  CutFrame(canvas, rect, 1, 1, pen);
+  CutCornerFrame(canvas, rect, 1, 1, pen);
   // The cut corners are softened.
   for (const POINT at : {POINT{rect.left, rect.top}, POINT{rect.right - 1, rect.top},
                          POINT{rect.right - 1, rect.bottom - 1}, POINT{rect.left, rect.bottom - 1}})
@@ -341,14 +335,7 @@ void TStyledGlossTheme::PaintStandardControl(TCanvas* canvas, const RECT& rect, 
     else
       GradientFill(canvas, inner, c1, c2, false);
   }
-  if (radio) {
-    canvas->Pen()->SetColor(pen);
-    canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-    canvas->Polygon(RadioCirclePoints(rect.left, rect.top));
-    canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
-  } else {
-    CutFrame(canvas, rect, 1, 1, pen);
-  }
+  DrawControlOutline(canvas, rect, controlType, pen);
   DrawControlMark(canvas, inner, controlType, state, StandardControlMarkColor(state));
 }
 

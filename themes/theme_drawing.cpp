@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "framework/bitmap.h"
 #include "framework/image_list.h"
@@ -103,6 +104,12 @@ void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color) {
       {{x - 2, y - 1}, {x, y + 1}, {x + 4, y - 3}, {x + 4, y - 2}, {x, y + 2}, {x - 2, y}, {x - 2, y - 1}});
 }
 
+void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color) {
+  if (color == clNone) return;
+  canvas->Pen()->SetColor(color);
+  CutCornerFrame(canvas, rect, leftCut, rightCut);
+}
+
 HBRUSH CreateCheckerBrush(TColor c1, TColor c2) {
   TBitmap* pattern = AllocPatternBitmap(ColorToRGB(c1), ColorToRGB(c2));
   return CreatePatternBrush(pattern->Handle());
@@ -150,6 +157,28 @@ void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool 
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
   }
   SetBkColor(dc, oldBack);
+}
+
+bool ViewRunsWide(const RECT& viewRect, const RECT& paintRect, const RECT& area) {
+  const bool noDock = viewRect.left == 0 && viewRect.top == 0 && viewRect.right == 0 && viewRect.bottom == 0;
+  return noDock ? paintRect.right > paintRect.bottom
+                : std::abs(area.right - area.left) > std::abs(area.bottom - area.top);
+}
+
+void DrawEtchedLine(TCanvas* canvas, const RECT& rect, bool horizontal, int at, TColor dark) {
+  if (horizontal) {
+    toolbars::DrawLineEx(canvas, rect.left + 4, at, rect.right - 2, at, clWhite);
+    toolbars::DrawLineEx(canvas, rect.left + 3, at - 1, rect.right - 3, at - 1, dark);
+  } else {
+    toolbars::DrawLineEx(canvas, at, rect.top + 4, at, rect.bottom - 2, clWhite);
+    toolbars::DrawLineEx(canvas, at - 1, rect.top + 3, at - 1, rect.bottom - 3, dark);
+  }
+}
+
+void DrawPaneDivider(TCanvas* canvas, const RECT& rect, bool lastPane) {
+  const int x = lastPane ? rect.right : rect.right - 3;
+  toolbars::DrawLineEx(canvas, x, rect.top + 4, x, rect.bottom - 3, clBtnShadow);
+  toolbars::DrawLineEx(canvas, x + 1, rect.top + 5, x + 1, rect.bottom - 2, clBtnHighlight);
 }
 
 TColor NearestColor(TColor color) {

@@ -30,6 +30,8 @@ void FillPolygon(TCanvas* canvas, const std::vector<POINT>& points, TColor color
 // The outline of rect with its corners cut by leftCut and rightCut pixels, in the current pen; right and bottom
 // exclusive.
 void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut);
+// The same in color; clNone draws none.
+void CutCornerFrame(TCanvas* canvas, const RECT& rect, int leftCut, int rightCut, TColor color);
 // A check mark two pixels thick, left of rect's centre, drawn with the pen in color.
 void DrawCheckMark(TCanvas* canvas, const RECT& rect, TColor color);
 // A checker brush of the two colours; the caller deletes it.
@@ -41,6 +43,12 @@ std::vector<int> DotsAlong(int start, int from, int to);
 // Each column (horizontal) or row of rect in a step between c1 and c2: c1 at the right edge (horizontal) or the
 // bottom row, c2 at the left edge or top row. A one-pixel extent is c1; an empty rect paints nothing.
 void GradientFill(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool horizontal);
+// Whether a view's background runs wider than tall: measured on the painted area inside a dock (viewRect not
+// all zero), else on the view's own rectangle.
+bool ViewRunsWide(const RECT& viewRect, const RECT& paintRect, const RECT& area);
+// An etched separator line: white with a dark line one pixel before it, shorter by one at each end. Horizontal
+// at row y = at, else at column x = at.
+void DrawEtchedLine(TCanvas* canvas, const RECT& rect, bool horizontal, int at, TColor dark);
 // The nearest colour the screen shows, as a plain RGB colour.
 TColor NearestColor(TColor color);
 // A raised dot of seven pixels at (x, y): (x, y), (x, y+1), (x+1, y), (x+1, y+1) in the dark colours, (x+1, y+2),
@@ -78,6 +86,9 @@ void PaintDockedCaptionEdge(TCanvas* canvas, const RECT& rect, TColor brush, TCo
 // outside client, its corners cut (a dock's only at the top right and bottom left).
 void PaintFloatingBorder(TCanvas* canvas, const RECT& rect, const RECT& client, TColor fill, TColor outline,
                          bool dockFamily);
+// The divider at the end of a status-bar pane: an etched line three pixels before its right edge, or on the
+// edge for the last pane beside the grip.
+void DrawPaneDivider(TCanvas* canvas, const RECT& rect, bool lastPane);
 // A check box (a rectangle) or radio button (an ellipse) outlined in pen and filled with brush (a NULL_BRUSH for
 // none), rect being the box; brush is not deleted.
 void DrawControlBox(TCanvas* canvas, const RECT& box, int kind, TColor pen, HBRUSH brush);

@@ -1069,7 +1069,6 @@ class TBaseTree : public TCustomControl {
   void CMHintShow(TMessage& message);
   void CMHintShowPause(TMessage& message);
   void WMNCPaint(TMessage& message);
-  void WMPrint(TMessage& message);
   void CanvasFontChanged(TObject* sender);
   // The cell under client point p (autoSpan: widened over empty neighbour cells); false when no node is there.
   bool GetHintCell(POINT p, PTreeNode& node, TColumnIndex& column, RECT& cell);

@@ -3,9 +3,11 @@
 #include <iterator>
 #include <string>
 
+#include "caption_panel.h"
 #include "framework/bitmap.h"
 #include "framework/image_list.h"
 #include "framework/win_control.h"
+#include "gallery_images.h"
 
 namespace {
 
@@ -38,26 +40,6 @@ class TColorSwatch : public TGraphicControl {
 
  private:
   int index_ = 0;
-};
-
-// A block in its colour with its caption centred: the pieces of the alignment sample.
-class TLabelledBox : public TCustomControl {
-  BC_CLASS(TLabelledBox, TCustomControl)
-  explicit TLabelledBox(TComponent* owner) : TCustomControl(owner) {
-    SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls);
-    SetParentColor(false);
-  }
-
- protected:
-  void Paint() override {
-    RECT client = ClientRect();
-    Canvas()->Brush()->SetColor(Color());
-    Canvas()->FillRect(client);
-    Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
-    Canvas()->Font()->SetColor(clWindowText);
-    String text = Caption();
-    DrawTextW(Canvas()->Handle(), text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  }
 };
 
 // A push button drawn by the framework: raised face, sunken while pressed, a focus rectangle when focused.
@@ -146,31 +128,26 @@ class TImageStrip : public TCustomControl {
   }
 };
 
-// One 16 x 16 picture on a fuchsia background (the mask colour) in the given colour.
+// One 16 x 16 shape in the given colour.
 void AddShape(TImageList* images, int shape, TColor color) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-  bitmap.SetSize(16, 16);
-  TCanvas* canvas = bitmap.Canvas();
-  canvas->Brush()->SetColor(clFuchsia);
-  canvas->FillRect(RECT{0, 0, 16, 16});
-  canvas->Brush()->SetColor(color);
-  canvas->Pen()->SetColor(clBlack);
-  switch (shape) {
-    case 0:
-      canvas->Ellipse(1, 1, 15, 15);
-      break;
-    case 1:
-      canvas->Rectangle(2, 2, 14, 14);
-      break;
-    case 2:
-      canvas->Polygon({{8, 1}, {15, 14}, {1, 14}});
-      break;
-    default:
-      canvas->RoundRect(1, 4, 15, 12, 6, 6);
-      break;
-  }
-  images->AddMasked(&bitmap, clFuchsia);
+  AddDrawnImage(images, [shape, color](TCanvas* canvas) {
+    canvas->Brush()->SetColor(color);
+    canvas->Pen()->SetColor(clBlack);
+    switch (shape) {
+      case 0:
+        canvas->Ellipse(1, 1, 15, 15);
+        break;
+      case 1:
+        canvas->Rectangle(2, 2, 14, 14);
+        break;
+      case 2:
+        canvas->Polygon({{8, 1}, {15, 14}, {1, 14}});
+        break;
+      default:
+        canvas->RoundRect(1, 4, 15, 12, 6, 6);
+        break;
+    }
+  });
 }
 
 }  // namespace
@@ -190,7 +167,7 @@ int BuildFrameworkSection(TWinControl* host) {
   button->SetBounds(290, 10, 140, 40);
   button->SetParent(host);
 
-  auto* layout = new TLabelledBox(host);
+  auto* layout = new TCaptionPanel(host);
   layout->SetBounds(10, 60, 280, 100);
   layout->SetColor(clBtnFace);
   layout->SetParent(host);
@@ -205,7 +182,7 @@ int BuildFrameworkSection(TWinControl* host) {
                             {L"alRight", TAlign::alRight, 0xE0C0FF},
                             {L"alClient", TAlign::alClient, 0xFFFFFF}};
   for (const TPiece& piece : kPieces) {
-    auto* box = new TLabelledBox(host);
+    auto* box = new TCaptionPanel(host);
     box->SetBounds(0, 0, 70, 22);
     box->SetCaption(piece.Caption);
     box->SetColor(piece.Color);

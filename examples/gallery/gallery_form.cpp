@@ -1,91 +1,131 @@
 #include "gallery_form.h"
 
 #include <algorithm>
-#include <climits>
 
+#include "controls/tabs/page_control.h"
+#include "feeds_page.h"
 #include "framework/screen.h"
+#include "framework/sys_utils.h"
+#include "gallery_pages.h"
+#include "screenshot.h"
+#include "status_line.h"
+#include "toolbars/bars/toolbar.h"
+#include "toolbars/styled/current_theme.h"
+#include "toolbars/theme/theme_registry.h"
+#include "tree_page.h"
+
+using namespace toolbars;
 
 namespace {
 
-constexpr int kSectionWidth = 600;
-constexpr int kTitleHeight = 22;
-constexpr int kMargin = 8;
-
-// A section: a title bar in the highlight colour over the sample controls.
-class TGallerySection : public TCustomControl {
-  BC_CLASS(TGallerySection, TCustomControl)
-  explicit TGallerySection(TComponent* owner) : TCustomControl(owner) {
-    SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls);
-    SetColor(clWindow);
-  }
-
- protected:
-  void Paint() override {
-    RECT client = ClientRect();
-    Canvas()->Brush()->SetColor(Color());
-    Canvas()->FillRect(client);
-    RECT title{0, 0, client.right, kTitleHeight};
-    Canvas()->Brush()->SetColor(clHighlight);
-    Canvas()->FillRect(title);
-    Canvas()->Font()->SetColor(clHighlightText);
-    Canvas()->Font()->SetStyle({TFontStyle::fsBold});
-    Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
-    Canvas()->TextOut(kMargin, (kTitleHeight - Canvas()->TextHeight(Caption())) / 2, Caption());
-  }
-};
-
-// The sample controls of a section sit below its title bar.
-class TSectionBody : public TCustomControl {
-  BC_CLASS(TSectionBody, TCustomControl)
-  explicit TSectionBody(TComponent* owner) : TCustomControl(owner) {
-    SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls);
-  }
-
- protected:
-  void Paint() override {
-    Canvas()->Brush()->SetColor(Color());
-    Canvas()->FillRect(ClientRect());
-  }
-};
+// The size the gallery asks for: a 1280 x 1024 screen holds it with room for the task bar.
+constexpr int kPreferredWidth = 1240;
+constexpr int kPreferredHeight = 940;
 
 }  // namespace
 
 TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   SetCaption(L"Component gallery");
-  SetBorderStyle(TFormBorderStyle::bsSingle);
-  SetBorderIcons({TBorderIcon::biSystemMenu, TBorderIcon::biMinimize});
-  // Sections flow down in columns as tall as the work area allows, so that the gallery stays as compact as the
-  // screen lets it as sets add their sections.
-  const int columnLimit = Screen->WorkAreaHeight() - GetSystemMetrics(SM_CYCAPTION) - 2 * kMargin;
-  int left = kMargin;
-  int top = kMargin;
-  int bottom = top;
-  for (const TGallerySectionInfo& info : GallerySections()) {
-    auto* section = new TGallerySection(this);
-    section->SetCaption(info.Title);
-    section->SetParent(this);
-    auto* body = new TSectionBody(this);
-    body->SetBounds(0, kTitleHeight, kSectionWidth, 10);
-    body->SetParent(section);
-    body->SetParentColor(true);
-    int height = info.Build(body);
-    body->SetHeight(height);
-    if (top > kMargin && top + kTitleHeight + height > columnLimit) {
-      left += kSectionWidth + kMargin;
-      top = kMargin;
-    }
-    section->SetBounds(left, top, kSectionWidth, kTitleHeight + height);
-    top += kTitleHeight + height + kMargin;
-    bottom = std::max(bottom, top);
+  SetKeyPreview(true);
+  const RECT work = Screen->WorkAreaRect();
+  const int width = std::min(kPreferredWidth, static_cast<int>(work.right - work.left));
+  const int height = std::min(kPreferredHeight, static_cast<int>(work.bottom - work.top));
+  SetBounds(work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2, width,
+            height);
+
+  // Themed items paint nothing until a theme is chosen.
+  SelectTheme(L"Default");
+
+  status_ = new TStatusLine(this);
+  status_->SetHeight(22);
+  status_->SetAlign(TAlign::alBottom);
+  status_->SetParent(this);
+  BuildBars();
+
+  pages_ = new controls::TPcPageControl(this);
+  pages_->SetAlign(TAlign::alClient);
+  pages_->SetParent(this);
+  for (const TGalleryPageInfo& info : GalleryPages()) {
+    controls::TPcTabSheet* page = info.Create(this, pages_);
+    page->SetCaption(info.Caption);
+    if (auto* feeds = ObjectAs<TFeedsPage>(page)) feedsPage_ = feeds;
+    if (auto* tree = ObjectAs<TTreePage>(page)) treePage_ = tree;
   }
-  SetClientWidth(left + kSectionWidth + kMargin);
-  SetClientHeight(bottom);
+  pages_->OnChange = [this](TObject*) { SyncPageItems(); };
+  ShowPage(0);
+  Report(L"Ready");
 }
 
-void TGalleryForm::Dispatch(TMessage& message) {
-  inherited::Dispatch(message);
-  if (message.Msg == WM_GETMINMAXINFO) {
-    auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
-    info->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};
+TGalleryForm::~TGalleryForm() {
+  SetCurrentThemeInstance(nullptr);
+  // The form may outlive the theme units: a registry already shut down has left the theme to its holder.
+  if (theme_ && IsThemeRegistered(themeName_))
+    ReleaseTheme(theme_);
+  else
+    delete theme_;
+}
+
+bool TGalleryForm::ShowPage(int index) {
+  if (index < 0 || index >= pages_->PageCount()) return false;
+  pages_->SetActivePageIndex(index);
+  SyncPageItems();
+  return true;
+}
+
+bool TGalleryForm::SelectTheme(const String& name) {
+  const int entry = FindTheme(name);
+  if (entry < 0) return false;
+  TStyledTheme* theme = AcquireTheme(name);
+  SetCurrentThemeInstance(theme);
+  if (theme_) ReleaseTheme(theme_);
+  theme_ = theme;
+  themeName_ = ThemeRegistry()[static_cast<size_t>(entry)].Name;
+  SyncThemeItems();
+  if (HandleAllocated())
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  return true;
+}
+
+bool TGalleryForm::IsShortCut(TMessage& message) {
+  if (menuBar_ && menuBar_->Items()->IsShortCut(message)) return true;
+  return TForm::IsShortCut(message);
+}
+
+void TGalleryForm::Resize() {
+  TForm::Resize();
+  // The floating bar stays inside the form when the form shrinks.
+  if (floatingBar_ && floatingBar_->Floating()) floatingBar_->MoveOnScreen(true);
+}
+
+void TGalleryForm::RunCommand(const String& caption, const TCommand& command) {
+  lastCommand_ = caption;
+  try {
+    command();
+  } catch (const Exception& e) {
+    Report(caption + L": " + e.Message(), true);
   }
+}
+
+void TGalleryForm::Report(const String& text, bool failed) {
+  if (status_) status_->ShowText(text, failed);
+}
+
+void TGalleryForm::SavePicture() {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const String file = String(folder) + L"gallery.png";
+  SaveScreenshot(this, file);
+  Report(L"Saved a picture of the window as " + file);
+}
+
+void TGalleryForm::SyncThemeItems() {
+  // The Themes menu lists the registry in its order.
+  const auto& registry = ThemeRegistry();
+  for (size_t i = 0; i < themeItems_.size() && i < registry.size(); ++i)
+    themeItems_[i]->SetChecked(SameText(registry[i].Name, themeName_));
+}
+
+void TGalleryForm::SyncPageItems() {
+  const int active = pages_ ? pages_->ActivePageIndex() : -1;
+  for (size_t i = 0; i < pageItems_.size(); ++i) pageItems_[i]->SetChecked(static_cast<int>(i) == active);
 }

@@ -1,28 +1,91 @@
-// The gallery's main form: one captioned section per component set, in columns as tall as the work area, each
-// filled by the builder that set registers in gallery_sections.cpp.
+// The gallery's main form, built from the component sets the way a browser's main window uses them: a menu bar
+// and toolbars in docks on its edges (with a tool window, a floating bar, an address box and a list of recent
+// pages), menus and short-cuts that run the gallery's commands, a Themes menu that switches the whole form among
+// the registered themes, and a page control with one page per component set as its client.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "framework/form.h"
 
-// Builds the sample controls of one component set inside host (which is 600 pixels wide) and answers the height
-// they need.
-using TGallerySectionBuilder = int (*)(TWinControl* host);
+namespace controls {
+class TPcPageControl;
+}
+namespace toolbars {
+class TBarCustomItem;
+class TBarCustomToolbar;
+class TBarDock;
+class TBarCustomDockableWindow;
+class TStyledTheme;
+}  // namespace toolbars
 
-struct TGallerySectionInfo {
-  const wchar_t* Title;
-  TGallerySectionBuilder Build;
-};
-
-// The sections in the order the gallery shows them.
-const std::vector<TGallerySectionInfo>& GallerySections();
+class TFeedsPage;
+class TImageList;
+class TStatusLine;
+class TTreePage;
 
 class TGalleryForm : public TForm {
   BC_CLASS(TGalleryForm, TForm)
   explicit TGalleryForm(TComponent* owner);
+  ~TGalleryForm() override;
+
+  // Shows the page of that index in the page list; answers false for an index out of range.
+  bool ShowPage(int index);
+  // Makes the registered theme of that name the one every themed part paints with; false for an unknown name.
+  bool SelectTheme(const String& name);
+  const String& ThemeName() const { return themeName_; }
+
+  controls::TPcPageControl* Pages() const { return pages_; }
+  TFeedsPage* FeedsPage() const { return feedsPage_; }
+  TTreePage* TreePage() const { return treePage_; }
+  toolbars::TBarCustomToolbar* MenuBar() const { return menuBar_; }
+  // The caption of the last command that ran, and what it reported.
+  const String& LastCommand() const { return lastCommand_; }
+  TStatusLine* Status() const { return status_; }
+
+  bool IsShortCut(TMessage& message) override;
 
  protected:
-  // The gallery may be larger than the screen: the screenshot shows all of it.
-  void Dispatch(TMessage& message) override;
+  void Resize() override;
+
+ private:
+  using TCommand = std::function<void()>;
+  struct TToolbarToggle {
+    toolbars::TBarCustomDockableWindow* Bar;
+    toolbars::TBarCustomItem* Item;
+  };
+
+  void BuildBars();
+  void BuildMenus();
+  void BuildStandardBar(toolbars::TBarDock* dock);
+  void BuildAddressBar(toolbars::TBarDock* dock);
+  void BuildLinksBar(toolbars::TBarDock* dock);
+  void BuildFavoritesWindow(toolbars::TBarDock* dock);
+  void BuildFindBar(toolbars::TBarDock* dock);
+  void BuildFloatingBar();
+  toolbars::TBarCustomItem* AddMenu(toolbars::TBarCustomItem* parent, const wchar_t* caption);
+  toolbars::TBarCustomItem* AddCommand(toolbars::TBarCustomItem* parent, const wchar_t* caption, TCommand command,
+                                       int image = -1, TShortCut shortCut = 0);
+  void AddSeparator(toolbars::TBarCustomItem* parent);
+  void RunCommand(const String& caption, const TCommand& command);
+  void Report(const String& text, bool failed = false);
+  void SavePicture();
+  void SyncThemeItems();
+  void SyncPageItems();
+
+  TImageList* images_ = nullptr;
+  toolbars::TBarDock* topDock_ = nullptr;
+  toolbars::TBarCustomToolbar* menuBar_ = nullptr;
+  toolbars::TBarCustomDockableWindow* floatingBar_ = nullptr;
+  controls::TPcPageControl* pages_ = nullptr;
+  TFeedsPage* feedsPage_ = nullptr;
+  TTreePage* treePage_ = nullptr;
+  TStatusLine* status_ = nullptr;
+  std::vector<toolbars::TBarCustomItem*> themeItems_;
+  std::vector<toolbars::TBarCustomItem*> pageItems_;
+  std::vector<TToolbarToggle> toolbarToggles_;
+  toolbars::TStyledTheme* theme_ = nullptr;
+  String themeName_;
+  String lastCommand_;
 };

@@ -1,40 +1,36 @@
-// The gallery: a real program whose main form shows a sample of every component set. With
-// "--screenshot FILE.png" it renders the main form into FILE.png and ends instead of running.
+// The gallery: a real program whose main form shows every component set at work. With "--screenshot FILE.png"
+// it renders the main form into FILE.png and ends instead of running.
 #include <windows.h>
 
 #include <cstdio>
-#include <string>
+#include <vector>
 
 #include "framework/application.h"
 #include "framework/startup.h"
 #include "gallery_form.h"
-#include "screenshot.h"
+#include "gallery_run.h"
+#include "gallery_units.h"
 
 namespace {
 
-// The file named after "--screenshot", or empty when there is no such argument.
-String ScreenshotFile() {
+std::vector<String> Arguments() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  String file;
-  for (int i = 1; i + 1 < count; ++i)
-    if (String(arguments[i]) == L"--screenshot") file = arguments[i + 1];
+  std::vector<String> list(arguments + (count > 0 ? 1 : 0), arguments + count);
   LocalFree(arguments);
-  return file;
+  return list;
 }
 
-int RunGallery() {
+int RunGallery(const TGalleryOptions& options) {
   Application->SetTitle(L"Component gallery");
   Application->SetShowHint(true);
   TGalleryForm* form = Application->CreateForm<TGalleryForm>();
-  String screenshot = ScreenshotFile();
-  if (screenshot.empty()) {
+  ApplyGalleryOptions(form, options);
+  if (options.Screenshot.empty()) {
     Application->Run();
     return 0;
   }
-  form->Show();
-  Application->ProcessMessages();
-  SaveScreenshot(form, screenshot);
+  RenderGallery(form, options.Screenshot);
   return 0;
 }
 
@@ -42,16 +38,19 @@ int RunGallery() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int result = 1;
+  bool unattended = true;
   try {
+    const TGalleryOptions options = ParseGalleryOptions(Arguments());
+    unattended = !options.Screenshot.empty();
     InitializeUnit(FrameworkUnit());
-    InitializeUnit(ControlsUnit());
-    result = RunGallery();
+    InitializeUnit(GalleryUnit());
+    result = RunGallery(options);
   } catch (const Exception& e) {
     // A screenshot run is unattended: its failure goes to the console, never into a box nobody closes.
-    if (ScreenshotFile().empty())
-      MessageBoxW(nullptr, e.Message().c_str(), L"Component gallery", MB_OK | MB_ICONSTOP);
-    else
+    if (unattended)
       std::fwprintf(stderr, L"gallery: %ls\n", e.Message().c_str());
+    else
+      MessageBoxW(nullptr, e.Message().c_str(), L"Component gallery", MB_OK | MB_ICONSTOP);
   }
   FinalizeUnits();
   return result;

@@ -46,19 +46,47 @@ class TDibCanvas {
   BYTE* bits_ = nullptr;
 };
 
+struct TOwnedPrint {
+  HWND Owner;
+  HDC DC;
+  RECT OwnerRect;
+};
+
+// Prints a visible window the form owns (a floating bar) where it lies over the form.
+BOOL CALLBACK PrintOwnedWindow(HWND wnd, LPARAM param) {
+  auto* print = reinterpret_cast<TOwnedPrint*>(param);
+  if (GetWindow(wnd, GW_OWNER) != print->Owner || !IsWindowVisible(wnd)) return TRUE;
+  RECT rect;
+  GetWindowRect(wnd, &rect);
+  const int saved = SaveDC(print->DC);
+  SetWindowOrgEx(print->DC, print->OwnerRect.left - rect.left, print->OwnerRect.top - rect.top, nullptr);
+  IntersectClipRect(print->DC, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+  SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(print->DC),
+               PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+  RestoreDC(print->DC, saved);
+  return TRUE;
+}
+
 }  // namespace
 
-void SaveScreenshot(TWinControl* control, const String& fileName) {
+TScreenshot CaptureScreenshot(TWinControl* control) {
   RECT window;
   GetWindowRect(control->Handle(), &window);
-  int width = window.right - window.left;
-  int height = window.bottom - window.top;
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
   TDibCanvas canvas(width, height);
   control->PaintTo(canvas.DC(), 0, 0);
+  TOwnedPrint owned{control->Handle(), canvas.DC(), window};
+  EnumWindows(&PrintOwnedWindow, reinterpret_cast<LPARAM>(&owned));
   GdiFlush();
+  TScreenshot picture{width, height, std::vector<BYTE>(canvas.Bits(), canvas.Bits() + canvas.Size())};
   // GDI leaves the alpha byte at 0; the picture is opaque.
-  for (UINT i = 3; i < canvas.Size(); i += 4) canvas.Bits()[i] = 0xFF;
+  for (size_t i = 3; i < picture.Pixels.size(); i += 4) picture.Pixels[i] = 0xFF;
+  return picture;
+}
 
+void SavePng(const TScreenshot& picture, const String& fileName) {
+  const auto stride = static_cast<UINT>(picture.Width) * 4;
   ComPtr<IWICImagingFactory> factory;
   OleCheck(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
   ComPtr<IWICStream> stream;
@@ -70,10 +98,13 @@ void SaveScreenshot(TWinControl* control, const String& fileName) {
   ComPtr<IWICBitmapFrameEncode> frame;
   OleCheck(encoder->CreateNewFrame(&frame, nullptr));
   OleCheck(frame->Initialize(nullptr));
-  OleCheck(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height)));
+  OleCheck(frame->SetSize(static_cast<UINT>(picture.Width), static_cast<UINT>(picture.Height)));
   WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
   OleCheck(frame->SetPixelFormat(&format));
-  OleCheck(frame->WritePixels(static_cast<UINT>(height), canvas.Stride(), canvas.Size(), canvas.Bits()));
+  OleCheck(frame->WritePixels(static_cast<UINT>(picture.Height), stride, static_cast<UINT>(picture.Pixels.size()),
+                              const_cast<BYTE*>(picture.Pixels.data())));
   OleCheck(frame->Commit());
   OleCheck(encoder->Commit());
 }
+
+void SaveScreenshot(TWinControl* control, const String& fileName) { SavePng(CaptureScreenshot(control), fileName); }

@@ -5,6 +5,7 @@
 #include "framework/edit.h"
 #include "framework/image_list.h"
 #include "framework/startup.h"
+#include "gallery_images.h"
 #include "toolbars/bars/tool_window.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/docks/dock.h"
@@ -19,22 +20,12 @@ namespace {
 TImageList* MakeImages(TComponent* owner) {
   auto* images = new TImageList(owner);
   images->SetSize(16, 16);
-  const COLORREF colors[] = {RGB(40, 110, 200), RGB(60, 160, 60), RGB(200, 80, 40), RGB(150, 90, 170)};
-  for (COLORREF color : colors) {
-    TBitmap bitmap;
-    bitmap.SetSize(16, 16);
-    HDC dc = bitmap.Canvas()->Handle();
-    RECT all{0, 0, 16, 16};
-    HBRUSH background = CreateSolidBrush(RGB(255, 0, 255));
-    FillRect(dc, &all, background);
-    DeleteObject(background);
-    HBRUSH brush = CreateSolidBrush(color);
-    HGDIOBJ old = SelectObject(dc, brush);
-    Ellipse(dc, 2, 2, 14, 14);
-    SelectObject(dc, old);
-    DeleteObject(brush);
-    images->AddMasked(&bitmap, clFuchsia);
-  }
+  for (COLORREF color : {RGB(40, 110, 200), RGB(60, 160, 60), RGB(200, 80, 40), RGB(150, 90, 170)})
+    AddDrawnImage(images, [color](TCanvas* canvas) {
+      canvas->Brush()->SetColor(static_cast<TColor>(color));
+      canvas->Pen()->SetColor(static_cast<TColor>(color));
+      canvas->Ellipse(2, 2, 14, 14);
+    });
   return images;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "control_fixtures.h"
+#include "framework/edit.h"
 #include "support/message_recorder.h"
 #include "support/test_window.h"
 #include "support/window_capture.h"
@@ -328,6 +329,63 @@ TEST_F(Painting, PaintToDrawsTheFrameAndEveryVisibleChildInPlace) {
   EXPECT_EQ(blue.right, 100);
   EXPECT_EQ(blue.bottom, 60);
   EXPECT_EQ(capture.CountPixels(RGB(0, 255, 0)), 0);
+}
+
+namespace {
+
+// A child window of a class the framework did not make: it paints its client area blue when asked to print it.
+LRESULT CALLBACK BlueClientProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_PRINTCLIENT) {
+    RECT client;
+    GetClientRect(wnd, &client);
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    FillRect(reinterpret_cast<HDC>(wParam), &client, blue);
+    DeleteObject(blue);
+    return 0;
+  }
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(Painting, PaintToPrintsFramesCaptionButtonsAndWindowsOfOtherClassesInPlace) {
+  WNDCLASSW plainClass{};
+  plainClass.lpfnWndProc = &BlueClientProc;
+  plainClass.hInstance = GetModuleHandleW(nullptr);
+  plainClass.lpszClassName = L"PrintedBlueChild";
+  RegisterClassW(&plainClass);
+  Form()->SetColor(clWhite);
+  Form()->SetBorderStyle(TFormBorderStyle::bsSizeable);
+  Form()->SetBorderIcons({TBorderIcon::biSystemMenu, TBorderIcon::biMinimize, TBorderIcon::biMaximize});
+  auto* edit = Make<TEdit>(Form(), {10, 20, 110, 42});
+  HWND plain = CreateWindowExW(0, L"PrintedBlueChild", L"", WS_CHILD | WS_VISIBLE, 150, 20, 40, 30, Form()->Handle(),
+                               nullptr, nullptr, nullptr);
+  Form()->Show();
+  RECT window;
+  GetWindowRect(Form()->Handle(), &window);
+  POINT client{0, 0};
+  ClientToScreen(Form()->Handle(), &client);
+  const int dx = client.x - window.left;
+  const int dy = client.y - window.top;
+  TWindowCapture capture(window.right - window.left, window.bottom - window.top);
+  Form()->PaintTo(capture.DC(), 0, 0);
+  EXPECT_EQ(capture.Pixel(dx + 5, dy + 5), RGB(255, 255, 255));
+  // The edit's sunken client edge is its frame; its white client area lies inside.
+  ASSERT_TRUE(GetWindowLongW(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_EQ(capture.Pixel(dx + 10, dy + 30), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(capture.Pixel(dx + 14, dy + 30), GetSysColor(COLOR_WINDOW));
+  RECT blue = capture.BoundsOf(RGB(0, 0, 255));
+  EXPECT_EQ(blue.left, dx + 150);
+  EXPECT_EQ(blue.top, dy + 20);
+  EXPECT_EQ(blue.right, dx + 190);
+  EXPECT_EQ(blue.bottom, dy + 50);
+  // The caption with its close button: button text pixels in the caption's right end.
+  const int captionHeight = GetSystemMetrics(SM_CYCAPTION);
+  const RECT closeArea{dx + Form()->ClientWidth() - GetSystemMetrics(SM_CXSIZE), dy - captionHeight,
+                       dx + Form()->ClientWidth(), dy};
+  EXPECT_GT(capture.CountPixels(GetSysColor(COLOR_BTNTEXT), &closeArea), 4);
+  DestroyWindow(plain);
+  UnregisterClassW(L"PrintedBlueChild", GetModuleHandleW(nullptr));
 }
 
 using VisibleAndEnabled = ControlTest;

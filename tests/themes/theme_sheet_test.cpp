@@ -143,7 +143,7 @@ const std::vector<TPartPainter>& Frames() {
 }  // namespace
 
 TEST_F(ThemeTest, EveryThemePaintsEveryPartIntoOneSheet) {
-  const wchar_t* names[] = {L"Default", L"Pastel", L"Adaptive", L"Emboss", L"Relief"};
+  const wchar_t* names[] = {L"Default", L"Pastel", L"Adaptive", L"Emboss", L"Gloss", L"Relief", L"Crystal", L"Ridge"};
   const int columns = static_cast<int>(Parts().size());
   TThemeSurface sheet(columns * kCell, static_cast<int>(std::size(names)) * 2 * kRowHeight);
   sheet.Canvas()->Brush()->SetColor(clBtnFace);

@@ -4,7 +4,9 @@
 
 #include "theme_fixture.h"
 #include "themes/styled_adaptive_theme.h"
+#include "themes/styled_crystal_theme.h"
 #include "themes/styled_pastel_theme.h"
+#include "themes/styled_ridge_theme.h"
 #include "toolbars/items/bar_image_list.h"
 
 using namespace toolbars;
@@ -16,11 +18,18 @@ struct TThemeName {
   const wchar_t* Name;
   const TClass* Class;
   themes::TStockGlyphs& (*Glyphs)();
+  // Where the themes' metrics differ.
+  int Metric35, Metric50;
+  bool Boolean1;
+  // The pop-up colour is a blend of the button face.
+  bool PopupFollowsFace;
 };
 
 const TThemeName kThemes[] = {
-    {L"Pastel", themes::TStyledPastelTheme::StaticClass(), &themes::PastelStockGlyphs},
-    {L"Adaptive", themes::TStyledAdaptiveTheme::StaticClass(), &themes::AdaptiveStockGlyphs},
+    {L"Pastel", themes::TStyledPastelTheme::StaticClass(), &themes::PastelStockGlyphs, 3, -1, true, true},
+    {L"Adaptive", themes::TStyledAdaptiveTheme::StaticClass(), &themes::AdaptiveStockGlyphs, 3, -1, true, true},
+    {L"Crystal", themes::TStyledCrystalTheme::StaticClass(), &themes::CrystalStockGlyphs, 7, 5, false, false},
+    {L"Ridge", themes::TStyledRidgeTheme::StaticClass(), &themes::RidgeStockGlyphs, 3, -1, false, false},
 };
 
 }  // namespace
@@ -170,10 +179,10 @@ TEST_F(ThemeTest, SharedShapesAndMetrics) {
     }
     const struct {
       int Index, Value;
-    } metrics[] = {{10, 12}, {20, 8}, {33, 8}, {21, 3}, {35, 3}, {31, 1}, {60, 1}, {32, 0}, {64, 0},
-                   {36, 2},  {62, 2}, {40, 6}, {50, -1}, {65, 14}, {99, -1}};
+    } metrics[] = {{10, 12}, {20, 8}, {33, 8}, {21, 3}, {35, entry.Metric35}, {31, 1}, {60, 1}, {32, 0}, {64, 0},
+                   {36, 2},  {62, 2}, {40, 6}, {50, entry.Metric50}, {65, 14}, {99, -1}};
     for (const auto& metric : metrics) EXPECT_EQ(theme->IntegerMetric(metric.Index), metric.Value) << metric.Index;
-    EXPECT_TRUE(theme->BooleanMetric(1));
+    EXPECT_EQ(theme->BooleanMetric(1), entry.Boolean1);
     EXPECT_TRUE(theme->BooleanMetric(3));
     EXPECT_FALSE(theme->BooleanMetric(5));
     EXPECT_FALSE(theme->BooleanMetric(6));
@@ -209,12 +218,17 @@ TEST_F(ThemeTest, NewSystemColoursReachEveryLiveTheme) {
     SCOPED_TRACE(std::wstring(entry.Name));
     themes::TStyledTableTheme* theme = Theme(entry.Name);
     const TColor before = theme->ViewBackColor(vtPopupMenu);
+    const TColor checkedBefore = theme->ToolbarItems()[themes::tsChecked].Fill;
     Environment.SetSysColor(COLOR_BTNFACE, RGB(120, 160, 200));
     Refresh();
     // 14.3 % of the new face over the window.
-    EXPECT_EQ(Rgb(theme->ViewBackColor(vtPopupMenu)), RGB(236, 241, 247));
+    if (entry.PopupFollowsFace) {
+      EXPECT_EQ(Rgb(theme->ViewBackColor(vtPopupMenu)), RGB(236, 241, 247));
+    }
+    EXPECT_NE(theme->ToolbarItems()[themes::tsChecked].Fill, checkedBefore);
     Environment.SetSysColor(COLOR_BTNFACE, kFace);
     Refresh();
     EXPECT_EQ(theme->ViewBackColor(vtPopupMenu), before);
+    EXPECT_EQ(theme->ToolbarItems()[themes::tsChecked].Fill, checkedBefore);
   }
 }

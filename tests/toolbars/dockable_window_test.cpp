@@ -7,6 +7,7 @@
 #include "dock_fixture.h"
 #include "support/hostile_input.h"
 #include "support/window_capture.h"
+#include "toolbars/common/bar_common.h"
 #include "toolbars/common/bar_hook.h"
 
 using namespace toolbars;
@@ -210,6 +211,35 @@ TEST_F(FloatingBar, RedockingFromTheFloatingFrameFreesItAfterItsOwnHandler) {
     EXPECT_FALSE(IsWindowVisible(frame));
     ProcessPendingMessages();
     EXPECT_FALSE(IsWindow(frame)) << "freed once its handler returned";
+    delete bar;
+  }
+}
+
+TEST_F(FloatingBar, LoadingTakesAFloatingFormsPlaceFromTheOwningFormsClientArea) {
+  POINT origin{0, 0};
+  ClientToScreen(Form()->Handle(), &origin);
+  const RECT work = GetRectOfMonitorContainingPoint(origin, true);
+  struct TCase {
+    POINT Stored;
+    bool OnScreenAsStored;
+  };
+  for (const TCase& c : {TCase{{30, 40}, true}, TCase{{-5000, -5000}, false}, TCase{{30000, 30000}, false}}) {
+    TPlainBar* bar = Floated();
+    // As the form reader leaves it: the place as stored, then Loaded.
+    bar->SetLoading(true);
+    bar->PlaceFloating(c.Stored);
+    static_cast<TComponent*>(bar)->Loaded();  // the reader calls it through the component
+    bar->SetLoading(false);
+    const RECT frame = ScreenRect(Frame(bar));
+    if (c.OnScreenAsStored) {
+      EXPECT_EQ(frame.left, origin.x + c.Stored.x);
+      EXPECT_EQ(frame.top, origin.y + c.Stored.y);
+    }
+    EXPECT_GE(frame.left, work.left) << c.Stored.x;
+    EXPECT_GE(frame.top, work.top);
+    EXPECT_LE(frame.right, work.right);
+    EXPECT_LE(frame.bottom, work.bottom);
+    EXPECT_EQ(bar->FloatingPosition().x, frame.left);
     delete bar;
   }
 }

@@ -6,6 +6,7 @@
 
 #include "bar_host.h"
 #include "fixed_items.h"
+#include "support/hostile_input.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 
@@ -371,4 +372,42 @@ TEST_F(ViewLayout, AViewOnScreenFilledItemByItemLaysOutOnceAfterwards) {
   EXPECT_EQ(view->LayoutCount(), layouts + 2) << "what needs the positions lays out at once";
   ProcessPendingMessages();
   EXPECT_EQ(view->LayoutCount(), layouts + 2) << "and the deferred layout finds nothing left to do";
+}
+
+namespace {
+
+// A view whose layout frees another bar, as a form that rebuilds its bars when one of them resizes does.
+class TFreeingView : public THostView {
+  BC_CLASS(TFreeingView, THostView)
+  using THostView::THostView;
+  TComponent* Victim = nullptr;
+
+ protected:
+  void SizeChanged(int width, int height) override {
+    THostView::SizeChanged(width, height);
+    delete Victim;
+    Victim = nullptr;
+  }
+};
+
+}  // namespace
+
+TEST_F(ViewLayout, ADeferredLayoutThatFreesAnotherWaitingViewIsSafe) {
+  TTestWindow frame(RECT{100, 100, 500, 400});
+  Button();
+  auto* first = new bar_host::TBarHostWindow(&owner_, frame.Handle(), RECT{0, 0, 180, 200}, Root(), false);
+  auto* freeing = new TFreeingView(&owner_, nullptr, Root(), first, false, false, false);
+  bar_host::TBarHostWindow* second = nullptr;
+  {
+    // The freed bar comes from guarded memory: a view that is asked to lay out after it went faults.
+    TGuardedAllocations guard;
+    second = new bar_host::TBarHostWindow(&owner_, frame.Handle(), RECT{200, 0, 380, 200}, Root(), false);
+  }
+  for (HWND wnd : {first->Handle(), second->Handle()}) ShowWindow(wnd, SW_SHOWNOACTIVATE);
+  ProcessPendingMessages();
+  freeing->Victim = second;
+  Button();
+  ProcessPendingMessages();
+  EXPECT_EQ(freeing->Victim, nullptr) << "the layout ran and freed the other bar";
+  EXPECT_TRUE(freeing->ValidPositions());
 }

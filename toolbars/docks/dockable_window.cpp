@@ -676,6 +676,18 @@ void TBarCustomDockableWindow::ReleaseFloatParent() {
 
 void TBarCustomDockableWindow::Loaded() {
   TCustomControl::Loaded();
+  // Stored at design time on a floating form, the form's place was kept in the owning form's client coordinates.
+  if (!savedAtRunTime_ && !IsDesigning() && floating_ && floatParent_) {
+    if (TCustomForm* form = floatParent_->ParentForm(); form && form->HandleAllocated()) {
+      POINT origin{0, 0};
+      ::ClientToScreen(form->Handle(), &origin);
+      RECT bounds = floatParent_->BoundsRect();
+      OffsetRect(&bounds, origin.x, origin.y);
+      floatParent_->SetBoundsRect(bounds);
+      floatingPosition_ = POINT{bounds.left, bounds.top};
+    }
+    MoveOnScreen(false);
+  }
   Arrange();
 }
 

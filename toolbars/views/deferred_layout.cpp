@@ -25,11 +25,14 @@ void LayoutWindowProc(TMessage& message) {
     return;
   }
   layoutPosted = false;
-  // A layout may change other views (a pop-up resizes, a toolbar arranges its dock) and ask again: those wait for
-  // the next message.
-  std::vector<TBarView*> views;
-  views.swap(pendingViews);
-  for (TBarView* view : views) view->ValidateDeferredPositions();
+  // One at a time from the list itself, since a layout may free another view waiting in it (which then leaves
+  // the list). A layout that asks for more (a pop-up resizes, a toolbar arranges its dock) waits for the next
+  // message: only as many as were waiting now are served.
+  for (size_t waiting = pendingViews.size(); waiting > 0 && !pendingViews.empty(); --waiting) {
+    TBarView* view = pendingViews.front();
+    pendingViews.erase(pendingViews.begin());
+    view->ValidateDeferredPositions();
+  }
 }
 
 }  // namespace

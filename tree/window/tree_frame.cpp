@@ -1,6 +1,6 @@
 // The tree's frame: the header band above the client area, the client edge (in the tree-view look while visual
-// styles are in use), the bevel and the border band. WM_NCPAINT and WM_PRINT paint it alike, after the platform
-// has drawn its own part (border and scroll bars).
+// styles are in use), the bevel and the border band. WM_NCPAINT paints it after the platform has drawn its own
+// part (border and scroll bars); WM_PRINT through the framework's frame painter.
 #include <vsstyle.h>
 
 #include "framework/visual_styles.h"
@@ -96,12 +96,6 @@ void TBaseTree::WMNCPaint(TMessage& message) {
   }
   PaintTreeFrame(dc);
   ReleaseDC(Handle(), dc);
-}
-
-void TBaseTree::WMPrint(TMessage& message) {
-  DefaultHandler(message);
-  if ((message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle())) return;
-  if (message.LParam & PRF_NONCLIENT) PaintTreeFrame(reinterpret_cast<HDC>(message.WParam));
 }
 
 void TBaseTree::PaintNonClientTo(HDC dc) {

@@ -26,9 +26,6 @@ bool TBaseTree::HandleWindowExtrasMessage(TMessage& message) {
     case WM_NCPAINT:
       WMNCPaint(message);
       return true;
-    case WM_PRINT:
-      WMPrint(message);
-      return true;
     case CM_HINTSHOW:
       CMHintShow(message);
       return true;

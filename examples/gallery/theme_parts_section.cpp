@@ -1,4 +1,4 @@
-#include "default_theme_section.h"
+#include "theme_parts_section.h"
 
 #include <functional>
 #include <iterator>
@@ -6,11 +6,9 @@
 
 #include "framework/bitmap.h"
 #include "framework/image_list.h"
-#include "framework/startup.h"
 #include "framework/win_control.h"
-#include "toolbars/theme/default_theme.h"
+#include "toolbars/styled/current_theme.h"
 #include "toolbars/theme/theme_manager.h"
-#include "toolbars/theme/theme_registry.h"
 
 using namespace toolbars;
 
@@ -236,12 +234,10 @@ const TPartSample kSamples[] = {
      }},
 };
 
-// A panel that paints every sample through the default theme and repaints when the theme's colours change.
+// A panel that paints every sample through the current theme and repaints when the theme's colours change.
 class TThemePartsPanel : public TCustomControl {
   BC_CLASS(TThemePartsPanel, TCustomControl)
   explicit TThemePartsPanel(TComponent* owner) : TCustomControl(owner) {
-    InitializeUnit(DefaultThemeUnit());
-    theme_ = AcquireTheme(L"Default");
     AddThemeNotification(this);
     images_ = std::make_unique<TImageList>();
     TBitmap picture;
@@ -255,14 +251,7 @@ class TThemePartsPanel : public TCustomControl {
     picture.Canvas()->Ellipse(5, 5, 11, 11);
     images_->AddMasked(&picture, clFuchsia);
   }
-  ~TThemePartsPanel() override {
-    RemoveThemeNotification(this);
-    // The form may outlive the theme units: a registry already shut down has left the theme to its holder.
-    if (IsThemeRegistered(theme_->Name()))
-      ReleaseTheme(theme_);
-    else
-      delete theme_;
-  }
+  ~TThemePartsPanel() override { RemoveThemeNotification(this); }
 
   void Dispatch(TMessage& message) override {
     if (message.Msg == CM_STYLEDSYSCOMMAND) {
@@ -277,6 +266,8 @@ class TThemePartsPanel : public TCustomControl {
     TCanvas* canvas = Canvas();
     canvas->Brush()->SetColor(clBtnFace);
     canvas->FillRect(ClientRect());
+    TStyledTheme* theme = CurrentTheme();
+    if (!theme) return;
     for (size_t i = 0; i < std::size(kSamples); ++i) {
       const int column = static_cast<int>(i) % kColumns;
       const int row = static_cast<int>(i) / kColumns;
@@ -285,7 +276,7 @@ class TThemePartsPanel : public TCustomControl {
       const int saved = SaveDC(canvas->Handle());
       IntersectClipRect(canvas->Handle(), cell.left, cell.top, cell.right, cell.bottom);
       canvas->Font()->SetColor(clBtnText);
-      kSamples[i].Paint(theme_, canvas, cell, images_.get());
+      kSamples[i].Paint(theme, canvas, cell, images_.get());
       RestoreDC(canvas->Handle(), saved);
       canvas->Refresh();
       RECT label{cell.left, cell.bottom + 1, cell.right, cell.bottom + kLabelHeight};
@@ -296,13 +287,12 @@ class TThemePartsPanel : public TCustomControl {
   }
 
  private:
-  TStyledTheme* theme_ = nullptr;
   std::unique_ptr<TImageList> images_;
 };
 
 }  // namespace
 
-int BuildDefaultThemeSection(TWinControl* host) {
+int BuildThemePartsSection(TWinControl* host) {
   const int rows = (static_cast<int>(std::size(kSamples)) + kColumns - 1) / kColumns;
   auto* panel = new TThemePartsPanel(host);
   panel->SetBounds(0, 0, kColumns * kCellWidth + 4, rows * kRowHeight + 4);

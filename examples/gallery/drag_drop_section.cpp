@@ -1,0 +1,138 @@
+#include "drag_drop_section.h"
+
+#include <fstream>
+#include <memory>
+
+#include "framework/win_control.h"
+#include "shell/dragdrop/file_formats.h"
+#include "shell/dragdrop/url_drop_components.h"
+
+using namespace shell;
+
+namespace {
+
+// A framed tile with a caption; a drag that starts on it runs its drop source.
+class TDragTile : public TCustomControl {
+  BC_CLASS(TDragTile, TCustomControl)
+  TDragTile(TComponent* owner, TCustomDropSource* source) : TCustomControl(owner), source_(source) {
+    SetColor(clWindow);
+  }
+
+ protected:
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
+    TCustomControl::MouseDown(button, shift, x, y);
+    POINT screen{x, y};
+    ::ClientToScreen(Handle(), &screen);
+    if (button == TMouseButton::mbLeft && DragDetect(Handle(), screen)) source_->Execute();
+  }
+  void Paint() override {
+    RECT client = ClientRect();
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(client);
+    DrawEdge(Canvas()->Handle(), &client, EDGE_ETCHED, BF_RECT);
+    Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+    Canvas()->Font()->SetColor(clWindowText);
+    const String caption = Caption();
+    DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+
+ private:
+  TCustomDropSource* source_;
+};
+
+// Lists what the last drop brought.
+class TDropPlace : public TCustomControl {
+  BC_CLASS(TDropPlace, TCustomControl)
+  explicit TDropPlace(TComponent* owner) : TCustomControl(owner) {
+    SetColor(clInfoBk);
+    SetCaption(L"Drop files or web addresses here");
+  }
+
+ protected:
+  void Paint() override {
+    RECT client = ClientRect();
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(client);
+    DrawEdge(Canvas()->Handle(), &client, EDGE_SUNKEN, BF_RECT);
+    InflateRect(&client, -8, -6);
+    Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+    Canvas()->Font()->SetColor(clInfoText);
+    const String caption = Caption();
+    DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &client, DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+};
+
+// A drop source of file names.
+class TFileDragSource : public TCustomDropMultiSource {
+  BC_CLASS(TFileDragSource, TCustomDropMultiSource)
+  explicit TFileDragSource(TComponent* owner)
+      : TCustomDropMultiSource(owner), files_(std::make_unique<TFileDataFormat>(this)) {
+    SetDragTypes({TDragType::dtCopy, TDragType::dtLink});
+  }
+  TStringList& Files() { return files_->Files(); }
+
+ private:
+  std::unique_ptr<TFileDataFormat> files_;
+};
+
+// A drop target that reads file names and web addresses.
+class TFileAndAddressTarget : public TCustomDropMultiTarget {
+  BC_CLASS(TFileAndAddressTarget, TCustomDropMultiTarget)
+  explicit TFileAndAddressTarget(TComponent* owner)
+      : TCustomDropMultiTarget(owner),
+        files_(std::make_unique<TFileDataFormat>(this)),
+        address_(std::make_unique<TURLDataFormat>(this)) {
+    SetDragtypes({TDragType::dtCopy, TDragType::dtLink});
+  }
+  // Valid inside OnDrop.
+  TStringList& Files() { return files_->Files(); }
+  const String& Address() const { return address_->URL(); }
+
+ private:
+  std::unique_ptr<TFileDataFormat> files_;
+  std::unique_ptr<TURLDataFormat> address_;
+};
+
+// A small text file in the temporary folder, so that there is a real file to drag.
+String SampleFile() {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const String file = String(folder) + L"gallery-sample.txt";
+  std::ofstream(file.c_str(), std::ios::binary) << "A file dragged out of the component gallery.\r\n";
+  return file;
+}
+
+}  // namespace
+
+int BuildDragDropSection(TWinControl* host) {
+  auto* fileSource = new TFileDragSource(host);
+  fileSource->Files().Add(SampleFile());
+  auto* fileTile = new TDragTile(host, fileSource);
+  fileTile->SetBounds(10, 8, 185, 40);
+  fileTile->SetCaption(L"Drag this file");
+  fileTile->SetHint(fileSource->Files().Strings(0));
+  fileTile->SetParent(host);
+
+  auto* urlSource = new TDropURLSource(host);
+  urlSource->SetURL(L"http://www.example.com/gallery");
+  urlSource->SetTitle(L"The component gallery");
+  auto* urlTile = new TDragTile(host, urlSource);
+  urlTile->SetBounds(10, 56, 185, 40);
+  urlTile->SetCaption(L"Drag this web address");
+  urlTile->SetHint(urlSource->URL());
+  urlTile->SetParent(host);
+
+  auto* place = new TDropPlace(host);
+  place->SetBounds(205, 8, 385, 88);
+  place->SetParent(host);
+  auto* target = new TFileAndAddressTarget(host);
+  target->OnDrop = [place, target](TObject*, TShiftState, POINT, DWORD&) {
+    String text;
+    if (!target->Address().empty()) text = L"Address: " + target->Address() + L"\r\n";
+    for (int i = 0; i < target->Files().Count(); ++i) text += L"File: " + target->Files().Strings(i) + L"\r\n";
+    place->SetCaption(text.empty() ? String(L"The drop held nothing this place reads") : text);
+    place->Invalidate();
+  };
+  target->RegisterTargetControl(place);
+  return 104;
+}

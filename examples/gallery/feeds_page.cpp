@@ -1,0 +1,117 @@
+#include "feeds_page.h"
+
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "command_strip.h"
+#include "feeds/feed.h"
+#include "framework/splitter.h"
+#include "framework/streams.h"
+#include "framework/text_convert.h"
+#include "html_text.h"
+#include "status_line.h"
+#include "text_view.h"
+#include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
+
+using namespace tree;
+
+namespace {
+
+struct TSampleInfo {
+  const wchar_t* Caption;
+  const wchar_t* Resource;
+};
+
+const TSampleInfo kSamples[] = {
+    {L"RSS sample", L"GALLERY_RSS"}, {L"Atom sample", L"GALLERY_ATOM"}, {L"Hostile feed", L"GALLERY_HOSTILE"}};
+
+}  // namespace
+
+TFeedsPage::TFeedsPage(TComponent* owner) : controls::TPcTabSheet(owner) { SetCaption(L"Feed reader"); }
+
+void TFeedsPage::Populate() {
+  feed_ = new feeds::TFeed(this);
+
+  std::vector<TStripButton> buttons;
+  for (size_t i = 0; i < std::size(kSamples); ++i)
+    buttons.push_back({kSamples[i].Caption, [this, i] { LoadSample(static_cast<TSampleFeed>(i)); }});
+  statusLine_ = AddCommandStrip(this, buttons, 110);
+
+  items_ = new TStringTree(this);
+  items_->SetHeight(240);
+  items_->SetAlign(TAlign::alTop);
+  TTreeHeader* header = items_->Header();
+  for (auto [caption, width] : {std::tuple{L"Title", 420}, std::tuple{L"Published", 260}, std::tuple{L"Author", 200},
+                                std::tuple{L"Address", 300}}) {
+    TTreeColumn* column = header->Columns()->Add();
+    column->SetText(caption);
+    column->SetWidth(width);
+  }
+  header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible);
+  items_->TreeOptions()->SetPaintOptions(items_->TreeOptions()->PaintOptions() - TTreePaintOption::toShowRoot -
+                                         TTreePaintOption::toShowTreeLines - TTreePaintOption::toShowButtons +
+                                         TTreePaintOption::toShowVertGridLines);
+  items_->TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toFullRowSelect});
+  items_->OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
+    if (static_cast<int>(node->Index) >= feed_->Items()->Count()) return;
+    const feeds::TRSSItem* item = feed_->Items()->Items(static_cast<int>(node->Index));
+    switch (column) {
+      case 0:
+        text = HtmlToLine(item->Title());
+        break;
+      case 1:
+        // Authors and dates other than RFC 822 ones are kept in the system's code page, titles and addresses in
+        // UTF-8.
+        text = item->PubDate()->IsSet() ? item->PubDate()->FormatRFC822() : AnsiToWide(item->StrDate());
+        break;
+      case 2:
+        text = AnsiToWide(item->Author());
+        break;
+      default:
+        text = Utf8ToWide(item->Link());
+        break;
+    }
+  };
+  items_->SetParent(this);
+
+  auto* splitter = new TSplitter(this);
+  splitter->SetHeight(4);
+  splitter->SetAlign(TAlign::alTop);
+  splitter->SetTop(items_->Top() + items_->Height());
+  splitter->SetParent(this);
+
+  pageText_ = new TTextView(this);
+  pageText_->SetAlign(TAlign::alClient);
+  pageText_->SetParent(this);
+  LoadSample(TSampleFeed::sfRSS);
+}
+
+bool TFeedsPage::LoadSample(TSampleFeed sample) {
+  const TSampleInfo& info = kSamples[static_cast<int>(sample)];
+  try {
+    TResourceStream stream(GetModuleHandleW(nullptr), info.Resource, MAKEINTRESOURCEW(10));
+    feed_->LoadFromStream(stream);
+  } catch (const Exception& e) {
+    status_ = String(info.Caption) + L" was not read: " + e.Message();
+    statusLine_->ShowText(status_, true);
+    return false;
+  }
+  status_ = String(L"Read the ") + info.Caption + L": " + std::to_wstring(feed_->Items()->Count()) + L" items";
+  statusLine_->ShowText(status_);
+  ShowFeed();
+  return true;
+}
+
+void TFeedsPage::ShowFeed() {
+  items_->SetRootNodeCount(0);
+  items_->SetRootNodeCount(static_cast<std::uint32_t>(feed_->Items()->Count()));
+  items_->Invalidate();
+  TMemoryStream page;
+  feed_->RenderHTML(&page);
+  pageText_->SetLines(
+      HtmlToText(std::string_view(static_cast<const char*>(page.Memory()), static_cast<size_t>(page.Size()))));
+}

@@ -1,0 +1,357 @@
+// The gallery form's docks, bars, tool window and menus, and the commands they run.
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "controls/tabs/page_control.h"
+#include "feeds_page.h"
+#include "framework/image_list.h"
+#include "framework/menus.h"
+#include "gallery_form.h"
+#include "gallery_images.h"
+#include "gallery_pages.h"
+#include "status_line.h"
+#include "toolbars/bars/tool_window.h"
+#include "toolbars/bars/toolbar.h"
+#include "toolbars/docks/dock.h"
+#include "toolbars/styled/custom_list.h"
+#include "toolbars/styled/styled_edit_item.h"
+#include "toolbars/styled/styled_item.h"
+#include "toolbars/theme/theme_registry.h"
+#include "tree/string_tree.h"
+#include "tree_page.h"
+
+using namespace toolbars;
+
+namespace {
+
+// The pages visited last, newest first: what the Back button's list offers.
+class TRecentPagesList : public TStyledCustomList {
+  BC_CLASS(TRecentPagesList, TStyledCustomList)
+  explicit TRecentPagesList(TComponent* owner) : TStyledCustomList(owner) {}
+
+  std::vector<String> Entries{
+      L"Front page - news of the day", L"Weather for the week ahead", L"Release notes of the component sets",
+      L"A feed of old news",           L"Maps of the old town",       L"Questions and answers"};
+
+  void GetItemText(int index, String& text) override { text = Entries[static_cast<size_t>(index)]; }
+  int GetCount() override { return static_cast<int>(Entries.size()); }
+};
+
+TBarDock* MakeDock(TGalleryForm* form, TBarDockPosition position) {
+  auto* dock = new TBarDock(form);
+  dock->SetPosition(position);
+  dock->SetParent(form);
+  return dock;
+}
+
+template <class TBar>
+TBar* MakeBar(TGalleryForm* form, const wchar_t* caption, TBarDock* dock, int row, int pos) {
+  auto* bar = new TBar(form);
+  bar->SetCaption(caption);
+  bar->SetDockRow(row);
+  bar->SetDockPos(pos);
+  bar->SetCurrentDock(dock);
+  return bar;
+}
+
+TStyledItem* AddButton(TComponent* owner, TBarCustomItem* parent, const wchar_t* caption, int image,
+                       bool withCaption = false) {
+  auto* item = new TStyledItem(owner);
+  item->SetCaption(caption);
+  item->SetImageIndex(image);
+  item->SetHint(caption);
+  if (withCaption) item->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
+  parent->Add(item);
+  return item;
+}
+
+}  // namespace
+
+TBarCustomItem* TGalleryForm::AddMenu(TBarCustomItem* parent, const wchar_t* caption) {
+  auto* menu = new TStyledSubmenuItem(this);
+  menu->SetCaption(caption);
+  parent->Add(menu);
+  return menu;
+}
+
+TBarCustomItem* TGalleryForm::AddCommand(TBarCustomItem* parent, const wchar_t* caption, TCommand command, int image,
+                                         TShortCut shortCut) {
+  auto* item = new TStyledItem(this);
+  item->SetCaption(caption);
+  item->SetImageIndex(image);
+  item->SetShortCut(shortCut);
+  const String name = StripHotkey(caption);
+  item->OnClick = [this, name, command](TObject*) { RunCommand(name, command); };
+  parent->Add(item);
+  return item;
+}
+
+void TGalleryForm::AddSeparator(TBarCustomItem* parent) { parent->Add(new TStyledSeparatorItem(this)); }
+
+void TGalleryForm::BuildBars() {
+  images_ = MakeGalleryImages(this);
+  topDock_ = MakeDock(this, TBarDockPosition::dpTop);
+  TBarDock* bottomDock = MakeDock(this, TBarDockPosition::dpBottom);
+  TBarDock* leftDock = MakeDock(this, TBarDockPosition::dpLeft);
+  MakeDock(this, TBarDockPosition::dpRight);
+
+  menuBar_ = MakeBar<TBarCustomToolbar>(this, L"Menu bar", topDock_, 0, 0);
+  menuBar_->SetMenuBar(true);
+  menuBar_->SetImages(images_);
+  menuBar_->Items()->SetSubMenuImages(images_);
+  BuildStandardBar(topDock_);
+  BuildAddressBar(topDock_);
+  BuildLinksBar(topDock_);
+  BuildFavoritesWindow(leftDock);
+  BuildFindBar(bottomDock);
+  BuildFloatingBar();
+  BuildMenus();
+}
+
+void TGalleryForm::BuildStandardBar(TBarDock* dock) {
+  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Standard", dock, 1, 0);
+  bar->SetImages(images_);
+  TBarCustomItem* items = bar->Items();
+  auto* back = new TStyledSubmenuItem(this);
+  back->SetCaption(L"&Back");
+  back->SetImageIndex(giBack);
+  back->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
+  back->SetDropdownCombo(true);
+  back->OnClick = [this](TObject*) { RunCommand(L"Back", [this] { Report(L"Back to the page before"); }); };
+  auto* recent = new TRecentPagesList(this);
+  recent->OnChange = [this, recent](TObject*) {
+    RunCommand(L"Back", [this, recent] {
+      Report(L"Back to \"" + recent->Entries[static_cast<size_t>(std::max(recent->ItemIndex(), 0))] + L"\"");
+    });
+  };
+  back->Add(recent);
+  items->Add(back);
+  AddButton(this, items, L"&Forward", giForward)->SetEnabled(false);
+  AddButton(this, items, L"&Stop", giStop)->OnClick = [this](TObject*) {
+    RunCommand(L"Stop", [this] { Report(L"Stopped"); });
+  };
+  AddButton(this, items, L"&Reload", giReload)->OnClick = [this](TObject*) {
+    RunCommand(L"Reload", [this] {
+      feedsPage_->LoadSample(TSampleFeed::sfRSS);
+      Report(feedsPage_->Status());
+    });
+  };
+  AddButton(this, items, L"&Home", giHome)->OnClick = [this](TObject*) {
+    RunCommand(L"Home", [this] { ShowPage(0); });
+  };
+  AddSeparator(items);
+  AddButton(this, items, L"Feeds", giFeed, true)->OnClick = [this](TObject*) {
+    RunCommand(L"Feeds", [this] { ShowPage(FindGalleryPage(L"feeds")); });
+  };
+  AddButton(this, items, L"Tree", giTree, true)->OnClick = [this](TObject*) {
+    RunCommand(L"Tree", [this] { ShowPage(FindGalleryPage(L"tree")); });
+  };
+  AddButton(this, items, L"Picture", giPicture)->OnClick = [this](TObject*) {
+    RunCommand(L"Picture", [this] { SavePicture(); });
+  };
+  toolbarToggles_.push_back({bar, nullptr});
+}
+
+void TGalleryForm::BuildLinksBar(TBarDock* dock) {
+  // More links than the row has room for: the rest waits behind the chevron.
+  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Links", dock, 2, 700);
+  bar->SetImages(images_);
+  for (const wchar_t* caption :
+       {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games", L"Films", L"Travel", L"Recipes",
+        L"Gardens", L"Photos", L"Radio", L"Shops", L"Homes"}) {
+    const String name = caption;
+    AddButton(this, bar->Items(), caption, giLink, true)->OnClick = [this, name](TObject*) {
+      RunCommand(name, [this, name] { Report(L"Would open the " + name + L" link"); });
+    };
+  }
+  toolbarToggles_.push_back({bar, nullptr});
+}
+
+void TGalleryForm::BuildAddressBar(TBarDock* dock) {
+  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Address", dock, 2, 0);
+  bar->SetImages(images_);
+  auto* address = new TStyledEditItem(this);
+  address->SetEditCaption(L"Address");
+  address->SetEditWidth(400);
+  address->SetText(L"http://www.example.com/gallery");
+  address->SetImageIndex(giLink);
+  address->SetShowImage(true);
+  address->OnAcceptText = [this](TObject*, String& text, bool& accept) {
+    accept = true;
+    const String typed = text;
+    RunCommand(L"Go", [this, typed] { Report(L"Would open " + typed); });
+  };
+  bar->Items()->Add(address);
+  AddButton(this, bar->Items(), L"&Go", giForward, true)->OnClick = [this, address](TObject*) {
+    RunCommand(L"Go", [this, address] { Report(L"Would open " + address->Text()); });
+  };
+  toolbarToggles_.push_back({bar, nullptr});
+}
+
+void TGalleryForm::BuildFavoritesWindow(TBarDock* dock) {
+  auto* window = MakeBar<TBarToolWindow>(this, L"Favorites", dock, 0, 0);
+  window->SetCloseButtonWhenDocked(true);
+  window->SetClientAreaSize(180, 300);
+  auto* list = new tree::TStringTree(this);
+  list->SetAlign(TAlign::alClient);
+  list->SetBorderStyle(TBorderStyle::bsNone);
+  static const wchar_t* const kFavorites[] = {L"Front page",    L"Weather",       L"Old news feed",
+                                              L"The tree page", L"Release notes", L"Maps of the old town"};
+  list->OnGetText = [](tree::TBaseTree*, tree::PTreeNode node, tree::TColumnIndex, tree::TVSTTextType, String& text) {
+    text = kFavorites[node->Index];
+  };
+  list->SetParent(window);
+  list->SetRootNodeCount(static_cast<std::uint32_t>(std::size(kFavorites)));
+  toolbarToggles_.push_back({window, nullptr});
+}
+
+void TGalleryForm::BuildFindBar(TBarDock* dock) {
+  auto* bar = MakeBar<TBarCustomToolbar>(this, L"Find", dock, 0, 0);
+  bar->SetCloseButtonWhenDocked(true);
+  bar->SetImages(images_);
+  auto* find = new TStyledEditItem(this);
+  find->SetEditCaption(L"Find on this page:");
+  find->SetEditWidth(220);
+  find->OnAcceptText = [this](TObject*, String& text, bool& accept) {
+    accept = true;
+    const String typed = text;
+    RunCommand(L"Find", [this, typed] { Report(L"Would look for \"" + typed + L"\" on this page"); });
+  };
+  bar->Items()->Add(find);
+  for (const wchar_t* caption : {L"&Next", L"&Previous", L"&Highlight all"}) {
+    const String name = StripHotkey(caption);
+    AddButton(this, bar->Items(), caption, -1, true)->OnClick = [this, name, find](TObject*) {
+      RunCommand(name, [this, name, find] { Report(name + L": \"" + find->Text() + L"\""); });
+    };
+  }
+  toolbarToggles_.push_back({bar, nullptr});
+}
+
+void TGalleryForm::BuildFloatingBar() {
+  auto* bar = new TBarCustomToolbar(this);
+  bar->SetCaption(L"Tools");
+  bar->SetImages(images_);
+  bar->SetCloseButton(true);
+  for (auto [caption, image] : {std::pair{L"Favorite", giFavorite}, std::pair{L"Feed", giFeed},
+                                std::pair{L"Picture", giPicture}, std::pair{L"Tree", giTree}}) {
+    const String name = caption;
+    AddButton(this, bar->Items(), caption, image)->OnClick = [this, name](TObject*) {
+      RunCommand(name, [this, name] { Report(L"The floating bar's " + name + L" button"); });
+    };
+  }
+  bar->SetParent(this);
+  bar->FloatOrDock(true);
+  bar->PlaceFloating(POINT{Left() + Width() - 260, Top() + Height() - 140});
+  floatingBar_ = bar;
+  toolbarToggles_.push_back({bar, nullptr});
+}
+
+void TGalleryForm::BuildMenus() {
+  TBarCustomItem* root = menuBar_->Items();
+
+  TBarCustomItem* file = AddMenu(root, L"&File");
+  TBarCustomItem* open = AddMenu(file, L"&Open sample feed");
+  open->SetImageIndex(giFeed);
+  for (auto [caption, sample] :
+       {std::pair{L"&RSS sample", TSampleFeed::sfRSS}, std::pair{L"&Atom sample", TSampleFeed::sfAtom},
+        std::pair{L"&Hostile feed", TSampleFeed::sfHostile}}) {
+    AddCommand(open, caption, [this, sample = sample] {
+      ShowPage(FindGalleryPage(L"feeds"));
+      const bool read = feedsPage_->LoadSample(sample);
+      Report(feedsPage_->Status(), !read);
+    });
+  }
+  TBarCustomItem* exports = AddMenu(file, L"E&xport collected rows");
+  exports->SetImageIndex(giTree);
+  for (auto [caption, format] :
+       {std::pair{L"As &text", TTreeExport::teText}, std::pair{L"As &HTML", TTreeExport::teHtml},
+        std::pair{L"As &RTF", TTreeExport::teRtf}}) {
+    AddCommand(exports, caption, [this, format = format] {
+      ShowPage(FindGalleryPage(L"tree"));
+      treePage_->Export(format);
+      Report(L"Exported the collected rows");
+    });
+  }
+  AddSeparator(file);
+  AddCommand(
+      file, L"Save a &picture of the window", [this] { SavePicture(); }, giPicture,
+      ShortCut(L'P', {TShiftStateItem::ssCtrl}));
+  AddSeparator(file);
+  AddCommand(
+      file, L"E&xit", [this] { Close(); }, -1, ShortCut(L'Q', {TShiftStateItem::ssCtrl}));
+
+  TBarCustomItem* edit = AddMenu(root, L"&Edit");
+  AddCommand(
+      edit, L"&Copy selected rows",
+      [this] {
+        ShowPage(FindGalleryPage(L"tree"));
+        treePage_->LargeTree()->CopyToClipboard();
+        Report(L"Copied " + std::to_wstring(treePage_->LargeTree()->SelectedCount()) + L" rows");
+      },
+      -1, ShortCut(L'C', {TShiftStateItem::ssCtrl, TShiftStateItem::ssShift}));
+  AddCommand(edit, L"&Select every folder", [this] {
+    ShowPage(FindGalleryPage(L"tree"));
+    tree::TStringTree* tree = treePage_->LargeTree();
+    for (tree::PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node))
+      tree->SetSelected(node, true);
+    Report(L"Selected " + std::to_wstring(tree->SelectedCount()) + L" rows");
+  });
+  AddSeparator(edit);
+  AddCommand(edit, L"&Find on this page...", [] {})->SetEnabled(false);
+
+  TBarCustomItem* view = AddMenu(root, L"&View");
+  TBarCustomItem* bars = AddMenu(view, L"&Toolbars");
+  for (TToolbarToggle& toggle : toolbarToggles_) {
+    TBarCustomDockableWindow* bar = toggle.Bar;
+    toggle.Item = AddCommand(bars, bar->Caption().c_str(), [this, bar] {
+      bar->SetVisible(!bar->Visible());
+      for (TToolbarToggle& each : toolbarToggles_)
+        if (each.Bar == bar) each.Item->SetChecked(bar->Visible());
+      Report(bar->Caption() + (bar->Visible() ? L" shown" : L" hidden"));
+    });
+    toggle.Item->SetChecked(true);
+  }
+  TBarCustomItem* pages = AddMenu(view, L"&Go to page");
+  const auto& pageList = GalleryPages();
+  for (size_t i = 0; i < pageList.size(); ++i) {
+    const int index = static_cast<int>(i);
+    TBarCustomItem* item = AddCommand(
+        pages, pageList[i].Caption, [this, index] { ShowPage(index); }, -1,
+        ShortCut(static_cast<WORD>(L'1' + i), {TShiftStateItem::ssCtrl}));
+    item->SetGroupIndex(1);
+    pageItems_.push_back(item);
+  }
+  AddSeparator(view);
+  auto* statusItem = new TStyledItem(this);
+  statusItem->SetCaption(L"&Status line");
+  view->Add(statusItem);
+  statusItem->SetChecked(true);
+  statusItem->OnClick = [this, statusItem](TObject*) {
+    RunCommand(L"Status line", [this, statusItem] {
+      status_->SetVisible(!status_->Visible());
+      statusItem->SetChecked(status_->Visible());
+    });
+  };
+
+  TBarCustomItem* themes = AddMenu(root, L"&Themes");
+  for (const TThemeRegistryEntry& entry : ThemeRegistry()) {
+    const String name = entry.Name;
+    TBarCustomItem* item = AddCommand(themes, name.c_str(), [this, name] {
+      SelectTheme(name);
+      Report(L"The " + name + L" theme");
+    });
+    item->SetGroupIndex(2);
+    themeItems_.push_back(item);
+  }
+  SyncThemeItems();
+
+  TBarCustomItem* help = AddMenu(root, L"&Help");
+  AddCommand(
+      help, L"&About the gallery",
+      [this] {
+        Report(L"The component gallery: every component set in one window, " + std::to_wstring(ThemeRegistry().size()) +
+               L" themes");
+      },
+      -1, ShortCut(VK_F1, {}));
+}

@@ -1,0 +1,12 @@
+// Applies the command line's choices to the main form, and renders the form into a picture file.
+#pragma once
+
+#include "gallery_options.h"
+
+class TGalleryForm;
+
+// Shows the chosen page under the chosen theme. Raises Exception naming the known pages or themes for a name that
+// is neither.
+void ApplyGalleryOptions(TGalleryForm* form, const TGalleryOptions& options);
+// Shows the form, lets it finish painting and writes it, frame and floating bars included, as a PNG file.
+void RenderGallery(TGalleryForm* form, const String& fileName);

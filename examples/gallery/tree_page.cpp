@@ -1,0 +1,207 @@
+#include "tree_page.h"
+
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "command_strip.h"
+#include "framework/splitter.h"
+#include "framework/text_convert.h"
+#include "status_line.h"
+#include "text_view.h"
+#include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
+
+using namespace tree;
+
+namespace {
+
+constexpr std::uint32_t kFolders = 1000;
+constexpr std::uint32_t kItemsPerFolder = 99;
+static_assert(kFolders * (kItemsPerFolder + 1) == 100000, "the page's status line counts the nodes");
+
+// Each row carries one number that names it wherever it goes: folder f (from 0) is (f + 1) * 100, its item i (from
+// 0) is f * 100 + i + 1, so no row is 0 and a folder's number is a multiple of 100.
+std::uintptr_t FolderNumber(std::uint32_t folder) { return (folder + 1) * 100u; }
+std::uintptr_t ItemNumber(std::uint32_t folder, std::uint32_t item) { return folder * 100u + item + 1; }
+bool IsFolder(std::uintptr_t number) { return number % 100 == 0; }
+
+std::uintptr_t& NumberOf(TBaseTree* tree, PTreeNode node) { return *tree->GetNodeData<std::uintptr_t>(node); }
+
+String DefaultName(std::uintptr_t number) {
+  if (IsFolder(number)) return L"Folder " + std::to_wstring(number / 100);
+  return L"Item " + std::to_wstring(number / 100 + 1) + L"." + std::to_wstring(number % 100);
+}
+
+// Sizes and dates that vary from row to row without being stored.
+String SizeText(std::uintptr_t number) {
+  if (IsFolder(number)) return String();
+  return std::to_wstring((number * 2654435761u) % 90000 / 10 + 1) + L" KB";
+}
+
+String DateText(std::uintptr_t number) {
+  const unsigned day = number % 28 + 1;
+  const unsigned month = number / 7 % 12 + 1;
+  const unsigned year = 1990 + number / 100 % 30;
+  wchar_t text[16];
+  swprintf(text, std::size(text), L"%04u-%02u-%02u", year, month, day);
+  return text;
+}
+
+struct TExportButton {
+  const wchar_t* Caption;
+  TTreeExport Format;
+};
+
+const TExportButton kExportButtons[] = {{L"Export as text", TTreeExport::teText},
+                                        {L"Export as HTML", TTreeExport::teHtml},
+                                        {L"Export as RTF", TTreeExport::teRtf}};
+
+}  // namespace
+
+TTreePage::TTreePage(TComponent* owner) : controls::TPcTabSheet(owner) { SetCaption(L"Tree"); }
+
+String TTreePage::RowName(std::uintptr_t number) const {
+  auto edited = editedNames_.find(number);
+  return edited != editedNames_.end() ? edited->second : DefaultName(number);
+}
+
+TStringTree* TTreePage::MakeTree(bool large) {
+  auto* tree = new TStringTree(this);
+  tree->SetNodeDataSize(sizeof(std::uintptr_t));
+  TTreeHeader* header = tree->Header();
+  for (auto [caption, width, alignment] :
+       {std::tuple{L"Name", large ? 260 : 200, TAlignment::taLeftJustify},
+        std::tuple{L"Size", 80, TAlignment::taRightJustify}, std::tuple{L"Modified", 90, TAlignment::taLeftJustify}}) {
+    TTreeColumn* column = header->Columns()->Add();
+    column->SetText(caption);
+    column->SetWidth(width);
+    column->SetAlignment(alignment);
+  }
+  header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible);
+  TCustomStringTreeOptions* options = tree->TreeOptions();
+  options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport + TTreeMiscOption::toEditable);
+  options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  options->SetStringOptions(options->StringOptions() + TTreeStringOption::toShowStaticText);
+  options->SetPaintOptions(options->PaintOptions() + TTreePaintOption::toShowVertGridLines);
+  tree->SetDragMode(TDragMode::dmAutomatic);
+
+  tree->OnInitNode = [large](TBaseTree* sender, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& states) {
+    std::uintptr_t& number = NumberOf(sender, node);
+    // Rows dragged in or added keep the number they came with.
+    if (large && number == 0)
+      number = parent ? ItemNumber(NumberOf(sender, parent) / 100 - 1, node->Index) : FolderNumber(node->Index);
+    const bool folder = IsFolder(number);
+    sender->SetCheckType(node, folder ? TCheckType::ctTriStateCheckBox : TCheckType::ctCheckBox);
+    if (folder && large && !parent) states |= ivsHasChildren;
+    if (!folder && number % 3 == 0) node->CheckState = TCheckState::csCheckedNormal;
+  };
+  if (large) tree->OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = kItemsPerFolder; };
+  tree->OnGetText = [this](TBaseTree* sender, PTreeNode node, TColumnIndex column, TVSTTextType type, String& text) {
+    const std::uintptr_t number = NumberOf(sender, node);
+    if (type == TVSTTextType::ttStatic) {
+      text = column <= 0 && IsFolder(number) && node->ChildCount ? L"(" + std::to_wstring(node->ChildCount) + L")"
+                                                                 : String();
+      return;
+    }
+    text = column <= 0 ? RowName(number) : column == 1 ? SizeText(number) : DateText(number);
+  };
+  tree->OnPaintText = [](TBaseTree*, TCanvas* canvas, PTreeNode, TColumnIndex, TVSTTextType type) {
+    if (type == TVSTTextType::ttStatic) canvas->Font()->SetColor(clGrayText);
+  };
+  tree->OnEditing = [](TBaseTree*, PTreeNode, TColumnIndex column, bool& allowed) { allowed = column <= 0; };
+  tree->OnNewText = [this](TBaseTree* sender, PTreeNode node, TColumnIndex, const String& text) {
+    editedNames_[NumberOf(sender, node)] = text;
+  };
+  tree->OnDragOver = [](TBaseTree* sender, TObject* source, TShiftState, TDragState, POINT, TDropMode, DWORD& effect,
+                        bool& accept) {
+    // Rows move between the two trees; within one tree they stay where they are.
+    auto* from = ObjectAs<TBaseTree>(source);
+    accept = from && from != sender;
+    if (accept && !(effect & DROPEFFECT_MOVE)) effect = DROPEFFECT_COPY;
+  };
+  tree->OnDragDrop = [](TBaseTree* sender, TObject* source, IDataObject*, const TFormatArray&, TShiftState, POINT,
+                        DWORD& effect, TDropMode mode) {
+    auto* from = ObjectAs<TBaseTree>(source);
+    if (!from || from == sender) return;
+    // Dropped anywhere but on a row, the rows go to the end.
+    PTreeNode target = sender->DropTargetNode();
+    TTreeNodeAttachMode attach = TTreeNodeAttachMode::amInsertAfter;
+    if (!target) {
+      target = sender->RootNode();
+      attach = TTreeNodeAttachMode::amAddChildLast;
+    } else if (mode == TDropMode::dpAbove) {
+      attach = TTreeNodeAttachMode::amInsertBefore;
+    } else if (mode == TDropMode::dpOnNode && IsFolder(NumberOf(sender, target))) {
+      attach = TTreeNodeAttachMode::amAddChildLast;
+    }
+    const std::vector<PTreeNode> rows = from->GetSortedSelection(true);
+    sender->BeginUpdate();
+    for (PTreeNode row : rows) {
+      if (effect == DROPEFFECT_MOVE)
+        from->MoveTo(row, target, attach, false);
+      else
+        sender->InsertNode(target, attach, reinterpret_cast<const void*>(NumberOf(from, row)));
+    }
+    sender->EndUpdate();
+  };
+  return tree;
+}
+
+void TTreePage::Populate() {
+  std::vector<TStripButton> buttons;
+  for (const TExportButton& button : kExportButtons)
+    buttons.push_back({button.Caption, [this, format = button.Format] { Export(format); }});
+  statusLine_ = AddCommandStrip(this, buttons, 120);
+
+  exportText_ = new TTextView(this);
+  exportText_->SetHeight(150);
+  exportText_->SetAlign(TAlign::alBottom);
+  exportText_->SetParent(this);
+  auto* bottomSplitter = new TSplitter(this);
+  bottomSplitter->SetHeight(4);
+  bottomSplitter->SetAlign(TAlign::alBottom);
+  bottomSplitter->SetParent(this);
+
+  small_ = MakeTree(false);
+  small_->SetWidth(400);
+  small_->SetAlign(TAlign::alRight);
+  small_->SetParent(this);
+  auto* sideSplitter = new TSplitter(this);
+  sideSplitter->SetWidth(4);
+  sideSplitter->SetAlign(TAlign::alRight);
+  sideSplitter->SetParent(this);
+
+  large_ = MakeTree(true);
+  large_->SetAlign(TAlign::alClient);
+  large_->SetParent(this);
+  large_->SetRootNodeCount(kFolders);
+  PTreeNode first = large_->GetFirst();
+  large_->SetExpanded(first, true);
+  large_->SetFocusedNode(large_->GetFirstChild(first));
+  large_->SetSelected(large_->GetFirstChild(first), true);
+
+  for (std::uintptr_t number : {ItemNumber(4, 6), ItemNumber(41, 0), FolderNumber(7)})
+    small_->AddChild(nullptr, reinterpret_cast<const void*>(number));
+
+  statusLine_->ShowText(
+      L"1,000 folders of 99 items: 100,000 nodes. Drag rows between the trees (Ctrl copies); F2 "
+      L"renames.");
+  Export(TTreeExport::teText);
+}
+
+void TTreePage::Export(TTreeExport format) {
+  switch (format) {
+    case TTreeExport::teText:
+      exportText_->SetLines(small_->ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'));
+      break;
+    case TTreeExport::teHtml:
+      exportText_->SetLines(Utf8ToWide(small_->ContentToHTML(TVSTTextSourceType::tstAll, L"Collected rows")));
+      break;
+    case TTreeExport::teRtf:
+      exportText_->SetLines(AnsiToWide(small_->ContentToRTF(TVSTTextSourceType::tstAll)));
+      break;
+  }
+}
