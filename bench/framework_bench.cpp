@@ -20,28 +20,13 @@
 
 namespace {
 
-constexpr int kRuns = 5;
 constexpr int kSmall = 1000;
 constexpr int kLarge = 10000;
 constexpr int kMessages = 200000;
 constexpr int kCalls = 20000000;
 constexpr UINT kBenchMessage = WM_APP + 1;
 
-// The fastest of kRuns runs of work, in seconds.
-double Fastest(const std::function<void()>& work) {
-  double best = 1e30;
-  for (int run = 0; run < kRuns; ++run) {
-    double start = Seconds();
-    work();
-    best = std::min(best, Seconds() - start);
-  }
-  return best;
-}
-
-bool Target(const char* name, double ratio, double limit) {
-  std::printf("target %s: %.2f (goal <= %.2f)\n", name, ratio, limit);
-  return ratio <= limit;
-}
+TBenchTargets targets;
 
 // ---- messages ----
 
@@ -60,12 +45,12 @@ HWND CreatePlainWindow(HWND parent) {
 }
 
 double SendMessages(HWND wnd) {
-  return Fastest([wnd] {
+  return BestTime(kBestOfRuns, [wnd] {
     for (int i = 0; i < kMessages; ++i) SendMessageW(wnd, kBenchMessage, 0, 0);
   });
 }
 
-bool MeasureMessages() {
+void MeasureMessages() {
   HWND host = CreatePlainWindow(nullptr);
   HWND plain = CreatePlainWindow(host);
   TWinControl control(nullptr);
@@ -79,7 +64,7 @@ bool MeasureMessages() {
   DestroyWindow(plain);
   control.SetParentWindow(nullptr);
   DestroyWindow(host);
-  return Target("framework window message", frameworkTime / plainTime, 1.5);
+  targets.AtMost("framework window message", frameworkTime / plainTime, 1.5);
 }
 
 // ---- delegates ----
@@ -99,10 +84,10 @@ void MeasureDelegateCall() {
   // Called through a volatile pointer so the compiler cannot fold the loop.
   Accumulator* volatile target = &direct;
   TDelegate<void(int)> handler(&bound, &Accumulator::Add);
-  double directTime = Fastest([&] {
+  double directTime = BestTime(kBestOfRuns, [&] {
     for (int i = 0; i < kCalls; ++i) target->Add(1);
   });
-  double delegateTime = Fastest([&] {
+  double delegateTime = BestTime(kBestOfRuns, [&] {
     for (int i = 0; i < kCalls; ++i) handler(1);
   });
   std::printf("delegate call %.2f ns, direct call %.2f ns: %.2f times (totals %d, %d)\n", delegateTime * 1e9 / kCalls,
@@ -192,39 +177,35 @@ std::unique_ptr<TStringList> IniText(int count) {
 }
 
 // The runs of both sizes alternate, so that both meet the heap in the same states.
-bool Scaling(const char* name, double limit, const std::function<void(int count, int sets)>& work) {
+void Scaling(const char* name, double limit, const std::function<void(int count, int sets)>& work) {
   constexpr int kSets = kLarge / kSmall;
   double small = 1e30;
   double large = 1e30;
-  for (int run = 0; run < kRuns; ++run) {
-    small = std::min(small, Fastest([&] { work(kSmall, kSets); }) / kSets);
-    large = std::min(large, Fastest([&] { work(kLarge, 1); }));
+  for (int run = 0; run < kBestOfRuns; ++run) {
+    small = std::min(small, BestTime(kBestOfRuns, [&] { work(kSmall, kSets); }) / kSets);
+    large = std::min(large, BestTime(kBestOfRuns, [&] { work(kLarge, 1); }));
   }
   std::printf("%s: %d in %.2f ms, %d in %.2f ms\n", name, kSmall, small * 1e3, kLarge, large * 1e3);
-  return Target(name, large / small, limit);
+  targets.AtMost(name, large / small, limit);
 }
 
 }  // namespace
 
 int main() {
   InitializeUnit(ControlsUnit());
-  int status = 0;
   try {
-    bool met = MeasureMessages();
+    MeasureMessages();
     MeasureDelegateCall();
-    met = Scaling("owned components", 10, OwnedComponents) && met;
-    met = Scaling("named components", 12, NamedComponents) && met;
-    met = Scaling("menu commands", 12, MenuCommands) && met;
+    Scaling("owned components", 10, OwnedComponents);
+    Scaling("named components", 12, NamedComponents);
+    Scaling("menu commands", 12, MenuCommands);
     auto smallIni = IniText(kSmall);
     auto largeIni = IniText(kLarge);
-    met = Scaling("ini sections", 12,
-                  [&](int count, int sets) { IniSections(count, sets, count == kSmall ? *smallIni : *largeIni); }) &&
-          met;
-    status = met ? 0 : 1;
+    Scaling("ini sections", 12,
+            [&](int count, int sets) { IniSections(count, sets, count == kSmall ? *smallIni : *largeIni); });
   } catch (const std::exception& error) {
-    std::printf("failed: %s\n", error.what());
-    status = 2;
+    targets.Failed(error.what());
   }
   FinalizeUnits();
-  return status;
+  return targets.ExitCode();
 }

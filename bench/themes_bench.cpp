@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench/bench_timing.h"
+#include "bench/offscreen.h"
 #include "framework/image_list.h"
 #include "framework/startup.h"
 #include "themes/themes_unit.h"
@@ -30,38 +31,7 @@ constexpr int kPopupItemHeight = 20;
 constexpr int kWidth = kToolbarItems * kItemWidth + 20;
 constexpr int kHeight = kToolbarHeight + 4 + kPopupItems * kPopupItemHeight + 8;
 
-template <class F>
-double Best(F&& run) {
-  double best = 1e9;
-  for (int i = 0; i < kRuns; ++i) {
-    const double start = Seconds();
-    run();
-    best = std::min(best, Seconds() - start);
-  }
-  return best;
-}
-
-// A memory bitmap of the screen's format and a canvas on it.
-struct TOffscreen {
-  TOffscreen(int width, int height) {
-    HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    old = SelectObject(dc, bitmap);
-    canvas.SetHandle(dc);
-  }
-  ~TOffscreen() {
-    canvas.SetHandle(nullptr);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-  TCanvas canvas;
-};
+TBenchTargets targets;
 
 TStyledItemPaintInfo Item(int viewType, int options, int index) {
   TStyledItemPaintInfo info{};
@@ -145,10 +115,13 @@ void FillImages(TImageList& images) {
 double PaintTime(const String& name, TCustomImageList* images) {
   TStyledTheme* theme = AcquireTheme(name);
   TOffscreen target(kWidth, kHeight);
-  target.canvas.SetFont(BarMenuFont());
-  const double seconds = Best([&] {
-    for (int round = 0; round < kRounds; ++round) PaintScene(theme, &target.canvas, images);
+  TCanvas canvas;
+  canvas.SetHandle(target.DC());
+  canvas.SetFont(BarMenuFont());
+  const double seconds = BestTime(kRuns, [&] {
+    for (int round = 0; round < kRounds; ++round) PaintScene(theme, &canvas, images);
   });
+  canvas.SetHandle(nullptr);
   ReleaseTheme(theme);
   return seconds / kRounds;
 }
@@ -169,17 +142,14 @@ int main() {
     const char* Target;
     const wchar_t* Theme;
     double Limit;
-  } targets[] = {{"gloss-paint-vs-default", L"Gloss", 3.0},
-                 {"crystal-paint-vs-default", L"Crystal", 3.0},
-                 {"ridge-paint-vs-default", L"Ridge", 3.0}};
-  bool met = true;
-  for (const auto& target : targets) {
+  } themeTargets[] = {{"gloss-paint-vs-default", L"Gloss", 3.0},
+                      {"crystal-paint-vs-default", L"Crystal", 3.0},
+                      {"ridge-paint-vs-default", L"Ridge", 3.0}};
+  for (const auto& target : themeTargets) {
     const double seconds = PaintTime(target.Theme, &images);
-    const double ratio = seconds / reference;
     std::printf("the same in %ls: %.3f ms\n", target.Theme, seconds * 1000);
-    std::printf("target %s: %.2f (goal <= %.2f)\n", target.Target, ratio, target.Limit);
-    met = met && ratio <= target.Limit;
+    targets.AtMost(target.Target, seconds / reference, target.Limit);
   }
   FinalizeUnits();
-  return met ? 0 : 1;
+  return targets.ExitCode();
 }

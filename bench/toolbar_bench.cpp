@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "bench/offscreen.h"
 #include "framework/startup.h"
 #include "framework/win_control.h"
 #include "toolbars/common/bar_common.h"
@@ -55,45 +56,9 @@ void EvictCaches() {
   for (size_t i = 0; i < sweep.size(); i += 64) sweep[i] = static_cast<char>(sweep[i] + 1);
 }
 
-template <class F>
-double Best(F&& run, bool coldCaches = false) {
-  double best = 1e9;
-  for (int i = 0; i < kRuns; ++i) {
-    if (coldCaches) EvictCaches();
-    const double start = Seconds();
-    run();
-    best = std::min(best, Seconds() - start);
-  }
-  return best;
-}
-
-int missedTargets = 0;
-
-void ReportTarget(const char* name, double ratio, double limit) {
-  std::printf("target %s: %.2f (goal <= %.2f)\n", name, ratio, limit);
-  if (ratio > limit) ++missedTargets;
-}
+TBenchTargets targets;
 
 String Caption(int i) { return L"&Favourite page number " + std::to_wstring(i) + L" of the list"; }
-
-// A memory bitmap and its DC, for both sides of the comparison.
-struct TOffscreen {
-  TOffscreen(int width, int height) {
-    HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    old = SelectObject(dc, bitmap);
-  }
-  ~TOffscreen() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-};
 
 double PopupLayoutAndPaint() {
   TComponent owner(nullptr);
@@ -107,8 +72,8 @@ double PopupLayoutAndPaint() {
   const SIZE size = view->UpdatePositions();
   TOffscreen target(size.cx, size.cy);
   TCanvas canvas;
-  canvas.SetHandle(target.dc);
-  const double seconds = Best([&] {
+  canvas.SetHandle(target.DC());
+  const double seconds = BestTime(kRuns, [&] {
     view->InvalidatePositions();
     view->UpdatePositions();
     view->DrawSubitems(&canvas);
@@ -122,25 +87,26 @@ double PlatformDrawText() {
   TOffscreen target(400, kPopupItems * 20);
   std::vector<String> captions;
   for (int i = 0; i < kPopupItems; ++i) captions.push_back(Caption(i));
-  return Best([&] {
-    HGDIOBJ old = SelectObject(target.dc, font);
-    SetBkMode(target.dc, TRANSPARENT);
+  return BestTime(kRuns, [&] {
+    HGDIOBJ old = SelectObject(target.DC(), font);
+    SetBkMode(target.DC(), TRANSPARENT);
     for (int i = 0; i < kPopupItems; ++i) {
       RECT row{0, i * 20, 400, i * 20 + 20};
-      DrawTextW(target.dc, captions[static_cast<size_t>(i)].c_str(), -1, &row, DT_SINGLELINE | DT_VCENTER);
+      DrawTextW(target.DC(), captions[static_cast<size_t>(i)].c_str(), -1, &row, DT_SINGLELINE | DT_VCENTER);
     }
-    SelectObject(target.dc, old);
+    SelectObject(target.DC(), old);
   });
 }
 
 double AddAndClear(int count) {
   TBarRootItem root(nullptr);
-  return Best(
-      [&] {
-        for (int i = 0; i < count; ++i) root.Add(new TBarCustomItem(nullptr));
-        root.Clear();
-      },
-      true);
+  return BestOf(kRuns, [&] {
+    EvictCaches();
+    return TimeOf([&] {
+      for (int i = 0; i < count; ++i) root.Add(new TBarCustomItem(nullptr));
+      root.Clear();
+    });
+  });
 }
 
 // A second theme to switch to: the default look on a tinted face.
@@ -246,12 +212,12 @@ void ThemeSwitchAgainstRepaint() {
   for (int i = 0; i < kToolbars; ++i) bars.push_back(std::make_unique<TThemedBar>(nullptr, i));
   for (auto& bar : bars) bar->Repaint();
 
-  const double repaint = Best([&] {
+  const double repaint = BestTime(kRuns, [&] {
     for (int round = 0; round < kSwitchRounds; ++round)
       for (auto& bar : bars) bar->Repaint();
   });
   const int paintsBefore = bars.front()->PaintCount();
-  const double switching = Best([&] {
+  const double switching = BestTime(kRuns, [&] {
     for (int round = 0; round < kSwitchRounds; ++round) SwitchTheme(round % 2 == 0 ? L"Tinted" : L"Default");
   });
   const bool everyBarOnce = bars.front()->PaintCount() - paintsBefore == kRuns * kSwitchRounds;
@@ -261,8 +227,8 @@ void ThemeSwitchAgainstRepaint() {
   std::printf("repaint of %d toolbars of %d items: %.2f ms\n", kToolbars, kItemsPerToolbar,
               repaint * 1000 / kSwitchRounds);
   std::printf("theme switch with the same toolbars open: %.2f ms\n", switching * 1000 / kSwitchRounds);
-  std::printf("each switch repainted every toolbar once: %s\n", everyBarOnce ? "yes" : "no");
-  ReportTarget("theme_switch_vs_repaint", switching / repaint, 3.0);
+  if (!everyBarOnce) targets.Failed("a theme switch did not repaint every toolbar exactly once");
+  targets.AtMost("theme_switch_vs_repaint", switching / repaint, 3.0);
 }
 
 void PumpMessages() {
@@ -338,8 +304,7 @@ void NexusSwitchAgainstRepaint() {
 // until the pop-up has laid them out and painted; the best of several runs, each with a fresh pop-up.
 double AppendToOpenPopup(int count, bool bracket) {
   const RECT work = GetRectOfMonitorContainingPoint(POINT{0, 0}, true);
-  double best = 1e9;
-  for (int run = 0; run < kRuns; ++run) {
+  return BestOf(kRuns, [&] {
     TComponent owner(nullptr);
     auto* root = new TBarRootItem(&owner);
     std::vector<TBarCustomItem*> items;
@@ -352,15 +317,14 @@ double AppendToOpenPopup(int count, bool bracket) {
     window->SetBounds(work.left, work.top, 200, 100);
     window->SetVisible(true);
     PumpMessages();
-    const double start = Seconds();
-    if (bracket) root->NotifyBeginUpdate();
-    for (TBarCustomItem* item : items) root->Add(item);
-    if (bracket) root->NotifyEndUpdate();
-    window->View()->ValidatePositions();
-    PumpMessages();
-    best = std::min(best, Seconds() - start);
-  }
-  return best;
+    return TimeOf([&] {
+      if (bracket) root->NotifyBeginUpdate();
+      for (TBarCustomItem* item : items) root->Add(item);
+      if (bracket) root->NotifyEndUpdate();
+      window->View()->ValidatePositions();
+      PumpMessages();
+    });
+  });
 }
 
 }  // namespace
@@ -379,8 +343,8 @@ int main() {
   std::printf("adding and clearing 5,000 items: %.2f ms\n", small * 1000);
   std::printf("adding and clearing 50,000 items: %.2f ms\n", large * 1000);
 
-  ReportTarget("popup_layout_and_paint_vs_drawtext", popup / platform, 2.0);
-  ReportTarget("add_and_clear_50000_vs_5000", large / small, 11.0);
+  targets.AtMost("popup_layout_and_paint_vs_drawtext", popup / platform, 2.0);
+  targets.AtMost("add_and_clear_50000_vs_5000", large / small, 11.0);
   ThemeSwitchAgainstRepaint();
   NexusSwitchAgainstRepaint();
 
@@ -392,7 +356,7 @@ int main() {
                 bracket ? "in one update bracket" : "one by one", few * 1000, many * 1000);
     slowest = std::max(slowest, many / few);
   }
-  ReportTarget("open-popup-append-4000-vs-400", slowest, 12.0);
+  targets.AtMost("open-popup-append-4000-vs-400", slowest, 12.0);
   FinalizeUnits();
-  return missedTargets == 0 ? 0 : 1;
+  return targets.ExitCode();
 }

@@ -7,30 +7,7 @@ include(CMakePackageConfigHelpers)
 
 set(BC_COMPONENT_SETS "" CACHE INTERNAL "")
 
-# The platform headers every unit includes, and the standard library ones nearly every unit does, compiled once
-# per target instead of once per unit. A target adds those of its own (the test framework) after them; GCC has
-# only the platform headers, since a precompiled C library header loses its system header standing there and
-# then warns about its own inline functions.
-set(BC_PRECOMPILED_HEADERS <windows.h> <ole2.h> <commctrl.h> <shlobj.h>)
-set(BC_PRECOMPILED_LIBRARY_HEADERS
-  <algorithm> <functional> <map> <memory> <string> <type_traits> <utility> <vector>)
-
-function(bc_precompile_headers target)
-  if(MSVC)
-    target_precompile_headers(${target} PRIVATE ${BC_PRECOMPILED_HEADERS} ${BC_PRECOMPILED_LIBRARY_HEADERS} ${ARGN})
-  else()
-    target_precompile_headers(${target} PRIVATE ${BC_PRECOMPILED_HEADERS})
-  endif()
-endfunction()
-
-function(bc_apply_warnings target)
-  target_compile_definitions(${target} PUBLIC UNICODE _UNICODE NOMINMAX)
-  if(MSVC)
-    target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
-  else()
-    target_compile_options(${target} PRIVATE -Wall -Wextra)
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/CompileSettings.cmake)
 
 # add_component_set(name [DEPENDS sets...] [SYSTEM libs...])
 function(add_component_set name)
@@ -53,7 +30,8 @@ function(add_component_set name)
     target_include_directories(${name} PUBLIC
       $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents>)
     bc_apply_warnings(${name})
-    bc_precompile_headers(${name})
+    bc_precompile_headers(${name} library)
+    bc_compile_cold_sources(${sources})
   endif()
   add_library(BrowserComponents::${name} ALIAS ${name})
   set(rc ${CMAKE_SOURCE_DIR}/resources/${name}.rc)

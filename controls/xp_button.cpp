@@ -9,8 +9,6 @@ namespace controls {
 
 namespace {
 
-constexpr TColor kDisabledText = clGray;
-
 // Whether a client point lies on the control, its right and bottom edges included.
 bool OnControl(const TControl* control, POINT point) {
   return point.x >= 0 && point.y >= 0 && point.x <= control->Width() && point.y <= control->Height();

@@ -8,7 +8,6 @@ namespace controls {
 namespace {
 
 constexpr TColor kDefaultColor = 0x00E6F6F8;
-constexpr TColor kDisabledText = clGray;
 // The caption starts this far from the box, and its focus rectangle one pixel before that.
 constexpr int kCaptionGap = 4;
 

@@ -16,6 +16,9 @@ class TXP_Control : public TCustomControl {
   void Dispatch(TMessage& message) override;
 
  protected:
+  // The colour every XP-look caption takes while its control is disabled.
+  static constexpr TColor kDisabledText = clGray;
+
   explicit TXP_Control(TComponent* owner);
   // The caption's accelerator was typed while the control is enabled; the control has just taken the focus.
   virtual void AcceleratorPressed() = 0;

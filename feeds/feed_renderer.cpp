@@ -64,11 +64,11 @@ std::string LineText(std::string text) {
 }
 
 // Feed text that is written into the page as markup. Every feed value of the page passes through this or
-// Address, so their lines are already in the page's form and the content needs no pass of its own.
+// AddressAttribute, so their lines are already in the page's form and the content needs no pass of its own.
 std::string Markup(const std::string& utf8) { return LineText(SanitizeHTML(utf8)); }
 
 // A feed address written into a double-quoted attribute.
-std::string Address(const std::string& utf8) { return LineText(SafeAddressAttribute(utf8)); }
+std::string AddressAttribute(const std::string& utf8) { return LineText(SafeAddressAttribute(utf8)); }
 
 // Finds the next "&" or "<" of a text, each with the library's fast search, remembering both positions.
 class TMarkupStarts {
@@ -183,13 +183,13 @@ void AddImage(TPageWriter& out, const TRSSImage& image) {
   if (!image.Include() || url.empty()) return;
   out.AddLine({"<p style=\"margin-top: 0; margin-bottom: 5\">"});
   std::string link = image.Required()->Link();
-  if (!link.empty()) out.AddLine({"<a target=\"_blank\" href=\"", Address(PlainToUtf8(link)), "\">"});
+  if (!link.empty()) out.AddLine({"<a target=\"_blank\" href=\"", AddressAttribute(PlainToUtf8(link)), "\">"});
   std::string title = image.Required()->Title();
   if (!title.empty())
-    out.AddLine({"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\" alt=\"",
+    out.AddLine({"<img border=\"0\" src=\"", AddressAttribute(PlainToUtf8(url)), "\" alt=\"",
                  LineText(EscapeHTMLAttribute(title)), "\">"});
   else
-    out.AddLine({"<img border=\"0\" src=\"", Address(PlainToUtf8(url)), "\">"});
+    out.AddLine({"<img border=\"0\" src=\"", AddressAttribute(PlainToUtf8(url)), "\">"});
   out.AddLine({"</a></p>"});
 }
 
@@ -214,7 +214,8 @@ void AddBodyEntry(TPageWriter& out, const TRSSItem& item, const TEntryTexts& tex
   const bool linked = !item.Link().empty();
   out.AddLine({"<tr><td width=\"100%\">"});
   if (linked)
-    out.AddLine({"<b><a name=\"", texts.Anchor, "\"></a><a target=\"_blank\" href=\"", Address(item.Link()), "\">"});
+    out.AddLine(
+        {"<b><a name=\"", texts.Anchor, "\"></a><a target=\"_blank\" href=\"", AddressAttribute(item.Link()), "\">"});
   else
     out.AddLine({"<b><a name=\"", texts.Anchor, "\"></a>"});
   out.AddLine({"<p style=\"margin-top: 10; margin-bottom: 0\"><font face=\"Verdana\" size=\"2\" color=\"#339933\">"});
@@ -261,9 +262,10 @@ void TFeed::RenderHTML(TStream* stream) {
   const TPlaceholderValue values[] = {
       {"%%UPDATE%%", LineText(sUpdate)},
       {"%%VIEWSOURCE%%", LineText(sVSource)},
-      {"%%TITLE%%", required.Link().empty() ? title
-                                            : "<a target=\"_blank\" href=\"" + Address(PlainToUtf8(required.Link())) +
-                                                  "\"><font color=\"#FFFFFF\">" + title + "</font></a>"},
+      {"%%TITLE%%", required.Link().empty()
+                        ? title
+                        : "<a target=\"_blank\" href=\"" + AddressAttribute(PlainToUtf8(required.Link())) +
+                              "\"><font color=\"#FFFFFF\">" + title + "</font></a>"},
       {"%%XMLDATE%%", date},
       {"%%TITLECAPTION%%", title},
       {"%%TITLEDESC%%", Markup(required.Desc())},

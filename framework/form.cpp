@@ -531,6 +531,9 @@ void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
 }
 
 bool TCustomForm::SetFocusedControl(TWinControl* control) {
+  // Freeing the focused child of a form that is going moves the focus to the form's window: the form must not
+  // become the screen's active form again then, or the screen would name it after it is gone.
+  if (IsDestroying()) return true;
   ++focusCount;
   activeControl_ = control != this ? control : nullptr;
   if (Screen) Screen->SetActive(this, control);

@@ -12,13 +12,12 @@
 #include "framework/graphics.h"
 #include "framework/properties.h"
 #include "framework/streams.h"
+#include "framework/sys_utils.h"
 #include "framework/text_convert.h"
 
 namespace {
 
 enum class TokenKind { End, Ident, Integer, Float, Text, Binary, Symbol };
-
-bool SameName(const String& a, const String& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
 
 bool IsIdentStart(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_'; }
 bool IsIdentChar(wchar_t c) { return IsIdentStart(c) || (c >= L'0' && c <= L'9') || c == L'.'; }
@@ -51,7 +50,7 @@ struct TReader::Token {
   int Line = 1;
 
   bool IsSymbol(wchar_t symbol) const { return Kind == TokenKind::Symbol && Text[0] == symbol; }
-  bool IsKeyword(const wchar_t* keyword) const { return Kind == TokenKind::Ident && SameName(Text, keyword); }
+  bool IsKeyword(const wchar_t* keyword) const { return Kind == TokenKind::Ident && SameText(Text, keyword); }
 };
 
 // Splits the form text into tokens, one token ahead.
@@ -333,7 +332,7 @@ bool TReader::EndOfList() { return lexer_->Peek().IsSymbol(L')'); }
 void TReader::DefineProperty(const String& name, const std::function<void(TReader&)>& readData,
                              const std::function<void(TWriter&)>& writeData, bool hasData) {
   (void)writeData, (void)hasData;
-  if (definedFound_ || !readData || !SameName(name, definedName_)) return;
+  if (definedFound_ || !readData || !SameText(name, definedName_)) return;
   definedFound_ = true;
   readData(*this);
 }
@@ -341,7 +340,7 @@ void TReader::DefineProperty(const String& name, const std::function<void(TReade
 void TReader::DefineBinaryProperty(const String& name, const std::function<void(TStream&)>& readData,
                                    const std::function<void(TStream&)>& writeData, bool hasData) {
   (void)writeData, (void)hasData;
-  if (definedFound_ || !readData || !SameName(name, definedName_)) return;
+  if (definedFound_ || !readData || !SameText(name, definedName_)) return;
   definedFound_ = true;
   if (lexer_->Peek().Kind != TokenKind::Binary) FailAhead(L"binary value expected");
   Token token = lexer_->Next();
@@ -557,7 +556,7 @@ int64_t TReader::ReadOrdinalValue(const TPropertyInfo& info) {
     case TPropertyKind::pkEnumeration: {
       String ident = ReadIdent();
       auto& names = ordinal.Names();
-      auto it = std::find_if(names.begin(), names.end(), [&](const String& n) { return SameName(n, ident); });
+      auto it = std::find_if(names.begin(), names.end(), [&](const String& n) { return SameText(n, ident); });
       if (it == names.end()) Fail(L"invalid value " + ident);
       value = it - names.begin();
       break;
@@ -565,7 +564,7 @@ int64_t TReader::ReadOrdinalValue(const TPropertyInfo& info) {
     case TPropertyKind::pkSet: {
       auto& names = ordinal.Names();
       for (const String& element : ReadSet()) {
-        auto it = std::find_if(names.begin(), names.end(), [&](const String& n) { return SameName(n, element); });
+        auto it = std::find_if(names.begin(), names.end(), [&](const String& n) { return SameText(n, element); });
         if (it == names.end()) Fail(L"invalid set element " + element);
         value |= int64_t{1} << (it - names.begin());
       }
@@ -626,7 +625,7 @@ void TReader::ResolveFixups() {
   for (const Fixup& fixup : fixups_) {
     if (fixup.Info->Kind() == TPropertyKind::pkComponent) {
       auto& info = static_cast<const TComponentPropertyInfo&>(*fixup.Info);
-      TComponent* target = SameName(fixup.Name, root_->Name()) ? root_ : root_->FindComponent(fixup.Name);
+      TComponent* target = SameText(fixup.Name, root_->Name()) ? root_ : root_->FindComponent(fixup.Name);
       if (!target) Fail(L"component " + fixup.Name + L" not found", fixup.Line, fixup.Where);
       if (!info.SetComponent(fixup.Instance, target))
         Fail(Format(L"%s is a %s, which the property cannot hold", {fixup.Name, target->ClassName()}), fixup.Line,

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-namespace {
+#include "framework/sys_utils.h"
 
-bool SameName(const String& a, const String& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
+namespace {
 
 template <class Info>
 const Info* FindByName(const std::vector<std::shared_ptr<const Info>>& list, const String& name) {
-  auto it = std::find_if(list.begin(), list.end(), [&](const auto& info) { return SameName(info->Name(), name); });
+  auto it = std::find_if(list.begin(), list.end(), [&](const auto& info) { return SameText(info->Name(), name); });
   return it == list.end() ? nullptr : it->get();
 }
 
@@ -39,7 +39,7 @@ std::vector<const TPropertyInfo*> TPublishedTable::Properties() const {
   if (base_) result = base_->Properties();
   for (const auto& own : properties_) {
     auto redeclared = std::find_if(result.begin(), result.end(), [&](const TPropertyInfo* inherited) {
-      return SameName(inherited->Name(), own->Name());
+      return SameText(inherited->Name(), own->Name());
     });
     if (redeclared != result.end())
       *redeclared = own.get();

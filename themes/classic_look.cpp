@@ -15,14 +15,7 @@ using namespace toolbars;
 
 namespace {
 
-constexpr TGlyphPattern kCloseCross{0xC6, 0x6C, 0x38, 0x38, 0x6C, 0xC6, 0, 0};
-
-bool IsHot(const TStyledItemPaintInfo& info) {
-  return (info.Enabled && info.HoverKind != hkNone) || (!info.Enabled && info.HoverKind == hkKeyboardHot);
-}
-bool IsToolbarStyle(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioToolbarStyle) != 0; }
-bool IsOpaque(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-bool IsDesigning(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioDesigning) != 0; }
+constexpr TGlyphPattern kClassicCloseCross{0xC6, 0x6C, 0x38, 0x38, 0x6C, 0xC6, 0, 0};
 
 // The hot and pressed tints of dithers.
 TColor HotTint() { return LowColor ? clBtnFace : BlendColors(clBtnHighlight, clBtnFace, 192); }
@@ -38,8 +31,8 @@ RECT Deflated(RECT rect, int dx, int dy) {
 }  // namespace
 
 void DrawClassicCross(TCanvas* canvas, const RECT& rect, int shift) {
-  DrawPatternGlyph(canvas, kCloseCross, (rect.left + rect.right - 6) / 2 + shift, (rect.top + rect.bottom - 6) / 2 + shift,
-                   7, 6, clBtnText);
+  DrawPatternGlyph(canvas, kClassicCloseCross, (rect.left + rect.right - 6) / 2 + shift,
+                   (rect.top + rect.bottom - 6) / 2 + shift, 7, 6, clBtnText);
 }
 
 TStyledClassicLook::TStyledClassicLook(const String& name, TStockGlyphs& unitGlyphs)
@@ -123,7 +116,7 @@ void TStyledClassicLook::PaintButtonFace(TCanvas* canvas, const RECT& rect, cons
   }
   if (itemInfo.ButtonPart == cpMainOfCombo) rightCut = 1;
   if (!IsToolbarStyle(itemInfo)) leftCut = rightCut = 1;
-  if (IsOpaque(itemInfo.ViewType) && !hot) {
+  if (IsOpaqueToolbar(itemInfo.ViewType) && !hot) {
     if (itemInfo.Enabled) {
       FillRectEx(canvas, Deflated(face, 1, 1), BlendColorsNearest(clWindow, clBtnFace, 16));
       PenColor(canvas, BlendColorsNearest(clWindow, clBtnShadow, 64));
@@ -156,7 +149,7 @@ void TStyledClassicLook::PaintButtonFace(TCanvas* canvas, const RECT& rect, cons
 
 void TStyledClassicLook::PaintItemFrame(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   if (itemInfo.Enabled || itemInfo.HoverKind == hkKeyboardHot) {
-    if (itemInfo.Pushed || itemInfo.Checked || IsOpaque(itemInfo.ViewType) || itemInfo.HoverKind != hkNone ||
+    if (itemInfo.Pushed || itemInfo.Checked || IsOpaqueToolbar(itemInfo.ViewType) || itemInfo.HoverKind != hkNone ||
         IsDesigning(itemInfo)) {
       PenColor(canvas, frameColor_);
       CutCornerFrame(canvas, rect, 1, 1);
@@ -232,7 +225,7 @@ void TStyledClassicLook::PaintEditButton(TCanvas* canvas, const RECT& rect, TSty
   const bool hot = (state & ebsHot) != 0;
   const bool upperPushed = (state & ebsPushed) != 0;
   const bool lowerPushed = (state & ebsLowerPushed) != 0;
-  const bool opaque = IsOpaque(itemInfo.ViewType);
+  const bool opaque = IsOpaqueToolbar(itemInfo.ViewType);
   const RECT b{rect.left + 1, rect.top, rect.right, rect.bottom};
   const int edge = b.left - 1;
   if (buttonInfo.ButtonType == ebDropDown) {

@@ -132,7 +132,8 @@ void GlassBand(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2, bool row
   for (int at = rows ? visible.top : visible.left; at < (rows ? visible.bottom : visible.right); ++at) {
     const long long i = at - static_cast<long long>(rows ? rect.top : rect.left);
     const TChannels c = n == 0 ? from : GlassStep(from, to, beyond, i, n, true);
-    const RECT line = rows ? RECT{visible.left, at, visible.right, at + 1} : RECT{at, visible.top, at + 1, visible.bottom};
+    const RECT line =
+        rows ? RECT{visible.left, at, visible.right, at + 1} : RECT{at, visible.top, at + 1, visible.bottom};
     SetBkColor(dc, Rgb(c));
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
   }

@@ -259,8 +259,8 @@ void TStyledPastelLook::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyle
   }
 }
 
-void TStyledPastelLook::PaintEditButtonPart(TCanvas* canvas, RECT face, const RECT& toolbarFrame, bool pushed,
-                                            bool hot, bool spin, TStyledItemPaintInfo& itemInfo) {
+void TStyledPastelLook::PaintEditButtonPart(TCanvas* canvas, RECT face, const RECT& toolbarFrame, bool pushed, bool hot,
+                                            bool spin, TStyledItemPaintInfo& itemInfo) {
   if (pushed || hot || IsOpaqueToolbar(itemInfo.ViewType)) {
     itemInfo.Pushed = pushed;
     if (spin)
@@ -551,7 +551,6 @@ void TStyledPastelLook::PaintGripDash(TCanvas* canvas, int x, int y, bool vertic
   else
     DrawLineEx(canvas, x, y, x + 3, y, colors_.Grip);
 }
-
 
 void TStyledPastelLook::PaintToolbarFrame(TCanvas* canvas, const RECT& rect, const TStyledToolbarPaintInfo& toolbarInfo) {
   RECT area = rect;

@@ -12,26 +12,21 @@ using namespace toolbars;
 
 namespace {
 
-int unitCounter = 0;
-TAdaptiveColors unitColors;
+int adaptiveUnitCounter = 0;
+TAdaptiveColors adaptiveUnitColors;
 
 void StartAdaptiveTheme() {
-  RegisterThemeOnce(unitCounter, L"Adaptive", TStyledThemeClass::Of<TStyledAdaptiveTheme>());
+  RegisterThemeOnce(adaptiveUnitCounter, L"Adaptive", TStyledThemeClass::Of<TStyledAdaptiveTheme>());
 }
 
-void StopAdaptiveTheme() { ++unitCounter; }
-
-TColor Contrasted(TColor color, TColor base, int distance) {
-  EnsureContrast(color, base, distance);
-  return color;
-}
+void StopAdaptiveTheme() { ++adaptiveUnitCounter; }
 
 bool IsGradientView(int viewType) {
   return IsViewType(viewType, vtToolbar) || IsViewType(viewType, vtToolWindow) || IsViewType(viewType, vtMenuBar);
 }
 
 void SetupUnitColors() {
-  TAdaptiveColors& u = unitColors;
+  TAdaptiveColors& u = adaptiveUnitColors;
   if (UseThemes) {
     const TColor v = BlendColorsNearest(clHighlight, clWhite, 64);
     u.GradDark = BlendColorsNearest(clHighlight, v, 136);
@@ -56,7 +51,7 @@ void SetupUnitColors() {
 
 }  // namespace
 
-const TAdaptiveColors& AdaptiveColors() { return unitColors; }
+const TAdaptiveColors& AdaptiveColors() { return adaptiveUnitColors; }
 
 TStockGlyphs& AdaptiveStockGlyphs() {
   static TStockGlyphs glyphs;
@@ -76,25 +71,26 @@ void TStyledAdaptiveTheme::SetupColorCache() {
   SetupUnitColors();
   TPastelColors& c = EditColors();
   const TColor g = MixColorsPercent(clBtnShadow, clWindow, 90);
-  c.Toolbar = unitColors.GradLight;
-  c.MenuBar = unitColors.MenuBar;
+  c.Toolbar = adaptiveUnitColors.GradLight;
+  c.MenuBar = adaptiveUnitColors.MenuBar;
   c.Popup = MixColorsPercent(clBtnFace, clWindow, 143);
   c.Dock = c.Popup;
   c.PopupFrame = Contrasted(MixColorsPercent(clBtnText, clHighlight, 20), c.Popup, 100);
   const TColor hot = Contrasted(MixColorsPercent(clHighlight, clWindow, 70), c.Toolbar, 50);
-  const TColor border = Contrasted(MixColorsPercent(clBtnText, unitColors.GradDark, 15), c.Toolbar, 120);
+  const TColor border = Contrasted(MixColorsPercent(clBtnText, adaptiveUnitColors.GradDark, 15), c.Toolbar, 120);
   const TColor inactiveText = Contrasted(g, clBtnFace, 120);
-  c.Floating[0] = {{{border, unitColors.MenuBar, clBtnText}, {border, clBtnFace, inactiveText}}};
-  c.Floating[1] = {{{unitColors.GradDark, unitColors.MenuBar, clBtnText}, {clBtnShadow, clBtnFace, inactiveText}}};
+  c.Floating[0] = {{{border, adaptiveUnitColors.MenuBar, clBtnText}, {border, clBtnFace, inactiveText}}};
+  c.Floating[1] = {
+      {{adaptiveUnitColors.GradDark, adaptiveUnitColors.MenuBar, clBtnText}, {clBtnShadow, clBtnFace, inactiveText}}};
   SetupItemTables(hot, clHighlightText);
   c.Separator = Contrasted(MixColorsPercent(clBtnShadow, clWindow, 70), c.Toolbar, 50);
   c.ImageColumnSeparator = c.Separator;
   c.StatusPaneFrame = Contrasted(MixColorsPercent(clWindow, clBtnFace, 30), clBtnFace, 30);
-  unitColors.MenuBar = NearestColor(unitColors.MenuBar);
+  adaptiveUnitColors.MenuBar = NearestColor(adaptiveUnitColors.MenuBar);
   MakeColorsNearest();
 }
 
-TColor TStyledAdaptiveTheme::DockedCaptionColor() const { return unitColors.MenuBar; }
+TColor TStyledAdaptiveTheme::DockedCaptionColor() const { return adaptiveUnitColors.MenuBar; }
 
 void TStyledAdaptiveTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRect, const RECT& paintRect,
                                                const RECT& clipRect, TColor color, bool transparent, int viewType) {
@@ -107,10 +103,10 @@ void TStyledAdaptiveTheme::PaintViewBackground(TCanvas* canvas, const RECT& view
   if (!IntersectRect(&area, &paintRect, &clipRect)) return;
   if (ViewRunsWide(viewRect, paintRect, area)) {
     ++area.bottom;
-    GradientFill(canvas, area, unitColors.GradDark, unitColors.GradLight, false);
+    GradientFill(canvas, area, adaptiveUnitColors.GradDark, adaptiveUnitColors.GradLight, false);
   } else {
     ++area.right;
-    GradientFill(canvas, area, unitColors.GradDark, unitColors.GradLight, true);
+    GradientFill(canvas, area, adaptiveUnitColors.GradDark, adaptiveUnitColors.GradLight, true);
   }
 }
 
@@ -122,25 +118,25 @@ bool TStyledAdaptiveTheme::PaintsPlainFace(const TStyledItemPaintInfo& itemInfo)
 void TStyledAdaptiveTheme::FillFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   const TColor fill = ImageAreaColor(itemInfo, TColorKind::ckFill);
   if (itemInfo.Checked && IsViewType(itemInfo.ViewType, vtToolbarFamily) && fill != clNone)
-    GradientFill(canvas, rect, fill, unitColors.GradLight, itemInfo.Vertical);
+    GradientFill(canvas, rect, fill, adaptiveUnitColors.GradLight, itemInfo.Vertical);
   else
     FillRectEx(canvas, rect, fill);
 }
 
 void TStyledAdaptiveTheme::FillImageColumn(TCanvas* canvas, const RECT& rect) {
-  GradientFill(canvas, rect, unitColors.GradDark, unitColors.GradLight, true);
+  GradientFill(canvas, rect, adaptiveUnitColors.GradDark, adaptiveUnitColors.GradLight, true);
 }
 
 void TStyledAdaptiveTheme::FillCheckBox(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   const TColor fill = ImageAreaColor(itemInfo, TColorKind::ckFill);
-  if (fill != clNone) GradientFill(canvas, rect, fill, unitColors.GradLight, false);
+  if (fill != clNone) GradientFill(canvas, rect, fill, adaptiveUnitColors.GradLight, false);
 }
 
 void TStyledAdaptiveTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
                                           bool horizontal, bool lineOnly) {
   (void)lineOnly;
   if (!horizontal) {
-    DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, unitColors.GradDark);
+    DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, adaptiveUnitColors.GradDark);
     return;
   }
   const bool popupItem = IsPopupMenuItem(itemInfo);
@@ -155,13 +151,13 @@ void TStyledAdaptiveTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, con
   if (!IsViewType(itemInfo.ViewType, vtToolbarFamily)) {
     DrawLineEx(canvas, start, y, rect.right, y, color);
   } else {
-    DrawEtchedLine(canvas, rect, true, y, unitColors.GradDark);
+    DrawEtchedLine(canvas, rect, true, y, adaptiveUnitColors.GradDark);
   }
 }
 
 void TStyledAdaptiveTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const TStyledToolbarPaintInfo& toolbarInfo) {
   if (!IsGradientView(toolbarInfo.ViewType)) {
-    FillRectEx(canvas, area, unitColors.EdgeLight);
+    FillRectEx(canvas, area, adaptiveUnitColors.EdgeLight);
     InflateRect(&area, -2, -2);
     return;
   }
@@ -169,10 +165,10 @@ void TStyledAdaptiveTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const
   const int t = area.top;
   const int r = area.right;
   const int b = area.bottom;
-  GradientFill(canvas, area, unitColors.GradDark, unitColors.GradLight, r <= b);
-  canvas->Pen()->SetColor(unitColors.EdgeDark);
+  GradientFill(canvas, area, adaptiveUnitColors.GradDark, adaptiveUnitColors.GradLight, r <= b);
+  canvas->Pen()->SetColor(adaptiveUnitColors.EdgeDark);
   canvas->Polyline({{l + 3, b - 1}, {r - 3, b - 1}, {r - 1, b - 3}, {r - 1, t + 1}});
-  canvas->Pen()->SetColor(unitColors.EdgeLight);
+  canvas->Pen()->SetColor(adaptiveUnitColors.EdgeLight);
   canvas->Polyline({{l + 1, b - 2}, {l, b - 3}, {l, t + 2}, {l + 2, t}, {r - 3, t}, {r - 1, t + 2}});
   canvas->Polyline({{l, t}, {l, t + 1}, {l + 2, t - 1}});
   canvas->Polyline({{r - 1, t}, {r - 2, t}, {r, t + 3}});
@@ -182,8 +178,9 @@ void TStyledAdaptiveTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const
 }
 
 void TStyledAdaptiveTheme::PaintGrip(TCanvas* canvas, const RECT& handle, const TStyledToolbarPaintInfo& toolbarInfo) {
-  DrawGripBumps(canvas, handle, toolbarInfo,
-                {unitColors.GripBase, unitColors.GripDark, unitColors.GripLight, {64, 32, 48, 16}});
+  DrawGripBumps(
+      canvas, handle, toolbarInfo,
+      {adaptiveUnitColors.GripBase, adaptiveUnitColors.GripDark, adaptiveUnitColors.GripLight, {64, 32, 48, 16}});
 }
 
 void TStyledAdaptiveTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {

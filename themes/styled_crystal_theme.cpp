@@ -26,19 +26,14 @@ constexpr TColor kGreyD8 = 0xD8D8D8;
 constexpr TColor kGreyE0 = 0xE0E0E0;
 constexpr TColor kGreyF8 = 0xF8F8F8;
 
-int unitCounter = 0;
-TCrystalColors unitColors;
+int crystalUnitCounter = 0;
+TCrystalColors crystalUnitColors;
 
 void StartCrystalTheme() {
-  RegisterThemeOnce(unitCounter, L"Crystal", TStyledThemeClass::Of<TStyledCrystalTheme>());
+  RegisterThemeOnce(crystalUnitCounter, L"Crystal", TStyledThemeClass::Of<TStyledCrystalTheme>());
 }
 
-void StopCrystalTheme() { ++unitCounter; }
-
-TColor Contrasted(TColor color, TColor base, int distance) {
-  EnsureContrast(color, base, distance);
-  return color;
-}
+void StopCrystalTheme() { ++crystalUnitCounter; }
 
 bool IsGlassView(int viewType) {
   return (IsViewType(viewType, vtToolbar) && !(viewType & vtOpaque)) || IsViewType(viewType, vtToolWindow) ||
@@ -50,7 +45,6 @@ RECT Inset(RECT rect, int by) {
   return rect;
 }
 
-
 // The sunken look of a checked face that is not hot: a light fill with a shadow along its left and top.
 void PaintSunkenFill(TCanvas* canvas, const RECT& inner) {
   FillRectEx(canvas, inner, kGreyD8);
@@ -60,7 +54,7 @@ void PaintSunkenFill(TCanvas* canvas, const RECT& inner) {
 
 }  // namespace
 
-const TCrystalColors& CrystalColors() { return unitColors; }
+const TCrystalColors& CrystalColors() { return crystalUnitColors; }
 
 TStockGlyphs& CrystalStockGlyphs() {
   static TStockGlyphs glyphs(&MakeGradientStrip);
@@ -77,12 +71,12 @@ TStyledCrystalTheme::TStyledCrystalTheme(const String& name) : TStyledPastelLook
 }
 
 void TStyledCrystalTheme::SetupColorCache() {
-  unitColors.SeparatorShadow = BlendColorsNearest(clBtnShadow, clBtnFace, 48);
-  unitColors.CaptionLight = clWhite;
-  unitColors.ToolbarEdge = 0xB0B0B0;
+  crystalUnitColors.SeparatorShadow = BlendColorsNearest(clBtnShadow, clBtnFace, 48);
+  crystalUnitColors.CaptionLight = clWhite;
+  crystalUnitColors.ToolbarEdge = 0xB0B0B0;
   TPastelColors& c = EditColors();
   c.MenuBar = clWhite;
-  c.Toolbar = unitColors.CaptionLight;
+  c.Toolbar = crystalUnitColors.CaptionLight;
   c.Popup = clWhite;
   c.Dock = clWhite;
   c.PopupFrame = kGreyC0;
@@ -91,7 +85,7 @@ void TStyledCrystalTheme::SetupColorCache() {
   const TColor inactiveText = Contrasted(g, clBtnFace, 120);
   // The caption text stands on the white glass of the caption: kept apart from the shadow colour it would fade
   // into it, so it keeps apart from the glass.
-  c.Floating[0] = {{{kGrey90, clWhite, Contrasted(clBlack, unitColors.CaptionLight, 180)},
+  c.Floating[0] = {{{kGrey90, clWhite, Contrasted(clBlack, crystalUnitColors.CaptionLight, 180)},
                     {kGrey90, clBtnFace, inactiveText}}};
   c.Floating[1] = {{{kGrey90, clWhite, clBlack}, {clBtnShadow, clBtnFace, inactiveText}}};
 
@@ -108,8 +102,7 @@ void TStyledCrystalTheme::SetupColorCache() {
   toolbar[tsPushed] = {MixColorsPercent(clHighlight, clWindow, 30), clBlack, clRed};
   toolbar[tsHot] = {hot, hotText, kGreyA0};
   toolbar[tsDisabledHot] = {hot, g, clHighlight};
-  toolbar[tsCheckedHot] = {checkedHot, Contrasted(clBlack, checkedHot, 180),
-                           Contrasted(clHighlight, checkedHot, 100)};
+  toolbar[tsCheckedHot] = {checkedHot, Contrasted(clBlack, checkedHot, 180), Contrasted(clHighlight, checkedHot, 100)};
   toolbar[tsSubmenuOpen] = {c.Toolbar, text, kGreyA0};
 
   auto& popup = EditPopupItems();
@@ -139,7 +132,7 @@ void TStyledCrystalTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewR
 
 void TStyledCrystalTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   const bool enabled = itemInfo.Enabled;
-  const bool hot = IsItemHot(itemInfo);
+  const bool hot = IsHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
   int rightCut = 2;
@@ -200,7 +193,7 @@ void TStyledCrystalTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, cons
   if (itemInfo.HoverKind == hkNone && !(itemInfo.ItemOptions & ioDesigning)) return;
   ButtonGradient(canvas, Inset(rect, 1));
   CutCornerFrame(canvas, rect, 1, 1,
-           itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
+                 itemInfo.Pushed ? ToolbarItems()[tsChecked].Frame : ItemColor(itemInfo, TColorKind::ckFrame));
 }
 
 void TStyledCrystalTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo,
@@ -221,7 +214,8 @@ void TStyledCrystalTheme::PaintEditFrame(TCanvas* canvas, const RECT& rect, TSty
   }
 }
 
-void TStyledCrystalTheme::PaintQuietEditButton(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
+void TStyledCrystalTheme::PaintQuietEditButton(TCanvas* canvas, const RECT& rect,
+                                               const TStyledItemPaintInfo& itemInfo) {
   if (IsOpaqueToolbar(itemInfo.ViewType)) FillRectEx(canvas, rect, ToolbarColor());
   RECT frame = rect;
   FrameRectEx(canvas, frame, kGreyD0, false);
@@ -295,12 +289,12 @@ void TStyledCrystalTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, cons
   // The middle of the separator itself, wherever the view placed it.
   if (!horizontal) {
     if (itemInfo.Enabled)
-      DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, unitColors.SeparatorShadow);
+      DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, crystalUnitColors.SeparatorShadow);
     return;
   }
   const int y = (rect.top + rect.bottom) / 2;
   if (IsViewType(itemInfo.ViewType, vtToolbarFamily)) {
-    DrawEtchedLine(canvas, rect, true, y + 1, unitColors.SeparatorShadow);
+    DrawEtchedLine(canvas, rect, true, y + 1, crystalUnitColors.SeparatorShadow);
     return;
   }
   const RECT visible = VisiblePart(canvas, rect);
@@ -326,7 +320,7 @@ void TStyledCrystalTheme::PaintScrollButton(TCanvas* canvas, const RECT& rect, i
 
 void TStyledCrystalTheme::FillCaptionBand(TCanvas* canvas, const RECT& band, bool rows, TColor color) {
   (void)color;
-  GlassGradient(canvas, Scratch(), band, kGlassDark, unitColors.CaptionLight, rows);
+  GlassGradient(canvas, Scratch(), band, kGlassDark, crystalUnitColors.CaptionLight, rows);
 }
 
 TColor TStyledCrystalTheme::CaptionBandLineColor(TColor brushColor) const {
@@ -379,7 +373,7 @@ void TStyledCrystalTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const 
     } else {
       GlassGradient(canvas, Scratch(), area, kGlassDark, clWhite, false);
     }
-    canvas->Pen()->SetColor(unitColors.ToolbarEdge);
+    canvas->Pen()->SetColor(crystalUnitColors.ToolbarEdge);
     canvas->Polyline({{l + 2, b - 1}, {r - 3, b - 1}, {r - 1, b - 3}, {r - 1, t}});
     canvas->Pen()->SetColor(clWhite);
     canvas->Polyline({{l + 1, b - 2}, {l, b - 3}, {l, t + 2}, {l + 2, t}, {r - 3, t}, {r - 1, t + 2}});

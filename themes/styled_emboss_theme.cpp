@@ -14,13 +14,13 @@ using namespace toolbars;
 
 namespace {
 
-int unitCounter = 0;
+int embossUnitCounter = 0;
 
 void StartEmbossTheme() {
-  RegisterThemeOnce(unitCounter, L"Emboss", TStyledThemeClass::Of<TStyledEmbossTheme>());
+  RegisterThemeOnce(embossUnitCounter, L"Emboss", TStyledThemeClass::Of<TStyledEmbossTheme>());
 }
 
-void StopEmbossTheme() { ++unitCounter; }
+void StopEmbossTheme() { ++embossUnitCounter; }
 
 // A dot of the toolbar grip.
 void GripDot(TCanvas* canvas, int x, int y) {

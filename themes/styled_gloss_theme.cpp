@@ -12,22 +12,17 @@ using namespace toolbars;
 
 namespace {
 
-int unitCounter = 0;
+int glossUnitCounter = 0;
 
 TColor HighlightBase() { return MixColorsPercent(clHighlight, clWindow, 40); }
 
 void StartGlossTheme() {
   GlossBaseColor = HighlightBase();
   GlossPushedColor = 0x00C0C0C0;
-  RegisterThemeOnce(unitCounter, L"Gloss", TStyledThemeClass::Of<TStyledGlossTheme>());
+  RegisterThemeOnce(glossUnitCounter, L"Gloss", TStyledThemeClass::Of<TStyledGlossTheme>());
 }
 
-void StopGlossTheme() { ++unitCounter; }
-
-TColor Contrasted(TColor color, TColor base, int distance) {
-  EnsureContrast(color, base, distance);
-  return color;
-}
+void StopGlossTheme() { ++glossUnitCounter; }
 
 }  // namespace
 

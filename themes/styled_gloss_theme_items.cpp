@@ -60,7 +60,7 @@ void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
 
 void TStyledGlossTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   if (IsRectEmpty(&rect)) return;
-  const bool hot = IsItemHot(itemInfo);
+  const bool hot = IsHot(itemInfo);
   RECT face = rect;
   int leftCut = 2;
   int rightCut = 2;
@@ -233,7 +233,7 @@ void TStyledGlossTheme::PaintDropDownArrow(TCanvas* canvas, const RECT& rect, co
 void TStyledGlossTheme::PaintMenuItemHighlight(TCanvas* canvas, const RECT& rect,
                                                const TStyledItemPaintInfo& itemInfo) {
   if (IsRectEmpty(&rect)) return;
-  if (IsItemHot(itemInfo)) Stripes(canvas, rect, GlossBaseColor);
+  if (IsHot(itemInfo)) Stripes(canvas, rect, GlossBaseColor);
 }
 
 void TStyledGlossTheme::PaintMenuItem(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {

@@ -11,18 +11,13 @@ using namespace toolbars;
 
 namespace {
 
-int unitCounter = 0;
+int pastelUnitCounter = 0;
 
 void StartPastelTheme() {
-  RegisterThemeOnce(unitCounter, L"Pastel", TStyledThemeClass::Of<TStyledPastelTheme>());
+  RegisterThemeOnce(pastelUnitCounter, L"Pastel", TStyledThemeClass::Of<TStyledPastelTheme>());
 }
 
-void StopPastelTheme() { ++unitCounter; }
-
-TColor Contrasted(TColor color, TColor base, int distance) {
-  EnsureContrast(color, base, distance);
-  return color;
-}
+void StopPastelTheme() { ++pastelUnitCounter; }
 
 }  // namespace
 

@@ -19,13 +19,13 @@ constexpr int kTileSize = 8;
 constexpr int kDockedCaptionGap = 12;
 constexpr int kFloatingCaptionGap = 16;
 
-int unitCounter = 0;
+int reliefUnitCounter = 0;
 
 void StartReliefTheme() {
-  RegisterThemeOnce(unitCounter, L"Relief", TStyledThemeClass::Of<TStyledReliefTheme>());
+  RegisterThemeOnce(reliefUnitCounter, L"Relief", TStyledThemeClass::Of<TStyledReliefTheme>());
 }
 
-void StopReliefTheme() { ++unitCounter; }
+void StopReliefTheme() { ++reliefUnitCounter; }
 
 std::unique_ptr<TBitmap> MakeTile() {
   auto tile = std::make_unique<TBitmap>();

@@ -18,18 +18,13 @@ constexpr int kImageBandWidth = 24;
 // How far the band of a split button's main part runs on under its arrow part.
 constexpr int kSplitBandOverlap = 12;
 
-int unitCounter = 0;
-TRidgeColors unitColors;
+int ridgeUnitCounter = 0;
+TRidgeColors ridgeUnitColors;
 bool bandsRunAcross = false;
 
-void StartRidgeTheme() { RegisterThemeOnce(unitCounter, L"Ridge", TStyledThemeClass::Of<TStyledRidgeTheme>()); }
+void StartRidgeTheme() { RegisterThemeOnce(ridgeUnitCounter, L"Ridge", TStyledThemeClass::Of<TStyledRidgeTheme>()); }
 
-void StopRidgeTheme() { ++unitCounter; }
-
-TColor Contrasted(TColor color, TColor base, int distance) {
-  EnsureContrast(color, base, distance);
-  return color;
-}
+void StopRidgeTheme() { ++ridgeUnitCounter; }
 
 bool IsBandView(int viewType) {
   const bool bar = IsViewType(viewType, vtToolbar) || IsViewType(viewType, vtMenuBar);
@@ -51,7 +46,7 @@ void PaintFaceBand(TCanvas* canvas, RECT rect, TColor a, TColor b, const TStyled
 
 }  // namespace
 
-const TRidgeColors& RidgeColors() { return unitColors; }
+const TRidgeColors& RidgeColors() { return ridgeUnitColors; }
 
 bool RidgeBandsRunAcross() { return bandsRunAcross; }
 
@@ -70,7 +65,7 @@ TStyledRidgeTheme::TStyledRidgeTheme(const String& name) : TStyledPastelLook(nam
 }
 
 void TStyledRidgeTheme::SetupColorCache() {
-  TRidgeColors& u = unitColors;
+  TRidgeColors& u = ridgeUnitColors;
   u.BandDark = BlendColorsNearest(clBtnShadow, clBtnFace, 48);
   u.BandLight = clWhite;
   u.DotBase = clBtnFace;
@@ -109,7 +104,7 @@ void TStyledRidgeTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
   if (IsBandView(viewType)) {
     const bool wide = ViewRunsWide(viewRect, paintRect, area);
     bandsRunAcross = !wide;
-    GlassBand(canvas, area, unitColors.BandDark, unitColors.BandLight, wide);
+    GlassBand(canvas, area, ridgeUnitColors.BandDark, ridgeUnitColors.BandLight, wide);
     return;
   }
   bandsRunAcross = false;
@@ -121,7 +116,7 @@ void TStyledRidgeTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
   if (!IntersectRect(&visible, &band, &area)) return;
   const int saved = SaveDC(canvas->Handle());
   IntersectClipRect(canvas->Handle(), visible.left, visible.top, visible.right, visible.bottom);
-  GlassBand(canvas, band, unitColors.BandDark, unitColors.BandLight, false);
+  GlassBand(canvas, band, ridgeUnitColors.BandDark, ridgeUnitColors.BandLight, false);
   RestoreDC(canvas->Handle(), saved);
 }
 
@@ -140,15 +135,15 @@ void TStyledRidgeTheme::FillFace(TCanvas* canvas, const RECT& rect, const TStyle
   const TColor fill = ImageAreaColor(itemInfo, TColorKind::ckFill);
   const bool bar = IsViewType(itemInfo.ViewType, vtToolbarFamily);
   if (itemInfo.Checked && bar) {
-    PaintFaceBand(canvas, rect, fill, unitColors.BandLight, itemInfo);
+    PaintFaceBand(canvas, rect, fill, ridgeUnitColors.BandLight, itemInfo);
   } else if (itemInfo.HoverKind != hkNone && (bar || IsViewType(itemInfo.ViewType, vtPopupFamily))) {
     if (itemInfo.Pushed) {
-      PaintFaceBand(canvas, rect, unitColors.BandLight, unitColors.BandDark, itemInfo);
+      PaintFaceBand(canvas, rect, ridgeUnitColors.BandLight, ridgeUnitColors.BandDark, itemInfo);
     } else if (bandsRunAcross && itemInfo.ButtonPart == cpComboArrow) {
       // The main part's band already runs under the arrow part.
       DrawLineEx(canvas, rect.left, rect.top, rect.left, rect.bottom, ImageAreaColor(itemInfo, TColorKind::ckFrame));
     } else {
-      PaintFaceBand(canvas, rect, fill, unitColors.BandLight, itemInfo);
+      PaintFaceBand(canvas, rect, fill, ridgeUnitColors.BandLight, itemInfo);
     }
   } else {
     FillRectEx(canvas, rect, fill);
@@ -158,7 +153,7 @@ void TStyledRidgeTheme::FillFace(TCanvas* canvas, const RECT& rect, const TStyle
 void TStyledRidgeTheme::PaintItemFrame(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo) {
   const TColor fill = ItemColor(itemInfo, TColorKind::ckFill);
   if (itemInfo.Enabled && itemInfo.HoverKind != hkNone && fill != clNone)
-    GlassBand(canvas, rect, fill, unitColors.BandLight, true);
+    GlassBand(canvas, rect, fill, ridgeUnitColors.BandLight, true);
   RECT frame = rect;
   FrameRectEx(canvas, frame, ItemColor(itemInfo, TColorKind::ckFrame), true);
 }
@@ -178,7 +173,7 @@ void TStyledRidgeTheme::PaintCheckBox(TCanvas* canvas, RECT box, const TStyledIt
     FrameRectEx(canvas, box, frame, true);
   }
   const TColor fill = ImageAreaColor(itemInfo, TColorKind::ckFill);
-  if (fill != clNone) GlassBand(canvas, box, fill, unitColors.BandLight, true);
+  if (fill != clNone) GlassBand(canvas, box, fill, ridgeUnitColors.BandLight, true);
 }
 
 void TStyledRidgeTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const TStyledItemPaintInfo& itemInfo,
@@ -186,12 +181,12 @@ void TStyledRidgeTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const 
   (void)lineOnly;
   // The middle of the separator itself, wherever the view placed it.
   if (!horizontal) {
-    DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, unitColors.BandDark);
+    DrawEtchedLine(canvas, rect, false, (rect.left + rect.right) / 2, ridgeUnitColors.BandDark);
     return;
   }
   const int y = (rect.top + rect.bottom) / 2;
   if (IsViewType(itemInfo.ViewType, vtToolbarFamily)) {
-    DrawEtchedLine(canvas, rect, true, y, unitColors.BandDark);
+    DrawEtchedLine(canvas, rect, true, y, ridgeUnitColors.BandDark);
     return;
   }
   const bool popupItem = IsPopupMenuItem(itemInfo);
@@ -201,7 +196,7 @@ void TStyledRidgeTheme::PaintSeparator(TCanvas* canvas, const RECT& rect, const 
 
 void TStyledRidgeTheme::FillCaptionBand(TCanvas* canvas, const RECT& band, bool rows, TColor color) {
   (void)color;
-  GlassBand(canvas, band, unitColors.BandDark, unitColors.BandLight, rows);
+  GlassBand(canvas, band, ridgeUnitColors.BandDark, ridgeUnitColors.BandLight, rows);
 }
 
 TColor TStyledRidgeTheme::CaptionBandLineColor(TColor brushColor) const {
@@ -216,9 +211,9 @@ void TStyledRidgeTheme::PaintSpinFace(TCanvas* canvas, const RECT& rect, const T
   const TColor fill = ImageAreaColor(itemInfo, TColorKind::ckFill);
   if (fill != clNone) {
     if (itemInfo.Pushed)
-      GlassBand(canvas, rect, unitColors.BandLight, fill, true);
+      GlassBand(canvas, rect, ridgeUnitColors.BandLight, fill, true);
     else if (hot)
-      GlassBand(canvas, rect, fill, unitColors.BandLight, true);
+      GlassBand(canvas, rect, fill, ridgeUnitColors.BandLight, true);
   }
   RECT frame = rect;
   FrameRectEx(canvas, frame, ImageAreaColor(itemInfo, TColorKind::ckFrame), true);
@@ -226,7 +221,7 @@ void TStyledRidgeTheme::PaintSpinFace(TCanvas* canvas, const RECT& rect, const T
 
 void TStyledRidgeTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const TStyledToolbarPaintInfo& toolbarInfo) {
   (void)toolbarInfo;
-  const TRidgeColors& u = unitColors;
+  const TRidgeColors& u = ridgeUnitColors;
   const int l = area.left;
   const int t = area.top;
   const int r = area.right;
@@ -251,7 +246,7 @@ void TStyledRidgeTheme::PaintToolbarBorder(TCanvas* canvas, RECT& area, const TS
 
 void TStyledRidgeTheme::PaintGrip(TCanvas* canvas, const RECT& handle, const TStyledToolbarPaintInfo& toolbarInfo) {
   DrawGripBumps(canvas, handle, toolbarInfo,
-                {unitColors.DotBase, unitColors.DotDark, unitColors.DotLight, {64, 32, 48, 16}});
+                {ridgeUnitColors.DotBase, ridgeUnitColors.DotDark, ridgeUnitColors.DotLight, {64, 32, 48, 16}});
 }
 
 void TStyledRidgeTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, int part) {
@@ -260,8 +255,8 @@ void TStyledRidgeTheme::PaintStatusBarPart(TCanvas* canvas, const RECT& rect, in
       FillRectEx(canvas, rect, clBtnFace);
       const struct {
         int Y, Weight;
-      } shades[] = {{rect.top, 200},        {rect.top + 1, 128},    {rect.top + 2, 64}, {rect.top + 3, 32},
-                    {rect.top + 4, 12},     {rect.bottom - 3, 8},   {rect.bottom - 2, 16}, {rect.bottom - 1, 24}};
+      } shades[] = {{rect.top, 200},    {rect.top + 1, 128},  {rect.top + 2, 64},    {rect.top + 3, 32},
+                    {rect.top + 4, 12}, {rect.bottom - 3, 8}, {rect.bottom - 2, 16}, {rect.bottom - 1, 24}};
       for (const auto& shade : shades)
         if (shade.Y >= rect.top && shade.Y < rect.bottom)
           DrawLineEx(canvas, rect.left, shade.Y, rect.right, shade.Y,

@@ -17,7 +17,7 @@ struct TRidgeColors {
   TColor DotBase = clNone;    // the three colours of grip dots
   TColor DotDark = clNone;
   TColor DotLight = clNone;
-  TColor Edge = clNone;       // the outer edge of toolbars
+  TColor Edge = clNone;  // the outer edge of toolbars
 };
 const TRidgeColors& RidgeColors();
 // Whether the last view background painted with a band ran left to right (a view taller than wide): buttons

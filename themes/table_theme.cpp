@@ -39,15 +39,9 @@ RECT Moved(RECT rect, int dx, int dy) {
 
 }  // namespace
 
-bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
-
 bool IsPopupMenuItem(const TStyledItemPaintInfo& itemInfo) {
   return IsViewType(itemInfo.ViewType, vtPopupFamily) && !(itemInfo.ItemOptions & ioToolbarStyle) &&
          !IsViewType(itemInfo.ViewType, vtToolBoxPopup);
-}
-
-bool IsItemHot(const TStyledItemPaintInfo& itemInfo) {
-  return itemInfo.Enabled ? itemInfo.HoverKind != hkNone : itemInfo.HoverKind == hkKeyboardHot;
 }
 
 int ToolbarItemState(const TStyledItemPaintInfo& itemInfo) {

@@ -36,12 +36,8 @@ constexpr int psDisabledHot = 3;
 // Colour kinds of a table row.
 enum class TColorKind { ckFill, ckText, ckFrame };
 
-// A toolbar-family view whose items are opaque.
-bool IsOpaqueToolbar(int viewType);
 // A plain item of a pop-up menu or list: neither toolbar-style nor in an edit or tool-box pop-up.
 bool IsPopupMenuItem(const toolbars::TStyledItemPaintInfo& itemInfo);
-// An item shown hot: enabled under any hover, or disabled and chosen by the keyboard.
-bool IsItemHot(const toolbars::TStyledItemPaintInfo& itemInfo);
 int ToolbarItemState(const toolbars::TStyledItemPaintInfo& itemInfo);
 // The toolbar row of a close button's state bits: pushed, hot or normal.
 int CloseButtonRow(int closeState);

@@ -127,7 +127,7 @@ void TBaseTree::EnsureRoot() {
 }
 
 std::size_t TBaseTree::AllocateInternalDataArea(std::size_t size) {
-  if (root_->TotalCount > 1) Clear();
+  if (root_->FirstChild) Clear();
   std::size_t offset = TreeNodeSize + internalDataSize_;
   internalDataSize_ += AlignNodeArea(size);
   EnsureRoot();
@@ -242,6 +242,12 @@ void TBaseTree::Change(PTreeNode node) {
     StartChangeTimer(ChangeTimer);
   else
     FireChange();
+}
+
+void TBaseTree::ForgetPendingChange(PTreeNode node) {
+  // The event still fires (something did change), but it names the whole tree instead of a freed block.
+  if (node == lastChangedNode_) lastChangedNode_ = nullptr;
+  if (node == lastStructureChangeNode_) lastStructureChangeNode_ = nullptr;
 }
 
 // A tree being destroyed tells its handlers only about freed nodes: the objects they report to may be gone.

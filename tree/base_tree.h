@@ -36,6 +36,7 @@ class TScrollBarOptions;
 class TClipboardFormats;
 class TWorkerThread;
 class TTreeHeader;
+struct TBaseBody;
 class TTreeColumn;
 class TTreeColumns;
 class TTreeDataObject;
@@ -150,6 +151,11 @@ struct THitInfo {
 // The edges the view scrolls towards while the mouse (or a drag) nears them.
 enum class TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
 using TScrollDirections = TSet<TScrollDirection, 8>;
+// How far the mouse may stray from the wheel-panning anchor before the view scrolls that way.
+constexpr int PanningDeadZone = 8;
+// The chunks of the node stream: a node's frame, its base record, the string tree's main-column text as UTF-16
+// and the application's data.
+enum TChunkType : std::int32_t { NodeChunk = 1, BaseChunk = 2, CaptionChunk = 3, UserChunk = 4 };
 constexpr int DefaultIndent = 18;
 constexpr int DefaultMargin = 4;
 
@@ -198,7 +204,9 @@ class TBaseTree : public TCustomControl {
   std::uint32_t ChildCount(PTreeNode node) const { return (node ? node : root_)->ChildCount; }
   void SetChildCount(PTreeNode node, std::uint32_t count);
   std::uint32_t VisibleCount() const { return visibleCount_; }
-  std::uint32_t TotalCount() const { return root_->TotalCount - 1; }
+  std::uint32_t TotalCount() const;
+  // The node's position among its siblings (0 for the first); Index read through here is never stale.
+  std::uint32_t NodeIndex(PTreeNode node) const;
   TCheckState CheckState(PTreeNode node) const { return node->CheckState; }
   void SetCheckState(PTreeNode node, TCheckState value);
   TCheckType CheckType(PTreeNode node) const { return node->CheckType; }
@@ -648,8 +656,10 @@ class TBaseTree : public TCustomControl {
   virtual void DoNodeMoved(PTreeNode node);
   virtual bool DoNodeMoving(PTreeNode node, PTreeNode newParent);
   virtual bool DoPaintBackground(TCanvas* canvas, const RECT& r);
+  // Paints the drop mark of the drop target's row r; descendants may paint their own.
   virtual void DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r);
-  virtual void DoPaintNode(TCanvas* canvas, PTreeNode node, TColumnIndex column);
+  // Paints a cell's content (the base paints none).
+  virtual void DoPaintNode(TNodePaintInfo& paintInfo);
   virtual void DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
   virtual HRESULT DoRenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard);
   virtual void DoReset(PTreeNode node);
@@ -746,8 +756,9 @@ class TBaseTree : public TCustomControl {
   // or heights starts with it.
   void InterruptValidation();
   void StopTimer(UINT_PTR id);
-  // The height and count bookkeeping along the ancestor chain.
-  void AdjustTotalCount(PTreeNode node, std::int64_t value, bool relative);
+  // The height and count bookkeeping along the ancestor chain; counts are summed when they are asked for.
+  void MarkCountStale(PTreeNode node) const;
+  void RefreshTotalCounts() const;
   void AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative);
   std::uint32_t CountVisibleChildren(PTreeNode node) const;
   void WMTimer(TMessage& message);
@@ -901,13 +912,18 @@ class TBaseTree : public TCustomControl {
   void ReleaseStructureChange();
   void FireStructureChange();
   void FireChange();
+  // Keeps a node that is being freed out of the change events still waiting to fire.
+  void ForgetPendingChange(PTreeNode node);
   void PackSelection();
   bool InternalAddToSelection(PTreeNode node);
   bool InternalRemoveFromSelection(PTreeNode node);
   void FreeAllNodes();
+  // Frees every node below node, children before parents and the last sibling first, with their selection,
+  // focus and events; the totals of node itself are the caller's.
+  void FreeDescendants(PTreeNode node);
+  void ReleaseDeletedNode(PTreeNode node);
   // Sorts the count nodes starting at head (taking them off the list) and answers the sorted run.
   PTreeNode SortList(PTreeNode& head, std::uint32_t count, TColumnIndex column, TSortDirection direction);
-  void SortSubtree(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit);
   // Runs on the worker thread: builds the cache privately and publishes it unless stopped.
   void ValidateCache();
   // The last cache entry whose top is at most position; false when the cache holds none.
@@ -973,7 +989,13 @@ class TBaseTree : public TCustomControl {
   void RepaintIfShown();
   void ReadOldOptions(TReader& reader);
   // Reads one child chunk count's worth of nodes below node, bounded by end.
-  void ReadChildren(TStream& stream, int version, PTreeNode node, std::uint32_t count, std::int64_t end);
+  // Takes a base chunk's body into node through the paths that keep totals right; answers its child count.
+  std::uint32_t ApplyBaseBody(PTreeNode node, const TBaseBody& body);
+  // The totals below top after its nodes were read, top's own (and its ancestors') included; shownBefore is the
+  // number of visible nodes below top before the read.
+  void SettleReadNodes(PTreeNode top, std::uint32_t shownBefore);
+  // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them.
+  void AdoptStreamSelection(PTreeNode node, bool adopt);
   void MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
                        bool childrenOnly);
   // The end of a move: caches, scroll bars, repaint and the structure change, reported for changed.
@@ -1029,7 +1051,6 @@ class TBaseTree : public TCustomControl {
                       TColor color, int bottom);
   void PaintSelectionRectangle(HDC dc, const RECT& r);
   void PaintCellSelection(HDC dc, TNodePaintInfo& paintInfo);
-  void PaintDropMark(HDC dc, const RECT& r);
   int VerticalAlignment(PTreeNode node) const;
   void EraseItem(TNodePaintInfo& paintInfo, const RECT& r, bool backgroundInUse, int clientTop);
   void PaintRest(TCanvas* target, const RECT& window, POINT targetPoint, int restTop, bool backgroundInUse,

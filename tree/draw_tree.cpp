@@ -20,7 +20,7 @@ int TCustomDrawTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
   return width;
 }
 
-void TCustomDrawTree::PaintNode(TNodePaintInfo& paintInfo) {
+void TCustomDrawTree::DoPaintNode(TNodePaintInfo& paintInfo) {
   if (OnDrawNodeContent) OnDrawNodeContent(this, paintInfo);
 }
 

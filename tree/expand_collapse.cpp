@@ -1,4 +1,6 @@
 // Expanding and collapsing nodes of TBaseTree, with the optional animation that slides the rows below.
+#include <vector>
+
 #include "framework/application.h"
 #include "framework/graphics.h"
 #include "tree/base_tree.h"
@@ -105,6 +107,11 @@ void TBaseTree::ToggleCallback(bool expanding, HDC dc, RECT r, int step) {
 void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r) {
   if (states_.Contains(TTreeState::stInAnimation) || duration < 1 || steps < 1) return;
   states_ += TTreeState::stInAnimation;
+  // The busy state ends with the animation even when a step raises: later toggles would never animate again.
+  struct TAnimationEnd {
+    TTreeStates& states;
+    ~TAnimationEnd() { states -= TTreeState::stInAnimation; }
+  } animationEnd{states_};
   int stepSize = std::max(1, static_cast<int>(static_cast<double>(steps) / duration + 0.5));
   int remainingSteps = steps / stepSize;
   int remainingTime = duration;
@@ -122,11 +129,10 @@ void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r)
     }
   }
   ToggleCallback(expanding, dc, r, 0);
-  states_ -= TTreeState::stInAnimation;
 }
 
 void TBaseTree::FullExpand(PTreeNode node) {
-  if (root_->TotalCount < 2) return;
+  if (!root_->FirstChild) return;
   states_ += TTreeState::stFullExpand;
   BeginUpdate();
   PTreeNode stop = nullptr;
@@ -135,23 +141,31 @@ void TBaseTree::FullExpand(PTreeNode node) {
   } else {
     node = GetFirst();
   }
+  // The walk creates children on demand; the nodes open deepest first, so each one's ancestors are still closed
+  // and its height goes no further up than its parent: linear however deep the tree is.
+  std::vector<PTreeNode> closed;
   for (PTreeNode run = node; run && run != stop; run = GetNext(run))
-    if (!run->Has(nsExpanded)) ToggleNode(run);
+    if (!run->Has(nsExpanded)) closed.push_back(run);
+  for (auto it = closed.rbegin(); it != closed.rend(); ++it)
+    if (!(*it)->Has(nsExpanded)) ToggleNode(*it);
   EndUpdate();
   states_ -= TTreeState::stFullExpand;
 }
 
 void TBaseTree::FullCollapse(PTreeNode node) {
-  if (root_->TotalCount < 2) return;
+  if (!root_->FirstChild) return;
   states_ += TTreeState::stFullCollapse;
   BeginUpdate();
-  PTreeNode run = GetLastVisibleNoInit(node);
-  PTreeNode stop = node ? node : nullptr;
-  while (run && run != stop) {
-    if (run->Has(nsExpanded) && run->Has(nsHasChildren)) ToggleNode(run);
-    run = GetPreviousNoInit(run);
-  }
-  if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) ToggleNode(node);
+  // The nodes close from the top down, so below a closed one nothing is shown any more and each further node
+  // costs only itself: linear however deep the tree is.
+  std::vector<PTreeNode> open;
+  if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) open.push_back(node);
+  std::vector<PTreeNode> below;
+  for (PTreeNode run = GetLastVisibleNoInit(node); run && run != node; run = GetPreviousNoInit(run))
+    if (run->Has(nsExpanded) && run->Has(nsHasChildren)) below.push_back(run);
+  open.insert(open.end(), below.rbegin(), below.rend());
+  for (PTreeNode run : open)
+    if (run->Has(nsExpanded)) ToggleNode(run);
   EndUpdate();
   states_ -= TTreeState::stFullCollapse;
 }

@@ -140,8 +140,11 @@ PTreeNode TBaseTree::GetLastVisible(PTreeNode node) {
 
 PTreeNode TBaseTree::GetLastVisibleNoInit(PTreeNode node) const {
   PTreeNode result = GetLastVisibleChildNoInit(node);
-  while (result) {
-    PTreeNode next = GetLastVisibleChildNoInit(result);
+  // Below a shown node an expanded, visible child is shown too: only the start needs the walk up, so a deep chain
+  // is descended in one pass.
+  while (result && result->Has(nsExpanded)) {
+    PTreeNode next = result->LastChild;
+    while (next && !next->Has(nsVisible)) next = next->PrevSibling;
     if (!next) break;
     result = next;
   }
@@ -302,7 +305,7 @@ int TBaseTree::CompareNodePositions(PTreeNode a, PTreeNode b) const {
   while (levelA > levelB) a = a->Parent, --levelA;
   while (levelB > levelA) b = b->Parent, --levelB;
   while (a->Parent != b->Parent) a = a->Parent, b = b->Parent;
-  return static_cast<int>(a->Index) - static_cast<int>(b->Index);
+  return static_cast<int>(NodeIndex(a)) - static_cast<int>(NodeIndex(b));
 }
 
 namespace {

@@ -59,6 +59,7 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
     }
     node->FirstChild = first;
     node->LastChild = previous;
+    node->Deferred &= ~ndIndexesStale;
     InvalidateCache();
   }
   if (updateCount_ == 0) {
@@ -67,19 +68,26 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
   }
 }
 
-void TBaseTree::SortSubtree(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit) {
-  Sort(node, column, direction, doInit);
-  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
-    if (doInit && !child->Has(nsInitialized)) InitNode(child);
-    if (child->Has(nsInitialized)) SortSubtree(child, column, direction, doInit);
-  }
-}
-
 void TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doInit) {
   if (column <= InvalidColumn) return;
   ++updateCount_;
   try {
-    SortSubtree(root_, column, direction, doInit);
+    // Pre-order with a loop, so deep trees sort with a flat stack; a node left uninitialized keeps its subtree
+    // unsorted.
+    Sort(root_, column, direction, doInit);
+    PTreeNode run = root_->FirstChild;
+    while (run) {
+      if (doInit && !run->Has(nsInitialized)) InitNode(run);
+      if (run->Has(nsInitialized)) {
+        Sort(run, column, direction, doInit);
+        if (run->FirstChild) {
+          run = run->FirstChild;
+          continue;
+        }
+      }
+      while (run != root_ && !run->NextSibling) run = run->Parent;
+      run = run == root_ ? nullptr : run->NextSibling;
+    }
   } catch (...) {
     --updateCount_;
     throw;

@@ -2,6 +2,8 @@
 // demand and check states.
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 #include "tree/base_tree.h"
 #include "tree/tree_error.h"
@@ -41,6 +43,7 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
   if (node == lastSearchNode_) lastSearchNode_ = nullptr;
   if (node == dropTargetNode_) dropTargetNode_ = nullptr;
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
+  ForgetPendingChange(node);
   if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
   slab_.Free(node);
 }
@@ -59,20 +62,86 @@ std::uint32_t TBaseTree::GetNodeLevel(PTreeNode node) const {
 
 // ---- totals
 
-void TBaseTree::AdjustTotalCount(PTreeNode node, std::int64_t value, bool relative) {
-  std::int64_t difference = relative ? value : value - node->TotalCount;
-  if (difference == 0) return;
-  PTreeNode stop = root_->Parent;
-  for (PTreeNode run = node; run != stop; run = run->Parent)
-    run->TotalCount = static_cast<std::uint32_t>(run->TotalCount + difference);
+void TBaseTree::MarkCountStale(PTreeNode node) const {
+  for (PTreeNode run = node; !(run->Deferred & ndCountStale); run = run->Parent) {
+    run->Deferred |= ndCountStale;
+    if (run == root_) break;
+  }
 }
 
+void TBaseTree::RefreshTotalCounts() const {
+  // Post-order over the marked nodes only, with an explicit stack: each marked node sums its children once.
+  if (!(root_->Deferred & ndCountStale)) return;
+  std::vector<PTreeNode> open{root_};
+  std::vector<PTreeNode> cursor{root_->FirstChild};
+  while (!open.empty()) {
+    PTreeNode child = cursor.back();
+    while (child && !(child->Deferred & ndCountStale)) child = child->NextSibling;
+    if (child) {
+      cursor.back() = child->NextSibling;
+      open.push_back(child);
+      cursor.push_back(child->FirstChild);
+      continue;
+    }
+    PTreeNode done = open.back();
+    open.pop_back();
+    cursor.pop_back();
+    std::uint32_t total = 1;
+    for (PTreeNode run = done->FirstChild; run; run = run->NextSibling) total += run->TotalCount;
+    done->TotalCount = total;
+    done->Deferred &= ~ndCountStale;
+  }
+}
+
+std::uint32_t TBaseTree::TotalCount() const {
+  RefreshTotalCounts();
+  return root_->TotalCount - 1;
+}
+
+std::uint32_t TBaseTree::NodeIndex(PTreeNode node) const {
+  if (!node || node == root_) return 0;
+  PTreeNode parent = node->Parent;
+  if (parent->Deferred & ndIndexesStale) {
+    std::uint32_t index = 0;
+    for (PTreeNode run = parent->FirstChild; run; run = run->NextSibling) run->Index = index++;
+    parent->Deferred &= ~ndIndexesStale;
+  }
+  return node->Index;
+}
+
+namespace {
+
+constexpr std::int64_t MaxTotalHeight = std::numeric_limits<std::uint32_t>::max();
+
+// A node's shown height from its own and its children's: what a total that stopped at the top is rebuilt from.
+std::int64_t SummedHeight(PTreeNode node) {
+  std::int64_t height = node->NodeHeight;
+  if (node->Has(nsExpanded))
+    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+      if (child->Has(nsVisible)) height += child->TotalHeight;
+  return height;
+}
+
+}  // namespace
+
 void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative) {
-  std::int64_t difference = relative ? value : value - node->TotalHeight;
-  if (difference == 0) return;
+  // Millions of the tallest rows exceed 32 bits: a total stops at the top instead of wrapping, and one that
+  // stopped there is summed again from its children when it shrinks. Each ancestor takes the change its child
+  // really made. The caller applies a relative change to the node's children after this call.
+  std::int64_t change = 0;
   PTreeNode run = node;
   while (true) {
-    run->TotalHeight = static_cast<std::uint32_t>(run->TotalHeight + difference);
+    const std::int64_t old = run->TotalHeight;
+    std::int64_t total = 0;
+    if (run != node)
+      total = old == MaxTotalHeight && change < 0 ? SummedHeight(run) : old + change;
+    else if (!relative)
+      total = value;
+    else
+      total = old == MaxTotalHeight && value < 0 ? SummedHeight(run) + value : old + value;
+    run->TotalHeight = static_cast<std::uint32_t>(std::clamp<std::int64_t>(total, 0, MaxTotalHeight));
+    change = run->TotalHeight - old;
+    if (change == 0) break;
     // A hidden node or a collapsed parent keeps the change from the ancestors.
     if (!run->Has(nsVisible) || run == root_) break;
     run = run->Parent;
@@ -117,13 +186,12 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
       node->PrevSibling = destination->PrevSibling;
       node->NextSibling = destination;
       node->Parent = parent;
-      node->Index = destination->Index;
       destination->PrevSibling = node;
       if (node->PrevSibling)
         node->PrevSibling->NextSibling = node;
       else
         parent->FirstChild = node;
-      for (PTreeNode run = destination; run; run = run->NextSibling) ++run->Index;
+      parent->Deferred |= ndIndexesStale;
       break;
     }
     case TTreeNodeAttachMode::amInsertAfter: {
@@ -136,8 +204,10 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
         node->NextSibling->PrevSibling = node;
       else
         parent->LastChild = node;
-      node->Index = destination->Index;
-      for (PTreeNode run = node; run; run = run->NextSibling) ++run->Index;
+      if (node->NextSibling)
+        parent->Deferred |= ndIndexesStale;
+      else
+        node->Index = destination->Index + 1;
       break;
     }
     case TTreeNodeAttachMode::amAddChildFirst: {
@@ -151,7 +221,7 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
         parent->LastChild = node;
       parent->FirstChild = node;
       node->Index = 0;
-      for (PTreeNode run = node->NextSibling; run; run = run->NextSibling) ++run->Index;
+      if (node->NextSibling) parent->Deferred |= ndIndexesStale;
       break;
     }
     case TTreeNodeAttachMode::amAddChildLast: {
@@ -172,7 +242,7 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   }
   ++parent->ChildCount;
   parent->States |= nsHasChildren;
-  target->AdjustTotalCount(parent, node->TotalCount, true);
+  target->MarkCountStale(parent);
   // A hidden node adds nothing to its parent's shown height.
   if (parent->Has(nsExpanded) && node->Has(nsVisible)) target->AdjustTotalHeight(parent, node->TotalHeight, true);
   if (target->FullyVisible(node)) target->visibleCount_ += target->CountVisibleChildren(node) + 1;
@@ -195,7 +265,7 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   PTreeNode parent = node->Parent;
   --parent->ChildCount;
   if (parent->ChildCount == 0 && parent != root_) parent->States &= ~nsHasChildren;
-  AdjustTotalCount(parent, -static_cast<std::int64_t>(node->TotalCount), true);
+  MarkCountStale(parent);
   if (parent->Has(nsExpanded) && node->Has(nsVisible))
     AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
   if (FullyVisible(node)) visibleCount_ -= CountVisibleChildren(node) + 1;
@@ -205,7 +275,7 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
     parent->FirstChild = node->NextSibling;
   if (node->NextSibling) {
     node->NextSibling->PrevSibling = node->PrevSibling;
-    for (PTreeNode run = node->NextSibling; run; run = run->NextSibling) --run->Index;
+    parent->Deferred |= ndIndexesStale;
   } else {
     parent->LastChild = node->PrevSibling;
   }
@@ -244,7 +314,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
         AdjustTotalHeight(node, static_cast<std::int64_t>(heights), true);
         if (FullyVisible(node)) visibleCount_ += added;
       }
-      AdjustTotalCount(node, added, true);
+      MarkCountStale(node);
       node->ChildCount = count;
       InvalidateCache();
     } else {
@@ -364,21 +434,35 @@ void TBaseTree::InitChildren(PTreeNode node) {
   }
 }
 
+namespace {
+
+// The node after run in pre-order without leaving top's subtree; nil after its last node.
+PTreeNode NextInSubtree(PTreeNode run, PTreeNode top) {
+  if (run->FirstChild) return run->FirstChild;
+  while (run != top && !run->NextSibling) run = run->Parent;
+  return run == top ? nullptr : run->NextSibling;
+}
+
+}  // namespace
+
 void TBaseTree::ValidateNode(PTreeNode node, bool recursive) {
   if (!node) node = root_;
   if (!node->Has(nsInitialized)) InitNode(node);
-  if (recursive) {
-    if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
-    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) ValidateNode(child, true);
-  }
+  if (recursive) ValidateChildren(node, true);
 }
 
 void TBaseTree::ValidateChildren(PTreeNode node, bool recursive) {
   if (!node) node = root_;
   if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
-  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
-    if (!child->Has(nsInitialized)) InitNode(child);
-    if (recursive) ValidateChildren(child, true);
+  if (!recursive) {
+    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+      if (!child->Has(nsInitialized)) InitNode(child);
+    return;
+  }
+  // Pre-order with a loop: every level of a deep tree costs the same stack.
+  for (PTreeNode run = node->FirstChild; run; run = NextInSubtree(run, node)) {
+    if (!run->Has(nsInitialized)) InitNode(run);
+    if (run->Has(nsHasChildren) && run->ChildCount == 0) InitChildren(run);
   }
 }
 
@@ -392,15 +476,25 @@ void TBaseTree::ReinitNode(PTreeNode node, bool recursive) {
 
 void TBaseTree::ReinitChildren(PTreeNode node, bool recursive) {
   if (!node) node = root_;
-  if (node != root_ && node->Has(nsHasChildren)) {
-    std::uint32_t count = node->ChildCount;
-    DoInitChildren(node, count);
-    SetChildCount(node, count);
+  auto recount = [this](PTreeNode parent) {
+    if (parent == root_ || !parent->Has(nsHasChildren)) return;
+    std::uint32_t count = parent->ChildCount;
+    DoInitChildren(parent, count);
+    SetChildCount(parent, count);
+  };
+  recount(node);
+  if (!recursive) {
+    for (PTreeNode child = node->FirstChild; child;) {
+      PTreeNode next = child->NextSibling;
+      ReinitNode(child, false);
+      child = next;
+    }
+    return;
   }
-  for (PTreeNode child = node->FirstChild; child;) {
-    PTreeNode next = child->NextSibling;
-    ReinitNode(child, recursive);
-    child = next;
+  for (PTreeNode run = node->FirstChild; run; run = NextInSubtree(run, node)) {
+    run->States &= ReinitStateMask;
+    InitNode(run);
+    recount(run);
   }
 }
 
@@ -444,6 +538,44 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   }
 }
 
+void TBaseTree::ReleaseDeletedNode(PTreeNode node) {
+  if (node->Has(nsSelected)) {
+    if (updateCount_ == 0)
+      RemoveFromSelection(node);
+    else
+      InternalRemoveFromSelection(node);
+  }
+  if (node == focusedNode_) {
+    CancelEditNode();
+    states_ -= TTreeState::stEditing;
+    DoFocusNode(nullptr, false);
+    DoFocusChange(nullptr, focusedColumn_);
+  }
+  if (node == rangeAnchor_) rangeAnchor_ = nullptr;
+  FreeNodeBlock(node);
+}
+
+void TBaseTree::FreeDescendants(PTreeNode node) {
+  // A loop, not recursion: a chain of a million nested nodes is freed with the stack it started with.
+  PTreeNode run = node->LastChild;
+  while (run) {
+    while (run->LastChild) run = run->LastChild;
+    PTreeNode parent = run->Parent;
+    PTreeNode previous = run->PrevSibling;
+    run->States |= nsDeleting;
+    ReleaseDeletedNode(run);
+    if (previous) {
+      previous->NextSibling = nullptr;
+      parent->LastChild = previous;
+      run = previous;
+    } else {
+      parent->FirstChild = parent->LastChild = nullptr;
+      parent->ChildCount = 0;
+      run = parent == node ? nullptr : parent;
+    }
+  }
+}
+
 void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   if (!node) node = root_;
   if (node->ChildCount == 0) {
@@ -453,26 +585,20 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   InterruptValidation();
   int oldX = offsetX_, oldY = offsetY_;
   bool shown = node == root_ || (FullyVisible(node) && node->Has(nsExpanded));
+  if (shown) visibleCount_ -= CountVisibleChildren(node);
   node->States |= nsClearing;
-  PTreeNode child = node->LastChild;
-  while (child) {
-    PTreeNode previous = child->PrevSibling;
-    if (shown && child->Has(nsVisible)) --visibleCount_;
-    child->States |= nsDeleting;
-    if (previous) previous->NextSibling = nullptr;
-    DeleteNode(child);
-    child = previous;
-  }
+  FreeDescendants(node);
   node->States &= ~nsClearing;
   if (resetHasChildren) node->States &= ~nsHasChildren;
   if (node != root_) node->States &= ~nsExpanded;
   node->ChildCount = 0;
+  node->Deferred &= ~(ndCountStale | ndIndexesStale);
+  node->TotalCount = 1;
   if (node == root_ || node->Has(nsDeleting)) {
     node->TotalHeight = node->NodeHeight;
-    node->TotalCount = 1;
   } else {
     AdjustTotalHeight(node, node->NodeHeight, false);
-    AdjustTotalCount(node, 1, false);
+    MarkCountStale(node->Parent);
   }
   node->FirstChild = node->LastChild = nullptr;
   InvalidateCache();
@@ -493,6 +619,7 @@ void TBaseTree::FreeAllNodes() {
     PTreeNode previous = node->PrevSibling;
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
+    slab_.Free(node);
     if (previous) {
       parent->LastChild = previous;
       node = previous;
@@ -501,12 +628,15 @@ void TBaseTree::FreeAllNodes() {
       node = parent == root_ ? nullptr : parent;
     }
   }
-  slab_.Reset();
+  // A load keeps the nodes it read in the slab while the old content goes: the chunks go only with the last block.
+  if (slab_.BlocksInUse() == 0) slab_.Reset();
   dropTargetNode_ = nullptr;
   dragSelection_.clear();
+  lastChangedNode_ = lastStructureChangeNode_ = nullptr;
   root_->FirstChild = root_->LastChild = nullptr;
   root_->ChildCount = 0;
   root_->TotalCount = 1;
+  root_->Deferred = 0;
   root_->TotalHeight = root_->NodeHeight;
   visibleCount_ = 0;
   selection_.clear();
@@ -574,8 +704,8 @@ void TBaseTree::SetNodeHeight(PTreeNode node, std::uint16_t value) {
   if (!node || node == root_ || value == node->NodeHeight) return;
   InterruptValidation();
   std::int64_t difference = static_cast<std::int64_t>(value) - node->NodeHeight;
-  node->NodeHeight = value;
   AdjustTotalHeight(node, difference, true);
+  node->NodeHeight = value;
   InvalidateCache();
   if (updateCount_ == 0) {
     StartCacheValidation();

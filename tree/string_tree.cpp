@@ -19,9 +19,6 @@ namespace tree {
 
 namespace {
 
-// The node stream's chunk that carries a node's main-column text as UTF-16.
-constexpr std::int32_t CaptionChunk = 3;
-
 // The old string options by their ordinal, each with the option it became.
 struct TOldStringOptionTarget {
   const wchar_t* Name;

@@ -88,7 +88,7 @@ class TCustomStringTree : public TBaseTree {
   // The main column's width comes from the node's cache, measured when it is 0; other columns are measured each
   // time.
   int GetNodeWidth(PTreeNode node, TColumnIndex column) override;
-  void PaintNode(TNodePaintInfo& paintInfo) override;
+  void DoPaintNode(TNodePaintInfo& paintInfo) override;
   const TClass* GetOptionsClass() const override;
   void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) override;
   // OnCreateEditor's link, else a TStringEditLink.

@@ -19,18 +19,28 @@ namespace {
 constexpr DWORD NodeDataMedia = TYMED_HGLOBAL | TYMED_ISTREAM;
 // A stream medium from another process is copied in pieces of this size.
 constexpr ULONG StreamCopyStep = 64 * 1024;
+// The memory stream that takes a copy addresses at most this many bytes.
+constexpr std::uint64_t MaxStreamMedium = 0x7FFFFFFF;
 
 FORMATETC TreeDataFormatEtc() { return FORMATETC{TreeDataFormat, nullptr, DVASPECT_CONTENT, -1, NodeDataMedia}; }
 
+// Copies no more than the stream says it holds: a sender's stream that never ends cannot fill this process.
 void CopyComStream(IStream* source, TMemoryStream& target) {
-  LARGE_INTEGER zero{};
-  source->Seek(zero, STREAM_SEEK_SET, nullptr);
-  std::vector<std::uint8_t> buffer(StreamCopyStep);
-  for (;;) {
-    ULONG read = 0;
-    HRESULT result = source->Read(buffer.data(), StreamCopyStep, &read);
-    if (read > 0) target.WriteBuffer(buffer.data(), static_cast<int32_t>(read));
-    if (FAILED(result) || read < StreamCopyStep) break;
+  STATSTG status{};
+  if (SUCCEEDED(source->Stat(&status, STATFLAG_NONAME))) {
+    LARGE_INTEGER zero{};
+    source->Seek(zero, STREAM_SEEK_SET, nullptr);
+    std::uint64_t left = std::min<std::uint64_t>(status.cbSize.QuadPart, MaxStreamMedium);
+    std::vector<std::uint8_t> buffer(StreamCopyStep);
+    while (left > 0) {
+      ULONG wanted = static_cast<ULONG>(std::min<std::uint64_t>(left, StreamCopyStep));
+      ULONG read = 0;
+      HRESULT result = source->Read(buffer.data(), wanted, &read);
+      read = std::min(read, wanted);
+      if (read > 0) target.WriteBuffer(buffer.data(), static_cast<int32_t>(read));
+      left -= read;
+      if (FAILED(result) || read < wanted) break;
+    }
   }
   target.SetPosition(0);
 }
@@ -188,20 +198,29 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
 }
 
 void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
-  while (stream.Position() < stream.Size()) {
-    PTreeNode node = MakeNewNode();
-    InternalConnectNode(node, target, this, mode);
-    InternalAddFromStream(stream, 2, node);
-    if (!DoNodeCopying(node, target == root_ ? nullptr : target)) {
-      DeleteNode(node);
-      continue;
+  // A read that fails part-way takes back every node this paste made: the tree is left as it was.
+  std::vector<PTreeNode> added;
+  try {
+    while (stream.Position() < stream.Size()) {
+      PTreeNode node = MakeNewNode();
+      InternalConnectNode(node, target, this, mode);
+      added.push_back(node);
+      InternalAddFromStream(stream, 2, node);
+      if (!DoNodeCopying(node, target == root_ ? nullptr : target)) {
+        added.pop_back();
+        DeleteNode(node);
+        continue;
+      }
+      DoNodeCopied(node);
+      // Several nodes keep their order: each one after follows the one inserted before it.
+      if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
+        target = node;
+        mode = TTreeNodeAttachMode::amInsertAfter;
+      }
     }
-    DoNodeCopied(node);
-    // Several nodes keep their order: each one after follows the one inserted before it.
-    if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
-      target = node;
-      mode = TTreeNodeAttachMode::amInsertAfter;
-    }
+  } catch (...) {
+    for (auto it = added.rbegin(); it != added.rend(); ++it) DeleteNode(*it);
+    throw;
   }
 }
 
@@ -215,10 +234,13 @@ void TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   }
   stream.SetPosition(0);
   targetTree->BeginUpdate();
+  // Until the source goes, a failure takes the copies back out of the target: nothing has moved.
+  std::vector<PTreeNode> added;
   try {
     while (stream.Position() < stream.Size()) {
       PTreeNode node = targetTree->MakeNewNode();
       InternalConnectNode(node, target, targetTree, mode);
+      added.push_back(node);
       targetTree->InternalAddFromStream(stream, 2, node);
       targetTree->DoNodeMoved(node);
       if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
@@ -227,6 +249,7 @@ void TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
       }
     }
   } catch (...) {
+    for (auto it = added.rbegin(); it != added.rend(); ++it) targetTree->DeleteNode(*it);
     targetTree->EndUpdate();
     throw;
   }

@@ -18,11 +18,6 @@ namespace tree {
 
 namespace {
 
-void Make32BitBitmap(TBitmap& bitmap, int width, int height) {
-  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
-  bitmap.SetSize(width, height);
-}
-
 RECT Offset(const RECT& r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
 }  // namespace

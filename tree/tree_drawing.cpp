@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/bitmap.h"
 #include "tree/tree_unit.h"
 
 namespace tree {
@@ -182,6 +183,11 @@ void SortCardinals(std::uint32_t* values, int l, int r) {
       r = j;
     }
   }
+}
+
+void Make32BitBitmap(TBitmap& bitmap, int width, int height) {
+  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+  bitmap.SetSize(width, height);
 }
 
 COLORREF ColorToImageListColor(TColor color) {

@@ -37,5 +37,7 @@ void SortCardinals(std::uint32_t* values, int l, int r);
 TAlignment MirroredAlignment(TAlignment alignment);
 // clNone becomes CLR_NONE, clDefault CLR_DEFAULT, any other colour its RGB value.
 COLORREF ColorToImageListColor(TColor color);
+// Makes bitmap a 32-bit bitmap of the size.
+void Make32BitBitmap(TBitmap& bitmap, int width, int height);
 
 }  // namespace tree

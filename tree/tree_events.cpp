@@ -1,7 +1,11 @@
 // The event dispatchers of TBaseTree: each raises its event when assigned, with the documented default otherwise.
+#include <algorithm>
+
 #include "framework/menus.h"
 #include "tree/base_tree.h"
 #include "tree/clipboard_format_registry.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
 #include "tree/tree_error.h"
 #include "tree/tree_unit.h"
 
@@ -97,7 +101,14 @@ void TBaseTree::DoColumnDblClick(TColumnIndex column, TShiftState shift) {
 void TBaseTree::DoColumnResize(TColumnIndex column) {
   if (IsLoading() || !HandleAllocated()) return;
   UpdateScrollBars(true);
-  Invalidate();
+  TTreeColumns* columns = header_->Columns();
+  TTreeColumn* resized = columns->IsValidColumn(column) ? columns->Items(column) : nullptr;
+  // Only what lies right of the column's left edge moves; spanned text may start in any column, though.
+  RECT r{0, 0, ClientWidth(), ClientHeight()};
+  if (resized && !options_->AutoOptions().Contains(TTreeAutoOption::toAutoSpanColumns))
+    r.left = std::max(0, resized->GetLeft());
+  InvalidateRect(Handle(), &r, FALSE);
+  if (resized) header_->Invalidate(resized);
   if (OnColumnResize) OnColumnResize(header_.get(), column);
   if (IsEditing()) UpdateEditBounds();
 }
@@ -328,11 +339,7 @@ bool TBaseTree::DoPaintBackground(TCanvas* canvas, const RECT& r) {
   return handled;
 }
 
-void TBaseTree::DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r) { (void)canvas, (void)node, (void)r; }
-
-void TBaseTree::DoPaintNode(TCanvas* canvas, PTreeNode node, TColumnIndex column) {
-  (void)canvas, (void)node, (void)column;
-}
+void TBaseTree::DoPaintNode(TNodePaintInfo& paintInfo) { (void)paintInfo; }
 
 void TBaseTree::DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
   TPopupMenu* menu = DoGetPopupMenu(node, column, position);

@@ -21,11 +21,6 @@ constexpr int ShadowWidth = 5;
 // Darkness of the shadow's layers, outermost first.
 constexpr int ShadowAlphas[ShadowWidth] = {5, 10, 20, 35, 50};
 
-void Make32BitBitmap(TBitmap& bitmap, int width, int height) {
-  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
-  bitmap.SetSize(width, height);
-}
-
 // A memory DC with a font selected, for measuring before the window exists.
 class TMeasureDC {
  public:

@@ -133,7 +133,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         } else if (left) {
           if (focused->Parent == root_) break;
           if (multiHandling) {
-            if (focused->Index != 0) {
+            if (focused->PrevSibling) {
               rangeExtension = true;
             } else if (CompareNodePositions(focused->Parent, rangeAnchor_) > 0) {
               RemoveFromSelection(focused);

@@ -32,6 +32,14 @@ constexpr std::uint16_t ReinitStateMask = 0xFFE9;
 // What ResetNode keeps: the node is uninitialized, collapsed and childless afterwards.
 constexpr std::uint16_t ResetStateMask = 0xFF88;
 
+// Bits of TTreeNode::Deferred. Kept lazily so that growing a deep chain or a long sibling list at either end
+// costs the same per node: a stale count marks every ancestor up to the first one already marked, and a stale
+// index list is renumbered once when an index is asked for.
+enum TNodeDeferred : std::uint8_t {
+  ndCountStale = 1u << 0,    // TotalCount may be wrong below this node
+  ndIndexesStale = 1u << 1,  // the Index values of this node's children may be wrong
+};
+
 // Check box states; the odd values are the pressed look of the even ones.
 enum class TCheckState : std::uint8_t {
   csUncheckedNormal,
@@ -51,7 +59,8 @@ struct TTreeNode {
   std::uint8_t Align;
   TCheckState CheckState;
   TCheckType CheckType;
-  std::uint8_t Reserved;
+  // Work the tree left for later on this node (TNodeDeferred bits); never stored.
+  std::uint8_t Deferred;
   std::uint32_t TotalCount;
   std::uint32_t TotalHeight;
   TTreeNode* Parent;

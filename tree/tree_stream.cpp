@@ -3,6 +3,8 @@
 // errors.
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 #include "framework/streams.h"
 #include "tree/base_tree.h"
@@ -10,14 +12,22 @@
 
 namespace tree {
 
+// A base chunk's body, whichever version wrote it.
+struct TBaseBody {
+  std::uint32_t ChildCount = 0;
+  std::uint16_t Height = 0;
+  std::uint16_t States = 0;
+  std::uint8_t Align = 0;
+  TCheckState CheckState{};
+  TCheckType CheckType{};
+};
+
 namespace {
 
 // The magic's six 16-bit words; word 3 is the version, word 4 a space that readers do not compare.
 constexpr std::uint16_t MagicWords[6] = {0x2045, 0x0056, 0x0054, 0, 0x0020, 0x2046};
 constexpr std::uint16_t StreamVersion = 2;
 constexpr int MagicSize = 12;
-
-enum TChunkType : std::int32_t { NodeChunk = 1, BaseChunk = 2, CaptionChunk = 3, UserChunk = 4 };
 
 struct TChunkHeader {
   std::int32_t ChunkType;
@@ -31,25 +41,8 @@ constexpr int BaseBodySize = 17;
 constexpr int OldBaseBodySize = 12;
 constexpr std::uint8_t OldSelectedBit = 0x80;
 
-// Nesting deeper than this is refused: reading, freeing and writing descend once per level.
-constexpr int MaxNestingDepth = 1024;
-
 // Flags a stream may not hand a node: they describe work in progress of the tree that wrote it.
 constexpr std::uint16_t ReadStateMask = StreamStateMask & ~nsClearing;
-
-thread_local int readDepth = 0;
-
-struct TDepthGuard {
-  TDepthGuard() {
-    if (++readDepth > MaxNestingDepth) {
-      --readDepth;
-      RaiseTreeError(teNodeChunkOverrun);
-    }
-  }
-  ~TDepthGuard() { --readDepth; }
-  TDepthGuard(const TDepthGuard&) = delete;
-  TDepthGuard& operator=(const TDepthGuard&) = delete;
-};
 
 std::int64_t Remaining(TStream& stream) { return stream.Size() - stream.Position(); }
 
@@ -85,6 +78,19 @@ T ReadValue(TStream& stream) {
   return value;
 }
 
+void WriteBaseBody(TStream& stream, PTreeNode node, std::uint32_t childCount) {
+  std::uint8_t body[BaseBodySize] = {};
+  std::uint32_t height = node->NodeHeight;
+  std::uint16_t states = node->States & StreamStateMask;
+  std::memcpy(body, &childCount, 4);
+  std::memcpy(body + 4, &height, 4);
+  std::memcpy(body + 8, &states, 2);
+  body[10] = node->Align;
+  body[11] = static_cast<std::uint8_t>(node->CheckState);
+  body[12] = static_cast<std::uint8_t>(node->CheckType);
+  stream.WriteBuffer(body, sizeof body);
+}
+
 TCheckState SafeCheckState(std::uint8_t value) {
   return value <= static_cast<std::uint8_t>(TCheckState::csMixedPressed) ? static_cast<TCheckState>(value)
                                                                          : TCheckState::csUncheckedNormal;
@@ -92,6 +98,63 @@ TCheckState SafeCheckState(std::uint8_t value) {
 
 TCheckType SafeCheckType(std::uint8_t value) {
   return value <= static_cast<std::uint8_t>(TCheckType::ctButton) ? static_cast<TCheckType>(value) : TCheckType::ctNone;
+}
+
+TBaseBody ReadBaseBody(TStream& stream, int version, std::int64_t chunkSize) {
+  int bodySize = version >= 2 ? BaseBodySize : OldBaseBodySize;
+  if (chunkSize < bodySize) RaiseTreeError(teStreamTooShort);
+  std::int64_t start = stream.Position();
+  std::uint8_t body[BaseBodySize] = {};
+  stream.ReadBuffer(body, bodySize);
+  TBaseBody result;
+  std::uint32_t height = 0;
+  std::memcpy(&result.ChildCount, body, 4);
+  std::memcpy(&height, body + 4, 4);
+  // The record keeps 16 bits: a taller row is as tall as a row can be, not a row of height 0.
+  result.Height = static_cast<std::uint16_t>(std::min<std::uint32_t>(height, 0xFFFF));
+  int tail = 8;
+  if (version >= 2) {
+    std::memcpy(&result.States, body + 8, 2);
+    result.States &= ReadStateMask;
+    tail = 10;
+  } else {
+    result.States = nsVisible | ((body[8] & OldSelectedBit) ? nsSelected : 0);
+    tail = 9;
+  }
+  result.Align = body[tail];
+  result.CheckState = SafeCheckState(body[tail + 1]);
+  result.CheckType = SafeCheckType(body[tail + 2]);
+  if (stream.Position() != start + bodySize) stream.SetPosition(start + bodySize);
+  return result;
+}
+
+// Links a node read from a stream as last child of parent, leaving the totals to the end of the read.
+void LinkReadChild(PTreeNode parent, PTreeNode child) {
+  child->Parent = parent;
+  child->PrevSibling = parent->LastChild;
+  child->Index = parent->ChildCount;
+  if (parent->LastChild)
+    parent->LastChild->NextSibling = child;
+  else
+    parent->FirstChild = child;
+  parent->LastChild = child;
+  ++parent->ChildCount;
+  parent->States |= nsHasChildren;
+}
+
+// The totals of one node from its children's, which are right already.
+void SumChildren(PTreeNode node) {
+  std::uint32_t count = 1;
+  std::int64_t height = node->NodeHeight;
+  bool open = node->Has(nsExpanded);
+  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
+    count += child->TotalCount;
+    if (open && child->Has(nsVisible)) height += child->TotalHeight;
+  }
+  node->TotalCount = count;
+  node->TotalHeight =
+      static_cast<std::uint32_t>(std::min<std::int64_t>(height, std::numeric_limits<std::uint32_t>::max()));
+  node->Deferred &= ~ndCountStale;
 }
 
 }  // namespace
@@ -120,35 +183,45 @@ void TBaseTree::SaveToFile(const String& fileName, PTreeNode node) {
 }
 
 void TBaseTree::WriteNode(TStream& stream, PTreeNode node) {
-  if (options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave)) {
-    if (!node->Has(nsInitialized)) InitNode(node);
-    if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+  // One frame per open level on the heap instead of one call: a chain nested a million deep is written with the
+  // stack it started with.
+  struct TOpenNode {
+    PTreeNode Node;
+    std::int64_t NodeStart;
+    std::int64_t BaseStart;
+    PTreeNode NextChild;
+  };
+  const bool initOnSave = options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave);
+  std::vector<TOpenNode> open;
+  auto enter = [&](PTreeNode next) {
+    if (initOnSave) {
+      if (!next->Has(nsInitialized)) InitNode(next);
+      if (next->Has(nsHasChildren) && next->ChildCount == 0) InitChildren(next);
+    }
+    std::int64_t nodeStart = BeginChunk(stream, NodeChunk);
+    std::int64_t baseStart = BeginChunk(stream, BaseChunk);
+    // Children of a node that was never initialized stay unsaved; the count says how many chunks follow, so the
+    // node's children come back on demand after loading.
+    bool withChildren = next->Has(nsInitialized);
+    WriteBaseBody(stream, next, withChildren ? next->ChildCount : 0);
+    open.push_back(TOpenNode{next, nodeStart, baseStart, withChildren ? next->FirstChild : nullptr});
+  };
+  enter(node);
+  while (!open.empty()) {
+    if (PTreeNode child = open.back().NextChild) {
+      open.back().NextChild = child->NextSibling;
+      enter(child);
+      continue;
+    }
+    TOpenNode done = open.back();
+    open.pop_back();
+    EndChunk(stream, done.BaseStart);
+    WriteChunks(stream, done.Node);
+    EndChunk(stream, done.NodeStart);
   }
-  std::int64_t start = BeginChunk(stream, NodeChunk);
-  WriteChunks(stream, node);
-  EndChunk(stream, start);
 }
 
 void TBaseTree::WriteChunks(TStream& stream, PTreeNode node) {
-  std::int64_t start = BeginChunk(stream, BaseChunk);
-  // Children of a node that was never initialized stay unsaved; the count says how many chunks follow, so the
-  // node's children come back on demand after loading.
-  bool withChildren = node->Has(nsInitialized);
-  std::uint8_t body[BaseBodySize] = {};
-  std::uint32_t childCount = withChildren ? node->ChildCount : 0;
-  std::uint32_t height = node->NodeHeight;
-  std::uint16_t states = node->States & StreamStateMask;
-  std::memcpy(body, &childCount, 4);
-  std::memcpy(body + 4, &height, 4);
-  std::memcpy(body + 8, &states, 2);
-  body[10] = node->Align;
-  body[11] = static_cast<std::uint8_t>(node->CheckState);
-  body[12] = static_cast<std::uint8_t>(node->CheckType);
-  stream.WriteBuffer(body, sizeof body);
-  if (withChildren)
-    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) WriteNode(stream, child);
-  EndChunk(stream, start);
-
   std::int64_t userStart = BeginChunk(stream, UserChunk);
   DoSaveUserData(node, stream);
   if (stream.Position() == userStart + ChunkHeaderSize) {
@@ -162,26 +235,60 @@ void TBaseTree::WriteChunks(TStream& stream, PTreeNode node) {
 // ---- reading
 
 void TBaseTree::LoadFromStream(TStream& stream) {
-  Clear();
+  // Everything is checked or read before the old content goes: a failed load leaves the tree as it was.
   std::uint16_t magic[6] = {};
   if (Remaining(stream) < MagicSize || stream.Read(magic, MagicSize) < MagicSize) RaiseTreeError(teStreamTooShort);
   for (int word : {0, 1, 2, 5})
     if (magic[word] != MagicWords[word]) RaiseTreeError(teStreamFormat);
   int version = magic[3];
   if (version >= 3) RaiseTreeError(teStreamVersion);
+  std::uint32_t count = 0x7FFFFFFF;
+  if (version >= 2) {
+    if (Remaining(stream) < 4) RaiseTreeError(teStreamTooShort);
+    count = ReadValue<std::uint32_t>(stream);
+  }
   BeginUpdate();
+  // The new nodes grow below a hidden, closed holder that is no child of the root: nothing they do reaches the
+  // tree's heights, visible count or selection until they take the old content's place.
+  PTreeNode holder = MakeNewNode();
+  holder->States = 0;
+  holder->Parent = root_;
   try {
-    std::uint32_t count = 0x7FFFFFFF;
-    if (version >= 2) {
-      if (Remaining(stream) < 4) RaiseTreeError(teStreamTooShort);
-      count = ReadValue<std::uint32_t>(stream);
-    }
     while (stream.Position() < stream.Size() && count > 0) {
       --count;
       PTreeNode node = MakeNewNode();
-      InternalConnectNode(node, root_, this, TTreeNodeAttachMode::amAddChildLast);
-      InternalAddFromStream(stream, version, node);
+      InternalConnectNode(node, holder, this, TTreeNodeAttachMode::amAddChildLast);
+      ReadNode(stream, version, node);
     }
+  } catch (...) {
+    AdoptStreamSelection(holder, false);
+    FreeDescendants(holder);
+    FreeNodeBlock(holder);
+    EndUpdate();
+    throw;
+  }
+  PTreeNode first = holder->FirstChild;
+  PTreeNode last = holder->LastChild;
+  std::uint32_t loaded = holder->ChildCount;
+  holder->FirstChild = holder->LastChild = nullptr;
+  holder->ChildCount = 0;
+  FreeNodeBlock(holder);
+  try {
+    Clear();
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  for (PTreeNode run = first; run; run = run->NextSibling) run->Parent = root_;
+  root_->FirstChild = first;
+  root_->LastChild = last;
+  root_->ChildCount = loaded;
+  SumChildren(root_);
+  MarkCountStale(root_);
+  visibleCount_ = CountVisibleChildren(root_);
+  InvalidateCache();
+  try {
+    AdoptStreamSelection(root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect));
     DoNodeCopied(nullptr);
   } catch (...) {
     EndUpdate();
@@ -196,16 +303,119 @@ void TBaseTree::LoadFromFile(const String& fileName) {
 }
 
 void TBaseTree::ReadNode(TStream& stream, int version, PTreeNode node) {
-  TDepthGuard depth;
-  TChunkHeader header = ReadChunkHeader(stream);
-  if (header.ChunkType != NodeChunk) RaiseTreeError(teNodeChunkMissing);
-  std::int64_t end = stream.Position() + header.ChunkSize;
-  while (stream.Position() < end) {
-    TChunkHeader inner = ReadChunkHeader(stream);
-    if (stream.Position() + inner.ChunkSize > end) RaiseTreeError(teNodeChunkOverrun);
-    ReadChunk(stream, version, node, inner.ChunkType, inner.ChunkSize);
+  // One frame per open level on the heap instead of one call, so nesting is bounded by the data alone (every
+  // level takes a node and a base chunk header). The nodes below node are linked without their totals, which are
+  // summed once at the end, also when the read fails.
+  struct TOpenNode {
+    PTreeNode Node;
+    std::int64_t End;
+    std::int64_t BaseEnd;  // while the base chunk's children are read, else -1
+    std::uint32_t ChildrenLeft;
+  };
+  std::vector<TOpenNode> open;
+  auto enter = [&](PTreeNode next) {
+    TChunkHeader header = ReadChunkHeader(stream);
+    if (header.ChunkType != NodeChunk) RaiseTreeError(teNodeChunkMissing);
+    open.push_back(TOpenNode{next, stream.Position() + header.ChunkSize, -1, 0});
+  };
+  const bool hadChildren = node->ChildCount > 0;
+  const std::uint32_t shownBefore = hadChildren && FullyVisible(node) ? CountVisibleChildren(node) : 0;
+  auto settle = [&] { SettleReadNodes(node, shownBefore); };
+  try {
+    enter(node);
+    while (!open.empty()) {
+      TOpenNode& top = open.back();
+      if (top.BaseEnd >= 0) {
+        if (top.ChildrenLeft > 0) {
+          // Each child needs at least its chunk header inside the base chunk; a count the data cannot hold is
+          // refused before a node is made for it.
+          if (top.BaseEnd - stream.Position() < ChunkHeaderSize) RaiseTreeError(teStreamTooShort);
+          --top.ChildrenLeft;
+          PTreeNode child = MakeNewNode();
+          LinkReadChild(top.Node, child);
+          enter(child);
+          continue;
+        }
+        if (stream.Position() != top.BaseEnd) RaiseTreeError(teNodeChunkOverrun);
+        top.BaseEnd = -1;
+        continue;
+      }
+      if (stream.Position() < top.End) {
+        TChunkHeader inner = ReadChunkHeader(stream);
+        if (stream.Position() + inner.ChunkSize > top.End) RaiseTreeError(teNodeChunkOverrun);
+        if (inner.ChunkType == BaseChunk && top.Node != node) {
+          std::int64_t baseEnd = stream.Position() + inner.ChunkSize;
+          TBaseBody body = ReadBaseBody(stream, version, inner.ChunkSize);
+          PTreeNode read = top.Node;
+          read->NodeHeight = body.Height;
+          read->States = body.States;
+          read->Align = body.Align;
+          read->CheckState = body.CheckState;
+          read->CheckType = body.CheckType;
+          top.BaseEnd = baseEnd;
+          top.ChildrenLeft = body.ChildCount;
+        } else if (inner.ChunkType == BaseChunk) {
+          std::int64_t baseEnd = stream.Position() + inner.ChunkSize;
+          top.ChildrenLeft = ApplyBaseBody(node, ReadBaseBody(stream, version, inner.ChunkSize));
+          top.BaseEnd = baseEnd;
+        } else {
+          ReadChunk(stream, version, top.Node, inner.ChunkType, inner.ChunkSize);
+        }
+        continue;
+      }
+      if (stream.Position() != top.End) RaiseTreeError(teNodeChunkOverrun);
+      open.pop_back();
+    }
+  } catch (...) {
+    settle();
+    throw;
   }
-  if (stream.Position() != end) RaiseTreeError(teNodeChunkOverrun);
+  settle();
+}
+
+std::uint32_t TBaseTree::ApplyBaseBody(PTreeNode node, const TBaseBody& body) {
+  if (node != root_) {
+    SetNodeHeight(node, body.Height);
+    // Visibility goes through the path that keeps the parent's height and the visible count right; a node
+    // that already holds children keeps its expanded state for the same reason.
+    SetIsVisible(node, (body.States & nsVisible) != 0);
+    std::uint16_t kept = nsVisible | (node->ChildCount > 0 ? nsExpanded | nsHasChildren : 0);
+    node->States = static_cast<std::uint16_t>((node->States & kept) | (body.States & ~kept));
+  }
+  node->Align = body.Align;
+  node->CheckState = body.CheckState;
+  node->CheckType = body.CheckType;
+  return body.ChildCount;
+}
+
+void TBaseTree::SettleReadNodes(PTreeNode top, std::uint32_t shownBefore) {
+  // Post-order along the links, without a stack: every node below top sums its children once.
+  if (top->FirstChild) {
+    PTreeNode run = top->FirstChild;
+    while (run->FirstChild) run = run->FirstChild;
+    while (run != top) {
+      SumChildren(run);
+      if (run->NextSibling) {
+        run = run->NextSibling;
+        while (run->FirstChild) run = run->FirstChild;
+      } else {
+        run = run->Parent;
+      }
+    }
+  }
+  std::int64_t height = top->NodeHeight;
+  std::uint32_t count = 1;
+  for (PTreeNode child = top->FirstChild; child; child = child->NextSibling) {
+    count += child->TotalCount;
+    if (top->Has(nsExpanded) && child->Has(nsVisible)) height += child->TotalHeight;
+  }
+  AdjustTotalHeight(top, std::min<std::int64_t>(height, std::numeric_limits<std::uint32_t>::max()), false);
+  // Top's own count is exact now; its ancestors sum theirs when asked.
+  top->TotalCount = count;
+  top->Deferred &= ~ndCountStale;
+  if (top != root_) MarkCountStale(top->Parent);
+  if (FullyVisible(top)) visibleCount_ += CountVisibleChildren(top) - shownBefore;
+  InvalidateCache();
 }
 
 bool TBaseTree::ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) {
@@ -213,39 +423,8 @@ bool TBaseTree::ReadChunk(TStream& stream, int version, PTreeNode node, int chun
   std::int64_t end = start + chunkSize;
   switch (chunkType) {
     case BaseChunk: {
-      int bodySize = version >= 2 ? BaseBodySize : OldBaseBodySize;
-      if (chunkSize < bodySize) RaiseTreeError(teStreamTooShort);
-      std::uint8_t body[BaseBodySize] = {};
-      stream.ReadBuffer(body, bodySize);
-      std::uint32_t childCount = 0, height = 0;
-      std::memcpy(&childCount, body, 4);
-      std::memcpy(&height, body + 4, 4);
-      std::uint16_t states = 0;
-      int tail = 8;
-      if (version >= 2) {
-        std::memcpy(&states, body + 8, 2);
-        states &= ReadStateMask;
-        tail = 10;
-      } else {
-        states = nsVisible | ((body[8] & OldSelectedBit) ? nsSelected : 0);
-        tail = 9;
-      }
-      if (node != root_) {
-        SetNodeHeight(node, static_cast<std::uint16_t>(height));
-        // Visibility goes through the path that keeps the parent's height and the visible count right; a node
-        // that already holds children keeps its expanded state for the same reason.
-        SetIsVisible(node, (states & nsVisible) != 0);
-        std::uint16_t kept = nsVisible | (node->ChildCount > 0 ? nsExpanded | nsHasChildren : 0);
-        node->States = static_cast<std::uint16_t>((node->States & kept) | (states & ~kept));
-      }
-      node->Align = body[tail];
-      node->CheckState = SafeCheckState(body[tail + 1]);
-      node->CheckType = SafeCheckType(body[tail + 2]);
-      std::int64_t childrenStart = start + bodySize;
-      if (stream.Position() != childrenStart) stream.SetPosition(childrenStart);
+      std::uint32_t childCount = ApplyBaseBody(node, ReadBaseBody(stream, version, chunkSize));
       for (std::uint32_t i = 0; i < childCount; ++i) {
-        // Each child needs at least its chunk header inside this chunk; a count the data cannot hold is refused
-        // before a node is made for it.
         if (end - stream.Position() < ChunkHeaderSize) RaiseTreeError(teStreamTooShort);
         PTreeNode child = MakeNewNode();
         InternalConnectNode(child, node, this, TTreeNodeAttachMode::amAddChildLast);
@@ -273,37 +452,35 @@ void TBaseTree::SkipNode(TStream& stream) {
   stream.SetPosition(stream.Position() + header.ChunkSize);
 }
 
+void TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt) {
+  std::vector<PTreeNode> selected;
+  for (PTreeNode run = node == root_ ? root_->FirstChild : node; run;) {
+    if (run->Has(nsSelected) && !std::binary_search(selection_.begin(), selection_.end(), run)) {
+      run->States &= ~nsSelected;
+      if (adopt) selected.push_back(run);
+    }
+    // Walk the subtree without leaving it.
+    if (run->FirstChild) {
+      run = run->FirstChild;
+      continue;
+    }
+    while (run != node && run != root_ && !run->NextSibling) run = run->Parent;
+    if (run == node || run == root_) break;
+    run = run->NextSibling;
+  }
+  if (!selected.empty()) AddToSelection(selected);
+}
+
 void TBaseTree::InternalAddFromStream(TStream& stream, int version, PTreeNode node) {
   if (!node) node = root_;
-  // Selected flags read from the stream are taken into the selection (or dropped) even when the read fails
-  // part-way, so that no node carries a flag the selection does not know.
-  auto adoptSelection = [&] {
-    bool multi = options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect);
-    std::vector<PTreeNode> selected;
-    PTreeNode stop = node == root_ ? nullptr : node->NextSibling;
-    for (PTreeNode run = node == root_ ? root_->FirstChild : node; run && run != stop;) {
-      if (run->Has(nsSelected) && !std::binary_search(selection_.begin(), selection_.end(), run)) {
-        run->States &= ~nsSelected;
-        if (multi) selected.push_back(run);
-      }
-      // Walk the subtree without leaving it (the node's next sibling ends the walk).
-      if (run->FirstChild) {
-        run = run->FirstChild;
-        continue;
-      }
-      while (run && run != node && !run->NextSibling) run = run->Parent;
-      if (!run || run == node || run == root_) break;
-      run = run->NextSibling;
-    }
-    if (!selected.empty()) AddToSelection(selected);
-  };
+  // A failed read takes no selected flag into the selection: the caller removes what it read.
   try {
     ReadNode(stream, version, node);
   } catch (...) {
-    adoptSelection();
+    AdoptStreamSelection(node, false);
     throw;
   }
-  adoptSelection();
+  AdoptStreamSelection(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect));
 }
 
 }  // namespace tree

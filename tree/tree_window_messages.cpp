@@ -194,7 +194,7 @@ void TBaseTree::HandleHorizontalScroll(WORD code) {
       DoSetOffsetXY(POINT{0, offsetY_}, all);
       break;
     case SB_RIGHT:
-      DoSetOffsetXY(POINT{-header_->Columns()->TotalWidth(), offsetY_}, all);
+      DoSetOffsetXY(POINT{-HorizontalRange(), offsetY_}, all);
       break;
     case SB_ENDSCROLL:
       DoStateChange({}, {TTreeState::stThumbTracking});

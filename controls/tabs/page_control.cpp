@@ -16,10 +16,6 @@ constexpr int kDefaultSize = 200;
 constexpr wchar_t kInvalidPageIndex[] = L"%d is an invalid PageIndex value.  PageIndex must be between 0 and %d";
 constexpr wchar_t kListIndexError[] = L"List index out of bounds (%d)";
 
-bool IsSide(TPcTabPosition position) {
-  return position == TPcTabPosition::pctpLeft || position == TPcTabPosition::pctpRight;
-}
-
 }  // namespace
 
 // ---- the sheet ----

@@ -21,6 +21,11 @@ class TPcPageControlButtons;
 enum class TPcTabPosition : std::uint8_t { pctpTop, pctpBottom, pctpLeft, pctpRight };
 enum class TPcTabStyle : std::uint8_t { pctsTabs, pctsButtons, pctsFlatButtons, pctsFlat };
 
+// Tabs on the left or right run top to bottom, with their captions turned.
+inline bool IsSide(TPcTabPosition position) {
+  return position == TPcTabPosition::pctpLeft || position == TPcTabPosition::pctpRight;
+}
+
 // What OnDrawTabEx may change before one tab is drawn: the font the tab's caption is drawn with.
 class TPcDrawTabExRecord {
  public:

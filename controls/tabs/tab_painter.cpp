@@ -14,10 +14,6 @@ constexpr int kRotatedDown = -900;
 constexpr wchar_t kMeasureText[] = L"Wt";
 constexpr int kCaptionPadding = 10;
 
-bool IsSide(TPcTabPosition position) {
-  return position == TPcTabPosition::pctpLeft || position == TPcTabPosition::pctpRight;
-}
-
 int RectWidth(const RECT& rect) { return rect.right - rect.left; }
 int RectHeight(const RECT& rect) { return rect.bottom - rect.top; }
 

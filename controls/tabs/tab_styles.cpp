@@ -11,10 +11,6 @@ constexpr int kLightBrushLift = 20;
 // The NetFlat scroll buttons' squares: the arrow button is this much shorter than the tab.
 constexpr int kNetFlatScrollInset = 15;
 
-bool IsSide(TPcTabPosition position) {
-  return position == TPcTabPosition::pctpLeft || position == TPcTabPosition::pctpRight;
-}
-
 RECT Shrunk(RECT rect, int by) {
   InflateRect(&rect, -by, -by);
   return rect;

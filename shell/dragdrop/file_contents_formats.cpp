@@ -12,8 +12,6 @@ namespace shell {
 
 namespace {
 
-const size_t kStreamChunk = 0x10000;
-
 // Copies a stream from its position into a memory stream, up to its stated size; the claimed size is not trusted
 // with one allocation.
 std::unique_ptr<TMemoryStream> ReadWholeStream(IStream* stream) {

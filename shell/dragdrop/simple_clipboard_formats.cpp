@@ -13,9 +13,6 @@ namespace {
 
 static_assert(sizeof(FILEDESCRIPTORA) == 332 && sizeof(FILEDESCRIPTORW) == 592, "descriptor layouts are fixed");
 
-// A stream's claimed size is not trusted with one allocation: the buffer grows with the bytes that arrive.
-const size_t kStreamChunk = 0x10000;
-
 // The size of the block a medium holds, or false for a medium without a known size.
 bool MediumSize(const STGMEDIUM& medium, size_t& size) {
   if (medium.tymed == TYMED_HGLOBAL) {

@@ -17,6 +17,10 @@
 
 namespace shell {
 
+// A stream's claimed size is not trusted with one allocation: readers grow their buffer by this many bytes as the
+// bytes arrive.
+constexpr size_t kStreamChunk = 0x10000;
+
 // The id of a named format, registered on the first request; the same in every process.
 CLIPFORMAT RegisteredFormat(const wchar_t* name);
 

@@ -29,10 +29,6 @@ constexpr TPcTabPosition kPositions[] = {TPcTabPosition::pctpTop, TPcTabPosition
 const wchar_t* const kPositionNames[] = {L"top", L"bottom", L"left", L"right"};
 const wchar_t* const kStyleNames[] = {L"tabs", L"buttons", L"flatbuttons", L"flat"};
 
-bool IsSide(TPcTabPosition position) {
-  return position == TPcTabPosition::pctpLeft || position == TPcTabPosition::pctpRight;
-}
-
 // A point of a tab given as for tabs on top: along the row from the tab's start, across it from its outer edge.
 POINT Probe(const RECT& r, TPcTabPosition position, int along, int across) {
   switch (position) {

@@ -51,12 +51,6 @@ void ExpectSafePage(const std::string& page, const std::string& what) {
   EXPECT_EQ(page.substr(page.size() - 9), "</html>\r\n") << what;
 }
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-  return count;
-}
-
 }  // namespace
 
 TEST(FeedSafety, HostileFragmentsInEveryField) {
@@ -118,8 +112,8 @@ TEST(FeedSafety, PlaceholdersInFeedTextStayText) {
                          "<item><title>Only item %%TITLECAPTION%%</title></item>"));
   std::string page = RenderPage(feed);
   ExpectSafePage(page, "placeholders");
-  EXPECT_EQ(Count(page, "<a name=\"0\">"), 1u);
-  EXPECT_EQ(Count(page, "%%CONTENT%%"), 600u);  // the title and the caption
+  EXPECT_EQ(page_reader::Count(page, "<a name=\"0\">"), 1u);
+  EXPECT_EQ(page_reader::Count(page, "%%CONTENT%%"), 600u);  // the title and the caption
   EXPECT_LT(page.size(), 16000u);
   EXPECT_NE(page.find("<a href=\"%%TITLEDESC%%\">c</a> %%XMLDATE%% %%COPYRIGHT%%"), std::string::npos);
   EXPECT_NE(page.find(" 00:00:01 %%TITLE%%"), std::string::npos);

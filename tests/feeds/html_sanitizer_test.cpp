@@ -13,12 +13,6 @@ using namespace feeds;
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-  return count;
-}
-
 bool IsValidUTF8(const std::string& text) {
   return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0) >
              0 ||
@@ -187,8 +181,8 @@ TEST(HTMLSanitizer, PathologicalMarkup) {
   std::string paragraphs = SanitizeHTML(repeated("<p>", n));
   EXPECT_EQ(paragraphs, repeated("<p></p>", n));
   std::string tables = SanitizeHTML(repeated("<table><tr><td>", n));
-  EXPECT_EQ(Count(tables, "<table>"), 34u);
-  EXPECT_EQ(Count(tables, "</table>"), 34u);
+  EXPECT_EQ(page_reader::Count(tables, "<table>"), 34u);
+  EXPECT_EQ(page_reader::Count(tables, "</table>"), 34u);
   std::string attributes = SanitizeHTML("<a " + repeated("title=x ", n) + "href=\"http://x.example/\">l</a>");
   EXPECT_EQ(attributes, "<a title=\"x\" href=\"http://x.example/\">l</a>");
   EXPECT_EQ(SanitizeHTML("<a href=\"" + repeated("x", n)), "");

@@ -27,6 +27,13 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
 
 inline bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
+// How often part occurs in text, the occurrences not overlapping.
+inline size_t Count(std::string_view text, std::string_view part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
 // Numeric references and the named ones that can spell a scheme or a style, decoded as a browser decodes them.
 inline std::string Decoded(std::string_view value) {
   static const struct {

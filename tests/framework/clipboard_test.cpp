@@ -13,6 +13,8 @@
 #include "framework/com_object.h"
 #include "framework/format_etc_enumerator.h"
 #include "framework/stg_medium.h"
+#include "support/com_references.h"
+#include "support/memory_blocks.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -23,12 +25,6 @@ const wchar_t kTestFormatName[] = L"Browser Components Test Bytes";
 std::string BytesOf(const TGlobalMemory& memory) {
   TGlobalLock lock(memory.Get());
   return std::string(lock.As<const char>(), lock.Size());
-}
-
-TGlobalMemory GlobalWith(const std::string& bytes) {
-  TGlobalMemory memory = TGlobalMemory::Allocate(bytes.size());
-  if (!bytes.empty()) std::memcpy(TGlobalLock(memory.Get()).Data(), bytes.data(), bytes.size());
-  return memory;
 }
 
 // A data object offering a few formats in global memory, each rendered as a copy on request.
@@ -77,11 +73,6 @@ class TestDataObject : public TComObject<IDataObject> {
   std::vector<FORMATETC> formats_;
   std::vector<TGlobalMemory> data_;
 };
-
-ULONG CountOf(IUnknown* object) {
-  object->AddRef();
-  return object->Release();
-}
 
 std::string ReadOle(IDataObject* data, CLIPFORMAT format) {
   FORMATETC request{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -190,7 +181,7 @@ TEST_F(ClipboardFixture, OleDataObjectRoundTrip) {
 
   Clipboard().SetOleData(object.Get());
   EXPECT_TRUE(Clipboard().IsCurrentOleData(object.Get()));
-  EXPECT_GT(CountOf(object.Get()), 1u);
+  EXPECT_GT(ReferenceCount(object.Get()), 1u);
 
   ComPtr<IDataObject> pasted;
   ASSERT_EQ(OleGetClipboard(&pasted), S_OK);
@@ -204,14 +195,14 @@ TEST_F(ClipboardFixture, OleDataObjectRoundTrip) {
   // Flushing renders every format and lets the object go; the data stays.
   Clipboard().FlushOleData();
   EXPECT_FALSE(Clipboard().IsCurrentOleData(object.Get()));
-  EXPECT_EQ(CountOf(object.Get()), 1u);
+  EXPECT_EQ(ReferenceCount(object.Get()), 1u);
   EXPECT_EQ(Clipboard().AsText(), L"from OLE");
   EXPECT_EQ(BytesOf(Clipboard().GetAsHandle(format)), "ole bytes");
 
   Clipboard().SetOleData(object.Get());
   Clipboard().SetOleData(nullptr);
   EXPECT_FALSE(Clipboard().IsCurrentOleData(object.Get()));
-  EXPECT_EQ(CountOf(object.Get()), 1u);
+  EXPECT_EQ(ReferenceCount(object.Get()), 1u);
   EXPECT_FALSE(Clipboard().IsCurrentOleData(nullptr));
 }
 

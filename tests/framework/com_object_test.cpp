@@ -11,6 +11,7 @@
 
 #include "framework/com_guard.h"
 #include "framework/exceptions.h"
+#include "support/com_references.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -32,11 +33,6 @@ class TwoInterfaces : public TComObject<IDropSource, IDropTarget> {
  private:
   int* destroyed_;
 };
-
-ULONG CountOf(IUnknown* object) {
-  object->AddRef();
-  return object->Release();
-}
 
 }  // namespace
 
@@ -60,7 +56,7 @@ TEST(ComObject, QueryInterfaceAnswersTheListedInterfacesWithOneIdentity) {
     void* answer = reinterpret_cast<void*>(1);
     EXPECT_EQ(source->QueryInterface(c.iid, &answer), c.result);
     EXPECT_EQ(answer, c.pointer);
-    EXPECT_EQ(CountOf(source.Get()), c.pointer ? 2u : 1u);
+    EXPECT_EQ(ReferenceCount(source.Get()), c.pointer ? 2u : 1u);
     if (answer) static_cast<IUnknown*>(answer)->Release();
   }
   // Every interface leads back to the same IUnknown.

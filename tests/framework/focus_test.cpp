@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "control_fixtures.h"
@@ -47,6 +48,28 @@ TEST_F(FocusTest, ExitRunsUpToTheCommonParentAndEnterDownToTheNewControl) {
   EXPECT_EQ(Form()->ActiveControl(), c);
   EXPECT_EQ(Screen->ActiveControl(), c);
   EXPECT_EQ(Screen->ActiveForm(), Form());
+}
+
+TEST_F(FocusTest, AFreedFormLeavesTheScreenEvenWhenItsFocusedControlGoesFirst) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  form->SetBounds(60, 60, 200, 150);
+  auto* focused = new TTestPanel(form.get());
+  focused->SetBounds(10, 10, 50, 50);
+  focused->SetParent(form.get());
+  focused->SetTabStop(true);
+  form->Show();
+  focused->SetFocus();
+  ProcessQueued();
+  ASSERT_EQ(Screen->ActiveForm(), form.get());
+  ASSERT_EQ(Screen->ActiveControl(), focused);
+
+  const void* freed = form.get();
+  form.reset();
+  ProcessQueued();
+  EXPECT_NE(static_cast<const void*>(Screen->ActiveForm()), freed);
+  EXPECT_NE(static_cast<const void*>(Screen->FocusedForm()), freed);
+  EXPECT_NE(static_cast<const void*>(Screen->ActiveControl()), freed);
 }
 
 TEST_F(FocusTest, FocusChangeIsBroadcastToEveryControl) {

@@ -10,18 +10,9 @@
 #include <vector>
 
 #include "framework/format_etc_enumerator.h"
+#include "support/memory_blocks.h"
 
 using Microsoft::WRL::ComPtr;
-using Bytes = std::vector<uint8_t>;
-
-namespace {
-
-Bytes BytesOf(const void* data, size_t size) {
-  const auto* at = static_cast<const uint8_t*>(data);
-  return Bytes(at, at + size);
-}
-
-}  // namespace
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "control_fixtures.h"
 #include "framework/hint_window.h"
+#include "support/message_pump.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ class HintTest : public ControlTest {
     Application->SetHintPause(500);
     ControlTest::TearDown();
   }
-  // Moves the real cursor over the control and lets the hint timer fire.
+  // Moves the real cursor over the control; the hint timer starts from the move, and the test waits for what it
+  // expects to follow.
   void HoverOver(TControl* control, POINT clientPoint) {
     POINT screen = control->ClientToScreen(clientPoint);
     SetCursorPos(screen.x, screen.y);
@@ -35,11 +37,6 @@ class HintTest : public ControlTest {
       clientPoint.y += control->Top();
     }
     SendMessageW(window->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(clientPoint.x, clientPoint.y));
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 300) {
-      Application->ProcessMessages();
-      Sleep(5);
-    }
   }
   static bool HintShowing() {
     THintWindow* window = Application->HintWindow();
@@ -57,7 +54,7 @@ TEST_F(HintTest, ShortHintShowsBelowTheCursorAndLongHintBecomesTheStatus) {
   Form()->Show();
   SetForegroundWindow(Form()->Handle());
   HoverOver(graphic, {10, 10});
-  ASSERT_TRUE(HintShowing());
+  ASSERT_TRUE(PumpUntil(HintShowing));
   EXPECT_EQ(Application->HintWindow()->Caption(), L"Short");
   EXPECT_EQ(Application->Hint(), L"Long text");
   RECT rect;
@@ -79,6 +76,7 @@ TEST_F(HintTest, ControlDecidesThroughHintShowAndPause) {
     using TTestPanel::TTestPanel;
     bool Refuse = false;
     int PauseAsked = -1;
+    int ShowsAsked = 0;
     THintInfo Seen;
     void Dispatch(TMessage& message) override {
       if (message.Msg == CM_HINTSHOWPAUSE) {
@@ -86,6 +84,7 @@ TEST_F(HintTest, ControlDecidesThroughHintShowAndPause) {
         *reinterpret_cast<int*>(message.LParam) = 0;
       } else if (message.Msg == CM_HINTSHOW) {
         auto* info = reinterpret_cast<THintInfo*>(message.LParam);
+        ++ShowsAsked;
         Seen = *info;
         info->HintStr = L"Changed";
         info->HintWindowClass = TOtherHintWindow::StaticClass();
@@ -102,18 +101,20 @@ TEST_F(HintTest, ControlDecidesThroughHintShowAndPause) {
   Form()->Show();
   SetForegroundWindow(Form()->Handle());
   HoverOver(panel, {50, 50});
+  ASSERT_TRUE(PumpUntil(HintShowing));
   EXPECT_EQ(panel->PauseAsked, 123);
   EXPECT_EQ(panel->Seen.HintControl, panel);
   EXPECT_EQ(panel->Seen.HintStr, L"Original");
   EXPECT_EQ(panel->Seen.CursorPos.x, 50);
-  ASSERT_TRUE(HintShowing());
   EXPECT_TRUE(Application->HintWindow()->Is<TOtherHintWindow>());
   EXPECT_EQ(Application->HintWindow()->Caption(), L"Changed");
 
   Application->CancelHint();
   EXPECT_FALSE(HintShowing());
   panel->Refuse = true;
+  const int asked = panel->ShowsAsked;
   HoverOver(panel, {60, 60});
+  ASSERT_TRUE(PumpUntil([&] { return panel->ShowsAsked > asked; }));
   EXPECT_FALSE(HintShowing());
 }
 
@@ -127,10 +128,11 @@ TEST_F(HintTest, ShownHintHidesAfterTheHidePause) {
   Form()->Show();
   SetForegroundWindow(Form()->Handle());
   HoverOver(panel, {40, 40});
+  EXPECT_TRUE(PumpUntil([&] { return shown == 1 && !HintShowing(); }))
+      << "shown after no pause, hidden again 100 ms later";
   Application->SetHintHidePause(2500);
   Application->OnShowHint = nullptr;
   EXPECT_EQ(shown, 1);
-  EXPECT_FALSE(HintShowing()) << "shown after no pause, hidden again 100 ms later";
   EXPECT_EQ(Application->HintControl(), panel) << "the control keeps its hint until the mouse leaves it";
 }
 

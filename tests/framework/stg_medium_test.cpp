@@ -12,31 +12,15 @@
 
 #include "framework/com_object.h"
 #include "framework/global_memory.h"
+#include "support/com_references.h"
+#include "support/memory_blocks.h"
 
 using Microsoft::WRL::ComPtr;
-using Bytes = std::vector<uint8_t>;
 
 namespace {
 
 // Stands for the owner of a medium's data: counts the references the medium holds on it.
 class ReleaseSpy : public TComObject<IUnknown> {};
-
-ULONG CountOf(IUnknown* object) {
-  object->AddRef();
-  return object->Release();
-}
-
-Bytes BytesOf(const void* data, size_t size) {
-  const auto* at = static_cast<const uint8_t*>(data);
-  return Bytes(at, at + size);
-}
-
-HGLOBAL GlobalWith(const std::string& text) {
-  TGlobalMemory memory = TGlobalMemory::Allocate(text.size());
-  TGlobalLock lock(memory.Get());
-  std::memcpy(lock.Data(), text.data(), text.size());
-  return memory.Release();
-}
 
 Bytes GlobalBytes(HGLOBAL handle) {
   TGlobalLock lock(handle);
@@ -123,7 +107,7 @@ const void* HandleOf(const STGMEDIUM& medium) {
 
 STGMEDIUM MakeGlobal() {
   STGMEDIUM medium = Medium(TYMED_HGLOBAL);
-  medium.hGlobal = GlobalWith("global bytes");
+  medium.hGlobal = GlobalWith("global bytes").Release();
   return medium;
 }
 
@@ -169,7 +153,7 @@ STGMEDIUM MakeMetafilePicture() {
   Rectangle(dc, 1, 2, 30, 40);
   METAFILEPICT picture{MM_ANISOTROPIC, 300, 400, CloseMetaFile(dc)};
   STGMEDIUM medium = Medium(TYMED_MFPICT);
-  medium.hMetaFilePict = GlobalWith(std::string(reinterpret_cast<const char*>(&picture), sizeof picture));
+  medium.hMetaFilePict = GlobalWith(std::string(reinterpret_cast<const char*>(&picture), sizeof picture)).Release();
   return medium;
 }
 
@@ -209,18 +193,18 @@ TEST(MediumCopy, EachKindCopiesItsDataAndOwnsIt) {
       EXPECT_NE(HandleOf(copy), HandleOf(source));
       EXPECT_EQ(copy.pUnkForRelease, nullptr);
       EXPECT_EQ(Contents(copy), original);
-      EXPECT_EQ(CountOf(spy.Get()), guarded ? 2u : 1u);
+      EXPECT_EQ(ReferenceCount(spy.Get()), guarded ? 2u : 1u);
 
       // The copy's release frees the copy alone.
       ReleaseStgMedium(&copy);
       EXPECT_EQ(Contents(source), original);
-      EXPECT_EQ(CountOf(spy.Get()), guarded ? 2u : 1u);
+      EXPECT_EQ(ReferenceCount(spy.Get()), guarded ? 2u : 1u);
 
       // A medium whose handle belongs to its release object gives back the reference, not the handle; interfaces
       // are released either way.
       DWORD tymed = source.tymed;
       ReleaseStgMedium(&source);
-      EXPECT_EQ(CountOf(spy.Get()), 1u);
+      EXPECT_EQ(ReferenceCount(spy.Get()), 1u);
       if (guarded && tymed != TYMED_ISTREAM && tymed != TYMED_ISTORAGE) {
         source.tymed = tymed;
         source.pUnkForRelease = nullptr;
@@ -241,9 +225,9 @@ TEST(MediumCopy, MediaThatCannotBeCopiedLeaveTheTargetEmpty) {
   STGMEDIUM file = Medium(TYMED_FILE);
   file.lpszFileName = name;
   STGMEDIUM shortPicture = Medium(TYMED_MFPICT);
-  shortPicture.hMetaFilePict = GlobalWith("abc");
+  shortPicture.hMetaFilePict = GlobalWith("abc").Release();
   STGMEDIUM notGdi = Medium(TYMED_GDI);
-  notGdi.hBitmap = reinterpret_cast<HBITMAP>(GlobalWith("abc"));
+  notGdi.hBitmap = reinterpret_cast<HBITMAP>(GlobalWith("abc").Release());
   const Case cases[] = {
       {"empty", Medium(TYMED_NULL), S_OK},
       {"file", file, DV_E_TYMED},
@@ -273,7 +257,7 @@ TEST(MediumCopy, SeededMutationsOfGlobalMedia) {
     Bytes bytes(random() % 80);
     for (auto& byte : bytes) byte = static_cast<uint8_t>(random());
     STGMEDIUM source = Medium(round % 2 ? TYMED_MFPICT : TYMED_HGLOBAL);
-    source.hGlobal = GlobalWith(std::string(bytes.begin(), bytes.end()));
+    source.hGlobal = GlobalWith(std::string(bytes.begin(), bytes.end())).Release();
     STGMEDIUM copy{};
     HRESULT result = DuplicateStgMedium(source, copy);
     if (source.tymed == TYMED_HGLOBAL) {

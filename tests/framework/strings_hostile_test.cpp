@@ -8,15 +8,10 @@
 
 #include "framework/exceptions.h"
 #include "framework/strings.h"
+#include "string_lines.h"
 #include "support/hostile_input.h"
 
 namespace {
-
-std::vector<String> Lines(const TStrings& list) {
-  std::vector<String> lines;
-  for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Strings(i));
-  return lines;
-}
 
 std::string Saved(const TStrings& list, UINT codePage) {
   TMemoryStream stream;

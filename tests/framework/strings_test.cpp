@@ -6,15 +6,10 @@
 
 #include "framework/exceptions.h"
 #include "framework/streams.h"
+#include "string_lines.h"
 #include "temp_files.h"
 
 namespace {
-
-std::vector<String> Lines(const TStrings& strings) {
-  std::vector<String> lines;
-  for (int i = 0; i < strings.Count(); ++i) lines.push_back(strings.Strings(i));
-  return lines;
-}
 
 std::vector<String> LinesOf(const String& text) {
   TStringList list;

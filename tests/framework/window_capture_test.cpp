@@ -10,16 +10,16 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr COLORREF kRed = RGB(200, 10, 20);
-constexpr COLORREF kBlue = RGB(5, 30, 210);
+constexpr COLORREF kKnownRed = RGB(200, 10, 20);
+constexpr COLORREF kKnownBlue = RGB(5, 30, 210);
 
 // Paints a known picture: a red block and one blue pixel on whatever the background is.
 void PaintKnownPixels(HDC dc) {
-  HBRUSH red = CreateSolidBrush(kRed);
+  HBRUSH red = CreateSolidBrush(kKnownRed);
   RECT block = {10, 20, 40, 30};
   FillRect(dc, &block, red);
   DeleteObject(red);
-  SetPixel(dc, 0, 0, kBlue);
+  SetPixel(dc, 0, 0, kKnownBlue);
 }
 
 std::optional<LRESULT> PaintOnPrintClient(HWND wnd, UINT msg, WPARAM wParam, LPARAM) {
@@ -62,15 +62,15 @@ TEST(WindowCapture, ClientPaintingIsReadBackPixelForPixel) {
 
   ASSERT_EQ(100, capture.Width());
   ASSERT_EQ(60, capture.Height());
-  EXPECT_EQ(kBlue, capture.Pixel(0, 0));
-  EXPECT_EQ(kRed, capture.Pixel(10, 20));
-  EXPECT_EQ(kRed, capture.Pixel(39, 29));
+  EXPECT_EQ(kKnownBlue, capture.Pixel(0, 0));
+  EXPECT_EQ(kKnownRed, capture.Pixel(10, 20));
+  EXPECT_EQ(kKnownRed, capture.Pixel(39, 29));
   EXPECT_EQ(TWindowCapture::kUnpainted, capture.Pixel(40, 29));
   EXPECT_EQ(TWindowCapture::kUnpainted, capture.Pixel(39, 30));
-  EXPECT_EQ(300, capture.CountPixels(kRed));
+  EXPECT_EQ(300, capture.CountPixels(kKnownRed));
   RECT lowerHalf = {0, 25, 100, 60};
-  EXPECT_EQ(150, capture.CountPixels(kRed, &lowerHalf));
-  RECT bounds = capture.BoundsOf(kRed);
+  EXPECT_EQ(150, capture.CountPixels(kKnownRed, &lowerHalf));
+  RECT bounds = capture.BoundsOf(kKnownRed);
   RECT block = {10, 20, 40, 30};
   EXPECT_TRUE(EqualRect(&block, &bounds));
   bounds = capture.BoundsOf(RGB(1, 2, 3));
@@ -83,7 +83,7 @@ TEST(WindowCapture, WholeWindowPrintErasesTheBackgroundFirst) {
   TWindowCapture capture = TWindowCapture::OfWindow(window.Handle());
   KeepCaptureForViewing(capture, L"WindowCapture_WholeWindow");
 
-  EXPECT_EQ(kRed, capture.Pixel(15, 25));
+  EXPECT_EQ(kKnownRed, capture.Pixel(15, 25));
   // The class brush is the window colour: the erase step reached every pixel the picture left alone.
   EXPECT_EQ(GetSysColor(COLOR_WINDOW), capture.Pixel(90, 50));
   EXPECT_EQ(0, capture.CountPixels(TWindowCapture::kUnpainted));
@@ -91,15 +91,15 @@ TEST(WindowCapture, WholeWindowPrintErasesTheBackgroundFirst) {
 
 TEST(WindowCapture, SavedPngHoldsTheSamePixels) {
   TWindowCapture capture(20, 10);
-  capture.Fill(kBlue);
-  capture.SetPixel(19, 9, kRed);
+  capture.Fill(kKnownBlue);
+  capture.SetPixel(19, 9, kKnownRed);
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   std::wstring fileName = std::wstring(folder) + L"bc_capture_test.png";
 
   ASSERT_TRUE(capture.SaveToPng(fileName));
-  EXPECT_EQ(kBlue, DecodedPixel(fileName, 0, 0));
-  EXPECT_EQ(kRed, DecodedPixel(fileName, 19, 9));
+  EXPECT_EQ(kKnownBlue, DecodedPixel(fileName, 0, 0));
+  EXPECT_EQ(kKnownRed, DecodedPixel(fileName, 19, 9));
   DeleteFileW(fileName.c_str());
   EXPECT_FALSE(capture.SaveToPng(L"Q:\\no such folder\\x.png"));
 }

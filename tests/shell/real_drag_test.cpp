@@ -40,7 +40,7 @@ void MoveInSteps(POINT from, POINT to, int steps, std::function<void()> then) {
 
 // The drag loop reads the thread's key state, which follows the input only as the queue hands it out.
 void WaitForKeyState(int key, bool down) {
-  for (int i = 0; i < 100; ++i) {
+  for (int i = 0; i < 500; ++i) {
     ProcessPendingMessages();
     if ((GetKeyState(key) < 0) == down) return;
     Sleep(10);

@@ -31,8 +31,8 @@ TEST_F(RidgeTest, ColoursAndMetrics) {
   const struct {
     int ViewType;
     COLORREF Color;
-  } views[] = {{vtMenuBar, kFace}, {vtToolbar, kWhite}, {vtPopupMenu, kWindow}, {vtListPopup, kWindow},
-               {vtDock, kWindow},  {0, kFace}};
+  } views[] = {{vtMenuBar, kFace},     {vtToolbar, kWhite}, {vtPopupMenu, kWindow},
+               {vtListPopup, kWindow}, {vtDock, kWindow},   {0, kFace}};
   for (const auto& view : views) EXPECT_EQ(Rgb(theme->ViewBackColor(view.ViewType)), view.Color) << view.ViewType;
   // A pushed toolbar item shows its text in the highlight colour.
   TStyledItemPaintInfo pushed = Item(vtToolbar, ioToolbarStyle);
@@ -58,14 +58,24 @@ TEST_F(RidgeTest, BarsAreBandsWithAStepAtTheMiddle) {
     bool Across;
     std::vector<std::pair<POINT, COLORREF>> Pixels;
   } views[] = {
-      {"wide toolbar", vtToolbar, {0, 0, 100, 21}, false,
+      {"wide toolbar",
+       vtToolbar,
+       {0, 0, 100, 21},
+       false,
        {{{50, 0}, kWhite}, {{50, 9}, Grey(188)}, {{50, 10}, Grey(147)}, {{50, 15}, Grey(163)}, {{50, 20}, kBandDark}}},
-      {"tall toolbar", vtToolbar, {0, 0, 21, 100}, true, {{{0, 50}, kWhite}, {{10, 50}, Grey(147)}, {{20, 50}, kBandDark}}},
+      {"tall toolbar",
+       vtToolbar,
+       {0, 0, 21, 100},
+       true,
+       {{{0, 50}, kWhite}, {{10, 50}, Grey(147)}, {{20, 50}, kBandDark}}},
       {"menu bar", vtMenuBar, {0, 0, 100, 21}, false, {{{50, 0}, kWhite}, {{50, 20}, kBandDark}}},
       {"opaque tool window", vtToolWindow | vtOpaque, {0, 0, 100, 21}, false, {{{50, 20}, kBandDark}}},
       {"opaque toolbar", vtToolbar | vtOpaque, {0, 0, 100, 21}, false, {{{0, 10}, RGB(255, 0, 0)}}},
       // Pop-ups and lists: their colour, with the image band 24 pixels wide at the left.
-      {"pop-up", vtPopupMenu, {0, 0, 100, 21}, false,
+      {"pop-up",
+       vtPopupMenu,
+       {0, 0, 100, 21},
+       false,
        {{{0, 10}, kWhite}, {{11, 10}, Grey(146)}, {{23, 10}, kBandDark}, {{24, 10}, RGB(255, 0, 0)}}},
       {"list", vtListPopup, {0, 0, 100, 21}, false, {{{23, 10}, kBandDark}, {{24, 10}, RGB(255, 0, 0)}}},
       {"chevron pop-up", vtChevronPopup, {0, 0, 100, 21}, false, {{{0, 10}, RGB(255, 0, 0)}}},
@@ -83,7 +93,8 @@ TEST_F(RidgeTest, BarsAreBandsWithAStepAtTheMiddle) {
     RECT Clip;
     POINT At;
     COLORREF Color;
-  } pieces[] = {{{10, 0, 100, 21}, {23, 10}, kBandDark}, {{10, 0, 100, 21}, {9, 10}, kPaper},
+  } pieces[] = {{{10, 0, 100, 21}, {23, 10}, kBandDark},
+                {{10, 0, 100, 21}, {9, 10}, kPaper},
                 {{30, 0, 100, 21}, {30, 10}, RGB(255, 0, 0)}};
   for (const auto& piece : pieces) {
     TThemeSurface surface(100, 21);
@@ -318,11 +329,10 @@ TEST_F(RidgeTest, ToolbarFramesGripsCaptionsAndStatusBars) {
   {
     TThemeSurface surface(40, 20);
     theme->PaintStatusBarPart(surface.Canvas(), {0, 0, 40, 20}, spBackground);
-    const struct {
-      int Row, Weight;
-    } shades[] = {{0, 200}, {1, 128}, {4, 12}, {17, 8}, {19, 24}};
+    const struct { int Row, Weight; } shades[] = {{0, 200}, {1, 128}, {4, 12}, {17, 8}, {19, 24}};
     for (const auto& shade : shades)
-      EXPECT_EQ(surface.Pixel(20, shade.Row), Rgb(BlendColorsNearest(clBtnShadow, clBtnFace, shade.Weight))) << shade.Row;
+      EXPECT_EQ(surface.Pixel(20, shade.Row), Rgb(BlendColorsNearest(clBtnShadow, clBtnFace, shade.Weight)))
+          << shade.Row;
     EXPECT_EQ(surface.Pixel(20, 10), kFace);
   }
 }

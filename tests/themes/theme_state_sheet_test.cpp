@@ -65,17 +65,21 @@ void AddItemRows(std::vector<TPainterRow>& rows) {
     TItemPainter Paint;
   } painters[] = {
       {"face", 0, cpWhole, [](auto* t, auto* c, auto& r, auto& i) { t->PaintButtonFace(c, r, i); }},
-      {"split main", ioDropDownCombo, cpMainOfCombo, [](auto* t, auto* c, auto& r, auto& i) { t->PaintButtonFace(c, r, i); }},
-      {"split arrow", ioDropDownCombo, cpComboArrow, [](auto* t, auto* c, auto& r, auto& i) { t->PaintButtonFace(c, r, i); }},
+      {"split main", ioDropDownCombo, cpMainOfCombo,
+       [](auto* t, auto* c, auto& r, auto& i) { t->PaintButtonFace(c, r, i); }},
+      {"split arrow", ioDropDownCombo, cpComboArrow,
+       [](auto* t, auto* c, auto& r, auto& i) { t->PaintButtonFace(c, r, i); }},
       {"item frame", 0, cpWhole, [](auto* t, auto* c, auto& r, auto& i) { t->PaintItemFrame(c, r, i); }},
-      {"menu item", ioHasSubmenu | ioDropDownCombo, cpWhole, [](auto* t, auto* c, auto& r, auto& i) { t->PaintMenuItem(c, r, i); }},
+      {"menu item", ioHasSubmenu | ioDropDownCombo, cpWhole,
+       [](auto* t, auto* c, auto& r, auto& i) { t->PaintMenuItem(c, r, i); }},
       {"highlight", 0, cpWhole, [](auto* t, auto* c, auto& r, auto& i) { t->PaintMenuItemHighlight(c, r, i); }},
       {"edit, drop-down", 0, cpWhole,
        [](auto* t, auto* c, auto& r, auto& i) {
          TStyledEditFrameInfo edit{};
          edit.RightWidth = 11;
          edit.RightButton.ButtonType = ebDropDown;
-         edit.RightButton.ButtonState = (i.Enabled ? 0 : ebsDisabled) | (i.HoverKind ? ebsHot : 0) | (i.Pushed ? ebsPushed : 0);
+         edit.RightButton.ButtonState =
+             (i.Enabled ? 0 : ebsDisabled) | (i.HoverKind ? ebsHot : 0) | (i.Pushed ? ebsPushed : 0);
          t->PaintEditFrame(c, r, i, edit);
        }},
       {"edit, spin", 0, cpWhole,
@@ -92,7 +96,9 @@ void AddItemRows(std::vector<TPainterRow>& rows) {
       {"check", 0, cpWhole, [](auto* t, auto* c, auto& r, auto& i) { t->PaintCheckGlyph(c, r, i); }},
       {"MDI close", 0, cpWhole, [](auto* t, auto* c, auto& r, auto& i) { t->PaintMdiButton(c, r, i, mbClose); }},
       {"caption", 0, cpWhole,
-       [](auto* t, auto* c, auto& r, auto& i) { t->PaintItemCaption(c, r, i, L"Ab", DT_SINGLELINE | DT_VCENTER, false); }},
+       [](auto* t, auto* c, auto& r, auto& i) {
+         t->PaintItemCaption(c, r, i, L"Ab", DT_SINGLELINE | DT_VCENTER, false);
+       }},
   };
   for (const auto& painter : painters)
     for (int view : kItemViews) {
@@ -135,13 +141,14 @@ void AddViewRows(std::vector<TPainterRow>& rows) {
   TPainterRow scrolls{"scroll buttons", {}};
   for (int kind : {sbUp, sbDown, sbLeft, sbRight, 0})
     for (bool hot : {false, true})
-      scrolls.States.push_back([kind, hot](TStyledTheme* t, TCanvas* c, const RECT& r) { t->PaintScrollButton(c, r, kind, hot); });
+      scrolls.States.push_back(
+          [kind, hot](TStyledTheme* t, TCanvas* c, const RECT& r) { t->PaintScrollButton(c, r, kind, hot); });
   rows.push_back(std::move(scrolls));
 
   TPainterRow controls{"standard controls", {}};
   for (int kind : {scCheckBox, scRadioButton})
-    for (int state : {0, scsChecked, scsMixed, scsDisabled | scsChecked, scsHot, scsHot | scsChecked, scsPushed | scsHot,
-                      scsPushed | scsHot | scsChecked})
+    for (int state : {0, scsChecked, scsMixed, scsDisabled | scsChecked, scsHot, scsHot | scsChecked,
+                      scsPushed | scsHot, scsPushed | scsHot | scsChecked})
       controls.States.push_back([kind, state](TStyledTheme* t, TCanvas* c, const RECT& r) {
         t->PaintStandardControl(c, {r.left, r.top, r.left + 13, r.top + 13}, kind, state);
       });
@@ -332,10 +339,11 @@ TEST_P(ThemeStateSheet, DegenerateRectanglesPaintWithoutFailing) {
     const char* Name;
     RECT Rect;
   } rects[] = {
-      {"empty", {20, 20, 20, 20}},          {"one row", {2, 20, 60, 21}},   {"one column", {20, 2, 21, 60}},
-      {"two rows", {2, 20, 60, 22}},        {"three rows", {2, 20, 60, 23}}, {"one pixel", {20, 20, 21, 21}},
-      {"inverted", {60, 60, 2, 2}},         {"inverted rows", {2, 40, 60, 30}}, {"at the origin", {0, 0, 0, 0}},
-      {"larger than the window", {-30000, -30000, 30000, 30000}},
+      {"empty", {20, 20, 20, 20}},     {"one row", {2, 20, 60, 21}},
+      {"one column", {20, 2, 21, 60}}, {"two rows", {2, 20, 60, 22}},
+      {"three rows", {2, 20, 60, 23}}, {"one pixel", {20, 20, 21, 21}},
+      {"inverted", {60, 60, 2, 2}},    {"inverted rows", {2, 40, 60, 30}},
+      {"at the origin", {0, 0, 0, 0}}, {"larger than the window", {-30000, -30000, 30000, 30000}},
   };
   TThemeSurface surface(80, 80);
   std::vector<TPainterRow> rows = SmallRows();
@@ -363,17 +371,20 @@ TEST(ThemeGradients, ShortEmptyAndInvertedRectanglesPaintCleanly) {
     const char* Name;
     RECT Rect;
     bool Painted;
-  } rects[] = {{"one row", {0, 5, 10, 6}, true},      {"two rows", {0, 5, 10, 7}, true},
-               {"three rows", {0, 5, 10, 8}, true},   {"empty", {0, 5, 10, 5}, false},
-               {"inverted", {10, 9, 0, 0}, false},    {"one column", {5, 0, 6, 10}, true}};
+  } rects[] = {{"one row", {0, 5, 10, 6}, true},    {"two rows", {0, 5, 10, 7}, true},
+               {"three rows", {0, 5, 10, 8}, true}, {"empty", {0, 5, 10, 5}, false},
+               {"inverted", {10, 9, 0, 0}, false},  {"one column", {5, 0, 6, 10}, true}};
   const struct {
     const char* Name;
     std::function<void(TCanvas*, const RECT&)> Paint;
   } gradients[] = {
-      {"band down", [](TCanvas* c, const RECT& r) { themes::GlassBand(c, r, RGB(10, 10, 10), RGB(250, 250, 250), true); }},
-      {"band across", [](TCanvas* c, const RECT& r) { themes::GlassBand(c, r, RGB(10, 10, 10), RGB(250, 250, 250), false); }},
+      {"band down",
+       [](TCanvas* c, const RECT& r) { themes::GlassBand(c, r, RGB(10, 10, 10), RGB(250, 250, 250), true); }},
+      {"band across",
+       [](TCanvas* c, const RECT& r) { themes::GlassBand(c, r, RGB(10, 10, 10), RGB(250, 250, 250), false); }},
       {"three bands", [](TCanvas* c, const RECT& r) { themes::ButtonGradient(c, r); }},
-      {"linear", [](TCanvas* c, const RECT& r) { themes::GradientFill(c, r, RGB(10, 10, 10), RGB(250, 250, 250), false); }},
+      {"linear",
+       [](TCanvas* c, const RECT& r) { themes::GradientFill(c, r, RGB(10, 10, 10), RGB(250, 250, 250), false); }},
   };
   for (const auto& rect : rects)
     for (const auto& gradient : gradients) {

@@ -179,8 +179,8 @@ TEST_F(ThemeTest, SharedShapesAndMetrics) {
     }
     const struct {
       int Index, Value;
-    } metrics[] = {{10, 12}, {20, 8}, {33, 8}, {21, 3}, {35, entry.Metric35}, {31, 1}, {60, 1}, {32, 0}, {64, 0},
-                   {36, 2},  {62, 2}, {40, 6}, {50, entry.Metric50}, {65, 14}, {99, -1}};
+    } metrics[] = {{10, 12}, {20, 8}, {33, 8}, {21, 3}, {35, entry.Metric35}, {31, 1},  {60, 1}, {32, 0},
+                   {64, 0},  {36, 2}, {62, 2}, {40, 6}, {50, entry.Metric50}, {65, 14}, {99, -1}};
     for (const auto& metric : metrics) EXPECT_EQ(theme->IntegerMetric(metric.Index), metric.Value) << metric.Index;
     EXPECT_EQ(theme->BooleanMetric(1), entry.Boolean1);
     EXPECT_TRUE(theme->BooleanMetric(3));

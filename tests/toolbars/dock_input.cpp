@@ -55,7 +55,7 @@ void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFir
   pendingInput.push_back(MouseInput(MOUSEEVENTF_LEFTUP));
   if (holdControl) pendingInput.push_back(KeyInput(VK_CONTROL, true));
   SetTimer(nullptr, 0, 15, &SendNextInput);
-  for (int round = 0; round < 400 && (!pendingInput.empty() || GetCapture()); ++round) {
+  for (int round = 0; round < 2000 && (!pendingInput.empty() || GetCapture()); ++round) {
     ProcessPendingMessages();
     Sleep(5);
   }

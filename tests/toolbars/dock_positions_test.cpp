@@ -96,9 +96,9 @@ bool OnAMonitor(HWND wnd) {
 // A value as a damaged or hostile file holds it: huge, negative, empty, not a number, a name of nothing.
 std::wstring MutatedValue(std::mt19937& random) {
   static const wchar_t* const kHostile[] = {L"2147483647", L"-2147483648", L"4294967296", L"99999999999999",
-                                             L"-1",         L"0",           L"",           L"0x7FFFFFFF",
-                                             L"1e9",        L"NoSuchDock",  L"DockForm",   L"StandardBar",
-                                             L"BottomDock", L"LeftDock",    L"32768",      L"-32769"};
+                                            L"-1",         L"0",           L"",           L"0x7FFFFFFF",
+                                            L"1e9",        L"NoSuchDock",  L"DockForm",   L"StandardBar",
+                                            L"BottomDock", L"LeftDock",    L"32768",      L"-32769"};
   switch (random() % 3) {
     case 0:
       return kHostile[random() % std::size(kHostile)];
@@ -147,7 +147,7 @@ TEST_F(DockPositions, HostileFilesLoadAndLeaveEveryBarOnAMonitor) {
          if (registry.OpenKey(String(kRegistryKey) + L"\\" + bar, false)) registry.DeleteValue(name);
        }},
   };
-  const wchar_t* names[] = {L"Dock",    L"Row",        L"Pos",         L"Floating",     L"FloatLeft", L"FloatTop",
+  const wchar_t* names[] = {L"Dock",    L"Row",         L"Pos",          L"Floating",    L"FloatLeft", L"FloatTop",
                             L"Visible", L"ClientWidth", L"ClientHeight", L"FloatRightX", L"Unknown"};
   const wchar_t* bars[] = {L"StandardBar", L"AddressBar", L"LinksBar", L"Panel", L"NoSuchBar"};
   for (const TStore& store : stores) {
@@ -171,10 +171,9 @@ TEST_F(DockPositions, HostileFilesLoadAndLeaveEveryBarOnAMonitor) {
         ADD_FAILURE() << "round " << round;
       }
       ProcessPendingMessages();
-      for (TBarCustomDockableWindow* window : {static_cast<TBarCustomDockableWindow*>(standard_),
-                                               static_cast<TBarCustomDockableWindow*>(address_),
-                                               static_cast<TBarCustomDockableWindow*>(links_),
-                                               static_cast<TBarCustomDockableWindow*>(panel)}) {
+      for (TBarCustomDockableWindow* window :
+           {static_cast<TBarCustomDockableWindow*>(standard_), static_cast<TBarCustomDockableWindow*>(address_),
+            static_cast<TBarCustomDockableWindow*>(links_), static_cast<TBarCustomDockableWindow*>(panel)}) {
         EXPECT_GE(window->DockRow(), 0);
         EXPECT_TRUE(OnAMonitor(window->Handle())) << "round " << round << ", " << window->Name();
         if (window->CurrentDock()) {

@@ -6,6 +6,7 @@
 
 #include "dock_fixture.h"
 #include "support/hostile_input.h"
+#include "support/message_pump.h"
 #include "support/window_capture.h"
 #include "toolbars/common/bar_common.h"
 #include "toolbars/common/bar_hook.h"
@@ -310,13 +311,6 @@ class TOtherThreadWindow {
   volatile bool ready_ = false;
 };
 
-void SettleMessages() {
-  for (int i = 0; i < 20; ++i) {
-    ProcessPendingMessages();
-    Sleep(5);
-  }
-}
-
 }  // namespace
 
 TEST_F(FloatingBar, FloatingBarsHideWhileTheApplicationIsInactive) {
@@ -325,20 +319,16 @@ TEST_F(FloatingBar, FloatingBarsHideWhileTheApplicationIsInactive) {
   TPlainBar* staying = AddBar(Top(), SIZE{50, 20}, 0, 0, L"StayingBar");
   staying->PlaceFloating(POINT{350, 200});
   staying->FloatOrDock(true);
-  SettleMessages();
-  ASSERT_TRUE(IsWindowVisible(Frame(hiding)));
-  ASSERT_TRUE(IsWindowVisible(Frame(staying)));
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(Frame(hiding)) && IsWindowVisible(Frame(staying)); }));
   EXPECT_FALSE(staying->InactiveCaption());
   {
     TOtherThreadWindow other;
     SetForegroundWindow(other.Handle());
-    SettleMessages();
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(Frame(hiding)) && staying->InactiveCaption(); }));
     EXPECT_EQ(GetActiveWindow(), nullptr);
-    EXPECT_FALSE(IsWindowVisible(Frame(hiding)));
     EXPECT_TRUE(IsWindowVisible(Frame(staying)));
-    EXPECT_TRUE(staying->InactiveCaption());
     SetForegroundWindow(Form()->Handle());
-    SettleMessages();
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(Frame(hiding)) && !staying->InactiveCaption(); }));
   }
   EXPECT_TRUE(IsWindowVisible(Frame(hiding)));
   EXPECT_FALSE(staying->InactiveCaption());
@@ -346,21 +336,18 @@ TEST_F(FloatingBar, FloatingBarsHideWhileTheApplicationIsInactive) {
 
 TEST_F(FloatingBar, FloatingBarsFollowTheirFormBeingHiddenAndMinimised) {
   TPlainBar* bar = Floated();
-  SettleMessages();
-  ASSERT_TRUE(IsWindowVisible(Frame(bar)));
+  auto frameShown = [&] { return IsWindowVisible(Frame(bar)) != FALSE; };
+  auto frameHidden = [&] { return !IsWindowVisible(Frame(bar)); };
+  ASSERT_TRUE(PumpUntil(frameShown));
   ShowWindow(Form()->Handle(), SW_HIDE);
-  SettleMessages();
-  EXPECT_FALSE(IsWindowVisible(Frame(bar)));
+  EXPECT_TRUE(PumpUntil(frameHidden)) << "hidden with the form";
   ShowWindow(Form()->Handle(), SW_SHOWNOACTIVATE);
-  SettleMessages();
-  EXPECT_TRUE(IsWindowVisible(Frame(bar)));
+  EXPECT_TRUE(PumpUntil(frameShown)) << "shown with the form";
   ShowWindow(Form()->Handle(), SW_MINIMIZE);
-  SettleMessages();
-  EXPECT_FALSE(IsWindowVisible(Frame(bar)));
+  EXPECT_TRUE(PumpUntil(frameHidden)) << "hidden while the form is minimised";
   ShowWindow(Form()->Handle(), SW_RESTORE);
   SetActiveWindow(Form()->Handle());
-  SettleMessages();
-  EXPECT_TRUE(IsWindowVisible(Frame(bar)));
+  EXPECT_TRUE(PumpUntil(frameShown)) << "shown when the form is restored";
 }
 
 TEST_F(FloatingBar, FloatingFrameNeverTakesActivation) {

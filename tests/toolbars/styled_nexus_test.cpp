@@ -16,9 +16,8 @@ using TNote = TNexusListener::TNote;
 
 namespace {
 
-const std::vector<TNote> kSwitchNotes{{tcBeforeChange, kThemeSwitched},
-                                      {tcRebuildColors, kThemeSwitched},
-                                      {tcAfterChange, kThemeSwitched}};
+const std::vector<TNote> kSwitchNotes{
+    {tcBeforeChange, kThemeSwitched}, {tcRebuildColors, kThemeSwitched}, {tcAfterChange, kThemeSwitched}};
 
 class StyledNexus : public testing::Test {
  protected:
@@ -152,9 +151,7 @@ TEST_F(StyledNexus, TheSwitcherMapsTheManagerSettings) {
 
 TEST_F(StyledNexus, TheLastSwitcherOfADesignSessionGoesBackToDefault) {
   SetCurrentTheme(L"Signal");
-  {
-    TStyledSwitcher running(nullptr);
-  }
+  { TStyledSwitcher running(nullptr); }
   EXPECT_EQ(GetCurrentTheme(), L"Signal");
   auto* designing = new TStyledSwitcher(nullptr);
   designing->SetDesigning(true);

@@ -115,10 +115,10 @@ TEST_F(StyledWindowsTest, ViewTypesOfPopupsByTheItemThatOpensThem) {
     TBarCustomItem* Item;
     int ViewType;
   } cases[] = {
-      {"submenu", popup, plain, 0x2001},        {"menu's root", popup, root, 0x2001},
-      {"list alone", popup, list, 0x2002},      {"list among others", popup, listAndMore, 0x2001},
-      {"edit item", popup, edit, 0x2004},       {"tool box", popup, toolBox, 0x2004},
-      {"chevron", chevron, plain, 0x2008},      {"chevron of a list", chevron, list, 0x2008},
+      {"submenu", popup, plain, 0x2001},   {"menu's root", popup, root, 0x2001},
+      {"list alone", popup, list, 0x2002}, {"list among others", popup, listAndMore, 0x2001},
+      {"edit item", popup, edit, 0x2004},  {"tool box", popup, toolBox, 0x2004},
+      {"chevron", chevron, plain, 0x2008}, {"chevron of a list", chevron, list, 0x2008},
   };
   for (const auto& c : cases) {
     TBarPopupWindowBase* window = c.Make(c.Item);

@@ -235,8 +235,7 @@ TEST_F(ClassicViewerPainting, DuringAnItemDragTheDraggedEntryIsTheHighlightedOne
   const std::vector<TCase> cases = {
       {"no drag: the selection", under, 0, 0, {under}},
       {"drag: the dragged entry, not the one under the pointer", under, links[0]->DragLink(), 0, {dragged}},
-      {"drag over a folder: the dragged entry and the open folder", folder, links[0]->DragLink(), 0,
-       {dragged, folder}},
+      {"drag over a folder: the dragged entry and the open folder", folder, links[0]->DragLink(), 0, {dragged, folder}},
       {"the owner's menu for an entry is up", under, 0, links[3]->DragLink(), {under, other}},
   };
   for (const TCase& c : cases) {

@@ -12,6 +12,64 @@ namespace {
 
 FORMATETC Formats[1];
 
+// Declares the size of its bytes and then repeats them for as long as anyone reads.
+class TEndlessStream : public IStream {
+ public:
+  TEndlessStream(const std::string& bytes, std::uint64_t& read) : bytes_(bytes), read_(read) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IStream || iid == IID_ISequentialStream) {
+      *object = static_cast<IStream*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG size, ULONG* read) override {
+    auto* out = static_cast<char*>(buffer);
+    for (ULONG i = 0; i < size; ++i) out[i] = bytes_[(position_ + i) % bytes_.size()];
+    position_ += size;
+    read_ += size;
+    if (read) *read = size;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+  HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override {
+    if (origin == STREAM_SEEK_SET) position_ = static_cast<std::uint64_t>(move.QuadPart);
+    if (position) position->QuadPart = position_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Stat(STATSTG* status, DWORD) override {
+    *status = STATSTG{};
+    status->type = STGTY_STREAM;
+    status->cbSize.QuadPart = bytes_.size();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
+
+ private:
+  virtual ~TEndlessStream() = default;
+
+  ULONG references_ = 1;
+  std::string bytes_;
+  std::uint64_t& read_;
+  std::uint64_t position_ = 0;
+};
+
 }  // namespace
 
 HRESULT TBlockDataObject::QueryInterface(REFIID iid, void** object) {
@@ -40,6 +98,12 @@ HRESULT TBlockDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
   *medium = STGMEDIUM{};
   HRESULT result = QueryGetData(format);
   if (result != S_OK) return result;
+  if (medium_ == TMedium::EndlessStream) {
+    if (!(format->tymed & TYMED_ISTREAM)) return DV_E_TYMED;
+    medium->tymed = TYMED_ISTREAM;
+    medium->pstm = new TEndlessStream(block_, streamBytesRead_);
+    return S_OK;
+  }
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, block_.size());
   if (!block) return E_OUTOFMEMORY;
   if (!block_.empty()) std::memcpy(GlobalLock(block), block_.data(), block_.size());

@@ -1,9 +1,10 @@
-// A data object that serves fixed bytes as "Node Tree Data" in global memory, whatever they claim: the hostile
-// sender of the clipboard tests.
+// A data object that serves fixed bytes as "Node Tree Data", whatever they claim: the hostile sender of the
+// clipboard tests. In global memory, or as a stream that declares the bytes' size but repeats them without end.
 #pragma once
 
 #include <objidl.h>
 
+#include <cstdint>
 #include <string>
 
 namespace tree_test {
@@ -12,6 +13,10 @@ class TBlockDataObject : public IDataObject {
  public:
   // Serves block as "Node Tree Data" in global memory, whose first four bytes claim a length.
   explicit TBlockDataObject(std::string block) : block_(std::move(block)) {}
+  enum class TMedium { Block, EndlessStream };
+  TBlockDataObject(std::string block, TMedium medium) : block_(std::move(block)), medium_(medium) {}
+  // Bytes the endless stream handed out so far.
+  std::uint64_t StreamBytesRead() const { return streamBytesRead_; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
@@ -33,6 +38,8 @@ class TBlockDataObject : public IDataObject {
 
   ULONG references_ = 1;
   std::string block_;
+  TMedium medium_ = TMedium::Block;
+  std::uint64_t streamBytesRead_ = 0;
 };
 
 }  // namespace tree_test

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "framework/win_control.h"
 #include "support/test_window.h"
 #include "tree_fixture.h"
@@ -36,6 +38,37 @@ TEST(ChangeEvents, DelayMergesChangesIntoOneEvent) {
   tree.AddChild(nullptr);
   tree.EndUpdate();
   EXPECT_EQ(reasons.size(), 1u) << "the last EndUpdate fires what is pending";
+}
+
+// A node deleted while its change waits for the delay never reaches the event: the event names nil instead.
+TEST(ChangeEvents, DeletedNodesNeverReachADelayedEvent) {
+  std::vector<PTreeNode> freed, reported;
+  bool structureFired = false, changeFired = false;
+  TTestWindow host;
+  TTestTree tree;
+  tree.SetParentWindow(host.Handle());
+  tree.HandleNeeded();
+  tree.SetChangeDelay(30);
+  tree.OnFreeNode = [&](TBaseTree*, PTreeNode node) { freed.push_back(node); };
+  tree.OnStructureChange = [&](TBaseTree*, PTreeNode node, TChangeReason) {
+    reported.push_back(node);
+    structureFired = true;
+  };
+  tree.OnChange = [&](TBaseTree*, PTreeNode node) {
+    reported.push_back(node);
+    changeFired = true;
+  };
+  PTreeNode parent = tree.AddChild(nullptr);
+  PTreeNode child = tree.AddChild(parent);
+  tree.AddChild(tree.AddChild(child));
+  tree.ValidateNode(nullptr, true);
+  tree.SetSelected(child, true);
+  // The deletion records changes for nodes that go with it: the child's own children went first.
+  tree.DeleteNode(parent);
+  ASSERT_EQ(freed.size(), 4u);
+  ASSERT_TRUE(PumpUntil([&] { return structureFired && changeFired; }));
+  for (PTreeNode node : reported)
+    EXPECT_EQ(std::find(freed.begin(), freed.end(), node), freed.end()) << "a freed node reached an event";
 }
 
 TEST(ChangeEvents, WithoutWindowDelayedChangesFireAtOnce) {

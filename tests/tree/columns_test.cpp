@@ -166,6 +166,28 @@ TEST(Columns, AutoSizeColumnTakesTheRest) {
   EXPECT_EQ(columns.Items(2)->Width(), client - 40 - (client - 120));
 }
 
+// A resized column repaints the rows from its own left edge on (all of them when text may span columns).
+TEST(Columns, ResizeRepaintsFromTheColumnsLeftEdge) {
+  TTestWindow host(RECT{100, 100, 500, 400});
+  THeaderTree tree(host.Handle(), 300, 200, {40, 60, 80});
+  TTreeColumns& columns = *tree.Header()->Columns();
+  struct TCase {
+    bool autoSpan;
+    int width;
+    LONG left;
+  };
+  for (const TCase& c : {TCase{false, 70, 40}, TCase{true, 60, 0}}) {
+    TTreeAutoOptions options = tree.TreeOptions()->AutoOptions() - TTreeAutoOption::toAutoSpanColumns;
+    tree.TreeOptions()->SetAutoOptions(c.autoSpan ? options + TTreeAutoOption::toAutoSpanColumns : options);
+    ValidateRect(tree.Handle(), nullptr);
+    columns.Items(1)->SetWidth(c.width);
+    RECT update{};
+    ASSERT_TRUE(GetUpdateRect(tree.Handle(), &update, FALSE)) << c.autoSpan;
+    EXPECT_EQ(update.left, c.left) << c.autoSpan;
+    EXPECT_EQ(update.right, tree.ClientWidth()) << c.autoSpan;
+  }
+}
+
 TEST(Columns, ChangeEventsAndSetters) {
   TTestWindow host(RECT{100, 100, 500, 400});
   THeaderTree tree(host.Handle(), 300, 200, {40, 60, 80});

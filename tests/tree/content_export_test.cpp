@@ -328,6 +328,11 @@ TEST(ContentExport, TextsThatNeedEscaping) {
   tree.Add({L"a,b"});
   tree.Add({L"a;b"});
   EXPECT_EQ(tree.ContentToText(Source::tstAll, L','), "\"a,b\"\r\na;b\r\n");
+  // Readers of the text formats stop at a NUL: one inside a text is exported as a space, the rest still follows.
+  TExportTree withNul;
+  withNul.Add({std::wstring(L"a\0b", 3)});
+  EXPECT_EQ(withNul.ContentToUnicode(Source::tstAll, L'\t'), L"a b\r\n");
+  EXPECT_EQ(withNul.ContentToText(Source::tstAll, L'\t'), "a b\r\n");
   // The system code page: what it can hold as its own bytes, the rest as its default character.
   if (GetACP() == 1252) {
     TExportTree ansi;

@@ -368,7 +368,7 @@ void SendMouse(DWORD flags) {
 }
 
 void WaitForButton(bool down) {
-  for (int i = 0; i < 100 && (GetKeyState(VK_LBUTTON) < 0) != down; ++i) {
+  for (int i = 0; i < 500 && (GetKeyState(VK_LBUTTON) < 0) != down; ++i) {
     ProcessPendingMessages();
     Sleep(10);
   }

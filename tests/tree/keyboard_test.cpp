@@ -210,6 +210,18 @@ TEST_F(TKeyboardFixture, ScrollMessages) {
   EXPECT_GT(big.ClientHeight(), 800);
 }
 
+// Without columns the right end is where the widest row ends, not at the columns' width of 0.
+TEST_F(TKeyboardFixture, HorizontalScrollToTheRightEndWithoutColumns) {
+  TPaintTree narrow(host.Handle(), 60, 180, 20);
+  SendMessageW(narrow.Handle(), WM_HSCROLL, SB_RIGHT, 0);
+  const int rightEnd = narrow.OffsetX();
+  EXPECT_LT(rightEnd, 0);
+  SendMessageW(narrow.Handle(), WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(narrow.OffsetX(), rightEnd) << "already at the right end";
+  SendMessageW(narrow.Handle(), WM_HSCROLL, SB_LEFT, 0);
+  EXPECT_EQ(narrow.OffsetX(), 0);
+}
+
 TEST_F(TKeyboardFixture, FontChangeRebuildsButtons) {
   tree.Font()->SetColor(static_cast<TColor>(RGB(0, 0, 250)));
   TWindowCapture shot = tree.Capture();

@@ -668,8 +668,8 @@ TEST_F(TMouseFixture, ColumnsOfHitsAndFocus) {
   };
   const TCase cases[] = {
       {"plain columns", false, {1}, 150, 1},
-      {"an empty cell belongs to its filled left neighbour", true, {1}, 150, 0},
-      {"over several empty cells", true, {1, 2}, 250, 0},
+      {"an empty spanned cell is the one clicked", true, {1}, 150, 1},
+      {"over several empty cells", true, {1, 2}, 250, 2},
       {"a filled cell is its own", true, {2}, 150, 1},
   };
   for (const TCase& c : cases) {

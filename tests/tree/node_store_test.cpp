@@ -91,7 +91,7 @@ TEST(NodeStore, EdgeCasesOfCreationAndDeletion) {
 
   PTreeNode first = tree->InsertNode(nullptr, AM::amInsertBefore);
   EXPECT_EQ(tree->GetFirstNoInit(), first);
-  EXPECT_EQ(top->Index, 1u);
+  EXPECT_EQ(tree->NodeIndex(top), 1u);
   EXPECT_EQ(tree->InsertNode(top, AM::amNoWhere), nullptr);
   EXPECT_EQ(tree->RootNodeCount(), 2u);
 
@@ -113,7 +113,7 @@ TEST(NodeStore, EdgeCasesOfCreationAndDeletion) {
   EXPECT_EQ(tree->RootNodeCount(), 3u);
   tree->SetRootNodeCount(10);
   std::vector<std::uint32_t> indexes;
-  for (PTreeNode n = tree->GetFirstNoInit(); n; n = n->NextSibling) indexes.push_back(n->Index);
+  for (PTreeNode n = tree->GetFirstNoInit(); n; n = n->NextSibling) indexes.push_back(tree->NodeIndex(n));
   EXPECT_EQ(indexes, (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_FALSE(tree->RootNode()->LastChild->Has(nsInitialized));
   EXPECT_EQ(CheckInvariants(*tree), "");

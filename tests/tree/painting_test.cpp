@@ -3,6 +3,9 @@
 // the visual-styles path.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "framework/bitmap.h"
 #include "paint_tree.h"
 #include "tree/paint/paint_resources.h"
@@ -201,6 +204,30 @@ TEST_F(TPaintFixture, DropMarkAndDropTarget) {
     TWindowCapture shot = tree.Capture();
     EXPECT_EQ(shot.Pixel(c.probe.x, c.probe.y), c.expected) << static_cast<int>(c.mode);
   }
+}
+
+// Descendants take over the cell content and the drop mark through the two virtual painters.
+TEST_F(TPaintFixture, PaintingGoesThroughTheOverridablePainters) {
+  class TOwnPainters : public TPaintTree {
+   public:
+    using TPaintTree::TPaintTree;
+    std::vector<PTreeNode> cells;
+    std::vector<std::pair<PTreeNode, RECT>> marks;
+
+   protected:
+    void PaintNode(TNodePaintInfo& paintInfo) override { TBaseTree::PaintNode(paintInfo); }
+    void DoPaintNode(TNodePaintInfo& paintInfo) override { cells.push_back(paintInfo.Node); }
+    void DoPaintDropMark(TCanvas*, PTreeNode node, const RECT& r) override { marks.push_back({node, r}); }
+  };
+  TOwnPainters tree(host.Handle(), 300, 200, 3);
+  PTreeNode target = tree.GetNext(tree.GetFirst());
+  tree.SetDropTarget(target, TDropMode::dpAbove);
+  TWindowCapture shot = tree.Capture();
+  EXPECT_EQ(tree.cells, (std::vector<PTreeNode>{tree.GetFirst(), target, tree.GetLast()}));
+  ASSERT_EQ(tree.marks.size(), 1u);
+  EXPECT_EQ(tree.marks[0].first, target);
+  EXPECT_EQ(tree.marks[0].second.top, 0) << "the row's own coordinates";
+  EXPECT_EQ(shot.Pixel(10, 19), kWindowColor) << "the override painted no mark";
 }
 
 TEST_F(TPaintFixture, GridLinesAndBands) {

@@ -64,7 +64,8 @@ TEST(PositionCache, NoCacheForSmallTrees) {
   TTestTree tree;
   tree.SetRootNodeCount(CacheThreshold);
   tree.StartCacheValidation();
-  Sleep(20);
+  for (int wait = 0; wait < 5000 && tree.TreeStates().Contains(TTreeState::stValidating); ++wait) Sleep(1);
+  EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stValidating));
   EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stUseCache));
   TTestTree empty;
   int top = 7;
@@ -121,7 +122,7 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
       ASSERT_EQ(CheckInvariants(tree), "") << "step " << step;
     }
     if (step % 3 == 0) {
-      for (int wait = 0; wait < 1000 && tree.TreeStates().Contains(TTreeState::stValidating); ++wait) Sleep(1);
+      for (int wait = 0; wait < 5000 && tree.TreeStates().Contains(TTreeState::stValidating); ++wait) Sleep(1);
       if (tree.TreeStates().Contains(TTreeState::stUseCache)) {
         for (int probe = 0; probe < 4; ++probe) {
           auto y = static_cast<std::uint32_t>(random() % (tree.RootNode()->TotalHeight - tree.RootNode()->NodeHeight));

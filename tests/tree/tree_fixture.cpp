@@ -1,5 +1,6 @@
 #include "tree_fixture.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "framework/streams.h"
@@ -8,26 +9,24 @@ namespace tree_test {
 
 namespace {
 
-struct TTotals {
-  std::uint32_t count = 0;
-  std::uint32_t height = 0;
-};
-
-bool CheckNode(TBaseTree& tree, PTreeNode node, std::ostringstream& fault, TTotals& totals) {
-  std::uint32_t childCount = 0, count = 1, shownHeight = 0;
+// One node against its children, whose own totals were checked before (post-order).
+std::string CheckNode(TBaseTree& tree, PTreeNode node) {
+  std::ostringstream fault;
+  std::uint32_t childCount = 0, count = 1;
+  std::uint64_t shownHeight = 0;
   PTreeNode previous = nullptr;
   for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
     if (child->Parent != node) fault << "parent link broken at index " << childCount;
     if (child->PrevSibling != previous) fault << "previous link broken at index " << childCount;
-    if (child->Index != childCount) fault << "index " << child->Index << " at position " << childCount;
-    if (!fault.str().empty()) return false;
-    TTotals sub;
-    if (!CheckNode(tree, child, fault, sub)) return false;
-    count += sub.count;
-    if (child->Has(nsVisible)) shownHeight += sub.height;
+    if (tree.NodeIndex(child) != childCount) fault << "index " << child->Index << " at position " << childCount;
+    if (!fault.str().empty()) return fault.str();
+    count += child->TotalCount;
+    if (child->Has(nsVisible)) shownHeight += child->TotalHeight;
     previous = child;
     ++childCount;
   }
+  std::uint64_t height = node->NodeHeight + (node->Has(nsExpanded) ? shownHeight : 0);
+  height = std::min<std::uint64_t>(height, 0xFFFFFFFFu);
   if (node->LastChild != previous)
     fault << "last child link broken";
   else if (node->ChildCount != childCount)
@@ -36,28 +35,48 @@ bool CheckNode(TBaseTree& tree, PTreeNode node, std::ostringstream& fault, TTota
     fault << "TotalCount " << node->TotalCount << " for " << count;
   else if (childCount > 0 && !node->Has(nsHasChildren))
     fault << "children without nsHasChildren";
-  else {
-    std::uint32_t height = node->NodeHeight + (node->Has(nsExpanded) ? shownHeight : 0);
-    if (node->TotalHeight != height) fault << "TotalHeight " << node->TotalHeight << " for " << height;
-  }
-  totals = {count, node->TotalHeight};
-  return fault.str().empty();
+  else if (node->TotalHeight != height)
+    fault << "TotalHeight " << node->TotalHeight << " for " << height;
+  return fault.str();
 }
 
-std::uint32_t CountShown(PTreeNode node) {
+// The nodes on the visible path, counted with a loop so that deep chains need no deep stack.
+std::uint32_t CountShown(PTreeNode root) {
   std::uint32_t count = 0;
-  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-    if (child->Has(nsVisible)) count += 1 + (child->Has(nsExpanded) ? CountShown(child) : 0);
+  PTreeNode run = root->FirstChild;
+  while (run) {
+    bool shown = run->Has(nsVisible);
+    if (shown) ++count;
+    if (shown && run->Has(nsExpanded) && run->FirstChild) {
+      run = run->FirstChild;
+      continue;
+    }
+    while (run != root && !run->NextSibling) run = run->Parent;
+    run = run == root ? nullptr : run->NextSibling;
+  }
   return count;
 }
 
 }  // namespace
 
 std::string CheckInvariants(TBaseTree& tree) {
-  std::ostringstream fault;
-  TTotals totals;
-  if (!CheckNode(tree, tree.RootNode(), fault, totals)) return fault.str();
-  std::uint32_t shown = CountShown(tree.RootNode());
+  // Counts are summed on demand: asking for the total brings every node's count up to date.
+  tree.TotalCount();
+  PTreeNode root = tree.RootNode();
+  PTreeNode run = root;
+  while (run->FirstChild) run = run->FirstChild;
+  for (;;) {
+    std::string fault = CheckNode(tree, run);
+    if (!fault.empty()) return fault;
+    if (run == root) break;
+    if (run->NextSibling) {
+      run = run->NextSibling;
+      while (run->FirstChild) run = run->FirstChild;
+    } else {
+      run = run->Parent;
+    }
+  }
+  std::uint32_t shown = CountShown(root);
   if (shown != tree.VisibleCount())
     return "visible count " + std::to_string(tree.VisibleCount()) + " for " + std::to_string(shown);
   return {};

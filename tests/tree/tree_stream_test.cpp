@@ -144,23 +144,143 @@ TEST(TreeStream, ErrorsByCode) {
       {"short base body", Magic(2) + Le32(1) + Chunk(1, Chunk(2, Le32(0))), teStreamTooShort},
   };
   for (const TCase& c : cases) {
-    TTestTree tree;
+    // Every kind of failed load leaves the previous content as it was.
+    TKeyedTree tree;
+    tree.Fill(3);
+    tree.SetExpanded(tree.GetFirst(), true);
+    const std::string before = Saved(tree);
+    const std::uint32_t visible = tree.VisibleCount();
     EXPECT_EQ(LoadError(tree, c.bytes), c.code) << c.what;
+    EXPECT_EQ(Saved(tree), before) << c.what;
+    EXPECT_EQ(tree.VisibleCount(), visible) << c.what;
     EXPECT_EQ(CheckInvariants(tree), "") << c.what;
     EXPECT_EQ(tree.UpdateCount(), 0) << c.what;
   }
 }
 
-// A count smaller than the chunks leaves the rest unread; nodes read before a fault stay.
+// A count smaller than the chunks leaves the rest unread; a load that fails after some nodes keeps none of them.
 TEST(TreeStream, CountsAndPartialLoads) {
   std::string node = Chunk(1, Chunk(2, BaseBody(0, 18, nsVisible)));
+  int freed = 0;
   TTestTree tree;
+  tree.OnFreeNode = [&](TBaseTree*, PTreeNode) { ++freed; };
   Load(tree, Magic(2) + Le32(2) + node + node + node);
   EXPECT_EQ(tree.TotalCount(), 2u);
+  PTreeNode first = tree.GetFirstNoInit();
   EXPECT_EQ(LoadError(tree, Magic(2) + Le32(3) + node + node + Chunk(7, "")), teNodeChunkMissing);
-  // The two nodes read and the one made for the broken chunk stay.
-  EXPECT_EQ(tree.TotalCount(), 3u);
+  EXPECT_EQ(tree.TotalCount(), 2u) << "no node read, and none for the broken chunk";
+  EXPECT_EQ(tree.GetFirstNoInit(), first);
+  EXPECT_EQ(freed, 0) << "the nodes read were never initialized";
   EXPECT_EQ(CheckInvariants(tree), "");
+}
+
+// A failure half-way through a subtree, with selected, hidden and expanded nodes read before it.
+TEST(TreeStreamFaults, FailedLoadsKeepTheSelectionAndFreeWhatTheyRead) {
+  std::string selected =
+      Chunk(1, Chunk(2, BaseBody(0, 18, nsInitialized | nsVisible | nsSelected)) + Chunk(4, Le32(77)));
+  std::string broken = Chunk(1, Chunk(2, BaseBody(2, 18, nsInitialized | nsVisible | nsExpanded | nsHasChildren) +
+                                            selected + Chunk(9, "")));
+  // Declared before the tree: its handlers still report while it goes.
+  std::vector<int> loadedKeys, freedKeys;
+  TKeyedTree tree;
+  tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() +
+                                          TTreeSelectionOption::toMultiSelect);
+  tree.Fill(2);
+  tree.SelectOnly(tree.GetFirst());
+  tree.OnLoadNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
+    stream.ReadBuffer(&Key(tree, node), 4);
+    loadedKeys.push_back(Key(tree, node));
+  };
+  tree.OnFreeNode = [&](TBaseTree*, PTreeNode node) { freedKeys.push_back(Key(tree, node)); };
+  const std::string before = Saved(tree);
+  EXPECT_EQ(LoadError(tree, Magic(2) + Le32(2) + selected + broken), teNodeChunkMissing);
+  EXPECT_EQ(Saved(tree), before);
+  EXPECT_EQ(tree.SelectedCount(), 1u);
+  EXPECT_EQ(tree.GetFirstSelected(), tree.GetFirst());
+  EXPECT_EQ(loadedKeys, (std::vector<int>{77, 77}));
+  // Every initialized node read is freed with its event, children first; the node made for the broken chunk was
+  // never initialized.
+  EXPECT_EQ(freedKeys, (std::vector<int>{77, 0, 77}));
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
+// A paste or a move into another tree that fails part-way takes back every node it made.
+TEST(TreeStreamFaults, FailedPasteAndMoveLeaveBothTreesAsTheyWere) {
+  TKeyedTree source, target;
+  source.Fill(3);
+  target.Fill(2);
+  std::string saved = Saved(source);
+  std::string chunks = saved.substr(16);
+  const std::string targetBefore = Saved(target);
+  struct TCase {
+    const char* what;
+    std::string block;
+  };
+  const TCase cases[] = {
+      {"second node broken", Le32(0) + chunks.substr(0, chunks.size() / 3 * 2) + Chunk(7, "")},
+      {"cut inside a child", Le32(0) + chunks.substr(0, chunks.size() - 5)},
+  };
+  for (const TCase& c : cases) {
+    std::string block = c.block;
+    std::uint32_t length = static_cast<std::uint32_t>(block.size() - 4);
+    std::memcpy(block.data(), &length, 4);
+    int copied = 0;
+    target.OnNodeCopied = [&](TBaseTree*, PTreeNode) { ++copied; };
+    auto* data = new TBlockDataObject(block);
+    EXPECT_THROW(target.ProcessOLEData(nullptr, data, target.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false),
+                 ETreeError)
+        << c.what;
+    data->Release();
+    EXPECT_EQ(Saved(target), targetBefore) << c.what;
+    EXPECT_EQ(copied, 2) << c.what << ": only the nodes read whole were offered";
+    EXPECT_EQ(CheckInvariants(target), "") << c.what;
+    target.OnNodeCopied = nullptr;
+  }
+
+  // The target's own reader refuses the third node of a move: the copies go, the source keeps its node.
+  int read = 0;
+  target.OnLoadNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
+    if (++read == 3) throw EReadError(L"refused");
+    stream.ReadBuffer(&Key(target, node), 4);
+  };
+  EXPECT_THROW(source.MoveTo(source.GetFirst(), target.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false),
+               EReadError);
+  EXPECT_EQ(Saved(source), saved);
+  target.OnLoadNode = nullptr;
+  EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11, 12, 2, 21, 22}));
+  EXPECT_EQ(CheckInvariants(source), "");
+  EXPECT_EQ(CheckInvariants(target), "");
+}
+
+// A stream medium is copied no further than it says it reaches, however long the sender goes on.
+TEST(TreeStreamFaults, StreamMediumIsBoundedByItsDeclaredSize) {
+  TKeyedTree source, target;
+  source.Fill(1);
+  std::string chunks = Saved(source).substr(16);
+  auto* data = new TBlockDataObject(chunks, TBlockDataObject::TMedium::EndlessStream);
+  EXPECT_TRUE(target.ProcessOLEData(nullptr, data, nullptr, TTreeNodeAttachMode::amAddChildLast, false));
+  EXPECT_LE(data->StreamBytesRead(), chunks.size());
+  data->Release();
+  EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11, 12}));
+}
+
+// Heights that do not fit the record are clamped, and totals stop at the top instead of wrapping.
+TEST(TreeStreamFaults, ImpossibleHeightsAreClamped) {
+  struct TCase {
+    std::uint32_t stored;
+    std::uint16_t expected;
+  };
+  for (const TCase& c : {TCase{65535, 65535}, TCase{65536, 65535}, TCase{0xFFFFFFFFu, 65535}, TCase{0, 0}}) {
+    TTestTree tree;
+    Load(tree, Magic(2) + Le32(1) + Chunk(1, Chunk(2, BaseBody(0, c.stored, nsVisible))));
+    EXPECT_EQ(tree.NodeHeight(tree.GetFirstNoInit()), c.expected) << c.stored;
+  }
+  TTestTree tall;
+  tall.SetDefaultNodeHeight(65535);
+  tall.SetRootNodeCount(70000);
+  EXPECT_EQ(tall.RootNode()->TotalHeight, 0xFFFFFFFFu) << "70,000 rows of 65,535 pixels";
+  tall.SetRootNodeCount(10);
+  EXPECT_EQ(tall.RootNode()->TotalHeight, 65535u * 10 + tall.RootNode()->NodeHeight);
 }
 
 // A node never initialized keeps its child records unsaved; the count says so, and the stream reads back.
@@ -191,12 +311,17 @@ TEST(TreeStreamFaults, HiddenNodesLeaveTheParentsHeight) {
   EXPECT_EQ(CheckInvariants(tree), "");
 }
 
-TEST(TreeStreamFaults, DeepNestingIsRefused) {
-  std::string chunk = Chunk(1, Chunk(2, BaseBody(0, 18, nsVisible)));
-  for (int i = 0; i < 3000; ++i) chunk = Chunk(1, Chunk(2, BaseBody(1, 18, nsVisible | nsHasChildren) + chunk));
+// Nesting is bounded by the data alone: what the tree saves, however deep, it loads.
+TEST(TreeStreamFaults, DeepNestingLoadsBack) {
+  const std::uint16_t open = nsInitialized | nsVisible | nsHasChildren | nsExpanded;
+  std::string chunk = Chunk(1, Chunk(2, BaseBody(0, 18, nsInitialized | nsVisible)));
+  for (int i = 0; i < 3000; ++i) chunk = Chunk(1, Chunk(2, BaseBody(1, 18, open) + chunk));
   TTestTree tree;
-  EXPECT_EQ(LoadError(tree, Magic(2) + Le32(1) + chunk), teNodeChunkOverrun);
+  Load(tree, Magic(2) + Le32(1) + chunk);
+  EXPECT_EQ(tree.TotalCount(), 3001u);
+  EXPECT_EQ(tree.VisibleCount(), 3001u);
   EXPECT_EQ(CheckInvariants(tree), "");
+  EXPECT_EQ(Saved(tree), Magic(2) + Le32(1) + chunk);
 }
 
 // Mutated streams and clipboard blocks end in the tree's own errors, never in a fault or another exception.
@@ -211,6 +336,7 @@ TEST(TreeStreamHostile, MutatedStreamsAndBlocks) {
   TKeyedTree tree;
   for (int i = 0; i < 100000; ++i) {
     std::string damaged = mutator.Mutate(i % 2 ? saved : block);
+    const std::string before = Saved(tree);
     try {
       if (i % 2) {
         Load(tree, damaged);
@@ -218,13 +344,15 @@ TEST(TreeStreamHostile, MutatedStreamsAndBlocks) {
         auto* data = new TBlockDataObject(damaged);
         tree.ProcessOLEData(nullptr, data, nullptr, TTreeNodeAttachMode::amAddChildLast, false);
         data->Release();
-        if (tree.TotalCount() > 2000) tree.Clear();
+        if (tree.TotalCount() > 200) tree.Clear();
       }
     } catch (const ETreeError& e) {
       ASSERT_GE(e.HelpContext(), teStreamFormat) << i;
       ASSERT_LE(e.HelpContext(), teNodeChunkOverrun) << i;
+      ASSERT_EQ(Saved(tree), before) << i << ": a failed load leaves the tree as it was";
     } catch (const EReadError&) {
       // The owner's own record reader found too few bytes in its chunk: its error, not the tree's.
+      ASSERT_EQ(Saved(tree), before) << i << ": a failed load leaves the tree as it was";
     }
     ASSERT_EQ(tree.UpdateCount(), 0) << i;
     if (i % 5000 == 0) {

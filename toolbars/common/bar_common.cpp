@@ -1,5 +1,10 @@
 #include "toolbars/common/bar_common.h"
 
+#include <windows.h>
+// clang-format off
+#include <mmsystem.h>
+// clang-format on
+
 #include <cwchar>
 
 #include "framework/registry.h"
@@ -497,6 +502,10 @@ bool NeedToPlaySound(const wchar_t* alias) {
   const LONG read =
       RegQueryValueExW(registry.CurrentKey(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
   return (read == ERROR_SUCCESS && size >= sizeof(wchar_t) && buffer[0] != 0) || read == ERROR_MORE_DATA;
+}
+
+void PlayMenuSound(const wchar_t* alias) {
+  PlaySoundW(alias, nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP);
 }
 
 UINT GetInputLocaleCodePage() {

@@ -101,6 +101,9 @@ void DrawRotatedText(HDC dc, const String& text, const RECT& rect, UINT format);
 
 // Whether the user's sound scheme gives the event alias a sound.
 bool NeedToPlaySound(const wchar_t* alias);
+// Starts the event alias's sound and returns at once; a sound already playing goes on, and an alias without a
+// sound plays nothing.
+void PlayMenuSound(const wchar_t* alias);
 
 // The ANSI code page of the thread's keyboard language; 0 when it cannot be told.
 UINT GetInputLocaleCodePage();

@@ -36,8 +36,7 @@ int ReadNumber(TDockPositionStore& store, const String& window, const wchar_t* n
   return StrToIntDef(store.Read(window, name, L""), current);
 }
 
-int ReadClamped(TDockPositionStore& store, const String& window, const wchar_t* name, int current, int low,
-                int high) {
+int ReadClamped(TDockPositionStore& store, const String& window, const wchar_t* name, int current, int low, int high) {
   return std::clamp(ReadNumber(store, window, name, current), low, high);
 }
 

@@ -139,13 +139,11 @@ TFont* BarMenuFont() {
 
 void ReloadBarMenuFont() { LoadMenuFont(); }
 
-
 const TUnit& ToolbarsUnit() {
-  static const TUnit unit{
-      L"toolbars",
-      &StartToolbars,
-      &StopToolbars,
-      {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit(), &PopupsUnit(), &StyledWindowsUnit()}};
+  static const TUnit unit{L"toolbars",
+                          &StartToolbars,
+                          &StopToolbars,
+                          {&ControlsUnit(), &ItemKindsUnit(), &StyledItemsUnit(), &PopupsUnit(), &StyledWindowsUnit()}};
   return unit;
 }
 

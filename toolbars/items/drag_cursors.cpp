@@ -35,8 +35,8 @@ TDragCursor LoadDragCursor(HMODULE module, const wchar_t* name) {
   HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
   auto* data = loaded ? static_cast<BYTE*>(LockResource(loaded)) : nullptr;
   if (!data) return TDragCursor();
-  return TDragCursor(CreateIconFromResourceEx(data, SizeofResource(module, resource), FALSE, kCursorFormatVersion, 0,
-                                              0, LR_DEFAULTCOLOR),
+  return TDragCursor(CreateIconFromResourceEx(data, SizeofResource(module, resource), FALSE, kCursorFormatVersion, 0, 0,
+                                              LR_DEFAULTCOLOR),
                      true);
 }
 

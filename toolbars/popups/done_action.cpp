@@ -1,9 +1,6 @@
 #include "toolbars/popups/done_action.h"
 
 #include <windows.h>
-// clang-format off
-#include <mmsystem.h>
-// clang-format on
 
 #include "framework/application.h"
 #include "framework/form.h"
@@ -17,8 +14,6 @@ namespace toolbars {
 bool BlockSubmenus = false;
 
 namespace {
-
-constexpr DWORD kMenuSoundFlags = SND_ALIAS | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP;
 
 thread_local int itemCount = 0;
 thread_local HWND clickWindow = nullptr;
@@ -48,7 +43,7 @@ void DoneAction(const TBarDoneActionData& data) {
     case TBarDoneActionKind::tbdaNone:
       break;
     case TBarDoneActionKind::tbdaClickItem:
-      if (data.Flag && NeedToPlaySound(L"MenuCommand")) PlaySoundW(L"MenuCommand", nullptr, kMenuSoundFlags);
+      if (data.Flag && NeedToPlaySound(L"MenuCommand")) PlayMenuSound(L"MenuCommand");
       clickItem = data.ClickItem;
       if (!clickWindow) clickWindow = AllocateHWnd(TWndMethod(&ClickWindowProc));
       PostMessageW(clickWindow, WM_BAR_CLICKITEM, 0, 0);

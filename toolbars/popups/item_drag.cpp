@@ -22,10 +22,6 @@ void SetDropMark(TBarItemViewer* viewer, int mark) {
   viewer->Invalidate();
 }
 
-void ClearDropMarks(TBarView* view) {
-  for (int i = 0; i < view->ViewerCount(); ++i) SetDropMark(view->Viewers(i), 0);
-}
-
 bool ShowsDraggedEntry(const TBarItemViewer* viewer) {
   return viewer && DragSource != 0 && viewer->Item()->DragLink() == DragSource;
 }
@@ -36,6 +32,10 @@ void RemoveTailItem(TBarCustomItem* target) {
 }
 
 }  // namespace
+
+void ClearDropMarks(TBarView* view) {
+  for (int i = 0; i < view->ViewerCount(); ++i) SetDropMark(view->Viewers(i), 0);
+}
 
 TBarCustomItem* DraggedItem() { return DragSource ? *reinterpret_cast<TBarCustomItem* const*>(DragSource) : nullptr; }
 

@@ -14,6 +14,7 @@ namespace toolbars {
 
 class TBarCustomItem;
 class TBarItemViewer;
+class TBarView;
 
 // The application's answer to a drop: false leaves everything as it was. It may change target and index, and for
 // a copy it supplies the new item.
@@ -48,6 +49,8 @@ bool DropTargetInsideItem(const TBarCustomItem* dragged, const TBarCustomItem* t
 bool MoveItemByDrag(HWND menuWindow, TBarCustomItem* target, TBarCustomItem* dragged, bool copy, int& index);
 // The drop marks while a drag passes over viewer at (x, y) in its own coordinates.
 void UpdateDropMarks(TBarItemViewer* viewer, int x, int y);
+// Takes the drop mark off every viewer of view, repainting those that had one.
+void ClearDropMarks(TBarView* view);
 
 // Gives the mouse capture to a menu window (not 0) and shows the arrow cursor.
 void CaptureMenuWindow(HWND window);

@@ -1,9 +1,6 @@
 // An item's pop-up: the window that shows its children, placed next to the item (or at a point) inside the
 // monitor, and the modal run of a pop-up whose chosen command is carried out after the menu has gone.
 #include <windows.h>
-// clang-format off
-#include <mmsystem.h>
-// clang-format on
 
 #include <memory>
 
@@ -19,7 +16,6 @@ namespace toolbars {
 
 namespace {
 
-constexpr DWORD kMenuSoundFlags = SND_ALIAS | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP;
 // A drop-down from an item this close to the monitor's top loses the item's height from its room too.
 constexpr int kTopBandHeight = 121;
 
@@ -174,11 +170,11 @@ TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemV
   view->IncludeState(vsDrawInOrder);
   const bool sound = rec.PlaySound && NeedToPlaySound(L"MenuPopup");
   // The first pop-up of the run is on screen before its sound starts; later ones start the sound first.
-  if (sound && popupSoundPlayed) PlaySoundW(L"MenuPopup", nullptr, kMenuSoundFlags);
+  if (sound && popupSoundPlayed) PlayMenuSound(L"MenuPopup");
   result->SetVisible(true);
   if (sound && !popupSoundPlayed) {
     if (result->HandleAllocated()) UpdateWindow(result->Handle());
-    PlaySoundW(L"MenuPopup", nullptr, kMenuSoundFlags);
+    PlayMenuSound(L"MenuPopup");
     popupSoundPlayed = true;
   }
   return result;

@@ -57,15 +57,6 @@ int FindDropPosition(TBarView* root, TBarView*& dropView) {
   return index;
 }
 
-void ClearDropMarks(TBarView* view) {
-  for (int i = 0; i < view->ViewerCount(); ++i) {
-    TBarItemViewer* viewer = view->Viewers(i);
-    if (viewer->DropMark() == 0) continue;
-    viewer->SetDropMark(0);
-    viewer->Invalidate();
-  }
-}
-
 HWND HandleOf(TBarView* view) {
   return view && view->Window() && view->Window()->HandleAllocated() ? view->Window()->Handle() : nullptr;
 }

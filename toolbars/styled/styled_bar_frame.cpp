@@ -80,8 +80,7 @@ void PaintStyledDockedFrame(TStyledTheme* theme, TBarCustomDockableWindow& windo
   if (!drawToDC) ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   {
     TDCCanvas canvas(dc);
-    const TColor background =
-        theme->BooleanMetric(kFrameTakesOwnColor) ? effectiveColor : ParentEffectiveColor(window);
+    const TColor background = theme->BooleanMetric(kFrameTakesOwnColor) ? effectiveColor : ParentEffectiveColor(window);
     FillRectEx(canvas.Get(), rect, background);
     theme->PaintToolbarFrame(canvas.Get(), rect, info);
   }

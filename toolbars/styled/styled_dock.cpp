@@ -67,7 +67,9 @@ bool TStyledDock::ThemedBackground() const {
   return !Background() && Color() == clNone && theme && theme->BooleanMetric(kThemePaintsDocks);
 }
 
-bool TStyledDock::UsingBackground() { return useParentBackground_ || TBarDock::UsingBackground() || ThemedBackground(); }
+bool TStyledDock::UsingBackground() {
+  return useParentBackground_ || TBarDock::UsingBackground() || ThemedBackground();
+}
 
 TColor TStyledDock::EffectiveColor() const { return Color() != clNone ? Color() : GetEffectiveColor(Parent()); }
 

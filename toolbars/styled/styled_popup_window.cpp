@@ -26,8 +26,7 @@ constexpr WPARAM kPopupShownCodes[] = {2, kPopupShownCode};
 
 }  // namespace
 
-TStyledPopupWindow::TStyledPopupWindow(TComponent* owner, TBarView* parentView, TBarCustomItem* item,
-                                       bool customizing)
+TStyledPopupWindow::TStyledPopupWindow(TComponent* owner, TBarView* parentView, TBarCustomItem* item, bool customizing)
     : TBarPopupWindow(owner, parentView, item, customizing, TBarViewClass::Of<TStyledPopupView>()) {
   AddStyledSysNotification(this);
 }
@@ -81,7 +80,8 @@ RECT TStyledPopupWindow::OpenerScreenRect() const {
   TBarView* parentView = View()->ParentView();
   if (!parentView || parentView->OpenViewerWindow() != this) return RECT{};
   TBarItemViewer* opener = parentView->OpenViewer();
-  if (!opener || !opener->IsToolbarStyle() || !(opener->Is<TStyledItemViewer>() || opener->Is<TStyledChevronItemViewer>()))
+  if (!opener || !opener->IsToolbarStyle() ||
+      !(opener->Is<TStyledItemViewer>() || opener->Is<TStyledChevronItemViewer>()))
     return RECT{};
   RECT rect = opener->BoundsRect();
   TWinControl* window = parentView->Window();

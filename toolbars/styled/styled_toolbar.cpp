@@ -95,7 +95,9 @@ SIZE TStyledToolbar::FloatingBorderSize() const {
   return SIZE{size.x, size.y};
 }
 
-const TClass* TStyledToolbar::GetFloatingWindowParentClass() const { return TStyledFloatingWindowParent::StaticClass(); }
+const TClass* TStyledToolbar::GetFloatingWindowParentClass() const {
+  return TStyledFloatingWindowParent::StaticClass();
+}
 
 void TStyledToolbar::PaintNonClient(bool drawToDC, HDC dc, HRGN clip) {
   TStyledTheme* theme = CurrentTheme();

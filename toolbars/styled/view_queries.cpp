@@ -10,8 +10,7 @@
 namespace toolbars {
 
 int PopupViewTypeOf(TBarCustomItem* parentItem) {
-  if (parentItem && parentItem->Count() == 1 && ObjectAs<TStyledCustomList>(parentItem->ItemAt(0)))
-    return vtListPopup;
+  if (parentItem && parentItem->Count() == 1 && ObjectAs<TStyledCustomList>(parentItem->ItemAt(0))) return vtListPopup;
   if (ObjectAs<TStyledEditItem>(parentItem)) return vtToolBoxPopup;
   if (auto* styled = ObjectAs<TStyledCustomItem>(parentItem); styled && styled->ToolBoxPopup()) return vtToolBoxPopup;
   return vtPopupMenu;

@@ -11,8 +11,8 @@ namespace toolbars {
 
 namespace {
 
-constexpr std::uint32_t kRedBlueMask = 0x00FF00FF;
-constexpr std::uint32_t kGreenMask = 0x0000FF00;
+constexpr std::uint32_t kOuterBytesMask = 0x00FF00FF;
+constexpr std::uint32_t kMiddleByteMask = 0x0000FF00;
 
 // The eye's weight of red, green and blue, so that a channel spans 0..195, 0..390 and 0..65.
 constexpr std::array<double, 3> kWeights{0.764706, 1.52941, 0.254902};
@@ -41,14 +41,18 @@ TVector Inverted(const TVector& a) { return {kWeightedMax[0] - a[0], kWeightedMa
 
 }  // namespace
 
+std::uint32_t BlendBytes(std::uint32_t a, std::uint32_t b, std::uint32_t weight) {
+  // The two outer bytes blend together: neither product reaches the other's byte.
+  const std::uint32_t outer =
+      (((a & kOuterBytesMask) * weight + (b & kOuterBytesMask) * (255 - weight)) >> 8) & kOuterBytesMask;
+  const std::uint32_t middle =
+      (((a & kMiddleByteMask) * weight + (b & kMiddleByteMask) * (255 - weight)) >> 8) & kMiddleByteMask;
+  return outer | middle;
+}
+
 TColor BlendColors(TColor c1, TColor c2, int weight) {
   const std::uint32_t w = static_cast<std::uint32_t>(std::clamp(weight, 0, 255));
-  const std::uint32_t a = Rgb(c1);
-  const std::uint32_t b = Rgb(c2);
-  // Red and blue blend together: neither product reaches the other's byte.
-  const std::uint32_t redBlue = (((a & kRedBlueMask) * w + (b & kRedBlueMask) * (255 - w)) >> 8) & kRedBlueMask;
-  const std::uint32_t green = (((a & kGreenMask) * w + (b & kGreenMask) * (255 - w)) >> 8) & kGreenMask;
-  return static_cast<TColor>(redBlue | green);
+  return static_cast<TColor>(BlendBytes(Rgb(c1), Rgb(c2), w));
 }
 
 TColor BlendColorsNearest(TColor c1, TColor c2, int weight) {
@@ -110,6 +114,11 @@ void EnsureContrast(TColor& color, TColor base, int minDistance) {
     channels[i] = std::clamp(static_cast<int>(weighted / kWeights[i] + 0.5), 0, 255);
   }
   color = FromChannels(channels[0], channels[1], channels[2]);
+}
+
+TColor Contrasted(TColor color, TColor base, int minDistance) {
+  EnsureContrast(color, base, minDistance);
+  return color;
 }
 
 }  // namespace toolbars

@@ -11,15 +11,7 @@
 
 namespace toolbars::default_theme {
 
-// Hot: enabled under the mouse or keyboard, or disabled but selected by the keyboard.
-inline bool IsHot(const TStyledItemPaintInfo& info) {
-  return (info.Enabled && info.HoverKind != hkNone) || (!info.Enabled && info.HoverKind == hkKeyboardHot);
-}
-inline bool IsOpaque(const TStyledItemPaintInfo& info) {
-  return IsViewType(info.ViewType, vtToolbarFamily) && (info.ViewType & vtOpaque) != 0;
-}
-inline bool IsToolbarStyle(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioToolbarStyle) != 0; }
-inline bool IsDesigning(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioDesigning) != 0; }
+inline bool IsOpaque(const TStyledItemPaintInfo& info) { return IsOpaqueToolbar(info.ViewType); }
 inline bool IsMenuBar(int viewType) { return IsViewType(viewType, vtMenuBar); }
 
 // The style data of the class while visual styles are in use, else null (paint classic then).

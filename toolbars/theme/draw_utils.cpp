@@ -78,6 +78,8 @@ void DrawFrame3D(TCanvas* canvas, RECT& rect, TColor topLeft, TColor bottomRight
   ++rect.top;
 }
 
+std::uint32_t* PixelRow(TBitmap* bitmap, int y) { return static_cast<std::uint32_t*>(bitmap->ScanLine(y)); }
+
 void FillLongwords(std::uint32_t* dest, int count, std::uint32_t value) {
   if (count < 1) return;
   std::fill_n(dest, count, value);

@@ -9,6 +9,8 @@
 
 #include "framework/graphics.h"
 
+class TBitmap;
+
 namespace toolbars {
 
 // A system colour fills with the system's brush of that colour. Answers whether it painted.
@@ -23,6 +25,8 @@ void DitherRect(TCanvas* canvas, const RECT& rect, TColor c1, TColor c2);
 // Left and top edges in topLeft, right and bottom in bottomRight; the rectangle shrinks by one on each side.
 void DrawFrame3D(TCanvas* canvas, RECT& rect, TColor topLeft, TColor bottomRight);
 
+// Row y of a 32-bit bitmap as pixels.
+std::uint32_t* PixelRow(TBitmap* bitmap, int y);
 void FillLongwords(std::uint32_t* dest, int count, std::uint32_t value);
 void MoveLongwords(const std::uint32_t* source, std::uint32_t* dest, int count);
 

@@ -16,8 +16,6 @@ namespace {
 
 using TPixel = std::uint32_t;
 constexpr TPixel kRgbMask = 0x00FFFFFF;
-constexpr TPixel kRedBlueMask = 0x00FF00FF;
-constexpr TPixel kGreenMask = 0x0000FF00;
 // The background of the high-contrast pass: a colour images seldom hold.
 constexpr TPixel kHighContrastKey = 0x203241;
 constexpr TPixel kMagentaPixel = 0xFF00FF;
@@ -32,8 +30,6 @@ constexpr std::array<int, 3> kShadowOffset{170, 224, 243};
 int PixelRed(TPixel p) { return static_cast<int>((p >> 16) & 0xFF); }
 int PixelGreen(TPixel p) { return static_cast<int>((p >> 8) & 0xFF); }
 int PixelBlue(TPixel p) { return static_cast<int>(p & 0xFF); }
-
-TPixel* Row(TBitmap* bitmap, int y) { return static_cast<TPixel*>(bitmap->ScanLine(y)); }
 
 // The part of the image the rectangle holds; empty when either side is not positive.
 SIZE ImageArea(const RECT& rect, TCustomImageList* imageList) {
@@ -63,8 +59,8 @@ void MixChangedPixels(TCanvas* canvas, const RECT& rect, TCustomImageList* image
     BitBlt(image->Canvas()->Handle(), 0, 0, area.cx, area.cy, background->Canvas()->Handle(), 0, 0, SRCCOPY);
     imageList->Draw(image->Canvas(), 0, 0, index, true);
     for (int y = 0; y < area.cy; ++y) {
-      TPixel* back = Row(background, y);
-      const TPixel* drawn = Row(image, y);
+      TPixel* back = PixelRow(background, y);
+      const TPixel* drawn = PixelRow(image, y);
       for (int x = 0; x < area.cx; ++x)
         if ((drawn[x] & kRgbMask) != (back[x] & kRgbMask)) back[x] = mix(drawn[x] & kRgbMask, back[x] & kRgbMask);
     }
@@ -94,11 +90,11 @@ void DrawImageHighContrast(TCanvas* canvas, const RECT& rect, TCustomImageList* 
   ThroughBackground(canvas, rect, area, [&](TBitmap* background) {
     TBitmap* image = StockBitmap2();
     image->SetSize(area.cx, area.cy);
-    for (int y = 0; y < area.cy; ++y) FillLongwords(Row(image, y), area.cx, kHighContrastKey);
+    for (int y = 0; y < area.cy; ++y) FillLongwords(PixelRow(image, y), area.cx, kHighContrastKey);
     imageList->Draw(image->Canvas(), 0, 0, index, true);
     for (int y = 0; y < area.cy; ++y) {
-      TPixel* back = Row(background, y);
-      const TPixel* drawn = Row(image, y);
+      TPixel* back = PixelRow(background, y);
+      const TPixel* drawn = PixelRow(image, y);
       for (int x = 0; x < area.cx; ++x)
         if ((drawn[x] & kRgbMask) != kHighContrastKey) back[x] = HighContrastPixel(drawn[x] & kRgbMask);
     }
@@ -107,11 +103,8 @@ void DrawImageHighContrast(TCanvas* canvas, const RECT& rect, TCustomImageList* 
 
 void DrawImageBlended(TCanvas* canvas, const RECT& rect, TCustomImageList* imageList, int opacity, int index) {
   const TPixel o = static_cast<TPixel>(std::clamp(opacity, 0, 255));
-  MixChangedPixels(canvas, rect, imageList, index, [o](TPixel image, TPixel back) {
-    const TPixel redBlue = (((image & kRedBlueMask) * o + (back & kRedBlueMask) * (255 - o)) >> 8) & kRedBlueMask;
-    const TPixel green = (((image & kGreenMask) * o + (back & kGreenMask) * (255 - o)) >> 8) & kGreenMask;
-    return redBlue | green;
-  });
+  MixChangedPixels(canvas, rect, imageList, index,
+                   [o](TPixel image, TPixel back) { return BlendBytes(image, back, o); });
 }
 
 void DrawImageShadow(TCanvas* canvas, const RECT& rect, TCustomImageList* imageList, int strength, int index) {
@@ -132,10 +125,10 @@ void DrawImageGrayed(TCanvas* canvas, const RECT& rect, TCustomImageList* imageL
   TBitmap grey;
   grey.SetPixelFormat(TPixelFormat::pf32bit);
   grey.SetSize(area.cx, area.cy);
-  for (int y = 0; y < area.cy; ++y) FillLongwords(Row(&grey, y), area.cx, kMagentaPixel);
+  for (int y = 0; y < area.cy; ++y) FillLongwords(PixelRow(&grey, y), area.cx, kMagentaPixel);
   imageList->Draw(grey.Canvas(), 0, 0, index, true);
   for (int y = 0; y < area.cy; ++y) {
-    TPixel* row = Row(&grey, y);
+    TPixel* row = PixelRow(&grey, y);
     for (int x = 0; x < area.cx; ++x) {
       const TPixel p = row[x] & kRgbMask;
       if (p == kMagentaPixel) continue;

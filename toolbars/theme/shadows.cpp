@@ -16,8 +16,6 @@ namespace {
 // Two rectangles closer than this count as touching.
 constexpr int kTouch = 2;
 
-std::uint32_t* Row(TBitmap* buffer, int y) { return static_cast<std::uint32_t*>(buffer->ScanLine(y)); }
-
 std::uint32_t BlackWithAlpha(int alpha) { return static_cast<std::uint32_t>(alpha) << 24; }
 
 // The alpha of one pixel of a corner, from its distances a and b to the corner's origin.
@@ -128,7 +126,7 @@ void THorzShadow::FillBuffer(TBitmap* buffer, const RECT& rect) {
   int trailing = 0;
   CornerLengths(w, h, leading, trailing);
   for (int y = 0; y < h; ++y) {
-    std::uint32_t* row = Row(buffer, rect.top + y) + rect.left;
+    std::uint32_t* row = PixelRow(buffer, rect.top + y) + rect.left;
     FillLongwords(row + leading, w - leading - trailing, BlackWithAlpha(255 - y * 256 / h));
     const int lead = std::max(leading, h);
     for (int x = 0; x < leading; ++x)
@@ -149,7 +147,7 @@ void TVertShadow::FillBuffer(TBitmap* buffer, const RECT& rect) {
   const int lead = std::max(leading, w);
   const int trail = std::max(trailing, w);
   for (int y = 0; y < h; ++y) {
-    std::uint32_t* row = Row(buffer, rect.top + y) + rect.left;
+    std::uint32_t* row = PixelRow(buffer, rect.top + y) + rect.left;
     for (int x = 0; x < w; ++x) {
       int alpha = 255 - x * 256 / w;
       if (y < leading)

@@ -39,6 +39,8 @@ constexpr int vtChevronPopup = 0x2008;
 constexpr int vtDock = 0x4000;
 
 constexpr bool IsViewType(int viewType, int kind) { return (viewType & kind) == kind; }
+// A toolbar-family view that paints its own background instead of showing its dock's.
+constexpr bool IsOpaqueToolbar(int viewType) { return IsViewType(viewType, vtToolbarFamily) && (viewType & vtOpaque); }
 
 // Item option bits of a paint-info record.
 constexpr int ioToolbarStyle = 0x01;
@@ -138,6 +140,13 @@ struct TStyledItemPaintInfo {
     int32_t ImageColumnWidth;
   };
 };
+
+// Hot: enabled under the mouse or keyboard, or disabled but selected by the keyboard.
+inline bool IsHot(const TStyledItemPaintInfo& info) {
+  return (info.Enabled && info.HoverKind != hkNone) || (!info.Enabled && info.HoverKind == hkKeyboardHot);
+}
+inline bool IsToolbarStyle(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioToolbarStyle) != 0; }
+inline bool IsDesigning(const TStyledItemPaintInfo& info) { return (info.ItemOptions & ioDesigning) != 0; }
 
 struct TStyledMargins {
   int32_t LeftWidth;

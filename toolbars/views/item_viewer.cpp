@@ -13,9 +13,8 @@ namespace toolbars {
 
 namespace {
 
-// The room a toolbar-style button keeps around its content, and what a drop-down arrow adds.
+// The room a toolbar-style button keeps around its content.
 constexpr int kToolbarPadding = 6;
-constexpr int kDropdownArrowSize = 8;
 
 }  // namespace
 

@@ -23,6 +23,8 @@ constexpr uint8_t vfLineSep = 0x02;      // a separator that ends a row or colum
 
 // The width of the arrow part of a split button in toolbar style.
 constexpr int kSplitArrowWidth = 11;
+// What the drop-down arrow of a toolbar-style drop-down button adds to its size.
+constexpr int kDropdownArrowSize = 8;
 
 class TBarItemViewer : public TObject {
   BC_CLASS(TBarItemViewer, TObject)

@@ -14,8 +14,6 @@ namespace toolbars {
 
 namespace {
 
-constexpr int kDropdownArrowSize = 8;
-
 // The check mark: a 7-point outline of the two strokes and a 5-point filling of their joint, around the centre.
 constexpr std::array<POINT, 7> kCheckOutline = {{{-3, -1}, {-1, 1}, {3, -3}, {3, -1}, {-1, 3}, {-3, 1}, {-3, -1}}};
 constexpr std::array<POINT, 5> kCheckJoint = {{{-2, 0}, {-1, 1}, {2, -2}, {-1, 2}, {-2, 0}}};

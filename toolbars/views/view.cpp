@@ -257,8 +257,7 @@ void TBarView::DeleteViewersFor(TBarCustomItem* item, int index) {
   // parent takes its children away.
   size_t start = viewers_.size();
   const size_t guess = static_cast<size_t>(internalViewersAtFront_) + static_cast<size_t>(std::max(index, 0));
-  if (item->Parent() == curParentItem_ && guess < viewers_.size() && viewers_[guess]->Item() == item)
-    start = guess + 1;
+  if (item->Parent() == curParentItem_ && guess < viewers_.size() && viewers_[guess]->Item() == item) start = guess + 1;
   for (size_t i = start; i-- > 0;) {
     if (viewers_[i]->Item() != item) continue;
     InvalidatePositions();

@@ -45,7 +45,11 @@ PTreeNode NextOf(TBaseTree& tree, TVSTTextSourceType source, PTreeNode node) {
 
 // A cell holding the separator or a line break, or starting with a quote, would shift the rows or columns of
 // whoever reads the text back: it is quoted, its quotes doubled.
-String SeparatedCell(const String& text, wchar_t separator) {
+// Readers of the text formats stop at the first NUL, so one inside a cell becomes a space instead of cutting off
+// the rest of the content.
+String SeparatedCell(const String& cellText, wchar_t separator) {
+  String text = cellText;
+  std::replace(text.begin(), text.end(), L'\0', L' ');
   const bool quoted = (!text.empty() && text.front() == L'"') || text.find(separator) != String::npos ||
                       text.find_first_of(L"\r\n") != String::npos;
   if (!quoted) return text;

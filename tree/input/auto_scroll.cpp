@@ -12,9 +12,6 @@ namespace {
 
 using SD = TScrollDirection;
 
-// Wheel panning leaves this much room around its anchor before it scrolls.
-constexpr int PanningDeadZone = 8;
-
 }  // namespace
 
 bool TBaseTree::IsOleDropTarget() const { return dragManager_ && dragManager_->GetIsDropTarget(); }

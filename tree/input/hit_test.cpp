@@ -91,14 +91,12 @@ void TBaseTree::GetHitTestInfoAt(int x, int y, bool relative, THitInfo& hitInfo)
       hitInfo.HitPositions += HP::hpNowhere;
       return;
     }
-    if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoSpanColumns)) {
-      // An empty cell belongs to the nearest filled cell to its left, whose content may run over it; that cell
-      // reaches on to the right over every empty neighbour.
+    if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoSpanColumns) && ColumnIsEmpty(node, column)) {
+      // The clicked empty cell stays the hit column; only its extent grows over its empty neighbours, so that the
+      // position inside it is judged over the whole empty run.
       for (TColumnIndex previous = columns->GetPreviousVisibleColumn(column);
-           previous >= 0 && ColumnIsEmpty(node, column); previous = columns->GetPreviousVisibleColumn(column)) {
-        column = previous;
-        left = columns->Items(column)->Left();
-      }
+           previous >= 0 && ColumnIsEmpty(node, previous); previous = columns->GetPreviousVisibleColumn(previous))
+        left = columns->Items(previous)->Left();
       for (TColumnIndex next = columns->GetNextVisibleColumn(column); next >= 0 && ColumnIsEmpty(node, next);
            next = columns->GetNextVisibleColumn(next))
         right = columns->Items(next)->Left() + columns->Items(next)->Width();

@@ -13,8 +13,6 @@ constexpr wchar_t PanningWindowClass[] = L"TreePanningWindow";
 constexpr int PanningWindowSize = 32;
 // The images' background, left out of the panning window's shape.
 constexpr COLORREF PanningTransparent = RGB(255, 0, 255);
-// How far the mouse may stray from the anchor before the view moves that way.
-constexpr int PanningDeadZone = 8;
 constexpr UINT PanningTimerInterval = 20;
 
 constexpr wchar_t MoveNorthSouth[] = L"TREE_MOVENS";

@@ -28,7 +28,7 @@ UINT AlignmentFormat(TAlignment alignment) {
 
 }  // namespace
 
-void TCustomStringTree::PaintNode(TNodePaintInfo& paintInfo) {
+void TCustomStringTree::DoPaintNode(TNodePaintInfo& paintInfo) {
   FetchText(paintInfo.Node, paintInfo.Column, cellText_);
   if (!cellText_.empty()) PaintNormalText(paintInfo, cellText_);
   if (Alignment() == TAlignment::taCenter ||

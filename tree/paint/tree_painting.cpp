@@ -400,7 +400,7 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
         }
         DoAfterItemPaint(&rowCanvas, node, itemRect);
         if (node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) && options.Contains(PF::tpDropMark))
-          PaintDropMark(dc, itemRect);
+          DoPaintDropMark(&rowCanvas, node, itemRect);
       }
       if (rubberBand) {
         RECT band = selectionRect_;
@@ -598,7 +598,9 @@ void TBaseTree::PaintImage(TNodePaintInfo& info, TImageInfoIndex which, bool wit
   SetTextColor(dc, oldText);
 }
 
-void TBaseTree::PaintDropMark(HDC dc, const RECT& r) {
+void TBaseTree::DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r) {
+  (void)node;
+  HDC dc = canvas->Handle();
   if (lastDropMode_ != TDropMode::dpAbove && lastDropMode_ != TDropMode::dpBelow) return;
   const int l = r.left, t = r.top, right = r.right, b = r.bottom;
   POINT above[6] = {{l + 2, t}, {right - 2, t}, {right - 2, t + 6}, {right - 6, t + 2}, {l + 6, t + 2}, {l + 2, t + 6}};
@@ -696,6 +698,6 @@ bool TBaseTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
   return false;
 }
 
-void TBaseTree::PaintNode(TNodePaintInfo& paintInfo) { (void)paintInfo; }
+void TBaseTree::PaintNode(TNodePaintInfo& paintInfo) { DoPaintNode(paintInfo); }
 
 }  // namespace tree
