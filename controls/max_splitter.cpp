@@ -1,6 +1,7 @@
 #include "controls/max_splitter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "framework/bitmap.h"
@@ -19,6 +20,7 @@ constexpr TColor kButtonShadeColor = clGray;
 constexpr int kClickSlop = 6;
 // The neighbour's size asked for to push the splitter as far as it goes in either direction.
 constexpr int kFarAway = 3000;
+constexpr std::int64_t kFarTarget = std::int64_t{1} << 24;
 // Gap between the button's ends and its arrows, and between an arrow and the grip texture.
 constexpr int kArrowInset = 4;
 
@@ -143,32 +145,35 @@ void TMaxSplitter::UpdateControlSize(int newSize) {
   const TControl* neighbour = FindControl();
   if (!neighbour) return;
   int press = 0;
-  int target = 0;
+  // Worked out wide: the size may come from a form and be anything.
+  std::int64_t target = 0;
   switch (Align()) {
     case TAlign::alTop:
       press = Top();
-      target = neighbour->Top() + newSize;
+      target = std::int64_t{neighbour->Top()} + newSize;
       break;
     case TAlign::alBottom:
       press = Top();
-      target = neighbour->Top() + neighbour->Height() - Height() - newSize;
+      target = std::int64_t{neighbour->Top()} + neighbour->Height() - Height() - newSize;
       break;
     case TAlign::alLeft:
       press = Left();
-      target = neighbour->Left() + newSize;
+      target = std::int64_t{neighbour->Left()} + newSize;
       break;
     case TAlign::alRight:
       press = Left();
-      target = neighbour->Left() + neighbour->Width() - Width() - newSize;
+      target = std::int64_t{neighbour->Left()} + neighbour->Width() - Width() - newSize;
       break;
     default:
       return;
   }
+  // Far enough to push the neighbour to either limit, near enough for the drag's own sums.
+  const int to = static_cast<int>(std::clamp<std::int64_t>(target, -kFarTarget, kFarTarget));
   const bool horizontal = Horizontal();
   const TShiftState held{TShiftStateItem::ssLeft};
   MouseDown(TMouseButton::mbLeft, held, horizontal ? press : 0, horizontal ? 0 : press);
-  MouseMove(held, horizontal ? target : 0, horizontal ? 0 : target);
-  MouseUp(TMouseButton::mbLeft, held, horizontal ? target : 0, horizontal ? 0 : target);
+  MouseMove(held, horizontal ? to : 0, horizontal ? 0 : to);
+  MouseUp(TMouseButton::mbLeft, held, horizontal ? to : 0, horizontal ? 0 : to);
   if (Parent()) Parent()->Update();
 }
 

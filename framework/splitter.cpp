@@ -20,7 +20,7 @@ void TSplitter::SetBeveled(bool value) {
 }
 
 void TSplitter::SetBounds(int left, int top, int width, int height) {
-  TGraphicControl::SetBounds(left, top, width, height);
+  TGraphicControl::SetBounds(left, top, std::max(width, 0), std::max(height, 0));
   // Alignment always passes through here, so the cursor follows the axis the splitter moves on.
   if (Align() != TAlign::alNone && Align() != TAlign::alClient) SetCursor(Horizontal() ? crHSplit : crVSplit);
 }
@@ -121,7 +121,10 @@ void TSplitter::MouseMove(TShiftState shift, int x, int y) {
   const int delta = Horizontal() ? Left() + x - downPos_.x : Top() + y - downPos_.y;
   int size = Align() == TAlign::alLeft || Align() == TAlign::alTop ? oldSize_ + delta : oldSize_ - delta;
   size = std::clamp(size, 0, maxSize_);
-  if (!DoCanResize(size) || size == newSize_) return;
+  if (!DoCanResize(size)) return;
+  // Neither MinSize nor OnCanResize takes the neighbour past the room its parent has.
+  size = std::clamp(size, 0, maxSize_);
+  if (size == newSize_) return;
   newSize_ = size;
   SizeControl(size);
 }

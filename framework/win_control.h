@@ -91,6 +91,7 @@ class TWinControl : public TControl {
   // Alignment of children: suspended between DisableAlign and EnableAlign, done again by Realign.
   void DisableAlign();
   void EnableAlign();
+  bool AlignDisabled() const { return alignLevel_ != 0; }
   void Realign() { AlignControl(nullptr); }
 
   // A dock site takes controls docked into it (CM_DOCKCLIENT) and lets them go (CM_UNDOCKCLIENT).

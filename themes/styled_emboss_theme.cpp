@@ -80,9 +80,10 @@ void TStyledEmbossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRe
   const TColor dark = NearestColor(ShiftColorBrightness(color, -8));
   if (!transparent) FillRectEx(canvas, area, color);
   // The stripes keep the phase of the view's top, so that pieces painted apart join up.
-  for (int y = area.top - ((area.top - paintRect.top) % 3); y < paintRect.bottom; y += 3) {
-    DrawLineEx(canvas, area.left, y, area.right, y, dark);
-    DrawLineEx(canvas, area.left, y + 1, area.right, y + 1, light);
+  // Only rows inside the clip are drawn: a tall view painted in small pieces costs each piece its own rows.
+  for (int y = area.top - ((area.top - paintRect.top) % 3); y < area.bottom; y += 3) {
+    if (y >= area.top) DrawLineEx(canvas, area.left, y, area.right, y, dark);
+    if (y + 1 >= area.top && y + 1 < area.bottom) DrawLineEx(canvas, area.left, y + 1, area.right, y + 1, light);
   }
 }
 

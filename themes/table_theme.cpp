@@ -174,9 +174,9 @@ void TStyledTableTheme::PaintChevronGlyph(TCanvas* canvas, const RECT& rect, con
     glyph.top = rect.top + 2;
     glyph.bottom = glyph.top + 8;
   } else {
-    // Fixed rows of the canvas: a chevron button always starts at the view's top.
-    glyph.top = 4;
-    glyph.bottom = 9;
+    // Rows 4 to 8 of the chevron's own rectangle, wherever the view placed it.
+    glyph.top = rect.top + 4;
+    glyph.bottom = rect.top + 9;
     glyph.left = rect.left + 2;
     glyph.right = glyph.left + 8;
   }

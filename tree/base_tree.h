@@ -1061,6 +1061,8 @@ class TBaseTree : public TCustomControl {
   TPaintResources& PaintResources();
   void FinishCheckKey();
   void ScrollByKey(int deltaX, int deltaY);
+  // Where the Applications key opens node's pop-up menu, in client coordinates.
+  POINT KeyboardMenuPoint(PTreeNode node);
   void HandleVerticalScroll(WORD code);
   void HandleHorizontalScroll(WORD code);
   void HandleKillFocus(TMessage& message);

@@ -22,6 +22,18 @@ void TBaseTree::ScrollByKey(int deltaX, int deltaY) {
                 suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
+// The menu opens over the middle of the node's text; a text wider than its column (or, without columns, than the
+// window) would put that middle out of sight, so the width counted is cut to what can be shown.
+POINT TBaseTree::KeyboardMenuPoint(PTreeNode node) {
+  const RECT text = GetDisplayRect(node, focusedColumn_, true);
+  TTreeColumns* columns = header_->Columns();
+  const int limit = focusedColumn_ > NoColumn && columns->IsValidColumn(focusedColumn_)
+                        ? columns->Items(focusedColumn_)->Width()
+                        : ClientWidth();
+  const int width = std::min(GetNodeWidth(node, focusedColumn_), limit);
+  return POINT{text.left + width / 2, text.top + (text.bottom - text.top) / 2};
+}
+
 void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
   if (!DoKeyAction(key, shift)) return;
   const TShiftState modifiers = shift * TShiftState{SS::ssShift, SS::ssCtrl, SS::ssAlt};
@@ -251,10 +263,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       }
       break;
     case VK_APPS:
-      if (focused) {
-        RECT r = GetDisplayRect(focused, focusedColumn_, true);
-        DoPopupMenu(focused, focusedColumn_, POINT{r.left, r.bottom});
-      }
+      if (focused) DoPopupMenu(focused, focusedColumn_, KeyboardMenuPoint(focused));
       break;
     case 'A':
     case 0x61:

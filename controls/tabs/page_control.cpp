@@ -13,6 +13,8 @@ namespace controls {
 namespace {
 
 constexpr int kDefaultSize = 200;
+// The largest tab height or width kept: more than any screen shows, small enough for the layout's sums.
+constexpr int kMaxTabSize = 32767;
 constexpr wchar_t kInvalidPageIndex[] = L"%d is an invalid PageIndex value.  PageIndex must be between 0 and %d";
 constexpr wchar_t kListIndexError[] = L"List index out of bounds (%d)";
 
@@ -289,10 +291,22 @@ void TPcCustomPageControl::SelectNextPage(bool goForward, bool checkTabVisible) 
 // ---- properties ----
 
 void TPcCustomPageControl::Refresh() {
-  if (!HandleAllocated() || !painter_) return;
+  // While the form is read every sheet added would lay out all the tabs again: once, when loading ends, is enough.
+  if (IsLoading() || layoutDeferred_ > 0 || !HandleAllocated() || !painter_) return;
+  if (AlignDisabled()) {
+    // Inside an update bracket: the layout waits for the alignment that closing the bracket runs.
+    layoutPending_ = true;
+    Realign();
+    return;
+  }
+  LayOut();
+  Realign();
+}
+
+void TPcCustomPageControl::LayOut() {
+  layoutPending_ = false;
   // The page area depends on the rows, so the tabs are laid out before the sheets are aligned to it.
   painter_->Recalculate();
-  Realign();
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -354,14 +368,14 @@ void TPcCustomPageControl::SetStyle(TPcTabStyle value) {
 }
 
 void TPcCustomPageControl::SetTabHeight(int value) {
-  value = std::max(value, 0);
+  value = std::clamp(value, 0, kMaxTabSize);
   if (tabHeight_ == value) return;
   tabHeight_ = value;
   Refresh();
 }
 
 void TPcCustomPageControl::SetTabWidth(int value) {
-  value = std::max(value, 0);
+  value = std::clamp(value, 0, kMaxTabSize);
   if (tabWidth_ == value) return;
   tabWidth_ = value;
   Refresh();
@@ -406,7 +420,23 @@ void TPcCustomPageControl::SetParent(TWinControl* value) {
 
 void TPcCustomPageControl::Loaded() {
   TCustomControl::Loaded();
+  ++layoutDeferred_;
   for (TPcTabSheet* page : pages_) page->SetHighlighted(page->Highlighted());
+  --layoutDeferred_;
+  Refresh();
+}
+
+void TPcCustomPageControl::AlignControls(TControl* control, RECT& rect) {
+  // The page area is not known before the tabs are laid out, which waits for the end of loading.
+  if (IsLoading()) return;
+  if (layoutPending_) {
+    LayOut();
+  } else if (auto* page = ObjectAs<TPcTabSheet>(control); page && !page->Visible()) {
+    // A hidden page takes no room, so its own request to be aligned changes nothing; answering it would walk
+    // every page, for each page a form reads.
+    return;
+  }
+  TCustomControl::AlignControls(control, rect);
 }
 
 void TPcCustomPageControl::GetChildren(const TGetChildProc& proc, TComponent* root) {

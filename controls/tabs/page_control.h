@@ -131,7 +131,7 @@ class TPcCustomPageControl : public TCustomControl {
   void SetScrollOpposite(bool value);
   TPcTabStyle Style() const { return style_; }
   void SetStyle(TPcTabStyle value);
-  // 0 means: measured from the font and the images. Negative values become 0.
+  // 0 means: measured from the font and the images. Negative values become 0, values past 32767 become 32767.
   int TabHeight() const { return tabHeight_; }
   void SetTabHeight(int value);
   int TabWidth() const { return tabWidth_; }
@@ -139,7 +139,8 @@ class TPcCustomPageControl : public TCustomControl {
   TPcTabPosition TabPosition() const { return tabPosition_; }
   void SetTabPosition(TPcTabPosition value);
 
-  // Lays the tabs out again and repaints the control.
+  // Lays the tabs out again and repaints the control; while the control is loading, once loading ends, and
+  // between DisableAlign and EnableAlign, once the bracket closes.
   void Refresh();
   bool CanFocus() const override;
   void ShowControl(TControl* control) override;
@@ -158,6 +159,7 @@ class TPcCustomPageControl : public TCustomControl {
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void AdjustClientRect(RECT& rect) override;
+  void AlignControls(TControl* control, RECT& rect) override;
   void Paint() override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void Notification(TComponent* component, TOperation operation) override;
@@ -180,6 +182,7 @@ class TPcCustomPageControl : public TCustomControl {
   bool DialogKey(TMessage& message);
   bool DialogChar(TMessage& message);
   void SetCursorOverTabs();
+  void LayOut();
 
   // Docking (controls/page_control_docking.cpp).
   void CMDockClient(TMessage& message);
@@ -209,6 +212,10 @@ class TPcCustomPageControl : public TCustomControl {
   bool scrollOpposite_ = false;
   int tabHeight_ = 0;
   int tabWidth_ = 0;
+  // Above 0 while Loaded re-applies the sheets' flags: their layouts wait for the one that follows.
+  int layoutDeferred_ = 0;
+  // A layout asked for inside an update bracket, done when the bracket's alignment runs.
+  bool layoutPending_ = false;
   // The window procedures of docked clients that the control watches for caption and visibility changes.
   struct TWatchedClient {
     TControl* Client;

@@ -1,6 +1,7 @@
 #include "controls/tabs/tab_painter.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "controls/tabs/tab_styles.h"
 #include "framework/form.h"
@@ -13,6 +14,11 @@ constexpr int kRotatedUp = 900;
 constexpr int kRotatedDown = -900;
 constexpr wchar_t kMeasureText[] = L"Wt";
 constexpr int kCaptionPadding = 10;
+
+// No coordinate of a tab gets near this; products of tab sizes and row counts stop here, so no sum overflows.
+constexpr std::int64_t kMaxExtent = std::int64_t{1} << 24;
+
+int Bounded(std::int64_t value) { return static_cast<int>(std::clamp(value, -kMaxExtent, kMaxExtent)); }
 
 int RectWidth(const RECT& rect) { return rect.right - rect.left; }
 int RectHeight(const RECT& rect) { return rect.bottom - rect.top; }
@@ -179,7 +185,10 @@ TPcPageControlButtons::~TPcPageControlButtons() {
 TCanvas* TPcPageControlButtons::Canvas() const { return pageControl_->Canvas(); }
 
 void TPcPageControlButtons::AddButton(TPcTabSheet* sheet, bool refresh) {
-  const int index = std::clamp(sheet->TabIndex(), 0, ButtonCount());
+  // The last page's tab is the last tab; finding its index would walk every page, for each page a form adds.
+  const int pageCount = pageControl_->PageCount();
+  const bool lastPage = pageCount > 0 && pageControl_->Pages(pageCount - 1) == sheet;
+  const int index = lastPage ? ButtonCount() : std::clamp(sheet->TabIndex(), 0, ButtonCount());
   buttons_.insert(buttons_.begin() + index, CreateButton(sheet));
   if (refresh) pageControl_->Refresh();
 }
@@ -247,7 +256,7 @@ int TPcPageControlButtons::GetRowCount() const { return pageControl_->MultiLine(
 
 int TPcPageControlButtons::GetTabsAreaHeight() const {
   if (buttons_.empty() || pageControl_->HideButtons()) return 0;
-  return (GetTabHeight() + GetIndent()) * GetRowCount();
+  return Bounded((std::int64_t{GetTabHeight()} + GetIndent()) * GetRowCount());
 }
 
 int TPcPageControlButtons::GetRowLength() const {
@@ -281,7 +290,21 @@ void TPcPageControlButtons::AdjustClientRect(RECT& rect) const {
   rect.top += top;
   rect.right -= right;
   rect.bottom -= bottom;
-  rect = InsetForPosition(rect, pageControl_->TabPosition(), 0, GetTabsAreaHeight(), 0, 0);
+  const TPcTabPosition position = pageControl_->TabPosition();
+  rect = InsetForPosition(rect, position, 0, GetTabsAreaHeight(), 0, 0);
+  // Tabs taller than the control leave an empty page area, never one turned inside out.
+  if (rect.top > rect.bottom) {
+    if (position == TPcTabPosition::pctpBottom)
+      rect.bottom = rect.top;
+    else
+      rect.top = rect.bottom;
+  }
+  if (rect.left > rect.right) {
+    if (position == TPcTabPosition::pctpRight)
+      rect.right = rect.left;
+    else
+      rect.left = rect.right;
+  }
 }
 
 void TPcPageControlButtons::ApplyFont() {
@@ -368,7 +391,7 @@ void TPcPageControlButtons::AdjustFirstVisible() {
   if (pageControl_->MultiLine() || firstVisible_ <= 0) return;
   firstVisible_ = std::min(firstVisible_, std::max(0, ButtonCount() - 1));
   const int scrollWidth = rightScrollRect_.right - leftScrollRect_.left;
-  int space = GetRowLength() - scrollWidth;
+  std::int64_t space = GetRowLength() - scrollWidth;
   for (int i = firstVisible_; i < ButtonCount(); ++i) space -= buttons_[i]->Width();
   while (firstVisible_ >= 1 && space >= 1) {
     if (firstVisible_ == 1) space += scrollWidth;
@@ -395,7 +418,7 @@ void TPcPageControlButtons::CalcTabRects() {
     const int row = std::clamp(button->Row(), 1, GetRowCount());
     const int x = rowEnds[row];
     rowEnds[row] += button->Width();
-    const int y = (row - 1) * step;
+    const int y = Bounded(std::int64_t{row - 1} * step);
     button->SetRect(
         InsetForPosition(area, position, x, y, x + button->Width() - rowLength - 2 * rowIndent, y + step - areaHeight));
     if (!multiLine && x + button->Width() >= rowLength) break;
@@ -407,7 +430,7 @@ void TPcPageControlButtons::MakeActiveVisible() {
   const int active = IndexOf(ActiveButton());
   if (firstVisible_ < active) {
     const int rowLength = GetRowLength();
-    int sum = 0;
+    std::int64_t sum = 0;
     bool overflow = false;
     for (const auto& button : buttons_) {
       button->CalcWidth();

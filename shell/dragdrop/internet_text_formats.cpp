@@ -68,8 +68,11 @@ bool TVCardClipboardFormat::ReadData(const void* buffer, size_t size) {
   if (!TCustomStringListClipboardFormat::ReadData(buffer, size)) return false;
   TStringList& lines = Lines();
   if (lines.Count() > 0 && SameText(lines.Strings(0), AnsiToWide(kCardBegin))) lines.Delete(0);
-  if (lines.Count() > 0 && SameText(lines.Strings(lines.Count() - 1), AnsiToWide(kCardEnd)))
+  if (lines.Count() > 0 && SameText(lines.Strings(lines.Count() - 1), AnsiToWide(kCardEnd))) {
     lines.Delete(lines.Count() - 1);
+    // Writing ends the last line twice, before the end line: that blank is the frame's, not the card's.
+    if (lines.Count() > 0 && lines.Strings(lines.Count() - 1).empty()) lines.Delete(lines.Count() - 1);
+  }
   for (int i = 0; i < lines.Count(); ++i) {
     String line = lines.Strings(i);
     size_t colon = line.find(L':');

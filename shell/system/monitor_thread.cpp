@@ -1,7 +1,5 @@
 #include "shell/system/monitor_thread.h"
 
-#include <algorithm>
-
 namespace shell {
 
 CRITICAL_SECTION FolderMonitorLock;
@@ -17,48 +15,60 @@ void DeleteMonitorLocks() {
   DeleteCriticalSection(&FolderMonitorLock);
 }
 
-TSysMonitorThread::TSysMonitorThread(TThreadMethod onChange)
-    : TSysThread(true), onChange_(std::move(onChange)), creatorThread_(GetCurrentThreadId()) {
-  // Owned twice by the creator, which alone can let the worker have it.
+TSysMonitorThread::TSysMonitorThread(TThreadMethod onChange) : TSysThread(true), onChange_(std::move(onChange)) {
+  // Owned twice by the creator, which never lets it go: the worker obtains it only when the creator ends.
   wakeMutex_ = CreateMutexW(nullptr, TRUE, nullptr);
   if (!wakeMutex_) RaiseLastOSError();
   WaitForSingleObject(wakeMutex_, 0);
+  stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!stopEvent_) {
+    CloseHandle(wakeMutex_);
+    RaiseLastOSError();
+  }
 }
 
 TSysMonitorThread::~TSysMonitorThread() {
   Shutdown();
+  CloseHandle(stopEvent_);
   CloseHandle(wakeMutex_);
 }
 
-void TSysMonitorThread::Shutdown() {
-  if (Finished() && !Suspended()) return;
+bool TSysMonitorThread::Shutdown() {
   detached_ = true;
+  SetEvent(stopEvent_);
+  if (Finished() && !Suspended()) return true;
   TThread::Terminate();
-  if (GetCurrentThreadId() == creatorThread_)
-    while (ReleaseMutex(wakeMutex_)) {
-    }
+  if (handingOver_) {
+    // Called from the handler the worker waits on: waiting here would wait for ever.
+    SetFreeOnTerminate(true);
+    return false;
+  }
   try {
     while (Suspended()) Resume();
     WaitFor();
   } catch (const Exception&) {
     // A worker that cannot be resumed or waited for never ran its loop.
   }
+  return true;
 }
 
 void TSysMonitorThread::WaitLoop(const std::function<std::vector<HANDLE>()>& watches,
                                  const std::function<void(size_t)>& changed) {
+  // The stop event comes first, so that a shut-down worker ends even while its watches keep firing.
+  constexpr DWORD kFirstWatch = 2;
   while (!Terminated()) {
-    std::vector<HANDLE> handles{wakeMutex_};
+    std::vector<HANDLE> handles{stopEvent_, wakeMutex_};
     for (HANDLE watch : watches()) handles.push_back(watch);
     const DWORD count = static_cast<DWORD>(handles.size());
     const DWORD result = WaitForMultipleObjects(count, handles.data(), FALSE, INFINITE);
-    if (result == WAIT_OBJECT_0) {
+    if (result == WAIT_OBJECT_0) return;
+    if (result == WAIT_OBJECT_0 + 1) {
       ReleaseMutex(wakeMutex_);
-    } else if (result > WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + count) {
-      changed(result - WAIT_OBJECT_0 - 1);
+    } else if (result >= WAIT_OBJECT_0 + kFirstWatch && result < WAIT_OBJECT_0 + count) {
+      changed(result - WAIT_OBJECT_0 - kFirstWatch);
     } else {
       // A failed wait, or the creator ended while it still held the mutex: nobody can wake this worker again.
-      if (result == WAIT_ABANDONED_0) ReleaseMutex(wakeMutex_);
+      if (result == WAIT_ABANDONED_0 + 1) ReleaseMutex(wakeMutex_);
       return;
     }
   }
@@ -67,13 +77,18 @@ void TSysMonitorThread::WaitLoop(const std::function<std::vector<HANDLE>()>& wat
 void TSysMonitorThread::DeliverChange() { Synchronize(TThreadMethod(this, &TSysMonitorThread::RunOnChange)); }
 
 void TSysMonitorThread::RunOnChange() {
-  if (!detached_ && onChange_) onChange_();
+  if (detached_ || !onChange_) return;
+  handingOver_ = true;
+  try {
+    onChange_();
+  } catch (...) {
+    handingOver_ = false;
+    throw;
+  }
+  handingOver_ = false;
 }
 
-TSysMonitorComponent::~TSysMonitorComponent() {
-  current_.reset();
-  retired_.clear();
-}
+TSysMonitorComponent::~TSysMonitorComponent() { current_.reset(); }
 
 void TSysMonitorComponent::SetActive(bool value) {
   active_ = value;
@@ -105,17 +120,13 @@ void TSysMonitorComponent::Start() {
 }
 
 void TSysMonitorComponent::Stop() {
-  if (IsDesigning() || IsLoading()) return;
-  FreeEndedWorkers();
-  if (!current_) return;
-  current_->Terminate();
-  retired_.push_back(std::move(current_));
-}
-
-void TSysMonitorComponent::FreeEndedWorkers() {
-  retired_.erase(
-      std::remove_if(retired_.begin(), retired_.end(), [](const auto& worker) { return worker->Finished(); }),
-      retired_.end());
+  if (IsDesigning() || IsLoading() || !current_) return;
+  // Terminate alone would leave the worker waiting for one more change, which it would still hand over. A worker
+  // stopped from its own handler is detached instead and frees itself.
+  if (current_->Shutdown())
+    current_.reset();
+  else
+    current_.release();
 }
 
 }  // namespace shell

@@ -1,10 +1,11 @@
 // What the folder and registry monitors share: the worker that waits for a change and hands it to the main
-// thread, and the component that starts a fresh worker on each activation and keeps the stopped ones until they
-// end, so that no worker outlives its monitor.
+// thread, and the component that starts a fresh worker on each activation and ends the previous one for good, so
+// that no worker outlives its activation.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -32,19 +33,21 @@ class TMonitorLock {
   CRITICAL_SECTION& section_;
 };
 
-// A worker made suspended by the thread that starts the monitor. Its wake mutex is owned by that thread until
-// Shutdown releases it; a wait that finds it abandoned (that thread ended) ends the worker.
+// A worker made suspended by the thread that starts the monitor. Its wake mutex stays owned by that thread; a wait
+// that finds it abandoned (that thread ended) ends the worker. Shutdown wakes it through a stop event of its own,
+// from any thread.
 class TSysMonitorThread : public TSysThread {
   BC_CLASS(TSysMonitorThread, TSysThread)
   explicit TSysMonitorThread(TThreadMethod onChange);
   ~TSysMonitorThread() override;
 
-  // On the thread that made the worker: ends it for good and waits for it. A change it is handing over is
-  // dropped, so nothing of the monitor is reached afterwards.
-  void Shutdown();
+  // Ends the worker for good and waits for it. A change it is handing over is dropped, so nothing of the monitor
+  // is reached afterwards. Called from the handler the worker is waiting on, it cannot wait: the worker is left to
+  // end by itself and free itself, and the answer is false.
+  bool Shutdown();
 
  protected:
-  // Waits on the watches that watches() names now until the worker is terminated, woken for good, or a wait
+  // Waits on the watches that watches() names now until the worker is shut down, its starter ends, or a wait
   // fails; changed(i) runs for the i-th watch that fired.
   void WaitLoop(const std::function<std::vector<HANDLE>()>& watches, const std::function<void(size_t)>& changed);
   // Runs OnChange on the main thread while the worker waits; its exception comes back here.
@@ -55,14 +58,15 @@ class TSysMonitorThread : public TSysThread {
 
   TThreadMethod onChange_;
   HANDLE wakeMutex_ = nullptr;
-  DWORD creatorThread_ = 0;
-  // Set and read on the main thread only.
-  bool detached_ = false;
+  // Manual-reset: once set, every later wait of the worker ends at once.
+  HANDLE stopEvent_ = nullptr;
+  std::atomic<bool> detached_{false};
+  // The handler runs on the main thread now, for this worker.
+  bool handingOver_ = false;
 };
 
-// Active starts a worker whenever it is set true (a fresh one each time); stopping only tells the worker to end,
-// which it does after the next change it sees, still handing that change over. Freeing the monitor ends every
-// worker it started and waits for them.
+// Active starts a worker whenever it is set true (a fresh one each time). Stopping wakes the worker and waits for
+// it to end, so no handler runs after Stop and toggling Active leaves no thread or handle behind.
 class TSysMonitorComponent : public TSysComponent {
   BC_CLASS(TSysMonitorComponent, TSysComponent)
   explicit TSysMonitorComponent(TComponent* owner = nullptr) : TSysComponent(owner) {}
@@ -76,8 +80,6 @@ class TSysMonitorComponent : public TSysComponent {
   void SetOnChange(const TThreadMethod& value);
   // The current worker, null when none runs.
   TSysMonitorThread* Thread() const { return current_.get(); }
-  // Stopped workers still waiting for their last change.
-  size_t RetiredWorkers() const { return retired_.size(); }
 
   void Loaded() override;
 
@@ -95,12 +97,9 @@ class TSysMonitorComponent : public TSysComponent {
   }
 
  private:
-  void FreeEndedWorkers();
-
   bool active_ = false;
   TThreadMethod onChange_;
   std::unique_ptr<TSysMonitorThread> current_;
-  std::vector<std::unique_ptr<TSysMonitorThread>> retired_;
 };
 
 }  // namespace shell

@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/properties.h"
+#include "framework/thread.h"
 #include "shell/system/message_box.h"
 
 namespace shell {
@@ -21,9 +22,24 @@ TSysCustomThreadComponent::TSysCustomThreadComponent(TComponent* owner, bool tim
 }
 
 TSysCustomThreadComponent::~TSysCustomThreadComponent() {
-  if (!thread_) return;
-  Dismiss(*thread_);
-  thread_.reset();
+  if (thread_) Retire(std::move(thread_));
+}
+
+void TSysCustomThreadComponent::Retire(std::unique_ptr<TSysEventThread> thread) {
+  Dismiss(*thread);
+  // From the worker's own handler (on the worker, or on the main thread that the worker waits on) waiting would
+  // never end: the worker ends when that handler returns, and frees itself.
+  if (thread->ThreadID() == GetCurrentThreadId() || handlerOnMainThread_ == thread.get()) {
+    thread.release()->SetFreeOnTerminate(true);
+    return;
+  }
+  // Otherwise it is waited for, so that two handlers never run at once and none outlives the component; before it
+  // is freed, as its own parts are still in use until it ends.
+  try {
+    if (!thread->Finished()) thread->WaitFor();
+  } catch (const Exception&) {
+    // A worker that cannot be waited for is left to the thread's own destructor.
+  }
 }
 
 void TSysCustomThreadComponent::Dismiss(TSysEventThread& thread) {
@@ -91,7 +107,11 @@ void TSysCustomThreadComponent::Loaded() {
   if (!IsDesigning()) SetSuspended(suspended_);
 }
 
-void TSysCustomThreadComponent::DoExecute(TObject*) {
+void TSysCustomThreadComponent::DoExecute(TObject* sender) {
+  // Only the main thread keeps this mark: a worker's handler leaves it alone.
+  const bool onMainThread = GetCurrentThreadId() == MainThreadID();
+  TObject* const previous = handlerOnMainThread_;
+  if (onMainThread) handlerOnMainThread_ = sender;
   try {
     if (OnExecute) OnExecute(this);
   } catch (const Exception& e) {
@@ -99,6 +119,7 @@ void TSysCustomThreadComponent::DoExecute(TObject*) {
   } catch (const std::exception& e) {
     HandleException(Exception(String(e.what(), e.what() + std::strlen(e.what()))));
   }
+  if (onMainThread) handlerOnMainThread_ = previous;
 }
 
 void TSysCustomThreadComponent::HandleException(const Exception& e) {
@@ -119,11 +140,7 @@ void TSysCustomThreadComponent::Restart() {
   const UINT interval = timer_ && thread_ ? AsTimer(thread_.get())->Interval() : 0;
   std::unique_ptr<TSysEventThread> fresh = CreateThread(true);
   if (interval != 0) AsTimer(fresh.get())->SetInterval(interval);
-  if (thread_) {
-    TSysEventThread* old = thread_.release();
-    old->SetFreeOnTerminate(true);
-    Dismiss(*old);
-  }
+  if (thread_) Retire(std::move(thread_));
   thread_ = std::move(fresh);
   thread_->Resume();
 }

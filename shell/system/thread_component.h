@@ -34,8 +34,8 @@ class TSysCustomThreadComponent : public TSysComponent {
   TNotifyEvent OnExecute;
   TNotifyEvent OnException;
 
-  // A fresh worker replaces the current one at once; the old one ends without waiting for its handler and never
-  // runs it again.
+  // A fresh worker replaces the current one; the old one never runs its handler again, and one that is running
+  // it is waited for before the fresh worker starts (unless the restart comes from that handler itself).
   virtual void Restart();
   virtual void Synchronize(const TThreadMethod& method);
   // Runs method(data) on the main thread, unless such a call is already under way.
@@ -55,6 +55,9 @@ class TSysCustomThreadComponent : public TSysComponent {
   void RunPendingCall();
   // Parts of a worker that end it: its handler taken away, terminated, woken.
   static void Dismiss(TSysEventThread& thread);
+  // Dismisses a worker taken from the component and waits for it to end, or lets it free itself when called from
+  // its own handler.
+  void Retire(std::unique_ptr<TSysEventThread> thread);
 
   bool timer_;
   std::unique_ptr<TSysEventThread> thread_;
@@ -64,6 +67,8 @@ class TSysCustomThreadComponent : public TSysComponent {
   bool suspended_ = true;
   bool synchronized_ = false;
   TNotifyEvent onTerminate_;
+  // The worker whose synchronized handler runs on the main thread now, if any.
+  TObject* handlerOnMainThread_ = nullptr;
   TSysDataMethod pendingMethod_;
   void* pendingData_ = nullptr;
 };

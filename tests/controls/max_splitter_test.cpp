@@ -174,6 +174,30 @@ TEST_P(MaxSplitter, MaximizedAndMinimizedFromCode) {
   EXPECT_EQ(events_.Restore, 1);
 }
 
+TEST_P(MaxSplitter, NeitherSizeNorMinSizeTakesTheNeighbourPastTheParent) {
+  const int farEnd = (Vertical(GetParam()) ? kFormWidth : kFormHeight) - 10;
+  splitter_->SetMinSize(32767);
+  splitter_->SetMaximized(true);
+  EXPECT_EQ(NeighbourSize(), farEnd);
+  splitter_->SetMaximized(false);
+  EXPECT_EQ(NeighbourSize(), farEnd) << "restored, but never past the parent";
+  const POINT from = OnSplitter(20);
+  Drag(from, Moved(from, Towards(-100)));
+  EXPECT_EQ(NeighbourSize(), farEnd);
+
+  // The splitter's own thickness is never negative.
+  for (int size : {-1, -32768, 0, 7}) {
+    SCOPED_TRACE(size);
+    splitter_->SetBounds(splitter_->Left(), splitter_->Top(), size, size);
+    EXPECT_GE(splitter_->Width(), 0);
+    EXPECT_GE(splitter_->Height(), 0);
+  }
+  splitter_->SetWidth(-5);
+  EXPECT_GE(splitter_->Width(), 0);
+  splitter_->SetHeight(-5);
+  EXPECT_GE(splitter_->Height(), 0);
+}
+
 TEST_P(MaxSplitter, ButtonShowsItsArrowsPointingToTheNeighbourOrAway) {
   splitter_->SetMinSize(1);
   auto capture = [&] { return TWindowCapture::OfWindow(Form()->Handle()); };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "framework/edit.h"
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
@@ -258,6 +260,20 @@ TEST_F(PageControlTest, DockingAControlInAndOut) {
   delete client->Parent();
 }
 
+TEST_F(PageControlTest, PagesAddedInsideAnUpdateBracketAreLaidOutWhenItCloses) {
+  Control()->SetMultiLine(true);
+  AddPages({L"First"});
+  const int firstRows = Painter()->GetTabsAreaHeight();
+  Control()->DisableAlign();
+  for (int i = 0; i < 50; ++i) AddPage(L"Page " + std::to_wstring(i));
+  EXPECT_FALSE(Painter()->Buttons(50)->LaidOut()) << "no layout while the bracket is open";
+  EXPECT_EQ(Painter()->GetTabsAreaHeight(), firstRows);
+  Control()->EnableAlign();
+  for (int i = 0; i <= 50; ++i) EXPECT_TRUE(Painter()->Buttons(i)->LaidOut()) << i;
+  EXPECT_GT(Painter()->GetTabsAreaHeight(), firstRows);
+  EXPECT_GE(Control()->ActivePage()->Top(), Painter()->GetTabsAreaHeight()) << "the page moved below the new rows";
+}
+
 TEST(PageControlStoring, TravelsWithItsForm) {
   TForm source(nullptr);
   source.SetName(L"Main");
@@ -299,4 +315,84 @@ TEST(PageControlStoring, TravelsWithItsForm) {
   EXPECT_EQ(read->Pages(0)->ImageIndex(), 3);
   EXPECT_FALSE(read->Pages(2)->TabVisible());
   EXPECT_EQ(read->Pages(0)->Caption(), L"Normal");
+}
+
+namespace {
+
+// Counts the alignments of its pages made while it is still being read.
+class TAlignCountingPageControl : public TPcPageControl {
+  BC_CLASS(TAlignCountingPageControl, TPcPageControl)
+  using TPcPageControl::TPcPageControl;
+  int AlignmentsWhileLoading = 0;
+
+ protected:
+  void AdjustClientRect(RECT& rect) override {
+    if (IsLoading()) ++AlignmentsWhileLoading;
+    TPcPageControl::AdjustClientRect(rect);
+  }
+};
+
+// A form text with one page control of the given class and properties, holding sheetCount sheets.
+String PageControlForm(const String& controlClass, const String& properties, int sheetCount) {
+  String text = L"object Main: TForm\n  Width = 1100\n  Height = 800\n  object Pages: " + controlClass +
+                L"\n    Width = 1000\n    Height = 700\n    ActivePage = Sheet1\n" + properties;
+  for (int i = 0; i < sheetCount; ++i) {
+    const String number = std::to_wstring(i);
+    text += L"    object Sheet" + number + L": TPcTabSheet\n      Caption = 'Page " + number + L"'\n    end\n";
+  }
+  return text + L"  end\nend\n";
+}
+
+void ExpectLaidOut(const TPcPageControl& control) {
+  const TPcPageControlButtons* painter = control.Painter();
+  for (int i = 0; i < painter->ButtonCount(); ++i) {
+    const RECT& tab = painter->Buttons(i)->Rect();
+    EXPECT_TRUE(tab.right > tab.left && tab.bottom > tab.top) << "tab " << i;
+  }
+  ASSERT_NE(control.ActivePage(), nullptr);
+  const RECT page = control.ActivePage()->BoundsRect();
+  EXPECT_LE(page.left, page.right);
+  EXPECT_LE(page.top, page.bottom);
+}
+
+}  // namespace
+
+TEST(PageControlStoring, ManySheetsAreLaidOutOnceReadingEnds) {
+  RegisterPersistentClass(TAlignCountingPageControl::StaticClass());
+  TForm target(nullptr);
+  ReadComponentFromText(PageControlForm(L"TAlignCountingPageControl", L"    MultiLine = True\n", 300), &target);
+  auto* read = ObjectAs<TAlignCountingPageControl>(target.FindComponent(L"Pages"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->AlignmentsWhileLoading, 0);
+  ASSERT_EQ(read->PageCount(), 300);
+  EXPECT_EQ(read->Painter()->ButtonCount(), 300);
+  EXPECT_EQ(read->ActivePage(), read->Pages(1));
+  ExpectLaidOut(*read);
+  const int area = read->Painter()->GetTabsAreaHeight();
+  EXPECT_GT(area, 0);
+  EXPECT_GE(read->ActivePage()->BoundsRect().top, area) << "the page starts below the rows";
+  UnregisterPersistentClass(TAlignCountingPageControl::StaticClass());
+}
+
+TEST(PageControlStoring, TabSizesNoLayoutCanHoldAreCut) {
+  const struct {
+    const wchar_t* Stored;
+    int Kept;
+  } sizes[] = {{L"-1", 0}, {L"0", 0}, {L"40", 40}, {L"32767", 32767}, {L"2147483647", 32767}};
+  const wchar_t* positions[] = {L"pctpTop", L"pctpBottom", L"pctpLeft", L"pctpRight"};
+  for (const auto& size : sizes) {
+    for (const wchar_t* position : positions) {
+      SCOPED_TRACE(std::wstring(size.Stored) + L" " + position);
+      const String properties = L"    MultiLine = True\n    TabHeight = " + String(size.Stored) + L"\n    TabWidth = " +
+                                size.Stored + L"\n    TabPosition = " + position + L"\n";
+      TForm target(nullptr);
+      ReadComponentFromText(PageControlForm(L"TPcPageControl", properties, 20), &target);
+      auto* read = ObjectAs<TPcPageControl>(target.FindComponent(L"Pages"));
+      ASSERT_NE(read, nullptr);
+      EXPECT_EQ(read->TabHeight(), size.Kept);
+      EXPECT_EQ(read->TabWidth(), size.Kept);
+      EXPECT_GT(read->Painter()->GetTabsAreaHeight(), 0);
+      ExpectLaidOut(*read);
+    }
+  }
 }

@@ -4,6 +4,7 @@
 #include "framework/graphics.h"
 #include "framework/icon.h"
 #include "framework/strings.h"
+#include "process_counts.h"
 #include "registry_backup.h"
 #include "shell/registry_routines.h"
 #include "shell/system/application_windows.h"
@@ -132,14 +133,6 @@ TEST(ComponentSetColors, NamesComeBeforeTheFrameworks) {
 }  // namespace
 
 namespace {
-
-DWORD OpenHandles() {
-  DWORD count = 0;
-  DWORD flags = 0;
-  for (uintptr_t value = 4; value < 0x10000; value += 4)
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  return count;
-}
 
 TEST(ComponentSetRegistry, KeyWatchesFireAndCloseOnEveryPath) {
   const wchar_t key[] = L"Software\\BrowserComponentsTests\\WatchedByRoutine";

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "framework/thread.h"
-#include "support/message_pump.h"
+#include "process_counts.h"
 #include "registry_backup.h"
 #include "shell/system/folder_monitor.h"
 #include "shell/system/registry_monitor.h"
+#include "support/message_pump.h"
 #include "temp_folder.h"
 
 using namespace shell;
@@ -33,13 +34,24 @@ void Touch(const String& file) {
   CloseHandle(h);
 }
 
-// Counted by probing: not every platform answers GetProcessHandleCount.
-DWORD ProcessHandles() {
-  DWORD count = 0;
-  DWORD flags = 0;
-  for (uintptr_t value = 4; value < 0x10000; value += 4)
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  return count;
+// Switches a monitor on and off 1,000 times, then makes a change while it is off: no thread, handle or handler
+// call may come of it.
+void ExpectTogglingLeavesNothing(TSysMonitorComponent& monitor, const std::function<void()>& change,
+                                 const TChangeCounter& changes) {
+  monitor.SetActive(true);
+  monitor.SetActive(false);
+  const DWORD threads = OpenThreads();
+  const DWORD handles = OpenHandles();
+  ASSERT_GT(threads, 0u);
+  for (int i = 0; i < 1000; ++i) {
+    monitor.SetActive(true);
+    monitor.SetActive(false);
+  }
+  EXPECT_LE(OpenThreads(), threads + 1);
+  EXPECT_LE(OpenHandles(), handles + 2);
+  change();
+  PumpFor(200);
+  EXPECT_EQ(changes.Count, 0);
 }
 
 TEST(FolderMonitor, SeesChangesOnItsWorkerAndReportsThemOnTheMainThread) {
@@ -69,7 +81,7 @@ TEST(FolderMonitor, SeesChangesOnItsWorkerAndReportsThemOnTheMainThread) {
   EXPECT_EQ(changes.OffMainThread, 0);
 }
 
-TEST(FolderMonitor, AStoppedWorkerHandsOverOneLastChange) {
+TEST(FolderMonitor, AStoppedMonitorRunsNoHandler) {
   TTempFolder folder;
   TChangeCounter changes;
   auto monitor = std::make_unique<TSysFolderMonitor>();
@@ -78,24 +90,56 @@ TEST(FolderMonitor, AStoppedWorkerHandsOverOneLastChange) {
   monitor->SetActive(true);
   PumpFor(kWorkerStart);
   monitor->SetActive(true);
-  EXPECT_EQ(monitor->RetiredWorkers(), 1u);
   PumpFor(kWorkerStart);
   monitor->SetActive(false);
   EXPECT_EQ(monitor->Thread(), nullptr);
   Touch(folder.File(L"late.txt"));
-  EXPECT_TRUE(PumpUntil([&] { return changes.Count == 2; }));
   PumpFor(200);
-  EXPECT_EQ(changes.Count, 2);
-  Touch(folder.File(L"later.txt"));
+  EXPECT_EQ(changes.Count, 0);
+
+  monitor->SetActive(true);
+  PumpFor(kWorkerStart);
+  Touch(folder.File(L"seen.txt"));
+  EXPECT_TRUE(PumpUntil([&] { return changes.Count == 1; }));
+  // A change the worker is handing over while the monitor stops is dropped, not delivered later.
+  PumpFor(50);
+  Touch(folder.File(L"dropped.txt"));
+  Sleep(200);
+  monitor->SetActive(false);
   PumpFor(200);
-  EXPECT_EQ(changes.Count, 2);
-  // A worker that is still waiting is ended and waited for with its monitor.
+  EXPECT_EQ(changes.Count, 1);
+
   monitor->SetActive(true);
   PumpFor(kWorkerStart);
   monitor.reset();
   Touch(folder.File(L"gone.txt"));
   PumpFor(200);
-  EXPECT_EQ(changes.Count, 2);
+  EXPECT_EQ(changes.Count, 1);
+}
+
+TEST(FolderMonitor, AHandlerMayStopOrFreeItsOwnMonitor) {
+  for (bool free : {false, true}) {
+    SCOPED_TRACE(free);
+    TTempFolder folder;
+    int calls = 0;
+    auto monitor = std::make_unique<TSysFolderMonitor>();
+    monitor->SetFolder(folder.Path());
+    monitor->SetOnChange([&] {
+      ++calls;
+      if (free)
+        monitor.reset();
+      else
+        monitor->SetActive(false);
+    });
+    monitor->SetActive(true);
+    PumpFor(kWorkerStart);
+    Touch(folder.File(L"first.txt"));
+    EXPECT_TRUE(PumpUntil([&] { return calls == 1; }));
+    Touch(folder.File(L"second.txt"));
+    PumpFor(200);
+    EXPECT_EQ(calls, 1);
+    if (monitor) EXPECT_EQ(monitor->Thread(), nullptr);
+  }
 }
 
 TEST(FolderMonitor, BlankFolderMeansTheCurrentOneAndAMissingFolderEndsTheWorker) {
@@ -129,11 +173,21 @@ TEST(FolderMonitor, StartAndStopCyclesLeakNoHandles) {
     monitor.SetActive(false);
   };
   cycle();
-  const DWORD before = ProcessHandles();
+  const DWORD before = OpenHandles();
   ASSERT_GT(before, 0u);
   for (int i = 0; i < 1000; ++i) cycle();
-  EXPECT_LE(ProcessHandles(), before + 2);
+  EXPECT_LE(OpenHandles(), before + 2);
   EXPECT_EQ(changes.Count, 0);
+}
+
+TEST(FolderMonitor, TogglingActiveLeavesNoWorkerBehind) {
+  TTempFolder folder;
+  TChangeCounter changes;
+  TSysFolderMonitor monitor;
+  monitor.SetFolder(folder.Path());
+  monitor.SetOnChange(changes.Method());
+  ExpectTogglingLeavesNothing(
+      monitor, [&] { Touch(folder.File(L"after.txt")); }, changes);
 }
 
 TEST(FolderMonitor, AWorkerWhoseStarterEndedStops) {
@@ -189,10 +243,21 @@ TEST(RegistryMonitor, StartAndStopCyclesLeakNoHandles) {
     monitor.SetActive(true);
   };
   cycle();
-  const DWORD before = ProcessHandles();
+  const DWORD before = OpenHandles();
   ASSERT_GT(before, 0u);
   for (int i = 0; i < 1000; ++i) cycle();
-  EXPECT_LE(ProcessHandles(), before + 2);
+  EXPECT_LE(OpenHandles(), before + 2);
+}
+
+TEST(RegistryMonitor, TogglingActiveLeavesNoWorkerBehind) {
+  TRegistryBackup backup(HKEY_CURRENT_USER, kWatchedKey);
+  WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"one");
+  TChangeCounter changes;
+  TSysRegistryMonitor monitor;
+  monitor.SetRegistryKey(kWatchedKey);
+  monitor.SetOnChange(changes.Method());
+  ExpectTogglingLeavesNothing(
+      monitor, [] { WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"two"); }, changes);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "framework/strings.h"
 #include "framework/text_convert.h"
 #include "mail_client_fixture.h"
+#include "process_counts.h"
 #include "registry_backup.h"
 #include "shell/file_routines.h"
 #include "shell/owned_handle.h"
@@ -22,14 +23,6 @@
 using namespace shell;
 
 namespace {
-
-DWORD OpenHandles() {
-  DWORD count = 0;
-  DWORD flags = 0;
-  for (uintptr_t value = 4; value < 0x10000; value += 4)
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  return count;
-}
 
 const TSysFileOperationFlags kQuiet{TSysFileOperationFlag::fofNoConfirmation, TSysFileOperationFlag::fofSilent,
                                     TSysFileOperationFlag::fofNoErrorUI, TSysFileOperationFlag::fofNoConfirmMkDir};

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 
 #include "framework/form_reader.h"
 #include "framework/thread.h"
-#include "support/message_pump.h"
+#include "process_counts.h"
 #include "shell/system/color_picker.h"
 #include "shell/system/start_button.h"
+#include "support/message_pump.h"
 #include "support/test_window.h"
 
 using namespace shell;
@@ -55,25 +57,65 @@ TEST(ThreadComponent, StartsFromAStoredFormAndReportsExceptions) {
   EXPECT_EQ(reported, L"stopped here");
 }
 
-TEST(ThreadComponent, RestartLeavesARunningHandlerBehind) {
+TEST(ThreadComponent, RestartWaitsForARunningHandler) {
   TSysThreadComponent component;
   std::atomic<int> runs{0};
+  std::atomic<int> running{0};
+  std::atomic<bool> overlapped{false};
+  std::atomic<bool> firstDone{false};
   HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   component.OnExecute = [&](TObject*) {
-    ++runs;
-    WaitForSingleObject(release, 5000);
+    if (++running > 1) overlapped = true;
+    if (++runs == 1) {
+      WaitForSingleObject(release, 5000);
+      firstDone = true;
+    }
+    --running;
   };
   component.SetSuspended(false);
-  EXPECT_TRUE(PumpUntil([&] { return runs == 1; }));
-  TSysEventThread* first = component.Thread();
+  ASSERT_TRUE(PumpUntil([&] { return runs == 1; }));
+  // The first handler is let go only after the restart has begun.
+  std::thread releaser([&] {
+    Sleep(100);
+    SetEvent(release);
+  });
   component.Restart();
-  EXPECT_NE(component.Thread(), first);
-  EXPECT_TRUE(PumpUntil([&] { return runs == 2; }));
-  SetEvent(release);
+  EXPECT_TRUE(firstDone);
   EXPECT_TRUE(PumpUntil([&] { return component.Thread()->Finished(); }));
-  PumpFor(50);
+  releaser.join();
   EXPECT_EQ(runs, 2);
+  EXPECT_FALSE(overlapped);
   CloseHandle(release);
+}
+
+TEST(ThreadComponent, RestartFromItsOwnHandlerAndAThousandRestartsLeaveNoThreads) {
+  TSysThreadComponent component;
+  std::atomic<int> runs{0};
+  std::atomic<int> handled{0};
+  component.OnExecute = [&](TObject*) {
+    if (++runs == 1) component.Restart();
+    ++handled;
+  };
+  for (bool synchronized : {false, true}) {
+    SCOPED_TRACE(synchronized);
+    // A synchronized handler runs on the main thread while its worker waits for it.
+    runs = 0;
+    handled = 0;
+    component.SetSynchronized(synchronized);
+    component.Restart();
+    // The fresh worker's handler ends after the restart did, so the component is left alone from then on.
+    EXPECT_TRUE(PumpUntil([&] { return handled == 2 && component.Thread()->Finished(); }));
+    EXPECT_EQ(runs, 2);
+  }
+
+  // The handler, still assigned (runs is past 1 now), only counts from here on.
+  component.Restart();
+  const DWORD threads = OpenThreads();
+  const DWORD handles = OpenHandles();
+  for (int i = 0; i < 1000; ++i) component.Restart();
+  EXPECT_TRUE(PumpUntil([&] { return component.Thread()->Finished(); }));
+  EXPECT_LE(OpenThreads(), threads + 1);
+  EXPECT_LE(OpenHandles(), handles + 2);
 }
 
 TEST(ThreadComponent, SynchronizesDataWithTheMainThread) {

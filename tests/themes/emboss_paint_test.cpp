@@ -97,6 +97,13 @@ TEST_F(EmbossTest, StripesKeepTheirPhaseAcrossClipPieces) {
     const COLORREF expected = y % 3 == 0 ? kStripeDark : y % 3 == 1 ? kStripeLight : kFace;
     EXPECT_EQ(surface.Pixel(5, y), expected) << y;
   }
+  // Nothing outside the clip, however far the view reaches.
+  TThemeSurface clipped(30, 30);
+  theme->PaintViewBackground(clipped.Canvas(), {}, {0, 0, 30, 1000000}, {0, 4, 30, 11}, clBtnFace, false, vtToolbar);
+  for (int y = 0; y < 30; ++y) {
+    const COLORREF stripe = y % 3 == 0 ? kStripeDark : y % 3 == 1 ? kStripeLight : kFace;
+    EXPECT_EQ(clipped.Pixel(5, y), y < 4 || y >= 11 ? kPaper : stripe) << y;
+  }
   // Low colour: a plain fill.
   const bool saved = LowColor;
   LowColor = true;

@@ -221,12 +221,12 @@ TEST_F(GlossPaintTest, CheckMarksChevronsAndMdiButtons) {
     EXPECT_EQ(surface.Pixel(10, 5), mark) << enabled;
     EXPECT_EQ(surface.Pixel(2, 2), kPaper) << enabled;
   }
-  // The chevron stands on a hot face in the item's text colour, between canvas rows 4 and 8.
+  // The chevron stands on a hot face in the item's text colour, on rows 4 to 8 of its button.
   TThemeSurface chevron(40, 50);
   theme->PaintChevronGlyph(chevron.Canvas(), {10, 20, 30, 40}, Item(vtToolbar, ioToolbarStyle, hkHot));
-  EXPECT_EQ(chevron.Pixel(12, 4), kBlack);
+  EXPECT_EQ(chevron.Pixel(12, 24), kBlack);
   EXPECT_EQ(chevron.Pixel(12, 20), kBase);
-  EXPECT_EQ(chevron.Pixel(12, 9), kPaper);
+  EXPECT_EQ(chevron.Pixel(12, 4), kPaper);
   // A close button: the hot face, its cross; a maximise button the face alone.
   for (UINT kind : {mbClose, mbMaximize}) {
     TThemeSurface surface(20, 20);

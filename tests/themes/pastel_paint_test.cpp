@@ -165,15 +165,17 @@ TEST_F(PastelTest, GlyphsInTheItemColour) {
     EXPECT_EQ(surface.Pixel(2, 2), kPaper);
   }
   {
-    // The horizontal chevron keeps to canvas rows 4 to 8 whatever the button's top.
+    // The horizontal chevron takes rows 4 to 8 of its button, wherever the button is.
     TThemeSurface surface(40, 50);
     theme->PaintChevronGlyph(surface.Canvas(), {10, 20, 30, 40}, Item(vtToolbar, ioToolbarStyle));
-    EXPECT_EQ(surface.Pixel(12, 4), text);
-    EXPECT_EQ(surface.Pixel(12, 5), kPaper);
-    EXPECT_EQ(surface.Pixel(14, 5), text);
-    EXPECT_EQ(surface.Pixel(15, 6), text);
-    EXPECT_EQ(surface.Pixel(16, 6), kPaper);
-    for (int y = 9; y < 50; ++y) EXPECT_EQ(surface.Pixel(12, y), kPaper) << y;
+    EXPECT_EQ(surface.Pixel(12, 24), text);
+    EXPECT_EQ(surface.Pixel(12, 25), kPaper);
+    EXPECT_EQ(surface.Pixel(14, 25), text);
+    EXPECT_EQ(surface.Pixel(15, 26), text);
+    EXPECT_EQ(surface.Pixel(16, 26), kPaper);
+    EXPECT_EQ(surface.Pixel(12, 28), text);
+    for (int y = 0; y < 50; ++y)
+      if (y < 24 || y > 28) EXPECT_EQ(surface.Pixel(12, y), kPaper) << y;
   }
   const struct {
     UINT Kind;

@@ -5,6 +5,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -217,6 +218,57 @@ TEST_F(EditorTest, EnterAcceptsAndEscapeDiscards) {
     EXPECT_EQ(tree.edited + tree.cancelled, 1) << c.name;
     PumpFor(30);
   }
+}
+
+// Puts text on the clipboard as the only format, owned by window.
+void PutOnClipboard(HWND window, const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(window));
+  EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  std::memcpy(GlobalLock(block), text.c_str(), bytes);
+  GlobalUnlock(block);
+  EXPECT_NE(SetClipboardData(CF_UNICODETEXT, block), nullptr);
+  CloseClipboard();
+}
+
+TEST_F(EditorTest, APasteThatLeavesTheTextAsItWasIsNoNewText) {
+  struct TCase {
+    const char* name;
+    const wchar_t* pasted;
+    bool autoAcceptByDestroy;  // end the edit by destroying the tree instead of by Enter
+  };
+  // The one-line editor does not take a second line; pasting the same text over itself changes nothing either.
+  const TCase cases[] = {
+      {"several lines, then Enter", L"First\r\nSecond\r\nThird", false},
+      {"the same text, then Enter", L"Node 2", false},
+      {"the same text, then the tree goes", L"Node 2", true},
+  };
+  for (const TCase& c : cases) {
+    std::vector<String> accepted;
+    auto pasteTree = std::make_unique<TEditTree>(host.Handle());
+    pasteTree->OnNewText = [&](TBaseTree*, PTreeNode, TColumnIndex, const String& text) { accepted.push_back(text); };
+    pasteTree->SetStringOption(SO::toAutoAcceptEditChange, c.autoAcceptByDestroy);
+    pasteTree->SetFocus();
+    ASSERT_TRUE(pasteTree->EditNode(pasteTree->Row(2), NoColumn)) << c.name;
+    TTreeEdit* editor = pasteTree->Editor();
+    PutOnClipboard(editor->Handle(), c.pasted);
+    SendMessageW(editor->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(editor->Text(), L"Node 2") << c.name;
+    if (c.autoAcceptByDestroy) {
+      pasteTree.reset();
+    } else {
+      pasteTree->Key(VK_RETURN);
+      EXPECT_FALSE(pasteTree->IsEditing()) << c.name;
+    }
+    EXPECT_EQ(accepted, std::vector<String>{}) << c.name;
+  }
+  // A paste that does change the text is new text.
+  StartByKey(2);
+  PutOnClipboard(tree.Editor()->Handle(), L"Pasted");
+  SendMessageW(tree.Editor()->Handle(), WM_PASTE, 0, 0);
+  tree.Key(VK_RETURN);
+  EXPECT_EQ(tree.newTexts, std::vector<String>{L"Pasted"});
 }
 
 TEST_F(EditorTest, FocusLeavingTheEditorEndsTheEdit) {

@@ -6,6 +6,8 @@
 
 #include "paint_tree.h"
 #include "tree/scroll_bar_options.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
 
 namespace tree_test {
 namespace {
@@ -220,6 +222,45 @@ TEST_F(TKeyboardFixture, HorizontalScrollToTheRightEndWithoutColumns) {
   EXPECT_EQ(narrow.OffsetX(), rightEnd) << "already at the right end";
   SendMessageW(narrow.Handle(), WM_HSCROLL, SB_LEFT, 0);
   EXPECT_EQ(narrow.OffsetX(), 0);
+}
+
+TEST_F(TKeyboardFixture, ApplicationsKeyOpensTheMenuOverTheShownPartOfTheText) {
+  struct TCase {
+    const char* name;
+    int contentWidth;
+    int columnWidth;  // 0: no columns
+    int shownWidth;   // the part of the text the menu point centres on
+  };
+  const TCase cases[] = {
+      {"short text, no columns", 40, 0, 40},
+      {"text wider than the window", 5000, 0, 300},
+      {"short text in a column", 40, 120, 40},
+      {"text wider than its column", 5000, 120, 120},
+  };
+  for (const TCase& c : cases) {
+    TPaintTree menuTree(host.Handle(), 300, 180, 5);
+    menuTree.contentWidth = c.contentWidth;
+    if (c.columnWidth > 0) {
+      menuTree.Header()->Columns()->Add()->SetWidth(c.columnWidth);
+      menuTree.Header()->Columns()->Add()->SetWidth(100);
+      menuTree.Header()->SetOptions(menuTree.Header()->Options() + TTreeHeaderOption::hoVisible);
+    }
+    std::vector<POINT> asked;
+    menuTree.OnGetPopupMenu = [&](TBaseTree*, PTreeNode, TColumnIndex, POINT point, bool&, TPopupMenu*&) {
+      asked.push_back(point);
+    };
+    menuTree.Press(VK_APPS);
+    EXPECT_TRUE(asked.empty()) << c.name << ": no focused node, no menu";
+    PTreeNode node = menuTree.GetFirstVisible();
+    node = menuTree.GetNextVisible(node);
+    menuTree.SetFocusedNode(node);
+    if (c.columnWidth > 0) menuTree.SetFocusedColumn(0);
+    menuTree.Press(VK_APPS);
+    ASSERT_EQ(asked.size(), 1u) << c.name;
+    const RECT text = menuTree.GetDisplayRect(node, menuTree.FocusedColumn(), true);
+    EXPECT_EQ(asked[0].x, text.left + c.shownWidth / 2) << c.name;
+    EXPECT_EQ(asked[0].y, (text.top + text.bottom) / 2) << c.name;
+  }
 }
 
 TEST_F(TKeyboardFixture, FontChangeRebuildsButtons) {

@@ -40,6 +40,7 @@ bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex 
   edit_->SetText(text);
   // The text the edit starts with is not a change, whatever its window made of it.
   edit_->SetModified(false);
+  startText_ = edit_->Text();
   TTreeColumns* columns = stringTree->Header()->Columns();
   if (column > NoColumn && columns->IsValidColumn(column)) {
     edit_->SetBiDiMode(columns->Items(column)->BiDiMode());
@@ -67,12 +68,14 @@ bool TStringEditLink::BeginEdit() {
 bool TStringEditLink::EndEdit() {
   if (stopped_) return false;
   stopped_ = true;
-  if (edit_ && edit_->Modified()) {
+  if (TextChanged()) {
     if (TCustomStringTree* tree = Tree()) tree->DoNewText(node_, column_, edit_->Text());
   }
   if (edit_) edit_->Hide();
   return true;
 }
+
+bool TStringEditLink::TextChanged() const { return edit_ && edit_->Modified() && edit_->Text() != startText_; }
 
 bool TStringEditLink::CancelEdit() {
   if (stopped_) return false;

@@ -37,6 +37,9 @@ class TStringEditLink : public TComObject<ITreeEditLink> {
   RECT TextBounds() const { return textBounds_; }
   // The edit is over: every further end or cancel does nothing.
   bool Stopped() const { return stopped_; }
+  // The edit's text differs from the one it started with. The control's own modified flag is not enough: it is
+  // also set by a paste the control refused, or by one that put back the same text.
+  bool TextChanged() const;
 
  protected:
   ~TStringEditLink() override;
@@ -53,6 +56,7 @@ class TStringEditLink : public TComObject<ITreeEditLink> {
   TColumnIndex column_ = NoColumn;
   TAlignment alignment_ = TAlignment::taLeftJustify;
   RECT textBounds_{};
+  String startText_;
   bool stopped_ = false;
 };
 
