@@ -3,6 +3,8 @@
 // one item and clearing them linear (ten times the items at most eleven times the time); switching the current
 // theme while 20 toolbars of 50 items are open at most three times repainting the same toolbars once (a switch
 // makes the new theme, drops the old one, tells every subscriber and repaints every toolbar through the new theme);
+// switching the current theme through the theme nexus while a form shows 20 themed toolbars of 50 items on two
+// themed docks and one themed pop-up is open at most three times repainting the same windows once;
 // appending items one by one to a pop-up on screen, inside an update bracket and without one, linear (ten times
 // the items at most twelve times the time, the slower of the two ways counting). The program exits with 1 when a
 // target is missed.
@@ -21,7 +23,13 @@
 #include "toolbars/common/bar_common.h"
 #include "toolbars/items/bar_image_list.h"
 #include "toolbars/items/item_kinds.h"
+#include "framework/form.h"
 #include "toolbars/popups/popup_window.h"
+#include "toolbars/styled/styled_dock.h"
+#include "toolbars/styled/styled_item.h"
+#include "toolbars/styled/styled_nexus.h"
+#include "toolbars/styled/styled_popup_window.h"
+#include "toolbars/styled/styled_toolbar.h"
 #include "toolbars/theme/color_utils.h"
 #include "toolbars/theme/default_theme.h"
 #include "toolbars/theme/theme_manager.h"
@@ -183,6 +191,10 @@ class TThemedBar : public TCustomControl {
   int paints_ = 0;
 };
 
+void RegisterTinted() {
+  if (!IsThemeRegistered(L"Tinted")) RegisterTheme(L"Tinted", TStyledThemeClass::Of<TTintedTheme>());
+}
+
 // What the process-wide switch does: the named theme becomes current and every themed window hears of it.
 void SwitchTheme(const String& name) {
   TStyledTheme* previous = currentTheme;
@@ -194,7 +206,7 @@ void SwitchTheme(const String& name) {
 
 // Every toolbar repainted once, and a switch back and forth between two themes, each kSwitchRounds times.
 void ThemeSwitchAgainstRepaint() {
-  RegisterTheme(L"Tinted", TStyledThemeClass::Of<TTintedTheme>());
+  RegisterTinted();
   currentTheme = AcquireTheme(L"Default");
   std::vector<std::unique_ptr<TThemedBar>> bars;
   for (int i = 0; i < kToolbars; ++i) bars.push_back(std::make_unique<TThemedBar>(nullptr, i));
@@ -225,6 +237,67 @@ void PumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+// The framework's own themed windows: a form with two themed docks holding 20 themed toolbars of 50 items and an
+// open themed pop-up. A switch through the nexus (new theme, old one freed, every window told, frames measured
+// again, layouts and repaints) against repainting the same windows once, each kSwitchRounds times.
+void NexusSwitchAgainstRepaint() {
+  RegisterTinted();
+  SetCurrentTheme(L"Default");
+  TForm form(nullptr);
+  form.SetBorderStyle(TFormBorderStyle::bsNone);
+  form.SetBounds(0, 0, 1000, 760);
+  TStyledDock* docks[2]{};
+  for (int i = 0; i < 2; ++i) {
+    docks[i] = new TStyledDock(&form);
+    docks[i]->SetPosition(i == 0 ? TBarDockPosition::dpTop : TBarDockPosition::dpBottom);
+    docks[i]->SetParent(&form);
+  }
+  for (int i = 0; i < kToolbars; ++i) {
+    auto* bar = new TStyledToolbar(&form);
+    bar->SetHideWhenInactive(false);
+    bar->BeginUpdate();
+    for (int k = 0; k < kItemsPerToolbar; ++k) {
+      auto* item = new TStyledItem(&form);
+      item->SetCaption(L"Item " + std::to_wstring(k));
+      bar->Items()->Add(item);
+    }
+    bar->EndUpdate();
+    bar->SetDockRow(i / 2);
+    bar->SetCurrentDock(docks[i % 2]);
+  }
+  auto* submenu = new TStyledSubmenuItem(&form);
+  for (int k = 0; k < 20; ++k) {
+    auto* item = new TStyledItem(&form);
+    item->SetCaption(Caption(k));
+    submenu->Add(item);
+  }
+  form.Show();
+  TStyledPopupWindow popup(nullptr, nullptr, submenu, false);
+  popup.View()->UpdatePositions();
+  popup.SetBounds(300, 200, popup.Width(), popup.Height());
+  popup.SetVisible(true);
+  PumpMessages();
+
+  const UINT everything = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW;
+  const double repaint = BestTime(kRuns, [&] {
+    for (int round = 0; round < kSwitchRounds; ++round) {
+      RedrawWindow(form.Handle(), nullptr, nullptr, everything);
+      RedrawWindow(popup.Handle(), nullptr, nullptr, everything);
+    }
+  });
+  const double switching = BestTime(kRuns, [&] {
+    for (int round = 0; round < kSwitchRounds; ++round) {
+      SetCurrentTheme(round % 2 == 0 ? L"Tinted" : L"Default");
+      PumpMessages();
+    }
+  });
+  SetCurrentTheme(L"Default");
+  std::printf("repaint of a form with %d themed toolbars of %d items, 2 docks and a pop-up: %.2f ms\n", kToolbars,
+              kItemsPerToolbar, repaint * 1000 / kSwitchRounds);
+  std::printf("theme switch through the nexus with the same windows: %.2f ms\n", switching * 1000 / kSwitchRounds);
+  targets.AtMost("theme-switch-themed-windows", switching / repaint, 3.0);
 }
 
 // Appends count items one by one to a pop-up on screen (inside one update bracket of its item, or each on its own)
@@ -259,7 +332,6 @@ double AppendToOpenPopup(int count, bool bracket) {
 int main() {
   InitializeUnit(FrameworkUnit());
   InitializeUnit(ToolbarsUnit());
-  InitializeUnit(DefaultThemeUnit());
 
   const double popup = PopupLayoutAndPaint();
   const double platform = PlatformDrawText();
@@ -274,6 +346,7 @@ int main() {
   targets.AtMost("popup_layout_and_paint_vs_drawtext", popup / platform, 2.0);
   targets.AtMost("add_and_clear_50000_vs_5000", large / small, 11.0);
   ThemeSwitchAgainstRepaint();
+  NexusSwitchAgainstRepaint();
 
   double slowest = 0;
   for (bool bracket : {true, false}) {

@@ -47,8 +47,16 @@ bool IsThemedToolWindow(const TWinControl* window) {
   return false;
 }
 
-// The height of the tool window's client area, its client width kept and its frame added at the same position.
-void SetClientAreaHeight(TWinControl* toolWindow, int height) { toolWindow->SetClientHeight(height); }
+// The height of the tool window's client area, its client width kept and its frame added at the same position:
+// the tool window's own published ClientAreaHeight, reached by name like its class.
+void SetClientAreaHeight(TWinControl* toolWindow, int height) {
+  const auto* property =
+      dynamic_cast<const TOrdinalPropertyInfo*>(toolWindow->PublishedTable().FindProperty(L"ClientAreaHeight"));
+  if (property && property->InRange(height))
+    property->SetOrdinal(toolWindow, height);
+  else
+    toolWindow->SetClientHeight(height);
+}
 
 String GuidToString(const GUID& id) {
   wchar_t text[40];

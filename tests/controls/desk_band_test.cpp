@@ -16,6 +16,9 @@
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
 #include "support/hostile_input.h"
+#include "support/window_capture.h"
+#include "toolbars/styled/styled_dock.h"
+#include "toolbars/styled/styled_tool_window.h"
 
 using namespace controls;
 using Microsoft::WRL::ComPtr;
@@ -68,17 +71,6 @@ class TServiceObject : public TComObject<IOleWindow> {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-};
-
-// The toolbar framework's themed tool window as the host sees it: a windowed control of that class name.
-class TStyledToolWindow : public TWinControl {
-  BC_CLASS(TStyledToolWindow, TWinControl)
-  using TWinControl::TWinControl;
-  int Erased = 0;
-  void Dispatch(TMessage& message) override {
-    if (message.Msg == WM_ERASEBKGND) ++Erased;
-    inherited::Dispatch(message);
-  }
 };
 
 class DeskBandTest : public FormTest {
@@ -319,24 +311,40 @@ TEST_F(DeskBandTest, BandInformationChangedAndHostResized) {
 
 TEST_F(DeskBandTest, ThemedToolWindowParent) {
   SetBandInfo(DBIF_VIEWMODE_NORMAL, Info(100, 26, -1, -1));
-  auto* toolWindow = new TStyledToolWindow(Form());
-  toolWindow->SetBounds(10, 10, 400, 80);
-  toolWindow->SetParent(Form());
-  TDeskBand* inTool = MakeHost(toolWindow);
-  inTool->SetClassID(kRecordingBand);
-  EXPECT_EQ(toolWindow->ClientHeight(), 26);
-  EXPECT_EQ(toolWindow->Width(), 400);
+  auto* dock = new toolbars::TStyledDock(Form());
+  dock->SetParent(Form());
+  struct TPlace {
+    const char* Name;
+    bool Docked;
+  };
+  for (const TPlace place : {TPlace{"on the form", false}, TPlace{"docked", true}}) {
+    auto* toolWindow = new toolbars::TStyledToolWindow(Form());
+    toolWindow->SetHideWhenInactive(false);
+    toolWindow->SetClientAreaSize(400, 80);
+    if (place.Docked)
+      toolWindow->SetCurrentDock(dock);
+    else
+      toolWindow->SetParent(Form());
+    const int width = toolWindow->ClientAreaWidth();
+    TDeskBand* inTool = MakeHost(toolWindow);
+    inTool->SetClassID(kRecordingBand);
+    EXPECT_EQ(toolWindow->ClientAreaHeight(), 26) << place.Name;
+    EXPECT_EQ(toolWindow->ClientAreaWidth(), width) << place.Name;
 
+    // The band shows the tool window's themed background: the host has the tool window erase for it.
+    toolWindow->SetColor(static_cast<TColor>(RGB(10, 120, 200)));
+    TWindowCapture erased(40, 20);
+    EXPECT_EQ(SendMessageW(inTool->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(erased.DC()), 0), 1);
+    EXPECT_EQ(erased.Pixel(5, 5), RGB(10, 120, 200)) << place.Name;
+    delete inTool;
+    delete toolWindow;
+  }
   // Any other parent is not asked to paint.
   TDeskBand* onForm = MakeHost();
   onForm->HandleNeeded();
-  HDC dc = GetDC(inTool->Handle());
-  const int erased = toolWindow->Erased;
-  EXPECT_EQ(SendMessageW(inTool->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
-  EXPECT_EQ(toolWindow->Erased, erased + 1);
-  SendMessageW(onForm->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  EXPECT_EQ(toolWindow->Erased, erased + 1);
-  ReleaseDC(inTool->Handle(), dc);
+  TWindowCapture plain(40, 20);
+  SendMessageW(onForm->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(plain.DC()), 0);
+  EXPECT_NE(plain.Pixel(5, 5), RGB(10, 120, 200));
 }
 
 TEST_F(DeskBandTest, HostileBandInformation) {

@@ -9,6 +9,7 @@
 #include "controls/xp_unit.h"
 #include "framework/startup.h"
 #include "support/test_units.h"
+#include "toolbars/items/bar_image_list.h"
 
 using namespace controls;
 
@@ -23,4 +24,6 @@ void StartAreaUnits() {
   InitializeUnit(FlatControlsUnit());
   InitializeUnit(XPUnit());
   InitializeUnit(PageControlUnit());
+  // The toolbar set, for the themed tool window that hosts bands.
+  InitializeUnit(toolbars::ToolbarsUnit());
 }

@@ -141,11 +141,17 @@ void HandleWMPrint(HWND wnd, TMessage& message, TNCPaintProc painter, void* data
   ClientToScreen(wnd, &clientOrigin);
   const POINT offset{clientOrigin.x - windowRect.left, clientOrigin.y - windowRect.top};
   if (flags & PRF_CLIENT) {
+    RECT client{};
+    GetClientRect(wnd, &client);
     for (UINT msg : {static_cast<UINT>(WM_ERASEBKGND), static_cast<UINT>(WM_PRINTCLIENT)}) {
       if (msg == WM_ERASEBKGND && !(flags & PRF_ERASEBKGND)) continue;
       const int partSaved = SaveDC(dc);
       if (flags & PRF_NONCLIENT) MoveOrigin(dc, offset);
-      SendMessageW(wnd, msg, reinterpret_cast<WPARAM>(dc), msg == WM_PRINTCLIENT ? flags : 0);
+      // The client's painters may cover more than the client area (a background lined up with a dock): the frame
+      // already painted stays.
+      IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+      // The background was erased just before.
+      SendMessageW(wnd, msg, reinterpret_cast<WPARAM>(dc), msg == WM_PRINTCLIENT ? flags & ~PRF_ERASEBKGND : 0);
       RestoreDC(dc, partSaved);
     }
     MoveOrigin(dc, offset);
@@ -164,6 +170,7 @@ void HandleWMPrint(HWND wnd, TMessage& message, TNCPaintProc painter, void* data
 void HandleWMPrintClient(TWinControl* control, TMessage& message) {
   HDC dc = reinterpret_cast<HDC>(message.WParam);
   const int saved = SaveDC(dc);
+  if (message.LParam & PRF_ERASEBKGND) control->Perform(WM_ERASEBKGND, message.WParam, 0);
   control->Perform(WM_PAINT, message.WParam, 0);
   RestoreDC(dc, saved);
 }

@@ -27,7 +27,8 @@ void ListSortEx(TList& list, TListSortExCompare compare, void* extraData);
 // client through WM_ERASEBKGND and WM_PRINTCLIENT, then the children the flags ask for. Result 1.
 using TNCPaintProc = void (*)(HWND wnd, HDC dc, void* data);
 void HandleWMPrint(HWND wnd, TMessage& message, TNCPaintProc painter, void* data);
-// Paints the control's client area into the DC of a WM_PRINTCLIENT message through its WM_PAINT handling.
+// Paints the control's client area into the DC of a WM_PRINTCLIENT message through its WM_PAINT handling, its
+// background first when the message asks for it (PRF_ERASEBKGND).
 void HandleWMPrintClient(TWinControl* control, TMessage& message);
 
 // The quotient rounded away from zero when the division leaves a remainder.

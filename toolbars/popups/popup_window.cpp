@@ -190,7 +190,6 @@ void TBarPopupWindow::Dispatch(TMessage& message) {
       HandleWMPrint(WindowHandle(), message, &PrintFrame, this);
       return;
     case WM_PRINTCLIENT:
-      if (message.LParam & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, message.WParam, 0);
       HandleWMPrintClient(this, message);
       return;
     default:

@@ -28,6 +28,11 @@ int DockableViewType(const TBarCustomDockableWindow& window, int family) {
 
 TColor ParentEffectiveColor(const TBarCustomDockableWindow& window) { return GetEffectiveColor(window.Parent()); }
 
+bool ShowsDockPicture(const TBarCustomDockableWindow& window) {
+  const TBarDock* dock = window.Docked() ? window.CurrentDock() : nullptr;
+  return dock && dock->Background() && dock->Background()->UsingBackground() && dock->BackgroundOnToolbars();
+}
+
 void FillToolbarPaintInfo(TBarCustomDockableWindow& window, int viewType, TCloseButtonStates closeStates,
                           TStyledToolbarPaintInfo& info) {
   info = TStyledToolbarPaintInfo{};
@@ -106,7 +111,8 @@ void ResetStyledFrame(TBarCustomDockableWindow& window) {
     SetWindowPos(floatParent->Handle(), nullptr, 0, 0, 0, 0, kFrameChanged);
     floatParent->SetClientWidth(width);
     floatParent->SetClientHeight(height);
-  } else {
+  } else if (!window.Docked()) {
+    // A docked frame keeps the dock's sizes: only its paint changes.
     SetWindowPos(window.Handle(), nullptr, 0, 0, 0, 0, kFrameChanged);
   }
   window.Arrange();

@@ -18,6 +18,10 @@ TColor ParentEffectiveColor(const TBarCustomDockableWindow& window);
 // Close-button rules of the docked frame: a toolbar shows pushed or else hot, a tool window either independently.
 enum class TCloseButtonStates { csPushedOrHot, csIndependent };
 
+// Docked on a dock whose background picture also shows on its windows: the client area shows the picture, not the
+// theme's background.
+bool ShowsDockPicture(const TBarCustomDockableWindow& window);
+
 // The record the theme's docked-frame painters take.
 void FillToolbarPaintInfo(TBarCustomDockableWindow& window, int viewType, TCloseButtonStates closeStates,
                           TStyledToolbarPaintInfo& info);

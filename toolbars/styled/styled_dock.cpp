@@ -84,6 +84,23 @@ void TStyledDock::DrawBackground(HDC dc, const RECT& drawRect) {
   }
 }
 
+void TStyledDock::NexusNotify(WPARAM code) {
+  if (code == tcBeforeChange && !themeArrangeHeld_) {
+    // Every window on the dock lays out for the new theme before the dock arranges them, once for all: the dock
+    // holds its arrangement back and is told last from now on.
+    themeArrangeHeld_ = true;
+    BeginArrange();
+    RemoveStyledSysNotification(this);
+    AddStyledSysNotification(this);
+  } else if (code == tcAfterChange) {
+    if (themeArrangeHeld_) {
+      themeArrangeHeld_ = false;
+      EndArrange();
+    }
+    Invalidate();
+  }
+}
+
 void TStyledDock::RedrawChildren(UINT flags) {
   for (int i = 0; i < ControlCount(); ++i)
     if (auto* child = ObjectAs<TWinControl>(Controls(i)); child && child->HandleAllocated())
@@ -97,7 +114,7 @@ void TStyledDock::Dispatch(TMessage& message) {
       message.Result = 1;
       return;
     case CM_STYLEDNEXUSNOTIFY:
-      if (message.WParam == tcAfterChange) Invalidate();
+      NexusNotify(message.WParam);
       return;
     case WM_ERASEBKGND:
       if (!UsingBackground()) {

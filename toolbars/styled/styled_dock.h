@@ -29,8 +29,11 @@ class TStyledDock : public TBarDock {
 
  private:
   void RedrawChildren(UINT flags);
+  void NexusNotify(WPARAM code);
 
   bool useParentBackground_ = false;
+  // Arrangement held back from a theme's before-change to its after-change.
+  bool themeArrangeHeld_ = false;
 };
 
 // Paints in dc the part rect of what control's parent shows behind control: the dock's background, a tab sheet's

@@ -6,6 +6,7 @@
 #include "toolbars/styled/dc_canvas.h"
 #include "toolbars/styled/styled_chevron_item.h"
 #include "toolbars/styled/styled_item_viewer.h"
+#include "toolbars/styled/styled_nexus.h"
 #include "toolbars/styled/view_queries.h"
 #include "toolbars/theme/theme_manager.h"
 
@@ -26,9 +27,26 @@ constexpr WPARAM kPopupShownCodes[] = {2, kPopupShownCode};
 }  // namespace
 
 TStyledPopupWindow::TStyledPopupWindow(TComponent* owner, TBarView* parentView, TBarCustomItem* item, bool customizing)
-    : TBarPopupWindow(owner, parentView, item, customizing, TBarViewClass::Of<TStyledPopupView>()) {}
+    : TBarPopupWindow(owner, parentView, item, customizing, TBarViewClass::Of<TStyledPopupView>()) {
+  AddStyledSysNotification(this);
+}
 
-TStyledPopupWindow::~TStyledPopupWindow() { shadows_.reset(); }
+TStyledPopupWindow::~TStyledPopupWindow() {
+  RemoveStyledSysNotification(this);
+  shadows_.reset();
+}
+
+void TStyledPopupWindow::ThemeChanged() {
+  if (!HandleAllocated()) return;
+  // The new theme's border goes round the same content.
+  const int clientWidth = ClientWidth();
+  const int clientHeight = ClientHeight();
+  const POINT border = NCSize();
+  SetBounds(Left(), Top(), clientWidth + 2 * border.x, clientHeight + 2 * border.y);
+  SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
 
 int TStyledPopupWindow::ViewType() const { return PopupViewTypeOf(View()->ParentItem()); }
 
@@ -128,6 +146,9 @@ void TStyledPopupWindow::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case CM_STYLEDVIEWTYPE:
       message.Result = ViewType();
+      return;
+    case CM_STYLEDNEXUSNOTIFY:
+      if (message.WParam == tcAfterChange) ThemeChanged();
       return;
     case WM_ERASEBKGND:
       WMEraseBkgnd(message);

@@ -1,5 +1,6 @@
 // The themed pop-up windows: a submenu, pop-up menu or tool box whose frame, background and drop shadow come from
-// the current theme, and the chevron's pop-up. Each answers the view-type query with the kind of pop-up it is.
+// the current theme, and the chevron's pop-up. Each answers the view-type query with the kind of pop-up it is, and
+// one still open when the theme changes takes the new theme's frame.
 #pragma once
 
 #include <memory>
@@ -39,6 +40,8 @@ class TStyledPopupWindow : public TBarPopupWindow {
   // The toolbar-style item that opened the pop-up, in screen coordinates; empty for none or a menu's item.
   RECT OpenerScreenRect() const;
   void CreateShadow();
+  // The new theme's frame round the same client area, repainted.
+  void ThemeChanged();
   void WMEraseBkgnd(TMessage& message);
 
   std::unique_ptr<TShadows> shadows_;

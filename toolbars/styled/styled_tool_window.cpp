@@ -72,10 +72,7 @@ void TStyledToolWindow::Dispatch(TMessage& message) {
       message.Result = 1;
       return;
     case CM_STYLEDNEXUSNOTIFY:
-      if (message.WParam == tcAfterChange) {
-        ResetStyledFrame(*this);
-        if (HandleAllocated()) UpdateWindow(WindowHandle());
-      }
+      if (message.WParam == tcAfterChange) ResetStyledFrame(*this);
       return;
     case CM_COLORCHANGED:
       TBarToolWindow::Dispatch(message);
@@ -88,8 +85,7 @@ void TStyledToolWindow::Dispatch(TMessage& message) {
       return;
     case WM_ERASEBKGND: {
       TStyledTheme* theme = CurrentTheme();
-      TBarDock* dock = Docked() ? CurrentDock() : nullptr;
-      if (!theme || (dock && dock->UsingBackground() && dock->BackgroundOnToolbars())) break;
+      if (!theme || ShowsDockPicture(*this)) break;
       PaintStyledClientBackground(theme, *this, reinterpret_cast<HDC>(message.WParam), ViewType(), EffectiveColor());
       message.Result = 1;
       return;

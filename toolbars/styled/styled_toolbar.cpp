@@ -111,8 +111,7 @@ void TStyledToolbar::PaintNonClient(bool drawToDC, HDC dc, HRGN clip) {
 
 void TStyledToolbar::EraseBackground(TMessage& message) {
   TStyledTheme* theme = CurrentTheme();
-  TBarDock* dock = Docked() ? CurrentDock() : nullptr;
-  if (!theme || (dock && dock->UsingBackground() && dock->BackgroundOnToolbars())) {
+  if (!theme || ShowsDockPicture(*this)) {
     TBarCustomToolbar::Dispatch(message);
     return;
   }
@@ -140,7 +139,6 @@ void TStyledToolbar::NexusNotify(TMessage& message) {
       viewUpdating_ = false;
       View()->SetBackgroundColor(EffectiveColor());
       ResetStyledFrame(*this);
-      if (HandleAllocated()) UpdateWindow(WindowHandle());
       break;
     case tcAppActivated:
     case tcAppDeactivated:
