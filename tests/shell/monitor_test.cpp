@@ -138,7 +138,9 @@ TEST(FolderMonitor, AHandlerMayStopOrFreeItsOwnMonitor) {
     Touch(folder.File(L"second.txt"));
     PumpFor(200);
     EXPECT_EQ(calls, 1);
-    if (monitor) EXPECT_EQ(monitor->Thread(), nullptr);
+    if (monitor) {
+      EXPECT_EQ(monitor->Thread(), nullptr);
+    }
   }
 }
 

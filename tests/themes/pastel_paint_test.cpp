@@ -175,7 +175,9 @@ TEST_F(PastelTest, GlyphsInTheItemColour) {
     EXPECT_EQ(surface.Pixel(16, 26), kPaper);
     EXPECT_EQ(surface.Pixel(12, 28), text);
     for (int y = 0; y < 50; ++y)
-      if (y < 24 || y > 28) EXPECT_EQ(surface.Pixel(12, y), kPaper) << y;
+      if (y < 24 || y > 28) {
+        EXPECT_EQ(surface.Pixel(12, y), kPaper) << y;
+      }
   }
   const struct {
     UINT Kind;

@@ -354,7 +354,7 @@ TEST(ContentExport, HostileNamesStayInsideTheirPlace) {
 }
 
 TEST(ContentExport, CfHtmlOffsetsReadBack) {
-  for (const std::string fragment : {std::string(), std::string("<b>x</b>"), std::string("\xC3\xA9\xF0\x9F\x98\x80")}) {
+  for (const std::string& fragment : {std::string(), std::string("<b>x</b>"), std::string("\xC3\xA9\xF0\x9F\x98\x80")}) {
     const std::string data = MakeCFHtml(fragment);
     EXPECT_EQ(data.substr(0, 13), "Version:1.0\r\n");
     const long long startHtml = HeaderNumber(data, "StartHTML:");
@@ -457,7 +457,9 @@ TEST(ContentExport, RealClipboardRoundTrip) {
     EXPECT_NE(bytes.find(pics), std::string::npos) << format;
     EXPECT_EQ(bytes.find(docs), std::string::npos) << format;
     for (int i = 0; i < 3; ++i)
-      if (format == formats[i]) EXPECT_EQ(bytes, expected[i]);
+      if (format == formats[i]) {
+        EXPECT_EQ(bytes, expected[i]);
+      }
   }
   clipboard.Reset();
   // The owner frees the tree while its texts (and the handlers' data) still exist: the formats stay on the

@@ -40,8 +40,9 @@ TEST_F(TPaintFixture, TreeLinesInBothStylesAndDirections) {
     for (int y = 8; y <= 42; ++y) {
       bool on = shot.Pixel(c.lineX, y) == kLineColor;
       line += on;
-      if (c.style == TLineStyle::lsDotted && y > 8)
+      if (c.style == TLineStyle::lsDotted && y > 8) {
         EXPECT_NE(on, shot.Pixel(c.lineX, y - 1) == kLineColor) << c.lineX << "," << y;
+      }
     }
     // 35 pixels: all of them solid, every other one dotted.
     if (c.style == TLineStyle::lsSolid)
@@ -86,7 +87,9 @@ TEST_F(TPaintFixture, ExpandButtons) {
     // A right-to-left row puts the same bitmap at the right end: 300 - 5 - 9.
     int x = c.bidi == TBiDiMode::bdLeftToRight ? c.probe.x : 286 + (c.probe.x - 5);
     EXPECT_EQ(shot.Pixel(x, c.probe.y), c.expected) << static_cast<int>(c.style) << c.expanded << " " << x;
-    if (c.bidi != TBiDiMode::bdLeftToRight) EXPECT_NE(shot.Pixel(c.probe.x, c.probe.y), c.expected);
+    if (c.bidi != TBiDiMode::bdLeftToRight) {
+      EXPECT_NE(shot.Pixel(c.probe.x, c.probe.y), c.expected);
+    }
   }
 }
 
