@@ -19,12 +19,18 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT CMAKE_DISABLE_PRECOMPILE_HEADERS
   set(BC_PRECOMPILED_HEADER_WARNINGS -Wno-array-bounds -Wno-stringop-overread -Wno-stringop-overflow)
 endif()
 
+# In a unity batch every unit but the first is read as if included, and GCC then reports each class of a unit's own
+# that uses a type of its anonymous namespace, which is exactly what a unit on its own is meant to do.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_UNITY_BUILD)
+  set(BC_UNITY_BUILD_WARNINGS -Wno-subobject-linkage)
+endif()
+
 function(bc_apply_warnings target)
   target_compile_definitions(${target} PUBLIC UNICODE _UNICODE NOMINMAX)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
   else()
-    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    target_compile_options(${target} PRIVATE -Wall -Wextra ${BC_UNITY_BUILD_WARNINGS})
   endif()
 endfunction()
 
