@@ -6,10 +6,15 @@
 #include "controls/address_icons.h"
 #include "controls/tab_button.h"
 #include "framework/startup.h"
+#include "status_line.h"
 
 using namespace controls;
 
 namespace {
+
+const wchar_t* const kSampleAddresses[] = {L"http://www.example.com/gallery", L"http://www.example.org/news",
+                                           L"http://www.example.net/weather"};
+const wchar_t* const kSampleSearches[] = {L"old town maps", L"weather this week", L"release notes"};
 
 // The page buttons of the row; one is down at a time, as in the browser's tab bar.
 std::vector<TTabButton*>& PageButtons() {
@@ -34,14 +39,36 @@ int BuildControlsSection(TWinControl* host) {
   IconTempDir = temp;
   IconShortcutFile = IconTempDir + L"$tmp$.url";
 
+  auto* said = new TStatusLine(host);
+  said->SetBounds(2, 66, 596, 22);
+  said->ShowText(L"Type an address or words to look for and press Enter, or choose from a list.");
+  said->SetParent(host);
+
   auto* address = new TAddressBox(host);
   address->SetBounds(10, 8, 420, 22);
   address->SetFileOptions(TFileOptions{TFileOption::UrlHistory, TFileOption::UrlMRU});
+  // The box reads the addresses typed before from the system; where there are none, it offers a few.
+  address->OnDropDown = [address](TObject*) {
+    if (address->Items()->Count() == 0)
+      for (const wchar_t* url : kSampleAddresses) address->Items()->Add(url);
+  };
+  address->OnUrlSelected = [said](TObject*, String url) { said->ShowText(L"Would open " + url); };
   address->SetParent(host);
 
   auto* search = new TAlignComboBox(host);
   search->SetBounds(440, 8, 150, 22);
   search->SetShowLogo(true);
+  for (const wchar_t* words : kSampleSearches) search->Items()->Add(words);
+  const auto searchFor = [said](const String& words) {
+    if (!words.empty()) said->ShowText(L"Would look for \"" + words + L"\"");
+  };
+  search->OnKeyDown = [searchFor, search](TObject*, WORD& key, TShiftState) {
+    if (key == VK_RETURN) searchFor(search->Text());
+  };
+  // A choice from the list: the edit field takes the item's text only after this.
+  search->OnClick = [searchFor, search](TObject*) {
+    if (search->ItemIndex() >= 0) searchFor(search->Items()->Strings(search->ItemIndex()));
+  };
   search->SetParent(host);
 
   // The glyph a page button shows until its page has an icon of its own.
@@ -65,5 +92,5 @@ int BuildControlsSection(TWinControl* host) {
   }
   TabButtonDownProc = &ReleaseOtherPageButtons;
   PageButtons().front()->SetDown(true);
-  return 68;
+  return 96;
 }

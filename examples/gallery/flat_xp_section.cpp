@@ -69,17 +69,17 @@ void BuildStatusRow(TWinControl* host) {
 }
 
 void BuildXPRow(TWinControl* host) {
-  Place<TXP_Button>(host, 10, 192, 75, 24, L"&Search")->SetDefault(true);
+  // The access keys are the page's own: the form's bars and menus take the others.
+  Place<TXP_Button>(host, 10, 192, 75, 24, L"Sear&ch")->SetDefault(true);
   Place<TXP_Button>(host, 92, 192, 75, 24, L"Cancel")->SetCancel(true);
   Place<TXP_Button>(host, 174, 192, 75, 24, L"Disabled")->SetEnabled(false);
-  Place<TXP_CheckBox>(host, 260, 188, 110, 17, L"&Title")->SetChecked(true);
+  Place<TXP_CheckBox>(host, 260, 188, 110, 17, L"Tit&le")->SetChecked(true);
   Place<TXP_CheckBox>(host, 260, 206, 110, 17, L"&URL");
   Place<TXP_CheckBox>(host, 260, 224, 110, 17, L"Disabled")->SetEnabled(false);
+  // One group: choosing one clears the others.
   Place<TXP_RadioBox>(host, 380, 188, 110, 17, L"&Web")->SetChecked(true);
   Place<TXP_RadioBox>(host, 380, 206, 110, 17, L"&Images");
-  auto* other = Place<TXP_RadioBox>(host, 380, 224, 110, 17, L"&News");
-  other->SetGroupIndex(1);
-  other->SetChecked(true);
+  Place<TXP_RadioBox>(host, 380, 224, 110, 17, L"&News");
 }
 
 }  // namespace

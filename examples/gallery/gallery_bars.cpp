@@ -19,12 +19,16 @@
 #include "toolbars/styled/styled_tool_window.h"
 #include "toolbars/styled/styled_toolbar.h"
 #include "toolbars/theme/theme_registry.h"
+#include "toolbars/views/item_viewer.h"
+#include "toolbars/views/view.h"
 #include "tree/string_tree.h"
 #include "tree_page.h"
 
 using namespace toolbars;
 
 namespace {
+
+constexpr int kAddressWidth = 260;
 
 // The pages visited last, newest first: what the Back button's list offers.
 class TRecentPagesList : public TStyledCustomList {
@@ -128,7 +132,8 @@ void TGalleryForm::BuildStandardBar(TStyledDock* dock) {
   };
   back->Add(recent);
   items->Add(back);
-  AddButton(this, items, L"&Forward", giForward)->SetEnabled(false);
+  // Never enabled here, so it claims no access key.
+  AddButton(this, items, L"Forward", giForward)->SetEnabled(false);
   AddButton(this, items, L"&Stop", giStop)->OnClick = [this](TObject*) {
     RunCommand(L"Stop", [this] { Report(L"Stopped"); });
   };
@@ -138,7 +143,8 @@ void TGalleryForm::BuildStandardBar(TStyledDock* dock) {
       Report(feedsPage_->Status());
     });
   };
-  AddButton(this, items, L"&Home", giHome)->OnClick = [this](TObject*) {
+  // Alt+H is the Help menu's.
+  AddButton(this, items, L"Ho&me", giHome)->OnClick = [this](TObject*) {
     RunCommand(L"Home", [this] { ShowPage(0); });
   };
   AddSeparator(items);
@@ -174,7 +180,9 @@ void TGalleryForm::BuildAddressBar(TStyledDock* dock) {
   bar->SetImages(images_);
   auto* address = new TStyledEditItem(this);
   address->SetEditCaption(L"Address");
-  address->SetEditWidth(400);
+  // A dock keeps a bar's first item whole: the box is short enough for a window as narrow as the form allows,
+  // with Go behind the chevron there.
+  address->SetEditWidth(kAddressWidth);
   address->SetText(L"http://www.example.com/gallery");
   address->SetImageIndex(giLink);
   address->SetShowImage(true);
@@ -220,13 +228,16 @@ void TGalleryForm::BuildFindBar(TStyledDock* dock) {
     RunCommand(L"Find", [this, typed] { Report(L"Would look for \"" + typed + L"\" on this page"); });
   };
   bar->Items()->Add(find);
-  for (const wchar_t* caption : {L"&Next", L"&Previous", L"&Highlight all"}) {
+  // Alt+N is the News choice's on the window-controls page, Alt+H the Help menu's.
+  for (const wchar_t* caption : {L"Ne&xt", L"&Previous", L"Highlight &all"}) {
     const String name = StripHotkey(caption);
     AddButton(this, bar->Items(), caption, -1, true)->OnClick = [this, name, find](TObject*) {
       RunCommand(name, [this, name, find] { Report(name + L": \"" + find->Text() + L"\""); });
     };
   }
   toolbarToggles_.push_back({bar, nullptr});
+  findBar_ = bar;
+  findBox_ = find;
 }
 
 void TGalleryForm::BuildFloatingBar() {
@@ -242,6 +253,8 @@ void TGalleryForm::BuildFloatingBar() {
     };
   }
   bar->SetParent(this);
+  // Where a double click on its caption docks it.
+  bar->SetDefaultDock(topDock_);
   bar->FloatOrDock(true);
   bar->PlaceFloating(POINT{Left() + Width() - 260, Top() + Height() - 140});
   floatingBar_ = bar;
@@ -299,19 +312,21 @@ void TGalleryForm::BuildMenus() {
     Report(L"Selected " + std::to_wstring(tree->SelectedCount()) + L" rows");
   });
   AddSeparator(edit);
-  AddCommand(edit, L"&Find on this page...", [] {})->SetEnabled(false);
+  AddCommand(
+      edit, L"&Find on this page...", [this] { FindOnPage(); }, -1, ShortCut(L'F', {TShiftStateItem::ssCtrl}));
 
   TBarCustomItem* view = AddMenu(root, L"&View");
   TBarCustomItem* bars = AddMenu(view, L"&Toolbars");
   for (TToolbarToggle& toggle : toolbarToggles_) {
     TBarCustomDockableWindow* bar = toggle.Bar;
-    toggle.Item = AddCommand(bars, bar->Caption().c_str(), [this, bar] {
+    TBarCustomItem* item = AddCommand(bars, bar->Caption().c_str(), [this, bar] {
       bar->SetVisible(!bar->Visible());
-      for (TToolbarToggle& each : toolbarToggles_)
-        if (each.Bar == bar) each.Item->SetChecked(bar->Visible());
       Report(bar->Caption() + (bar->Visible() ? L" shown" : L" hidden"));
     });
-    toggle.Item->SetChecked(true);
+    toggle.Item = item;
+    // However the bar comes or goes (this item, its close button), the check says whether it shows.
+    item->SetChecked(bar->Visible());
+    bar->OnVisibleChanged = [bar, item](TObject*) { item->SetChecked(bar->Visible()); };
   }
   TBarCustomItem* pages = AddMenu(view, L"&Go to page");
   const auto& pageList = GalleryPages();
@@ -367,4 +382,15 @@ void TGalleryForm::BuildMenus() {
                L" themes");
       },
       -1, ShortCut(VK_F1, {}));
+}
+
+void TGalleryForm::FindOnPage() {
+  findBar_->SetVisible(true);
+  TBarView* view = findBar_->View();
+  TBarItemViewer* box = view->Find(findBox_);
+  if (!box) return;
+  // The box opens for typing as Enter on it does from the keyboard.
+  view->SetSelected(box);
+  PostMessageW(findBar_->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+  view->EnterToolbarLoop(false, false, false);
 }

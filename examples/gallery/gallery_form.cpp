@@ -21,12 +21,17 @@ namespace {
 // The size the gallery asks for: a 1280 x 1024 screen holds it with room for the task bar.
 constexpr int kPreferredWidth = 1240;
 constexpr int kPreferredHeight = 940;
+constexpr int kMinimumWidth = 400;
+constexpr int kMinimumHeight = 300;
 
 }  // namespace
 
 TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   SetCaption(L"Component gallery");
   SetKeyPreview(true);
+  // Narrower than this, a bar's first item (the address box) would pass the edge, since docks never cut it.
+  Constraints()->SetMinWidth(kMinimumWidth);
+  Constraints()->SetMinHeight(kMinimumHeight);
   const RECT work = Screen->WorkAreaRect();
   const int width = std::min(kPreferredWidth, static_cast<int>(work.right - work.left));
   const int height = std::min(kPreferredHeight, static_cast<int>(work.bottom - work.top));

@@ -70,6 +70,8 @@ class TGalleryForm : public TForm {
   void RunCommand(const String& caption, const TCommand& command);
   void Report(const String& text, bool failed = false);
   void SavePicture();
+  // Shows the Find bar and opens its box for typing.
+  void FindOnPage();
   void SyncThemeItems();
   void SyncPageItems();
 
@@ -77,6 +79,8 @@ class TGalleryForm : public TForm {
   toolbars::TStyledDock* topDock_ = nullptr;
   toolbars::TBarCustomToolbar* menuBar_ = nullptr;
   toolbars::TBarCustomDockableWindow* floatingBar_ = nullptr;
+  toolbars::TBarCustomToolbar* findBar_ = nullptr;
+  toolbars::TBarCustomItem* findBox_ = nullptr;
   controls::TPcPageControl* pages_ = nullptr;
   TFeedsPage* feedsPage_ = nullptr;
   TTreePage* treePage_ = nullptr;

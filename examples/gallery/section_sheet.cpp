@@ -1,11 +1,14 @@
 #include "section_sheet.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
 constexpr int kTitleHeight = 22;
 constexpr int kMargin = 8;
+// How far a line of the vertical scroll bar or a notch of the wheel (a third of it) moves the page.
+constexpr int kWheelLine = 20;
 
 // A section: a title bar in the highlight colour over the sample controls.
 class TGallerySection : public TCustomControl {
@@ -63,24 +66,132 @@ void TSectionSheet::AddSections(const std::vector<TGallerySectionInfo>& sections
   FlowSections();
 }
 
+void TSectionSheet::CreateParams(TCreateParams& params) {
+  controls::TPcTabSheet::CreateParams(params);
+  params.Style |= WS_HSCROLL | WS_VSCROLL;
+}
+
 void TSectionSheet::Resize() {
   controls::TPcTabSheet::Resize();
   FlowSections();
 }
 
-void TSectionSheet::FlowSections() {
-  // Down a column until the next section would pass the bottom, then on to the next column; a section taller than
-  // the page still starts a column of its own.
-  const int bottom = std::max(ClientHeight(), 1);
-  int left = kMargin;
-  int top = kMargin;
-  for (TWinControl* section : sections_) {
-    if (top > kMargin && top + section->Height() > bottom) {
-      left += kSectionWidth + kMargin;
-      top = kMargin;
+void TSectionSheet::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      Scroll(message.Msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(message.WParam));
+      message.Result = 0;
+      return;
+    case WM_MOUSEWHEEL: {
+      const int lines = GET_WHEEL_DELTA_WPARAM(message.WParam) / WHEEL_DELTA * 3;
+      ScrollTo(POINT{scrollPos_.x, scrollPos_.y - lines * kWheelLine});
+      message.Result = 0;
+      return;
     }
+    default:
+      controls::TPcTabSheet::Dispatch(message);
+  }
+}
+
+void TSectionSheet::FlowSections() {
+  // Showing or hiding a scroll bar resizes the page, which flows it again: the outer flow does the work.
+  if (flowing_) return;
+  flowing_ = true;
+  // A bar that comes or goes changes the room the next pass has; two more passes settle it.
+  for (int pass = 0; pass < 3; ++pass) {
+    // Down a column until the next section would pass the bottom, then on to the next column; a section taller
+    // than the page still starts a column of its own.
+    const int bottom = std::max(ClientHeight(), 1);
+    int left = kMargin;
+    int top = kMargin;
+    places_.clear();
+    content_ = SIZE{};
+    for (TWinControl* section : sections_) {
+      if (top > kMargin && top + section->Height() > bottom) {
+        left += kSectionWidth + kMargin;
+        top = kMargin;
+      }
+      places_.push_back(POINT{left, top});
+      top += section->Height() + kMargin;
+      content_.cx = std::max<LONG>(content_.cx, left + kSectionWidth + kMargin);
+      content_.cy = std::max<LONG>(content_.cy, top);
+    }
+    const SIZE client{ClientWidth(), ClientHeight()};
+    UpdateScrollBars();
+    if (client.cx == ClientWidth() && client.cy == ClientHeight()) break;
+  }
+  PlaceSections();
+  flowing_ = false;
+}
+
+void TSectionSheet::UpdateScrollBars() {
+  if (!HandleAllocated()) return;
+  const int width = ClientWidth();
+  const int height = ClientHeight();
+  scrollPos_.x = std::clamp<LONG>(scrollPos_.x, 0, std::max<LONG>(content_.cx - width, 0));
+  scrollPos_.y = std::clamp<LONG>(scrollPos_.y, 0, std::max<LONG>(content_.cy - height, 0));
+  for (auto [bar, extent, page, pos] : {std::tuple<int, LONG, int, LONG>{SB_HORZ, content_.cx, width, scrollPos_.x},
+                                        std::tuple<int, LONG, int, LONG>{SB_VERT, content_.cy, height, scrollPos_.y}}) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = static_cast<int>(extent) - 1;
+    info.nPage = static_cast<UINT>(std::max(page, 0));
+    info.nPos = static_cast<int>(pos);
+    SetScrollInfo(Handle(), bar, &info, TRUE);
+  }
+}
+
+void TSectionSheet::PlaceSections() {
+  for (size_t i = 0; i < sections_.size(); ++i) {
+    const int left = places_[i].x - scrollPos_.x;
+    const int top = places_[i].y - scrollPos_.y;
+    TWinControl* section = sections_[i];
     if (section->Left() != left || section->Top() != top)
       section->SetBounds(left, top, kSectionWidth, section->Height());
-    top += section->Height() + kMargin;
   }
+}
+
+void TSectionSheet::ScrollTo(POINT pos) {
+  scrollPos_ = pos;
+  UpdateScrollBars();
+  PlaceSections();
+}
+
+void TSectionSheet::Scroll(int bar, WORD request) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  GetScrollInfo(Handle(), bar, &info);
+  const int line = bar == SB_HORZ ? kSectionWidth / 10 : kWheelLine;
+  const int page = std::max(static_cast<int>(info.nPage), 1);
+  int pos = info.nPos;
+  switch (request) {
+    case SB_LINEUP:
+      pos -= line;
+      break;
+    case SB_LINEDOWN:
+      pos += line;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      pos = info.nTrackPos;
+      break;
+    case SB_TOP:
+      pos = info.nMin;
+      break;
+    case SB_BOTTOM:
+      pos = info.nMax;
+      break;
+    default:
+      return;
+  }
+  ScrollTo(bar == SB_HORZ ? POINT{pos, scrollPos_.y} : POINT{scrollPos_.x, pos});
 }

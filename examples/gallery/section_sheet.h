@@ -1,5 +1,5 @@
-// A gallery page made of captioned sections of fixed width, flowed into as many columns as the page is wide each
-// time its size changes.
+// A gallery page made of captioned sections of fixed width, flowed into columns by the page's height each time its
+// size changes, with scroll bars for what the page cannot show.
 #pragma once
 
 #include <vector>
@@ -23,12 +23,26 @@ class TSectionSheet : public controls::TPcTabSheet {
   // Adds the sections in order; call once the sheet has its page control.
   void AddSections(const std::vector<TGallerySectionInfo>& sections);
   const std::vector<TWinControl*>& Sections() const { return sections_; }
+  // The scroll position: the content's point at the page's top left corner.
+  POINT ScrollPos() const { return scrollPos_; }
+  // Scrolls to that content point, kept inside the content.
+  void ScrollTo(POINT pos);
 
  protected:
+  void CreateParams(TCreateParams& params) override;
   void Resize() override;
+  void Dispatch(TMessage& message) override;
 
  private:
   void FlowSections();
+  void UpdateScrollBars();
+  void PlaceSections();
+  void Scroll(int bar, WORD request);
 
   std::vector<TWinControl*> sections_;
+  // Where each section stands in the content, whatever the scroll position.
+  std::vector<POINT> places_;
+  SIZE content_{};
+  POINT scrollPos_{};
+  bool flowing_ = false;
 };

@@ -37,6 +37,14 @@ TBarCustomItem* AddItem(TComponent* owner, TBarCustomItem* parent, const wchar_t
   return item;
 }
 
+// An item that opens a pop-up of its children, as the entries of a menu bar do.
+class TSubmenuItem : public TBarCustomItem {
+  BC_CLASS(TSubmenuItem, TBarCustomItem)
+  explicit TSubmenuItem(TComponent* owner) : TBarCustomItem(owner) {
+    SetItemStyle(static_cast<TBarItemStyle>(ItemStyle() | isSubmenu));
+  }
+};
+
 // The frame the docks line: a plain window in the application work-space colour.
 class TBarFrame : public TCustomControl {
   BC_CLASS(TBarFrame, TCustomControl)
@@ -66,15 +74,19 @@ void BuildDockedBars(TWinControl* host, int top, TCustomImageList* images) {
 
   TBarCustomToolbar* menuBar = AddToolbar(host, topDock, 0, 0);
   menuBar->SetMenuBar(true);
-  for (const wchar_t* caption : {L"&File", L"&Edit", L"&View", L"F&avorites", L"&Help"}) {
-    TBarCustomItem* menu = AddItem(host, menuBar->Items(), caption, -1);
-    AddItem(host, menu, L"&Open", 0);
+  // The form's own menu bar owns the access keys: these samples show none.
+  for (const wchar_t* caption : {L"File", L"Edit", L"View", L"Favorites", L"Help"}) {
+    auto* menu = new TSubmenuItem(host);
+    menu->SetCaption(caption);
+    menuBar->Items()->Add(menu);
+    AddItem(host, menu, L"Open", 0);
+    AddItem(host, menu, L"Close", 1);
   }
 
   TBarCustomToolbar* buttons = AddToolbar(host, topDock, 1, 0);
   buttons->SetImages(images);
-  AddItem(host, buttons->Items(), L"&Back", 0)->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
-  AddItem(host, buttons->Items(), L"&Forward", 1);
+  AddItem(host, buttons->Items(), L"Back", 0)->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
+  AddItem(host, buttons->Items(), L"Forward", 1);
   buttons->Items()->Add(new TBarSeparatorItem(host));
   auto* address = new TEdit(host);
   address->SetText(L"about:blank");
@@ -104,13 +116,13 @@ int BuildToolbarsSection(TWinControl* host) {
   auto* root = new TBarRootItem(host);
   TImageList* images = MakeImages(host);
   root->SetSubMenuImages(images);
-  AddItem(host, root, L"&Back", 0)->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
-  AddItem(host, root, L"&Forward", 1)->SetEnabled(false);
+  AddItem(host, root, L"Back", 0)->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
+  AddItem(host, root, L"Forward", 1)->SetEnabled(false);
   root->Add(new TBarSeparatorItem(host));
-  TBarCustomItem* reload = AddItem(host, root, L"&Reload", 2);
+  TBarCustomItem* reload = AddItem(host, root, L"Reload", 2);
   reload->SetChecked(true);
   reload->SetDisplayMode(TBarItemDisplayMode::nbdmImageAndText);
-  AddItem(host, root, L"&Home\tAlt+Home", 3);
+  AddItem(host, root, L"Home\tAlt+Home", 3);
 
   auto* horizontal = new bar_host::TBarHostWindow(host, host, RECT{10, 6, 330, 32}, root, true);
   horizontal->View()->SetSelected(horizontal->View()->Viewers(0));

@@ -1,5 +1,6 @@
 #include "tree_page.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -7,6 +8,7 @@
 
 #include "command_strip.h"
 #include "framework/splitter.h"
+#include "framework/streams.h"
 #include "framework/text_convert.h"
 #include "status_line.h"
 #include "text_view.h"
@@ -27,6 +29,17 @@ static_assert(kFolders * (kItemsPerFolder + 1) == 100000, "the page's status lin
 std::uintptr_t FolderNumber(std::uint32_t folder) { return (folder + 1) * 100u; }
 std::uintptr_t ItemNumber(std::uint32_t folder, std::uint32_t item) { return folder * 100u + item + 1; }
 bool IsFolder(std::uintptr_t number) { return number % 100 == 0; }
+// Every third item starts checked, so each folder starts with some of its items checked.
+bool IsCheckedItem(std::uintptr_t number) { return number % 3 == 0; }
+
+// A folder's tri-state check box says what its items' boxes say, before the items are made.
+TCheckState FolderCheckState(std::uintptr_t number) {
+  std::uint32_t checked = 0;
+  for (std::uint32_t item = 0; item < kItemsPerFolder; ++item)
+    if (IsCheckedItem(ItemNumber(static_cast<std::uint32_t>(number / 100 - 1), item))) ++checked;
+  if (checked == 0) return TCheckState::csUncheckedNormal;
+  return checked == kItemsPerFolder ? TCheckState::csCheckedNormal : TCheckState::csMixedNormal;
+}
 
 std::uintptr_t& NumberOf(TBaseTree* tree, PTreeNode node) { return *tree->GetNodeData<std::uintptr_t>(node); }
 
@@ -63,9 +76,9 @@ const TExportButton kExportButtons[] = {{L"Export as text", TTreeExport::teText}
 
 TTreePage::TTreePage(TComponent* owner) : controls::TPcTabSheet(owner) { SetCaption(L"Tree"); }
 
-String TTreePage::RowName(std::uintptr_t number) const {
-  auto edited = editedNames_.find(number);
-  return edited != editedNames_.end() ? edited->second : DefaultName(number);
+String TTreePage::RowName(TBaseTree* tree, PTreeNode node) const {
+  auto typed = typedNames_.find(node);
+  return typed != typedNames_.end() ? typed->second : DefaultName(NumberOf(tree, node));
 }
 
 TStringTree* TTreePage::MakeTree(bool large) {
@@ -90,15 +103,20 @@ TStringTree* TTreePage::MakeTree(bool large) {
 
   tree->OnInitNode = [large](TBaseTree* sender, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& states) {
     std::uintptr_t& number = NumberOf(sender, node);
-    // Rows dragged in or added keep the number they came with.
-    if (large && number == 0)
-      number = parent ? ItemNumber(NumberOf(sender, parent) / 100 - 1, node->Index) : FolderNumber(node->Index);
+    // Rows dragged in or added keep the number they came with; the items of a folder that moved before they were
+    // made come as the folder's own.
+    if (number == 0 && parent)
+      number = ItemNumber(static_cast<std::uint32_t>(NumberOf(sender, parent) / 100 - 1), node->Index);
+    if (number == 0 && large) number = FolderNumber(node->Index);
     const bool folder = IsFolder(number);
     sender->SetCheckType(node, folder ? TCheckType::ctTriStateCheckBox : TCheckType::ctCheckBox);
-    if (folder && large && !parent) states |= ivsHasChildren;
-    if (!folder && number % 3 == 0) node->CheckState = TCheckState::csCheckedNormal;
+    if (folder && large && !parent) {
+      states |= ivsHasChildren;
+      node->CheckState = FolderCheckState(number);
+    }
+    if (!folder && IsCheckedItem(number)) node->CheckState = TCheckState::csCheckedNormal;
   };
-  if (large) tree->OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = kItemsPerFolder; };
+  tree->OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = kItemsPerFolder; };
   tree->OnGetText = [this](TBaseTree* sender, PTreeNode node, TColumnIndex column, TVSTTextType type, String& text) {
     const std::uintptr_t number = NumberOf(sender, node);
     if (type == TVSTTextType::ttStatic) {
@@ -106,48 +124,69 @@ TStringTree* TTreePage::MakeTree(bool large) {
                                                                  : String();
       return;
     }
-    text = column <= 0 ? RowName(number) : column == 1 ? SizeText(number) : DateText(number);
+    text = column <= 0 ? RowName(sender, node) : column == 1 ? SizeText(number) : DateText(number);
   };
   tree->OnPaintText = [](TBaseTree*, TCanvas* canvas, PTreeNode, TColumnIndex, TVSTTextType type) {
     if (type == TVSTTextType::ttStatic) canvas->Font()->SetColor(clGrayText);
   };
   tree->OnEditing = [](TBaseTree*, PTreeNode, TColumnIndex column, bool& allowed) { allowed = column <= 0; };
+  // Also reached for the name a row brings along in the tree's stream of it, once its number has been read.
   tree->OnNewText = [this](TBaseTree* sender, PTreeNode node, TColumnIndex, const String& text) {
-    editedNames_[NumberOf(sender, node)] = text;
+    if (text == DefaultName(NumberOf(sender, node)))
+      typedNames_.erase(node);
+    else
+      typedNames_[node] = text;
+  };
+  tree->OnFreeNode = [this](TBaseTree*, PTreeNode node) { typedNames_.erase(node); };
+  // The number is all of a row's own data that the stream does not carry.
+  tree->OnSaveNode = [](TBaseTree* sender, PTreeNode node, TStream& stream) {
+    const std::uint64_t number = NumberOf(sender, node);
+    stream.WriteBuffer(&number, sizeof(number));
+  };
+  tree->OnLoadNode = [](TBaseTree* sender, PTreeNode node, TStream& stream) {
+    std::uint64_t number = 0;
+    stream.ReadBuffer(&number, sizeof(number));
+    NumberOf(sender, node) = static_cast<std::uintptr_t>(number);
   };
   tree->OnDragOver = [](TBaseTree* sender, TObject* source, TShiftState, TDragState, POINT, TDropMode, DWORD& effect,
                         bool& accept) {
-    // Rows move between the two trees; within one tree they stay where they are.
+    // Rows go between the two trees, copied unless Shift moves them; within one tree they stay where they are.
     auto* from = ObjectAs<TBaseTree>(source);
     accept = from && from != sender;
-    if (accept && !(effect & DROPEFFECT_MOVE)) effect = DROPEFFECT_COPY;
+    if (accept && effect != DROPEFFECT_MOVE) effect = DROPEFFECT_COPY;
   };
-  tree->OnDragDrop = [](TBaseTree* sender, TObject* source, IDataObject*, const TFormatArray&, TShiftState, POINT,
-                        DWORD& effect, TDropMode mode) {
+  tree->OnDragDrop = [this](TBaseTree* sender, TObject* source, IDataObject* data, const TFormatArray&, TShiftState,
+                            POINT, DWORD& effect, TDropMode mode) {
     auto* from = ObjectAs<TBaseTree>(source);
-    if (!from || from == sender) return;
-    // Dropped anywhere but on a row, the rows go to the end.
-    PTreeNode target = sender->DropTargetNode();
-    TTreeNodeAttachMode attach = TTreeNodeAttachMode::amInsertAfter;
-    if (!target) {
-      target = sender->RootNode();
-      attach = TTreeNodeAttachMode::amAddChildLast;
-    } else if (mode == TDropMode::dpAbove) {
-      attach = TTreeNodeAttachMode::amInsertBefore;
-    } else if (mode == TDropMode::dpOnNode && IsFolder(NumberOf(sender, target))) {
-      attach = TTreeNodeAttachMode::amAddChildLast;
-    }
-    const std::vector<PTreeNode> rows = from->GetSortedSelection(true);
-    sender->BeginUpdate();
-    for (PTreeNode row : rows) {
-      if (effect == DROPEFFECT_MOVE)
-        from->MoveTo(row, target, attach, false);
-      else
-        sender->InsertNode(target, attach, reinterpret_cast<const void*>(NumberOf(from, row)));
-    }
-    sender->EndUpdate();
+    if (from && from != sender) DropRows(sender, from, data, effect, mode);
   };
   return tree;
+}
+
+void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DWORD effect, TDropMode mode) {
+  // Dropped anywhere but on a row, the rows go to the end.
+  PTreeNode target = into->DropTargetNode();
+  TTreeNodeAttachMode attach = TTreeNodeAttachMode::amInsertAfter;
+  if (!target) {
+    target = into->RootNode();
+    attach = TTreeNodeAttachMode::amAddChildLast;
+  } else if (mode == TDropMode::dpAbove) {
+    attach = TTreeNodeAttachMode::amInsertBefore;
+  } else if (mode == TDropMode::dpOnNode && IsFolder(NumberOf(into, target))) {
+    attach = TTreeNodeAttachMode::amAddChildLast;
+  }
+  if (effect != DROPEFFECT_MOVE) {
+    // Copies are read from the dragged data: new rows with the numbers, names and checks of the dragged ones.
+    into->ProcessOLEData(from, data, target, attach, false);
+    return;
+  }
+  // The rows move in the stream form too, each taking its number and name. Each one placed after the target or
+  // first under it goes in front of those placed before it, so those rows go last first and keep their order.
+  std::vector<PTreeNode> rows = from->GetSortedSelection(true);
+  if (attach == TTreeNodeAttachMode::amInsertAfter) std::reverse(rows.begin(), rows.end());
+  into->BeginUpdate();
+  for (PTreeNode row : rows) from->MoveTo(row, target, attach, false);
+  into->EndUpdate();
 }
 
 void TTreePage::Populate() {
@@ -187,8 +226,8 @@ void TTreePage::Populate() {
     small_->AddChild(nullptr, reinterpret_cast<const void*>(number));
 
   statusLine_->ShowText(
-      L"1,000 folders of 99 items: 100,000 nodes. Drag rows between the trees (Ctrl copies); F2 "
-      L"renames.");
+      L"1,000 folders of 99 items: 100,000 nodes. Drag rows to the other tree to copy them, with Shift to move "
+      L"them; F2 renames.");
   Export(TTreeExport::teText);
 }
 

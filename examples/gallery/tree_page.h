@@ -7,13 +7,15 @@
 #include <map>
 
 #include "controls/tabs/page_control.h"
+#include "tree/tree_events.h"
 
 class TStatusLine;
 class TTextView;
 
 namespace tree {
+class TBaseTree;
 class TStringTree;
-}
+}  // namespace tree
 
 enum class TTreeExport { teText, teHtml, teRtf };
 
@@ -28,16 +30,18 @@ class TTreePage : public controls::TPcTabSheet {
   tree::TStringTree* SmallTree() const { return small_; }
   TTextView* ExportText() const { return exportText_; }
 
-  // A row's name: the edited one, else the one its number gives.
-  String RowName(std::uintptr_t number) const;
+  // A row's name: the one typed for it, else the one its number gives.
+  String RowName(tree::TBaseTree* tree, tree::PTreeNode node) const;
 
  private:
   tree::TStringTree* MakeTree(bool large);
+  void DropRows(tree::TBaseTree* into, tree::TBaseTree* from, IDataObject* data, DWORD effect, tree::TDropMode mode);
 
   tree::TStringTree* large_ = nullptr;
   tree::TStringTree* small_ = nullptr;
   TTextView* exportText_ = nullptr;
   TStatusLine* statusLine_ = nullptr;
-  // Names typed in either tree, by row number; rows keep their number when they move between the trees.
-  std::map<std::uintptr_t, String> editedNames_;
+  // Names typed in either tree, by row: a copy of a row is a row of its own, and a row that moves to the other tree
+  // takes its name along in the tree's stream of the row, which names the new node it becomes.
+  std::map<tree::PTreeNode, String> typedNames_;
 };

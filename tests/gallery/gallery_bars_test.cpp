@@ -1,8 +1,15 @@
 // The bars of the gallery's main form are the sets' own: a menu bar, toolbars in docks, one cut short by its
-// chevron, a tool window on the left, a floating bar over the form, and short-cut texts in the menus.
+// chevron, a tool window on the left, a floating bar over the form that docks at the top when its caption is
+// double-clicked, short-cut texts in the menus and a Toolbars menu whose checks follow the bars; a narrow form
+// cuts bars with chevrons and scrolls its pages.
+#include <climits>
 #include <vector>
 
+#include "controls/tabs/page_control.h"
 #include "gallery_fixture.h"
+#include "section_sheet.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
 #include "toolbars/bars/tool_window.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/docks/dock.h"
@@ -80,4 +87,150 @@ TEST_F(GalleryTest, TheMenusHaveSubmenusShortCutsAndOneThemeEntryPerTheme) {
   }
   EXPECT_EQ(entries, static_cast<int>(toolbars::ThemeRegistry().size()));
   EXPECT_EQ(checked, 1);
+}
+
+namespace {
+
+TBarCustomDockableWindow* FloatingBar(TGalleryForm* form) {
+  for (TBarCustomToolbar* bar : ComponentsOf<TBarCustomToolbar>(form))
+    if (bar->Caption() == L"Tools") return bar;
+  return nullptr;
+}
+
+// A screen point of the floating window's frame where a hit test answers part. The window comes to the top first,
+// where the user sees it, so that the point is the window's.
+bool FramePoint(TBarCustomDockableWindow* bar, LRESULT part, POINT& found) {
+  SetWindowPos(bar->FloatParent()->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RECT frame;
+  GetWindowRect(bar->FloatParent()->Handle(), &frame);
+  for (int y = frame.top + 2; y < frame.top + 30; y += 2)
+    for (int x = frame.right - 3; x > frame.left; x -= 2) {
+      if (SendMessageW(bar->FloatParent()->Handle(), WM_NCHITTEST, 0, MAKELPARAM(x, y)) != part) continue;
+      found = POINT{x, y};
+      return true;
+    }
+  return false;
+}
+
+// Whether the page's scroll bar of that kind has more to show than its page.
+bool Scrolls(TWinControl* page, int bar) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  GetScrollInfo(page->Handle(), bar, &info);
+  return info.nMax - info.nMin + 1 > static_cast<int>(info.nPage);
+}
+
+TBarCustomItem* ToolbarsMenu(TGalleryForm* form) {
+  TBarCustomItem* view = FindItem(form->MenuBar()->Items(), L"&View");
+  return view ? FindItem(view, L"&Toolbars") : nullptr;
+}
+
+}  // namespace
+
+TEST_F(GalleryTest, TheToolbarsMenuChecksFollowTheBarsHoweverTheyClose) {
+  TBarCustomItem* toolbarsMenu = ToolbarsMenu(Form());
+  ASSERT_NE(toolbarsMenu, nullptr);
+  TBarCustomDockableWindow* tools = FloatingBar(Form());
+  ASSERT_NE(tools, nullptr);
+  TBarCustomItem* toolsItem = FindItem(toolbarsMenu, L"Tools");
+  ASSERT_NE(toolsItem, nullptr);
+  ASSERT_TRUE(toolsItem->Checked());
+  // The bar's own close button, clicked.
+  SetForegroundWindow(Form()->Handle());
+  Settle();
+  POINT close{};
+  ASSERT_TRUE(FramePoint(tools, HT_BAR_CLOSE, close));
+  SendMouseClick(close);
+  ASSERT_TRUE(PumpUntil([&] { return !tools->Visible(); }));
+  EXPECT_FALSE(toolsItem->Checked());
+  // The menu's item shows it again, checked.
+  toolsItem->Click();
+  Settle();
+  EXPECT_TRUE(tools->Visible());
+  EXPECT_TRUE(toolsItem->Checked());
+  // Every bar, closed by its own Close, is unchecked; shown again, checked.
+  for (int i = 0; i < toolbarsMenu->Count(); ++i) {
+    TBarCustomItem* item = toolbarsMenu->ItemAt(i);
+    SCOPED_TRACE(testing::PrintToString(item->Caption()));
+    TBarCustomDockableWindow* bar = nullptr;
+    for (TBarCustomDockableWindow* each : ComponentsOf<TBarCustomDockableWindow>(Form()))
+      if (each->Caption() == item->Caption()) bar = each;
+    ASSERT_NE(bar, nullptr);
+    bar->Close();
+    EXPECT_FALSE(bar->Visible());
+    EXPECT_FALSE(item->Checked());
+    bar->SetVisible(true);
+    EXPECT_TRUE(item->Checked());
+  }
+}
+
+TEST_F(GalleryTest, ADoubleClickOnTheFloatingBarsCaptionDocksItAtTheTop) {
+  TBarCustomDockableWindow* tools = FloatingBar(Form());
+  ASSERT_NE(tools, nullptr);
+  ASSERT_TRUE(tools->Floating());
+  ASSERT_NE(tools->DefaultDock(), nullptr);
+  EXPECT_EQ(tools->DefaultDock()->Position(), TBarDockPosition::dpTop);
+  SetForegroundWindow(Form()->Handle());
+  Settle();
+  POINT caption{};
+  ASSERT_TRUE(FramePoint(tools, HT_BAR_CAPTION, caption));
+  const POINT where{tools->FloatParent()->Left(), tools->FloatParent()->Top()};
+  SendMouseClick(caption);
+  SendMouseClick(caption);
+  EXPECT_TRUE(PumpUntil([&] { return !tools->Floating(); }));
+  EXPECT_EQ(tools->CurrentDock(), tools->DefaultDock());
+  // Floating again where it was, for the cases after this one.
+  tools->FloatOrDock(true);
+  tools->PlaceFloating(where);
+  Settle();
+  EXPECT_TRUE(tools->Floating());
+}
+
+// At 402 pixels the address bar does not fit its row: its chevron offers what the row cuts, and the section pages
+// scroll to what they cannot show.
+TEST_F(GalleryTest, ANarrowFormShowsChevronsAndScrollBars) {
+  const RECT bounds = Form()->BoundsRect();
+  for (SIZE size : {SIZE{402, 560}, SIZE{640, 480}, SIZE{200, 150}}) {
+    SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
+    Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy);
+    Settle();
+    EXPECT_GE(Form()->Width(), std::min<int>(size.cx, 400)) << "narrower, the address box would pass the edge";
+    for (TBarCustomToolbar* bar : ComponentsOf<TBarCustomToolbar>(Form())) {
+      if (bar->Floating() || !bar->CurrentDock() || bar->MenuBar()) continue;
+      SCOPED_TRACE(testing::PrintToString(bar->Caption()));
+      int hidden = 0;
+      for (int i = 0; i < bar->View()->ViewerCount(); ++i)
+        if (!bar->View()->Viewers(i)->Show() && bar->View()->Viewers(i)->Item() != bar->ChevronItem()) ++hidden;
+      TBarItemViewer* chevron = bar->View()->Find(bar->ChevronItem());
+      const bool chevronShown = chevron && chevron->Show();
+      EXPECT_EQ(chevronShown, hidden > 0) << hidden << " items cut";
+      RECT client;
+      GetClientRect(Form()->Handle(), &client);
+      const RECT place = bar->BoundsRect();
+      if (bar->CurrentDock()->Position() == TBarDockPosition::dpTop) {
+        EXPECT_LE(place.right + bar->CurrentDock()->Left(), client.right) << "the bar ends inside the form";
+      }
+    }
+    for (int page = 0; page < Form()->Pages()->PageCount(); ++page) {
+      auto* sheet = ObjectAs<TSectionSheet>(Form()->Pages()->Pages(page));
+      if (!sheet) continue;
+      ASSERT_TRUE(Form()->ShowPage(page));
+      Settle();
+      SCOPED_TRACE(testing::PrintToString(sheet->Caption()));
+      // The last section is cut by the page's edge: the scroll bars reach it.
+      TWinControl* last = sheet->Sections().back();
+      const bool cut =
+          last->Left() + last->Width() > sheet->ClientWidth() || last->Top() + last->Height() > sheet->ClientHeight();
+      ASSERT_TRUE(cut);
+      EXPECT_TRUE(Scrolls(sheet, SB_HORZ) || Scrolls(sheet, SB_VERT));
+      sheet->ScrollTo(POINT{INT_MAX / 2, INT_MAX / 2});
+      Settle();
+      EXPECT_LE(last->Left() + last->Width(), sheet->ClientWidth() + 1);
+      EXPECT_LE(last->Top() + last->Height(), sheet->ClientHeight() + 1);
+      sheet->ScrollTo(POINT{0, 0});
+    }
+  }
+  Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  Settle();
 }

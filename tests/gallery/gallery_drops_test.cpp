@@ -13,20 +13,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// Every component below owner, at any depth of the ownership tree, breadth first.
-template <class T>
-std::vector<T*> OwnedBelow(TComponent* owner) {
-  std::vector<T*> found;
-  std::vector<TComponent*> pending{owner};
-  for (size_t next = 0; next < pending.size(); ++next)
-    for (int i = 0; i < pending[next]->ComponentCount(); ++i) {
-      TComponent* component = pending[next]->Components(i);
-      if (auto* match = ObjectAs<T>(component)) found.push_back(match);
-      pending.push_back(component);
-    }
-  return found;
-}
-
 POINTL CentreOf(TWinControl* control) {
   POINT centre{control->Width() / 2, control->Height() / 2};
   ClientToScreen(control->Handle(), &centre);

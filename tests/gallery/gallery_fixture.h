@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "gallery_form.h"
 
 class GalleryTest : public testing::Test {
@@ -19,3 +21,17 @@ class GalleryTest : public testing::Test {
  private:
   static TGalleryForm* form_;
 };
+
+// Every component below owner, at any depth of the ownership tree, breadth first.
+template <class T>
+std::vector<T*> OwnedBelow(TComponent* owner) {
+  std::vector<T*> found;
+  std::vector<TComponent*> pending{owner};
+  for (size_t next = 0; next < pending.size(); ++next)
+    for (int i = 0; i < pending[next]->ComponentCount(); ++i) {
+      TComponent* component = pending[next]->Components(i);
+      if (auto* match = ObjectAs<T>(component)) found.push_back(match);
+      pending.push_back(component);
+    }
+  return found;
+}

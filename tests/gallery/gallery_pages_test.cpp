@@ -3,7 +3,11 @@
 // changes size, and theme switches leave nothing acquired.
 #include "gallery_pages.h"
 
+#include <wrl/client.h>
+
+#include <ostream>
 #include <string>
+#include <utility>
 
 #include "controls/tabs/page_control.h"
 #include "feeds_page.h"
@@ -12,8 +16,10 @@
 #include "text_view.h"
 #include "toolbars/theme/theme_registry.h"
 #include "tree/string_tree.h"
+#include "tree/tree_drag_manager.h"
 #include "tree_page.h"
 
+using Microsoft::WRL::ComPtr;
 using tree::PTreeNode;
 using tree::TStringTree;
 
@@ -72,40 +78,124 @@ TEST_F(GalleryTest, TheTreePageHoldsAHundredThousandRows) {
   EXPECT_EQ(large->CheckType(large->GetFirst()), tree::TCheckType::ctTriStateCheckBox);
 }
 
-TEST_F(GalleryTest, RowsMoveAndCopyBetweenTheTreesKeepingTheirNamesAndExport) {
+// What a row shows in its three columns.
+struct TRowText {
+  String Name, Size, Modified;
+  bool operator==(const TRowText&) const = default;
+};
+
+void PrintTo(const TRowText& row, std::ostream* out) {
+  *out << testing::PrintToString(row.Name) << " " << testing::PrintToString(row.Size) << " "
+       << testing::PrintToString(row.Modified);
+}
+
+TRowText RowText(TStringTree* tree, PTreeNode node) {
+  return TRowText{tree->Text(node, 0), tree->Text(node, 1), tree->Text(node, 2)};
+}
+
+PTreeNode FindRow(TStringTree* tree, const String& name) {
+  for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNext(node))
+    if (tree->Text(node, 0) == name) return node;
+  return nullptr;
+}
+
+// Drops the rows selected in from onto into's drop target as the system's drag loop does, Shift held or not: on
+// row onto, or after the last row when onto is null.
+void DropSelection(TStringTree* from, TStringTree* into, PTreeNode onto, bool shift) {
+  ComPtr<IDataObject> data;
+  *data.ReleaseAndGetAddressOf() = from->GetDragManager()->GetDataObject();
+  ComPtr<IDropTarget> target;
+  ASSERT_EQ(into->GetDragManager()->QueryInterface(IID_PPV_ARGS(&target)), S_OK);
+  POINT at{20, into->ClientHeight() - 4};
+  if (onto) {
+    into->ScrollIntoView(onto, false);
+    const RECT row = into->GetDisplayRect(onto, 0, false);
+    at = POINT{row.left + 10, (row.top + row.bottom) / 2};
+  }
+  ClientToScreen(into->Handle(), &at);
+  const DWORD keys = MK_LBUTTON | (shift ? MK_SHIFT : 0);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->DragEnter(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->DragOver(keys, POINTL{at.x, at.y}, &effect), S_OK);
+  ASSERT_EQ(effect, static_cast<DWORD>(shift ? DROPEFFECT_MOVE : DROPEFFECT_COPY));
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->Drop(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
+}
+
+TEST_F(GalleryTest, RowsCopiedOrMovedBetweenTheTreesKeepTheirSizeDateAndName) {
   TTreePage* page = Form()->TreePage();
+  ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"tree")));
+  Settle();
   TStringTree* large = page->LargeTree();
   TStringTree* small = page->SmallTree();
-  PTreeNode folder = large->GetFirst();
-  large->SetExpanded(folder, true);
-  PTreeNode row = large->GetFirstChild(folder);
-  large->OnNewText(large, row, 0, L"Renamed row");
-  ASSERT_EQ(large->Text(row, 0), L"Renamed row");
-  const std::uint32_t smallBefore = small->RootNodeCount();
-  const std::uint32_t folderBefore = folder->ChildCount;
-
+  PTreeNode firstFolder = large->GetFirst();
+  large->SetExpanded(firstFolder, true);
   struct TCase {
-    DWORD Effect;
-    std::uint32_t LeftInFolder;
+    const wchar_t* Row;
+    bool FromSmall;
+    bool Shift;  // moves instead of copying
   };
-  for (const TCase& c : {TCase{DROPEFFECT_COPY, folderBefore}, TCase{DROPEFFECT_MOVE, folderBefore - 1}}) {
-    large->ClearSelection();
-    large->SetSelected(row, true);
-    DWORD effect = c.Effect;
-    small->OnDragDrop(small, large, nullptr, {}, {}, POINT{}, effect, tree::TDropMode::dpNowhere);
-    EXPECT_EQ(folder->ChildCount, c.LeftInFolder);
+  // The rows the gallery starts the small tree with go left and back; rows of the large one go right.
+  const TCase cases[] = {
+      {L"Item 42.1", true, true}, {L"Item 5.7", true, true},    {L"Item 1.2", false, false},
+      {L"Item 1.3", false, true}, {L"Item 42.1", false, false}, {L"Folder 8", true, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << testing::PrintToString(c.Row) << (c.Shift ? " moved" : " copied"));
+    TStringTree* from = c.FromSmall ? small : large;
+    TStringTree* into = c.FromSmall ? large : small;
+    PTreeNode row = FindRow(from, c.Row);
+    ASSERT_NE(row, nullptr);
+    const TRowText before = RowText(from, row);
+    const std::uint32_t fromCount = from->TotalCount();
+    const std::uint32_t intoCount = into->TotalCount();
+    from->ClearSelection();
+    from->AddToSelection(row);
+    // Into the large tree the rows go into its first folder, after the rows it has.
+    DropSelection(from, into, c.FromSmall ? firstFolder : nullptr, c.Shift);
+    EXPECT_EQ(from->TotalCount(), c.Shift ? fromCount - 1 : fromCount);
+    EXPECT_EQ(into->TotalCount(), intoCount + 1);
+    PTreeNode arrived = c.FromSmall ? large->GetLastChild(firstFolder) : small->GetLast();
+    ASSERT_NE(arrived, nullptr);
+    EXPECT_EQ(RowText(into, arrived), before);
   }
-  ASSERT_EQ(small->RootNodeCount(), smallBefore + 2);
-  EXPECT_EQ(small->Text(small->GetLast(), 0), L"Renamed row");
-  EXPECT_EQ(small->Text(small->GetPrevious(small->GetLast()), 0), L"Renamed row");
+  // Every row has a name of its own: renaming a copy leaves the row it was copied from as it was, and rows moved
+  // one after another keep theirs.
+  PTreeNode copy = small->GetLast();
+  small->OnNewText(small, copy, 0, L"Renamed copy");
+  EXPECT_EQ(small->Text(copy, 0), L"Renamed copy");
+  for (auto [tree, name] : {std::pair{large, L"Folder 8"}, std::pair{large, L"Item 42.1"},
+                            std::pair{large, L"Item 5.7"}, std::pair{small, L"Item 1.3"}}) {
+    EXPECT_NE(FindRow(tree, name), nullptr) << testing::PrintToString(name);
+  }
+  // A renamed row takes its name along when it moves.
+  small->ClearSelection();
+  small->AddToSelection(copy);
+  DropSelection(small, large, firstFolder, true);
+  EXPECT_EQ(large->Text(large->GetLastChild(firstFolder), 0), L"Renamed copy");
+  EXPECT_EQ(FindRow(small, L"Renamed copy"), nullptr);
 
   page->Export(TTreeExport::teHtml);
-  EXPECT_NE(page->ExportText()->Text().find(L"Renamed row"), String::npos);
+  EXPECT_NE(page->ExportText()->Text().find(L"Item 1.2"), String::npos);
   EXPECT_NE(page->ExportText()->Text().find(L"<table"), String::npos);
   page->Export(TTreeExport::teRtf);
   EXPECT_EQ(page->ExportText()->Text().rfind(L"{\\rtf", 0), 0u);
   page->Export(TTreeExport::teText);
-  EXPECT_NE(page->ExportText()->Text().find(L"Folder 8"), String::npos);
+  EXPECT_NE(page->ExportText()->Text().find(L"Item 1.2"), String::npos);
+}
+
+TEST_F(GalleryTest, AFolderCheckBoxSaysWhatItsItemsSay) {
+  TStringTree* large = Form()->TreePage()->LargeTree();
+  PTreeNode folder = large->GetNextSibling(large->GetFirst());
+  EXPECT_EQ(large->CheckState(folder), tree::TCheckState::csMixedNormal);
+  large->SetExpanded(folder, true);
+  int checked = 0;
+  for (PTreeNode item = large->GetFirstChild(folder); item; item = large->GetNextSibling(item))
+    if (large->CheckState(item) == tree::TCheckState::csCheckedNormal) ++checked;
+  EXPECT_GT(checked, 0);
+  EXPECT_LT(checked, static_cast<int>(folder->ChildCount));
+  large->SetExpanded(folder, false);
 }
 
 TEST_F(GalleryTest, TheFormFitsTheScreenAndLaysItselfOutAgainWhenResized) {
@@ -142,7 +232,8 @@ TEST_F(GalleryTest, TheFormFitsTheScreenAndLaysItselfOutAgainWhenResized) {
 // Each switch lays out and repaints the whole form: 25 rounds through every theme keep the test within seconds.
 TEST_F(GalleryTest, RepeatedThemeSwitchesLeaveOneThemeAcquired) {
   const auto& themes = toolbars::ThemeRegistry();
-  for (int i = 0; i < 25 * static_cast<int>(themes.size()); ++i) ASSERT_TRUE(Form()->SelectTheme(themes[static_cast<size_t>(i) % themes.size()].Name));
+  for (int i = 0; i < 25 * static_cast<int>(themes.size()); ++i)
+    ASSERT_TRUE(Form()->SelectTheme(themes[static_cast<size_t>(i) % themes.size()].Name));
   // Some themes build on the default theme and hold it while they are held: end on it to see every other go.
   ASSERT_TRUE(Form()->SelectTheme(L"Default"));
   for (const toolbars::TThemeRegistryEntry& entry : themes) {
