@@ -11,6 +11,7 @@
 #include "framework/application.h"
 #include "gallery_fixture.h"
 #include "gallery_pages.h"
+#include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/docks/dock.h"
@@ -117,6 +118,7 @@ TEST_F(GalleryTest, AltHOpensTheHelpMenuOnEveryPage) {
     Settle();
     SCOPED_TRACE(testing::PrintToString(GalleryPages()[static_cast<size_t>(page)].Caption));
     String openedMenu;
+    int looks = 0;
     std::function<void()> whenOpen = [&] {
       toolbars::TBarView* bar = Form()->MenuBar()->View();
       if (bar->OpenViewer() && bar->OpenViewerView()) {
@@ -125,11 +127,13 @@ TEST_F(GalleryTest, AltHOpensTheHelpMenuOnEveryPage) {
         SendKeyPress(VK_ESCAPE);
         return;
       }
-      PostInputFromLoop(whenOpen, 10);
+      // Within the wait's time only.
+      if (++looks < 400) PostInputFromLoop(whenOpen, 10);
     };
     PostInputFromLoop(whenOpen, 10);
     SendKeyPress(L'H', false, false, true);
-    EXPECT_TRUE(WaitFor([&] { return !openedMenu.empty() && !Form()->MenuBar()->View()->OpenViewerView(); }));
+    // The menu's loop runs inside this wait; a key that opens nothing ends the wait by time, not the program.
+    EXPECT_TRUE(PumpUntil([&] { return !openedMenu.empty() && !Form()->MenuBar()->View()->OpenViewerView(); }));
     EXPECT_EQ(openedMenu, L"&Help");
   }
 }
