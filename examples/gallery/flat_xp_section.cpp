@@ -1,5 +1,8 @@
 #include "flat_xp_section.h"
 
+#include <utility>
+#include <vector>
+
 #include "controls/flat_controls_unit.h"
 #include "controls/flat_gauge.h"
 #include "controls/flat_panel.h"
@@ -9,6 +12,8 @@
 #include "controls/xp_check_box.h"
 #include "controls/xp_radio_box.h"
 #include "controls/xp_unit.h"
+#include "framework/menus.h"
+#include "status_line.h"
 
 using namespace controls;
 
@@ -69,17 +74,36 @@ void BuildStatusRow(TWinControl* host) {
 }
 
 void BuildXPRow(TWinControl* host) {
-  // The access keys are the page's own: the form's bars and menus take the others.
-  Place<TXP_Button>(host, 10, 192, 75, 24, L"Sear&ch")->SetDefault(true);
-  Place<TXP_Button>(host, 92, 192, 75, 24, L"Cancel")->SetCancel(true);
+  auto* said = new TStatusLine(host);
+  said->SetBounds(2, 244, 596, 22);
+  said->ShowText(L"Choose what to look for and where, then Search.");
+  said->SetParent(host);
+  // Neither button is the form's default or cancel button: Enter and Escape belong to the box that has the focus
+  // (the address box, the find bar), not to a sample on one page.
+  auto* search = Place<TXP_Button>(host, 10, 192, 75, 24, L"Sear&ch");
+  Place<TXP_Button>(host, 92, 192, 75, 24, L"Cancel")->OnClick = [said](TObject*) {
+    said->ShowText(L"Nothing to cancel");
+  };
   Place<TXP_Button>(host, 174, 192, 75, 24, L"Disabled")->SetEnabled(false);
-  Place<TXP_CheckBox>(host, 260, 188, 110, 17, L"Tit&le")->SetChecked(true);
-  Place<TXP_CheckBox>(host, 260, 206, 110, 17, L"&URL");
+  // The access keys are the page's own: the form's bars and menus take the others.
+  auto* title = Place<TXP_CheckBox>(host, 260, 188, 110, 17, L"Tit&le");
+  title->SetChecked(true);
+  auto* address = Place<TXP_CheckBox>(host, 260, 206, 110, 17, L"&URL");
   Place<TXP_CheckBox>(host, 260, 224, 110, 17, L"Disabled")->SetEnabled(false);
   // One group: choosing one clears the others.
-  Place<TXP_RadioBox>(host, 380, 188, 110, 17, L"&Web")->SetChecked(true);
-  Place<TXP_RadioBox>(host, 380, 206, 110, 17, L"&Images");
-  Place<TXP_RadioBox>(host, 380, 224, 110, 17, L"&News");
+  std::vector<TXP_RadioBox*> places;
+  for (auto [caption, top] : {std::pair{L"&Web", 188}, std::pair{L"&Images", 206}, std::pair{L"&News", 224}})
+    places.push_back(Place<TXP_RadioBox>(host, 380, top, 110, 17, caption));
+  places.front()->SetChecked(true);
+  search->OnClick = [said, title, address, places](TObject*) {
+    String where;
+    for (TXP_RadioBox* place : places)
+      if (place->Checked()) where = StripHotkey(place->Caption());
+    String what = title->Checked() ? L"titles" : L"";
+    if (address->Checked()) what += what.empty() ? L"addresses" : L" and addresses";
+    said->ShowText(what.empty() ? L"Search in titles or addresses: check one"
+                                : L"Would search the " + where + L" " + what);
+  };
 }
 
 }  // namespace
@@ -91,5 +115,5 @@ int BuildFlatXPSection(TWinControl* host) {
   BuildSplitterFrame(host);
   BuildStatusRow(host);
   BuildXPRow(host);
-  return 248;
+  return 272;
 }

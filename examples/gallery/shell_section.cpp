@@ -1,7 +1,9 @@
 #include "shell_section.h"
 
 #include <span>
+#include <utility>
 
+#include "framework/form.h"
 #include "framework/menus.h"
 #include "framework/speed_button.h"
 #include "framework/startup.h"
@@ -10,6 +12,7 @@
 #include "shell/system/color_picker.h"
 #include "shell/system/tray_icon.h"
 #include "shell/system_unit.h"
+#include "status_line.h"
 
 using namespace shell;
 
@@ -72,12 +75,33 @@ int BuildShellSection(TWinControl* host) {
     if (color != underMouse->Color()) underMouse->SetColor(color);
   });
 
+  auto* said = new TStatusLine(host);
+  said->SetBounds(2, 62, 596, 22);
+  said->ShowText(L"The tray icon's menu: from the icon or from the button.");
+  said->SetParent(host);
+
   auto* menu = new TPopupMenu(host);
-  for (const wchar_t* caption : {L"&Show the gallery", L"-", L"&About the tray icon"}) {
+  const std::pair<const wchar_t*, TNotifyEvent> items[] = {
+      {L"&Show the gallery",
+       [host](TObject*) {
+         if (TCustomForm* form = GetParentForm(host)) {
+           form->Show();
+           SetForegroundWindow(form->Handle());
+         }
+       }},
+      {L"-", nullptr},
+      {L"&About the tray icon",
+       [said](TObject*) {
+         said->ShowText(L"The tray icon shows the gallery's hint and this menu; Show the gallery is its default.");
+       }},
+  };
+  for (const auto& [caption, click] : items) {
     auto* item = new TMenuItem(menu);
     item->SetCaption(caption);
+    item->OnClick = click;
     menu->Items()->Add(item);
   }
+  // A double click on the icon does what the default item does.
   menu->Items()->Items(0)->SetDefault(true);
 
   auto* tray = new TSysTrayIcon(host);
@@ -91,5 +115,5 @@ int BuildShellSection(TWinControl* host) {
   menuButton->SetCaption(L"Tray icon's menu");
   menuButton->OnClick = [tray](TObject*) { tray->PopupAtCursor(); };
   menuButton->SetParent(host);
-  return 64;
+  return 90;
 }

@@ -45,6 +45,10 @@ TEST_F(GalleryTest, TheFeedPageReadsBothSamplesWithTheirOldDatesAndForeignText) 
   EXPECT_NE(page->ItemList()->Text(first, 1).find(L"1999"), String::npos);
   EXPECT_NE(page->ItemList()->Text(page->ItemList()->GetNext(first), 1).find(L"1957"), String::npos);
   EXPECT_NE(page->PageText()->Text().find(L"Almanac of Old News"), String::npos);
+  // The page's words stay apart as the page shows them.
+  const String pageText = page->PageText()->Text();
+  EXPECT_NE(pageText.find(L"View Source"), String::npos)
+      << testing::PrintToString(pageText.substr(pageText.find(L"Source") - 30, 40));
   EXPECT_EQ(page->PageText()->Text().find(L"<"), String::npos) << "the page shows as text, not markup";
 
   ASSERT_TRUE(page->LoadSample(TSampleFeed::sfAtom));
