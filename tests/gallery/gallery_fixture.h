@@ -17,6 +17,9 @@ class GalleryTest : public testing::Test {
   static TGalleryForm* Form() { return form_; }
   // Dispatches what is waiting, so that the form has painted and laid itself out.
   static void Settle();
+  // Presses Alt and key on the keyboard and answers the caption of the menu of the menu bar that opened (closed
+  // again by Escape), or nothing when none opened.
+  static String MenuOpenedByAltKey(WORD key);
 
  private:
   static TGalleryForm* form_;

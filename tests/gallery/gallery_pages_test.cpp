@@ -13,6 +13,8 @@
 #include "feeds_page.h"
 #include "gallery_fixture.h"
 #include "section_sheet.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
 #include "text_view.h"
 #include "toolbars/theme/theme_registry.h"
 #include "tree/string_tree.h"
@@ -248,4 +250,64 @@ TEST_F(GalleryTest, RepeatedThemeSwitchesLeaveOneThemeAcquired) {
   }
   EXPECT_FALSE(Form()->SelectTheme(L"No such theme"));
   EXPECT_EQ(Form()->ThemeName(), L"Default");
+}
+
+namespace {
+
+void SendMouse(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof(INPUT));
+}
+
+// The centre of a row's name, on the screen.
+POINT RowPoint(TStringTree* tree, PTreeNode node) {
+  const RECT row = tree->GetDisplayRect(node, 0, true);
+  POINT at{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+  ClientToScreen(tree->Handle(), &at);
+  return at;
+}
+
+}  // namespace
+
+// The mouse drags a row from the small tree onto the large one's first folder, as a user does: the row is
+// copied with its size and date, and no window keeps the mouse afterwards.
+TEST_F(GalleryTest, AMouseDragCopiesARowWithItsData) {
+  TTreePage* page = Form()->TreePage();
+  ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"tree")));
+  SetForegroundWindow(Form()->Handle());
+  Settle();
+  TStringTree* large = page->LargeTree();
+  TStringTree* small = page->SmallTree();
+  PTreeNode folder = large->GetFirst();
+  large->SetExpanded(folder, true);
+  large->ScrollIntoView(folder, false);
+  PTreeNode row = small->GetFirst();
+  ASSERT_NE(row, nullptr);
+  const TRowText dragged = RowText(small, row);
+  const std::uint32_t before = large->TotalCount();
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  const POINT from = RowPoint(small, row);
+  const POINT to = RowPoint(large, folder);
+  SetCursorPos(from.x, from.y);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  const bool inTime = RunModalWithInput(
+      [&] {
+        for (int i = 1; i <= 8; ++i) {
+          const POINT at{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8};
+          PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); },
+                            static_cast<UINT>(60 * i));
+        }
+        PostInputFromLoop([] { SendMouse(MOUSEEVENTF_LEFTUP); }, 60 * 10);
+      },
+      [&] { PumpUntil([&] { return large->TotalCount() > before && GetKeyState(VK_LBUTTON) >= 0; }, 4000); }, 8000);
+  SetCursorPos(savedCursor.x, savedCursor.y);
+  EXPECT_TRUE(inTime);
+  ASSERT_EQ(large->TotalCount(), before + 1);
+  EXPECT_EQ(RowText(large, large->GetLastChild(folder)), dragged);
+  Settle();
+  EXPECT_EQ(GetCapture(), nullptr) << "no window keeps the mouse after the drag";
+  large->DeleteNode(large->GetLastChild(folder));
 }
