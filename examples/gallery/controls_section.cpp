@@ -47,10 +47,10 @@ int BuildControlsSection(TWinControl* host) {
   auto* address = new TAddressBox(host);
   address->SetBounds(10, 8, 420, 22);
   address->SetFileOptions(TFileOptions{TFileOption::UrlHistory, TFileOption::UrlMRU});
-  // The box reads the addresses typed before from the system; where there are none, it offers a few.
+  // The box reads the addresses typed before from the system; a few samples follow them.
   address->OnDropDown = [address](TObject*) {
-    if (address->Items()->Count() == 0)
-      for (const wchar_t* url : kSampleAddresses) address->Items()->Add(url);
+    for (const wchar_t* url : kSampleAddresses)
+      if (address->Items()->IndexOf(url) < 0) address->Items()->Add(url);
   };
   address->OnUrlSelected = [said](TObject*, String url) { said->ShowText(L"Would open " + url); };
   address->SetParent(host);

@@ -85,6 +85,7 @@ int BuildShellSection(TWinControl* host) {
       {L"&Show the gallery",
        [host](TObject*) {
          if (TCustomForm* form = GetParentForm(host)) {
+           if (IsIconic(form->Handle())) ShowWindow(form->Handle(), SW_RESTORE);
            form->Show();
            SetForegroundWindow(form->Handle());
          }

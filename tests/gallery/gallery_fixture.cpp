@@ -1,9 +1,9 @@
 #include "gallery_fixture.h"
 
+#include <functional>
 #include <memory>
 
 #include "framework/application.h"
-#include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/items/item.h"
@@ -33,38 +33,60 @@ void GalleryTest::Settle() { Application->ProcessMessages(); }
 
 namespace {
 
-// What the look inside the menu's loop found; shared with the looks still posted when the wait ends.
-struct TMenuLook {
-  TGalleryForm* Form;
-  String Opened;
+// What the look inside a modal loop saw; shared with the looks still posted when the wait ends.
+struct TLoopLook {
+  std::function<bool()> Seen;
+  bool Found = false;
   bool Waiting = true;
   int Looks = 0;
 };
 
-// Once a menu of the menu bar is open, notes it and closes it; until then looks again, while the wait lasts.
-void LookForOpenMenu(const std::shared_ptr<TMenuLook>& look) {
+// Once the look sees what it waits for, it ends the loop by Escape; until then it looks again, while the wait lasts.
+void LookInLoop(const std::shared_ptr<TLoopLook>& look) {
   if (!look->Waiting) return;
-  toolbars::TBarView* bar = look->Form->MenuBar()->View();
-  if (bar->OpenViewer() && bar->OpenViewerView()) {
-    look->Opened = bar->OpenViewer()->Item()->Caption();
+  if (look->Seen()) {
+    look->Found = true;
     SendKeyPress(VK_ESCAPE);
     SendKeyPress(VK_ESCAPE);
     return;
   }
-  if (++look->Looks < 400) PostInputFromLoop([look] { LookForOpenMenu(look); }, 10);
+  if (++look->Looks < 400) PostInputFromLoop([look] { LookInLoop(look); }, 10);
 }
 
 }  // namespace
 
-String GalleryTest::MenuOpenedByAltKey(WORD key) {
+bool GalleryTest::SeenInLoop(const std::function<void()>& input, const std::function<bool()>& seen,
+                             const std::function<bool()>& ended) {
   SetForegroundWindow(form_->Handle());
   Settle();
-  auto look = std::make_shared<TMenuLook>();
-  look->Form = form_;
-  PostInputFromLoop([look] { LookForOpenMenu(look); }, 10);
-  SendKeyPress(key, false, false, true);
-  // The menu's loop runs inside this wait; a key that opens nothing ends the wait by time, not the program.
-  PumpUntil([&] { return !look->Opened.empty() && !form_->MenuBar()->View()->OpenViewerView(); }, 4000);
+  auto look = std::make_shared<TLoopLook>();
+  look->Seen = seen;
+  PostInputFromLoop([look] { LookInLoop(look); }, 10);
+  input();
+  // The loop runs inside this wait; input that starts none ends the wait by time, not the program. The
+  // application's own loop serves the wait, since only it turns keys into short-cuts; a timer wakes it.
+  const UINT_PTR wake = SetTimer(nullptr, 0, 50, nullptr);
+  const ULONGLONG deadline = GetTickCount64() + 4000;
+  while (!(look->Found && ended()) && GetTickCount64() < deadline) Application->HandleMessage();
+  KillTimer(nullptr, wake);
   look->Waiting = false;
-  return look->Opened;
+  return look->Found;
+}
+
+String GalleryTest::MenuOpenedByAltKey(WORD key) {
+  return MenuOpenedBy(form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); });
+}
+
+String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input) {
+  toolbars::TBarView* view = bar->View();
+  String opened;
+  SeenInLoop(
+      input,
+      [&] {
+        if (!view->OpenViewer() || !view->OpenViewerView()) return false;
+        opened = view->OpenViewer()->Item()->Caption();
+        return true;
+      },
+      [view] { return !view->OpenViewerView(); });
+  return opened;
 }

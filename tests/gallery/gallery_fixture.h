@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "gallery_form.h"
+
+namespace toolbars {
+class TBarCustomToolbar;
+}
 
 class GalleryTest : public testing::Test {
  protected:
@@ -17,8 +22,15 @@ class GalleryTest : public testing::Test {
   static TGalleryForm* Form() { return form_; }
   // Dispatches what is waiting, so that the form has painted and laid itself out.
   static void Settle();
-  // Presses Alt and key on the keyboard and answers the caption of the menu of the menu bar that opened (closed
-  // again by Escape), or nothing when none opened.
+  // Gives input, which starts a modal loop (a menu, an edit), and answers whether seen came true inside the loop;
+  // Escape then ends the loop, and the wait lasts until ended says so.
+  static bool SeenInLoop(
+      const std::function<void()>& input, const std::function<bool()>& seen,
+      const std::function<bool()>& ended = [] { return true; });
+  // Gives input and answers the caption of the bar's menu that opened (closed again by Escape), or nothing when
+  // none opened.
+  static String MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input);
+  // Alt and key on the keyboard, to the form's menu bar.
   static String MenuOpenedByAltKey(WORD key);
 
  private:

@@ -297,8 +297,7 @@ TEST_F(GalleryTest, AMouseDragCopiesARowWithItsData) {
       [&] {
         for (int i = 1; i <= 8; ++i) {
           const POINT at{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8};
-          PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); },
-                            static_cast<UINT>(60 * i));
+          PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); }, static_cast<UINT>(60 * i));
         }
         PostInputFromLoop([] { SendMouse(MOUSEEVENTF_LEFTUP); }, 60 * 10);
       },
