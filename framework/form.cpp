@@ -640,6 +640,17 @@ void TCustomForm::WMSysCommand(TMessage& message) {
   DefaultHandler(message);
 }
 
+void TCustomForm::WMGetMinMaxInfo(TMessage& message) {
+  // The constraints hold for the user's sizing too, not only for the program's.
+  auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+  const TSizeConstraints* limits = Constraints();
+  if (limits->MinWidth() > 0) info->ptMinTrackSize.x = limits->MinWidth();
+  if (limits->MinHeight() > 0) info->ptMinTrackSize.y = limits->MinHeight();
+  if (limits->MaxWidth() > 0) info->ptMaxTrackSize.x = limits->MaxWidth();
+  if (limits->MaxHeight() > 0) info->ptMaxTrackSize.y = limits->MaxHeight();
+  message.Result = 0;
+}
+
 void TCustomForm::WMHelp(TMessage& message) {
   // F1 over a window asks for the help context of its control, or of the nearest parent that has one; a form
   // with the help border icon shows it as a pop-up.
@@ -707,6 +718,10 @@ void TCustomForm::Dispatch(TMessage& message) {
       return;
     case WM_SIZE:
       WMSize(message);
+      return;
+    case WM_GETMINMAXINFO:
+      DefaultHandler(message);
+      WMGetMinMaxInfo(message);
       return;
     case WM_HELP:
       WMHelp(message);

@@ -127,6 +127,7 @@ class TCustomForm : public TWinControl {
   void CMDialogKey(TMessage& message);
   void WMSysCommand(TMessage& message);
   void WMSize(TMessage& message);
+  void WMGetMinMaxInfo(TMessage& message);
   void WMHelp(TMessage& message);
   // CM_ACTIONEXECUTE and CM_ACTIONUPDATE (LParam the action): the active control, then the form, then its visible
   // controls at every depth are offered the action; Result 1 when one of them took it.

@@ -189,6 +189,14 @@ void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DW
   into->EndUpdate();
 }
 
+void TTreePage::Resize() {
+  controls::TPcTabSheet::Resize();
+  // A narrow page shares its width between the trees instead of giving it all to the one on the right; a wide
+  // one gives the right one back the width it had.
+  const int width = std::max(std::min(smallTreeWidth_, ClientWidth() / 2), 1);
+  if (small_ && small_->Width() != width) small_->SetWidth(width);
+}
+
 void TTreePage::Populate() {
   std::vector<TStripButton> buttons;
   for (const TExportButton& button : kExportButtons)
@@ -205,13 +213,14 @@ void TTreePage::Populate() {
   bottomSplitter->SetParent(this);
 
   small_ = MakeTree(false);
-  small_->SetWidth(400);
+  small_->SetWidth(smallTreeWidth_);
   small_->SetAlign(TAlign::alRight);
   small_->SetParent(this);
   auto* sideSplitter = new TSplitter(this);
   sideSplitter->SetWidth(4);
   sideSplitter->SetAlign(TAlign::alRight);
   sideSplitter->SetParent(this);
+  sideSplitter->OnMoved = [this](TObject*) { smallTreeWidth_ = small_->Width(); };
 
   large_ = MakeTree(true);
   large_->SetAlign(TAlign::alClient);

@@ -33,6 +33,9 @@ class TTreePage : public controls::TPcTabSheet {
   // A row's name: the one typed for it, else the one its number gives.
   String RowName(tree::TBaseTree* tree, tree::PTreeNode node) const;
 
+ protected:
+  void Resize() override;
+
  private:
   tree::TStringTree* MakeTree(bool large);
   void DropRows(tree::TBaseTree* into, tree::TBaseTree* from, IDataObject* data, DWORD effect, tree::TDropMode mode);
@@ -41,6 +44,8 @@ class TTreePage : public controls::TPcTabSheet {
   tree::TStringTree* small_ = nullptr;
   TTextView* exportText_ = nullptr;
   TStatusLine* statusLine_ = nullptr;
+  // The right tree's width as set last, by the page or by its splitter.
+  int smallTreeWidth_ = 400;
   // Names typed in either tree, by row: a copy of a row is a row of its own, and a row that moves to the other tree
   // takes its name along in the tree's stream of the row, which names the new node it becomes.
   std::map<tree::PTreeNode, String> typedNames_;

@@ -209,3 +209,29 @@ TEST_F(Forms, HelpKeyAsksForTheNearestHelpContext) {
   EXPECT_EQ(asked[0], (std::pair<WORD, ULONG_PTR>{HELP_CONTEXT, 77}));
   EXPECT_EQ(asked[1], (std::pair<WORD, ULONG_PTR>{HELP_CONTEXTPOPUP, 77}));
 }
+
+// The constraints bound the user's sizing as they bound the program's: the window reports them as its tracking
+// limits, and a size set on the window itself stays inside them.
+TEST_F(Forms, ConstraintsAreTheWindowsTrackingLimits) {
+  Form()->SetBorderStyle(TFormBorderStyle::bsSizeable);
+  Form()->Constraints()->SetMinWidth(300);
+  Form()->Constraints()->SetMinHeight(200);
+  Form()->Constraints()->SetMaxWidth(700);
+  Form()->Constraints()->SetMaxHeight(500);
+  Form()->Show();
+  MINMAXINFO info{};
+  SendMessageW(Form()->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 300);
+  EXPECT_EQ(info.ptMinTrackSize.y, 200);
+  EXPECT_EQ(info.ptMaxTrackSize.x, 700);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 500);
+  for (SIZE asked : {SIZE{100, 80}, SIZE{900, 800}}) {
+    SetWindowPos(Form()->Handle(), nullptr, 0, 0, asked.cx, asked.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT bounds;
+    GetWindowRect(Form()->Handle(), &bounds);
+    EXPECT_GE(bounds.right - bounds.left, 300) << asked.cx;
+    EXPECT_LE(bounds.right - bounds.left, 700) << asked.cx;
+    EXPECT_GE(bounds.bottom - bounds.top, 200) << asked.cy;
+    EXPECT_LE(bounds.bottom - bounds.top, 500) << asked.cy;
+  }
+}

@@ -7,6 +7,7 @@
 
 #include "controls/tabs/page_control.h"
 #include "gallery_fixture.h"
+#include "gallery_pages.h"
 #include "section_sheet.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
@@ -17,6 +18,8 @@
 #include "toolbars/theme/theme_registry.h"
 #include "toolbars/views/item_viewer.h"
 #include "toolbars/views/view.h"
+#include "tree/string_tree.h"
+#include "tree_page.h"
 
 using namespace toolbars;
 
@@ -212,6 +215,10 @@ TEST_F(GalleryTest, ANarrowFormShowsChevronsAndScrollBars) {
         EXPECT_LE(place.right + bar->CurrentDock()->Left(), client.right) << "the bar ends inside the form";
       }
     }
+    ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"tree")));
+    Settle();
+    EXPECT_GT(Form()->TreePage()->LargeTree()->Width(), 0) << "both trees keep a share of the page";
+    EXPECT_LE(Form()->TreePage()->SmallTree()->Width(), Form()->TreePage()->ClientWidth() / 2);
     for (int page = 0; page < Form()->Pages()->PageCount(); ++page) {
       auto* sheet = ObjectAs<TSectionSheet>(Form()->Pages()->Pages(page));
       if (!sheet) continue;
@@ -232,5 +239,7 @@ TEST_F(GalleryTest, ANarrowFormShowsChevronsAndScrollBars) {
     }
   }
   Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"tree")));
   Settle();
+  EXPECT_EQ(Form()->TreePage()->SmallTree()->Width(), 400) << "the wide form gives the right tree its width back";
 }
