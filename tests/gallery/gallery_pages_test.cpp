@@ -254,13 +254,6 @@ TEST_F(GalleryTest, RepeatedThemeSwitchesLeaveOneThemeAcquired) {
 
 namespace {
 
-void SendMouse(DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof(INPUT));
-}
-
 // The centre of a row's name, on the screen.
 POINT RowPoint(TStringTree* tree, PTreeNode node) {
   const RECT row = tree->GetDisplayRect(node, 0, true);

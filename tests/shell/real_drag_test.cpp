@@ -22,13 +22,6 @@ using namespace shell;
 
 namespace {
 
-void SendMouse(DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof(INPUT));
-}
-
 // Moves the cursor in steps from one screen point to another, each step after the loop has run.
 void MoveInSteps(POINT from, POINT to, int steps, std::function<void()> then) {
   for (int i = 1; i <= steps; ++i) {

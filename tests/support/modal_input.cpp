@@ -132,6 +132,13 @@ void SendKeyPress(WORD virtualKey, bool shift, bool control, bool alt) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void SendMouse(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof(INPUT));
+}
+
 void SendMouseClick(POINT screenPoint, bool rightButton) {
   SetCursorPos(screenPoint.x, screenPoint.y);
   INPUT inputs[2] = {};

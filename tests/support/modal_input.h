@@ -22,6 +22,9 @@ void PostInputFromLoop(std::function<void()> input, UINT delayMilliseconds = 0);
 void PostKeyPress(HWND wnd, WORD virtualKey);
 // Presses and releases a key (with the modifiers first) through the system's input queue.
 void SendKeyPress(WORD virtualKey, bool shift = false, bool control = false, bool alt = false);
+// Sends one mouse event (MOUSEEVENTF_ flags: a button down or up, a move to where the cursor is) through the
+// system's input queue.
+void SendMouse(DWORD flags);
 // Moves the mouse to a screen point and clicks there through the system's input queue.
 void SendMouseClick(POINT screenPoint, bool rightButton = false);
 // Dispatches every message now in the thread's queue (sent and posted), without waiting.

@@ -360,13 +360,6 @@ TEST_F(TDragDropFixture, HoveringExpandsAfterTheDelay) {
   drop->DragLeave();
 }
 
-void SendMouse(DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof(INPUT));
-}
-
 void WaitForButton(bool down) {
   for (int i = 0; i < 500 && (GetKeyState(VK_LBUTTON) < 0) != down; ++i) {
     ProcessPendingMessages();
