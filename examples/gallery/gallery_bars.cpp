@@ -207,8 +207,24 @@ void TGalleryForm::BuildFavoritesWindow(TStyledDock* dock) {
   list->SetBorderStyle(TBorderStyle::bsNone);
   static const wchar_t* const kFavorites[] = {L"Front page",    L"Weather",       L"Old news feed",
                                               L"The tree page", L"Release notes", L"Maps of the old town"};
+  static constexpr std::uint32_t kFeedFavorite = 2;
+  static constexpr std::uint32_t kTreeFavorite = 3;
   list->OnGetText = [](tree::TBaseTree*, tree::PTreeNode node, tree::TColumnIndex, tree::TVSTTextType, String& text) {
     text = kFavorites[node->Index];
+  };
+  // Choosing a favorite opens it: the two that name pages of the gallery show them, the others say so.
+  list->OnFocusChanged = [this](tree::TBaseTree*, tree::PTreeNode node, tree::TColumnIndex) {
+    if (!node) return;
+    const String name = kFavorites[node->Index];
+    RunCommand(name, [this, name, index = node->Index] {
+      const int page = index == kFeedFavorite   ? FindGalleryPage(L"feeds")
+                       : index == kTreeFavorite ? FindGalleryPage(L"tree")
+                                                : -1;
+      if (page >= 0)
+        ShowPage(page);
+      else
+        Report(L"Would open the favorite \"" + name + L"\"");
+    });
   };
   list->SetParent(window);
   list->SetRootNodeCount(static_cast<std::uint32_t>(std::size(kFavorites)));

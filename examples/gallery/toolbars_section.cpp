@@ -6,6 +6,7 @@
 #include "framework/image_list.h"
 #include "framework/startup.h"
 #include "gallery_images.h"
+#include "status_line.h"
 #include "toolbars/bars/tool_window.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/docks/dock.h"
@@ -109,6 +110,17 @@ void BuildDockedBars(TWinControl* host, int top, TCustomImageList* images) {
   search->SetParent(panel);
 }
 
+// Every plain item of the samples says it was clicked.
+void ReportClicks(TWinControl* host, TStatusLine* said) {
+  for (int i = 0; i < host->ComponentCount(); ++i) {
+    auto* item = ObjectAs<TBarCustomItem>(host->Components(i));
+    if (!item || ObjectAs<TBarRootItem>(item) || item->HasStyle(isSubmenu) || item->HasStyle(isSeparator)) continue;
+    const String caption = item->Caption();
+    const String name = caption.substr(0, caption.find(L'\t'));
+    item->OnClick = [said, name](TObject*) { said->ShowText(L"Clicked the sample \"" + name + L"\""); };
+  }
+}
+
 }  // namespace
 
 int BuildToolbarsSection(TWinControl* host) {
@@ -133,5 +145,10 @@ int BuildToolbarsSection(TWinControl* host) {
   menu->SetColor(clMenu);
   menu->View()->SetSelected(menu->View()->Viewers(4));
   BuildDockedBars(host, 210, images);
-  return 350;
+  auto* said = new TStatusLine(host);
+  said->SetBounds(2, 346, 596, 22);
+  said->ShowText(L"Click the samples' buttons and menus.");
+  said->SetParent(host);
+  ReportClicks(host, said);
+  return 372;
 }

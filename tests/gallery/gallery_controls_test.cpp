@@ -1,7 +1,9 @@
 // The sample controls of the pages do what they say: the address and search boxes answer Enter and offer lists,
 // the choices of one group exclude each other, the sample menu bar opens its menus, the tray icon's menu runs
-// its items, and Edit > Find on this page opens the find bar's box for typing.
+// its items, Edit > Find on this page opens the find bar's box for typing, a favorite opens when chosen and the
+// toolbar samples answer clicks.
 #include "controls/address_box.h"
+#include "controls/tabs/page_control.h"
 #include "controls/xp_button.h"
 #include "controls/xp_radio_box.h"
 #include "framework/menus.h"
@@ -12,7 +14,9 @@
 #include "support/modal_input.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/edit/edit_item_viewer.h"
+#include "toolbars/views/item_viewer.h"
 #include "toolbars/views/view.h"
+#include "tree/string_tree.h"
 
 namespace {
 
@@ -137,4 +141,41 @@ TEST_F(GalleryTest, FindOnThisPageOpensTheFindBarsBoxForTyping) {
   EXPECT_TRUE(editing) << testing::PrintToString(Form()->LastCommand());
   EXPECT_TRUE(find->Visible());
   Settle();
+}
+
+TEST_F(GalleryTest, AFavoriteClickedOpensItAndASampleButtonClickedSaysSo) {
+  SetForegroundWindow(Form()->Handle());
+  Settle();
+  tree::TStringTree* favorites = nullptr;
+  for (tree::TStringTree* list : OwnedBelow<tree::TStringTree>(Form()))
+    if (list->RootNodeCount() > 0 && list->Text(list->GetFirst(), 0) == L"Front page") favorites = list;
+  ASSERT_NE(favorites, nullptr);
+  tree::PTreeNode treePage = favorites->GetFirst();
+  while (treePage && favorites->Text(treePage, 0) != L"The tree page") treePage = favorites->GetNextSibling(treePage);
+  ASSERT_NE(treePage, nullptr);
+  const RECT row = favorites->GetDisplayRect(treePage, 0, true);
+  POINT at{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+  ClientToScreen(favorites->Handle(), &at);
+  SendMouseClick(at);
+  EXPECT_TRUE(PumpUntil([&] { return Form()->Pages()->ActivePageIndex() == FindGalleryPage(L"tree"); }));
+
+  ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"toolbars")));
+  Settle();
+  toolbars::TBarCustomToolbar* sample = nullptr;
+  for (toolbars::TBarCustomToolbar* bar : OwnedBelow<toolbars::TBarCustomToolbar>(Form()))
+    if (bar->Owner() != Form() && !bar->MenuBar() && bar->Items()->Count() > 0 &&
+        bar->Items()->ItemAt(0)->Caption() == L"Back")
+      sample = bar;
+  ASSERT_NE(sample, nullptr);
+  toolbars::TBarItemViewer* back = sample->View()->Find(sample->Items()->ItemAt(0));
+  ASSERT_NE(back, nullptr);
+  POINT button{(back->BoundsRect().left + back->BoundsRect().right) / 2,
+               (back->BoundsRect().top + back->BoundsRect().bottom) / 2};
+  ClientToScreen(sample->Handle(), &button);
+  TStatusLine* said = nullptr;
+  for (TStatusLine* line : OwnedBelow<TStatusLine>(sample->Owner())) said = line;
+  ASSERT_NE(said, nullptr);
+  SendMouseClick(button);
+  EXPECT_TRUE(PumpUntil([&] { return said->Caption() == L"Clicked the sample \"Back\""; }))
+      << testing::PrintToString(said->Caption());
 }
