@@ -75,8 +75,9 @@ void BuildStatusRow(TWinControl* host) {
 
 void BuildXPRow(TWinControl* host) {
   auto* said = new TStatusLine(host);
-  said->SetBounds(2, 244, 596, 22);
-  said->ShowText(L"Choose what to look for and where, then Search.");
+  // Under the buttons, beside the check boxes: the section keeps its height.
+  said->SetBounds(2, 220, 252, 22);
+  said->ShowText(L"Choose where and what, then Search.");
   said->SetParent(host);
   // Neither button is the form's default or cancel button: Enter and Escape belong to the box that has the focus
   // (the address box, the find bar), not to a sample on one page.
@@ -115,5 +116,5 @@ int BuildFlatXPSection(TWinControl* host) {
   BuildSplitterFrame(host);
   BuildStatusRow(host);
   BuildXPRow(host);
-  return 272;
+  return 248;
 }
