@@ -630,3 +630,29 @@ TEST_F(DefaultThemePaintTest, EveryPainterDrawsWithTheMachinesVisualStyles) {
     EXPECT_NE(styled, classic[i]) << cases[i].Name;
   }
 }
+
+TEST_F(DefaultThemePaintTest, AStyledFloatingFrameCoversItsWholeFrame) {
+  if (!UseStyles()) GTEST_SKIP() << "the test machine paints without visual styles";
+  const int caption = GetSystemMetrics(SM_CYSMCAPTION);
+  for (int close : {cbsShown, cbsShown | cbsHot, cbsShown | cbsPushed}) {
+    TStyledWindowPaintInfo info{};
+    info.ClientWidth = 64;
+    info.ClientHeight = 10;
+    info.FloatingBorderSize = POINT{3, 3};
+    info.ShowCaption = true;
+    info.Caption = L"Tools";
+    info.Active = true;
+    info.CloseButtonState = close;
+    info.RedrawPart = rpBorder | rpCaption | rpCloseButton;
+    const RECT frame{0, 0, 70, 3 + caption + 10 + 3};
+    TPaintSurface surface(frame.right, frame.bottom, kPaper);
+    Theme()->PaintFloatingFrame(surface.Canvas(), frame, info);
+    int unpainted = 0;
+    for (int y = 0; y < frame.bottom; ++y)
+      for (int x = 0; x < frame.right; ++x) {
+        const bool client = x >= 3 && x < 67 && y >= 3 + caption && y < 3 + caption + 10;
+        if (!client && surface.Pixel(x, y) == kPaper) ++unpainted;
+      }
+    EXPECT_EQ(unpainted, 0) << "close state " << close;
+  }
+}

@@ -82,6 +82,8 @@ void PaintStyledDockedFrame(TStyledTheme* theme, TBarCustomDockableWindow& windo
     TDCCanvas canvas(dc);
     const TColor background = theme->BooleanMetric(kFrameTakesOwnColor) ? effectiveColor : ParentEffectiveColor(window);
     FillRectEx(canvas.Get(), rect, background);
+    // Frame painters fill and draw their bands with the brush they are given.
+    canvas.Get()->Brush()->SetColor(background);
     theme->PaintToolbarFrame(canvas.Get(), rect, info);
   }
   RestoreDC(dc, saved);
