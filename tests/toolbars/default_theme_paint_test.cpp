@@ -656,3 +656,15 @@ TEST_F(DefaultThemePaintTest, AStyledFloatingFrameCoversItsWholeFrame) {
     EXPECT_EQ(unpainted, 0) << "close state " << close;
   }
 }
+
+TEST_F(DefaultThemePaintTest, TheArrowPartOfASplitButtonShowsItsArrowWithVisualStyles) {
+  if (!UseStyles()) GTEST_SKIP() << "the test machine paints without visual styles";
+  for (uint8_t hover : {hkNone, hkHot}) {
+    TStyledItemPaintInfo info = Info(vtToolbar, ioToolbarStyle);
+    info.ComboPart = cpComboArrow;
+    info.HoverKind = hover;
+    TPaintSurface surface(11, 22, kPaper);
+    Theme()->PaintButtonFace(surface.Canvas(), RECT{0, 0, 11, 22}, info);
+    EXPECT_GE(surface.Capture().CountPixels(static_cast<COLORREF>(ColorToRGB(MenuTextColor))), 5) << int{hover};
+  }
+}

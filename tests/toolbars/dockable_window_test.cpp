@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "dock_fixture.h"
-#include "framework/edit.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/window_capture.h"
@@ -367,53 +365,4 @@ TEST_F(FloatingBar, FloatingFrameNeverTakesActivation) {
   SendMessageW(Frame(bar), WM_CLOSE, 0, 0);
   EXPECT_TRUE(formAsked);
   EXPECT_TRUE(IsWindow(Frame(bar)));
-}
-
-namespace {
-
-// Whether a window lies above another in the z-order.
-bool Above(HWND upper, HWND lower) {
-  for (HWND wnd = GetWindow(upper, GW_HWNDNEXT); wnd; wnd = GetWindow(wnd, GW_HWNDNEXT))
-    if (wnd == lower) return true;
-  return false;
-}
-
-}  // namespace
-
-TEST_F(FloatingBar, FloatingFrameStaysInFrontOfItsForm) {
-  auto* edit = new TEdit(Form());
-  edit->SetParent(Form());
-  edit->SetBounds(150, 150, 200, 24);
-  const struct {
-    const char* Step;
-    std::function<void(TPlainBar*)> Act;
-  } steps[] = {
-      {"floated", [](TPlainBar*) {}},
-      {"edit of the form clicked", [&](TPlainBar*) { SendMouseClick(Centre(ScreenRect(edit->Handle()))); }},
-      {"shown again", [](TPlainBar* bar) { bar->Hide(); bar->Show(); }},
-      {"form raised", [&](TPlainBar*) { SetWindowPos(Form()->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }},
-      {"form activated", [&](TPlainBar*) { SetActiveWindow(Form()->Handle()); SetFocus(edit->Handle()); }},
-  };
-  TPlainBar* bar = Floated(POINT{160, 140});
-  for (const auto& step : steps) {
-    SCOPED_TRACE(step.Step);
-    step.Act(bar);
-    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(Frame(bar)) && Above(Frame(bar), Form()->Handle()); }));
-    const POINT centre = Centre(ScreenRect(bar->Handle()));
-    EXPECT_EQ(GetAncestor(WindowFromPoint(centre), GA_ROOT), Frame(bar));
-  }
-}
-
-TEST_F(DockFormTest, ABarFloatedBeforeItsFormShowsIsInFrontOfIt) {
-  Form()->Hide();
-  TPlainBar* bar = AddBar(Top(), SIZE{80, 30});
-  bar->PlaceFloating(POINT{200, 200});
-  bar->FloatOrDock(true);
-  ProcessPendingMessages();
-  Form()->Show();
-  SetForegroundWindow(Form()->Handle());
-  EXPECT_TRUE(PumpUntil([&] {
-    HWND frame = bar->FloatParent()->Handle();
-    return IsWindowVisible(frame) && Above(frame, Form()->Handle());
-  }));
 }

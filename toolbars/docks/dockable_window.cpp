@@ -525,24 +525,12 @@ bool TBarCustomDockableWindow::ShouldBeVisible() const {
 void TBarCustomDockableWindow::SetFloatingOwner() {
   HWND floatWnd = floatParent_->Handle();
   TCustomForm* form = floatParent_->ParentForm();
+  HWND formWnd = FormWindow(form);
   HWND owner =
-      floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms ? (Application ? Application->Handle() : nullptr)
-                                                           : FormWindow(form);
-  if (reinterpret_cast<HWND>(GetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT)) != owner)
-    SetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-  // Shown or shown again, the frame goes back in front of its form: the form may have come up over it meanwhile.
-  StackAboveForm();
-}
-
-void TBarCustomDockableWindow::StackAboveForm() {
-  HWND floatWnd = floatParent_->Handle();
-  HWND formWnd = FormWindow(floatParent_->ParentForm());
+      floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms ? (Application ? Application->Handle() : nullptr) : formWnd;
+  if (reinterpret_cast<HWND>(GetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT)) == owner) return;
+  SetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   if (!formWnd) return;
-  // Already in front of the form with only the form's own windows between: nothing moves, so bars of one form
-  // do not trade places each time it is raised.
-  HWND below = GetWindow(floatWnd, GW_HWNDNEXT);
-  while (below && below != formWnd && OwnedBy(below, formWnd)) below = GetWindow(below, GW_HWNDNEXT);
-  if (below == formWnd) return;
   // Above the form and the windows it owns: directly below the first window above it that it does not own.
   bool topmostFloat = (GetWindowLongPtrW(floatWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   HWND insertAfter = HWND_TOP;
@@ -608,21 +596,11 @@ void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LP
     case THookProcKind::hkWindowPosChanged: {
       auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
       constexpr UINT kStateChanged = 0x8000;
-      if (!pos) break;
-      const bool visibilityMayChange = (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED | kStateChanged));
-      // The form came up in the z-order (activated, or raised by the system when one of its controls took the
-      // focus): its floating bars go back in front of it.
-      const bool restacked = !(pos->flags & SWP_NOZORDER);
-      if (!visibilityMayChange && !restacked) break;
+      if (!pos || !(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED | kStateChanged))) break;
       for (TBarCustomDockableWindow* window : windows) {
         if (window->floatingMode_ != TBarFloatingMode::fmOnTopOfParentForm) continue;
         HWND formWnd = FormWindow(window->ToolbarParentForm());
-        if (!formWnd || (formWnd != wnd && !IsChild(wnd, formWnd))) continue;
-        if (visibilityMayChange)
-          window->UpdateVisibility();
-        else if (formWnd == wnd && window->floating_ && window->floatParent_ && window->floatParent_->HandleAllocated() &&
-                 IsWindowVisible(window->floatParent_->Handle()))
-          window->StackAboveForm();
+        if (formWnd && (formWnd == wnd || IsChild(wnd, formWnd))) window->UpdateVisibility();
       }
       break;
     }

@@ -200,7 +200,6 @@ class TBarCustomDockableWindow : public TCustomControl {
   bool IsMovable() const;
   void UpdateTopmostFlag();
   void SetFloatingOwner();
-  void StackAboveForm();
   void ApplyInactiveCaption();
   void RedrawFloatingFrame(int what);
   void ApplySizingRect(const RECT& rect);
