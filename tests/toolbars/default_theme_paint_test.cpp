@@ -50,6 +50,20 @@ void Disabled(TStyledItemPaintInfo& i) { i.Enabled = false; }
 
 constexpr RECT kCell{0, 0, 24, 22};
 
+// An active floating frame captioned "Tools" with a 3-pixel border round a client area 10 pixels high.
+TStyledWindowPaintInfo ToolsFrame(int clientWidth, int closeButtonState) {
+  TStyledWindowPaintInfo info{};
+  info.ClientWidth = clientWidth;
+  info.ClientHeight = 10;
+  info.FloatingBorderSize = POINT{3, 3};
+  info.ShowCaption = true;
+  info.Caption = L"Tools";
+  info.Active = true;
+  info.CloseButtonState = closeButtonState;
+  info.RedrawPart = rpBorder | rpCaption | rpCloseButton;
+  return info;
+}
+
 }  // namespace
 
 class DefaultThemePaintTest : public DefaultThemeTest {
@@ -561,18 +575,7 @@ TEST_F(DefaultThemePaintTest, EveryPainterDrawsWithTheMachinesVisualStyles) {
          t->PaintToolbarFrame(c, RECT{0, 0, 40, 30}, info);
        }},
       {"floating frame",
-       [](auto* t, auto* c) {
-         TStyledWindowPaintInfo info{};
-         info.ClientWidth = 34;
-         info.ClientHeight = 10;
-         info.FloatingBorderSize = POINT{3, 3};
-         info.ShowCaption = true;
-         info.Caption = L"Tools";
-         info.Active = true;
-         info.CloseButtonState = cbsShown;
-         info.RedrawPart = rpBorder | rpCaption | rpCloseButton;
-         t->PaintFloatingFrame(c, RECT{0, 0, 40, 40}, info);
-       }},
+       [](auto* t, auto* c) { t->PaintFloatingFrame(c, RECT{0, 0, 40, 40}, ToolsFrame(34, cbsShown)); }},
       {"docked caption",
        [](auto* t, auto* c) {
          TStyledDockedCaptionInfo info{};
@@ -635,15 +638,7 @@ TEST_F(DefaultThemePaintTest, AStyledFloatingFrameCoversItsWholeFrame) {
   if (!UseStyles()) GTEST_SKIP() << "the test machine paints without visual styles";
   const int caption = GetSystemMetrics(SM_CYSMCAPTION);
   for (int close : {cbsShown, cbsShown | cbsHot, cbsShown | cbsPushed}) {
-    TStyledWindowPaintInfo info{};
-    info.ClientWidth = 64;
-    info.ClientHeight = 10;
-    info.FloatingBorderSize = POINT{3, 3};
-    info.ShowCaption = true;
-    info.Caption = L"Tools";
-    info.Active = true;
-    info.CloseButtonState = close;
-    info.RedrawPart = rpBorder | rpCaption | rpCloseButton;
+    const TStyledWindowPaintInfo info = ToolsFrame(64, close);
     const RECT frame{0, 0, 70, 3 + caption + 10 + 3};
     TPaintSurface surface(frame.right, frame.bottom, kPaper);
     Theme()->PaintFloatingFrame(surface.Canvas(), frame, info);
