@@ -933,6 +933,8 @@ class TBaseTree : public TCustomControl {
   void HeaderFrameMessage(TMessage& message);
 
   PTreeNode root_ = nullptr;
+  // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
+  PTreeNode loadHolder_ = nullptr;
   TNodeSlab slab_;
   std::uint16_t defaultNodeHeight_ = DefaultTreeNodeHeight;
   int nodeDataSize_ = -1;

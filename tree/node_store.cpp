@@ -56,7 +56,8 @@ void* TBaseTree::GetNodeData(PTreeNode node) const {
 std::uint32_t TBaseTree::GetNodeLevel(PTreeNode node) const {
   std::uint32_t level = 0;
   if (!node || node == root_) return 0;
-  for (PTreeNode p = node->Parent; p != root_; p = p->Parent) ++level;
+  // Nodes being loaded hang below a holder that stands in for the root until they take the old content's place.
+  for (PTreeNode p = node->Parent; p != root_ && p != loadHolder_; p = p->Parent) ++level;
   return level;
 }
 

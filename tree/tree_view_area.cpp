@@ -194,11 +194,14 @@ bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
       (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0 && oldY != offsetY_)
     SetOffsetY(offsetY_ - GetSystemMetrics(SM_CYHSCROLL));
   if (horizontally) {
-    int width = ClientWidth();
-    if (r.right > width)
-      SetOffsetX(offsetX_ - (r.right - width));
-    else if (r.left < 0)
-      SetOffsetX(offsetX_ - r.left);
+    // The text where it really lies: the clipped rectangle ends at the client's edge however far right it starts.
+    // A text wider than the client shows its start.
+    const RECT text = GetDisplayRect(node, NoColumn, true, true);
+    const int width = ClientWidth();
+    if (text.right > width)
+      SetOffsetX(offsetX_ - std::min<int>(text.right - width, text.left));
+    else if (text.left < 0)
+      SetOffsetX(offsetX_ - text.left);
   }
   return oldX != offsetX_ || oldY != offsetY_;
 }

@@ -214,6 +214,13 @@ void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool up
   if (!tree || !HandleAllocated()) return;
   RECT client = ClientRect(), dirty{};
   if (!IntersectRect(&dirty, &treeRect, &client)) return;
+  // The window paints all of it, under the image too: what a window keeps is its own, apart from what is drawn on
+  // the screen over it, and a part left out would keep an old drop mark for a later scroll to copy around. The
+  // image's saved background then takes the same picture, and the image is drawn over it again.
+  if (updateNCArea)
+    RedrawWindow(Handle(), nullptr, nullptr, WindowRedrawFlags);
+  else
+    RedrawWindow(Handle(), &dirty, nullptr, ClientRedrawFlags);
   POINT origin{0, 0};
   ::ClientToScreen(Handle(), &origin);
   // The part of the window the screen shows, in client coordinates: the recapture paints nothing hidden.
@@ -222,28 +229,8 @@ void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool up
   const bool hasVisible = GetRandomRgn(dc, visible, SYSRGN) == 1;
   ReleaseDC(Handle(), dc);
   OffsetRgn(visible, -origin.x, -origin.y);
-  TTreeDragImage* image = tree->dragImage_.get();
-  image->RecaptureBackground(this, dirty, hasVisible ? visible : nullptr, updateNCArea, reshowDragImage);
+  tree->dragImage_->RecaptureBackground(this, dirty, hasVisible ? visible : nullptr, updateNCArea, reshowDragImage);
   DeleteObject(visible);
-
-  // What the image covers keeps its pixels: the tree's painting of that part went into the image's background.
-  RECT imageRect = image->GetDragImageRect();
-  OffsetRect(&imageRect, -origin.x, -origin.y);
-  HRGN covered = CreateRectRgnIndirect(&imageRect);
-  if (updateNCArea) {
-    RECT window{};
-    GetWindowRect(Handle(), &window);
-    OffsetRect(&window, -origin.x, -origin.y);
-    HRGN frame = CreateRectRgnIndirect(&window);
-    CombineRgn(frame, frame, covered, RGN_DIFF);
-    RedrawWindow(Handle(), nullptr, frame, WindowRedrawFlags);
-    DeleteObject(frame);
-  }
-  HRGN rows = CreateRectRgnIndirect(&dirty);
-  CombineRgn(rows, rows, covered, RGN_DIFF);
-  RedrawWindow(Handle(), nullptr, rows, ClientRedrawFlags);
-  DeleteObject(rows);
-  DeleteObject(covered);
 }
 
 }  // namespace tree
