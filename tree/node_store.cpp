@@ -519,7 +519,8 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   PTreeNode parent = node->Parent;
   InterruptValidation();
   if (!parent->Has(nsClearing)) StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildDeleted);
-  int oldX = offsetX_, oldY = offsetY_;
+  const int oldX = offsetX_;
+  const TTreePosition oldY = offsetY_;
   if (node->Has(nsSelected)) {
     if (updateCount_ == 0) {
       RemoveFromSelection(node);
@@ -584,7 +585,8 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     return;
   }
   InterruptValidation();
-  int oldX = offsetX_, oldY = offsetY_;
+  const int oldX = offsetX_;
+  const TTreePosition oldY = offsetY_;
   bool shown = node == root_ || (FullyVisible(node) && node->Has(nsExpanded));
   if (shown) visibleCount_ -= CountVisibleChildren(node);
   node->States |= nsClearing;

@@ -112,16 +112,18 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
   POINT client = pt;
   if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
   TScrollDirections directions = DetermineScrollDirections(client.x, client.y);
-  POINT offset{offsetX_, offsetY_};
+  int offsetX = offsetX_;
+  TTreePosition offsetY = offsetY_;
   const int verticalStep = std::min<int>(scrollBarOptions_->VerticalIncrement(), ClientHeight());
   const int horizontalStep = scrollBarOptions_->HorizontalIncrement();
-  if (directions.Contains(TScrollDirection::sdUp) && offsetY_ < 0) offset.y += verticalStep;
+  if (directions.Contains(TScrollDirection::sdUp) && offsetY_ < 0) offsetY += verticalStep;
   if (directions.Contains(TScrollDirection::sdDown) && offsetY_ > ClientHeight() - VerticalRange())
-    offset.y -= verticalStep;
-  if (directions.Contains(TScrollDirection::sdLeft) && offsetX_ < 0) offset.x += horizontalStep;
+    offsetY -= verticalStep;
+  if (directions.Contains(TScrollDirection::sdLeft) && offsetX_ < 0) offsetX += horizontalStep;
   if (directions.Contains(TScrollDirection::sdRight) && offsetX_ > ClientWidth() - HorizontalRange())
-    offset.x -= horizontalStep;
-  const bool scrolled = (offset.x != offsetX_ || offset.y != offsetY_) && DoSetOffsetXY(offset, scrollOptions);
+    offsetX -= horizontalStep;
+  const bool scrolled =
+      (offsetX != offsetX_ || offsetY != offsetY_) && DoSetOffsetXY(offsetX, offsetY, scrollOptions);
 
   TShiftState shift = DragKeysToShiftState(keyState);
   PTreeNode node = GetNodeAt(client.x, client.y);
