@@ -662,7 +662,8 @@ class TBaseTree : public TCustomControl {
   virtual void DoNodeMoved(PTreeNode node);
   virtual bool DoNodeMoving(PTreeNode node, PTreeNode newParent);
   virtual bool DoPaintBackground(TCanvas* canvas, const RECT& r);
-  // Paints the drop mark of the drop target's row r; descendants may paint their own.
+  // Paints the drop mark of the drop target's row r (the whole row, in the coordinates of canvas); descendants may
+  // paint their own.
   virtual void DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r);
   // Paints a cell's content (the base paints none).
   virtual void DoPaintNode(TNodePaintInfo& paintInfo);

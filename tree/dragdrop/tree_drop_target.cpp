@@ -164,9 +164,12 @@ void TBaseTree::AutoExpandDropTarget() {
 
 void TBaseTree::DragLeave() {
   StopTimer(ExpandTimer);
-  if (TBaseTree* imageSource = OwnDragImageSource(dragManager_ ? dragManager_->GetDragSource() : nullptr))
-    imageSource->dragImage_->HideDragImage();
-  SetDropTarget(nullptr, lastDropMode_);
+  TBaseTree* imageSource = OwnDragImageSource(dragManager_ ? dragManager_->GetDragSource() : nullptr);
+  // The mark goes while the image still lies over it, so that the background the image puts back holds no mark.
+  PTreeNode old = dropTargetNode_;
+  dropTargetNode_ = nullptr;
+  RepaintDropRow(old, imageSource, false);
+  if (imageSource) imageSource->dragImage_->HideDragImage();
   if (HandleAllocated()) UpdateWindow(Handle());
   DWORD effect = DROPEFFECT_NONE;
   DoDragOver(nullptr, TShiftState(), TDragState::dsDragLeave, POINT{0, 0}, lastDropMode_, effect);

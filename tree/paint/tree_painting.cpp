@@ -407,8 +407,13 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
           column = nextColumn;
         }
         DoAfterItemPaint(&rowCanvas, node, itemRect);
-        if (node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) && options.Contains(PF::tpDropMark))
-          DoPaintDropMark(&rowCanvas, node, itemRect);
+        if (node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) && options.Contains(PF::tpDropMark)) {
+          // The mark spans the whole row, whatever part of it this paint covers: a part painted alone (under a
+          // drag image, say) must show the same pixels as when the row is painted whole.
+          const RECT row{0, 0, std::max<int>(ClientWidth() - offsetX_, columnsInUse ? columns->TotalWidth() : 0),
+                         height};
+          DoPaintDropMark(&rowCanvas, node, row);
+        }
       }
       if (rubberBand) {
         // The band is kept in the 32-bit tree coordinates of the mouse.
