@@ -1126,6 +1126,9 @@ class TBaseTree : public TCustomControl {
   TBaseTree* OwnDragImageSource(TObject* source);
   // The drop mode of client y over a node whose row is r.
   TDropMode DropModeAt(int y, const RECT& r, bool withDropMark) const;
+  // Paints dirty (client coordinates) into the background of tree's visible drag image, its frame too with
+  // updateNCArea, and draws the image again with reshowDragImage.
+  void RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool updateNCArea, bool reshowDragImage);
   // Repaints a node's row, under source's drag image when there is one.
   void RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
   // A new node under the drag: repainted in place of the old one, expanded after a while when it has children.

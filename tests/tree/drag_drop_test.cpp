@@ -715,6 +715,38 @@ TEST_F(TDragDropFixture, DropMarksLeaveNoFragmentsUnderTheImage) {
   image.EndDrag();
 }
 
+// The screen an image reads its background from may lag behind what the window painted (here it never shows the
+// window at all): over the tree the image takes the tree's own picture, so what it puts back is the tree's.
+TEST_F(TDragDropFixture, TheImagePutsBackTheTreesOwnPicture) {
+  TFakeScreen screen;
+  ComPtr<IDataObject> data = SourceData(0);
+  ComPtr<IDropTarget> drop = target.DropTarget();
+  TBitmap picture;
+  picture.SetPixelFormat(TPixelFormat::pf32bit);
+  picture.SetSize(40, 40);
+  POINT origin{0, 0};
+  ::ClientToScreen(target.Handle(), &origin);
+  TTreeDragImage& image = *source.DragImage();
+  const POINT start{origin.x + 60, origin.y + 100};
+  image.PrepareDrag(picture, POINT{start.x - 20, start.y - 20}, start, nullptr);
+  image.ShowDragImage();
+  DWORD effect = DROPEFFECT_COPY;
+  ASSERT_EQ(drop->DragEnter(data.Get(), MK_LBUTTON, POINTL{start.x, start.y}, &effect), S_OK);
+  const POINT moved{start.x + 10, start.y - 60};
+  effect = DROPEFFECT_COPY;
+  ASSERT_EQ(drop->DragOver(MK_LBUTTON, POINTL{moved.x, moved.y}, &effect), S_OK);
+  const RECT last = image.GetDragImageRect();
+  drop->DragLeave();
+  ASSERT_FALSE(image.Visible());
+  const TWindowCapture painted = target.Capture();
+  int differing = 0;
+  for (int y = last.top; y < last.bottom; ++y)
+    for (int x = last.left; x < last.right; ++x)
+      differing += screen.Pixel(x, y) != painted.Pixel(x - origin.x, y - origin.y);
+  EXPECT_EQ(differing, 0);
+  image.EndDrag();
+}
+
 // A node deleted while a drag runs leaves the drag selection and the drop target: nothing dangles.
 TEST_F(TDragDropFixture, DeletedNodesLeaveTheDragState) {
   ComPtr<IDataObject> data = SourceData(1);

@@ -142,7 +142,10 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
     lastDropMode_ = mode;
     RepaintDropRow(node, imageSource, imageVisible);
   }
-  if (imageVisible) imageSource->dragImage_->DragTo(pt, false);
+  // The screen the image read its new background from may not show yet what the window painted last (a window
+  // that paints into a buffer of its own shows it later): over this tree the background is the tree's own picture.
+  if (imageVisible && imageSource->dragImage_->DragTo(pt, false) && HandleAllocated())
+    RecaptureUnderDragImage(imageSource, ClientRect(), false, true);
 
   effect = SuggestDropEffect(source, shift, client, effect);
   if (!DoDragOver(source, shift, state, client, lastDropMode_, effect)) effect = DROPEFFECT_NONE;
@@ -226,6 +229,10 @@ void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool up
     RedrawWindow(Handle(), nullptr, nullptr, WindowRedrawFlags);
   else
     RedrawWindow(Handle(), &dirty, nullptr, ClientRedrawFlags);
+  RecaptureUnderDragImage(tree, dirty, updateNCArea, reshowDragImage);
+}
+
+void TBaseTree::RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool updateNCArea, bool reshowDragImage) {
   POINT origin{0, 0};
   ::ClientToScreen(Handle(), &origin);
   // The part of the window the screen shows, in client coordinates: the recapture paints nothing hidden.
