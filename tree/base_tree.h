@@ -1058,8 +1058,7 @@ class TBaseTree : public TCustomControl {
   RECT headerRect_{};
   // ---- painting, window messages and keyboard: state
   // PaintTree of window, whose vertical extent runs from 0 and stands for the tree from the absolute windowTop.
-  void PaintTreeArea(TCanvas* target, RECT window, TTreePosition windowTop, POINT targetPoint,
-                     TTreePaintFlags options);
+  void PaintTreeArea(TCanvas* target, RECT window, TTreePosition windowTop, POINT targetPoint, TTreePaintFlags options);
   void PaintCheckImage(HDC dc, const TImageInfo& info);
   void PaintImage(TNodePaintInfo& paintInfo, TImageInfoIndex which, bool withOverlay);
   void PaintTreeLines(HDC dc, const TNodePaintInfo& paintInfo, int vAlign, const std::vector<TTreeLineType>& image,

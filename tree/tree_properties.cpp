@@ -173,8 +173,7 @@ void TBaseTree::SetFocusedColumn(TColumnIndex value) {
 }
 
 void TBaseTree::SetOffsetX(int value) {
-  DoSetOffsetXY(value, offsetY_,
-                suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+  DoSetOffsetXY(value, offsetY_, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 void TBaseTree::SetOffsetXY(POINT value) {

@@ -137,7 +137,7 @@ void TBaseTree::RepaintNode(PTreeNode node) {
 }
 
 TTreePosition TBaseTree::UpdateScrollBar(int bar, TTreePosition range, int page, TTreePosition offset, bool shown,
-                                        bool doRepaint) {
+                                         bool doRepaint) {
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_ALL;
@@ -187,7 +187,7 @@ bool TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RE
     if (options & suoUpdateNCArea) UpdateScrollBars(true);
   }
   DoScroll(deltaX, static_cast<int>(std::clamp<TTreePosition>(deltaY, std::numeric_limits<int>::min(),
-                                                               std::numeric_limits<int>::max())));
+                                                              std::numeric_limits<int>::max())));
   return true;
 }
 

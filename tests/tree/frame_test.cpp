@@ -148,7 +148,8 @@ TEST(TreeFrame, CornerAboveTheScrollBarIsPainted) {
     EXPECT_EQ(frame.CountPixels(RGB(255, 0, 255), &corner), 0) << static_cast<int>(style);
     // Row by row the corner continues the header's empty part left of it.
     for (int y = header.top; y < header.bottom; ++y)
-      EXPECT_EQ(frame.Pixel(corner.left + 5, y), frame.Pixel(header.right - 10, y)) << static_cast<int>(style) << " " << y;
+      EXPECT_EQ(frame.Pixel(corner.left + 5, y), frame.Pixel(header.right - 10, y))
+          << static_cast<int>(style) << " " << y;
     KeepCaptureForViewing(frame, L"tree_frame_corner");
   }
 }

@@ -122,8 +122,7 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
   if (directions.Contains(TScrollDirection::sdLeft) && offsetX_ < 0) offsetX += horizontalStep;
   if (directions.Contains(TScrollDirection::sdRight) && offsetX_ > ClientWidth() - HorizontalRange())
     offsetX -= horizontalStep;
-  const bool scrolled =
-      (offsetX != offsetX_ || offsetY != offsetY_) && DoSetOffsetXY(offsetX, offsetY, scrollOptions);
+  const bool scrolled = (offsetX != offsetX_ || offsetY != offsetY_) && DoSetOffsetXY(offsetX, offsetY, scrollOptions);
 
   TShiftState shift = DragKeysToShiftState(keyState);
   PTreeNode node = GetNodeAt(client.x, client.y);

@@ -26,7 +26,8 @@ bool TBaseTree::CalculateSelectionRect(int x, int y) {
   if (states_.Contains(TTreeState::stDrawSelecting)) lastSelectionRect_ = newSelectionRect_;
   const int cornerX = std::clamp(x - offsetX_, 0, std::max(HorizontalRange(), ClientWidth()));
   // The band keeps 32-bit tree coordinates, as the rectangles it is drawn and tested with.
-  const TTreePosition bottom = std::min<TTreePosition>(std::max<TTreePosition>(VerticalRange(), ClientHeight()), INT_MAX);
+  const TTreePosition bottom =
+      std::min<TTreePosition>(std::max<TTreePosition>(VerticalRange(), ClientHeight()), INT_MAX);
   const int cornerY = static_cast<int>(std::clamp<TTreePosition>(y - offsetY_, 0, bottom));
   const bool changed = cornerX != newSelectionRect_.right || cornerY != newSelectionRect_.bottom;
   newSelectionRect_.right = cornerX;
