@@ -408,10 +408,10 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
         }
         DoAfterItemPaint(&rowCanvas, node, itemRect);
         if (node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) && options.Contains(PF::tpDropMark)) {
-          // The mark spans the whole row, whatever part of it this paint covers: a part painted alone (under a
-          // drag image, say) must show the same pixels as when the row is painted whole.
-          const RECT row{0, 0, std::max<int>(ClientWidth() - offsetX_, columnsInUse ? columns->TotalWidth() : 0),
-                         height};
+          // The mark spans the whole row as GetDisplayRect has it (what a repaint of the row covers), whatever part
+          // of it this paint covers: a part painted alone (under a drag image, say) shows the same pixels as the
+          // row painted whole.
+          const RECT row{0, 0, std::max<int>(ClientWidth(), columnsInUse ? columns->TotalWidth() : 0), height};
           DoPaintDropMark(&rowCanvas, node, row);
         }
       }
