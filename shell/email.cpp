@@ -179,7 +179,7 @@ String RecipientAddress(const TLibEmailRecip& recipient, const String& addresses
 
 // One file, named without wildcards: a folder or a pattern is no attachment.
 bool IsAttachableFile(const String& path) {
-  if (path.find_first_of(L"*?") != String::npos) return false;
+  if (HasWildcard(path)) return false;
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

@@ -22,6 +22,11 @@ int64_t FileGetSize(const String& fileName) {
 
 bool FileExists(const String& fileName) { return FileGetSize(fileName) != -1; }
 
+bool HasWildcard(const String& fileName) {
+  const size_t from = fileName.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0;
+  return fileName.find_first_of(L"*?", from) != String::npos;
+}
+
 String FindUnusedFileName(const String& fileName, const String& fileExt, const String& numberPrefix) {
   String result = fileName + L"." + fileExt;
   for (int number = 1; FileExists(result); ++number)

@@ -23,6 +23,9 @@ inline String PathRemoveSeparator(const String& path) { return ExcludeTrailingPa
 int64_t FileGetSize(const String& fileName);
 // True for anything FileGetSize finds, folders included.
 bool FileExists(const String& fileName);
+// Whether the name holds "*" or "?"; the "?" of the prefix that lifts the length limit of a path ("\\?\") is no
+// wildcard.
+bool HasWildcard(const String& fileName);
 // fileName + "." + fileExt, or the first fileName + numberPrefix + N + "." + fileExt (N = 1, 2, ...) that does
 // not exist.
 String FindUnusedFileName(const String& fileName, const String& fileExt, const String& numberPrefix);

@@ -297,6 +297,11 @@ void TBaseTree::WMTimer(TMessage& message) {
 
 void TBaseTree::Dispatch(TMessage& message) {
   if (header_ && header_->HandleMessage(message)) return;
+  // A press in the frame the header left alone focuses the tree; one the header took (a border to resize, a
+  // column to drag) leaves the focus where it is.
+  if ((message.Msg == WM_NCLBUTTONDOWN || message.Msg == WM_NCRBUTTONDOWN || message.Msg == WM_NCMBUTTONDOWN) &&
+      !Focused() && CanFocus())
+    SetFocus();
   if (HandleTreeMessage(message)) return;
   switch (message.Msg) {
     case WM_NCCALCSIZE:

@@ -104,6 +104,10 @@ enum TTreeTimer : UINT_PTR {
   SearchTimer = 7,
 };
 
+// A vertical position in the tree: a row's top, a height total, the vertical scroll offset. Rows of up to 65,535
+// pixels take totals past 2^31 (a node keeps its own total in 32 bits), so positions are computed in 64 bits.
+using TTreePosition = std::int64_t;
+
 // One position cache entry: a node of the visible path and the absolute top of its row.
 struct TCacheEntry {
   PTreeNode Node;
@@ -272,8 +276,10 @@ class TBaseTree : public TCustomControl {
   // The node whose row holds client Y (relative to the scrolled view); null below the last row.
   PTreeNode GetNodeAt(int x, int y);
   PTreeNode GetNodeAt(int x, int y, bool relative, int& nodeTop);
+  // The node whose row holds the absolute position, with the absolute top of that row; null below the last row.
+  PTreeNode GetNodeAtPosition(TTreePosition position, TTreePosition& nodeTop);
   // The absolute top of a node's row, walking from the nearest cache entry; -1 for a node not on the visible path.
-  int GetNodeTop(PTreeNode node);
+  TTreePosition GetNodeTop(PTreeNode node);
   TTreeStates TreeStates() const;
 
   // ---- expand, collapse, sort
@@ -313,8 +319,8 @@ class TBaseTree : public TCustomControl {
   void SetNodeDataSize(int value);
   TNodeAlignment NodeAlignment() const { return nodeAlignment_; }
   int OffsetX() const { return offsetX_; }
-  int OffsetY() const { return offsetY_; }
-  void SetOffsetY(int value);
+  TTreePosition OffsetY() const { return offsetY_; }
+  void SetOffsetY(TTreePosition value);
   TColumnIndex SortColumn() const { return sortColumn_; }
   void SetSortColumn(TColumnIndex value) { sortColumn_ = value; }
   TSortDirection SortDirection() const { return sortDirection_; }
@@ -656,7 +662,8 @@ class TBaseTree : public TCustomControl {
   virtual void DoNodeMoved(PTreeNode node);
   virtual bool DoNodeMoving(PTreeNode node, PTreeNode newParent);
   virtual bool DoPaintBackground(TCanvas* canvas, const RECT& r);
-  // Paints the drop mark of the drop target's row r; descendants may paint their own.
+  // Paints the drop mark of the drop target's row r (the whole row, in the coordinates of canvas); descendants may
+  // paint their own.
   virtual void DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r);
   // Paints a cell's content (the base paints none).
   virtual void DoPaintNode(TNodePaintInfo& paintInfo);
@@ -672,7 +679,7 @@ class TBaseTree : public TCustomControl {
     suoScrollClientArea = 4,
     suoUpdateNCArea = 8,
   };
-  virtual bool DoSetOffsetXY(POINT value, unsigned options, const RECT* clipRect = nullptr);
+  virtual bool DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RECT* clipRect = nullptr);
   virtual void DoStructureChange(PTreeNode node, TChangeReason reason);
   virtual void DoUpdating(TTreeUpdateState state);
   // Size 0, then OnGetNodeDataSize.
@@ -933,6 +940,8 @@ class TBaseTree : public TCustomControl {
   void HeaderFrameMessage(TMessage& message);
 
   PTreeNode root_ = nullptr;
+  // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
+  PTreeNode loadHolder_ = nullptr;
   TNodeSlab slab_;
   std::uint16_t defaultNodeHeight_ = DefaultTreeNodeHeight;
   int nodeDataSize_ = -1;
@@ -966,7 +975,7 @@ class TBaseTree : public TCustomControl {
   TColumnIndex sortColumn_ = NoColumn;
   TSortDirection sortDirection_ = TSortDirection::sdAscending;
   int offsetX_ = 0;
-  int offsetY_ = 0;
+  TTreePosition offsetY_ = 0;
 
   std::unique_ptr<TCustomTreeOptions> options_;
   std::unique_ptr<TTreeColors> colors_;
@@ -982,9 +991,12 @@ class TBaseTree : public TCustomControl {
   // ---- tree object
   void ImageListChange(TObject* sender);
   int HorizontalRange();
-  int VerticalRange() const;
+  TTreePosition VerticalRange() const;
+  // The pixels one unit of the vertical scroll bar stands for: 1 unless the range passes what the bar counts.
+  TTreePosition VerticalScrollUnit() const;
   // Shows or hides one bar for range against page and answers the offset the bar leaves.
-  int UpdateScrollBar(int bar, int range, int page, int offset, bool shown, bool doRepaint);
+  TTreePosition UpdateScrollBar(int bar, TTreePosition range, int page, TTreePosition offset, bool shown,
+                                bool doRepaint);
   void SetImageList(TCustomImageList*& field, TChangeLink* link, TCustomImageList* value);
   void RepaintIfShown();
   void ReadOldOptions(TReader& reader);
@@ -1045,6 +1057,8 @@ class TBaseTree : public TCustomControl {
   TColumnIndex editColumn_ = NoColumn;
   RECT headerRect_{};
   // ---- painting, window messages and keyboard: state
+  // PaintTree of window, whose vertical extent runs from 0 and stands for the tree from the absolute windowTop.
+  void PaintTreeArea(TCanvas* target, RECT window, TTreePosition windowTop, POINT targetPoint, TTreePaintFlags options);
   void PaintCheckImage(HDC dc, const TImageInfo& info);
   void PaintImage(TNodePaintInfo& paintInfo, TImageInfoIndex which, bool withOverlay);
   void PaintTreeLines(HDC dc, const TNodePaintInfo& paintInfo, int vAlign, const std::vector<TTreeLineType>& image,
@@ -1111,6 +1125,9 @@ class TBaseTree : public TCustomControl {
   TBaseTree* OwnDragImageSource(TObject* source);
   // The drop mode of client y over a node whose row is r.
   TDropMode DropModeAt(int y, const RECT& r, bool withDropMark) const;
+  // Paints dirty (client coordinates) into the background of tree's visible drag image, its frame too with
+  // updateNCArea, and draws the image again with reshowDragImage.
+  void RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool updateNCArea, bool reshowDragImage);
   // Repaints a node's row, under source's drag image when there is one.
   void RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
   // A new node under the drag: repainted in place of the old one, expanded after a while when it has children.

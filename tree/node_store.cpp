@@ -56,7 +56,8 @@ void* TBaseTree::GetNodeData(PTreeNode node) const {
 std::uint32_t TBaseTree::GetNodeLevel(PTreeNode node) const {
   std::uint32_t level = 0;
   if (!node || node == root_) return 0;
-  for (PTreeNode p = node->Parent; p != root_; p = p->Parent) ++level;
+  // Nodes being loaded hang below a holder that stands in for the root until they take the old content's place.
+  for (PTreeNode p = node->Parent; p != root_ && p != loadHolder_; p = p->Parent) ++level;
   return level;
 }
 
@@ -518,7 +519,8 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   PTreeNode parent = node->Parent;
   InterruptValidation();
   if (!parent->Has(nsClearing)) StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildDeleted);
-  int oldX = offsetX_, oldY = offsetY_;
+  const int oldX = offsetX_;
+  const TTreePosition oldY = offsetY_;
   if (node->Has(nsSelected)) {
     if (updateCount_ == 0) {
       RemoveFromSelection(node);
@@ -583,7 +585,8 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     return;
   }
   InterruptValidation();
-  int oldX = offsetX_, oldY = offsetY_;
+  const int oldX = offsetX_;
+  const TTreePosition oldY = offsetY_;
   bool shown = node == root_ || (FullyVisible(node) && node->Has(nsExpanded));
   if (shown) visibleCount_ -= CountVisibleChildren(node);
   node->States |= nsClearing;

@@ -101,26 +101,34 @@ PTreeNode TBaseTree::GetNodeAt(int x, int y) {
 PTreeNode TBaseTree::GetNodeAt(int x, int y, bool relative, int& nodeTop) {
   (void)x;
   if (y < 0) y = 0;
-  std::int64_t absolute = relative ? static_cast<std::int64_t>(y) - offsetY_ : y;
-  auto position = static_cast<std::uint32_t>(absolute);
-  PTreeNode node = nullptr;
-  std::uint32_t top = 0;
-  if (!(cacheFlags_ & cfUseCache) || !FindInPositionCache(position, node, top)) {
-    node = GetFirstVisibleNoInit();
-    top = 0;
-  }
+  TTreePosition top = 0;
+  PTreeNode node = GetNodeAtPosition(relative ? y - offsetY_ : y, top);
+  nodeTop = node ? static_cast<int>(top + (relative ? offsetY_ : 0)) : 0;
+  return node;
+}
+
+PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& nodeTop) {
   nodeTop = 0;
+  // Totals stop at 2^32 - 1, so every row starts below that.
+  if (absolute < 0 || absolute > static_cast<TTreePosition>(UINT32_MAX)) return nullptr;
+  PTreeNode node = nullptr;
+  std::uint32_t cachedTop = 0;
+  TTreePosition top = 0;
+  if ((cacheFlags_ & cfUseCache) && FindInPositionCache(static_cast<std::uint32_t>(absolute), node, cachedTop))
+    top = cachedTop;
+  else
+    node = GetFirstVisibleNoInit();
   while (node) {
     bool visible = node->Has(nsVisible);
-    if (!visible || top + node->TotalHeight <= position) {
+    if (!visible || top + node->TotalHeight <= absolute) {
       if (visible) top += node->TotalHeight;
       while (node != root_ && !node->NextSibling) node = node->Parent;
       if (node == root_) return nullptr;
       node = node->NextSibling;
       continue;
     }
-    if (position < top + node->NodeHeight || !node->FirstChild || !node->Has(nsExpanded)) {
-      nodeTop = static_cast<int>(top) + (relative ? offsetY_ : 0);
+    if (absolute < top + node->NodeHeight || !node->FirstChild || !node->Has(nsExpanded)) {
+      nodeTop = top;
       return node;
     }
     top += node->NodeHeight;
@@ -129,11 +137,13 @@ PTreeNode TBaseTree::GetNodeAt(int x, int y, bool relative, int& nodeTop) {
   return nullptr;
 }
 
-int TBaseTree::GetNodeTop(PTreeNode node) {
+TTreePosition TBaseTree::GetNodeTop(PTreeNode node) {
   if (!node || node == root_ || !FullyVisible(node)) return -1;
   PTreeNode run = nullptr;
-  std::uint32_t top = 0;
-  if ((cacheFlags_ & cfUseCache) && FindInPositionCache(node, run, top)) {
+  std::uint32_t cachedTop = 0;
+  TTreePosition top = 0;
+  if ((cacheFlags_ & cfUseCache) && FindInPositionCache(node, run, cachedTop)) {
+    top = cachedTop;
     // Forward from the cache entry, skipping every subtree that does not hold the node.
     while (run != node) {
       if (HasAsParent(node, run)) {
@@ -146,7 +156,7 @@ int TBaseTree::GetNodeTop(PTreeNode node) {
         run = run->NextSibling;
       }
     }
-    return static_cast<int>(top);
+    return top;
   }
   // Down the path: each ancestor's row plus the shown heights of the siblings before each step.
   for (PTreeNode step = node; step != root_; step = step->Parent) {
@@ -154,7 +164,7 @@ int TBaseTree::GetNodeTop(PTreeNode node) {
       if (sibling->Has(nsVisible)) top += sibling->TotalHeight;
     if (step->Parent != root_) top += step->Parent->NodeHeight;
   }
-  return static_cast<int>(top);
+  return top;
 }
 
 }  // namespace tree

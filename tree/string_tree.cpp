@@ -120,6 +120,8 @@ void TCustomStringTree::DoGetText(PTreeNode node, TColumnIndex column, TVSTTextT
 
 void TCustomStringTree::DoNewText(PTreeNode node, TColumnIndex column, const String& text) {
   if (OnNewText) OnNewText(this, node, column, text);
+  // The width measured for the old text goes with it: the row is measured and drawn anew.
+  InvalidateNode(node);
 }
 
 void TCustomStringTree::DoPaintText(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType) {

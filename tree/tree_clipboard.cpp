@@ -24,25 +24,27 @@ constexpr std::uint64_t MaxStreamMedium = 0x7FFFFFFF;
 
 FORMATETC TreeDataFormatEtc() { return FORMATETC{TreeDataFormat, nullptr, DVASPECT_CONTENT, -1, NodeDataMedia}; }
 
-// Copies no more than the stream says it holds: a sender's stream that never ends cannot fill this process.
-void CopyComStream(IStream* source, TMemoryStream& target) {
+// Copies no more than the stream says it holds: a sender's stream that never ends cannot fill this process. A
+// stream that cannot tell its size, or fails to be read, is no data: false.
+bool CopyComStream(IStream* source, TMemoryStream& target) {
   STATSTG status{};
-  if (SUCCEEDED(source->Stat(&status, STATFLAG_NONAME))) {
-    LARGE_INTEGER zero{};
-    source->Seek(zero, STREAM_SEEK_SET, nullptr);
-    std::uint64_t left = std::min<std::uint64_t>(status.cbSize.QuadPart, MaxStreamMedium);
-    std::vector<std::uint8_t> buffer(StreamCopyStep);
-    while (left > 0) {
-      ULONG wanted = static_cast<ULONG>(std::min<std::uint64_t>(left, StreamCopyStep));
-      ULONG read = 0;
-      HRESULT result = source->Read(buffer.data(), wanted, &read);
-      read = std::min(read, wanted);
-      if (read > 0) target.WriteBuffer(buffer.data(), static_cast<int32_t>(read));
-      left -= read;
-      if (FAILED(result) || read < wanted) break;
-    }
+  if (FAILED(source->Stat(&status, STATFLAG_NONAME))) return false;
+  LARGE_INTEGER zero{};
+  source->Seek(zero, STREAM_SEEK_SET, nullptr);
+  std::uint64_t left = std::min<std::uint64_t>(status.cbSize.QuadPart, MaxStreamMedium);
+  std::vector<std::uint8_t> buffer(StreamCopyStep);
+  while (left > 0) {
+    ULONG wanted = static_cast<ULONG>(std::min<std::uint64_t>(left, StreamCopyStep));
+    ULONG read = 0;
+    HRESULT result = source->Read(buffer.data(), wanted, &read);
+    if (FAILED(result)) return false;
+    read = std::min(read, wanted);
+    if (read > 0) target.WriteBuffer(buffer.data(), static_cast<int32_t>(read));
+    left -= read;
+    if (read < wanted) break;
   }
   target.SetPosition(0);
+  return true;
 }
 
 }  // namespace
@@ -183,8 +185,8 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
         }
       } else if (medium.Get().tymed == TYMED_ISTREAM && medium.Get().pstm) {
         TMemoryStream stream;
-        CopyComStream(medium.Get().pstm, stream);
-        AddNodesFromStream(stream, target, mode);
+        result = CopyComStream(medium.Get().pstm, stream);
+        if (result) AddNodesFromStream(stream, target, mode);
       } else {
         result = false;
       }

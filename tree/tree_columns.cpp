@@ -909,17 +909,18 @@ void TTreeColumns::PaintHeader(HDC dc, const RECT& r, int hOffset) {
     PaintColumn(bitmapDC, *column, button, rightBorder);
   }
   RECT rest{std::max<int>(x, r.left), 0, r.right, height};
-  if (rest.left < rest.right) {
-    bool themed = headerTheme_ && headerTheme_->IsOpen() &&
-                  headerTheme_->DrawBackground(bitmapDC, HP_HEADERITEMRIGHT, HIS_NORMAL, rest);
-    if (!themed) {
-      if (header_->Style() == TTreeHeaderStyle::hsXPStyle)
-        DrawXPButton(bitmapDC, rest, false, false, false);
-      else
-        Fill(bitmapDC, rest, ColorToRGB(header_->Background()));
-    }
-  }
+  if (rest.left < rest.right) PaintEmptyHeader(bitmapDC, rest);
   BitBlt(dc, r.left, r.top, r.right - r.left, std::min<int>(height, r.bottom - r.top), bitmapDC, r.left, 0, SRCCOPY);
+}
+
+void TTreeColumns::PaintEmptyHeader(HDC dc, const RECT& r) {
+  if (!header_) return;
+  if (headerTheme_ && headerTheme_->IsOpen() && headerTheme_->DrawBackground(dc, HP_HEADERITEMRIGHT, HIS_NORMAL, r))
+    return;
+  if (header_->Style() == TTreeHeaderStyle::hsXPStyle)
+    DrawXPButton(dc, r, false, false, false);
+  else
+    Fill(dc, r, ColorToRGB(header_->Background()));
 }
 
 }  // namespace tree

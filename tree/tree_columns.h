@@ -163,6 +163,8 @@ class TTreeColumns : public TCollection {
   void AnimatedResize(TColumnIndex column, int newWidth);
   // Paints the header's part r (header coordinates) into dc, the columns shifted by hOffset.
   void PaintHeader(HDC dc, const RECT& r, int hOffset);
+  // Paints r of dc as the header's part right of the last column; after PaintHeader, which opens its theme.
+  void PaintEmptyHeader(HDC dc, const RECT& r);
   // Lets go of the paint bitmap and of the theme data opened for the tree's window, when the window goes.
   void ReleaseCachedResources();
   void DrawButtonText(HDC dc, const String& caption, const RECT& bounds, bool enabled, bool hot, UINT drawFormat);

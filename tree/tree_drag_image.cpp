@@ -110,6 +110,8 @@ void TTreeDragImage::InternalShowDragImage(HDC dc) {
   BlendBitmapRect(dragImage_.Canvas()->Handle(), alphaDC, RECT{0, 0, width, height}, POINT{0, 0}, mode, transparency_,
                   postBlendBias_);
   BitBlt(dc, imagePosition_.x, imagePosition_.y, width, height, alphaDC, 0, 0, SRCCOPY);
+  const RECT shown{imagePosition_.x, imagePosition_.y, imagePosition_.x + width, imagePosition_.y + height};
+  UnionRect(&swept_, &swept_, &shown);
 }
 
 void TTreeDragImage::ShowDragImage() {
@@ -134,6 +136,11 @@ void TTreeDragImage::HideDragImage() {
 
 void TTreeDragImage::EndDrag() {
   HideDragImage();
+  // What the image put back is what the screen held when it was taken, which need not be what the windows show
+  // now: a window that paints into a buffer of its own, or later than the image read the screen, leaves marks it
+  // has long erased under a restored band. The windows the image passed over paint themselves once more.
+  if (!IsRectEmpty(&swept_)) RedrawWindow(nullptr, &swept_, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  swept_ = RECT{};
   states_ -= TDragImageStates{TDragImageState::disInDrag, TDragImageState::disPrepared};
   backImage_.SetSize(0, 0);
   alphaImage_.SetSize(0, 0);

@@ -79,6 +79,8 @@ class TTreeDragImage : public TObject {
   TTreeDragMoveRestriction moveRestriction_ = TTreeDragMoveRestriction::MoveFree;
   TColor colorKey_ = clNone;
   TDragImageStates states_;
+  // The screen the image was drawn over since the drag began; the windows there paint it anew when the drag ends.
+  RECT swept_{};
 };
 
 }  // namespace tree

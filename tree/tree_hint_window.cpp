@@ -83,7 +83,7 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
     hintData_.Alignment = columns->Items(hintData_.Column)->Alignment();
   } else {
     hintData_.BidiMode = tree->BiDiMode();
-    hintData_.Alignment = TAlignment::taLeftJustify;
+    hintData_.Alignment = tree->Alignment();
   }
   if (hintData_.BidiMode != TBiDiMode::bdLeftToRight && hintData_.Alignment != TAlignment::taCenter)
     hintData_.Alignment =

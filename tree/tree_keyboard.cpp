@@ -18,7 +18,7 @@ bool IsNavigationKey(WORD key) { return key == VK_BACK || key == VK_TAB || (key 
 }  // namespace
 
 void TBaseTree::ScrollByKey(int deltaX, int deltaY) {
-  DoSetOffsetXY(POINT{offsetX_ + deltaX, offsetY_ + deltaY},
+  DoSetOffsetXY(offsetX_ + deltaX, offsetY_ + deltaY,
                 suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 

@@ -173,12 +173,11 @@ void TBaseTree::SetFocusedColumn(TColumnIndex value) {
 }
 
 void TBaseTree::SetOffsetX(int value) {
-  DoSetOffsetXY(POINT{value, offsetY_},
-                suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+  DoSetOffsetXY(value, offsetY_, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 void TBaseTree::SetOffsetXY(POINT value) {
-  DoSetOffsetXY(value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+  DoSetOffsetXY(value.x, value.y, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 void TBaseTree::Assign(const TPersistent* source) {

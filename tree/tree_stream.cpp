@@ -253,6 +253,7 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   PTreeNode holder = MakeNewNode();
   holder->States = 0;
   holder->Parent = root_;
+  loadHolder_ = holder;
   try {
     while (stream.Position() < stream.Size() && count > 0) {
       --count;
@@ -261,12 +262,14 @@ void TBaseTree::LoadFromStream(TStream& stream) {
       ReadNode(stream, version, node);
     }
   } catch (...) {
+    loadHolder_ = nullptr;
     AdoptStreamSelection(holder, false);
     FreeDescendants(holder);
     FreeNodeBlock(holder);
     EndUpdate();
     throw;
   }
+  loadHolder_ = nullptr;
   PTreeNode first = holder->FirstChild;
   PTreeNode last = holder->LastChild;
   std::uint32_t loaded = holder->ChildCount;

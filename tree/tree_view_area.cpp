@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "framework/image_list.h"
 #include "tree/base_tree.h"
@@ -15,37 +16,47 @@ namespace {
 
 bool ShowsBar(TScrollStyle bars, TScrollStyle kind) { return bars == kind || bars == TScrollStyle::ssBoth; }
 
+// Scroll bars count in int: a longer range is shown in units of this many pixels.
+TTreePosition ScrollUnit(TTreePosition range) { return range / std::numeric_limits<int>::max() + 1; }
+
+// Client coordinates of a row far outside the view do not fit a rectangle: they stop this far out, where every
+// caller only learns that the row is not in view.
+constexpr TTreePosition FarOutside = 0x40000000;
+
 }  // namespace
 
 int TBaseTree::HorizontalRange() {
   return header_->UseColumns() ? header_->Columns()->TotalWidth() : GetMaxRightExtend();
 }
 
-int TBaseTree::VerticalRange() const { return static_cast<int>(root_->TotalHeight - root_->NodeHeight); }
+TTreePosition TBaseTree::VerticalRange() const {
+  return static_cast<TTreePosition>(root_->TotalHeight) - root_->NodeHeight;
+}
+
+TTreePosition TBaseTree::VerticalScrollUnit() const { return ScrollUnit(VerticalRange()); }
 
 RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnly, bool unclipped) {
   RECT r{};
   if (!node || node == root_) return r;
   if (!node->Has(nsInitialized)) InitNode(node);
   if (!FullyVisible(node)) return r;
-  int top = GetNodeTop(node);
+  const TTreePosition top = GetNodeTop(node);
   if (top < 0) return r;
   TTreeColumns* columns = header_->Columns();
   bool useColumns = header_->UseColumns();
   r.left = 0;
   r.right = std::max<int>(ClientWidth(), useColumns ? columns->TotalWidth() : 0);
-  r.top = top;
-  r.bottom = top + node->NodeHeight;
+  r.top = static_cast<LONG>(std::clamp<TTreePosition>(top + offsetY_, -FarOutside, FarOutside));
+  r.bottom = r.top + node->NodeHeight;
   if (column != NoColumn && useColumns && columns->IsValidColumn(column)) {
     int left = 0, right = 0;
     columns->GetColumnBounds(column, left, right);
     r.left = left;
     r.right = right - 1;
-    OffsetRect(&r, offsetX_, offsetY_);
   } else {
     column = NoColumn;
-    OffsetRect(&r, offsetX_, offsetY_);
   }
+  OffsetRect(&r, offsetX_, 0);
   if (!textOnly) return r;
   bool mainColumn = column == NoColumn || column == header_->MainColumn();
   int start = margin_;
@@ -125,25 +136,28 @@ void TBaseTree::RepaintNode(PTreeNode node) {
   RedrawWindow(Handle(), &r, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOERASE | RDW_VALIDATE | RDW_NOCHILDREN);
 }
 
-int TBaseTree::UpdateScrollBar(int bar, int range, int page, int offset, bool shown, bool doRepaint) {
+TTreePosition TBaseTree::UpdateScrollBar(int bar, TTreePosition range, int page, TTreePosition offset, bool shown,
+                                         bool doRepaint) {
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_ALL;
   FlatSB_GetScrollInfo(Handle(), bar, &info);
   bool always = scrollBarOptions_->AlwaysVisible();
   bool show = shown && (page < range || always);
+  const TTreePosition unit = ScrollUnit(range);
   info = SCROLLINFO{};
   info.cbSize = sizeof info;
   info.fMask = SIF_ALL;
   if (show) {
-    info.nMax = range;
-    info.nPage = static_cast<UINT>(std::max(0, page));
-    info.nPos = -offset;
+    info.nMax = static_cast<int>(range / unit);
+    info.nPage = static_cast<UINT>(std::max(0, page) / unit);
+    info.nPos = static_cast<int>(-offset / unit);
     if (always) info.fMask |= SIF_DISABLENOSCROLL;
   }
   FlatSB_ShowScrollBar(Handle(), bar, show);
   FlatSB_SetScrollInfo(Handle(), bar, &info, doRepaint);
-  if (!show) return std::clamp(offset, std::min(0, page - range), 0);
+  // A bar that counts in units of more than a pixel cannot give the offset back exact: it keeps, within the range.
+  if (!show || unit > 1) return std::clamp<TTreePosition>(offset, std::min<TTreePosition>(0, page - range), 0);
   return -FlatSB_GetScrollPos(Handle(), bar);
 }
 
@@ -153,28 +167,32 @@ void TBaseTree::UpdateScrollBars(bool doRepaint) {
   TScrollStyle bars = scrollBarOptions_->ScrollBars();
   offsetY_ = UpdateScrollBar(SB_VERT, VerticalRange(), ClientHeight(), offsetY_,
                              ShowsBar(bars, TScrollStyle::ssVertical), doRepaint);
-  offsetX_ = UpdateScrollBar(SB_HORZ, HorizontalRange(), ClientWidth(), offsetX_,
-                             ShowsBar(bars, TScrollStyle::ssHorizontal), doRepaint);
+  offsetX_ = static_cast<int>(UpdateScrollBar(SB_HORZ, HorizontalRange(), ClientWidth(), offsetX_,
+                                              ShowsBar(bars, TScrollStyle::ssHorizontal), doRepaint));
 }
 
-bool TBaseTree::DoSetOffsetXY(POINT value, unsigned options, const RECT* clipRect) {
-  int x = std::clamp<int>(value.x, std::min(0, ClientWidth() - HorizontalRange()), 0);
-  int y = std::clamp<int>(value.y, std::min(0, ClientHeight() - VerticalRange()), 0);
+bool TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RECT* clipRect) {
+  x = std::clamp<int>(x, std::min(0, ClientWidth() - HorizontalRange()), 0);
+  y = std::clamp<TTreePosition>(y, std::min<TTreePosition>(0, ClientHeight() - VerticalRange()), 0);
   if (x == offsetX_ && y == offsetY_) return false;
-  int deltaX = x - offsetX_, deltaY = y - offsetY_;
+  const int deltaX = x - offsetX_;
+  const TTreePosition deltaY = y - offsetY_;
   offsetX_ = x;
   offsetY_ = y;
   if (updateCount_ == 0 && HandleAllocated()) {
-    if (options & suoScrollClientArea) ScrollWindow(Handle(), deltaX, deltaY, clipRect, clipRect);
+    // A move by the client's height or more leaves nothing to keep, however far it goes.
+    const TTreePosition whole = ClientHeight() + 1;
+    if (options & suoScrollClientArea)
+      ScrollWindow(Handle(), deltaX, static_cast<int>(std::clamp(deltaY, -whole, whole)), clipRect, clipRect);
     if (options & suoUpdateNCArea) UpdateScrollBars(true);
   }
-  DoScroll(deltaX, deltaY);
+  DoScroll(deltaX, static_cast<int>(std::clamp<TTreePosition>(deltaY, std::numeric_limits<int>::min(),
+                                                              std::numeric_limits<int>::max())));
   return true;
 }
 
-void TBaseTree::SetOffsetY(int value) {
-  DoSetOffsetXY(POINT{offsetX_, value},
-                suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+void TBaseTree::SetOffsetY(TTreePosition value) {
+  DoSetOffsetXY(offsetX_, value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
@@ -183,22 +201,28 @@ bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
     if (!parent->Has(nsExpanded)) ToggleNode(parent);
   RECT r = GetDisplayRect(node, NoColumn, true);
   if (r.bottom <= r.top) return false;
-  int height = ClientHeight();
-  int oldX = offsetX_, oldY = offsetY_;
+  const int height = ClientHeight();
+  const int oldX = offsetX_;
+  const TTreePosition oldY = offsetY_;
   bool hadHorizontalBar = HandleAllocated() && (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0;
-  if (r.top < 0)
-    SetOffsetY(offsetY_ - r.top + (center ? height / 2 : 0));
-  else if (r.bottom > height)
-    SetOffsetY(offsetY_ - (r.bottom - height) - (center ? height / 2 - node->NodeHeight / 2 : 0));
+  // The row's client position unclamped: it may lie further away than a rectangle reaches.
+  const TTreePosition top = GetNodeTop(node) + offsetY_, bottom = top + node->NodeHeight;
+  if (top < 0)
+    SetOffsetY(offsetY_ - top + (center ? height / 2 : 0));
+  else if (bottom > height)
+    SetOffsetY(offsetY_ - (bottom - height) - (center ? height / 2 - node->NodeHeight / 2 : 0));
   if (!header_->UseColumns() && HandleAllocated() && !hadHorizontalBar &&
       (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0 && oldY != offsetY_)
     SetOffsetY(offsetY_ - GetSystemMetrics(SM_CYHSCROLL));
   if (horizontally) {
-    int width = ClientWidth();
-    if (r.right > width)
-      SetOffsetX(offsetX_ - (r.right - width));
-    else if (r.left < 0)
-      SetOffsetX(offsetX_ - r.left);
+    // The text where it really lies: the clipped rectangle ends at the client's edge however far right it starts.
+    // A text wider than the client shows its start.
+    const RECT text = GetDisplayRect(node, NoColumn, true, true);
+    const int width = ClientWidth();
+    if (text.right > width)
+      SetOffsetX(offsetX_ - std::min<int>(text.right - width, text.left));
+    else if (text.left < 0)
+      SetOffsetX(offsetX_ - text.left);
   }
   return oldX != offsetX_ || oldY != offsetY_;
 }
@@ -212,7 +236,7 @@ void TBaseTree::SetTopNode(PTreeNode node) {
   if (!node || node == root_) return;
   for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
     if (!parent->Has(nsExpanded)) ToggleNode(parent);
-  int top = GetNodeTop(node);
+  const TTreePosition top = GetNodeTop(node);
   if (top >= 0) SetOffsetY(-top);
 }
 

@@ -129,9 +129,6 @@ void TBaseTree::WndProc(TMessage& message) {
     }
     return;
   }
-  if (message.Msg == WM_NCLBUTTONDOWN || message.Msg == WM_NCRBUTTONDOWN || message.Msg == WM_NCMBUTTONDOWN) {
-    if (!Focused() && CanFocus()) SetFocus();
-  }
   inherited::WndProc(message);
 }
 

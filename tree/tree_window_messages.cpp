@@ -127,16 +127,16 @@ void TBaseTree::HandleVerticalScroll(WORD code) {
   const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
   switch (code) {
     case SB_LINEUP:
-      DoSetOffsetXY(POINT{offsetX_, offsetY_ + step}, all);
+      DoSetOffsetXY(offsetX_, offsetY_ + step, all);
       break;
     case SB_LINEDOWN:
-      DoSetOffsetXY(POINT{offsetX_, offsetY_ - step}, all);
+      DoSetOffsetXY(offsetX_, offsetY_ - step, all);
       break;
     case SB_PAGEUP:
-      DoSetOffsetXY(POINT{offsetX_, offsetY_ + ClientHeight()}, all);
+      DoSetOffsetXY(offsetX_, offsetY_ + ClientHeight(), all);
       break;
     case SB_PAGEDOWN:
-      DoSetOffsetXY(POINT{offsetX_, offsetY_ - ClientHeight()}, all);
+      DoSetOffsetXY(offsetX_, offsetY_ - ClientHeight(), all);
       break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
@@ -145,14 +145,14 @@ void TBaseTree::HandleVerticalScroll(WORD code) {
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
       GetScrollInfo(Handle(), SB_VERT, &info);
-      DoSetOffsetXY(POINT{offsetX_, -info.nTrackPos}, all);
+      DoSetOffsetXY(offsetX_, -info.nTrackPos * VerticalScrollUnit(), all);
       break;
     }
     case SB_TOP:
-      DoSetOffsetXY(POINT{offsetX_, 0}, all);
+      DoSetOffsetXY(offsetX_, 0, all);
       break;
     case SB_BOTTOM:
-      DoSetOffsetXY(POINT{offsetX_, -static_cast<int>(root_->TotalHeight)}, all);
+      DoSetOffsetXY(offsetX_, -static_cast<TTreePosition>(root_->TotalHeight), all);
       break;
     case SB_ENDSCROLL:
       DoStateChange({}, {TTreeState::stThumbTracking});
@@ -169,16 +169,16 @@ void TBaseTree::HandleHorizontalScroll(WORD code) {
   const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
   switch (code) {
     case SB_LINELEFT:
-      DoSetOffsetXY(POINT{offsetX_ + step, offsetY_}, all);
+      DoSetOffsetXY(offsetX_ + step, offsetY_, all);
       break;
     case SB_LINERIGHT:
-      DoSetOffsetXY(POINT{offsetX_ - step, offsetY_}, all);
+      DoSetOffsetXY(offsetX_ - step, offsetY_, all);
       break;
     case SB_PAGELEFT:
-      DoSetOffsetXY(POINT{offsetX_ + ClientWidth(), offsetY_}, all);
+      DoSetOffsetXY(offsetX_ + ClientWidth(), offsetY_, all);
       break;
     case SB_PAGERIGHT:
-      DoSetOffsetXY(POINT{offsetX_ - ClientWidth(), offsetY_}, all);
+      DoSetOffsetXY(offsetX_ - ClientWidth(), offsetY_, all);
       break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
@@ -187,14 +187,14 @@ void TBaseTree::HandleHorizontalScroll(WORD code) {
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
       GetScrollInfo(Handle(), SB_HORZ, &info);
-      DoSetOffsetXY(POINT{-info.nTrackPos, offsetY_}, all);
+      DoSetOffsetXY(-info.nTrackPos, offsetY_, all);
       break;
     }
     case SB_LEFT:
-      DoSetOffsetXY(POINT{0, offsetY_}, all);
+      DoSetOffsetXY(0, offsetY_, all);
       break;
     case SB_RIGHT:
-      DoSetOffsetXY(POINT{-HorizontalRange(), offsetY_}, all);
+      DoSetOffsetXY(-HorizontalRange(), offsetY_, all);
       break;
     case SB_ENDSCROLL:
       DoStateChange({}, {TTreeState::stThumbTracking});

@@ -17,8 +17,6 @@ size_t LastDelimiter(const String& path) {
   return at == String::npos ? 0 : at + 1;
 }
 
-bool HasWildcard(const String& text) { return text.find_first_of(L"*?") != String::npos; }
-
 bool HasDrive(const String& path) { return path.size() >= 2 && (path[1] == L':' || path.compare(0, 2, L"\\\\") == 0); }
 
 // The name part split into its name and its extension (with the dot).
@@ -92,10 +90,10 @@ String CollapseBackslashes(const String& path) {
 
 String ExpandPath(const String& base, const String& path) {
   if (HasDrive(path)) return path;
-  const String joined = IncludeTrailingPathDelimiter(base) + path;
-  // A network path keeps the two backslashes it starts with.
-  const bool network = joined.compare(0, 2, L"\\\\") == 0;
-  return (network ? L"\\" : L"") + CollapseBackslashes(joined);
+  // A network base keeps the two backslashes it starts with; a rooted path below an empty or rooted base does not
+  // become one.
+  const bool network = base.compare(0, 2, L"\\\\") == 0;
+  return (network ? L"\\" : L"") + CollapseBackslashes(IncludeTrailingPathDelimiter(base) + path);
 }
 
 String ExpandMask(const String& source, const String& mask) {

@@ -49,10 +49,12 @@ void TSysCustomTimer::WndProc(TMessage& message) {
     message.Result = DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
     return;
   }
+  // A handler that freed the timer and then raised leaves no sender to name.
+  const std::weak_ptr<const void> alive = LifeWatch();
   try {
     Timer();
   } catch (...) {
-    ApplicationHandleException(this);
+    ApplicationHandleException(alive.expired() ? nullptr : this);
   }
 }
 

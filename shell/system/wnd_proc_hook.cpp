@@ -28,10 +28,12 @@ LRESULT CALLBACK ChainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) 
   auto* last = static_cast<TSysCustomWndProcHook*>(GetPropW(window, kChainProperty));
   if (!last) return DefWindowProcW(window, msg, wParam, lParam);
   TMessage message{msg, wParam, lParam, 0};
+  // A handler that freed its hook and then raised leaves no sender to name.
+  const std::weak_ptr<const void> alive = last->LifeWatch();
   try {
     TSysWndProcHookList::Deliver(last, message);
   } catch (...) {
-    ApplicationHandleException(last);
+    ApplicationHandleException(alive.expired() ? nullptr : last);
   }
   if (msg == WM_NCDESTROY && HookList()) HookList()->WindowDestroyed(window);
   return message.Result;

@@ -111,6 +111,9 @@ TEST(ComponentSetText, FileNames) {
       {L"\\\\srv\\share", L"x.txt", L"\\\\srv\\share\\x.txt"},
       {L"\\\\srv\\share\\\\", L"sub\\\\x.txt", L"\\\\srv\\share\\sub\\x.txt"},
       {L"C:\\a\\\\\\b", L"x", L"C:\\a\\b\\x"},
+      {L"", L"\\x.txt", L"\\x.txt"},
+      {L"\\", L"\\dir\\x.txt", L"\\dir\\x.txt"},
+      {L"\\\\?\\C:\\dir", L"x.txt", L"\\\\?\\C:\\dir\\x.txt"},
   };
   for (const auto& p : paths) EXPECT_EQ(ExpandPath(p.Base, p.Path), p.Expected) << p.Base << " " << p.Path;
   EXPECT_EQ(GetSystemDir().back(), L'\\');
@@ -125,6 +128,10 @@ TEST(ComponentSetText, FileNames) {
   EXPECT_TRUE(CanCreateFile(folder.File(L"there.txt")));
   for (const wchar_t* pattern : {L"*.txt", L"there.tx?", L"*"}) EXPECT_FALSE(CanCreateFile(folder.File(pattern)));
   EXPECT_FALSE(CanCreateFile(folder.Path()));
+  // The prefix that lifts the length limit holds a "?" that is no wildcard.
+  EXPECT_TRUE(CanCreateFile(L"\\\\?\\" + folder.File(L"there.txt")));
+  EXPECT_TRUE(CanCreateFile(L"\\\\?\\" + folder.File(L"new.txt")));
+  EXPECT_FALSE(CanCreateFile(L"\\\\?\\" + folder.File(L"*.txt")));
 }
 
 TEST(ComponentSetRegistry, AutoRunEntries) {

@@ -131,6 +131,15 @@ const TSendCase kSendCases[] = {
      "subject \"\"\nnote \"\"\nrecip 1 \"a@b.example\" \"SMTP:a@b.example\"\n"
      "file -1 \"{temp}\\LibMapi.htm\" nil\ncontent \"{charset}<p>Hi</p>\r\n\"\nfile -1 \"{dir}\\b.txt\" nil\ncontent "
      "\"beta\"\n"},
+    {"an attachment named with the prefix that lifts the length limit",
+     [](TLibEmail& mail, const TTempFolder& folder) {
+       mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+       StringToFile(folder.File(L"d.txt"), "delta");
+       mail.Attachments().Add(L"\\\\?\\" + folder.File(L"d.txt"));
+     },
+     false, MAPI_LOGON_UI,
+     "subject \"\"\nnote \"\"\nrecip 1 \"a@b.example\" \"SMTP:a@b.example\"\n"
+     "file -1 \"\\\\?\\{dir}\\d.txt\" nil\ncontent \"delta\"\n"},
     {"every logon option without a session",
      [](TLibEmail& mail, const TTempFolder&) {
        mail.SetLogonOptions({TLibEmailLogonOption::loLogonUI, TLibEmailLogonOption::loNewSession,

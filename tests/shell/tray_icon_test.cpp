@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/exception_hook.h"
+#include "framework/exceptions.h"
 #include "framework/form.h"
 #include "framework/image_list.h"
 #include "framework/menus.h"
@@ -311,6 +313,25 @@ TEST(TrayIconFreeing, AHandlerMayFreeItsOwnIcon) {
   }
   ShowWindow(Application->Handle(), SW_HIDE);
   SetShellNotifyIconFunction(previous);
+}
+
+// A timer tick whose handler frees the icon and then raises: the exception is reported without the freed icon as
+// sender.
+TEST(TrayIconFreeing, ACycleHandlerThatFreesTheIconAndRaises) {
+  std::vector<TObject*> senders;
+  SetApplicationExceptionHandler([&senders](TObject* sender) { senders.push_back(sender); });
+  {
+    TGuardedAllocations guard;
+    auto icon = std::make_unique<TSysTrayIcon>();
+    icon->OnCycleIcons = [&icon](TObject*) {
+      icon.reset();
+      throw Exception(L"raised after freeing");
+    };
+    SendMessageW(icon->Handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(icon, nullptr);
+  }
+  SetApplicationExceptionHandler([](TObject* sender) { Application->HandleException(sender); });
+  EXPECT_EQ(senders, std::vector<TObject*>{nullptr});
 }
 
 }  // namespace

@@ -4,7 +4,11 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "framework/application.h"
+#include "framework/exception_hook.h"
+#include "framework/exceptions.h"
 #include "framework/form.h"
 #include "support/hostile_input.h"
 #include "support/test_window.h"
@@ -159,6 +163,28 @@ TEST(WindowProcedureHook, AHookFreedOnTheWayOfItsMessage) {
     SendMessageW(window.Handle(), kProbe, 0, 0);
     EXPECT_EQ(log, L"C<A<ownA>C>");
   }
+}
+
+// A handler that frees its hook and then raises: the exception is reported without the freed hook as sender.
+TEST(WindowProcedureHook, AHookFreedByAHandlerThatRaises) {
+  std::vector<TObject*> senders;
+  SetApplicationExceptionHandler([&senders](TObject* sender) { senders.push_back(sender); });
+  TTestWindow window({10, 10, 110, 110}, [](HWND, UINT, WPARAM, LPARAM) -> std::optional<LRESULT> { return {}; });
+  {
+    TGuardedAllocations guard;
+    auto hook = std::make_unique<TSysWndProcHook>();
+    hook->OnMessageBefore = [&hook](TObject*, TMessage& m, bool&) {
+      if (m.Msg != kProbe) return;
+      hook.reset();
+      throw Exception(L"raised after freeing");
+    };
+    hook->SetHandle(window.Handle());
+    hook->SetActive(true);
+    SendMessageW(window.Handle(), kProbe, 0, 0);
+    EXPECT_EQ(hook, nullptr);
+  }
+  SetApplicationExceptionHandler([](TObject* sender) { Application->HandleException(sender); });
+  EXPECT_EQ(senders, std::vector<TObject*>{nullptr});
 }
 
 }  // namespace

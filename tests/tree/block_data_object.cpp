@@ -12,10 +12,12 @@ namespace {
 
 FORMATETC Formats[1];
 
-// Declares the size of its bytes and then repeats them for as long as anyone reads.
+// Declares the size of its bytes and then repeats them for as long as anyone reads; or fails to tell the size, or
+// to be read, as the medium kind asks.
 class TEndlessStream : public IStream {
  public:
-  TEndlessStream(const std::string& bytes, std::uint64_t& read) : bytes_(bytes), read_(read) {}
+  TEndlessStream(const std::string& bytes, std::uint64_t& read, TBlockDataObject::TMedium kind)
+      : bytes_(bytes), read_(read), kind_(kind) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (iid == IID_IUnknown || iid == IID_IStream || iid == IID_ISequentialStream) {
       *object = static_cast<IStream*>(this);
@@ -32,6 +34,10 @@ class TEndlessStream : public IStream {
     return left;
   }
   HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG size, ULONG* read) override {
+    if (kind_ == TBlockDataObject::TMedium::UnreadableStream) {
+      if (read) *read = 0;
+      return STG_E_READFAULT;
+    }
     auto* out = static_cast<char*>(buffer);
     for (ULONG i = 0; i < size; ++i) out[i] = bytes_[(position_ + i) % bytes_.size()];
     position_ += size;
@@ -55,6 +61,7 @@ class TEndlessStream : public IStream {
   HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Stat(STATSTG* status, DWORD) override {
     *status = STATSTG{};
+    if (kind_ == TBlockDataObject::TMedium::StreamWithoutSize) return STG_E_ACCESSDENIED;
     status->type = STGTY_STREAM;
     status->cbSize.QuadPart = bytes_.size();
     return S_OK;
@@ -68,6 +75,7 @@ class TEndlessStream : public IStream {
   std::string bytes_;
   std::uint64_t& read_;
   std::uint64_t position_ = 0;
+  TBlockDataObject::TMedium kind_;
 };
 
 }  // namespace
@@ -98,10 +106,10 @@ HRESULT TBlockDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
   *medium = STGMEDIUM{};
   HRESULT result = QueryGetData(format);
   if (result != S_OK) return result;
-  if (medium_ == TMedium::EndlessStream) {
+  if (medium_ != TMedium::Block) {
     if (!(format->tymed & TYMED_ISTREAM)) return DV_E_TYMED;
     medium->tymed = TYMED_ISTREAM;
-    medium->pstm = new TEndlessStream(block_, streamBytesRead_);
+    medium->pstm = new TEndlessStream(block_, streamBytesRead_, medium_);
     return S_OK;
   }
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, block_.size());

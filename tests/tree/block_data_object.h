@@ -1,5 +1,6 @@
 // A data object that serves fixed bytes as "Node Tree Data", whatever they claim: the hostile sender of the
-// clipboard tests. In global memory, or as a stream that declares the bytes' size but repeats them without end.
+// clipboard tests. In global memory, as a stream that declares the bytes' size but repeats them without end, as a
+// stream that cannot tell its size, or as one whose reads fail.
 #pragma once
 
 #include <objidl.h>
@@ -13,7 +14,7 @@ class TBlockDataObject : public IDataObject {
  public:
   // Serves block as "Node Tree Data" in global memory, whose first four bytes claim a length.
   explicit TBlockDataObject(std::string block) : block_(std::move(block)) {}
-  enum class TMedium { Block, EndlessStream };
+  enum class TMedium { Block, EndlessStream, StreamWithoutSize, UnreadableStream };
   TBlockDataObject(std::string block, TMedium medium) : block_(std::move(block)), medium_(medium) {}
   // Bytes the endless stream handed out so far.
   std::uint64_t StreamBytesRead() const { return streamBytesRead_; }

@@ -333,6 +333,17 @@ TEST(ContentExport, TextsThatNeedEscaping) {
   withNul.Add({std::wstring(L"a\0b", 3)});
   EXPECT_EQ(withNul.ContentToUnicode(Source::tstAll, L'\t'), L"a b\r\n");
   EXPECT_EQ(withNul.ContentToText(Source::tstAll, L'\t'), "a b\r\n");
+  // So do the HTML table and the "HTML Format" block, whose readers stop at a NUL just the same.
+  const std::string html = withNul.ContentToHTML(Source::tstAll, std::wstring(L"c\0d", 3));
+  EXPECT_EQ(html.find('\0'), std::string::npos);
+  EXPECT_NE(html.find(" align=left>a b</td>"), std::string::npos) << html;
+  EXPECT_NE(html.find("caption=\"c d\""), std::string::npos) << html;
+  withNul.SelectAll(false);
+  HGLOBAL block = withNul.ContentToClipboard(HTMLFormat, Source::tstSelected);
+  ASSERT_NE(block, nullptr);
+  const std::string cfHtml = Bytes(block);
+  GlobalFree(block);
+  EXPECT_EQ(cfHtml.find('\0'), cfHtml.size() - 1) << "the terminator alone";
   // The system code page: what it can hold as its own bytes, the rest as its default character.
   if (GetACP() == 1252) {
     TExportTree ansi;

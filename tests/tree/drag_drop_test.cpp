@@ -657,6 +657,89 @@ TEST_F(TDragDropFixture, RowsRepaintedUnderTheImageReachItsBackground) {
   target.SetDropTarget(nullptr, TDropMode::dpNowhere);
 }
 
+// What the window itself holds (its own surface, read through its DC), not what the screen shows over it.
+TWindowCapture WindowSurface(HWND wnd) {
+  RECT client{};
+  GetClientRect(wnd, &client);
+  TWindowCapture capture(client.right, client.bottom);
+  HDC dc = GetDC(wnd);
+  BitBlt(capture.DC(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+  ReleaseDC(wnd, dc);
+  return capture;
+}
+
+// A drop mark painted before the drag image came over it is erased there too when it moves on or the drag
+// ends: the window keeps no fragment that a later scroll would copy around.
+TEST_F(TDragDropFixture, DropMarksLeaveNoFragmentsUnderTheImage) {
+  TFakeScreen screen;
+  target.TreeOptions()->SetPaintOptions(target.TreeOptions()->PaintOptions() + PO::toShowDropmark);
+  ComPtr<IDataObject> data = SourceData(0);
+  ComPtr<IDropTarget> drop = target.DropTarget();
+  TBitmap picture;
+  picture.SetPixelFormat(TPixelFormat::pf32bit);
+  picture.SetSize(30, 30);
+  POINT origin{0, 0};
+  ::ClientToScreen(target.Handle(), &origin);
+  // The image starts below the rows; the cursor's hot spot is its centre.
+  TTreeDragImage& image = *source.DragImage();
+  image.PrepareDrag(picture, POINT{origin.x + 10, origin.y + 130}, POINT{origin.x + 25, origin.y + 145}, nullptr);
+  image.ShowDragImage();
+  ASSERT_TRUE(image.Visible());
+  const POINT below1 = target.RowPoint(1, 15);
+  DWORD effect = DROPEFFECT_COPY;
+  ASSERT_EQ(drop->DragEnter(data.Get(), MK_LBUTTON, POINTL{below1.x, below1.y}, &effect), S_OK);
+  ASSERT_EQ(target.DropTargetNode(), target.Top(1));
+  ASSERT_EQ(target.LastDropMode(), TDropMode::dpBelow);
+  const RECT row1 = target.GetDisplayRect(target.Top(1), NoColumn, false);
+  ASSERT_GT(WindowSurface(target.Handle()).CountPixels(kDropMark, &row1), 50) << "the mark is painted";
+  // The image comes over the mark, then the mark moves two rows down.
+  image.DragTo(POINT{origin.x + 25, origin.y + 30}, false);
+  const POINT below3 = target.RowPoint(3, 15);
+  effect = DROPEFFECT_COPY;
+  ASSERT_EQ(drop->DragOver(MK_LBUTTON, POINTL{below3.x, below3.y}, &effect), S_OK);
+  ASSERT_EQ(target.DropTargetNode(), target.Top(3));
+  EXPECT_EQ(WindowSurface(target.Handle()).CountPixels(kDropMark, &row1), 0) << "no fragment in the old row";
+  const RECT row3 = target.GetDisplayRect(target.Top(3), NoColumn, false);
+  EXPECT_GT(WindowSurface(target.Handle()).CountPixels(kDropMark, &row3), 50);
+  // The image comes over the new mark; the drag leaves.
+  image.DragTo(POINT{origin.x + 25, origin.y + 66}, false);
+  drop->DragLeave();
+  EXPECT_EQ(WindowSurface(target.Handle()).CountPixels(kDropMark), 0) << "no fragment after the drag";
+  image.EndDrag();
+}
+
+// The screen an image reads its background from may lag behind what the window painted (here it never shows the
+// window at all): over the tree the image takes the tree's own picture, so what it puts back is the tree's.
+TEST_F(TDragDropFixture, TheImagePutsBackTheTreesOwnPicture) {
+  TFakeScreen screen;
+  ComPtr<IDataObject> data = SourceData(0);
+  ComPtr<IDropTarget> drop = target.DropTarget();
+  TBitmap picture;
+  picture.SetPixelFormat(TPixelFormat::pf32bit);
+  picture.SetSize(40, 40);
+  POINT origin{0, 0};
+  ::ClientToScreen(target.Handle(), &origin);
+  TTreeDragImage& image = *source.DragImage();
+  const POINT start{origin.x + 60, origin.y + 100};
+  image.PrepareDrag(picture, POINT{start.x - 20, start.y - 20}, start, nullptr);
+  image.ShowDragImage();
+  DWORD effect = DROPEFFECT_COPY;
+  ASSERT_EQ(drop->DragEnter(data.Get(), MK_LBUTTON, POINTL{start.x, start.y}, &effect), S_OK);
+  const POINT moved{start.x + 10, start.y - 60};
+  effect = DROPEFFECT_COPY;
+  ASSERT_EQ(drop->DragOver(MK_LBUTTON, POINTL{moved.x, moved.y}, &effect), S_OK);
+  const RECT last = image.GetDragImageRect();
+  drop->DragLeave();
+  ASSERT_FALSE(image.Visible());
+  const TWindowCapture painted = target.Capture();
+  int differing = 0;
+  for (int y = last.top; y < last.bottom; ++y)
+    for (int x = last.left; x < last.right; ++x)
+      differing += screen.Pixel(x, y) != painted.Pixel(x - origin.x, y - origin.y);
+  EXPECT_EQ(differing, 0);
+  image.EndDrag();
+}
+
 // A node deleted while a drag runs leaves the drag selection and the drop target: nothing dangles.
 TEST_F(TDragDropFixture, DeletedNodesLeaveTheDragState) {
   ComPtr<IDataObject> data = SourceData(1);

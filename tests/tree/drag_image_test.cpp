@@ -175,6 +175,39 @@ TEST(TreeDragImage, RecapturesWhatTheTreePaints) {
   image.EndDrag();
 }
 
+// What a window keeps of its own where the image passed (a band put back from a stale background, say) is painted
+// anew by the window when the drag ends.
+TEST(TreeDragImage, WindowsItPassedOverPaintAgainWhenTheDragEnds) {
+  TFakeScreen screen;
+  TTestWindow host(RECT{100, 100, 400, 300});
+  TTestTree tree;
+  tree.SetParentWindow(host.Handle());
+  tree.SetBounds(0, 0, 200, 100);
+  tree.SetBorderStyle(TBorderStyle::bsNone);
+  tree.HandleNeeded();
+  tree.SetVisible(true);
+  UpdateWindow(tree.Handle());
+  POINT origin{0, 0};
+  ClientToScreen(tree.Handle(), &origin);
+  TTreeDragImage image(&tree);
+  TBitmap picture;
+  MakePicture(picture, 30, 30);
+  image.PrepareDrag(picture, POINT{origin.x + 10, origin.y + 10}, POINT{origin.x + 25, origin.y + 25}, nullptr);
+  image.ShowDragImage();
+  image.DragTo(POINT{origin.x + 125, origin.y + 45}, false);
+  // A leftover in the window under where the image went.
+  HDC dc = GetDC(tree.Handle());
+  SetPixel(dc, 20, 20, RGB(1, 2, 3));
+  SetPixel(dc, 120, 40, RGB(1, 2, 3));
+  ReleaseDC(tree.Handle(), dc);
+  image.EndDrag();
+  UpdateWindow(tree.Handle());
+  dc = GetDC(tree.Handle());
+  EXPECT_EQ(GetPixel(dc, 20, 20), ColorToRGB(tree.Color()));
+  EXPECT_EQ(GetPixel(dc, 120, 40), ColorToRGB(tree.Color()));
+  ReleaseDC(tree.Handle(), dc);
+}
+
 // The shell's service declines here: with a data object the image still draws itself. Without blending nothing is
 // shown, and moves are still recorded.
 TEST(TreeDragImage, DrawsItselfWithoutTheService) {

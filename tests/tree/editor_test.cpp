@@ -356,6 +356,30 @@ TEST_F(EditorTest, TheEditorGrowsWithItsTextWithinTheClientArea) {
   tree.CancelEditNode();
 }
 
+// A renamed node is measured anew: its label, and the selection box framing it, take the new text's width.
+TEST_F(EditorTest, ARenamedNodeTakesItsNewTextsWidth) {
+  struct TCase {
+    const wchar_t* name;
+  };
+  for (const TCase& c : {TCase{L"A much longer name"}, TCase{L"i"}}) {
+    // A selected node: focusing the tree again repaints it whole rather than the focused row alone.
+    tree.SetSelected(tree.Row(2), true);
+    StartByKey(2);
+    const int width = TextWidth(c.name) + 2 * tree.TextMargin();
+    tree.Type(c.name);
+    // The rows are painted while the user types, the edited one measured with the text it still has.
+    UpdateWindow(tree.Handle());
+    tree.Key(VK_RETURN);
+    ASSERT_FALSE(tree.IsEditing());
+    UpdateWindow(tree.Handle());
+    const RECT label = tree.GetDisplayRect(tree.Row(2), NoColumn, true);
+    EXPECT_EQ(label.right - label.left, width) << c.name;
+    const TWindowCapture shot = TWindowCapture::OfClient(tree.Handle());
+    KeepCaptureForViewing(shot, L"tree_renamed");
+    EXPECT_EQ(shot.BoundsOf(kFocusedSelection).right, label.right) << c.name;
+  }
+}
+
 TEST_F(EditorTest, TheEditorsFrameFollowsTheTreesThemes) {
   for (bool themed : {false, true}) {
     environment.SetVisualStyles(themed);

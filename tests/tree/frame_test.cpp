@@ -122,6 +122,38 @@ TEST(TreeFrame, HeaderLiesInsideTheBand) {
   KeepCaptureForViewing(frame, L"tree_frame_header");
 }
 
+// The corner right of the header, above the vertical scroll bar, belongs to the header's band: the window paints
+// it with the header's empty part, whatever lay there before.
+TEST(TreeFrame, CornerAboveTheScrollBarIsPainted) {
+  TTestEnvironment environment;
+  environment.SetVisualStyles(false);
+  TTestWindow host{RECT{50, 50, 350, 350}};
+  TFramedTree tree(host.Handle());
+  tree.Header()->Columns()->Add()->SetWidth(40);
+  tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
+  tree.SetRootNodeCount(20);
+  ASSERT_TRUE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_VSCROLL);
+  for (TTreeHeaderStyle style : {TTreeHeaderStyle::hsThickButtons, TTreeHeaderStyle::hsPlates}) {
+    tree.Header()->SetStyle(style);
+    // Leftovers of whatever the screen showed there before.
+    HDC dc = GetWindowDC(tree.Handle());
+    RECT everything{0, 0, 1000, 1000};
+    SetDCBrushColor(dc, RGB(255, 0, 255));
+    FillRect(dc, &everything, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    ReleaseDC(tree.Handle(), dc);
+    TWindowCapture frame = PaintedFrame(tree.Handle());
+    const RECT header = tree.Header()->HeaderRect();
+    const RECT corner{header.right, header.top, frame.Width() - 2, header.bottom};
+    ASSERT_GT(corner.right - corner.left, 10) << "a scroll bar's width";
+    EXPECT_EQ(frame.CountPixels(RGB(255, 0, 255), &corner), 0) << static_cast<int>(style);
+    // Row by row the corner continues the header's empty part left of it.
+    for (int y = header.top; y < header.bottom; ++y)
+      EXPECT_EQ(frame.Pixel(corner.left + 5, y), frame.Pixel(header.right - 10, y))
+          << static_cast<int>(style) << " " << y;
+    KeepCaptureForViewing(frame, L"tree_frame_corner");
+  }
+}
+
 TEST(TreeFrame, PrintedFrameHoldsTheHeaderUnlessHidden) {
   TTestEnvironment environment;
   environment.SetVisualStyles(false);

@@ -71,6 +71,26 @@ TEST_F(THeaderFixture, ResizeByDraggingBorder) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+// A press the header takes for itself (on a column border) leaves the focus where it was; any other press on the
+// header focuses the tree.
+TEST_F(THeaderFixture, OnlyPressesTheHeaderLeavesFocusTheTree) {
+  struct TCase {
+    const char* name;
+    int x;
+    bool focused;
+  };
+  const TCase cases[] = {{"on a border", 60, false}, {"on a column", 30, true}};
+  // A column that could be dragged would be the header's press too.
+  tree.Header()->SetOptions(tree.Header()->Options() - HO::hoDrag);
+  for (const TCase& c : cases) {
+    SetFocus(host.Handle());
+    ASSERT_EQ(GetFocus(), host.Handle()) << c.name;
+    PressMoveRelease({tree.HeaderPoint(c.x)});
+    EXPECT_EQ(GetFocus() == tree.Handle(), c.focused) << c.name;
+  }
+  EXPECT_EQ(columns.Items(0)->Width(), 60);
+}
+
 TEST_F(THeaderFixture, ClicksRaiseHeaderEvents) {
   struct TClick {
     TColumnIndex column;

@@ -112,6 +112,29 @@ TEST_F(THintFixture, StaysOnTheDesktop) {
   }
 }
 
+// Without a column the hint takes the tree's alignment, mirrored for right-to-left reading like a column's.
+TEST_F(THintFixture, WithoutAColumnTheTreesAlignmentHolds) {
+  struct TCase {
+    TAlignment tree;
+    TBiDiMode bidi;
+    TAlignment hint;
+  };
+  const TCase cases[] = {
+      {TAlignment::taLeftJustify, TBiDiMode::bdLeftToRight, TAlignment::taLeftJustify},
+      {TAlignment::taRightJustify, TBiDiMode::bdLeftToRight, TAlignment::taRightJustify},
+      {TAlignment::taCenter, TBiDiMode::bdLeftToRight, TAlignment::taCenter},
+      {TAlignment::taRightJustify, TBiDiMode::bdRightToLeft, TAlignment::taLeftJustify},
+  };
+  for (const TCase& c : cases) {
+    tree.SetAlignment(c.tree);
+    tree.SetBiDiMode(c.bidi);
+    TTreeHintData data = Data(NoColumn, L"a hint");
+    hint.CalcHintRect(400, L"", &data);
+    EXPECT_EQ(hint.HintData().Alignment, c.hint) << static_cast<int>(c.tree) << " " << static_cast<int>(c.bidi);
+  }
+  tree.SetBiDiMode(TBiDiMode::bdLeftToRight);
+}
+
 // A right-to-left column puts its text against the right edge.
 TEST_F(THintFixture, RightToLeftColumnAlignsRight) {
   for (bool rightToLeft : {false, true}) {

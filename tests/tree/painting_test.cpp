@@ -209,6 +209,27 @@ TEST_F(TPaintFixture, DropMarkAndDropTarget) {
   }
 }
 
+// A part of the drop target's row painted alone (as under a drag image) shows the pixels of the whole row's
+// painting: the mark is laid out over the row, not over the part.
+TEST_F(TPaintFixture, DropMarkIsTheSameInAPartOfTheRow) {
+  for (TDropMode mode : {TDropMode::dpAbove, TDropMode::dpBelow}) {
+    TPaintTree tree(host.Handle(), 300, 200, 3);
+    tree.SetDropTarget(tree.GetNext(tree.GetFirst()), mode);
+    const TWindowCapture whole = tree.Capture();
+    for (RECT part : {RECT{40, 18, 90, 36}, RECT{0, 20, 150, 30}, RECT{150, 18, 300, 36}}) {
+      TWindowCapture painted(300, 200);
+      TCanvas canvas;
+      canvas.SetHandle(painted.DC());
+      tree.PaintTree(&canvas, part, POINT{part.left, part.top}, WindowPaintFlags);
+      canvas.SetHandle(nullptr);
+      for (int y = part.top; y < part.bottom; ++y)
+        for (int x = part.left; x < part.right; ++x)
+          ASSERT_EQ(painted.Pixel(x, y), whole.Pixel(x, y))
+              << static_cast<int>(mode) << " part from " << part.left << " at " << x << "," << y;
+    }
+  }
+}
+
 // Descendants take over the cell content and the drop mark through the two virtual painters.
 TEST_F(TPaintFixture, PaintingGoesThroughTheOverridablePainters) {
   class TOwnPainters : public TPaintTree {

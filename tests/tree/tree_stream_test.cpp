@@ -102,6 +102,22 @@ TEST(TreeStream, RoundTripKeepsShapeDataAndStates) {
   EXPECT_EQ(target.VisibleCount(), source.VisibleCount());
 }
 
+// A handler reading a node (after the node's children) learns its place as it will be in the tree: its level counts
+// from the top level.
+TEST(TreeStream, LevelsInsideTheLoadHandlerAreTheTreesOwn) {
+  TKeyedTree source, target;
+  source.Fill(2);
+  source.ValidateNode(nullptr, true);
+  std::vector<std::pair<int, std::uint32_t>> levels;
+  target.OnLoadNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
+    stream.ReadBuffer(&Key(target, node), 4);
+    levels.emplace_back(Key(target, node), target.GetNodeLevel(node));
+  };
+  Load(target, Saved(source));
+  const std::vector<std::pair<int, std::uint32_t>> expected = {{11, 1}, {12, 1}, {1, 0}, {21, 1}, {22, 1}, {2, 0}};
+  EXPECT_EQ(levels, expected);
+}
+
 // Version 1: no count, 12-byte bodies, the selected flag in bit 7 of one state byte; the space word is free.
 TEST(TreeStream, ReadsVersionOne) {
   TTestTree tree;
@@ -262,6 +278,21 @@ TEST(TreeStreamFaults, StreamMediumIsBoundedByItsDeclaredSize) {
   EXPECT_LE(data->StreamBytesRead(), chunks.size());
   data->Release();
   EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11, 12}));
+}
+
+// A stream medium that cannot tell its size or cannot be read is a failed paste, not an empty one.
+TEST(TreeStreamFaults, StreamMediumThatFailsFailsThePaste) {
+  TKeyedTree source, target;
+  source.Fill(1);
+  target.Fill(1);
+  const std::string before = Saved(target);
+  for (auto kind : {TBlockDataObject::TMedium::StreamWithoutSize, TBlockDataObject::TMedium::UnreadableStream}) {
+    auto* data = new TBlockDataObject(Saved(source).substr(16), kind);
+    EXPECT_FALSE(target.ProcessOLEData(nullptr, data, nullptr, TTreeNodeAttachMode::amAddChildLast, false))
+        << static_cast<int>(kind);
+    data->Release();
+    EXPECT_EQ(Saved(target), before) << static_cast<int>(kind);
+  }
 }
 
 // Heights that do not fit the record are clamped, and totals stop at the top instead of wrapping.

@@ -114,7 +114,8 @@ void TBaseTree::DoEndDrag(TObject* target, int x, int y) {
 void TBaseTree::PrepareDragImage(POINT hotSpot, IDataObject* dataObject) {
   if (!CanShowDragImage() || !HandleAllocated()) return;
   // The picture is a DragWidth x DragHeight area of the tree around the hot spot, cut off at the tree's origin.
-  POINT centre{hotSpot.x - offsetX_, hotSpot.y - offsetY_};
+  // In the 32-bit tree coordinates PaintTree takes.
+  POINT centre{hotSpot.x - offsetX_, static_cast<LONG>(hotSpot.y - offsetY_)};
   RECT area{centre.x - dragWidth_ / 2, centre.y - dragHeight_ / 2, 0, 0};
   area.right = area.left + dragWidth_;
   area.bottom = area.top + dragHeight_;
@@ -132,7 +133,7 @@ void TBaseTree::PrepareDragImage(POINT hotSpot, IDataObject* dataObject) {
   if (dragImageKind_ == TDragImageKind::diMainColumnOnly) flags += TTreePaintFlag::tpMainColumnOnly;
   PaintTree(picture.Canvas(), area, POINT{0, 0}, flags);
   dragImage_->SetColorKey(Color());
-  POINT position{area.left + offsetX_, area.top + offsetY_};
+  POINT position{area.left + offsetX_, static_cast<LONG>(area.top + offsetY_)};
   ::ClientToScreen(Handle(), &position);
   POINT hot = hotSpot;
   ::ClientToScreen(Handle(), &hot);

@@ -112,16 +112,17 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
   POINT client = pt;
   if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
   TScrollDirections directions = DetermineScrollDirections(client.x, client.y);
-  POINT offset{offsetX_, offsetY_};
+  int offsetX = offsetX_;
+  TTreePosition offsetY = offsetY_;
   const int verticalStep = std::min<int>(scrollBarOptions_->VerticalIncrement(), ClientHeight());
   const int horizontalStep = scrollBarOptions_->HorizontalIncrement();
-  if (directions.Contains(TScrollDirection::sdUp) && offsetY_ < 0) offset.y += verticalStep;
+  if (directions.Contains(TScrollDirection::sdUp) && offsetY_ < 0) offsetY += verticalStep;
   if (directions.Contains(TScrollDirection::sdDown) && offsetY_ > ClientHeight() - VerticalRange())
-    offset.y -= verticalStep;
-  if (directions.Contains(TScrollDirection::sdLeft) && offsetX_ < 0) offset.x += horizontalStep;
+    offsetY -= verticalStep;
+  if (directions.Contains(TScrollDirection::sdLeft) && offsetX_ < 0) offsetX += horizontalStep;
   if (directions.Contains(TScrollDirection::sdRight) && offsetX_ > ClientWidth() - HorizontalRange())
-    offset.x -= horizontalStep;
-  const bool scrolled = (offset.x != offsetX_ || offset.y != offsetY_) && DoSetOffsetXY(offset, scrollOptions);
+    offsetX -= horizontalStep;
+  const bool scrolled = (offsetX != offsetX_ || offsetY != offsetY_) && DoSetOffsetXY(offsetX, offsetY, scrollOptions);
 
   TShiftState shift = DragKeysToShiftState(keyState);
   PTreeNode node = GetNodeAt(client.x, client.y);
@@ -140,7 +141,10 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
     lastDropMode_ = mode;
     RepaintDropRow(node, imageSource, imageVisible);
   }
-  if (imageVisible) imageSource->dragImage_->DragTo(pt, false);
+  // The screen the image read its new background from may not show yet what the window painted last (a window
+  // that paints into a buffer of its own shows it later): over this tree the background is the tree's own picture.
+  if (imageVisible && imageSource->dragImage_->DragTo(pt, false) && HandleAllocated())
+    RecaptureUnderDragImage(imageSource, ClientRect(), false, true);
 
   effect = SuggestDropEffect(source, shift, client, effect);
   if (!DoDragOver(source, shift, state, client, lastDropMode_, effect)) effect = DROPEFFECT_NONE;
@@ -162,9 +166,12 @@ void TBaseTree::AutoExpandDropTarget() {
 
 void TBaseTree::DragLeave() {
   StopTimer(ExpandTimer);
-  if (TBaseTree* imageSource = OwnDragImageSource(dragManager_ ? dragManager_->GetDragSource() : nullptr))
-    imageSource->dragImage_->HideDragImage();
-  SetDropTarget(nullptr, lastDropMode_);
+  TBaseTree* imageSource = OwnDragImageSource(dragManager_ ? dragManager_->GetDragSource() : nullptr);
+  // The mark goes while the image still lies over it, so that the background the image puts back holds no mark.
+  PTreeNode old = dropTargetNode_;
+  dropTargetNode_ = nullptr;
+  RepaintDropRow(old, imageSource, false);
+  if (imageSource) imageSource->dragImage_->HideDragImage();
   if (HandleAllocated()) UpdateWindow(Handle());
   DWORD effect = DROPEFFECT_NONE;
   DoDragOver(nullptr, TShiftState(), TDragState::dsDragLeave, POINT{0, 0}, lastDropMode_, effect);
@@ -214,6 +221,17 @@ void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool up
   if (!tree || !HandleAllocated()) return;
   RECT client = ClientRect(), dirty{};
   if (!IntersectRect(&dirty, &treeRect, &client)) return;
+  // The window paints all of it, under the image too: what a window keeps is its own, apart from what is drawn on
+  // the screen over it, and a part left out would keep an old drop mark for a later scroll to copy around. The
+  // image's saved background then takes the same picture, and the image is drawn over it again.
+  if (updateNCArea)
+    RedrawWindow(Handle(), nullptr, nullptr, WindowRedrawFlags);
+  else
+    RedrawWindow(Handle(), &dirty, nullptr, ClientRedrawFlags);
+  RecaptureUnderDragImage(tree, dirty, updateNCArea, reshowDragImage);
+}
+
+void TBaseTree::RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool updateNCArea, bool reshowDragImage) {
   POINT origin{0, 0};
   ::ClientToScreen(Handle(), &origin);
   // The part of the window the screen shows, in client coordinates: the recapture paints nothing hidden.
@@ -222,28 +240,8 @@ void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool up
   const bool hasVisible = GetRandomRgn(dc, visible, SYSRGN) == 1;
   ReleaseDC(Handle(), dc);
   OffsetRgn(visible, -origin.x, -origin.y);
-  TTreeDragImage* image = tree->dragImage_.get();
-  image->RecaptureBackground(this, dirty, hasVisible ? visible : nullptr, updateNCArea, reshowDragImage);
+  tree->dragImage_->RecaptureBackground(this, dirty, hasVisible ? visible : nullptr, updateNCArea, reshowDragImage);
   DeleteObject(visible);
-
-  // What the image covers keeps its pixels: the tree's painting of that part went into the image's background.
-  RECT imageRect = image->GetDragImageRect();
-  OffsetRect(&imageRect, -origin.x, -origin.y);
-  HRGN covered = CreateRectRgnIndirect(&imageRect);
-  if (updateNCArea) {
-    RECT window{};
-    GetWindowRect(Handle(), &window);
-    OffsetRect(&window, -origin.x, -origin.y);
-    HRGN frame = CreateRectRgnIndirect(&window);
-    CombineRgn(frame, frame, covered, RGN_DIFF);
-    RedrawWindow(Handle(), nullptr, frame, WindowRedrawFlags);
-    DeleteObject(frame);
-  }
-  HRGN rows = CreateRectRgnIndirect(&dirty);
-  CombineRgn(rows, rows, covered, RGN_DIFF);
-  RedrawWindow(Handle(), nullptr, rows, ClientRedrawFlags);
-  DeleteObject(rows);
-  DeleteObject(covered);
 }
 
 }  // namespace tree

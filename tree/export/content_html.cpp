@@ -21,11 +21,15 @@ std::string HtmlColor(TColor color) {
   return text;
 }
 
-// Application text as element content or attribute value: its markup characters become entities.
+// Application text as element content or attribute value: its markup characters become entities, and a NUL,
+// where readers of the clipboard's HTML stop, a blank as in the text formats.
 std::string HtmlText(const String& text) {
   std::string escaped;
   for (char c : WideToUtf8(text)) {
     switch (c) {
+      case '\0':
+        escaped += ' ';
+        break;
       case '&':
         escaped += "&amp;";
         break;

@@ -100,12 +100,12 @@ void TBaseTree::DoTimerScroll() {
   if (offsetX_ >= 0) directions -= SD::sdLeft;
   if (offsetX_ <= std::min(0, ClientWidth() - HorizontalRange())) directions -= SD::sdRight;
   if (offsetY_ >= 0) directions -= SD::sdUp;
-  if (offsetY_ <= std::min(0, ClientHeight() - VerticalRange())) directions -= SD::sdDown;
+  if (offsetY_ <= std::min<TTreePosition>(0, ClientHeight() - VerticalRange())) directions -= SD::sdDown;
   if (!directions.Contains(SD::sdLeft) && !directions.Contains(SD::sdRight)) deltaX = 0;
   if (!directions.Contains(SD::sdUp) && !directions.Contains(SD::sdDown)) deltaY = 0;
 
   if ((deltaX != 0 || deltaY != 0) && !IsOleDropTarget()) {
-    DoSetOffsetXY(POINT{offsetX_ + deltaX, offsetY_ + deltaY},
+    DoSetOffsetXY(offsetX_ + deltaX, offsetY_ + deltaY,
                   suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
     if (banding) {
       // The band's far corner stays under the pointer, so it grows over the rows scrolled in.

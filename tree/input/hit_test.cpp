@@ -58,23 +58,22 @@ TBaseTree::TRowLayout TBaseTree::LayoutRow(PTreeNode node, TColumnIndex column) 
 
 void TBaseTree::GetHitTestInfoAt(int x, int y, bool relative, THitInfo& hitInfo) {
   hitInfo = THitInfo{};
-  if (relative) {
-    x -= offsetX_;
-    y -= offsetY_;
-  }
+  if (relative) x -= offsetX_;
+  // The absolute position of a client point of a tall tree passes what an int holds.
+  const TTreePosition position = relative ? y - offsetY_ : y;
   const int width = std::max(ClientWidth(), HorizontalRange());
   if (x < 0)
     hitInfo.HitPositions += HP::hpToLeft;
   else if (x > width)
     hitInfo.HitPositions += HP::hpToRight;
-  if (y < 0)
+  if (position < 0)
     hitInfo.HitPositions += HP::hpAbove;
-  else if (y > std::max(ClientHeight(), VerticalRange()))
+  else if (position > std::max<TTreePosition>(ClientHeight(), VerticalRange()))
     hitInfo.HitPositions += HP::hpBelow;
   if (!hitInfo.HitPositions.Empty()) return;
 
-  int nodeTop = 0;
-  PTreeNode node = GetNodeAt(x, y, false, nodeTop);
+  TTreePosition nodeTop = 0;
+  PTreeNode node = GetNodeAtPosition(position, nodeTop);
   if (!node) {
     hitInfo.HitPositions += HP::hpNowhere;
     return;

@@ -89,7 +89,8 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   if (!selection.Contains(SO::toDisableDrawSelection) && !labelHit && multiSelect) {
     states_ += TTreeState::stDrawSelPending;
     drawSelectionShift_ = shift * TShiftState{SS::ssShift, SS::ssCtrl};
-    const LONG x = click.x - offsetX_, y = click.y - offsetY_;
+    // The band keeps 32-bit tree coordinates, as the rectangles it is drawn and tested with.
+    const LONG x = click.x - offsetX_, y = static_cast<LONG>(click.y - offsetY_);
     newSelectionRect_ = lastSelectionRect_ = RECT{x, y, x, y};
     selectionRect_ = RECT{};
     if (!cellHit) return;

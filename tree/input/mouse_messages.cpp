@@ -130,10 +130,10 @@ void TBaseTree::HandleMouseWheel(TMessage& message) {
   const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
   if (ClientHeight() < VerticalRange()) {
     if (ctrl) steps *= ClientHeight() / defaultNodeHeight_;
-    DoSetOffsetXY(POINT{offsetX_, offsetY_ + steps * defaultNodeHeight_}, all);
+    DoSetOffsetXY(offsetX_, offsetY_ + steps * defaultNodeHeight_, all);
   } else {
     if (ctrl && indent_ > 0) steps *= ClientWidth() / indent_;
-    DoSetOffsetXY(POINT{offsetX_ + steps * indent_, offsetY_}, all);
+    DoSetOffsetXY(offsetX_ + steps * indent_, offsetY_, all);
   }
   const POINT p = ScreenToClient(MessagePoint(message.LParam));
   const RECT client = ClientRect();
@@ -191,7 +191,7 @@ void TBaseTree::MouseMove(TShiftState shift, int x, int y) {
       } else {
         RECT repaint{};
         UnionRect(&repaint, &before, &selectionRect_);
-        OffsetRect(&repaint, offsetX_, offsetY_);
+        OffsetRect(&repaint, offsetX_, static_cast<int>(offsetY_));
         InflateRect(&repaint, 1, 1);
         InvalidateRect(Handle(), &repaint, FALSE);
       }

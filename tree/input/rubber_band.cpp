@@ -1,6 +1,7 @@
 // The rubber band: a rectangle dragged from a press on empty space selects the nodes it crosses (or, with Ctrl,
 // toggles them) while it grows and shrinks.
 #include <algorithm>
+#include <climits>
 
 #include "tree/base_tree.h"
 #include "tree/tree_columns.h"
@@ -24,7 +25,10 @@ bool Crosses(const RECT& band, const RECT& part) {
 bool TBaseTree::CalculateSelectionRect(int x, int y) {
   if (states_.Contains(TTreeState::stDrawSelecting)) lastSelectionRect_ = newSelectionRect_;
   const int cornerX = std::clamp(x - offsetX_, 0, std::max(HorizontalRange(), ClientWidth()));
-  const int cornerY = std::clamp(y - offsetY_, 0, std::max(VerticalRange(), ClientHeight()));
+  // The band keeps 32-bit tree coordinates, as the rectangles it is drawn and tested with.
+  const TTreePosition bottom =
+      std::min<TTreePosition>(std::max<TTreePosition>(VerticalRange(), ClientHeight()), INT_MAX);
+  const int cornerY = static_cast<int>(std::clamp<TTreePosition>(y - offsetY_, 0, bottom));
   const bool changed = cornerX != newSelectionRect_.right || cornerY != newSelectionRect_.bottom;
   newSelectionRect_.right = cornerX;
   newSelectionRect_.bottom = cornerY;

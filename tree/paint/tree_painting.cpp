@@ -203,12 +203,18 @@ void TBaseTree::DetermineLineImage(PTreeNode node) {
 void TBaseTree::Paint() {
   TCanvas* canvas = Canvas();
   RECT clip = canvas->ClipRect();
-  RECT window = clip;
-  OffsetRect(&window, -offsetX_, -offsetY_);
-  PaintTree(canvas, window, POINT{clip.left, clip.top}, WindowPaintFlags);
+  // The clip's rows may lie further down a tall tree than a rectangle reaches.
+  RECT window{clip.left - offsetX_, 0, clip.right - offsetX_, clip.bottom - clip.top};
+  PaintTreeArea(canvas, window, clip.top - offsetY_, POINT{clip.left, clip.top}, WindowPaintFlags);
 }
 
 void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options) {
+  PaintTreeArea(target, RECT{window.left, 0, window.right, window.bottom - window.top}, window.top, targetPoint,
+                options);
+}
+
+void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition windowTop, POINT targetPoint,
+                              TTreePaintFlags options) {
   if (window.right <= window.left || window.bottom <= window.top) return;
   DoStateChange({TTreeState::stPainting});
   DoBeforePaint(target);
@@ -237,9 +243,10 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
   info.Canvas = &rowCanvas;
   RedirectFontChangeEvent(&rowCanvas);
 
-  int nodeTop = 0;
-  PTreeNode node = GetNodeAt(0, window.top, false, nodeTop);
-  int rowY = targetPoint.y - (window.top - nodeTop);
+  TTreePosition nodeTop = 0;
+  PTreeNode node = GetNodeAtPosition(windowTop, nodeTop);
+  // The first row begins above the window by less than its height.
+  int rowY = targetPoint.y - static_cast<int>(windowTop - nodeTop);
   const int targetBottom = targetPoint.y + (window.bottom - window.top);
   if (node) DetermineLineImage(node);
   std::vector<TTreeLineType> bandImage;
@@ -254,7 +261,8 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
     if (paintRow && height > 0) {
       HDC dc = res.SizeRow(width, height);
       SetWindowOrgEx(dc, window.left, 0, nullptr);
-      SetBrushOrgEx(dc, window.left & 1, nodeTop & 1, nullptr);
+      const int rowParity = static_cast<int>(nodeTop & 1);
+      SetBrushOrgEx(dc, window.left & 1, rowParity, nullptr);
       const int indentSize = static_cast<int>(lineImage_.size());
       const int vAlign = VerticalAlignment(node);
       const int buttonX =
@@ -264,7 +272,7 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
       info.Node = node;
       if (!DoBeforeItemPaint(&rowCanvas, node, itemRect)) {
         info.PaintOptions = options;
-        EraseItem(info, itemRect, backgroundInUse, nodeTop + offsetY_);
+        EraseItem(info, itemRect, backgroundInUse, static_cast<int>(nodeTop + offsetY_));
         TColumnIndex column = columnsInUse ? columns->GetFirstVisibleColumn() : NoColumn;
         while (!(columnsInUse && column < 0)) {
           TTreeColumn* item = columnsInUse ? columns->Items(column) : nullptr;
@@ -292,7 +300,7 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
               (item && item->Options().Contains(TTreeColumnOption::coParentColor)))
             info.PaintOptions -= PF::tpColumnColor;
           info.CellRect = RECT{left, 0, right, height};
-          info.BrushOrigin = POINT{window.left & 1, nodeTop & 1};
+          info.BrushOrigin = POINT{window.left & 1, rowParity};
           AdjustPaintCellRect(info, nextColumn);
           if (info.CellRect.right <= window.left) {
             if (!columnsInUse) break;
@@ -399,12 +407,18 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
           column = nextColumn;
         }
         DoAfterItemPaint(&rowCanvas, node, itemRect);
-        if (node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) && options.Contains(PF::tpDropMark))
-          DoPaintDropMark(&rowCanvas, node, itemRect);
+        if (node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) && options.Contains(PF::tpDropMark)) {
+          // The mark spans the whole row as GetDisplayRect has it (what a repaint of the row covers), whatever part
+          // of it this paint covers: a part painted alone (under a drag image, say) shows the same pixels as the
+          // row painted whole.
+          const RECT row{0, 0, std::max<int>(ClientWidth(), columnsInUse ? columns->TotalWidth() : 0), height};
+          DoPaintDropMark(&rowCanvas, node, row);
+        }
       }
       if (rubberBand) {
+        // The band is kept in the 32-bit tree coordinates of the mouse.
         RECT band = selectionRect_;
-        OffsetRect(&band, 0, -nodeTop);
+        OffsetRect(&band, 0, -static_cast<int>(nodeTop));
         PaintSelectionRectangle(dc, band);
       }
       BitBlt(targetDC, targetPoint.x, rowY, width, height, dc, window.left, 0, SRCCOPY);
@@ -424,7 +438,9 @@ void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTree
     node = next;
   }
   if (rowY < targetBottom) {
-    RECT rest{window.left, window.top + (rowY - targetPoint.y), window.right, window.bottom};
+    // Below the last row: only a tree that ends inside its window shows it, so it lies where a rectangle reaches.
+    const int restTop = static_cast<int>(windowTop + (rowY - targetPoint.y));
+    RECT rest{window.left, restTop, window.right, restTop + (targetBottom - rowY)};
     PaintRest(target, rest, POINT{targetPoint.x, rowY}, rest.top, backgroundInUse, rubberBand);
   }
   RestoreFontChangeEvent(&rowCanvas);
@@ -667,7 +683,7 @@ void TBaseTree::PaintRest(TCanvas* target, const RECT& window, POINT targetPoint
   if (!DoPaintBackground(&canvas, window)) {
     TTreeColumns* columns = header_->Columns();
     if (backgroundInUse) {
-      TileBackground(dc, window, POINT{window.left + offsetX_, restTop + offsetY_});
+      TileBackground(dc, window, POINT{window.left + offsetX_, static_cast<int>(restTop + offsetY_)});
     } else if (columns->Count() > 0) {
       int right = window.left;
       for (TTreeColumn* column : columns->GetVisibleColumns()) {

@@ -30,8 +30,16 @@ constexpr UINT KindFlags[] = {0, 0, BF_SOFT, BF_FLAT};
 }  // namespace
 
 void TBaseTree::PaintTreeFrame(HDC dc) {
-  if (header_->Options().Contains(TTreeHeaderOption::hoVisible))
-    header_->Columns()->PaintHeader(dc, header_->HeaderRect(), offsetX_);
+  if (header_->Options().Contains(TTreeHeaderOption::hoVisible)) {
+    const RECT header = header_->HeaderRect();
+    header_->Columns()->PaintHeader(dc, header, offsetX_);
+    // The header spans the client's width; its band goes on over the vertical scroll bar, to the frame.
+    UpdateHeaderRect();
+    const RECT corners[] = {{headerRect_.left, header.top, header.left, header.bottom},
+                            {header.right, header.top, headerRect_.right, header.bottom}};
+    for (const RECT& corner : corners)
+      if (corner.left < corner.right) header_->Columns()->PaintEmptyHeader(dc, corner);
+  }
   RECT window{};
   GetWindowRect(Handle(), &window);
   RECT r{0, 0, window.right - window.left, window.bottom - window.top};
