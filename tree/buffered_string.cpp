@@ -7,7 +7,7 @@ namespace tree {
 
 namespace {
 
-constexpr std::size_t GrowthStep = 4096;
+constexpr std::size_t MinimumSize = 4096;
 
 }  // namespace
 
@@ -15,7 +15,8 @@ template <class Char>
 void TBasicBufferedString<Char>::Grow(std::size_t needed) {
   std::size_t used = static_cast<std::size_t>(position_ - start_);
   std::size_t size = static_cast<std::size_t>(end_ - start_);
-  std::size_t newSize = std::max(size + GrowthStep, used + needed + GrowthStep);
+  // Doubling keeps the copies of a long export linear in its length.
+  std::size_t newSize = std::max({MinimumSize, 2 * size, used + needed + MinimumSize});
   Char* block = new Char[newSize];
   if (used) std::memcpy(block, start_, used * sizeof(Char));
   delete[] start_;

@@ -1,4 +1,5 @@
-// Growable text builders for the export code: appending never reallocates more than once per 4096 units.
+// Growable text builders for the export code: the buffer doubles when full, so appending costs amortized constant
+// time per unit.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "framework/image_list.h"
 #include "tree/base_tree.h"
@@ -177,10 +178,21 @@ void TBaseTree::SetOffsetY(int value) {
                 suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
+void TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
+  std::vector<PTreeNode> closed;
+  for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
+    if (!parent->Has(nsExpanded)) closed.push_back(parent);
+  if (closed.empty()) return;
+  // Innermost first, each one's ancestors still closed: a toggle then adjusts no height above its parent.
+  BeginUpdate();
+  for (PTreeNode parent : closed)
+    if (!parent->Has(nsExpanded)) ToggleNode(parent);
+  EndUpdate();
+}
+
 bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
   if (!node || node == root_) return false;
-  for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
-    if (!parent->Has(nsExpanded)) ToggleNode(parent);
+  ExpandCollapsedAncestors(node);
   RECT r = GetDisplayRect(node, NoColumn, true);
   if (r.bottom <= r.top) return false;
   int height = ClientHeight();
@@ -210,8 +222,7 @@ PTreeNode TBaseTree::GetTopNode() {
 
 void TBaseTree::SetTopNode(PTreeNode node) {
   if (!node || node == root_) return;
-  for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
-    if (!parent->Has(nsExpanded)) ToggleNode(parent);
+  ExpandCollapsedAncestors(node);
   int top = GetNodeTop(node);
   if (top >= 0) SetOffsetY(-top);
 }
