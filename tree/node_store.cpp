@@ -152,7 +152,12 @@ void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relat
 
 bool TBaseTree::FullyVisible(PTreeNode node) const {
   if (!node || !node->Has(nsVisible)) return false;
+  // The last node found on the path, or a visible child of it when it is expanded: no walk up.
   if (node == shownNode_) return true;
+  if (shownNode_ && node != root_ && node->Parent == shownNode_ && shownNode_->Has(nsExpanded)) {
+    shownNode_ = node;
+    return true;
+  }
   for (PTreeNode p = node == root_ ? root_ : node->Parent; p != root_; p = p->Parent)
     if (!p->Has(nsExpanded) || !p->Has(nsVisible)) return false;
   shownNode_ = node;
