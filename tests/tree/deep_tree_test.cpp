@@ -120,8 +120,8 @@ void SetOption(TBaseTree& tree, TTreeAutoOption option) {
 
 }  // namespace
 
-// Focusing, scrolling to or making top a node under a million collapsed ancestors opens every one of them and
-// shows the node, also with the option that scrolls an opened node's children into view.
+// Finding, focusing, scrolling to or making top a node under a million collapsed ancestors opens every one of them
+// and shows the node, also with the option that scrolls an opened node's children into view.
 TEST(DeepTrees, ShowingTheDeepestNodeOpensEveryAncestor) {
   TTestWindow host;
   TKeyedTree tree(host.Handle());
@@ -130,7 +130,19 @@ TEST(DeepTrees, ShowingTheDeepestNodeOpensEveryAncestor) {
   tree.BeginUpdate();
   PTreeNode deepest = BuildChain(tree, ChainDepth);
   tree.EndUpdate();
+  tree.SetIncrementalSearch(TIncrementalSearch::isAll);
+  tree.OnIncrementalSearch = [&](TBaseTree*, PTreeNode node, const String&, int& result) {
+    result = node == deepest ? 0 : 1;
+  };
   const std::pair<const char*, std::function<void()>> ways[] = {
+      {"incremental search",
+       [&] {
+         BYTE none[256]{};
+         SetKeyboardState(none);
+         SendMessageW(tree.Handle(), WM_KEYDOWN, 'Z', 1);
+         SendMessageW(tree.Handle(), WM_CHAR, L'z', 1);
+         EXPECT_EQ(tree.FocusedNode(), deepest);
+       }},
       {"FocusedNode", [&] { tree.SetFocusedNode(deepest); }},
       {"ScrollIntoView", [&] { tree.ScrollIntoView(deepest, true); }},
       {"TopNode", [&] { tree.SetTopNode(deepest); }},
