@@ -1,6 +1,7 @@
 // Times the tree's bulk operations against the platform's tree-view and owner-data list-view: creating and clearing
 // a million nodes, position look-ups, appending inside an update bracket, sorting, the process memory a node costs,
-// painting one screen of rows and scrolling to the end by the keyboard. Every time is the best of several runs.
+// painting one screen of rows and scrolling to the end by the keyboard; and the tree against itself: deep against
+// wide, large against small, with a window against without. Every time is the best of several runs.
 #include <windows.h>
 // The common controls header needs the platform types first.
 #include <commctrl.h>
@@ -16,6 +17,7 @@
 #include "framework/startup.h"
 #include "framework/streams.h"
 #include "tree/base_tree.h"
+#include "tree/string_tree.h"
 #include "tree/tree_unit.h"
 
 using namespace tree;
@@ -177,13 +179,8 @@ double DeleteFirst(std::uint32_t count) {
   return Seconds() - start;
 }
 
-// Seconds to build count nodes (nested one in the other, or all on the top level), save them, load them into a
-// second tree and delete them there.
-double BuildSaveLoadDelete(std::uint32_t count, bool nested) {
-  TBaseTree tree(nullptr);
-  TBaseTree copy(nullptr);
-  TMemoryStream stream;
-  double start = Seconds();
+// Adds count nodes inside an update bracket, nested one in the other or all on the top level.
+void AddNodes(TBaseTree& tree, std::uint32_t count, bool nested) {
   tree.BeginUpdate();
   PTreeNode parent = nullptr;
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -191,6 +188,16 @@ double BuildSaveLoadDelete(std::uint32_t count, bool nested) {
     if (nested) parent = node;
   }
   tree.EndUpdate();
+}
+
+// Seconds to build count nodes (nested one in the other, or all on the top level), save them, load them into a
+// second tree and delete them there.
+double BuildSaveLoadDelete(std::uint32_t count, bool nested) {
+  TBaseTree tree(nullptr);
+  TBaseTree copy(nullptr);
+  TMemoryStream stream;
+  double start = Seconds();
+  AddNodes(tree, count, nested);
   tree.SaveToStream(stream);
   stream.SetPosition(0);
   copy.LoadFromStream(stream);
@@ -199,6 +206,64 @@ double BuildSaveLoadDelete(std::uint32_t count, bool nested) {
   else
     copy.DeleteChildren(nullptr);
   return Seconds() - start;
+}
+
+// Seconds of the fastest walk over every visible node with GetNextVisible, of count nodes nested one in the other
+// and expanded, or all on the top level.
+double VisibleWalk(std::uint32_t count, bool nested) {
+  TBaseTree tree(nullptr);
+  AddNodes(tree, count, nested);
+  tree.FullExpand();
+  return BestOf(kBestOfRuns, [&] {
+    std::uint32_t rows = 0;
+    const double seconds = TimeOf([&] {
+      for (PTreeNode node = tree.GetFirstVisible(); node; node = tree.GetNextVisible(node)) ++rows;
+    });
+    if (rows != count) targets.Failed("the visible walk missed rows");
+    return seconds;
+  });
+}
+
+// Seconds of the fastest HTML export of count top-level nodes of a string tree.
+double ExportHtml(std::uint32_t count) {
+  TStringTree tree(nullptr);
+  tree.OnGetText = [](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
+    text = L"Node " + std::to_wstring(node->Index);
+  };
+  tree.SetRootNodeCount(count);
+  return BestOf(kBestOfRuns, [&] {
+    std::size_t length = 0;
+    const double seconds = TimeOf([&] { length = tree.ContentToHTML(TVSTTextSourceType::tstAll).size(); });
+    if (length < count) targets.Failed("the HTML export lost rows");
+    return seconds;
+  });
+}
+
+// Seconds to append count top-level nodes one by one to a tree that holds count already, each change on its own
+// (so each asks for the position cache again) or all inside one update bracket.
+double AppendToLargeTree(std::uint32_t count, bool bracketed) {
+  TBaseTree tree(nullptr);
+  tree.SetRootNodeCount(count);
+  WaitForCache(tree);
+  return TimeOf([&] {
+    if (bracketed) tree.BeginUpdate();
+    for (std::uint32_t i = 0; i < count; ++i) tree.AddChild(nullptr);
+    if (bracketed) tree.EndUpdate();
+  });
+}
+
+// Seconds of count appends inside an update bracket, to a tree with a window or without one.
+double BracketedAppends(HWND host, std::uint32_t count) {
+  TBaseTree tree(nullptr);
+  if (host) {
+    tree.SetParentWindow(host);
+    tree.HandleNeeded();
+  }
+  return TimeOf([&] {
+    tree.BeginUpdate();
+    for (std::uint32_t i = 0; i < count; ++i) tree.AddChild(nullptr);
+    tree.EndUpdate();
+  });
 }
 
 }  // namespace
@@ -421,6 +486,38 @@ int main() {
     std::printf("build, save, load, delete: 1,000,000-deep chain %.3f s; 1,000,000 siblings %.3f s\n", chain,
                 siblings);
     targets.AtMost("deep-chain-1m", chain / siblings, 3.0);
+  }
+
+  // Walking the visible path of an expanded chain a million deep costs what a million siblings cost.
+  {
+    double chain = VisibleWalk(kMillion, true);
+    double siblings = VisibleWalk(kMillion, false);
+    std::printf("GetNextVisible over 1,000,000 rows: expanded chain %.4f s; siblings %.4f s\n", chain, siblings);
+    targets.AtMost("visible-walk-chain-1m-vs-siblings-1m", chain / siblings, 3.0);
+  }
+
+  // The HTML export grows with its rows, not with their square.
+  {
+    double large = ExportHtml(400000);
+    double small = ExportHtml(40000);
+    std::printf("HTML export of 400,000 nodes: %.3f s; 40,000: %.4f s\n", large, small);
+    targets.AtMost("export-html-400k-vs-40k", large / small, 12.0);
+  }
+
+  // Changes one at a time to a large tree, each restarting the position cache, against one bracket of them.
+  {
+    double single = BestOf(3, [] { return AppendToLargeTree(kHundredThousand, false); });
+    double bracketed = BestOf(3, [] { return AppendToLargeTree(kHundredThousand, true); });
+    std::printf("100,000 appends to 100,000 nodes: one by one %.4f s; in a bracket %.4f s\n", single, bracketed);
+    targets.AtMost("append-unbracketed-vs-bracketed", single / bracketed, 10.0);
+  }
+
+  // A window costs an update bracket of appends nothing.
+  {
+    double windowed = BestOf(kBestOfRuns, [&] { return BracketedAppends(host, kHundredThousand); });
+    double windowless = BestOf(kBestOfRuns, [] { return BracketedAppends(nullptr, kHundredThousand); });
+    std::printf("100,000 appends in a bracket: with a window %.4f s; without %.4f s\n", windowed, windowless);
+    targets.AtMost("bracketed-appends-window-vs-none", windowed / windowless, 2.0);
   }
 
   DestroyWindow(host);

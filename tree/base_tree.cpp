@@ -204,10 +204,19 @@ void TBaseTree::EndSynch() {
 // ---- change reporting
 
 void TBaseTree::StopTimer(UINT_PTR id) {
+  // A change timer that was never started needs no call: changes inside an update bracket record one each.
+  if (id == ChangeTimer || id == StructureChangeTimer) {
+    const unsigned bit = 1u << id;
+    if (!(runningChangeTimers_ & bit)) return;
+    runningChangeTimers_ &= ~bit;
+  }
   if (HandleAllocated()) KillTimer(Handle(), id);
 }
 
-void TBaseTree::StartChangeTimer(UINT_PTR id) { SetTimer(Handle(), id, changeDelay_, nullptr); }
+void TBaseTree::StartChangeTimer(UINT_PTR id) {
+  runningChangeTimers_ |= 1u << id;
+  SetTimer(Handle(), id, changeDelay_, nullptr);
+}
 
 void TBaseTree::StructureChange(PTreeNode node, TChangeReason reason) {
   if (states_.Contains(TTreeState::stStructureChangePending)) {
@@ -378,9 +387,10 @@ bool TBaseTree::InternalRemoveFromSelection(PTreeNode node) {
   auto at = std::lower_bound(selection_.begin(), selection_.end(), node,
                              [](PTreeNode entry, PTreeNode n) { return Unmarked(entry) < n; });
   if (at != selection_.end() && Unmarked(*at) == node) {
-    if (updateCount_ > 0)
+    if (updateCount_ > 0) {
       *at = reinterpret_cast<PTreeNode>(reinterpret_cast<std::uintptr_t>(node) | RemovalMark);
-    else
+      selectionMarked_ = true;
+    } else
       selection_.erase(at);
   }
   if (selectionCount_ == 0) rangeAnchor_ = nullptr;
@@ -388,7 +398,10 @@ bool TBaseTree::InternalRemoveFromSelection(PTreeNode node) {
 }
 
 void TBaseTree::PackSelection() {
+  // Only after a removal inside a bracket: adding nodes one by one must not sweep the whole selection each time.
+  if (!selectionMarked_) return;
   selection_.erase(std::remove_if(selection_.begin(), selection_.end(), IsMarked), selection_.end());
+  selectionMarked_ = false;
 }
 
 bool TBaseTree::InternalAddToSelection(const PTreeNode* nodes, std::size_t count, bool forceInsert) {
@@ -411,8 +424,10 @@ bool TBaseTree::InternalAddToSelection(const PTreeNode* nodes, std::size_t count
   }
   if (selection_.size() == oldSize) return false;
   // The new entries are sorted apart and merged, so a large band or range costs one sort, not one insert each.
-  std::sort(selection_.begin() + static_cast<std::ptrdiff_t>(oldSize), selection_.end());
-  std::inplace_merge(selection_.begin(), selection_.begin() + static_cast<std::ptrdiff_t>(oldSize), selection_.end());
+  const auto added = selection_.begin() + static_cast<std::ptrdiff_t>(oldSize);
+  std::sort(added, selection_.end());
+  // Nodes made one after another usually follow the selection's last address: then there is nothing to merge.
+  if (oldSize > 0 && *added < selection_[oldSize - 1]) std::inplace_merge(selection_.begin(), added, selection_.end());
   selectionCount_ += static_cast<std::uint32_t>(selection_.size() - oldSize);
   return true;
 }

@@ -108,14 +108,18 @@ enum TTreeTimer : UINT_PTR {
 // pixels take totals past 2^31 (a node keeps its own total in 32 bits), so positions are computed in 64 bits.
 using TTreePosition = std::int64_t;
 
-// One position cache entry: a node of the visible path and the absolute top of its row.
+
+// One position cache entry: a node of the visible path and the absolute top of its row (64 bits wide, so that
+// no total height can outgrow it).
 struct TCacheEntry {
   PTreeNode Node;
-  std::uint32_t AbsoluteTop;
+  std::uint64_t AbsoluteTop;
 };
-// The position cache holds every this many-th node of the visible path; no cache for this many visible nodes or
-// fewer.
+// No position cache for this many visible nodes or fewer: a walk from the first row is short enough.
 constexpr std::uint32_t CacheThreshold = 2000;
+// The cache holds a node of the visible path after at most this many links followed by a walk along it (siblings
+// passed, levels climbed or descended), so that a look-up by position or by node walks no further.
+constexpr std::uint32_t CacheSpacing = 32;
 constexpr std::uint16_t DefaultTreeNodeHeight = 18;
 
 enum class TNodeAlignment { naFromBottom, naFromTop, naProportional };
@@ -910,7 +914,6 @@ class TBaseTree : public TCustomControl {
   void SetUserData(PTreeNode node, const void* userData);
   void AutoSortAfterAdd(PTreeNode parent);
   void ChangeCheckState(PTreeNode node, TCheckState value);
-  bool CheckParentCheckState(PTreeNode node, TCheckState newState);
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);
@@ -934,8 +937,26 @@ class TBaseTree : public TCustomControl {
   // Runs on the worker thread: builds the cache privately and publishes it unless stopped.
   void ValidateCache();
   // The last cache entry whose top is at most position; false when the cache holds none.
-  bool FindInPositionCache(std::uint32_t position, PTreeNode& node, std::uint32_t& top);
-  bool FindInPositionCache(PTreeNode node, PTreeNode& entry, std::uint32_t& top);
+  bool FindInPositionCache(std::uint64_t position, PTreeNode& node, std::uint64_t& top);
+  // The top of node when the cache holds it.
+  bool FindCachedTop(PTreeNode node, std::uint64_t& top);
+  // The last shown node of node's subtree, for a node on the visible path.
+  static PTreeNode LastShownDescendant(PTreeNode node);
+  // The node after node on the visible path (node must lie on it), counting the links followed into moves. It
+  // reads links and flags only, so the worker thread walks with it.
+  static PTreeNode NextOnVisiblePath(PTreeNode node, PTreeNode root, std::uint32_t& moves);
+  // The node before node on the visible path (node must lie on it).
+  PTreeNode PreviousOnVisiblePath(PTreeNode node) const;
+  // The last node found on the visible path, so that a walk along it need not look up each node's ancestors;
+  // forgotten by every change that can take a node off the path.
+  void ForgetShownNode() { shownNode_ = nullptr; }
+  // Opens every collapsed ancestor of node inside one update bracket, the innermost first, so that no toggle
+  // scrolls on its own or walks a path that is still closed.
+  void ExpandCollapsedAncestors(PTreeNode node);
+  // The check state node's tri-state parent takes when node takes newState.
+  TCheckState ParentCheckState(PTreeNode node, TCheckState newState) const;
+  // Gives value to the boxes below node that tri-state tracking reaches, without an event.
+  void PassCheckStateDown(PTreeNode node, TCheckState value);
   // The header's band above the client area: reserved and hit-tested in the frame.
   void HeaderFrameMessage(TMessage& message);
 
@@ -951,6 +972,8 @@ class TBaseTree : public TCustomControl {
   int synchCount_ = 0;
   std::uint32_t visibleCount_ = 0;
   std::vector<TCacheEntry> positionCache_;
+  std::vector<TCacheEntry> cacheByNode_;  // the same entries ordered by node address
+  mutable PTreeNode shownNode_ = nullptr;
   SRWLOCK cacheLock_ = SRWLOCK_INIT;
   std::uint32_t cacheStartIndex_ = 0;
   std::atomic<unsigned> cacheFlags_{cfValidationNeeded};
@@ -959,6 +982,7 @@ class TBaseTree : public TCustomControl {
   TChangeReason lastStructureChangeReason_ = TChangeReason::crIgnore;
   TTreeStates states_;
   UINT changeDelay_ = 0;
+  unsigned runningChangeTimers_ = 0;  // bit (1 << id) for each change timer started and not yet stopped
   std::uint32_t pendingRootCount_ = 0;
   UINT animationDuration_ = 200;
   TNodeAlignment nodeAlignment_ = TNodeAlignment::naProportional;
@@ -966,6 +990,7 @@ class TBaseTree : public TCustomControl {
   // The selection, ordered by address so that membership is a binary search; entries of nodes deselected inside
   // an update bracket wait, cleared to null, for PackSelection.
   std::vector<PTreeNode> selection_;
+  bool selectionMarked_ = false;  // selection_ holds entries marked for removal
   std::uint32_t selectionCount_ = 0;
   PTreeNode rangeAnchor_ = nullptr;
   PTreeNode focusedNode_ = nullptr;

@@ -1,6 +1,8 @@
-// Growable text builders for the export code: appending never reallocates more than once per 4096 units.
+// Growable text builders for the export code: the text grows geometrically, so appending costs amortized constant
+// time per unit, and the finished text is handed over without a copy.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "framework/object.h"
@@ -13,19 +15,18 @@ class TBasicBufferedString : public TObject {
   TBasicBufferedString() = default;
   TBasicBufferedString(const TBasicBufferedString&) = delete;
   TBasicBufferedString& operator=(const TBasicBufferedString&) = delete;
-  ~TBasicBufferedString() override { delete[] start_; }
 
-  void Add(const std::basic_string<Char>& text);
+  void Add(const std::basic_string<Char>& text) { text_ += text; }
   // Appends CR LF.
-  void AddNewLine();
-  std::basic_string<Char> AsString() const { return std::basic_string<Char>(start_, position_); }
+  void AddNewLine() { text_ += {Char('\r'), Char('\n')}; }
+  // Room for units in all, so that a text of a known size is laid out once.
+  void Reserve(std::size_t units) { text_.reserve(units); }
+  std::basic_string<Char> AsString() const { return text_; }
+  // The text, leaving the builder empty.
+  std::basic_string<Char> TakeString() { return std::move(text_); }
 
  private:
-  void Grow(std::size_t needed);
-
-  Char* start_ = nullptr;
-  Char* position_ = nullptr;
-  Char* end_ = nullptr;
+  std::basic_string<Char> text_;
 };
 
 // 8-bit text.

@@ -34,6 +34,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     AdjustTotalHeight(node, node->NodeHeight, false);
     visibleCount_ -= shownBelow;
     node->States &= ~nsExpanded;
+    ForgetShownNode();
     toggled = true;
     DoCollapsed(node);
   } else {

@@ -130,8 +130,10 @@ PTreeNode TBaseTree::GetLastVisibleChildNoInit(PTreeNode node) const {
 
 PTreeNode TBaseTree::GetLastVisible(PTreeNode node) {
   PTreeNode result = GetLastVisibleChild(node);
-  while (result) {
-    PTreeNode next = GetLastVisibleChild(result);
+  // Below a shown node an expanded, visible child is shown too: only the start needs the walk up.
+  while (result && result->Has(nsExpanded)) {
+    PTreeNode next = GetLastChild(result);
+    if (next && !next->Has(nsVisible)) next = GetPreviousVisibleSibling(next);
     if (!next) break;
     result = next;
   }
@@ -140,15 +142,7 @@ PTreeNode TBaseTree::GetLastVisible(PTreeNode node) {
 
 PTreeNode TBaseTree::GetLastVisibleNoInit(PTreeNode node) const {
   PTreeNode result = GetLastVisibleChildNoInit(node);
-  // Below a shown node an expanded, visible child is shown too: only the start needs the walk up, so a deep chain
-  // is descended in one pass.
-  while (result && result->Has(nsExpanded)) {
-    PTreeNode next = result->LastChild;
-    while (next && !next->Has(nsVisible)) next = next->PrevSibling;
-    if (!next) break;
-    result = next;
-  }
-  return result;
+  return result ? LastShownDescendant(result) : nullptr;
 }
 
 PTreeNode TBaseTree::GetNext(PTreeNode node) {
@@ -209,28 +203,58 @@ PTreeNode TBaseTree::GetPreviousVisibleSiblingNoInit(PTreeNode node) const {
 
 PTreeNode TBaseTree::GetVisibleParent(PTreeNode node) const {
   if (!node || node == root_) return root_;
-  PTreeNode parent = node->Parent;
-  while (parent != root_ && !(parent->Has(nsExpanded) && FullyVisible(parent))) parent = parent->Parent;
-  return parent;
+  // One pass up: the answer is the parent of the outermost ancestor that is collapsed or hidden.
+  PTreeNode result = node->Parent;
+  for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
+    if (!parent->Has(nsExpanded) || !parent->Has(nsVisible)) result = parent->Parent;
+  return result;
+}
+
+PTreeNode TBaseTree::LastShownDescendant(PTreeNode node) {
+  while (node->Has(nsExpanded)) {
+    PTreeNode last = node->LastChild;
+    while (last && !last->Has(nsVisible)) last = last->PrevSibling;
+    if (!last) break;
+    node = last;
+  }
+  return node;
+}
+
+PTreeNode TBaseTree::NextOnVisiblePath(PTreeNode node, PTreeNode root, std::uint32_t& moves) {
+  if (node->Has(nsExpanded))
+    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
+      ++moves;
+      if (child->Has(nsVisible)) return child;
+    }
+  for (; node != root; node = node->Parent, ++moves)
+    for (PTreeNode sibling = node->NextSibling; sibling; sibling = sibling->NextSibling) {
+      ++moves;
+      if (sibling->Has(nsVisible)) return sibling;
+    }
+  return nullptr;
+}
+
+PTreeNode TBaseTree::PreviousOnVisiblePath(PTreeNode node) const {
+  PTreeNode sibling = GetPreviousVisibleSiblingNoInit(node);
+  if (sibling) return LastShownDescendant(sibling);
+  return node->Parent == root_ ? nullptr : node->Parent;
 }
 
 PTreeNode TBaseTree::GetNextVisibleNoInit(PTreeNode node) const {
   if (!node || node == root_) return nullptr;
-  if (!FullyVisible(node)) {
+  std::uint32_t moves = 0;
+  PTreeNode result = nullptr;
+  if (FullyVisible(node)) {
+    result = NextOnVisiblePath(node, root_, moves);
+  } else {
     // Continue after the outermost part of the path that is not shown: the child of the visible parent.
     PTreeNode parent = GetVisibleParent(node);
     while (node->Parent != parent) node = node->Parent;
-  } else if (node->Has(nsExpanded)) {
-    PTreeNode child = node->FirstChild;
-    while (child && !child->Has(nsVisible)) child = child->NextSibling;
-    if (child) return child;
+    for (; node != root_ && !result; node = node->Parent) result = GetNextVisibleSiblingNoInit(node);
   }
-  while (node != root_) {
-    PTreeNode sibling = GetNextVisibleSiblingNoInit(node);
-    if (sibling) return sibling;
-    node = node->Parent;
-  }
-  return nullptr;
+  // The answer lies on the visible path; a walk that goes on from it need not look up its ancestors again.
+  if (result) shownNode_ = result;
+  return result;
 }
 
 PTreeNode TBaseTree::GetNextVisible(PTreeNode node) {
@@ -269,18 +293,17 @@ PTreeNode TBaseTree::GetPrevious(PTreeNode node) {
 
 PTreeNode TBaseTree::GetPreviousVisibleNoInit(PTreeNode node) const {
   if (!node || node == root_) return nullptr;
+  PTreeNode result = nullptr;
   if (!FullyVisible(node)) {
     PTreeNode parent = GetVisibleParent(node);
     while (node->Parent != parent) node = node->Parent;
     // A shown but collapsed ancestor is the row just before anything inside it.
-    if (node->Has(nsVisible)) return node;
+    result = node->Has(nsVisible) ? node : PreviousOnVisiblePath(node);
+  } else {
+    result = PreviousOnVisiblePath(node);
   }
-  PTreeNode sibling = GetPreviousVisibleSiblingNoInit(node);
-  if (sibling) {
-    while (PTreeNode last = GetLastVisibleChildNoInit(sibling)) sibling = last;
-    return sibling;
-  }
-  return node->Parent == root_ ? nullptr : node->Parent;
+  if (result) shownNode_ = result;
+  return result;
 }
 
 PTreeNode TBaseTree::GetPreviousVisible(PTreeNode node) {

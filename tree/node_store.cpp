@@ -44,6 +44,7 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
   if (node == dropTargetNode_) dropTargetNode_ = nullptr;
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   ForgetPendingChange(node);
+  if (node == shownNode_) ForgetShownNode();
   if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
   slab_.Free(node);
 }
@@ -152,8 +153,15 @@ void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relat
 
 bool TBaseTree::FullyVisible(PTreeNode node) const {
   if (!node || !node->Has(nsVisible)) return false;
+  // The last node found on the path, or a visible child of it when it is expanded: no walk up.
+  if (node == shownNode_) return true;
+  if (shownNode_ && node != root_ && node->Parent == shownNode_ && shownNode_->Has(nsExpanded)) {
+    shownNode_ = node;
+    return true;
+  }
   for (PTreeNode p = node == root_ ? root_ : node->Parent; p != root_; p = p->Parent)
     if (!p->Has(nsExpanded) || !p->Has(nsVisible)) return false;
+  shownNode_ = node;
   return true;
 }
 
@@ -281,6 +289,8 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
     parent->LastChild = node->PrevSibling;
   }
   node->Parent = node->PrevSibling = node->NextSibling = nullptr;
+  // The node (or one below it) may have been found on the visible path; wherever it goes next, it is not known.
+  ForgetShownNode();
   InvalidateCache();
 }
 
@@ -508,6 +518,7 @@ void TBaseTree::ResetNode(PTreeNode node) {
   DoReset(node);
   DeleteChildren(node, false);
   InterruptValidation();
+  ForgetShownNode();
   node->States &= ResetStateMask;
   InvalidateNode(node);
 }
@@ -590,6 +601,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   bool shown = node == root_ || (FullyVisible(node) && node->Has(nsExpanded));
   if (shown) visibleCount_ -= CountVisibleChildren(node);
   node->States |= nsClearing;
+  ForgetShownNode();
   FreeDescendants(node);
   node->States &= ~nsClearing;
   if (resetHasChildren) node->States &= ~nsHasChildren;
@@ -615,6 +627,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
 
 void TBaseTree::FreeAllNodes() {
   // Children before parents, last sibling first: the order single deletions would free them in.
+  ForgetShownNode();
   PTreeNode node = root_->LastChild;
   while (node) {
     while (node->LastChild) node = node->LastChild;
@@ -694,6 +707,7 @@ void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
     if (parentShown) visibleCount_ -= 1 + CountVisibleChildren(node);
     if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
     node->States &= ~nsVisible;
+    ForgetShownNode();
   }
   InvalidateCache();
   if (updateCount_ == 0) {
@@ -741,52 +755,124 @@ void TBaseTree::SetCheckState(PTreeNode node, TCheckState value) {
   if (DoChecking(node, value)) DoCheckClick(node, value);
 }
 
-void TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
-  node->States |= nsChecking;
-  bool tracking = options_->AutoOptions().Contains(TTreeAutoOption::toAutoTristateTracking);
-  bool plain = value == TCheckState::csUncheckedNormal || value == TCheckState::csCheckedNormal;
-  if (tracking && node->CheckType == TCheckType::ctTriStateCheckBox && plain) {
-    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-      if (child->CheckType == TCheckType::ctTriStateCheckBox || child->CheckType == TCheckType::ctCheckBox)
-        if (child->CheckState != value && !child->Has(nsDisabled)) ChangeCheckState(child, value);
-  } else if (node->CheckType == TCheckType::ctRadioButton && value == TCheckState::csCheckedNormal) {
-    for (PTreeNode sibling = node->Parent->FirstChild; sibling; sibling = sibling->NextSibling)
-      if (sibling != node && sibling->CheckType == TCheckType::ctRadioButton) {
-        sibling->CheckState = TCheckState::csUncheckedNormal;
-        InvalidateNode(sibling);
-      }
-  }
-  PTreeNode parent = node->Parent;
-  if (parent != root_ && !parent->Has(nsInitialized)) InitNode(parent);
-  bool refused = tracking && parent != root_ && !parent->Has(nsDisabled) && !parent->Has(nsChecking) &&
-                 (node->CheckType == TCheckType::ctCheckBox || node->CheckType == TCheckType::ctTriStateCheckBox) &&
-                 parent->CheckType == TCheckType::ctTriStateCheckBox && !CheckParentCheckState(node, value);
-  if (!refused) {
-    node->CheckState = value;
-    InvalidateNode(node);
-  }
-  node->States &= ~nsChecking;
+namespace {
+
+bool IsCheckBox(PTreeNode node) {
+  return node->CheckType == TCheckType::ctCheckBox || node->CheckType == TCheckType::ctTriStateCheckBox;
 }
 
-bool TBaseTree::CheckParentCheckState(PTreeNode node, TCheckState newState) {
-  PTreeNode parent = node->Parent;
-  std::uint32_t boxes = 0, checked = 0;
-  bool mixed = false;
-  for (PTreeNode sibling = parent->FirstChild; sibling; sibling = sibling->NextSibling) {
-    if (sibling->CheckType != TCheckType::ctCheckBox && sibling->CheckType != TCheckType::ctTriStateCheckBox) continue;
-    TCheckState state = sibling == node ? newState : sibling->CheckState;
-    ++boxes;
-    if (state == TCheckState::csCheckedNormal || state == TCheckState::csCheckedPressed) ++checked;
-    if (state == TCheckState::csMixedNormal) mixed = true;
+bool IsChecked(TCheckState state) {
+  return state == TCheckState::csCheckedNormal || state == TCheckState::csCheckedPressed;
+}
+
+}  // namespace
+
+void TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
+  // Each level up is one frame of a loop rather than of the stack, so that a check deep in a chain of tri-state
+  // boxes cannot exhaust it. The levels are entered bottom-up (each parent asked, its boxes below set) and
+  // finished top-down, each finished level reporting its change, as nested calls would.
+  struct TLevel {
+    PTreeNode Node;
+    TCheckState Value;
+    TCheckState Old;
+    bool Refused;
+  };
+  const bool tracking = options_->AutoOptions().Contains(TTreeAutoOption::toAutoTristateTracking);
+  std::vector<TLevel> levels{{node, value, node->CheckState, false}};
+  while (true) {
+    TLevel& level = levels.back();
+    PTreeNode current = level.Node;
+    current->States |= nsChecking;
+    const bool plain = level.Value == TCheckState::csUncheckedNormal || level.Value == TCheckState::csCheckedNormal;
+    if (tracking && current->CheckType == TCheckType::ctTriStateCheckBox && plain) {
+      PassCheckStateDown(current, level.Value);
+    } else if (current->CheckType == TCheckType::ctRadioButton && level.Value == TCheckState::csCheckedNormal) {
+      for (PTreeNode sibling = current->Parent->FirstChild; sibling; sibling = sibling->NextSibling)
+        if (sibling != current && sibling->CheckType == TCheckType::ctRadioButton) {
+          sibling->CheckState = TCheckState::csUncheckedNormal;
+          InvalidateNode(sibling);
+        }
+    }
+    PTreeNode parent = current->Parent;
+    if (parent != root_ && !parent->Has(nsInitialized)) InitNode(parent);
+    const bool asksParent = tracking && parent != root_ && !parent->Has(nsDisabled) && !parent->Has(nsChecking) &&
+                            IsCheckBox(current) && parent->CheckType == TCheckType::ctTriStateCheckBox;
+    if (!asksParent) break;
+    TCheckState parentState = ParentCheckState(current, level.Value);
+    if (!DoChecking(parent, parentState)) {
+      level.Refused = true;
+      break;
+    }
+    levels.push_back({parent, parentState, parent->CheckState, false});
   }
-  TCheckState parentState = TCheckState::csUncheckedNormal;
-  if (checked == boxes && boxes > 0)
-    parentState = TCheckState::csCheckedNormal;
-  else if (checked > 0 || mixed)
-    parentState = TCheckState::csMixedNormal;
-  if (!DoChecking(parent, parentState)) return false;
-  DoCheckClick(parent, parentState);
-  return true;
+  for (std::size_t i = levels.size(); i-- > 0;) {
+    const TLevel& level = levels[i];
+    if (!level.Refused) {
+      level.Node->CheckState = level.Value;
+      InvalidateNode(level.Node);
+    }
+    level.Node->States &= ~nsChecking;
+    // The first level's report belongs to its caller.
+    if (i > 0 && level.Node->CheckState != level.Old) DoChecked(level.Node);
+  }
+}
+
+void TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value) {
+  // Pre-order over the boxes that take the value, with an explicit stack; each box is finished after the boxes
+  // below it, as nested calls would finish it.
+  auto finish = [this, value](PTreeNode box) {
+    if (box->Parent != root_ && !box->Parent->Has(nsInitialized)) InitNode(box->Parent);
+    box->CheckState = value;
+    InvalidateNode(box);
+    box->States &= ~nsChecking;
+  };
+  struct TOpen {
+    PTreeNode Box;
+    PTreeNode Next;
+  };
+  std::vector<TOpen> open{{node, node->FirstChild}};
+  while (!open.empty()) {
+    PTreeNode child = open.back().Next;
+    while (child && !(IsCheckBox(child) && child->CheckState != value && !child->Has(nsDisabled)))
+      child = child->NextSibling;
+    if (child) {
+      open.back().Next = child->NextSibling;
+      child->States |= nsChecking;
+      if (child->CheckType == TCheckType::ctTriStateCheckBox)
+        open.push_back({child, child->FirstChild});
+      else
+        finish(child);
+      continue;
+    }
+    PTreeNode box = open.back().Box;
+    open.pop_back();
+    if (box != node) finish(box);
+  }
+}
+
+TCheckState TBaseTree::ParentCheckState(PTreeNode node, TCheckState newState) const {
+  // Outwards from the node in both directions, stopping as soon as the answer is known to be mixed: checking the
+  // children of one parent one by one finds a differing neighbour at once instead of counting every sibling.
+  bool anyChecked = IsChecked(newState);
+  bool anyUnchecked = !anyChecked;
+  bool anyMixed = newState == TCheckState::csMixedNormal;
+  PTreeNode before = node->PrevSibling;
+  PTreeNode after = node->NextSibling;
+  while ((before || after) && !anyMixed && !(anyChecked && anyUnchecked)) {
+    for (PTreeNode* side : {&before, &after}) {
+      PTreeNode sibling = *side;
+      if (!sibling) continue;
+      *side = side == &before ? sibling->PrevSibling : sibling->NextSibling;
+      if (!IsCheckBox(sibling)) continue;
+      if (IsChecked(sibling->CheckState))
+        anyChecked = true;
+      else
+        anyUnchecked = true;
+      if (sibling->CheckState == TCheckState::csMixedNormal) anyMixed = true;
+    }
+  }
+  if (anyMixed || (anyChecked && anyUnchecked)) return TCheckState::csMixedNormal;
+  return anyChecked ? TCheckState::csCheckedNormal : TCheckState::csUncheckedNormal;
 }
 
 // ---- moving

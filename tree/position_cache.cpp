@@ -1,7 +1,8 @@
-// The position cache of TBaseTree: every CacheThreshold-th node of the visible path with the top of its row,
-// built on the shared worker thread into a private array and published under a lock, so that a look-up by
-// position is a binary search plus a short walk.
+// The position cache of TBaseTree: nodes of the visible path, a few links apart, with the tops of their rows,
+// built on the shared worker thread into private arrays and published under a lock, so that a look-up by
+// position or by node is a binary search plus a short walk.
 #include <algorithm>
+#include <functional>
 
 #include "tree/base_tree.h"
 #include "tree/worker_thread.h"
@@ -50,46 +51,50 @@ void TBaseTree::StartCacheValidation() {
 
 void TBaseTree::ValidateCache() {
   std::vector<TCacheEntry> cache;
-  std::uint32_t visible = visibleCount_;
-  if (visible > CacheThreshold) {
-    cache.reserve((visible + CacheThreshold - 1) / CacheThreshold + 1);
-    std::uint32_t top = 0, index = 0;
-    PTreeNode last = nullptr;
-    std::uint32_t lastTop = 0;
-    for (PTreeNode node = GetFirstVisibleNoInit(); node; node = GetNextVisibleNoInit(node)) {
+  if (visibleCount_ > CacheThreshold) {
+    cache.reserve(visibleCount_ / CacheSpacing + 2);
+    std::uint64_t top = 0;
+    // Links followed since the last entry: a climb out of a deep subtree or a run of hidden siblings counts as
+    // much as rows do, since the look-ups follow the same links.
+    std::uint32_t moves = CacheSpacing;
+    for (PTreeNode node = GetFirstVisibleNoInit(); node; node = NextOnVisiblePath(node, root_, moves)) {
       if (cacheFlags_ & cfStopValidation) return;
-      if (index++ % CacheThreshold == 0) cache.push_back({node, top});
-      last = node;
-      lastTop = top;
+      if (moves >= CacheSpacing) {
+        cache.push_back({node, top});
+        moves = 0;
+      }
       top += node->NodeHeight;
     }
-    if (last && cache.back().Node != last) cache.push_back({last, lastTop});
   }
   if (cacheFlags_ & cfStopValidation) return;
+  std::vector<TCacheEntry> byNode = cache;
+  std::sort(byNode.begin(), byNode.end(), [](const TCacheEntry& a, const TCacheEntry& b) {
+    return std::less<PTreeNode>()(a.Node, b.Node);
+  });
   AcquireSRWLockExclusive(&cacheLock_);
   positionCache_.swap(cache);
+  cacheByNode_.swap(byNode);
   cacheFlags_ = (cacheFlags_ | cfUseCache) & ~cfValidationNeeded;
   ReleaseSRWLockExclusive(&cacheLock_);
 }
 
-bool TBaseTree::FindInPositionCache(std::uint32_t position, PTreeNode& node, std::uint32_t& top) {
+bool TBaseTree::FindInPositionCache(std::uint64_t position, PTreeNode& node, std::uint64_t& top) {
   TSharedCacheLock guard(cacheLock_);
   auto after = std::upper_bound(positionCache_.begin(), positionCache_.end(), position,
-                                [](std::uint32_t p, const TCacheEntry& e) { return p < e.AbsoluteTop; });
+                                [](std::uint64_t p, const TCacheEntry& e) { return p < e.AbsoluteTop; });
   if (after == positionCache_.begin()) return false;
   node = (after - 1)->Node;
   top = (after - 1)->AbsoluteTop;
   return true;
 }
 
-bool TBaseTree::FindInPositionCache(PTreeNode node, PTreeNode& entry, std::uint32_t& top) {
+bool TBaseTree::FindCachedTop(PTreeNode node, std::uint64_t& top) {
   TSharedCacheLock guard(cacheLock_);
-  auto after =
-      std::upper_bound(positionCache_.begin(), positionCache_.end(), node,
-                       [this](PTreeNode n, const TCacheEntry& e) { return CompareNodePositions(n, e.Node) < 0; });
-  if (after == positionCache_.begin()) return false;
-  entry = (after - 1)->Node;
-  top = (after - 1)->AbsoluteTop;
+  auto at = std::lower_bound(cacheByNode_.begin(), cacheByNode_.end(), node, [](const TCacheEntry& e, PTreeNode n) {
+    return std::less<PTreeNode>()(e.Node, n);
+  });
+  if (at == cacheByNode_.end() || at->Node != node) return false;
+  top = at->AbsoluteTop;
   return true;
 }
 
@@ -109,26 +114,27 @@ PTreeNode TBaseTree::GetNodeAt(int x, int y, bool relative, int& nodeTop) {
 
 PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& nodeTop) {
   nodeTop = 0;
-  // Totals stop at 2^32 - 1, so every row starts below that.
-  if (absolute < 0 || absolute > static_cast<TTreePosition>(UINT32_MAX)) return nullptr;
+  if (absolute < 0) return nullptr;
+  auto position = static_cast<std::uint64_t>(absolute);
+  // Below the last row: nothing to find, and no climb out of a deep last subtree.
+  if (position >= static_cast<std::uint64_t>(root_->TotalHeight) - root_->NodeHeight) return nullptr;
   PTreeNode node = nullptr;
-  std::uint32_t cachedTop = 0;
-  TTreePosition top = 0;
-  if ((cacheFlags_ & cfUseCache) && FindInPositionCache(static_cast<std::uint32_t>(absolute), node, cachedTop))
-    top = cachedTop;
-  else
+  std::uint64_t top = 0;
+  if (!(cacheFlags_ & cfUseCache) || !FindInPositionCache(position, node, top)) {
     node = GetFirstVisibleNoInit();
+    top = 0;
+  }
   while (node) {
     bool visible = node->Has(nsVisible);
-    if (!visible || top + node->TotalHeight <= absolute) {
+    if (!visible || top + node->TotalHeight <= position) {
       if (visible) top += node->TotalHeight;
       while (node != root_ && !node->NextSibling) node = node->Parent;
       if (node == root_) return nullptr;
       node = node->NextSibling;
       continue;
     }
-    if (absolute < top + node->NodeHeight || !node->FirstChild || !node->Has(nsExpanded)) {
-      nodeTop = top;
+    if (position < top + node->NodeHeight || !node->FirstChild || !node->Has(nsExpanded)) {
+      nodeTop = static_cast<TTreePosition>(top);
       return node;
     }
     top += node->NodeHeight;
@@ -139,24 +145,16 @@ PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& no
 
 TTreePosition TBaseTree::GetNodeTop(PTreeNode node) {
   if (!node || node == root_ || !FullyVisible(node)) return -1;
-  PTreeNode run = nullptr;
-  std::uint32_t cachedTop = 0;
-  TTreePosition top = 0;
-  if ((cacheFlags_ & cfUseCache) && FindInPositionCache(node, run, cachedTop)) {
-    top = cachedTop;
-    // Forward from the cache entry, skipping every subtree that does not hold the node.
-    while (run != node) {
-      if (HasAsParent(node, run)) {
-        top += run->NodeHeight;
-        run = run->FirstChild;
-      } else {
-        if (run->Has(nsVisible)) top += run->TotalHeight;
-        while (run != root_ && !run->NextSibling) run = run->Parent;
-        if (run == root_) return -1;
-        run = run->NextSibling;
-      }
+  std::uint64_t top = 0;
+  if (cacheFlags_ & cfUseCache) {
+    // Back along the visible path to the nearest cached row: never more than the spacing of the cache away.
+    std::uint64_t rows = 0;
+    for (PTreeNode run = node; run; ) {
+      if (FindCachedTop(run, top)) return static_cast<TTreePosition>(top + rows);
+      run = PreviousOnVisiblePath(run);
+      if (run) rows += run->NodeHeight;
     }
-    return top;
+    return static_cast<TTreePosition>(rows);
   }
   // Down the path: each ancestor's row plus the shown heights of the siblings before each step.
   for (PTreeNode step = node; step != root_; step = step->Parent) {

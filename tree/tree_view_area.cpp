@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "framework/image_list.h"
 #include "tree/base_tree.h"
@@ -195,10 +196,21 @@ void TBaseTree::SetOffsetY(TTreePosition value) {
   DoSetOffsetXY(offsetX_, value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
+void TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
+  std::vector<PTreeNode> closed;
+  for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
+    if (!parent->Has(nsExpanded)) closed.push_back(parent);
+  if (closed.empty()) return;
+  // Innermost first, each one's ancestors still closed: a toggle then adjusts no height above its parent.
+  BeginUpdate();
+  for (PTreeNode parent : closed)
+    if (!parent->Has(nsExpanded)) ToggleNode(parent);
+  EndUpdate();
+}
+
 bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
   if (!node || node == root_) return false;
-  for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
-    if (!parent->Has(nsExpanded)) ToggleNode(parent);
+  ExpandCollapsedAncestors(node);
   RECT r = GetDisplayRect(node, NoColumn, true);
   if (r.bottom <= r.top) return false;
   const int height = ClientHeight();
@@ -234,8 +246,7 @@ PTreeNode TBaseTree::GetTopNode() {
 
 void TBaseTree::SetTopNode(PTreeNode node) {
   if (!node || node == root_) return;
-  for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
-    if (!parent->Has(nsExpanded)) ToggleNode(parent);
+  ExpandCollapsedAncestors(node);
   const TTreePosition top = GetNodeTop(node);
   if (top >= 0) SetOffsetY(-top);
 }

@@ -237,11 +237,20 @@ int TBaseTree::GetMaxRightExtend() {
   int top = 0;
   PTreeNode node = GetTopNode();
   int height = ClientHeight();
-  for (; node && top < height; node = GetNextVisible(node)) {
-    int x = static_cast<int>(GetNodeLevel(node) + (showRoot ? 1 : 0)) * indent_ + imagesWidth;
+  // The level is counted up once and then carried from row to row: a deep tree costs no walk to the root per row.
+  std::uint32_t level = GetNodeLevel(node);
+  while (node && top < height) {
+    int x = static_cast<int>(level + (showRoot ? 1 : 0)) * indent_ + imagesWidth;
     if (checks && node->CheckType != TCheckType::ctNone) x += checkWidth;
     widest = std::max(widest, x + GetNodeWidth(node, NoColumn));
     top += node->NodeHeight;
+    PTreeNode next = GetNextVisible(node);
+    if (next && next->Parent == node) {
+      ++level;
+    } else if (next) {
+      for (PTreeNode run = node; run->Parent != next->Parent; run = run->Parent) --level;
+    }
+    node = next;
   }
   return widest + 2 * margin_;
 }

@@ -12,6 +12,8 @@ namespace {
 
 std::unique_ptr<TWorkerThread> worker;
 int referenceCount = 0;
+// How long a tree stays queued, unchanged, before its cache is built.
+constexpr ULONGLONG QuietMilliseconds = 10;
 
 class TLockGuard {
  public:
@@ -40,7 +42,7 @@ TWorkerThread::TWorkerThread() : TThread(true) {
 
 TWorkerThread::~TWorkerThread() {
   Terminate();
-  Signal();
+  SetEvent(workEvent_);
   WaitFor();
   CloseHandle(workEvent_);
   DeleteCriticalSection(&lock_);
@@ -50,13 +52,19 @@ void TWorkerThread::AddTree(TBaseTree* tree) {
   TLockGuard guard(lock_);
   if (tree->cacheFlags_ & TBaseTree::cfQueued) return;
   tree->cacheFlags_ |= TBaseTree::cfQueued;
-  waiters_.push_back(tree);
+  waiters_.push_back({tree, GetTickCount64()});
 }
 
 void TWorkerThread::RemoveTree(TBaseTree* tree) {
   TLockGuard guard(lock_);
+  Unqueue(tree);
+}
+
+void TWorkerThread::Unqueue(TBaseTree* tree) {
   if (!(tree->cacheFlags_ & TBaseTree::cfQueued)) return;
-  waiters_.erase(std::remove(waiters_.begin(), waiters_.end(), tree), waiters_.end());
+  waiters_.erase(std::remove_if(waiters_.begin(), waiters_.end(),
+                                [tree](const TWaiter& waiter) { return waiter.Tree == tree; }),
+                 waiters_.end());
   tree->cacheFlags_ &= ~TBaseTree::cfQueued;
 }
 
@@ -65,14 +73,20 @@ TBaseTree* TWorkerThread::CurrentTree() {
   return current_;
 }
 
-void TWorkerThread::Signal() { SetEvent(workEvent_); }
+void TWorkerThread::Signal() {
+  bool wake = false;
+  {
+    TLockGuard guard(lock_);
+    wake = sleeping_;
+    sleeping_ = false;
+  }
+  // A thread that is awake, or waits for a queued tree to settle, looks at the queue again by itself.
+  if (wake) SetEvent(workEvent_);
+}
 
 bool TWorkerThread::InterruptTree(TBaseTree* tree) {
   TLockGuard guard(lock_);
-  if (tree->cacheFlags_ & TBaseTree::cfQueued) {
-    waiters_.erase(std::remove(waiters_.begin(), waiters_.end(), tree), waiters_.end());
-    tree->cacheFlags_ &= ~TBaseTree::cfQueued;
-  }
+  Unqueue(tree);
   if (current_ != tree) return false;
   tree->cacheFlags_ |= TBaseTree::cfStopValidation;
   SetThreadPriority(Handle(), THREAD_PRIORITY_HIGHEST);
@@ -82,11 +96,23 @@ bool TWorkerThread::InterruptTree(TBaseTree* tree) {
   return true;
 }
 
-TBaseTree* TWorkerThread::TakeNextTree() {
+TBaseTree* TWorkerThread::TakeNextTree(DWORD& wait) {
   TLockGuard guard(lock_);
-  if (waiters_.empty()) return nullptr;
-  TBaseTree* tree = waiters_.front();
-  waiters_.pop_front();
+  wait = INFINITE;
+  sleeping_ = waiters_.empty();
+  const ULONGLONG now = GetTickCount64();
+  auto ready = waiters_.end();
+  for (auto it = waiters_.begin(); it != waiters_.end(); ++it) {
+    const ULONGLONG due = it->QueuedAt + QuietMilliseconds;
+    if (due <= now) {
+      ready = it;
+      break;
+    }
+    wait = std::min<DWORD>(wait, static_cast<DWORD>(due - now));
+  }
+  if (ready == waiters_.end()) return nullptr;
+  TBaseTree* tree = ready->Tree;
+  waiters_.erase(ready);
   // One store, so a reader of the flags never sees the tree neither queued nor validating.
   tree->cacheFlags_ = (tree->cacheFlags_ & ~TBaseTree::cfQueued) | TBaseTree::cfValidating;
   current_ = tree;
@@ -101,11 +127,12 @@ void TWorkerThread::FinishTree(TBaseTree* tree) {
 }
 
 void TWorkerThread::Execute() {
+  DWORD wait = INFINITE;
   while (!Terminated()) {
-    WaitForSingleObject(workEvent_, INFINITE);
+    WaitForSingleObject(workEvent_, wait);
     if (Terminated()) break;
     // One wake-up serves the whole queue: trees queued together share a single signal.
-    while (TBaseTree* tree = TakeNextTree()) {
+    while (TBaseTree* tree = TakeNextTree(wait)) {
       tree->ValidateCache();
       FinishTree(tree);
       if (Terminated()) break;

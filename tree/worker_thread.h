@@ -1,6 +1,8 @@
 // The one background thread of the process that builds trees' position caches. Trees queue themselves and wake
 // it through an event; a tree that is about to change its structure takes itself off the queue and, when its
-// build runs, stops it and waits until the worker has let go of it.
+// build runs, stops it and waits until the worker has let go of it. A tree is built only once it has stayed
+// queued for a moment, so a burst of changes (each of which queues the tree again) costs one build at its end
+// instead of a build begun and stopped per change.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +26,7 @@ class TWorkerThread : public TThread {
   void RemoveTree(TBaseTree* tree);
   // The tree whose cache is being built now, or null.
   TBaseTree* CurrentTree();
-  // Wakes the thread; it serves every queued tree before it sleeps again.
+  // Wakes the thread when it sleeps; it serves every queued tree before it sleeps again.
   void Signal();
   // Takes the tree off the queue; when its build runs, asks it to stop and waits (at raised priority) until the
   // thread has let go of the tree. Answers whether a build was stopped.
@@ -34,15 +36,24 @@ class TWorkerThread : public TThread {
   void Execute() override;
 
  private:
-  // The next queued tree, marked as validating under the lock so that no interrupt can miss it; null when none.
-  TBaseTree* TakeNextTree();
+  struct TWaiter {
+    TBaseTree* Tree;
+    ULONGLONG QueuedAt;  // tick count
+  };
+  // The first queued tree that has stayed queued for the quiet time, marked as validating under the lock so that
+  // no interrupt can miss it; null when none, with wait set to the milliseconds until one may be (INFINITE
+  // when the queue is empty).
+  TBaseTree* TakeNextTree(DWORD& wait);
+  // Takes the tree off the queue; the lock is held.
+  void Unqueue(TBaseTree* tree);
   void FinishTree(TBaseTree* tree);
 
   HANDLE workEvent_ = nullptr;
   CRITICAL_SECTION lock_;
   CONDITION_VARIABLE released_;
-  std::deque<TBaseTree*> waiters_;
+  std::deque<TWaiter> waiters_;
   TBaseTree* current_ = nullptr;
+  bool sleeping_ = true;  // waits for the event with nothing queued
 };
 
 // Trees share the thread through references: the first reference starts it, the last release ends it.

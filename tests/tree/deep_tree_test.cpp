@@ -1,10 +1,14 @@
 // Trees as deep as they are wide: a chain of a million nested nodes goes through every walk of the public API
-// (build, save, load, sort, expand, collapse, validate, move, delete) with the stack a test starts with.
+// (build, save, load, sort, expand, collapse, validate, move, delete, showing a node, checking, walking the
+// visible path, position look-ups) with the stack a test starts with, and a million siblings through the
+// operations that once took a pass over all of them per node.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/streams.h"
+#include "support/test_window.h"
 #include "tree/base_tree.h"
 #include "tree/tree_fixture.h"
 
@@ -100,6 +104,166 @@ TEST(DeepTrees, MillionLevelChainThroughThePublicApi) {
   EXPECT_EQ(tree.TotalCount(), 0u);
   // Saving initialized the deepest node too: every node gets its last event.
   EXPECT_EQ(freed, ChainDepth);
+}
+
+namespace {
+
+// The node levels below top, or null.
+PTreeNode Descend(PTreeNode top, int levels) {
+  for (; top && levels > 0; --levels) top = top->FirstChild;
+  return top;
+}
+
+void SetOption(TBaseTree& tree, TTreeAutoOption option) {
+  tree.TreeOptions()->SetAutoOptions(tree.TreeOptions()->AutoOptions() + option);
+}
+
+}  // namespace
+
+// Finding, focusing, scrolling to or making top a node under a million collapsed ancestors opens every one of them
+// and shows the node, also with the option that scrolls an opened node's children into view.
+TEST(DeepTrees, ShowingTheDeepestNodeOpensEveryAncestor) {
+  TTestWindow host;
+  TKeyedTree tree(host.Handle());
+  SetOption(tree, TTreeAutoOption::toAutoScrollOnExpand);
+  // Built in a bracket: outside one, a shown tree updates its scroll bars after every node.
+  tree.BeginUpdate();
+  PTreeNode deepest = BuildChain(tree, ChainDepth);
+  tree.EndUpdate();
+  tree.SetIncrementalSearch(TIncrementalSearch::isAll);
+  tree.OnIncrementalSearch = [&](TBaseTree*, PTreeNode node, const String&, int& result) {
+    result = node == deepest ? 0 : 1;
+  };
+  const std::pair<const char*, std::function<void()>> ways[] = {
+      {"incremental search",
+       [&] {
+         BYTE none[256]{};
+         SetKeyboardState(none);
+         SendMessageW(tree.Handle(), WM_KEYDOWN, 'Z', 1);
+         SendMessageW(tree.Handle(), WM_CHAR, L'z', 1);
+         EXPECT_EQ(tree.FocusedNode(), deepest);
+       }},
+      {"FocusedNode", [&] { tree.SetFocusedNode(deepest); }},
+      {"ScrollIntoView", [&] { tree.ScrollIntoView(deepest, true); }},
+      {"TopNode", [&] { tree.SetTopNode(deepest); }},
+  };
+  for (const auto& [name, show] : ways) {
+    tree.FullCollapse();
+    ASSERT_EQ(tree.VisibleCount(), 1u) << name;
+    show();
+    EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth)) << name;
+    RECT row = tree.GetDisplayRect(deepest, NoColumn, false);
+    EXPECT_GE(row.top, 0) << name;
+    EXPECT_LT(row.top, tree.ClientHeight()) << name;
+  }
+  EXPECT_EQ(CheckInvariants(tree), "");
+
+  // End and Home go along the whole expanded chain.
+  SendMessageW(tree.Handle(), WM_KEYDOWN, VK_HOME, 1);
+  EXPECT_EQ(tree.FocusedNode(), tree.GetFirstNoInit());
+  SendMessageW(tree.Handle(), WM_KEYDOWN, VK_END, 1);
+  EXPECT_EQ(tree.FocusedNode(), deepest);
+  EXPECT_EQ(tree.GetNodeAt(0, tree.GetDisplayRect(deepest, NoColumn, false).top), deepest);
+}
+
+// Tri-state tracking carries a check up from the leaf of a million-level chain and down from its top.
+TEST(DeepTrees, TriStateChecksRunTheWholeChain) {
+  TKeyedTree tree;
+  tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
+  SetOption(tree, TTreeAutoOption::toAutoTristateTracking);
+  PTreeNode deepest = BuildChain(tree, ChainDepth);
+  for (PTreeNode node = tree.GetFirstNoInit(); node; node = node->FirstChild)
+    tree.SetCheckType(node, TCheckType::ctTriStateCheckBox);
+  int checked = 0;
+  tree.OnChecked = [&](TBaseTree*, PTreeNode) { ++checked; };
+  auto countIn = [&](TCheckState state) {
+    int count = 0;
+    for (PTreeNode node = tree.GetFirstNoInit(); node; node = node->FirstChild) count += node->CheckState == state;
+    return count;
+  };
+
+  tree.SetCheckState(deepest, TCheckState::csCheckedNormal);
+  EXPECT_EQ(countIn(TCheckState::csCheckedNormal), ChainDepth);
+  EXPECT_EQ(checked, ChainDepth) << "each level reports its change";
+
+  checked = 0;
+  tree.SetCheckState(tree.GetFirstNoInit(), TCheckState::csUncheckedNormal);
+  EXPECT_EQ(countIn(TCheckState::csUncheckedNormal), ChainDepth);
+  EXPECT_EQ(checked, 1) << "the boxes below take the state silently";
+
+  // A refusal half-way up stops the change there: the levels below it change, the refusing one does not.
+  PTreeNode middle = Descend(tree.GetFirstNoInit(), ChainDepth / 2);
+  tree.OnChecking = [&](TBaseTree*, PTreeNode node, TCheckState&, bool& allowed) { allowed = node != middle; };
+  tree.SetCheckState(deepest, TCheckState::csCheckedNormal);
+  EXPECT_EQ(countIn(TCheckState::csCheckedNormal), ChainDepth - (ChainDepth / 2 + 2)) << "the levels below its child";
+  EXPECT_EQ(middle->CheckState, TCheckState::csUncheckedNormal);
+  EXPECT_EQ(middle->FirstChild->CheckState, TCheckState::csUncheckedNormal)
+      << "the child whose parent refused keeps its state";
+}
+
+// A million siblings, checked or selected one at a time, cost one step each.
+TEST(DeepTrees, MillionSiblingsCheckedAndSelectedOneByOne) {
+  TKeyedTree tree;
+  tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
+  tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  SetOption(tree, TTreeAutoOption::toAutoTristateTracking);
+  PTreeNode parent = tree.Add(0);
+  tree.SetCheckType(parent, TCheckType::ctTriStateCheckBox);
+  tree.SetChildCount(parent, ChainDepth);
+  for (PTreeNode child = parent->FirstChild; child; child = child->NextSibling)
+    tree.SetCheckType(child, TCheckType::ctCheckBox);
+
+  for (PTreeNode child = parent->FirstChild; child->NextSibling; child = child->NextSibling) {
+    tree.SetCheckState(child, TCheckState::csCheckedNormal);
+    ASSERT_EQ(parent->CheckState, TCheckState::csMixedNormal);
+  }
+  tree.SetCheckState(parent->LastChild, TCheckState::csCheckedNormal);
+  EXPECT_EQ(parent->CheckState, TCheckState::csCheckedNormal);
+  tree.SetCheckState(parent->FirstChild->NextSibling, TCheckState::csUncheckedNormal);
+  EXPECT_EQ(parent->CheckState, TCheckState::csMixedNormal);
+
+  for (PTreeNode child = parent->FirstChild; child; child = child->NextSibling) tree.SetSelected(child, true);
+  EXPECT_EQ(tree.SelectedCount(), static_cast<std::uint32_t>(ChainDepth));
+  EXPECT_EQ(tree.GetSortedSelection(false).size(), static_cast<std::size_t>(ChainDepth));
+}
+
+// The visible path of an expanded million-level chain, walked both ways, selected, searched by position.
+TEST(DeepTrees, VisiblePathOfAnExpandedChain) {
+  TKeyedTree tree;
+  tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  PTreeNode deepest = BuildChain(tree, ChainDepth);
+  tree.FullExpand();
+  EXPECT_EQ(tree.GetLastVisible(), deepest);
+  EXPECT_EQ(tree.GetLastVisibleNoInit(), deepest);
+  int rows = 0;
+  for (PTreeNode node = tree.GetFirstVisible(); node; node = tree.GetNextVisible(node)) ++rows;
+  EXPECT_EQ(rows, ChainDepth);
+  rows = 0;
+  for (PTreeNode node = deepest; node; node = tree.GetPreviousVisible(node)) ++rows;
+  EXPECT_EQ(rows, ChainDepth);
+  tree.SelectAll(true);
+  EXPECT_EQ(tree.SelectedCount(), static_cast<std::uint32_t>(ChainDepth));
+  EXPECT_EQ(CheckInvariants(tree), "");
+
+  ASSERT_TRUE(WaitForCache(tree));
+  for (int level : {0, 1, 1999, 2000, ChainDepth / 3, ChainDepth - 1}) {
+    PTreeNode node = Descend(tree.GetFirstNoInit(), level);
+    const int top = level * tree.DefaultNodeHeight();
+    int found = -1;
+    EXPECT_EQ(tree.GetNodeAt(0, top + 1, false, found), node) << level;
+    EXPECT_EQ(found, top) << level;
+    EXPECT_EQ(tree.GetNodeTop(node), top) << level;
+  }
+
+  // Collapsed half-way down: the lower half leaves the path, and a walk from inside it goes on after it.
+  PTreeNode middle = Descend(tree.GetFirstNoInit(), ChainDepth / 2);
+  tree.ToggleNode(middle);
+  EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth / 2 + 1));
+  EXPECT_EQ(tree.GetVisibleParent(deepest), middle->Parent);
+  EXPECT_EQ(tree.GetNextVisible(deepest), nullptr);
+  EXPECT_EQ(tree.GetPreviousVisible(deepest), middle);
+  EXPECT_EQ(tree.GetLastVisible(), middle);
+  EXPECT_EQ(CheckInvariants(tree), "");
 }
 
 }  // namespace tree_test

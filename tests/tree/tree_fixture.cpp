@@ -40,13 +40,13 @@ std::string CheckNode(TBaseTree& tree, PTreeNode node) {
   return fault.str();
 }
 
-// The nodes on the visible path, counted with a loop so that deep chains need no deep stack.
-std::uint32_t CountShown(PTreeNode root) {
-  std::uint32_t count = 0;
+// The nodes on the visible path, collected with a loop so that deep chains need no deep stack.
+std::vector<PTreeNode> ShownNodes(PTreeNode root) {
+  std::vector<PTreeNode> nodes;
   PTreeNode run = root->FirstChild;
   while (run) {
     bool shown = run->Has(nsVisible);
-    if (shown) ++count;
+    if (shown) nodes.push_back(run);
     if (shown && run->Has(nsExpanded) && run->FirstChild) {
       run = run->FirstChild;
       continue;
@@ -54,7 +54,19 @@ std::uint32_t CountShown(PTreeNode root) {
     while (run != root && !run->NextSibling) run = run->Parent;
     run = run == root ? nullptr : run->NextSibling;
   }
-  return count;
+  return nodes;
+}
+
+// The walks of the navigation functions along the visible path, both ways, against the path itself.
+std::string CheckVisibleWalks(TBaseTree& tree, const std::vector<PTreeNode>& shown) {
+  std::size_t i = 0;
+  for (PTreeNode node = tree.GetFirstVisibleNoInit(); node; node = tree.GetNextVisibleNoInit(node), ++i)
+    if (i >= shown.size() || shown[i] != node) return "forward walk leaves the visible path at row " + std::to_string(i);
+  if (i != shown.size()) return "forward walk ends at row " + std::to_string(i);
+  for (PTreeNode node = tree.GetLastVisibleNoInit(); node; node = tree.GetPreviousVisibleNoInit(node))
+    if (i == 0 || shown[--i] != node) return "backward walk leaves the visible path at row " + std::to_string(i);
+  if (i != 0) return "backward walk ends at row " + std::to_string(i);
+  return {};
 }
 
 }  // namespace
@@ -76,10 +88,10 @@ std::string CheckInvariants(TBaseTree& tree) {
       run = run->Parent;
     }
   }
-  std::uint32_t shown = CountShown(root);
-  if (shown != tree.VisibleCount())
-    return "visible count " + std::to_string(tree.VisibleCount()) + " for " + std::to_string(shown);
-  return {};
+  const std::vector<PTreeNode> shown = ShownNodes(root);
+  if (shown.size() != tree.VisibleCount())
+    return "visible count " + std::to_string(tree.VisibleCount()) + " for " + std::to_string(shown.size());
+  return CheckVisibleWalks(tree, shown);
 }
 
 bool WaitForCache(TBaseTree& tree) {

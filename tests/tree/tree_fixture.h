@@ -39,7 +39,8 @@ struct TKeyedTree : TTestTree {
   void SelectOnly(PTreeNode node);
 };
 
-// Every cached total and link of the store, checked against a full recount; returns the first fault found.
+// Every cached total and link of the store, checked against a full recount, and the walks along the visible
+// path against the path; returns the first fault found.
 std::string CheckInvariants(TBaseTree& tree);
 
 // Waits (at most a few seconds) until the worker has published the tree's cache.

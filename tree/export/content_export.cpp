@@ -113,7 +113,7 @@ String TContentExport::Unicode(wchar_t separator) {
     }
     buffer.AddNewLine();
   }
-  return buffer.AsString();
+  return buffer.TakeString();
 }
 
 // ---- the tree's entry points

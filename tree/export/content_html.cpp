@@ -95,6 +95,8 @@ std::string TContentExport::Html(const String& caption) {
     attributes += "border=" + Quoted(tree_.BorderWidth() + 1) + " frame=box";
 
   TBufferedString html;
+  // About what a row of plain cells takes: most exports are laid out once instead of grown into.
+  html.Reserve((nodes_.size() + 16) * cells_.size() * 96);
   html.Add("<style type=\"text/css\">");
   html.AddNewLine();
   html.Add(".default" + FontRule(tree_.Font()));
@@ -168,7 +170,7 @@ std::string TContentExport::Html(const String& caption) {
     html.AddNewLine();
   }
   html.Add("</table>");
-  return html.AsString();
+  return html.TakeString();
 }
 
 }  // namespace tree
