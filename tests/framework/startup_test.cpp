@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/object.h"
+#include "support/program_copy.h"
 
 namespace {
 
@@ -101,31 +102,16 @@ TEST(UnitStartup, TheFrameworkUnitHasInitialisedOleForThisThread) {
 }
 
 TEST(UnitStartup, UnitsStopInTheReverseOrderOfTheirStart) {
-  wchar_t probe[1];
-  if (GetEnvironmentVariableW(kStopLogVariable, probe, 1) > 0) {
+  if (IsProgramCopy(kStopLogVariable)) {
     // The copy of the program: start the units and let the program's end stop them.
     InitializeUnit(StopTopUnit());
     return;
   }
   TTempFile log(L"unit_stop_order.txt");
-  wchar_t program[MAX_PATH];
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  String commandLine =
-      String(L"\"") + program + L"\" --gtest_filter=UnitStartup.UnitsStopInTheReverseOrderOfTheirStart";
-  SetEnvironmentVariableW(kStopLogVariable, log.Path().c_str());
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                &process);
-  SetEnvironmentVariableW(kStopLogVariable, nullptr);
-  ASSERT_TRUE(started);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  EXPECT_EQ(exitCode, 0u);
+  TProgramCopyResult copy =
+      RunProgramCopy(L"UnitStartup.UnitsStopInTheReverseOrderOfTheirStart", kStopLogVariable, log.Path());
+  ASSERT_TRUE(copy.Started);
+  EXPECT_EQ(copy.ExitCode, 0u) << copy.Output;
 
   // Units started later stop earlier: what needs a unit is gone before it.
   TStringList stops;
