@@ -23,6 +23,8 @@ controls::TXP_CheckBox* FindCheckBox(TWinControl* parent, const String& caption)
 TEST_F(GalleryTest, ACheckBoxTakesItsAccessKeyOnlyWhileItsPageIsShown) {
   controls::TXP_CheckBox* title = FindCheckBox(Form(), L"&Title");
   ASSERT_NE(title, nullptr);
+  // The check box takes the focus with its key; the next tests expect it where it was.
+  const HWND focused = GetFocus();
   for (bool pageShown : {false, true}) {
     SCOPED_TRACE(pageShown ? "its page shown" : "another page shown");
     for (int page = 0; page < Form()->Pages()->PageCount(); ++page) {
@@ -36,5 +38,6 @@ TEST_F(GalleryTest, ACheckBoxTakesItsAccessKeyOnlyWhileItsPageIsShown) {
     EXPECT_EQ(Form()->Perform(CM_DIALOGCHAR, L't', 0) != 0, pageShown);
     EXPECT_EQ(title->Checked(), pageShown ? !checked : checked);
     title->SetChecked(checked);
+    SetFocus(focused);
   }
 }
