@@ -56,8 +56,8 @@ void TCustomIniFile::CheckStorable(const String& section, const String& ident, c
   // A name or value that would read back as something else, or as other keys or sections, is refused.
   const bool storable = !section.empty() && !ident.empty() && KeepsItsLine(section) && KeepsItsLine(ident) &&
                         KeepsItsLine(value) && section.find_first_of(L"[]") == String::npos &&
-                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' &&
-                        CanHold(section) && CanHold(ident) && CanHold(value);
+                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' && CanHold(section) &&
+                        CanHold(ident) && CanHold(value);
   if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
 }
 

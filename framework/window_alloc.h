@@ -15,5 +15,6 @@ using TWndMethod = TDelegate<void(TMessage& message)>;
 HWND AllocateHWnd(TWndMethod method);
 // The same as a message-only window: it hears no broadcasts and costs far less to make.
 HWND AllocateMessageHWnd(TWndMethod method);
-// Destroys a window made by AllocateHWnd or AllocateMessageHWnd; the delegate hears nothing of the destruction. Null is allowed.
+// Destroys a window made by AllocateHWnd or AllocateMessageHWnd; the delegate hears nothing of the destruction.
+// Null is allowed.
 void DeallocateHWnd(HWND wnd);

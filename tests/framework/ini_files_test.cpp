@@ -413,8 +413,9 @@ TEST(MemIniFile, SeededMutationsOfEveryFormAreReadWithoutErrors) {
   const String fileName = TempFileName(L"bc_mem_mutations.ini");
   TMutator mutator(4711);
   for (UINT codePage : {UINT(CP_ACP), UINT(CP_UTF8), CodePageUtf16LE, CodePageUtf16BE}) {
-    const String text = codePage == CP_ACP ? String(L"[Main]\r\nName=Orbit\r\n")
-                                           : String(L"[Main]\r\nName=") + kGreekPath + L"\r\n[" + kNews + L"]\r\nA=1\r\n";
+    const String text = codePage == CP_ACP
+                            ? String(L"[Main]\r\nName=Orbit\r\n")
+                            : String(L"[Main]\r\nName=") + kGreekPath + L"\r\n[" + kNews + L"]\r\nA=1\r\n";
     const std::string sample = FileInForm(TFileForm{"", codePage, true}, text);
     for (int i = 0; i < 200; ++i) {
       WriteFileBytes(fileName, mutator.Mutate(sample));

@@ -1,6 +1,4 @@
 #include "framework/startup.h"
-#include "framework/strings.h"
-#include "temp_files.h"
 
 #include <gtest/gtest.h>
 #include <ole2.h>
@@ -8,8 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/application.h"
+#include "framework/component.h"
 #include "framework/object.h"
+#include "framework/strings.h"
 #include "support/program_copy.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -79,6 +81,13 @@ const TUnit& StopTopUnit() {
   return unit;
 }
 
+// A component of the application, as a form is, which needs the units started after the application.
+class TStopLoggingComponent : public TComponent {
+ public:
+  using TComponent::TComponent;
+  ~TStopLoggingComponent() override { LogStop("application's component"); }
+};
+
 }  // namespace
 
 TEST(UnitStartup, RequiredUnitsStartFirstInTheirListedOrderAndOnlyOnce) {
@@ -101,20 +110,23 @@ TEST(UnitStartup, TheFrameworkUnitHasInitialisedOleForThisThread) {
   if (SUCCEEDED(again)) OleUninitialize();
 }
 
-TEST(UnitStartup, UnitsStopInTheReverseOrderOfTheirStart) {
+TEST(UnitStartup, TheApplicationsFormsGoFirstThenUnitsStopInTheReverseOrderOfTheirStart) {
   if (IsProgramCopy(kStopLogVariable)) {
     // The copy of the program: start the units and let the program's end stop them.
     InitializeUnit(StopTopUnit());
+    new TStopLoggingComponent(Application);
     return;
   }
   TTempFile log(L"unit_stop_order.txt");
   TProgramCopyResult copy =
-      RunProgramCopy(L"UnitStartup.UnitsStopInTheReverseOrderOfTheirStart", kStopLogVariable, log.Path());
+      RunProgramCopy(L"UnitStartup.TheApplicationsFormsGoFirstThenUnitsStopInTheReverseOrderOfTheirStart",
+                     kStopLogVariable, log.Path());
   ASSERT_TRUE(copy.Started);
   EXPECT_EQ(copy.ExitCode, 0u) << copy.Output;
 
-  // Units started later stop earlier: what needs a unit is gone before it.
+  // The application's components (its forms) go before any unit stops; units started later stop earlier: what
+  // needs a unit is gone before it.
   TStringList stops;
   stops.LoadFromFile(log.Path());
-  EXPECT_EQ(stops.Text(), L"top\r\nright\r\nleft\r\nbase\r\n");
+  EXPECT_EQ(stops.Text(), L"application's component\r\ntop\r\nright\r\nleft\r\nbase\r\n");
 }

@@ -109,7 +109,8 @@ TEST(Timer, AHandlerMayFreeItsOwnTimer) {
 // The windows of this thread: top-level ones, and message-only ones.
 int ThreadWindowCount(HWND parent) {
   int count = 0;
-  for (HWND wnd = FindWindowExW(parent, nullptr, nullptr, nullptr); wnd; wnd = FindWindowExW(parent, wnd, nullptr, nullptr))
+  for (HWND wnd = FindWindowExW(parent, nullptr, nullptr, nullptr); wnd;
+       wnd = FindWindowExW(parent, wnd, nullptr, nullptr))
     if (GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) ++count;
   return count;
 }

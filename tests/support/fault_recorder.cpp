@@ -10,8 +10,8 @@ constexpr int kStackDepth = 12;
 
 struct TFault {
   DWORD Code;
-  void* Address;      // where the faulting instruction is (null for a call through a null pointer)
-  ULONG_PTR Target;   // the address read or written, for an access violation
+  void* Address;     // where the faulting instruction is (null for a call through a null pointer)
+  ULONG_PTR Target;  // the address read or written, for an access violation
   DWORD ThreadId;
   void* Callers[kStackDepth];  // return addresses, innermost first, as far as the stack unwinds
 };

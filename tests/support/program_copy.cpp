@@ -49,7 +49,8 @@ TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* vari
     // A copy that hangs would keep the pipe open: a watcher ends it at the limit, which closes the pipe.
     TPipeReading reading{readEnd, {}};
     HANDLE reader = CreateThread(nullptr, 0, &ReadPipe, &reading, 0, nullptr);
-    if (WaitForSingleObject(process.hProcess, limitMilliseconds) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    if (WaitForSingleObject(process.hProcess, limitMilliseconds) != WAIT_OBJECT_0)
+      TerminateProcess(process.hProcess, 1);
     if (reader) {
       WaitForSingleObject(reader, INFINITE);
       CloseHandle(reader);
