@@ -6,8 +6,9 @@
 // switching the current theme through the theme nexus while a form shows 20 themed toolbars of 50 items on two
 // themed docks and one themed pop-up is open at most three times repainting the same windows once;
 // appending items one by one to a pop-up on screen, inside an update bracket and without one, linear (ten times
-// the items at most twelve times the time, the slower of the two ways counting). The program exits with 1 when a
-// target is missed.
+// the items at most twelve times the time, the slower of the two ways counting); the floating sizes of a bar with a
+// 3,000-pixel edit and 40 buttons at most forty times one layout of it. The program exits with 1 when a target is
+// missed.
 #include <windows.h>
 
 #include <algorithm>
@@ -26,6 +27,7 @@
 #include "framework/form.h"
 #include "toolbars/popups/popup_window.h"
 #include "toolbars/styled/styled_dock.h"
+#include "toolbars/styled/styled_edit_item.h"
 #include "toolbars/styled/styled_item.h"
 #include "toolbars/styled/styled_nexus.h"
 #include "toolbars/styled/styled_popup_window.h"
@@ -327,6 +329,40 @@ double AppendToOpenPopup(int count, bool bracket) {
   });
 }
 
+// A floating bar with a very wide edit and 40 buttons: every size it can take when resized, against one layout.
+void FloatingSizesAgainstOneLayout() {
+  TForm form(nullptr);
+  form.SetBorderStyle(TFormBorderStyle::bsNone);
+  form.SetBounds(0, 0, 800, 600);
+  auto* bar = new TStyledToolbar(&form);
+  bar->SetHideWhenInactive(false);
+  bar->BeginUpdate();
+  auto* edit = new TStyledEditItem(&form);
+  edit->SetCaption(L"Address");
+  edit->SetEditWidth(3000);
+  bar->Items()->Add(edit);
+  for (int k = 0; k < 40; ++k) {
+    auto* item = new TStyledItem(&form);
+    item->SetCaption(L"Button " + std::to_wstring(k));
+    bar->Items()->Add(item);
+  }
+  bar->EndUpdate();
+  bar->SetParent(&form);
+  form.Show();
+  PumpMessages();
+  TBarView* view = bar->View();
+  const double layout = BestTime(kRuns, [&] {
+    SIZE base{};
+    SIZE size{};
+    view->CalculatePositions(false, TBarViewOrientation::tbvoFloating, 0, 0, 0, base, size);
+  });
+  std::vector<TBarFloatingSize> sizes;
+  const double search = BestTime(kRuns, [&] { bar->GetFloatingSizes(sizes); });
+  std::printf("one layout of a bar with a 3,000-pixel edit and 40 buttons: %.3f ms\n", layout * 1000);
+  std::printf("its %zu floating sizes: %.3f ms\n", sizes.size(), search * 1000);
+  targets.AtMost("floating-sizes-wide-bar-vs-one-layout", search / layout, 40.0);
+}
+
 }  // namespace
 
 int main() {
@@ -357,6 +393,7 @@ int main() {
     slowest = std::max(slowest, many / few);
   }
   targets.AtMost("open-popup-append-4000-vs-400", slowest, 12.0);
+  FloatingSizesAgainstOneLayout();
   FinalizeUnits();
   return targets.ExitCode();
 }

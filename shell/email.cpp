@@ -1,12 +1,16 @@
 #include "shell/email.h"
 
+#include <cwctype>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "framework/strings.h"
 #include "framework/sys_utils.h"
 #include "framework/text_convert.h"
 #include "shell/file_routines.h"
+#include "shell/mapi_unicode.h"
 #include "shell/processes.h"
 #include "shell/system_errors.h"
 #include "shell/text_routines.h"
@@ -17,12 +21,30 @@ namespace {
 
 constexpr ULONG kNoPosition = 0xFFFFFFFF;  // the attachment goes where the client puts it
 constexpr size_t kMessageIdLength = 512;
+// Browsers and mail clients take the HTML body's encoding from it.
+constexpr wchar_t kUtf8CharsetTag[] = L"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">";
 
-// The HTML body's temporary file, attached first for the length of one send and then removed from disk and
-// from the attachments, whether the send succeeded or raised.
+// The body with its charset declared: inside its head when it has one, else ahead of everything.
+String WithUtf8Charset(const String& body) {
+  const String lower = LowerCase(body);
+  size_t at = 0;
+  for (size_t head = lower.find(L"<head"); head != String::npos; head = lower.find(L"<head", head + 1)) {
+    const size_t after = head + 5;
+    if (after < lower.size() && (lower[after] == L'>' || iswspace(lower[after]))) {
+      const size_t close = lower.find(L'>', after);
+      if (close != String::npos) at = close + 1;
+      break;
+    }
+  }
+  return body.substr(0, at) + kUtf8CharsetTag + body.substr(at);
+}
+
+// The HTML body's temporary file, attached first for the length of one send and then removed from disk and, while
+// the mail lives, from the attachments, whether the send succeeded or raised.
 class THtmlBodyFile {
  public:
-  explicit THtmlBodyFile(TStringList& attachments) : attachments_(attachments) {
+  THtmlBodyFile(TStringList& attachments, std::weak_ptr<const void> mailAlive)
+      : attachments_(attachments), mailAlive_(std::move(mailAlive)) {
     fileName_ = FindUnusedFileName(PathAddSeparator(GetWindowsTempFolder()) + L"LibMapi", L"htm", L"Temp");
     attachments_.Insert(0, fileName_);
   }
@@ -30,38 +52,102 @@ class THtmlBodyFile {
   THtmlBodyFile& operator=(const THtmlBodyFile&) = delete;
   ~THtmlBodyFile() {
     DeleteFileW(fileName_.c_str());
-    attachments_.Delete(0);
+    if (!mailAlive_.expired()) attachments_.Delete(0);
   }
-  void Write(const String& body) const { StringToFile(fileName_, WideToAnsi(body)); }
+  void Write(const String& body) const { StringToFile(fileName_, WideToUtf8(WithUtf8Charset(body))); }
 
  private:
   TStringList& attachments_;
+  std::weak_ptr<const void> mailAlive_;
   String fileName_;
+};
+
+// Keeps the client library loaded while a call into it runs: the call may free the mail (a caller's misuse),
+// which unloads the library the call returns into.
+class TClientLibraryHold {
+ public:
+  explicit TClientLibraryHold(const void* entry) {
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, static_cast<LPCWSTR>(entry), &module_);
+  }
+  TClientLibraryHold(const TClientLibraryHold&) = delete;
+  TClientLibraryHold& operator=(const TClientLibraryHold&) = delete;
+  ~TClientLibraryHold() {
+    if (module_) FreeLibrary(module_);
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+};
+
+// Whether the ANSI code page spells the text exactly.
+bool AnsiSpells(const String& text) {
+  if (text.empty()) return true;
+  BOOL usedDefault = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                      &usedDefault);
+  return !usedDefault;
+}
+
+// A path the ANSI code page cannot spell goes by its short form, which it can where the volume keeps short names.
+AnsiString AnsiPath(const String& path) {
+  if (AnsiSpells(path)) return WideToAnsi(path);
+  String shortPath(MAX_PATH, L'\0');
+  const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return WideToAnsi(path);
+  shortPath.resize(length);
+  return WideToAnsi(shortPath);
+}
+
+// What a message says, in the caller's text, before it is put into one of the two forms MAPI takes.
+struct TMailRecipient {
+  ULONG Class;
+  String Name;
+  String Address;  // empty: none
+};
+
+// The two forms of a message: ANSI texts for the entry points every client has, and Unicode for the send of those
+// that offer it.
+struct TAnsiMessage {
+  using Text = AnsiString;
+  using Message = MapiMessage;
+  using Recipient = MapiRecipDesc;
+  using File = MapiFileDesc;
+  static Text From(const String& text) { return WideToAnsi(text); }
+  static Text FromPath(const String& path) { return AnsiPath(path); }
+};
+
+struct TUnicodeMessage {
+  using Text = std::wstring;
+  using Message = TMapiMessageW;
+  using Recipient = TMapiRecipDescW;
+  using File = TMapiFileDescW;
+  static Text From(const String& text) { return text; }
+  static Text FromPath(const String& path) { return path; }
 };
 
 // Everything a MAPI message points at, alive until the message is gone: the texts sit in a deque, whose elements
 // never move when more are added.
+template <class Form>
 class TMapiMessageData {
  public:
-  char* Text(const String& text) { return texts_.emplace_back(WideToAnsi(text)).data(); }
-  char* TextOrNil(const String& text) { return PCharOrNil(texts_.emplace_back(WideToAnsi(text))); }
-  void AddFile(const String& path) {
-    MapiFileDesc file{};
-    file.nPosition = kNoPosition;
-    file.lpszPathName = Text(path);
-    files_.push_back(file);
-  }
-  void AddRecipient(ULONG recipClass, const String& name, const String& address) {
-    MapiRecipDesc recipient{};
-    recipient.ulRecipClass = recipClass;
-    recipient.lpszName = Text(name);
-    recipient.lpszAddress = TextOrNil(address);
-    recipients_.push_back(recipient);
-  }
-  MapiMessage Message(const String& subject, const String& noteText) {
-    MapiMessage message{};
-    message.lpszSubject = Text(subject);
-    message.lpszNoteText = Text(noteText);
+  typename Form::Message Message(const String& subject, const String& noteText,
+                                 const std::vector<TMailRecipient>& recipients, const std::vector<String>& files) {
+    for (const TMailRecipient& r : recipients) {
+      typename Form::Recipient recipient{};
+      recipient.ulRecipClass = r.Class;
+      recipient.lpszName = Keep(Form::From(r.Name));
+      recipient.lpszAddress = r.Address.empty() ? nullptr : Keep(Form::From(r.Address));
+      recipients_.push_back(recipient);
+    }
+    for (const String& path : files) {
+      typename Form::File file{};
+      file.nPosition = kNoPosition;
+      file.lpszPathName = Keep(Form::FromPath(path));
+      files_.push_back(file);
+    }
+    typename Form::Message message{};
+    message.lpszSubject = Keep(Form::From(subject));
+    message.lpszNoteText = Keep(Form::From(noteText));
     message.nRecipCount = static_cast<ULONG>(recipients_.size());
     message.lpRecips = recipients_.empty() ? nullptr : recipients_.data();
     message.nFileCount = static_cast<ULONG>(files_.size());
@@ -70,9 +156,11 @@ class TMapiMessageData {
   }
 
  private:
-  std::deque<std::string> texts_;
-  std::vector<MapiRecipDesc> recipients_;
-  std::vector<MapiFileDesc> files_;
+  auto* Keep(typename Form::Text text) { return texts_.emplace_back(std::move(text)).data(); }
+
+  std::deque<typename Form::Text> texts_;
+  std::vector<typename Form::Recipient> recipients_;
+  std::vector<typename Form::File> files_;
 };
 
 String ExpandFileName(const String& path) {
@@ -89,24 +177,35 @@ String RecipientAddress(const TLibEmailRecip& recipient, const String& addresses
   return recipient.Address();
 }
 
+// One file, named without wildcards: a folder or a pattern is no attachment.
+bool IsAttachableFile(const String& path) {
+  if (path.find_first_of(L"*?") != String::npos) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 // Each path must name a file; it is replaced by its full path, which the client gets.
-void AddAttachments(TStringList& attachments, TMapiMessageData& data) {
+std::vector<String> CheckedAttachments(TStringList& attachments) {
+  std::vector<String> files;
   for (int i = 0; i < attachments.Count(); ++i) {
-    if (!FileExists(attachments.Strings(i))) MapiCheck(MAPI_E_ATTACHMENT_NOT_FOUND, false);
+    if (!IsAttachableFile(attachments.Strings(i))) MapiCheck(MAPI_E_ATTACHMENT_NOT_FOUND, false);
     attachments.SetStrings(i, ExpandFileName(attachments.Strings(i)));
-    data.AddFile(attachments.Strings(i));
+    files.push_back(attachments.Strings(i));
   }
+  return files;
 }
 
 // Without recipients only the compose dialog can send; a recipient needs a name or an address.
-void AddRecipients(const TLibEmailRecips& recipients, bool showDialog, TMapiMessageData& data) {
+std::vector<TMailRecipient> CheckedRecipients(const TLibEmailRecips& recipients, bool showDialog) {
   if (recipients.Count() == 0 && !showDialog) MapiCheck(MAPI_E_INVALID_RECIPS, false);
+  std::vector<TMailRecipient> checked;
   for (int i = 0; i < recipients.Count(); ++i) {
     const TLibEmailRecip& recipient = *recipients.Items(i);
     const String& name = recipient.Name().empty() ? recipient.Address() : recipient.Name();
     if (name.empty()) MapiCheck(MAPI_E_INVALID_RECIPS, false);
-    data.AddRecipient(recipient.Kind(), name, RecipientAddress(recipient, recipients.AddressesType()));
+    checked.push_back({recipient.Kind(), name, RecipientAddress(recipient, recipients.AddressesType())});
   }
+  return checked;
 }
 
 }  // namespace
@@ -140,29 +239,41 @@ bool TLibEmail::Send(bool showDialog) { return SaveOrSend(false, showDialog); }
 
 bool TLibEmail::SaveOrSend(bool save, bool showDialog) {
   if (!AnyClientInstalled()) throw ELibMapiError(L"No Simple MAPI client installed, cannot send the message");
+  // The client's call may free the mail (a caller's misuse): after it, the mail is touched only while it lives.
+  const std::weak_ptr<const void> alive = life_.Watch();
   std::unique_ptr<THtmlBodyFile> htmlFile;
   if (htmlBody_) {
-    htmlFile = std::make_unique<THtmlBodyFile>(attachments_);
+    htmlFile = std::make_unique<THtmlBodyFile>(attachments_, alive);
     htmlFile->Write(body_);
   }
-
-  TMapiMessageData data;
-  AddAttachments(attachments_, data);
-  AddRecipients(recipients_, showDialog, data);
+  const std::vector<String> files = CheckedAttachments(attachments_);
+  const std::vector<TMailRecipient> recipients = CheckedRecipients(recipients_, showDialog);
   LoadClientLib();
-  MapiMessage message = data.Message(subject_, htmlBody_ ? String() : body_);
+  const String noteText = htmlBody_ ? String() : body_;
   const FLAGS flags = LogonFlags(showDialog);
   const auto parent = reinterpret_cast<ULONG_PTR>(GetParentWnd());
   ULONG result;
   if (save) {
+    TMapiMessageData<TAnsiMessage> data;
+    MapiMessage message = data.Message(subject_, noteText, recipients, files);
     char messageId[kMessageIdLength + 1] = {};
     WideToAnsi(seedMessageID_).copy(messageId, kMessageIdLength);
-    result =
-        Function<LPMAPISAVEMAIL>(TMapiFunction::MAPISaveMail)(sessionHandle_, parent, &message, flags, 0, messageId);
+    const auto saveMail = Function<LPMAPISAVEMAIL>(TMapiFunction::MAPISaveMail);
+    const TClientLibraryHold hold(reinterpret_cast<const void*>(saveMail));
+    result = saveMail(sessionHandle_, parent, &message, flags, 0, messageId);
     messageId[kMessageIdLength] = '\0';
-    if (result == SUCCESS_SUCCESS) seedMessageID_ = AnsiToWide(messageId);
+    if (result == SUCCESS_SUCCESS && !alive.expired()) seedMessageID_ = AnsiToWide(messageId);
+  } else if (const TMapiSendMailW sendMailW = UnicodeSendMail()) {
+    TMapiMessageData<TUnicodeMessage> data;
+    TMapiMessageW message = data.Message(subject_, noteText, recipients, files);
+    const TClientLibraryHold hold(reinterpret_cast<const void*>(sendMailW));
+    result = sendMailW(sessionHandle_, parent, &message, flags, 0);
   } else {
-    result = Function<LPMAPISENDMAIL>(TMapiFunction::MAPISendMail)(sessionHandle_, parent, &message, flags, 0);
+    TMapiMessageData<TAnsiMessage> data;
+    MapiMessage message = data.Message(subject_, noteText, recipients, files);
+    const auto sendMail = Function<LPMAPISENDMAIL>(TMapiFunction::MAPISendMail);
+    const TClientLibraryHold hold(reinterpret_cast<const void*>(sendMail));
+    result = sendMail(sessionHandle_, parent, &message, flags, 0);
   }
   return MapiCheck(result, true) == SUCCESS_SUCCESS;
 }

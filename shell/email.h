@@ -13,6 +13,7 @@
 #include "framework/lists.h"
 #include "framework/set.h"
 #include "framework/strings.h"
+#include "shell/life_token.h"
 #include "shell/simple_mapi.h"
 
 namespace shell {
@@ -86,7 +87,9 @@ class TLibEmail : public TLibSimpleMapi {
 
   // Empties the attachments, body, subject and recipients.
   void Clear();
-  // True when sent (or saved), false when the user cancelled; every other failure raises ELibMapiError.
+  // True when sent (or saved), false when the user cancelled; every other failure raises ELibMapiError. A send
+  // goes through the client's Unicode entry point where it has one; the ANSI one names an attachment whose path
+  // the code page cannot spell by its short path. Attachments must be files, named without wildcards.
   bool Send(bool showDialog);
   bool SaveOrSend(bool save, bool showDialog);
   FLAGS LogonFlags(bool showDialog) const;
@@ -108,6 +111,7 @@ class TLibEmail : public TLibSimpleMapi {
   String seedMessageID_;
   LHANDLE sessionHandle_ = 0;
   String subject_;
+  TLifeToken life_;
 };
 
 }  // namespace shell

@@ -160,6 +160,8 @@ void TLibSimpleMapi::LoadClientLib() {
       throw ELibMapiError(Format(L"Function \"%s\" is not exported by client", {AnsiToWide(MapiFunctionNames[i])}));
     }
   }
+  // Optional: a client without it is served in ANSI.
+  sendMailW_ = reinterpret_cast<TMapiSendMailW>(reinterpret_cast<void*>(GetProcAddress(library, kMapiSendMailW)));
   clientLibHandle_ = library;
 }
 
@@ -181,6 +183,7 @@ void TLibSimpleMapi::FreeClientLib() {
   if (clientLibHandle_) FreeLibrary(clientLibHandle_);
   clientLibHandle_ = nullptr;
   functions_.fill(nullptr);
+  sendMailW_ = nullptr;
 }
 
 void TLibSimpleMapi::BeforeUnloadClient() {

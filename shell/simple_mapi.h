@@ -10,6 +10,7 @@
 
 #include "framework/delegate.h"
 #include "framework/object.h"
+#include "shell/mapi_unicode.h"
 
 namespace shell {
 
@@ -88,6 +89,8 @@ class TLibSimpleMapi : public TObject {
   void UnloadClientLib();
   // An entry point of the loaded library, null while none is loaded.
   FARPROC Functions(TMapiFunction function) const { return functions_[static_cast<int>(function)]; }
+  // The Unicode send of the loaded library; null when it has none (the ANSI send serves then).
+  TMapiSendMailW UnicodeSendMail() const { return sendMailW_; }
 
  protected:
   virtual void BeforeUnloadClient();
@@ -109,6 +112,7 @@ class TLibSimpleMapi : public TObject {
   int defaultClientIndex_ = -1;
   String defaultProfileName_;
   std::array<FARPROC, kMapiFunctionCount> functions_{};
+  TMapiSendMailW sendMailW_ = nullptr;
   bool mapiInstalled_ = false;
   String mapiVersion_;
   std::vector<String> profiles_;

@@ -169,7 +169,8 @@ void TStyledCrystalTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, con
       CutCornerFrame(canvas, face, leftCut, rightCut, ImageAreaColor(itemInfo, TColorKind::ckFrame));
     }
     if (itemInfo.ButtonPart == cpComboArrow) PaintDropDownArrow(canvas, face, itemInfo);
-  } else if (down && itemInfo.Pushed) {
+  } else if ((down || hot) && itemInfo.Pushed) {
+    // A menu-bar item is drawn at all when it is down or hot; once drawn, being pushed decides how.
     CutCornerFrame(canvas, face, 1, 1, kGreyD0);
     FillRectEx(canvas, Inset(face, 1), kGreyD0);
     CutCornerFrame(canvas, face, 1, 1, kGrey80);

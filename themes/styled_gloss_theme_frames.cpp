@@ -50,6 +50,7 @@ void TStyledGlossTheme::PaintDockedCaption(TCanvas* canvas, const RECT& rect,
   const TColor k = canvas->Brush()->Color();
   const bool horizontal = captionInfo.HorizontalCaption;
   PaintDockedCaptionEdge(canvas, rect, k, clBtnFace, horizontal);
+  if (!captionInfo.ShowCaption) return;
   RECT area = rect;
   InflateRect(&area, -captionInfo.BorderSize.x, -captionInfo.BorderSize.y);
   if (IsRectEmpty(&area)) return;

@@ -54,7 +54,7 @@ void TStyledGlossTheme::PaintViewBackground(TCanvas* canvas, const RECT& viewRec
   for (long long y = area.top - (static_cast<long long>(area.top) - paintRect.top) % 3; y < area.bottom; y += 3) {
     const int row = static_cast<int>(y);
     if (row >= area.top) DrawLineEx(canvas, area.left, row, area.right, row, dark);
-    if (row + 1 < area.bottom) DrawLineEx(canvas, area.left, row + 1, area.right, row + 1, light);
+    if (row + 1 >= area.top && row + 1 < area.bottom) DrawLineEx(canvas, area.left, row + 1, area.right, row + 1, light);
   }
 }
 

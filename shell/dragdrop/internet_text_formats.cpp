@@ -17,6 +17,23 @@ const char kCardEnd[] = "end:vcard";
 
 TTextDataFormat* TextDataFormatOf(TCustomDataFormat* format) { return ObjectAs<TTextDataFormat>(format); }
 
+// A card line is a name (with parameters, whose values follow "=") and a value behind the first ":". Read, a line
+// shows its name and value split by "=" instead: up to and including the separator, ":" and "=" trade places, so
+// the name keeps its parameters as "TYPE:HOME" and the first "=" splits the pair. Written, the first "=" and what
+// comes before it trade back. Each is the other's inverse, so a card survives any number of trips.
+template <class Text>
+void TradeSeparators(Text& line, typename Text::value_type separator) {
+  using Char = typename Text::value_type;
+  const size_t end = line.find(separator);
+  const size_t count = end == Text::npos ? line.size() : end + 1;
+  for (size_t i = 0; i < count; ++i) {
+    if (line[i] == Char(':'))
+      line[i] = Char('=');
+    else if (line[i] == Char('='))
+      line[i] = Char(':');
+  }
+}
+
 }  // namespace
 
 bool IsHTML(const String& text) { return LowerCase(text.substr(0, kHTMLProbeLength)).find(L"<html") != String::npos; }
@@ -75,16 +92,20 @@ bool TVCardClipboardFormat::ReadData(const void* buffer, size_t size) {
   }
   for (int i = 0; i < lines.Count(); ++i) {
     String line = lines.Strings(i);
-    size_t colon = line.find(L':');
-    if (colon == String::npos) continue;
-    line[colon] = L'=';
+    TradeSeparators(line, L':');
     lines.SetStrings(i, line);
   }
   return true;
 }
 
-AnsiString TVCardClipboardFormat::CardText() const {
-  AnsiString text = AnsiString(kCardBegin) + '\r' + LinesText() + '\r' + kCardEnd;
+AnsiString TVCardClipboardFormat::CardText() {
+  AnsiString text = AnsiString(kCardBegin) + '\r';
+  for (int i = 0; i < Lines().Count(); ++i) {
+    AnsiString line = WideToAnsi(Lines().Strings(i));
+    TradeSeparators(line, '=');
+    text += line + '\r';
+  }
+  text += '\r' + AnsiString(kCardEnd);
   text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
   return text;
 }

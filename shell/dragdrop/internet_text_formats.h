@@ -31,7 +31,9 @@ class TRFC822ClipboardFormat : public TCustomStringListClipboardFormat {
   bool AssignTo(TCustomDataFormat* dest) override;
 };
 
-// A vCard held as name=value lines, without its begin and end lines; written back with lines ended by CR alone.
+// A vCard held as name=value lines, without its begin and end lines; written back with lines ended by CR alone
+// and ":" between name and value again. Up to its first ":", a line read shows ":" for "=" and "=" for ":",
+// so a name with parameters splits from its value at the first "=" ("TEL;TYPE:HOME=+1 555").
 class TVCardClipboardFormat : public TCustomStringListClipboardFormat {
   BC_CLASS(TVCardClipboardFormat, TCustomStringListClipboardFormat)
   TVCardClipboardFormat();
@@ -40,7 +42,7 @@ class TVCardClipboardFormat : public TCustomStringListClipboardFormat {
   size_t GetSize() override;
 
  private:
-  AnsiString CardText() const;
+  AnsiString CardText();
 };
 
 class THTMLDataFormat : public TCustomDataFormat {

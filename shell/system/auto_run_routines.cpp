@@ -2,6 +2,8 @@
 
 #include "framework/exceptions.h"
 #include "framework/registry.h"
+#include "framework/sys_utils.h"
+#include "shell/registry_routines.h"
 #include "shell/system/name_routines.h"
 #include "shell/windows_version.h"
 
@@ -39,6 +41,8 @@ void RegWriteValue(HKEY root, const String& key, const String& name, const Strin
 
 bool SetAutoRun(TSysAutoExecKind kind, const String& fileName) {
   if (IsServiceKind(kind) && IsWinNT) return false;
+  // A name without a file part would write the key's default value.
+  if (ExtractFileNameEx(fileName).empty()) return false;
   try {
     RegWriteValue(AutoRunRoot(kind), AutoRunKey(kind), ExtractFileNameEx(fileName), fileName);
     return true;
@@ -55,7 +59,9 @@ bool RemoveAutoRun(TSysAutoExecKind kind, const String& fileName) {
     return false;
   const TRegKey holder(opened);
   const String name = ExtractFileNameEx(fileName);
-  if (RegQueryValueExW(opened, name.c_str(), nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return true;
+  // Entries are named by file name alone: an entry of that name that starts another file is not this one's.
+  if (name.empty() || !SameText(RegReadStringDef(AutoRunRoot(kind), AutoRunKey(kind), name, L""), fileName))
+    return true;
   return RegDeleteValueW(opened, name.c_str()) == ERROR_SUCCESS;
 }
 

@@ -20,10 +20,11 @@ enum class TSysAutoExecKind {
 // ERegistryException "Unable to open the %s key" when the key cannot be opened.
 void RegWriteValue(HKEY root, const String& key, const String& name, const String& value);
 
-// The start entry is named after the file's name part and holds the whole file name. The service kinds do not
-// exist on the NT platform: both routines answer false for them there.
+// The start entry is named after the file's name part and holds the whole file name; a name without a file part
+// is refused. The service kinds do not exist on the NT platform: both routines answer false for them there.
 bool SetAutoRun(TSysAutoExecKind kind, const String& fileName);
-// True when the entry is gone (or never was); false when the kind's key cannot be opened.
+// True when the entry is gone (or never was; an entry of the same name that starts another file stays); false
+// when the kind's key cannot be opened.
 bool RemoveAutoRun(TSysAutoExecKind kind, const String& fileName);
 // The root and key path of a kind.
 HKEY AutoRunRoot(TSysAutoExecKind kind);

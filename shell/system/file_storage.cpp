@@ -1,5 +1,6 @@
 #include "shell/system/file_storage.h"
 
+#include "framework/exception_hook.h"
 #include "framework/properties.h"
 #include "shell/file_routines.h"
 #include "shell/system/message_box.h"
@@ -42,7 +43,13 @@ void TSysCustomFileStorage::WriteData(TStream& stream) {
 
 void TSysCustomFileStorage::Loaded() {
   TSysComponent::Loaded();
-  if (autoSave_ && !IsDesigning()) Save();
+  if (!autoSave_ || IsDesigning()) return;
+  // A save that fails (a SaveName that names no file, a full disk) is reported; the rest of the form is read.
+  try {
+    Save();
+  } catch (const Exception&) {
+    ApplicationHandleException(this);
+  }
 }
 
 void TSysCustomFileStorage::SetFileName(const String& value) {
@@ -72,20 +79,24 @@ void TSysCustomFileStorage::ClearData() {
 bool TSysCustomFileStorage::LoadFromFile(const String& name) {
   bool result = false;
   try {
-    ClearData();
-    if (FileGetSize(name) != -1) {
+    if (FileGetSize(name) == -1) {
+      ClearData();
+    } else {
+      // Read aside first: a file that cannot be read leaves the stored bytes as they were.
+      auto fresh = std::make_unique<TMemoryStream>();
       try {
         TFileStream file(name, fmOpenRead | fmShareDenyWrite);
         const int64_t size = file.Size();
         if (size > INT32_MAX) throw EReadError(L"Stream read error");
-        data_->SetSize(size);
-        file.ReadBuffer(data_->Memory(), static_cast<int32_t>(size));
-        dataSize_ = static_cast<uint32_t>(size);
-        result = true;
+        fresh->SetSize(size);
+        file.ReadBuffer(fresh->Memory(), static_cast<int32_t>(size));
       } catch (const Exception&) {
-        ClearData();
         throw ESysFileStorage(Format(L"Can not load data from the \"%s\" file", {name}));
       }
+      ClearData();
+      dataSize_ = static_cast<uint32_t>(fresh->Size());
+      data_ = std::move(fresh);
+      result = true;
     }
   } catch (...) {
     if (OnLoad) OnLoad(this, false);
@@ -97,9 +108,12 @@ bool TSysCustomFileStorage::LoadFromFile(const String& name) {
 
 bool TSysCustomFileStorage::SaveToFile(const String& name) {
   bool result = false;
+  // The handler may free the storage, and name with it when it is SaveName: then nothing is saved or told.
+  const auto alive = LifeWatch();
   try {
     bool overrideFile = true;
     if (FileGetSize(name) != -1 && OnConfirmOverride) OnConfirmOverride(this, overrideFile);
+    if (alive.expired()) return false;
     if (overrideFile) {
       try {
         TFileStream file(name, fmCreate);
@@ -110,7 +124,7 @@ bool TSysCustomFileStorage::SaveToFile(const String& name) {
       }
     }
   } catch (...) {
-    if (OnSave) OnSave(this, false);
+    if (!alive.expired() && OnSave) OnSave(this, false);
     throw;
   }
   if (OnSave) OnSave(this, result);

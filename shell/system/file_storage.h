@@ -28,7 +28,8 @@ class TSysCustomFileStorage : public TSysComponent {
   bool AutoSave() const { return autoSave_; }
 
   // The file's bytes replace the stored ones: false for a missing file (the store is emptied), ESysFileStorage
-  // "Can not load data from the "%s" file" when it cannot be read. OnLoad runs last in every case.
+  // "Can not load data from the "%s" file" when it cannot be read (the stored bytes stay). OnLoad runs last in
+  // every case.
   virtual bool LoadFromFile(const String& name);
   // Writes the stored bytes, after OnConfirmOverride agrees to replace an existing file. ESysFileStorage
   // "Can not save data to the "%s" file" when it cannot be written. OnSave runs last in every case.
@@ -40,6 +41,7 @@ class TSysCustomFileStorage : public TSysComponent {
   virtual uint32_t GetDataSize() const { return dataSize_; }
   // The size follows the data; a stored size is ignored.
   virtual void SetDataSize(uint32_t) {}
+  // Every replacement of the stored bytes runs it first, while the old block still exists.
   virtual void ClearData();
 
   TSysFileStorageOnFileOperation OnLoad;
@@ -47,6 +49,7 @@ class TSysCustomFileStorage : public TSysComponent {
   TSysFileStorageOnConfirmOverride OnConfirmOverride;
 
   void DefineProperties(TFiler& filer) override;
+  // An AutoSave that fails goes to the application's exception handler instead of failing the form.
   void Loaded() override;
 
  protected:

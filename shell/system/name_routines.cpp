@@ -48,8 +48,18 @@ size_t LastPos(const String& subText, const String& text) { return BackPos(subTe
 
 void ReplaceAll(String& text, const String& oldText, const String& newText) {
   if (oldText.empty()) return;
-  for (size_t at = text.find(oldText); at != String::npos; at = text.find(oldText, at + newText.size()))
-    text.replace(at, oldText.size(), newText);
+  size_t at = text.find(oldText);
+  if (at == String::npos) return;
+  // Built anew in one pass: replacing in place would move the rest of the text at every match.
+  String result;
+  result.reserve(text.size());
+  size_t from = 0;
+  for (; at != String::npos; at = text.find(oldText, from)) {
+    result.append(text, from, at - from).append(newText);
+    from = at + oldText.size();
+  }
+  result.append(text, from, String::npos);
+  text = std::move(result);
 }
 
 void ReplaceChar(String& text, wchar_t oldChar, wchar_t newChar) {
@@ -73,16 +83,19 @@ String ExtractFileNameNoExt(const String& path) {
 }
 
 String CollapseBackslashes(const String& path) {
-  String result = path;
-  ReplaceAll(result, L"\\\\", L"\\");
-  // A run of three or more leaves a double behind the first pass.
-  while (result.find(L"\\\\") != String::npos) ReplaceAll(result, L"\\\\", L"\\");
+  String result;
+  result.reserve(path.size());
+  for (wchar_t c : path)
+    if (c != L'\\' || result.empty() || result.back() != L'\\') result.push_back(c);
   return result;
 }
 
 String ExpandPath(const String& base, const String& path) {
   if (HasDrive(path)) return path;
-  return CollapseBackslashes(IncludeTrailingPathDelimiter(base) + path);
+  const String joined = IncludeTrailingPathDelimiter(base) + path;
+  // A network path keeps the two backslashes it starts with.
+  const bool network = joined.compare(0, 2, L"\\\\") == 0;
+  return (network ? L"\\" : L"") + CollapseBackslashes(joined);
 }
 
 String ExpandMask(const String& source, const String& mask) {
@@ -97,8 +110,10 @@ String ExpandMask(const String& source, const String& mask) {
 }
 
 bool CanCreateFile(const String& fileName) {
-  if (fileName.empty()) return false;
-  if (FileGetSize(fileName) != -1) return true;
+  // A pattern or a folder names no file, though both may be found on disk.
+  if (fileName.empty() || HasWildcard(fileName)) return false;
+  const DWORD attributes = GetFileAttributesW(fileName.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   const HANDLE file =
       CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

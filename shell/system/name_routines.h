@@ -24,11 +24,12 @@ String ExtractFilePathEx(const String& path);
 String ExtractFileNameNoExt(const String& path);
 // Every doubled backslash made single.
 String CollapseBackslashes(const String& path);
-// A path without a drive is taken below base.
+// A path without a drive is taken below base; a network base keeps its leading "\\".
 String ExpandPath(const String& base, const String& path);
 // A destination name from a mask: its folder, name and extension parts that hold no wildcard replace the source's.
 String ExpandMask(const String& source, const String& mask);
-// Whether a file of that name exists or can be created (a trial file is made and removed again).
+// Whether a file of that name exists or can be created (a trial file is made and removed again); false for a
+// name with wildcards and for a folder.
 bool CanCreateFile(const String& fileName);
 // The system folder with a trailing backslash.
 String GetSystemDir();

@@ -83,7 +83,9 @@ void TSysTrayIcon::SetIcon(TIcon* value) {
 void TSysTrayIcon::SetIconID(int value) {
   if (value == iconID_) return;
   const bool wasVisible = visible_;
+  const auto alive = LifeWatch();
   SetVisible(false);
+  if (alive.expired()) return;
   iconID_ = value;
   SetVisible(wasVisible);
 }
@@ -175,8 +177,9 @@ void TSysTrayIcon::Hide() {
     visibleOnDesigning_ = false;
   else
     visible_ = false;
+  const auto alive = LifeWatch();
   if (OnHide) OnHide(this);
-  if (IsDestroying()) return;
+  if (alive.expired() || IsDestroying()) return;
   if (minimizeToTray_) ShowMainWindow();
   auto* owner = ObjectAs<TWinControl>(Owner());
   if (owner && !owner->IsDestroying() && !owner->Visible()) owner->SetVisible(true);
@@ -186,10 +189,14 @@ void TSysTrayIcon::PopupAtCursor() {
   if (!popupMenu_ || !popupMenu_->AutoPopup()) return;
   POINT cursor{};
   GetCursorPos(&cursor);
+  // The waiting messages and the menu's commands run the program's code, which may free the icon or its menu.
+  const auto alive = LifeWatch();
   if (Application) Application->ProcessMessages();
+  if (alive.expired() || !popupMenu_) return;
   if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
   popupMenu_->SetPopupComponent(this);
   popupMenu_->Popup(cursor.x, cursor.y);
+  if (alive.expired()) return;
   // The menu of an icon needs its owner's window to get a message afterwards, or it may not close next time.
   if (OwnerIsWindowed()) PostMessageW(OwnerWindow(), WM_NULL, 0, 0);
   if (OnPopupMenu) OnPopupMenu(this);
@@ -213,7 +220,9 @@ void TSysTrayIcon::Loaded() {
   TSysCustomTimer::Loaded();
   if (minimizeOnStart_ && !IsDesigning()) {
     if (Application) Application->SetShowMainForm(false);
+    const auto alive = LifeWatch();
     Minimize();
+    if (alive.expired()) return;
   }
   if (visible_ && !IsDesigning())
     Show();
@@ -238,8 +247,11 @@ void TSysTrayIcon::WndProc(TMessage& message) {
     return;
   }
   if (WM_TASKBARCREATED != 0 && message.Msg == WM_TASKBARCREATED && visible_) {
+    const auto alive = LifeWatch();
     Hide();
+    if (alive.expired()) return;
     Show();
+    if (alive.expired()) return;
   }
   TSysCustomTimer::WndProc(message);
 }
@@ -248,6 +260,8 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
   POINT cursor{};
   GetCursorPos(&cursor);
   const TShiftState keys = GetShiftState();
+  // Every event may free the icon: after one, the icon is touched again only while it lives.
+  const auto alive = LifeWatch();
   switch (notification) {
     case WM_MOUSEMOVE:
       GetCursorPos(&cursor);
@@ -255,13 +269,15 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
       break;
     case WM_LBUTTONDOWN:
       MouseDown(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y);
-      leftPressed_ = true;
+      if (!alive.expired()) leftPressed_ = true;
       break;
     case WM_LBUTTONUP:
       MouseUp(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y);
+      if (alive.expired()) return;
       if (leftPressed_) Click();
+      if (alive.expired()) return;
       if (popupByLeft_) PopupAtCursor();
-      leftPressed_ = false;
+      if (!alive.expired()) leftPressed_ = false;
       break;
     case WM_LBUTTONDBLCLK:
       DblClick();
@@ -271,7 +287,7 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
       break;
     case WM_RBUTTONUP:
       MouseUp(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y);
-      PopupAtCursor();
+      if (!alive.expired()) PopupAtCursor();
       break;
     case WM_MBUTTONDOWN:
       MouseDown(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y);
@@ -296,7 +312,8 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
 }
 
 void TSysTrayIcon::Timer() {
-  if (imageList_) SetImageIndex(imageIndex_ >= imageList_->Count() - 1 ? 0 : imageIndex_ + 1);
+  // A negative index names no image: there is nothing to cycle through.
+  if (imageList_ && imageIndex_ >= 0) SetImageIndex(imageIndex_ >= imageList_->Count() - 1 ? 0 : imageIndex_ + 1);
   if (OnCycleIcons) OnCycleIcons(this);
 }
 
@@ -322,27 +339,35 @@ void TSysTrayIcon::DblClick() {
     TMenuItem* items = popupMenu_->Items();
     for (int i = 0; i < items->Count(); ++i) {
       if (!items->Items(i)->Default()) continue;
+      const auto alive = LifeWatch();
       items->Items(i)->Click();
+      if (alive.expired()) return;
       if (OnDblClick) OnDblClick(this);
-      if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
+      if (!alive.expired() && OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
       return;
     }
   }
   if (IsDesigning()) return;
   if (minimizeToTray_ && OwnerIsWindowed()) {
+    // Showing or hiding the program runs its forms' handlers.
+    const auto alive = LifeWatch();
     if (ObjectAs<TWinControl>(Owner())->Visible())
       HideMainWindow();
     else
       ShowMainWindow();
+    if (alive.expired()) return;
   }
   if (OnDblClick) OnDblClick(this);
 }
 
 void TSysTrayIcon::Minimize() {
   if (IsDesigning()) return;
+  // Hiding the program and showing the icon run the program's handlers.
+  const auto alive = LifeWatch();
   HideMainWindow();
+  if (alive.expired()) return;
   SetVisible(true);
-  if (OnMinimize) OnMinimize(this);
+  if (!alive.expired() && OnMinimize) OnMinimize(this);
 }
 
 void TSysTrayIcon::CopyImage() {

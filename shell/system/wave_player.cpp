@@ -86,6 +86,8 @@ void TSysWav::Replay() {
 void TSysWav::BuildFlags() {
   soundFlags_ = 0;
   soundModule_ = nullptr;
+  soundName_.clear();
+  soundFromData_ = false;
   if (asyncPlay_) soundFlags_ |= SND_ASYNC;
   if (looped_) soundFlags_ |= SND_LOOP;
   if (noDefaultSound_) soundFlags_ |= SND_NODEFAULT;
@@ -94,41 +96,52 @@ void TSysWav::BuildFlags() {
   switch (playFrom_) {
     case TSysWavPlayFrom::pfFile:
       soundFlags_ |= SND_FILENAME;
-      sound_ = FileName().c_str();
+      soundName_ = FileName();
       break;
     case TSysWavPlayFrom::pfResource:
       soundFlags_ |= SND_RESOURCE;
-      sound_ = resourceName_.c_str();
+      soundName_ = resourceName_;
       soundModule_ = GetModuleHandleW(nullptr);
       break;
     case TSysWavPlayFrom::pfDFM:
       soundFlags_ |= SND_MEMORY;
-      sound_ = DataSize() != 0 ? static_cast<const wchar_t*>(Data().Memory()) : nullptr;
+      soundFromData_ = true;
       break;
     case TSysWavPlayFrom::pfSystemEvent:
       soundFlags_ |= SND_ALIAS;
-      sound_ = eventAlias_.c_str();
+      soundName_ = eventAlias_;
       break;
   }
 }
 
 void TSysWav::Play() {
   BuildFlags();
+  const auto alive = LifeWatch();
   playing_ = true;
   try {
     if (OnPlayBefore) OnPlayBefore(this);
-    playSound(sound_, soundModule_, soundFlags_);
+    if (alive.expired()) return;
+    const void* sound = soundName_.c_str();
+    if (soundFromData_) sound = DataSize() != 0 ? Data().Memory() : nullptr;
+    if (soundFromData_ && sound && (soundFlags_ & SND_ASYNC)) dataInUse_ = true;
+    playSound(static_cast<const wchar_t*>(sound), soundModule_, soundFlags_);
     if (OnPlayAfter) OnPlayAfter(this);
   } catch (...) {
-    playing_ = false;
+    if (!alive.expired()) playing_ = false;
     throw;
   }
-  playing_ = false;
+  if (!alive.expired()) playing_ = false;
 }
 
 void TSysWav::Stop() {
   playing_ = false;
+  dataInUse_ = false;
   playSound(nullptr, nullptr, 0);
+}
+
+void TSysWav::ClearData() {
+  if (dataInUse_) Stop();
+  TSysCustomFileStorage::ClearData();
 }
 
 const TPublishedTable& TSysWav::PublishedTable() const {

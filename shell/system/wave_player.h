@@ -45,10 +45,13 @@ class TSysWav : public TSysCustomFileStorage {
 
   // Makes the platform call's arguments from the properties.
   virtual void BuildFlags();
-  // A sound that cannot be played is not reported.
+  // A sound that cannot be played is not reported. OnPlayBefore and OnPlayAfter may change the player or free
+  // it; the platform gets the sound named when Play began (the stored data as it is when the platform is called).
   virtual void Play();
   // Ends the sound that is playing.
   virtual void Stop();
+  // Ends a sound the platform still plays from the stored data before that data goes.
+  void ClearData() override;
 
   TNotifyEvent OnPlayBefore;
   TNotifyEvent OnPlayAfter;
@@ -68,9 +71,13 @@ class TSysWav : public TSysCustomFileStorage {
   bool noWaitIfBusy_ = true;
   String eventAlias_ = L".Default";
   bool playing_ = false;
-  const wchar_t* sound_ = nullptr;
+  // The sound's name as BuildFlags took it, a copy of its own; unused when the sound is the stored data.
+  String soundName_;
+  bool soundFromData_ = false;
   DWORD soundFlags_ = 0;
   HMODULE soundModule_ = nullptr;
+  // The platform may be reading the stored data: a sound from it was started without waiting for its end.
+  bool dataInUse_ = false;
 };
 
 }  // namespace shell

@@ -22,6 +22,8 @@ std::unique_ptr<TSysWndProcHookList>& HookList() {
 
 bool ValidWindow(HWND window) { return window && window != INVALID_HANDLE_VALUE; }
 
+uint64_t lastHookSerial = 0;
+
 LRESULT CALLBACK ChainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* last = static_cast<TSysCustomWndProcHook*>(GetPropW(window, kChainProperty));
   if (!last) return DefWindowProcW(window, msg, wParam, lParam);
@@ -75,6 +77,25 @@ void TSysWndProcHookList::Rechain(TSysCustomWndProcHook* hook, bool install) {
   }
 }
 
+void TSysWndProcHookList::PassBelow(HWND window, uint64_t serial, TMessage& message) {
+  if (!ValidWindow(window)) return;
+  TSysCustomWndProcHook* below = nullptr;
+  WNDPROC base = nullptr;
+  if (HookList())
+    for (TSysCustomWndProcHook* h : HookList()->hooks_) {
+      if (h->hookedWindow_ != window) continue;
+      if (!base) base = h->oldWndProc_;
+      if (h->serial_ < serial) below = h;
+    }
+  if (below) {
+    below->WndProc(message);
+    return;
+  }
+  if (!base) base = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+  if (base && base != &ChainProc && IsWindow(window))
+    message.Result = CallWindowProcW(base, window, message.Msg, message.WParam, message.LParam);
+}
+
 void TSysWndProcHookList::WindowDestroyed(HWND window) {
   for (TSysCustomWndProcHook* h : std::vector<TSysCustomWndProcHook*>(hooks_)) {
     if (h->hookedWindow_ != window) continue;
@@ -83,7 +104,7 @@ void TSysWndProcHookList::WindowDestroyed(HWND window) {
   }
 }
 
-TSysCustomWndProcHook::TSysCustomWndProcHook(TComponent* owner) : TSysComponent(owner) {
+TSysCustomWndProcHook::TSysCustomWndProcHook(TComponent* owner) : TSysComponent(owner), serial_(++lastHookSerial) {
   if (!HookList()) HookList() = std::make_unique<TSysWndProcHookList>();
   HookList()->Add(this);
 }
@@ -161,18 +182,23 @@ void TSysCustomWndProcHook::Unhook() {
 }
 
 void TSysCustomWndProcHook::WndProc(TMessage& message) {
+  // Every handler, and the window's own procedure, may free this hook: nothing of it is touched once it is gone.
+  const std::weak_ptr<const void> alive = LifeWatch();
+  const HWND chainedTo = hookedWindow_;
+  const uint64_t serial = serial_;
   bool handled = false;
   if (OnMessageBefore) OnMessageBefore(this, message, handled);
   if (!handled) {
-    HWND window = hookedWindow_;
-    if (message.Msg == WM_LBUTTONDOWN && autoDrag_ && IsWindow(window)) {
+    if (alive.expired() || hookedWindow_ != chainedTo) {
+      TSysWndProcHookList::PassBelow(chainedTo, serial, message);
+    } else if (message.Msg == WM_LBUTTONDOWN && autoDrag_ && IsWindow(chainedTo)) {
       ReleaseCapture();
-      SendMessageW(window, WM_SYSCOMMAND, kMoveByCaption, 0);
+      SendMessageW(chainedTo, WM_SYSCOMMAND, kMoveByCaption, 0);
     } else {
       CallPrevious(message);
     }
   }
-  if (OnMessageAfter) OnMessageAfter(this, message, handled);
+  if (!alive.expired() && OnMessageAfter) OnMessageAfter(this, message, handled);
 }
 
 void TSysCustomWndProcHook::CallPrevious(TMessage& message) {

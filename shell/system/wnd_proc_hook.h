@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -46,7 +47,8 @@ class TSysCustomWndProcHook : public TSysComponent, private TThreadHookListener 
  protected:
   virtual void Hook();
   virtual void Unhook();
-  // Before, then the window's handling (or the drag), then after.
+  // Before, then the window's handling (or the drag), then after. A handler may free the hook or take it out of
+  // the chain: an unhandled message then goes on to the hooks made before it and to the window.
   virtual void WndProc(TMessage& message);
   void Notification(TComponent* component, TOperation operation) override;
 
@@ -68,6 +70,8 @@ class TSysCustomWndProcHook : public TSysComponent, private TThreadHookListener 
   TSysCustomWndProcHook* previous_ = nullptr;
   WNDPROC oldWndProc_ = nullptr;
   bool awaitingWindow_ = false;
+  // The place in creation order, which is the order of every chain.
+  uint64_t serial_ = 0;
 };
 
 class TSysWndProcHook : public TSysCustomWndProcHook {
@@ -88,6 +92,9 @@ class TSysWndProcHookList {
   void WindowDestroyed(HWND window);
   // A message of a chained window reaches its last hook.
   static void Deliver(TSysCustomWndProcHook* hook, TMessage& message) { hook->WndProc(message); }
+  // A message that a hook of the window, made as serial, can no longer pass on itself: the next hook made before
+  // it takes the message, else the window's own procedure.
+  static void PassBelow(HWND window, uint64_t serial, TMessage& message);
 
  private:
   std::vector<TSysCustomWndProcHook*> hooks_;

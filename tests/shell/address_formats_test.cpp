@@ -215,21 +215,42 @@ TEST_F(AddressFormats, AVCardIsReadAsNameValueLinesWhateverTheCaseOfItsFrame) {
     ASSERT_TRUE(ReadGuarded(card, c.Block));
     EXPECT_EQ(card.Lines().Text(), c.Lines);
   }
-  // Lines end in CR alone when written, with a blank line before the end line: reading takes that one away, so
-  // a card read back is the card written, however often it travels.
+  // Lines end in CR alone when written, with a blank line before the end line, and ":" between name and value.
   TVCardClipboardFormat card;
   card.Lines().Add(L"FN=A B");
-  const std::string written = Bytes("begin:vcard\rFN=A B\r\rend:vcard\0", 30);
+  const std::string written = Bytes("begin:vcard\rFN:A B\r\rend:vcard\0", 30);
   EXPECT_EQ(WrittenBytes(card), written);
-  const wchar_t* cards[] = {L"FN=A B\r\n", L"FN=A B\r\nEMAIL=a@b.c\r\n", L"N=x\r\n\r\nNOTE=y\r\n"};
-  for (const wchar_t* text : cards) {
-    SCOPED_TRACE(WideToUtf8(text));
-    card.Lines().SetText(text);
-    const std::string first = WrittenBytes(card);
+}
+
+// Up to a line's separator, reading shows ":" for "=" and "=" for ":", and writing trades them back: the first "="
+// splits name from value however many parameters the name has, and a card travels any number of times unchanged.
+TEST_F(AddressFormats, AVCardReadsBackAsItWasWritten) {
+  const struct {
+    const char* Card;  // lines ended by CR, between the frame's lines
+    const wchar_t* Names;
+    const wchar_t* Values;
+  } cases[] = {
+      {"FN:A B", L"FN", L"A B"},
+      {"URL:http://x.test:8080/p\rEMAIL:a@b.c", L"URL EMAIL", L"http://x.test:8080/p a@b.c"},
+      {"TEL;TYPE=HOME:+1 555 0100", L"TEL;TYPE:HOME", L"+1 555 0100"},
+      {"NOTE;ENCODING=QUOTED-PRINTABLE:caf=C3=\r=A9 =3D x", L"NOTE;ENCODING:QUOTED-PRINTABLE ", L"caf=C3= "},
+      {"N:x\r\rNOTE:y=z:w", L"N  NOTE", L"x  y=z:w"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Card);
+    const std::string block = std::string("begin:vcard\r") + test.Card + "\r\rend:vcard" + std::string(1, '\0');
+    TVCardClipboardFormat card;
+    ASSERT_TRUE(ReadGuarded(card, block));
+    String names, values;
+    for (int i = 0; i < card.Lines().Count(); ++i) {
+      names += (i ? L" " : L"") + card.Lines().Names(i);
+      values += (i ? L" " : L"") + card.Lines().ValueFromIndex(i);
+    }
+    EXPECT_EQ(names, test.Names);
+    EXPECT_EQ(values, test.Values);
     for (int trip = 0; trip < 3; ++trip) {
+      EXPECT_EQ(WrittenBytes(card), block) << trip;
       ASSERT_TRUE(ReadGuarded(card, WrittenBytes(card)));
-      EXPECT_EQ(card.Lines().Text(), text) << trip;
-      EXPECT_EQ(WrittenBytes(card), first) << trip;
     }
   }
   TVCardClipboardFormat empty;

@@ -67,9 +67,21 @@ TEST(ComponentSetText, PositionsAndReplacing) {
   EXPECT_EQ(BackPos(L"ab", L"abxab", 4), 1u);
   EXPECT_EQ(LastPos(L"ab", L"abxab"), 4u);
   EXPECT_EQ(LastPos(L"abc", L"ab"), 0u);
-  String text = L"banana";
-  ReplaceAll(text, L"a", L"aa");
-  EXPECT_EQ(text, L"baanaanaa");
+  const struct {
+    const wchar_t *Text, *Old, *New, *Expected;
+  } replacements[] = {
+      {L"banana", L"a", L"aa", L"baanaanaa"},
+      {L"aaa", L"aa", L"b", L"ba"},
+      {L"xabx", L"ab", L"", L"xx"},
+      {L"abc", L"", L"z", L"abc"},
+      {L"abc", L"d", L"z", L"abc"},
+  };
+  for (const auto& r : replacements) {
+    String replaced = r.Text;
+    ReplaceAll(replaced, r.Old, r.New);
+    EXPECT_EQ(replaced, r.Expected) << r.Text << " " << r.Old;
+  }
+  String text = L"baanaanaa";
   ReplaceChar(text, L'a', L'o');
   EXPECT_EQ(text, L"boonoonoo");
   TStringList lines;
@@ -91,8 +103,16 @@ TEST(ComponentSetText, FileNames) {
   EXPECT_EQ(ExtractFileNameEx(L"http://host/dir/file.htm"), L"file.htm");
   EXPECT_EQ(ExtractFilePathEx(L"C:file.txt"), L"C:");
   EXPECT_EQ(ExtractFileNameNoExt(L"C:\\a.b\\c.tar.gz"), L"c.tar");
-  EXPECT_EQ(ExpandPath(L"C:\\base\\", L"\\sub\\\\f.txt"), L"C:\\base\\sub\\f.txt");
-  EXPECT_EQ(ExpandPath(L"C:\\base", L"D:\\f.txt"), L"D:\\f.txt");
+  const struct {
+    const wchar_t *Base, *Path, *Expected;
+  } paths[] = {
+      {L"C:\\base\\", L"\\sub\\\\f.txt", L"C:\\base\\sub\\f.txt"},
+      {L"C:\\base", L"D:\\f.txt", L"D:\\f.txt"},
+      {L"\\\\srv\\share", L"x.txt", L"\\\\srv\\share\\x.txt"},
+      {L"\\\\srv\\share\\\\", L"sub\\\\x.txt", L"\\\\srv\\share\\sub\\x.txt"},
+      {L"C:\\a\\\\\\b", L"x", L"C:\\a\\b\\x"},
+  };
+  for (const auto& p : paths) EXPECT_EQ(ExpandPath(p.Base, p.Path), p.Expected) << p.Base << " " << p.Path;
   EXPECT_EQ(GetSystemDir().back(), L'\\');
 
   TTempFolder folder;
@@ -100,6 +120,11 @@ TEST(ComponentSetText, FileNames) {
   EXPECT_EQ(GetFileAttributesW(folder.File(L"new.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(CanCreateFile(folder.File(L"missing\\new.txt")));
   EXPECT_FALSE(CanCreateFile(L""));
+  HANDLE existing = CreateFileW(folder.File(L"there.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  CloseHandle(existing);
+  EXPECT_TRUE(CanCreateFile(folder.File(L"there.txt")));
+  for (const wchar_t* pattern : {L"*.txt", L"there.tx?", L"*"}) EXPECT_FALSE(CanCreateFile(folder.File(pattern)));
+  EXPECT_FALSE(CanCreateFile(folder.Path()));
 }
 
 TEST(ComponentSetRegistry, AutoRunEntries) {
@@ -110,6 +135,16 @@ TEST(ComponentSetRegistry, AutoRunEntries) {
   EXPECT_TRUE(RemoveAutoRun(TSysAutoExecKind::aekUserRunOnce, file));
   EXPECT_TRUE(RemoveAutoRun(TSysAutoExecKind::aekUserRunOnce, file));
   EXPECT_EQ(RegReadStringDef(HKEY_CURRENT_USER, AutoRunKey(TSysAutoExecKind::aekUserRunOnce), L"tool.exe", L"-"), L"-");
+  // Entries are named by file name alone: only the entry that starts this very file is this file's.
+  const String other = L"C:\\other\\tool.exe";
+  ASSERT_TRUE(SetAutoRun(TSysAutoExecKind::aekUserRunOnce, file));
+  EXPECT_TRUE(RemoveAutoRun(TSysAutoExecKind::aekUserRunOnce, other));
+  EXPECT_EQ(RegReadStringDef(HKEY_CURRENT_USER, AutoRunKey(TSysAutoExecKind::aekUserRunOnce), L"tool.exe", L"-"), file);
+  EXPECT_TRUE(RemoveAutoRun(TSysAutoExecKind::aekUserRunOnce, L"c:\\program files\\tool\\TOOL.EXE"));
+  EXPECT_EQ(RegReadStringDef(HKEY_CURRENT_USER, AutoRunKey(TSysAutoExecKind::aekUserRunOnce), L"tool.exe", L"-"), L"-");
+  // A name that is no file would write the key's default value.
+  EXPECT_FALSE(SetAutoRun(TSysAutoExecKind::aekUserRunOnce, L"C:\\dir\\"));
+  EXPECT_EQ(RegReadStringDef(HKEY_CURRENT_USER, AutoRunKey(TSysAutoExecKind::aekUserRunOnce), L"", L"-"), L"-");
   // No service start entries on the NT platform.
   EXPECT_FALSE(SetAutoRun(TSysAutoExecKind::aekServiceRun, file));
   EXPECT_FALSE(RemoveAutoRun(TSysAutoExecKind::aekServiceRunOnce, file));

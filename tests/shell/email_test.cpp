@@ -11,6 +11,7 @@
 #include "mail_client_fixture.h"
 #include "shell/file_routines.h"
 #include "shell/system_errors.h"
+#include "support/hostile_input.h"
 #include "temp_folder.h"
 
 using namespace shell;
@@ -48,10 +49,18 @@ class EmailSending : public TMailClientTest {
            " parent=" + std::to_string(reinterpret_cast<ULONG_PTR>(parent_)) + " flags=" + std::to_string(flags) +
            " reserved=0";
   }
-  // The log with the folders of the test in place of {dir} and {temp}.
+  // The log with the folders of the test in place of {dir} and {temp}, and the charset declaration of an HTML
+  // body in place of {charset}.
   std::string Expected(const std::string& pattern) const {
-    return Replaced(Replaced(pattern, "{dir}", WideToAnsi(folder_.Path())), "{temp}",
-                    WideToAnsi(GetWindowsTempFolder()));
+    const std::string charset = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">";
+    return Replaced(Replaced(Replaced(pattern, "{dir}", WideToUtf8(folder_.Path())), "{temp}",
+                             WideToUtf8(GetWindowsTempFolder())),
+                    "{charset}", charset);
+  }
+  // Selects a client by its key name.
+  void UseClient(TLibEmail& mail, const wchar_t* client) {
+    for (int i = 0; i < static_cast<int>(mail.Clients().size()); ++i)
+      if (mail.Clients()[i].RegKeyName == client) mail.SetSelectedClientIndex(i);
   }
   void ExpectMapiError(const std::function<void()>& call, ULONG code, const std::string& text) {
     try {
@@ -120,7 +129,7 @@ const TSendCase kSendCases[] = {
      },
      true, MAPI_LOGON_UI | MAPI_DIALOG,
      "subject \"\"\nnote \"\"\nrecip 1 \"a@b.example\" \"SMTP:a@b.example\"\n"
-     "file -1 \"{temp}\\LibMapi.htm\" nil\ncontent \"<p>Hi</p>\r\n\"\nfile -1 \"{dir}\\b.txt\" nil\ncontent "
+     "file -1 \"{temp}\\LibMapi.htm\" nil\ncontent \"{charset}<p>Hi</p>\r\n\"\nfile -1 \"{dir}\\b.txt\" nil\ncontent "
      "\"beta\"\n"},
     {"every logon option without a session",
      [](TLibEmail& mail, const TTempFolder&) {
@@ -137,14 +146,99 @@ const TSendCase kSendCases[] = {
 };
 
 TEST_F(EmailSending, ClientReceivesWhatWasComposed) {
-  for (const TSendCase& test : kSendCases) {
-    SCOPED_TRACE(test.Name);
+  const std::pair<const wchar_t*, const char*> clients[] = {{kRecordingClient, "MAPISendMailW"},
+                                                            {kAnsiClient, "MAPISendMail"}};
+  for (const auto& [client, call] : clients) {
+    for (const TSendCase& test : kSendCases) {
+      SCOPED_TRACE(std::string(call) + ": " + test.Name);
+      RenewEmail();
+      UseClient(*email_, client);
+      test.Compose(*email_, folder_);
+      ResetRecorder();
+      EXPECT_TRUE(email_->Send(test.ShowDialog));
+      EXPECT_EQ(RecordedCalls(), Header(call, test.Flags) + "\n" + Expected(test.Message));
+      EXPECT_FALSE(shell::FileExists(GetWindowsTempFolder() + L"\\LibMapi.htm")) << "the HTML file is removed";
+    }
+  }
+}
+
+// Texts the ANSI code page cannot spell reach a client with the Unicode send intact; a client without it still
+// gets an attachment it can open, named by its short path.
+TEST_F(EmailSending, TextsOutsideTheCodePage) {
+  const String subject = L"Caf\u00e9 \u03a9mega \u65e5\u672c";
+  const String file = folder_.File(L"\u65e5\u672c \u0416.txt");
+  StringToFile(file, "nihon");
+  auto compose = [&](const wchar_t* client) {
     RenewEmail();
-    test.Compose(*email_, folder_);
+    UseClient(*email_, client);
+    email_->SetSubject(subject);
+    email_->Recipients().Add(L"bob@example.org", L"Bob \u0416", MAPI_TO, L"");
+    email_->Attachments().Add(file);
     ResetRecorder();
-    EXPECT_TRUE(email_->Send(test.ShowDialog));
-    EXPECT_EQ(RecordedCalls(), Header("MAPISendMail", test.Flags) + "\n" + Expected(test.Message));
-    EXPECT_FALSE(shell::FileExists(GetWindowsTempFolder() + L"\\LibMapi.htm")) << "the HTML file is removed";
+  };
+  compose(kRecordingClient);
+  EXPECT_TRUE(email_->Send(true));
+  EXPECT_EQ(RecordedCalls(), Header("MAPISendMailW", MAPI_LOGON_UI | MAPI_DIALOG) + "\nsubject \"" +
+                                 WideToUtf8(subject) + "\"\nnote \"\"\nrecip 1 \"" + WideToUtf8(L"Bob \u0416") +
+                                 "\" \"SMTP:bob@example.org\"\nfile -1 \"" + WideToUtf8(file) +
+                                 "\" nil\ncontent \"nihon\"\n");
+
+  compose(kAnsiClient);
+  EXPECT_TRUE(email_->Send(true));
+  const std::string calls = RecordedCalls();
+  const size_t line = calls.find("file -1 ");
+  ASSERT_NE(line, std::string::npos) << calls;
+  EXPECT_EQ(calls.substr(calls.find('\n', line) + 1), "content \"nihon\"\n") << calls;
+  EXPECT_EQ(calls.find('?', line), std::string::npos) << calls;
+}
+
+TEST_F(EmailSending, AnHtmlBodyIsWrittenInUtf8WithItsCharset) {
+  const struct {
+    const wchar_t* Body;
+    const char* Content;
+  } cases[] = {
+      {L"\u0416 \u65e5", "{charset}\xD0\x96 \xE6\x97\xA5\r\n"},
+      {L"<HTML><Head lang=x><title>t</title></head>", "<HTML><Head lang=x>{charset}<title>t</title></head>\r\n"},
+      {L"<header>x</header>", "{charset}<header>x</header>\r\n"},
+  };
+  for (const auto& test : cases) {
+    RenewEmail();
+    email_->SetHtmlBody(true);
+    email_->SetBody(test.Body);
+    ResetRecorder();
+    EXPECT_TRUE(email_->Send(true));
+    EXPECT_EQ(RecordedCalls(), Expected(Header("MAPISendMailW", MAPI_LOGON_UI | MAPI_DIALOG) +
+                                        "\nsubject \"\"\nnote \"\"\nfile -1 \"{temp}\\LibMapi.htm\" nil\n"
+                                        "content \"" +
+                                        test.Content + "\"\n"));
+  }
+}
+
+// The mail freed inside the client's call (a caller's misuse), made under the allocation guard so that a touch of
+// it afterwards faults: the call returns its result, and the HTML file goes all the same.
+TEST_F(EmailSending, TheMailFreedDuringTheClientCall) {
+  const struct {
+    const char* Name;
+    const wchar_t* Client;
+    bool Save;
+  } cases[] = {
+      {"Unicode send", kRecordingClient, false},
+      {"ANSI send", kAnsiClient, false},
+      {"save", kRecordingClient, true},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    ResetRecorder(0, "id");
+    TGuardedAllocations guard;
+    RenewEmail();
+    UseClient(*email_, test.Client);
+    email_->SetHtmlBody(true);
+    email_->SetBody(L"<p>x</p>");
+    email_->SetSessionHandle(5);
+    DuringClientCall([this] { email_.reset(); });
+    EXPECT_TRUE(email_->SaveOrSend(test.Save, true));
+    EXPECT_EQ(email_, nullptr);
+    EXPECT_FALSE(shell::FileExists(GetWindowsTempFolder() + L"\\LibMapi.htm"));
   }
 }
 
@@ -155,7 +249,7 @@ TEST_F(EmailSending, ManyRecipientsLiveUntilTheCallReturns) {
     expected += "recip 1 \"r" + std::to_string(i) + "\" \"SMTP:r" + std::to_string(i) + "\"\n";
   }
   EXPECT_TRUE(email_->Send(false));
-  EXPECT_EQ(RecordedCalls(), Header("MAPISendMail", MAPI_LOGON_UI) + "\n" + expected);
+  EXPECT_EQ(RecordedCalls(), Header("MAPISendMailW", MAPI_LOGON_UI) + "\n" + expected);
 }
 
 TEST_F(EmailSending, AttachmentsBecomeFullPathsAndTheHtmlFileLeavesThem) {
@@ -184,9 +278,9 @@ TEST_F(EmailSending, HtmlFileTakesTheFirstUnusedName) {
       email_->Send(true);
     } catch (const ELibMapiError&) {
     }
-    EXPECT_EQ(RecordedCalls(), Expected(Header("MAPISendMail", MAPI_LOGON_UI | MAPI_DIALOG) +
+    EXPECT_EQ(RecordedCalls(), Expected(Header("MAPISendMailW", MAPI_LOGON_UI | MAPI_DIALOG) +
                                         "\nsubject \"\"\nnote \"\"\nfile -1 \"{temp}\\LibMapiTemp1.htm\" nil\n"
-                                        "content \"<b>x</b>\r\n\"\n"));
+                                        "content \"{charset}<b>x</b>\r\n\"\n"));
     EXPECT_FALSE(shell::FileExists(GetWindowsTempFolder() + L"\\LibMapiTemp1.htm")) << "result " << result;
     EXPECT_EQ(email_->Attachments().Count(), 0) << "result " << result;
   }
@@ -240,6 +334,26 @@ TEST_F(EmailSending, FaultsFoundBeforeTheClientIsLoaded) {
          mail.Attachments().Add(L"C:\\no\\such\\file.txt");
        },
        true, 11, "MAPI Error: (11) \"A specified attachment was not found\""},
+      {"folder as attachment",
+       [this](TLibEmail& mail) {
+         mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+         mail.Attachments().Add(folder_.Path());
+       },
+       true, 11, "MAPI Error: (11) \"A specified attachment was not found\""},
+      {"wildcards in an attachment's name",
+       [this](TLibEmail& mail) {
+         StringToFile(folder_.File(L"a.txt"), "a");
+         mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+         mail.Attachments().Add(folder_.File(L"a?txt"));
+       },
+       true, 11, "MAPI Error: (11) \"A specified attachment was not found\""},
+      {"a pattern as attachment",
+       [this](TLibEmail& mail) {
+         StringToFile(folder_.File(L"a.txt"), "a");
+         mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+         mail.Attachments().Add(folder_.File(L"*.txt"));
+       },
+       true, 11, "MAPI Error: (11) \"A specified attachment was not found\""},
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.Name);
@@ -263,8 +377,7 @@ TEST_F(EmailSending, ClientLibrariesThatCannotServe) {
   for (const auto& test : cases) {
     TLibEmail mail;
     mail.SetClientConnectKind(ccAlwaysClientLibrary);
-    for (int i = 0; i < static_cast<int>(mail.Clients().size()); ++i)
-      if (mail.Clients()[i].RegKeyName == test.Client) mail.SetSelectedClientIndex(i);
+    UseClient(mail, test.Client);
     mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
     try {
       mail.Send(true);

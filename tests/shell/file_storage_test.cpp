@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "framework/application.h"
+#include "framework/exception_hook.h"
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
 #include "shell/file_routines.h"
 #include "shell/system/wave_player.h"
+#include "support/hostile_input.h"
 #include "temp_folder.h"
 
 using namespace shell;
@@ -110,6 +113,40 @@ TEST(FormFileData, FilesInAndOut) {
   EXPECT_EQ(log, expected);
   storage.ClearData();
   EXPECT_EQ(storage.DataSize(), 0u);
+}
+
+TEST(FormFileData, AFailedLoadKeepsTheStoredBytes) {
+  TTempFolder folder;
+  TSysFileStorage storage;
+  const std::string kept(1644, 'k');
+  Fill(storage, kept, folder.File(L"kept.bin"));
+  EXPECT_THROW(storage.LoadFromFile(folder.Path()), ESysFileStorage);
+  EXPECT_EQ(Bytes(storage), kept);
+}
+
+TEST(FormFileData, AnAutoSaveThatFailsLeavesTheFormReadable) {
+  TTempFolder folder;
+  std::vector<String> reported;
+  SetApplicationExceptionHandler([&reported](TObject*) {
+    try {
+      throw;
+    } catch (const Exception& e) {
+      reported.push_back(e.Message());
+    }
+  });
+  for (const String& saveName : {String(), folder.File(L"no\\such\\folder\\x.bin"), folder.File(L"saved.bin")}) {
+    TSysFileStorage storage;
+    storage.SetName(L"Storage");
+    storage.SetSaveName(saveName);
+    storage.SetAutoSave(true);
+    std::unique_ptr<TComponent> created;
+    EXPECT_NO_THROW(created.reset(ReadComponentFromText(ComponentToText(&storage), nullptr)));
+    ASSERT_NE(ObjectAs<TSysFileStorage>(created.get()), nullptr);
+  }
+  SetApplicationExceptionHandler([](TObject* sender) { Application->HandleException(sender); });
+  ASSERT_EQ(reported.size(), 2u);
+  EXPECT_EQ(reported[0], L"Can not save data to the \"\" file");
+  EXPECT_TRUE(shell::FileExists(folder.File(L"saved.bin")));
 }
 
 // A short silent PCM wave file.
@@ -213,6 +250,105 @@ TEST(WavePlayer, StopAndClearOnAPlayerThatNeverPlayed) {
   const String text = ComponentToText(&player);
   EXPECT_NE(text.find(L"00000000"), String::npos);
   EXPECT_EQ(text.find(L"ResourceName"), String::npos);
+}
+
+// What the platform was handed, read while the call runs: a name, or the first bytes of the stored data.
+struct TSoundArgument {
+  String Name;
+  DWORD Flags;
+};
+std::vector<TSoundArgument> soundArguments;
+
+BOOL WINAPI RecordSound(const wchar_t* sound, HMODULE, DWORD flags) {
+  const bool named = sound && (flags & SND_MEMORY) == 0;
+  soundArguments.push_back({named ? String(sound) : String(), flags});
+  return TRUE;
+}
+
+class WavePlayerHandlers : public testing::Test {
+ protected:
+  void SetUp() override {
+    soundArguments.clear();
+    previous_ = SetPlaySoundFunction(&RecordSound);
+  }
+  void TearDown() override { SetPlaySoundFunction(previous_); }
+
+ private:
+  TPlaySoundFunction previous_ = nullptr;
+};
+
+TEST_F(WavePlayerHandlers, ANameChangedBeforePlayingLeavesTheNameTheCallWasBuiltWith) {
+  const String first = L"C:\\sounds\\first-of-two.wav";
+  TGuardedAllocations guard;
+  auto player = std::make_unique<TSysWav>();
+  player->SetFileName(first);
+  player->OnPlayBefore = [&player](TObject*) { player->SetFileName(L"C:\\sounds\\a-much-longer-second-name.wav"); };
+  player->Play();
+  ASSERT_EQ(soundArguments.size(), 1u);
+  EXPECT_EQ(soundArguments[0].Name, first);
+  player->OnPlayBefore = nullptr;
+  player->Play();
+  EXPECT_EQ(soundArguments.back().Name, L"C:\\sounds\\a-much-longer-second-name.wav");
+}
+
+TEST_F(WavePlayerHandlers, AHandlerMayFreeThePlayer) {
+  TTempFolder folder;
+  StringToFile(folder.File(L"there.wav"), SilentWave());
+  const struct {
+    const char* Name;
+    std::function<void(TSysWav&, const TNotifyEvent& freePlayer)> Arm;
+    std::function<void(TSysWav&)> Run;
+  } cases[] = {
+      {"before playing", [](TSysWav& p, const TNotifyEvent& f) { p.OnPlayBefore = f; }, [](TSysWav& p) { p.Play(); }},
+      {"after playing", [](TSysWav& p, const TNotifyEvent& f) { p.OnPlayAfter = f; }, [](TSysWav& p) { p.Play(); }},
+      {"asked to replace a file",
+       [](TSysWav& p, const TNotifyEvent& f) {
+         p.OnConfirmOverride = [f](TObject* sender, bool&) { f(sender); };
+         p.OnSave = [](TObject*, bool) { ADD_FAILURE() << "a freed player reports its save"; };
+       },
+       [&folder](TSysWav& p) { EXPECT_FALSE(p.SaveToFile(folder.File(L"there.wav"))); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    auto player = std::make_unique<TSysWav>();
+    player->SetFileName(folder.File(L"there.wav"));
+    c.Arm(*player, [&player](TObject*) { player.reset(); });
+    c.Run(*player);
+    EXPECT_EQ(player, nullptr);
+  }
+}
+
+TEST_F(WavePlayerHandlers, NewDataStopsTheSoundPlayingFromTheOld) {
+  TTempFolder folder;
+  StringToFile(folder.File(L"first.wav"), SilentWave());
+  StringToFile(folder.File(L"second.wav"), SilentWave() + "tail");
+  const struct {
+    const char* Name;
+    std::function<void(TSysWav&)> Replace;
+  } cases[] = {
+      {"load", [&folder](TSysWav& p) { p.LoadFromFile(folder.File(L"second.wav")); }},
+      {"clear", [](TSysWav& p) { p.ClearData(); }},
+      {"other source", [](TSysWav& p) { p.SetPlayFrom(TSysWavPlayFrom::pfFile); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TSysWav player;
+    player.SetFileName(folder.File(L"first.wav"));
+    player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
+    player.Play();
+    soundArguments.clear();
+    c.Replace(player);
+    ASSERT_EQ(soundArguments.size(), 1u);
+    EXPECT_EQ(soundArguments[0].Flags, 0u) << "the sound is stopped";
+    // A sound that was waited for is over: nothing to stop.
+    player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
+    player.SetAsyncPlay(false);
+    player.Play();
+    soundArguments.clear();
+    c.Replace(player);
+    EXPECT_TRUE(soundArguments.empty());
+  }
 }
 
 }  // namespace

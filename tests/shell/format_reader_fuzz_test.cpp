@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "drag_drop_fixtures.h"
+#include "shell/dragdrop/internet_text_formats.h"
 #include "shell/dragdrop/simple_clipboard_formats.h"
 
 using namespace shell;
@@ -110,6 +111,8 @@ TEST_F(FormatReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
       {[] { return std::make_unique<TFileGroupDescritorClipboardFormat>(); }, Group(2, 332, "a.url")},
       {[] { return std::make_unique<TFileGroupDescritorWClipboardFormat>(); }, Group(1, 592, "w")},
       {[] { return std::make_unique<TTargetCLSIDClipboardFormat>(); }, std::string(16, '\x5A')},
+      {[] { return std::make_unique<TVCardClipboardFormat>(); },
+       std::string("BEGIN:VCARD\r\nTEL;TYPE=HOME:+1 555\r\nURL:http://x:8/\r\nEND:VCARD\0", 62)},
   };
   TGuardedBlock guarded;
   std::mt19937 random(20261207);

@@ -9,6 +9,17 @@ constexpr wchar_t kHelperFolderVariable[] = L"SHELL_TEST_HELPERS";
 
 using TRecorderLog = const char*(WINAPI*)();
 using TRecorderReset = void(WINAPI*)(ULONG result, const char* messageId);
+using TRecorderDuringCall = void(WINAPI*)(void(WINAPI* call)(void* context), void* context);
+
+template <class Entry>
+Entry RecorderEntry(HMODULE recorder, const char* name) {
+  return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(recorder, name)));
+}
+
+void WINAPI RunDuringCall(void* context) {
+  const auto& call = *static_cast<std::function<void()>*>(context);
+  if (call) call();
+}
 
 }  // namespace
 
@@ -29,17 +40,20 @@ void TMailClientTest::SetUp() {
   SetEnvironmentVariableW(kHelperFolderVariable, ExcludeTrailingPathDelimiter(HelperPath(L"")).c_str());
   WriteRegString(HKEY_LOCAL_MACHINE, kMailClientsKey, L"", kRecordingClient);
   SetClientPath(kRecordingClient, L"%SHELL_TEST_HELPERS%\\recording_mapi_client.dll", REG_EXPAND_SZ);
+  SetClientPath(kAnsiClient, HelperPath(L"ansi_mapi_client.dll"));
   SetClientPath(kIncompleteClient, HelperPath(L"incomplete_mapi_client.dll"));
   SetClientPath(kAbsentClient, HelperPath(L"absent_mapi_client.dll"));
   SetMessagingValues(L"0", L"", L"");
 
-  recorder_ = LoadLibraryW(RecorderPath().c_str());
-  ASSERT_NE(recorder_, nullptr) << "the recording client is built beside the test program";
+  recorders_[0] = LoadLibraryW(RecorderPath().c_str());
+  recorders_[1] = LoadLibraryW(HelperPath(L"ansi_mapi_client.dll").c_str());
+  for (HMODULE recorder : recorders_) ASSERT_NE(recorder, nullptr) << "the recording clients are built beside the test";
   ResetRecorder();
 }
 
 void TMailClientTest::TearDown() {
-  if (recorder_) FreeLibrary(recorder_);
+  for (HMODULE recorder : recorders_)
+    if (recorder) FreeLibrary(recorder);
   profilesBackup_.reset();
   messagingBackup_.reset();
   clientsBackup_.reset();
@@ -60,12 +74,18 @@ void TMailClientTest::SetClientPath(const String& client, const String& path, DW
 }
 
 std::string TMailClientTest::RecordedCalls() const {
-  const auto log = reinterpret_cast<TRecorderLog>(reinterpret_cast<void*>(GetProcAddress(recorder_, "RecorderLog")));
-  return log();
+  std::string calls;
+  for (HMODULE recorder : recorders_) calls += RecorderEntry<TRecorderLog>(recorder, "RecorderLog")();
+  return calls;
 }
 
 void TMailClientTest::ResetRecorder(ULONG result, const std::string& savedMessageId) {
-  const auto reset =
-      reinterpret_cast<TRecorderReset>(reinterpret_cast<void*>(GetProcAddress(recorder_, "RecorderReset")));
-  reset(result, savedMessageId.c_str());
+  for (HMODULE recorder : recorders_)
+    RecorderEntry<TRecorderReset>(recorder, "RecorderReset")(result, savedMessageId.c_str());
+}
+
+void TMailClientTest::DuringClientCall(std::function<void()> call) {
+  duringCall_ = std::move(call);
+  for (HMODULE recorder : recorders_)
+    RecorderEntry<TRecorderDuringCall>(recorder, "RecorderDuringCall")(&RunDuringCall, &duringCall_);
 }

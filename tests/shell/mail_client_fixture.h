@@ -1,11 +1,13 @@
 // The mail tests' registry: the recording client library registered as the default mail client the way the
-// platform's mail clients are, beside a client that lacks an entry point and one whose library is missing; the
-// Simple MAPI flags as each test sets them. Everything goes back as it was when the test ends.
+// platform's mail clients are, beside a recording client without the Unicode send, a client that lacks an entry
+// point and one whose library is missing; the Simple MAPI flags as each test sets them. Everything goes back as it
+// was when the test ends.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,6 +19,7 @@ inline constexpr wchar_t kMessagingKey[] = L"SOFTWARE\\Microsoft\\Windows Messag
 inline constexpr wchar_t kProfilesKey[] =
     L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
 inline constexpr wchar_t kRecordingClient[] = L"Recording Mail Client";
+inline constexpr wchar_t kAnsiClient[] = L"ANSI Mail Client";
 inline constexpr wchar_t kIncompleteClient[] = L"Incomplete Mail Client";
 inline constexpr wchar_t kAbsentClient[] = L"Absent Mail Client";
 
@@ -33,9 +36,11 @@ class TMailClientTest : public testing::Test {
   // Where a client's library lives: under the client's key, or gone from it.
   void SetClientPath(const String& client, const String& path, DWORD type = REG_SZ);
 
-  // What the recording client was handed since the last reset, and what it answers next.
+  // What the recording clients were handed since the last reset, and what they answer next.
   std::string RecordedCalls() const;
   void ResetRecorder(ULONG result = 0, const std::string& savedMessageId = {});
+  // Runs inside the next calls that hand a message over, once the client has logged it.
+  void DuringClientCall(std::function<void()> call);
   // The recording library's path as a send loads it.
   String RecorderPath() const { return HelperPath(L"recording_mapi_client.dll"); }
 
@@ -43,5 +48,6 @@ class TMailClientTest : public testing::Test {
   std::unique_ptr<TRegistryBackup> clientsBackup_;
   std::unique_ptr<TRegistryBackup> messagingBackup_;
   std::unique_ptr<TRegistryBackup> profilesBackup_;
-  HMODULE recorder_ = nullptr;
+  HMODULE recorders_[2] = {};
+  std::function<void()> duringCall_;
 };

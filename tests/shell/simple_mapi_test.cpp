@@ -33,12 +33,13 @@ TEST_F(MapiSettings, ReadsFlagsClientsAndProfiles) {
   EXPECT_TRUE(mapi.SimpleMapiInstalled());
   EXPECT_EQ(mapi.MapiVersion(), L"1.0");
   EXPECT_TRUE(mapi.AnyClientInstalled());
-  ASSERT_EQ(mapi.Clients().size(), 3u);
+  ASSERT_EQ(mapi.Clients().size(), 4u);
   const struct {
     const wchar_t* Client;
     String Path;
     bool Valid;
   } clients[] = {{kRecordingClient, RecorderPath(), true},
+                 {kAnsiClient, HelperPath(L"ansi_mapi_client.dll"), true},
                  {kIncompleteClient, HelperPath(L"incomplete_mapi_client.dll"), false},
                  {kAbsentClient, HelperPath(L"absent_mapi_client.dll"), false}};
   for (const auto& expected : clients) {
@@ -60,7 +61,7 @@ TEST_F(MapiSettings, ReadsFlagsClientsAndProfiles) {
 TEST_F(MapiSettings, AnyClientInstalled) {
   const struct {
     const wchar_t* Mapix;
-    const wchar_t* RecorderPath;  // null: the recording client is not registered
+    const wchar_t* RecorderPath;  // null: no recording client is registered
     bool Installed;
   } cases[] = {
       {L"", L"%SHELL_TEST_HELPERS%\\recording_mapi_client.dll", true},
@@ -73,7 +74,8 @@ TEST_F(MapiSettings, AnyClientInstalled) {
     if (test.RecorderPath)
       SetClientPath(kRecordingClient, test.RecorderPath, REG_EXPAND_SZ);
     else
-      RegDeleteTreeW(HKEY_LOCAL_MACHINE, (String(kMailClientsKey) + L"\\" + kRecordingClient).c_str());
+      for (const wchar_t* client : {kRecordingClient, kAnsiClient})
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (String(kMailClientsKey) + L"\\" + client).c_str());
     TLibSimpleMapi mapi;
     EXPECT_EQ(mapi.AnyClientInstalled(), test.Installed) << WideToUtf8(test.Mapix);
     EXPECT_EQ(mapi.MapiInstalled(), String(test.Mapix) == L"1");
@@ -117,8 +119,11 @@ TEST_F(MapiSettings, EntryPointsLiveWhileTheLibraryIsLoaded) {
   for (int i = 0; i < kMapiFunctionCount; ++i)
     EXPECT_EQ(mapi.Functions(static_cast<TMapiFunction>(i)), GetProcAddress(recorder, MapiFunctionNames[i]))
         << MapiFunctionNames[i];
+  EXPECT_EQ(reinterpret_cast<void*>(mapi.UnicodeSendMail()),
+            reinterpret_cast<void*>(GetProcAddress(recorder, "MAPISendMailW")));
   mapi.UnloadClientLib();
   for (int i = 0; i < kMapiFunctionCount; ++i) EXPECT_EQ(mapi.Functions(static_cast<TMapiFunction>(i)), nullptr);
+  EXPECT_EQ(mapi.UnicodeSendMail(), nullptr);
 }
 
 // Whatever the registry holds under the keys the settings come from, reading them raises at most the routines'
@@ -146,7 +151,7 @@ TEST_F(MapiSettings, SurvivesHostileRegistryContents) {
     writeRandom(HKEY_CURRENT_USER, kProfilesKey, L"DefaultProfile");
     try {
       TLibSimpleMapi mapi;
-      EXPECT_LE(mapi.Clients().size(), 3u);
+      EXPECT_LE(mapi.Clients().size(), 4u);
       EXPECT_LT(mapi.DefaultClientIndex(), static_cast<int>(mapi.Clients().size()));
       mapi.GetClientLibName();
     } catch (const ELibError&) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "framework/image_list.h"
 #include "framework/menus.h"
 #include "shell/system/sys_version.h"
+#include "support/hostile_input.h"
 
 using namespace shell;
 
@@ -170,16 +173,20 @@ TEST_F(TrayIcon, ShellRecords) {
   EXPECT_EQ(shellCalls[0].Message, static_cast<DWORD>(NIM_DELETE));
 }
 
-TEST_F(TrayIcon, CyclesThroughItsImageList) {
-  TImageList images(nullptr);
+void AddIcons(TImageList& images, int count) {
   images.SetWidth(16);
   images.SetHeight(16);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < count; ++i) {
     TIcon source;
     source.SetHandle(LoadIconW(nullptr, IDI_APPLICATION));
     images.AddIcon(&source);
     source.ReleaseHandle();
   }
+}
+
+TEST_F(TrayIcon, CyclesThroughItsImageList) {
+  TImageList images(nullptr);
+  AddIcons(images, 3);
   int cycles = 0;
   icon->OnCycleIcons = [&cycles](TObject*) { ++cycles; };
   icon->SetImageList(&images);
@@ -191,6 +198,21 @@ TEST_F(TrayIcon, CyclesThroughItsImageList) {
     EXPECT_EQ(icon->ImageIndex(), index);
   }
   EXPECT_EQ(cycles, 5);
+  icon->SetImageList(nullptr);
+}
+
+TEST_F(TrayIcon, ANegativeImageIndexDoesNotCycle) {
+  TImageList images(nullptr);
+  AddIcons(images, 3);
+  int cycles = 0;
+  icon->OnCycleIcons = [&cycles](TObject*) { ++cycles; };
+  icon->SetImageList(&images);
+  for (int index : {-1, INT_MIN}) {
+    icon->SetImageIndex(index);
+    for (int tick = 0; tick < 3; ++tick) SendMessageW(icon->Handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(icon->ImageIndex(), index);
+  }
+  EXPECT_EQ(cycles, 6);
   icon->SetImageList(nullptr);
 }
 
@@ -218,6 +240,77 @@ TEST_F(TrayIcon, HidingShowsTheHiddenOwner) {
   EXPECT_FALSE(form.Visible());
   owned->SetVisible(false);
   EXPECT_TRUE(form.Visible());
+}
+
+// The icon is made under the allocation guard, so that any touch of it after a handler freed it faults.
+TEST(TrayIconFreeing, AHandlerMayFreeItsOwnIcon) {
+  using TArm = std::function<void(TSysTrayIcon&, TMenuItem& defaultItem, const TNotifyEvent& freeIcon)>;
+  auto onMouse = [](const TNotifyEvent& freeIcon) {
+    return [freeIcon](TObject* sender, TMouseButton, TShiftState, int, int) { freeIcon(sender); };
+  };
+  const struct {
+    const char* Name;
+    TArm Arm;
+    std::vector<LPARAM> Callbacks;  // sent to the icon's window
+    UINT Message;                   // then sent to the icon's window, or the application's when minimising
+  } cases[] = {
+      {"click", [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) { i.OnClick = f; },
+       {WM_LBUTTONDOWN, WM_LBUTTONUP}, 0},
+      {"left press",
+       [&](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) { i.OnMouseDown = onMouse(f); },
+       {WM_LBUTTONDOWN}, 0},
+      {"right release",
+       [&](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) { i.OnMouseUp = onMouse(f); },
+       {WM_RBUTTONDOWN, WM_RBUTTONUP}, 0},
+      {"menu by the left button",
+       [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
+         i.SetPopupByLeft(true);
+         i.OnPopupMenu = f;
+       },
+       {WM_LBUTTONDOWN, WM_LBUTTONUP}, 0},
+      {"default menu item", [](TSysTrayIcon&, TMenuItem& item, const TNotifyEvent& f) { item.OnClick = f; },
+       {WM_LBUTTONDBLCLK}, 0},
+      {"hidden for a new taskbar",
+       [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
+         i.SetVisible(true);
+         i.OnHide = f;
+       },
+       {}, WM_TASKBARCREATED},
+      {"shown for a new taskbar",
+       [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
+         i.SetVisible(true);
+         i.OnShow = f;
+       },
+       {}, WM_TASKBARCREATED},
+      {"minimised",
+       [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
+         i.SetMinimizeToTray(true);
+         i.OnMinimize = f;
+       },
+       {}, WM_SIZE},
+  };
+  const TShellNotifyIconFunction previous = SetShellNotifyIconFunction(&RecordShellCall);
+  TRecordingMenu menu(nullptr);
+  auto* item = new TMenuItem(&menu);
+  menu.Items()->Add(item);
+  item->SetDefault(true);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    auto icon = std::make_unique<TSysTrayIcon>();
+    icon->SetPopupMenu(&menu);
+    c.Arm(*icon, *item, [&icon](TObject*) { icon.reset(); });
+    const HWND window = icon->Handle();
+    for (LPARAM notification : c.Callbacks) SendMessageW(window, WM_SYSTRAYICON, 0, notification);
+    if (c.Message == WM_SIZE)
+      SendMessageW(Application->Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
+    else if (c.Message != 0)
+      SendMessageW(window, c.Message, 0, 0);
+    EXPECT_EQ(icon, nullptr);
+    item->OnClick = nullptr;
+  }
+  ShowWindow(Application->Handle(), SW_HIDE);
+  SetShellNotifyIconFunction(previous);
 }
 
 }  // namespace

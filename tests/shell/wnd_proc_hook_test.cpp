@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include "framework/form.h"
+#include "support/hostile_input.h"
 #include "support/test_window.h"
 
 using namespace shell;
@@ -100,6 +104,61 @@ TEST(WindowProcedureHook, FollowsItsControlIntoANewWindow) {
   SendMessageW(second, kProbe, 0, 0);
   EXPECT_EQ(log, L"H<H>");
   EXPECT_EQ(hook.Hook.GetHandle(), second);
+}
+
+// Three hooks on one window, made under the allocation guard so that a touch of a freed one faults; the middle
+// one is freed at one point of a message's way. The message goes on to the earlier hook and the window, and the
+// hooks that live see it as before.
+TEST(WindowProcedureHook, AHookFreedOnTheWayOfItsMessage) {
+  const struct {
+    const char* Name;
+    const wchar_t* FreedAt;  // the step of the log at which the middle hook goes
+    const wchar_t* Log;
+  } cases[] = {
+      {"in its own before handler", L"B<", L"C<B<A<ownA>C>"},
+      {"in its own after handler", L"B>", L"C<B<A<ownA>B>C>"},
+      {"by an earlier hook", L"A<", L"C<B<A<ownA>C>"},
+      {"by the window", L"own", L"C<B<A<ownA>C>"},
+      {"by a later hook", L"C<", L"C<A<ownA>C>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    String log;
+    std::unique_ptr<TSysWndProcHook> middle;
+    auto step = [&](const wchar_t* name) {
+      log += name;
+      if (c.FreedAt == String(name)) middle.reset();
+    };
+    TTestWindow window({10, 10, 110, 110}, [&](HWND, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (msg != kProbe) return std::nullopt;
+      step(L"own");
+      return 42;
+    });
+    TGuardedAllocations guard;
+    auto makeHook = [&](const wchar_t* name) {
+      auto hook = std::make_unique<TSysWndProcHook>();
+      const String before = String(name) + L"<";
+      const String after = String(name) + L">";
+      hook->OnMessageBefore = [&step, before](TObject*, TMessage& m, bool&) {
+        if (m.Msg == kProbe) step(before.c_str());
+      };
+      hook->OnMessageAfter = [&step, after](TObject*, TMessage& m, bool&) {
+        if (m.Msg == kProbe) step(after.c_str());
+      };
+      hook->SetHandle(window.Handle());
+      hook->SetActive(true);
+      return hook;
+    };
+    auto earlier = makeHook(L"A");
+    middle = makeHook(L"B");
+    auto later = makeHook(L"C");
+    EXPECT_EQ(SendMessageW(window.Handle(), kProbe, 0, 0), 42);
+    EXPECT_EQ(log, c.Log);
+    EXPECT_EQ(middle, nullptr);
+    log.clear();
+    SendMessageW(window.Handle(), kProbe, 0, 0);
+    EXPECT_EQ(log, L"C<A<ownA>C>");
+  }
 }
 
 }  // namespace

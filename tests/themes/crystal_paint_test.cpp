@@ -191,6 +191,14 @@ TEST_F(CrystalTest, FacesHaveCutCornersInTheirStatesGreys) {
     theme->PaintButtonFace(surface.Canvas(), {0, 0, 20, 20}, info);
     for (const auto& [at, color] : face.Pixels) EXPECT_EQ(surface.Pixel(at.x, at.y), color) << at.x << "," << at.y;
   }
+  // A disabled menu-bar item that is pushed and reached by the keyboard is drawn as pushed.
+  TStyledItemPaintInfo keyboard = Item(vtMenuBar, ioToolbarStyle, hkKeyboardHot);
+  keyboard.Enabled = false;
+  keyboard.Pushed = true;
+  TThemeSurface pushed(20, 20);
+  theme->PaintButtonFace(pushed.Canvas(), {0, 0, 20, 20}, keyboard);
+  EXPECT_EQ(pushed.Pixel(5, 0), Grey(0x80));
+  EXPECT_EQ(pushed.Pixel(5, 5), Grey(0xD0));
   // The arrow part of a split button reaches one pixel left and shows the arrow in the item's text colour.
   TStyledItemPaintInfo arrow = Item(vtToolbar, ioToolbarStyle, hkHot);
   arrow.ButtonPart = cpComboArrow;

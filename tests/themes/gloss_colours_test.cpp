@@ -216,6 +216,7 @@ TEST_F(GlossTest, OneGradientStripGrowsToTheLargestSizeAskedFor) {
   // A horizontal caption gradient turns it, keeping the longest run; a taller face deepens it; neither shrinks it.
   TStyledDockedCaptionInfo caption{};
   caption.BorderSize = {2, 2};
+  caption.ShowCaption = true;
   caption.Caption = L"Side";
   surface.Canvas()->Brush()->SetColor(clBtnFace);
   theme->PaintDockedCaption(surface.Canvas(), {0, 0, 60, 100}, caption);

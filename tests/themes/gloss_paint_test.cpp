@@ -74,10 +74,14 @@ TEST_F(GlossPaintTest, BackgroundsAreStripedFromTheViewsTop) {
   }
   // A repaint of the lower part keeps the stripes on the rows of a full repaint, and paints nothing outside it.
   TThemeSurface full(30, 40);
-  TThemeSurface part(30, 40);
   theme->PaintViewBackground(full.Canvas(), {}, {0, 0, 30, 40}, {0, 0, 30, 40}, 0x00F4F4F4, false, vtToolbar);
-  theme->PaintViewBackground(part.Canvas(), {}, {0, 0, 30, 40}, {0, 10, 30, 25}, 0x00F4F4F4, false, vtToolbar);
-  for (int y = 0; y < 40; ++y) EXPECT_EQ(part.Pixel(3, y), y >= 10 && y < 25 ? full.Pixel(3, y) : kPaper) << y;
+  // Each phase of the stripes at the clip's top.
+  for (int top : {10, 11, 12}) {
+    TThemeSurface part(30, 40);
+    theme->PaintViewBackground(part.Canvas(), {}, {0, 0, 30, 40}, {0, top, 30, 25}, 0x00F4F4F4, false, vtToolbar);
+    for (int y = 0; y < 40; ++y)
+      EXPECT_EQ(part.Pixel(3, y), y >= top && y < 25 ? full.Pixel(3, y) : kPaper) << "clip from " << top << ", row " << y;
+  }
   // The highlight stripes of a dark colour are lifted more.
   TThemeSurface hot(20, 6);
   theme->PaintViewBackground(hot.Canvas(), {}, {0, 0, 20, 6}, {0, 0, 20, 6}, static_cast<TColor>(kBase), false, 0);
@@ -580,6 +584,20 @@ TEST_F(GlossPaintTest, DockedCaptionsAlongTheTopAndTheSide) {
   }
 }
 
+TEST_F(GlossPaintTest, AHiddenDockedCaptionLeavesOnlyTheEdge) {
+  TStyledDockedCaptionInfo caption{};
+  caption.HorizontalCaption = true;
+  caption.BorderSize = {2, 2};
+  caption.ShowCaption = false;
+  caption.CloseButtonState = cbsShown;
+  caption.Caption = L"Docked window";
+  TThemeSurface surface(120, 120);
+  surface.Canvas()->Brush()->SetColor(static_cast<TColor>(RGB(240, 0, 0)));
+  Gloss()->PaintDockedCaption(surface.Canvas(), {0, 0, 120, 120}, caption);
+  EXPECT_EQ(surface.Pixel(0, 60), kFace);
+  EXPECT_EQ(surface.Capture().CountPixels(kPaper), 116 * 116);
+}
+
 TEST_F(GlossPaintTest, ADockedCaptionsTextStopsBeforeItsCloseButton) {
   themes::TStyledGlossTheme* theme = Gloss();
   const int h = GetSystemMetrics(SM_CYSMCAPTION);
@@ -588,6 +606,7 @@ TEST_F(GlossPaintTest, ADockedCaptionsTextStopsBeforeItsCloseButton) {
     TStyledDockedCaptionInfo caption{};
     caption.HorizontalCaption = horizontal;
     caption.BorderSize = {2, 2};
+    caption.ShowCaption = true;
     caption.CloseButtonState = cbsShown | cbsPushed;
     caption.Caption = L"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW";
     TThemeSurface surface(120, 120);

@@ -134,7 +134,9 @@ class ThemedWindowsSwitch : public ThemeTest {
     TStyledToolbarPaintInfo info{};
     FillToolbarPaintInfo(*bar, viewType, states, info);
     theme->ViewBorderSize(viewType, info.BorderSize);
-    FillRectEx(reference.Canvas(), area, theme->BooleanMetric(6) ? effective : GetEffectiveColor(bar->Parent()));
+    const TColor background = theme->BooleanMetric(6) ? effective : GetEffectiveColor(bar->Parent());
+    FillRectEx(reference.Canvas(), area, background);
+    reference.Canvas()->Brush()->SetColor(background);
     theme->PaintToolbarFrame(reference.Canvas(), area, info);
     return Differences(TWindowCapture::OfWindow(wnd), reference.Capture(), area, ClientInWindow(wnd));
   }

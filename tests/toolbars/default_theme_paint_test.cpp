@@ -50,6 +50,20 @@ void Disabled(TStyledItemPaintInfo& i) { i.Enabled = false; }
 
 constexpr RECT kCell{0, 0, 24, 22};
 
+// An active floating frame captioned "Tools" with a 3-pixel border round a client area 10 pixels high.
+TStyledWindowPaintInfo ToolsFrame(int clientWidth, int closeButtonState) {
+  TStyledWindowPaintInfo info{};
+  info.ClientWidth = clientWidth;
+  info.ClientHeight = 10;
+  info.FloatingBorderSize = POINT{3, 3};
+  info.ShowCaption = true;
+  info.Caption = L"Tools";
+  info.Active = true;
+  info.CloseButtonState = closeButtonState;
+  info.RedrawPart = rpBorder | rpCaption | rpCloseButton;
+  return info;
+}
+
 }  // namespace
 
 class DefaultThemePaintTest : public DefaultThemeTest {
@@ -561,18 +575,7 @@ TEST_F(DefaultThemePaintTest, EveryPainterDrawsWithTheMachinesVisualStyles) {
          t->PaintToolbarFrame(c, RECT{0, 0, 40, 30}, info);
        }},
       {"floating frame",
-       [](auto* t, auto* c) {
-         TStyledWindowPaintInfo info{};
-         info.ClientWidth = 34;
-         info.ClientHeight = 10;
-         info.FloatingBorderSize = POINT{3, 3};
-         info.ShowCaption = true;
-         info.Caption = L"Tools";
-         info.Active = true;
-         info.CloseButtonState = cbsShown;
-         info.RedrawPart = rpBorder | rpCaption | rpCloseButton;
-         t->PaintFloatingFrame(c, RECT{0, 0, 40, 40}, info);
-       }},
+       [](auto* t, auto* c) { t->PaintFloatingFrame(c, RECT{0, 0, 40, 40}, ToolsFrame(34, cbsShown)); }},
       {"docked caption",
        [](auto* t, auto* c) {
          TStyledDockedCaptionInfo info{};
@@ -628,5 +631,35 @@ TEST_F(DefaultThemePaintTest, EveryPainterDrawsWithTheMachinesVisualStyles) {
     const std::vector<COLORREF> styled = paint(cases[i]);
     EXPECT_NE(std::count(styled.begin(), styled.end(), kPaper), static_cast<long>(styled.size())) << cases[i].Name;
     EXPECT_NE(styled, classic[i]) << cases[i].Name;
+  }
+}
+
+TEST_F(DefaultThemePaintTest, AStyledFloatingFrameCoversItsWholeFrame) {
+  if (!UseStyles()) GTEST_SKIP() << "the test machine paints without visual styles";
+  const int caption = GetSystemMetrics(SM_CYSMCAPTION);
+  for (int close : {cbsShown, cbsShown | cbsHot, cbsShown | cbsPushed}) {
+    const TStyledWindowPaintInfo info = ToolsFrame(64, close);
+    const RECT frame{0, 0, 70, 3 + caption + 10 + 3};
+    TPaintSurface surface(frame.right, frame.bottom, kPaper);
+    Theme()->PaintFloatingFrame(surface.Canvas(), frame, info);
+    int unpainted = 0;
+    for (int y = 0; y < frame.bottom; ++y)
+      for (int x = 0; x < frame.right; ++x) {
+        const bool client = x >= 3 && x < 67 && y >= 3 + caption && y < 3 + caption + 10;
+        if (!client && surface.Pixel(x, y) == kPaper) ++unpainted;
+      }
+    EXPECT_EQ(unpainted, 0) << "close state " << close;
+  }
+}
+
+TEST_F(DefaultThemePaintTest, TheArrowPartOfASplitButtonShowsItsArrowWithVisualStyles) {
+  if (!UseStyles()) GTEST_SKIP() << "the test machine paints without visual styles";
+  for (uint8_t hover : {hkNone, hkHot}) {
+    TStyledItemPaintInfo info = Info(vtToolbar, ioToolbarStyle);
+    info.ComboPart = cpComboArrow;
+    info.HoverKind = hover;
+    TPaintSurface surface(11, 22, kPaper);
+    Theme()->PaintButtonFace(surface.Canvas(), RECT{0, 0, 11, 22}, info);
+    EXPECT_GE(surface.Capture().CountPixels(static_cast<COLORREF>(ColorToRGB(MenuTextColor))), 5) << int{hover};
   }
 }

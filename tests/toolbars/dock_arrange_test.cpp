@@ -173,3 +173,27 @@ TEST_F(DockFormTest, DockedFrameFollowsHandleAndCloseButton) {
   EXPECT_EQ(bar->NonClientWidth(), 4);
   EXPECT_EQ(bar->ClientWidth(), 60);
 }
+
+TEST_P(DockRows, WindowsThatMovePaintAgainWhole) {
+  TPlainBar* first = Bar(60, 0, 0);
+  TPlainBar* second = Bar(60, 0, 100);
+  ProcessPendingMessages();
+  const RECT before = second->BoundsRect();
+  // A window docked in front of them pushes them along.
+  TPlainBar* arriving = AddBar(nullptr, SIZE{80, 20}, 0, 0);
+  arriving->Turns = true;
+  arriving->SetCurrentDock(UnderTest());
+  const RECT after = second->BoundsRect();
+  ASSERT_FALSE(EqualRect(&before, &after));
+  for (TPlainBar* bar : {first, second}) {
+    RECT update{};
+    GetUpdateRect(bar->Handle(), &update, FALSE);
+    const RECT client = bar->ClientRect();
+    EXPECT_TRUE(EqualRect(&update, &client)) << "update " << update.left << "," << update.top << "," << update.right
+                                             << "," << update.bottom;
+  }
+  RECT dockUpdate{};
+  GetUpdateRect(UnderTest()->Handle(), &dockUpdate, FALSE);
+  const RECT dockClient = UnderTest()->ClientRect();
+  EXPECT_TRUE(EqualRect(&dockUpdate, &dockClient));
+}

@@ -10,6 +10,8 @@ class TFixedViewer : public toolbars::TBarItemViewer {
   BC_CLASS(TFixedViewer, toolbars::TBarItemViewer)
   using TBarItemViewer::TBarItemViewer;
   void CalcSize(TCanvas* canvas, int& width, int& height) override;
+  // How often any fixed viewer was measured.
+  static inline int Measurements = 0;
 };
 
 // An item measured width x height by its viewer, with any style bits the test needs.
@@ -48,6 +50,7 @@ class TFixedSeparator : public toolbars::TBarSeparatorItem {
 };
 
 inline void TFixedViewer::CalcSize(TCanvas*, int& width, int& height) {
+  ++Measurements;
   SIZE size{};
   if (auto* item = ObjectAs<TFixedItem>(Item())) size = item->Size();
   if (auto* separator = ObjectAs<TFixedSeparator>(Item())) size = separator->Size();

@@ -126,6 +126,27 @@ TEST_F(StyledNexus, TheCurrentThemeCannotBeReleasedFromUnderThePainters) {
   EXPECT_EQ(ThemeRegistry()[static_cast<size_t>(FindTheme(L"Signal"))].Instance, nullptr);
 }
 
+TEST_F(StyledNexus, ASwitchThatCannotGiveUpThePreviousThemeLeavesItCurrent) {
+  // A painter holding the current theme in front makes its release fail, whether the switch asks for another theme
+  // or for a fresh instance of the same one.
+  for (const wchar_t* next : {L"Default", L"Signal"}) {
+    SetCurrentTheme(L"Signal");
+    TStyledTheme* previous = CurrentTheme();
+    const int defaultUses = ThemeRegistry()[static_cast<size_t>(FindTheme(L"Default"))].RefCount;
+    SetCurrentThemeInstance(previous);
+    TNexusListener listener;
+    EXPECT_THROW(SetCurrentTheme(next), EStyledThemeError);
+    SetCurrentThemeInstance(nullptr);
+    EXPECT_EQ(GetCurrentTheme(), L"Signal");
+    EXPECT_EQ(CurrentTheme(), previous);
+    EXPECT_EQ(ThemeRegistry()[static_cast<size_t>(FindTheme(L"Signal"))].RefCount, 1);
+    EXPECT_EQ(ThemeRegistry()[static_cast<size_t>(FindTheme(L"Default"))].RefCount, defaultUses);
+    EXPECT_TRUE(listener.Notes.empty());
+  }
+  SetCurrentTheme(L"Default");
+  EXPECT_EQ(ThemeRegistry()[static_cast<size_t>(FindTheme(L"Signal"))].Instance, nullptr);
+}
+
 TEST_F(StyledNexus, TheSwitcherMapsTheManagerSettings) {
   TStyledSwitcher switcher(nullptr);
   const int savedStyles = GetThemeManagerSetting(tmsVisualStyles);

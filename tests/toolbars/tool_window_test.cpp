@@ -148,8 +148,12 @@ TEST_F(ToolWindow, StoredClientSizesAreReadOnlyForResizableWindows) {
 
 TEST_F(ToolWindow, StoredClientSizesStayWithinTheLimitsAndTheMonitor) {
   const RECT work = GetRectOfMonitorContainingPoint(POINT{100, 100}, true);
-  const int monitorWidth = work.right - work.left;
-  const int monitorHeight = work.bottom - work.top;
+  // The client area of the largest floating window the work area holds.
+  POINT frameTopLeft{};
+  POINT frameBottomRight{};
+  NewWindow(SIZE{10, 10}, L"Measure")->GetFloatingNCArea(frameTopLeft, frameBottomRight);
+  const int monitorWidth = work.right - work.left - frameTopLeft.x - frameBottomRight.x;
+  const int monitorHeight = work.bottom - work.top - frameTopLeft.y - frameBottomRight.y;
   struct TCase {
     const wchar_t* Width;
     const wchar_t* Height;
@@ -182,4 +186,29 @@ TEST_F(ToolWindow, StoredClientSizesStayWithinTheLimitsAndTheMonitor) {
     EXPECT_LE(Top()->Height(), monitorHeight + 2 * kFrame) << "the dock does not cover the form";
     delete window;
   }
+}
+
+TEST_F(ToolWindow, StoredSizesKeepTheWindowInsideItsFormOrWorkArea) {
+  const RECT work = GetRectOfMonitorContainingPoint(POINT{100, 100}, true);
+  TBarToolWindow* docked = NewWindow(SIZE{100, 60}, L"Docked");
+  docked->SetCurrentDock(Dock(2));
+  TBarToolWindow* floating = NewWindow(SIZE{100, 60}, L"Floating");
+  floating->SetCurrentDock(Top());
+  TMemIniFile ini(L"");
+  TIniDockPositionStore store(ini, L"Pos.");
+  SaveDockablePositions(Form(), store);
+  ini.WriteString(L"Pos.Docked", L"ClientWidth", L"2000000000");
+  ini.WriteString(L"Pos.Floating", L"ClientHeight", L"1024");
+  ini.WriteString(L"Pos.Floating", L"Floating", L"1");
+  ini.WriteString(L"Pos.Floating", L"FloatLeft", L"40");
+  ini.WriteString(L"Pos.Floating", L"FloatTop", std::to_wstring(work.top + 30).c_str());
+  LoadDockablePositions(Form(), store);
+  ProcessPendingMessages();
+  EXPECT_LE(Dock(2)->Width(), Form()->ClientWidth()) << "the left dock stays inside the form";
+  EXPECT_LE(docked->Width(), Form()->ClientWidth());
+  ASSERT_TRUE(floating->Floating());
+  const RECT frame = floating->FloatParent()->BoundsRect();
+  EXPECT_GE(frame.top, work.top);
+  EXPECT_LE(frame.bottom, work.bottom);
+  EXPECT_LE(frame.right, work.right);
 }

@@ -398,6 +398,24 @@ TEST_F(Toolbar, FloatingSizesStepThroughTheLineCounts) {
   EXPECT_EQ(sizes.back().Size.cx, 108) << "the wide button's width and the margins";
 }
 
+TEST_F(Toolbar, FloatingSizesMeasureEveryItemOnce) {
+  TBarCustomToolbar* bar = NewToolbar();
+  AddButton(bar->Items(), L"Wide", 0, SIZE{600, 20});
+  AddButtons(bar, 40);
+  std::vector<TBarFloatingSize> sizes;
+  bar_host::TFixedViewer::Measurements = 0;
+  bar->GetFloatingSizes(sizes);
+  EXPECT_EQ(bar_host::TFixedViewer::Measurements, 41);
+  // One size per number of rows, from one row down to the rows the wide button allows, each as narrow as it goes.
+  ASSERT_GE(sizes.size(), 2u);
+  EXPECT_EQ(sizes.front().Lines, 1);
+  for (size_t i = 1; i < sizes.size(); ++i) {
+    EXPECT_GT(sizes[i].Lines, sizes[i - 1].Lines) << i;
+    EXPECT_EQ(sizes[i].RightX, sizes[i].Size.cx) << i;
+  }
+  EXPECT_EQ(sizes.back().Size.cx, 608) << "the wide button's width and the margins";
+}
+
 TEST_F(Toolbar, SizingAFloatingBarJumpsBetweenItsLayouts) {
   struct TCase {
     int Dx;

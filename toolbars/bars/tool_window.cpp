@@ -48,6 +48,15 @@ SIZE TBarToolWindow::SizeForDock(const TBarDock* dock) const {
   if (!dock) return size;
   const bool vertical = dock->IsVertical();
   LONG& along = vertical ? size.cy : size.cx;
+  // A stored length never makes the window deeper than the form that holds its dock.
+  if (const TWinControl* holder = dock->Parent()) {
+    POINT topLeft{};
+    POINT bottomRight{};
+    GetDockedNCArea(vertical, topLeft, bottomRight);
+    const int frame = vertical ? topLeft.x + bottomRight.x : topLeft.y + bottomRight.y;
+    LONG& across = vertical ? size.cx : size.cy;
+    across = std::max<LONG>(0, std::min<LONG>(across, (vertical ? holder->ClientWidth() : holder->ClientHeight()) - frame));
+  }
   if (FullSize()) {
     along = (vertical ? dock->ClientHeight() : dock->ClientWidth()) - DockedFrameLength(dock);
   } else if (Stretch()) {
@@ -89,9 +98,15 @@ void TBarToolWindow::ReadPositionData(TDockPositionStore& store) {
     GetWindowRect(Handle(), &screen);
   else
     screen = BoundsRect();
-  const RECT monitor = GetRectOfMonitorContainingRect(screen, true);
-  SetClientAreaSize(ClampedClientLength(width, minClientWidth_, maxClientWidth_, monitor.right - monitor.left),
-                    ClampedClientLength(height, minClientHeight_, maxClientHeight_, monitor.bottom - monitor.top));
+  // With its floating frame the window fits in the work area of its monitor.
+  const RECT work = GetRectOfMonitorContainingRect(screen, true);
+  POINT frameTopLeft{};
+  POINT frameBottomRight{};
+  GetFloatingNCArea(frameTopLeft, frameBottomRight);
+  SetClientAreaSize(ClampedClientLength(width, minClientWidth_, maxClientWidth_,
+                                        work.right - work.left - frameTopLeft.x - frameBottomRight.x),
+                    ClampedClientLength(height, minClientHeight_, maxClientHeight_,
+                                        work.bottom - work.top - frameTopLeft.y - frameBottomRight.y));
 }
 
 void TBarToolWindow::WritePositionData(TDockPositionStore& store) {

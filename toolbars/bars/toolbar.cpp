@@ -256,7 +256,9 @@ void TBarCustomToolbar::LayoutForDock(bool canMoveControls, TBarDockType previou
   int wrapOffset = 0;
   LimitsFor(dockingTo, floating, chevronOffset, wrapOffset);
   SIZE base{};
-  view_->CalculatePositions(false, orientation, wrapOffset, chevronOffset, kChevronSize, base, size, &wrappedLines_);
+  TBarLayoutProbe probe;
+  view_->CalculatePositions(false, orientation, wrapOffset, chevronOffset, kChevronSize, base, size, &probe);
+  wrappedLines_ = probe.Lines;
   RaiseToWrapWidth(size, orientation, wrapOffset);
 }
 

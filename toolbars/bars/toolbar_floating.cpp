@@ -19,12 +19,15 @@ void TBarCustomToolbar::GetFloatingSizes(std::vector<TBarFloatingSize>& sizes) {
   RECT margins{};
   view_->GetMargins(TBarViewOrientation::tbvoFloating, margins);
   const int narrowest = margins.left + margins.right;
+  // Every layout of the search measures with the sizes of the first one.
+  TBarLayoutProbe probe;
   auto measure = [&](int rightX) {
     TBarFloatingSize result;
     result.RightX = rightX;
     SIZE base{};
     view_->CalculatePositions(false, TBarViewOrientation::tbvoFloating, FloatingWrapOffset(rightX), 0, 0, base,
-                              result.Size, &result.Lines);
+                              result.Size, &probe);
+    result.Lines = probe.Lines;
     return result;
   };
   sizes.push_back(measure(0));
@@ -33,11 +36,15 @@ void TBarCustomToolbar::GetFloatingSizes(std::vector<TBarFloatingSize>& sizes) {
     // An item wider than x keeps the bar wider than asked: no narrower size exists.
     if (next.Size.cx < narrowest || next.Size.cx > x) break;
     if (next.Size.cx == x) {
+      // A wrapped layout is as wide as asked; the same rows hold down to the width where the widest row ends, so
+      // the search goes on from just below it.
+      const int tightest = std::clamp(static_cast<int>(probe.TightWrapOffset + margins.right), narrowest, x);
+      next.RightX = next.Size.cx = tightest;
       if (next.Lines == sizes.back().Lines)
         sizes.back() = next;
       else
         sizes.push_back(next);
-      --x;
+      x = tightest - 1;
     } else {
       x = next.Size.cx;
     }

@@ -311,10 +311,14 @@ void TBarDock::ChangeDockSize(int width, int height) {
 
 void TBarDock::InvalidateBackgrounds() {
   Invalidate();
+  RedrawWindowsOnDock(RDW_NOCHILDREN);
+}
+
+void TBarDock::RedrawWindowsOnDock(UINT childFlag) {
   for (int i = 0; i < ControlCount(); ++i) {
     auto* window = ObjectAs<TBarCustomDockableWindow>(Controls(i));
     if (window && IsVisibleOnDock(window) && window->HandleAllocated())
-      RedrawWindow(window->WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_NOCHILDREN);
+      RedrawWindow(window->WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | childFlag);
   }
 }
 
@@ -547,6 +551,7 @@ void TBarDock::ArrangeToolbars() {
   }
 
   TBarDockType dockType = vertical ? TBarDockType::dtLeftRight : TBarDockType::dtTopBottom;
+  bool moved = false;
   int crossOffset = 0;
   for (int row = 0; row <= highestRow; ++row) {
     int rowSize = 0;
@@ -576,10 +581,13 @@ void TBarDock::ArrangeToolbars() {
       ++window->inArrangement_;
       if (record.Relayout) window->needsRelayout_ = true;
       const int pos = static_cast<int>(record.Pos);
+      const RECT before = window->BoundsRect();
       if (vertical)
         window->SetBounds(crossOffset, pos, rowSize, record.Cur);
       else
         window->SetBounds(pos, crossOffset, record.Cur, rowSize);
+      const RECT after = window->BoundsRect();
+      if (!EqualRect(&before, &after)) moved = true;
       if (window->needsRelayout_) window->Arrange();
       window->shrunkSize_ = shrunk;
       --window->inArrangement_;
@@ -590,6 +598,15 @@ void TBarDock::ArrangeToolbars() {
     ChangeDockSize(boundLineWidth_ + crossOffset, Height());
   else
     ChangeDockSize(Width(), boundLineHeight_ + crossOffset);
+  // A moved window keeps the pixels the system copied along with it, and those may show another bar's buttons or
+  // background from before: after a change the dock and every bar on it repaint whole.
+  if (moved) RedrawAfterArrange();
+}
+
+void TBarDock::RedrawAfterArrange() {
+  if (!HandleAllocated()) return;
+  RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  RedrawWindowsOnDock(RDW_ALLCHILDREN);
 }
 
 HPALETTE TBarDock::GetPalette() const { return background_ ? background_->GetPalette() : nullptr; }

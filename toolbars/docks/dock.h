@@ -93,6 +93,10 @@ class TBarDock : public TCustomControl {
   void Paint() override;
 
  private:
+  // Repaints every window shown on the dock, frame and background, with or without their child windows.
+  void RedrawWindowsOnDock(UINT childFlag);
+  // After windows moved: the dock and every window on it, with their controls, paint again whole.
+  void RedrawAfterArrange();
   // Selects the background's palette into the dock's DC (as a background palette when asked) and realises it;
   // answers how many entries changed, after which the dock and its windows are repainted.
   UINT RealizeBackgroundPalette(bool asBackground);

@@ -102,8 +102,9 @@ void LoadDockablePositions(TComponent* root, TDockPositionStore& store) {
     } else if (dock) {
       window->SetCurrentDock(dock);
     }
-    // A window that floats, by the file's word or because the file named no dock, comes back onto a monitor.
-    window->MoveOnScreen(true);
+    // A window that floats, by the file's word or because the file named no dock, comes back wholly inside the
+    // work area of its monitor.
+    window->MoveOnScreen(false);
     window->SetVisible(ReadNumber(store, name, kVisible, window->Visible() ? 1 : 0) != 0);
   });
 }

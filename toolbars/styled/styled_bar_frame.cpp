@@ -2,7 +2,9 @@
 
 #include "toolbars/common/bar_common.h"
 #include "toolbars/docks/floating_window_parent.h"
+#include "toolbars/styled/current_theme.h"
 #include "toolbars/styled/dc_canvas.h"
+#include "toolbars/styled/styled_floating_window_parent.h"
 #include "toolbars/styled/view_queries.h"
 #include "toolbars/theme/draw_utils.h"
 
@@ -82,10 +84,36 @@ void PaintStyledDockedFrame(TStyledTheme* theme, TBarCustomDockableWindow& windo
     TDCCanvas canvas(dc);
     const TColor background = theme->BooleanMetric(kFrameTakesOwnColor) ? effectiveColor : ParentEffectiveColor(window);
     FillRectEx(canvas.Get(), rect, background);
+    // Frame painters fill and draw their bands with the brush they are given.
+    canvas.Get()->Brush()->SetColor(background);
     theme->PaintToolbarFrame(canvas.Get(), rect, info);
   }
   RestoreDC(dc, saved);
   if (!drawToDC) ReleaseDC(wnd, dc);
+}
+
+bool PaintStyledNonClient(TBarCustomDockableWindow& window, bool drawToDC, HDC dc, HRGN clip, int viewType,
+                          TColor effectiveColor, TCloseButtonStates closeStates) {
+  TStyledTheme* theme = CurrentTheme();
+  if (!theme || !window.Docked() || !window.HandleAllocated()) return false;
+  PaintStyledDockedFrame(theme, window, drawToDC, dc, clip, viewType, effectiveColor, closeStates);
+  return true;
+}
+
+bool StyledFloatingBorderSize(int viewType, SIZE& size) {
+  TStyledTheme* theme = CurrentTheme();
+  if (!theme) return false;
+  POINT border{};
+  theme->ViewBorderSize(viewType | vtFloating, border);
+  size = SIZE{border.x, border.y};
+  return true;
+}
+
+int ApplySnapDistance(TBarCustomDockableWindow& window, int distance) {
+  const int stored = distance < 0 ? 0 : distance;
+  if (auto* floatParent = ObjectAs<TStyledFloatingWindowParent>(window.FloatParent()))
+    floatParent->SetSnapDistance(stored);
+  return stored;
 }
 
 void PaintStyledClientBackground(TStyledTheme* theme, TBarCustomDockableWindow& window, HDC dc, int viewType,

@@ -29,6 +29,14 @@ void FillToolbarPaintInfo(TBarCustomDockableWindow& window, int viewType, TClose
 // to clip and to the frame.
 void PaintStyledDockedFrame(TStyledTheme* theme, TBarCustomDockableWindow& window, bool drawToDC, HDC dc, HRGN clip,
                             int viewType, TColor effectiveColor, TCloseButtonStates closeStates);
+// Paints the docked frame through the current theme when there is one and window is docked with a handle;
+// answers false (nothing painted) otherwise, for the framework's own frame.
+bool PaintStyledNonClient(TBarCustomDockableWindow& window, bool drawToDC, HDC dc, HRGN clip, int viewType,
+                          TColor effectiveColor, TCloseButtonStates closeStates);
+// The current theme's floating border of the view type; false without a current theme.
+bool StyledFloatingBorderSize(int viewType, SIZE& size);
+// A snap distance as stored (negative values become 0), handed on to the themed floating frame window floats in.
+int ApplySnapDistance(TBarCustomDockableWindow& window, int distance);
 // The client area's background through theme, lined up with the dock's when docked.
 void PaintStyledClientBackground(TStyledTheme* theme, TBarCustomDockableWindow& window, HDC dc, int viewType,
                                  TColor effectiveColor);

@@ -71,14 +71,25 @@ void PlaceStyledPopup(TBarCustomItem* item, TBarView* parentView, TBarPopupWindo
     item->TBarCustomItem::GetPopupPosition(parentView, popupWindow, rec);
     return;
   }
-  // A drop-down overlaps its item by one pixel, so the item and the pop-up's frame read as one shape.
+  // A drop-down overlaps its item by one pixel, so the item and the pop-up's frame read as one shape. The
+  // framework places it one pixel shorter towards the item, so that pixel never counts as covering the item, and the
+  // window then grows back over the item on whichever side it was placed.
   const bool vertical = parentView->Orientation() == TBarViewOrientation::tbvoVertical;
-  (vertical ? rec.X : rec.Y) += vertical ? 1 : -1;
-  --rec.W;
-  --rec.H;
+  int& position = vertical ? rec.X : rec.Y;
+  int& extent = vertical ? rec.W : rec.H;
+  const int itemStart = vertical ? rec.ParentItemRect.left : rec.ParentItemRect.top;
+  const int itemEnd = vertical ? rec.ParentItemRect.right : rec.ParentItemRect.bottom;
+  const int monitorStart = vertical ? rec.MonitorRect.left : rec.MonitorRect.top;
+  const int monitorEnd = vertical ? rec.MonitorRect.right : rec.MonitorRect.bottom;
+  // A start before the item moves one pixel towards it, so the shorter window still ends at the item's edge.
+  if (position + extent <= itemStart) ++position;
+  --extent;
   item->TBarCustomItem::GetPopupPosition(parentView, popupWindow, rec);
-  ++rec.W;
-  ++rec.H;
+  ++extent;
+  const bool beyondItem = position >= itemEnd;
+  const bool beforeItem = position + extent - 1 <= itemStart;
+  if (beyondItem || (!beforeItem && position + extent > monitorEnd)) --position;
+  if (position < monitorStart) position = monitorStart;
 }
 
 const TPublishedTable& TStyledCustomItem::PublishedTable() const {

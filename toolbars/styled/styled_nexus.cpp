@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "framework/startup.h"
+#include "framework/sys_utils.h"
 #include "toolbars/styled/current_theme.h"
 #include "toolbars/theme/default_theme.h"
 #include "toolbars/theme/theme_manager.h"
@@ -41,11 +42,24 @@ TStyledNexus::~TStyledNexus() {
 
 bool TStyledNexus::SwitchTheme(const String& name) {
   if (!IsThemeRegistered(name)) return false;
+  TStyledTheme* previous = theme_;
+  // The same name asks for a fresh instance, so the previous one goes first; another theme is acquired before the
+  // previous one is given up, so a failure on either side leaves the previous theme current and nothing held.
+  const bool renew = previous && SameText(previous->Name(), name);
+  TStyledTheme* next = renew ? nullptr : AcquireTheme(name);
   // Not current any more before it goes, so the registry lets the last use of it go.
-  TStyledTheme* released = theme_;
-  theme_ = nullptr;
-  if (released) ReleaseTheme(released);
-  theme_ = AcquireTheme(name);
+  theme_ = next;
+  if (previous) {
+    try {
+      TStyledTheme* released = previous;
+      ReleaseTheme(released);
+    } catch (...) {
+      theme_ = previous;
+      if (next) ReleaseTheme(next);
+      throw;
+    }
+  }
+  if (renew) theme_ = AcquireTheme(name);
   NotifySwitch();
   return true;
 }

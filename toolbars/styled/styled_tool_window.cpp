@@ -25,27 +25,16 @@ TColor TStyledToolWindow::EffectiveColor() const {
   return theme ? theme->ViewBackColor(ViewType()) : clBtnFace;
 }
 
-void TStyledToolWindow::SetSnapDistance(int value) {
-  snapDistance_ = value < 0 ? 0 : value;
-  CopySnapDistanceToFloatParent();
-}
-
-void TStyledToolWindow::CopySnapDistanceToFloatParent() {
-  if (auto* floatParent = ObjectAs<TStyledFloatingWindowParent>(FloatParent()))
-    floatParent->SetSnapDistance(snapDistance_);
-}
+void TStyledToolWindow::SetSnapDistance(int value) { snapDistance_ = ApplySnapDistance(*this, value); }
 
 void TStyledToolWindow::SetParent(TWinControl* value) {
   TBarToolWindow::SetParent(value);
-  CopySnapDistanceToFloatParent();
+  ApplySnapDistance(*this, snapDistance_);
 }
 
 SIZE TStyledToolWindow::FloatingBorderSize() const {
-  TStyledTheme* theme = CurrentTheme();
-  if (!theme) return TBarToolWindow::FloatingBorderSize();
-  POINT size{};
-  theme->ViewBorderSize(ViewType() | vtFloating, size);
-  return SIZE{size.x, size.y};
+  SIZE size{};
+  return StyledFloatingBorderSize(ViewType(), size) ? size : TBarToolWindow::FloatingBorderSize();
 }
 
 const TClass* TStyledToolWindow::GetFloatingWindowParentClass() const {
@@ -53,13 +42,8 @@ const TClass* TStyledToolWindow::GetFloatingWindowParentClass() const {
 }
 
 void TStyledToolWindow::PaintNonClient(bool drawToDC, HDC dc, HRGN clip) {
-  TStyledTheme* theme = CurrentTheme();
-  if (!theme || !Docked() || !HandleAllocated()) {
+  if (!PaintStyledNonClient(*this, drawToDC, dc, clip, ViewType(), EffectiveColor(), TCloseButtonStates::csIndependent))
     TBarToolWindow::PaintNonClient(drawToDC, dc, clip);
-    return;
-  }
-  PaintStyledDockedFrame(theme, *this, drawToDC, dc, clip, ViewType(), EffectiveColor(),
-                         TCloseButtonStates::csIndependent);
 }
 
 void TStyledToolWindow::Dispatch(TMessage& message) {

@@ -29,7 +29,6 @@ class TStyledToolWindow : public TBarToolWindow {
   void Dispatch(TMessage& message) override;
 
  private:
-  void CopySnapDistanceToFloatParent();
 
   int snapDistance_ = 0;
 };

@@ -72,27 +72,16 @@ void TStyledToolbar::SetItemTransparency(TStyledItemTransparency value) {
   if (!IsLoading()) Invalidate();
 }
 
-void TStyledToolbar::SetSnapDistance(int value) {
-  snapDistance_ = value < 0 ? 0 : value;
-  CopySnapDistanceToFloatParent();
-}
-
-void TStyledToolbar::CopySnapDistanceToFloatParent() {
-  if (auto* floatParent = ObjectAs<TStyledFloatingWindowParent>(FloatParent()))
-    floatParent->SetSnapDistance(snapDistance_);
-}
+void TStyledToolbar::SetSnapDistance(int value) { snapDistance_ = ApplySnapDistance(*this, value); }
 
 void TStyledToolbar::SetParent(TWinControl* value) {
   TBarCustomToolbar::SetParent(value);
-  CopySnapDistanceToFloatParent();
+  ApplySnapDistance(*this, snapDistance_);
 }
 
 SIZE TStyledToolbar::FloatingBorderSize() const {
-  TStyledTheme* theme = CurrentTheme();
-  if (!theme) return TBarCustomToolbar::FloatingBorderSize();
-  POINT size{};
-  theme->ViewBorderSize(ViewType() | vtFloating, size);
-  return SIZE{size.x, size.y};
+  SIZE size{};
+  return StyledFloatingBorderSize(ViewType(), size) ? size : TBarCustomToolbar::FloatingBorderSize();
 }
 
 const TClass* TStyledToolbar::GetFloatingWindowParentClass() const {
@@ -100,13 +89,8 @@ const TClass* TStyledToolbar::GetFloatingWindowParentClass() const {
 }
 
 void TStyledToolbar::PaintNonClient(bool drawToDC, HDC dc, HRGN clip) {
-  TStyledTheme* theme = CurrentTheme();
-  if (!theme || !Docked() || !HandleAllocated()) {
+  if (!PaintStyledNonClient(*this, drawToDC, dc, clip, ViewType(), EffectiveColor(), TCloseButtonStates::csPushedOrHot))
     TBarCustomToolbar::PaintNonClient(drawToDC, dc, clip);
-    return;
-  }
-  PaintStyledDockedFrame(theme, *this, drawToDC, dc, clip, ViewType(), EffectiveColor(),
-                         TCloseButtonStates::csPushedOrHot);
 }
 
 void TStyledToolbar::EraseBackground(TMessage& message) {

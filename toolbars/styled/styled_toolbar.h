@@ -43,7 +43,6 @@ class TStyledToolbar : public TBarCustomToolbar {
   void Dispatch(TMessage& message) override;
 
  private:
-  void CopySnapDistanceToFloatParent();
   void ColorChanged(TMessage& message);
   void NexusNotify(TMessage& message);
   void EraseBackground(TMessage& message);

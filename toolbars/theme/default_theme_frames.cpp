@@ -171,6 +171,8 @@ void TStyledDefaultTheme::PaintFloatingFrame(TCanvas* canvas, const RECT& rect,
     RECT button = close;
     InflateRect(&button, -2, -2);
     if (window) {
+      // The caption left the button's whole square out: its ring around the smaller button is caption too.
+      window->DrawBackground(dc, WP_SMALLCAPTION, frameState, caption, &close);
       window->DrawBackground(dc, WP_SMALLCLOSEBUTTON, PushHotState(pushed, hot), button);
     } else {
       BOOL gradient = FALSE;

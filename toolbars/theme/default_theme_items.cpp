@@ -87,6 +87,8 @@ void TStyledDefaultTheme::PaintButtonFace(TCanvas* canvas, const RECT& rect, con
     if (opaque || IsDesigning(itemInfo))
       FillOutsidePart(canvas, toolbar, part, state, rect, faceColor_, IsDesigning(itemInfo));
     toolbar->DrawBackground(canvas->Handle(), part, state, rect);
+    // The split button's part is a face without a glyph: the arrow comes on top, as on a classic face.
+    if (itemInfo.ComboPart == cpComboArrow) PaintDropDownArrow(canvas, rect, itemInfo);
     return;
   }
   RECT face = rect;

@@ -44,6 +44,16 @@ constexpr UINT_PTR kViewTimerIdBase = 9000;
 constexpr int kScrollArrowHeight = 8;
 
 class TBarView;
+
+// What a measuring layout reports beyond its sizes, and the viewer sizes a series of measuring layouts of one view
+// shares: the first run measures every viewer, the next ones reuse the sizes.
+struct TBarLayoutProbe {
+  std::vector<SIZE> Measured;
+  // Rows (columns of a vertical bar).
+  int Lines = 0;
+  // The smallest wrap offset that gives the same rows: everything placed ends before it.
+  int TightWrapOffset = 0;
+};
 using TBarViewClass = TClassRef<TBarView, TComponent*, TBarView*, TBarCustomItem*, TWinControl*, bool, bool, bool>;
 
 class TBarView : public TComponent {
@@ -125,9 +135,9 @@ class TBarView : public TComponent {
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
   // Without canMoveControls the layout is only measured: viewers, controls and the view keep their state, and the
-  // answer says whether a real layout would change anything. lineCount receives the number of rows (columns).
+  // answer says whether a real layout would change anything. A probe receives what it reports and lends its sizes.
   bool CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset, int chevronOffset,
-                          int chevronSize, SIZE& baseSize, SIZE& totalSize, int* lineCount = nullptr);
+                          int chevronSize, SIZE& baseSize, SIZE& totalSize, TBarLayoutProbe* probe = nullptr);
   // The rows (columns of a vertical bar) of the last layout.
   int LineCount() const { return lineCount_; }
   virtual void GetMargins(TBarViewOrientation orientation, RECT& margins);

@@ -35,7 +35,8 @@ bool IsSeparator(const TBarItemViewer* viewer) { return viewer->Item()->HasStyle
 // The computation of one layout, over one record per viewer.
 class TBarView::TLayout {
  public:
-  TLayout(TBarView& view, TBarViewOrientation orientation, int wrapOffset, int chevronOffset, int chevronSize)
+  TLayout(TBarView& view, TBarViewOrientation orientation, int wrapOffset, int chevronOffset, int chevronSize,
+          TBarLayoutProbe* probe)
       : view_(view),
         records_(view.viewers_.size()),
         stacked_(orientation == TBarViewOrientation::tbvoVertical || view.isPopup_),
@@ -43,10 +44,12 @@ class TBarView::TLayout {
         wrapOffset_(wrapOffset),
         chevronOffset_(chevronOffset),
         chevronSize_(chevronSize),
-        chevron_(view.GetChevronItem() ? static_cast<int>(records_.size()) - 1 : -1) {}
+        chevron_(view.GetChevronItem() ? static_cast<int>(records_.size()) - 1 : -1),
+        probe_(probe) {}
 
   bool Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSize);
   int Lines() const { return lines_; }
+  int TightWrapOffset() const { return tightWrapOffset_; }
 
  private:
   int Along(SIZE size) const { return stacked_ ? size.cy : size.cx; }
@@ -95,10 +98,12 @@ class TBarView::TLayout {
   int chevronOffset_;
   int chevronSize_;
   int chevron_;
+  TBarLayoutProbe* probe_;
   bool chevronNeeded_ = false;
   bool itemGaveWay_ = false;
   bool wrapped_ = false;
   int lines_ = 0;
+  int tightWrapOffset_ = 0;
   int sumLength_ = 0;
   int baseCross_ = 0;
   RECT margins_{};
@@ -159,6 +164,14 @@ int TBarView::TLayout::HideExtraSeparators(bool trailing) {
 }
 
 void TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
+  if (probe_ && probe_->Measured.size() == records_.size()) {
+    for (int i = 0; i < Count(); ++i) {
+      TLayoutRecord& record = records_[static_cast<size_t>(i)];
+      record.Size = probe_->Measured[static_cast<size_t>(i)];
+      if (Laid(i) && record.Show) sumLength_ += Along(record.Size);
+    }
+    return;
+  }
   int sameWidth = 0;
   canvas.SetFont(view_.GetFont());
   const TFontStyles style = canvas.Font()->Style();
@@ -195,6 +208,10 @@ void TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
   }
   for (TLayoutRecord& record : records_)
     if (record.SameWidth) record.Size.cx = sameWidth;
+  if (probe_) {
+    probe_->Measured.clear();
+    for (const TLayoutRecord& record : records_) probe_->Measured.push_back(record.Size);
+  }
   for (int i = 0; i < Count(); ++i)
     if (Laid(i) && records_[static_cast<size_t>(i)].Show) sumLength_ += Along(records_[static_cast<size_t>(i)].Size);
 }
@@ -295,8 +312,10 @@ void TBarView::TLayout::PlaceLines() {
     if (wrapOffset_ >= 1 && penAlong > alongMargin) {
       const int end = penAlong + length;
       if (IsSeparator(viewer)) {
-        const bool breakHere =
-            (breakPending && !viewer->Item()->HasStyle(isNoLineBreak)) || end + GroupLengthAfter(i) > wrapOffset_;
+        const bool pendingBreak = breakPending && !viewer->Item()->HasStyle(isNoLineBreak);
+        const int groupEnd = pendingBreak ? 0 : end + GroupLengthAfter(i);
+        const bool breakHere = pendingBreak || groupEnd > wrapOffset_;
+        if (!breakHere) tightWrapOffset_ = std::max(tightWrapOffset_, groupEnd);
         if (breakHere) {
           FinishLine(lineStart, i, thickness);
           penCross += thickness;
@@ -327,6 +346,7 @@ void TBarView::TLayout::PlaceLines() {
     thickness = std::max(thickness, Cross(record.Size));
     record.Bounds = Place(penAlong, penCross, length, Cross(record.Size));
     penAlong += length;
+    tightWrapOffset_ = std::max(tightWrapOffset_, AlongEnd(record.Bounds));
     totalAlong_ = std::max(totalAlong_, AlongEnd(record.Bounds));
     totalCross_ = std::max(totalCross_, CrossEnd(record.Bounds));
   }
@@ -526,7 +546,8 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
 }
 
 bool TBarView::CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset,
-                                  int chevronOffset, int chevronSize, SIZE& baseSize, SIZE& totalSize, int* lineCount) {
+                                  int chevronOffset, int chevronSize, SIZE& baseSize, SIZE& totalSize,
+                                  TBarLayoutProbe* probe) {
   const TBarViewOrientation saved = orientation_;
   // A measuring run leaves the scroll state of the view as the last real layout set it.
   const int savedScrollOffset = scrollOffset_;
@@ -542,10 +563,13 @@ bool TBarView::CalculatePositions(bool canMoveControls, TBarViewOrientation orie
   orientation_ = orientation;
   bool changed;
   try {
-    TLayout layout(*this, orientation, wrapOffset, chevronOffset, chevronSize);
+    TLayout layout(*this, orientation, wrapOffset, chevronOffset, chevronSize, probe);
     changed = layout.Run(canMoveControls, baseSize, totalSize);
     if (canMoveControls) lineCount_ = layout.Lines();
-    if (lineCount) *lineCount = layout.Lines();
+    if (probe) {
+      probe->Lines = layout.Lines();
+      probe->TightWrapOffset = layout.TightWrapOffset();
+    }
   } catch (...) {
     restore();
     throw;

@@ -1,6 +1,7 @@
-// A mail client library for the tests: it exports the twelve Simple MAPI entry points, copies everything a call
-// hands it into a text log while the call runs, and answers with the result the test chose. Built a second time
-// without MAPIFreeBuffer, as a client that lacks an entry point.
+// A mail client library for the tests: it exports the twelve Simple MAPI entry points and the Unicode send, copies
+// everything a call hands it into a text log (Unicode texts as UTF-8) while the call runs, and answers with the
+// result the test chose. Built again without the Unicode send, as an older client, and without MAPIFreeBuffer, as
+// a client that lacks an entry point.
 // clang-format off
 #include <windows.h>
 #include <mapi.h>
@@ -11,11 +12,17 @@
 #include <cstring>
 #include <string>
 
+#include "shell/mapi_unicode.h"
+
 namespace {
+
+using TDuringCall = void(WINAPI*)(void* context);
 
 std::string callLog;
 ULONG nextResult = SUCCESS_SUCCESS;
 std::string savedMessageId;
+TDuringCall duringCall = nullptr;
+void* duringCallContext = nullptr;
 
 void Append(const char* format, ...) {
   char line[1024];
@@ -34,10 +41,26 @@ std::string Quoted(const char* text) {
   return quoted;
 }
 
+std::string Quoted(const wchar_t* text) {
+  if (!text) return "nil";
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+  return Quoted(utf8.c_str());
+}
+
+HANDLE OpenForReading(const char* path) {
+  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+HANDLE OpenForReading(const wchar_t* path) {
+  return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 // The file must be there, written, while the call runs.
-void LogFileContent(const char* path) {
-  HANDLE file = path ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                     : INVALID_HANDLE_VALUE;
+template <class Char>
+void LogFileContent(const Char* path) {
+  HANDLE file = path ? OpenForReading(path) : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
     Append("content unreadable");
     return;
@@ -49,7 +72,8 @@ void LogFileContent(const char* path) {
   Append("content %s", Quoted(content).c_str());
 }
 
-void LogMessage(const MapiMessage* message) {
+template <class Message>
+void LogMessage(const Message* message) {
   if (!message) {
     Append("message nil");
     return;
@@ -60,17 +84,18 @@ void LogMessage(const MapiMessage* message) {
       message->flFlags || message->lpOriginator)
     Append("message fields that should be zero are set");
   for (ULONG i = 0; i < message->nRecipCount; ++i) {
-    const MapiRecipDesc& recip = message->lpRecips[i];
+    const auto& recip = message->lpRecips[i];
     Append("recip %lu %s %s", recip.ulRecipClass, Quoted(recip.lpszName).c_str(), Quoted(recip.lpszAddress).c_str());
     if (recip.ulReserved || recip.ulEIDSize || recip.lpEntryID) Append("recip fields that should be zero are set");
   }
   for (ULONG i = 0; i < message->nFileCount; ++i) {
-    const MapiFileDesc& file = message->lpFiles[i];
+    const auto& file = message->lpFiles[i];
     Append("file %ld %s %s", static_cast<long>(file.nPosition), Quoted(file.lpszPathName).c_str(),
            Quoted(file.lpszFileName).c_str());
     if (file.ulReserved || file.flFlags || file.lpFileType) Append("file fields that should be zero are set");
     LogFileContent(file.lpszPathName);
   }
+  if (duringCall) duringCall(duringCallContext);
 }
 
 ULONG NotSupported(const char* name) {
@@ -84,6 +109,14 @@ extern "C" {
 
 ULONG WINAPI MAPISendMail(LHANDLE session, ULONG_PTR parent, lpMapiMessage message, FLAGS flags, ULONG reserved) {
   Append("MAPISendMail session=%llu parent=%llu flags=%lu reserved=%lu", static_cast<unsigned long long>(session),
+         static_cast<unsigned long long>(parent), flags, reserved);
+  LogMessage(message);
+  return nextResult;
+}
+
+ULONG WINAPI MAPISendMailW(LHANDLE session, ULONG_PTR parent, shell::TMapiMessageW* message, FLAGS flags,
+                           ULONG reserved) {
+  Append("MAPISendMailW session=%llu parent=%llu flags=%lu reserved=%lu", static_cast<unsigned long long>(session),
          static_cast<unsigned long long>(parent), flags, reserved);
   LogMessage(message);
   return nextResult;
@@ -133,6 +166,12 @@ void WINAPI RecorderReset(ULONG result, const char* messageId) {
   callLog.clear();
   nextResult = result;
   savedMessageId = messageId ? messageId : "";
+  duringCall = nullptr;
+}
+// Runs once a message is logged, inside the call.
+void WINAPI RecorderDuringCall(TDuringCall call, void* context) {
+  duringCall = call;
+  duringCallContext = context;
 }
 
 }  // extern "C"
