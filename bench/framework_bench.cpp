@@ -1,7 +1,7 @@
 // Times the framework's per-message and per-component costs: a message through a framework window against the
 // same message to a window procedure of its own, a delegate call against a direct call, and the building and
 // freeing of many owned components, named components, menu items and INI sections at 1,000 and 10,000 so that the
-// ratio shows whether the work grows linearly.
+// ratio shows whether the work grows linearly; and timers made and freed against plain components.
 #include <windows.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include "framework/menus.h"
 #include "framework/startup.h"
 #include "framework/strings.h"
+#include "framework/timer.h"
 #include "framework/win_control.h"
 
 namespace {
@@ -176,6 +177,26 @@ std::unique_ptr<TStringList> IniText(int count) {
   return lines;
 }
 
+// ---- timers ----
+
+// 3,000 components of the kind made and freed with their owner: a timer should cost little more than a component
+// until it runs.
+template <class TKind>
+double OwnedKindTime() {
+  constexpr int kTimers = 3000;
+  return BestTime(kBestOfRuns, [] {
+    TComponent owner(nullptr);
+    for (int i = 0; i < kTimers; ++i) new TKind(&owner);
+  });
+}
+
+void MeasureTimers() {
+  const double components = OwnedKindTime<TComponent>();
+  const double timers = OwnedKindTime<TTimer>();
+  std::printf("3000 components %.2f ms, 3000 timers %.2f ms\n", components * 1e3, timers * 1e3);
+  targets.AtMost("create-3000-timers-vs-3000-objects", timers / components, 20);
+}
+
 // The runs of both sizes alternate, so that both meet the heap in the same states.
 void Scaling(const char* name, double limit, const std::function<void(int count, int sets)>& work) {
   constexpr int kSets = kLarge / kSmall;
@@ -196,6 +217,7 @@ int main() {
   try {
     MeasureMessages();
     MeasureDelegateCall();
+    MeasureTimers();
     Scaling("owned components", 10, OwnedComponents);
     Scaling("named components", 12, NamedComponents);
     Scaling("menu commands", 12, MenuCommands);

@@ -13,12 +13,19 @@
 
 namespace {
 
+// The forms hold components of every unit the program started after this one (docks, themes, window hooks): they
+// go while those units still work, before any unit stops.
+void FreeApplicationForms() {
+  if (Application) Application->DestroyComponents();
+}
+
 void InitializeControls() {
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   Screen = new TScreen(nullptr);
   Application = new TApplication(nullptr);
   SetApplicationExceptionHandler([](TObject* sender) { Application->HandleException(sender); });
+  AddExitProcedure(&FreeApplicationForms);
 }
 
 void FinalizeControls() {

@@ -5,8 +5,10 @@
 #include <algorithm>
 
 #include "framework/exceptions.h"
+#include "framework/streams.h"
 #include "framework/strings.h"
 #include "framework/sys_utils.h"
+#include "framework/text_convert.h"
 
 namespace {
 
@@ -54,7 +56,8 @@ void TCustomIniFile::CheckStorable(const String& section, const String& ident, c
   // A name or value that would read back as something else, or as other keys or sections, is refused.
   const bool storable = !section.empty() && !ident.empty() && KeepsItsLine(section) && KeepsItsLine(ident) &&
                         KeepsItsLine(value) && section.find_first_of(L"[]") == String::npos &&
-                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[';
+                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' && CanHold(section) &&
+                        CanHold(ident) && CanHold(value);
   if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
 }
 
@@ -100,8 +103,45 @@ String TIniFile::ReadString(const String& section, const String& ident, const St
   return ReadProfileText(section.c_str(), ident.c_str(), defaultValue.c_str(), FileName(), false);
 }
 
+String TIniFile::ProfilePath() const {
+  // The profile functions look for a name without a folder in the Windows folder.
+  if (FileName().find_first_of(L"\\/") != String::npos) return FileName();
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+  return String(folder, length < MAX_PATH ? length : 0) + L"\\" + FileName();
+}
+
+std::string TIniFile::FileStart() const {
+  HANDLE file = CreateFileW(ProfilePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  char start[2] = {};
+  DWORD read = 0;
+  if (!ReadFile(file, start, sizeof start, &read, nullptr)) read = 0;
+  CloseHandle(file);
+  return std::string(start, read);
+}
+
+bool TIniFile::CanHold(const String& text) const {
+  // A missing or empty file is made a UTF-16 one before the first write; the profile functions keep the form.
+  const std::string start = FileStart();
+  return start.empty() || CodePageOfMark(start) == CodePageUtf16LE || FitsCodePage(text);
+}
+
+void TIniFile::MakeUnicodeWhenEmpty() const {
+  if (!FileStart().empty()) return;
+  HANDLE file = CreateFileW(ProfilePath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  // A file that cannot be made here cannot be written by the profile functions either: they tell.
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string_view mark = TextMark(CodePageUtf16LE);
+  DWORD written = 0;
+  WriteFile(file, mark.data(), static_cast<DWORD>(mark.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
   CheckStorable(section, ident, value);
+  MakeUnicodeWhenEmpty();
   if (!WritePrivateProfileStringW(section.c_str(), ident.c_str(), value.c_str(), FileName().c_str())) WriteError();
 }
 
@@ -127,8 +167,17 @@ void TIniFile::WriteError() const { throw EIniFileException(Format(L"Unable to w
 
 TMemIniFile::TMemIniFile(String fileName) : TCustomIniFile(std::move(fileName)) {
   if (FileName().empty() || !FileExists(FileName())) return;
+  std::string bytes;
+  {
+    TFileStream file(FileName(), fmOpenRead | fmShareDenyWrite);
+    bytes = ReadToEnd(file);
+  }
+  codePage_ = CodePageOfMark(bytes);
+  bytes.erase(0, TextMark(codePage_).size());
+  // A damaged UTF-16 file is read as far as it holds whole characters.
+  if ((codePage_ == CodePageUtf16LE || codePage_ == CodePageUtf16BE) && bytes.size() % 2 != 0) bytes.pop_back();
   TStringList lines;
-  lines.LoadFromFile(FileName());
+  lines.SetText(DecodeText(bytes, codePage_).value_or(String()));
   SetStrings(&lines);
 }
 
@@ -184,7 +233,13 @@ void TMemIniFile::GetStrings(TStrings* strings) const {
 void TMemIniFile::UpdateFile() {
   TStringList lines;
   GetStrings(&lines);
-  lines.SaveToFile(FileName());
+  const String text = lines.Text();
+  // An ANSI file stays one while it can; then it becomes the Unicode form that the profile functions read too.
+  if (codePage_ == CP_ACP && !FitsCodePage(text)) codePage_ = CodePageUtf16LE;
+  std::string bytes(TextMark(codePage_));
+  bytes += EncodeText(text, codePage_).value_or(std::string());
+  TFileStream file(FileName(), fmCreate);
+  file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
 String TMemIniFile::ReadString(const String& section, const String& ident, const String& defaultValue) const {

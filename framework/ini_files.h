@@ -3,6 +3,8 @@
 // of sections and keys, compares names without case and writes the file back on UpdateFile.
 #pragma once
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -43,15 +45,22 @@ class TCustomIniFile : public TObject {
  protected:
   // Raises EIniFileException "Cannot store %s in %s" for a section, name or value that would not read back as
   // written: an empty section or name, line breaks or NULs anywhere, blanks or enclosing quotes, "[" or "]" in a
-  // section, "=" in a name or a name starting with ";" or "[".
+  // section, "=" in a name or a name starting with ";" or "[", characters the file cannot hold.
   void CheckStorable(const String& section, const String& ident, const String& value) const;
+  // Whether the file keeps every character of the text.
+  virtual bool CanHold(const String& text) const {
+    (void)text;
+    return true;
+  }
 
  private:
   String fileName_;
 };
 
 // The file as the system's profile functions see it; a name without a folder lives in the Windows folder.
-// A failed write raises EIniFileException "Unable to write to %s".
+// A failed write raises EIniFileException "Unable to write to %s". The first write to a missing or empty file
+// makes it a UTF-16LE file (with its mark), which keeps every character; a file in the ANSI code page stays one and
+// refuses text outside that code page.
 class TIniFile : public TCustomIniFile {
   BC_CLASS(TIniFile, TCustomIniFile)
   explicit TIniFile(String fileName) : TCustomIniFile(std::move(fileName)) {}
@@ -64,14 +73,22 @@ class TIniFile : public TCustomIniFile {
   void DeleteKey(const String& section, const String& ident) override;
   void UpdateFile() override;
 
+ protected:
+  bool CanHold(const String& text) const override;
+
  private:
+  // The path the profile functions use, and the first two bytes of that file (empty for a missing file).
+  String ProfilePath() const;
+  std::string FileStart() const;
+  void MakeUnicodeWhenEmpty() const;
   [[noreturn]] void WriteError() const;
 };
 
-// The file read once at construction (a missing file is an empty one), in the ANSI code page or, after a UTF-8
-// mark, in UTF-8. Blank lines,
-// comment lines (";") and lines before the first section are dropped; names and values are trimmed; a section
-// that appears twice is one section. UpdateFile writes each section, its lines and an empty line.
+// The file read once at construction (a missing file is an empty one): UTF-8, UTF-16LE or UTF-16BE after their
+// marks, else the ANSI code page. Blank lines, comment lines (";") and lines before the first section are dropped;
+// names and values are trimmed; a section that appears twice is one section. UpdateFile writes each section, its
+// lines and an empty line, in the form the file was read in; an ANSI (or new) file stays ANSI while every
+// character fits the code page and becomes UTF-16LE with its mark once one does not.
 class TMemIniFile : public TCustomIniFile {
   BC_CLASS(TMemIniFile, TCustomIniFile)
   explicit TMemIniFile(String fileName);
@@ -101,6 +118,7 @@ class TMemIniFile : public TCustomIniFile {
   TStringList* AddSection(const String& section);
 
   std::vector<TSection> sections_;
+  UINT codePage_ = CP_ACP;  // the form the file was read in and is written in
   // The lines of each section by the section name's key (AnsiTextKey).
   std::unordered_map<std::string, TStringList*> sectionIndex_;
 };

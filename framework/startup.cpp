@@ -14,6 +14,11 @@ std::vector<const TUnit*>& Started() {
   return started;
 }
 
+std::vector<void (*)()>& ExitProcedures() {
+  static std::vector<void (*)()> procedures;
+  return procedures;
+}
+
 void InitializeFramework() { OleInitialize(nullptr); }
 void FinalizeFramework() { OleUninitialize(); }
 
@@ -31,7 +36,15 @@ void InitializeUnit(const TUnit& unit) {
   Started().push_back(&unit);
 }
 
+void AddExitProcedure(void (*procedure)()) { ExitProcedures().push_back(procedure); }
+
 void FinalizeUnits() {
+  auto& procedures = ExitProcedures();
+  while (!procedures.empty()) {
+    void (*procedure)() = procedures.back();
+    procedures.pop_back();
+    procedure();
+  }
   auto& started = Started();
   while (!started.empty()) {
     const TUnit* unit = started.back();

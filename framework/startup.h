@@ -12,8 +12,11 @@ struct TUnit {
 };
 
 void InitializeUnit(const TUnit& unit);
-// Finalizes every started unit, last started first.
+// Runs the exit procedures, then finalizes every started unit, last started first.
 void FinalizeUnits();
+// Adds a procedure that FinalizeUnits runs before any unit stops, last added first, once: where what the program
+// made from the units (the application's forms) is freed while every unit it needs still works.
+void AddExitProcedure(void (*procedure)());
 bool UnitInitialized(const TUnit& unit);
 
 // The framework's own unit: OLE for the user-interface thread, then the framework's registrations.

@@ -64,3 +64,27 @@ std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage) {
   if (bytes.empty() && !text.empty()) return std::nullopt;
   return bytes;
 }
+
+bool FitsCodePage(std::wstring_view text, UINT codePage) {
+  // Characters outside the code page become its default or a look-alike; either way they do not come back.
+  return AnsiToWide(WideToAnsi(text, codePage), codePage) == text;
+}
+
+std::string_view TextMark(UINT codePage) {
+  switch (codePage) {
+    case CP_UTF8:
+      return "\xEF\xBB\xBF";
+    case CodePageUtf16LE:
+      return "\xFF\xFE";
+    case CodePageUtf16BE:
+      return "\xFE\xFF";
+    default:
+      return {};
+  }
+}
+
+UINT CodePageOfMark(std::string_view bytes) {
+  for (UINT codePage : {UINT(CP_UTF8), CodePageUtf16LE, CodePageUtf16BE})
+    if (bytes.substr(0, TextMark(codePage).size()) == TextMark(codePage)) return codePage;
+  return CP_ACP;
+}

@@ -22,3 +22,12 @@ constexpr UINT CodePageUtf16BE = 1201;
 // unknown or UTF-16 bytes do not make whole characters. Unlike AnsiToWide and WideToAnsi, a failure is told.
 std::optional<String> DecodeText(std::string_view bytes, UINT codePage);
 std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage);
+
+// Whether every character of the text survives the way into the code page and back.
+bool FitsCodePage(std::wstring_view text, UINT codePage = CP_ACP);
+
+// The byte-order marks that name a text file's encoding: UTF-8, UTF-16LE and UTF-16BE.
+// The mark before text in that code page; empty for a code page without one.
+std::string_view TextMark(UINT codePage);
+// The code page that the first bytes name by their mark; CP_ACP when they start with none.
+UINT CodePageOfMark(std::string_view bytes);

@@ -1,5 +1,8 @@
 #include "framework/timer.h"
 
+#include <unordered_map>
+#include <utility>
+
 #include "framework/exception_hook.h"
 #include "framework/properties.h"
 #include "framework/startup.h"
@@ -7,19 +10,61 @@
 
 namespace {
 
-constexpr UINT_PTR kTimerId = 1;
-
 void RegisterTimerClass() { RegisterPersistentClass(TTimer::StaticClass()); }
 void UnregisterTimerClass() { UnregisterPersistentClass(TTimer::StaticClass()); }
 
 }  // namespace
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner) { window_ = AllocateHWnd(TWndMethod(this, &TTimer::WndProc)); }
+class TTimer::TThreadTimers {
+ public:
+  TThreadTimers() = default;
+  TThreadTimers(const TThreadTimers&) = delete;
+  TThreadTimers& operator=(const TThreadTimers&) = delete;
+  ~TThreadTimers() { DeallocateHWnd(window_); }
 
-TTimer::~TTimer() {
-  KillTimer(window_, kTimerId);
-  DeallocateHWnd(window_);
-}
+  static TThreadTimers& OfThisThread() {
+    thread_local TThreadTimers timers;
+    return timers;
+  }
+
+  UINT_PTR Add(TTimer* timer) {
+    timers_.emplace(nextId_, timer);
+    return nextId_++;
+  }
+  void Remove(UINT_PTR id) {
+    Stop(id);
+    timers_.erase(id);
+    if (timers_.empty()) DeallocateHWnd(std::exchange(window_, nullptr));
+  }
+  bool Start(UINT_PTR id, UINT interval) {
+    if (!window_) window_ = AllocateMessageHWnd(TWndMethod(this, &TThreadTimers::WndProc));
+    return SetTimer(window_, id, interval, nullptr) != 0;
+  }
+  void Stop(UINT_PTR id) {
+    if (window_) KillTimer(window_, id);
+  }
+
+ private:
+  void WndProc(TMessage& message) {
+    if (message.Msg != WM_TIMER) {
+      message.Result = DefWindowProcW(window_, message.Msg, message.WParam, message.LParam);
+      return;
+    }
+    // A tick queued before its timer stopped or went finds nothing. The timer may free itself, and with the last
+    // timer the window goes: nothing here is touched after the tick.
+    auto found = timers_.find(message.WParam);
+    if (found != timers_.end()) found->second->Tick();
+  }
+
+  HWND window_ = nullptr;
+  std::unordered_map<UINT_PTR, TTimer*> timers_;  // every timer of the thread by its identifier
+  UINT_PTR nextId_ = 1;
+};
+
+TTimer::TTimer(TComponent* owner)
+    : TComponent(owner), threadTimers_(&TThreadTimers::OfThisThread()), id_(threadTimers_->Add(this)) {}
+
+TTimer::~TTimer() { threadTimers_->Remove(id_); }
 
 void TTimer::SetEnabled(bool value) {
   if (value == enabled_) return;
@@ -39,16 +84,12 @@ void TTimer::SetOnTimer(const TNotifyEvent& value) {
 }
 
 void TTimer::UpdateTimer() {
-  KillTimer(window_, kTimerId);
-  if (interval_ != 0 && enabled_ && onTimer_ && !SetTimer(window_, kTimerId, interval_, nullptr))
+  threadTimers_->Stop(id_);
+  if (interval_ != 0 && enabled_ && onTimer_ && !threadTimers_->Start(id_, interval_))
     throw EOutOfResources(L"Not enough timers available");
 }
 
-void TTimer::WndProc(TMessage& message) {
-  if (message.Msg != WM_TIMER) {
-    message.Result = DefWindowProcW(window_, message.Msg, message.WParam, message.LParam);
-    return;
-  }
+void TTimer::Tick() {
   try {
     Timer();
   } catch (...) {

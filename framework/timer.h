@@ -1,5 +1,6 @@
-// TTimer: runs OnTimer every Interval milliseconds while Enabled, from the thread's message loop, through a
-// hidden window of its own.
+// TTimer: runs OnTimer every Interval milliseconds while Enabled, from the message loop of the thread that made it.
+// The timers of a thread share one message-only window, made when the first of them runs and freed with the last
+// of them, so that a timer costs no window of its own.
 #pragma once
 
 #include <windows.h>
@@ -33,9 +34,11 @@ class TTimer : public TComponent {
   // Stops the platform timer and starts it again when the timer should run. Raises EOutOfResources
   // "Not enough timers available" when the system has none left.
   void UpdateTimer();
-  void WndProc(TMessage& message);
+  void Tick();
 
-  HWND window_ = nullptr;
+  class TThreadTimers;
+  TThreadTimers* threadTimers_;  // those of the thread that made the timer
+  UINT_PTR id_;                  // the platform timer's identifier on their window
   bool enabled_ = true;
   UINT interval_ = 1000;
   TNotifyEvent onTimer_;

@@ -675,10 +675,13 @@ TControl* TWinControl::ControlAtPos(POINT point, bool allowDisabled, bool allowW
   return nullptr;
 }
 
-void TWinControl::Broadcast(TMessage& message) {
+void TWinControl::Broadcast(TMessage& message) { SendToChildren(message, false); }
+
+void TWinControl::SendToChildren(TMessage& message, bool usableOnly) {
   std::vector<TControl*> children = controls_;
   for (TControl* child : children) {
     if (std::find(controls_.begin(), controls_.end(), child) == controls_.end()) continue;
+    if (usableOnly && (!child->Visible() || !child->Enabled())) continue;
     if (const TWndMethod& proc = child->WindowProc())
       proc(message);
     else
@@ -1246,9 +1249,13 @@ void TWinControl::Dispatch(TMessage& message) {
       CNSysChar(message);
       return;
     case CM_DIALOGKEY:
-    case CM_DIALOGCHAR:
     case CM_FOCUSCHANGED:
       Broadcast(message);
+      return;
+    case CM_DIALOGCHAR:
+      // Access keys belong to what the user sees and can use: a hidden or disabled control, and everything inside
+      // it, takes none, so that the key reaches a visible control or else the form's menu bar.
+      SendToChildren(message, true);
       return;
     case CM_ENTER:
       DoEnter();

@@ -229,6 +229,8 @@ class TWinControl : public TControl {
   friend LRESULT CALLBACK InitialWindowProc(HWND, UINT, WPARAM, LPARAM);
 
   void MainWndProc(TMessage& message);
+  // Broadcast, to every child or only to those visible and enabled.
+  void SendToChildren(TMessage& message, bool usableOnly);
   void AttachWindow(HWND wnd);
   void UpdateTabOrder(int value);
   void SendReflected(TMessage& message, HWND child);

@@ -32,16 +32,20 @@ void RegisterUtilWindowClass() {
   RegisterClassExW(&cls);
 }
 
-}  // namespace
-
-HWND AllocateHWnd(TWndMethod method) {
+HWND AllocateUtilWindow(HWND parent, TWndMethod method) {
   RegisterUtilWindowClass();
-  HWND wnd = CreateWindowExW(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+  HWND wnd = CreateWindowExW(WS_EX_TOOLWINDOW, kUtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0, parent, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
   if (!wnd) throw EOutOfResources(L"Error creating window: " + SysErrorMessage(GetLastError()));
   if (method) SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(std::move(method))));
   return wnd;
 }
+
+}  // namespace
+
+HWND AllocateHWnd(TWndMethod method) { return AllocateUtilWindow(nullptr, std::move(method)); }
+
+HWND AllocateMessageHWnd(TWndMethod method) { return AllocateUtilWindow(HWND_MESSAGE, std::move(method)); }
 
 void DeallocateHWnd(HWND wnd) {
   if (!wnd) return;

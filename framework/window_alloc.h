@@ -13,5 +13,8 @@ using TWndMethod = TDelegate<void(TMessage& message)>;
 // calling thread. Every message after its creation goes to method, which sets Result and calls DefWindowProc
 // itself for what it does not handle. Raises EOutOfResources when no window can be made.
 HWND AllocateHWnd(TWndMethod method);
-// Destroys a window made by AllocateHWnd; the delegate hears nothing of the destruction. Null is allowed.
+// The same as a message-only window: it hears no broadcasts and costs far less to make.
+HWND AllocateMessageHWnd(TWndMethod method);
+// Destroys a window made by AllocateHWnd or AllocateMessageHWnd; the delegate hears nothing of the destruction.
+// Null is allowed.
 void DeallocateHWnd(HWND wnd);

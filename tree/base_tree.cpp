@@ -330,7 +330,8 @@ void TBaseTree::Dispatch(TMessage& message) {
 }
 
 void TBaseTree::HeaderFrameMessage(TMessage& message) {
-  if (!header_->Options().Contains(TTreeHeaderOption::hoVisible)) return;
+  // The window outlives the header while the tree goes; its frame messages then have no header to make room for.
+  if (!header_ || !header_->Options().Contains(TTreeHeaderOption::hoVisible)) return;
   switch (message.Msg) {
     case WM_NCCALCSIZE:
       // Both forms of the message start with the proposed client rectangle.

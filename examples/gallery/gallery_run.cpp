@@ -28,6 +28,17 @@ void ApplyGalleryOptions(TGalleryForm* form, const TGalleryOptions& options) {
         JoinedNames(toolbars::ThemeRegistry(), [](const toolbars::TThemeRegistryEntry& entry) { return entry.Name; }));
 }
 
+void RunGallery(const TGalleryOptions& options) {
+  Application->SetTitle(L"Component gallery");
+  Application->SetShowHint(true);
+  TGalleryForm* form = Application->CreateForm<TGalleryForm>();
+  ApplyGalleryOptions(form, options);
+  if (options.Screenshot.empty())
+    Application->Run();
+  else
+    RenderGallery(form, options.Screenshot);
+}
+
 void RenderGallery(TGalleryForm* form, const String& fileName) {
   form->Show();
   Application->ProcessMessages();

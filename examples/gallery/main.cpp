@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "framework/application.h"
+#include "framework/exceptions.h"
 #include "framework/startup.h"
-#include "gallery_form.h"
 #include "gallery_run.h"
 #include "gallery_units.h"
 
@@ -21,19 +20,6 @@ std::vector<String> Arguments() {
   return list;
 }
 
-int RunGallery(const TGalleryOptions& options) {
-  Application->SetTitle(L"Component gallery");
-  Application->SetShowHint(true);
-  TGalleryForm* form = Application->CreateForm<TGalleryForm>();
-  ApplyGalleryOptions(form, options);
-  if (options.Screenshot.empty()) {
-    Application->Run();
-    return 0;
-  }
-  RenderGallery(form, options.Screenshot);
-  return 0;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -44,7 +30,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     unattended = !options.Screenshot.empty();
     InitializeUnit(FrameworkUnit());
     InitializeUnit(GalleryUnit());
-    result = RunGallery(options);
+    RunGallery(options);
+    result = 0;
   } catch (const Exception& e) {
     // A screenshot run is unattended: its failure goes to the console, never into a box nobody closes.
     if (unattended)

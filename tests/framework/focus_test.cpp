@@ -191,3 +191,42 @@ TEST_F(FocusTest, AltLetterIsOfferedToTheControlsAsADialogChar) {
   EXPECT_EQ(offered, static_cast<WPARAM>('b'));
   EXPECT_TRUE(a->Received.empty()) << "a taken accelerator does not reach the focused control";
 }
+
+// An access key goes only to a control the user sees and can use: one that is hidden or disabled, itself or by a
+// parent, never takes it, and the form leaves the key to its menu bar.
+TEST_F(FocusTest, HiddenAndDisabledControlsTakeNoAccessKey) {
+  struct TCase {
+    const char* Name;
+    bool ParentVisible, ParentEnabled, Visible, Enabled;
+    bool Takes;
+  };
+  const TCase cases[] = {
+      {"shown and enabled", true, true, true, true, true},
+      {"hidden", true, true, false, true, false},
+      {"on a hidden parent", false, true, true, true, false},
+      {"disabled", true, true, true, false, false},
+      {"on a disabled parent", true, false, true, true, false},
+  };
+  auto* sheet = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* box = Make<TTestPanel>(sheet, {10, 10, 60, 60});
+  bool reached = false;
+  box->SetWindowProc([&reached, previous = box->WindowProc()](TMessage& message) {
+    if (message.Msg == CM_DIALOGCHAR && message.WParam == 't') {
+      reached = true;
+      message.Result = 1;
+      return;
+    }
+    previous(message);
+  });
+  Form()->Show();
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    sheet->SetVisible(c.ParentVisible);
+    sheet->SetEnabled(c.ParentEnabled);
+    box->SetVisible(c.Visible);
+    box->SetEnabled(c.Enabled);
+    reached = false;
+    EXPECT_EQ(Form()->Perform(CM_DIALOGCHAR, 't', 0) != 0, c.Takes);
+    EXPECT_EQ(reached, c.Takes);
+  }
+}

@@ -7,6 +7,7 @@
 
 #include "framework/exceptions.h"
 #include "framework/strings.h"
+#include "framework/text_convert.h"
 #include "support/hostile_input.h"
 
 namespace {
@@ -288,4 +289,143 @@ TEST_P(IniFileKinds, SeededMutationsOfAWrittenFileAreReadWithoutErrors) {
     for (int s = 0; s < sections.Count(); ++s) ini->ReadSectionValues(sections.Strings(s), &values);
     ini->ReadString(L"Main", L"Name", L"");
   }
+}
+
+namespace {
+
+// Text outside every single-byte code page: Cyrillic, a Greek path, Chinese section names and keys.
+const wchar_t kNews[] = L"\u041d\u043e\u0432\u043e\u0441\u0442\u0438";
+const wchar_t kGreekPath[] = L"C:\\Users\\\u0393\u03b9\u03ac\u03bd\u03bd\u03b7\u03c2\\mail.exe";
+const wchar_t kChineseNews[] = L"\u65b0\u95fb";
+const wchar_t kChineseSport[] = L"\u4f53\u80b2";
+
+struct TFileForm {
+  const char* Name;
+  UINT CodePage;  // CP_ACP for an ANSI file
+  bool Exists;
+};
+
+// A file as another program left it, in one form: a section the test never touches, which must survive.
+std::string FileInForm(const TFileForm& form, const String& text) {
+  return std::string(TextMark(form.CodePage)) + *EncodeText(text, form.CodePage);
+}
+
+// What a file holds after the writes, read through both classes and the profile functions.
+void ExpectUnicodeContent(const String& fileName, const String& keptValue) {
+  for (bool memory : {true, false}) {
+    SCOPED_TRACE(memory ? "read back in memory" : "read back through the profile functions");
+    std::unique_ptr<TCustomIniFile> ini;
+    if (memory)
+      ini = std::make_unique<TMemIniFile>(fileName);
+    else
+      ini = std::make_unique<TIniFile>(fileName);
+    EXPECT_EQ(ini->ReadString(L"Other", L"Kept", L"<lost>"), keptValue);
+    EXPECT_EQ(ini->ReadString(L"Feeds", L"Title", L"<lost>"), kNews);
+    EXPECT_EQ(ini->ReadString(L"Feeds", kNews, L"<lost>"), kGreekPath);
+    EXPECT_EQ(ini->ReadString(kChineseNews, L"Key", L"<lost>"), L"1");
+    EXPECT_EQ(ini->ReadString(kChineseSport, L"Key", L"<lost>"), L"2");
+    TStringList sections;
+    ini->ReadSections(&sections);
+    EXPECT_EQ(sections.Count(), 4) << sections.Text();
+  }
+}
+
+void WriteUnicodeContent(TCustomIniFile& ini) {
+  ini.WriteString(L"Feeds", L"Title", kNews);
+  ini.WriteString(L"Feeds", kNews, kGreekPath);
+  ini.WriteString(kChineseNews, L"Key", L"1");
+  ini.WriteString(kChineseSport, L"Key", L"2");
+  ini.UpdateFile();
+}
+
+}  // namespace
+
+// Every form of file the memory INI may meet keeps every character and another program's sections, and is written
+// back in the form it was read in; an ANSI or new file becomes UTF-16LE with its mark.
+TEST(MemIniFile, EveryFormOfFileKeepsEveryCharacter) {
+  const TFileForm forms[] = {
+      {"missing", CP_ACP, false},
+      {"ANSI", CP_ACP, true},
+      {"UTF-8 with its mark", CP_UTF8, true},
+      {"UTF-16LE with its mark", CodePageUtf16LE, true},
+      {"UTF-16BE with its mark", CodePageUtf16BE, true},
+  };
+  const String fileName = TempFileName(L"bc_mem_forms.ini");
+  for (const TFileForm& form : forms) {
+    SCOPED_TRACE(form.Name);
+    DeleteFileW(fileName.c_str());
+    // An ANSI file of another program holds ANSI text; the others hold what only Unicode keeps.
+    const String kept = form.CodePage == CP_ACP ? L"plain" : kGreekPath;
+    if (form.Exists) WriteFileBytes(fileName, FileInForm(form, L"[Other]\r\nKept=" + kept + L"\r\n"));
+    {
+      TMemIniFile ini(fileName);
+      EXPECT_EQ(ini.ReadString(L"Other", L"Kept", L"<missing>"), form.Exists ? kept : L"<missing>");
+      WriteUnicodeContent(ini);
+    }
+    const UINT written = form.CodePage == CP_ACP ? CodePageUtf16LE : form.CodePage;
+    EXPECT_EQ(CodePageOfMark(FileBytes(fileName)), written);
+    if (form.Exists) ExpectUnicodeContent(fileName, kept);
+  }
+  DeleteFileW(fileName.c_str());
+}
+
+// The profile INI makes a missing file UTF-16LE, keeps a UTF-16LE file so, and refuses in an ANSI file what the
+// code page cannot hold, leaving the file as it was.
+TEST(IniFile, UnicodeFilesKeepEveryCharacterAndAnsiFilesRefuseWhatTheyCannotHold) {
+  const String fileName = TempFileName(L"bc_profile_forms.ini");
+  for (const TFileForm& form : {TFileForm{"missing", CP_ACP, false}, TFileForm{"UTF-16LE", CodePageUtf16LE, true}}) {
+    SCOPED_TRACE(form.Name);
+    DeleteFileW(fileName.c_str());
+    if (form.Exists) WriteFileBytes(fileName, FileInForm(form, String(L"[Other]\r\nKept=") + kGreekPath + L"\r\n"));
+    TIniFile ini(fileName);
+    WriteUnicodeContent(ini);
+    EXPECT_EQ(CodePageOfMark(FileBytes(fileName)), CodePageUtf16LE);
+    if (form.Exists) ExpectUnicodeContent(fileName, kGreekPath);
+  }
+
+  const std::string ansi = "[Other]\r\nKept=plain\r\n";
+  WriteFileBytes(fileName, ansi);
+  TIniFile ini(fileName);
+  EXPECT_THROW(ini.WriteString(L"Feeds", L"Title", kNews), EIniFileException);
+  EXPECT_THROW(ini.WriteString(kChineseNews, L"Key", L"1"), EIniFileException);
+  EXPECT_THROW(ini.WriteString(L"Feeds", kNews, L"1"), EIniFileException);
+  EXPECT_EQ(FileBytes(fileName), ansi);
+  DeleteFileW(fileName.c_str());
+}
+
+// A file whose every character fits the ANSI code page stays ANSI, byte for byte, through both classes.
+TEST_P(IniFileKinds, AnAnsiFileStaysAnsiByteForByte) {
+  // Letters of the code page beyond ASCII where it has them (an e with an acute accent in most).
+  const String local = AnsiToWide(WideToAnsi(L"caf\u00e9"));
+  const std::string ansi = WideToAnsi(L"[Main]\r\nName=" + local + L"\r\nSize=12\r\n\r\n[Other]\r\nKey=x\r\n\r\n");
+  WriteFileBytes(fileName_, ansi);
+  {
+    auto ini = Open();
+    ini->WriteString(L"Main", L"Name", local);
+    ini->WriteString(L"Other", L"Key", L"x");
+    ini->UpdateFile();
+  }
+  EXPECT_EQ(FileBytes(fileName_), ansi);
+}
+
+// Damaged files of each form: reading them never raises.
+TEST(MemIniFile, SeededMutationsOfEveryFormAreReadWithoutErrors) {
+  const String fileName = TempFileName(L"bc_mem_mutations.ini");
+  TMutator mutator(4711);
+  for (UINT codePage : {UINT(CP_ACP), UINT(CP_UTF8), CodePageUtf16LE, CodePageUtf16BE}) {
+    const String text = codePage == CP_ACP
+                            ? String(L"[Main]\r\nName=Orbit\r\n")
+                            : String(L"[Main]\r\nName=") + kGreekPath + L"\r\n[" + kNews + L"]\r\nA=1\r\n";
+    const std::string sample = FileInForm(TFileForm{"", codePage, true}, text);
+    for (int i = 0; i < 200; ++i) {
+      WriteFileBytes(fileName, mutator.Mutate(sample));
+      TMemIniFile ini(fileName);
+      TStringList sections;
+      TStringList values;
+      ini.ReadSections(&sections);
+      for (int s = 0; s < sections.Count(); ++s) ini.ReadSectionValues(sections.Strings(s), &values);
+      ini.ReadString(L"Main", L"Name", L"");
+    }
+  }
+  DeleteFileW(fileName.c_str());
 }

@@ -1,6 +1,4 @@
 #include "framework/startup.h"
-#include "framework/strings.h"
-#include "temp_files.h"
 
 #include <gtest/gtest.h>
 #include <ole2.h>
@@ -8,7 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/application.h"
+#include "framework/component.h"
 #include "framework/object.h"
+#include "framework/strings.h"
+#include "support/program_copy.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -78,6 +81,13 @@ const TUnit& StopTopUnit() {
   return unit;
 }
 
+// A component of the application, as a form is, which needs the units started after the application.
+class TStopLoggingComponent : public TComponent {
+ public:
+  using TComponent::TComponent;
+  ~TStopLoggingComponent() override { LogStop("application's component"); }
+};
+
 }  // namespace
 
 TEST(UnitStartup, RequiredUnitsStartFirstInTheirListedOrderAndOnlyOnce) {
@@ -100,35 +110,23 @@ TEST(UnitStartup, TheFrameworkUnitHasInitialisedOleForThisThread) {
   if (SUCCEEDED(again)) OleUninitialize();
 }
 
-TEST(UnitStartup, UnitsStopInTheReverseOrderOfTheirStart) {
-  wchar_t probe[1];
-  if (GetEnvironmentVariableW(kStopLogVariable, probe, 1) > 0) {
+TEST(UnitStartup, TheApplicationsFormsGoFirstThenUnitsStopInTheReverseOrderOfTheirStart) {
+  if (IsProgramCopy(kStopLogVariable)) {
     // The copy of the program: start the units and let the program's end stop them.
     InitializeUnit(StopTopUnit());
+    new TStopLoggingComponent(Application);
     return;
   }
   TTempFile log(L"unit_stop_order.txt");
-  wchar_t program[MAX_PATH];
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  String commandLine =
-      String(L"\"") + program + L"\" --gtest_filter=UnitStartup.UnitsStopInTheReverseOrderOfTheirStart";
-  SetEnvironmentVariableW(kStopLogVariable, log.Path().c_str());
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                &process);
-  SetEnvironmentVariableW(kStopLogVariable, nullptr);
-  ASSERT_TRUE(started);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  EXPECT_EQ(exitCode, 0u);
+  TProgramCopyResult copy =
+      RunProgramCopy(L"UnitStartup.TheApplicationsFormsGoFirstThenUnitsStopInTheReverseOrderOfTheirStart",
+                     kStopLogVariable, log.Path());
+  ASSERT_TRUE(copy.Started);
+  EXPECT_EQ(copy.ExitCode, 0u) << copy.Output;
 
-  // Units started later stop earlier: what needs a unit is gone before it.
+  // The application's components (its forms) go before any unit stops; units started later stop earlier: what
+  // needs a unit is gone before it.
   TStringList stops;
   stops.LoadFromFile(log.Path());
-  EXPECT_EQ(stops.Text(), L"top\r\nright\r\nleft\r\nbase\r\n");
+  EXPECT_EQ(stops.Text(), L"application's component\r\ntop\r\nright\r\nleft\r\nbase\r\n");
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "framework/exception_hook.h"
 #include "framework/exceptions.h"
@@ -102,6 +104,60 @@ TEST(Timer, AHandlerMayFreeItsOwnTimer) {
     freed = true;
   });
   EXPECT_TRUE(RunLoopUntil([&] { return freed; }));
+}
+
+// The windows of this thread: top-level ones, and message-only ones.
+int ThreadWindowCount(HWND parent) {
+  int count = 0;
+  for (HWND wnd = FindWindowExW(parent, nullptr, nullptr, nullptr); wnd;
+       wnd = FindWindowExW(parent, wnd, nullptr, nullptr))
+    if (GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) ++count;
+  return count;
+}
+
+TEST(Timer, TheTimersOfAThreadShareOneMessageOnlyWindowWhileAnyRuns) {
+  const int topLevel = ThreadWindowCount(nullptr);
+  const int messageOnly = ThreadWindowCount(HWND_MESSAGE);
+  for (int round = 0; round < 3; ++round) {
+    std::vector<std::unique_ptr<TTimer>> timers;
+    for (int i = 0; i < 1000; ++i) timers.push_back(std::make_unique<TTimer>());
+    EXPECT_EQ(ThreadWindowCount(nullptr), topLevel) << "a timer that never runs makes no window";
+    EXPECT_EQ(ThreadWindowCount(HWND_MESSAGE), messageOnly);
+    int ticks = 0;
+    for (int i = 0; i < 1000; i += 10) {
+      timers[i]->SetInterval(1);
+      timers[i]->SetOnTimer([&](TObject*) { ++ticks; });
+    }
+    EXPECT_EQ(ThreadWindowCount(nullptr), topLevel);
+    EXPECT_EQ(ThreadWindowCount(HWND_MESSAGE), messageOnly + 1);
+    EXPECT_TRUE(RunLoopUntil([&] { return ticks >= 100; }));
+    timers.clear();
+    EXPECT_EQ(ThreadWindowCount(HWND_MESSAGE), messageOnly) << "the window goes with the thread's last timer";
+  }
+}
+
+// A timer freed by another's handler, while its own tick may be waiting, hears nothing more; the others go on.
+TEST(Timer, ATimerFreedByAnotherHearsNothingMore) {
+  auto victim = new TTimer();
+  TTimer killer;
+  TTimer survivor;
+  int victimTicks = 0;
+  int survivorTicks = 0;
+  victim->SetInterval(1);
+  victim->SetOnTimer([&](TObject*) { ++victimTicks; });
+  survivor.SetInterval(1);
+  survivor.SetOnTimer([&](TObject*) { ++survivorTicks; });
+  killer.SetInterval(1);
+  killer.SetOnTimer([&](TObject*) {
+    if (!victim) return;
+    delete victim;
+    victim = nullptr;
+  });
+  EXPECT_TRUE(RunLoopUntil([&] { return victim == nullptr; }));
+  const int ticksWhenFreed = victimTicks;
+  const int survivorWhenFreed = survivorTicks;
+  EXPECT_TRUE(RunLoopUntil([&] { return survivorTicks >= survivorWhenFreed + 5; }));
+  EXPECT_EQ(victimTicks, ticksWhenFreed);
 }
 
 class TTimerForm : public TComponent {

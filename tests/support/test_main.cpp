@@ -1,8 +1,12 @@
 // The entry of every test program: the units start in their defined order, GoogleTest runs, the units stop.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "framework/application.h"
 #include "framework/startup.h"
+#include "support/fault_recorder.h"
 #include "support/test_units.h"
 #include "support/test_watchdog.h"
 
@@ -19,10 +23,15 @@ int WINAPI FailInsteadOfMessageBox(HWND, const wchar_t* text, const wchar_t*, UI
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   InstallTestWatchdog();
+  InstallFaultRecorder();
   SetMessageBoxFunction(&FailInsteadOfMessageBox);
   InitializeUnit(FrameworkUnit());
   StartAreaUnits();
   int result = RUN_ALL_TESTS();
   FinalizeUnits();
-  return result;
+  // The program's own end (the units stopping, the windows they free) is part of what is tested.
+  const std::string exitFaults = TakeFaultReport();
+  if (exitFaults.empty()) return result;
+  std::fprintf(stderr, "faults raised while the program ended:\n%s", exitFaults.c_str());
+  return 1;
 }

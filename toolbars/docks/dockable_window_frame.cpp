@@ -43,7 +43,9 @@ RECT Turned(bool vertical, int across0, int along0, int across1, int along1) {
 }  // namespace
 
 bool TBarCustomDockableWindow::UsingDockBackground() const {
-  return docked_ && currentDock_->UsingBackground() && currentDock_->BackgroundOnToolbars();
+  // A dock being freed is no dock any more (its own parts are gone first): its windows, freed with it, paint plain.
+  return docked_ && !currentDock_->IsDestroying() && currentDock_->UsingBackground() &&
+         currentDock_->BackgroundOnToolbars();
 }
 
 void TBarCustomDockableWindow::PaintNonClient(bool drawToDC, HDC dc, HRGN clip) {

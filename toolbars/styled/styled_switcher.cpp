@@ -72,8 +72,9 @@ void TStyledSwitcher::SetFlatMenuStyle(TFlatMenuStyle value) {
 
 void TStyledSwitcher::Dispatch(TMessage& message) {
   if (message.Msg == CM_STYLEDNEXUSNOTIFY) {
-    // The handler may free the switcher: nothing of it is touched afterwards.
-    if (OnThemeChange) OnThemeChange(this);
+    // The handler may free the switcher: nothing of it is touched afterwards. While the switcher and its owner are
+    // being freed (the platform still sends activation changes then) the handler's parts may be gone already.
+    if (OnThemeChange && !IsDestroying()) OnThemeChange(this);
     return;
   }
   TComponent::Dispatch(message);

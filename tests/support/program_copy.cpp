@@ -1,0 +1,75 @@
+#include "support/program_copy.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct TPipeReading {
+  HANDLE Pipe;
+  std::string Text;
+};
+
+// Reads the pipe until every writer has closed it.
+DWORD WINAPI ReadPipe(void* parameter) {
+  auto* reading = static_cast<TPipeReading*>(parameter);
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(reading->Pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) reading->Text.append(buffer, read);
+  return 0;
+}
+
+}  // namespace
+
+TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* variable, const String& value,
+                                  DWORD limitMilliseconds) {
+  TProgramCopyResult result;
+  wchar_t program[MAX_PATH];
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  String commandLine = String(L"\"") + program + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + gtestFilter;
+
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0)) return result;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  PROCESS_INFORMATION process = {};
+  SetEnvironmentVariableW(variable, value.c_str());
+  result.Started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                  &process) != FALSE;
+  SetEnvironmentVariableW(variable, nullptr);
+  CloseHandle(writeEnd);
+  if (result.Started) {
+    // A copy that hangs would keep the pipe open: a watcher ends it at the limit, which closes the pipe.
+    TPipeReading reading{readEnd, {}};
+    HANDLE reader = CreateThread(nullptr, 0, &ReadPipe, &reading, 0, nullptr);
+    if (WaitForSingleObject(process.hProcess, limitMilliseconds) != WAIT_OBJECT_0)
+      TerminateProcess(process.hProcess, 1);
+    if (reader) {
+      WaitForSingleObject(reader, INFINITE);
+      CloseHandle(reader);
+    }
+    GetExitCodeProcess(process.hProcess, &result.ExitCode);
+    result.Output = std::move(reading.Text);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(readEnd);
+  return result;
+}
+
+bool IsProgramCopy(const wchar_t* variable) { return GetEnvironmentVariableW(variable, nullptr, 0) > 0; }
+
+String ProgramCopyValue(const wchar_t* variable) {
+  DWORD size = GetEnvironmentVariableW(variable, nullptr, 0);
+  if (size == 0) return String();
+  std::vector<wchar_t> text(size);
+  DWORD length = GetEnvironmentVariableW(variable, text.data(), size);
+  return String(text.data(), length);
+}
