@@ -284,6 +284,13 @@ void TCustomComboBox::EditWndProc(TMessage& message) {
     case WM_SYSKEYUP:
       if (DoKeyUp(message)) return;
       break;
+    case WM_SYSCOMMAND:
+      // Alt and a letter typed in the edit are the combo box's keyboard menu command, which it hands to its form.
+      if ((message.WParam & 0xFFF0) == SC_KEYMENU) {
+        message.Result = Perform(message.Msg, message.WParam, message.LParam);
+        return;
+      }
+      break;
     case WM_CHAR:
       if (DoKeyPress(message)) return;
       CallDefaultEditProc(message);

@@ -1207,6 +1207,9 @@ void TWinControl::Dispatch(TMessage& message) {
     case WM_SYSKEYUP:
       WMKeyUp(message);
       return;
+    case WM_SYSCOMMAND:
+      WMSysCommand(message);
+      return;
     case WM_CHAR:
       WMChar(message);
       return;
@@ -1422,6 +1425,18 @@ void TWinControl::WMKeyUp(TMessage& message) {
 
 void TWinControl::WMChar(TMessage& message) {
   if (!DoKeyPress(message)) DefaultHandler(message);
+}
+
+void TWinControl::WMSysCommand(TMessage& message) {
+  // The platform gives Alt and Alt+letter typed in a child window to that child as the keyboard menu command, and
+  // left to it the command looks for a native menu only: the form's menu bars answer it whatever child has the
+  // focus. The form offers it to its menu-event controls, which keep it, so it never comes back.
+  if ((message.WParam & 0xFFF0) == SC_KEYMENU && !ControlStyle().Contains(TControlStyleItem::csMenuEvents))
+    if (TCustomForm* form = GetParentForm(this); form && form != this) {
+      message.Result = form->Perform(WM_SYSCOMMAND, message.WParam, message.LParam);
+      return;
+    }
+  DefaultHandler(message);
 }
 
 bool TWinControl::IsMenuKey(TMessage& message) {

@@ -250,6 +250,7 @@ class TWinControl : public TControl {
   void WMKeyDown(TMessage& message);
   void WMKeyUp(TMessage& message);
   void WMChar(TMessage& message);
+  void WMSysCommand(TMessage& message);
   void WMSetCursor(TMessage& message);
   void WMNCDestroy(TMessage& message);
   void CNKeyDown(TMessage& message);

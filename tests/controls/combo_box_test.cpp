@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "form_fixture.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
 
 namespace {
 
@@ -52,6 +54,23 @@ class TRecordingCombo : public TCustomComboBox {
   void MeasureItem(int index, int& height) override {
     Measured.push_back(index);
     height = 20 + index;
+  }
+};
+
+// A control that takes the form's menu events, as a menu bar does, and records the keys of the keyboard menu
+// commands it is offered.
+class TMenuEventsRecorder : public TCustomControl {
+  BC_CLASS(TMenuEventsRecorder, TCustomControl)
+  explicit TMenuEventsRecorder(TComponent* owner) : TCustomControl(owner) {
+    SetControlStyle(ControlStyle() + TControlStyleItem::csMenuEvents);
+  }
+
+  std::vector<wchar_t> Keys;
+
+  void Dispatch(TMessage& message) override {
+    if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_KEYMENU)
+      Keys.push_back(static_cast<wchar_t>(message.LParam));
+    TCustomControl::Dispatch(message);
   }
 };
 
@@ -128,6 +147,19 @@ TEST_F(ComboBox, EditKeysRunKeyDownAndTheChangedKeyGoesOn) {
   combo->KeyMap.clear();
   SendMessageW(edit, WM_KEYDOWN, VK_DELETE, 1);
   EXPECT_EQ(combo->Text(), L"bcdef");
+}
+
+TEST_F(ComboBox, AltAndALetterTypedInTheEditReachTheFormsMenuBar) {
+  auto* menuBar = Make<TMenuEventsRecorder>({0, 0, 200, 8});
+  auto* combo = Make<TRecordingCombo>({10, 10, 200, 31});
+  SetForegroundWindow(Form()->Handle());
+  combo->SetFocus();
+  ProcessQueued();
+  ASSERT_EQ(GetFocus(), combo->EditHandle());
+  SendKeyPress(L'H', false, false, true);
+  ASSERT_TRUE(PumpUntil([menuBar] { return !menuBar->Keys.empty(); }, 3000));
+  EXPECT_EQ(menuBar->Keys.front(), L'h');
+  EXPECT_EQ(GetFocus(), combo->EditHandle());
 }
 
 TEST_F(ComboBox, OwnerDrawnItemsAreMeasuredAndDrawnWithTheSelectionColours) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "control_fixtures.h"
+#include "support/message_pump.h"
 #include "support/modal_input.h"
 
 namespace {
@@ -228,5 +229,27 @@ TEST_F(FocusTest, HiddenAndDisabledControlsTakeNoAccessKey) {
     reached = false;
     EXPECT_EQ(Form()->Perform(CM_DIALOGCHAR, 't', 0) != 0, c.Takes);
     EXPECT_EQ(reached, c.Takes);
+  }
+}
+
+// The platform hands Alt and a letter typed in a child window to that child as the keyboard menu command; the
+// form's menu-event controls (its menu bars) answer it whatever child has the focus.
+TEST_F(FocusTest, AltAndALetterTypedInAChildReachTheFormsMenuEventControls) {
+  auto* menuBar = Make<TTestPanel>(Form(), {0, 0, 200, 20});
+  menuBar->SetControlStyle(menuBar->ControlStyle() + TControlStyleItem::csMenuEvents);
+  menuBar->Watched = {WM_SYSCOMMAND};
+  auto* outer = Focusable(Form(), L"Outer", {0, 30, 150, 200});
+  auto* inner = Focusable(outer, L"Inner", {10, 10, 60, 60});
+  Form()->Show();
+  SetForegroundWindow(Form()->Handle());
+  for (TTestPanel* focused : {outer, inner}) {
+    SCOPED_TRACE(testing::PrintToString(focused->Name()));
+    focused->SetFocus();
+    ProcessQueued();
+    ASSERT_EQ(GetFocus(), focused->Handle());
+    menuBar->Received.clear();
+    SendKeyPress(L'H', false, false, true);
+    EXPECT_TRUE(PumpUntil([menuBar] { return !menuBar->Received.empty(); }, 3000));
+    EXPECT_EQ(GetFocus(), focused->Handle());
   }
 }

@@ -1,10 +1,18 @@
 // Access keys in the gallery: a control on a page that is not shown takes none, so the menu bar gets its keys.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "controls/tabs/page_control.h"
 #include "controls/xp_check_box.h"
+#include "framework/combo_box.h"
+#include "framework/edit.h"
 #include "framework/messages.h"
 #include "gallery_fixture.h"
+#include "gallery_pages.h"
+#include "text_view.h"
+#include "tree/string_tree.h"
+#include "tree_page.h"
 
 namespace {
 
@@ -34,10 +42,50 @@ TEST_F(GalleryTest, ACheckBoxTakesItsAccessKeyOnlyWhileItsPageIsShown) {
     }
     ASSERT_EQ(title->Showing(), pageShown);
     const bool checked = title->Checked();
-    // Alt+L: the form offers the key to its controls before the menu bar gets it.
+    // Alt+L: the form offers the key to its controls before its menu bar gets it.
     EXPECT_EQ(Form()->Perform(CM_DIALOGCHAR, L'l', 0) != 0, pageShown);
     EXPECT_EQ(title->Checked(), pageShown ? !checked : checked);
     title->SetChecked(checked);
     SetFocus(focused);
+  }
+}
+
+// Alt and a letter no control on the form claims open the menu bar's menu whichever child has the keyboard focus,
+// not only while the form itself has it.
+TEST_F(GalleryTest, AltHOpensTheHelpMenuWhateverChildHasTheFocus) {
+  struct TFocusCase {
+    const char* Name;
+    const wchar_t* Page;
+    std::function<TWinControl*()> Control;
+  };
+  const TFocusCase cases[] = {
+      {"the large tree", L"tree", [] { return Form()->TreePage()->LargeTree(); }},
+      {"the small tree", L"tree", [] { return Form()->TreePage()->SmallTree(); }},
+      {"the export text", L"tree", [] { return Form()->TreePage()->ExportText(); }},
+      {"an edit box", L"framework",
+       []() -> TWinControl* {
+         for (TEdit* edit : OwnedBelow<TEdit>(Form()))
+           if (edit->Showing() && edit->Enabled()) return edit;
+         return nullptr;
+       }},
+      {"the edit of a combo box", L"controls",
+       []() -> TWinControl* {
+         for (TCustomComboBox* combo : OwnedBelow<TCustomComboBox>(Form()))
+           if (combo->Showing() && combo->Enabled()) return combo;
+         return nullptr;
+       }},
+  };
+  for (const TFocusCase& each : cases) {
+    SCOPED_TRACE(each.Name);
+    ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(each.Page)));
+    Settle();
+    TWinControl* control = each.Control();
+    ASSERT_NE(control, nullptr);
+    SetForegroundWindow(Form()->Handle());
+    control->SetFocus();
+    Settle();
+    ASSERT_TRUE(GetFocus() == control->Handle() || IsChild(control->Handle(), GetFocus()));
+    EXPECT_EQ(MenuOpenedByAltKey(L'H'), L"&Help");
+    EXPECT_EQ(MenuOpenedByAltKey(L'F'), L"&File");
   }
 }
