@@ -43,8 +43,8 @@ String WithUtf8Charset(const String& body) {
 // the mail lives, from the attachments, whether the send succeeded or raised.
 class THtmlBodyFile {
  public:
-  THtmlBodyFile(TStringList& attachments, std::weak_ptr<const void> mailAlive)
-      : attachments_(attachments), mailAlive_(std::move(mailAlive)) {
+  THtmlBodyFile(TStringList& attachments, TLifeWatch mailLife)
+      : attachments_(attachments), mailLife_(std::move(mailLife)) {
     fileName_ = FindUnusedFileName(PathAddSeparator(GetWindowsTempFolder()) + L"LibMapi", L"htm", L"Temp");
     attachments_.Insert(0, fileName_);
   }
@@ -52,13 +52,13 @@ class THtmlBodyFile {
   THtmlBodyFile& operator=(const THtmlBodyFile&) = delete;
   ~THtmlBodyFile() {
     DeleteFileW(fileName_.c_str());
-    if (!mailAlive_.expired()) attachments_.Delete(0);
+    if (!mailLife_.Ended()) attachments_.Delete(0);
   }
   void Write(const String& body) const { StringToFile(fileName_, WideToUtf8(WithUtf8Charset(body))); }
 
  private:
   TStringList& attachments_;
-  std::weak_ptr<const void> mailAlive_;
+  TLifeWatch mailLife_;
   String fileName_;
 };
 
@@ -240,10 +240,10 @@ bool TLibEmail::Send(bool showDialog) { return SaveOrSend(false, showDialog); }
 bool TLibEmail::SaveOrSend(bool save, bool showDialog) {
   if (!AnyClientInstalled()) throw ELibMapiError(L"No Simple MAPI client installed, cannot send the message");
   // The client's call may free the mail (a caller's misuse): after it, the mail is touched only while it lives.
-  const std::weak_ptr<const void> alive = life_.Watch();
+  const TLifeWatch life = life_.Watch();
   std::unique_ptr<THtmlBodyFile> htmlFile;
   if (htmlBody_) {
-    htmlFile = std::make_unique<THtmlBodyFile>(attachments_, alive);
+    htmlFile = std::make_unique<THtmlBodyFile>(attachments_, life);
     htmlFile->Write(body_);
   }
   const std::vector<String> files = CheckedAttachments(attachments_);
@@ -262,7 +262,7 @@ bool TLibEmail::SaveOrSend(bool save, bool showDialog) {
     const TClientLibraryHold hold(reinterpret_cast<const void*>(saveMail));
     result = saveMail(sessionHandle_, parent, &message, flags, 0, messageId);
     messageId[kMessageIdLength] = '\0';
-    if (result == SUCCESS_SUCCESS && !alive.expired()) seedMessageID_ = AnsiToWide(messageId);
+    if (result == SUCCESS_SUCCESS && !life.Ended()) seedMessageID_ = AnsiToWide(messageId);
   } else if (const TMapiSendMailW sendMailW = UnicodeSendMail()) {
     TMapiMessageData<TUnicodeMessage> data;
     TMapiMessageW message = data.Message(subject_, noteText, recipients, files);

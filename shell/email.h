@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "framework/life_token.h"
 #include "framework/lists.h"
 #include "framework/set.h"
 #include "framework/strings.h"
-#include "shell/life_token.h"
 #include "shell/simple_mapi.h"
 
 namespace shell {

@@ -74,7 +74,7 @@ TBaseTree::~TBaseTree() {
   ReleaseClipboard();
   // The window outlives this part of the object: its drop target registration must not.
   SetDropTargetRegistered(false);
-  lifeToken_.reset();
+  life_.End();
   InterruptValidation();
   StopWheelPanning();
   Destroying();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/alignment.h"
+#include "framework/life_token.h"
 #include "framework/picture.h"
 #include "framework/set.h"
 #include "framework/win_control.h"
@@ -471,8 +472,8 @@ class TBaseTree : public TCustomControl {
   // Renders the "Node Tree Data" format (the cut/copy set for the clipboard, else the selection) into medium;
   // other formats go to OnRenderOLEData. The data object calls it.
   virtual HRESULT RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard);
-  // Expires when the tree is destroyed: COM objects that outlive it (a data object on the clipboard) hold this.
-  std::weak_ptr<void> LifeToken() const { return lifeToken_; }
+  // Ends as the tree's destruction starts: COM objects that outlive it (a data object on the clipboard) hold this.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   // ---- OLE drag and drop as a target; the drag manager forwards here
   virtual HRESULT DragEnter(DWORD keyState, POINT pt, DWORD& effect);
@@ -1011,7 +1012,7 @@ class TBaseTree : public TCustomControl {
   TTreeHintMode hintMode_ = TTreeHintMode::hmDefault;
   THintAnimationType hintAnimation_ = THintAnimationType::hatSystemDefault;
   int textMargin_ = DefaultTextMargin;
-  std::shared_ptr<void> lifeToken_ = std::make_shared<int>(0);
+  TLifeToken life_;
 
   // ---- tree object
   void ImageListChange(TObject* sender);

@@ -15,10 +15,10 @@ namespace {
 // Movable, zero-initialised and shareable, as the reference data has always been allocated.
 constexpr UINT ReferenceAllocationFlags = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE;
 
-// The trees that handed out a reference, with their life tokens: a reference is only honoured while its tree
-// lives, so an address reused by another object after the tree died is never taken for a tree.
-std::map<const TBaseTree*, std::weak_ptr<void>>& ReferencedTrees() {
-  static std::map<const TBaseTree*, std::weak_ptr<void>> trees;
+// The trees that handed out a reference, with a watch on each: a reference is only honoured while its tree lives,
+// so an address reused by another object after the tree died is never taken for a tree.
+std::map<const TBaseTree*, TLifeWatch>& ReferencedTrees() {
+  static std::map<const TBaseTree*, TLifeWatch> trees;
   return trees;
 }
 
@@ -120,7 +120,7 @@ HRESULT STDMETHODCALLTYPE TEnumFormatEtc::Clone(IEnumFORMATETC** clone) {
 // TTreeDataObject
 
 TTreeDataObject::TTreeDataObject(TBaseTree* owner, bool forClipboard)
-    : owner_(owner), ownerAlive_(owner ? owner->LifeToken() : std::weak_ptr<void>()), forClipboard_(forClipboard) {
+    : owner_(owner), ownerLife_(owner ? owner->LifeWatch() : TLifeWatch()), forClipboard_(forClipboard) {
   TFormatEtcArray native;
   if (owner) owner->GetNativeClipboardFormats(native);
   bool hasReference = false;
@@ -136,7 +136,7 @@ TTreeDataObject::~TTreeDataObject() {
   if (forClipboard_ && tree && !tree->HasState(TTreeState::stClipboardFlushing)) tree->CancelCutOrCopy();
 }
 
-TBaseTree* TTreeDataObject::Owner() const { return ownerAlive_.expired() ? nullptr : owner_; }
+TBaseTree* TTreeDataObject::Owner() const { return ownerLife_.Ended() ? nullptr : owner_; }
 
 TTreeDataObject::TStoredMedium* TTreeDataObject::FindStoredMedium(CLIPFORMAT format) {
   for (TStoredMedium& stored : storedMedia_)
@@ -157,8 +157,8 @@ HRESULT TTreeDataObject::RenderReference(STGMEDIUM& medium) {
     reference->ProcessId = GetCurrentProcessId();
     reference->Tree = tree;
   }
-  std::erase_if(ReferencedTrees(), [](const auto& entry) { return entry.second.expired(); });
-  ReferencedTrees()[tree] = ownerAlive_;
+  std::erase_if(ReferencedTrees(), [](const auto& entry) { return entry.second.Ended(); });
+  ReferencedTrees()[tree] = ownerLife_;
   medium.tymed = TYMED_HGLOBAL;
   medium.hGlobal = block;
   medium.pUnkForRelease = nullptr;
@@ -278,7 +278,7 @@ TBaseTree* FindReferencedTree(IDataObject* dataObject) {
   std::memcpy(&reference, lock.Data(), sizeof reference);
   if (reference.ProcessId != GetCurrentProcessId()) return nullptr;
   auto found = ReferencedTrees().find(reference.Tree);
-  if (found == ReferencedTrees().end() || found->second.expired()) return nullptr;
+  if (found == ReferencedTrees().end() || found->second.Ended()) return nullptr;
   return reference.Tree;
 }
 

@@ -13,6 +13,7 @@
 #include "framework/com_object.h"
 #include "framework/format_etc.h"
 #include "framework/format_etc_enumerator.h"
+#include "framework/life_token.h"
 #include "framework/stg_medium.h"
 
 namespace tree {
@@ -71,7 +72,7 @@ class TTreeDataObject : public TComObject<IDataObject> {
   HRESULT RenderReference(STGMEDIUM& medium);
 
   TBaseTree* owner_;
-  std::weak_ptr<void> ownerAlive_;
+  TLifeWatch ownerLife_;
   bool forClipboard_;
   std::vector<TFormatEtc> formats_;
   std::vector<TStoredMedium> storedMedia_;

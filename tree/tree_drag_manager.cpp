@@ -7,13 +7,13 @@
 namespace tree {
 
 TTreeDragManager::TTreeDragManager(TBaseTree* owner)
-    : owner_(owner), ownerAlive_(owner ? owner->LifeToken() : std::weak_ptr<void>()) {
+    : owner_(owner), ownerLife_(owner ? owner->LifeWatch() : TLifeWatch()) {
   // The service is optional: without it the tree draws its own drag image.
   if (FAILED(CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dropTargetHelper_))))
     dropTargetHelper_.Reset();
 }
 
-TBaseTree* TTreeDragManager::Tree() const { return ownerAlive_.expired() ? nullptr : owner_; }
+TBaseTree* TTreeDragManager::Tree() const { return ownerLife_.Ended() ? nullptr : owner_; }
 
 IDataObject* STDMETHODCALLTYPE TTreeDragManager::GetDataObject() {
   if (dataObject_) {

@@ -8,9 +8,8 @@
 #include <windows.h>
 #include <wrl/client.h>
 
-#include <memory>
-
 #include "framework/com_object.h"
+#include "framework/life_token.h"
 
 namespace tree {
 
@@ -49,7 +48,7 @@ class TTreeDragManager : public TComObject<ITreeDragManager, IDropSource, IDropT
   TBaseTree* Tree() const;
 
   TBaseTree* owner_;
-  std::weak_ptr<void> ownerAlive_;
+  TLifeWatch ownerLife_;
   TBaseTree* dragSource_ = nullptr;
   bool isDropTarget_ = false;
   Microsoft::WRL::ComPtr<IDataObject> dataObject_;

@@ -109,11 +109,11 @@ bool TSysCustomFileStorage::LoadFromFile(const String& name) {
 bool TSysCustomFileStorage::SaveToFile(const String& name) {
   bool result = false;
   // The handler may free the storage, and name with it when it is SaveName: then nothing is saved or told.
-  const auto alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   try {
     bool overrideFile = true;
     if (FileGetSize(name) != -1 && OnConfirmOverride) OnConfirmOverride(this, overrideFile);
-    if (alive.expired()) return false;
+    if (life.Ended()) return false;
     if (overrideFile) {
       try {
         TFileStream file(name, fmCreate);
@@ -124,7 +124,7 @@ bool TSysCustomFileStorage::SaveToFile(const String& name) {
       }
     }
   } catch (...) {
-    if (!alive.expired() && OnSave) OnSave(this, false);
+    if (!life.Ended() && OnSave) OnSave(this, false);
     throw;
   }
   if (OnSave) OnSave(this, result);

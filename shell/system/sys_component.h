@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/component.h"
-#include "shell/life_token.h"
+#include "framework/life_token.h"
 
 namespace shell {
 
@@ -19,7 +19,7 @@ class TSysComponent : public TComponent {
   void SetAbout(const String&) {}
   // Expires when the component is freed: what code that runs a handler asks before it touches the component
   // again.
-  std::weak_ptr<const void> LifeWatch() const { return life_.Watch(); }
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   const TPublishedTable& PublishedTable() const override;
 

@@ -50,11 +50,11 @@ void TSysCustomTimer::WndProc(TMessage& message) {
     return;
   }
   // A handler that freed the timer and then raised leaves no sender to name.
-  const std::weak_ptr<const void> alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   try {
     Timer();
   } catch (...) {
-    ApplicationHandleException(alive.expired() ? nullptr : this);
+    ApplicationHandleException(life.Ended() ? nullptr : this);
   }
 }
 

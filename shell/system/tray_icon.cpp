@@ -83,9 +83,9 @@ void TSysTrayIcon::SetIcon(TIcon* value) {
 void TSysTrayIcon::SetIconID(int value) {
   if (value == iconID_) return;
   const bool wasVisible = visible_;
-  const auto alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   SetVisible(false);
-  if (alive.expired()) return;
+  if (life.Ended()) return;
   iconID_ = value;
   SetVisible(wasVisible);
 }
@@ -177,9 +177,9 @@ void TSysTrayIcon::Hide() {
     visibleOnDesigning_ = false;
   else
     visible_ = false;
-  const auto alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   if (OnHide) OnHide(this);
-  if (alive.expired() || IsDestroying()) return;
+  if (life.Ended() || IsDestroying()) return;
   if (minimizeToTray_) ShowMainWindow();
   auto* owner = ObjectAs<TWinControl>(Owner());
   if (owner && !owner->IsDestroying() && !owner->Visible()) owner->SetVisible(true);
@@ -190,13 +190,13 @@ void TSysTrayIcon::PopupAtCursor() {
   POINT cursor{};
   GetCursorPos(&cursor);
   // The waiting messages and the menu's commands run the program's code, which may free the icon or its menu.
-  const auto alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   if (Application) Application->ProcessMessages();
-  if (alive.expired() || !popupMenu_) return;
+  if (life.Ended() || !popupMenu_) return;
   if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
   popupMenu_->SetPopupComponent(this);
   popupMenu_->Popup(cursor.x, cursor.y);
-  if (alive.expired()) return;
+  if (life.Ended()) return;
   // The menu of an icon needs its owner's window to get a message afterwards, or it may not close next time.
   if (OwnerIsWindowed()) PostMessageW(OwnerWindow(), WM_NULL, 0, 0);
   if (OnPopupMenu) OnPopupMenu(this);
@@ -220,9 +220,9 @@ void TSysTrayIcon::Loaded() {
   TSysCustomTimer::Loaded();
   if (minimizeOnStart_ && !IsDesigning()) {
     if (Application) Application->SetShowMainForm(false);
-    const auto alive = LifeWatch();
+    const TLifeWatch life = LifeWatch();
     Minimize();
-    if (alive.expired()) return;
+    if (life.Ended()) return;
   }
   if (visible_ && !IsDesigning())
     Show();
@@ -247,11 +247,11 @@ void TSysTrayIcon::WndProc(TMessage& message) {
     return;
   }
   if (WM_TASKBARCREATED != 0 && message.Msg == WM_TASKBARCREATED && visible_) {
-    const auto alive = LifeWatch();
+    const TLifeWatch life = LifeWatch();
     Hide();
-    if (alive.expired()) return;
+    if (life.Ended()) return;
     Show();
-    if (alive.expired()) return;
+    if (life.Ended()) return;
   }
   TSysCustomTimer::WndProc(message);
 }
@@ -261,7 +261,7 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
   GetCursorPos(&cursor);
   const TShiftState keys = GetShiftState();
   // Every event may free the icon: after one, the icon is touched again only while it lives.
-  const auto alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   switch (notification) {
     case WM_MOUSEMOVE:
       GetCursorPos(&cursor);
@@ -269,15 +269,15 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
       break;
     case WM_LBUTTONDOWN:
       MouseDown(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y);
-      if (!alive.expired()) leftPressed_ = true;
+      if (!life.Ended()) leftPressed_ = true;
       break;
     case WM_LBUTTONUP:
       MouseUp(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y);
-      if (alive.expired()) return;
+      if (life.Ended()) return;
       if (leftPressed_) Click();
-      if (alive.expired()) return;
+      if (life.Ended()) return;
       if (popupByLeft_) PopupAtCursor();
-      if (!alive.expired()) leftPressed_ = false;
+      if (!life.Ended()) leftPressed_ = false;
       break;
     case WM_LBUTTONDBLCLK:
       DblClick();
@@ -287,7 +287,7 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
       break;
     case WM_RBUTTONUP:
       MouseUp(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y);
-      if (!alive.expired()) PopupAtCursor();
+      if (!life.Ended()) PopupAtCursor();
       break;
     case WM_MBUTTONDOWN:
       MouseDown(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y);
@@ -339,23 +339,23 @@ void TSysTrayIcon::DblClick() {
     TMenuItem* items = popupMenu_->Items();
     for (int i = 0; i < items->Count(); ++i) {
       if (!items->Items(i)->Default()) continue;
-      const auto alive = LifeWatch();
+      const TLifeWatch life = LifeWatch();
       items->Items(i)->Click();
-      if (alive.expired()) return;
+      if (life.Ended()) return;
       if (OnDblClick) OnDblClick(this);
-      if (!alive.expired() && OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
+      if (!life.Ended() && OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
       return;
     }
   }
   if (IsDesigning()) return;
   if (minimizeToTray_ && OwnerIsWindowed()) {
     // Showing or hiding the program runs its forms' handlers.
-    const auto alive = LifeWatch();
+    const TLifeWatch life = LifeWatch();
     if (ObjectAs<TWinControl>(Owner())->Visible())
       HideMainWindow();
     else
       ShowMainWindow();
-    if (alive.expired()) return;
+    if (life.Ended()) return;
   }
   if (OnDblClick) OnDblClick(this);
 }
@@ -363,11 +363,11 @@ void TSysTrayIcon::DblClick() {
 void TSysTrayIcon::Minimize() {
   if (IsDesigning()) return;
   // Hiding the program and showing the icon run the program's handlers.
-  const auto alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   HideMainWindow();
-  if (alive.expired()) return;
+  if (life.Ended()) return;
   SetVisible(true);
-  if (!alive.expired() && OnMinimize) OnMinimize(this);
+  if (!life.Ended() && OnMinimize) OnMinimize(this);
 }
 
 void TSysTrayIcon::CopyImage() {

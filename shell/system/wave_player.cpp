@@ -116,21 +116,21 @@ void TSysWav::BuildFlags() {
 
 void TSysWav::Play() {
   BuildFlags();
-  const auto alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   playing_ = true;
   try {
     if (OnPlayBefore) OnPlayBefore(this);
-    if (alive.expired()) return;
+    if (life.Ended()) return;
     const void* sound = soundName_.c_str();
     if (soundFromData_) sound = DataSize() != 0 ? Data().Memory() : nullptr;
     if (soundFromData_ && sound && (soundFlags_ & SND_ASYNC)) dataInUse_ = true;
     playSound(static_cast<const wchar_t*>(sound), soundModule_, soundFlags_);
     if (OnPlayAfter) OnPlayAfter(this);
   } catch (...) {
-    if (!alive.expired()) playing_ = false;
+    if (!life.Ended()) playing_ = false;
     throw;
   }
-  if (!alive.expired()) playing_ = false;
+  if (!life.Ended()) playing_ = false;
 }
 
 void TSysWav::Stop() {

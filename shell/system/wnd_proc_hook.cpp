@@ -29,11 +29,11 @@ LRESULT CALLBACK ChainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) 
   if (!last) return DefWindowProcW(window, msg, wParam, lParam);
   TMessage message{msg, wParam, lParam, 0};
   // A handler that freed its hook and then raised leaves no sender to name.
-  const std::weak_ptr<const void> alive = last->LifeWatch();
+  const TLifeWatch life = last->LifeWatch();
   try {
     TSysWndProcHookList::Deliver(last, message);
   } catch (...) {
-    ApplicationHandleException(alive.expired() ? nullptr : last);
+    ApplicationHandleException(life.Ended() ? nullptr : last);
   }
   if (msg == WM_NCDESTROY && HookList()) HookList()->WindowDestroyed(window);
   return message.Result;
@@ -185,13 +185,13 @@ void TSysCustomWndProcHook::Unhook() {
 
 void TSysCustomWndProcHook::WndProc(TMessage& message) {
   // Every handler, and the window's own procedure, may free this hook: nothing of it is touched once it is gone.
-  const std::weak_ptr<const void> alive = LifeWatch();
+  const TLifeWatch life = LifeWatch();
   const HWND chainedTo = hookedWindow_;
   const uint64_t serial = serial_;
   bool handled = false;
   if (OnMessageBefore) OnMessageBefore(this, message, handled);
   if (!handled) {
-    if (alive.expired() || hookedWindow_ != chainedTo) {
+    if (life.Ended() || hookedWindow_ != chainedTo) {
       TSysWndProcHookList::PassBelow(chainedTo, serial, message);
     } else if (message.Msg == WM_LBUTTONDOWN && autoDrag_ && IsWindow(chainedTo)) {
       ReleaseCapture();
@@ -200,7 +200,7 @@ void TSysCustomWndProcHook::WndProc(TMessage& message) {
       CallPrevious(message);
     }
   }
-  if (!alive.expired() && OnMessageAfter) OnMessageAfter(this, message, handled);
+  if (!life.Ended() && OnMessageAfter) OnMessageAfter(this, message, handled);
 }
 
 void TSysCustomWndProcHook::CallPrevious(TMessage& message) {

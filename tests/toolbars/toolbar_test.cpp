@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "framework/application.h"
 #include "framework/edit.h"
 #include "framework/ini_files.h"
+#include "framework/life_token.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
 #include "toolbars/docks/dock_positions.h"
@@ -29,14 +29,13 @@ constexpr SIZE kButton{30, 20};
 constexpr int kFrameAcross = 4 + 6;
 
 // Polls from inside the running loop until condition holds, then runs then once. The poll ends with the
-// tracking session that armed it (Stop), so that it never reaches the loop of a later case.
+// case that armed it, so that it never reaches the loop of a later case.
 class TTrackingPoll {
  public:
   void When(std::function<bool()> condition, std::function<void()> then) {
-    auto alive = alive_;
     PostInputFromLoop(
-        [this, alive, condition, then] {
-          if (!*alive) return;
+        [this, life = life_.Watch(), condition, then] {
+          if (life.Ended()) return;
           if (TrackedRoot() && condition())
             then();
           else
@@ -44,10 +43,9 @@ class TTrackingPoll {
         },
         10);
   }
-  ~TTrackingPoll() { *alive_ = false; }
 
  private:
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  TLifeToken life_;
 };
 
 void EndTracking() { PostThreadMessageW(GetCurrentThreadId(), WM_BAR_CLOSEALLMENUS, 0, 0); }

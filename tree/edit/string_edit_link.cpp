@@ -23,13 +23,13 @@ TStringEditLink::~TStringEditLink() {
   if (edit_) edit_->link_ = nullptr;
 }
 
-TCustomStringTree* TStringEditLink::Tree() const { return treeAlive_.expired() ? nullptr : tree_; }
+TCustomStringTree* TStringEditLink::Tree() const { return treeLife_.Ended() ? nullptr : tree_; }
 
 bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex column) {
   auto* stringTree = ObjectAs<TCustomStringTree>(tree);
   if (!stringTree || !edit_) return false;
   tree_ = stringTree;
-  treeAlive_ = tree->LifeToken();
+  treeLife_ = tree->LifeWatch();
   node_ = node;
   column_ = column;
   edit_->SetParent(stringTree);

@@ -6,6 +6,7 @@
 
 #include "framework/alignment.h"
 #include "framework/com_object.h"
+#include "framework/life_token.h"
 #include "tree/edit/tree_edit_link.h"
 
 namespace tree {
@@ -51,7 +52,7 @@ class TStringEditLink : public TComObject<ITreeEditLink> {
 
   std::unique_ptr<TTreeEdit> edit_;
   TCustomStringTree* tree_ = nullptr;
-  std::weak_ptr<void> treeAlive_;
+  TLifeWatch treeLife_;
   PTreeNode node_ = nullptr;
   TColumnIndex column_ = NoColumn;
   TAlignment alignment_ = TAlignment::taLeftJustify;
