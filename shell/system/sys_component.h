@@ -17,7 +17,7 @@ class TSysComponent : public TComponent {
   // A line about the component set for property editors; never stored with forms.
   String About() const;
   void SetAbout(const String&) {}
-  // Expires when the component is freed: what code that runs a handler asks before it touches the component
+  // Ends when the component is freed: what code that runs a handler asks before it touches the component
   // again.
   TLifeWatch LifeWatch() const { return life_.Watch(); }
 
