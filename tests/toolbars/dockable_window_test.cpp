@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/window_capture.h"
+#include "framework/edit.h"
 #include "toolbars/common/bar_common.h"
 #include "toolbars/common/bar_hook.h"
 
@@ -365,4 +367,53 @@ TEST_F(FloatingBar, FloatingFrameNeverTakesActivation) {
   SendMessageW(Frame(bar), WM_CLOSE, 0, 0);
   EXPECT_TRUE(formAsked);
   EXPECT_TRUE(IsWindow(Frame(bar)));
+}
+
+namespace {
+
+bool FrameAboveForm(HWND frame, HWND form) {
+  for (HWND above = GetWindow(form, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV))
+    if (above == frame) return true;
+  return false;
+}
+
+}  // namespace
+
+// Under the X driver, focusing a child of the form or mapping a window changes what the X server stacks on top, and
+// the driver reflects that back into the window order without telling anyone; the frame must win that race too.
+TEST_F(FloatingBar, FloatingFrameStaysInFrontOfItsForm) {
+  auto* edit = new TEdit(Form());
+  edit->SetParent(Form());
+  edit->SetBounds(150, 150, 300, 30);
+  TPlainBar* bar = Floated(POINT{200, 140});
+  const struct {
+    const char* Name;
+    std::function<void()> Act;
+  } actions[] = {
+      {"shown", [] {}},
+      {"owner's edit clicked", [&] { SendMouseClick(Centre(ScreenRect(edit->Handle()))); }},
+      {"bar hidden and shown",
+       [&] {
+         bar->SetVisible(false);
+         ProcessPendingMessages();
+         bar->SetVisible(true);
+       }},
+      {"owner hidden and shown",
+       [&] {
+         ShowWindow(Form()->Handle(), SW_HIDE);
+         ProcessPendingMessages();
+         ShowWindow(Form()->Handle(), SW_SHOWNOACTIVATE);
+         SetActiveWindow(Form()->Handle());
+       }},
+      {"owner's edit clicked again", [&] { SendMouseClick(Centre(ScreenRect(edit->Handle()))); }},
+  };
+  for (const auto& action : actions) {
+    action.Act();
+    ProcessPendingMessages();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(Frame(bar)) != FALSE; })) << action.Name;
+    ProcessPendingMessages();
+    EXPECT_TRUE(FrameAboveForm(Frame(bar), Form()->Handle())) << action.Name;
+    HWND hit = WindowFromPoint(Centre(ScreenRect(bar->Handle())));
+    EXPECT_TRUE(hit == bar->Handle() || hit == Frame(bar)) << action.Name;
+  }
 }
