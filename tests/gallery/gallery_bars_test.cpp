@@ -100,15 +100,16 @@ TBarCustomDockableWindow* FloatingBar(TGalleryForm* form) {
   return nullptr;
 }
 
-// A screen point of the floating window's frame where a hit test answers part. The window comes to the top first,
-// where the user sees it, so that the point is the window's.
+// A screen point of the floating window's frame where a hit test answers part and where the user reaches the frame,
+// none of the gallery's windows in front of it.
 bool FramePoint(TBarCustomDockableWindow* bar, LRESULT part, POINT& found) {
-  SetWindowPos(bar->FloatParent()->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  HWND frameWnd = bar->FloatParent()->Handle();
   RECT frame;
-  GetWindowRect(bar->FloatParent()->Handle(), &frame);
+  GetWindowRect(frameWnd, &frame);
   for (int y = frame.top + 2; y < frame.top + 30; y += 2)
     for (int x = frame.right - 3; x > frame.left; x -= 2) {
-      if (SendMessageW(bar->FloatParent()->Handle(), WM_NCHITTEST, 0, MAKELPARAM(x, y)) != part) continue;
+      if (WindowFromPoint(POINT{x, y}) != frameWnd) continue;
+      if (SendMessageW(frameWnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) != part) continue;
       found = POINT{x, y};
       return true;
     }

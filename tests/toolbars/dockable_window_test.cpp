@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/window_capture.h"
+#include "framework/edit.h"
 #include "toolbars/common/bar_common.h"
 #include "toolbars/common/bar_hook.h"
 
@@ -365,4 +367,73 @@ TEST_F(FloatingBar, FloatingFrameNeverTakesActivation) {
   SendMessageW(Frame(bar), WM_CLOSE, 0, 0);
   EXPECT_TRUE(formAsked);
   EXPECT_TRUE(IsWindow(Frame(bar)));
+}
+
+namespace {
+
+bool FrameAboveForm(HWND frame, HWND form) {
+  for (HWND above = GetWindow(form, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV))
+    if (above == frame) return true;
+  return false;
+}
+
+// Serves the messages for a while, a steady tick among them, and counts those after which condition is false. What
+// the window system does between two messages is seen by the program only from the next one on.
+int MessagesAfterWhichNot(const std::function<bool()>& condition, DWORD milliseconds) {
+  UINT_PTR tick = SetTimer(nullptr, 0, 10, nullptr);
+  int failed = 0;
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  while (GetTickCount64() < end) {
+    MSG message;
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      continue;
+    }
+    DispatchMessageW(&message);
+    if (!condition()) ++failed;
+  }
+  KillTimer(nullptr, tick);
+  return failed;
+}
+
+}  // namespace
+
+// Under an X server, raising the form or an exposure of it reported late moves the form above its floating frame
+// without a message to the frame; whatever the user did to the form, the frame comes back in front of it.
+TEST_F(FloatingBar, FloatingFrameStaysInFrontOfItsForm) {
+  auto* edit = new TEdit(Form());
+  edit->SetParent(Form());
+  edit->SetBounds(150, 150, 300, 30);
+  TPlainBar* bar = Floated(POINT{200, 140});
+  const struct {
+    const char* Name;
+    std::function<void()> Act;
+  } actions[] = {
+      {"shown", [] {}},
+      {"owner's edit clicked", [&] { SendMouseClick(Centre(ScreenRect(edit->Handle()))); }},
+      {"bar hidden and shown",
+       [&] {
+         bar->SetVisible(false);
+         ProcessPendingMessages();
+         bar->SetVisible(true);
+       }},
+      {"owner hidden and shown",
+       [&] {
+         ShowWindow(Form()->Handle(), SW_HIDE);
+         ProcessPendingMessages();
+         ShowWindow(Form()->Handle(), SW_SHOWNOACTIVATE);
+         SetActiveWindow(Form()->Handle());
+       }},
+      {"owner's edit clicked again", [&] { SendMouseClick(Centre(ScreenRect(edit->Handle()))); }},
+  };
+  auto inFront = [&] {
+    HWND hit = WindowFromPoint(Centre(ScreenRect(bar->Handle())));
+    return IsWindowVisible(Frame(bar)) && FrameAboveForm(Frame(bar), Form()->Handle()) &&
+           (hit == bar->Handle() || hit == Frame(bar));
+  };
+  for (const auto& action : actions) {
+    action.Act();
+    EXPECT_TRUE(PumpUntil(inFront)) << action.Name;
+    EXPECT_EQ(MessagesAfterWhichNot(inFront, 300), 0) << action.Name;
+  }
 }

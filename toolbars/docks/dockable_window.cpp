@@ -45,7 +45,8 @@ TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent* owner) : TCustomC
   SetColor(clBtnFace);
   // Activation and the showing, hiding and minimising of forms decide whether floating windows show.
   InstallHookProc(&HookProc,
-                  {THookProcKind::hkDestroyWindow, THookProcKind::hkActivateApp, THookProcKind::hkWindowPosChanged},
+                  {THookProcKind::hkDestroyWindow, THookProcKind::hkActivateApp, THookProcKind::hkWindowPosChanged,
+                   THookProcKind::hkGetMessage},
                   IsDesigning());
   InitTrackMouseEvent();
 }
@@ -524,14 +525,16 @@ bool TBarCustomDockableWindow::ShouldBeVisible() const {
 
 void TBarCustomDockableWindow::SetFloatingOwner() {
   HWND floatWnd = floatParent_->Handle();
-  TCustomForm* form = floatParent_->ParentForm();
-  HWND formWnd = FormWindow(form);
+  HWND formWnd = FormWindow(floatParent_->ParentForm());
   HWND owner =
       floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms ? (Application ? Application->Handle() : nullptr) : formWnd;
-  if (reinterpret_cast<HWND>(GetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT)) == owner) return;
-  SetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-  if (!formWnd) return;
-  // Above the form and the windows it owns: directly below the first window above it that it does not own.
+  if (reinterpret_cast<HWND>(GetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT)) != owner)
+    SetWindowLongPtrW(floatWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  if (formWnd) PlaceFrameAboveForm(floatWnd, formWnd);
+}
+
+// Above the form and the windows it owns: directly below the first window above it that it does not own.
+void TBarCustomDockableWindow::PlaceFrameAboveForm(HWND floatWnd, HWND formWnd) {
   bool topmostFloat = (GetWindowLongPtrW(floatWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   HWND insertAfter = HWND_TOP;
   for (HWND above = GetWindow(formWnd, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
@@ -546,6 +549,20 @@ void TBarCustomDockableWindow::SetFloatingOwner() {
     break;
   }
   SetWindowPos(floatWnd, insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// The window system keeps owned windows above their owner only on some platforms: under an X server a form that is
+// raised, or that the server reports as exposed where its frame lies, moves above its own floating frames without
+// any message to them. So every change of the form's place, and every message the thread takes (the exposure comes
+// in between two of them), checks that the frame is still in front.
+void TBarCustomDockableWindow::KeepFrameAboveForm() {
+  if (!floating_ || !floatParent_ || !floatParent_->HandleAllocated() || IsDesigning()) return;
+  HWND floatWnd = floatParent_->Handle();
+  HWND formWnd = GetWindow(floatWnd, GW_OWNER);
+  if (!formWnd || formWnd != FormWindow(floatParent_->ParentForm()) || !IsWindowVisible(floatWnd)) return;
+  for (HWND above = GetWindow(formWnd, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV))
+    if (above == floatWnd) return;
+  PlaceFrameAboveForm(floatWnd, formWnd);
 }
 
 void TBarCustomDockableWindow::UpdateTopmostFlag() {
@@ -596,7 +613,10 @@ void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LP
     case THookProcKind::hkWindowPosChanged: {
       auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
       constexpr UINT kStateChanged = 0x8000;
-      if (!pos || !(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED | kStateChanged))) break;
+      if (!pos) break;
+      if (!(pos->flags & SWP_NOZORDER))
+        for (TBarCustomDockableWindow* window : windows) window->KeepFrameAboveForm();
+      if (!(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED | kStateChanged))) break;
       for (TBarCustomDockableWindow* window : windows) {
         if (window->floatingMode_ != TBarFloatingMode::fmOnTopOfParentForm) continue;
         HWND formWnd = FormWindow(window->ToolbarParentForm());
@@ -613,6 +633,7 @@ void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LP
       }
       break;
     case THookProcKind::hkGetMessage:
+      for (TBarCustomDockableWindow* window : windows) window->KeepFrameAboveForm();
       break;
   }
 }

@@ -200,6 +200,8 @@ class TBarCustomDockableWindow : public TCustomControl {
   bool IsMovable() const;
   void UpdateTopmostFlag();
   void SetFloatingOwner();
+  static void PlaceFrameAboveForm(HWND floatWnd, HWND formWnd);
+  void KeepFrameAboveForm();
   void ApplyInactiveCaption();
   void RedrawFloatingFrame(int what);
   void ApplySizingRect(const RECT& rect);
