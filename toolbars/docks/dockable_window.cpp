@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cwchar>
+#include <map>
+#include <utility>
+#include <vector>
 
 #include "framework/application.h"
 #include "framework/exceptions.h"
@@ -45,15 +48,14 @@ TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent* owner) : TCustomC
   SetColor(clBtnFace);
   // Activation and the showing, hiding and minimising of forms decide whether floating windows show.
   InstallHookProc(&HookProc,
-                  {THookProcKind::hkDestroyWindow, THookProcKind::hkActivateApp, THookProcKind::hkWindowPosChanged,
-                   THookProcKind::hkGetMessage},
+                  {THookProcKind::hkDestroyWindow, THookProcKind::hkActivateApp, THookProcKind::hkWindowPosChanged},
                   IsDesigning());
   InitTrackMouseEvent();
 }
 
 TBarCustomDockableWindow::~TBarCustomDockableWindow() {
   Destroying();
-  std::erase(FloatingWindows(), this);
+  ListAsFloating(false);
   if (floatParent_ && Parent() == floatParent_.get()) TCustomControl::SetParent(nullptr);
   floatParent_.reset();
   UninstallHookProc(&HookProc);
@@ -310,10 +312,24 @@ void TBarCustomDockableWindow::DockChangingHidden(bool floating, TBarDock* docki
 
 // ---- re-parenting ----
 
-void TBarCustomDockableWindow::UpdateFloatingList() {
+void TBarCustomDockableWindow::UpdateFloatingList() { ListAsFloating(floating_); }
+
+// Watching every message the thread takes costs a request per message, so the watch runs only while something
+// floats.
+void TBarCustomDockableWindow::ListAsFloating(bool floating) {
   auto& list = FloatingWindows();
+  const bool wasWatching = !list.empty();
   std::erase(list, this);
-  if (floating_) list.push_back(this);
+  if (floating) list.push_back(this);
+  if (list.empty() == !wasWatching) return;
+  if (wasWatching)
+    UninstallHookProc(&WatchMessagesProc);
+  else
+    InstallHookProc(&WatchMessagesProc, {THookProcKind::hkGetMessage}, false);
+}
+
+void TBarCustomDockableWindow::WatchMessagesProc(THookProcKind, HWND, WPARAM, LPARAM) {
+  KeepFramesAboveForms(FloatingWindows());
 }
 
 void TBarCustomDockableWindow::SetParent(TWinControl* value) {
@@ -553,16 +569,30 @@ void TBarCustomDockableWindow::PlaceFrameAboveForm(HWND floatWnd, HWND formWnd) 
 
 // The window system keeps owned windows above their owner only on some platforms: under an X server a form that is
 // raised, or that the server reports as exposed where its frame lies, moves above its own floating frames without
-// any message to them. So every change of the form's place, and every message the thread takes (the exposure comes
-// in between two of them), checks that the frame is still in front.
-void TBarCustomDockableWindow::KeepFrameAboveForm() {
-  if (!floating_ || !floatParent_ || !floatParent_->HandleAllocated() || IsDesigning()) return;
-  HWND floatWnd = floatParent_->Handle();
-  HWND formWnd = GetWindow(floatWnd, GW_OWNER);
-  if (!formWnd || formWnd != FormWindow(floatParent_->ParentForm()) || !IsWindowVisible(floatWnd)) return;
-  for (HWND above = GetWindow(formWnd, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV))
-    if (above == floatWnd) return;
-  PlaceFrameAboveForm(floatWnd, formWnd);
+// any message to them. So every change of a window's place, and every message the thread takes while something
+// floats (the exposure comes in between two of them), checks that each frame is still in front. As that runs for
+// every message and each step through the window order is a request to the window system, the order above a form
+// is walked once for all its frames, and only as far as its highest frame. The frames are held by handle: a
+// re-stack may run code that frees a dockable window.
+void TBarCustomDockableWindow::KeepFramesAboveForms(const std::vector<TBarCustomDockableWindow*>& windows) {
+  std::map<HWND, std::vector<HWND>> framesOfForm;
+  for (TBarCustomDockableWindow* window : windows) {
+    if (!window->floating_ || !window->floatParent_ || !window->floatParent_->HandleAllocated() ||
+        window->IsDesigning())
+      continue;
+    HWND floatWnd = window->floatParent_->Handle();
+    HWND formWnd = GetWindow(floatWnd, GW_OWNER);
+    if (formWnd && formWnd == FormWindow(window->floatParent_->ParentForm()) && IsWindowVisible(floatWnd))
+      framesOfForm[formWnd].push_back(floatWnd);
+  }
+  std::vector<std::pair<HWND, HWND>> framesBelow;
+  for (auto& [formWnd, frames] : framesOfForm) {
+    for (HWND above = GetWindow(formWnd, GW_HWNDPREV); above && !frames.empty(); above = GetWindow(above, GW_HWNDPREV))
+      std::erase(frames, above);
+    for (HWND floatWnd : frames) framesBelow.emplace_back(floatWnd, formWnd);
+  }
+  for (auto [floatWnd, formWnd] : framesBelow)
+    if (IsWindow(floatWnd)) PlaceFrameAboveForm(floatWnd, formWnd);
 }
 
 void TBarCustomDockableWindow::UpdateTopmostFlag() {
@@ -614,8 +644,7 @@ void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LP
       auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
       constexpr UINT kStateChanged = 0x8000;
       if (!pos) break;
-      if (!(pos->flags & SWP_NOZORDER))
-        for (TBarCustomDockableWindow* window : windows) window->KeepFrameAboveForm();
+      if (!(pos->flags & SWP_NOZORDER)) KeepFramesAboveForms(windows);
       if (!(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED | kStateChanged))) break;
       for (TBarCustomDockableWindow* window : windows) {
         if (window->floatingMode_ != TBarFloatingMode::fmOnTopOfParentForm) continue;
@@ -633,7 +662,6 @@ void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LP
       }
       break;
     case THookProcKind::hkGetMessage:
-      for (TBarCustomDockableWindow* window : windows) window->KeepFrameAboveForm();
       break;
   }
 }

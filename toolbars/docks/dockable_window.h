@@ -201,7 +201,9 @@ class TBarCustomDockableWindow : public TCustomControl {
   void UpdateTopmostFlag();
   void SetFloatingOwner();
   static void PlaceFrameAboveForm(HWND floatWnd, HWND formWnd);
-  void KeepFrameAboveForm();
+  static void KeepFramesAboveForms(const std::vector<TBarCustomDockableWindow*>& windows);
+  void ListAsFloating(bool floating);
+  static void WatchMessagesProc(THookProcKind kind, HWND wnd, WPARAM wParam, LPARAM lParam);
   void ApplyInactiveCaption();
   void RedrawFloatingFrame(int what);
   void ApplySizingRect(const RECT& rect);
