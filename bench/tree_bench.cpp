@@ -224,6 +224,26 @@ double VisibleWalk(std::uint32_t count, bool nested) {
   });
 }
 
+// Seconds of the fastest restore of an expanded state from the top down inside an update bracket, as an
+// application restoring a saved state does: count nodes nested one in the other, or count collapsed top-level
+// nodes with one child each (as many expansions, each below nothing open).
+double RestoreExpandedTopDown(std::uint32_t count, bool nested) {
+  TBaseTree tree(nullptr);
+  AddNodes(tree, count, nested);
+  if (!nested)
+    for (PTreeNode node = tree.GetFirstNoInit(); node; node = node->NextSibling) tree.AddChild(node);
+  return BestOf(kSlowRuns, [&] {
+    tree.FullCollapse();
+    const double seconds = TimeOf([&] {
+      tree.BeginUpdate();
+      for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) tree.SetExpanded(node, true);
+      tree.EndUpdate();
+    });
+    if (tree.VisibleCount() != (nested ? count : 2 * count)) targets.Failed("the restore left nodes closed");
+    return seconds;
+  });
+}
+
 // Seconds of the fastest HTML export of count top-level nodes of a string tree.
 double ExportHtml(std::uint32_t count) {
   TStringTree tree(nullptr);
@@ -494,6 +514,15 @@ int main() {
     double siblings = VisibleWalk(kMillion, false);
     std::printf("GetNextVisible over 1,000,000 rows: expanded chain %.4f s; siblings %.4f s\n", chain, siblings);
     targets.AtMost("visible-walk-chain-1m-vs-siblings-1m", chain / siblings, 3.0);
+  }
+
+  // Opening a chain a million deep level after level costs what opening a million parents side by side costs.
+  {
+    double chain = RestoreExpandedTopDown(kMillion, true);
+    double siblings = RestoreExpandedTopDown(kMillion, false);
+    std::printf("top-down restore in a bracket: 1,000,000-deep chain %.4f s; 1,000,000 parents %.4f s\n", chain,
+                siblings);
+    targets.AtMost("expand-top-down-chain-1m-vs-siblings-1m", chain / siblings, 3.0);
   }
 
   // The HTML export grows with its rows, not with their square.

@@ -767,9 +767,12 @@ class TBaseTree : public TCustomControl {
   // or heights starts with it.
   void InterruptValidation();
   void StopTimer(UINT_PTR id);
-  // The height and count bookkeeping along the ancestor chain; counts are summed when they are asked for.
-  void MarkCountStale(PTreeNode node) const;
+  // The height and count bookkeeping along the ancestor chain; counts are summed when they are asked for, and
+  // heights changed inside an update bracket when one is read or the bracket ends.
+  // Gives mark (a TNodeDeferred bit) to node and to its ancestors up to the first one that has it already.
+  void MarkStale(PTreeNode node, std::uint8_t mark) const;
   void RefreshTotalCounts() const;
+  void RefreshTotalHeights() const;
   void AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative);
   std::uint32_t CountVisibleChildren(PTreeNode node) const;
   void WMTimer(TMessage& message);

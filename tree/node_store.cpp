@@ -64,35 +64,69 @@ std::uint32_t TBaseTree::GetNodeLevel(PTreeNode node) const {
 
 // ---- totals
 
-void TBaseTree::MarkCountStale(PTreeNode node) const {
-  for (PTreeNode run = node; !(run->Deferred & ndCountStale); run = run->Parent) {
-    run->Deferred |= ndCountStale;
+namespace {
+
+constexpr std::int64_t MaxTotalHeight = std::numeric_limits<std::uint32_t>::max();
+
+// A node's shown height from its own and its children's: what a total that stopped at the top is rebuilt from.
+std::int64_t SummedHeight(PTreeNode node) {
+  std::int64_t height = node->NodeHeight;
+  if (node->Has(nsExpanded))
+    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+      if (child->Has(nsVisible)) height += child->TotalHeight;
+  return height;
+}
+
+PTreeNode FirstMarked(PTreeNode node, std::uint8_t mark) {
+  while (node && !(node->Deferred & mark)) node = node->NextSibling;
+  return node;
+}
+
+// Post-order over the nodes below root that carry mark (every ancestor of a marked node carries it too), along
+// the links and without a stack: settle(node) runs once each marked child of node is settled, then the mark goes.
+template <class Settle>
+void SettleMarked(PTreeNode root, std::uint8_t mark, Settle settle) {
+  if (!(root->Deferred & mark)) return;
+  PTreeNode run = root;
+  bool descend = true;
+  for (;;) {
+    if (descend) {
+      if (PTreeNode child = FirstMarked(run->FirstChild, mark)) {
+        run = child;
+        continue;
+      }
+    }
+    settle(run);
+    run->Deferred &= static_cast<std::uint8_t>(~mark);
+    if (run == root) return;
+    // The marked siblings before run are settled already: only those after it are left, then the parent.
+    PTreeNode next = FirstMarked(run->NextSibling, mark);
+    descend = next != nullptr;
+    run = next ? next : run->Parent;
+  }
+}
+
+}  // namespace
+
+void TBaseTree::MarkStale(PTreeNode node, std::uint8_t mark) const {
+  for (PTreeNode run = node; run && !(run->Deferred & mark); run = run->Parent) {
+    run->Deferred |= mark;
     if (run == root_) break;
   }
 }
 
 void TBaseTree::RefreshTotalCounts() const {
-  // Post-order over the marked nodes only, with an explicit stack: each marked node sums its children once.
-  if (!(root_->Deferred & ndCountStale)) return;
-  std::vector<PTreeNode> open{root_};
-  std::vector<PTreeNode> cursor{root_->FirstChild};
-  while (!open.empty()) {
-    PTreeNode child = cursor.back();
-    while (child && !(child->Deferred & ndCountStale)) child = child->NextSibling;
-    if (child) {
-      cursor.back() = child->NextSibling;
-      open.push_back(child);
-      cursor.push_back(child->FirstChild);
-      continue;
-    }
-    PTreeNode done = open.back();
-    open.pop_back();
-    cursor.pop_back();
+  SettleMarked(root_, ndCountStale, [](PTreeNode node) {
     std::uint32_t total = 1;
-    for (PTreeNode run = done->FirstChild; run; run = run->NextSibling) total += run->TotalCount;
-    done->TotalCount = total;
-    done->Deferred &= ~ndCountStale;
-  }
+    for (PTreeNode run = node->FirstChild; run; run = run->NextSibling) total += run->TotalCount;
+    node->TotalCount = total;
+  });
+}
+
+void TBaseTree::RefreshTotalHeights() const {
+  SettleMarked(root_, ndHeightStale, [](PTreeNode node) {
+    node->TotalHeight = static_cast<std::uint32_t>(std::min(SummedHeight(node), MaxTotalHeight));
+  });
 }
 
 std::uint32_t TBaseTree::TotalCount() const {
@@ -111,25 +145,13 @@ std::uint32_t TBaseTree::NodeIndex(PTreeNode node) const {
   return node->Index;
 }
 
-namespace {
-
-constexpr std::int64_t MaxTotalHeight = std::numeric_limits<std::uint32_t>::max();
-
-// A node's shown height from its own and its children's: what a total that stopped at the top is rebuilt from.
-std::int64_t SummedHeight(PTreeNode node) {
-  std::int64_t height = node->NodeHeight;
-  if (node->Has(nsExpanded))
-    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-      if (child->Has(nsVisible)) height += child->TotalHeight;
-  return height;
-}
-
-}  // namespace
-
 void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative) {
   // Millions of the tallest rows exceed 32 bits: a total stops at the top instead of wrapping, and one that
   // stopped there is summed again from its children when it shrinks. Each ancestor takes the change its child
   // really made. The caller applies a relative change to the node's children after this call.
+  // Inside an update bracket the node's own total changes and its ancestors are only marked: a restore that
+  // opens a chain level after level would otherwise add each level's rows to every open level above it.
+  const bool defer = states_.Contains(TTreeState::stUpdating);
   std::int64_t change = 0;
   PTreeNode run = node;
   while (true) {
@@ -148,6 +170,10 @@ void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relat
     if (!run->Has(nsVisible) || run == root_) break;
     run = run->Parent;
     if (!run->Has(nsExpanded)) break;
+    if (defer) {
+      MarkStale(run, ndHeightStale);
+      break;
+    }
   }
 }
 
@@ -251,7 +277,9 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   }
   ++parent->ChildCount;
   parent->States |= nsHasChildren;
-  target->MarkCountStale(parent);
+  target->MarkStale(parent, ndCountStale);
+  // A node moved inside an update bracket may bring a total that is still to be summed: so is its new parent's.
+  if (node->Deferred & ndHeightStale) target->MarkStale(parent, ndHeightStale);
   // A hidden node adds nothing to its parent's shown height.
   if (parent->Has(nsExpanded) && node->Has(nsVisible)) target->AdjustTotalHeight(parent, node->TotalHeight, true);
   if (target->FullyVisible(node)) target->visibleCount_ += target->CountVisibleChildren(node) + 1;
@@ -274,7 +302,7 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   PTreeNode parent = node->Parent;
   --parent->ChildCount;
   if (parent->ChildCount == 0 && parent != root_) parent->States &= ~nsHasChildren;
-  MarkCountStale(parent);
+  MarkStale(parent, ndCountStale);
   if (parent->Has(nsExpanded) && node->Has(nsVisible))
     AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
   if (FullyVisible(node)) visibleCount_ -= CountVisibleChildren(node) + 1;
@@ -325,7 +353,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
         AdjustTotalHeight(node, static_cast<std::int64_t>(heights), true);
         if (FullyVisible(node)) visibleCount_ += added;
       }
-      MarkCountStale(node);
+      MarkStale(node, ndCountStale);
       node->ChildCount = count;
       InvalidateCache();
     } else {
@@ -613,7 +641,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     node->TotalHeight = node->NodeHeight;
   } else {
     AdjustTotalHeight(node, node->NodeHeight, false);
-    MarkCountStale(node->Parent);
+    MarkStale(node->Parent, ndCountStale);
   }
   node->FirstChild = node->LastChild = nullptr;
   InvalidateCache();

@@ -115,6 +115,7 @@ PTreeNode TBaseTree::GetNodeAt(int x, int y, bool relative, int& nodeTop) {
 PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& nodeTop) {
   nodeTop = 0;
   if (absolute < 0) return nullptr;
+  RefreshTotalHeights();
   auto position = static_cast<std::uint64_t>(absolute);
   // Below the last row: nothing to find, and no climb out of a deep last subtree.
   if (position >= static_cast<std::uint64_t>(root_->TotalHeight) - root_->NodeHeight) return nullptr;
@@ -145,6 +146,7 @@ PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& no
 
 TTreePosition TBaseTree::GetNodeTop(PTreeNode node) {
   if (!node || node == root_ || !FullyVisible(node)) return -1;
+  RefreshTotalHeights();
   std::uint64_t top = 0;
   if (cacheFlags_ & cfUseCache) {
     // Back along the visible path to the nearest cached row: never more than the spacing of the cache away.
