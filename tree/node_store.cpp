@@ -185,6 +185,11 @@ bool TBaseTree::FullyVisible(PTreeNode node) const {
     shownNode_ = node;
     return true;
   }
+  // The parent of the last node found is on the path too: changes made from the bottom up need no walk either.
+  if (shownNode_ && shownNode_ != root_ && shownNode_->Parent == node) {
+    shownNode_ = node;
+    return true;
+  }
   for (PTreeNode p = node == root_ ? root_ : node->Parent; p != root_; p = p->Parent)
     if (!p->Has(nsExpanded) || !p->Has(nsVisible)) return false;
   shownNode_ = node;
@@ -305,7 +310,8 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   MarkStale(parent, ndCountStale);
   if (parent->Has(nsExpanded) && node->Has(nsVisible))
     AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
-  if (FullyVisible(node)) visibleCount_ -= CountVisibleChildren(node) + 1;
+  const bool shown = FullyVisible(node);
+  if (shown) visibleCount_ -= CountVisibleChildren(node) + 1;
   if (node->PrevSibling)
     node->PrevSibling->NextSibling = node->NextSibling;
   else
@@ -318,7 +324,11 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   }
   node->Parent = node->PrevSibling = node->NextSibling = nullptr;
   // The node (or one below it) may have been found on the visible path; wherever it goes next, it is not known.
-  ForgetShownNode();
+  // Its parent stays on the path if it was.
+  if (shown)
+    shownNode_ = parent;
+  else
+    ForgetShownNode();
   InvalidateCache();
 }
 
@@ -735,7 +745,11 @@ void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
     if (parentShown) visibleCount_ -= 1 + CountVisibleChildren(node);
     if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
     node->States &= ~nsVisible;
-    ForgetShownNode();
+    // The node leaves the path with everything below it; its parent stays where it was.
+    if (parentShown)
+      shownNode_ = parent;
+    else
+      ForgetShownNode();
   }
   InvalidateCache();
   if (updateCount_ == 0) {
