@@ -186,6 +186,15 @@ TEST(DeepTrees, BracketedChangesRunTheWholeChain) {
   EXPECT_EQ(CheckInvariants(tree), "");
 
   tree.BeginUpdate();
+  for (PTreeNode node = deepest; node != tree.GetFirstNoInit(); node = node->Parent) tree.SetIsVisible(node, false);
+  EXPECT_EQ(tree.GetNodeAt(0, height + 1), nullptr) << "one row left inside the bracket";
+  for (PTreeNode node = tree.GetFirstNoInit()->FirstChild; node; node = node->FirstChild)
+    tree.SetIsVisible(node, true);
+  tree.EndUpdate();
+  EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth));
+  EXPECT_EQ(CheckInvariants(tree), "");
+
+  tree.BeginUpdate();
   for (PTreeNode node = deepest; node; node = tree.GetPrevious(node)) tree.SetExpanded(node, false);
   tree.EndUpdate();
   EXPECT_EQ(tree.VisibleCount(), 1u);
