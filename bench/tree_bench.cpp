@@ -244,6 +244,25 @@ double RestoreExpandedTopDown(std::uint32_t count, bool nested) {
   });
 }
 
+// Seconds of the fastest cache build after one change to a tree of count top-level nodes that has its cache: the
+// height of the node near the end changes, or of the first (which moves every row). The build is timed from when
+// the worker is seen at it (a change waits a little before its build starts) to when the cache is published.
+double RebuildAfterChange(std::uint32_t count, bool nearEnd) {
+  TBaseTree tree(nullptr);
+  tree.SetRootNodeCount(count);
+  WaitForCache(tree);
+  PTreeNode node = nearEnd ? tree.GetLastNoInit()->PrevSibling : tree.GetFirstNoInit();
+  return BestOf(kBestOfRuns, [&] {
+    tree.SetNodeHeight(node, static_cast<std::uint16_t>(tree.NodeHeight(node) == 20 ? 30 : 20));
+    auto states = [&] { return tree.TreeStates(); };
+    while (!states().Contains(TTreeState::stValidating) && !states().Contains(TTreeState::stUseCache))
+      YieldProcessor();
+    const double start = Seconds();
+    while (!states().Contains(TTreeState::stUseCache)) YieldProcessor();
+    return Seconds() - start;
+  });
+}
+
 // Seconds of the fastest HTML export of count top-level nodes of a string tree.
 double ExportHtml(std::uint32_t count) {
   TStringTree tree(nullptr);
@@ -523,6 +542,15 @@ int main() {
     std::printf("top-down restore in a bracket: 1,000,000-deep chain %.4f s; 1,000,000 parents %.4f s\n", chain,
                 siblings);
     targets.AtMost("expand-top-down-chain-1m-vs-siblings-1m", chain / siblings, 3.0);
+  }
+
+  // A change near the end of a large tree builds the cache again from the last rows only.
+  {
+    double nearEnd = RebuildAfterChange(kMillion, true);
+    double whole = RebuildAfterChange(kMillion, false);
+    std::printf("cache build after a change in 1,000,000 rows: near the end %.4f s; at the first row %.4f s\n",
+                nearEnd, whole);
+    targets.AtMost("rebuild-near-end-1m-vs-full", nearEnd / whole, 0.5);
   }
 
   // The HTML export grows with its rows, not with their square.

@@ -761,6 +761,10 @@ class TBaseTree : public TCustomControl {
   void Change(PTreeNode node);
   void StructureChange(PTreeNode node, TChangeReason reason);
   void InvalidateCache();
+  // The cache is out of date from node's row on: node lies on the visible path before the change (a node about
+  // to leave it), or after it (a node that joined it); a node off the path moves no row. Outside an update
+  // bracket the entries above stay.
+  void InvalidateCacheFrom(PTreeNode node);
   // Rebuilds the position cache on the worker thread when it is out of date.
   void StartCacheValidation();
   // Stops a running cache build of this tree and waits for the worker to let go; every change to links, flags
@@ -978,7 +982,8 @@ class TBaseTree : public TCustomControl {
   std::vector<TCacheEntry> cacheByNode_;  // the same entries ordered by node address
   mutable PTreeNode shownNode_ = nullptr;
   SRWLOCK cacheLock_ = SRWLOCK_INIT;
-  std::uint32_t cacheStartIndex_ = 0;
+  // The leading entries of positionCache_ that no change since its build has moved: a build goes on after them.
+  std::atomic<std::uint32_t> keptCacheEntries_{0};
   std::atomic<unsigned> cacheFlags_{cfValidationNeeded};
   PTreeNode lastChangedNode_ = nullptr;
   PTreeNode lastStructureChangeNode_ = nullptr;

@@ -73,7 +73,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     }
   }
   if (!toggled) return;
-  InvalidateCache();
+  InvalidateCacheFrom(node);
   if (updateCount_ > 0) return;
   if (node->ChildCount == 0) {
     InvalidateNode(node);

@@ -288,7 +288,7 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   // A hidden node adds nothing to its parent's shown height.
   if (parent->Has(nsExpanded) && node->Has(nsVisible)) target->AdjustTotalHeight(parent, node->TotalHeight, true);
   if (target->FullyVisible(node)) target->visibleCount_ += target->CountVisibleChildren(node) + 1;
-  target->InvalidateCache();
+  target->InvalidateCacheFrom(node);
 }
 
 void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
@@ -303,6 +303,7 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   }
   if (node == rangeAnchor_) rangeAnchor_ = nullptr;
   if (node->Has(nsDeleting)) return;
+  InvalidateCacheFrom(node);
   node->States &= ~nsChecking;
   PTreeNode parent = node->Parent;
   --parent->ChildCount;
@@ -329,7 +330,6 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
     shownNode_ = parent;
   else
     ForgetShownNode();
-  InvalidateCache();
 }
 
 // ---- child counts
@@ -345,6 +345,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       std::uint32_t index = node->LastChild ? node->LastChild->Index + 1 : 0;
       std::uint64_t heights = 0;
       PTreeNode last = node->LastChild;
+      const PTreeNode lastBefore = last;
       for (std::uint32_t i = 0; i < added; ++i) {
         PTreeNode child = MakeNewNode();
         child->Index = index++;
@@ -365,7 +366,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       }
       MarkStale(node, ndCountStale);
       node->ChildCount = count;
-      InvalidateCache();
+      InvalidateCacheFrom(lastBefore ? lastBefore->NextSibling : node->FirstChild);
     } else {
       while (node->ChildCount > count) DeleteNode(node->LastChild);
     }
@@ -581,7 +582,6 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   DeleteChildren(node, false);
   InternalDisconnectNode(node, false);
   FreeNodeBlock(node);
-  InvalidateCache();
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);
@@ -654,7 +654,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     MarkStale(node->Parent, ndCountStale);
   }
   node->FirstChild = node->LastChild = nullptr;
-  InvalidateCache();
+  InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);
@@ -735,6 +735,8 @@ void TBaseTree::SetExpanded(PTreeNode node, bool value) {
 void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
   if (!node || node == root_ || value == node->Has(nsVisible)) return;
   InterruptValidation();
+  // A node that leaves the path is found on it before it goes, one that joins it after.
+  if (!value) InvalidateCacheFrom(node);
   PTreeNode parent = node->Parent;
   bool parentShown = parent == root_ || (FullyVisible(parent) && parent->Has(nsExpanded));
   if (value) {
@@ -751,7 +753,7 @@ void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
     else
       ForgetShownNode();
   }
-  InvalidateCache();
+  if (value) InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);
@@ -765,7 +767,7 @@ void TBaseTree::SetNodeHeight(PTreeNode node, std::uint16_t value) {
   std::int64_t difference = static_cast<std::int64_t>(value) - node->NodeHeight;
   AdjustTotalHeight(node, difference, true);
   node->NodeHeight = value;
-  InvalidateCache();
+  InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);
