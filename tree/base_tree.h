@@ -120,6 +120,8 @@ constexpr std::uint32_t CacheThreshold = 2000;
 // The cache holds a node of the visible path after at most this many links followed by a walk along it (siblings
 // passed, levels climbed or descended), so that a look-up by position or by node walks no further.
 constexpr std::uint32_t CacheSpacing = 32;
+// After this many changes between two builds of the cache, the next build starts from the first row.
+constexpr std::uint32_t NarrowedChangesPerBuild = 8;
 constexpr std::uint16_t DefaultTreeNodeHeight = 18;
 
 enum class TNodeAlignment { naFromBottom, naFromTop, naProportional };
@@ -984,6 +986,8 @@ class TBaseTree : public TCustomControl {
   SRWLOCK cacheLock_ = SRWLOCK_INIT;
   // The leading entries of positionCache_ that no change since its build has moved: a build goes on after them.
   std::atomic<std::uint32_t> keptCacheEntries_{0};
+  // The changes since the cache was last published that kept entries of it.
+  std::atomic<std::uint32_t> narrowedChanges_{0};
   std::atomic<unsigned> cacheFlags_{cfValidationNeeded};
   PTreeNode lastChangedNode_ = nullptr;
   PTreeNode lastStructureChangeNode_ = nullptr;

@@ -38,11 +38,13 @@ void TBaseTree::InvalidateCache() {
 
 void TBaseTree::InvalidateCacheFrom(PTreeNode node) {
   std::uint32_t kept = keptCacheEntries_;
-  // The changes of an update bracket are served by one build at its end; finding each one's row would cost a
-  // few look-ups per change, a million times over in a large bracket.
-  if (!node || node == root_ || states_.Contains(TTreeState::stUpdating)) {
+  // Finding a change's row costs a few look-ups. The changes of an update bracket, and a run of changes faster
+  // than the worker builds, are served by one build from the start instead of paying them each time.
+  if (!node || node == root_ || states_.Contains(TTreeState::stUpdating) ||
+      narrowedChanges_ >= NarrowedChangesPerBuild) {
     kept = 0;
   } else if (kept > 0 && FullyVisible(node)) {
+    ++narrowedChanges_;
     // The rows above node keep their tops, and so do the entries above node's top. That top is found as
     // GetNodeTop finds it, back along the path to the nearest entry still kept; a node farther than the spacing
     // of the cache from every kept entry lies after all of them.
@@ -131,6 +133,7 @@ void TBaseTree::ValidateCache() {
   positionCache_.insert(positionCache_.end(), added.begin(), added.end());
   cacheByNode_.swap(byNode);
   keptCacheEntries_ = static_cast<std::uint32_t>(positionCache_.size());
+  narrowedChanges_ = 0;
   cacheFlags_ = (cacheFlags_ | cfUseCache) & ~cfValidationNeeded;
   ReleaseSRWLockExclusive(&cacheLock_);
 }

@@ -102,7 +102,7 @@ std::string CheckEveryRow(TBaseTree& tree) {
 
 // A cache built again after changes keeps the entries above the first row the changes moved and goes on after
 // them: every row is where the tree says, for changes of every kind near the start, in the middle and near the
-// end, alone and two at a time, the later one before or after the earlier.
+// end, alone and several at a time, a later one before or after an earlier one.
 TEST(PositionCache, RebuiltFromTheFirstMovedRow) {
   using TChange = std::function<void(TTestTree&, PTreeNode)>;
   const std::pair<const char*, TChange> changes[] = {
@@ -124,7 +124,9 @@ TEST(PositionCache, RebuiltFromTheFirstMovedRow) {
     const std::vector<PTreeNode> shown = ShownNodes(tree);
     return shown[std::min(shown.size() - 1, static_cast<std::size_t>(fraction * static_cast<double>(shown.size())))];
   };
-  const std::vector<std::vector<double>> placings = {{0}, {0.5}, {0.999}, {0.9, 0.1}, {0.1, 0.9}, {0.6, 0.6}};
+  // The last run is longer than the changes a build keeps entries for: the one near the start comes after them.
+  const std::vector<std::vector<double>> placings = {
+      {0}, {0.5}, {0.999}, {0.9, 0.1}, {0.1, 0.9}, {0.6, 0.6}, {0.95, 0.95, 0.95, 0.95, 0.95, 0.95, 0.95, 0.95, 0.95, 0.2}};
   for (const auto& [name, change] : changes)
     for (const std::vector<double>& placing : placings) {
       SCOPED_TRACE(std::string(name) + " at " + std::to_string(placing.front()) + " of " +
@@ -220,6 +222,8 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
     ASSERT_TRUE(WaitForCache(tree));
     PTreeNode node = tree.GetFirstNoInit()->NextSibling;
     tree.AddChild(node);
+    // A changed first row: the build goes over every row again, long enough to be caught running.
+    tree.SetNodeHeight(tree.GetFirstNoInit(), 30);
     tree.DoStateChange({TTreeState::stValidationNeeded}, {TTreeState::stUseCache});
     tree.StartCacheValidation();
     for (int spin = 0; spin < 1000000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin)
