@@ -94,7 +94,7 @@ void TBaseTree::ValidateCache() {
       visibleCount_ > CacheThreshold ? std::min<std::uint32_t>(keptCacheEntries_, positionCache_.size()) : 0;
   std::vector<TCacheEntry> added;
   if (visibleCount_ > CacheThreshold) {
-    added.reserve((visibleCount_ / CacheSpacing + 2) - std::min(kept, visibleCount_ / CacheSpacing));
+    if (kept == 0) added.reserve(visibleCount_ / CacheSpacing + 2);
     // Links followed since the last entry: a climb out of a deep subtree or a run of hidden siblings counts as
     // much as rows do, since the look-ups follow the same links.
     std::uint32_t moves = CacheSpacing;

@@ -62,7 +62,7 @@ std::vector<PTreeNode> Build(TBaseTree& tree, const TShape& shape, bool opened) 
   return nodes;
 }
 
-// Every position the tree answers for node, whose row starts at top, and for the end of the rows at total.
+// Every position the tree answers for node, whose row starts at top.
 std::string CheckRow(TBaseTree& tree, PTreeNode node, TTreePosition top) {
   const std::string at = " for the row at " + std::to_string(top);
   if (tree.GetNodeTop(node) != top) return "GetNodeTop " + std::to_string(tree.GetNodeTop(node)) + at;
@@ -180,9 +180,9 @@ TEST(BracketedHeights, EveryStepInsideTheBracketAnswersExactPositions) {
       int steps = 0;
       run.Changes(tree, shape, [&](PTreeNode changed) {
         ++steps;
-        if (fault.empty()) fault = CheckPositions(tree, changed);
-        if (!fault.empty() && fault.find(" at step ") == std::string::npos)
-          fault += " at step " + std::to_string(steps);
+        if (!fault.empty()) return;
+        fault = CheckPositions(tree, changed);
+        if (!fault.empty()) fault += " at step " + std::to_string(steps);
       });
       tree.EndUpdate();
       EXPECT_EQ(fault, "");
