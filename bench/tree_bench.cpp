@@ -224,6 +224,45 @@ double VisibleWalk(std::uint32_t count, bool nested) {
   });
 }
 
+// Seconds of the fastest restore of an expanded state from the top down inside an update bracket, as an
+// application restoring a saved state does: count nodes nested one in the other, or count collapsed top-level
+// nodes with one child each (as many expansions, each below nothing open).
+double RestoreExpandedTopDown(std::uint32_t count, bool nested) {
+  TBaseTree tree(nullptr);
+  AddNodes(tree, count, nested);
+  if (!nested)
+    for (PTreeNode node = tree.GetFirstNoInit(); node; node = node->NextSibling) tree.AddChild(node);
+  return BestOf(kSlowRuns, [&] {
+    tree.FullCollapse();
+    const double seconds = TimeOf([&] {
+      tree.BeginUpdate();
+      for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) tree.SetExpanded(node, true);
+      tree.EndUpdate();
+    });
+    if (tree.VisibleCount() != (nested ? count : 2 * count)) targets.Failed("the restore left nodes closed");
+    return seconds;
+  });
+}
+
+// Seconds of the fastest cache build after one change to a tree of count top-level nodes that has its cache: the
+// height of the node near the end changes, or of the first (which moves every row). The build is timed from when
+// the worker is seen at it (a change waits a little before its build starts) to when the cache is published.
+double RebuildAfterChange(std::uint32_t count, bool nearEnd) {
+  TBaseTree tree(nullptr);
+  tree.SetRootNodeCount(count);
+  WaitForCache(tree);
+  PTreeNode node = nearEnd ? tree.GetLastNoInit()->PrevSibling : tree.GetFirstNoInit();
+  return BestOf(kBestOfRuns, [&] {
+    tree.SetNodeHeight(node, static_cast<std::uint16_t>(tree.NodeHeight(node) == 20 ? 30 : 20));
+    auto states = [&] { return tree.TreeStates(); };
+    while (!states().Contains(TTreeState::stValidating) && !states().Contains(TTreeState::stUseCache))
+      YieldProcessor();
+    const double start = Seconds();
+    while (!states().Contains(TTreeState::stUseCache)) YieldProcessor();
+    return Seconds() - start;
+  });
+}
+
 // Seconds of the fastest HTML export of count top-level nodes of a string tree.
 double ExportHtml(std::uint32_t count) {
   TStringTree tree(nullptr);
@@ -494,6 +533,24 @@ int main() {
     double siblings = VisibleWalk(kMillion, false);
     std::printf("GetNextVisible over 1,000,000 rows: expanded chain %.4f s; siblings %.4f s\n", chain, siblings);
     targets.AtMost("visible-walk-chain-1m-vs-siblings-1m", chain / siblings, 3.0);
+  }
+
+  // Opening a chain a million deep level after level costs what opening a million parents side by side costs.
+  {
+    double chain = RestoreExpandedTopDown(kMillion, true);
+    double siblings = RestoreExpandedTopDown(kMillion, false);
+    std::printf("top-down restore in a bracket: 1,000,000-deep chain %.4f s; 1,000,000 parents %.4f s\n", chain,
+                siblings);
+    targets.AtMost("expand-top-down-chain-1m-vs-siblings-1m", chain / siblings, 3.0);
+  }
+
+  // A change near the end of a large tree builds the cache again from the last rows only.
+  {
+    double nearEnd = RebuildAfterChange(kMillion, true);
+    double whole = RebuildAfterChange(kMillion, false);
+    std::printf("cache build after a change in 1,000,000 rows: near the end %.4f s; at the first row %.4f s\n",
+                nearEnd, whole);
+    targets.AtMost("rebuild-near-end-1m-vs-full", nearEnd / whole, 0.5);
   }
 
   // The HTML export grows with its rows, not with their square.

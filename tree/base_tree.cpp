@@ -181,6 +181,7 @@ void TBaseTree::EndUpdate() {
   if (IsDestroying()) return;
   if (updateCount_ == 0 && states_.Contains(TTreeState::stUpdating)) {
     states_ -= TTreeState::stUpdating;
+    RefreshTotalHeights();
     PackSelection();
     StartCacheValidation();
     if (HandleAllocated()) UpdateScrollBars(false);

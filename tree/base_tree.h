@@ -121,6 +121,8 @@ constexpr std::uint32_t CacheThreshold = 2000;
 // The cache holds a node of the visible path after at most this many links followed by a walk along it (siblings
 // passed, levels climbed or descended), so that a look-up by position or by node walks no further.
 constexpr std::uint32_t CacheSpacing = 32;
+// After this many changes between two builds of the cache, the next build starts from the first row.
+constexpr std::uint32_t NarrowedChangesPerBuild = 8;
 constexpr std::uint16_t DefaultTreeNodeHeight = 18;
 
 enum class TNodeAlignment { naFromBottom, naFromTop, naProportional };
@@ -762,15 +764,22 @@ class TBaseTree : public TCustomControl {
   void Change(PTreeNode node);
   void StructureChange(PTreeNode node, TChangeReason reason);
   void InvalidateCache();
+  // The cache is out of date from node's row on: node lies on the visible path before the change (a node about
+  // to leave it), or after it (a node that joined it); a node off the path moves no row. Outside an update
+  // bracket the entries above stay.
+  void InvalidateCacheFrom(PTreeNode node);
   // Rebuilds the position cache on the worker thread when it is out of date.
   void StartCacheValidation();
   // Stops a running cache build of this tree and waits for the worker to let go; every change to links, flags
   // or heights starts with it.
   void InterruptValidation();
   void StopTimer(UINT_PTR id);
-  // The height and count bookkeeping along the ancestor chain; counts are summed when they are asked for.
-  void MarkCountStale(PTreeNode node) const;
+  // The height and count bookkeeping along the ancestor chain; counts are summed when they are asked for, and
+  // heights changed inside an update bracket when one is read or the bracket ends.
+  // Gives mark (a TNodeDeferred bit) to node and to its ancestors up to the first one that has it already.
+  void MarkStale(PTreeNode node, std::uint8_t mark) const;
   void RefreshTotalCounts() const;
+  void RefreshTotalHeights() const;
   void AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative);
   std::uint32_t CountVisibleChildren(PTreeNode node) const;
   void WMTimer(TMessage& message);
@@ -976,7 +985,10 @@ class TBaseTree : public TCustomControl {
   std::vector<TCacheEntry> cacheByNode_;  // the same entries ordered by node address
   mutable PTreeNode shownNode_ = nullptr;
   SRWLOCK cacheLock_ = SRWLOCK_INIT;
-  std::uint32_t cacheStartIndex_ = 0;
+  // The leading entries of positionCache_ that no change since its build has moved: a build goes on after them.
+  std::atomic<std::uint32_t> keptCacheEntries_{0};
+  // The changes since the cache was last published that kept entries of it.
+  std::atomic<std::uint32_t> narrowedChanges_{0};
   std::atomic<unsigned> cacheFlags_{cfValidationNeeded};
   PTreeNode lastChangedNode_ = nullptr;
   PTreeNode lastStructureChangeNode_ = nullptr;

@@ -34,7 +34,11 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     AdjustTotalHeight(node, node->NodeHeight, false);
     visibleCount_ -= shownBelow;
     node->States &= ~nsExpanded;
-    ForgetShownNode();
+    // The nodes below leave the path; the node itself stays where it was.
+    if (fullyVisible)
+      shownNode_ = node;
+    else
+      ForgetShownNode();
     toggled = true;
     DoCollapsed(node);
   } else {
@@ -69,7 +73,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     }
   }
   if (!toggled) return;
-  InvalidateCache();
+  InvalidateCacheFrom(node);
   if (updateCount_ > 0) return;
   if (node->ChildCount == 0) {
     InvalidateNode(node);

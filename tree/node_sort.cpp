@@ -60,7 +60,7 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
     node->FirstChild = first;
     node->LastChild = previous;
     node->Deferred &= ~ndIndexesStale;
-    InvalidateCache();
+    InvalidateCacheFrom(node);
   }
   if (updateCount_ == 0) {
     StartCacheValidation();

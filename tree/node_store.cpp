@@ -64,35 +64,69 @@ std::uint32_t TBaseTree::GetNodeLevel(PTreeNode node) const {
 
 // ---- totals
 
-void TBaseTree::MarkCountStale(PTreeNode node) const {
-  for (PTreeNode run = node; !(run->Deferred & ndCountStale); run = run->Parent) {
-    run->Deferred |= ndCountStale;
+namespace {
+
+constexpr std::int64_t MaxTotalHeight = std::numeric_limits<std::uint32_t>::max();
+
+// A node's shown height from its own and its children's: what a total that stopped at the top is rebuilt from.
+std::int64_t SummedHeight(PTreeNode node) {
+  std::int64_t height = node->NodeHeight;
+  if (node->Has(nsExpanded))
+    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+      if (child->Has(nsVisible)) height += child->TotalHeight;
+  return height;
+}
+
+PTreeNode FirstMarked(PTreeNode node, std::uint8_t mark) {
+  while (node && !(node->Deferred & mark)) node = node->NextSibling;
+  return node;
+}
+
+// Post-order over the nodes below root that carry mark (every ancestor of a marked node carries it too), along
+// the links and without a stack: settle(node) runs once each marked child of node is settled, then the mark goes.
+template <class Settle>
+void SettleMarked(PTreeNode root, std::uint8_t mark, Settle settle) {
+  if (!(root->Deferred & mark)) return;
+  PTreeNode run = root;
+  bool descend = true;
+  for (;;) {
+    if (descend) {
+      if (PTreeNode child = FirstMarked(run->FirstChild, mark)) {
+        run = child;
+        continue;
+      }
+    }
+    settle(run);
+    run->Deferred &= static_cast<std::uint8_t>(~mark);
+    if (run == root) return;
+    // The marked siblings before run are settled already: only those after it are left, then the parent.
+    PTreeNode next = FirstMarked(run->NextSibling, mark);
+    descend = next != nullptr;
+    run = next ? next : run->Parent;
+  }
+}
+
+}  // namespace
+
+void TBaseTree::MarkStale(PTreeNode node, std::uint8_t mark) const {
+  for (PTreeNode run = node; run && !(run->Deferred & mark); run = run->Parent) {
+    run->Deferred |= mark;
     if (run == root_) break;
   }
 }
 
 void TBaseTree::RefreshTotalCounts() const {
-  // Post-order over the marked nodes only, with an explicit stack: each marked node sums its children once.
-  if (!(root_->Deferred & ndCountStale)) return;
-  std::vector<PTreeNode> open{root_};
-  std::vector<PTreeNode> cursor{root_->FirstChild};
-  while (!open.empty()) {
-    PTreeNode child = cursor.back();
-    while (child && !(child->Deferred & ndCountStale)) child = child->NextSibling;
-    if (child) {
-      cursor.back() = child->NextSibling;
-      open.push_back(child);
-      cursor.push_back(child->FirstChild);
-      continue;
-    }
-    PTreeNode done = open.back();
-    open.pop_back();
-    cursor.pop_back();
+  SettleMarked(root_, ndCountStale, [](PTreeNode node) {
     std::uint32_t total = 1;
-    for (PTreeNode run = done->FirstChild; run; run = run->NextSibling) total += run->TotalCount;
-    done->TotalCount = total;
-    done->Deferred &= ~ndCountStale;
-  }
+    for (PTreeNode run = node->FirstChild; run; run = run->NextSibling) total += run->TotalCount;
+    node->TotalCount = total;
+  });
+}
+
+void TBaseTree::RefreshTotalHeights() const {
+  SettleMarked(root_, ndHeightStale, [](PTreeNode node) {
+    node->TotalHeight = static_cast<std::uint32_t>(std::min(SummedHeight(node), MaxTotalHeight));
+  });
 }
 
 std::uint32_t TBaseTree::TotalCount() const {
@@ -111,25 +145,13 @@ std::uint32_t TBaseTree::NodeIndex(PTreeNode node) const {
   return node->Index;
 }
 
-namespace {
-
-constexpr std::int64_t MaxTotalHeight = std::numeric_limits<std::uint32_t>::max();
-
-// A node's shown height from its own and its children's: what a total that stopped at the top is rebuilt from.
-std::int64_t SummedHeight(PTreeNode node) {
-  std::int64_t height = node->NodeHeight;
-  if (node->Has(nsExpanded))
-    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-      if (child->Has(nsVisible)) height += child->TotalHeight;
-  return height;
-}
-
-}  // namespace
-
 void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative) {
   // Millions of the tallest rows exceed 32 bits: a total stops at the top instead of wrapping, and one that
   // stopped there is summed again from its children when it shrinks. Each ancestor takes the change its child
   // really made. The caller applies a relative change to the node's children after this call.
+  // Inside an update bracket the node's own total changes and its ancestors are only marked: a restore that
+  // opens a chain level after level would otherwise add each level's rows to every open level above it.
+  const bool defer = states_.Contains(TTreeState::stUpdating);
   std::int64_t change = 0;
   PTreeNode run = node;
   while (true) {
@@ -148,6 +170,10 @@ void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relat
     if (!run->Has(nsVisible) || run == root_) break;
     run = run->Parent;
     if (!run->Has(nsExpanded)) break;
+    if (defer) {
+      MarkStale(run, ndHeightStale);
+      break;
+    }
   }
 }
 
@@ -156,6 +182,11 @@ bool TBaseTree::FullyVisible(PTreeNode node) const {
   // The last node found on the path, or a visible child of it when it is expanded: no walk up.
   if (node == shownNode_) return true;
   if (shownNode_ && node != root_ && node->Parent == shownNode_ && shownNode_->Has(nsExpanded)) {
+    shownNode_ = node;
+    return true;
+  }
+  // The parent of the last node found is on the path too: changes made from the bottom up need no walk either.
+  if (shownNode_ && shownNode_ != root_ && shownNode_->Parent == node) {
     shownNode_ = node;
     return true;
   }
@@ -251,11 +282,13 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   }
   ++parent->ChildCount;
   parent->States |= nsHasChildren;
-  target->MarkCountStale(parent);
+  target->MarkStale(parent, ndCountStale);
+  // A node moved inside an update bracket may bring a total that is still to be summed: so is its new parent's.
+  if (node->Deferred & ndHeightStale) target->MarkStale(parent, ndHeightStale);
   // A hidden node adds nothing to its parent's shown height.
   if (parent->Has(nsExpanded) && node->Has(nsVisible)) target->AdjustTotalHeight(parent, node->TotalHeight, true);
   if (target->FullyVisible(node)) target->visibleCount_ += target->CountVisibleChildren(node) + 1;
-  target->InvalidateCache();
+  target->InvalidateCacheFrom(node);
 }
 
 void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
@@ -270,14 +303,16 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   }
   if (node == rangeAnchor_) rangeAnchor_ = nullptr;
   if (node->Has(nsDeleting)) return;
+  InvalidateCacheFrom(node);
   node->States &= ~nsChecking;
   PTreeNode parent = node->Parent;
   --parent->ChildCount;
   if (parent->ChildCount == 0 && parent != root_) parent->States &= ~nsHasChildren;
-  MarkCountStale(parent);
+  MarkStale(parent, ndCountStale);
   if (parent->Has(nsExpanded) && node->Has(nsVisible))
     AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
-  if (FullyVisible(node)) visibleCount_ -= CountVisibleChildren(node) + 1;
+  const bool shown = FullyVisible(node);
+  if (shown) visibleCount_ -= CountVisibleChildren(node) + 1;
   if (node->PrevSibling)
     node->PrevSibling->NextSibling = node->NextSibling;
   else
@@ -290,8 +325,11 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   }
   node->Parent = node->PrevSibling = node->NextSibling = nullptr;
   // The node (or one below it) may have been found on the visible path; wherever it goes next, it is not known.
-  ForgetShownNode();
-  InvalidateCache();
+  // Its parent stays on the path if it was.
+  if (shown)
+    shownNode_ = parent;
+  else
+    ForgetShownNode();
 }
 
 // ---- child counts
@@ -307,6 +345,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       std::uint32_t index = node->LastChild ? node->LastChild->Index + 1 : 0;
       std::uint64_t heights = 0;
       PTreeNode last = node->LastChild;
+      const PTreeNode lastBefore = last;
       for (std::uint32_t i = 0; i < added; ++i) {
         PTreeNode child = MakeNewNode();
         child->Index = index++;
@@ -325,9 +364,9 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
         AdjustTotalHeight(node, static_cast<std::int64_t>(heights), true);
         if (FullyVisible(node)) visibleCount_ += added;
       }
-      MarkCountStale(node);
+      MarkStale(node, ndCountStale);
       node->ChildCount = count;
-      InvalidateCache();
+      InvalidateCacheFrom(lastBefore ? lastBefore->NextSibling : node->FirstChild);
     } else {
       while (node->ChildCount > count) DeleteNode(node->LastChild);
     }
@@ -543,7 +582,6 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   DeleteChildren(node, false);
   InternalDisconnectNode(node, false);
   FreeNodeBlock(node);
-  InvalidateCache();
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);
@@ -613,10 +651,10 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     node->TotalHeight = node->NodeHeight;
   } else {
     AdjustTotalHeight(node, node->NodeHeight, false);
-    MarkCountStale(node->Parent);
+    MarkStale(node->Parent, ndCountStale);
   }
   node->FirstChild = node->LastChild = nullptr;
-  InvalidateCache();
+  InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);
@@ -697,6 +735,8 @@ void TBaseTree::SetExpanded(PTreeNode node, bool value) {
 void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
   if (!node || node == root_ || value == node->Has(nsVisible)) return;
   InterruptValidation();
+  // A node that leaves the path is found on it before it goes, one that joins it after.
+  if (!value) InvalidateCacheFrom(node);
   PTreeNode parent = node->Parent;
   bool parentShown = parent == root_ || (FullyVisible(parent) && parent->Has(nsExpanded));
   if (value) {
@@ -707,9 +747,13 @@ void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
     if (parentShown) visibleCount_ -= 1 + CountVisibleChildren(node);
     if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
     node->States &= ~nsVisible;
-    ForgetShownNode();
+    // The node leaves the path with everything below it; its parent stays where it was.
+    if (parentShown)
+      shownNode_ = parent;
+    else
+      ForgetShownNode();
   }
-  InvalidateCache();
+  if (value) InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);
@@ -723,7 +767,7 @@ void TBaseTree::SetNodeHeight(PTreeNode node, std::uint16_t value) {
   std::int64_t difference = static_cast<std::int64_t>(value) - node->NodeHeight;
   AdjustTotalHeight(node, difference, true);
   node->NodeHeight = value;
-  InvalidateCache();
+  InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);

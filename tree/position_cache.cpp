@@ -3,6 +3,7 @@
 // position or by node is a binary search plus a short walk.
 #include <algorithm>
 #include <functional>
+#include <iterator>
 
 #include "tree/base_tree.h"
 #include "tree/worker_thread.h"
@@ -30,17 +31,54 @@ void TBaseTree::InterruptValidation() {
   if (worker && worker->InterruptTree(this)) cacheFlags_ |= cfValidationNeeded;
 }
 
-void TBaseTree::InvalidateCache() { cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache; }
+void TBaseTree::InvalidateCache() {
+  keptCacheEntries_ = 0;
+  cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache;
+}
+
+void TBaseTree::InvalidateCacheFrom(PTreeNode node) {
+  std::uint32_t kept = keptCacheEntries_;
+  // Finding a change's row costs a few look-ups. The changes of an update bracket, and a run of changes faster
+  // than the worker builds, are served by one build from the start instead of paying them each time.
+  if (!node || node == root_ || states_.Contains(TTreeState::stUpdating) ||
+      narrowedChanges_ >= NarrowedChangesPerBuild) {
+    kept = 0;
+  } else if (kept > 0 && FullyVisible(node)) {
+    ++narrowedChanges_;
+    // The rows above node keep their tops, and so do the entries above node's top. That top is found as
+    // GetNodeTop finds it, back along the path to the nearest entry still kept; a node farther than the spacing
+    // of the cache from every kept entry lies after all of them.
+    const std::uint64_t limit = kept < positionCache_.size() ? positionCache_[kept].AbsoluteTop : UINT64_MAX;
+    std::uint64_t rows = 0;
+    PTreeNode run = node;
+    for (std::uint32_t steps = 0; run && steps <= 2 * CacheSpacing; ++steps) {
+      std::uint64_t top = 0;
+      if (FindCachedTop(run, top) && top < limit) {
+        auto first = std::lower_bound(positionCache_.begin(), positionCache_.begin() + kept, top + rows,
+                                      [](const TCacheEntry& e, std::uint64_t p) { return e.AbsoluteTop < p; });
+        kept = static_cast<std::uint32_t>(first - positionCache_.begin());
+        break;
+      }
+      run = PreviousOnVisiblePath(run);
+      if (run) rows += run->NodeHeight;
+    }
+    // Back at the start without a kept entry: node is the first row now.
+    if (!run) kept = 0;
+  }
+  keptCacheEntries_ = kept;
+  cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache;
+}
 
 void TBaseTree::StartCacheValidation() {
   InterruptValidation();
-  cacheStartIndex_ = 0;
   if (!(cacheFlags_ & cfValidationNeeded)) return;
   TWorkerThread* worker = WorkerThread();
   if (visibleCount_ <= CacheThreshold || !worker) {
     // Too few rows to need a cache: look-ups walk from the first visible node.
     AcquireSRWLockExclusive(&cacheLock_);
     positionCache_.clear();
+    cacheByNode_.clear();
+    keptCacheEntries_ = 0;
     ReleaseSRWLockExclusive(&cacheLock_);
     cacheFlags_ &= ~(cfValidationNeeded | cfUseCache);
     return;
@@ -50,30 +88,52 @@ void TBaseTree::StartCacheValidation() {
 }
 
 void TBaseTree::ValidateCache() {
-  std::vector<TCacheEntry> cache;
+  // Only this thread writes the cache while it builds, so it reads the published one without the lock. The
+  // entries no change has moved stay; the walk goes on after the last of them.
+  const std::uint32_t kept =
+      visibleCount_ > CacheThreshold ? std::min<std::uint32_t>(keptCacheEntries_, positionCache_.size()) : 0;
+  std::vector<TCacheEntry> added;
   if (visibleCount_ > CacheThreshold) {
-    cache.reserve(visibleCount_ / CacheSpacing + 2);
-    std::uint64_t top = 0;
+    if (kept == 0) added.reserve(visibleCount_ / CacheSpacing + 2);
     // Links followed since the last entry: a climb out of a deep subtree or a run of hidden siblings counts as
     // much as rows do, since the look-ups follow the same links.
     std::uint32_t moves = CacheSpacing;
-    for (PTreeNode node = GetFirstVisibleNoInit(); node; node = NextOnVisiblePath(node, root_, moves)) {
+    std::uint64_t top = 0;
+    PTreeNode node = GetFirstVisibleNoInit();
+    if (kept > 0) {
+      const TCacheEntry& last = positionCache_[kept - 1];
+      moves = 0;
+      top = last.AbsoluteTop + last.Node->NodeHeight;
+      node = NextOnVisiblePath(last.Node, root_, moves);
+    }
+    for (; node; node = NextOnVisiblePath(node, root_, moves)) {
       if (cacheFlags_ & cfStopValidation) return;
       if (moves >= CacheSpacing) {
-        cache.push_back({node, top});
+        added.push_back({node, top});
         moves = 0;
       }
       top += node->NodeHeight;
     }
   }
   if (cacheFlags_ & cfStopValidation) return;
-  std::vector<TCacheEntry> byNode = cache;
-  std::sort(byNode.begin(), byNode.end(), [](const TCacheEntry& a, const TCacheEntry& b) {
-    return std::less<PTreeNode>()(a.Node, b.Node);
-  });
+  auto byAddress = [](const TCacheEntry& a, const TCacheEntry& b) { return std::less<PTreeNode>()(a.Node, b.Node); };
+  std::vector<TCacheEntry> keptByNode;
+  if (kept > 0) {
+    keptByNode.reserve(kept);
+    const std::uint64_t lastKeptTop = positionCache_[kept - 1].AbsoluteTop;
+    std::copy_if(cacheByNode_.begin(), cacheByNode_.end(), std::back_inserter(keptByNode),
+                 [lastKeptTop](const TCacheEntry& e) { return e.AbsoluteTop <= lastKeptTop; });
+  }
+  std::vector<TCacheEntry> addedByNode = added;
+  std::sort(addedByNode.begin(), addedByNode.end(), byAddress);
+  std::vector<TCacheEntry> byNode(keptByNode.size() + addedByNode.size());
+  std::merge(keptByNode.begin(), keptByNode.end(), addedByNode.begin(), addedByNode.end(), byNode.begin(), byAddress);
   AcquireSRWLockExclusive(&cacheLock_);
-  positionCache_.swap(cache);
+  positionCache_.resize(kept);
+  positionCache_.insert(positionCache_.end(), added.begin(), added.end());
   cacheByNode_.swap(byNode);
+  keptCacheEntries_ = static_cast<std::uint32_t>(positionCache_.size());
+  narrowedChanges_ = 0;
   cacheFlags_ = (cacheFlags_ | cfUseCache) & ~cfValidationNeeded;
   ReleaseSRWLockExclusive(&cacheLock_);
 }
@@ -115,6 +175,7 @@ PTreeNode TBaseTree::GetNodeAt(int x, int y, bool relative, int& nodeTop) {
 PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& nodeTop) {
   nodeTop = 0;
   if (absolute < 0) return nullptr;
+  RefreshTotalHeights();
   auto position = static_cast<std::uint64_t>(absolute);
   // Below the last row: nothing to find, and no climb out of a deep last subtree.
   if (position >= static_cast<std::uint64_t>(root_->TotalHeight) - root_->NodeHeight) return nullptr;
@@ -145,6 +206,7 @@ PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& no
 
 TTreePosition TBaseTree::GetNodeTop(PTreeNode node) {
   if (!node || node == root_ || !FullyVisible(node)) return -1;
+  RefreshTotalHeights();
   std::uint64_t top = 0;
   if (cacheFlags_ & cfUseCache) {
     // Back along the visible path to the nearest cached row: never more than the spacing of the cache away.

@@ -34,10 +34,13 @@ constexpr std::uint16_t ResetStateMask = 0xFF88;
 
 // Bits of TTreeNode::Deferred. Kept lazily so that growing a deep chain or a long sibling list at either end
 // costs the same per node: a stale count marks every ancestor up to the first one already marked, and a stale
-// index list is renumbered once when an index is asked for.
+// index list is renumbered once when an index is asked for. Inside an update bracket a changed height marks the
+// ancestors the same way instead of being added to each of them, so that opening a deep chain from the top down
+// costs the same per level; whatever reads a height brings the marked ones up to date first.
 enum TNodeDeferred : std::uint8_t {
   ndCountStale = 1u << 0,    // TotalCount may be wrong below this node
   ndIndexesStale = 1u << 1,  // the Index values of this node's children may be wrong
+  ndHeightStale = 1u << 2,   // TotalHeight may be wrong at this node or below it
 };
 
 // Check box states; the odd values are the pressed look of the even ones.

@@ -154,7 +154,7 @@ void SumChildren(PTreeNode node) {
   node->TotalCount = count;
   node->TotalHeight =
       static_cast<std::uint32_t>(std::min<std::int64_t>(height, std::numeric_limits<std::uint32_t>::max()));
-  node->Deferred &= ~ndCountStale;
+  node->Deferred &= ~(ndCountStale | ndHeightStale);
 }
 
 }  // namespace
@@ -287,7 +287,7 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   root_->LastChild = last;
   root_->ChildCount = loaded;
   SumChildren(root_);
-  MarkCountStale(root_);
+  MarkStale(root_, ndCountStale);
   visibleCount_ = CountVisibleChildren(root_);
   InvalidateCache();
   try {
@@ -413,10 +413,10 @@ void TBaseTree::SettleReadNodes(PTreeNode top, std::uint32_t shownBefore) {
     if (top->Has(nsExpanded) && child->Has(nsVisible)) height += child->TotalHeight;
   }
   AdjustTotalHeight(top, std::min<std::int64_t>(height, std::numeric_limits<std::uint32_t>::max()), false);
-  // Top's own count is exact now; its ancestors sum theirs when asked.
+  // Top's own totals are exact now, as is every one below it; its ancestors sum their counts when asked.
   top->TotalCount = count;
-  top->Deferred &= ~ndCountStale;
-  if (top != root_) MarkCountStale(top->Parent);
+  top->Deferred &= ~(ndCountStale | ndHeightStale);
+  if (top != root_) MarkStale(top->Parent, ndCountStale);
   if (FullyVisible(top)) visibleCount_ += CountVisibleChildren(top) - shownBefore;
   InvalidateCache();
 }

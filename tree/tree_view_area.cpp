@@ -31,6 +31,7 @@ int TBaseTree::HorizontalRange() {
 }
 
 TTreePosition TBaseTree::VerticalRange() const {
+  RefreshTotalHeights();
   return static_cast<TTreePosition>(root_->TotalHeight) - root_->NodeHeight;
 }
 

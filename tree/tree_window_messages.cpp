@@ -152,7 +152,7 @@ void TBaseTree::HandleVerticalScroll(WORD code) {
       DoSetOffsetXY(offsetX_, 0, all);
       break;
     case SB_BOTTOM:
-      DoSetOffsetXY(offsetX_, -static_cast<TTreePosition>(root_->TotalHeight), all);
+      DoSetOffsetXY(offsetX_, -VerticalRange(), all);
       break;
     case SB_ENDSCROLL:
       DoStateChange({}, {TTreeState::stThumbTracking});

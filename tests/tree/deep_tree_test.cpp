@@ -166,6 +166,51 @@ TEST(DeepTrees, ShowingTheDeepestNodeOpensEveryAncestor) {
   EXPECT_EQ(tree.GetNodeAt(0, tree.GetDisplayRect(deepest, NoColumn, false).top), deepest);
 }
 
+// Changes one node at a time down and up a million-level chain inside update brackets, as an application restoring
+// a saved expanded state does: each costs its own level, not one step per open level above it.
+TEST(DeepTrees, BracketedChangesRunTheWholeChain) {
+  TKeyedTree tree;
+  PTreeNode deepest = BuildChain(tree, ChainDepth);
+  const int height = tree.DefaultNodeHeight();
+  auto restoreTopDown = [&] {
+    tree.BeginUpdate();
+    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) tree.SetExpanded(node, true);
+  };
+  restoreTopDown();
+  EXPECT_EQ(tree.GetNodeTop(deepest), static_cast<TTreePosition>(ChainDepth - 1) * height) << "inside the bracket";
+  for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node))
+    tree.SetNodeHeight(node, static_cast<std::uint16_t>(height + 1));
+  tree.EndUpdate();
+  EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth));
+  EXPECT_EQ(tree.GetNodeAt(0, (ChainDepth - 1) * (height + 1)), deepest);
+  EXPECT_EQ(CheckInvariants(tree), "");
+
+  tree.BeginUpdate();
+  for (PTreeNode node = deepest; node != tree.GetFirstNoInit(); node = node->Parent) tree.SetIsVisible(node, false);
+  EXPECT_EQ(tree.GetNodeAt(0, height + 1), nullptr) << "one row left inside the bracket";
+  for (PTreeNode node = tree.GetFirstNoInit()->FirstChild; node; node = node->FirstChild)
+    tree.SetIsVisible(node, true);
+  tree.EndUpdate();
+  EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth));
+  EXPECT_EQ(CheckInvariants(tree), "");
+
+  tree.BeginUpdate();
+  for (PTreeNode node = deepest; node; node = tree.GetPrevious(node)) tree.SetExpanded(node, false);
+  tree.EndUpdate();
+  EXPECT_EQ(tree.VisibleCount(), 1u);
+  EXPECT_EQ(CheckInvariants(tree), "");
+
+  restoreTopDown();
+  for (PTreeNode node = deepest; node;) {
+    PTreeNode parent = node->Parent == tree.RootNode() ? nullptr : node->Parent;
+    tree.DeleteNode(node);
+    node = parent;
+  }
+  tree.EndUpdate();
+  EXPECT_EQ(tree.TotalCount(), 0u);
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
 // Tri-state tracking carries a check up from the leaf of a million-level chain and down from its top.
 TEST(DeepTrees, TriStateChecksRunTheWholeChain) {
   TKeyedTree tree;

@@ -1,4 +1,5 @@
 #include <random>
+#include <string>
 
 #include "tree/worker_thread.h"
 #include "tree_fixture.h"
@@ -86,6 +87,61 @@ PTreeNode WalkToRow(TBaseTree& tree, std::uint32_t y) {
   return nullptr;
 }
 
+// Every row's top, as GetNodeTop and GetNodeAt answer it, against the tops the shown rows' heights add up to.
+std::string CheckEveryRow(TBaseTree& tree) {
+  int top = 0;
+  int row = 0;
+  for (PTreeNode n = tree.GetFirstVisibleNoInit(); n; n = tree.GetNextVisibleNoInit(n), ++row) {
+    int found = -1;
+    if (tree.GetNodeTop(n) != top || tree.GetNodeAt(0, top, false, found) != n || found != top)
+      return "row " + std::to_string(row) + " at " + std::to_string(top);
+    top += n->NodeHeight;
+  }
+  return tree.GetNodeAt(0, top) ? "a row below the last" : "";
+}
+
+// A cache built again after changes keeps the entries above the first row the changes moved and goes on after
+// them: every row is where the tree says, for changes of every kind near the start, in the middle and near the
+// end, alone and several at a time, a later one before or after an earlier one.
+TEST(PositionCache, RebuiltFromTheFirstMovedRow) {
+  using TChange = std::function<void(TTestTree&, PTreeNode)>;
+  const std::pair<const char*, TChange> changes[] = {
+      {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n); }},
+      {"height", [](TTestTree& t, PTreeNode n) { t.SetNodeHeight(n, static_cast<std::uint16_t>(n->NodeHeight + 9)); }},
+      {"hide", [](TTestTree& t, PTreeNode n) { t.SetIsVisible(n, false); }},
+      {"insert before", [](TTestTree& t, PTreeNode n) { t.InsertNode(n, TTreeNodeAttachMode::amInsertBefore); }},
+      {"add child", [](TTestTree& t, PTreeNode n) { t.AddChild(n); }},
+      {"delete", [](TTestTree& t, PTreeNode n) { t.DeleteNode(n); }},
+      {"sort", [](TTestTree& t, PTreeNode n) { t.Sort(n, 0, TSortDirection::sdDescending, false); }},
+  };
+  std::mt19937 random(3);
+  TTestTree tree;
+  BuildRandomTree(tree, random, 20000);
+  tree.OnCompareNodes = [](TBaseTree*, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
+    result = a->NodeHeight - b->NodeHeight;
+  };
+  auto shownAt = [&](double fraction) {
+    const std::vector<PTreeNode> shown = ShownNodes(tree);
+    return shown[std::min(shown.size() - 1, static_cast<std::size_t>(fraction * static_cast<double>(shown.size())))];
+  };
+  // The last run is longer than the changes a build keeps entries for: the one near the start comes after them.
+  const std::vector<std::vector<double>> placings = {
+      {0}, {0.5}, {0.999}, {0.9, 0.1}, {0.1, 0.9}, {0.6, 0.6}, {0.95, 0.95, 0.95, 0.95, 0.95, 0.95, 0.95, 0.95, 0.95, 0.2}};
+  for (const auto& [name, change] : changes)
+    for (const std::vector<double>& placing : placings) {
+      SCOPED_TRACE(std::string(name) + " at " + std::to_string(placing.front()) + " of " +
+                   std::to_string(placing.size()));
+      tree.StartCacheValidation();
+      ASSERT_TRUE(WaitForCache(tree));
+      for (double fraction : placing) change(tree, shownAt(fraction));
+      ASSERT_GT(tree.VisibleCount(), CacheThreshold);
+      tree.StartCacheValidation();
+      ASSERT_TRUE(WaitForCache(tree));
+      ASSERT_EQ(CheckEveryRow(tree), "");
+    }
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
 // The user-interface thread changes the tree while the worker builds its cache over and over; whenever the
 // worker has let go, a cache it published must describe the tree as it is now.
 TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
@@ -166,6 +222,8 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
     ASSERT_TRUE(WaitForCache(tree));
     PTreeNode node = tree.GetFirstNoInit()->NextSibling;
     tree.AddChild(node);
+    // A changed first row: the build goes over every row again, long enough to be caught running.
+    tree.SetNodeHeight(tree.GetFirstNoInit(), 30);
     tree.DoStateChange({TTreeState::stValidationNeeded}, {TTreeState::stUseCache});
     tree.StartCacheValidation();
     for (int spin = 0; spin < 1000000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin)

@@ -40,23 +40,6 @@ std::string CheckNode(TBaseTree& tree, PTreeNode node) {
   return fault.str();
 }
 
-// The nodes on the visible path, collected with a loop so that deep chains need no deep stack.
-std::vector<PTreeNode> ShownNodes(PTreeNode root) {
-  std::vector<PTreeNode> nodes;
-  PTreeNode run = root->FirstChild;
-  while (run) {
-    bool shown = run->Has(nsVisible);
-    if (shown) nodes.push_back(run);
-    if (shown && run->Has(nsExpanded) && run->FirstChild) {
-      run = run->FirstChild;
-      continue;
-    }
-    while (run != root && !run->NextSibling) run = run->Parent;
-    run = run == root ? nullptr : run->NextSibling;
-  }
-  return nodes;
-}
-
 // The walks of the navigation functions along the visible path, both ways, against the path itself.
 std::string CheckVisibleWalks(TBaseTree& tree, const std::vector<PTreeNode>& shown) {
   std::size_t i = 0;
@@ -88,10 +71,28 @@ std::string CheckInvariants(TBaseTree& tree) {
       run = run->Parent;
     }
   }
-  const std::vector<PTreeNode> shown = ShownNodes(root);
+  const std::vector<PTreeNode> shown = ShownNodes(tree);
   if (shown.size() != tree.VisibleCount())
     return "visible count " + std::to_string(tree.VisibleCount()) + " for " + std::to_string(shown.size());
   return CheckVisibleWalks(tree, shown);
+}
+
+std::vector<PTreeNode> ShownNodes(TBaseTree& tree) {
+  // A loop, so that deep chains need no deep stack.
+  PTreeNode root = tree.RootNode();
+  std::vector<PTreeNode> nodes;
+  PTreeNode run = root->FirstChild;
+  while (run) {
+    bool shown = run->Has(nsVisible);
+    if (shown) nodes.push_back(run);
+    if (shown && run->Has(nsExpanded) && run->FirstChild) {
+      run = run->FirstChild;
+      continue;
+    }
+    while (run != root && !run->NextSibling) run = run->Parent;
+    run = run == root ? nullptr : run->NextSibling;
+  }
+  return nodes;
 }
 
 bool WaitForCache(TBaseTree& tree) {

@@ -43,6 +43,9 @@ struct TKeyedTree : TTestTree {
 // path against the path; returns the first fault found.
 std::string CheckInvariants(TBaseTree& tree);
 
+// The nodes on the visible path in order, read from the links and flags alone.
+std::vector<PTreeNode> ShownNodes(TBaseTree& tree);
+
 // Waits (at most a few seconds) until the worker has published the tree's cache.
 bool WaitForCache(TBaseTree& tree);
 
