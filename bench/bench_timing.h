@@ -28,6 +28,15 @@ double BestOf(int runs, Measure&& measure) {
   return best;
 }
 
+// The mean of runs results of measure() taken back to back: a small case set against one many times larger spans as
+// much time, so both meet the same load of the machine.
+template <class Measure>
+double MeanOf(int runs, Measure&& measure) {
+  double total = 0;
+  for (int i = 0; i < runs; ++i) total += measure();
+  return total / runs;
+}
+
 // The seconds of one run of work().
 template <class Work>
 double TimeOf(Work&& work) {
