@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/image_list.h"
+#include "framework/life_token.h"
 #include "framework/startup.h"
 #include "framework/win_control.h"
 
@@ -67,6 +68,8 @@ class TPcTabSheet : public TWinControl {
   bool TabShowing() const { return tabShowing_; }
   bool Highlighted() const { return highlighted_; }
   void SetHighlighted(bool value);
+  // Ends when the page is freed: what code that runs a handler asks before it touches the page again.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   void Dispatch(TMessage& message) override;
   void SetParentComponent(TComponent* value) override;
@@ -80,12 +83,19 @@ class TPcTabSheet : public TWinControl {
  private:
   friend class TPcCustomPageControl;
   void UpdateTabShowing();
+  // Shows or hides the page for its control. OnShow or OnHide follows once the page is done with it, so that a
+  // handler may free the page or its control.
+  void ShowAsPage(bool value);
+  void DoShowingChanged();
 
   int imageIndex_ = 0;
   TPcCustomPageControl* pageControl_ = nullptr;
   bool tabVisible_ = true;
   bool tabShowing_ = false;
   bool highlighted_ = false;
+  // True while ShowAsPage holds the showing events back.
+  bool showingHeld_ = false;
+  TLifeToken life_;
 };
 
 class TPcCustomPageControl : public TCustomControl {
@@ -113,6 +123,8 @@ class TPcCustomPageControl : public TCustomControl {
 
   TPcPageControlButtons* Painter() const { return painter_.get(); }
   TPcTabSheet* UndockingPage() const { return undockingPage_; }
+  // Ends when the control is freed: what code that runs a handler asks before it touches the control again.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   bool HideButtons() const { return hideButtons_; }
   void SetHideButtons(bool value);
@@ -182,6 +194,8 @@ class TPcCustomPageControl : public TCustomControl {
   bool DialogKey(TMessage& message);
   bool DialogChar(TMessage& message);
   void SetCursorOverTabs();
+  // Paints the window into given, or as WM_PAINT asks when it is null.
+  void PaintOwnWindow(HDC given);
   void LayOut();
 
   // Docking (controls/page_control_docking.cpp).
@@ -222,6 +236,7 @@ class TPcCustomPageControl : public TCustomControl {
     TWndMethod Previous;
   };
   std::vector<TWatchedClient> watchedClients_;
+  TLifeToken life_;
 };
 
 class TPcPageControl : public TPcCustomPageControl {

@@ -102,14 +102,19 @@ void TPcPageControlButton::CalcWidth() {
   }
 }
 
-void TPcPageControlButton::DrawContent(const RECT& face, const RECT& imageRect, const RECT& textRect) {
+bool TPcPageControlButton::DrawContent(const RECT& face, const RECT& imageRect, const RECT& textRect) {
   TPcCustomPageControl* control = owner_->PageControl();
+  // OnDrawTab and OnGetImageIndex may free the control or this tab's page, and this tab with either.
+  const TLifeWatch controlLife = control->LifeWatch();
+  const TLifeWatch pageLife = page_->LifeWatch();
   if (control->OwnerDraw() && control->OnDrawTab) {
     control->OnDrawTab(control, page_->TabIndex(), face, Active());
-    return;
+  } else {
+    DrawImage(imageRect);
+    if (controlLife.Ended() || pageLife.Ended()) return false;
+    DrawText(textRect);
   }
-  DrawImage(imageRect);
-  DrawText(textRect);
+  return !controlLife.Ended() && !pageLife.Ended();
 }
 
 void TPcPageControlButton::DrawImage(const RECT& rect) {
@@ -117,7 +122,12 @@ void TPcPageControlButton::DrawImage(const RECT& rect) {
   TCustomImageList* images = control->Images();
   if (!images || !images->HandleAllocated()) return;
   int index = page_->ImageIndex();
-  if (control->OnGetImageIndex) control->OnGetImageIndex(control, page_->PageIndex(), index);
+  if (control->OnGetImageIndex) {
+    const TLifeWatch controlLife = control->LifeWatch();
+    const TLifeWatch pageLife = page_->LifeWatch();
+    control->OnGetImageIndex(control, page_->PageIndex(), index);
+    if (controlLife.Ended() || pageLife.Ended()) return;
+  }
   if (index < 0 || index >= images->Count()) return;
   const int x = rect.left + (RectWidth(rect) - images->Width()) / 2;
   const int y = rect.top + (RectHeight(rect) - images->Height()) / 2;
@@ -626,22 +636,29 @@ void TPcPageControlButtons::DrawTabs() {
     if (!button->LaidOut() || (clipped && !IntersectRect(&visible, &clip, &button->Rect()))) continue;
     if (button->Active())
       active = button.get();
-    else
-      DrawTab(button.get(), savedFont.get());
+    else if (!DrawTab(button.get(), savedFont.get()))
+      return;
   }
   if (active) DrawTab(active, savedFont.get());
 }
 
-void TPcPageControlButtons::DrawTab(TPcPageControlButton* button, const TFont* savedFont) {
+bool TPcPageControlButtons::DrawTab(TPcPageControlButton* button, const TFont* savedFont) {
+  // A handler that frees the control ends the pass; one that frees a page took its tab away and asked for a
+  // fresh layout and paint, so this pass ends too.
+  const TLifeWatch controlLife = pageControl_->LifeWatch();
+  const TLifeWatch pageLife = button->Page()->LifeWatch();
   if (savedFont) {
     TPcDrawTabExRecord record(button->Page());
     record.Font()->Assign(savedFont);
     pageControl_->OnDrawTabEx(pageControl_, &record);
+    if (controlLife.Ended() || pageLife.Ended()) return false;
     Canvas()->SetFont(record.Font());
     ApplyFont();
   }
   button->Paint();
+  if (controlLife.Ended()) return false;
   if (savedFont) Canvas()->SetFont(savedFont);
+  return !pageLife.Ended();
 }
 
 }  // namespace controls

@@ -52,8 +52,9 @@ class TPcPageControlButton {
   virtual void CalcWidth();
 
  protected:
-  // Style drawing ends the same way: owner drawing in face, else the image and the caption.
-  void DrawContent(const RECT& face, const RECT& imageRect, const RECT& textRect);
+  // Style drawing ends the same way: owner drawing in face, else the image and the caption. False when a handler
+  // freed the control or the page, and with either this tab.
+  bool DrawContent(const RECT& face, const RECT& imageRect, const RECT& textRect);
   HDC DC() const;
 
  private:
@@ -124,7 +125,8 @@ class TPcPageControlButtons {
   int GetRowLength() const;
   virtual int GetRowIndent() const { return GetIndent(); }
   virtual void GetPageBorders(int& left, int& top, int& right, int& bottom) const;
-  virtual void DrawTab(TPcPageControlButton* button, const TFont* savedFont);
+  // False when a handler freed the control or the page of the tab: the pass ends.
+  virtual bool DrawTab(TPcPageControlButton* button, const TFont* savedFont);
   virtual void DrawBackground();
   virtual void DrawPageBorder() {}
   virtual bool FocusOnActiveClick() const { return true; }
