@@ -8,6 +8,7 @@
 
 #include "controls/tabs/page_control.h"
 #include "controls/tabs/tab_painter.h"
+#include "framework/bitmap.h"
 #include "form_fixture.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
@@ -19,6 +20,13 @@ namespace {
 
 class PageControlFreeing : public FormTest {
  public:
+  void SetUp() override {
+    FormTest::SetUp();
+    images_.SetSize(8, 8);
+    TBitmap image;
+    image.SetSize(8, 8);
+    images_.Add(&image, nullptr);
+  }
   // Pages A, B and C, A active.
   void Build(TPcTabStyle style) {
     control_ = Make<TPcPageControl>({10, 10, 410, 210});
@@ -52,6 +60,7 @@ class PageControlFreeing : public FormTest {
   }
 
   TPcPageControl* control_ = nullptr;
+  TImageList images_{nullptr};
 };
 
 TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
@@ -94,6 +103,12 @@ TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
          };
        },
        true, false, 2},
+      {"OnGetImageIndex frees the control",
+       [](PageControlFreeing& t) {
+         t.control_->SetImages(&t.images_);
+         t.control_->OnGetImageIndex = [&t](TObject*, int, int&) { t.FreeControl(); };
+       },
+       true, true, 0},
       {"OnDrawTabEx frees the control",
        [](PageControlFreeing& t) {
          t.control_->OnDrawTabEx = [&t](TPcCustomPageControl*, TPcDrawTabExRecord*) { t.FreeControl(); };
