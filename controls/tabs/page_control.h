@@ -205,7 +205,7 @@ class TPcCustomPageControl : public TCustomControl {
   TPcTabSheet* DockSheetOf(TControl* client) const;
   // The docked client on the page of a tab, when the page holds one.
   TControl* DockClientOnPage(TPcTabSheet* page) const;
-  void WatchDockClient(TControl* client);
+  void WatchDockClient(TControl* client, TPcTabSheet* sheet);
   void DockClientChanged(TControl* client, TMessage& message);
 
   std::vector<TPcTabSheet*> pages_;
@@ -230,10 +230,12 @@ class TPcCustomPageControl : public TCustomControl {
   int layoutDeferred_ = 0;
   // A layout asked for inside an update bracket, done when the bracket's alignment runs.
   bool layoutPending_ = false;
-  // The window procedures of docked clients that the control watches for caption and visibility changes.
+  // The window procedures of docked clients that the control watches for caption and visibility changes, and
+  // the page each client was docked on.
   struct TWatchedClient {
     TControl* Client;
     TWndMethod Previous;
+    TPcTabSheet* Sheet;
   };
   std::vector<TWatchedClient> watchedClients_;
   TLifeToken life_;
