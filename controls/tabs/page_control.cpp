@@ -111,7 +111,10 @@ void TPcTabSheet::Dispatch(TMessage& message) {
   TWinControl::Dispatch(message);
   switch (message.Msg) {
     case CM_TEXTCHANGED:
-      if (tabShowing_) pageControl_->Refresh();
+      if (tabShowing_) {
+        pageControl_->Painter()->CaptionChanged(this);
+        pageControl_->Refresh();
+      }
       break;
     case CM_SHOWINGCHANGED:
       if (!showingHeld_) DoShowingChanged();
@@ -349,7 +352,16 @@ void TPcCustomPageControl::Refresh() {
     return;
   }
   LayOut();
-  Realign();
+  // Aligning walks every page, for each page a caller adds or frees; the pages need it only when the area they
+  // fill changed, as a page that shows or moves asks for its own.
+  const RECT area = PageArea();
+  if (!EqualRect(&area, &alignedArea_)) Realign();
+}
+
+RECT TPcCustomPageControl::PageArea() {
+  RECT area = ClientRect();
+  AdjustClientRect(area);
+  return area;
 }
 
 void TPcCustomPageControl::LayOut() {
@@ -485,6 +497,7 @@ void TPcCustomPageControl::AlignControls(TControl* control, RECT& rect) {
     // every page, for each page a form reads.
     return;
   }
+  alignedArea_ = PageArea();
   TCustomControl::AlignControls(control, rect);
 }
 

@@ -194,6 +194,8 @@ class TPcCustomPageControl : public TCustomControl {
   bool DialogKey(TMessage& message);
   bool DialogChar(TMessage& message);
   void SetCursorOverTabs();
+  // The client area left for the pages.
+  RECT PageArea();
   // Paints the window into given, or as WM_PAINT asks when it is null.
   void PaintOwnWindow(HDC given);
   void LayOut();
@@ -230,6 +232,8 @@ class TPcCustomPageControl : public TCustomControl {
   int layoutDeferred_ = 0;
   // A layout asked for inside an update bracket, done when the bracket's alignment runs.
   bool layoutPending_ = false;
+  // The page area of the last alignment of the pages; none before the first.
+  RECT alignedArea_{-1, -1, -1, -1};
   // The window procedures of docked clients that the control watches for caption and visibility changes, and
   // the page each client was docked on.
   struct TWatchedClient {

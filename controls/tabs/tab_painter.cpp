@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "controls/tabs/tab_styles.h"
 #include "framework/form.h"
@@ -98,7 +99,9 @@ void TPcPageControlButton::CalcWidth() {
   if (control->TabWidth() != 0) {
     width_ = std::max(control->TabWidth(), imagePart);
   } else {
-    width_ = owner_->Canvas()->TextWidth(TabCaption(page_)) + kCaptionPadding + imagePart;
+    // Measured once: a layout of many tabs would otherwise measure every caption again for each tab added.
+    if (captionWidth_ < 0) captionWidth_ = owner_->Canvas()->TextWidth(TabCaption(page_));
+    width_ = captionWidth_ + kCaptionPadding + imagePart;
   }
 }
 
@@ -201,6 +204,10 @@ void TPcPageControlButtons::AddButton(TPcTabSheet* sheet, bool refresh) {
   const int index = lastPage ? ButtonCount() : std::clamp(sheet->TabIndex(), 0, ButtonCount());
   buttons_.insert(buttons_.begin() + index, CreateButton(sheet));
   if (refresh) pageControl_->Refresh();
+}
+
+void TPcPageControlButtons::CaptionChanged(const TPcTabSheet* sheet) {
+  if (TPcPageControlButton* button = ButtonOf(sheet)) button->ForgetCaptionWidth();
 }
 
 void TPcPageControlButtons::RemoveButton(TPcTabSheet* sheet, bool refresh) {
@@ -331,9 +338,18 @@ void TPcPageControlButtons::ApplyFont() {
   font->SetHandle(CreateFontIndirectW(&logFont));
 }
 
+void TPcPageControlButtons::KeepCaptionWidthsForFont() {
+  LOGFONTW font{};
+  GetObjectW(Canvas()->Font()->Handle(), sizeof font, &font);
+  if (std::memcmp(&font, &measuredFont_, sizeof font) == 0) return;
+  measuredFont_ = font;
+  for (const auto& button : buttons_) button->ForgetCaptionWidth();
+}
+
 void TPcPageControlButtons::Recalculate() {
   Canvas()->SetFont(pageControl_->Font());
   ApplyFont();
+  KeepCaptionWidthsForFont();
   textHeight_ = Canvas()->TextHeight(kMeasureText);
   CalcTabWidths();
   CalcRows();
