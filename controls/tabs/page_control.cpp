@@ -556,8 +556,12 @@ void TPcCustomPageControl::PaintOwnWindow(HDC given) {
 }
 
 void TPcCustomPageControl::KeyDown(WORD& key, TShiftState shift) {
+  // OnKeyDown may free the control; the key is spent then and goes no further.
+  const TLifeWatch life = LifeWatch();
   TCustomControl::KeyDown(key, shift);
-  if (key == VK_LEFT || key == VK_RIGHT) {
+  if (life.Ended()) {
+    key = 0;
+  } else if (key == VK_LEFT || key == VK_RIGHT) {
     SelectNextPage(key == VK_RIGHT, true);
     key = 0;
   }

@@ -8,8 +8,8 @@
 
 #include "controls/tabs/page_control.h"
 #include "controls/tabs/tab_painter.h"
-#include "framework/bitmap.h"
 #include "form_fixture.h"
+#include "framework/bitmap.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
@@ -49,6 +49,13 @@ class PageControlFreeing : public FormTest {
     EXPECT_TRUE(PumpUntil([] { return GetCapture() == nullptr && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); }));
     ProcessPendingMessages();
   }
+  void PressRight() {
+    SetForegroundWindow(Form()->Handle());
+    control_->SetFocus();
+    ProcessPendingMessages();
+    SendKeyPress(VK_RIGHT);
+    ProcessPendingMessages();
+  }
   void Repaint() {
     RedrawWindow(control_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     ProcessPendingMessages();
@@ -64,56 +71,62 @@ class PageControlFreeing : public FormTest {
 };
 
 TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
+  // What raises the handler: a click on B's tab, the Right arrow key on the focused control, or a repaint.
+  enum class TAct { ClickB, RightArrow, Paint };
   struct TCase {
     const char* Name;
     // Gives the handler its work; the control has pages A (active), B and C.
     std::function<void(PageControlFreeing&)> Arm;
-    bool Paint;  // a repaint raises it, else a click on B's tab
+    TAct Act;
     bool FreesControl;
     int PagesLeft;
   } cases[] = {
       {"OnChange frees the control",
-       [](PageControlFreeing& t) { t.control_->OnChange = [&t](TObject*) { t.FreeControl(); }; }, false, true, 0},
+       [](PageControlFreeing& t) { t.control_->OnChange = [&t](TObject*) { t.FreeControl(); }; }, TAct::ClickB, true,
+       0},
       {"OnChanging frees the page it allows",
        [](PageControlFreeing& t) {
          t.control_->OnChanging = [&t, b = t.Page(1)](TObject*, TPcTabSheet* page, bool&) {
            if (page == b && t.control_->PageCount() == 3) delete page;
          };
        },
-       false, false, 2},
+       TAct::ClickB, false, 2},
       {"the old page frees itself in its OnHide",
-       [](PageControlFreeing& t) { t.Page(0)->OnHide = [](TObject* page) { delete page; }; }, false, false, 2},
+       [](PageControlFreeing& t) { t.Page(0)->OnHide = [](TObject* page) { delete page; }; }, TAct::ClickB, false, 2},
       {"the new page's OnShow frees the control",
-       [](PageControlFreeing& t) { t.Page(1)->OnShow = [&t](TObject*) { t.FreeControl(); }; }, false, true, 0},
+       [](PageControlFreeing& t) { t.Page(1)->OnShow = [&t](TObject*) { t.FreeControl(); }; }, TAct::ClickB, true, 0},
+      {"OnKeyDown frees the control",
+       [](PageControlFreeing& t) { t.control_->OnKeyDown = [&t](TObject*, WORD&, TShiftState) { t.FreeControl(); }; },
+       TAct::RightArrow, true, 0},
       {"OnMouseDown frees the control",
        [](PageControlFreeing& t) {
          t.control_->OnMouseDown = [&t](TObject*, TMouseButton, TShiftState, int, int) { t.FreeControl(); };
        },
-       false, true, 0},
+       TAct::ClickB, true, 0},
       {"OnDrawTab frees the control",
        [](PageControlFreeing& t) {
          t.control_->SetOwnerDraw(true);
          t.control_->OnDrawTab = [&t](TPcCustomPageControl*, int, const RECT&, bool) { t.FreeControl(); };
        },
-       true, true, 0},
+       TAct::Paint, true, 0},
       {"OnDrawTabEx frees the page being drawn",
        [](PageControlFreeing& t) {
          t.control_->OnDrawTabEx = [b = t.Page(1)](TPcCustomPageControl*, TPcDrawTabExRecord* record) {
            if (record->Page() == b) delete b;
          };
        },
-       true, false, 2},
+       TAct::Paint, false, 2},
       {"OnGetImageIndex frees the control",
        [](PageControlFreeing& t) {
          t.control_->SetImages(&t.images_);
          t.control_->OnGetImageIndex = [&t](TObject*, int, int&) { t.FreeControl(); };
        },
-       true, true, 0},
+       TAct::Paint, true, 0},
       {"OnDrawTabEx frees the control",
        [](PageControlFreeing& t) {
          t.control_->OnDrawTabEx = [&t](TPcCustomPageControl*, TPcDrawTabExRecord*) { t.FreeControl(); };
        },
-       true, true, 0},
+       TAct::Paint, true, 0},
   };
   for (TPcTabStyle style :
        {TPcTabStyle::pctsTabs, TPcTabStyle::pctsButtons, TPcTabStyle::pctsFlatButtons, TPcTabStyle::pctsFlat}) {
@@ -123,10 +136,17 @@ TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
         TGuardedAllocations guard;
         Build(style);
         c.Arm(*this);
-        if (c.Paint)
-          Repaint();
-        else
-          ClickTab(Page(1));
+        switch (c.Act) {
+          case TAct::ClickB:
+            ClickTab(Page(1));
+            break;
+          case TAct::RightArrow:
+            PressRight();
+            break;
+          case TAct::Paint:
+            Repaint();
+            break;
+        }
         if (!c.FreesControl) {
           ASSERT_NE(control_, nullptr);
           EXPECT_EQ(control_->PageCount(), c.PagesLeft);
