@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "controls/flat_panel.h"
 #include "form_fixture.h"
@@ -94,25 +95,12 @@ class MaxSplitter : public FormTest, public testing::WithParamInterface<TAlign> 
     ProcessQueued();
   }
   void Click(POINT at) { Drag(at, at); }
-  // The real mouse: a press at a form point, moves through the path and a release at its last point; midway runs
-  // after the first move.
-  void RealDrag(POINT from, std::initializer_list<POINT> path, const std::function<void()>& midway = {}) {
+  // The real mouse: a press at a form point, moves through the path and a release at its last point.
+  void RealDrag(POINT from, std::initializer_list<POINT> path) {
     SetForegroundWindow(Form()->Handle());
-    MouseTo(from);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    ProcessPendingMessages();
-    for (POINT point : path) {
-      MouseTo(point);
-      if (midway && point.x == path.begin()->x && point.y == path.begin()->y) midway();
-    }
-    SendMouse(MOUSEEVENTF_LEFTUP);
-    ProcessPendingMessages();
-  }
-  void MouseTo(POINT formPoint) {
-    const POINT screen = Form()->ClientToScreen(formPoint);
-    SetCursorPos(screen.x, screen.y);
-    SendMouse(MOUSEEVENTF_MOVE);
-    ProcessPendingMessages();
+    std::vector<POINT> screen;
+    for (POINT point : path) screen.push_back(Form()->ClientToScreen(point));
+    SendMouseDragThrough(Form()->ClientToScreen(from), screen);
   }
 
   TTestEnvironment Environment;

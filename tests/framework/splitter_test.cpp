@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "control_fixtures.h"
 #include "support/hostile_input.h"
@@ -40,25 +41,15 @@ class SplitterDrag : public ControlTest {
     SendMessageW(form, WM_LBUTTONUP, 0, MAKELPARAM(toX, 50));
   }
 
-  // The real mouse: a press at a form point, moves to each x of the path and a release; midway runs after the
-  // first move.
+  // The real mouse: a press at x on the form, moves to each x of the path and a release at the last; midway runs
+  // after the first move.
   void RealDrag(int fromX, std::initializer_list<int> path, const std::function<void()>& midway) {
     SetForegroundWindow(Form()->Handle());
-    MouseTo(fromX);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    ProcessQueued();
-    for (int x : path) {
-      MouseTo(x);
-      if (midway && x == *path.begin()) midway();
-    }
-    SendMouse(MOUSEEVENTF_LEFTUP);
-    ProcessQueued();
-  }
-  void MouseTo(int x) {
-    const POINT screen = Form()->ClientToScreen(POINT{x, 50});
-    SetCursorPos(screen.x, screen.y);
-    SendMouse(MOUSEEVENTF_MOVE);
-    ProcessQueued();
+    std::vector<POINT> screen;
+    for (int x : path) screen.push_back(Form()->ClientToScreen(POINT{x, 50}));
+    SendMouseDragThrough(Form()->ClientToScreen(POINT{fromX, 50}), screen, [&](size_t move) {
+      if (move == 0) midway();
+    });
   }
 
   TTestPanel* side_ = nullptr;
