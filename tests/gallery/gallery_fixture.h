@@ -32,10 +32,16 @@ class GalleryTest : public testing::Test {
   static String MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input);
   // Alt and key on the keyboard, to the form's menu bar.
   static String MenuOpenedByAltKey(WORD key);
+  // Runs a command from the keyboard as a person does: Alt and the menu bar's key, then the keys of the items in
+  // turn, each once its menu is open; answers whether the menus closed by the last key (and the item ran).
+  static bool ChooseFromMenu(WORD menuKey, std::vector<WORD> itemKeys);
 
  private:
   static TGalleryForm* form_;
 };
+
+// Luminance contrast of two colours as the accessibility guidelines count it: 1 for equal colours, 21 at most.
+double Contrast(COLORREF a, COLORREF b);
 
 // Every component below owner, at any depth of the ownership tree, breadth first.
 template <class T>

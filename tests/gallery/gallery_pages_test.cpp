@@ -5,16 +5,20 @@
 
 #include <wrl/client.h>
 
+#include <algorithm>
+#include <map>
 #include <ostream>
 #include <string>
 #include <utility>
 
 #include "controls/tabs/page_control.h"
+#include "controls/tabs/tab_painter.h"
 #include "feeds_page.h"
 #include "gallery_fixture.h"
 #include "section_sheet.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
+#include "support/window_capture.h"
 #include "text_view.h"
 #include "toolbars/theme/theme_registry.h"
 #include "tree/string_tree.h"
@@ -302,4 +306,30 @@ TEST_F(GalleryTest, AMouseDragCopiesARowWithItsData) {
   Settle();
   EXPECT_EQ(GetCapture(), nullptr) << "no window keeps the mouse after the drag";
   large->DeleteNode(large->GetLastChild(folder));
+}
+
+// Whichever page shows, its tab's face stands out from the faces of the others.
+TEST_F(GalleryTest, TheSelectedPagesTabStandsOut) {
+  controls::TPcPageControl* pages = Form()->Pages();
+  for (int active = 0; active < pages->PageCount(); ++active) {
+    SCOPED_TRACE(testing::PrintToString(GalleryPages()[static_cast<size_t>(active)].Caption));
+    ASSERT_TRUE(Form()->ShowPage(active));
+    Settle();
+    const TWindowCapture picture = TWindowCapture::OfClient(pages->Handle());
+    // The colour most of a tab is painted in, its edges and neighbours left out.
+    auto face = [&](int page) {
+      RECT tab = pages->Painter()->ButtonOf(pages->Pages(page))->Rect();
+      InflateRect(&tab, -3, -3);
+      std::map<COLORREF, int> counts;
+      for (int y = tab.top; y < tab.bottom; ++y)
+        for (int x = tab.left; x < tab.right; ++x) ++counts[picture.Pixel(x, y)];
+      return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })
+          ->first;
+    };
+    const COLORREF selected = face(active);
+    for (int page = 0; page < pages->PageCount(); ++page) {
+      if (page == active) continue;
+      EXPECT_GE(Contrast(selected, face(page)), 1.5) << "beside the tab of page " << page;
+    }
+  }
 }
