@@ -109,7 +109,6 @@ enum TTreeTimer : UINT_PTR {
 // pixels take totals past 2^31 (a node keeps its own total in 32 bits), so positions are computed in 64 bits.
 using TTreePosition = std::int64_t;
 
-
 // One position cache entry: a node of the visible path and the absolute top of its row (64 bits wide, so that
 // no total height can outgrow it).
 struct TCacheEntry {
@@ -923,6 +922,8 @@ class TBaseTree : public TCustomControl {
   void InternalDisconnectNode(PTreeNode node, bool keepFocus);
   void SetUserData(PTreeNode node, const void* userData);
   void AutoSortAfterAdd(PTreeNode parent);
+  // Initializes node with the states OnInitNode asks for, all but being open, and answers the states asked for.
+  TTreeNodeInitStates InitNodeStates(PTreeNode node);
   void ChangeCheckState(PTreeNode node, TCheckState value);
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);

@@ -43,7 +43,9 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     DoCollapsed(node);
   } else {
     if (!DoExpanding(node)) return;
-    if (!node->Has(nsInitialized)) InitNode(node);
+    // This toggle opens the node: were its initialization to open it too when it asks to be open, its rows
+    // would count twice.
+    if (!node->Has(nsInitialized)) InitNodeStates(node);
     if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
     InterruptValidation();
     if (node->ChildCount > 0) {

@@ -457,14 +457,18 @@ PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const 
 
 // ---- initialization
 
-void TBaseTree::InitNode(PTreeNode node) {
+TTreeNodeInitStates TBaseTree::InitNodeStates(PTreeNode node) {
   TTreeNodeInitStates initStates = 0;
   DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node, initStates);
   node->States |= nsInitialized;
   if (initStates & ivsDisabled) node->States |= nsDisabled;
   if (initStates & ivsHasChildren) node->States |= nsHasChildren;
   if (initStates & ivsSelected) InternalAddToSelection(node);
-  bool wantExpanded = (initStates & ivsExpanded) != 0;
+  return initStates;
+}
+
+void TBaseTree::InitNode(PTreeNode node) {
+  bool wantExpanded = (InitNodeStates(node) & ivsExpanded) != 0;
   if (wantExpanded != node->Has(nsExpanded)) {
     if (wantExpanded) ToggleNode(node);
   } else if (node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0) {
