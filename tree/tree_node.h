@@ -41,6 +41,9 @@ enum TNodeDeferred : std::uint8_t {
   ndCountStale = 1u << 0,    // TotalCount may be wrong below this node
   ndIndexesStale = 1u << 1,  // the Index values of this node's children may be wrong
   ndHeightStale = 1u << 2,   // TotalHeight may be wrong at this node or below it
+  // Set on the paths climbed by the two nodes CompareNodePositions orders, only while it runs.
+  ndClimbedFromFirst = 1u << 3,
+  ndClimbedFromSecond = 1u << 4,
 };
 
 // Check box states; the odd values are the pressed look of the even ones.

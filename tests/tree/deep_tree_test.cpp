@@ -188,8 +188,7 @@ TEST(DeepTrees, BracketedChangesRunTheWholeChain) {
   tree.BeginUpdate();
   for (PTreeNode node = deepest; node != tree.GetFirstNoInit(); node = node->Parent) tree.SetIsVisible(node, false);
   EXPECT_EQ(tree.GetNodeAt(0, height + 1), nullptr) << "one row left inside the bracket";
-  for (PTreeNode node = tree.GetFirstNoInit()->FirstChild; node; node = node->FirstChild)
-    tree.SetIsVisible(node, true);
+  for (PTreeNode node = tree.GetFirstNoInit()->FirstChild; node; node = node->FirstChild) tree.SetIsVisible(node, true);
   tree.EndUpdate();
   EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(CheckInvariants(tree), "");
@@ -299,6 +298,16 @@ TEST(DeepTrees, VisiblePathOfAnExpandedChain) {
     EXPECT_EQ(found, top) << level;
     EXPECT_EQ(tree.GetNodeTop(node), top) << level;
   }
+
+  // Climbing to the root by visible parents, and ordering each node against its parent, cost a step a level.
+  int levels = 0;
+  for (PTreeNode node = deepest; node != tree.RootNode(); node = tree.GetVisibleParent(node)) ++levels;
+  EXPECT_EQ(levels, ChainDepth);
+  int misordered = 0;
+  for (PTreeNode node = deepest; node->Parent != tree.RootNode(); node = node->Parent)
+    if (tree.CompareNodePositions(node->Parent, node) != -1 || tree.CompareNodePositions(node, node->Parent) != 1)
+      ++misordered;
+  EXPECT_EQ(misordered, 0);
 
   // Collapsed half-way down: the lower half leaves the path, and a walk from inside it goes on after it.
   PTreeNode middle = Descend(tree.GetFirstNoInit(), ChainDepth / 2);

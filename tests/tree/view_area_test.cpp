@@ -51,6 +51,34 @@ TEST_F(ViewArea, ScrollIntoViewReachesTextsOutsideTheClientBothWays) {
   EXPECT_GT(shot.CountPixels(tree.contentColor, &text), 0);
 }
 
+// The text of a node indented past the client's right edge lies outside its cell: clipped, nothing of it is left,
+// an empty rectangle at the cell's far edge in either reading direction, however far out the indentation goes.
+TEST_F(ViewArea, TextOfANodeIndentedPastTheClientIsClippedToNothing) {
+  TPaintTree tree(host.Handle(), 220, 120, 1);
+  PTreeNode deep = Chain(tree, 40);
+  tree.SetTopNode(deep);
+  struct TCase {
+    int indent;
+    TBiDiMode bidi;
+  };
+  const TCase cases[] = {{18, TBiDiMode::bdLeftToRight},
+                         {18, TBiDiMode::bdRightToLeft},
+                         {100000000, TBiDiMode::bdLeftToRight},
+                         {100000000, TBiDiMode::bdRightToLeft}};
+  for (const TCase& c : cases) {
+    tree.SetIndent(c.indent);
+    tree.SetBiDiMode(c.bidi);
+    const bool rtl = c.bidi != TBiDiMode::bdLeftToRight;
+    const RECT row = tree.GetDisplayRect(deep, NoColumn, false);
+    const RECT text = tree.GetDisplayRect(deep, NoColumn, true, false);
+    EXPECT_EQ(text.left, rtl ? row.left : row.right) << c.indent << (rtl ? " right to left" : "");
+    EXPECT_EQ(text.right, text.left) << c.indent << (rtl ? " right to left" : "");
+    const RECT whole = tree.GetDisplayRect(deep, NoColumn, true, true);
+    EXPECT_EQ(whole.right - whole.left, tree.contentWidth) << c.indent << (rtl ? " right to left" : "");
+    EXPECT_TRUE(rtl ? whole.right < row.left : whole.left > row.right) << c.indent << (rtl ? " right to left" : "");
+  }
+}
+
 // 34,000 rows of 65,535 pixels: more than 2^31 pixels, still less than the 2^32 a node's total holds.
 TEST_F(ViewArea, TreesTallerThanTwoToTheThirtyFirstScrollAndPaint) {
   TPaintTree tree(host.Handle(), 200, 120, 0);
