@@ -9,13 +9,13 @@
 #include "framework/application.h"
 #include "framework/image_list.h"
 #include "framework/picture.h"
+#include "tree/edit/tree_edit_link.h"
 #include "tree/paint/paint_resources.h"
 #include "tree/scroll_bar_options.h"
 #include "tree/tree_clipboard_formats.h"
 #include "tree/tree_colors.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_drag_image.h"
-#include "tree/edit/tree_edit_link.h"
 #include "tree/tree_drag_manager.h"
 #include "tree/tree_header.h"
 #include "tree/tree_hint_window.h"
@@ -577,7 +577,7 @@ void TBaseTree::SetDefaultNodeHeight(std::uint16_t value) {
   InterruptValidation();
   int delta = static_cast<int>(value) - defaultNodeHeight_;
   root_->NodeHeight = static_cast<std::uint16_t>(root_->NodeHeight + delta);
-  root_->TotalHeight = static_cast<std::uint32_t>(static_cast<int>(root_->TotalHeight) + delta);
+  SetTotalHeight(root_, static_cast<std::uint64_t>(static_cast<std::int64_t>(TotalHeightOf(root_)) + delta));
   defaultNodeHeight_ = value;
   InvalidateCache();
   if (updateCount_ == 0 && HandleAllocated()) {

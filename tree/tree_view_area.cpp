@@ -39,7 +39,7 @@ int TBaseTree::HorizontalRange() {
 
 TTreePosition TBaseTree::VerticalRange() const {
   RefreshTotalHeights();
-  return static_cast<TTreePosition>(root_->TotalHeight) - root_->NodeHeight;
+  return static_cast<TTreePosition>(TotalHeightOf(root_)) - root_->NodeHeight;
 }
 
 TTreePosition TBaseTree::VerticalScrollUnit() const { return ScrollUnit(VerticalRange()); }
@@ -176,7 +176,7 @@ TTreePosition TBaseTree::UpdateScrollBar(int bar, TTreePosition range, int page,
 }
 
 void TBaseTree::UpdateScrollBars(bool doRepaint) {
-  if (root_->TotalHeight < defaultNodeHeight_) root_->TotalHeight = defaultNodeHeight_;
+  if (TotalHeightOf(root_) < defaultNodeHeight_) SetTotalHeight(root_, defaultNodeHeight_);
   if (!HandleAllocated() || updateCount_ > 0 || IsDestroying()) return;
   TScrollStyle bars = scrollBarOptions_->ScrollBars();
   offsetY_ = UpdateScrollBar(SB_VERT, VerticalRange(), ClientHeight(), offsetY_,

@@ -210,6 +210,51 @@ TEST(DeepTrees, BracketedChangesRunTheWholeChain) {
   EXPECT_EQ(CheckInvariants(tree), "");
 }
 
+// A chain of the tallest rows: every level above the lowest 65,537 shows more than 32 bits of pixels below it.
+// Opening, closing, hiding, a restore inside a bracket, a save and load and deleting keep every total whole.
+TEST(DeepTrees, ChainOfTheTallestRowsKeepsWholeTotals) {
+  constexpr int depth = 100000;
+  constexpr TTreePosition rowHeight = 65535;
+  TKeyedTree tree;
+  tree.SetDefaultNodeHeight(static_cast<std::uint16_t>(rowHeight));
+  tree.BeginUpdate();
+  PTreeNode deepest = BuildChain(tree, depth);
+  tree.EndUpdate();
+  tree.FullExpand();
+  EXPECT_EQ(tree.GetNodeTop(deepest), (depth - 1) * rowHeight);
+  EXPECT_EQ(CheckInvariants(tree), "");
+  PTreeNode middle = Descend(tree.GetFirstNoInit(), depth / 2);
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"closed half-way", [&] { tree.ToggleNode(middle); }},
+      {"opened again", [&] { tree.ToggleNode(middle); }},
+      {"hidden half-way", [&] { tree.SetIsVisible(middle, false); }},
+      {"shown again", [&] { tree.SetIsVisible(middle, true); }},
+      {"restored from the top down in a bracket",
+       [&] {
+         tree.FullCollapse();
+         tree.BeginUpdate();
+         for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) tree.SetExpanded(node, true);
+         tree.EndUpdate();
+       }},
+      {"the deepest row lower", [&] { tree.SetNodeHeight(deepest, 1); }},
+  };
+  for (const auto& [name, change] : changes) {
+    change();
+    EXPECT_EQ(CheckInvariants(tree), "") << name;
+  }
+  EXPECT_EQ(tree.GetNodeTop(deepest), (depth - 1) * rowHeight);
+  EXPECT_EQ(tree.NodeTotalHeight(nullptr), static_cast<std::uint64_t>(depth * rowHeight + 1));
+
+  TKeyedTree copy;
+  copy.SetDefaultNodeHeight(static_cast<std::uint16_t>(rowHeight));
+  Load(copy, Saved(tree));
+  EXPECT_EQ(copy.NodeTotalHeight(nullptr), tree.NodeTotalHeight(nullptr));
+  EXPECT_EQ(CheckInvariants(copy), "");
+  tree.DeleteNode(middle);
+  EXPECT_EQ(tree.NodeTotalHeight(nullptr), static_cast<std::uint64_t>((depth / 2 + 1) * rowHeight));
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
 // Tri-state tracking carries a check up from the leaf of a million-level chain and down from its top.
 TEST(DeepTrees, TriStateChecksRunTheWholeChain) {
   TKeyedTree tree;
