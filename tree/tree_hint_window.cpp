@@ -175,7 +175,7 @@ void TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
   ValidateRect(Handle(), nullptr);
   // A drawing handler that raises still gives the DC back.
   const TWindowDC dc(Handle(), GetDC(Handle()));
-  InternalPaint(dc.Get(), step_, 0);
+  InternalPaint(dc.Handle(), step_, 0);
 }
 
 void TTreeHintWindow::AnimationTick() {
@@ -193,7 +193,7 @@ void TTreeHintWindow::AnimationTick() {
     step_ = 0;
   }
   const TWindowDC dc(Handle(), GetDC(Handle()));
-  InternalPaint(dc.Get(), step_, stepSize_);
+  InternalPaint(dc.Handle(), step_, stepSize_);
 }
 
 void TTreeHintWindow::DrawHint() {

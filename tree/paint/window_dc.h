@@ -14,7 +14,7 @@ class TWindowDC {
   }
   TWindowDC(const TWindowDC&) = delete;
   TWindowDC& operator=(const TWindowDC&) = delete;
-  HDC Get() const { return dc_; }
+  HDC Handle() const { return dc_; }
 
  private:
   HWND window_;

@@ -100,11 +100,11 @@ void TBaseTree::WMNCPaint(TMessage& message) {
   }
   // A header handler that raises still gives the DC, and the region it holds, back.
   const TWindowDC dc(Handle(), GetDCEx(Handle(), region, region ? RegionFrameFlags : FullFrameFlags));
-  if (!dc.Get()) {
+  if (!dc.Handle()) {
     if (region) DeleteObject(region);
     return;
   }
-  PaintTreeFrame(dc.Get());
+  PaintTreeFrame(dc.Handle());
 }
 
 void TBaseTree::PaintNonClientTo(HDC dc) {
