@@ -27,6 +27,9 @@ size_t WidePieceEnd(std::wstring_view text, size_t start, size_t pieceSize) {
 class TByteCuts {
  public:
   explicit TByteCuts(UINT codePage) {
+    // A system whose ANSI code page is UTF-8 cuts its ANSI text as UTF-8.
+    if (codePage == CP_ACP) codePage = GetACP();
+    if (codePage == CP_OEMCP) codePage = GetOEMCP();
     if (codePage == CP_UTF8) {
       kind_ = Kind::Utf8;
       return;

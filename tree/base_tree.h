@@ -110,6 +110,7 @@ enum TTreeTimer : UINT_PTR {
 // pixels take totals past 2^32, so positions are computed in 64 bits.
 using TTreePosition = std::int64_t;
 
+
 // One position cache entry: a node of the visible path and the absolute top of its row (64 bits wide, so that
 // no total height can outgrow it).
 struct TCacheEntry {
