@@ -9,6 +9,7 @@
 #include "framework/bitmap.h"
 #include "framework/clipboard.h"
 #include "framework/com_guard.h"
+#include "framework/com_object.h"
 #include "framework/exceptions.h"
 #include "framework/thread.h"
 #include "shell/dragdrop/simple_clipboard_formats.h"
@@ -28,7 +29,9 @@ const int kTransparentImageSize = 32;
 // control whose window is made anew is registered again with the new window.
 class TWinControlProxy : public TWinControl {
   BC_CLASS(TWinControlProxy, TWinControl)
-  explicit TWinControlProxy(TCustomDropTarget* target) : TWinControl(target), target_(target) { SetBounds(0, 0, 0, 0); }
+  TWinControlProxy(TCustomDropTarget* target, IDropTarget* registered) : TWinControl(target), registered_(registered) {
+    SetBounds(0, 0, 0, 0);
+  }
   ~TWinControlProxy() override {
     // The registration must end while this class's DestroyWnd still runs.
     DestroyHandle();
@@ -37,7 +40,7 @@ class TWinControlProxy : public TWinControl {
  protected:
   void CreateWnd() override {
     TWinControl::CreateWnd();
-    OleCheck(RegisterDragDrop(Parent()->Handle(), static_cast<IDropTarget*>(target_)));
+    OleCheck(RegisterDragDrop(Parent()->Handle(), registered_));
   }
   void DestroyWnd() override {
     if (Parent() && Parent()->HandleAllocated()) RevokeDragDrop(Parent()->Handle());
@@ -45,7 +48,36 @@ class TWinControlProxy : public TWinControl {
   }
 
  private:
+  IDropTarget* registered_;
+};
+
+// What the platform holds of a target: it calls the target while the target lives; a target freed meanwhile (inside
+// one of its handlers, during a drag) refuses what comes after, until the platform lets this object go.
+class TPlatformTarget : public TComObject<IDropTarget> {
+ public:
+  explicit TPlatformTarget(TCustomDropTarget* target) : target_(target), life_(target->LifeWatch()) {}
+
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override {
+    return Gone(effect) ? E_UNEXPECTED : target_->DragEnter(dataObject, keyState, point, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override {
+    return Gone(effect) ? E_UNEXPECTED : target_->DragOver(keyState, point, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return life_.Ended() ? S_OK : target_->DragLeave(); }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override {
+    return Gone(effect) ? E_UNEXPECTED : target_->Drop(dataObject, keyState, point, effect);
+  }
+
+ private:
+  // A target that is gone accepts nothing.
+  bool Gone(DWORD* effect) const {
+    if (!life_.Ended()) return false;
+    if (effect) *effect = DROPEFFECT_NONE;
+    return true;
+  }
+
   TCustomDropTarget* target_;
+  TLifeWatch life_;
 };
 
 // A rich edit registers a drop target of its own, which would hide this one.
@@ -106,6 +138,7 @@ TCustomDropTarget::TCustomDropTarget(TComponent* owner)
   imageList_->AddMasked(&transparent, clWindow);
   scrollTimer_->SetEnabled(false);
   scrollTimer_->SetOnTimer(TNotifyEvent(this, &TCustomDropTarget::DoAutoScroll));
+  platformTarget_ = ComPtr<IDropTarget>(new TPlatformTarget(this));
 }
 
 TCustomDropTarget::~TCustomDropTarget() {
@@ -119,6 +152,7 @@ TCustomDropTarget::~TCustomDropTarget() {
     }
   }
   transferThread_.reset();
+  EndLife();
   dataObject_.Reset();
   dropTargetHelper_.Reset();
   UnregisterTargetControl(nullptr);
@@ -154,7 +188,7 @@ void TCustomDropTarget::RegisterTargetControl(TWinControl* control) {
   targets_.insert(place, control);
   control->FreeNotification(this);
   if (control->HandleAllocated() && IsRichEdit(control->Handle())) RevokeDragDrop(control->Handle());
-  auto* proxy = new TWinControlProxy(this);
+  auto* proxy = new TWinControlProxy(this, platformTarget_.Get());
   proxy->SetParent(control);
   if (control->HandleAllocated()) proxy->HandleNeeded();
 }
@@ -350,30 +384,34 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
                                                   DWORD* effect) {
   if (!effect) return E_INVALIDARG;
   POINT screen{point.x, point.y};
+  // OnDrop may free the target: what ends the drag image is taken first, and nothing of the target is touched once
+  // it is gone.
+  const TLifeWatch life = LifeWatch();
+  const ComPtr<IDropTargetHelper> helper = dropTargetHelper_;
+  const HWND imageWindow = !helper && dragImageList_ && target_ ? target_->Handle() : nullptr;
   HRESULT result = ComGuard([&]() -> HRESULT {
     StopScrollTimer();
-    HRESULT dropped = E_UNEXPECTED;
-    if (dataObject_) {
-      POINT client = ToClient(screen);
-      TShiftState shiftState = DragKeysToShiftState(keyState);
-      // The scroll bit only steers the cursor; what the drop performs is the effect without it.
-      *effect = GetDropEffect(shiftState, client, *effect) & ~DROPEFFECT_SCROLL;
-      if (!getDataOnEnter_ && !GetData(*effect))
-        *effect = DROPEFFECT_NONE;
-      else
-        DoDrop(shiftState, client, *effect);
-      dropped = S_OK;
-    } else {
+    if (!dataObject_) {
       *effect = DROPEFFECT_NONE;
+      return E_UNEXPECTED;
     }
-    if (dropTargetHelper_)
-      dropTargetHelper_->Drop(dataObject, &screen, *effect);
-    else if (dragImageList_ && target_)
-      ImageList_DragLeave(target_->Handle());
-    return dropped;
+    POINT client = ToClient(screen);
+    TShiftState shiftState = DragKeysToShiftState(keyState);
+    // The scroll bit only steers the cursor; what the drop performs is the effect without it.
+    *effect = GetDropEffect(shiftState, client, *effect) & ~DROPEFFECT_SCROLL;
+    if (!getDataOnEnter_ && !GetData(*effect))
+      *effect = DROPEFFECT_NONE;
+    else
+      DoDrop(shiftState, client, *effect);
+    return S_OK;
   });
   // A drop that failed part way performed nothing the source may rely on.
   if (FAILED(result)) *effect = DROPEFFECT_NONE;
+  if (helper)
+    helper->Drop(dataObject, &screen, *effect);
+  else if (imageWindow)
+    ImageList_DragLeave(imageWindow);
+  if (life.Ended()) return result;
   HRESULT cleared = ComGuard([&] {
     if (!asyncTransferring_) ClearData();
   });
@@ -386,15 +424,17 @@ DWORD TCustomDropTarget::PasteFromClipboard() {
   OleCheck(OleGetClipboard(&clipboard));
   dataObject_ = clipboard;
   DWORD effect = DROPEFFECT_NONE;
+  // OnDrop may free the target.
+  const TLifeWatch life = LifeWatch();
   try {
     effect = GetPreferredDropEffect();
     if (!GetData(effect)) effect = DROPEFFECT_NONE;
     DoOnPaste(effect);
   } catch (...) {
-    dataObject_.Reset();
+    if (!life.Ended()) dataObject_.Reset();
     throw;
   }
-  dataObject_.Reset();
+  if (!life.Ended()) dataObject_.Reset();
   return effect;
 }
 
@@ -407,8 +447,10 @@ void TCustomDropTarget::DoDragOver(TShiftState shiftState, POINT point, DWORD& e
 }
 
 void TCustomDropTarget::DoDrop(TShiftState shiftState, POINT point, DWORD& effect) {
+  const TLifeWatch life = LifeWatch();
   if (OnDrop) OnDrop(this, shiftState, point, effect);
-  if (effect == DROPEFFECT_NONE) return;
+  // A target freed by its handler reports nothing more to the source.
+  if (life.Ended() || effect == DROPEFFECT_NONE) return;
   if (optimizedMove_ && effect == DROPEFFECT_MOVE) effect = DROPEFFECT_COPY;
   SetPerformedDropEffect(effect);
 }
@@ -418,8 +460,9 @@ void TCustomDropTarget::DoLeave() {
 }
 
 void TCustomDropTarget::DoOnPaste(DWORD& effect) {
+  const TLifeWatch life = LifeWatch();
   DoDrop(TShiftState(), POINT{0, 0}, effect);
-  if (effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
+  if (!life.Ended() && effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
 }
 
 void TCustomDropTarget::DoScroll(POINT, TScrolDirections& scroll, int& interval) {
