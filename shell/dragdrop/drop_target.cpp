@@ -52,20 +52,20 @@ class TWinControlProxy : public TWinControl {
 };
 
 // What the platform holds of a target: it calls the target while the target lives; a target freed meanwhile (inside
-// one of its handlers, during a drag) refuses what comes after, until the platform lets this object go.
+// one of its handlers, during a drag) accepts nothing that comes after, until the platform lets this object go.
 class TPlatformTarget : public TComObject<IDropTarget> {
  public:
   explicit TPlatformTarget(TCustomDropTarget* target) : target_(target), life_(target->LifeWatch()) {}
 
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override {
-    return Gone(effect) ? E_UNEXPECTED : target_->DragEnter(dataObject, keyState, point, effect);
+    return Gone(effect) ? S_OK : target_->DragEnter(dataObject, keyState, point, effect);
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override {
-    return Gone(effect) ? E_UNEXPECTED : target_->DragOver(keyState, point, effect);
+    return Gone(effect) ? S_OK : target_->DragOver(keyState, point, effect);
   }
   HRESULT STDMETHODCALLTYPE DragLeave() override { return life_.Ended() ? S_OK : target_->DragLeave(); }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override {
-    return Gone(effect) ? E_UNEXPECTED : target_->Drop(dataObject, keyState, point, effect);
+    return Gone(effect) ? S_OK : target_->Drop(dataObject, keyState, point, effect);
   }
 
  private:
@@ -285,6 +285,8 @@ void TCustomDropTarget::BeginDragImage(IDataObject* dataObject, POINT screenPoin
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point,
                                                        DWORD* effect) {
   if (!effect) return E_INVALIDARG;
+  // OnEnter may free the target: nothing of it is touched afterwards.
+  const TLifeWatch life = LifeWatch();
   HRESULT result = ComGuard([&]() -> HRESULT {
     if (!asyncTransferring_) ClearData();
     dataObject_ = dataObject;
@@ -309,6 +311,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, lastPoint_, *effect);
       DoEnter(shiftState, lastPoint_, *effect);
+      if (life.Ended()) return S_OK;
       if (*effect == DROPEFFECT_NONE) dataObject_.Reset();
     }
     BeginDragImage(dataObject, screen, *effect);
@@ -316,7 +319,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
   });
   // A drag that failed here must not be dropped on.
   if (FAILED(result)) {
-    dataObject_.Reset();
+    if (!life.Ended()) dataObject_.Reset();
     *effect = DROPEFFECT_NONE;
   }
   return result;
@@ -324,6 +327,8 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
 
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
+  // OnDragOver may free the target.
+  const TLifeWatch life = LifeWatch();
   HRESULT guarded = ComGuard([&]() -> HRESULT {
     if (!target_) {
       *effect = DROPEFFECT_NONE;
@@ -336,6 +341,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL poi
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, client, *effect);
       DoDragOver(shiftState, client, *effect);
+      if (life.Ended()) return S_OK;
       if ((*effect & DROPEFFECT_SCROLL) && !scrollTimer_->Enabled()) {
         scrollTimer_->SetInterval(static_cast<UINT>(DragDropScrollDelay));
         scrollTimer_->SetEnabled(true);
@@ -366,6 +372,8 @@ void TCustomDropTarget::LeaveDrag() {
 }
 
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragLeave() {
+  // OnLeave may free the target.
+  const TLifeWatch life = LifeWatch();
   HRESULT result = ComGuard([&] {
     if (!asyncTransferring_) ClearData();
     StopScrollTimer();
@@ -376,7 +384,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragLeave() {
       ImageList_DragLeave(target_->Handle());
     DoLeave();
   });
-  LeaveDrag();
+  if (!life.Ended()) LeaveDrag();
   return result;
 }
 

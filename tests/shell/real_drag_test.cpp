@@ -2,6 +2,7 @@
 // registered control of another window of this program.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -141,21 +142,24 @@ TEST(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
   const struct {
     const char* Name;
     std::function<void(TSourcePtr&, TTargetPtr&)> Arm;
-    TDragResult Result;
-    std::vector<std::string> Dropped;
+    // None where the platform's loop decides alone how a drag over a vanished target ends.
+    std::optional<TDragResult> Result;
   } cases[] = {
       {"source in its feedback",
        [](TSourcePtr& s, TTargetPtr&) { s->OnFeedback = [&s](TObject*, DWORD, bool&) { s.reset(); }; },
-       TDragResult::drCancel,
-       {}},
+       TDragResult::drCancel},
       {"source in its drop",
        [](TSourcePtr& s, TTargetPtr&) { s->OnDrop = [&s](TObject*, TDragType, bool&) { s.reset(); }; },
-       TDragResult::drCancel,
-       {}},
+       TDragResult::drCancel},
+      {"target in its enter",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnEnter = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       std::nullopt},
+      {"target in its drag over",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnDragOver = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       std::nullopt},
       {"target in its drop",
        [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
-       TDragResult::drDropCopy,
-       {}},
+       TDragResult::drDropCopy},
   };
   TTestWindow sourceHost{RECT{100, 100, 300, 250}};
   TTestWindow targetHost{RECT{400, 100, 600, 250}};
@@ -164,19 +168,29 @@ TEST(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
   panel.SetParentWindow(targetHost.Handle());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    TGuardedAllocations guard;
-    TTargetPtr target = std::make_unique<TCustomDropMultiTarget>(nullptr);
-    target->RegisterTargetControl(&panel);
-    auto* received = new TTextDataFormat(target.get());
+    TTargetPtr target;
+    TSourcePtr source;
+    TTextDataFormat* received = nullptr;
+    {
+      // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
+      TGuardedAllocations guard;
+      target = std::make_unique<TCustomDropMultiTarget>(nullptr);
+      target->RegisterTargetControl(&panel);
+      received = new TTextDataFormat(target.get());
+      source = std::make_unique<TCustomDropMultiSource>(nullptr);
+      (new TTextDataFormat(source.get()))->SetText("dragged");
+    }
     std::vector<std::string> dropped;
     target->OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) { dropped.push_back(received->Text()); };
-    TSourcePtr source = std::make_unique<TCustomDropMultiSource>(nullptr);
-    (new TTextDataFormat(source.get()))->SetText("dragged");
     c.Arm(source, target);
     TCustomDropSource& running = *source;
-    EXPECT_EQ(DragWithMouse(running, POINT{200, 175}, POINT{500, 175}), c.Result);
+    const TDragResult result = DragWithMouse(running, POINT{200, 175}, POINT{500, 175});
+    if (c.Result) {
+      EXPECT_EQ(result, *c.Result);
+    }
     EXPECT_TRUE(!source || !target);
-    EXPECT_EQ(dropped, c.Dropped);
+    // Nothing is read from a source that is gone.
+    EXPECT_TRUE(dropped.empty());
   }
 }
 
