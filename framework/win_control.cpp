@@ -303,13 +303,20 @@ TWinControl::~TWinControl() {
   dockClients_.clear();
   SetDockSite(false);
   if (handle_) DestroyHandle();
-  while (!controls_.empty()) {
-    TControl* child = controls_.back();
-    RemoveControl(child);
-    delete child;
-  }
+  DestroyControls();
   // Leave the parent while still a windowed control, so that it forgets this one in its tab order and focus.
   SetParent(nullptr);
+}
+
+void TWinControl::BeforeDestruction() {
+  Destroying();
+  DestroyControls();
+  TControl::BeforeDestruction();
+}
+
+void TWinControl::DestroyControls() {
+  // Each child goes while it still has this parent, and leaves the list as it goes.
+  while (!controls_.empty()) delete controls_.back();
 }
 
 HWND TWinControl::Handle() {

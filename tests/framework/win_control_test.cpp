@@ -88,7 +88,8 @@ TEST_F(WindowLifetime, DetachedWindowSurvivesAChangeOfParent) {
   auto* moving = Make<TTestPanel>(first, {5, 5, 50, 50});
   HWND wnd = moving->Handle();
 
-  // The way a dockable window moves between docks: detach, change parents, attach, move the window.
+  // The way a dockable window moves between docks: detach, leave the parent, move the window, attach, join the
+  // new parent (which, attached, makes no second window).
   class TDetachable : public TTestPanel {
    public:
     using TTestPanel::TTestPanel;
@@ -97,9 +98,9 @@ TEST_F(WindowLifetime, DetachedWindowSurvivesAChangeOfParent) {
       HWND kept = self->WindowHandle();
       self->SetWindowHandle(nullptr);
       self->SetParent(nullptr);
-      self->SetParent(newParent);
-      self->SetWindowHandle(kept);
       ::SetParent(kept, newParent->Handle());
+      self->SetWindowHandle(kept);
+      self->SetParent(newParent);
     }
   };
   TDetachable::MoveKeepingWindow(moving, second);
