@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 TEST(TextConversion, Utf8RoundTripsEveryPlane) {
   const String text = L"A\u00e9\u20ac\U0001F600";
   const std::string bytes = WideToUtf8(text);
