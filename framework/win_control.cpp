@@ -586,13 +586,14 @@ void TWinControl::SetParent(TWinControl* value) {
 
 // ---- showing ----
 
-void TWinControl::UpdateShowing() {
+void TWinControl::UpdateShowing(bool parentShows) {
   // Nothing shows while a form is being read; Loaded shows what should.
   if (Reading()) return;
-  bool show = Visible();
+  bool show = parentShows && Visible();
   if (show) {
     if (!handle_) CreateHandle();
-    for (TWinControl* child : tabList_) child->UpdateShowing();
+    // The children first, so that the window appears whole.
+    for (TWinControl* child : tabList_) child->UpdateShowing(true);
   }
   if (handle_ && showing_ != show) {
     showing_ = show;
@@ -603,6 +604,10 @@ void TWinControl::UpdateShowing() {
       throw;
     }
   }
+  // A hidden window hides its children with it: they stop showing too.
+  if (!show)
+    for (TWinControl* child : tabList_)
+      if (child->showing_) child->UpdateShowing(false);
 }
 
 void TWinControl::UpdateControlState() {
