@@ -286,21 +286,7 @@ TEST_F(GalleryTest, TheLinksBarFloatsAsABlockWhoseFrameStaysOnTheScreen) {
   const POINT from{bar.left + 3, (bar.top + bar.bottom) / 2};
   const RECT form = Form()->BoundsRect();
   const POINT to{(form.left + form.right) / 2 + 60, (form.top + form.bottom) / 2};
-  POINT savedCursor{};
-  GetCursorPos(&savedCursor);
-  SetCursorPos(from.x, from.y);
-  SendMouse(MOUSEEVENTF_MOVE);
-  SendMouse(MOUSEEVENTF_LEFTDOWN);
-  const bool inTime = RunModalWithInput(
-      [&] {
-        for (int i = 1; i <= 8; ++i) {
-          const POINT at{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8};
-          PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); }, static_cast<UINT>(60 * i));
-        }
-        PostInputFromLoop([] { SendMouse(MOUSEEVENTF_LEFTUP); }, 60 * 10);
-      },
-      [&] { PumpUntil([&] { return links->Floating() && GetKeyState(VK_LBUTTON) >= 0; }, 4000); }, 8000);
-  SetCursorPos(savedCursor.x, savedCursor.y);
+  const bool inTime = DragWithMouse(from, to, [&] { return links->Floating(); });
   EXPECT_TRUE(inTime);
   ASSERT_TRUE(links->Floating());
   Settle();

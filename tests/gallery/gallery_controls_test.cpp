@@ -231,10 +231,7 @@ TEST_F(GalleryTest, AnUnfocusedComboBoxShowsNoSelection) {
   SendMouseClick(CentreOnScreen(search));
   ASSERT_TRUE(PumpUntil([&] { return search->Focused(); }));
   Settle();
-  HDC dc = GetWindowDC(address->Handle());
-  TWindowCapture shown(address->Width(), address->Height());
-  BitBlt(shown.DC(), 0, 0, shown.Width(), shown.Height(), dc, 0, 0, SRCCOPY);
-  ReleaseDC(address->Handle(), dc);
+  const TWindowCapture shown = TWindowCapture::AsShown(address->Handle());
   KeepCaptureForViewing(shown, L"unfocused_combo");
   EXPECT_EQ(shown.CountPixels(GetSysColor(COLOR_HIGHLIGHT)), 0);
 }

@@ -123,6 +123,25 @@ String GalleryTest::MenuOpenedByAltKey(WORD key) {
   return MenuOpenedBy(form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); });
 }
 
+bool GalleryTest::DragWithMouse(POINT from, POINT to, const std::function<bool()>& dropped) {
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  SetCursorPos(from.x, from.y);
+  SendMouse(MOUSEEVENTF_MOVE);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  const bool inTime = RunModalWithInput(
+      [&] {
+        for (int i = 1; i <= 8; ++i) {
+          const POINT at{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8};
+          PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); }, static_cast<UINT>(60 * i));
+        }
+        PostInputFromLoop([] { SendMouse(MOUSEEVENTF_LEFTUP); }, 60 * 10);
+      },
+      [&] { PumpUntil([&] { return dropped() && GetKeyState(VK_LBUTTON) >= 0; }, 4000); }, 8000);
+  SetCursorPos(savedCursor.x, savedCursor.y);
+  return inTime;
+}
+
 bool GalleryTest::ChooseFromMenu(WORD menuKey, std::vector<WORD> itemKeys) {
   SetForegroundWindow(form_->Handle());
   Settle();

@@ -16,8 +16,6 @@
 #include "feeds_page.h"
 #include "gallery_fixture.h"
 #include "section_sheet.h"
-#include "support/message_pump.h"
-#include "support/modal_input.h"
 #include "support/window_capture.h"
 #include "text_view.h"
 #include "toolbars/theme/theme_registry.h"
@@ -284,22 +282,9 @@ TEST_F(GalleryTest, AMouseDragCopiesARowWithItsData) {
   ASSERT_NE(row, nullptr);
   const TRowText dragged = RowText(small, row);
   const std::uint32_t before = large->TotalCount();
-  POINT savedCursor{};
-  GetCursorPos(&savedCursor);
   const POINT from = RowPoint(small, row);
   const POINT to = RowPoint(large, folder);
-  SetCursorPos(from.x, from.y);
-  SendMouse(MOUSEEVENTF_LEFTDOWN);
-  const bool inTime = RunModalWithInput(
-      [&] {
-        for (int i = 1; i <= 8; ++i) {
-          const POINT at{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8};
-          PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); }, static_cast<UINT>(60 * i));
-        }
-        PostInputFromLoop([] { SendMouse(MOUSEEVENTF_LEFTUP); }, 60 * 10);
-      },
-      [&] { PumpUntil([&] { return large->TotalCount() > before && GetKeyState(VK_LBUTTON) >= 0; }, 4000); }, 8000);
-  SetCursorPos(savedCursor.x, savedCursor.y);
+  const bool inTime = DragWithMouse(from, to, [&] { return large->TotalCount() > before; });
   EXPECT_TRUE(inTime);
   ASSERT_EQ(large->TotalCount(), before + 1);
   EXPECT_EQ(RowText(large, large->GetLastChild(folder)), dragged);

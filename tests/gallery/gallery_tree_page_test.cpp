@@ -110,10 +110,7 @@ TEST_F(GalleryTest, AColumnResizedInTheHeaderRepaintsTheCaptionsItMoves) {
   SetCursorPos(savedCursor.x, savedCursor.y);
   Settle();
 
-  HDC dc = GetWindowDC(large->Handle());
-  TWindowCapture shown(window.right - window.left, band.bottom);
-  BitBlt(shown.DC(), 0, 0, shown.Width(), shown.Height(), dc, 0, 0, SRCCOPY);
-  ReleaseDC(large->Handle(), dc);
+  const TWindowCapture shown = TWindowCapture::AsShown(large->Handle());
   const TWindowCapture painted = TWindowCapture::OfWindow(large->Handle());
   int stale = 0;
   for (int y = band.top; y < band.bottom; ++y)
