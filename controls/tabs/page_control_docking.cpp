@@ -69,9 +69,10 @@ void TPcCustomPageControl::DoRemoveDockClient(TControl* client) {
     break;
   }
   TPcTabSheet* sheet = undockingPage_;
-  // A client freed while docked has left its page already and never undocked: its page goes as for an undock,
-  // unless the page itself is what is being freed.
-  if (!sheet && client->IsDestroying() && std::find(pages_.begin(), pages_.end(), clientSheet) != pages_.end())
+  // A client freed while docked never undocked: its page goes as for an undock, unless the client goes because its
+  // page is being freed.
+  if (!sheet && client->IsDestroying() && std::find(pages_.begin(), pages_.end(), clientSheet) != pages_.end() &&
+      !clientSheet->IsDestroying())
     sheet = clientSheet;
   if (!sheet || IsDestroying()) return;
   // The client still sits on its page until its new site takes it; freeing the page would free the client.
