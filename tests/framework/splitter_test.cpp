@@ -130,4 +130,6 @@ TEST_F(SplitterDrag, FreedDuringADrag) {
     }
     FreeAll();
   }
+  // The pointer goes where no test's controls are.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
