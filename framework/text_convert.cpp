@@ -12,13 +12,11 @@ constexpr size_t MinPiece = 4;
 
 size_t PieceSize(size_t asked) { return std::clamp(asked, MinPiece, TextConversionPiece); }
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 // Where the piece of UTF-16 text from start ends: at most pieceSize units on, never between the two halves of a
 // character.
 size_t WidePieceEnd(std::wstring_view text, size_t start, size_t pieceSize) {
   size_t end = std::min(text.size(), start + pieceSize);
-  if (end < text.size() && IsHighSurrogate(text[end - 1])) --end;
+  if (end < text.size() && IS_HIGH_SURROGATE(text[end - 1])) --end;
   return end;
 }
 
