@@ -604,6 +604,7 @@ void TPcCustomPageControl::MouseButtonDown(TMessage& message, bool doubleClick) 
   }
   const TLifeWatch clientPageLife = clientPage ? clientPage->LifeWatch() : TLifeWatch();
   painter_->MouseDown(point.x, point.y);
+  // No docked client's page was pressed, or it went with the press.
   if (life.Ended() || clientPageLife.Ended()) return;
   TControl* client = DockClientOnPage(clientPage);
   if (!client) return;
