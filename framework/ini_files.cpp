@@ -9,6 +9,7 @@
 #include "framework/strings.h"
 #include "framework/sys_utils.h"
 #include "framework/text_convert.h"
+#include "framework/whole_file.h"
 
 namespace {
 
@@ -238,8 +239,7 @@ void TMemIniFile::UpdateFile() {
   if (codePage_ == CP_ACP && !FitsCodePage(text)) codePage_ = CodePageUtf16LE;
   std::string bytes(TextMark(codePage_));
   bytes += EncodeText(text, codePage_).value_or(std::string());
-  TFileStream file(FileName(), fmCreate);
-  file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  SaveWholeFile(FileName(), [&](TStream& file) { file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size())); });
 }
 
 String TMemIniFile::ReadString(const String& section, const String& ident, const String& defaultValue) const {

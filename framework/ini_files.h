@@ -101,7 +101,7 @@ class TMemIniFile : public TCustomIniFile {
   void ReadSectionValues(const String& section, TStrings* strings) const override;
   void EraseSection(const String& section) override;
   void DeleteKey(const String& section, const String& ident) override;
-  // Raises the stream's error when the file cannot be written.
+  // Writes the whole file anew (SaveWholeFile): on a failure the file stays as it was and the error names it.
   void UpdateFile() override;
 
   // The whole content as INI lines, and replacing it from such lines.
