@@ -224,6 +224,25 @@ double VisibleWalk(std::uint32_t count, bool nested) {
   });
 }
 
+// Seconds of the fastest climb with GetVisibleParent from the deepest of count nodes nested one in the other and
+// expanded up to the root, as the mean of runs climbs back to back.
+double VisibleParentClimb(std::uint32_t count, int runs) {
+  TBaseTree tree(nullptr);
+  AddNodes(tree, count, true);
+  tree.FullExpand();
+  const PTreeNode deepest = tree.GetLastNoInit();
+  return BestOf(kBestOfRuns, [&] {
+    return MeanOf(runs, [&] {
+      std::uint32_t levels = 0;
+      const double seconds = TimeOf([&] {
+        for (PTreeNode node = deepest; node != tree.RootNode(); node = tree.GetVisibleParent(node)) ++levels;
+      });
+      if (levels != count) targets.Failed("the climb missed levels");
+      return seconds;
+    });
+  });
+}
+
 // Seconds of the fastest restore of an expanded state from the top down inside an update bracket, as an
 // application restoring a saved state does: count nodes nested one in the other, or count collapsed top-level
 // nodes with one child each (as many expansions, each below nothing open).
@@ -551,6 +570,15 @@ int main() {
     double siblings = VisibleWalk(kMillion, false);
     std::printf("GetNextVisible over 1,000,000 rows: expanded chain %.4f s; siblings %.4f s\n", chain, siblings);
     targets.AtMost("visible-walk-chain-1m-vs-siblings-1m", chain / siblings, 3.0);
+  }
+
+  // Climbing by visible parents costs a step a level, however deep the chain.
+  {
+    double large = VisibleParentClimb(kHundredThousand, 1);
+    double small = VisibleParentClimb(kHundredThousand / 10, 10);
+    std::printf("GetVisibleParent from the deepest to the root: 100,000-level chain %.6f s; 10,000 levels %.6f s\n",
+                large, small);
+    targets.AtMost("visible-parent-climb-chain-100k-vs-10k", large / small, 15.0);
   }
 
   // Opening a chain a million deep level after level costs what opening a million parents side by side costs.

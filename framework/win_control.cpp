@@ -896,6 +896,15 @@ void TWinControl::PaintHandler(TMessage& message) {
   auto dc = reinterpret_cast<HDC>(message.WParam);
   PAINTSTRUCT ps{};
   if (!dc) dc = BeginPaint(handle_, &ps);
+  // A painter that raises still ends the paint: the DC is put back as it came and given back, not left behind
+  // with its objects at every paint.
+  struct TPaintEnd {
+    HWND window;
+    const PAINTSTRUCT* begun;
+    ~TPaintEnd() {
+      if (begun) EndPaint(window, begun);
+    }
+  } paintEnd{handle_, message.WParam ? nullptr : &ps};
   int saved = SaveDC(dc);
   int clip = SIMPLEREGION;
   for (TControl* child : controls_) {
@@ -905,10 +914,14 @@ void TWinControl::PaintHandler(TMessage& message) {
                            child->Top() + child->Height());
     if (clip == NULLREGION) break;
   }
-  if (clip != NULLREGION) PaintWindow(dc);
+  try {
+    if (clip != NULLREGION) PaintWindow(dc);
+  } catch (...) {
+    RestoreDC(dc, saved);
+    throw;
+  }
   RestoreDC(dc, saved);
   PaintControls(dc, nullptr);
-  if (!message.WParam) EndPaint(handle_, &ps);
 }
 
 void TWinControl::PaintControls(HDC dc, TControl* first) {

@@ -62,6 +62,8 @@ class ProcessRoutines : public testing::Test {
     if (windows_.Main) PostMessageW(windows_.Main, WM_CLOSE, 0, 0);
     if (process_ && WaitForSingleObject(process_.Get(), 10000) != WAIT_OBJECT_0) TerminateProcess(process_.Get(), 1);
     process_.Reset();
+    // A repeated run starts another helper: the windows of this one are gone.
+    windows_ = {};
   }
 
   static inline TKernelHandle process_;
