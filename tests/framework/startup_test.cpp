@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <ole2.h>
+#include <psapi.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "framework/component.h"
 #include "framework/object.h"
 #include "framework/strings.h"
+#include "support/allocation_count.h"
 #include "support/program_copy.h"
 #include "temp_files.h"
 
@@ -81,6 +84,28 @@ const TUnit& StopTopUnit() {
   return unit;
 }
 
+// Set in the copy of the program that starts and ends the controls unit again and again.
+constexpr const wchar_t* kUnitCyclesVariable = L"BC_TEST_UNIT_CYCLES";
+
+// The memory the process has committed for itself outside its heaps: the heaps' own size varies with how the
+// platform reuses freed blocks (checked heaps keep them a while), what the code allocates is counted as blocks.
+int64_t CommittedOutsideHeaps() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  auto committed = static_cast<int64_t>(counters.PagefileUsage);
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr));
+  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+  for (HANDLE heap : heaps) {
+    HeapLock(heap);
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry))
+      if (entry.wFlags & PROCESS_HEAP_REGION) committed -= entry.Region.dwCommittedSize;
+    HeapUnlock(heap);
+  }
+  return committed;
+}
+
 // A component of the application, as a form is, which needs the units started after the application.
 class TStopLoggingComponent : public TComponent {
  public:
@@ -129,4 +154,28 @@ TEST(UnitStartup, TheApplicationsFormsGoFirstThenUnitsStopInTheReverseOrderOfThe
   TStringList stops;
   stops.LoadFromFile(log.Path());
   EXPECT_EQ(stops.Text(), L"application's component\r\ntop\r\nright\r\nleft\r\nbase\r\n");
+}
+
+// A program (or a host of plug-ins) may start and end the units many times without a message loop in between; what
+// the platform keeps for the units' windows must not pile up meanwhile.
+TEST(UnitStartup, StartingAndEndingTheControlsUnitAgainAndAgainKeepsNoMemory) {
+  if (IsProgramCopy(kUnitCyclesVariable)) {
+    FinalizeUnits();
+    const auto cycle = [] {
+      InitializeUnit(ControlsUnit());
+      FinalizeUnits();
+    };
+    // The first cycles fill the caches that the platform keeps for good.
+    for (int i = 0; i < 20; ++i) cycle();
+    const int blocks = LiveAllocationCount();
+    const int64_t committed = CommittedOutsideHeaps();
+    for (int i = 0; i < 300; ++i) cycle();
+    EXPECT_EQ(LiveAllocationCount(), blocks);
+    EXPECT_LT(CommittedOutsideHeaps() - committed, 32 * 1024) << "committed after 20 cycles: " << committed;
+    return;
+  }
+  TProgramCopyResult copy = RunProgramCopy(L"UnitStartup.StartingAndEndingTheControlsUnitAgainAndAgainKeepsNoMemory",
+                                           kUnitCyclesVariable, L"1");
+  ASSERT_TRUE(copy.Started);
+  EXPECT_EQ(copy.ExitCode, 0u) << copy.Output;
 }
