@@ -103,8 +103,12 @@ TControl::~TControl() {
   if (captureControl == this) SetCaptureControl(nullptr);
   DragControlDestroyed(this);
   if (hostDockSite_) {
-    auto& clients = hostDockSite_->dockClients_;
+    // A client freed leaves its site as one docked elsewhere does: a floating host then frees itself.
+    TWinControl* site = hostDockSite_;
+    hostDockSite_ = nullptr;
+    auto& clients = site->dockClients_;
     clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
+    site->DoRemoveDockClient(this);
   }
   SetParent(nullptr);
 }
