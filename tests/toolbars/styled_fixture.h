@@ -95,6 +95,14 @@ class StyledItemsTest : public TEnvironmentTest {
     return bar_;
   }
   toolbars::TBarItemViewer* ViewerOf(toolbars::TBarCustomItem* item) { return bar_->View()->Find(item); }
+  // The views read the pointer from the last message's position: the cursor goes to the point on the screen, and
+  // a message is taken there.
+  void PointerTo(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    PostMessageW(bar_->Handle(), WM_NULL, 0, 0);
+    MSG msg;
+    PeekMessageW(&msg, bar_->Handle(), WM_NULL, WM_NULL, PM_REMOVE);
+  }
   SIZE SizeOf(toolbars::TBarCustomItem* item) {
     const RECT r = ViewerOf(item)->BoundsRect();
     return SIZE{r.right - r.left, r.bottom - r.top};
