@@ -23,8 +23,10 @@ LRESULT CALLBACK FaultOnDestroy(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 // The platform sends WM_DESTROY from inside DestroyWindow, where it swallows what the procedure raises.
-// No handler stands between a thread's own code and the platform's start of the thread.
+// No handler stands between a thread's own code and the platform's start of the thread. The fault comes with the
+// process heap locked, as one inside a damaged heap does: what ends the program must not need the heap.
 DWORD WINAPI FaultUnhandled(void*) {
+  HeapLock(GetProcessHeap());
   freedHandler();
   return 0;
 }
