@@ -4,18 +4,34 @@
 #include <memory>
 
 #include "framework/application.h"
+#include "framework/streams.h"
 #include "support/modal_input.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/items/item.h"
 #include "toolbars/views/item_viewer.h"
 #include "toolbars/views/view.h"
+#include "tree/string_tree.h"
+#include "tree_page.h"
 
 TGalleryForm* GalleryTest::form_ = nullptr;
+std::string GalleryTest::startTreeRows_;
 
-void GalleryTest::SetUpTestSuite() {
+void GalleryTest::BuildForm() {
   form_ = new TGalleryForm(Application);
   form_->Show();
   Settle();
+}
+
+std::string GalleryTest::TreeRows() {
+  TMemoryStream stream;
+  form_->TreePage()->LargeTree()->SaveToStream(stream);
+  form_->TreePage()->SmallTree()->SaveToStream(stream);
+  return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+void GalleryTest::SetUpTestSuite() {
+  BuildForm();
+  startTreeRows_ = TreeRows();
 }
 
 void GalleryTest::TearDownTestSuite() {
@@ -24,6 +40,12 @@ void GalleryTest::TearDownTestSuite() {
 }
 
 void GalleryTest::TearDown() {
+  // Rows moved, copied or renamed are more than a case can put back by itself.
+  if (TreeRows() != startTreeRows_) {
+    delete form_;
+    BuildForm();
+    return;
+  }
   form_->ShowPage(0);
   form_->SelectTheme(L"Default");
   Settle();

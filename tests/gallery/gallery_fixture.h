@@ -1,10 +1,12 @@
 // One gallery main form for a whole test program (building it reads the sample feed and lays out 100,000 tree
-// rows), shown on screen, with the theme and page put back after each case.
+// rows), shown on screen, with the theme and page put back after each case; a case that changed the tree page's
+// rows leaves a form built anew.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "gallery_form.h"
@@ -34,7 +36,12 @@ class GalleryTest : public testing::Test {
   static String MenuOpenedByAltKey(WORD key);
 
  private:
+  static void BuildForm();
+  // The rows of both trees of the tree page, as the trees store them.
+  static std::string TreeRows();
+
   static TGalleryForm* form_;
+  static std::string startTreeRows_;
 };
 
 // Every component below owner, at any depth of the ownership tree, breadth first.
