@@ -73,7 +73,27 @@ TComponent::TComponent(TComponent* owner) {
 TComponent::~TComponent() {
   SendFreeNotifications();
   DestroyComponents();
-  if (owner_) owner_->RemoveComponent(this);
+  // An owner that is being destroyed frees its components itself and needs to hear of none of them.
+  if (owner_ && owner_->IsDestroying())
+    owner_->Remove(this);
+  else if (owner_)
+    owner_->RemoveComponent(this);
+}
+
+void* TComponent::operator new(size_t size) { return ::operator new(size); }
+
+void TComponent::operator delete(void* block) { ::operator delete(block); }
+
+void TComponent::operator delete(TComponent* component, std::destroying_delete_t) {
+  ::operator delete(DestroyWhole(component));
+}
+
+void* TComponent::DestroyWhole(TComponent* component) {
+  // The most derived object's start, taken while its type is still known.
+  void* block = dynamic_cast<void*>(component);
+  component->BeforeDestruction();
+  component->~TComponent();
+  return block;
 }
 
 void TComponent::SendFreeNotifications() {
@@ -167,15 +187,14 @@ void TComponent::Remove(TComponent* component) {
 }
 
 void TComponent::DestroyComponents() {
-  while (!components_.empty()) {
-    TComponent* c = components_.back();
-    c->BeforeDestruction();
-    Remove(c);
-    delete c;
-  }
+  // Each leaves the list as it goes, after its BeforeDestruction has run while it was still owned here.
+  while (!components_.empty()) delete components_.back();
 }
 
-void TComponent::BeforeDestruction() { Destroying(); }
+void TComponent::BeforeDestruction() {
+  Destroying();
+  DestroyComponents();
+}
 
 void TComponent::Destroying() {
   if (IsDestroying()) return;

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "framework/delegate.h"
@@ -73,9 +74,17 @@ using TGetChildProc = std::function<void(TComponent* child)>;
 class TComponent : public TPersistent {
   BC_CLASS(TComponent, TPersistent)
   explicit TComponent(TComponent* owner = nullptr);
+  // A component that is not deleted (a member, or on the stack) frees what it owns here, after its derived parts.
   ~TComponent() override;
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
+
+  // Deleting a component runs BeforeDestruction on the whole object first, which frees what it owns, and only
+  // then its destructors: a handler of an owned component that touches a member of a derived form finds it alive.
+  static void operator delete(TComponent* component, std::destroying_delete_t);
+  // The allocation that pairs with it, and the release for a component whose constructor raised.
+  static void* operator new(size_t size);
+  static void operator delete(void* block);
 
   TComponent* Owner() const { return owner_; }
   int ComponentCount() const { return static_cast<int>(components_.size()); }
@@ -96,8 +105,7 @@ class TComponent : public TPersistent {
 
   void InsertComponent(TComponent* component);
   void RemoveComponent(TComponent* component);
-  // Frees the owned components, last created first. A derived destructor calls it first when the components
-  // must go while the derived parts still exist.
+  // Frees the owned components, last created first.
   void DestroyComponents();
   // Marks this component and everything it owns as being destroyed.
   void Destroying();
@@ -120,8 +128,9 @@ class TComponent : public TPersistent {
   void SetLoading(bool loading);
   void SetDesigning(bool designing, bool setChildren = true);
   virtual void Loaded();
-  // Runs while every part of the component still exists, before its destructor, when its owner frees it; marks it
-  // as being destroyed. Code that deletes a component of its own calls it first where an override must run.
+  // Runs when the component is deleted, while every part of it still exists, before its destructor: marks it as
+  // being destroyed and frees the components it owns (a windowed control its child controls first). An override
+  // that needs those still calls the base last.
   virtual void BeforeDestruction();
 
   // Streaming's view of the tree: the components a form stores as this one's children, and the parent one.
@@ -141,6 +150,9 @@ class TComponent : public TPersistent {
   const TPublishedTable& PublishedTable() const override;
 
  protected:
+  // Runs a deleted component's destruction up to its memory, and answers where that memory starts: for a class
+  // that takes its memory from elsewhere and so declares a destroying delete of its own.
+  [[nodiscard]] static void* DestroyWhole(TComponent* component);
   virtual void Notification(TComponent* component, TOperation operation);
   virtual void ValidateRename(TComponent* component, const String& currentName, const String& newName);
   void SetComponentState(TComponentStateItem item, bool on);

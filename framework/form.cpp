@@ -85,7 +85,7 @@ TCustomForm::~TCustomForm() {
   if (Application) Application->FormDestroyed(this);
   if (Screen) Screen->RemoveForm(this);
   // The children go while the form is still a form, so their focus and window bookkeeping finds it.
-  while (ControlCount() > 0) delete Controls(ControlCount() - 1);
+  DestroyControls();
   if (WindowHandle()) DestroyHandle();
 }
 

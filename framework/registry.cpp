@@ -225,11 +225,17 @@ String TRegistry::ReadString(const String& name) const {
   return text;
 }
 
+void CheckRegistryText(const String& name, const String& value) {
+  if (value.find(L'\0') != String::npos) RaiseRegistryError(L"Cannot store '%s': its text holds a NUL character", name);
+}
+
 void TRegistry::WriteString(const String& name, const String& value) {
+  CheckRegistryText(name, value);
   PutData(name, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), REG_SZ);
 }
 
 void TRegistry::WriteExpandString(const String& name, const String& value) {
+  CheckRegistryText(name, value);
   PutData(name, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), REG_EXPAND_SZ);
 }
 

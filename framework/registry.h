@@ -39,9 +39,13 @@ struct TRegDataInfo {
   int DataSize = 0;
 };
 
+// Raises ERegistryException "Cannot store '%s': its text holds a NUL character" for a text that reading would cut
+// at that NUL.
+void CheckRegistryText(const String& name, const String& value);
+
 // Reading a value of the wrong type, a missing number or too small a buffer raises ERegistryException
 // "Invalid data type for '%s'" or "Failed to get data for '%s'"; a failed write "Failed to set data for '%s'";
-// a key that cannot be made "Failed to create key %s".
+// a key that cannot be made "Failed to create key %s"; a text with a NUL inside is refused (CheckRegistryText).
 class TRegistry : public TObject {
   BC_CLASS(TRegistry, TObject)
   explicit TRegistry(REGSAM access = KEY_ALL_ACCESS) : access_(access) {}

@@ -129,13 +129,15 @@ DWORD WINAPI TThread::ThreadMain(void* parameter) {
       thread->fatalException_ = std::current_exception();
     }
   }
-  const bool freeThread = thread->freeOnTerminate_;
   const DWORD result = static_cast<DWORD>(thread->returnValue_.load());
   try {
     thread->DoTerminate();
   } catch (...) {
     if (!thread->fatalException_) thread->fatalException_ = std::current_exception();
   }
+  // Read after OnTerminate: its handler may free the thread's owner, who cannot wait for a thread that waits for
+  // that very handler, and so leaves the thread to free itself.
+  const bool freeThread = thread->freeOnTerminate_;
   thread->finished_ = true;
   if (freeThread) delete thread;
   return result;

@@ -42,6 +42,8 @@ class TWinControl : public TControl {
   BC_CLASS(TWinControl, TControl)
   explicit TWinControl(TComponent* owner);
   ~TWinControl() override;
+  // The child controls go first, then the owned components, while this control is whole.
+  void BeforeDestruction() override;
 
   // The window, made now when there is none. Raises EInvalidOperation "Control '%s' has no parent window" for a
   // child window without a parent.
@@ -175,8 +177,9 @@ class TWinControl : public TControl {
   void UpdateBounds();
   void SetZOrder(bool topMost) override;
 
-  // Shows or hides the window to match Visible and the parents.
-  void UpdateShowing();
+  // Shows or hides the window to match Visible and the parents: parentShows is false while the parent hides, true
+  // while it shows or is about to.
+  void UpdateShowing(bool parentShows = true);
   void UpdateControlState();
 
   virtual void AlignControls(TControl* control, RECT& rect);
@@ -188,6 +191,8 @@ class TWinControl : public TControl {
   void AlignControl(TControl* control);
   virtual void InsertControl(TControl* control);
   virtual void RemoveControl(TControl* control);
+  // Frees the child controls, last first.
+  void DestroyControls();
 
   // Painting: WM_PAINT (with or without a DC in WParam) paints the window, then the windowless children.
   virtual void PaintWindow(HDC dc);

@@ -75,11 +75,20 @@ TCustomStringTree::TCustomStringTree(TComponent* owner)
   ReadTextMetrics();
 }
 
-// A tree that its owner did not free (BeforeDestruction) renders its text formats for the clipboard here, while
-// it still can. An editor that goes with the tree is left as if its window went first: its text is kept with
-// toAutoAcceptEditChange, while the tree can still hand it over.
+// A tree that was not deleted (a member, or on the stack) renders its text formats for the clipboard here, while
+// it still can, and ends its edit.
 TCustomStringTree::~TCustomStringTree() {
   ReleaseClipboard();
+  EndEditAsTreeGoes();
+}
+
+void TCustomStringTree::BeforeDestruction() {
+  ReleaseClipboard();
+  EndEditAsTreeGoes();
+  inherited::BeforeDestruction();
+}
+
+void TCustomStringTree::EndEditAsTreeGoes() {
   Destroying();
   if (!IsEditing()) return;
   if (TreeOptions()->StringOptions().Contains(TTreeStringOption::toAutoAcceptEditChange))

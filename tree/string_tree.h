@@ -32,6 +32,7 @@ class TCustomStringTree : public TBaseTree {
   BC_CLASS(TCustomStringTree, TBaseTree)
   explicit TCustomStringTree(TComponent* owner);
   ~TCustomStringTree() override;
+  void BeforeDestruction() override;
 
   // What a node shows before OnGetText changes it; "Node" by default.
   const String& DefaultText() const { return defaultText_; }
@@ -121,6 +122,9 @@ class TCustomStringTree : public TBaseTree {
   void PaintStaticText(TNodePaintInfo& paintInfo, const String& text);
   void DrawCellText(TNodePaintInfo& paintInfo, const String& text, RECT r, UINT format);
   void ReadTextMetrics();
+  // Ends an edit as the tree goes, as if the editor's window went first, while the tree can still take the text:
+  // it is kept with toAutoAcceptEditChange.
+  void EndEditAsTreeGoes();
   void WatchedFontChanged(TObject* sender);
   int StoredWidth(PTreeNode node) const;
   void StoreWidth(PTreeNode node, int width);

@@ -83,6 +83,9 @@ bool TBaseTree::PasteFromClipboard() {
 
 void TBaseTree::BeforeDestruction() {
   ReleaseClipboard();
+  // An edit ends while its editor, a child of the tree, still exists.
+  Destroying();
+  CancelEditNode();
   inherited::BeforeDestruction();
 }
 

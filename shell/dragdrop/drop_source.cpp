@@ -7,6 +7,7 @@
 #include "framework/bitmap.h"
 #include "framework/clipboard.h"
 #include "framework/com_guard.h"
+#include "framework/com_object.h"
 #include "framework/format_etc_enumerator.h"
 #include "shell/dragdrop/generic_data_formats.h"
 #include "shell/dragdrop/raw_data_format.h"
@@ -50,11 +51,99 @@ class TEnumFormatEtc : public TFormatEtcEnumerator {
   }
 };
 
+// What the platform holds of a source during a drag and on the clipboard. It calls the source while the source
+// lives; a source freed meanwhile (inside one of its handlers) is answered for as one that has gone away, until the
+// platform lets this object go.
+class TPlatformSource : public TComObject<IDataObject, IDropSource, IDataObjectAsyncCapability> {
+ public:
+  explicit TPlatformSource(TCustomDropSource* source) : source_(source), life_(source->LifeWatch()) {}
+
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (Gone() && medium) *medium = STGMEDIUM{};
+    return Gone() ? OLE_E_NOTRUNNING : source_->GetData(format, medium);
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override {
+    return Gone() ? OLE_E_NOTRUNNING : source_->GetDataHere(format, medium);
+  }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+    return Gone() ? OLE_E_NOTRUNNING : source_->QueryGetData(format);
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC* format, FORMATETC* canonical) override {
+    return Gone() ? OLE_E_NOTRUNNING : source_->GetCanonicalFormatEtc(format, canonical);
+  }
+  // A refused medium stays the caller's.
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override {
+    return Gone() ? OLE_E_NOTRUNNING : source_->SetData(format, medium, release);
+  }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** enumerator) override {
+    if (Gone() && enumerator) *enumerator = nullptr;
+    return Gone() ? OLE_E_NOTRUNNING : source_->EnumFormatEtc(direction, enumerator);
+  }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** enumerator) override {
+    if (enumerator) *enumerator = nullptr;
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD keyState) override {
+    return Gone() ? DRAGDROP_S_CANCEL : source_->QueryContinueDrag(escapePressed, keyState);
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
+    return Gone() ? DRAGDROP_S_USEDEFAULTCURSORS : source_->GiveFeedback(effect);
+  }
+
+  HRESULT STDMETHODCALLTYPE SetAsyncMode(BOOL doOpAsync) override {
+    return Gone() ? OLE_E_NOTRUNNING : source_->SetAsyncMode(doOpAsync);
+  }
+  HRESULT STDMETHODCALLTYPE GetAsyncMode(BOOL* isAsync) override {
+    if (Gone() && isAsync) *isAsync = FALSE;
+    return Gone() ? OLE_E_NOTRUNNING : source_->GetAsyncMode(isAsync);
+  }
+  HRESULT STDMETHODCALLTYPE StartOperation(IBindCtx* bindContext) override {
+    return Gone() ? OLE_E_NOTRUNNING : source_->StartOperation(bindContext);
+  }
+  HRESULT STDMETHODCALLTYPE InOperation(BOOL* inAsyncOp) override {
+    if (Gone() && inAsyncOp) *inAsyncOp = FALSE;
+    return Gone() ? OLE_E_NOTRUNNING : source_->InOperation(inAsyncOp);
+  }
+  HRESULT STDMETHODCALLTYPE EndOperation(HRESULT result, IBindCtx* bindContext, DWORD effects) override {
+    return Gone() ? OLE_E_NOTRUNNING : source_->EndOperation(result, bindContext, effects);
+  }
+
+ private:
+  bool Gone() const { return life_.Ended(); }
+
+  TCustomDropSource* source_;
+  TLifeWatch life_;
+};
+
+// The result of a drag as the platform reports it, for a source that can no longer be asked what was performed.
+TDragResult PlatformDragResult(HRESULT dragResult, DWORD effect, DWORD allowed) {
+  switch (dragResult) {
+    case DRAGDROP_S_DROP:
+      return DropEffectToDragResult(effect & allowed);
+    case DRAGDROP_S_CANCEL:
+      return TDragResult::drCancel;
+    case E_OUTOFMEMORY:
+      return TDragResult::drOutOfMemory;
+    default:
+      return TDragResult::drUnknown;
+  }
+}
+
 }  // namespace
 
-TCustomDropSource::TCustomDropSource(TComponent* owner) : TDragDropComponent(owner) {}
+TCustomDropSource::TCustomDropSource(TComponent* owner) : TDragDropComponent(owner) {
+  ComPtr<TPlatformSource> platform(new TPlatformSource(this));
+  platformDataObject_ = platform;
+  platformDropSource_ = platform;
+}
 
 TCustomDropSource::~TCustomDropSource() {
+  EndLife();
   try {
     EmptyClipboard();
   } catch (...) {
@@ -109,7 +198,7 @@ bool TCustomDropSource::BeginDragImage() {
     image.ptOffset = imageHotSpot_;
     image.crColorKey = ColorToColorKey(images_->BkColor());
     image.hbmpDragImage = bitmap.ReleaseHandle();
-    if (SUCCEEDED(dragSourceHelper_->InitializeFromBitmap(&image, this))) return true;
+    if (SUCCEEDED(dragSourceHelper_->InitializeFromBitmap(&image, platformDataObject_.Get()))) return true;
     // The helper takes the bitmap only when it succeeds.
     DeleteObject(image.hbmpDragImage);
     dragSourceHelper_.Reset();
@@ -130,14 +219,17 @@ TDragResult TCustomDropSource::Execute() {
   bool imageShown = showImage_ && images_ && BeginDragImage();
   if (allowAsyncTransfer_) SetAsyncMode(TRUE);
   DWORD effect = DROPEFFECT_NONE;
-  HRESULT dragResult = E_UNEXPECTED;
+  // The source may be freed inside the drag, by one of its handlers: the platform keeps what it holds of the
+  // source, and the drag ends without touching the source again.
+  const TLifeWatch life = LifeWatch();
+  const ComPtr<IDataObject> dataObject = platformDataObject_;
+  const ComPtr<IDropSource> dropSource = platformDropSource_;
+  const bool imageListDrag = imageShown && imageListDrag_;
   SetInShellDragLoop(true);
-  try {
-    dragResult = DoDragDrop(static_cast<IDataObject*>(this), static_cast<IDropSource*>(this), allowed, &effect);
-  } catch (...) {
-    SetInShellDragLoop(false);
-    if (imageShown) EndDragImage();
-    throw;
+  HRESULT dragResult = DoDragDrop(dataObject.Get(), dropSource.Get(), allowed, &effect);
+  if (life.Ended()) {
+    if (imageListDrag) ImageList_EndDrag();
+    return PlatformDragResult(dragResult, effect, allowed);
   }
   SetInShellDragLoop(false);
   if (imageShown) EndDragImage();
@@ -153,18 +245,11 @@ TDragResult TCustomDropSource::Execute() {
 }
 
 TDragResult TCustomDropSource::DragResultOf(HRESULT dragResult, DWORD effect, DWORD allowed) {
-  switch (dragResult) {
-    case DRAGDROP_S_DROP:
-      if (GetLogicalPerformedDropEffect() == DROPEFFECT_MOVE) return TDragResult::drDropMove;
-      if (effect != DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE) return TDragResult::drDropMove;
-      return DropEffectToDragResult(effect & allowed);
-    case DRAGDROP_S_CANCEL:
-      return TDragResult::drCancel;
-    case E_OUTOFMEMORY:
-      return TDragResult::drOutOfMemory;
-    default:
-      return TDragResult::drUnknown;
+  if (dragResult == DRAGDROP_S_DROP) {
+    if (GetLogicalPerformedDropEffect() == DROPEFFECT_MOVE) return TDragResult::drDropMove;
+    if (effect != DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE) return TDragResult::drDropMove;
   }
+  return PlatformDragResult(dragResult, effect, allowed);
 }
 
 bool TCustomDropSource::CutToClipboard() {
@@ -177,7 +262,7 @@ bool TCustomDropSource::CopyToClipboard() {
   return CutOrCopyToClipboard();
 }
 
-bool TCustomDropSource::CutOrCopyToClipboard() { return OleSetClipboard(static_cast<IDataObject*>(this)) == S_OK; }
+bool TCustomDropSource::CutOrCopyToClipboard() { return OleSetClipboard(platformDataObject_.Get()) == S_OK; }
 
 void TCustomDropSource::FlushClipboard() {
   if (IsCurrentClipboard()) Clipboard().FlushOleData();
@@ -187,7 +272,7 @@ void TCustomDropSource::EmptyClipboard() {
   if (IsCurrentClipboard()) Clipboard().SetOleData(nullptr);
 }
 
-bool TCustomDropSource::IsCurrentClipboard() { return OleIsCurrentClipboard(static_cast<IDataObject*>(this)) == S_OK; }
+bool TCustomDropSource::IsCurrentClipboard() { return OleIsCurrentClipboard(platformDataObject_.Get()) == S_OK; }
 
 void TCustomDropSource::DataChanging(TObject*) { FlushClipboard(); }
 
@@ -219,8 +304,10 @@ HRESULT STDMETHODCALLTYPE TCustomDropSource::GetData(FORMATETC* format, STGMEDIU
   return ComGuard([&]() -> HRESULT {
     if (OnGetData) {
       bool handled = false;
+      const TLifeWatch life = LifeWatch();
       OnGetData(this, *format, *medium, handled);
       if (handled) return S_OK;
+      if (life.Ended()) return OLE_E_NOTRUNNING;
     }
     if (!HasFormat(*format)) return DV_E_FORMATETC;
     return DoGetData(*format, *medium);
@@ -335,6 +422,7 @@ TCustomDropMultiSource::TCustomDropMultiSource(TComponent* owner) : TCustomDropS
 }
 
 TCustomDropMultiSource::~TCustomDropMultiSource() {
+  EndLife();
   try {
     EmptyClipboard();
   } catch (...) {
@@ -389,8 +477,10 @@ HRESULT TCustomDropMultiSource::DoSetData(const FORMATETC& format, STGMEDIUM& me
       TClipboardFormat* clipboardFormat = formats.Formats(j);
       if (!clipboardFormat->AcceptFormat(format)) continue;
       if (clipboardFormat->GetDataFromMedium(this, medium) && dataFormat->Assign(clipboardFormat)) {
+        // OnPaste may free the source, and the format with it.
+        const TLifeWatch life = LifeWatch();
         CheckPasteSucceeded(clipboardFormat);
-        clipboardFormat->Clear();
+        if (!life.Ended()) clipboardFormat->Clear();
         return S_OK;
       }
     }

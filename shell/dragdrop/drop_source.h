@@ -83,7 +83,8 @@ class TCustomDropSource : public TDragDropComponent,
   virtual CLSID GetTargetCLSID() { return GUID_NULL; }
   virtual void SetInShellDragLoop(bool) {}
 
-  // IUnknown: the component's life is not counted.
+  // IUnknown: the component's life is not counted. The platform is handed an object of its own that calls these
+  // while the source lives (drags and the clipboard may outlast a source freed in its handlers).
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return InterfacedAddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return InterfacedRelease(); }
@@ -145,6 +146,9 @@ class TCustomDropSource : public TDragDropComponent,
   bool allowAsyncTransfer_ = false;
   bool asyncMode_ = false;
   bool inAsyncOperation_ = false;
+  // Two interfaces of the one object the platform holds of this source.
+  Microsoft::WRL::ComPtr<IDataObject> platformDataObject_;
+  Microsoft::WRL::ComPtr<IDropSource> platformDropSource_;
 };
 
 // A drop source whose data come from its data formats; it always owns a feedback and a raw data format.

@@ -9,6 +9,7 @@
 #include "framework/bitmap.h"
 #include "framework/clipboard.h"
 #include "framework/com_guard.h"
+#include "framework/com_object.h"
 #include "framework/exceptions.h"
 #include "framework/thread.h"
 #include "shell/dragdrop/simple_clipboard_formats.h"
@@ -28,7 +29,9 @@ const int kTransparentImageSize = 32;
 // control whose window is made anew is registered again with the new window.
 class TWinControlProxy : public TWinControl {
   BC_CLASS(TWinControlProxy, TWinControl)
-  explicit TWinControlProxy(TCustomDropTarget* target) : TWinControl(target), target_(target) { SetBounds(0, 0, 0, 0); }
+  TWinControlProxy(TCustomDropTarget* target, IDropTarget* registered) : TWinControl(target), registered_(registered) {
+    SetBounds(0, 0, 0, 0);
+  }
   ~TWinControlProxy() override {
     // The registration must end while this class's DestroyWnd still runs.
     DestroyHandle();
@@ -37,7 +40,7 @@ class TWinControlProxy : public TWinControl {
  protected:
   void CreateWnd() override {
     TWinControl::CreateWnd();
-    OleCheck(RegisterDragDrop(Parent()->Handle(), static_cast<IDropTarget*>(target_)));
+    OleCheck(RegisterDragDrop(Parent()->Handle(), registered_));
   }
   void DestroyWnd() override {
     if (Parent() && Parent()->HandleAllocated()) RevokeDragDrop(Parent()->Handle());
@@ -45,7 +48,36 @@ class TWinControlProxy : public TWinControl {
   }
 
  private:
+  IDropTarget* registered_;
+};
+
+// What the platform holds of a target: it calls the target while the target lives; a target freed meanwhile (inside
+// one of its handlers, during a drag) accepts nothing that comes after, until the platform lets this object go.
+class TPlatformTarget : public TComObject<IDropTarget> {
+ public:
+  explicit TPlatformTarget(TCustomDropTarget* target) : target_(target), life_(target->LifeWatch()) {}
+
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override {
+    return Gone(effect) ? S_OK : target_->DragEnter(dataObject, keyState, point, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override {
+    return Gone(effect) ? S_OK : target_->DragOver(keyState, point, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return life_.Ended() ? S_OK : target_->DragLeave(); }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) override {
+    return Gone(effect) ? S_OK : target_->Drop(dataObject, keyState, point, effect);
+  }
+
+ private:
+  // A target that is gone accepts nothing.
+  bool Gone(DWORD* effect) const {
+    if (!life_.Ended()) return false;
+    if (effect) *effect = DROPEFFECT_NONE;
+    return true;
+  }
+
   TCustomDropTarget* target_;
+  TLifeWatch life_;
 };
 
 // A rich edit registers a drop target of its own, which would hide this one.
@@ -106,6 +138,7 @@ TCustomDropTarget::TCustomDropTarget(TComponent* owner)
   imageList_->AddMasked(&transparent, clWindow);
   scrollTimer_->SetEnabled(false);
   scrollTimer_->SetOnTimer(TNotifyEvent(this, &TCustomDropTarget::DoAutoScroll));
+  platformTarget_ = ComPtr<IDropTarget>(new TPlatformTarget(this));
 }
 
 TCustomDropTarget::~TCustomDropTarget() {
@@ -119,6 +152,7 @@ TCustomDropTarget::~TCustomDropTarget() {
     }
   }
   transferThread_.reset();
+  EndLife();
   dataObject_.Reset();
   dropTargetHelper_.Reset();
   UnregisterTargetControl(nullptr);
@@ -154,7 +188,7 @@ void TCustomDropTarget::RegisterTargetControl(TWinControl* control) {
   targets_.insert(place, control);
   control->FreeNotification(this);
   if (control->HandleAllocated() && IsRichEdit(control->Handle())) RevokeDragDrop(control->Handle());
-  auto* proxy = new TWinControlProxy(this);
+  auto* proxy = new TWinControlProxy(this, platformTarget_.Get());
   proxy->SetParent(control);
   if (control->HandleAllocated()) proxy->HandleNeeded();
 }
@@ -251,6 +285,8 @@ void TCustomDropTarget::BeginDragImage(IDataObject* dataObject, POINT screenPoin
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point,
                                                        DWORD* effect) {
   if (!effect) return E_INVALIDARG;
+  // OnEnter may free the target: nothing of it is touched afterwards.
+  const TLifeWatch life = LifeWatch();
   HRESULT result = ComGuard([&]() -> HRESULT {
     if (!asyncTransferring_) ClearData();
     dataObject_ = dataObject;
@@ -275,6 +311,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, lastPoint_, *effect);
       DoEnter(shiftState, lastPoint_, *effect);
+      if (life.Ended()) return S_OK;
       if (*effect == DROPEFFECT_NONE) dataObject_.Reset();
     }
     BeginDragImage(dataObject, screen, *effect);
@@ -282,7 +319,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
   });
   // A drag that failed here must not be dropped on.
   if (FAILED(result)) {
-    dataObject_.Reset();
+    if (!life.Ended()) dataObject_.Reset();
     *effect = DROPEFFECT_NONE;
   }
   return result;
@@ -290,6 +327,8 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
 
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
+  // OnDragOver may free the target.
+  const TLifeWatch life = LifeWatch();
   HRESULT guarded = ComGuard([&]() -> HRESULT {
     if (!target_) {
       *effect = DROPEFFECT_NONE;
@@ -302,6 +341,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL poi
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, client, *effect);
       DoDragOver(shiftState, client, *effect);
+      if (life.Ended()) return S_OK;
       if ((*effect & DROPEFFECT_SCROLL) && !scrollTimer_->Enabled()) {
         scrollTimer_->SetInterval(static_cast<UINT>(DragDropScrollDelay));
         scrollTimer_->SetEnabled(true);
@@ -332,6 +372,8 @@ void TCustomDropTarget::LeaveDrag() {
 }
 
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragLeave() {
+  // OnLeave may free the target.
+  const TLifeWatch life = LifeWatch();
   HRESULT result = ComGuard([&] {
     if (!asyncTransferring_) ClearData();
     StopScrollTimer();
@@ -342,7 +384,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragLeave() {
       ImageList_DragLeave(target_->Handle());
     DoLeave();
   });
-  LeaveDrag();
+  if (!life.Ended()) LeaveDrag();
   return result;
 }
 
@@ -350,30 +392,34 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
                                                   DWORD* effect) {
   if (!effect) return E_INVALIDARG;
   POINT screen{point.x, point.y};
+  // OnDrop may free the target: what ends the drag image is taken first, and nothing of the target is touched once
+  // it is gone.
+  const TLifeWatch life = LifeWatch();
+  const ComPtr<IDropTargetHelper> helper = dropTargetHelper_;
+  const HWND imageWindow = !helper && dragImageList_ && target_ ? target_->Handle() : nullptr;
   HRESULT result = ComGuard([&]() -> HRESULT {
     StopScrollTimer();
-    HRESULT dropped = E_UNEXPECTED;
-    if (dataObject_) {
-      POINT client = ToClient(screen);
-      TShiftState shiftState = DragKeysToShiftState(keyState);
-      // The scroll bit only steers the cursor; what the drop performs is the effect without it.
-      *effect = GetDropEffect(shiftState, client, *effect) & ~DROPEFFECT_SCROLL;
-      if (!getDataOnEnter_ && !GetData(*effect))
-        *effect = DROPEFFECT_NONE;
-      else
-        DoDrop(shiftState, client, *effect);
-      dropped = S_OK;
-    } else {
+    if (!dataObject_) {
       *effect = DROPEFFECT_NONE;
+      return E_UNEXPECTED;
     }
-    if (dropTargetHelper_)
-      dropTargetHelper_->Drop(dataObject, &screen, *effect);
-    else if (dragImageList_ && target_)
-      ImageList_DragLeave(target_->Handle());
-    return dropped;
+    POINT client = ToClient(screen);
+    TShiftState shiftState = DragKeysToShiftState(keyState);
+    // The scroll bit only steers the cursor; what the drop performs is the effect without it.
+    *effect = GetDropEffect(shiftState, client, *effect) & ~DROPEFFECT_SCROLL;
+    if (!getDataOnEnter_ && !GetData(*effect))
+      *effect = DROPEFFECT_NONE;
+    else
+      DoDrop(shiftState, client, *effect);
+    return S_OK;
   });
   // A drop that failed part way performed nothing the source may rely on.
   if (FAILED(result)) *effect = DROPEFFECT_NONE;
+  if (helper)
+    helper->Drop(dataObject, &screen, *effect);
+  else if (imageWindow)
+    ImageList_DragLeave(imageWindow);
+  if (life.Ended()) return result;
   HRESULT cleared = ComGuard([&] {
     if (!asyncTransferring_) ClearData();
   });
@@ -386,15 +432,17 @@ DWORD TCustomDropTarget::PasteFromClipboard() {
   OleCheck(OleGetClipboard(&clipboard));
   dataObject_ = clipboard;
   DWORD effect = DROPEFFECT_NONE;
+  // OnDrop may free the target.
+  const TLifeWatch life = LifeWatch();
   try {
     effect = GetPreferredDropEffect();
     if (!GetData(effect)) effect = DROPEFFECT_NONE;
     DoOnPaste(effect);
   } catch (...) {
-    dataObject_.Reset();
+    if (!life.Ended()) dataObject_.Reset();
     throw;
   }
-  dataObject_.Reset();
+  if (!life.Ended()) dataObject_.Reset();
   return effect;
 }
 
@@ -407,8 +455,10 @@ void TCustomDropTarget::DoDragOver(TShiftState shiftState, POINT point, DWORD& e
 }
 
 void TCustomDropTarget::DoDrop(TShiftState shiftState, POINT point, DWORD& effect) {
+  const TLifeWatch life = LifeWatch();
   if (OnDrop) OnDrop(this, shiftState, point, effect);
-  if (effect == DROPEFFECT_NONE) return;
+  // A target freed by its handler reports nothing more to the source.
+  if (life.Ended() || effect == DROPEFFECT_NONE) return;
   if (optimizedMove_ && effect == DROPEFFECT_MOVE) effect = DROPEFFECT_COPY;
   SetPerformedDropEffect(effect);
 }
@@ -418,8 +468,9 @@ void TCustomDropTarget::DoLeave() {
 }
 
 void TCustomDropTarget::DoOnPaste(DWORD& effect) {
+  const TLifeWatch life = LifeWatch();
   DoDrop(TShiftState(), POINT{0, 0}, effect);
-  if (effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
+  if (!life.Ended() && effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
 }
 
 void TCustomDropTarget::DoScroll(POINT, TScrolDirections& scroll, int& interval) {

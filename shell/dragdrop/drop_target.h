@@ -86,7 +86,8 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   // The clipboard pastes; a data object is read as a copy.
   void Assign(const TPersistent* source) override;
 
-  // IUnknown: the component's life is not counted.
+  // IUnknown: the component's life is not counted. The windows are registered with an object of its own that calls
+  // these while the target lives (a drag may outlast a target freed in its handlers).
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return InterfacedAddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return InterfacedRelease(); }
@@ -154,6 +155,8 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   bool asyncTransferring_ = false;
   bool allowAsyncTransfer_ = false;
   std::unique_ptr<TDropTargetTransferThread> transferThread_;
+  // What the registered windows hand the platform.
+  Microsoft::WRL::ComPtr<IDropTarget> platformTarget_;
 };
 
 // A drop target that reads every data format of its list that the data object serves.

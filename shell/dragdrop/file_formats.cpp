@@ -69,10 +69,13 @@ bool WriteExactly(const std::string& bytes, void* buffer, size_t size) {
   return true;
 }
 
+// ANSI names while the code page holds every name, as old readers expect them; else UTF-16 names, which every
+// reader of the record tells by its wide flag, so that no name reaches a reader as '?'.
 std::string DropFilesBytes(const TStrings& files) {
   DROPFILES header{};
   header.pFiles = sizeof(DROPFILES);
-  return std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + NameListBytes(files, false);
+  for (int i = 0; i < files.Count() && !header.fWide; ++i) header.fWide = !FitsCodePage(files.Strings(i));
+  return std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + NameListBytes(files, header.fWide);
 }
 
 TFileDataFormat* FileDataFormatOf(TCustomDataFormat* format) { return ObjectAs<TFileDataFormat>(format); }
@@ -220,7 +223,8 @@ void UnregisterFileFormats() {
   UnregisterDataFormat(TDataFormatClass::Of<TFileMapDataFormat>());
   for (const TClipboardFormatClass& cls :
        {TClipboardFormatClass::Of<TFileClipboardFormat>(), TClipboardFormatClass::Of<TFilenameClipboardFormat>(),
-        TClipboardFormatClass::Of<TFilenameWClipboardFormat>(), TClipboardFormatClass::Of<TFilenameMapClipboardFormat>(),
+        TClipboardFormatClass::Of<TFilenameWClipboardFormat>(),
+        TClipboardFormatClass::Of<TFilenameMapClipboardFormat>(),
         TClipboardFormatClass::Of<TFilenameMapWClipboardFormat>()})
     UnregisterClipboardFormatClass(cls);
 }

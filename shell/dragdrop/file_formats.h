@@ -12,7 +12,8 @@
 
 namespace shell {
 
-// CF_HDROP: a 20-byte header, then zero-terminated names closed by one more zero. Written with ANSI names.
+// CF_HDROP: a 20-byte header, then zero-terminated names closed by one more zero. Written with ANSI names, or with
+// UTF-16 names when the ANSI code page cannot hold one of them.
 class TFileClipboardFormat : public TCustomSimpleClipboardFormat {
   BC_CLASS(TFileClipboardFormat, TCustomSimpleClipboardFormat)
   TFileClipboardFormat() : TCustomSimpleClipboardFormat(CF_HDROP) {}

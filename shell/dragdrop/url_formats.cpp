@@ -63,9 +63,34 @@ FILEGROUPDESCRIPTORA ShortcutDescriptor(const String& name) {
   return group;
 }
 
+FILEGROUPDESCRIPTORW ShortcutDescriptorW(const String& name) {
+  FILEGROUPDESCRIPTORW group{};
+  group.cItems = 1;
+  group.fgd[0].dwFlags = FD_LINKUI;
+  const String fileName = UrlToShortcutFileName(name);
+  std::copy_n(fileName.c_str(), std::min<size_t>(fileName.size(), MAX_PATH - 1), group.fgd[0].cFileName);
+  return group;
+}
+
+// The descriptor's name up to its terminator, at most its field.
+String DescriptorFileNameW(const FILEDESCRIPTORW& descriptor) {
+  const wchar_t* name = descriptor.cFileName;
+  return String(name, std::find(name, name + MAX_PATH, L'\0'));
+}
+
+// Takes the title from the first descriptor of a group when it names a shortcut file.
+bool TitleFromDescriptor(const String& name, String& title) {
+  if (!IsShortcutName(name)) return false;
+  title = WithoutExtension(name);
+  return true;
+}
+
 }  // namespace
 
 TURLClipboardFormat::TURLClipboardFormat() : TCustomTextClipboardFormat(RegisteredFormat(L"UniformResourceLocator")) {}
+
+TURLWClipboardFormat::TURLWClipboardFormat()
+    : TCustomWideTextClipboardFormat(RegisteredFormat(L"UniformResourceLocatorW")) {}
 
 TNetscapeBookmarkClipboardFormat::TNetscapeBookmarkClipboardFormat()
     : TCustomSimpleClipboardFormat(RegisteredFormat(L"Netscape Bookmark")) {}
@@ -181,6 +206,11 @@ bool TURLDataFormat::Assign(TClipboardFormat* source) {
     if (url_.empty()) url_ = AnsiToWide(url->Data());
     return true;
   }
+  if (auto* url = ObjectAs<TURLWClipboardFormat>(source)) {
+    // The block keeps what follows a zero; the address ends there.
+    if (url_.empty()) url_ = url->WideText().substr(0, url->WideText().find(L'\0'));
+    return true;
+  }
   if (auto* text = ObjectAs<TTextClipboardFormat>(source)) {
     if (!url_.empty()) return false;
     // A scheme of at least one letter before "://".
@@ -202,10 +232,12 @@ bool TURLDataFormat::Assign(TClipboardFormat* source) {
   if (auto* descriptors = ObjectAs<TFileGroupDescritorClipboardFormat>(source)) {
     const FILEGROUPDESCRIPTORA* group = descriptors->FileGroupDescriptor();
     if (!title_.empty() || !group || group->cItems == 0) return false;
-    String name = AnsiToWide(DescriptorFileName(group->fgd[0]));
-    if (!IsShortcutName(name)) return false;
-    title_ = WithoutExtension(name);
-    return true;
+    return TitleFromDescriptor(AnsiToWide(DescriptorFileName(group->fgd[0])), title_);
+  }
+  if (auto* descriptors = ObjectAs<TFileGroupDescritorWClipboardFormat>(source)) {
+    const FILEGROUPDESCRIPTORW* group = descriptors->FileGroupDescriptor();
+    if (!title_.empty() || !group || group->cItems == 0) return false;
+    return TitleFromDescriptor(DescriptorFileNameW(group->fgd[0]), title_);
   }
   if (auto* bookmark = ObjectAs<TNetscapeBookmarkClipboardFormat>(source)) {
     if (url_.empty()) url_ = AnsiToWide(bookmark->URL());
@@ -225,12 +257,21 @@ bool TURLDataFormat::AssignTo(TClipboardFormat* dest) {
     static_cast<TCustomStringClipboardFormat*>(dest)->SetData(WideToAnsi(url_));
     return true;
   }
+  if (auto* url = ObjectAs<TURLWClipboardFormat>(dest)) {
+    url->SetWideText(url_);
+    return true;
+  }
   if (auto* contents = ObjectAs<TFileContentsClipboardFormat>(dest)) {
     contents->SetData(ShortcutText(url_));
     return true;
   }
   if (auto* descriptors = ObjectAs<TFileGroupDescritorClipboardFormat>(dest)) {
     FILEGROUPDESCRIPTORA group = ShortcutDescriptor(title_.empty() ? url_ : title_);
+    descriptors->CopyFrom(&group);
+    return true;
+  }
+  if (auto* descriptors = ObjectAs<TFileGroupDescritorWClipboardFormat>(dest)) {
+    FILEGROUPDESCRIPTORW group = ShortcutDescriptorW(title_.empty() ? url_ : title_);
     descriptors->CopyFrom(&group);
     return true;
   }
@@ -261,11 +302,15 @@ void RegisterURLFormats() {
   RegisterDataConversion(url, TClipboardFormatClass::Of<TURLClipboardFormat>(), 2, both, read);
   RegisterDataConversion(url, TClipboardFormatClass::Of<TTextClipboardFormat>(), 3, both, read);
   RegisterDataConversion(url, TClipboardFormatClass::Of<TFileClipboardFormat>(), 4, {TConversionScope::csTarget}, read);
+  // The UTF-16 forms first: an address or title the ANSI forms cannot hold comes back whole.
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TFileGroupDescritorWClipboardFormat>(), -1, both, read);
+  RegisterDataConversion(url, TClipboardFormatClass::Of<TURLWClipboardFormat>(), -1, both, read);
 }
 
 void UnregisterURLFormats() {
   for (const TClipboardFormatClass& cls :
-       {TClipboardFormatClass::Of<TURLClipboardFormat>(), TClipboardFormatClass::Of<TNetscapeBookmarkClipboardFormat>(),
+       {TClipboardFormatClass::Of<TURLClipboardFormat>(), TClipboardFormatClass::Of<TURLWClipboardFormat>(),
+        TClipboardFormatClass::Of<TNetscapeBookmarkClipboardFormat>(),
         TClipboardFormatClass::Of<TNetscapeImageClipboardFormat>()})
     UnregisterClipboardFormatClass(cls);
   UnregisterDataFormat(TDataFormatClass::Of<TURLDataFormat>());

@@ -14,6 +14,12 @@ class TURLClipboardFormat : public TCustomTextClipboardFormat {
   TURLClipboardFormat();
 };
 
+// The address in UTF-16, for what the ANSI code page cannot hold.
+class TURLWClipboardFormat : public TCustomWideTextClipboardFormat {
+  BC_CLASS(TURLWClipboardFormat, TCustomWideTextClipboardFormat)
+  TURLWClipboardFormat();
+};
+
 // The address and the title in two fields of 1024 bytes, the title's only when there is one.
 class TNetscapeBookmarkClipboardFormat : public TCustomSimpleClipboardFormat {
   BC_CLASS(TNetscapeBookmarkClipboardFormat, TCustomSimpleClipboardFormat)
@@ -78,7 +84,8 @@ class TNetscapeImageClipboardFormat : public TCustomSimpleClipboardFormat {
 };
 
 // The first form that yields an address fixes URL; the title comes from a bookmark record, the name of a virtual
-// shortcut file or the name of a dropped shortcut file.
+// shortcut file or the name of a dropped shortcut file. The UTF-16 forms are read first: the ANSI ones lose what
+// the code page cannot hold.
 class TURLDataFormat : public TCustomDataFormat {
   BC_CLASS(TURLDataFormat, TCustomDataFormat)
   explicit TURLDataFormat(TDragDropComponent* owner, const TClass* cls = StaticClass())

@@ -28,6 +28,7 @@ String AutoRunKey(TSysAutoExecKind kind) {
 }
 
 void RegWriteValue(HKEY root, const String& key, const String& name, const String& value) {
+  CheckRegistryText(name, value);
   HKEY opened = nullptr;
   if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
     throw ERegistryException(Format(L"Unable to open the %s key", {key}));

@@ -17,7 +17,8 @@ enum class TSysAutoExecKind {
 };
 
 // Opens (creating) key below root and writes the value, as an expandable string when it holds a "%". Raises
-// ERegistryException "Unable to open the %s key" when the key cannot be opened.
+// ERegistryException "Unable to open the %s key" when the key cannot be opened; a value with a NUL inside is
+// refused before anything is written (CheckRegistryText).
 void RegWriteValue(HKEY root, const String& key, const String& name, const String& value);
 
 // The start entry is named after the file's name part and holds the whole file name; a name without a file part

@@ -41,8 +41,10 @@ bool EnableShutdownPrivilege() {
 bool TSysShutdown::Execute() {
   if (IsWinNT && !EnableShutdownPrivilege()) return false;
   bool canShutdown = true;
+  // A component freed by its handler has no action left to carry out.
+  const TLifeWatch life = LifeWatch();
   DoQueryShutdown(canShutdown);
-  if (!canShutdown) return false;
+  if (life.Ended() || !canShutdown) return false;
   const UINT force = force_ ? EWX_FORCE : 0;
   switch (actionType_) {
     case TSysShutdownActionType::aatPowerOff:

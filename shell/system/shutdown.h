@@ -30,7 +30,7 @@ class TSysShutdown : public TSysComponent {
   void SetForce(bool value) { force_ = value; }
 
   // On the NT platform the shutdown privilege is enabled first; false when that fails, when OnQueryShutdown
-  // refuses, or when the system refuses.
+  // refuses or frees the component, or when the system refuses.
   virtual bool Execute();
 
   TSysQueryShutdownEvent OnQueryShutdown;

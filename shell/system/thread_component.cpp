@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/application.h"
+#include "framework/exception_hook.h"
 #include "framework/properties.h"
 #include "framework/thread.h"
 #include "shell/system/message_box.h"
@@ -28,7 +29,7 @@ TSysCustomThreadComponent::~TSysCustomThreadComponent() {
 void TSysCustomThreadComponent::Retire(std::unique_ptr<TSysEventThread> thread) {
   Dismiss(*thread);
   // From the worker's own handler (on the worker, or on the main thread that the worker waits on) waiting would
-  // never end: the worker ends when that handler returns, and frees itself.
+  // never end: the worker ends once that handler has returned, and frees itself.
   if (thread->ThreadID() == GetCurrentThreadId() || handlerOnMainThread_ == thread.get()) {
     thread.release()->SetFreeOnTerminate(true);
     return;
@@ -59,7 +60,10 @@ std::unique_ptr<TSysEventThread> TSysCustomThreadComponent::CreateThread(bool su
     thread = std::make_unique<TSysEventThread>(true);
   thread->SetOnEvent(TNotifyEvent(this, &TSysCustomThreadComponent::DoExecute));
   thread->SetSynchronized(synchronized_);
-  thread->SetOnTerminate(onTerminate_);
+  // A worker may end after the component is gone (one let go from its own handler): it then calls nothing.
+  thread->SetOnTerminate([this, life = LifeWatch()](TObject* sender) {
+    if (!life.Ended()) DoTerminate(sender);
+  });
   thread->SetPriority(priority_);
   if (!suspended) thread->Resume();
   return thread;
@@ -95,31 +99,50 @@ void TSysCustomThreadComponent::SetSynchronized(bool value) {
   if (thread_) thread_->SetSynchronized(value);
 }
 
-TNotifyEvent TSysCustomThreadComponent::OnTerminate() const { return thread_ ? thread_->OnTerminate() : onTerminate_; }
-
-void TSysCustomThreadComponent::SetOnTerminate(const TNotifyEvent& value) {
-  onTerminate_ = value;
-  if (thread_) thread_->SetOnTerminate(value);
-}
-
 void TSysCustomThreadComponent::Loaded() {
   TSysComponent::Loaded();
   if (!IsDesigning()) SetSuspended(suspended_);
 }
 
-void TSysCustomThreadComponent::DoExecute(TObject* sender) {
+bool TSysCustomThreadComponent::RunHandler(TObject* worker, const std::function<void()>& handler) {
+  const TLifeWatch life = LifeWatch();
   // Only the main thread keeps this mark: a worker's handler leaves it alone.
   const bool onMainThread = GetCurrentThreadId() == MainThreadID();
   TObject* const previous = handlerOnMainThread_;
-  if (onMainThread) handlerOnMainThread_ = sender;
+  if (onMainThread) handlerOnMainThread_ = worker;
   try {
-    if (OnExecute) OnExecute(this);
-  } catch (const Exception& e) {
-    HandleException(e);
-  } catch (const std::exception& e) {
-    HandleException(Exception(String(e.what(), e.what() + std::strlen(e.what()))));
+    handler();
+  } catch (...) {
+    if (onMainThread && !life.Ended()) handlerOnMainThread_ = previous;
+    throw;
   }
+  if (life.Ended()) return false;
   if (onMainThread) handlerOnMainThread_ = previous;
+  return true;
+}
+
+void TSysCustomThreadComponent::DoExecute(TObject* sender) {
+  const TLifeWatch life = LifeWatch();
+  RunHandler(sender, [&] {
+    try {
+      if (OnExecute) OnExecute(this);
+    } catch (const Exception& e) {
+      // A handler that freed its component and then raised leaves no component to report through.
+      if (life.Ended())
+        ApplicationHandleException(nullptr);
+      else
+        HandleException(e);
+    } catch (const std::exception& e) {
+      if (life.Ended())
+        ApplicationHandleException(nullptr);
+      else
+        HandleException(Exception(String(e.what(), e.what() + std::strlen(e.what()))));
+    }
+  });
+}
+
+void TSysCustomThreadComponent::DoTerminate(TObject* sender) {
+  if (onTerminate_) RunHandler(sender, [&] { onTerminate_(sender); });
 }
 
 void TSysCustomThreadComponent::HandleException(const Exception& e) {
@@ -140,32 +163,46 @@ void TSysCustomThreadComponent::Restart() {
   const UINT interval = timer_ && thread_ ? AsTimer(thread_.get())->Interval() : 0;
   std::unique_ptr<TSysEventThread> fresh = CreateThread(true);
   if (interval != 0) AsTimer(fresh.get())->SetInterval(interval);
+  // The old worker's OnTerminate runs while it is waited for, and may free the component: the fresh worker then
+  // never starts.
+  const TLifeWatch life = LifeWatch();
   if (thread_) Retire(std::move(thread_));
+  if (life.Ended()) {
+    Dismiss(*fresh);
+    return;
+  }
   thread_ = std::move(fresh);
   thread_->Resume();
 }
 
 void TSysCustomThreadComponent::Synchronize(const TThreadMethod& method) {
-  if (!IsDesigning() && thread_) thread_->Synchronize(method);
+  if (IsDesigning() || !thread_) return;
+  TSysEventThread* const worker = thread_.get();
+  worker->Synchronize(TThreadMethod([this, worker, &method] { RunHandler(worker, method); }));
 }
 
 void TSysCustomThreadComponent::SynchronizeWithData(void* data, const TSysDataMethod& method) {
   if (IsDesigning() || !thread_ || pendingMethod_) return;
   pendingMethod_ = method;
   pendingData_ = data;
+  // The call may free the component: its fields are then gone.
+  const TLifeWatch life = LifeWatch();
   try {
     thread_->Synchronize(TThreadMethod(this, &TSysCustomThreadComponent::RunPendingCall));
   } catch (...) {
-    pendingMethod_ = nullptr;
-    pendingData_ = nullptr;
+    if (!life.Ended()) {
+      pendingMethod_ = nullptr;
+      pendingData_ = nullptr;
+    }
     throw;
   }
+  if (life.Ended()) return;
   pendingMethod_ = nullptr;
   pendingData_ = nullptr;
 }
 
 void TSysCustomThreadComponent::RunPendingCall() {
-  if (pendingMethod_) pendingMethod_(pendingData_);
+  if (pendingMethod_) RunHandler(thread_.get(), [this] { pendingMethod_(pendingData_); });
 }
 
 UINT TSysCustomThreadTimer::Interval() const {

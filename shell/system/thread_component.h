@@ -2,6 +2,7 @@
 // milliseconds while enabled (TSysThreadTimer).
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "shell/system/sys_component.h"
@@ -26,8 +27,9 @@ class TSysCustomThreadComponent : public TSysComponent {
   bool Synchronized() const;
   // The handler runs on the main thread through Synchronize.
   void SetSynchronized(bool value);
-  TNotifyEvent OnTerminate() const;
-  void SetOnTerminate(const TNotifyEvent& value);
+  // Runs on the main thread after the worker's end, as the worker's OnTerminate.
+  TNotifyEvent OnTerminate() const { return onTerminate_; }
+  void SetOnTerminate(const TNotifyEvent& value) { onTerminate_ = value; }
   TSysEventThread* Thread() const { return thread_.get(); }
 
   // On the worker (or the main thread when synchronized); Sender of OnException is the exception object.
@@ -52,6 +54,10 @@ class TSysCustomThreadComponent : public TSysComponent {
   std::unique_ptr<TSysEventThread> CreateThread(bool suspended);
 
  private:
+  void DoTerminate(TObject* sender);
+  // Runs handler for worker; on the main thread the worker is marked as waiting for it meanwhile (freeing the
+  // component there must not wait for that worker). False when the handler freed the component.
+  bool RunHandler(TObject* worker, const std::function<void()>& handler);
   void RunPendingCall();
   // Parts of a worker that end it: its handler taken away, terminated, woken.
   static void Dismiss(TSysEventThread& thread);
@@ -67,7 +73,7 @@ class TSysCustomThreadComponent : public TSysComponent {
   bool suspended_ = true;
   bool synchronized_ = false;
   TNotifyEvent onTerminate_;
-  // The worker whose synchronized handler runs on the main thread now, if any.
+  // The worker whose handler (OnExecute, OnTerminate, a synchronized call) runs on the main thread now, if any.
   TObject* handlerOnMainThread_ = nullptr;
   TSysDataMethod pendingMethod_;
   void* pendingData_ = nullptr;

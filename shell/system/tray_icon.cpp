@@ -24,11 +24,13 @@ TShellNotifyIconFunction shellNotifyIcon = &Shell_NotifyIconW;
 constexpr DWORD kFirstRecordSize = NOTIFYICONDATAW_V1_SIZE;
 constexpr size_t kFirstTipLength = 63;
 
-// Copies text into a fixed field, cut to at most limit characters and zero-terminated.
+// Copies text into a fixed field, cut to at most limit characters and zero-terminated. A cut never splits a
+// surrogate pair: a lone high surrogate at the end is no character the shell can show.
 template <size_t N>
 void CopyField(wchar_t (&field)[N], const String& text, size_t limit) {
   std::fill(std::begin(field), std::end(field), L'\0');
-  const size_t length = std::min({text.size(), limit, N - 1});
+  size_t length = std::min({text.size(), limit, N - 1});
+  if (length < text.size() && length > 0 && IS_HIGH_SURROGATE(text[length - 1])) --length;
   std::copy_n(text.c_str(), length, field);
 }
 

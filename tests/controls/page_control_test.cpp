@@ -202,6 +202,12 @@ TEST_F(PageControlTest, ShowingAControlOnAHiddenPageActivatesThePage) {
   EXPECT_EQ(Form()->ActiveControl(), edit);
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(hidden, 1);
+  // Back on the first page, the edit no longer shows, as its window says, and shows again with its page.
+  for (int page : {0, 1}) {
+    Control()->SetActivePage(Control()->Pages(page));
+    EXPECT_EQ(edit->Showing(), page == 1);
+    EXPECT_EQ(IsWindowVisible(edit->Handle()) != FALSE, page == 1);
+  }
 }
 
 TEST_F(PageControlTest, DockingAControlInAndOut) {

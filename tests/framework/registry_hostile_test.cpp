@@ -108,6 +108,16 @@ TEST_F(RegistryHostility, NamesEndAtTheirFirstNul) {
   EXPECT_FALSE(registry_.KeyExists(L"\\Child"));
 }
 
+// A text that reading would cut at a NUL inside it is refused, and the value keeps what it held.
+TEST_F(RegistryHostility, TextsWithANulInsideAreRefused) {
+  registry_.WriteString(L"S", L"kept");
+  for (const String& text : {String(L"a\0b", 3), String(L"\0", 1), String(L"tail\0", 5)}) {
+    EXPECT_THROW(registry_.WriteString(L"S", text), ERegistryException) << text.size();
+    EXPECT_THROW(registry_.WriteExpandString(L"S", text), ERegistryException) << text.size();
+    EXPECT_EQ(registry_.ReadString(L"S"), L"kept");
+  }
+}
+
 // Values the class wrote, damaged in their bytes and their type: every reader raises ERegistryException or
 // reads exactly what the value holds; the undamaged values read back as written.
 TEST_F(RegistryHostility, SeededMutationsOfWrittenValuesRaiseOnlyRegistryErrors) {

@@ -458,29 +458,42 @@ std::string DescriptorName(const std::string& block) {
   return std::to_string(group->cItems) + " " + std::to_string(group->fgd[0].dwFlags) + " " + group->fgd[0].cFileName;
 }
 
-TEST_F(AddressFormats, AnAddressIsOfferedInSixFormsWithOrWithoutATitle) {
+// The UTF-16 address and descriptor come first, then the six ANSI forms as old readers know them.
+TEST_F(AddressFormats, AnAddressIsOfferedInEightFormsWithOrWithoutATitle) {
   const CLIPFORMAT bookmark = FormatId(L"Netscape Bookmark"), image = FormatId(L"Netscape Image Format"),
                    url = FormatId(L"UniformResourceLocator"), group = FormatId(L"FileGroupDescriptor"),
-                   contents = FormatId(L"FileContents");
+                   contents = FormatId(L"FileContents"), wideUrl = FormatId(L"UniformResourceLocatorW"),
+                   wideGroup = FormatId(L"FileGroupDescriptorW");
   const std::string shortcut = Bytes("[InternetShortcut]\r\nURL=http://host.test/a/b\r\n\0", 47);
   struct TCase {
     const wchar_t* Title;
     std::string Bookmark;
     std::string Image;
     std::string Descriptor;
+    String WideDescriptor;
   } cases[] = {
       {L"", Field("http://host.test/a/b", 1024), ImageBlock(0, 0, {0, 0, 45, 0}, Bytes("\0http://host.test/a/b\0", 22)),
-       "1 32768 host.test.url"},
+       "1 32768 host.test.url", L"host.test.url"},
       {L"A: Title?", Field("http://host.test/a/b", 1024) + Field("A: Title?", 1024),
-       ImageBlock(0, 0, {0, 45, 55, 0}, Bytes("\0A: Title?\0http://host.test/a/b\0", 32)), "1 32768 A  Title.url"},
+       ImageBlock(0, 0, {0, 45, 55, 0}, Bytes("\0A: Title?\0http://host.test/a/b\0", 32)), "1 32768 A  Title.url",
+       L"A  Title.url"},
   };
   for (const TCase& c : cases) {
     TDropURLSource source(nullptr);
     source.SetURL(L"http://host.test/a/b");
     source.SetTitle(c.Title);
     std::vector<CLIPFORMAT> listed = OfferedFormats(source);
-    std::vector<CLIPFORMAT> addressForms(listed.end() - 6, listed.end());
-    EXPECT_EQ(addressForms, (std::vector<CLIPFORMAT>{bookmark, image, url, group, contents, CF_TEXT}));
+    ASSERT_GE(listed.size(), 8u);
+    std::vector<CLIPFORMAT> addressForms(listed.end() - 8, listed.end());
+    EXPECT_EQ(addressForms,
+              (std::vector<CLIPFORMAT>{wideUrl, wideGroup, bookmark, image, url, group, contents, CF_TEXT}));
+    EXPECT_EQ(Offered(source, wideUrl), Bytes(reinterpret_cast<const char*>(L"http://host.test/a/b"), 42));
+    const std::string wideBlock = Offered(source, wideGroup);
+    ASSERT_EQ(wideBlock.size(), sizeof(FILEGROUPDESCRIPTORW));
+    const auto* wide = reinterpret_cast<const FILEGROUPDESCRIPTORW*>(wideBlock.data());
+    EXPECT_EQ(wide->cItems, 1u);
+    EXPECT_EQ(wide->fgd[0].dwFlags, static_cast<DWORD>(FD_LINKUI));
+    EXPECT_EQ(String(wide->fgd[0].cFileName), c.WideDescriptor);
     EXPECT_EQ(Offered(source, bookmark), c.Bookmark);
     EXPECT_EQ(Offered(source, image), c.Image);
     EXPECT_EQ(Offered(source, url), Bytes("http://host.test/a/b\0", 21));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/application.h"
+#include "framework/exceptions.h"
 #include "framework/graphics.h"
 #include "framework/icon.h"
 #include "framework/strings.h"
@@ -70,10 +71,8 @@ TEST(ComponentSetText, PositionsAndReplacing) {
   const struct {
     const wchar_t *Text, *Old, *New, *Expected;
   } replacements[] = {
-      {L"banana", L"a", L"aa", L"baanaanaa"},
-      {L"aaa", L"aa", L"b", L"ba"},
-      {L"xabx", L"ab", L"", L"xx"},
-      {L"abc", L"", L"z", L"abc"},
+      {L"banana", L"a", L"aa", L"baanaanaa"}, {L"aaa", L"aa", L"b", L"ba"},
+      {L"xabx", L"ab", L"", L"xx"},           {L"abc", L"", L"z", L"abc"},
       {L"abc", L"d", L"z", L"abc"},
   };
   for (const auto& r : replacements) {
@@ -162,6 +161,12 @@ TEST(ComponentSetRegistry, AutoRunEntries) {
   RegGetValueW(HKEY_CURRENT_USER, L"Software\\BrowserComponentsTests\\Written", L"Path", RRF_RT_ANY | RRF_NOEXPAND,
                &type, nullptr, nullptr);
   EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+  // Reading would cut the value at a NUL inside it: refused, and the value stays.
+  EXPECT_THROW(RegWriteValue(HKEY_CURRENT_USER, L"Software\\BrowserComponentsTests\\Written", L"Path",
+                             String(L"C:\\a.exe\0 /hidden", 17)),
+               ERegistryException);
+  EXPECT_EQ(RegReadStringDef(HKEY_CURRENT_USER, L"Software\\BrowserComponentsTests\\Written", L"Path", L""),
+            L"%TEMP%\\x");
 }
 
 TEST(ComponentSetColors, NamesComeBeforeTheFrameworks) {

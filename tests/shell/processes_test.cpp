@@ -62,7 +62,7 @@ class ProcessRoutines : public testing::Test {
     if (windows_.Main) PostMessageW(windows_.Main, WM_CLOSE, 0, 0);
     if (process_ && WaitForSingleObject(process_.Get(), 10000) != WAIT_OBJECT_0) TerminateProcess(process_.Get(), 1);
     process_.Reset();
-    processId_ = 0;
+    // A repeated run starts another helper: the windows of this one are gone.
     windows_ = {};
   }
 

@@ -2,6 +2,7 @@
 // registered control of another window of this program.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "shell/dragdrop/file_formats.h"
 #include "shell/dragdrop/generic_data_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
+#include "support/hostile_input.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 #include "temp_folder.h"
@@ -130,6 +132,84 @@ TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
   EXPECT_EQ(Drag(POINT{350, 400}), TDragResult::drCancel);
   EXPECT_TRUE(dropped_.empty());
   EXPECT_EQ(source_.GetPerformedDropEffect(), 0u);
+}
+
+// Each component a handler frees is made under the allocation guard, so that any touch of it afterwards faults; the
+// platform keeps what it holds of the component until the drag is over.
+TEST(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
+  using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
+  using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
+  const struct {
+    const char* Name;
+    std::function<void(TSourcePtr&, TTargetPtr&)> Arm;
+    // None where the platform's loop decides alone how a drag over a vanished target ends.
+    std::optional<TDragResult> Result;
+  } cases[] = {
+      {"source in its feedback",
+       [](TSourcePtr& s, TTargetPtr&) { s->OnFeedback = [&s](TObject*, DWORD, bool&) { s.reset(); }; },
+       TDragResult::drCancel},
+      {"source in its drop",
+       [](TSourcePtr& s, TTargetPtr&) { s->OnDrop = [&s](TObject*, TDragType, bool&) { s.reset(); }; },
+       TDragResult::drCancel},
+      {"target in its enter",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnEnter = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       std::nullopt},
+      {"target in its drag over",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnDragOver = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       std::nullopt},
+      {"target in its drop",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       TDragResult::drDropCopy},
+  };
+  TTestWindow sourceHost{RECT{100, 100, 300, 250}};
+  TTestWindow targetHost{RECT{400, 100, 600, 250}};
+  TDropPanel panel(nullptr);
+  panel.SetBounds(0, 0, 200, 150);
+  panel.SetParentWindow(targetHost.Handle());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTargetPtr target;
+    TSourcePtr source;
+    TTextDataFormat* received = nullptr;
+    {
+      // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
+      TGuardedAllocations guard;
+      target = std::make_unique<TCustomDropMultiTarget>(nullptr);
+      target->RegisterTargetControl(&panel);
+      received = new TTextDataFormat(target.get());
+      source = std::make_unique<TCustomDropMultiSource>(nullptr);
+      (new TTextDataFormat(source.get()))->SetText("dragged");
+    }
+    std::vector<std::string> dropped;
+    target->OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) { dropped.push_back(received->Text()); };
+    c.Arm(source, target);
+    TCustomDropSource& running = *source;
+    const TDragResult result = DragWithMouse(running, POINT{200, 175}, POINT{500, 175});
+    if (c.Result) {
+      EXPECT_EQ(result, *c.Result);
+    }
+    EXPECT_TRUE(!source || !target);
+    // Nothing is read from a source that is gone.
+    EXPECT_TRUE(dropped.empty());
+  }
+}
+
+TEST(DragFreeing, APasteMayFreeItsTarget) {
+  TCustomDropMultiSource source(nullptr);
+  (new TTextDataFormat(&source))->SetText("pasted");
+  ASSERT_TRUE(source.CopyToClipboard());
+  TGuardedAllocations guard;
+  auto target = std::make_unique<TCustomDropMultiTarget>(nullptr);
+  auto* received = new TTextDataFormat(target.get());
+  std::string pasted;
+  target->OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) {
+    pasted = received->Text();
+    target.reset();
+  };
+  EXPECT_EQ(target->PasteFromClipboard(), static_cast<DWORD>(DROPEFFECT_COPY));
+  EXPECT_EQ(target, nullptr);
+  EXPECT_EQ(pasted, "pasted");
+  source.EmptyClipboard();
 }
 
 // Addresses and files dragged between two windows of this program, as the browser's address box and page strip

@@ -18,6 +18,7 @@
 #include "shell/system/file_operation.h"
 #include "shell/system/one_instance.h"
 #include "shell/system/shutdown.h"
+#include "support/hostile_input.h"
 #include "temp_folder.h"
 
 using namespace shell;
@@ -317,6 +318,15 @@ TEST(Shutdown, AsksThenTellsTheSystem) {
   shutdown.OnQueryShutdown = [](TObject*, bool& can) { can = false; };
   EXPECT_FALSE(shutdown.Execute());
   EXPECT_TRUE(shutdownCalls.empty());
+  // Made under the allocation guard, so that a touch of the component after its handler freed it faults.
+  {
+    TGuardedAllocations guard;
+    auto freed = std::make_unique<TSysShutdown>();
+    freed->OnQueryShutdown = [&freed](TObject*, bool&) { freed.reset(); };
+    EXPECT_FALSE(freed->Execute());
+    EXPECT_EQ(freed, nullptr);
+    EXPECT_TRUE(shutdownCalls.empty());
+  }
   SetSysShutdownCalls(previous);
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "framework/form_reader.h"
@@ -10,6 +12,7 @@
 #include "process_counts.h"
 #include "shell/system/color_picker.h"
 #include "shell/system/start_button.h"
+#include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/test_window.h"
 
@@ -132,6 +135,68 @@ TEST(ThreadComponent, SynchronizesDataWithTheMainThread) {
   EXPECT_TRUE(PumpUntil([&] { return component.Thread()->Finished(); }));
   EXPECT_EQ(value, 42);
   EXPECT_EQ(ranOn, MainThreadID());
+}
+
+// Each component is made under the allocation guard, so that any touch of it after a handler freed it faults; a
+// handler that frees its component while its worker waits for that handler must not wait for the worker.
+TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
+  using TComponentPtr = std::unique_ptr<TSysCustomThreadComponent>;
+  using TArm = std::function<void(TSysCustomThreadComponent&, const std::function<void()>& freeComponent)>;
+  const TArm onExecute = [](TSysCustomThreadComponent& c, const std::function<void()>& f) {
+    c.OnExecute = [f](TObject*) { f(); };
+  };
+  const TArm onTerminate = [](TSysCustomThreadComponent& c, const std::function<void()>& f) {
+    c.SetOnTerminate([f](TObject*) { f(); });
+  };
+  const TArm inDataCall = [](TSysCustomThreadComponent& c, const std::function<void()>& f) {
+    c.OnExecute = [&c, f](TObject*) { c.SynchronizeWithData(nullptr, [f](void*) { f(); }); };
+  };
+  const TArm inCall = [](TSysCustomThreadComponent& c, const std::function<void()>& f) {
+    c.OnExecute = [&c, f](TObject*) { c.Synchronize([f] { f(); }); };
+  };
+  const auto start = [](TSysCustomThreadComponent& c) { c.SetSuspended(false); };
+  const auto startAndRestart = [](TSysCustomThreadComponent& c) {
+    c.SetSuspended(false);
+    c.Restart();
+  };
+  const struct {
+    const char* Name;
+    bool Timer;
+    bool Synchronized;
+    TArm Arm;
+    std::function<void(TSysCustomThreadComponent&)> Start;
+  } cases[] = {
+      {"synchronized execute", false, true, onExecute, start},
+      {"execute on the worker", false, false, onExecute, start},
+      {"synchronized tick", true, true, onExecute, start},
+      {"terminate", false, false, onTerminate, start},
+      {"terminate of the worker a restart replaces", false, false, onTerminate, startAndRestart},
+      {"call with data", false, false, inDataCall, start},
+      {"synchronized call", false, false, inCall, start},
+  };
+  const DWORD threads = OpenThreads();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    TComponentPtr component;
+    if (c.Timer) {
+      auto timer = std::make_unique<TSysThreadTimer>();
+      timer->SetInterval(10);
+      component = std::move(timer);
+    } else {
+      component = std::make_unique<TSysThreadComponent>();
+    }
+    component->SetSynchronized(c.Synchronized);
+    std::atomic<bool> freed{false};
+    c.Arm(*component, [&] {
+      component.reset();
+      freed = true;
+    });
+    c.Start(*component);
+    EXPECT_TRUE(PumpUntil([&] { return freed.load(); }));
+  }
+  // Every worker let go ends by itself.
+  EXPECT_TRUE(PumpUntil([&] { return OpenThreads() <= threads; }));
 }
 
 TEST(ThreadTimer, TicksWhileEnabled) {

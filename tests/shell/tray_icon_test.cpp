@@ -175,6 +175,35 @@ TEST_F(TrayIcon, ShellRecords) {
   EXPECT_EQ(shellCalls[0].Message, static_cast<DWORD>(NIM_DELETE));
 }
 
+// A text cut at its field's limit keeps whole characters: an emoji that would straddle the limit goes whole.
+TEST_F(TrayIcon, TextsAreCutBeforeASurrogatePair) {
+  const String emoji = L"\U0001F600";
+  const struct {
+    const char* Name;
+    size_t Limit;
+    std::function<void(TSysTrayIcon&, const String&)> Set;
+    std::function<String(const NOTIFYICONDATAW&)> Sent;
+  } cases[] = {
+      {"tip", 127, [](TSysTrayIcon& i, const String& t) { i.SetHint(t); },
+       [](const NOTIFYICONDATAW& d) { return String(d.szTip); }},
+      {"balloon text", 255, [](TSysTrayIcon& i, const String& t) { i.SetInfoText(t); },
+       [](const NOTIFYICONDATAW& d) { return String(d.szInfo); }},
+      {"balloon title", 63, [](TSysTrayIcon& i, const String& t) { i.SetInfoTitle(t); },
+       [](const NOTIFYICONDATAW& d) { return String(d.szInfoTitle); }},
+  };
+  icon->SetVisible(true);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    for (size_t before : {c.Limit - 1, c.Limit - 2}) {
+      const String text = String(before, L'a') + emoji + L"tail";
+      c.Set(*icon, text);
+      icon->ShowBalloon();
+      const String sent = c.Sent(shellCalls.back().Data);
+      EXPECT_EQ(sent, text.substr(0, before == c.Limit - 1 ? before : c.Limit));
+    }
+  }
+}
+
 void AddIcons(TImageList& images, int count) {
   images.SetWidth(16);
   images.SetHeight(16);
@@ -246,7 +275,7 @@ TEST_F(TrayIcon, HidingShowsTheHiddenOwner) {
 
 // The icon is made under the allocation guard, so that any touch of it after a handler freed it faults.
 TEST(TrayIconFreeing, AHandlerMayFreeItsOwnIcon) {
-  using TArm = std::function<void(TSysTrayIcon&, TMenuItem& defaultItem, const TNotifyEvent& freeIcon)>;
+  using TArm = std::function<void(TSysTrayIcon&, TMenuItem & defaultItem, const TNotifyEvent& freeIcon)>;
   auto onMouse = [](const TNotifyEvent& freeIcon) {
     return [freeIcon](TObject* sender, TMouseButton, TShiftState, int, int) { freeIcon(sender); };
   };
@@ -256,40 +285,50 @@ TEST(TrayIconFreeing, AHandlerMayFreeItsOwnIcon) {
     std::vector<LPARAM> Callbacks;  // sent to the icon's window
     UINT Message;                   // then sent to the icon's window, or the application's when minimising
   } cases[] = {
-      {"click", [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) { i.OnClick = f; },
-       {WM_LBUTTONDOWN, WM_LBUTTONUP}, 0},
+      {"click",
+       [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) { i.OnClick = f; },
+       {WM_LBUTTONDOWN, WM_LBUTTONUP},
+       0},
       {"left press",
        [&](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) { i.OnMouseDown = onMouse(f); },
-       {WM_LBUTTONDOWN}, 0},
+       {WM_LBUTTONDOWN},
+       0},
       {"right release",
        [&](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) { i.OnMouseUp = onMouse(f); },
-       {WM_RBUTTONDOWN, WM_RBUTTONUP}, 0},
+       {WM_RBUTTONDOWN, WM_RBUTTONUP},
+       0},
       {"menu by the left button",
        [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
          i.SetPopupByLeft(true);
          i.OnPopupMenu = f;
        },
-       {WM_LBUTTONDOWN, WM_LBUTTONUP}, 0},
-      {"default menu item", [](TSysTrayIcon&, TMenuItem& item, const TNotifyEvent& f) { item.OnClick = f; },
-       {WM_LBUTTONDBLCLK}, 0},
+       {WM_LBUTTONDOWN, WM_LBUTTONUP},
+       0},
+      {"default menu item",
+       [](TSysTrayIcon&, TMenuItem& item, const TNotifyEvent& f) { item.OnClick = f; },
+       {WM_LBUTTONDBLCLK},
+       0},
       {"hidden for a new taskbar",
        [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
          i.SetVisible(true);
          i.OnHide = f;
        },
-       {}, WM_TASKBARCREATED},
+       {},
+       WM_TASKBARCREATED},
       {"shown for a new taskbar",
        [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
          i.SetVisible(true);
          i.OnShow = f;
        },
-       {}, WM_TASKBARCREATED},
+       {},
+       WM_TASKBARCREATED},
       {"minimised",
        [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
          i.SetMinimizeToTray(true);
          i.OnMinimize = f;
        },
-       {}, WM_SIZE},
+       {},
+       WM_SIZE},
   };
   const TShellNotifyIconFunction previous = SetShellNotifyIconFunction(&RecordShellCall);
   TRecordingMenu menu(nullptr);

@@ -21,6 +21,23 @@ std::vector<int> KeysOf(TBaseTree& tree, PTreeNode parent) {
   return keys;
 }
 
+// The answers that depend on where a node lies, against the links and flags: each node's visible parent (the
+// parent of its outermost closed or hidden ancestor) and its order against another node picked at random.
+std::string CheckPlaces(TBaseTree& tree, std::mt19937& random) {
+  const std::vector<PTreeNode> nodes = AllNodes(tree);
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    PTreeNode visibleParent = nodes[i]->Parent;
+    for (PTreeNode p = nodes[i]->Parent; p != tree.RootNode(); p = p->Parent)
+      if (!p->Has(nsExpanded) || !p->Has(nsVisible)) visibleParent = p->Parent;
+    if (tree.GetVisibleParent(nodes[i]) != visibleParent) return "visible parent of node " + std::to_string(i);
+    const std::size_t j = random() % nodes.size();
+    const int order = tree.CompareNodePositions(nodes[i], nodes[j]);
+    if ((order < 0) != (i < j) || (order == 0) != (i == j))
+      return "node " + std::to_string(i) + " against node " + std::to_string(j) + ": " + std::to_string(order);
+  }
+  return {};
+}
+
 // Random sequences of every structural operation; the cached totals must match a recount after each step.
 TEST(NodeStore, InvariantsHoldOverRandomSequences) {
   for (unsigned sample : {1u, 2u, 3u, 4u, 5u, 6u}) {
@@ -72,6 +89,7 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
       }
       if (bracket) tree->EndUpdate();
       std::string fault = CheckInvariants(*tree);
+      if (fault.empty()) fault = CheckPlaces(*tree, random);
       ASSERT_EQ(fault, "") << "sample " << sample << " step " << step;
     }
   }

@@ -3,6 +3,7 @@
 #include "toolbars/bars/toolbar.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/exceptions.h"
 #include "framework/properties.h"
@@ -100,14 +101,18 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* owner, const TBarToolbarClasses
   SetBounds(Left(), Top(), 23, 22);
 }
 
-TBarCustomToolbar::~TBarCustomToolbar() {
+TBarCustomToolbar::~TBarCustomToolbar() { DestroyViewAndItems(); }
+
+void TBarCustomToolbar::BeforeDestruction() {
+  DestroyViewAndItems();
+  TBarCustomDockableWindow::BeforeDestruction();
+}
+
+void TBarCustomToolbar::DestroyViewAndItems() {
   SetComponentState(TComponentStateItem::csDestroying, true);
-  delete view_;
-  view_ = nullptr;
-  delete chevronItem_;
-  chevronItem_ = nullptr;
-  delete items_;
-  items_ = nullptr;
+  delete std::exchange(view_, nullptr);
+  delete std::exchange(chevronItem_, nullptr);
+  delete std::exchange(items_, nullptr);
 }
 
 // ---- properties ----

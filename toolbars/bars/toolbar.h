@@ -56,6 +56,7 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
   BC_CLASS(TBarCustomToolbar, TBarCustomDockableWindow)
   explicit TBarCustomToolbar(TComponent* owner);
   ~TBarCustomToolbar() override;
+  void BeforeDestruction() override;
   const TPublishedTable& PublishedTable() const override;
 
   static TBarToolbarClasses DefaultClasses();
@@ -139,6 +140,8 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
 
  private:
   friend class TBarToolbarView;
+  // The view and the items go before the rest of the toolbar, the view first.
+  void DestroyViewAndItems();
   // A floating resize in progress.
   struct TResizeState {
     int Side = 0;

@@ -53,6 +53,10 @@ String AddAutoAccelerator(const String& caption, const TBarCustomItem* parent, c
 
 void* TBarCustomItem::operator new(size_t size) { return AllocateItemBlock(size); }
 
+void TBarCustomItem::operator delete(TBarCustomItem* item, std::destroying_delete_t, size_t size) {
+  FreeItemBlock(DestroyWhole(item), size);
+}
+
 void TBarCustomItem::operator delete(void* block, size_t size) { FreeItemBlock(block, size); }
 
 TBarCustomItem::TBarCustomItem(TComponent* owner) : TComponent(owner) { ItemCreated(); }

@@ -108,6 +108,7 @@ class TBarCustomItem : public TComponent {
   // Items come and go by the thousand (favourites menus are rebuilt on every opening): their memory is kept in
   // blocks of the thread's own for the next items instead of going back to the system heap each time.
   static void* operator new(size_t size);
+  static void operator delete(TBarCustomItem* item, std::destroying_delete_t, size_t size);
   static void operator delete(void* block, size_t size);
 
   // The tree.

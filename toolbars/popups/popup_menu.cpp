@@ -1,5 +1,7 @@
 #include "toolbars/popups/popup_menu.h"
 
+#include <utility>
+
 #include "framework/image_list.h"
 #include "framework/properties.h"
 #include "toolbars/items/item_kinds.h"
@@ -14,7 +16,13 @@ TBarPopupMenu::TBarPopupMenu(TComponent* owner, TBarRootItemClass rootItemClass)
   items_->OnPopup = TBarPopupEvent(this, &TBarPopupMenu::RootPopup);
 }
 
-TBarPopupMenu::~TBarPopupMenu() { delete items_; }
+// The items go before the rest of the menu, which they may still ask for.
+TBarPopupMenu::~TBarPopupMenu() { delete std::exchange(items_, nullptr); }
+
+void TBarPopupMenu::BeforeDestruction() {
+  delete std::exchange(items_, nullptr);
+  TPopupMenu::BeforeDestruction();
+}
 
 void TBarPopupMenu::RootPopup(TBarCustomItem* sender, bool fromLink) {
   (void)fromLink;

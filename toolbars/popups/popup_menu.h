@@ -14,6 +14,7 @@ class TBarPopupMenu : public TPopupMenu, public IBarItemContainer {
   BC_CLASS(TBarPopupMenu, TPopupMenu)
   explicit TBarPopupMenu(TComponent* owner = nullptr);
   ~TBarPopupMenu() override;
+  void BeforeDestruction() override;
 
   TBarCustomItem* Items() const { return items_; }
   TBarCustomItem* GetItems() override { return items_; }

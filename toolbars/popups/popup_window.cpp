@@ -1,6 +1,7 @@
 #include "toolbars/popups/popup_window.h"
 
 #include <array>
+#include <utility>
 
 #include "framework/application.h"
 #include "framework/startup.h"
@@ -78,15 +79,18 @@ TBarPopupWindow::TBarPopupWindow(TComponent* owner, TBarView* parentView, TBarCu
   SetParentWindow(Application && Application->Handle() ? Application->Handle() : GetDesktopWindow());
 }
 
-TBarPopupWindow::~TBarPopupWindow() {
-  view_->StopAllTimers();
-  view_->CloseChildPopups();
-  delete view_;
-}
+TBarPopupWindow::~TBarPopupWindow() { DestroyView(); }
 
 void TBarPopupWindow::BeforeDestruction() {
-  view_->CloseChildPopups();
+  DestroyView();
   TBarPopupWindowBase::BeforeDestruction();
+}
+
+void TBarPopupWindow::DestroyView() {
+  if (!view_) return;
+  view_->StopAllTimers();
+  view_->CloseChildPopups();
+  delete std::exchange(view_, nullptr);
 }
 
 void TBarPopupWindow::CreateParams(TCreateParams& params) {

@@ -59,6 +59,8 @@ class TBarPopupWindow : public TBarPopupWindowBase {
   void WMNCCalcSize(TMessage& message);
   void WMNCPaint(TMessage& message);
   static void PrintFrame(HWND wnd, HDC dc, void* data);
+  // The view goes before the rest of the window, its child pop-ups closed and its timers stopped.
+  void DestroyView();
 
   TBarView* view_ = nullptr;
 };

@@ -1,0 +1,105 @@
+// File names and addresses written in scripts the ANSI code page cannot hold, copied to the clipboard and read back
+// as this program and other programs read them: while the source still owns the clipboard, and after the source
+// rendered everything onto it and let it go.
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "drag_drop_fixtures.h"
+#include "framework/clipboard.h"
+#include "shell/dragdrop/drop_source.h"
+#include "shell/dragdrop/file_formats.h"
+#include "shell/dragdrop/url_drop_components.h"
+#include "shell/dragdrop/url_formats.h"
+#include "temp_folder.h"
+
+using Microsoft::WRL::ComPtr;
+using namespace shell;
+
+namespace {
+
+const struct {
+  const char* Script;
+  const wchar_t* Name;
+} kNames[] = {
+    {"Greek", L"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac"},
+    {"CJK", L"\u4e2d\u6587\u540d \u65e5\u672c\u8a9e"},
+    {"Hebrew and Arabic", L"\u05e2\u05d1\u05e8\u05d9\u05ea \u0627\u0644\u0639\u0631\u0628\u064a\u0629"},
+    {"emoji", L"\U0001F600\U0001F30D"},
+    {"Latin", L"plain caf\u00e9"},
+};
+
+// The names of the dropped-files record on the clipboard, as other programs read it through the platform.
+std::vector<String> PlatformFileNames() {
+  std::vector<String> names;
+  if (!OpenClipboard(nullptr)) return names;
+  if (auto drop = static_cast<HDROP>(GetClipboardData(CF_HDROP))) {
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      String name(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+      DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size() + 1));
+      names.push_back(name);
+    }
+  }
+  CloseClipboard();
+  return names;
+}
+
+class ClipboardNames : public TDragDropTest, public testing::WithParamInterface<bool> {
+ protected:
+  // Renders everything onto the clipboard and lets it go when the case says so.
+  void Settle(TCustomDropSource& source) {
+    if (GetParam()) source.FlushClipboard();
+    EXPECT_EQ(source.IsCurrentClipboard(), !GetParam());
+  }
+};
+
+TEST_P(ClipboardNames, FilesKeepTheirNames) {
+  for (const auto& n : kNames) {
+    SCOPED_TRACE(n.Script);
+    TTempFolder root;
+    const String folder = root.File(String(L"clip ") + n.Name);
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::vector<String> files = {folder + L"\\" + n.Name + L".txt", folder + L"\\" + n.Name + L" 2.txt"};
+    for (const String& file : files)
+      CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    TCustomDropMultiSource source(nullptr);
+    auto* offered = new TFileDataFormat(&source);
+    for (const String& file : files) offered->Files().Add(file);
+    ASSERT_TRUE(source.CopyToClipboard());
+    Settle(source);
+
+    TFileDataFormat read(nullptr);
+    ASSERT_TRUE(read.GetData(Clipboard().GetOleData().Get()));
+    EXPECT_EQ(read.Files().Count(), 2);
+    for (int i = 0; i < read.Files().Count(); ++i) EXPECT_EQ(read.Files().Strings(i), files.at(i));
+    EXPECT_EQ(PlatformFileNames(), files);
+    source.EmptyClipboard();
+  }
+}
+
+TEST_P(ClipboardNames, AnAddressKeepsItsPathAndTitle) {
+  for (const auto& n : kNames) {
+    SCOPED_TRACE(n.Script);
+    const String url = String(L"http://example.test/") + n.Name + L"/page";
+    const String title = String(n.Name) + L" \U0001F600\U0001F30D";
+    TDropURLSource source(nullptr);
+    source.SetURL(url);
+    source.SetTitle(title);
+    ASSERT_TRUE(source.CopyToClipboard());
+    Settle(source);
+
+    TURLDataFormat read(nullptr);
+    ASSERT_TRUE(read.GetData(Clipboard().GetOleData().Get()));
+    EXPECT_EQ(read.URL(), url);
+    EXPECT_EQ(read.Title(), title);
+    source.EmptyClipboard();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(LiveAndFlushed, ClipboardNames, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Flushed" : "Live"; });
+
+}  // namespace
