@@ -1,5 +1,7 @@
 #include "gallery_fixture.h"
 
+#include <wrl/client.h>
+
 #include <functional>
 #include <memory>
 
@@ -11,6 +13,7 @@
 #include "toolbars/views/item_viewer.h"
 #include "toolbars/views/view.h"
 #include "tree/string_tree.h"
+#include "tree/tree_drag_manager.h"
 #include "tree_page.h"
 
 TGalleryForm* GalleryTest::form_ = nullptr;
@@ -111,4 +114,26 @@ String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::fu
       },
       [view] { return !view->OpenViewerView(); });
   return opened;
+}
+
+void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTreeNode onto, bool shift) {
+  Microsoft::WRL::ComPtr<IDataObject> data;
+  *data.ReleaseAndGetAddressOf() = from->GetDragManager()->GetDataObject();
+  Microsoft::WRL::ComPtr<IDropTarget> target;
+  ASSERT_EQ(into->GetDragManager()->QueryInterface(IID_PPV_ARGS(&target)), S_OK);
+  POINT at{20, into->ClientHeight() - 4};
+  if (onto) {
+    into->ScrollIntoView(onto, false);
+    const RECT row = into->GetDisplayRect(onto, 0, false);
+    at = POINT{row.left + 10, (row.top + row.bottom) / 2};
+  }
+  ClientToScreen(into->Handle(), &at);
+  const DWORD keys = MK_LBUTTON | (shift ? MK_SHIFT : 0);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->DragEnter(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->DragOver(keys, POINTL{at.x, at.y}, &effect), S_OK);
+  ASSERT_EQ(effect, static_cast<DWORD>(shift ? DROPEFFECT_MOVE : DROPEFFECT_COPY));
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->Drop(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
 }

@@ -10,9 +10,13 @@
 #include <vector>
 
 #include "gallery_form.h"
+#include "tree/tree_node.h"
 
 namespace toolbars {
 class TBarCustomToolbar;
+}
+namespace tree {
+class TStringTree;
 }
 
 class GalleryTest : public testing::Test {
@@ -43,6 +47,10 @@ class GalleryTest : public testing::Test {
   static TGalleryForm* form_;
   static std::string startTreeRows_;
 };
+
+// Drops the rows selected in from onto into's drop target as the system's drag loop does, Shift held or not: on
+// row onto, or after the last row when onto is null.
+void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTreeNode onto, bool shift);
 
 // Every component below owner, at any depth of the ownership tree, breadth first.
 template <class T>
