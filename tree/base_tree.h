@@ -110,7 +110,6 @@ enum TTreeTimer : UINT_PTR {
 // pixels take totals past 2^32, so positions are computed in 64 bits.
 using TTreePosition = std::int64_t;
 
-
 // One position cache entry: a node of the visible path and the absolute top of its row (64 bits wide, so that
 // no total height can outgrow it).
 struct TCacheEntry {
@@ -852,6 +851,9 @@ class TBaseTree : public TCustomControl {
   virtual void HandleMouseUp(TMessage& message, const THitInfo& hitInfo);
   virtual void HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo);
   void HandleHotTrack(int x, int y);
+  // The tree moved or changed size under a resting mouse: the hot node becomes the one now under it, as a mouse
+  // move there would make it (not every platform sends a mouse move to a window that moved under the mouse).
+  void UpdateHotNodeAtCursor();
   // x is relative to the cell's left edge, right is the cell's width.
   void DetermineHitPositionLTR(THitInfo& hitInfo, int x, int right, TAlignment alignment);
   void DetermineHitPositionRTL(THitInfo& hitInfo, int x, int right, TAlignment alignment);
