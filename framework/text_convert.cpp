@@ -12,13 +12,11 @@ constexpr size_t MinPiece = 4;
 
 size_t PieceSize(size_t asked) { return std::clamp(asked, MinPiece, TextConversionPiece); }
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 // Where the piece of UTF-16 text from start ends: at most pieceSize units on, never between the two halves of a
 // character.
 size_t WidePieceEnd(std::wstring_view text, size_t start, size_t pieceSize) {
   size_t end = std::min(text.size(), start + pieceSize);
-  if (end < text.size() && IsHighSurrogate(text[end - 1])) --end;
+  if (end < text.size() && IS_HIGH_SURROGATE(text[end - 1])) --end;
   return end;
 }
 
@@ -55,12 +53,13 @@ class TByteCuts {
     switch (kind_) {
       case Kind::Anywhere:
         return limit;
-      case Kind::Utf8: {
-        // Continuation bytes belong to the character before; more than three in a row make no character anyway.
-        size_t end = limit;
-        while (end > limit - 3 && IsContinuation(bytes[end])) --end;
-        return IsContinuation(bytes[end]) ? limit : end;
-      }
+      case Kind::Utf8:
+        // Not where a sequence that needs bytes past the end starts in the last three: it would be a character
+        // cut in two, or, when the bytes are not UTF-8, a replacement character that the platform lets take every
+        // byte left in the piece.
+        for (size_t end = limit; end > start; --end)
+          if (EndsWholeSequences(bytes, start, end)) return end;
+        return limit;
       case Kind::LeadBytes: {
         // Trail bytes look like lead bytes: characters are counted from the start of the piece.
         size_t end = start;
@@ -77,7 +76,15 @@ class TByteCuts {
 
  private:
   enum class Kind { Anywhere, Utf8, LeadBytes, LineBreaks };
-  static bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+  static size_t SequenceLength(char lead) {
+    const auto byte = static_cast<unsigned char>(lead);
+    return byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+  }
+  static bool EndsWholeSequences(std::string_view bytes, size_t start, size_t end) {
+    for (size_t back = 1; back <= 3 && back <= end - start; ++back)
+      if (SequenceLength(bytes[end - back]) > back) return false;
+    return true;
+  }
   Kind kind_ = Kind::Anywhere;
   bool lead_[256] = {};
 };

@@ -48,6 +48,9 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     // would count twice.
     if (!node->Has(nsInitialized)) InitNodeStates(node);
     if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+    // A handler may have opened it meanwhile, through anything that initializes it (asking where it lies, its
+    // text): then it is open already, with everything an opening does.
+    if (node->Has(nsExpanded)) return;
     InterruptValidation();
     if (node->ChildCount > 0) {
       std::int64_t heightToAdd = 0;

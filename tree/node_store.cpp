@@ -44,8 +44,9 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   ForgetPendingChange(node);
   if (node == shownNode_) ForgetShownNode();
-  if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
+  // The handler sees the node whole, its total too; the total's entry goes with the block.
   if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
+  if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
   slab_.Free(node);
 }
 
@@ -677,8 +678,8 @@ void TBaseTree::FreeAllNodes() {
     PTreeNode parent = node->Parent;
     PTreeNode previous = node->PrevSibling;
     if (node == hotNode_) hotNode_ = nullptr;
-    if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
+    if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
     slab_.Free(node);
     if (previous) {
       parent->LastChild = previous;

@@ -4,9 +4,9 @@
 
 #include "framework/application.h"
 #include "framework/screen.h"
+#include "framework/window_dc.h"
 #include "tree/base_tree.h"
 #include "tree/draw_tree.h"
-#include "tree/paint/window_dc.h"
 #include "tree/screen_source.h"
 #include "tree/string_tree.h"
 #include "tree/tree_columns.h"

@@ -57,3 +57,12 @@ TEST(TextConversion, StatefulCodePageIsCutAtLineBreaksOnly) {
   EXPECT_EQ(AnsiToWide(bytes, Utf7, 16), lines);
   EXPECT_EQ(AnsiToWide(bytes, Utf7, 8), L"") << "a line longer than a piece";
 }
+
+// Bytes that are not UTF-8 convert in pieces to what the whole gives: the platform may take the bytes after a
+// sequence that a piece's end cuts short into its replacement character, so no piece ends where one starts short.
+TEST(TextConversion, InvalidUtf8InPiecesConvertsAsTheWhole) {
+  const std::string bytes("a\xE9\nbc\xF0\x9F\nd\xC3\ne\xE2\x82\nfgh\x80\x80\x80\x80i\xED\xA0\x80j\0k\xF4\x90\x80\x80",
+                          33);
+  const String whole = AnsiToWide(bytes, CP_UTF8);
+  for (size_t piece = 4; piece <= bytes.size(); ++piece) EXPECT_EQ(AnsiToWide(bytes, CP_UTF8, piece), whole) << piece;
+}

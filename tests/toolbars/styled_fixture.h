@@ -95,10 +95,10 @@ class StyledItemsTest : public TEnvironmentTest {
     return bar_;
   }
   toolbars::TBarItemViewer* ViewerOf(toolbars::TBarCustomItem* item) { return bar_->View()->Find(item); }
-  // The views read the pointer from the last message's position: the cursor goes to the point on the screen, and
-  // a message is taken there.
-  void PointerTo(POINT screen) {
-    SetCursorPos(screen.x, screen.y);
+  // Puts the pointer at a screen point; a view reads the pointer from the last message, so one is taken from the
+  // queue there.
+  void PointerAt(POINT screenPoint) {
+    SetCursorPos(screenPoint.x, screenPoint.y);
     PostMessageW(bar_->Handle(), WM_NULL, 0, 0);
     MSG msg;
     PeekMessageW(&msg, bar_->Handle(), WM_NULL, WM_NULL, PM_REMOVE);

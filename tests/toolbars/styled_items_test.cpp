@@ -106,8 +106,8 @@ TEST_F(StyledItemsTest, AdjustFontEventSeesTheStateAndDefaultItemsAreBold) {
   item->OnAdjustFont = TAdjustFontEvent(&sink, &TSink::Adjust);
   item->SetEnabled(false);
   Bar(false);
-  // Selected by the keyboard: the mouse is elsewhere.
-  PointerTo(POINT{0, 0});
+  // Selected from the keyboard, with the pointer away from the bar.
+  PointerAt(POINT{0, 0});
   bar_->View()->SetSelected(ViewerOf(item));
   Paint();
   EXPECT_EQ(flags, sfDisabled);
@@ -311,7 +311,7 @@ TEST_F(StyledItemsTest, ReleaseOverAToolbarButtonClicksIt) {
   const RECT bounds = ViewerOf(item)->BoundsRect();
   POINT centre{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
   ClientToScreen(bar_->Handle(), &centre);
-  PointerTo(centre);
+  PointerAt(centre);
   view->IncludeState(vsModal);
   view->SetSelected(ViewerOf(item));
   ASSERT_TRUE(view->MouseOverSelected());

@@ -1,4 +1,5 @@
 #include <random>
+#include <utility>
 
 #include "tree/tree_error.h"
 #include "tree_fixture.h"
@@ -135,6 +136,29 @@ TEST(NodeStore, EdgeCasesOfCreationAndDeletion) {
   EXPECT_EQ(indexes, (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_FALSE(tree->RootNode()->LastChild->Has(nsInitialized));
   EXPECT_EQ(CheckInvariants(*tree), "");
+}
+
+// A node whose shown height passes 32 bits is still whole when OnFreeNode reports it, however it goes.
+TEST(NodeStore, FreedNodeOfATallSubtreeIsWholeInItsHandler) {
+  const std::pair<const char*, void (*)(TBaseTree&, PTreeNode)> ways[] = {
+      {"its parent deleted", [](TBaseTree& t, PTreeNode parent) { t.DeleteNode(parent); }},
+      {"the tree cleared", [](TBaseTree& t, PTreeNode) { t.Clear(); }},
+  };
+  for (const auto& [name, free] : ways) {
+    auto tree = MakeTree();
+    tree->SetDefaultNodeHeight(65535);
+    PTreeNode parent = tree->AddChild(nullptr);
+    PTreeNode tall = tree->AddChild(parent);
+    tree->SetChildCount(tall, 70000);
+    tree->SetExpanded(tall, true);
+    tree->ValidateNode(tall, false);
+    std::uint64_t reported = 0;
+    tree->OnFreeNode = [&](TBaseTree* sender, PTreeNode node) {
+      if (node == tall) reported = sender->NodeTotalHeight(node);
+    };
+    free(*tree, parent);
+    EXPECT_EQ(reported, std::uint64_t{70001} * 65535) << name;
+  }
 }
 
 TEST(NodeStore, DeletionsInsideABracketReportOneAccumulatedChange) {

@@ -4,9 +4,9 @@
 #include <vsstyle.h>
 
 #include "framework/visual_styles.h"
+#include "framework/window_dc.h"
 #include "tree/base_tree.h"
 #include "tree/paint/paint_resources.h"
-#include "tree/paint/window_dc.h"
 #include "tree/tree_header.h"
 
 namespace tree {

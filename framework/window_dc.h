@@ -1,9 +1,7 @@
-// A window's DC for one paint, given back when it goes: also when a handler raises while the tree paints with it.
+// A window's DC for one drawing, given back when it goes: also when a handler raises while drawing with it.
 #pragma once
 
 #include <windows.h>
-
-namespace tree {
 
 class TWindowDC {
  public:
@@ -20,5 +18,3 @@ class TWindowDC {
   HWND window_;
   HDC dc_;
 };
-
-}  // namespace tree
