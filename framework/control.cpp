@@ -102,15 +102,16 @@ TControl::~TControl() {
   if (Screen) Screen->ControlDestroyed(this);
   if (captureControl == this) SetCaptureControl(nullptr);
   DragControlDestroyed(this);
-  if (hostDockSite_) {
-    // A client freed leaves its site as one docked elsewhere does: a floating host then frees itself.
-    TWinControl* site = hostDockSite_;
+  TWinControl* host = hostDockSite_;
+  if (host) {
     hostDockSite_ = nullptr;
-    auto& clients = site->dockClients_;
+    auto& clients = host->dockClients_;
     clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
-    site->DoRemoveDockClient(this);
   }
   SetParent(nullptr);
+  // A client freed while docked leaves its site as one that undocks does, so that the site drops what it made
+  // for it.
+  if (host) host->DoRemoveDockClient(this);
 }
 
 void TControl::SetParent(TWinControl* value) {
