@@ -72,13 +72,6 @@ TEST_F(Docking, UndockedControlFloatsInAWindowThatGoesWhenItsClientLeaves) {
   Application->ProcessMessages();
   EXPECT_FALSE(IsWindow(hostWindow));
   EXPECT_EQ(client->Parent(), site);
-
-  // A client freed while it floats leaves too.
-  ASSERT_TRUE(client->ManualDock(nullptr));
-  hostWindow = client->HostDockSite()->Handle();
-  delete client;
-  Application->ProcessMessages();
-  EXPECT_FALSE(IsWindow(hostWindow));
 }
 
 TEST_F(Docking, AFloatingWindowGoesWhenItsClientIsFreed) {
