@@ -5,6 +5,7 @@
 #include <psapi.h>
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -28,22 +29,19 @@ void StartLeft() { StartLog().push_back(L"left"); }
 void StartRight() { StartLog().push_back(L"right"); }
 void StartTop() { StartLog().push_back(L"top"); }
 
-// A diamond: top needs left and right, both need base.
-const TUnit& BaseUnit() {
-  static const TUnit unit{L"test base", &StartBase, nullptr, {}};
-  return unit;
-}
-const TUnit& LeftUnit() {
-  static const TUnit unit{L"test left", &StartLeft, nullptr, {&BaseUnit()}};
-  return unit;
-}
-const TUnit& RightUnit() {
-  static const TUnit unit{L"test right", &StartRight, nullptr, {&BaseUnit()}};
-  return unit;
-}
-const TUnit& TopUnit() {
-  static const TUnit unit{L"test top", &StartTop, nullptr, {&LeftUnit(), &RightUnit()}};
-  return unit;
+// A diamond: top needs left and right, both need base. A unit starts at most once per process, so each run of a
+// test makes a diamond of its own, which lives as long as the list of started units that points at it.
+struct TDiamond {
+  TUnit Base{L"test base", &StartBase, nullptr, {}};
+  TUnit Left{L"test left", &StartLeft, nullptr, {&Base}};
+  TUnit Right{L"test right", &StartRight, nullptr, {&Base}};
+  TUnit Top{L"test top", &StartTop, nullptr, {&Left, &Right}};
+};
+
+TDiamond& NewDiamond() {
+  static std::deque<TDiamond> diamonds;
+  StartLog().clear();
+  return diamonds.emplace_back();
 }
 
 // A second diamond whose units write their shut-down to the file that this variable names; only a copy of the
@@ -116,14 +114,15 @@ class TStopLoggingComponent : public TComponent {
 }  // namespace
 
 TEST(UnitStartup, RequiredUnitsStartFirstInTheirListedOrderAndOnlyOnce) {
-  EXPECT_FALSE(UnitInitialized(TopUnit()));
-  InitializeUnit(TopUnit());
+  const TDiamond& units = NewDiamond();
+  EXPECT_FALSE(UnitInitialized(units.Top));
+  InitializeUnit(units.Top);
   EXPECT_EQ(StartLog(), (std::vector<String>{L"base", L"left", L"right", L"top"}));
-  EXPECT_TRUE(UnitInitialized(BaseUnit()));
-  EXPECT_TRUE(UnitInitialized(TopUnit()));
+  EXPECT_TRUE(UnitInitialized(units.Base));
+  EXPECT_TRUE(UnitInitialized(units.Top));
 
-  InitializeUnit(TopUnit());
-  InitializeUnit(LeftUnit());
+  InitializeUnit(units.Top);
+  InitializeUnit(units.Left);
   EXPECT_EQ(StartLog().size(), 4u);
 }
 
