@@ -86,13 +86,26 @@ void ForEachCharacter(std::wstring_view text, Visit&& visit) {
   }
 }
 
+// The length of the text's ASCII start. Blocks are tested whole, with no branch per character, so that the
+// compiler can test many characters at once.
+size_t AsciiPrefixLength(std::wstring_view text) {
+  constexpr size_t kBlock = 32;
+  size_t ascii = 0;
+  for (; text.size() - ascii >= kBlock; ascii += kBlock) {
+    unsigned bits = 0;
+    for (size_t i = 0; i < kBlock; ++i) bits |= static_cast<unsigned>(text[ascii + i]);
+    if (bits >= 0x80) break;
+  }
+  while (ascii < text.size() && static_cast<unsigned>(text[ascii]) < 0x80) ++ascii;
+  return ascii;
+}
+
 }  // namespace
 
 std::string EncodeUTF8(const String& text) {
-  // Feed text is mostly ASCII: the ASCII start is narrowed in one plain loop, only the rest is encoded, and that
-  // is measured first so that the result has its exact length.
-  size_t ascii = 0;
-  while (ascii < text.size() && static_cast<unsigned>(text[ascii]) < 0x80) ++ascii;
+  // Feed text is mostly ASCII: the ASCII start is narrowed as it is, only the rest is encoded, and that is
+  // measured first so that the result has its exact length.
+  const size_t ascii = AsciiPrefixLength(text);
   const std::wstring_view rest = std::wstring_view(text).substr(ascii);
   size_t length = ascii;
   ForEachCharacter(rest, [&](unsigned code) { length += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4; });
