@@ -1,9 +1,10 @@
 #include "framework/streams.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <new>
-#include <stdexcept>
+#include <vector>
 
 #include "framework/com_guard.h"
 #include "framework/exceptions.h"
@@ -169,38 +170,53 @@ void TCustomMemoryStream::SetPointer(void* memory, int64_t size) {
 
 // TMemoryStream
 
+TMemoryStream::~TMemoryStream() { std::free(bytes_); }
+
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
   if (count <= 0) return 0;
   int64_t end = 0;
   if (!CheckedAdd(position_, count, end)) throw EStreamError(kOutOfMemory);
-  if (end > Size()) Resize(end);
-  std::memmove(bytes_.data() + position_, buffer, static_cast<size_t>(count));
+  if (end > Size()) {
+    const int64_t oldSize = Size();
+    Resize(end);
+    // A position set beyond the old end leaves a gap of zeros.
+    if (position_ > oldSize) std::memset(bytes_ + oldSize, 0, static_cast<size_t>(position_ - oldSize));
+  }
+  std::memmove(bytes_ + position_, buffer, static_cast<size_t>(count));
   position_ = end;
   return count;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
   if (size < 0) throw EStreamError(L"Invalid stream size");
+  const int64_t oldSize = Size();
   Resize(size);
+  if (size > oldSize) std::memset(bytes_ + oldSize, 0, static_cast<size_t>(size - oldSize));
   if (position_ > size) position_ = size;
 }
 
 void TMemoryStream::Resize(int64_t size) {
-  if (static_cast<uint64_t>(size) > bytes_.capacity() && !MemoryCanHold(static_cast<uint64_t>(size)))
+  if (size > capacity_) Reserve(size);
+  SetPointer(bytes_, size);
+}
+
+void TMemoryStream::Reserve(int64_t size) {
+  if (static_cast<uint64_t>(size) > SIZE_MAX || !MemoryCanHold(static_cast<uint64_t>(size)))
     throw EStreamError(kOutOfMemory);
-  try {
-    bytes_.resize(static_cast<size_t>(size));
-  } catch (const std::bad_alloc&) {
-    throw EStreamError(kOutOfMemory);
-  } catch (const std::length_error&) {
-    throw EStreamError(kOutOfMemory);
-  }
-  SetPointer(bytes_.data(), size);
+  int64_t capacity = capacity_ <= size / 2 ? size : capacity_ * 2;
+  if (capacity > size && !MemoryCanHold(static_cast<uint64_t>(capacity))) capacity = size;
+  auto* grown = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(capacity)));
+  if (!grown) throw EStreamError(kOutOfMemory);
+  if (Size() > 0) std::memcpy(grown, bytes_, static_cast<size_t>(Size()));
+  std::free(bytes_);
+  bytes_ = grown;
+  capacity_ = capacity;
 }
 
 void TMemoryStream::Clear() {
-  bytes_.clear();
-  bytes_.shrink_to_fit();
+  std::free(bytes_);
+  bytes_ = nullptr;
+  capacity_ = 0;
   SetPointer(nullptr, 0);
   position_ = 0;
 }
@@ -295,43 +311,51 @@ void* TStreamAdapter::FindInterface(REFIID iid) {
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Read(void* pv, ULONG cb, ULONG* pcbRead) {
   if (pcbRead) *pcbRead = 0;
   if (!pv) return STG_E_INVALIDPOINTER;
-  return ComGuard([&]() -> HRESULT {
-    int32_t moved = stream_->Read(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
-    if (pcbRead) *pcbRead = static_cast<ULONG>(moved);
-    return S_OK;
-  }, S_FALSE);
+  return ComGuard(
+      [&]() -> HRESULT {
+        int32_t moved = stream_->Read(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
+        if (pcbRead) *pcbRead = static_cast<ULONG>(moved);
+        return S_OK;
+      },
+      S_FALSE);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Write(const void* pv, ULONG cb, ULONG* pcbWritten) {
   if (pcbWritten) *pcbWritten = 0;
   if (!pv) return STG_E_INVALIDPOINTER;
-  return ComGuard([&]() -> HRESULT {
-    int32_t moved = stream_->Write(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
-    if (pcbWritten) *pcbWritten = static_cast<ULONG>(moved);
-    return S_OK;
-  }, STG_E_CANTSAVE);
+  return ComGuard(
+      [&]() -> HRESULT {
+        int32_t moved = stream_->Write(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
+        if (pcbWritten) *pcbWritten = static_cast<ULONG>(moved);
+        return S_OK;
+      },
+      STG_E_CANTSAVE);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
                                                ULARGE_INTEGER* plibNewPosition) {
   if (dwOrigin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
-  return ComGuard([&]() -> HRESULT {
-    int64_t base = dwOrigin == STREAM_SEEK_SET   ? 0
-                   : dwOrigin == STREAM_SEEK_CUR ? stream_->Position()
-                                                 : stream_->Size();
-    int64_t target = 0;
-    if (!CheckedAdd(base, dlibMove.QuadPart, target) || target < 0) return STG_E_INVALIDFUNCTION;
-    int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
-    if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
-    return S_OK;
-  }, STG_E_INVALIDFUNCTION);
+  return ComGuard(
+      [&]() -> HRESULT {
+        int64_t base = dwOrigin == STREAM_SEEK_SET   ? 0
+                       : dwOrigin == STREAM_SEEK_CUR ? stream_->Position()
+                                                     : stream_->Size();
+        int64_t target = 0;
+        if (!CheckedAdd(base, dlibMove.QuadPart, target) || target < 0) return STG_E_INVALIDFUNCTION;
+        int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
+        if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
+        return S_OK;
+      },
+      STG_E_INVALIDFUNCTION);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::SetSize(ULARGE_INTEGER libNewSize) {
-  return ComGuard([&]() -> HRESULT {
-    stream_->SetSize(static_cast<int64_t>(libNewSize.QuadPart));
-    return stream_->Size() == static_cast<int64_t>(libNewSize.QuadPart) ? S_OK : E_FAIL;
-  }, E_FAIL);
+  return ComGuard(
+      [&]() -> HRESULT {
+        stream_->SetSize(static_cast<int64_t>(libNewSize.QuadPart));
+        return stream_->Size() == static_cast<int64_t>(libNewSize.QuadPart) ? S_OK : E_FAIL;
+      },
+      E_FAIL);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
@@ -339,21 +363,23 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER c
   if (!pstm) return STG_E_INVALIDPOINTER;
   ULONGLONG totalRead = 0;
   ULONGLONG totalWritten = 0;
-  HRESULT result = ComGuard([&]() -> HRESULT {
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
-    while (totalRead < cb.QuadPart) {
-      int32_t want = static_cast<int32_t>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
-      int32_t got = stream_->Read(buffer.data(), want);
-      if (got <= 0) break;
-      totalRead += static_cast<ULONG>(got);
-      ULONG written = 0;
-      HRESULT wrote = pstm->Write(buffer.data(), static_cast<ULONG>(got), &written);
-      totalWritten += written;
-      if (FAILED(wrote)) return wrote;
-      if (written != static_cast<ULONG>(got)) return STG_E_MEDIUMFULL;
-    }
-    return S_OK;
-  }, E_FAIL);
+  HRESULT result = ComGuard(
+      [&]() -> HRESULT {
+        std::vector<uint8_t> buffer(static_cast<size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
+        while (totalRead < cb.QuadPart) {
+          int32_t want = static_cast<int32_t>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
+          int32_t got = stream_->Read(buffer.data(), want);
+          if (got <= 0) break;
+          totalRead += static_cast<ULONG>(got);
+          ULONG written = 0;
+          HRESULT wrote = pstm->Write(buffer.data(), static_cast<ULONG>(got), &written);
+          totalWritten += written;
+          if (FAILED(wrote)) return wrote;
+          if (written != static_cast<ULONG>(got)) return STG_E_MEDIUMFULL;
+        }
+        return S_OK;
+      },
+      E_FAIL);
   if (pcbRead) pcbRead->QuadPart = totalRead;
   if (pcbWritten) pcbWritten->QuadPart = totalWritten;
   return result;
@@ -379,12 +405,14 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::UnlockRegion(ULARGE_INTEGER libOffset,
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Stat(STATSTG* pstatstg, DWORD grfStatFlag) {
   (void)grfStatFlag;  // the stream has no name to give either way
   if (!pstatstg) return STG_E_INVALIDPOINTER;
-  return ComGuard([&]() -> HRESULT {
-    *pstatstg = STATSTG{};
-    pstatstg->type = STGTY_STREAM;
-    pstatstg->cbSize.QuadPart = static_cast<ULONGLONG>(stream_->Size());
-    return S_OK;
-  }, E_FAIL);
+  return ComGuard(
+      [&]() -> HRESULT {
+        *pstatstg = STATSTG{};
+        pstatstg->type = STGTY_STREAM;
+        pstatstg->cbSize.QuadPart = static_cast<ULONGLONG>(stream_->Size());
+        return S_OK;
+      },
+      E_FAIL);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Clone(IStream** ppstm) {
