@@ -1,5 +1,4 @@
 // Rendering the model of the last load as one HTML page from the page template.
-#include <algorithm>
 #include <charconv>
 #include <initializer_list>
 #include <string_view>
@@ -48,24 +47,9 @@ std::string AsLines(const std::string& text) {
   return out;
 }
 
-// Whether the text holds a line break. Blocks are tested whole, with no branch per character, so that the
-// compiler can test many characters at once: most values hold none.
-bool HoldsLineBreak(std::string_view text) {
-  constexpr size_t kBlock = 32;
-  size_t at = 0;
-  for (; text.size() - at >= kBlock; at += kBlock) {
-    bool found = false;
-    for (size_t i = 0; i < kBlock; ++i) found |= (text[at + i] == '\r') | (text[at + i] == '\n');
-    if (found) return true;
-  }
-  for (; at < text.size(); ++at)
-    if (text[at] == '\r' || text[at] == '\n') return true;
-  return false;
-}
-
 // Writes the line breaks of what out holds from that position on as CR LF.
 void MakeLines(std::string& out, size_t from) {
-  if (!HoldsLineBreak(std::string_view(out).substr(from))) return;
+  if (FindEither(out, '\r', '\n', from) == std::string_view::npos) return;
   const std::string value = out.substr(from);
   out.resize(from);
   AppendLines(out, value);
@@ -106,27 +90,6 @@ std::string LineText(std::string_view text) {
   return out;
 }
 
-// Finds the next "&" or "<" of a text, each with the library's fast search, remembering both positions.
-class TMarkupStarts {
- public:
-  explicit TMarkupStarts(std::string_view text) : text_(text), ampersand_(Find('&', 0)), bracket_(Find('<', 0)) {}
-  // The position of the next "&" or "<" at or after from, or the end of the text.
-  size_t Next(size_t from) {
-    if (ampersand_ < from) ampersand_ = Find('&', from);
-    if (bracket_ < from) bracket_ = Find('<', from);
-    return std::min(ampersand_, bracket_);
-  }
-
- private:
-  size_t Find(char c, size_t from) const {
-    size_t at = text_.find(c, from);
-    return at == std::string_view::npos ? text_.size() : at;
-  }
-  std::string_view text_;
-  size_t ampersand_;
-  size_t bracket_;
-};
-
 // The description trimmed, its escaped markup made live and its links opening a new window: "&gt;" becomes ">",
 // then "&lt;" becomes "<", then "<a href=" gains the new-window target, all in any letter case. One pass gives
 // the same text as the three replacements in turn: neither entity can form the other, and the rest of a link's
@@ -138,9 +101,9 @@ void LiveDescription(const TRSSItem& item, std::string& text) {
   const std::string_view linkStart = "a href=";
   text.clear();
   text.reserve(description.size() + 256);  // room for the targets of some links
-  TMarkupStarts starts(description);
   size_t from = 0;
-  for (size_t at = starts.Next(0); at != description.size(); at = starts.Next(from)) {
+  for (size_t at = FindEither(description, '&', '<'); at != std::string_view::npos;
+       at = FindEither(description, '&', '<', from)) {
     text.append(description, from, at - from);
     from = at + 1;
     if (description[at] == '&') {

@@ -34,3 +34,27 @@ TEST(FeedText, ReplaceAllIgnoreCase) {
   EXPECT_EQ(ReplaceAllIgnoreCase(std::string("\xC3\x89t\xC3\xA9"), "\xC3\xA9", "e"), "\xC3\x89te");
   EXPECT_EQ(ReplaceAllIgnoreCase(String(L"<![CDATA[x]]><![cdata[y]]>"), L"<![cdata[", L""), L"x]]>y]]>");
 }
+
+TEST(FeedText, FindEither) {
+  const std::string text = std::string(13, 'x') + "&" + std::string(10, '\xFF') + "<\x80\x7F\r";
+  struct {
+    char A, B;
+    size_t From, Found;
+  } const cases[] = {
+      {'&', '<', 0, 13},
+      {'<', '&', 0, 13},
+      {'<', '<', 0, 24},
+      {'&', '<', 14, 24},
+      {'\r', '\n', 0, 27},
+      {'\n', '\n', 0, std::string::npos},
+      {'\x80', 'q', 3, 25},
+      {'\x7F', 'q', 0, 26},
+      {'x', 'x', 12, 12},
+      {'x', 'x', 13, std::string::npos},
+      {'&', '&', 28, std::string::npos},
+      {'&', '&', 99, std::string::npos},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindEither(text, c.A, c.B, c.From), c.Found) << c.A << c.B << c.From;
+  EXPECT_EQ(FindEither("", '&', '<'), std::string::npos);
+  EXPECT_EQ(FindByte("ab<", '<'), 2u);
+}
