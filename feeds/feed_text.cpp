@@ -125,11 +125,11 @@ size_t FindEither(std::string_view text, char a, char b, size_t from) {
   return std::string_view::npos;
 }
 
-std::string EncodeUTF8(const String& text) {
+std::string EncodeUTF8(std::wstring_view text) {
   // Feed text is mostly ASCII: the ASCII start is narrowed as it is, only the rest is encoded, and that is
   // measured first so that the result has its exact length.
   const size_t ascii = AsciiPrefixLength(text);
-  const std::wstring_view rest = std::wstring_view(text).substr(ascii);
+  const std::wstring_view rest = text.substr(ascii);
   size_t length = ascii;
   ForEachCharacter(rest, [&](unsigned code) { length += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4; });
   std::string out(length, '\0');

@@ -10,7 +10,7 @@ namespace feeds {
 
 // The UTF-8 bytes of a wide text. A surrogate pair becomes one four-byte sequence; a lone surrogate half keeps a
 // three-byte sequence of its own.
-std::string EncodeUTF8(const String& text);
+std::string EncodeUTF8(std::wstring_view text);
 
 // Appends the UTF-8 bytes of one character (a code point up to U+10FFFF).
 void AppendUTF8(std::string& out, unsigned code);
