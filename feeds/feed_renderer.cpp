@@ -136,11 +136,12 @@ class TPageWriter {
 
   // Markup of the page, as it is.
   void Add(std::string_view text) { buffer_ += text; }
-  // A value of the page, already in line form.
+  // One line of the page: markup and values already in line form, then CR LF.
   void AddLine(std::initializer_list<std::string_view> pieces) {
     for (std::string_view piece : pieces) buffer_ += piece;
     EndLine();
   }
+  // Feed values, made safe and in line form as they are appended.
   void AddMarkup(std::string_view utf8) { AppendMarkup(buffer_, utf8); }
   void AddAddressAttribute(std::string_view utf8) { AppendAddressAttribute(buffer_, utf8); }
   void AddEscapedAttribute(std::string_view text) {
