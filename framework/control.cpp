@@ -297,8 +297,9 @@ void TControl::Show() {
 void TControl::SetVisible(bool value) {
   if (visible_ == value) return;
   visible_ = value;
-  Perform(CM_VISIBLECHANGED, value ? 1 : 0);
+  // The parent makes room first, so the change's handlers see the new layout; one of them may free the control.
   RequestAlign();
+  Perform(CM_VISIBLECHANGED, value ? 1 : 0);
 }
 
 bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "control_fixtures.h"
+#include "support/hostile_input.h"
 
 namespace {
 
@@ -11,6 +14,18 @@ testing::AssertionResult BoundsAre(const TControl* control, RECT expected) {
                                      << actual.bottom << "), expected (" << expected.left << "," << expected.top << ","
                                      << expected.right << "," << expected.bottom << ")";
 }
+
+// Runs a handler once the control has handled a change of its visibility, as a bar's OnVisibleChanged does.
+template <class Base>
+class TVisibilityHandled : public Base {
+ public:
+  using Base::Base;
+  std::function<void(TControl*)> Handled;
+  void Dispatch(TMessage& message) override {
+    Base::Dispatch(message);
+    if (message.Msg == CM_VISIBLECHANGED && Handled) Handled(this);
+  }
+};
 
 }  // namespace
 
@@ -96,4 +111,44 @@ TEST_F(Alignment, AlignmentWaitsWhileDisabled) {
   EXPECT_TRUE(BoundsAre(top, {5, 5, 10, 30}));
   Form()->EnableAlign();
   EXPECT_TRUE(BoundsAre(top, {0, 0, 400, 25}));
+}
+
+// The parent aligns anew as part of the visibility change, so its handlers see the new layout, and one that frees
+// the control leaves nothing to touch it afterwards.
+TEST_F(Alignment, AVisibilityChangeRealignsBeforeItsHandlersRun) {
+  Form()->HandleNeeded();
+  for (bool windowed : {true, false}) {
+    for (bool showing : {false, true}) {
+      for (bool frees : {false, true}) {
+        SCOPED_TRACE(std::string(windowed ? "windowed" : "windowless") + (showing ? ", shown" : ", hidden") +
+                     (frees ? ", freed by the handler" : ""));
+        // A freed control stays unreadable.
+        TGuardedAllocations guard;
+        int belowTopInHandler = -1;
+        auto* below = Make<TTestPanel>(Form(), {0, 50, 10, 60});
+        auto handled = [&](TControl* sender) {
+          belowTopInHandler = below->Top();
+          if (frees) delete sender;
+        };
+        TControl* control;
+        if (windowed) {
+          auto* panel = Make<TVisibilityHandled<TTestPanel>>(Form(), {0, 0, 10, 30});
+          panel->SetVisible(!showing);
+          panel->Handled = handled;
+          control = panel;
+        } else {
+          auto* graphic = Make<TVisibilityHandled<TTestGraphic>>(Form(), {0, 0, 10, 30});
+          graphic->SetVisible(!showing);
+          graphic->Handled = handled;
+          control = graphic;
+        }
+        control->SetAlign(TAlign::alTop);
+        below->SetAlign(TAlign::alTop);
+        control->SetVisible(showing);
+        EXPECT_EQ(belowTopInHandler, showing ? 30 : 0);
+        if (!frees) delete control;
+        delete below;
+      }
+    }
+  }
 }

@@ -2,6 +2,7 @@
 
 #include "dock_fixture.h"
 #include "framework/exceptions.h"
+#include "support/hostile_input.h"
 
 using namespace toolbars;
 
@@ -109,6 +110,20 @@ TEST_P(DockRows, MissingRowsCloseUp) {
   UnderTest()->SetCommitNewPositions(true);
   UnderTest()->ArrangeToolbars();
   EXPECT_EQ(fifth->DockRow(), 1);
+}
+
+// A floating window stays on the list of the dock it came from, to come back to its place there.
+TEST_P(DockRows, AFloatingWindowFreedLeavesTheDockItCameFrom) {
+  TPlainBar* docked = Bar(60, 0, 0);
+  // A freed window stays unreadable.
+  TGuardedAllocations guard;
+  TPlainBar* floating = Bar(60, 1, 0);
+  floating->PlaceFloating(POINT{700, 100});
+  floating->FloatOrDock(true);
+  delete floating;
+  UnderTest()->SetCommitNewPositions(true);
+  UnderTest()->ArrangeToolbars();
+  EXPECT_EQ(UnderTest()->GetHighestRow(false), docked->DockRow());
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDock, DockRows, testing::Values(0, 1, 2, 3));

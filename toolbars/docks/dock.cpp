@@ -200,11 +200,11 @@ void TBarDock::Notification(TComponent* component, TOperation operation) {
     background_ = nullptr;
     InvalidateBackgrounds();
   }
-  if (auto* window = ObjectAs<TBarCustomDockableWindow>(component)) {
-    std::erase(dockList_, window);
-    std::erase(dockVisibleList_, window);
-    if (movingWindow_ == window) movingWindow_ = nullptr;
-  }
+  // A window going away is no longer of its own type by the time it tells: it is known by its address alone.
+  auto freed = [component](const TBarCustomDockableWindow* window) { return window == component; };
+  std::erase_if(dockList_, freed);
+  std::erase_if(dockVisibleList_, freed);
+  if (freed(movingWindow_)) movingWindow_ = nullptr;
 }
 
 void TBarDock::DrawBackground(HDC dc, const RECT& drawRect) {
