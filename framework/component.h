@@ -8,6 +8,7 @@
 
 #include "framework/delegate.h"
 #include "framework/exceptions.h"
+#include "framework/life_token.h"
 #include "framework/object.h"
 #include "framework/set.h"
 
@@ -109,6 +110,9 @@ class TComponent : public TPersistent {
   void DestroyComponents();
   // Marks this component and everything it owns as being destroyed.
   void Destroying();
+  // Ends as the component's deletion starts: what code that raised a handler asks before it touches the component
+  // again.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   // Asks to hear, through Notification, when component is freed; both directions are kept so that whichever
   // goes first tells the other.
@@ -177,6 +181,7 @@ class TComponent : public TPersistent {
   String name_;
   intptr_t tag_ = 0;
   TComponentState state_;
+  TLifeToken life_;
 };
 
 // True when text is a valid identifier for a component name.
