@@ -157,6 +157,9 @@ class TComponent : public TPersistent {
   // Runs a deleted component's destruction up to its memory, and answers where that memory starts: for a class
   // that takes its memory from elsewhere and so declares a destroying delete of its own.
   [[nodiscard]] static void* DestroyWhole(TComponent* component);
+  // For a destructor that calls out while the component's parts go: its watches see the end from here on also
+  // when the component is not deleted (a member, or on the stack), whose life would end only with this base.
+  void EndLife() noexcept { life_.End(); }
   virtual void Notification(TComponent* component, TOperation operation);
   virtual void ValidateRename(TComponent* component, const String& currentName, const String& newName);
   void SetComponentState(TComponentStateItem item, bool on);
