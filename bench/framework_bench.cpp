@@ -1,11 +1,13 @@
 // Times the framework's per-message and per-component costs: a message through a framework window against the
 // same message to a window procedure of its own, a delegate call against a direct call, and the building and
-// freeing of many owned components, named components, menu items and INI sections at 1,000 and 10,000 so that the
-// ratio shows whether the work grows linearly; and timers made and freed against plain components.
+// freeing of many owned components, named components, menu items and INI sections at 1,000 and 10,000, and the keys
+// of one INI section at 2,000 and 20,000, so that the ratio shows whether the work grows linearly; and timers made
+// and freed against plain components.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -165,6 +167,22 @@ void IniSections(int count, int sets, const TStringList& lines) {
   }
 }
 
+// Keys written one by one into one section of an INI in memory, then each read back. The names have one length at
+// both sizes, so that both pay the same for their text.
+void IniKeys(int count, int sets) {
+  const auto name = [](const wchar_t* prefix, int i) {
+    wchar_t text[16];
+    swprintf(text, 16, L"%ls%05d", prefix, i);
+    return String(text);
+  };
+  for (int set = 0; set < sets; ++set) {
+    TMemIniFile ini(L"");
+    for (int i = 0; i < count; ++i) ini.WriteString(L"Main", name(L"Key", i), name(L"", i));
+    for (int i = 0; i < count; ++i)
+      if (ini.ReadString(L"Main", name(L"key", i), L"").empty()) std::printf("key %d not found\n", i);
+  }
+}
+
 std::unique_ptr<TStringList> IniText(int count) {
   auto lines = std::make_unique<TStringList>();
   for (int i = 0; i < count; ++i) {
@@ -198,15 +216,16 @@ void MeasureTimers() {
 }
 
 // The runs of both sizes alternate, so that both meet the heap in the same states.
-void Scaling(const char* name, double limit, const std::function<void(int count, int sets)>& work) {
-  constexpr int kSets = kLarge / kSmall;
+void Scaling(const char* name, double limit, const std::function<void(int count, int sets)>& work,
+             int smallCount = kSmall, int largeCount = kLarge) {
+  const int sets = largeCount / smallCount;
   double small = 1e30;
   double large = 1e30;
   for (int run = 0; run < kBestOfRuns; ++run) {
-    small = std::min(small, BestTime(kBestOfRuns, [&] { work(kSmall, kSets); }) / kSets);
-    large = std::min(large, BestTime(kBestOfRuns, [&] { work(kLarge, 1); }));
+    small = std::min(small, BestTime(kBestOfRuns, [&] { work(smallCount, sets); }) / sets);
+    large = std::min(large, BestTime(kBestOfRuns, [&] { work(largeCount, 1); }));
   }
-  std::printf("%s: %d in %.2f ms, %d in %.2f ms\n", name, kSmall, small * 1e3, kLarge, large * 1e3);
+  std::printf("%s: %d in %.2f ms, %d in %.2f ms\n", name, smallCount, small * 1e3, largeCount, large * 1e3);
   targets.AtMost(name, large / small, limit);
 }
 
@@ -225,6 +244,7 @@ int main() {
     auto largeIni = IniText(kLarge);
     Scaling("ini sections", 12,
             [&](int count, int sets) { IniSections(count, sets, count == kSmall ? *smallIni : *largeIni); });
+    Scaling("ini-20000-keys-vs-2000", 15, IniKeys, 2000, 20000);
   } catch (const std::exception& error) {
     targets.Failed(error.what());
   }

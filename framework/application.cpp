@@ -385,8 +385,9 @@ void TApplication::HintTimerExpired() {
 
 void TApplication::HintMouseMessage(TControl* control, const TMessage& message) {
   if (!control->Parent() && !control->Is<TWinControl>()) return;
-  POINT screen = control->ClientToScreen(MessagePoint(message.LParam));
-  TControl* newHintControl = GetHintControl(FindDragTarget(screen, true));
+  const POINT point = MessagePoint(message.LParam);
+  POINT screen = control->ClientToScreen(point);
+  TControl* newHintControl = GetHintControl(FindMouseTarget(control, point));
   if (!newHintControl || !newHintControl->ShowHint() || !showHint_) {
     CancelHint();
     return;

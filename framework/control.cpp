@@ -72,6 +72,8 @@ TControl* GetCaptureControl() {
   return result;
 }
 
+TControl* WindowlessCaptureControl() { return captureControl; }
+
 void SetCaptureControl(TControl* control) {
   captureControl = nullptr;
   ReleaseCapture();

@@ -454,3 +454,6 @@ TTableEntry<TPropertyInfo> ControlProperty(const String& name);
 // The control that holds the mouse capture, windowless or not; null when the capture is elsewhere.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* control);
+// The windowless control that SetCaptureControl gave the capture to, as recorded (asking the platform nothing):
+// null when none holds it.
+TControl* WindowlessCaptureControl();

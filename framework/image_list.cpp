@@ -97,6 +97,8 @@ void TChangeLink::Change() {
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) { overlays_.fill(-1); }
 
 TCustomImageList::~TCustomImageList() {
+  // Users let go of their links when they hear of the removal, which needs this list still whole.
+  SendFreeNotifications();
   for (TChangeLink* link : links_) link->SetSender(nullptr);
   FreeHandle();
 }

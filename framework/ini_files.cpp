@@ -9,6 +9,7 @@
 #include "framework/strings.h"
 #include "framework/sys_utils.h"
 #include "framework/text_convert.h"
+#include "framework/whole_file.h"
 
 namespace {
 
@@ -39,6 +40,23 @@ void SplitNames(const String& names, TStrings* strings) {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+// Section and key names as the profile functions compare them: ordinally, without case.
+String Folded(const String& name) { return AnsiUpperCase(name); }
+
+// The lines of the whole text, a NUL inside one included: a line ends at CR, LF or CR LF.
+std::vector<String> SplitLines(const String& text) {
+  std::vector<String> lines;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find_first_of(L"\r\n", at);
+    if (end == String::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end;
+    if (at < text.size() && text[at] == L'\r') ++at;
+    if (at < text.size() && text[at] == L'\n') ++at;
+  }
+  return lines;
+}
+
 bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
 
 // Whether the text would come back unchanged from a file: no line breaks or NULs, no blanks at either end (which
@@ -56,8 +74,9 @@ void TCustomIniFile::CheckStorable(const String& section, const String& ident, c
   // A name or value that would read back as something else, or as other keys or sections, is refused.
   const bool storable = !section.empty() && !ident.empty() && KeepsItsLine(section) && KeepsItsLine(ident) &&
                         KeepsItsLine(value) && section.find_first_of(L"[]") == String::npos &&
-                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' && CanHold(section) &&
-                        CanHold(ident) && CanHold(value);
+                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' &&
+                        IsWellFormedText(section) && IsWellFormedText(ident) && IsWellFormedText(value) &&
+                        CanHold(section) && CanHold(ident) && CanHold(value);
   if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
 }
 
@@ -115,7 +134,7 @@ std::string TIniFile::FileStart() const {
   HANDLE file = CreateFileW(ProfilePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {};
-  char start[2] = {};
+  char start[4] = {};
   DWORD read = 0;
   if (!ReadFile(file, start, sizeof start, &read, nullptr)) read = 0;
   CloseHandle(file);
@@ -123,9 +142,12 @@ std::string TIniFile::FileStart() const {
 }
 
 bool TIniFile::CanHold(const String& text) const {
-  // A missing or empty file is made a UTF-16 one before the first write; the profile functions keep the form.
+  // A missing or empty file is made a UTF-16 one before the first write; the profile functions keep the form of a
+  // file with the mark of one they know.
   const std::string start = FileStart();
-  return start.empty() || CodePageOfMark(start) == CodePageUtf16LE || FitsCodePage(text);
+  if (start.empty()) return true;
+  const UINT form = CodePageOfMark(start);
+  return form == CP_UTF8 || form == CodePageUtf16LE || form == CodePageUtf16BE || FitsCodePage(text);
 }
 
 void TIniFile::MakeUnicodeWhenEmpty() const {
@@ -165,6 +187,38 @@ void TIniFile::UpdateFile() { WritePrivateProfileStringW(nullptr, nullptr, nullp
 
 void TIniFile::WriteError() const { throw EIniFileException(Format(L"Unable to write to %s", {FileName()})); }
 
+// The lines of a section in file order, "Key=Value" or as read when they hold no "=", and the first line of each key
+// by its folded name.
+struct TMemIniFile::TSection {
+  String Name;
+  std::vector<String> Lines;
+  std::unordered_map<String, size_t> Keys;
+
+  static String NameOf(const String& line) {
+    const size_t equals = line.find(L'=');
+    return equals == String::npos ? String() : line.substr(0, equals);
+  }
+  const String* Find(const String& ident) const {
+    auto found = Keys.find(Folded(ident));
+    return found == Keys.end() ? nullptr : &Lines[found->second];
+  }
+  void Add(String line) {
+    const String name = NameOf(line);
+    if (!name.empty()) Keys.try_emplace(Folded(name), Lines.size());
+    Lines.push_back(std::move(line));
+  }
+  void Delete(const String& ident) {
+    auto found = Keys.find(Folded(ident));
+    if (found == Keys.end()) return;
+    Lines.erase(Lines.begin() + static_cast<std::ptrdiff_t>(found->second));
+    // A later line of the same key, if any, now answers for it.
+    Keys.clear();
+    std::vector<String> lines = std::move(Lines);
+    Lines.clear();
+    for (String& line : lines) Add(std::move(line));
+  }
+};
+
 TMemIniFile::TMemIniFile(String fileName) : TCustomIniFile(std::move(fileName)) {
   if (FileName().empty() || !FileExists(FileName())) return;
   std::string bytes;
@@ -173,27 +227,31 @@ TMemIniFile::TMemIniFile(String fileName) : TCustomIniFile(std::move(fileName)) 
     bytes = ReadToEnd(file);
   }
   codePage_ = CodePageOfMark(bytes);
+  marked_ = codePage_ != CP_ACP;
   bytes.erase(0, TextMark(codePage_).size());
-  // A damaged UTF-16 file is read as far as it holds whole characters.
-  if ((codePage_ == CodePageUtf16LE || codePage_ == CodePageUtf16BE) && bytes.size() % 2 != 0) bytes.pop_back();
-  TStringList lines;
-  lines.SetText(DecodeText(bytes, codePage_).value_or(String()));
-  SetStrings(&lines);
+  if (!marked_ && IsUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; }))
+    codePage_ = CP_UTF8;
+  if ((codePage_ == CodePageUtf16LE || codePage_ == CodePageUtf16BE) && bytes.size() % 2 != 0) {
+    oddByte_ = bytes.substr(bytes.size() - 1);
+    bytes.pop_back();
+  }
+  AddLines(SplitLines(DecodeKeepingBytes(bytes, codePage_)));
 }
 
 TMemIniFile::~TMemIniFile() = default;
 
-TStringList* TMemIniFile::FindSection(const String& section) const {
-  auto found = sectionIndex_.find(AnsiTextKey(section));
+TMemIniFile::TSection* TMemIniFile::FindSection(const String& section) const {
+  auto found = sectionIndex_.find(Folded(section));
   return found == sectionIndex_.end() ? nullptr : found->second;
 }
 
-TStringList* TMemIniFile::AddSection(const String& section) {
-  auto [entry, added] = sectionIndex_.try_emplace(AnsiTextKey(section), nullptr);
-  if (!added) return entry->second;
-  sections_.push_back({section, std::make_unique<TStringList>()});
-  entry->second = sections_.back().Lines.get();
-  return entry->second;
+TMemIniFile::TSection& TMemIniFile::AddSection(const String& section) {
+  auto [entry, added] = sectionIndex_.try_emplace(Folded(section), nullptr);
+  if (!added) return *entry->second;
+  sections_.push_back(std::make_unique<TSection>());
+  sections_.back()->Name = section;
+  entry->second = sections_.back().get();
+  return *entry->second;
 }
 
 void TMemIniFile::Clear() {
@@ -201,30 +259,37 @@ void TMemIniFile::Clear() {
   sections_.clear();
 }
 
-void TMemIniFile::SetStrings(const TStrings* strings) {
-  Clear();
-  TStringList* current = nullptr;
-  for (int i = 0; i < strings->Count(); ++i) {
-    String line = Trim(strings->Strings(i));
+void TMemIniFile::AddLines(const std::vector<String>& lines) {
+  TSection* current = nullptr;
+  for (const String& read : lines) {
+    String line = Trim(read);
     if (line.empty() || line[0] == L';') continue;
     if (line[0] == L'[' && line.back() == L']') {
-      current = AddSection(Trim(line.substr(1, line.size() - 2)));
+      current = &AddSection(Trim(line.substr(1, line.size() - 2)));
     } else if (current) {
-      size_t equals = line.find(L'=');
+      const size_t equals = line.find(L'=');
       if (equals == String::npos)
-        current->Add(line);
+        current->Add(std::move(line));
       else
         current->Add(Trim(line.substr(0, equals)) + L"=" + Trim(line.substr(equals + 1)));
     }
   }
 }
 
+void TMemIniFile::SetStrings(const TStrings* strings) {
+  Clear();
+  std::vector<String> lines;
+  lines.reserve(static_cast<size_t>(strings->Count()));
+  for (int i = 0; i < strings->Count(); ++i) lines.push_back(strings->Strings(i));
+  AddLines(lines);
+}
+
 void TMemIniFile::GetStrings(TStrings* strings) const {
   strings->BeginUpdate();
   strings->Clear();
-  for (const TSection& section : sections_) {
-    strings->Add(L"[" + section.Name + L"]");
-    strings->AddStrings(section.Lines.get());
+  for (const auto& section : sections_) {
+    strings->Add(L"[" + section->Name + L"]");
+    for (const String& line : section->Lines) strings->Add(line);
     strings->Add(L"");
   }
   strings->EndUpdate();
@@ -235,37 +300,48 @@ void TMemIniFile::UpdateFile() {
   GetStrings(&lines);
   const String text = lines.Text();
   // An ANSI file stays one while it can; then it becomes the Unicode form that the profile functions read too.
-  if (codePage_ == CP_ACP && !FitsCodePage(text)) codePage_ = CodePageUtf16LE;
-  std::string bytes(TextMark(codePage_));
-  bytes += EncodeText(text, codePage_).value_or(std::string());
-  TFileStream file(FileName(), fmCreate);
-  file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  if (codePage_ == CP_ACP && !FitsCodePage(text)) {
+    codePage_ = CodePageUtf16LE;
+    marked_ = true;
+  }
+  std::string bytes(marked_ ? TextMark(codePage_) : std::string_view());
+  bytes += EncodeKeepingBytes(text, codePage_);
+  bytes += oddByte_;
+  SaveWholeFile(FileName(), [&](TStream& file) { file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size())); });
+}
+
+bool TMemIniFile::SectionExists(const String& section) const {
+  const TSection* found = FindSection(section);
+  return found && !found->Keys.empty();
+}
+
+bool TMemIniFile::ValueExists(const String& section, const String& ident) const {
+  const TSection* found = FindSection(section);
+  return found && found->Find(ident);
 }
 
 String TMemIniFile::ReadString(const String& section, const String& ident, const String& defaultValue) const {
-  if (const TStringList* lines = FindSection(section)) {
-    int index = lines->IndexOfName(ident);
-    if (index >= 0) return lines->ValueFromIndex(index);
-  }
-  return defaultValue;
+  const TSection* found = FindSection(section);
+  const String* line = found ? found->Find(ident) : nullptr;
+  return line ? line->substr(line->find(L'=') + 1) : defaultValue;
 }
 
 void TMemIniFile::WriteString(const String& section, const String& ident, const String& value) {
   CheckStorable(section, ident, value);
-  TStringList* lines = AddSection(section);
-  int index = lines->IndexOfName(ident);
-  if (index >= 0)
-    lines->SetStrings(index, ident + L"=" + value);
+  TSection& lines = AddSection(section);
+  auto found = lines.Keys.find(Folded(ident));
+  if (found != lines.Keys.end())
+    lines.Lines[found->second] = ident + L"=" + value;
   else
-    lines->Add(ident + L"=" + value);
+    lines.Add(ident + L"=" + value);
 }
 
 void TMemIniFile::ReadSection(const String& section, TStrings* strings) const {
   strings->BeginUpdate();
   strings->Clear();
-  if (const TStringList* lines = FindSection(section)) {
-    for (int i = 0; i < lines->Count(); ++i) {
-      String name = lines->Names(i);
+  if (const TSection* found = FindSection(section)) {
+    for (const String& line : found->Lines) {
+      String name = TSection::NameOf(line);
       if (!name.empty()) strings->Add(name);
     }
   }
@@ -275,29 +351,27 @@ void TMemIniFile::ReadSection(const String& section, TStrings* strings) const {
 void TMemIniFile::ReadSections(TStrings* strings) const {
   strings->BeginUpdate();
   strings->Clear();
-  for (const TSection& section : sections_) strings->Add(section.Name);
+  for (const auto& section : sections_) strings->Add(section->Name);
   strings->EndUpdate();
 }
 
 void TMemIniFile::ReadSectionValues(const String& section, TStrings* strings) const {
   strings->BeginUpdate();
   strings->Clear();
-  if (const TStringList* lines = FindSection(section)) strings->AddStrings(lines);
+  if (const TSection* found = FindSection(section))
+    for (const String& line : found->Lines) strings->Add(line);
   strings->EndUpdate();
 }
 
 void TMemIniFile::EraseSection(const String& section) {
-  auto found = sectionIndex_.find(AnsiTextKey(section));
+  auto found = sectionIndex_.find(Folded(section));
   if (found == sectionIndex_.end()) return;
-  const TStringList* lines = found->second;
+  const TSection* erased = found->second;
   sectionIndex_.erase(found);
-  sections_.erase(std::find_if(sections_.begin(), sections_.end(),
-                               [lines](const TSection& entry) { return entry.Lines.get() == lines; }));
+  sections_.erase(
+      std::find_if(sections_.begin(), sections_.end(), [erased](const auto& entry) { return entry.get() == erased; }));
 }
 
 void TMemIniFile::DeleteKey(const String& section, const String& ident) {
-  if (TStringList* lines = FindSection(section)) {
-    int index = lines->IndexOfName(ident);
-    if (index >= 0) lines->Delete(index);
-  }
+  if (TSection* found = FindSection(section)) found->Delete(ident);
 }

@@ -22,8 +22,8 @@ class TCustomIniFile : public TObject {
   const String& FileName() const { return fileName_; }
 
   // A section exists when it holds at least one key.
-  bool SectionExists(const String& section) const;
-  bool ValueExists(const String& section, const String& ident) const;
+  virtual bool SectionExists(const String& section) const;
+  virtual bool ValueExists(const String& section, const String& ident) const;
   virtual String ReadString(const String& section, const String& ident, const String& defaultValue) const = 0;
   virtual void WriteString(const String& section, const String& ident, const String& value) = 0;
   // Decimal or hexadecimal ("0x" or "$"); the default for a missing or malformed value.
@@ -45,7 +45,8 @@ class TCustomIniFile : public TObject {
  protected:
   // Raises EIniFileException "Cannot store %s in %s" for a section, name or value that would not read back as
   // written: an empty section or name, line breaks or NULs anywhere, blanks or enclosing quotes, "[" or "]" in a
-  // section, "=" in a name or a name starting with ";" or "[", characters the file cannot hold.
+  // section, "=" in a name or a name starting with ";" or "[", a surrogate without its pair (no text), characters
+  // the file cannot hold.
   void CheckStorable(const String& section, const String& ident, const String& value) const;
   // Whether the file keeps every character of the text.
   virtual bool CanHold(const String& text) const {
@@ -59,8 +60,8 @@ class TCustomIniFile : public TObject {
 
 // The file as the system's profile functions see it; a name without a folder lives in the Windows folder.
 // A failed write raises EIniFileException "Unable to write to %s". The first write to a missing or empty file
-// makes it a UTF-16LE file (with its mark), which keeps every character; a file in the ANSI code page stays one and
-// refuses text outside that code page.
+// makes it a UTF-16LE file (with its mark), which keeps every character, as a UTF-8 (with its mark) or UTF-16BE
+// file does; a file in the ANSI code page stays one and refuses text outside that code page.
 class TIniFile : public TCustomIniFile {
   BC_CLASS(TIniFile, TCustomIniFile)
   explicit TIniFile(String fileName) : TCustomIniFile(std::move(fileName)) {}
@@ -84,16 +85,20 @@ class TIniFile : public TCustomIniFile {
   [[noreturn]] void WriteError() const;
 };
 
-// The file read once at construction (a missing file is an empty one): UTF-8, UTF-16LE or UTF-16BE after their
-// marks, else the ANSI code page. Blank lines, comment lines (";") and lines before the first section are dropped;
-// names and values are trimmed; a section that appears twice is one section. UpdateFile writes each section, its
-// lines and an empty line, in the form the file was read in; an ANSI (or new) file stays ANSI while every
-// character fits the code page and becomes UTF-16LE with its mark once one does not.
+// The file read once at construction (a missing file is an empty one), whole: UTF-8, UTF-16 or UTF-32 after their
+// marks, UTF-8 without one when the bytes are UTF-8 throughout, else the ANSI code page. Blank lines, comment lines
+// (";") and lines before the first section are dropped; names and values are trimmed; a section that appears twice
+// is one section. Section and key names compare ordinally without case, as the profile functions compare them.
+// UpdateFile writes each section, its lines and an empty line, in the form the file was read in, and every byte
+// it read that forms no character back as it was; an ANSI (or new) file stays ANSI while every character fits the
+// code page and becomes UTF-16LE with its mark once one does not.
 class TMemIniFile : public TCustomIniFile {
   BC_CLASS(TMemIniFile, TCustomIniFile)
   explicit TMemIniFile(String fileName);
   ~TMemIniFile() override;
 
+  bool SectionExists(const String& section) const override;
+  bool ValueExists(const String& section, const String& ident) const override;
   String ReadString(const String& section, const String& ident, const String& defaultValue) const override;
   void WriteString(const String& section, const String& ident, const String& value) override;
   void ReadSection(const String& section, TStrings* strings) const override;
@@ -101,7 +106,7 @@ class TMemIniFile : public TCustomIniFile {
   void ReadSectionValues(const String& section, TStrings* strings) const override;
   void EraseSection(const String& section) override;
   void DeleteKey(const String& section, const String& ident) override;
-  // Raises the stream's error when the file cannot be written.
+  // Writes the whole file anew (SaveWholeFile): on a failure the file stays as it was and the error names it.
   void UpdateFile() override;
 
   // The whole content as INI lines, and replacing it from such lines.
@@ -110,15 +115,16 @@ class TMemIniFile : public TCustomIniFile {
   void Clear();
 
  private:
-  struct TSection {
-    String Name;
-    std::unique_ptr<TStringList> Lines;  // "Key=Value" lines
-  };
-  TStringList* FindSection(const String& section) const;
-  TStringList* AddSection(const String& section);
+  struct TSection;
+  TSection* FindSection(const String& section) const;
+  TSection& AddSection(const String& section);
+  void AddLines(const std::vector<String>& lines);
 
-  std::vector<TSection> sections_;
+  std::vector<std::unique_ptr<TSection>> sections_;
+  // Every section by its folded name.
+  std::unordered_map<String, TSection*> sectionIndex_;
   UINT codePage_ = CP_ACP;  // the form the file was read in and is written in
-  // The lines of each section by the section name's key (AnsiTextKey).
-  std::unordered_map<std::string, TStringList*> sectionIndex_;
+  bool marked_ = false;     // whether the file starts with the mark of its code page
+  // The last byte of a UTF-16 file of an odd length, which forms no character: written back after the text.
+  std::string oddByte_;
 };

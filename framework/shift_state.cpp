@@ -21,7 +21,9 @@ TShiftState MouseKeysToShiftState(DWORD keys) {
 
 TShiftState KeysToShiftState(WORD keys) {
   TShiftState result = MouseKeysToShiftState(keys);
-  if (KeyDown(VK_MENU)) result += TShiftStateItem::ssAlt;
+  // Every mouse move asks this. Where the thread's key state costs a round trip to the window system and the key's
+  // state now does not, the thread's state is asked only while the key is down now.
+  if (GetAsyncKeyState(VK_MENU) < 0 && KeyDown(VK_MENU)) result += TShiftStateItem::ssAlt;
   return result;
 }
 

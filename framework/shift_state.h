@@ -10,7 +10,8 @@ using TShiftState = TSet<TShiftStateItem, 8>;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
-// From the key flags of a mouse message (MK_SHIFT, MK_CONTROL, MK_LBUTTON, ...); Alt is read from the keyboard.
+// From the key flags of a mouse message (MK_SHIFT, MK_CONTROL, MK_LBUTTON, ...); Alt is read from the keyboard
+// (held as the message came and still held).
 TShiftState KeysToShiftState(WORD keys);
 // From the key state of an OLE drag (the mouse flags plus MK_ALT).
 TShiftState DragKeysToShiftState(DWORD keyState);

@@ -1,7 +1,7 @@
 #include "framework/startup.h"
 
-#include <windows.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -51,6 +51,10 @@ void FinalizeUnits() {
     started.pop_back();
     if (unit->Finalize) unit->Finalize();
   }
+  // What the window system tells of the units' windows going waits until the thread next looks at its queue: a
+  // program that starts and ends the units again and again without a message loop would pile it up.
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
 const TUnit& FrameworkUnit() {

@@ -8,6 +8,7 @@
 #include "framework/com_guard.h"
 #include "framework/exceptions.h"
 #include "framework/sys_utils.h"
+#include "framework/whole_file.h"
 
 namespace {
 
@@ -158,8 +159,7 @@ void TCustomMemoryStream::SaveToStream(TStream& stream) const {
 }
 
 void TCustomMemoryStream::SaveToFile(const String& fileName) const {
-  TFileStream file(fileName, fmCreate);
-  SaveToStream(file);
+  SaveWholeFile(fileName, [this](TStream& file) { SaveToStream(file); });
 }
 
 void TCustomMemoryStream::SetPointer(void* memory, int64_t size) {

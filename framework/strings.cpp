@@ -9,6 +9,7 @@
 #include "framework/streams.h"
 #include "framework/sys_utils.h"
 #include "framework/text_convert.h"
+#include "framework/whole_file.h"
 
 namespace {
 
@@ -197,8 +198,7 @@ void TStrings::LoadFromFile(const String& fileName, UINT codePage) {
 }
 
 void TStrings::SaveToFile(const String& fileName, UINT codePage) const {
-  TFileStream file(fileName, fmCreate);
-  SaveToStream(file, codePage);
+  SaveWholeFile(fileName, [&](TStream& file) { SaveToStream(file, codePage); });
 }
 
 void TStrings::DefineProperties(TFiler& filer) {

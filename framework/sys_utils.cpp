@@ -130,17 +130,6 @@ int AnsiCompareStr(const String& a, const String& b) { return LocaleCompare(a, b
 int AnsiCompareText(const String& a, const String& b) { return LocaleCompare(a, b, NORM_IGNORECASE); }
 bool AnsiSameText(const String& a, const String& b) { return AnsiCompareText(a, b) == 0; }
 
-std::string AnsiTextKey(const String& text) {
-  // The key is bytes, though the call's buffer is typed as text.
-  const auto length = static_cast<int>(text.size());
-  int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.c_str(), length, nullptr, 0);
-  std::string key(static_cast<size_t>(size), '\0');
-  if (size > 0)
-    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.c_str(), length,
-                 reinterpret_cast<wchar_t*>(key.data()), size);
-  return key;
-}
-
 size_t Pos(const String& sub, const String& text) {
   if (sub.empty()) return 0;
   size_t at = text.find(sub);

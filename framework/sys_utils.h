@@ -33,9 +33,6 @@ bool SameText(const String& a, const String& b);
 int AnsiCompareStr(const String& a, const String& b);
 int AnsiCompareText(const String& a, const String& b);
 bool AnsiSameText(const String& a, const String& b);
-// The locale's sort key without case: two texts have the same key exactly when AnsiSameText holds for them, so
-// texts can be hashed by it.
-std::string AnsiTextKey(const String& text);
 
 // The 1-based position of the first occurrence of sub in text, 0 when absent or when sub is empty.
 size_t Pos(const String& sub, const String& text);

@@ -21,18 +21,31 @@ String Utf8ToWide(std::string_view text);
 AnsiString WideToAnsi(std::wstring_view text, UINT codePage = CP_ACP, size_t pieceSize = TextConversionPiece);
 String AnsiToWide(std::string_view text, UINT codePage = CP_ACP, size_t pieceSize = TextConversionPiece);
 
-// The UTF-16 code pages, which the platform's conversions leave out.
+// The UTF-16 and UTF-32 code pages, which the platform's conversions leave out.
 constexpr UINT CodePageUtf16LE = 1200;
 constexpr UINT CodePageUtf16BE = 1201;
+constexpr UINT CodePageUtf32LE = 12000;
+constexpr UINT CodePageUtf32BE = 12001;
 // Text in any code page the platform converts, or in UTF-16 of either byte order; nothing when the code page is
 // unknown or UTF-16 bytes do not make whole characters. Unlike AnsiToWide and WideToAnsi, a failure is told.
 std::optional<String> DecodeText(std::string_view bytes, UINT codePage);
 std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage);
 
+// Text that keeps every byte of a file in UTF-8 or UTF-32 (where bytes can form no character): each byte of what
+// forms none becomes one of the code units U+DC00..U+DCFF, which no text holds alone, and EncodeKeepingBytes
+// writes those bytes back as they were. Other code pages go as DecodeText and EncodeText take them (a failure
+// gives nothing).
+String DecodeKeepingBytes(std::string_view bytes, UINT codePage);
+std::string EncodeKeepingBytes(std::wstring_view text, UINT codePage);
+// Whether the bytes are UTF-8 throughout.
+bool IsUtf8(std::string_view bytes);
+
 // Whether every character of the text survives the way into the code page and back.
 bool FitsCodePage(std::wstring_view text, UINT codePage = CP_ACP);
+// Whether the text pairs every surrogate, as text does.
+bool IsWellFormedText(std::wstring_view text);
 
-// The byte-order marks that name a text file's encoding: UTF-8, UTF-16LE and UTF-16BE.
+// The byte-order marks that name a text file's encoding: UTF-8, UTF-16 and UTF-32 of either byte order.
 // The mark before text in that code page; empty for a code page without one.
 std::string_view TextMark(UINT codePage);
 // The code page that the first bytes name by their mark; CP_ACP when they start with none.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/exception_hook.h"
+#include "framework/thread_state.h"
 
 namespace {
 
@@ -26,12 +27,7 @@ struct ThreadHooks {
   }
 };
 
-ThreadHooks& CurrentThreadHooks() {
-  thread_local ThreadHooks hooks;
-  return hooks;
-}
-
-HookSlot& Slot(THookKind kind) { return CurrentThreadHooks().slots[static_cast<size_t>(kind)]; }
+HookSlot& Slot(THookKind kind) { return ThreadState<ThreadHooks>().slots[static_cast<size_t>(kind)]; }
 
 void Sweep(HookSlot& slot) {
   if (slot.dispatching == 0)

@@ -6,6 +6,7 @@
 #include "framework/exception_hook.h"
 #include "framework/properties.h"
 #include "framework/startup.h"
+#include "framework/thread_state.h"
 #include "framework/window_alloc.h"
 
 namespace {
@@ -22,10 +23,7 @@ class TTimer::TThreadTimers {
   TThreadTimers& operator=(const TThreadTimers&) = delete;
   ~TThreadTimers() { DeallocateHWnd(window_); }
 
-  static TThreadTimers& OfThisThread() {
-    thread_local TThreadTimers timers;
-    return timers;
-  }
+  static TThreadTimers& OfThisThread() { return ThreadState<TThreadTimers>(); }
 
   UINT_PTR Add(TTimer* timer) {
     timers_.emplace(nextId_, timer);

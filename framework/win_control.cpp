@@ -292,6 +292,14 @@ TControl* FindDragTarget(POINT screenPoint, bool allowDisabled) {
   return control ? control : window;
 }
 
+TControl* FindMouseTarget(TControl* control, POINT point) {
+  const RECT client = control->ClientRect();
+  if (!PtInRect(&client, point)) return FindDragTarget(control->ClientToScreen(point), true);
+  auto* window = ObjectAs<TWinControl>(control);
+  TControl* child = window ? window->ControlAtPos(point, true) : nullptr;
+  return child ? child : control;
+}
+
 // ---- TWinControl: construction and the window ----
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_unique<TBrush>()) {
@@ -1161,35 +1169,29 @@ void TWinControl::WndProc(TMessage& message) {
 void TWinControl::TrackMouse(const TMessage& message) {
   if (!Application) return;
   TControl* target = nullptr;
-  POINT cursor;
-  GetCursorPos(&cursor);
   if (message.Msg == WM_MOUSEMOVE) {
-    POINT point = MessagePoint(message.LParam);
-    RECT client = ClientRect();
-    if (PtInRect(&client, point)) {
-      target = ControlAtPos(point, true);
-      if (!target) target = this;
+    const POINT point = MessagePoint(message.LParam);
+    target = FindMouseTarget(this, point);
+    // The platform's notice of the leave is asked for once per entry: asking costs it several round trips.
+    const RECT client = ClientRect();
+    if (!trackingLeave_ && PtInRect(&client, point)) {
       TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, handle_, 0};
-      TrackMouseEvent(&track);
-    } else {
-      POINT screen = point;
-      ::ClientToScreen(handle_, &screen);
-      target = FindDragTarget(screen, true);
+      trackingLeave_ = TrackMouseEvent(&track) != FALSE;
     }
   } else {
-    target = FindDragTarget(cursor, true);
+    trackingLeave_ = false;
+    target = FindDragTarget(MessagePoint(static_cast<LPARAM>(GetMessagePos())), true);
   }
   Application->SetMouseControl(target);
 }
 
 bool TWinControl::IsControlMouseMsg(TMessage& message) {
-  TControl* control = nullptr;
-  if (GetCapture() == handle_) {
-    TControl* capture = GetCaptureControl();
-    if (capture && capture != this && capture->Parent() == this) control = capture;
-  } else {
-    control = ControlAtPos(MessagePoint(message.LParam), false);
-  }
+  // Who holds the capture is asked only when a windowless child could take the message: asking costs a round trip.
+  TControl* control = ControlAtPos(MessagePoint(message.LParam), false);
+  TControl* capture = WindowlessCaptureControl();
+  if (capture && capture->Parent() != this) capture = nullptr;
+  if (!control && !capture) return false;
+  if (GetCapture() == handle_) control = capture;
   if (!control) return false;
   POINT point = MessagePoint(message.LParam);
   point.x -= control->Left();
@@ -1390,6 +1392,7 @@ void TWinControl::WMNCDestroy(TMessage& message) {
     handle_ = nullptr;
   }
   showing_ = false;
+  trackingLeave_ = false;
 }
 
 void TWinControl::WMSetCursor(TMessage& message) {

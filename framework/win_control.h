@@ -280,6 +280,8 @@ class TWinControl : public TControl {
   HWND parentWindow_ = nullptr;
   WNDPROC defWndProc_ = nullptr;
   bool showing_ = false;
+  // The platform tells this window of the mouse leaving it (WM_MOUSELEAVE) once it goes.
+  bool trackingLeave_ = false;
   bool tabStop_ = false;
   bool ctl3D_ = true;
   bool parentCtl3D_ = true;
@@ -327,3 +329,7 @@ TWinControl* FindControl(HWND wnd);
 TWinControl* FindFrameworkWindow(POINT screenPoint);
 // The deepest control at a screen point, windowless children included (disabled ones only when allowDisabled).
 TControl* FindDragTarget(POINT screenPoint, bool allowDisabled);
+// The deepest control under the point of control's client area that a mouse message of control brought: a point
+// inside lies over control or a windowless child of it, since the message came to control's window; only a point
+// outside (while the window holds the capture) asks the platform which window lies there.
+TControl* FindMouseTarget(TControl* control, POINT point);

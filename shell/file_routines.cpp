@@ -1,14 +1,16 @@
 #include "shell/file_routines.h"
 
 #include "framework/streams.h"
+#include "framework/whole_file.h"
 #include "shell/owned_handle.h"
 #include "shell/text_routines.h"
 
 namespace shell {
 
 void StringToFile(const String& fileName, const std::string& contents) {
-  TFileStream stream(fileName, fmCreate);
-  if (!contents.empty()) stream.WriteBuffer(contents.data(), static_cast<int32_t>(contents.size()));
+  SaveWholeFile(fileName, [&](TStream& stream) {
+    if (!contents.empty()) stream.WriteBuffer(contents.data(), static_cast<int32_t>(contents.size()));
+  });
 }
 
 int64_t FileGetSize(const String& fileName) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/streams.h"
+#include "framework/whole_file.h"
 #include "tree/base_tree.h"
 #include "tree/tree_error.h"
 
@@ -169,8 +170,7 @@ void TBaseTree::SaveToStream(TStream& stream, PTreeNode node) {
 }
 
 void TBaseTree::SaveToFile(const String& fileName, PTreeNode node) {
-  TFileStream stream(fileName, fmCreate);
-  SaveToStream(stream, node);
+  SaveWholeFile(fileName, [&](TStream& stream) { SaveToStream(stream, node); });
 }
 
 void TBaseTree::WriteNode(TStream& stream, PTreeNode node) {

@@ -46,17 +46,28 @@ size_t ListLengthInBlock(const uint8_t* block, size_t size, size_t offset) {
   return 0;
 }
 
-// The bytes of the items both lists begin with, terminators left out.
-size_t CommonItemsLength(const std::string& a, const std::string& b) {
-  size_t at = 0;
-  while (at + kTerminatorSize <= a.size() && at + kTerminatorSize <= b.size()) {
-    USHORT itemSize = ItemSizeAt(reinterpret_cast<const uint8_t*>(a.data() + at));
-    if (itemSize < kTerminatorSize || itemSize != ItemSizeAt(reinterpret_cast<const uint8_t*>(b.data() + at)) ||
-        at + itemSize > a.size() || at + itemSize > b.size() || a.compare(at, itemSize, b, at, itemSize) != 0)
-      break;
-    at += itemSize;
+// The bytes of the items of list a that name the same folders as the first items of list b, terminators left out.
+// Items with other bytes may still name the same folder, for the bytes also carry times, the last access among
+// them, which reading a folder moves (as parsing a name below it does): then the shell compares them.
+size_t CommonItemsLength(IShellFolder* desktop, const std::string& a, const std::string& b) {
+  const std::string terminator(kTerminatorSize, '\0');
+  size_t atA = 0;
+  size_t atB = 0;
+  while (atA + kTerminatorSize <= a.size() && atB + kTerminatorSize <= b.size()) {
+    const USHORT sizeA = ItemSizeAt(reinterpret_cast<const uint8_t*>(a.data() + atA));
+    const USHORT sizeB = ItemSizeAt(reinterpret_cast<const uint8_t*>(b.data() + atB));
+    if (sizeA < kTerminatorSize || sizeB < kTerminatorSize || atA + sizeA > a.size() || atB + sizeB > b.size()) break;
+    if (sizeA != sizeB || a.compare(atA, sizeA, b, atB, sizeB) != 0) {
+      const std::string listA = a.substr(0, atA + sizeA) + terminator;
+      const std::string listB = b.substr(0, atB + sizeB) + terminator;
+      const HRESULT order = desktop->CompareIDs(SHCIDS_CANONICALONLY, reinterpret_cast<LPCITEMIDLIST>(listA.data()),
+                                                reinterpret_cast<LPCITEMIDLIST>(listB.data()));
+      if (FAILED(order) || HRESULT_CODE(order) != 0) break;
+    }
+    atA += sizeA;
+    atB += sizeB;
   }
-  return at;
+  return atA;
 }
 
 TItemIdList ParseWithDesktop(IShellFolder* desktop, const String& path) {
@@ -223,7 +234,7 @@ std::string GetCommonParentPIDL(const TStrings& names) {
     if (i == 0)
       common = items;
     else
-      common.resize(CommonItemsLength(common, items));
+      common.resize(CommonItemsLength(desktop.Get(), common, items));
     if (common.empty()) break;
   }
   if (names.Count() > 0) common.append(kTerminatorSize, '\0');

@@ -2,6 +2,7 @@
 
 #include "framework/exception_hook.h"
 #include "framework/properties.h"
+#include "framework/whole_file.h"
 #include "shell/file_routines.h"
 #include "shell/system/message_box.h"
 #include "shell/system/name_routines.h"
@@ -116,8 +117,9 @@ bool TSysCustomFileStorage::SaveToFile(const String& name) {
     if (life.Ended()) return false;
     if (overrideFile) {
       try {
-        TFileStream file(name, fmCreate);
-        if (dataSize_ != 0) file.WriteBuffer(data_->Memory(), static_cast<int32_t>(dataSize_));
+        SaveWholeFile(name, [this](TStream& file) {
+          if (dataSize_ != 0) file.WriteBuffer(data_->Memory(), static_cast<int32_t>(dataSize_));
+        });
         result = true;
       } catch (const Exception&) {
         throw ESysFileStorage(Format(L"Can not save data to the \"%s\" file", {name}));

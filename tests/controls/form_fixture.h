@@ -15,6 +15,8 @@ class FormTest : public testing::Test {
     form_->SetBounds(40, 40, 640, 300);
     form_->SetColor(clBtnFace);
     form_->Show();
+    // The tests give mouse input as messages: the real pointer stays off the form, wherever the test before left it.
+    SetCursorPos(0, 0);
   }
   void TearDown() override {
     form_.reset();

@@ -1,10 +1,19 @@
 #include <gtest/gtest.h>
 
 #include "control_fixtures.h"
+#include "support/message_pump.h"
+#include "support/message_recorder.h"
 
 namespace {
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+// The window the platform tells of the mouse leaving its client area, if any.
+HWND LeaveTrackedWindow() {
+  TRACKMOUSEEVENT track{sizeof track, TME_QUERY, nullptr, 0};
+  TrackMouseEvent(&track);
+  return (track.dwFlags & TME_LEAVE) && !(track.dwFlags & TME_NONCLIENT) ? track.hwndTrack : nullptr;
+}
 
 }  // namespace
 
@@ -105,6 +114,31 @@ TEST_F(MouseEnterLeave, ChildrenCountAsInsideTheirParent) {
   Application->SetMouseControl(nullptr);
   EXPECT_EQ(inner->Received, (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
   EXPECT_EQ(panel->Received, (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+}
+
+// Moves inside a control ask the platform nothing: the leave notice is asked for once as the mouse comes in, and
+// again after each leave, which the platform tells as the mouse goes.
+TEST_F(MouseEnterLeave, TheLeaveNoticeIsAskedForOncePerEntry) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  panel->Watched = {CM_MOUSEENTER, CM_MOUSELEAVE};
+  Form()->Show();
+  Application->SetMouseControl(nullptr);
+  const POINT inside = panel->ClientToScreen(POINT{100, 100});
+  const POINT outside = panel->ClientToScreen(POINT{300, 100});
+  const HWND wnd = panel->Handle();
+  for (int entry = 1; entry <= 2; ++entry) {
+    SetCursorPos(inside.x, inside.y);
+    EXPECT_TRUE(PumpUntil([&] { return panel->Received.size() == 2u * entry - 1; })) << "entry " << entry;
+    EXPECT_EQ(LeaveTrackedWindow(), wnd);
+    TMessageRecorder recorder;
+    recorder.HookThread([wnd](HWND to) { return to == wnd; });
+    for (int i = 0; i < 20; ++i) SendMessageW(wnd, WM_MOUSEMOVE, 0, At(100 + i, 100));
+    recorder.Unhook();
+    EXPECT_EQ(recorder.Count(WM_MOUSEMOVE), static_cast<int>(recorder.Messages().size())) << recorder.Describe();
+    SetCursorPos(outside.x, outside.y);
+    EXPECT_TRUE(PumpUntil([&] { return panel->Received.size() == 2u * entry; })) << "entry " << entry;
+  }
+  EXPECT_EQ(panel->Received, (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE, CM_MOUSEENTER, CM_MOUSELEAVE}));
 }
 
 TEST_F(MouseEnterLeave, DestroyedControlIsForgotten) {

@@ -178,6 +178,33 @@ TEST(ImageListContents, ReplaceDeleteClearAndSize) {
   EXPECT_EQ(height, 8);
 }
 
+namespace {
+
+// A user of a list, as a bar item is: it lets go of its change link when it hears that the list goes.
+class TListUser : public TComponent {
+ public:
+  explicit TListUser(TCustomImageList* list) : TComponent(nullptr), list_(list) {
+    list->RegisterChanges(&Link);
+    list->FreeNotification(this);
+  }
+  TChangeLink Link;
+  bool HeardOfAWholeList = false;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override {
+    TComponent::Notification(component, operation);
+    if (operation != TOperation::opRemove || component != list_) return;
+    HeardOfAWholeList = ObjectAs<TCustomImageList>(component) != nullptr;
+    list_->UnRegisterChanges(&Link);
+    list_ = nullptr;
+  }
+
+ private:
+  TCustomImageList* list_;
+};
+
+}  // namespace
+
 TEST(ImageListChangeLinks, RegisteredListenersHearOfChanges) {
   auto list = std::make_unique<TImageList>();
   std::vector<TObject*> heard;
@@ -212,8 +239,12 @@ TEST(ImageListChangeLinks, RegisteredListenersHearOfChanges) {
   list->Clear();
   EXPECT_EQ(heard.size(), 4u) << "a freed link has left the list";
 
+  TListUser user(list.get());
   list.reset();
   EXPECT_EQ(first.Sender(), nullptr) << "a freed list leaves its links without a sender";
+  // Its users let go of their links while they hear of its going: the list is whole then, links and all.
+  EXPECT_TRUE(user.HeardOfAWholeList);
+  EXPECT_EQ(user.Link.Sender(), nullptr);
 }
 
 // Hands the binary values a component defines to the test.

@@ -4,9 +4,13 @@
 
 #include <iterator>
 #include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "framework/exceptions.h"
 #include "framework/strings.h"
+#include "framework/sys_utils.h"
 #include "framework/text_convert.h"
 #include "support/hostile_input.h"
 
@@ -373,13 +377,14 @@ TEST(MemIniFile, EveryFormOfFileKeepsEveryCharacter) {
 // code page cannot hold, leaving the file as it was.
 TEST(IniFile, UnicodeFilesKeepEveryCharacterAndAnsiFilesRefuseWhatTheyCannotHold) {
   const String fileName = TempFileName(L"bc_profile_forms.ini");
-  for (const TFileForm& form : {TFileForm{"missing", CP_ACP, false}, TFileForm{"UTF-16LE", CodePageUtf16LE, true}}) {
+  for (const TFileForm& form : {TFileForm{"missing", CP_ACP, false}, TFileForm{"UTF-16LE", CodePageUtf16LE, true},
+                                TFileForm{"UTF-16BE", CodePageUtf16BE, true}, TFileForm{"UTF-8", CP_UTF8, true}}) {
     SCOPED_TRACE(form.Name);
     DeleteFileW(fileName.c_str());
     if (form.Exists) WriteFileBytes(fileName, FileInForm(form, String(L"[Other]\r\nKept=") + kGreekPath + L"\r\n"));
     TIniFile ini(fileName);
     WriteUnicodeContent(ini);
-    EXPECT_EQ(CodePageOfMark(FileBytes(fileName)), CodePageUtf16LE);
+    EXPECT_EQ(CodePageOfMark(FileBytes(fileName)), form.Exists ? form.CodePage : CodePageUtf16LE);
     if (form.Exists) ExpectUnicodeContent(fileName, kGreekPath);
   }
 
@@ -428,4 +433,103 @@ TEST(MemIniFile, SeededMutationsOfEveryFormAreReadWithoutErrors) {
     }
   }
   DeleteFileW(fileName.c_str());
+}
+
+namespace {
+
+std::string Utf32(std::u32string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? std::string("\0\0\xFE\xFF", 4) : std::string("\xFF\xFE\0\0", 4);
+  for (char32_t c : text)
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(c >> 8 * (bigEndian ? 3 - i : i));
+  return bytes;
+}
+
+std::string Utf16LE(const String& text) { return std::string(TextMark(CodePageUtf16LE)) + *EncodeText(text, 1200); }
+
+}  // namespace
+
+// Files in every form, with what the class never wrote in them: each is read whole and written back with one more
+// section in the form it came in, every other byte as it was.
+TEST(MemIniFile, WhatItDidNotWriteStaysAsItWas) {
+  using namespace std::string_literals;
+  struct TCase {
+    const char* Name;
+    std::string Before;
+    std::vector<std::pair<String, String>> Values;  // key of section "A" and its value
+    std::string Added;                              // the bytes that "[Added]\r\nKey=1\r\n\r\n" becomes
+    std::string Trailer;                            // bytes that stay after the text
+  };
+  const String nul(L"a\0b", 3);
+  const String world = L"\u03ba\u03cc\u03c3\u03bc\u03bf\u03c2 \u4e16\u754c \U0001F600 \u05e2\u05d5\u05dc\u05dd";
+  const std::string added = "[Added]\r\nKey=1\r\n\r\n";
+  const TCase cases[] = {
+      {"a NUL inside an ANSI value", "[A]\r\nK=a\0b\r\n\r\n[B]\r\nX=1\r\n\r\n"s, {{L"K", nul}}, added, ""},
+      {"a NUL inside a UTF-16 value",
+       Utf16LE(L"[A]\r\nK=" + nul + L"\r\n\r\n[B]\r\nX=1\r\n\r\n"),
+       {{L"K", nul}},
+       *EncodeText(L"[Added]\r\nKey=1\r\n\r\n", 1200),
+       ""},
+      {"UTF-8 without a mark", WideToUtf8(L"[A]\r\nK=" + world + L"\r\n\r\n"), {{L"K", world}}, added, ""},
+      {"UTF-32LE",
+       Utf32(U"[A]\r\nK=\u03b1\U0001F600\r\n\r\n", false),
+       {{L"K", L"\u03b1\U0001F600"}},
+       Utf32(U"[Added]\r\nKey=1\r\n\r\n", false).substr(4),
+       ""},
+      {"UTF-32BE",
+       Utf32(U"[A]\r\nK=\u03b1\U0001F600\r\n\r\n", true),
+       {{L"K", L"\u03b1\U0001F600"}},
+       Utf32(U"[Added]\r\nKey=1\r\n\r\n", true).substr(4),
+       ""},
+      {"a stray byte in UTF-8", "\xEF\xBB\xBF[A]\r\nK=caf\xE9\r\nL=\xCE\xB1\r\n\r\n", {{L"L", L"\u03b1"}}, added, ""},
+      {"a stray byte in UTF-8 without a mark", "[A]\r\nK=\xCE\xB1\r\nL=caf\xE9\r\n\r\n", {}, added, ""},
+      {"an odd last byte of UTF-16",
+       Utf16LE(L"[A]\r\nK=\u03b1\r\n\r\n"),
+       {{L"K", L"\u03b1"}},
+       *EncodeText(L"[Added]\r\nKey=1\r\n\r\n", 1200),
+       "\x41"},
+  };
+  const String fileName = TempFileName(L"bc_mem_kept.ini");
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    WriteFileBytes(fileName, c.Before + c.Trailer);
+    {
+      TMemIniFile ini(fileName);
+      for (const auto& [key, value] : c.Values) EXPECT_EQ(ini.ReadString(L"A", key, L"<missing>"), value);
+      ini.WriteString(L"Added", L"Key", L"1");
+      ini.UpdateFile();
+    }
+    EXPECT_EQ(FileBytes(fileName), c.Before + c.Added + c.Trailer);
+  }
+  // What no file can hold is refused: a surrogate without its pair is no text.
+  TMemIniFile ini(fileName);
+  EXPECT_THROW(ini.WriteString(L"A", L"K", String(1, wchar_t(0xD800))), EIniFileException);
+  EXPECT_THROW(ini.WriteString(L"A", String(1, wchar_t(0xDCE9)), L"v"), EIniFileException);
+  DeleteFileW(fileName.c_str());
+}
+
+// Names the profile functions keep apart stay apart: they compare ordinally, without case only.
+TEST(MemIniFile, NamesCompareOrdinallyWithoutCase) {
+  const std::pair<String, String> apart[] = {
+      {L"Stra\u00dfe", L"Strasse"},              // sharp s
+      {L"Ab\u00adc", L"Abc"},                    // soft hyphen
+      {L"\u0644\u0640\u0627", L"\u0644\u0627"},  // Arabic tatweel
+      {L"\u00e1", L"a\u0301"},                   // composed and decomposed
+  };
+  TMemIniFile ini(L"");
+  for (const auto& [first, second] : apart) {
+    for (bool asSection : {true, false}) {
+      SCOPED_TRACE(asSection ? "sections" : "keys");
+      const auto write = [&](const String& name, const String& value) {
+        asSection ? ini.WriteString(name, L"Key", value) : ini.WriteString(L"Keys", name, value);
+      };
+      const auto read = [&](const String& name) {
+        return asSection ? ini.ReadString(name, L"Key", L"") : ini.ReadString(L"Keys", name, L"");
+      };
+      write(first, L"1");
+      write(second, L"2");
+      EXPECT_EQ(read(first), L"1");
+      EXPECT_EQ(read(second), L"2");
+      EXPECT_EQ(read(AnsiUpperCase(second)), L"2");
+    }
+  }
 }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <ole2.h>
+#include <psapi.h>
 
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "framework/component.h"
 #include "framework/object.h"
 #include "framework/strings.h"
+#include "support/allocation_count.h"
 #include "support/program_copy.h"
 #include "temp_files.h"
 
@@ -25,22 +29,19 @@ void StartLeft() { StartLog().push_back(L"left"); }
 void StartRight() { StartLog().push_back(L"right"); }
 void StartTop() { StartLog().push_back(L"top"); }
 
-// A diamond: top needs left and right, both need base.
-const TUnit& BaseUnit() {
-  static const TUnit unit{L"test base", &StartBase, nullptr, {}};
-  return unit;
-}
-const TUnit& LeftUnit() {
-  static const TUnit unit{L"test left", &StartLeft, nullptr, {&BaseUnit()}};
-  return unit;
-}
-const TUnit& RightUnit() {
-  static const TUnit unit{L"test right", &StartRight, nullptr, {&BaseUnit()}};
-  return unit;
-}
-const TUnit& TopUnit() {
-  static const TUnit unit{L"test top", &StartTop, nullptr, {&LeftUnit(), &RightUnit()}};
-  return unit;
+// A diamond: top needs left and right, both need base. A unit starts at most once per process, so each run of a
+// test makes a diamond of its own, which lives as long as the list of started units that points at it.
+struct TDiamond {
+  TUnit Base{L"test base", &StartBase, nullptr, {}};
+  TUnit Left{L"test left", &StartLeft, nullptr, {&Base}};
+  TUnit Right{L"test right", &StartRight, nullptr, {&Base}};
+  TUnit Top{L"test top", &StartTop, nullptr, {&Left, &Right}};
+};
+
+TDiamond& NewDiamond() {
+  static std::deque<TDiamond> diamonds;
+  StartLog().clear();
+  return diamonds.emplace_back();
 }
 
 // A second diamond whose units write their shut-down to the file that this variable names; only a copy of the
@@ -81,6 +82,28 @@ const TUnit& StopTopUnit() {
   return unit;
 }
 
+// Set in the copy of the program that starts and ends the controls unit again and again.
+constexpr const wchar_t* kUnitCyclesVariable = L"BC_TEST_UNIT_CYCLES";
+
+// The memory the process has committed for itself outside its heaps: the heaps' own size varies with how the
+// platform reuses freed blocks (checked heaps keep them a while), what the code allocates is counted as blocks.
+int64_t CommittedOutsideHeaps() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  auto committed = static_cast<int64_t>(counters.PagefileUsage);
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr));
+  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+  for (HANDLE heap : heaps) {
+    HeapLock(heap);
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry))
+      if (entry.wFlags & PROCESS_HEAP_REGION) committed -= entry.Region.dwCommittedSize;
+    HeapUnlock(heap);
+  }
+  return committed;
+}
+
 // A component of the application, as a form is, which needs the units started after the application.
 class TStopLoggingComponent : public TComponent {
  public:
@@ -91,14 +114,15 @@ class TStopLoggingComponent : public TComponent {
 }  // namespace
 
 TEST(UnitStartup, RequiredUnitsStartFirstInTheirListedOrderAndOnlyOnce) {
-  EXPECT_FALSE(UnitInitialized(TopUnit()));
-  InitializeUnit(TopUnit());
+  const TDiamond& units = NewDiamond();
+  EXPECT_FALSE(UnitInitialized(units.Top));
+  InitializeUnit(units.Top);
   EXPECT_EQ(StartLog(), (std::vector<String>{L"base", L"left", L"right", L"top"}));
-  EXPECT_TRUE(UnitInitialized(BaseUnit()));
-  EXPECT_TRUE(UnitInitialized(TopUnit()));
+  EXPECT_TRUE(UnitInitialized(units.Base));
+  EXPECT_TRUE(UnitInitialized(units.Top));
 
-  InitializeUnit(TopUnit());
-  InitializeUnit(LeftUnit());
+  InitializeUnit(units.Top);
+  InitializeUnit(units.Left);
   EXPECT_EQ(StartLog().size(), 4u);
 }
 
@@ -129,4 +153,28 @@ TEST(UnitStartup, TheApplicationsFormsGoFirstThenUnitsStopInTheReverseOrderOfThe
   TStringList stops;
   stops.LoadFromFile(log.Path());
   EXPECT_EQ(stops.Text(), L"application's component\r\ntop\r\nright\r\nleft\r\nbase\r\n");
+}
+
+// A program (or a host of plug-ins) may start and end the units many times without a message loop in between; what
+// the platform keeps for the units' windows must not pile up meanwhile.
+TEST(UnitStartup, StartingAndEndingTheControlsUnitAgainAndAgainKeepsNoMemory) {
+  if (IsProgramCopy(kUnitCyclesVariable)) {
+    FinalizeUnits();
+    const auto cycle = [] {
+      InitializeUnit(ControlsUnit());
+      FinalizeUnits();
+    };
+    // The first cycles fill the caches that the platform keeps for good.
+    for (int i = 0; i < 20; ++i) cycle();
+    const int blocks = LiveAllocationCount();
+    const int64_t committed = CommittedOutsideHeaps();
+    for (int i = 0; i < 300; ++i) cycle();
+    EXPECT_EQ(LiveAllocationCount(), blocks);
+    EXPECT_LT(CommittedOutsideHeaps() - committed, 32 * 1024) << "committed after 20 cycles: " << committed;
+    return;
+  }
+  TProgramCopyResult copy = RunProgramCopy(L"UnitStartup.StartingAndEndingTheControlsUnitAgainAndAgainKeepsNoMemory",
+                                           kUnitCyclesVariable, L"1");
+  ASSERT_TRUE(copy.Started);
+  EXPECT_EQ(copy.ExitCode, 0u) << copy.Output;
 }

@@ -90,22 +90,3 @@ TEST(FileNameHelpers, PartsOfPaths) {
   EXPECT_TRUE(DirectoryExists(folder));
   EXPECT_FALSE(FileExists(folder));
 }
-
-TEST(TextHelpers, TextKeysAgreeWithLocaleComparisonWithoutCase) {
-  const std::pair<const wchar_t*, const wchar_t*> pairs[] = {
-      {L"Section", L"SECTION"},
-      {L"Section", L"Sections"},
-      {L"\u00e9t\u00e9", L"\u00c9T\u00c9"},
-      {L"\u00e9t\u00e9", L"ete"},
-      {L"Stra\u00dfe", L"STRASSE"},
-      {L"a-b", L"ab"},
-      {L"caf\u00e9", L"CAFE\u0301"},
-      {L"", L" "},
-      {L"\u0414\u043e\u043c", L"\u0434\u041e\u041c"},
-      {L"x\u00ady", L"xy"},
-      {L"One Two", L"one  two"},
-      {L"1", L"01"},
-  };
-  for (const auto& [a, b] : pairs)
-    EXPECT_EQ(AnsiTextKey(a) == AnsiTextKey(b), AnsiSameText(a, b)) << "\"" << a << "\" against \"" << b << "\"";
-}

@@ -105,19 +105,22 @@ TBarCustomDockableWindow* FloatingBar(TGalleryForm* form) {
 }
 
 // A screen point of the floating window's frame where a hit test answers part and where the user reaches the frame,
-// none of the gallery's windows in front of it.
+// none of the gallery's windows in front of it. A form raised by a click into it (an earlier case's) has the frame
+// come back in front of it once the window system has told the thread: the look is repeated after every message.
 bool FramePoint(TBarCustomDockableWindow* bar, LRESULT part, POINT& found) {
   HWND frameWnd = bar->FloatParent()->Handle();
-  RECT frame;
-  GetWindowRect(frameWnd, &frame);
-  for (int y = frame.top + 2; y < frame.top + 30; y += 2)
-    for (int x = frame.right - 3; x > frame.left; x -= 2) {
-      if (WindowFromPoint(POINT{x, y}) != frameWnd) continue;
-      if (SendMessageW(frameWnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) != part) continue;
-      found = POINT{x, y};
-      return true;
-    }
-  return false;
+  return PumpUntil([&] {
+    RECT frame;
+    GetWindowRect(frameWnd, &frame);
+    for (int y = frame.top + 2; y < frame.top + 30; y += 2)
+      for (int x = frame.right - 3; x > frame.left; x -= 2) {
+        if (WindowFromPoint(POINT{x, y}) != frameWnd) continue;
+        if (SendMessageW(frameWnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) != part) continue;
+        found = POINT{x, y};
+        return true;
+      }
+    return false;
+  });
 }
 
 // Whether the page's scroll bar of that kind has more to show than its page.

@@ -1,23 +1,42 @@
 #include "gallery_fixture.h"
 
+#include <wrl/client.h>
+
 #include <cmath>
 #include <functional>
 #include <memory>
 
 #include "framework/application.h"
+#include "framework/streams.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/items/item.h"
 #include "toolbars/views/item_viewer.h"
 #include "toolbars/views/view.h"
+#include "tree/string_tree.h"
+#include "tree/tree_drag_manager.h"
+#include "tree_page.h"
 
 TGalleryForm* GalleryTest::form_ = nullptr;
+std::string GalleryTest::startTreeRows_;
 
-void GalleryTest::SetUpTestSuite() {
+void GalleryTest::BuildForm() {
   form_ = new TGalleryForm(Application);
   form_->Show();
   Settle();
+}
+
+std::string GalleryTest::TreeRows() {
+  TMemoryStream stream;
+  form_->TreePage()->LargeTree()->SaveToStream(stream);
+  form_->TreePage()->SmallTree()->SaveToStream(stream);
+  return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+void GalleryTest::SetUpTestSuite() {
+  BuildForm();
+  startTreeRows_ = TreeRows();
 }
 
 void GalleryTest::TearDownTestSuite() {
@@ -26,6 +45,12 @@ void GalleryTest::TearDownTestSuite() {
 }
 
 void GalleryTest::TearDown() {
+  // Rows moved, copied or renamed are more than a case can put back by itself.
+  if (TreeRows() != startTreeRows_) {
+    delete form_;
+    BuildForm();
+    return;
+  }
   form_->ShowPage(0);
   form_->SelectTheme(L"Default");
   Settle();
@@ -171,6 +196,28 @@ String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::fu
       },
       [view] { return !view->OpenViewerView(); });
   return opened;
+}
+
+void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTreeNode onto, bool shift) {
+  Microsoft::WRL::ComPtr<IDataObject> data;
+  *data.ReleaseAndGetAddressOf() = from->GetDragManager()->GetDataObject();
+  Microsoft::WRL::ComPtr<IDropTarget> target;
+  ASSERT_EQ(into->GetDragManager()->QueryInterface(IID_PPV_ARGS(&target)), S_OK);
+  POINT at{20, into->ClientHeight() - 4};
+  if (onto) {
+    into->ScrollIntoView(onto, false);
+    const RECT row = into->GetDisplayRect(onto, 0, false);
+    at = POINT{row.left + 10, (row.top + row.bottom) / 2};
+  }
+  ClientToScreen(into->Handle(), &at);
+  const DWORD keys = MK_LBUTTON | (shift ? MK_SHIFT : 0);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->DragEnter(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->DragOver(keys, POINTL{at.x, at.y}, &effect), S_OK);
+  ASSERT_EQ(effect, static_cast<DWORD>(shift ? DROPEFFECT_MOVE : DROPEFFECT_COPY));
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(target->Drop(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
 }
 
 double Contrast(COLORREF a, COLORREF b) {

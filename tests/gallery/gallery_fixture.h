@@ -1,16 +1,22 @@
 // One gallery main form for a whole test program (building it reads the sample feed and lays out 100,000 tree
-// rows), shown on screen, with the theme and page put back after each case.
+// rows), shown on screen, with the theme and page put back after each case; a case that changed the tree page's
+// rows leaves a form built anew.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "gallery_form.h"
+#include "tree/tree_node.h"
 
 namespace toolbars {
 class TBarCustomToolbar;
+}
+namespace tree {
+class TStringTree;
 }
 
 class GalleryTest : public testing::Test {
@@ -41,9 +47,17 @@ class GalleryTest : public testing::Test {
   static bool ChooseFromMenu(WORD menuKey, std::vector<WORD> itemKeys);
 
  private:
+  static void BuildForm();
+  // The rows of both trees of the tree page, as the trees store them.
+  static std::string TreeRows();
+
   static TGalleryForm* form_;
+  static std::string startTreeRows_;
 };
 
+// Drops the rows selected in from onto into's drop target as the system's drag loop does, Shift held or not: on
+// row onto, or after the last row when onto is null.
+void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTreeNode onto, bool shift);
 // Luminance contrast of two colours as the accessibility guidelines count it: 1 for equal colours, 21 at most.
 double Contrast(COLORREF a, COLORREF b);
 

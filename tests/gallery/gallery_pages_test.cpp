@@ -3,8 +3,6 @@
 // changes size, and theme switches leave nothing acquired.
 #include "gallery_pages.h"
 
-#include <wrl/client.h>
-
 #include <algorithm>
 #include <map>
 #include <ostream>
@@ -20,10 +18,8 @@
 #include "text_view.h"
 #include "toolbars/theme/theme_registry.h"
 #include "tree/string_tree.h"
-#include "tree/tree_drag_manager.h"
 #include "tree_page.h"
 
-using Microsoft::WRL::ComPtr;
 using tree::PTreeNode;
 using tree::TStringTree;
 
@@ -105,30 +101,6 @@ PTreeNode FindRow(TStringTree* tree, const String& name) {
   for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNext(node))
     if (tree->Text(node, 0) == name) return node;
   return nullptr;
-}
-
-// Drops the rows selected in from onto into's drop target as the system's drag loop does, Shift held or not: on
-// row onto, or after the last row when onto is null.
-void DropSelection(TStringTree* from, TStringTree* into, PTreeNode onto, bool shift) {
-  ComPtr<IDataObject> data;
-  *data.ReleaseAndGetAddressOf() = from->GetDragManager()->GetDataObject();
-  ComPtr<IDropTarget> target;
-  ASSERT_EQ(into->GetDragManager()->QueryInterface(IID_PPV_ARGS(&target)), S_OK);
-  POINT at{20, into->ClientHeight() - 4};
-  if (onto) {
-    into->ScrollIntoView(onto, false);
-    const RECT row = into->GetDisplayRect(onto, 0, false);
-    at = POINT{row.left + 10, (row.top + row.bottom) / 2};
-  }
-  ClientToScreen(into->Handle(), &at);
-  const DWORD keys = MK_LBUTTON | (shift ? MK_SHIFT : 0);
-  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  ASSERT_EQ(target->DragEnter(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
-  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  ASSERT_EQ(target->DragOver(keys, POINTL{at.x, at.y}, &effect), S_OK);
-  ASSERT_EQ(effect, static_cast<DWORD>(shift ? DROPEFFECT_MOVE : DROPEFFECT_COPY));
-  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  ASSERT_EQ(target->Drop(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
 }
 
 TEST_F(GalleryTest, RowsCopiedOrMovedBetweenTheTreesKeepTheirSizeDateAndName) {

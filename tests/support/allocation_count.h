@@ -4,3 +4,5 @@
 
 // Allocations through operator new since the program started.
 int AllocationCount();
+// Blocks from operator new not deleted yet.
+int LiveAllocationCount();

@@ -40,17 +40,23 @@ TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* vari
   startup.hStdOutput = writeEnd;
   startup.hStdError = writeEnd;
   PROCESS_INFORMATION process = {};
+  // What the copy starts (a debugger the platform calls on a crash, say) inherits the pipe: the copy and all it
+  // started share a job, so that ending the job at the limit closes every writer.
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
   SetEnvironmentVariableW(variable, value.c_str());
-  result.Started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &process) != FALSE;
+  result.Started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                  nullptr, &startup, &process) != FALSE;
   SetEnvironmentVariableW(variable, nullptr);
   CloseHandle(writeEnd);
   if (result.Started) {
-    // A copy that hangs would keep the pipe open: a watcher ends it at the limit, which closes the pipe.
+    if (job) AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
     TPipeReading reading{readEnd, {}};
     HANDLE reader = CreateThread(nullptr, 0, &ReadPipe, &reading, 0, nullptr);
-    if (WaitForSingleObject(process.hProcess, limitMilliseconds) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(process.hProcess, limitMilliseconds) != WAIT_OBJECT_0) {
       TerminateProcess(process.hProcess, 1);
+      if (job) TerminateJobObject(job, 1);
+    }
     if (reader) {
       WaitForSingleObject(reader, INFINITE);
       CloseHandle(reader);
@@ -60,6 +66,7 @@ TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* vari
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
+  if (job) CloseHandle(job);
   CloseHandle(readEnd);
   return result;
 }

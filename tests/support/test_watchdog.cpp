@@ -1,8 +1,6 @@
 #include "support/test_watchdog.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 
 namespace {
@@ -15,38 +13,48 @@ class TTestWatchdog : public testing::EmptyTestEventListener {
   }
 
   void OnTestStart(const testing::TestInfo& test) override {
-    std::lock_guard<std::mutex> guard(lock_);
-    current_ = std::string(test.test_suite_name()) + "." + test.name();
+    const std::string stopMessage = "\n" + std::string(test.test_suite_name()) + "." + test.name() +
+                                    " did not finish within " + std::to_string(limit_ / 1000) +
+                                    " s; the test program stops.\n";
+    AcquireSRWLockExclusive(&lock_);
+    stopMessage_ = stopMessage;
     started_ = GetTickCount64();
+    ReleaseSRWLockExclusive(&lock_);
     SetEvent(wake_);
   }
 
   void OnTestEnd(const testing::TestInfo&) override {
-    std::lock_guard<std::mutex> guard(lock_);
-    current_.clear();
+    AcquireSRWLockExclusive(&lock_);
+    stopMessage_.clear();
+    ReleaseSRWLockExclusive(&lock_);
   }
 
  private:
+  // Takes no lock that the hung thread may hold, the heap's and the C library's among them (a thread spinning in a
+  // damaged heap holds the heap's): the message was written when the test started and goes straight to the
+  // handle, and the end is not ExitProcess, which needs the locks that an orderly exit takes.
   static DWORD WINAPI Main(void* parameter) {
     auto* watchdog = static_cast<TTestWatchdog*>(parameter);
     for (;;) {
       WaitForSingleObject(watchdog->wake_, 1000);
-      std::lock_guard<std::mutex> guard(watchdog->lock_);
-      if (watchdog->current_.empty() || GetTickCount64() - watchdog->started_ < watchdog->limit_) continue;
-      std::fprintf(stderr, "\n%s did not finish within %lu s; the test program stops.\n",
-                   watchdog->current_.c_str(), static_cast<unsigned long>(watchdog->limit_ / 1000));
-      std::fflush(stderr);
-      std::fflush(stdout);
-      // Not ExitProcess: the hung thread may hold the locks that an orderly exit needs.
-      TerminateProcess(GetCurrentProcess(), 4);
+      AcquireSRWLockShared(&watchdog->lock_);
+      const std::string& message = watchdog->stopMessage_;
+      if (!message.empty() && GetTickCount64() - watchdog->started_ >= watchdog->limit_) {
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), message.data(), static_cast<DWORD>(message.size()), &written,
+                  nullptr);
+        TerminateProcess(GetCurrentProcess(), 4);
+      }
+      ReleaseSRWLockShared(&watchdog->lock_);
     }
   }
 
   DWORD limit_;
   HANDLE wake_ = nullptr;
   HANDLE thread_ = nullptr;
-  std::mutex lock_;
-  std::string current_;
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  // What the watchdog says when the running test passes the limit; empty between tests.
+  std::string stopMessage_;
   ULONGLONG started_ = 0;
 };
 

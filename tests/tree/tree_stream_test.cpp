@@ -220,6 +220,27 @@ TEST(TreeStreamFaults, FailedLoadsKeepTheSelectionAndFreeWhatTheyRead) {
   EXPECT_EQ(CheckInvariants(tree), "");
 }
 
+// A save to a file that fails half-way through the nodes leaves the file as it was.
+TEST(TreeStreamFaults, AFailedSaveToAFileLeavesItAsItWas) {
+  wchar_t folder[MAX_PATH + 1];
+  const String path = String(folder, GetTempPathW(MAX_PATH + 1, folder)) + L"tree save.bin";
+  TKeyedTree earlier;
+  earlier.Fill(2);
+  earlier.SaveToFile(path);
+  TKeyedTree tree;
+  tree.Fill(10);
+  int saved = 0;
+  tree.OnSaveNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
+    if (++saved == 5) throw EWriteError(L"Stream write error");
+    stream.WriteBuffer(&Key(tree, node), 4);
+  };
+  EXPECT_THROW(tree.SaveToFile(path), EWriteError);
+  TKeyedTree reread;
+  reread.LoadFromFile(path);
+  EXPECT_EQ(Saved(reread), Saved(earlier));
+  DeleteFileW(path.c_str());
+}
+
 // A paste or a move into another tree that fails part-way takes back every node it made.
 TEST(TreeStreamFaults, FailedPasteAndMoveLeaveBothTreesAsTheyWere) {
   TKeyedTree source, target;
