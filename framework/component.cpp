@@ -91,8 +91,6 @@ void TComponent::operator delete(TComponent* component, std::destroying_delete_t
 void* TComponent::DestroyWhole(TComponent* component) {
   // The most derived object's start, taken while its type is still known.
   void* block = dynamic_cast<void*>(component);
-  // Handlers that run while the component goes find it gone already.
-  component->life_.End();
   component->BeforeDestruction();
   component->~TComponent();
   return block;
