@@ -154,6 +154,10 @@ TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
   const TArm inCall = [](TSysCustomThreadComponent& c, const std::function<void()>& f) {
     c.OnExecute = [&c, f](TObject*) { c.Synchronize([f] { f(); }); };
   };
+  const TArm onException = [](TSysCustomThreadComponent& c, const std::function<void()>& f) {
+    c.OnExecute = [](TObject*) { throw Exception(L"raised"); };
+    c.OnException = [f](TObject*) { f(); };
+  };
   const auto start = [](TSysCustomThreadComponent& c) { c.SetSuspended(false); };
   const auto startAndRestart = [](TSysCustomThreadComponent& c) {
     c.SetSuspended(false);
@@ -173,7 +177,14 @@ TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
       {"terminate of the worker a restart replaces", false, false, onTerminate, startAndRestart},
       {"call with data", false, false, inDataCall, start},
       {"synchronized call", false, false, inCall, start},
+      {"tick on the worker", true, false, onExecute, start},
+      {"terminate of a tick worker a restart replaces", true, false, onTerminate, startAndRestart},
+      {"exception of a synchronized execute", false, true, onException, start},
+      {"exception on the worker", false, false, onException, start},
+      {"exception of a tick on the worker", true, false, onException, start},
   };
+  // The test framework gives a thread's first trace a thread of its own: counted from inside one.
+  SCOPED_TRACE("freed by a handler");
   const DWORD threads = OpenThreads();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
