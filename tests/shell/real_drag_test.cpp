@@ -136,7 +136,9 @@ TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
 
 // Each component a handler frees is made under the allocation guard, so that any touch of it afterwards faults; the
 // platform keeps what it holds of the component until the drag is over.
-TEST(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
+class DragFreeing : public TDragDropTest {};
+
+TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
   using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
   using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
   const struct {
@@ -194,7 +196,7 @@ TEST(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
   }
 }
 
-TEST(DragFreeing, APasteMayFreeItsTarget) {
+TEST_F(DragFreeing, APasteMayFreeItsTarget) {
   TCustomDropMultiSource source(nullptr);
   (new TTextDataFormat(&source))->SetText("pasted");
   ASSERT_TRUE(source.CopyToClipboard());
