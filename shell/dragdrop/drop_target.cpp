@@ -228,13 +228,16 @@ void TCustomDropTarget::Assign(const TPersistent* source) {
   }
   if (auto* dataObject = dynamic_cast<const IDataObject*>(source)) {
     dataObject_ = const_cast<IDataObject*>(dataObject);
+    // OnAcceptFormat may free the target.
+    const TLifeWatch life = LifeWatch();
     bool read = false;
     try {
       read = GetData(DROPEFFECT_COPY);
     } catch (...) {
-      dataObject_.Reset();
+      if (!life.Ended()) dataObject_.Reset();
       throw;
     }
+    if (life.Ended()) return;
     dataObject_.Reset();
     if (read) return;
   }
@@ -285,7 +288,8 @@ void TCustomDropTarget::BeginDragImage(IDataObject* dataObject, POINT screenPoin
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point,
                                                        DWORD* effect) {
   if (!effect) return E_INVALIDARG;
-  // OnEnter may free the target: nothing of it is touched afterwards.
+  // Each handler (OnAcceptFormat, OnStartAsyncTransfer, OnGetDropEffect, OnEnter) may free the target: nothing of
+  // it is touched afterwards.
   const TLifeWatch life = LifeWatch();
   HRESULT result = ComGuard([&]() -> HRESULT {
     if (!asyncTransferring_) ClearData();
@@ -298,18 +302,23 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
     } else {
       lastPoint_ = ToClient(screen);
     }
-    if (!dataObject_ || !HasValidFormats(dataObject_.Get())) {
+    const bool valid = dataObject_ && HasValidFormats(dataObject_.Get());
+    if (life.Ended()) return S_OK;
+    if (!valid) {
       dataObject_.Reset();
       *effect = DROPEFFECT_NONE;
     } else {
       MeasureScrollZone();
-      if (getDataOnEnter_ && !GetData(*effect)) {
+      const bool read = !getDataOnEnter_ || GetData(*effect);
+      if (life.Ended()) return S_OK;
+      if (!read) {
         dataObject_.Reset();
         *effect = DROPEFFECT_NONE;
         return DV_E_CLIPFORMAT;
       }
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, lastPoint_, *effect);
+      if (life.Ended()) return S_OK;
       DoEnter(shiftState, lastPoint_, *effect);
       if (life.Ended()) return S_OK;
       if (*effect == DROPEFFECT_NONE) dataObject_.Reset();
@@ -327,7 +336,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
 
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
-  // OnDragOver may free the target.
+  // OnGetDropEffect and OnDragOver may free the target.
   const TLifeWatch life = LifeWatch();
   HRESULT guarded = ComGuard([&]() -> HRESULT {
     if (!target_) {
@@ -340,6 +349,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL poi
     if (dataObject_) {
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, client, *effect);
+      if (life.Ended()) return S_OK;
       DoDragOver(shiftState, client, *effect);
       if (life.Ended()) return S_OK;
       if ((*effect & DROPEFFECT_SCROLL) && !scrollTimer_->Enabled()) {
@@ -392,8 +402,8 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
                                                   DWORD* effect) {
   if (!effect) return E_INVALIDARG;
   POINT screen{point.x, point.y};
-  // OnDrop may free the target: what ends the drag image is taken first, and nothing of the target is touched once
-  // it is gone.
+  // Each handler (OnGetDropEffect, OnAcceptFormat, OnStartAsyncTransfer, OnDrop) may free the target: what ends the
+  // drag image is taken first, and nothing of the target is touched once it is gone.
   const TLifeWatch life = LifeWatch();
   const ComPtr<IDropTargetHelper> helper = dropTargetHelper_;
   const HWND imageWindow = !helper && dragImageList_ && target_ ? target_->Handle() : nullptr;
@@ -407,7 +417,9 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
     TShiftState shiftState = DragKeysToShiftState(keyState);
     // The scroll bit only steers the cursor; what the drop performs is the effect without it.
     *effect = GetDropEffect(shiftState, client, *effect) & ~DROPEFFECT_SCROLL;
-    if (!getDataOnEnter_ && !GetData(*effect))
+    const bool read = !life.Ended() && (getDataOnEnter_ || GetData(*effect));
+    // A target that went before its drop performed nothing.
+    if (life.Ended() || !read)
       *effect = DROPEFFECT_NONE;
     else
       DoDrop(shiftState, client, *effect);
@@ -432,11 +444,14 @@ DWORD TCustomDropTarget::PasteFromClipboard() {
   OleCheck(OleGetClipboard(&clipboard));
   dataObject_ = clipboard;
   DWORD effect = DROPEFFECT_NONE;
-  // OnDrop may free the target.
+  // OnAcceptFormat and OnDrop may free the target.
   const TLifeWatch life = LifeWatch();
   try {
     effect = GetPreferredDropEffect();
-    if (!GetData(effect)) effect = DROPEFFECT_NONE;
+    const bool read = GetData(effect);
+    // A target that went while it read pasted nothing.
+    if (life.Ended()) return DROPEFFECT_NONE;
+    if (!read) effect = DROPEFFECT_NONE;
     DoOnPaste(effect);
   } catch (...) {
     if (!life.Ended()) dataObject_.Reset();
@@ -485,7 +500,10 @@ bool TCustomDropTarget::GetData(DWORD effect) {
   BOOL isAsync = FALSE;
   if (allowAsyncTransfer_ && dataObject_ && SUCCEEDED(dataObject_.As(&async)) &&
       SUCCEEDED(async->GetAsyncMode(&isAsync)) && isAsync) {
+    // The handler may free the target: then nothing is read.
+    const TLifeWatch life = LifeWatch();
     if (OnStartAsyncTransfer) OnStartAsyncTransfer(this);
+    if (life.Ended()) return false;
     asyncTransferring_ = true;
     try {
       async->StartOperation(nullptr);
@@ -567,8 +585,10 @@ void TCustomDropTarget::DoAutoScroll(TObject*) {
     else if (lastPoint_.x >= scrollZone_.right)
       scroll += TScrolDirection::sdRight;
   }
+  // The handler may free the target.
+  const TLifeWatch life = LifeWatch();
   DoScroll(lastPoint_, scroll, interval);
-  if (scroll.Empty() || !target_) return;
+  if (life.Ended() || scroll.Empty() || !target_) return;
   HWND window = target_->Handle();
   if (dragImageList_) ImageList_DragLeave(window);
   if (scroll.Contains(TScrolDirection::sdUp)) SendMessageW(window, WM_VSCROLL, SB_LINEUP, 0);
@@ -600,15 +620,17 @@ bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
   if (FAILED(formats->Reset())) return false;
   FORMATETC format{};
   ULONG fetched = 0;
+  // OnAcceptFormat may free the target: the caller learns it from the target's life.
+  const TLifeWatch life = LifeWatch();
   while (formats->Next(1, &format, &fetched) == S_OK && fetched == 1) {
     for (int i = 0; i < dataFormats_->Count(); ++i) {
       TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
       if (!dataFormat->AcceptFormat(format) || !dataFormat->HasValidFormats(dataObject)) continue;
       bool accept = true;
       DoAcceptFormat(dataFormat, accept);
-      if (accept) {
+      if (accept || life.Ended()) {
         FreeFormatRecord(format);
-        return true;
+        return accept;
       }
     }
     FreeFormatRecord(format);
@@ -618,11 +640,14 @@ bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
 
 bool TCustomDropMultiTarget::DoGetData(IDataObject* dataObject) {
   bool read = false;
+  // OnAcceptFormat may free the target: the caller learns it from the target's life.
+  const TLifeWatch life = LifeWatch();
   for (int i = 0; i < dataFormats_->Count(); ++i) {
     TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
     if (!dataFormat->HasValidFormats(dataObject)) continue;
     bool accept = true;
     DoAcceptFormat(dataFormat, accept);
+    if (life.Ended()) return false;
     if (accept && dataFormat->GetData(dataObject)) read = true;
   }
   return read;

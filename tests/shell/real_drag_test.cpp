@@ -2,6 +2,8 @@
 // registered control of another window of this program.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "shell/dragdrop/generic_data_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
 #include "support/hostile_input.h"
+#include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 #include "temp_folder.h"
@@ -42,16 +45,27 @@ void WaitForKeyState(int key, bool down) {
   }
 }
 
-// Presses the button at from, lets the source run its drag while the cursor moves to to, and releases there.
-// Modifier keys sent as input do not reach the drag loop under the test display, so the effect is steered by the
-// drag types here and the keys are covered by direct calls of the target.
-TDragResult DragWithMouse(TCustomDropSource& source, POINT from, POINT to) {
+// Presses the button at from, lets the source run its drag while the cursor moves to to, and releases there once
+// releaseWhen holds (or the drag is over). Modifier keys sent as input do not reach the drag loop under the test
+// display, so the effect is steered by the drag types here and the keys are covered by direct calls of the target.
+TDragResult DragWithMouse(
+    TCustomDropSource& source, POINT from, POINT to, const std::function<bool()>& releaseWhen = [] { return true; }) {
   SetCursorPos(from.x, from.y);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   WaitForKeyState(VK_LBUTTON, true);
   TDragResult result = TDragResult::drUnknown;
-  bool inTime = RunModalWithInput([&] { MoveInSteps(from, to, 6, [] { SendMouse(MOUSEEVENTF_LEFTUP); }); },
-                                  [&] { result = source.Execute(); });
+  bool dragging = true;
+  std::function<void()> release = [&] {
+    if (!dragging || releaseWhen())
+      SendMouse(MOUSEEVENTF_LEFTUP);
+    else
+      PostInputFromLoop(release, 20);
+  };
+  bool inTime = RunModalWithInput([&] { MoveInSteps(from, to, 6, release); },
+                                  [&] {
+                                    result = source.Execute();
+                                    dragging = false;
+                                  });
   EXPECT_TRUE(inTime);
   WaitForKeyState(VK_LBUTTON, false);
   return result;
@@ -135,83 +149,142 @@ TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
 }
 
 // Each component a handler frees is made under the allocation guard, so that any touch of it afterwards faults; the
-// platform keeps what it holds of the component until the drag is over.
+// platform keeps what it holds of the component until the drag is over. A drag that passes over the target and on
+// ends outside it (to leave); one that rests in the target's scroll band is released once the target scrolled.
 class DragFreeing : public TDragDropTest {};
 
 TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
   using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
   using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
+  enum class TPath { pOnto, pAcross, pIntoScrollBand };
   const struct {
     const char* Name;
     std::function<void(TSourcePtr&, TTargetPtr&)> Arm;
+    TPath Path;
+    bool Async = false;
     // None where the platform's loop decides alone how a drag over a vanished target ends.
-    std::optional<TDragResult> Result;
+    std::optional<TDragResult> Result = std::nullopt;
   } cases[] = {
       {"source in its feedback",
-       [](TSourcePtr& s, TTargetPtr&) { s->OnFeedback = [&s](TObject*, DWORD, bool&) { s.reset(); }; },
-       TDragResult::drCancel},
+       [](TSourcePtr& s, TTargetPtr&) { s->OnFeedback = [&s](TObject*, DWORD, bool&) { s.reset(); }; }, TPath::pOnto,
+       false, TDragResult::drCancel},
       {"source in its drop",
-       [](TSourcePtr& s, TTargetPtr&) { s->OnDrop = [&s](TObject*, TDragType, bool&) { s.reset(); }; },
-       TDragResult::drCancel},
+       [](TSourcePtr& s, TTargetPtr&) { s->OnDrop = [&s](TObject*, TDragType, bool&) { s.reset(); }; }, TPath::pOnto,
+       false, TDragResult::drCancel},
+      {"source in its data",
+       [](TSourcePtr& s, TTargetPtr&) {
+         s->OnGetData = [&s](TObject*, const FORMATETC&, STGMEDIUM&, bool&) { s.reset(); };
+       },
+       TPath::pOnto},
+      {"source after its drop",
+       [](TSourcePtr& s, TTargetPtr&) { s->OnAfterDrop = [&s](TObject*, TDragResult, bool) { s.reset(); }; },
+       TPath::pOnto},
+      {"source after its asynchronous drop",
+       [](TSourcePtr& s, TTargetPtr&) { s->OnAfterDrop = [&s](TObject*, TDragResult, bool) { s.reset(); }; },
+       TPath::pOnto, true},
       {"target in its enter",
        [](TSourcePtr&, TTargetPtr& t) { t->OnEnter = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
-       std::nullopt},
+       TPath::pOnto},
       {"target in its drag over",
        [](TSourcePtr&, TTargetPtr& t) { t->OnDragOver = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
-       std::nullopt},
+       TPath::pOnto},
+      {"target in its leave", [](TSourcePtr&, TTargetPtr& t) { t->OnLeave = [&t](TObject*) { t.reset(); }; },
+       TPath::pAcross},
       {"target in its drop",
        [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
-       TDragResult::drDropCopy},
+       TPath::pOnto, false, TDragResult::drDropCopy},
+      {"target in its effect",
+       [](TSourcePtr&, TTargetPtr& t) {
+         t->OnGetDropEffect = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); };
+       },
+       TPath::pOnto},
+      {"target in its format check",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnAcceptFormat = [&t](TObject*, TCustomDataFormat*, bool&) { t.reset(); }; },
+       TPath::pOnto},
+      {"target in its scroll",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnScroll = [&t](TObject*, POINT, TScrolDirections&, int&) { t.reset(); }; },
+       TPath::pIntoScrollBand},
+      {"target as its transfer starts",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnStartAsyncTransfer = [&t](TObject*) { t.reset(); }; }, TPath::pOnto, true},
   };
   TTestWindow sourceHost{RECT{100, 100, 300, 250}};
   TTestWindow targetHost{RECT{400, 100, 600, 250}};
-  TDropPanel panel(nullptr);
+  TDropPanel panel(nullptr, WS_VSCROLL);
   panel.SetBounds(0, 0, 200, 150);
   panel.SetParentWindow(targetHost.Handle());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TTargetPtr target;
     TSourcePtr source;
-    TTextDataFormat* received = nullptr;
     {
       // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
       TGuardedAllocations guard;
       target = std::make_unique<TCustomDropMultiTarget>(nullptr);
       target->RegisterTargetControl(&panel);
-      received = new TTextDataFormat(target.get());
+      target->SetAllowAsyncTransfer(c.Async);
+      new TTextDataFormat(target.get());
       source = std::make_unique<TCustomDropMultiSource>(nullptr);
+      source->SetAllowAsyncTransfer(c.Async);
       (new TTextDataFormat(source.get()))->SetText("dragged");
     }
-    std::vector<std::string> dropped;
-    target->OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) { dropped.push_back(received->Text()); };
     c.Arm(source, target);
+    const POINT to = c.Path == TPath::pAcross           ? POINT{700, 175}
+                     : c.Path == TPath::pIntoScrollBand ? POINT{500, 102}
+                                                        : POINT{500, 175};
     TCustomDropSource& running = *source;
-    const TDragResult result = DragWithMouse(running, POINT{200, 175}, POINT{500, 175});
+    // The scroll band is left only once the target scrolled.
+    const TDragResult result =
+        DragWithMouse(running, POINT{200, 175}, to, [&] { return c.Path != TPath::pIntoScrollBand || !target; });
     if (c.Result) {
       EXPECT_EQ(result, *c.Result);
     }
-    EXPECT_TRUE(!source || !target);
-    // Nothing is read from a source that is gone.
-    EXPECT_TRUE(dropped.empty());
+    // A transfer ends after the drag.
+    EXPECT_TRUE(PumpUntil([&] { return !source || !target; }));
   }
 }
 
-TEST_F(DragFreeing, APasteMayFreeItsTarget) {
-  TCustomDropMultiSource source(nullptr);
-  (new TTextDataFormat(&source))->SetText("pasted");
-  ASSERT_TRUE(source.CopyToClipboard());
-  TGuardedAllocations guard;
-  auto target = std::make_unique<TCustomDropMultiTarget>(nullptr);
-  auto* received = new TTextDataFormat(target.get());
-  std::string pasted;
-  target->OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) {
-    pasted = received->Text();
-    target.reset();
+// A paste reads the clipboard while the source still owns it: either side may be freed by its handler; so may a
+// target that reads a source directly.
+TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringAPaste) {
+  using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
+  using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
+  const struct {
+    const char* Name;
+    std::function<void(TSourcePtr&, TTargetPtr&)> Arm;
+    DWORD Effect;
+    bool ReadsTheSource = false;
+  } cases[] = {
+      {"target in its drop",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       DROPEFFECT_COPY},
+      {"target in its format check",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnAcceptFormat = [&t](TObject*, TCustomDataFormat*, bool&) { t.reset(); }; },
+       DROPEFFECT_NONE},
+      {"target reading a source in its format check",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnAcceptFormat = [&t](TObject*, TCustomDataFormat*, bool&) { t.reset(); }; },
+       DROPEFFECT_NONE, true},
+      {"source in its data",
+       [](TSourcePtr& s, TTargetPtr&) {
+         s->OnGetData = [&s](TObject*, const FORMATETC&, STGMEDIUM&, bool&) { s.reset(); };
+       },
+       DROPEFFECT_NONE},
   };
-  EXPECT_EQ(target->PasteFromClipboard(), static_cast<DWORD>(DROPEFFECT_COPY));
-  EXPECT_EQ(target, nullptr);
-  EXPECT_EQ(pasted, "pasted");
-  source.EmptyClipboard();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    auto source = std::make_unique<TCustomDropMultiSource>(nullptr);
+    (new TTextDataFormat(source.get()))->SetText("pasted");
+    auto target = std::make_unique<TCustomDropMultiTarget>(nullptr);
+    new TTextDataFormat(target.get());
+    c.Arm(source, target);
+    ASSERT_TRUE(source->CopyToClipboard());
+    if (c.ReadsTheSource)
+      target->Assign(source.get());
+    else
+      EXPECT_EQ(target->PasteFromClipboard(), c.Effect);
+    EXPECT_TRUE(!source || !target);
+    if (source) source->EmptyClipboard();
+  }
 }
 
 // Addresses and files dragged between two windows of this program, as the browser's address box and page strip
