@@ -142,20 +142,36 @@ TCustomDropTarget::TCustomDropTarget(TComponent* owner)
 }
 
 TCustomDropTarget::~TCustomDropTarget() {
-  if (transferThread_ && !transferThread_->Finished()) {
-    // The worker's last calls reach this thread's objects through messages: serve them while waiting.
-    HANDLE handle = transferThread_->Handle();
-    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-      CheckSynchronize();
-    }
-  }
-  transferThread_.reset();
+  RetireTransfer();
   EndLife();
   dataObject_.Reset();
   dropTargetHelper_.Reset();
   UnregisterTargetControl(nullptr);
+}
+
+void TCustomDropTarget::BeforeDestruction() {
+  // The worker reads into the data formats, which derived parts own: it ends while they are whole.
+  RetireTransfer();
+  TDragDropComponent::BeforeDestruction();
+}
+
+void TCustomDropTarget::RetireTransfer() {
+  if (!transferThread_) return;
+  // From the worker's OnTerminate, which the worker waits for, waiting would never end: the worker is let go and
+  // frees itself once that handler has returned.
+  if (endingTransfer_) {
+    transferThread_.release()->SetFreeOnTerminate(true);
+    return;
+  }
+  // The worker's last calls reach this thread's objects through messages: serve them while waiting.
+  HANDLE handle = transferThread_->Handle();
+  while (!transferThread_->Finished() &&
+         MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    CheckSynchronize();
+  }
+  transferThread_.reset();
 }
 
 TWinControl* TCustomDropTarget::Target() const {
@@ -507,7 +523,7 @@ bool TCustomDropTarget::GetData(DWORD effect) {
     asyncTransferring_ = true;
     try {
       async->StartOperation(nullptr);
-      if (transferThread_) transferThread_->WaitFor();
+      RetireTransfer();
       transferThread_ = std::make_unique<TDropTargetTransferThread>(this, effect, dataObject_.Get());
       transferThread_->SetOnTerminate(TNotifyEvent(this, &TCustomDropTarget::EndAsyncTransfer));
       transferThread_->Start();
@@ -522,7 +538,17 @@ bool TCustomDropTarget::GetData(DWORD effect) {
 
 void TCustomDropTarget::EndAsyncTransfer(TObject*) {
   asyncTransferring_ = false;
-  if (OnEndAsyncTransfer) OnEndAsyncTransfer(this);
+  if (!OnEndAsyncTransfer) return;
+  // The worker waits for this handler, which may free the target or start the next transfer.
+  const TLifeWatch life = LifeWatch();
+  endingTransfer_ = true;
+  try {
+    OnEndAsyncTransfer(this);
+  } catch (...) {
+    if (!life.Ended()) endingTransfer_ = false;
+    throw;
+  }
+  if (!life.Ended()) endingTransfer_ = false;
 }
 
 DWORD TCustomDropTarget::GetDropEffect(TShiftState shiftState, POINT point, DWORD effect) {

@@ -193,6 +193,9 @@ TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
       {"target in its drop",
        [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
        TPath::pOnto, false, TDragResult::drDropCopy},
+      {"target in its drop while its transfer runs",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       TPath::pOnto, true},
       {"target in its effect",
        [](TSourcePtr&, TTargetPtr& t) {
          t->OnGetDropEffect = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); };
@@ -206,6 +209,8 @@ TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
        TPath::pIntoScrollBand},
       {"target as its transfer starts",
        [](TSourcePtr&, TTargetPtr& t) { t->OnStartAsyncTransfer = [&t](TObject*) { t.reset(); }; }, TPath::pOnto, true},
+      {"target as its transfer ends",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnEndAsyncTransfer = [&t](TObject*) { t.reset(); }; }, TPath::pOnto, true},
   };
   TTestWindow sourceHost{RECT{100, 100, 300, 250}};
   TTestWindow targetHost{RECT{400, 100, 600, 250}};
