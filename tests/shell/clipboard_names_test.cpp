@@ -3,12 +3,14 @@
 // rendered everything onto it and let it go.
 #include <gtest/gtest.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
 
 #include "drag_drop_fixtures.h"
 #include "framework/clipboard.h"
+#include "framework/text_convert.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/file_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
@@ -45,6 +47,18 @@ std::vector<String> PlatformFileNames() {
   }
   CloseClipboard();
   return names;
+}
+
+// The raw block of a clipboard format, as any program reads it; empty when the clipboard has none.
+std::string ClipboardBlock(UINT format) {
+  std::string bytes;
+  if (!OpenClipboard(nullptr)) return bytes;
+  if (HANDLE data = GetClipboardData(format)) {
+    bytes.assign(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return bytes;
 }
 
 class ClipboardNames : public TDragDropTest, public testing::WithParamInterface<bool> {
@@ -95,6 +109,38 @@ TEST_P(ClipboardNames, AnAddressKeepsItsPathAndTitle) {
     ASSERT_TRUE(read.GetData(Clipboard().GetOleData().Get()));
     EXPECT_EQ(read.URL(), url);
     EXPECT_EQ(read.Title(), title);
+    source.EmptyClipboard();
+  }
+}
+
+// A title the code page holds comes back whole, however long and whatever it holds that a file name may not: the
+// wide shortcut name is the title cut and cleaned, and where that name fits the code page the title is the
+// bookmark's.
+TEST_P(ClipboardNames, TitlesComeBackWhole) {
+  const String longTitle = String(300, L't');
+  const struct {
+    const char* Name;
+    String Title;
+    String Read;
+    String WideShortcut;
+  } cases[] = {
+      {"file name characters", L"A: Title? / more", L"A: Title? / more", L"A  Title  .url"},
+      {"past the shortcut name's length", longTitle, longTitle, String(120, L't') + L".url"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TDropURLSource source(nullptr);
+    source.SetURL(L"http://example.test/page");
+    source.SetTitle(c.Title);
+    ASSERT_TRUE(source.CopyToClipboard());
+    Settle(source);
+
+    const std::string block = ClipboardBlock(RegisterClipboardFormatW(L"FileGroupDescriptorW"));
+    ASSERT_GE(block.size(), sizeof(FILEGROUPDESCRIPTORW));
+    EXPECT_EQ(String(reinterpret_cast<const FILEGROUPDESCRIPTORW*>(block.data())->fgd[0].cFileName), c.WideShortcut);
+    TURLDataFormat read(nullptr);
+    ASSERT_TRUE(read.GetData(Clipboard().GetOleData().Get()));
+    EXPECT_EQ(read.Title(), c.Read);
     source.EmptyClipboard();
   }
 }
