@@ -39,6 +39,9 @@ std::string AnsiTextKey(const String& text);
 
 // The 1-based position of the first occurrence of sub in text, 0 when absent or when sub is empty.
 size_t Pos(const String& sub, const String& text);
+// At most limit characters from the start of text, one fewer where the cut would split a surrogate pair: a lone
+// half is no character anyone can show or name a file with.
+String CutText(const String& text, size_t limit);
 
 enum class TReplaceFlag { rfReplaceAll, rfIgnoreCase };
 using TReplaceFlags = TSet<TReplaceFlag, 2>;

@@ -114,10 +114,11 @@ TEST_P(ClipboardNames, AnAddressKeepsItsPathAndTitle) {
 }
 
 // A title the code page holds comes back whole, however long and whatever it holds that a file name may not: the
-// wide shortcut name is the title cut and cleaned, and where that name fits the code page the title is the
-// bookmark's.
-TEST_P(ClipboardNames, TitlesComeBackWhole) {
+// wide shortcut name is the title cut (between whole characters) and cleaned, and where that name fits the code
+// page the title is the bookmark's, as the code page gives it.
+TEST_P(ClipboardNames, TitlesComeBackWholeAndShortcutNamesStayWhole) {
   const String longTitle = String(300, L't');
+  const String straddling = String(119, L'a') + L"\U0001F600 tail";
   const struct {
     const char* Name;
     String Title;
@@ -126,6 +127,8 @@ TEST_P(ClipboardNames, TitlesComeBackWhole) {
   } cases[] = {
       {"file name characters", L"A: Title? / more", L"A: Title? / more", L"A  Title  .url"},
       {"past the shortcut name's length", longTitle, longTitle, String(120, L't') + L".url"},
+      {"emoji across the shortcut name's length", straddling, AnsiToWide(WideToAnsi(straddling)),
+       String(119, L'a') + L".url"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
