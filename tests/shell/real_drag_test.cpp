@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drag_drop_fixtures.h"
@@ -16,6 +17,8 @@
 #include "shell/dragdrop/file_formats.h"
 #include "shell/dragdrop/generic_data_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
+#include "shell/system/shutdown.h"
+#include "shell/system/thread_component.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
@@ -290,6 +293,105 @@ TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringAPaste) {
     EXPECT_TRUE(!source || !target);
     if (source) source->EmptyClipboard();
   }
+}
+
+// The main thread serves a system component's handlers while it is inside a drag or a paste; the handler frees its
+// component there. Each component is made under the allocation guard.
+TEST_F(DragFreeing, ASystemComponentMayFreeItselfInsideADragOrAPaste) {
+  using TComponentPtr = std::unique_ptr<TSysComponent>;
+  // Makes the component, armed to free itself, and starts it.
+  using TStart = std::function<void(TComponentPtr & component)>;
+  const auto threadComponent =
+      [](bool timer, const std::function<void(TSysCustomThreadComponent&, TComponentPtr&)>& arm) -> TStart {
+    return [timer, arm](TComponentPtr& component) {
+      TSysCustomThreadComponent* made = nullptr;
+      {
+        TGuardedAllocations guard;
+        made = timer ? static_cast<TSysCustomThreadComponent*>(new TSysThreadTimer) : new TSysThreadComponent;
+        component.reset(made);
+      }
+      if (timer) static_cast<TSysThreadTimer*>(made)->SetInterval(10);
+      made->SetSynchronized(true);
+      arm(*made, component);
+      made->SetSuspended(false);
+    };
+  };
+  const struct {
+    const char* Name;
+    TStart Start;
+  } cases[] = {
+      {"thread component in its execute",
+       threadComponent(
+           false, [](TSysCustomThreadComponent& t, TComponentPtr& c) { t.OnExecute = [&c](TObject*) { c.reset(); }; })},
+      {"thread timer in its tick",
+       threadComponent(
+           true, [](TSysCustomThreadComponent& t, TComponentPtr& c) { t.OnExecute = [&c](TObject*) { c.reset(); }; })},
+      {"thread component in its terminate",
+       threadComponent(false, [](TSysCustomThreadComponent& t,
+                                 TComponentPtr& c) { t.SetOnTerminate([&c](TObject*) { c.reset(); }); })},
+      {"thread component in its exception", threadComponent(false,
+                                                            [](TSysCustomThreadComponent& t, TComponentPtr& c) {
+                                                              t.OnExecute = [](TObject*) {
+                                                                throw Exception(L"raised");
+                                                              };
+                                                              t.OnException = [&c](TObject*) { c.reset(); };
+                                                            })},
+      {"shutdown in its query",
+       [](TComponentPtr& component) {
+         TSysShutdown* made = nullptr;
+         {
+           TGuardedAllocations guard;
+           made = new TSysShutdown;
+           component.reset(made);
+         }
+         made->OnQueryShutdown = [&component](TObject*, bool&) { component.reset(); };
+         EXPECT_FALSE(made->Execute());
+       }},
+  };
+  // Nothing may reach the system if a component goes on after its handler.
+  const TSysShutdownCalls previous = SetSysShutdownCalls({[](UINT, DWORD) -> BOOL {
+                                                            ADD_FAILURE() << "the session ends";
+                                                            return FALSE;
+                                                          },
+                                                          [](BOOL, BOOL) -> BOOL {
+                                                            ADD_FAILURE() << "the system sleeps";
+                                                            return FALSE;
+                                                          }});
+  TTestWindow sourceHost{RECT{100, 100, 300, 250}};
+  TTestWindow targetHost{RECT{400, 100, 600, 250}};
+  TDropPanel panel(nullptr);
+  panel.SetBounds(0, 0, 200, 150);
+  panel.SetParentWindow(targetHost.Handle());
+  TCustomDropMultiTarget target(nullptr);
+  target.RegisterTargetControl(&panel);
+  new TTextDataFormat(&target);
+  TCustomDropMultiSource source(nullptr);
+  (new TTextDataFormat(&source))->SetText("dragged");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TComponentPtr component;
+    bool started = false;
+    // In a drag: started from the first feedback, and the button is released once the component is gone.
+    source.OnFeedback = [&](TObject*, DWORD, bool&) {
+      if (!std::exchange(started, true)) c.Start(component);
+    };
+    target.OnDrop = nullptr;
+    EXPECT_EQ(DragWithMouse(source, POINT{200, 175}, POINT{500, 175}, [&] { return started && !component; }),
+              TDragResult::drDropCopy);
+    EXPECT_TRUE(started);
+    EXPECT_EQ(component, nullptr);
+    // In a paste: started from the drop, which waits until the component is gone.
+    source.OnFeedback = nullptr;
+    target.OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) {
+      c.Start(component);
+      EXPECT_TRUE(PumpUntil([&] { return !component; }));
+    };
+    ASSERT_TRUE(source.CopyToClipboard());
+    EXPECT_EQ(target.PasteFromClipboard(), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(component, nullptr);
+    source.EmptyClipboard();
+  }
+  SetSysShutdownCalls(previous);
 }
 
 // Addresses and files dragged between two windows of this program, as the browser's address box and page strip
