@@ -210,6 +210,55 @@ TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
   EXPECT_TRUE(PumpUntil([&] { return OpenThreads() <= threads; }));
 }
 
+// Made, started and freed a thousand times (or enabled and disabled, or freed by their handler), the components
+// leave the threads and the handles where they were.
+TEST(ThreadComponent, AThousandLifecyclesLeaveNothing) {
+  TSysThreadTimer toggled;
+  toggled.SetInterval(1);
+  toggled.OnExecute = [](TObject*) {};
+  const struct {
+    const char* Name;
+    std::function<void()> Cycle;
+  } cycles[] = {
+      {"component made, run and freed",
+       [] {
+         TSysThreadComponent component;
+         std::atomic<bool> ran{false};
+         component.OnExecute = [&](TObject*) { ran = true; };
+         component.SetSuspended(false);
+         ASSERT_TRUE(PumpUntil([&] { return ran.load(); }));
+       }},
+      {"synchronized component freed by its handler",
+       [] {
+         auto component = std::make_unique<TSysThreadComponent>();
+         component->SetSynchronized(true);
+         component->OnExecute = [&](TObject*) { component.reset(); };
+         component->SetSuspended(false);
+         ASSERT_TRUE(PumpUntil([&] { return !component; }));
+       }},
+      {"timer made, enabled and freed",
+       [] {
+         TSysThreadTimer timer;
+         timer.SetInterval(1);
+         timer.SetEnabled(true);
+       }},
+      {"timer enabled and disabled",
+       [&] {
+         toggled.SetEnabled(true);
+         toggled.SetEnabled(false);
+       }},
+  };
+  for (const auto& c : cycles) {
+    SCOPED_TRACE(c.Name);
+    c.Cycle();
+    const DWORD threads = OpenThreads();
+    const DWORD handles = OpenHandles();
+    for (int i = 0; i < 1000; ++i) c.Cycle();
+    EXPECT_TRUE(PumpUntil([&] { return OpenThreads() <= threads; }));
+    EXPECT_LE(OpenHandles(), handles + 2);
+  }
+}
+
 TEST(ThreadTimer, TicksWhileEnabled) {
   TSysThreadTimer timer;
   std::atomic<int> ticks{0};
