@@ -154,7 +154,18 @@ TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
 // Each component a handler frees is made under the allocation guard, so that any touch of it afterwards faults; the
 // platform keeps what it holds of the component until the drag is over. A drag that passes over the target and on
 // ends outside it (to leave); one that rests in the target's scroll band is released once the target scrolled.
-class DragFreeing : public TDragDropTest {};
+class DragFreeing : public TDragDropTest {
+ protected:
+  void SetUp() override {
+    panel_.SetBounds(0, 0, 200, 150);
+    panel_.SetParentWindow(targetHost_.Handle());
+  }
+
+  TTestWindow sourceHost_{RECT{100, 100, 300, 250}};
+  TTestWindow targetHost_{RECT{400, 100, 600, 250}};
+  // With a scroll bar, so that the top of the panel is a scroll band.
+  TDropPanel panel_{nullptr, WS_VSCROLL};
+};
 
 TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
   using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
@@ -215,11 +226,6 @@ TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
       {"target as its transfer ends",
        [](TSourcePtr&, TTargetPtr& t) { t->OnEndAsyncTransfer = [&t](TObject*) { t.reset(); }; }, TPath::pOnto, true},
   };
-  TTestWindow sourceHost{RECT{100, 100, 300, 250}};
-  TTestWindow targetHost{RECT{400, 100, 600, 250}};
-  TDropPanel panel(nullptr, WS_VSCROLL);
-  panel.SetBounds(0, 0, 200, 150);
-  panel.SetParentWindow(targetHost.Handle());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TTargetPtr target;
@@ -228,7 +234,7 @@ TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
       // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
       TGuardedAllocations guard;
       target = std::make_unique<TCustomDropMultiTarget>(nullptr);
-      target->RegisterTargetControl(&panel);
+      target->RegisterTargetControl(&panel_);
       target->SetAllowAsyncTransfer(c.Async);
       new TTextDataFormat(target.get());
       source = std::make_unique<TCustomDropMultiSource>(nullptr);
@@ -357,13 +363,8 @@ TEST_F(DragFreeing, ASystemComponentMayFreeItselfInsideADragOrAPaste) {
                                                             ADD_FAILURE() << "the system sleeps";
                                                             return FALSE;
                                                           }});
-  TTestWindow sourceHost{RECT{100, 100, 300, 250}};
-  TTestWindow targetHost{RECT{400, 100, 600, 250}};
-  TDropPanel panel(nullptr);
-  panel.SetBounds(0, 0, 200, 150);
-  panel.SetParentWindow(targetHost.Handle());
   TCustomDropMultiTarget target(nullptr);
-  target.RegisterTargetControl(&panel);
+  target.RegisterTargetControl(&panel_);
   new TTextDataFormat(&target);
   TCustomDropMultiSource source(nullptr);
   (new TTextDataFormat(&source))->SetText("dragged");
