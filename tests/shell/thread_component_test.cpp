@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "framework/form_reader.h"
 #include "framework/thread.h"
@@ -212,6 +213,47 @@ TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
 
 // Made, started and freed a thousand times (or enabled and disabled, or freed by their handler), the components
 // leave the threads and the handles where they were.
+// A component of a class of its own whose handler reads a part of that class until its worker is told to end. Its
+// parts go in turn: the counts first, then a part that waits for one more pass of a handler still running.
+class TCountingComponent : public TSysThreadComponent {
+ public:
+  std::atomic<bool> Running{false};
+
+ protected:
+  void DoExecute(TObject* worker) override {
+    Running = true;
+    while (!static_cast<TThread*>(worker)->Terminated()) {
+      counts_.back() += counts_.front();
+      ++passes_;
+    }
+    Running = false;
+  }
+
+ private:
+  struct TOneMorePass {
+    const TCountingComponent& Owner;
+    ~TOneMorePass() {
+      const int seen = Owner.passes_;
+      while (Owner.Running && Owner.passes_ == seen) SwitchToThread();
+    }
+  };
+
+  std::atomic<int> passes_{0};
+  TOneMorePass oneMorePass_{*this};
+  std::vector<int> counts_ = std::vector<int>(2, 1);
+};
+
+TEST(ThreadComponentFreeing, AWorkerEndsBeforeThePartsItsHandlerUses) {
+  std::unique_ptr<TCountingComponent> component;
+  {
+    TGuardedAllocations guard;
+    component = std::make_unique<TCountingComponent>();
+  }
+  component->SetSuspended(false);
+  ASSERT_TRUE(PumpUntil([&] { return component->Running.load(); }));
+  component.reset();
+}
+
 TEST(ThreadComponent, AThousandLifecyclesLeaveNothing) {
   TSysThreadTimer toggled;
   toggled.SetInterval(1);
