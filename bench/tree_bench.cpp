@@ -224,6 +224,25 @@ double VisibleWalk(std::uint32_t count, bool nested) {
   });
 }
 
+// Seconds of the fastest climb with GetVisibleParent from the deepest of count nodes nested one in the other and
+// expanded up to the root, as the mean of runs climbs back to back.
+double VisibleParentClimb(std::uint32_t count, int runs) {
+  TBaseTree tree(nullptr);
+  AddNodes(tree, count, true);
+  tree.FullExpand();
+  const PTreeNode deepest = tree.GetLastNoInit();
+  return BestOf(kBestOfRuns, [&] {
+    return MeanOf(runs, [&] {
+      std::uint32_t levels = 0;
+      const double seconds = TimeOf([&] {
+        for (PTreeNode node = deepest; node != tree.RootNode(); node = tree.GetVisibleParent(node)) ++levels;
+      });
+      if (levels != count) targets.Failed("the climb missed levels");
+      return seconds;
+    });
+  });
+}
+
 // Seconds of the fastest restore of an expanded state from the top down inside an update bracket, as an
 // application restoring a saved state does: count nodes nested one in the other, or count collapsed top-level
 // nodes with one child each (as many expansions, each below nothing open).
@@ -255,8 +274,7 @@ double RebuildAfterChange(std::uint32_t count, bool nearEnd) {
   return BestOf(kBestOfRuns, [&] {
     tree.SetNodeHeight(node, static_cast<std::uint16_t>(tree.NodeHeight(node) == 20 ? 30 : 20));
     auto states = [&] { return tree.TreeStates(); };
-    while (!states().Contains(TTreeState::stValidating) && !states().Contains(TTreeState::stUseCache))
-      YieldProcessor();
+    while (!states().Contains(TTreeState::stValidating) && !states().Contains(TTreeState::stUseCache)) YieldProcessor();
     const double start = Seconds();
     while (!states().Contains(TTreeState::stUseCache)) YieldProcessor();
     return Seconds() - start;
@@ -524,8 +542,7 @@ int main() {
   {
     double chain = BestOf(3, [] { return BuildSaveLoadDelete(kMillion, true); });
     double siblings = BestOf(3, [] { return BuildSaveLoadDelete(kMillion, false); });
-    std::printf("build, save, load, delete: 1,000,000-deep chain %.3f s; 1,000,000 siblings %.3f s\n", chain,
-                siblings);
+    std::printf("build, save, load, delete: 1,000,000-deep chain %.3f s; 1,000,000 siblings %.3f s\n", chain, siblings);
     targets.AtMost("deep-chain-1m", chain / siblings, 3.0);
   }
 
@@ -535,6 +552,15 @@ int main() {
     double siblings = VisibleWalk(kMillion, false);
     std::printf("GetNextVisible over 1,000,000 rows: expanded chain %.4f s; siblings %.4f s\n", chain, siblings);
     targets.AtMost("visible-walk-chain-1m-vs-siblings-1m", chain / siblings, 3.0);
+  }
+
+  // Climbing by visible parents costs a step a level, however deep the chain.
+  {
+    double large = VisibleParentClimb(kHundredThousand, 1);
+    double small = VisibleParentClimb(kHundredThousand / 10, 10);
+    std::printf("GetVisibleParent from the deepest to the root: 100,000-level chain %.6f s; 10,000 levels %.6f s\n",
+                large, small);
+    targets.AtMost("visible-parent-climb-chain-100k-vs-10k", large / small, 15.0);
   }
 
   // Opening a chain a million deep level after level costs what opening a million parents side by side costs.
@@ -550,8 +576,8 @@ int main() {
   {
     double nearEnd = RebuildAfterChange(kMillion, true);
     double whole = RebuildAfterChange(kMillion, false);
-    std::printf("cache build after a change in 1,000,000 rows: near the end %.4f s; at the first row %.4f s\n",
-                nearEnd, whole);
+    std::printf("cache build after a change in 1,000,000 rows: near the end %.4f s; at the first row %.4f s\n", nearEnd,
+                whole);
     targets.AtMost("rebuild-near-end-1m-vs-full", nearEnd / whole, 0.5);
   }
 

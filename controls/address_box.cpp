@@ -205,7 +205,10 @@ void TCustomAddressBox::Change() {
 }
 
 void TCustomAddressBox::Click() {
+  // OnClick and OnUrlSelected may free the box.
+  const TLifeWatch life = LifeWatch();
   TCustomAlignComboBox::Click();
+  if (life.Ended()) return;
   POINT cursor{};
   GetCursorPos(&cursor);
   RECT list{};
@@ -221,7 +224,7 @@ void TCustomAddressBox::Click() {
   if (registryUpdate_) SaveTypedURLs();
   SetItemIndex(0);
   if (OnUrlSelected && clickToSelectURL_) OnUrlSelected(this, url_);
-  SelectEditText(true);
+  if (!life.Ended()) SelectEditText(true);
 }
 
 void TCustomAddressBox::PromoteURL() {
@@ -246,17 +249,24 @@ void TCustomAddressBox::CloseList() {
 void TCustomAddressBox::EnterTypedAddress() {
   url_ = Text();
   PromoteURL();
+  const TLifeWatch life = LifeWatch();
   SetText(url_);
+  if (life.Ended()) return;
   if (registryUpdate_) SaveTypedURLs();
   if (OnUrlSelected) OnUrlSelected(this, Text());
 }
 
 void TCustomAddressBox::KeyDown(WORD& key, TShiftState shift) {
+  // OnKeyDown, OnChange and OnUrlSelected may free the box; the key is spent then and goes no further.
+  const TLifeWatch life = LifeWatch();
   TCustomAlignComboBox::KeyDown(key, shift);
-  if (DroppedDown())
-    KeyDownWithListOpen(key, shift);
-  else
-    KeyDownWithListClosed(key);
+  if (!life.Ended()) {
+    if (DroppedDown())
+      KeyDownWithListOpen(key, shift);
+    else
+      KeyDownWithListClosed(key);
+  }
+  if (life.Ended()) key = 0;
 }
 
 void TCustomAddressBox::KeyDownWithListClosed(WORD& key) {
@@ -278,6 +288,7 @@ void TCustomAddressBox::KeyDownWithListClosed(WORD& key) {
 }
 
 void TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
+  const TLifeWatch life = LifeWatch();
   HWND wnd = Handle();
   const int selected = static_cast<int>(SendMessageW(wnd, CB_GETCURSEL, 0, 0));
   const bool alt = shift.Contains(TShiftStateItem::ssAlt);
@@ -292,6 +303,7 @@ void TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
       key = VK_TAKEN;
       Items()->Move(selected, 0);
       SetText(Items()->Strings(0));
+      if (life.Ended()) break;
       url_ = Text();
       CloseList();
       SendMessageW(wnd, CB_SETCURSEL, 0, 0);
@@ -299,7 +311,7 @@ void TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
       PromoteURL();
       if (registryUpdate_) SaveTypedURLs();
       if (OnUrlSelected) OnUrlSelected(this, Text());
-      PaintAddressIcon(4, 3, kChangeIconTransparent);
+      if (!life.Ended()) PaintAddressIcon(4, 3, kChangeIconTransparent);
       break;
     case VK_ESCAPE:
       key = VK_TAKEN;

@@ -96,8 +96,19 @@ int SiteIconIndex(const String& address, bool refresh) {
   if (IconShortcutFile.empty()) return DefaultPageIconIndex;
   CreateIconShortcut(IconShortcutFile, host);
   const int index = QueryIconIndex(IconShortcutFile.c_str(), FILE_ATTRIBUTE_NORMAL, kSmallIconIndexFlags);
+  // A browser meets hosts without end; the oldest one is the least likely to come back.
+  if (HostIconCache.size() >= MaxHostIcons) HostIconCache.erase(HostIconCache.begin());
   HostIconCache.push_back({host, index});
   return index;
+}
+
+// The folder of GetFileTypeIconIndex's temporary file: IconTempDir, or the system's temporary folder until the
+// page window names one, so that no file lands in whatever the current folder is.
+String TypeTestFolder() {
+  if (!IconTempDir.empty()) return IconTempDir;
+  wchar_t path[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+  return length > 0 && length <= MAX_PATH ? String(path, length) : String();
 }
 
 // The folder of the program file, without its trailing backslash.
@@ -212,7 +223,7 @@ int GetURLIconIndex(const String& address, bool refresh) {
 }
 
 int GetFileTypeIconIndex(const String& fileName) {
-  const String path = IconTempDir + L"$test$" + SafeFileName(ExtractFileExt(fileName));
+  const String path = TypeTestFolder() + L"$test$" + SafeFileName(ExtractFileExt(fileName));
   WriteWholeFile(path, std::string());
   const int index = GetURLIconIndex(path, false);
   DeleteFileW(path.c_str());

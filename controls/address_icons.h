@@ -42,8 +42,10 @@ struct THostIcon {
   int32_t IconIndex = 0;
 };
 
-// Grows by one entry per host asked for; lookups find the first entry of a host.
+// Grows by one entry per host asked for, up to MaxHostIcons entries; past that the oldest entry goes for each new
+// one. Lookups find the first entry of a host.
 extern std::vector<THostIcon> HostIconCache;
+constexpr size_t MaxHostIcons = 1024;
 // The temporary Internet shortcut through which the shell is asked for a site's icon; set by the page window.
 extern String IconShortcutFile;
 // The folder (with its trailing backslash) of the temporary files of GetFileTypeIconIndex.

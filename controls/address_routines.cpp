@@ -48,7 +48,8 @@ int LastPos(const String& s, const String& subStr, int startPos) {
   const int textLength = static_cast<int>(s.size());
   if (n < 1 || textLength < n) return 0;
   int position = startPos;
-  if (startPos == 0 || startPos + n > textLength) position = textLength - n + 1;
+  // Compared without adding: a start near INT_MAX must not wrap around.
+  if (startPos == 0 || startPos > textLength - n) position = textLength - n + 1;
   for (; position >= 1; --position) {
     const wchar_t* window = s.data() + position - 1;
     if (window[0] != subStr[0]) continue;

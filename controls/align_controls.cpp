@@ -6,6 +6,7 @@
 #include "controls/flat_look.h"
 #include "framework/bitmap.h"
 #include "framework/properties.h"
+#include "framework/window_dc.h"
 
 namespace controls {
 
@@ -16,20 +17,7 @@ constexpr int kLogoTop = 3;
 
 // A device context of the whole window that is not clipped by child windows, so that the frame and the logo can
 // be drawn over the edit child of a combo box.
-class TWindowDC {
- public:
-  explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetDCEx(wnd, nullptr, DCX_WINDOW | DCX_CACHE)) {}
-  ~TWindowDC() {
-    if (dc_) ReleaseDC(wnd_, dc_);
-  }
-  TWindowDC(const TWindowDC&) = delete;
-  TWindowDC& operator=(const TWindowDC&) = delete;
-  HDC Handle() const { return dc_; }
-
- private:
-  HWND wnd_;
-  HDC dc_;
-};
+TWindowDC WholeWindowDC(HWND window) { return TWindowDC(window, GetDCEx(window, nullptr, DCX_WINDOW | DCX_CACHE)); }
 
 // The window's current image in a bitmap of the control's size; Flush copies it back.
 class TPaintBuffer {
@@ -114,7 +102,7 @@ void TAlignEdit::Change() {
 
 void TAlignEdit::PaintFlatOnWindow() {
   if (!HandleAllocated()) return;
-  TWindowDC dc(WindowHandle());
+  const TWindowDC dc = WholeWindowDC(WindowHandle());
   PaintFlat(dc.Handle());
 }
 
@@ -158,7 +146,7 @@ void TCustomAlignComboBox::Dispatch(TMessage& message) {
 
 void TCustomAlignComboBox::PaintFlatOnWindow() {
   if (!HandleAllocated()) return;
-  TWindowDC dc(WindowHandle());
+  const TWindowDC dc = WholeWindowDC(WindowHandle());
   PaintFlat(dc.Handle());
 }
 

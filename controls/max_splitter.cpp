@@ -91,6 +91,8 @@ int TMaxSplitter::NeighbourSize() const {
 }
 
 void TMaxSplitter::SetMaximized(bool value) {
+  // The sizing drag's events, OnRestore and OnMaximize may free the splitter.
+  const TLifeWatch life = LifeWatch();
   if (value != maximized_) {
     if (IsLoading()) {
       maximized_ = value;
@@ -104,15 +106,18 @@ void TMaxSplitter::SetMaximized(bool value) {
       else
         restorePos_ = size;
       UpdateControlSize(-kFarAway);
+      if (life.Ended()) return;
       maximized_ = true;
     } else {
       UpdateControlSize(restorePos_);
+      if (life.Ended()) return;
       maximized_ = false;
       DoRestore();
+      if (life.Ended()) return;
     }
   }
   DoMaximize();
-  Invalidate();
+  if (!life.Ended()) Invalidate();
 }
 
 void TMaxSplitter::SetMinimized(bool value) {
@@ -123,6 +128,7 @@ void TMaxSplitter::SetMinimized(bool value) {
   }
   const int size = NeighbourSize();
   if (size < 0) return;
+  const TLifeWatch life = LifeWatch();
   if (value) {
     if (maximized_)
       maximized_ = false;
@@ -131,11 +137,11 @@ void TMaxSplitter::SetMinimized(bool value) {
     minimized_ = true;
     const bool towardsEnd = Align() == TAlign::alTop || Align() == TAlign::alRight;
     UpdateControlSize(towardsEnd ? kFarAway : -kFarAway);
-    DoMinimize();
+    if (!life.Ended()) DoMinimize();
   } else {
     minimized_ = false;
     UpdateControlSize(restorePos_);
-    DoRestore();
+    if (!life.Ended()) DoRestore();
   }
 }
 
@@ -171,13 +177,18 @@ void TMaxSplitter::UpdateControlSize(int newSize) {
   const int to = static_cast<int>(std::clamp<std::int64_t>(target, -kFarTarget, kFarTarget));
   const bool horizontal = Horizontal();
   const TShiftState held{TShiftStateItem::ssLeft};
+  // Each step of the drag raises events that may free the splitter.
+  const TLifeWatch life = LifeWatch();
   MouseDown(TMouseButton::mbLeft, held, horizontal ? press : 0, horizontal ? 0 : press);
+  if (life.Ended()) return;
   MouseMove(held, horizontal ? to : 0, horizontal ? 0 : to);
+  if (life.Ended()) return;
   MouseUp(TMouseButton::mbLeft, held, horizontal ? to : 0, horizontal ? 0 : to);
-  if (Parent()) Parent()->Update();
+  if (!life.Ended() && Parent()) Parent()->Update();
 }
 
 bool TMaxSplitter::DoCanResize(int& newSize) {
+  // Refused as well when OnCanResize freed the splitter.
   const bool accept = TSplitter::DoCanResize(newSize);
   if (accept && newSize < MinSize()) newSize = MinSize();
   return accept;
@@ -362,51 +373,61 @@ void TMaxSplitter::WMLButtonDown(TMessage& message) {
 
 void TMaxSplitter::WMLButtonUp(TMessage& message) {
   const bool wasMaximized = maximized_;
+  // OnMouseUp, OnMoved, OnMaximize and OnRestore may free the splitter.
+  const TLifeWatch life = LifeWatch();
   TSplitter::Dispatch(message);
+  if (life.Ended()) return;
   const POINT point = MessagePoint(message.LParam);
   const bool onButton = buttonDown_ && ButtonHitTest(point.x, point.y) &&
                         std::abs(AlongDragAxis(ClientToScreen(point)) - AlongDragAxis(downPos_)) < kClickSlop;
   buttonDown_ = false;
   if (onButton) {
     StopSizing();
+    if (life.Ended()) return;
     SetMaximized(!maximized_);
   } else if (allowDrag_) {
     if (const TControl* neighbour = FindControl()) {
       maximized_ = SizeOf(neighbour) <= MinSize();
       if (maximized_) {
         UpdateControlSize(MinSize());
-        if (!wasMaximized) DoMaximize();
+        if (!wasMaximized && !life.Ended()) DoMaximize();
       } else {
         restorePos_ = SizeOf(neighbour);
         if (wasMaximized) DoRestore();
       }
     }
   }
-  Invalidate();
+  if (!life.Ended()) Invalidate();
 }
 
 void TMaxSplitter::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case WM_MOUSEMOVE:
       if (allowDrag_) {
+        const TLifeWatch life = LifeWatch();
         TSplitter::Dispatch(message);
-        HighlightAt(MessagePoint(message.LParam));
+        if (!life.Ended()) HighlightAt(MessagePoint(message.LParam));
       } else {
         DefaultHandler(message);
       }
       return;
     case CM_MOUSEENTER: {
+      const TLifeWatch life = LifeWatch();
       TSplitter::Dispatch(message);
+      if (life.Ended()) return;
       POINT cursor;
       GetCursorPos(&cursor);
       HighlightAt(ScreenToClient(cursor));
       return;
     }
-    case CM_MOUSELEAVE:
+    case CM_MOUSELEAVE: {
+      const TLifeWatch life = LifeWatch();
       TSplitter::Dispatch(message);
+      if (life.Ended()) return;
       if (highlighted_) PaintButton(false);
       buttonDown_ = false;
       return;
+    }
     case WM_LBUTTONDOWN:
       WMLButtonDown(message);
       return;

@@ -54,8 +54,6 @@ void WriteTypedURLs(const std::vector<String>& urls) {
     RegSetValueExW(key.get(), ValueName(k).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
-  // Loading skips empty values, so values left from a longer history would come back after the saved ones.
-  for (int k = written + 1; k <= MaxTypedURLs; ++k) RegDeleteValueW(key.get(), ValueName(k).c_str());
 }
 
 }  // namespace controls

@@ -16,8 +16,8 @@ constexpr int MaxTypedURLs = 25;
 // The non-empty values Url1 .. Url25 in order; empty when the key does not exist.
 std::vector<String> ReadTypedURLs();
 // Writes the first 25 addresses as Url1 ..; below 24 addresses the value after the last one is written empty, so
-// that a reader stops there. The values after those written, up to Url25, are removed. Nothing happens when the
-// key cannot be made.
+// that a reader stops there. The values after those written are the platform browser's as much as ours and stay
+// as they are. Nothing happens when the key cannot be made.
 void WriteTypedURLs(const std::vector<String>& urls);
 
 }  // namespace controls

@@ -300,6 +300,12 @@ void TCustomComboBox::EditWndProc(TMessage& message) {
       CallDefaultEditProc(message);
       Perform(CM_EDITPAINTED, 0, 0);
       return;
+    case WM_KILLFOCUS:
+      // The system makes a combo box's edit keep its selection shown without the focus; an unfocused box shows
+      // none, and the focus coming back selects the whole text again.
+      CallDefaultEditProc(message);
+      if (editHandle_) SendMessageW(editHandle_, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+      return;
     case WM_NCDESTROY: {
       HWND edit = editHandle_;
       WNDPROC proc = defEditProc_;

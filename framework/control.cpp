@@ -102,11 +102,16 @@ TControl::~TControl() {
   if (Screen) Screen->ControlDestroyed(this);
   if (captureControl == this) SetCaptureControl(nullptr);
   DragControlDestroyed(this);
-  if (hostDockSite_) {
-    auto& clients = hostDockSite_->dockClients_;
+  TWinControl* host = hostDockSite_;
+  if (host) {
+    hostDockSite_ = nullptr;
+    auto& clients = host->dockClients_;
     clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
   }
   SetParent(nullptr);
+  // A client freed while docked leaves its site as one that undocks does, so that the site drops what it made
+  // for it.
+  if (host) host->DoRemoveDockClient(this);
 }
 
 void TControl::SetParent(TWinControl* value) {

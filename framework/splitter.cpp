@@ -74,7 +74,11 @@ int TSplitter::MaxSizeOf(const TControl* control) const {
 
 bool TSplitter::DoCanResize(int& newSize) {
   bool accept = true;
-  if (OnCanResize) OnCanResize(this, newSize, accept);
+  if (OnCanResize) {
+    const TLifeWatch life = LifeWatch();
+    OnCanResize(this, newSize, accept);
+    if (life.Ended()) return false;
+  }
   if (accept && newSize < minSize_) newSize = autoSnap_ ? 0 : minSize_;
   return accept;
 }
@@ -100,9 +104,12 @@ void TSplitter::SizeControl(int newSize) {
 }
 
 void TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  // OnMouseDown, and OnMoved of a drag still on, may free the splitter.
+  const TLifeWatch life = LifeWatch();
   TGraphicControl::MouseDown(button, shift, x, y);
-  if (button != TMouseButton::mbLeft) return;
+  if (life.Ended() || button != TMouseButton::mbLeft) return;
   StopSizing();
+  if (life.Ended()) return;
   TControl* control = FindControl();
   if (!control) return;
   control_ = control;
@@ -116,12 +123,14 @@ void TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
 }
 
 void TSplitter::MouseMove(TShiftState shift, int x, int y) {
+  // OnMouseMove and OnCanResize may free the splitter, or the neighbour, which ends the drag.
+  const TLifeWatch life = LifeWatch();
   TGraphicControl::MouseMove(shift, x, y);
-  if (!sizing_) return;
+  if (life.Ended() || !sizing_) return;
   const int delta = Horizontal() ? Left() + x - downPos_.x : Top() + y - downPos_.y;
   int size = Align() == TAlign::alLeft || Align() == TAlign::alTop ? oldSize_ + delta : oldSize_ - delta;
   size = std::clamp(size, 0, maxSize_);
-  if (!DoCanResize(size)) return;
+  if (!DoCanResize(size) || !sizing_) return;
   // Neither MinSize nor OnCanResize takes the neighbour past the room its parent has.
   size = std::clamp(size, 0, maxSize_);
   if (size == newSize_) return;
@@ -130,8 +139,9 @@ void TSplitter::MouseMove(TShiftState shift, int x, int y) {
 }
 
 void TSplitter::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  const TLifeWatch life = LifeWatch();
   TGraphicControl::MouseUp(button, shift, x, y);
-  if (button == TMouseButton::mbLeft) StopSizing();
+  if (!life.Ended() && button == TMouseButton::mbLeft) StopSizing();
 }
 
 void TSplitter::StopSizing() {
@@ -139,14 +149,16 @@ void TSplitter::StopSizing() {
   sizing_ = false;
   TControl* control = control_;
   control_ = nullptr;
-  if (!control) return;
   control->RemoveFreeNotification(this);
   if (OnMoved) OnMoved(this);
 }
 
 void TSplitter::Notification(TComponent* component, TOperation operation) {
   TGraphicControl::Notification(component, operation);
-  if (operation == TOperation::opRemove && component == control_) control_ = nullptr;
+  if (operation != TOperation::opRemove || component != control_) return;
+  // Nothing is left to size: the drag ends here, without OnMoved, which would run while the neighbour is freed.
+  control_ = nullptr;
+  sizing_ = false;
 }
 
 void TSplitter::Paint() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/control.h"
+#include "framework/life_token.h"
 
 // NewSize is the size the neighbour is about to get; Accept false keeps the old one.
 using TSplitterCanResizeEvent = TDelegate<void(TObject* Sender, int& NewSize, bool& Accept)>;
@@ -30,6 +31,8 @@ class TSplitter : public TGraphicControl {
   int SizeOf(const TControl* control) const { return Horizontal() ? control->Width() : control->Height(); }
 
   void SetBounds(int left, int top, int width, int height) override;
+  // Ends when the splitter is freed: what code that runs a handler asks before it touches the splitter again.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   // Hides the control-level event of the same name: a splitter asks about one size, its neighbour's.
   TSplitterCanResizeEvent OnCanResize;
@@ -43,7 +46,8 @@ class TSplitter : public TGraphicControl {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   // Asks OnCanResize, then keeps the size at MinSize or above (0 with AutoSnap); false refuses the size.
   virtual bool DoCanResize(int& newSize);
-  // Ends a drag: the neighbour keeps its last size and OnMoved is raised. Nothing happens when no drag runs.
+  // Ends a drag: the neighbour keeps its last size and OnMoved is raised. Nothing happens when no drag runs, nor
+  // after the neighbour went, which ended the drag.
   void StopSizing();
   bool Sizing() const { return sizing_; }
   void Notification(TComponent* component, TOperation operation) override;
@@ -63,4 +67,5 @@ class TSplitter : public TGraphicControl {
   int oldSize_ = 0;
   int maxSize_ = 0;
   int newSize_ = 0;
+  TLifeToken life_;
 };

@@ -9,11 +9,17 @@
 
 using AnsiString = std::string;  // bytes in a code page, where a stored or exchanged layout demands it
 
+// Text of any length converts whole: the platform takes at most INT_MAX units a call, so longer text goes in pieces
+// of at most this many units, cut between characters. A piece this size makes far less than INT_MAX units in any
+// code page. Text a code page gives no safe cut for (a stateful one without a line break in a piece) fails whole.
+constexpr size_t TextConversionPiece = size_t{1} << 24;
+
 std::string WideToUtf8(std::wstring_view text);
 String Utf8ToWide(std::string_view text);
-// Characters the code page cannot hold become its default character.
-AnsiString WideToAnsi(std::wstring_view text, UINT codePage = CP_ACP);
-String AnsiToWide(std::string_view text, UINT codePage = CP_ACP);
+// Characters the code page cannot hold become its default character. pieceSize (at least 4) is there so that the
+// cutting can be tried on short text.
+AnsiString WideToAnsi(std::wstring_view text, UINT codePage = CP_ACP, size_t pieceSize = TextConversionPiece);
+String AnsiToWide(std::string_view text, UINT codePage = CP_ACP, size_t pieceSize = TextConversionPiece);
 
 // The UTF-16 code pages, which the platform's conversions leave out.
 constexpr UINT CodePageUtf16LE = 1200;

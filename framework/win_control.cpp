@@ -586,13 +586,14 @@ void TWinControl::SetParent(TWinControl* value) {
 
 // ---- showing ----
 
-void TWinControl::UpdateShowing() {
+void TWinControl::UpdateShowing(bool parentShows) {
   // Nothing shows while a form is being read; Loaded shows what should.
   if (Reading()) return;
-  bool show = Visible();
+  bool show = parentShows && Visible();
   if (show) {
     if (!handle_) CreateHandle();
-    for (TWinControl* child : tabList_) child->UpdateShowing();
+    // The children first, so that the window appears whole.
+    for (TWinControl* child : tabList_) child->UpdateShowing(true);
   }
   if (handle_ && showing_ != show) {
     showing_ = show;
@@ -603,6 +604,10 @@ void TWinControl::UpdateShowing() {
       throw;
     }
   }
+  // A hidden window hides its children with it: they stop showing too.
+  if (!show)
+    for (TWinControl* child : tabList_)
+      if (child->showing_) child->UpdateShowing(false);
 }
 
 void TWinControl::UpdateControlState() {
@@ -883,6 +888,15 @@ void TWinControl::PaintHandler(TMessage& message) {
   auto dc = reinterpret_cast<HDC>(message.WParam);
   PAINTSTRUCT ps{};
   if (!dc) dc = BeginPaint(handle_, &ps);
+  // A painter that raises still ends the paint: the DC is put back as it came and given back, not left behind
+  // with its objects at every paint.
+  struct TPaintEnd {
+    HWND window;
+    const PAINTSTRUCT* begun;
+    ~TPaintEnd() {
+      if (begun) EndPaint(window, begun);
+    }
+  } paintEnd{handle_, message.WParam ? nullptr : &ps};
   int saved = SaveDC(dc);
   int clip = SIMPLEREGION;
   for (TControl* child : controls_) {
@@ -892,10 +906,14 @@ void TWinControl::PaintHandler(TMessage& message) {
                            child->Top() + child->Height());
     if (clip == NULLREGION) break;
   }
-  if (clip != NULLREGION) PaintWindow(dc);
+  try {
+    if (clip != NULLREGION) PaintWindow(dc);
+  } catch (...) {
+    RestoreDC(dc, saved);
+    throw;
+  }
   RestoreDC(dc, saved);
   PaintControls(dc, nullptr);
-  if (!message.WParam) EndPaint(handle_, &ps);
 }
 
 void TWinControl::PaintControls(HDC dc, TControl* first) {

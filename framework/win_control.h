@@ -177,8 +177,9 @@ class TWinControl : public TControl {
   void UpdateBounds();
   void SetZOrder(bool topMost) override;
 
-  // Shows or hides the window to match Visible and the parents.
-  void UpdateShowing();
+  // Shows or hides the window to match Visible and the parents: parentShows is false while the parent hides, true
+  // while it shows or is about to.
+  void UpdateShowing(bool parentShows = true);
   void UpdateControlState();
 
   virtual void AlignControls(TControl* control, RECT& rect);

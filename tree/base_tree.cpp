@@ -577,7 +577,7 @@ void TBaseTree::SetDefaultNodeHeight(std::uint16_t value) {
   InterruptValidation();
   int delta = static_cast<int>(value) - defaultNodeHeight_;
   root_->NodeHeight = static_cast<std::uint16_t>(root_->NodeHeight + delta);
-  root_->TotalHeight = static_cast<std::uint32_t>(static_cast<int>(root_->TotalHeight) + delta);
+  SetTotalHeight(root_, static_cast<std::uint64_t>(static_cast<std::int64_t>(TotalHeightOf(root_)) + delta));
   defaultNodeHeight_ = value;
   InvalidateCache();
   if (updateCount_ == 0 && HandleAllocated()) {

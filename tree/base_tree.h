@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/alignment.h"
@@ -106,9 +107,8 @@ enum TTreeTimer : UINT_PTR {
 };
 
 // A vertical position in the tree: a row's top, a height total, the vertical scroll offset. Rows of up to 65,535
-// pixels take totals past 2^31 (a node keeps its own total in 32 bits), so positions are computed in 64 bits.
+// pixels take totals past 2^32, so positions are computed in 64 bits.
 using TTreePosition = std::int64_t;
-
 
 // One position cache entry: a node of the visible path and the absolute top of its row (64 bits wide, so that
 // no total height can outgrow it).
@@ -216,6 +216,8 @@ class TBaseTree : public TCustomControl {
   void SetChildCount(PTreeNode node, std::uint32_t count);
   std::uint32_t VisibleCount() const { return visibleCount_; }
   std::uint32_t TotalCount() const;
+  // The shown height of node's subtree (TotalHeight), whole where it passes 32 bits; the root's is the tree's.
+  std::uint64_t NodeTotalHeight(PTreeNode node) const;
   // The node's position among its siblings (0 for the first); Index read through here is never stale.
   std::uint32_t NodeIndex(PTreeNode node) const;
   TCheckState CheckState(PTreeNode node) const { return node->CheckState; }
@@ -781,6 +783,13 @@ class TBaseTree : public TCustomControl {
   void RefreshTotalCounts() const;
   void RefreshTotalHeights() const;
   void AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative);
+  // A node's total height as it stands, no marked one summed first; whole where it passes 32 bits.
+  std::uint64_t TotalHeightOf(PTreeNode node) const {
+    return node->TotalHeight != WideTotalHeight ? node->TotalHeight : wideTotalHeights_.find(node)->second;
+  }
+  void SetTotalHeight(PTreeNode node, std::uint64_t value) const;
+  // The node's own height and, when it is expanded, its visible children's totals.
+  std::uint64_t SummedHeight(PTreeNode node) const;
   std::uint32_t CountVisibleChildren(PTreeNode node) const;
   void WMTimer(TMessage& message);
   // ---- drag and drop: messages (the framework's drag, window end) and the drop target's auto-expand
@@ -842,6 +851,9 @@ class TBaseTree : public TCustomControl {
   virtual void HandleMouseUp(TMessage& message, const THitInfo& hitInfo);
   virtual void HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo);
   void HandleHotTrack(int x, int y);
+  // The tree moved or changed size under a resting mouse: the hot node becomes the one now under it, as a mouse
+  // move there would make it (not every platform sends a mouse move to a window that moved under the mouse).
+  void UpdateHotNodeAtCursor();
   // x is relative to the cell's left edge, right is the cell's width.
   void DetermineHitPositionLTR(THitInfo& hitInfo, int x, int right, TAlignment alignment);
   void DetermineHitPositionRTL(THitInfo& hitInfo, int x, int right, TAlignment alignment);
@@ -923,6 +935,8 @@ class TBaseTree : public TCustomControl {
   void InternalDisconnectNode(PTreeNode node, bool keepFocus);
   void SetUserData(PTreeNode node, const void* userData);
   void AutoSortAfterAdd(PTreeNode parent);
+  // Initializes node with the states OnInitNode asks for, all but being open, and answers the states asked for.
+  TTreeNodeInitStates InitNodeStates(PTreeNode node);
   void ChangeCheckState(PTreeNode node, TCheckState value);
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
@@ -984,6 +998,9 @@ class TBaseTree : public TCustomControl {
   std::vector<TCacheEntry> positionCache_;
   std::vector<TCacheEntry> cacheByNode_;  // the same entries ordered by node address
   mutable PTreeNode shownNode_ = nullptr;
+  // The total heights too large for their node's 32 bits, by node: only the few nodes above thousands of the
+  // tallest rows.
+  mutable std::unordered_map<PTreeNode, std::uint64_t> wideTotalHeights_;
   SRWLOCK cacheLock_ = SRWLOCK_INIT;
   // The leading entries of positionCache_ that no change since its build has moved: a build goes on after them.
   std::atomic<std::uint32_t> keptCacheEntries_{0};
@@ -1044,6 +1061,8 @@ class TBaseTree : public TCustomControl {
   // The totals below top after its nodes were read, top's own (and its ancestors') included; shownBefore is the
   // number of visible nodes below top before the read.
   void SettleReadNodes(PTreeNode top, std::uint32_t shownBefore);
+  // The totals of one node from its children's, which are right already.
+  void SumChildren(PTreeNode node);
   // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them.
   void AdoptStreamSelection(PTreeNode node, bool adopt);
   void MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,

@@ -24,7 +24,8 @@ void TBaseTree::ToggleNode(PTreeNode node) {
       r.bottom = ClientHeight();
       if (r.bottom > r.top) {
         HDC dc = GetDC(Handle());
-        int steps = std::min<int>(r.bottom - r.top + 1, static_cast<int>(node->TotalHeight - node->NodeHeight));
+        int steps =
+            static_cast<int>(std::min<std::uint64_t>(r.bottom - r.top + 1, TotalHeightOf(node) - node->NodeHeight));
         Animate(steps, static_cast<int>(animationDuration_), false, dc, r);
         ReleaseDC(Handle(), dc);
       }
@@ -43,13 +44,18 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     DoCollapsed(node);
   } else {
     if (!DoExpanding(node)) return;
-    if (!node->Has(nsInitialized)) InitNode(node);
+    // This toggle opens the node: were its initialization to open it too when it asks to be open, its rows
+    // would count twice.
+    if (!node->Has(nsInitialized)) InitNodeStates(node);
     if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+    // A handler may have opened it meanwhile, through anything that initializes it (asking where it lies, its
+    // text): then it is open already, with everything an opening does.
+    if (node->Has(nsExpanded)) return;
     InterruptValidation();
     if (node->ChildCount > 0) {
       std::int64_t heightToAdd = 0;
       for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-        if (child->Has(nsVisible)) heightToAdd += child->TotalHeight;
+        if (child->Has(nsVisible)) heightToAdd += static_cast<std::int64_t>(TotalHeightOf(child));
       if (updateCount_ == 0 && animate && !states_.Contains(TTreeState::stFullExpand) &&
           !states_.Contains(TTreeState::stPainting) && GetNextVisibleNoInit(node)) {
         RECT r = GetDisplayRect(node, NoColumn, false);
@@ -83,7 +89,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
   UpdateScrollBars(true);
   if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoScrollOnExpand) && node->Has(nsExpanded) &&
       HandleAllocated()) {
-    if (static_cast<int>(node->TotalHeight) > ClientHeight())
+    if (TotalHeightOf(node) > static_cast<std::uint64_t>(ClientHeight()))
       SetTopNode(node);
     else
       ScrollIntoView(node->LastChild, false);

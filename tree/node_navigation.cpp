@@ -203,10 +203,14 @@ PTreeNode TBaseTree::GetPreviousVisibleSiblingNoInit(PTreeNode node) const {
 
 PTreeNode TBaseTree::GetVisibleParent(PTreeNode node) const {
   if (!node || node == root_) return root_;
-  // One pass up: the answer is the parent of the outermost ancestor that is collapsed or hidden.
+  // A shown, open parent is known from the last node found on the path without a walk, so that a climb to the
+  // root costs one step a level.
   PTreeNode result = node->Parent;
+  if (result == root_ || (result->Has(nsExpanded) && FullyVisible(result))) return result;
+  // One pass up: the answer is the parent of the outermost ancestor that is collapsed or hidden.
   for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
     if (!parent->Has(nsExpanded) || !parent->Has(nsVisible)) result = parent->Parent;
+  if (result != root_) shownNode_ = result;
   return result;
 }
 
@@ -322,13 +326,37 @@ bool TBaseTree::HasAsParent(PTreeNode node, PTreeNode potentialParent) const {
 
 int TBaseTree::CompareNodePositions(PTreeNode a, PTreeNode b) const {
   if (a == b) return 0;
-  if (HasAsParent(a, b)) return 1;
-  if (HasAsParent(b, a)) return -1;
-  std::uint32_t levelA = GetNodeLevel(a), levelB = GetNodeLevel(b);
-  while (levelA > levelB) a = a->Parent, --levelA;
-  while (levelB > levelA) b = b->Parent, --levelB;
-  while (a->Parent != b->Parent) a = a->Parent, b = b->Parent;
-  return static_cast<int>(NodeIndex(a)) - static_cast<int>(NodeIndex(b));
+  // Both nodes climb in turn, each marking its path, until one comes to a node the other passed: their nearest
+  // common ancestor. Two nodes near each other cost a few steps however deep they lie.
+  a->Deferred |= ndClimbedFromFirst;
+  b->Deferred |= ndClimbedFromSecond;
+  PTreeNode topA = a, topB = b, meeting = nullptr;
+  while (!meeting) {
+    if (topA != root_) {
+      topA = topA->Parent;
+      topA->Deferred |= ndClimbedFromFirst;
+      if (topA->Deferred & ndClimbedFromSecond) meeting = topA;
+    }
+    if (!meeting && topB != root_) {
+      topB = topB->Parent;
+      topB->Deferred |= ndClimbedFromSecond;
+      if (topB->Deferred & ndClimbedFromFirst) meeting = topB;
+    }
+  }
+  // Each path is cleared again, taking note of the node by which it came to the meeting point.
+  auto clear = [meeting](PTreeNode from, PTreeNode top) {
+    PTreeNode below = nullptr;
+    for (PTreeNode run = from;; run = run->Parent) {
+      run->Deferred &= static_cast<std::uint8_t>(~(ndClimbedFromFirst | ndClimbedFromSecond));
+      if (run->Parent == meeting) below = run;
+      if (run == top) return below;
+    }
+  };
+  PTreeNode belowA = clear(a, topA);
+  PTreeNode belowB = clear(b, topB);
+  if (meeting == a) return -1;
+  if (meeting == b) return 1;
+  return static_cast<int>(NodeIndex(belowA)) - static_cast<int>(NodeIndex(belowB));
 }
 
 namespace {

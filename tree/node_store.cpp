@@ -2,7 +2,6 @@
 // demand and check states.
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include "tree/base_tree.h"
@@ -45,7 +44,9 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   ForgetPendingChange(node);
   if (node == shownNode_) ForgetShownNode();
+  // The handler sees the node whole, its total too; the total's entry goes with the block.
   if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
+  if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
   slab_.Free(node);
 }
 
@@ -65,17 +66,6 @@ std::uint32_t TBaseTree::GetNodeLevel(PTreeNode node) const {
 // ---- totals
 
 namespace {
-
-constexpr std::int64_t MaxTotalHeight = std::numeric_limits<std::uint32_t>::max();
-
-// A node's shown height from its own and its children's: what a total that stopped at the top is rebuilt from.
-std::int64_t SummedHeight(PTreeNode node) {
-  std::int64_t height = node->NodeHeight;
-  if (node->Has(nsExpanded))
-    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-      if (child->Has(nsVisible)) height += child->TotalHeight;
-  return height;
-}
 
 PTreeNode FirstMarked(PTreeNode node, std::uint8_t mark) {
   while (node && !(node->Deferred & mark)) node = node->NextSibling;
@@ -124,9 +114,30 @@ void TBaseTree::RefreshTotalCounts() const {
 }
 
 void TBaseTree::RefreshTotalHeights() const {
-  SettleMarked(root_, ndHeightStale, [](PTreeNode node) {
-    node->TotalHeight = static_cast<std::uint32_t>(std::min(SummedHeight(node), MaxTotalHeight));
-  });
+  SettleMarked(root_, ndHeightStale, [this](PTreeNode node) { SetTotalHeight(node, SummedHeight(node)); });
+}
+
+std::uint64_t TBaseTree::SummedHeight(PTreeNode node) const {
+  std::uint64_t height = node->NodeHeight;
+  if (node->Has(nsExpanded))
+    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
+      if (child->Has(nsVisible)) height += TotalHeightOf(child);
+  return height;
+}
+
+void TBaseTree::SetTotalHeight(PTreeNode node, std::uint64_t value) const {
+  if (value < WideTotalHeight) {
+    if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
+    node->TotalHeight = static_cast<std::uint32_t>(value);
+    return;
+  }
+  wideTotalHeights_[node] = value;
+  node->TotalHeight = WideTotalHeight;
+}
+
+std::uint64_t TBaseTree::NodeTotalHeight(PTreeNode node) const {
+  RefreshTotalHeights();
+  return TotalHeightOf(node ? node : root_);
 }
 
 std::uint32_t TBaseTree::TotalCount() const {
@@ -146,26 +157,16 @@ std::uint32_t TBaseTree::NodeIndex(PTreeNode node) const {
 }
 
 void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative) {
-  // Millions of the tallest rows exceed 32 bits: a total stops at the top instead of wrapping, and one that
-  // stopped there is summed again from its children when it shrinks. Each ancestor takes the change its child
-  // really made. The caller applies a relative change to the node's children after this call.
-  // Inside an update bracket the node's own total changes and its ancestors are only marked: a restore that
-  // opens a chain level after level would otherwise add each level's rows to every open level above it.
+  // Each ancestor takes the change its child really made. Inside an update bracket the node's own total changes
+  // and its ancestors are only marked: a restore that opens a chain level after level would otherwise add each
+  // level's rows to every open level above it.
   const bool defer = states_.Contains(TTreeState::stUpdating);
-  std::int64_t change = 0;
-  PTreeNode run = node;
-  while (true) {
-    const std::int64_t old = run->TotalHeight;
-    std::int64_t total = 0;
-    if (run != node)
-      total = old == MaxTotalHeight && change < 0 ? SummedHeight(run) : old + change;
-    else if (!relative)
-      total = value;
-    else
-      total = old == MaxTotalHeight && value < 0 ? SummedHeight(run) + value : old + value;
-    run->TotalHeight = static_cast<std::uint32_t>(std::clamp<std::int64_t>(total, 0, MaxTotalHeight));
-    change = run->TotalHeight - old;
-    if (change == 0) break;
+  std::int64_t change = relative ? value : value - static_cast<std::int64_t>(TotalHeightOf(node));
+  for (PTreeNode run = node; change != 0;) {
+    const auto old = static_cast<std::int64_t>(TotalHeightOf(run));
+    const std::int64_t total = std::max<std::int64_t>(0, old + change);
+    SetTotalHeight(run, static_cast<std::uint64_t>(total));
+    change = total - old;
     // A hidden node or a collapsed parent keeps the change from the ancestors.
     if (!run->Has(nsVisible) || run == root_) break;
     run = run->Parent;
@@ -286,7 +287,8 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   // A node moved inside an update bracket may bring a total that is still to be summed: so is its new parent's.
   if (node->Deferred & ndHeightStale) target->MarkStale(parent, ndHeightStale);
   // A hidden node adds nothing to its parent's shown height.
-  if (parent->Has(nsExpanded) && node->Has(nsVisible)) target->AdjustTotalHeight(parent, node->TotalHeight, true);
+  if (parent->Has(nsExpanded) && node->Has(nsVisible))
+    target->AdjustTotalHeight(parent, static_cast<std::int64_t>(target->TotalHeightOf(node)), true);
   if (target->FullyVisible(node)) target->visibleCount_ += target->CountVisibleChildren(node) + 1;
   target->InvalidateCacheFrom(node);
 }
@@ -310,7 +312,7 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   if (parent->ChildCount == 0 && parent != root_) parent->States &= ~nsHasChildren;
   MarkStale(parent, ndCountStale);
   if (parent->Has(nsExpanded) && node->Has(nsVisible))
-    AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
+    AdjustTotalHeight(parent, -static_cast<std::int64_t>(TotalHeightOf(node)), true);
   const bool shown = FullyVisible(node);
   if (shown) visibleCount_ -= CountVisibleChildren(node) + 1;
   if (node->PrevSibling)
@@ -356,7 +358,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
         else
           node->FirstChild = child;
         last = child;
-        heights += child->TotalHeight;
+        heights += child->NodeHeight;
       }
       node->LastChild = last;
       node->States |= nsHasChildren;
@@ -457,14 +459,18 @@ PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const 
 
 // ---- initialization
 
-void TBaseTree::InitNode(PTreeNode node) {
+TTreeNodeInitStates TBaseTree::InitNodeStates(PTreeNode node) {
   TTreeNodeInitStates initStates = 0;
   DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node, initStates);
   node->States |= nsInitialized;
   if (initStates & ivsDisabled) node->States |= nsDisabled;
   if (initStates & ivsHasChildren) node->States |= nsHasChildren;
   if (initStates & ivsSelected) InternalAddToSelection(node);
-  bool wantExpanded = (initStates & ivsExpanded) != 0;
+  return initStates;
+}
+
+void TBaseTree::InitNode(PTreeNode node) {
+  bool wantExpanded = (InitNodeStates(node) & ivsExpanded) != 0;
   if (wantExpanded != node->Has(nsExpanded)) {
     if (wantExpanded) ToggleNode(node);
   } else if (node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0) {
@@ -648,7 +654,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   node->Deferred &= ~(ndCountStale | ndIndexesStale);
   node->TotalCount = 1;
   if (node == root_ || node->Has(nsDeleting)) {
-    node->TotalHeight = node->NodeHeight;
+    SetTotalHeight(node, node->NodeHeight);
   } else {
     AdjustTotalHeight(node, node->NodeHeight, false);
     MarkStale(node->Parent, ndCountStale);
@@ -673,6 +679,7 @@ void TBaseTree::FreeAllNodes() {
     PTreeNode previous = node->PrevSibling;
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
+    if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
     slab_.Free(node);
     if (previous) {
       parent->LastChild = previous;
@@ -691,7 +698,7 @@ void TBaseTree::FreeAllNodes() {
   root_->ChildCount = 0;
   root_->TotalCount = 1;
   root_->Deferred = 0;
-  root_->TotalHeight = root_->NodeHeight;
+  SetTotalHeight(root_, root_->NodeHeight);
   visibleCount_ = 0;
   selection_.clear();
   selectionCount_ = 0;
@@ -741,11 +748,11 @@ void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
   bool parentShown = parent == root_ || (FullyVisible(parent) && parent->Has(nsExpanded));
   if (value) {
     node->States |= nsVisible;
-    if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, node->TotalHeight, true);
+    if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, static_cast<std::int64_t>(TotalHeightOf(node)), true);
     if (parentShown) visibleCount_ += 1 + CountVisibleChildren(node);
   } else {
     if (parentShown) visibleCount_ -= 1 + CountVisibleChildren(node);
-    if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, -static_cast<std::int64_t>(node->TotalHeight), true);
+    if (parent->Has(nsExpanded)) AdjustTotalHeight(parent, -static_cast<std::int64_t>(TotalHeightOf(node)), true);
     node->States &= ~nsVisible;
     // The node leaves the path with everything below it; its parent stays where it was.
     if (parentShown)

@@ -150,9 +150,8 @@ bool TBaseTree::FindInPositionCache(std::uint64_t position, PTreeNode& node, std
 
 bool TBaseTree::FindCachedTop(PTreeNode node, std::uint64_t& top) {
   TSharedCacheLock guard(cacheLock_);
-  auto at = std::lower_bound(cacheByNode_.begin(), cacheByNode_.end(), node, [](const TCacheEntry& e, PTreeNode n) {
-    return std::less<PTreeNode>()(e.Node, n);
-  });
+  auto at = std::lower_bound(cacheByNode_.begin(), cacheByNode_.end(), node,
+                             [](const TCacheEntry& e, PTreeNode n) { return std::less<PTreeNode>()(e.Node, n); });
   if (at == cacheByNode_.end() || at->Node != node) return false;
   top = at->AbsoluteTop;
   return true;
@@ -178,7 +177,7 @@ PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& no
   RefreshTotalHeights();
   auto position = static_cast<std::uint64_t>(absolute);
   // Below the last row: nothing to find, and no climb out of a deep last subtree.
-  if (position >= static_cast<std::uint64_t>(root_->TotalHeight) - root_->NodeHeight) return nullptr;
+  if (position >= TotalHeightOf(root_) - root_->NodeHeight) return nullptr;
   PTreeNode node = nullptr;
   std::uint64_t top = 0;
   if (!(cacheFlags_ & cfUseCache) || !FindInPositionCache(position, node, top)) {
@@ -187,8 +186,8 @@ PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& no
   }
   while (node) {
     bool visible = node->Has(nsVisible);
-    if (!visible || top + node->TotalHeight <= position) {
-      if (visible) top += node->TotalHeight;
+    if (!visible || top + TotalHeightOf(node) <= position) {
+      if (visible) top += TotalHeightOf(node);
       while (node != root_ && !node->NextSibling) node = node->Parent;
       if (node == root_) return nullptr;
       node = node->NextSibling;
@@ -211,7 +210,7 @@ TTreePosition TBaseTree::GetNodeTop(PTreeNode node) {
   if (cacheFlags_ & cfUseCache) {
     // Back along the visible path to the nearest cached row: never more than the spacing of the cache away.
     std::uint64_t rows = 0;
-    for (PTreeNode run = node; run; ) {
+    for (PTreeNode run = node; run;) {
       if (FindCachedTop(run, top)) return static_cast<TTreePosition>(top + rows);
       run = PreviousOnVisiblePath(run);
       if (run) rows += run->NodeHeight;
@@ -221,7 +220,7 @@ TTreePosition TBaseTree::GetNodeTop(PTreeNode node) {
   // Down the path: each ancestor's row plus the shown heights of the siblings before each step.
   for (PTreeNode step = node; step != root_; step = step->Parent) {
     for (PTreeNode sibling = step->PrevSibling; sibling; sibling = sibling->PrevSibling)
-      if (sibling->Has(nsVisible)) top += sibling->TotalHeight;
+      if (sibling->Has(nsVisible)) top += TotalHeightOf(sibling);
     if (step->Parent != root_) top += step->Parent->NodeHeight;
   }
   return top;

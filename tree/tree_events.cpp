@@ -5,8 +5,8 @@
 #include "tree/base_tree.h"
 #include "tree/clipboard_format_registry.h"
 #include "tree/tree_columns.h"
-#include "tree/tree_header.h"
 #include "tree/tree_error.h"
+#include "tree/tree_header.h"
 #include "tree/tree_unit.h"
 
 namespace tree {
@@ -108,7 +108,8 @@ void TBaseTree::DoColumnResize(TColumnIndex column) {
   if (resized && !options_->AutoOptions().Contains(TTreeAutoOption::toAutoSpanColumns))
     r.left = std::max(0, resized->GetLeft());
   InvalidateRect(Handle(), &r, FALSE);
-  if (resized) header_->Invalidate(resized);
+  // The columns right of it moved along with its right edge: their captions are painted again too.
+  if (resized) header_->Invalidate(resized, true);
   if (OnColumnResize) OnColumnResize(header_.get(), column);
   if (IsEditing()) UpdateEditBounds();
 }

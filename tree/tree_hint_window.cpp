@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/screen.h"
+#include "framework/window_dc.h"
 #include "tree/base_tree.h"
 #include "tree/draw_tree.h"
 #include "tree/screen_source.h"
@@ -172,9 +173,9 @@ void TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
   }
   SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
   ValidateRect(Handle(), nullptr);
-  HDC dc = GetDC(Handle());
-  InternalPaint(dc, step_, 0);
-  ReleaseDC(Handle(), dc);
+  // A drawing handler that raises still gives the DC back.
+  const TWindowDC dc(Handle(), GetDC(Handle()));
+  InternalPaint(dc.Handle(), step_, 0);
 }
 
 void TTreeHintWindow::AnimationTick() {
@@ -191,9 +192,8 @@ void TTreeHintWindow::AnimationTick() {
     animation_ = THintAnimationType::hatNone;
     step_ = 0;
   }
-  HDC dc = GetDC(Handle());
-  InternalPaint(dc, step_, stepSize_);
-  ReleaseDC(Handle(), dc);
+  const TWindowDC dc(Handle(), GetDC(Handle()));
+  InternalPaint(dc.Handle(), step_, stepSize_);
 }
 
 void TTreeHintWindow::DrawHint() {

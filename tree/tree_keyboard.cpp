@@ -255,8 +255,10 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       }
       break;
     case VK_SPACE:
+      // While a search is under way the space is part of the text typed (a name such as "Folder 12"), as in the
+      // platform's list and tree views; only then does it not toggle the check box.
       if (!options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) || !focused ||
-          focused->CheckType == TCheckType::ctNone) {
+          focused->CheckType == TCheckType::ctNone || states_.Contains(TTreeState::stIncrementalSearching)) {
         DoStateChange({TTreeState::stSearchPending});
       } else {
         PressCheckBox(focused);
@@ -273,7 +275,9 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         DoStateChange({TTreeState::stSearchPending});
       break;
     default:
-      if (key >= 32 && modifiers.Empty()) DoStateChange({TTreeState::stSearchPending});
+      // Shift only chooses the character: a capital letter is searched for as the platform's views do.
+      if (key >= 32 && (modifiers.Empty() || modifiers == TShiftState{SS::ssShift}))
+        DoStateChange({TTreeState::stSearchPending});
   }
 }
 

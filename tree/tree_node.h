@@ -41,6 +41,9 @@ enum TNodeDeferred : std::uint8_t {
   ndCountStale = 1u << 0,    // TotalCount may be wrong below this node
   ndIndexesStale = 1u << 1,  // the Index values of this node's children may be wrong
   ndHeightStale = 1u << 2,   // TotalHeight may be wrong at this node or below it
+  // Set on the paths climbed by the two nodes CompareNodePositions orders, only while it runs.
+  ndClimbedFromFirst = 1u << 3,
+  ndClimbedFromSecond = 1u << 4,
 };
 
 // Check box states; the odd values are the pressed look of the even ones.
@@ -65,6 +68,8 @@ struct TTreeNode {
   // Work the tree left for later on this node (TNodeDeferred bits); never stored.
   std::uint8_t Deferred;
   std::uint32_t TotalCount;
+  // The shown height of the subtree. A total past what 32 bits hold (thousands of the tallest rows) reads
+  // WideTotalHeight here; the tree keeps it whole (TBaseTree::NodeTotalHeight), so the record stays this size.
   std::uint32_t TotalHeight;
   TTreeNode* Parent;
   TTreeNode* PrevSibling;
@@ -75,6 +80,8 @@ struct TTreeNode {
   bool Has(std::uint16_t state) const { return (States & state) != 0; }
 };
 using PTreeNode = TTreeNode*;
+
+constexpr std::uint32_t WideTotalHeight = 0xFFFFFFFF;
 
 // The areas that follow the header start on this boundary, so an application record can hold any scalar,
 // including 16-byte SSE values, on 64-bit systems.

@@ -3,7 +3,6 @@
 // errors.
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include "framework/streams.h"
@@ -142,19 +141,11 @@ void LinkReadChild(PTreeNode parent, PTreeNode child) {
   parent->States |= nsHasChildren;
 }
 
-// The totals of one node from its children's, which are right already.
-void SumChildren(PTreeNode node) {
+// The count of one node from its children's, which are right already.
+void SumChildCounts(PTreeNode node) {
   std::uint32_t count = 1;
-  std::int64_t height = node->NodeHeight;
-  bool open = node->Has(nsExpanded);
-  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
-    count += child->TotalCount;
-    if (open && child->Has(nsVisible)) height += child->TotalHeight;
-  }
+  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) count += child->TotalCount;
   node->TotalCount = count;
-  node->TotalHeight =
-      static_cast<std::uint32_t>(std::min<std::int64_t>(height, std::numeric_limits<std::uint32_t>::max()));
-  node->Deferred &= ~(ndCountStale | ndHeightStale);
 }
 
 }  // namespace
@@ -391,6 +382,12 @@ std::uint32_t TBaseTree::ApplyBaseBody(PTreeNode node, const TBaseBody& body) {
   return body.ChildCount;
 }
 
+void TBaseTree::SumChildren(PTreeNode node) {
+  SumChildCounts(node);
+  SetTotalHeight(node, SummedHeight(node));
+  node->Deferred &= ~(ndCountStale | ndHeightStale);
+}
+
 void TBaseTree::SettleReadNodes(PTreeNode top, std::uint32_t shownBefore) {
   // Post-order along the links, without a stack: every node below top sums its children once.
   if (top->FirstChild) {
@@ -406,15 +403,9 @@ void TBaseTree::SettleReadNodes(PTreeNode top, std::uint32_t shownBefore) {
       }
     }
   }
-  std::int64_t height = top->NodeHeight;
-  std::uint32_t count = 1;
-  for (PTreeNode child = top->FirstChild; child; child = child->NextSibling) {
-    count += child->TotalCount;
-    if (top->Has(nsExpanded) && child->Has(nsVisible)) height += child->TotalHeight;
-  }
-  AdjustTotalHeight(top, std::min<std::int64_t>(height, std::numeric_limits<std::uint32_t>::max()), false);
+  AdjustTotalHeight(top, static_cast<std::int64_t>(SummedHeight(top)), false);
   // Top's own totals are exact now, as is every one below it; its ancestors sum their counts when asked.
-  top->TotalCount = count;
+  SumChildCounts(top);
   top->Deferred &= ~(ndCountStale | ndHeightStale);
   if (top != root_) MarkStale(top->Parent, ndCountStale);
   if (FullyVisible(top)) visibleCount_ += CountVisibleChildren(top) - shownBefore;

@@ -23,6 +23,13 @@ TTreePosition ScrollUnit(TTreePosition range) { return range / std::numeric_limi
 // Client coordinates of a row far outside the view do not fit a rectangle: they stop this far out, where every
 // caller only learns that the row is not in view.
 constexpr TTreePosition FarOutside = 0x40000000;
+LONG ClientCoordinate(std::int64_t value) {
+  return static_cast<LONG>(std::clamp<std::int64_t>(value, -FarOutside, FarOutside));
+}
+LONG Saturated(std::int64_t value) {
+  return static_cast<LONG>(
+      std::clamp<std::int64_t>(value, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
+}
 
 }  // namespace
 
@@ -32,7 +39,7 @@ int TBaseTree::HorizontalRange() {
 
 TTreePosition TBaseTree::VerticalRange() const {
   RefreshTotalHeights();
-  return static_cast<TTreePosition>(root_->TotalHeight) - root_->NodeHeight;
+  return static_cast<TTreePosition>(TotalHeightOf(root_)) - root_->NodeHeight;
 }
 
 TTreePosition TBaseTree::VerticalScrollUnit() const { return ScrollUnit(VerticalRange()); }
@@ -48,7 +55,7 @@ RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnl
   bool useColumns = header_->UseColumns();
   r.left = 0;
   r.right = std::max<int>(ClientWidth(), useColumns ? columns->TotalWidth() : 0);
-  r.top = static_cast<LONG>(std::clamp<TTreePosition>(top + offsetY_, -FarOutside, FarOutside));
+  r.top = ClientCoordinate(top + offsetY_);
   r.bottom = r.top + node->NodeHeight;
   if (column != NoColumn && useColumns && columns->IsValidColumn(column)) {
     int left = 0, right = 0;
@@ -61,10 +68,12 @@ RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnl
   OffsetRect(&r, offsetX_, 0);
   if (!textOnly) return r;
   bool mainColumn = column == NoColumn || column == header_->MainColumn();
-  int start = margin_;
+  // A deep node's indentation passes what an int holds, and the cell's far edge: its text starts there at most,
+  // with nothing of it inside the cell.
+  std::int64_t start = margin_;
   if (mainColumn) {
-    int levels = static_cast<int>(GetNodeLevel(node)) +
-                 (options_->PaintOptions().Contains(TTreePaintOption::toShowRoot) ? 1 : 0);
+    std::int64_t levels = static_cast<std::int64_t>(GetNodeLevel(node)) +
+                          (options_->PaintOptions().Contains(TTreePaintOption::toShowRoot) ? 1 : 0);
     start += levels * indent_;
     if (options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) && node->CheckType != TCheckType::ctNone &&
         CheckImageWidth() > 0)
@@ -72,18 +81,21 @@ RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnl
   }
   bool rightToLeft = useColumns && column != NoColumn ? columns->Items(column)->UseRightToLeftReading()
                                                       : BiDiMode() != TBiDiMode::bdLeftToRight;
-  if (rightToLeft)
-    r.right -= start;
-  else
-    r.left += start;
   int contentWidth = GetNodeWidth(node, column);
   if (unclipped) {
-    if (rightToLeft)
-      r.left = r.right - contentWidth;
-    else
-      r.right = r.left + contentWidth;
+    if (rightToLeft) {
+      r.right = ClientCoordinate(r.right - start);
+      r.left = Saturated(static_cast<std::int64_t>(r.right) - contentWidth);
+    } else {
+      r.left = ClientCoordinate(r.left + start);
+      r.right = Saturated(static_cast<std::int64_t>(r.left) + contentWidth);
+    }
     return r;
   }
+  if (rightToLeft)
+    r.right = static_cast<LONG>(std::max<std::int64_t>(r.right - start, r.left));
+  else
+    r.left = static_cast<LONG>(std::min<std::int64_t>(r.left + start, r.right));
   if (contentWidth < r.right - r.left) {
     TAlignment alignment = useColumns && column != NoColumn ? columns->Items(column)->Alignment() : alignment_;
     switch (alignment) {
@@ -164,7 +176,7 @@ TTreePosition TBaseTree::UpdateScrollBar(int bar, TTreePosition range, int page,
 }
 
 void TBaseTree::UpdateScrollBars(bool doRepaint) {
-  if (root_->TotalHeight < defaultNodeHeight_) root_->TotalHeight = defaultNodeHeight_;
+  if (TotalHeightOf(root_) < defaultNodeHeight_) SetTotalHeight(root_, defaultNodeHeight_);
   if (!HandleAllocated() || updateCount_ > 0 || IsDestroying()) return;
   TScrollStyle bars = scrollBarOptions_->ScrollBars();
   offsetY_ = UpdateScrollBar(SB_VERT, VerticalRange(), ClientHeight(), offsetY_,

@@ -7,9 +7,9 @@
 #include "framework/messages.h"
 #include "framework/visual_styles.h"
 #include "tree/base_tree.h"
-#include "tree/tree_drawing.h"
 #include "tree/paint/paint_resources.h"
 #include "tree/scroll_bar_options.h"
+#include "tree/tree_drawing.h"
 #include "tree/tree_header.h"
 
 namespace tree {
@@ -67,6 +67,11 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
         if (IsEditing() && header_->Columns()->GetFirstVisibleColumn() == InvalidColumn) UpdateEditBounds();
         DoStateChange({}, {TTreeState::stSizing});
       }
+      UpdateHotNodeAtCursor();
+      return true;
+    case WM_MOVE:
+      inherited::Dispatch(message);
+      UpdateHotNodeAtCursor();
       return true;
     case WM_PRINTCLIENT:
       // Printing paints as the window paint does (Paint, through the canvas and its clip box).
@@ -113,7 +118,9 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
 void TBaseTree::HandleKillFocus(TMessage& message) {
   inherited::Dispatch(message);
   StopWheelPanning();
-  for (UINT_PTR timer : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer}) StopTimer(timer);
+  for (UINT_PTR timer : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer}) StopTimer(timer);
+  // A search does not outlast the focus: with it under way, Space would go on extending it instead of checking.
+  EndIncrementalSearch();
   DoStateChange({}, {TTreeState::stEditPending, TTreeState::stScrollPending, TTreeState::stScrolling});
   if (selectionCount_ == 0) {
     if (focusedNode_) InvalidateNode(focusedNode_);

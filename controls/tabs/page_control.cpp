@@ -29,6 +29,8 @@ TPcTabSheet::TPcTabSheet(TComponent* owner) : TWinControl(owner) {
 }
 
 TPcTabSheet::~TPcTabSheet() {
+  // The handlers that removing the page raises find it gone already.
+  life_.End();
   if (pageControl_) {
     if (pageControl_->undockingPage_ == this) pageControl_->undockingPage_ = nullptr;
     pageControl_->RemovePage(this);
@@ -109,18 +111,39 @@ void TPcTabSheet::Dispatch(TMessage& message) {
   TWinControl::Dispatch(message);
   switch (message.Msg) {
     case CM_TEXTCHANGED:
-      if (tabShowing_) pageControl_->Refresh();
+      if (tabShowing_) {
+        pageControl_->Painter()->CaptionChanged(this);
+        pageControl_->Refresh();
+      }
       break;
     case CM_SHOWINGCHANGED:
-      if (Showing()) {
-        if (OnShow) OnShow(this);
-      } else if (OnHide) {
-        OnHide(this);
-      }
+      if (!showingHeld_) DoShowingChanged();
       break;
     default:
       break;
   }
+}
+
+void TPcTabSheet::DoShowingChanged() {
+  if (Showing()) {
+    if (OnShow) OnShow(this);
+  } else if (OnHide) {
+    OnHide(this);
+  }
+}
+
+void TPcTabSheet::ShowAsPage(bool value) {
+  // The event waits until the framework is done showing or hiding the page, which it does on the page itself.
+  const bool wasShowing = Showing();
+  showingHeld_ = true;
+  try {
+    SetVisible(value);
+  } catch (...) {
+    showingHeld_ = false;
+    throw;
+  }
+  showingHeld_ = false;
+  if (Showing() != wasShowing) DoShowingChanged();
 }
 
 // ---- the control: pages and the active page ----
@@ -171,9 +194,12 @@ void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
     if (activePage_ == page) activePage_ = nullptr;
     return;
   }
+  const TLifeWatch life = LifeWatch();
   SetActivePage(next);
+  if (life.Ended()) return;
   // A page that goes cannot stay active, whatever OnChanging says.
   if (activePage_ == page) ChangeActivePage(nullptr);
+  if (life.Ended()) return;
   if (activePage_ == page) activePage_ = nullptr;
   Refresh();
 }
@@ -226,8 +252,13 @@ void TPcCustomPageControl::SetActivePageIndex(int index) {
 void TPcCustomPageControl::SetActivePage(TPcTabSheet* page) {
   if (page && page->PageControl() != this) return;
   if (page == activePage_) return;
-  if (!CanChange(page)) return;
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch pageLife = page ? page->LifeWatch() : TLifeWatch();
+  if (!CanChange(page) || life.Ended()) return;
+  // OnChanging may have freed the page it allowed, or moved it away.
+  if (page && (pageLife.Ended() || page->PageControl() != this)) return;
   ChangeActivePage(page);
+  if (life.Ended()) return;
   if (HandleAllocated()) painter_->MakeActiveVisible();
   Refresh();
 }
@@ -240,28 +271,49 @@ bool TPcCustomPageControl::CanChange(TPcTabSheet* page) {
 
 void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
   if (page == activePage_) return;
+  TPcTabSheet* old = activePage_;
+  // The focus moves, OnShow, OnHide and OnChange may free this control, either page or both. After each, nothing
+  // that went is touched, and a change that a handler overtook (freeing the old page activates the next one)
+  // ends there, its page hidden again unless it became the active one.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch pageLife = page ? page->LifeWatch() : TLifeWatch();
+  auto overtaken = [&] {
+    if (life.Ended()) return true;
+    const bool pageGone = page && pageLife.Ended();
+    if (activePage_ == old && !pageGone) return false;
+    if (page && !pageGone && page != activePage_) page->ShowAsPage(false);
+    return true;
+  };
   TCustomForm* form = GetParentForm(this);
-  if (form && activePage_ && activePage_->ContainsControl(form->ActiveControl())) {
+  if (form && old && old->ContainsControl(form->ActiveControl())) {
     try {
-      form->SetActiveControl(activePage_);
+      form->SetActiveControl(old);
     } catch (const EInvalidOperation&) {
       // The page cannot take the focus: the move is refused like one a validating OnExit refuses.
     }
-    if (form->ActiveControl() != activePage_) return;
+    if (overtaken() || form->ActiveControl() != old) return;
   }
   if (page) {
     page->BringToFront();
-    page->SetVisible(true);
-    if (form && activePage_ && form->ActiveControl() == activePage_) {
+    page->ShowAsPage(true);
+    if (overtaken()) return;
+    if (form && old && form->ActiveControl() == old) {
       if (page->CanFocus())
         form->SetActiveControl(page);
       else if (CanFocus())
         form->SetActiveControl(this);
+      if (overtaken()) return;
     }
   }
-  if (activePage_) activePage_->SetVisible(false);
+  if (old) {
+    old->ShowAsPage(false);
+    if (overtaken()) return;
+  }
   activePage_ = page;
-  if (form && page && form->ActiveControl() == page) page->SelectFirst();
+  if (form && page && form->ActiveControl() == page) {
+    page->SelectFirst();
+    if (life.Ended() || activePage_ != page) return;
+  }
   Change();
 }
 
@@ -300,7 +352,16 @@ void TPcCustomPageControl::Refresh() {
     return;
   }
   LayOut();
-  Realign();
+  // Aligning walks every page, for each page a caller adds or frees; the pages need it only when the area they
+  // fill changed, as a page that shows or moves asks for its own.
+  const RECT area = PageArea();
+  if (!EqualRect(&area, &alignedArea_)) Realign();
+}
+
+RECT TPcCustomPageControl::PageArea() {
+  RECT area = ClientRect();
+  AdjustClientRect(area);
+  return area;
 }
 
 void TPcCustomPageControl::LayOut() {
@@ -436,6 +497,7 @@ void TPcCustomPageControl::AlignControls(TControl* control, RECT& rect) {
     // every page, for each page a form reads.
     return;
   }
+  alignedArea_ = PageArea();
   TCustomControl::AlignControls(control, rect);
 }
 
@@ -462,9 +524,44 @@ void TPcCustomPageControl::Paint() {
   painter_->Paint();
 }
 
+void TPcCustomPageControl::PaintOwnWindow(HDC given) {
+  // Painting raises OnDrawTab, OnDrawTabEx and OnGetImageIndex, and a handler may free the control. The
+  // framework's painting goes on with the control's canvas, children and window after Paint returns, so the
+  // control paints its window itself and touches none of that once a handler freed it.
+  const TLifeWatch life = LifeWatch();
+  const HWND window = Handle();
+  PAINTSTRUCT ps{};
+  const HDC dc = given ? given : BeginPaint(window, &ps);
+  const int saved = SaveDC(dc);
+  TCanvas* canvas = Canvas();
+  canvas->Lock();
+  canvas->SetHandle(dc);
+  auto release = [&] {
+    if (!life.Ended()) {
+      canvas->SetHandle(nullptr);
+      canvas->Unlock();
+    }
+    RestoreDC(dc, saved);
+  };
+  try {
+    Paint();
+  } catch (...) {
+    release();
+    if (!given) EndPaint(window, &ps);
+    throw;
+  }
+  release();
+  if (!life.Ended()) PaintControls(dc, nullptr);
+  if (!given) EndPaint(window, &ps);
+}
+
 void TPcCustomPageControl::KeyDown(WORD& key, TShiftState shift) {
+  // OnKeyDown may free the control; the key is spent then and goes no further.
+  const TLifeWatch life = LifeWatch();
   TCustomControl::KeyDown(key, shift);
-  if (key == VK_LEFT || key == VK_RIGHT) {
+  if (life.Ended()) {
+    key = 0;
+  } else if (key == VK_LEFT || key == VK_RIGHT) {
     SelectNextPage(key == VK_RIGHT, true);
     key = 0;
   }
@@ -494,14 +591,22 @@ bool TPcCustomPageControl::DialogChar(TMessage& message) {
 void TPcCustomPageControl::MouseButtonDown(TMessage& message, bool doubleClick) {
   captureWnd_ = GetCapture();
   SetCapture(Handle());
+  // OnMouseDown and the events of the page change may free the control, or the page pressed with its client.
+  const TLifeWatch life = LifeWatch();
   TCustomControl::Dispatch(message);
+  if (life.Ended()) return;
   const POINT point = MessagePoint(message.LParam);
-  // The docked client is found before the press may move the rows.
-  TControl* client = nullptr;
+  // The docked client's page is found before the press may move the rows.
+  TPcTabSheet* clientPage = nullptr;
   if (DockSite() && (style_ == TPcTabStyle::pctsTabs || style_ == TPcTabStyle::pctsFlat)) {
-    if (TPcPageControlButton* button = painter_->ButtonAt(point)) client = DockClientOnPage(button->Page());
+    if (TPcPageControlButton* button = painter_->ButtonAt(point); button && DockClientOnPage(button->Page()))
+      clientPage = button->Page();
   }
+  const TLifeWatch clientPageLife = clientPage ? clientPage->LifeWatch() : TLifeWatch();
   painter_->MouseDown(point.x, point.y);
+  // No docked client's page was pressed, or it went with the press.
+  if (life.Ended() || clientPageLife.Ended()) return;
+  TControl* client = DockClientOnPage(clientPage);
   if (!client) return;
   if (doubleClick)
     client->ManualDock(nullptr);
@@ -510,7 +615,10 @@ void TPcCustomPageControl::MouseButtonDown(TMessage& message, bool doubleClick) 
 }
 
 void TPcCustomPageControl::MouseButtonUp(TMessage& message) {
+  const TLifeWatch life = LifeWatch();
   TCustomControl::Dispatch(message);
+  // OnMouseUp or OnClick freed the control, and its window with the capture.
+  if (life.Ended()) return;
   if (captureWnd_)
     SetCapture(captureWnd_);
   else if (GetCapture() == Handle())
@@ -545,6 +653,15 @@ void TPcCustomPageControl::Dispatch(TMessage& message) {
       return;
     case WM_LBUTTONUP:
       MouseButtonUp(message);
+      return;
+    case WM_PAINT:
+      PaintOwnWindow(reinterpret_cast<HDC>(message.WParam));
+      return;
+    case WM_PRINTCLIENT:
+      if (message.LParam & PRF_CLIENT)
+        PaintOwnWindow(reinterpret_cast<HDC>(message.WParam));
+      else
+        TCustomControl::Dispatch(message);
       return;
     case WM_ERASEBKGND:
       // The page and the painter cover everything while a page shows; erasing would only flicker.

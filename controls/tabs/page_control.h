@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/image_list.h"
+#include "framework/life_token.h"
 #include "framework/startup.h"
 #include "framework/win_control.h"
 
@@ -67,6 +68,8 @@ class TPcTabSheet : public TWinControl {
   bool TabShowing() const { return tabShowing_; }
   bool Highlighted() const { return highlighted_; }
   void SetHighlighted(bool value);
+  // Ends when the page is freed: what code that runs a handler asks before it touches the page again.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   void Dispatch(TMessage& message) override;
   void SetParentComponent(TComponent* value) override;
@@ -80,12 +83,19 @@ class TPcTabSheet : public TWinControl {
  private:
   friend class TPcCustomPageControl;
   void UpdateTabShowing();
+  // Shows or hides the page for its control. OnShow or OnHide follows once the page is done with it, so that a
+  // handler may free the page or its control.
+  void ShowAsPage(bool value);
+  void DoShowingChanged();
 
   int imageIndex_ = 0;
   TPcCustomPageControl* pageControl_ = nullptr;
   bool tabVisible_ = true;
   bool tabShowing_ = false;
   bool highlighted_ = false;
+  // True while ShowAsPage holds the showing events back.
+  bool showingHeld_ = false;
+  TLifeToken life_;
 };
 
 class TPcCustomPageControl : public TCustomControl {
@@ -113,6 +123,8 @@ class TPcCustomPageControl : public TCustomControl {
 
   TPcPageControlButtons* Painter() const { return painter_.get(); }
   TPcTabSheet* UndockingPage() const { return undockingPage_; }
+  // Ends when the control is freed: what code that runs a handler asks before it touches the control again.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   bool HideButtons() const { return hideButtons_; }
   void SetHideButtons(bool value);
@@ -182,6 +194,10 @@ class TPcCustomPageControl : public TCustomControl {
   bool DialogKey(TMessage& message);
   bool DialogChar(TMessage& message);
   void SetCursorOverTabs();
+  // The client area left for the pages.
+  RECT PageArea();
+  // Paints the window into given, or as WM_PAINT asks when it is null.
+  void PaintOwnWindow(HDC given);
   void LayOut();
 
   // Docking (controls/page_control_docking.cpp).
@@ -191,7 +207,7 @@ class TPcCustomPageControl : public TCustomControl {
   TPcTabSheet* DockSheetOf(TControl* client) const;
   // The docked client on the page of a tab, when the page holds one.
   TControl* DockClientOnPage(TPcTabSheet* page) const;
-  void WatchDockClient(TControl* client);
+  void WatchDockClient(TControl* client, TPcTabSheet* sheet);
   void DockClientChanged(TControl* client, TMessage& message);
 
   std::vector<TPcTabSheet*> pages_;
@@ -216,12 +232,17 @@ class TPcCustomPageControl : public TCustomControl {
   int layoutDeferred_ = 0;
   // A layout asked for inside an update bracket, done when the bracket's alignment runs.
   bool layoutPending_ = false;
-  // The window procedures of docked clients that the control watches for caption and visibility changes.
+  // The page area of the last alignment of the pages; none before the first.
+  RECT alignedArea_{-1, -1, -1, -1};
+  // The window procedures of docked clients that the control watches for caption and visibility changes, and
+  // the page each client was docked on.
   struct TWatchedClient {
     TControl* Client;
     TWndMethod Previous;
+    TPcTabSheet* Sheet;
   };
   std::vector<TWatchedClient> watchedClients_;
+  TLifeToken life_;
 };
 
 class TPcPageControl : public TPcCustomPageControl {

@@ -1,5 +1,7 @@
 // The page control as a dock site: every control docked into it gets a page of its own, whose tab follows the
 // client's caption and visibility, and the page goes again when the client leaves.
+#include <algorithm>
+
 #include "controls/tabs/page_control.h"
 #include "framework/form.h"
 
@@ -34,7 +36,7 @@ void TPcCustomPageControl::CMDockClient(TMessage& message) {
   newDockSheet_->SetTabVisible(client->Visible());
   if (client->Visible()) SetActivePage(newDockSheet_);
   client->SetAlign(TAlign::alClient);
-  WatchDockClient(client);
+  WatchDockClient(client, newDockSheet_);
   newDockSheet_ = nullptr;
   message.Result = 0;
 }
@@ -57,25 +59,36 @@ void TPcCustomPageControl::CMUnDockClient(TMessage& message) {
 
 void TPcCustomPageControl::DoRemoveDockClient(TControl* client) {
   TCustomControl::DoRemoveDockClient(client);
+  TPcTabSheet* clientSheet = nullptr;
   for (auto it = watchedClients_.begin(); it != watchedClients_.end(); ++it) {
     if (it->Client != client) continue;
+    clientSheet = it->Sheet;
     client->SetWindowProc(it->Previous);
     client->RemoveFreeNotification(this);
     watchedClients_.erase(it);
     break;
   }
   TPcTabSheet* sheet = undockingPage_;
+  // A client freed while docked never undocked: its page goes as for an undock, unless the client goes because its
+  // page is being freed.
+  if (!sheet && client->IsDestroying() && std::find(pages_.begin(), pages_.end(), clientSheet) != pages_.end() &&
+      !clientSheet->IsDestroying())
+    sheet = clientSheet;
   if (!sheet || IsDestroying()) return;
   // The client still sits on its page until its new site takes it; freeing the page would free the client.
   if (client->Parent() == sheet) client->SetParent(this);
+  // The page change's events may free this control or the page.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch sheetLife = sheet->LifeWatch();
   SelectNextPage(true, true);
+  if (life.Ended()) return;
   undockingPage_ = nullptr;
-  delete sheet;
+  if (!sheetLife.Ended()) delete sheet;
 }
 
-void TPcCustomPageControl::WatchDockClient(TControl* client) {
+void TPcCustomPageControl::WatchDockClient(TControl* client, TPcTabSheet* sheet) {
   TWndMethod previous = client->WindowProc();
-  watchedClients_.push_back(TWatchedClient{client, previous});
+  watchedClients_.push_back(TWatchedClient{client, previous, sheet});
   client->FreeNotification(this);
   client->SetWindowProc([this, client, previous](TMessage& message) {
     if (previous)

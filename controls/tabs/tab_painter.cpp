@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "controls/tabs/tab_styles.h"
 #include "framework/form.h"
@@ -98,18 +99,25 @@ void TPcPageControlButton::CalcWidth() {
   if (control->TabWidth() != 0) {
     width_ = std::max(control->TabWidth(), imagePart);
   } else {
-    width_ = owner_->Canvas()->TextWidth(TabCaption(page_)) + kCaptionPadding + imagePart;
+    // Measured once: a layout of many tabs would otherwise measure every caption again for each tab added.
+    if (captionWidth_ < 0) captionWidth_ = owner_->Canvas()->TextWidth(TabCaption(page_));
+    width_ = captionWidth_ + kCaptionPadding + imagePart;
   }
 }
 
-void TPcPageControlButton::DrawContent(const RECT& face, const RECT& imageRect, const RECT& textRect) {
+bool TPcPageControlButton::DrawContent(const RECT& face, const RECT& imageRect, const RECT& textRect) {
   TPcCustomPageControl* control = owner_->PageControl();
+  // OnDrawTab and OnGetImageIndex may free the control or this tab's page, and this tab with either.
+  const TLifeWatch controlLife = control->LifeWatch();
+  const TLifeWatch pageLife = page_->LifeWatch();
   if (control->OwnerDraw() && control->OnDrawTab) {
     control->OnDrawTab(control, page_->TabIndex(), face, Active());
-    return;
+  } else {
+    DrawImage(imageRect);
+    if (controlLife.Ended() || pageLife.Ended()) return false;
+    DrawText(textRect);
   }
-  DrawImage(imageRect);
-  DrawText(textRect);
+  return !controlLife.Ended() && !pageLife.Ended();
 }
 
 void TPcPageControlButton::DrawImage(const RECT& rect) {
@@ -117,7 +125,12 @@ void TPcPageControlButton::DrawImage(const RECT& rect) {
   TCustomImageList* images = control->Images();
   if (!images || !images->HandleAllocated()) return;
   int index = page_->ImageIndex();
-  if (control->OnGetImageIndex) control->OnGetImageIndex(control, page_->PageIndex(), index);
+  if (control->OnGetImageIndex) {
+    const TLifeWatch controlLife = control->LifeWatch();
+    const TLifeWatch pageLife = page_->LifeWatch();
+    control->OnGetImageIndex(control, page_->PageIndex(), index);
+    if (controlLife.Ended() || pageLife.Ended()) return;
+  }
   if (index < 0 || index >= images->Count()) return;
   const int x = rect.left + (RectWidth(rect) - images->Width()) / 2;
   const int y = rect.top + (RectHeight(rect) - images->Height()) / 2;
@@ -191,6 +204,10 @@ void TPcPageControlButtons::AddButton(TPcTabSheet* sheet, bool refresh) {
   const int index = lastPage ? ButtonCount() : std::clamp(sheet->TabIndex(), 0, ButtonCount());
   buttons_.insert(buttons_.begin() + index, CreateButton(sheet));
   if (refresh) pageControl_->Refresh();
+}
+
+void TPcPageControlButtons::CaptionChanged(const TPcTabSheet* sheet) {
+  if (TPcPageControlButton* button = ButtonOf(sheet)) button->ForgetCaptionWidth();
 }
 
 void TPcPageControlButtons::RemoveButton(TPcTabSheet* sheet, bool refresh) {
@@ -321,9 +338,18 @@ void TPcPageControlButtons::ApplyFont() {
   font->SetHandle(CreateFontIndirectW(&logFont));
 }
 
+void TPcPageControlButtons::KeepCaptionWidthsForFont() {
+  LOGFONTW font{};
+  GetObjectW(Canvas()->Font()->Handle(), sizeof font, &font);
+  if (std::memcmp(&font, &measuredFont_, sizeof font) == 0) return;
+  measuredFont_ = font;
+  for (const auto& button : buttons_) button->ForgetCaptionWidth();
+}
+
 void TPcPageControlButtons::Recalculate() {
   Canvas()->SetFont(pageControl_->Font());
   ApplyFont();
+  KeepCaptionWidthsForFont();
   textHeight_ = Canvas()->TextHeight(kMeasureText);
   CalcTabWidths();
   CalcRows();
@@ -626,22 +652,29 @@ void TPcPageControlButtons::DrawTabs() {
     if (!button->LaidOut() || (clipped && !IntersectRect(&visible, &clip, &button->Rect()))) continue;
     if (button->Active())
       active = button.get();
-    else
-      DrawTab(button.get(), savedFont.get());
+    else if (!DrawTab(button.get(), savedFont.get()))
+      return;
   }
   if (active) DrawTab(active, savedFont.get());
 }
 
-void TPcPageControlButtons::DrawTab(TPcPageControlButton* button, const TFont* savedFont) {
+bool TPcPageControlButtons::DrawTab(TPcPageControlButton* button, const TFont* savedFont) {
+  // A handler that frees the control ends the pass; one that frees a page took its tab away and asked for a
+  // fresh layout and paint, so this pass ends too.
+  const TLifeWatch controlLife = pageControl_->LifeWatch();
+  const TLifeWatch pageLife = button->Page()->LifeWatch();
   if (savedFont) {
     TPcDrawTabExRecord record(button->Page());
     record.Font()->Assign(savedFont);
     pageControl_->OnDrawTabEx(pageControl_, &record);
+    if (controlLife.Ended() || pageLife.Ended()) return false;
     Canvas()->SetFont(record.Font());
     ApplyFont();
   }
   button->Paint();
+  if (controlLife.Ended()) return false;
   if (savedFont) Canvas()->SetFont(savedFont);
+  return !pageLife.Ended();
 }
 
 }  // namespace controls

@@ -38,6 +38,8 @@ class TPcPageControlButton {
   void SetRow(int value) { row_ = value; }
   bool LaidOut() const { return !IsRectEmpty(&rect_); }
   void Reset();
+  // The caption is measured again at the next layout.
+  void ForgetCaptionWidth() { captionWidth_ = -1; }
 
   // The page is the control's active page; it shows the focus while the control is its form's active control.
   bool Active() const;
@@ -52,8 +54,9 @@ class TPcPageControlButton {
   virtual void CalcWidth();
 
  protected:
-  // Style drawing ends the same way: owner drawing in face, else the image and the caption.
-  void DrawContent(const RECT& face, const RECT& imageRect, const RECT& textRect);
+  // Style drawing ends the same way: owner drawing in face, else the image and the caption. False when a handler
+  // freed the control or the page, and with either this tab.
+  bool DrawContent(const RECT& face, const RECT& imageRect, const RECT& textRect);
   HDC DC() const;
 
  private:
@@ -62,6 +65,8 @@ class TPcPageControlButton {
   RECT rect_{};
   int width_ = 0;
   int row_ = 1;
+  // The caption's text width in the font of the layouts, -1 until measured.
+  int captionWidth_ = -1;
 };
 
 // The painter: owns the buttons, observes the control.
@@ -98,6 +103,8 @@ class TPcPageControlButtons {
   TCanvas* Canvas() const;
 
   void AddButton(TPcTabSheet* sheet, bool refresh);
+  // The page's caption changed: its tab is measured again.
+  void CaptionChanged(const TPcTabSheet* sheet);
   void RemoveButton(TPcTabSheet* sheet, bool refresh);
   void MoveButton(TPcTabSheet* sheet);
   void RebuildButtons();
@@ -124,7 +131,8 @@ class TPcPageControlButtons {
   int GetRowLength() const;
   virtual int GetRowIndent() const { return GetIndent(); }
   virtual void GetPageBorders(int& left, int& top, int& right, int& bottom) const;
-  virtual void DrawTab(TPcPageControlButton* button, const TFont* savedFont);
+  // False when a handler freed the control or the page of the tab: the pass ends.
+  virtual bool DrawTab(TPcPageControlButton* button, const TFont* savedFont);
   virtual void DrawBackground();
   virtual void DrawPageBorder() {}
   virtual bool FocusOnActiveClick() const { return true; }
@@ -154,6 +162,8 @@ class TPcPageControlButtons {
   void CalcRows();
   void AdjustFirstVisible();
   void ApplyFont();
+  // Forgets the measured captions when the layout font is not the one they were measured in.
+  void KeepCaptionWidthsForFont();
   void DrawTabs();
   void SetScrollState(TScrollState state);
   void SetHotButton(TPcPageControlButton* button);
@@ -170,6 +180,8 @@ class TPcPageControlButtons {
   int rowCount_ = 1;
   TPcPageControlButton* hotButton_ = nullptr;
   int textHeight_ = 0;
+  // The font the buttons' caption widths were measured in.
+  LOGFONTW measuredFont_{};
   // Reused across layouts, so a re-layout of many tabs allocates nothing.
   std::vector<TTabRowEntry> rowEntries_;
 };

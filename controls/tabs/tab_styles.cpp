@@ -122,8 +122,7 @@ class TPcPageControlStandardButton : public TStyledButton {
       Edge(Moved(r, piece.Offsets), piece.Edge, piece.Side);
     r = Shrunk(r, 1);
     const RECT text = Active() ? Inset(ContentRect(Rect()), -m, -m, -m, -m) : ContentRect(Rect());
-    DrawContent(r, ImageRect(Rect()), text);
-    Focus(Shrunk(r, m + 1));
+    if (DrawContent(r, ImageRect(Rect()), text)) Focus(Shrunk(r, m + 1));
   }
 };
 

@@ -11,11 +11,14 @@
 
 namespace {
 
-// A colour sample without a window: a framed block in its Color with the colour's name; a click moves it to the
-// next colour of its list.
+// A colour sample without a window: a framed block in its Color with the colour's name; each click moves it to the
+// next colour of its list, the second of a double click too.
 class TColorSwatch : public TGraphicControl {
   BC_CLASS(TColorSwatch, TGraphicControl)
-  explicit TColorSwatch(TComponent* owner) : TGraphicControl(owner) { SetParentColor(false); }
+  explicit TColorSwatch(TComponent* owner) : TGraphicControl(owner) {
+    SetParentColor(false);
+    SetControlStyle(ControlStyle() - TControlStyleItem::csDoubleClicks);
+  }
 
   void Click() override {
     static const TColor kColors[] = {clRed, clGreen, clBlue, clTeal, clPurple, clOlive};
@@ -42,10 +45,12 @@ class TColorSwatch : public TGraphicControl {
   int index_ = 0;
 };
 
-// A push button drawn by the framework: raised face, sunken while pressed, a focus rectangle when focused.
+// A push button drawn by the framework: raised face, sunken while pressed, a focus rectangle when focused. As the
+// platform's push button, it counts the second click of a double click as a click of its own.
 class TCounterButton : public TCustomControl {
   BC_CLASS(TCounterButton, TCustomControl)
   explicit TCounterButton(TComponent* owner) : TCustomControl(owner) {
+    SetControlStyle(ControlStyle() - TControlStyleItem::csDoubleClicks);
     SetTabStop(true);
     SetColor(clBtnFace);
     UpdateCaption();

@@ -1,5 +1,7 @@
 // The gallery form's docks, bars, tool window and menus, and the commands they run.
+#include <cwctype>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,8 @@ using namespace toolbars;
 namespace {
 
 constexpr int kAddressWidth = 260;
+// Floated, the links wrap here into a block of a few rows, rather than a strip as long as all of them.
+constexpr int kLinksFloatingWidth = 330;
 
 // The pages visited last, newest first: what the Back button's list offers.
 class TRecentPagesList : public TStyledCustomList {
@@ -42,6 +46,28 @@ class TRecentPagesList : public TStyledCustomList {
   void GetItemText(int index, String& text) override { text = Entries[static_cast<size_t>(index)]; }
   int GetCount() override { return static_cast<int>(Entries.size()); }
 };
+
+// The caption with an access key that no other item of its menu has (used holds theirs, upper case, and gains
+// this one's): the first letter that starts a word, else any letter, not yet taken.
+String WithAccessKey(const String& caption, std::set<wchar_t>& used) {
+  size_t chosen = String::npos;
+  for (bool wordStartsOnly : {true, false}) {
+    for (size_t i = 0; i < caption.size() && chosen == String::npos; ++i) {
+      const bool wordStart = i == 0 || caption[i - 1] == L' ';
+      if (std::iswalpha(caption[i]) && (wordStart || !wordStartsOnly) && !used.count(std::towupper(caption[i])))
+        chosen = i;
+    }
+  }
+  String marked;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (i == chosen) marked += L'&';
+    // A literal '&' of the caption stays one.
+    if (caption[i] == L'&') marked += L'&';
+    marked += caption[i];
+  }
+  if (chosen != String::npos) used.insert(static_cast<wchar_t>(std::towupper(caption[chosen])));
+  return marked;
+}
 
 TStyledDock* MakeDock(TGalleryForm* form, TBarDockPosition position) {
   auto* dock = new TStyledDock(form);
@@ -134,17 +160,18 @@ void TGalleryForm::BuildStandardBar(TStyledDock* dock) {
   items->Add(back);
   // Never enabled here, so it claims no access key.
   AddButton(this, items, L"Forward", giForward)->SetEnabled(false);
-  AddButton(this, items, L"&Stop", giStop)->OnClick = [this](TObject*) {
+  // Their keys work only while their captions show.
+  AddButton(this, items, L"&Stop", giStop, true)->OnClick = [this](TObject*) {
     RunCommand(L"Stop", [this] { Report(L"Stopped"); });
   };
-  AddButton(this, items, L"&Reload", giReload)->OnClick = [this](TObject*) {
+  AddButton(this, items, L"&Reload", giReload, true)->OnClick = [this](TObject*) {
     RunCommand(L"Reload", [this] {
       feedsPage_->LoadSample(TSampleFeed::sfRSS);
       Report(feedsPage_->Status());
     });
   };
   // Alt+H is the Help menu's.
-  AddButton(this, items, L"Ho&me", giHome)->OnClick = [this](TObject*) {
+  AddButton(this, items, L"Ho&me", giHome, true)->OnClick = [this](TObject*) {
     RunCommand(L"Home", [this] { ShowPage(0); });
   };
   AddSeparator(items);
@@ -164,6 +191,7 @@ void TGalleryForm::BuildLinksBar(TStyledDock* dock) {
   // More links than the row has room for: the rest waits behind the chevron.
   auto* bar = MakeBar<TStyledToolbar>(this, L"Links", dock, 2, 700);
   bar->SetImages(images_);
+  bar->SetFloatingRightX(kLinksFloatingWidth);
   for (const wchar_t* caption :
        {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games", L"Films", L"Travel", L"Recipes",
         L"Gardens", L"Photos", L"Radio", L"Shops", L"Homes"}) {
@@ -292,7 +320,7 @@ void TGalleryForm::BuildMenus() {
       Report(feedsPage_->Status(), !read);
     });
   }
-  TBarCustomItem* exports = AddMenu(file, L"E&xport collected rows");
+  TBarCustomItem* exports = AddMenu(file, L"&Export collected rows");
   exports->SetImageIndex(giTree);
   for (auto [caption, format] :
        {std::pair{L"As &text", TTreeExport::teText}, std::pair{L"As &HTML", TTreeExport::teHtml},
@@ -323,6 +351,7 @@ void TGalleryForm::BuildMenus() {
   AddCommand(edit, L"&Select every folder", [this] {
     ShowPage(FindGalleryPage(L"tree"));
     tree::TStringTree* tree = treePage_->LargeTree();
+    tree->ClearSelection();
     for (tree::PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node))
       tree->SetSelected(node, true);
     Report(L"Selected " + std::to_wstring(tree->SelectedCount()) + L" rows");
@@ -333,9 +362,10 @@ void TGalleryForm::BuildMenus() {
 
   TBarCustomItem* view = AddMenu(root, L"&View");
   TBarCustomItem* bars = AddMenu(view, L"&Toolbars");
+  std::set<wchar_t> barKeys;
   for (TToolbarToggle& toggle : toolbarToggles_) {
     TBarCustomDockableWindow* bar = toggle.Bar;
-    TBarCustomItem* item = AddCommand(bars, bar->Caption().c_str(), [this, bar] {
+    TBarCustomItem* item = AddCommand(bars, WithAccessKey(bar->Caption(), barKeys).c_str(), [this, bar] {
       bar->SetVisible(!bar->Visible());
       Report(bar->Caption() + (bar->Visible() ? L" shown" : L" hidden"));
     });
@@ -346,10 +376,11 @@ void TGalleryForm::BuildMenus() {
   }
   TBarCustomItem* pages = AddMenu(view, L"&Go to page");
   const auto& pageList = GalleryPages();
+  std::set<wchar_t> pageKeys;
   for (size_t i = 0; i < pageList.size(); ++i) {
     const int index = static_cast<int>(i);
     TBarCustomItem* item = AddCommand(
-        pages, pageList[i].Caption, [this, index] { ShowPage(index); }, -1,
+        pages, WithAccessKey(pageList[i].Caption, pageKeys).c_str(), [this, index] { ShowPage(index); }, -1,
         ShortCut(static_cast<WORD>(L'1' + i), {TShiftStateItem::ssCtrl}));
     item->SetGroupIndex(1);
     pageItems_.push_back(item);
@@ -361,15 +392,21 @@ void TGalleryForm::BuildMenus() {
   statusItem->SetChecked(true);
   statusItem->OnClick = [this, statusItem](TObject*) {
     RunCommand(L"Status line", [this, statusItem] {
-      status_->SetVisible(!status_->Visible());
-      statusItem->SetChecked(status_->Visible());
+      const bool show = !status_->Visible();
+      // Controls aligned to one edge take it in the order of their places, and a hidden line keeps the place it
+      // had: moved past the bottom first, it comes back under the bottom dock instead of above it.
+      if (show) status_->SetTop(ClientHeight());
+      status_->SetVisible(show);
+      statusItem->SetChecked(show);
     });
   };
 
   TBarCustomItem* themes = AddMenu(root, L"&Themes");
+  // V is the Visual styles item's.
+  std::set<wchar_t> themeKeys{L'V'};
   for (const TThemeRegistryEntry& entry : ThemeRegistry()) {
     const String name = entry.Name;
-    TBarCustomItem* item = AddCommand(themes, name.c_str(), [this, name] {
+    TBarCustomItem* item = AddCommand(themes, WithAccessKey(name, themeKeys).c_str(), [this, name] {
       SelectTheme(name);
       Report(L"The " + name + L" theme");
     });

@@ -50,6 +50,8 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   BuildBars();
 
   pages_ = new controls::TPcPageControl(this);
+  // Raised tabs, the selected one joined to its page: in the flat style it differs from the others by a line.
+  pages_->SetStyle(controls::TPcTabStyle::pctsTabs);
   pages_->SetAlign(TAlign::alClient);
   pages_->SetParent(this);
   for (const TGalleryPageInfo& info : GalleryPages()) {
@@ -58,7 +60,7 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
     if (auto* feeds = ObjectAs<TFeedsPage>(page)) feedsPage_ = feeds;
     if (auto* tree = ObjectAs<TTreePage>(page)) treePage_ = tree;
   }
-  pages_->OnChange = [this](TObject*) { SyncPageItems(); };
+  pages_->OnChange = [this](TObject*) { MarkActivePage(); };
   ShowPage(0);
   Report(L"Ready");
 }
@@ -66,7 +68,7 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
 bool TGalleryForm::ShowPage(int index) {
   if (index < 0 || index >= pages_->PageCount()) return false;
   pages_->SetActivePageIndex(index);
-  SyncPageItems();
+  MarkActivePage();
   return true;
 }
 
@@ -120,7 +122,9 @@ void TGalleryForm::SyncThemeItems() {
     themeItems_[i]->SetChecked(SameText(registry[i].Name, current));
 }
 
-void TGalleryForm::SyncPageItems() {
+void TGalleryForm::MarkActivePage() {
   const int active = pages_ ? pages_->ActivePageIndex() : -1;
   for (size_t i = 0; i < pageItems_.size(); ++i) pageItems_[i]->SetChecked(static_cast<int>(i) == active);
+  // The raised tab alone is barely told from the others in pale system colours: it is highlighted as well.
+  for (int i = 0; pages_ && i < pages_->PageCount(); ++i) pages_->Pages(i)->SetHighlighted(i == active);
 }

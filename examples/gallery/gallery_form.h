@@ -73,7 +73,8 @@ class TGalleryForm : public TForm {
   // Shows the Find bar and opens its box for typing.
   void FindOnPage();
   void SyncThemeItems();
-  void SyncPageItems();
+  // The Go to page menu checks the page shown, and its tab is highlighted.
+  void MarkActivePage();
 
   TImageList* images_ = nullptr;
   toolbars::TStyledDock* topDock_ = nullptr;

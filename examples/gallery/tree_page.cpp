@@ -9,10 +9,12 @@
 #include "command_strip.h"
 #include "framework/splitter.h"
 #include "framework/streams.h"
+#include "framework/sys_utils.h"
 #include "framework/text_convert.h"
 #include "status_line.h"
 #include "text_view.h"
 #include "tree/string_tree.h"
+#include "tree/tree_colors.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_header.h"
 
@@ -22,7 +24,10 @@ namespace {
 
 constexpr std::uint32_t kFolders = 1000;
 constexpr std::uint32_t kItemsPerFolder = 99;
-static_assert(kFolders * (kItemsPerFolder + 1) == 100000, "the page's status line counts the nodes");
+// Selected rows of a tree without the focus, plainly apart from the white of the rows around them.
+constexpr TColor kUnfocusedSelection = static_cast<TColor>(0xD8D8D8);
+// Milliseconds between a change of a tree's rows and the page's count of them.
+constexpr UINT kCountDelay = 50;
 
 // Each row carries one number that names it wherever it goes: folder f (from 0) is (f + 1) * 100, its item i (from
 // 0) is f * 100 + i + 1, so no row is 0 and a folder's number is a multiple of 100.
@@ -99,7 +104,32 @@ TStringTree* TTreePage::MakeTree(bool large) {
   options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
   options->SetStringOptions(options->StringOptions() + TTreeStringOption::toShowStaticText);
   options->SetPaintOptions(options->PaintOptions() + TTreePaintOption::toShowVertGridLines);
+  tree->Colors()->SetColor(TTreeColors::UnfocusedSelectionColorIndex, kUnfocusedSelection);
+  tree->Colors()->SetColor(TTreeColors::UnfocusedSelectionBorderColorIndex, kUnfocusedSelection);
   tree->SetDragMode(TDragMode::dmAutomatic);
+  // Typing a row's name goes to it, among the rows shown, as in the platform's tree view.
+  tree->SetIncrementalSearch(TIncrementalSearch::isVisibleOnly);
+  tree->OnIncrementalSearch = [this](TBaseTree* sender, PTreeNode node, const String& text, int& result) {
+    result = SameText(RowName(sender, node).substr(0, text.size()), text) ? 0 : 1;
+  };
+  tree->OnKeyDown = TKeyEvent(this, &TTreePage::TreeKeyDown);
+  // A deletion is told before the rows go: told a moment later, the counts are the new ones, and a run of changes
+  // is counted once.
+  tree->SetChangeDelay(kCountDelay);
+  tree->OnStructureChange = [this](TBaseTree*, PTreeNode, TChangeReason) { RowsChanged(); };
+  // Rows pasted or dropped as copies are told one by one inside the paste's update bracket, and counted once when
+  // it ends.
+  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) {
+    if (sender->UpdateCount() > 0)
+      rowsCopied_ = true;
+    else
+      RowsChanged();
+  };
+  tree->OnUpdating = [this](TBaseTree*, TTreeUpdateState state) {
+    if (state != TTreeUpdateState::usEnd || !rowsCopied_) return;
+    rowsCopied_ = false;
+    RowsChanged();
+  };
 
   tree->OnInitNode = [large](TBaseTree* sender, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& states) {
     std::uintptr_t& number = NumberOf(sender, node);
@@ -136,6 +166,7 @@ TStringTree* TTreePage::MakeTree(bool large) {
       typedNames_.erase(node);
     else
       typedNames_[node] = text;
+    if (sender == small_) Export(exportFormat_);
   };
   tree->OnFreeNode = [this](TBaseTree*, PTreeNode node) { typedNames_.erase(node); };
   // The number is all of a row's own data that the stream does not carry.
@@ -189,12 +220,47 @@ void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DW
   into->EndUpdate();
 }
 
+void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {
+  auto* tree = ObjectAs<TBaseTree>(sender);
+  const bool ctrl = shift == TShiftState{TShiftStateItem::ssCtrl};
+  if (key == VK_DELETE && shift.Empty()) {
+    tree->DeleteSelectedNodes();
+  } else if (ctrl && key == L'C') {
+    tree->CopyToClipboard();
+  } else if (ctrl && key == L'X') {
+    tree->CutToClipboard();
+  } else if (ctrl && key == L'V') {
+    // Pasted rows go into a focused folder, after a focused item, or at the end.
+    PTreeNode focused = tree->FocusedNode();
+    tree->SetDefaultPasteMode(focused && !IsFolder(NumberOf(tree, focused)) ? TTreeNodeAttachMode::amInsertAfter
+                                                                            : TTreeNodeAttachMode::amAddChildLast);
+    tree->PasteFromClipboard();
+  } else {
+    return;
+  }
+  key = 0;
+}
+
+void TTreePage::RowsChanged() {
+  // Rows arrive while the page is being filled, before there is anything to show them in.
+  if (!statusLine_ || !exportText_) return;
+  statusLine_->ShowText(std::to_wstring(large_->TotalCount()) + L" nodes on the left, " +
+                        std::to_wstring(small_->TotalCount()) +
+                        L" on the right. Drag rows across to copy them, with Shift to move them; F2 renames; Delete, "
+                        L"Ctrl+X, C and V.");
+  Export(exportFormat_);
+}
+
 void TTreePage::Resize() {
   controls::TPcTabSheet::Resize();
-  // A narrow page shares its width between the trees instead of giving it all to the one on the right; a wide
-  // one gives the right one back the width it had.
+  // A narrow page shares its width between the trees instead of giving it all to the one on the right, and a low
+  // one its height between the trees and the export box; a large one gives them back the sizes they had.
   const int width = std::max(std::min(smallTreeWidth_, ClientWidth() / 2), 1);
   if (small_ && small_->Width() != width) small_->SetWidth(width);
+  if (!exportText_ || !statusLine_) return;
+  const int room = ClientHeight() - statusLine_->Parent()->Height() - exportSplitter_->Height();
+  const int height = std::max(std::min(exportHeight_, room / 3), 1);
+  if (exportText_->Height() != height) exportText_->SetHeight(height);
 }
 
 void TTreePage::Populate() {
@@ -204,13 +270,14 @@ void TTreePage::Populate() {
   statusLine_ = AddCommandStrip(this, buttons, 120);
 
   exportText_ = new TTextView(this);
-  exportText_->SetHeight(150);
+  exportText_->SetHeight(exportHeight_);
   exportText_->SetAlign(TAlign::alBottom);
   exportText_->SetParent(this);
-  auto* bottomSplitter = new TSplitter(this);
-  bottomSplitter->SetHeight(4);
-  bottomSplitter->SetAlign(TAlign::alBottom);
-  bottomSplitter->SetParent(this);
+  exportSplitter_ = new TSplitter(this);
+  exportSplitter_->SetHeight(4);
+  exportSplitter_->SetAlign(TAlign::alBottom);
+  exportSplitter_->SetParent(this);
+  exportSplitter_->OnMoved = [this](TObject*) { exportHeight_ = exportText_->Height(); };
 
   small_ = MakeTree(false);
   small_->SetWidth(smallTreeWidth_);
@@ -225,7 +292,12 @@ void TTreePage::Populate() {
   large_ = MakeTree(true);
   large_->SetAlign(TAlign::alClient);
   large_->SetParent(this);
+  // Every row made now, so that the page can count them at any time and a folder carries its items wherever it
+  // goes; inside the bracket the counts are told once.
+  large_->BeginUpdate();
   large_->SetRootNodeCount(kFolders);
+  large_->ValidateNode(nullptr, true);
+  large_->EndUpdate();
   PTreeNode first = large_->GetFirst();
   large_->SetExpanded(first, true);
   large_->SetFocusedNode(large_->GetFirstChild(first));
@@ -234,13 +306,11 @@ void TTreePage::Populate() {
   for (std::uintptr_t number : {ItemNumber(4, 6), ItemNumber(41, 0), FolderNumber(7)})
     small_->AddChild(nullptr, reinterpret_cast<const void*>(number));
 
-  statusLine_->ShowText(
-      L"1,000 folders of 99 items: 100,000 nodes. Drag rows to the other tree to copy them, with Shift to move "
-      L"them; F2 renames.");
-  Export(TTreeExport::teText);
+  RowsChanged();
 }
 
 void TTreePage::Export(TTreeExport format) {
+  exportFormat_ = format;
   switch (format) {
     case TTreeExport::teText:
       exportText_->SetLines(small_->ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'));

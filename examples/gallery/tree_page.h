@@ -1,6 +1,6 @@
-// The tree's page: a string tree of 100,000 nodes in columns (folders of items, with check boxes, editable names
-// and a static count), a second tree that rows are dragged to and from, and the second tree's content exported as
-// text, HTML or RTF.
+// The tree's page: a string tree of 100,000 nodes in columns (folders of items, with check boxes, editable names,
+// a static count and incremental search), a second tree that rows are dragged, cut, copied and pasted to and from,
+// and the second tree's content exported as text, HTML or RTF, kept up to date as its rows change.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "controls/tabs/page_control.h"
 #include "tree/tree_events.h"
 
+class TSplitter;
 class TStatusLine;
 class TTextView;
 
@@ -24,6 +25,7 @@ class TTreePage : public controls::TPcTabSheet {
   explicit TTreePage(TComponent* owner);
 
   void Populate();
+  // Shows the small tree's content in that format, now and after each change of its rows.
   void Export(TTreeExport format);
 
   tree::TStringTree* LargeTree() const { return large_; }
@@ -39,13 +41,21 @@ class TTreePage : public controls::TPcTabSheet {
  private:
   tree::TStringTree* MakeTree(bool large);
   void DropRows(tree::TBaseTree* into, tree::TBaseTree* from, IDataObject* data, DWORD effect, tree::TDropMode mode);
+  // Delete, and cut, copy and paste by Ctrl+X, C and V, in either tree.
+  void TreeKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  // The node counts and the export follow any change of either tree's rows.
+  void RowsChanged();
 
   tree::TStringTree* large_ = nullptr;
   tree::TStringTree* small_ = nullptr;
   TTextView* exportText_ = nullptr;
+  TSplitter* exportSplitter_ = nullptr;
   TStatusLine* statusLine_ = nullptr;
-  // The right tree's width as set last, by the page or by its splitter.
+  // The right tree's width and the export box's height as set last, by the page or by their splitters.
   int smallTreeWidth_ = 400;
+  int exportHeight_ = 150;
+  TTreeExport exportFormat_ = TTreeExport::teText;
+  bool rowsCopied_ = false;
   // Names typed in either tree, by row: a copy of a row is a row of its own, and a row that moves to the other tree
   // takes its name along in the tree's stream of the row, which names the new node it becomes.
   std::map<tree::PTreeNode, String> typedNames_;

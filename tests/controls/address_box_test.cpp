@@ -9,6 +9,9 @@
 #include "controls/address_icons.h"
 #include "controls/typed_urls.h"
 #include "form_fixture.h"
+#include "support/hostile_input.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
 #include "typed_url_values.h"
 
 using namespace controls;
@@ -325,4 +328,58 @@ TEST_F(AddressBox, AutoCompleteFlags) {
   box->HandleNeeded();
   ASSERT_EQ(autoComplete_.size(), 2u);
   EXPECT_EQ(autoComplete_[1].Flags, 0x60000000u);
+}
+
+// The box freed by its handlers while the real keyboard and mouse choose an address, made under guarded
+// allocations: nothing touches the freed box, and the key that freed it goes no further.
+TEST_F(AddressBox, FreedByItsHandlersWhileAnAddressIsChosen) {
+  enum class THandler { UrlSelected, Change, KeyDown };
+  const struct {
+    const char* Name;
+    std::vector<WORD> Keys;
+    bool ClickSecondItem;  // after the keys, in the open list
+    THandler Frees;
+  } cases[] = {
+      {"OnUrlSelected on Enter with the list closed", {VK_RETURN}, false, THandler::UrlSelected},
+      {"OnUrlSelected on Enter in the open list", {VK_DOWN, VK_DOWN, VK_RETURN}, false, THandler::UrlSelected},
+      {"OnUrlSelected on a click in the open list", {VK_DOWN}, true, THandler::UrlSelected},
+      {"OnChange on Enter", {VK_RETURN}, false, THandler::Change},
+      {"OnKeyDown", {VK_DOWN}, false, THandler::KeyDown},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    TAddressBox* box = MakeBox();
+    Fill(box, NumberedAddresses(5));
+    box->SetText(L"http://typed.example/");
+    auto freeBox = [&box] { delete std::exchange(box, nullptr); };
+    switch (c.Frees) {
+      case THandler::UrlSelected:
+        box->OnUrlSelected = [&freeBox](TObject*, String) { freeBox(); };
+        break;
+      case THandler::Change:
+        box->OnChange = [&freeBox](TObject*) { freeBox(); };
+        break;
+      case THandler::KeyDown:
+        box->OnKeyDown = [&freeBox](TObject*, WORD&, TShiftState) { freeBox(); };
+        break;
+    }
+    SetForegroundWindow(Form()->Handle());
+    box->SetFocus();
+    ProcessQueued();
+    ASSERT_EQ(GetFocus(), box->EditHandle());
+    for (WORD key : c.Keys) {
+      SendKeyPress(key);
+      ProcessPendingMessages();
+    }
+    if (c.ClickSecondItem) {
+      ASSERT_TRUE(box && box->DroppedDown());
+      RECT list{};
+      SendMessageW(box->Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list));
+      SendMouseClick(POINT{list.left + 40, list.top + box->ItemHeight() * 3 / 2});
+    }
+    EXPECT_TRUE(PumpUntil([&box] { return box == nullptr; }, 3000));
+    ProcessPendingMessages();
+    delete box;
+  }
 }

@@ -180,6 +180,22 @@ TEST_F(AddressIcons, SiteIconsAreAskedOncePerHost) {
   EXPECT_EQ(answers_.Queries.size(), 3u);
 }
 
+TEST_F(AddressIcons, TheCacheKeepsTheNewestHosts) {
+  auto address = [](size_t i) { return L"http://host" + std::to_wstring(i) + L".example/"; };
+  const size_t hosts = MaxHostIcons + 6;
+  for (size_t i = 0; i < hosts; ++i) GetURLIconIndex(address(i), false);
+  ASSERT_EQ(HostIconCache.size(), MaxHostIcons);
+  EXPECT_EQ(HostIconCache.front().Host, L"host6.example");
+  EXPECT_EQ(HostIconCache.back().Host, L"host" + std::to_wstring(hosts - 1) + L".example");
+  const size_t queries = answers_.Queries.size();
+  GetURLIconIndex(address(hosts - 1), false);
+  GetURLIconIndex(address(6), false);
+  EXPECT_EQ(answers_.Queries.size(), queries) << "the hosts kept are not asked for again";
+  GetURLIconIndex(address(0), false);
+  EXPECT_EQ(answers_.Queries.size(), queries + 1) << "the oldest hosts went";
+  EXPECT_EQ(HostIconCache.size(), MaxHostIcons);
+}
+
 TEST_F(AddressIcons, FilesFoldersAndOtherAddresses) {
   const String file = IconTempDir + L"icon test.txt";
   {
@@ -253,6 +269,16 @@ TEST_F(AddressIcons, FileTypesAskThroughAnEmptyTemporaryFile) {
   EXPECT_EQ(answers_.Queries[2].Path, IconTempDir + L"$test$");
   for (const TShellQuery& query : answers_.Queries)
     EXPECT_EQ(GetFileAttributesW(query.Path.c_str()), INVALID_FILE_ATTRIBUTES) << "left behind: " << query.Path.size();
+}
+
+TEST_F(AddressIcons, FileTypesAskThroughTheSystemsTemporaryFolderWhileNoneIsNamed) {
+  IconTempDir.clear();
+  wchar_t temp[MAX_PATH + 1];
+  ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+  EXPECT_EQ(GetFileTypeIconIndex(L"report.pdf"), 100);
+  ASSERT_EQ(answers_.Queries.size(), 1u);
+  EXPECT_EQ(answers_.Queries[0].Path, String(temp) + L"$test$.pdf");
+  EXPECT_TRUE(answers_.Queries[0].FileExisted);
 }
 
 TEST_F(AddressIcons, WritingTheShortcutFailsLoudly) {

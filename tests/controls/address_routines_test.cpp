@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 
 #include "framework/exceptions.h"
@@ -24,6 +25,12 @@ TEST(FastSearch, ExampleTable) {
   EXPECT_EQ(LastPos(L"abcabc", L"", 0), 0);
   EXPECT_EQ(LastPos(L"ab", L"abc", 0), 0);
   EXPECT_EQ(LastPos(L"abcabc", L"x", 0), 0);
+  // Starts from stored files or callers: past the end falls back to the last possible position, below 1 finds
+  // nothing.
+  EXPECT_EQ(LastPos(L"abcabc", L"abc", INT_MAX), 4);
+  EXPECT_EQ(LastPos(L"abcabc", L"c", INT_MAX - 1), 6);
+  EXPECT_EQ(LastPos(L"abcabc", L"abc", -1), 0);
+  EXPECT_EQ(LastPos(L"abcabc", L"abc", INT_MIN), 0);
 }
 
 TEST(FastSearch, CharactersBeyondOneByteShareSkipBuckets) {

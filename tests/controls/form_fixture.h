@@ -18,6 +18,8 @@ class FormTest : public testing::Test {
   }
   void TearDown() override {
     form_.reset();
+    // Tests that use the real mouse leave the pointer where the next test's controls may be.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     ProcessQueued();
   }
   TForm* Form() const { return form_.get(); }

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include "controls/flat_panel.h"
 #include "form_fixture.h"
+#include "support/hostile_input.h"
+#include "support/modal_input.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
 
@@ -30,7 +36,7 @@ bool Vertical(TAlign align) { return align == TAlign::alLeft || align == TAlign:
 
 // A neighbour, the splitter beside it and a client-aligned page area, for one alignment.
 class MaxSplitter : public FormTest, public testing::WithParamInterface<TAlign> {
- protected:
+ public:
   void SetUp() override {
     FormTest::SetUp();
     Environment.SetVisualStyles(false);
@@ -56,8 +62,15 @@ class MaxSplitter : public FormTest, public testing::WithParamInterface<TAlign> 
     splitter_->OnMinimize = TNotifyEvent(&events_, &TSplitterEvents::OnMinimize);
     splitter_->OnRestore = TNotifyEvent(&events_, &TSplitterEvents::OnRestore);
     splitter_->OnMoved = TNotifyEvent(&events_, &TSplitterEvents::OnMoved);
-    Make<TFlatPanel>({0, 0, 10, 10})->SetAlign(TAlign::alClient);
+    client_ = Make<TFlatPanel>({0, 0, 10, 10});
+    client_->SetAlign(TAlign::alClient);
     ProcessQueued();
+  }
+  // Frees what Build made and a handler left.
+  void FreeAll() {
+    delete std::exchange(splitter_, nullptr);
+    delete std::exchange(neighbour_, nullptr);
+    delete std::exchange(client_, nullptr);
   }
 
   int NeighbourSize() const { return Vertical(GetParam()) ? neighbour_->Width() : neighbour_->Height(); }
@@ -82,10 +95,18 @@ class MaxSplitter : public FormTest, public testing::WithParamInterface<TAlign> 
     ProcessQueued();
   }
   void Click(POINT at) { Drag(at, at); }
+  // The real mouse: a press at a form point, moves through the path and a release at its last point.
+  void RealDrag(POINT from, std::initializer_list<POINT> path) {
+    SetForegroundWindow(Form()->Handle());
+    std::vector<POINT> screen;
+    for (POINT point : path) screen.push_back(Form()->ClientToScreen(point));
+    SendMouseDragThrough(Form()->ClientToScreen(from), screen);
+  }
 
   TTestEnvironment Environment;
   TFlatPanel* neighbour_ = nullptr;
   TMaxSplitter* splitter_ = nullptr;
+  TFlatPanel* client_ = nullptr;
   TSplitterEvents events_;
 };
 
@@ -261,6 +282,59 @@ TEST_P(MaxSplitter, WithoutDragOnlyTheButtonWorksAndTheCursorSaysWhich) {
   EXPECT_EQ(NeighbourSize(), 1);
   Click(ButtonCentre());
   EXPECT_EQ(NeighbourSize(), kNeighbourSize);
+}
+
+// The splitter freed in each of its events, and the neighbour freed while the button collapses it, with the real
+// mouse, everything made under guarded allocations: nothing that went is touched again.
+TEST_P(MaxSplitter, FreedByItsOwnEventsOrItsNeighbourFreedByTheButton) {
+  struct TCase {
+    const char* Name;
+    std::function<void(MaxSplitter&)> Arm;
+    bool OnButton;  // a click on the button, else a drag of the bar
+    bool FreesSplitter;
+  } cases[] = {
+      {"OnMaximize frees the splitter",
+       [](MaxSplitter& t) { t.splitter_->OnMaximize = [&t](TObject*) { delete std::exchange(t.splitter_, nullptr); }; },
+       true, true},
+      {"OnRestore frees the splitter",
+       [](MaxSplitter& t) {
+         t.splitter_->SetMaximized(true);
+         t.splitter_->OnRestore = [&t](TObject*) { delete std::exchange(t.splitter_, nullptr); };
+       },
+       true, true},
+      {"OnMoved frees the splitter at the end of a drag",
+       [](MaxSplitter& t) { t.splitter_->OnMoved = [&t](TObject*) { delete std::exchange(t.splitter_, nullptr); }; },
+       false, true},
+      {"OnCanResize frees the splitter during a drag",
+       [](MaxSplitter& t) {
+         t.splitter_->OnCanResize = [&t](TObject*, int&, bool&) { delete std::exchange(t.splitter_, nullptr); };
+       },
+       false, true},
+      {"OnCanResize frees the neighbour the button collapses",
+       [](MaxSplitter& t) {
+         t.splitter_->OnCanResize = [&t](TObject*, int& size, bool&) {
+           if (t.neighbour_ && size != t.NeighbourSize()) delete std::exchange(t.neighbour_, nullptr);
+         };
+       },
+       true, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    FreeAll();
+    Build(GetParam());
+    splitter_->SetMinSize(1);
+    c.Arm(*this);
+    if (c.OnButton) {
+      RealDrag(ButtonCentre(), {ButtonCentre()});
+    } else {
+      const POINT from = OnSplitter(20);
+      RealDrag(from, {Moved(from, Towards(20)), Moved(from, Towards(40))});
+    }
+    EXPECT_EQ(splitter_ == nullptr, c.FreesSplitter);
+    EXPECT_EQ(neighbour_ == nullptr, !c.FreesSplitter);
+    FreeAll();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Alignments, MaxSplitter, testing::ValuesIn(kAlignments));

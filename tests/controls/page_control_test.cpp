@@ -8,6 +8,7 @@
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
 #include "page_control_fixture.h"
+#include "support/hostile_input.h"
 
 using namespace controls;
 
@@ -202,6 +203,12 @@ TEST_F(PageControlTest, ShowingAControlOnAHiddenPageActivatesThePage) {
   EXPECT_EQ(Form()->ActiveControl(), edit);
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(hidden, 1);
+  // Back on the first page, the edit no longer shows, as its window says, and shows again with its page.
+  for (int page : {0, 1}) {
+    Control()->SetActivePage(Control()->Pages(page));
+    EXPECT_EQ(edit->Showing(), page == 1);
+    EXPECT_EQ(IsWindowVisible(edit->Handle()) != FALSE, page == 1);
+  }
 }
 
 TEST_F(PageControlTest, DockingAControlInAndOut) {
@@ -258,6 +265,33 @@ TEST_F(PageControlTest, DockingAControlInAndOut) {
   EXPECT_EQ(Control()->PageCount(), 1);
   EXPECT_TRUE(client->Parent()->Is<TCustomDockForm>());
   delete client->Parent();
+}
+
+// Freed while docked, a client takes its page with it, as undocking it does; freeing the page frees the client
+// and nothing more. Made under guarded allocations, so that a use of what went faults.
+TEST_F(PageControlTest, ADockedClientFreedTakesItsPage) {
+  AddPages({L"A", L"B"});
+  Control()->SetDockSite(true);
+  for (bool freeThePage : {false, true}) {
+    SCOPED_TRACE(freeThePage ? "the page freed" : "the client freed");
+    TGuardedAllocations guard;
+    auto* client = new TEdit(Form());
+    client->SetBounds(10, 230, 100, 22);
+    client->SetParent(Form());
+    ASSERT_TRUE(client->ManualDock(Control()));
+    ASSERT_EQ(Control()->PageCount(), 3);
+    TPcTabSheet* sheet = Control()->Pages(2);
+    ASSERT_EQ(Control()->ActivePage(), sheet);
+    events_.clear();
+    if (freeThePage)
+      delete sheet;
+    else
+      delete client;
+    EXPECT_EQ(Control()->PageCount(), 2);
+    EXPECT_EQ(events_, (Events{L"changing A", L"change A"}));
+    EXPECT_EQ(Control()->DockClientCount(), 0);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Control()->Pages(i)->Visible(), i == 0);
+  }
 }
 
 TEST_F(PageControlTest, PagesAddedInsideAnUpdateBracketAreLaidOutWhenItCloses) {

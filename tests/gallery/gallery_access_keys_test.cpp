@@ -1,16 +1,25 @@
-// Access keys in the gallery: a control on a page that is not shown takes none, so the menu bar gets its keys.
+// Access keys in the gallery: a control on a page that is not shown takes none, so the menu bar gets its keys; the
+// Standard bar's buttons run by theirs, and every menu item has one of its own.
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <functional>
+#include <map>
+#include <vector>
 
 #include "controls/tabs/page_control.h"
 #include "controls/xp_check_box.h"
+#include "framework/accelerators.h"
 #include "framework/combo_box.h"
 #include "framework/edit.h"
 #include "framework/messages.h"
 #include "gallery_fixture.h"
 #include "gallery_pages.h"
+#include "support/modal_input.h"
 #include "text_view.h"
+#include "toolbars/bars/toolbar.h"
+#include "toolbars/items/item.h"
+#include "toolbars/views/view.h"
 #include "tree/string_tree.h"
 #include "tree_page.h"
 
@@ -88,4 +97,55 @@ TEST_F(GalleryTest, AltHOpensTheHelpMenuWhateverChildHasTheFocus) {
     EXPECT_EQ(MenuOpenedByAltKey(L'H'), L"&Help");
     EXPECT_EQ(MenuOpenedByAltKey(L'F'), L"&File");
   }
+}
+
+// Alt and the key of a button on the Standard bar runs the button; Back's too, whose arrow opens its list.
+TEST_F(GalleryTest, TheStandardBarsButtonsRunByTheirAccessKeys) {
+  toolbars::TBarCustomToolbar* standard = nullptr;
+  for (toolbars::TBarCustomToolbar* bar : OwnedBelow<toolbars::TBarCustomToolbar>(Form()))
+    if (bar->Caption() == L"Standard") standard = bar;
+  ASSERT_NE(standard, nullptr);
+  struct TCase {
+    WORD Key;
+    const wchar_t* Command;
+  };
+  for (const TCase& c : {TCase{L'S', L"Stop"}, TCase{L'R', L"Reload"}, TCase{L'M', L"Home"}, TCase{L'B', L"Back"}}) {
+    SCOPED_TRACE(testing::PrintToString(c.Command));
+    ASSERT_NE(Form()->LastCommand(), c.Command);
+    bool listOpened = false;
+    SeenInLoop([&] { SendKeyPress(c.Key, false, false, true); },
+               [&] {
+                 listOpened = listOpened || standard->View()->OpenViewerView() != nullptr;
+                 return listOpened || Form()->LastCommand() == c.Command;
+               });
+    EXPECT_EQ(Form()->LastCommand(), c.Command);
+    EXPECT_FALSE(listOpened) << "the key opened the button's list";
+  }
+}
+
+// Every item of the menu bar and of every menu below it has an access key that no other item of its menu has; one
+// of them, chosen in View > Go to page by keys alone, shows its page.
+TEST_F(GalleryTest, EveryMenuItemHasAnAccessKeyOfItsOwn) {
+  std::vector<toolbars::TBarCustomItem*> menus{Form()->MenuBar()->Items()};
+  for (size_t next = 0; next < menus.size(); ++next) {
+    toolbars::TBarCustomItem* menu = menus[next];
+    SCOPED_TRACE(testing::PrintToString(menu->Caption()));
+    std::map<wchar_t, String> owners;
+    for (int i = 0; i < menu->Count(); ++i) {
+      toolbars::TBarCustomItem* item = menu->ItemAt(i);
+      if (item->HasStyle(toolbars::isSeparator)) continue;
+      if (item->HasStyle(toolbars::isSubmenu) && item->Count() > 0) menus.push_back(item);
+      const wchar_t key = static_cast<wchar_t>(towupper(FindAccelChar(item->Caption())));
+      EXPECT_NE(key, 0) << testing::PrintToString(item->Caption()) << " has no key";
+      if (key == 0) continue;
+      auto [owner, added] = owners.emplace(key, item->Caption());
+      EXPECT_TRUE(added) << testing::PrintToString(item->Caption()) << " and " << testing::PrintToString(owner->second);
+    }
+  }
+  EXPECT_GT(menus.size(), 6u);
+  controls::TPcPageControl* pages = Form()->Pages();
+  const int tree = FindGalleryPage(L"tree");
+  ASSERT_NE(pages->ActivePageIndex(), tree);
+  ASSERT_TRUE(ChooseFromMenu(L'V', {L'G', L'T'}));
+  EXPECT_EQ(pages->ActivePageIndex(), tree);
 }

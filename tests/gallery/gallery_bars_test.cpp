@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "controls/tabs/page_control.h"
+#include "framework/menus.h"
 #include "gallery_fixture.h"
 #include "gallery_pages.h"
 #include "section_sheet.h"
+#include "status_line.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "toolbars/bars/tool_window.h"
@@ -33,9 +35,11 @@ std::vector<T*> ComponentsOf(TComponent* owner) {
   return found;
 }
 
+// The item of that caption, its access key marked or not.
 TBarCustomItem* FindItem(TBarCustomItem* parent, const String& caption) {
   for (int i = 0; i < parent->Count(); ++i)
-    if (parent->ItemAt(i)->Caption() == caption) return parent->ItemAt(i);
+    if (parent->ItemAt(i)->Caption() == caption || StripHotkey(parent->ItemAt(i)->Caption()) == caption)
+      return parent->ItemAt(i);
   return nullptr;
 }
 
@@ -85,7 +89,7 @@ TEST_F(GalleryTest, TheMenusHaveSubmenusShortCutsAndOneThemeEntryPerTheme) {
     ++entries;
     if (themes->ItemAt(i)->Checked()) {
       ++checked;
-      EXPECT_EQ(themes->ItemAt(i)->Caption(), Form()->ThemeName());
+      EXPECT_EQ(StripHotkey(themes->ItemAt(i)->Caption()), Form()->ThemeName());
     }
   }
   EXPECT_EQ(entries, static_cast<int>(toolbars::ThemeRegistry().size()));
@@ -159,7 +163,7 @@ TEST_F(GalleryTest, TheToolbarsMenuChecksFollowTheBarsHoweverTheyClose) {
     SCOPED_TRACE(testing::PrintToString(item->Caption()));
     TBarCustomDockableWindow* bar = nullptr;
     for (TBarCustomDockableWindow* each : ComponentsOf<TBarCustomDockableWindow>(Form()))
-      if (each->Caption() == item->Caption()) bar = each;
+      if (each->Caption() == StripHotkey(item->Caption())) bar = each;
     ASSERT_NE(bar, nullptr);
     bar->Close();
     EXPECT_FALSE(bar->Visible());
@@ -243,4 +247,60 @@ TEST_F(GalleryTest, ANarrowFormShowsChevronsAndScrollBars) {
   ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"tree")));
   Settle();
   EXPECT_EQ(Form()->TreePage()->SmallTree()->Width(), 400) << "the wide form gives the right tree its width back";
+}
+
+// View > Status line twice from the keyboard: the line goes, and comes back at the bottom edge, under the Find bar.
+TEST_F(GalleryTest, TheStatusLineTurnedOffAndOnComesBackUnderTheFindBar) {
+  TBarCustomToolbar* find = nullptr;
+  for (TBarCustomToolbar* bar : ComponentsOf<TBarCustomToolbar>(Form()))
+    if (bar->Caption() == L"Find") find = bar;
+  ASSERT_NE(find, nullptr);
+  find->SetVisible(true);
+  TStatusLine* status = Form()->Status();
+  for (bool shown : {false, true}) {
+    ASSERT_TRUE(ChooseFromMenu(L'V', {L'S'}));
+    ASSERT_TRUE(PumpUntil([&] { return status->Visible() == shown; }));
+  }
+  Settle();
+  RECT client;
+  GetClientRect(Form()->Handle(), &client);
+  EXPECT_EQ(status->BoundsRect().bottom, client.bottom);
+  EXPECT_GE(status->Top(), find->CurrentDock()->BoundsRect().bottom);
+}
+
+// The Links bar dragged out of its dock by its grip, as far right as the form's middle: it floats as a block of a
+// few rows, its frame (and with it its close button) on the screen.
+TEST_F(GalleryTest, TheLinksBarFloatsAsABlockWhoseFrameStaysOnTheScreen) {
+  TBarCustomToolbar* links = nullptr;
+  for (TBarCustomToolbar* bar : ComponentsOf<TBarCustomToolbar>(Form()))
+    if (bar->Caption() == L"Links") links = bar;
+  ASSERT_NE(links, nullptr);
+  ASSERT_FALSE(links->Floating());
+  TBarDock* dock = links->CurrentDock();
+  const int row = links->DockRow();
+  const int pos = links->DockPos();
+  SetForegroundWindow(Form()->Handle());
+  Settle();
+  RECT bar;
+  GetWindowRect(links->Handle(), &bar);
+  const POINT from{bar.left + 3, (bar.top + bar.bottom) / 2};
+  const RECT form = Form()->BoundsRect();
+  const POINT to{(form.left + form.right) / 2 + 60, (form.top + form.bottom) / 2};
+  const bool inTime = DragWithMouse(from, to, [&] { return links->Floating(); });
+  EXPECT_TRUE(inTime);
+  ASSERT_TRUE(links->Floating());
+  Settle();
+  RECT frame;
+  GetWindowRect(links->FloatParent()->Handle(), &frame);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromRect(&frame, MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_LE(frame.right, monitor.rcWork.right) << "the frame runs past the screen's edge";
+  EXPECT_LT(frame.right - frame.left, (monitor.rcWork.right - monitor.rcWork.left) / 2);
+  EXPECT_GT(frame.bottom - frame.top, 2 * (bar.bottom - bar.top)) << "the links wrap into rows";
+  links->SetDockRow(row);
+  links->SetDockPos(pos);
+  links->SetCurrentDock(dock);
+  Settle();
+  EXPECT_FALSE(links->Floating());
 }

@@ -2,6 +2,9 @@
 // the choices of one group exclude each other, the sample menu bar opens its menus, the tray icon's menu runs
 // its items, Edit > Find on this page opens the find bar's box for typing, a favorite opens when chosen and the
 // toolbar samples answer clicks.
+#include <string>
+#include <vector>
+
 #include "controls/address_box.h"
 #include "controls/tabs/page_control.h"
 #include "controls/xp_button.h"
@@ -12,6 +15,7 @@
 #include "status_line.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
+#include "support/window_capture.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/edit/edit_item_viewer.h"
 #include "toolbars/views/item_viewer.h"
@@ -178,4 +182,56 @@ TEST_F(GalleryTest, AFavoriteClickedOpensItAndASampleButtonClickedSaysSo) {
   SendMouseClick(button);
   EXPECT_TRUE(PumpUntil([&] { return said->Caption() == L"Clicked the sample \"Back\""; }))
       << testing::PrintToString(said->Caption());
+}
+
+// Six clicks on the framework page's counting button, given at once so that each second one falls within the
+// double-click time: each counts, as on the platform's push button.
+TEST_F(GalleryTest, EveryClickCountsDoubleClicksToo) {
+  ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"framework")));
+  SetForegroundWindow(Form()->Handle());
+  Settle();
+  TControl* counter = nullptr;
+  for (TControl* control : OwnedBelow<TControl>(Form()))
+    if (control->Caption().rfind(L"Clicked ", 0) == 0 && control->Caption().find(L" times") != String::npos)
+      counter = control;
+  ASSERT_NE(counter, nullptr);
+  const String before = counter->Caption();
+  const int counted = std::stoi(before.substr(8));
+  SetCursorPos(CentreOnScreen(counter).x, CentreOnScreen(counter).y);
+  std::vector<INPUT> clicks;
+  for (int i = 0; i < 6; ++i)
+    for (DWORD flags : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+      INPUT input{};
+      input.type = INPUT_MOUSE;
+      input.mi.dwFlags = flags;
+      clicks.push_back(input);
+    }
+  SendInput(static_cast<UINT>(clicks.size()), clicks.data(), sizeof(INPUT));
+  const String wanted = L"Clicked " + std::to_wstring(counted + 6) + L" times";
+  EXPECT_TRUE(PumpUntil([&] { return counter->Caption() == wanted; })) << testing::PrintToString(counter->Caption());
+}
+
+// The address box, its entry chosen from its list by the keyboard, then left for the search box by a click: it
+// shows its text without the selection colour, as an unfocused box does.
+TEST_F(GalleryTest, AnUnfocusedComboBoxShowsNoSelection) {
+  ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"controls")));
+  SetForegroundWindow(Form()->Handle());
+  Settle();
+  const auto boxes = OwnedBelow<controls::TCustomAlignComboBox>(Form());
+  ASSERT_EQ(boxes.size(), 2u);
+  controls::TCustomAlignComboBox* address = boxes[ObjectAs<controls::TAddressBox>(boxes[0]) ? 0 : 1];
+  controls::TCustomAlignComboBox* search = boxes[ObjectAs<controls::TAddressBox>(boxes[0]) ? 1 : 0];
+  SendMouseClick(CentreOnScreen(address));
+  ASSERT_TRUE(PumpUntil([&] { return address->Focused(); }));
+  SendKeyPress(VK_DOWN, false, false, true);
+  ASSERT_TRUE(PumpUntil([&] { return address->DroppedDown(); }));
+  SendKeyPress(VK_DOWN);
+  SendKeyPress(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !address->DroppedDown(); }));
+  SendMouseClick(CentreOnScreen(search));
+  ASSERT_TRUE(PumpUntil([&] { return search->Focused(); }));
+  Settle();
+  const TWindowCapture shown = TWindowCapture::AsShown(address->Handle());
+  KeepCaptureForViewing(shown, L"unfocused_combo");
+  EXPECT_EQ(shown.CountPixels(GetSysColor(COLOR_HIGHLIGHT)), 0);
 }

@@ -1,9 +1,11 @@
 #include "gallery_fixture.h"
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
 #include "framework/application.h"
+#include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "toolbars/bars/toolbar.h"
 #include "toolbars/items/item.h"
@@ -53,6 +55,50 @@ void LookInLoop(const std::shared_ptr<TLoopLook>& look) {
   if (++look->Looks < 400) PostInputFromLoop([look] { LookInLoop(look); }, 10);
 }
 
+// The menus open below the bar, counted from the bar's own.
+int OpenMenus(toolbars::TBarView* bar) {
+  int open = 0;
+  for (toolbars::TBarView* view = bar; view && view->OpenViewer() && view->OpenViewerView();
+       view = view->OpenViewerView())
+    ++open;
+  return open;
+}
+
+struct TMenuKeys {
+  toolbars::TBarView* Bar = nullptr;
+  std::vector<WORD> Keys;
+  size_t Given = 0;
+  int Looks = 0;
+  int GivenAt = 0;  // the look that gave the last key so far
+  bool Escaped = false;
+  bool Done = false;
+};
+
+// Looks (10 ms apart) for a menu to open, and after the last key for the menus to close.
+constexpr int kMenuKeyLooks = 400;
+constexpr int kMenuCloseLooks = 100;
+
+// Each key goes once the menu it chooses in is open. A menu loop still running well after the last key, or long
+// after the start, is ended by Escape, one menu at a time, so that the wait always ends.
+void GiveMenuKey(const std::shared_ptr<TMenuKeys>& keys) {
+  if (keys->Done) return;
+  ++keys->Looks;
+  const int open = OpenMenus(keys->Bar);
+  const bool allGiven = keys->Given == keys->Keys.size();
+  const bool overdue = allGiven ? keys->Looks - keys->GivenAt > kMenuCloseLooks : keys->Looks > kMenuKeyLooks;
+  if (!allGiven && open == static_cast<int>(keys->Given) + 1) {
+    SendKeyPress(keys->Keys[keys->Given++]);
+    keys->GivenAt = keys->Looks;
+  } else if (!keys->Bar->HasState(toolbars::vsModal) && (allGiven || overdue)) {
+    return;
+  } else if (keys->Bar->HasState(toolbars::vsModal) && overdue) {
+    keys->Escaped = true;
+    keys->GivenAt = keys->Looks;
+    SendKeyPress(VK_ESCAPE);
+  }
+  PostInputFromLoop([keys] { GiveMenuKey(keys); }, 10);
+}
+
 }  // namespace
 
 bool GalleryTest::SeenInLoop(const std::function<void()>& input, const std::function<bool()>& seen,
@@ -77,6 +123,42 @@ String GalleryTest::MenuOpenedByAltKey(WORD key) {
   return MenuOpenedBy(form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); });
 }
 
+bool GalleryTest::DragWithMouse(POINT from, POINT to, const std::function<bool()>& dropped) {
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  SetCursorPos(from.x, from.y);
+  SendMouse(MOUSEEVENTF_MOVE);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  const bool inTime = RunModalWithInput(
+      [&] {
+        for (int i = 1; i <= 8; ++i) {
+          const POINT at{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8};
+          PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); }, static_cast<UINT>(60 * i));
+        }
+        PostInputFromLoop([] { SendMouse(MOUSEEVENTF_LEFTUP); }, 60 * 10);
+      },
+      [&] { PumpUntil([&] { return dropped() && GetKeyState(VK_LBUTTON) >= 0; }, 4000); }, 8000);
+  SetCursorPos(savedCursor.x, savedCursor.y);
+  return inTime;
+}
+
+bool GalleryTest::ChooseFromMenu(WORD menuKey, std::vector<WORD> itemKeys) {
+  SetForegroundWindow(form_->Handle());
+  Settle();
+  auto keys = std::make_shared<TMenuKeys>();
+  keys->Bar = form_->MenuBar()->View();
+  keys->Keys = std::move(itemKeys);
+  PostInputFromLoop([keys] { GiveMenuKey(keys); }, 10);
+  SendKeyPress(menuKey, false, false, true);
+  const bool ended =
+      PumpUntil([&] { return keys->Given == keys->Keys.size() && !keys->Bar->HasState(toolbars::vsModal); });
+  // A look still posted ends itself.
+  keys->Done = true;
+  // The menu posts the chosen item's click for after its loop.
+  Settle();
+  return ended && !keys->Escaped;
+}
+
 String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input) {
   toolbars::TBarView* view = bar->View();
   String opened;
@@ -89,4 +171,17 @@ String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::fu
       },
       [view] { return !view->OpenViewerView(); });
   return opened;
+}
+
+double Contrast(COLORREF a, COLORREF b) {
+  auto luminance = [](COLORREF c) {
+    auto channel = [](int v) {
+      const double s = v / 255.0;
+      return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) + 0.0722 * channel(GetBValue(c));
+  };
+  const double la = luminance(a) + 0.05;
+  const double lb = luminance(b) + 0.05;
+  return la > lb ? la / lb : lb / la;
 }

@@ -32,10 +32,20 @@ class GalleryTest : public testing::Test {
   static String MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input);
   // Alt and key on the keyboard, to the form's menu bar.
   static String MenuOpenedByAltKey(WORD key);
+  // Drags with the left button from one screen point to another in a few steps, as a person does, through
+  // whatever modal loop the drag starts, until dropped says so after the release; the cursor is put back
+  // afterwards. Answers whether the drag ended in time.
+  static bool DragWithMouse(POINT from, POINT to, const std::function<bool()>& dropped);
+  // Runs a command from the keyboard as a person does: Alt and the menu bar's key, then the keys of the items in
+  // turn, each once its menu is open; answers whether the menus closed by the last key (and the item ran).
+  static bool ChooseFromMenu(WORD menuKey, std::vector<WORD> itemKeys);
 
  private:
   static TGalleryForm* form_;
 };
+
+// Luminance contrast of two colours as the accessibility guidelines count it: 1 for equal colours, 21 at most.
+double Contrast(COLORREF a, COLORREF b);
 
 // Every component below owner, at any depth of the ownership tree, breadth first.
 template <class T>

@@ -5,16 +5,18 @@
 
 #include <wrl/client.h>
 
+#include <algorithm>
+#include <map>
 #include <ostream>
 #include <string>
 #include <utility>
 
 #include "controls/tabs/page_control.h"
+#include "controls/tabs/tab_painter.h"
 #include "feeds_page.h"
 #include "gallery_fixture.h"
 #include "section_sheet.h"
-#include "support/message_pump.h"
-#include "support/modal_input.h"
+#include "support/window_capture.h"
 #include "text_view.h"
 #include "toolbars/theme/theme_registry.h"
 #include "tree/string_tree.h"
@@ -280,26 +282,39 @@ TEST_F(GalleryTest, AMouseDragCopiesARowWithItsData) {
   ASSERT_NE(row, nullptr);
   const TRowText dragged = RowText(small, row);
   const std::uint32_t before = large->TotalCount();
-  POINT savedCursor{};
-  GetCursorPos(&savedCursor);
   const POINT from = RowPoint(small, row);
   const POINT to = RowPoint(large, folder);
-  SetCursorPos(from.x, from.y);
-  SendMouse(MOUSEEVENTF_LEFTDOWN);
-  const bool inTime = RunModalWithInput(
-      [&] {
-        for (int i = 1; i <= 8; ++i) {
-          const POINT at{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8};
-          PostInputFromLoop([at] { SetCursorPos(at.x, at.y), SendMouse(MOUSEEVENTF_MOVE); }, static_cast<UINT>(60 * i));
-        }
-        PostInputFromLoop([] { SendMouse(MOUSEEVENTF_LEFTUP); }, 60 * 10);
-      },
-      [&] { PumpUntil([&] { return large->TotalCount() > before && GetKeyState(VK_LBUTTON) >= 0; }, 4000); }, 8000);
-  SetCursorPos(savedCursor.x, savedCursor.y);
+  const bool inTime = DragWithMouse(from, to, [&] { return large->TotalCount() > before; });
   EXPECT_TRUE(inTime);
   ASSERT_EQ(large->TotalCount(), before + 1);
   EXPECT_EQ(RowText(large, large->GetLastChild(folder)), dragged);
   Settle();
   EXPECT_EQ(GetCapture(), nullptr) << "no window keeps the mouse after the drag";
   large->DeleteNode(large->GetLastChild(folder));
+}
+
+// Whichever page shows, its tab's face stands out from the faces of the others.
+TEST_F(GalleryTest, TheSelectedPagesTabStandsOut) {
+  controls::TPcPageControl* pages = Form()->Pages();
+  for (int active = 0; active < pages->PageCount(); ++active) {
+    SCOPED_TRACE(testing::PrintToString(GalleryPages()[static_cast<size_t>(active)].Caption));
+    ASSERT_TRUE(Form()->ShowPage(active));
+    Settle();
+    const TWindowCapture picture = TWindowCapture::OfClient(pages->Handle());
+    // The colour most of a tab is painted in, its edges and neighbours left out.
+    auto face = [&](int page) {
+      RECT tab = pages->Painter()->ButtonOf(pages->Pages(page))->Rect();
+      InflateRect(&tab, -3, -3);
+      std::map<COLORREF, int> counts;
+      for (int y = tab.top; y < tab.bottom; ++y)
+        for (int x = tab.left; x < tab.right; ++x) ++counts[picture.Pixel(x, y)];
+      return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })
+          ->first;
+    };
+    const COLORREF selected = face(active);
+    for (int page = 0; page < pages->PageCount(); ++page) {
+      if (page == active) continue;
+      EXPECT_GE(Contrast(selected, face(page)), 1.5) << "beside the tab of page " << page;
+    }
+  }
 }

@@ -148,6 +148,26 @@ void SendMouseClick(POINT screenPoint, bool rightButton) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
+void SendMouseDragThrough(POINT from, const std::vector<POINT>& path,
+                          const std::function<void(size_t move)>& afterMove) {
+  auto moveTo = [](POINT point) {
+    SetCursorPos(point.x, point.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+    ProcessPendingMessages();
+  };
+  moveTo(from);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  ProcessPendingMessages();
+  size_t move = 0;
+  for (POINT point : path) {
+    moveTo(point);
+    if (afterMove) afterMove(move);
+    ++move;
+  }
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  ProcessPendingMessages();
+}
+
 void ProcessPendingMessages() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 // Calls postInput, then runModal (which enters the modal loop and returns when it ends). When the loop still runs
 // after maxMilliseconds, the watchdog cancels it (WM_CANCELMODE and Escape to the thread's capture, menu and focus
@@ -27,5 +28,10 @@ void SendKeyPress(WORD virtualKey, bool shift = false, bool control = false, boo
 void SendMouse(DWORD flags);
 // Moves the mouse to a screen point and clicks there through the system's input queue.
 void SendMouseClick(POINT screenPoint, bool rightButton = false);
+// Presses the left button at a screen point, moves through the path and releases it at the path's last point,
+// through the system's input queue, serving the thread's messages after each step; afterMove runs after each move
+// with the move's index.
+void SendMouseDragThrough(POINT from, const std::vector<POINT>& path,
+                          const std::function<void(size_t move)>& afterMove = {});
 // Dispatches every message now in the thread's queue (sent and posted), without waiting.
 void ProcessPendingMessages();

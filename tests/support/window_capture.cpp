@@ -76,6 +76,18 @@ TWindowCapture TWindowCapture::OfWindow(HWND wnd, UINT flags) {
   return Printed(wnd, rect, WM_PRINT, flags);
 }
 
+TWindowCapture TWindowCapture::AsShown(HWND wnd) {
+  RECT rect;
+  GetWindowRect(wnd, &rect);
+  const SIZE size = SizeOf(rect);
+  TWindowCapture capture(size.cx, size.cy);
+  HDC dc = GetWindowDC(wnd);
+  BitBlt(capture.dc_, 0, 0, size.cx, size.cy, dc, 0, 0, SRCCOPY);
+  ReleaseDC(wnd, dc);
+  GdiFlush();
+  return capture;
+}
+
 TWindowCapture TWindowCapture::OfClient(HWND wnd, UINT flags) {
   RECT rect;
   GetClientRect(wnd, &rect);

@@ -24,6 +24,9 @@ class TWindowCapture {
   static TWindowCapture OfWindow(HWND wnd, UINT flags = PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
   // The client area (WM_PRINTCLIENT with the given PRF_ flags).
   static TWindowCapture OfClient(HWND wnd, UINT flags = PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+  // The whole window as it shows now, read from its window DC without asking it to paint: for tests of what a
+  // window failed to paint again, compared with what it prints.
+  static TWindowCapture AsShown(HWND wnd);
 
   int Width() const { return width_; }
   int Height() const { return height_; }

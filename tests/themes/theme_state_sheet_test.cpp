@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/gdi_room.h"
 #include "theme_fixture.h"
 #include "themes/glass_gradients.h"
 #include "themes/theme_drawing.h"
@@ -251,19 +252,6 @@ const std::vector<TPainterRow>& FrameRows() {
     return all;
   }();
   return rows;
-}
-
-// How many more GDI objects the process may make: a painter that keeps objects lowers it. (Counted by making
-// brushes until the platform refuses, since not every platform answers GetGuiResources.)
-int GdiRoom() {
-  std::vector<HBRUSH> brushes;
-  while (brushes.size() < 200000) {
-    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-    if (!brush) break;
-    brushes.push_back(brush);
-  }
-  for (HBRUSH brush : brushes) DeleteObject(brush);
-  return static_cast<int>(brushes.size());
 }
 
 constexpr int kCell = 44;

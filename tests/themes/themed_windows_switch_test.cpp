@@ -1,16 +1,17 @@
 // Every registered theme made current through the switcher while a form shows docked, floating and menu-bar
 // toolbars, an open pop-up and chevron pop-up, a tool window and docks: each window repaints through the theme
-// now current, and everybody hears the switch.
+// now current, the open pop-ups take its sizes, and everybody hears the switch.
 #include <functional>
-#include <utility>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/form.h"
 #include "support/modal_input.h"
 #include "theme_fixture.h"
+#include "toolbars/docks/floating_window_parent.h"
 #include "toolbars/styled/current_theme.h"
 #include "toolbars/styled/styled_bar_frame.h"
 #include "toolbars/styled/styled_dock.h"
@@ -21,7 +22,6 @@
 #include "toolbars/styled/styled_tool_window.h"
 #include "toolbars/styled/styled_toolbar.h"
 #include "toolbars/styled/view_queries.h"
-#include "toolbars/docks/floating_window_parent.h"
 #include "toolbars/theme/draw_utils.h"
 
 using namespace toolbars;
@@ -256,6 +256,15 @@ TEST_F(ThemedWindowsSwitch, EveryWindowRepaintsThroughEachRegisteredTheme) {
     EXPECT_EQ(dockBackground.first, dockBackground.second) << name << ": dock";
     EXPECT_EQ(PopupFrameDifferences(theme, popup_.get()), 0) << name << ": pop-up";
     EXPECT_EQ(PopupFrameDifferences(theme, chevron_.get()), 0) << name << ": chevron pop-up";
+    // The pop-ups left open measure as the same pop-ups opened under this theme.
+    TStyledPopupWindow fresh(nullptr, menuBar_->View(), submenu_, false);
+    fresh.View()->UpdatePositions();
+    EXPECT_EQ(popup_->Width(), fresh.Width()) << name << ": pop-up";
+    EXPECT_EQ(popup_->Height(), fresh.Height()) << name << ": pop-up";
+    TStyledChevronPopupWindow freshChevron(nullptr, docked_->View(), docked_->Items(), false);
+    freshChevron.View()->UpdatePositions();
+    EXPECT_EQ(chevron_->Width(), freshChevron.Width()) << name << ": chevron pop-up";
+    EXPECT_EQ(chevron_->Height(), freshChevron.Height()) << name << ": chevron pop-up";
     EXPECT_EQ(FloatingFrameDifferences(theme), 0) << name << ": floating frame";
     menuBarColours.insert(TWindowCapture::OfClient(menuBar_->Handle()).Pixel(menuBarEnd.x, menuBarEnd.y));
   }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "framework/form.h"
@@ -94,5 +95,7 @@ class DockFormTest : public testing::Test {
 
 // Presses the left button at from, moves through the points, and releases at the last one, all through the
 // system's input queue, one step at a time; the messages are then handled (a drag loop the press starts takes the
-// rest). Escape can come before the release, and Ctrl can be held throughout.
-void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFirst = false, bool holdControl = false);
+// rest). Escape can come before the release, and Ctrl can be held throughout. beforeRelease runs from inside the
+// loop, as a timer's code would, once the last move was handled.
+void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFirst = false, bool holdControl = false,
+                   const std::function<void()>& beforeRelease = nullptr);

@@ -1,4 +1,5 @@
 #include <deque>
+#include <functional>
 
 #include "dock_fixture.h"
 
@@ -25,37 +26,43 @@ INPUT KeyInput(WORD key, bool up) {
   return input;
 }
 
-// The steps still to send: one per timer tick, so each is sent after the loop handled the one before (input
+// The steps still to take: one per timer tick, so each comes after the loop handled the one before (input
 // queued ahead of a window that moves under the cursor does not reliably arrive here).
-std::deque<INPUT> pendingInput;
+std::deque<std::function<void()>> pendingSteps;
 
-void CALLBACK SendNextInput(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (pendingInput.empty()) {
+void CALLBACK TakeNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (pendingSteps.empty()) {
     KillTimer(nullptr, timer);
     return;
   }
-  INPUT input = pendingInput.front();
-  pendingInput.pop_front();
-  SendInput(1, &input, sizeof(INPUT));
+  std::function<void()> step = std::move(pendingSteps.front());
+  pendingSteps.pop_front();
+  step();
+}
+
+void Send(INPUT input) {
+  pendingSteps.push_back([input]() mutable { SendInput(1, &input, sizeof(INPUT)); });
 }
 
 }  // namespace
 
-void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFirst, bool holdControl) {
+void SendMouseDrag(POINT from, std::initializer_list<POINT> path, bool escapeFirst, bool holdControl,
+                   const std::function<void()>& beforeRelease) {
   SetCursorPos(from.x, from.y);
   ProcessPendingMessages();
-  pendingInput.clear();
-  if (holdControl) pendingInput.push_back(KeyInput(VK_CONTROL, false));
-  pendingInput.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN));
-  for (POINT point : path) pendingInput.push_back(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, point));
+  pendingSteps.clear();
+  if (holdControl) Send(KeyInput(VK_CONTROL, false));
+  Send(MouseInput(MOUSEEVENTF_LEFTDOWN));
+  for (POINT point : path) Send(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, point));
+  if (beforeRelease) pendingSteps.push_back(beforeRelease);
   if (escapeFirst) {
-    pendingInput.push_back(KeyInput(VK_ESCAPE, false));
-    pendingInput.push_back(KeyInput(VK_ESCAPE, true));
+    Send(KeyInput(VK_ESCAPE, false));
+    Send(KeyInput(VK_ESCAPE, true));
   }
-  pendingInput.push_back(MouseInput(MOUSEEVENTF_LEFTUP));
-  if (holdControl) pendingInput.push_back(KeyInput(VK_CONTROL, true));
-  SetTimer(nullptr, 0, 15, &SendNextInput);
-  for (int round = 0; round < 2000 && (!pendingInput.empty() || GetCapture()); ++round) {
+  Send(MouseInput(MOUSEEVENTF_LEFTUP));
+  if (holdControl) Send(KeyInput(VK_CONTROL, true));
+  SetTimer(nullptr, 0, 15, &TakeNextStep);
+  for (int round = 0; round < 2000 && (!pendingSteps.empty() || GetCapture()); ++round) {
     ProcessPendingMessages();
     Sleep(5);
   }

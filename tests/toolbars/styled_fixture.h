@@ -95,6 +95,14 @@ class StyledItemsTest : public TEnvironmentTest {
     return bar_;
   }
   toolbars::TBarItemViewer* ViewerOf(toolbars::TBarCustomItem* item) { return bar_->View()->Find(item); }
+  // Puts the pointer at a screen point; a view reads the pointer from the last message, so one is taken from the
+  // queue there.
+  void PointerAt(POINT screenPoint) {
+    SetCursorPos(screenPoint.x, screenPoint.y);
+    PostMessageW(bar_->Handle(), WM_NULL, 0, 0);
+    MSG msg;
+    PeekMessageW(&msg, bar_->Handle(), WM_NULL, WM_NULL, PM_REMOVE);
+  }
   SIZE SizeOf(toolbars::TBarCustomItem* item) {
     const RECT r = ViewerOf(item)->BoundsRect();
     return SIZE{r.right - r.left, r.bottom - r.top};

@@ -106,6 +106,8 @@ TEST_F(StyledItemsTest, AdjustFontEventSeesTheStateAndDefaultItemsAreBold) {
   item->OnAdjustFont = TAdjustFontEvent(&sink, &TSink::Adjust);
   item->SetEnabled(false);
   Bar(false);
+  // Selected from the keyboard, with the pointer away from the bar.
+  PointerAt(POINT{0, 0});
   bar_->View()->SetSelected(ViewerOf(item));
   Paint();
   EXPECT_EQ(flags, sfDisabled);
@@ -306,14 +308,10 @@ TEST_F(StyledItemsTest, ReleaseOverAToolbarButtonClicksIt) {
   TStyledItem* item = Add(L"Click");
   Bar(true);
   TBarView* view = bar_->View();
-  // The view reads the pointer from the last message, so one is taken from the queue with the cursor on the item.
   const RECT bounds = ViewerOf(item)->BoundsRect();
   POINT centre{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
   ClientToScreen(bar_->Handle(), &centre);
-  SetCursorPos(centre.x, centre.y);
-  PostMessageW(bar_->Handle(), WM_NULL, 0, 0);
-  MSG msg;
-  PeekMessageW(&msg, bar_->Handle(), WM_NULL, WM_NULL, PM_REMOVE);
+  PointerAt(centre);
   view->IncludeState(vsModal);
   view->SetSelected(ViewerOf(item));
   ASSERT_TRUE(view->MouseOverSelected());

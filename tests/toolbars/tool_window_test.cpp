@@ -15,6 +15,11 @@ namespace {
 constexpr int kFrame = 4;
 constexpr int kHandle = 6;
 
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
 class ToolWindow : public DockFormTest {
  protected:
   TBarToolWindow* NewWindow(SIZE client, const wchar_t* name = L"Panel") {
@@ -211,4 +216,74 @@ TEST_F(ToolWindow, StoredSizesKeepTheWindowInsideItsFormOrWorkArea) {
   EXPECT_GE(frame.top, work.top);
   EXPECT_LE(frame.bottom, work.bottom);
   EXPECT_LE(frame.right, work.right);
+}
+
+// A form laid out as a browser's window (a menu bar, three rows of bars and a panel on top, a find bar at the bottom,
+// a bar on the right) restores a panel's stored size whatever the file says: docked on any edge the panel is as
+// long as its dock at most and leaves the other docks and their bars inside the form; floating, it stays inside the
+// work area.
+TEST_F(ToolWindow, HostileStoredSizesKeepEveryBarInsideTheForm) {
+  AddBar(Top(), SIZE{200, 20}, 0, 0, L"MenuBar");
+  AddBar(Top(), SIZE{250, 20}, 1, 0, L"StandardBar");
+  AddBar(Top(), SIZE{260, 20}, 2, 0, L"AddressBar");
+  AddBar(Top(), SIZE{200, 20}, 2, 300, L"LinksBar");
+  AddBar(Bottom(), SIZE{300, 20}, 0, 0, L"FindBar")->SetCloseButtonWhenDocked(true);
+  TPlainBar* side = AddBar(Dock(3), SIZE{60, 20}, 0, 0, L"SideBar");
+  side->Turns = true;
+  TBarToolWindow* panel = NewWindow(SIZE{180, 300}, L"Panel");
+  panel->SetCurrentDock(Dock(2));
+  ProcessPendingMessages();
+  const RECT work = GetRectOfMonitorContainingPoint(POINT{100, 100}, true);
+  RECT client = Form()->ClientRect();
+  MapWindowPoints(Form()->Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+
+  const wchar_t* const docks[] = {L"TopDock", L"BottomDock", L"LeftDock", L"RightDock", L""};
+  struct TSize {
+    const wchar_t* Width;
+    const wchar_t* Height;
+  };
+  const TSize sizes[] = {{L"0", L"0"},           {L"-1", L"-1"},
+                         {L"100000", L"100000"}, {L"2147483647", L"2147483647"},
+                         {L"100000", L"0"},      {L"-1", L"2147483647"}};
+  for (const wchar_t* dock : docks) {
+    for (const TSize& size : sizes) {
+      const std::wstring trace = std::wstring(*dock ? dock : L"floating") + L" " + size.Width + L"x" + size.Height;
+      SCOPED_TRACE(std::string(trace.begin(), trace.end()));
+      TMemIniFile ini(L"");
+      TIniDockPositionStore store(ini, L"Pos.");
+      SaveDockablePositions(Form(), store);
+      ini.WriteString(L"Pos.Panel", L"Dock", *dock ? dock : L"LeftDock");
+      ini.WriteString(L"Pos.Panel", L"Row", L"1");
+      ini.WriteString(L"Pos.Panel", L"Floating", *dock ? L"0" : L"1");
+      ini.WriteString(L"Pos.Panel", L"FloatLeft", L"100");
+      ini.WriteString(L"Pos.Panel", L"FloatTop", L"100");
+      ini.WriteString(L"Pos.Panel", L"ClientWidth", size.Width);
+      ini.WriteString(L"Pos.Panel", L"ClientHeight", size.Height);
+      LoadDockablePositions(Form(), store);
+      ProcessPendingMessages();
+
+      for (int i = 0; i < Form()->ControlCount(); ++i) {
+        auto* dockControl = ObjectAs<TBarDock>(Form()->Controls(i));
+        if (!dockControl) continue;
+        EXPECT_TRUE(Inside(ScreenRect(dockControl->Handle()), client)) << dockControl->Name();
+        for (int j = 0; j < dockControl->ToolbarCount(); ++j)
+          EXPECT_TRUE(Inside(ScreenRect(dockControl->Toolbars(j)->Handle()), client))
+              << dockControl->Toolbars(j)->Name() << " on " << dockControl->Name();
+      }
+      if (!*dock) {
+        ASSERT_TRUE(panel->Floating());
+        EXPECT_TRUE(Inside(ScreenRect(panel->FloatParent()->Handle()), work));
+        continue;
+      }
+      // A panel asked to be huge takes the whole length of its dock, no more.
+      ASSERT_TRUE(panel->Docked());
+      TBarDock* holder = panel->CurrentDock();
+      if (size.Height[0] == L'2' && holder->IsVertical()) {
+        EXPECT_EQ(panel->Top() + panel->Height(), holder->ClientHeight());
+      }
+      if (size.Width[0] == L'1' && !holder->IsVertical()) {
+        EXPECT_EQ(panel->Left() + panel->Width(), holder->ClientWidth());
+      }
+    }
+  }
 }

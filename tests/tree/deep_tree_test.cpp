@@ -188,8 +188,7 @@ TEST(DeepTrees, BracketedChangesRunTheWholeChain) {
   tree.BeginUpdate();
   for (PTreeNode node = deepest; node != tree.GetFirstNoInit(); node = node->Parent) tree.SetIsVisible(node, false);
   EXPECT_EQ(tree.GetNodeAt(0, height + 1), nullptr) << "one row left inside the bracket";
-  for (PTreeNode node = tree.GetFirstNoInit()->FirstChild; node; node = node->FirstChild)
-    tree.SetIsVisible(node, true);
+  for (PTreeNode node = tree.GetFirstNoInit()->FirstChild; node; node = node->FirstChild) tree.SetIsVisible(node, true);
   tree.EndUpdate();
   EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(CheckInvariants(tree), "");
@@ -208,6 +207,51 @@ TEST(DeepTrees, BracketedChangesRunTheWholeChain) {
   }
   tree.EndUpdate();
   EXPECT_EQ(tree.TotalCount(), 0u);
+  EXPECT_EQ(CheckInvariants(tree), "");
+}
+
+// A chain of the tallest rows: every level above the lowest 65,537 shows more than 32 bits of pixels below it.
+// Opening, closing, hiding, a restore inside a bracket, a save and load and deleting keep every total whole.
+TEST(DeepTrees, ChainOfTheTallestRowsKeepsWholeTotals) {
+  constexpr int depth = 100000;
+  constexpr TTreePosition rowHeight = 65535;
+  TKeyedTree tree;
+  tree.SetDefaultNodeHeight(static_cast<std::uint16_t>(rowHeight));
+  tree.BeginUpdate();
+  PTreeNode deepest = BuildChain(tree, depth);
+  tree.EndUpdate();
+  tree.FullExpand();
+  EXPECT_EQ(tree.GetNodeTop(deepest), (depth - 1) * rowHeight);
+  EXPECT_EQ(CheckInvariants(tree), "");
+  PTreeNode middle = Descend(tree.GetFirstNoInit(), depth / 2);
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"closed half-way", [&] { tree.ToggleNode(middle); }},
+      {"opened again", [&] { tree.ToggleNode(middle); }},
+      {"hidden half-way", [&] { tree.SetIsVisible(middle, false); }},
+      {"shown again", [&] { tree.SetIsVisible(middle, true); }},
+      {"restored from the top down in a bracket",
+       [&] {
+         tree.FullCollapse();
+         tree.BeginUpdate();
+         for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) tree.SetExpanded(node, true);
+         tree.EndUpdate();
+       }},
+      {"the deepest row lower", [&] { tree.SetNodeHeight(deepest, 1); }},
+  };
+  for (const auto& [name, change] : changes) {
+    change();
+    EXPECT_EQ(CheckInvariants(tree), "") << name;
+  }
+  EXPECT_EQ(tree.GetNodeTop(deepest), (depth - 1) * rowHeight);
+  EXPECT_EQ(tree.NodeTotalHeight(nullptr), static_cast<std::uint64_t>(depth * rowHeight + 1));
+
+  TKeyedTree copy;
+  copy.SetDefaultNodeHeight(static_cast<std::uint16_t>(rowHeight));
+  Load(copy, Saved(tree));
+  EXPECT_EQ(copy.NodeTotalHeight(nullptr), tree.NodeTotalHeight(nullptr));
+  EXPECT_EQ(CheckInvariants(copy), "");
+  tree.DeleteNode(middle);
+  EXPECT_EQ(tree.NodeTotalHeight(nullptr), static_cast<std::uint64_t>((depth / 2 + 1) * rowHeight));
   EXPECT_EQ(CheckInvariants(tree), "");
 }
 
@@ -299,6 +343,16 @@ TEST(DeepTrees, VisiblePathOfAnExpandedChain) {
     EXPECT_EQ(found, top) << level;
     EXPECT_EQ(tree.GetNodeTop(node), top) << level;
   }
+
+  // Climbing to the root by visible parents, and ordering each node against its parent, cost a step a level.
+  int levels = 0;
+  for (PTreeNode node = deepest; node != tree.RootNode(); node = tree.GetVisibleParent(node)) ++levels;
+  EXPECT_EQ(levels, ChainDepth);
+  int misordered = 0;
+  for (PTreeNode node = deepest; node->Parent != tree.RootNode(); node = node->Parent)
+    if (tree.CompareNodePositions(node->Parent, node) != -1 || tree.CompareNodePositions(node, node->Parent) != 1)
+      ++misordered;
+  EXPECT_EQ(misordered, 0);
 
   // Collapsed half-way down: the lower half leaves the path, and a walk from inside it goes on after it.
   PTreeNode middle = Descend(tree.GetFirstNoInit(), ChainDepth / 2);

@@ -6,7 +6,9 @@
 
 #include <vector>
 
+#include "framework/exceptions.h"
 #include "paint_tree.h"
+#include "support/gdi_room.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_header.h"
 #include "tree/tree_hint_window.h"
@@ -115,6 +117,35 @@ TEST(DrawTreeHints, SizedAndDrawnByTheTree) {
   EXPECT_TRUE(EqualRect(&r, &size));
   window.ActivateHint(RECT{50, 50, 127, 83}, L"");
   EXPECT_EQ(drawnIn.right - drawnIn.left + TTreeHintWindow::ShadowSize(), 77);
+}
+
+// A hint drawing handler that raises reaches the caller of the hint and leaves no DC behind.
+TEST(DrawTreeHints, DrawingHandlerThatRaisesLeavesNothingBehind) {
+  TDrawTree tree(nullptr);
+  tree.SetRootNodeCount(1);
+  tree.OnGetHintSize = [](TBaseTree*, PTreeNode, TColumnIndex, RECT& r) { r = RECT{0, 0, 60, 30}; };
+  bool raise = false;
+  tree.OnDrawHintContent = [&raise](TBaseTree*, TCanvas*, PTreeNode, const RECT&, TColumnIndex) {
+    if (raise) throw Exception(L"raised");
+  };
+  TTreeHintWindow window(nullptr);
+  TTreeHintData data;
+  data.Tree = &tree;
+  data.Node = tree.GetFirst();
+  window.CalcHintRect(400, L"", &data);
+  window.ActivateHint(RECT{50, 50, 110, 80}, L"");
+  const int room = GdiRoom();
+  raise = true;
+  int raised = 0;
+  for (int i = 0; i < 100; ++i) {
+    try {
+      window.ActivateHint(RECT{50, 50, 110, 80}, L"");
+    } catch (const Exception&) {
+      ++raised;
+    }
+  }
+  EXPECT_EQ(raised, 100);
+  EXPECT_EQ(GdiRoom(), room);
 }
 
 }  // namespace tree_test

@@ -96,6 +96,59 @@ TEST(ExpandCollapse, FullExpandReachesEveryLevelCreatedOnDemand) {
   EXPECT_EQ(CheckInvariants(tree), "");
 }
 
+// A node whose initialization asks to be open, reached first by the toggle that opens it: opened once, with one
+// question and one report, and the rows below where they are painted.
+TEST(ExpandCollapse, NodeAskingToOpenWhileBeingOpenedOpensOnce) {
+  TTestWindow host(RECT{100, 100, 400, 400});
+  struct TCase {
+    const char* name;
+    bool window;
+    void (*open)(TBaseTree&, PTreeNode);
+    // OnExpanding asks where the node lies, which initializes it: the node opens inside the handler, which is
+    // asked once more by that opening.
+    bool askWhere = false;
+  };
+  const TCase cases[] = {
+      {"SetExpanded", false, [](TBaseTree& t, PTreeNode n) { t.SetExpanded(n, true); }},
+      {"ToggleNode", false, [](TBaseTree& t, PTreeNode n) { t.ToggleNode(n); }},
+      {"ToggleNode in a window", true, [](TBaseTree& t, PTreeNode n) { t.ToggleNode(n); }},
+      {"ToggleNode asked where the node lies", true, [](TBaseTree& t, PTreeNode n) { t.ToggleNode(n); }, true},
+  };
+  for (const TCase& c : cases) {
+    TTestTree tree;
+    if (c.window) {
+      tree.SetParentWindow(host.Handle());
+      tree.SetBounds(0, 0, 200, 250);
+      tree.HandleNeeded();
+      tree.SetVisible(true);
+    }
+    // The node lies below the window, so nothing but the toggle reaches it first.
+    tree.OnInitNode = [](TBaseTree*, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& s) {
+      if (!parent) s |= ivsHasChildren;
+      if (!parent && node->Index == 20) s |= ivsExpanded;
+    };
+    tree.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 5; };
+    int asked = 0, reported = 0;
+    tree.OnExpanding = [&](TBaseTree* sender, PTreeNode expanding, bool&) {
+      ++asked;
+      if (c.askWhere) sender->GetDisplayRect(expanding, NoColumn, false);
+    };
+    tree.OnExpanded = [&](TBaseTree*, PTreeNode) { ++reported; };
+    tree.SetRootNodeCount(25);
+    PTreeNode node = tree.RootNode()->FirstChild;
+    while (node->Index < 20) node = node->NextSibling;
+    ASSERT_FALSE(node->Has(nsInitialized)) << c.name;
+    c.open(tree, node);
+    EXPECT_TRUE(node->Has(nsExpanded)) << c.name;
+    EXPECT_EQ(tree.VisibleCount(), 30u) << c.name;
+    EXPECT_EQ(node->TotalHeight, 6u * node->NodeHeight) << c.name;
+    EXPECT_EQ(tree.GetNodeTop(node->NextSibling), tree.GetNodeTop(node) + 6 * node->NodeHeight) << c.name;
+    EXPECT_EQ(asked, c.askWhere ? 2 : 1) << c.name;
+    EXPECT_EQ(reported, 1) << c.name;
+    EXPECT_EQ(CheckInvariants(tree), "") << c.name;
+  }
+}
+
 // With a window, toggling slides the rows below when animation is on, and ends in the same state either way.
 TEST(ExpandCollapse, AnimatedAndPlainTogglesAgree) {
   TTestWindow host(RECT{100, 100, 400, 400});

@@ -1,4 +1,5 @@
 #include <random>
+#include <utility>
 
 #include "tree/tree_error.h"
 #include "tree_fixture.h"
@@ -19,6 +20,23 @@ std::vector<int> KeysOf(TBaseTree& tree, PTreeNode parent) {
   for (PTreeNode n = parent ? parent->FirstChild : tree.GetFirstNoInit(); n; n = n->NextSibling)
     keys.push_back(Key(tree, n));
   return keys;
+}
+
+// The answers that depend on where a node lies, against the links and flags: each node's visible parent (the
+// parent of its outermost closed or hidden ancestor) and its order against another node picked at random.
+std::string CheckPlaces(TBaseTree& tree, std::mt19937& random) {
+  const std::vector<PTreeNode> nodes = AllNodes(tree);
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    PTreeNode visibleParent = nodes[i]->Parent;
+    for (PTreeNode p = nodes[i]->Parent; p != tree.RootNode(); p = p->Parent)
+      if (!p->Has(nsExpanded) || !p->Has(nsVisible)) visibleParent = p->Parent;
+    if (tree.GetVisibleParent(nodes[i]) != visibleParent) return "visible parent of node " + std::to_string(i);
+    const std::size_t j = random() % nodes.size();
+    const int order = tree.CompareNodePositions(nodes[i], nodes[j]);
+    if ((order < 0) != (i < j) || (order == 0) != (i == j))
+      return "node " + std::to_string(i) + " against node " + std::to_string(j) + ": " + std::to_string(order);
+  }
+  return {};
 }
 
 // Random sequences of every structural operation; the cached totals must match a recount after each step.
@@ -72,6 +90,7 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
       }
       if (bracket) tree->EndUpdate();
       std::string fault = CheckInvariants(*tree);
+      if (fault.empty()) fault = CheckPlaces(*tree, random);
       ASSERT_EQ(fault, "") << "sample " << sample << " step " << step;
     }
   }
@@ -117,6 +136,29 @@ TEST(NodeStore, EdgeCasesOfCreationAndDeletion) {
   EXPECT_EQ(indexes, (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_FALSE(tree->RootNode()->LastChild->Has(nsInitialized));
   EXPECT_EQ(CheckInvariants(*tree), "");
+}
+
+// A node whose shown height passes 32 bits is still whole when OnFreeNode reports it, however it goes.
+TEST(NodeStore, FreedNodeOfATallSubtreeIsWholeInItsHandler) {
+  const std::pair<const char*, void (*)(TBaseTree&, PTreeNode)> ways[] = {
+      {"its parent deleted", [](TBaseTree& t, PTreeNode parent) { t.DeleteNode(parent); }},
+      {"the tree cleared", [](TBaseTree& t, PTreeNode) { t.Clear(); }},
+  };
+  for (const auto& [name, free] : ways) {
+    auto tree = MakeTree();
+    tree->SetDefaultNodeHeight(65535);
+    PTreeNode parent = tree->AddChild(nullptr);
+    PTreeNode tall = tree->AddChild(parent);
+    tree->SetChildCount(tall, 70000);
+    tree->SetExpanded(tall, true);
+    tree->ValidateNode(tall, false);
+    std::uint64_t reported = 0;
+    tree->OnFreeNode = [&](TBaseTree* sender, PTreeNode node) {
+      if (node == tall) reported = sender->NodeTotalHeight(node);
+    };
+    free(*tree, parent);
+    EXPECT_EQ(reported, std::uint64_t{70001} * 65535) << name;
+  }
 }
 
 TEST(NodeStore, DeletionsInsideABracketReportOneAccumulatedChange) {

@@ -6,9 +6,15 @@
 #include <utility>
 #include <vector>
 
+#include "framework/application.h"
 #include "framework/bitmap.h"
+#include "framework/exceptions.h"
 #include "paint_tree.h"
+#include "support/gdi_room.h"
 #include "tree/paint/paint_resources.h"
+#include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
 
 namespace tree_test {
 namespace {
@@ -323,6 +329,102 @@ TEST_F(TPaintFixture, VisualStylesPath) {
   tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() - PO::toThemeAware);
   SendMessageW(tree.Handle(), WM_THEMECHANGED, 0, 0);
   EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stUseThemes));
+}
+
+// A handler that raises while the tree paints reaches the caller (or, painting the window, the application); the
+// paint leaves no GDI object behind and the tree no longer painting, wherever the handler sits: before the rows,
+// in a row, in a cell, below the rows, after them.
+TEST_F(TPaintFixture, PaintsWhoseHandlersRaiseLeaveNothingBehind) {
+  struct TCase {
+    const char* name;
+    void (*arm)(TStringTree&, bool& raise);
+    bool frameOnly = false;  // painted with the window's frame only
+  };
+  const TCase cases[] = {
+      {"OnBeforePaint",
+       [](TStringTree& t, bool& raise) {
+         t.OnBeforePaint = [&raise](TBaseTree*, TCanvas*) {
+           if (raise) throw Exception(L"raised");
+         };
+       }},
+      {"OnBeforeItemErase",
+       [](TStringTree& t, bool& raise) {
+         t.OnBeforeItemErase = [&raise](TBaseTree*, TCanvas*, PTreeNode, const RECT&, TColor&, TItemEraseAction&) {
+           if (raise) throw Exception(L"raised");
+         };
+       }},
+      {"OnGetText",
+       [](TStringTree& t, bool& raise) {
+         t.OnGetText = [&raise](TBaseTree*, PTreeNode, TColumnIndex column, TVSTTextType, String& text) {
+           if (raise && column == 1) throw Exception(L"raised");
+           text = L"Text";
+         };
+       }},
+      {"OnAfterCellPaint",
+       [](TStringTree& t, bool& raise) {
+         t.OnAfterCellPaint = [&raise](TBaseTree*, TCanvas*, PTreeNode, TColumnIndex, const RECT&) {
+           if (raise) throw Exception(L"raised");
+         };
+       }},
+      {"OnPaintBackground",
+       [](TStringTree& t, bool& raise) {
+         t.OnPaintBackground = [&raise](TBaseTree*, TCanvas*, const RECT&, bool&) {
+           if (raise) throw Exception(L"raised");
+         };
+       }},
+      {"OnAfterPaint",
+       [](TStringTree& t, bool& raise) {
+         t.OnAfterPaint = [&raise](TBaseTree*, TCanvas*) {
+           if (raise) throw Exception(L"raised");
+         };
+       }},
+      {"OnHeaderDraw",
+       [](TStringTree& t, bool& raise) {
+         t.Header()->SetOptions(t.Header()->Options() + TTreeHeaderOption::hoVisible + TTreeHeaderOption::hoOwnerDraw);
+         t.Header()->Columns()->Items(0)->SetStyle(TTreeColumnStyle::vsOwnerDraw);
+         t.OnHeaderDraw = [&raise](TTreeHeader*, TCanvas*, TTreeColumn*, const RECT&, bool, bool, TTreeDropMarkMode) {
+           if (raise) throw Exception(L"raised");
+         };
+       },
+       true},
+  };
+  int reported = 0;
+  const TExceptionEvent oldHandler = Application->OnException;
+  Application->OnException = [&reported](TObject*, const Exception&) { ++reported; };
+  TBitmap target;
+  target.SetSize(200, 200);
+  const RECT window{0, 0, 200, 200};
+  for (const TCase& c : cases) {
+    TStringTree tree(nullptr);
+    tree.SetParentWindow(host.Handle());
+    tree.SetBounds(0, 0, 200, 200);
+    tree.HandleNeeded();
+    tree.SetVisible(true);
+    for (int width : {90, 90}) tree.Header()->Columns()->Add()->SetWidth(width);
+    tree.SetRootNodeCount(4);
+    bool raise = false;
+    c.arm(tree, raise);
+    // The first paints make what the tree keeps for all its paints.
+    tree.PaintTree(target.Canvas(), window, POINT{0, 0}, WindowPaintFlags);
+    UpdateWindow(tree.Handle());
+    const int room = GdiRoom();
+    raise = true;
+    int raised = 0;
+    reported = 0;
+    for (int i = 0; i < 100; ++i) {
+      try {
+        tree.PaintTree(target.Canvas(), window, POINT{0, 0}, WindowPaintFlags);
+      } catch (const Exception&) {
+        ++raised;
+      }
+      RedrawWindow(tree.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    }
+    EXPECT_EQ(raised, c.frameOnly ? 0 : 100) << c.name;
+    EXPECT_EQ(reported, 100) << c.name;
+    EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stPainting)) << c.name;
+    EXPECT_EQ(GdiRoom(), room) << c.name;
+  }
+  Application->OnException = oldHandler;
 }
 
 }  // namespace

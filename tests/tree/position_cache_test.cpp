@@ -106,7 +106,7 @@ std::string CheckEveryRow(TBaseTree& tree) {
 TEST(PositionCache, RebuiltFromTheFirstMovedRow) {
   using TChange = std::function<void(TTestTree&, PTreeNode)>;
   const std::pair<const char*, TChange> changes[] = {
-      {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n); }},
+      {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n->Parent); }},
       {"height", [](TTestTree& t, PTreeNode n) { t.SetNodeHeight(n, static_cast<std::uint16_t>(n->NodeHeight + 9)); }},
       {"hide", [](TTestTree& t, PTreeNode n) { t.SetIsVisible(n, false); }},
       {"insert before", [](TTestTree& t, PTreeNode n) { t.InsertNode(n, TTreeNodeAttachMode::amInsertBefore); }},
@@ -205,7 +205,7 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
       {"delete leaf", [](TTestTree& t, PTreeNode n) { t.DeleteNode(n); }},
       {"insert", [](TTestTree& t, PTreeNode n) { t.InsertNode(n, TTreeNodeAttachMode::amInsertBefore); }},
       {"move", [](TTestTree& t, PTreeNode n) { t.MoveTo(n, nullptr, TTreeNodeAttachMode::amAddChildFirst, false); }},
-      {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n); }},
+      {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n->Parent); }},
       {"sort", [](TTestTree& t, PTreeNode) { t.Sort(nullptr, 0, TSortDirection::sdDescending, false); }},
       {"auto-sorted add",
        [](TTestTree& t, PTreeNode n) {

@@ -21,12 +21,11 @@ std::string CheckNode(TBaseTree& tree, PTreeNode node) {
     if (tree.NodeIndex(child) != childCount) fault << "index " << child->Index << " at position " << childCount;
     if (!fault.str().empty()) return fault.str();
     count += child->TotalCount;
-    if (child->Has(nsVisible)) shownHeight += child->TotalHeight;
+    if (child->Has(nsVisible)) shownHeight += tree.NodeTotalHeight(child);
     previous = child;
     ++childCount;
   }
-  std::uint64_t height = node->NodeHeight + (node->Has(nsExpanded) ? shownHeight : 0);
-  height = std::min<std::uint64_t>(height, 0xFFFFFFFFu);
+  const std::uint64_t height = node->NodeHeight + (node->Has(nsExpanded) ? shownHeight : 0);
   if (node->LastChild != previous)
     fault << "last child link broken";
   else if (node->ChildCount != childCount)
@@ -35,8 +34,10 @@ std::string CheckNode(TBaseTree& tree, PTreeNode node) {
     fault << "TotalCount " << node->TotalCount << " for " << count;
   else if (childCount > 0 && !node->Has(nsHasChildren))
     fault << "children without nsHasChildren";
-  else if (node->TotalHeight != height)
-    fault << "TotalHeight " << node->TotalHeight << " for " << height;
+  else if (tree.NodeTotalHeight(node) != height)
+    fault << "TotalHeight " << tree.NodeTotalHeight(node) << " for " << height;
+  else if (node->TotalHeight != std::min<std::uint64_t>(height, WideTotalHeight))
+    fault << "TotalHeight field " << node->TotalHeight << " for " << height;
   return fault.str();
 }
 
@@ -44,7 +45,8 @@ std::string CheckNode(TBaseTree& tree, PTreeNode node) {
 std::string CheckVisibleWalks(TBaseTree& tree, const std::vector<PTreeNode>& shown) {
   std::size_t i = 0;
   for (PTreeNode node = tree.GetFirstVisibleNoInit(); node; node = tree.GetNextVisibleNoInit(node), ++i)
-    if (i >= shown.size() || shown[i] != node) return "forward walk leaves the visible path at row " + std::to_string(i);
+    if (i >= shown.size() || shown[i] != node)
+      return "forward walk leaves the visible path at row " + std::to_string(i);
   if (i != shown.size()) return "forward walk ends at row " + std::to_string(i);
   for (PTreeNode node = tree.GetLastVisibleNoInit(); node; node = tree.GetPreviousVisibleNoInit(node))
     if (i == 0 || shown[--i] != node) return "backward walk leaves the visible path at row " + std::to_string(i);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "paint_tree.h"
 #include "tree/scroll_bar_options.h"
@@ -51,54 +52,97 @@ TEST_F(ViewArea, ScrollIntoViewReachesTextsOutsideTheClientBothWays) {
   EXPECT_GT(shot.CountPixels(tree.contentColor, &text), 0);
 }
 
-// 34,000 rows of 65,535 pixels: more than 2^31 pixels, still less than the 2^32 a node's total holds.
-TEST_F(ViewArea, TreesTallerThanTwoToTheThirtyFirstScrollAndPaint) {
-  TPaintTree tree(host.Handle(), 200, 120, 0);
-  tree.SetDefaultNodeHeight(65535);
-  tree.SetRootNodeCount(34000);
-  const std::int64_t rowHeight = 65535;
-  const std::int64_t total = 34000 * rowHeight;
-  EXPECT_TRUE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_VSCROLL) << "the bar is shown";
-  PTreeNode last = tree.GetLastVisible();
-  PTreeNode middle = tree.GetFirst();
-  for (int i = 0; i < 17000; ++i) middle = tree.GetNextVisible(middle);
-  EXPECT_EQ(tree.GetNodeTop(middle), 17000 * rowHeight);
-  EXPECT_EQ(tree.GetNodeTop(last), total - rowHeight);
-
+// The text of a node indented past the client's right edge lies outside its cell: clipped, nothing of it is left,
+// an empty rectangle at the cell's far edge in either reading direction, however far out the indentation goes.
+TEST_F(ViewArea, TextOfANodeIndentedPastTheClientIsClippedToNothing) {
+  TPaintTree tree(host.Handle(), 220, 120, 1);
+  PTreeNode deep = Chain(tree, 40);
+  tree.SetTopNode(deep);
   struct TCase {
-    const char* name;
-    UINT code;
-    std::int64_t offset;  // expected OffsetY afterwards
+    int indent;
+    TBiDiMode bidi;
   };
-  const std::int64_t bottom = tree.ClientHeight() - total;
-  const TCase cases[] = {{"to the bottom", SB_BOTTOM, bottom},
-                         {"a line up", SB_LINEUP, bottom + tree.ScrollBarOptions()->VerticalIncrement()},
-                         {"to the top", SB_TOP, 0}};
+  const TCase cases[] = {{18, TBiDiMode::bdLeftToRight},
+                         {18, TBiDiMode::bdRightToLeft},
+                         {100000000, TBiDiMode::bdLeftToRight},
+                         {100000000, TBiDiMode::bdRightToLeft}};
   for (const TCase& c : cases) {
-    SendMessageW(tree.Handle(), WM_VSCROLL, c.code, 0);
-    EXPECT_EQ(tree.OffsetY(), c.offset) << c.name;
+    tree.SetIndent(c.indent);
+    tree.SetBiDiMode(c.bidi);
+    const bool rtl = c.bidi != TBiDiMode::bdLeftToRight;
+    const RECT row = tree.GetDisplayRect(deep, NoColumn, false);
+    const RECT text = tree.GetDisplayRect(deep, NoColumn, true, false);
+    EXPECT_EQ(text.left, rtl ? row.left : row.right) << c.indent << (rtl ? " right to left" : "");
+    EXPECT_EQ(text.right, text.left) << c.indent << (rtl ? " right to left" : "");
+    const RECT whole = tree.GetDisplayRect(deep, NoColumn, true, true);
+    EXPECT_EQ(whole.right - whole.left, tree.contentWidth) << c.indent << (rtl ? " right to left" : "");
+    EXPECT_TRUE(rtl ? whole.right < row.left : whole.left > row.right) << c.indent << (rtl ? " right to left" : "");
   }
-  tree.SetTopNode(middle);
-  EXPECT_EQ(tree.OffsetY(), -17000 * rowHeight);
-  EXPECT_EQ(tree.GetTopNode(), middle);
-  const RECT row = tree.GetDisplayRect(middle, NoColumn, false);
-  EXPECT_EQ(row.top, 0);
+}
 
-  // The bar's thumb follows: dragged to its end it shows the last row.
-  SendMessageW(tree.Handle(), WM_VSCROLL, SB_BOTTOM, 0);
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_ALL;
-  GetScrollInfo(tree.Handle(), SB_VERT, &info);
-  EXPECT_GT(info.nMax, 0);
-  EXPECT_GE(info.nPos + static_cast<int>(info.nPage), info.nMax) << "the thumb sits at the end";
-  SendMessageW(tree.Handle(), WM_VSCROLL, SB_TOP, 0);
-  EXPECT_EQ(tree.OffsetY(), 0);
+// Rows of 65,535 pixels: 34,000 of them pass 2^31 pixels, 100,000 pass the 2^32 a node's own record holds. Both
+// scroll by bar, keys and calls to their last row, answer positions there and paint it.
+TEST_F(ViewArea, TreesTallerThanThirtyTwoBitsScrollAndPaint) {
+  const std::int64_t rowHeight = 65535;
+  for (const std::int64_t rows : {34000, 100000}) {
+    SCOPED_TRACE(rows);
+    TPaintTree tree(host.Handle(), 200, 120, 0);
+    tree.SetDefaultNodeHeight(65535);
+    tree.SetRootNodeCount(static_cast<std::uint32_t>(rows));
+    const std::int64_t total = rows * rowHeight;
+    EXPECT_EQ(tree.NodeTotalHeight(nullptr), static_cast<std::uint64_t>(total + rowHeight)) << "the root's own row";
+    EXPECT_TRUE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_VSCROLL) << "the bar is shown";
+    PTreeNode last = tree.GetLastVisible();
+    PTreeNode middle = tree.GetFirst();
+    for (std::int64_t i = 0; i < rows / 2; ++i) middle = tree.GetNextVisible(middle);
+    EXPECT_EQ(tree.GetNodeTop(middle), rows / 2 * rowHeight);
+    EXPECT_EQ(tree.GetNodeTop(last), total - rowHeight);
+    TTreePosition top = 0;
+    EXPECT_EQ(tree.GetNodeAtPosition(total - 1, top), last);
+    EXPECT_EQ(top, total - rowHeight);
+    EXPECT_EQ(tree.GetNodeAtPosition(total, top), nullptr);
 
-  // Scrolled to the end, the window paints the last row's content.
-  tree.SetTopNode(last);
-  EXPECT_EQ(tree.GetNodeAt(0, 0), last);
-  EXPECT_GT(tree.Capture().CountPixels(tree.contentColor), 0);
+    struct TCase {
+      const char* name;
+      std::function<void()> scroll;
+      std::int64_t offset;  // expected OffsetY afterwards
+    };
+    const std::int64_t bottom = tree.ClientHeight() - total;
+    auto bar = [&](UINT code) { return [&tree, code] { SendMessageW(tree.Handle(), WM_VSCROLL, code, 0); }; };
+    const TCase cases[] = {
+        {"to the bottom", bar(SB_BOTTOM), bottom},
+        {"a line up", bar(SB_LINEUP), bottom + tree.ScrollBarOptions()->VerticalIncrement()},
+        {"to the top", bar(SB_TOP), 0},
+        {"End", [&] { tree.Press(VK_END); }, bottom},
+        {"Home", [&] { tree.Press(VK_HOME); }, 0},
+        {"ScrollIntoView", [&] { tree.ScrollIntoView(last, false); }, bottom},
+        {"SetOffsetY to the top", [&] { tree.SetOffsetY(0); }, 0},
+        {"SetOffsetY past the end", [&] { tree.SetOffsetY(-2 * total); }, bottom},
+    };
+    for (const TCase& c : cases) {
+      c.scroll();
+      EXPECT_EQ(tree.OffsetY(), c.offset) << c.name;
+    }
+    EXPECT_EQ(tree.FocusedNode(), tree.GetFirst()) << "Home after End";
+    tree.SetTopNode(middle);
+    EXPECT_EQ(tree.OffsetY(), -rows / 2 * rowHeight);
+    EXPECT_EQ(tree.GetTopNode(), middle);
+    EXPECT_EQ(tree.GetDisplayRect(middle, NoColumn, false).top, 0);
+
+    // The bar's thumb follows: sent to its end it sits there.
+    SendMessageW(tree.Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(tree.Handle(), SB_VERT, &info);
+    EXPECT_GT(info.nMax, 0);
+    EXPECT_GE(info.nPos + static_cast<int>(info.nPage), info.nMax) << "the thumb sits at the end";
+
+    // Scrolled to the end, the window paints the last row's content.
+    tree.SetTopNode(last);
+    EXPECT_EQ(tree.GetNodeAt(0, 0), last);
+    EXPECT_GT(tree.Capture().CountPixels(tree.contentColor), 0);
+  }
 }
 
 }  // namespace tree_test

@@ -1,6 +1,8 @@
 #include "toolbars/bars/tool_window.h"
 
 #include <algorithm>
+#include <limits>
+#include <map>
 
 #include "framework/properties.h"
 #include "framework/sys_utils.h"
@@ -13,6 +15,27 @@ namespace {
 
 const wchar_t* const kClientWidth = L"ClientWidth";
 const wchar_t* const kClientHeight = L"ClientHeight";
+
+bool AlignedOnAxis(const TControl& control, bool vertical) {
+  const TAlign align = control.Align();
+  return vertical ? align == TAlign::alLeft || align == TAlign::alRight
+                  : align == TAlign::alTop || align == TAlign::alBottom;
+}
+
+// The length the longest row of a left or right dock needs: the lengths of its windows, a tool window's only down
+// to its smallest client height, as its dock gives it no more than the dock has.
+int LongestRow(const TBarDock& dock) {
+  std::map<int, int> rows;
+  for (int i = 0; i < dock.ToolbarCount(); ++i) {
+    TBarCustomDockableWindow* window = dock.Toolbars(i);
+    const auto* tool = ObjectAs<TBarToolWindow>(window);
+    rows[window->EffectiveDockRow()] +=
+        tool ? tool->MinClientHeight() + tool->DockedFrameLength(&dock) : window->Height();
+  }
+  int longest = 0;
+  for (const auto& [row, length] : rows) longest = std::max(longest, length);
+  return longest;
+}
 
 }  // namespace
 
@@ -43,27 +66,54 @@ void TBarToolWindow::SizeChanging(int newWidth, int newHeight) {
   storedClientHeight_ += (client.bottom - client.top) - Height();
 }
 
+// A stored size (the application's, a file's or the user's) never takes the window past its dock or its form: it
+// is only as long as the dock, and only as deep as the dock's holder leaves room for.
 SIZE TBarToolWindow::SizeForDock(const TBarDock* dock) const {
   SIZE size{storedClientWidth_, storedClientHeight_};
   if (!dock) return size;
   const bool vertical = dock->IsVertical();
   LONG& along = vertical ? size.cy : size.cx;
-  // A stored length never makes the window deeper than the form that holds its dock.
-  if (const TWinControl* holder = dock->Parent()) {
-    POINT topLeft{};
-    POINT bottomRight{};
-    GetDockedNCArea(vertical, topLeft, bottomRight);
-    const int frame = vertical ? topLeft.x + bottomRight.x : topLeft.y + bottomRight.y;
-    LONG& across = vertical ? size.cx : size.cy;
-    across = std::max<LONG>(0, std::min<LONG>(across, (vertical ? holder->ClientWidth() : holder->ClientHeight()) - frame));
-  }
+  LONG& across = vertical ? size.cx : size.cy;
+  const int dockLength = (vertical ? dock->ClientHeight() : dock->ClientWidth()) - DockedFrameLength(dock);
   if (FullSize()) {
-    along = (vertical ? dock->ClientHeight() : dock->ClientWidth()) - DockedFrameLength(dock);
+    along = dockLength;
   } else if (Stretch()) {
     // The dock stretches the window from its smallest length.
     along = vertical ? minClientHeight_ : minClientWidth_;
   }
+  along = std::max(0, std::min<int>(along, dockLength));
+  across = std::max(0, std::min<int>(across, RoomAcross(dock)));
   return size;
+}
+
+// What the dock's holder leaves across the dock once its other docks and aligned controls, the dock's frame and
+// other rows and the window's own frame have their room; for a top or bottom dock the docks beside the client keep
+// the length their longest row needs, too.
+int TBarToolWindow::RoomAcross(const TBarDock* dock) const {
+  const TWinControl* holder = dock->Parent();
+  if (!holder) return std::numeric_limits<int>::max();
+  const bool vertical = dock->IsVertical();
+  int room = vertical ? holder->ClientWidth() : holder->ClientHeight();
+  int besideClient = 0;
+  for (int i = 0; i < holder->ControlCount(); ++i) {
+    TControl* control = holder->Controls(i);
+    if (control == dock || !control->Visible()) continue;
+    if (AlignedOnAxis(*control, vertical))
+      room -= vertical ? control->Width() : control->Height();
+    else if (const auto* beside = ObjectAs<TBarDock>(control); beside && beside->IsVertical() && !vertical)
+      besideClient = std::max(besideClient, LongestRow(*beside));
+  }
+  room -= besideClient;
+  room -= vertical ? dock->Width() - dock->ClientWidth() : dock->Height() - dock->ClientHeight();
+  const int ownRow = Docked() && CurrentDock() == dock ? EffectiveDockRow() : -1;
+  for (int row = 0; row <= dock->GetHighestRow(true); ++row) {
+    bool fullSizeRow = false;
+    if (row != ownRow) room -= dock->GetRowSize(row, fullSizeRow);
+  }
+  POINT topLeft{};
+  POINT bottomRight{};
+  GetDockedNCArea(vertical, topLeft, bottomRight);
+  return room - (vertical ? topLeft.x + bottomRight.x : topLeft.y + bottomRight.y);
 }
 
 void TBarToolWindow::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,

@@ -46,6 +46,7 @@ class TBarToolWindow : public TBarCustomDockableWindow {
 
  private:
   SIZE SizeForDock(const TBarDock* dock) const;
+  int RoomAcross(const TBarDock* dock) const;
   static int ClampedClientLength(int value, int minimum, int maximum, int monitor);
 
   int minClientWidth_ = 32;

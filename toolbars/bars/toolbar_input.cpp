@@ -117,7 +117,9 @@ bool TBarCustomToolbar::KeyboardOpen(wchar_t key, bool requirePrimary) {
   bool handled = false;
   if (found && found->Item()->Enabled()) {
     handled = true;
-    if (onlyOne && !found->Item()->HasStyle(isSubmenu)) {
+    // A split button's key is its button's, as Enter on it is; its arrow opens the list.
+    const bool opens = found->Item()->HasStyle(isSubmenu) && !found->Item()->HasStyle(isSplitButton);
+    if (onlyOne && !opens) {
       found->Item()->Click();
     } else if (onlyOne) {
       view_->SetSelected(found);

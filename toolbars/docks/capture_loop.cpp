@@ -44,6 +44,10 @@ bool RunCaptureLoop(HWND captureWindow, const TCaptureLoopHandlers& handlers) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    if (handlers.Gone && handlers.Gone()) {
+      accepted = false;
+      break;
+    }
     if (done) break;
   }
   if (GetCapture() == captureWindow) ReleaseCapture();

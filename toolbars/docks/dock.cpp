@@ -17,6 +17,8 @@ namespace {
 // file's) numbers, so everything that adds them up is 64 bits wide; what is finally placed lies inside the dock.
 struct TArrangeRecord {
   TBarCustomDockableWindow* Window;
+  // Placing a window runs the OnMove of windows, which may free one.
+  TLifeWatch Life;
   int Row;
   int RequestedRow;
   int64_t Gap = 0;
@@ -85,6 +87,8 @@ TBarDock::TBarDock(TComponent* owner) : TCustomControl(owner) {
 }
 
 TBarDock::~TBarDock() {
+  // The windows on the dock go with it, and their destruction calls out.
+  life_.End();
   Destroying();
   if (background_) background_->UnregisterChanges(&TBarDock::BackgroundChanged, this);
 }
@@ -237,7 +241,11 @@ void TBarDock::ToolbarVisibilityChanged(TBarCustomDockableWindow* window, bool f
   } else {
     dockVisibleList_.erase(found);
   }
+  // The arrangement moves windows, and their OnMove may free the dock or the window.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch windowLife = window->LifeWatch();
   ArrangeToolbars();
+  if (life.Ended() || windowLife.Ended()) return;
   if (OnInsertRemoveBar) OnInsertRemoveBar(this, belongs, window);
 }
 
@@ -335,14 +343,19 @@ void TBarDock::ArrangeToolbars() {
     return;
   }
   ++arrangeLockCount_;
+  // Placing the windows runs their OnMove, which may free the dock or a window: the arrangement stops as soon as the
+  // dock is gone, and passes over windows that are.
+  const TLifeWatch life = LifeWatch();
   struct TRelease {
     TBarDock* Dock;
+    const TLifeWatch& Life;
     ~TRelease() {
+      if (Life.Ended()) return;
       --Dock->arrangeLockCount_;
       Dock->arrangeNeeded_ = false;
       Dock->commitNewPositions_ = false;
     }
-  } release{this};
+  } release{this, life};
 
   bool vertical = IsVertical();
   if (dockVisibleList_.empty()) {
@@ -373,7 +386,7 @@ void TBarDock::ArrangeToolbars() {
   std::vector<TArrangeRecord> records;
   records.reserve(work.size());
   for (TBarCustomDockableWindow* window : work) {
-    TArrangeRecord record{window, IsVisibleOnDock(window) ? 0 : -1, window->dockRow_};
+    TArrangeRecord record{window, window->LifeWatch(), IsVisibleOnDock(window) ? 0 : -1, window->dockRow_};
     record.Pos = window->dockPos_;
     records.push_back(record);
   }
@@ -556,7 +569,7 @@ void TBarDock::ArrangeToolbars() {
   for (int row = 0; row <= highestRow; ++row) {
     int rowSize = 0;
     for (TArrangeRecord& record : records) {
-      if (record.Row != row) continue;
+      if (record.Row != row || record.Life.Ended()) continue;
       TBarCustomDockableWindow* window = record.Window;
       int shrunk = record.Cur < record.Full ? record.Cur : 0;
       SIZE size{};
@@ -575,7 +588,7 @@ void TBarDock::ArrangeToolbars() {
     }
     if (rowSize != 0) rowSize += 4;
     for (TArrangeRecord& record : records) {
-      if (record.Row != row) continue;
+      if (record.Row != row || record.Life.Ended()) continue;
       TBarCustomDockableWindow* window = record.Window;
       int shrunk = window->shrunkSize_;
       ++window->inArrangement_;
@@ -586,9 +599,17 @@ void TBarDock::ArrangeToolbars() {
         window->SetBounds(crossOffset, pos, rowSize, record.Cur);
       else
         window->SetBounds(pos, crossOffset, record.Cur, rowSize);
+      if (life.Ended()) return;
+      if (record.Life.Ended()) {
+        // What the freed window covered paints again.
+        moved = true;
+        continue;
+      }
       const RECT after = window->BoundsRect();
       if (!EqualRect(&before, &after)) moved = true;
       if (window->needsRelayout_) window->Arrange();
+      if (life.Ended()) return;
+      if (record.Life.Ended()) continue;
       window->shrunkSize_ = shrunk;
       --window->inArrangement_;
     }
@@ -598,6 +619,7 @@ void TBarDock::ArrangeToolbars() {
     ChangeDockSize(boundLineWidth_ + crossOffset, Height());
   else
     ChangeDockSize(Width(), boundLineHeight_ + crossOffset);
+  if (life.Ended()) return;
   // A moved window keeps the pixels the system copied along with it, and those may show another bar's buttons or
   // background from before: after a change the dock and every bar on it repaint whole.
   if (moved) RedrawAfterArrange();

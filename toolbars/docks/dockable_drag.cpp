@@ -21,6 +21,7 @@ struct TRowSize {
 // A place the window may go: a dock (with its screen rectangle and rows) or, without a dock, floating.
 struct TDockTarget {
   TBarDock* Dock = nullptr;
+  TLifeWatch DockLife;
   SIZE Size{};
   std::vector<TRowSize> Rows;
 };
@@ -35,10 +36,14 @@ RECT ScreenRectOf(TWinControl* control) {
 
 }  // namespace
 
-// The state of one drag, kept together so the evaluation steps can share it.
+// The state of one drag, kept together so the evaluation steps can share it. The drag runs the application's code
+// (the docks' and the window's events, and whatever the loop dispatches), which may free the window or a dock it
+// holds: it then ends at once and touches neither again.
 struct TDockableDrag {
   TBarCustomDockableWindow* Window;
+  TLifeWatch WindowLife;
   TBarDock* StartDock = nullptr;
+  TLifeWatch StartDockLife;
   int StartRow = 0;
   int StartPos = 0;
   POINT Press{};
@@ -56,11 +61,21 @@ struct TDockableDrag {
   std::vector<TDockTarget> Targets;  // the docks, then the floating record last
   TDockTarget* Target = nullptr;     // null: floating
   RECT Outline{};
-  bool OutlineDocked = false;
+  // The thickness the outline on screen was drawn with, so that it is erased even when its window is gone.
+  SIZE OutlineThickness{};
   POINT LastPosition{};
   bool Running = false;
 
-  explicit TDockableDrag(TBarCustomDockableWindow* window) : Window(window) {}
+  explicit TDockableDrag(TBarCustomDockableWindow* window) : Window(window), WindowLife(window->LifeWatch()) {
+    StartDock = window->CurrentDock();
+    if (StartDock) StartDockLife = StartDock->LifeWatch();
+  }
+
+  bool Gone() const {
+    if (WindowLife.Ended() || (StartDock && StartDockLife.Ended())) return true;
+    return std::any_of(Targets.begin(), Targets.end(),
+                       [](const TDockTarget& target) { return target.Dock && target.DockLife.Ended(); });
+  }
 
   TDockTarget& FloatingRecord() { return Targets.back(); }
 
@@ -69,6 +84,7 @@ struct TDockableDrag {
       if (target.Dock == dock) return;
     TDockTarget target;
     target.Dock = dock;
+    target.DockLife = dock->LifeWatch();
     Targets.push_back(target);
   }
 
@@ -185,10 +201,12 @@ struct TDockableDrag {
 
   SIZE FloatingThickness() const { return Window->FloatingBorderSize(); }
 
-  void DrawOutline(const RECT* newRect, bool newDocked, const RECT* oldRect, bool oldDocked) {
-    SIZE newSize = newDocked ? SIZE{1, 1} : FloatingThickness();
-    SIZE oldSize = oldDocked ? SIZE{1, 1} : FloatingThickness();
-    DrawHalftoneInvertRect(DesktopDC, newRect, oldRect, newSize, oldSize);
+  // Draws the outline at newRect (none when null) and erases the one on screen.
+  void DrawOutline(const RECT* newRect, bool newDocked) {
+    const bool hadOutline = !IsRectEmpty(&Outline);
+    const SIZE newThickness = newDocked ? SIZE{1, 1} : FloatingThickness();
+    DrawHalftoneInvertRect(DesktopDC, newRect, hadOutline ? &Outline : nullptr, newThickness, OutlineThickness);
+    OutlineThickness = newThickness;
   }
 
   // Re-parenting and hiding the window while it moves must not end the drag.
@@ -228,17 +246,23 @@ struct TDockableDrag {
       Window->dockPos_ = vertical ? outline.top : outline.left;
       if (Window->CurrentDock() != dock) {
         Window->SetParent(dock);
+        if (Gone()) return;
         KeepCapture();
       }
       if (!(Window->Dragging() && Smooth)) dock->SetCommitNewPositions(true);
       Window->ownRow_ = between;
       dock->ArrangeToolbars();
+      if (WindowLife.Ended()) return;
       Window->ownRow_ = false;
+      if (Gone()) return;
     } else {
       Crowded = false;
       Window->PlaceFloating(POINT{Outline.left, Outline.top});
+      if (Gone()) return;
       Window->FloatOrDock(true);
+      if (Gone()) return;
       Window->MoveOnScreen(true);
+      if (Gone()) return;
       KeepCapture();
     }
     Window->Update();
@@ -254,7 +278,10 @@ struct TDockableDrag {
       for (TDockTarget& target : Targets) {
         if (!target.Dock || !InDockingZone(target, p)) continue;
         bool accept = true;
-        if (target.Dock->OnRequestDock) target.Dock->OnRequestDock(target.Dock, Window, accept);
+        if (target.Dock->OnRequestDock) {
+          target.Dock->OnRequestDock(target.Dock, Window, accept);
+          if (Gone()) return;
+        }
         if (accept) {
           Target = &target;
           break;
@@ -291,54 +318,100 @@ struct TDockableDrag {
       SetCursor(StartCursor);
     }
     if (!Smooth) {
-      bool hadOutline = !IsRectEmpty(&Outline);
       bool hasOutline = !IsRectEmpty(&outline);
-      if (hadOutline || hasOutline)
-        DrawOutline(hasOutline ? &outline : nullptr, docked, hadOutline ? &Outline : nullptr, OutlineDocked);
+      if (hasOutline || !IsRectEmpty(&Outline)) DrawOutline(hasOutline ? &outline : nullptr, docked);
       Outline = outline;
-      OutlineDocked = docked;
     } else {
       Outline = outline;
-      OutlineDocked = docked;
       if (!IsRectEmpty(&Outline)) ApplyPosition(p);
     }
   }
 
-  void Run() {
-    TCaptureLoopHandlers handlers;
-    handlers.MouseMove = [this](POINT p) {
-      if (!PointsEqual(p, LastPosition)) Evaluate(p);
-    };
-    handlers.Key = [this](const MSG& msg) {
-      if (msg.wParam == VK_ESCAPE) return true;
-      if (msg.wParam == VK_CONTROL) {
-        bool down = msg.message == WM_KEYDOWN;
-        if (down != NoDocking) {
-          NoDocking = down;
-          Evaluate(LastPosition);
+  // Takes the mouse, evaluates the press (docking at once only when canDockAtOnce) and follows the mouse until the
+  // button is released, the drag is cancelled or what it moves is gone; then lets go of the screen.
+  void Run(bool canDockAtOnce) {
+    const HWND wnd = Window->Handle();
+    StartCursor = GetCursor();
+    if (!Smooth) {
+      LockWindowUpdate(GetDesktopWindow());
+      DesktopDC = GetDCEx(GetDesktopWindow(), nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+    }
+    SetCapture(wnd);
+    Running = true;
+    CanDock = canDockAtOnce;
+    Evaluate(Press);
+    CanDock = true;
+    if (!Gone()) {
+      TCaptureLoopHandlers handlers;
+      handlers.MouseMove = [this](POINT p) {
+        if (!PointsEqual(p, LastPosition)) Evaluate(p);
+      };
+      handlers.Key = [this](const MSG& msg) {
+        if (msg.wParam == VK_ESCAPE) return true;
+        if (msg.wParam == VK_CONTROL) {
+          bool down = msg.message == WM_KEYDOWN;
+          if (down != NoDocking) {
+            NoDocking = down;
+            Evaluate(LastPosition);
+          }
         }
-      }
-      return false;
-    };
-    Accepted = RunCaptureLoop(Window->Handle(), handlers);
+        return false;
+      };
+      handlers.Gone = [this] { return Gone(); };
+      Accepted = RunCaptureLoop(wnd, handlers);
+    }
+    Running = false;
+    // Whether or not the window is still there: the mouse, the outline and the desktop are let go.
+    if (GetCapture() == wnd) ReleaseCapture();
+    if (!Smooth) {
+      if (!IsRectEmpty(&Outline)) DrawHalftoneInvertRect(DesktopDC, nullptr, &Outline, SIZE{}, OutlineThickness);
+      ReleaseDC(GetDesktopWindow(), DesktopDC);
+      LockWindowUpdate(nullptr);
+    }
+  }
+
+  // Commits an accepted drop and leaves the window, when it is still there, and the docks as if no drag ran.
+  void Finish() {
+    if (!WindowLife.Ended()) {
+      Window->dragging_ = false;
+      if (Accepted && !Gone() && !IsRectEmpty(&Outline)) ApplyPosition(LastPosition);
+    }
+    if (!WindowLife.Ended() && Window->useLastDock_ && Window->currentDock_) Window->SetLastDock(Window->currentDock_);
+    if (!WindowLife.Ended() && Window->floatParent_ && Window->Parent() != Window->floatParent_.get())
+      Window->ReleaseFloatParent();
+    LetGoOfDock(StartDock, StartDockLife);
+    for (const TDockTarget& target : Targets) LetGoOfDock(target.Dock, target.DockLife);
+    if (!WindowLife.Ended() && !Window->docked_) {
+      Window->dockRow_ = StartRow;
+      Window->dockPos_ = StartPos;
+    }
+  }
+
+  void LetGoOfDock(TBarDock* dock, const TLifeWatch& dockLife) {
+    if (!dock || dockLife.Ended()) return;
+    dock->SetKeepMovingWindowOrder(false);
+    if (!WindowLife.Ended() && dock->MovingWindow() == Window) dock->SetMovingWindow(nullptr);
   }
 };
 
 void TBarCustomDockableWindow::BeginMoving(int x, int y) {
   TDockableDrag drag(this);
-  drag.StartDock = currentDock_;
   drag.StartRow = dockRow_;
   drag.StartPos = dockPos_;
+  drag.Smooth = smoothDrag_;
   if (docked_) {
     currentDock_->SetMovingWindow(this);
     currentDock_->SetKeepMovingWindowOrder(false);
     currentDock_->SetMovingWindowOverflowed(false);
     currentDock_->SetCommitNewPositions(true);
     currentDock_->ArrangeToolbars();
+    if (drag.Gone()) {
+      drag.Finish();
+      return;
+    }
     drag.Vertical = currentDock_->IsVertical();
     drag.Crowded = currentDock_->MovingWindowOverflowed();
   }
-  drag.Smooth = smoothDrag_;
   dragging_ = drag.Smooth;
   drag.Press = ClientToScreen(POINT{x, y});
   TWinControl* frame = floating_ && floatParent_ ? static_cast<TWinControl*>(floatParent_.get()) : this;
@@ -349,47 +422,18 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y) {
   drag.NoDocking = IsCtrlDown();
   drag.CannotFloat = dockMode_ != TBarDockMode::dmCanFloat;
   drag.BuildTargets();
-
   ProcessPaintMessages();
-  drag.StartCursor = GetCursor();
-  if (!drag.Smooth) {
-    LockWindowUpdate(GetDesktopWindow());
-    drag.DesktopDC = GetDCEx(GetDesktopWindow(), nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
-  }
-  SetCapture(Handle());
-  drag.Running = true;
-  drag.CanDock = docked_;
-  drag.Evaluate(drag.Press);
-  drag.CanDock = true;
-
-  drag.Run();
-  drag.Running = false;
-
-  if (GetCapture() == WindowHandle()) ReleaseCapture();
-  if (!drag.Smooth) {
-    if (!IsRectEmpty(&drag.Outline)) drag.DrawOutline(nullptr, false, &drag.Outline, drag.OutlineDocked);
-    ReleaseDC(GetDesktopWindow(), drag.DesktopDC);
-    LockWindowUpdate(nullptr);
-  }
-  dragging_ = false;
-  if (drag.Accepted && !IsRectEmpty(&drag.Outline)) drag.ApplyPosition(drag.LastPosition);
-  if (useLastDock_ && currentDock_) SetLastDock(currentDock_);
-  if (floatParent_ && Parent() != floatParent_.get()) ReleaseFloatParent();
-  for (TBarDock* dock : {drag.StartDock, currentDock_}) {
-    if (!dock) continue;
-    dock->SetKeepMovingWindowOrder(false);
-    if (dock->MovingWindow() == this) dock->SetMovingWindow(nullptr);
-  }
-  if (!docked_) {
-    dockRow_ = drag.StartRow;
-    dockPos_ = drag.StartPos;
-  }
+  if (!drag.Gone()) drag.Run(docked_);
+  drag.Finish();
 }
 
 void TBarCustomDockableWindow::ApplySizingRect(const RECT& rect) {
   BeginUpdate();
   SizingBeforeApply();
+  // A move of the floating form runs the window's OnMove, which may free it.
+  const TLifeWatch life = LifeWatch();
   floatParent_->SetBoundsRect(rect);
+  if (life.Ended()) return;
   const int width = floatParent_->ClientWidth();
   const int height = floatParent_->ClientHeight();
   // The user's size is the one the window keeps, as any size set from outside an arrangement.
@@ -412,8 +456,12 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
   if (maxWidth > 0) maxWidth += frameWidth;
   if (maxHeight > 0) maxHeight += frameHeight;
 
+  // The loop runs the application's code (the window's OnMove, timers), which may free the window: the loop then
+  // ends at once and touches it no more.
+  const TLifeWatch life = LifeWatch();
   SizingStarted(side);
   ProcessPaintMessages();
+  if (life.Ended()) return;
   bool smooth = smoothDrag_;
   HDC dc = nullptr;
   if (!smooth) {
@@ -470,15 +518,16 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
     rect = next;
   };
   handlers.Key = [](const MSG& msg) { return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE; };
+  handlers.Gone = [&] { return life.Ended(); };
   bool accepted = RunCaptureLoop(wnd, handlers);
   if (clipped) ClipCursor(nullptr);
   if (!smooth) {
     DrawHalftoneInvertRect(dc, nullptr, &rect, thickness, thickness);
     ReleaseDC(GetDesktopWindow(), dc);
     LockWindowUpdate(nullptr);
-    if (accepted) ApplySizingRect(rect);
+    if (accepted && !life.Ended()) ApplySizingRect(rect);
   }
-  SizingEnded();
+  if (!life.Ended()) SizingEnded();
 }
 
 }  // namespace toolbars

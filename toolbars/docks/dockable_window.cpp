@@ -54,10 +54,12 @@ TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent* owner) : TCustomC
 }
 
 TBarCustomDockableWindow::~TBarCustomDockableWindow() {
+  life_.End();
   Destroying();
   ListAsFloating(false);
   if (floatParent_ && Parent() == floatParent_.get()) TCustomControl::SetParent(nullptr);
-  floatParent_.reset();
+  // The window may be freed from a handler of its floating form (its OnMove, a drag or a close from the caption).
+  ReleaseFloatParent();
   UninstallHookProc(&HookProc);
 }
 
@@ -182,7 +184,10 @@ void TBarCustomDockableWindow::ChangeLastDock(TBarDock* value) {
 void TBarCustomDockableWindow::SetLastDock(TBarDock* value) {
   TBarDock* taken = useLastDock_ && docked_ ? currentDock_ : value;
   if (taken == lastDock_) return;
+  // Joining the dock's list may show the window there, and the dock's OnInsertRemoveBar may free it.
+  const TLifeWatch life = LifeWatch();
   ChangeLastDock(taken);
+  if (life.Ended()) return;
   useLastDock_ = true;
 }
 
@@ -345,9 +350,17 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
   }
   auto* oldDock = ObjectAs<TBarDock>(oldParent);
   bool destroying = IsDestroying();
+  // Every event from here on, and every arrangement (it moves windows, whose OnMove runs), may free this window or
+  // a dock. The move stops where that happens, touches neither again, and lets go of what is still alive.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch oldDockLife = oldDock ? oldDock->LifeWatch() : TLifeWatch();
+  const TLifeWatch newDockLife = newDock ? newDock->LifeWatch() : TLifeWatch();
+  const auto abandoned = [&] { return life.Ended() || (newDock && newDockLife.Ended()); };
   if (!destroying && value) {
     if (OnDockChanging) OnDockChanging(this, newFloating, newDock);
+    if (abandoned()) return;
     if (OnRecreating) OnRecreating(this);
+    if (abandoned()) return;
   }
   ++hiddenWhileChanging_;
   ++noMoveEvent_;
@@ -356,11 +369,45 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
   if (newDock) newDock->BeginArrange();
   ++inArrangement_;
   if (value) DockChangingHidden(newFloating, newDock);
-  BeginUpdate();
+  bool moved = false;
+  if (!abandoned()) {
+    BeginUpdate();
+    moved = ChangeParentHidden(oldParent, value, newDockLife);
+    if (!life.Ended()) EndUpdate();
+  }
+  if (!life.Ended()) {
+    --inArrangement_;
+    --noMoveEvent_;
+    --hiddenWhileChanging_;
+  }
+  if (oldDock && !oldDockLife.Ended()) oldDock->EndArrange();
+  if (newDock && !newDockLife.Ended()) newDock->EndArrange();
+  if (life.Ended()) return;
+  UpdateVisibility();
+  if (!moved) return;
+  if (value && !IsLoading() && noMoveEvent_ == 0 && OnMove) OnMove(this);
+  if (life.Ended() || destroying || !value) return;
+  if (OnRecreated) OnRecreated(this);
+  if (life.Ended()) return;
+  if (OnDockChanged) OnDockChanged(this);
+}
+
+bool TBarCustomDockableWindow::ChangeParentHidden(TWinControl* oldParent, TWinControl* value,
+                                                  const TLifeWatch& newDockLife) {
+  auto* oldDock = ObjectAs<TBarDock>(oldParent);
+  auto* newDock = ObjectAs<TBarDock>(value);
+  const TLifeWatch life = LifeWatch();
   shrunkSize_ = 0;
   if (oldDock) {
     if (!(useLastDock_ && oldDock == lastDock_)) oldDock->ChangeDockList(false, this);
+    if (life.Ended()) return false;
     oldDock->ToolbarVisibilityChanged(this, true);
+    if (life.Ended()) return false;
+  }
+  // The old dock's event freed the dock the window was going to: it stays where it was.
+  if (newDock && newDockLife.Ended()) {
+    if (oldDock) oldDock->ChangeDockList(true, this);
+    return false;
   }
 
   // The window itself survives: it is detached while the framework moves it, then moved by the platform.
@@ -376,7 +423,7 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
     TCustomControl::SetParent(value);
   }
   currentDock_ = newDock;
-  floating_ = newFloating;
+  floating_ = value && value->Is<TBarFloatingWindowParent>();
   docked_ = newDock != nullptr;
   effectiveDockRow_ = -1;
 
@@ -384,30 +431,24 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
       oldFloating && !dragging_ && oldFloating == floatParent_.get())
     ReleaseFloatParent();
 
+  // From here on the window has its new parent, whatever the events below do; the caller sees whether it lives.
   if (newDock) {
     if (useLastDock_ && !dragging_) {
       SetLastDock(newDock);
+      if (life.Ended()) return true;
       newDock->ToolbarVisibilityChanged(this, false);
     } else {
       newDock->ChangeDockList(true, this);
     }
+    if (life.Ended()) return true;
   }
   UpdateFloatingList();
-  if (floating_ && floatParent_)
+  if (floating_ && floatParent_) {
     floatParent_->SetBounds(floatingPosition_.x, floatingPosition_.y, floatParent_->Width(), floatParent_->Height());
-  Arrange();
-  EndUpdate();
-  --inArrangement_;
-  --noMoveEvent_;
-  --hiddenWhileChanging_;
-  if (oldDock) oldDock->EndArrange();
-  if (newDock) newDock->EndArrange();
-  UpdateVisibility();
-  if (value && !IsLoading() && noMoveEvent_ == 0 && OnMove) OnMove(this);
-  if (!destroying && value) {
-    if (OnRecreated) OnRecreated(this);
-    if (OnDockChanged) OnDockChanged(this);
+    if (life.Ended()) return true;
   }
+  Arrange();
+  return true;
 }
 
 void TBarCustomDockableWindow::FloatOrDock(bool floating) {
@@ -433,11 +474,19 @@ void TBarCustomDockableWindow::FloatOrDock(bool floating) {
     parent->SetBounds(floatingPosition_.x, floatingPosition_.y, ClientWidth() + topLeft.x + bottomRight.x,
                       ClientHeight() + topLeft.y + bottomRight.y);
     parent->SetShowHint(true);
+    // The form's first move runs the window's OnMove, which may free the window.
+    const TLifeWatch life = LifeWatch();
     parent->SetVisible(true);
+    if (life.Ended()) {
+      parent->SetDockableWindow(nullptr);
+      return;
+    }
     floatParent_ = std::move(parent);
   }
   form->FreeNotification(this);
+  const TLifeWatch life = LifeWatch();
   SetParent(floatParent_.get());
+  if (life.Ended()) return;
   SetBounds(0, 0, Width(), Height());
 }
 
@@ -459,7 +508,10 @@ void TBarCustomDockableWindow::MoveOnScreen(bool onlyIfFullyOffscreen) {
   if (rect.left + dx < area.left) dx = area.left - rect.left;
   if (rect.top + dy < area.top) dy = area.top - rect.top;
   OffsetRect(&rect, dx, dy);
+  // The floating form's move runs the window's OnMove.
+  const TLifeWatch life = LifeWatch();
   floatParent_->SetBoundsRect(rect);
+  if (life.Ended()) return;
   floatingPosition_ = POINT{rect.left, rect.top};
 }
 
@@ -500,8 +552,10 @@ void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int heigh
   if (floating_ && !IsDesigning() && floatParent_ && Parent() == floatParent_.get()) {
     POINT topLeft{}, bottomRight{};
     GetFloatingNCArea(topLeft, bottomRight);
+    const TLifeWatch life = LifeWatch();
     floatParent_->SetBounds(floatParent_->Left(), floatParent_->Top(), width + topLeft.x + bottomRight.x,
                             height + topLeft.y + bottomRight.y);
+    if (life.Ended()) return;
     left = 0;
     top = 0;
   }
@@ -514,7 +568,12 @@ void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int heigh
     currentDock_->ArrangeToolbars();
     return;
   }
+  // OnMove may free the window, so it runs once the framework is done with the new bounds.
+  moved_ = false;
+  ++noMoveEvent_;
   TCustomControl::SetBounds(left, top, width, height);
+  --noMoveEvent_;
+  if (moved_ && noMoveEvent_ == 0 && OnMove) OnMove(this);
 }
 
 // ---- showing ----
@@ -669,10 +728,12 @@ void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LP
 // ---- closing and re-docking ----
 
 void TBarCustomDockableWindow::Close() {
+  const TLifeWatch life = LifeWatch();
   bool canClose = true;
   if (OnCloseQuery) OnCloseQuery(this, canClose);
-  if (!canClose) return;
+  if (life.Ended() || !canClose) return;
   Hide();
+  if (life.Ended()) return;
   if (OnClose) OnClose(this);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/form.h"
+#include "framework/life_token.h"
 #include "toolbars/common/bar_hook.h"
 #include "toolbars/docks/dock.h"
 
@@ -154,6 +155,10 @@ class TBarCustomDockableWindow : public TCustomControl {
   virtual void ReadPositionData(TDockPositionStore& store) { (void)store; }
   virtual void WritePositionData(TDockPositionStore& store) { (void)store; }
 
+  // Ends as the window's destruction starts: what runs an event or a loop that pumps messages keeps one and asks
+  // before it touches the window again.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
+
   TNotifyEvent OnClose;
   TBarCloseQueryEvent OnCloseQuery;
   TNotifyEvent OnDockChanged;
@@ -190,6 +195,9 @@ class TBarCustomDockableWindow : public TCustomControl {
 
   static void HookProc(THookProcKind kind, HWND wnd, WPARAM wParam, LPARAM lParam);
   TCustomForm* ValidToolbarParentForm() const;
+  // The part of SetParent while the window is hidden and the docks hold their arrangements back; answers whether
+  // the window got its new parent (false when an event freed the dock it was going to).
+  bool ChangeParentHidden(TWinControl* oldParent, TWinControl* value, const TLifeWatch& newDockLife);
   void ChangeLastDock(TBarDock* value);
   void UpdateFloatingList();
   // Lets go of the floating form once the window has left it (see the definition for why not at once).
@@ -256,6 +264,7 @@ class TBarCustomDockableWindow : public TCustomControl {
   int noMoveEvent_ = 0;
   int hiddenWhileChanging_ = 0;
   bool needsRelayout_ = false;
+  // The window moved (WM_MOVE), also while its OnMove was held back.
   bool moved_ = false;
   bool inactiveCaption_ = false;
   POINT floatingPosition_{};
@@ -265,6 +274,7 @@ class TBarCustomDockableWindow : public TCustomControl {
   bool closeButtonDown_ = false;
   bool closeButtonHover_ = false;
   std::unique_ptr<TBarFloatingWindowParent> floatParent_;
+  TLifeToken life_;
 };
 
 }  // namespace toolbars

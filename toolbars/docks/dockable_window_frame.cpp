@@ -204,6 +204,8 @@ void TBarCustomDockableWindow::WMNCLButtonDown(TMessage& message) {
     POINT client = ScreenToClient(MessagePoint(message.LParam));
     BeginMoving(client.x, client.y);
   } else if (message.WParam == static_cast<WPARAM>(HT_BAR_CLOSE) && docked_) {
+    // The loop runs timers and other code that may free the window while the button is held.
+    const TLifeWatch life = LifeWatch();
     bool released = RunButtonPressLoop(
         WindowHandle(),
         [this](POINT cursor) {
@@ -213,8 +215,10 @@ void TBarCustomDockableWindow::WMNCLButtonDown(TMessage& message) {
           CloseButtonRect(docked_ && currentDock_->IsVertical(), button);
           return PtInRect(&button, POINT{cursor.x - window.left, cursor.y - window.top}) != FALSE;
         },
-        [this](bool pushed) { SetDockedCloseButtonDown(pushed); });
-    if (released) Close();
+        [this, life](bool pushed) {
+          if (!life.Ended()) SetDockedCloseButtonDown(pushed);
+        });
+    if (released && !life.Ended()) Close();
   } else {
     TCustomControl::Dispatch(message);
   }
@@ -231,8 +235,9 @@ void TBarCustomDockableWindow::WMLButtonDown(TMessage& message) {
   POINT point = MessagePoint(message.LParam);
   TControl* child = nullptr;
   if (IsMovable() && !ChildControlAt(point, child)) {
+    const TLifeWatch life = LifeWatch();
     BeginMoving(point.x, point.y);
-    Perform(WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0xFFFF));
+    if (!life.Ended()) Perform(WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0xFFFF));
     return;
   }
   TCustomControl::Dispatch(message);
@@ -363,11 +368,15 @@ void TBarCustomDockableWindow::Dispatch(TMessage& message) {
     case CM_SHOWINGCHANGED:
       UpdateVisibility();
       return;
-    case CM_VISIBLECHANGED:
+    case CM_VISIBLECHANGED: {
+      // The dock's OnInsertRemoveBar may free the window.
+      const TLifeWatch life = LifeWatch();
       if (docked_ && !IsDesigning()) currentDock_->ToolbarVisibilityChanged(this, false);
+      if (life.Ended()) return;
       TCustomControl::Dispatch(message);
       if (OnVisibleChanged) OnVisibleChanged(this);
       return;
+    }
     case CM_TEXTCHANGED:
       TCustomControl::Dispatch(message);
       if (floating_ && floatParent_) floatParent_->SetCaption(Caption());

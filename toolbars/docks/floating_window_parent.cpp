@@ -241,7 +241,9 @@ void TBarFloatingWindowParent::WMNCLButtonDown(TMessage& message) {
   } else if (code >= HTLEFT && code <= HTBOTTOMRIGHT && dockableWindow_->Resizable()) {
     dockableWindow_->BeginSizing(static_cast<int>(code));
   } else if (code == HT_BAR_CLOSE) {
+    // The loop runs timers and other code that may free the window while the button is held.
     TBarCustomDockableWindow* window = dockableWindow_;
+    const TLifeWatch life = window->LifeWatch();
     bool released = RunButtonPressLoop(
         WindowHandle(),
         [this](POINT cursor) {
@@ -252,7 +254,7 @@ void TBarFloatingWindowParent::WMNCLButtonDown(TMessage& message) {
           return PtInRect(&close, p) != FALSE;
         },
         [this](bool pushed) { SetCloseButtonDown(pushed); });
-    if (released) window->Close();
+    if (released && !life.Ended()) window->Close();
   } else if (code == HT_BAR_CAPTION) {
     POINT client = dockableWindow_->ScreenToClient(MessagePoint(message.LParam));
     dockableWindow_->BeginMoving(client.x, client.y);

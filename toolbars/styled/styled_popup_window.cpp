@@ -38,11 +38,8 @@ TStyledPopupWindow::~TStyledPopupWindow() {
 
 void TStyledPopupWindow::ThemeChanged() {
   if (!HandleAllocated()) return;
-  // The new theme's border goes round the same content.
-  const int clientWidth = ClientWidth();
-  const int clientHeight = ClientHeight();
-  const POINT border = NCSize();
-  SetBounds(Left(), Top(), clientWidth + 2 * border.x, clientHeight + 2 * border.y);
+  // The new theme measures the items and the border anew: the window takes the size it would have if it opened now.
+  View()->UpdatePositions();
   SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

@@ -40,7 +40,7 @@ class TStyledPopupWindow : public TBarPopupWindow {
   // The toolbar-style item that opened the pop-up, in screen coordinates; empty for none or a menu's item.
   RECT OpenerScreenRect() const;
   void CreateShadow();
-  // The new theme's frame round the same client area, repainted.
+  // Measured again by the new theme, content and frame, and repainted.
   void ThemeChanged();
   void WMEraseBkgnd(TMessage& message);
 

@@ -28,8 +28,10 @@ TColor TStyledToolWindow::EffectiveColor() const {
 void TStyledToolWindow::SetSnapDistance(int value) { snapDistance_ = ApplySnapDistance(*this, value); }
 
 void TStyledToolWindow::SetParent(TWinControl* value) {
+  // The move's events may free the window.
+  const TLifeWatch life = LifeWatch();
   TBarToolWindow::SetParent(value);
-  ApplySnapDistance(*this, snapDistance_);
+  if (!life.Ended()) ApplySnapDistance(*this, snapDistance_);
 }
 
 SIZE TStyledToolWindow::FloatingBorderSize() const {

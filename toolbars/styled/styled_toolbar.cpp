@@ -75,8 +75,10 @@ void TStyledToolbar::SetItemTransparency(TStyledItemTransparency value) {
 void TStyledToolbar::SetSnapDistance(int value) { snapDistance_ = ApplySnapDistance(*this, value); }
 
 void TStyledToolbar::SetParent(TWinControl* value) {
+  // The move's events may free the window.
+  const TLifeWatch life = LifeWatch();
   TBarCustomToolbar::SetParent(value);
-  ApplySnapDistance(*this, snapDistance_);
+  if (!life.Ended()) ApplySnapDistance(*this, snapDistance_);
 }
 
 SIZE TStyledToolbar::FloatingBorderSize() const {

@@ -166,6 +166,18 @@ void TBaseTree::HandleHotTrack(int x, int y) {
   SetHotNode(counts ? node : nullptr);
 }
 
+void TBaseTree::UpdateHotNodeAtCursor() {
+  if (!hotNode_ || !HandleAllocated()) return;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  const POINT p = ScreenToClient(cursor);
+  const RECT client = ClientRect();
+  if (WindowFromPoint(cursor) == Handle() && PtInRect(&client, p))
+    HandleHotTrack(p.x, p.y);
+  else
+    SetHotNode(nullptr);
+}
+
 void TBaseTree::MouseMove(TShiftState shift, int x, int y) {
   if (!states_.Contains(TTreeState::stDrawSelPending)) {
     if (states_.Contains(TTreeState::stWheelPanning) && states_.Contains(TTreeState::stWheelScrolling)) {

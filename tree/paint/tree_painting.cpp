@@ -45,6 +45,25 @@ void RoundedRectangle(HDC dc, const RECT& r, COLORREF fill, COLORREF border, int
   SelectObject(dc, oldBrush);
 }
 
+// Clips the row DC to one cell for as long as it lives, a cell whose handler raises too: the clip would otherwise
+// stay saved in the row DC, and every later row be painted through it.
+class TCellClip {
+ public:
+  TCellClip(HDC dc, const RECT* cell) : dc_(cell ? dc : nullptr) {
+    if (!dc_) return;
+    SaveDC(dc_);
+    IntersectClipRect(dc_, cell->left, cell->top, cell->right, cell->bottom);
+  }
+  ~TCellClip() {
+    if (dc_) RestoreDC(dc_, -1);
+  }
+  TCellClip(const TCellClip&) = delete;
+  TCellClip& operator=(const TCellClip&) = delete;
+
+ private:
+  HDC dc_;
+};
+
 // The image's left edge; the image and a gap of 2 pixels leave the content rectangle on the reading side.
 int TakeImageSpace(RECT& content, int width, bool rightToLeft) {
   if (rightToLeft) {
@@ -217,6 +236,12 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
                               TTreePaintFlags options) {
   if (window.right <= window.left || window.bottom <= window.top) return;
   DoStateChange({TTreeState::stPainting});
+  // A handler may raise anywhere in the paint; the paint ends all the same, or the tree would never animate a
+  // toggle again.
+  struct TPaintingEnd {
+    TTreeStates& states;
+    ~TPaintingEnd() { states -= TTreeState::stPainting; }
+  } paintingEnd{states_};
   DoBeforePaint(target);
   TPaintResources& res = PaintResources();
   HDC targetDC = target->Handle();
@@ -242,6 +267,13 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   TNodePaintInfo info;
   info.Canvas = &rowCanvas;
   RedirectFontChangeEvent(&rowCanvas);
+  // The tree keeps the row canvas font's own change event while it watches it: it is handed back however the
+  // paint ends, before the canvas goes.
+  struct TFontWatchEnd {
+    TBaseTree& tree;
+    TCanvas& canvas;
+    ~TFontWatchEnd() { tree.RestoreFontChangeEvent(&canvas); }
+  } fontWatchEnd{*this, rowCanvas};
 
   TTreePosition nodeTop = 0;
   PTreeNode node = GetNodeAtPosition(windowTop, nodeTop);
@@ -340,10 +372,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
             info.ContentRect.right = std::min(info.ContentRect.right, info.CellRect.right);
             for (TImageInfo& image : info.ImageInfo) image.XPos += shift;
           }
-          if (columnsInUse) {
-            SaveDC(dc);
-            IntersectClipRect(dc, info.CellRect.left, info.CellRect.top, info.CellRect.right, info.CellRect.bottom);
-          }
+          const TCellClip cellClip(dc, columnsInUse ? &info.CellRect : nullptr);
           if (options.Contains(PF::tpGridLines)) {
             SetTextColor(dc, RGBOf(colors_->GridLineColor()));
             SetBkColor(dc, RGBOf(Color()));
@@ -402,7 +431,6 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
           if (info.ImageInfo[iiNormal].Index > -1) PaintImage(info, iiNormal, true);
           if (!editedCell) PaintNode(info);
           DoAfterCellPaint(&rowCanvas, node, column, info.CellRect);
-          if (columnsInUse) RestoreDC(dc, -1);
           if (!columnsInUse || nextColumn == InvalidColumn) break;
           column = nextColumn;
         }
@@ -443,10 +471,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
     RECT rest{window.left, restTop, window.right, restTop + (targetBottom - rowY)};
     PaintRest(target, rest, POINT{targetPoint.x, rowY}, rest.top, backgroundInUse, rubberBand);
   }
-  RestoreFontChangeEvent(&rowCanvas);
-  rowCanvas.SetHandle(nullptr);
   DoAfterPaint(target);
-  DoStateChange({}, {TTreeState::stPainting});
 }
 
 void TBaseTree::EraseItem(TNodePaintInfo& info, const RECT& r, bool backgroundInUse, int clientTop) {

@@ -4,6 +4,7 @@
 #include <vsstyle.h>
 
 #include "framework/visual_styles.h"
+#include "framework/window_dc.h"
 #include "tree/base_tree.h"
 #include "tree/paint/paint_resources.h"
 #include "tree/tree_header.h"
@@ -97,13 +98,13 @@ void TBaseTree::WMNCPaint(TMessage& message) {
       region = nullptr;
     }
   }
-  HDC dc = GetDCEx(Handle(), region, region ? RegionFrameFlags : FullFrameFlags);
-  if (!dc) {
+  // A header handler that raises still gives the DC, and the region it holds, back.
+  const TWindowDC dc(Handle(), GetDCEx(Handle(), region, region ? RegionFrameFlags : FullFrameFlags));
+  if (!dc.Handle()) {
     if (region) DeleteObject(region);
     return;
   }
-  PaintTreeFrame(dc);
-  ReleaseDC(Handle(), dc);
+  PaintTreeFrame(dc.Handle());
 }
 
 void TBaseTree::PaintNonClientTo(HDC dc) {

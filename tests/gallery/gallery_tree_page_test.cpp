@@ -1,0 +1,262 @@
+// The tree page as a person works it, by mouse and keyboard: its parts share the smallest window, a column resized
+// in the header repaints the captions it moves, typing a row's name finds it, the Edit menu selects the folders,
+// Delete and the clipboard keys change the rows and the page's counts and export follow, and a selection stays
+// visible while another control has the focus.
+#include <cwctype>
+#include <string>
+
+#include "framework/application.h"
+#include "gallery_fixture.h"
+#include "gallery_pages.h"
+#include "status_line.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
+#include "support/window_capture.h"
+#include "text_view.h"
+#include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
+#include "tree_page.h"
+
+using tree::PTreeNode;
+using tree::TStringTree;
+
+namespace {
+
+TTreePage* ShowTreePage(TGalleryForm* form) {
+  form->ShowPage(FindGalleryPage(L"tree"));
+  SetForegroundWindow(form->Handle());
+  Application->ProcessMessages();
+  return form->TreePage();
+}
+
+PTreeNode FindRow(TStringTree* tree, const String& name) {
+  for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNext(node))
+    if (tree->Text(node, 0) == name) return node;
+  return nullptr;
+}
+
+// Focuses the tree and makes the row its only selected, focused one.
+void FocusRow(TStringTree* tree, PTreeNode row) {
+  tree->SetFocus();
+  tree->ClearSelection();
+  tree->SetFocusedNode(row);
+  tree->SetSelected(row, true);
+  Application->ProcessMessages();
+}
+
+// Types the text on the keyboard: letters, digits and spaces.
+void TypeText(const String& text) {
+  for (wchar_t ch : text) {
+    if (ch == L' ')
+      SendKeyPress(VK_SPACE);
+    else
+      SendKeyPress(static_cast<WORD>(std::towupper(ch)), std::iswupper(ch) != 0);
+  }
+}
+
+}  // namespace
+
+// The form's smallest size, reached from a middle one and from full size: the trees keep rows under their headers,
+// the export box keeps a part of the page, and none covers another; the full size gives the export box its height
+// back.
+TEST_F(GalleryTest, AtTheSmallestWindowTheTreesAndTheExportBoxShareThePage) {
+  TTreePage* page = ShowTreePage(Form());
+  const RECT bounds = Form()->BoundsRect();
+  const int exportHeight = page->ExportText()->Height();
+  for (SIZE from : {SIZE{622, 520}, SIZE{1240, 940}}) {
+    SCOPED_TRACE(testing::Message() << "from " << from.cx << " x " << from.cy);
+    Form()->SetBounds(bounds.left, bounds.top, from.cx, from.cy);
+    Settle();
+    Form()->SetBounds(bounds.left, bounds.top, 0, 0);
+    Settle();
+    const RECT exported = page->ExportText()->BoundsRect();
+    EXPECT_GT(exported.bottom - exported.top, 0);
+    EXPECT_GE(exported.top, 0);
+    EXPECT_LE(exported.bottom, page->ClientHeight());
+    for (TStringTree* tree : {page->LargeTree(), page->SmallTree()}) {
+      EXPECT_LE(tree->BoundsRect().bottom, exported.top) << "a tree covers the export box";
+      EXPECT_GE(tree->ClientHeight(), static_cast<int>(tree->DefaultNodeHeight())) << "no row shows under the header";
+    }
+  }
+  Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  Settle();
+  EXPECT_EQ(page->ExportText()->Height(), exportHeight);
+}
+
+// A column's edge dragged in the header by the mouse: what the header shows afterwards is what it paints afresh,
+// the captions of the columns right of it moved along.
+TEST_F(GalleryTest, AColumnResizedInTheHeaderRepaintsTheCaptionsItMoves) {
+  TStringTree* large = ShowTreePage(Form())->LargeTree();
+  tree::TTreeHeader* header = large->Header();
+  tree::TTreeColumn* name = header->Columns()->Items(0);
+  const int width = name->Width();
+  RECT window;
+  GetWindowRect(large->Handle(), &window);
+  const RECT band = header->HeaderRect();
+  const POINT edge{window.left + band.left + name->GetLeft() + width, window.top + (band.top + band.bottom) / 2};
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  SetCursorPos(edge.x, edge.y);
+  SendMouse(MOUSEEVENTF_MOVE);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  for (int step = 1; step <= 4; ++step) {
+    SetCursorPos(edge.x - 15 * step, edge.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+    EXPECT_TRUE(PumpUntil([&] { return name->Width() == width - 15 * step; })) << name->Width();
+  }
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(PumpUntil([] { return GetCapture() == nullptr; }));
+  SetCursorPos(savedCursor.x, savedCursor.y);
+  Settle();
+
+  const TWindowCapture shown = TWindowCapture::AsShown(large->Handle());
+  const TWindowCapture painted = TWindowCapture::OfWindow(large->Handle());
+  int stale = 0;
+  for (int y = band.top; y < band.bottom; ++y)
+    for (int x = band.left; x < band.right; ++x) stale += shown.Pixel(x, y) != painted.Pixel(x, y) ? 1 : 0;
+  EXPECT_EQ(stale, 0) << "pixels of the header not painted again";
+  KeepCaptureForViewing(shown, L"header_after_resize");
+  name->SetWidth(width);
+}
+
+// Typed on the keyboard into the large tree, a row name with a space goes to that row and checks nothing; once
+// the search has timed out, Space checks the focused row again.
+TEST_F(GalleryTest, TypingARowsNameFindsItAndSpaceChecksOnlyWhenNoSearchRuns) {
+  TStringTree* large = ShowTreePage(Form())->LargeTree();
+  PTreeNode start = large->GetFirst();
+  FocusRow(large, start);
+  const tree::TCheckState startState = large->CheckState(start);
+  TypeText(L"Folder 12");
+  EXPECT_TRUE(PumpUntil([&] { return large->Text(large->FocusedNode(), 0) == L"Folder 12"; }))
+      << testing::PrintToString(large->Text(large->FocusedNode(), 0));
+  EXPECT_EQ(large->CheckState(start), startState) << "the space checked the folder where the search began";
+  for (PTreeNode folder = large->GetFirst(); folder; folder = large->GetNextSibling(folder))
+    ASSERT_NE(large->CheckState(folder), tree::TCheckState::csCheckedNormal)
+        << testing::PrintToString(large->Text(folder, 0));
+
+  PTreeNode found = large->FocusedNode();
+  const tree::TCheckState foundState = large->CheckState(found);
+  ASSERT_TRUE(PumpUntil([&] { return !large->TreeStates().Contains(tree::TTreeState::stIncrementalSearching); }));
+  SendKeyPress(VK_SPACE);
+  EXPECT_TRUE(PumpUntil([&] { return large->CheckState(found) != foundState; }));
+  large->SetCheckState(found, foundState);
+}
+
+// Edit > Select every folder, from the keyboard, on the tree page as it starts (its first item selected).
+TEST_F(GalleryTest, SelectEveryFolderSelectsTheFoldersAlone) {
+  TStringTree* large = ShowTreePage(Form())->LargeTree();
+  PTreeNode firstItem = large->GetFirstChild(large->GetFirst());
+  FocusRow(large, firstItem);
+  ASSERT_TRUE(ChooseFromMenu(L'E', {L'S'}));
+  ASSERT_EQ(Form()->LastCommand(), L"Select every folder");
+  EXPECT_EQ(large->SelectedCount(), large->RootNodeCount());
+  EXPECT_FALSE(large->Selected(firstItem));
+  EXPECT_EQ(Form()->Status()->Caption(), L"Selected " + std::to_wstring(large->RootNodeCount()) + L" rows");
+  large->ClearSelection();
+}
+
+// Rows copied, cut, pasted and deleted with the keys: the page's counts of both trees and the export of the small
+// one follow every change.
+TEST_F(GalleryTest, DeleteAndTheClipboardKeysChangeTheRowsAndTheCountsAndExportFollow) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  TStringTree* small = page->SmallTree();
+  TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
+  PTreeNode folder = FindRow(large, L"Folder 7");
+  ASSERT_NE(folder, nullptr);
+  large->SetExpanded(folder, true);
+  struct TStep {
+    const char* Name;
+    TStringTree* Tree;
+    const wchar_t* Row;  // selected before the key; null: the tree's first row
+    WORD Key;
+    bool Ctrl;
+    int LargeChange, SmallChange;  // 0 for both: the row is marked as cut or copied
+    const wchar_t* Exported;       // a row the export shows afterwards, or with ! one it no longer shows
+  };
+  const TStep steps[] = {
+      {"copy", large, L"Item 7.4", L'C', true, 0, 0, nullptr},
+      {"paste", small, nullptr, L'V', true, 0, 1, L"Item 7.4"},
+      {"delete", small, L"Item 7.4", VK_DELETE, false, 0, -1, L"!Item 7.4"},
+      {"cut", large, L"Item 7.5", L'X', true, 0, 0, nullptr},
+      {"paste of the cut row", small, nullptr, L'V', true, -1, 1, L"Item 7.5"},
+      {"cut back", small, L"Item 7.5", L'X', true, 0, 0, nullptr},
+      {"paste back into its folder", large, L"Folder 7", L'V', true, 1, -1, L"!Item 7.5"},
+  };
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Name);
+    PTreeNode row = step.Row ? FindRow(step.Tree, step.Row) : step.Tree->GetFirst();
+    ASSERT_NE(row, nullptr);
+    FocusRow(step.Tree, row);
+    const std::uint32_t largeCount = large->TotalCount();
+    const std::uint32_t smallCount = small->TotalCount();
+    SendKeyPress(step.Key, false, step.Ctrl);
+    const std::uint32_t largeWanted = largeCount + step.LargeChange;
+    const std::uint32_t smallWanted = smallCount + step.SmallChange;
+    const String counts =
+        std::to_wstring(largeWanted) + L" nodes on the left, " + std::to_wstring(smallWanted) + L" on the right.";
+    const bool marks = step.LargeChange == 0 && step.SmallChange == 0;
+    EXPECT_TRUE(PumpUntil([&] {
+      return large->TotalCount() == largeWanted && small->TotalCount() == smallWanted &&
+             said->Caption().rfind(counts, 0) == 0 && (!marks || row->Has(tree::nsCutOrCopy));
+    })) << large->TotalCount()
+        << " " << small->TotalCount() << " " << testing::PrintToString(said->Caption());
+    if (!step.Exported) continue;
+    const bool shown = step.Exported[0] != L'!';
+    const String exported = shown ? step.Exported : step.Exported + 1;
+    EXPECT_TRUE(PumpUntil([&] { return (page->ExportText()->Text().find(exported) != String::npos) == shown; }))
+        << testing::PrintToString(page->ExportText()->Text());
+  }
+  large->SetExpanded(folder, false);
+}
+
+// With the focus in the other tree, the large tree's selected row stands out from the rows around it.
+TEST_F(GalleryTest, ASelectionStaysVisibleWhileAnotherControlHasTheFocus) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  PTreeNode row = large->GetFirst();
+  FocusRow(large, row);
+  page->SmallTree()->SetFocus();
+  Settle();
+  const TWindowCapture picture = TWindowCapture::OfClient(large->Handle());
+  const RECT text = large->GetDisplayRect(row, 0, true);
+  const COLORREF selection = picture.Pixel(text.right - 2, (text.top + text.bottom) / 2);
+  const COLORREF window = picture.Pixel(text.right + 30, (text.top + text.bottom) / 2);
+  KeepCaptureForViewing(picture, L"unfocused_selection");
+  EXPECT_GE(Contrast(selection, window), 1.25) << std::hex << selection << " on " << window;
+  large->ClearSelection();
+}
+
+// The mouse rests on a row's check box, drawn hot; the docked Favorites window is hidden from the keyboard and the
+// tree moves under the mouse: what is hot is what the mouse now lies on, as a move of the mouse would make it.
+TEST_F(GalleryTest, ACheckBoxIsNoLongerHotOnceTheTreeMovesFromUnderTheMouse) {
+  TStringTree* large = ShowTreePage(Form())->LargeTree();
+  large->SetExpanded(large->GetFirst(), true);
+  large->ScrollIntoView(large->GetFirst(), false);
+  Settle();
+  PTreeNode row = large->GetNextSibling(large->GetFirstChild(large->GetFirst()));
+  const RECT text = large->GetDisplayRect(row, 0, true);
+  // The check box lies just left of the text.
+  POINT box{text.left - 10, (text.top + text.bottom) / 2};
+  ClientToScreen(large->Handle(), &box);
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  SetCursorPos(box.x, box.y);
+  SendMouse(MOUSEEVENTF_MOVE);
+  ASSERT_TRUE(PumpUntil([&] { return large->HotNode() == row; }));
+  const RECT before = large->BoundsRect();
+  ASSERT_TRUE(ChooseFromMenu(L'V', {L'T', L'F'}));  // View > Toolbars > Favorites
+  Settle();
+  POINT client = box;
+  ScreenToClient(large->Handle(), &client);
+  tree::THitInfo hit;
+  large->GetHitTestInfoAt(client.x, client.y, true, hit);
+  const bool onRow = hit.HitPositions.Contains(tree::TNodeHitPosition::hpOnLabel) ||
+                     hit.HitPositions.Contains(tree::TNodeHitPosition::hpOnCheckBox);
+  EXPECT_EQ(large->HotNode(), onRow ? hit.HitNode : nullptr);
+  EXPECT_NE(large->BoundsRect().right - large->BoundsRect().left, before.right - before.left)
+      << "the tree did not move";
+  ASSERT_TRUE(ChooseFromMenu(L'V', {L'T', L'F'}));
+  SetCursorPos(savedCursor.x, savedCursor.y);
+}
