@@ -46,17 +46,36 @@ size_t ListLengthInBlock(const uint8_t* block, size_t size, size_t offset) {
   return 0;
 }
 
-// The bytes of the items both lists begin with, terminators left out.
-size_t CommonItemsLength(const std::string& a, const std::string& b) {
+// The bytes of the list's first count items; npos when the list holds fewer.
+size_t ItemsLength(const std::string& list, size_t count) {
   size_t at = 0;
-  while (at + kTerminatorSize <= a.size() && at + kTerminatorSize <= b.size()) {
-    USHORT itemSize = ItemSizeAt(reinterpret_cast<const uint8_t*>(a.data() + at));
-    if (itemSize < kTerminatorSize || itemSize != ItemSizeAt(reinterpret_cast<const uint8_t*>(b.data() + at)) ||
-        at + itemSize > a.size() || at + itemSize > b.size() || a.compare(at, itemSize, b, at, itemSize) != 0)
-      break;
+  for (; count > 0; --count) {
+    if (at + kTerminatorSize > list.size()) return std::string::npos;
+    USHORT itemSize = ItemSizeAt(reinterpret_cast<const uint8_t*>(list.data() + at));
+    if (itemSize < kTerminatorSize || itemSize > list.size() - at) return std::string::npos;
     at += itemSize;
   }
   return at;
+}
+
+// How many items both lists begin with, terminators left out. A folder's item carries the folder's times, which
+// change while anyone reads or writes in it, so items that differ in bytes are compared by the desktop folder.
+size_t CommonItemsCount(IShellFolder* desktop, const std::string& a, const std::string& b) {
+  size_t count = 0, atA = 0, atB = 0;
+  while (atA + kTerminatorSize <= a.size() && atB + kTerminatorSize <= b.size()) {
+    USHORT sizeA = ItemSizeAt(reinterpret_cast<const uint8_t*>(a.data() + atA));
+    USHORT sizeB = ItemSizeAt(reinterpret_cast<const uint8_t*>(b.data() + atB));
+    if (sizeA < kTerminatorSize || sizeB < kTerminatorSize || sizeA > a.size() - atA || sizeB > b.size() - atB) break;
+    if (a.compare(atA, sizeA, b, atB, sizeB) != 0) {
+      const std::string terminator(kTerminatorSize, '\0');
+      const std::string headA = a.substr(0, atA + sizeA) + terminator, headB = b.substr(0, atB + sizeB) + terminator;
+      HRESULT order = desktop->CompareIDs(SHCIDS_CANONICALONLY, reinterpret_cast<LPCITEMIDLIST>(headA.data()),
+                                          reinterpret_cast<LPCITEMIDLIST>(headB.data()));
+      if (FAILED(order) || HRESULT_CODE(order) != 0) break;
+    }
+    ++count, atA += sizeA, atB += sizeB;
+  }
+  return count;
 }
 
 TItemIdList ParseWithDesktop(IShellFolder* desktop, const String& path) {
@@ -70,6 +89,26 @@ ComPtr<IShellFolder> DesktopFolder() {
   ComPtr<IShellFolder> desktop;
   if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) throw Exception(L"Failed to get interface to Desktop");
   return desktop;
+}
+
+// The items of the deepest folder that holds every name, and their count.
+std::string CommonParentItems(const TStrings& names, size_t& count) {
+  ComPtr<IShellFolder> desktop = DesktopFolder();
+  std::string common;
+  count = 0;
+  for (int i = 0; i < names.Count(); ++i) {
+    String folder = ExtractFilePath(names.Strings(i));
+    TItemIdList list = ParseWithDesktop(desktop.Get(), folder);
+    if (!list) throw Exception(Format(L"Invalid filename: %s", {folder}));
+    std::string items = PIDLToString(list.get());
+    items.resize(items.size() - kTerminatorSize);
+    if (i == 0) common = items;
+    // The first time round, every item.
+    count = CommonItemsCount(desktop.Get(), common, items);
+    common.resize(ItemsLength(common, count));
+    if (count == 0) break;
+  }
+  return common;
 }
 
 }  // namespace
@@ -212,38 +251,28 @@ std::string JoinPIDLStrings(const std::string& parent, const std::string& child)
 TItemIdList GetFullPIDLFromPath(const String& path) { return ParseWithDesktop(DesktopFolder().Get(), path); }
 
 std::string GetCommonParentPIDL(const TStrings& names) {
-  ComPtr<IShellFolder> desktop = DesktopFolder();
-  std::string common;
-  for (int i = 0; i < names.Count(); ++i) {
-    String folder = ExtractFilePath(names.Strings(i));
-    TItemIdList list = ParseWithDesktop(desktop.Get(), folder);
-    if (!list) throw Exception(Format(L"Invalid filename: %s", {folder}));
-    std::string items = PIDLToString(list.get());
-    items.resize(items.size() - kTerminatorSize);
-    if (i == 0)
-      common = items;
-    else
-      common.resize(CommonItemsLength(common, items));
-    if (common.empty()) break;
-  }
+  size_t count = 0;
+  std::string common = CommonParentItems(names, count);
   if (names.Count() > 0) common.append(kTerminatorSize, '\0');
   return common;
 }
 
 bool FilenamesToPIDLs(const TStrings& names, TPIDLList& pidls) {
   pidls.Clear();
-  std::string parent = GetCommonParentPIDL(names);
-  if (parent.empty()) return false;
-  pidls.Add(parent);
-  size_t parentItems = parent.size() - kTerminatorSize;
+  if (names.Count() == 0) return false;
+  size_t parentItems = 0;
+  std::string parent = CommonParentItems(names, parentItems);
+  pidls.Add(parent + std::string(kTerminatorSize, '\0'));
   for (int i = 0; i < names.Count(); ++i) {
     TItemIdList full = GetFullPIDLFromPath(names.Strings(i));
     std::string items = full ? PIDLToString(full.get()) : std::string();
-    if (items.size() <= parentItems) {
+    // The parent's items as this name's list holds them: their times may differ from the parent's bytes.
+    size_t parentLength = ItemsLength(items, parentItems);
+    if (parentLength == std::string::npos || items.size() <= parentLength + kTerminatorSize) {
       pidls.Clear();
       return false;
     }
-    pidls.Add(items.substr(parentItems));
+    pidls.Add(items.substr(parentLength));
   }
   return true;
 }

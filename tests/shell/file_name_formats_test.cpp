@@ -33,13 +33,39 @@ class FileNameFormats : public TDragDropTest {
   TStringList names_;
 };
 
+// Each name read gives the folder other times, as anyone who reads or writes in it may while the names are turned
+// into lists; a folder's item carries its times.
+class TNamesRestampingTheirFolder : public TStringList {
+ public:
+  explicit TNamesRestampingTheirFolder(const String& folder) : folder_(folder) {}
+
+ protected:
+  String Get(int index) const override {
+    HANDLE handle = CreateFileW(folder_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // A day apart each time, from 2001 on.
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = 126227808000000000ull + ++stamps_ * 864000000000ull;
+    FILETIME time{ticks.LowPart, ticks.HighPart};
+    EXPECT_TRUE(SetFileTime(handle, &time, &time, &time));
+    CloseHandle(handle);
+    return TStringList::Get(index);
+  }
+
+ private:
+  String folder_;
+  mutable int stamps_ = 0;
+};
+
 TEST_F(FileNameFormats, FilesOfOneFolderBecomeTheFolderAndOneItemEach) {
+  TNamesRestampingTheirFolder names(folder_.Path());
+  names.Assign(&names_);
   TPIDLList pidls;
-  ASSERT_TRUE(FilenamesToPIDLs(names_, pidls));
+  ASSERT_TRUE(FilenamesToPIDLs(names, pidls));
   ASSERT_EQ(pidls.Count(), 3);
-  TItemIdList folder = GetFullPIDLFromPath(folder_.Path());
-  ASSERT_TRUE(folder);
-  EXPECT_EQ(pidls.Items(0), PIDLToString(folder.get()));
+  wchar_t parent[MAX_PATH + 1] = {};
+  ASSERT_TRUE(SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(pidls.Items(0).data()), parent));
+  EXPECT_TRUE(SameText(parent, folder_.Path()));
   for (int i = 1; i < 3; ++i) {
     // One item and the terminator.
     EXPECT_EQ(pidls.Items(i).size(), PIDLSize(reinterpret_cast<LPCITEMIDLIST>(pidls.Items(i).data())));
