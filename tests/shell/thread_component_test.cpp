@@ -211,8 +211,6 @@ TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
   EXPECT_TRUE(PumpUntil([&] { return OpenThreads() <= threads; }));
 }
 
-// Made, started and freed a thousand times (or enabled and disabled, or freed by their handler), the components
-// leave the threads and the handles where they were.
 // A component of a class of its own whose handler reads a part of that class until its worker is told to end. Its
 // parts go in turn: the counts first, then a part that waits for one more pass of a handler still running.
 class TCountingComponent : public TSysThreadComponent {
@@ -254,10 +252,16 @@ TEST(ThreadComponentFreeing, AWorkerEndsBeforeThePartsItsHandlerUses) {
   component.reset();
 }
 
+// Made, started and freed a thousand times (or enabled and disabled, or freed by their handler), the components
+// leave the threads and the handles where they were.
 TEST(ThreadComponent, AThousandLifecyclesLeaveNothing) {
   TSysThreadTimer toggled;
   toggled.SetInterval(1);
   toggled.OnExecute = [](TObject*) {};
+  // The old worker ends while the fresh one waits to start.
+  TSysThreadTimer restarted;
+  restarted.SetInterval(1);
+  restarted.SetEnabled(true);
   const struct {
     const char* Name;
     std::function<void()> Cycle;
@@ -289,6 +293,7 @@ TEST(ThreadComponent, AThousandLifecyclesLeaveNothing) {
          toggled.SetEnabled(true);
          toggled.SetEnabled(false);
        }},
+      {"running timer restarted", [&] { restarted.Restart(); }},
   };
   for (const auto& c : cycles) {
     SCOPED_TRACE(c.Name);
