@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dock_fixture.h"
@@ -12,6 +13,8 @@
 #include "framework/edit.h"
 #include "framework/ini_files.h"
 #include "framework/life_token.h"
+#include "support/hostile_input.h"
+#include "support/message_pump.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
 #include "toolbars/docks/dock_positions.h"
@@ -327,6 +330,36 @@ TEST_F(Toolbar, AClickOnAButtonRunsItAndAPressBesideTheItemsDragsTheBar) {
                     });
   EXPECT_EQ(Joined(clicked_), L"B1");
   EXPECT_EQ(bar->CurrentDock(), Top());
+}
+
+// A bar freed by its own mouse handler, over a button or beside the items, is touched no more: no item is pressed
+// and no menu opens on the freed bar.
+TEST_F(Toolbar, ABarFreedByItsOwnMouseHandlerIsTouchedNoMore) {
+  for (const bool onMouseUp : {false, true}) {
+    for (const bool onButton : {true, false}) {
+      SCOPED_TRACE(std::string(onMouseUp ? "OnMouseUp of a right click" : "OnMouseDown of a left click") +
+                   (onButton ? " on a button" : " beside the items"));
+      TGuardedAllocations guard;
+      TBarCustomToolbar* bar = NewToolbar();
+      AddButtons(bar, 2);
+      bar->SetCurrentDock(Top());
+      ProcessPendingMessages();
+      const TMouseEvent freeBar = [&bar](TObject*, TMouseButton, TShiftState, int, int) {
+        delete std::exchange(bar, nullptr);
+      };
+      (onMouseUp ? bar->OnMouseUp : bar->OnMouseDown) = freeBar;
+      const RECT first = bar->View()->Viewers(0)->BoundsRect();
+      const POINT client = bar->ClientOrigin();
+      const POINT at{client.x + (onButton ? (first.left + first.right) / 2 : bar->ClientWidth() - 2), client.y + 10};
+      SendMouseClick(at, onMouseUp);
+      EXPECT_TRUE(PumpUntil([&bar] {
+        return !bar && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_RBUTTON) & 0x8000);
+      })) << "the handler did not run";
+      ProcessPendingMessages();
+      EXPECT_TRUE(clicked_.empty());
+      delete bar;
+    }
+  }
 }
 
 TEST_F(Toolbar, HostedControlsGetItemsAndHideWhenTheyDoNotFit) {

@@ -48,9 +48,11 @@ bool TBarCustomToolbar::ChildControlAt(POINT point, TControl*& found) const {
 }
 
 void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  // OnMouseDown may free the bar or take it to another parent.
+  const TLifeWatch life = LifeWatch();
   TWinControl* parent = Parent();
   TBarCustomDockableWindow::MouseDown(button, shift, x, y);
-  if (IsDesigning() || button != TMouseButton::mbLeft || Parent() != parent) return;
+  if (life.Ended() || IsDesigning() || button != TMouseButton::mbLeft || Parent() != parent) return;
   SelectUnder(POINT{x, y});
   TBarItemViewer* selected = view_->Selected();
   if (!selected || selected->Item()->HasStyle(isClicksTransparent)) return;
@@ -65,9 +67,11 @@ void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x,
 }
 
 void TBarCustomToolbar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  // OnMouseUp may free the bar or take it to another parent.
+  const TLifeWatch life = LifeWatch();
   TWinControl* parent = Parent();
   TBarCustomDockableWindow::MouseUp(button, shift, x, y);
-  if (IsDesigning() || button != TMouseButton::mbRight || Parent() != parent) return;
+  if (life.Ended() || IsDesigning() || button != TMouseButton::mbRight || Parent() != parent) return;
   SelectUnder(POINT{x, y});
   TBarItemViewer* selected = view_->Selected();
   if (!selected) return;
