@@ -257,16 +257,14 @@ void TCustomAddressBox::EnterTypedAddress() {
 }
 
 void TCustomAddressBox::KeyDown(WORD& key, TShiftState shift) {
-  // OnKeyDown, OnChange and OnUrlSelected may free the box; the key is spent then and goes no further.
+  // OnKeyDown may free the box.
   const TLifeWatch life = LifeWatch();
   TCustomAlignComboBox::KeyDown(key, shift);
-  if (!life.Ended()) {
-    if (DroppedDown())
-      KeyDownWithListOpen(key, shift);
-    else
-      KeyDownWithListClosed(key);
-  }
-  if (life.Ended()) key = 0;
+  if (life.Ended()) return;
+  if (DroppedDown())
+    KeyDownWithListOpen(key, shift);
+  else
+    KeyDownWithListClosed(key);
 }
 
 void TCustomAddressBox::KeyDownWithListClosed(WORD& key) {

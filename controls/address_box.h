@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "controls/align_controls.h"
-#include "framework/life_token.h"
 #include "framework/set.h"
 
 namespace controls {
@@ -62,8 +61,6 @@ class TCustomAddressBox : public TCustomAlignComboBox {
   // Paint AddressIcon (the page's icon) instead of the default page icon.
   bool UseAddressIcon() const { return useAddressIcon_; }
   void SetUseAddressIcon(bool value) { useAddressIcon_ = value; }
-  // Ends when the box is freed: what code that runs a handler asks before it touches the box again.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   void SetBounds(int left, int top, int width, int height) override;
   void WndProc(TMessage& message) override;
@@ -103,7 +100,6 @@ class TCustomAddressBox : public TCustomAlignComboBox {
   TFileOptions fileOptions_;
   std::unique_ptr<TControlCanvas> editCanvas_;
   bool useAddressIcon_ = false;
-  TLifeToken life_;
 };
 
 class TAddressBox : public TCustomAddressBox {

@@ -53,7 +53,10 @@ void TPictureButton::Paint() {
 }
 
 void TPictureButton::Dispatch(TMessage& message) {
+  // The mouse handlers may free the button.
+  const TLifeWatch life = LifeWatch();
   TImage::Dispatch(message);
+  if (life.Ended()) return;
   switch (message.Msg) {
     case CM_MOUSEENTER:
       hot_ = true;

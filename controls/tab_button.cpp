@@ -142,13 +142,17 @@ void TTabButton::Dispatch(TMessage& message) {
       Invalidate();
       break;
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: {
+      // OnMouseDown and OnMouseUp may free the tab.
+      const TLifeWatch life = LifeWatch();
       TSpeedButton::Dispatch(message);
-      rightDown_ = true;
+      if (life.Ended()) break;
+      if (message.Msg == WM_RBUTTONDOWN)
+        rightDown_ = true;
+      else
+        ButtonUp(message, rightDown_, OnRightClick);
       break;
-    case WM_RBUTTONUP:
-      TSpeedButton::Dispatch(message);
-      ButtonUp(message, rightDown_, OnRightClick);
-      break;
+    }
     case WM_MBUTTONDOWN:
       middleDown_ = true;
       break;

@@ -119,8 +119,10 @@ void TXP_Button::Paint() {
 // ---- input ----
 
 void TXP_Button::WMLButtonDown(TMessage& message) {
+  // OnMouseDown may free the button.
+  const TLifeWatch life = LifeWatch();
   TXP_Control::Dispatch(message);
-  if (!Enabled() || !OnControl(this, MessagePoint(message.LParam))) return;
+  if (life.Ended() || !Enabled() || !OnControl(this, MessagePoint(message.LParam))) return;
   if (CanFocus()) SetFocus();
   DrawState(TXPButtonState::Pressed);
 }
@@ -162,10 +164,13 @@ void TXP_Button::Dispatch(TMessage& message) {
     case WM_LBUTTONUP:
       WMLButtonUp(message);
       return;
-    case WM_KEYDOWN:
+    case WM_KEYDOWN: {
+      // OnKeyDown may free the button, and its key is spent then.
+      const TLifeWatch life = LifeWatch();
       TXP_Control::Dispatch(message);
-      if (!IsDesigning() && (message.WParam == VK_RETURN || message.WParam == VK_SPACE)) Click();
+      if (!life.Ended() && !IsDesigning() && (message.WParam == VK_RETURN || message.WParam == VK_SPACE)) Click();
       return;
+    }
     case CM_DIALOGKEY:
       CMDialogKey(message);
       return;

@@ -75,14 +75,19 @@ void TXP_CheckControl::Dispatch(TMessage& message) {
       Repaint();
       return;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: {
+      // OnMouseDown and OnMouseUp may free the box.
+      const TLifeWatch life = LifeWatch();
       TXP_Control::Dispatch(message);
+      if (life.Ended()) return;
+      if (message.Msg == WM_LBUTTONUP) {
+        Click();
+        return;
+      }
       if (CanFocus()) SetFocus();
       Choose();
       return;
-    case WM_LBUTTONUP:
-      TXP_Control::Dispatch(message);
-      Click();
-      return;
+    }
     case WM_KEYDOWN:
       if (IsDesigning()) {
         TXP_Control::Dispatch(message);

@@ -36,13 +36,7 @@ void TRSSItemCategory::Assign(const TPersistent* source) {
   domain_ = other->domain_;
 }
 
-TRSSItem::TRSSItem(TCollection* collection)
-    : TCollectionItem(collection),
-      pubDate_(std::make_unique<TRFC822DateTime>()),
-      enclosure_(std::make_unique<TRSSItemEnclosure>()),
-      guid_(std::make_unique<TRSSItemGUID>()),
-      source_(std::make_unique<TRSSItemSource>()),
-      categories_(std::make_unique<TRSSItemCategories>(this)) {}
+TRSSItem::TRSSItem(TCollection* collection) : TCollectionItem(collection), parts_(std::make_unique<TParts>(this)) {}
 
 TRSSItem::~TRSSItem() = default;
 
@@ -54,11 +48,11 @@ void TRSSItem::Assign(const TPersistent* source) {
   link_ = other->link_;
   description_ = other->description_;
   title_ = other->title_;
-  pubDate_->Assign(other->pubDate_.get());
-  enclosure_->Assign(other->enclosure_.get());
-  guid_->Assign(other->guid_.get());
-  source_->Assign(other->source_.get());
-  categories_->Assign(other->categories_.get());
+  SetPubDate(other->PubDate());
+  SetEnclosure(other->Enclosure());
+  SetGUID(other->GUID());
+  SetSource(other->Source());
+  SetCategories(other->Categories());
   strDate_ = other->strDate_;
 }
 

@@ -19,7 +19,7 @@ void ReadField(Read&& read) {
 }
 
 // The two forms the model keeps texts in: UTF-8, and the system's ANSI code page.
-std::string Utf8(const String& text) { return EncodeUTF8(text); }
+std::string Utf8(std::wstring_view text) { return EncodeUTF8(text); }
 std::string Plain(const String& text) { return WideToAnsi(text); }
 
 String ValueOf(const TXMLNode& node) { return node.NodeValue().AsString(); }
@@ -31,30 +31,37 @@ bool TextOf(const TXMLNode& node, String& text) {
   return value.has_value();
 }
 
+// The text of a text element in UTF-8, straight from the DOM's copy; nothing for any other node.
+std::optional<std::string> Utf8TextOf(const TXMLNode& node) {
+  std::optional<std::string> text;
+  node.ReadElementText([&](std::wstring_view view) { text = Utf8(view); });
+  return text;
+}
+
 bool StartsWith(const String& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool IsAlternateLink(const TXMLNode& link) {
   return link.HasAttribute(L"rel") && link.Attributes(L"rel").AsString() == L"alternate";
 }
 
-// A title given as markup keeps the content of its first CDATA section, or the whole markup when it has none.
-String TitleText(const TXMLNode& node) {
-  if (std::optional<String> text = node.ElementText()) return std::move(*text);
-  if (!node.HasChildNodes()) return String();
-  String markup = node.XML();
+// A title given as markup keeps the content of its first CDATA section, or the whole markup when it has none; in
+// UTF-8.
+std::string TitleText(const TXMLNode& node) {
+  if (std::optional<std::string> text = Utf8TextOf(node)) return std::move(*text);
+  if (!node.HasChildNodes()) return std::string();
+  const String markup = node.XML();
   const String marker = L"<![cdata[";
   size_t start = FindIgnoreCase(markup, marker);
-  if (start == String::npos) return markup;
-  String rest = markup.substr(start + marker.size());
-  size_t end = rest.find(L"]]>");
-  return end == String::npos ? rest : rest.substr(0, end);
+  if (start == String::npos) return Utf8(markup);
+  std::wstring_view rest = std::wstring_view(markup).substr(start + marker.size());
+  return Utf8(rest.substr(0, rest.find(L"]]>")));
 }
 
-// A description given as markup keeps all of it, its own tags included, without the CDATA markers.
-String DescriptionText(const TXMLNode& node) {
-  if (std::optional<String> text = node.ElementText()) return std::move(*text);
-  if (!node.HasChildNodes()) return String();
-  return ReplaceAllIgnoreCase(ReplaceAllIgnoreCase(node.XML(), L"<![cdata[", L""), L"]]>", L"");
+// A description given as markup keeps all of it, its own tags included, without the CDATA markers; in UTF-8.
+std::string DescriptionText(const TXMLNode& node) {
+  if (std::optional<std::string> text = Utf8TextOf(node)) return std::move(*text);
+  if (!node.HasChildNodes()) return std::string();
+  return Utf8(ReplaceAllIgnoreCase(ReplaceAllIgnoreCase(node.XML(), L"<![cdata[", L""), L"]]>", L""));
 }
 
 bool IsDescriptionElement(const String& name) {
@@ -161,7 +168,7 @@ void TFeed::ReadEntry(const TXMLNode& entry) {
     ReadField([&] {
       String name = field.NodeName();
       String text;
-      if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
+      if (name == L"title") item->SetTitle(TitleText(field));
       if (name == L"link" && IsAlternateLink(field)) item->SetLink(Utf8(field.Attributes(L"href").AsString()));
       if (name == L"issued" && TextOf(field, text)) item->SetStrDate(Plain(text));
       if (name == L"modified" && item->StrDate().empty() && TextOf(field, text)) item->SetStrDate(Plain(text));
@@ -169,8 +176,8 @@ void TFeed::ReadEntry(const TXMLNode& entry) {
         TXMLNode author = field.ChildNodes().FindNode(L"name");
         if (!author.IsNull() && TextOf(author, text)) item->SetAuthor(Plain(text));
       }
-      if (IsDescriptionElement(name)) item->SetDescription(Utf8(DescriptionText(field)));
-      if (name == L"summary" && item->Description().empty()) item->SetDescription(Utf8(DescriptionText(field)));
+      if (IsDescriptionElement(name)) item->SetDescription(DescriptionText(field));
+      if (name == L"summary" && item->Description().empty()) item->SetDescription(DescriptionText(field));
     });
   }
 }
@@ -181,10 +188,12 @@ void TFeed::ReadItem(const TXMLNode& element) {
     ReadField([&] {
       String name = field.NodeName();
       String text;
-      if (name == L"title") item->SetTitle(Utf8(TitleText(field)));
-      if (name == L"link" && TextOf(field, text)) item->SetLink(Utf8(text));
+      if (name == L"title") item->SetTitle(TitleText(field));
+      if (name == L"link") {
+        if (std::optional<std::string> link = Utf8TextOf(field)) item->SetLink(std::move(*link));
+      }
       if ((name == L"modified" || name == L"dc:date") && TextOf(field, text)) item->SetStrDate(Plain(text));
-      if (IsDescriptionElement(name)) item->SetDescription(Utf8(DescriptionText(field)));
+      if (IsDescriptionElement(name)) item->SetDescription(DescriptionText(field));
       if (name == L"author" && TextOf(field, text)) item->SetAuthor(Plain(text));
       if (name == L"pubDate") item->PubDate()->ParseRFC822(ValueOf(field));
     });

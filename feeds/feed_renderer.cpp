@@ -1,5 +1,5 @@
 // Rendering the model of the last load as one HTML page from the page template.
-#include <algorithm>
+#include <charconv>
 #include <initializer_list>
 #include <string_view>
 #include <vector>
@@ -47,6 +47,14 @@ std::string AsLines(const std::string& text) {
   return out;
 }
 
+// Writes the line breaks of what out holds from that position on as CR LF.
+void MakeLines(std::string& out, size_t from) {
+  if (FindEither(out, '\r', '\n', from) == std::string_view::npos) return;
+  const std::string value = out.substr(from);
+  out.resize(from);
+  AppendLines(out, value);
+}
+
 // Text the model holds in the ANSI code page, as UTF-8 for the page.
 std::string PlainToUtf8(const std::string& text) {
   for (char c : text)
@@ -54,57 +62,48 @@ std::string PlainToUtf8(const std::string& text) {
   return text;  // ASCII is the same in every ANSI code page and in UTF-8
 }
 
-// A value as part of the page's lines: its line breaks written as CR LF.
-std::string LineText(std::string text) {
-  if (text.find('\r') == std::string::npos && text.find('\n') == std::string::npos) return text;
+// Appends feed text that is written into the page as markup, its line breaks as CR LF. Every feed value of the
+// page passes through this or AppendAddressAttribute, so their lines are already in the page's form and the
+// content needs no pass of its own.
+void AppendMarkup(std::string& out, std::string_view utf8) {
+  const size_t from = out.size();
+  AppendSanitizedHTML(out, utf8);
+  MakeLines(out, from);
+}
+
+// Appends a feed address written into a double-quoted attribute.
+void AppendAddressAttribute(std::string& out, std::string_view utf8) {
+  const size_t from = out.size();
+  AppendSafeAddressAttribute(out, utf8);
+  MakeLines(out, from);
+}
+
+std::string Markup(std::string_view utf8) {
   std::string out;
-  out.reserve(text.size() + 16);
+  AppendMarkup(out, utf8);
+  return out;
+}
+
+std::string LineText(std::string_view text) {
+  std::string out;
   AppendLines(out, text);
   return out;
 }
 
-// Feed text that is written into the page as markup. Every feed value of the page passes through this or
-// AddressAttribute, so their lines are already in the page's form and the content needs no pass of its own.
-std::string Markup(const std::string& utf8) { return LineText(SanitizeHTML(utf8)); }
-
-// A feed address written into a double-quoted attribute.
-std::string AddressAttribute(const std::string& utf8) { return LineText(SafeAddressAttribute(utf8)); }
-
-// Finds the next "&" or "<" of a text, each with the library's fast search, remembering both positions.
-class TMarkupStarts {
- public:
-  explicit TMarkupStarts(std::string_view text) : text_(text), ampersand_(Find('&', 0)), bracket_(Find('<', 0)) {}
-  // The position of the next "&" or "<" at or after from, or the end of the text.
-  size_t Next(size_t from) {
-    if (ampersand_ < from) ampersand_ = Find('&', from);
-    if (bracket_ < from) bracket_ = Find('<', from);
-    return std::min(ampersand_, bracket_);
-  }
-
- private:
-  size_t Find(char c, size_t from) const {
-    size_t at = text_.find(c, from);
-    return at == std::string_view::npos ? text_.size() : at;
-  }
-  std::string_view text_;
-  size_t ampersand_;
-  size_t bracket_;
-};
-
 // The description trimmed, its escaped markup made live and its links opening a new window: "&gt;" becomes ">",
 // then "&lt;" becomes "<", then "<a href=" gains the new-window target, all in any letter case. One pass gives
 // the same text as the three replacements in turn: neither entity can form the other, and the rest of a link's
-// start ("a href=") holds no character an entity stands for.
-std::string ItemDescription(const TRSSItem& item) {
+// start ("a href=") holds no character an entity stands for. The text replaces what text held.
+void LiveDescription(const TRSSItem& item, std::string& text) {
   std::string_view description = item.Description();
   while (!description.empty() && static_cast<unsigned char>(description.front()) <= 32) description.remove_prefix(1);
   while (!description.empty() && static_cast<unsigned char>(description.back()) <= 32) description.remove_suffix(1);
   const std::string_view linkStart = "a href=";
-  std::string text;
+  text.clear();
   text.reserve(description.size() + 256);  // room for the targets of some links
-  TMarkupStarts starts(description);
   size_t from = 0;
-  for (size_t at = starts.Next(0); at != description.size(); at = starts.Next(from)) {
+  for (size_t at = FindEither(description, '&', '<'); at != std::string_view::npos;
+       at = FindEither(description, '&', '<', from)) {
     text.append(description, from, at - from);
     from = at + 1;
     if (description[at] == '&') {
@@ -127,23 +126,36 @@ std::string ItemDescription(const TRSSItem& item) {
     }
   }
   text.append(description, from, std::string_view::npos);
-  return Markup(text);
 }
 
-// Passes the page to the stream in large pieces as it is made, so that the content is never held whole in memory
-// and copied once more.
+// Makes the page in one buffer, feed values appended there as they are made safe, and passes it to the stream in
+// large pieces, so that the content is never held whole in memory and copied once more.
 class TPageWriter {
  public:
   explicit TPageWriter(TStream& stream) : stream_(stream) { buffer_.reserve(kPieceSize + 4096); }
 
-  void Add(std::string_view text) {
-    buffer_ += text;
-    if (buffer_.size() >= kPieceSize) Flush();
-  }
-  // One line of the page: markup and values from Markup, Address or LineText, then CR LF.
+  // Markup of the page, as it is.
+  void Add(std::string_view text) { buffer_ += text; }
+  // One line of the page: markup and values already in line form, then CR LF.
   void AddLine(std::initializer_list<std::string_view> pieces) {
     for (std::string_view piece : pieces) buffer_ += piece;
-    Add(kCRLF);
+    EndLine();
+  }
+  // Feed values, made safe and in line form as they are appended.
+  void AddMarkup(std::string_view utf8) { AppendMarkup(buffer_, utf8); }
+  void AddAddressAttribute(std::string_view utf8) { AppendAddressAttribute(buffer_, utf8); }
+  void AddEscapedAttribute(std::string_view text) {
+    const size_t from = buffer_.size();
+    AppendEscapedHTMLAttribute(buffer_, text);
+    MakeLines(buffer_, from);
+  }
+  void AddNumber(int number) {
+    char digits[16];
+    buffer_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+  }
+  void EndLine() {
+    buffer_ += kCRLF;
+    if (buffer_.size() >= kPieceSize) Flush();
   }
   void Flush() {
     if (!buffer_.empty()) stream_.WriteBuffer(buffer_.data(), static_cast<int32_t>(buffer_.size()));
@@ -162,64 +174,93 @@ struct TPlaceholderValue {
   std::string Value;
 };
 
-// The texts of one entry that both the index and the body show, in line form.
-struct TEntryTexts {
-  std::string Anchor;
-  std::string Title;
-  std::string Date;
-};
+// The texts of the entries that both the index and the body show, in line form, one after another in one block.
+class TEntryTexts {
+ public:
+  explicit TEntryTexts(const TRSSItems& items) {
+    ends_.reserve(2 * static_cast<size_t>(items.Count()));
+    for (int i = 0; i < items.Count(); ++i) Add(*items.Items(i));
+  }
+  std::string_view Title(int entry) const { return Text(2 * static_cast<size_t>(entry)); }
+  std::string_view Date(int entry) const { return Text(2 * static_cast<size_t>(entry) + 1); }
 
-TEntryTexts EntryTexts(const TRSSItem& item, int number) {
-  TEntryTexts texts;
-  texts.Anchor = std::to_string(number);
-  texts.Title = item.Title().empty() ? std::string("[Blank Title]") : Markup(item.Title());
-  texts.Date = item.PubDate()->IsSet() ? Markup(EncodeUTF8(item.PubDate()->FormatRFC822()))
-                                       : Markup(PlainToUtf8(item.StrDate()));
-  return texts;
-}
+ private:
+  void Add(const TRSSItem& item) {
+    if (item.Title().empty())
+      text_ += "[Blank Title]";
+    else
+      AppendMarkup(text_, item.Title());
+    ends_.push_back(text_.size());
+    if (item.PubDate()->IsSet())
+      AppendMarkup(text_, EncodeUTF8(item.PubDate()->FormatRFC822()));
+    else
+      AppendMarkup(text_, PlainToUtf8(item.StrDate()));
+    ends_.push_back(text_.size());
+  }
+  std::string_view Text(size_t index) const {
+    const size_t start = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(text_).substr(start, ends_[index] - start);
+  }
+
+  std::string text_;
+  std::vector<size_t> ends_;  // where each title and each date ends
+};
 
 void AddImage(TPageWriter& out, const TRSSImage& image) {
   std::string url = image.Required()->URL();
   if (!image.Include() || url.empty()) return;
   out.AddLine({"<p style=\"margin-top: 0; margin-bottom: 5\">"});
   std::string link = image.Required()->Link();
-  if (!link.empty()) out.AddLine({"<a target=\"_blank\" href=\"", AddressAttribute(PlainToUtf8(link)), "\">"});
+  if (!link.empty()) {
+    out.Add("<a target=\"_blank\" href=\"");
+    out.AddAddressAttribute(PlainToUtf8(link));
+    out.AddLine({"\">"});
+  }
   std::string title = image.Required()->Title();
-  if (!title.empty())
-    out.AddLine({"<img border=\"0\" src=\"", AddressAttribute(PlainToUtf8(url)), "\" alt=\"",
-                 LineText(EscapeHTMLAttribute(title)), "\">"});
-  else
-    out.AddLine({"<img border=\"0\" src=\"", AddressAttribute(PlainToUtf8(url)), "\">"});
+  out.Add("<img border=\"0\" src=\"");
+  out.AddAddressAttribute(PlainToUtf8(url));
+  if (!title.empty()) {
+    out.Add("\" alt=\"");
+    out.AddEscapedAttribute(title);
+  }
+  out.AddLine({"\">"});
   out.AddLine({"</a></p>"});
 }
 
-void AddIndexEntry(TPageWriter& out, const TEntryTexts& texts) {
-  out.AddLine({"<b><p style=\"margin-top: 0; margin-bottom: 0\"><a href=\"#", texts.Anchor,
-               "\"><font face=\"Verdana\" size=\"2\" color=\"#003399\">"});
-  if (!texts.Date.empty()) {
-    out.AddLine({texts.Title,
+void AddIndexEntry(TPageWriter& out, const TEntryTexts& texts, int entry) {
+  out.Add("<b><p style=\"margin-top: 0; margin-bottom: 0\"><a href=\"#");
+  out.AddNumber(entry);
+  out.AddLine({"\"><font face=\"Verdana\" size=\"2\" color=\"#003399\">"});
+  const std::string_view date = texts.Date(entry);
+  if (!date.empty()) {
+    out.AddLine({texts.Title(entry),
                  "</font></a><font face=\"Arial\" size=\"1\" color=\"#AAAAAA\">"
                  "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;",
-                 texts.Date, "</font></p></b>"});
+                 date, "</font></p></b>"});
   } else {
-    out.AddLine({texts.Title});
+    out.AddLine({texts.Title(entry)});
     out.AddLine({"</font></p></a></b>"});
   }
 }
 
-// top is the caption of the link back to the top of the page, in line form.
-void AddBodyEntry(TPageWriter& out, const TRSSItem& item, const TEntryTexts& texts, const std::string& top) {
-  const std::string& date = texts.Date;
+// top is the caption of the link back to the top of the page, in line form; description is scratch room.
+void AddBodyEntry(TPageWriter& out, const TRSSItem& item, const TEntryTexts& texts, int entry, const std::string& top,
+                  std::string& description) {
+  const std::string_view date = texts.Date(entry);
   const std::string author = Markup(PlainToUtf8(item.Author()));
   const bool linked = !item.Link().empty();
   out.AddLine({"<tr><td width=\"100%\">"});
-  if (linked)
-    out.AddLine(
-        {"<b><a name=\"", texts.Anchor, "\"></a><a target=\"_blank\" href=\"", AddressAttribute(item.Link()), "\">"});
-  else
-    out.AddLine({"<b><a name=\"", texts.Anchor, "\"></a>"});
+  out.Add("<b><a name=\"");
+  out.AddNumber(entry);
+  if (linked) {
+    out.Add("\"></a><a target=\"_blank\" href=\"");
+    out.AddAddressAttribute(item.Link());
+    out.AddLine({"\">"});
+  } else {
+    out.AddLine({"\"></a>"});
+  }
   out.AddLine({"<p style=\"margin-top: 10; margin-bottom: 0\"><font face=\"Verdana\" size=\"2\" color=\"#339933\">"});
-  out.AddLine({texts.Title});
+  out.AddLine({texts.Title(entry)});
   out.AddLine({linked ? "</font></p></a></b>" : "</font></p></b>"});
   if (!author.empty() || !date.empty()) {
     out.AddLine(
@@ -231,7 +272,9 @@ void AddBodyEntry(TPageWriter& out, const TRSSItem& item, const TEntryTexts& tex
   out.AddLine(
       {"<p style=\"margin-top: 5; margin-bottom: 0\" align=\"justify\"><font face=\"Verdana\" size=\"2\" "
        "color=\"#000000\">"});
-  out.AddLine({ItemDescription(item)});
+  LiveDescription(item, description);
+  out.AddMarkup(description);
+  out.EndLine();
   out.AddLine({"</font></p>"});
   out.AddLine(
       {"<p style=\"margin-top: 0; margin-bottom: 0\" align=\"right\"><a href=\"#TOP\"><b><font "
@@ -253,29 +296,32 @@ void TFeed::RenderHTML(TStream* stream) {
   const TRSSChannelOpt& optional = *channel_->Optional();
   const std::string title = Markup(required.Title());
   std::string date;
-  if (optional.LastBuildDate()->IsSet())
-    date = LineText(sUpdated) + " " + Markup(EncodeUTF8(optional.LastBuildDate()->FormatRFC822()));
-  else if (!optional.Modified().empty())
-    date = LineText(sUpdated) + " " + Markup(PlainToUtf8(optional.Modified()));
+  if (optional.LastBuildDate()->IsSet() || !optional.Modified().empty()) {
+    date = LineText(sUpdated) + " ";
+    AppendMarkup(date, optional.LastBuildDate()->IsSet() ? EncodeUTF8(optional.LastBuildDate()->FormatRFC822())
+                                                         : PlainToUtf8(optional.Modified()));
+  }
+  std::string linkedTitle = title;
+  if (!required.Link().empty()) {
+    linkedTitle = "<a target=\"_blank\" href=\"";
+    AppendAddressAttribute(linkedTitle, PlainToUtf8(required.Link()));
+    linkedTitle += "\"><font color=\"#FFFFFF\">" + title + "</font></a>";
+  }
   // The placeholders of the template with their values. Each value is written as it is: a placeholder that feed
   // text brings in stays text.
   const TPlaceholderValue values[] = {
       {"%%UPDATE%%", LineText(sUpdate)},
       {"%%VIEWSOURCE%%", LineText(sVSource)},
-      {"%%TITLE%%", required.Link().empty()
-                        ? title
-                        : "<a target=\"_blank\" href=\"" + AddressAttribute(PlainToUtf8(required.Link())) +
-                              "\"><font color=\"#FFFFFF\">" + title + "</font></a>"},
+      {"%%TITLE%%", linkedTitle},
       {"%%XMLDATE%%", date},
       {"%%TITLECAPTION%%", title},
       {"%%TITLEDESC%%", Markup(required.Desc())},
       {"%%COPYRIGHT%%", Markup(optional.Copyright())},
   };
 
-  std::vector<TEntryTexts> entries;
-  entries.reserve(static_cast<size_t>(items_->Count()));
-  for (int i = 0; i < items_->Count(); ++i) entries.push_back(EntryTexts(*items_->Items(i), i));
+  const TEntryTexts entries(*items_);
   const std::string top = LineText(sTop);
+  std::string description;
   // The content: the index of the entries, then their bodies.
   auto addContent = [&](TPageWriter& out) {
     out.AddLine(
@@ -283,11 +329,10 @@ void TFeed::RenderHTML(TStream* stream) {
          "width=\"100%\">"});
     out.AddLine({"<tr><td width=\"100%\">"});
     AddImage(out, *optional.Image());
-    for (const TEntryTexts& entry : entries) AddIndexEntry(out, entry);
+    for (int i = 0; i < items_->Count(); ++i) AddIndexEntry(out, entries, i);
     out.AddLine({"<p style=\"margin-top: 0; margin-bottom: 0\">&nbsp;</p>"});
     out.AddLine({"<hr noshade color=\"#AAAAAA\"></td></tr>"});
-    for (int i = 0; i < items_->Count(); ++i)
-      AddBodyEntry(out, *items_->Items(i), entries[static_cast<size_t>(i)], top);
+    for (int i = 0; i < items_->Count(); ++i) AddBodyEntry(out, *items_->Items(i), entries, i, top, description);
     out.AddLine({"</table>"});
   };
 

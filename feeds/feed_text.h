@@ -10,10 +10,14 @@ namespace feeds {
 
 // The UTF-8 bytes of a wide text. A surrogate pair becomes one four-byte sequence; a lone surrogate half keeps a
 // three-byte sequence of its own.
-std::string EncodeUTF8(const String& text);
+std::string EncodeUTF8(std::wstring_view text);
 
 // Appends the UTF-8 bytes of one character (a code point up to U+10FFFF).
 void AppendUTF8(std::string& out, unsigned code);
+
+// The position of the first a or b in the text at or after from; npos when there is none.
+size_t FindEither(std::string_view text, char a, char b, size_t from = 0);
+inline size_t FindByte(std::string_view text, char c, size_t from = 0) { return FindEither(text, c, c, from); }
 
 // The position of the first occurrence of pattern at or after from, letters A-Z matching either case; npos when
 // there is none or the pattern is empty.

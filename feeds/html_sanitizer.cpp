@@ -104,11 +104,11 @@ size_t ElementIndex(std::string_view name) { return AllowedElementIndex(*FindAll
 // Writes one text out anew: the allowed elements with their allowed attributes, the rest as escaped text.
 class TSanitizer {
  public:
-  explicit TSanitizer(std::string_view markup) : tokenizer_(markup) {
-    out_.reserve(markup.size() + markup.size() / 8 + 16);
+  TSanitizer(std::string& out, std::string_view markup) : tokenizer_(markup), out_(out) {
+    out_.reserve(out_.size() + markup.size() + markup.size() / 8 + 16);
   }
 
-  std::string Run() {
+  void Run() {
     THTMLToken token;
     while (tokenizer_.Next(token)) {
       switch (token.Kind) {
@@ -128,7 +128,6 @@ class TSanitizer {
       }
     }
     while (depth_ > 0) Pop();
-    return std::move(out_);
   }
 
  private:
@@ -211,28 +210,31 @@ class TSanitizer {
   std::array<const THTMLElementRule*, kMaxDepth> open_{};
   size_t depth_ = 0;
   std::array<uint32_t, kMaxAllowedElements> openCounts_{};  // per rule: how many are open, to match an end tag at once
-  std::string out_;
+  std::string& out_;
 };
 
 }  // namespace
 
-std::string SanitizeHTML(std::string_view markup) {
+void AppendSanitizedHTML(std::string& out, std::string_view markup) {
   // Most titles, names and dates hold nothing to read or escape.
   size_t plain = 0;
   while (plain < markup.size() && !NeedsEscape(markup[plain])) ++plain;
-  if (plain == markup.size()) return std::string(markup);
-  return TSanitizer(markup).Run();
+  if (plain == markup.size())
+    out += markup;
+  else
+    TSanitizer(out, markup).Run();
 }
 
-std::string EscapeHTMLAttribute(std::string_view value) {
+std::string SanitizeHTML(std::string_view markup) {
   std::string out;
-  out.reserve(value.size());
-  AppendEscaped(out, value, kEscapeQuote);
+  AppendSanitizedHTML(out, markup);
   return out;
 }
 
-std::string SafeAddressAttribute(std::string_view address) {
-  return IsAllowedAddress(address) ? EscapeHTMLAttribute(address) : std::string();
+void AppendEscapedHTMLAttribute(std::string& out, std::string_view value) { AppendEscaped(out, value, kEscapeQuote); }
+
+void AppendSafeAddressAttribute(std::string& out, std::string_view address) {
+  if (IsAllowedAddress(address)) AppendEscapedHTMLAttribute(out, address);
 }
 
 }  // namespace feeds

@@ -10,13 +10,15 @@
 
 namespace feeds {
 
-// The markup made safe, in time and memory linear in its length.
+// Appends the markup made safe, in time and memory linear in its length.
+void AppendSanitizedHTML(std::string& out, std::string_view markup);
 std::string SanitizeHTML(std::string_view markup);
 
-// Plain text for a double-quoted attribute: "&", "<", ">" and '"' written as character references.
-std::string EscapeHTMLAttribute(std::string_view value);
+// Appends plain text for a double-quoted attribute: "&", "<", ">" and '"' written as character references.
+void AppendEscapedHTMLAttribute(std::string& out, std::string_view value);
 
-// An address for a double-quoted attribute: escaped, and empty unless it is relative or uses an allowed scheme.
-std::string SafeAddressAttribute(std::string_view address);
+// Appends an address for a double-quoted attribute: escaped, and nothing unless it is relative or uses an allowed
+// scheme.
+void AppendSafeAddressAttribute(std::string& out, std::string_view address);
 
 }  // namespace feeds

@@ -54,7 +54,7 @@ bool THTMLTokenizer::Next(THTMLToken& token) {
   }
   const size_t size = markup_.size();
   while (position_ < size) {
-    size_t open = markup_.find('<', position_);
+    size_t open = FindByte(markup_, '<', position_);
     if (open != position_) {
       size_t end = open == std::string_view::npos ? size : open;
       token.Kind = THTMLTokenKind::Text;
@@ -75,7 +75,7 @@ bool THTMLTokenizer::Next(THTMLToken& token) {
       position_ = close == std::string_view::npos ? size : close + 1;
     } else {
       // A "<" that opens nothing is text, up to the next "<".
-      size_t end = markup_.find('<', open + 1);
+      size_t end = FindByte(markup_, '<', open + 1);
       if (end == std::string_view::npos) end = size;
       token.Kind = THTMLTokenKind::Text;
       token.Text = markup_.substr(open, end - open);

@@ -8,6 +8,7 @@
 
 #include "framework/delegate.h"
 #include "framework/exceptions.h"
+#include "framework/life_token.h"
 #include "framework/object.h"
 #include "framework/set.h"
 
@@ -109,6 +110,9 @@ class TComponent : public TPersistent {
   void DestroyComponents();
   // Marks this component and everything it owns as being destroyed.
   void Destroying();
+  // Ends as the component's deletion starts: what code that raised a handler asks before it touches the component
+  // again.
+  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   // Asks to hear, through Notification, when component is freed; both directions are kept so that whichever
   // goes first tells the other.
@@ -153,6 +157,9 @@ class TComponent : public TPersistent {
   // Runs a deleted component's destruction up to its memory, and answers where that memory starts: for a class
   // that takes its memory from elsewhere and so declares a destroying delete of its own.
   [[nodiscard]] static void* DestroyWhole(TComponent* component);
+  // For a destructor that calls out while the component's parts go: its watches see the end from here on also
+  // when the component is not deleted (a member, or on the stack), whose life would end only with this base.
+  void EndLife() noexcept { life_.End(); }
   virtual void Notification(TComponent* component, TOperation operation);
   virtual void ValidateRename(TComponent* component, const String& currentName, const String& newName);
   void SetComponentState(TComponentStateItem item, bool on);
@@ -177,6 +184,7 @@ class TComponent : public TPersistent {
   String name_;
   intptr_t tag_ = 0;
   TComponentState state_;
+  TLifeToken life_;
 };
 
 // True when text is a valid identifier for a component name.

@@ -559,7 +559,10 @@ void TControl::DefaultHandler(TMessage& message) {
 }
 
 void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, bool doubleClick) {
+  // Each step raises handlers, and one may free this control: what is left of the press goes nowhere then.
+  const TLifeWatch life = LifeWatch();
   DefaultHandler(message);
+  if (life.Ended()) return;
   if (button == TMouseButton::mbLeft) {
     if (down) {
       if (controlStyle_.Contains(TControlStyleItem::csCaptureMouse)) SetMouseCapture(true);
@@ -578,6 +581,7 @@ void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, 
         if (PtInRect(&client, point)) Click();
       }
     }
+    if (life.Ended()) return;
   }
   if (controlStyle_.Contains(TControlStyleItem::csNoStdEvents)) return;
   POINT point = MessagePoint(message.LParam);
@@ -591,7 +595,9 @@ void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, 
 }
 
 void TControl::WMMouseMove(TMessage& message) {
+  const TLifeWatch life = LifeWatch();
   DefaultHandler(message);
+  if (life.Ended()) return;
   if (controlStyle_.Contains(TControlStyleItem::csNoStdEvents)) return;
   POINT point = MessagePoint(message.LParam);
   MouseMove(KeysToShiftState(LOWORD(message.WParam)), point.x, point.y);
@@ -612,9 +618,10 @@ void TControl::WMContextMenu(TMessage& message) {
     }
   }
   bool handled = false;
+  const TLifeWatch life = LifeWatch();
   DoContextPopup(point, handled);
   message.Result = handled ? 1 : 0;
-  if (handled) return;
+  if (handled || life.Ended()) return;
   if (popupMenu_ && popupMenu_->AutoPopup()) {
     popupMenu_->SetPopupComponent(this);
     if (fromKeyboard) screen = ClientToScreen(POINT{0, 0});
@@ -626,8 +633,9 @@ void TControl::WMContextMenu(TMessage& message) {
 }
 
 void TControl::WMMouseWheel(TMessage& message) {
+  const TLifeWatch life = LifeWatch();
   MouseWheelHandler(message);
-  if (message.Result == 0) DefaultHandler(message);
+  if (message.Result == 0 && !life.Ended()) DefaultHandler(message);
 }
 
 void TControl::MouseWheelHandler(TMessage& message) {
@@ -641,7 +649,9 @@ void TControl::MouseWheelHandler(TMessage& message) {
 void TControl::CMMouseWheel(TMessage& message) {
   TShiftState shift = KeysToShiftState(LOWORD(message.WParam));
   int delta = static_cast<short>(HIWORD(message.WParam));
-  if (DoMouseWheel(shift, delta, MessagePoint(message.LParam))) {
+  const TLifeWatch life = LifeWatch();
+  // A handler that freed the control has used the wheel.
+  if (DoMouseWheel(shift, delta, MessagePoint(message.LParam)) || life.Ended()) {
     message.Result = 1;
   } else if (parent_) {
     message.Result = parent_->Perform(CM_MOUSEWHEEL, message.WParam, message.LParam);
@@ -650,8 +660,9 @@ void TControl::CMMouseWheel(TMessage& message) {
 
 bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos) {
   bool handled = false;
+  const TLifeWatch life = LifeWatch();
   if (OnMouseWheel) OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
-  if (handled) return true;
+  if (handled || life.Ended()) return true;
   if (wheelDelta < 0) return DoMouseWheelDown(shift, mousePos);
   if (wheelDelta > 0) return DoMouseWheelUp(shift, mousePos);
   return false;

@@ -57,17 +57,23 @@ void TControlCanvas::FreeHandle() {
 }
 
 void TControlCanvas::PaintOn(HDC dc, const std::function<void()>& paint) {
+  // Painting raises the control's handlers, and one may free the control and its canvas with it.
+  const TLifeWatch controlLife = control_ ? control_->LifeWatch() : TLifeWatch();
+  const bool watched = control_ != nullptr;
+  auto letGo = [&] {
+    if (watched && controlLife.Ended()) return;
+    SetHandle(nullptr);
+    Unlock();
+  };
   Lock();
   SetHandle(dc);
   try {
     paint();
   } catch (...) {
-    SetHandle(nullptr);
-    Unlock();
+    letGo();
     throw;
   }
-  SetHandle(nullptr);
-  Unlock();
+  letGo();
 }
 
 void FreeDeviceContexts() {

@@ -17,7 +17,8 @@ class TControlCanvas : public TCanvas {
   void SetControl(TControl* value);
   // Lets go of a DC the canvas took from the window.
   void FreeHandle();
-  // Runs paint with the canvas locked and drawing on dc, and lets go of dc afterwards, also when paint throws.
+  // Runs paint with the canvas locked and drawing on dc, and lets go of dc afterwards, also when paint throws. For
+  // the canvas a control owns: a paint that frees the control leaves the canvas, gone with it, untouched.
   void PaintOn(HDC dc, const std::function<void()>& paint);
 
  protected:

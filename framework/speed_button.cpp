@@ -116,9 +116,12 @@ void TSpeedButton::Dispatch(TMessage& message) {
   }
 }
 
+// The mouse handlers may free the button.
+
 void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  const TLifeWatch life = LifeWatch();
   TGraphicControl::MouseDown(button, shift, x, y);
-  if (button != TMouseButton::mbLeft || !Enabled()) return;
+  if (life.Ended() || button != TMouseButton::mbLeft || !Enabled()) return;
   if (!down_) {
     state_ = TButtonState::bsDown;
     Invalidate();
@@ -127,8 +130,9 @@ void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int 
 }
 
 void TSpeedButton::MouseMove(TShiftState shift, int x, int y) {
+  const TLifeWatch life = LifeWatch();
   TGraphicControl::MouseMove(shift, x, y);
-  if (!dragging_) return;
+  if (life.Ended() || !dragging_) return;
   TButtonState next = down_ ? TButtonState::bsExclusive : TButtonState::bsUp;
   if (Inside(this, x, y)) next = down_ ? TButtonState::bsExclusive : TButtonState::bsDown;
   if (next != state_) {
@@ -138,8 +142,9 @@ void TSpeedButton::MouseMove(TShiftState shift, int x, int y) {
 }
 
 void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  const TLifeWatch life = LifeWatch();
   TGraphicControl::MouseUp(button, shift, x, y);
-  if (!dragging_) return;
+  if (life.Ended() || !dragging_) return;
   dragging_ = false;
   const bool doClick = Inside(this, x, y);
   if (groupIndex_ == 0) {

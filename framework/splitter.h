@@ -3,7 +3,6 @@
 #pragma once
 
 #include "framework/control.h"
-#include "framework/life_token.h"
 
 // NewSize is the size the neighbour is about to get; Accept false keeps the old one.
 using TSplitterCanResizeEvent = TDelegate<void(TObject* Sender, int& NewSize, bool& Accept)>;
@@ -31,8 +30,6 @@ class TSplitter : public TGraphicControl {
   int SizeOf(const TControl* control) const { return Horizontal() ? control->Width() : control->Height(); }
 
   void SetBounds(int left, int top, int width, int height) override;
-  // Ends when the splitter is freed: what code that runs a handler asks before it touches the splitter again.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   // Hides the control-level event of the same name: a splitter asks about one size, its neighbour's.
   TSplitterCanResizeEvent OnCanResize;
@@ -67,5 +64,4 @@ class TSplitter : public TGraphicControl {
   int oldSize_ = 0;
   int maxSize_ = 0;
   int newSize_ = 0;
-  TLifeToken life_;
 };

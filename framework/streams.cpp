@@ -1,9 +1,10 @@
 #include "framework/streams.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <new>
-#include <stdexcept>
+#include <vector>
 
 #include "framework/com_guard.h"
 #include "framework/exceptions.h"
@@ -169,38 +170,53 @@ void TCustomMemoryStream::SetPointer(void* memory, int64_t size) {
 
 // TMemoryStream
 
+TMemoryStream::~TMemoryStream() { std::free(bytes_); }
+
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
   if (count <= 0) return 0;
   int64_t end = 0;
   if (!CheckedAdd(position_, count, end)) throw EStreamError(kOutOfMemory);
-  if (end > Size()) Resize(end);
-  std::memmove(bytes_.data() + position_, buffer, static_cast<size_t>(count));
+  if (end > Size()) {
+    const int64_t oldSize = Size();
+    Resize(end);
+    // A position set beyond the old end leaves a gap of zeros.
+    if (position_ > oldSize) std::memset(bytes_ + oldSize, 0, static_cast<size_t>(position_ - oldSize));
+  }
+  std::memmove(bytes_ + position_, buffer, static_cast<size_t>(count));
   position_ = end;
   return count;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
   if (size < 0) throw EStreamError(L"Invalid stream size");
+  const int64_t oldSize = Size();
   Resize(size);
+  if (size > oldSize) std::memset(bytes_ + oldSize, 0, static_cast<size_t>(size - oldSize));
   if (position_ > size) position_ = size;
 }
 
 void TMemoryStream::Resize(int64_t size) {
-  if (static_cast<uint64_t>(size) > bytes_.capacity() && !MemoryCanHold(static_cast<uint64_t>(size)))
+  if (size > capacity_) Reserve(size);
+  SetPointer(bytes_, size);
+}
+
+void TMemoryStream::Reserve(int64_t size) {
+  if (static_cast<uint64_t>(size) > SIZE_MAX || !MemoryCanHold(static_cast<uint64_t>(size)))
     throw EStreamError(kOutOfMemory);
-  try {
-    bytes_.resize(static_cast<size_t>(size));
-  } catch (const std::bad_alloc&) {
-    throw EStreamError(kOutOfMemory);
-  } catch (const std::length_error&) {
-    throw EStreamError(kOutOfMemory);
-  }
-  SetPointer(bytes_.data(), size);
+  int64_t capacity = capacity_ <= size / 2 ? size : capacity_ * 2;
+  if (capacity > size && !MemoryCanHold(static_cast<uint64_t>(capacity))) capacity = size;
+  auto* grown = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(capacity)));
+  if (!grown) throw EStreamError(kOutOfMemory);
+  if (Size() > 0) std::memcpy(grown, bytes_, static_cast<size_t>(Size()));
+  std::free(bytes_);
+  bytes_ = grown;
+  capacity_ = capacity;
 }
 
 void TMemoryStream::Clear() {
-  bytes_.clear();
-  bytes_.shrink_to_fit();
+  std::free(bytes_);
+  bytes_ = nullptr;
+  capacity_ = 0;
   SetPointer(nullptr, 0);
   position_ = 0;
 }

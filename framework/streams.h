@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "framework/com_object.h"
 #include "framework/object.h"
@@ -67,6 +66,7 @@ class TCustomMemoryStream : public TStream {
 class TMemoryStream : public TCustomMemoryStream {
   BC_CLASS(TMemoryStream, TCustomMemoryStream)
   TMemoryStream() = default;
+  ~TMemoryStream() override;
   TMemoryStream(const TMemoryStream&) = delete;
   TMemoryStream& operator=(const TMemoryStream&) = delete;
 
@@ -79,10 +79,15 @@ class TMemoryStream : public TCustomMemoryStream {
   void LoadFromFile(const String& fileName);
 
  private:
-  // Raises EStreamError when memory for size bytes cannot be had.
+  // The block is size bytes long, its bytes up to the old size kept; bytes beyond are left as they are for the
+  // caller to fill. Raises EStreamError when memory for size bytes cannot be had.
   void Resize(int64_t size);
+  // Room for at least size bytes. Room grows by doubling, so that a stream written piece by piece copies each
+  // byte a bounded number of times.
+  void Reserve(int64_t size);
 
-  std::vector<uint8_t> bytes_;
+  uint8_t* bytes_ = nullptr;
+  int64_t capacity_ = 0;
 };
 
 // Access and sharing of TFileStream, combined with "|": one access mode (or fmCreate) and one share mode.

@@ -136,6 +136,12 @@ size_t Pos(const String& sub, const String& text) {
   return at == String::npos ? 0 : at + 1;
 }
 
+String CutText(const String& text, size_t limit) {
+  if (limit >= text.size()) return text;
+  if (limit > 0 && IS_HIGH_SURROGATE(text[limit - 1]) && IS_LOW_SURROGATE(text[limit])) --limit;
+  return text.substr(0, limit);
+}
+
 String StringReplace(const String& text, const String& oldPattern, const String& newPattern, TReplaceFlags flags) {
   if (oldPattern.empty()) return text;
   const bool ignoreCase = flags.Contains(TReplaceFlag::rfIgnoreCase);

@@ -36,6 +36,9 @@ bool AnsiSameText(const String& a, const String& b);
 
 // The 1-based position of the first occurrence of sub in text, 0 when absent or when sub is empty.
 size_t Pos(const String& sub, const String& text);
+// At most limit characters from the start of text, one fewer where the cut would split a surrogate pair: a lone
+// half is no character anyone can show or name a file with.
+String CutText(const String& text, size_t limit);
 
 enum class TReplaceFlag { rfReplaceAll, rfIgnoreCase };
 using TReplaceFlags = TSet<TReplaceFlag, 2>;

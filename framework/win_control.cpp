@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include "framework/application.h"
 #include "framework/control_canvas.h"
@@ -914,6 +915,8 @@ void TWinControl::PaintHandler(TMessage& message) {
                            child->Top() + child->Height());
     if (clip == NULLREGION) break;
   }
+  // Painting raises handlers, and one may free this control.
+  const TLifeWatch life = LifeWatch();
   try {
     if (clip != NULLREGION) PaintWindow(dc);
   } catch (...) {
@@ -921,7 +924,7 @@ void TWinControl::PaintHandler(TMessage& message) {
     throw;
   }
   RestoreDC(dc, saved);
-  PaintControls(dc, nullptr);
+  if (!life.Ended()) PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintControls(HDC dc, TControl* first) {
@@ -930,9 +933,14 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
     it = std::find(controls_.begin(), controls_.end(), first);
     if (it == controls_.end()) it = controls_.begin();
   }
-  std::vector<TControl*> list(it, controls_.end());
-  for (TControl* child : list) {
-    if (child->Is<TWinControl>() || !child->Visible()) continue;
+  // A child's painting may free this control or any child; each is asked for only while both are alive.
+  const TLifeWatch life = LifeWatch();
+  std::vector<std::pair<TControl*, TLifeWatch>> list;
+  for (; it != controls_.end(); ++it)
+    if (!(*it)->Is<TWinControl>()) list.emplace_back(*it, (*it)->LifeWatch());
+  for (const auto& [child, childLife] : list) {
+    if (life.Ended()) return;
+    if (childLife.Ended() || !child->Visible()) continue;
     RECT bounds = child->BoundsRect();
     if (!RectVisible(dc, &bounds)) continue;
     int saved = SaveDC(dc);
@@ -1064,8 +1072,10 @@ void TWinControl::WMPrint(TMessage& message) {
     GetClientRect(handle_, &client);
     IntersectClipRect(dc, 0, 0, client.right, client.bottom);
     if (flags & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    // Printing raises the paint handlers, and one may free this control: its window's children go with it.
+    const TLifeWatch life = LifeWatch();
     Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags & ~(PRF_CHILDREN | PRF_OWNED | PRF_NONCLIENT));
-    if (flags & PRF_CHILDREN) PrintChildWindows(handle_, dc);
+    if ((flags & PRF_CHILDREN) && !life.Ended()) PrintChildWindows(handle_, dc);
   }
   RestoreDC(dc, saved);
 }
@@ -1123,9 +1133,13 @@ void TWinControl::WndProc(TMessage& message) {
       return;
     }
     case WM_MOUSEMOVE:
-    case WM_MOUSELEAVE:
+    case WM_MOUSELEAVE: {
+      // The control the mouse enters or leaves hears of it, and its handler may free this control.
+      const TLifeWatch life = LifeWatch();
       TrackMouse(message);
+      if (life.Ended()) return;
       break;
+    }
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_CHAR:
@@ -1140,9 +1154,14 @@ void TWinControl::WndProc(TMessage& message) {
     default:
       break;
   }
-  if (IsRoutedMouseMessage(message.Msg) && IsControlMouseMsg(message)) {
-    if (message.Result == 0 && handle_) DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
-    return;
+  if (IsRoutedMouseMessage(message.Msg)) {
+    // The child's handler may free this control.
+    const TLifeWatch life = LifeWatch();
+    if (IsControlMouseMsg(message)) {
+      if (message.Result == 0 && !life.Ended() && handle_)
+        DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
+      return;
+    }
   }
   TControl::WndProc(message);
 }
@@ -1248,8 +1267,10 @@ void TWinControl::Dispatch(TMessage& message) {
       POINT screen = MessagePoint(message.LParam);
       if (!(screen.x == -1 && screen.y == -1)) {
         if (TControl* control = ControlAtPos(ScreenToClient(screen), false)) {
+          // The child's handler may free this control.
+          const TLifeWatch life = LifeWatch();
           message.Result = control->Perform(WM_CONTEXTMENU, message.WParam, message.LParam);
-          if (message.Result != 0) return;
+          if (message.Result != 0 || life.Ended()) return;
         }
       }
       TControl::Dispatch(message);
@@ -1408,37 +1429,46 @@ void TWinControl::KeyPress(wchar_t& key) {
 }
 
 bool TWinControl::DoKeyDown(TMessage& message) {
+  // The form's handler and this control's may free this control: the key is spent then.
+  const TLifeWatch life = LifeWatch();
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyDown(message)) return true;
+  if (life.Ended()) return true;
   if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
     WORD key = static_cast<WORD>(message.WParam);
     KeyDown(key, KeyDataToShiftState(message.LParam));
     message.WParam = key;
-    if (key == 0) return true;
+    if (key == 0 || life.Ended()) return true;
   }
   return false;
 }
 
 bool TWinControl::DoKeyUp(TMessage& message) {
+  // The form's handler and this control's may free this control: the key is spent then.
+  const TLifeWatch life = LifeWatch();
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyUp(message)) return true;
+  if (life.Ended()) return true;
   if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
     WORD key = static_cast<WORD>(message.WParam);
     KeyUp(key, KeyDataToShiftState(message.LParam));
     message.WParam = key;
-    if (key == 0) return true;
+    if (key == 0 || life.Ended()) return true;
   }
   return false;
 }
 
 bool TWinControl::DoKeyPress(TMessage& message) {
+  // The form's handler and this control's may free this control: the key is spent then.
+  const TLifeWatch life = LifeWatch();
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(message)) return true;
+  if (life.Ended()) return true;
   if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
     auto key = static_cast<wchar_t>(message.WParam);
     KeyPress(key);
     message.WParam = key;
-    if (key == 0) return true;
+    if (key == 0 || life.Ended()) return true;
   }
   return false;
 }
@@ -1641,9 +1671,10 @@ TCanvas* TCustomControl::Canvas() const { return canvas_.get(); }
 void TCustomControl::Dispatch(TMessage& message) {
   // Printing paints as painting does, so that a capture of the window shows what Paint draws.
   if (message.Msg == WM_PAINT || message.Msg == WM_PRINTCLIENT) {
+    const TLifeWatch life = LifeWatch();
     SetControlState(ControlState() + TControlStateItem::csCustomPaint);
     TWinControl::Dispatch(message);
-    SetControlState(ControlState() - TControlStateItem::csCustomPaint);
+    if (!life.Ended()) SetControlState(ControlState() - TControlStateItem::csCustomPaint);
     return;
   }
   TWinControl::Dispatch(message);

@@ -31,7 +31,8 @@ class TBStr {
   ~TBStr() { SysFreeString(value_); }
   BSTR Get() const { return value_; }
   BSTR* Receive() { return &value_; }
-  String Text() const { return String(value_ ? value_ : L"", SysStringLen(value_)); }
+  std::wstring_view View() const { return std::wstring_view(value_ ? value_ : L"", SysStringLen(value_)); }
+  String Text() const { return String(View()); }
 
  private:
   BSTR value_ = nullptr;
@@ -243,6 +244,13 @@ bool DeclaresEntitiesInEBCDIC(std::string_view bytes) {
          bytes.find("\x4C\x4F\xC5\xD5\xE3\xC9\xE3\xE8"sv) != std::string_view::npos;
 }
 
+// The data of a text or CDATA node: the same as its value, without the detour through a VARIANT.
+void ReadCharacterData(IXMLDOMNode* text, TBStr& data) {
+  ComPtr<IXMLDOMCharacterData> characterData;
+  OleCheck(text->QueryInterface(IID_IXMLDOMCharacterData, reinterpret_cast<void**>(characterData.GetAddressOf())));
+  OleCheck(characterData->get_data(data.Receive()));
+}
+
 }  // namespace
 
 const String& TXMLValue::AsString() const {
@@ -320,28 +328,32 @@ ComPtr<IXMLDOMNode> TXMLNode::OnlyTextChild() const {
   return child;
 }
 
-String TXMLNode::CharacterData(IXMLDOMNode* text) {
-  // The text's own data: the same as its value, without the detour through a VARIANT.
-  ComPtr<IXMLDOMCharacterData> data;
-  OleCheck(text->QueryInterface(IID_IXMLDOMCharacterData, reinterpret_cast<void**>(data.GetAddressOf())));
-  TBStr value;
-  OleCheck(data->get_data(value.Receive()));
-  return value.Text();
-}
-
 bool TXMLNode::IsTextElement() const { return NodeType() == TNodeType::ntElement && OnlyTextChild(); }
 
-std::optional<String> TXMLNode::ElementText() const {
-  if (NodeType() != TNodeType::ntElement) return std::nullopt;
+bool TXMLNode::ReadElementText(const std::function<void(std::wstring_view)>& read) const {
+  if (NodeType() != TNodeType::ntElement) return false;
   ComPtr<IXMLDOMNode> text = OnlyTextChild();
-  if (!text) return std::nullopt;
-  return CharacterData(text.Get());
+  if (!text) return false;
+  TBStr data;
+  ReadCharacterData(text.Get(), data);
+  read(data.View());
+  return true;
+}
+
+std::optional<String> TXMLNode::ElementText() const {
+  std::optional<String> text;
+  ReadElementText([&](std::wstring_view view) { text.emplace(view); });
+  return text;
 }
 
 TXMLValue TXMLNode::NodeValue() const {
   if (NodeType() == TNodeType::ntElement) {
     ComPtr<IXMLDOMNode> text = OnlyTextChild();
-    if (text) return TXMLValue(CharacterData(text.Get()));
+    if (text) {
+      TBStr data;
+      ReadCharacterData(text.Get(), data);
+      return TXMLValue(data.Text());
+    }
     if (!HasChildNodes()) return TXMLValue();
     throw EXMLDocError(Format(L"Element \"%s\" holds more than one text node", {NodeName()}));
   }

@@ -5,6 +5,7 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -89,6 +90,9 @@ class TXMLNode {
   bool IsTextElement() const;
   // The text of a text element; nothing for any other node.
   std::optional<String> ElementText() const;
+  // Calls read with the text of a text element and returns true; false, without a call, for any other node. The
+  // view lives only during the call: a caller that turns the text into another form at once saves a copy.
+  bool ReadElementText(const std::function<void(std::wstring_view)>& read) const;
   // An element's text when it is a text element, null when it is empty; raises EXMLDocError for an element with
   // any other content. Other nodes give the DOM's value.
   TXMLValue NodeValue() const;
@@ -100,8 +104,6 @@ class TXMLNode {
  private:
   // The element's one child when that is a text or CDATA node, else null.
   Microsoft::WRL::ComPtr<IXMLDOMNode> OnlyTextChild() const;
-  // The text of a text or CDATA node.
-  static String CharacterData(IXMLDOMNode* text);
 
   Microsoft::WRL::ComPtr<IXMLDOMNode> node_;
   TXMLDocOptions options_;

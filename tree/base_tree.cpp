@@ -74,7 +74,7 @@ TBaseTree::~TBaseTree() {
   ReleaseClipboard();
   // The window outlives this part of the object: its drop target registration must not.
   SetDropTargetRegistered(false);
-  life_.End();
+  EndLife();
   InterruptValidation();
   StopWheelPanning();
   Destroying();

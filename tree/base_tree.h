@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "framework/alignment.h"
-#include "framework/life_token.h"
 #include "framework/picture.h"
 #include "framework/set.h"
 #include "framework/win_control.h"
@@ -476,8 +475,6 @@ class TBaseTree : public TCustomControl {
   // Renders the "Node Tree Data" format (the cut/copy set for the clipboard, else the selection) into medium;
   // other formats go to OnRenderOLEData. The data object calls it.
   virtual HRESULT RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard);
-  // Ends as the tree's destruction starts: COM objects that outlive it (a data object on the clipboard) hold this.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   // ---- OLE drag and drop as a target; the drag manager forwards here
   virtual HRESULT DragEnter(DWORD keyState, POINT pt, DWORD& effect);
@@ -1041,7 +1038,6 @@ class TBaseTree : public TCustomControl {
   TTreeHintMode hintMode_ = TTreeHintMode::hmDefault;
   THintAnimationType hintAnimation_ = THintAnimationType::hatSystemDefault;
   int textMargin_ = DefaultTextMargin;
-  TLifeToken life_;
 
   // ---- tree object
   void ImageListChange(TObject* sender);

@@ -29,8 +29,6 @@ TPcTabSheet::TPcTabSheet(TComponent* owner) : TWinControl(owner) {
 }
 
 TPcTabSheet::~TPcTabSheet() {
-  // The handlers that removing the page raises find it gone already.
-  life_.End();
   if (pageControl_) {
     if (pageControl_->undockingPage_ == this) pageControl_->undockingPage_ = nullptr;
     pageControl_->RemovePage(this);
@@ -524,44 +522,11 @@ void TPcCustomPageControl::Paint() {
   painter_->Paint();
 }
 
-void TPcCustomPageControl::PaintOwnWindow(HDC given) {
-  // Painting raises OnDrawTab, OnDrawTabEx and OnGetImageIndex, and a handler may free the control. The
-  // framework's painting goes on with the control's canvas, children and window after Paint returns, so the
-  // control paints its window itself and touches none of that once a handler freed it.
-  const TLifeWatch life = LifeWatch();
-  const HWND window = Handle();
-  PAINTSTRUCT ps{};
-  const HDC dc = given ? given : BeginPaint(window, &ps);
-  const int saved = SaveDC(dc);
-  TCanvas* canvas = Canvas();
-  canvas->Lock();
-  canvas->SetHandle(dc);
-  auto release = [&] {
-    if (!life.Ended()) {
-      canvas->SetHandle(nullptr);
-      canvas->Unlock();
-    }
-    RestoreDC(dc, saved);
-  };
-  try {
-    Paint();
-  } catch (...) {
-    release();
-    if (!given) EndPaint(window, &ps);
-    throw;
-  }
-  release();
-  if (!life.Ended()) PaintControls(dc, nullptr);
-  if (!given) EndPaint(window, &ps);
-}
-
 void TPcCustomPageControl::KeyDown(WORD& key, TShiftState shift) {
-  // OnKeyDown may free the control; the key is spent then and goes no further.
+  // OnKeyDown may free the control.
   const TLifeWatch life = LifeWatch();
   TCustomControl::KeyDown(key, shift);
-  if (life.Ended()) {
-    key = 0;
-  } else if (key == VK_LEFT || key == VK_RIGHT) {
+  if (!life.Ended() && (key == VK_LEFT || key == VK_RIGHT)) {
     SelectNextPage(key == VK_RIGHT, true);
     key = 0;
   }
@@ -653,15 +618,6 @@ void TPcCustomPageControl::Dispatch(TMessage& message) {
       return;
     case WM_LBUTTONUP:
       MouseButtonUp(message);
-      return;
-    case WM_PAINT:
-      PaintOwnWindow(reinterpret_cast<HDC>(message.WParam));
-      return;
-    case WM_PRINTCLIENT:
-      if (message.LParam & PRF_CLIENT)
-        PaintOwnWindow(reinterpret_cast<HDC>(message.WParam));
-      else
-        TCustomControl::Dispatch(message);
       return;
     case WM_ERASEBKGND:
       // The page and the painter cover everything while a page shows; erasing would only flicker.

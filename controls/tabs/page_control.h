@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "framework/image_list.h"
-#include "framework/life_token.h"
 #include "framework/startup.h"
 #include "framework/win_control.h"
 
@@ -68,8 +67,6 @@ class TPcTabSheet : public TWinControl {
   bool TabShowing() const { return tabShowing_; }
   bool Highlighted() const { return highlighted_; }
   void SetHighlighted(bool value);
-  // Ends when the page is freed: what code that runs a handler asks before it touches the page again.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   void Dispatch(TMessage& message) override;
   void SetParentComponent(TComponent* value) override;
@@ -95,7 +92,6 @@ class TPcTabSheet : public TWinControl {
   bool highlighted_ = false;
   // True while ShowAsPage holds the showing events back.
   bool showingHeld_ = false;
-  TLifeToken life_;
 };
 
 class TPcCustomPageControl : public TCustomControl {
@@ -123,8 +119,6 @@ class TPcCustomPageControl : public TCustomControl {
 
   TPcPageControlButtons* Painter() const { return painter_.get(); }
   TPcTabSheet* UndockingPage() const { return undockingPage_; }
-  // Ends when the control is freed: what code that runs a handler asks before it touches the control again.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   bool HideButtons() const { return hideButtons_; }
   void SetHideButtons(bool value);
@@ -196,8 +190,6 @@ class TPcCustomPageControl : public TCustomControl {
   void SetCursorOverTabs();
   // The client area left for the pages.
   RECT PageArea();
-  // Paints the window into given, or as WM_PAINT asks when it is null.
-  void PaintOwnWindow(HDC given);
   void LayOut();
 
   // Docking (controls/page_control_docking.cpp).
@@ -242,7 +234,6 @@ class TPcCustomPageControl : public TCustomControl {
     TPcTabSheet* Sheet;
   };
   std::vector<TWatchedClient> watchedClients_;
-  TLifeToken life_;
 };
 
 class TPcPageControl : public TPcCustomPageControl {

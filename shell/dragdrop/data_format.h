@@ -12,7 +12,6 @@
 
 #include "framework/component.h"
 #include "framework/delegate.h"
-#include "framework/life_token.h"
 #include "shell/dragdrop/clipboard_format.h"
 
 namespace shell {
@@ -45,18 +44,9 @@ class TDragDropComponent : public TInterfacedComponent {
   TDataFormats* DataFormats() const { return dataFormats_.get(); }
   // The side whose conversions the data formats of this component use; none when it cannot own data formats.
   virtual std::optional<TConversionScope> DataFormatScope() const { return std::nullopt; }
-  // Ends when the component starts to go: what code that runs a handler, and what the platform holds of the
-  // component, ask before they touch it again.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
  protected:
-  // For the destructors: from here on the component answers the platform as one that is gone.
-  void EndLife() noexcept { life_.End(); }
-
   std::unique_ptr<TDataFormats> dataFormats_;
-
- private:
-  TLifeToken life_;
 };
 
 class TCustomDataFormat : public TObject {

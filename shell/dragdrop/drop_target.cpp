@@ -142,20 +142,36 @@ TCustomDropTarget::TCustomDropTarget(TComponent* owner)
 }
 
 TCustomDropTarget::~TCustomDropTarget() {
-  if (transferThread_ && !transferThread_->Finished()) {
-    // The worker's last calls reach this thread's objects through messages: serve them while waiting.
-    HANDLE handle = transferThread_->Handle();
-    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-      CheckSynchronize();
-    }
-  }
-  transferThread_.reset();
+  RetireTransfer();
   EndLife();
   dataObject_.Reset();
   dropTargetHelper_.Reset();
   UnregisterTargetControl(nullptr);
+}
+
+void TCustomDropTarget::BeforeDestruction() {
+  // The worker reads into the data formats, which derived parts own: it ends while they are whole.
+  RetireTransfer();
+  TDragDropComponent::BeforeDestruction();
+}
+
+void TCustomDropTarget::RetireTransfer() {
+  if (!transferThread_) return;
+  // From the worker's OnTerminate, which the worker waits for, waiting would never end: the worker is let go and
+  // frees itself once that handler has returned.
+  if (endingTransfer_) {
+    transferThread_.release()->SetFreeOnTerminate(true);
+    return;
+  }
+  // The worker's last calls reach this thread's objects through messages: serve them while waiting.
+  HANDLE handle = transferThread_->Handle();
+  while (!transferThread_->Finished() &&
+         MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    CheckSynchronize();
+  }
+  transferThread_.reset();
 }
 
 TWinControl* TCustomDropTarget::Target() const {
@@ -228,13 +244,16 @@ void TCustomDropTarget::Assign(const TPersistent* source) {
   }
   if (auto* dataObject = dynamic_cast<const IDataObject*>(source)) {
     dataObject_ = const_cast<IDataObject*>(dataObject);
+    // OnAcceptFormat may free the target.
+    const TLifeWatch life = LifeWatch();
     bool read = false;
     try {
       read = GetData(DROPEFFECT_COPY);
     } catch (...) {
-      dataObject_.Reset();
+      if (!life.Ended()) dataObject_.Reset();
       throw;
     }
+    if (life.Ended()) return;
     dataObject_.Reset();
     if (read) return;
   }
@@ -285,7 +304,8 @@ void TCustomDropTarget::BeginDragImage(IDataObject* dataObject, POINT screenPoin
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point,
                                                        DWORD* effect) {
   if (!effect) return E_INVALIDARG;
-  // OnEnter may free the target: nothing of it is touched afterwards.
+  // Each handler (OnAcceptFormat, OnStartAsyncTransfer, OnGetDropEffect, OnEnter) may free the target: nothing of
+  // it is touched afterwards.
   const TLifeWatch life = LifeWatch();
   HRESULT result = ComGuard([&]() -> HRESULT {
     if (!asyncTransferring_) ClearData();
@@ -298,18 +318,23 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
     } else {
       lastPoint_ = ToClient(screen);
     }
-    if (!dataObject_ || !HasValidFormats(dataObject_.Get())) {
+    const bool valid = dataObject_ && HasValidFormats(dataObject_.Get());
+    if (life.Ended()) return S_OK;
+    if (!valid) {
       dataObject_.Reset();
       *effect = DROPEFFECT_NONE;
     } else {
       MeasureScrollZone();
-      if (getDataOnEnter_ && !GetData(*effect)) {
+      const bool read = !getDataOnEnter_ || GetData(*effect);
+      if (life.Ended()) return S_OK;
+      if (!read) {
         dataObject_.Reset();
         *effect = DROPEFFECT_NONE;
         return DV_E_CLIPFORMAT;
       }
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, lastPoint_, *effect);
+      if (life.Ended()) return S_OK;
       DoEnter(shiftState, lastPoint_, *effect);
       if (life.Ended()) return S_OK;
       if (*effect == DROPEFFECT_NONE) dataObject_.Reset();
@@ -327,7 +352,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
 
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
   if (!effect) return E_INVALIDARG;
-  // OnDragOver may free the target.
+  // OnGetDropEffect and OnDragOver may free the target.
   const TLifeWatch life = LifeWatch();
   HRESULT guarded = ComGuard([&]() -> HRESULT {
     if (!target_) {
@@ -340,6 +365,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL poi
     if (dataObject_) {
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, client, *effect);
+      if (life.Ended()) return S_OK;
       DoDragOver(shiftState, client, *effect);
       if (life.Ended()) return S_OK;
       if ((*effect & DROPEFFECT_SCROLL) && !scrollTimer_->Enabled()) {
@@ -392,8 +418,8 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
                                                   DWORD* effect) {
   if (!effect) return E_INVALIDARG;
   POINT screen{point.x, point.y};
-  // OnDrop may free the target: what ends the drag image is taken first, and nothing of the target is touched once
-  // it is gone.
+  // Each handler (OnGetDropEffect, OnAcceptFormat, OnStartAsyncTransfer, OnDrop) may free the target: what ends the
+  // drag image is taken first, and nothing of the target is touched once it is gone.
   const TLifeWatch life = LifeWatch();
   const ComPtr<IDropTargetHelper> helper = dropTargetHelper_;
   const HWND imageWindow = !helper && dragImageList_ && target_ ? target_->Handle() : nullptr;
@@ -407,7 +433,9 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
     TShiftState shiftState = DragKeysToShiftState(keyState);
     // The scroll bit only steers the cursor; what the drop performs is the effect without it.
     *effect = GetDropEffect(shiftState, client, *effect) & ~DROPEFFECT_SCROLL;
-    if (!getDataOnEnter_ && !GetData(*effect))
+    const bool read = !life.Ended() && (getDataOnEnter_ || GetData(*effect));
+    // A target that went before its drop performed nothing.
+    if (life.Ended() || !read)
       *effect = DROPEFFECT_NONE;
     else
       DoDrop(shiftState, client, *effect);
@@ -432,11 +460,14 @@ DWORD TCustomDropTarget::PasteFromClipboard() {
   OleCheck(OleGetClipboard(&clipboard));
   dataObject_ = clipboard;
   DWORD effect = DROPEFFECT_NONE;
-  // OnDrop may free the target.
+  // OnAcceptFormat and OnDrop may free the target.
   const TLifeWatch life = LifeWatch();
   try {
     effect = GetPreferredDropEffect();
-    if (!GetData(effect)) effect = DROPEFFECT_NONE;
+    const bool read = GetData(effect);
+    // A target that went while it read pasted nothing.
+    if (life.Ended()) return DROPEFFECT_NONE;
+    if (!read) effect = DROPEFFECT_NONE;
     DoOnPaste(effect);
   } catch (...) {
     if (!life.Ended()) dataObject_.Reset();
@@ -485,11 +516,14 @@ bool TCustomDropTarget::GetData(DWORD effect) {
   BOOL isAsync = FALSE;
   if (allowAsyncTransfer_ && dataObject_ && SUCCEEDED(dataObject_.As(&async)) &&
       SUCCEEDED(async->GetAsyncMode(&isAsync)) && isAsync) {
+    // The handler may free the target: then nothing is read.
+    const TLifeWatch life = LifeWatch();
     if (OnStartAsyncTransfer) OnStartAsyncTransfer(this);
+    if (life.Ended()) return false;
     asyncTransferring_ = true;
     try {
       async->StartOperation(nullptr);
-      if (transferThread_) transferThread_->WaitFor();
+      RetireTransfer();
       transferThread_ = std::make_unique<TDropTargetTransferThread>(this, effect, dataObject_.Get());
       transferThread_->SetOnTerminate(TNotifyEvent(this, &TCustomDropTarget::EndAsyncTransfer));
       transferThread_->Start();
@@ -504,7 +538,17 @@ bool TCustomDropTarget::GetData(DWORD effect) {
 
 void TCustomDropTarget::EndAsyncTransfer(TObject*) {
   asyncTransferring_ = false;
-  if (OnEndAsyncTransfer) OnEndAsyncTransfer(this);
+  if (!OnEndAsyncTransfer) return;
+  // The worker waits for this handler, which may free the target or start the next transfer.
+  const TLifeWatch life = LifeWatch();
+  endingTransfer_ = true;
+  try {
+    OnEndAsyncTransfer(this);
+  } catch (...) {
+    if (!life.Ended()) endingTransfer_ = false;
+    throw;
+  }
+  if (!life.Ended()) endingTransfer_ = false;
 }
 
 DWORD TCustomDropTarget::GetDropEffect(TShiftState shiftState, POINT point, DWORD effect) {
@@ -567,8 +611,10 @@ void TCustomDropTarget::DoAutoScroll(TObject*) {
     else if (lastPoint_.x >= scrollZone_.right)
       scroll += TScrolDirection::sdRight;
   }
+  // The handler may free the target.
+  const TLifeWatch life = LifeWatch();
   DoScroll(lastPoint_, scroll, interval);
-  if (scroll.Empty() || !target_) return;
+  if (life.Ended() || scroll.Empty() || !target_) return;
   HWND window = target_->Handle();
   if (dragImageList_) ImageList_DragLeave(window);
   if (scroll.Contains(TScrolDirection::sdUp)) SendMessageW(window, WM_VSCROLL, SB_LINEUP, 0);
@@ -600,15 +646,17 @@ bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
   if (FAILED(formats->Reset())) return false;
   FORMATETC format{};
   ULONG fetched = 0;
+  // OnAcceptFormat may free the target: the caller learns it from the target's life.
+  const TLifeWatch life = LifeWatch();
   while (formats->Next(1, &format, &fetched) == S_OK && fetched == 1) {
     for (int i = 0; i < dataFormats_->Count(); ++i) {
       TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
       if (!dataFormat->AcceptFormat(format) || !dataFormat->HasValidFormats(dataObject)) continue;
       bool accept = true;
       DoAcceptFormat(dataFormat, accept);
-      if (accept) {
+      if (accept || life.Ended()) {
         FreeFormatRecord(format);
-        return true;
+        return accept;
       }
     }
     FreeFormatRecord(format);
@@ -618,11 +666,14 @@ bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
 
 bool TCustomDropMultiTarget::DoGetData(IDataObject* dataObject) {
   bool read = false;
+  // OnAcceptFormat may free the target: the caller learns it from the target's life.
+  const TLifeWatch life = LifeWatch();
   for (int i = 0; i < dataFormats_->Count(); ++i) {
     TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
     if (!dataFormat->HasValidFormats(dataObject)) continue;
     bool accept = true;
     DoAcceptFormat(dataFormat, accept);
+    if (life.Ended()) return false;
     if (accept && dataFormat->GetData(dataObject)) read = true;
   }
   return read;

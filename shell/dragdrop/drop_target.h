@@ -85,6 +85,8 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   virtual DWORD PasteFromClipboard();
   // The clipboard pastes; a data object is read as a copy.
   void Assign(const TPersistent* source) override;
+  // A transfer still running ends first.
+  void BeforeDestruction() override;
 
   // IUnknown: the component's life is not counted. The windows are registered with an object of its own that calls
   // these while the target lives (a drag may outlast a target freed in its handlers).
@@ -132,6 +134,8 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   void StopScrollTimer() { scrollTimer_->SetEnabled(false); }
   POINT ToClient(POINT screenPoint) const;
   void EndAsyncTransfer(TObject* sender);
+  // Waits for the transfer worker to end and frees it, or lets it free itself when called from its OnTerminate.
+  void RetireTransfer();
   void LeaveDrag();
 
   Microsoft::WRL::ComPtr<IDataObject> dataObject_;
@@ -155,6 +159,8 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   bool asyncTransferring_ = false;
   bool allowAsyncTransfer_ = false;
   std::unique_ptr<TDropTargetTransferThread> transferThread_;
+  // OnEndAsyncTransfer runs, from the worker's OnTerminate.
+  bool endingTransfer_ = false;
   // What the registered windows hand the platform.
   Microsoft::WRL::ComPtr<IDropTarget> platformTarget_;
 };

@@ -80,6 +80,14 @@ std::string DropFilesBytes(const TStrings& files) {
 
 TFileDataFormat* FileDataFormatOf(TCustomDataFormat* format) { return ObjectAs<TFileDataFormat>(format); }
 
+// A name with a NUL inside reaches a reader cut there, or as two names, and names another file: a list holding one
+// is offered in no form.
+bool HoldsNul(const TStrings& names) {
+  for (int i = 0; i < names.Count(); ++i)
+    if (names.Strings(i).find(L'\0') != String::npos) return true;
+  return false;
+}
+
 }  // namespace
 
 bool TFileClipboardFormat::ReadData(const void* buffer, size_t size) {
@@ -168,6 +176,7 @@ bool TFileDataFormat::Assign(TClipboardFormat* source) {
 }
 
 bool TFileDataFormat::AssignTo(TClipboardFormat* dest) {
+  if (HoldsNul(files_)) return false;
   if (auto* dropped = ObjectAs<TFileClipboardFormat>(dest)) {
     dropped->Files().Assign(&files_);
     return true;
@@ -194,6 +203,7 @@ bool TFileMapDataFormat::Assign(TClipboardFormat* source) {
 }
 
 bool TFileMapDataFormat::AssignTo(TClipboardFormat* dest) {
+  if (HoldsNul(fileMaps_)) return false;
   if (auto* maps = ObjectAs<TCustomFilenameMapClipboardFormat>(dest)) {
     maps->FileMaps().Assign(&fileMaps_);
     return true;

@@ -73,6 +73,8 @@ class TFilenameMapWClipboardFormat : public TCustomFilenameMapClipboardFormat {
   TFilenameMapWClipboardFormat();
 };
 
+// File names, and below name maps: a list holding a name with a NUL inside is offered in no form, as every reader
+// would take it for another file.
 class TFileDataFormat : public TCustomDataFormat {
   BC_CLASS(TFileDataFormat, TCustomDataFormat)
   explicit TFileDataFormat(TDragDropComponent* owner, const TClass* cls = StaticClass());

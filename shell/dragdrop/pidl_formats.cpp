@@ -46,28 +46,36 @@ size_t ListLengthInBlock(const uint8_t* block, size_t size, size_t offset) {
   return 0;
 }
 
-// The bytes of the items of list a that name the same folders as the first items of list b, terminators left out.
-// Items with other bytes may still name the same folder, for the bytes also carry times, the last access among
-// them, which reading a folder moves (as parsing a name below it does): then the shell compares them.
-size_t CommonItemsLength(IShellFolder* desktop, const std::string& a, const std::string& b) {
-  const std::string terminator(kTerminatorSize, '\0');
-  size_t atA = 0;
-  size_t atB = 0;
+// The bytes of the list's first count items; npos when the list holds fewer.
+size_t ItemsLength(const std::string& list, size_t count) {
+  size_t at = 0;
+  for (; count > 0; --count) {
+    if (at + kTerminatorSize > list.size()) return std::string::npos;
+    USHORT itemSize = ItemSizeAt(reinterpret_cast<const uint8_t*>(list.data() + at));
+    if (itemSize < kTerminatorSize || itemSize > list.size() - at) return std::string::npos;
+    at += itemSize;
+  }
+  return at;
+}
+
+// How many items both lists begin with, terminators left out. A folder's item carries the folder's times, which
+// change while anyone reads or writes in it, so items that differ in bytes are compared by the desktop folder.
+size_t CommonItemsCount(IShellFolder* desktop, const std::string& a, const std::string& b) {
+  size_t count = 0, atA = 0, atB = 0;
   while (atA + kTerminatorSize <= a.size() && atB + kTerminatorSize <= b.size()) {
-    const USHORT sizeA = ItemSizeAt(reinterpret_cast<const uint8_t*>(a.data() + atA));
-    const USHORT sizeB = ItemSizeAt(reinterpret_cast<const uint8_t*>(b.data() + atB));
-    if (sizeA < kTerminatorSize || sizeB < kTerminatorSize || atA + sizeA > a.size() || atB + sizeB > b.size()) break;
-    if (sizeA != sizeB || a.compare(atA, sizeA, b, atB, sizeB) != 0) {
-      const std::string listA = a.substr(0, atA + sizeA) + terminator;
-      const std::string listB = b.substr(0, atB + sizeB) + terminator;
-      const HRESULT order = desktop->CompareIDs(SHCIDS_CANONICALONLY, reinterpret_cast<LPCITEMIDLIST>(listA.data()),
-                                                reinterpret_cast<LPCITEMIDLIST>(listB.data()));
+    USHORT sizeA = ItemSizeAt(reinterpret_cast<const uint8_t*>(a.data() + atA));
+    USHORT sizeB = ItemSizeAt(reinterpret_cast<const uint8_t*>(b.data() + atB));
+    if (sizeA < kTerminatorSize || sizeB < kTerminatorSize || sizeA > a.size() - atA || sizeB > b.size() - atB) break;
+    if (a.compare(atA, sizeA, b, atB, sizeB) != 0) {
+      const std::string terminator(kTerminatorSize, '\0');
+      const std::string headA = a.substr(0, atA + sizeA) + terminator, headB = b.substr(0, atB + sizeB) + terminator;
+      HRESULT order = desktop->CompareIDs(SHCIDS_CANONICALONLY, reinterpret_cast<LPCITEMIDLIST>(headA.data()),
+                                          reinterpret_cast<LPCITEMIDLIST>(headB.data()));
       if (FAILED(order) || HRESULT_CODE(order) != 0) break;
     }
-    atA += sizeA;
-    atB += sizeB;
+    ++count, atA += sizeA, atB += sizeB;
   }
-  return atA;
+  return count;
 }
 
 TItemIdList ParseWithDesktop(IShellFolder* desktop, const String& path) {
@@ -81,6 +89,26 @@ ComPtr<IShellFolder> DesktopFolder() {
   ComPtr<IShellFolder> desktop;
   if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) throw Exception(L"Failed to get interface to Desktop");
   return desktop;
+}
+
+// The items of the deepest folder that holds every name, and their count.
+std::string CommonParentItems(const TStrings& names, size_t& count) {
+  ComPtr<IShellFolder> desktop = DesktopFolder();
+  std::string common;
+  count = 0;
+  for (int i = 0; i < names.Count(); ++i) {
+    String folder = ExtractFilePath(names.Strings(i));
+    TItemIdList list = ParseWithDesktop(desktop.Get(), folder);
+    if (!list) throw Exception(Format(L"Invalid filename: %s", {folder}));
+    std::string items = PIDLToString(list.get());
+    items.resize(items.size() - kTerminatorSize);
+    if (i == 0) common = items;
+    // The first time round, every item.
+    count = CommonItemsCount(desktop.Get(), common, items);
+    common.resize(ItemsLength(common, count));
+    if (count == 0) break;
+  }
+  return common;
 }
 
 }  // namespace
@@ -223,38 +251,28 @@ std::string JoinPIDLStrings(const std::string& parent, const std::string& child)
 TItemIdList GetFullPIDLFromPath(const String& path) { return ParseWithDesktop(DesktopFolder().Get(), path); }
 
 std::string GetCommonParentPIDL(const TStrings& names) {
-  ComPtr<IShellFolder> desktop = DesktopFolder();
-  std::string common;
-  for (int i = 0; i < names.Count(); ++i) {
-    String folder = ExtractFilePath(names.Strings(i));
-    TItemIdList list = ParseWithDesktop(desktop.Get(), folder);
-    if (!list) throw Exception(Format(L"Invalid filename: %s", {folder}));
-    std::string items = PIDLToString(list.get());
-    items.resize(items.size() - kTerminatorSize);
-    if (i == 0)
-      common = items;
-    else
-      common.resize(CommonItemsLength(desktop.Get(), common, items));
-    if (common.empty()) break;
-  }
+  size_t count = 0;
+  std::string common = CommonParentItems(names, count);
   if (names.Count() > 0) common.append(kTerminatorSize, '\0');
   return common;
 }
 
 bool FilenamesToPIDLs(const TStrings& names, TPIDLList& pidls) {
   pidls.Clear();
-  std::string parent = GetCommonParentPIDL(names);
-  if (parent.empty()) return false;
-  pidls.Add(parent);
-  size_t parentItems = parent.size() - kTerminatorSize;
+  if (names.Count() == 0) return false;
+  size_t parentItems = 0;
+  std::string parent = CommonParentItems(names, parentItems);
+  pidls.Add(parent + std::string(kTerminatorSize, '\0'));
   for (int i = 0; i < names.Count(); ++i) {
     TItemIdList full = GetFullPIDLFromPath(names.Strings(i));
     std::string items = full ? PIDLToString(full.get()) : std::string();
-    if (items.size() <= parentItems) {
+    // The parent's items as this name's list holds them: their times may differ from the parent's bytes.
+    size_t parentLength = ItemsLength(items, parentItems);
+    if (parentLength == std::string::npos || items.size() <= parentLength + kTerminatorSize) {
       pidls.Clear();
       return false;
     }
-    pidls.Add(items.substr(parentItems));
+    pidls.Add(items.substr(parentLength));
   }
   return true;
 }

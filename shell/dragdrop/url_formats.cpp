@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "framework/sys_utils.h"
+#include "framework/text_convert.h"
 #include "shell/dragdrop/data_format_map.h"
 #include "shell/dragdrop/file_contents_formats.h"
 #include "shell/dragdrop/file_formats.h"
@@ -237,7 +238,10 @@ bool TURLDataFormat::Assign(TClipboardFormat* source) {
   if (auto* descriptors = ObjectAs<TFileGroupDescritorWClipboardFormat>(source)) {
     const FILEGROUPDESCRIPTORW* group = descriptors->FileGroupDescriptor();
     if (!title_.empty() || !group || group->cItems == 0) return false;
-    return TitleFromDescriptor(DescriptorFileNameW(group->fgd[0]), title_);
+    // The name is the title cut and cleaned to name a file: where the code page holds it, the ANSI forms read
+    // after it give the title whole.
+    const String name = DescriptorFileNameW(group->fgd[0]);
+    return !FitsCodePage(name) && TitleFromDescriptor(name, title_);
   }
   if (auto* bookmark = ObjectAs<TNetscapeBookmarkClipboardFormat>(source)) {
     if (url_.empty()) url_ = AnsiToWide(bookmark->URL());

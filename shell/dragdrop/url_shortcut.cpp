@@ -62,7 +62,7 @@ String UrlToShortcutFileName(const String& url) {
       name.erase(0, String(prefix).size());
       break;
     }
-  name = name.substr(0, kShortcutNameLength);
+  name = CutText(name, kShortcutNameLength);
   name = name.substr(0, name.find(L'/'));
   // Each run of unsafe characters becomes one blank; a run at the end goes.
   bool dropNext = true;

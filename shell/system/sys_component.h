@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "framework/component.h"
-#include "framework/life_token.h"
 
 namespace shell {
 
@@ -17,14 +16,8 @@ class TSysComponent : public TComponent {
   // A line about the component set for property editors; never stored with forms.
   String About() const;
   void SetAbout(const String&) {}
-  // Ends when the component is freed: what code that runs a handler asks before it touches the component
-  // again.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   const TPublishedTable& PublishedTable() const override;
-
- private:
-  TLifeToken life_;
 };
 
 // Registers a class for stored forms unless a class of that name is registered already; answers whether this

@@ -56,10 +56,10 @@ TSysTimerThread::~TSysTimerThread() {
 
 void TSysTimerThread::SetInterval(UINT value) {
   if (value == interval_) return;
-  const bool wasSuspended = Suspended();
   interval_ = value;
-  Wake();
-  SetSuspended(wasSuspended);
+  // A suspended thread finds the event set when it runs again. Letting it run now and suspending it again could stop
+  // it anywhere, even starting up inside the loader's lock, which every other thread's end then waits for.
+  if (wakeEvent_) SetEvent(wakeEvent_);
 }
 
 void TSysTimerThread::Wake() {

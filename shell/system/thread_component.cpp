@@ -26,6 +26,12 @@ TSysCustomThreadComponent::~TSysCustomThreadComponent() {
   if (thread_) Retire(std::move(thread_));
 }
 
+void TSysCustomThreadComponent::BeforeDestruction() {
+  // A handler still running on the worker may use the parts of a derived class: it ends while they are whole.
+  if (thread_) Retire(std::move(thread_));
+  TSysComponent::BeforeDestruction();
+}
+
 void TSysCustomThreadComponent::Retire(std::unique_ptr<TSysEventThread> thread) {
   Dismiss(*thread);
   // From the worker's own handler (on the worker, or on the main thread that the worker waits on) waiting would

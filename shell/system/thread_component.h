@@ -44,6 +44,8 @@ class TSysCustomThreadComponent : public TSysComponent {
   virtual void SynchronizeWithData(void* data, const TSysDataMethod& method);
 
   void Loaded() override;
+  // The worker ends first.
+  void BeforeDestruction() override;
 
  protected:
   TSysCustomThreadComponent(TComponent* owner, bool timer);

@@ -7,6 +7,7 @@
 #include "framework/image_list.h"
 #include "framework/menus.h"
 #include "framework/properties.h"
+#include "framework/sys_utils.h"
 #include "framework/win_control.h"
 #include "shell/system/application_windows.h"
 #include "shell/system/sys_version.h"
@@ -24,14 +25,12 @@ TShellNotifyIconFunction shellNotifyIcon = &Shell_NotifyIconW;
 constexpr DWORD kFirstRecordSize = NOTIFYICONDATAW_V1_SIZE;
 constexpr size_t kFirstTipLength = 63;
 
-// Copies text into a fixed field, cut to at most limit characters and zero-terminated. A cut never splits a
-// surrogate pair: a lone high surrogate at the end is no character the shell can show.
+// Copies text into a fixed field, cut (between whole characters) to at most limit characters and zero-terminated.
 template <size_t N>
 void CopyField(wchar_t (&field)[N], const String& text, size_t limit) {
   std::fill(std::begin(field), std::end(field), L'\0');
-  size_t length = std::min({text.size(), limit, N - 1});
-  if (length < text.size() && length > 0 && IS_HIGH_SURROGATE(text[length - 1])) --length;
-  std::copy_n(text.c_str(), length, field);
+  const String cut = CutText(text, std::min(limit, N - 1));
+  std::copy(cut.begin(), cut.end(), field);
 }
 
 }  // namespace

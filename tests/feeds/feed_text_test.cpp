@@ -14,6 +14,11 @@ TEST(FeedText, EncodeUTF8) {
   EXPECT_EQ(EncodeUTF8(L"\xD83D\xDE00"), "\xF0\x9F\x98\x80");
   EXPECT_EQ(EncodeUTF8(L"a\xD83D"), "a\xED\xA0\xBD");
   EXPECT_EQ(EncodeUTF8(L"\xDE00z"), "\xED\xB8\x80z");
+  // Long texts: the first character beyond ASCII at the end of a block, in a later block, and none at all.
+  EXPECT_EQ(EncodeUTF8(String(31, L'a') + L"\u00E9" + String(40, L'b')),
+            std::string(31, 'a') + "\xC3\xA9" + std::string(40, 'b'));
+  EXPECT_EQ(EncodeUTF8(String(70, L'a') + L"\xD83D\xDE00!"), std::string(70, 'a') + "\xF0\x9F\x98\x80!");
+  EXPECT_EQ(EncodeUTF8(String(64, L'x')), std::string(64, 'x'));
 }
 
 TEST(FeedText, ReplaceAllIgnoreCase) {
@@ -28,4 +33,28 @@ TEST(FeedText, ReplaceAllIgnoreCase) {
             "Keep <a target=\"_blank\" href=x> Case");
   EXPECT_EQ(ReplaceAllIgnoreCase(std::string("\xC3\x89t\xC3\xA9"), "\xC3\xA9", "e"), "\xC3\x89te");
   EXPECT_EQ(ReplaceAllIgnoreCase(String(L"<![CDATA[x]]><![cdata[y]]>"), L"<![cdata[", L""), L"x]]>y]]>");
+}
+
+TEST(FeedText, FindEither) {
+  const std::string text = std::string(13, 'x') + "&" + std::string(10, '\xFF') + "<\x80\x7F\r";
+  struct {
+    char A, B;
+    size_t From, Found;
+  } const cases[] = {
+      {'&', '<', 0, 13},
+      {'<', '&', 0, 13},
+      {'<', '<', 0, 24},
+      {'&', '<', 14, 24},
+      {'\r', '\n', 0, 27},
+      {'\n', '\n', 0, std::string::npos},
+      {'\x80', 'q', 3, 25},
+      {'\x7F', 'q', 0, 26},
+      {'x', 'x', 12, 12},
+      {'x', 'x', 13, std::string::npos},
+      {'&', '&', 28, std::string::npos},
+      {'&', '&', 99, std::string::npos},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindEither(text, c.A, c.B, c.From), c.Found) << c.A << c.B << c.From;
+  EXPECT_EQ(FindEither("", '&', '<'), std::string::npos);
+  EXPECT_EQ(FindByte("ab<", '<'), 2u);
 }

@@ -131,10 +131,15 @@ TEST(HTMLSanitizer, Addresses) {
                            "about:blank",         "jar:http://x!/",    "http :x",          ":nothing",
                            "h\xC3\xB6ttp://x",    "feed://x.example/", "res://x.dll/y",    "mhtml:x"};
   for (const char* address : refused) EXPECT_FALSE(IsAllowedAddress(address)) << address;
-  EXPECT_EQ(SafeAddressAttribute("http://x.example/?a=1&b=\"2\"<>"),
-            "http://x.example/?a=1&amp;b=&quot;2&quot;&lt;&gt;");
-  EXPECT_EQ(SafeAddressAttribute(" VBScript:msgbox"), "");
-  EXPECT_EQ(EscapeHTMLAttribute("it's %%TITLE%% \xE0\""), "it's %%TITLE%% \xEF\xBF\xBD&quot;");
+  // Each appends to what the page holds so far.
+  std::string page = "<";
+  AppendSafeAddressAttribute(page, "http://x.example/?a=1&b=\"2\"<>");
+  EXPECT_EQ(page, "<http://x.example/?a=1&amp;b=&quot;2&quot;&lt;&gt;");
+  page = "<";
+  AppendSafeAddressAttribute(page, " VBScript:msgbox");
+  EXPECT_EQ(page, "<");
+  AppendEscapedHTMLAttribute(page, "it's %%TITLE%% \xE0\"");
+  EXPECT_EQ(page, "<it's %%TITLE%% \xEF\xBF\xBD&quot;");
 }
 
 TEST(HTMLSanitizer, StylesKeepOnlySimpleDeclarations) {

@@ -74,6 +74,13 @@ TEST(MemoryStream, GapsAndSizes) {
   stream.Clear();
   EXPECT_EQ(stream.Size(), 0);
   EXPECT_EQ(stream.Position(), 0);
+
+  // Bytes cut off by a smaller size never come back, whether the stream grows again by its size or by a write.
+  WriteText(stream, "abcdef");
+  stream.SetSize(1);
+  stream.SetPosition(3);
+  WriteText(stream, "z");
+  EXPECT_EQ(ReadAll(stream), std::string("a\0\0z", 4));
 }
 
 TEST(MemoryStream, CopyFromAndLoad) {

@@ -65,6 +65,30 @@ TEST(TextHelpers, StringReplace) {
   EXPECT_EQ(StringReplace(big, L"a", L"bc", {F::rfReplaceAll}).size(), 4000000u);
 }
 
+// A cut never leaves half of a surrogate pair; lone halves in the text stay as they are.
+TEST(TextHelpers, CutTextKeepsCharactersWhole) {
+  const String emoji = L"\U0001F600";
+  const struct {
+    String Text;
+    size_t Limit;
+    String Cut;
+  } cases[] = {
+      {L"abc", 5, L"abc"},
+      {L"abc", 2, L"ab"},
+      {L"abc", 0, L""},
+      {L"a" + emoji + L"b", 2, L"a"},
+      {L"a" + emoji + L"b", 3, L"a" + emoji},
+      {emoji, 1, L""},
+      {L"a\xD83D"
+       L"b",
+       2, L"a\xD83D"},
+      {L"a\xDE00"
+       L"b",
+       2, L"a\xDE00"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CutText(c.Text, c.Limit), c.Cut) << c.Limit;
+}
+
 TEST(FileNameHelpers, PartsOfPaths) {
   EXPECT_EQ(ExtractFilePath(L"C:\\dir\\file.txt"), L"C:\\dir\\");
   EXPECT_EQ(ExtractFileName(L"C:\\dir\\file.txt"), L"file.txt");

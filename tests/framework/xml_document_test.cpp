@@ -79,6 +79,23 @@ TEST(XMLDocument, WalksElementsAttributesAndText) {
   EXPECT_THROW(mixed.NodeValue(), EXMLDocError);
   EXPECT_TRUE(fields.FindNode(L"empty").NodeValue().IsNull());
   EXPECT_TRUE(fields.FindNode(L"absent").IsNull());
+
+  // Only a text element has a text, whether asked for a copy or for a view; the text node itself has none.
+  const struct {
+    TXMLNode Node;
+    const wchar_t* Text;
+  } texts[] = {
+      {fields.Nodes(0), L"Caf\u00E9 days"}, {note, L"<b>bold</b> & more"}, {mixed, nullptr},
+      {fields.FindNode(L"empty"), nullptr}, {note.FirstChild(), nullptr},  {book.AttributeNodes().Nodes(0), nullptr}};
+  for (const auto& c : texts) {
+    std::optional<String> copy = c.Node.ElementText();
+    String viewed = L"-";
+    const bool read = c.Node.ReadElementText([&](std::wstring_view text) { viewed = String(text); });
+    EXPECT_EQ(copy.has_value(), c.Text != nullptr) << c.Node.NodeName();
+    EXPECT_EQ(read, c.Text != nullptr) << c.Node.NodeName();
+    EXPECT_EQ(copy.value_or(L"-"), c.Text ? c.Text : L"-") << c.Node.NodeName();
+    EXPECT_EQ(viewed, c.Text ? c.Text : L"-") << c.Node.NodeName();
+  }
 }
 
 TEST(XMLDocument, MissingAttributesRaiseOnlyWhenConverted) {

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +45,25 @@ TRead BlockReader() {
     WrittenBytes(format);
     return format.HasData();
   };
+}
+
+// A reader of the block's form, then of the address and its title from what that form took.
+template <class T>
+TRead AddressReader() {
+  return [](const uint8_t* data, size_t size) {
+    T format;
+    if (!format.ReadData(data, size)) return false;
+    TURLDataFormat address(nullptr);
+    return address.Assign(&format) && address.HasData();
+  };
+}
+
+std::string WideShortcutGroup(const wchar_t* name) {
+  FILEGROUPDESCRIPTORW group{};
+  group.cItems = 1;
+  group.fgd[0].dwFlags = FD_LINKUI;
+  std::wcscpy(group.fgd[0].cFileName, name);
+  return std::string(reinterpret_cast<const char*>(&group), sizeof(group));
 }
 
 using AddressReaderFuzz = TDragDropTest;
@@ -88,6 +108,10 @@ TEST_F(AddressReaderFuzz, MutatedBlocksGiveOnlyCleanAnswers) {
       {"mail", BlockReader<TRFC822ClipboardFormat>(), std::string("Subject: s\r\n\r\nbody\0", 19)},
       {"vcard", BlockReader<TVCardClipboardFormat>(), std::string("BEGIN:VCARD\r\nFN:A B\r\nEND:VCARD\0", 31)},
       {"address", BlockReader<TURLClipboardFormat>(), std::string("http://a/\0", 10)},
+      {"wide address", AddressReader<TURLWClipboardFormat>(),
+       std::string(reinterpret_cast<const char*>(L"http://a/\u4e2d\0"), 22)},
+      {"wide shortcut name", AddressReader<TFileGroupDescritorWClipboardFormat>(),
+       WideShortcutGroup(L"\u0395\u03bb\u03bb.url")},
       {"bookmark", BlockReader<TNetscapeBookmarkClipboardFormat>(),
        std::string("http://a/") + std::string(1015, '\0') + "Title" + std::string(1019, '\0')},
       {"image", BlockReader<TNetscapeImageClipboardFormat>(),

@@ -3,12 +3,14 @@
 // rendered everything onto it and let it go.
 #include <gtest/gtest.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
 
 #include "drag_drop_fixtures.h"
 #include "framework/clipboard.h"
+#include "framework/text_convert.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/file_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
@@ -40,6 +42,34 @@ std::vector<String> PlatformFileNames() {
     for (UINT i = 0; i < count; ++i) {
       String name(DragQueryFileW(drop, i, nullptr, 0), L'\0');
       DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size() + 1));
+      names.push_back(name);
+    }
+  }
+  CloseClipboard();
+  return names;
+}
+
+// The raw block of a clipboard format, as any program reads it; empty when the clipboard has none.
+std::string ClipboardBlock(UINT format) {
+  std::string bytes;
+  if (!OpenClipboard(nullptr)) return bytes;
+  if (HANDLE data = GetClipboardData(format)) {
+    bytes.assign(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return bytes;
+}
+
+// The names of the dropped-files record as a program that reads ANSI names gets them.
+std::vector<std::string> PlatformAnsiFileNames() {
+  std::vector<std::string> names;
+  if (!OpenClipboard(nullptr)) return names;
+  if (auto drop = static_cast<HDROP>(GetClipboardData(CF_HDROP))) {
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      std::string name(DragQueryFileA(drop, i, nullptr, 0), '\0');
+      DragQueryFileA(drop, i, name.data(), static_cast<UINT>(name.size() + 1));
       names.push_back(name);
     }
   }
@@ -95,6 +125,99 @@ TEST_P(ClipboardNames, AnAddressKeepsItsPathAndTitle) {
     ASSERT_TRUE(read.GetData(Clipboard().GetOleData().Get()));
     EXPECT_EQ(read.URL(), url);
     EXPECT_EQ(read.Title(), title);
+    source.EmptyClipboard();
+  }
+}
+
+// Names no file system of this machine may spell still come back exactly; a list (of files or of name maps) with a
+// NUL inside a name would come back cut there or split in two, naming other files, and is offered in no form.
+TEST_P(ClipboardNames, NamesComeBackExactlyOrNotAtAll) {
+  const struct {
+    const char* Name;
+    std::vector<String> Files;
+    bool Offered;
+  } cases[] = {
+      {"lone surrogate halves", {L"C:\\high \xD83D.txt", L"C:\\low \xDE00.txt"}, true},
+      {"past the path limit", {L"C:\\" + String(400, L'l') + L".txt", L"\\\\?\\C:\\" + String(1000, L'm')}, true},
+      {"NUL inside a name", {String(L"C:\\a\0b.txt", 10), L"C:\\c.txt"}, false},
+      {"NUL ending a name", {String(L"C:\\a.txt\0", 10)}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TCustomDropMultiSource source(nullptr);
+    auto* offered = new TFileDataFormat(&source);
+    auto* maps = new TFileMapDataFormat(&source);
+    for (const String& file : c.Files) {
+      offered->Files().Add(file);
+      maps->FileMaps().Add(file);
+    }
+    ASSERT_TRUE(source.CopyToClipboard());
+    Settle(source);
+
+    TFileDataFormat read(nullptr);
+    EXPECT_EQ(read.GetData(Clipboard().GetOleData().Get()), c.Offered);
+    std::vector<String> names;
+    for (int i = 0; i < read.Files().Count(); ++i) names.push_back(read.Files().Strings(i));
+    const std::vector<String> expected = c.Offered ? c.Files : std::vector<String>{};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(PlatformFileNames(), expected);
+    for (const wchar_t* form : {L"FileName", L"FileNameW", L"FileNameMap", L"FileNameMapW"})
+      EXPECT_EQ(ClipboardBlock(RegisterClipboardFormatW(form)).empty(), !c.Offered);
+    source.EmptyClipboard();
+  }
+}
+
+// Names the ANSI code page holds keep the layout old readers know, byte for byte: ANSI names in the dropped-files
+// record and in the single file name.
+TEST_P(ClipboardNames, NamesTheCodePageHoldsKeepTheAnsiLayout) {
+  const std::vector<String> files = {L"C:\\plain caf\u00e9.txt", L"D:\\x\\y z"};
+  for (const String& file : files) ASSERT_TRUE(FitsCodePage(file));
+  TCustomDropMultiSource source(nullptr);
+  auto* offered = new TFileDataFormat(&source);
+  for (const String& file : files) offered->Files().Add(file);
+  ASSERT_TRUE(source.CopyToClipboard());
+  Settle(source);
+
+  const std::string names = WideToAnsi(files[0]) + '\0' + WideToAnsi(files[1]) + '\0' + '\0';
+  const std::string record = std::string("\x14\0\0\0", 4) + std::string(16, '\0') + names;
+  EXPECT_EQ(ClipboardBlock(CF_HDROP).substr(0, record.size()), record);
+  EXPECT_EQ(ClipboardBlock(RegisterClipboardFormatW(L"FileName")).substr(0, names.find('\0') + 1),
+            WideToAnsi(files[0]) + '\0');
+  EXPECT_EQ(PlatformAnsiFileNames(), (std::vector<std::string>{WideToAnsi(files[0]), WideToAnsi(files[1])}));
+  source.EmptyClipboard();
+}
+
+// A title the code page holds comes back whole, however long and whatever it holds that a file name may not; the
+// wide shortcut name is cut between whole characters, and where that name fits the code page the title is the
+// bookmark's, as the code page gives it.
+TEST_P(ClipboardNames, TitlesComeBackWholeAndShortcutNamesStayWhole) {
+  const String longTitle = String(300, L't');
+  const String straddling = String(119, L'a') + L"\U0001F600 tail";
+  const struct {
+    const char* Name;
+    String Title;
+    String Read;
+    String WideShortcut;
+  } cases[] = {
+      {"file name characters", L"A: Title? / more", L"A: Title? / more", L"A  Title  .url"},
+      {"past the shortcut name's length", longTitle, longTitle, String(120, L't') + L".url"},
+      {"emoji across the shortcut name's length", straddling, AnsiToWide(WideToAnsi(straddling)),
+       String(119, L'a') + L".url"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TDropURLSource source(nullptr);
+    source.SetURL(L"http://example.test/page");
+    source.SetTitle(c.Title);
+    ASSERT_TRUE(source.CopyToClipboard());
+    Settle(source);
+
+    const std::string block = ClipboardBlock(RegisterClipboardFormatW(L"FileGroupDescriptorW"));
+    ASSERT_GE(block.size(), sizeof(FILEGROUPDESCRIPTORW));
+    EXPECT_EQ(String(reinterpret_cast<const FILEGROUPDESCRIPTORW*>(block.data())->fgd[0].cFileName), c.WideShortcut);
+    TURLDataFormat read(nullptr);
+    ASSERT_TRUE(read.GetData(Clipboard().GetOleData().Get()));
+    EXPECT_EQ(read.Title(), c.Read);
     source.EmptyClipboard();
   }
 }

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "drag_drop_fixtures.h"
 #include "framework/thread.h"
+#include "process_counts.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/generic_data_formats.h"
 #include "support/message_pump.h"
@@ -259,6 +261,65 @@ TEST_F(DropTarget, AnAsynchronousTransferReadsOnItsOwnThread) {
   target_.DragLeave();
   ASSERT_TRUE(PumpUntil([&] { return ended; }));
   EXPECT_EQ(read, "far away");
+}
+
+// Made, registered, used and freed a thousand times, the components leave the threads, the handles and the
+// registered control's windows where they were.
+TEST_F(DropTarget, AThousandLifecyclesLeaveNothing) {
+  auto childWindows = [this] {
+    int count = 0;
+    EnumChildWindows(
+        panel_.Handle(), [](HWND, LPARAM counted) { return ++*reinterpret_cast<int*>(counted), TRUE; },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+  };
+  const struct {
+    const char* Name;
+    std::function<void()> Cycle;
+  } cycles[] = {
+      {"target made and freed",
+       [this] {
+         TCustomDropMultiTarget target(nullptr);
+         target.RegisterTargetControl(&panel_);
+       }},
+      {"control registered and unregistered",
+       [this] {
+         target_.RegisterTargetControl(&panel_);
+         target_.UnregisterTargetControl(&panel_);
+       }},
+      {"source on the clipboard and freed",
+       [] {
+         TCustomDropMultiSource source(nullptr);
+         (new TTextDataFormat(&source))->SetText("copied");
+         ASSERT_TRUE(source.CopyToClipboard());
+       }},
+      {"asynchronous transfer",
+       [this] {
+         TCustomDropMultiSource source(nullptr);
+         (new TTextDataFormat(&source))->SetText("far away");
+         source.SetAllowAsyncTransfer(true);
+         source.SetAsyncMode(TRUE);
+         TCustomDropMultiTarget target(nullptr);
+         new TTextDataFormat(&target);
+         target.SetAllowAsyncTransfer(true);
+         target.RegisterTargetControl(&panel_);
+         DWORD effect = DROPEFFECT_COPY;
+         ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
+         ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);
+         ASSERT_TRUE(PumpUntil([&] { return !target.AsyncTransferring(); }));
+       }},
+  };
+  for (const auto& c : cycles) {
+    SCOPED_TRACE(c.Name);
+    c.Cycle();
+    const DWORD threads = OpenThreads();
+    const DWORD handles = OpenHandles();
+    const int windows = childWindows();
+    for (int i = 0; i < 1000; ++i) c.Cycle();
+    EXPECT_TRUE(PumpUntil([&] { return OpenThreads() <= threads; }));
+    EXPECT_LE(OpenHandles(), handles + 2);
+    EXPECT_EQ(childWindows(), windows);
+  }
 }
 
 }  // namespace

@@ -22,42 +22,50 @@ namespace {
 class FileNameFormats : public TDragDropTest {
  protected:
   void SetUp() override {
-    CreateDirectoryW(files_.c_str(), nullptr);
     for (const wchar_t* name : {L"one.txt", L"two.url"}) {
-      String path = files_ + L"\\" + name;
+      String path = folder_.File(name);
       CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
       names_.Add(path);
     }
   }
 
   TTempFolder folder_;
-  const String files_ = folder_.File(L"files");
   TStringList names_;
 };
 
-// Sets when a folder was last read.
-void SetLastAccess(const String& folder, const FILETIME& time) {
-  HANDLE handle = CreateFileW(folder.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(SetFileTime(handle, nullptr, &time, nullptr));
-  CloseHandle(handle);
-}
+// Each name read gives the folder other times, as anyone who reads or writes in it may while the names are turned
+// into lists; a folder's item carries its times.
+class TNamesRestampingTheirFolder : public TStringList {
+ public:
+  explicit TNamesRestampingTheirFolder(const String& folder) : folder_(folder) {}
+
+ protected:
+  String Get(int index) const override {
+    HANDLE handle = CreateFileW(folder_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // A day apart each time, from 2001 on.
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = 126227808000000000ull + ++stamps_ * 864000000000ull;
+    FILETIME time{ticks.LowPart, ticks.HighPart};
+    EXPECT_TRUE(SetFileTime(handle, &time, &time, &time));
+    CloseHandle(handle);
+    return TStringList::Get(index);
+  }
+
+ private:
+  String folder_;
+  mutable int stamps_ = 0;
+};
 
 TEST_F(FileNameFormats, FilesOfOneFolderBecomeTheFolderAndOneItemEach) {
-  // The folder above was last read long before it changed: reading it as the names are parsed moves its last
-  // access time, which the bytes of its item carry, from one name to the next.
-  SYSTEMTIME longAgo{2001, 2, 0, 3, 4, 5, 6, 0};
-  FILETIME longAgoTime{};
-  SystemTimeToFileTime(&longAgo, &longAgoTime);
-  SetLastAccess(folder_.Path(), longAgoTime);
+  TNamesRestampingTheirFolder names(folder_.Path());
+  names.Assign(&names_);
   TPIDLList pidls;
-  ASSERT_TRUE(FilenamesToPIDLs(names_, pidls));
+  ASSERT_TRUE(FilenamesToPIDLs(names, pidls));
   ASSERT_EQ(pidls.Count(), 3);
-  // The folder's own list is parsed later than the names, with other access times: its path is what must agree.
   wchar_t parent[MAX_PATH + 1] = {};
   ASSERT_TRUE(SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(pidls.Items(0).data()), parent));
-  EXPECT_TRUE(SameText(parent, files_)) << testing::PrintToString(String(parent));
+  EXPECT_TRUE(SameText(parent, folder_.Path()));
   for (int i = 1; i < 3; ++i) {
     // One item and the terminator.
     EXPECT_EQ(pidls.Items(i).size(), PIDLSize(reinterpret_cast<LPCITEMIDLIST>(pidls.Items(i).data())));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -348,6 +349,80 @@ TEST_F(WavePlayerHandlers, NewDataStopsTheSoundPlayingFromTheOld) {
     soundArguments.clear();
     c.Replace(player);
     EXPECT_TRUE(soundArguments.empty());
+  }
+}
+
+// What the fake platform holds: the block of a sound started from memory without waiting, and whether that block
+// was still whole when the sound was stopped.
+struct TPlayedBlock {
+  const void* Block = nullptr;
+  std::string Bytes;
+  std::vector<bool> WholeWhenStopped;
+};
+TPlayedBlock playedBlock;
+
+bool Readable(const void* block, size_t size) {
+  MEMORY_BASIC_INFORMATION info{};
+  return VirtualQuery(block, &info, sizeof info) && info.State == MEM_COMMIT && (info.Protect & PAGE_READWRITE) &&
+         static_cast<const char*>(block) + size <= static_cast<const char*>(info.BaseAddress) + info.RegionSize;
+}
+
+BOOL WINAPI HoldPlayedBlock(const wchar_t* sound, HMODULE, DWORD flags) {
+  if (!sound) {
+    if (playedBlock.Block)
+      playedBlock.WholeWhenStopped.push_back(
+          Readable(playedBlock.Block, playedBlock.Bytes.size()) &&
+          std::memcmp(playedBlock.Block, playedBlock.Bytes.data(), playedBlock.Bytes.size()) == 0);
+    playedBlock.Block = nullptr;
+  } else if ((flags & (SND_MEMORY | SND_ASYNC)) == (SND_MEMORY | SND_ASYNC)) {
+    playedBlock.Block = sound;
+    playedBlock.Bytes.assign(reinterpret_cast<const char*>(sound), SilentWave().size());
+  }
+  return TRUE;
+}
+
+// The platform reads a sound started from the stored data until it is stopped: each way the data is replaced or
+// goes stops the sound while the block is still whole. The blocks are guarded, so one freed first cannot be read.
+TEST_F(WavePlayerHandlers, EveryReplacementOfTheDataStopsTheSoundItPlays) {
+  TTempFolder folder;
+  StringToFile(folder.File(L"first.wav"), SilentWave());
+  StringToFile(folder.File(L"second.wav"), SilentWave() + std::string(5000, 'x'));
+  TSysWav stored;
+  stored.SetName(L"Player");
+  stored.LoadFromFile(folder.File(L"second.wav"));
+  const String form = ComponentToText(&stored);
+  using TPlayer = std::unique_ptr<TSysWav>;
+  const struct {
+    const char* Name;
+    std::function<void(TPlayer&)> Replace;
+  } cases[] = {
+      {"load", [&](TPlayer& p) { p->LoadFromFile(folder.File(L"second.wav")); }},
+      {"load of a missing file", [&](TPlayer& p) { p->LoadFromFile(folder.File(L"missing.wav")); }},
+      {"load of the file name", [](TPlayer& p) { p->Load(); }},
+      {"file name while designing",
+       [&](TPlayer& p) {
+         p->SetDesigning(true);
+         p->SetFileName(folder.File(L"second.wav"));
+       }},
+      {"form read", [&](TPlayer& p) { ReadComponentFromText(form, p.get()); }},
+      {"clear", [](TPlayer& p) { p->ClearData(); }},
+      {"other source", [](TPlayer& p) { p->SetPlayFrom(TSysWavPlayFrom::pfFile); }},
+      {"player freed", [](TPlayer& p) { p.reset(); }},
+  };
+  SetPlaySoundFunction(&HoldPlayedBlock);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    auto player = std::make_unique<TSysWav>();
+    player->SetName(L"Player");
+    player->SetFileName(folder.File(L"first.wav"));
+    player->SetPlayFrom(TSysWavPlayFrom::pfDFM);
+    playedBlock = {};
+    player->Play();
+    ASSERT_NE(playedBlock.Block, nullptr);
+    c.Replace(player);
+    EXPECT_EQ(playedBlock.Block, nullptr);
+    EXPECT_EQ(playedBlock.WholeWhenStopped, std::vector<bool>{true});
   }
 }
 

@@ -2,8 +2,11 @@
 // registered control of another window of this program.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drag_drop_fixtures.h"
@@ -14,7 +17,10 @@
 #include "shell/dragdrop/file_formats.h"
 #include "shell/dragdrop/generic_data_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
+#include "shell/system/shutdown.h"
+#include "shell/system/thread_component.h"
 #include "support/hostile_input.h"
+#include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 #include "temp_folder.h"
@@ -42,16 +48,27 @@ void WaitForKeyState(int key, bool down) {
   }
 }
 
-// Presses the button at from, lets the source run its drag while the cursor moves to to, and releases there.
-// Modifier keys sent as input do not reach the drag loop under the test display, so the effect is steered by the
-// drag types here and the keys are covered by direct calls of the target.
-TDragResult DragWithMouse(TCustomDropSource& source, POINT from, POINT to) {
+// Presses the button at from, lets the source run its drag while the cursor moves to to, and releases there once
+// releaseWhen holds (or the drag is over). Modifier keys sent as input do not reach the drag loop under the test
+// display, so the effect is steered by the drag types here and the keys are covered by direct calls of the target.
+TDragResult DragWithMouse(
+    TCustomDropSource& source, POINT from, POINT to, const std::function<bool()>& releaseWhen = [] { return true; }) {
   SetCursorPos(from.x, from.y);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   WaitForKeyState(VK_LBUTTON, true);
   TDragResult result = TDragResult::drUnknown;
-  bool inTime = RunModalWithInput([&] { MoveInSteps(from, to, 6, [] { SendMouse(MOUSEEVENTF_LEFTUP); }); },
-                                  [&] { result = source.Execute(); });
+  bool dragging = true;
+  std::function<void()> release = [&] {
+    if (!dragging || releaseWhen())
+      SendMouse(MOUSEEVENTF_LEFTUP);
+    else
+      PostInputFromLoop(release, 20);
+  };
+  bool inTime = RunModalWithInput([&] { MoveInSteps(from, to, 6, release); },
+                                  [&] {
+                                    result = source.Execute();
+                                    dragging = false;
+                                  });
   EXPECT_TRUE(inTime);
   WaitForKeyState(VK_LBUTTON, false);
   return result;
@@ -135,81 +152,247 @@ TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
 }
 
 // Each component a handler frees is made under the allocation guard, so that any touch of it afterwards faults; the
-// platform keeps what it holds of the component until the drag is over.
-TEST(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
+// platform keeps what it holds of the component until the drag is over. A drag that passes over the target and on
+// ends outside it (to leave); one that rests in the target's scroll band is released once the target scrolled.
+class DragFreeing : public TDragDropTest {
+ protected:
+  void SetUp() override {
+    panel_.SetBounds(0, 0, 200, 150);
+    panel_.SetParentWindow(targetHost_.Handle());
+  }
+
+  TTestWindow sourceHost_{RECT{100, 100, 300, 250}};
+  TTestWindow targetHost_{RECT{400, 100, 600, 250}};
+  // With a scroll bar, so that the top of the panel is a scroll band.
+  TDropPanel panel_{nullptr, WS_VSCROLL};
+};
+
+TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
+  using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
+  using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
+  enum class TPath { pOnto, pAcross, pIntoScrollBand };
+  const struct {
+    const char* Name;
+    std::function<void(TSourcePtr&, TTargetPtr&)> Arm;
+    TPath Path;
+    bool Async = false;
+    // None where the platform's loop decides alone how a drag over a vanished target ends.
+    std::optional<TDragResult> Result = std::nullopt;
+  } cases[] = {
+      {"source in its feedback",
+       [](TSourcePtr& s, TTargetPtr&) { s->OnFeedback = [&s](TObject*, DWORD, bool&) { s.reset(); }; }, TPath::pOnto,
+       false, TDragResult::drCancel},
+      {"source in its drop",
+       [](TSourcePtr& s, TTargetPtr&) { s->OnDrop = [&s](TObject*, TDragType, bool&) { s.reset(); }; }, TPath::pOnto,
+       false, TDragResult::drCancel},
+      {"source in its data",
+       [](TSourcePtr& s, TTargetPtr&) {
+         s->OnGetData = [&s](TObject*, const FORMATETC&, STGMEDIUM&, bool&) { s.reset(); };
+       },
+       TPath::pOnto},
+      {"source after its drop",
+       [](TSourcePtr& s, TTargetPtr&) { s->OnAfterDrop = [&s](TObject*, TDragResult, bool) { s.reset(); }; },
+       TPath::pOnto},
+      {"source after its asynchronous drop",
+       [](TSourcePtr& s, TTargetPtr&) { s->OnAfterDrop = [&s](TObject*, TDragResult, bool) { s.reset(); }; },
+       TPath::pOnto, true},
+      {"target in its enter",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnEnter = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       TPath::pOnto},
+      {"target in its drag over",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnDragOver = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       TPath::pOnto},
+      {"target in its leave", [](TSourcePtr&, TTargetPtr& t) { t->OnLeave = [&t](TObject*) { t.reset(); }; },
+       TPath::pAcross},
+      {"target in its drop",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       TPath::pOnto, false, TDragResult::drDropCopy},
+      {"target in its drop while its transfer runs",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
+       TPath::pOnto, true},
+      {"target in its effect",
+       [](TSourcePtr&, TTargetPtr& t) {
+         t->OnGetDropEffect = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); };
+       },
+       TPath::pOnto},
+      {"target in its format check",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnAcceptFormat = [&t](TObject*, TCustomDataFormat*, bool&) { t.reset(); }; },
+       TPath::pOnto},
+      {"target in its scroll",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnScroll = [&t](TObject*, POINT, TScrolDirections&, int&) { t.reset(); }; },
+       TPath::pIntoScrollBand},
+      {"target as its transfer starts",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnStartAsyncTransfer = [&t](TObject*) { t.reset(); }; }, TPath::pOnto, true},
+      {"target as its transfer ends",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnEndAsyncTransfer = [&t](TObject*) { t.reset(); }; }, TPath::pOnto, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTargetPtr target;
+    TSourcePtr source;
+    {
+      // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
+      TGuardedAllocations guard;
+      target = std::make_unique<TCustomDropMultiTarget>(nullptr);
+      target->RegisterTargetControl(&panel_);
+      target->SetAllowAsyncTransfer(c.Async);
+      new TTextDataFormat(target.get());
+      source = std::make_unique<TCustomDropMultiSource>(nullptr);
+      source->SetAllowAsyncTransfer(c.Async);
+      (new TTextDataFormat(source.get()))->SetText("dragged");
+    }
+    c.Arm(source, target);
+    const POINT to = c.Path == TPath::pAcross           ? POINT{700, 175}
+                     : c.Path == TPath::pIntoScrollBand ? POINT{500, 102}
+                                                        : POINT{500, 175};
+    TCustomDropSource& running = *source;
+    // The scroll band is left only once the target scrolled.
+    const TDragResult result =
+        DragWithMouse(running, POINT{200, 175}, to, [&] { return c.Path != TPath::pIntoScrollBand || !target; });
+    if (c.Result) {
+      EXPECT_EQ(result, *c.Result);
+    }
+    // A transfer ends after the drag.
+    EXPECT_TRUE(PumpUntil([&] { return !source || !target; }));
+  }
+}
+
+// A paste reads the clipboard while the source still owns it: either side may be freed by its handler; so may a
+// target that reads a source directly.
+TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringAPaste) {
   using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
   using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
   const struct {
     const char* Name;
     std::function<void(TSourcePtr&, TTargetPtr&)> Arm;
-    // None where the platform's loop decides alone how a drag over a vanished target ends.
-    std::optional<TDragResult> Result;
+    DWORD Effect;
+    bool ReadsTheSource = false;
   } cases[] = {
-      {"source in its feedback",
-       [](TSourcePtr& s, TTargetPtr&) { s->OnFeedback = [&s](TObject*, DWORD, bool&) { s.reset(); }; },
-       TDragResult::drCancel},
-      {"source in its drop",
-       [](TSourcePtr& s, TTargetPtr&) { s->OnDrop = [&s](TObject*, TDragType, bool&) { s.reset(); }; },
-       TDragResult::drCancel},
-      {"target in its enter",
-       [](TSourcePtr&, TTargetPtr& t) { t->OnEnter = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
-       std::nullopt},
-      {"target in its drag over",
-       [](TSourcePtr&, TTargetPtr& t) { t->OnDragOver = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
-       std::nullopt},
       {"target in its drop",
        [](TSourcePtr&, TTargetPtr& t) { t->OnDrop = [&t](TObject*, TShiftState, POINT, DWORD&) { t.reset(); }; },
-       TDragResult::drDropCopy},
+       DROPEFFECT_COPY},
+      {"target in its format check",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnAcceptFormat = [&t](TObject*, TCustomDataFormat*, bool&) { t.reset(); }; },
+       DROPEFFECT_NONE},
+      {"target reading a source in its format check",
+       [](TSourcePtr&, TTargetPtr& t) { t->OnAcceptFormat = [&t](TObject*, TCustomDataFormat*, bool&) { t.reset(); }; },
+       DROPEFFECT_NONE, true},
+      {"source in its data",
+       [](TSourcePtr& s, TTargetPtr&) {
+         s->OnGetData = [&s](TObject*, const FORMATETC&, STGMEDIUM&, bool&) { s.reset(); };
+       },
+       DROPEFFECT_NONE},
   };
-  TTestWindow sourceHost{RECT{100, 100, 300, 250}};
-  TTestWindow targetHost{RECT{400, 100, 600, 250}};
-  TDropPanel panel(nullptr);
-  panel.SetBounds(0, 0, 200, 150);
-  panel.SetParentWindow(targetHost.Handle());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    TTargetPtr target;
-    TSourcePtr source;
-    TTextDataFormat* received = nullptr;
-    {
-      // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
-      TGuardedAllocations guard;
-      target = std::make_unique<TCustomDropMultiTarget>(nullptr);
-      target->RegisterTargetControl(&panel);
-      received = new TTextDataFormat(target.get());
-      source = std::make_unique<TCustomDropMultiSource>(nullptr);
-      (new TTextDataFormat(source.get()))->SetText("dragged");
-    }
-    std::vector<std::string> dropped;
-    target->OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) { dropped.push_back(received->Text()); };
+    TGuardedAllocations guard;
+    auto source = std::make_unique<TCustomDropMultiSource>(nullptr);
+    (new TTextDataFormat(source.get()))->SetText("pasted");
+    auto target = std::make_unique<TCustomDropMultiTarget>(nullptr);
+    new TTextDataFormat(target.get());
     c.Arm(source, target);
-    TCustomDropSource& running = *source;
-    const TDragResult result = DragWithMouse(running, POINT{200, 175}, POINT{500, 175});
-    if (c.Result) {
-      EXPECT_EQ(result, *c.Result);
-    }
+    ASSERT_TRUE(source->CopyToClipboard());
+    if (c.ReadsTheSource)
+      target->Assign(source.get());
+    else
+      EXPECT_EQ(target->PasteFromClipboard(), c.Effect);
     EXPECT_TRUE(!source || !target);
-    // Nothing is read from a source that is gone.
-    EXPECT_TRUE(dropped.empty());
+    if (source) source->EmptyClipboard();
   }
 }
 
-TEST(DragFreeing, APasteMayFreeItsTarget) {
-  TCustomDropMultiSource source(nullptr);
-  (new TTextDataFormat(&source))->SetText("pasted");
-  ASSERT_TRUE(source.CopyToClipboard());
-  TGuardedAllocations guard;
-  auto target = std::make_unique<TCustomDropMultiTarget>(nullptr);
-  auto* received = new TTextDataFormat(target.get());
-  std::string pasted;
-  target->OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) {
-    pasted = received->Text();
-    target.reset();
+// The main thread serves a system component's handlers while it is inside a drag or a paste; the handler frees its
+// component there. Each component is made under the allocation guard.
+TEST_F(DragFreeing, ASystemComponentMayFreeItselfInsideADragOrAPaste) {
+  using TComponentPtr = std::unique_ptr<TSysComponent>;
+  // Makes the component, armed to free itself, and starts it.
+  using TStart = std::function<void(TComponentPtr & component)>;
+  const auto threadComponent =
+      [](bool timer, const std::function<void(TSysCustomThreadComponent&, TComponentPtr&)>& arm) -> TStart {
+    return [timer, arm](TComponentPtr& component) {
+      TSysCustomThreadComponent* made = nullptr;
+      {
+        TGuardedAllocations guard;
+        made = timer ? static_cast<TSysCustomThreadComponent*>(new TSysThreadTimer) : new TSysThreadComponent;
+        component.reset(made);
+      }
+      if (timer) static_cast<TSysThreadTimer*>(made)->SetInterval(10);
+      made->SetSynchronized(true);
+      arm(*made, component);
+      made->SetSuspended(false);
+    };
   };
-  EXPECT_EQ(target->PasteFromClipboard(), static_cast<DWORD>(DROPEFFECT_COPY));
-  EXPECT_EQ(target, nullptr);
-  EXPECT_EQ(pasted, "pasted");
-  source.EmptyClipboard();
+  const struct {
+    const char* Name;
+    TStart Start;
+  } cases[] = {
+      {"thread component in its execute",
+       threadComponent(
+           false, [](TSysCustomThreadComponent& t, TComponentPtr& c) { t.OnExecute = [&c](TObject*) { c.reset(); }; })},
+      {"thread timer in its tick",
+       threadComponent(
+           true, [](TSysCustomThreadComponent& t, TComponentPtr& c) { t.OnExecute = [&c](TObject*) { c.reset(); }; })},
+      {"thread component in its terminate",
+       threadComponent(false, [](TSysCustomThreadComponent& t,
+                                 TComponentPtr& c) { t.SetOnTerminate([&c](TObject*) { c.reset(); }); })},
+      {"thread component in its exception", threadComponent(false,
+                                                            [](TSysCustomThreadComponent& t, TComponentPtr& c) {
+                                                              t.OnExecute = [](TObject*) {
+                                                                throw Exception(L"raised");
+                                                              };
+                                                              t.OnException = [&c](TObject*) { c.reset(); };
+                                                            })},
+      {"shutdown in its query",
+       [](TComponentPtr& component) {
+         TSysShutdown* made = nullptr;
+         {
+           TGuardedAllocations guard;
+           made = new TSysShutdown;
+           component.reset(made);
+         }
+         made->OnQueryShutdown = [&component](TObject*, bool&) { component.reset(); };
+         EXPECT_FALSE(made->Execute());
+       }},
+  };
+  // Nothing may reach the system if a component goes on after its handler.
+  const TSysShutdownCalls previous = SetSysShutdownCalls({[](UINT, DWORD) -> BOOL {
+                                                            ADD_FAILURE() << "the session ends";
+                                                            return FALSE;
+                                                          },
+                                                          [](BOOL, BOOL) -> BOOL {
+                                                            ADD_FAILURE() << "the system sleeps";
+                                                            return FALSE;
+                                                          }});
+  TCustomDropMultiTarget target(nullptr);
+  target.RegisterTargetControl(&panel_);
+  new TTextDataFormat(&target);
+  TCustomDropMultiSource source(nullptr);
+  (new TTextDataFormat(&source))->SetText("dragged");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TComponentPtr component;
+    bool started = false;
+    // In a drag: started from the first feedback, and the button is released once the component is gone.
+    source.OnFeedback = [&](TObject*, DWORD, bool&) {
+      if (!std::exchange(started, true)) c.Start(component);
+    };
+    target.OnDrop = nullptr;
+    EXPECT_EQ(DragWithMouse(source, POINT{200, 175}, POINT{500, 175}, [&] { return started && !component; }),
+              TDragResult::drDropCopy);
+    EXPECT_TRUE(started);
+    EXPECT_EQ(component, nullptr);
+    // In a paste: started from the drop, which waits until the component is gone.
+    source.OnFeedback = nullptr;
+    target.OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) {
+      c.Start(component);
+      EXPECT_TRUE(PumpUntil([&] { return !component; }));
+    };
+    ASSERT_TRUE(source.CopyToClipboard());
+    EXPECT_EQ(target.PasteFromClipboard(), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(component, nullptr);
+    source.EmptyClipboard();
+  }
+  SetSysShutdownCalls(previous);
 }
 
 // Addresses and files dragged between two windows of this program, as the browser's address box and page strip

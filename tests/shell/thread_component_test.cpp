@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "framework/form_reader.h"
 #include "framework/thread.h"
@@ -154,6 +155,10 @@ TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
   const TArm inCall = [](TSysCustomThreadComponent& c, const std::function<void()>& f) {
     c.OnExecute = [&c, f](TObject*) { c.Synchronize([f] { f(); }); };
   };
+  const TArm onException = [](TSysCustomThreadComponent& c, const std::function<void()>& f) {
+    c.OnExecute = [](TObject*) { throw Exception(L"raised"); };
+    c.OnException = [f](TObject*) { f(); };
+  };
   const auto start = [](TSysCustomThreadComponent& c) { c.SetSuspended(false); };
   const auto startAndRestart = [](TSysCustomThreadComponent& c) {
     c.SetSuspended(false);
@@ -173,6 +178,11 @@ TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
       {"terminate of the worker a restart replaces", false, false, onTerminate, startAndRestart},
       {"call with data", false, false, inDataCall, start},
       {"synchronized call", false, false, inCall, start},
+      {"tick on the worker", true, false, onExecute, start},
+      {"terminate of a tick worker a restart replaces", true, false, onTerminate, startAndRestart},
+      {"exception of a synchronized execute", false, true, onException, start},
+      {"exception on the worker", false, false, onException, start},
+      {"exception of a tick on the worker", true, false, onException, start},
   };
   // The cases are named in their expectations, not by a scoped trace: GoogleTest watches a thread that first keeps
   // a trace with a thread of its own, which the count would take for a worker left behind.
@@ -198,6 +208,101 @@ TEST(ThreadComponentFreeing, AHandlerMayFreeItsOwnComponent) {
   }
   // Every worker let go ends by itself.
   EXPECT_TRUE(PumpUntil([&] { return OpenThreads() <= threads; }));
+}
+
+// A component of a class of its own whose handler reads a part of that class until its worker is told to end. Its
+// parts go in turn: the counts first, then a part that waits for one more pass of a handler still running.
+class TCountingComponent : public TSysThreadComponent {
+ public:
+  std::atomic<bool> Running{false};
+
+ protected:
+  void DoExecute(TObject* worker) override {
+    Running = true;
+    while (!static_cast<TThread*>(worker)->Terminated()) {
+      counts_.back() += counts_.front();
+      ++passes_;
+    }
+    Running = false;
+  }
+
+ private:
+  struct TOneMorePass {
+    const TCountingComponent& Owner;
+    ~TOneMorePass() {
+      const int seen = Owner.passes_;
+      while (Owner.Running && Owner.passes_ == seen) SwitchToThread();
+    }
+  };
+
+  std::atomic<int> passes_{0};
+  TOneMorePass oneMorePass_{*this};
+  std::vector<int> counts_ = std::vector<int>(2, 1);
+};
+
+TEST(ThreadComponentFreeing, AWorkerEndsBeforeThePartsItsHandlerUses) {
+  std::unique_ptr<TCountingComponent> component;
+  {
+    TGuardedAllocations guard;
+    component = std::make_unique<TCountingComponent>();
+  }
+  component->SetSuspended(false);
+  ASSERT_TRUE(PumpUntil([&] { return component->Running.load(); }));
+  component.reset();
+}
+
+// Made, started and freed a thousand times (or enabled and disabled, or freed by their handler), the components
+// leave the threads and the handles where they were.
+TEST(ThreadComponent, AThousandLifecyclesLeaveNothing) {
+  TSysThreadTimer toggled;
+  toggled.SetInterval(1);
+  toggled.OnExecute = [](TObject*) {};
+  // The old worker ends while the fresh one waits to start.
+  TSysThreadTimer restarted;
+  restarted.SetInterval(1);
+  restarted.SetEnabled(true);
+  const struct {
+    const char* Name;
+    std::function<void()> Cycle;
+  } cycles[] = {
+      {"component made, run and freed",
+       [] {
+         TSysThreadComponent component;
+         std::atomic<bool> ran{false};
+         component.OnExecute = [&](TObject*) { ran = true; };
+         component.SetSuspended(false);
+         ASSERT_TRUE(PumpUntil([&] { return ran.load(); }));
+       }},
+      {"synchronized component freed by its handler",
+       [] {
+         auto component = std::make_unique<TSysThreadComponent>();
+         component->SetSynchronized(true);
+         component->OnExecute = [&](TObject*) { component.reset(); };
+         component->SetSuspended(false);
+         ASSERT_TRUE(PumpUntil([&] { return !component; }));
+       }},
+      {"timer made, enabled and freed",
+       [] {
+         TSysThreadTimer timer;
+         timer.SetInterval(1);
+         timer.SetEnabled(true);
+       }},
+      {"timer enabled and disabled",
+       [&] {
+         toggled.SetEnabled(true);
+         toggled.SetEnabled(false);
+       }},
+      {"running timer restarted", [&] { restarted.Restart(); }},
+  };
+  for (const auto& c : cycles) {
+    SCOPED_TRACE(c.Name);
+    c.Cycle();
+    const DWORD threads = OpenThreads();
+    const DWORD handles = OpenHandles();
+    for (int i = 0; i < 1000; ++i) c.Cycle();
+    EXPECT_TRUE(PumpUntil([&] { return OpenThreads() <= threads; }));
+    EXPECT_LE(OpenHandles(), handles + 2);
+  }
 }
 
 TEST(ThreadTimer, TicksWhileEnabled) {

@@ -94,7 +94,7 @@ TBarDock::TBarDock(TComponent* owner) : TCustomControl(owner) {
 
 TBarDock::~TBarDock() {
   // The windows on the dock go with it, and their destruction calls out.
-  life_.End();
+  EndLife();
   Destroying();
   if (background_) background_->UnregisterChanges(&TBarDock::BackgroundChanged, this);
 }

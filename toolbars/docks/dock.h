@@ -7,7 +7,6 @@
 
 #include <vector>
 
-#include "framework/life_token.h"
 #include "framework/set.h"
 #include "framework/win_control.h"
 #include "toolbars/docks/dock_background.h"
@@ -51,10 +50,6 @@ class TBarDock : public TCustomControl {
 
   TBarInsertRemoveEvent OnInsertRemoveBar;
   TBarRequestDockEvent OnRequestDock;
-
-  // Ends as the dock's destruction starts: what runs an event or a window's code keeps one and asks before it
-  // touches the dock again.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
 
   // The background drawn behind the dock (and its windows); drawRect is already moved so neighbours line up.
   virtual void DrawBackground(HDC dc, const RECT& drawRect);
@@ -141,7 +136,6 @@ class TBarDock : public TCustomControl {
   int rowsDepth_ = -1;
   std::vector<TBarCustomDockableWindow*> dockList_;
   std::vector<TBarCustomDockableWindow*> dockVisibleList_;
-  TLifeToken life_;
 };
 
 TBarDockType DockTypeOf(const TBarDock* dock, bool floating);

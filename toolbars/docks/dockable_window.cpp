@@ -54,7 +54,7 @@ TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent* owner) : TCustomC
 }
 
 TBarCustomDockableWindow::~TBarCustomDockableWindow() {
-  life_.End();
+  EndLife();
   Destroying();
   ListAsFloating(false);
   if (floatParent_ && Parent() == floatParent_.get()) TCustomControl::SetParent(nullptr);

@@ -155,10 +155,6 @@ class TBarCustomDockableWindow : public TCustomControl {
   virtual void ReadPositionData(TDockPositionStore& store) { (void)store; }
   virtual void WritePositionData(TDockPositionStore& store) { (void)store; }
 
-  // Ends as the window's destruction starts: what runs an event or a loop that pumps messages keeps one and asks
-  // before it touches the window again.
-  TLifeWatch LifeWatch() const { return life_.Watch(); }
-
   TNotifyEvent OnClose;
   TBarCloseQueryEvent OnCloseQuery;
   TNotifyEvent OnDockChanged;
@@ -274,7 +270,6 @@ class TBarCustomDockableWindow : public TCustomControl {
   bool closeButtonDown_ = false;
   bool closeButtonHover_ = false;
   std::unique_ptr<TBarFloatingWindowParent> floatParent_;
-  TLifeToken life_;
 };
 
 }  // namespace toolbars

@@ -1,0 +1,215 @@
+// A control freed by a handler of its own painting, keys or mouse, by real input: the framework touches nothing of
+// it afterwards. Everything is made under guarded allocations, so that a use of what a handler freed faults.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
+
+#include "control_fixtures.h"
+#include "framework/edit.h"
+#include "support/hostile_input.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
+
+namespace {
+
+// Paint runs the test's handler after filling; so does a windowless child's mouse entering.
+class THandlerPanel : public TTestPanel {
+  BC_CLASS(THandlerPanel, TTestPanel)
+  using TTestPanel::TTestPanel;
+  std::function<void()> OnPainted;
+
+ protected:
+  void Paint() override {
+    TTestPanel::Paint();
+    if (OnPainted) OnPainted();
+  }
+};
+
+class THandlerGraphic : public TTestGraphic {
+  BC_CLASS(THandlerGraphic, TTestGraphic)
+  using TTestGraphic::TTestGraphic;
+  std::function<void()> OnPainted;
+  std::function<void()> OnEntered;
+
+  void Dispatch(TMessage& message) override {
+    TTestGraphic::Dispatch(message);
+    if (message.Msg == CM_MOUSEENTER && OnEntered) OnEntered();
+  }
+
+ protected:
+  void Paint() override {
+    TTestGraphic::Paint();
+    if (OnPainted) OnPainted();
+  }
+  // The recording base keeps the events from the handlers; these raise them.
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
+    TGraphicControl::MouseDown(button, shift, x, y);
+  }
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
+    TGraphicControl::MouseUp(button, shift, x, y);
+  }
+};
+
+// The form holds a panel with two windowless children and an edit beside it; the edit has the focus.
+struct TScene {
+  THandlerPanel* Panel;
+  THandlerGraphic* Child;
+  THandlerGraphic* Sibling;
+  TEdit* Edit;
+  TForm* Form;
+};
+
+struct TCase {
+  const char* Name;
+  std::function<void(TScene&)> Arm;
+  std::function<void(TScene&)> Act;
+  // What the handler frees; it must be gone afterwards, and the form still works.
+  std::function<TControl*(TScene&)> Freed;
+};
+
+void Repaint(TWinControl* control) {
+  RedrawWindow(control->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ProcessPendingMessages();
+}
+
+void Print(TWinControl* control) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, control->Width(), control->Height());
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  control->PaintTo(dc, 0, 0);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
+void WaitForButtonsUp() {
+  ProcessPendingMessages();
+  EXPECT_TRUE(PumpUntil([] {
+    return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_RBUTTON) & 0x8000) &&
+           GetCapture() == nullptr;
+  }));
+  ProcessPendingMessages();
+}
+
+void ClickAt(TControl* control, POINT point, bool right = false) {
+  SendMouseClick(control->ClientToScreen(point), right);
+  WaitForButtonsUp();
+}
+
+void TypeKey(WORD key) {
+  SendKeyPress(key);
+  ProcessPendingMessages();
+  PumpUntil([key] { return !(GetAsyncKeyState(key) & 0x8000); });
+  ProcessPendingMessages();
+}
+
+void TurnWheelOver(TControl* control) {
+  const POINT point = control->ClientToScreen(POINT{5, 5});
+  SetCursorPos(point.x, point.y);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  input.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
+  SendInput(1, &input, sizeof input);
+  ProcessPendingMessages();
+  PumpFor(50);
+}
+
+template <class T>
+void Free(T*& control) {
+  delete std::exchange(control, nullptr);
+}
+
+const TCase kCases[] = {
+    {"PanelInItsPaint", [](TScene& s) { s.Panel->OnPainted = [&s] { Free(s.Panel); }; },
+     [](TScene& s) { Repaint(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInItsPaintWhilePrinted", [](TScene& s) { s.Panel->OnPainted = [&s] { Free(s.Panel); }; },
+     [](TScene& s) { Print(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInAChildsPaint", [](TScene& s) { s.Child->OnPainted = [&s] { Free(s.Panel); }; },
+     [](TScene& s) { Repaint(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"NextChildInAChildsPaint", [](TScene& s) { s.Child->OnPainted = [&s] { Free(s.Sibling); }; },
+     [](TScene& s) { Repaint(s.Panel); }, [](TScene& s) -> TControl* { return s.Sibling; }},
+    {"EditInOnKeyDown", [](TScene& s) { s.Edit->OnKeyDown = [&s](TObject*, WORD&, TShiftState) { Free(s.Edit); }; },
+     [](TScene&) { TypeKey('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
+    {"EditInOnKeyPress", [](TScene& s) { s.Edit->OnKeyPress = [&s](TObject*, wchar_t&) { Free(s.Edit); }; },
+     [](TScene&) { TypeKey('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
+    {"EditInOnKeyUp", [](TScene& s) { s.Edit->OnKeyUp = [&s](TObject*, WORD&, TShiftState) { Free(s.Edit); }; },
+     [](TScene&) { TypeKey('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
+    {"EditInTheFormsKeyPreview",
+     [](TScene& s) {
+       s.Form->SetKeyPreview(true);
+       s.Form->OnKeyDown = [&s](TObject*, WORD&, TShiftState) { Free(s.Edit); };
+     },
+     [](TScene&) { TypeKey('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
+    {"ChildInItsOnClick", [](TScene& s) { s.Child->OnClick = [&s](TObject*) { Free(s.Child); }; },
+     [](TScene& s) {
+       ClickAt(s.Panel, {15, 15});
+     },
+     [](TScene& s) -> TControl* { return s.Child; }},
+    {"PanelInAChildsOnMouseDown",
+     [](TScene& s) { s.Child->OnMouseDown = [&s](TObject*, TMouseButton, TShiftState, int, int) { Free(s.Panel); }; },
+     [](TScene& s) {
+       ClickAt(s.Panel, {15, 15});
+     },
+     [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInItsOnClick", [](TScene& s) { s.Panel->OnClick = [&s](TObject*) { Free(s.Panel); }; },
+     [](TScene& s) {
+       ClickAt(s.Panel, {150, 150});
+     },
+     [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInAChildsOnContextPopup",
+     [](TScene& s) { s.Child->OnContextPopup = [&s](TObject*, POINT, bool&) { Free(s.Panel); }; },
+     [](TScene& s) {
+       ClickAt(s.Panel, {15, 15}, true);
+     },
+     [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInAChildsMouseEnter", [](TScene& s) { s.Child->OnEntered = [&s] { Free(s.Panel); }; },
+     [](TScene& s) {
+       const POINT point = s.Panel->ClientToScreen(POINT{15, 15});
+       SetCursorPos(point.x, point.y);
+       SendMouse(MOUSEEVENTF_MOVE);
+       ProcessPendingMessages();
+       PumpFor(50);
+     },
+     [](TScene& s) -> TControl* { return s.Panel; }},
+    {"EditInOnMouseWheelDown",
+     [](TScene& s) { s.Edit->OnMouseWheelDown = [&s](TObject*, TShiftState, POINT, bool&) { Free(s.Edit); }; },
+     [](TScene& s) { TurnWheelOver(s.Edit); }, [](TScene& s) -> TControl* { return s.Edit; }},
+};
+
+class FreedInHandler : public ControlTest, public testing::WithParamInterface<TCase> {};
+
+TEST_P(FreedInHandler, NothingOfTheFreedControlIsTouchedAgain) {
+  const TCase& c = GetParam();
+  {
+    TGuardedAllocations guard;
+    TScene scene{};
+    scene.Form = Form();
+    scene.Panel = Make<THandlerPanel>(Form(), {0, 0, 200, 200});
+    scene.Child = Make<THandlerGraphic>(scene.Panel, {10, 10, 50, 50});
+    scene.Sibling = Make<THandlerGraphic>(scene.Panel, {60, 10, 100, 50});
+    scene.Edit = Make<TEdit>(Form(), {210, 10, 390, 30});
+    Form()->Show();
+    SetForegroundWindow(Form()->Handle());
+    scene.Edit->SetFocus();
+    ProcessPendingMessages();
+    c.Arm(scene);
+    c.Act(scene);
+    EXPECT_EQ(c.Freed(scene), nullptr) << "the handler did not run";
+    // What is left still paints.
+    Repaint(Form());
+    Form()->OnKeyDown = nullptr;
+    delete scene.Panel;
+    delete scene.Edit;
+  }
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  ProcessQueued();
+}
+
+INSTANTIATE_TEST_SUITE_P(Handlers, FreedInHandler, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<TCase>& info) { return info.param.Name; });
+
+}  // namespace
