@@ -287,3 +287,69 @@ TEST_F(ToolWindow, HostileStoredSizesKeepEveryBarInsideTheForm) {
     }
   }
 }
+
+// Bars too wide for a side dock of a narrow form or too deep for a top or bottom dock of a short one, beside a panel
+// with a hostile stored size: every dock stays inside the form and so does what shows of every bar (its dock clips
+// the rest); once the form is large again, everything lies where it lay before the form was small.
+TEST_F(ToolWindow, DocksOfASmallFormStayInsideIt) {
+  const wchar_t* const smallBars[] = {L"TopBar", L"BottomBar", L"LeftBar", L"RightBar"};
+  for (int i = 0; i < 4; ++i) AddBar(Dock(i), SIZE{60, 20}, 0, 0, smallBars[i])->Turns = true;
+  const RECT large = Form()->BoundsRect();
+  auto clientOnScreen = [&] {
+    RECT client = Form()->ClientRect();
+    MapWindowPoints(Form()->Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+  };
+  auto layout = [&] {
+    std::vector<RECT> rects;
+    for (int i = 0; i < 4; ++i) {
+      rects.push_back(Dock(i)->BoundsRect());
+      for (int j = 0; j < Dock(i)->ToolbarCount(); ++j) rects.push_back(Dock(i)->Toolbars(j)->BoundsRect());
+    }
+    return rects;
+  };
+  const SIZE smallForms[] = {{300, 400}, {600, 120}, {40, 40}, {0, 0}};
+  const wchar_t* const storedSizes[] = {L"0", L"-1", L"2147483647"};
+  for (int side = 0; side < 4; ++side) {
+    TPlainBar* wide = AddBar(Dock(side), SIZE{400, 300}, 0, 0, L"Wide");
+    TBarToolWindow* panel = NewWindow(SIZE{100, 60}, L"Panel");
+    panel->SetCurrentDock(Dock(side));
+    for (const wchar_t* stored : storedSizes) {
+      TMemIniFile ini(L"");
+      TIniDockPositionStore store(ini, L"Pos.");
+      SaveDockablePositions(Form(), store);
+      ini.WriteString(L"Pos.Panel", L"Row", L"1");
+      ini.WriteString(L"Pos.Panel", L"ClientWidth", stored);
+      ini.WriteString(L"Pos.Panel", L"ClientHeight", stored);
+      LoadDockablePositions(Form(), store);
+      ProcessPendingMessages();
+      const std::vector<RECT> largeLayout = layout();
+      for (SIZE form : smallForms) {
+        SCOPED_TRACE(testing::Message() << Dock(side)->Name() << " panel " << stored << ", form " << form.cx << "x"
+                                        << form.cy);
+        Form()->SetBounds(large.left, large.top, form.cx, form.cy);
+        ProcessPendingMessages();
+        const RECT client = clientOnScreen();
+        for (int i = 0; i < 4; ++i) {
+          const RECT dock = ScreenRect(Dock(i)->Handle());
+          EXPECT_TRUE(IsRectEmpty(&dock) || Inside(dock, client)) << Dock(i)->Name();
+          for (int j = 0; j < Dock(i)->ToolbarCount(); ++j) {
+            RECT shown{};
+            const RECT bar = ScreenRect(Dock(i)->Toolbars(j)->Handle());
+            if (IntersectRect(&shown, &bar, &dock)) {
+              EXPECT_TRUE(Inside(shown, client)) << Dock(i)->Toolbars(j)->Name() << " on " << Dock(i)->Name();
+            }
+          }
+        }
+        Form()->SetBounds(large.left, large.top, large.right - large.left, large.bottom - large.top);
+        ProcessPendingMessages();
+        const std::vector<RECT> again = layout();
+        ASSERT_EQ(again.size(), largeLayout.size());
+        for (size_t i = 0; i < again.size(); ++i)
+          EXPECT_TRUE(EqualRect(&again[i], &largeLayout[i])) << "rectangle " << i;
+      }
+    }
+    delete panel;
+    delete wide;
+  }
+}

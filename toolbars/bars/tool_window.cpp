@@ -16,12 +16,6 @@ namespace {
 const wchar_t* const kClientWidth = L"ClientWidth";
 const wchar_t* const kClientHeight = L"ClientHeight";
 
-bool AlignedOnAxis(const TControl& control, bool vertical) {
-  const TAlign align = control.Align();
-  return vertical ? align == TAlign::alLeft || align == TAlign::alRight
-                  : align == TAlign::alTop || align == TAlign::alBottom;
-}
-
 // The length the longest row of a left or right dock needs: the lengths of its windows, a tool window's only down
 // to its smallest client height, as its dock gives it no more than the dock has.
 int LongestRow(const TBarDock& dock) {
@@ -93,14 +87,11 @@ int TBarToolWindow::RoomAcross(const TBarDock* dock) const {
   const TWinControl* holder = dock->Parent();
   if (!holder) return std::numeric_limits<int>::max();
   const bool vertical = dock->IsVertical();
-  int room = vertical ? holder->ClientWidth() : holder->ClientHeight();
+  int room = dock->RoomInHolder(TBarDock::TOtherDocks::kAsTheirRowsAsk);
   int besideClient = 0;
   for (int i = 0; i < holder->ControlCount(); ++i) {
-    TControl* control = holder->Controls(i);
-    if (control == dock || !control->Visible()) continue;
-    if (AlignedOnAxis(*control, vertical))
-      room -= vertical ? control->Width() : control->Height();
-    else if (const auto* beside = ObjectAs<TBarDock>(control); beside && beside->IsVertical() && !vertical)
+    const auto* beside = ObjectAs<TBarDock>(holder->Controls(i));
+    if (beside && beside != dock && beside->Visible() && beside->IsVertical() && !vertical)
       besideClient = std::max(besideClient, LongestRow(*beside));
   }
   room -= besideClient;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "framework/exceptions.h"
 #include "framework/messages.h"
@@ -12,6 +13,11 @@
 namespace toolbars {
 
 namespace {
+
+TAlign EdgeAlign(TBarDockPosition position) {
+  static constexpr TAlign aligns[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight};
+  return aligns[static_cast<int>(position)];
+}
 
 // One window's share of a row while the dock arranges. Wanted positions are the application's (or a stored
 // file's) numbers, so everything that adds them up is 64 bits wide; what is finally placed lies inside the dock.
@@ -131,8 +137,7 @@ void TBarDock::SetPosition(TBarDockPosition value) {
   if (ControlCount() > 0)
     throw EInvalidOperation(L"Cannot change Position of a TBarDock if it already contains controls");
   position_ = value;
-  static constexpr TAlign aligns[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight};
-  SetAlign(aligns[static_cast<int>(value)]);
+  SetAlign(EdgeAlign(value));
 }
 
 void TBarDock::SetAllowDrag(bool value) {
@@ -300,6 +305,7 @@ int TBarDock::RowAt(int offset) const {
 }
 
 void TBarDock::ChangeDockSize(int width, int height) {
+  rowsDepth_ = IsVertical() ? width : height;
   switch (Align()) {
     case TAlign::alBottom:
       SetBounds(Left(), Top() + Height() - height, width, height);
@@ -315,6 +321,45 @@ void TBarDock::ChangeDockSize(int width, int height) {
     default:
       break;
   }
+}
+
+int TBarDock::RowsDepth() const {
+  if (rowsDepth_ >= 0) return rowsDepth_;
+  return IsVertical() ? Width() : Height();
+}
+
+int TBarDock::RoomInHolder(TOtherDocks otherDocks) const {
+  const TWinControl* holder = Parent();
+  if (!holder) return std::numeric_limits<int>::max();
+  const bool vertical = IsVertical();
+  int room = vertical ? holder->ClientWidth() : holder->ClientHeight();
+  for (int i = 0; i < holder->ControlCount(); ++i) {
+    TControl* control = holder->Controls(i);
+    if (control == this || !control->Visible()) continue;
+    const TAlign align = control->Align();
+    if (vertical ? align == TAlign::alLeft || align == TAlign::alRight
+                 : align == TAlign::alTop || align == TAlign::alBottom) {
+      const auto* dock = ObjectAs<TBarDock>(control);
+      if (dock && otherDocks == TOtherDocks::kAsTheirRowsAsk)
+        room -= dock->RowsDepth();
+      else
+        room -= vertical ? control->Width() : control->Height();
+    }
+  }
+  return std::max(0, room);
+}
+
+void TBarDock::SetBounds(int left, int top, int width, int height) {
+  if (Align() == EdgeAlign(position_)) {
+    // The holder's alignment passes on the depth the dock had, so a dock cut short by a small holder takes its
+    // rows' depth back as soon as the holder has room again.
+    int& depth = IsVertical() ? width : height;
+    const int given = std::min(rowsDepth_ >= 0 ? rowsDepth_ : depth, RoomInHolder(TOtherDocks::kAsTheyAre));
+    if (Align() == TAlign::alRight) left += depth - given;
+    if (Align() == TAlign::alBottom) top += depth - given;
+    depth = given;
+  }
+  TCustomControl::SetBounds(left, top, width, height);
 }
 
 void TBarDock::InvalidateBackgrounds() {

@@ -68,6 +68,12 @@ class TBarDock : public TCustomControl {
   int GetRowCrossSizeExcept(int row, const TBarCustomDockableWindow* window) const;
   int GetHighestRow(bool effective) const;
   int RowAt(int offset) const;
+  // What the dock's holder leaves across the dock once the other controls aligned on the same axis have theirs,
+  // other docks as deep as they are or as deep as their rows ask (never below 0; unbounded without a holder).
+  enum class TOtherDocks { kAsTheyAre, kAsTheirRowsAsk };
+  int RoomInHolder(TOtherDocks otherDocks) const;
+  // How deep the rows asked the dock to be at the last arrangement (its depth before the first one).
+  int RowsDepth() const;
   void InvalidateBackgrounds();
 
   // The windows docked to this dock (and floating ones that return to it), and what the dragging loop steers.
@@ -83,6 +89,9 @@ class TBarDock : public TCustomControl {
   const std::vector<TBarCustomDockableWindow*>& DockList() const { return dockList_; }
 
   void SetParent(TWinControl* value) override;
+  // A dock on its edge is as deep as its rows, but no deeper than its holder leaves it: what does not fit is
+  // clipped, and the dock keeps the edge it aligns to.
+  void SetBounds(int left, int top, int width, int height) override;
   void Dispatch(TMessage& message) override;
 
  protected:
@@ -123,6 +132,8 @@ class TBarDock : public TCustomControl {
   bool arrangeNeeded_ = false;
   int boundLineWidth_ = 0;
   int boundLineHeight_ = 0;
+  // The depth the rows asked for at the last arrangement; -1 before the first.
+  int rowsDepth_ = -1;
   std::vector<TBarCustomDockableWindow*> dockList_;
   std::vector<TBarCustomDockableWindow*> dockVisibleList_;
 };
