@@ -349,7 +349,6 @@ bool TTreeHeader::HandleButtonUp(TMessage& message, bool nonClient, POINT client
     Invalidate(nullptr);
   } else if (nonClient) {
     columns_->HandleClick(header, TMouseButton::mbLeft, false);
-    if (life.Ended()) return true;
     owner_->DoHeaderMouseUp(this, TMouseButton::mbLeft, GetShiftState(), header.x, header.y);
   } else {
     if (columns_->downIndex_ > NoColumn) columns_->HandleClick(header, TMouseButton::mbLeft, false);

@@ -36,6 +36,8 @@ struct TCase {
   bool Expanded = false;
   // Added to the tree's selection options: the right and middle buttons select only with theirs.
   TTreeSelectionOptions Selection = {};
+  // The last node is selected before the input (so that a click elsewhere clears the selection first).
+  bool LastSelected = false;
 };
 
 template <auto Event>
@@ -78,6 +80,21 @@ const TCase kCases[] = {
      {TTreeSelectionOption::toMiddleClickSelect}},
     {"OnFocusChangingByAClick", FreeOn<&TStringTree::OnFocusChanging>, TSpot::Label},
     {"OnColumnClick", FreeOn<&TStringTree::OnColumnClick>, TSpot::Label},
+    {"OnColumnClickByTheRightButtonThatSelects",
+     FreeOn<&TStringTree::OnColumnClick>,
+     TSpot::Label,
+     TClick::Right,
+     0,
+     false,
+     {TTreeSelectionOption::toRightClickSelect}},
+    {"OnChangeByAClickThatClearsTheSelection",
+     FreeOn<&TStringTree::OnChange>,
+     TSpot::Label,
+     TClick::Left,
+     0,
+     false,
+     {},
+     true},
     {"OnClick", FreeOn<&TStringTree::OnClick>, TSpot::Label},
     {"OnDblClick", FreeOn<&TStringTree::OnDblClick>, TSpot::Label, TClick::Double},
     {"OnFocusChangedByAClick", FreeOn<&TStringTree::OnFocusChanged>, TSpot::Label},
@@ -136,6 +153,7 @@ class TreeFreedByOwnHandler : public testing::TestWithParam<TCase> {
     tree->SetExpanded(tree->GetFirst(), c.Expanded);
     tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() + c.Selection);
     tree->SetFocusedNode(tree->GetFirst());
+    if (c.LastSelected) tree->SetSelected(tree->GetLast(), true);
     return tree;
   }
 

@@ -122,9 +122,8 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   } else {
     HandleClickSelection(lastFocused, node, shift);
   }
-  if (life.Ended()) return;
   DoFocusChange(focusedNode_, focusedColumn_);
-  if (autoDrag && !life.Ended()) BeginDrag(false);
+  if (autoDrag) BeginDrag(false);
 }
 
 void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {

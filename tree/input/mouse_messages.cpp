@@ -75,7 +75,6 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
     }
     case WM_RBUTTONDBLCLK:
       inherited::Dispatch(message);
-      if (life.Ended()) return true;
       if (selection.Contains(SO::toRightClickSelect)) HandleMouseDblClick(message, hitTest());
       return true;
     case WM_MBUTTONDOWN: {
@@ -109,7 +108,6 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       return true;
     case WM_MBUTTONDBLCLK:
       inherited::Dispatch(message);
-      if (life.Ended()) return true;
       if (selection.Contains(SO::toMiddleClickSelect)) HandleMouseDblClick(message, hitTest());
       return true;
     case CM_MOUSEWHEEL:
