@@ -9,6 +9,8 @@ namespace tree {
 
 void TBaseTree::ToggleNode(PTreeNode node) {
   if (!node || node == root_ || node->Has(nsDeleting)) return;
+  // OnCollapsed and OnExpanded may free the tree.
+  const TLifeWatch life = LifeWatch();
   bool animate = updateCount_ == 0 && HandleAllocated() &&
                  options_->AnimationOptions().Contains(TTreeAnimationOption::toAnimatedToggle) &&
                  animationDuration_ > 0;
@@ -78,7 +80,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
       DoExpanded(node);
     }
   }
-  if (!toggled) return;
+  if (!toggled || life.Ended()) return;
   InvalidateCacheFrom(node);
   if (updateCount_ > 0) return;
   if (node->ChildCount == 0) {

@@ -722,7 +722,12 @@ void TTreeColumns::HandleClick(POINT p, TMouseButton button, bool force) {
   TColumnIndex column = ColumnFromPosition(p);
   if (IsValidColumn(column) && Items(column)->options_.Contains(O::coAllowClick) && (column == downIndex_ || force)) {
     clickIndex_ = column;
-    if (TBaseTree* tree = Tree()) tree->DoHeaderClick(header_, column, button, TTreeHeader::GetShiftState(), p.x, p.y);
+    if (TBaseTree* tree = Tree()) {
+      // OnHeaderClick may free the tree, and these columns with it.
+      const TLifeWatch life = tree->LifeWatch();
+      tree->DoHeaderClick(header_, column, button, TTreeHeader::GetShiftState(), p.x, p.y);
+      if (life.Ended()) return;
+    }
     InvalidateColumn(column);
   } else {
     clickIndex_ = NoColumn;

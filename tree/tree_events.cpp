@@ -59,7 +59,9 @@ bool TBaseTree::DoCanEdit(PTreeNode node, TColumnIndex column, bool allowed) {
 
 void TBaseTree::DoChange(PTreeNode node) {
   StopTimer(ChangeTimer);
+  const TLifeWatch life = LifeWatch();
   if (OnChange) OnChange(this, node);
+  if (life.Ended()) return;
   states_ -= TTreeState::stChangePending;
   lastChangedNode_ = nullptr;
 }

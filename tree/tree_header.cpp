@@ -324,6 +324,8 @@ bool TTreeHeader::HandleButtonUp(TMessage& message, bool nonClient, POINT client
   if (nonClient && !captured && !InHeader(client)) return false;
   POINT header = ToHeader(client);
   bool wasDragging = states_.Contains(THeaderState::hsDragging);
+  // OnHeaderClick may free the tree, and this header with it: the release is spent then.
+  const TLifeWatch life = owner_->LifeWatch();
   if (captured) ReleaseCapture();
   if (wasDragging) {
     dragImage_->EndDrag();
@@ -350,6 +352,7 @@ bool TTreeHeader::HandleButtonUp(TMessage& message, bool nonClient, POINT client
     owner_->DoHeaderMouseUp(this, TMouseButton::mbLeft, GetShiftState(), header.x, header.y);
   } else {
     if (columns_->downIndex_ > NoColumn) columns_->HandleClick(header, TMouseButton::mbLeft, false);
+    if (life.Ended()) return true;
     owner_->DoHeaderMouseUp(this, TMouseButton::mbLeft, KeysToShiftState(static_cast<WORD>(message.WParam)), header.x,
                             header.y);
   }

@@ -48,6 +48,8 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       columns->GetFirstVisibleColumn() >= 0 && header_->Options().Contains(TTreeHeaderOption::hoVisible);
 
   if (IsNavigationKey(key)) {
+    // Moving the focus and toggling a node raise handlers that may free the tree.
+    const TLifeWatch life = LifeWatch();
     const bool multiHandling = shiftHeld && multiSelect && !IsEditing();
     bool rangeExtension = multiHandling && key >= VK_PRIOR && key <= VK_HOME;
     const bool repaintAll = rangeExtension || selectionCount_ > 1;
@@ -183,6 +185,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       default:
         break;
     }
+    if (life.Ended()) return;
     if (clearBefore) {
       if (focusedNode_ == previousFocus && selectionCount_ <= 1) {
         if (PTreeNode only = GetFirstSelected()) InternalRemoveFromSelection(only);

@@ -41,8 +41,10 @@ void TBaseTree::ReleaseCheckBox(bool apply) {
   if (!node) return;
   checkNode_ = nullptr;
   node->CheckState = Released(node->CheckState);
+  // OnChecked may free the tree.
+  const TLifeWatch life = LifeWatch();
   if (apply) DoCheckClick(node, pendingCheckState_);
-  InvalidateNode(node);
+  if (!life.Ended()) InvalidateNode(node);
 }
 
 }  // namespace tree

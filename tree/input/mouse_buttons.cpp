@@ -72,6 +72,8 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   if (multiSelect && plain && labelHit && autoDrag && nodeSelected) states_ += TTreeState::stClearPending;
 
   const POINT click = MessagePoint(message.LParam);
+  // From here on each step may raise handlers (OnChange, the focus events), and one may free the tree.
+  const TLifeWatch life = LifeWatch();
   const bool rightPressWithMenu = message.Msg == WM_RBUTTONDOWN && node && HasPopupMenu(node, hitInfo.HitColumn, click);
   if ((!anyHit && multiSelect && plain) ||
       (anyHit && (!nodeSelected || (!autoDrag && !rightPressWithMenu)) && (plain || !multiSelect))) {
@@ -80,6 +82,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     else
       ClearSelection();
   }
+  if (life.Ended()) return;
 
   if (Focused() && (at.Contains(HP::hpOnLabel) || (grid && at.Contains(HP::hpOnItem))) && nodeSelected &&
       !columnChanged && plain)
@@ -97,7 +100,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   }
 
   lastClickPos_ = click;
-  if (!anyHit || !DoFocusChanging(focusedNode_, node, focusedColumn_, newColumn)) return;
+  if (!anyHit || !DoFocusChanging(focusedNode_, node, focusedColumn_, newColumn) || life.Ended()) return;
   if (columnChanged) {
     InvalidateColumn(focusedColumn_);
     InvalidateColumn(newColumn);
@@ -112,6 +115,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   if (plain || !multiSelect || Dragging()) {
     if (!node->Has(nsSelected)) {
       AddToSelection(node);
+      if (life.Ended()) return;
       InvalidateNode(node);
     }
     if (plain) rangeAnchor_ = node;
@@ -134,10 +138,14 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
   StopTimer(ScrollTimer);
 
   const bool onItem = hitInfo.HitPositions.Contains(HP::hpOnItem);
+  // OnChecked and OnColumnClick may free the tree.
+  const TLifeWatch life = LifeWatch();
   if (checkNode_) ReleaseCheckBox(hitInfo.HitNode == checkNode_ && onItem);
+  if (life.Ended()) return;
 
   const TColumnIndex clicked = header_->Columns()->ClickIndex();
   if (clicked >= 0 && clicked == hitInfo.HitColumn) DoColumnClick(clicked, MessageShift(message));
+  if (life.Ended()) return;
 
   if (states_.Contains(TTreeState::stEditPending)) {
     if (focusedNode_ && hitInfo.HitNode == focusedNode_ && onItem && CanEdit(focusedNode_, hitInfo.HitColumn)) {

@@ -23,6 +23,8 @@ constexpr int WheelDelta = WHEEL_DELTA;
 bool TBaseTree::HandleMouseMessage(TMessage& message) {
   // Messages still arrive while the tree takes its parts down.
   if (!header_ || !options_) return false;
+  // The handlers each step raises may free the tree: what is left of the message goes nowhere then.
+  const TLifeWatch life = LifeWatch();
   const TTreeSelectionOptions selection = options_->SelectionOptions();
   const bool headerBusy = !header_->States().Empty();
   auto hitTest = [&] {
@@ -35,21 +37,24 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
     case WM_LBUTTONDOWN:
       DoStateChange({TTreeState::stLeftButtonDown});
       inherited::Dispatch(message);
+      if (life.Ended()) return true;
       HandleMouseDown(message, hitTest());
       return true;
     case WM_LBUTTONUP:
       DoStateChange({}, {TTreeState::stLeftButtonDown});
       HandleMouseUp(message, hitTest());
-      inherited::Dispatch(message);
+      if (!life.Ended()) inherited::Dispatch(message);
       return true;
     case WM_LBUTTONDBLCLK:
       inherited::Dispatch(message);
+      if (life.Ended()) return true;
       HandleMouseDblClick(message, hitTest());
       return true;
     case WM_RBUTTONDOWN:
       DoStateChange({TTreeState::stRightButtonDown});
       if (headerBusy) return true;
       inherited::Dispatch(message);
+      if (life.Ended()) return true;
       if (selection.Contains(SO::toRightClickSelect)) HandleMouseDown(message, hitTest());
       return true;
     case WM_RBUTTONUP: {
@@ -62,9 +67,10 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
         Invalidate();
       }
       inherited::Dispatch(message);
+      if (life.Ended()) return true;
       const THitInfo hitInfo = hitTest();
       if (selection.Contains(SO::toRightClickSelect)) HandleMouseUp(message, hitInfo);
-      if (!PopupMenu()) DoPopupMenu(hitInfo.HitNode, hitInfo.HitColumn, MessagePoint(message.LParam));
+      if (!life.Ended() && !PopupMenu()) DoPopupMenu(hitInfo.HitNode, hitInfo.HitColumn, MessagePoint(message.LParam));
       return true;
     }
     case WM_RBUTTONDBLCLK:
@@ -75,6 +81,7 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       DoStateChange({TTreeState::stMiddleButtonDown});
       if (headerBusy) return true;
       inherited::Dispatch(message);
+      if (life.Ended()) return true;
       const bool contentLarger = ClientWidth() < HorizontalRange() || ClientHeight() < VerticalRange();
       if (options_->MiscOptions().Contains(TTreeMiscOption::toWheelPanning) && !WheelPanningActive() && contentLarger) {
         lastClickPos_ = MessagePoint(message.LParam);
@@ -90,6 +97,7 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       if (!WheelPanningActive()) {
         if (headerBusy) return true;
         inherited::Dispatch(message);
+        if (life.Ended()) return true;
         if (selection.Contains(SO::toMiddleClickSelect)) HandleMouseUp(message, hitTest());
       } else if (states_.Contains(TTreeState::stWheelScrolling)) {
         // Released without moving: panning goes on until the next press.
