@@ -539,31 +539,38 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   if (Screen) Screen->SetActive(this, control);
   if (control->ControlState().Contains(TControlStateItem::csFocusing)) return false;
   control->SetControlState(control->ControlState() + TControlStateItem::csFocusing);
+  // A handler of the focus messages (OnEnter, OnExit) may free the control: the focus then stays where its removal
+  // put it, and nothing of the control is touched again.
+  const TLifeWatch controlLife = control->LifeWatch();
   struct TFocusingGuard {
     TWinControl* Control;
-    ~TFocusingGuard() { Control->SetControlState(Control->ControlState() - TControlStateItem::csFocusing); }
-  } guard{control};
+    const TLifeWatch& Life;
+    ~TFocusingGuard() {
+      if (!Life.Ended()) Control->SetControlState(Control->ControlState() - TControlStateItem::csFocusing);
+    }
+  } guard{control, controlLife};
+  const auto send = [&controlLife](HWND wnd, UINT msg) { return SendFocusMessage(wnd, msg) && !controlLife.Ended(); };
 
   if (Screen && Screen->FocusedForm() != this) {
     if (TCustomForm* previous = Screen->FocusedForm()) {
       Screen->SetFocusedForm(nullptr);
-      if (previous->HandleAllocated() && !SendFocusMessage(previous->Handle(), CM_DEACTIVATE)) return false;
+      if (previous->HandleAllocated() && !send(previous->Handle(), CM_DEACTIVATE)) return false;
     }
     Screen->SetFocusedForm(this);
-    if (!SendFocusMessage(Handle(), CM_ACTIVATE)) return false;
+    if (!send(Handle(), CM_ACTIVATE)) return false;
   }
   if (!focusedControl_) focusedControl_ = this;
   if (focusedControl_ != control) {
     while (focusedControl_ && !focusedControl_->ContainsControl(control)) {
       HWND wnd = focusedControl_->Handle();
       focusedControl_ = focusedControl_->Parent();
-      if (!SendFocusMessage(wnd, CM_EXIT)) return false;
+      if (!send(wnd, CM_EXIT)) return false;
     }
     while (focusedControl_ != control) {
       TWinControl* next = control;
       while (next->Parent() != focusedControl_) next = next->Parent();
       focusedControl_ = next;
-      if (!SendFocusMessage(next->Handle(), CM_ENTER)) return false;
+      if (!send(next->Handle(), CM_ENTER)) return false;
     }
     Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
   }

@@ -175,6 +175,16 @@ const TCase kCases[] = {
        PumpFor(50);
      },
      [](TScene& s) -> TControl* { return s.Panel; }},
+    {"EditInOnEnterByAClick",
+     [](TScene& s) {
+       SetFocus(s.Form->Handle());
+       ProcessPendingMessages();
+       s.Edit->OnEnter = [&s](TObject*) { Free(s.Edit); };
+     },
+     [](TScene& s) {
+       ClickAt(s.Edit, {5, 5});
+     },
+     [](TScene& s) -> TControl* { return s.Edit; }},
     {"EditInOnMouseWheelDown",
      [](TScene& s) { s.Edit->OnMouseWheelDown = [&s](TObject*, TShiftState, POINT, bool&) { Free(s.Edit); }; },
      [](TScene& s) { TurnWheelOver(s.Edit); }, [](TScene& s) -> TControl* { return s.Edit; }},

@@ -78,6 +78,7 @@ const TCase kCases[] = {
      0,
      false,
      {TTreeSelectionOption::toMiddleClickSelect}},
+    {"OnEnterByAClick", FreeOn<&TStringTree::OnEnter>, TSpot::Label},
     {"OnFocusChangingByAClick", FreeOn<&TStringTree::OnFocusChanging>, TSpot::Label},
     {"OnColumnClick", FreeOn<&TStringTree::OnColumnClick>, TSpot::Label},
     {"OnColumnClickByTheRightButtonThatSelects",

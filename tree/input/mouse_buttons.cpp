@@ -88,6 +88,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
       !columnChanged && plain)
     states_ += TTreeState::stEditPending;
   if (!Focused() && CanFocus()) SetFocus();
+  if (life.Ended()) return;
 
   if (!selection.Contains(SO::toDisableDrawSelection) && !labelHit && multiSelect) {
     states_ += TTreeState::stDrawSelPending;
