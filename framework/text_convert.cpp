@@ -9,15 +9,32 @@ namespace {
 constexpr size_t MaxBytesPerUnit = 8;
 static_assert(TextConversionPiece * MaxBytesPerUnit <= static_cast<size_t>(INT_MAX));
 constexpr size_t MinPiece = 4;
+// The longest piece one platform call takes: a piece that must grow to its next cut may grow this far.
+constexpr size_t LongestWidePiece = static_cast<size_t>(INT_MAX) / MaxBytesPerUnit;
+constexpr size_t LongestBytePiece = static_cast<size_t>(INT_MAX);
+constexpr UINT CodePageUtf7 = 65000;
 
 size_t PieceSize(size_t asked) { return std::clamp(asked, MinPiece, TextConversionPiece); }
 
-// Where the piece of UTF-16 text from start ends: at most pieceSize units on, never between the two halves of a
-// character.
-size_t WidePieceEnd(std::wstring_view text, size_t start, size_t pieceSize) {
-  size_t end = std::min(text.size(), start + pieceSize);
-  if (end < text.size() && IS_HIGH_SURROGATE(text[end - 1])) --end;
-  return end;
+// UTF-7 writes these characters as themselves wherever they stand, so that its encoder is back in its first state
+// after one, and they end any base64 run before them.
+bool IsUtf7Direct(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L' ' ||
+         c == L'\t' || c == L'\r' || c == L'\n';
+}
+
+// Where the piece of UTF-16 text from start ends: at most pieceSize units on where a cut lies there, else at the
+// next cut. A cut is never between the two halves of a character, and for UTF-7 only after a character it writes
+// as itself, where its encoder is back in its first state.
+size_t WidePieceEnd(std::wstring_view text, size_t start, size_t pieceSize, UINT codePage) {
+  const size_t limit = std::min(text.size(), start + pieceSize);
+  if (limit == text.size()) return limit;
+  if (codePage != CodePageUtf7) return IS_HIGH_SURROGATE(text[limit - 1]) ? limit - 1 : limit;
+  for (size_t end = limit; end > start; --end)
+    if (IsUtf7Direct(text[end - 1])) return end;
+  for (size_t end = limit + 1; end < text.size(); ++end)
+    if (IsUtf7Direct(text[end - 1])) return end;
+  return text.size();
 }
 
 // Where a piece of bytes in a code page may end: between two characters, and for a stateful code page where it is
@@ -30,6 +47,10 @@ class TByteCuts {
     if (codePage == CP_OEMCP) codePage = GetOEMCP();
     if (codePage == CP_UTF8) {
       kind_ = Kind::Utf8;
+      return;
+    }
+    if (codePage == CodePageUtf7) {
+      kind_ = Kind::Utf7;
       return;
     }
     CPINFO info{};
@@ -46,7 +67,8 @@ class TByteCuts {
     }
   }
 
-  // The end of the piece from start, at most pieceSize bytes on; start when there is no cut in it.
+  // The end of the piece from start: the last cut at most pieceSize bytes on, else the next cut after that, else
+  // the end of the bytes.
   size_t PieceEnd(std::string_view bytes, size_t start, size_t pieceSize) const {
     const size_t limit = std::min(bytes.size(), start + pieceSize);
     if (limit == bytes.size()) return limit;
@@ -59,23 +81,29 @@ class TByteCuts {
         // byte left in the piece.
         for (size_t end = limit; end > start; --end)
           if (EndsWholeSequences(bytes, start, end)) return end;
-        return limit;
+        for (size_t end = limit + 1; end < bytes.size(); ++end)
+          if (EndsWholeSequences(bytes, start, end)) return end;
+        return bytes.size();
       case Kind::LeadBytes: {
         // Trail bytes look like lead bytes: characters are counted from the start of the piece.
         size_t end = start;
         while (end < limit) end += lead_[static_cast<unsigned char>(bytes[end])] ? 2 : 1;
         return end > limit ? end - 2 : end;
       }
+      case Kind::Utf7:
+        return Utf7PieceEnd(bytes, start, limit);
       case Kind::LineBreaks: {
-        const size_t lineBreak = bytes.substr(start, limit - start).rfind('\n');
-        return lineBreak == std::string_view::npos ? start : start + lineBreak + 1;
+        const size_t before = bytes.substr(start, limit - start).rfind('\n');
+        if (before != std::string_view::npos) return start + before + 1;
+        const size_t after = bytes.find('\n', limit);
+        return after == std::string_view::npos ? bytes.size() : after + 1;
       }
     }
-    return start;
+    return bytes.size();
   }
 
  private:
-  enum class Kind { Anywhere, Utf8, LeadBytes, LineBreaks };
+  enum class Kind { Anywhere, Utf8, Utf7, LeadBytes, LineBreaks };
   static size_t SequenceLength(char lead) {
     const auto byte = static_cast<unsigned char>(lead);
     return byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
@@ -85,20 +113,46 @@ class TByteCuts {
       if (SequenceLength(bytes[end - back]) > back) return false;
     return true;
   }
+  static bool IsBase64(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
+  }
+  // UTF-7 is cut only outside its base64 runs ("+" up to the first byte outside base64, a "-" there belonging to
+  // the run), where its decoder is back in its first state.
+  static size_t Utf7PieceEnd(std::string_view bytes, size_t start, size_t limit) {
+    size_t lastCut = start;
+    bool inRun = false;
+    for (size_t at = start; at < bytes.size(); ++at) {
+      if (!inRun && at > start) lastCut = at;
+      if (at >= limit && lastCut > start) return lastCut;
+      // A byte outside base64 ends the run: a "-" as part of it, any other as text of its own.
+      inRun = inRun ? IsBase64(bytes[at]) : bytes[at] == '+';
+    }
+    return bytes.size();
+  }
   Kind kind_ = Kind::Anywhere;
   bool lead_[256] = {};
 };
 
+// One platform call over a piece: its size, or -1 when it fails. A piece may rightly make nothing (a UTF-7 run too
+// short for a character): only the system's error tells a failure.
+template <class Convert>
+int ConvertPiece(Convert convert) {
+  SetLastError(ERROR_SUCCESS);
+  const int size = convert();
+  return size == 0 && GetLastError() != ERROR_SUCCESS ? -1 : size;
+}
+
 // Converts the units of a text in the pieces that end(start) marks: every piece is measured first, room for the
-// whole is made once, then each piece converts into its place. A piece that fails, or a text without a cut, fails
-// the whole: nothing is returned in part.
+// whole is made once, then each piece converts into its place. A piece longer than one call takes, or one that
+// fails, fails the whole: nothing is returned in part.
 template <class Out, class End, class Convert>
-Out ConvertInPieces(size_t units, End end, Convert convert) {
+Out ConvertInPieces(size_t units, size_t longestPiece, End end, Convert convert) {
   size_t total = 0;
   for (size_t start = 0, stop = 0; start < units; start = stop) {
     stop = end(start);
-    const int size = stop > start ? convert(start, stop, nullptr, 0) : 0;
-    if (size <= 0) return {};
+    if (stop - start > longestPiece) return {};
+    const int size = ConvertPiece([&] { return convert(start, stop, nullptr, 0); });
+    if (size < 0) return {};
     total += static_cast<size_t>(size);
   }
   Out out(total, typename Out::value_type{});
@@ -106,8 +160,8 @@ Out ConvertInPieces(size_t units, End end, Convert convert) {
   for (size_t start = 0, stop = 0; start < units; start = stop) {
     stop = end(start);
     const int room = static_cast<int>(std::min<size_t>(total - written, INT_MAX));
-    const int size = convert(start, stop, out.data() + written, room);
-    if (size <= 0) return {};
+    const int size = ConvertPiece([&] { return convert(start, stop, out.data() + written, room); });
+    if (size < 0) return {};
     written += static_cast<size_t>(size);
   }
   return out;
@@ -116,7 +170,7 @@ Out ConvertInPieces(size_t units, End end, Convert convert) {
 std::string FromWide(std::wstring_view text, UINT codePage, size_t pieceSize) {
   pieceSize = PieceSize(pieceSize);
   return ConvertInPieces<std::string>(
-      text.size(), [&](size_t start) { return WidePieceEnd(text, start, pieceSize); },
+      text.size(), LongestWidePiece, [&](size_t start) { return WidePieceEnd(text, start, pieceSize, codePage); },
       [&](size_t start, size_t stop, char* out, int room) {
         return WideCharToMultiByte(codePage, 0, text.data() + start, static_cast<int>(stop - start), out, room, nullptr,
                                    nullptr);
@@ -127,7 +181,7 @@ String ToWide(std::string_view bytes, UINT codePage, size_t pieceSize) {
   pieceSize = PieceSize(pieceSize);
   const TByteCuts cuts(codePage);
   return ConvertInPieces<String>(
-      bytes.size(), [&](size_t start) { return cuts.PieceEnd(bytes, start, pieceSize); },
+      bytes.size(), LongestBytePiece, [&](size_t start) { return cuts.PieceEnd(bytes, start, pieceSize); },
       [&](size_t start, size_t stop, wchar_t* out, int room) {
         return MultiByteToWideChar(codePage, 0, bytes.data() + start, static_cast<int>(stop - start), out, room);
       });

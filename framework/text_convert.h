@@ -9,9 +9,10 @@
 
 using AnsiString = std::string;  // bytes in a code page, where a stored or exchanged layout demands it
 
-// Text of any length converts whole: the platform takes at most INT_MAX units a call, so longer text goes in pieces
-// of at most this many units, cut between characters. A piece this size makes far less than INT_MAX units in any
-// code page. Text a code page gives no safe cut for (a stateful one without a line break in a piece) fails whole.
+// Text of any length converts to what one platform call over the whole would give: the platform takes at most
+// INT_MAX units a call, so longer text goes in pieces of at most this many units, cut between characters and, in a
+// stateful code page, where it is back in its first state (UTF-7: outside base64 runs). A piece without such a cut
+// runs on to the next one; only text with no cut in 2^31 bytes (2^28 units) fails, whole.
 constexpr size_t TextConversionPiece = size_t{1} << 24;
 
 std::string WideToUtf8(std::wstring_view text);

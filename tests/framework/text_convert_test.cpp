@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "support/hostile_input.h"
 
@@ -27,47 +30,85 @@ TEST(TextConversion, CodePagesAndUnmappableCharacters) {
   EXPECT_EQ(AnsiToWide(WideToAnsi(L"plain ascii")), L"plain ascii");
 }
 
-// Text longer than a piece converts in pieces cut between characters, to exactly what one conversion of the whole
-// gives, at every length and piece size: surrogate pairs, UTF-8 sequences and double-byte characters fall across
-// every piece edge. Pieces of 0 or of more than the platform takes are held to the sizes that work.
-TEST(TextConversion, TextLongerThanAPieceConvertsWhole) {
-  const String pattern = L"ab\u0436\u4e2d\U0001F600c\u00e9\u3042\r\n";
-  String text;
-  for (int i = 0; i < 5; ++i) text += pattern;
-  const UINT codePages[] = {CP_UTF8, 1252, 1251, 932, 936, 949, 950};
-  const size_t pieces[] = {0, 1, 4, 5, 6, 7, 11, SIZE_MAX};
+namespace {
+
+String PlatformToWide(std::string_view bytes, UINT codePage) {
+  const int size = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  String text(static_cast<size_t>(std::max(size, 0)), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+  return text;
+}
+
+std::string PlatformFromWide(std::wstring_view text, UINT codePage) {
+  const int size =
+      WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace
+
+// Text longer than a piece converts in pieces to exactly what one platform call over the whole gives, in every code
+// page, at every length and piece size: characters, UTF-7 base64 runs, sequences that are not UTF-8 and runs of lead
+// bytes fall across every piece edge, and a run longer than a piece (no cut in it) converts too. Pieces of 0 or of
+// more than the platform takes are held to the sizes that work.
+TEST(TextConversion, PiecesConvertAsOneWholePlatformCall) {
+  constexpr UINT Utf7 = 65000;
+  const UINT codePages[] = {437,   850,   866,   874,   932,   936,   949,   950,   1250,  1251,  1252,
+                            1253,  1254,  1255,  1256,  1257,  1258,  1361,  10000, 10001, 10002, 10003,
+                            10008, 20127, 20866, 20932, 20949, 28591, 28595, 28605, Utf7,  CP_UTF8};
+  const String runs = String(30, L'\u0436') + L"x" + String(9, L'\u4e2d') + L"+-" + String(11, L'\u00e9') + L".";
+  const String texts[] = {
+      L"ab\u0436\u4e2d\U0001F600c\u00e9\u3042\r\nab\u0436\u4e2d\U0001F600c\u00e9\u3042\r\n\u0436 1+1=2-\u0436-a",
+      runs,
+      String(L"\u0436\xD800" L"a\u0436\xDC00\u0436"),
+  };
+  std::mt19937 random(57);
+  std::vector<std::string> byteTexts = {
+      std::string(20, '\xE0') + "a" + std::string(20, '\xF0') + "\xE0\xE0" "a\xE0",
+      std::string(41, '\x81') + "b\x81",
+      std::string("a\xE9\nbc\xF0\x9F\nd\xC3\ne\xE2\x82\nfgh\x80\x80\x80\x80i\xED\xA0\x80j\0k\xF4\x90\x80\x80", 33),
+      "+BDYENgQ2BDYENgQ2BDYENgQ2BDYENgQ2BDYENgQ2-a+-+BDY.+" + std::string(30, 'A') + "\x80+",
+  };
+  for (int i = 0; i < 3; ++i) {
+    std::string bytes(48, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() % 256);
+    byteTexts.push_back(bytes);
+  }
+  const size_t pieces[] = {0, 4, 5, 6, 7, 11, 16, SIZE_MAX};
   for (UINT codePage : codePages) {
-    for (size_t length = 0; length <= text.size(); ++length) {
-      const std::wstring_view part(text.data(), length);
-      const std::string bytes = WideToAnsi(part, codePage);
-      const String back = AnsiToWide(bytes, codePage);
-      for (size_t piece : pieces) {
-        EXPECT_EQ(WideToAnsi(part, codePage, piece), bytes) << codePage << " " << length << " " << piece;
-        EXPECT_EQ(AnsiToWide(bytes, codePage, piece), back) << codePage << " " << length << " " << piece;
+    ASSERT_TRUE(IsValidCodePage(codePage)) << codePage;
+    std::vector<std::string> allBytes = byteTexts;
+    for (const String& text : texts) {
+      const std::string bytes = PlatformFromWide(text, codePage);
+      allBytes.push_back(bytes);
+      for (size_t length = 1; length <= text.size(); ++length) {
+        const std::wstring_view part(text.data(), length);
+        const std::string whole = PlatformFromWide(part, codePage);
+        for (size_t piece : pieces)
+          ASSERT_EQ(WideToAnsi(part, codePage, piece), whole) << codePage << " " << length << " " << piece;
+      }
+    }
+    for (const std::string& bytes : allBytes) {
+      for (size_t length = 1; length <= bytes.size(); ++length) {
+        const std::string_view part(bytes.data(), length);
+        const String whole = PlatformToWide(part, codePage);
+        for (size_t piece : pieces)
+          ASSERT_EQ(AnsiToWide(part, codePage, piece), whole) << codePage << " " << length << " " << piece;
       }
     }
   }
-}
 
-// A stateful code page is cut only after a line break, where it is back in its first state: text without one in
-// a piece fails whole instead of converting in part.
-TEST(TextConversion, StatefulCodePageIsCutAtLineBreaksOnly) {
-  constexpr UINT Utf7 = 65000;
-  const String lines = L"\u0436\u0436\u0436\u0436\r\n\u4e2d\u4e2d\u4e2d\r\nplain\r\n";
-  const std::string bytes = WideToAnsi(lines, Utf7);
-  ASSERT_FALSE(bytes.empty());
-  EXPECT_EQ(AnsiToWide(WideToAnsi(lines, Utf7, 5), Utf7), lines);
-  EXPECT_EQ(AnsiToWide(bytes, Utf7, 16), lines);
-  EXPECT_EQ(AnsiToWide(bytes, Utf7, 8), L"") << "a line longer than a piece";
-}
-
-// Bytes that are not UTF-8 convert in pieces to what the whole gives: the platform may take the bytes after a
-// sequence that a piece's end cuts short into its replacement character, so no piece ends where one starts short.
-TEST(TextConversion, InvalidUtf8InPiecesConvertsAsTheWhole) {
-  const std::string bytes("a\xE9\nbc\xF0\x9F\nd\xC3\ne\xE2\x82\nfgh\x80\x80\x80\x80i\xED\xA0\x80j\0k\xF4\x90\x80\x80",
-                          33);
-  const String whole = AnsiToWide(bytes, CP_UTF8);
-  for (size_t piece = 4; piece <= bytes.size(); ++piece) EXPECT_EQ(AnsiToWide(bytes, CP_UTF8, piece), whole) << piece;
+  // At the real piece size: a UTF-7 base64 run and UTF-8 lead bytes longer than a piece, with no cut anywhere.
+  const String longRun(TextConversionPiece + 3, L'\u0436');
+  const std::string utf7 = PlatformFromWide(longRun, Utf7);
+  EXPECT_TRUE(WideToAnsi(longRun, Utf7) == utf7);
+  EXPECT_TRUE(AnsiToWide(utf7, Utf7) == longRun);
+  const std::string leadBytes = std::string(TextConversionPiece + 3, '\xE0') + "abc";
+  const String replaced = AnsiToWide(leadBytes, CP_UTF8);
+  EXPECT_EQ(replaced.size(), PlatformToWide(leadBytes, CP_UTF8).size());
+  EXPECT_TRUE(replaced == PlatformToWide(leadBytes, CP_UTF8));
 }
 
 // Any bytes read as UTF-8 or UTF-32 keeping every byte are written back as they were, whatever forms no character;
