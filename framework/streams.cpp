@@ -37,11 +37,11 @@ bool CheckedAdd(int64_t a, int64_t b, int64_t& sum) {
 DWORD ShareModeOf(uint16_t mode) {
   switch (mode & 0x00F0) {
     case fmShareDenyWrite:
-      return FILE_SHARE_READ;
+      return FILE_SHARE_READ | FILE_SHARE_DELETE;
     case fmShareDenyRead:
-      return FILE_SHARE_WRITE;
+      return FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     case fmShareDenyNone:
-      return FILE_SHARE_READ | FILE_SHARE_WRITE;
+      return FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     default:
       return 0;
   }
@@ -255,13 +255,21 @@ TFileStream::~TFileStream() { CloseHandle(handle_); }
 
 int32_t TFileStream::Read(void* buffer, int32_t count) {
   DWORD moved = 0;
-  if (count <= 0 || !ReadFile(handle_, buffer, static_cast<DWORD>(count), &moved, nullptr)) return 0;
+  if (count <= 0) return 0;
+  if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), &moved, nullptr)) {
+    lastError_ = GetLastError();
+    return 0;
+  }
   return static_cast<int32_t>(moved);
 }
 
 int32_t TFileStream::Write(const void* buffer, int32_t count) {
   DWORD moved = 0;
-  if (count <= 0 || !WriteFile(handle_, buffer, static_cast<DWORD>(count), &moved, nullptr)) return 0;
+  if (count <= 0) return 0;
+  if (!WriteFile(handle_, buffer, static_cast<DWORD>(count), &moved, nullptr)) {
+    lastError_ = GetLastError();
+    return 0;
+  }
   return static_cast<int32_t>(moved);
 }
 

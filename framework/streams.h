@@ -104,10 +104,14 @@ enum : uint16_t {
 };
 
 // A file opened with CreateFileW; owns its handle. Failures raise EFOpenError "Cannot open file "%s". %s" or
-// EFCreateError "Cannot create file "%s". %s" with the system's reason.
+// EFCreateError "Cannot create file "%s". %s" with the system's reason. A mode that shares the file at all lets
+// others delete or replace it too (the bytes read through the stream stay those of the file it opened), so that a
+// whole-file save can replace a file while it is read.
 class TFileStream : public TStream {
   BC_CLASS(TFileStream, TStream)
   TFileStream(const String& fileName, uint16_t mode);
+  // Takes a file opened elsewhere, with flags the modes cannot ask for.
+  TFileStream(HANDLE handle, const String& fileName) : handle_(handle), fileName_(fileName) {}
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -118,10 +122,13 @@ class TFileStream : public TStream {
   void SetSize(int64_t size) override;
   HANDLE Handle() const { return handle_; }
   const String& FileName() const { return fileName_; }
+  // The system's error of the last Read or Write that failed; 0 while none has.
+  DWORD LastError() const { return lastError_; }
 
  private:
   HANDLE handle_;
   String fileName_;
+  DWORD lastError_ = 0;
 };
 
 // The bytes of a resource of a module, read-only. Raises EResNotFound "Resource %s not found" when the module

@@ -19,8 +19,8 @@ size_t PieceSize(size_t asked) { return std::clamp(asked, MinPiece, TextConversi
 // UTF-7 writes these characters as themselves wherever they stand, so that its encoder is back in its first state
 // after one, and they end any base64 run before them.
 bool IsUtf7Direct(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L' ' ||
-         c == L'\t' || c == L'\r' || c == L'\n';
+  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L' ' || c == L'\t' ||
+         c == L'\r' || c == L'\n';
 }
 
 // Where the piece of UTF-16 text from start ends: at most pieceSize units on where a cut lies there, else at the

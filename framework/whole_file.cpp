@@ -2,61 +2,223 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cwchar>
+#include <cwctype>
+#include <memory>
+#include <string_view>
 
 #include "framework/exceptions.h"
 #include "framework/streams.h"
 
 namespace {
 
-// A name beside the file that no other save of this process uses at the same time.
-String TemporaryNameBeside(const String& fileName) {
-  static std::atomic<unsigned> counter{0};
-  wchar_t suffix[32];
-  swprintf(suffix, 32, L".~%lx-%x.tmp", GetCurrentProcessId(), counter++);
-  return fileName + suffix;
+// How long a save waits for readers to let the file go, and how often it tries again meanwhile.
+constexpr ULONGLONG kHeldFileWait = 2000;
+constexpr DWORD kHeldFileRetry = 10;
+// How many names of its own a save tries for its temporary.
+constexpr unsigned kTemporaryNames = 64;
+// What a replaced file passes on to the file that replaces it.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr std::wstring_view kTemporaryMark = L".~";
+constexpr std::wstring_view kTemporaryEnd = L".tmp";
+
+[[noreturn]] void RaiseCreateError(const String& name, DWORD error) {
+  throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {name, SysErrorMessage(error)}));
 }
 
-// Puts the written file in the place of fileName: the system's replacement keeps the old file's security and
-// attributes (set again, for the platforms that let them go); a file that does not exist yet is simply named.
-// False (with the system's error) when it cannot.
-bool MoveIntoPlace(const String& temporary, const String& fileName) {
-  const DWORD attributes = GetFileAttributesW(fileName.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES)
-    return MoveFileExW(temporary.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ReplaceFileW(fileName.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-    return false;
-  SetFileAttributesW(fileName.c_str(), attributes);
+size_t NameStart(const String& path) {
+  const size_t separator = path.find_last_of(L"\\/");
+  return separator == String::npos ? 0 : separator + 1;
+}
+
+bool SameText(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                      static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool IsHexNumber(std::wstring_view text) {
+  if (text.empty()) return false;
+  for (wchar_t c : text)
+    if (!std::iswxdigit(c)) return false;
   return true;
 }
+
+// The path of the file the name leads to, through any symbolic link; empty when the file cannot be opened.
+String FinalPath(const String& fileName) {
+  HANDLE file = CreateFileW(fileName.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  String path;
+  DWORD length = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED);
+  if (length != 0) {
+    path.resize(length);
+    length = GetFinalPathNameByHandleW(file, path.data(), length, FILE_NAME_NORMALIZED);
+  }
+  CloseHandle(file);
+  if (length == 0 || length >= path.size()) return {};
+  path.resize(length);
+  return path;
+}
+
+String FullPath(const String& fileName) {
+  String path(GetFullPathNameW(fileName.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length = GetFullPathNameW(fileName.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
+  path.resize(length < path.size() ? length : 0);
+  return path;
+}
+
+// The path without the "\\?\" that lets it pass MAX_PATH.
+String WithoutLongPrefix(const String& path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
+// The file a save writes: the name as given, unless it leads elsewhere (a symbolic link, or a folder that is one):
+// then the file it leads to, so that the link stays.
+String SaveTarget(const String& fileName) {
+  const String final = FinalPath(fileName);
+  if (final.empty()) return fileName;
+  const String full = FullPath(fileName);
+  return SameText(WithoutLongPrefix(final), WithoutLongPrefix(full)) ? fileName : final;
+}
+
+// Whether the name is one of the file's temporaries: "<file>.~<hex>-<hex>.tmp".
+bool IsTemporaryOf(std::wstring_view name, std::wstring_view file) {
+  const size_t fixed = file.size() + kTemporaryMark.size() + kTemporaryEnd.size();
+  if (name.size() <= fixed || !SameText(name.substr(0, file.size()), file) ||
+      name.substr(file.size(), kTemporaryMark.size()) != kTemporaryMark ||
+      !SameText(name.substr(name.size() - kTemporaryEnd.size()), kTemporaryEnd))
+    return false;
+  const std::wstring_view numbers = name.substr(file.size() + kTemporaryMark.size(), name.size() - fixed);
+  const size_t dash = numbers.find(L'-');
+  return dash != std::wstring_view::npos && IsHexNumber(numbers.substr(0, dash)) &&
+         IsHexNumber(numbers.substr(dash + 1));
+}
+
+// Removes the temporaries beside the file that saves left when they were killed half-way: a save holds its own
+// from its making to its end, so only those of ended saves open alone, and go as they close.
+void RemoveEndedTemporaries(const String& target) {
+  const size_t nameStart = NameStart(target);
+  const String folder = target.substr(0, nameStart);
+  const std::wstring_view file = std::wstring_view(target).substr(nameStart);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((target + String(kTemporaryMark) + L"*" + String(kTemporaryEnd)).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!IsTemporaryOf(found.cFileName, file)) continue;
+    HANDLE ended = CreateFileW((folder + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (ended != INVALID_HANDLE_VALUE) CloseHandle(ended);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+// Whether a program other than this save has the file open.
+bool IsHeldElsewhere(const String& target) {
+  HANDLE file = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(file);
+  return false;
+}
+
+// The file a save writes beside the one it replaces. Besides the stream that writes it, a handle that lets every
+// other open share it holds it from its making to its end: no other save takes it for a temporary that ended, and
+// once it has taken the file's place, readers of the file (who let others delete it) open it at once.
+class TTemporaryFile {
+ public:
+  TTemporaryFile(const String& fileName, const String& target) {
+    HANDLE writing = INVALID_HANDLE_VALUE;
+    for (unsigned n = 0; writing == INVALID_HANDLE_VALUE; ++n) {
+      wchar_t numbers[24];
+      swprintf(numbers, 24, L"%lx-%x", GetCurrentProcessId(), n);
+      name_ = target + String(kTemporaryMark) + numbers + String(kTemporaryEnd);
+      writing = CreateFileW(name_.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+      if (writing != INVALID_HANDLE_VALUE) break;
+      const DWORD error = GetLastError();
+      // A name another save holds is passed over; when none is left, the error names the last one.
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) RaiseCreateError(fileName, error);
+      if (n + 1 == kTemporaryNames) RaiseCreateError(name_, error);
+    }
+    hold_ = CreateFileW(name_.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, 0, nullptr);
+    if (hold_ == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      CloseHandle(writing);
+      DeleteFileW(name_.c_str());
+      RaiseCreateError(fileName, error);
+    }
+    stream_ = std::make_unique<TFileStream>(writing, name_);
+  }
+
+  ~TTemporaryFile() {
+    stream_.reset();
+    if (!placed_) DeleteFileW(name_.c_str());
+    CloseHandle(hold_);
+  }
+
+  TTemporaryFile(const TTemporaryFile&) = delete;
+  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+  TFileStream& Stream() { return *stream_; }
+
+  // Gives the written file the attributes of the one it replaces and brings it to the disk: the system's reason
+  // when it cannot.
+  String Complete(DWORD attributes) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKeptAttributes) != 0) {
+      FILE_BASIC_INFO info{};
+      info.FileAttributes = attributes & kKeptAttributes;
+      SetFileInformationByHandle(stream_->Handle(), FileBasicInfo, &info, sizeof info);
+    }
+    return FlushFileBuffers(stream_->Handle()) ? String() : SysErrorMessage(GetLastError());
+  }
+
+  // Puts the written file in the target's place in one step: the system's reason when it cannot. A program that
+  // holds the file open keeps it from being replaced: the save tries again for a moment.
+  String Replace(const String& target) {
+    stream_.reset();
+    const ULONGLONG until = GetTickCount64() + kHeldFileWait;
+    for (;;) {
+      if (MoveFileExW(name_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        placed_ = true;
+        return {};
+      }
+      const DWORD error = GetLastError();
+      const bool mayBeHeld = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+      if (!mayBeHeld || GetTickCount64() >= until)
+        return SysErrorMessage(mayBeHeld && IsHeldElsewhere(target) ? ERROR_SHARING_VIOLATION : error);
+      Sleep(kHeldFileRetry);
+    }
+  }
+
+ private:
+  String name_;
+  HANDLE hold_ = INVALID_HANDLE_VALUE;
+  std::unique_ptr<TFileStream> stream_;
+  bool placed_ = false;
+};
 
 }  // namespace
 
 void SaveWholeFile(const String& fileName, const std::function<void(TStream& stream)>& write) {
-  // A folder of that name is no file to replace.
-  const DWORD existing = GetFileAttributesW(fileName.c_str());
-  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY))
-    throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {fileName, SysErrorMessage(ERROR_ACCESS_DENIED)}));
-  const String temporary = TemporaryNameBeside(fileName);
-  // Made here rather than by the stream, so that a failure names the file and no other file of that name is lost.
-  HANDLE made = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (made == INVALID_HANDLE_VALUE)
-    throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {fileName, SysErrorMessage(GetLastError())}));
-  CloseHandle(made);
+  const String target = SaveTarget(fileName);
+  if (NameStart(target) == target.size()) RaiseCreateError(fileName, ERROR_INVALID_NAME);
+  // A folder of that name is no file to replace, and a read-only file is not to be written.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+    RaiseCreateError(fileName, ERROR_ACCESS_DENIED);
+  RemoveEndedTemporaries(target);
+  TTemporaryFile temporary(fileName, target);
   String failure;
   try {
-    TFileStream stream(temporary, fmOpenWrite);
-    write(stream);
-    if (!FlushFileBuffers(stream.Handle())) failure = SysErrorMessage(GetLastError());
+    write(temporary.Stream());
+    failure = temporary.Complete(attributes);
   } catch (const EStreamError& error) {
-    failure = error.Message();
-  } catch (...) {
-    DeleteFileW(temporary.c_str());
-    throw;
+    const DWORD systemError = temporary.Stream().LastError();
+    failure = systemError != 0 ? SysErrorMessage(systemError) : error.Message();
   }
-  if (failure.empty() && !MoveIntoPlace(temporary, fileName)) failure = SysErrorMessage(GetLastError());
-  if (failure.empty()) return;
-  DeleteFileW(temporary.c_str());
-  throw EWriteError(Format(L"Cannot write file \"%s\". %s", {fileName, failure}));
+  if (failure.empty()) failure = temporary.Replace(target);
+  if (!failure.empty()) throw EWriteError(Format(L"Cannot write file \"%s\". %s", {fileName, failure}));
 }

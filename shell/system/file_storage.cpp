@@ -91,8 +91,8 @@ bool TSysCustomFileStorage::LoadFromFile(const String& name) {
         if (size > INT32_MAX) throw EReadError(L"Stream read error");
         fresh->SetSize(size);
         file.ReadBuffer(fresh->Memory(), static_cast<int32_t>(size));
-      } catch (const Exception&) {
-        throw ESysFileStorage(Format(L"Can not load data from the \"%s\" file", {name}));
+      } catch (const Exception& error) {
+        throw ESysFileStorage(Format(L"Can not load data from the \"%s\" file. %s", {name, error.Message()}));
       }
       ClearData();
       dataSize_ = static_cast<uint32_t>(fresh->Size());
@@ -121,8 +121,8 @@ bool TSysCustomFileStorage::SaveToFile(const String& name) {
           if (dataSize_ != 0) file.WriteBuffer(data_->Memory(), static_cast<int32_t>(dataSize_));
         });
         result = true;
-      } catch (const Exception&) {
-        throw ESysFileStorage(Format(L"Can not save data to the \"%s\" file", {name}));
+      } catch (const Exception& error) {
+        throw ESysFileStorage(Format(L"Can not save data to the \"%s\" file. %s", {name, error.Message()}));
       }
     }
   } catch (...) {

@@ -28,11 +28,12 @@ class TSysCustomFileStorage : public TSysComponent {
   bool AutoSave() const { return autoSave_; }
 
   // The file's bytes replace the stored ones: false for a missing file (the store is emptied), ESysFileStorage
-  // "Can not load data from the "%s" file" when it cannot be read (the stored bytes stay). OnLoad runs last in
-  // every case.
+  // "Can not load data from the "%s" file. <cause>" when it cannot be read (the stored bytes stay). OnLoad runs
+  // last in every case.
   virtual bool LoadFromFile(const String& name);
   // Writes the stored bytes, after OnConfirmOverride agrees to replace an existing file. ESysFileStorage
-  // "Can not save data to the "%s" file" when it cannot be written. OnSave runs last in every case.
+  // "Can not save data to the "%s" file. <cause>" when it cannot be written, the cause naming the file and the
+  // system's reason. OnSave runs last in every case.
   virtual bool SaveToFile(const String& name);
   virtual void Load() { LoadFromFile(fileName_); }
   virtual void Save() { SaveToFile(saveName_); }

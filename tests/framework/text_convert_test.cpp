@@ -55,18 +55,21 @@ std::string PlatformFromWide(std::wstring_view text, UINT codePage) {
 // more than the platform takes are held to the sizes that work.
 TEST(TextConversion, PiecesConvertAsOneWholePlatformCall) {
   constexpr UINT Utf7 = 65000;
-  const UINT codePages[] = {437,   850,   866,   874,   932,   936,   949,   950,   1250,  1251,  1252,
-                            1253,  1254,  1255,  1256,  1257,  1258,  1361,  10000, 10001, 10002, 10003,
+  const UINT codePages[] = {437,   850,   866,   874,   932,   936,   949,   950,   1250,  1251,   1252,
+                            1253,  1254,  1255,  1256,  1257,  1258,  1361,  10000, 10001, 10002,  10003,
                             10008, 20127, 20866, 20932, 20949, 28591, 28595, 28605, Utf7,  CP_UTF8};
   const String runs = String(30, L'\u0436') + L"x" + String(9, L'\u4e2d') + L"+-" + String(11, L'\u00e9') + L".";
   const String texts[] = {
       L"ab\u0436\u4e2d\U0001F600c\u00e9\u3042\r\nab\u0436\u4e2d\U0001F600c\u00e9\u3042\r\n\u0436 1+1=2-\u0436-a",
       runs,
-      String(L"\u0436\xD800" L"a\u0436\xDC00\u0436"),
+      String(L"\u0436\xD800"
+             L"a\u0436\xDC00\u0436"),
   };
   std::mt19937 random(57);
   std::vector<std::string> byteTexts = {
-      std::string(20, '\xE0') + "a" + std::string(20, '\xF0') + "\xE0\xE0" "a\xE0",
+      std::string(20, '\xE0') + "a" + std::string(20, '\xF0') +
+          "\xE0\xE0"
+          "a\xE0",
       std::string(41, '\x81') + "b\x81",
       std::string("a\xE9\nbc\xF0\x9F\nd\xC3\ne\xE2\x82\nfgh\x80\x80\x80\x80i\xED\xA0\x80j\0k\xF4\x90\x80\x80", 33),
       "+BDYENgQ2BDYENgQ2BDYENgQ2BDYENgQ2BDYENgQ2-a+-+BDY.+" + std::string(30, 'A') + "\x80+",

@@ -2,18 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "framework/exceptions.h"
 #include "framework/ini_files.h"
 #include "framework/streams.h"
 #include "framework/strings.h"
+#include "framework/sys_utils.h"
+#include "framework/text_convert.h"
+#include "support/program_copy.h"
+#include "support/temp_folder.h"
 #include "temp_files.h"
 
 namespace {
 
 const std::string kOriginal = "[Window]\r\nLeft=10\r\nTop=20\r\n";
+
+// A copy of this program that saves over and over, and one that is killed half-way through a save; each is told
+// the file by its variable.
+constexpr wchar_t kSavingCopy[] = L"BC_WHOLE_FILE_SAVING_COPY";
+constexpr wchar_t kKilledCopy[] = L"BC_WHOLE_FILE_KILLED_COPY";
+constexpr DWORD kKilledExitCode = 57;
+constexpr int kLoopSaves = 300;
+constexpr int kSettingsKeys = 40;
 
 void WriteBytes(const String& path, const std::string& bytes) {
   TFileStream file(path, fmCreate);
@@ -27,17 +45,27 @@ std::string BytesOf(const String& path) {
   return ReadToEnd(file);
 }
 
-// Files beside the given one whose names start with its own, the file itself left out.
-int FilesBeside(const String& path) {
+// The names in a folder, sorted.
+std::vector<String> FilesIn(const String& folder) {
+  std::vector<String> names;
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((path + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  int count = 0;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    if (path.substr(path.find_last_of(L'\\') + 1) != found.cFileName) ++count;
+    const String name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
   } while (FindNextFileW(search, &found));
   FindClose(search);
-  return count;
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Files beside the given one whose names start with its own, the file itself left out.
+int FilesBeside(const String& path) {
+  const String name = path.substr(path.find_last_of(L'\\') + 1);
+  const std::vector<String> names = FilesIn(path.substr(0, path.find_last_of(L'\\')));
+  return static_cast<int>(std::count_if(
+      names.begin(), names.end(), [&](const String& other) { return other != name && other.rfind(name, 0) == 0; }));
 }
 
 // The identity of the file the name stands for now: another one once the file was replaced.
@@ -50,36 +78,162 @@ std::uint64_t FileIdentity(const String& path) {
   return static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
 }
 
+// The n-th name a save of this process tries for its temporary.
+String TemporaryName(const String& path, unsigned n) {
+  wchar_t numbers[24];
+  swprintf(numbers, 24, L"%lx-%x", GetCurrentProcessId(), n);
+  return path + L".~" + numbers + L".tmp";
+}
+
+// Settings as an application keeps them: every key holds the number of the save that wrote it.
+void SaveGeneration(const String& path, int generation) {
+  TMemIniFile ini(path);
+  ini.WriteInteger(L"Settings", L"Generation", generation);
+  for (int key = 0; key < kSettingsKeys; ++key) ini.WriteInteger(L"Settings", L"Key" + IntToStr(key), generation);
+  ini.UpdateFile();
+}
+
+// The number of the save a reader finds; -1 when it finds no settings or a mix of two saves.
+int GenerationRead(const String& path) {
+  TMemIniFile ini(path);
+  const int generation = ini.ReadInteger(L"Settings", L"Generation", -1);
+  for (int key = 0; key < kSettingsKeys; ++key)
+    if (ini.ReadInteger(L"Settings", L"Key" + IntToStr(key), -2) != generation) return -1;
+  return generation;
+}
+
+// A symbolic link made through the system where it makes them (on Windows, in developer mode); Wine's call makes
+// none and says it did, but Wine follows the links of its host: those are made by the host's own program.
+bool MakeSymbolicLink(const String& link, const String& target) {
+  if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+      GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES)
+    return true;
+  using THostName = char*(CDECL*)(const wchar_t*);
+  using TWindowsName = wchar_t*(CDECL*)(const char*);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const auto hostName =
+      reinterpret_cast<THostName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+  const auto windowsName =
+      reinterpret_cast<TWindowsName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
+  if (!hostName || !windowsName) return false;
+  char* linkOnHost = hostName(link.c_str());
+  wchar_t* program = windowsName("/bin/ln");
+  // A relative target stays relative: the link names it as it was given.
+  const bool relative = target.find(L':') == String::npos;
+  char* targetOnHost = relative ? nullptr : hostName(target.c_str());
+  std::string command = "ln -s \"" + (relative ? WideToUtf8(target) : std::string(targetOnHost)) + "\" \"" +
+                        std::string(linkOnHost) + "\"";
+  std::replace(command.begin(), command.end(), '\\', '/');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  String commandLine = Utf8ToWide(command);
+  const bool started = CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                      &startup, &process) != FALSE;
+  for (void* name : {static_cast<void*>(linkOnHost), static_cast<void*>(program), static_cast<void*>(targetOnHost)})
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  // A host program gives no handle to wait on: the link is looked for until it is there.
+  for (int tries = 0; started && tries < 1000; ++tries) {
+    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+// Moves the stream to the largest size the file system lets a file reach, where it refuses to write a byte.
+void SeekPastTheLargestFile(TStream& stream) {
+  int64_t reachable = 0;
+  int64_t unreachable = INT64_MAX;
+  while (unreachable - reachable > 1) {
+    const int64_t middle = reachable + (unreachable - reachable) / 2;
+    try {
+      stream.Seek(middle, TSeekOrigin::soBeginning);
+      reachable = middle;
+    } catch (const Exception&) {
+      unreachable = middle;
+    }
+  }
+  stream.Seek(reachable, TSeekOrigin::soBeginning);
+}
+
 }  // namespace
 
-// A write that fails at any point leaves the file byte for byte as it was, and nothing beside it.
+// Runs only in a copy: saves the settings over and over, while the test reads them.
+TEST(WholeFile, DISABLED_SavesOverAndOver) {
+  const String path = ProgramCopyValue(kSavingCopy);
+  for (int generation = 1; generation <= kLoopSaves; ++generation) SaveGeneration(path, generation);
+}
+
+// Runs only in a copy: the process is killed in the middle of a save.
+TEST(WholeFile, DISABLED_KilledHalfWay) {
+  SaveWholeFile(ProgramCopyValue(kKilledCopy), [](TStream& stream) {
+    stream.WriteBuffer("[Win", 4);
+    TerminateProcess(GetCurrentProcess(), kKilledExitCode);
+  });
+}
+
+// A write that fails at any point leaves the file byte for byte as it was, and nothing beside it; the error names
+// the file and the cause.
 TEST(WholeFile, AFailedWriteLeavesTheFileAsItWasAndNamesIt) {
+  DWORD refusal = 0;
+  {
+    TTempFile scratch(L"largest file.bin");
+    TFileStream stream(scratch.Path(), fmCreate);
+    SeekPastTheLargestFile(stream);
+    ASSERT_EQ(stream.Write("x", 1), 0);
+    refusal = stream.LastError();
+    ASSERT_NE(refusal, 0u);
+  }
   struct TCase {
     const char* Name;
     bool Existing;
+    DWORD Attributes;
+    bool HeldByAnother;
     std::function<void(TStream&)> Write;
-    const char* Reason;
+    const wchar_t* Error;
+    String Reason;
   };
   const auto halfThenFail = [](TStream& stream) {
     stream.WriteBuffer("[Window]\r\nLe", 12);
     throw EWriteError(L"Stream write error");
   };
+  const auto writeNew = [](TStream& stream) { stream.WriteBuffer("new", 3); };
+  const wchar_t* cannotWrite = L"Cannot write file";
   const TCase cases[] = {
-      {"the stream fails half-way", true, halfThenFail, "Stream write error"},
-      {"the stream fails half-way, no file before", false, halfThenFail, "Stream write error"},
-      {"nothing is written", true, [](TStream&) { throw EReadError(L"Stream read error"); }, "Stream read error"},
+      {"the stream fails half-way", true, 0, false, halfThenFail, cannotWrite, L"Stream write error"},
+      {"the stream fails half-way, no file before", false, 0, false, halfThenFail, cannotWrite, L"Stream write error"},
+      {"nothing is written", true, 0, false, [](TStream&) { throw EReadError(L"Stream read error"); }, cannotWrite,
+       L"Stream read error"},
+      {"the disk refuses a write", true, 0, false,
+       [](TStream& stream) {
+         stream.WriteBuffer("[Window]", 8);
+         SeekPastTheLargestFile(stream);
+         stream.WriteBuffer("x", 1);
+       },
+       cannotWrite, SysErrorMessage(refusal)},
+      {"another program holds the file all along", true, 0, true, writeNew, cannotWrite,
+       SysErrorMessage(ERROR_SHARING_VIOLATION)},
+      {"the file is read-only", true, FILE_ATTRIBUTE_READONLY, false, writeNew, L"Cannot create file",
+       SysErrorMessage(ERROR_ACCESS_DENIED)},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TTempFile file(L"whole file.ini");
     if (c.Existing) WriteBytes(file.Path(), kOriginal);
+    if (c.Attributes != 0) SetFileAttributesW(file.Path().c_str(), c.Attributes);
+    HANDLE held = c.HeldByAnother
+                      ? CreateFileW(file.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                      : INVALID_HANDLE_VALUE;
     try {
       SaveWholeFile(file.Path(), c.Write);
       ADD_FAILURE() << "no error";
-    } catch (const EWriteError& error) {
-      EXPECT_EQ(error.Message(), L"Cannot write file \"" + file.Path() + L"\". " +
-                                     String(c.Reason, c.Reason + std::char_traits<char>::length(c.Reason)));
+    } catch (const EStreamError& error) {
+      EXPECT_EQ(error.Message(), String(c.Error) + L" \"" + file.Path() + L"\". " + c.Reason);
     }
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    SetFileAttributesW(file.Path().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(BytesOf(file.Path()), c.Existing ? kOriginal : "(none)");
     EXPECT_EQ(FilesBeside(file.Path()), 0);
   }
@@ -107,15 +261,190 @@ TEST(WholeFile, AFailedWriteLeavesTheFileAsItWasAndNamesIt) {
   RemoveDirectoryW(folder.c_str());
 }
 
-TEST(WholeFile, ASuccessfulWriteReplacesTheFileKeepingItsAttributes) {
-  TTempFile file(L"whole file.ini");
-  WriteBytes(file.Path(), kOriginal);
-  SetFileAttributesW(file.Path().c_str(), FILE_ATTRIBUTE_HIDDEN);
-  SaveWholeFile(file.Path(), [](TStream& stream) { stream.WriteBuffer("new", 3); });
-  EXPECT_EQ(BytesOf(file.Path()), "new");
-  EXPECT_TRUE(GetFileAttributesW(file.Path().c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  SetFileAttributesW(file.Path().c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(FilesBeside(file.Path()), 0);
+TEST(WholeFile, AReplacedFileKeepsItsAttributes) {
+  for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM),
+                           DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)}) {
+    SCOPED_TRACE(attributes);
+    TTempFile file(L"whole file.ini");
+    WriteBytes(file.Path(), kOriginal);
+    SetFileAttributesW(file.Path().c_str(), attributes);
+    SaveWholeFile(file.Path(), [](TStream& stream) { stream.WriteBuffer("new", 3); });
+    EXPECT_EQ(BytesOf(file.Path()), "new");
+    EXPECT_EQ(GetFileAttributesW(file.Path().c_str()) & attributes, attributes);
+    SetFileAttributesW(file.Path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(FilesBeside(file.Path()), 0);
+  }
+}
+
+// Settings named as applications name them save, and save again over what they saved, leaving nothing else in
+// their folders: no temporary, none of the system's own.
+TEST(WholeFile, SavesByAnyName) {
+  TTempFolder folder;
+  CreateDirectoryW(folder.File(L"sub").c_str(), nullptr);
+  String slashed = folder.File(L"sub\\slashed.ini");
+  std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+  const struct {
+    const char* Name;
+    String Path;
+    String Where;
+  } cases[] = {
+      {"relative to the current folder", L"relative.ini", folder.File(L"relative.ini")},
+      {"relative, with forward slashes", L"sub/relative.ini", folder.File(L"sub\\relative.ini")},
+      {"full, with forward slashes", slashed, folder.File(L"sub\\slashed.ini")},
+      {"full, as \\\\?\\ name", L"\\\\?\\" + folder.File(L"long.ini"), folder.File(L"long.ini")},
+  };
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(folder.Path().c_str());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    for (int generation = 1; generation <= 2; ++generation) EXPECT_NO_THROW(SaveGeneration(c.Path, generation));
+    EXPECT_EQ(GenerationRead(c.Where), 2);
+  }
+  SetCurrentDirectoryW(current);
+  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<String>{L"long.ini", L"relative.ini", L"sub"}));
+  EXPECT_EQ(FilesIn(folder.File(L"sub")), (std::vector<String>{L"relative.ini", L"slashed.ini"}));
+}
+
+// A save that ended half-way leaves its temporary, which no later save stumbles over: the one of a killed process
+// goes, also when its name is the one this process would take (process ids come back), while a temporary that a
+// running save holds, and a file of the user's that only looks like one, stay. When every name is held, the error
+// names the temporary at fault.
+TEST(WholeFile, ASaveKilledHalfWayBlocksNoLaterSave) {
+  struct TCase {
+    const char* Name;
+    std::function<std::vector<HANDLE>(const String& path)> Leave;
+    std::vector<String> Stay;  // beside the file, once saved
+    bool Saves;
+  };
+  const auto leave = [](const String& name, bool held) {
+    WriteBytes(name, "[Win");
+    return held ? CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr)
+                : INVALID_HANDLE_VALUE;
+  };
+  const TCase cases[] = {
+      {"a save of another process was killed",
+       [](const String& path) {
+         const TProgramCopyResult killed = RunProgramCopy(L"WholeFile.DISABLED_KilledHalfWay", kKilledCopy, path);
+         EXPECT_EQ(killed.ExitCode, kKilledExitCode) << killed.Output;
+         EXPECT_EQ(FilesBeside(path), 1);
+         return std::vector<HANDLE>{};
+       },
+       {},
+       true},
+      {"the killed save had this process's id",
+       [&](const String& path) { return std::vector<HANDLE>{leave(TemporaryName(path, 0), false)}; },
+       {},
+       true},
+      {"a running save holds the first name",
+       [&](const String& path) { return std::vector<HANDLE>{leave(TemporaryName(path, 0), true)}; },
+       {TemporaryName(L"", 0)},
+       true},
+      {"files of the user's look alike",
+       [&](const String& path) {
+         leave(path + L".~notes.tmp", false);
+         leave(TemporaryName(path, 0) + L".bak", false);
+         return std::vector<HANDLE>{};
+       },
+       {L".~notes.tmp", TemporaryName(L"", 0) + L".bak"},
+       true},
+      {"running saves hold every name",
+       [&](const String& path) {
+         std::vector<HANDLE> held;
+         for (unsigned n = 0; n < 64; ++n) held.push_back(leave(TemporaryName(path, n), true));
+         return held;
+       },
+       {},
+       false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempFolder folder;
+    const String path = folder.File(L"c.ini");
+    WriteBytes(path, kOriginal);
+    const std::vector<HANDLE> held = c.Leave(path);
+    try {
+      SaveWholeFile(path, [](TStream& stream) { stream.WriteBuffer("new", 3); });
+      EXPECT_TRUE(c.Saves);
+    } catch (const EFCreateError& error) {
+      EXPECT_FALSE(c.Saves);
+      EXPECT_EQ(error.Message(),
+                L"Cannot create file \"" + TemporaryName(path, 63) + L"\". " + SysErrorMessage(ERROR_FILE_EXISTS));
+    }
+    for (HANDLE handle : held) CloseHandle(handle);
+    EXPECT_EQ(BytesOf(path), c.Saves ? "new" : kOriginal);
+    if (!c.Saves) continue;
+    std::vector<String> expected{L"c.ini"};
+    for (const String& stay : c.Stay) expected.push_back(L"c.ini" + stay);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FilesIn(folder.Path()), expected);
+  }
+}
+
+// While another process saves the settings over and over, a reader always finds them whole: the old save or the
+// new one, never none, never a mix, and the saver never fails for the reader holding the file.
+TEST(WholeFile, AReaderFindsTheOldOrTheNewFileWhole) {
+  TTempFolder folder;
+  const String path = folder.File(L"shared.ini");
+  SaveGeneration(path, 0);
+  std::atomic<bool> saving{true};
+  TProgramCopyResult saver;
+  std::thread copy([&] {
+    saver = RunProgramCopy(L"WholeFile.DISABLED_SavesOverAndOver", kSavingCopy, path);
+    saving = false;
+  });
+  int reads = 0;
+  int broken = 0;
+  std::set<int> found;
+  while (saving) {
+    int generation = -1;
+    try {
+      generation = GenerationRead(path);
+    } catch (const Exception& error) {
+      ADD_FAILURE() << error.what();
+    }
+    if (generation < 0)
+      ++broken;
+    else
+      found.insert(generation);
+    ++reads;
+  }
+  copy.join();
+  EXPECT_EQ(saver.ExitCode, 0u) << saver.Output;
+  EXPECT_EQ(broken, 0) << "of " << reads << " reads";
+  // The reads went on while the copy saved: they found saves between its first and its last.
+  EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](int g) { return g > 0 && g < kLoopSaves; }));
+  EXPECT_EQ(GenerationRead(path), kLoopSaves);
+  EXPECT_EQ(FilesIn(folder.Path()), std::vector<String>{L"shared.ini"});
+}
+
+// A save through a symbolic link writes the file the link points to, and the link stays a link to it.
+TEST(WholeFile, ASaveThroughASymbolicLinkWritesItsTarget) {
+  const struct {
+    const char* Name;
+    const wchar_t* Target;  // as the link names it
+    const wchar_t* TargetFile;
+  } cases[] = {
+      {"to a file beside it, by its full name", nullptr, L"target.ini"},
+      {"to a file beside it, by a relative name", L"target.ini", L"target.ini"},
+      {"to a file in another folder, by a relative name", L"real\\target.ini", L"real\\target.ini"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempFolder folder;
+    CreateDirectoryW(folder.File(L"real").c_str(), nullptr);
+    const String target = folder.File(c.TargetFile);
+    const String link = folder.File(L"link.ini");
+    SaveGeneration(target, 1);
+    if (!MakeSymbolicLink(link, c.Target ? String(c.Target) : target)) GTEST_SKIP() << "no symbolic links here";
+    SaveGeneration(link, 2);
+    EXPECT_EQ(GenerationRead(target), 2);
+    // The link still leads to the target: what is written there reads through the link.
+    SaveGeneration(target, 3);
+    EXPECT_EQ(GenerationRead(link), 3);
+    EXPECT_EQ(FilesBeside(link), 0);
+    EXPECT_EQ(FilesBeside(target), 0);
+  }
 }
 
 // The framework's savers of whole files replace the file rather than rewrite it where it lies, so that a failure

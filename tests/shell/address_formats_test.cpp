@@ -20,7 +20,7 @@
 #include "shell/dragdrop/url_shortcut.h"
 #include "support/hostile_input.h"
 #include "support/test_window.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace shell;

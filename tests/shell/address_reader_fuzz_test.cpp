@@ -17,7 +17,7 @@
 #include "shell/dragdrop/url_formats.h"
 #include "shell/dragdrop/url_shortcut.h"
 #include "support/hostile_input.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using namespace shell;
 

@@ -15,7 +15,7 @@
 #include "shell/dragdrop/file_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
 #include "shell/dragdrop/url_formats.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace shell;

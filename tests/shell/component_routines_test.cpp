@@ -14,7 +14,7 @@
 #include "shell/system/name_routines.h"
 #include "shell/system/registry_watch.h"
 #include "shell/system/sys_version.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using namespace shell;
 

@@ -12,7 +12,7 @@
 #include "shell/file_routines.h"
 #include "shell/system_errors.h"
 #include "support/hostile_input.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using namespace shell;
 

@@ -12,7 +12,7 @@
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/file_formats.h"
 #include "shell/dragdrop/pidl_formats.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace shell;

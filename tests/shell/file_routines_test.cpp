@@ -10,7 +10,7 @@
 #include "framework/sys_utils.h"
 #include "framework/text_convert.h"
 #include "mail_client_fixture.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using namespace shell;
 

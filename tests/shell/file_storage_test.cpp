@@ -16,7 +16,7 @@
 #include "shell/file_routines.h"
 #include "shell/system/wave_player.h"
 #include "support/hostile_input.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using namespace shell;
 
@@ -116,6 +116,40 @@ TEST(FormFileData, FilesInAndOut) {
   EXPECT_EQ(storage.DataSize(), 0u);
 }
 
+// A file that cannot be saved or loaded is named with the cause: the file the system refused and its reason.
+TEST(FormFileData, FailuresNameTheFileAndTheCause) {
+  TTempFolder folder;
+  const String missing = folder.File(L"no\\such\\folder\\x.bin");
+  const struct {
+    const char* Name;
+    bool Saving;
+    String File;
+    String Cause;
+  } cases[] = {
+      {"saving over a folder", true, folder.Path(),
+       L"Cannot create file \"" + folder.Path() + L"\". " + SysErrorMessage(ERROR_ACCESS_DENIED)},
+      {"saving into a missing folder", true, missing,
+       L"Cannot create file \"" + missing + L"\". " + SysErrorMessage(ERROR_PATH_NOT_FOUND)},
+      {"loading a folder", false, folder.Path(),
+       L"Cannot open file \"" + folder.Path() + L"\". " + SysErrorMessage(ERROR_ACCESS_DENIED)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TSysFileStorage storage;
+    try {
+      if (c.Saving)
+        storage.SaveToFile(c.File);
+      else
+        storage.LoadFromFile(c.File);
+      ADD_FAILURE() << "no error";
+    } catch (const ESysFileStorage& error) {
+      EXPECT_EQ(error.Message(), Format(c.Saving ? L"Can not save data to the \"%s\" file. %s"
+                                                 : L"Can not load data from the \"%s\" file. %s",
+                                        {c.File, c.Cause}));
+    }
+  }
+}
+
 TEST(FormFileData, AFailedLoadKeepsTheStoredBytes) {
   TTempFolder folder;
   TSysFileStorage storage;
@@ -146,7 +180,8 @@ TEST(FormFileData, AnAutoSaveThatFailsLeavesTheFormReadable) {
   }
   SetApplicationExceptionHandler([](TObject* sender) { Application->HandleException(sender); });
   ASSERT_EQ(reported.size(), 2u);
-  EXPECT_EQ(reported[0], L"Can not save data to the \"\" file");
+  EXPECT_EQ(reported[0],
+            L"Can not save data to the \"\" file. Cannot create file \"\". " + SysErrorMessage(ERROR_INVALID_NAME));
   EXPECT_TRUE(shell::FileExists(folder.File(L"saved.bin")));
 }
 

@@ -9,7 +9,7 @@
 #include "shell/system/folder_monitor.h"
 #include "shell/system/registry_monitor.h"
 #include "support/message_pump.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using namespace shell;
 

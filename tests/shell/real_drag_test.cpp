@@ -23,7 +23,7 @@
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace shell;

@@ -19,7 +19,7 @@
 #include "shell/system/one_instance.h"
 #include "shell/system/shutdown.h"
 #include "support/hostile_input.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 using namespace shell;
 

@@ -12,7 +12,7 @@ class TTempFolder {
   TTempFolder() {
     wchar_t base[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, base);
-    path_ = String(base, length) + L"shell-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    path_ = String(base, length) + L"test-folder-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(++count_);
     CreateDirectoryW(path_.c_str(), nullptr);
   }
