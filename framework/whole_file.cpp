@@ -17,9 +17,8 @@ constexpr ULONGLONG kHeldFileWait = 2000;
 constexpr DWORD kHeldFileRetry = 10;
 // How many names of its own a save tries for its temporary.
 constexpr unsigned kTemporaryNames = 64;
-// What a replaced file passes on to the file that replaces it.
-constexpr DWORD kKeptAttributes =
-    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// What a replaced file passes on to the file that replaces it (which is new, and so marked for archiving).
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 constexpr std::wstring_view kTemporaryMark = L".~";
 constexpr std::wstring_view kTemporaryEnd = L".tmp";
 
@@ -115,7 +114,7 @@ void RemoveEndedTemporaries(const String& target) {
   FindClose(search);
 }
 
-// Whether a program other than this save has the file open.
+// Whether an open of the file, by another program or elsewhere in this one, keeps it from being replaced.
 bool IsHeldElsewhere(const String& target) {
   HANDLE file = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
