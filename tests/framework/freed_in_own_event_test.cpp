@@ -18,8 +18,8 @@
 
 namespace {
 
-// The form whose handlers free it, with two edits (the first has the focus) and the first edit's pop-up menu; another
-// form stands beside it.
+// The form whose handlers free it, with two edits (the first has the focus once the form is shown) and the first
+// edit's pop-up menu; another form stands beside it.
 struct TScene {
   TForm* Form;
   TEdit* Edit;
@@ -50,7 +50,7 @@ void* FreedMenu(TScene& s) { return s.Menu; }
 
 void FreeForm(TScene& s) { Free(s.Form); }
 
-// The middle of the form's close box on the screen, as the form's own hit test answers.
+// A point of the form's close box on the screen, as the form's own hit test answers.
 POINT CloseBox(TForm* form) {
   RECT window;
   GetWindowRect(form->Handle(), &window);
@@ -65,10 +65,15 @@ void ClickCloseBox(TScene& s) { ClickAndSettle(CloseBox(s.Form)); }
 
 void ClickOn(TControl* control, bool right = false) { ClickAndSettle(control->ClientToScreen(POINT{5, 5}), right); }
 
-// The application's loop routes the dialog keys (Tab, arrows) to the form.
-void TypeToTheApplication(WORD key) {
+// Types the key through the application's loop, which routes the dialog keys (Tab, arrows) to the form, until the
+// form is gone.
+void TypeToTheApplication(TScene& s, WORD key) {
   SendKeyPress(key);
-  Application->ProcessMessages();
+  const ULONGLONG end = GetTickCount64() + 5000;
+  while (s.Form && GetTickCount64() < end) {
+    Application->ProcessMessages();
+    if (s.Form) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
 }
 
 void Activate(TForm* form) {
@@ -77,9 +82,13 @@ void Activate(TForm* form) {
   EXPECT_EQ(GetForegroundWindow(), form->Handle());
 }
 
-// Shows the form modally; the input runs from inside its loop.
-void ShowModalWith(TScene& s, std::function<void()> input) {
-  RunModalWithInput([&] { PostInputFromLoop(std::move(input), 20); }, [&] { s.Form->ShowModal(); });
+// Shows the form modally, the input (if any) run from inside its loop; a loop that does not end fails the test.
+void ShowModalWith(TScene& s, std::function<void()> input = {}) {
+  RunModalWithInput(
+      [&] {
+        if (input) PostInputFromLoop(std::move(input), 20);
+      },
+      [&] { s.Form->ShowModal(); });
 }
 
 void EndModal(TScene& s) {
@@ -127,7 +136,7 @@ const TCase kCases[] = {
      FreedForm},
     {"OnShowByShow", false, OnShow, [](TScene& s) { s.Form->Show(); }, FreedForm},
     {"OnShowBySetVisible", false, OnShow, [](TScene& s) { s.Form->SetVisible(true); }, FreedForm},
-    {"OnShowOfAModalForm", false, OnShow, [](TScene& s) { s.Form->ShowModal(); }, FreedForm},
+    {"OnShowOfAModalForm", false, OnShow, [](TScene& s) { ShowModalWith(s); }, FreedForm},
     {"OnActivateByAClick", true, OnActivate,
      [](TScene& s) {
        Activate(s.Other);
@@ -141,9 +150,9 @@ const TCase kCases[] = {
        s.Next->SetFocus();
      },
      FreedForm},
-    {"OnActivateOfAModalForm", false, OnActivate, [](TScene& s) { s.Form->ShowModal(); }, FreedForm},
+    {"OnActivateOfAModalForm", false, OnActivate, [](TScene& s) { ShowModalWith(s); }, FreedForm},
     {"OnDeactivateOfAModalFormByItsResult", false, OnDeactivate, EndModal, FreedForm},
-    {"OnExitByTab", true, OnExit, [](TScene&) { TypeToTheApplication(VK_TAB); }, FreedForm},
+    {"OnExitByTab", true, OnExit, [](TScene& s) { TypeToTheApplication(s, VK_TAB); }, FreedForm},
     {"OnExitByFocusingAControl", true, OnExit, [](TScene& s) { s.Next->SetFocus(); }, FreedForm},
     {"OnPopupByARightClick", true, OnPopup, [](TScene& s) { ClickOn(s.Edit, true); }, FreedMenu},
     {"OnPopupByTheMenuKey", true, OnPopup, [](TScene&) { TypeAndSettle(VK_APPS); }, FreedMenu},
@@ -186,7 +195,7 @@ TEST_P(FreedInOwnEvent, NothingOfTheFreedObjectIsTouchedAgain) {
     c.Arm(s);
     c.Act(s);
     EXPECT_EQ(c.Freed(s), nullptr) << "the handler did not run";
-    // What is left still works.
+    // The messages still queued touch nothing freed either.
     ProcessPendingMessages();
     delete s.Form;
     delete s.Menu;
