@@ -337,8 +337,10 @@ void TCustomForm::DefaultHandler(TMessage& message) {
 // ---- showing and closing ----
 
 void TCustomForm::Show() {
+  // OnShow, and OnActivate as the window shows, may free the form.
+  const TLifeWatch life = LifeWatch();
   SetVisible(true);
-  BringToFront();
+  if (!life.Ended()) BringToFront();
 }
 
 void TCustomForm::DoCreate() {
@@ -357,30 +359,24 @@ void TCustomForm::CMShowingChanged(TMessage& message) {
   (void)message;
   if (formState_.Contains(TFormStateItem::fsShowing))
     throw EInvalidOperation(L"Cannot change Visible in OnShow or OnHide");
+  // OnShow, OnHide, and OnActivate as the window shows, may free the form: nothing of it is touched then.
+  const TLifeWatch life = LifeWatch();
+  const bool show = Showing();
   formState_ += TFormStateItem::fsShowing;
   try {
-    if (Showing()) {
-      try {
-        DoShow();
-      } catch (...) {
-        if (Application) Application->HandleException(this);
-      }
-      ShowWindow(WindowHandle(), ShowCommand(windowState_));
-      if (formStyle_ == TFormStyle::fsMDIChild && mdiParentClient_)
-        SendMessageW(mdiParentClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(WindowHandle()), 0);
-    } else {
-      try {
-        DoHide();
-      } catch (...) {
-        if (Application) Application->HandleException(this);
-      }
-      ShowWindow(WindowHandle(), SW_HIDE);
+    try {
+      show ? DoShow() : DoHide();
+    } catch (...) {
+      if (Application) Application->HandleException(this);
     }
+    if (!life.Ended()) ShowWindow(WindowHandle(), show ? ShowCommand(windowState_) : SW_HIDE);
+    if (!life.Ended() && show && formStyle_ == TFormStyle::fsMDIChild && mdiParentClient_)
+      SendMessageW(mdiParentClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(WindowHandle()), 0);
   } catch (...) {
     formState_ -= TFormStateItem::fsShowing;
     throw;
   }
-  formState_ -= TFormStateItem::fsShowing;
+  if (!life.Ended()) formState_ -= TFormStateItem::fsShowing;
 }
 
 void TCustomForm::DoClose(TCloseAction& action) {
@@ -402,12 +398,15 @@ void TCustomForm::Close() {
     modalResult_ = mrCancel;
     return;
   }
-  if (!CloseQuery()) return;
+  // OnCloseQuery and OnClose may free the form (caFree and Release are the way that waits for their end): nothing
+  // of it is touched then.
+  const TLifeWatch life = LifeWatch();
+  if (!CloseQuery() || life.Ended()) return;
   TCloseAction action = TCloseAction::caHide;
   if (formStyle_ == TFormStyle::fsMDIChild)
     action = borderIcons_.Contains(TBorderIcon::biMinimize) ? TCloseAction::caMinimize : TCloseAction::caNone;
   DoClose(action);
-  if (action == TCloseAction::caNone) return;
+  if (life.Ended() || action == TCloseAction::caNone) return;
   if (Application && Application->MainForm() == this)
     Application->Terminate();
   else if (action == TCloseAction::caHide)
@@ -421,12 +420,15 @@ void TCustomForm::Close() {
 void TCustomForm::Release() { PostMessageW(Handle(), CM_RELEASE, 0, 0); }
 
 void TCustomForm::CloseModal() {
+  const TLifeWatch life = LifeWatch();
   try {
     TCloseAction action = TCloseAction::caNone;
-    if (CloseQuery()) {
+    if (CloseQuery() && !life.Ended()) {
       action = TCloseAction::caHide;
       DoClose(action);
     }
+    // OnCloseQuery and OnClose may free the form.
+    if (life.Ended()) return;
     if (action == TCloseAction::caNone)
       modalResult_ = mrNone;
     else if (action == TCloseAction::caFree)
@@ -449,35 +451,47 @@ TModalResult TCustomForm::ShowModal() {
   TTaskWindows windows;
   windows.Active = Handle();
   EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&windows));
+  const TLifeWatch life = LifeWatch();
   TModalResult result = mrNone;
   auto restore = [&] {
     for (HWND wnd : windows.Disabled)
       if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
     if (Screen) Screen->SetFocusedForm(savedFocusedForm);
     if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
-    formState_ -= TFormStateItem::fsModal;
+    if (!life.Ended()) formState_ -= TFormStateItem::fsModal;
   };
   try {
-    Show();
-    SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
-    modalResult_ = mrNone;
-    do {
-      Application->HandleMessage();
-      if (Application->Terminated())
-        modalResult_ = mrCancel;
-      else if (modalResult_ != mrNone)
-        CloseModal();
-    } while (modalResult_ == mrNone);
-    result = modalResult_;
-    SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
-    if (GetActiveWindow() != Handle()) activeWindow = nullptr;
-    Hide();
+    result = RunModal(life, activeWindow);
   } catch (...) {
     if (HandleAllocated()) Hide();
     restore();
     throw;
   }
   restore();
+  return result;
+}
+
+TModalResult TCustomForm::RunModal(const TLifeWatch& life, HWND& activeWindow) {
+  Show();
+  if (life.Ended()) return mrCancel;
+  SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
+  if (life.Ended()) return mrCancel;
+  modalResult_ = mrNone;
+  do {
+    Application->HandleMessage();
+    if (life.Ended()) return mrCancel;
+    if (Application->Terminated()) {
+      modalResult_ = mrCancel;
+    } else if (const TModalResult chosen = modalResult_; chosen != mrNone) {
+      CloseModal();
+      if (life.Ended()) return chosen;
+    }
+  } while (modalResult_ == mrNone);
+  const TModalResult result = modalResult_;
+  SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
+  if (life.Ended()) return result;
+  if (GetActiveWindow() != Handle()) activeWindow = nullptr;
+  Hide();
   return result;
 }
 
@@ -501,7 +515,10 @@ void TCustomForm::SetActive(bool value) {
 void TCustomForm::SetWindowFocus() {
   HWND focus = activeControl_ ? activeControl_->Handle() : Handle();
   if (!focus) return;
+  // Focusing activates the form when it was not active, and OnActivate may free it.
+  const TLifeWatch life = LifeWatch();
   ::SetFocus(focus);
+  if (life.Ended()) return;
   if (Screen && Screen->ActiveControl() == activeControl_ && activeControl_) activeControl_->Update();
 }
 
@@ -709,10 +726,13 @@ bool SendActionToForms(TBasicAction* action, bool execute) {
 
 void TCustomForm::Dispatch(TMessage& message) {
   switch (message.Msg) {
-    case WM_ACTIVATE:
+    case WM_ACTIVATE: {
+      // Taking the focus raises OnActivate, which may free the form.
+      const TLifeWatch life = LifeWatch();
       if (formStyle_ != TFormStyle::fsMDIForm) SetActive(LOWORD(message.WParam) != WA_INACTIVE);
-      DefaultHandler(message);
+      if (!life.Ended()) DefaultHandler(message);
       return;
+    }
     case WM_MDIACTIVATE:
       DefaultHandler(message);
       if (formStyle_ == TFormStyle::fsMDIChild) SetActive(reinterpret_cast<HWND>(message.LParam) == WindowHandle());

@@ -78,7 +78,10 @@ class TCustomForm : public TWinControl {
   void SetModalResult(TModalResult value) { modalResult_ = value; }
   // Shows the form and runs the message loop until ModalResult is set or the application ends. Raises
   // EInvalidOperation "Cannot make a visible window modal" for a visible, disabled, modal or MDI child form.
+  // A handler that frees the form ends the loop at once.
   TModalResult ShowModal();
+  // Show, Close, and showing, hiding or activating the form otherwise, touch nothing of the form after one of its
+  // handlers freed it; caFree and Release free it once its handlers are done.
   void Show();
   void Close();
   virtual bool CloseQuery();
@@ -122,6 +125,9 @@ class TCustomForm : public TWinControl {
  private:
   void SetActive(bool value);
   void SetWindowFocus();
+  // Shows the form, serves messages until it has a modal result, then hides it, and answers the result. A handler
+  // that frees the form ends it there, with the result chosen by then (else mrCancel).
+  TModalResult RunModal(const TLifeWatch& life, HWND& activeWindow);
   void CloseModal();
   void CMShowingChanged(TMessage& message);
   void CMDialogKey(TMessage& message);

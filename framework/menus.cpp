@@ -397,7 +397,10 @@ void TPopupMenu::DoPopup(TObject* sender) {
 void TPopupMenu::Popup(int x, int y) {
   static const UINT kAlignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
   popupPoint_ = {x, y};
+  // OnPopup may free the menu: nothing is shown then.
+  const TLifeWatch life = LifeWatch();
   DoPopup(this);
+  if (life.Ended()) return;
   UINT command;
   {
     std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(items_->BuildMenu(), &DestroyMenu);

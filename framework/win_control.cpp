@@ -606,12 +606,15 @@ void TWinControl::UpdateShowing(bool parentShows) {
   }
   if (handle_ && showing_ != show) {
     showing_ = show;
+    // A form's OnShow or OnHide may free it.
+    const TLifeWatch life = LifeWatch();
     try {
       Perform(CM_SHOWINGCHANGED);
     } catch (...) {
       showing_ = !show;
       throw;
     }
+    if (life.Ended()) return;
   }
   // A hidden window hides its children with it: they stop showing too.
   if (!show)
@@ -638,8 +641,10 @@ void TWinControl::CMVisibleChanged(TMessage& message) {
   if (!Visible() && Parent()) {
     if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, false);
   }
+  // Showing or hiding a form raises its events, which may free it.
+  const TLifeWatch life = LifeWatch();
   UpdateControlState();
-  TControl::Dispatch(message);
+  if (!life.Ended()) TControl::Dispatch(message);
 }
 
 // ---- children ----

@@ -80,13 +80,18 @@ std::string DropFilesBytes(const TStrings& files) {
 
 TFileDataFormat* FileDataFormatOf(TCustomDataFormat* format) { return ObjectAs<TFileDataFormat>(format); }
 
-// A name with a NUL inside reaches a reader cut there, or as two names, and names another file: a list holding one
-// is offered in no form.
-bool HoldsNul(const TStrings& names) {
-  for (int i = 0; i < names.Count(); ++i)
-    if (names.Strings(i).find(L'\0') != String::npos) return true;
+// An empty name is written as a bare terminator, which closes the list there: every reader drops the names after it.
+// A name with a NUL inside reaches a reader cut there, or as two names, and names another file. A list holding
+// either is written in no form.
+bool HoldsUnwritableName(const TStrings& names) {
+  for (int i = 0; i < names.Count(); ++i) {
+    const String name = names.Strings(i);
+    if (name.empty() || name.find(L'\0') != String::npos) return true;
+  }
   return false;
 }
+
+bool IsWritable(const TStrings& names) { return names.Count() > 0 && !HoldsUnwritableName(names); }
 
 }  // namespace
 
@@ -99,10 +104,10 @@ bool TFileClipboardFormat::ReadData(const void* buffer, size_t size) {
 }
 
 bool TFileClipboardFormat::WriteData(void* buffer, size_t size) {
-  return files_.Count() > 0 && WriteExactly(DropFilesBytes(files_), buffer, size);
+  return IsWritable(files_) && WriteExactly(DropFilesBytes(files_), buffer, size);
 }
 
-size_t TFileClipboardFormat::GetSize() { return files_.Count() == 0 ? 0 : DropFilesBytes(files_).size(); }
+size_t TFileClipboardFormat::GetSize() { return IsWritable(files_) ? DropFilesBytes(files_).size() : 0; }
 
 TFilenameClipboardFormat::TFilenameClipboardFormat() : TCustomTextClipboardFormat(RegisteredFormat(L"FileName")) {}
 
@@ -144,11 +149,11 @@ bool TCustomFilenameMapClipboardFormat::ReadData(const void* buffer, size_t size
 }
 
 bool TCustomFilenameMapClipboardFormat::WriteData(void* buffer, size_t size) {
-  return fileMaps_.Count() > 0 && WriteExactly(NameListBytes(fileMaps_, wide_), buffer, size);
+  return IsWritable(fileMaps_) && WriteExactly(NameListBytes(fileMaps_, wide_), buffer, size);
 }
 
 size_t TCustomFilenameMapClipboardFormat::GetSize() {
-  return fileMaps_.Count() == 0 ? 0 : NameListBytes(fileMaps_, wide_).size();
+  return IsWritable(fileMaps_) ? NameListBytes(fileMaps_, wide_).size() : 0;
 }
 
 TFilenameMapClipboardFormat::TFilenameMapClipboardFormat()
@@ -176,7 +181,7 @@ bool TFileDataFormat::Assign(TClipboardFormat* source) {
 }
 
 bool TFileDataFormat::AssignTo(TClipboardFormat* dest) {
-  if (HoldsNul(files_)) return false;
+  if (HoldsUnwritableName(files_)) return false;
   if (auto* dropped = ObjectAs<TFileClipboardFormat>(dest)) {
     dropped->Files().Assign(&files_);
     return true;
@@ -203,7 +208,7 @@ bool TFileMapDataFormat::Assign(TClipboardFormat* source) {
 }
 
 bool TFileMapDataFormat::AssignTo(TClipboardFormat* dest) {
-  if (HoldsNul(fileMaps_)) return false;
+  if (HoldsUnwritableName(fileMaps_)) return false;
   if (auto* maps = ObjectAs<TCustomFilenameMapClipboardFormat>(dest)) {
     maps->FileMaps().Assign(&fileMaps_);
     return true;

@@ -13,7 +13,8 @@
 namespace shell {
 
 // CF_HDROP: a 20-byte header, then zero-terminated names closed by one more zero. Written with ANSI names, or with
-// UTF-16 names when the ANSI code page cannot hold one of them.
+// UTF-16 names when the ANSI code page cannot hold one of them; not at all for a list holding an empty name or a name
+// with a NUL inside, which every reader would get cut short or naming other files.
 class TFileClipboardFormat : public TCustomSimpleClipboardFormat {
   BC_CLASS(TFileClipboardFormat, TCustomSimpleClipboardFormat)
   TFileClipboardFormat() : TCustomSimpleClipboardFormat(CF_HDROP) {}
@@ -45,7 +46,8 @@ class TFilenameWClipboardFormat : public TCustomWideTextClipboardFormat {
   bool Assign(TCustomDataFormat* source) override;
 };
 
-// The names alone, each zero-terminated, closed by one more zero, in characters of one width.
+// The names alone, each zero-terminated, closed by one more zero, in characters of one width; a list holding an empty
+// name or a name with a NUL inside is not written.
 class TCustomFilenameMapClipboardFormat : public TCustomSimpleClipboardFormat {
   BC_CLASS(TCustomFilenameMapClipboardFormat, TCustomSimpleClipboardFormat)
   TStringList& FileMaps() { return fileMaps_; }
@@ -73,8 +75,8 @@ class TFilenameMapWClipboardFormat : public TCustomFilenameMapClipboardFormat {
   TFilenameMapWClipboardFormat();
 };
 
-// File names, and below name maps: a list holding a name with a NUL inside is offered in no form, as every reader
-// would take it for another file.
+// File names, and below name maps: a list holding an empty name or a name with a NUL inside is offered in no form, as
+// every reader would drop the names after an empty one and take one with a NUL for another file.
 class TFileDataFormat : public TCustomDataFormat {
   BC_CLASS(TFileDataFormat, TCustomDataFormat)
   explicit TFileDataFormat(TDragDropComponent* owner, const TClass* cls = StaticClass());

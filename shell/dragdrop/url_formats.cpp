@@ -257,6 +257,8 @@ bool TURLDataFormat::Assign(TClipboardFormat* source) {
 }
 
 bool TURLDataFormat::AssignTo(TClipboardFormat* dest) {
+  // Every form ends a text at its first NUL: an address or a title holding one would reach a reader cut there.
+  if (url_.find(L'\0') != String::npos || title_.find(L'\0') != String::npos) return false;
   if (dest->Is<TURLClipboardFormat>() || dest->Is<TTextClipboardFormat>()) {
     static_cast<TCustomStringClipboardFormat*>(dest)->SetData(WideToAnsi(url_));
     return true;

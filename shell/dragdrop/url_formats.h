@@ -85,7 +85,8 @@ class TNetscapeImageClipboardFormat : public TCustomSimpleClipboardFormat {
 
 // The first form that yields an address fixes URL; the title comes from a bookmark record, the name of a virtual
 // shortcut file or the name of a dropped shortcut file. The UTF-16 forms are read first: the ANSI ones lose what
-// the code page cannot hold.
+// the code page cannot hold. An address or a title with a NUL inside is offered in no form: every reader would get it
+// cut there.
 class TURLDataFormat : public TCustomDataFormat {
   BC_CLASS(TURLDataFormat, TCustomDataFormat)
   explicit TURLDataFormat(TDragDropComponent* owner, const TClass* cls = StaticClass())

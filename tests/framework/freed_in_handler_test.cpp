@@ -85,25 +85,8 @@ void Print(TWinControl* control) {
   DeleteDC(dc);
 }
 
-void WaitForButtonsUp() {
-  ProcessPendingMessages();
-  EXPECT_TRUE(PumpUntil([] {
-    return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_RBUTTON) & 0x8000) &&
-           GetCapture() == nullptr;
-  }));
-  ProcessPendingMessages();
-}
-
 void ClickAt(TControl* control, POINT point, bool right = false) {
-  SendMouseClick(control->ClientToScreen(point), right);
-  WaitForButtonsUp();
-}
-
-void TypeKey(WORD key) {
-  SendKeyPress(key);
-  ProcessPendingMessages();
-  PumpUntil([key] { return !(GetAsyncKeyState(key) & 0x8000); });
-  ProcessPendingMessages();
+  ClickAndSettle(control->ClientToScreen(point), right);
 }
 
 void TurnWheelOver(TControl* control) {
@@ -133,17 +116,17 @@ const TCase kCases[] = {
     {"NextChildInAChildsPaint", [](TScene& s) { s.Child->OnPainted = [&s] { Free(s.Sibling); }; },
      [](TScene& s) { Repaint(s.Panel); }, [](TScene& s) -> TControl* { return s.Sibling; }},
     {"EditInOnKeyDown", [](TScene& s) { s.Edit->OnKeyDown = [&s](TObject*, WORD&, TShiftState) { Free(s.Edit); }; },
-     [](TScene&) { TypeKey('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
+     [](TScene&) { TypeAndSettle('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
     {"EditInOnKeyPress", [](TScene& s) { s.Edit->OnKeyPress = [&s](TObject*, wchar_t&) { Free(s.Edit); }; },
-     [](TScene&) { TypeKey('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
+     [](TScene&) { TypeAndSettle('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
     {"EditInOnKeyUp", [](TScene& s) { s.Edit->OnKeyUp = [&s](TObject*, WORD&, TShiftState) { Free(s.Edit); }; },
-     [](TScene&) { TypeKey('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
+     [](TScene&) { TypeAndSettle('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
     {"EditInTheFormsKeyPreview",
      [](TScene& s) {
        s.Form->SetKeyPreview(true);
        s.Form->OnKeyDown = [&s](TObject*, WORD&, TShiftState) { Free(s.Edit); };
      },
-     [](TScene&) { TypeKey('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
+     [](TScene&) { TypeAndSettle('A'); }, [](TScene& s) -> TControl* { return s.Edit; }},
     {"ChildInItsOnClick", [](TScene& s) { s.Child->OnClick = [&s](TObject*) { Free(s.Child); }; },
      [](TScene& s) {
        ClickAt(s.Panel, {15, 15});

@@ -5,14 +5,17 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "drag_drop_fixtures.h"
 #include "framework/clipboard.h"
+#include "framework/item_id_list.h"
 #include "framework/text_convert.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/file_formats.h"
+#include "shell/dragdrop/pidl_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
 #include "shell/dragdrop/url_formats.h"
 #include "support/temp_folder.h"
@@ -129,40 +132,175 @@ TEST_P(ClipboardNames, AnAddressKeepsItsPathAndTitle) {
   }
 }
 
-// Names no file system of this machine may spell still come back exactly; a list (of files or of name maps) with a
-// NUL inside a name would come back cut there or split in two, naming other files, and is offered in no form.
-TEST_P(ClipboardNames, NamesComeBackExactlyOrNotAtAll) {
+// File names offered as files and as name maps.
+void OfferNames(TCustomDropMultiSource& source, const std::vector<String>& names) {
+  auto* files = new TFileDataFormat(&source);
+  auto* maps = new TFileMapDataFormat(&source);
+  for (const String& name : names) {
+    files->Files().Add(name);
+    maps->FileMaps().Add(name);
+  }
+}
+
+void OfferAddress(TCustomDropMultiSource& source, const String& url, const String& title) {
+  auto* address = new TURLDataFormat(&source);
+  address->SetURL(url);
+  address->SetTitle(title);
+}
+
+// The shell's folders as absolute item-ID lists below the desktop's empty one.
+void OfferShellFolders(TCustomDropMultiSource& source, const std::vector<int>& folders) {
+  auto* items = new TPIDLDataFormat(&source);
+  items->PIDLs().Add(std::string(2, '\0'));
+  for (int folder : folders) {
+    LPITEMIDLIST pidl = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, folder, &pidl), S_OK);
+    items->PIDLs().Add(PIDLToString(TItemIdList(pidl).get()));
+  }
+}
+
+String FolderPath(int folder) {
+  wchar_t path[MAX_PATH] = {};
+  EXPECT_EQ(SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
+  return path;
+}
+
+std::vector<String> NamesOf(TStrings& names) {
+  std::vector<String> list;
+  for (int i = 0; i < names.Count(); ++i) list.push_back(names.Strings(i));
+  return list;
+}
+
+// A list or an address comes back whole, from the data object a drag hands a target and from the clipboard, or is
+// offered in no form. Names no file system of this machine may spell come back exactly. An empty name would close a
+// list early, so that every reader lost the names after it, and a NUL inside a name, an address or a title would
+// cut it there, or split a name in two: such an exchange is offered in no form. Item-ID lists holding a folder
+// without a file-system path are offered as the lists alone, not as a list of files.
+TEST_P(ClipboardNames, ExchangesComeBackWholeOrNotAtAll) {
+  const std::vector<String> surrogates = {L"C:\\high \xD83D.txt", L"C:\\low \xDE00.txt"};
+  const std::vector<String> longNames = {L"C:\\" + String(400, L'l') + L".txt", L"\\\\?\\C:\\" + String(1000, L'm')};
+  const std::vector<CLIPFORMAT> fileForms = {CF_HDROP, FormatId(L"FileName"), FormatId(L"FileNameW"),
+                                             FormatId(L"FileNameMap"), FormatId(L"FileNameMapW")};
+  const std::vector<CLIPFORMAT> addressForms = {FormatId(L"UniformResourceLocator"),
+                                                FormatId(L"UniformResourceLocatorW"),
+                                                CF_TEXT,
+                                                FormatId(L"Netscape Bookmark"),
+                                                FormatId(L"Netscape Image Format"),
+                                                FormatId(L"FileGroupDescriptor"),
+                                                FormatId(L"FileGroupDescriptorW"),
+                                                FormatId(L"FileContents")};
+  const String page = L"http://example.test/page";
   const struct {
     const char* Name;
-    std::vector<String> Files;
+    std::function<void(TCustomDropMultiSource&)> Offer;
+    // The forms the exchange travels in, all or none.
+    std::vector<CLIPFORMAT> Forms;
     bool Offered;
+    // What a file data format and an address data format read back.
+    std::vector<String> Files;
+    String URL;
+    String Title;
   } cases[] = {
-      {"lone surrogate halves", {L"C:\\high \xD83D.txt", L"C:\\low \xDE00.txt"}, true},
-      {"past the path limit", {L"C:\\" + String(400, L'l') + L".txt", L"\\\\?\\C:\\" + String(1000, L'm')}, true},
-      {"NUL inside a name", {String(L"C:\\a\0b.txt", 10), L"C:\\c.txt"}, false},
-      {"NUL ending a name", {String(L"C:\\a.txt\0", 10)}, false},
+      {"lone surrogate halves",
+       [&](auto& source) { OfferNames(source, surrogates); },
+       fileForms,
+       true,
+       surrogates,
+       {},
+       {}},
+      {"past the path limit", [&](auto& source) { OfferNames(source, longNames); }, fileForms, true, longNames, {}, {}},
+      {"NUL inside a name",
+       [](auto& source) {
+         OfferNames(source, {String(L"C:\\a\0b.txt", 10), L"C:\\c.txt"});
+       },
+       fileForms,
+       false,
+       {},
+       {},
+       {}},
+      {"NUL ending a name",
+       [](auto& source) { OfferNames(source, {String(L"C:\\a.txt\0", 10)}); },
+       fileForms,
+       false,
+       {},
+       {},
+       {}},
+      {"empty name between two",
+       [](auto& source) {
+         OfferNames(source, {L"C:\\a.txt", L"", L"C:\\b.txt"});
+       },
+       fileForms,
+       false,
+       {},
+       {},
+       {}},
+      {"empty name last",
+       [](auto& source) {
+         OfferNames(source, {L"C:\\a.txt", L""});
+       },
+       fileForms,
+       false,
+       {},
+       {},
+       {}},
+      {"empty name alone", [](auto& source) { OfferNames(source, {L""}); }, fileForms, false, {}, {}, {}},
+      {"folder without a path between two",
+       [](auto& source) {
+         OfferShellFolders(source, {CSIDL_WINDOWS, CSIDL_DRIVES, CSIDL_SYSTEM});
+       },
+       {CF_HDROP},
+       false,
+       {FolderPath(CSIDL_WINDOWS), L"", FolderPath(CSIDL_SYSTEM)},
+       {},
+       {}},
+      {"address and title",
+       [&](auto& source) { OfferAddress(source, page, L"Page"); },
+       addressForms,
+       true,
+       {},
+       page,
+       L"Page"},
+      {"NUL inside the address",
+       [](auto& source) { OfferAddress(source, String(L"http://example.test/\0evil", 25), L"Page"); },
+       addressForms,
+       false,
+       {},
+       {},
+       {}},
+      {"NUL ending the address",
+       [&](auto& source) { OfferAddress(source, page + L'\0', L"Page"); },
+       addressForms,
+       false,
+       {},
+       {},
+       {}},
+      {"NUL inside the title",
+       [&](auto& source) { OfferAddress(source, page, String(L"Pa\0ge", 5)); },
+       addressForms,
+       false,
+       {},
+       {},
+       {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TCustomDropMultiSource source(nullptr);
-    auto* offered = new TFileDataFormat(&source);
-    auto* maps = new TFileMapDataFormat(&source);
-    for (const String& file : c.Files) {
-      offered->Files().Add(file);
-      maps->FileMaps().Add(file);
-    }
+    c.Offer(source);
     ASSERT_TRUE(source.CopyToClipboard());
     Settle(source);
-
-    TFileDataFormat read(nullptr);
-    EXPECT_EQ(read.GetData(Clipboard().GetOleData().Get()), c.Offered);
-    std::vector<String> names;
-    for (int i = 0; i < read.Files().Count(); ++i) names.push_back(read.Files().Strings(i));
-    const std::vector<String> expected = c.Offered ? c.Files : std::vector<String>{};
-    EXPECT_EQ(names, expected);
-    EXPECT_EQ(PlatformFileNames(), expected);
-    for (const wchar_t* form : {L"FileName", L"FileNameW", L"FileNameMap", L"FileNameMapW"})
-      EXPECT_EQ(ClipboardBlock(RegisterClipboardFormatW(form)).empty(), !c.Offered);
+    const ComPtr<IDataObject> clipboard = Clipboard().GetOleData();
+    for (IDataObject* data : {static_cast<IDataObject*>(&source), clipboard.Get()}) {
+      SCOPED_TRACE(data == clipboard.Get() ? "from the clipboard" : "from the dragged data");
+      TFileDataFormat files(nullptr);
+      files.GetData(data);
+      EXPECT_EQ(NamesOf(files.Files()), c.Files);
+      TURLDataFormat address(nullptr);
+      address.GetData(data);
+      EXPECT_EQ(address.URL(), c.URL);
+      EXPECT_EQ(address.Title(), c.Title);
+      for (CLIPFORMAT form : c.Forms) EXPECT_EQ(BlockOf(data, form).empty(), !c.Offered) << form;
+    }
+    EXPECT_EQ(PlatformFileNames(), c.Offered ? c.Files : std::vector<String>{});
     source.EmptyClipboard();
   }
 }

@@ -43,6 +43,13 @@ std::string BytesOfMedium(const STGMEDIUM& medium) {
   return bytes;
 }
 
+std::string BlockOf(IDataObject* data, CLIPFORMAT format) {
+  FORMATETC request{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  TStgMedium medium;
+  if (data->GetData(&request, medium.ReleaseAndGetAddressOf()) != S_OK) return {};
+  return BytesOfMedium(medium.Get());
+}
+
 CLIPFORMAT FormatId(const wchar_t* name) { return static_cast<CLIPFORMAT>(TClipboard::RegisterFormat(name)); }
 
 void TTestDataObject::Add(CLIPFORMAT format, const std::string& bytes, LONG index, DWORD tymed) {

@@ -23,6 +23,8 @@ class TDragDropTest : public testing::Test {
 // The bytes a simple format writes for its value; empty when it offers nothing or refuses.
 std::string WrittenBytes(shell::TCustomSimpleClipboardFormat& format);
 
+// The bytes a data object gives for a format in global memory; empty when it gives none.
+std::string BlockOf(IDataObject* data, CLIPFORMAT format);
 // Global memory holding bytes.
 TGlobalMemory GlobalWith(const std::string& bytes);
 // The bytes of a medium in global memory or a stream.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <vector>
 
 #include "framework/exceptions.h"
 
@@ -46,6 +47,36 @@ struct TGuardHeader {
 int guardDepth = 0;
 long guardedBlocks = 0;
 
+// Memory for the list of freed regions, from outside operator new, which the list serves.
+template <class T>
+struct TMallocAllocator {
+  using value_type = T;
+  TMallocAllocator() = default;
+  template <class U>
+  TMallocAllocator(const TMallocAllocator<U>&) {}
+  T* allocate(size_t count) {
+    if (auto* memory = static_cast<T*>(std::malloc(count * sizeof(T)))) return memory;
+    throw std::bad_alloc();
+  }
+  void deallocate(T* memory, size_t) { std::free(memory); }
+  bool operator==(const TMallocAllocator&) const { return true; }
+  bool operator!=(const TMallocAllocator&) const { return false; }
+};
+
+// The regions of the guarded blocks freed since the outermost guard began. They stay reserved and unreadable until
+// the next one begins, so that a use after free faults until the end of the test that freed the block; then their
+// addresses go back to the process, whose count of mappings every region kept would use up within a few runs of a
+// test program.
+std::vector<void*, TMallocAllocator<void*>>& FreedRegions() {
+  static std::vector<void*, TMallocAllocator<void*>> regions;
+  return regions;
+}
+
+void ReleaseFreedRegions() {
+  for (void* region : FreedRegions()) VirtualFree(region, 0, MEM_RELEASE);
+  FreedRegions().clear();
+}
+
 // Reserves header page, data pages and a no-access page, and places size bytes right before the last.
 void* AllocateGuarded(size_t size, size_t alignment, void** regionOut) {
   const size_t dataPages = size == 0 ? 1 : (size + kPage - 1) / kPage;
@@ -72,7 +103,7 @@ size_t AlignmentFor(size_t size) {
 }
 
 // True (and freed) when block is one of the guarded blocks. The addresses stay reserved and unreadable, so that
-// a later allocation cannot reuse them and a use after free faults too.
+// a later allocation cannot reuse them and a use after free faults too, until the next guard begins.
 bool ReleaseGuarded(void* block) {
   MEMORY_BASIC_INFORMATION info{};
   if (!VirtualQuery(block, &info, sizeof info) || info.Type != MEM_PRIVATE || !info.AllocationBase) return false;
@@ -83,6 +114,7 @@ bool ReleaseGuarded(void* block) {
   const auto* header = static_cast<const TGuardHeader*>(info.AllocationBase);
   if (header->Magic != kGuardMagic || header->Block != block) return false;
   VirtualFree(info.AllocationBase, 0, MEM_DECOMMIT);
+  FreedRegions().push_back(info.AllocationBase);
   --guardedBlocks;
   return true;
 }
@@ -99,7 +131,9 @@ void* AllocateForTests(size_t size) {
 
 bool FreeForTests(void* block) { return guardedBlocks > 0 && ReleaseGuarded(block); }
 
-TGuardedAllocations::TGuardedAllocations() { ++guardDepth; }
+TGuardedAllocations::TGuardedAllocations() {
+  if (guardDepth++ == 0) ReleaseFreedRegions();
+}
 
 TGuardedAllocations::~TGuardedAllocations() { --guardDepth; }
 

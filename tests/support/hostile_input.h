@@ -57,7 +57,7 @@ class TGuardedStream : public TCustomMemoryStream {
 
 // While one of these lives, every operator new of the program ends its block at a page nobody may read (the
 // block is aligned only as far as its size needs, so not a byte of slack is left), and a freed block stays
-// unreadable. Slow: for small inputs.
+// unreadable, also after the guard ends, until the next guard begins. Slow: for small inputs.
 class TGuardedAllocations {
  public:
   TGuardedAllocations();

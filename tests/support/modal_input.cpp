@@ -7,6 +7,8 @@
 #include <map>
 #include <vector>
 
+#include "support/message_pump.h"
+
 namespace {
 
 constexpr DWORD kCancelInterval = 250;
@@ -132,6 +134,17 @@ void SendKeyPress(WORD virtualKey, bool shift, bool control, bool alt) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void TypeAndSettle(WORD virtualKey, bool shift, bool control, bool alt) {
+  SendKeyPress(virtualKey, shift, control, alt);
+  ProcessPendingMessages();
+  EXPECT_TRUE(PumpUntil([virtualKey] {
+    for (int key : {static_cast<int>(virtualKey), VK_SHIFT, VK_CONTROL, VK_MENU})
+      if (GetAsyncKeyState(key) & 0x8000) return false;
+    return true;
+  }));
+  ProcessPendingMessages();
+}
+
 void SendMouse(DWORD flags) {
   INPUT input{};
   input.type = INPUT_MOUSE;
@@ -146,6 +159,16 @@ void SendMouseClick(POINT screenPoint, bool rightButton) {
   inputs[0].mi.dwFlags = rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
   inputs[1].mi.dwFlags = rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
   SendInput(2, inputs, sizeof(INPUT));
+}
+
+void ClickAndSettle(POINT screenPoint, bool rightButton) {
+  SendMouseClick(screenPoint, rightButton);
+  ProcessPendingMessages();
+  EXPECT_TRUE(PumpUntil([] {
+    return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_RBUTTON) & 0x8000) &&
+           GetCapture() == nullptr;
+  }));
+  ProcessPendingMessages();
 }
 
 void SendMouseDragThrough(POINT from, const std::vector<POINT>& path,

@@ -23,11 +23,15 @@ void PostInputFromLoop(std::function<void()> input, UINT delayMilliseconds = 0);
 void PostKeyPress(HWND wnd, WORD virtualKey);
 // Presses and releases a key (with the modifiers first) through the system's input queue.
 void SendKeyPress(WORD virtualKey, bool shift = false, bool control = false, bool alt = false);
+// The same, then serves the thread's messages until the keys are up again.
+void TypeAndSettle(WORD virtualKey, bool shift = false, bool control = false, bool alt = false);
 // Sends one mouse event (MOUSEEVENTF_ flags: a button down or up, a move to where the cursor is) through the
 // system's input queue.
 void SendMouse(DWORD flags);
 // Moves the mouse to a screen point and clicks there through the system's input queue.
 void SendMouseClick(POINT screenPoint, bool rightButton = false);
+// The same, then serves the thread's messages until the buttons are up and nobody holds the capture.
+void ClickAndSettle(POINT screenPoint, bool rightButton = false);
 // Presses the left button at a screen point, moves through the path and releases it at the path's last point,
 // through the system's input queue, serving the thread's messages after each step; afterMove runs after each move
 // with the move's index.

@@ -1,0 +1,211 @@
+// A form freed by a handler of its own closing, showing, hiding or activation, or by an edit's OnExit, and a pop-up
+// menu freed by its own OnPopup, each reached the way a user or a program reaches it: the framework touches
+// nothing of what was freed afterwards. Everything is made under guarded allocations, so that a use of what a
+// handler freed faults.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <utility>
+
+#include "framework/application.h"
+#include "framework/edit.h"
+#include "framework/form.h"
+#include "framework/menus.h"
+#include "support/hostile_input.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
+
+namespace {
+
+// The form whose handlers free it, with two edits (the first has the focus once the form is shown) and the first
+// edit's pop-up menu; another form stands beside it.
+struct TScene {
+  TForm* Form;
+  TEdit* Edit;
+  TEdit* Next;
+  TPopupMenu* Menu;
+  TForm* Other;
+};
+
+struct TCase {
+  const char* Name;
+  // Whether the form is shown, in front and focused before the handler is set.
+  bool Shown;
+  std::function<void(TScene&)> Arm;
+  std::function<void(TScene&)> Act;
+  // What the handler frees; it must be gone afterwards.
+  std::function<void*(TScene&)> Freed;
+};
+
+void PrintTo(const TCase& c, std::ostream* out) { *out << c.Name; }
+
+template <class T>
+void Free(T*& object) {
+  delete std::exchange(object, nullptr);
+}
+
+void* FreedForm(TScene& s) { return s.Form; }
+void* FreedMenu(TScene& s) { return s.Menu; }
+
+void FreeForm(TScene& s) { Free(s.Form); }
+
+// A point of the form's close box on the screen, as the form's own hit test answers.
+POINT CloseBox(TForm* form) {
+  RECT window;
+  GetWindowRect(form->Handle(), &window);
+  for (int y = window.top; y < window.top + 40; ++y)
+    for (int x = window.right - 1; x > window.right - 60; --x)
+      if (SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return {x - 4, y + 4};
+  ADD_FAILURE() << "no close box";
+  return {};
+}
+
+void ClickCloseBox(TScene& s) { ClickAndSettle(CloseBox(s.Form)); }
+
+void ClickOn(TControl* control, bool right = false) { ClickAndSettle(control->ClientToScreen(POINT{5, 5}), right); }
+
+// Types the key through the application's loop, which routes the dialog keys (Tab, arrows) to the form, until the
+// form is gone.
+void TypeToTheApplication(TScene& s, WORD key) {
+  SendKeyPress(key);
+  const ULONGLONG end = GetTickCount64() + 5000;
+  while (s.Form && GetTickCount64() < end) {
+    Application->ProcessMessages();
+    if (s.Form) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void Activate(TForm* form) {
+  SetForegroundWindow(form->Handle());
+  ProcessPendingMessages();
+  EXPECT_EQ(GetForegroundWindow(), form->Handle());
+}
+
+// Shows the form modally, the input (if any) run from inside its loop; a loop that does not end fails the test.
+void ShowModalWith(TScene& s, std::function<void()> input = {}) {
+  RunModalWithInput(
+      [&] {
+        if (input) PostInputFromLoop(std::move(input), 20);
+      },
+      [&] { s.Form->ShowModal(); });
+}
+
+void EndModal(TScene& s) {
+  ShowModalWith(s, [&s] { s.Form->SetModalResult(mrOk); });
+}
+
+void OnClose(TScene& s) {
+  s.Form->OnClose = [&s](TObject*, TCloseAction&) { FreeForm(s); };
+}
+void OnCloseQuery(TScene& s) {
+  s.Form->OnCloseQuery = [&s](TObject*, bool&) { FreeForm(s); };
+}
+void OnHide(TScene& s) {
+  s.Form->OnHide = [&s](TObject*) { FreeForm(s); };
+}
+void OnShow(TScene& s) {
+  s.Form->OnShow = [&s](TObject*) { FreeForm(s); };
+}
+void OnActivate(TScene& s) {
+  s.Form->OnActivate = [&s](TObject*) { FreeForm(s); };
+}
+void OnDeactivate(TScene& s) {
+  s.Form->OnDeactivate = [&s](TObject*) { FreeForm(s); };
+}
+void OnExit(TScene& s) {
+  s.Edit->OnExit = [&s](TObject*) { FreeForm(s); };
+}
+void OnPopup(TScene& s) {
+  s.Menu->OnPopup = [&s](TObject*) { Free(s.Menu); };
+}
+
+const TCase kCases[] = {
+    {"OnCloseByTheCloseBox", true, OnClose, ClickCloseBox, FreedForm},
+    {"OnCloseByClose", true, OnClose, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnCloseByAltF4", true, OnClose, [](TScene&) { TypeAndSettle(VK_F4, false, false, true); }, FreedForm},
+    {"OnCloseOfAModalFormByTheCloseBox", false, OnClose,
+     [](TScene& s) { ShowModalWith(s, [&s] { ClickCloseBox(s); }); }, FreedForm},
+    {"OnCloseQueryByClose", true, OnCloseQuery, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnCloseQueryByTheCloseBox", true, OnCloseQuery, ClickCloseBox, FreedForm},
+    {"OnCloseQueryOfAModalFormByItsResult", false, OnCloseQuery, EndModal, FreedForm},
+    {"OnHideByHide", true, OnHide, [](TScene& s) { s.Form->Hide(); }, FreedForm},
+    {"OnHideByClose", true, OnHide, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnHideOfAModalFormByItsResult", false, OnHide, EndModal, FreedForm},
+    {"OnHideOfAModalFormByHide", false, OnHide, [](TScene& s) { ShowModalWith(s, [&s] { s.Form->Hide(); }); },
+     FreedForm},
+    {"OnShowByShow", false, OnShow, [](TScene& s) { s.Form->Show(); }, FreedForm},
+    {"OnShowBySetVisible", false, OnShow, [](TScene& s) { s.Form->SetVisible(true); }, FreedForm},
+    {"OnShowOfAModalForm", false, OnShow, [](TScene& s) { ShowModalWith(s); }, FreedForm},
+    {"OnActivateByAClick", true, OnActivate,
+     [](TScene& s) {
+       Activate(s.Other);
+       ClickOn(s.Next);
+     },
+     FreedForm},
+    {"OnActivateByShow", false, OnActivate, [](TScene& s) { s.Form->Show(); }, FreedForm},
+    {"OnActivateByFocusingAControl", true, OnActivate,
+     [](TScene& s) {
+       Activate(s.Other);
+       s.Next->SetFocus();
+     },
+     FreedForm},
+    {"OnActivateOfAModalForm", false, OnActivate, [](TScene& s) { ShowModalWith(s); }, FreedForm},
+    {"OnDeactivateOfAModalFormByItsResult", false, OnDeactivate, EndModal, FreedForm},
+    {"OnExitByTab", true, OnExit, [](TScene& s) { TypeToTheApplication(s, VK_TAB); }, FreedForm},
+    {"OnExitByFocusingAControl", true, OnExit, [](TScene& s) { s.Next->SetFocus(); }, FreedForm},
+    {"OnPopupByARightClick", true, OnPopup, [](TScene& s) { ClickOn(s.Edit, true); }, FreedMenu},
+    {"OnPopupByTheMenuKey", true, OnPopup, [](TScene&) { TypeAndSettle(VK_APPS); }, FreedMenu},
+    {"OnPopupByPopup", true, OnPopup, [](TScene& s) { s.Menu->Popup(100, 100); }, FreedMenu},
+};
+
+TEdit* EditOn(TForm* form, int top) {
+  auto* edit = new TEdit(form);
+  edit->SetBounds(10, top, 150, 24);
+  edit->SetParent(form);
+  return edit;
+}
+
+class FreedInOwnEvent : public testing::TestWithParam<TCase> {};
+
+TEST_P(FreedInOwnEvent, NothingOfTheFreedObjectIsTouchedAgain) {
+  const TCase& c = GetParam();
+  {
+    TGuardedAllocations guard;
+    TScene s{};
+    s.Other = new TForm(nullptr);
+    s.Other->SetBounds(420, 60, 200, 150);
+    s.Other->Show();
+    s.Form = new TForm(nullptr);
+    s.Form->SetBounds(60, 60, 300, 200);
+    s.Edit = EditOn(s.Form, 10);
+    s.Next = EditOn(s.Form, 50);
+    s.Menu = new TPopupMenu(nullptr);
+    auto* item = new TMenuItem(s.Menu);
+    item->SetCaption(L"Item");
+    s.Menu->Items()->Add(item);
+    s.Edit->SetPopupMenu(s.Menu);
+    if (c.Shown) {
+      s.Form->Show();
+      Activate(s.Form);
+      s.Edit->SetFocus();
+      ProcessPendingMessages();
+      EXPECT_EQ(GetFocus(), s.Edit->Handle());
+    }
+    c.Arm(s);
+    c.Act(s);
+    EXPECT_EQ(c.Freed(s), nullptr) << "the handler did not run";
+    // The messages still queued touch nothing freed either.
+    ProcessPendingMessages();
+    delete s.Form;
+    delete s.Menu;
+    delete s.Other;
+  }
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  ProcessPendingMessages();
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, FreedInOwnEvent, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<TCase>& info) { return info.param.Name; });
+
+}  // namespace
