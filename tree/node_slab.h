@@ -3,16 +3,22 @@
 #pragma once
 
 #include <cstddef>
+#include <unordered_set>
 #include <vector>
 
 namespace tree {
 
 class TNodeSlab {
  public:
-  TNodeSlab() = default;
+  TNodeSlab();
   TNodeSlab(const TNodeSlab&) = delete;
   TNodeSlab& operator=(const TNodeSlab&) = delete;
   ~TNodeSlab() { Reset(); }
+
+  // While on, the slabs made afterwards guard their freed blocks: each block gets pages of its own, and a freed
+  // block's pages stay reserved and inaccessible, so that any touch of a freed node faults at once. For tests: a
+  // block then costs a page and a system call, and its address is never handed out again.
+  static void SetGuardFreedBlocks(bool on);
 
   // Every block handed out afterwards has this size (rounded up to 16 bytes). A new size releases the chunks, so
   // the owner changes it only while no block is in use.
@@ -24,18 +30,25 @@ class TNodeSlab {
   // Releases every chunk; the blocks handed out are gone.
   void Reset();
   std::size_t BlocksInUse() const { return inUse_; }
+  // Whether block lies in memory this slab handed out (and has not released); freed blocks of a slab that reuses
+  // them count as its own.
+  bool Holds(const void* block) const;
 
  private:
   struct TFreeBlock {
     TFreeBlock* Next;
   };
 
+  void* AllocateGuarded();
+
   std::size_t blockSize_ = 64;
-  std::vector<void*> chunks_;
+  std::vector<char*> chunks_;  // ordered by address, so that Holds is a binary search
   char* next_ = nullptr;  // the unused rest of the newest chunk
   char* end_ = nullptr;
   TFreeBlock* freeList_ = nullptr;
   std::size_t inUse_ = 0;
+  const bool guarded_;
+  std::unordered_set<void*> guardedInUse_;  // the blocks of a guarded slab that are not freed yet
 };
 
 }  // namespace tree

@@ -110,7 +110,7 @@ void TCustomStringTree::SetDefaultText(const String& value) {
 void TCustomStringTree::FetchText(PTreeNode node, TColumnIndex column, String& buffer) {
   buffer.clear();
   if (!node || node == RootNode()) return;
-  if (!node->Has(nsInitialized)) InitNode(node);
+  if (!node->Has(nsInitialized) && !InitNode(node)) return;
   buffer = defaultText_;
   DoGetText(node, column, TVSTTextType::ttNormal, buffer);
 }
