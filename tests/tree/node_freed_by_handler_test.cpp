@@ -111,25 +111,24 @@ PTreeNode MoveIntoSibling(TStringTree& tree, const TNodes& nodes) {
   return nullptr;
 }
 
-// Cut N, paste into S: the paste moves N.
-PTreeNode CutAndPaste(TStringTree& tree, const TNodes& nodes) {
+// Cuts or copies node and pastes it below target.
+PTreeNode Paste(TStringTree& tree, PTreeNode node, PTreeNode target, bool cut) {
   tree.ClearSelection();
-  tree.SetSelected(nodes.N, true);
-  tree.CutToClipboard();
-  tree.SetFocusedNode(nodes.S);
+  tree.SetSelected(node, true);
+  if (cut)
+    tree.CutToClipboard();
+  else
+    tree.CopyToClipboard();
+  tree.SetFocusedNode(target);
   tree.PasteFromClipboard();
   return nullptr;
 }
 
+// Cut N, paste into S: the paste moves N.
+PTreeNode CutAndPaste(TStringTree& tree, const TNodes& nodes) { return Paste(tree, nodes.N, nodes.S, true); }
+
 // Copy T, paste below N: the paste makes a new node there.
-PTreeNode CopyAndPaste(TStringTree& tree, const TNodes& nodes) {
-  tree.ClearSelection();
-  tree.SetSelected(nodes.T, true);
-  tree.CopyToClipboard();
-  tree.SetFocusedNode(nodes.N);
-  tree.PasteFromClipboard();
-  return nullptr;
-}
+PTreeNode CopyAndPaste(TStringTree& tree, const TNodes& nodes) { return Paste(tree, nodes.T, nodes.N, false); }
 
 // Drags T over N's row (and drops it there with drop): the drop target is N.
 void DragOverNode(TStringTree& tree, const TNodes& nodes, bool drop) {
