@@ -467,7 +467,7 @@ class TBaseTree : public TCustomControl {
   virtual void LoadFromStream(TStream& stream);
   virtual void LoadFromFile(const String& fileName);
   void SaveToFile(const String& fileName, PTreeNode node = nullptr);
-  // One node chunk of node and its subtree, as they are: NodesToWrite initializes them first where asked to.
+  // One node chunk of node and its subtree, initialized first when toInitOnSave asks for it.
   void WriteNode(TStream& stream, PTreeNode node);
   // The nodes list() answers, with their subtrees initialized first when toInitOnSave asks for it. A handler may
   // free nodes meanwhile: then the list is taken anew, so that what is written is whole and what its counts say;
@@ -1104,6 +1104,9 @@ class TBaseTree : public TCustomControl {
   void SumChildren(PTreeNode node);
   // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them.
   void AdoptStreamSelection(PTreeNode node, bool adopt);
+  // One node chunk of node and its subtree as they are: no handler runs meanwhile, so the counts it writes stay
+  // true.
+  void WriteNodeChunk(TStream& stream, PTreeNode node);
   // Copies source (or its children) to target and deletes what was copied. A handler of the target that frees a
   // copy or the target ends the move after that copy; false when a handler freed source.
   bool MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,

@@ -111,7 +111,7 @@ HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium
     TMemoryStream data;
     const std::vector<PTreeNode> nodes = NodesToWrite(
         nullptr, [this, forClipboard] { return forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true); });
-    for (PTreeNode node : nodes) WriteNode(data, node);
+    for (PTreeNode node : nodes) WriteNodeChunk(data, node);
     if (data.Size() == 0) return E_FAIL;
     auto size = static_cast<ULONG>(data.Size());
     if (formatEtcIn.tymed & TYMED_ISTREAM) {
@@ -257,7 +257,7 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
     return children;
   });
   if (sourceWatch.Ended()) return false;
-  for (PTreeNode node : nodes) WriteNode(stream, node);
+  for (PTreeNode node : nodes) WriteNodeChunk(stream, node);
   stream.SetPosition(0);
   targetTree->BeginUpdate();
   // Until the source goes, a failure takes the copies back out of the target: nothing has moved.

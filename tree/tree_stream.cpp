@@ -166,7 +166,7 @@ void TBaseTree::SaveToStream(TStream& stream, PTreeNode node) {
   });
   auto count = static_cast<std::uint32_t>(nodes.size());
   stream.WriteBuffer(&count, 4);
-  for (PTreeNode written : nodes) WriteNode(stream, written);
+  for (PTreeNode written : nodes) WriteNodeChunk(stream, written);
 }
 
 std::vector<PTreeNode> TBaseTree::NodesToWrite(PTreeNode scope,
@@ -188,6 +188,11 @@ void TBaseTree::SaveToFile(const String& fileName, PTreeNode node) {
 }
 
 void TBaseTree::WriteNode(TStream& stream, PTreeNode node) {
+  for (PTreeNode written : NodesToWrite(node, [node] { return std::vector<PTreeNode>{node}; }))
+    WriteNodeChunk(stream, written);
+}
+
+void TBaseTree::WriteNodeChunk(TStream& stream, PTreeNode node) {
   // One frame per open level on the heap instead of one call: a chain nested a million deep is written with the
   // stack it started with.
   struct TOpenNode {

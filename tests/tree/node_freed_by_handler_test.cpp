@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/form.h"
+#include "framework/streams.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "tree/string_tree.h"
@@ -101,6 +102,18 @@ PTreeNode Focus(TStringTree& tree, const TNodes& nodes) {
 
 PTreeNode Next(TStringTree& tree, const TNodes& nodes) { return tree.GetNext(nodes.P); }
 
+// Saves the tree, initializing what it saves, and loads what it saved into another tree: the stream is whole.
+PTreeNode SaveAndLoad(TStringTree& tree, const TNodes&) {
+  tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toInitOnSave);
+  TMemoryStream stream;
+  tree.SaveToStream(stream);
+  stream.SetPosition(0);
+  TStringTree copy(nullptr);
+  copy.LoadFromStream(stream);
+  EXPECT_EQ(copy.TotalCount(), tree.TotalCount());
+  return nullptr;
+}
+
 PTreeNode Edit(TStringTree& tree, const TNodes& nodes) {
   tree.EditNode(nodes.N, NoColumn);
   return nullptr;
@@ -178,6 +191,7 @@ const TEventCase kEvents[] = {
     {"OnExpandedOfALazyNode", TEvent::Expanded, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
     {"OnInitChildren", TEvent::InitChildren, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
     {"OnInitNode", TEvent::InitNode, kUninitialized, Next, VK_DOWN, HP::hpOnLabel},
+    {"OnInitNodeWhileSaving", TEvent::InitNode, kUninitialized, SaveAndLoad},
     {"OnChecking", TEvent::Checking, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnChecked", TEvent::Checked, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnFocusChanging", TEvent::FocusChanging, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
