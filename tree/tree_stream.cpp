@@ -169,8 +169,7 @@ void TBaseTree::SaveToStream(TStream& stream, PTreeNode node) {
   for (PTreeNode written : nodes) WriteNodeChunk(stream, written);
 }
 
-std::vector<PTreeNode> TBaseTree::NodesToWrite(PTreeNode scope,
-                                               const std::function<std::vector<PTreeNode>()>& list) {
+std::vector<PTreeNode> TBaseTree::NodesToWrite(PTreeNode scope, const std::function<std::vector<PTreeNode>()>& list) {
   const bool initOnSave = options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave);
   const TNodeWatch scopeWatch(*this, scope);
   for (;;) {

@@ -17,8 +17,8 @@
 #include "support/modal_input.h"
 #include "tree/string_tree.h"
 #include "tree/tree_columns.h"
-#include "tree/tree_header.h"
 #include "tree/tree_drag_manager.h"
+#include "tree/tree_header.h"
 #include "tree_fixture.h"
 
 using Microsoft::WRL::ComPtr;
@@ -319,8 +319,9 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     };
     tree.OnChecking = [this](TBaseTree*, PTreeNode node, TCheckState&, bool&) { Heard(TEvent::Checking, node); };
     tree.OnChecked = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::Checked, node); };
-    tree.OnFocusChanging = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode, TColumnIndex, TColumnIndex,
-                                  bool&) { Heard(TEvent::FocusChanging, newNode, oldNode); };
+    tree.OnFocusChanging = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode, TColumnIndex, TColumnIndex, bool&) {
+      Heard(TEvent::FocusChanging, newNode, oldNode);
+    };
     tree.OnFocusChanged = [this](TBaseTree*, PTreeNode node, TColumnIndex) { Heard(TEvent::FocusChanged, node); };
     tree.OnEditing = [this](TBaseTree*, PTreeNode node, TColumnIndex, bool&) { Heard(TEvent::Editing, node); };
     tree.OnDragAllowed = [this](TBaseTree*, PTreeNode node, TColumnIndex, bool&) { Heard(TEvent::DragAllowed, node); };
@@ -329,8 +330,8 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       accept = true;
       Heard(TEvent::DragOver, sender->DropTargetNode());
     };
-    tree.OnDragDrop = [this](TBaseTree* sender, TObject*, IDataObject*, const TFormatArray&, TShiftState, POINT,
-                             DWORD&, TDropMode) { Heard(TEvent::DragDrop, sender->DropTargetNode()); };
+    tree.OnDragDrop = [this](TBaseTree* sender, TObject*, IDataObject*, const TFormatArray&, TShiftState, POINT, DWORD&,
+                             TDropMode) { Heard(TEvent::DragDrop, sender->DropTargetNode()); };
     tree.OnNodeCopying = [this](TBaseTree*, PTreeNode node, PTreeNode target, bool&) {
       Heard(TEvent::NodeCopying, node, target);
     };
@@ -446,8 +447,7 @@ TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
   const std::vector<PTreeNode> after = AllNodes(tree);
   for (PTreeNode node : before_)
     if (std::find(after.begin(), after.end(), node) == after.end()) freed_.insert(node);
-  for (PTreeNode node : heard_)
-    EXPECT_EQ(freed_.count(node), 0u) << "a handler was given a node freed before";
+  for (PTreeNode node : heard_) EXPECT_EQ(freed_.count(node), 0u) << "a handler was given a node freed before";
   EXPECT_EQ(CheckInvariants(tree), "");
   // The position cache the worker builds afterwards finds every row where the rows lie.
   if (tree.VisibleCount() <= CacheThreshold) return;

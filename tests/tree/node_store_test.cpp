@@ -256,12 +256,11 @@ TEST(NodeStoreFaults, OrderOfANodeOfAnotherTreeOrOfNull) {
   EXPECT_EQ(tree->CompareNodePositions(child, nullptr), 1);
   EXPECT_EQ(tree->CompareNodePositions(nullptr, child), -1);
   EXPECT_EQ(tree->CompareNodePositions(nullptr, tree->RootNode()), 0);
-  auto bytes = [](const void* start, std::size_t size) {
-    return std::string(static_cast<const char*>(start), size);
-  };
+  auto bytes = [](const void* start, std::size_t size) { return std::string(static_cast<const char*>(start), size); };
   const std::string treeObject = bytes(other.get(), sizeof(TTestTree));
   std::vector<std::string> records;
-  for (PTreeNode node : {foreign, foreign->Parent, other->RootNode()}) records.push_back(bytes(node, sizeof(TTreeNode)));
+  for (PTreeNode node : {foreign, foreign->Parent, other->RootNode()})
+    records.push_back(bytes(node, sizeof(TTreeNode)));
   for (auto [a, b] : {std::pair{child, foreign}, std::pair{foreign, child}}) {
     try {
       tree->CompareNodePositions(a, b);
