@@ -70,6 +70,8 @@ TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
 }
 
 TBaseTree::~TBaseTree() {
+  // The code that raised the handler freeing the tree learns it from its watches, and leaves them alone.
+  EndEveryNodeWatch();
   // The clipboard's data is rendered for good while the tree and its nodes are still whole.
   ReleaseClipboard();
   // The window outlives this part of the object: its drop target registration must not.
@@ -484,10 +486,16 @@ void TBaseTree::SetSelected(PTreeNode node, bool value) {
 
 void TBaseTree::SelectAll(bool visibleOnly) {
   if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) return;
+  // The walk initializes the nodes, and a handler may free nodes collected before: then they are collected anew.
   std::vector<PTreeNode> nodes;
-  for (PTreeNode node = visibleOnly ? GetFirstVisible() : GetFirst(); node;
-       node = visibleOnly ? GetNextVisible(node) : GetNext(node))
-    if (!node->Has(nsSelected)) nodes.push_back(node);
+  std::uint64_t freedBefore = 0;
+  do {
+    freedBefore = freedNodes_;
+    nodes.clear();
+    for (PTreeNode node = visibleOnly ? GetFirstVisible() : GetFirst(); node;
+         node = visibleOnly ? GetNextVisible(node) : GetNext(node))
+      if (!node->Has(nsSelected)) nodes.push_back(node);
+  } while (freedNodes_ != freedBefore);
   AddToSelection(nodes);
   if (updateCount_ == 0 && HandleAllocated()) Invalidate();
 }
@@ -502,10 +510,13 @@ void TBaseTree::DoFocusNode(PTreeNode node, bool ask) {
   if (node != focusedNode_) {
     if (ask && !DoFocusChanging(focusedNode_, node, focusedColumn_, focusedColumn_)) return;
     PTreeNode old = focusedNode_;
+    // Closing the old node raises handlers that may delete the new one.
+    const TNodeWatch watch(*this, node);
     if (autoExpand && old && node && old->Parent == node->Parent && Expanded(old))
       ToggleNode(old);
     else if (old)
       InvalidateNode(old);
+    if (watch.Ended()) return;
     focusedNode_ = node;
   }
   if (focusedNode_) {

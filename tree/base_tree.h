@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "framework/set.h"
 #include "framework/win_control.h"
 #include "tree/node_slab.h"
+#include "tree/node_watch.h"
 #include "tree/paint/glyph_images.h"
 #include "tree/paint/paint_info.h"
 #include "tree/tree_events.h"
@@ -181,7 +183,8 @@ class TBaseTree : public TCustomControl {
   std::uint32_t RootNodeCount() const { return root_->ChildCount; }
   void SetRootNodeCount(std::uint32_t value);
   // Appends a child (parent null = top level). A non-null userData is stored as the first pointer-sized value of
-  // the application record; raises ETreeError 2008 (after linking the node) when the record is too small.
+  // the application record; raises ETreeError 2008 (after linking the node) when the record is too small. Both
+  // add nothing and answer null when the node they add below is freed by its own initialization.
   PTreeNode AddChild(PTreeNode parent, const void* userData = nullptr);
   PTreeNode InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const void* userData = nullptr);
   void DeleteNode(PTreeNode node);
@@ -274,7 +277,8 @@ class TBaseTree : public TCustomControl {
   // The nearest expanded, fully visible ancestor, or the root.
   PTreeNode GetVisibleParent(PTreeNode node) const;
   bool HasAsParent(PTreeNode node, PTreeNode potentialParent) const;
-  // < 0 when a comes before b in the tree, 0 for the same node, > 0 after.
+  // < 0 when a comes before b in the tree, 0 for the same node, > 0 after; null stands for the root. Raises
+  // ETreeError 2009 for a node of another tree.
   int CompareNodePositions(PTreeNode a, PTreeNode b) const;
   std::vector<PTreeNode> GetSortedSelection(bool resolve);
   std::vector<PTreeNode> GetSortedCutCopySet(bool resolve);
@@ -463,8 +467,12 @@ class TBaseTree : public TCustomControl {
   virtual void LoadFromStream(TStream& stream);
   virtual void LoadFromFile(const String& fileName);
   void SaveToFile(const String& fileName, PTreeNode node = nullptr);
-  // One node chunk of node and its subtree.
+  // One node chunk of node and its subtree, initialized first when toInitOnSave asks for it.
   void WriteNode(TStream& stream, PTreeNode node);
+  // The nodes list() answers, with their subtrees initialized first when toInitOnSave asks for it. A handler may
+  // free nodes meanwhile: then the list is taken anew, so that what is written is whole and what its counts say;
+  // none when the node the list is taken from (null: the tree) is freed.
+  std::vector<PTreeNode> NodesToWrite(PTreeNode scope, const std::function<std::vector<PTreeNode>()>& list);
   virtual void CopyToClipboard();
   virtual void CutToClipboard();
   virtual bool PasteFromClipboard();
@@ -595,7 +603,9 @@ class TBaseTree : public TCustomControl {
   TTreeUpdatingEvent OnUpdating;
 
  protected:
-  // ---- event dispatchers: each raises its event; a descendant overrides them to act without a handler
+  // ---- event dispatchers: each raises its event; a descendant overrides them to act without a handler. Those that
+  // ask (the -ing events, OnEditing, OnDragAllowed) answer refused when the handler frees a node of this tree that
+  // the event names, or the tree: a change that is not made yet cannot go on with a freed node.
   virtual void DoAfterCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect);
   virtual void DoAfterItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
   virtual void DoAfterItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
@@ -757,8 +767,13 @@ class TBaseTree : public TCustomControl {
   std::size_t AllocateInternalDataArea(std::size_t size);
   void DoStateChange(TTreeStates enter, TTreeStates leave = {});
   bool HasState(TTreeState state) const { return TreeStates().Contains(state); }
-  void InitNode(PTreeNode node);
-  void InitChildren(PTreeNode node);
+  // Both answer false when a handler they raise freed the node (deleting it, an ancestor or every node, or freeing
+  // the tree): the caller's work on the node ends there.
+  bool InitNode(PTreeNode node);
+  bool InitChildren(PTreeNode node);
+  // Initializes node when it is not yet and creates the children it announces when none exist, as a walk needs
+  // before it goes below the node; false when a handler freed it.
+  bool InitNodeAndChildren(PTreeNode node);
   // Records a change of the focus or selection; fired at once, after ChangeDelay, or at the last EndUpdate.
   void Change(PTreeNode node);
   void StructureChange(PTreeNode node, TChangeReason reason);
@@ -908,6 +923,7 @@ class TBaseTree : public TCustomControl {
 
  private:
   friend class TWorkerThread;
+  friend class TNodeWatch;
   // The tree's parts raise its events through the dispatchers.
   friend class TTreeHeader;
   friend class TTreeColumn;
@@ -927,14 +943,35 @@ class TBaseTree : public TCustomControl {
 
   PTreeNode MakeNewNode();
   void FreeNodeBlock(PTreeNode node);
+  // Ends the watches of node, whose block is being freed.
+  void EndNodeWatches(PTreeNode node);
+  // Ends every watch for good: the tree goes.
+  void EndEveryNodeWatch();
   void EnsureRoot();
   void InternalConnectNode(PTreeNode node, PTreeNode destination, TBaseTree* target, TTreeNodeAttachMode mode);
   void InternalDisconnectNode(PTreeNode node, bool keepFocus);
   void SetUserData(PTreeNode node, const void* userData);
   void AutoSortAfterAdd(PTreeNode parent);
-  // Initializes node with the states OnInitNode asks for, all but being open, and answers the states asked for.
-  TTreeNodeInitStates InitNodeStates(PTreeNode node);
-  void ChangeCheckState(PTreeNode node, TCheckState value);
+  // Initializes node with the states OnInitNode asks for, all but being open, and gives the states asked for;
+  // false when the handler freed the node.
+  bool InitNodeStates(PTreeNode node, TTreeNodeInitStates& initStates);
+  // False when a handler it raises freed node.
+  bool ChangeCheckState(PTreeNode node, TCheckState value);
+  // The node step() answers, initialized, for the walks that hand out initialized nodes. One that its
+  // initialization frees is passed over: step() is asked again while the node the step goes from lives on, else
+  // the answer is nil.
+  template <class Step>
+  PTreeNode InitializedStep(PTreeNode from, Step step);
+  // Raises OnInitChildren; false when the handler freed node.
+  bool AskChildCount(PTreeNode node, std::uint32_t& count);
+  // Pre-order over the nodes below top (wholeSubtree), else over its children: visit(node) works on each and
+  // answers false when a handler freed the node. The walk goes on with what took a freed node's place, and ends
+  // when the handler freed more (the node's parent or its previous sibling). False when top is gone.
+  template <class Visit>
+  bool WalkBelow(PTreeNode top, bool wholeSubtree, Visit visit);
+  // Toggles the nodes list() answers, in its order, whose open state is not expand yet; up to start's end.
+  template <class List>
+  void ToggleListed(PTreeNode start, bool expand, List list);
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);
@@ -972,16 +1009,22 @@ class TBaseTree : public TCustomControl {
   // forgotten by every change that can take a node off the path.
   void ForgetShownNode() { shownNode_ = nullptr; }
   // Opens every collapsed ancestor of node inside one update bracket, the innermost first, so that no toggle
-  // scrolls on its own or walks a path that is still closed.
-  void ExpandCollapsedAncestors(PTreeNode node);
+  // scrolls on its own or walks a path that is still closed; false when a handler freed node.
+  bool ExpandCollapsedAncestors(PTreeNode node);
   // The check state node's tri-state parent takes when node takes newState.
   TCheckState ParentCheckState(PTreeNode node, TCheckState newState) const;
-  // Gives value to the boxes below node that tri-state tracking reaches, without an event.
-  void PassCheckStateDown(PTreeNode node, TCheckState value);
+  // Gives value to the boxes below node that tri-state tracking reaches; the one event, OnInitNode of a box that
+  // was not initialized, may free boxes: then false, with the boxes left to a pass that starts again.
+  bool PassCheckStateDown(PTreeNode node, TCheckState value);
   // The header's band above the client area: reserved and hit-tested in the frame.
   void HeaderFrameMessage(TMessage& message);
 
   PTreeNode root_ = nullptr;
+  // The watches of this tree's nodes that the frames of its handlers' callers hold.
+  int nodeWatchCount_ = 0;
+  // The node blocks freed so far: code that keeps a list of nodes across handlers learns from a change that some
+  // of them may be gone.
+  std::uint64_t freedNodes_ = 0;
   // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
   PTreeNode loadHolder_ = nullptr;
   TNodeSlab slab_;
@@ -1061,7 +1104,12 @@ class TBaseTree : public TCustomControl {
   void SumChildren(PTreeNode node);
   // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them.
   void AdoptStreamSelection(PTreeNode node, bool adopt);
-  void MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
+  // One node chunk of node and its subtree as they are: no handler runs meanwhile, so the counts it writes stay
+  // true.
+  void WriteNodeChunk(TStream& stream, PTreeNode node);
+  // Copies source (or its children) to target and deletes what was copied. A handler of the target that frees a
+  // copy or the target ends the move after that copy; false when a handler freed source.
+  bool MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
                        bool childrenOnly);
   // The end of a move: caches, scroll bars, repaint and the structure change, reported for changed.
   void FinishMove(PTreeNode changed);
@@ -1127,6 +1175,9 @@ class TBaseTree : public TCustomControl {
   void DetermineLineImage(PTreeNode node);
   TPaintResources& PaintResources();
   void FinishCheckKey();
+  // The first column from column on, stepping back or forth, that OnFocusChanging lets the focus take at node;
+  // asking stops once the handler freed node (asked watches it).
+  TColumnIndex FocusableColumn(const TNodeWatch& asked, PTreeNode node, TColumnIndex column, bool back);
   void ScrollByKey(int deltaX, int deltaY);
   // Where the Applications key opens node's pop-up menu, in client coordinates.
   POINT KeyboardMenuPoint(PTreeNode node);

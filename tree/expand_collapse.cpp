@@ -1,4 +1,5 @@
 // Expanding and collapsing nodes of TBaseTree, with the optional animation that slides the rows below.
+#include <algorithm>
 #include <vector>
 
 #include "framework/application.h"
@@ -9,8 +10,9 @@ namespace tree {
 
 void TBaseTree::ToggleNode(PTreeNode node) {
   if (!node || node == root_ || node->Has(nsDeleting)) return;
-  // OnCollapsed and OnExpanded may free the tree.
-  const TLifeWatch life = LifeWatch();
+  // Every handler raised here may delete the node (with an ancestor, or every node) or free the tree: the toggle
+  // ends there, a change not made yet counting as refused.
+  const TNodeWatch watch(*this, node);
   bool animate = updateCount_ == 0 && HandleAllocated() &&
                  options_->AnimationOptions().Contains(TTreeAnimationOption::toAnimatedToggle) &&
                  animationDuration_ > 0;
@@ -21,6 +23,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     InterruptValidation();
     if (animate && !states_.Contains(TTreeState::stFullCollapse)) {
       Update();
+      if (watch.Ended()) return;
       RECT r = GetDisplayRect(node, NoColumn, false);
       r.top += node->NodeHeight;
       r.bottom = ClientHeight();
@@ -48,8 +51,9 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     if (!DoExpanding(node)) return;
     // This toggle opens the node: were its initialization to open it too when it asks to be open, its rows
     // would count twice.
-    if (!node->Has(nsInitialized)) InitNodeStates(node);
-    if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
+    TTreeNodeInitStates initStates = 0;
+    if (!node->Has(nsInitialized) && !InitNodeStates(node, initStates)) return;
+    if (node->Has(nsHasChildren) && node->ChildCount == 0 && !InitChildren(node)) return;
     // A handler may have opened it meanwhile, through anything that initializes it (asking where it lies, its
     // text): then it is open already, with everything an opening does.
     if (node->Has(nsExpanded)) return;
@@ -63,6 +67,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
         RECT r = GetDisplayRect(node, NoColumn, false);
         if (r.top < ClientHeight()) {
           Update();
+          if (watch.Ended()) return;
           r.top += node->NodeHeight;
           r.bottom = ClientHeight();
           if (r.bottom > r.top) {
@@ -80,7 +85,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
       DoExpanded(node);
     }
   }
-  if (!toggled || life.Ended()) return;
+  if (!toggled || watch.Ended()) return;
   InvalidateCacheFrom(node);
   if (updateCount_ > 0) return;
   if (node->ChildCount == 0) {
@@ -144,23 +149,39 @@ void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r)
   ToggleCallback(expanding, dc, r, 0);
 }
 
+template <class List>
+void TBaseTree::ToggleListed(PTreeNode start, bool expand, List list) {
+  // A handler that frees nodes leaves blocks in the list that are gone: the list is made anew, and what is done
+  // already needs nothing more. The work ends with the node it started from.
+  const TNodeWatch startWatch(*this, start);
+  for (bool listAgain = true; listAgain && !startWatch.Ended();) {
+    listAgain = false;
+    const std::uint64_t freedBefore = freedNodes_;
+    for (PTreeNode node : list()) {
+      if (freedNodes_ != freedBefore) {
+        listAgain = true;
+        break;
+      }
+      if (node->Has(nsExpanded) != expand) ToggleNode(node);
+    }
+  }
+}
+
 void TBaseTree::FullExpand(PTreeNode node) {
   if (!root_->FirstChild) return;
   states_ += TTreeState::stFullExpand;
   BeginUpdate();
-  PTreeNode stop = nullptr;
-  if (node) {
-    for (PTreeNode run = node; run != root_ && !stop; run = run->Parent) stop = run->NextSibling;
-  } else {
-    node = GetFirst();
-  }
   // The walk creates children on demand; the nodes open deepest first, so each one's ancestors are still closed
   // and its height goes no further up than its parent: linear however deep the tree is.
-  std::vector<PTreeNode> closed;
-  for (PTreeNode run = node; run && run != stop; run = GetNext(run))
-    if (!run->Has(nsExpanded)) closed.push_back(run);
-  for (auto it = closed.rbegin(); it != closed.rend(); ++it)
-    if (!(*it)->Has(nsExpanded)) ToggleNode(*it);
+  ToggleListed(node, true, [this, node] {
+    PTreeNode stop = nullptr;
+    for (PTreeNode run = node; run && run != root_ && !stop; run = run->Parent) stop = run->NextSibling;
+    std::vector<PTreeNode> closed;
+    for (PTreeNode run = node ? node : GetFirst(); run && run != stop; run = GetNext(run))
+      if (!run->Has(nsExpanded)) closed.push_back(run);
+    std::reverse(closed.begin(), closed.end());
+    return closed;
+  });
   EndUpdate();
   states_ -= TTreeState::stFullExpand;
 }
@@ -171,14 +192,14 @@ void TBaseTree::FullCollapse(PTreeNode node) {
   BeginUpdate();
   // The nodes close from the top down, so below a closed one nothing is shown any more and each further node
   // costs only itself: linear however deep the tree is.
-  std::vector<PTreeNode> open;
-  if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) open.push_back(node);
-  std::vector<PTreeNode> below;
-  for (PTreeNode run = GetLastVisibleNoInit(node); run && run != node; run = GetPreviousNoInit(run))
-    if (run->Has(nsExpanded) && run->Has(nsHasChildren)) below.push_back(run);
-  open.insert(open.end(), below.rbegin(), below.rend());
-  for (PTreeNode run : open)
-    if (run->Has(nsExpanded)) ToggleNode(run);
+  ToggleListed(node, false, [this, node] {
+    std::vector<PTreeNode> open;
+    for (PTreeNode run = GetLastVisibleNoInit(node); run && run != node; run = GetPreviousNoInit(run))
+      if (run->Has(nsExpanded) && run->Has(nsHasChildren)) open.push_back(run);
+    if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) open.push_back(node);
+    std::reverse(open.begin(), open.end());
+    return open;
+  });
   EndUpdate();
   states_ -= TTreeState::stFullCollapse;
 }

@@ -1,25 +1,28 @@
 // Walks over the nodes of TBaseTree. The plain functions initialize what they hand out (and create announced
 // children before descending); the NoInit kind raises no event, for painting and the worker thread.
 #include "tree/base_tree.h"
+#include "tree/node_walk.h"
+#include "tree/tree_error.h"
 
 namespace tree {
 
-namespace {
-
-PTreeNode NextSiblingOrUp(PTreeNode node, PTreeNode root) {
-  while (node != root && !node->NextSibling) node = node->Parent;
-  return node == root ? nullptr : node->NextSibling;
+template <class Step>
+PTreeNode TBaseTree::InitializedStep(PTreeNode from, Step step) {
+  PTreeNode result = step();
+  if (!result || result->Has(nsInitialized)) return result;
+  const TNodeWatch fromWatch(*this, from);
+  while (!InitNode(result)) {
+    if (fromWatch.Ended()) return nullptr;
+    result = step();
+    if (!result || result->Has(nsInitialized)) return result;
+  }
+  return result;
 }
-
-}  // namespace
 
 PTreeNode TBaseTree::GetFirstChild(PTreeNode node) {
   if (!node) node = root_;
-  if (!node->Has(nsInitialized)) InitNode(node);
-  if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
-  PTreeNode result = node->FirstChild;
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  if (!InitNodeAndChildren(node)) return nullptr;
+  return InitializedStep(node, [node] { return node->FirstChild; });
 }
 
 PTreeNode TBaseTree::GetFirstCutCopy() {
@@ -60,11 +63,7 @@ PTreeNode TBaseTree::GetNextSelected(PTreeNode node) {
 }
 
 PTreeNode TBaseTree::GetFirstVisible() {
-  if (root_->Has(nsHasChildren) && root_->ChildCount == 0) InitChildren(root_);
-  PTreeNode node = root_->FirstChild;
-  while (node && !node->Has(nsVisible)) node = node->NextSibling;
-  if (node && !node->Has(nsInitialized)) InitNode(node);
-  return node;
+  return InitializedStep(root_, [this] { return GetFirstVisibleNoInit(); });
 }
 
 PTreeNode TBaseTree::GetFirstVisibleNoInit() const {
@@ -87,11 +86,8 @@ PTreeNode TBaseTree::GetFirstVisibleChildNoInit(PTreeNode node) const {
 
 PTreeNode TBaseTree::GetLastChild(PTreeNode node) {
   if (!node) node = root_;
-  if (!node->Has(nsInitialized)) InitNode(node);
-  if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
-  PTreeNode result = node->LastChild;
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  if (!InitNodeAndChildren(node)) return nullptr;
+  return InitializedStep(node, [node] { return node->LastChild; });
 }
 
 PTreeNode TBaseTree::GetLastChildNoInit(PTreeNode node) const { return (node ? node : root_)->LastChild; }
@@ -99,7 +95,10 @@ PTreeNode TBaseTree::GetLastChildNoInit(PTreeNode node) const { return (node ? n
 PTreeNode TBaseTree::GetLast(PTreeNode node) {
   PTreeNode result = GetLastChild(node);
   while (result) {
+    const TNodeWatch at(*this, result);
     PTreeNode next = GetLastChild(result);
+    // The handlers of the step below freed the node reached so far: the walk has lost its place.
+    if (at.Ended()) return nullptr;
     if (!next) break;
     result = next;
   }
@@ -132,8 +131,10 @@ PTreeNode TBaseTree::GetLastVisible(PTreeNode node) {
   PTreeNode result = GetLastVisibleChild(node);
   // Below a shown node an expanded, visible child is shown too: only the start needs the walk up.
   while (result && result->Has(nsExpanded)) {
+    const TNodeWatch at(*this, result);
     PTreeNode next = GetLastChild(result);
     if (next && !next->Has(nsVisible)) next = GetPreviousVisibleSibling(next);
+    if (at.Ended()) return nullptr;
     if (!next) break;
     result = next;
   }
@@ -147,38 +148,28 @@ PTreeNode TBaseTree::GetLastVisibleNoInit(PTreeNode node) const {
 
 PTreeNode TBaseTree::GetNext(PTreeNode node) {
   if (!node || node == root_) return nullptr;
-  if (!node->Has(nsInitialized)) InitNode(node);
-  if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
-  PTreeNode result = node->FirstChild ? node->FirstChild : NextSiblingOrUp(node, root_);
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  if (!InitNodeAndChildren(node)) return nullptr;
+  return InitializedStep(node, [this, node] { return NextInSubtree(node, root_); });
 }
 
 PTreeNode TBaseTree::GetNextNoInit(PTreeNode node) const {
   if (!node || node == root_) return nullptr;
-  return node->FirstChild ? node->FirstChild : NextSiblingOrUp(node, root_);
+  return NextInSubtree(node, root_);
 }
 
 PTreeNode TBaseTree::GetNextSibling(PTreeNode node) {
   if (!node || node == root_) return nullptr;
-  PTreeNode result = node->NextSibling;
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  return InitializedStep(node, [node] { return node->NextSibling; });
 }
 
 PTreeNode TBaseTree::GetPreviousSibling(PTreeNode node) {
   if (!node || node == root_) return nullptr;
-  PTreeNode result = node->PrevSibling;
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  return InitializedStep(node, [node] { return node->PrevSibling; });
 }
 
 PTreeNode TBaseTree::GetNextVisibleSibling(PTreeNode node) {
   if (!node || node == root_) return nullptr;
-  PTreeNode result = node->NextSibling;
-  while (result && !result->Has(nsVisible)) result = result->NextSibling;
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  return InitializedStep(node, [this, node] { return GetNextVisibleSiblingNoInit(node); });
 }
 
 PTreeNode TBaseTree::GetNextVisibleSiblingNoInit(PTreeNode node) const {
@@ -189,9 +180,7 @@ PTreeNode TBaseTree::GetNextVisibleSiblingNoInit(PTreeNode node) const {
 }
 
 PTreeNode TBaseTree::GetPreviousVisibleSibling(PTreeNode node) {
-  PTreeNode result = GetPreviousVisibleSiblingNoInit(node);
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  return InitializedStep(node, [this, node] { return GetPreviousVisibleSiblingNoInit(node); });
 }
 
 PTreeNode TBaseTree::GetPreviousVisibleSiblingNoInit(PTreeNode node) const {
@@ -263,12 +252,11 @@ PTreeNode TBaseTree::GetNextVisibleNoInit(PTreeNode node) const {
 
 PTreeNode TBaseTree::GetNextVisible(PTreeNode node) {
   if (!node || node == root_) return nullptr;
-  if (!node->Has(nsInitialized)) InitNode(node);
-  if (FullyVisible(node) && node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0)
-    InitChildren(node);
-  PTreeNode result = GetNextVisibleNoInit(node);
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  if (!node->Has(nsInitialized) && !InitNode(node)) return nullptr;
+  if (FullyVisible(node) && node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0 &&
+      !InitChildren(node))
+    return nullptr;
+  return InitializedStep(node, [this, node] { return GetNextVisibleNoInit(node); });
 }
 
 PTreeNode TBaseTree::GetPreviousNoInit(PTreeNode node) const {
@@ -283,16 +271,20 @@ PTreeNode TBaseTree::GetPreviousNoInit(PTreeNode node) const {
 
 PTreeNode TBaseTree::GetPrevious(PTreeNode node) {
   if (!node || node == root_) return nullptr;
-  PTreeNode result;
-  if (node->PrevSibling) {
-    result = node->PrevSibling;
-    if (!result->Has(nsInitialized)) InitNode(result);
-    while (PTreeNode last = GetLastChild(result)) result = last;
-  } else {
-    result = node->Parent == root_ ? nullptr : node->Parent;
+  const TNodeWatch watch(*this, node);
+  PTreeNode result = InitializedStep(node, [node] { return node->PrevSibling; });
+  if (watch.Ended()) return nullptr;
+  if (result) {
+    // The previous sibling's last descendant, each level's children made on the way.
+    for (;;) {
+      const TNodeWatch at(*this, result);
+      PTreeNode last = GetLastChild(result);
+      if (at.Ended()) return nullptr;
+      if (!last) return result;
+      result = last;
+    }
   }
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  return InitializedStep(node, [this, node] { return node->Parent == root_ ? nullptr : node->Parent; });
 }
 
 PTreeNode TBaseTree::GetPreviousVisibleNoInit(PTreeNode node) const {
@@ -311,9 +303,7 @@ PTreeNode TBaseTree::GetPreviousVisibleNoInit(PTreeNode node) const {
 }
 
 PTreeNode TBaseTree::GetPreviousVisible(PTreeNode node) {
-  PTreeNode result = GetPreviousVisibleNoInit(node);
-  if (result && !result->Has(nsInitialized)) InitNode(result);
-  return result;
+  return InitializedStep(node, [this, node] { return GetPreviousVisibleNoInit(node); });
 }
 
 bool TBaseTree::HasAsParent(PTreeNode node, PTreeNode potentialParent) const {
@@ -325,7 +315,13 @@ bool TBaseTree::HasAsParent(PTreeNode node, PTreeNode potentialParent) const {
 }
 
 int TBaseTree::CompareNodePositions(PTreeNode a, PTreeNode b) const {
+  // Nil stands for the root, as everywhere in the store. A node of another tree has no place here: its climb would
+  // mark that tree's nodes and run on past its root into the tree object. Every node comes from its tree's slab.
+  if (!a) a = root_;
+  if (!b) b = root_;
   if (a == b) return 0;
+  for (PTreeNode node : {a, b})
+    if (node != root_ && !slab_.Holds(node)) RaiseTreeError(teNodeOfOtherTree);
   // Both nodes climb in turn, each marking its path, until one comes to a node the other passed: their nearest
   // common ancestor. Two nodes near each other cost a few steps however deep they lie.
   a->Deferred |= ndClimbedFromFirst;
@@ -369,11 +365,11 @@ std::vector<PTreeNode> CollectMarked(PTreeNode root, std::uint16_t mark, bool re
     if (node->Has(mark)) {
       result.push_back(node);
       if (resolve) {
-        node = NextSiblingOrUp(node, root);
+        node = NextAfterSubtree(node, root);
         continue;
       }
     }
-    node = node->FirstChild ? node->FirstChild : NextSiblingOrUp(node, root);
+    node = node->FirstChild ? node->FirstChild : NextAfterSubtree(node, root);
   }
   return result;
 }

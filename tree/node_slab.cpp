@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "tree/tree_node.h"
@@ -13,8 +15,25 @@ namespace {
 
 // Large enough that a million nodes need few chunks, small enough that a small tree wastes little.
 constexpr std::size_t ChunkSize = 1u << 20;
+// The address room a guarding slab reserves at a time: a page for each of thousands of blocks.
+constexpr std::size_t GuardedChunkSize = 1u << 24;
+
+bool guardFreedBlocks = false;
+
+std::size_t WholePages(std::size_t size) {
+  static const std::size_t page = [] {
+    SYSTEM_INFO info{};
+    GetSystemInfo(&info);
+    return static_cast<std::size_t>(info.dwPageSize);
+  }();
+  return (size + page - 1) / page * page;
+}
 
 }  // namespace
+
+TNodeSlab::TNodeSlab() : guarded_(guardFreedBlocks) {}
+
+void TNodeSlab::SetGuardFreedBlocks(bool on) { guardFreedBlocks = on; }
 
 void TNodeSlab::SetBlockSize(std::size_t size) {
   size = AlignNodeArea(size < sizeof(TFreeBlock) ? sizeof(TFreeBlock) : size);
@@ -24,43 +43,69 @@ void TNodeSlab::SetBlockSize(std::size_t size) {
 }
 
 void* TNodeSlab::Allocate() {
-  ++inUse_;
   if (freeList_) {
     TFreeBlock* block = freeList_;
     freeList_ = block->Next;
     std::memset(block, 0, blockSize_);
+    ++inUse_;
     return block;
   }
-  if (static_cast<std::size_t>(end_ - next_) < blockSize_) {
-    std::size_t size = blockSize_ > ChunkSize ? blockSize_ : ChunkSize;
+  // A guarded block has pages of its own, taken back when it is freed.
+  const std::size_t step = guarded_ ? WholePages(blockSize_) : blockSize_;
+  if (static_cast<std::size_t>(end_ - next_) < step) {
+    const std::size_t size = std::max(step, guarded_ ? GuardedChunkSize : ChunkSize);
     void* chunk = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!chunk) {
-      --inUse_;
-      throw std::bad_alloc();
-    }
-    chunks_.push_back(chunk);
-    next_ = static_cast<char*>(chunk);
+    if (!chunk) throw std::bad_alloc();
+    const TChunk added{static_cast<char*>(chunk), size};
+    chunks_.insert(std::upper_bound(chunks_.begin(), chunks_.end(), added,
+                                    [](const TChunk& a, const TChunk& b) { return std::less<>()(a.Start, b.Start); }),
+                   added);
+    next_ = added.Start;
     end_ = next_ + size;
   }
   void* block = next_;
-  next_ += blockSize_;
+  next_ += step;
+  ++inUse_;
   return block;
 }
 
 void TNodeSlab::Free(void* block) {
   if (!block) return;
+  --inUse_;
+  if (guarded_) {
+    // The pages stay reserved: no later block takes the address, and every touch faults.
+    VirtualFree(block, WholePages(blockSize_), MEM_DECOMMIT);
+    return;
+  }
   auto* freed = static_cast<TFreeBlock*>(block);
   freed->Next = freeList_;
   freeList_ = freed;
-  --inUse_;
+}
+
+bool TNodeSlab::Holds(const void* block) const {
+  const auto* address = static_cast<const char*>(block);
+  auto after = std::upper_bound(chunks_.begin(), chunks_.end(), address,
+                                [](const char* a, const TChunk& chunk) { return std::less<>()(a, chunk.Start); });
+  if (after == chunks_.begin()) return false;
+  const TChunk& chunk = *(after - 1);
+  return std::less<>()(address, chunk.Start + chunk.Size);
 }
 
 void TNodeSlab::Reset() {
-  for (void* chunk : chunks_) VirtualFree(chunk, 0, MEM_RELEASE);
-  chunks_.clear();
-  next_ = end_ = nullptr;
   freeList_ = nullptr;
   inUse_ = 0;
+  // A guarding slab keeps its address room until it goes, so that no block of its own takes a freed one's place.
+  if (guarded_) {
+    for (const TChunk& chunk : chunks_) VirtualFree(chunk.Start, chunk.Size, MEM_DECOMMIT);
+    return;
+  }
+  ReleaseChunks();
+}
+
+void TNodeSlab::ReleaseChunks() {
+  for (const TChunk& chunk : chunks_) VirtualFree(chunk.Start, 0, MEM_RELEASE);
+  chunks_.clear();
+  next_ = end_ = nullptr;
 }
 
 }  // namespace tree

@@ -9,10 +9,15 @@ namespace tree {
 
 class TNodeSlab {
  public:
-  TNodeSlab() = default;
+  TNodeSlab();
   TNodeSlab(const TNodeSlab&) = delete;
   TNodeSlab& operator=(const TNodeSlab&) = delete;
-  ~TNodeSlab() { Reset(); }
+  ~TNodeSlab() { ReleaseChunks(); }
+
+  // While on, the slabs made afterwards guard their freed blocks: each block gets pages of its own, and a freed
+  // block's pages stay reserved and inaccessible while the slab lives, so that any touch of a freed node faults at
+  // once. For tests: a block then costs a page and two system calls.
+  static void SetGuardFreedBlocks(bool on);
 
   // Every block handed out afterwards has this size (rounded up to 16 bytes). A new size releases the chunks, so
   // the owner changes it only while no block is in use.
@@ -21,21 +26,32 @@ class TNodeSlab {
   // A zero-filled block. Raises std::bad_alloc when the system has no memory left.
   void* Allocate();
   void Free(void* block);
-  // Releases every chunk; the blocks handed out are gone.
+  // The blocks handed out are gone; the chunks are released (a guarding slab keeps their addresses).
   void Reset();
   std::size_t BlocksInUse() const { return inUse_; }
+  // Whether block lies in memory this slab handed out (and has not released); freed blocks of a slab that reuses
+  // them count as its own.
+  bool Holds(const void* block) const;
 
  private:
   struct TFreeBlock {
     TFreeBlock* Next;
   };
 
+  struct TChunk {
+    char* Start;
+    std::size_t Size;
+  };
+
+  void ReleaseChunks();
+
   std::size_t blockSize_ = 64;
-  std::vector<void*> chunks_;
+  std::vector<TChunk> chunks_;  // ordered by address, so that Holds is a binary search
   char* next_ = nullptr;  // the unused rest of the newest chunk
   char* end_ = nullptr;
   TFreeBlock* freeList_ = nullptr;
   std::size_t inUse_ = 0;
+  const bool guarded_;
 };
 
 }  // namespace tree

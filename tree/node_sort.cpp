@@ -1,5 +1,6 @@
 // Sorting sibling lists of TBaseTree: a stable merge sort on the linked list, so no array is needed.
 #include "tree/base_tree.h"
+#include "tree/node_walk.h"
 
 namespace tree {
 
@@ -41,10 +42,10 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
   if (!node) node = root_;
   if (!node->Has(nsHasChildren)) return;
   if (doInit) {
-    if (node->ChildCount == 0) InitChildren(node);
-    if (node->ChildCount > 1)
-      for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-        if (!child->Has(nsInitialized)) InitNode(child);
+    if (node->ChildCount == 0 && !InitChildren(node)) return;
+    if (node->ChildCount > 1 &&
+        !WalkBelow(node, false, [this](PTreeNode child) { return child->Has(nsInitialized) || InitNode(child); }))
+      return;
   }
   if (node->ChildCount > 1) {
     InterruptValidation();
@@ -72,21 +73,21 @@ void TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doI
   if (column <= InvalidColumn) return;
   ++updateCount_;
   try {
-    // Pre-order with a loop, so deep trees sort with a flat stack; a node left uninitialized keeps its subtree
-    // unsorted.
+    // Pre-order with a loop, so deep trees sort with a flat stack.
     Sort(root_, column, direction, doInit);
-    PTreeNode run = root_->FirstChild;
-    while (run) {
-      if (doInit && !run->Has(nsInitialized)) InitNode(run);
-      if (run->Has(nsInitialized)) {
-        Sort(run, column, direction, doInit);
-        if (run->FirstChild) {
-          run = run->FirstChild;
-          continue;
-        }
+    if (doInit) {
+      WalkBelow(root_, true, [&](PTreeNode run) {
+        if (!run->Has(nsInitialized) && !InitNode(run)) return false;
+        const TNodeWatch watch(*this, run);
+        Sort(run, column, direction, true);
+        return !watch.Ended();
+      });
+    } else {
+      // A node left uninitialized keeps its subtree unsorted.
+      for (PTreeNode run = root_->FirstChild; run;) {
+        if (run->Has(nsInitialized)) Sort(run, column, direction, false);
+        run = run->Has(nsInitialized) ? NextInSubtree(run, root_) : NextAfterSubtree(run, root_);
       }
-      while (run != root_ && !run->NextSibling) run = run->Parent;
-      run = run == root_ ? nullptr : run->NextSibling;
     }
   } catch (...) {
     --updateCount_;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tree/base_tree.h"
+#include "tree/node_walk.h"
 #include "tree/tree_error.h"
 #include "tree/worker_thread.h"
 
@@ -38,7 +39,10 @@ PTreeNode TBaseTree::MakeNewNode() {
 }
 
 void TBaseTree::FreeNodeBlock(PTreeNode node) {
+  ++freedNodes_;
+  if (nodeWatchCount_ > 0) EndNodeWatches(node);
   if (node == hotNode_) hotNode_ = nullptr;
+  if (node == checkNode_) checkNode_ = nullptr;
   if (node == lastSearchNode_) lastSearchNode_ = nullptr;
   if (node == dropTargetNode_) dropTargetNode_ = nullptr;
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
@@ -409,7 +413,7 @@ void TBaseTree::AutoSortAfterAdd(PTreeNode parent) {
 PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
   CancelEditNode();
   if (!parent) parent = root_;
-  if (!parent->Has(nsInitialized)) InitNode(parent);
+  if (!parent->Has(nsInitialized) && !InitNode(parent)) return nullptr;
   ++updateCount_;
   try {
     SetChildCount(parent, parent->ChildCount + 1);
@@ -437,13 +441,13 @@ PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const 
   if (mode == TTreeNodeAttachMode::amNoWhere) return nullptr;
   CancelEditNode();
   if (!node) node = root_;
-  PTreeNode result = MakeNewNode();
   if (node == root_) {
     if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
     if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
   }
   bool addsChild = mode == TTreeNodeAttachMode::amAddChildFirst || mode == TTreeNodeAttachMode::amAddChildLast;
-  if (addsChild && !node->Has(nsInitialized)) InitNode(node);
+  if (addsChild && !node->Has(nsInitialized) && !InitNode(node)) return nullptr;
+  PTreeNode result = MakeNewNode();
   InternalConnectNode(result, node, this, mode);
   bool fits = recordSize_ >= sizeof userData;
   if (userData && fits) SetUserData(result, userData);
@@ -459,73 +463,76 @@ PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const 
 
 // ---- initialization
 
-TTreeNodeInitStates TBaseTree::InitNodeStates(PTreeNode node) {
-  TTreeNodeInitStates initStates = 0;
+bool TBaseTree::InitNodeStates(PTreeNode node, TTreeNodeInitStates& initStates) {
+  initStates = 0;
+  const TNodeWatch watch(*this, node);
   DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node, initStates);
+  if (watch.Ended()) return false;
   node->States |= nsInitialized;
   if (initStates & ivsDisabled) node->States |= nsDisabled;
   if (initStates & ivsHasChildren) node->States |= nsHasChildren;
   if (initStates & ivsSelected) InternalAddToSelection(node);
-  return initStates;
+  return true;
 }
 
-void TBaseTree::InitNode(PTreeNode node) {
-  bool wantExpanded = (InitNodeStates(node) & ivsExpanded) != 0;
+bool TBaseTree::InitNode(PTreeNode node) {
+  TTreeNodeInitStates initStates = 0;
+  if (!InitNodeStates(node, initStates)) return false;
+  const bool wantExpanded = (initStates & ivsExpanded) != 0;
   if (wantExpanded != node->Has(nsExpanded)) {
-    if (wantExpanded) ToggleNode(node);
-  } else if (node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0) {
-    InitChildren(node);
+    if (!wantExpanded) return true;
+    const TNodeWatch watch(*this, node);
+    ToggleNode(node);
+    return !watch.Ended();
   }
+  if (node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0) return InitChildren(node);
+  return true;
 }
 
-void TBaseTree::InitChildren(PTreeNode node) {
-  if (!node || node == root_ || !node->Has(nsHasChildren)) return;
+bool TBaseTree::InitChildren(PTreeNode node) {
+  if (!node || node == root_ || !node->Has(nsHasChildren)) return true;
   std::uint32_t count = node->ChildCount;
-  DoInitChildren(node, count);
+  if (!AskChildCount(node, count)) return false;
   if (count == 0) {
     DeleteChildren(node, false);
     node->States &= ~nsHasChildren;
   } else {
     SetChildCount(node, count);
   }
+  return true;
 }
 
-namespace {
-
-// The node after run in pre-order without leaving top's subtree; nil after its last node.
-PTreeNode NextInSubtree(PTreeNode run, PTreeNode top) {
-  if (run->FirstChild) return run->FirstChild;
-  while (run != top && !run->NextSibling) run = run->Parent;
-  return run == top ? nullptr : run->NextSibling;
+bool TBaseTree::AskChildCount(PTreeNode node, std::uint32_t& count) {
+  const TNodeWatch watch(*this, node);
+  DoInitChildren(node, count);
+  return !watch.Ended();
 }
 
-}  // namespace
+bool TBaseTree::InitNodeAndChildren(PTreeNode node) {
+  if (!node->Has(nsInitialized) && !InitNode(node)) return false;
+  return !(node->Has(nsHasChildren) && node->ChildCount == 0) || InitChildren(node);
+}
 
 void TBaseTree::ValidateNode(PTreeNode node, bool recursive) {
   if (!node) node = root_;
-  if (!node->Has(nsInitialized)) InitNode(node);
+  if (!node->Has(nsInitialized) && !InitNode(node)) return;
   if (recursive) ValidateChildren(node, true);
 }
 
 void TBaseTree::ValidateChildren(PTreeNode node, bool recursive) {
   if (!node) node = root_;
-  if (node->Has(nsHasChildren) && node->ChildCount == 0) InitChildren(node);
-  if (!recursive) {
-    for (PTreeNode child = node->FirstChild; child; child = child->NextSibling)
-      if (!child->Has(nsInitialized)) InitNode(child);
-    return;
-  }
+  if (node->Has(nsHasChildren) && node->ChildCount == 0 && !InitChildren(node)) return;
   // Pre-order with a loop: every level of a deep tree costs the same stack.
-  for (PTreeNode run = node->FirstChild; run; run = NextInSubtree(run, node)) {
-    if (!run->Has(nsInitialized)) InitNode(run);
-    if (run->Has(nsHasChildren) && run->ChildCount == 0) InitChildren(run);
-  }
+  if (recursive)
+    WalkBelow(node, true, [this](PTreeNode run) { return InitNodeAndChildren(run); });
+  else
+    WalkBelow(node, false, [this](PTreeNode child) { return child->Has(nsInitialized) || InitNode(child); });
 }
 
 void TBaseTree::ReinitNode(PTreeNode node, bool recursive) {
   if (node && node != root_) {
     node->States &= ReinitStateMask;
-    InitNode(node);
+    if (!InitNode(node)) return;
   }
   if (recursive) ReinitChildren(node, true);
 }
@@ -533,24 +540,24 @@ void TBaseTree::ReinitNode(PTreeNode node, bool recursive) {
 void TBaseTree::ReinitChildren(PTreeNode node, bool recursive) {
   if (!node) node = root_;
   auto recount = [this](PTreeNode parent) {
-    if (parent == root_ || !parent->Has(nsHasChildren)) return;
+    if (parent == root_ || !parent->Has(nsHasChildren)) return true;
     std::uint32_t count = parent->ChildCount;
-    DoInitChildren(parent, count);
+    if (!AskChildCount(parent, count)) return false;
     SetChildCount(parent, count);
+    return true;
   };
-  recount(node);
-  if (!recursive) {
-    for (PTreeNode child = node->FirstChild; child;) {
-      PTreeNode next = child->NextSibling;
+  if (!recount(node)) return;
+  if (recursive) {
+    WalkBelow(node, true, [&](PTreeNode run) {
+      run->States &= ReinitStateMask;
+      return InitNode(run) && recount(run);
+    });
+  } else {
+    WalkBelow(node, false, [this](PTreeNode child) {
+      const TNodeWatch watch(*this, child);
       ReinitNode(child, false);
-      child = next;
-    }
-    return;
-  }
-  for (PTreeNode run = node->FirstChild; run; run = NextInSubtree(run, node)) {
-    run->States &= ReinitStateMask;
-    InitNode(run);
-    recount(run);
+      return !watch.Ended();
+    });
   }
 }
 
@@ -677,6 +684,8 @@ void TBaseTree::FreeAllNodes() {
     while (node->LastChild) node = node->LastChild;
     PTreeNode parent = node->Parent;
     PTreeNode previous = node->PrevSibling;
+    ++freedNodes_;
+    if (nodeWatchCount_ > 0) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
     if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
@@ -702,7 +711,7 @@ void TBaseTree::FreeAllNodes() {
   visibleCount_ = 0;
   selection_.clear();
   selectionCount_ = 0;
-  focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = lastSearchNode_ = nullptr;
+  focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = lastSearchNode_ = checkNode_ = nullptr;
   InvalidateCache();
 }
 
@@ -818,7 +827,7 @@ bool IsChecked(TCheckState state) {
 
 }  // namespace
 
-void TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
+bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
   // Each level up is one frame of a loop rather than of the stack, so that a check deep in a chain of tri-state
   // boxes cannot exhaust it. The levels are entered bottom-up (each parent asked, its boxes below set) and
   // finished top-down, each finished level reporting its change, as nested calls would.
@@ -829,6 +838,9 @@ void TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     bool Refused;
   };
   const bool tracking = options_->AutoOptions().Contains(TTreeAutoOption::toAutoTristateTracking);
+  // Every level is node or an ancestor of it: a handler that frees one of them frees node, and the rest of the
+  // change goes with it.
+  const TNodeWatch watch(*this, node);
   std::vector<TLevel> levels{{node, value, node->CheckState, false}};
   while (true) {
     TLevel& level = levels.back();
@@ -836,7 +848,8 @@ void TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     current->States |= nsChecking;
     const bool plain = level.Value == TCheckState::csUncheckedNormal || level.Value == TCheckState::csCheckedNormal;
     if (tracking && current->CheckType == TCheckType::ctTriStateCheckBox && plain) {
-      PassCheckStateDown(current, level.Value);
+      while (!PassCheckStateDown(current, level.Value))
+        if (watch.Ended()) return false;
     } else if (current->CheckType == TCheckType::ctRadioButton && level.Value == TCheckState::csCheckedNormal) {
       for (PTreeNode sibling = current->Parent->FirstChild; sibling; sibling = sibling->NextSibling)
         if (sibling != current && sibling->CheckType == TCheckType::ctRadioButton) {
@@ -845,12 +858,13 @@ void TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
         }
     }
     PTreeNode parent = current->Parent;
-    if (parent != root_ && !parent->Has(nsInitialized)) InitNode(parent);
+    if (parent != root_ && !parent->Has(nsInitialized) && !InitNode(parent)) return false;
     const bool asksParent = tracking && parent != root_ && !parent->Has(nsDisabled) && !parent->Has(nsChecking) &&
                             IsCheckBox(current) && parent->CheckType == TCheckType::ctTriStateCheckBox;
     if (!asksParent) break;
     TCheckState parentState = ParentCheckState(current, level.Value);
     if (!DoChecking(parent, parentState)) {
+      if (watch.Ended()) return false;
       level.Refused = true;
       break;
     }
@@ -864,18 +878,23 @@ void TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     }
     level.Node->States &= ~nsChecking;
     // The first level's report belongs to its caller.
-    if (i > 0 && level.Node->CheckState != level.Old) DoChecked(level.Node);
+    if (i > 0 && level.Node->CheckState != level.Old) {
+      DoChecked(level.Node);
+      if (watch.Ended()) return false;
+    }
   }
+  return true;
 }
 
-void TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value) {
+bool TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value) {
   // Pre-order over the boxes that take the value, with an explicit stack; each box is finished after the boxes
   // below it, as nested calls would finish it.
   auto finish = [this, value](PTreeNode box) {
-    if (box->Parent != root_ && !box->Parent->Has(nsInitialized)) InitNode(box->Parent);
+    if (box->Parent != root_ && !box->Parent->Has(nsInitialized) && !InitNode(box->Parent)) return false;
     box->CheckState = value;
     InvalidateNode(box);
     box->States &= ~nsChecking;
+    return true;
   };
   struct TOpen {
     PTreeNode Box;
@@ -891,14 +910,15 @@ void TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value) {
       child->States |= nsChecking;
       if (child->CheckType == TCheckType::ctTriStateCheckBox)
         open.push_back({child, child->FirstChild});
-      else
-        finish(child);
+      else if (!finish(child))
+        return false;
       continue;
     }
     PTreeNode box = open.back().Box;
     open.pop_back();
-    if (box != node) finish(box);
+    if (box != node && !finish(box)) return false;
   }
+  return true;
 }
 
 TCheckState TBaseTree::ParentCheckState(PTreeNode node, TCheckState newState) const {
@@ -941,36 +961,43 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
     if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
     if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
   }
-  if (!DoNodeMoving(source, target == targetTree->root_ ? nullptr : target)) return;
+  // The handlers may delete the nodes, their parents or every node: the move ends with the nodes it needs.
+  const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
+  if (!DoNodeMoving(source, target == targetTree->root_ ? nullptr : target) || targetWatch.Ended()) return;
   if (targetTree != this) {
     PTreeNode parent = childrenOnly ? source : source->Parent;
-    MoveToOtherTree(source, target, targetTree, mode, childrenOnly);
+    if (!MoveToOtherTree(source, target, targetTree, mode, childrenOnly)) return;
     // The moved node is gone from this tree; its old parent is what changed here.
     FinishMove(parent == root_ ? nullptr : parent);
     return;
   }
   if (HasAsParent(target, source)) RaiseTreeError(teMoveIntoOwnSubtree);
   InterruptValidation();
+  // False when OnNodeMoved freed the node, or the node the next one goes to.
   auto moveOne = [&](PTreeNode node) {
     InternalDisconnectNode(node, true);
     InternalConnectNode(node, target, this, mode);
+    const TNodeWatch moved(*this, node);
     DoNodeMoved(node);
+    if (moved.Ended() || targetWatch.Ended()) return false;
     // Several nodes keep their document order: each one after follows the one moved before it.
     if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
       target = node;
       mode = TTreeNodeAttachMode::amInsertAfter;
     }
+    return true;
   };
   if (childrenOnly) {
     for (PTreeNode child = source->FirstChild; child;) {
       PTreeNode next = child->NextSibling;
-      moveOne(child);
+      const TNodeWatch nextWatch(*this, next);
+      if (!moveOne(child) || nextWatch.Ended()) break;
       child = next;
     }
   } else {
     moveOne(source);
   }
-  FinishMove(source);
+  FinishMove(sourceWatch.Ended() ? nullptr : source);
 }
 
 void TBaseTree::FinishMove(PTreeNode changed) {

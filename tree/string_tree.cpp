@@ -110,7 +110,7 @@ void TCustomStringTree::SetDefaultText(const String& value) {
 void TCustomStringTree::FetchText(PTreeNode node, TColumnIndex column, String& buffer) {
   buffer.clear();
   if (!node || node == RootNode()) return;
-  if (!node->Has(nsInitialized)) InitNode(node);
+  if (!node->Has(nsInitialized) && !InitNode(node)) return;
   buffer = defaultText_;
   DoGetText(node, column, TVSTTextType::ttNormal, buffer);
 }
@@ -181,6 +181,7 @@ int TCustomStringTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
   if (!node || node == RootNode()) return 0;
   const bool cached = column == Header()->MainColumn();
   if (cached && StoredWidth(node) != 0) return StoredWidth(node);
+  if (!node->Has(nsInitialized) && !InitNode(node)) return 0;
   TBorrowedText probe(probeText_);
   FetchText(node, column, probe.text);
   int width = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text);

@@ -109,7 +109,9 @@ HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium
     if (formatEtcIn.cfFormat != TreeDataFormat || !(formatEtcIn.tymed & NodeDataMedia))
       return DoRenderOLEData(formatEtcIn, medium, forClipboard);
     TMemoryStream data;
-    for (PTreeNode node : forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true)) WriteNode(data, node);
+    const std::vector<PTreeNode> nodes = NodesToWrite(
+        nullptr, [this, forClipboard] { return forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true); });
+    for (PTreeNode node : nodes) WriteNodeChunk(data, node);
     if (data.Size() == 0) return E_FAIL;
     auto size = static_cast<ULONG>(data.Size());
     if (formatEtcIn.tymed & TYMED_ISTREAM) {
@@ -163,8 +165,14 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
       std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragging) ? std::move(source->dragSelection_)
                                                                                  : source->GetSortedCutCopySet(true);
       source->dragSelection_.clear();
-      for (auto it = nodes.rbegin(); it != nodes.rend(); ++it)
-        if (*it != target && !HasAsParent(target, *it)) source->MoveTo(*it, target, mode, false);
+      // The handlers of a move may free the target or nodes still to move: each next node is watched while the one
+      // before it moves, and the paste ends with the first that goes.
+      const TNodeWatch targetWatch(*this, target);
+      for (std::size_t i = nodes.size(); i-- > 0;) {
+        const TNodeWatch nextWatch(*source, i > 0 ? nodes[i - 1] : nullptr);
+        if (nodes[i] != target && !HasAsParent(target, nodes[i])) source->MoveTo(nodes[i], target, mode, false);
+        if (targetWatch.Ended() || nextWatch.Ended()) break;
+      }
     } else {
       // A stream first: data flushed to the clipboard keeps a stream's bytes without the length of a block.
       TStgMedium medium;
@@ -205,18 +213,27 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
 void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
   // A read that fails part-way takes back every node this paste made: the tree is left as it was.
   std::vector<PTreeNode> added;
+  // A handler that frees the new node or the target ends the paste: the nodes still in the stream have no place.
+  const TNodeWatch targetWatch(*this, target);
   try {
     while (stream.Position() < stream.Size()) {
       PTreeNode node = MakeNewNode();
       InternalConnectNode(node, target, this, mode);
       added.push_back(node);
       InternalAddFromStream(stream, 2, node);
-      if (!DoNodeCopying(node, target == root_ ? nullptr : target)) {
+      const TNodeWatch copied(*this, node);
+      const bool allowed = DoNodeCopying(node, target == root_ ? nullptr : target);
+      if (copied.Ended() || targetWatch.Ended()) {
+        if (!copied.Ended()) DeleteNode(node);
+        return;
+      }
+      if (!allowed) {
         added.pop_back();
         DeleteNode(node);
         continue;
       }
       DoNodeCopied(node);
+      if (copied.Ended() || targetWatch.Ended()) return;
       // Several nodes keep their order: each one after follows the one inserted before it.
       if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
         target = node;
@@ -229,25 +246,33 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
   }
 }
 
-void TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
+bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
                                 bool childrenOnly) {
   TMemoryStream stream;
-  if (childrenOnly) {
-    for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) WriteNode(stream, child);
-  } else {
-    WriteNode(stream, source);
-  }
+  const TNodeWatch sourceWatch(*this, source);
+  const std::vector<PTreeNode> nodes = NodesToWrite(source, [source, childrenOnly] {
+    if (!childrenOnly) return std::vector<PTreeNode>{source};
+    std::vector<PTreeNode> children;
+    for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) children.push_back(child);
+    return children;
+  });
+  if (sourceWatch.Ended()) return false;
+  for (PTreeNode node : nodes) WriteNodeChunk(stream, node);
   stream.SetPosition(0);
   targetTree->BeginUpdate();
   // Until the source goes, a failure takes the copies back out of the target: nothing has moved.
   std::vector<PTreeNode> added;
+  const TNodeWatch targetWatch(*targetTree, target);
   try {
     while (stream.Position() < stream.Size()) {
       PTreeNode node = targetTree->MakeNewNode();
       InternalConnectNode(node, target, targetTree, mode);
       added.push_back(node);
       targetTree->InternalAddFromStream(stream, 2, node);
+      const TNodeWatch moved(*targetTree, node);
       targetTree->DoNodeMoved(node);
+      // The copy moved, though its handler freed it; the nodes after it have no place to follow it to.
+      if (moved.Ended() || targetWatch.Ended()) break;
       if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
         target = node;
         mode = TTreeNodeAttachMode::amInsertAfter;
@@ -259,10 +284,14 @@ void TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
     throw;
   }
   targetTree->EndUpdate();
-  if (childrenOnly)
+  // Only what was copied leaves the source; nodes the move did not reach stay where they were.
+  if (!childrenOnly)
+    DeleteNode(source);
+  else if (added.size() == nodes.size())
     DeleteChildren(source, false);
   else
-    DeleteNode(source);
+    for (std::size_t i = added.size(); i-- > 0;) DeleteNode(nodes[i]);
+  return true;
 }
 
 }  // namespace tree

@@ -22,6 +22,8 @@ const wchar_t* TreeErrorText(TTreeErrorCode code) {
       return L"Clipboard operation failed.";
     case teInitialUserDataSpace:
       return L"Cannot set initial user data because there is not enough user data space allocated.";
+    case teNodeOfOtherTree:
+      return L"The node does not belong to this tree.";
   }
   return L"";
 }

@@ -21,6 +21,7 @@ enum TTreeErrorCode {
   teNodeChunkOverrun = 2006,
   teClipboardFailed = 2007,
   teInitialUserDataSpace = 2008,
+  teNodeOfOtherTree = 2009,
 };
 const wchar_t* TreeErrorText(TTreeErrorCode code);
 

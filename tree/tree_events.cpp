@@ -28,9 +28,11 @@ void TBaseTree::DoAfterPaint(TCanvas* canvas) {
 }
 
 bool TBaseTree::DoBeforeDrag(PTreeNode node, TColumnIndex column) {
+  if (!OnDragAllowed) return false;
   bool allowed = false;
-  if (OnDragAllowed) OnDragAllowed(this, node, column, allowed);
-  return allowed;
+  const TNodeWatch watch(*this, node);
+  OnDragAllowed(this, node, column, allowed);
+  return allowed && !watch.Ended();
 }
 
 void TBaseTree::DoBeforeCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect) {
@@ -53,8 +55,10 @@ void TBaseTree::DoBeforePaint(TCanvas* canvas) {
 }
 
 bool TBaseTree::DoCanEdit(PTreeNode node, TColumnIndex column, bool allowed) {
-  if (OnEditing) OnEditing(this, node, column, allowed);
-  return allowed;
+  if (!OnEditing) return allowed;
+  const TNodeWatch watch(*this, node);
+  OnEditing(this, node, column, allowed);
+  return allowed && !watch.Ended();
 }
 
 void TBaseTree::DoChange(PTreeNode node) {
@@ -68,8 +72,7 @@ void TBaseTree::DoChange(PTreeNode node) {
 
 void TBaseTree::DoCheckClick(PTreeNode node, TCheckState newState) {
   TCheckState old = node->CheckState;
-  ChangeCheckState(node, newState);
-  if (node->CheckState != old) DoChecked(node);
+  if (ChangeCheckState(node, newState) && node->CheckState != old) DoChecked(node);
 }
 
 void TBaseTree::DoChecked(PTreeNode node) {
@@ -77,9 +80,11 @@ void TBaseTree::DoChecked(PTreeNode node) {
 }
 
 bool TBaseTree::DoChecking(PTreeNode node, TCheckState& newState) {
+  if (!OnChecking) return true;
   bool allowed = true;
-  if (OnChecking) OnChecking(this, node, newState, allowed);
-  return allowed;
+  const TNodeWatch watch(*this, node);
+  OnChecking(this, node, newState, allowed);
+  return allowed && !watch.Ended();
 }
 
 void TBaseTree::DoCollapsed(PTreeNode node) {
@@ -87,9 +92,11 @@ void TBaseTree::DoCollapsed(PTreeNode node) {
 }
 
 bool TBaseTree::DoCollapsing(PTreeNode node) {
+  if (!OnCollapsing) return true;
   bool allowed = true;
-  if (OnCollapsing) OnCollapsing(this, node, allowed);
-  return allowed;
+  const TNodeWatch watch(*this, node);
+  OnCollapsing(this, node, allowed);
+  return allowed && !watch.Ended();
 }
 
 void TBaseTree::DoColumnClick(TColumnIndex column, TShiftState shift) {
@@ -165,9 +172,11 @@ void TBaseTree::DoExpanded(PTreeNode node) {
 }
 
 bool TBaseTree::DoExpanding(PTreeNode node) {
+  if (!OnExpanding) return true;
   bool allowed = true;
-  if (OnExpanding) OnExpanding(this, node, allowed);
-  return allowed;
+  const TNodeWatch watch(*this, node);
+  OnExpanding(this, node, allowed);
+  return allowed && !watch.Ended();
 }
 
 void TBaseTree::DoFocusChange(PTreeNode node, TColumnIndex column) {
@@ -175,9 +184,11 @@ void TBaseTree::DoFocusChange(PTreeNode node, TColumnIndex column) {
 }
 
 bool TBaseTree::DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn, TColumnIndex newColumn) {
+  if (!OnFocusChanging) return true;
   bool allowed = true;
-  if (OnFocusChanging) OnFocusChanging(this, oldNode, newNode, oldColumn, newColumn, allowed);
-  return allowed;
+  const TNodeWatch oldWatch(*this, oldNode), newWatch(*this, newNode);
+  OnFocusChanging(this, oldNode, newNode, oldColumn, newColumn, allowed);
+  return allowed && !oldWatch.Ended() && !newWatch.Ended();
 }
 
 void TBaseTree::DoFreeNode(PTreeNode node) {
@@ -321,9 +332,11 @@ void TBaseTree::DoNodeCopied(PTreeNode node) {
 }
 
 bool TBaseTree::DoNodeCopying(PTreeNode node, PTreeNode newParent) {
+  if (!OnNodeCopying) return true;
   bool allowed = true;
-  if (OnNodeCopying) OnNodeCopying(this, node, newParent, allowed);
-  return allowed;
+  const TNodeWatch nodeWatch(*this, node), parentWatch(*this, newParent);
+  OnNodeCopying(this, node, newParent, allowed);
+  return allowed && !nodeWatch.Ended() && !parentWatch.Ended();
 }
 
 void TBaseTree::DoNodeMoved(PTreeNode node) {
@@ -331,9 +344,12 @@ void TBaseTree::DoNodeMoved(PTreeNode node) {
 }
 
 bool TBaseTree::DoNodeMoving(PTreeNode node, PTreeNode newParent) {
+  if (!OnNodeMoving) return true;
   bool allowed = true;
-  if (OnNodeMoving) OnNodeMoving(this, node, newParent, allowed);
-  return allowed;
+  // The new parent may belong to another tree: the caller watches it there.
+  const TNodeWatch watch(*this, node);
+  OnNodeMoving(this, node, newParent, allowed);
+  return allowed && !watch.Ended();
 }
 
 bool TBaseTree::DoPaintBackground(TCanvas* canvas, const RECT& r) {

@@ -34,6 +34,13 @@ POINT TBaseTree::KeyboardMenuPoint(PTreeNode node) {
   return POINT{text.left + width / 2, text.top + (text.bottom - text.top) / 2};
 }
 
+TColumnIndex TBaseTree::FocusableColumn(const TNodeWatch& asked, PTreeNode node, TColumnIndex column, bool back) {
+  TTreeColumns* columns = header_->Columns();
+  while (column >= 0 && !DoFocusChanging(focusedNode_, node, focusedColumn_, column) && !asked.Ended())
+    column = back ? columns->GetPreviousVisibleColumn(column) : columns->GetNextVisibleColumn(column);
+  return column;
+}
+
 void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
   if (!DoKeyAction(key, shift)) return;
   const TShiftState modifiers = shift * TShiftState{SS::ssShift, SS::ssCtrl, SS::ssAlt};
@@ -56,6 +63,8 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
     const bool clearBefore =
         modifiers.Empty() || (grid && !shiftHeld) || !multiSelect || key == VK_BACK || key == VK_TAB;
     PTreeNode previousFocus = focusedNode_ ? focusedNode_ : (!modifiers.Empty() ? GetFirstVisible() : nullptr);
+    // The focus events may delete the node the focus leaves.
+    const TNodeWatch previousWatch(*this, previousFocus);
     if (!rangeAnchor_) rangeAnchor_ = GetFirstSelected();
     PTreeNode focused = focusedNode_;
     switch (key) {
@@ -69,8 +78,9 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
             back ? columns->GetPreviousVisibleColumn(focusedColumn_) : columns->GetNextVisibleColumn(focusedColumn_);
         PTreeNode node = focused;
         while (node) {
-          while (column >= 0 && !DoFocusChanging(focusedNode_, node, focusedColumn_, column))
-            column = back ? columns->GetPreviousVisibleColumn(column) : columns->GetNextVisibleColumn(column);
+          const TNodeWatch asked(*this, node);
+          column = FocusableColumn(asked, node, column, back);
+          if (asked.Ended()) break;
           if (column >= 0) {
             focusedColumn_ = column;
             if (node == focusedNode_)
@@ -94,8 +104,11 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         PTreeNode node = focused ? focused : (up ? GetFirstVisible() : GetLastVisible());
         int stepped = 0;
         while (node) {
+          // A step initializes the next row, whose handler may delete the row the walk stands on.
+          const TNodeWatch at(*this, node);
           PTreeNode step = up ? GetPreviousVisible(node) : GetNextVisible(node);
-          if (!step || stepped >= ClientHeight()) break;
+          if (at.Ended()) node = nullptr;
+          if (!step || !node || stepped >= ClientHeight()) break;
           stepped += node->NodeHeight;
           node = step;
         }
@@ -107,12 +120,11 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         const bool home = key == VK_HOME;
         PTreeNode target = home ? GetFirstVisible() : GetLastVisible();
         TColumnIndex column = NoColumn;
-        if (visibleColumns) {
-          column = home ? columns->GetFirstVisibleColumn() : columns->GetLastVisibleColumn();
-          while (column >= 0 && !DoFocusChanging(focusedNode_, target, focusedColumn_, column))
-            column = home ? columns->GetNextVisibleColumn(column) : columns->GetPreviousVisibleColumn(column);
-        }
-        if (column == InvalidColumn || !target) break;
+        const TNodeWatch asked(*this, target);
+        if (visibleColumns)
+          column = FocusableColumn(asked, target,
+                                   home ? columns->GetFirstVisibleColumn() : columns->GetLastVisibleColumn(), !home);
+        if (column == InvalidColumn || !target || asked.Ended()) break;
         if (modifiers == TShiftState{SS::ssCtrl} && !grid) {
           ScrollIntoView(target, false);
           SetOffsetX(home ? 0 : -INT_MAX);
@@ -169,6 +181,8 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         }
         PTreeNode target = focused ? (up ? GetPreviousVisible(focused) : GetNextVisible(focused))
                                    : (up ? GetLastVisible() : GetFirstVisible());
+        // Reaching the target initializes it, and its handler may delete the node the focus leaves.
+        if (previousWatch.Ended()) previousFocus = focused = nullptr;
         if (!target) {
           if (focused) InvalidateNode(focused);
           break;
@@ -186,6 +200,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         break;
     }
     if (life.Ended()) return;
+    if (previousWatch.Ended()) previousFocus = nullptr;
     if (clearBefore) {
       if (focusedNode_ == previousFocus && selectionCount_ <= 1) {
         if (PTreeNode only = GetFirstSelected()) InternalRemoveFromSelection(only);

@@ -244,10 +244,12 @@ void TBaseTree::Assign(const TPersistent* source) {
 
 bool TBaseTree::EditNode(PTreeNode node, TColumnIndex column) {
   if (IsEditing()) return false;
+  // The focus events, OnEditing and the node's initialization may delete the node: no edit starts then.
+  const TNodeWatch watch(*this, node);
   if (node != focusedNode_) SetFocusedNode(node);
-  if (!node || node != focusedNode_ || !CanEdit(node, column)) return false;
+  if (!node || watch.Ended() || node != focusedNode_ || !CanEdit(node, column)) return false;
   editColumn_ = column;
-  if (!node->Has(nsInitialized)) InitNode(node);
+  if (!node->Has(nsInitialized) && !InitNode(node)) return false;
   DoEdit();
   return IsEditing();
 }

@@ -158,14 +158,27 @@ void TBaseTree::SaveToStream(TStream& stream, PTreeNode node) {
   std::memcpy(magic, MagicWords, sizeof magic);
   magic[3] = StreamVersion;
   stream.WriteBuffer(magic, sizeof magic);
-  if (!node || node == root_) {
-    std::uint32_t count = root_->ChildCount;
-    stream.WriteBuffer(&count, 4);
-    for (PTreeNode child = root_->FirstChild; child; child = child->NextSibling) WriteNode(stream, child);
-  } else {
-    std::uint32_t count = 1;
-    stream.WriteBuffer(&count, 4);
-    WriteNode(stream, node);
+  const std::vector<PTreeNode> nodes = NodesToWrite(node, [this, node] {
+    if (node && node != root_) return std::vector<PTreeNode>{node};
+    std::vector<PTreeNode> children;
+    for (PTreeNode child = root_->FirstChild; child; child = child->NextSibling) children.push_back(child);
+    return children;
+  });
+  auto count = static_cast<std::uint32_t>(nodes.size());
+  stream.WriteBuffer(&count, 4);
+  for (PTreeNode written : nodes) WriteNodeChunk(stream, written);
+}
+
+std::vector<PTreeNode> TBaseTree::NodesToWrite(PTreeNode scope, const std::function<std::vector<PTreeNode>()>& list) {
+  const bool initOnSave = options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave);
+  const TNodeWatch scopeWatch(*this, scope);
+  for (;;) {
+    if (scopeWatch.Ended()) return {};
+    const std::uint64_t freedBefore = freedNodes_;
+    std::vector<PTreeNode> nodes = list();
+    for (std::size_t i = 0; initOnSave && i < nodes.size() && freedNodes_ == freedBefore; ++i)
+      ValidateNode(nodes[i], true);
+    if (freedNodes_ == freedBefore) return nodes;
   }
 }
 
@@ -174,6 +187,11 @@ void TBaseTree::SaveToFile(const String& fileName, PTreeNode node) {
 }
 
 void TBaseTree::WriteNode(TStream& stream, PTreeNode node) {
+  for (PTreeNode written : NodesToWrite(node, [node] { return std::vector<PTreeNode>{node}; }))
+    WriteNodeChunk(stream, written);
+}
+
+void TBaseTree::WriteNodeChunk(TStream& stream, PTreeNode node) {
   // One frame per open level on the heap instead of one call: a chain nested a million deep is written with the
   // stack it started with.
   struct TOpenNode {
@@ -182,13 +200,8 @@ void TBaseTree::WriteNode(TStream& stream, PTreeNode node) {
     std::int64_t BaseStart;
     PTreeNode NextChild;
   };
-  const bool initOnSave = options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave);
   std::vector<TOpenNode> open;
   auto enter = [&](PTreeNode next) {
-    if (initOnSave) {
-      if (!next->Has(nsInitialized)) InitNode(next);
-      if (next->Has(nsHasChildren) && next->ChildCount == 0) InitChildren(next);
-    }
     std::int64_t nodeStart = BeginChunk(stream, NodeChunk);
     std::int64_t baseStart = BeginChunk(stream, BaseChunk);
     // Children of a node that was never initialized stay unsaved; the count says how many chunks follow, so the

@@ -47,8 +47,7 @@ TTreePosition TBaseTree::VerticalScrollUnit() const { return ScrollUnit(Vertical
 RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnly, bool unclipped) {
   RECT r{};
   if (!node || node == root_) return r;
-  if (!node->Has(nsInitialized)) InitNode(node);
-  if (!FullyVisible(node)) return r;
+  if ((!node->Has(nsInitialized) && !InitNode(node)) || !FullyVisible(node)) return r;
   const TTreePosition top = GetNodeTop(node);
   if (top < 0) return r;
   TTreeColumns* columns = header_->Columns();
@@ -209,21 +208,25 @@ void TBaseTree::SetOffsetY(TTreePosition value) {
   DoSetOffsetXY(offsetX_, value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
-void TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
+bool TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
   std::vector<PTreeNode> closed;
   for (PTreeNode parent = node->Parent; parent != root_; parent = parent->Parent)
     if (!parent->Has(nsExpanded)) closed.push_back(parent);
-  if (closed.empty()) return;
-  // Innermost first, each one's ancestors still closed: a toggle then adjusts no height above its parent.
+  if (closed.empty()) return true;
+  // Innermost first, each one's ancestors still closed: a toggle then adjusts no height above its parent. An
+  // ancestor a handler frees takes the node with it, so while the node lives the rest of the list does.
+  const TNodeWatch watch(*this, node);
   BeginUpdate();
-  for (PTreeNode parent : closed)
+  for (PTreeNode parent : closed) {
+    if (watch.Ended()) break;
     if (!parent->Has(nsExpanded)) ToggleNode(parent);
+  }
   EndUpdate();
+  return !watch.Ended();
 }
 
 bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
-  if (!node || node == root_) return false;
-  ExpandCollapsedAncestors(node);
+  if (!node || node == root_ || !ExpandCollapsedAncestors(node)) return false;
   RECT r = GetDisplayRect(node, NoColumn, true);
   if (r.bottom <= r.top) return false;
   const int height = ClientHeight();

@@ -1,4 +1,5 @@
 #include <random>
+#include <string>
 #include <utility>
 
 #include "tree/tree_error.h"
@@ -244,6 +245,34 @@ TEST(NodeStoreFaults, TooSmallRecordReportsAfterFinishingTheNode) {
     EXPECT_EQ(changes, 1) << "later changes still fire";
   }
   EXPECT_EQ(tree->RootNodeCount(), 4u);
+}
+
+// Null stands for the root in an order; a node of another tree has none in this one. Asked for it, the tree
+// raises, and writes nothing into the other tree: not into its nodes, not into the tree object above its root.
+TEST(NodeStoreFaults, OrderOfANodeOfAnotherTreeOrOfNull) {
+  auto tree = MakeTree(), other = MakeTree();
+  PTreeNode child = tree->AddChild(tree->AddChild(nullptr));
+  PTreeNode foreign = other->AddChild(other->AddChild(nullptr));
+  EXPECT_EQ(tree->CompareNodePositions(child, nullptr), 1);
+  EXPECT_EQ(tree->CompareNodePositions(nullptr, child), -1);
+  EXPECT_EQ(tree->CompareNodePositions(nullptr, tree->RootNode()), 0);
+  auto bytes = [](const void* start, std::size_t size) { return std::string(static_cast<const char*>(start), size); };
+  const std::string treeObject = bytes(other.get(), sizeof(TTestTree));
+  std::vector<std::string> records;
+  for (PTreeNode node : {foreign, foreign->Parent, other->RootNode()})
+    records.push_back(bytes(node, sizeof(TTreeNode)));
+  for (auto [a, b] : {std::pair{child, foreign}, std::pair{foreign, child}}) {
+    try {
+      tree->CompareNodePositions(a, b);
+      ADD_FAILURE() << "no error";
+    } catch (const ETreeError& e) {
+      EXPECT_EQ(e.HelpContext(), teNodeOfOtherTree);
+    }
+  }
+  EXPECT_EQ(bytes(other.get(), sizeof(TTestTree)), treeObject);
+  std::size_t i = 0;
+  for (PTreeNode node : {foreign, foreign->Parent, other->RootNode()})
+    EXPECT_EQ(bytes(node, sizeof(TTreeNode)), records[i++]);
 }
 
 // Moving several nodes keeps their order in every attach mode.

@@ -41,10 +41,10 @@ void TBaseTree::ReleaseCheckBox(bool apply) {
   if (!node) return;
   checkNode_ = nullptr;
   node->CheckState = Released(node->CheckState);
-  // OnChecked may free the tree.
-  const TLifeWatch life = LifeWatch();
+  // The check events may delete the node (with an ancestor, or every node) or free the tree.
+  const TNodeWatch watch(*this, node);
   if (apply) DoCheckClick(node, pendingCheckState_);
-  if (!life.Ended()) InvalidateNode(node);
+  if (!watch.Ended()) InvalidateNode(node);
 }
 
 }  // namespace tree

@@ -74,6 +74,8 @@ void TBaseTree::GetHitTestInfoAt(int x, int y, bool relative, THitInfo& hitInfo)
 
   TTreePosition nodeTop = 0;
   PTreeNode node = GetNodeAtPosition(position, nodeTop);
+  // The row's parts need the node initialized; a node that its initialization frees leaves nothing there.
+  if (node && !node->Has(nsInitialized) && !InitNode(node)) node = nullptr;
   if (!node) {
     hitInfo.HitPositions += HP::hpNowhere;
     return;

@@ -53,8 +53,12 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   const bool multiSelect = selection.Contains(SO::toMultiSelect);
   const bool plain = !shift.Contains(SS::ssShift) && !shift.Contains(SS::ssCtrl);
   const bool nodeSelected = anyHit && node->Has(nsSelected);
+  // From here on each step may raise handlers (OnDragAllowed, OnChange, the focus events): one may delete the
+  // node hit (with an ancestor, or every node) or free the tree, and the press ends there.
+  const TNodeWatch clicked(*this, node);
   bool autoDrag = (DragMode() == TDragMode::dmAutomatic || Dragging()) && !cellHit;
   if (DragMode() == TDragMode::dmManual && node) autoDrag = DoBeforeDrag(node, hitInfo.HitColumn);
+  if (clicked.Ended()) return;
 
   if (at.Contains(HP::hpOnButton) && node->Has(nsHasChildren)) {
     ToggleNode(node);
@@ -72,9 +76,8 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   if (multiSelect && plain && labelHit && autoDrag && nodeSelected) states_ += TTreeState::stClearPending;
 
   const POINT click = MessagePoint(message.LParam);
-  // From here on each step may raise handlers (OnChange, the focus events), and one may free the tree.
-  const TLifeWatch life = LifeWatch();
   const bool rightPressWithMenu = message.Msg == WM_RBUTTONDOWN && node && HasPopupMenu(node, hitInfo.HitColumn, click);
+  if (clicked.Ended()) return;
   if ((!anyHit && multiSelect && plain) ||
       (anyHit && (!nodeSelected || (!autoDrag && !rightPressWithMenu)) && (plain || !multiSelect))) {
     if (nodeSelected)
@@ -82,13 +85,13 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     else
       ClearSelection();
   }
-  if (life.Ended()) return;
+  if (clicked.Ended()) return;
 
   if (Focused() && (at.Contains(HP::hpOnLabel) || (grid && at.Contains(HP::hpOnItem))) && nodeSelected &&
       !columnChanged && plain)
     states_ += TTreeState::stEditPending;
   if (!Focused() && CanFocus()) SetFocus();
-  if (life.Ended()) return;
+  if (clicked.Ended()) return;
 
   if (!selection.Contains(SO::toDisableDrawSelection) && !labelHit && multiSelect) {
     states_ += TTreeState::stDrawSelPending;
@@ -101,7 +104,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   }
 
   lastClickPos_ = click;
-  if (!anyHit || !DoFocusChanging(focusedNode_, node, focusedColumn_, newColumn) || life.Ended()) return;
+  if (!anyHit || !DoFocusChanging(focusedNode_, node, focusedColumn_, newColumn) || clicked.Ended()) return;
   if (columnChanged) {
     InvalidateColumn(focusedColumn_);
     InvalidateColumn(newColumn);
@@ -113,18 +116,20 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   }
   PTreeNode lastFocused = focusedNode_;
   DoFocusNode(node, false);
+  if (clicked.Ended()) return;
   if (plain || !multiSelect || Dragging()) {
     if (!node->Has(nsSelected)) {
       AddToSelection(node);
-      if (life.Ended()) return;
+      if (clicked.Ended()) return;
       InvalidateNode(node);
     }
     if (plain) rangeAnchor_ = node;
   } else {
     HandleClickSelection(lastFocused, node, shift);
+    if (clicked.Ended()) return;
   }
   DoFocusChange(focusedNode_, focusedColumn_);
-  if (autoDrag) BeginDrag(false);
+  if (autoDrag && !clicked.Ended()) BeginDrag(false);
 }
 
 void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
@@ -162,11 +167,12 @@ void TBaseTree::HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo) 
   StopTimer(EditTimer);
   states_ -= TTreeState::stEditPending;
   if (IsEditing() && !DoEndEdit()) return;
+  PTreeNode node = hitInfo.HitNode;
+  const TNodeWatch clicked(*this, node);
   if (hitInfo.HitColumn >= 0 && header_->Columns()->IsValidColumn(hitInfo.HitColumn))
     DoColumnDblClick(hitInfo.HitColumn, MessageShift(message));
+  if (!node || clicked.Ended()) return;
   const THitPositions& at = hitInfo.HitPositions;
-  PTreeNode node = hitInfo.HitNode;
-  if (!node) return;
   if (at.Contains(HP::hpOnCheckBox)) {
     PressCheckBox(node);
   } else if (at.Contains(HP::hpOnButton)) {

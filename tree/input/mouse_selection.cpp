@@ -34,15 +34,21 @@ void TBaseTree::ReduceSelectionTo(PTreeNode node) {
 }
 
 void TBaseTree::SelectNodes(PTreeNode startNode, PTreeNode endNode, bool addOnly) {
+  // The walks initialize nodes; a handler that frees nodes on the way leaves the selection as it was.
+  const std::uint64_t freedBefore = freedNodes_;
   if (!startNode) startNode = GetFirstChild(nullptr);
   if (!startNode || !endNode) return;
   if (!FullyVisible(startNode)) startNode = GetPreviousVisible(startNode);
-  if (!startNode) return;
+  if (!startNode || freedNodes_ != freedBefore) return;
   const bool forward = CompareNodePositions(startNode, endNode) <= 0;
   PTreeNode first = forward ? startNode : endNode;
   PTreeNode last = forward ? endNode : startNode;
   ClearTempCache();
   for (PTreeNode node = first; node; node = GetNextVisible(node)) {
+    if (freedNodes_ != freedBefore) {
+      ClearTempCache();
+      return;
+    }
     AddToTempCache(node);
     if (node == last || CompareNodePositions(node, last) > 0) break;
   }
@@ -63,7 +69,14 @@ void TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
   const bool endBeyondAnchor = anchor && CompareNodePositions(endNode, anchor) > 0;
   bool changed = false;
   ClearTempCache();
+  // The walk initializes nodes; a handler that frees nodes on the way ends the toggle with what it did so far.
+  const std::uint64_t freedBefore = freedNodes_;
   for (PTreeNode node = first; node; node = GetNextVisible(node)) {
+    if (freedNodes_ != freedBefore) {
+      ClearTempCache();
+      if (changed) Change(nullptr);
+      return;
+    }
     const bool atEnd = node == last;
     if (node != endNode || endBeyondAnchor) {
       if (node->Has(nsSelected))

@@ -208,14 +208,19 @@ void TBaseTree::DetermineLineImage(PTreeNode node) {
   lineImage_.assign(count, LT::ltNone);
   if (count == 0) return;
   std::size_t index = count - 1;
+  // Each look at a sibling initializes it, and a handler may free nodes meanwhile: the image is left unfinished
+  // then, for the painting to notice.
+  const std::uint64_t freedBefore = freedNodes_;
   if (node->Parent == root_) {
     bool first = GetPreviousVisibleSibling(node) == nullptr;
+    if (freedNodes_ != freedBefore) return;
     bool last = GetNextVisibleSibling(node) == nullptr;
     lineImage_[index] = first ? (last ? LT::ltRight : LT::ltBottomRight) : (last ? LT::ltTopRight : LT::ltTopDownRight);
   } else {
     lineImage_[index] = GetNextVisibleSibling(node) ? LT::ltTopDownRight : LT::ltTopRight;
   }
-  for (PTreeNode ancestor = node->Parent; ancestor != root_ && index > 0; ancestor = ancestor->Parent)
+  for (PTreeNode ancestor = node->Parent; ancestor != root_ && index > 0 && freedNodes_ == freedBefore;
+       ancestor = ancestor->Parent)
     lineImage_[--index] = GetNextVisibleSibling(ancestor) ? LT::ltTopDown : LT::ltNone;
 }
 
@@ -280,10 +285,20 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   // The first row begins above the window by less than its height.
   int rowY = targetPoint.y - static_cast<int>(windowTop - nodeTop);
   const int targetBottom = targetPoint.y + (window.bottom - window.top);
+  // A handler raised on the way (a node's initialization) may free nodes: the walk has lost its footing then, and
+  // the rows are painted again from the changed tree by the next paint.
+  const std::uint64_t freedBefore = freedNodes_;
+  auto walkLost = [&] {
+    if (freedNodes_ == freedBefore) return false;
+    if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
+    return true;
+  };
   if (node) DetermineLineImage(node);
+  if (walkLost()) node = nullptr;
   std::vector<TTreeLineType> bandImage;
   while (node && rowY < targetBottom) {
     if (!node->Has(nsInitialized)) InitNode(node);
+    if (walkLost()) break;
     bool paintRow = true;
     if (options.Contains(PF::tpSelectedOnly)) {
       paintRow = false;
@@ -454,7 +469,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
     rowY += height;
     nodeTop += height;
     PTreeNode next = GetNextVisible(node);
-    if (!next) break;
+    if (!next || walkLost()) break;
     // The line image follows the walk: one level more for a child, one less for every level left.
     if (next->Parent == node) {
       if (!lineImage_.empty()) lineImage_.back() = GetNextVisibleSibling(node) ? LT::ltTopDown : LT::ltNone;
@@ -463,6 +478,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
       for (PTreeNode p = node; p->Parent != next->Parent && p->Parent != root_; p = p->Parent) lineImage_.pop_back();
     }
     if (!lineImage_.empty()) lineImage_.back() = GetNextVisibleSibling(next) ? LT::ltTopDownRight : LT::ltTopRight;
+    if (walkLost()) break;
     node = next;
   }
   if (rowY < targetBottom) {

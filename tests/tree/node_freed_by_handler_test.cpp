@@ -1,0 +1,468 @@
+// A node deleted by a handler the tree raises about it (the node itself, its parent, or every node with Clear),
+// reached by a call, a key or a click: the tree touches the freed blocks no more, hands them to no other handler,
+// and keeps its structure sound. The trees guard their freed blocks, so that any touch of one faults.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/form.h"
+#include "framework/streams.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
+#include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_drag_manager.h"
+#include "tree/tree_header.h"
+#include "tree_fixture.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace tree_test {
+namespace {
+
+using HP = TNodeHitPosition;
+
+enum class TEvent {
+  Collapsing,
+  Collapsed,
+  Expanding,
+  Expanded,
+  InitNode,
+  InitChildren,
+  Checking,
+  Checked,
+  FocusChanging,
+  FocusChanged,
+  Editing,
+  DragAllowed,
+  DragOver,
+  DragDrop,
+  NodeCopying,
+  NodeCopied,
+  NodeMoving,
+  NodeMoved,
+};
+enum class TVictim { Node, Parent, Tree };
+enum class TRoute { Call, Key, Click };
+
+// The tree of every case: three top-level rows T, P and Q; P open with the children N and S; N with two children
+// of its own, loaded or announced. N is the node the events are about, but for the pastes, whose events are about
+// the node a paste makes below N. For the calls whose handler deletes N's parent, Q is open over enough children
+// that the tree keeps a position cache (a guarded block costs time, and the cache does not depend on the route).
+struct TNodes {
+  PTreeNode T = nullptr, P = nullptr, N = nullptr, S = nullptr, Q = nullptr;
+};
+
+// How a case sets its tree up before the input.
+struct TArrangement {
+  bool NodeExpanded = false;
+  // N's children come from OnInitChildren when it first opens.
+  bool LazyChildren = false;
+  // N is made anew right before the input, without painting it, so that the input initializes it.
+  bool NodeUninitialized = false;
+  bool Editable = false;
+  // The key goes to P, the row before N, instead of to N.
+  bool FocusBefore = false;
+  // The events are about a node that the call makes below N.
+  bool AboutNewNode = false;
+};
+
+// The call route: a call that raises the event; what it answers is handed to the application.
+using TCall = PTreeNode (*)(TStringTree& tree, const TNodes& nodes);
+
+struct TEventCase {
+  const char* Name;
+  TEvent Event;
+  TArrangement Setup;
+  TCall Call = nullptr;
+  WORD Key = 0;
+  HP Part = HP::hpNowhere;  // the part of N's row a click goes to; hpNowhere: no click route
+};
+
+PTreeNode Toggle(TStringTree& tree, const TNodes& nodes) {
+  tree.ToggleNode(nodes.N);
+  return nullptr;
+}
+
+PTreeNode Check(TStringTree& tree, const TNodes& nodes) {
+  tree.SetCheckState(nodes.N, TCheckState::csCheckedNormal);
+  return nullptr;
+}
+
+PTreeNode Focus(TStringTree& tree, const TNodes& nodes) {
+  tree.SetFocusedNode(nodes.N);
+  return tree.FocusedNode();
+}
+
+PTreeNode Next(TStringTree& tree, const TNodes& nodes) { return tree.GetNext(nodes.P); }
+
+// Saves the tree, initializing what it saves, and loads what it saved into another tree: the stream is whole.
+PTreeNode SaveAndLoad(TStringTree& tree, const TNodes&) {
+  tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toInitOnSave);
+  TMemoryStream stream;
+  tree.SaveToStream(stream);
+  stream.SetPosition(0);
+  TStringTree copy(nullptr);
+  copy.LoadFromStream(stream);
+  EXPECT_EQ(copy.TotalCount(), tree.TotalCount());
+  return nullptr;
+}
+
+PTreeNode Edit(TStringTree& tree, const TNodes& nodes) {
+  tree.EditNode(nodes.N, NoColumn);
+  return nullptr;
+}
+
+PTreeNode MoveIntoSibling(TStringTree& tree, const TNodes& nodes) {
+  tree.MoveTo(nodes.N, nodes.S, TTreeNodeAttachMode::amAddChildLast, false);
+  return nullptr;
+}
+
+// Cuts or copies node and pastes it below target.
+PTreeNode Paste(TStringTree& tree, PTreeNode node, PTreeNode target, bool cut) {
+  tree.ClearSelection();
+  tree.SetSelected(node, true);
+  if (cut)
+    tree.CutToClipboard();
+  else
+    tree.CopyToClipboard();
+  tree.SetFocusedNode(target);
+  tree.PasteFromClipboard();
+  return nullptr;
+}
+
+// Cut N, paste into S: the paste moves N.
+PTreeNode CutAndPaste(TStringTree& tree, const TNodes& nodes) { return Paste(tree, nodes.N, nodes.S, true); }
+
+// Copy T, paste below N: the paste makes a new node there.
+PTreeNode CopyAndPaste(TStringTree& tree, const TNodes& nodes) { return Paste(tree, nodes.T, nodes.N, false); }
+
+// Drags T over N's row (and drops it there with drop): the drop target is N.
+void DragOverNode(TStringTree& tree, const TNodes& nodes, bool drop) {
+  tree.ClearSelection();
+  tree.SetSelected(nodes.T, true);
+  ComPtr<IDataObject> data;
+  *data.ReleaseAndGetAddressOf() = tree.GetDragManager()->GetDataObject();
+  ComPtr<IDropTarget> target;
+  tree.GetDragManager()->QueryInterface(IID_PPV_ARGS(&target));
+  const RECT row = tree.GetDisplayRect(nodes.N, NoColumn, false);
+  const POINT at = tree.ClientToScreen(POINT{row.left + 40, (row.top + row.bottom) / 2});
+  DWORD effect = DROPEFFECT_COPY;
+  target->DragEnter(data.Get(), MK_LBUTTON, POINTL{at.x, at.y}, &effect);
+  effect = DROPEFFECT_COPY;
+  target->DragOver(MK_LBUTTON, POINTL{at.x, at.y}, &effect);
+  effect = DROPEFFECT_COPY;
+  if (drop)
+    target->Drop(data.Get(), MK_LBUTTON, POINTL{at.x, at.y}, &effect);
+  else
+    target->DragLeave();
+}
+
+PTreeNode DragOver(TStringTree& tree, const TNodes& nodes) {
+  DragOverNode(tree, nodes, false);
+  return nullptr;
+}
+
+PTreeNode DragDrop(TStringTree& tree, const TNodes& nodes) {
+  DragOverNode(tree, nodes, true);
+  return nullptr;
+}
+
+const TArrangement kOpen{.NodeExpanded = true};
+const TArrangement kClosed{};
+const TArrangement kLazy{.LazyChildren = true};
+const TArrangement kUninitialized{.NodeUninitialized = true, .FocusBefore = true};
+const TArrangement kReachedFromBefore{.FocusBefore = true};
+const TArrangement kEditable{.Editable = true};
+const TArrangement kPasted{.AboutNewNode = true};
+
+const TEventCase kEvents[] = {
+    {"OnCollapsing", TEvent::Collapsing, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
+    {"OnCollapsed", TEvent::Collapsed, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
+    {"OnExpanding", TEvent::Expanding, kClosed, Toggle, VK_RIGHT, HP::hpOnButton},
+    {"OnExpandingOfALazyNode", TEvent::Expanding, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
+    {"OnExpanded", TEvent::Expanded, kClosed, Toggle, VK_RIGHT, HP::hpOnButton},
+    {"OnExpandedOfALazyNode", TEvent::Expanded, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
+    {"OnInitChildren", TEvent::InitChildren, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
+    {"OnInitNode", TEvent::InitNode, kUninitialized, Next, VK_DOWN, HP::hpOnLabel},
+    {"OnInitNodeWhileSaving", TEvent::InitNode, kUninitialized, SaveAndLoad},
+    {"OnChecking", TEvent::Checking, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
+    {"OnChecked", TEvent::Checked, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
+    {"OnFocusChanging", TEvent::FocusChanging, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
+    {"OnFocusChanged", TEvent::FocusChanged, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
+    {"OnEditing", TEvent::Editing, kEditable, Edit, VK_F2, HP::hpOnLabel},
+    {"OnDragAllowed", TEvent::DragAllowed, kClosed, nullptr, 0, HP::hpOnLabel},
+    {"OnDragOver", TEvent::DragOver, kClosed, DragOver},
+    {"OnDragDrop", TEvent::DragDrop, kClosed, DragDrop},
+    {"OnNodeCopying", TEvent::NodeCopying, kPasted, CopyAndPaste},
+    {"OnNodeCopied", TEvent::NodeCopied, kPasted, CopyAndPaste},
+    {"OnNodeMoving", TEvent::NodeMoving, kClosed, MoveIntoSibling},
+    {"OnNodeMoved", TEvent::NodeMoved, kClosed, MoveIntoSibling},
+    {"OnNodeMovingByAPasteAfterACut", TEvent::NodeMoving, kClosed, CutAndPaste},
+    {"OnNodeMovedByAPasteAfterACut", TEvent::NodeMoved, kClosed, CutAndPaste},
+};
+
+struct TCase {
+  const TEventCase* Event;
+  TVictim Victim;
+  TRoute Route;
+  std::string Name;
+};
+
+std::vector<TCase> AllCases() {
+  std::vector<TCase> cases;
+  const char* victims[] = {"TheNode", "ItsParent", "TheTree"};
+  const char* routes[] = {"ByACall", "ByAKey", "ByAClick"};
+  for (const TEventCase& event : kEvents)
+    for (TVictim victim : {TVictim::Node, TVictim::Parent, TVictim::Tree})
+      for (TRoute route : {TRoute::Call, TRoute::Key, TRoute::Click}) {
+        const bool reached = route == TRoute::Call  ? event.Call != nullptr
+                             : route == TRoute::Key ? event.Key != 0
+                                                    : event.Part != HP::hpNowhere;
+        if (reached)
+          cases.push_back({&event, victim, route,
+                           std::string(event.Name) + "Deletes" + victims[static_cast<int>(victim)] +
+                               routes[static_cast<int>(route)]});
+      }
+  return cases;
+}
+
+// The first point of node's row (client coordinates) whose part is the one asked for.
+std::optional<POINT> RowPoint(TStringTree& tree, PTreeNode node, HP part) {
+  const RECT row = tree.GetDisplayRect(node, NoColumn, false);
+  const int y = (row.top + row.bottom) / 2;
+  for (int x = 0; x < tree.ClientWidth(); ++x) {
+    THitInfo hit;
+    tree.GetHitTestInfoAt(x, y, true, hit);
+    if (hit.HitNode == node && hit.HitPositions.Contains(part)) return POINT{x, y};
+  }
+  return std::nullopt;
+}
+
+class NodeFreedByHandler : public testing::TestWithParam<TCase> {
+ protected:
+  static void SetUpTestSuite() {
+    form_ = new TForm(nullptr);
+    form_->SetBorderStyle(TFormBorderStyle::bsNone);
+    form_->SetBounds(40, 40, 400, 300);
+    form_->Show();
+  }
+  static void TearDownTestSuite() {
+    delete form_;
+    form_ = nullptr;
+  }
+  void SetUp() override { TNodeSlab::SetGuardFreedBlocks(true); }
+  void TearDown() override {
+    delete tree_;
+    TNodeSlab::SetGuardFreedBlocks(false);
+    // The real pointer leaves the spot where the next test's windows may be.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    ProcessPendingMessages();
+  }
+
+  void MakeTree(const TArrangement& setup, bool withCache) {
+    tree_ = new TStringTree(form_);
+    TStringTree& tree = *tree_;
+    tree.SetBounds(10, 10, 300, 220);
+    tree.SetParent(form_);
+    // With a column the tree's width is the column's: no scroll bar update measures the rows, which would
+    // initialize them.
+    tree.Header()->Columns()->Add()->SetWidth(250);
+    tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
+    TCustomTreeOptions* options = tree.TreeOptions();
+    options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport);
+    if (setup.Editable) options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toEditable);
+    options->SetAnimationOptions({});
+    tree.SetRootNodeCount(3);
+    nodes_.T = tree.GetFirst();
+    nodes_.P = tree.GetNextSibling(nodes_.T);
+    nodes_.Q = tree.GetNextSibling(nodes_.P);
+    tree.SetChildCount(nodes_.P, 2);
+    nodes_.N = tree.GetFirstChild(nodes_.P);
+    nodes_.S = tree.GetNextSibling(nodes_.N);
+    if (setup.LazyChildren)
+      tree.SetHasChildren(nodes_.N, true);
+    else
+      tree.SetChildCount(nodes_.N, 2);
+    tree.BeginUpdate();
+    tree.SetChildCount(nodes_.Q, withCache ? CacheThreshold + 1 : 1);
+    tree.SetExpanded(nodes_.P, true);
+    tree.SetExpanded(nodes_.N, setup.NodeExpanded);
+    tree.SetExpanded(nodes_.Q, true);
+    tree.EndUpdate();
+    for (PTreeNode node : {nodes_.T, nodes_.P, nodes_.N, nodes_.S, nodes_.Q})
+      tree.SetCheckType(node, TCheckType::ctCheckBox);
+    Listen();
+    tree.SetFocusedNode(setup.FocusBefore ? nodes_.P : nodes_.N);
+    if (setup.Editable) tree.SetSelected(nodes_.N, true);
+  }
+
+  // Every event that names nodes reports them; the one the case is about strikes, once, at its node.
+  void Listen() {
+    TStringTree& tree = *tree_;
+    tree.OnCollapsing = [this](TBaseTree*, PTreeNode node, bool&) { Heard(TEvent::Collapsing, node); };
+    tree.OnCollapsed = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::Collapsed, node); };
+    tree.OnExpanding = [this](TBaseTree*, PTreeNode node, bool&) { Heard(TEvent::Expanding, node); };
+    tree.OnExpanded = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::Expanded, node); };
+    tree.OnInitNode = [this](TBaseTree*, PTreeNode parent, PTreeNode node, TTreeNodeInitStates&) {
+      Heard(TEvent::InitNode, node, parent);
+    };
+    tree.OnInitChildren = [this](TBaseTree*, PTreeNode node, std::uint32_t& count) {
+      count = 2;
+      Heard(TEvent::InitChildren, node);
+    };
+    tree.OnChecking = [this](TBaseTree*, PTreeNode node, TCheckState&, bool&) { Heard(TEvent::Checking, node); };
+    tree.OnChecked = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::Checked, node); };
+    tree.OnFocusChanging = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode, TColumnIndex, TColumnIndex, bool&) {
+      Heard(TEvent::FocusChanging, newNode, oldNode);
+    };
+    tree.OnFocusChanged = [this](TBaseTree*, PTreeNode node, TColumnIndex) { Heard(TEvent::FocusChanged, node); };
+    tree.OnEditing = [this](TBaseTree*, PTreeNode node, TColumnIndex, bool&) { Heard(TEvent::Editing, node); };
+    tree.OnDragAllowed = [this](TBaseTree*, PTreeNode node, TColumnIndex, bool&) { Heard(TEvent::DragAllowed, node); };
+    tree.OnDragOver = [this](TBaseTree* sender, TObject*, TShiftState, TDragState, POINT, TDropMode, DWORD&,
+                             bool& accept) {
+      accept = true;
+      Heard(TEvent::DragOver, sender->DropTargetNode());
+    };
+    tree.OnDragDrop = [this](TBaseTree* sender, TObject*, IDataObject*, const TFormatArray&, TShiftState, POINT, DWORD&,
+                             TDropMode) { Heard(TEvent::DragDrop, sender->DropTargetNode()); };
+    tree.OnNodeCopying = [this](TBaseTree*, PTreeNode node, PTreeNode target, bool&) {
+      Heard(TEvent::NodeCopying, node, target);
+    };
+    tree.OnNodeCopied = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::NodeCopied, node); };
+    tree.OnNodeMoving = [this](TBaseTree*, PTreeNode node, PTreeNode target, bool&) {
+      Heard(TEvent::NodeMoving, node, target);
+    };
+    tree.OnNodeMoved = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::NodeMoved, node); };
+    // Events the case does not strike at still must not name a freed node.
+    tree.OnChange = [this](TBaseTree*, PTreeNode node) { Record(node); };
+    tree.OnStructureChange = [this](TBaseTree*, PTreeNode node, TChangeReason) { Record(node); };
+    tree.OnHotChange = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode) { Record(oldNode, newNode); };
+    tree.OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String&) { Record(node); };
+    tree.OnFreeNode = [this](TBaseTree*, PTreeNode node) { freed_.insert(node); };
+  }
+
+  void Record(PTreeNode node, PTreeNode other = nullptr) {
+    if (!struck_ || striking_) return;
+    heard_.push_back(node);
+    heard_.push_back(other);
+  }
+
+  void Heard(TEvent event, PTreeNode node, PTreeNode other = nullptr) {
+    if (struck_ || striking_) {
+      Record(node, other);
+      return;
+    }
+    const TCase& c = GetParam();
+    if (!armed_ || event != c.Event->Event || !IsAbout(node)) return;
+    striking_ = true;
+    if (c.Victim == TVictim::Node)
+      tree_->DeleteNode(node);
+    else if (c.Victim == TVictim::Parent)
+      tree_->DeleteNode(node->Parent);
+    else
+      tree_->Clear();
+    striking_ = false;
+    struck_ = true;
+  }
+
+  bool IsAbout(PTreeNode node) const {
+    if (!GetParam().Event->Setup.AboutNewNode) return node == nodes_.N;
+    return node && std::find(before_.begin(), before_.end(), node) == before_.end();
+  }
+
+  // Puts a node that was never initialized in N's place; inside an update bracket, so that nothing asks where its
+  // row lies (which would initialize it), and with the repaint dropped.
+  void RenewNode() {
+    TStringTree& tree = *tree_;
+    tree.BeginUpdate();
+    tree.DeleteNode(nodes_.N);
+    nodes_.N = tree.InsertNode(nodes_.S, TTreeNodeAttachMode::amInsertBefore);
+    tree.EndUpdate();
+    ValidateRect(tree.Handle(), nullptr);
+    before_ = AllNodes(tree);
+  }
+
+  // Presses the key at the focused tree, or clicks the part of N's row, where N is made anew first when the case
+  // asks for it.
+  void Input(const TCase& c) {
+    TStringTree& tree = *tree_;
+    const TEventCase& event = *c.Event;
+    std::optional<POINT> at;
+    if (c.Route == TRoute::Click) {
+      at = RowPoint(tree, nodes_.N, event.Part);
+      ASSERT_TRUE(at) << "N's row shows no such part";
+    }
+    if (event.Setup.NodeUninitialized) RenewNode();
+    armed_ = true;
+    if (c.Route == TRoute::Key) {
+      SendKeyPress(event.Key);
+    } else {
+      SendMouseClick(tree.ClientToScreen(*at));
+    }
+    PumpUntil([this, &event] {
+      return struck_ && !(GetAsyncKeyState(event.Key ? event.Key : VK_LBUTTON) & 0x8000) && GetCapture() == nullptr;
+    });
+  }
+
+  TStringTree* tree_ = nullptr;
+  TNodes nodes_;
+  std::vector<PTreeNode> before_;
+  std::set<PTreeNode> freed_;
+  std::vector<PTreeNode> heard_;
+  bool armed_ = false, striking_ = false, struck_ = false;
+
+  static TForm* form_;
+};
+
+TForm* NodeFreedByHandler::form_ = nullptr;
+
+TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
+  const TCase& c = GetParam();
+  MakeTree(c.Event->Setup, c.Route == TRoute::Call && c.Victim == TVictim::Parent);
+  TStringTree& tree = *tree_;
+  SetForegroundWindow(form_->Handle());
+  tree.SetFocus();
+  ProcessPendingMessages();
+  before_ = AllNodes(tree);
+
+  if (c.Route == TRoute::Call) {
+    if (c.Event->Setup.NodeUninitialized) RenewNode();
+    armed_ = true;
+    Record(c.Event->Call(tree, nodes_));
+  } else {
+    Input(c);
+  }
+  ASSERT_TRUE(struck_) << "the event was not raised about the node";
+  ProcessPendingMessages();
+  // What is left paints.
+  RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+  const std::vector<PTreeNode> after = AllNodes(tree);
+  for (PTreeNode node : before_)
+    if (std::find(after.begin(), after.end(), node) == after.end()) freed_.insert(node);
+  for (PTreeNode node : heard_) EXPECT_EQ(freed_.count(node), 0u) << "a handler was given a node freed before";
+  EXPECT_EQ(CheckInvariants(tree), "");
+  // The position cache the worker builds afterwards finds every row where the rows lie.
+  if (tree.VisibleCount() <= CacheThreshold) return;
+  ASSERT_TRUE(WaitForCache(tree));
+  TTreePosition top = 0;
+  for (PTreeNode node : ShownNodes(tree)) {
+    TTreePosition found = -1;
+    ASSERT_EQ(tree.GetNodeAtPosition(top, found), node) << "the row at " << top;
+    ASSERT_EQ(found, top);
+    top += node->NodeHeight;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, NodeFreedByHandler, testing::ValuesIn(AllCases()),
+                         [](const testing::TestParamInfo<TCase>& info) { return info.param.Name; });
+
+}  // namespace
+}  // namespace tree_test
