@@ -116,19 +116,12 @@ TStringTree* TTreePage::MakeTree(bool large) {
   // A deletion is told before the rows go: told a moment later, the counts are the new ones, and a run of changes
   // is counted once.
   tree->SetChangeDelay(kCountDelay);
-  tree->OnStructureChange = [this](TBaseTree*, PTreeNode, TChangeReason) { RowsChanged(); };
-  // Rows pasted or dropped as copies are told one by one inside the paste's update bracket, and counted once when
-  // it ends.
-  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) {
-    if (sender->UpdateCount() > 0)
-      rowsCopied_ = true;
-    else
-      RowsChanged();
-  };
+  tree->OnStructureChange = [this](TBaseTree* sender, PTreeNode, TChangeReason) { RowsChanged(sender); };
+  // Rows pasted, dropped or moved in are told one by one, inside the update bracket of the paste or drop.
+  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) { RowsChanged(sender); };
+  tree->OnNodeMoved = [this](TBaseTree* sender, PTreeNode) { RowsChanged(sender); };
   tree->OnUpdating = [this](TBaseTree*, TTreeUpdateState state) {
-    if (state != TTreeUpdateState::usEnd || !rowsCopied_) return;
-    rowsCopied_ = false;
-    RowsChanged();
+    if (state == TTreeUpdateState::usEnd) ShowRowsChanged();
   };
 
   tree->OnInitNode = [large](TBaseTree* sender, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& states) {
@@ -166,7 +159,7 @@ TStringTree* TTreePage::MakeTree(bool large) {
       typedNames_.erase(node);
     else
       typedNames_[node] = text;
-    if (sender == small_) Export(exportFormat_);
+    RowsChanged(sender);
   };
   tree->OnFreeNode = [this](TBaseTree*, PTreeNode node) { typedNames_.erase(node); };
   // The number is all of a row's own data that the stream does not carry.
@@ -206,6 +199,9 @@ void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DW
   } else if (mode == TDropMode::dpOnNode && IsFolder(NumberOf(into, target))) {
     attach = TTreeNodeAttachMode::amAddChildLast;
   }
+  // The dragged rows come selected, as they were where they came from: they alone, so that the next drag takes
+  // what this one brought.
+  into->ClearSelection();
   if (effect != DROPEFFECT_MOVE) {
     // Copies are read from the dragged data: new rows with the numbers, names and checks of the dragged ones.
     into->ProcessOLEData(from, data, target, attach, false);
@@ -215,9 +211,12 @@ void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DW
   // first under it goes in front of those placed before it, so those rows go last first and keep their order.
   std::vector<PTreeNode> rows = from->GetSortedSelection(true);
   if (attach == TTreeNodeAttachMode::amInsertAfter) std::reverse(rows.begin(), rows.end());
+  // Both trees tell of the whole move once, whatever number of rows it takes.
+  from->BeginUpdate();
   into->BeginUpdate();
   for (PTreeNode row : rows) from->MoveTo(row, target, attach, false);
   into->EndUpdate();
+  from->EndUpdate();
 }
 
 void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {
@@ -241,14 +240,21 @@ void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {
   key = 0;
 }
 
-void TTreePage::RowsChanged() {
+void TTreePage::RowsChanged(TBaseTree* tree) {
+  countsStale_ = true;
+  if (tree == small_) exportStale_ = true;
+  if (tree->UpdateCount() == 0) ShowRowsChanged();
+}
+
+void TTreePage::ShowRowsChanged() {
   // Rows arrive while the page is being filled, before there is anything to show them in.
-  if (!statusLine_ || !exportText_) return;
+  if (!countsStale_ || !statusLine_ || !exportText_) return;
+  countsStale_ = false;
   statusLine_->ShowText(std::to_wstring(large_->TotalCount()) + L" nodes on the left, " +
                         std::to_wstring(small_->TotalCount()) +
                         L" on the right. Drag rows across to copy them, with Shift to move them; F2 renames; Delete, "
                         L"Ctrl+X, C and V.");
-  Export(exportFormat_);
+  if (exportStale_) Export(exportFormat_);
 }
 
 void TTreePage::Resize() {
@@ -306,11 +312,12 @@ void TTreePage::Populate() {
   for (std::uintptr_t number : {ItemNumber(4, 6), ItemNumber(41, 0), FolderNumber(7)})
     small_->AddChild(nullptr, reinterpret_cast<const void*>(number));
 
-  RowsChanged();
+  RowsChanged(small_);
 }
 
 void TTreePage::Export(TTreeExport format) {
   exportFormat_ = format;
+  exportStale_ = false;
   switch (format) {
     case TTreeExport::teText:
       exportText_->SetLines(small_->ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'));

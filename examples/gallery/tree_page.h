@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <unordered_map>
 
 #include "controls/tabs/page_control.h"
 #include "tree/tree_events.h"
@@ -43,8 +43,11 @@ class TTreePage : public controls::TPcTabSheet {
   void DropRows(tree::TBaseTree* into, tree::TBaseTree* from, IDataObject* data, DWORD effect, tree::TDropMode mode);
   // Delete, and cut, copy and paste by Ctrl+X, C and V, in either tree.
   void TreeKeyDown(TObject* sender, WORD& key, TShiftState shift);
-  // The node counts and the export follow any change of either tree's rows.
-  void RowsChanged();
+  // The node counts and the export follow any change of either tree's rows: at once, or inside an update bracket
+  // (a paste, drop, load or deletion) once, when the bracket ends, so that each row costs the same however many
+  // come.
+  void RowsChanged(tree::TBaseTree* tree);
+  void ShowRowsChanged();
 
   tree::TStringTree* large_ = nullptr;
   tree::TStringTree* small_ = nullptr;
@@ -55,8 +58,10 @@ class TTreePage : public controls::TPcTabSheet {
   int smallTreeWidth_ = 400;
   int exportHeight_ = 150;
   TTreeExport exportFormat_ = TTreeExport::teText;
-  bool rowsCopied_ = false;
+  // Changes not yet shown: of either tree's rows (the counts), and of the small tree's (its export).
+  bool countsStale_ = false;
+  bool exportStale_ = false;
   // Names typed in either tree, by row: a copy of a row is a row of its own, and a row that moves to the other tree
   // takes its name along in the tree's stream of the row, which names the new node it becomes.
-  std::map<tree::PTreeNode, String> typedNames_;
+  std::unordered_map<tree::PTreeNode, String> typedNames_;
 };
