@@ -118,8 +118,8 @@ TStringTree* TTreePage::MakeTree(bool large) {
   tree->SetChangeDelay(kCountDelay);
   tree->OnStructureChange = [this](TBaseTree* sender, PTreeNode, TChangeReason) { RowsChanged(sender); };
   // Rows pasted, dropped or moved in are told one by one, inside the update bracket of the paste or drop.
-  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) { RowsChanged(sender); };
-  tree->OnNodeMoved = [this](TBaseTree* sender, PTreeNode) { RowsChanged(sender); };
+  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) { RowsMoved(sender); };
+  tree->OnNodeMoved = [this](TBaseTree* sender, PTreeNode) { RowsMoved(sender); };
   tree->OnUpdating = [this](TBaseTree*, TTreeUpdateState state) {
     if (state == TTreeUpdateState::usEnd) ShowRowsChanged();
   };
@@ -161,7 +161,13 @@ TStringTree* TTreePage::MakeTree(bool large) {
       typedNames_[node] = text;
     RowsChanged(sender);
   };
-  tree->OnFreeNode = [this](TBaseTree*, PTreeNode node) { typedNames_.erase(node); };
+  // Told for each row of a deletion, before the bracket around it ends.
+  tree->OnFreeNode = [this](TBaseTree*, PTreeNode node) {
+    typedNames_.erase(node);
+    rowsMoved_ = true;
+    rowsMovedAt_ = GetTickCount64();
+  };
+  IgnoreButtonsPressedBeforeRowsMoved(tree);
   // The number is all of a row's own data that the stream does not carry.
   tree->OnSaveNode = [](TBaseTree* sender, PTreeNode node, TStream& stream) {
     const std::uint64_t number = NumberOf(sender, node);
@@ -240,6 +246,26 @@ void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {
   key = 0;
 }
 
+void TTreePage::IgnoreButtonsPressedBeforeRowsMoved(TBaseTree* tree) {
+  tree->SetWindowProc([this, treeProc = tree->WindowProc()](TMessage& message) {
+    const bool press = message.Msg == WM_LBUTTONDOWN || message.Msg == WM_RBUTTONDOWN ||
+                       message.Msg == WM_MBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK ||
+                       message.Msg == WM_RBUTTONDBLCLK || message.Msg == WM_MBUTTONDBLCLK;
+    // The time of the message taken from the queue, the press itself (the tree's presses come only from there), on
+    // the clock of the moves: it lies in the past, less than the 49 days of its 32 bits.
+    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG pressedAt = now - static_cast<DWORD>(static_cast<DWORD>(now) - static_cast<DWORD>(GetMessageTime()));
+    if (press && pressedAt < rowsMovedAt_) return;
+    treeProc(message);
+  });
+}
+
+void TTreePage::RowsMoved(TBaseTree* tree) {
+  rowsMoved_ = true;
+  rowsMovedAt_ = GetTickCount64();
+  RowsChanged(tree);
+}
+
 void TTreePage::RowsChanged(TBaseTree* tree) {
   countsStale_ = true;
   if (tree == small_) exportStale_ = true;
@@ -255,6 +281,11 @@ void TTreePage::ShowRowsChanged() {
                         L" on the right. Drag rows across to copy them, with Shift to move them; F2 renames; Delete, "
                         L"Ctrl+X, C and V.");
   if (exportStale_) Export(exportFormat_);
+  // The page has shown the rows where they now are once it is done with them.
+  if (rowsMoved_) {
+    rowsMoved_ = false;
+    rowsMovedAt_ = GetTickCount64();
+  }
 }
 
 void TTreePage::Resize() {

@@ -48,6 +48,11 @@ class TTreePage : public controls::TPcTabSheet {
   // come.
   void RowsChanged(tree::TBaseTree* tree);
   void ShowRowsChanged();
+  // Rows came into the tree or left it: those below them moved on the screen.
+  void RowsMoved(tree::TBaseTree* tree);
+  // A button pressed while the page was busy moving rows was aimed at the rows as the screen showed them before,
+  // not at the row that has come under the pointer since (which a drag would carry off): the tree never sees it.
+  void IgnoreButtonsPressedBeforeRowsMoved(tree::TBaseTree* tree);
 
   tree::TStringTree* large_ = nullptr;
   tree::TStringTree* small_ = nullptr;
@@ -61,6 +66,9 @@ class TTreePage : public controls::TPcTabSheet {
   // Changes not yet shown: of either tree's rows (the counts), and of the small tree's (its export).
   bool countsStale_ = false;
   bool exportStale_ = false;
+  // Whether rows moved since the page last showed its rows, and when the page was last done with such a move.
+  bool rowsMoved_ = false;
+  ULONGLONG rowsMovedAt_ = 0;
   // Names typed in either tree, by row: a copy of a row is a row of its own, and a row that moves to the other tree
   // takes its name along in the tree's stream of the row, which names the new node it becomes.
   std::unordered_map<tree::PTreeNode, String> typedNames_;

@@ -28,6 +28,9 @@ class GalleryTest : public testing::Test {
   static TGalleryForm* Form() { return form_; }
   // Dispatches what is waiting, so that the form has painted and laid itself out.
   static void Settle();
+  // Serves messages through the application's own loop, which alone turns keys into short-cuts, until done says so
+  // or the time is up; answers done.
+  static bool ServeUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
   // Gives input, which starts a modal loop (a menu, an edit), and answers whether seen came true inside the loop;
   // Escape then ends the loop, and the wait lasts until ended says so.
   static bool SeenInLoop(
@@ -58,6 +61,10 @@ class GalleryTest : public testing::Test {
 // Drops the rows selected in from onto into's drop target as the system's drag loop does, Shift held or not: on
 // row onto, or after the last row when onto is null.
 void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTreeNode onto, bool shift);
+// The first row of the tree, in tree order, whose name is name; null when there is none.
+tree::PTreeNode FindRow(tree::TStringTree* tree, const String& name);
+// The centre of a row's name, on the screen.
+POINT RowPoint(tree::TStringTree* tree, tree::PTreeNode node);
 // Luminance contrast of two colours as the accessibility guidelines count it: 1 for equal colours, 21 at most.
 double Contrast(COLORREF a, COLORREF b);
 

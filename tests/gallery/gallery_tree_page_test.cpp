@@ -3,7 +3,9 @@
 // Delete and the clipboard keys change the rows and the page's counts and export follow, and a selection stays
 // visible while another control has the focus.
 #include <cwctype>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/application.h"
 #include "gallery_fixture.h"
@@ -28,12 +30,6 @@ TTreePage* ShowTreePage(TGalleryForm* form) {
   SetForegroundWindow(form->Handle());
   Application->ProcessMessages();
   return form->TreePage();
-}
-
-PTreeNode FindRow(TStringTree* tree, const String& name) {
-  for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNext(node))
-    if (tree->Text(node, 0) == name) return node;
-  return nullptr;
 }
 
 // Focuses the tree and makes the row its only selected, focused one.
@@ -259,4 +255,150 @@ TEST_F(GalleryTest, ACheckBoxIsNoLongerHotOnceTheTreeMovesFromUnderTheMouse) {
       << "the tree did not move";
   ASSERT_TRUE(ChooseFromMenu(L'V', {L'T', L'F'}));
   SetCursorPos(savedCursor.x, savedCursor.y);
+}
+
+// From the keyboard, as a person does it: a folder copied by Ctrl+C, then every folder (Edit > Select every folder,
+// Shift+Ctrl+C: 100,000 rows), each pasted by Ctrl+V into the right tree after a click there, and at last every row
+// of the right tree selected and deleted. Each change reaches the counts and the export box once, however many rows
+// it takes, and the window answers again within seconds.
+TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  TStringTree* small = page->SmallTree();
+  TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
+  large->SetExpanded(large->GetFirst(), false);
+  RECT rightTree;
+  GetWindowRect(small->Handle(), &rightTree);
+  // Below the right tree's rows: the click leaves no row focused, so the rows go to the end.
+  const POINT belowRows{(rightTree.left + rightTree.right) / 2, rightTree.bottom - 20};
+  // Each export the page shows is a new text for the box.
+  int exports = 0;
+  TTextView* box = page->ExportText();
+  const TWndMethod boxProc = box->WindowProc();
+  box->SetWindowProc([&](TMessage& message) {
+    if (message.Msg == WM_SETTEXT) ++exports;
+    boxProc(message);
+  });
+  struct TStep {
+    const char* Name;
+    std::function<void()> Input;
+    std::uint32_t SmallWanted;
+  };
+  const std::uint32_t start = small->TotalCount();
+  const TStep steps[] = {
+      {"a folder",
+       [&] {
+         FocusRow(large, FindRow(large, L"Folder 2"));
+         SendKeyPress(L'C', false, true);
+         SendMouseClick(belowRows);
+         SendKeyPress(L'V', false, true);
+       },
+       start + 100},
+      {"every folder",
+       [&] {
+         EXPECT_TRUE(ChooseFromMenu(L'E', {L'S'}));
+         SendKeyPress(L'C', true, true);
+         EXPECT_TRUE(ServeUntil([&] { return Form()->LastCommand() == L"Copy selected rows"; }));
+         SendMouseClick(belowRows);
+         SendKeyPress(L'V', false, true);
+       },
+       start + 100 + 100000},
+      {"every row deleted",
+       [&] {
+         SendMouseClick(belowRows);
+         SendKeyPress(L'A', false, true);
+         SendKeyPress(VK_DELETE);
+       },
+       0},
+  };
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Name);
+    exports = 0;
+    step.Input();
+    const String counts = std::to_wstring(large->TotalCount()) + L" nodes on the left, " +
+                          std::to_wstring(step.SmallWanted) + L" on the right.";
+    const bool shown = PumpUntil(
+        [&] { return small->TotalCount() == step.SmallWanted && said->Caption().rfind(counts, 0) == 0; }, 60000);
+    EXPECT_TRUE(shown) << small->TotalCount() << " " << testing::PrintToString(said->Caption());
+    // A change told late would come within a few of the page's count delays.
+    PumpFor(300);
+    EXPECT_EQ(exports, 1);
+    if (!shown || exports != 1) break;
+  }
+  box->SetWindowProc(boxProc);
+  EXPECT_EQ(box->Text(), L"Name\tSize\tModified\r\n");
+}
+
+// Folder 2 dragged into the right tree with Shift held, and at once, while the page still handles that drop, the same
+// drag again from the same place, aimed at Folder 2 as the screen still shows it: exactly that folder moves, once;
+// Folder 3, which has come under the pointer since, stays where it was.
+TEST_F(GalleryTest, TwoQuickMovesOfAFolderMoveThatFolderAlone) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  TStringTree* small = page->SmallTree();
+  large->SetExpanded(large->GetFirst(), false);
+  large->ScrollIntoView(large->GetFirst(), false);
+  Settle();
+  const POINT from = RowPoint(large, FindRow(large, L"Folder 2"));
+  RECT rightTree;
+  GetWindowRect(small->Handle(), &rightTree);
+  const POINT to{(rightTree.left + rightTree.right) / 2, rightTree.bottom - 20};
+  const std::uint32_t largeCount = large->TotalCount();
+  const std::uint32_t smallCount = small->TotalCount();
+  auto moveTo = [](POINT at) {
+    SetCursorPos(at.x, at.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+  };
+  auto shift = [](bool up) {
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = VK_SHIFT;
+    key.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &key, sizeof key);
+  };
+  // The way of one drag after its press: 80 pixels right, Shift, then on into the right tree.
+  const std::vector<POINT> way{{from.x + 20, from.y}, {from.x + 80, from.y}, {(from.x + to.x) / 2, to.y}, to};
+  // The second press comes later after the first than a double click may, so that it is a press of its own.
+  const UINT step = GetDoubleClickTime() / static_cast<UINT>(way.size()) + 50;
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  bool allGiven = false;
+  moveTo(from);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  const bool inTime = RunModalWithInput(
+      [&] {
+        for (size_t i = 0; i < way.size(); ++i)
+          PostInputFromLoop(
+              [&, i] {
+                moveTo(way[i]);
+                if (i == 1) shift(false);
+              },
+              step * static_cast<UINT>(i + 1));
+        // The first drag's release and the whole second drag wait in the queue together.
+        PostInputFromLoop(
+            [&] {
+              shift(false);
+              SendMouse(MOUSEEVENTF_LEFTUP);
+              moveTo(from);
+              SendMouse(MOUSEEVENTF_LEFTDOWN);
+              for (POINT at : way) moveTo(at);
+              shift(false);
+              SendMouse(MOUSEEVENTF_LEFTUP);
+              shift(true);
+              allGiven = true;
+            },
+            step * static_cast<UINT>(way.size() + 1));
+      },
+      [&] {
+        PumpUntil([&] { return allGiven && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_LBUTTON) >= 0; }, 20000);
+      },
+      25000);
+  SetCursorPos(savedCursor.x, savedCursor.y);
+  Settle();
+  EXPECT_TRUE(inTime);
+  EXPECT_EQ(small->TotalCount(), smallCount + 100);
+  EXPECT_EQ(large->TotalCount(), largeCount - 100);
+  EXPECT_NE(FindRow(small, L"Folder 2"), nullptr);
+  EXPECT_EQ(FindRow(small, L"Folder 3"), nullptr);
+  EXPECT_EQ(large->Text(large->GetNextSibling(large->GetFirst()), 0), L"Folder 3");
 }
