@@ -28,6 +28,8 @@ constexpr std::uint32_t kItemsPerFolder = 99;
 constexpr TColor kUnfocusedSelection = static_cast<TColor>(0xD8D8D8);
 // Milliseconds between a change of a tree's rows and the page's count of them.
 constexpr UINT kCountDelay = 50;
+// The command strip's height with no more than its row of buttons.
+constexpr int kStripRowsHeight = 34;
 
 // Each row carries one number that names it wherever it goes: folder f (from 0) is (f + 1) * 100, its item i (from
 // 0) is f * 100 + i + 1, so no row is 0 and a folder's number is a multiple of 100.
@@ -70,12 +72,13 @@ String DateText(std::uintptr_t number) {
 
 struct TExportButton {
   const wchar_t* Caption;
+  const wchar_t* ShortCaption;
   TTreeExport Format;
 };
 
-const TExportButton kExportButtons[] = {{L"Export as text", TTreeExport::teText},
-                                        {L"Export as HTML", TTreeExport::teHtml},
-                                        {L"Export as RTF", TTreeExport::teRtf}};
+const TExportButton kExportButtons[] = {{L"Export as text", L"Text", TTreeExport::teText},
+                                        {L"Export as HTML", L"HTML", TTreeExport::teHtml},
+                                        {L"Export as RTF", L"RTF", TTreeExport::teRtf}};
 
 }  // namespace
 
@@ -295,7 +298,10 @@ void TTreePage::Resize() {
   const int width = std::max(std::min(smallTreeWidth_, ClientWidth() / 2), 1);
   if (small_ && small_->Width() != width) small_->SetWidth(width);
   if (!exportText_ || !statusLine_) return;
-  const int room = ClientHeight() - statusLine_->Parent()->Height() - exportSplitter_->Height();
+  // The status line wraps onto more lines as the page narrows; in a low page it leaves the trees their share.
+  TWinControl* strip = statusLine_->Parent();
+  strip->Constraints()->SetMaxHeight(std::max(kStripRowsHeight, ClientHeight() / 4));
+  const int room = ClientHeight() - strip->Height() - exportSplitter_->Height();
   const int height = std::max(std::min(exportHeight_, room / 3), 1);
   if (exportText_->Height() != height) exportText_->SetHeight(height);
 }
@@ -303,7 +309,7 @@ void TTreePage::Resize() {
 void TTreePage::Populate() {
   std::vector<TStripButton> buttons;
   for (const TExportButton& button : kExportButtons)
-    buttons.push_back({button.Caption, [this, format = button.Format] { Export(format); }});
+    buttons.push_back({button.Caption, [this, format = button.Format] { Export(format); }, button.ShortCaption});
   statusLine_ = AddCommandStrip(this, buttons, 120);
 
   exportText_ = new TTextView(this);

@@ -402,3 +402,34 @@ TEST_F(GalleryTest, TwoQuickMovesOfAFolderMoveThatFolderAlone) {
   EXPECT_EQ(FindRow(small, L"Folder 3"), nullptr);
   EXPECT_EQ(large->Text(large->GetNextSibling(large->GetFirst()), 0), L"Folder 3");
 }
+
+// A row's name clicked, F2, then Escape or Enter without a move of the mouse, and then the mouse leaves the tree for
+// the page's export box: no row of the tree stays hot.
+TEST_F(GalleryTest, NoRowStaysHotAfterAnEditBegunUnderTheMouse) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  large->SetExpanded(large->GetFirst(), true);
+  large->ScrollIntoView(large->GetFirst(), false);
+  Settle();
+  PTreeNode row = FindRow(large, L"Item 1.2");
+  const POINT name = RowPoint(large, row);
+  RECT box;
+  GetWindowRect(page->ExportText()->Handle(), &box);
+  const POINT outside{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  for (WORD ending : {WORD{VK_ESCAPE}, WORD{VK_RETURN}}) {
+    SCOPED_TRACE(ending == VK_ESCAPE ? "Escape" : "Enter");
+    SendMouseClick(name);
+    ASSERT_TRUE(PumpUntil([&] { return large->FocusedNode() == row && large->HotNode() == row; }));
+    SendKeyPress(VK_F2);
+    ASSERT_TRUE(PumpUntil([&] { return large->IsEditing(); }));
+    SendKeyPress(ending);
+    ASSERT_TRUE(PumpUntil([&] { return !large->IsEditing(); }));
+    Settle();
+    SetCursorPos(outside.x, outside.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+    EXPECT_TRUE(PumpUntil([&] { return large->HotNode() == nullptr; })) << "the row stays hot";
+  }
+  SetCursorPos(savedCursor.x, savedCursor.y);
+}
