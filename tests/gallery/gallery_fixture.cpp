@@ -127,8 +127,8 @@ void GiveMenuKey(const std::shared_ptr<TMenuKeys>& keys) {
 }  // namespace
 
 bool GalleryTest::SeenInLoop(const std::function<void()>& input, const std::function<bool()>& seen,
-                             const std::function<bool()>& ended) {
-  SetForegroundWindow(form_->Handle());
+                             const std::function<bool()>& ended, bool formToFront) {
+  if (formToFront) SetForegroundWindow(form_->Handle());
   Settle();
   auto look = std::make_shared<TLoopLook>();
   look->Seen = seen;
@@ -149,8 +149,8 @@ bool GalleryTest::ServeUntil(const std::function<bool()>& done, DWORD millisecon
   return done();
 }
 
-String GalleryTest::MenuOpenedByAltKey(WORD key) {
-  return MenuOpenedBy(form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); });
+String GalleryTest::MenuOpenedByAltKey(WORD key, bool formToFront) {
+  return MenuOpenedBy(form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); }, formToFront);
 }
 
 bool GalleryTest::DragWithMouse(POINT from, POINT to, const std::function<bool()>& dropped) {
@@ -189,7 +189,8 @@ bool GalleryTest::ChooseFromMenu(WORD menuKey, std::vector<WORD> itemKeys) {
   return ended && !keys->Escaped;
 }
 
-String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input) {
+String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input,
+                                  bool formToFront) {
   toolbars::TBarView* view = bar->View();
   String opened;
   SeenInLoop(
@@ -199,7 +200,7 @@ String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::fu
         opened = view->OpenViewer()->Item()->Caption();
         return true;
       },
-      [view] { return !view->OpenViewerView(); });
+      [view] { return !view->OpenViewerView(); }, formToFront);
   return opened;
 }
 

@@ -32,15 +32,17 @@ class GalleryTest : public testing::Test {
   // or the time is up; answers done.
   static bool ServeUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
   // Gives input, which starts a modal loop (a menu, an edit), and answers whether seen came true inside the loop;
-  // Escape then ends the loop, and the wait lasts until ended says so.
+  // Escape then ends the loop, and the wait lasts until ended says so. The form is brought to the front first,
+  // unless the input is for whichever window has the keyboard now.
   static bool SeenInLoop(
       const std::function<void()>& input, const std::function<bool()>& seen,
-      const std::function<bool()>& ended = [] { return true; });
+      const std::function<bool()>& ended = [] { return true; }, bool formToFront = true);
   // Gives input and answers the caption of the bar's menu that opened (closed again by Escape), or nothing when
   // none opened.
-  static String MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input);
+  static String MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input,
+                             bool formToFront = true);
   // Alt and key on the keyboard, to the form's menu bar.
-  static String MenuOpenedByAltKey(WORD key);
+  static String MenuOpenedByAltKey(WORD key, bool formToFront = true);
   // Drags with the left button from one screen point to another in a few steps, as a person does, through
   // whatever modal loop the drag starts, until dropped says so after the release; the cursor is put back
   // afterwards. Answers whether the drag ended in time.
