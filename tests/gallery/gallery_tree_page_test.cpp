@@ -2,12 +2,14 @@
 // in the header repaints the captions it moves, typing a row's name finds it, the Edit menu selects the folders,
 // Delete and the clipboard keys change the rows and the page's counts and export follow, and a selection stays
 // visible while another control has the focus.
+#include <cwchar>
 #include <cwctype>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/speed_button.h"
 #include "gallery_fixture.h"
 #include "gallery_pages.h"
 #include "status_line.h"
@@ -432,4 +434,111 @@ TEST_F(GalleryTest, NoRowStaysHotAfterAnEditBegunUnderTheMouse) {
     EXPECT_TRUE(PumpUntil([&] { return large->HotNode() == nullptr; })) << "the row stays hot";
   }
   SetCursorPos(savedCursor.x, savedCursor.y);
+}
+
+// Two rows dragged one after the other by the mouse into the right tree: after each drop the right tree's selection
+// is the row that drop brought, alone, so that a drag from there takes that row only.
+TEST_F(GalleryTest, ADropSelectsOnlyTheRowsItBrought) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  TStringTree* small = page->SmallTree();
+  large->SetExpanded(large->GetFirst(), true);
+  large->ScrollIntoView(large->GetFirst(), false);
+  Settle();
+  RECT rightTree;
+  GetWindowRect(small->Handle(), &rightTree);
+  const POINT belowRows{(rightTree.left + rightTree.right) / 2, rightTree.bottom - 20};
+  for (const wchar_t* name : {L"Item 1.2", L"Item 1.3"}) {
+    SCOPED_TRACE(testing::PrintToString(name));
+    const std::uint32_t before = small->TotalCount();
+    EXPECT_TRUE(DragWithMouse(RowPoint(large, FindRow(large, name)), belowRows,
+                              [&] { return small->TotalCount() > before; }));
+    ASSERT_EQ(small->TotalCount(), before + 1);
+    EXPECT_EQ(small->SelectedCount(), 1u);
+    EXPECT_EQ(small->Text(small->GetFirstSelected(), 0), name);
+  }
+}
+
+namespace {
+
+// The rows a window's painting put text on, from the first to the last (0 when none): dark pixels on the light face
+// of the status line.
+int InkedRows(HWND window) {
+  const TWindowCapture picture = TWindowCapture::OfClient(window);
+  int first = -1, last = -1;
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x) {
+      const COLORREF pixel = picture.Pixel(x, y);
+      if (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) >= 3 * 0x80) continue;
+      if (first < 0) first = y;
+      last = y;
+      break;
+    }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+}  // namespace
+
+// The form at its full size, at a middle one and at its smallest: each export button of the tree page lies inside the
+// page and a click on it shows its format, and where the status line shows (all sizes but the smallest) it shows its
+// whole text, on as many lines as the text takes wrapped at words in its width.
+TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) {
+  TTreePage* page = ShowTreePage(Form());
+  TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
+  struct TButtonCase {
+    const wchar_t* Format;
+    std::function<bool(const String&)> Shown;
+  };
+  const TButtonCase buttons[] = {
+      {L"HTML", [](const String& text) { return text.find(L"<table") != String::npos; }},
+      {L"RTF", [](const String& text) { return text.rfind(L"{\\rtf", 0) == 0; }},
+      {L"text", [](const String& text) { return text.rfind(L"Name\t", 0) == 0; }},
+  };
+  const RECT bounds = Form()->BoundsRect();
+  for (SIZE size : {SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top}, SIZE{900, 600}, SIZE{0, 0}}) {
+    SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
+    Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy);
+    Settle();
+    RECT pageRect;
+    GetWindowRect(page->Handle(), &pageRect);
+    for (const TButtonCase& button : buttons) {
+      SCOPED_TRACE(testing::PrintToString(button.Format));
+      TSpeedButton* found = nullptr;
+      // Its caption ends with the format's name, whether the whole caption or the short one shows.
+      const size_t length = wcslen(button.Format);
+      for (TSpeedButton* each : OwnedBelow<TSpeedButton>(page)) {
+        const String caption = each->Caption();
+        if (caption.size() >= length && _wcsicmp(caption.c_str() + caption.size() - length, button.Format) == 0)
+          found = each;
+      }
+      ASSERT_NE(found, nullptr);
+      RECT face = found->BoundsRect();
+      MapWindowPoints(found->Parent()->Handle(), nullptr, reinterpret_cast<POINT*>(&face), 2);
+      RECT inPage;
+      IntersectRect(&inPage, &face, &pageRect);
+      EXPECT_TRUE(EqualRect(&inPage, &face)) << "the button passes the page's edge";
+      SendMouseClick(POINT{(face.left + face.right) / 2, (face.top + face.bottom) / 2});
+      EXPECT_TRUE(PumpUntil([&] { return button.Shown(page->ExportText()->Text()); }))
+          << testing::PrintToString(page->ExportText()->Text().substr(0, 40));
+    }
+    if (size.cx == 0) continue;
+    RECT line;
+    GetWindowRect(said->Handle(), &line);
+    ASSERT_LE(line.bottom, pageRect.bottom) << "the status line passes the page's edge";
+    // The text wrapped at words in the line's width, measured here in the line's font.
+    RECT wrapped{0, 0, said->ClientWidth() - 12, 0};
+    HDC screen = GetDC(nullptr);
+    const HGDIOBJ previous = SelectObject(screen, said->Font()->Handle());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    const String caption = said->Caption();
+    DrawTextW(screen, caption.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    const int lines = (wrapped.bottom - wrapped.top) / metrics.tmHeight;
+    EXPECT_LE(wrapped.bottom - wrapped.top, said->ClientHeight()) << "the line is lower than its text";
+    EXPECT_GT(InkedRows(said->Handle()), (lines - 1) * metrics.tmHeight) << lines << " lines of text";
+  }
+  Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  Settle();
 }
