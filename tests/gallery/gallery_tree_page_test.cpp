@@ -43,6 +43,14 @@ void FocusRow(TStringTree* tree, PTreeNode row) {
   Application->ProcessMessages();
 }
 
+// A point of the tree, on the screen, below the rows of a tree that holds few: a click there focuses no row, and
+// rows dropped there go to the end.
+POINT BelowTheRows(TStringTree* tree) {
+  RECT window;
+  GetWindowRect(tree->Handle(), &window);
+  return POINT{(window.left + window.right) / 2, window.bottom - 20};
+}
+
 // Types the text on the keyboard: letters, digits and spaces.
 void TypeText(const String& text) {
   for (wchar_t ch : text) {
@@ -269,10 +277,7 @@ TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
   TStringTree* small = page->SmallTree();
   TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
   large->SetExpanded(large->GetFirst(), false);
-  RECT rightTree;
-  GetWindowRect(small->Handle(), &rightTree);
-  // Below the right tree's rows: the click leaves no row focused, so the rows go to the end.
-  const POINT belowRows{(rightTree.left + rightTree.right) / 2, rightTree.bottom - 20};
+  const POINT belowRows = BelowTheRows(small);
   // Each export the page shows is a new text for the box.
   int exports = 0;
   TTextView* box = page->ExportText();
@@ -342,9 +347,7 @@ TEST_F(GalleryTest, TwoQuickMovesOfAFolderMoveThatFolderAlone) {
   large->ScrollIntoView(large->GetFirst(), false);
   Settle();
   const POINT from = RowPoint(large, FindRow(large, L"Folder 2"));
-  RECT rightTree;
-  GetWindowRect(small->Handle(), &rightTree);
-  const POINT to{(rightTree.left + rightTree.right) / 2, rightTree.bottom - 20};
+  const POINT to = BelowTheRows(small);
   const std::uint32_t largeCount = large->TotalCount();
   const std::uint32_t smallCount = small->TotalCount();
   auto moveTo = [](POINT at) {
@@ -445,9 +448,7 @@ TEST_F(GalleryTest, ADropSelectsOnlyTheRowsItBrought) {
   large->SetExpanded(large->GetFirst(), true);
   large->ScrollIntoView(large->GetFirst(), false);
   Settle();
-  RECT rightTree;
-  GetWindowRect(small->Handle(), &rightTree);
-  const POINT belowRows{(rightTree.left + rightTree.right) / 2, rightTree.bottom - 20};
+  const POINT belowRows = BelowTheRows(small);
   for (const wchar_t* name : {L"Item 1.2", L"Item 1.3"}) {
     SCOPED_TRACE(testing::PrintToString(name));
     const std::uint32_t before = small->TotalCount();
