@@ -14,7 +14,7 @@ class TTextView : public TCustomEdit {
   // for many seconds.
   void SetLines(const String& text);
 
-  static constexpr size_t ShownCharacters = 16384;
+  static constexpr size_t ShownCharacters = 8192;
 
  protected:
   void CreateParams(TCreateParams& params) override;
