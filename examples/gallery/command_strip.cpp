@@ -10,8 +10,6 @@ namespace {
 constexpr int kGap = 6;
 constexpr int kButtonTop = 5;
 constexpr int kButtonHeight = 24;
-// The height of the row of buttons with the space around them.
-constexpr int kRowHeight = 34;
 // Narrower than this beside the buttons, the status line goes below them.
 constexpr int kStatusBesideWidth = 240;
 // Room above and below the text of a wrapped status line.
@@ -21,7 +19,7 @@ constexpr int kStatusPadding = 8;
 
 TCommandStrip::TCommandStrip(TComponent* owner, const std::vector<TStripButton>& buttons, int buttonWidth)
     : TCustomControl(owner), buttonWidth_(buttonWidth) {
-  SetHeight(kRowHeight);
+  SetHeight(RowHeight);
   for (const TStripButton& entry : buttons) {
     auto* button = new TSpeedButton(this);
     button->SetCaption(entry.Caption);
@@ -57,18 +55,18 @@ void TCommandStrip::LayOut() {
     placed.Button->SetCaption(buttonWidth < buttonWidth_ ? placed.ShortCaption : placed.Caption);
     left += buttonWidth + kGap;
   }
-  RECT status{left, 0, width, kRowHeight};
-  if (width - left < kStatusBesideWidth) status = RECT{0, kRowHeight, width, kRowHeight};
+  RECT status{left, 0, width, RowHeight};
+  if (width - left < kStatusBesideWidth) status = RECT{0, RowHeight, width, RowHeight};
   status.bottom = std::max<LONG>(status.bottom, status.top + status_->WrappedHeight(status.right - status.left) +
                                                     kStatusPadding);
   status_->SetBounds(status.left, status.top, status.right - status.left, status.bottom - status.top);
-  SetHeight(std::max<int>(kRowHeight, status.bottom));
+  SetHeight(std::max<int>(RowHeight, status.bottom));
   layingOut_ = false;
 }
 
-TStatusLine* AddCommandStrip(TWinControl* page, const std::vector<TStripButton>& buttons, int buttonWidth) {
+TCommandStrip* AddCommandStrip(TWinControl* page, const std::vector<TStripButton>& buttons, int buttonWidth) {
   auto* strip = new TCommandStrip(page, buttons, buttonWidth);
   strip->SetAlign(TAlign::alTop);
   strip->SetParent(page);
-  return strip->Status();
+  return strip;
 }

@@ -23,13 +23,17 @@ class TCommandStrip : public TCustomControl {
   TCommandStrip(TComponent* owner, const std::vector<TStripButton>& buttons, int buttonWidth);
 
   TStatusLine* Status() const { return status_; }
+  // Places the buttons and the status line in the strip's width and takes the height they need, up to the strip's
+  // height constraint: the strip's owner calls it after a change of that.
+  void LayOut();
+
+  // The strip's height with its row of buttons alone.
+  static constexpr int RowHeight = 34;
 
  protected:
   void Resize() override;
 
  private:
-  // Places the buttons and the status line in the strip's width and takes the height they need.
-  void LayOut();
 
   struct TPlacedButton {
     TSpeedButton* Button;
@@ -42,5 +46,5 @@ class TCommandStrip : public TCustomControl {
   bool layingOut_ = false;
 };
 
-// Builds the strip on page, aligned to its top; answers its status line.
-TStatusLine* AddCommandStrip(TWinControl* page, const std::vector<TStripButton>& buttons, int buttonWidth);
+// Builds the strip on page, aligned to its top.
+TCommandStrip* AddCommandStrip(TWinControl* page, const std::vector<TStripButton>& buttons, int buttonWidth);

@@ -28,8 +28,6 @@ constexpr std::uint32_t kItemsPerFolder = 99;
 constexpr TColor kUnfocusedSelection = static_cast<TColor>(0xD8D8D8);
 // Milliseconds between a change of a tree's rows and the page's count of them.
 constexpr UINT kCountDelay = 50;
-// The command strip's height with no more than its row of buttons.
-constexpr int kStripRowsHeight = 34;
 
 // Each row carries one number that names it wherever it goes: folder f (from 0) is (f + 1) * 100, its item i (from
 // 0) is f * 100 + i + 1, so no row is 0 and a folder's number is a multiple of 100.
@@ -68,6 +66,27 @@ String DateText(std::uintptr_t number) {
   wchar_t text[16];
   swprintf(text, std::size(text), L"%04u-%02u-%02u", year, month, day);
   return text;
+}
+
+bool IsButtonPress(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// When the message last taken from the thread's queue was made, on the clock of GetTickCount64: the message's own
+// time has 32 bits, and lies in the past, less than their 49 days.
+ULONGLONG QueuedMessageTime() {
+  const ULONGLONG now = GetTickCount64();
+  return now - static_cast<DWORD>(static_cast<DWORD>(now) - static_cast<DWORD>(GetMessageTime()));
 }
 
 struct TExportButton {
@@ -251,14 +270,8 @@ void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {
 
 void TTreePage::IgnoreButtonsPressedBeforeRowsMoved(TBaseTree* tree) {
   tree->SetWindowProc([this, treeProc = tree->WindowProc()](TMessage& message) {
-    const bool press = message.Msg == WM_LBUTTONDOWN || message.Msg == WM_RBUTTONDOWN ||
-                       message.Msg == WM_MBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK ||
-                       message.Msg == WM_RBUTTONDBLCLK || message.Msg == WM_MBUTTONDBLCLK;
-    // The time of the message taken from the queue, the press itself (the tree's presses come only from there), on
-    // the clock of the moves: it lies in the past, less than the 49 days of its 32 bits.
-    const ULONGLONG now = GetTickCount64();
-    const ULONGLONG pressedAt = now - static_cast<DWORD>(static_cast<DWORD>(now) - static_cast<DWORD>(GetMessageTime()));
-    if (press && pressedAt < rowsMovedAt_) return;
+    // A press in the very millisecond the page was done cannot have been aimed at what it showed then either.
+    if (IsButtonPress(message.Msg) && QueuedMessageTime() <= rowsMovedAt_) return;
     treeProc(message);
   });
 }
@@ -297,11 +310,14 @@ void TTreePage::Resize() {
   // one its height between the trees and the export box; a large one gives them back the sizes they had.
   const int width = std::max(std::min(smallTreeWidth_, ClientWidth() / 2), 1);
   if (small_ && small_->Width() != width) small_->SetWidth(width);
-  if (!exportText_ || !statusLine_) return;
+  if (!exportText_ || !strip_) return;
   // The status line wraps onto more lines as the page narrows; in a low page it leaves the trees their share.
-  TWinControl* strip = statusLine_->Parent();
-  strip->Constraints()->SetMaxHeight(std::max(kStripRowsHeight, ClientHeight() / 4));
-  const int room = ClientHeight() - strip->Height() - exportSplitter_->Height();
+  const int stripHeight = std::max(TCommandStrip::RowHeight, ClientHeight() / 4);
+  if (strip_->Constraints()->MaxHeight() != stripHeight) {
+    strip_->Constraints()->SetMaxHeight(stripHeight);
+    strip_->LayOut();
+  }
+  const int room = ClientHeight() - strip_->Height() - exportSplitter_->Height();
   const int height = std::max(std::min(exportHeight_, room / 3), 1);
   if (exportText_->Height() != height) exportText_->SetHeight(height);
 }
@@ -310,7 +326,8 @@ void TTreePage::Populate() {
   std::vector<TStripButton> buttons;
   for (const TExportButton& button : kExportButtons)
     buttons.push_back({button.Caption, [this, format = button.Format] { Export(format); }, button.ShortCaption});
-  statusLine_ = AddCommandStrip(this, buttons, 120);
+  strip_ = AddCommandStrip(this, buttons, 120);
+  statusLine_ = strip_->Status();
 
   exportText_ = new TTextView(this);
   exportText_->SetHeight(exportHeight_);

@@ -9,6 +9,7 @@
 #include "controls/tabs/page_control.h"
 #include "tree/tree_events.h"
 
+class TCommandStrip;
 class TSplitter;
 class TStatusLine;
 class TTextView;
@@ -52,12 +53,14 @@ class TTreePage : public controls::TPcTabSheet {
   void RowsMoved(tree::TBaseTree* tree);
   // A button pressed while the page was busy moving rows was aimed at the rows as the screen showed them before,
   // not at the row that has come under the pointer since (which a drag would carry off): the tree never sees it.
+  // The trees' presses come from the input queue alone, so the time of the message last taken from it is theirs.
   void IgnoreButtonsPressedBeforeRowsMoved(tree::TBaseTree* tree);
 
   tree::TStringTree* large_ = nullptr;
   tree::TStringTree* small_ = nullptr;
   TTextView* exportText_ = nullptr;
   TSplitter* exportSplitter_ = nullptr;
+  TCommandStrip* strip_ = nullptr;
   TStatusLine* statusLine_ = nullptr;
   // The right tree's width and the export box's height as set last, by the page or by their splitters.
   int smallTreeWidth_ = 400;

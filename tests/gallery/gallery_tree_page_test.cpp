@@ -480,7 +480,7 @@ int InkedRows(HWND window) {
 
 }  // namespace
 
-// The form at its full size, at a middle one and at its smallest: each export button of the tree page lies inside the
+// The form at its full size, at its smallest and at a middle one: each export button of the tree page lies inside the
 // page and a click on it shows its format, and where the status line shows (all sizes but the smallest) it shows its
 // whole text, on as many lines as the text takes wrapped at words in its width.
 TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) {
@@ -496,7 +496,8 @@ TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) 
       {L"text", [](const String& text) { return text.rfind(L"Name\t", 0) == 0; }},
   };
   const RECT bounds = Form()->BoundsRect();
-  for (SIZE size : {SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top}, SIZE{900, 600}, SIZE{0, 0}}) {
+  // From the smallest size to one that puts the status line below the buttons, the strip grows to show it.
+  for (SIZE size : {SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top}, SIZE{0, 0}, SIZE{800, 560}}) {
     SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
     Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy);
     Settle();
@@ -526,6 +527,7 @@ TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) 
     RECT line;
     GetWindowRect(said->Handle(), &line);
     ASSERT_LE(line.bottom, pageRect.bottom) << "the status line passes the page's edge";
+    EXPECT_LE(said->BoundsRect().bottom, said->Parent()->ClientHeight()) << "the strip cuts the status line off";
     // The text wrapped at words in the line's width, measured here in the line's font.
     RECT wrapped{0, 0, said->ClientWidth() - 12, 0};
     HDC screen = GetDC(nullptr);
