@@ -308,8 +308,13 @@ void TApplication::SetMouseControl(TControl* control) {
   if (!mouseControl_) CancelHint();
 }
 
-void TApplication::ControlDestroyed(TControl* control) {
+void TApplication::ControlRemoved(TControl* control) {
+  // The mouse is over the parent then, which hears of it when the mouse leaves it.
   if (Contains(control, mouseControl_)) mouseControl_ = control->Parent();
+}
+
+void TApplication::ControlDestroyed(TControl* control) {
+  ControlRemoved(control);
   if (Contains(control, hintControl_)) CancelHint();
 }
 

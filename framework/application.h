@@ -140,7 +140,8 @@ class TApplication : public TComponent {
   // and CM_MOUSEENTER to every control it entered (outermost first). A control's children count as inside it.
   TControl* MouseControl() const { return mouseControl_; }
   void SetMouseControl(TControl* control);
-  // Bookkeeping of controls and forms that are being destroyed.
+  // Bookkeeping of controls that leave their parent, and of controls and forms that are being destroyed.
+  void ControlRemoved(TControl* control);
   void ControlDestroyed(TControl* control);
   void FormDestroyed(TCustomForm* form);
 

@@ -119,7 +119,11 @@ TControl::~TControl() {
 void TControl::SetParent(TWinControl* value) {
   if (parent_ == value) return;
   if (value == this) throw EInvalidOperation(L"A control cannot have itself as its parent");
-  if (parent_) parent_->RemoveControl(this);
+  if (parent_) {
+    // Told while the control still has its parent: a windowed control leaves it before it is destroyed.
+    if (Application) Application->ControlRemoved(this);
+    parent_->RemoveControl(this);
+  }
   if (value) {
     value->InsertControl(this);
     UpdateAnchorRules();

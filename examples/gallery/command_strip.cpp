@@ -1,36 +1,72 @@
 #include "command_strip.h"
 
+#include <algorithm>
+
 #include "framework/speed_button.h"
-#include "framework/win_control.h"
 #include "status_line.h"
 
 namespace {
 
-constexpr int kStripHeight = 34;
 constexpr int kGap = 6;
+constexpr int kButtonTop = 5;
+constexpr int kButtonHeight = 24;
+// Narrower than this beside the buttons, the status line goes below them.
+constexpr int kStatusBesideWidth = 240;
+// Room above and below the text of a wrapped status line.
+constexpr int kStatusPadding = 8;
 
 }  // namespace
 
-TStatusLine* AddCommandStrip(TWinControl* page, const std::vector<TStripButton>& buttons, int buttonWidth) {
-  auto* strip = new TCustomControl(page);
-  strip->SetHeight(kStripHeight);
-  strip->SetAlign(TAlign::alTop);
-  strip->SetParent(page);
-  auto* row = new TCustomControl(page);
-  row->SetWidth(kGap + static_cast<int>(buttons.size()) * (buttonWidth + kGap));
-  row->SetAlign(TAlign::alLeft);
-  row->SetParent(strip);
-  int left = kGap + 2;
+TCommandStrip::TCommandStrip(TComponent* owner, const std::vector<TStripButton>& buttons, int buttonWidth)
+    : TCustomControl(owner), buttonWidth_(buttonWidth) {
+  SetHeight(RowHeight);
   for (const TStripButton& entry : buttons) {
-    auto* button = new TSpeedButton(page);
-    button->SetBounds(left, 5, buttonWidth, 24);
+    auto* button = new TSpeedButton(this);
     button->SetCaption(entry.Caption);
     button->OnClick = [click = entry.Click](TObject*) { click(); };
-    button->SetParent(row);
+    button->SetParent(this);
+    buttons_.push_back({button, entry.Caption, entry.ShortCaption ? entry.ShortCaption : entry.Caption});
+  }
+  status_ = new TStatusLine(this);
+  status_->SetWordWrap(true);
+  status_->SetParent(this);
+  status_->OnChange = [this](TObject*) { LayOut(); };
+  LayOut();
+}
+
+void TCommandStrip::Resize() {
+  TCustomControl::Resize();
+  LayOut();
+}
+
+void TCommandStrip::LayOut() {
+  // Setting the height below realigns the page, which resizes the strip again.
+  if (layingOut_) return;
+  layingOut_ = true;
+  const int width = ClientWidth();
+  const int count = static_cast<int>(buttons_.size());
+  // The buttons keep one row: in a narrow strip they share it, with their short captions when the whole ones do not
+  // fit, so that every command stays in reach.
+  const int room = (width - kGap * (count + 1)) / std::max(count, 1);
+  const int buttonWidth = std::max(1, std::min(buttonWidth_, room));
+  int left = kGap;
+  for (const TPlacedButton& placed : buttons_) {
+    placed.Button->SetBounds(left, kButtonTop, buttonWidth, kButtonHeight);
+    placed.Button->SetCaption(buttonWidth < buttonWidth_ ? placed.ShortCaption : placed.Caption);
     left += buttonWidth + kGap;
   }
-  auto* status = new TStatusLine(page);
-  status->SetAlign(TAlign::alClient);
-  status->SetParent(strip);
-  return status;
+  RECT status{left, 0, width, RowHeight};
+  if (width - left < kStatusBesideWidth) status = RECT{0, RowHeight, width, RowHeight};
+  status.bottom = std::max<LONG>(status.bottom, status.top + status_->WrappedHeight(status.right - status.left) +
+                                                    kStatusPadding);
+  status_->SetBounds(status.left, status.top, status.right - status.left, status.bottom - status.top);
+  SetHeight(std::max<int>(RowHeight, status.bottom));
+  layingOut_ = false;
+}
+
+TCommandStrip* AddCommandStrip(TWinControl* page, const std::vector<TStripButton>& buttons, int buttonWidth) {
+  auto* strip = new TCommandStrip(page, buttons, buttonWidth);
+  strip->SetAlign(TAlign::alTop);
+  strip->SetParent(page);
+  return strip;
 }

@@ -39,7 +39,7 @@ void TFeedsPage::Populate() {
   std::vector<TStripButton> buttons;
   for (size_t i = 0; i < std::size(kSamples); ++i)
     buttons.push_back({kSamples[i].Caption, [this, i] { LoadSample(static_cast<TSampleFeed>(i)); }});
-  statusLine_ = AddCommandStrip(this, buttons, 110);
+  statusLine_ = AddCommandStrip(this, buttons, 110)->Status();
 
   items_ = new TStringTree(this);
   items_->SetHeight(240);

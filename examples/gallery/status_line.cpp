@@ -1,9 +1,45 @@
 #include "status_line.h"
 
+#include <algorithm>
+
+#include "framework/window_dc.h"
+
+namespace {
+
+constexpr int kTextIndent = 8;
+constexpr UINT kWrappedFormat = DT_WORDBREAK | DT_NOPREFIX;
+
+}  // namespace
+
 void TStatusLine::ShowText(const String& text, bool failed) {
   failed_ = failed;
   SetCaption(text);
   Invalidate();
+  if (OnChange) OnChange(this);
+}
+
+void TStatusLine::SetWordWrap(bool value) {
+  if (wordWrap_ == value) return;
+  wordWrap_ = value;
+  Invalidate();
+}
+
+RECT TStatusLine::TextRect(RECT client) {
+  client.left += kTextIndent;
+  client.right -= kTextIndent / 2;
+  return client;
+}
+
+int TStatusLine::WrappedHeight(int width) {
+  RECT text = TextRect(RECT{0, 0, width, 0});
+  if (text.right <= text.left) return 0;
+  // Measured on the screen's DC in the line's font: the owner asks before the line has a window of its own.
+  const TWindowDC screen(nullptr, GetDC(nullptr));
+  const HGDIOBJ previous = SelectObject(screen.Handle(), Font()->Handle());
+  const String caption = Caption();
+  const int height = DrawTextW(screen.Handle(), caption.c_str(), -1, &text, kWrappedFormat | DT_CALCRECT);
+  SelectObject(screen.Handle(), previous);
+  return height;
 }
 
 void TStatusLine::Paint() {
@@ -11,8 +47,15 @@ void TStatusLine::Paint() {
   Canvas()->FillRect(ClientRect());
   Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
   Canvas()->Font()->SetColor(failed_ ? clRed : clBtnText);
-  RECT text = ClientRect();
-  text.left += 8;
+  RECT text = TextRect(ClientRect());
   const String caption = Caption();
-  DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  if (wordWrap_) {
+    // The lines stand in the middle of the line's height, as the single line does.
+    const int height = WrappedHeight(ClientWidth());
+    text.top += std::max<LONG>(0, (text.bottom - text.top - height) / 2);
+    DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &text, kWrappedFormat);
+  } else {
+    DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &text,
+              DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  }
 }

@@ -1,14 +1,24 @@
 #include "text_view.h"
 
+#include <string>
+
 TTextView::TTextView(TComponent* owner) : TCustomEdit(owner) { SetReadOnly(true); }
 
 void TTextView::SetLines(const String& text) {
+  // Cut at the end of the last line that fits, or inside a line longer than the whole room.
+  size_t shown = text.size();
+  if (shown > ShownCharacters) {
+    const size_t lineEnd = text.rfind(L'\n', ShownCharacters - 1);
+    shown = lineEnd == String::npos ? ShownCharacters : lineEnd + 1;
+  }
   String lines;
-  lines.reserve(text.size() + text.size() / 16);
-  for (size_t i = 0; i < text.size(); ++i) {
+  lines.reserve(shown + shown / 16 + 64);
+  for (size_t i = 0; i < shown; ++i) {
     if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) lines += L'\r';
     lines += text[i];
   }
+  if (shown < text.size())
+    lines += L"(and " + std::to_wstring(text.size() - shown) + L" more characters, not shown here)";
   SetText(lines);
 }
 

@@ -68,14 +68,36 @@ String DateText(std::uintptr_t number) {
   return text;
 }
 
+bool IsButtonPress(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// When the message last taken from the thread's queue was made, on the clock of GetTickCount64: the message's own
+// time has 32 bits, and lies in the past, less than their 49 days.
+ULONGLONG QueuedMessageTime() {
+  const ULONGLONG now = GetTickCount64();
+  return now - static_cast<DWORD>(static_cast<DWORD>(now) - static_cast<DWORD>(GetMessageTime()));
+}
+
 struct TExportButton {
   const wchar_t* Caption;
+  const wchar_t* ShortCaption;
   TTreeExport Format;
 };
 
-const TExportButton kExportButtons[] = {{L"Export as text", TTreeExport::teText},
-                                        {L"Export as HTML", TTreeExport::teHtml},
-                                        {L"Export as RTF", TTreeExport::teRtf}};
+const TExportButton kExportButtons[] = {{L"Export as text", L"Text", TTreeExport::teText},
+                                        {L"Export as HTML", L"HTML", TTreeExport::teHtml},
+                                        {L"Export as RTF", L"RTF", TTreeExport::teRtf}};
 
 }  // namespace
 
@@ -116,19 +138,12 @@ TStringTree* TTreePage::MakeTree(bool large) {
   // A deletion is told before the rows go: told a moment later, the counts are the new ones, and a run of changes
   // is counted once.
   tree->SetChangeDelay(kCountDelay);
-  tree->OnStructureChange = [this](TBaseTree*, PTreeNode, TChangeReason) { RowsChanged(); };
-  // Rows pasted or dropped as copies are told one by one inside the paste's update bracket, and counted once when
-  // it ends.
-  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) {
-    if (sender->UpdateCount() > 0)
-      rowsCopied_ = true;
-    else
-      RowsChanged();
-  };
+  tree->OnStructureChange = [this](TBaseTree* sender, PTreeNode, TChangeReason) { RowsChanged(sender); };
+  // Rows pasted, dropped or moved in are told one by one, inside the update bracket of the paste or drop.
+  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) { RowsMoved(sender); };
+  tree->OnNodeMoved = [this](TBaseTree* sender, PTreeNode) { RowsMoved(sender); };
   tree->OnUpdating = [this](TBaseTree*, TTreeUpdateState state) {
-    if (state != TTreeUpdateState::usEnd || !rowsCopied_) return;
-    rowsCopied_ = false;
-    RowsChanged();
+    if (state == TTreeUpdateState::usEnd) ShowRowsChanged();
   };
 
   tree->OnInitNode = [large](TBaseTree* sender, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& states) {
@@ -166,9 +181,15 @@ TStringTree* TTreePage::MakeTree(bool large) {
       typedNames_.erase(node);
     else
       typedNames_[node] = text;
-    if (sender == small_) Export(exportFormat_);
+    RowsChanged(sender);
   };
-  tree->OnFreeNode = [this](TBaseTree*, PTreeNode node) { typedNames_.erase(node); };
+  // Told for each row of a deletion, before the bracket around it ends.
+  tree->OnFreeNode = [this](TBaseTree*, PTreeNode node) {
+    typedNames_.erase(node);
+    rowsMoved_ = true;
+    rowsMovedAt_ = GetTickCount64();
+  };
+  IgnoreButtonsPressedBeforeRowsMoved(tree);
   // The number is all of a row's own data that the stream does not carry.
   tree->OnSaveNode = [](TBaseTree* sender, PTreeNode node, TStream& stream) {
     const std::uint64_t number = NumberOf(sender, node);
@@ -206,6 +227,9 @@ void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DW
   } else if (mode == TDropMode::dpOnNode && IsFolder(NumberOf(into, target))) {
     attach = TTreeNodeAttachMode::amAddChildLast;
   }
+  // The dragged rows come selected, as they were where they came from: they alone, so that the next drag takes
+  // what this one brought.
+  into->ClearSelection();
   if (effect != DROPEFFECT_MOVE) {
     // Copies are read from the dragged data: new rows with the numbers, names and checks of the dragged ones.
     into->ProcessOLEData(from, data, target, attach, false);
@@ -215,9 +239,12 @@ void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DW
   // first under it goes in front of those placed before it, so those rows go last first and keep their order.
   std::vector<PTreeNode> rows = from->GetSortedSelection(true);
   if (attach == TTreeNodeAttachMode::amInsertAfter) std::reverse(rows.begin(), rows.end());
+  // Both trees tell of the whole move once, whatever number of rows it takes.
+  from->BeginUpdate();
   into->BeginUpdate();
   for (PTreeNode row : rows) from->MoveTo(row, target, attach, false);
   into->EndUpdate();
+  from->EndUpdate();
 }
 
 void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {
@@ -241,14 +268,40 @@ void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {
   key = 0;
 }
 
-void TTreePage::RowsChanged() {
+void TTreePage::IgnoreButtonsPressedBeforeRowsMoved(TBaseTree* tree) {
+  tree->SetWindowProc([this, treeProc = tree->WindowProc()](TMessage& message) {
+    // A press in the very millisecond the page was done cannot have been aimed at what it showed then either.
+    if (IsButtonPress(message.Msg) && QueuedMessageTime() <= rowsMovedAt_) return;
+    treeProc(message);
+  });
+}
+
+void TTreePage::RowsMoved(TBaseTree* tree) {
+  rowsMoved_ = true;
+  rowsMovedAt_ = GetTickCount64();
+  RowsChanged(tree);
+}
+
+void TTreePage::RowsChanged(TBaseTree* tree) {
+  countsStale_ = true;
+  if (tree == small_) exportStale_ = true;
+  if (tree->UpdateCount() == 0) ShowRowsChanged();
+}
+
+void TTreePage::ShowRowsChanged() {
   // Rows arrive while the page is being filled, before there is anything to show them in.
-  if (!statusLine_ || !exportText_) return;
+  if (!countsStale_ || !statusLine_ || !exportText_) return;
+  countsStale_ = false;
   statusLine_->ShowText(std::to_wstring(large_->TotalCount()) + L" nodes on the left, " +
                         std::to_wstring(small_->TotalCount()) +
                         L" on the right. Drag rows across to copy them, with Shift to move them; F2 renames; Delete, "
                         L"Ctrl+X, C and V.");
-  Export(exportFormat_);
+  if (exportStale_) Export(exportFormat_);
+  // The page has shown the rows where they now are once it is done with them.
+  if (rowsMoved_) {
+    rowsMoved_ = false;
+    rowsMovedAt_ = GetTickCount64();
+  }
 }
 
 void TTreePage::Resize() {
@@ -257,8 +310,14 @@ void TTreePage::Resize() {
   // one its height between the trees and the export box; a large one gives them back the sizes they had.
   const int width = std::max(std::min(smallTreeWidth_, ClientWidth() / 2), 1);
   if (small_ && small_->Width() != width) small_->SetWidth(width);
-  if (!exportText_ || !statusLine_) return;
-  const int room = ClientHeight() - statusLine_->Parent()->Height() - exportSplitter_->Height();
+  if (!exportText_ || !strip_) return;
+  // The status line wraps onto more lines as the page narrows; in a low page it leaves the trees their share.
+  const int stripHeight = std::max(TCommandStrip::RowHeight, ClientHeight() / 4);
+  if (strip_->Constraints()->MaxHeight() != stripHeight) {
+    strip_->Constraints()->SetMaxHeight(stripHeight);
+    strip_->LayOut();
+  }
+  const int room = ClientHeight() - strip_->Height() - exportSplitter_->Height();
   const int height = std::max(std::min(exportHeight_, room / 3), 1);
   if (exportText_->Height() != height) exportText_->SetHeight(height);
 }
@@ -266,8 +325,9 @@ void TTreePage::Resize() {
 void TTreePage::Populate() {
   std::vector<TStripButton> buttons;
   for (const TExportButton& button : kExportButtons)
-    buttons.push_back({button.Caption, [this, format = button.Format] { Export(format); }});
-  statusLine_ = AddCommandStrip(this, buttons, 120);
+    buttons.push_back({button.Caption, [this, format = button.Format] { Export(format); }, button.ShortCaption});
+  strip_ = AddCommandStrip(this, buttons, 120);
+  statusLine_ = strip_->Status();
 
   exportText_ = new TTextView(this);
   exportText_->SetHeight(exportHeight_);
@@ -306,11 +366,12 @@ void TTreePage::Populate() {
   for (std::uintptr_t number : {ItemNumber(4, 6), ItemNumber(41, 0), FolderNumber(7)})
     small_->AddChild(nullptr, reinterpret_cast<const void*>(number));
 
-  RowsChanged();
+  RowsChanged(small_);
 }
 
 void TTreePage::Export(TTreeExport format) {
   exportFormat_ = format;
+  exportStale_ = false;
   switch (format) {
     case TTreeExport::teText:
       exportText_->SetLines(small_->ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'));

@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "controls/tabs/page_control.h"
@@ -17,7 +18,10 @@
 #include "gallery_pages.h"
 #include "support/modal_input.h"
 #include "text_view.h"
+#include "support/message_pump.h"
 #include "toolbars/bars/toolbar.h"
+#include "toolbars/docks/dock.h"
+#include "toolbars/docks/dockable_window.h"
 #include "toolbars/items/item.h"
 #include "toolbars/views/view.h"
 #include "tree/string_tree.h"
@@ -148,4 +152,29 @@ TEST_F(GalleryTest, EveryMenuItemHasAnAccessKeyOfItsOwn) {
   ASSERT_NE(pages->ActivePageIndex(), tree);
   ASSERT_TRUE(ChooseFromMenu(L'V', {L'G', L'T'}));
   EXPECT_EQ(pages->ActivePageIndex(), tree);
+}
+
+// The Favorites window floated and one of its entries clicked, so that the keyboard's focus is in the floating
+// window: Alt and a menu's key open the menu bar's menu, as they do while the window is docked.
+TEST_F(GalleryTest, TheMenuBarsKeysWorkFromAFloatingToolWindow) {
+  toolbars::TBarCustomDockableWindow* favorites = nullptr;
+  for (auto* window : OwnedBelow<toolbars::TBarCustomDockableWindow>(Form()))
+    if (window->Caption() == L"Favorites") favorites = window;
+  ASSERT_NE(favorites, nullptr);
+  tree::TStringTree* entries = nullptr;
+  for (tree::TStringTree* tree : OwnedBelow<tree::TStringTree>(Form()))
+    if (tree->Parent() == favorites) entries = tree;
+  ASSERT_NE(entries, nullptr);
+  toolbars::TBarDock* dock = favorites->CurrentDock();
+  favorites->FloatOrDock(true);
+  ASSERT_TRUE(favorites->Floating());
+  Settle();
+  SendMouseClick(RowPoint(entries, entries->GetNextSibling(entries->GetFirst())));
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == entries->Handle(); }));
+  for (auto [key, menu] : {std::pair{L'V', L"&View"}, std::pair{L'T', L"&Themes"}}) {
+    EXPECT_EQ(MenuOpenedByAltKey(key, false), menu);
+    EXPECT_EQ(GetFocus(), entries->Handle()) << "the keyboard's focus went elsewhere";
+  }
+  favorites->SetCurrentDock(dock);
+  Settle();
 }

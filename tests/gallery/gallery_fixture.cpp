@@ -127,25 +127,30 @@ void GiveMenuKey(const std::shared_ptr<TMenuKeys>& keys) {
 }  // namespace
 
 bool GalleryTest::SeenInLoop(const std::function<void()>& input, const std::function<bool()>& seen,
-                             const std::function<bool()>& ended) {
-  SetForegroundWindow(form_->Handle());
+                             const std::function<bool()>& ended, bool formToFront) {
+  if (formToFront) SetForegroundWindow(form_->Handle());
   Settle();
   auto look = std::make_shared<TLoopLook>();
   look->Seen = seen;
   PostInputFromLoop([look] { LookInLoop(look); }, 10);
   input();
-  // The loop runs inside this wait; input that starts none ends the wait by time, not the program. The
-  // application's own loop serves the wait, since only it turns keys into short-cuts; a timer wakes it.
-  const UINT_PTR wake = SetTimer(nullptr, 0, 50, nullptr);
-  const ULONGLONG deadline = GetTickCount64() + 4000;
-  while (!(look->Found && ended()) && GetTickCount64() < deadline) Application->HandleMessage();
-  KillTimer(nullptr, wake);
+  // The loop runs inside this wait; input that starts none ends the wait by time, not the program.
+  ServeUntil([&] { return look->Found && ended(); }, 4000);
   look->Waiting = false;
   return look->Found;
 }
 
-String GalleryTest::MenuOpenedByAltKey(WORD key) {
-  return MenuOpenedBy(form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); });
+bool GalleryTest::ServeUntil(const std::function<bool()>& done, DWORD milliseconds) {
+  // A timer wakes the loop's wait for messages, so that the time is looked at.
+  const UINT_PTR wake = SetTimer(nullptr, 0, 50, nullptr);
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  while (!done() && GetTickCount64() < deadline) Application->HandleMessage();
+  KillTimer(nullptr, wake);
+  return done();
+}
+
+String GalleryTest::MenuOpenedByAltKey(WORD key, bool formToFront) {
+  return MenuOpenedBy(form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); }, formToFront);
 }
 
 bool GalleryTest::DragWithMouse(POINT from, POINT to, const std::function<bool()>& dropped) {
@@ -184,7 +189,8 @@ bool GalleryTest::ChooseFromMenu(WORD menuKey, std::vector<WORD> itemKeys) {
   return ended && !keys->Escaped;
 }
 
-String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input) {
+String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input,
+                                  bool formToFront) {
   toolbars::TBarView* view = bar->View();
   String opened;
   SeenInLoop(
@@ -194,7 +200,7 @@ String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::fu
         opened = view->OpenViewer()->Item()->Caption();
         return true;
       },
-      [view] { return !view->OpenViewerView(); });
+      [view] { return !view->OpenViewerView(); }, formToFront);
   return opened;
 }
 
@@ -218,6 +224,19 @@ void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTree
   ASSERT_EQ(effect, static_cast<DWORD>(shift ? DROPEFFECT_MOVE : DROPEFFECT_COPY));
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
   ASSERT_EQ(target->Drop(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
+}
+
+tree::PTreeNode FindRow(tree::TStringTree* tree, const String& name) {
+  for (tree::PTreeNode node = tree->GetFirst(); node; node = tree->GetNext(node))
+    if (tree->Text(node, 0) == name) return node;
+  return nullptr;
+}
+
+POINT RowPoint(tree::TStringTree* tree, tree::PTreeNode node) {
+  const RECT row = tree->GetDisplayRect(node, 0, true);
+  POINT at{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+  ClientToScreen(tree->Handle(), &at);
+  return at;
 }
 
 double Contrast(COLORREF a, COLORREF b) {

@@ -28,16 +28,21 @@ class GalleryTest : public testing::Test {
   static TGalleryForm* Form() { return form_; }
   // Dispatches what is waiting, so that the form has painted and laid itself out.
   static void Settle();
+  // Serves messages through the application's own loop, which alone turns keys into short-cuts, until done says so
+  // or the time is up; answers done.
+  static bool ServeUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
   // Gives input, which starts a modal loop (a menu, an edit), and answers whether seen came true inside the loop;
-  // Escape then ends the loop, and the wait lasts until ended says so.
+  // Escape then ends the loop, and the wait lasts until ended says so. The form is brought to the front first,
+  // unless the input is for whichever window has the keyboard now.
   static bool SeenInLoop(
       const std::function<void()>& input, const std::function<bool()>& seen,
-      const std::function<bool()>& ended = [] { return true; });
+      const std::function<bool()>& ended = [] { return true; }, bool formToFront = true);
   // Gives input and answers the caption of the bar's menu that opened (closed again by Escape), or nothing when
   // none opened.
-  static String MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input);
+  static String MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input,
+                             bool formToFront = true);
   // Alt and key on the keyboard, to the form's menu bar.
-  static String MenuOpenedByAltKey(WORD key);
+  static String MenuOpenedByAltKey(WORD key, bool formToFront = true);
   // Drags with the left button from one screen point to another in a few steps, as a person does, through
   // whatever modal loop the drag starts, until dropped says so after the release; the cursor is put back
   // afterwards. Answers whether the drag ended in time.
@@ -58,6 +63,10 @@ class GalleryTest : public testing::Test {
 // Drops the rows selected in from onto into's drop target as the system's drag loop does, Shift held or not: on
 // row onto, or after the last row when onto is null.
 void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTreeNode onto, bool shift);
+// The first row of the tree, in tree order, whose name is name; null when there is none.
+tree::PTreeNode FindRow(tree::TStringTree* tree, const String& name);
+// The centre of a row's name, on the screen.
+POINT RowPoint(tree::TStringTree* tree, tree::PTreeNode node);
 // Luminance contrast of two colours as the accessibility guidelines count it: 1 for equal colours, 21 at most.
 double Contrast(COLORREF a, COLORREF b);
 

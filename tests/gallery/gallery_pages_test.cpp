@@ -97,12 +97,6 @@ TRowText RowText(TStringTree* tree, PTreeNode node) {
   return TRowText{tree->Text(node, 0), tree->Text(node, 1), tree->Text(node, 2)};
 }
 
-PTreeNode FindRow(TStringTree* tree, const String& name) {
-  for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNext(node))
-    if (tree->Text(node, 0) == name) return node;
-  return nullptr;
-}
-
 TEST_F(GalleryTest, RowsCopiedOrMovedBetweenTheTreesKeepTheirSizeDateAndName) {
   TTreePage* page = Form()->TreePage();
   ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"tree")));
@@ -225,18 +219,6 @@ TEST_F(GalleryTest, RepeatedThemeSwitchesLeaveOneThemeAcquired) {
   EXPECT_FALSE(Form()->SelectTheme(L"No such theme"));
   EXPECT_EQ(Form()->ThemeName(), L"Default");
 }
-
-namespace {
-
-// The centre of a row's name, on the screen.
-POINT RowPoint(TStringTree* tree, PTreeNode node) {
-  const RECT row = tree->GetDisplayRect(node, 0, true);
-  POINT at{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
-  ClientToScreen(tree->Handle(), &at);
-  return at;
-}
-
-}  // namespace
 
 // The mouse drags a row from the small tree onto the large one's first folder, as a user does: the row is
 // copied with its size and date, and no window keeps the mouse afterwards.

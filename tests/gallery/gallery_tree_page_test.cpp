@@ -2,10 +2,14 @@
 // in the header repaints the captions it moves, typing a row's name finds it, the Edit menu selects the folders,
 // Delete and the clipboard keys change the rows and the page's counts and export follow, and a selection stays
 // visible while another control has the focus.
+#include <cwchar>
 #include <cwctype>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/application.h"
+#include "framework/speed_button.h"
 #include "gallery_fixture.h"
 #include "gallery_pages.h"
 #include "status_line.h"
@@ -30,12 +34,6 @@ TTreePage* ShowTreePage(TGalleryForm* form) {
   return form->TreePage();
 }
 
-PTreeNode FindRow(TStringTree* tree, const String& name) {
-  for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNext(node))
-    if (tree->Text(node, 0) == name) return node;
-  return nullptr;
-}
-
 // Focuses the tree and makes the row its only selected, focused one.
 void FocusRow(TStringTree* tree, PTreeNode row) {
   tree->SetFocus();
@@ -43,6 +41,14 @@ void FocusRow(TStringTree* tree, PTreeNode row) {
   tree->SetFocusedNode(row);
   tree->SetSelected(row, true);
   Application->ProcessMessages();
+}
+
+// A point of the tree, on the screen, below the rows of a tree that holds few: a click there focuses no row, and
+// rows dropped there go to the end.
+POINT BelowTheRows(TStringTree* tree) {
+  RECT window;
+  GetWindowRect(tree->Handle(), &window);
+  return POINT{(window.left + window.right) / 2, window.bottom - 20};
 }
 
 // Types the text on the keyboard: letters, digits and spaces.
@@ -259,4 +265,283 @@ TEST_F(GalleryTest, ACheckBoxIsNoLongerHotOnceTheTreeMovesFromUnderTheMouse) {
       << "the tree did not move";
   ASSERT_TRUE(ChooseFromMenu(L'V', {L'T', L'F'}));
   SetCursorPos(savedCursor.x, savedCursor.y);
+}
+
+// From the keyboard, as a person does it: a folder copied by Ctrl+C, then every folder (Edit > Select every folder,
+// Shift+Ctrl+C: 100,000 rows), each pasted by Ctrl+V into the right tree after a click there, and at last every row
+// of the right tree selected and deleted. Each change reaches the counts and the export box once, however many rows
+// it takes, and the window answers again within seconds.
+TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  TStringTree* small = page->SmallTree();
+  TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
+  large->SetExpanded(large->GetFirst(), false);
+  const POINT belowRows = BelowTheRows(small);
+  // Each export the page shows is a new text for the box.
+  int exports = 0;
+  TTextView* box = page->ExportText();
+  const TWndMethod boxProc = box->WindowProc();
+  box->SetWindowProc([&](TMessage& message) {
+    if (message.Msg == WM_SETTEXT) ++exports;
+    boxProc(message);
+  });
+  struct TStep {
+    const char* Name;
+    std::function<void()> Input;
+    std::uint32_t SmallWanted;
+  };
+  const std::uint32_t start = small->TotalCount();
+  const TStep steps[] = {
+      {"a folder",
+       [&] {
+         FocusRow(large, FindRow(large, L"Folder 2"));
+         SendKeyPress(L'C', false, true);
+         SendMouseClick(belowRows);
+         SendKeyPress(L'V', false, true);
+       },
+       start + 100},
+      {"every folder",
+       [&] {
+         EXPECT_TRUE(ChooseFromMenu(L'E', {L'S'}));
+         SendKeyPress(L'C', true, true);
+         EXPECT_TRUE(ServeUntil([&] { return Form()->LastCommand() == L"Copy selected rows"; }));
+         SendMouseClick(belowRows);
+         SendKeyPress(L'V', false, true);
+       },
+       start + 100 + 100000},
+      {"every row deleted",
+       [&] {
+         SendMouseClick(belowRows);
+         SendKeyPress(L'A', false, true);
+         SendKeyPress(VK_DELETE);
+       },
+       0},
+  };
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Name);
+    exports = 0;
+    step.Input();
+    const String counts = std::to_wstring(large->TotalCount()) + L" nodes on the left, " +
+                          std::to_wstring(step.SmallWanted) + L" on the right.";
+    const bool shown = PumpUntil(
+        [&] { return small->TotalCount() == step.SmallWanted && said->Caption().rfind(counts, 0) == 0; }, 60000);
+    EXPECT_TRUE(shown) << small->TotalCount() << " " << testing::PrintToString(said->Caption());
+    // A change told late would come within a few of the page's count delays.
+    PumpFor(300);
+    EXPECT_EQ(exports, 1);
+    if (!shown || exports != 1) break;
+  }
+  box->SetWindowProc(boxProc);
+  EXPECT_EQ(box->Text(), L"Name\tSize\tModified\r\n");
+}
+
+// Folder 2 dragged into the right tree with Shift held, and at once, while the page still handles that drop, the same
+// drag again from the same place, aimed at Folder 2 as the screen still shows it: exactly that folder moves, once;
+// Folder 3, which has come under the pointer since, stays where it was.
+TEST_F(GalleryTest, TwoQuickMovesOfAFolderMoveThatFolderAlone) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  TStringTree* small = page->SmallTree();
+  large->SetExpanded(large->GetFirst(), false);
+  large->ScrollIntoView(large->GetFirst(), false);
+  Settle();
+  const POINT from = RowPoint(large, FindRow(large, L"Folder 2"));
+  const POINT to = BelowTheRows(small);
+  const std::uint32_t largeCount = large->TotalCount();
+  const std::uint32_t smallCount = small->TotalCount();
+  auto moveTo = [](POINT at) {
+    SetCursorPos(at.x, at.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+  };
+  auto shift = [](bool up) {
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = VK_SHIFT;
+    key.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &key, sizeof key);
+  };
+  // The way of one drag after its press: 80 pixels right, Shift, then on into the right tree.
+  const std::vector<POINT> way{{from.x + 20, from.y}, {from.x + 80, from.y}, {(from.x + to.x) / 2, to.y}, to};
+  // The second press comes later after the first than a double click may, so that it is a press of its own.
+  const UINT step = GetDoubleClickTime() / static_cast<UINT>(way.size()) + 50;
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  bool allGiven = false;
+  moveTo(from);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  const bool inTime = RunModalWithInput(
+      [&] {
+        for (size_t i = 0; i < way.size(); ++i)
+          PostInputFromLoop(
+              [&, i] {
+                moveTo(way[i]);
+                if (i == 1) shift(false);
+              },
+              step * static_cast<UINT>(i + 1));
+        // The first drag's release and the whole second drag wait in the queue together.
+        PostInputFromLoop(
+            [&] {
+              shift(false);
+              SendMouse(MOUSEEVENTF_LEFTUP);
+              moveTo(from);
+              SendMouse(MOUSEEVENTF_LEFTDOWN);
+              for (POINT at : way) moveTo(at);
+              shift(false);
+              SendMouse(MOUSEEVENTF_LEFTUP);
+              shift(true);
+              allGiven = true;
+            },
+            step * static_cast<UINT>(way.size() + 1));
+      },
+      [&] {
+        PumpUntil([&] { return allGiven && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_LBUTTON) >= 0; }, 20000);
+      },
+      25000);
+  SetCursorPos(savedCursor.x, savedCursor.y);
+  Settle();
+  EXPECT_TRUE(inTime);
+  EXPECT_EQ(small->TotalCount(), smallCount + 100);
+  EXPECT_EQ(large->TotalCount(), largeCount - 100);
+  EXPECT_NE(FindRow(small, L"Folder 2"), nullptr);
+  EXPECT_EQ(FindRow(small, L"Folder 3"), nullptr);
+  EXPECT_EQ(large->Text(large->GetNextSibling(large->GetFirst()), 0), L"Folder 3");
+}
+
+// A row's name clicked, F2, then Escape or Enter without a move of the mouse, and then the mouse leaves the tree for
+// the page's export box: no row of the tree stays hot.
+TEST_F(GalleryTest, NoRowStaysHotAfterAnEditBegunUnderTheMouse) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  large->SetExpanded(large->GetFirst(), true);
+  large->ScrollIntoView(large->GetFirst(), false);
+  Settle();
+  PTreeNode row = FindRow(large, L"Item 1.2");
+  const POINT name = RowPoint(large, row);
+  RECT box;
+  GetWindowRect(page->ExportText()->Handle(), &box);
+  const POINT outside{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  for (WORD ending : {WORD{VK_ESCAPE}, WORD{VK_RETURN}}) {
+    SCOPED_TRACE(ending == VK_ESCAPE ? "Escape" : "Enter");
+    SendMouseClick(name);
+    ASSERT_TRUE(PumpUntil([&] { return large->FocusedNode() == row && large->HotNode() == row; }));
+    SendKeyPress(VK_F2);
+    ASSERT_TRUE(PumpUntil([&] { return large->IsEditing(); }));
+    SendKeyPress(ending);
+    ASSERT_TRUE(PumpUntil([&] { return !large->IsEditing(); }));
+    Settle();
+    SetCursorPos(outside.x, outside.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+    EXPECT_TRUE(PumpUntil([&] { return large->HotNode() == nullptr; })) << "the row stays hot";
+  }
+  SetCursorPos(savedCursor.x, savedCursor.y);
+}
+
+// Two rows dragged one after the other by the mouse into the right tree: after each drop the right tree's selection
+// is the row that drop brought, alone, so that a drag from there takes that row only.
+TEST_F(GalleryTest, ADropSelectsOnlyTheRowsItBrought) {
+  TTreePage* page = ShowTreePage(Form());
+  TStringTree* large = page->LargeTree();
+  TStringTree* small = page->SmallTree();
+  large->SetExpanded(large->GetFirst(), true);
+  large->ScrollIntoView(large->GetFirst(), false);
+  Settle();
+  const POINT belowRows = BelowTheRows(small);
+  for (const wchar_t* name : {L"Item 1.2", L"Item 1.3"}) {
+    SCOPED_TRACE(testing::PrintToString(name));
+    const std::uint32_t before = small->TotalCount();
+    EXPECT_TRUE(DragWithMouse(RowPoint(large, FindRow(large, name)), belowRows,
+                              [&] { return small->TotalCount() > before; }));
+    ASSERT_EQ(small->TotalCount(), before + 1);
+    EXPECT_EQ(small->SelectedCount(), 1u);
+    EXPECT_EQ(small->Text(small->GetFirstSelected(), 0), name);
+  }
+}
+
+namespace {
+
+// The rows a window's painting put text on, from the first to the last (0 when none): dark pixels on the light face
+// of the status line.
+int InkedRows(HWND window) {
+  const TWindowCapture picture = TWindowCapture::OfClient(window);
+  int first = -1, last = -1;
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x) {
+      const COLORREF pixel = picture.Pixel(x, y);
+      if (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) >= 3 * 0x80) continue;
+      if (first < 0) first = y;
+      last = y;
+      break;
+    }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+}  // namespace
+
+// The form at its full size, at its smallest and at a middle one: each export button of the tree page lies inside the
+// page and a click on it shows its format, and where the status line shows (all sizes but the smallest) it shows its
+// whole text, on as many lines as the text takes wrapped at words in its width.
+TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) {
+  TTreePage* page = ShowTreePage(Form());
+  TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
+  struct TButtonCase {
+    const wchar_t* Format;
+    std::function<bool(const String&)> Shown;
+  };
+  const TButtonCase buttons[] = {
+      {L"HTML", [](const String& text) { return text.find(L"<table") != String::npos; }},
+      {L"RTF", [](const String& text) { return text.rfind(L"{\\rtf", 0) == 0; }},
+      {L"text", [](const String& text) { return text.rfind(L"Name\t", 0) == 0; }},
+  };
+  const RECT bounds = Form()->BoundsRect();
+  // From the smallest size to one that puts the status line below the buttons, the strip grows to show it.
+  for (SIZE size : {SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top}, SIZE{0, 0}, SIZE{800, 560}}) {
+    SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
+    Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy);
+    Settle();
+    RECT pageRect;
+    GetWindowRect(page->Handle(), &pageRect);
+    for (const TButtonCase& button : buttons) {
+      SCOPED_TRACE(testing::PrintToString(button.Format));
+      TSpeedButton* found = nullptr;
+      // Its caption ends with the format's name, whether the whole caption or the short one shows.
+      const size_t length = wcslen(button.Format);
+      for (TSpeedButton* each : OwnedBelow<TSpeedButton>(page)) {
+        const String caption = each->Caption();
+        if (caption.size() >= length && _wcsicmp(caption.c_str() + caption.size() - length, button.Format) == 0)
+          found = each;
+      }
+      ASSERT_NE(found, nullptr);
+      RECT face = found->BoundsRect();
+      MapWindowPoints(found->Parent()->Handle(), nullptr, reinterpret_cast<POINT*>(&face), 2);
+      RECT inPage;
+      IntersectRect(&inPage, &face, &pageRect);
+      EXPECT_TRUE(EqualRect(&inPage, &face)) << "the button passes the page's edge";
+      SendMouseClick(POINT{(face.left + face.right) / 2, (face.top + face.bottom) / 2});
+      EXPECT_TRUE(PumpUntil([&] { return button.Shown(page->ExportText()->Text()); }))
+          << testing::PrintToString(page->ExportText()->Text().substr(0, 40));
+    }
+    if (size.cx == 0) continue;
+    RECT line;
+    GetWindowRect(said->Handle(), &line);
+    ASSERT_LE(line.bottom, pageRect.bottom) << "the status line passes the page's edge";
+    EXPECT_LE(said->BoundsRect().bottom, said->Parent()->ClientHeight()) << "the strip cuts the status line off";
+    // The text wrapped at words in the line's width, measured here in the line's font.
+    RECT wrapped{0, 0, said->ClientWidth() - 12, 0};
+    HDC screen = GetDC(nullptr);
+    const HGDIOBJ previous = SelectObject(screen, said->Font()->Handle());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    const String caption = said->Caption();
+    DrawTextW(screen, caption.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    const int lines = (wrapped.bottom - wrapped.top) / metrics.tmHeight;
+    EXPECT_LE(wrapped.bottom - wrapped.top, said->ClientHeight()) << "the line is lower than its text";
+    EXPECT_GT(InkedRows(said->Handle()), (lines - 1) * metrics.tmHeight) << lines << " lines of text";
+  }
+  Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  Settle();
 }

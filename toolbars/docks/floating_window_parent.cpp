@@ -305,6 +305,16 @@ void TBarFloatingWindowParent::Dispatch(TMessage& message) {
       if (TCustomForm* owning = OwningForm(); owning && owning->HandleAllocated())
         SendMessageW(owning->Handle(), WM_CLOSE, 0, 0);
       return;
+    case WM_SYSCOMMAND:
+      // Alt and a letter typed in a control of the floating window are the owning form's keyboard menu command, as
+      // while the window is docked: its menu bars answer them.
+      if ((message.WParam & 0xFFF0) == SC_KEYMENU) {
+        if (TCustomForm* owning = OwningForm()) {
+          message.Result = owning->Perform(WM_SYSCOMMAND, message.WParam, message.LParam);
+          return;
+        }
+      }
+      break;
     case WM_ACTIVATE:
       WMActivate(message);
       return;

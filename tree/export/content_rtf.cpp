@@ -1,6 +1,7 @@
 // The RTF rendering of an export: a table with one row per node (and one for the header), every text written as
 // Unicode escapes, fonts and colours collected into the document's tables.
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <vector>
 
@@ -16,9 +17,15 @@ namespace tree {
 namespace {
 
 // A UTF-16 unit as RTF writes it: a signed 16-bit number (units above 32767 are negative), with "?" for readers
-// that know no Unicode.
-std::string UnicodeEscape(wchar_t c) {
-  return "\\u" + std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(c))) + "\\'3f";
+// that know no Unicode. Added in place: an export writes one for every character of every cell.
+void AddUnicodeEscape(std::string& text, wchar_t c) {
+  char number[8];
+  const auto end = std::to_chars(number, number + sizeof number,
+                                 static_cast<int>(static_cast<std::int16_t>(static_cast<std::uint16_t>(c))))
+                       .ptr;
+  text += "\\u";
+  text.append(number, end);
+  text += "\\'3f";
 }
 
 // A font name in the font table: plain ASCII stays, the characters that would end the entry or the group (and any
@@ -29,7 +36,7 @@ std::string FontTableName(const String& name) {
     if (c >= 0x20 && c < 0x7F && c != L'\\' && c != L'{' && c != L'}' && c != L';')
       result += static_cast<char>(c);
     else
-      result += UnicodeEscape(c);
+      AddUnicodeEscape(result, c);
   }
   return result;
 }
@@ -67,7 +74,7 @@ class TRtfWriter {
     if (colorIndex != currentColor_) run += "\\cf" + std::to_string((currentColor_ = colorIndex) + 1);
     if (font->Size() != currentSize_) run += "\\fs" + std::to_string(2 * (currentSize_ = font->Size()));
     run += ' ';
-    for (wchar_t c : text) run += UnicodeEscape(c);
+    for (wchar_t c : text) AddUnicodeEscape(run, c);
     if (underline) run += "\\ul0";
     if (italic) run += "\\i0";
     if (bold) run += "\\b0";
