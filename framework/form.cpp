@@ -367,7 +367,7 @@ void TCustomForm::CMShowingChanged(TMessage& message) {
     try {
       show ? DoShow() : DoHide();
     } catch (...) {
-      if (Application) Application->HandleException(this);
+      if (Application) Application->HandleException(life.Ended() ? nullptr : this);
     }
     if (!life.Ended()) ShowWindow(WindowHandle(), show ? ShowCommand(windowState_) : SW_HIDE);
     if (!life.Ended() && show && formStyle_ == TFormStyle::fsMDIChild && mdiParentClient_)
@@ -385,8 +385,10 @@ void TCustomForm::DoClose(TCloseAction& action) {
 
 bool TCustomForm::CloseQuery() {
   if (formStyle_ == TFormStyle::fsMDIForm) {
+    // A child's OnCloseQuery may free the frame: it closes no further then.
+    const TLifeWatch life = LifeWatch();
     for (int i = 0; i < MDIChildCount(); ++i)
-      if (!MDIChildren(i)->CloseQuery()) return false;
+      if (!MDIChildren(i)->CloseQuery() || life.Ended()) return false;
   }
   bool canClose = true;
   if (OnCloseQuery) OnCloseQuery(this, canClose);
@@ -434,8 +436,9 @@ void TCustomForm::CloseModal() {
     else if (action == TCloseAction::caFree)
       Release();
   } catch (...) {
-    modalResult_ = mrNone;
-    if (Application) Application->HandleException(this);
+    // The handler that raised may have freed the form first.
+    if (!life.Ended()) modalResult_ = mrNone;
+    if (Application) Application->HandleException(life.Ended() ? nullptr : this);
   }
 }
 

@@ -1,7 +1,8 @@
-// A form freed by a handler of its own closing, showing, hiding or activation, or by an edit's OnExit, and a pop-up
-// menu freed by its own OnPopup, each reached the way a user or a program reaches it: the framework touches
-// nothing of what was freed afterwards. Everything is made under guarded allocations, so that a use of what a
-// handler freed faults.
+// A form freed by a handler of its own closing, showing, hiding or activation, by an edit's OnExit, by an MDI
+// child's OnCloseQuery or by a menu command, also when the handler raises afterwards, and a pop-up menu freed by
+// its own OnPopup or while it tracks, each reached the way a user or a program reaches it: the framework touches
+// nothing of what was freed afterwards, and reports the exception with no sender. Everything is made under guarded
+// allocations, so that a use of what a handler freed faults.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -49,6 +50,11 @@ void* FreedForm(TScene& s) { return s.Form; }
 void* FreedMenu(TScene& s) { return s.Menu; }
 
 void FreeForm(TScene& s) { Free(s.Form); }
+
+void FreeFormAndRaise(TScene& s) {
+  FreeForm(s);
+  throw Exception(L"Raised after freeing the form");
+}
 
 // A point of the form's close box on the screen, as the form's own hit test answers.
 POINT CloseBox(TForm* form) {
@@ -120,6 +126,59 @@ void OnPopup(TScene& s) {
   s.Menu->OnPopup = [&s](TObject*) { Free(s.Menu); };
 }
 
+void OnCloseRaising(TScene& s) {
+  s.Form->OnClose = [&s](TObject*, TCloseAction&) { FreeFormAndRaise(s); };
+}
+void OnCloseQueryRaising(TScene& s) {
+  s.Form->OnCloseQuery = [&s](TObject*, bool&) { FreeFormAndRaise(s); };
+}
+void OnShowRaising(TScene& s) {
+  s.Form->OnShow = [&s](TObject*) { FreeFormAndRaise(s); };
+}
+void OnHideRaising(TScene& s) {
+  s.Form->OnHide = [&s](TObject*) { FreeFormAndRaise(s); };
+}
+void OnActivateRaising(TScene& s) {
+  s.Form->OnActivate = [&s](TObject*) { FreeFormAndRaise(s); };
+}
+void OnDeactivateRaising(TScene& s) {
+  s.Form->OnDeactivate = [&s](TObject*) { FreeFormAndRaise(s); };
+}
+void OnExitRaising(TScene& s) {
+  s.Edit->OnExit = [&s](TObject*) { FreeFormAndRaise(s); };
+}
+
+// The form becomes a shown MDI frame with one child, whose OnCloseQuery frees the frame.
+void ChildsOnCloseQuery(TScene& s) {
+  s.Form->SetFormStyle(TFormStyle::fsMDIForm);
+  s.Form->Show();
+  auto* child = new TForm(s.Form);
+  child->SetFormStyle(TFormStyle::fsMDIChild);
+  child->OnCloseQuery = [&s](TObject*, bool&) { FreeForm(s); };
+  Activate(s.Form);
+}
+
+// The first item of the edit's pop-up menu runs the command.
+void FreeTheFormOnClickAndRaise(TScene& s) {
+  s.Menu->Items()->Items(0)->OnClick = [&s](TObject*) { FreeFormAndRaise(s); };
+}
+
+// Shows the menu, and while it tracks runs the step (if any) and chooses the first item with the keyboard.
+void ChooseTheFirstItem(const std::function<void()>& show, std::function<void()> meanwhile = {}) {
+  EXPECT_TRUE(RunModalWithInput(
+      [&meanwhile] {
+        PostInputFromLoop(
+            [meanwhile = std::move(meanwhile)] {
+              if (meanwhile) meanwhile();
+              SendKeyPress(VK_DOWN);
+              SendKeyPress(VK_RETURN);
+            },
+            100);
+      },
+      show));
+  ProcessPendingMessages();
+}
+
 const TCase kCases[] = {
     {"OnCloseByTheCloseBox", true, OnClose, ClickCloseBox, FreedForm},
     {"OnCloseByClose", true, OnClose, [](TScene& s) { s.Form->Close(); }, FreedForm},
@@ -157,6 +216,28 @@ const TCase kCases[] = {
     {"OnPopupByARightClick", true, OnPopup, [](TScene& s) { ClickOn(s.Edit, true); }, FreedMenu},
     {"OnPopupByTheMenuKey", true, OnPopup, [](TScene&) { TypeAndSettle(VK_APPS); }, FreedMenu},
     {"OnPopupByPopup", true, OnPopup, [](TScene& s) { s.Menu->Popup(100, 100); }, FreedMenu},
+    {"AnMDIChildsOnCloseQueryByClosingTheFrame", false, ChildsOnCloseQuery, [](TScene& s) { s.Form->Close(); },
+     FreedForm},
+    {"AnMDIChildsOnCloseQueryByTheFramesCloseBox", false, ChildsOnCloseQuery, ClickCloseBox, FreedForm},
+    {"OnCloseRaisingByTheCloseBox", true, OnCloseRaising, ClickCloseBox, FreedForm},
+    {"OnCloseQueryRaisingOfAModalFormByItsResult", false, OnCloseQueryRaising, EndModal, FreedForm},
+    {"OnCloseRaisingOfAModalFormByItsResult", false, OnCloseRaising, EndModal, FreedForm},
+    {"OnShowRaisingByShow", false, OnShowRaising, [](TScene& s) { s.Form->Show(); }, FreedForm},
+    {"OnShowRaisingOfAModalForm", false, OnShowRaising, [](TScene& s) { ShowModalWith(s); }, FreedForm},
+    {"OnHideRaisingByHide", true, OnHideRaising, [](TScene& s) { s.Form->Hide(); }, FreedForm},
+    {"OnActivateRaisingByAClick", true, OnActivateRaising,
+     [](TScene& s) {
+       Activate(s.Other);
+       ClickOn(s.Next);
+     },
+     FreedForm},
+    {"OnActivateRaisingOfAModalForm", false, OnActivateRaising, [](TScene& s) { ShowModalWith(s); }, FreedForm},
+    {"OnDeactivateRaisingOfAModalFormByItsResult", false, OnDeactivateRaising, EndModal, FreedForm},
+    {"OnExitRaisingByFocusingAControl", true, OnExitRaising, [](TScene& s) { s.Next->SetFocus(); }, FreedForm},
+    {"AMenuCommandFreeingTheFormAndRaisingByARightClick", true, FreeTheFormOnClickAndRaise,
+     [](TScene& s) { ChooseTheFirstItem([&s] { ClickOn(s.Edit, true); }); }, FreedForm},
+    {"AMenuFreedWhileItTracks", true, [](TScene&) {},
+     [](TScene& s) { ChooseTheFirstItem([&s] { s.Menu->Popup(100, 100); }, [&s] { Free(s.Menu); }); }, FreedMenu},
 };
 
 TEdit* EditOn(TForm* form, int top) {
@@ -170,6 +251,12 @@ class FreedInOwnEvent : public testing::TestWithParam<TCase> {};
 
 TEST_P(FreedInOwnEvent, NothingOfTheFreedObjectIsTouchedAgain) {
   const TCase& c = GetParam();
+  // The report of an exception a handler raised after freeing the form names a sender that is still there.
+  Application->OnException = [](TObject* sender, const Exception&) {
+    if (sender) {
+      EXPECT_FALSE(sender->ClassName().empty());
+    }
+  };
   {
     TGuardedAllocations guard;
     TScene s{};
@@ -201,6 +288,7 @@ TEST_P(FreedInOwnEvent, NothingOfTheFreedObjectIsTouchedAgain) {
     delete s.Menu;
     delete s.Other;
   }
+  Application->OnException = nullptr;
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   ProcessPendingMessages();
 }
