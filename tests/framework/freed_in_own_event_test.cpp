@@ -101,51 +101,37 @@ void EndModal(TScene& s) {
   ShowModalWith(s, [&s] { s.Form->SetModalResult(mrOk); });
 }
 
+// The form's handler (or its edit's) runs FreeIt.
+template <void (*FreeIt)(TScene&)>
 void OnClose(TScene& s) {
-  s.Form->OnClose = [&s](TObject*, TCloseAction&) { FreeForm(s); };
+  s.Form->OnClose = [&s](TObject*, TCloseAction&) { FreeIt(s); };
 }
+template <void (*FreeIt)(TScene&)>
 void OnCloseQuery(TScene& s) {
-  s.Form->OnCloseQuery = [&s](TObject*, bool&) { FreeForm(s); };
+  s.Form->OnCloseQuery = [&s](TObject*, bool&) { FreeIt(s); };
 }
+template <void (*FreeIt)(TScene&)>
 void OnHide(TScene& s) {
-  s.Form->OnHide = [&s](TObject*) { FreeForm(s); };
+  s.Form->OnHide = [&s](TObject*) { FreeIt(s); };
 }
+template <void (*FreeIt)(TScene&)>
 void OnShow(TScene& s) {
-  s.Form->OnShow = [&s](TObject*) { FreeForm(s); };
+  s.Form->OnShow = [&s](TObject*) { FreeIt(s); };
 }
+template <void (*FreeIt)(TScene&)>
 void OnActivate(TScene& s) {
-  s.Form->OnActivate = [&s](TObject*) { FreeForm(s); };
+  s.Form->OnActivate = [&s](TObject*) { FreeIt(s); };
 }
+template <void (*FreeIt)(TScene&)>
 void OnDeactivate(TScene& s) {
-  s.Form->OnDeactivate = [&s](TObject*) { FreeForm(s); };
+  s.Form->OnDeactivate = [&s](TObject*) { FreeIt(s); };
 }
+template <void (*FreeIt)(TScene&)>
 void OnExit(TScene& s) {
-  s.Edit->OnExit = [&s](TObject*) { FreeForm(s); };
+  s.Edit->OnExit = [&s](TObject*) { FreeIt(s); };
 }
 void OnPopup(TScene& s) {
   s.Menu->OnPopup = [&s](TObject*) { Free(s.Menu); };
-}
-
-void OnCloseRaising(TScene& s) {
-  s.Form->OnClose = [&s](TObject*, TCloseAction&) { FreeFormAndRaise(s); };
-}
-void OnCloseQueryRaising(TScene& s) {
-  s.Form->OnCloseQuery = [&s](TObject*, bool&) { FreeFormAndRaise(s); };
-}
-void OnShowRaising(TScene& s) {
-  s.Form->OnShow = [&s](TObject*) { FreeFormAndRaise(s); };
-}
-void OnHideRaising(TScene& s) {
-  s.Form->OnHide = [&s](TObject*) { FreeFormAndRaise(s); };
-}
-void OnActivateRaising(TScene& s) {
-  s.Form->OnActivate = [&s](TObject*) { FreeFormAndRaise(s); };
-}
-void OnDeactivateRaising(TScene& s) {
-  s.Form->OnDeactivate = [&s](TObject*) { FreeFormAndRaise(s); };
-}
-void OnExitRaising(TScene& s) {
-  s.Edit->OnExit = [&s](TObject*) { FreeFormAndRaise(s); };
 }
 
 // The form becomes a shown MDI frame with one child, whose OnCloseQuery frees the frame.
@@ -180,60 +166,62 @@ void ChooseTheFirstItem(const std::function<void()>& show, std::function<void()>
 }
 
 const TCase kCases[] = {
-    {"OnCloseByTheCloseBox", true, OnClose, ClickCloseBox, FreedForm},
-    {"OnCloseByClose", true, OnClose, [](TScene& s) { s.Form->Close(); }, FreedForm},
-    {"OnCloseByAltF4", true, OnClose, [](TScene&) { TypeAndSettle(VK_F4, false, false, true); }, FreedForm},
-    {"OnCloseOfAModalFormByTheCloseBox", false, OnClose,
+    {"OnCloseByTheCloseBox", true, OnClose<FreeForm>, ClickCloseBox, FreedForm},
+    {"OnCloseByClose", true, OnClose<FreeForm>, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnCloseByAltF4", true, OnClose<FreeForm>, [](TScene&) { TypeAndSettle(VK_F4, false, false, true); }, FreedForm},
+    {"OnCloseOfAModalFormByTheCloseBox", false, OnClose<FreeForm>,
      [](TScene& s) { ShowModalWith(s, [&s] { ClickCloseBox(s); }); }, FreedForm},
-    {"OnCloseQueryByClose", true, OnCloseQuery, [](TScene& s) { s.Form->Close(); }, FreedForm},
-    {"OnCloseQueryByTheCloseBox", true, OnCloseQuery, ClickCloseBox, FreedForm},
-    {"OnCloseQueryOfAModalFormByItsResult", false, OnCloseQuery, EndModal, FreedForm},
-    {"OnHideByHide", true, OnHide, [](TScene& s) { s.Form->Hide(); }, FreedForm},
-    {"OnHideByClose", true, OnHide, [](TScene& s) { s.Form->Close(); }, FreedForm},
-    {"OnHideOfAModalFormByItsResult", false, OnHide, EndModal, FreedForm},
-    {"OnHideOfAModalFormByHide", false, OnHide, [](TScene& s) { ShowModalWith(s, [&s] { s.Form->Hide(); }); },
+    {"OnCloseQueryByClose", true, OnCloseQuery<FreeForm>, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnCloseQueryByTheCloseBox", true, OnCloseQuery<FreeForm>, ClickCloseBox, FreedForm},
+    {"OnCloseQueryOfAModalFormByItsResult", false, OnCloseQuery<FreeForm>, EndModal, FreedForm},
+    {"OnHideByHide", true, OnHide<FreeForm>, [](TScene& s) { s.Form->Hide(); }, FreedForm},
+    {"OnHideByClose", true, OnHide<FreeForm>, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnHideOfAModalFormByItsResult", false, OnHide<FreeForm>, EndModal, FreedForm},
+    {"OnHideOfAModalFormByHide", false, OnHide<FreeForm>, [](TScene& s) { ShowModalWith(s, [&s] { s.Form->Hide(); }); },
      FreedForm},
-    {"OnShowByShow", false, OnShow, [](TScene& s) { s.Form->Show(); }, FreedForm},
-    {"OnShowBySetVisible", false, OnShow, [](TScene& s) { s.Form->SetVisible(true); }, FreedForm},
-    {"OnShowOfAModalForm", false, OnShow, [](TScene& s) { ShowModalWith(s); }, FreedForm},
-    {"OnActivateByAClick", true, OnActivate,
+    {"OnShowByShow", false, OnShow<FreeForm>, [](TScene& s) { s.Form->Show(); }, FreedForm},
+    {"OnShowBySetVisible", false, OnShow<FreeForm>, [](TScene& s) { s.Form->SetVisible(true); }, FreedForm},
+    {"OnShowOfAModalForm", false, OnShow<FreeForm>, [](TScene& s) { ShowModalWith(s); }, FreedForm},
+    {"OnActivateByAClick", true, OnActivate<FreeForm>,
      [](TScene& s) {
        Activate(s.Other);
        ClickOn(s.Next);
      },
      FreedForm},
-    {"OnActivateByShow", false, OnActivate, [](TScene& s) { s.Form->Show(); }, FreedForm},
-    {"OnActivateByFocusingAControl", true, OnActivate,
+    {"OnActivateByShow", false, OnActivate<FreeForm>, [](TScene& s) { s.Form->Show(); }, FreedForm},
+    {"OnActivateByFocusingAControl", true, OnActivate<FreeForm>,
      [](TScene& s) {
        Activate(s.Other);
        s.Next->SetFocus();
      },
      FreedForm},
-    {"OnActivateOfAModalForm", false, OnActivate, [](TScene& s) { ShowModalWith(s); }, FreedForm},
-    {"OnDeactivateOfAModalFormByItsResult", false, OnDeactivate, EndModal, FreedForm},
-    {"OnExitByTab", true, OnExit, [](TScene& s) { TypeToTheApplication(s, VK_TAB); }, FreedForm},
-    {"OnExitByFocusingAControl", true, OnExit, [](TScene& s) { s.Next->SetFocus(); }, FreedForm},
+    {"OnActivateOfAModalForm", false, OnActivate<FreeForm>, [](TScene& s) { ShowModalWith(s); }, FreedForm},
+    {"OnDeactivateOfAModalFormByItsResult", false, OnDeactivate<FreeForm>, EndModal, FreedForm},
+    {"OnExitByTab", true, OnExit<FreeForm>, [](TScene& s) { TypeToTheApplication(s, VK_TAB); }, FreedForm},
+    {"OnExitByFocusingAControl", true, OnExit<FreeForm>, [](TScene& s) { s.Next->SetFocus(); }, FreedForm},
     {"OnPopupByARightClick", true, OnPopup, [](TScene& s) { ClickOn(s.Edit, true); }, FreedMenu},
     {"OnPopupByTheMenuKey", true, OnPopup, [](TScene&) { TypeAndSettle(VK_APPS); }, FreedMenu},
     {"OnPopupByPopup", true, OnPopup, [](TScene& s) { s.Menu->Popup(100, 100); }, FreedMenu},
     {"AnMDIChildsOnCloseQueryByClosingTheFrame", false, ChildsOnCloseQuery, [](TScene& s) { s.Form->Close(); },
      FreedForm},
     {"AnMDIChildsOnCloseQueryByTheFramesCloseBox", false, ChildsOnCloseQuery, ClickCloseBox, FreedForm},
-    {"OnCloseRaisingByTheCloseBox", true, OnCloseRaising, ClickCloseBox, FreedForm},
-    {"OnCloseQueryRaisingOfAModalFormByItsResult", false, OnCloseQueryRaising, EndModal, FreedForm},
-    {"OnCloseRaisingOfAModalFormByItsResult", false, OnCloseRaising, EndModal, FreedForm},
-    {"OnShowRaisingByShow", false, OnShowRaising, [](TScene& s) { s.Form->Show(); }, FreedForm},
-    {"OnShowRaisingOfAModalForm", false, OnShowRaising, [](TScene& s) { ShowModalWith(s); }, FreedForm},
-    {"OnHideRaisingByHide", true, OnHideRaising, [](TScene& s) { s.Form->Hide(); }, FreedForm},
-    {"OnActivateRaisingByAClick", true, OnActivateRaising,
+    {"OnCloseRaisingByTheCloseBox", true, OnClose<FreeFormAndRaise>, ClickCloseBox, FreedForm},
+    {"OnCloseQueryRaisingOfAModalFormByItsResult", false, OnCloseQuery<FreeFormAndRaise>, EndModal, FreedForm},
+    {"OnCloseRaisingOfAModalFormByItsResult", false, OnClose<FreeFormAndRaise>, EndModal, FreedForm},
+    {"OnShowRaisingByShow", false, OnShow<FreeFormAndRaise>, [](TScene& s) { s.Form->Show(); }, FreedForm},
+    {"OnShowRaisingOfAModalForm", false, OnShow<FreeFormAndRaise>, [](TScene& s) { ShowModalWith(s); }, FreedForm},
+    {"OnHideRaisingByHide", true, OnHide<FreeFormAndRaise>, [](TScene& s) { s.Form->Hide(); }, FreedForm},
+    {"OnActivateRaisingByAClick", true, OnActivate<FreeFormAndRaise>,
      [](TScene& s) {
        Activate(s.Other);
        ClickOn(s.Next);
      },
      FreedForm},
-    {"OnActivateRaisingOfAModalForm", false, OnActivateRaising, [](TScene& s) { ShowModalWith(s); }, FreedForm},
-    {"OnDeactivateRaisingOfAModalFormByItsResult", false, OnDeactivateRaising, EndModal, FreedForm},
-    {"OnExitRaisingByFocusingAControl", true, OnExitRaising, [](TScene& s) { s.Next->SetFocus(); }, FreedForm},
+    {"OnActivateRaisingOfAModalForm", false, OnActivate<FreeFormAndRaise>, [](TScene& s) { ShowModalWith(s); },
+     FreedForm},
+    {"OnDeactivateRaisingOfAModalFormByItsResult", false, OnDeactivate<FreeFormAndRaise>, EndModal, FreedForm},
+    {"OnExitRaisingByFocusingAControl", true, OnExit<FreeFormAndRaise>, [](TScene& s) { s.Next->SetFocus(); },
+     FreedForm},
     {"AMenuCommandFreeingTheFormAndRaisingByARightClick", true, FreeTheFormOnClickAndRaise,
      [](TScene& s) { ChooseTheFirstItem([&s] { ClickOn(s.Edit, true); }); }, FreedForm},
     {"AMenuFreedWhileItTracks", true, [](TScene&) {},
