@@ -78,7 +78,7 @@ class TApplication : public TComponent {
   // Handles one message, or idles (and waits for one) when there is none.
   void HandleMessage();
   // Reports the exception being handled (call it inside a catch block) through OnException or ShowException.
-  // EAbort is silent.
+  // EAbort is silent. The sender is the object whose handler raised it, or null when that handler freed it.
   void HandleException(TObject* sender);
   void ShowException(const Exception& e);
   void Minimize();

@@ -367,7 +367,7 @@ void TCustomForm::CMShowingChanged(TMessage& message) {
     try {
       show ? DoShow() : DoHide();
     } catch (...) {
-      if (Application) Application->HandleException(this);
+      if (Application) Application->HandleException(life.Ended() ? nullptr : this);
     }
     if (!life.Ended()) ShowWindow(WindowHandle(), show ? ShowCommand(windowState_) : SW_HIDE);
     if (!life.Ended() && show && formStyle_ == TFormStyle::fsMDIChild && mdiParentClient_)
@@ -385,8 +385,10 @@ void TCustomForm::DoClose(TCloseAction& action) {
 
 bool TCustomForm::CloseQuery() {
   if (formStyle_ == TFormStyle::fsMDIForm) {
+    // A child's OnCloseQuery may free the frame: it closes no further then.
+    const TLifeWatch life = LifeWatch();
     for (int i = 0; i < MDIChildCount(); ++i)
-      if (!MDIChildren(i)->CloseQuery()) return false;
+      if (!MDIChildren(i)->CloseQuery() || life.Ended()) return false;
   }
   bool canClose = true;
   if (OnCloseQuery) OnCloseQuery(this, canClose);
@@ -434,8 +436,9 @@ void TCustomForm::CloseModal() {
     else if (action == TCloseAction::caFree)
       Release();
   } catch (...) {
-    modalResult_ = mrNone;
-    if (Application) Application->HandleException(this);
+    // The handler that raised may have freed the form first.
+    if (!life.Ended()) modalResult_ = mrNone;
+    if (Application) Application->HandleException(life.Ended() ? nullptr : this);
   }
 }
 
@@ -551,8 +554,18 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   // Freeing the focused child of a form that is going moves the focus to the form's window: the form must not
   // become the screen's active form again then, or the screen would name it after it is gone.
   if (IsDestroying()) return true;
+  // The platform gives the form's own window the focus on the form's behalf (restoring it from minimized, say):
+  // the form passes it on to its active control rather than forget that control. A minimized form keeps the focus
+  // on its window, and the control for when it is restored; an MDI frame's handling passes it on to the active
+  // child.
+  const bool keepActiveControl =
+      control == this && activeControl_ && activeControl_->CanFocus() && formStyle_ != TFormStyle::fsMDIForm;
+  if (keepActiveControl && !IsIconic(Handle())) {
+    SetWindowFocus();
+    return false;
+  }
   ++focusCount;
-  activeControl_ = control != this ? control : nullptr;
+  if (!keepActiveControl) activeControl_ = control != this ? control : nullptr;
   if (Screen) Screen->SetActive(this, control);
   if (control->ControlState().Contains(TControlStateItem::csFocusing)) return false;
   control->SetControlState(control->ControlState() + TControlStateItem::csFocusing);
@@ -726,13 +739,15 @@ bool SendActionToForms(TBasicAction* action, bool execute) {
 
 void TCustomForm::Dispatch(TMessage& message) {
   switch (message.Msg) {
-    case WM_ACTIVATE: {
-      // Taking the focus raises OnActivate, which may free the form.
-      const TLifeWatch life = LifeWatch();
-      if (formStyle_ != TFormStyle::fsMDIForm) SetActive(LOWORD(message.WParam) != WA_INACTIVE);
-      if (!life.Ended()) DefaultHandler(message);
+    case WM_ACTIVATE:
+      // The form gives the focus to its active control itself: the default handling would move it on to the
+      // form's window, and the form would forget the control. An MDI frame leaves it to the frame's handling,
+      // which passes it on to the active child.
+      if (formStyle_ == TFormStyle::fsMDIForm)
+        DefaultHandler(message);
+      else
+        SetActive(LOWORD(message.WParam) != WA_INACTIVE);
       return;
-    }
     case WM_MDIACTIVATE:
       DefaultHandler(message);
       if (formStyle_ == TFormStyle::fsMDIChild) SetActive(reinterpret_cast<HWND>(message.LParam) == WindowHandle());

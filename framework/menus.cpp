@@ -410,7 +410,10 @@ void TPopupMenu::Popup(int x, int y) {
                  (trackButton_ == TTrackButton::tbRightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
     command = static_cast<UINT>(TrackPopupMenu(menu.get(), flags, x, y, 0, wnd.get(), nullptr));
   }
-  // The menu and its window are gone before the chosen item runs, so a handler may show the menu again.
+  // A handler that ran while the menu tracked (a timer's, a message's) may have freed the menu: nothing was chosen
+  // then. The menu and its window are gone before the chosen item runs, so a handler may show the menu again, or
+  // free it.
+  if (life.Ended()) return;
   if (TMenuItem* item = command ? FindItem(command, TFindItemKind::fkCommand) : nullptr) item->Click();
 }
 

@@ -140,7 +140,7 @@ class TPopupMenu : public TComponent {
   POINT PopupPoint() const { return popupPoint_; }
 
   // Shows the menu at (x, y) in screen coordinates and returns when it closes; the chosen item's Click runs
-  // before Popup returns.
+  // before Popup returns, unless a handler freed the menu while it showed.
   virtual void Popup(int x, int y);
   // Runs the Click of the enabled item whose short cut the key message (WM_KEYDOWN, WM_SYSKEYDOWN) carries;
   // answers whether one ran.

@@ -496,13 +496,15 @@ void TWinControl::SetParentWindow(HWND value) {
 }
 
 void TWinControl::MainWndProc(TMessage& message) {
+  // A handler may free the control before it raises: the report names no sender then.
+  const TLifeWatch life = LifeWatch();
   try {
     if (const TWndMethod& proc = WindowProc())
       proc(message);
     else
       WndProc(message);
   } catch (...) {
-    if (Application) Application->HandleException(this);
+    if (Application) Application->HandleException(life.Ended() ? nullptr : this);
   }
   FreeDeviceContexts();
 }

@@ -163,7 +163,7 @@ const TCase kCases[] = {
      [](TScene& s) -> TControl* { return s.Panel; }},
     {"EditInOnEnterByAClick",
      [](TScene& s) {
-       SetFocus(s.Form->Handle());
+       s.Form->SetActiveControl(nullptr);
        ProcessPendingMessages();
        s.Edit->OnEnter = [&s](TObject*) { Free(s.Edit); };
      },
