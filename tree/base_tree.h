@@ -969,9 +969,10 @@ class TBaseTree : public TCustomControl {
   // when the handler freed more (the node's parent or its previous sibling). False when top is gone.
   template <class Visit>
   bool WalkBelow(PTreeNode top, bool wholeSubtree, Visit visit);
-  // Toggles the nodes list() answers, in its order, whose open state is not expand yet; up to start's end.
+  // Toggles the nodes list() answers, in its order, whose open state is not expand yet; up to start's end. False
+  // when a handler freed the tree.
   template <class List>
-  void ToggleListed(PTreeNode start, bool expand, List list);
+  bool ToggleListed(PTreeNode start, bool expand, List list);
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);

@@ -961,7 +961,9 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
     if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
     if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
   }
-  // The handlers may delete the nodes, their parents or every node: the move ends with the nodes it needs.
+  // The handlers may delete the nodes, their parents or every node: the move ends with the nodes it needs, and at
+  // once with the tree.
+  const TLifeWatch life = LifeWatch();
   const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
   if (!DoNodeMoving(source, target == targetTree->root_ ? nullptr : target) || targetWatch.Ended()) return;
   if (targetTree != this) {
@@ -997,6 +999,7 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   } else {
     moveOne(source);
   }
+  if (life.Ended()) return;
   FinishMove(sourceWatch.Ended() ? nullptr : source);
 }
 

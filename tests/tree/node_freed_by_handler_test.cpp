@@ -1,6 +1,7 @@
-// A node deleted by a handler the tree raises about it (the node itself, its parent, or every node with Clear),
-// reached by a call, a key or a click: the tree touches the freed blocks no more, hands them to no other handler,
-// and keeps its structure sound. The trees guard their freed blocks, so that any touch of one faults.
+// A node deleted by a handler the tree raises about it (the node itself, its parent, or every node with Clear), or
+// the tree freed there, reached by a call, a key or a click: the tree touches the freed blocks no more, hands them
+// to no other handler, and keeps its structure sound. The trees guard their freed blocks, so that any touch of one
+// faults; a tree that a handler frees is made under guarded allocations, so that any touch of it faults too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,10 +10,12 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/form.h"
 #include "framework/streams.h"
+#include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "tree/string_tree.h"
@@ -48,7 +51,8 @@ enum class TEvent {
   NodeMoving,
   NodeMoved,
 };
-enum class TVictim { Node, Parent, Tree };
+// What the handler frees: the node, its parent, every node (Clear), or the tree itself.
+enum class TVictim { Node, Parent, Nodes, Tree };
 enum class TRoute { Call, Key, Click };
 
 // The tree of every case: three top-level rows T, P and Q; P open with the children N and S; N with two children
@@ -71,6 +75,8 @@ struct TArrangement {
   bool FocusBefore = false;
   // The events are about a node that the call makes below N.
   bool AboutNewNode = false;
+  // OnDragDrop takes the drop in: it moves the dragged nodes of the tree's own drag to the drop target.
+  bool DropMoves = false;
 };
 
 // The call route: a call that raises the event; what it answers is handed to the application.
@@ -83,6 +89,8 @@ struct TEventCase {
   TCall Call = nullptr;
   WORD Key = 0;
   HP Part = HP::hpNowhere;  // the part of N's row a click goes to; hpNowhere: no click route
+  // The handler may free the tree itself too.
+  bool TreeVictim = false;
 };
 
 PTreeNode Toggle(TStringTree& tree, const TNodes& nodes) {
@@ -101,6 +109,16 @@ PTreeNode Focus(TStringTree& tree, const TNodes& nodes) {
 }
 
 PTreeNode Next(TStringTree& tree, const TNodes& nodes) { return tree.GetNext(nodes.P); }
+
+PTreeNode ExpandAll(TStringTree& tree, const TNodes&) {
+  tree.FullExpand();
+  return nullptr;
+}
+
+PTreeNode CollapseAll(TStringTree& tree, const TNodes&) {
+  tree.FullCollapse();
+  return nullptr;
+}
 
 // Saves the tree, initializing what it saves, and loads what it saved into another tree: the stream is whole.
 PTreeNode SaveAndLoad(TStringTree& tree, const TNodes&) {
@@ -174,6 +192,17 @@ PTreeNode DragDrop(TStringTree& tree, const TNodes& nodes) {
   return nullptr;
 }
 
+// Drags N in the tree's own drag loop and drops it on S's row: the loop finds no button held and drops at once.
+PTreeNode DropIntoSibling(TStringTree& tree, const TNodes& nodes) {
+  tree.ClearSelection();
+  tree.SetSelected(nodes.N, true);
+  const RECT row = tree.GetDisplayRect(nodes.S, NoColumn, false);
+  const POINT at = tree.ClientToScreen(POINT{row.left + 40, (row.top + row.bottom) / 2});
+  SetCursorPos(at.x, at.y);
+  EXPECT_TRUE(RunModalWithInput([] {}, [&tree] { tree.BeginDrag(true); }));
+  return nullptr;
+}
+
 const TArrangement kOpen{.NodeExpanded = true};
 const TArrangement kClosed{};
 const TArrangement kLazy{.LazyChildren = true};
@@ -181,6 +210,7 @@ const TArrangement kUninitialized{.NodeUninitialized = true, .FocusBefore = true
 const TArrangement kReachedFromBefore{.FocusBefore = true};
 const TArrangement kEditable{.Editable = true};
 const TArrangement kPasted{.AboutNewNode = true};
+const TArrangement kDroppedOn{.DropMoves = true};
 
 const TEventCase kEvents[] = {
     {"OnCollapsing", TEvent::Collapsing, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
@@ -200,12 +230,20 @@ const TEventCase kEvents[] = {
     {"OnDragAllowed", TEvent::DragAllowed, kClosed, nullptr, 0, HP::hpOnLabel},
     {"OnDragOver", TEvent::DragOver, kClosed, DragOver},
     {"OnDragDrop", TEvent::DragDrop, kClosed, DragDrop},
-    {"OnNodeCopying", TEvent::NodeCopying, kPasted, CopyAndPaste},
-    {"OnNodeCopied", TEvent::NodeCopied, kPasted, CopyAndPaste},
-    {"OnNodeMoving", TEvent::NodeMoving, kClosed, MoveIntoSibling},
-    {"OnNodeMoved", TEvent::NodeMoved, kClosed, MoveIntoSibling},
-    {"OnNodeMovingByAPasteAfterACut", TEvent::NodeMoving, kClosed, CutAndPaste},
-    {"OnNodeMovedByAPasteAfterACut", TEvent::NodeMoved, kClosed, CutAndPaste},
+    {"OnNodeCopying", TEvent::NodeCopying, kPasted, CopyAndPaste, 0, HP::hpNowhere, true},
+    {"OnNodeCopied", TEvent::NodeCopied, kPasted, CopyAndPaste, 0, HP::hpNowhere, true},
+    {"OnNodeMoving", TEvent::NodeMoving, kClosed, MoveIntoSibling, 0, HP::hpNowhere, true},
+    {"OnNodeMoved", TEvent::NodeMoved, kClosed, MoveIntoSibling, 0, HP::hpNowhere, true},
+    {"OnNodeMovingByAPasteAfterACut", TEvent::NodeMoving, kClosed, CutAndPaste, 0, HP::hpNowhere, true},
+    {"OnNodeMovedByAPasteAfterACut", TEvent::NodeMoved, kClosed, CutAndPaste, 0, HP::hpNowhere, true},
+    {"OnNodeMovingByADrop", TEvent::NodeMoving, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, true},
+    {"OnNodeMovedByADrop", TEvent::NodeMoved, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, true},
+    {"OnExpandingInAFullExpand", TEvent::Expanding, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
+    {"OnExpandedInAFullExpand", TEvent::Expanded, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
+    {"OnInitChildrenInAFullExpand", TEvent::InitChildren, kLazy, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
+    {"OnInitNodeInAFullExpand", TEvent::InitNode, kUninitialized, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
+    {"OnCollapsingInAFullCollapse", TEvent::Collapsing, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, true},
+    {"OnCollapsedInAFullCollapse", TEvent::Collapsed, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, true},
 };
 
 struct TCase {
@@ -217,18 +255,18 @@ struct TCase {
 
 std::vector<TCase> AllCases() {
   std::vector<TCase> cases;
-  const char* victims[] = {"TheNode", "ItsParent", "TheTree"};
+  const char* victims[] = {"DeletesTheNode", "DeletesItsParent", "ClearsTheTree", "FreesTheTree"};
   const char* routes[] = {"ByACall", "ByAKey", "ByAClick"};
   for (const TEventCase& event : kEvents)
-    for (TVictim victim : {TVictim::Node, TVictim::Parent, TVictim::Tree})
+    for (TVictim victim : {TVictim::Node, TVictim::Parent, TVictim::Nodes, TVictim::Tree})
       for (TRoute route : {TRoute::Call, TRoute::Key, TRoute::Click}) {
         const bool reached = route == TRoute::Call  ? event.Call != nullptr
                              : route == TRoute::Key ? event.Key != 0
                                                     : event.Part != HP::hpNowhere;
-        if (reached)
-          cases.push_back({&event, victim, route,
-                           std::string(event.Name) + "Deletes" + victims[static_cast<int>(victim)] +
-                               routes[static_cast<int>(route)]});
+        if (reached && (victim != TVictim::Tree || event.TreeVictim))
+          cases.push_back(
+              {&event, victim, route,
+               std::string(event.Name) + victims[static_cast<int>(victim)] + routes[static_cast<int>(route)]});
       }
   return cases;
 }
@@ -277,6 +315,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
     TCustomTreeOptions* options = tree.TreeOptions();
     options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport);
+    if (setup.DropMoves) options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
     if (setup.Editable) options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toEditable);
     options->SetAnimationOptions({});
     tree.SetRootNodeCount(3);
@@ -330,8 +369,13 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       accept = true;
       Heard(TEvent::DragOver, sender->DropTargetNode());
     };
-    tree.OnDragDrop = [this](TBaseTree* sender, TObject*, IDataObject*, const TFormatArray&, TShiftState, POINT, DWORD&,
-                             TDropMode) { Heard(TEvent::DragDrop, sender->DropTargetNode()); };
+    tree.OnDragDrop = [this](TBaseTree* sender, TObject* source, IDataObject* data, const TFormatArray&, TShiftState,
+                             POINT, DWORD& effect, TDropMode) {
+      Heard(TEvent::DragDrop, sender->DropTargetNode());
+      if (GetParam().Event->Setup.DropMoves)
+        sender->ProcessOLEData(ObjectAs<TBaseTree>(source), data, sender->DropTargetNode(),
+                               TTreeNodeAttachMode::amAddChildLast, effect == DROPEFFECT_MOVE);
+    };
     tree.OnNodeCopying = [this](TBaseTree*, PTreeNode node, PTreeNode target, bool&) {
       Heard(TEvent::NodeCopying, node, target);
     };
@@ -366,8 +410,10 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       tree_->DeleteNode(node);
     else if (c.Victim == TVictim::Parent)
       tree_->DeleteNode(node->Parent);
-    else
+    else if (c.Victim == TVictim::Nodes)
       tree_->Clear();
+    else
+      delete std::exchange(tree_, nullptr);
     striking_ = false;
     struck_ = true;
   }
@@ -425,6 +471,8 @@ TForm* NodeFreedByHandler::form_ = nullptr;
 
 TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
   const TCase& c = GetParam();
+  std::optional<TGuardedAllocations> guard;
+  if (c.Victim == TVictim::Tree) guard.emplace();
   MakeTree(c.Event->Setup, c.Route == TRoute::Call && c.Victim == TVictim::Parent);
   TStringTree& tree = *tree_;
   SetForegroundWindow(form_->Handle());
@@ -443,6 +491,10 @@ TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
   ProcessPendingMessages();
   // What is left paints.
   RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  if (c.Victim == TVictim::Tree) {
+    for (PTreeNode node : heard_) EXPECT_EQ(node, nullptr) << "a handler was given a node of the freed tree";
+    return;
+  }
 
   const std::vector<PTreeNode> after = AllNodes(tree);
   for (PTreeNode node : before_)
