@@ -955,7 +955,8 @@ class TBaseTree : public TCustomControl {
   // Initializes node with the states OnInitNode asks for, all but being open, and gives the states asked for;
   // false when the handler freed the node.
   bool InitNodeStates(PTreeNode node, TTreeNodeInitStates& initStates);
-  // False when a handler it raises freed node.
+  // False when a handler it raises freed node: the change ends there, no box is left marked as being checked, and
+  // the tri-state boxes above node that it reached and that survive take the state their remaining boxes give.
   bool ChangeCheckState(PTreeNode node, TCheckState value);
   // The node step() answers, initialized, for the walks that hand out initialized nodes. One that its
   // initialization frees is passed over: step() is asked again while the node the step goes from lives on, else

@@ -2,6 +2,7 @@
 // demand and check states.
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "tree/base_tree.h"
@@ -832,16 +833,34 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
   // boxes cannot exhaust it. The levels are entered bottom-up (each parent asked, its boxes below set) and
   // finished top-down, each finished level reporting its change, as nested calls would.
   struct TLevel {
+    TLevel(TBaseTree& tree, PTreeNode node, TCheckState value)
+        : Node(node), Value(value), Old(node->CheckState), Watch(tree, node) {}
     PTreeNode Node;
     TCheckState Value;
     TCheckState Old;
-    bool Refused;
+    bool Refused = false;
+    TNodeWatch Watch;
   };
   const bool tracking = options_->AutoOptions().Contains(TTreeAutoOption::toAutoTristateTracking);
+  // A deque, so that the levels' watches stay where they were made.
+  std::deque<TLevel> levels;
+  levels.emplace_back(*this, node, value);
   // Every level is node or an ancestor of it: a handler that frees one of them frees node, and the rest of the
-  // change goes with it.
-  const TNodeWatch watch(*this, node);
-  std::vector<TLevel> levels{{node, value, node->CheckState, false}};
+  // change goes with it. The levels that outlive node leave the change: each is a tri-state box above node, and
+  // takes the state its remaining boxes give it.
+  const TNodeWatch& watch = levels.front().Watch;
+  auto abandon = [this, &levels] {
+    for (TLevel& level : levels) {
+      if (level.Watch.Ended()) continue;
+      level.Node->States &= ~nsChecking;
+      PTreeNode box = level.Node->FirstChild;
+      while (box && !IsCheckBox(box)) box = box->NextSibling;
+      if (!box) continue;
+      level.Node->CheckState = ParentCheckState(box, box->CheckState);
+      InvalidateNode(level.Node);
+    }
+    return false;
+  };
   while (true) {
     TLevel& level = levels.back();
     PTreeNode current = level.Node;
@@ -849,7 +868,7 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     const bool plain = level.Value == TCheckState::csUncheckedNormal || level.Value == TCheckState::csCheckedNormal;
     if (tracking && current->CheckType == TCheckType::ctTriStateCheckBox && plain) {
       while (!PassCheckStateDown(current, level.Value))
-        if (watch.Ended()) return false;
+        if (watch.Ended()) return abandon();
     } else if (current->CheckType == TCheckType::ctRadioButton && level.Value == TCheckState::csCheckedNormal) {
       for (PTreeNode sibling = current->Parent->FirstChild; sibling; sibling = sibling->NextSibling)
         if (sibling != current && sibling->CheckType == TCheckType::ctRadioButton) {
@@ -858,17 +877,18 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
         }
     }
     PTreeNode parent = current->Parent;
-    if (parent != root_ && !parent->Has(nsInitialized) && !InitNode(parent)) return false;
+    if (parent != root_ && !parent->Has(nsInitialized) && !InitNode(parent)) return abandon();
     const bool asksParent = tracking && parent != root_ && !parent->Has(nsDisabled) && !parent->Has(nsChecking) &&
                             IsCheckBox(current) && parent->CheckType == TCheckType::ctTriStateCheckBox;
     if (!asksParent) break;
     TCheckState parentState = ParentCheckState(current, level.Value);
-    if (!DoChecking(parent, parentState)) {
-      if (watch.Ended()) return false;
+    const bool allowed = DoChecking(parent, parentState);
+    if (watch.Ended()) return abandon();
+    if (!allowed) {
       level.Refused = true;
       break;
     }
-    levels.push_back({parent, parentState, parent->CheckState, false});
+    levels.emplace_back(*this, parent, parentState);
   }
   for (std::size_t i = levels.size(); i-- > 0;) {
     const TLevel& level = levels[i];
@@ -880,7 +900,7 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     // The first level's report belongs to its caller.
     if (i > 0 && level.Node->CheckState != level.Old) {
       DoChecked(level.Node);
-      if (watch.Ended()) return false;
+      if (watch.Ended()) return abandon();
     }
   }
   return true;

@@ -51,16 +51,18 @@ enum class TEvent {
   NodeMoving,
   NodeMoved,
 };
-// What the handler frees: the node, its parent, every node (Clear), or the tree itself.
-enum class TVictim { Node, Parent, Nodes, Tree };
+// What the handler frees: the node, its parent, every node (Clear), the tree itself, or the node a check started
+// from where the check climbs to the node.
+enum class TVictim { Node, Parent, Nodes, Tree, Start };
 enum class TRoute { Call, Key, Click };
 
 // The tree of every case: three top-level rows T, P and Q; P open with the children N and S; N with two children
 // of its own, loaded or announced. N is the node the events are about, but for the pastes, whose events are about
 // the node a paste makes below N. For the calls whose handler deletes N's parent, Q is open over enough children
 // that the tree keeps a position cache (a guarded block costs time, and the cache does not depend on the route).
+// Start is the node the input acts on: N, or a grandchild of N that a check climbs from.
 struct TNodes {
-  PTreeNode T = nullptr, P = nullptr, N = nullptr, S = nullptr, Q = nullptr;
+  PTreeNode T = nullptr, P = nullptr, N = nullptr, S = nullptr, Q = nullptr, Start = nullptr;
 };
 
 // How a case sets its tree up before the input.
@@ -77,6 +79,9 @@ struct TArrangement {
   bool AboutNewNode = false;
   // OnDragDrop takes the drop in: it moves the dragged nodes of the tree's own drag to the drop target.
   bool DropMoves = false;
+  // N and its open first child are tri-state boxes over check boxes, and the input checks that child's first
+  // child: the check climbs through its parent to N.
+  bool CheckFromBelow = false;
 };
 
 // The call route: a call that raises the event; what it answers is handed to the application.
@@ -88,7 +93,7 @@ struct TEventCase {
   TArrangement Setup;
   TCall Call = nullptr;
   WORD Key = 0;
-  HP Part = HP::hpNowhere;  // the part of N's row a click goes to; hpNowhere: no click route
+  HP Part = HP::hpNowhere;  // the part of Start's row a click goes to; hpNowhere: no click route
   // The handler may free the tree itself too.
   bool TreeVictim = false;
 };
@@ -99,7 +104,7 @@ PTreeNode Toggle(TStringTree& tree, const TNodes& nodes) {
 }
 
 PTreeNode Check(TStringTree& tree, const TNodes& nodes) {
-  tree.SetCheckState(nodes.N, TCheckState::csCheckedNormal);
+  tree.SetCheckState(nodes.Start, TCheckState::csCheckedNormal);
   return nullptr;
 }
 
@@ -211,6 +216,7 @@ const TArrangement kReachedFromBefore{.FocusBefore = true};
 const TArrangement kEditable{.Editable = true};
 const TArrangement kPasted{.AboutNewNode = true};
 const TArrangement kDroppedOn{.DropMoves = true};
+const TArrangement kCheckedBelow{.NodeExpanded = true, .CheckFromBelow = true};
 
 const TEventCase kEvents[] = {
     {"OnCollapsing", TEvent::Collapsing, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
@@ -224,6 +230,8 @@ const TEventCase kEvents[] = {
     {"OnInitNodeWhileSaving", TEvent::InitNode, kUninitialized, SaveAndLoad},
     {"OnChecking", TEvent::Checking, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnChecked", TEvent::Checked, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
+    {"OnCheckingOfATriStateGrandparent", TEvent::Checking, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox, true},
+    {"OnCheckedOfATriStateGrandparent", TEvent::Checked, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox, true},
     {"OnFocusChanging", TEvent::FocusChanging, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
     {"OnFocusChanged", TEvent::FocusChanged, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
     {"OnEditing", TEvent::Editing, kEditable, Edit, VK_F2, HP::hpOnLabel},
@@ -255,20 +263,35 @@ struct TCase {
 
 std::vector<TCase> AllCases() {
   std::vector<TCase> cases;
-  const char* victims[] = {"DeletesTheNode", "DeletesItsParent", "ClearsTheTree", "FreesTheTree"};
+  const char* victims[] = {"DeletesTheNode", "DeletesItsParent", "ClearsTheTree", "FreesTheTree",
+                           "DeletesTheCheckedNode"};
   const char* routes[] = {"ByACall", "ByAKey", "ByAClick"};
   for (const TEventCase& event : kEvents)
-    for (TVictim victim : {TVictim::Node, TVictim::Parent, TVictim::Nodes, TVictim::Tree})
+    for (TVictim victim : {TVictim::Node, TVictim::Parent, TVictim::Nodes, TVictim::Tree, TVictim::Start})
       for (TRoute route : {TRoute::Call, TRoute::Key, TRoute::Click}) {
         const bool reached = route == TRoute::Call  ? event.Call != nullptr
                              : route == TRoute::Key ? event.Key != 0
                                                     : event.Part != HP::hpNowhere;
-        if (reached && (victim != TVictim::Tree || event.TreeVictim))
+        if (reached && (victim != TVictim::Tree || event.TreeVictim) &&
+            (victim != TVictim::Start || event.Setup.CheckFromBelow))
           cases.push_back(
               {&event, victim, route,
                std::string(event.Name) + victims[static_cast<int>(victim)] + routes[static_cast<int>(route)]});
       }
   return cases;
+}
+
+// What the check boxes among node's children make of a tri-state box: checked or unchecked when they all agree,
+// else mixed; its own state when it has none.
+TCheckState BoxesCheckState(PTreeNode node) {
+  bool anyChecked = false, anyUnchecked = false;
+  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
+    if (child->CheckType != TCheckType::ctCheckBox && child->CheckType != TCheckType::ctTriStateCheckBox) continue;
+    if (child->CheckState == TCheckState::csMixedNormal) return TCheckState::csMixedNormal;
+    (child->CheckState == TCheckState::csCheckedNormal ? anyChecked : anyUnchecked) = true;
+  }
+  if (anyChecked && anyUnchecked) return TCheckState::csMixedNormal;
+  return anyChecked ? TCheckState::csCheckedNormal : anyUnchecked ? TCheckState::csUncheckedNormal : node->CheckState;
 }
 
 // The first point of node's row (client coordinates) whose part is the one asked for.
@@ -329,16 +352,26 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       tree.SetHasChildren(nodes_.N, true);
     else
       tree.SetChildCount(nodes_.N, 2);
+    nodes_.Start = nodes_.N;
+    if (setup.CheckFromBelow) {
+      PTreeNode middle = tree.GetFirstChild(nodes_.N);
+      tree.SetChildCount(middle, 2);
+      tree.SetExpanded(middle, true);
+      nodes_.Start = tree.GetFirstChild(middle);
+      for (PTreeNode node : {nodes_.N, middle}) tree.SetCheckType(node, TCheckType::ctTriStateCheckBox);
+      for (PTreeNode node : {tree.GetNextSibling(middle), nodes_.Start, tree.GetNextSibling(nodes_.Start)})
+        tree.SetCheckType(node, TCheckType::ctCheckBox);
+    }
     tree.BeginUpdate();
     tree.SetChildCount(nodes_.Q, withCache ? CacheThreshold + 1 : 1);
     tree.SetExpanded(nodes_.P, true);
     tree.SetExpanded(nodes_.N, setup.NodeExpanded);
     tree.SetExpanded(nodes_.Q, true);
     tree.EndUpdate();
-    for (PTreeNode node : {nodes_.T, nodes_.P, nodes_.N, nodes_.S, nodes_.Q})
-      tree.SetCheckType(node, TCheckType::ctCheckBox);
+    for (PTreeNode node : {nodes_.T, nodes_.P, nodes_.S, nodes_.Q}) tree.SetCheckType(node, TCheckType::ctCheckBox);
+    if (!setup.CheckFromBelow) tree.SetCheckType(nodes_.N, TCheckType::ctCheckBox);
     Listen();
-    tree.SetFocusedNode(setup.FocusBefore ? nodes_.P : nodes_.N);
+    tree.SetFocusedNode(setup.FocusBefore ? nodes_.P : nodes_.Start);
     if (setup.Editable) tree.SetSelected(nodes_.N, true);
   }
 
@@ -412,8 +445,10 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       tree_->DeleteNode(node->Parent);
     else if (c.Victim == TVictim::Nodes)
       tree_->Clear();
-    else
+    else if (c.Victim == TVictim::Tree)
       delete std::exchange(tree_, nullptr);
+    else
+      tree_->DeleteNode(nodes_.Start);
     striking_ = false;
     struck_ = true;
   }
@@ -442,8 +477,8 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     const TEventCase& event = *c.Event;
     std::optional<POINT> at;
     if (c.Route == TRoute::Click) {
-      at = RowPoint(tree, nodes_.N, event.Part);
-      ASSERT_TRUE(at) << "N's row shows no such part";
+      at = RowPoint(tree, nodes_.Start, event.Part);
+      ASSERT_TRUE(at) << "the row shows no such part";
     }
     if (event.Setup.NodeUninitialized) RenewNode();
     armed_ = true;
@@ -501,6 +536,11 @@ TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
     if (std::find(after.begin(), after.end(), node) == after.end()) freed_.insert(node);
   for (PTreeNode node : heard_) EXPECT_EQ(freed_.count(node), 0u) << "a handler was given a node freed before";
   EXPECT_EQ(CheckInvariants(tree), "");
+  // A check that went no further left every tri-state box as its boxes below say.
+  for (PTreeNode node : after) {
+    if (node->CheckType != TCheckType::ctTriStateCheckBox) continue;
+    EXPECT_EQ(node->CheckState, BoxesCheckState(node)) << "tri-state box at level " << tree.GetNodeLevel(node);
+  }
   // The position cache the worker builds afterwards finds every row where the rows lie.
   if (tree.VisibleCount() <= CacheThreshold) return;
   ASSERT_TRUE(WaitForCache(tree));
