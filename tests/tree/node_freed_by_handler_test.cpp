@@ -50,6 +50,12 @@ enum class TEvent {
   NodeCopied,
   NodeMoving,
   NodeMoved,
+  Change,
+  StructureChange,
+  IncrementalSearch,
+  GetText,
+  FreeNode,
+  CompareNodes,
 };
 // What the handler frees: the node, its parent, every node (Clear), the tree itself, or the node a check started
 // from where the check climbs to the node.
@@ -82,6 +88,8 @@ struct TArrangement {
   // N and its open first child are tri-state boxes over check boxes, and the input checks that child's first
   // child: the check climbs through its parent to N.
   bool CheckFromBelow = false;
+  // Typed characters search the nodes' texts.
+  bool Searchable = false;
 };
 
 // The call route: a call that raises the event; what it answers is handed to the application.
@@ -108,12 +116,64 @@ PTreeNode Check(TStringTree& tree, const TNodes& nodes) {
   return nullptr;
 }
 
+PTreeNode Select(TStringTree& tree, const TNodes& nodes) {
+  tree.SetSelected(nodes.N, true);
+  return nullptr;
+}
+
 PTreeNode Focus(TStringTree& tree, const TNodes& nodes) {
   tree.SetFocusedNode(nodes.N);
   return tree.FocusedNode();
 }
 
 PTreeNode Next(TStringTree& tree, const TNodes& nodes) { return tree.GetNext(nodes.P); }
+
+PTreeNode Paint(TStringTree& tree, const TNodes&) {
+  RedrawWindow(tree.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  return nullptr;
+}
+
+PTreeNode Export(TStringTree& tree, const TNodes&) {
+  tree.ContentToUnicode(TVSTTextSourceType::tstAll, L'\t');
+  return nullptr;
+}
+
+PTreeNode Delete(TStringTree& tree, const TNodes& nodes) {
+  tree.DeleteNode(nodes.N);
+  return nullptr;
+}
+
+PTreeNode DeleteParent(TStringTree& tree, const TNodes& nodes) {
+  tree.DeleteNode(nodes.P);
+  return nullptr;
+}
+
+PTreeNode ClearAll(TStringTree& tree, const TNodes&) {
+  tree.Clear();
+  return nullptr;
+}
+
+PTreeNode DeleteSelection(TStringTree& tree, const TNodes& nodes) {
+  tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  for (PTreeNode node : {nodes.T, nodes.N, nodes.S}) tree.SetSelected(node, true);
+  tree.DeleteSelectedNodes();
+  return nullptr;
+}
+
+PTreeNode Reinit(TStringTree& tree, const TNodes& nodes) {
+  tree.ReinitChildren(nodes.N, false);
+  return nullptr;
+}
+
+PTreeNode Shrink(TStringTree& tree, const TNodes& nodes) {
+  tree.SetChildCount(nodes.N, 1);
+  return nullptr;
+}
+
+PTreeNode SortAll(TStringTree& tree, const TNodes&) {
+  tree.SortTree(0, TSortDirection::sdDescending);
+  return nullptr;
+}
 
 PTreeNode ExpandAll(TStringTree& tree, const TNodes&) {
   tree.FullExpand();
@@ -217,6 +277,7 @@ const TArrangement kEditable{.Editable = true};
 const TArrangement kPasted{.AboutNewNode = true};
 const TArrangement kDroppedOn{.DropMoves = true};
 const TArrangement kCheckedBelow{.NodeExpanded = true, .CheckFromBelow = true};
+const TArrangement kSearched{.FocusBefore = true, .Searchable = true};
 
 const TEventCase kEvents[] = {
     {"OnCollapsing", TEvent::Collapsing, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
@@ -246,6 +307,18 @@ const TEventCase kEvents[] = {
     {"OnNodeMovedByAPasteAfterACut", TEvent::NodeMoved, kClosed, CutAndPaste, 0, HP::hpNowhere, true},
     {"OnNodeMovingByADrop", TEvent::NodeMoving, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, true},
     {"OnNodeMovedByADrop", TEvent::NodeMoved, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, true},
+    {"OnStructureChangeOfALazyNode", TEvent::StructureChange, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
+    {"OnStructureChangeOfAShrinkingNode", TEvent::StructureChange, kOpen, Shrink},
+    {"OnIncrementalSearch", TEvent::IncrementalSearch, kSearched, nullptr, 'X'},
+    {"OnGetTextWhilePainting", TEvent::GetText, kClosed, Paint},
+    {"OnGetTextWhileExporting", TEvent::GetText, kClosed, Export},
+    {"OnFreeNode", TEvent::FreeNode, kClosed, Delete},
+    {"OnFreeNodeOfAChildOfADeletedNode", TEvent::FreeNode, kClosed, DeleteParent},
+    {"OnFreeNodeWhileClearing", TEvent::FreeNode, kClosed, ClearAll},
+    {"OnFreeNodeWhileDeletingTheSelection", TEvent::FreeNode, kClosed, DeleteSelection},
+    {"OnStructureChangeOfAReinitializedNode", TEvent::StructureChange, kClosed, Reinit},
+    {"OnChangeByASelection", TEvent::Change, kClosed, Select},
+    {"OnCompareNodes", TEvent::CompareNodes, kOpen, SortAll},
     {"OnExpandingInAFullExpand", TEvent::Expanding, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
     {"OnExpandedInAFullExpand", TEvent::Expanded, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
     {"OnInitChildrenInAFullExpand", TEvent::InitChildren, kLazy, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
@@ -340,6 +413,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport);
     if (setup.DropMoves) options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
     if (setup.Editable) options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toEditable);
+    if (setup.Searchable) tree.SetIncrementalSearch(TIncrementalSearch::isAll);
     options->SetAnimationOptions({});
     tree.SetRootNodeCount(3);
     nodes_.T = tree.GetFirst();
@@ -417,16 +491,35 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       Heard(TEvent::NodeMoving, node, target);
     };
     tree.OnNodeMoved = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::NodeMoved, node); };
+    tree.OnChange = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::Change, node); };
+    tree.OnStructureChange = [this](TBaseTree*, PTreeNode node, TChangeReason) {
+      Heard(TEvent::StructureChange, node);
+    };
+    tree.OnIncrementalSearch = [this](TBaseTree*, PTreeNode node, const String&, int& result) {
+      result = 1;
+      Heard(TEvent::IncrementalSearch, node);
+    };
+    tree.OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String&) {
+      Heard(TEvent::GetText, node);
+    };
+    tree.OnCompareNodes = [this](TBaseTree*, PTreeNode node1, PTreeNode node2, TColumnIndex, int& result) {
+      result = node1 < node2 ? -1 : 1;
+      Heard(TEvent::CompareNodes, node1 == nodes_.N ? node1 : node2, node1 == nodes_.N ? node2 : node1);
+    };
+    // A node is freed once, and only the node about to be freed names it.
+    tree.OnFreeNode = [this](TBaseTree*, PTreeNode node) {
+      EXPECT_EQ(freed_.count(node), 0u) << "a node freed twice";
+      if (!struck_ && !striking_) Heard(TEvent::FreeNode, node);
+      freed_.insert(node);
+    };
     // Events the case does not strike at still must not name a freed node.
-    tree.OnChange = [this](TBaseTree*, PTreeNode node) { Record(node); };
-    tree.OnStructureChange = [this](TBaseTree*, PTreeNode node, TChangeReason) { Record(node); };
     tree.OnHotChange = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode) { Record(oldNode, newNode); };
-    tree.OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String&) { Record(node); };
-    tree.OnFreeNode = [this](TBaseTree*, PTreeNode node) { freed_.insert(node); };
   }
 
   void Record(PTreeNode node, PTreeNode other = nullptr) {
     if (!struck_ || striking_) return;
+    for (PTreeNode named : {node, other})
+      EXPECT_EQ(freed_.count(named), 0u) << "a handler was given a node freed before";
     heard_.push_back(node);
     heard_.push_back(other);
   }
@@ -449,6 +542,13 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       delete std::exchange(tree_, nullptr);
     else
       tree_->DeleteNode(nodes_.Start);
+    // What the strike freed, its nodes that no OnFreeNode reports (never initialized) too.
+    if (tree_) {
+      const std::vector<PTreeNode> all = AllNodes(*tree_);
+      const std::set<PTreeNode> left(all.begin(), all.end());
+      for (PTreeNode before : before_)
+        if (!left.count(before)) freed_.insert(before);
+    }
     striking_ = false;
     struck_ = true;
   }
@@ -531,11 +631,8 @@ TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
     return;
   }
 
-  const std::vector<PTreeNode> after = AllNodes(tree);
-  for (PTreeNode node : before_)
-    if (std::find(after.begin(), after.end(), node) == after.end()) freed_.insert(node);
-  for (PTreeNode node : heard_) EXPECT_EQ(freed_.count(node), 0u) << "a handler was given a node freed before";
   EXPECT_EQ(CheckInvariants(tree), "");
+  const std::vector<PTreeNode> after = AllNodes(tree);
   // A check that went no further left every tri-state box as its boxes below say.
   for (PTreeNode node : after) {
     if (node->CheckType != TCheckType::ctTriStateCheckBox) continue;
