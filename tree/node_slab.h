@@ -47,7 +47,7 @@ class TNodeSlab {
 
   std::size_t blockSize_ = 64;
   std::vector<TChunk> chunks_;  // ordered by address, so that Holds is a binary search
-  char* next_ = nullptr;        // the unused rest of the newest chunk
+  char* next_ = nullptr;  // the unused rest of the newest chunk
   char* end_ = nullptr;
   TFreeBlock* freeList_ = nullptr;
   std::size_t inUse_ = 0;

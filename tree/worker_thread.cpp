@@ -62,9 +62,9 @@ void TWorkerThread::RemoveTree(TBaseTree* tree) {
 
 void TWorkerThread::Unqueue(TBaseTree* tree) {
   if (!(tree->cacheFlags_ & TBaseTree::cfQueued)) return;
-  waiters_.erase(
-      std::remove_if(waiters_.begin(), waiters_.end(), [tree](const TWaiter& waiter) { return waiter.Tree == tree; }),
-      waiters_.end());
+  waiters_.erase(std::remove_if(waiters_.begin(), waiters_.end(),
+                                [tree](const TWaiter& waiter) { return waiter.Tree == tree; }),
+                 waiters_.end());
   tree->cacheFlags_ &= ~TBaseTree::cfQueued;
 }
 

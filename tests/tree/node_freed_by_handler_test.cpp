@@ -60,6 +60,12 @@ enum class TEvent {
 // What the handler frees: the node, its parent, every node (Clear), the tree itself, or the node a check started
 // from where the check climbs to the node.
 enum class TVictim { Node, Parent, Nodes, Tree, Start };
+constexpr unsigned VictimBit(TVictim victim) { return 1u << static_cast<int>(victim); }
+// The victims of most events; those events whose work a freed tree must end, or a check climbing to the node.
+constexpr unsigned kNodeVictims = VictimBit(TVictim::Node) | VictimBit(TVictim::Parent) | VictimBit(TVictim::Nodes);
+constexpr unsigned kTreeToo = kNodeVictims | VictimBit(TVictim::Tree);
+constexpr unsigned kTreeOnly = VictimBit(TVictim::Tree);
+constexpr unsigned kCheckStart = VictimBit(TVictim::Start) | VictimBit(TVictim::Tree);
 enum class TRoute { Call, Key, Click };
 
 // The tree of every case: three top-level rows T, P and Q; P open with the children N and S; N with two children
@@ -102,8 +108,7 @@ struct TEventCase {
   TCall Call = nullptr;
   WORD Key = 0;
   HP Part = HP::hpNowhere;  // the part of Start's row a click goes to; hpNowhere: no click route
-  // The handler may free the tree itself too.
-  bool TreeVictim = false;
+  unsigned Victims = kNodeVictims;
 };
 
 PTreeNode Toggle(TStringTree& tree, const TNodes& nodes) {
@@ -291,22 +296,23 @@ const TEventCase kEvents[] = {
     {"OnInitNodeWhileSaving", TEvent::InitNode, kUninitialized, SaveAndLoad},
     {"OnChecking", TEvent::Checking, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnChecked", TEvent::Checked, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
-    {"OnCheckingOfATriStateGrandparent", TEvent::Checking, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox, true},
-    {"OnCheckedOfATriStateGrandparent", TEvent::Checked, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox, true},
+    {"OnCheckingOfATriStateGrandparent", TEvent::Checking, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox,
+     kCheckStart},
+    {"OnCheckedOfATriStateGrandparent", TEvent::Checked, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox, kCheckStart},
     {"OnFocusChanging", TEvent::FocusChanging, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
     {"OnFocusChanged", TEvent::FocusChanged, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
     {"OnEditing", TEvent::Editing, kEditable, Edit, VK_F2, HP::hpOnLabel},
     {"OnDragAllowed", TEvent::DragAllowed, kClosed, nullptr, 0, HP::hpOnLabel},
     {"OnDragOver", TEvent::DragOver, kClosed, DragOver},
     {"OnDragDrop", TEvent::DragDrop, kClosed, DragDrop},
-    {"OnNodeCopying", TEvent::NodeCopying, kPasted, CopyAndPaste, 0, HP::hpNowhere, true},
-    {"OnNodeCopied", TEvent::NodeCopied, kPasted, CopyAndPaste, 0, HP::hpNowhere, true},
-    {"OnNodeMoving", TEvent::NodeMoving, kClosed, MoveIntoSibling, 0, HP::hpNowhere, true},
-    {"OnNodeMoved", TEvent::NodeMoved, kClosed, MoveIntoSibling, 0, HP::hpNowhere, true},
-    {"OnNodeMovingByAPasteAfterACut", TEvent::NodeMoving, kClosed, CutAndPaste, 0, HP::hpNowhere, true},
-    {"OnNodeMovedByAPasteAfterACut", TEvent::NodeMoved, kClosed, CutAndPaste, 0, HP::hpNowhere, true},
-    {"OnNodeMovingByADrop", TEvent::NodeMoving, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, true},
-    {"OnNodeMovedByADrop", TEvent::NodeMoved, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, true},
+    {"OnNodeCopying", TEvent::NodeCopying, kPasted, CopyAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeCopied", TEvent::NodeCopied, kPasted, CopyAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMoving", TEvent::NodeMoving, kClosed, MoveIntoSibling, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMoved", TEvent::NodeMoved, kClosed, MoveIntoSibling, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMovingByAPasteAfterACut", TEvent::NodeMoving, kClosed, CutAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMovedByAPasteAfterACut", TEvent::NodeMoved, kClosed, CutAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMovingByADrop", TEvent::NodeMoving, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, kTreeOnly},
+    {"OnNodeMovedByADrop", TEvent::NodeMoved, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, kTreeOnly},
     {"OnStructureChangeOfALazyNode", TEvent::StructureChange, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
     {"OnStructureChangeOfAShrinkingNode", TEvent::StructureChange, kOpen, Shrink},
     {"OnIncrementalSearch", TEvent::IncrementalSearch, kSearched, nullptr, 'X'},
@@ -319,12 +325,12 @@ const TEventCase kEvents[] = {
     {"OnStructureChangeOfAReinitializedNode", TEvent::StructureChange, kClosed, Reinit},
     {"OnChangeByASelection", TEvent::Change, kClosed, Select},
     {"OnCompareNodes", TEvent::CompareNodes, kOpen, SortAll},
-    {"OnExpandingInAFullExpand", TEvent::Expanding, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
-    {"OnExpandedInAFullExpand", TEvent::Expanded, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
-    {"OnInitChildrenInAFullExpand", TEvent::InitChildren, kLazy, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
-    {"OnInitNodeInAFullExpand", TEvent::InitNode, kUninitialized, ExpandAll, VK_MULTIPLY, HP::hpNowhere, true},
-    {"OnCollapsingInAFullCollapse", TEvent::Collapsing, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, true},
-    {"OnCollapsedInAFullCollapse", TEvent::Collapsed, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, true},
+    {"OnExpandingInAFullExpand", TEvent::Expanding, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnExpandedInAFullExpand", TEvent::Expanded, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnInitChildrenInAFullExpand", TEvent::InitChildren, kLazy, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnInitNodeInAFullExpand", TEvent::InitNode, kUninitialized, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnCollapsingInAFullCollapse", TEvent::Collapsing, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, kTreeOnly},
+    {"OnCollapsedInAFullCollapse", TEvent::Collapsed, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, kTreeOnly},
 };
 
 struct TCase {
@@ -345,8 +351,7 @@ std::vector<TCase> AllCases() {
         const bool reached = route == TRoute::Call  ? event.Call != nullptr
                              : route == TRoute::Key ? event.Key != 0
                                                     : event.Part != HP::hpNowhere;
-        if (reached && (victim != TVictim::Tree || event.TreeVictim) &&
-            (victim != TVictim::Start || event.Setup.CheckFromBelow))
+        if (reached && (event.Victims & VictimBit(victim)))
           cases.push_back(
               {&event, victim, route,
                std::string(event.Name) + victims[static_cast<int>(victim)] + routes[static_cast<int>(route)]});

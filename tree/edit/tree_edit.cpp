@@ -122,8 +122,7 @@ void TTreeEdit::WMKillFocus(TMessage& message) {
 void TTreeEdit::WMDestroy(TMessage& message) {
   TStringEditLink* link = RunningLink();
   TLinkGuard guard(link);
-  if (link && AutoAccepts(link->Tree()) && link->TextChanged())
-    link->Tree()->DoNewText(link->Node(), link->Column(), Text());
+  if (link && AutoAccepts(link->Tree()) && link->TextChanged()) link->Tree()->DoNewText(link->Node(), link->Column(), Text());
   inherited::Dispatch(message);
 }
 

@@ -20,10 +20,10 @@ MIDL_INTERFACE("F25DD93D-F99A-4F21-9E3F-B4251048B134") ITreeEditLink : public IU
   // Accepts the editor's text; false refuses to end.
   virtual bool STDMETHODCALLTYPE EndEdit() = 0;
   // Takes the node and column to edit; false when this link cannot edit them.
-  virtual bool STDMETHODCALLTYPE PrepareEdit(TBaseTree * tree, PTreeNode node, TColumnIndex column) = 0;
+  virtual bool STDMETHODCALLTYPE PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex column) = 0;
   // The editor's place in the tree's client coordinates.
   virtual RECT STDMETHODCALLTYPE GetBounds() = 0;
-  virtual void STDMETHODCALLTYPE ProcessMessage(TMessage & message) = 0;
+  virtual void STDMETHODCALLTYPE ProcessMessage(TMessage& message) = 0;
   virtual void STDMETHODCALLTYPE SetBounds(RECT r) = 0;
 };
 

@@ -258,10 +258,9 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   const bool backgroundInUse = paintOptions.Contains(PO::toShowBackground) && background_->Graphic() &&
                                background_->Graphic()->Is<TBitmap>() && !background_->Graphic()->Empty() &&
                                options.Contains(PF::tpBackground);
-  const bool checksShown =
-      options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) &&
-      (checkImageKind_ == TCheckImageKind::ckCustom ? customCheckImages_ != nullptr
-                                                    : tree::CheckImages(checkImageKind_) != nullptr);
+  const bool checksShown = options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) &&
+                           (checkImageKind_ == TCheckImageKind::ckCustom ? customCheckImages_ != nullptr
+                                                                         : tree::CheckImages(checkImageKind_) != nullptr);
   const bool rubberBand = states_.Contains(TTreeState::stDrawSelecting) && !IsRectEmpty(&selectionRect_);
   if (!Focused() && paintOptions.Contains(PO::toHideSelection)) options -= PF::tpSelection;
   if (paintOptions.Contains(PO::toHideFocusRect)) options -= PF::tpFocusRect;
@@ -417,7 +416,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
               --info.ContentRect.right;
             }
           }
-          // An empty column is asked for its text.
+          // The grid line of a right-to-left cell asked for the column's text.
           if ((rowLost = walkLost())) break;
           PaintCellSelection(dc, info);
           if (isMain) {

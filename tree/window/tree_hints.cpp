@@ -102,8 +102,7 @@ void TBaseTree::CMHintShowPause(TMessage& message) {
   const bool headerHint =
       header_->InHeader(p) && header_->UseColumns() && header_->Options().Contains(TTreeHeaderOption::hoShowHint);
   // Tooltips follow the mouse at once; hints wait the application's pause once one was prepared.
-  if (!(states_.Contains(TTreeState::stHintPrepared) && (headerHint || hintMode_ != TTreeHintMode::hmTooltip)))
-    *pause = 0;
+  if (!(states_.Contains(TTreeState::stHintPrepared) && (headerHint || hintMode_ != TTreeHintMode::hmTooltip))) *pause = 0;
 }
 
 }  // namespace tree

@@ -2,9 +2,9 @@
 // 3-D look and enabled-state changes, and the end of the window.
 #include "framework/messages.h"
 #include "tree/base_tree.h"
+#include "tree/tree_drawing.h"
 #include "tree/paint/paint_resources.h"
 #include "tree/tree_columns.h"
-#include "tree/tree_drawing.h"
 #include "tree/tree_header.h"
 
 namespace tree {
