@@ -2,7 +2,7 @@
 // demand and check states.
 #include <algorithm>
 #include <cstring>
-#include <deque>
+#include <optional>
 #include <vector>
 
 #include "tree/base_tree.h"
@@ -864,31 +864,37 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
   // boxes cannot exhaust it. The levels are entered bottom-up (each parent asked, its boxes below set) and
   // finished top-down, each finished level reporting its change, as nested calls would.
   struct TLevel {
-    TLevel(TBaseTree& tree, PTreeNode node, TCheckState value)
-        : Node(node), Value(value), Old(node->CheckState), Watch(tree, node) {}
     PTreeNode Node;
     TCheckState Value;
     TCheckState Old;
-    bool Refused = false;
-    TNodeWatch Watch;
+    bool Refused;
   };
   const bool tracking = options_->AutoOptions().Contains(TTreeAutoOption::toAutoTristateTracking);
-  // A deque, so that the levels' watches stay where they were made.
-  std::deque<TLevel> levels;
-  levels.emplace_back(*this, node, value);
   // Every level is node or an ancestor of it: a handler that frees one of them frees node, and the rest of the
-  // change goes with it. The levels that outlive node leave the change: each is a tri-state box above node, and
-  // takes the state its remaining boxes give it.
-  const TNodeWatch& watch = levels.front().Watch;
-  auto abandon = [this, &levels] {
-    for (TLevel& level : levels) {
-      if (level.Watch.Ended()) continue;
-      level.Node->States &= ~nsChecking;
-      PTreeNode box = level.Node->FirstChild;
+  // change goes with it.
+  const TNodeWatch watch(*this, node);
+  std::vector<TLevel> levels{{node, value, node->CheckState, false}};
+  // The levels that outlive node leave the change, each taking the state its remaining boxes give it, the lower
+  // ones first. They are the top ones, each still a child of the level above it: the topmost is watched, and each
+  // one below is found among the children of the one above, so that no freed level is read.
+  std::optional<TNodeWatch> topWatch;
+  auto abandon = [&] {
+    if (!topWatch || topWatch->Ended()) return false;
+    std::size_t lowest = levels.size() - 1;
+    while (lowest > 1) {
+      PTreeNode child = levels[lowest].Node->FirstChild;
+      while (child && child != levels[lowest - 1].Node) child = child->NextSibling;
+      if (!child) break;
+      --lowest;
+    }
+    for (std::size_t i = lowest; i < levels.size(); ++i) {
+      PTreeNode level = levels[i].Node;
+      level->States &= ~nsChecking;
+      PTreeNode box = level->FirstChild;
       while (box && !IsCheckBox(box)) box = box->NextSibling;
       if (!box) continue;
-      level.Node->CheckState = ParentCheckState(box, box->CheckState);
-      InvalidateNode(level.Node);
+      level->CheckState = ParentCheckState(box, box->CheckState);
+      InvalidateNode(level);
     }
     return false;
   };
@@ -919,7 +925,8 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
       level.Refused = true;
       break;
     }
-    levels.emplace_back(*this, parent, parentState);
+    levels.push_back({parent, parentState, parent->CheckState, false});
+    topWatch.emplace(*this, parent);
   }
   for (std::size_t i = levels.size(); i-- > 0;) {
     const TLevel& level = levels[i];

@@ -6,34 +6,30 @@ namespace tree {
 
 namespace {
 
-// The watches of this thread, the newest first.
-thread_local TNodeWatch* newestWatch = nullptr;
+// The watches of this thread's frames, the innermost first. Frames end in the reverse order they began, so a watch
+// that ends heads the list.
+thread_local TNodeWatch* innermostWatch = nullptr;
 
 }  // namespace
 
 TNodeWatch::TNodeWatch(TBaseTree& tree, PTreeNode node) noexcept
-    : tree_(&tree), node_(node == tree.root_ ? nullptr : node), next_(newestWatch) {
-  if (next_) next_->previous_ = this;
-  newestWatch = this;
+    : tree_(&tree), node_(node == tree.root_ ? nullptr : node), next_(innermostWatch) {
+  innermostWatch = this;
   ++tree.nodeWatchCount_;
 }
 
 TNodeWatch::~TNodeWatch() {
-  if (previous_)
-    previous_->next_ = next_;
-  else
-    newestWatch = next_;
-  if (next_) next_->previous_ = previous_;
+  innermostWatch = next_;
   if (tree_) --tree_->nodeWatchCount_;
 }
 
 void TBaseTree::EndNodeWatches(PTreeNode node) {
-  for (TNodeWatch* watch = newestWatch; watch; watch = watch->next_)
+  for (TNodeWatch* watch = innermostWatch; watch; watch = watch->next_)
     if (watch->tree_ == this && watch->node_ == node) watch->ended_ = true;
 }
 
 void TBaseTree::EndEveryNodeWatch() {
-  for (TNodeWatch* watch = newestWatch; watch; watch = watch->next_)
+  for (TNodeWatch* watch = innermostWatch; watch; watch = watch->next_)
     if (watch->tree_ == this) {
       watch->ended_ = true;
       watch->tree_ = nullptr;

@@ -1,8 +1,7 @@
 // TNodeWatch: code that raises a handler about a node learns through a watch whether the node outlived it. A
 // handler may delete the node, one of its ancestors or every node, or free the tree; the tree ends the watches of
-// a block as it frees it. The watches form a list through the objects that hold them (stack frames, or the
-// entries of a walk that keeps one per node it is inside), so a node carries nothing for them and a tree none
-// watches pays one test per freed block.
+// a block as it frees it. The watches form a list through the stack frames that hold them, so a node carries
+// nothing for them and a tree none watches pays one test per freed block.
 #pragma once
 
 #include "tree/tree_node.h"
@@ -13,7 +12,6 @@ class TNodeWatch {
  public:
   // Watches node of tree; a null node (or the root) ends only with the tree.
   TNodeWatch(TBaseTree& tree, PTreeNode node) noexcept;
-  // Leaves the list wherever it stands in it: watches may end in any order.
   ~TNodeWatch();
   TNodeWatch(const TNodeWatch&) = delete;
   TNodeWatch& operator=(const TNodeWatch&) = delete;
@@ -26,8 +24,7 @@ class TNodeWatch {
 
   TBaseTree* tree_;  // null once the tree has gone
   PTreeNode node_;
-  TNodeWatch* next_;                // the watch made before this one that still lives
-  TNodeWatch* previous_ = nullptr;  // the one made after it
+  TNodeWatch* next_;
   bool ended_ = false;
 };
 
