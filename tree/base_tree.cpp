@@ -466,10 +466,14 @@ void TBaseTree::ClearSelection() {
 
 void TBaseTree::SetSelected(PTreeNode node, bool value) {
   if (!node || node == root_ || value == node->Has(nsSelected)) return;
+  // OnChange comes at once, and its handler may free the node (with an ancestor, or every node) or the tree.
+  const TNodeWatch watch(*this, node);
   if (value) {
     if (selectionCount_ == 0) rangeAnchor_ = node;
     if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) ClearSelection();
+    if (watch.Ended()) return;
     AddToSelection(node);
+    if (watch.Ended()) return;
     TTreeColumns* columns = header_->Columns();
     const TColumnIndex main = header_->MainColumn();
     if (main >= 0 && (focusedColumn_ == NoColumn || !columns->IsValidColumn(focusedColumn_) ||
@@ -480,6 +484,7 @@ void TBaseTree::SetSelected(PTreeNode node, bool value) {
     if (!rangeAnchor_) rangeAnchor_ = node;
   } else {
     RemoveFromSelection(node);
+    if (watch.Ended()) return;
   }
   if (FullyVisible(node)) InvalidateNode(node);
 }

@@ -280,6 +280,9 @@ class TBaseTree : public TCustomControl {
   // < 0 when a comes before b in the tree, 0 for the same node, > 0 after; null stands for the root. Raises
   // ETreeError 2009 for a node of another tree.
   int CompareNodePositions(PTreeNode a, PTreeNode b) const;
+  // The node blocks freed so far: code that keeps a list of nodes across handlers learns from a change that some
+  // of them may be gone.
+  std::uint64_t FreedNodeCount() const { return freedNodes_; }
   std::vector<PTreeNode> GetSortedSelection(bool resolve);
   std::vector<PTreeNode> GetSortedCutCopySet(bool resolve);
   void SelectAll(bool visibleOnly);
@@ -955,23 +958,27 @@ class TBaseTree : public TCustomControl {
   // Initializes node with the states OnInitNode asks for, all but being open, and gives the states asked for;
   // false when the handler freed the node.
   bool InitNodeStates(PTreeNode node, TTreeNodeInitStates& initStates);
-  // False when a handler it raises freed node.
+  // False when a handler it raises freed node: the change ends there, no box is left marked as being checked, and
+  // the tri-state boxes above node that it reached and that survive take the state their remaining boxes give.
   bool ChangeCheckState(PTreeNode node, TCheckState value);
   // The node step() answers, initialized, for the walks that hand out initialized nodes. One that its
   // initialization frees is passed over: step() is asked again while the node the step goes from lives on, else
   // the answer is nil.
   template <class Step>
   PTreeNode InitializedStep(PTreeNode from, Step step);
-  // Raises OnInitChildren; false when the handler freed node.
-  bool AskChildCount(PTreeNode node, std::uint32_t& count);
+  // Raises OnInitChildren and gives node the count it answers (none, with noneDropsTheMark, takes the mark of
+  // having children away too); false when a handler freed node: that one, or those of the children the count adds
+  // or deletes and of the structure change.
+  bool ReloadChildCount(PTreeNode node, bool noneDropsTheMark);
   // Pre-order over the nodes below top (wholeSubtree), else over its children: visit(node) works on each and
   // answers false when a handler freed the node. The walk goes on with what took a freed node's place, and ends
   // when the handler freed more (the node's parent or its previous sibling). False when top is gone.
   template <class Visit>
   bool WalkBelow(PTreeNode top, bool wholeSubtree, Visit visit);
-  // Toggles the nodes list() answers, in its order, whose open state is not expand yet; up to start's end.
+  // Toggles the nodes list() answers, in its order, whose open state is not expand yet; up to start's end. False
+  // when a handler freed the tree.
   template <class List>
-  void ToggleListed(PTreeNode start, bool expand, List list);
+  bool ToggleListed(PTreeNode start, bool expand, List list);
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);
@@ -987,11 +994,9 @@ class TBaseTree : public TCustomControl {
   bool InternalRemoveFromSelection(PTreeNode node);
   void FreeAllNodes();
   // Frees every node below node, children before parents and the last sibling first, with their selection,
-  // focus and events; the totals of node itself are the caller's.
-  void FreeDescendants(PTreeNode node);
+  // focus and events; the totals of node itself are the caller's. False when a handler freed node.
+  bool FreeDescendants(PTreeNode node);
   void ReleaseDeletedNode(PTreeNode node);
-  // Sorts the count nodes starting at head (taking them off the list) and answers the sorted run.
-  PTreeNode SortList(PTreeNode& head, std::uint32_t count, TColumnIndex column, TSortDirection direction);
   // Runs on the worker thread: builds the cache privately and publishes it unless stopped.
   void ValidateCache();
   // The last cache entry whose top is at most position; false when the cache holds none.
@@ -1022,9 +1027,7 @@ class TBaseTree : public TCustomControl {
   PTreeNode root_ = nullptr;
   // The watches of this tree's nodes that the frames of its handlers' callers hold.
   int nodeWatchCount_ = 0;
-  // The node blocks freed so far: code that keeps a list of nodes across handlers learns from a change that some
-  // of them may be gone.
-  std::uint64_t freedNodes_ = 0;
+  std::uint64_t freedNodes_ = 0;  // FreedNodeCount
   // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
   PTreeNode loadHolder_ = nullptr;
   TNodeSlab slab_;

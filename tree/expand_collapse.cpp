@@ -150,21 +150,26 @@ void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r)
 }
 
 template <class List>
-void TBaseTree::ToggleListed(PTreeNode start, bool expand, List list) {
+bool TBaseTree::ToggleListed(PTreeNode start, bool expand, List list) {
   // A handler that frees nodes leaves blocks in the list that are gone: the list is made anew, and what is done
-  // already needs nothing more. The work ends with the node it started from.
+  // already needs nothing more. The work ends with the node it started from, and at once with the tree.
+  const TLifeWatch life = LifeWatch();
   const TNodeWatch startWatch(*this, start);
   for (bool listAgain = true; listAgain && !startWatch.Ended();) {
     listAgain = false;
     const std::uint64_t freedBefore = freedNodes_;
-    for (PTreeNode node : list()) {
+    const std::vector<PTreeNode> nodes = list();
+    if (life.Ended()) return false;
+    for (PTreeNode node : nodes) {
       if (freedNodes_ != freedBefore) {
         listAgain = true;
         break;
       }
       if (node->Has(nsExpanded) != expand) ToggleNode(node);
+      if (life.Ended()) return false;
     }
   }
+  return true;
 }
 
 void TBaseTree::FullExpand(PTreeNode node) {
@@ -173,7 +178,7 @@ void TBaseTree::FullExpand(PTreeNode node) {
   BeginUpdate();
   // The walk creates children on demand; the nodes open deepest first, so each one's ancestors are still closed
   // and its height goes no further up than its parent: linear however deep the tree is.
-  ToggleListed(node, true, [this, node] {
+  const bool treeLives = ToggleListed(node, true, [this, node] {
     PTreeNode stop = nullptr;
     for (PTreeNode run = node; run && run != root_ && !stop; run = run->Parent) stop = run->NextSibling;
     std::vector<PTreeNode> closed;
@@ -182,6 +187,7 @@ void TBaseTree::FullExpand(PTreeNode node) {
     std::reverse(closed.begin(), closed.end());
     return closed;
   });
+  if (!treeLives) return;
   EndUpdate();
   states_ -= TTreeState::stFullExpand;
 }
@@ -192,7 +198,7 @@ void TBaseTree::FullCollapse(PTreeNode node) {
   BeginUpdate();
   // The nodes close from the top down, so below a closed one nothing is shown any more and each further node
   // costs only itself: linear however deep the tree is.
-  ToggleListed(node, false, [this, node] {
+  const bool treeLives = ToggleListed(node, false, [this, node] {
     std::vector<PTreeNode> open;
     for (PTreeNode run = GetLastVisibleNoInit(node); run && run != node; run = GetPreviousNoInit(run))
       if (run->Has(nsExpanded) && run->Has(nsHasChildren)) open.push_back(run);
@@ -200,6 +206,7 @@ void TBaseTree::FullCollapse(PTreeNode node) {
     std::reverse(open.begin(), open.end());
     return open;
   });
+  if (!treeLives) return;
   EndUpdate();
   states_ -= TTreeState::stFullCollapse;
 }

@@ -1,38 +1,34 @@
-// Sorting sibling lists of TBaseTree: a stable merge sort on the linked list, so no array is needed.
+// Sorting sibling lists of TBaseTree: a stable merge sort of the children's order, which their links follow once
+// it is found.
+#include <algorithm>
+#include <vector>
+
 #include "tree/base_tree.h"
 #include "tree/node_walk.h"
 
 namespace tree {
 
-PTreeNode TBaseTree::SortList(PTreeNode& head, std::uint32_t count, TColumnIndex column, TSortDirection direction) {
-  // Sorting the first half takes it off the list, so the second half starts where head now points: the split
-  // needs no walk of its own.
-  if (count == 1) {
-    PTreeNode node = head;
-    head = head->NextSibling;
-    node->NextSibling = nullptr;
-    return node;
-  }
-  std::uint32_t half = count / 2;
-  PTreeNode left = SortList(head, half, column, direction);
-  PTreeNode right = SortList(head, count - half, column, direction);
-  TTreeNode merged{};
-  PTreeNode tail = &merged;
-  while (left && right) {
-    int result = DoCompare(left, right, column);
-    bool takeRight = direction == TSortDirection::sdAscending ? result > 0 : result < 0;
-    if (takeRight) {
-      tail->NextSibling = right;
-      right = right->NextSibling;
-    } else {
-      tail->NextSibling = left;
-      left = left->NextSibling;
-    }
-    tail = tail->NextSibling;
-  }
-  tail->NextSibling = left ? left : right;
-  return merged.NextSibling;
+namespace {
+
+// Sorts the count nodes at first stably: the first count / 2 of them and the rest each sorted, then merged, a node
+// of the rest going first only where takeRight(left, right) says so. room holds count nodes.
+template <class TakeRight>
+void MergeSort(PTreeNode* first, std::size_t count, PTreeNode* room, TakeRight& takeRight) {
+  if (count < 2) return;
+  const std::size_t half = count / 2;
+  MergeSort(first, half, room, takeRight);
+  MergeSort(first + half, count - half, room, takeRight);
+  std::copy(first, first + count, room);
+  PTreeNode* left = room;
+  PTreeNode* const leftEnd = room + half;
+  PTreeNode* right = leftEnd;
+  PTreeNode* const rightEnd = room + count;
+  while (left != leftEnd && right != rightEnd) *first++ = takeRight(*left, *right) ? *right++ : *left++;
+  first = std::copy(left, leftEnd, first);
+  std::copy(right, rightEnd, first);
 }
+
+}  // namespace
 
 void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit) {
   if (states_.Contains(TTreeState::stEditPending)) {
@@ -48,17 +44,31 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
       return;
   }
   if (node->ChildCount > 1) {
+    // The order is found before any link changes: a comparison handler that frees nodes finds the links whole,
+    // and the children keep the order they had (the comparisons left would name freed nodes).
+    std::vector<PTreeNode> order;
+    order.reserve(node->ChildCount);
+    for (PTreeNode run = node->FirstChild; run; run = run->NextSibling) order.push_back(run);
+    std::vector<PTreeNode> room(order.size());
+    const std::uint64_t freedBefore = freedNodes_;
+    auto takeRight = [&](PTreeNode left, PTreeNode right) {
+      if (freedNodes_ != freedBefore) return false;
+      const int result = DoCompare(left, right, column);
+      return direction == TSortDirection::sdAscending ? result > 0 : result < 0;
+    };
+    MergeSort(order.data(), order.size(), room.data(), takeRight);
+    if (freedNodes_ != freedBefore || node->ChildCount != order.size()) return;
     InterruptValidation();
-    PTreeNode head = node->FirstChild;
-    PTreeNode first = SortList(head, node->ChildCount, column, direction);
     PTreeNode previous = nullptr;
     std::uint32_t index = 0;
-    for (PTreeNode run = first; run; run = run->NextSibling) {
+    for (PTreeNode run : order) {
       run->PrevSibling = previous;
+      if (previous) previous->NextSibling = run;
       run->Index = index++;
       previous = run;
     }
-    node->FirstChild = first;
+    previous->NextSibling = nullptr;
+    node->FirstChild = order.front();
     node->LastChild = previous;
     node->Deferred &= ~ndIndexesStale;
     InvalidateCacheFrom(node);

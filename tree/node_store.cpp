@@ -2,6 +2,7 @@
 // demand and check states.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "tree/base_tree.h"
@@ -342,6 +343,9 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
 
 void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
   if (!node) node = root_;
+  // The handlers of deleted children (their frees, the structure changes) may free node too: what is left to do
+  // goes with it.
+  const TNodeWatch watch(*this, node);
   if (count == 0) {
     DeleteChildren(node, false);
   } else if (count != node->ChildCount) {
@@ -374,7 +378,8 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       node->ChildCount = count;
       InvalidateCacheFrom(lastBefore ? lastBefore->NextSibling : node->FirstChild);
     } else {
-      while (node->ChildCount > count) DeleteNode(node->LastChild);
+      while (!watch.Ended() && node->ChildCount > count) DeleteNode(node->LastChild);
+      if (watch.Ended()) return;
     }
     if (updateCount_ == 0) {
       StartCacheValidation();
@@ -382,7 +387,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       if (HandleAllocated()) Invalidate();
     }
   }
-  StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildAdded);
+  if (!watch.Ended()) StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildAdded);
 }
 
 void TBaseTree::SetRootNodeCount(std::uint32_t value) {
@@ -491,20 +496,19 @@ bool TBaseTree::InitNode(PTreeNode node) {
 
 bool TBaseTree::InitChildren(PTreeNode node) {
   if (!node || node == root_ || !node->Has(nsHasChildren)) return true;
-  std::uint32_t count = node->ChildCount;
-  if (!AskChildCount(node, count)) return false;
-  if (count == 0) {
-    DeleteChildren(node, false);
-    node->States &= ~nsHasChildren;
-  } else {
-    SetChildCount(node, count);
-  }
-  return true;
+  return ReloadChildCount(node, true);
 }
 
-bool TBaseTree::AskChildCount(PTreeNode node, std::uint32_t& count) {
+bool TBaseTree::ReloadChildCount(PTreeNode node, bool noneDropsTheMark) {
+  // OnInitChildren is one handler; the children the count adds or deletes and the structure change raise more.
   const TNodeWatch watch(*this, node);
+  std::uint32_t count = node->ChildCount;
   DoInitChildren(node, count);
+  if (watch.Ended()) return false;
+  if (count == 0 && noneDropsTheMark)
+    DeleteChildren(node, true);
+  else
+    SetChildCount(node, count);
   return !watch.Ended();
 }
 
@@ -540,11 +544,7 @@ void TBaseTree::ReinitNode(PTreeNode node, bool recursive) {
 void TBaseTree::ReinitChildren(PTreeNode node, bool recursive) {
   if (!node) node = root_;
   auto recount = [this](PTreeNode parent) {
-    if (parent == root_ || !parent->Has(nsHasChildren)) return true;
-    std::uint32_t count = parent->ChildCount;
-    if (!AskChildCount(parent, count)) return false;
-    SetChildCount(parent, count);
-    return true;
+    return parent == root_ || !parent->Has(nsHasChildren) || ReloadChildCount(parent, false);
   };
   if (!recount(node)) return;
   if (recursive) {
@@ -578,22 +578,31 @@ void TBaseTree::ResetNode(PTreeNode node) {
 // ---- deleting
 
 void TBaseTree::DeleteNode(PTreeNode node) {
-  if (!node || node == root_) return;
+  // A node that is being freed (whose OnFreeNode deletes it) goes once.
+  if (!node || node == root_ || node->Has(nsDeleting)) return;
+  // Each step raises handlers (the structure and selection changes, the frees below, the focus events) that may
+  // free the node themselves, with an ancestor or every node: the deletion is done then.
+  const TNodeWatch watch(*this, node);
   PTreeNode parent = node->Parent;
   InterruptValidation();
   if (!parent->Has(nsClearing)) StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildDeleted);
+  if (watch.Ended()) return;
   const int oldX = offsetX_;
   const TTreePosition oldY = offsetY_;
   if (node->Has(nsSelected)) {
     if (updateCount_ == 0) {
       RemoveFromSelection(node);
+      if (watch.Ended()) return;
       InvalidateToBottom(parent);
     } else {
       InternalRemoveFromSelection(node);
     }
   }
   DeleteChildren(node, false);
+  if (watch.Ended()) return;
   InternalDisconnectNode(node, false);
+  if (watch.Ended()) return;
+  node->States |= nsDeleting;
   FreeNodeBlock(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
@@ -619,25 +628,33 @@ void TBaseTree::ReleaseDeletedNode(PTreeNode node) {
   FreeNodeBlock(node);
 }
 
-void TBaseTree::FreeDescendants(PTreeNode node) {
-  // A loop, not recursion: a chain of a million nested nodes is freed with the stack it started with.
+bool TBaseTree::FreeDescendants(PTreeNode node) {
+  // A loop, not recursion: a chain of a million nested nodes is freed with the stack it started with. Each node
+  // leaves its parent's list before its handlers run, so that one that deletes other nodes finds the links whole;
+  // the walk then goes on from what is left, and ends with node.
+  const TNodeWatch top(*this, node);
   PTreeNode run = node->LastChild;
   while (run) {
     while (run->LastChild) run = run->LastChild;
     PTreeNode parent = run->Parent;
     PTreeNode previous = run->PrevSibling;
-    run->States |= nsDeleting;
-    ReleaseDeletedNode(run);
+    --parent->ChildCount;
     if (previous) {
       previous->NextSibling = nullptr;
       parent->LastChild = previous;
-      run = previous;
     } else {
       parent->FirstChild = parent->LastChild = nullptr;
-      parent->ChildCount = 0;
-      run = parent == node ? nullptr : parent;
     }
+    run->States |= nsDeleting;
+    const std::uint64_t freedBefore = freedNodes_;
+    ReleaseDeletedNode(run);
+    if (top.Ended()) return false;
+    if (freedNodes_ != freedBefore + 1)
+      run = node->LastChild;
+    else
+      run = previous ? previous : parent == node ? nullptr : parent;
   }
+  return true;
 }
 
 void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
@@ -653,7 +670,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   if (shown) visibleCount_ -= CountVisibleChildren(node);
   node->States |= nsClearing;
   ForgetShownNode();
-  FreeDescendants(node);
+  if (!FreeDescendants(node)) return;
   node->States &= ~nsClearing;
   if (resetHasChildren) node->States &= ~nsHasChildren;
   if (node != root_) node->States &= ~nsExpanded;
@@ -679,24 +696,30 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
 void TBaseTree::FreeAllNodes() {
   // Children before parents, last sibling first: the order single deletions would free them in.
   ForgetShownNode();
+  // Each node leaves its parent's list before its handler runs: one that deletes nodes (or clears the tree again)
+  // finds the links whole, and the walk goes on from what is left.
   PTreeNode node = root_->LastChild;
   while (node) {
     while (node->LastChild) node = node->LastChild;
     PTreeNode parent = node->Parent;
     PTreeNode previous = node->PrevSibling;
-    ++freedNodes_;
+    if (previous) {
+      previous->NextSibling = nullptr;
+      parent->LastChild = previous;
+    } else {
+      parent->FirstChild = parent->LastChild = nullptr;
+    }
+    node->States |= nsDeleting;
+    const std::uint64_t freedBefore = ++freedNodes_;
     if (nodeWatchCount_ > 0) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
     if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
     slab_.Free(node);
-    if (previous) {
-      parent->LastChild = previous;
-      node = previous;
-    } else {
-      parent->FirstChild = parent->LastChild = nullptr;
-      node = parent == root_ ? nullptr : parent;
-    }
+    if (freedNodes_ != freedBefore)
+      node = root_->LastChild;
+    else
+      node = previous ? previous : parent == root_ ? nullptr : parent;
   }
   // A load keeps the nodes it read in the slab while the old content goes: the chunks go only with the last block.
   if (slab_.BlocksInUse() == 0) slab_.Reset();
@@ -737,8 +760,17 @@ void TBaseTree::Clear() {
 
 void TBaseTree::DeleteSelectedNodes() {
   BeginUpdate();
-  std::vector<PTreeNode> nodes = GetSortedSelection(true);
-  for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) DeleteNode(*it);
+  // The last first; a handler of a deletion (a free) that deletes the node next in turn leaves a list with freed
+  // blocks in it: the selection left is taken anew.
+  for (std::vector<PTreeNode> nodes = GetSortedSelection(true); !nodes.empty(); nodes = GetSortedSelection(true)) {
+    while (!nodes.empty()) {
+      PTreeNode node = nodes.back();
+      nodes.pop_back();
+      const TNodeWatch nextWatch(*this, nodes.empty() ? nullptr : nodes.back());
+      DeleteNode(node);
+      if (nextWatch.Ended()) break;
+    }
+  }
   EndUpdate();
 }
 
@@ -842,6 +874,30 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
   // change goes with it.
   const TNodeWatch watch(*this, node);
   std::vector<TLevel> levels{{node, value, node->CheckState, false}};
+  // The levels that outlive node leave the change, each taking the state its remaining boxes give it, the lower
+  // ones first. They are the top ones, each still a child of the level above it: the topmost is watched, and each
+  // one below is found among the children of the one above, so that no freed level is read.
+  std::optional<TNodeWatch> topWatch;
+  auto abandon = [&] {
+    if (!topWatch || topWatch->Ended()) return false;
+    std::size_t lowest = levels.size() - 1;
+    while (lowest > 1) {
+      PTreeNode child = levels[lowest].Node->FirstChild;
+      while (child && child != levels[lowest - 1].Node) child = child->NextSibling;
+      if (!child) break;
+      --lowest;
+    }
+    for (std::size_t i = lowest; i < levels.size(); ++i) {
+      PTreeNode level = levels[i].Node;
+      level->States &= ~nsChecking;
+      PTreeNode box = level->FirstChild;
+      while (box && !IsCheckBox(box)) box = box->NextSibling;
+      if (!box) continue;
+      level->CheckState = ParentCheckState(box, box->CheckState);
+      InvalidateNode(level);
+    }
+    return false;
+  };
   while (true) {
     TLevel& level = levels.back();
     PTreeNode current = level.Node;
@@ -849,7 +905,7 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     const bool plain = level.Value == TCheckState::csUncheckedNormal || level.Value == TCheckState::csCheckedNormal;
     if (tracking && current->CheckType == TCheckType::ctTriStateCheckBox && plain) {
       while (!PassCheckStateDown(current, level.Value))
-        if (watch.Ended()) return false;
+        if (watch.Ended()) return abandon();
     } else if (current->CheckType == TCheckType::ctRadioButton && level.Value == TCheckState::csCheckedNormal) {
       for (PTreeNode sibling = current->Parent->FirstChild; sibling; sibling = sibling->NextSibling)
         if (sibling != current && sibling->CheckType == TCheckType::ctRadioButton) {
@@ -858,17 +914,19 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
         }
     }
     PTreeNode parent = current->Parent;
-    if (parent != root_ && !parent->Has(nsInitialized) && !InitNode(parent)) return false;
+    if (parent != root_ && !parent->Has(nsInitialized) && !InitNode(parent)) return abandon();
     const bool asksParent = tracking && parent != root_ && !parent->Has(nsDisabled) && !parent->Has(nsChecking) &&
                             IsCheckBox(current) && parent->CheckType == TCheckType::ctTriStateCheckBox;
     if (!asksParent) break;
     TCheckState parentState = ParentCheckState(current, level.Value);
-    if (!DoChecking(parent, parentState)) {
-      if (watch.Ended()) return false;
+    const bool allowed = DoChecking(parent, parentState);
+    if (watch.Ended()) return abandon();
+    if (!allowed) {
       level.Refused = true;
       break;
     }
     levels.push_back({parent, parentState, parent->CheckState, false});
+    topWatch.emplace(*this, parent);
   }
   for (std::size_t i = levels.size(); i-- > 0;) {
     const TLevel& level = levels[i];
@@ -880,7 +938,7 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     // The first level's report belongs to its caller.
     if (i > 0 && level.Node->CheckState != level.Old) {
       DoChecked(level.Node);
-      if (watch.Ended()) return false;
+      if (watch.Ended()) return abandon();
     }
   }
   return true;
@@ -961,7 +1019,9 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
     if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
     if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
   }
-  // The handlers may delete the nodes, their parents or every node: the move ends with the nodes it needs.
+  // The handlers may delete the nodes, their parents or every node: the move ends with the nodes it needs, and at
+  // once with the tree.
+  const TLifeWatch life = LifeWatch();
   const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
   if (!DoNodeMoving(source, target == targetTree->root_ ? nullptr : target) || targetWatch.Ended()) return;
   if (targetTree != this) {
@@ -997,6 +1057,7 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   } else {
     moveOne(source);
   }
+  if (life.Ended()) return;
   FinishMove(sourceWatch.Ended() ? nullptr : source);
 }
 

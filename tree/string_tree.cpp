@@ -107,12 +107,16 @@ void TCustomStringTree::SetDefaultText(const String& value) {
   if (!IsLoading() && HandleAllocated()) Invalidate();
 }
 
-void TCustomStringTree::FetchText(PTreeNode node, TColumnIndex column, String& buffer) {
+bool TCustomStringTree::FetchText(PTreeNode node, TColumnIndex column, String& buffer) {
   buffer.clear();
-  if (!node || node == RootNode()) return;
-  if (!node->Has(nsInitialized) && !InitNode(node)) return;
+  if (!node || node == RootNode()) return true;
+  if (!node->Has(nsInitialized) && !InitNode(node)) return false;
   buffer = defaultText_;
+  const TNodeWatch watch(*this, node);
   DoGetText(node, column, TVSTTextType::ttNormal, buffer);
+  if (!watch.Ended()) return true;
+  buffer.clear();
+  return false;
 }
 
 String TCustomStringTree::Text(PTreeNode node, TColumnIndex column) {
@@ -181,9 +185,8 @@ int TCustomStringTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
   if (!node || node == RootNode()) return 0;
   const bool cached = column == Header()->MainColumn();
   if (cached && StoredWidth(node) != 0) return StoredWidth(node);
-  if (!node->Has(nsInitialized) && !InitNode(node)) return 0;
   TBorrowedText probe(probeText_);
-  FetchText(node, column, probe.text);
+  if (!FetchText(node, column, probe.text)) return 0;
   int width = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text);
   if (cached) StoreWidth(node, width);
   return width;
@@ -196,8 +199,7 @@ void TCustomStringTree::ResetNodeWidths() {
 
 bool TCustomStringTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
   TBorrowedText probe(probeText_);
-  FetchText(node, column, probe.text);
-  return probe.text.empty();
+  return !FetchText(node, column, probe.text) || probe.text.empty();
 }
 
 void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {

@@ -116,8 +116,9 @@ class TCustomStringTree : public TBaseTree {
   friend class TStringEditLink;
   friend class TTreeEdit;
 
-  // The node's text into buffer (DefaultText first, then OnGetText); empty for null and the root.
-  void FetchText(PTreeNode node, TColumnIndex column, String& buffer);
+  // The node's text into buffer (DefaultText first, then OnGetText); empty for null and the root. False, with the
+  // buffer empty, when a handler freed the node (its initialization, or OnGetText).
+  bool FetchText(PTreeNode node, TColumnIndex column, String& buffer);
   void PaintNormalText(TNodePaintInfo& paintInfo, String& text);
   void PaintStaticText(TNodePaintInfo& paintInfo, const String& text);
   void DrawCellText(TNodePaintInfo& paintInfo, const String& text, RECT r, UINT format);

@@ -157,6 +157,8 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
     if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
     if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
   }
+  // A handler of the moves or copies may free this tree: then nothing of the paste is left to finish.
+  const TLifeWatch life = LifeWatch();
   BeginUpdate();
   try {
     bool result = true;
@@ -202,10 +204,11 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
         result = false;
       }
     }
+    if (life.Ended()) return false;
     EndUpdate();
     return result;
   } catch (...) {
-    EndUpdate();
+    if (!life.Ended()) EndUpdate();
     throw;
   }
 }

@@ -1,6 +1,7 @@
-// A node deleted by a handler the tree raises about it (the node itself, its parent, or every node with Clear),
-// reached by a call, a key or a click: the tree touches the freed blocks no more, hands them to no other handler,
-// and keeps its structure sound. The trees guard their freed blocks, so that any touch of one faults.
+// A node deleted by a handler the tree raises about it (the node itself, its parent, or every node with Clear), or
+// the tree freed there, reached by a call, a key or a click: the tree touches the freed blocks no more, hands them
+// to no other handler, and keeps its structure sound. The trees guard their freed blocks, so that any touch of one
+// faults; a tree that a handler frees is made under guarded allocations, so that any touch of it faults too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,10 +10,12 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/form.h"
 #include "framework/streams.h"
+#include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "tree/string_tree.h"
@@ -47,16 +50,31 @@ enum class TEvent {
   NodeCopied,
   NodeMoving,
   NodeMoved,
+  Change,
+  StructureChange,
+  IncrementalSearch,
+  GetText,
+  FreeNode,
+  CompareNodes,
 };
-enum class TVictim { Node, Parent, Tree };
+// What the handler frees: the node, its parent, every node (Clear), the tree itself, or the node a check started
+// from where the check climbs to the node.
+enum class TVictim { Node, Parent, Nodes, Tree, Start };
+constexpr unsigned VictimBit(TVictim victim) { return 1u << static_cast<int>(victim); }
+// The victims of most events; those events whose work a freed tree must end, or a check climbing to the node.
+constexpr unsigned kNodeVictims = VictimBit(TVictim::Node) | VictimBit(TVictim::Parent) | VictimBit(TVictim::Nodes);
+constexpr unsigned kTreeToo = kNodeVictims | VictimBit(TVictim::Tree);
+constexpr unsigned kTreeOnly = VictimBit(TVictim::Tree);
+constexpr unsigned kCheckStart = VictimBit(TVictim::Start) | VictimBit(TVictim::Tree);
 enum class TRoute { Call, Key, Click };
 
 // The tree of every case: three top-level rows T, P and Q; P open with the children N and S; N with two children
 // of its own, loaded or announced. N is the node the events are about, but for the pastes, whose events are about
 // the node a paste makes below N. For the calls whose handler deletes N's parent, Q is open over enough children
 // that the tree keeps a position cache (a guarded block costs time, and the cache does not depend on the route).
+// Start is the node the input acts on: N, or a grandchild of N that a check climbs from.
 struct TNodes {
-  PTreeNode T = nullptr, P = nullptr, N = nullptr, S = nullptr, Q = nullptr;
+  PTreeNode T = nullptr, P = nullptr, N = nullptr, S = nullptr, Q = nullptr, Start = nullptr;
 };
 
 // How a case sets its tree up before the input.
@@ -71,6 +89,13 @@ struct TArrangement {
   bool FocusBefore = false;
   // The events are about a node that the call makes below N.
   bool AboutNewNode = false;
+  // OnDragDrop takes the drop in: it moves the dragged nodes of the tree's own drag to the drop target.
+  bool DropMoves = false;
+  // N and its open first child are tri-state boxes over check boxes, and the input checks that child's first
+  // child: the check climbs through its parent to N.
+  bool CheckFromBelow = false;
+  // Typed characters search the nodes' texts.
+  bool Searchable = false;
 };
 
 // The call route: a call that raises the event; what it answers is handed to the application.
@@ -82,7 +107,8 @@ struct TEventCase {
   TArrangement Setup;
   TCall Call = nullptr;
   WORD Key = 0;
-  HP Part = HP::hpNowhere;  // the part of N's row a click goes to; hpNowhere: no click route
+  HP Part = HP::hpNowhere;  // the part of Start's row a click goes to; hpNowhere: no click route
+  unsigned Victims = kNodeVictims;
 };
 
 PTreeNode Toggle(TStringTree& tree, const TNodes& nodes) {
@@ -91,7 +117,12 @@ PTreeNode Toggle(TStringTree& tree, const TNodes& nodes) {
 }
 
 PTreeNode Check(TStringTree& tree, const TNodes& nodes) {
-  tree.SetCheckState(nodes.N, TCheckState::csCheckedNormal);
+  tree.SetCheckState(nodes.Start, TCheckState::csCheckedNormal);
+  return nullptr;
+}
+
+PTreeNode Select(TStringTree& tree, const TNodes& nodes) {
+  tree.SetSelected(nodes.N, true);
   return nullptr;
 }
 
@@ -101,6 +132,63 @@ PTreeNode Focus(TStringTree& tree, const TNodes& nodes) {
 }
 
 PTreeNode Next(TStringTree& tree, const TNodes& nodes) { return tree.GetNext(nodes.P); }
+
+PTreeNode Paint(TStringTree& tree, const TNodes&) {
+  RedrawWindow(tree.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  return nullptr;
+}
+
+PTreeNode Export(TStringTree& tree, const TNodes&) {
+  tree.ContentToUnicode(TVSTTextSourceType::tstAll, L'\t');
+  return nullptr;
+}
+
+PTreeNode Delete(TStringTree& tree, const TNodes& nodes) {
+  tree.DeleteNode(nodes.N);
+  return nullptr;
+}
+
+PTreeNode DeleteParent(TStringTree& tree, const TNodes& nodes) {
+  tree.DeleteNode(nodes.P);
+  return nullptr;
+}
+
+PTreeNode ClearAll(TStringTree& tree, const TNodes&) {
+  tree.Clear();
+  return nullptr;
+}
+
+PTreeNode DeleteSelection(TStringTree& tree, const TNodes& nodes) {
+  tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  for (PTreeNode node : {nodes.T, nodes.N, nodes.S}) tree.SetSelected(node, true);
+  tree.DeleteSelectedNodes();
+  return nullptr;
+}
+
+PTreeNode Reinit(TStringTree& tree, const TNodes& nodes) {
+  tree.ReinitChildren(nodes.N, false);
+  return nullptr;
+}
+
+PTreeNode Shrink(TStringTree& tree, const TNodes& nodes) {
+  tree.SetChildCount(nodes.N, 1);
+  return nullptr;
+}
+
+PTreeNode SortAll(TStringTree& tree, const TNodes&) {
+  tree.SortTree(0, TSortDirection::sdDescending);
+  return nullptr;
+}
+
+PTreeNode ExpandAll(TStringTree& tree, const TNodes&) {
+  tree.FullExpand();
+  return nullptr;
+}
+
+PTreeNode CollapseAll(TStringTree& tree, const TNodes&) {
+  tree.FullCollapse();
+  return nullptr;
+}
 
 // Saves the tree, initializing what it saves, and loads what it saved into another tree: the stream is whole.
 PTreeNode SaveAndLoad(TStringTree& tree, const TNodes&) {
@@ -174,6 +262,17 @@ PTreeNode DragDrop(TStringTree& tree, const TNodes& nodes) {
   return nullptr;
 }
 
+// Drags N in the tree's own drag loop and drops it on S's row: the loop finds no button held and drops at once.
+PTreeNode DropIntoSibling(TStringTree& tree, const TNodes& nodes) {
+  tree.ClearSelection();
+  tree.SetSelected(nodes.N, true);
+  const RECT row = tree.GetDisplayRect(nodes.S, NoColumn, false);
+  const POINT at = tree.ClientToScreen(POINT{row.left + 40, (row.top + row.bottom) / 2});
+  SetCursorPos(at.x, at.y);
+  EXPECT_TRUE(RunModalWithInput([] {}, [&tree] { tree.BeginDrag(true); }));
+  return nullptr;
+}
+
 const TArrangement kOpen{.NodeExpanded = true};
 const TArrangement kClosed{};
 const TArrangement kLazy{.LazyChildren = true};
@@ -181,6 +280,9 @@ const TArrangement kUninitialized{.NodeUninitialized = true, .FocusBefore = true
 const TArrangement kReachedFromBefore{.FocusBefore = true};
 const TArrangement kEditable{.Editable = true};
 const TArrangement kPasted{.AboutNewNode = true};
+const TArrangement kDroppedOn{.DropMoves = true};
+const TArrangement kCheckedBelow{.NodeExpanded = true, .CheckFromBelow = true};
+const TArrangement kSearched{.FocusBefore = true, .Searchable = true};
 
 const TEventCase kEvents[] = {
     {"OnCollapsing", TEvent::Collapsing, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
@@ -194,18 +296,41 @@ const TEventCase kEvents[] = {
     {"OnInitNodeWhileSaving", TEvent::InitNode, kUninitialized, SaveAndLoad},
     {"OnChecking", TEvent::Checking, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnChecked", TEvent::Checked, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
+    {"OnCheckingOfATriStateGrandparent", TEvent::Checking, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox,
+     kCheckStart},
+    {"OnCheckedOfATriStateGrandparent", TEvent::Checked, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox, kCheckStart},
     {"OnFocusChanging", TEvent::FocusChanging, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
     {"OnFocusChanged", TEvent::FocusChanged, kReachedFromBefore, Focus, VK_DOWN, HP::hpOnLabel},
     {"OnEditing", TEvent::Editing, kEditable, Edit, VK_F2, HP::hpOnLabel},
     {"OnDragAllowed", TEvent::DragAllowed, kClosed, nullptr, 0, HP::hpOnLabel},
     {"OnDragOver", TEvent::DragOver, kClosed, DragOver},
     {"OnDragDrop", TEvent::DragDrop, kClosed, DragDrop},
-    {"OnNodeCopying", TEvent::NodeCopying, kPasted, CopyAndPaste},
-    {"OnNodeCopied", TEvent::NodeCopied, kPasted, CopyAndPaste},
-    {"OnNodeMoving", TEvent::NodeMoving, kClosed, MoveIntoSibling},
-    {"OnNodeMoved", TEvent::NodeMoved, kClosed, MoveIntoSibling},
-    {"OnNodeMovingByAPasteAfterACut", TEvent::NodeMoving, kClosed, CutAndPaste},
-    {"OnNodeMovedByAPasteAfterACut", TEvent::NodeMoved, kClosed, CutAndPaste},
+    {"OnNodeCopying", TEvent::NodeCopying, kPasted, CopyAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeCopied", TEvent::NodeCopied, kPasted, CopyAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMoving", TEvent::NodeMoving, kClosed, MoveIntoSibling, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMoved", TEvent::NodeMoved, kClosed, MoveIntoSibling, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMovingByAPasteAfterACut", TEvent::NodeMoving, kClosed, CutAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMovedByAPasteAfterACut", TEvent::NodeMoved, kClosed, CutAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnNodeMovingByADrop", TEvent::NodeMoving, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, kTreeOnly},
+    {"OnNodeMovedByADrop", TEvent::NodeMoved, kDroppedOn, DropIntoSibling, 0, HP::hpNowhere, kTreeOnly},
+    {"OnStructureChangeOfALazyNode", TEvent::StructureChange, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
+    {"OnStructureChangeOfAShrinkingNode", TEvent::StructureChange, kOpen, Shrink},
+    {"OnIncrementalSearch", TEvent::IncrementalSearch, kSearched, nullptr, 'X'},
+    {"OnGetTextWhilePainting", TEvent::GetText, kClosed, Paint},
+    {"OnGetTextWhileExporting", TEvent::GetText, kClosed, Export},
+    {"OnFreeNode", TEvent::FreeNode, kClosed, Delete},
+    {"OnFreeNodeOfAChildOfADeletedNode", TEvent::FreeNode, kClosed, DeleteParent},
+    {"OnFreeNodeWhileClearing", TEvent::FreeNode, kClosed, ClearAll},
+    {"OnFreeNodeWhileDeletingTheSelection", TEvent::FreeNode, kClosed, DeleteSelection},
+    {"OnStructureChangeOfAReinitializedNode", TEvent::StructureChange, kClosed, Reinit},
+    {"OnChangeByASelection", TEvent::Change, kClosed, Select},
+    {"OnCompareNodes", TEvent::CompareNodes, kOpen, SortAll},
+    {"OnExpandingInAFullExpand", TEvent::Expanding, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnExpandedInAFullExpand", TEvent::Expanded, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnInitChildrenInAFullExpand", TEvent::InitChildren, kLazy, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnInitNodeInAFullExpand", TEvent::InitNode, kUninitialized, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnCollapsingInAFullCollapse", TEvent::Collapsing, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, kTreeOnly},
+    {"OnCollapsedInAFullCollapse", TEvent::Collapsed, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, kTreeOnly},
 };
 
 struct TCase {
@@ -217,20 +342,34 @@ struct TCase {
 
 std::vector<TCase> AllCases() {
   std::vector<TCase> cases;
-  const char* victims[] = {"TheNode", "ItsParent", "TheTree"};
+  const char* victims[] = {"DeletesTheNode", "DeletesItsParent", "ClearsTheTree", "FreesTheTree",
+                           "DeletesTheCheckedNode"};
   const char* routes[] = {"ByACall", "ByAKey", "ByAClick"};
   for (const TEventCase& event : kEvents)
-    for (TVictim victim : {TVictim::Node, TVictim::Parent, TVictim::Tree})
+    for (TVictim victim : {TVictim::Node, TVictim::Parent, TVictim::Nodes, TVictim::Tree, TVictim::Start})
       for (TRoute route : {TRoute::Call, TRoute::Key, TRoute::Click}) {
         const bool reached = route == TRoute::Call  ? event.Call != nullptr
                              : route == TRoute::Key ? event.Key != 0
                                                     : event.Part != HP::hpNowhere;
-        if (reached)
-          cases.push_back({&event, victim, route,
-                           std::string(event.Name) + "Deletes" + victims[static_cast<int>(victim)] +
-                               routes[static_cast<int>(route)]});
+        if (reached && (event.Victims & VictimBit(victim)))
+          cases.push_back(
+              {&event, victim, route,
+               std::string(event.Name) + victims[static_cast<int>(victim)] + routes[static_cast<int>(route)]});
       }
   return cases;
+}
+
+// What the check boxes among node's children make of a tri-state box: checked or unchecked when they all agree,
+// else mixed; its own state when it has none.
+TCheckState BoxesCheckState(PTreeNode node) {
+  bool anyChecked = false, anyUnchecked = false;
+  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) {
+    if (child->CheckType != TCheckType::ctCheckBox && child->CheckType != TCheckType::ctTriStateCheckBox) continue;
+    if (child->CheckState == TCheckState::csMixedNormal) return TCheckState::csMixedNormal;
+    (child->CheckState == TCheckState::csCheckedNormal ? anyChecked : anyUnchecked) = true;
+  }
+  if (anyChecked && anyUnchecked) return TCheckState::csMixedNormal;
+  return anyChecked ? TCheckState::csCheckedNormal : anyUnchecked ? TCheckState::csUncheckedNormal : node->CheckState;
 }
 
 // The first point of node's row (client coordinates) whose part is the one asked for.
@@ -277,7 +416,9 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
     TCustomTreeOptions* options = tree.TreeOptions();
     options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport);
+    if (setup.DropMoves) options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
     if (setup.Editable) options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toEditable);
+    if (setup.Searchable) tree.SetIncrementalSearch(TIncrementalSearch::isAll);
     options->SetAnimationOptions({});
     tree.SetRootNodeCount(3);
     nodes_.T = tree.GetFirst();
@@ -290,16 +431,26 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       tree.SetHasChildren(nodes_.N, true);
     else
       tree.SetChildCount(nodes_.N, 2);
+    nodes_.Start = nodes_.N;
+    if (setup.CheckFromBelow) {
+      PTreeNode middle = tree.GetFirstChild(nodes_.N);
+      tree.SetChildCount(middle, 2);
+      tree.SetExpanded(middle, true);
+      nodes_.Start = tree.GetFirstChild(middle);
+      for (PTreeNode node : {nodes_.N, middle}) tree.SetCheckType(node, TCheckType::ctTriStateCheckBox);
+      for (PTreeNode node : {tree.GetNextSibling(middle), nodes_.Start, tree.GetNextSibling(nodes_.Start)})
+        tree.SetCheckType(node, TCheckType::ctCheckBox);
+    }
     tree.BeginUpdate();
     tree.SetChildCount(nodes_.Q, withCache ? CacheThreshold + 1 : 1);
     tree.SetExpanded(nodes_.P, true);
     tree.SetExpanded(nodes_.N, setup.NodeExpanded);
     tree.SetExpanded(nodes_.Q, true);
     tree.EndUpdate();
-    for (PTreeNode node : {nodes_.T, nodes_.P, nodes_.N, nodes_.S, nodes_.Q})
-      tree.SetCheckType(node, TCheckType::ctCheckBox);
+    for (PTreeNode node : {nodes_.T, nodes_.P, nodes_.S, nodes_.Q}) tree.SetCheckType(node, TCheckType::ctCheckBox);
+    if (!setup.CheckFromBelow) tree.SetCheckType(nodes_.N, TCheckType::ctCheckBox);
     Listen();
-    tree.SetFocusedNode(setup.FocusBefore ? nodes_.P : nodes_.N);
+    tree.SetFocusedNode(setup.FocusBefore ? nodes_.P : nodes_.Start);
     if (setup.Editable) tree.SetSelected(nodes_.N, true);
   }
 
@@ -330,8 +481,13 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       accept = true;
       Heard(TEvent::DragOver, sender->DropTargetNode());
     };
-    tree.OnDragDrop = [this](TBaseTree* sender, TObject*, IDataObject*, const TFormatArray&, TShiftState, POINT, DWORD&,
-                             TDropMode) { Heard(TEvent::DragDrop, sender->DropTargetNode()); };
+    tree.OnDragDrop = [this](TBaseTree* sender, TObject* source, IDataObject* data, const TFormatArray&, TShiftState,
+                             POINT, DWORD& effect, TDropMode) {
+      Heard(TEvent::DragDrop, sender->DropTargetNode());
+      if (GetParam().Event->Setup.DropMoves)
+        sender->ProcessOLEData(ObjectAs<TBaseTree>(source), data, sender->DropTargetNode(),
+                               TTreeNodeAttachMode::amAddChildLast, effect == DROPEFFECT_MOVE);
+    };
     tree.OnNodeCopying = [this](TBaseTree*, PTreeNode node, PTreeNode target, bool&) {
       Heard(TEvent::NodeCopying, node, target);
     };
@@ -340,16 +496,35 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       Heard(TEvent::NodeMoving, node, target);
     };
     tree.OnNodeMoved = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::NodeMoved, node); };
+    tree.OnChange = [this](TBaseTree*, PTreeNode node) { Heard(TEvent::Change, node); };
+    tree.OnStructureChange = [this](TBaseTree*, PTreeNode node, TChangeReason) {
+      Heard(TEvent::StructureChange, node);
+    };
+    tree.OnIncrementalSearch = [this](TBaseTree*, PTreeNode node, const String&, int& result) {
+      result = 1;
+      Heard(TEvent::IncrementalSearch, node);
+    };
+    tree.OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String&) {
+      Heard(TEvent::GetText, node);
+    };
+    tree.OnCompareNodes = [this](TBaseTree*, PTreeNode node1, PTreeNode node2, TColumnIndex, int& result) {
+      result = node1 < node2 ? -1 : 1;
+      Heard(TEvent::CompareNodes, node1 == nodes_.N ? node1 : node2, node1 == nodes_.N ? node2 : node1);
+    };
+    // A node is freed once, and only the node about to be freed names it.
+    tree.OnFreeNode = [this](TBaseTree*, PTreeNode node) {
+      EXPECT_EQ(freed_.count(node), 0u) << "a node freed twice";
+      if (!struck_ && !striking_) Heard(TEvent::FreeNode, node);
+      freed_.insert(node);
+    };
     // Events the case does not strike at still must not name a freed node.
-    tree.OnChange = [this](TBaseTree*, PTreeNode node) { Record(node); };
-    tree.OnStructureChange = [this](TBaseTree*, PTreeNode node, TChangeReason) { Record(node); };
     tree.OnHotChange = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode) { Record(oldNode, newNode); };
-    tree.OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String&) { Record(node); };
-    tree.OnFreeNode = [this](TBaseTree*, PTreeNode node) { freed_.insert(node); };
   }
 
   void Record(PTreeNode node, PTreeNode other = nullptr) {
     if (!struck_ || striking_) return;
+    for (PTreeNode named : {node, other})
+      EXPECT_EQ(freed_.count(named), 0u) << "a handler was given a node freed before";
     heard_.push_back(node);
     heard_.push_back(other);
   }
@@ -366,8 +541,19 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       tree_->DeleteNode(node);
     else if (c.Victim == TVictim::Parent)
       tree_->DeleteNode(node->Parent);
-    else
+    else if (c.Victim == TVictim::Nodes)
       tree_->Clear();
+    else if (c.Victim == TVictim::Tree)
+      delete std::exchange(tree_, nullptr);
+    else
+      tree_->DeleteNode(nodes_.Start);
+    // What the strike freed, its nodes that no OnFreeNode reports (never initialized) too.
+    if (tree_) {
+      const std::vector<PTreeNode> all = AllNodes(*tree_);
+      const std::set<PTreeNode> left(all.begin(), all.end());
+      for (PTreeNode before : before_)
+        if (!left.count(before)) freed_.insert(before);
+    }
     striking_ = false;
     struck_ = true;
   }
@@ -396,8 +582,8 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     const TEventCase& event = *c.Event;
     std::optional<POINT> at;
     if (c.Route == TRoute::Click) {
-      at = RowPoint(tree, nodes_.N, event.Part);
-      ASSERT_TRUE(at) << "N's row shows no such part";
+      at = RowPoint(tree, nodes_.Start, event.Part);
+      ASSERT_TRUE(at) << "the row shows no such part";
     }
     if (event.Setup.NodeUninitialized) RenewNode();
     armed_ = true;
@@ -425,6 +611,8 @@ TForm* NodeFreedByHandler::form_ = nullptr;
 
 TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
   const TCase& c = GetParam();
+  std::optional<TGuardedAllocations> guard;
+  if (c.Victim == TVictim::Tree) guard.emplace();
   MakeTree(c.Event->Setup, c.Route == TRoute::Call && c.Victim == TVictim::Parent);
   TStringTree& tree = *tree_;
   SetForegroundWindow(form_->Handle());
@@ -443,12 +631,18 @@ TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
   ProcessPendingMessages();
   // What is left paints.
   RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  if (c.Victim == TVictim::Tree) {
+    for (PTreeNode node : heard_) EXPECT_EQ(node, nullptr) << "a handler was given a node of the freed tree";
+    return;
+  }
 
-  const std::vector<PTreeNode> after = AllNodes(tree);
-  for (PTreeNode node : before_)
-    if (std::find(after.begin(), after.end(), node) == after.end()) freed_.insert(node);
-  for (PTreeNode node : heard_) EXPECT_EQ(freed_.count(node), 0u) << "a handler was given a node freed before";
   EXPECT_EQ(CheckInvariants(tree), "");
+  const std::vector<PTreeNode> after = AllNodes(tree);
+  // A check that went no further left every tri-state box as its boxes below say.
+  for (PTreeNode node : after) {
+    if (node->CheckType != TCheckType::ctTriStateCheckBox) continue;
+    EXPECT_EQ(node->CheckState, BoxesCheckState(node)) << "tri-state box at level " << tree.GetNodeLevel(node);
+  }
   // The position cache the worker builds afterwards finds every row where the rows lie.
   if (tree.VisibleCount() <= CacheThreshold) return;
   ASSERT_TRUE(WaitForCache(tree));

@@ -38,6 +38,8 @@ std::string CheckNode(TBaseTree& tree, PTreeNode node) {
     fault << "TotalHeight " << tree.NodeTotalHeight(node) << " for " << height;
   else if (node->TotalHeight != std::min<std::uint64_t>(height, WideTotalHeight))
     fault << "TotalHeight field " << node->TotalHeight << " for " << height;
+  else if (node->Has(nsChecking))
+    fault << "still marked as being checked";
   return fault.str();
 }
 

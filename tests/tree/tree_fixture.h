@@ -39,8 +39,8 @@ struct TKeyedTree : TTestTree {
   void SelectOnly(PTreeNode node);
 };
 
-// Every cached total and link of the store, checked against a full recount, and the walks along the visible
-// path against the path; returns the first fault found.
+// Every cached total and link of the store, checked against a full recount, no node left marked as being checked,
+// and the walks along the visible path against the path; returns the first fault found.
 std::string CheckInvariants(TBaseTree& tree);
 
 // The nodes on the visible path in order, read from the links and flags alone.

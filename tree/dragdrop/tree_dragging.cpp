@@ -46,15 +46,18 @@ void TBaseTree::DoDragging(POINT p) {
   dragSelection_ = GetSortedSelection(true);
   DoStateChange({TTreeState::stOleDragging}, {TTreeState::stOleDragPending});
 
-  // However the drag ends, the tree leaves the dragging state and forgets the dragged nodes.
+  // However the drag ends, the tree leaves the dragging state and forgets the dragged nodes; a drop whose handlers
+  // freed the tree ended the drag with it.
   struct TDragEnd {
     TBaseTree* Tree;
+    TLifeWatch Life;
     ~TDragEnd() {
+      if (Life.Ended()) return;
       Tree->dragImage_->EndDrag();
       Tree->DoStateChange({}, {TTreeState::stOleDragging});
       Tree->dragSelection_.clear();
     }
-  } dragEnd{this};
+  } dragEnd{this, LifeWatch()};
 
   TDragObject* object = nullptr;
   DoStartDrag(object);
@@ -68,6 +71,7 @@ void TBaseTree::DoDragging(POINT p) {
   DWORD effect = DROPEFFECT_NONE;
   if (dataObject && dropSource)
     ::DoDragDrop(dataObject.Get(), dropSource.Get(), AllowedEffects(dragOperations_), &effect);
+  if (dragEnd.Life.Ended()) return;
 
   POINT cursor{};
   GetCursorPos(&cursor);

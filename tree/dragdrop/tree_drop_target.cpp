@@ -193,6 +193,8 @@ HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, D
   TShiftState shift = DragKeysToShiftState(keyState);
   POINT client = pt;
   if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
+  // OnDragDrop, and the moves and copies it makes, may free the tree: the drop is over then.
+  const TLifeWatch life = LifeWatch();
   try {
     Microsoft::WRL::ComPtr<IEnumFORMATETC> enumerator;
     HRESULT listed = dataObject ? dataObject->EnumFormatEtc(DATADIR_GET, &enumerator) : E_INVALIDARG;
@@ -210,10 +212,10 @@ HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, D
       DoDragDrop(source, dataObject, formats, shift, client, effect, lastDropMode_);
     }
   } catch (...) {
-    SetDropTarget(nullptr, lastDropMode_);
+    if (!life.Ended()) SetDropTarget(nullptr, lastDropMode_);
     throw;
   }
-  SetDropTarget(nullptr, lastDropMode_);
+  if (!life.Ended()) SetDropTarget(nullptr, lastDropMode_);
   return result;
 }
 

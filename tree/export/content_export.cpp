@@ -63,7 +63,8 @@ String SeparatedCell(const String& cellText, wchar_t separator) {
 
 }  // namespace
 
-TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType source) : tree_(tree) {
+TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType source)
+    : tree_(tree), freedBefore_(tree.FreedNodeCount()) {
   for (PTreeNode node = FirstOf(tree, source); node; node = NextOf(tree, source, node)) {
     nodes_.push_back(node);
     maxLevel_ = std::max(maxLevel_, Level(node));
@@ -102,11 +103,14 @@ String TContentExport::Unicode(wchar_t separator) {
     buffer.AddNewLine();
   }
   for (PTreeNode node : nodes_) {
+    if (Lost()) return {};
     const std::uint32_t level = Level(node);
     for (std::size_t i = 0; i < cells_.size(); ++i) {
       const TCell& cell = cells_[i];
       if (cell.Main) buffer.Add(String(level, separator));
-      buffer.Add(SeparatedCell(tree_.Text(node, cell.Index), separator));
+      const String text = tree_.Text(node, cell.Index);
+      if (Lost()) return {};
+      buffer.Add(SeparatedCell(text, separator));
       // Padding after the main column lines up the columns that follow it.
       if (cell.Main && useColumns_) buffer.Add(String(maxLevel_ - level, separator));
       if (i + 1 < cells_.size()) buffer.Add(single);
@@ -119,17 +123,20 @@ String TContentExport::Unicode(wchar_t separator) {
 // ---- the tree's entry points
 
 String TCustomStringTree::ContentToUnicode(TVSTTextSourceType source, wchar_t separator) {
-  return TContentExport(*this, source).Unicode(separator);
+  return TContentExport::Whole(*this, source,
+                               [separator](TContentExport& content) { return content.Unicode(separator); });
 }
 
 AnsiString TCustomStringTree::ContentToText(TVSTTextSourceType source, wchar_t separator) {
   return WideToAnsi(ContentToUnicode(source, separator));
 }
 
-AnsiString TCustomStringTree::ContentToRTF(TVSTTextSourceType source) { return TContentExport(*this, source).Rtf(); }
+AnsiString TCustomStringTree::ContentToRTF(TVSTTextSourceType source) {
+  return TContentExport::Whole(*this, source, [](TContentExport& content) { return content.Rtf(); });
+}
 
 std::string TCustomStringTree::ContentToHTML(TVSTTextSourceType source, const String& caption) {
-  return TContentExport(*this, source).Html(caption);
+  return TContentExport::Whole(*this, source, [&caption](TContentExport& content) { return content.Html(caption); });
 }
 
 }  // namespace tree

@@ -20,9 +20,23 @@ class TContentExport {
  public:
   TContentExport(TCustomStringTree& tree, TVSTTextSourceType source);
 
+  // Each rendering ends where a handler it raises (the texts, the fonts) freed nodes: the list of nodes holds
+  // freed blocks then, and what it rendered is no whole export (Lost).
   String Unicode(wchar_t separator);
   AnsiString Rtf();
   std::string Html(const String& caption);
+  // A handler freed nodes since the export began.
+  bool Lost() const { return tree_.FreedNodeCount() != freedBefore_; }
+
+  // The rendering of a fresh export of the tree's source, made again while a handler frees nodes on the way.
+  template <class Render>
+  static auto Whole(TCustomStringTree& tree, TVSTTextSourceType source, Render render) {
+    for (;;) {
+      TContentExport content(tree, source);
+      auto result = render(content);
+      if (!content.Lost()) return result;
+    }
+  }
 
  private:
   struct TCell {
@@ -38,6 +52,7 @@ class TContentExport {
   std::uint32_t Level(PTreeNode node) const { return tree_.GetNodeLevel(node); }
 
   TCustomStringTree& tree_;
+  const std::uint64_t freedBefore_;
   std::vector<PTreeNode> nodes_;
   std::uint32_t maxLevel_ = 0;
   std::vector<TCell> cells_;

@@ -140,6 +140,7 @@ std::string TContentExport::Html(const String& caption) {
   }
 
   for (PTreeNode node : nodes_) {
+    if (Lost()) return {};
     const std::uint32_t level = Level(node);
     const std::string height = Quoted(std::to_string(tree_.NodeHeight(node)) + "px");
     html.Add(" <tr class=\"default\">");
@@ -147,6 +148,7 @@ std::string TContentExport::Html(const String& caption) {
     for (const TCell& cell : cells_) {
       bool fontChanged = false;
       const TFont* font = CellFont(node, cell.Index, &fontChanged);
+      if (Lost()) return {};
       const bool ownColor = cell.Column && !cell.Column->Options().Contains(TTreeColumnOption::coParentColor);
       const std::string background = ownColor ? " bgcolor=" + HtmlColor(cell.Column->Color()) : "";
       std::string td;
@@ -163,7 +165,9 @@ std::string TContentExport::Html(const String& caption) {
                         : " <td class=\"normalborder\"  height=" + height;
       td += placement(cell);
       if (cell.Main && level < maxLevel_) td += " colspan=" + Quoted(static_cast<int>(maxLevel_ - level + 1));
-      td += background + ">" + HtmlText(tree_.Text(node, cell.Index)) + "</td>";
+      const String text = tree_.Text(node, cell.Index);
+      if (Lost()) return {};
+      td += background + ">" + HtmlText(text) + "</td>";
       html.Add(td);
     }
     html.Add(" </tr>");

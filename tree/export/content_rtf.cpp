@@ -131,6 +131,7 @@ AnsiString TContentExport::Rtf() {
   std::uint32_t indentedLevel = 0;
   std::string indentation;
   for (PTreeNode node : nodes_) {
+    if (Lost()) return {};
     const std::uint32_t level = Level(node);
     if (level != indentedLevel) {
       indentedLevel = level;
@@ -140,8 +141,11 @@ AnsiString TContentExport::Rtf() {
     for (const TCell& cell : cells_) {
       rtf.Add("\\pard\\intbl" + AlignmentWord(cell.Alignment));
       TFont* font = CellFont(node, cell.Index);
+      if (Lost()) return {};
       if (cell.Main) rtf.Add(indentation);
-      rtf.TextRun(tree_.Text(node, cell.Index), font);
+      const String text = tree_.Text(node, cell.Index);
+      if (Lost()) return {};
+      rtf.TextRun(text, font);
       rtf.Add("\\cell");
     }
     rtf.Add("\\row");

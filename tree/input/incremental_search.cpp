@@ -119,22 +119,32 @@ void TBaseTree::HandleIncrementalSearch(WORD charCode) {
       start = walk.Step(start);
     const String text = repeated ? searchBuffer_ : searchBuffer_ + character;
 
+    // The handler may free the node it is asked about or the one the walk started from (which ends the walk), or
+    // the tree: the walk has lost its place, and the search ends there with nothing found.
+    const TLifeWatch life = LifeWatch();
+    const TNodeWatch startWatch(*this, start);
     PTreeNode found = nullptr;
+    bool lost = false;
     for (PTreeNode run = start; run;) {
-      if (DoIncrementalSearch(run, text) == 0) {
+      const TNodeWatch asked(*this, run);
+      const bool match = DoIncrementalSearch(run, text) == 0;
+      lost = asked.Ended() || startWatch.Ended();
+      if (lost) break;
+      if (match) {
         found = run;
         break;
       }
       run = walk.Step(run);
       if (run == start) break;
     }
+    if (life.Ended()) return;
     if (found) {
       ClearSelection();
       searchBuffer_ = text;
       SetFocusedNode(found);
       SetSelected(found, true);
       lastSearchNode_ = found;
-    } else if (start) {
+    } else if (start && !lost) {
       MessageBeep(MB_OK);
     }
   }

@@ -29,14 +29,16 @@ UINT AlignmentFormat(TAlignment alignment) {
 }  // namespace
 
 void TCustomStringTree::DoPaintNode(TNodePaintInfo& paintInfo) {
-  FetchText(paintInfo.Node, paintInfo.Column, cellText_);
+  // OnGetText may free the node: its painting ends there, and the tree's painting learns it from the freed node.
+  if (!FetchText(paintInfo.Node, paintInfo.Column, cellText_)) return;
   if (!cellText_.empty()) PaintNormalText(paintInfo, cellText_);
   if (Alignment() == TAlignment::taCenter ||
       !TreeOptions()->StringOptions().Contains(TTreeStringOption::toShowStaticText))
     return;
   cellText_.clear();
+  const TNodeWatch watch(*this, paintInfo.Node);
   DoGetText(paintInfo.Node, paintInfo.Column, TVSTTextType::ttStatic, cellText_);
-  if (!cellText_.empty()) PaintStaticText(paintInfo, cellText_);
+  if (!watch.Ended() && !cellText_.empty()) PaintStaticText(paintInfo, cellText_);
 }
 
 void TCustomStringTree::InitializeTextProperties(TNodePaintInfo& paintInfo) {

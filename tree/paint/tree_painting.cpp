@@ -296,6 +296,8 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   if (node) DetermineLineImage(node);
   if (walkLost()) node = nullptr;
   std::vector<TTreeLineType> bandImage;
+  // A row whose handlers (the texts it shows) freed nodes is painted no further.
+  bool rowLost = false;
   while (node && rowY < targetBottom) {
     if (!node->Has(nsInitialized)) InitNode(node);
     if (walkLost()) break;
@@ -355,6 +357,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
             continue;
           }
           info.NodeWidth = GetNodeWidth(node, column);
+          if ((rowLost = walkLost())) break;
           info.ContentRect = info.CellRect;
           (rtl ? info.ContentRect.right : info.ContentRect.left) += rtl ? -margin_ : margin_;
           for (TImageInfo& image : info.ImageInfo) image = TImageInfo{};
@@ -413,6 +416,8 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
               --info.ContentRect.right;
             }
           }
+          // The grid line of a right-to-left cell asked for the column's text.
+          if ((rowLost = walkLost())) break;
           PaintCellSelection(dc, info);
           if (isMain) {
             if (lineMode_ == TLineMode::lmBands && options.Contains(PF::tpGridLines)) {
@@ -445,12 +450,14 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
           if (info.ImageInfo[iiState].Index > -1) PaintImage(info, iiState, false);
           if (info.ImageInfo[iiNormal].Index > -1) PaintImage(info, iiNormal, true);
           if (!editedCell) PaintNode(info);
+          if ((rowLost = walkLost())) break;
           DoAfterCellPaint(&rowCanvas, node, column, info.CellRect);
           if (!columnsInUse || nextColumn == InvalidColumn) break;
           column = nextColumn;
         }
-        DoAfterItemPaint(&rowCanvas, node, itemRect);
-        if (node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) && options.Contains(PF::tpDropMark)) {
+        if (!rowLost) DoAfterItemPaint(&rowCanvas, node, itemRect);
+        if (!rowLost && node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) &&
+            options.Contains(PF::tpDropMark)) {
           // The mark spans the whole row as GetDisplayRect has it (what a repaint of the row covers), whatever part
           // of it this paint covers: a part painted alone (under a drag image, say) shows the same pixels as the
           // row painted whole.
@@ -468,6 +475,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
     }
     rowY += height;
     nodeTop += height;
+    if (rowLost) break;
     PTreeNode next = GetNextVisible(node);
     if (!next || walkLost()) break;
     // The line image follows the walk: one level more for a child, one less for every level left.
