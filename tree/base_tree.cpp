@@ -191,7 +191,9 @@ void TBaseTree::EndUpdate() {
     if (states_.Contains(TTreeState::stChangePending)) FireChange();
     if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoSort)) SortTree(sortColumn_, sortDirection_, true);
     SetUpdateState(false);
-    if (HandleAllocated()) Invalidate();
+    // The frame too: a scroll bar that came while drawing was off was never painted, and turning drawing on again
+    // paints nothing.
+    if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
   }
   DoUpdating(updateCount_ == 0 ? TTreeUpdateState::usEnd : TTreeUpdateState::usUpdate);
 }

@@ -124,6 +124,18 @@ int TWindowCapture::CountPixels(COLORREF color, const RECT* rect) const {
   return count;
 }
 
+int TWindowCapture::CountDifferentPixels(const TWindowCapture& other, const RECT* rect) const {
+  RECT whole = {0, 0, std::min(width_, other.width_), std::min(height_, other.height_)};
+  RECT area;
+  if (!IntersectRect(&area, rect ? rect : &whole, &whole)) return 0;
+  GdiFlush();
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (((bits_[y * width_ + x] ^ other.bits_[y * other.width_ + x]) & 0x00FFFFFF) != 0) ++count;
+  return count;
+}
+
 RECT TWindowCapture::BoundsOf(COLORREF color) const {
   GdiFlush();
   const DWORD wanted = ToDibPixel(color);

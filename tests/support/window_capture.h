@@ -38,6 +38,8 @@ class TWindowCapture {
   void Fill(COLORREF color);
   // Pixels of that colour inside the rectangle (the whole capture when rect is null).
   int CountPixels(COLORREF color, const RECT* rect = nullptr) const;
+  // Pixels inside the rectangle (the whole capture when rect is null) that differ from other's at the same place.
+  int CountDifferentPixels(const TWindowCapture& other, const RECT* rect = nullptr) const;
   // The smallest rectangle holding every pixel of that colour; empty when there is none.
   RECT BoundsOf(COLORREF color) const;
 
