@@ -59,8 +59,11 @@ void TCommandStrip::LayOut() {
   if (width - left < kStatusBesideWidth) status = RECT{0, RowHeight, width, RowHeight};
   status.bottom = std::max<LONG>(status.bottom, status.top + status_->WrappedHeight(status.right - status.left) +
                                                     kStatusPadding);
-  status_->SetBounds(status.left, status.top, status.right - status.left, status.bottom - status.top);
   SetHeight(std::max<int>(RowHeight, status.bottom));
+  // Kept to its height constraint, the strip would cut the line across a line of its text: the line takes what the
+  // strip has, and shows what fits.
+  status.bottom = std::clamp<LONG>(Height(), status.top, status.bottom);
+  status_->SetBounds(status.left, status.top, status.right - status.left, status.bottom - status.top);
   layingOut_ = false;
 }
 

@@ -1,7 +1,5 @@
 #include "status_line.h"
 
-#include <algorithm>
-
 #include "framework/window_dc.h"
 
 namespace {
@@ -49,12 +47,13 @@ void TStatusLine::Paint() {
   Canvas()->Font()->SetColor(failed_ ? clRed : clBtnText);
   RECT text = TextRect(ClientRect());
   const String caption = Caption();
-  if (wordWrap_) {
+  const int wrappedHeight = wordWrap_ ? WrappedHeight(ClientWidth()) : 0;
+  if (wordWrap_ && wrappedHeight <= text.bottom - text.top) {
     // The lines stand in the middle of the line's height, as the single line does.
-    const int height = WrappedHeight(ClientWidth());
-    text.top += std::max<LONG>(0, (text.bottom - text.top - height) / 2);
+    text.top += (text.bottom - text.top - wrappedHeight) / 2;
     DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &text, kWrappedFormat);
   } else {
+    // Lower than its wrapped text, the line shows one line of it, not a line cut across.
     DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &text,
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
   }

@@ -1,5 +1,5 @@
 // A strip of text that tells what happened last, in red after a failure: on one line that ends in an ellipsis when
-// the text is longer, or wrapped at words onto as many lines as its owner gives it room for.
+// the text is longer, or wrapped at words onto as many lines as it takes when its owner gives it room for them all.
 #pragma once
 
 #include "framework/win_control.h"

@@ -484,9 +484,10 @@ int InkedRows(HWND window) {
 
 }  // namespace
 
-// The form at its full size, at its smallest and at a middle one: each export button of the tree page lies inside the
-// page and a click on it shows its format, and where the status line shows (all sizes but the smallest) it shows its
-// whole text, on as many lines as the text takes wrapped at words in its width.
+// The form at its full size, at its smallest and at sizes between: each export button of the tree page lies inside
+// the page and a click on it shows its format, and the status line lies inside the strip: where the strip has room it
+// shows its whole text, on as many lines as the text takes wrapped at words in its width, in a low window one line
+// of it (not a line cut across), and at the smallest size nothing.
 TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) {
   TTreePage* page = ShowTreePage(Form());
   TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
@@ -499,9 +500,18 @@ TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) 
       {L"RTF", [](const String& text) { return text.rfind(L"{\\rtf", 0) == 0; }},
       {L"text", [](const String& text) { return text.rfind(L"Name\t", 0) == 0; }},
   };
+  enum class TStatusShown { nothing, oneLine, whole };
+  struct TSizeCase {
+    SIZE Size;
+    TStatusShown Status;
+  };
   const RECT bounds = Form()->BoundsRect();
-  // From the smallest size to one that puts the status line below the buttons, the strip grows to show it.
-  for (SIZE size : {SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top}, SIZE{0, 0}, SIZE{800, 560}}) {
+  // From the smallest size to those that put the status line below the buttons, the strip grows to show it.
+  const TSizeCase sizes[] = {{SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top}, TStatusShown::whole},
+                             {SIZE{0, 0}, TStatusShown::nothing},
+                             {SIZE{800, 560}, TStatusShown::whole},
+                             {SIZE{520, 360}, TStatusShown::oneLine}};
+  for (const auto& [size, status] : sizes) {
     SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
     Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy);
     Settle();
@@ -527,11 +537,11 @@ TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) 
       EXPECT_TRUE(PumpUntil([&] { return button.Shown(page->ExportText()->Text()); }))
           << testing::PrintToString(page->ExportText()->Text().substr(0, 40));
     }
-    if (size.cx == 0) continue;
     RECT line;
     GetWindowRect(said->Handle(), &line);
     ASSERT_LE(line.bottom, pageRect.bottom) << "the status line passes the page's edge";
     EXPECT_LE(said->BoundsRect().bottom, said->Parent()->ClientHeight()) << "the strip cuts the status line off";
+    if (status == TStatusShown::nothing) continue;
     // The text wrapped at words in the line's width, measured here in the line's font.
     RECT wrapped{0, 0, said->ClientWidth() - 12, 0};
     HDC screen = GetDC(nullptr);
@@ -543,8 +553,15 @@ TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) 
     SelectObject(screen, previous);
     ReleaseDC(nullptr, screen);
     const int lines = (wrapped.bottom - wrapped.top) / metrics.tmHeight;
-    EXPECT_LE(wrapped.bottom - wrapped.top, said->ClientHeight()) << "the line is lower than its text";
-    EXPECT_GT(InkedRows(said->Handle()), (lines - 1) * metrics.tmHeight) << lines << " lines of text";
+    const int inked = InkedRows(said->Handle());
+    if (status == TStatusShown::whole) {
+      EXPECT_LE(wrapped.bottom - wrapped.top, said->ClientHeight()) << "the line is lower than its text";
+      EXPECT_GT(inked, (lines - 1) * metrics.tmHeight) << lines << " lines of text";
+    } else {
+      EXPECT_GT(lines, 1) << "the text fits on one line";
+      EXPECT_GT(inked, 0);
+      EXPECT_LE(inked, metrics.tmHeight) << "more than one line of text";
+    }
   }
   Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
   Settle();
