@@ -57,8 +57,8 @@ void TCommandStrip::LayOut() {
   }
   RECT status{left, 0, width, RowHeight};
   if (width - left < kStatusBesideWidth) status = RECT{0, RowHeight, width, RowHeight};
-  status.bottom = std::max<LONG>(status.bottom, status.top + status_->WrappedHeight(status.right - status.left) +
-                                                    kStatusPadding);
+  status.bottom =
+      std::max<LONG>(status.bottom, status.top + status_->WrappedHeight(status.right - status.left) + kStatusPadding);
   SetHeight(std::max<int>(RowHeight, status.bottom));
   // Kept to its height constraint, the strip would cut the line across a line of its text: the line takes what the
   // strip has, and shows what fits.
