@@ -1025,8 +1025,8 @@ class TBaseTree : public TCustomControl {
   void HeaderFrameMessage(TMessage& message);
 
   PTreeNode root_ = nullptr;
-  // The watches of this tree's nodes that the frames of its handlers' callers hold.
-  int nodeWatchCount_ = 0;
+  // The innermost of the watches that the frames of this tree's handlers' callers hold.
+  TNodeWatch* nodeWatches_ = nullptr;
   std::uint64_t freedNodes_ = 0;  // FreedNodeCount
   // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
   PTreeNode loadHolder_ = nullptr;

@@ -41,7 +41,7 @@ PTreeNode TBaseTree::MakeNewNode() {
 
 void TBaseTree::FreeNodeBlock(PTreeNode node) {
   ++freedNodes_;
-  if (nodeWatchCount_ > 0) EndNodeWatches(node);
+  if (nodeWatches_) EndNodeWatches(node);
   if (node == hotNode_) hotNode_ = nullptr;
   if (node == checkNode_) checkNode_ = nullptr;
   if (node == lastSearchNode_) lastSearchNode_ = nullptr;
@@ -711,7 +711,7 @@ void TBaseTree::FreeAllNodes() {
     }
     node->States |= nsDeleting;
     const std::uint64_t freedBefore = ++freedNodes_;
-    if (nodeWatchCount_ > 0) EndNodeWatches(node);
+    if (nodeWatches_) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
     if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);

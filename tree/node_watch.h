@@ -1,6 +1,6 @@
 // TNodeWatch: code that raises a handler about a node learns through a watch whether the node outlived it. A
 // handler may delete the node, one of its ancestors or every node, or free the tree; the tree ends the watches of
-// a block as it frees it. The watches form a list through the stack frames that hold them, so a node carries
+// a block as it frees it. A tree's watches form a list through the stack frames that hold them, so a node carries
 // nothing for them and a tree none watches pays one test per freed block.
 #pragma once
 
@@ -24,7 +24,7 @@ class TNodeWatch {
 
   TBaseTree* tree_;  // null once the tree has gone
   PTreeNode node_;
-  TNodeWatch* next_;
+  TNodeWatch* next_;  // the tree's watch that began before this one
   bool ended_ = false;
 };
 
