@@ -896,6 +896,8 @@ class TBaseTree : public TCustomControl {
     int StateEnd = 0;   // the state image and its gap
     int ImageEnd = 0;   // the normal image and its gap: where the label starts
     int LabelWidth = 0;
+    // A handler the measuring raised (the images, the text) freed the node: the parts after it are not measured.
+    bool NodeFreed = false;
   };
   TRowLayout LayoutRow(PTreeNode node, TColumnIndex column);
   // The width of the check images in use (the shared glyphs or the custom list), 0 when there are none.
@@ -1110,8 +1112,9 @@ class TBaseTree : public TCustomControl {
   // One node chunk of node and its subtree as they are: no handler runs meanwhile, so the counts it writes stay
   // true.
   void WriteNodeChunk(TStream& stream, PTreeNode node);
-  // Copies source (or its children) to target and deletes what was copied. A handler of the target that frees a
-  // copy or the target ends the move after that copy; false when a handler freed source.
+  // Copies source (or its children) to target and deletes what was copied. A handler that frees a copy, the target
+  // or the target's tree ends the move after that copy; one that frees source, or this tree, ends it at once.
+  // False when nothing moved.
   bool MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
                        bool childrenOnly);
   // The end of a move: caches, scroll bars, repaint and the structure change, reported for changed.

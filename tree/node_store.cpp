@@ -1026,9 +1026,10 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   if (!DoNodeMoving(source, target == targetTree->root_ ? nullptr : target) || targetWatch.Ended()) return;
   if (targetTree != this) {
     PTreeNode parent = childrenOnly ? source : source->Parent;
-    if (!MoveToOtherTree(source, target, targetTree, mode, childrenOnly)) return;
+    const TNodeWatch parentWatch(*this, parent);
+    const bool moved = MoveToOtherTree(source, target, targetTree, mode, childrenOnly);
     // The moved node is gone from this tree; its old parent is what changed here.
-    FinishMove(parent == root_ ? nullptr : parent);
+    if (moved && !life.Ended()) FinishMove(parent == root_ || parentWatch.Ended() ? nullptr : parent);
     return;
   }
   if (HasAsParent(target, source)) RaiseTreeError(teMoveIntoOwnSubtree);

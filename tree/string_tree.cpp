@@ -187,7 +187,10 @@ int TCustomStringTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
   if (cached && StoredWidth(node) != 0) return StoredWidth(node);
   TBorrowedText probe(probeText_);
   if (!FetchText(node, column, probe.text)) return 0;
-  int width = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text);
+  // OnPaintText sets the font the text is measured in, and may free the node.
+  const TNodeWatch watch(*this, node);
+  const int width = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text);
+  if (watch.Ended()) return 0;
   if (cached) StoreWidth(node, width);
   return width;
 }
@@ -199,7 +202,8 @@ void TCustomStringTree::ResetNodeWidths() {
 
 bool TCustomStringTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
   TBorrowedText probe(probeText_);
-  return !FetchText(node, column, probe.text) || probe.text.empty();
+  // A node its text's handler freed has no cells to span into: the walks over a row's empty cells stop there.
+  return FetchText(node, column, probe.text) && probe.text.empty();
 }
 
 void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {

@@ -251,21 +251,25 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
 
 bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
                                 bool childrenOnly) {
-  TMemoryStream stream;
-  const TNodeWatch sourceWatch(*this, source);
+  // The handlers of either tree (the initializations of what is written, the reports of the copies, the frees of
+  // what leaves) may free nodes or either tree: each step goes on only with what is left.
+  const TLifeWatch life = LifeWatch(), targetLife = targetTree->LifeWatch();
+  const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
   const std::vector<PTreeNode> nodes = NodesToWrite(source, [source, childrenOnly] {
     if (!childrenOnly) return std::vector<PTreeNode>{source};
     std::vector<PTreeNode> children;
     for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) children.push_back(child);
     return children;
   });
-  if (sourceWatch.Ended()) return false;
+  if (sourceWatch.Ended() || targetWatch.Ended()) return false;
+  TMemoryStream stream;
   for (PTreeNode node : nodes) WriteNodeChunk(stream, node);
   stream.SetPosition(0);
   targetTree->BeginUpdate();
-  // Until the source goes, a failure takes the copies back out of the target: nothing has moved.
+  // Until the source goes, a failure takes the copies back out of the target (unless a handler freed nodes there
+  // meanwhile, which may have been copies): nothing has moved.
   std::vector<PTreeNode> added;
-  const TNodeWatch targetWatch(*targetTree, target);
+  const std::uint64_t targetFreedBefore = targetTree->freedNodes_;
   try {
     while (stream.Position() < stream.Size()) {
       PTreeNode node = targetTree->MakeNewNode();
@@ -282,18 +286,26 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
       }
     }
   } catch (...) {
-    for (auto it = added.rbegin(); it != added.rend(); ++it) targetTree->DeleteNode(*it);
-    targetTree->EndUpdate();
+    if (!targetLife.Ended()) {
+      if (targetTree->freedNodes_ == targetFreedBefore)
+        for (auto it = added.rbegin(); it != added.rend(); ++it) targetTree->DeleteNode(*it);
+      targetTree->EndUpdate();
+    }
     throw;
   }
-  targetTree->EndUpdate();
+  if (!targetLife.Ended()) targetTree->EndUpdate();
   // Only what was copied leaves the source; nodes the move did not reach stay where they were.
-  if (!childrenOnly)
+  if (life.Ended() || sourceWatch.Ended()) return true;
+  if (!childrenOnly) {
     DeleteNode(source);
-  else if (added.size() == nodes.size())
+  } else if (added.size() == nodes.size()) {
     DeleteChildren(source, false);
-  else
-    for (std::size_t i = added.size(); i-- > 0;) DeleteNode(nodes[i]);
+  } else {
+    // The first children were copied; the handlers of each deletion may delete others, so the list of them
+    // written before is no guide: each turn deletes the first child left.
+    for (std::size_t i = 0; i < added.size() && !sourceWatch.Ended() && source->FirstChild; ++i)
+      DeleteNode(source->FirstChild);
+  }
   return true;
 }
 

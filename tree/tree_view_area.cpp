@@ -261,8 +261,7 @@ PTreeNode TBaseTree::GetTopNode() {
 }
 
 void TBaseTree::SetTopNode(PTreeNode node) {
-  if (!node || node == root_) return;
-  ExpandCollapsedAncestors(node);
+  if (!node || node == root_ || !ExpandCollapsedAncestors(node)) return;
   const TTreePosition top = GetNodeTop(node);
   if (top >= 0) SetOffsetY(-top);
 }
