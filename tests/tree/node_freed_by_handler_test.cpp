@@ -66,6 +66,7 @@ enum class TEvent {
   PaintText,
   AfterCellPaint,
   AfterItemPaint,
+  ShortenString,
 };
 // What the handler frees: the node, its parent, every node (Clear), the tree itself, the node a check started
 // from where the check climbs to the node, or the other tree of a move or drop from one tree to another.
@@ -113,6 +114,8 @@ struct TArrangement {
   bool IntoOtherTree = false;
   // The rows show a state image and a normal image.
   bool Images = false;
+  // The column is too narrow for the texts, which are shortened.
+  bool Narrow = false;
 };
 
 // The call route: a call that raises the event; what it answers is handed to the application.
@@ -234,6 +237,16 @@ PTreeNode MoveIntoOtherTree(TStringTree& tree, const TNodes& nodes) {
   return nullptr;
 }
 
+PTreeNode ScrollToChild(TStringTree& tree, const TNodes& nodes) {
+  tree.ScrollIntoView(nodes.N->FirstChild, false);
+  return nullptr;
+}
+
+PTreeNode ShowChildOnTop(TStringTree& tree, const TNodes& nodes) {
+  tree.SetTopNode(nodes.N->FirstChild);
+  return nullptr;
+}
+
 // Paints with every row measured anew.
 PTreeNode PaintMeasured(TStringTree& tree, const TNodes& nodes) {
   tree.SetDefaultText(L"Measured anew");
@@ -325,6 +338,7 @@ const TArrangement kSearched{.FocusBefore = true, .Searchable = true};
 const TArrangement kAcross{.IntoOtherTree = true};
 const TArrangement kMovedAcross{.DropMoves = true, .IntoOtherTree = true};
 const TArrangement kPainted{.Images = true};
+const TArrangement kShortened{.Narrow = true};
 
 const TEventCase kEvents[] = {
     {"OnCollapsing", TEvent::Collapsing, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
@@ -385,6 +399,9 @@ const TEventCase kEvents[] = {
     {"OnPaintTextWhileMeasuring", TEvent::PaintText, kPainted, PaintMeasured},
     {"OnAfterCellPaint", TEvent::AfterCellPaint, kPainted, Paint},
     {"OnAfterItemPaint", TEvent::AfterItemPaint, kPainted, Paint},
+    {"OnShortenString", TEvent::ShortenString, kShortened, Paint},
+    {"OnExpandingOfAnAncestorScrolledTo", TEvent::Expanding, kClosed, ScrollToChild, 0, HP::hpNowhere, kTreeToo},
+    {"OnExpandingOfAnAncestorShownOnTop", TEvent::Expanding, kClosed, ShowChildOnTop, 0, HP::hpNowhere, kTreeToo},
 };
 
 struct TCase {
@@ -468,7 +485,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     tree.SetParent(form_);
     // With a column the tree's width is the column's: no scroll bar update measures the rows, which would
     // initialize them.
-    tree.Header()->Columns()->Add()->SetWidth(250);
+    tree.Header()->Columns()->Add()->SetWidth(setup.Narrow ? 30 : 250);
     tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
     TCustomTreeOptions* options = tree.TreeOptions();
     options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport);
@@ -615,6 +632,8 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     tree.OnAfterItemPaint = [this](TBaseTree*, TCanvas*, PTreeNode node, const RECT&) {
       Heard(TEvent::AfterItemPaint, node);
     };
+    tree.OnShortenString = [this](TBaseTree*, TCanvas*, PTreeNode node, TColumnIndex, const String&, int, bool, String&,
+                                  bool&) { Heard(TEvent::ShortenString, node); };
     // Events the case does not strike at still must not name a freed node.
     tree.OnHotChange = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode) { Record(oldNode, newNode); };
   }
