@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -472,10 +471,6 @@ class TBaseTree : public TCustomControl {
   void SaveToFile(const String& fileName, PTreeNode node = nullptr);
   // One node chunk of node and its subtree, initialized first when toInitOnSave asks for it.
   void WriteNode(TStream& stream, PTreeNode node);
-  // The nodes list() answers, with their subtrees initialized first when toInitOnSave asks for it. A handler may
-  // free nodes meanwhile: then the list is taken anew, so that what is written is whole and what its counts say;
-  // none when the node the list is taken from (null: the tree) is freed.
-  std::vector<PTreeNode> NodesToWrite(PTreeNode scope, const std::function<std::vector<PTreeNode>()>& list);
   virtual void CopyToClipboard();
   virtual void CutToClipboard();
   virtual bool PasteFromClipboard();
@@ -929,6 +924,7 @@ class TBaseTree : public TCustomControl {
  private:
   friend class TWorkerThread;
   friend class TNodeWatch;
+  friend class TWatchedNodes;
   // The tree's parts raise its events through the dispatchers.
   friend class TTreeHeader;
   friend class TTreeColumn;
@@ -948,7 +944,7 @@ class TBaseTree : public TCustomControl {
 
   PTreeNode MakeNewNode();
   void FreeNodeBlock(PTreeNode node);
-  // Ends the watches of node, whose block is being freed.
+  // Ends the watches of node, whose block is being freed, and tells the lists that hold it.
   void EndNodeWatches(PTreeNode node);
   // Ends every watch for good: the tree goes.
   void EndEveryNodeWatch();
@@ -977,10 +973,9 @@ class TBaseTree : public TCustomControl {
   // when the handler freed more (the node's parent or its previous sibling). False when top is gone.
   template <class Visit>
   bool WalkBelow(PTreeNode top, bool wholeSubtree, Visit visit);
-  // Toggles the nodes list() answers, in its order, whose open state is not expand yet; up to start's end. False
-  // when a handler freed the tree.
-  template <class List>
-  bool ToggleListed(PTreeNode start, bool expand, List list);
+  // Toggles the listed nodes whose open state is not expand yet, in their order (lastFirst: the other way), passing
+  // over those a handler freed. False when a handler freed the tree.
+  bool ToggleListed(const TWatchedNodes& nodes, bool expand, bool lastFirst);
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);
@@ -1027,8 +1022,9 @@ class TBaseTree : public TCustomControl {
   void HeaderFrameMessage(TMessage& message);
 
   PTreeNode root_ = nullptr;
-  // The innermost of the watches that the frames of this tree's handlers' callers hold.
+  // The innermost of the watches, and of the watched lists, that the frames of this tree's handlers' callers hold.
   TNodeWatch* nodeWatches_ = nullptr;
+  TWatchedNodes* nodeLists_ = nullptr;
   std::uint64_t freedNodes_ = 0;  // FreedNodeCount
   // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
   PTreeNode loadHolder_ = nullptr;
@@ -1109,6 +1105,9 @@ class TBaseTree : public TCustomControl {
   void SumChildren(PTreeNode node);
   // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them.
   void AdoptStreamSelection(PTreeNode node, bool adopt);
+  // The listed nodes that are left once their subtrees are initialized, when toInitOnSave asks for it: the
+  // handlers of the initializations may free nodes.
+  std::vector<PTreeNode> NodesToWrite(const TWatchedNodes& nodes);
   // One node chunk of node and its subtree as they are: no handler runs meanwhile, so the counts it writes stay
   // true.
   void WriteNodeChunk(TStream& stream, PTreeNode node);

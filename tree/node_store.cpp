@@ -41,7 +41,7 @@ PTreeNode TBaseTree::MakeNewNode() {
 
 void TBaseTree::FreeNodeBlock(PTreeNode node) {
   ++freedNodes_;
-  if (nodeWatches_) EndNodeWatches(node);
+  if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
   if (node == hotNode_) hotNode_ = nullptr;
   if (node == checkNode_) checkNode_ = nullptr;
   if (node == lastSearchNode_) lastSearchNode_ = nullptr;
@@ -711,7 +711,7 @@ void TBaseTree::FreeAllNodes() {
     }
     node->States |= nsDeleting;
     const std::uint64_t freedBefore = ++freedNodes_;
-    if (nodeWatches_) EndNodeWatches(node);
+    if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
     if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
@@ -760,18 +760,12 @@ void TBaseTree::Clear() {
 
 void TBaseTree::DeleteSelectedNodes() {
   BeginUpdate();
-  // The last first; a handler of a deletion (a free) that deletes the node next in turn leaves a list with freed
-  // blocks in it: the selection left is taken anew.
-  for (std::vector<PTreeNode> nodes = GetSortedSelection(true); !nodes.empty(); nodes = GetSortedSelection(true)) {
-    while (!nodes.empty()) {
-      PTreeNode node = nodes.back();
-      nodes.pop_back();
-      const TNodeWatch nextWatch(*this, nodes.empty() ? nullptr : nodes.back());
-      DeleteNode(node);
-      if (nextWatch.Ended()) break;
-    }
-  }
-  EndUpdate();
+  // The last first; the handlers of a deletion (the frees) may delete nodes still to delete, or free the tree.
+  TWatchedNodes nodes(*this);
+  for (PTreeNode node : GetSortedSelection(true)) nodes.Add(node);
+  for (auto it = nodes.Nodes().rbegin(); it != nodes.Nodes().rend(); ++it)
+    if (!nodes.Freed(*it)) DeleteNode(*it);
+  if (!nodes.TreeGone()) EndUpdate();
 }
 
 // ---- node properties

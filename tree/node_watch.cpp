@@ -23,9 +23,47 @@ TNodeWatch::~TNodeWatch() {
   if (tree_) tree_->nodeWatches_ = next_;
 }
 
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
+TWatchedNodes::TWatchedNodes(TBaseTree& tree) noexcept : tree_(&tree), next_(tree.nodeLists_) {
+  tree.nodeLists_ = this;
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+TWatchedNodes::~TWatchedNodes() {
+  if (!tree_) return;
+  tree_->nodeLists_ = next_;
+  for (std::size_t i = 0; i < nodes_.size(); ++i)
+    if (marked_[i] && !freed_.contains(nodes_[i])) nodes_[i]->Deferred &= static_cast<std::uint8_t>(~ndListed);
+}
+
+void TWatchedNodes::Add(PTreeNode node) {
+  // A block freed before may have been handed out again for this node.
+  freed_.erase(node);
+  const bool marks = !(node->Deferred & ndListed);
+  node->Deferred |= ndListed;
+  nodes_.push_back(node);
+  marked_.push_back(marks);
+}
+
+std::vector<PTreeNode> TWatchedNodes::Survivors() const {
+  std::vector<PTreeNode> result;
+  if (!tree_) return result;
+  result.reserve(nodes_.size());
+  for (PTreeNode node : nodes_)
+    if (!freed_.contains(node)) result.push_back(node);
+  return result;
+}
+
 void TBaseTree::EndNodeWatches(PTreeNode node) {
   for (TNodeWatch* watch = nodeWatches_; watch; watch = watch->next_)
     if (watch->node_ == node) watch->ended_ = true;
+  if (node->Deferred & ndListed)
+    for (TWatchedNodes* list = nodeLists_; list; list = list->next_) list->freed_.insert(node);
 }
 
 void TBaseTree::EndEveryNodeWatch() {
@@ -34,6 +72,8 @@ void TBaseTree::EndEveryNodeWatch() {
     watch->tree_ = nullptr;
   }
   nodeWatches_ = nullptr;
+  for (TWatchedNodes* list = nodeLists_; list; list = list->next_) list->tree_ = nullptr;
+  nodeLists_ = nullptr;
 }
 
 }  // namespace tree

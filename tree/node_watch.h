@@ -2,7 +2,11 @@
 // handler may delete the node, one of its ancestors or every node, or free the tree; the tree ends the watches of
 // a block as it frees it. A tree's watches form a list through the stack frames that hold them, so a node carries
 // nothing for them and a tree none watches pays one test per freed block.
+// TWatchedNodes: the same for a list of nodes that code goes through while it raises handlers.
 #pragma once
+
+#include <unordered_set>
+#include <vector>
 
 #include "tree/tree_node.h"
 
@@ -26,6 +30,37 @@ class TNodeWatch {
   PTreeNode node_;
   TNodeWatch* next_;  // the tree's watch that began before this one
   bool ended_ = false;
+};
+
+// Nodes of a tree listed by code that goes through them raising handlers, which may free any of them: the code
+// passes over those freed since they were listed, where listing them anew after every handler that frees nodes
+// would make the work quadratic. Listed nodes carry a mark (ndListed), so that freeing a node looks for the lists
+// only when it holds the mark.
+class TWatchedNodes {
+ public:
+  explicit TWatchedNodes(TBaseTree& tree) noexcept;
+  ~TWatchedNodes();
+  TWatchedNodes(const TWatchedNodes&) = delete;
+  TWatchedNodes& operator=(const TWatchedNodes&) = delete;
+
+  // Lists node, which lives.
+  void Add(PTreeNode node);
+  const std::vector<PTreeNode>& Nodes() const noexcept { return nodes_; }
+  // Whether a handler freed node, one of the listed, since it was listed; every node is, once the tree is gone.
+  bool Freed(PTreeNode node) const { return !tree_ || freed_.contains(node); }
+  bool TreeGone() const noexcept { return !tree_; }
+  // The listed nodes that live, in their order.
+  std::vector<PTreeNode> Survivors() const;
+
+ private:
+  friend class TBaseTree;
+
+  TBaseTree* tree_;      // null once the tree has gone
+  TWatchedNodes* next_;  // the tree's list that began before this one
+  std::vector<PTreeNode> nodes_;
+  // Which of nodes_ this list marked (the others were marked by a list that began before): the marks it takes back.
+  std::vector<bool> marked_;
+  std::unordered_set<PTreeNode> freed_;
 };
 
 }  // namespace tree

@@ -109,9 +109,9 @@ HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium
     if (formatEtcIn.cfFormat != TreeDataFormat || !(formatEtcIn.tymed & NodeDataMedia))
       return DoRenderOLEData(formatEtcIn, medium, forClipboard);
     TMemoryStream data;
-    const std::vector<PTreeNode> nodes = NodesToWrite(
-        nullptr, [this, forClipboard] { return forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true); });
-    for (PTreeNode node : nodes) WriteNodeChunk(data, node);
+    TWatchedNodes listed(*this);
+    for (PTreeNode node : forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true)) listed.Add(node);
+    for (PTreeNode node : NodesToWrite(listed)) WriteNodeChunk(data, node);
     if (data.Size() == 0) return E_FAIL;
     auto size = static_cast<ULONG>(data.Size());
     if (formatEtcIn.tymed & TYMED_ISTREAM) {
@@ -167,13 +167,14 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
       std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragging) ? std::move(source->dragSelection_)
                                                                                  : source->GetSortedCutCopySet(true);
       source->dragSelection_.clear();
-      // The handlers of a move may free the target or nodes still to move: each next node is watched while the one
-      // before it moves, and the paste ends with the first that goes.
+      // The handlers of a move may free nodes still to move, which are passed over, or the target or either
+      // tree, which ends the paste.
+      TWatchedNodes moving(*source);
+      for (PTreeNode node : nodes) moving.Add(node);
       const TNodeWatch targetWatch(*this, target);
-      for (std::size_t i = nodes.size(); i-- > 0;) {
-        const TNodeWatch nextWatch(*source, i > 0 ? nodes[i - 1] : nullptr);
-        if (nodes[i] != target && !HasAsParent(target, nodes[i])) source->MoveTo(nodes[i], target, mode, false);
-        if (targetWatch.Ended() || nextWatch.Ended()) break;
+      for (auto it = moving.Nodes().rbegin(); it != moving.Nodes().rend() && !moving.TreeGone(); ++it) {
+        if (targetWatch.Ended()) break;
+        if (!moving.Freed(*it) && *it != target && !HasAsParent(target, *it)) source->MoveTo(*it, target, mode, false);
       }
     } else {
       // A stream first: data flushed to the clipboard keeps a stream's bytes without the length of a block.
@@ -255,12 +256,13 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   // what leaves) may free nodes or either tree: each step goes on only with what is left.
   const TLifeWatch life = LifeWatch(), targetLife = targetTree->LifeWatch();
   const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
-  const std::vector<PTreeNode> nodes = NodesToWrite(source, [source, childrenOnly] {
-    if (!childrenOnly) return std::vector<PTreeNode>{source};
-    std::vector<PTreeNode> children;
-    for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) children.push_back(child);
-    return children;
-  });
+  TWatchedNodes listed(*this);
+  if (!childrenOnly) {
+    listed.Add(source);
+  } else {
+    for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) listed.Add(child);
+  }
+  const std::vector<PTreeNode> nodes = NodesToWrite(listed);
   if (sourceWatch.Ended() || targetWatch.Ended()) return false;
   TMemoryStream stream;
   for (PTreeNode node : nodes) WriteNodeChunk(stream, node);
@@ -301,10 +303,9 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   } else if (added.size() == nodes.size()) {
     DeleteChildren(source, false);
   } else {
-    // The first children were copied; the handlers of each deletion may delete others, so the list of them
-    // written before is no guide: each turn deletes the first child left.
-    for (std::size_t i = 0; i < added.size() && !sourceWatch.Ended() && source->FirstChild; ++i)
-      DeleteNode(source->FirstChild);
+    // The handlers of the copies and of each deletion may free nodes still to delete.
+    for (std::size_t i = added.size(); i-- > 0;)
+      if (!listed.Freed(nodes[i])) DeleteNode(nodes[i]);
   }
   return true;
 }
