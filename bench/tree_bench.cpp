@@ -170,10 +170,20 @@ double InsertFirst(std::uint32_t count) {
 
 // Seconds of a bulk operation over count top-level nodes whose handlers delete a node at every step, as a lazy tree
 // does that finds what its rows stand for gone: a full expand whose OnExpanding deletes the first of each node's two
-// children, a save that initializes every node (half of them delete themselves), or selecting every node (half of
-// them delete themselves when asked for their children).
-enum class TFreeingWork { FullExpand, Save, SelectAll };
+// children, a save that initializes every node (half of them delete themselves), selecting every node (half of
+// them delete themselves when asked for their children), or an export as text that asks every node for its text
+// (half of them delete themselves then).
+enum class TFreeingWork { FullExpand, Save, SelectAll, Export };
 double FreeingBulkWork(TFreeingWork work, std::uint32_t count) {
+  if (work == TFreeingWork::Export) {
+    TStringTree tree(nullptr);
+    tree.SetRootNodeCount(count);
+    tree.OnGetText = [&tree](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
+      text = L"row";
+      if (node->Index % 2) tree.DeleteNode(node);
+    };
+    return TimeOf([&] { tree.ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'); });
+  }
   TBaseTree tree(nullptr);
   tree.SetRootNodeCount(count);
   TCustomTreeOptions* options = tree.TreeOptions();
@@ -596,7 +606,8 @@ int main() {
       const char* Target;
     } kinds[] = {{TFreeingWork::FullExpand, "full expand", "full-expand-freeing-100k-vs-10k"},
                  {TFreeingWork::Save, "save", "save-freeing-100k-vs-10k"},
-                 {TFreeingWork::SelectAll, "select all", "select-all-freeing-100k-vs-10k"}};
+                 {TFreeingWork::SelectAll, "select all", "select-all-freeing-100k-vs-10k"},
+                 {TFreeingWork::Export, "export", "export-freeing-100k-vs-10k"}};
     for (const auto& kind : kinds) {
       double large = BestOf(3, [&] { return FreeingBulkWork(kind.Work, kHundredThousand); });
       double small =

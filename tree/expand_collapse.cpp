@@ -150,10 +150,9 @@ void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r)
 }
 
 bool TBaseTree::ToggleListed(const TWatchedNodes& nodes, bool expand, bool lastFirst) {
-  const std::vector<PTreeNode>& listed = nodes.Nodes();
-  for (std::size_t i = 0; i < listed.size() && !nodes.TreeGone(); ++i) {
-    PTreeNode node = listed[lastFirst ? listed.size() - 1 - i : i];
-    if (!nodes.Freed(node) && node->Has(nsExpanded) != expand) ToggleNode(node);
+  for (std::size_t i = 0; i < nodes.Size() && !nodes.TreeGone(); ++i) {
+    const std::size_t index = lastFirst ? nodes.Size() - 1 - i : i;
+    if (!nodes.Freed(index) && nodes.Node(index)->Has(nsExpanded) != expand) ToggleNode(nodes.Node(index));
   }
   return !nodes.TreeGone();
 }

@@ -763,8 +763,8 @@ void TBaseTree::DeleteSelectedNodes() {
   // The last first; the handlers of a deletion (the frees) may delete nodes still to delete, or free the tree.
   TWatchedNodes nodes(*this);
   for (PTreeNode node : GetSortedSelection(true)) nodes.Add(node);
-  for (auto it = nodes.Nodes().rbegin(); it != nodes.Nodes().rend(); ++it)
-    if (!nodes.Freed(*it)) DeleteNode(*it);
+  for (std::size_t i = nodes.Size(); i-- > 0;)
+    if (!nodes.Freed(i)) DeleteNode(nodes.Node(i));
   if (!nodes.TreeGone()) EndUpdate();
 }
 

@@ -38,24 +38,29 @@ TWatchedNodes::~TWatchedNodes() {
   if (!tree_) return;
   tree_->nodeLists_ = next_;
   for (std::size_t i = 0; i < nodes_.size(); ++i)
-    if (marked_[i] && !freed_.contains(nodes_[i])) nodes_[i]->Deferred &= static_cast<std::uint8_t>(~ndListed);
+    if (marked_[i] && !Freed(i)) nodes_[i]->Deferred &= static_cast<std::uint8_t>(~ndListed);
 }
 
 void TWatchedNodes::Add(PTreeNode node) {
-  // A block freed before may have been handed out again for this node.
-  freed_.erase(node);
   const bool marks = !(node->Deferred & ndListed);
   node->Deferred |= ndListed;
   nodes_.push_back(node);
+  listedAt_.push_back(tree_ ? tree_->freedNodes_ : 0);
   marked_.push_back(marks);
+}
+
+bool TWatchedNodes::Freed(std::size_t index) const {
+  if (!tree_) return true;
+  const auto found = freedAt_.find(nodes_[index]);
+  return found != freedAt_.end() && found->second > listedAt_[index];
 }
 
 std::vector<PTreeNode> TWatchedNodes::Survivors() const {
   std::vector<PTreeNode> result;
   if (!tree_) return result;
   result.reserve(nodes_.size());
-  for (PTreeNode node : nodes_)
-    if (!freed_.contains(node)) result.push_back(node);
+  for (std::size_t i = 0; i < nodes_.size(); ++i)
+    if (!Freed(i)) result.push_back(nodes_[i]);
   return result;
 }
 
@@ -63,7 +68,7 @@ void TBaseTree::EndNodeWatches(PTreeNode node) {
   for (TNodeWatch* watch = nodeWatches_; watch; watch = watch->next_)
     if (watch->node_ == node) watch->ended_ = true;
   if (node->Deferred & ndListed)
-    for (TWatchedNodes* list = nodeLists_; list; list = list->next_) list->freed_.insert(node);
+    for (TWatchedNodes* list = nodeLists_; list; list = list->next_) list->freedAt_[node] = freedNodes_;
 }
 
 void TBaseTree::EndEveryNodeWatch() {

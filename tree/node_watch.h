@@ -5,7 +5,8 @@
 // TWatchedNodes: the same for a list of nodes that code goes through while it raises handlers.
 #pragma once
 
-#include <unordered_set>
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "tree/tree_node.h"
@@ -45,9 +46,11 @@ class TWatchedNodes {
 
   // Lists node, which lives.
   void Add(PTreeNode node);
-  const std::vector<PTreeNode>& Nodes() const noexcept { return nodes_; }
-  // Whether a handler freed node, one of the listed, since it was listed; every node is, once the tree is gone.
-  bool Freed(PTreeNode node) const { return !tree_ || freed_.contains(node); }
+  std::size_t Size() const noexcept { return nodes_.size(); }
+  PTreeNode Node(std::size_t index) const { return nodes_[index]; }
+  // Whether a handler freed the listed node at index since it was listed (its block may have been handed out again
+  // since, and listed anew); every node is, once the tree is gone.
+  bool Freed(std::size_t index) const;
   bool TreeGone() const noexcept { return !tree_; }
   // The listed nodes that live, in their order.
   std::vector<PTreeNode> Survivors() const;
@@ -58,9 +61,12 @@ class TWatchedNodes {
   TBaseTree* tree_;      // null once the tree has gone
   TWatchedNodes* next_;  // the tree's list that began before this one
   std::vector<PTreeNode> nodes_;
+  // The tree's count of freed nodes as each of nodes_ was listed, and as each listed block was last freed: a node
+  // was freed since it was listed when its block was freed later.
+  std::vector<std::uint64_t> listedAt_;
+  std::unordered_map<PTreeNode, std::uint64_t> freedAt_;
   // Which of nodes_ this list marked (the others were marked by a list that began before): the marks it takes back.
   std::vector<bool> marked_;
-  std::unordered_set<PTreeNode> freed_;
 };
 
 }  // namespace tree

@@ -172,9 +172,9 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
       TWatchedNodes moving(*source);
       for (PTreeNode node : nodes) moving.Add(node);
       const TNodeWatch targetWatch(*this, target);
-      for (auto it = moving.Nodes().rbegin(); it != moving.Nodes().rend() && !moving.TreeGone(); ++it) {
-        if (targetWatch.Ended()) break;
-        if (!moving.Freed(*it) && *it != target && !HasAsParent(target, *it)) source->MoveTo(*it, target, mode, false);
+      for (std::size_t i = moving.Size(); i-- > 0 && !moving.TreeGone() && !targetWatch.Ended();) {
+        PTreeNode node = moving.Node(i);
+        if (!moving.Freed(i) && node != target && !HasAsParent(target, node)) source->MoveTo(node, target, mode, false);
       }
     } else {
       // A stream first: data flushed to the clipboard keeps a stream's bytes without the length of a block.
@@ -264,6 +264,8 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   }
   const std::vector<PTreeNode> nodes = NodesToWrite(listed);
   if (sourceWatch.Ended() || targetWatch.Ended()) return false;
+  TWatchedNodes written(*this);
+  for (PTreeNode node : nodes) written.Add(node);
   TMemoryStream stream;
   for (PTreeNode node : nodes) WriteNodeChunk(stream, node);
   stream.SetPosition(0);
@@ -305,7 +307,7 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   } else {
     // The handlers of the copies and of each deletion may free nodes still to delete.
     for (std::size_t i = added.size(); i-- > 0;)
-      if (!listed.Freed(nodes[i])) DeleteNode(nodes[i]);
+      if (!written.Freed(i)) DeleteNode(nodes[i]);
   }
   return true;
 }

@@ -172,8 +172,8 @@ void TBaseTree::SaveToStream(TStream& stream, PTreeNode node) {
 
 std::vector<PTreeNode> TBaseTree::NodesToWrite(const TWatchedNodes& nodes) {
   if (options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave))
-    for (PTreeNode node : nodes.Nodes())
-      if (!nodes.Freed(node)) ValidateNode(node, true);
+    for (std::size_t i = 0; i < nodes.Size(); ++i)
+      if (!nodes.Freed(i)) ValidateNode(nodes.Node(i), true);
   return nodes.Survivors();
 }
 
