@@ -168,6 +168,48 @@ double InsertFirst(std::uint32_t count) {
   return Seconds() - start;
 }
 
+// Seconds of a bulk operation over count top-level nodes whose handlers delete a node at every step, as a lazy tree
+// does that finds what its rows stand for gone: a full expand whose OnExpanding deletes the first of each node's two
+// children, a save that initializes every node (half of them delete themselves), selecting every node (half of
+// them delete themselves when asked for their children), or an export as text that asks every node for its text
+// (half of them delete themselves then).
+enum class TFreeingWork { FullExpand, Save, SelectAll, Export };
+double FreeingBulkWork(TFreeingWork work, std::uint32_t count) {
+  if (work == TFreeingWork::Export) {
+    TStringTree tree(nullptr);
+    tree.SetRootNodeCount(count);
+    tree.OnGetText = [&tree](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
+      text = L"row";
+      if (node->Index % 2) tree.DeleteNode(node);
+    };
+    return TimeOf([&] { tree.ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'); });
+  }
+  TBaseTree tree(nullptr);
+  tree.SetRootNodeCount(count);
+  TCustomTreeOptions* options = tree.TreeOptions();
+  if (work == TFreeingWork::FullExpand) {
+    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNextSibling(node)) tree.SetChildCount(node, 2);
+    tree.OnExpanding = [&tree](TBaseTree*, PTreeNode node, bool&) {
+      if (node->ChildCount == 2) tree.DeleteNode(node->FirstChild);
+    };
+    return TimeOf([&] { tree.FullExpand(); });
+  }
+  if (work == TFreeingWork::Save) {
+    options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toInitOnSave);
+    tree.OnInitNode = [&tree](TBaseTree*, PTreeNode, PTreeNode node, TTreeNodeInitStates&) {
+      if (node->Index % 2) tree.DeleteNode(node);
+    };
+    TMemoryStream stream;
+    return TimeOf([&] { tree.SaveToStream(stream); });
+  }
+  options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  tree.OnInitNode = [](TBaseTree*, PTreeNode, PTreeNode node, TTreeNodeInitStates& states) {
+    if (node->Index % 2) states |= ivsHasChildren;
+  };
+  tree.OnInitChildren = [&tree](TBaseTree*, PTreeNode node, std::uint32_t&) { tree.DeleteNode(node); };
+  return TimeOf([&] { tree.SelectAll(false); });
+}
+
 // Seconds to delete count top-level nodes one by one, always the first, inside an update bracket.
 double DeleteFirst(std::uint32_t count) {
   TBaseTree tree(nullptr);
@@ -554,6 +596,25 @@ int main() {
     small = BestOf(3, [] { return MeanOf(10, [] { return DeleteFirst(kHundredThousand / 10); }); });
     std::printf("100,000 deletions of the first node: %.4f s; 10,000: %.4f s\n", large, small);
     targets.AtMost("delete-first-100k-vs-10k", large / small, 12.0);
+  }
+
+  // Bulk work whose handlers delete a node at every step costs each node the same however many there are.
+  {
+    const struct {
+      TFreeingWork Work;
+      const char* What;
+      const char* Target;
+    } kinds[] = {{TFreeingWork::FullExpand, "full expand", "full-expand-freeing-100k-vs-10k"},
+                 {TFreeingWork::Save, "save", "save-freeing-100k-vs-10k"},
+                 {TFreeingWork::SelectAll, "select all", "select-all-freeing-100k-vs-10k"},
+                 {TFreeingWork::Export, "export", "export-freeing-100k-vs-10k"}};
+    for (const auto& kind : kinds) {
+      double large = BestOf(3, [&] { return FreeingBulkWork(kind.Work, kHundredThousand); });
+      double small =
+          BestOf(3, [&] { return MeanOf(10, [&] { return FreeingBulkWork(kind.Work, kHundredThousand / 10); }); });
+      std::printf("%s of 100,000 nodes whose handlers delete nodes: %.4f s; 10,000: %.4f s\n", kind.What, large, small);
+      targets.AtMost(kind.Target, large / small, 15.0);
+    }
   }
 
   // A chain nested a million deep costs what a million siblings cost.

@@ -493,17 +493,26 @@ void TBaseTree::SetSelected(PTreeNode node, bool value) {
 
 void TBaseTree::SelectAll(bool visibleOnly) {
   if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) return;
-  // The walk initializes the nodes, and a handler may free nodes collected before: then they are collected anew.
-  std::vector<PTreeNode> nodes;
-  std::uint64_t freedBefore = 0;
-  do {
-    freedBefore = freedNodes_;
-    nodes.clear();
-    for (PTreeNode node = visibleOnly ? GetFirstVisible() : GetFirst(); node;
-         node = visibleOnly ? GetNextVisible(node) : GetNext(node))
-      if (!node->Has(nsSelected)) nodes.push_back(node);
-  } while (freedNodes_ != freedBefore);
-  AddToSelection(nodes);
+  // The walk initializes the nodes: a handler may free nodes collected before, which are passed over, or the node
+  // the walk stands on, when the walk goes on from the node before it (from the start when that one went too).
+  TWatchedNodes nodes(*this);
+  auto first = [this, visibleOnly] { return visibleOnly ? GetFirstVisible() : GetFirst(); };
+  auto step = [this, visibleOnly](PTreeNode node) { return visibleOnly ? GetNextVisible(node) : GetNext(node); };
+  PTreeNode previous = nullptr;
+  for (PTreeNode node = first(); node;) {
+    if (nodes.TreeGone()) return;
+    if (!node->Has(nsSelected)) nodes.Add(node);
+    const TNodeWatch at(*this, node), before(*this, previous);
+    PTreeNode next = step(node);
+    if (at.Ended() && !nodes.TreeGone()) {
+      next = previous && !before.Ended() ? step(previous) : first();
+    } else {
+      previous = node;
+    }
+    node = next;
+  }
+  if (nodes.TreeGone()) return;
+  AddToSelection(nodes.Survivors());
   if (updateCount_ == 0 && HandleAllocated()) Invalidate();
 }
 

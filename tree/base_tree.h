@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -472,10 +471,6 @@ class TBaseTree : public TCustomControl {
   void SaveToFile(const String& fileName, PTreeNode node = nullptr);
   // One node chunk of node and its subtree, initialized first when toInitOnSave asks for it.
   void WriteNode(TStream& stream, PTreeNode node);
-  // The nodes list() answers, with their subtrees initialized first when toInitOnSave asks for it. A handler may
-  // free nodes meanwhile: then the list is taken anew, so that what is written is whole and what its counts say;
-  // none when the node the list is taken from (null: the tree) is freed.
-  std::vector<PTreeNode> NodesToWrite(PTreeNode scope, const std::function<std::vector<PTreeNode>()>& list);
   virtual void CopyToClipboard();
   virtual void CutToClipboard();
   virtual bool PasteFromClipboard();
@@ -896,6 +891,8 @@ class TBaseTree : public TCustomControl {
     int StateEnd = 0;   // the state image and its gap
     int ImageEnd = 0;   // the normal image and its gap: where the label starts
     int LabelWidth = 0;
+    // A handler the measuring raised (the images, the text) freed the node: the parts after it are not measured.
+    bool NodeFreed = false;
   };
   TRowLayout LayoutRow(PTreeNode node, TColumnIndex column);
   // The width of the check images in use (the shared glyphs or the custom list), 0 when there are none.
@@ -927,6 +924,7 @@ class TBaseTree : public TCustomControl {
  private:
   friend class TWorkerThread;
   friend class TNodeWatch;
+  friend class TWatchedNodes;
   // The tree's parts raise its events through the dispatchers.
   friend class TTreeHeader;
   friend class TTreeColumn;
@@ -946,7 +944,7 @@ class TBaseTree : public TCustomControl {
 
   PTreeNode MakeNewNode();
   void FreeNodeBlock(PTreeNode node);
-  // Ends the watches of node, whose block is being freed.
+  // Ends the watches of node, whose block is being freed, and tells the lists that hold it.
   void EndNodeWatches(PTreeNode node);
   // Ends every watch for good: the tree goes.
   void EndEveryNodeWatch();
@@ -975,10 +973,9 @@ class TBaseTree : public TCustomControl {
   // when the handler freed more (the node's parent or its previous sibling). False when top is gone.
   template <class Visit>
   bool WalkBelow(PTreeNode top, bool wholeSubtree, Visit visit);
-  // Toggles the nodes list() answers, in its order, whose open state is not expand yet; up to start's end. False
-  // when a handler freed the tree.
-  template <class List>
-  bool ToggleListed(PTreeNode start, bool expand, List list);
+  // Toggles the listed nodes whose open state is not expand yet, in their order (lastFirst: the other way), passing
+  // over those a handler freed. False when a handler freed the tree.
+  bool ToggleListed(const TWatchedNodes& nodes, bool expand, bool lastFirst);
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);
@@ -1025,8 +1022,9 @@ class TBaseTree : public TCustomControl {
   void HeaderFrameMessage(TMessage& message);
 
   PTreeNode root_ = nullptr;
-  // The watches of this tree's nodes that the frames of its handlers' callers hold.
-  int nodeWatchCount_ = 0;
+  // The innermost of the watches, and of the watched lists, that the frames of this tree's handlers' callers hold.
+  TNodeWatch* nodeWatches_ = nullptr;
+  TWatchedNodes* nodeLists_ = nullptr;
   std::uint64_t freedNodes_ = 0;  // FreedNodeCount
   // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
   PTreeNode loadHolder_ = nullptr;
@@ -1107,11 +1105,15 @@ class TBaseTree : public TCustomControl {
   void SumChildren(PTreeNode node);
   // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them.
   void AdoptStreamSelection(PTreeNode node, bool adopt);
+  // The listed nodes that are left once their subtrees are initialized, when toInitOnSave asks for it: the
+  // handlers of the initializations may free nodes.
+  std::vector<PTreeNode> NodesToWrite(const TWatchedNodes& nodes);
   // One node chunk of node and its subtree as they are: no handler runs meanwhile, so the counts it writes stay
   // true.
   void WriteNodeChunk(TStream& stream, PTreeNode node);
-  // Copies source (or its children) to target and deletes what was copied. A handler of the target that frees a
-  // copy or the target ends the move after that copy; false when a handler freed source.
+  // Copies source (or its children) to target and deletes what was copied. A handler that frees a copy, the target
+  // or the target's tree ends the move after that copy; one that frees source, or this tree, ends it at once.
+  // False when nothing moved.
   bool MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
                        bool childrenOnly);
   // The end of a move: caches, scroll bars, repaint and the structure change, reported for changed.

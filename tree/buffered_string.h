@@ -19,6 +19,9 @@ class TBasicBufferedString : public TObject {
   void Add(const std::basic_string<Char>& text) { text_ += text; }
   // Appends CR LF.
   void AddNewLine() { text_ += {Char('\r'), Char('\n')}; }
+  std::size_t Size() const noexcept { return text_.size(); }
+  // Drops what was added after the first size units.
+  void Truncate(std::size_t size) { text_.resize(size); }
   // Room for units in all, so that a text of a known size is laid out once.
   void Reserve(std::size_t units) { text_.reserve(units); }
   std::basic_string<Char> AsString() const { return text_; }

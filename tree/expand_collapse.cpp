@@ -1,10 +1,10 @@
 // Expanding and collapsing nodes of TBaseTree, with the optional animation that slides the rows below.
-#include <algorithm>
 #include <vector>
 
 #include "framework/application.h"
 #include "framework/graphics.h"
 #include "tree/base_tree.h"
+#include "tree/node_walk.h"
 
 namespace tree {
 
@@ -149,45 +149,29 @@ void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r)
   ToggleCallback(expanding, dc, r, 0);
 }
 
-template <class List>
-bool TBaseTree::ToggleListed(PTreeNode start, bool expand, List list) {
-  // A handler that frees nodes leaves blocks in the list that are gone: the list is made anew, and what is done
-  // already needs nothing more. The work ends with the node it started from, and at once with the tree.
-  const TLifeWatch life = LifeWatch();
-  const TNodeWatch startWatch(*this, start);
-  for (bool listAgain = true; listAgain && !startWatch.Ended();) {
-    listAgain = false;
-    const std::uint64_t freedBefore = freedNodes_;
-    const std::vector<PTreeNode> nodes = list();
-    if (life.Ended()) return false;
-    for (PTreeNode node : nodes) {
-      if (freedNodes_ != freedBefore) {
-        listAgain = true;
-        break;
-      }
-      if (node->Has(nsExpanded) != expand) ToggleNode(node);
-      if (life.Ended()) return false;
-    }
+bool TBaseTree::ToggleListed(const TWatchedNodes& nodes, bool expand, bool lastFirst) {
+  for (std::size_t i = 0; i < nodes.Size() && !nodes.TreeGone(); ++i) {
+    const std::size_t index = lastFirst ? nodes.Size() - 1 - i : i;
+    if (!nodes.Freed(index) && nodes.Node(index)->Has(nsExpanded) != expand) ToggleNode(nodes.Node(index));
   }
-  return true;
+  return !nodes.TreeGone();
 }
 
 void TBaseTree::FullExpand(PTreeNode node) {
   if (!root_->FirstChild) return;
   states_ += TTreeState::stFullExpand;
   BeginUpdate();
-  // The walk creates children on demand; the nodes open deepest first, so each one's ancestors are still closed
-  // and its height goes no further up than its parent: linear however deep the tree is.
-  const bool treeLives = ToggleListed(node, true, [this, node] {
-    PTreeNode stop = nullptr;
-    for (PTreeNode run = node; run && run != root_ && !stop; run = run->Parent) stop = run->NextSibling;
-    std::vector<PTreeNode> closed;
-    for (PTreeNode run = node ? node : GetFirst(); run && run != stop; run = GetNext(run))
-      if (!run->Has(nsExpanded)) closed.push_back(run);
-    std::reverse(closed.begin(), closed.end());
-    return closed;
-  });
-  if (!treeLives) return;
+  // The walk creates children on demand, and goes on past a node its initialization frees; the nodes open deepest
+  // first, so each one's ancestors are still closed and its height goes no further up than its parent: linear
+  // however deep the tree is.
+  TWatchedNodes closed(*this);
+  auto list = [this, &closed](PTreeNode run) {
+    if (!InitNodeAndChildren(run)) return false;
+    if (!run->Has(nsExpanded)) closed.Add(run);
+    return true;
+  };
+  if (!node || list(node)) WalkBelow(node ? node : root_, true, list);
+  if (!ToggleListed(closed, true, true)) return;
   EndUpdate();
   states_ -= TTreeState::stFullExpand;
 }
@@ -198,15 +182,13 @@ void TBaseTree::FullCollapse(PTreeNode node) {
   BeginUpdate();
   // The nodes close from the top down, so below a closed one nothing is shown any more and each further node
   // costs only itself: linear however deep the tree is.
-  const bool treeLives = ToggleListed(node, false, [this, node] {
-    std::vector<PTreeNode> open;
-    for (PTreeNode run = GetLastVisibleNoInit(node); run && run != node; run = GetPreviousNoInit(run))
-      if (run->Has(nsExpanded) && run->Has(nsHasChildren)) open.push_back(run);
-    if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) open.push_back(node);
-    std::reverse(open.begin(), open.end());
-    return open;
-  });
-  if (!treeLives) return;
+  TWatchedNodes open(*this);
+  if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) open.Add(node);
+  std::vector<PTreeNode> below;
+  for (PTreeNode run = GetLastVisibleNoInit(node); run && run != node; run = GetPreviousNoInit(run))
+    if (run->Has(nsExpanded) && run->Has(nsHasChildren)) below.push_back(run);
+  for (auto it = below.rbegin(); it != below.rend(); ++it) open.Add(*it);
+  if (!ToggleListed(open, false, false)) return;
   EndUpdate();
   states_ -= TTreeState::stFullCollapse;
 }

@@ -41,7 +41,7 @@ PTreeNode TBaseTree::MakeNewNode() {
 
 void TBaseTree::FreeNodeBlock(PTreeNode node) {
   ++freedNodes_;
-  if (nodeWatchCount_ > 0) EndNodeWatches(node);
+  if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
   if (node == hotNode_) hotNode_ = nullptr;
   if (node == checkNode_) checkNode_ = nullptr;
   if (node == lastSearchNode_) lastSearchNode_ = nullptr;
@@ -711,7 +711,7 @@ void TBaseTree::FreeAllNodes() {
     }
     node->States |= nsDeleting;
     const std::uint64_t freedBefore = ++freedNodes_;
-    if (nodeWatchCount_ > 0) EndNodeWatches(node);
+    if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
     if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
@@ -760,18 +760,12 @@ void TBaseTree::Clear() {
 
 void TBaseTree::DeleteSelectedNodes() {
   BeginUpdate();
-  // The last first; a handler of a deletion (a free) that deletes the node next in turn leaves a list with freed
-  // blocks in it: the selection left is taken anew.
-  for (std::vector<PTreeNode> nodes = GetSortedSelection(true); !nodes.empty(); nodes = GetSortedSelection(true)) {
-    while (!nodes.empty()) {
-      PTreeNode node = nodes.back();
-      nodes.pop_back();
-      const TNodeWatch nextWatch(*this, nodes.empty() ? nullptr : nodes.back());
-      DeleteNode(node);
-      if (nextWatch.Ended()) break;
-    }
-  }
-  EndUpdate();
+  // The last first; the handlers of a deletion (the frees) may delete nodes still to delete, or free the tree.
+  TWatchedNodes nodes(*this);
+  for (PTreeNode node : GetSortedSelection(true)) nodes.Add(node);
+  for (std::size_t i = nodes.Size(); i-- > 0;)
+    if (!nodes.Freed(i)) DeleteNode(nodes.Node(i));
+  if (!nodes.TreeGone()) EndUpdate();
 }
 
 // ---- node properties
@@ -1026,9 +1020,10 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   if (!DoNodeMoving(source, target == targetTree->root_ ? nullptr : target) || targetWatch.Ended()) return;
   if (targetTree != this) {
     PTreeNode parent = childrenOnly ? source : source->Parent;
-    if (!MoveToOtherTree(source, target, targetTree, mode, childrenOnly)) return;
+    const TNodeWatch parentWatch(*this, parent);
+    const bool moved = MoveToOtherTree(source, target, targetTree, mode, childrenOnly);
     // The moved node is gone from this tree; its old parent is what changed here.
-    FinishMove(parent == root_ ? nullptr : parent);
+    if (moved && !life.Ended()) FinishMove(parent == root_ || parentWatch.Ended() ? nullptr : parent);
     return;
   }
   if (HasAsParent(target, source)) RaiseTreeError(teMoveIntoOwnSubtree);

@@ -4,37 +4,81 @@
 
 namespace tree {
 
-namespace {
-
-// The watches of this thread's frames, the innermost first. Frames end in the reverse order they began, so a watch
-// that ends heads the list.
-thread_local TNodeWatch* innermostWatch = nullptr;
-
-}  // namespace
-
+// A tree is used from one thread, and frames end in the reverse order they began: the watch that ends heads its
+// tree's list. GCC, seeing the tree keep the address of a frame's watch, cannot tell that the watch takes it back
+// as it ends, or that the tree is gone when it does not.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
 TNodeWatch::TNodeWatch(TBaseTree& tree, PTreeNode node) noexcept
-    : tree_(&tree), node_(node == tree.root_ ? nullptr : node), next_(innermostWatch) {
-  innermostWatch = this;
-  ++tree.nodeWatchCount_;
+    : tree_(&tree), node_(node == tree.root_ ? nullptr : node), next_(tree.nodeWatches_) {
+  tree.nodeWatches_ = this;
 }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 TNodeWatch::~TNodeWatch() {
-  innermostWatch = next_;
-  if (tree_) --tree_->nodeWatchCount_;
+  if (tree_) tree_->nodeWatches_ = next_;
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
+TWatchedNodes::TWatchedNodes(TBaseTree& tree) noexcept : tree_(&tree), next_(tree.nodeLists_) {
+  tree.nodeLists_ = this;
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+TWatchedNodes::~TWatchedNodes() {
+  if (!tree_) return;
+  tree_->nodeLists_ = next_;
+  for (std::size_t i = 0; i < nodes_.size(); ++i)
+    if (marked_[i] && !Freed(i)) nodes_[i]->Deferred &= static_cast<std::uint8_t>(~ndListed);
+}
+
+void TWatchedNodes::Add(PTreeNode node) {
+  const bool marks = !(node->Deferred & ndListed);
+  node->Deferred |= ndListed;
+  nodes_.push_back(node);
+  listedAt_.push_back(tree_ ? tree_->freedNodes_ : 0);
+  marked_.push_back(marks);
+}
+
+bool TWatchedNodes::Freed(std::size_t index) const {
+  if (!tree_) return true;
+  const auto found = freedAt_.find(nodes_[index]);
+  return found != freedAt_.end() && found->second > listedAt_[index];
+}
+
+std::vector<PTreeNode> TWatchedNodes::Survivors() const {
+  std::vector<PTreeNode> result;
+  if (!tree_) return result;
+  result.reserve(nodes_.size());
+  for (std::size_t i = 0; i < nodes_.size(); ++i)
+    if (!Freed(i)) result.push_back(nodes_[i]);
+  return result;
 }
 
 void TBaseTree::EndNodeWatches(PTreeNode node) {
-  for (TNodeWatch* watch = innermostWatch; watch; watch = watch->next_)
-    if (watch->tree_ == this && watch->node_ == node) watch->ended_ = true;
+  for (TNodeWatch* watch = nodeWatches_; watch; watch = watch->next_)
+    if (watch->node_ == node) watch->ended_ = true;
+  if (node->Deferred & ndListed)
+    for (TWatchedNodes* list = nodeLists_; list; list = list->next_) list->freedAt_[node] = freedNodes_;
 }
 
 void TBaseTree::EndEveryNodeWatch() {
-  for (TNodeWatch* watch = innermostWatch; watch; watch = watch->next_)
-    if (watch->tree_ == this) {
-      watch->ended_ = true;
-      watch->tree_ = nullptr;
-    }
-  nodeWatchCount_ = 0;
+  for (TNodeWatch* watch = nodeWatches_; watch; watch = watch->next_) {
+    watch->ended_ = true;
+    watch->tree_ = nullptr;
+  }
+  nodeWatches_ = nullptr;
+  for (TWatchedNodes* list = nodeLists_; list; list = list->next_) list->tree_ = nullptr;
+  nodeLists_ = nullptr;
 }
 
 }  // namespace tree

@@ -1,8 +1,13 @@
 // TNodeWatch: code that raises a handler about a node learns through a watch whether the node outlived it. A
 // handler may delete the node, one of its ancestors or every node, or free the tree; the tree ends the watches of
-// a block as it frees it. The watches form a list through the stack frames that hold them, so a node carries
+// a block as it frees it. A tree's watches form a list through the stack frames that hold them, so a node carries
 // nothing for them and a tree none watches pays one test per freed block.
+// TWatchedNodes: the same for a list of nodes that code goes through while it raises handlers.
 #pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
 
 #include "tree/tree_node.h"
 
@@ -24,8 +29,44 @@ class TNodeWatch {
 
   TBaseTree* tree_;  // null once the tree has gone
   PTreeNode node_;
-  TNodeWatch* next_;
+  TNodeWatch* next_;  // the tree's watch that began before this one
   bool ended_ = false;
+};
+
+// Nodes of a tree listed by code that goes through them raising handlers, which may free any of them: the code
+// passes over those freed since they were listed, where listing them anew after every handler that frees nodes
+// would make the work quadratic. Listed nodes carry a mark (ndListed), so that freeing a node looks for the lists
+// only when it holds the mark.
+class TWatchedNodes {
+ public:
+  explicit TWatchedNodes(TBaseTree& tree) noexcept;
+  ~TWatchedNodes();
+  TWatchedNodes(const TWatchedNodes&) = delete;
+  TWatchedNodes& operator=(const TWatchedNodes&) = delete;
+
+  // Lists node, which lives.
+  void Add(PTreeNode node);
+  std::size_t Size() const noexcept { return nodes_.size(); }
+  PTreeNode Node(std::size_t index) const { return nodes_[index]; }
+  // Whether a handler freed the listed node at index since it was listed (its block may have been handed out again
+  // since, and listed anew); every node is, once the tree is gone.
+  bool Freed(std::size_t index) const;
+  bool TreeGone() const noexcept { return !tree_; }
+  // The listed nodes that live, in their order.
+  std::vector<PTreeNode> Survivors() const;
+
+ private:
+  friend class TBaseTree;
+
+  TBaseTree* tree_;      // null once the tree has gone
+  TWatchedNodes* next_;  // the tree's list that began before this one
+  std::vector<PTreeNode> nodes_;
+  // The tree's count of freed nodes as each of nodes_ was listed, and as each listed block was last freed: a node
+  // was freed since it was listed when its block was freed later.
+  std::vector<std::uint64_t> listedAt_;
+  std::unordered_map<PTreeNode, std::uint64_t> freedAt_;
+  // Which of nodes_ this list marked (the others were marked by a list that began before): the marks it takes back.
+  std::vector<bool> marked_;
 };
 
 }  // namespace tree

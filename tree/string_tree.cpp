@@ -47,12 +47,23 @@ class TBorrowedText {
 // Restores the font's change handler when the watched call ends, also by an exception.
 class TFontWatch {
  public:
-  TFontWatch(TFont* font, TNotifyEvent& chained, TNotifyEvent watcher)
-      : font_(font), chained_(chained), savedChained_(chained), savedHandler_(font->OnChange) {
+  // The tree whose life is watched owns chained; the font is its own too when fontDiesWithTree.
+  TFontWatch(TFont* font, TNotifyEvent& chained, TNotifyEvent watcher, const TLifeWatch& life, bool fontDiesWithTree)
+      : font_(font),
+        chained_(chained),
+        savedChained_(chained),
+        savedHandler_(font->OnChange),
+        life_(life),
+        fontDiesWithTree_(fontDiesWithTree) {
     chained_ = savedHandler_;
     font_->OnChange = watcher;
   }
+  // A handler may have freed the tree: what went with it is not touched, and a font that lives on is handed back.
   ~TFontWatch() {
+    if (life_.Ended()) {
+      if (!fontDiesWithTree_) font_->OnChange = savedHandler_;
+      return;
+    }
     font_->OnChange = savedHandler_;
     chained_ = savedChained_;
   }
@@ -64,6 +75,8 @@ class TFontWatch {
   TNotifyEvent& chained_;
   TNotifyEvent savedChained_;
   TNotifyEvent savedHandler_;
+  const TLifeWatch& life_;
+  bool fontDiesWithTree_;
 };
 
 }  // namespace
@@ -143,7 +156,9 @@ void TCustomStringTree::DoPaintText(PTreeNode node, TCanvas* canvas, TColumnInde
 
 void TCustomStringTree::PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType) {
   fontChanged_ = false;
-  TFontWatch watch(canvas->Font(), watchedFontChange_, TNotifyEvent(this, &TCustomStringTree::WatchedFontChanged));
+  const TLifeWatch life = LifeWatch();
+  TFontWatch watch(canvas->Font(), watchedFontChange_, TNotifyEvent(this, &TCustomStringTree::WatchedFontChanged), life,
+                   canvas == measureCanvas_.get());
   DoPaintText(node, canvas, column, textType);
 }
 
@@ -187,7 +202,10 @@ int TCustomStringTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
   if (cached && StoredWidth(node) != 0) return StoredWidth(node);
   TBorrowedText probe(probeText_);
   if (!FetchText(node, column, probe.text)) return 0;
-  int width = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text);
+  // OnPaintText sets the font the text is measured in, and may free the node.
+  const TNodeWatch watch(*this, node);
+  const int width = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text);
+  if (watch.Ended()) return 0;
   if (cached) StoreWidth(node, width);
   return width;
 }
@@ -199,7 +217,8 @@ void TCustomStringTree::ResetNodeWidths() {
 
 bool TCustomStringTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
   TBorrowedText probe(probeText_);
-  return !FetchText(node, column, probe.text) || probe.text.empty();
+  // A node its text's handler freed has no cells to span into: the walks over a row's empty cells stop there.
+  return FetchText(node, column, probe.text) && probe.text.empty();
 }
 
 void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {

@@ -119,7 +119,9 @@ class TCustomStringTree : public TBaseTree {
   // The node's text into buffer (DefaultText first, then OnGetText); empty for null and the root. False, with the
   // buffer empty, when a handler freed the node (its initialization, or OnGetText).
   bool FetchText(PTreeNode node, TColumnIndex column, String& buffer);
-  void PaintNormalText(TNodePaintInfo& paintInfo, String& text);
+  // Both end where a handler they raise (OnPaintText, OnShortenString) freed the node; PaintNormalText answers
+  // false then.
+  bool PaintNormalText(TNodePaintInfo& paintInfo, String& text);
   void PaintStaticText(TNodePaintInfo& paintInfo, const String& text);
   void DrawCellText(TNodePaintInfo& paintInfo, const String& text, RECT r, UINT format);
   void ReadTextMetrics();

@@ -109,9 +109,9 @@ HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium
     if (formatEtcIn.cfFormat != TreeDataFormat || !(formatEtcIn.tymed & NodeDataMedia))
       return DoRenderOLEData(formatEtcIn, medium, forClipboard);
     TMemoryStream data;
-    const std::vector<PTreeNode> nodes = NodesToWrite(
-        nullptr, [this, forClipboard] { return forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true); });
-    for (PTreeNode node : nodes) WriteNodeChunk(data, node);
+    TWatchedNodes listed(*this);
+    for (PTreeNode node : forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true)) listed.Add(node);
+    for (PTreeNode node : NodesToWrite(listed)) WriteNodeChunk(data, node);
     if (data.Size() == 0) return E_FAIL;
     auto size = static_cast<ULONG>(data.Size());
     if (formatEtcIn.tymed & TYMED_ISTREAM) {
@@ -167,13 +167,14 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
       std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragging) ? std::move(source->dragSelection_)
                                                                                  : source->GetSortedCutCopySet(true);
       source->dragSelection_.clear();
-      // The handlers of a move may free the target or nodes still to move: each next node is watched while the one
-      // before it moves, and the paste ends with the first that goes.
+      // The handlers of a move may free nodes still to move, which are passed over, or the target or either
+      // tree, which ends the paste.
+      TWatchedNodes moving(*source);
+      for (PTreeNode node : nodes) moving.Add(node);
       const TNodeWatch targetWatch(*this, target);
-      for (std::size_t i = nodes.size(); i-- > 0;) {
-        const TNodeWatch nextWatch(*source, i > 0 ? nodes[i - 1] : nullptr);
-        if (nodes[i] != target && !HasAsParent(target, nodes[i])) source->MoveTo(nodes[i], target, mode, false);
-        if (targetWatch.Ended() || nextWatch.Ended()) break;
+      for (std::size_t i = moving.Size(); i-- > 0 && !moving.TreeGone() && !targetWatch.Ended();) {
+        PTreeNode node = moving.Node(i);
+        if (!moving.Freed(i) && node != target && !HasAsParent(target, node)) source->MoveTo(node, target, mode, false);
       }
     } else {
       // A stream first: data flushed to the clipboard keeps a stream's bytes without the length of a block.
@@ -251,21 +252,28 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
 
 bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
                                 bool childrenOnly) {
+  // The handlers of either tree (the initializations of what is written, the reports of the copies, the frees of
+  // what leaves) may free nodes or either tree: each step goes on only with what is left.
+  const TLifeWatch life = LifeWatch(), targetLife = targetTree->LifeWatch();
+  const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
+  TWatchedNodes listed(*this);
+  if (!childrenOnly) {
+    listed.Add(source);
+  } else {
+    for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) listed.Add(child);
+  }
+  const std::vector<PTreeNode> nodes = NodesToWrite(listed);
+  if (sourceWatch.Ended() || targetWatch.Ended()) return false;
+  TWatchedNodes written(*this);
+  for (PTreeNode node : nodes) written.Add(node);
   TMemoryStream stream;
-  const TNodeWatch sourceWatch(*this, source);
-  const std::vector<PTreeNode> nodes = NodesToWrite(source, [source, childrenOnly] {
-    if (!childrenOnly) return std::vector<PTreeNode>{source};
-    std::vector<PTreeNode> children;
-    for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) children.push_back(child);
-    return children;
-  });
-  if (sourceWatch.Ended()) return false;
   for (PTreeNode node : nodes) WriteNodeChunk(stream, node);
   stream.SetPosition(0);
   targetTree->BeginUpdate();
-  // Until the source goes, a failure takes the copies back out of the target: nothing has moved.
+  // Until the source goes, a failure takes the copies back out of the target (unless a handler freed nodes there
+  // meanwhile, which may have been copies): nothing has moved.
   std::vector<PTreeNode> added;
-  const TNodeWatch targetWatch(*targetTree, target);
+  const std::uint64_t targetFreedBefore = targetTree->freedNodes_;
   try {
     while (stream.Position() < stream.Size()) {
       PTreeNode node = targetTree->MakeNewNode();
@@ -282,18 +290,25 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
       }
     }
   } catch (...) {
-    for (auto it = added.rbegin(); it != added.rend(); ++it) targetTree->DeleteNode(*it);
-    targetTree->EndUpdate();
+    if (!targetLife.Ended()) {
+      if (targetTree->freedNodes_ == targetFreedBefore)
+        for (auto it = added.rbegin(); it != added.rend(); ++it) targetTree->DeleteNode(*it);
+      targetTree->EndUpdate();
+    }
     throw;
   }
-  targetTree->EndUpdate();
+  if (!targetLife.Ended()) targetTree->EndUpdate();
   // Only what was copied leaves the source; nodes the move did not reach stay where they were.
-  if (!childrenOnly)
+  if (life.Ended() || sourceWatch.Ended()) return true;
+  if (!childrenOnly) {
     DeleteNode(source);
-  else if (added.size() == nodes.size())
+  } else if (added.size() == nodes.size()) {
     DeleteChildren(source, false);
-  else
-    for (std::size_t i = added.size(); i-- > 0;) DeleteNode(nodes[i]);
+  } else {
+    // The handlers of the copies and of each deletion may free nodes still to delete.
+    for (std::size_t i = added.size(); i-- > 0;)
+      if (!written.Freed(i)) DeleteNode(nodes[i]);
+  }
   return true;
 }
 

@@ -47,6 +47,7 @@ HRESULT STDMETHODCALLTYPE TTreeDragManager::DragEnter(IDataObject* dataObject, D
     if (dropTargetHelper_ && tree->HandleAllocated())
       dropTargetHelper_->DragEnter(tree->Handle(), dataObject, &p, *effect);
     dragSource_ = FindReferencedTree(dataObject);
+    dragSourceLife_ = dragSource_ ? dragSource_->LifeWatch() : TLifeWatch();
     return tree->DragEnter(keyState, p, *effect);
   });
 }
@@ -58,7 +59,7 @@ HRESULT STDMETHODCALLTYPE TTreeDragManager::DragOver(DWORD keyState, POINTL poin
     if (!tree) return E_UNEXPECTED;
     POINT p{point.x, point.y};
     if (dropTargetHelper_) dropTargetHelper_->DragOver(&p, *effect);
-    return tree->DragOver(dragSource_, keyState, TDragState::dsDragMove, p, *effect);
+    return tree->DragOver(GetDragSource(), keyState, TDragState::dsDragMove, p, *effect);
   });
 }
 

@@ -30,7 +30,7 @@ class TTreeDragManager : public TComObject<ITreeDragManager, IDropSource, IDropT
   explicit TTreeDragManager(TBaseTree* owner);
 
   IDataObject* STDMETHODCALLTYPE GetDataObject() override;
-  TBaseTree* STDMETHODCALLTYPE GetDragSource() override { return dragSource_; }
+  TBaseTree* STDMETHODCALLTYPE GetDragSource() override { return dragSourceLife_.Ended() ? nullptr : dragSource_; }
   bool STDMETHODCALLTYPE GetDropTargetHelperSupported() override { return dropTargetHelper_ != nullptr; }
   bool STDMETHODCALLTYPE GetIsDropTarget() override { return isDropTarget_; }
 
@@ -49,7 +49,9 @@ class TTreeDragManager : public TComObject<ITreeDragManager, IDropSource, IDropT
 
   TBaseTree* owner_;
   TLifeWatch ownerLife_;
+  // A handler of the drag (of this tree or the source) may free the source tree.
   TBaseTree* dragSource_ = nullptr;
+  TLifeWatch dragSourceLife_;
   bool isDropTarget_ = false;
   Microsoft::WRL::ComPtr<IDataObject> dataObject_;
   Microsoft::WRL::ComPtr<IDropTargetHelper> dropTargetHelper_;

@@ -44,6 +44,8 @@ enum TNodeDeferred : std::uint8_t {
   // Set on the paths climbed by the two nodes CompareNodePositions orders, only while it runs.
   ndClimbedFromFirst = 1u << 3,
   ndClimbedFromSecond = 1u << 4,
+  // Set on the nodes a TWatchedNodes of the tree lists, while it does.
+  ndListed = 1u << 5,
 };
 
 // Check box states; the odd values are the pressed look of the even ones.

@@ -158,28 +158,23 @@ void TBaseTree::SaveToStream(TStream& stream, PTreeNode node) {
   std::memcpy(magic, MagicWords, sizeof magic);
   magic[3] = StreamVersion;
   stream.WriteBuffer(magic, sizeof magic);
-  const std::vector<PTreeNode> nodes = NodesToWrite(node, [this, node] {
-    if (node && node != root_) return std::vector<PTreeNode>{node};
-    std::vector<PTreeNode> children;
-    for (PTreeNode child = root_->FirstChild; child; child = child->NextSibling) children.push_back(child);
-    return children;
-  });
+  TWatchedNodes listed(*this);
+  if (node && node != root_) {
+    listed.Add(node);
+  } else {
+    for (PTreeNode child = root_->FirstChild; child; child = child->NextSibling) listed.Add(child);
+  }
+  const std::vector<PTreeNode> nodes = NodesToWrite(listed);
   auto count = static_cast<std::uint32_t>(nodes.size());
   stream.WriteBuffer(&count, 4);
   for (PTreeNode written : nodes) WriteNodeChunk(stream, written);
 }
 
-std::vector<PTreeNode> TBaseTree::NodesToWrite(PTreeNode scope, const std::function<std::vector<PTreeNode>()>& list) {
-  const bool initOnSave = options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave);
-  const TNodeWatch scopeWatch(*this, scope);
-  for (;;) {
-    if (scopeWatch.Ended()) return {};
-    const std::uint64_t freedBefore = freedNodes_;
-    std::vector<PTreeNode> nodes = list();
-    for (std::size_t i = 0; initOnSave && i < nodes.size() && freedNodes_ == freedBefore; ++i)
-      ValidateNode(nodes[i], true);
-    if (freedNodes_ == freedBefore) return nodes;
-  }
+std::vector<PTreeNode> TBaseTree::NodesToWrite(const TWatchedNodes& nodes) {
+  if (options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave))
+    for (std::size_t i = 0; i < nodes.Size(); ++i)
+      if (!nodes.Freed(i)) ValidateNode(nodes.Node(i), true);
+  return nodes.Survivors();
 }
 
 void TBaseTree::SaveToFile(const String& fileName, PTreeNode node) {
@@ -187,8 +182,9 @@ void TBaseTree::SaveToFile(const String& fileName, PTreeNode node) {
 }
 
 void TBaseTree::WriteNode(TStream& stream, PTreeNode node) {
-  for (PTreeNode written : NodesToWrite(node, [node] { return std::vector<PTreeNode>{node}; }))
-    WriteNodeChunk(stream, written);
+  TWatchedNodes listed(*this);
+  listed.Add(node);
+  for (PTreeNode written : NodesToWrite(listed)) WriteNodeChunk(stream, written);
 }
 
 void TBaseTree::WriteNodeChunk(TStream& stream, PTreeNode node) {

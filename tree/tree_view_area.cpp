@@ -214,13 +214,16 @@ bool TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
     if (!parent->Has(nsExpanded)) closed.push_back(parent);
   if (closed.empty()) return true;
   // Innermost first, each one's ancestors still closed: a toggle then adjusts no height above its parent. An
-  // ancestor a handler frees takes the node with it, so while the node lives the rest of the list does.
+  // ancestor a handler frees takes the node with it, so while the node lives the rest of the list does; a handler
+  // that frees the tree leaves no bracket to close.
+  const TLifeWatch life = LifeWatch();
   const TNodeWatch watch(*this, node);
   BeginUpdate();
   for (PTreeNode parent : closed) {
     if (watch.Ended()) break;
     if (!parent->Has(nsExpanded)) ToggleNode(parent);
   }
+  if (life.Ended()) return false;
   EndUpdate();
   return !watch.Ended();
 }
@@ -261,8 +264,7 @@ PTreeNode TBaseTree::GetTopNode() {
 }
 
 void TBaseTree::SetTopNode(PTreeNode node) {
-  if (!node || node == root_) return;
-  ExpandCollapsedAncestors(node);
+  if (!node || node == root_ || !ExpandCollapsedAncestors(node)) return;
   const TTreePosition top = GetNodeTop(node);
   if (top >= 0) SetOffsetY(-top);
 }

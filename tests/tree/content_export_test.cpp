@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -18,6 +19,7 @@
 #include "support/test_window.h"
 #include "tree/clipboard_format_registry.h"
 #include "tree/export/cf_html.h"
+#include "tree/node_slab.h"
 #include "tree/string_tree.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_data_object.h"
@@ -36,6 +38,7 @@ class TExportTree : public TStringTree {
  public:
   explicit TExportTree(TComponent* owner = nullptr) : TStringTree(owner) {
     OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
+      if (asked && asked(node, column)) return;
       if (failText) throw std::runtime_error("no text");
       auto row = texts.find(node);
       const std::size_t index = column < 0 ? 0 : static_cast<std::size_t>(column);
@@ -59,6 +62,8 @@ class TExportTree : public TStringTree {
   }
   std::map<PTreeNode, std::vector<String>> texts;
   bool failText = false;
+  // Called first when a cell's text is asked for; true when it freed the tree.
+  std::function<bool(PTreeNode, TColumnIndex)> asked;
 };
 
 // "Docs" (with the child "a.txt") and "Pics" under the columns Name (main, own colour), Size (centred) and Note
@@ -506,6 +511,109 @@ TEST(ContentExport, DragDataTakesTheSelectionAndSurvivesFailingHandlers) {
   request.tymed = TYMED_HGLOBAL;
   EXPECT_EQ(drag->GetData(&request, medium.ReleaseAndGetAddressOf()), E_UNEXPECTED);
   EXPECT_TRUE(medium.Empty());
+}
+
+// A handler of the export that deletes the node it is asked about, one that comes later or one already written,
+// clears or frees the tree: a row whose node went before it was whole is left out, and so is every node gone
+// before its row came, in every format; the freed blocks are guarded, so that a touch of one faults.
+TEST(ContentExport, NodesFreedByItsHandlersAreLeftOut) {
+  enum class THandler { Text, Font };
+  enum class TVictim { Asked, Later, Written, Every, Tree };
+  enum class TFormat { Text, Rtf, Html };
+  struct TCase {
+    THandler Handler;
+    const wchar_t* AskedRow;
+    TColumnIndex Column;
+    TVictim Victim;
+    std::vector<std::wstring> Rows;  // the rows left, by their names
+  } cases[] = {
+      {THandler::Text, L"Pics", 1, TVictim::Asked, {L"Docs", L"a.txt"}},
+      {THandler::Text, L"Docs", 0, TVictim::Later, {L"Docs", L"Pics"}},
+      {THandler::Text, L"a.txt", 2, TVictim::Written, {L"Docs", L"Pics"}},
+      {THandler::Text, L"Docs", 1, TVictim::Every, {}},
+      {THandler::Text, L"Pics", 2, TVictim::Tree, {}},
+      {THandler::Font, L"Pics", 0, TVictim::Asked, {L"Docs", L"a.txt"}},
+      {THandler::Font, L"a.txt", 1, TVictim::Written, {L"Docs", L"Pics"}},
+      {THandler::Font, L"Docs", 2, TVictim::Tree, {}},
+  };
+  const std::wstring names[] = {L"Docs", L"a.txt", L"Pics"};
+  for (const TCase& c : cases)
+    for (TFormat format : {TFormat::Text, TFormat::Rtf, TFormat::Html}) {
+      // Only the formats with fonts ask for them.
+      if (c.Handler == THandler::Font && format == TFormat::Text) continue;
+      SCOPED_TRACE(testing::Message() << "row " << (&c - cases) << ", format " << static_cast<int>(format));
+      TNodeSlab::SetGuardFreedBlocks(true);
+      auto* tree = new TSampleTree;
+      TNodeSlab::SetGuardFreedBlocks(false);
+      const std::map<std::wstring, PTreeNode> rows = {{L"Docs", tree->docs}, {L"a.txt", tree->file},
+                                                      {L"Pics", tree->pics}};
+      bool done = false;
+      auto act = [&](PTreeNode node, TColumnIndex column) {
+        if (done || node != rows.at(c.AskedRow) || column != c.Column) return false;
+        done = true;
+        switch (c.Victim) {
+          case TVictim::Asked:
+            tree->DeleteNode(node);
+            return false;
+          case TVictim::Later:
+            tree->DeleteNode(tree->file);
+            return false;
+          case TVictim::Written:
+            tree->DeleteNode(tree->docs);
+            return false;
+          case TVictim::Every:
+            tree->Clear();
+            return false;
+          case TVictim::Tree:
+            delete tree;
+            return true;
+        }
+        return false;
+      };
+      if (c.Handler == THandler::Text)
+        tree->asked = act;
+      else
+        tree->OnPaintText = [&act](TBaseTree*, TCanvas*, PTreeNode node, TColumnIndex column, TVSTTextType) {
+          act(node, column);
+        };
+      std::string out;
+      std::wstring text;
+      if (format == TFormat::Text) text = tree->ContentToUnicode(Source::tstAll, L'\t');
+      if (format == TFormat::Rtf) out = tree->ContentToRTF(Source::tstAll);
+      if (format == TFormat::Html) out = tree->ContentToHTML(Source::tstAll);
+      ASSERT_TRUE(done);
+      if (c.Victim == TVictim::Tree) {
+        EXPECT_TRUE(out.empty() && text.empty());
+        continue;
+      }
+      auto has = [&](const std::wstring& name) {
+        if (format == TFormat::Text) return text.find(name) != std::wstring::npos;
+        return out.find(format == TFormat::Rtf ? U(name) : std::string(name.begin(), name.end())) != std::string::npos;
+      };
+      auto count = [](const auto& whole, const auto& part) {
+        std::size_t n = 0;
+        for (std::size_t at = whole.find(part); at != whole.npos; at = whole.find(part, at + 1)) ++n;
+        return n;
+      };
+      for (const std::wstring& name : names) {
+        EXPECT_EQ(has(name), std::find(c.Rows.begin(), c.Rows.end(), name) != c.Rows.end())
+            << std::string(name.begin(), name.end());
+      }
+      // The header's row and one whole row per node left.
+      if (format == TFormat::Text) {
+        EXPECT_EQ(count(text, std::wstring(L"\r\n")), c.Rows.size() + 1);
+      }
+      if (format == TFormat::Rtf) {
+        EXPECT_EQ(count(out, std::string("\\row")), c.Rows.size() + 1) << out;
+        EXPECT_EQ(count(out, std::string("\\cell")), 3 * (c.Rows.size() + 1) + 3) << out;
+      }
+      if (format == TFormat::Html) {
+        EXPECT_EQ(count(out, std::string("<tr")), c.Rows.size() + 1) << out;
+        EXPECT_EQ(count(out, std::string("</tr>")), c.Rows.size() + 1) << out;
+      }
+      EXPECT_EQ(tree->RootNodeCount(), c.Victim == TVictim::Every ? 0u : c.Victim == TVictim::Later ? 2u : 1u);
+      delete tree;
+    }
 }
 
 TEST(ContentExport, RichEditReadsTheTableBack) {

@@ -275,6 +275,29 @@ TEST(NodeStoreFaults, OrderOfANodeOfAnotherTreeOrOfNull) {
     EXPECT_EQ(bytes(node, sizeof(TTreeNode)), records[i++]);
 }
 
+// A deletion of the selection whose handler deletes a selected node further up the list than the next one passes
+// over it; the tree guards its freed blocks, so that a touch of one faults.
+TEST(NodeStoreFaults, DeletingTheSelectionPassesOverNodesItsHandlersDelete) {
+  TNodeSlab::SetGuardFreedBlocks(true);
+  auto tree = MakeTree();
+  TNodeSlab::SetGuardFreedBlocks(false);
+  TCustomTreeOptions* options = tree->TreeOptions();
+  options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  tree->SetRootNodeCount(4);
+  std::vector<PTreeNode> top;
+  for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node)) top.push_back(node);
+  for (int i : {0, 1, 3}) tree->SetSelected(top[i], true);
+  // The last selected goes first; its free takes the first selected with it.
+  tree->OnFreeNode = [&](TBaseTree*, PTreeNode node) {
+    if (node == top[3]) tree->DeleteNode(top[0]);
+  };
+  tree->DeleteSelectedNodes();
+  ASSERT_EQ(tree->RootNodeCount(), 1u);
+  EXPECT_EQ(tree->GetFirstNoInit(), top[2]);
+  EXPECT_EQ(tree->SelectedCount(), 0u);
+  EXPECT_EQ(CheckInvariants(*tree), "");
+}
+
 // Moving several nodes keeps their order in every attach mode.
 TEST(NodeStoreFaults, MovingChildrenKeepsTheirOrderInEveryMode) {
   for (AM mode : {AM::amInsertBefore, AM::amInsertAfter, AM::amAddChildFirst, AM::amAddChildLast}) {

@@ -89,8 +89,11 @@ HRESULT TBaseTree::DragEnter(DWORD keyState, POINT pt, DWORD& effect) {
   if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
   TBaseTree* source = GetDragManager()->GetDragSource();
   effect = SuggestDropEffect(source, shift, client, effect);
+  // The handler may free this tree, or the source tree (which the drag manager then no longer names).
+  const TLifeWatch life = LifeWatch();
   bool accepted = DoDragOver(source, shift, TDragState::dsDragEnter, client, lastDropMode_, effect);
-  TBaseTree* imageSource = OwnDragImageSource(source);
+  if (life.Ended()) return S_OK;
+  TBaseTree* imageSource = OwnDragImageSource(GetDragManager()->GetDragSource());
   if (accepted) {
     PTreeNode node = GetNodeAt(client.x, client.y);
     lastDropMode_ = node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), true) : TDropMode::dpNowhere;
@@ -181,8 +184,16 @@ HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, D
   StopTimer(ExpandTimer);
   StopTimer(ScrollTimer);
   DoStateChange({}, {TTreeState::stScrollPending, TTreeState::stScrolling});
+  // OnDragOver, OnDragDrop, and the moves and copies it makes, may free this tree or the source tree: the drop is
+  // over with this tree, and goes on without the source.
+  const TLifeWatch life = LifeWatch();
+  HRESULT result =
+      DragOver(dragManager_ ? dragManager_->GetDragSource() : nullptr, keyState, TDragState::dsDragMove, pt, effect);
+  if (life.Ended()) {
+    effect = DROPEFFECT_NONE;
+    return E_FAIL;
+  }
   TBaseTree* source = dragManager_ ? dragManager_->GetDragSource() : nullptr;
-  HRESULT result = DragOver(source, keyState, TDragState::dsDragMove, pt, effect);
   if (FAILED(result) || (effect & ~DROPEFFECT_SCROLL) == DROPEFFECT_NONE) {
     effect = DROPEFFECT_NONE;
     SetDropTarget(nullptr, lastDropMode_);
@@ -193,8 +204,6 @@ HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, D
   TShiftState shift = DragKeysToShiftState(keyState);
   POINT client = pt;
   if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
-  // OnDragDrop, and the moves and copies it makes, may free the tree: the drop is over then.
-  const TLifeWatch life = LifeWatch();
   try {
     Microsoft::WRL::ComPtr<IEnumFORMATETC> enumerator;
     HRESULT listed = dataObject ? dataObject->EnumFormatEtc(DATADIR_GET, &enumerator) : E_INVALIDARG;

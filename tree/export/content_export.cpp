@@ -64,11 +64,14 @@ String SeparatedCell(const String& cellText, wchar_t separator) {
 }  // namespace
 
 TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType source)
-    : tree_(tree), freedBefore_(tree.FreedNodeCount()) {
-  for (PTreeNode node = FirstOf(tree, source); node; node = NextOf(tree, source, node)) {
-    nodes_.push_back(node);
+    : tree_(tree), nodes_(tree) {
+  // The walk initializes the nodes; a handler may free the tree meanwhile.
+  for (PTreeNode node = FirstOf(tree, source); node && !nodes_.TreeGone();
+       node = nodes_.TreeGone() ? nullptr : NextOf(tree, source, node)) {
+    nodes_.Add(node);
     maxLevel_ = std::max(maxLevel_, Level(node));
   }
+  if (nodes_.TreeGone()) return;
   TTreeHeader* header = tree.Header();
   useColumns_ = header->UseColumns();
   if (!useColumns_) {
@@ -88,11 +91,13 @@ TFont* TContentExport::CellFont(PTreeNode node, TColumnIndex column, bool* fontC
   TCanvas* canvas = tree_.measureCanvas_.get();
   TakeFont(canvas->Font(), tree_.Font());
   tree_.PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal);
+  if (nodes_.TreeGone()) return nullptr;
   if (fontChanged) *fontChanged = tree_.FontChanged();
   return canvas->Font();
 }
 
 String TContentExport::Unicode(wchar_t separator) {
+  if (nodes_.TreeGone()) return {};
   TWideBufferedString buffer;
   const String single(1, separator);
   if (useColumns_) {
@@ -102,20 +107,25 @@ String TContentExport::Unicode(wchar_t separator) {
     }
     buffer.AddNewLine();
   }
-  for (PTreeNode node : nodes_) {
-    if (Lost()) return {};
+  for (std::size_t row = 0; row < nodes_.Size(); ++row) {
+    if (RowGone(row)) continue;
+    PTreeNode node = nodes_.Node(row);
+    const std::size_t rowStart = buffer.Size();
     const std::uint32_t level = Level(node);
-    for (std::size_t i = 0; i < cells_.size(); ++i) {
+    for (std::size_t i = 0; i < cells_.size() && !RowGone(row); ++i) {
       const TCell& cell = cells_[i];
       if (cell.Main) buffer.Add(String(level, separator));
       const String text = tree_.Text(node, cell.Index);
-      if (Lost()) return {};
       buffer.Add(SeparatedCell(text, separator));
       // Padding after the main column lines up the columns that follow it.
       if (cell.Main && useColumns_) buffer.Add(String(maxLevel_ - level, separator));
       if (i + 1 < cells_.size()) buffer.Add(single);
     }
-    buffer.AddNewLine();
+    if (nodes_.TreeGone()) return {};
+    if (RowGone(row))
+      buffer.Truncate(rowStart);
+    else
+      buffer.AddNewLine();
   }
   return buffer.TakeString();
 }
@@ -123,8 +133,7 @@ String TContentExport::Unicode(wchar_t separator) {
 // ---- the tree's entry points
 
 String TCustomStringTree::ContentToUnicode(TVSTTextSourceType source, wchar_t separator) {
-  return TContentExport::Whole(*this, source,
-                               [separator](TContentExport& content) { return content.Unicode(separator); });
+  return TContentExport(*this, source).Unicode(separator);
 }
 
 AnsiString TCustomStringTree::ContentToText(TVSTTextSourceType source, wchar_t separator) {
@@ -132,11 +141,11 @@ AnsiString TCustomStringTree::ContentToText(TVSTTextSourceType source, wchar_t s
 }
 
 AnsiString TCustomStringTree::ContentToRTF(TVSTTextSourceType source) {
-  return TContentExport::Whole(*this, source, [](TContentExport& content) { return content.Rtf(); });
+  return TContentExport(*this, source).Rtf();
 }
 
 std::string TCustomStringTree::ContentToHTML(TVSTTextSourceType source, const String& caption) {
-  return TContentExport::Whole(*this, source, [&caption](TContentExport& content) { return content.Html(caption); });
+  return TContentExport(*this, source).Html(caption);
 }
 
 }  // namespace tree

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/alignment.h"
+#include "tree/node_watch.h"
 #include "tree/string_tree.h"
 
 class TFont;
@@ -20,23 +21,11 @@ class TContentExport {
  public:
   TContentExport(TCustomStringTree& tree, TVSTTextSourceType source);
 
-  // Each rendering ends where a handler it raises (the texts, the fonts) freed nodes: the list of nodes holds
-  // freed blocks then, and what it rendered is no whole export (Lost).
+  // The handlers a rendering raises (the texts, the fonts) may free nodes: a row whose node goes before it is
+  // whole is left out, and a node gone before its row comes has none; a rendering is empty once the tree is gone.
   String Unicode(wchar_t separator);
   AnsiString Rtf();
   std::string Html(const String& caption);
-  // A handler freed nodes since the export began.
-  bool Lost() const { return tree_.FreedNodeCount() != freedBefore_; }
-
-  // The rendering of a fresh export of the tree's source, made again while a handler frees nodes on the way.
-  template <class Render>
-  static auto Whole(TCustomStringTree& tree, TVSTTextSourceType source, Render render) {
-    for (;;) {
-      TContentExport content(tree, source);
-      auto result = render(content);
-      if (!content.Lost()) return result;
-    }
-  }
 
  private:
   struct TCell {
@@ -47,13 +36,16 @@ class TContentExport {
     TAlignment Alignment;  // mirrored for right-to-left cells
   };
 
-  // The tree font as OnPaintText leaves it for the cell; fontChanged learns whether the handler changed it.
+  // The tree font as OnPaintText leaves it for the cell; fontChanged learns whether the handler changed it. Null
+  // when the handler freed the tree.
   TFont* CellFont(PTreeNode node, TColumnIndex column, bool* fontChanged = nullptr);
   std::uint32_t Level(PTreeNode node) const { return tree_.GetNodeLevel(node); }
 
+  // Whether the node of row is left out: a handler freed it, or the tree.
+  bool RowGone(std::size_t row) const { return nodes_.Freed(row); }
+
   TCustomStringTree& tree_;
-  const std::uint64_t freedBefore_;
-  std::vector<PTreeNode> nodes_;
+  TWatchedNodes nodes_;
   std::uint32_t maxLevel_ = 0;
   std::vector<TCell> cells_;
   bool useColumns_ = false;

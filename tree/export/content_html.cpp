@@ -86,6 +86,7 @@ std::string AlignmentAttribute(TAlignment alignment) {
 }  // namespace
 
 std::string TContentExport::Html(const String& caption) {
+  if (nodes_.TreeGone()) return {};
   const int margin = tree_.Margin();
   const std::string padding =
       "padding-left:" + std::to_string(margin) + "px;padding-right:" + std::to_string(margin) + "px;";
@@ -96,7 +97,7 @@ std::string TContentExport::Html(const String& caption) {
 
   TBufferedString html;
   // About what a row of plain cells takes: most exports are laid out once instead of grown into.
-  html.Reserve((nodes_.size() + 16) * cells_.size() * 96);
+  html.Reserve((nodes_.Size() + 16) * cells_.size() * 96);
   html.Add("<style type=\"text/css\">");
   html.AddNewLine();
   html.Add(".default" + FontRule(tree_.Font()));
@@ -139,8 +140,10 @@ std::string TContentExport::Html(const String& caption) {
     html.AddNewLine();
   }
 
-  for (PTreeNode node : nodes_) {
-    if (Lost()) return {};
+  for (std::size_t row = 0; row < nodes_.Size(); ++row) {
+    if (RowGone(row)) continue;
+    PTreeNode node = nodes_.Node(row);
+    const std::size_t rowStart = html.Size();
     const std::uint32_t level = Level(node);
     const std::string height = Quoted(std::to_string(tree_.NodeHeight(node)) + "px");
     html.Add(" <tr class=\"default\">");
@@ -148,7 +151,7 @@ std::string TContentExport::Html(const String& caption) {
     for (const TCell& cell : cells_) {
       bool fontChanged = false;
       const TFont* font = CellFont(node, cell.Index, &fontChanged);
-      if (Lost()) return {};
+      if (RowGone(row)) break;
       const bool ownColor = cell.Column && !cell.Column->Options().Contains(TTreeColumnOption::coParentColor);
       const std::string background = ownColor ? " bgcolor=" + HtmlColor(cell.Column->Color()) : "";
       std::string td;
@@ -166,9 +169,14 @@ std::string TContentExport::Html(const String& caption) {
       td += placement(cell);
       if (cell.Main && level < maxLevel_) td += " colspan=" + Quoted(static_cast<int>(maxLevel_ - level + 1));
       const String text = tree_.Text(node, cell.Index);
-      if (Lost()) return {};
+      if (RowGone(row)) break;
       td += background + ">" + HtmlText(text) + "</td>";
       html.Add(td);
+    }
+    if (nodes_.TreeGone()) return {};
+    if (RowGone(row)) {
+      html.Truncate(rowStart);
+      continue;
     }
     html.Add(" </tr>");
     html.AddNewLine();

@@ -56,7 +56,21 @@ std::string AlignmentWord(TAlignment alignment) {
 // change.
 class TRtfWriter {
  public:
+  // Where the body stands, with the font, colour and size its last run left on: a row begun there can be taken
+  // back. The tables keep what the row added to them.
+  struct TRowMark {
+    std::size_t BodySize;
+    int Font, Color, Size;
+  };
+
   void Add(const std::string& text) { body_.Add(text); }
+  TRowMark Mark() const { return {body_.Size(), currentFont_, currentColor_, currentSize_}; }
+  void Rewind(const TRowMark& mark) {
+    body_.Truncate(mark.BodySize);
+    currentFont_ = mark.Font;
+    currentColor_ = mark.Color;
+    currentSize_ = mark.Size;
+  }
 
   void TextRun(const String& text, const TFont* font) {
     if (text.empty()) return;
@@ -113,6 +127,7 @@ int Twips(int pixels) { return MulDiv(pixels, 1440, Screen ? Screen->PixelsPerIn
 }  // namespace
 
 AnsiString TContentExport::Rtf() {
+  if (nodes_.TreeGone()) return {};
   TRtfWriter rtf;
   rtf.Add("\\uc1\\trowd\\trgaph70");
   if (useColumns_) {
@@ -130,8 +145,10 @@ AnsiString TContentExport::Rtf() {
   // The blank that ends the last control word comes with the text run: one more would be a space in the text.
   std::uint32_t indentedLevel = 0;
   std::string indentation;
-  for (PTreeNode node : nodes_) {
-    if (Lost()) return {};
+  for (std::size_t row = 0; row < nodes_.Size(); ++row) {
+    if (RowGone(row)) continue;
+    PTreeNode node = nodes_.Node(row);
+    const TRtfWriter::TRowMark rowStart = rtf.Mark();
     const std::uint32_t level = Level(node);
     if (level != indentedLevel) {
       indentedLevel = level;
@@ -141,12 +158,17 @@ AnsiString TContentExport::Rtf() {
     for (const TCell& cell : cells_) {
       rtf.Add("\\pard\\intbl" + AlignmentWord(cell.Alignment));
       TFont* font = CellFont(node, cell.Index);
-      if (Lost()) return {};
+      if (RowGone(row)) break;
       if (cell.Main) rtf.Add(indentation);
       const String text = tree_.Text(node, cell.Index);
-      if (Lost()) return {};
+      if (RowGone(row)) break;
       rtf.TextRun(text, font);
       rtf.Add("\\cell");
+    }
+    if (nodes_.TreeGone()) return {};
+    if (RowGone(row)) {
+      rtf.Rewind(rowStart);
+      continue;
     }
     rtf.Add("\\row");
   }

@@ -46,13 +46,17 @@ TBaseTree::TRowLayout TBaseTree::LayoutRow(PTreeNode node, TColumnIndex column) 
     if (int width = CheckImageWidth()) layout.CheckEnd += width + ImageGap;
   }
   layout.StateEnd = layout.CheckEnd;
+  const TNodeWatch watch(*this, node);
   bool ghosted = false;
   if (stateImages_ && DoGetImageIndex(node, TTreeImageKind::ikState, column, ghosted, -1) > -1)
     layout.StateEnd += stateImages_->Width() + ImageGap;
   layout.ImageEnd = layout.StateEnd;
+  if ((layout.NodeFreed = watch.Ended())) return layout;
   TTreeImageKind kind = node->Has(nsSelected) ? TTreeImageKind::ikSelected : TTreeImageKind::ikNormal;
   if (images_ && DoGetImageIndex(node, kind, column, ghosted, -1) > -1) layout.ImageEnd += images_->Width() + ImageGap;
+  if ((layout.NodeFreed = watch.Ended())) return layout;
   layout.LabelWidth = GetNodeWidth(node, column);
+  layout.NodeFreed = watch.Ended();
   return layout;
 }
 
@@ -81,6 +85,12 @@ void TBaseTree::GetHitTestInfoAt(int x, int y, bool relative, THitInfo& hitInfo)
     return;
   }
   hitInfo.HitNode = node;
+  // Measuring the row raises handlers (the texts, the images) that may free the node: nothing is hit then.
+  const TNodeWatch hit(*this, node);
+  auto nowhere = [&hitInfo] {
+    hitInfo = THitInfo{};
+    hitInfo.HitPositions += HP::hpNowhere;
+  };
   TColumnIndex column = NoColumn;
   int left = 0, right = width;
   TBiDiMode biDiMode = BiDiMode();
@@ -96,12 +106,14 @@ void TBaseTree::GetHitTestInfoAt(int x, int y, bool relative, THitInfo& hitInfo)
       // The clicked empty cell stays the hit column; only its extent grows over its empty neighbours, so that the
       // position inside it is judged over the whole empty run.
       for (TColumnIndex previous = columns->GetPreviousVisibleColumn(column);
-           previous >= 0 && ColumnIsEmpty(node, previous); previous = columns->GetPreviousVisibleColumn(previous))
+           previous >= 0 && !hit.Ended() && ColumnIsEmpty(node, previous);
+           previous = columns->GetPreviousVisibleColumn(previous))
         left = columns->Items(previous)->Left();
-      for (TColumnIndex next = columns->GetNextVisibleColumn(column); next >= 0 && ColumnIsEmpty(node, next);
-           next = columns->GetNextVisibleColumn(next))
+      for (TColumnIndex next = columns->GetNextVisibleColumn(column);
+           next >= 0 && !hit.Ended() && ColumnIsEmpty(node, next); next = columns->GetNextVisibleColumn(next))
         right = columns->Items(next)->Left() + columns->Items(next)->Width();
     }
+    if (hit.Ended()) return nowhere();
     biDiMode = columns->Items(column)->BiDiMode();
     alignment = columns->Items(column)->Alignment();
   }
@@ -111,12 +123,14 @@ void TBaseTree::GetHitTestInfoAt(int x, int y, bool relative, THitInfo& hitInfo)
     DetermineHitPositionLTR(hitInfo, x - left, right - left, alignment);
   else
     DetermineHitPositionRTL(hitInfo, x - left, right - left, alignment);
+  if (hit.Ended()) nowhere();
 }
 
 void TBaseTree::DetermineHitPositionLTR(THitInfo& hitInfo, int x, int right, TAlignment alignment) {
   PTreeNode node = hitInfo.HitNode;
   const bool main = IsMainColumn(hitInfo.HitColumn);
   const TRowLayout row = LayoutRow(node, hitInfo.HitColumn);
+  if (row.NodeFreed) return;
   if (x < row.IndentEnd) {
     // The expand button sits in the innermost indentation level.
     const int indentation = row.IndentEnd - margin_;

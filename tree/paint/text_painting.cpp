@@ -31,7 +31,7 @@ UINT AlignmentFormat(TAlignment alignment) {
 void TCustomStringTree::DoPaintNode(TNodePaintInfo& paintInfo) {
   // OnGetText may free the node: its painting ends there, and the tree's painting learns it from the freed node.
   if (!FetchText(paintInfo.Node, paintInfo.Column, cellText_)) return;
-  if (!cellText_.empty()) PaintNormalText(paintInfo, cellText_);
+  if (!cellText_.empty() && !PaintNormalText(paintInfo, cellText_)) return;
   if (Alignment() == TAlignment::taCenter ||
       !TreeOptions()->StringOptions().Contains(TTreeStringOption::toShowStaticText))
     return;
@@ -63,10 +63,12 @@ void TCustomStringTree::InitializeTextProperties(TNodePaintInfo& paintInfo) {
   }
 }
 
-void TCustomStringTree::PaintNormalText(TNodePaintInfo& paintInfo, String& text) {
+bool TCustomStringTree::PaintNormalText(TNodePaintInfo& paintInfo, String& text) {
   TCanvas* canvas = paintInfo.Canvas;
   InitializeTextProperties(paintInfo);
+  const TNodeWatch watch(*this, paintInfo.Node);
   PaintTextWatched(paintInfo.Node, canvas, paintInfo.Column, TVSTTextType::ttNormal);
+  if (watch.Ended()) return false;
   // A font of the handler's own has its own widths.
   int ellipsisWidth = ellipsisWidth_;
   if (fontChanged_) {
@@ -80,11 +82,13 @@ void TCustomStringTree::PaintNormalText(TNodePaintInfo& paintInfo, String& text)
   const int space = r.right - r.left;
   if (paintInfo.Column > NoColumn && paintInfo.NodeWidth - 2 * TextMargin() > space) {
     text = DoShortenString(canvas, paintInfo.Node, paintInfo.Column, text, space, rtl, ellipsisWidth);
+    if (watch.Ended()) return false;
     if (paintInfo.Alignment == TAlignment::taRightJustify) format |= DT_RIGHT;
   } else {
     format |= AlignmentFormat(paintInfo.Alignment);
   }
   DrawCellText(paintInfo, text, r, format);
+  return true;
 }
 
 void TCustomStringTree::PaintStaticText(TNodePaintInfo& paintInfo, const String& text) {
@@ -101,7 +105,9 @@ void TCustomStringTree::PaintStaticText(TNodePaintInfo& paintInfo, const String&
       font->SetColor(clHighlightText);
     }
   }
+  const TNodeWatch watch(*this, node);
   PaintTextWatched(node, canvas, paintInfo.Column, TVSTTextType::ttStatic);
+  if (watch.Ended()) return;
   RECT r = paintInfo.ContentRect;
   if (paintInfo.Alignment == TAlignment::taRightJustify)
     r.right -= paintInfo.NodeWidth + TextMargin();

@@ -285,8 +285,9 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   // The first row begins above the window by less than its height.
   int rowY = targetPoint.y - static_cast<int>(windowTop - nodeTop);
   const int targetBottom = targetPoint.y + (window.bottom - window.top);
-  // A handler raised on the way (a node's initialization) may free nodes: the walk has lost its footing then, and
-  // the rows are painted again from the changed tree by the next paint.
+  // Any handler raised on the way (a node's initialization, the row's texts, images and custom drawing) may free
+  // nodes: the walk has lost its footing then, the row's painting ends at once, and the rows are painted again
+  // from the changed tree by the next paint.
   const std::uint64_t freedBefore = freedNodes_;
   auto walkLost = [&] {
     if (freedNodes_ == freedBefore) return false;
@@ -296,8 +297,6 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   if (node) DetermineLineImage(node);
   if (walkLost()) node = nullptr;
   std::vector<TTreeLineType> bandImage;
-  // A row whose handlers (the texts it shows) freed nodes is painted no further.
-  bool rowLost = false;
   while (node && rowY < targetBottom) {
     if (!node->Has(nsInitialized)) InitNode(node);
     if (walkLost()) break;
@@ -319,11 +318,12 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
       const int buttonY = vAlign - ButtonSize / 2;
       const RECT itemRect{window.left, 0, window.right, height};
       info.Node = node;
-      if (!DoBeforeItemPaint(&rowCanvas, node, itemRect)) {
+      const bool customDrawn = DoBeforeItemPaint(&rowCanvas, node, itemRect);
+      if (!customDrawn && !walkLost()) {
         info.PaintOptions = options;
         EraseItem(info, itemRect, backgroundInUse, static_cast<int>(nodeTop + offsetY_));
         TColumnIndex column = columnsInUse ? columns->GetFirstVisibleColumn() : NoColumn;
-        while (!(columnsInUse && column < 0)) {
+        while (!(columnsInUse && column < 0) && !walkLost()) {
           TTreeColumn* item = columnsInUse ? columns->Items(column) : nullptr;
           int left = 0, right = std::max<int>(window.right, ClientWidth());
           if (item) item->GetAbsoluteBounds(left, right);
@@ -357,7 +357,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
             continue;
           }
           info.NodeWidth = GetNodeWidth(node, column);
-          if ((rowLost = walkLost())) break;
+          if (walkLost()) break;
           info.ContentRect = info.CellRect;
           (rtl ? info.ContentRect.right : info.ContentRect.left) += rtl ? -margin_ : margin_;
           for (TImageInfo& image : info.ImageInfo) image = TImageInfo{};
@@ -375,12 +375,14 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
           if (stateImages_) {
             TImageInfo& image = info.ImageInfo[iiState];
             image.Index = DoGetImageIndex(node, TTreeImageKind::ikState, column, image.Ghosted, -1);
+            if (walkLost()) break;
             if (image.Index > -1) place(image, stateImages_->Width(), stateImages_->Height());
           }
           if (images_) {
             TImageInfo& image = info.ImageInfo[iiNormal];
             TTreeImageKind kind = node->Has(nsSelected) ? TTreeImageKind::ikSelected : TTreeImageKind::ikNormal;
             image.Index = DoGetImageIndex(node, kind, column, image.Ghosted, -1);
+            if (walkLost()) break;
             if (image.Index > -1) place(image, images_->Width(), images_->Height());
           }
           if (isMain) {
@@ -417,8 +419,9 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
             }
           }
           // The grid line of a right-to-left cell asked for the column's text.
-          if ((rowLost = walkLost())) break;
+          if (walkLost()) break;
           PaintCellSelection(dc, info);
+          if (walkLost()) break;
           if (isMain) {
             if (lineMode_ == TLineMode::lmBands && options.Contains(PF::tpGridLines)) {
               bandImage.assign(lineImage_.size(), LT::ltNone);
@@ -449,14 +452,15 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
           }
           if (info.ImageInfo[iiState].Index > -1) PaintImage(info, iiState, false);
           if (info.ImageInfo[iiNormal].Index > -1) PaintImage(info, iiNormal, true);
+          if (walkLost()) break;
           if (!editedCell) PaintNode(info);
-          if ((rowLost = walkLost())) break;
+          if (walkLost()) break;
           DoAfterCellPaint(&rowCanvas, node, column, info.CellRect);
           if (!columnsInUse || nextColumn == InvalidColumn) break;
           column = nextColumn;
         }
-        if (!rowLost) DoAfterItemPaint(&rowCanvas, node, itemRect);
-        if (!rowLost && node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) &&
+        if (!walkLost()) DoAfterItemPaint(&rowCanvas, node, itemRect);
+        if (!walkLost() && node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) &&
             options.Contains(PF::tpDropMark)) {
           // The mark spans the whole row as GetDisplayRect has it (what a repaint of the row covers), whatever part
           // of it this paint covers: a part painted alone (under a drag image, say) shows the same pixels as the
@@ -475,7 +479,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
     }
     rowY += height;
     nodeTop += height;
-    if (rowLost) break;
+    if (walkLost()) break;
     PTreeNode next = GetNextVisible(node);
     if (!next || walkLost()) break;
     // The line image follows the walk: one level more for a child, one less for every level left.
@@ -502,7 +506,10 @@ void TBaseTree::EraseItem(TNodePaintInfo& info, const RECT& r, bool backgroundIn
   HDC dc = info.Canvas->Handle();
   TColor color = Color();
   TItemEraseAction action = TItemEraseAction::ieDefault;
+  const std::uint64_t freedBefore = freedNodes_;
   DoBeforeItemErase(info.Canvas, info.Node, r, color, action);
+  // A handler that freed nodes ends the row's painting.
+  if (freedNodes_ != freedBefore) return;
   if (action == TItemEraseAction::ieColor) {
     FillSolid(dc, r, RGBOf(color));
   } else if (backgroundInUse) {
@@ -528,7 +535,10 @@ void TBaseTree::PaintCellSelection(HDC dc, TNodePaintInfo& info) {
   const bool columnsInUse = columns->Count() > 0;
   if (info.PaintOptions.Contains(PF::tpColumnColor))
     FillSolid(dc, info.CellRect, RGBOf(columns->Items(info.Column)->Color()));
+  const std::uint64_t freedBefore = freedNodes_;
   DoBeforeCellPaint(info.Canvas, info.Node, info.Column, info.CellRect);
+  // A handler that freed nodes ends the row's painting.
+  if (freedNodes_ != freedBefore) return;
   const TTreeSelectionOptions selection = options_->SelectionOptions();
   const bool fullRow = selection.Contains(TTreeSelectionOption::toFullRowSelect);
   const bool gridExtensions = options_->MiscOptions().Contains(TTreeMiscOption::toGridExtensions);
