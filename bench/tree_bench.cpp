@@ -598,7 +598,9 @@ int main() {
     targets.AtMost("delete-first-100k-vs-10k", large / small, 12.0);
   }
 
-  // Bulk work whose handlers delete a node at every step costs each node the same however many there are.
+  // Bulk work whose handlers delete a node at every step costs each node the same however many there are: ten times
+  // the nodes take about ten times as long, a little more as the larger tree outgrows the caches; work that lists
+  // its nodes anew after each free would take a hundred times as long.
   {
     const struct {
       TFreeingWork Work;
@@ -613,7 +615,7 @@ int main() {
       double small =
           BestOf(3, [&] { return MeanOf(10, [&] { return FreeingBulkWork(kind.Work, kHundredThousand / 10); }); });
       std::printf("%s of 100,000 nodes whose handlers delete nodes: %.4f s; 10,000: %.4f s\n", kind.What, large, small);
-      targets.AtMost(kind.Target, large / small, 15.0);
+      targets.AtMost(kind.Target, large / small, 20.0);
     }
   }
 
