@@ -262,10 +262,12 @@ LRESULT CALLBACK TCustomComboBox::EditProc(HWND wnd, UINT msg, WPARAM wParam, LP
   auto* combo = static_cast<TCustomComboBox*>(GetPropW(wnd, kComboProperty));
   TMessage message{msg, wParam, lParam, 0};
   if (!combo) return DefWindowProcW(wnd, msg, wParam, lParam);
+  // A handler of the combo box's may free it before it raises.
+  const TLifeWatch life = combo->LifeWatch();
   try {
     combo->EditWndProc(message);
   } catch (...) {
-    if (Application) Application->HandleException(combo);
+    if (Application) Application->HandleException(life.Ended() ? nullptr : combo);
   }
   return message.Result;
 }

@@ -88,10 +88,12 @@ void TTimer::UpdateTimer() {
 }
 
 void TTimer::Tick() {
+  // The handler may free the timer (with its owner) before it raises.
+  const TLifeWatch life = LifeWatch();
   try {
     Timer();
   } catch (...) {
-    ApplicationHandleException(this);
+    ApplicationHandleException(life.Ended() ? nullptr : this);
   }
 }
 

@@ -1,7 +1,8 @@
 // A form freed by a handler of its own closing, showing, hiding or activation, by an edit's OnExit, by an MDI
-// child's OnCloseQuery or by a menu command, also when the handler raises afterwards, and a pop-up menu freed by
-// its own OnPopup or while it tracks, each reached the way a user or a program reaches it: the framework touches
-// nothing of what was freed afterwards, and reports the exception with no sender. Everything is made under guarded
+// child's OnCloseQuery, by a menu command, a timer's tick or a key typed into a combo box, also when the handler
+// raises afterwards, and a pop-up menu freed by its own OnPopup or while it tracks, each reached the way a user or
+// a program reaches it: the framework touches nothing of what was freed afterwards, and reports the exception with
+// no sender. Everything is made under guarded
 // allocations, so that a use of what a handler freed faults.
 #include <gtest/gtest.h>
 
@@ -10,9 +11,11 @@
 #include <utility>
 
 #include "framework/application.h"
+#include "framework/combo_box.h"
 #include "framework/edit.h"
 #include "framework/form.h"
 #include "framework/menus.h"
+#include "framework/timer.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
@@ -144,6 +147,26 @@ void ChildsOnCloseQuery(TScene& s) {
   Activate(s.Form);
 }
 
+// A timer of the form's, ticking at once, runs FreeIt.
+template <void (*FreeIt)(TScene&)>
+void OnTimer(TScene& s) {
+  auto* timer = new TTimer(s.Form);
+  timer->SetInterval(1);
+  timer->SetOnTimer([&s](TObject*) { FreeIt(s); });
+}
+
+// A combo box of the form's, focused, runs FreeIt on a key typed into its edit.
+template <void (*FreeIt)(TScene&)>
+void OnComboKeyDown(TScene& s) {
+  auto* combo = new TCustomComboBox(s.Form);
+  combo->SetBounds(10, 90, 150, 24);
+  combo->SetParent(s.Form);
+  combo->OnKeyDown = [&s](TObject*, WORD&, TShiftState) { FreeIt(s); };
+  combo->SetFocus();
+  ProcessPendingMessages();
+  EXPECT_EQ(GetFocus(), combo->EditHandle());
+}
+
 // The first item of the edit's pop-up menu runs the command.
 void FreeTheFormOnClickAndRaise(TScene& s) {
   s.Menu->Items()->Items(0)->OnClick = [&s](TObject*) { FreeFormAndRaise(s); };
@@ -224,6 +247,10 @@ const TCase kCases[] = {
      FreedForm},
     {"AMenuCommandFreeingTheFormAndRaisingByARightClick", true, FreeTheFormOnClickAndRaise,
      [](TScene& s) { ChooseTheFirstItem([&s] { ClickOn(s.Edit, true); }); }, FreedForm},
+    {"OnTimerRaising", false, OnTimer<FreeFormAndRaise>,
+     [](TScene& s) { EXPECT_TRUE(PumpUntil([&s] { return s.Form == nullptr; })); }, FreedForm},
+    {"AComboBoxsOnKeyDownRaisingByAKey", true, OnComboKeyDown<FreeFormAndRaise>,
+     [](TScene& s) { TypeToTheApplication(s, 'A'); }, FreedForm},
     {"AMenuFreedWhileItTracks", true, [](TScene&) {},
      [](TScene& s) { ChooseTheFirstItem([&s] { s.Menu->Popup(100, 100); }, [&s] { Free(s.Menu); }); }, FreedMenu},
 };
