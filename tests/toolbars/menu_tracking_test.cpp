@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "bar_host.h"
+#include <utility>
+
 #include "framework/application.h"
+#include "support/hostile_input.h"
 #include "tracked_menu.h"
 
 using namespace toolbars;
@@ -109,6 +112,25 @@ TEST_F(MenuTracking, AClickRunsAfterTheMenuHasClosed) {
   ProcessPendingMessages();
   EXPECT_EQ(Joined(clicked_), L"after");
   EXPECT_TRUE(windowGoneAtClick);
+}
+
+TEST_F(MenuTracking, AnEntryFreedByItsClickThatThenRaisesIsReportedWithNoSender) {
+  TFixedItem* entry = nullptr;
+  {
+    // The entry's block stays unreadable once freed.
+    TGuardedAllocations guard;
+    entry = AddEntry(root_, L"&Gone");
+  }
+  entry->OnClick = TNotifyEvent([&entry](TObject*) {
+    delete std::exchange(entry, nullptr);
+    throw Exception(L"Raised after freeing the entry");
+  });
+  std::vector<TObject*> senders;
+  Application->OnException = [&senders](TObject* sender, const Exception&) { senders.push_back(sender); };
+  RunPopup([&] { PostStrokes(frame_->Handle(), {C(L'g')}); });
+  Application->OnException = nullptr;
+  EXPECT_EQ(entry, nullptr);
+  EXPECT_EQ(senders, std::vector<TObject*>{nullptr});
 }
 
 TEST_F(MenuTracking, TheMouseChoosesEntriesOfTheMenuAndItsSubmenu) {

@@ -25,10 +25,12 @@ void ClickWindowProc(TMessage& message) {
     TBarCustomItem* item = clickItem;
     clickItem = nullptr;
     if (item) {
+      // The command may free its item (with the bar or form that holds it) before it raises.
+      const TLifeWatch life = item->LifeWatch();
       try {
         item->Click();
       } catch (...) {
-        if (Application) Application->HandleException(item);
+        if (Application) Application->HandleException(life.Ended() ? nullptr : item);
       }
     }
     return;
