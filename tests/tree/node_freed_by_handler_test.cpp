@@ -116,6 +116,8 @@ struct TArrangement {
   bool Images = false;
   // The column is too narrow for the texts, which are shortened.
   bool Narrow = false;
+  // Q stays closed.
+  bool LastClosed = false;
 };
 
 // The call route: a call that raises the event; what it answers is handed to the application.
@@ -200,8 +202,13 @@ PTreeNode SortAll(TStringTree& tree, const TNodes&) {
   return nullptr;
 }
 
+// Expands every node; those left are all open.
 PTreeNode ExpandAll(TStringTree& tree, const TNodes&) {
+  const TLifeWatch life = tree.LifeWatch();
   tree.FullExpand();
+  if (life.Ended()) return nullptr;
+  for (PTreeNode node : AllNodes(tree))
+    EXPECT_TRUE(!node->Has(nsHasChildren) || tree.Expanded(node)) << "a closed node at level " << tree.GetNodeLevel(node);
   return nullptr;
 }
 
@@ -339,6 +346,7 @@ const TArrangement kAcross{.IntoOtherTree = true};
 const TArrangement kMovedAcross{.DropMoves = true, .IntoOtherTree = true};
 const TArrangement kPainted{.Images = true};
 const TArrangement kShortened{.Narrow = true};
+const TArrangement kLazyBeforeClosed{.LazyChildren = true, .LastClosed = true};
 
 const TEventCase kEvents[] = {
     {"OnCollapsing", TEvent::Collapsing, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
@@ -384,6 +392,7 @@ const TEventCase kEvents[] = {
     {"OnExpandingInAFullExpand", TEvent::Expanding, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
     {"OnExpandedInAFullExpand", TEvent::Expanded, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
     {"OnInitChildrenInAFullExpand", TEvent::InitChildren, kLazy, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnInitChildrenInAFullExpandOfClosedNodesAfter", TEvent::InitChildren, kLazyBeforeClosed, ExpandAll},
     {"OnInitNodeInAFullExpand", TEvent::InitNode, kUninitialized, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
     {"OnCollapsingInAFullCollapse", TEvent::Collapsing, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, kTreeOnly},
     {"OnCollapsedInAFullCollapse", TEvent::Collapsed, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, kTreeOnly},
@@ -523,7 +532,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     tree.SetChildCount(nodes_.Q, withCache ? CacheThreshold + 1 : 1);
     tree.SetExpanded(nodes_.P, true);
     tree.SetExpanded(nodes_.N, setup.NodeExpanded);
-    tree.SetExpanded(nodes_.Q, true);
+    tree.SetExpanded(nodes_.Q, !setup.LastClosed);
     tree.EndUpdate();
     for (PTreeNode node : {nodes_.T, nodes_.P, nodes_.S, nodes_.Q}) tree.SetCheckType(node, TCheckType::ctCheckBox);
     if (!setup.CheckFromBelow) tree.SetCheckType(nodes_.N, TCheckType::ctCheckBox);
