@@ -67,6 +67,7 @@ enum class TEvent {
   AfterCellPaint,
   AfterItemPaint,
   ShortenString,
+  SaveNode,
 };
 // What the handler frees: the node, its parent, every node (Clear), the tree itself, the node a check started
 // from where the check climbs to the node, or the other tree of a move or drop from one tree to another.
@@ -229,6 +230,17 @@ PTreeNode SaveAndLoad(TStringTree& tree, const TNodes&) {
   return nullptr;
 }
 
+// Saves the tree and loads what it saved into another tree: the stream is whole.
+PTreeNode SaveAndReload(TStringTree& tree, const TNodes&) {
+  TMemoryStream stream;
+  tree.SaveToStream(stream);
+  stream.SetPosition(0);
+  TStringTree copy(nullptr);
+  copy.LoadFromStream(stream);
+  EXPECT_EQ(CheckInvariants(copy), "");
+  return nullptr;
+}
+
 PTreeNode Edit(TStringTree& tree, const TNodes& nodes) {
   tree.EditNode(nodes.N, NoColumn);
   return nullptr;
@@ -358,6 +370,7 @@ const TEventCase kEvents[] = {
     {"OnInitChildren", TEvent::InitChildren, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
     {"OnInitNode", TEvent::InitNode, kUninitialized, Next, VK_DOWN, HP::hpOnLabel},
     {"OnInitNodeWhileSaving", TEvent::InitNode, kUninitialized, SaveAndLoad},
+    {"OnSaveNode", TEvent::SaveNode, kClosed, SaveAndReload, 0, HP::hpNowhere, kTreeToo},
     {"OnChecking", TEvent::Checking, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnChecked", TEvent::Checked, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnCheckingOfATriStateGrandparent", TEvent::Checking, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox,
@@ -643,6 +656,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     };
     tree.OnShortenString = [this](TBaseTree*, TCanvas*, PTreeNode node, TColumnIndex, const String&, int, bool, String&,
                                   bool&) { Heard(TEvent::ShortenString, node); };
+    tree.OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream&) { Heard(TEvent::SaveNode, node); };
     // Events the case does not strike at still must not name a freed node.
     tree.OnHotChange = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode) { Record(oldNode, newNode); };
   }
