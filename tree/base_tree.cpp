@@ -493,26 +493,14 @@ void TBaseTree::SetSelected(PTreeNode node, bool value) {
 
 void TBaseTree::SelectAll(bool visibleOnly) {
   if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) return;
-  // The walk initializes the nodes: a handler may free nodes collected before, which are passed over, or the node
-  // the walk stands on, when the walk goes on from the node before it (from the start when that one went too).
+  // The walk initializes the nodes, and its handlers may free nodes.
   TWatchedNodes nodes(*this);
-  auto first = [this, visibleOnly] { return visibleOnly ? GetFirstVisible() : GetFirst(); };
-  auto step = [this, visibleOnly](PTreeNode node) { return visibleOnly ? GetNextVisible(node) : GetNext(node); };
-  PTreeNode previous = nullptr;
-  for (PTreeNode node = first(); node;) {
-    if (nodes.TreeGone()) return;
-    if (!node->Has(nsSelected)) nodes.Add(node);
-    const TNodeWatch at(*this, node), before(*this, previous);
-    PTreeNode next = step(node);
-    if (at.Ended() && !nodes.TreeGone()) {
-      next = previous && !before.Ended() ? step(previous) : first();
-    } else {
-      previous = node;
-    }
-    node = next;
-  }
+  nodes.Walk([this, visibleOnly] { return visibleOnly ? GetFirstVisible() : GetFirst(); },
+             [this, visibleOnly](PTreeNode node) { return visibleOnly ? GetNextVisible(node) : GetNext(node); });
   if (nodes.TreeGone()) return;
-  AddToSelection(nodes.Survivors());
+  std::vector<PTreeNode> unselected = nodes.Survivors();
+  std::erase_if(unselected, [](PTreeNode node) { return node->Has(nsSelected); });
+  AddToSelection(unselected);
   if (updateCount_ == 0 && HandleAllocated()) Invalidate();
 }
 

@@ -1108,9 +1108,11 @@ class TBaseTree : public TCustomControl {
   // The listed nodes that are left once their subtrees are initialized, when toInitOnSave asks for it: the
   // handlers of the initializations may free nodes.
   std::vector<PTreeNode> NodesToWrite(const TWatchedNodes& nodes);
-  // One node chunk of node and its subtree as they are: no handler runs meanwhile, so the counts it writes stay
-  // true.
-  void WriteNodeChunk(TStream& stream, PTreeNode node);
+  // The node chunks of nodes (which live) with their subtrees; answers the places in nodes of those it wrote. The
+  // handlers of a node's own chunks (WriteChunks, after its subtree) may free nodes: a node gone before its chunk
+  // begins is passed over, a node's children end where the next one is gone (its count says how many were
+  // written), and nothing more begins once the tree is gone; what was written stays, a whole stream.
+  std::vector<std::size_t> WriteNodeChunks(TStream& stream, const std::vector<PTreeNode>& nodes);
   // Copies source (or its children) to target and deletes what was copied. A handler that frees a copy, the target
   // or the target's tree ends the move after that copy; one that frees source, or this tree, ends it at once.
   // False when nothing moved.

@@ -161,17 +161,19 @@ void TBaseTree::FullExpand(PTreeNode node) {
   if (!root_->FirstChild) return;
   states_ += TTreeState::stFullExpand;
   BeginUpdate();
-  // The walk creates children on demand, and goes on past a node its initialization frees; the nodes open deepest
+  // The walk creates children on demand, and goes on past the nodes its handlers free; the nodes open deepest
   // first, so each one's ancestors are still closed and its height goes no further up than its parent: linear
   // however deep the tree is.
-  TWatchedNodes closed(*this);
-  auto list = [this, &closed](PTreeNode run) {
-    if (!InitNodeAndChildren(run)) return false;
-    if (!run->Has(nsExpanded)) closed.Add(run);
-    return true;
-  };
-  if (!node || list(node)) WalkBelow(node ? node : root_, true, list);
-  if (!ToggleListed(closed, true, true)) return;
+  if (node == root_) node = nullptr;
+  PTreeNode top = node ? node : root_;
+  const TNodeWatch topWatch(*this, node);
+  TWatchedNodes reached(*this);
+  reached.Walk([this, node, &topWatch] { return !node ? GetFirst() : topWatch.Ended() ? nullptr : node; },
+               [this, top](PTreeNode run) {
+                 if (!InitNodeAndChildren(run)) return static_cast<PTreeNode>(nullptr);
+                 return InitializedStep(run, [run, top] { return NextInSubtree(run, top); });
+               });
+  if (!ToggleListed(reached, true, true)) return;
   EndUpdate();
   states_ -= TTreeState::stFullExpand;
 }

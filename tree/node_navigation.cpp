@@ -6,19 +6,6 @@
 
 namespace tree {
 
-template <class Step>
-PTreeNode TBaseTree::InitializedStep(PTreeNode from, Step step) {
-  PTreeNode result = step();
-  if (!result || result->Has(nsInitialized)) return result;
-  const TNodeWatch fromWatch(*this, from);
-  while (!InitNode(result)) {
-    if (fromWatch.Ended()) return nullptr;
-    result = step();
-    if (!result || result->Has(nsInitialized)) return result;
-  }
-  return result;
-}
-
 PTreeNode TBaseTree::GetFirstChild(PTreeNode node) {
   if (!node) node = root_;
   if (!InitNodeAndChildren(node)) return nullptr;

@@ -1,5 +1,6 @@
 // Walks in pre-order over part of a tree, for the units that go through every node below one: the steps along the
-// links, and a walk whose work on a node raises handlers that may free it.
+// links, a step that initializes the node it reaches, and a walk whose work on a node raises handlers that may
+// free it.
 #pragma once
 
 #include "tree/base_tree.h"
@@ -15,6 +16,19 @@ inline PTreeNode NextAfterSubtree(PTreeNode node, PTreeNode top) {
 // The node after node in pre-order without leaving top's subtree; nil after its last node.
 inline PTreeNode NextInSubtree(PTreeNode node, PTreeNode top) {
   return node->FirstChild ? node->FirstChild : NextAfterSubtree(node, top);
+}
+
+template <class Step>
+PTreeNode TBaseTree::InitializedStep(PTreeNode from, Step step) {
+  PTreeNode result = step();
+  if (!result || result->Has(nsInitialized)) return result;
+  const TNodeWatch fromWatch(*this, from);
+  while (!InitNode(result)) {
+    if (fromWatch.Ended()) return nullptr;
+    result = step();
+    if (!result || result->Has(nsInitialized)) return result;
+  }
+  return result;
 }
 
 template <class Visit>

@@ -55,6 +55,14 @@ bool TWatchedNodes::Freed(std::size_t index) const {
   return found != freedAt_.end() && found->second > listedAt_[index];
 }
 
+void TWatchedNodes::DropFreedTail() {
+  while (!nodes_.empty() && Freed(nodes_.size() - 1)) {
+    nodes_.pop_back();
+    listedAt_.pop_back();
+    marked_.pop_back();
+  }
+}
+
 std::vector<PTreeNode> TWatchedNodes::Survivors() const {
   std::vector<PTreeNode> result;
   if (!tree_) return result;

@@ -46,6 +46,12 @@ class TWatchedNodes {
 
   // Lists node, which lives.
   void Add(PTreeNode node);
+  // Lists the nodes from first() on, each one after the one before by step(), where both raise handlers (they
+  // initialize the nodes) that may free any node. When the node the walk stands on goes, the walk goes on from the
+  // last listed node left (the freed ones after it leave the list), or from first() when none is; it ends with
+  // the tree. Linear however many nodes the handlers free.
+  template <class First, class Step>
+  void Walk(First first, Step step);
   std::size_t Size() const noexcept { return nodes_.size(); }
   PTreeNode Node(std::size_t index) const { return nodes_[index]; }
   // Whether a handler freed the listed node at index since it was listed (its block may have been handed out again
@@ -58,6 +64,9 @@ class TWatchedNodes {
  private:
   friend class TBaseTree;
 
+  // Takes the freed nodes at the end of the list off it.
+  void DropFreedTail();
+
   TBaseTree* tree_;      // null once the tree has gone
   TWatchedNodes* next_;  // the tree's list that began before this one
   std::vector<PTreeNode> nodes_;
@@ -68,5 +77,22 @@ class TWatchedNodes {
   // Which of nodes_ this list marked (the others were marked by a list that began before): the marks it takes back.
   std::vector<bool> marked_;
 };
+
+template <class First, class Step>
+void TWatchedNodes::Walk(First first, Step step) {
+  for (PTreeNode node = first(); tree_ && node;) {
+    Add(node);
+    for (;;) {
+      const TNodeWatch at(*tree_, nodes_.back());
+      node = step(nodes_.back());
+      if (!at.Ended() || !tree_) break;
+      DropFreedTail();
+      if (nodes_.empty()) {
+        node = first();
+        break;
+      }
+    }
+  }
+}
 
 }  // namespace tree

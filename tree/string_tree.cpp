@@ -284,8 +284,10 @@ void TCustomStringTree::MainColumnChanged() {
 // ---- the node stream
 
 void TCustomStringTree::WriteChunks(TStream& stream, PTreeNode node) {
+  // OnSaveNode may free the node, or the tree.
+  const TNodeWatch watch(*this, node);
   inherited::WriteChunks(stream, node);
-  if (!TreeOptions()->StringOptions().Contains(TTreeStringOption::toSaveCaptions) || node == RootNode() ||
+  if (watch.Ended() || !TreeOptions()->StringOptions().Contains(TTreeStringOption::toSaveCaptions) || node == RootNode() ||
       !node->Has(nsInitialized))
     return;
   TBorrowedText caption(probeText_);

@@ -111,7 +111,7 @@ HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium
     TMemoryStream data;
     TWatchedNodes listed(*this);
     for (PTreeNode node : forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true)) listed.Add(node);
-    for (PTreeNode node : NodesToWrite(listed)) WriteNodeChunk(data, node);
+    WriteNodeChunks(data, NodesToWrite(listed));
     if (data.Size() == 0) return E_FAIL;
     auto size = static_cast<ULONG>(data.Size());
     if (formatEtcIn.tymed & TYMED_ISTREAM) {
@@ -264,10 +264,12 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   }
   const std::vector<PTreeNode> nodes = NodesToWrite(listed);
   if (sourceWatch.Ended() || targetWatch.Ended()) return false;
-  TWatchedNodes written(*this);
-  for (PTreeNode node : nodes) written.Add(node);
+  TWatchedNodes listedToDelete(*this);
+  for (PTreeNode node : nodes) listedToDelete.Add(node);
   TMemoryStream stream;
-  for (PTreeNode node : nodes) WriteNodeChunk(stream, node);
+  // What the copies are copies of: the handlers of the chunks may free nodes still to write, or either tree.
+  const std::vector<std::size_t> written = WriteNodeChunks(stream, nodes);
+  if (sourceWatch.Ended() || targetWatch.Ended()) return false;
   stream.SetPosition(0);
   targetTree->BeginUpdate();
   // Until the source goes, a failure takes the copies back out of the target (unless a handler freed nodes there
@@ -307,7 +309,7 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   } else {
     // The handlers of the copies and of each deletion may free nodes still to delete.
     for (std::size_t i = added.size(); i-- > 0;)
-      if (!written.Freed(i)) DeleteNode(nodes[i]);
+      if (!listedToDelete.Freed(written[i])) DeleteNode(nodes[written[i]]);
   }
   return true;
 }

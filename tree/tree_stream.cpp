@@ -166,8 +166,15 @@ void TBaseTree::SaveToStream(TStream& stream, PTreeNode node) {
   }
   const std::vector<PTreeNode> nodes = NodesToWrite(listed);
   auto count = static_cast<std::uint32_t>(nodes.size());
+  const std::int64_t countStart = stream.Position();
   stream.WriteBuffer(&count, 4);
-  for (PTreeNode written : nodes) WriteNodeChunk(stream, written);
+  // The handlers of the chunks may free nodes still to write, or the tree.
+  const auto written = static_cast<std::uint32_t>(WriteNodeChunks(stream, nodes).size());
+  if (written == count) return;
+  const std::int64_t end = stream.Position();
+  stream.SetPosition(countStart);
+  stream.WriteBuffer(&written, 4);
+  stream.SetPosition(end);
 }
 
 std::vector<PTreeNode> TBaseTree::NodesToWrite(const TWatchedNodes& nodes) {
@@ -184,41 +191,83 @@ void TBaseTree::SaveToFile(const String& fileName, PTreeNode node) {
 void TBaseTree::WriteNode(TStream& stream, PTreeNode node) {
   TWatchedNodes listed(*this);
   listed.Add(node);
-  for (PTreeNode written : NodesToWrite(listed)) WriteNodeChunk(stream, written);
+  WriteNodeChunks(stream, NodesToWrite(listed));
 }
 
-void TBaseTree::WriteNodeChunk(TStream& stream, PTreeNode node) {
+std::vector<std::size_t> TBaseTree::WriteNodeChunks(TStream& stream, const std::vector<PTreeNode>& nodes) {
   // One frame per open level on the heap instead of one call: a chain nested a million deep is written with the
-  // stack it started with.
+  // stack it started with. Every node the walk goes to is listed before a handler can run, so that a freed one
+  // is known.
+  constexpr std::size_t None = static_cast<std::size_t>(-1);
   struct TOpenNode {
-    PTreeNode Node;
+    std::size_t Node;  // places in listed
     std::int64_t NodeStart;
     std::int64_t BaseStart;
-    PTreeNode NextChild;
+    std::uint32_t Announced;  // the child count its base chunk says
+    std::uint32_t Written;
+    std::size_t LastChild, NextChild;
   };
+  TWatchedNodes listed(*this);
+  for (PTreeNode node : nodes) listed.Add(node);
   std::vector<TOpenNode> open;
-  auto enter = [&](PTreeNode next) {
-    std::int64_t nodeStart = BeginChunk(stream, NodeChunk);
-    std::int64_t baseStart = BeginChunk(stream, BaseChunk);
+  auto enter = [&](std::size_t place) {
+    PTreeNode next = listed.Node(place);
+    const std::int64_t nodeStart = BeginChunk(stream, NodeChunk);
+    const std::int64_t baseStart = BeginChunk(stream, BaseChunk);
     // Children of a node that was never initialized stay unsaved; the count says how many chunks follow, so the
     // node's children come back on demand after loading.
-    bool withChildren = next->Has(nsInitialized);
-    WriteBaseBody(stream, next, withChildren ? next->ChildCount : 0);
-    open.push_back(TOpenNode{next, nodeStart, baseStart, withChildren ? next->FirstChild : nullptr});
-  };
-  enter(node);
-  while (!open.empty()) {
-    if (PTreeNode child = open.back().NextChild) {
-      open.back().NextChild = child->NextSibling;
-      enter(child);
-      continue;
+    const std::uint32_t count = next->Has(nsInitialized) ? next->ChildCount : 0;
+    WriteBaseBody(stream, next, count);
+    std::size_t first = None;
+    if (count > 0) {
+      listed.Add(next->FirstChild);
+      first = listed.Size() - 1;
     }
-    TOpenNode done = open.back();
-    open.pop_back();
-    EndChunk(stream, done.BaseStart);
-    WriteChunks(stream, done.Node);
-    EndChunk(stream, done.NodeStart);
+    open.push_back(TOpenNode{place, nodeStart, baseStart, count, 0, None, first});
+  };
+  // The child after the last one written, which may have gone, or another taken its place.
+  auto nextChild = [&](TOpenNode& frame) -> std::size_t {
+    if (frame.NextChild != None && !listed.Freed(frame.NextChild)) return frame.NextChild;
+    if (frame.LastChild == None || listed.Freed(frame.LastChild)) return None;
+    PTreeNode after = listed.Node(frame.LastChild)->NextSibling;
+    if (!after) return None;
+    listed.Add(after);
+    return listed.Size() - 1;
+  };
+  std::vector<std::size_t> written;
+  for (std::size_t top = 0; top < nodes.size() && !listed.TreeGone(); ++top) {
+    if (listed.Freed(top)) continue;
+    written.push_back(top);
+    enter(top);
+    while (!open.empty()) {
+      TOpenNode& frame = open.back();
+      const bool lives = !listed.Freed(frame.Node);
+      if (const std::size_t child = lives ? nextChild(frame) : None; child != None) {
+        PTreeNode after = listed.Node(child)->NextSibling;
+        frame.LastChild = child;
+        frame.NextChild = None;
+        if (after) {
+          listed.Add(after);
+          frame.NextChild = listed.Size() - 1;
+        }
+        ++frame.Written;
+        enter(child);
+        continue;
+      }
+      const TOpenNode done = frame;
+      open.pop_back();
+      if (done.Written != done.Announced) {
+        const std::int64_t end = stream.Position();
+        stream.SetPosition(done.BaseStart + ChunkHeaderSize);
+        stream.WriteBuffer(&done.Written, 4);
+        stream.SetPosition(end);
+      }
+      EndChunk(stream, done.BaseStart);
+      if (lives) WriteChunks(stream, listed.Node(done.Node));
+      EndChunk(stream, done.NodeStart);
+    }
   }
+  return written;
 }
 
 void TBaseTree::WriteChunks(TStream& stream, PTreeNode node) {

@@ -67,6 +67,7 @@ enum class TEvent {
   AfterCellPaint,
   AfterItemPaint,
   ShortenString,
+  SaveNode,
 };
 // What the handler frees: the node, its parent, every node (Clear), the tree itself, the node a check started
 // from where the check climbs to the node, or the other tree of a move or drop from one tree to another.
@@ -116,6 +117,8 @@ struct TArrangement {
   bool Images = false;
   // The column is too narrow for the texts, which are shortened.
   bool Narrow = false;
+  // Q stays closed.
+  bool LastClosed = false;
 };
 
 // The call route: a call that raises the event; what it answers is handed to the application.
@@ -200,8 +203,13 @@ PTreeNode SortAll(TStringTree& tree, const TNodes&) {
   return nullptr;
 }
 
+// Expands every node; those left are all open.
 PTreeNode ExpandAll(TStringTree& tree, const TNodes&) {
+  const TLifeWatch life = tree.LifeWatch();
   tree.FullExpand();
+  if (life.Ended()) return nullptr;
+  for (PTreeNode node : AllNodes(tree))
+    EXPECT_TRUE(!node->Has(nsHasChildren) || tree.Expanded(node)) << "a closed node at level " << tree.GetNodeLevel(node);
   return nullptr;
 }
 
@@ -219,6 +227,17 @@ PTreeNode SaveAndLoad(TStringTree& tree, const TNodes&) {
   TStringTree copy(nullptr);
   copy.LoadFromStream(stream);
   EXPECT_EQ(copy.TotalCount(), tree.TotalCount());
+  return nullptr;
+}
+
+// Saves the tree and loads what it saved into another tree: the stream is whole.
+PTreeNode SaveAndReload(TStringTree& tree, const TNodes&) {
+  TMemoryStream stream;
+  tree.SaveToStream(stream);
+  stream.SetPosition(0);
+  TStringTree copy(nullptr);
+  copy.LoadFromStream(stream);
+  EXPECT_EQ(CheckInvariants(copy), "");
   return nullptr;
 }
 
@@ -339,6 +358,7 @@ const TArrangement kAcross{.IntoOtherTree = true};
 const TArrangement kMovedAcross{.DropMoves = true, .IntoOtherTree = true};
 const TArrangement kPainted{.Images = true};
 const TArrangement kShortened{.Narrow = true};
+const TArrangement kLazyBeforeClosed{.LazyChildren = true, .LastClosed = true};
 
 const TEventCase kEvents[] = {
     {"OnCollapsing", TEvent::Collapsing, kOpen, Toggle, VK_LEFT, HP::hpOnButton},
@@ -350,6 +370,7 @@ const TEventCase kEvents[] = {
     {"OnInitChildren", TEvent::InitChildren, kLazy, Toggle, VK_RIGHT, HP::hpOnButton},
     {"OnInitNode", TEvent::InitNode, kUninitialized, Next, VK_DOWN, HP::hpOnLabel},
     {"OnInitNodeWhileSaving", TEvent::InitNode, kUninitialized, SaveAndLoad},
+    {"OnSaveNode", TEvent::SaveNode, kClosed, SaveAndReload, 0, HP::hpNowhere, kTreeToo},
     {"OnChecking", TEvent::Checking, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnChecked", TEvent::Checked, kClosed, Check, VK_SPACE, HP::hpOnCheckBox},
     {"OnCheckingOfATriStateGrandparent", TEvent::Checking, kCheckedBelow, Check, VK_SPACE, HP::hpOnCheckBox,
@@ -384,6 +405,7 @@ const TEventCase kEvents[] = {
     {"OnExpandingInAFullExpand", TEvent::Expanding, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
     {"OnExpandedInAFullExpand", TEvent::Expanded, kClosed, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
     {"OnInitChildrenInAFullExpand", TEvent::InitChildren, kLazy, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
+    {"OnInitChildrenInAFullExpandOfClosedNodesAfter", TEvent::InitChildren, kLazyBeforeClosed, ExpandAll},
     {"OnInitNodeInAFullExpand", TEvent::InitNode, kUninitialized, ExpandAll, VK_MULTIPLY, HP::hpNowhere, kTreeOnly},
     {"OnCollapsingInAFullCollapse", TEvent::Collapsing, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, kTreeOnly},
     {"OnCollapsedInAFullCollapse", TEvent::Collapsed, kOpen, CollapseAll, VK_DIVIDE, HP::hpNowhere, kTreeOnly},
@@ -523,7 +545,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     tree.SetChildCount(nodes_.Q, withCache ? CacheThreshold + 1 : 1);
     tree.SetExpanded(nodes_.P, true);
     tree.SetExpanded(nodes_.N, setup.NodeExpanded);
-    tree.SetExpanded(nodes_.Q, true);
+    tree.SetExpanded(nodes_.Q, !setup.LastClosed);
     tree.EndUpdate();
     for (PTreeNode node : {nodes_.T, nodes_.P, nodes_.S, nodes_.Q}) tree.SetCheckType(node, TCheckType::ctCheckBox);
     if (!setup.CheckFromBelow) tree.SetCheckType(nodes_.N, TCheckType::ctCheckBox);
@@ -634,6 +656,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     };
     tree.OnShortenString = [this](TBaseTree*, TCanvas*, PTreeNode node, TColumnIndex, const String&, int, bool, String&,
                                   bool&) { Heard(TEvent::ShortenString, node); };
+    tree.OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream&) { Heard(TEvent::SaveNode, node); };
     // Events the case does not strike at still must not name a freed node.
     tree.OnHotChange = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode) { Record(oldNode, newNode); };
   }

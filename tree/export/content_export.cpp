@@ -65,13 +65,12 @@ String SeparatedCell(const String& cellText, wchar_t separator) {
 
 TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType source)
     : tree_(tree), nodes_(tree) {
-  // The walk initializes the nodes; a handler may free the tree meanwhile.
-  for (PTreeNode node = FirstOf(tree, source); node && !nodes_.TreeGone();
-       node = nodes_.TreeGone() ? nullptr : NextOf(tree, source, node)) {
-    nodes_.Add(node);
-    maxLevel_ = std::max(maxLevel_, Level(node));
-  }
+  // The walk initializes the nodes; its handlers may free nodes, or the tree.
+  nodes_.Walk([&tree, source] { return FirstOf(tree, source); },
+              [&tree, source](PTreeNode node) { return NextOf(tree, source, node); });
   if (nodes_.TreeGone()) return;
+  for (std::size_t row = 0; row < nodes_.Size(); ++row)
+    if (!RowGone(row)) maxLevel_ = std::max(maxLevel_, Level(nodes_.Node(row)));
   TTreeHeader* header = tree.Header();
   useColumns_ = header->UseColumns();
   if (!useColumns_) {
