@@ -976,6 +976,26 @@ class TBaseTree : public TCustomControl {
   // Toggles the listed nodes whose open state is not expand yet, in their order (lastFirst: the other way), passing
   // over those a handler freed. False when a handler freed the tree.
   bool ToggleListed(const TWatchedNodes& nodes, bool expand, bool lastFirst);
+  // Runs work, which answers whether the tree lives, inside an update bracket and the states marking the work;
+  // both end with it, also when a handler raises, so that the tree paints and answers again, unless a handler
+  // freed the tree.
+  template <class Work>
+  void BulkWork(TTreeStates marks, Work work) {
+    const TLifeWatch life = LifeWatch();
+    states_ += marks;
+    BeginUpdate();
+    try {
+      if (!work()) return;
+    } catch (...) {
+      if (!life.Ended()) {
+        states_ -= marks;
+        EndUpdate();
+      }
+      throw;
+    }
+    EndUpdate();
+    states_ -= marks;
+  }
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);

@@ -159,40 +159,36 @@ bool TBaseTree::ToggleListed(const TWatchedNodes& nodes, bool expand, bool lastF
 
 void TBaseTree::FullExpand(PTreeNode node) {
   if (!root_->FirstChild) return;
-  states_ += TTreeState::stFullExpand;
-  BeginUpdate();
-  // The walk creates children on demand, and goes on past the nodes its handlers free; the nodes open deepest
-  // first, so each one's ancestors are still closed and its height goes no further up than its parent: linear
-  // however deep the tree is.
-  if (node == root_) node = nullptr;
-  PTreeNode top = node ? node : root_;
-  const TNodeWatch topWatch(*this, node);
-  TWatchedNodes reached(*this);
-  reached.Walk([this, node, &topWatch] { return !node ? GetFirst() : topWatch.Ended() ? nullptr : node; },
-               [this, top](PTreeNode run) {
-                 if (!InitNodeAndChildren(run)) return static_cast<PTreeNode>(nullptr);
-                 return InitializedStep(run, [run, top] { return NextInSubtree(run, top); });
-               });
-  if (!ToggleListed(reached, true, true)) return;
-  EndUpdate();
-  states_ -= TTreeState::stFullExpand;
+  BulkWork(TTreeStates{TTreeState::stFullExpand}, [this, node]() mutable {
+    // The walk creates children on demand, and goes on past the nodes its handlers free; the nodes open deepest
+    // first, so each one's ancestors are still closed and its height goes no further up than its parent: linear
+    // however deep the tree is.
+    if (node == root_) node = nullptr;
+    PTreeNode top = node ? node : root_;
+    const TNodeWatch topWatch(*this, node);
+    TWatchedNodes reached(*this);
+    reached.Walk([this, node, &topWatch] { return !node ? GetFirst() : topWatch.Ended() ? nullptr : node; },
+                 [this, top](PTreeNode run) {
+                   if (!InitNodeAndChildren(run)) return static_cast<PTreeNode>(nullptr);
+                   return InitializedStep(run, [run, top] { return NextInSubtree(run, top); });
+                 });
+    return ToggleListed(reached, true, true);
+  });
 }
 
 void TBaseTree::FullCollapse(PTreeNode node) {
   if (!root_->FirstChild) return;
-  states_ += TTreeState::stFullCollapse;
-  BeginUpdate();
-  // The nodes close from the top down, so below a closed one nothing is shown any more and each further node
-  // costs only itself: linear however deep the tree is.
-  TWatchedNodes open(*this);
-  if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) open.Add(node);
-  std::vector<PTreeNode> below;
-  for (PTreeNode run = GetLastVisibleNoInit(node); run && run != node; run = GetPreviousNoInit(run))
-    if (run->Has(nsExpanded) && run->Has(nsHasChildren)) below.push_back(run);
-  for (auto it = below.rbegin(); it != below.rend(); ++it) open.Add(*it);
-  if (!ToggleListed(open, false, false)) return;
-  EndUpdate();
-  states_ -= TTreeState::stFullCollapse;
+  BulkWork(TTreeStates{TTreeState::stFullCollapse}, [this, node] {
+    // The nodes close from the top down, so below a closed one nothing is shown any more and each further node
+    // costs only itself: linear however deep the tree is.
+    TWatchedNodes open(*this);
+    if (node && node->Has(nsExpanded) && node->Has(nsHasChildren)) open.Add(node);
+    std::vector<PTreeNode> below;
+    for (PTreeNode run = GetLastVisibleNoInit(node); run && run != node; run = GetPreviousNoInit(run))
+      if (run->Has(nsExpanded) && run->Has(nsHasChildren)) below.push_back(run);
+    for (auto it = below.rbegin(); it != below.rend(); ++it) open.Add(*it);
+    return ToggleListed(open, false, false);
+  });
 }
 
 }  // namespace tree

@@ -759,13 +759,14 @@ void TBaseTree::Clear() {
 }
 
 void TBaseTree::DeleteSelectedNodes() {
-  BeginUpdate();
-  // The last first; the handlers of a deletion (the frees) may delete nodes still to delete, or free the tree.
-  TWatchedNodes nodes(*this);
-  for (PTreeNode node : GetSortedSelection(true)) nodes.Add(node);
-  for (std::size_t i = nodes.Size(); i-- > 0;)
-    if (!nodes.Freed(i)) DeleteNode(nodes.Node(i));
-  if (!nodes.TreeGone()) EndUpdate();
+  BulkWork(TTreeStates{}, [this] {
+    // The last first; the handlers of a deletion (the frees) may delete nodes still to delete, or free the tree.
+    TWatchedNodes nodes(*this);
+    for (PTreeNode node : GetSortedSelection(true)) nodes.Add(node);
+    for (std::size_t i = nodes.Size(); i-- > 0;)
+      if (!nodes.Freed(i)) DeleteNode(nodes.Node(i));
+    return !nodes.TreeGone();
+  });
 }
 
 // ---- node properties

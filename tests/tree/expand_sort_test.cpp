@@ -96,6 +96,39 @@ TEST(ExpandCollapse, FullExpandReachesEveryLevelCreatedOnDemand) {
   EXPECT_EQ(CheckInvariants(tree), "");
 }
 
+// A handler that raises in the middle of bulk work leaves the tree out of its update bracket and out of the work's
+// state, so that it paints and answers again; the nodes done so far stay done.
+TEST(ExpandCollapse, BulkWorkEndsItsBracketWhenAHandlerRaises) {
+  enum class TWork { FullExpand, FullCollapse, DeleteSelection };
+  for (TWork work : {TWork::FullExpand, TWork::FullCollapse, TWork::DeleteSelection}) {
+    SCOPED_TRACE(static_cast<int>(work));
+    TTestTree tree;
+    TCustomTreeOptions* options = tree.TreeOptions();
+    options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+    tree.SetRootNodeCount(4);
+    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNextSibling(node)) {
+      tree.SetChildCount(node, 2);
+      tree.SetSelected(node, true);
+    }
+    if (work == TWork::FullCollapse) tree.FullExpand(nullptr);
+    int calls = 0;
+    auto raiseAtTheThird = [&calls] {
+      if (++calls == 3) throw Exception(L"raised");
+    };
+    tree.OnExpanding = [&](TBaseTree*, PTreeNode, bool&) { raiseAtTheThird(); };
+    tree.OnCollapsing = [&](TBaseTree*, PTreeNode, bool&) { raiseAtTheThird(); };
+    tree.OnFreeNode = [&](TBaseTree*, PTreeNode) { raiseAtTheThird(); };
+    EXPECT_THROW(work == TWork::FullExpand     ? tree.FullExpand(nullptr)
+                 : work == TWork::FullCollapse ? tree.FullCollapse(nullptr)
+                                               : tree.DeleteSelectedNodes(),
+                 Exception);
+    EXPECT_EQ(tree.UpdateCount(), 0);
+    EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stFullExpand));
+    EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stFullCollapse));
+    EXPECT_EQ(CheckInvariants(tree), "");
+  }
+}
+
 // A node whose initialization asks to be open, reached first by the toggle that opens it: opened once, with one
 // question and one report, and the rows below where they are painted.
 TEST(ExpandCollapse, NodeAskingToOpenWhileBeingOpenedOpensOnce) {
