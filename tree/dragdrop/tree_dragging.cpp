@@ -1,5 +1,7 @@
 // The tree as an OLE drag source: the drag manager, the system's drag loop over the selected nodes, the picture of
 // the dragged nodes, and the end of a drag of the control.
+#include <utility>
+
 #include "framework/bitmap.h"
 #include "framework/drag.h"
 #include "tree/base_tree.h"
@@ -81,19 +83,15 @@ void TBaseTree::DoDragging(POINT p) {
   // A drop target that moved the nodes itself (an optimized move) took them out of the drag selection.
   if (effect == DROPEFFECT_MOVE && options_->AutoOptions().Contains(TTreeAutoOption::toAutoDeleteMovedNodes) &&
       !dragSelection_.empty()) {
-    BeginUpdate();
-    try {
-      // Deleting a node takes it (and any node a handler deletes with it) out of the drag selection.
-      while (!dragSelection_.empty()) {
-        PTreeNode node = dragSelection_.back();
-        dragSelection_.pop_back();
-        DeleteNode(node);
-      }
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    BulkWork(TTreeStates{}, [this] {
+      // The last first, passing over the nodes a handler of a deletion deletes with it; taken off the drag
+      // selection at once, so that no deletion looks for its node there.
+      TWatchedNodes moved(*this);
+      for (PTreeNode node : std::exchange(dragSelection_, {})) moved.Add(node);
+      for (std::size_t i = moved.Size(); i-- > 0;)
+        if (!moved.Freed(i)) DeleteNode(moved.Node(i));
+      return !moved.TreeGone();
+    });
   }
 }
 
