@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fixed_items.h"
+#include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/test_environment.h"
 #include "support/test_window.h"
@@ -97,6 +98,14 @@ class TrackedMenu : public TEnvironmentTest {
                                              }
                                              return std::nullopt;
                                            });
+    // A test before may have left this thread taking the left button for held (its release went to a window of
+    // another thread): the menus would read every key as part of a drag. A release captured here sets it right.
+    if (GetKeyState(VK_LBUTTON) < 0) {
+      SetCapture(frame_->Handle());
+      SendMouse(MOUSEEVENTF_LEFTUP);
+      EXPECT_TRUE(PumpUntil([] { return GetKeyState(VK_LBUTTON) >= 0; }));
+      ReleaseCapture();
+    }
     root_ = new toolbars::TBarRootItem(&owner_);
     previousLoop_ = toolbars::SetTrackingLoop(&RecordingLoop);
   }
