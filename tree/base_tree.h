@@ -279,9 +279,6 @@ class TBaseTree : public TCustomControl {
   // < 0 when a comes before b in the tree, 0 for the same node, > 0 after; null stands for the root. Raises
   // ETreeError 2009 for a node of another tree.
   int CompareNodePositions(PTreeNode a, PTreeNode b) const;
-  // The node blocks freed so far: code that keeps a list of nodes across handlers learns from a change that some
-  // of them may be gone.
-  std::uint64_t FreedNodeCount() const { return freedNodes_; }
   std::vector<PTreeNode> GetSortedSelection(bool resolve);
   std::vector<PTreeNode> GetSortedCutCopySet(bool resolve);
   void SelectAll(bool visibleOnly);
@@ -1045,7 +1042,8 @@ class TBaseTree : public TCustomControl {
   // The innermost of the watches, and of the watched lists, that the frames of this tree's handlers' callers hold.
   TNodeWatch* nodeWatches_ = nullptr;
   TWatchedNodes* nodeLists_ = nullptr;
-  std::uint64_t freedNodes_ = 0;  // FreedNodeCount
+  // The node blocks freed so far: code that keeps nodes across handlers learns from a change that some may be gone.
+  std::uint64_t freedNodes_ = 0;
   // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
   PTreeNode loadHolder_ = nullptr;
   TNodeSlab slab_;

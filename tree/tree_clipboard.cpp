@@ -159,9 +159,8 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
   }
   // A handler of the moves or copies may free this tree: then nothing of the paste is left to finish.
   const TLifeWatch life = LifeWatch();
-  BeginUpdate();
-  try {
-    bool result = true;
+  bool result = true;
+  BulkWork(TTreeStates{}, [&] {
     if (optimized && source) {
       // Nodes moved here leave the source's drag selection, so the source does not delete them after its drag.
       std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragging) ? std::move(source->dragSelection_)
@@ -205,13 +204,9 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
         result = false;
       }
     }
-    if (life.Ended()) return false;
-    EndUpdate();
-    return result;
-  } catch (...) {
-    if (!life.Ended()) EndUpdate();
-    throw;
-  }
+    return !life.Ended();
+  });
+  return !life.Ended() && result;
 }
 
 void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
