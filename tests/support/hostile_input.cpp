@@ -63,13 +63,17 @@ struct TMallocAllocator {
   bool operator!=(const TMallocAllocator&) const { return false; }
 };
 
+using TRegionList = std::vector<void*, TMallocAllocator<void*>>;
+
 // The regions of the guarded blocks freed since the outermost guard began. They stay reserved and unreadable until
 // the next one begins, so that a use after free faults until the end of the test that freed the block; then their
 // addresses go back to the process, whose count of mappings every region kept would use up within a few runs of a
-// test program.
-std::vector<void*, TMallocAllocator<void*>>& FreedRegions() {
-  static std::vector<void*, TMallocAllocator<void*>> regions;
-  return regions;
+// test program. The list is never destroyed: a static made before it, destroyed after it at exit, may still free a
+// guarded block it took in a test.
+TRegionList& FreedRegions() {
+  alignas(TRegionList) static unsigned char storage[sizeof(TRegionList)];
+  static TRegionList* regions = ::new (storage) TRegionList();
+  return *regions;
 }
 
 void ReleaseFreedRegions() {
