@@ -246,6 +246,8 @@ void TBaseTree::ReleaseStructureChange() {
 }
 
 void TBaseTree::Change(PTreeNode node) {
+  // A change of the selection or the focus ends an edit a click armed, whatever made it.
+  if (editPendingNode_) ForgetPendingEdit();
   if (states_.Contains(TTreeState::stChangePending))
     StopTimer(ChangeTimer);
   else
@@ -290,11 +292,11 @@ void TBaseTree::WMTimer(TMessage& message) {
       AutoExpandDropTarget();
       break;
     case EditTimer:
-      StopTimer(EditTimer);
-      if (states_.Contains(TTreeState::stEditPending)) {
+      // The edit opens on the node that was clicked, and only while it has the focus.
+      if (states_.Contains(TTreeState::stEditPending) && editPendingNode_ && editPendingNode_ == focusedNode_)
         DoEdit();
-        states_ -= TTreeState::stEditPending;
-      }
+      else
+        ForgetPendingEdit();
       break;
     case ScrollTimer:
       if (states_.Contains(TTreeState::stScrollPending)) {
@@ -375,39 +377,55 @@ void TBaseTree::Loaded() {
 
 bool TBaseTree::InternalAddToSelection(PTreeNode node) {
   if (node->Has(nsSelected)) return false;
-  auto at = std::lower_bound(selection_.begin(), selection_.end(), node,
-                             [](PTreeNode entry, PTreeNode n) { return Unmarked(entry) < n; });
-  if (at != selection_.end() && Unmarked(*at) == node)
-    *at = node;  // a node deselected inside this bracket comes back
-  else
-    selection_.insert(at, node);
   node->States |= nsSelected;
+  selection_.push_back(node);
   ++selectionCount_;
   return true;
+}
+
+void TBaseTree::SortSelection() {
+  if (sortedEntries_ == selection_.size()) return;
+  const auto byNode = [](PTreeNode a, PTreeNode b) { return Unmarked(a) < Unmarked(b); };
+  const auto added = selection_.begin() + static_cast<std::ptrdiff_t>(sortedEntries_);
+  std::sort(added, selection_.end(), byNode);
+  // Nodes made one after another usually follow the last address sorted: then there is nothing to merge.
+  if (sortedEntries_ > 0 && byNode(*added, selection_[sortedEntries_ - 1]))
+    std::inplace_merge(selection_.begin(), added, selection_.end(), byNode);
+  sortedEntries_ = selection_.size();
 }
 
 bool TBaseTree::InternalRemoveFromSelection(PTreeNode node) {
   if (!node->Has(nsSelected)) return false;
   node->States &= ~nsSelected;
   --selectionCount_;
+  SortSelection();
+  // A node deselected and selected again has a marked entry beside its own.
   auto at = std::lower_bound(selection_.begin(), selection_.end(), node,
                              [](PTreeNode entry, PTreeNode n) { return Unmarked(entry) < n; });
-  if (at != selection_.end() && Unmarked(*at) == node) {
-    if (updateCount_ > 0) {
-      *at = reinterpret_cast<PTreeNode>(reinterpret_cast<std::uintptr_t>(node) | RemovalMark);
-      selectionMarked_ = true;
-    } else
-      selection_.erase(at);
+  for (; at != selection_.end() && Unmarked(*at) == node; ++at) {
+    if (IsMarked(*at)) continue;
+    *at = reinterpret_cast<PTreeNode>(reinterpret_cast<std::uintptr_t>(node) | RemovalMark);
+    ++markedEntries_;
+    break;
   }
+  // Outside a bracket the marked entries go once they are half of all, so that removing many nodes one at a time
+  // costs each the same.
+  if (updateCount_ == 0 && markedEntries_ * 2 > selection_.size()) PackSelection();
   if (selectionCount_ == 0) rangeAnchor_ = nullptr;
   return true;
 }
 
 void TBaseTree::PackSelection() {
-  // Only after a removal inside a bracket: adding nodes one by one must not sweep the whole selection each time.
-  if (!selectionMarked_) return;
-  selection_.erase(std::remove_if(selection_.begin(), selection_.end(), IsMarked), selection_.end());
-  selectionMarked_ = false;
+  if (markedEntries_ == 0) return;
+  std::size_t kept = 0, sortedKept = 0;
+  for (std::size_t i = 0; i < selection_.size(); ++i) {
+    if (IsMarked(selection_[i])) continue;
+    if (i < sortedEntries_) ++sortedKept;
+    selection_[kept++] = selection_[i];
+  }
+  selection_.resize(kept);
+  sortedEntries_ = sortedKept;
+  markedEntries_ = 0;
 }
 
 bool TBaseTree::InternalAddToSelection(const PTreeNode* nodes, std::size_t count, bool forceInsert) {
@@ -418,24 +436,15 @@ bool TBaseTree::InternalAddToSelection(const PTreeNode* nodes, std::size_t count
   if (levelConstraint && lastSelectionLevel_ < 0 && nodes[0])
     lastSelectionLevel_ = static_cast<int>(GetNodeLevel(nodes[0]));
   if (siblingConstraint && !rangeAnchor_) rangeAnchor_ = nodes[0];
-  PackSelection();
-  const std::size_t oldSize = selection_.size();
+  const std::uint32_t before = selectionCount_;
   for (std::size_t i = 0; i < count; ++i) {
     PTreeNode node = nodes[i];
     if (!node || node == root_ || node->Has(nsSelected)) continue;
     if (levelConstraint && static_cast<int>(GetNodeLevel(node)) != lastSelectionLevel_) continue;
     if (siblingConstraint && rangeAnchor_ && node->Parent != rangeAnchor_->Parent) continue;
-    node->States |= nsSelected;
-    selection_.push_back(node);
+    InternalAddToSelection(node);
   }
-  if (selection_.size() == oldSize) return false;
-  // The new entries are sorted apart and merged, so a large band or range costs one sort, not one insert each.
-  const auto added = selection_.begin() + static_cast<std::ptrdiff_t>(oldSize);
-  std::sort(added, selection_.end());
-  // Nodes made one after another usually follow the selection's last address: then there is nothing to merge.
-  if (oldSize > 0 && *added < selection_[oldSize - 1]) std::inplace_merge(selection_.begin(), added, selection_.end());
-  selectionCount_ += static_cast<std::uint32_t>(selection_.size() - oldSize);
-  return true;
+  return selectionCount_ != before;
 }
 
 void TBaseTree::AddToSelection(PTreeNode node) {
@@ -452,9 +461,11 @@ void TBaseTree::RemoveFromSelection(PTreeNode node) {
 }
 
 void TBaseTree::InternalClearSelection() {
-  PackSelection();
-  for (auto it = selection_.rbegin(); it != selection_.rend(); ++it) (*it)->States &= ~nsSelected;
+  // A marked entry's node may be freed by now.
+  for (PTreeNode entry : selection_)
+    if (!IsMarked(entry)) entry->States &= ~nsSelected;
   selection_.clear();
+  sortedEntries_ = markedEntries_ = 0;
   selectionCount_ = 0;
   rangeAnchor_ = nullptr;
 }
@@ -507,10 +518,12 @@ void TBaseTree::SelectAll(bool visibleOnly) {
 // ---- focus
 
 void TBaseTree::DoFocusNode(PTreeNode node, bool ask) {
-  // Only a running edit ends here; a pending one belongs to the click that moves the focus.
+  // A running edit ends here; one a click armed ends when the focus goes elsewhere (below), since the click that
+  // armed it moves the focus to its own node.
   if (IsEditing() && !EndEditNode()) return;
   if (node == root_) node = nullptr;
   const bool autoExpand = options_->AutoOptions().Contains(TTreeAutoOption::toAutoExpand);
+  if (node != focusedNode_ && editPendingNode_) ForgetPendingEdit();
   if (node != focusedNode_) {
     if (ask && !DoFocusChanging(focusedNode_, node, focusedColumn_, focusedColumn_)) return;
     PTreeNode old = focusedNode_;

@@ -322,6 +322,8 @@ class TBaseTree : public TCustomControl {
   // ---- editing entry points the node store calls
   bool IsEditing() const { return states_.Contains(TTreeState::stEditing); }
   bool CancelEditNode();
+  // The node a click armed an edit on, which opens when the edit delay runs out; null when none waits.
+  PTreeNode EditPendingNode() const { return editPendingNode_; }
 
   // ---- properties of the node store
   std::uint16_t DefaultNodeHeight() const { return defaultNodeHeight_; }
@@ -864,8 +866,8 @@ class TBaseTree : public TCustomControl {
   // x is relative to the cell's left edge, right is the cell's width.
   void DetermineHitPositionLTR(THitInfo& hitInfo, int x, int right, TAlignment alignment);
   void DetermineHitPositionRTL(THitInfo& hitInfo, int x, int right, TAlignment alignment);
-  // Adds the nodes not selected yet, sorted into the selection; unless forced the level and sibling constraints
-  // filter them. True when the selection grew.
+  // Adds the nodes not selected yet to the selection; unless forced the level and sibling constraints filter them.
+  // True when the selection grew.
   bool InternalAddToSelection(const PTreeNode* nodes, std::size_t count, bool forceInsert);
   void InternalClearSelection();
   // Ctrl and Shift of shift decide how a click on newNode changes the selection.
@@ -1003,7 +1005,10 @@ class TBaseTree : public TCustomControl {
   void FireChange();
   // Keeps a node that is being freed out of the change events still waiting to fire.
   void ForgetPendingChange(PTreeNode node);
+  // Drops the entries of deselected nodes.
   void PackSelection();
+  // Sorts the entries added since the last sort in among the others.
+  void SortSelection();
   bool InternalAddToSelection(PTreeNode node);
   bool InternalRemoveFromSelection(PTreeNode node);
   void FreeAllNodes();
@@ -1076,10 +1081,13 @@ class TBaseTree : public TCustomControl {
   UINT animationDuration_ = 200;
   TNodeAlignment nodeAlignment_ = TNodeAlignment::naProportional;
 
-  // The selection, ordered by address so that membership is a binary search; entries of nodes deselected inside
-  // an update bracket wait, cleared to null, for PackSelection.
+  // The selection: one entry for each selected node, and entries of nodes deselected since, which carry a removal
+  // mark until PackSelection drops them. The first sortedEntries_ are ordered by address, so that a removal finds
+  // its entry by a binary search; the entries added since wait, unordered, for the next removal to sort them in,
+  // so that adding many nodes one at a time (a paste of selected rows) costs each the same.
   std::vector<PTreeNode> selection_;
-  bool selectionMarked_ = false;  // selection_ holds entries marked for removal
+  std::size_t sortedEntries_ = 0;
+  std::size_t markedEntries_ = 0;
   std::uint32_t selectionCount_ = 0;
   PTreeNode rangeAnchor_ = nullptr;
   PTreeNode focusedNode_ = nullptr;
@@ -1110,6 +1118,8 @@ class TBaseTree : public TCustomControl {
   // Shows or hides one bar for range against page and answers the offset the bar leaves.
   TTreePosition UpdateScrollBar(int bar, TTreePosition range, int page, TTreePosition offset, bool shown,
                                 bool doRepaint);
+  // Whether the bar is shown otherwise, or would keep other values than wanted once set.
+  bool ScrollBarDiffers(int bar, bool show, const SCROLLINFO& wanted);
   void SetImageList(TCustomImageList*& field, TChangeLink* link, TCustomImageList* value);
   void RepaintIfShown();
   void ReadOldOptions(TReader& reader);
@@ -1121,8 +1131,9 @@ class TBaseTree : public TCustomControl {
   void SettleReadNodes(PTreeNode top, std::uint32_t shownBefore);
   // The totals of one node from its children's, which are right already.
   void SumChildren(PTreeNode node);
-  // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them.
-  void AdoptStreamSelection(PTreeNode node, bool adopt);
+  // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them; node
+  // itself only when it was not selected before the read (selectedBefore), else it keeps its place.
+  void AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBefore);
   // The listed nodes that are left once their subtrees are initialized, when toInitOnSave asks for it: the
   // handlers of the initializations may free nodes.
   std::vector<PTreeNode> NodesToWrite(const TWatchedNodes& nodes);
@@ -1246,6 +1257,9 @@ class TBaseTree : public TCustomControl {
   // After an edit ends: the tree takes the focus back from its editor, never from a window elsewhere.
   void TakeFocusFromEditor();
   void ReleaseEditLink();
+  // An edit a click armed waits no longer.
+  void ForgetPendingEdit();
+  PTreeNode editPendingNode_ = nullptr;
   TNotifyEvent savedFontChange_;
   bool cellFontChanged_ = false;
 

@@ -31,10 +31,7 @@ void MergeSort(PTreeNode* first, std::size_t count, PTreeNode* room, TakeRight& 
 }  // namespace
 
 void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit) {
-  if (states_.Contains(TTreeState::stEditPending)) {
-    StopTimer(EditTimer);
-    states_ -= TTreeState::stEditPending;
-  }
+  if (states_.Contains(TTreeState::stEditPending)) ForgetPendingEdit();
   if (!node) node = root_;
   if (!node->Has(nsHasChildren)) return;
   if (doInit) {

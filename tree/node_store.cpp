@@ -45,6 +45,7 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
   if (node == hotNode_) hotNode_ = nullptr;
   if (node == checkNode_) checkNode_ = nullptr;
   if (node == lastSearchNode_) lastSearchNode_ = nullptr;
+  if (node == editPendingNode_) ForgetPendingEdit();
   if (node == dropTargetNode_) dropTargetNode_ = nullptr;
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   ForgetPendingChange(node);
@@ -733,8 +734,10 @@ void TBaseTree::FreeAllNodes() {
   SetTotalHeight(root_, root_->NodeHeight);
   visibleCount_ = 0;
   selection_.clear();
+  sortedEntries_ = markedEntries_ = 0;
   selectionCount_ = 0;
   focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = lastSearchNode_ = checkNode_ = nullptr;
+  if (editPendingNode_) ForgetPendingEdit();
   InvalidateCache();
 }
 

@@ -171,10 +171,24 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
       TWatchedNodes moving(*source);
       for (PTreeNode node : nodes) moving.Add(node);
       const TNodeWatch targetWatch(*this, target);
-      for (std::size_t i = moving.Size(); i-- > 0 && !moving.TreeGone() && !targetWatch.Ended();) {
-        PTreeNode node = moving.Node(i);
-        if (!moving.Freed(i) && node != target && !HasAsParent(target, node)) source->MoveTo(node, target, mode, false);
-      }
+      // The nodes keep their order: each one put after the target, or first below it, goes in front of those put
+      // there before it, so those go last first.
+      const bool lastFirst = mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst;
+      const std::size_t count = moving.Size();
+      auto moveAll = [&] {
+        for (std::size_t step = 0; step < count && !moving.TreeGone() && !targetWatch.Ended(); ++step) {
+          const std::size_t i = lastFirst ? count - 1 - step : step;
+          PTreeNode node = moving.Node(i);
+          if (!moving.Freed(i) && node != target && !HasAsParent(target, node))
+            source->MoveTo(node, target, mode, false);
+        }
+        return !moving.TreeGone();
+      };
+      // What leaves another tree leaves it inside a bracket too: its scroll bars, repaint and events come once.
+      if (source == this)
+        moveAll();
+      else
+        source->BulkWork(TTreeStates{}, moveAll);
     } else {
       // A stream first: data flushed to the clipboard keeps a stream's bytes without the length of a block.
       TStgMedium medium;

@@ -363,7 +363,7 @@ void TBaseTree::DoPaintNode(TNodePaintInfo& paintInfo) { (void)paintInfo; }
 void TBaseTree::DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
   TPopupMenu* menu = DoGetPopupMenu(node, column, position);
   if (!menu || !HandleAllocated()) return;
-  StopTimer(EditTimer);
+  ForgetPendingEdit();
   menu->SetPopupComponent(this);
   POINT screen = ClientToScreen(position);
   menu->Popup(screen.x, screen.y);

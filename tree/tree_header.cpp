@@ -438,8 +438,8 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
     case WM_NCLBUTTONDOWN: {
       if (Application) Application->CancelHint();
       owner_->StopTimer(ScrollTimer);
-      owner_->StopTimer(EditTimer);
-      owner_->DoStateChange({}, {TTreeState::stEditPending, TTreeState::stScrolling, TTreeState::stScrollPending});
+      owner_->ForgetPendingEdit();
+      owner_->DoStateChange({}, {TTreeState::stScrolling, TTreeState::stScrollPending});
       dragStart_ = MessagePoint(message);
       POINT client = clientFromScreen();
       if (!InHeader(client)) return false;

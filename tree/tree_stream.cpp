@@ -312,7 +312,7 @@ void TBaseTree::LoadFromStream(TStream& stream) {
     }
   } catch (...) {
     loadHolder_ = nullptr;
-    AdoptStreamSelection(holder, false);
+    AdoptStreamSelection(holder, false, false);
     FreeDescendants(holder);
     FreeNodeBlock(holder);
     EndUpdate();
@@ -340,7 +340,7 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   visibleCount_ = CountVisibleChildren(root_);
   InvalidateCache();
   try {
-    AdoptStreamSelection(root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect));
+    AdoptStreamSelection(root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect), false);
     DoNodeCopied(nullptr);
   } catch (...) {
     EndUpdate();
@@ -429,9 +429,11 @@ std::uint32_t TBaseTree::ApplyBaseBody(PTreeNode node, const TBaseBody& body) {
   if (node != root_) {
     SetNodeHeight(node, body.Height);
     // Visibility goes through the path that keeps the parent's height and the visible count right; a node
-    // that already holds children keeps its expanded state for the same reason.
+    // that already holds children keeps its expanded state for the same reason, and a selected node stays in the
+    // selection.
     SetIsVisible(node, (body.States & nsVisible) != 0);
-    std::uint16_t kept = nsVisible | (node->ChildCount > 0 ? nsExpanded | nsHasChildren : 0);
+    std::uint16_t kept = nsVisible | (node->ChildCount > 0 ? nsExpanded | nsHasChildren : 0) |
+                         (node->Has(nsSelected) ? nsSelected : 0);
     node->States = static_cast<std::uint16_t>((node->States & kept) | (body.States & ~kept));
   }
   node->Align = body.Align;
@@ -504,10 +506,11 @@ void TBaseTree::SkipNode(TStream& stream) {
   stream.SetPosition(stream.Position() + header.ChunkSize);
 }
 
-void TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt) {
+void TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBefore) {
+  // The nodes below node are new: a selected flag of theirs came from the stream.
   std::vector<PTreeNode> selected;
   for (PTreeNode run = node == root_ ? root_->FirstChild : node; run;) {
-    if (run->Has(nsSelected) && !std::binary_search(selection_.begin(), selection_.end(), run)) {
+    if (run->Has(nsSelected) && !(run == node && selectedBefore)) {
       run->States &= ~nsSelected;
       if (adopt) selected.push_back(run);
     }
@@ -525,14 +528,16 @@ void TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt) {
 
 void TBaseTree::InternalAddFromStream(TStream& stream, int version, PTreeNode node) {
   if (!node) node = root_;
+  const bool selectedBefore = node->Has(nsSelected);
   // A failed read takes no selected flag into the selection: the caller removes what it read.
   try {
     ReadNode(stream, version, node);
   } catch (...) {
-    AdoptStreamSelection(node, false);
+    AdoptStreamSelection(node, false, selectedBefore);
     throw;
   }
-  AdoptStreamSelection(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect));
+  AdoptStreamSelection(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect),
+                       selectedBefore);
 }
 
 }  // namespace tree

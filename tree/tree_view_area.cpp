@@ -149,16 +149,30 @@ void TBaseTree::RepaintNode(PTreeNode node) {
   RedrawWindow(Handle(), &r, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOERASE | RDW_VALIDATE | RDW_NOCHILDREN);
 }
 
+bool TBaseTree::ScrollBarDiffers(int bar, bool show, const SCROLLINFO& wanted) {
+  int style = 0;
+  if (!FlatSB_GetScrollProp(Handle(), WSB_PROP_WINSTYLE, &style))
+    style = static_cast<int>(GetWindowLongPtrW(Handle(), GWL_STYLE));
+  if (((style & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0) != show) return true;
+  SCROLLINFO current{};
+  current.cbSize = sizeof current;
+  current.fMask = SIF_ALL;
+  if (!FlatSB_GetScrollInfo(Handle(), bar, &current)) return true;
+  // The bar keeps its page within its range and its position within what the page leaves.
+  const std::int64_t span = static_cast<std::int64_t>(wanted.nMax) - wanted.nMin + 1;
+  const std::int64_t page = std::clamp<std::int64_t>(wanted.nPage, 0, std::max<std::int64_t>(span, 0));
+  const std::int64_t last = std::max<std::int64_t>(wanted.nMin, wanted.nMax - std::max<std::int64_t>(page, 1) + 1);
+  const std::int64_t position = std::clamp<std::int64_t>(wanted.nPos, wanted.nMin, last);
+  return current.nMin != wanted.nMin || current.nMax != wanted.nMax || current.nPage != page ||
+         current.nPos != position;
+}
+
 TTreePosition TBaseTree::UpdateScrollBar(int bar, TTreePosition range, int page, TTreePosition offset, bool shown,
                                          bool doRepaint) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_ALL;
-  FlatSB_GetScrollInfo(Handle(), bar, &info);
   bool always = scrollBarOptions_->AlwaysVisible();
   bool show = shown && (page < range || always);
   const TTreePosition unit = ScrollUnit(range);
-  info = SCROLLINFO{};
+  SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_ALL;
   if (show) {
@@ -167,8 +181,12 @@ TTreePosition TBaseTree::UpdateScrollBar(int bar, TTreePosition range, int page,
     info.nPos = static_cast<int>(-offset / unit);
     if (always) info.fMask |= SIF_DISABLENOSCROLL;
   }
-  FlatSB_ShowScrollBar(Handle(), bar, show);
-  FlatSB_SetScrollInfo(Handle(), bar, &info, doRepaint);
+  // Setting a bar costs the system a repaint of the frame, a long one under some platforms: every change of a shown
+  // tree outside a bracket comes here, and most leave the bars as they are.
+  if (always || ScrollBarDiffers(bar, show, info)) {
+    FlatSB_ShowScrollBar(Handle(), bar, show);
+    FlatSB_SetScrollInfo(Handle(), bar, &info, doRepaint);
+  }
   // A bar that counts in units of more than a pixel cannot give the offset back exact: it keeps, within the range.
   if (!show || unit > 1) return std::clamp<TTreePosition>(offset, std::min<TTreePosition>(0, page - range), 0);
   return -FlatSB_GetScrollPos(Handle(), bar);

@@ -14,12 +14,39 @@
 
 namespace tree {
 
+namespace {
+
+bool IsModifierKey(WORD key) {
+  switch (key) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_CAPITAL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 bool TBaseTree::HandleTreeMessage(TMessage& message) {
   switch (message.Msg) {
     case WM_GETDLGCODE:
       message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (wantTabs_ ? DLGC_WANTTAB : 0);
       return true;
     case WM_KEYDOWN:
+      // A key that acts on rows or moves the focus (the application's keys too) ends an edit a click armed: it
+      // would open on the row the keys reached, and take the keys that follow as its text.
+      if (editPendingNode_ && !IsModifierKey(static_cast<WORD>(message.WParam))) ForgetPendingEdit();
       if (!DoKeyDown(message)) HandleKeyDown(static_cast<WORD>(message.WParam), KeyDataToShiftState(message.LParam));
       message.Result = 0;
       return true;
@@ -34,7 +61,8 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       }
       return false;
     case WM_CONTEXTMENU:
-      DoStateChange({}, {TTreeState::stClearPending, TTreeState::stEditPending});
+      DoStateChange({}, {TTreeState::stClearPending});
+      ForgetPendingEdit();
       return false;
     case WM_ERASEBKGND:
       message.Result = 1;
@@ -118,10 +146,11 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
 void TBaseTree::HandleKillFocus(TMessage& message) {
   inherited::Dispatch(message);
   StopWheelPanning();
-  for (UINT_PTR timer : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer}) StopTimer(timer);
+  for (UINT_PTR timer : {ExpandTimer, HeaderTimer, ScrollTimer}) StopTimer(timer);
+  ForgetPendingEdit();
   // A search does not outlast the focus: with it under way, Space would go on extending it instead of checking.
   EndIncrementalSearch();
-  DoStateChange({}, {TTreeState::stEditPending, TTreeState::stScrollPending, TTreeState::stScrolling});
+  DoStateChange({}, {TTreeState::stScrollPending, TTreeState::stScrolling});
   if (selectionCount_ == 0) {
     if (focusedNode_) InvalidateNode(focusedNode_);
   } else {

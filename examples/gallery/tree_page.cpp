@@ -228,23 +228,10 @@ void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DW
     attach = TTreeNodeAttachMode::amAddChildLast;
   }
   // The dragged rows come selected, as they were where they came from: they alone, so that the next drag takes
-  // what this one brought.
+  // what this one brought. Copies are read from the dragged data, new rows with the numbers, names and checks of
+  // the dragged ones; moved rows leave the other tree, in their order.
   into->ClearSelection();
-  if (effect != DROPEFFECT_MOVE) {
-    // Copies are read from the dragged data: new rows with the numbers, names and checks of the dragged ones.
-    into->ProcessOLEData(from, data, target, attach, false);
-    return;
-  }
-  // The rows move in the stream form too, each taking its number and name. Each one placed after the target or
-  // first under it goes in front of those placed before it, so those rows go last first and keep their order.
-  std::vector<PTreeNode> rows = from->GetSortedSelection(true);
-  if (attach == TTreeNodeAttachMode::amInsertAfter) std::reverse(rows.begin(), rows.end());
-  // Both trees tell of the whole move once, whatever number of rows it takes.
-  from->BeginUpdate();
-  into->BeginUpdate();
-  for (PTreeNode row : rows) from->MoveTo(row, target, attach, false);
-  into->EndUpdate();
-  from->EndUpdate();
+  into->ProcessOLEData(from, data, target, attach, effect == DROPEFFECT_MOVE);
 }
 
 void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {

@@ -205,10 +205,6 @@ String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::fu
 }
 
 void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTreeNode onto, bool shift) {
-  Microsoft::WRL::ComPtr<IDataObject> data;
-  *data.ReleaseAndGetAddressOf() = from->GetDragManager()->GetDataObject();
-  Microsoft::WRL::ComPtr<IDropTarget> target;
-  ASSERT_EQ(into->GetDragManager()->QueryInterface(IID_PPV_ARGS(&target)), S_OK);
   POINT at{20, into->ClientHeight() - 4};
   if (onto) {
     into->ScrollIntoView(onto, false);
@@ -216,14 +212,25 @@ void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTree
     at = POINT{row.left + 10, (row.top + row.bottom) / 2};
   }
   ClientToScreen(into->Handle(), &at);
-  const DWORD keys = MK_LBUTTON | (shift ? MK_SHIFT : 0);
-  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  ASSERT_EQ(target->DragEnter(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
-  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  ASSERT_EQ(target->DragOver(keys, POINTL{at.x, at.y}, &effect), S_OK);
-  ASSERT_EQ(effect, static_cast<DWORD>(shift ? DROPEFFECT_MOVE : DROPEFFECT_COPY));
-  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  ASSERT_EQ(target->Drop(data.Get(), keys, POINTL{at.x, at.y}, &effect), S_OK);
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  SetCursorPos(at.x, at.y);
+  auto holdShift = [](bool down) {
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = VK_SHIFT;
+    key.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &key, sizeof key);
+    EXPECT_TRUE(PumpUntil([down] { return (GetKeyState(VK_SHIFT) < 0) == down; }));
+  };
+  // A person's drag starts at a row it focuses; a focused row left out of the selection would join the drag.
+  from->SetFocusedNode(from->GetFirstSelected());
+  if (shift) holdShift(true);
+  // The source's own drag, through the system's drag loop: with no button down it drops at once where the mouse
+  // rests, and the keys held choose the effect.
+  from->BeginDrag(true);
+  if (shift) holdShift(false);
+  SetCursorPos(savedCursor.x, savedCursor.y);
 }
 
 tree::PTreeNode FindRow(tree::TStringTree* tree, const String& name) {

@@ -60,7 +60,7 @@ class GalleryTest : public testing::Test {
   static std::string startTreeRows_;
 };
 
-// Drops the rows selected in from onto into's drop target as the system's drag loop does, Shift held or not: on
+// Drags the rows selected in from through the system's drag loop, Shift held or not, and drops them on into: on
 // row onto, or after the last row when onto is null.
 void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTreeNode onto, bool shift);
 // The first row of the tree, in tree order, whose name is name; null when there is none.

@@ -2,6 +2,7 @@
 // selection, check boxes, the delayed edit start, the rubber band, hot tracking, the wheel and the cursor.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "framework/image_list.h"
 #include "framework/messages.h"
 #include "framework/screen.h"
+#include "support/modal_input.h"
 #include "paint_tree.h"
 #include "test_edit_link.h"
 #include "tree/tree_drag_manager.h"
@@ -345,6 +347,68 @@ TEST_F(TMouseFixture, EditStartsAfterTheDelayOnASecondClick) {
     EXPECT_FALSE(tree.IsEditing()) << c.name;
     tree.CancelEditNode();
   }
+}
+
+// An edit armed by a second click waits for its delay: whatever moves the focus, acts on rows or changes the
+// selection meanwhile (the keys of the tree and of the application, by real input, and code) ends it, so that no
+// editor opens on a row that was not clicked or takes the next key as its text.
+TEST_F(TMouseFixture, AnArmedEditEndsWithAKeyOrAChangeOfFocusOrSelection) {
+  ComPtr<TRecordingEditLink> link = new TRecordingEditLink();
+  tree.OnCreateEditor = ProvideLink(link.Get());
+  SetMiscOption(TTreeMiscOption::toEditable, true);
+  SetSelectionOption(SO::toMultiSelect, true);
+  tree.SetIncrementalSearch(TIncrementalSearch::isAll);
+  tree.SetEditDelay(60000);
+  // The application's own key: Delete deletes the selected rows.
+  tree.OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
+    if (key == VK_DELETE) tree.DeleteSelectedNodes();
+  };
+  auto key = [](WORD virtualKey, bool shift = false, bool control = false) {
+    return [=] { SendKeyPress(virtualKey, shift, control); };
+  };
+  struct TCase {
+    const char* name;
+    std::function<void()> act;
+  };
+  const TCase cases[] = {
+      {"Shift+Down three times", [] { for (int i = 0; i < 3; ++i) SendKeyPress(VK_DOWN, true); }},
+      {"Down", key(VK_DOWN)},
+      {"End", key(VK_END)},
+      {"Page Down", key(VK_NEXT)},
+      {"Ctrl+A", key('A', false, true)},
+      {"Delete, the application's key", key(VK_DELETE)},
+      {"typing a name", key('N')},
+      {"the focus moved by code", [this] { tree.SetFocusedNode(Top(5)); }},
+      {"a row selected by code", [this] { tree.AddToSelection(Top(6)); }},
+      {"the selection cleared by code", [this] { tree.ClearSelection(); }},
+  };
+  SetForegroundWindow(host.Handle());
+  tree.SetFocus();
+  for (const TCase& c : cases) {
+    tree.SetRootNodeCount(0);
+    tree.SetRootNodeCount(10);
+    link->calls.clear();
+    // Two real clicks on the label, far enough apart not to make a double click.
+    ClickAndSettle(tree.ClientToScreen(POINT{LabelX, RowY(2)}));
+    ClickAndSettle(tree.ClientToScreen(POINT{LabelX + 12, RowY(2)}));
+    ASSERT_EQ(tree.EditPendingNode(), Top(2)) << c.name;
+    c.act();
+    ASSERT_TRUE(PumpUntil([] { return GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0; })) << c.name;
+    ProcessPendingMessages();
+    EXPECT_EQ(tree.EditPendingNode(), nullptr) << c.name;
+    EXPECT_FALSE(tree.HasState(TS::stEditPending)) << c.name;
+    // The delay running out opens nothing now.
+    SendMessageW(tree.Handle(), WM_TIMER, EditTimer, 0);
+    EXPECT_FALSE(tree.IsEditing()) << c.name;
+    EXPECT_TRUE(link->calls.empty()) << c.name;
+  }
+  // Left alone, the armed edit opens on the row clicked.
+  ClickAndSettle(tree.ClientToScreen(POINT{LabelX, RowY(3)}));
+  ClickAndSettle(tree.ClientToScreen(POINT{LabelX + 12, RowY(3)}));
+  SendMessageW(tree.Handle(), WM_TIMER, EditTimer, 0);
+  EXPECT_TRUE(tree.IsEditing());
+  EXPECT_EQ(link->node, Top(3));
+  tree.CancelEditNode();
 }
 
 TEST_F(TMouseFixture, ASecondPressKeepsAMultiSelectionUntilRelease) {

@@ -229,6 +229,82 @@ TEST_F(TreeWindow, CutAndPasteMovesBetweenTrees) {
   EXPECT_EQ(CheckInvariants(source), "");
 }
 
+// Rows moved into another shown tree, by a cut and a paste or by a drag that moves them, arrive in their order
+// whatever the attach mode, inside one update bracket of each tree; the tree they leave tells of it once.
+TEST_F(TreeWindow, RowsMovedIntoAnotherShownTreeKeepTheirOrderAndEachTreeChangesOnce) {
+  using AM = TTreeNodeAttachMode;
+  struct TCase {
+    AM mode;
+    int onto;  // the key of the target row
+    std::vector<int> targetAfter;
+  };
+  const TCase cases[] = {
+      {AM::amInsertBefore, 100, {1, 2, 3, 4, 5, 100, 200, 201}},
+      {AM::amInsertAfter, 100, {100, 1, 2, 3, 4, 5, 200, 201}},
+      {AM::amAddChildFirst, 200, {100, 200, 1, 2, 3, 4, 5, 201}},
+      {AM::amAddChildLast, 200, {100, 200, 201, 1, 2, 3, 4, 5}},
+  };
+  for (const bool byDrag : {false, true}) {
+    for (const TCase& c : cases) {
+      SCOPED_TRACE(testing::Message() << (byDrag ? "dragged, mode " : "cut and pasted, mode ")
+                                      << static_cast<int>(c.mode));
+      TKeyedTree source(host.Handle()), target(host.Handle());
+      target.SetLeft(200);
+      source.TreeOptions()->SetSelectionOptions(source.TreeOptions()->SelectionOptions() +
+                                                TTreeSelectionOption::toMultiSelect);
+      for (int key = 1; key <= 6; ++key) source.Add(key);
+      for (PTreeNode node = source.GetFirst(); node; node = source.GetNextSibling(node))
+        if (Key(source, node) <= 5) source.AddToSelection(node);
+      target.Add(100);
+      target.Add(201, target.Add(200));
+      target.FullExpand();
+      PTreeNode onto = nullptr;
+      for (PTreeNode node = target.GetFirst(); node; node = target.GetNext(node))
+        if (Key(target, node) == c.onto) onto = node;
+      int sourceBrackets = 0, sourceChanges = 0, targetBrackets = 0;
+      auto countBrackets = [](int& brackets) {
+        return [&brackets](TBaseTree*, TTreeUpdateState state) { brackets += state == TTreeUpdateState::usBegin; };
+      };
+      source.OnUpdating = countBrackets(sourceBrackets);
+      target.OnUpdating = countBrackets(targetBrackets);
+      source.OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason) { ++sourceChanges; };
+      if (byDrag) {
+        target.OnDragOver = [](TBaseTree*, TObject*, TShiftState, TDragState, POINT, TDropMode, DWORD& effect,
+                               bool& accept) {
+          accept = true;
+          effect = DROPEFFECT_MOVE;
+        };
+        target.OnDragDrop = [&](TBaseTree* tree, TObject* from, IDataObject* data, const TFormatArray&, TShiftState,
+                                POINT, DWORD& effect, TDropMode) {
+          effect = DROPEFFECT_MOVE;
+          tree->ProcessOLEData(ObjectAs<TBaseTree>(from), data, onto, c.mode, true);
+        };
+        POINT saved{};
+        GetCursorPos(&saved);
+        const POINT over = target.ClientToScreen(POINT{100, 90});
+        SetCursorPos(over.x, over.y);
+        // The system's drag loop drops at once where the mouse rests, no button being down.
+        source.BeginDrag(true);
+        SetCursorPos(saved.x, saved.y);
+      } else {
+        source.CutToClipboard();
+        target.SetFocusedNode(onto);
+        target.SetDefaultPasteMode(c.mode);
+        sourceBrackets = sourceChanges = targetBrackets = 0;
+        EXPECT_TRUE(target.PasteFromClipboard());
+      }
+      EXPECT_EQ(target.Keys(), c.targetAfter);
+      EXPECT_EQ(source.Keys(), std::vector<int>{6});
+      EXPECT_EQ(sourceBrackets, 1);
+      EXPECT_EQ(sourceChanges, 1);
+      EXPECT_EQ(targetBrackets, 1);
+      EXPECT_EQ(CheckInvariants(source), "");
+      EXPECT_EQ(CheckInvariants(target), "");
+      OleSetClipboard(nullptr);
+    }
+  }
+}
+
 TEST_F(TreeWindowFaults, DestroyedTreeLeavesRenderedDataButNoReference) {
   {
     TKeyedTree source(host.Handle());

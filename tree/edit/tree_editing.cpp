@@ -12,8 +12,7 @@ using Microsoft::WRL::ComPtr;
 
 void TBaseTree::DoEdit() {
   StopTimer(ScrollTimer);
-  StopTimer(EditTimer);
-  states_ -= TTreeState::stEditPending;
+  ForgetPendingEdit();
   // A running edit keeps its editor: a second one would orphan it with its text.
   if (IsEditing() || !focusedNode_ || focusedNode_->Has(nsDisabled)) return;
   // Takes over the reference the dispatcher hands out (Attach would add one under some headers).
@@ -37,7 +36,7 @@ void TBaseTree::DoEdit() {
 }
 
 bool TBaseTree::DoEndEdit() {
-  StopTimer(EditTimer);
+  ForgetPendingEdit();
   bool ended = true;
   if (IsEditing()) {
     ComPtr<ITreeEditLink> link = editLink_;
@@ -51,13 +50,11 @@ bool TBaseTree::DoEndEdit() {
       if (OnEdited) OnEdited(this, focusedNode_, editColumn_);
     }
   }
-  states_ -= TTreeState::stEditPending;
   return ended;
 }
 
 void TBaseTree::DoCancelEdit() {
-  StopTimer(EditTimer);
-  states_ -= TTreeState::stEditPending;
+  ForgetPendingEdit();
   if (!IsEditing()) return;
   ComPtr<ITreeEditLink> link = editLink_;
   if (!link || !link->CancelEdit()) return;
@@ -90,6 +87,12 @@ void TBaseTree::TakeFocusFromEditor() {
   if (!HandleAllocated() || !CanFocus()) return;
   HWND focus = GetFocus();
   if (focus && (focus == Handle() || IsChild(Handle(), focus))) SetFocus();
+}
+
+void TBaseTree::ForgetPendingEdit() {
+  StopTimer(EditTimer);
+  states_ -= TTreeState::stEditPending;
+  editPendingNode_ = nullptr;
 }
 
 void TBaseTree::ReleaseEditLink() {

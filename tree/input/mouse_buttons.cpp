@@ -26,8 +26,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     StopWheelPanning();
     return;
   }
-  StopTimer(EditTimer);
-  states_ -= TTreeState::stEditPending;
+  ForgetPendingEdit();
   if (IsEditing() && !DoEndEdit()) return;
 
   const TShiftState shift = MessageShift(message);
@@ -156,16 +155,16 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
   if (states_.Contains(TTreeState::stEditPending)) {
     if (focusedNode_ && hitInfo.HitNode == focusedNode_ && onItem && CanEdit(focusedNode_, hitInfo.HitColumn)) {
       editColumn_ = focusedColumn_;
+      editPendingNode_ = focusedNode_;
       SetTimer(Handle(), EditTimer, editDelay_, nullptr);
     } else {
-      states_ -= TTreeState::stEditPending;
+      ForgetPendingEdit();
     }
   }
 }
 
 void TBaseTree::HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo) {
-  StopTimer(EditTimer);
-  states_ -= TTreeState::stEditPending;
+  ForgetPendingEdit();
   if (IsEditing() && !DoEndEdit()) return;
   PTreeNode node = hitInfo.HitNode;
   const TNodeWatch clicked(*this, node);

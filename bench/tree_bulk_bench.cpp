@@ -1,0 +1,165 @@
+// Times what a person does with many rows at once in two shown trees: cutting rows and pasting them into the other
+// tree against copying and pasting them, a drag that moves them against one that copies them, and pasting rows that
+// arrive selected into a tree with multi-selection (and deleting them again), a million against a hundred thousand.
+// Every time is the best of several runs.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "bench/bench_timing.h"
+#include "framework/startup.h"
+#include "framework/streams.h"
+#include "tree/string_tree.h"
+#include "tree/tree_unit.h"
+
+using namespace tree;
+
+namespace {
+
+constexpr std::uint32_t kFolders = 1000;
+constexpr std::uint32_t kItemsPerFolder = 99;  // with the folders, 100,000 rows
+constexpr int kRuns = 3;
+
+TBenchTargets targets;
+
+// A shown tree of numbered rows, as a side panel's: each row's number is its data, saved with it, and its text.
+class TRowTree : public TStringTree {
+ public:
+  TRowTree(HWND parent, int left) : TStringTree(nullptr) {
+    SetNodeDataSize(sizeof(std::uint64_t));
+    SetParentWindow(parent);
+    SetBounds(left, 0, 390, 560);
+    TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+    OnGetText = [](TBaseTree* tree, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
+      text = L"Row " + std::to_wstring(*tree->GetNodeData<std::uint64_t>(node));
+    };
+    OnSaveNode = [](TBaseTree* tree, PTreeNode node, TStream& stream) {
+      stream.WriteBuffer(tree->GetNodeData<std::uint64_t>(node), sizeof(std::uint64_t));
+    };
+    OnLoadNode = [](TBaseTree* tree, PTreeNode node, TStream& stream) {
+      stream.ReadBuffer(tree->GetNodeData<std::uint64_t>(node), sizeof(std::uint64_t));
+    };
+    HandleNeeded();
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+  }
+  using TBaseTree::DoDragging;
+
+  // kFolders folders of kItemsPerFolder items each, every folder selected.
+  void FillFolders() {
+    BeginUpdate();
+    std::uint64_t number = 0;
+    for (std::uint32_t f = 0; f < kFolders; ++f) {
+      PTreeNode folder = AddChild(nullptr);
+      *GetNodeData<std::uint64_t>(folder) = ++number;
+      for (std::uint32_t i = 0; i < kItemsPerFolder; ++i) *GetNodeData<std::uint64_t>(AddChild(folder)) = ++number;
+    }
+    EndUpdate();
+    for (PTreeNode folder = GetFirstNoInit(); folder; folder = folder->NextSibling) AddToSelection(folder);
+  }
+};
+
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+// Seconds of the rows of left going over into right, shown beside it: cut or copied to the clipboard and pasted.
+double ClipboardTransfer(HWND host, bool cut) {
+  TRowTree left(host, 0), right(host, 400);
+  left.FillFolders();
+  Pump();
+  const double seconds = TimeOf([&] {
+    if (cut)
+      left.CutToClipboard();
+    else
+      left.CopyToClipboard();
+    right.PasteFromClipboard();
+    Pump();
+  });
+  if (right.TotalCount() != kFolders * (kItemsPerFolder + 1) ||
+      left.TotalCount() != (cut ? 0u : kFolders * (kItemsPerFolder + 1)))
+    targets.Failed("the paste lost rows");
+  OleSetClipboard(nullptr);
+  return seconds;
+}
+
+// Seconds of a drop of the selected rows of left on right by the system's drag loop, which drops at once where the
+// mouse rests since no button is down: the drop moves the rows or copies them.
+double DragTransfer(HWND host, bool move) {
+  TRowTree left(host, 0), right(host, 400);
+  left.FillFolders();
+  right.OnDragOver = [move](TBaseTree*, TObject*, TShiftState, TDragState, POINT, TDropMode, DWORD& effect,
+                            bool& accept) {
+    accept = true;
+    effect = move ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+  };
+  double seconds = 0;
+  right.OnDragDrop = [&](TBaseTree* tree, TObject* source, IDataObject* data, const TFormatArray&, TShiftState, POINT,
+                         DWORD& effect, TDropMode) {
+    effect = move ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+    seconds = TimeOf([&] {
+      tree->ProcessOLEData(ObjectAs<TBaseTree>(source), data, nullptr, TTreeNodeAttachMode::amAddChildLast, move);
+    });
+  };
+  Pump();
+  POINT over{600, 300};
+  ClientToScreen(host, &over);
+  SetCursorPos(over.x, over.y);
+  left.DoDragging(POINT{20, 5});
+  seconds += TimeOf(Pump);
+  if (right.TotalCount() != kFolders * (kItemsPerFolder + 1) ||
+      left.TotalCount() != (move ? 0u : kFolders * (kItemsPerFolder + 1)))
+    targets.Failed("the drop lost rows");
+  return seconds;
+}
+
+// Seconds to paste count top-level rows, selected where they came from, into a tree with multi-selection, where they
+// arrive selected; undo: the seconds to delete them there again instead.
+double SelectedPaste(std::uint32_t count, bool undo) {
+  TStringTree source(nullptr), target(nullptr);
+  for (TBaseTree* tree : {static_cast<TBaseTree*>(&source), static_cast<TBaseTree*>(&target)})
+    tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() +
+                                             TTreeSelectionOption::toMultiSelect);
+  source.SetRootNodeCount(count);
+  source.SelectAll(false);
+  source.CopyToClipboard();
+  double seconds = TimeOf([&] { target.PasteFromClipboard(); });
+  if (target.SelectedCount() != count) targets.Failed("the pasted rows did not arrive selected");
+  if (undo) seconds = TimeOf([&] { target.DeleteChildren(nullptr); });
+  OleSetClipboard(nullptr);
+  return seconds;
+}
+
+}  // namespace
+
+int main() {
+  InitializeUnit(FrameworkUnit());
+  InitializeUnit(TreeUnit());
+  HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 560, nullptr, nullptr, nullptr,
+                              nullptr);
+
+  {
+    const double copy = BestOf(kRuns, [&] { return ClipboardTransfer(host, false); });
+    const double cut = BestOf(kRuns, [&] { return ClipboardTransfer(host, true); });
+    std::printf("100,000 rows into the other shown tree: cut and paste %.3f s; copy and paste %.3f s\n", cut, copy);
+    targets.AtMost("cut-paste-100k-vs-copy-paste", cut / copy, 3.0);
+  }
+  {
+    const double copy = BestOf(kRuns, [&] { return DragTransfer(host, false); });
+    const double move = BestOf(kRuns, [&] { return DragTransfer(host, true); });
+    std::printf("100,000 rows dropped on the other shown tree: moved %.3f s; copied %.3f s\n", move, copy);
+    targets.AtMost("move-drag-100k-vs-copy-drag", move / copy, 3.0);
+  }
+  for (bool undo : {false, true}) {
+    const double large = BestOf(kRuns, [&] { return SelectedPaste(1000000, undo); });
+    const double small = BestOf(kRuns, [&] { return MeanOf(10, [&] { return SelectedPaste(100000, undo); }); });
+    std::printf("selected rows pasted into a multi-selection tree%s: 1,000,000 %.3f s; 100,000 %.4f s\n",
+                undo ? ", then deleted" : "", large, small);
+    targets.AtMost(undo ? "multiselect-undo-1m-vs-100k" : "multiselect-paste-1m-vs-100k", large / small, 15.0);
+  }
+
+  DestroyWindow(host);
+  FinalizeUnits();
+  return targets.ExitCode();
+}
