@@ -28,6 +28,10 @@ constexpr std::uint32_t kItemsPerFolder = 99;
 constexpr TColor kUnfocusedSelection = static_cast<TColor>(0xD8D8D8);
 // Milliseconds between a change of a tree's rows and the page's count of them.
 constexpr UINT kCountDelay = 50;
+// The most rows the right tree may hold for its export to follow each change of them: an export costs every row,
+// and a change of one row in a tree of hundreds of thousands would keep the window from answering for seconds.
+// Larger trees are exported when asked.
+constexpr std::uint32_t kLiveExportRows = 10000;
 
 // Each row carries one number that names it wherever it goes: folder f (from 0) is (f + 1) * 100, its item i (from
 // 0) is f * 100 + i + 1, so no row is 0 and a folder's number is a multiple of 100.
@@ -283,7 +287,15 @@ void TTreePage::ShowRowsChanged() {
                         std::to_wstring(small_->TotalCount()) +
                         L" on the right. Drag rows across to copy them, with Shift to move them; F2 renames; Delete, "
                         L"Ctrl+X, C and V.");
-  if (exportStale_) Export(exportFormat_);
+  if (exportStale_) {
+    if (small_->TotalCount() <= kLiveExportRows) {
+      Export(exportFormat_);
+    } else {
+      exportStale_ = false;
+      exportText_->SetLines(L"The rows on the right changed. There are " + std::to_wstring(small_->TotalCount()) +
+                            L" of them, more than are exported after each change: an export button exports them.");
+    }
+  }
   // The page has shown the rows where they now are once it is done with them.
   if (rowsMoved_) {
     rowsMoved_ = false;

@@ -1,6 +1,7 @@
 // The tree's page: a string tree of 100,000 nodes in columns (folders of items, with check boxes, editable names,
 // a static count and incremental search), a second tree that rows are dragged, cut, copied and pasted to and from,
-// and the second tree's content exported as text, HTML or RTF, kept up to date as its rows change.
+// and the second tree's content exported as text, HTML or RTF, kept up to date as its rows change while they are
+// few.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,7 @@ class TTreePage : public controls::TPcTabSheet {
   explicit TTreePage(TComponent* owner);
 
   void Populate();
-  // Shows the small tree's content in that format, now and after each change of its rows.
+  // Shows the small tree's content in that format, now and after each change of its rows while they are few.
   void Export(TTreeExport format);
 
   tree::TStringTree* LargeTree() const { return large_; }

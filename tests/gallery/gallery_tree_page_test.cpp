@@ -267,8 +267,8 @@ TEST_F(GalleryTest, ACheckBoxIsNoLongerHotOnceTheTreeMovesFromUnderTheMouse) {
 // From the keyboard, as a person does it: a folder copied by Ctrl+C, then every folder (Edit > Select every folder,
 // Shift+Ctrl+C: 100,000 rows), each pasted by Ctrl+V into the right tree after a click there, and at last every row
 // of the right tree selected and deleted. Each change reaches the counts and the export box once, however many rows
-// it takes, the right tree's scroll bar comes or goes on the screen too, and the window answers again within
-// seconds.
+// it takes (an export of a few rows, or for many the word that they are exported when asked), the right tree's
+// scroll bar comes or goes on the screen too, and the window answers again within seconds.
 TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
   TTreePage* page = ShowTreePage(Form());
   TStringTree* large = page->LargeTree();
@@ -288,6 +288,8 @@ TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
     const char* Name;
     std::function<void()> Input;
     std::uint32_t SmallWanted;
+    // How the box starts: an export of a few rows, or for many the word that an export button exports them.
+    const wchar_t* BoxStart;
   };
   const std::uint32_t start = small->TotalCount();
   const TStep steps[] = {
@@ -298,7 +300,7 @@ TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
          SendMouseClick(belowRows);
          SendKeyPress(L'V', false, true);
        },
-       start + 100},
+       start + 100, L"Name\t"},
       {"every folder",
        [&] {
          EXPECT_TRUE(ChooseFromMenu(L'E', {L'S'}));
@@ -307,14 +309,14 @@ TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
          SendMouseClick(belowRows);
          SendKeyPress(L'V', false, true);
        },
-       start + 100 + 100000},
+       start + 100 + 100000, L"The rows on the right changed. There are 100"},
       {"every row deleted",
        [&] {
          SendMouseClick(belowRows);
          SendKeyPress(L'A', false, true);
          SendKeyPress(VK_DELETE);
        },
-       0},
+       0, L"Name\t"},
   };
   for (const TStep& step : steps) {
     SCOPED_TRACE(step.Name);
@@ -328,6 +330,7 @@ TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
     // A change told late would come within a few of the page's count delays.
     PumpFor(300);
     EXPECT_EQ(exports, 1);
+    EXPECT_EQ(box->Text().rfind(step.BoxStart, 0), 0u) << testing::PrintToString(box->Text().substr(0, 80));
     // The right tree shows what it paints when made to paint it all again: its scroll bar, which came or went with
     // the rows, too.
     const TWindowCapture onScreen = TWindowCapture::AsShown(small->Handle());
