@@ -186,16 +186,34 @@ void TBaseTree::EndUpdate() {
     RefreshTotalHeights();
     PackSelection();
     StartCacheValidation();
-    if (HandleAllocated()) UpdateScrollBars(false);
-    if (states_.Contains(TTreeState::stStructureChangePending)) FireStructureChange();
-    if (states_.Contains(TTreeState::stChangePending)) FireChange();
-    if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoSort)) SortTree(sortColumn_, sortDirection_, true);
+    // The handlers raised here may raise: the window draws again all the same, and the first exception follows.
+    // One that frees the tree leaves nothing to finish.
+    const TLifeWatch life = LifeWatch();
+    TFirstFailure failure;
+    if (HandleAllocated()) failure.Run([this] { UpdateScrollBars(false); });
+    if (!life.Ended() && states_.Contains(TTreeState::stStructureChangePending))
+      failure.Run([this] { FireStructureChange(); });
+    if (!life.Ended() && states_.Contains(TTreeState::stChangePending)) failure.Run([this] { FireChange(); });
+    if (!life.Ended() && options_->AutoOptions().Contains(TTreeAutoOption::toAutoSort))
+      failure.Run([this] { SortTree(sortColumn_, sortDirection_, true); });
+    if (life.Ended()) return failure.Raise();
     SetUpdateState(false);
     // The frame too: a scroll bar that came while drawing was off was never painted, and turning drawing on again
     // paints nothing.
     if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+    failure.Run([this] { DoUpdating(TTreeUpdateState::usEnd); });
+    failure.Raise();
+    return;
   }
   DoUpdating(updateCount_ == 0 ? TTreeUpdateState::usEnd : TTreeUpdateState::usUpdate);
+}
+
+void TBaseTree::LowerUpdateCount() {
+  // A bracket opened and closed inside the raised count left its end to the count's last step.
+  if (updateCount_ == 1 && states_.Contains(TTreeState::stUpdating))
+    EndUpdate();
+  else if (updateCount_ > 0)
+    --updateCount_;
 }
 
 void TBaseTree::BeginSynch() {

@@ -17,6 +17,7 @@
 #include "framework/picture.h"
 #include "framework/set.h"
 #include "framework/win_control.h"
+#include "tree/first_failure.h"
 #include "tree/node_slab.h"
 #include "tree/node_watch.h"
 #include "tree/paint/glyph_images.h"
@@ -39,6 +40,7 @@ class TClipboardFormats;
 class TWorkerThread;
 class TTreeHeader;
 struct TBaseBody;
+struct TLaterChunk;
 class TTreeColumn;
 class TTreeColumns;
 class TTreeDataObject;
@@ -942,7 +944,12 @@ class TBaseTree : public TCustomControl {
   };
 
   PTreeNode MakeNewNode();
+  // Frees the block after OnFreeNode, also when the handler raises (the exception is passed on), with every
+  // reference the tree keeps to it.
   void FreeNodeBlock(PTreeNode node);
+  // Clears every reference of the tree to node (focus, anchor, hot, check, search, edit, drop target, pending
+  // change, the last node found on the visible path, its wide total), whose block is freed.
+  void ForgetNode(PTreeNode node);
   // Ends the watches of node, whose block is being freed, and tells the lists that hold it.
   void EndNodeWatches(PTreeNode node);
   // Ends every watch for good: the tree goes.
@@ -992,12 +999,15 @@ class TBaseTree : public TCustomControl {
       }
       throw;
     }
-    EndUpdate();
     states_ -= marks;
+    EndUpdate();
   }
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);
+  // Takes back a raise of the update count made without BeginUpdate (so that changes are only recorded), and ends
+  // the bracket that BeginUpdate and EndUpdate inside it left open.
+  void LowerUpdateCount();
   void StartChangeTimer(UINT_PTR id);
   // Fires the recorded structure change now or after ChangeDelay.
   void ReleaseStructureChange();
@@ -1011,11 +1021,15 @@ class TBaseTree : public TCustomControl {
   void SortSelection();
   bool InternalAddToSelection(PTreeNode node);
   bool InternalRemoveFromSelection(PTreeNode node);
+  // Frees every node; a handler that raises does not stop it: the first exception is passed on at the end.
   void FreeAllNodes();
   // Frees every node below node, children before parents and the last sibling first, with their selection,
-  // focus and events; the totals of node itself are the caller's. False when a handler freed node.
-  bool FreeDescendants(PTreeNode node);
-  void ReleaseDeletedNode(PTreeNode node);
+  // focus and events; the totals of node itself are the caller's. A handler that raises does not stop it: the
+  // exception is kept in failure. False when a handler freed node.
+  bool FreeDescendants(PTreeNode node, TFirstFailure& failure);
+  // The selection and focus of a node that has left the tree, with their events, and its block. The events come
+  // about a node that no longer lies in the tree: nothing looks for its row.
+  void ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure);
   // Runs on the worker thread: builds the cache privately and publishes it unless stopped.
   void ValidateCache();
   // The last cache entry whose top is at most position; false when the cache holds none.
@@ -1123,7 +1137,11 @@ class TBaseTree : public TCustomControl {
   void SetImageList(TCustomImageList*& field, TChangeLink* link, TCustomImageList* value);
   void RepaintIfShown();
   void ReadOldOptions(TReader& reader);
-  // Reads one child chunk count's worth of nodes below node, bounded by end.
+  // Reads one node chunk into node: the nodes, their links and states and their totals; the node's other chunks,
+  // whose handlers may delete nodes, go to later.
+  void ReadNodeLinks(TStream& stream, int version, PTreeNode node, std::vector<TLaterChunk>& later);
+  // Reads the chunks ReadNodeLinks left, of the nodes that live, and leaves the stream where it found it.
+  void ReadLaterChunks(TStream& stream, int version, const std::vector<TLaterChunk>& later);
   // Takes a base chunk's body into node through the paths that keep totals right; answers its child count.
   std::uint32_t ApplyBaseBody(PTreeNode node, const TBaseBody& body);
   // The totals below top after its nodes were read, top's own (and its ancestors') included; shownBefore is the

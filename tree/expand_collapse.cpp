@@ -93,15 +93,19 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     return;
   }
   StartCacheValidation();
+  // Measuring the rows for the scroll bars, and scrolling, raise handlers (the texts, the rows reached first)
+  // that may delete the node.
   UpdateScrollBars(true);
+  if (watch.Ended()) return;
   if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoScrollOnExpand) && node->Has(nsExpanded) &&
       HandleAllocated()) {
     if (TotalHeightOf(node) > static_cast<std::uint64_t>(ClientHeight()))
       SetTopNode(node);
     else
       ScrollIntoView(node->LastChild, false);
+    if (watch.Ended()) return;
   }
-  if (GetTopNode() == lastTopNode)
+  if (GetTopNode() == lastTopNode && !watch.Ended())
     InvalidateToBottom(node);
   else if (HandleAllocated())
     Invalidate();

@@ -94,9 +94,11 @@ bool TNodeSlab::Holds(const void* block) const {
 void TNodeSlab::Reset() {
   freeList_ = nullptr;
   inUse_ = 0;
-  // A guarding slab keeps its address room until it goes, so that no block of its own takes a freed one's place.
+  // A guarding slab keeps its address room until it goes, so that no block of its own takes a freed one's place:
+  // the next block comes from new room.
   if (guarded_) {
     for (const TChunk& chunk : chunks_) VirtualFree(chunk.Start, chunk.Size, MEM_DECOMMIT);
+    next_ = end_ = nullptr;
     return;
   }
   ReleaseChunks();

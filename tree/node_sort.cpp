@@ -90,18 +90,30 @@ void TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doI
         return !watch.Ended();
       });
     } else {
-      // A node left uninitialized keeps its subtree unsorted.
+      // A node left uninitialized keeps its subtree unsorted. The comparisons may free the node sorted, or more:
+      // the walk goes on with what took its place, as WalkBelow does.
       for (PTreeNode run = root_->FirstChild; run;) {
-        if (run->Has(nsInitialized)) Sort(run, column, direction, false);
-        run = run->Has(nsInitialized) ? NextInSubtree(run, root_) : NextAfterSubtree(run, root_);
+        if (!run->Has(nsInitialized)) {
+          run = NextAfterSubtree(run, root_);
+          continue;
+        }
+        PTreeNode parent = run->Parent, previous = run->PrevSibling;
+        const TNodeWatch runWatch(*this, run), parentWatch(*this, parent), previousWatch(*this, previous);
+        Sort(run, column, direction, false);
+        if (!runWatch.Ended()) {
+          run = NextInSubtree(run, root_);
+          continue;
+        }
+        if (parentWatch.Ended() || previousWatch.Ended()) break;
+        run = previous ? previous->NextSibling : parent->FirstChild;
       }
     }
   } catch (...) {
-    --updateCount_;
+    LowerUpdateCount();
     throw;
   }
   InvalidateCache();
-  --updateCount_;
+  LowerUpdateCount();
   if (updateCount_ == 0) {
     StartCacheValidation();
     if (HandleAllocated()) Invalidate();

@@ -42,18 +42,28 @@ PTreeNode TBaseTree::MakeNewNode() {
 void TBaseTree::FreeNodeBlock(PTreeNode node) {
   ++freedNodes_;
   if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
+  // The handler sees the node whole, its total too. A handler before it may have taken the node into the
+  // selection or the focus again, or left it there by raising: nothing keeps a freed block.
+  TFirstFailure failure;
+  if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) failure.Run([&] { DoFreeNode(node); });
+  if (node->Has(nsSelected)) InternalRemoveFromSelection(node);
+  if (!dragSelection_.empty()) std::erase(dragSelection_, node);
+  ForgetNode(node);
+  slab_.Free(node);
+  failure.Raise();
+}
+
+void TBaseTree::ForgetNode(PTreeNode node) {
+  if (node == focusedNode_) focusedNode_ = nullptr;
+  if (node == rangeAnchor_) rangeAnchor_ = nullptr;
   if (node == hotNode_) hotNode_ = nullptr;
   if (node == checkNode_) checkNode_ = nullptr;
   if (node == lastSearchNode_) lastSearchNode_ = nullptr;
   if (node == editPendingNode_) ForgetPendingEdit();
   if (node == dropTargetNode_) dropTargetNode_ = nullptr;
-  if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   ForgetPendingChange(node);
   if (node == shownNode_) ForgetShownNode();
-  // The handler sees the node whole, its total too; the total's entry goes with the block.
-  if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
   if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
-  slab_.Free(node);
 }
 
 void* TBaseTree::GetNodeData(PTreeNode node) const {
@@ -398,10 +408,12 @@ void TBaseTree::SetRootNodeCount(std::uint32_t value) {
     return;
   }
   if (value == root_->ChildCount) return;
-  BeginUpdate();
-  InterruptValidation();
-  SetChildCount(root_, value);
-  EndUpdate();
+  BulkWork(TTreeStates{}, [this, value] {
+    const TLifeWatch life = LifeWatch();
+    InterruptValidation();
+    SetChildCount(root_, value);
+    return !life.Ended();
+  });
 }
 
 // ---- adding
@@ -420,27 +432,31 @@ PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
   CancelEditNode();
   if (!parent) parent = root_;
   if (!parent->Has(nsInitialized) && !InitNode(parent)) return nullptr;
+  // The structure change, the sort and the measuring raise handlers that may delete the node or the parent.
+  const TNodeWatch parentWatch(*this, parent);
   ++updateCount_;
   try {
     SetChildCount(parent, parent->ChildCount + 1);
   } catch (...) {
-    --updateCount_;
+    LowerUpdateCount();
     throw;
   }
-  --updateCount_;
+  LowerUpdateCount();
+  if (parentWatch.Ended()) return nullptr;
   PTreeNode node = parent->LastChild;
   // The node is linked either way; the bookkeeping is finished before a too small record is reported.
   bool fits = recordSize_ >= sizeof userData;
   if (userData && fits) SetUserData(node, userData);
+  const TNodeWatch nodeWatch(*this, node);
   if (updateCount_ == 0) {
     StartCacheValidation();
     if (states_.Contains(TTreeState::stStructureChangePending)) ReleaseStructureChange();
-    AutoSortAfterAdd(parent);
-    InvalidateToBottom(parent);
+    if (!parentWatch.Ended()) AutoSortAfterAdd(parent);
+    if (!parentWatch.Ended()) InvalidateToBottom(parent);
     UpdateScrollBars(true);
   }
   if (userData && !fits) RaiseTreeError(teInitialUserDataSpace);
-  return node;
+  return nodeWatch.Ended() ? nullptr : node;
 }
 
 PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const void* userData) {
@@ -457,23 +473,36 @@ PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const 
   InternalConnectNode(result, node, this, mode);
   bool fits = recordSize_ >= sizeof userData;
   if (userData && fits) SetUserData(result, userData);
+  // The sort, the measuring and the structure change raise handlers that may delete the new node or the one it
+  // was put beside.
+  const TNodeWatch resultWatch(*this, result), nodeWatch(*this, node);
   if (updateCount_ == 0) {
     AutoSortAfterAdd(addsChild ? node : node->Parent);
     UpdateScrollBars(true);
-    InvalidateToBottom(mode == TTreeNodeAttachMode::amInsertBefore ? result : node);
+    const bool fromNew = mode == TTreeNodeAttachMode::amInsertBefore;
+    if (!(fromNew ? resultWatch : nodeWatch).Ended()) InvalidateToBottom(fromNew ? result : node);
   }
-  StructureChange(result, TChangeReason::crNodeAdded);
+  if (!resultWatch.Ended()) StructureChange(result, TChangeReason::crNodeAdded);
   if (userData && !fits) RaiseTreeError(teInitialUserDataSpace);
-  return result;
+  return resultWatch.Ended() ? nullptr : result;
 }
 
 // ---- initialization
 
 bool TBaseTree::InitNodeStates(PTreeNode node, TTreeNodeInitStates& initStates) {
   initStates = 0;
+  // A node whose own OnInitNode is running is taken as it is.
+  if (node->Deferred & ndInitializing) return true;
   const TNodeWatch watch(*this, node);
-  DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node, initStates);
+  node->Deferred |= ndInitializing;
+  try {
+    DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node, initStates);
+  } catch (...) {
+    if (!watch.Ended()) node->Deferred &= static_cast<std::uint8_t>(~ndInitializing);
+    throw;
+  }
   if (watch.Ended()) return false;
+  node->Deferred &= static_cast<std::uint8_t>(~ndInitializing);
   node->States |= nsInitialized;
   if (initStates & ivsDisabled) node->States |= nsDisabled;
   if (initStates & ivsHasChildren) node->States |= nsHasChildren;
@@ -482,6 +511,8 @@ bool TBaseTree::InitNodeStates(PTreeNode node, TTreeNodeInitStates& initStates) 
 }
 
 bool TBaseTree::InitNode(PTreeNode node) {
+  // A node whose own OnInitNode is running is taken as it is.
+  if (node->Deferred & ndInitializing) return true;
   TTreeNodeInitStates initStates = 0;
   if (!InitNodeStates(node, initStates)) return false;
   const bool wantExpanded = (initStates & ivsExpanded) != 0;
@@ -568,8 +599,12 @@ void TBaseTree::ResetNode(PTreeNode node) {
     Clear();
     return;
   }
+  // The handlers of the reset and of the children's deletion may free the node.
+  const TNodeWatch watch(*this, node);
   DoReset(node);
+  if (watch.Ended()) return;
   DeleteChildren(node, false);
+  if (watch.Ended()) return;
   InterruptValidation();
   ForgetShownNode();
   node->States &= ResetStateMask;
@@ -582,7 +617,9 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   // A node that is being freed (whose OnFreeNode deletes it) goes once.
   if (!node || node == root_ || node->Has(nsDeleting)) return;
   // Each step raises handlers (the structure and selection changes, the frees below, the focus events) that may
-  // free the node themselves, with an ancestor or every node: the deletion is done then.
+  // free the node themselves, with an ancestor or every node: the deletion is done then. One that raises before
+  // the node's children begin to go leaves the node where it is; after that the deletion goes on to its end, and
+  // the first exception is passed on there.
   const TNodeWatch watch(*this, node);
   PTreeNode parent = node->Parent;
   InterruptValidation();
@@ -598,38 +635,49 @@ void TBaseTree::DeleteNode(PTreeNode node) {
     } else {
       InternalRemoveFromSelection(node);
     }
+    if (watch.Ended()) return;
   }
-  DeleteChildren(node, false);
-  if (watch.Ended()) return;
-  InternalDisconnectNode(node, false);
-  if (watch.Ended()) return;
+  TFirstFailure failure;
+  failure.Run([&] { DeleteChildren(node, false); });
+  if (watch.Ended()) return failure.Raise();
+  failure.Run([&] { InternalDisconnectNode(node, false); });
+  if (watch.Ended()) return failure.Raise();
+  // A focus event that raised may have left the node linked: it goes all the same.
+  if (node->Parent) InternalDisconnectNode(node, true);
   node->States |= nsDeleting;
-  FreeNodeBlock(node);
+  failure.Run([&] { FreeNodeBlock(node); });
   if (updateCount_ == 0) {
     StartCacheValidation();
-    UpdateScrollBars(true);
+    failure.Run([&] { UpdateScrollBars(true); });
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
+  failure.Raise();
 }
 
-void TBaseTree::ReleaseDeletedNode(PTreeNode node) {
+void TBaseTree::ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure) {
+  // Only the tree's going frees a node that has left it: the work ends with the tree.
+  const TNodeWatch watch(*this, node);
   if (node->Has(nsSelected)) {
     if (updateCount_ == 0)
-      RemoveFromSelection(node);
+      failure.Run([&] { RemoveFromSelection(node); });
     else
       InternalRemoveFromSelection(node);
+    if (watch.Ended()) return;
   }
   if (node == focusedNode_) {
-    CancelEditNode();
+    failure.Run([this] { CancelEditNode(); });
+    if (watch.Ended()) return;
     states_ -= TTreeState::stEditing;
-    DoFocusNode(nullptr, false);
-    DoFocusChange(nullptr, focusedColumn_);
+    focusedNode_ = nullptr;
+    if (selectionCount_ == 0) ResetRangeAnchor();
+    failure.Run([this] { DoFocusChange(nullptr, focusedColumn_); });
+    if (watch.Ended()) return;
   }
   if (node == rangeAnchor_) rangeAnchor_ = nullptr;
-  FreeNodeBlock(node);
+  failure.Run([&] { FreeNodeBlock(node); });
 }
 
-bool TBaseTree::FreeDescendants(PTreeNode node) {
+bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
   // A loop, not recursion: a chain of a million nested nodes is freed with the stack it started with. Each node
   // leaves its parent's list before its handlers run, so that one that deletes other nodes finds the links whole;
   // the walk then goes on from what is left, and ends with node.
@@ -648,7 +696,7 @@ bool TBaseTree::FreeDescendants(PTreeNode node) {
     }
     run->States |= nsDeleting;
     const std::uint64_t freedBefore = freedNodes_;
-    ReleaseDeletedNode(run);
+    ReleaseDeletedNode(run, failure);
     if (top.Ended()) return false;
     if (freedNodes_ != freedBefore + 1)
       run = node->LastChild;
@@ -667,18 +715,26 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   InterruptValidation();
   const int oldX = offsetX_;
   const TTreePosition oldY = offsetY_;
-  bool shown = node == root_ || (FullyVisible(node) && node->Has(nsExpanded));
-  if (shown) visibleCount_ -= CountVisibleChildren(node);
+  // The children's rows leave the count at once, and a node other than the root closes: the handlers of the
+  // frees may delete children not freed yet (or the node), which then take nothing from the count or from the
+  // heights above the node a second time. The root stays open; its count is none once its children are gone.
+  if (node != root_) {
+    if (FullyVisible(node) && node->Has(nsExpanded)) visibleCount_ -= CountVisibleChildren(node);
+    node->States &= ~nsExpanded;
+  }
   node->States |= nsClearing;
   ForgetShownNode();
-  if (!FreeDescendants(node)) return;
+  TFirstFailure failure;
+  if (!FreeDescendants(node, failure)) return failure.Raise();
   node->States &= ~nsClearing;
   if (resetHasChildren) node->States &= ~nsHasChildren;
-  if (node != root_) node->States &= ~nsExpanded;
   node->ChildCount = 0;
   node->Deferred &= ~(ndCountStale | ndIndexesStale);
   node->TotalCount = 1;
-  if (node == root_ || node->Has(nsDeleting)) {
+  if (node == root_) {
+    visibleCount_ = 0;
+    SetTotalHeight(node, node->NodeHeight);
+  } else if (node->Has(nsDeleting)) {
     SetTotalHeight(node, node->NodeHeight);
   } else {
     AdjustTotalHeight(node, node->NodeHeight, false);
@@ -688,10 +744,11 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
-    UpdateScrollBars(true);
+    failure.Run([&] { UpdateScrollBars(true); });
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
-  StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted);
+  failure.Run([&] { StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted); });
+  failure.Raise();
 }
 
 void TBaseTree::FreeAllNodes() {
@@ -699,6 +756,7 @@ void TBaseTree::FreeAllNodes() {
   ForgetShownNode();
   // Each node leaves its parent's list before its handler runs: one that deletes nodes (or clears the tree again)
   // finds the links whole, and the walk goes on from what is left.
+  TFirstFailure failure;
   PTreeNode node = root_->LastChild;
   while (node) {
     while (node->LastChild) node = node->LastChild;
@@ -714,8 +772,9 @@ void TBaseTree::FreeAllNodes() {
     const std::uint64_t freedBefore = ++freedNodes_;
     if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
-    if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) DoFreeNode(node);
-    if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
+    if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) failure.Run([&] { DoFreeNode(node); });
+    // The selection is emptied at the end.
+    ForgetNode(node);
     slab_.Free(node);
     if (freedNodes_ != freedBefore)
       node = root_->LastChild;
@@ -739,12 +798,15 @@ void TBaseTree::FreeAllNodes() {
   focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = lastSearchNode_ = checkNode_ = nullptr;
   if (editPendingNode_) ForgetPendingEdit();
   InvalidateCache();
+  failure.Raise();
 }
 
 void TBaseTree::Clear() {
+  // A handler that raises does not keep the tree from emptying, nor the bracket from ending.
   BeginUpdate();
+  TFirstFailure failure;
   InterruptValidation();
-  CancelEditNode();
+  failure.Run([this] { CancelEditNode(); });
   if (states_.Contains(TTreeState::stCutPending) || states_.Contains(TTreeState::stCopyPending)) {
     // Another program may own the clipboard by now; only data this tree put there is taken off.
     if (clipboardData_ && OleIsCurrentClipboard(clipboardData_.Get()) == S_OK) OleSetClipboard(nullptr);
@@ -755,10 +817,11 @@ void TBaseTree::Clear() {
   focusedNode_ = hotNode_ = dropTargetNode_ = nullptr;
   bool hadChildren = root_->ChildCount > 0;
   // The whole store goes at once: every block is released with its chunk instead of one by one.
-  FreeAllNodes();
+  failure.Run([this] { FreeAllNodes(); });
   if (hadChildren) StructureChange(nullptr, TChangeReason::crChildDeleted);
   offsetX_ = offsetY_ = 0;
   EndUpdate();
+  failure.Raise();
 }
 
 void TBaseTree::DeleteSelectedNodes() {
@@ -816,8 +879,10 @@ void TBaseTree::SetNodeHeight(PTreeNode node, std::uint16_t value) {
   InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
+    // Measuring the rows raises handlers that may delete the node.
+    const TNodeWatch watch(*this, node);
     UpdateScrollBars(true);
-    InvalidateToBottom(node);
+    if (!watch.Ended()) InvalidateToBottom(node);
   }
 }
 

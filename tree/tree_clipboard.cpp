@@ -196,8 +196,12 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
       asStream.tymed = TYMED_ISTREAM;
       FORMATETC asBlock = format;
       asBlock.tymed = TYMED_HGLOBAL;
+      // Data of this process is rendered now, by handlers (saving the nodes) that may free the target.
+      const TNodeWatch targetWatch(*this, target);
       if (dataObject->GetData(&asStream, medium.ReleaseAndGetAddressOf()) != S_OK &&
           dataObject->GetData(&asBlock, medium.ReleaseAndGetAddressOf()) != S_OK) {
+        result = false;
+      } else if (targetWatch.Ended()) {
         result = false;
       } else if (medium.Get().tymed == TYMED_HGLOBAL) {
         TGlobalLock lock(medium.Get().hGlobal);
@@ -224,24 +228,26 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
 }
 
 void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
-  // A read that fails part-way takes back every node this paste made: the tree is left as it was.
-  std::vector<PTreeNode> added;
+  // A read that fails part-way takes back every node this paste made (those a handler left): the tree is left as
+  // it was.
+  TWatchedNodes added(*this);
   // A handler that frees the new node or the target ends the paste: the nodes still in the stream have no place.
   const TNodeWatch targetWatch(*this, target);
   try {
     while (stream.Position() < stream.Size()) {
       PTreeNode node = MakeNewNode();
       InternalConnectNode(node, target, this, mode);
-      added.push_back(node);
-      InternalAddFromStream(stream, 2, node);
+      added.Add(node);
       const TNodeWatch copied(*this, node);
+      // The handlers of what is read (the application's data) may free the node, or the target.
+      InternalAddFromStream(stream, 2, node);
+      if (copied.Ended() || targetWatch.Ended()) return;
       const bool allowed = DoNodeCopying(node, target == root_ ? nullptr : target);
       if (copied.Ended() || targetWatch.Ended()) {
         if (!copied.Ended()) DeleteNode(node);
         return;
       }
       if (!allowed) {
-        added.pop_back();
         DeleteNode(node);
         continue;
       }
@@ -254,7 +260,8 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
       }
     }
   } catch (...) {
-    for (auto it = added.rbegin(); it != added.rend(); ++it) DeleteNode(*it);
+    for (std::size_t i = added.Size(); i-- > 0 && !added.TreeGone();)
+      if (!added.Freed(i)) DeleteNode(added.Node(i));
     throw;
   }
 }
@@ -290,8 +297,9 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
       PTreeNode node = targetTree->MakeNewNode();
       InternalConnectNode(node, target, targetTree, mode);
       added.push_back(node);
-      targetTree->InternalAddFromStream(stream, 2, node);
       const TNodeWatch moved(*targetTree, node);
+      targetTree->InternalAddFromStream(stream, 2, node);
+      if (moved.Ended() || targetWatch.Ended()) break;
       targetTree->DoNodeMoved(node);
       // The copy moved, though its handler freed it; the nodes after it have no place to follow it to.
       if (moved.Ended() || targetWatch.Ended()) break;

@@ -62,12 +62,12 @@ bool TBaseTree::DoCanEdit(PTreeNode node, TColumnIndex column, bool allowed) {
 }
 
 void TBaseTree::DoChange(PTreeNode node) {
+  // The change is told once: it is no longer pending while the handler runs, so that one the handler makes is
+  // told after it, and one that raises is not told again.
   StopTimer(ChangeTimer);
-  const TLifeWatch life = LifeWatch();
-  if (OnChange) OnChange(this, node);
-  if (life.Ended()) return;
   states_ -= TTreeState::stChangePending;
   lastChangedNode_ = nullptr;
+  if (OnChange) OnChange(this, node);
 }
 
 void TBaseTree::DoCheckClick(PTreeNode node, TCheckState newState) {
@@ -392,11 +392,12 @@ void TBaseTree::DoScroll(int deltaX, int deltaY) {
 }
 
 void TBaseTree::DoStructureChange(PTreeNode node, TChangeReason reason) {
+  // Told once, as DoChange tells a change.
   StopTimer(StructureChangeTimer);
-  if (OnStructureChange) OnStructureChange(this, node, reason);
   states_ -= TTreeState::stStructureChangePending;
   lastStructureChangeNode_ = nullptr;
   lastStructureChangeReason_ = TChangeReason::crIgnore;
+  if (OnStructureChange) OnStructureChange(this, node, reason);
 }
 
 void TBaseTree::DoUpdating(TTreeUpdateState state) {

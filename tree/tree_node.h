@@ -46,6 +46,9 @@ enum TNodeDeferred : std::uint8_t {
   ndClimbedFromSecond = 1u << 4,
   // Set on the nodes a TWatchedNodes of the tree lists, while it does.
   ndListed = 1u << 5,
+  // Set while OnInitNode runs for the node: what its handler does to the node (repainting it, asking where it
+  // lies) finds it being initialized, not uninitialized.
+  ndInitializing = 1u << 6,
 };
 
 // Check box states; the odd values are the pressed look of the even ones.

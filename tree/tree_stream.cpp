@@ -22,6 +22,14 @@ struct TBaseBody {
   TCheckType CheckType{};
 };
 
+// A chunk of a node other than its frame and base chunk (the application's data, a caption): its handlers may
+// delete nodes, so it is read once every node of the read is linked, its totals summed and its selection taken.
+struct TLaterChunk {
+  PTreeNode Node;
+  std::int64_t Start;
+  std::int32_t Type, Size;
+};
+
 namespace {
 
 // The magic's six 16-bit words; word 3 is the version, word 4 a space that readers do not compare.
@@ -303,17 +311,19 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   holder->States = 0;
   holder->Parent = root_;
   loadHolder_ = holder;
+  std::vector<TLaterChunk> later;
   try {
     while (stream.Position() < stream.Size() && count > 0) {
       --count;
       PTreeNode node = MakeNewNode();
       InternalConnectNode(node, holder, this, TTreeNodeAttachMode::amAddChildLast);
-      ReadNode(stream, version, node);
+      ReadNodeLinks(stream, version, node, later);
     }
   } catch (...) {
     loadHolder_ = nullptr;
     AdoptStreamSelection(holder, false, false);
-    FreeDescendants(holder);
+    TFirstFailure failure;
+    FreeDescendants(holder, failure);
     FreeNodeBlock(holder);
     EndUpdate();
     throw;
@@ -325,12 +335,10 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   holder->FirstChild = holder->LastChild = nullptr;
   holder->ChildCount = 0;
   FreeNodeBlock(holder);
-  try {
-    Clear();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
+  // The read nodes take the old content's place also when a handler of its going raises; the exception follows
+  // once they have.
+  TFirstFailure failure;
+  failure.Run([this] { Clear(); });
   for (PTreeNode run = first; run; run = run->NextSibling) run->Parent = root_;
   root_->FirstChild = first;
   root_->LastChild = last;
@@ -339,14 +347,12 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   MarkStale(root_, ndCountStale);
   visibleCount_ = CountVisibleChildren(root_);
   InvalidateCache();
-  try {
-    AdoptStreamSelection(root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect), false);
-    DoNodeCopied(nullptr);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
+  AdoptStreamSelection(root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect), false);
+  // The handlers of the nodes' own chunks meet them in their place.
+  if (!failure.Failed()) failure.Run([&] { ReadLaterChunks(stream, version, later); });
+  failure.Run([this] { DoNodeCopied(nullptr); });
   EndUpdate();
+  failure.Raise();
 }
 
 void TBaseTree::LoadFromFile(const String& fileName) {
@@ -355,6 +361,12 @@ void TBaseTree::LoadFromFile(const String& fileName) {
 }
 
 void TBaseTree::ReadNode(TStream& stream, int version, PTreeNode node) {
+  std::vector<TLaterChunk> later;
+  ReadNodeLinks(stream, version, node, later);
+  ReadLaterChunks(stream, version, later);
+}
+
+void TBaseTree::ReadNodeLinks(TStream& stream, int version, PTreeNode node, std::vector<TLaterChunk>& later) {
   // One frame per open level on the heap instead of one call, so nesting is bounded by the data alone (every
   // level takes a node and a base chunk header). The nodes below node are linked without their totals, which are
   // summed once at the end, also when the read fails.
@@ -411,7 +423,8 @@ void TBaseTree::ReadNode(TStream& stream, int version, PTreeNode node) {
           top.ChildrenLeft = ApplyBaseBody(node, ReadBaseBody(stream, version, inner.ChunkSize));
           top.BaseEnd = baseEnd;
         } else {
-          ReadChunk(stream, version, top.Node, inner.ChunkType, inner.ChunkSize);
+          later.push_back(TLaterChunk{top.Node, stream.Position(), inner.ChunkType, inner.ChunkSize});
+          stream.SetPosition(stream.Position() + inner.ChunkSize);
         }
         continue;
       }
@@ -423,6 +436,20 @@ void TBaseTree::ReadNode(TStream& stream, int version, PTreeNode node) {
     throw;
   }
   settle();
+}
+
+void TBaseTree::ReadLaterChunks(TStream& stream, int version, const std::vector<TLaterChunk>& later) {
+  if (later.empty()) return;
+  const std::int64_t end = stream.Position();
+  TWatchedNodes owners(*this);
+  for (const TLaterChunk& chunk : later) owners.Add(chunk.Node);
+  for (std::size_t i = 0; i < later.size() && !owners.TreeGone(); ++i) {
+    // A node a handler deleted takes its remaining chunks with it.
+    if (owners.Freed(i)) continue;
+    stream.SetPosition(later[i].Start);
+    ReadChunk(stream, version, later[i].Node, later[i].Type, later[i].Size);
+  }
+  if (!owners.TreeGone()) stream.SetPosition(end);
 }
 
 std::uint32_t TBaseTree::ApplyBaseBody(PTreeNode node, const TBaseBody& body) {
@@ -529,15 +556,17 @@ void TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBe
 void TBaseTree::InternalAddFromStream(TStream& stream, int version, PTreeNode node) {
   if (!node) node = root_;
   const bool selectedBefore = node->Has(nsSelected);
+  std::vector<TLaterChunk> later;
   // A failed read takes no selected flag into the selection: the caller removes what it read.
   try {
-    ReadNode(stream, version, node);
+    ReadNodeLinks(stream, version, node, later);
   } catch (...) {
     AdoptStreamSelection(node, false, selectedBefore);
     throw;
   }
   AdoptStreamSelection(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect),
                        selectedBefore);
+  ReadLaterChunks(stream, version, later);
 }
 
 }  // namespace tree

@@ -236,20 +236,23 @@ bool TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
   // that frees the tree leaves no bracket to close.
   const TLifeWatch life = LifeWatch();
   const TNodeWatch watch(*this, node);
-  BeginUpdate();
-  for (PTreeNode parent : closed) {
-    if (watch.Ended()) break;
-    if (!parent->Has(nsExpanded)) ToggleNode(parent);
-  }
-  if (life.Ended()) return false;
-  EndUpdate();
+  BulkWork(TTreeStates{}, [&] {
+    for (PTreeNode parent : closed) {
+      if (watch.Ended()) break;
+      if (!parent->Has(nsExpanded)) ToggleNode(parent);
+    }
+    return !life.Ended();
+  });
   return !watch.Ended();
 }
 
 bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
   if (!node || node == root_ || !ExpandCollapsedAncestors(node)) return false;
+  // Measuring the row and scrolling raise handlers (the text, the rows that come into view) that may delete the
+  // node: the scroll ends there.
+  const TNodeWatch watch(*this, node);
   RECT r = GetDisplayRect(node, NoColumn, true);
-  if (r.bottom <= r.top) return false;
+  if (watch.Ended() || r.bottom <= r.top) return false;
   const int height = ClientHeight();
   const int oldX = offsetX_;
   const TTreePosition oldY = offsetY_;
@@ -260,10 +263,11 @@ bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
     SetOffsetY(offsetY_ - top + (center ? height / 2 : 0));
   else if (bottom > height)
     SetOffsetY(offsetY_ - (bottom - height) - (center ? height / 2 - node->NodeHeight / 2 : 0));
+  if (watch.Ended()) return true;
   if (!header_->UseColumns() && HandleAllocated() && !hadHorizontalBar &&
       (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0 && oldY != offsetY_)
     SetOffsetY(offsetY_ - GetSystemMetrics(SM_CYHSCROLL));
-  if (horizontally) {
+  if (horizontally && !watch.Ended()) {
     // The text where it really lies: the clipped rectangle ends at the client's edge however far right it starts.
     // A text wider than the client shows its start.
     const RECT text = GetDisplayRect(node, NoColumn, true, true);

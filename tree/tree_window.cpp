@@ -240,11 +240,17 @@ int TBaseTree::GetMaxRightExtend() {
   // The level is counted up once and then carried from row to row: a deep tree costs no walk to the root per row.
   std::uint32_t level = GetNodeLevel(node);
   while (node && top < height) {
+    // Measuring a row and reaching the next raise handlers (the text, the next row's initialization) that may free
+    // the row: the rows measured so far give the extent then.
+    const TNodeWatch watch(*this, node);
     int x = static_cast<int>(level + (showRoot ? 1 : 0)) * indent_ + imagesWidth;
     if (checks && node->CheckType != TCheckType::ctNone) x += checkWidth;
-    widest = std::max(widest, x + GetNodeWidth(node, NoColumn));
+    const int width = GetNodeWidth(node, NoColumn);
+    if (watch.Ended()) break;
+    widest = std::max(widest, x + width);
     top += node->NodeHeight;
     PTreeNode next = GetNextVisible(node);
+    if (watch.Ended()) break;
     if (next && next->Parent == node) {
       ++level;
     } else if (next) {

@@ -213,10 +213,11 @@ TEST(TreeStreamFaults, FailedLoadsKeepTheSelectionAndFreeWhatTheyRead) {
   EXPECT_EQ(Saved(tree), before);
   EXPECT_EQ(tree.SelectedCount(), 1u);
   EXPECT_EQ(tree.GetFirstSelected(), tree.GetFirst());
-  EXPECT_EQ(loadedKeys, (std::vector<int>{77, 77}));
+  // The nodes' own data is read once the whole node is read and in place: a broken node hands none of it over.
+  EXPECT_TRUE(loadedKeys.empty());
   // Every initialized node read is freed with its event, children first; the node made for the broken chunk was
   // never initialized.
-  EXPECT_EQ(freedKeys, (std::vector<int>{77, 0, 77}));
+  EXPECT_EQ(freedKeys, (std::vector<int>{0, 0, 0}));
   EXPECT_EQ(CheckInvariants(tree), "");
 }
 

@@ -139,11 +139,15 @@ void TBaseTree::HandleIncrementalSearch(WORD charCode) {
     }
     if (life.Ended()) return;
     if (found) {
-      ClearSelection();
+      // Each step raises handlers (the change, the focus events, opening the node's ancestors) that may free the
+      // node found, or the tree.
+      const TNodeWatch foundWatch(*this, found);
       searchBuffer_ = text;
-      SetFocusedNode(found);
-      SetSelected(found, true);
-      lastSearchNode_ = found;
+      ClearSelection();
+      if (!foundWatch.Ended()) SetFocusedNode(found);
+      if (!foundWatch.Ended()) SetSelected(found, true);
+      if (life.Ended()) return;
+      if (!foundWatch.Ended()) lastSearchNode_ = found;
     } else if (start && !lost) {
       MessageBeep(MB_OK);
     }

@@ -34,9 +34,11 @@ void TBaseTree::SetHotNode(PTreeNode node) {
   if (node == hotNode_) return;
   PTreeNode old = hotNode_;
   hotNode_ = node;
+  // The handler, and repainting a row, may delete either node.
+  const TNodeWatch oldWatch(*this, old), newWatch(*this, node);
   DoHotChange(old, node);
-  if (old) InvalidateNode(old);
-  if (node) InvalidateNode(node);
+  if (old && !oldWatch.Ended()) InvalidateNode(old);
+  if (node && !newWatch.Ended()) InvalidateNode(node);
 }
 
 }  // namespace tree

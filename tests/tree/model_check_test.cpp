@@ -1,0 +1,625 @@
+// A seeded random model check of two shown trees: random steps over the public operations, keys and clicks sent to
+// the first tree's window and paints, while every handler the trees raise may, at random, delete the node it is
+// about, that node's parent, a sibling or every node, raise, or refuse. After every step both trees are checked
+// against a walk of their links. A failure names its seed and step and the steps before it, so that it replays.
+// TREE_MODEL_SEEDS (how many), TREE_MODEL_FIRST_SEED, TREE_MODEL_STEPS and TREE_MODEL_GUARD (0: freed node blocks
+// unguarded, 1: guarded, 2: both; guarded by default) make a longer run; TREE_MODEL_TRACE=1 prints each step
+// before it runs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/streams.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
+#include "support/test_environment.h"
+#include "support/test_window.h"
+#include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_error.h"
+#include "tree/tree_header.h"
+#include "tree_fixture.h"
+
+namespace tree_test {
+namespace {
+
+using AM = TTreeNodeAttachMode;
+
+// What a handler of the check raises: the steps expect it, as an application's error would be.
+class EChaos : public Exception {
+ public:
+  EChaos() : Exception(L"a handler failed on purpose") {}
+};
+
+// The record of a node: its key, and a mark that its OnFreeNode ran.
+struct TRecord {
+  int Key;
+  int Freed;
+};
+constexpr int FreedMark = 0x5EEDDEAD;
+
+unsigned EnvironmentNumber(const char* name, unsigned fallback) {
+  const char* value = std::getenv(name);
+  return value && *value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : fallback;
+}
+
+class TModelTree : public TStringTree {
+ public:
+  using TBaseTree::DoStateChange;
+  explicit TModelTree(HWND host, int left) : TStringTree(nullptr) {
+    SetNodeDataSize(sizeof(TRecord));
+    SetParentWindow(host);
+    SetBounds(left, 0, 220, 200);
+    HandleNeeded();
+    SetVisible(true);
+    SetChangeDelay(0);
+    SetAnimationDuration(0);
+    // Nothing happens by a timer within a step, so that a seed replays the same handler calls: an edit starts by
+    // F2, a search ends with the tree's next search, no hint or scroll waits for a time.
+    SetEditDelay(600000);
+    SetIncrementalSearchTimeout(600000);
+    SetAutoScrollDelay(600000);
+    SetShowHint(false);
+  }
+};
+
+// The trees, their handlers and the steps of one seed.
+class TModelCheck {
+ public:
+  TModelCheck(HWND host, unsigned seed) : random_(seed), first_(host, 0), second_(host, 230) {
+    for (TModelTree* tree : {&first_, &second_}) Wire(*tree);
+    TTreeMiscOptions misc = first_.TreeOptions()->MiscOptions();
+    misc += {TTreeMiscOption::toCheckSupport, TTreeMiscOption::toEditable, TTreeMiscOption::toToggleOnDblClick};
+    first_.TreeOptions()->SetMiscOptions(misc);
+    TTreeAutoOptions autoOptions = first_.TreeOptions()->AutoOptions();
+    first_.TreeOptions()->SetAutoOptions(autoOptions + TTreeAutoOption::toAutoTristateTracking);
+    first_.SetIncrementalSearch(TIncrementalSearch::isAll);
+  }
+  ~TModelCheck() {
+    for (TModelTree* tree : {&first_, &second_}) Unwire(*tree);
+  }
+
+  // Runs the steps; answers the first fault found, with what led to it.
+  std::string Run(unsigned steps) {
+    for (step_ = 0; step_ < steps; ++step_) {
+      const bool bracket = Chance(8);
+      TModelTree& tree = Chance(4) ? second_ : first_;
+      if (bracket) tree.BeginUpdate();
+      std::string name = Attempt([&] { Step(tree); });
+      if (bracket) name += " in a bracket" + Attempt([&] { tree.EndUpdate(); });
+      Remember(name);
+      std::string fault = Check(first_, "first tree");
+      if (fault.empty()) fault = Check(second_, "second tree");
+      if (fault.empty() && !unexpected_.empty()) fault = unexpected_;
+      if (!fault.empty()) return fault + "\nat step " + std::to_string(step_) + "; the steps before:\n" + History();
+    }
+    return {};
+  }
+
+ private:
+  // Runs work; answers the step's name and what ended it, when it raised what an application expects.
+  template <class Work>
+  std::string Attempt(Work work) {
+    current_.clear();
+    try {
+      work();
+      return current_;
+    } catch (const EChaos&) {
+      return current_ + " (raised)";
+    } catch (const ETreeError& e) {
+      return current_ + " (tree error " + std::to_string(e.HelpContext()) + ")";
+    }
+  }
+
+  bool Chance(unsigned oneIn) { return random_() % oneIn == 0; }
+  unsigned Below(unsigned n) { return n ? static_cast<unsigned>(random_() % n) : 0; }
+
+  PTreeNode Pick(TModelTree& tree) {
+    const std::vector<PTreeNode> nodes = AllNodes(tree);
+    return nodes.empty() ? nullptr : nodes[Below(static_cast<unsigned>(nodes.size()))];
+  }
+  PTreeNode PickOrNull(TModelTree& tree) { return Chance(5) ? nullptr : Pick(tree); }
+
+  // ---- the handlers
+
+  // Whether this handler call does something on its own: rarely, and only a few calls deep.
+  bool Acts() { return depth_ < 2 && Chance(14); }
+
+  // A handler's deed about node of tree: delete it, its parent, a sibling or every node, or raise; for an asking
+  // event (allowed), refuse too.
+  void Chaos(const char* event, TBaseTree* tree, PTreeNode node, bool* allowed = nullptr) {
+    if (!Acts()) return;
+    ++depth_;
+    struct TDepth {
+      int& depth;
+      ~TDepth() { --depth; }
+    } leave{depth_};
+    const unsigned deed = Below(allowed ? 7 : 6);
+    if (node == tree->RootNode()) node = nullptr;
+    if (tracing_) {
+      static const char* const deeds[] = {"deletes the node", "deletes its parent", "deletes a sibling",
+                                          "clears the tree", "raises", "raises", "refuses"};
+      std::fprintf(stderr, "  %s %s\n", event, deeds[deed]);
+      std::fflush(stderr);
+    }
+    switch (deed) {
+      case 0:
+        if (node) tree->DeleteNode(node);
+        break;
+      case 1:
+        if (node && node->Parent != tree->RootNode()) tree->DeleteNode(node->Parent);
+        break;
+      case 2:
+        if (node) tree->DeleteNode(node->NextSibling ? node->NextSibling : node->PrevSibling);
+        break;
+      case 3:
+        if (Chance(3)) tree->Clear();
+        break;
+      case 4:
+      case 5:
+        if (raising_) throw EChaos();
+        break;
+      default:
+        *allowed = false;
+    }
+  }
+
+  void Wire(TModelTree& tree) {
+    TModelTree* self = &tree;
+    tree.OnInitNode = [this](TBaseTree* t, PTreeNode, PTreeNode node, TTreeNodeInitStates& states) {
+      Record(t, node).Key = nextKey_++;
+      if (Chance(3)) states |= ivsHasChildren;
+      if (Chance(6)) states |= ivsExpanded;
+      if (Chance(10)) states |= ivsSelected;
+      if (Chance(12)) states |= ivsDisabled;
+      // As an application does: its own call may raise handlers, which may free the node.
+      const TNodeWatch watch(*t, node);
+      t->SetCheckType(node, static_cast<TCheckType>(Below(4)));
+      if (!watch.Ended()) Chaos("OnInitNode", t, node);
+    };
+    tree.OnInitChildren = [this](TBaseTree* t, PTreeNode node, std::uint32_t& count) {
+      count = Below(4);
+      Chaos("OnInitChildren", t, node);
+    };
+    tree.OnFreeNode = [this](TBaseTree* t, PTreeNode node) {
+      Chaos("OnFreeNode", t, node);
+      Record(t, node).Freed = FreedMark;
+    };
+    tree.OnChange = [this](TBaseTree* t, PTreeNode node) { Chaos("OnChange", t, node); };
+    tree.OnStructureChange = [this](TBaseTree* t, PTreeNode node, TChangeReason) { Chaos("OnStructureChange", t, node); };
+    tree.OnExpanding = [this](TBaseTree* t, PTreeNode node, bool& allowed) { Chaos("OnExpanding", t, node, &allowed); };
+    tree.OnExpanded = [this](TBaseTree* t, PTreeNode node) { Chaos("OnExpanded", t, node); };
+    tree.OnCollapsing = [this](TBaseTree* t, PTreeNode node, bool& allowed) { Chaos("OnCollapsing", t, node, &allowed); };
+    tree.OnCollapsed = [this](TBaseTree* t, PTreeNode node) { Chaos("OnCollapsed", t, node); };
+    tree.OnChecking = [this](TBaseTree* t, PTreeNode node, TCheckState&, bool& allowed) { Chaos("OnChecking", t, node, &allowed); };
+    tree.OnChecked = [this](TBaseTree* t, PTreeNode node) { Chaos("OnChecked", t, node); };
+    tree.OnFocusChanging = [this](TBaseTree* t, PTreeNode, PTreeNode node, TColumnIndex, TColumnIndex,
+                                  bool& allowed) { Chaos("OnFocusChanging", t, node, &allowed); };
+    tree.OnFocusChanged = [this](TBaseTree* t, PTreeNode node, TColumnIndex) { Chaos("OnFocusChanged", t, node); };
+    tree.OnGetText = [this, self](TBaseTree* t, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
+      text = L"Node " + std::to_wstring(Record(t, node).Key) + (column > 0 ? L" more" : L"");
+      (void)self;
+      Chaos("OnGetText", t, node);
+    };
+    tree.OnPaintText = [this](TBaseTree* t, TCanvas*, PTreeNode node, TColumnIndex, TVSTTextType) { Chaos("OnPaintText", t, node); };
+    tree.OnCompareNodes = [this](TBaseTree* t, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
+      result = Record(t, a).Key - Record(t, b).Key;
+      Chaos("OnCompareNodes", t, a);
+    };
+    tree.OnNodeMoving = [this](TBaseTree* t, PTreeNode node, PTreeNode, bool& allowed) { Chaos("OnNodeMoving", t, node, &allowed); };
+    tree.OnNodeMoved = [this](TBaseTree* t, PTreeNode node) { Chaos("OnNodeMoved", t, node); };
+    tree.OnNodeCopying = [this](TBaseTree* t, PTreeNode node, PTreeNode, bool& allowed) { Chaos("OnNodeCopying", t, node, &allowed); };
+    tree.OnNodeCopied = [this](TBaseTree* t, PTreeNode node) { Chaos("OnNodeCopied", t, node); };
+    tree.OnSaveNode = [this](TBaseTree* t, PTreeNode node, TStream& stream) {
+      stream.WriteBuffer(&Record(t, node).Key, sizeof(int));
+      Chaos("OnSaveNode", t, node);
+    };
+    tree.OnLoadNode = [this](TBaseTree* t, PTreeNode node, TStream& stream) {
+      int key = 0;
+      stream.ReadBuffer(&key, sizeof key);
+      Record(t, node).Key = key;
+      Chaos("OnLoadNode", t, node);
+    };
+    tree.OnEditing = [this](TBaseTree* t, PTreeNode node, TColumnIndex, bool& allowed) { Chaos("OnEditing", t, node, &allowed); };
+    tree.OnIncrementalSearch = [this](TBaseTree* t, PTreeNode node, const String&, int& result) {
+      result = Chance(3) ? 0 : 1;
+      Chaos("OnIncrementalSearch", t, node);
+    };
+    tree.OnGetImageIndex = [this](TBaseTree* t, PTreeNode node, TTreeImageKind, TColumnIndex, bool&, int&) {
+      Chaos("OnGetImageIndex", t, node);
+    };
+    tree.OnHotChange = [this](TBaseTree* t, PTreeNode, PTreeNode node) { Chaos("OnHotChange", t, node); };
+    tree.OnBeforeItemErase = [this](TBaseTree* t, TCanvas*, PTreeNode node, const RECT&, TColor&,
+                                    TItemEraseAction&) { Chaos("OnBeforeItemErase", t, node); };
+    tree.OnAfterCellPaint = [this](TBaseTree* t, TCanvas*, PTreeNode node, TColumnIndex, const RECT&) {
+      Chaos("OnAfterCellPaint", t, node);
+    };
+    tree.OnResetNode = [this](TBaseTree* t, PTreeNode node) { Chaos("OnResetNode", t, node); };
+    tree.OnDragAllowed = [this](TBaseTree* t, PTreeNode node, TColumnIndex, bool& allowed) {
+      allowed = false;
+      Chaos("OnDragAllowed", t, node);
+    };
+  }
+
+  // The trees go with handlers that only free: a deletion while they go would reach freed parts.
+  void Unwire(TModelTree& tree) {
+    raising_ = false;
+    tree.OnFreeNode = [](TBaseTree* t, PTreeNode node) { Record(t, node).Freed = FreedMark; };
+    for (TTreeChangeEvent* event : {&tree.OnChange, &tree.OnExpanded, &tree.OnCollapsed, &tree.OnChecked,
+                                    &tree.OnNodeMoved, &tree.OnNodeCopied, &tree.OnResetNode})
+      *event = nullptr;
+    tree.OnStructureChange = nullptr;
+    tree.OnFocusChanged = nullptr;
+    tree.OnFocusChanging = nullptr;
+    tree.OnHotChange = nullptr;
+    tree.OnGetText = nullptr;
+    tree.OnPaintText = nullptr;
+  }
+
+  static TRecord& Record(TBaseTree* tree, PTreeNode node) { return *tree->GetNodeData<TRecord>(node); }
+
+  // ---- the steps
+
+  // Names the step about to run; with TREE_MODEL_TRACE set it is printed first, so that a fault that ends the
+  // program shows where it happened.
+  void Say(const std::string& name) {
+    current_ = name;
+    if (tracing_) {
+      std::fprintf(stderr, "step %u: %s\n", step_, name.c_str());
+      std::fflush(stderr);
+    }
+  }
+
+  void Step(TModelTree& tree) {
+    TModelTree& other = &tree == &first_ ? second_ : first_;
+    // A tree grown large gets smaller steps, so that every step is checked in little time.
+    const bool large = tree.TotalCount() > 150;
+    const char* which = &tree == &first_ ? "first: " : "second: ";
+    switch (Below(30)) {
+      case 0:
+        if (large) {
+          Say(std::string(which) + "DeleteNode (large)");
+          tree.DeleteNode(Pick(tree));
+          return;
+        }
+        Say(std::string(which) + "AddChild");
+        tree.AddChild(PickOrNull(tree));
+        return;
+      case 1:
+        Say(std::string(which) + "InsertNode");
+        tree.InsertNode(PickOrNull(tree), static_cast<AM>(Below(5)));
+        return;
+      case 2:
+        Say(std::string(which) + "DeleteNode");
+        tree.DeleteNode(Pick(tree));
+        return;
+      case 3: {
+        const bool intoOther = Chance(3);
+        PTreeNode target = intoOther ? PickOrNull(other) : PickOrNull(tree);
+        if (intoOther && !target) target = other.RootNode();
+        Say(std::string(which) + (intoOther ? "MoveTo (other tree)" : "MoveTo"));
+        tree.MoveTo(Pick(tree), target, static_cast<AM>(Below(5)), Chance(4));
+        return;
+      }
+      case 4:
+        Say(std::string(which) + "ToggleNode");
+        tree.ToggleNode(Pick(tree));
+        return;
+      case 5:
+        if (Chance(2)) {
+          Say(std::string(which) + "FullExpand");
+          tree.FullExpand(PickOrNull(tree));
+          return;
+        }
+        Say(std::string(which) + "FullCollapse");
+        tree.FullCollapse(PickOrNull(tree));
+        return;
+      case 6:
+        Say(std::string(which) + "CheckState");
+        if (PTreeNode node = Pick(tree)) {
+          const TNodeWatch watch(tree, node);
+          tree.SetCheckType(node, static_cast<TCheckType>(Below(4)));
+          if (!watch.Ended()) tree.SetCheckState(node, static_cast<TCheckState>(2 * Below(3)));
+        }
+        return;
+      case 7: {
+        Say(std::string(which) + "SetSelected");
+        TTreeSelectionOptions options = tree.TreeOptions()->SelectionOptions();
+        if (Chance(5))
+          tree.TreeOptions()->SetSelectionOptions(options.Contains(TTreeSelectionOption::toMultiSelect)
+                                                      ? options - TTreeSelectionOption::toMultiSelect
+                                                      : options + TTreeSelectionOption::toMultiSelect);
+        tree.SetSelected(Pick(tree), !Chance(4));
+        return;
+      }
+      case 8:
+        Say(std::string(which) + "SelectAll");
+        tree.SelectAll(Chance(2));
+        return;
+      case 9:
+        Say(std::string(which) + "DeleteSelectedNodes");
+        tree.DeleteSelectedNodes();
+        return;
+      case 10:
+        Say(std::string(which) + "SetFocusedNode");
+        tree.SetFocusedNode(PickOrNull(tree));
+        return;
+      case 11:
+        if (Chance(2)) {
+          Say(std::string(which) + "Sort");
+          tree.Sort(PickOrNull(tree), 0, static_cast<TSortDirection>(Below(2)), Chance(2));
+          return;
+        }
+        Say(std::string(which) + "SortTree");
+        tree.SortTree(0, static_cast<TSortDirection>(Below(2)), Chance(2));
+        return;
+      case 12:
+        Say(std::string(which) + "SetIsVisible");
+        if (PTreeNode node = Pick(tree)) tree.SetIsVisible(node, !node->Has(nsVisible));
+        return;
+      case 13: {
+        if (Chance(2))
+          tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toInitOnSave);
+        const bool intoOther = large || Chance(2);
+        Say(std::string(which) + (intoOther ? "SaveToStream, LoadFromStream into the other tree"
+                                            : "SaveToStream, LoadFromStream"));
+        TMemoryStream stream;
+        tree.SaveToStream(stream, Chance(3) ? Pick(tree) : nullptr);
+        stream.SetPosition(0);
+        (intoOther ? other : tree).LoadFromStream(stream);
+        return;
+      }
+      case 14:
+        switch (Below(4)) {
+          case 0:
+            Say(std::string(which) + "ContentToText");
+            tree.ContentToText(TVSTTextSourceType::tstAll, L',');
+            return;
+          case 1:
+            Say(std::string(which) + "ContentToUnicode");
+            tree.ContentToUnicode(static_cast<TVSTTextSourceType>(Below(5)), L'\t');
+            return;
+          case 2:
+            Say(std::string(which) + "ContentToRTF");
+            tree.ContentToRTF(TVSTTextSourceType::tstVisible);
+            return;
+          default:
+            Say(std::string(which) + "ContentToHTML");
+            tree.ContentToHTML(TVSTTextSourceType::tstSelected);
+            return;
+        }
+      case 15: {
+        const unsigned how = Below(3);
+        TModelTree& into = Chance(2) ? tree : other;
+        Say(std::string(which) + (how == 0 ? "CopyToClipboard, " : how == 1 ? "CutToClipboard, " : "") +
+            (&into == &tree ? "PasteFromClipboard" : "PasteFromClipboard into the other tree"));
+        if (how == 0) tree.CopyToClipboard();
+        if (how == 1) tree.CutToClipboard();
+        into.SetFocusedNode(PickOrNull(into));
+        into.SetDefaultPasteMode(static_cast<AM>(1 + Below(4)));
+        if (how != 2 || !large) into.PasteFromClipboard();
+        return;
+      }
+      case 16:
+        Say(std::string(which) + "DeleteChildren");
+        tree.DeleteChildren(PickOrNull(tree), Chance(2));
+        return;
+      case 17:
+        Say(std::string(which) + "Clear");
+        if (Chance(4)) tree.Clear();
+        return;
+      case 18:
+        Say(std::string(which) + "ScrollIntoView");
+        tree.ScrollIntoView(Pick(tree), Chance(2), Chance(2));
+        return;
+      case 19:
+        Say(std::string(which) + "SetNodeHeight");
+        tree.SetNodeHeight(Pick(tree), static_cast<std::uint16_t>(Below(3) ? 10 + Below(30) : Below(2) * 65535));
+        return;
+      case 20:
+        Say(std::string(which) + "SetChildCount");
+        tree.SetChildCount(PickOrNull(tree), large ? Below(2) : Below(8));
+        return;
+      case 21:
+        if (Chance(2)) {
+          Say(std::string(which) + "ReinitNode");
+          tree.ReinitNode(PickOrNull(tree), Chance(2));
+          return;
+        }
+        Say(std::string(which) + "ResetNode");
+        tree.ResetNode(Pick(tree));
+        return;
+      case 22:
+        Say(std::string(which) + "ValidateNode");
+        tree.ValidateNode(PickOrNull(tree), Chance(2));
+        return;
+      case 23:
+      case 24:
+        Key(first_);
+        return;
+      case 25:
+      case 26:
+        Click(first_);
+        return;
+      case 27:
+        Paint(tree);
+        return;
+      case 28:
+        Say(std::string(which) + "SetRootNodeCount");
+        tree.SetRootNodeCount(large ? Below(20) : Below(40));
+        return;
+      default:
+        Say(std::string(which) + "SetTopNode");
+        tree.SetTopNode(Pick(tree));
+        return;
+    }
+  }
+
+  // A key, with Shift or Ctrl held at times, to the tree's window.
+  void Key(TModelTree& tree) {
+    static const WORD keys[] = {VK_UP,     VK_DOWN,   VK_LEFT,  VK_RIGHT, VK_HOME,   VK_END, VK_PRIOR,
+                                VK_NEXT,   VK_SPACE,  VK_ADD,   VK_SUBTRACT, VK_MULTIPLY, VK_DIVIDE,
+                                VK_BACK,   VK_F2,     VK_ESCAPE, 'A',     'N',       'M'};
+    const WORD key = keys[Below(std::size(keys))];
+    BYTE saved[256]{};
+    GetKeyboardState(saved);
+    BYTE state[256]{};
+    if (Chance(3)) state[VK_SHIFT] = 0x80;
+    if (Chance(5)) state[VK_CONTROL] = 0x80;
+    Say("key " + std::to_string(key) + (state[VK_SHIFT] ? " with Shift" : "") +
+        (state[VK_CONTROL] ? " with Ctrl" : ""));
+    SetKeyboardState(state);
+    SendMessageW(tree.Handle(), WM_KEYDOWN, key, 1);
+    if (key >= 'A' && key <= 'Z') SendMessageW(tree.Handle(), WM_CHAR, key + 32, 1);
+    SendMessageW(tree.Handle(), WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
+    SetKeyboardState(saved);
+    ProcessPendingMessages();
+  }
+
+  // A click, a double click or a right click at a random point of the tree's window.
+  void Click(TModelTree& tree) {
+    const LPARAM at = MAKELPARAM(Below(220), Below(200));
+    const unsigned kind = Below(4);
+    Say(kind == 3 ? "right click" : kind == 2 ? "double click" : "click");
+    const UINT down = kind == 3 ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+    const UINT up = kind == 3 ? WM_RBUTTONUP : WM_LBUTTONUP;
+    const WPARAM keys = Chance(4) ? MK_CONTROL : Chance(4) ? MK_SHIFT : 0;
+    SendMessageW(tree.Handle(), down, keys | (kind == 3 ? MK_RBUTTON : MK_LBUTTON), at);
+    SendMessageW(tree.Handle(), up, keys, at);
+    if (kind == 2) {
+      SendMessageW(tree.Handle(), WM_LBUTTONDBLCLK, keys | MK_LBUTTON, at);
+      SendMessageW(tree.Handle(), WM_LBUTTONUP, keys, at);
+    }
+    if (Chance(2)) SendMessageW(tree.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(Below(220), Below(200)));
+    ProcessPendingMessages();
+  }
+
+  void Paint(TModelTree& tree) {
+    if (Chance(2)) {
+      Say("paint");
+      RedrawWindow(tree.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+      return;
+    }
+    Say("print");
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 220, 200);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(tree.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+
+  // ---- the checks
+
+  std::string Check(TModelTree& tree, const char* which) {
+    std::string fault = CheckInvariants(tree);
+    if (!fault.empty()) return std::string(which) + ": " + fault;
+    const std::vector<PTreeNode> nodes = AllNodes(tree);
+    const std::unordered_set<PTreeNode> reachable(nodes.begin(), nodes.end());
+    std::uint32_t selected = 0;
+    for (PTreeNode node : nodes) {
+      if (Record(&tree, node).Freed == FreedMark) return std::string(which) + ": a node handed to OnFreeNode is linked";
+      if (node->Has(nsSelected)) ++selected;
+      if (node->Has(nsDeleting) || node->Has(nsClearing) || node->Has(nsChecking))
+        return std::string(which) + ": a node keeps a state of work done";
+    }
+    if (selected != tree.SelectedCount())
+      return std::string(which) + ": SelectedCount " + std::to_string(tree.SelectedCount()) + " for " +
+             std::to_string(selected) + " selected nodes";
+    if (tree.GetSortedSelection(false).size() != selected) return std::string(which) + ": the selected walk differs";
+    for (const auto& [name, node] : {std::pair{"focused", tree.FocusedNode()}, std::pair{"hot", tree.HotNode()},
+                                     std::pair{"drop target", tree.DropTargetNode()},
+                                     std::pair{"edit", tree.EditPendingNode()}})
+      if (node && !reachable.count(node)) return std::string(which) + ": the " + name + " node is not in the tree";
+    if (tree.UpdateCount() != 0) return std::string(which) + ": update count " + std::to_string(tree.UpdateCount());
+    const TTreeStates states = tree.TreeStates();
+    for (TTreeState state : {TTreeState::stUpdating, TTreeState::stFullExpand, TTreeState::stFullCollapse,
+                             TTreeState::stInAnimation, TTreeState::stPainting, TTreeState::stClipboardFlushing})
+      if (states.Contains(state))
+        return std::string(which) + ": the tree keeps state " + std::to_string(static_cast<int>(state));
+    return {};
+  }
+
+  void Remember(const std::string& name) {
+    history_.push_back(std::to_string(step_) + ": " + name);
+    if (history_.size() > 24) history_.pop_front();
+  }
+  std::string History() const {
+    std::string text;
+    for (const std::string& line : history_) text += "  " + line + "\n";
+    return text;
+  }
+
+ public:
+  // Exceptions that reach the application's handler: only the handlers' own may.
+  void Unexpected(const Exception& e) {
+    if (!dynamic_cast<const EChaos*>(&e) && unexpected_.empty())
+      unexpected_ = "an exception reached the application: " + std::string(e.what());
+  }
+
+ private:
+  std::mt19937 random_;
+  TModelTree first_, second_;
+  int depth_ = 0;
+  int nextKey_ = 1;
+  bool raising_ = true;
+  unsigned step_ = 0;
+  std::deque<std::string> history_;
+  std::string current_;
+  const bool tracing_ = EnvironmentNumber("TREE_MODEL_TRACE", 0) != 0;
+  std::string unexpected_;
+};
+
+struct TreeModelCheck : ::testing::Test {
+  TTestEnvironment environment;
+  TTestWindow host{RECT{40, 40, 500, 260}};
+  POINT savedCursor{};
+  TreeModelCheck() {
+    environment.SetVisualStyles(false);
+    SetForegroundWindow(host.Handle());
+    // The mouse rests away from the trees: only the clicks and moves of the steps reach them.
+    GetCursorPos(&savedCursor);
+    SetCursorPos(900, 900);
+  }
+  ~TreeModelCheck() override {
+    SetCursorPos(savedCursor.x, savedCursor.y);
+    TNodeSlab::SetGuardFreedBlocks(false);
+    Application->OnException = nullptr;
+    OleSetClipboard(nullptr);
+  }
+};
+
+TEST_F(TreeModelCheck, HandlersThatFreeOrRaiseLeaveBothTreesWhole) {
+  const unsigned seeds = EnvironmentNumber("TREE_MODEL_SEEDS", 3);
+  const unsigned firstSeed = EnvironmentNumber("TREE_MODEL_FIRST_SEED", 1);
+  const unsigned steps = EnvironmentNumber("TREE_MODEL_STEPS", 250);
+  const unsigned guard = EnvironmentNumber("TREE_MODEL_GUARD", 1);
+  for (unsigned seed = firstSeed; seed < firstSeed + seeds; ++seed) {
+    for (const bool guarded : {false, true}) {
+      if ((guarded && guard == 0) || (!guarded && guard == 1)) continue;
+      SCOPED_TRACE(testing::Message() << "seed " << seed << (guarded ? ", freed blocks guarded" : ""));
+      TNodeSlab::SetGuardFreedBlocks(guarded);
+      TModelCheck check(host.Handle(), seed);
+      Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
+      const std::string fault = check.Run(steps);
+      Application->OnException = nullptr;
+      ASSERT_EQ(fault, "");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tree_test

@@ -1,0 +1,32 @@
+// TFirstFailure: work that raises a handler for each of many nodes (freeing them, telling that they left the
+// selection) goes on to a sound end when one of the handlers raises, and raises the first such exception once the
+// tree is whole again: stopping half-way would leave nodes unlinked, counts off or an update bracket open.
+#pragma once
+
+#include <exception>
+#include <utility>
+
+namespace tree {
+
+class TFirstFailure {
+ public:
+  // Runs step; an exception it raises is kept (the first one) instead of passed on.
+  template <class Step>
+  void Run(Step&& step) noexcept {
+    try {
+      step();
+    } catch (...) {
+      if (!failure_) failure_ = std::current_exception();
+    }
+  }
+  bool Failed() const noexcept { return static_cast<bool>(failure_); }
+  // Raises the kept exception, if any.
+  void Raise() {
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+
+ private:
+  std::exception_ptr failure_;
+};
+
+}  // namespace tree
