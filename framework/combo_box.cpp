@@ -277,14 +277,17 @@ void TCustomComboBox::CallDefaultEditProc(TMessage& message) {
 }
 
 void TCustomComboBox::EditWndProc(TMessage& message) {
+  // The handlers the keys raise (OnKeyDown, OnKeyPress, and OnChange from inside the edit's own procedure) may
+  // free the box or its form: nothing of it is touched after that.
+  const TLifeWatch life = LifeWatch();
   switch (message.Msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (DoKeyDown(message)) return;
+      if (DoKeyDown(message) || life.Ended()) return;
       break;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-      if (DoKeyUp(message)) return;
+      if (DoKeyUp(message) || life.Ended()) return;
       break;
     case WM_SYSCOMMAND:
       // Alt and a letter typed in the edit are the combo box's keyboard menu command, which it hands to its form.
@@ -294,19 +297,20 @@ void TCustomComboBox::EditWndProc(TMessage& message) {
       }
       break;
     case WM_CHAR:
-      if (DoKeyPress(message)) return;
+      if (DoKeyPress(message) || life.Ended()) return;
       CallDefaultEditProc(message);
+      if (life.Ended()) return;
       TypedCharacter(static_cast<wchar_t>(message.WParam));
       return;
     case WM_PAINT:
       CallDefaultEditProc(message);
-      Perform(CM_EDITPAINTED, 0, 0);
+      if (!life.Ended()) Perform(CM_EDITPAINTED, 0, 0);
       return;
     case WM_KILLFOCUS:
       // The system makes a combo box's edit keep its selection shown without the focus; an unfocused box shows
       // none, and the focus coming back selects the whole text again.
       CallDefaultEditProc(message);
-      if (editHandle_) SendMessageW(editHandle_, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+      if (!life.Ended() && editHandle_) SendMessageW(editHandle_, EM_SETSEL, static_cast<WPARAM>(-1), 0);
       return;
     case WM_NCDESTROY: {
       HWND edit = editHandle_;
@@ -328,11 +332,15 @@ void TCustomComboBox::TypedCharacter(wchar_t character) {
   DWORD start = 0;
   DWORD end = 0;
   SendMessageW(editHandle_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  // Dropping down and setting the text raise OnDropDown and OnChange, whose handlers may free the box.
+  const TLifeWatch life = LifeWatch();
   if (autoDropDown_ && !DroppedDown()) {
     SetDroppedDown(true);
+    if (life.Ended()) return;
     // Dropping lets the system pick an item and show its text; what was typed stays.
     if (WindowText(editHandle_) != typed) {
       SetWindowTextW(editHandle_, typed.c_str());
+      if (life.Ended()) return;
       SendMessageW(editHandle_, EM_SETSEL, start, end);
     }
   }
@@ -345,7 +353,7 @@ void TCustomComboBox::TypedCharacter(wchar_t character) {
       continue;
     // What was typed stays as typed; the completion is selected, so the next character replaces it.
     SetWindowTextW(editHandle_, (typed + item.substr(typed.size())).c_str());
-    SendMessageW(editHandle_, EM_SETSEL, typed.size(), item.size());
+    if (!life.Ended()) SendMessageW(editHandle_, EM_SETSEL, typed.size(), item.size());
     return;
   }
 }

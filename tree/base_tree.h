@@ -1051,9 +1051,10 @@ class TBaseTree : public TCustomControl {
   bool ExpandCollapsedAncestors(PTreeNode node);
   // The check state node's tri-state parent takes when node takes newState.
   TCheckState ParentCheckState(PTreeNode node, TCheckState newState) const;
-  // Gives value to the boxes below node that tri-state tracking reaches; the one event, OnInitNode of a box that
-  // was not initialized, may free boxes: then false, with the boxes left to a pass that starts again.
-  bool PassCheckStateDown(PTreeNode node, TCheckState value);
+  // Gives value to the boxes below node that tri-state tracking reaches; the handlers of a box's initialization and
+  // repaint may free nodes: then false, with the boxes left to a pass that starts again. What they raise is kept
+  // in failure.
+  bool PassCheckStateDown(PTreeNode node, TCheckState value, TFirstFailure& failure);
   // The header's band above the client area: reserved and hit-tested in the frame.
   void HeaderFrameMessage(TMessage& message);
 

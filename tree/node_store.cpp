@@ -313,11 +313,14 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   InterruptValidation();
   if (node == focusedNode_ && !keepFocus) {
     // The text of an edit cannot go to a node that goes: the edit is cancelled, and even a link that refuses to
-    // cancel lets the focus leave the node.
+    // cancel lets the focus leave the node. The handlers of that may free the node; the caller learns it.
+    const TNodeWatch watch(*this, node);
     CancelEditNode();
     states_ -= TTreeState::stEditing;
     DoFocusNode(nullptr, false);
+    if (watch.Ended()) return;
     DoFocusChange(nullptr, focusedColumn_);
+    if (watch.Ended()) return;
   }
   if (node == rangeAnchor_) rangeAnchor_ = nullptr;
   if (node->Has(nsDeleting)) return;
@@ -655,14 +658,20 @@ void TBaseTree::DeleteNode(PTreeNode node) {
 }
 
 void TBaseTree::ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure) {
-  // Only the tree's going frees a node that has left it: the work ends with the tree.
-  const TNodeWatch watch(*this, node);
+  // Only the tree's going frees a node that has left it: the work ends with the tree. A handler may delete the
+  // node's parent (with the ancestors above it): the node then names the root as its parent, so that the handlers
+  // after it find no freed one.
+  const TNodeWatch watch(*this, node), parentWatch(*this, node->Parent);
+  auto keepParent = [&] {
+    if (parentWatch.Ended()) node->Parent = root_;
+  };
   if (node->Has(nsSelected)) {
     if (updateCount_ == 0)
       failure.Run([&] { RemoveFromSelection(node); });
     else
       InternalRemoveFromSelection(node);
     if (watch.Ended()) return;
+    keepParent();
   }
   if (node == focusedNode_) {
     failure.Run([this] { CancelEditNode(); });
@@ -670,8 +679,10 @@ void TBaseTree::ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure) {
     states_ -= TTreeState::stEditing;
     focusedNode_ = nullptr;
     if (selectionCount_ == 0) ResetRangeAnchor();
+    keepParent();
     failure.Run([this] { DoFocusChange(nullptr, focusedColumn_); });
     if (watch.Ended()) return;
+    keepParent();
   }
   if (node == rangeAnchor_) rangeAnchor_ = nullptr;
   failure.Run([&] { FreeNodeBlock(node); });
@@ -694,6 +705,8 @@ bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
     } else {
       parent->FirstChild = parent->LastChild = nullptr;
     }
+    // Out of the list, the node names no siblings, which its handlers might free.
+    run->PrevSibling = nullptr;
     run->States |= nsDeleting;
     const std::uint64_t freedBefore = freedNodes_;
     ReleaseDeletedNode(run, failure);
@@ -727,7 +740,8 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   TFirstFailure failure;
   if (!FreeDescendants(node, failure)) return failure.Raise();
   node->States &= ~nsClearing;
-  if (resetHasChildren) node->States &= ~nsHasChildren;
+  // The root keeps its mark: it holds the top-level nodes still to come.
+  if (resetHasChildren && node != root_) node->States &= ~nsHasChildren;
   node->ChildCount = 0;
   node->Deferred &= ~(ndCountStale | ndIndexesStale);
   node->TotalCount = 1;
@@ -742,12 +756,15 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   }
   node->FirstChild = node->LastChild = nullptr;
   InvalidateCacheFrom(node);
+  // Measuring the rows left raises handlers that may free the node: the change is then told of no node.
+  const TNodeWatch watch(*this, node);
   if (updateCount_ == 0) {
     StartCacheValidation();
     failure.Run([&] { UpdateScrollBars(true); });
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
-  failure.Run([&] { StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted); });
+  failure.Run(
+      [&] { StructureChange(node == root_ || watch.Ended() ? nullptr : node, TChangeReason::crChildDeleted); });
   failure.Raise();
 }
 
@@ -768,6 +785,7 @@ void TBaseTree::FreeAllNodes() {
     } else {
       parent->FirstChild = parent->LastChild = nullptr;
     }
+    node->PrevSibling = nullptr;
     node->States |= nsDeleting;
     const std::uint64_t freedBefore = ++freedNodes_;
     if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
@@ -934,8 +952,10 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
   };
   const bool tracking = options_->AutoOptions().Contains(TTreeAutoOption::toAutoTristateTracking);
   // Every level is node or an ancestor of it: a handler that frees one of them frees node, and the rest of the
-  // change goes with it.
+  // change goes with it. A handler that raises does not leave boxes marked as being checked: the change goes on
+  // (a parent whose OnChecking raised refuses), and the first exception follows at its end.
   const TNodeWatch watch(*this, node);
+  TFirstFailure failure;
   std::vector<TLevel> levels{{node, value, node->CheckState, false}};
   // The levels that outlive node leave the change, each taking the state its remaining boxes give it, the lower
   // ones first. They are the top ones, each still a child of the level above it: the topmost is watched, and each
@@ -957,8 +977,9 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
       while (box && !IsCheckBox(box)) box = box->NextSibling;
       if (!box) continue;
       level->CheckState = ParentCheckState(box, box->CheckState);
-      InvalidateNode(level);
+      failure.Run([&] { InvalidateNode(level); });
     }
+    failure.Raise();
     return false;
   };
   while (true) {
@@ -967,22 +988,33 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     current->States |= nsChecking;
     const bool plain = level.Value == TCheckState::csUncheckedNormal || level.Value == TCheckState::csCheckedNormal;
     if (tracking && current->CheckType == TCheckType::ctTriStateCheckBox && plain) {
-      while (!PassCheckStateDown(current, level.Value))
+      while (!PassCheckStateDown(current, level.Value, failure))
         if (watch.Ended()) return abandon();
     } else if (current->CheckType == TCheckType::ctRadioButton && level.Value == TCheckState::csCheckedNormal) {
+      // The siblings change first; the repaints, whose handlers may free nodes, follow.
+      std::vector<PTreeNode> unchecked;
       for (PTreeNode sibling = current->Parent->FirstChild; sibling; sibling = sibling->NextSibling)
         if (sibling != current && sibling->CheckType == TCheckType::ctRadioButton) {
           sibling->CheckState = TCheckState::csUncheckedNormal;
-          InvalidateNode(sibling);
+          unchecked.push_back(sibling);
         }
+      TWatchedNodes repainted(*this);
+      for (PTreeNode sibling : unchecked) repainted.Add(sibling);
+      for (std::size_t i = 0; i < repainted.Size() && !repainted.TreeGone(); ++i)
+        if (!repainted.Freed(i)) failure.Run([&] { InvalidateNode(repainted.Node(i)); });
+      if (watch.Ended()) return abandon();
     }
     PTreeNode parent = current->Parent;
-    if (parent != root_ && !parent->Has(nsInitialized) && !InitNode(parent)) return abandon();
+    if (parent != root_ && !parent->Has(nsInitialized)) {
+      failure.Run([&] { InitNode(parent); });
+      if (watch.Ended()) return abandon();
+    }
     const bool asksParent = tracking && parent != root_ && !parent->Has(nsDisabled) && !parent->Has(nsChecking) &&
                             IsCheckBox(current) && parent->CheckType == TCheckType::ctTriStateCheckBox;
     if (!asksParent) break;
     TCheckState parentState = ParentCheckState(current, level.Value);
-    const bool allowed = DoChecking(parent, parentState);
+    bool allowed = false;
+    failure.Run([&] { allowed = DoChecking(parent, parentState); });
     if (watch.Ended()) return abandon();
     if (!allowed) {
       level.Refused = true;
@@ -995,27 +1027,37 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     const TLevel& level = levels[i];
     if (!level.Refused) {
       level.Node->CheckState = level.Value;
-      InvalidateNode(level.Node);
+      failure.Run([&] { InvalidateNode(level.Node); });
+      if (watch.Ended()) return abandon();
     }
     level.Node->States &= ~nsChecking;
     // The first level's report belongs to its caller.
     if (i > 0 && level.Node->CheckState != level.Old) {
-      DoChecked(level.Node);
+      failure.Run([&] { DoChecked(level.Node); });
       if (watch.Ended()) return abandon();
     }
   }
+  failure.Raise();
   return true;
 }
 
-bool TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value) {
+bool TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value, TFirstFailure& failure) {
   // Pre-order over the boxes that take the value, with an explicit stack; each box is finished after the boxes
-  // below it, as nested calls would finish it.
-  auto finish = [this, value](PTreeNode box) {
-    if (box->Parent != root_ && !box->Parent->Has(nsInitialized) && !InitNode(box->Parent)) return false;
+  // below it, as nested calls would finish it. The handlers of a box's initialization and repaint may free boxes,
+  // and whatever they raise is kept while the pass goes on.
+  // A handler that frees any node may have freed a box the pass has still to visit: the pass starts again.
+  auto finish = [this, value, &failure](PTreeNode box) {
+    const TNodeWatch boxWatch(*this, box);
+    const std::uint64_t freedBefore = freedNodes_;
+    if (box->Parent != root_ && !box->Parent->Has(nsInitialized)) {
+      failure.Run([&] { InitNode(box->Parent); });
+      if (boxWatch.Ended()) return false;
+    }
     box->CheckState = value;
-    InvalidateNode(box);
+    failure.Run([&] { InvalidateNode(box); });
+    if (boxWatch.Ended()) return false;
     box->States &= ~nsChecking;
-    return true;
+    return freedNodes_ == freedBefore;
   };
   struct TOpen {
     PTreeNode Box;
@@ -1127,12 +1169,14 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
 
 void TBaseTree::FinishMove(PTreeNode changed) {
   InvalidateCache();
+  // Measuring the rows raises handlers that may free the node moved: the change is then told of no node.
+  const TNodeWatch watch(*this, changed);
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBars(true);
     if (HandleAllocated()) Invalidate();
   }
-  StructureChange(changed, TChangeReason::crNodeMoved);
+  StructureChange(watch.Ended() ? nullptr : changed, TChangeReason::crNodeMoved);
 }
 
 }  // namespace tree

@@ -222,9 +222,14 @@ bool TCustomStringTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
 }
 
 void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
+  // OnPaintText, and measuring the row, may free the node: there is then nothing to tell of it.
+  const TNodeWatch watch(*this, node);
+  r = RECT{};
+  text.clear();
   TCanvas* canvas = measureCanvas_.get();
   TakeFont(canvas->Font(), Font());
   PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal);
+  if (watch.Ended()) return;
   int height = textHeight_;
   if (fontChanged_) {
     TEXTMETRICW metrics{};
@@ -233,6 +238,7 @@ void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* 
   }
   font->Assign(canvas->Font());
   r = GetDisplayRect(node, column, true);
+  if (watch.Ended()) return;
   if (TreeOptions()->PaintOptions().Contains(TTreePaintOption::toShowHorzGridLines)) --r.bottom;
   InflateRect(&r, 0, -((r.bottom - r.top - height) / 2));
   FetchText(node, column, text);

@@ -231,10 +231,11 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
   // A read that fails part-way takes back every node this paste made (those a handler left): the tree is left as
   // it was.
   TWatchedNodes added(*this);
-  // A handler that frees the new node or the target ends the paste: the nodes still in the stream have no place.
-  const TNodeWatch targetWatch(*this, target);
   try {
     while (stream.Position() < stream.Size()) {
+      // A handler that frees the new node or the target (the node before, once they follow one another) ends the
+      // paste: the nodes still in the stream have no place.
+      const TNodeWatch targetWatch(*this, target);
       PTreeNode node = MakeNewNode();
       InternalConnectNode(node, target, this, mode);
       added.Add(node);
@@ -288,46 +289,53 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   if (sourceWatch.Ended() || targetWatch.Ended()) return false;
   stream.SetPosition(0);
   targetTree->BeginUpdate();
-  // Until the source goes, a failure takes the copies back out of the target (unless a handler freed nodes there
-  // meanwhile, which may have been copies): nothing has moved.
-  std::vector<PTreeNode> added;
-  const std::uint64_t targetFreedBefore = targetTree->freedNodes_;
+  // Until the source goes, a failure takes the copies a handler left back out of the target: nothing has moved.
+  TWatchedNodes added(*targetTree);
   try {
     while (stream.Position() < stream.Size()) {
+      // The target is the node before once they follow one another.
+      const TNodeWatch placeWatch(*targetTree, target);
       PTreeNode node = targetTree->MakeNewNode();
       InternalConnectNode(node, target, targetTree, mode);
-      added.push_back(node);
+      added.Add(node);
       const TNodeWatch moved(*targetTree, node);
       targetTree->InternalAddFromStream(stream, 2, node);
-      if (moved.Ended() || targetWatch.Ended()) break;
+      if (moved.Ended() || placeWatch.Ended()) break;
       targetTree->DoNodeMoved(node);
       // The copy moved, though its handler freed it; the nodes after it have no place to follow it to.
-      if (moved.Ended() || targetWatch.Ended()) break;
+      if (moved.Ended() || placeWatch.Ended()) break;
       if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
         target = node;
         mode = TTreeNodeAttachMode::amInsertAfter;
       }
     }
   } catch (...) {
-    if (!targetLife.Ended()) {
-      if (targetTree->freedNodes_ == targetFreedBefore)
-        for (auto it = added.rbegin(); it != added.rend(); ++it) targetTree->DeleteNode(*it);
-      targetTree->EndUpdate();
-    }
+    // The handlers of taking the copies back may raise too: the bracket ends all the same, and the first
+    // exception is the one passed on.
+    TFirstFailure cleanup;
+    for (std::size_t i = added.Size(); i-- > 0 && !added.TreeGone();)
+      if (!added.Freed(i)) cleanup.Run([&] { targetTree->DeleteNode(added.Node(i)); });
+    if (!targetLife.Ended()) cleanup.Run([&] { targetTree->EndUpdate(); });
     throw;
   }
-  if (!targetLife.Ended()) targetTree->EndUpdate();
+  // Once the copies are made, the move goes on to its end, whatever the handlers of the bracket's end raise.
+  TFirstFailure failure;
+  if (!targetLife.Ended()) failure.Run([&] { targetTree->EndUpdate(); });
   // Only what was copied leaves the source; nodes the move did not reach stay where they were.
-  if (life.Ended() || sourceWatch.Ended()) return true;
+  if (life.Ended() || sourceWatch.Ended()) {
+    failure.Raise();
+    return true;
+  }
   if (!childrenOnly) {
-    DeleteNode(source);
-  } else if (added.size() == nodes.size()) {
-    DeleteChildren(source, false);
+    failure.Run([&] { DeleteNode(source); });
+  } else if (added.Size() == nodes.size()) {
+    failure.Run([&] { DeleteChildren(source, false); });
   } else {
     // The handlers of the copies and of each deletion may free nodes still to delete.
-    for (std::size_t i = added.size(); i-- > 0;)
-      if (!listedToDelete.Freed(written[i])) DeleteNode(nodes[written[i]]);
+    for (std::size_t i = added.Size(); i-- > 0 && !listedToDelete.TreeGone();)
+      if (!listedToDelete.Freed(written[i])) failure.Run([&] { DeleteNode(nodes[written[i]]); });
   }
+  failure.Raise();
   return true;
 }
 

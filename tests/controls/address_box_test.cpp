@@ -344,6 +344,7 @@ TEST_F(AddressBox, FreedByItsHandlersWhileAnAddressIsChosen) {
       {"OnUrlSelected on Enter in the open list", {VK_DOWN, VK_DOWN, VK_RETURN}, false, THandler::UrlSelected},
       {"OnUrlSelected on a click in the open list", {VK_DOWN}, true, THandler::UrlSelected},
       {"OnChange on Enter", {VK_RETURN}, false, THandler::Change},
+      {"OnChange on a character typed", {'X'}, false, THandler::Change},
       {"OnKeyDown", {VK_DOWN}, false, THandler::KeyDown},
   };
   for (const auto& c : cases) {

@@ -30,6 +30,7 @@ struct TScene {
   TEdit* Next;
   TPopupMenu* Menu;
   TForm* Other;
+  TCustomComboBox* Combo;
 };
 
 struct TCase {
@@ -51,8 +52,10 @@ void Free(T*& object) {
 
 void* FreedForm(TScene& s) { return s.Form; }
 void* FreedMenu(TScene& s) { return s.Menu; }
+void* FreedCombo(TScene& s) { return s.Combo; }
 
 void FreeForm(TScene& s) { Free(s.Form); }
+void FreeCombo(TScene& s) { Free(s.Combo); }
 
 void FreeFormAndRaise(TScene& s) {
   FreeForm(s);
@@ -167,6 +170,26 @@ void OnComboKeyDown(TScene& s) {
   EXPECT_EQ(GetFocus(), combo->EditHandle());
 }
 
+// An editable combo box of the form's, focused, runs FreeIt when a character typed into its edit changes its text:
+// the edit's own procedure raises OnChange.
+template <void (*FreeIt)(TScene&)>
+void OnComboChange(TScene& s) {
+  s.Combo = new TCustomComboBox(s.Form);
+  s.Combo->SetBounds(10, 90, 150, 24);
+  s.Combo->SetParent(s.Form);
+  s.Combo->Items()->Add(L"Apple");
+  s.Combo->OnChange = [&s](TObject*) { FreeIt(s); };
+  s.Combo->SetFocus();
+  ProcessPendingMessages();
+  EXPECT_EQ(GetFocus(), s.Combo->EditHandle());
+}
+
+// Types the key until the combo box is gone.
+void TypeIntoTheComboBox(TScene& s, WORD key) {
+  SendKeyPress(key);
+  EXPECT_TRUE(PumpUntil([&s] { return s.Combo == nullptr; }));
+}
+
 // The first item of the edit's pop-up menu runs the command.
 void FreeTheFormOnClickAndRaise(TScene& s) {
   s.Menu->Items()->Items(0)->OnClick = [&s](TObject*) { FreeFormAndRaise(s); };
@@ -251,6 +274,10 @@ const TCase kCases[] = {
      [](TScene& s) { EXPECT_TRUE(PumpUntil([&s] { return s.Form == nullptr; })); }, FreedForm},
     {"AComboBoxsOnKeyDownRaisingByAKey", true, OnComboKeyDown<FreeFormAndRaise>,
      [](TScene& s) { TypeToTheApplication(s, 'A'); }, FreedForm},
+    {"AComboBoxsFormFreedByItsOnChangeByACharacter", true, OnComboChange<FreeForm>,
+     [](TScene& s) { TypeToTheApplication(s, 'A'); }, FreedForm},
+    {"AComboBoxFreedByItsOnChangeByACharacter", true, OnComboChange<FreeCombo>,
+     [](TScene& s) { TypeIntoTheComboBox(s, 'A'); }, FreedCombo},
     {"AMenuFreedWhileItTracks", true, [](TScene&) {},
      [](TScene& s) { ChooseTheFirstItem([&s] { s.Menu->Popup(100, 100); }, [&s] { Free(s.Menu); }); }, FreedMenu},
 };

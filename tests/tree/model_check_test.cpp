@@ -76,7 +76,8 @@ class TModelTree : public TStringTree {
 // The trees, their handlers and the steps of one seed.
 class TModelCheck {
  public:
-  TModelCheck(HWND host, unsigned seed) : random_(seed), first_(host, 0), second_(host, 230) {
+  TModelCheck(HWND host, unsigned seed, bool guarded)
+      : guarded_(guarded), random_(seed), first_(host, 0), second_(host, 230) {
     for (TModelTree* tree : {&first_, &second_}) Wire(*tree);
     TTreeMiscOptions misc = first_.TreeOptions()->MiscOptions();
     misc += {TTreeMiscOption::toCheckSupport, TTreeMiscOption::toEditable, TTreeMiscOption::toToggleOnDblClick};
@@ -132,13 +133,21 @@ class TModelCheck {
 
   // ---- the handlers
 
+  // Blocks guarded are never handed out again: a node freed before is one no handler may be told of.
+  bool Alive(const char* event, PTreeNode node) {
+    if (!guarded_ || !node || !freed_.count(node)) return true;
+    if (unexpected_.empty()) unexpected_ = std::string(event) + " was handed a node freed before";
+    return false;
+  }
+
   // Whether this handler call does something on its own: rarely, and only a few calls deep.
   bool Acts() { return depth_ < 2 && Chance(14); }
 
   // A handler's deed about node of tree: delete it, its parent, a sibling or every node, or raise; for an asking
   // event (allowed), refuse too.
   void Chaos(const char* event, TBaseTree* tree, PTreeNode node, bool* allowed = nullptr) {
-    if (!Acts()) return;
+    // Blocks guarded are never handed out again: a node freed before is one no handler may be told of.
+    if (!Alive(event, node) || !Acts()) return;
     ++depth_;
     struct TDepth {
       int& depth;
@@ -177,6 +186,7 @@ class TModelCheck {
   void Wire(TModelTree& tree) {
     TModelTree* self = &tree;
     tree.OnInitNode = [this](TBaseTree* t, PTreeNode, PTreeNode node, TTreeNodeInitStates& states) {
+      if (!Alive("OnInitNode", node)) return;
       Record(t, node).Key = nextKey_++;
       if (Chance(3)) states |= ivsHasChildren;
       if (Chance(6)) states |= ivsExpanded;
@@ -188,12 +198,15 @@ class TModelCheck {
       if (!watch.Ended()) Chaos("OnInitNode", t, node);
     };
     tree.OnInitChildren = [this](TBaseTree* t, PTreeNode node, std::uint32_t& count) {
+      if (!Alive("OnInitChildren", node)) return;
       count = Below(4);
       Chaos("OnInitChildren", t, node);
     };
     tree.OnFreeNode = [this](TBaseTree* t, PTreeNode node) {
+      if (!Alive("OnFreeNode", node)) return;
       Chaos("OnFreeNode", t, node);
       Record(t, node).Freed = FreedMark;
+      if (guarded_) freed_.insert(node);
     };
     tree.OnChange = [this](TBaseTree* t, PTreeNode node) { Chaos("OnChange", t, node); };
     tree.OnStructureChange = [this](TBaseTree* t, PTreeNode node, TChangeReason) { Chaos("OnStructureChange", t, node); };
@@ -207,12 +220,14 @@ class TModelCheck {
                                   bool& allowed) { Chaos("OnFocusChanging", t, node, &allowed); };
     tree.OnFocusChanged = [this](TBaseTree* t, PTreeNode node, TColumnIndex) { Chaos("OnFocusChanged", t, node); };
     tree.OnGetText = [this, self](TBaseTree* t, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
+      if (!Alive("OnGetText", node)) return;
       text = L"Node " + std::to_wstring(Record(t, node).Key) + (column > 0 ? L" more" : L"");
       (void)self;
       Chaos("OnGetText", t, node);
     };
     tree.OnPaintText = [this](TBaseTree* t, TCanvas*, PTreeNode node, TColumnIndex, TVSTTextType) { Chaos("OnPaintText", t, node); };
     tree.OnCompareNodes = [this](TBaseTree* t, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
+      if (!Alive("OnCompareNodes", a)) return;
       result = Record(t, a).Key - Record(t, b).Key;
       Chaos("OnCompareNodes", t, a);
     };
@@ -221,10 +236,12 @@ class TModelCheck {
     tree.OnNodeCopying = [this](TBaseTree* t, PTreeNode node, PTreeNode, bool& allowed) { Chaos("OnNodeCopying", t, node, &allowed); };
     tree.OnNodeCopied = [this](TBaseTree* t, PTreeNode node) { Chaos("OnNodeCopied", t, node); };
     tree.OnSaveNode = [this](TBaseTree* t, PTreeNode node, TStream& stream) {
+      if (!Alive("OnSaveNode", node)) return;
       stream.WriteBuffer(&Record(t, node).Key, sizeof(int));
       Chaos("OnSaveNode", t, node);
     };
     tree.OnLoadNode = [this](TBaseTree* t, PTreeNode node, TStream& stream) {
+      if (!Alive("OnLoadNode", node)) return;
       int key = 0;
       stream.ReadBuffer(&key, sizeof key);
       Record(t, node).Key = key;
@@ -232,6 +249,7 @@ class TModelCheck {
     };
     tree.OnEditing = [this](TBaseTree* t, PTreeNode node, TColumnIndex, bool& allowed) { Chaos("OnEditing", t, node, &allowed); };
     tree.OnIncrementalSearch = [this](TBaseTree* t, PTreeNode node, const String&, int& result) {
+      if (!Alive("OnIncrementalSearch", node)) return;
       result = Chance(3) ? 0 : 1;
       Chaos("OnIncrementalSearch", t, node);
     };
@@ -571,6 +589,9 @@ class TModelCheck {
   }
 
  private:
+  const bool guarded_;
+  // The nodes handed to OnFreeNode, while freed blocks are guarded.
+  std::unordered_set<PTreeNode> freed_;
   std::mt19937 random_;
   TModelTree first_, second_;
   int depth_ = 0;
@@ -612,7 +633,7 @@ TEST_F(TreeModelCheck, HandlersThatFreeOrRaiseLeaveBothTreesWhole) {
       if ((guarded && guard == 0) || (!guarded && guard == 1)) continue;
       SCOPED_TRACE(testing::Message() << "seed " << seed << (guarded ? ", freed blocks guarded" : ""));
       TNodeSlab::SetGuardFreedBlocks(guarded);
-      TModelCheck check(host.Handle(), seed);
+      TModelCheck check(host.Handle(), seed, guarded);
       Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
       const std::string fault = check.Run(steps);
       Application->OnException = nullptr;

@@ -2,6 +2,7 @@
 #include <string>
 #include <utility>
 
+#include "framework/streams.h"
 #include "tree/tree_error.h"
 #include "tree_fixture.h"
 
@@ -249,6 +250,25 @@ TEST(NodeStoreFaults, TooSmallRecordReportsAfterFinishingTheNode) {
 
 // Null stands for the root in an order; a node of another tree has none in this one. Asked for it, the tree
 // raises, and writes nothing into the other tree: not into its nodes, not into the tree object above its root.
+// The root's children deleted with their mark: the root keeps it, so that the nodes a load brings later are
+// sorted.
+TEST(NodeStoreFaults, TheRootKeepsItsMarkWhenItsChildrenGoWithTheirs) {
+  TKeyedTree source, tree;
+  for (int key : {3, 1, 2}) source.Add(key);
+  TMemoryStream stream;
+  source.SaveToStream(stream);
+  tree.OnCompareNodes = [&](TBaseTree*, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
+    result = Key(tree, a) - Key(tree, b);
+  };
+  tree.SetRootNodeCount(2);
+  tree.DeleteChildren(nullptr, true);
+  stream.SetPosition(0);
+  tree.LoadFromStream(stream);
+  EXPECT_EQ(CheckInvariants(tree), "");
+  tree.SortTree(0, TSortDirection::sdAscending, false);
+  EXPECT_EQ(tree.Keys(), (std::vector<int>{1, 2, 3}));
+}
+
 TEST(NodeStoreFaults, OrderOfANodeOfAnotherTreeOrOfNull) {
   auto tree = MakeTree(), other = MakeTree();
   PTreeNode child = tree->AddChild(tree->AddChild(nullptr));

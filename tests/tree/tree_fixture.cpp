@@ -33,7 +33,7 @@ std::string CheckNode(TBaseTree& tree, PTreeNode node) {
   else if (node->TotalCount != count)
     fault << "TotalCount " << node->TotalCount << " for " << count;
   else if (childCount > 0 && !node->Has(nsHasChildren))
-    fault << "children without nsHasChildren";
+    fault << "children without nsHasChildren (states " << node->States << ", " << childCount << " children, level " << tree.GetNodeLevel(node) << ")";
   else if (tree.NodeTotalHeight(node) != height)
     fault << "TotalHeight " << tree.NodeTotalHeight(node) << " for " << height;
   else if (node->TotalHeight != std::min<std::uint64_t>(height, WideTotalHeight))

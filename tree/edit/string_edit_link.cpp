@@ -34,7 +34,10 @@ bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex 
   column_ = column;
   edit_->SetParent(stringTree);
   String text;
+  // The handlers that tell the text and its font may free the node: nothing is edited then.
+  const TNodeWatch watch(*stringTree, node);
   stringTree->GetTextInfo(node, column, edit_->Font(), textBounds_, text);
+  if (watch.Ended()) return false;
   edit_->Font()->SetColor(clBlack);
   edit_->HandleNeeded();
   edit_->SetText(text);
