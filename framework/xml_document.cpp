@@ -244,6 +244,75 @@ bool DeclaresEntitiesInEBCDIC(std::string_view bytes) {
          bytes.find("\x4C\x4F\xC5\xD5\xE3\xC9\xE3\xE8"sv) != std::string_view::npos;
 }
 
+// The longest version number and encoding name a declaration may carry. The platform's parser has faulted on a
+// version of two dozen digits; "1.0" and the names of encodings are far shorter.
+constexpr size_t kMostVersionDigits = 3;
+constexpr size_t kLongestEncodingName = 40;
+
+// Reads the quoted value of a pseudo-attribute from its opening quote; what the value holds must pass the test, one
+// unit at a time (with its place in the value), and the value must be no longer than longest.
+template <class Accept>
+bool ReadQuotedValue(TPrologReader& reader, size_t longest, Accept accept) {
+  const unsigned quote = reader.Peek();
+  if (quote != '"' && quote != '\'') return false;
+  reader.Skip();
+  size_t length = 0;
+  for (; reader.Peek() != quote; ++length, reader.Skip())
+    if (reader.AtEnd() || length >= longest || !accept(reader.Peek(), length)) return false;
+  reader.Skip();
+  return length > 0;
+}
+
+// Reads "name", optional space, "=", optional space: true when name stands there and is followed by them.
+bool ReadPseudoAttributeName(TPrologReader& reader, std::string_view name) {
+  if (!reader.LookingAt(name)) return false;
+  reader.Skip(name.size());
+  while (IsXMLSpace(reader.Peek())) reader.Skip();
+  if (reader.Peek() != '=') return false;
+  reader.Skip();
+  while (IsXMLSpace(reader.Peek())) reader.Skip();
+  return true;
+}
+
+// The document, read in that form, starts with an XML declaration that is not well-formed or carries a value
+// longer than any real one: version "1." and a few digits, an encoding name of letters, digits, ".", "_" and "-"
+// that starts with a letter, standalone "yes" or "no", in that order.
+bool DeclarationIsHostile(std::string_view bytes, const TUnitForm& form) {
+  TPrologReader reader(bytes, form);
+  if (!reader.LookingAt("<?xml") || !IsXMLSpace(reader.Peek(5))) return false;
+  reader.Skip(5);
+  auto space = [&reader] {
+    if (!IsXMLSpace(reader.Peek())) return false;
+    while (IsXMLSpace(reader.Peek())) reader.Skip();
+    return true;
+  };
+  space();
+  if (!ReadPseudoAttributeName(reader, "version") ||
+      !ReadQuotedValue(reader, 2 + kMostVersionDigits, [](unsigned c, size_t at) {
+        return at == 0 ? c == '1' : at == 1 ? c == '.' : c >= '0' && c <= '9';
+      }))
+    return true;
+  bool spaced = space();
+  if (spaced && reader.LookingAt("encoding")) {
+    if (!ReadPseudoAttributeName(reader, "encoding") ||
+        !ReadQuotedValue(reader, kLongestEncodingName, [](unsigned c, size_t at) {
+          const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+          return letter || (at > 0 && ((c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-'));
+        }))
+      return true;
+    spaced = space();
+  }
+  if (spaced && reader.LookingAt("standalone")) {
+    if (!ReadPseudoAttributeName(reader, "standalone")) return true;
+    const bool yes = reader.LookingAt("\"yes\"") || reader.LookingAt("'yes'");
+    const bool no = reader.LookingAt("\"no\"") || reader.LookingAt("'no'");
+    if (!yes && !no) return true;
+    reader.Skip(yes ? 5 : 4);
+    space();
+  }
+  return !reader.LookingAt("?>");
+}
+
 // The data of a text or CDATA node: the same as its value, without the detour through a VARIANT.
 void ReadCharacterData(IXMLDOMNode* text, TBStr& data) {
   ComPtr<IXMLDOMCharacterData> characterData;
@@ -490,11 +559,11 @@ void TXMLDocument::LoadFromStream(TStream& stream) {
   char* bytes = MakeByteArray(input, size);
   if (size > 0) stream.ReadBuffer(bytes, static_cast<int32_t>(size));
   SetActive(true);
-  RefuseInternalEntities(std::string_view(bytes, size));
+  RefuseHostileProlog(std::string_view(bytes, size));
   if (TryLoad(input.Get())) return;
   std::string transcoded = TranscodeToUtf8(std::string(bytes, size));
   if (!transcoded.empty()) {
-    RefuseInternalEntities(transcoded);
+    RefuseHostileProlog(transcoded);
     TVariant converted;
     memcpy(MakeByteArray(converted, transcoded.size()), transcoded.data(), transcoded.size());
     if (TryLoad(converted.Get())) return;
@@ -502,17 +571,25 @@ void TXMLDocument::LoadFromStream(TStream& stream) {
   RaiseParseError();
 }
 
-void TXMLDocument::RefuseInternalEntities(std::string_view bytes) {
+void TXMLDocument::RefuseHostileProlog(std::string_view bytes) {
   // The DOM expands entity references in attribute values when they are read, without limit, and refusing
   // definitions is not in its power, so a few kilobytes could grow to gigabytes. External definitions are never
-  // fetched and pass.
-  bool declares = DeclaresEntitiesInEBCDIC(bytes);
-  for (const TUnitForm& form : kUnitForms) declares = declares || DeclaresInternalEntities(bytes, form);
-  if (!declares) return;
+  // fetched and pass. A declaration it has to read is checked first: the platform's parser has faulted on one whose
+  // version ran to two dozen digits, and every downloaded page comes here to be tested for a feed.
+  String refusal;
+  for (const TUnitForm& form : kUnitForms)
+    if (refusal.empty() && DeclarationIsHostile(bytes, form))
+      refusal = L"The XML declaration is not well-formed, or holds a value longer than any real one";
+  if (refusal.empty()) {
+    bool declares = DeclaresEntitiesInEBCDIC(bytes);
+    for (const TUnitForm& form : kUnitForms) declares = declares || DeclaresInternalEntities(bytes, form);
+    if (declares) refusal = L"The document type declares entities, which are not read";
+  }
+  if (refusal.empty()) return;
   // Left empty, as a document that fails to parse is.
   SetActive(false);
   SetActive(true);
-  throw EDOMParseError(L"The document type declares entities, which are not read");
+  throw EDOMParseError(refusal);
 }
 
 bool TXMLDocument::TryLoad(const VARIANT& bytes) {

@@ -162,8 +162,9 @@ class TXMLDocument : public TComponent {
   String XML() const;
 
  private:
-  // Raises EDOMParseError, leaving the document empty, for a document whose document type declares entities.
-  void RefuseInternalEntities(std::string_view bytes);
+  // Raises EDOMParseError, leaving the document empty, for a document whose XML declaration is not well-formed or
+  // holds a value longer than any real one, or whose document type declares entities.
+  void RefuseHostileProlog(std::string_view bytes);
   // Parses a byte array in a VARIANT.
   bool TryLoad(const VARIANT& bytes);
   [[noreturn]] void RaiseParseError() const;

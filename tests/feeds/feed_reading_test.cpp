@@ -301,6 +301,54 @@ TEST(FeedReading, MalformedDocumentsRaiseAndKeepTheModel) {
   EXPECT_EQ(feed.Items()->Count(), 3);
 }
 
+// Every downloaded page is tested for a feed: an XML declaration that is not well-formed, or whose version or
+// encoding runs longer than any real one (the platform's parser has faulted on a version of two dozen digits), is
+// refused before the parser reads it; the declarations feeds carry load, in one and in two bytes a character.
+TEST(FeedReading, HostileXMLDeclarationsAreRefusedBeforeTheParser) {
+  const std::string body = "<rss version=\"2.0\"><channel><title>Declared</title></channel></rss>";
+  struct TCase {
+    std::string Declaration;
+    bool Loads;
+  };
+  const TCase cases[] = {
+      {"<?xml version=\"1.00000000000000000000000001\"?>", false},
+      {"<?xml version=\"1." + std::string(22, '0') + "\"?>", false},
+      {"<?xml version=\"1." + std::string(98, '9') + "\"?>", false},
+      {"<?xml version=\"1.0\" encoding=\"" + std::string(300, 'a') + "\"?>", false},
+      {"<?xml version=\"1.0\" encoding=\"9UTF\"?>", false},
+      {"<?xml version=\"2.0\"?>", false},
+      {"<?xml version=\"1.0\" standalone=\"maybe\"?>", false},
+      {"<?xml version=\"1.0\" version=\"1.0\"?>", false},
+      {"<?xml version='1.0?>", false},
+      {"<?xml encoding=\"UTF-8\"?>", false},
+      {"<?xml version=\"1.0\"?>", true},
+      {"<?xml version='1.0' encoding='utf-8' standalone='yes' ?>", true},
+      {"<?xml version = \"1.1\"\tencoding = \"ISO-8859-1\"?>", true},
+      {"<?xml-stylesheet href=\"a.xsl\"?>", true},
+      {"", true},
+  };
+  for (const TCase& c : cases) {
+    for (const bool wide : {false, true}) {
+      SCOPED_TRACE(c.Declaration + (wide ? " (two bytes a character)" : ""));
+      std::string bytes = c.Declaration + body;
+      if (wide) {
+        std::string units = "\xFF\xFE";
+        for (char ch : bytes) units += std::string{ch, '\0'};
+        bytes = units;
+        // A declaration in two bytes a character names an encoding of two.
+        if (c.Declaration.find("ISO-8859-1") != std::string::npos) continue;
+      }
+      TFeed feed;
+      if (c.Loads) {
+        LoadDocument(feed, bytes);
+        EXPECT_EQ(feed.Channel()->Required()->Title(), "Declared");
+      } else {
+        EXPECT_THROW(LoadDocument(feed, bytes), EDOMParseError);
+      }
+    }
+  }
+}
+
 // The DOM expands entities in attribute values without limit: a document type declaring entities is refused as
 // malformed, while one that only names an external definition loads (and nothing is fetched).
 TEST(FeedReading, DocumentTypesDeclaringEntitiesAreRefused) {

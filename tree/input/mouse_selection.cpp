@@ -53,10 +53,12 @@ void TBaseTree::SelectNodes(PTreeNode startNode, PTreeNode endNode, bool addOnly
     if (node == last || CompareNodePositions(node, last) > 0) break;
   }
   PTreeNode anchor = rangeAnchor_;
+  // OnChange comes at once and may free the anchor.
+  const TNodeWatch anchorWatch(*this, anchor);
   if (!addOnly) InternalClearSelection();
   if (InternalAddToSelection(tempCache_.data(), tempCache_.size(), false) || !addOnly)
     Change(tempCache_.size() == 1 ? tempCache_.front() : nullptr);
-  if (Selected(anchor)) rangeAnchor_ = anchor;
+  if (!anchorWatch.Ended() && Selected(anchor)) rangeAnchor_ = anchor;
   ClearTempCache();
 }
 
@@ -99,6 +101,8 @@ void TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
 void TBaseTree::HandleClickSelection(PTreeNode lastFocused, PTreeNode newNode, TShiftState shift) {
   (void)lastFocused;
   const bool ctrl = shift.Contains(SS::ssCtrl), shiftHeld = shift.Contains(SS::ssShift);
+  // OnChange comes at once and may free the node clicked: its row is not repainted then.
+  const TNodeWatch watch(*this, newNode);
   if (ctrl && shiftHeld) {
     SelectNodes(rangeAnchor_, newNode, true);
     Invalidate();
@@ -108,16 +112,17 @@ void TBaseTree::HandleClickSelection(PTreeNode lastFocused, PTreeNode newNode, T
       RemoveFromSelection(newNode);
     else
       AddToSelection(newNode);
-    InvalidateNode(newNode);
+    if (!watch.Ended()) InvalidateNode(newNode);
   } else if (shiftHeld) {
     SelectNodes(rangeAnchor_ ? rangeAnchor_ : GetFirstChild(nullptr), newNode, false);
     Invalidate();
   } else {
     if (!newNode->Has(nsSelected)) {
       AddToSelection(newNode);
+      if (watch.Ended()) return;
       InvalidateNode(newNode);
     }
-    rangeAnchor_ = newNode;
+    if (!watch.Ended()) rangeAnchor_ = newNode;
   }
 }
 

@@ -219,9 +219,12 @@ void TBaseTree::DetermineLineImage(PTreeNode node) {
   } else {
     lineImage_[index] = GetNextVisibleSibling(node) ? LT::ltTopDownRight : LT::ltTopRight;
   }
-  for (PTreeNode ancestor = node->Parent; ancestor != root_ && index > 0 && freedNodes_ == freedBefore;
-       ancestor = ancestor->Parent)
+  if (freedNodes_ != freedBefore) return;
+  for (PTreeNode ancestor = node->Parent; ancestor != root_ && index > 0;) {
     lineImage_[--index] = GetNextVisibleSibling(ancestor) ? LT::ltTopDown : LT::ltNone;
+    if (freedNodes_ != freedBefore) return;
+    ancestor = ancestor->Parent;
+  }
 }
 
 void TBaseTree::Paint() {
