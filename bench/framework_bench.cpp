@@ -1,8 +1,8 @@
 // Times the framework's per-message and per-component costs: a message through a framework window against the
 // same message to a window procedure of its own, a delegate call against a direct call, and the building and
 // freeing of many owned components, named components, menu items and INI sections at 1,000 and 10,000, and the keys
-// of one INI section at 2,000 and 20,000, so that the ratio shows whether the work grows linearly; and timers made
-// and freed against plain components.
+// of one INI section at 2,000 and 20,000, and forms of 2,000 and 20,000 components that each name one more, so that
+// the ratio shows whether the work grows linearly; and timers made and freed against plain components.
 #include <windows.h>
 
 #include <algorithm>
@@ -14,8 +14,10 @@
 
 #include "bench/bench_timing.h"
 #include "framework/delegate.h"
+#include "framework/form_reader.h"
 #include "framework/ini_files.h"
 #include "framework/menus.h"
+#include "framework/properties.h"
 #include "framework/startup.h"
 #include "framework/strings.h"
 #include "framework/timer.h"
@@ -195,6 +197,53 @@ std::unique_ptr<TStringList> IniText(int count) {
   return lines;
 }
 
+// A component that names another, as a control names its buddy or its action: it asks to hear of the other's end.
+class TLinkHolder : public TComponent {
+  BC_CLASS(TLinkHolder, TComponent)
+  using TComponent::TComponent;
+  TComponent* Link() const { return link_; }
+  void SetLink(TComponent* value) {
+    if (link_) link_->RemoveFreeNotification(this);
+    link_ = value;
+    if (link_) link_->FreeNotification(this);
+  }
+  const TPublishedTable& PublishedTable() const override {
+    using P = TPublished<TLinkHolder>;
+    static const TPublishedTable table(&inherited::PublishedTable(),
+                                       {P::Component(L"Link", &TLinkHolder::Link, &TLinkHolder::SetLink)});
+    return table;
+  }
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == link_) link_ = nullptr;
+  }
+
+ private:
+  TComponent* link_ = nullptr;
+};
+
+// A form of count components that all name the first.
+String FormNamingOne(int count) {
+  String text = L"object Root: TLinkHolder\n  object Hub: TLinkHolder\n  end\n";
+  for (int i = 0; i < count; ++i)
+    text += L"  object Holder" + std::to_wstring(i) + L": TLinkHolder\n    Link = Hub\n  end\n";
+  return text + L"end\n";
+}
+
+// Forms read whole, then freed once the way an owner frees them (the one named last) and once the one named
+// first, so that each of many components hears of its end.
+void ComponentsNamingOne(int sets, const String& form) {
+  for (int set = 0; set < sets; ++set) {
+    for (bool hubFirst : {false, true}) {
+      TLinkHolder root(nullptr);
+      ReadComponentFromText(form, &root);
+      if (hubFirst) delete root.FindComponent(L"Hub");
+    }
+  }
+}
+
 // ---- timers ----
 
 // 3,000 components of the kind made and freed with their owner: a timer should cost little more than a component
@@ -245,6 +294,12 @@ int main() {
     Scaling("ini sections", 12,
             [&](int count, int sets) { IniSections(count, sets, count == kSmall ? *smallIni : *largeIni); });
     Scaling("ini-20000-keys-vs-2000", 15, IniKeys, 2000, 20000);
+    RegisterPersistentClass(TLinkHolder::StaticClass());
+    const String smallForm = FormNamingOne(2000);
+    const String largeForm = FormNamingOne(20000);
+    Scaling(
+        "components-naming-one-20000-vs-2000", 15,
+        [&](int count, int sets) { ComponentsNamingOne(sets, count == 2000 ? smallForm : largeForm); }, 2000, 20000);
   } catch (const std::exception& error) {
     targets.Failed(error.what());
   }

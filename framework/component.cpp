@@ -99,10 +99,8 @@ void* TComponent::DestroyWhole(TComponent* component) {
 void TComponent::SendFreeNotifications() {
   Destroying();
   // Tell everyone who asked; each removes its link back, so iterate over a shrinking list.
-  while (!freeNotifies_.empty()) {
-    TComponent* other = freeNotifies_.back();
-    freeNotifies_.pop_back();
-    EraseFromBack(other->freeNotifies_, this);
+  while (TComponent* other = freeNotifies_.TakeLast()) {
+    other->freeNotifies_.Erase(this);
     other->Notification(this, TOperation::opRemove);
   }
 }
@@ -225,11 +223,8 @@ void TComponent::RemoveSiblingNotification() {
 
 void TComponent::FreeNotification(TComponent* component) {
   if (!component || component == this) return;
-  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) == freeNotifies_.end())
-    freeNotifies_.push_back(component);
-  if (std::find(component->freeNotifies_.begin(), component->freeNotifies_.end(), this) ==
-      component->freeNotifies_.end())
-    component->freeNotifies_.push_back(this);
+  freeNotifies_.Insert(component);
+  component->freeNotifies_.Insert(this);
   state_.Include(TComponentStateItem::csFreeNotification);
 }
 
@@ -238,7 +233,7 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
   component->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* component) { EraseFromBack(freeNotifies_, component); }
+void TComponent::RemoveNotification(TComponent* component) { freeNotifies_.Erase(component); }
 
 void TComponent::SetComponentState(TComponentStateItem item, bool on) {
   if (on)

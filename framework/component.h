@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "framework/component_links.h"
 #include "framework/delegate.h"
 #include "framework/exceptions.h"
 #include "framework/life_token.h"
@@ -175,7 +176,7 @@ class TComponent : public TPersistent {
 
   TComponent* owner_ = nullptr;
   std::vector<TComponent*> components_;
-  std::vector<TComponent*> freeNotifies_;
+  TComponentLinks freeNotifies_;
   // The owned components that asked for SiblingNotification.
   std::vector<TComponent*> siblingListeners_;
   // The owned components by name, made when the first of them gets one.

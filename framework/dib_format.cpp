@@ -5,8 +5,6 @@
 
 namespace {
 
-// The widest and tallest image read: 32,768 pixels each way.
-constexpr LONG kLargestEdge = 0x8000;
 // A run of up to 255 pixels takes two bytes of a compressed image; an image claiming more pixels than its runs
 // can give is refused, so that a few bytes cannot make the reader allocate a huge bitmap.
 constexpr uint64_t kPixelsPerRunByte = 128;
@@ -20,14 +18,14 @@ uint64_t DIBColorTableBytes(const BITMAPINFOHEADER& header) {
   return colors * sizeof(RGBQUAD);
 }
 
-bool IsValidDIB(const BYTE* dib, size_t size, size_t bitsOffset) {
+bool IsValidDIB(const BYTE* dib, size_t size, size_t bitsOffset, LONG tallest) {
   if (size < sizeof(BITMAPINFOHEADER)) return false;
   BITMAPINFOHEADER header;
   std::memcpy(&header, dib, sizeof header);
   const bool knownHeader = header.biSize == sizeof(BITMAPINFOHEADER) || header.biSize == sizeof(BITMAPV4HEADER) ||
                            header.biSize == sizeof(BITMAPV5HEADER);
-  if (!knownHeader || header.biPlanes != 1 || header.biWidth <= 0 || header.biWidth > kLargestEdge ||
-      header.biHeight == 0 || header.biHeight < -kLargestEdge || header.biHeight > kLargestEdge)
+  if (!knownHeader || header.biPlanes != 1 || header.biWidth <= 0 || header.biWidth > LargestDIBEdge ||
+      header.biHeight == 0 || header.biHeight < -tallest || header.biHeight > tallest)
     return false;
   const WORD bits = header.biBitCount;
   switch (header.biCompression) {

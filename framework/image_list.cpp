@@ -45,10 +45,13 @@ static_assert(sizeof(TStoredListHead) == 28, "the stored head is 28 bytes");
 constexpr uint16_t kStoredListMagic = 0x4C49;  // "IL"
 // Stored images lie four to a row.
 constexpr uint64_t kImagesPerRow = 4;
+// A strip of the most images a list counts, 65,535, of the tallest picture lies within what a DIB's height holds;
+// its pixels must still all be in the data.
+constexpr LONG kTallestStrip = 0x7FFFFFFF;
 
 // Whether an uncompressed bitmap file at offset at holds the head's images, four to a row, with all its pixels
-// inside the data; at moves past it.
-bool HoldsStoredImages(const std::string& bytes, size_t& at, const TStoredListHead& head) {
+// inside the data; at moves past it, and slots is lowered to the images its rows have room for.
+bool HoldsStoredImages(const std::string& bytes, size_t& at, const TStoredListHead& head, uint64_t& slots) {
   if (bytes.size() - at < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return false;
   BITMAPFILEHEADER file;
   std::memcpy(&file, bytes.data() + at, sizeof file);
@@ -60,24 +63,27 @@ bool HoldsStoredImages(const std::string& bytes, size_t& at, const TStoredListHe
   const auto* dib = reinterpret_cast<const BYTE*>(bytes.data() + at + sizeof file);
   const size_t size = bytes.size() - at - sizeof file;
   const uint64_t bitsOffset = info.biSize + DIBColorTableBytes(info);
-  if (bitsOffset > size || !IsValidDIB(dib, size, static_cast<size_t>(bitsOffset))) return false;
+  if (bitsOffset > size || !IsValidDIB(dib, size, static_cast<size_t>(bitsOffset), kTallestStrip)) return false;
   const uint64_t rows = (head.Count + kImagesPerRow - 1) / kImagesPerRow;
   if (uint64_t(info.biWidth) < uint64_t{head.Width} * std::min<uint64_t>(head.Count, kImagesPerRow) ||
       uint64_t(std::abs(info.biHeight)) < rows * head.Height)
     return false;
+  slots = std::min(slots, uint64_t(std::abs(info.biHeight)) / head.Height * kImagesPerRow);
   at += sizeof file + static_cast<size_t>(bitsOffset + DIBPixelBytes(info));
   return true;
 }
 
-// Whether the bytes are a stored image list whose images (and mask) are all there.
-bool IsStoredImageList(const std::string& bytes) {
+// Whether the bytes are a stored image list whose images (and mask) are all there; slots is the images its
+// pictures have room for.
+bool IsStoredImageList(const std::string& bytes, uint64_t& slots) {
   if (bytes.size() < sizeof(TStoredListHead)) return false;
   TStoredListHead head;
   std::memcpy(&head, bytes.data(), sizeof head);
   if (head.Magic != kStoredListMagic || head.Width == 0 || head.Height == 0) return false;
   size_t at = sizeof head;
-  if (!HoldsStoredImages(bytes, at, head)) return false;
-  return !(head.Flags & ILC_MASK) || HoldsStoredImages(bytes, at, head);
+  slots = UINT16_MAX;
+  if (!HoldsStoredImages(bytes, at, head, slots)) return false;
+  return !(head.Flags & ILC_MASK) || HoldsStoredImages(bytes, at, head, slots);
 }
 
 }  // namespace
@@ -153,9 +159,16 @@ void TCustomImageList::DefineProperties(TFiler& filer) {
 }
 
 void TCustomImageList::ReadImages(TStream& stream) {
-  // The platform's reader trusts what the data declares; it only gets data whose every part is there.
-  const std::string bytes = ReadToEnd(stream);
-  if (!IsStoredImageList(bytes)) throw EReadError(L"Failed to read ImageList data from stream");
+  // The platform's reader trusts what the data declares; it only gets data whose every part is there. The room
+  // the head claims for images is at most what its pictures hold: the reader makes room for every image claimed,
+  // and the list would store all of it again.
+  std::string bytes = ReadToEnd(stream);
+  uint64_t slots = 0;
+  if (!IsStoredImageList(bytes, slots)) throw EReadError(L"Failed to read ImageList data from stream");
+  TStoredListHead head;
+  std::memcpy(&head, bytes.data(), sizeof head);
+  head.Capacity = static_cast<uint16_t>(std::min<uint64_t>(head.Capacity, slots));
+  std::memcpy(bytes.data(), &head, sizeof head);
   TMemoryStream checked;
   checked.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
   checked.SetPosition(0);

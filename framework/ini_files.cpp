@@ -74,11 +74,12 @@ void TCustomIniFile::CheckStorable(const String& section, const String& ident, c
   // A name or value that would read back as something else, or as other keys or sections, is refused.
   const bool storable = !section.empty() && !ident.empty() && KeepsItsLine(section) && KeepsItsLine(ident) &&
                         KeepsItsLine(value) && section.find_first_of(L"[]") == String::npos &&
-                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' &&
-                        IsWellFormedText(section) && IsWellFormedText(ident) && IsWellFormedText(value) &&
-                        CanHold(section) && CanHold(ident) && CanHold(value);
+                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' && CanHold(section) &&
+                        CanHold(ident) && CanHold(value);
   if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
 }
+
+bool TCustomIniFile::CanHold(const String& text) const { return IsWellFormedText(text); }
 
 bool TCustomIniFile::SectionExists(const String& section) const {
   TStringList keys;
@@ -142,6 +143,7 @@ std::string TIniFile::FileStart() const {
 }
 
 bool TIniFile::CanHold(const String& text) const {
+  if (!IsWellFormedText(text)) return false;
   // A missing or empty file is made a UTF-16 one before the first write; the profile functions keep the form of a
   // file with the mark of one they know.
   const std::string start = FileStart();
@@ -226,11 +228,8 @@ TMemIniFile::TMemIniFile(String fileName) : TCustomIniFile(std::move(fileName)) 
     TFileStream file(FileName(), fmOpenRead | fmShareDenyWrite);
     bytes = ReadToEnd(file);
   }
-  codePage_ = CodePageOfMark(bytes);
-  marked_ = codePage_ != CP_ACP;
-  bytes.erase(0, TextMark(codePage_).size());
-  if (!marked_ && IsUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; }))
-    codePage_ = CP_UTF8;
+  codePage_ = FormOfFile(bytes, marked_);
+  bytes.erase(0, TextMark(codePage_).size() * marked_);
   if ((codePage_ == CodePageUtf16LE || codePage_ == CodePageUtf16BE) && bytes.size() % 2 != 0) {
     oddByte_ = bytes.substr(bytes.size() - 1);
     bytes.pop_back();
@@ -295,19 +294,46 @@ void TMemIniFile::GetStrings(TStrings* strings) const {
   strings->EndUpdate();
 }
 
+bool TMemIniFile::CanHold(const String& text) const { return IsTextKeepingBytes(text); }
+
 void TMemIniFile::UpdateFile() {
   TStringList lines;
   GetStrings(&lines);
   const String text = lines.Text();
-  // An ANSI file stays one while it can; then it becomes the Unicode form that the profile functions read too.
-  if (codePage_ == CP_ACP && !FitsCodePage(text)) {
-    codePage_ = CodePageUtf16LE;
+  // The file keeps its form while that form reads back what is written. A UTF-8 file without its mark takes the
+  // mark; any other file becomes the Unicode form that the profile functions read too, which holds every code unit.
+  auto written = [&] {
+    std::string bytes(marked_ ? TextMark(codePage_) : std::string_view());
+    bytes += EncodeKeepingBytes(text, codePage_);
+    bytes += oddByte_;
+    return bytes;
+  };
+  std::string bytes = written();
+  if (!ReadsBack(bytes, text)) {
+    if (codePage_ != CP_UTF8) {
+      codePage_ = CodePageUtf16LE;
+      oddByte_.clear();
+    }
     marked_ = true;
+    bytes = written();
   }
-  std::string bytes(marked_ ? TextMark(codePage_) : std::string_view());
-  bytes += EncodeKeepingBytes(text, codePage_);
-  bytes += oddByte_;
   SaveWholeFile(FileName(), [&](TStream& file) { file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size())); });
+}
+
+UINT TMemIniFile::FormOfFile(std::string_view bytes, bool& marked) {
+  const UINT codePage = CodePageOfMark(bytes);
+  marked = codePage != CP_ACP;
+  if (marked) return codePage;
+  return IsUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; }) ? CP_UTF8 : CP_ACP;
+}
+
+bool TMemIniFile::ReadsBack(std::string_view bytes, const String& text) const {
+  bool marked = false;
+  const UINT codePage = FormOfFile(bytes, marked);
+  if (codePage != codePage_) return false;
+  std::string_view body = bytes.substr(marked ? TextMark(codePage).size() : 0);
+  body.remove_suffix(std::min(body.size(), oddByte_.size()));
+  return DecodeKeepingBytes(body, codePage) == text;
 }
 
 bool TMemIniFile::SectionExists(const String& section) const {

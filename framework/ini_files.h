@@ -48,11 +48,8 @@ class TCustomIniFile : public TObject {
   // section, "=" in a name or a name starting with ";" or "[", a surrogate without its pair (no text), characters
   // the file cannot hold.
   void CheckStorable(const String& section, const String& ident, const String& value) const;
-  // Whether the file keeps every character of the text.
-  virtual bool CanHold(const String& text) const {
-    (void)text;
-    return true;
-  }
+  // Whether the file keeps every character of the text; text that leaves a surrogate unpaired is none.
+  virtual bool CanHold(const String& text) const;
 
  private:
   String fileName_;
@@ -90,8 +87,10 @@ class TIniFile : public TCustomIniFile {
 // (";") and lines before the first section are dropped; names and values are trimmed; a section that appears twice
 // is one section. Section and key names compare ordinally without case, as the profile functions compare them.
 // UpdateFile writes each section, its lines and an empty line, in the form the file was read in, and every byte
-// it read that forms no character back as it was; an ANSI (or new) file stays ANSI while every character fits the
-// code page and becomes UTF-16LE with its mark once one does not.
+// it read that forms no character back as it was. The file keeps its form while that form reads back what is
+// written: an ANSI (or new) file becomes UTF-16LE with its mark once a character does not fit the code page, or its
+// bytes would read as UTF-8; a UTF-8 file without a mark takes one once its bytes are not UTF-8 throughout. A value
+// read, the bytes kept in it too, can be written back.
 class TMemIniFile : public TCustomIniFile {
   BC_CLASS(TMemIniFile, TCustomIniFile)
   explicit TMemIniFile(String fileName);
@@ -114,11 +113,19 @@ class TMemIniFile : public TCustomIniFile {
   void SetStrings(const TStrings* strings);
   void Clear();
 
+ protected:
+  // Every character, and every byte the file held that forms none (read as a code unit of its own).
+  bool CanHold(const String& text) const override;
+
  private:
   struct TSection;
   TSection* FindSection(const String& section) const;
   TSection& AddSection(const String& section);
   void AddLines(const std::vector<String>& lines);
+  // The form the file's bytes are read in, and whether they start with its mark.
+  static UINT FormOfFile(std::string_view bytes, bool& marked);
+  // Whether the bytes, read again, give back the text (in this file's form).
+  bool ReadsBack(std::string_view bytes, const String& text) const;
 
   std::vector<std::unique_ptr<TSection>> sections_;
   // Every section by its folded name.

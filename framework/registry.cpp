@@ -1,7 +1,9 @@
 #include "framework/registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 #include "framework/exceptions.h"
@@ -258,9 +260,11 @@ int TRegistry::ReadBinaryData(const String& name, void* buffer, int bufferSize) 
   DWORD type = 0;
   std::vector<BYTE> data = GetData(name, type);
   const TRegDataType kind = DataTypeOf(type);
-  if ((kind != TRegDataType::rdBinary && kind != TRegDataType::rdUnknown) || bufferSize < 0 ||
-      data.size() > static_cast<size_t>(bufferSize))
+  if (kind != TRegDataType::rdBinary && kind != TRegDataType::rdUnknown)
     RaiseRegistryError(L"Invalid data type for '%s'", name);
+  if (bufferSize < 0 || data.size() > static_cast<size_t>(bufferSize))
+    throw ERegistryException(Format(L"'%s' holds %d bytes, more than the %d the buffer takes",
+                                    {name, std::to_wstring(data.size()), std::to_wstring(std::max(bufferSize, 0))}));
   if (!data.empty()) std::memcpy(buffer, data.data(), data.size());
   return static_cast<int>(data.size());
 }

@@ -264,13 +264,24 @@ int32_t TFileStream::Read(void* buffer, int32_t count) {
 }
 
 int32_t TFileStream::Write(const void* buffer, int32_t count) {
-  DWORD moved = 0;
   if (count <= 0) return 0;
-  if (!WriteFile(handle_, buffer, static_cast<DWORD>(count), &moved, nullptr)) {
-    lastError_ = GetLastError();
-    return 0;
+  // Some platforms write what fits on a full disk and answer success: the rest is asked for again, so that the
+  // system tells its reason.
+  const auto* bytes = static_cast<const char*>(buffer);
+  DWORD total = 0;
+  while (total < static_cast<DWORD>(count)) {
+    DWORD moved = 0;
+    if (!WriteFile(handle_, bytes + total, static_cast<DWORD>(count) - total, &moved, nullptr)) {
+      lastError_ = GetLastError();
+      break;
+    }
+    if (moved == 0) {
+      lastError_ = ERROR_DISK_FULL;
+      break;
+    }
+    total += moved;
   }
-  return static_cast<int32_t>(moved);
+  return static_cast<int32_t>(total);
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
@@ -319,43 +330,51 @@ void* TStreamAdapter::FindInterface(REFIID iid) {
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Read(void* pv, ULONG cb, ULONG* pcbRead) {
   if (pcbRead) *pcbRead = 0;
   if (!pv) return STG_E_INVALIDPOINTER;
-  return ComGuard([&]() -> HRESULT {
-    int32_t moved = stream_->Read(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
-    if (pcbRead) *pcbRead = static_cast<ULONG>(moved);
-    return S_OK;
-  }, S_FALSE);
+  return ComGuard(
+      [&]() -> HRESULT {
+        int32_t moved = stream_->Read(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
+        if (pcbRead) *pcbRead = static_cast<ULONG>(moved);
+        return S_OK;
+      },
+      S_FALSE);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Write(const void* pv, ULONG cb, ULONG* pcbWritten) {
   if (pcbWritten) *pcbWritten = 0;
   if (!pv) return STG_E_INVALIDPOINTER;
-  return ComGuard([&]() -> HRESULT {
-    int32_t moved = stream_->Write(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
-    if (pcbWritten) *pcbWritten = static_cast<ULONG>(moved);
-    return S_OK;
-  }, STG_E_CANTSAVE);
+  return ComGuard(
+      [&]() -> HRESULT {
+        int32_t moved = stream_->Write(pv, static_cast<int32_t>(std::min<ULONG>(cb, 0x7FFFFFFF)));
+        if (pcbWritten) *pcbWritten = static_cast<ULONG>(moved);
+        return S_OK;
+      },
+      STG_E_CANTSAVE);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
                                                ULARGE_INTEGER* plibNewPosition) {
   if (dwOrigin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
-  return ComGuard([&]() -> HRESULT {
-    int64_t base = dwOrigin == STREAM_SEEK_SET   ? 0
-                   : dwOrigin == STREAM_SEEK_CUR ? stream_->Position()
-                                                 : stream_->Size();
-    int64_t target = 0;
-    if (!CheckedAdd(base, dlibMove.QuadPart, target) || target < 0) return STG_E_INVALIDFUNCTION;
-    int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
-    if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
-    return S_OK;
-  }, STG_E_INVALIDFUNCTION);
+  return ComGuard(
+      [&]() -> HRESULT {
+        int64_t base = dwOrigin == STREAM_SEEK_SET   ? 0
+                       : dwOrigin == STREAM_SEEK_CUR ? stream_->Position()
+                                                     : stream_->Size();
+        int64_t target = 0;
+        if (!CheckedAdd(base, dlibMove.QuadPart, target) || target < 0) return STG_E_INVALIDFUNCTION;
+        int64_t position = stream_->Seek(target, TSeekOrigin::soBeginning);
+        if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(position);
+        return S_OK;
+      },
+      STG_E_INVALIDFUNCTION);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::SetSize(ULARGE_INTEGER libNewSize) {
-  return ComGuard([&]() -> HRESULT {
-    stream_->SetSize(static_cast<int64_t>(libNewSize.QuadPart));
-    return stream_->Size() == static_cast<int64_t>(libNewSize.QuadPart) ? S_OK : E_FAIL;
-  }, E_FAIL);
+  return ComGuard(
+      [&]() -> HRESULT {
+        stream_->SetSize(static_cast<int64_t>(libNewSize.QuadPart));
+        return stream_->Size() == static_cast<int64_t>(libNewSize.QuadPart) ? S_OK : E_FAIL;
+      },
+      E_FAIL);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
@@ -363,21 +382,23 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER c
   if (!pstm) return STG_E_INVALIDPOINTER;
   ULONGLONG totalRead = 0;
   ULONGLONG totalWritten = 0;
-  HRESULT result = ComGuard([&]() -> HRESULT {
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
-    while (totalRead < cb.QuadPart) {
-      int32_t want = static_cast<int32_t>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
-      int32_t got = stream_->Read(buffer.data(), want);
-      if (got <= 0) break;
-      totalRead += static_cast<ULONG>(got);
-      ULONG written = 0;
-      HRESULT wrote = pstm->Write(buffer.data(), static_cast<ULONG>(got), &written);
-      totalWritten += written;
-      if (FAILED(wrote)) return wrote;
-      if (written != static_cast<ULONG>(got)) return STG_E_MEDIUMFULL;
-    }
-    return S_OK;
-  }, E_FAIL);
+  HRESULT result = ComGuard(
+      [&]() -> HRESULT {
+        std::vector<uint8_t> buffer(static_cast<size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
+        while (totalRead < cb.QuadPart) {
+          int32_t want = static_cast<int32_t>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));
+          int32_t got = stream_->Read(buffer.data(), want);
+          if (got <= 0) break;
+          totalRead += static_cast<ULONG>(got);
+          ULONG written = 0;
+          HRESULT wrote = pstm->Write(buffer.data(), static_cast<ULONG>(got), &written);
+          totalWritten += written;
+          if (FAILED(wrote)) return wrote;
+          if (written != static_cast<ULONG>(got)) return STG_E_MEDIUMFULL;
+        }
+        return S_OK;
+      },
+      E_FAIL);
   if (pcbRead) pcbRead->QuadPart = totalRead;
   if (pcbWritten) pcbWritten->QuadPart = totalWritten;
   return result;
@@ -403,12 +424,14 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::UnlockRegion(ULARGE_INTEGER libOffset,
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Stat(STATSTG* pstatstg, DWORD grfStatFlag) {
   (void)grfStatFlag;  // the stream has no name to give either way
   if (!pstatstg) return STG_E_INVALIDPOINTER;
-  return ComGuard([&]() -> HRESULT {
-    *pstatstg = STATSTG{};
-    pstatstg->type = STGTY_STREAM;
-    pstatstg->cbSize.QuadPart = static_cast<ULONGLONG>(stream_->Size());
-    return S_OK;
-  }, E_FAIL);
+  return ComGuard(
+      [&]() -> HRESULT {
+        *pstatstg = STATSTG{};
+        pstatstg->type = STGTY_STREAM;
+        pstatstg->cbSize.QuadPart = static_cast<ULONGLONG>(stream_->Size());
+        return S_OK;
+      },
+      E_FAIL);
 }
 
 HRESULT STDMETHODCALLTYPE TStreamAdapter::Clone(IStream** ppstm) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -370,17 +371,78 @@ std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage) {
   return bytes;
 }
 
+namespace {
+
+// Whether the code page takes one or two bytes a character: then its characters can be told apart one by one.
+bool IsByteOrDoubleByteCodePage(UINT codePage) {
+  CPINFO info{};
+  return codePage != CodePageUtf16LE && codePage != CodePageUtf16BE && GetCPInfo(codePage, &info) &&
+         info.MaxCharSize <= 2;
+}
+
+bool IsKeptByte(wchar_t c) { return c >= kKeptByteBase && c <= kKeptByteBase + 0xFF; }
+
+// The text of bytes in a code page of one or two bytes a character, each character of which goes back to its own
+// bytes; the bytes of one that would not (a lead byte without a trail, a pair that names nothing) are kept.
+String AnsiKeepingBytes(std::string_view bytes, UINT codePage, bool doubleByte) {
+  String text;
+  text.reserve(bytes.size());
+  wchar_t wide[2];
+  char back[4];
+  for (size_t at = 0; at < bytes.size();) {
+    const size_t length =
+        doubleByte && at + 1 < bytes.size() && IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[at])) ? 2 : 1;
+    const int units =
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data() + at, static_cast<int>(length), wide, 2);
+    const int again =
+        units > 0 ? WideCharToMultiByte(codePage, 0, wide, units, back, sizeof back, nullptr, nullptr) : 0;
+    if (units > 0 && again == static_cast<int>(length) && std::memcmp(back, bytes.data() + at, length) == 0) {
+      text.append(wide, static_cast<size_t>(units));
+      at += length;
+    } else {
+      // The first byte alone is kept; the next is read again as the start of a character of its own.
+      KeepBytes(text, bytes.substr(at, 1));
+      ++at;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
 String DecodeKeepingBytes(std::string_view bytes, UINT codePage) {
   if (codePage == CP_UTF8) return Utf8KeepingBytes(bytes);
   if (codePage == CodePageUtf32LE || codePage == CodePageUtf32BE)
     return Utf32KeepingBytes(bytes, codePage == CodePageUtf32BE);
-  return DecodeText(bytes, codePage).value_or(String());
+  std::optional<String> text = DecodeText(bytes, codePage);
+  if (!IsByteOrDoubleByteCodePage(codePage)) return text.value_or(String());
+  // Most files read whole; only one with bytes that form no character of the code page is read one by one.
+  if (text && EncodeText(*text, codePage) == std::string(bytes)) return *text;
+  CPINFO info{};
+  GetCPInfo(codePage, &info);
+  return AnsiKeepingBytes(bytes, codePage, info.MaxCharSize == 2);
 }
 
 std::string EncodeKeepingBytes(std::wstring_view text, UINT codePage) {
   if (codePage == CP_UTF8) return Utf8Bytes(text);
   if (codePage == CodePageUtf32LE || codePage == CodePageUtf32BE) return Utf32Bytes(text, codePage == CodePageUtf32BE);
-  return EncodeText(text, codePage).value_or(std::string());
+  if (!IsByteOrDoubleByteCodePage(codePage) || std::none_of(text.begin(), text.end(), IsKeptByte))
+    return EncodeText(text, codePage).value_or(std::string());
+  // The kept bytes go back as they were; the text between them as the code page writes it.
+  std::string bytes;
+  for (size_t at = 0; at < text.size();) {
+    if (IsKeptByte(text[at])) {
+      bytes += static_cast<char>(text[at++] - kKeptByteBase);
+      continue;
+    }
+    size_t end = at;
+    while (end < text.size() && !IsKeptByte(text[end])) ++end;
+    std::optional<std::string> run = EncodeText(text.substr(at, end - at), codePage);
+    if (!run) return {};
+    bytes += *run;
+    at = end;
+  }
+  return bytes;
 }
 
 bool IsUtf8(std::string_view bytes) {
@@ -398,6 +460,16 @@ bool IsWellFormedText(std::wstring_view text) {
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
       ++i;
     else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]))
+      return false;
+  }
+  return true;
+}
+
+bool IsTextKeepingBytes(std::wstring_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
+      ++i;
+    else if ((IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) && !IsKeptByte(text[i]))
       return false;
   }
   return true;

@@ -32,10 +32,10 @@ constexpr UINT CodePageUtf32BE = 12001;
 std::optional<String> DecodeText(std::string_view bytes, UINT codePage);
 std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage);
 
-// Text that keeps every byte of a file in UTF-8 or UTF-32 (where bytes can form no character): each byte of what
-// forms none becomes one of the code units U+DC00..U+DCFF, which no text holds alone, and EncodeKeepingBytes
-// writes those bytes back as they were. Other code pages go as DecodeText and EncodeText take them (a failure
-// gives nothing).
+// Text that keeps every byte of a file in UTF-8, UTF-32 or a code page of one or two bytes a character (where bytes
+// can form no character, or one that would not go back to them): each byte of what forms none becomes one of the
+// code units U+DC00..U+DCFF, which no text holds alone, and EncodeKeepingBytes writes those bytes back as they
+// were. Other code pages go as DecodeText and EncodeText take them (a failure gives nothing).
 String DecodeKeepingBytes(std::string_view bytes, UINT codePage);
 std::string EncodeKeepingBytes(std::wstring_view text, UINT codePage);
 // Whether the bytes are UTF-8 throughout.
@@ -45,6 +45,8 @@ bool IsUtf8(std::string_view bytes);
 bool FitsCodePage(std::wstring_view text, UINT codePage = CP_ACP);
 // Whether the text pairs every surrogate, as text does.
 bool IsWellFormedText(std::wstring_view text);
+// Whether every surrogate the text leaves unpaired is a byte DecodeKeepingBytes kept.
+bool IsTextKeepingBytes(std::wstring_view text);
 
 // The byte-order marks that name a text file's encoding: UTF-8, UTF-16 and UTF-32 of either byte order.
 // The mark before text in that code page; empty for a code page without one.

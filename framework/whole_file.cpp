@@ -21,6 +21,10 @@ constexpr unsigned kTemporaryNames = 64;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 constexpr std::wstring_view kTemporaryMark = L".~";
 constexpr std::wstring_view kTemporaryEnd = L".tmp";
+// The most characters a temporary adds to the file's name: the mark, two numbers of eight digits, a dash, the end.
+constexpr size_t kTemporaryAdds = 2 + 8 + 1 + 8 + 4;
+// The most characters one name of a path holds.
+constexpr size_t kLongestName = 255;
 
 [[noreturn]] void RaiseCreateError(const String& name, DWORD error) {
   throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {name, SysErrorMessage(error)}));
@@ -83,14 +87,22 @@ String SaveTarget(const String& fileName) {
   return SameText(WithoutLongPrefix(final), WithoutLongPrefix(full)) ? fileName : final;
 }
 
-// Whether the name is one of the file's temporaries: "<file>.~<hex>-<hex>.tmp".
+// The start of a temporary's name: the file's name, or for a name too long to take what a temporary adds, the name
+// short by that much, so that the temporary is no longer than the file's own name (in characters, and in the bytes
+// of any encoding a file system keeps names in).
+std::wstring_view TemporaryStem(std::wstring_view file) {
+  return file.size() + kTemporaryAdds <= kLongestName ? file : file.substr(0, file.size() - kTemporaryAdds);
+}
+
+// Whether the name is one of the file's temporaries: "<stem>.~<hex>-<hex>.tmp".
 bool IsTemporaryOf(std::wstring_view name, std::wstring_view file) {
-  const size_t fixed = file.size() + kTemporaryMark.size() + kTemporaryEnd.size();
-  if (name.size() <= fixed || !SameText(name.substr(0, file.size()), file) ||
-      name.substr(file.size(), kTemporaryMark.size()) != kTemporaryMark ||
+  const std::wstring_view stem = TemporaryStem(file);
+  const size_t fixed = stem.size() + kTemporaryMark.size() + kTemporaryEnd.size();
+  if (name.size() <= fixed || !SameText(name.substr(0, stem.size()), stem) ||
+      name.substr(stem.size(), kTemporaryMark.size()) != kTemporaryMark ||
       !SameText(name.substr(name.size() - kTemporaryEnd.size()), kTemporaryEnd))
     return false;
-  const std::wstring_view numbers = name.substr(file.size() + kTemporaryMark.size(), name.size() - fixed);
+  const std::wstring_view numbers = name.substr(stem.size() + kTemporaryMark.size(), name.size() - fixed);
   const size_t dash = numbers.find(L'-');
   return dash != std::wstring_view::npos && IsHexNumber(numbers.substr(0, dash)) &&
          IsHexNumber(numbers.substr(dash + 1));
@@ -103,7 +115,8 @@ void RemoveEndedTemporaries(const String& target) {
   const String folder = target.substr(0, nameStart);
   const std::wstring_view file = std::wstring_view(target).substr(nameStart);
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((target + String(kTemporaryMark) + L"*" + String(kTemporaryEnd)).c_str(), &found);
+  HANDLE search = FindFirstFileW(
+      (folder + String(TemporaryStem(file)) + String(kTemporaryMark) + L"*" + String(kTemporaryEnd)).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (!IsTemporaryOf(found.cFileName, file)) continue;
@@ -128,11 +141,14 @@ bool IsHeldElsewhere(const String& target) {
 class TTemporaryFile {
  public:
   TTemporaryFile(const String& fileName, const String& target) {
+    const size_t nameStart = NameStart(target);
+    const String stem =
+        target.substr(0, nameStart) + String(TemporaryStem(std::wstring_view(target).substr(nameStart)));
     HANDLE writing = INVALID_HANDLE_VALUE;
     for (unsigned n = 0; writing == INVALID_HANDLE_VALUE; ++n) {
       wchar_t numbers[24];
       swprintf(numbers, 24, L"%lx-%x", GetCurrentProcessId(), n);
-      name_ = target + String(kTemporaryMark) + numbers + String(kTemporaryEnd);
+      name_ = stem + String(kTemporaryMark) + numbers + String(kTemporaryEnd);
       writing = CreateFileW(name_.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
       if (writing != INVALID_HANDLE_VALUE) break;
@@ -199,10 +215,35 @@ class TTemporaryFile {
   bool placed_ = false;
 };
 
+// Makes the file empty where there is none, through the name as it is given: a symbolic link that leads nowhere
+// yet then leads to the new file, which the save replaces, and stays a link. True when this made the file.
+bool MakeMissingFile(const String& fileName) {
+  if (NameStart(fileName) == fileName.size()) RaiseCreateError(fileName, ERROR_INVALID_NAME);
+  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD error = GetLastError();
+  if (file == INVALID_HANDLE_VALUE) {
+    // A folder of that name, or a file that may not be opened for writing, is the caller's to refuse.
+    if (error == ERROR_ACCESS_DENIED) return false;
+    RaiseCreateError(fileName, error);
+  }
+  CloseHandle(file);
+  return error != ERROR_ALREADY_EXISTS;
+}
+
 }  // namespace
 
 void SaveWholeFile(const String& fileName, const std::function<void(TStream& stream)>& write) {
+  const bool made = GetFileAttributesW(fileName.c_str()) == INVALID_FILE_ATTRIBUTES && MakeMissingFile(fileName);
   const String target = SaveTarget(fileName);
+  // A file this save made goes again when the save fails.
+  struct TMadeFile {
+    const String& Target;
+    bool Made;
+    ~TMadeFile() {
+      if (Made) DeleteFileW(Target.c_str());
+    }
+  } madeFile{target, made};
   if (NameStart(target) == target.size()) RaiseCreateError(fileName, ERROR_INVALID_NAME);
   // A folder of that name is no file to replace, and a read-only file is not to be written.
   const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -220,4 +261,5 @@ void SaveWholeFile(const String& fileName, const std::function<void(TStream& str
   }
   if (failure.empty()) failure = temporary.Replace(target);
   if (!failure.empty()) throw EWriteError(Format(L"Cannot write file \"%s\". %s", {fileName, failure}));
+  madeFile.Made = false;
 }

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "tree/base_tree.h"
+#include "tree/node_watch.h"
 #include "tree/tree_header.h"
 
 namespace tree {
@@ -210,14 +211,16 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
     }
     if (modifiers.Empty()) rangeAnchor_ = focusedNode_;
     if (rangeExtension && previousFocus && focusedNode_) {
-      bool forward = CompareNodePositions(previousFocus, focusedNode_) <= 0;
-      std::vector<PTreeNode> range;
+      const bool forward = CompareNodePositions(previousFocus, focusedNode_) <= 0;
+      PTreeNode start = forward ? previousFocus : focusedNode_;
       PTreeNode last = forward ? focusedNode_ : previousFocus;
-      for (PTreeNode node = forward ? previousFocus : focusedNode_; node; node = GetNextVisible(node)) {
-        range.push_back(node);
-        if (node == last) break;
-      }
-      AddToSelection(range);
+      // Each step initializes the next row, whose handler may free rows of the range, its ends among them.
+      const TNodeWatch startWatch(*this, start), lastWatch(*this, last);
+      TWatchedNodes range(*this);
+      range.Walk([&] { return startWatch.Ended() ? nullptr : start; },
+                 [&](PTreeNode node) { return node == last || lastWatch.Ended() ? nullptr : GetNextVisible(node); });
+      if (life.Ended()) return;
+      AddToSelection(range.Survivors());
     }
     if (focusedNode_) {
       if (focusedNode_ == previousFocus)

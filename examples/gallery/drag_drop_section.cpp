@@ -84,6 +84,7 @@ class TFileAndAddressTarget : public TCustomDropMultiTarget {
         address_(std::make_unique<TURLDataFormat>(this)) {
     SetDragtypes({TDragType::dtCopy, TDragType::dtLink});
   }
+  ~TFileAndAddressTarget() override { RetireTransfer(); }
   // Valid inside OnDrop.
   TStringList& Files() { return files_->Files(); }
   const String& Address() const { return address_->URL(); }

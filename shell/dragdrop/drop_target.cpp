@@ -636,6 +636,7 @@ TCustomDropMultiTarget::TCustomDropMultiTarget(TComponent* owner) : TCustomDropT
 }
 
 TCustomDropMultiTarget::~TCustomDropMultiTarget() {
+  RetireTransfer();
   while (dataFormats_->Count() > 0) delete dataFormats_->Formats(dataFormats_->Count() - 1);
   dataFormats_.reset();
 }

@@ -123,6 +123,10 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   virtual bool SetPasteSucceeded(DWORD effect);
   virtual TWinControl* FindTarget(POINT screenPoint);
   virtual bool HasValidFormats(IDataObject* dataObject) = 0;
+  // Waits for the transfer worker to end and frees it, or lets it free itself when called from its OnTerminate.
+  // A part that owns what the worker reads into calls it first in its destructor: a target held by value is not
+  // deleted, so no BeforeDestruction stops the worker for it.
+  void RetireTransfer();
 
  private:
   friend class TDropTargetTransferThread;
@@ -134,8 +138,6 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   void StopScrollTimer() { scrollTimer_->SetEnabled(false); }
   POINT ToClient(POINT screenPoint) const;
   void EndAsyncTransfer(TObject* sender);
-  // Waits for the transfer worker to end and frees it, or lets it free itself when called from its OnTerminate.
-  void RetireTransfer();
   void LeaveDrag();
 
   Microsoft::WRL::ComPtr<IDataObject> dataObject_;

@@ -8,7 +8,10 @@ TDropURLTarget::TDropURLTarget(TComponent* owner)
   SetGetDataOnEnter(true);
 }
 
-TDropURLTarget::~TDropURLTarget() { delete urlFormat_; }
+TDropURLTarget::~TDropURLTarget() {
+  RetireTransfer();
+  delete urlFormat_;
+}
 
 DWORD TDropURLTarget::GetPreferredDropEffect() {
   DWORD preferred = TCustomDropMultiTarget::GetPreferredDropEffect();

@@ -51,8 +51,13 @@ bool ReadURLFromShortcutStream(TStream& stream, String& url) {
 }
 
 bool ReadURLFromShortcutFile(const String& fileName, String& url) {
-  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
-  return ReadURLFromShortcutStream(file, url);
+  // A dropped name may be gone, a folder or locked by now: that is a drop without an address.
+  try {
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    return ReadURLFromShortcutStream(file, url);
+  } catch (const EStreamError&) {
+    return false;
+  }
 }
 
 String UrlToShortcutFileName(const String& url) {

@@ -10,7 +10,7 @@ namespace shell {
 // before the next section or the end.
 bool ReadURLFromShortcutStream(TStream& stream, String& url);
 bool ReadURLFromShortcutText(const AnsiString& text, String& url);
-// Raises the stream's file-open error when the file cannot be opened.
+// False also when the file cannot be opened or read.
 bool ReadURLFromShortcutFile(const String& fileName, String& url);
 // A name ending in ".url" made of the address without its scheme prefix and path, without the characters a file
 // name cannot hold; "untitled.url" when nothing is left.

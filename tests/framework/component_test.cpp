@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -93,6 +96,55 @@ TEST(ComponentNotification, FreeNotificationClearsTheObserversPointerEitherWay) 
   observer->FreeNotification(&survivor);
   delete observer;
   log.clear();
+}
+
+// Random links made and cut among a few components, most of them to one hub so that its links grow past a few
+// dozen and shrink again, and components freed at random: each link is heard of once, by the other side, last made
+// first, and a link cut or made twice is no link or one.
+TEST(ComponentNotification, EveryLinkIsHeardOfOnceLastMadeFirst) {
+  constexpr int kPool = 48;
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    SCOPED_TRACE(seed);
+    std::mt19937 random(seed);
+    std::vector<String> log;
+    std::vector<std::unique_ptr<Listener>> pool(kPool);
+    std::vector<std::vector<int>> links(kPool);
+    int made = 0;
+    auto renew = [&](int slot) {
+      pool[slot] = std::make_unique<Listener>(nullptr, &log);
+      pool[slot]->SetName(L"C" + std::to_wstring(++made));
+    };
+    for (int slot = 0; slot < kPool; ++slot) renew(slot);
+    auto pick = [&] { return random() % 2 ? 0 : static_cast<int>(random() % kPool); };
+    auto erase = [](std::vector<int>& list, int item) {
+      list.erase(std::remove(list.begin(), list.end(), item), list.end());
+    };
+    for (int step = 0; step < 3000; ++step) {
+      const int a = pick();
+      const int b = static_cast<int>(random() % kPool);
+      const unsigned operation = random() % 20;
+      if (operation < 12) {
+        pool[a]->FreeNotification(pool[b].get());
+        if (a != b && std::find(links[a].begin(), links[a].end(), b) == links[a].end()) links[a].push_back(b);
+        if (a != b && std::find(links[b].begin(), links[b].end(), a) == links[b].end()) links[b].push_back(a);
+      } else if (operation < 19) {
+        pool[a]->RemoveFreeNotification(pool[b].get());
+        erase(links[a], b);
+        erase(links[b], a);
+      } else {
+        std::vector<String> expected;
+        for (auto other = links[a].rbegin(); other != links[a].rend(); ++other) {
+          expected.push_back(pool[*other]->Name() + L" heard " + pool[a]->Name() + L" removed");
+          erase(links[*other], a);
+        }
+        links[a].clear();
+        log.clear();
+        pool[a].reset();
+        ASSERT_EQ(log, expected) << "step " << step;
+        renew(a);
+      }
+    }
+  }
 }
 
 TEST(ComponentNotification, TheOwnerAndSiblingsThatAskHearOfInsertionsAndRemovals) {

@@ -85,3 +85,45 @@ TEST(ImageListHostility, SeededMutationsOfStoredImagesRaiseOnlyReadErrors) {
     }
   }
 }
+
+// Whatever a list writes it reads back, thousands of images too (their strip runs past 32,768 pixels); a stored
+// list claiming room for far more images than it holds is read with room for those it holds, and writes no more.
+TEST(ImageListHostility, LargeListsReadBackAndClaimedRoomIsNotTaken) {
+  struct TCase {
+    int Size, Count;
+  };
+  // Narrow images keep the data small; the strip's height is what the reader refused.
+  for (const TCase& c : {TCase{64, 2048}, TCase{128, 1024}}) {
+    SCOPED_TRACE(testing::Message() << c.Count << " images of " << c.Size << " pixels");
+    TImagesHolder source(nullptr);
+    auto* images = new TImageList(&source);
+    images->SetName(L"Images");
+    images->SetSize(1, c.Size);
+    TBitmap picture;
+    picture.SetSize(1, c.Size);
+    picture.Canvas()->Brush()->SetColor(clRed);
+    picture.Canvas()->FillRect({1, 1, 3, 3});
+    for (int i = 0; i < c.Count; ++i) images->AddMasked(&picture, clWhite);
+    const String form = ComponentToText(&source);
+    TImagesHolder target(nullptr);
+    ReadComponentFromText(form, &target);
+    EXPECT_EQ(ObjectAs<TImageList>(target.FindComponent(L"Images"))->Count(), c.Count);
+  }
+
+  TImagesHolder source(nullptr);
+  auto* images = new TImageList(&source);
+  images->SetName(L"Images");
+  images->SetSize(8, 8);
+  TBitmap picture;
+  picture.SetSize(32, 8);
+  images->AddMasked(&picture, clWhite);
+  const String form = ComponentToText(&source);
+  std::string bytes = StoredBytes(form);
+  // The head's room for images (the fourth 16-bit word) claims all that 16 bits hold.
+  bytes[6] = '\xFF';
+  bytes[7] = '\xFF';
+  TImagesHolder target(nullptr);
+  ReadComponentFromText(WithBytes(form, bytes), &target);
+  EXPECT_EQ(ObjectAs<TImageList>(target.FindComponent(L"Images"))->Count(), 4);
+  EXPECT_LT(ComponentToText(&target).size(), 4 * form.size());
+}

@@ -500,10 +500,41 @@ TEST(MemIniFile, WhatItDidNotWriteStaysAsItWas) {
     }
     EXPECT_EQ(FileBytes(fileName), c.Before + c.Added + c.Trailer);
   }
-  // What no file can hold is refused: a surrogate without its pair is no text.
+  // What no file can hold is refused: a surrogate without its pair is no text, unless it is a byte that was kept.
   TMemIniFile ini(fileName);
   EXPECT_THROW(ini.WriteString(L"A", L"K", String(1, wchar_t(0xD800))), EIniFileException);
-  EXPECT_THROW(ini.WriteString(L"A", String(1, wchar_t(0xDCE9)), L"v"), EIniFileException);
+  EXPECT_THROW(ini.WriteString(L"A", String(1, wchar_t(0xDE00)), L"v"), EIniFileException);
+  DeleteFileW(fileName.c_str());
+}
+
+// A value written reads back equal, in whatever form the file takes for it (an ANSI file whose bytes would read as
+// UTF-8 becomes UTF-16 with its mark); a value read, the bytes kept in it too, can be written back, and the file
+// does not change.
+TEST(MemIniFile, WhatIsWrittenReadsBackAndWhatIsReadWritesBack) {
+  const String fileName = TempFileName(L"bc_mem_back.ini");
+  for (const String& value : {String(L"\u00d7\u00bd"), String(L"\u00c3\u00a9t\u00c3\u00a9"), String(L"na\u00efve"),
+                              String(L"plain"), String(L"\u20acuro \u03b1")}) {
+    SCOPED_TRACE(WideToUtf8(value));
+    DeleteFileW(fileName.c_str());
+    {
+      TMemIniFile ini(fileName);
+      ini.WriteString(L"A", L"K", value);
+      ini.UpdateFile();
+    }
+    EXPECT_EQ(TMemIniFile(fileName).ReadString(L"A", L"K", L"<missing>"), value);
+  }
+  for (const std::string& bytes :
+       {std::string("\xEF\xBB\xBF[A]\r\nK=caf\xE9\r\n\r\n"), std::string("[A]\r\nK=\xCE\xB1\r\n\r\n"),
+        std::string("[A]\r\nK=\x81\x8D\r\n\r\n")}) {
+    SCOPED_TRACE(bytes);
+    WriteFileBytes(fileName, bytes);
+    {
+      TMemIniFile ini(fileName);
+      EXPECT_NO_THROW(ini.WriteString(L"A", L"K", ini.ReadString(L"A", L"K", L"")));
+      ini.UpdateFile();
+    }
+    EXPECT_EQ(FileBytes(fileName), bytes);
+  }
   DeleteFileW(fileName.c_str());
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "framework/exceptions.h"
 #include "framework/strings.h"
 
@@ -88,8 +90,18 @@ TEST_F(RegistryTest, WrongTypesAndMissingNumbersRaiseWithTheValueName) {
     EXPECT_EQ(L"Invalid data type for 'Number'", e.Message());
   }
   EXPECT_THROW(reg.ReadInteger(L"Text"), ERegistryException);
-  EXPECT_THROW(reg.ReadBinaryData(L"Bytes", small, sizeof small), ERegistryException);
-  EXPECT_THROW(reg.ReadBinaryData(L"Text", small, sizeof small), ERegistryException);
+  for (const auto& [value, room, message] : {
+           std::tuple{L"Bytes", 2, L"'Bytes' holds 3 bytes, more than the 2 the buffer takes"},
+           std::tuple{L"Bytes", -1, L"'Bytes' holds 3 bytes, more than the 0 the buffer takes"},
+           std::tuple{L"Text", 2, L"Invalid data type for 'Text'"},
+       }) {
+    try {
+      reg.ReadBinaryData(value, small, room);
+      ADD_FAILURE() << "read into " << room << " bytes";
+    } catch (const ERegistryException& e) {
+      EXPECT_EQ(message, e.Message());
+    }
+  }
 }
 
 TEST_F(RegistryTest, KeysOpenRelativeOrFromTheRootAndDeleteWithTheirSubkeys) {

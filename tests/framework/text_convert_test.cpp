@@ -119,7 +119,9 @@ TEST(TextConversion, PiecesConvertAsOneWholePlatformCall) {
 TEST(TextConversion, TextKeepingBytesGivesEveryByteBack) {
   TMutator random(2024);
   const std::string sample = "[Main]\r\nName=caf\xC3\xA9 \xF0\x9F\x98\x80\r\n";
-  for (UINT codePage : {UINT(CP_UTF8), CodePageUtf32LE, CodePageUtf32BE}) {
+  // The code pages of one byte a character, and of two (where a lead byte may stand alone or before a byte no
+  // character trails with), as an ANSI settings file of such a system holds them.
+  for (UINT codePage : {UINT(CP_UTF8), CodePageUtf32LE, CodePageUtf32BE, 1252u, 1251u, 932u, 936u, 949u, 950u}) {
     for (int i = 0; i < 300; ++i) {
       std::string bytes = random.Mutate(sample);
       if (i % 3 == 0)
@@ -128,6 +130,9 @@ TEST(TextConversion, TextKeepingBytesGivesEveryByteBack) {
     }
   }
   EXPECT_EQ(DecodeKeepingBytes(sample, CP_UTF8), L"[Main]\r\nName=caf\u00e9 \U0001F600\r\n");
+  // A lead byte before a byte that is no trail, or at the end, is kept alone; the byte after it is read as itself.
+  EXPECT_EQ(DecodeKeepingBytes("\x82\xA0\x82\x0Dx\x82", 932),
+            String(L"\u3042") + wchar_t(0xDC82) + L"\rx" + wchar_t(0xDC82));
   EXPECT_EQ(DecodeKeepingBytes(std::string("\0\0\0a\0\x01\xF6\0", 8), CodePageUtf32BE), L"a\U0001F600");
   EXPECT_TRUE(IsUtf8(sample));
   EXPECT_FALSE(IsUtf8("caf\xE9"));

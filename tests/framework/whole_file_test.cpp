@@ -102,44 +102,68 @@ int GenerationRead(const String& path) {
   return generation;
 }
 
+// The host's name of a file, or empty outside Wine.
+std::string HostName(const String& path) {
+  using THostName = char*(CDECL*)(const wchar_t*);
+  const auto hostName = reinterpret_cast<THostName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!hostName) return {};
+  char* name = hostName(path.c_str());
+  if (!name) return {};
+  std::string result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Starts a command of the host's shell, under Wine; a host program gives no handle to wait on, so the caller looks
+// for what it does until it is done.
+bool StartOnHost(const std::string& command) {
+  using TWindowsName = wchar_t*(CDECL*)(const char*);
+  const auto windowsName = reinterpret_cast<TWindowsName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  wchar_t* shell = windowsName ? windowsName("/bin/sh") : nullptr;
+  if (!shell) return false;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  String commandLine = L"sh -c \"" + Utf8ToWide(command) + L"\"";
+  const bool started = CreateProcessW(shell, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                      &process) != FALSE;
+  HeapFree(GetProcessHeap(), 0, shell);
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  return started;
+}
+
+// Whether the condition comes true within a few seconds.
+template <class Condition>
+bool Becomes(Condition condition) {
+  for (int tries = 0; tries < 500; ++tries) {
+    if (condition()) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
 // A symbolic link made through the system where it makes them (on Windows, in developer mode); Wine's call makes
 // none and says it did, but Wine follows the links of its host: those are made by the host's own program.
 bool MakeSymbolicLink(const String& link, const String& target) {
   if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
       GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES)
     return true;
-  using THostName = char*(CDECL*)(const wchar_t*);
-  using TWindowsName = wchar_t*(CDECL*)(const char*);
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  const auto hostName =
-      reinterpret_cast<THostName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
-  const auto windowsName =
-      reinterpret_cast<TWindowsName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
-  if (!hostName || !windowsName) return false;
-  char* linkOnHost = hostName(link.c_str());
-  wchar_t* program = windowsName("/bin/ln");
+  const std::string linkOnHost = HostName(link);
+  if (linkOnHost.empty()) return false;
   // A relative target stays relative: the link names it as it was given.
   const bool relative = target.find(L':') == String::npos;
-  char* targetOnHost = relative ? nullptr : hostName(target.c_str());
-  std::string command = "ln -s \"" + (relative ? WideToUtf8(target) : std::string(targetOnHost)) + "\" \"" +
-                        std::string(linkOnHost) + "\"";
+  std::string command = "ln -s '" + (relative ? WideToUtf8(target) : HostName(target)) + "' '" + linkOnHost + "'";
   std::replace(command.begin(), command.end(), '\\', '/');
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  String commandLine = Utf8ToWide(command);
-  const bool started = CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                      &startup, &process) != FALSE;
-  for (void* name : {static_cast<void*>(linkOnHost), static_cast<void*>(program), static_cast<void*>(targetOnHost)})
-    if (name) HeapFree(GetProcessHeap(), 0, name);
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  // A host program gives no handle to wait on: the link is looked for until it is there.
-  for (int tries = 0; started && tries < 1000; ++tries) {
-    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    Sleep(10);
-  }
-  return false;
+  return StartOnHost(command) && Becomes([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+// The bytes the volume of the folder holds in all.
+ULONGLONG VolumeSize(const String& folder) {
+  ULARGE_INTEGER total{};
+  return GetDiskFreeSpaceExW(folder.c_str(), nullptr, &total, nullptr) ? total.QuadPart : 0;
 }
 
 // Moves the stream to the largest size the file system lets a file reach, where it refuses to write a byte.
@@ -292,6 +316,9 @@ TEST(WholeFile, SavesByAnyName) {
       {"relative, with forward slashes", L"sub/relative.ini", folder.File(L"sub\\relative.ini")},
       {"full, with forward slashes", slashed, folder.File(L"sub\\slashed.ini")},
       {"full, as \\\\?\\ name", L"\\\\?\\" + folder.File(L"long.ini"), folder.File(L"long.ini")},
+      // Names as long as a name may be, and the temporaries beside them.
+      {"of 245 characters", String(241, L'n') + L".ini", folder.File(String(241, L'n') + L".ini")},
+      {"of 255 characters", String(251, L'm') + L".ini", folder.File(String(251, L'm') + L".ini")},
   };
   wchar_t current[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, current);
@@ -302,7 +329,8 @@ TEST(WholeFile, SavesByAnyName) {
     EXPECT_EQ(GenerationRead(c.Where), 2);
   }
   SetCurrentDirectoryW(current);
-  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<String>{L"long.ini", L"relative.ini", L"sub"}));
+  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<String>{L"long.ini", String(251, L'm') + L".ini",
+                                                         String(241, L'n') + L".ini", L"relative.ini", L"sub"}));
   EXPECT_EQ(FilesIn(folder.File(L"sub")), (std::vector<String>{L"relative.ini", L"slashed.ini"}));
 }
 
@@ -419,15 +447,47 @@ TEST(WholeFile, AReaderFindsTheOldOrTheNewFileWhole) {
 }
 
 // A save through a symbolic link writes the file the link points to, and the link stays a link to it.
+// A save that meets a full disk names the cause, and leaves the file as it was: a file system of a few kilobytes
+// is made for it where the host lets one be made.
+TEST(WholeFile, ASaveOnAFullDiskNamesTheCause) {
+  TTempFolder folder;
+  const String small = folder.File(L"small");
+  CreateDirectoryW(small.c_str(), nullptr);
+  const ULONGLONG before = VolumeSize(small);
+  const std::string smallOnHost = HostName(small);
+  if (smallOnHost.empty() || !StartOnHost("mount -t tmpfs -o size=64k tmpfs '" + smallOnHost + "'") ||
+      !Becomes([&] { return VolumeSize(small) != before; }))
+    GTEST_SKIP() << "no small file system can be made here";
+  const String file = small + L"\\settings.ini";
+  WriteBytes(file, kOriginal);
+  try {
+    // Written at once, as the settings are.
+    SaveWholeFile(file, [](TStream& stream) {
+      const std::string settings(256 * 1024, 'x');
+      stream.WriteBuffer(settings.data(), static_cast<int32_t>(settings.size()));
+    });
+    ADD_FAILURE() << "no error";
+  } catch (const EWriteError& error) {
+    EXPECT_EQ(error.Message(), L"Cannot write file \"" + file + L"\". " + SysErrorMessage(ERROR_DISK_FULL));
+  }
+  EXPECT_EQ(BytesOf(file), kOriginal);
+  EXPECT_EQ(FilesBeside(file), 0);
+  DeleteFileW(file.c_str());
+  EXPECT_TRUE(StartOnHost("umount '" + smallOnHost + "'") && Becomes([&] { return VolumeSize(small) == before; }));
+}
+
 TEST(WholeFile, ASaveThroughASymbolicLinkWritesItsTarget) {
   const struct {
     const char* Name;
     const wchar_t* Target;  // as the link names it
     const wchar_t* TargetFile;
+    bool TargetMissing;  // the link leads nowhere yet
   } cases[] = {
-      {"to a file beside it, by its full name", nullptr, L"target.ini"},
-      {"to a file beside it, by a relative name", L"target.ini", L"target.ini"},
-      {"to a file in another folder, by a relative name", L"real\\target.ini", L"real\\target.ini"},
+      {"to a file beside it, by its full name", nullptr, L"target.ini", false},
+      {"to a file beside it, by a relative name", L"target.ini", L"target.ini", false},
+      {"to a file in another folder, by a relative name", L"real\\target.ini", L"real\\target.ini", false},
+      {"to a file not there yet, by its full name", nullptr, L"target.ini", true},
+      {"to a file not there yet, by a relative name", L"real\\target.ini", L"real\\target.ini", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -437,6 +497,7 @@ TEST(WholeFile, ASaveThroughASymbolicLinkWritesItsTarget) {
     const String link = folder.File(L"link.ini");
     SaveGeneration(target, 1);
     if (!MakeSymbolicLink(link, c.Target ? String(c.Target) : target)) GTEST_SKIP() << "no symbolic links here";
+    if (c.TargetMissing) DeleteFileW(target.c_str());
     SaveGeneration(link, 2);
     EXPECT_EQ(GenerationRead(target), 2);
     // The link still leads to the target: what is written there reads through the link.

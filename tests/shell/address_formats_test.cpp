@@ -19,8 +19,8 @@
 #include "shell/dragdrop/url_formats.h"
 #include "shell/dragdrop/url_shortcut.h"
 #include "support/hostile_input.h"
-#include "support/test_window.h"
 #include "support/temp_folder.h"
+#include "support/test_window.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace shell;
@@ -381,6 +381,18 @@ TEST_F(AddressReading, ADroppedShortcutFileGivesItsAddressAndName) {
   data_ = new TTestDataObject;
   data_->Add(CF_HDROP, DropFiles(WideToAnsi(text) + '\0' + WideToAnsi(shortcut) + '\0' + '\0'));
   EXPECT_EQ(Read(), std::make_pair(String(), String()));
+
+  // A shortcut that cannot be opened is no data, not a fault of the drop.
+  const String folder = folder_.File(L"Folder.url");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  for (const String& name : {folder_.File(L"Gone.url"), folder}) {
+    SCOPED_TRACE(WideToAnsi(name));
+    data_ = new TTestDataObject;
+    data_->Add(CF_HDROP, DropFiles(WideToAnsi(name) + '\0' + '\0'));
+    TURLDataFormat format(nullptr);
+    EXPECT_FALSE(format.GetData(data_.Get()));
+    EXPECT_EQ(format.URL(), L"");
+  }
 }
 
 TEST_F(AddressReading, AVirtualShortcutFileGivesItsAddressAndTitle) {

@@ -12,6 +12,7 @@
 #include "process_counts.h"
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/generic_data_formats.h"
+#include "shell/dragdrop/url_drop_components.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
@@ -261,6 +262,52 @@ TEST_F(DropTarget, AnAsynchronousTransferReadsOnItsOwnThread) {
   target_.DragLeave();
   ASSERT_TRUE(PumpUntil([&] { return ended; }));
   EXPECT_EQ(read, "far away");
+}
+
+// A target held by value is not deleted, so nothing stops its transfer before its own parts go: each part that
+// owns what the worker reads into must. The worker cannot read before this thread serves its calls, so every
+// target here goes while its worker is still to read.
+TEST_F(DropTarget, ATargetHeldByValueEndsItsTransferBeforeItsFormatsGo) {
+  TDropURLSource source(nullptr);
+  source.SetURL(L"http://example.org/far");
+  source.SetTitle(L"far");
+  (new TTextDataFormat(&source))->SetText("far away");
+  source.SetAllowAsyncTransfer(true);
+  source.SetAsyncMode(TRUE);
+  const struct {
+    const char* Name;
+    std::function<void()> DropAndGo;
+  } cases[] = {
+      {"a target of many formats",
+       [&] {
+         TCustomDropMultiTarget target(nullptr);
+         new TTextDataFormat(&target);
+         target.SetAllowAsyncTransfer(true);
+         target.RegisterTargetControl(&panel_);
+         DWORD effect = DROPEFFECT_COPY;
+         ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
+         ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);
+         ASSERT_TRUE(target.AsyncTransferring());
+       }},
+      {"an address target",
+       [&] {
+         TDropURLTarget target(nullptr);
+         target.SetAllowAsyncTransfer(true);
+         target.RegisterTargetControl(&panel_);
+         DWORD effect = DROPEFFECT_LINK;
+         ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
+         ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);
+         ASSERT_TRUE(target.AsyncTransferring());
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    c.DropAndGo();
+    // The transfer was ended, not abandoned: the source heard its end before the target was gone.
+    BOOL inOperation = TRUE;
+    ASSERT_EQ(source.InOperation(&inOperation), S_OK);
+    EXPECT_FALSE(inOperation);
+  }
 }
 
 // Made, registered, used and freed a thousand times, the components leave the threads, the handles and the

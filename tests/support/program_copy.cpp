@@ -1,5 +1,6 @@
 #include "support/program_copy.h"
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,38 @@ DWORD WINAPI ReadPipe(void* parameter) {
   while (ReadFile(reading->Pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) reading->Text.append(buffer, read);
   return 0;
 }
+
+// Sets the copy's variable (and takes away this program's share of the tests) for a copy about to start, and puts
+// back what the variables were when it goes.
+class TCopyEnvironment {
+ public:
+  TCopyEnvironment(const wchar_t* variable, const String& value) {
+    Set(variable, value.c_str());
+    // A copy told of this program's share of the tests would run none of those it is named.
+    for (const wchar_t* sharding : {L"GTEST_TOTAL_SHARDS", L"GTEST_SHARD_INDEX"}) Set(sharding, nullptr);
+  }
+  ~TCopyEnvironment() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+      SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
+  }
+  TCopyEnvironment(const TCopyEnvironment&) = delete;
+  TCopyEnvironment& operator=(const TCopyEnvironment&) = delete;
+
+ private:
+  void Set(const String& name, const wchar_t* value) {
+    saved_.emplace_back(name, Read(name));
+    SetEnvironmentVariableW(name.c_str(), value);
+  }
+  static std::optional<String> Read(const String& name) {
+    const DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::vector<wchar_t> text(size);
+    const DWORD length = GetEnvironmentVariableW(name.c_str(), text.data(), size);
+    return String(text.data(), length);
+  }
+
+  std::vector<std::pair<String, std::optional<String>>> saved_;
+};
 
 }  // namespace
 
@@ -43,10 +76,11 @@ TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* vari
   // What the copy starts (a debugger the platform calls on a crash, say) inherits the pipe: the copy and all it
   // started share a job, so that ending the job at the limit closes every writer.
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
-  SetEnvironmentVariableW(variable, value.c_str());
-  result.Started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                                  nullptr, &startup, &process) != FALSE;
-  SetEnvironmentVariableW(variable, nullptr);
+  {
+    const TCopyEnvironment copyEnvironment(variable, value);
+    result.Started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                    nullptr, &startup, &process) != FALSE;
+  }
   CloseHandle(writeEnd);
   if (result.Started) {
     if (job) AssignProcessToJobObject(job, process.hProcess);

@@ -15,7 +15,8 @@ struct TProgramCopyResult {
 };
 
 // Runs the tests the filter names in a copy of this program, with variable set to value in its environment, and
-// waits for its end (at most the given time; a copy still running then is ended and answers exit code 1).
+// waits for its end (at most the given time; a copy still running then is ended and answers exit code 1). The copy
+// runs the tests it is named whatever share of the tests this program was given.
 TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* variable, const String& value,
                                   DWORD limitMilliseconds = 120000);
 // Whether this program is a copy started with the variable set.

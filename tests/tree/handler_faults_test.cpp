@@ -91,7 +91,6 @@ std::function<void()> Once(Deed deed) {
   };
 }
 
-
 struct HandlerFaults : ::testing::TestWithParam<THandlerCase> {
   TTestWindow host{RECT{30, 30, 260, 220}};
   HandlerFaults() { TNodeSlab::SetGuardFreedBlocks(true); }
@@ -118,8 +117,7 @@ TEST_P(HandlerFaults, TheTreeIsWholeAfterwards) {
 }
 
 const THandlerCase kHandlerCases[] = {
-    {"rows added after Clear, their blocks guarded",
-     [](TFaultTree& tree) { tree.Fill(); },
+    {"rows added after Clear, their blocks guarded", [](TFaultTree& tree) { tree.Fill(); },
      [](TFaultTree& tree) {
        tree.Clear();
        tree.Add(7);
@@ -153,7 +151,7 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.OnGetText = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode, TColumnIndex,
-                                                                         TVSTTextType, String& text) {
+                                                                        TVSTTextType, String& text) {
          text = L"Row";
          deed();
        };
@@ -276,6 +274,28 @@ const THandlerCase kHandlerCases[] = {
        };
      },
      [](TFaultTree& tree) { tree.ToggleNode(tree.Row(22)); }},
+    {"Shift+End whose OnInitNode of a row below the view deletes a row the range already holds",
+     [](TFaultTree& tree) {
+       tree.MultiSelect();
+       for (int key = 1; key <= 40; ++key) tree.Add(key);
+       tree.SetFocusedNode(tree.Row(1));
+       tree.AddToSelection(tree.Row(1));
+       // The rows below the view are first initialized by the walk over the range.
+       tree.OnInitNode = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(2)); })](
+                             TBaseTree*, PTreeNode, PTreeNode node, TTreeNodeInitStates&) {
+         if (Key(tree, node) == 30) deed();
+       };
+     },
+     [](TFaultTree& tree) {
+       BYTE saved[256]{};
+       GetKeyboardState(saved);
+       BYTE state[256]{};
+       state[VK_SHIFT] = 0x80;
+       SetKeyboardState(state);
+       SendMessageW(tree.Handle(), WM_KEYDOWN, VK_END, 1);
+       SetKeyboardState(saved);
+       EXPECT_EQ(tree.SelectedCount(), 39u);
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, HandlerFaults, ::testing::ValuesIn(kHandlerCases),
