@@ -97,7 +97,7 @@ class MaxSplitter : public FormTest, public testing::WithParamInterface<TAlign> 
   void Click(POINT at) { Drag(at, at); }
   // The real mouse: a press at a form point, moves through the path and a release at its last point.
   void RealDrag(POINT from, std::initializer_list<POINT> path) {
-    SetForegroundWindow(Form()->Handle());
+    BringToTheFront(Form()->Handle());
     std::vector<POINT> screen;
     for (POINT point : path) screen.push_back(Form()->ClientToScreen(point));
     SendMouseDragThrough(Form()->ClientToScreen(from), screen);

@@ -42,7 +42,7 @@ class PageControlFreeing : public FormTest {
   void FreeControl() { delete std::exchange(control_, nullptr); }
   // A real click on the middle of a page's tab; answers when the click has been served.
   void ClickTab(TPcTabSheet* page) {
-    SetForegroundWindow(Form()->Handle());
+    BringToTheFront(Form()->Handle());
     const RECT tab = control_->Painter()->ButtonOf(page)->Rect();
     SendMouseClick(control_->ClientToScreen(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}));
     ProcessPendingMessages();
@@ -50,7 +50,7 @@ class PageControlFreeing : public FormTest {
     ProcessPendingMessages();
   }
   void PressRight() {
-    SetForegroundWindow(Form()->Handle());
+    BringToTheFront(Form()->Handle());
     control_->SetFocus();
     ProcessPendingMessages();
     SendKeyPress(VK_RIGHT);

@@ -273,7 +273,35 @@ TEST_P(IniFileKinds, SeededWritesAreRefusedOrReadBackExactly) {
   for (int i = 0; i < sections.Count(); ++i) EXPECT_GE(written.IndexOf(sections.Strings(i)), 0) << i;
 }
 
-// Files the class wrote, damaged: reading them never raises, whatever the damage.
+namespace {
+
+// What a file reads as, section by section, checked on the way: a section listed exists when it lists keys, and
+// every key listed is found by name and reads the value its section's lines give it.
+std::vector<std::pair<String, String>> ReadWhole(const TCustomIniFile& ini) {
+  std::vector<std::pair<String, String>> content;
+  TStringList sections;
+  ini.ReadSections(&sections);
+  for (int s = 0; s < sections.Count(); ++s) {
+    const String section = sections.Strings(s);
+    TStringList keys;
+    TStringList values;
+    ini.ReadSection(section, &keys);
+    ini.ReadSectionValues(section, &values);
+    EXPECT_EQ(ini.SectionExists(section), keys.Count() > 0) << "[" << section << "]";
+    for (int k = 0; k < keys.Count(); ++k) {
+      const String key = keys.Strings(k);
+      EXPECT_TRUE(ini.ValueExists(section, key)) << "[" << section << "] " << key;
+      EXPECT_EQ(ini.ReadString(section, key, L"<none>"), values.Values(key)) << "[" << section << "] " << key;
+    }
+    content.emplace_back(section, values.Text());
+  }
+  return content;
+}
+
+}  // namespace
+
+// Files the class wrote, damaged: reading them never raises, whatever the damage, and what is read holds together;
+// the damage spares the value it reads in some files and not in others.
 TEST_P(IniFileKinds, SeededMutationsOfAWrittenFileAreReadWithoutErrors) {
   {
     auto ini = Open();
@@ -284,15 +312,21 @@ TEST_P(IniFileKinds, SeededMutationsOfAWrittenFileAreReadWithoutErrors) {
   }
   const std::string sample = FileBytes(fileName_);
   TMutator mutator(31337);
-  for (int i = 0; i < 400; ++i) {
-    WriteFileBytes(fileName_, mutator.Mutate(sample));
+  int spared = 0;
+  const int files = 400;
+  for (int i = 0; i < files && !HasFailure(); ++i) {
+    SCOPED_TRACE(i);
+    std::string bytes = mutator.Mutate(sample);
+    // The file is UTF-16, and the platform's profile functions read an odd last byte with whatever follows it in
+    // memory, a character that differs from read to read.
+    if (!GetParam() && bytes.size() % 2) bytes.pop_back();
+    WriteFileBytes(fileName_, bytes);
     auto ini = Open();
-    TStringList sections;
-    TStringList values;
-    ini->ReadSections(&sections);
-    for (int s = 0; s < sections.Count(); ++s) ini->ReadSectionValues(sections.Strings(s), &values);
-    ini->ReadString(L"Main", L"Name", L"");
+    ReadWhole(*ini);
+    spared += ini->ReadString(L"Main", L"Name", L"") == L"Orbit";
   }
+  EXPECT_GT(spared, 0);
+  EXPECT_LT(spared, files);
 }
 
 namespace {
@@ -413,23 +447,28 @@ TEST_P(IniFileKinds, AnAnsiFileStaysAnsiByteForByte) {
   EXPECT_EQ(FileBytes(fileName_), ansi);
 }
 
-// Damaged files of each form: reading them never raises.
+// Damaged files of each form: reading them never raises, what is read holds together, and a file written back
+// after one more value reads as it did, with that value.
 TEST(MemIniFile, SeededMutationsOfEveryFormAreReadWithoutErrors) {
   const String fileName = TempFileName(L"bc_mem_mutations.ini");
   TMutator mutator(4711);
   for (UINT codePage : {UINT(CP_ACP), UINT(CP_UTF8), CodePageUtf16LE, CodePageUtf16BE}) {
+    SCOPED_TRACE(codePage);
     const String text = codePage == CP_ACP
                             ? String(L"[Main]\r\nName=Orbit\r\n")
                             : String(L"[Main]\r\nName=") + kGreekPath + L"\r\n[" + kNews + L"]\r\nA=1\r\n";
     const std::string sample = FileInForm(TFileForm{"", codePage, true}, text);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200 && !testing::Test::HasFailure(); ++i) {
+      SCOPED_TRACE(i);
       WriteFileBytes(fileName, mutator.Mutate(sample));
-      TMemIniFile ini(fileName);
-      TStringList sections;
-      TStringList values;
-      ini.ReadSections(&sections);
-      for (int s = 0; s < sections.Count(); ++s) ini.ReadSectionValues(sections.Strings(s), &values);
-      ini.ReadString(L"Main", L"Name", L"");
+      auto content = ReadWhole(TMemIniFile(fileName));
+      {
+        TMemIniFile ini(fileName);
+        ini.WriteString(L"Added", L"Key", L"1");
+        ini.UpdateFile();
+      }
+      content.emplace_back(L"Added", L"Key=1\r\n");
+      EXPECT_EQ(ReadWhole(TMemIniFile(fileName)), content);
     }
   }
   DeleteFileW(fileName.c_str());

@@ -30,7 +30,7 @@ const std::string kOriginal = "[Window]\r\nLeft=10\r\nTop=20\r\n";
 constexpr wchar_t kSavingCopy[] = L"BC_WHOLE_FILE_SAVING_COPY";
 constexpr wchar_t kKilledCopy[] = L"BC_WHOLE_FILE_KILLED_COPY";
 constexpr DWORD kKilledExitCode = 57;
-constexpr int kLoopSaves = 300;
+constexpr int kLoopSaves = 100;
 constexpr int kSettingsKeys = 40;
 
 void WriteBytes(const String& path, const std::string& bytes) {

@@ -150,7 +150,8 @@ bool GalleryTest::ServeUntil(const std::function<bool()>& done, DWORD millisecon
 }
 
 String GalleryTest::MenuOpenedByAltKey(WORD key, bool formToFront) {
-  return MenuOpenedBy(form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); }, formToFront);
+  return MenuOpenedBy(
+      form_->MenuBar(), [key] { SendKeyPress(key, false, false, true); }, formToFront);
 }
 
 bool GalleryTest::DragWithMouse(POINT from, POINT to, const std::function<bool()>& dropped) {
@@ -190,7 +191,7 @@ bool GalleryTest::ChooseFromMenu(WORD menuKey, std::vector<WORD> itemKeys) {
 }
 
 String GalleryTest::MenuOpenedBy(toolbars::TBarCustomToolbar* bar, const std::function<void()>& input,
-                                  bool formToFront) {
+                                 bool formToFront) {
   toolbars::TBarView* view = bar->View();
   String opened;
   SeenInLoop(
@@ -215,6 +216,7 @@ void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTree
   POINT savedCursor{};
   GetCursorPos(&savedCursor);
   SetCursorPos(at.x, at.y);
+  CatchUpWithTheDisplay();
   auto holdShift = [](bool down) {
     INPUT key{};
     key.type = INPUT_KEYBOARD;

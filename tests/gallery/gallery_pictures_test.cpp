@@ -16,9 +16,10 @@
 
 namespace {
 
-// Pages and themes the gallery must at least show.
+// The pages the gallery must at least show, and the themes it registers (the tests are made before it registers
+// them, a test for each).
 constexpr size_t kMinimumPages = 6;
-constexpr size_t kMinimumThemes = 8;
+constexpr size_t kThemes = 8;
 
 size_t DistinctColors(const TScreenshot& picture) {
   std::set<std::uint32_t> colors;
@@ -61,39 +62,56 @@ RECT AreaOf(TGalleryForm* form, HWND wnd) {
 
 }  // namespace
 
-TEST_F(GalleryTest, EveryPageUnderEveryThemeIsTheWindowsSizeShowsSomethingAndDiffers) {
-  const auto& pages = GalleryPages();
-  const auto& themes = toolbars::ThemeRegistry();
-  ASSERT_GE(pages.size(), kMinimumPages);
-  ASSERT_GE(themes.size(), kMinimumThemes);
-  // pictures[theme][page]
-  std::vector<std::vector<TScreenshot>> pictures(themes.size());
-  for (size_t t = 0; t < themes.size(); ++t) {
-    ASSERT_TRUE(Form()->SelectTheme(themes[t].Name));
-    for (size_t p = 0; p < pages.size(); ++p) {
-      ASSERT_TRUE(Form()->ShowPage(static_cast<int>(p)));
-      Settle();
-      TScreenshot picture = CaptureScreenshot(Form());
-      Keep(picture, pages[p].Name, themes[t].Name);
-      SCOPED_TRACE(testing::Message() << "page " << testing::PrintToString(std::wstring(pages[p].Name)) << ", theme "
-                                      << testing::PrintToString(themes[t].Name));
-      EXPECT_EQ(picture.Width, Form()->Width());
-      EXPECT_EQ(picture.Height, Form()->Height());
-      EXPECT_GE(DistinctColors(picture), 16u) << "a blank or nearly blank picture";
-      pictures[t].push_back(std::move(picture));
-    }
+class GalleryPictures : public GalleryTest {
+ protected:
+  // The picture of the form showing a page under the theme chosen, checked to be the window's size and to show
+  // something.
+  static TScreenshot PictureOf(size_t page, const String& theme) {
+    EXPECT_TRUE(Form()->ShowPage(static_cast<int>(page)));
+    Settle();
+    TScreenshot picture = CaptureScreenshot(Form());
+    Keep(picture, GalleryPages()[page].Name, theme);
+    SCOPED_TRACE(testing::Message() << "page " << testing::PrintToString(std::wstring(GalleryPages()[page].Name))
+                                    << ", theme " << testing::PrintToString(theme));
+    EXPECT_EQ(picture.Width, Form()->Width());
+    EXPECT_EQ(picture.Height, Form()->Height());
+    EXPECT_GE(DistinctColors(picture), 16u) << "a blank or nearly blank picture";
+    return picture;
   }
+};
+
+// A test for each theme, so that each stays short: every page under it.
+class GalleryThemes : public GalleryPictures, public testing::WithParamInterface<size_t> {};
+
+TEST_P(GalleryThemes, EveryPageIsTheWindowsSizeShowsSomethingAndDiffers) {
+  const auto& pages = GalleryPages();
+  ASSERT_GE(pages.size(), kMinimumPages);
+  const String theme = toolbars::ThemeRegistry()[GetParam()].Name;
+  ASSERT_TRUE(Form()->SelectTheme(theme));
+  std::vector<TScreenshot> pictures;
+  for (size_t p = 0; p < pages.size(); ++p) pictures.push_back(PictureOf(p, theme));
   const RECT pageArea = AreaOf(Form(), Form()->Pages()->Handle());
-  for (size_t t = 0; t < themes.size(); ++t)
-    for (size_t p = 0; p < pages.size(); ++p)
-      for (size_t q = p + 1; q < pages.size(); ++q)
-        EXPECT_GT(DifferingShare(pictures[t][p], pictures[t][q], pageArea), 0.02)
-            << "pages " << p << " and " << q << " look alike under " << testing::PrintToString(themes[t].Name);
-  // The menu bar and the toolbars are painted by the theme: no two themes may paint them alike.
+  for (size_t p = 0; p < pages.size(); ++p)
+    for (size_t q = p + 1; q < pages.size(); ++q)
+      EXPECT_GT(DifferingShare(pictures[p], pictures[q], pageArea), 0.02)
+          << "pages " << p << " and " << q << " look alike under " << testing::PrintToString(theme);
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, GalleryThemes, testing::Range<size_t>(0, kThemes));
+
+// The menu bar and the toolbars are painted by the theme: no two themes may paint them alike.
+TEST_F(GalleryPictures, NoTwoThemesPaintTheBarsAlike) {
+  const auto& themes = toolbars::ThemeRegistry();
+  ASSERT_EQ(themes.size(), kThemes) << "a test pictures the pages under each theme";
+  std::vector<TScreenshot> pictures;
+  for (const auto& theme : themes) {
+    ASSERT_TRUE(Form()->SelectTheme(theme.Name));
+    pictures.push_back(PictureOf(0, theme.Name));
+  }
   const RECT barArea = AreaOf(Form(), Form()->MenuBar()->Parent()->Handle());
   for (size_t t = 0; t < themes.size(); ++t)
     for (size_t u = t + 1; u < themes.size(); ++u)
-      EXPECT_GT(DifferingShare(pictures[t][0], pictures[u][0], barArea), 0.0)
+      EXPECT_GT(DifferingShare(pictures[t], pictures[u], barArea), 0.0)
           << testing::PrintToString(themes[t].Name) << " and " << testing::PrintToString(themes[u].Name)
           << " paint the bars alike";
 }

@@ -332,7 +332,8 @@ TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
     EXPECT_EQ(exports, 1);
     EXPECT_EQ(box->Text().rfind(step.BoxStart, 0), 0u) << testing::PrintToString(box->Text().substr(0, 80));
     // The right tree shows what it paints when made to paint it all again: its scroll bar, which came or went with
-    // the rows, too.
+    // the rows, too. It shows it once it has painted what it marked to paint; a part it left unmarked shows stale.
+    EXPECT_TRUE(PumpUntil([&] { return !GetUpdateRect(small->Handle(), nullptr, FALSE); }));
     const TWindowCapture onScreen = TWindowCapture::AsShown(small->Handle());
     RedrawWindow(small->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
     EXPECT_EQ(onScreen.CountDifferentPixels(TWindowCapture::AsShown(small->Handle())), 0)
@@ -401,9 +402,7 @@ TEST_F(GalleryTest, TwoQuickMovesOfAFolderMoveThatFolderAlone) {
             },
             step * static_cast<UINT>(way.size() + 1));
       },
-      [&] {
-        PumpUntil([&] { return allGiven && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_LBUTTON) >= 0; }, 20000);
-      },
+      [&] { PumpUntil([&] { return allGiven && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_LBUTTON) >= 0; }, 20000); },
       25000);
   SetCursorPos(savedCursor.x, savedCursor.y);
   Settle();
@@ -459,8 +458,8 @@ TEST_F(GalleryTest, ADropSelectsOnlyTheRowsItBrought) {
   for (const wchar_t* name : {L"Item 1.2", L"Item 1.3"}) {
     SCOPED_TRACE(testing::PrintToString(name));
     const std::uint32_t before = small->TotalCount();
-    EXPECT_TRUE(DragWithMouse(RowPoint(large, FindRow(large, name)), belowRows,
-                              [&] { return small->TotalCount() > before; }));
+    EXPECT_TRUE(
+        DragWithMouse(RowPoint(large, FindRow(large, name)), belowRows, [&] { return small->TotalCount() > before; }));
     ASSERT_EQ(small->TotalCount(), before + 1);
     EXPECT_EQ(small->SelectedCount(), 1u);
     EXPECT_EQ(small->Text(small->GetFirstSelected(), 0), name);

@@ -167,18 +167,23 @@ class DragFreeing : public TDragDropTest {
   TDropPanel panel_{nullptr, WS_VSCROLL};
 };
 
-TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
-  using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
-  using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
-  enum class TPath { pOnto, pAcross, pIntoScrollBand };
-  const struct {
-    const char* Name;
-    std::function<void(TSourcePtr&, TTargetPtr&)> Arm;
-    TPath Path;
-    bool Async = false;
-    // None where the platform's loop decides alone how a drag over a vanished target ends.
-    std::optional<TDragResult> Result = std::nullopt;
-  } cases[] = {
+using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
+using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
+
+enum class TPath { pOnto, pAcross, pIntoScrollBand };
+
+// A handler that frees its own component, the path of the drag that calls it, and how the drag ends.
+struct TFreeingDrag {
+  const char* Name;
+  std::function<void(TSourcePtr&, TTargetPtr&)> Arm;
+  TPath Path;
+  bool Async = false;
+  // None where the platform's loop decides alone how a drag over a vanished target ends.
+  std::optional<TDragResult> Result = std::nullopt;
+};
+
+const std::vector<TFreeingDrag>& FreeingDrags() {
+  static const std::vector<TFreeingDrag> drags = {
       {"source in its feedback",
        [](TSourcePtr& s, TTargetPtr&) { s->OnFeedback = [&s](TObject*, DWORD, bool&) { s.reset(); }; }, TPath::pOnto,
        false, TDragResult::drCancel},
@@ -226,42 +231,48 @@ TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringADrag) {
       {"target as its transfer ends",
        [](TSourcePtr&, TTargetPtr& t) { t->OnEndAsyncTransfer = [&t](TObject*) { t.reset(); }; }, TPath::pOnto, true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TTargetPtr target;
-    TSourcePtr source;
-    {
-      // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
-      TGuardedAllocations guard;
-      target = std::make_unique<TCustomDropMultiTarget>(nullptr);
-      target->RegisterTargetControl(&panel_);
-      target->SetAllowAsyncTransfer(c.Async);
-      new TTextDataFormat(target.get());
-      source = std::make_unique<TCustomDropMultiSource>(nullptr);
-      source->SetAllowAsyncTransfer(c.Async);
-      (new TTextDataFormat(source.get()))->SetText("dragged");
-    }
-    c.Arm(source, target);
-    const POINT to = c.Path == TPath::pAcross           ? POINT{700, 175}
-                     : c.Path == TPath::pIntoScrollBand ? POINT{500, 102}
-                                                        : POINT{500, 175};
-    TCustomDropSource& running = *source;
-    // The scroll band is left only once the target scrolled.
-    const TDragResult result =
-        DragWithMouse(running, POINT{200, 175}, to, [&] { return c.Path != TPath::pIntoScrollBand || !target; });
-    if (c.Result) {
-      EXPECT_EQ(result, *c.Result);
-    }
-    // A transfer ends after the drag.
-    EXPECT_TRUE(PumpUntil([&] { return !source || !target; }));
-  }
+  return drags;
 }
+
+// A test for each handler: each is a real drag.
+class DragFreeingEach : public DragFreeing, public testing::WithParamInterface<size_t> {};
+
+TEST_P(DragFreeingEach, AHandlerMayFreeItsOwnComponentDuringADrag) {
+  const TFreeingDrag& c = FreeingDrags()[GetParam()];
+  SCOPED_TRACE(c.Name);
+  TTargetPtr target;
+  TSourcePtr source;
+  {
+    // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
+    TGuardedAllocations guard;
+    target = std::make_unique<TCustomDropMultiTarget>(nullptr);
+    target->RegisterTargetControl(&panel_);
+    target->SetAllowAsyncTransfer(c.Async);
+    new TTextDataFormat(target.get());
+    source = std::make_unique<TCustomDropMultiSource>(nullptr);
+    source->SetAllowAsyncTransfer(c.Async);
+    (new TTextDataFormat(source.get()))->SetText("dragged");
+  }
+  c.Arm(source, target);
+  const POINT to = c.Path == TPath::pAcross           ? POINT{700, 175}
+                   : c.Path == TPath::pIntoScrollBand ? POINT{500, 102}
+                                                      : POINT{500, 175};
+  TCustomDropSource& running = *source;
+  // The scroll band is left only once the target scrolled.
+  const TDragResult result =
+      DragWithMouse(running, POINT{200, 175}, to, [&] { return c.Path != TPath::pIntoScrollBand || !target; });
+  if (c.Result) {
+    EXPECT_EQ(result, *c.Result);
+  }
+  // A transfer ends after the drag.
+  EXPECT_TRUE(PumpUntil([&] { return !source || !target; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Handlers, DragFreeingEach, testing::Range<size_t>(0, FreeingDrags().size()));
 
 // A paste reads the clipboard while the source still owns it: either side may be freed by its handler; so may a
 // target that reads a source directly.
 TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringAPaste) {
-  using TSourcePtr = std::unique_ptr<TCustomDropMultiSource>;
-  using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
   const struct {
     const char* Name;
     std::function<void(TSourcePtr&, TTargetPtr&)> Arm;

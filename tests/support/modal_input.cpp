@@ -161,6 +161,21 @@ void SendMouseClick(POINT screenPoint, bool rightButton) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
+void CatchUpWithTheDisplay() {
+  // The platform asks the display server where its pointer is once its own record of it is over 100 ms old, and
+  // the server answers after every event it sent before.
+  PumpFor(120);
+  POINT at{};
+  GetCursorPos(&at);
+  ProcessPendingMessages();
+}
+
+void BringToTheFront(HWND window) {
+  if (GetForegroundWindow() == window) return;
+  SetForegroundWindow(window);
+  CatchUpWithTheDisplay();
+}
+
 void ClickAndSettle(POINT screenPoint, bool rightButton) {
   SendMouseClick(screenPoint, rightButton);
   ProcessPendingMessages();

@@ -39,3 +39,10 @@ void SendMouseDragThrough(POINT from, const std::vector<POINT>& path,
                           const std::function<void(size_t move)>& afterMove = {});
 // Dispatches every message now in the thread's queue (sent and posted), without waiting.
 void ProcessPendingMessages();
+// Waits until the display server has caught up with the pointer moves and focus changes made so far, and serves
+// the events they caused. Until then a key pressed through the input queue may be let go again: a window the
+// server's pointer enters tells the platform which keys the server holds down, and it holds none.
+void CatchUpWithTheDisplay();
+// Makes a window the foreground window and, when it was not, waits until the display server has caught up with
+// the change: its late word on the focus could otherwise end a click or a drag that starts meanwhile.
+void BringToTheFront(HWND window);
