@@ -152,7 +152,7 @@ TEST(PositionCache, RebuiltFromTheFirstMovedRow) {
 TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
   std::mt19937 random(5);
   TTestTree tree;
-  BuildRandomTree(tree, random, 60000);
+  BuildRandomTree(tree, random, 20000);
   std::vector<PTreeNode> nodes;  // kept, so that the steps allocate nothing the heap checks must fill when freed
   for (int step = 0; step < 400; ++step) {
     tree.StartCacheValidation();
