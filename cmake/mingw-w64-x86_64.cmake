@@ -18,5 +18,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 find_program(WINE_PROGRAM NAMES wine64 wine PATHS /usr/lib/wine)
-# Through a wrapper that runs a test in the Wine environment ctest handed it, when scripts/test made several.
+# Through a wrapper that runs a test in a Wine environment no other test holds, when scripts/test made several.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${WINE_PROGRAM})

@@ -103,9 +103,9 @@ TEST(ComponentNotification, FreeNotificationClearsTheObserversPointerEitherWay) 
 // first, and a link cut or made twice is no link or one.
 TEST(ComponentNotification, EveryLinkIsHeardOfOnceLastMadeFirst) {
   constexpr int kPool = 48;
-  for (unsigned seed = 1; seed <= 20; ++seed) {
-    SCOPED_TRACE(seed);
-    std::mt19937 random(seed);
+  for (unsigned round = 1; round <= 20; ++round) {
+    SCOPED_TRACE(round);
+    std::mt19937 random(round);
     std::vector<String> log;
     std::vector<std::unique_ptr<Listener>> pool(kPool);
     std::vector<std::vector<int>> links(kPool);

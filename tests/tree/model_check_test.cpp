@@ -1,9 +1,9 @@
-// A seeded random model check of two shown trees: random steps over the public operations, keys and clicks sent to
-// the first tree's window and paints, while every handler the trees raise may, at random, delete the node it is
-// about, that node's parent, a sibling or every node, raise, or refuse. After every step both trees are checked
-// against a walk of their links. A failure names its seed and step and the steps before it, so that it replays.
-// TREE_MODEL_SEEDS (how many), TREE_MODEL_FIRST_SEED, TREE_MODEL_STEPS and TREE_MODEL_GUARD (0: freed node blocks
-// unguarded, 1: guarded, 2: both; guarded by default) make a longer run; TREE_MODEL_TRACE=1 prints each step
+// A random model check of two shown trees, each run numbered: random steps over the public operations, keys and
+// clicks sent to the first tree's window and paints, while every handler the trees raise may, at random, delete the
+// node it is about, that node's parent, a sibling or every node, raise, or refuse. After every step both trees are
+// checked against a walk of their links. A failure names its run and step and the steps before it, so that it
+// replays. TREE_MODEL_RUNS (how many), TREE_MODEL_FIRST_RUN, TREE_MODEL_STEPS and TREE_MODEL_GUARD (0: freed node
+// blocks unguarded, 1: guarded, 2: both; guarded by default) make a longer run; TREE_MODEL_TRACE=1 prints each step
 // before it runs.
 #include <gtest/gtest.h>
 
@@ -65,7 +65,7 @@ class TModelTree : public TStringTree {
     SetVisible(true);
     SetChangeDelay(0);
     SetAnimationDuration(0);
-    // Nothing happens by a timer within a step, so that a seed replays the same handler calls: an edit starts by
+    // Nothing happens by a timer within a step, so that a run replays the same handler calls: an edit starts by
     // F2, a search ends with the tree's next search, no hint or scroll waits for a time.
     SetEditDelay(600000);
     SetIncrementalSearchTimeout(600000);
@@ -74,11 +74,11 @@ class TModelTree : public TStringTree {
   }
 };
 
-// The trees, their handlers and the steps of one seed.
+// The trees, their handlers and the steps of one run, whose number starts its random numbers.
 class TModelCheck {
  public:
-  TModelCheck(HWND host, unsigned seed, bool guarded)
-      : guarded_(guarded), random_(seed), first_(host, 0), second_(host, 230) {
+  TModelCheck(HWND host, unsigned run, bool guarded)
+      : guarded_(guarded), random_(run), first_(host, 0), second_(host, 230) {
     for (TModelTree* tree : {&first_, &second_}) Wire(*tree);
     TTreeMiscOptions misc = first_.TreeOptions()->MiscOptions();
     misc += {TTreeMiscOption::toCheckSupport, TTreeMiscOption::toEditable, TTreeMiscOption::toToggleOnDblClick};
@@ -627,16 +627,16 @@ struct TreeModelCheck : ::testing::Test {
 };
 
 TEST_F(TreeModelCheck, HandlersThatFreeOrRaiseLeaveBothTreesWhole) {
-  const unsigned seeds = EnvironmentNumber("TREE_MODEL_SEEDS", 3);
-  const unsigned firstSeed = EnvironmentNumber("TREE_MODEL_FIRST_SEED", 1);
+  const unsigned runs = EnvironmentNumber("TREE_MODEL_RUNS", 3);
+  const unsigned firstRun = EnvironmentNumber("TREE_MODEL_FIRST_RUN", 1);
   const unsigned steps = EnvironmentNumber("TREE_MODEL_STEPS", 250);
   const unsigned guard = EnvironmentNumber("TREE_MODEL_GUARD", 1);
-  for (unsigned seed = firstSeed; seed < firstSeed + seeds; ++seed) {
+  for (unsigned run = firstRun; run < firstRun + runs; ++run) {
     for (const bool guarded : {false, true}) {
       if ((guarded && guard == 0) || (!guarded && guard == 1)) continue;
-      SCOPED_TRACE(testing::Message() << "seed " << seed << (guarded ? ", freed blocks guarded" : ""));
+      SCOPED_TRACE(testing::Message() << "run " << run << (guarded ? ", freed blocks guarded" : ""));
       TNodeSlab::SetGuardFreedBlocks(guarded);
-      TModelCheck check(host.Handle(), seed, guarded);
+      TModelCheck check(host.Handle(), run, guarded);
       Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
       const std::string fault = check.Run(steps);
       Application->OnException = nullptr;
