@@ -212,6 +212,8 @@ std::string ToUtf16(std::wstring_view text, bool bigEndian) {
 
 constexpr wchar_t kKeptByteBase = 0xDC00;
 
+bool IsKeptByte(wchar_t c) { return c >= kKeptByteBase && c <= kKeptByteBase + 0xFF; }
+
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -301,7 +303,7 @@ void ForEachCodePoint(std::wstring_view text, Emit&& emit) {
     if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       emit(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00), false);
       ++i;
-    } else if (c >= kKeptByteBase && c <= kKeptByteBase + 0xFF) {
+    } else if (IsKeptByte(c)) {
       emit(static_cast<char32_t>(c - kKeptByteBase), true);
     } else {
       emit(IsHighSurrogate(c) || IsLowSurrogate(c) ? char32_t(0xFFFD) : char32_t(c), false);
@@ -379,8 +381,6 @@ bool IsByteOrDoubleByteCodePage(UINT codePage) {
   return codePage != CodePageUtf16LE && codePage != CodePageUtf16BE && GetCPInfo(codePage, &info) &&
          info.MaxCharSize <= 2;
 }
-
-bool IsKeptByte(wchar_t c) { return c >= kKeptByteBase && c <= kKeptByteBase + 0xFF; }
 
 // The text of bytes in a code page of one or two bytes a character, each character of which goes back to its own
 // bytes; the bytes of one that would not (a lead byte without a trail, a pair that names nothing) are kept.

@@ -94,6 +94,12 @@ std::wstring_view TemporaryStem(std::wstring_view file) {
   return file.size() + kTemporaryAdds <= kLongestName ? file : file.substr(0, file.size() - kTemporaryAdds);
 }
 
+// The path a temporary of the file at target starts with: its folder and the stem of its name.
+String TemporaryStart(const String& target) {
+  const size_t nameStart = NameStart(target);
+  return target.substr(0, nameStart) + String(TemporaryStem(std::wstring_view(target).substr(nameStart)));
+}
+
 // Whether the name is one of the file's temporaries: "<stem>.~<hex>-<hex>.tmp".
 bool IsTemporaryOf(std::wstring_view name, std::wstring_view file) {
   const std::wstring_view stem = TemporaryStem(file);
@@ -115,8 +121,8 @@ void RemoveEndedTemporaries(const String& target) {
   const String folder = target.substr(0, nameStart);
   const std::wstring_view file = std::wstring_view(target).substr(nameStart);
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(
-      (folder + String(TemporaryStem(file)) + String(kTemporaryMark) + L"*" + String(kTemporaryEnd)).c_str(), &found);
+  HANDLE search =
+      FindFirstFileW((TemporaryStart(target) + String(kTemporaryMark) + L"*" + String(kTemporaryEnd)).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (!IsTemporaryOf(found.cFileName, file)) continue;
@@ -141,14 +147,12 @@ bool IsHeldElsewhere(const String& target) {
 class TTemporaryFile {
  public:
   TTemporaryFile(const String& fileName, const String& target) {
-    const size_t nameStart = NameStart(target);
-    const String stem =
-        target.substr(0, nameStart) + String(TemporaryStem(std::wstring_view(target).substr(nameStart)));
+    const String start = TemporaryStart(target);
     HANDLE writing = INVALID_HANDLE_VALUE;
     for (unsigned n = 0; writing == INVALID_HANDLE_VALUE; ++n) {
       wchar_t numbers[24];
       swprintf(numbers, 24, L"%lx-%x", GetCurrentProcessId(), n);
-      name_ = stem + String(kTemporaryMark) + numbers + String(kTemporaryEnd);
+      name_ = start + String(kTemporaryMark) + numbers + String(kTemporaryEnd);
       writing = CreateFileW(name_.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
       if (writing != INVALID_HANDLE_VALUE) break;
