@@ -134,14 +134,26 @@ const TUnitForm kUnitForms[] = {{1, false, "\xEF\xBB\xBF"},
                                 {4, false, std::string_view("\xFF\xFE\0\0", 4)},
                                 {4, true, std::string_view("\0\0\xFE\xFF", 4)}};
 
-// Reads the code units at the start of a document in one form, after its byte-order mark. Only ASCII matters to
-// the prolog's markup; every other unit reads as 0x80.
+// How many bytes the run of byte-order marks at the start of a document takes. The platform's parser passes over
+// any such run, of one form or mixed, before it looks for markup, so a check that saw only one mark of the form it
+// tried let a hostile declaration behind a second one reach the parser.
+size_t LengthOfMarks(std::string_view bytes) {
+  size_t length = 0;
+  for (;;) {
+    size_t longest = 0;
+    for (const TUnitForm& form : kUnitForms)
+      if (form.Mark.size() > longest && bytes.substr(length, form.Mark.size()) == form.Mark) longest = form.Mark.size();
+    if (longest == 0) return length;
+    length += longest;
+  }
+}
+
+// Reads the code units of a document in one form, after its byte-order marks. Only ASCII matters to the markup
+// read here; every other unit reads as 0x80.
 class TPrologReader {
  public:
   TPrologReader(std::string_view bytes, const TUnitForm& form)
-      : bytes_(bytes), width_(form.Width), bigEndian_(form.BigEndian) {
-    if (bytes.substr(0, form.Mark.size()) == form.Mark) position_ = form.Mark.size();
-  }
+      : bytes_(bytes), width_(form.Width), bigEndian_(form.BigEndian), position_(LengthOfMarks(bytes)) {}
 
   bool AtEnd() const { return position_ + width_ > bytes_.size(); }
   // The unit that many units ahead, 0 past the end.
@@ -176,7 +188,7 @@ class TPrologReader {
   std::string_view bytes_;
   size_t width_;
   bool bigEndian_;
-  size_t position_ = 0;
+  size_t position_;
 };
 
 bool IsXMLSpace(unsigned c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -311,6 +323,33 @@ bool DeclarationIsHostile(std::string_view bytes, const TUnitForm& form) {
     space();
   }
   return !reader.LookingAt("?>");
+}
+
+// The document, read in that form, starts with markup and holds a comment with "--" in it, which is not
+// well-formed. The platform's parser takes time quadratic in a run of dashes after "<!--" before it says so.
+// Character data and processing instructions may hold "<!--" as text and are passed over.
+bool HoldsCommentWithTwoDashes(std::string_view bytes, const TUnitForm& form) {
+  TPrologReader reader(bytes, form);
+  while (IsXMLSpace(reader.Peek())) reader.Skip();
+  if (reader.Peek() != '<') return false;
+  while (!reader.AtEnd()) {
+    if (reader.Peek() != '<') {
+      reader.Skip();
+    } else if (reader.LookingAt("<!--")) {
+      reader.Skip(4);
+      while (!reader.AtEnd() && !reader.LookingAt("--")) reader.Skip();
+      if (reader.AtEnd()) return false;
+      if (!reader.LookingAt("-->")) return true;
+      reader.Skip(3);
+    } else if (reader.LookingAt("<![CDATA[")) {
+      reader.SkipPast("]]>");
+    } else if (reader.LookingAt("<?")) {
+      reader.SkipPast("?>");
+    } else {
+      reader.Skip();
+    }
+  }
+  return false;
 }
 
 // The data of a text or CDATA node: the same as its value, without the detour through a VARIANT.
@@ -559,11 +598,14 @@ void TXMLDocument::LoadFromStream(TStream& stream) {
   char* bytes = MakeByteArray(input, size);
   if (size > 0) stream.ReadBuffer(bytes, static_cast<int32_t>(size));
   SetActive(true);
-  RefuseHostileProlog(std::string_view(bytes, size));
-  if (TryLoad(input.Get())) return;
+  RefuseHostileDocument(std::string_view(bytes, size));
+  // A document in a code page the system converts is parsed once, converted: the DOM refuses some code pages, and
+  // trying it first would parse every such document, and every costly one, twice.
   std::string transcoded = TranscodeToUtf8(std::string(bytes, size));
-  if (!transcoded.empty()) {
-    RefuseHostileProlog(transcoded);
+  if (transcoded.empty()) {
+    if (TryLoad(input.Get())) return;
+  } else {
+    RefuseHostileDocument(transcoded);
     TVariant converted;
     memcpy(MakeByteArray(converted, transcoded.size()), transcoded.data(), transcoded.size());
     if (TryLoad(converted.Get())) return;
@@ -571,7 +613,7 @@ void TXMLDocument::LoadFromStream(TStream& stream) {
   RaiseParseError();
 }
 
-void TXMLDocument::RefuseHostileProlog(std::string_view bytes) {
+void TXMLDocument::RefuseHostileDocument(std::string_view bytes) {
   // The DOM expands entity references in attribute values when they are read, without limit, and refusing
   // definitions is not in its power, so a few kilobytes could grow to gigabytes. External definitions are never
   // fetched and pass. A declaration it has to read is checked first: the platform's parser has faulted on one whose
@@ -580,6 +622,9 @@ void TXMLDocument::RefuseHostileProlog(std::string_view bytes) {
   for (const TUnitForm& form : kUnitForms)
     if (refusal.empty() && DeclarationIsHostile(bytes, form))
       refusal = L"The XML declaration is not well-formed, or holds a value longer than any real one";
+  for (const TUnitForm& form : kUnitForms)
+    if (refusal.empty() && HoldsCommentWithTwoDashes(bytes, form))
+      refusal = L"A comment holds \"--\", which is not well-formed";
   if (refusal.empty()) {
     bool declares = DeclaresEntitiesInEBCDIC(bytes);
     for (const TUnitForm& form : kUnitForms) declares = declares || DeclaresInternalEntities(bytes, form);

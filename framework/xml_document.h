@@ -162,9 +162,10 @@ class TXMLDocument : public TComponent {
   String XML() const;
 
  private:
-  // Raises EDOMParseError, leaving the document empty, for a document whose XML declaration is not well-formed or
-  // holds a value longer than any real one, or whose document type declares entities.
-  void RefuseHostileProlog(std::string_view bytes);
+  // Raises EDOMParseError, leaving the document empty, for a document whose XML declaration (behind any byte-order
+  // marks) is not well-formed or holds a value longer than any real one, that holds a comment with "--" in it, or
+  // whose document type declares entities.
+  void RefuseHostileDocument(std::string_view bytes);
   // Parses a byte array in a VARIANT.
   bool TryLoad(const VARIANT& bytes);
   [[noreturn]] void RaiseParseError() const;
