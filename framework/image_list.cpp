@@ -50,12 +50,12 @@ constexpr uint64_t kImagesPerRow = 4;
 constexpr LONG kTallestStrip = 0x7FFFFFFF;
 
 // Whether an uncompressed bitmap file at offset at holds the head's images, four to a row, with all its pixels
-// inside the data; at moves past it, and slots is lowered to the images its rows have room for.
-bool HoldsStoredImages(const std::string& bytes, size_t& at, const TStoredListHead& head, uint64_t& slots) {
+// inside the data; at moves past it, info is its header, and slots is lowered to the images its rows have room for.
+bool HoldsStoredImages(const std::string& bytes, size_t& at, const TStoredListHead& head, uint64_t& slots,
+                       BITMAPINFOHEADER& info) {
   if (bytes.size() - at < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return false;
   BITMAPFILEHEADER file;
   std::memcpy(&file, bytes.data() + at, sizeof file);
-  BITMAPINFOHEADER info;
   std::memcpy(&info, bytes.data() + at + sizeof file, sizeof info);
   if (file.bfType != 0x4D42 || info.biSize != sizeof info ||
       (info.biCompression != BI_RGB && info.biCompression != BI_BITFIELDS))
@@ -74,7 +74,9 @@ bool HoldsStoredImages(const std::string& bytes, size_t& at, const TStoredListHe
 }
 
 // Whether the bytes are a stored image list whose images (and mask) are all there; slots is the images its
-// pictures have room for.
+// pictures have room for. The platform's reader walks the mask's rows where the image's lie, and reads an image
+// whose head names 32 bits a pixel as such: a mask of another size than its image, or an image of another depth,
+// would be read past its end.
 bool IsStoredImageList(const std::string& bytes, uint64_t& slots) {
   if (bytes.size() < sizeof(TStoredListHead)) return false;
   TStoredListHead head;
@@ -82,8 +84,13 @@ bool IsStoredImageList(const std::string& bytes, uint64_t& slots) {
   if (head.Magic != kStoredListMagic || head.Width == 0 || head.Height == 0) return false;
   size_t at = sizeof head;
   slots = UINT16_MAX;
-  if (!HoldsStoredImages(bytes, at, head, slots)) return false;
-  return !(head.Flags & ILC_MASK) || HoldsStoredImages(bytes, at, head, slots);
+  BITMAPINFOHEADER image;
+  if (!HoldsStoredImages(bytes, at, head, slots, image)) return false;
+  if ((head.Flags & ILC_COLORDDB) == ILC_COLOR32 && image.biBitCount != 32) return false;
+  if (!(head.Flags & ILC_MASK)) return true;
+  BITMAPINFOHEADER mask;
+  return HoldsStoredImages(bytes, at, head, slots, mask) && mask.biWidth == image.biWidth &&
+         mask.biHeight == image.biHeight;
 }
 
 }  // namespace
