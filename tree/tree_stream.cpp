@@ -375,12 +375,13 @@ void TBaseTree::ReadNodeLinks(TStream& stream, int version, PTreeNode node, std:
     std::int64_t End;
     std::int64_t BaseEnd;  // while the base chunk's children are read, else -1
     std::uint32_t ChildrenLeft;
+    bool BaseRead;
   };
   std::vector<TOpenNode> open;
   auto enter = [&](PTreeNode next) {
     TChunkHeader header = ReadChunkHeader(stream);
     if (header.ChunkType != NodeChunk) RaiseTreeError(teNodeChunkMissing);
-    open.push_back(TOpenNode{next, stream.Position() + header.ChunkSize, -1, 0});
+    open.push_back(TOpenNode{next, stream.Position() + header.ChunkSize, -1, 0, false});
   };
   const bool hadChildren = node->ChildCount > 0;
   const std::uint32_t shownBefore = hadChildren && FullyVisible(node) ? CountVisibleChildren(node) : 0;
@@ -407,6 +408,10 @@ void TBaseTree::ReadNodeLinks(TStream& stream, int version, PTreeNode node, std:
       if (stream.Position() < top.End) {
         TChunkHeader inner = ReadChunkHeader(stream);
         if (stream.Position() + inner.ChunkSize > top.End) RaiseTreeError(teNodeChunkOverrun);
+        // A node has one base chunk. A second one would apply its states to a node whose children are linked but
+        // not yet counted: hiding it took them out of the visible count without their having been put in.
+        if (inner.ChunkType == BaseChunk && top.BaseRead) RaiseTreeError(teStreamFormat);
+        if (inner.ChunkType == BaseChunk) top.BaseRead = true;
         if (inner.ChunkType == BaseChunk && top.Node != node) {
           std::int64_t baseEnd = stream.Position() + inner.ChunkSize;
           TBaseBody body = ReadBaseBody(stream, version, inner.ChunkSize);
@@ -459,8 +464,8 @@ std::uint32_t TBaseTree::ApplyBaseBody(PTreeNode node, const TBaseBody& body) {
     // that already holds children keeps its expanded state for the same reason, and a selected node stays in the
     // selection.
     SetIsVisible(node, (body.States & nsVisible) != 0);
-    std::uint16_t kept = nsVisible | (node->ChildCount > 0 ? nsExpanded | nsHasChildren : 0) |
-                         (node->Has(nsSelected) ? nsSelected : 0);
+    std::uint16_t kept =
+        nsVisible | (node->ChildCount > 0 ? nsExpanded | nsHasChildren : 0) | (node->Has(nsSelected) ? nsSelected : 0);
     node->States = static_cast<std::uint16_t>((node->States & kept) | (body.States & ~kept));
   }
   node->Align = body.Align;

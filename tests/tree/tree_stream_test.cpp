@@ -351,6 +351,34 @@ TEST(TreeStreamFaults, UninitializedNodeWritesNoChildCountWithoutChildren) {
   EXPECT_EQ(target.TotalCount(), 5u);
 }
 
+// A node chunk holding a second base chunk, after the first brought children, is refused; a paste of it after a
+// shown row leaves every count as it was (its hiding took the uncounted children out of the visible count).
+TEST(TreeStreamFaults, ASecondBaseChunkIsRefusedAndThePasteLeavesTheCounts) {
+  const std::uint16_t open = nsInitialized | nsVisible | nsHasChildren | nsExpanded;
+  const std::string child = Chunk(1, Chunk(2, BaseBody(0, 18, nsInitialized | nsVisible)));
+  const std::string node =
+      Chunk(1, Chunk(2, BaseBody(2, 18, open) + child + child) + Chunk(2, BaseBody(0, 18, nsInitialized)));
+  TKeyedTree tree;
+  tree.Fill(4);
+  tree.SetExpanded(tree.GetFirst(), true);
+  tree.SetExpanded(tree.GetFirst()->NextSibling, true);
+  ASSERT_EQ(tree.VisibleCount(), 8u);
+  const std::string before = Saved(tree);
+  auto* data = new TBlockDataObject(Le32(static_cast<std::uint32_t>(node.size())) + node);
+  try {
+    tree.ProcessOLEData(nullptr, data, tree.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false);
+    ADD_FAILURE() << "pasted";
+  } catch (const ETreeError& e) {
+    EXPECT_EQ(e.HelpContext(), teStreamFormat);
+  }
+  data->Release();
+  EXPECT_EQ(Saved(tree), before);
+  EXPECT_EQ(tree.VisibleCount(), 8u);
+  EXPECT_EQ(CheckInvariants(tree), "");
+  TTestTree loaded;
+  EXPECT_THROW(Load(loaded, Magic(2) + Le32(1) + node), ETreeError);
+}
+
 TEST(TreeStreamFaults, HiddenNodesLeaveTheParentsHeight) {
   std::string hidden = Chunk(1, Chunk(2, BaseBody(0, 30, nsInitialized)));
   std::string shown = Chunk(1, Chunk(2, BaseBody(0, 18, nsInitialized | nsVisible)));
@@ -386,6 +414,15 @@ TEST(TreeStreamHostile, MutatedStreamsAndBlocks) {
   std::string block = Le32(static_cast<std::uint32_t>(saved.size() - 16)) + saved.substr(16);
   TMutator mutator(20261207);
   TKeyedTree tree;
+  // Shown rows below the place of a paste, and above it, are counted again when a paste fails.
+  auto refill = [&tree] {
+    tree.Clear();
+    tree.Fill(4);
+    tree.ValidateNode(nullptr, true);
+    tree.SetExpanded(tree.GetFirst(), true);
+    tree.SetExpanded(tree.GetFirst()->NextSibling, true);
+  };
+  refill();
   for (int i = 0; i < 20000; ++i) {
     std::string damaged = mutator.Mutate(i % 2 ? saved : block);
     const std::string before = Saved(tree);
@@ -393,18 +430,24 @@ TEST(TreeStreamHostile, MutatedStreamsAndBlocks) {
       if (i % 2) {
         Load(tree, damaged);
       } else {
+        // Pasted into the root, or after its first node.
+        const bool afterFirst = i % 4 == 2 && tree.GetFirst();
         auto* data = new TBlockDataObject(damaged);
-        tree.ProcessOLEData(nullptr, data, nullptr, TTreeNodeAttachMode::amAddChildLast, false);
+        tree.ProcessOLEData(nullptr, data, afterFirst ? tree.GetFirst() : nullptr,
+                            afterFirst ? TTreeNodeAttachMode::amInsertAfter : TTreeNodeAttachMode::amAddChildLast,
+                            false);
         data->Release();
-        if (tree.TotalCount() > 200) tree.Clear();
+        if (tree.TotalCount() > 200) refill();
       }
     } catch (const ETreeError& e) {
       ASSERT_GE(e.HelpContext(), teStreamFormat) << i;
       ASSERT_LE(e.HelpContext(), teNodeChunkOverrun) << i;
       ASSERT_EQ(Saved(tree), before) << i << ": a failed load leaves the tree as it was";
+      ASSERT_EQ(CheckInvariants(tree), "") << i << ": a failed load leaves every count as it was";
     } catch (const EReadError&) {
       // The owner's own record reader found too few bytes in its chunk: its error, not the tree's.
       ASSERT_EQ(Saved(tree), before) << i << ": a failed load leaves the tree as it was";
+      ASSERT_EQ(CheckInvariants(tree), "") << i << ": a failed load leaves every count as it was";
     }
     ASSERT_EQ(tree.UpdateCount(), 0) << i;
     if (i % 1000 == 0) {
