@@ -17,6 +17,19 @@ bool StartsWithText(const String& text, const String& prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
+// The name is one the system keeps for a device, in any folder and with any extension (C:\x\com1.url), or one
+// in the system's device namespace (\\.\pipe\x).
+bool IsDeviceName(const String& fileName) {
+  if (StartsWithText(fileName, L"\\\\.\\") || StartsWithText(fileName, L"//./")) return true;
+  String name = fileName.substr(fileName.find_last_of(L"\\/:") + 1);
+  name = name.substr(0, name.find(L'.'));
+  while (!name.empty() && name.back() == L' ') name.pop_back();
+  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+    if (SameText(name, device)) return true;
+  return name.size() == 4 && (StartsWithText(name, L"COM") || StartsWithText(name, L"LPT")) && name[3] >= L'1' &&
+         name[3] <= L'9';
+}
+
 bool ReadURLFromLines(const TStrings& lines, String& url) {
   for (int i = 0; i + 1 < lines.Count(); ++i) {
     if (!SameText(lines.Strings(i), kSectionName)) continue;
@@ -51,9 +64,12 @@ bool ReadURLFromShortcutStream(TStream& stream, String& url) {
 }
 
 bool ReadURLFromShortcutFile(const String& fileName, String& url) {
-  // A dropped name may be gone, a folder or locked by now: that is a drop without an address.
+  // A dropped name may be gone, a folder or locked by now: that is a drop without an address. A device (a port,
+  // the console) or a pipe is no shortcut either, and reading one waits for whatever it may send, for ever.
+  if (IsDeviceName(fileName)) return false;
   try {
     TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    if (GetFileType(file.Handle()) != FILE_TYPE_DISK) return false;
     return ReadURLFromShortcutStream(file, url);
   } catch (const EStreamError&) {
     return false;

@@ -395,6 +395,27 @@ TEST_F(AddressReading, ADroppedShortcutFileGivesItsAddressAndName) {
   }
 }
 
+// A device or a pipe is read from until it sends an end, which a port never does: such names are refused before
+// they are opened, and whatever opens as no file on a disk is not read.
+TEST_F(AddressReading, DevicesAndPipesAreNoShortcutFiles) {
+  const String shortcut = folder_.File(L"com1 site.url");
+  HANDLE file = CreateFileW(shortcut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const char content[] = "[InternetShortcut]\r\nURL=http://site/\r\n";
+  DWORD written = 0;
+  WriteFile(file, content, sizeof(content) - 1, &written, nullptr);
+  CloseHandle(file);
+  String url;
+  EXPECT_TRUE(ReadURLFromShortcutFile(shortcut, url));
+  EXPECT_EQ(url, L"http://site/");
+  for (const wchar_t* name :
+       {L"COM1", L"com1.url", L"C:\\windows\\COM9.url", L"LPT1.url", L"lpt2", L"NUL", L"nul.url", L"Nul .url", L"CON",
+        L"CONIN$", L"aux.url", L"PRN", L"\\\\.\\COM1", L"\\\\.\\pipe\\nobody", L"C:\\", L""}) {
+    url = L"before";
+    EXPECT_FALSE(ReadURLFromShortcutFile(name, url)) << WideToAnsi(name);
+    EXPECT_EQ(url, L"before");
+  }
+}
+
 TEST_F(AddressReading, AVirtualShortcutFileGivesItsAddressAndTitle) {
   data_->Add(FormatId(L"FileGroupDescriptor"), Descriptor("Home Page.url"));
   data_->Add(FormatId(L"FileContents"), Bytes("[InternetShortcut]\r\nURL=http://home/\r\n\0", 39), 0);
