@@ -59,13 +59,58 @@ std::vector<String> SplitLines(const String& text) {
 
 bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
 
-// Whether the text would come back unchanged from a file: no line breaks or NULs, no blanks at either end (which
-// reading trims) and no quotes around it (which the system's reading drops).
+bool HasLineBreak(const String& text) { return text.find_first_of(String(L"\r\n\0", 3)) != String::npos; }
+
+// Whether the text stands between one pair of matching quotes, which the system's reading drops.
+bool IsQuoted(const String& text) { return text.size() >= 2 && IsQuote(text.front()) && text.back() == text.front(); }
+
+// Whether a name would come back unchanged from a file: no line breaks or NULs, no blanks at either end (which
+// reading trims) and no quotes around it.
 bool KeepsItsLine(const String& text) {
-  if (text.find_first_of(String(L"\r\n\0", 3)) != String::npos) return false;
+  if (HasLineBreak(text)) return false;
   if (text.empty()) return true;
-  if (IsBlank(text.front()) || IsBlank(text.back())) return false;
-  return text.size() < 2 || !IsQuote(text.front()) || text.back() != text.front();
+  return !IsBlank(text.front()) && !IsBlank(text.back()) && !IsQuoted(text);
+}
+
+// A value as the file holds it: one pair of quotes around a value whose blanks at either end reading would trim,
+// or whose own quotes reading would drop, so that it reads back as it was.
+String StoredValue(const String& value) {
+  if (value.empty() || (!IsBlank(value.front()) && !IsBlank(value.back()) && !IsQuoted(value))) return value;
+  return L"\"" + value + L"\"";
+}
+
+// A value as the system's profile functions read it from the text after "=": trimmed, and without one pair of
+// matching quotes around it.
+String ReadValue(const String& stored) {
+  String value = Trim(stored);
+  return IsQuoted(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+// A line that is blank or a comment (";" first), which names no key.
+bool IsCommentOrBlank(const String& line) {
+  const String trimmed = Trim(line);
+  return trimmed.empty() || trimmed[0] == L';';
+}
+
+// The key a line of a section names, empty for one that names none (a comment, a blank line, a line without "=").
+String KeyOf(const String& line) {
+  if (IsCommentOrBlank(line)) return String();
+  const size_t equals = line.find(L'=');
+  return equals == String::npos ? String() : Trim(line.substr(0, equals));
+}
+
+// The value of a line that names a key.
+String ValueOf(const String& line) { return ReadValue(line.substr(line.find(L'=') + 1)); }
+
+// Whether the line starts a section, as the profile functions read one: "[" first, the name up to the last "]",
+// whatever follows that (a comment) ignored.
+bool IsSectionLine(const String& line, String& name) {
+  const String trimmed = Trim(line);
+  if (trimmed.empty() || trimmed[0] != L'[') return false;
+  const size_t close = trimmed.rfind(L']');
+  if (close == String::npos || close == 0) return false;
+  name = Trim(trimmed.substr(1, close - 1));
+  return true;
 }
 
 }  // namespace
@@ -73,7 +118,7 @@ bool KeepsItsLine(const String& text) {
 void TCustomIniFile::CheckStorable(const String& section, const String& ident, const String& value) const {
   // A name or value that would read back as something else, or as other keys or sections, is refused.
   const bool storable = !section.empty() && !ident.empty() && KeepsItsLine(section) && KeepsItsLine(ident) &&
-                        KeepsItsLine(value) && section.find_first_of(L"[]") == String::npos &&
+                        !HasLineBreak(value) && section.find_first_of(L"[]") == String::npos &&
                         ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' && CanHold(section) &&
                         CanHold(ident) && CanHold(value);
   if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
@@ -166,7 +211,8 @@ void TIniFile::MakeUnicodeWhenEmpty() const {
 void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
   CheckStorable(section, ident, value);
   MakeUnicodeWhenEmpty();
-  if (!WritePrivateProfileStringW(section.c_str(), ident.c_str(), value.c_str(), FileName().c_str())) WriteError();
+  if (!WritePrivateProfileStringW(section.c_str(), ident.c_str(), StoredValue(value).c_str(), FileName().c_str()))
+    WriteError();
 }
 
 void TIniFile::ReadSection(const String& section, TStrings* strings) const {
@@ -189,35 +235,42 @@ void TIniFile::UpdateFile() { WritePrivateProfileStringW(nullptr, nullptr, nullp
 
 void TIniFile::WriteError() const { throw EIniFileException(Format(L"Unable to write to %s", {FileName()})); }
 
-// The lines of a section in file order, "Key=Value" or as read when they hold no "=", and the first line of each key
-// by its folded name.
+// One header line as written (a comment after the name included) and the lines under it as written, comments and
+// blank lines among them; or the lines before the first header, which belong to no section.
+struct TMemIniFile::TBlock {
+  String Header;
+  std::vector<String> Lines;
+};
+
+// A section's blocks in file order (a section whose header appears twice is one section), and the first line of
+// each key by its folded name.
 struct TMemIniFile::TSection {
   String Name;
-  std::vector<String> Lines;
-  std::unordered_map<String, size_t> Keys;
+  std::vector<TBlock*> Blocks;
+  std::unordered_map<String, std::pair<TBlock*, size_t>> Keys;
 
-  static String NameOf(const String& line) {
-    const size_t equals = line.find(L'=');
-    return equals == String::npos ? String() : line.substr(0, equals);
-  }
-  const String* Find(const String& ident) const {
+  String* Find(const String& ident) const {
     auto found = Keys.find(Folded(ident));
-    return found == Keys.end() ? nullptr : &Lines[found->second];
+    return found == Keys.end() ? nullptr : &found->second.first->Lines[found->second.second];
   }
-  void Add(String line) {
-    const String name = NameOf(line);
-    if (!name.empty()) Keys.try_emplace(Folded(name), Lines.size());
-    Lines.push_back(std::move(line));
+  void Index(TBlock* block, size_t line) {
+    const String key = KeyOf(block->Lines[line]);
+    if (!key.empty()) Keys.try_emplace(Folded(key), block, line);
   }
-  void Delete(const String& ident) {
-    auto found = Keys.find(Folded(ident));
-    if (found == Keys.end()) return;
-    Lines.erase(Lines.begin() + static_cast<std::ptrdiff_t>(found->second));
-    // A later line of the same key, if any, now answers for it.
+  void Reindex() {
     Keys.clear();
-    std::vector<String> lines = std::move(Lines);
-    Lines.clear();
-    for (String& line : lines) Add(std::move(line));
+    for (TBlock* block : Blocks)
+      for (size_t line = 0; line < block->Lines.size(); ++line) Index(block, line);
+  }
+  // Where a new key goes in the last block: after its last key, else after the comments right under its header.
+  // No key line follows that place, so no index moves.
+  size_t InsertionPoint() const {
+    const TBlock& block = *Blocks.back();
+    for (size_t line = block.Lines.size(); line-- > 0;)
+      if (!KeyOf(block.Lines[line]).empty()) return line + 1;
+    size_t line = 0;
+    while (line < block.Lines.size() && !Trim(block.Lines[line]).empty()) ++line;
+    return line;
   }
 };
 
@@ -244,34 +297,48 @@ TMemIniFile::TSection* TMemIniFile::FindSection(const String& section) const {
   return found == sectionIndex_.end() ? nullptr : found->second;
 }
 
-TMemIniFile::TSection& TMemIniFile::AddSection(const String& section) {
+TMemIniFile::TSection& TMemIniFile::AddSection(const String& section, const String& header) {
+  blocks_.push_back(std::make_unique<TBlock>());
+  TBlock* block = blocks_.back().get();
+  block->Header = header;
   auto [entry, added] = sectionIndex_.try_emplace(Folded(section), nullptr);
-  if (!added) return *entry->second;
-  sections_.push_back(std::make_unique<TSection>());
-  sections_.back()->Name = section;
-  entry->second = sections_.back().get();
+  if (added) {
+    sections_.push_back(std::make_unique<TSection>());
+    sections_.back()->Name = section;
+    entry->second = sections_.back().get();
+  }
+  entry->second->Blocks.push_back(block);
   return *entry->second;
+}
+
+TMemIniFile::TSection& TMemIniFile::SectionToWrite(const String& section) {
+  if (TSection* found = FindSection(section)) return *found;
+  // A new section stands apart from what comes before it, and ends in an empty line of its own.
+  if (!blocks_.empty() && (blocks_.back()->Lines.empty() || !Trim(blocks_.back()->Lines.back()).empty()))
+    blocks_.back()->Lines.emplace_back();
+  TSection& added = AddSection(section, L"[" + section + L"]");
+  added.Blocks.back()->Lines.emplace_back();
+  return added;
 }
 
 void TMemIniFile::Clear() {
   sectionIndex_.clear();
   sections_.clear();
+  blocks_.clear();
 }
 
 void TMemIniFile::AddLines(const std::vector<String>& lines) {
   TSection* current = nullptr;
-  for (const String& read : lines) {
-    String line = Trim(read);
-    if (line.empty() || line[0] == L';') continue;
-    if (line[0] == L'[' && line.back() == L']') {
-      current = &AddSection(Trim(line.substr(1, line.size() - 2)));
-    } else if (current) {
-      const size_t equals = line.find(L'=');
-      if (equals == String::npos)
-        current->Add(std::move(line));
-      else
-        current->Add(Trim(line.substr(0, equals)) + L"=" + Trim(line.substr(equals + 1)));
+  for (const String& line : lines) {
+    String name;
+    if (IsSectionLine(line, name)) {
+      current = &AddSection(name, line);
+      continue;
     }
+    if (blocks_.empty()) blocks_.push_back(std::make_unique<TBlock>());
+    TBlock* block = blocks_.back().get();
+    block->Lines.push_back(line);
+    if (current) current->Index(block, block->Lines.size() - 1);
   }
 }
 
@@ -286,10 +353,9 @@ void TMemIniFile::SetStrings(const TStrings* strings) {
 void TMemIniFile::GetStrings(TStrings* strings) const {
   strings->BeginUpdate();
   strings->Clear();
-  for (const auto& section : sections_) {
-    strings->Add(L"[" + section->Name + L"]");
-    for (const String& line : section->Lines) strings->Add(line);
-    strings->Add(L"");
+  for (const auto& block : blocks_) {
+    if (!block->Header.empty()) strings->Add(block->Header);
+    for (const String& line : block->Lines) strings->Add(line);
   }
   strings->EndUpdate();
 }
@@ -349,27 +415,33 @@ bool TMemIniFile::ValueExists(const String& section, const String& ident) const 
 String TMemIniFile::ReadString(const String& section, const String& ident, const String& defaultValue) const {
   const TSection* found = FindSection(section);
   const String* line = found ? found->Find(ident) : nullptr;
-  return line ? line->substr(line->find(L'=') + 1) : defaultValue;
+  return line ? ValueOf(*line) : defaultValue;
 }
 
 void TMemIniFile::WriteString(const String& section, const String& ident, const String& value) {
   CheckStorable(section, ident, value);
-  TSection& lines = AddSection(section);
-  auto found = lines.Keys.find(Folded(ident));
-  if (found != lines.Keys.end())
-    lines.Lines[found->second] = ident + L"=" + value;
-  else
-    lines.Add(ident + L"=" + value);
+  TSection& written = SectionToWrite(section);
+  String line = ident + L"=" + StoredValue(value);
+  if (String* found = written.Find(ident)) {
+    // A line that already holds the value stays as the person wrote it.
+    if (ValueOf(*found) != value) *found = std::move(line);
+    return;
+  }
+  TBlock* block = written.Blocks.back();
+  const size_t at = written.InsertionPoint();
+  block->Lines.insert(block->Lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+  written.Index(block, at);
 }
 
 void TMemIniFile::ReadSection(const String& section, TStrings* strings) const {
   strings->BeginUpdate();
   strings->Clear();
   if (const TSection* found = FindSection(section)) {
-    for (const String& line : found->Lines) {
-      String name = TSection::NameOf(line);
-      if (!name.empty()) strings->Add(name);
-    }
+    for (const TBlock* block : found->Blocks)
+      for (const String& line : block->Lines) {
+        String name = KeyOf(line);
+        if (!name.empty()) strings->Add(name);
+      }
   }
   strings->EndUpdate();
 }
@@ -384,8 +456,14 @@ void TMemIniFile::ReadSections(TStrings* strings) const {
 void TMemIniFile::ReadSectionValues(const String& section, TStrings* strings) const {
   strings->BeginUpdate();
   strings->Clear();
-  if (const TSection* found = FindSection(section))
-    for (const String& line : found->Lines) strings->Add(line);
+  if (const TSection* found = FindSection(section)) {
+    for (const TBlock* block : found->Blocks)
+      for (const String& line : block->Lines) {
+        if (IsCommentOrBlank(line)) continue;
+        const String key = KeyOf(line);
+        strings->Add(key.empty() ? Trim(line) : key + L"=" + ValueOf(line));
+      }
+  }
   strings->EndUpdate();
 }
 
@@ -394,10 +472,19 @@ void TMemIniFile::EraseSection(const String& section) {
   if (found == sectionIndex_.end()) return;
   const TSection* erased = found->second;
   sectionIndex_.erase(found);
-  sections_.erase(
-      std::find_if(sections_.begin(), sections_.end(), [erased](const auto& entry) { return entry.get() == erased; }));
+  std::erase_if(blocks_, [erased](const auto& block) {
+    return std::find(erased->Blocks.begin(), erased->Blocks.end(), block.get()) != erased->Blocks.end();
+  });
+  std::erase_if(sections_, [erased](const auto& entry) { return entry.get() == erased; });
 }
 
 void TMemIniFile::DeleteKey(const String& section, const String& ident) {
-  if (TSection* found = FindSection(section)) found->Delete(ident);
+  TSection* found = FindSection(section);
+  if (!found) return;
+  auto key = found->Keys.find(Folded(ident));
+  if (key == found->Keys.end()) return;
+  auto [block, line] = key->second;
+  block->Lines.erase(block->Lines.begin() + static_cast<std::ptrdiff_t>(line));
+  // A later line of the same key, if any, now answers for it.
+  found->Reindex();
 }

@@ -44,9 +44,9 @@ class TCustomIniFile : public TObject {
 
  protected:
   // Raises EIniFileException "Cannot store %s in %s" for a section, name or value that would not read back as
-  // written: an empty section or name, line breaks or NULs anywhere, blanks or enclosing quotes, "[" or "]" in a
-  // section, "=" in a name or a name starting with ";" or "[", a surrogate without its pair (no text), characters
-  // the file cannot hold.
+  // written: an empty section or name, line breaks or NULs anywhere, blanks or enclosing quotes around a name, "["
+  // or "]" in a section, "=" in a name or a name starting with ";" or "[", a surrogate without its pair (no text),
+  // characters the file cannot hold. A value with blanks or quotes at its ends is stored between quotes.
   void CheckStorable(const String& section, const String& ident, const String& value) const;
   // Whether the file keeps every character of the text; text that leaves a surrogate unpaired is none.
   virtual bool CanHold(const String& text) const;
@@ -83,14 +83,16 @@ class TIniFile : public TCustomIniFile {
 };
 
 // The file read once at construction (a missing file is an empty one), whole: UTF-8, UTF-16 or UTF-32 after their
-// marks, UTF-8 without one when the bytes are UTF-8 throughout, else the ANSI code page. Blank lines, comment lines
-// (";") and lines before the first section are dropped; names and values are trimmed; a section that appears twice
-// is one section. Section and key names compare ordinally without case, as the profile functions compare them.
-// UpdateFile writes each section, its lines and an empty line, in the form the file was read in, and every byte
-// it read that forms no character back as it was. The file keeps its form while that form reads back what is
-// written: an ANSI (or new) file becomes UTF-16LE with its mark once a character does not fit the code page, or its
-// bytes would read as UTF-8; a UTF-8 file without a mark takes one once its bytes are not UTF-8 throughout. A value
-// read, the bytes kept in it too, can be written back.
+// marks, UTF-8 without one when the bytes are UTF-8 throughout, else the ANSI code page. Lines are read as the
+// profile functions read them: a section line may carry a comment after its "]"; names and values are trimmed and
+// one pair of matching quotes around a value is dropped; a section that appears twice is one section. Section and
+// key names compare ordinally without case, as the profile functions compare them. UpdateFile writes every line as
+// it was read (comments, blank lines and lines before the first section included) but for the keys written, which
+// follow the last key of their section, and new sections, each with an empty line after it; in the form the file
+// was read in, and every byte it read that forms no character back as it was. The file keeps its form while that form
+// reads back what is written: an ANSI (or new) file becomes UTF-16LE with its mark once a character does not fit the
+// code page, or its bytes would read as UTF-8; a UTF-8 file without a mark takes one once its bytes are not UTF-8
+// throughout. A value read, the bytes kept in it too, can be written back.
 class TMemIniFile : public TCustomIniFile {
   BC_CLASS(TMemIniFile, TCustomIniFile)
   explicit TMemIniFile(String fileName);
@@ -118,15 +120,21 @@ class TMemIniFile : public TCustomIniFile {
   bool CanHold(const String& text) const override;
 
  private:
+  struct TBlock;
   struct TSection;
   TSection* FindSection(const String& section) const;
-  TSection& AddSection(const String& section);
+  // A new block under that header line, in the section of that name (made when missing).
+  TSection& AddSection(const String& section, const String& header);
+  // The section a value goes to: the one of that name, else a new one at the end.
+  TSection& SectionToWrite(const String& section);
   void AddLines(const std::vector<String>& lines);
   // The form the file's bytes are read in, and whether they start with its mark.
   static UINT FormOfFile(std::string_view bytes, bool& marked);
   // Whether the bytes, read again, give back the text (in this file's form).
   bool ReadsBack(std::string_view bytes, const String& text) const;
 
+  // Every block in file order, and every section in the order it first appears.
+  std::vector<std::unique_ptr<TBlock>> blocks_;
   std::vector<std::unique_ptr<TSection>> sections_;
   // Every section by its folded name.
   std::unordered_map<String, TSection*> sectionIndex_;

@@ -135,8 +135,8 @@ TEST(MemIniFile, ReadsHandWrittenFilesAndWritesThemBackInOrder) {
     ini.UpdateFile();
   }
   EXPECT_EQ(
-      "[Messages]\r\nHello=Good day\r\nBye=See you\r\n\r\n"
-      "[Misc]\r\nflag=0\r\n\r\n"
+      "stray=before any section\r\n; a comment\r\n[Messages]\r\n  Hello  =  Good day  \r\n\r\n"
+      "[Misc]\r\nflag=0\r\n[messages]\r\nBye=See you\r\n\r\n"
       "[New]\r\nKey=v\r\n\r\n",
       FileBytes(fileName));
   DeleteFileW(fileName.c_str());
@@ -223,8 +223,6 @@ TEST_P(IniFileKinds, NamesAndValuesThatWouldNotReadBackAreRefused) {
       {"opening bracket in a section", L"[S", L"K", L"v"},
       {"line break in a section", L"S]\r\n[T", L"K", L"v"},
       {"line break in a name", L"S", L"K\r\nZ", L"v"},
-      {"blank around a value", L"S", L"K", L" v "},
-      {"quotes around a value", L"S", L"K", L"\"v\""},
       {"an empty name", L"S", L"", L"v"},
       {"an empty section", L"", L"K", L"v"},
   };
@@ -234,6 +232,126 @@ TEST_P(IniFileKinds, NamesAndValuesThatWouldNotReadBackAreRefused) {
   TStringList sections;
   Open()->ReadSections(&sections);
   EXPECT_EQ(sections.Count(), 0);
+}
+
+// Values with blanks or quotes at their ends are stored between quotes, which reading drops as the profile
+// functions drop them: each reads back as it was written.
+TEST_P(IniFileKinds, ValuesWithBlanksOrQuotesAtTheirEndsReadBack) {
+  const String values[] = {L" padded ", L"\"v\"",   L"'v'",  L"\"\"",     L"\"", L"\"a",
+                           L"a\"",      L" \"x\" ", L"'a\"", L"\"a\"b\"", L"\t", L"C:\\Program Files\\x"};
+  for (const String& value : values) {
+    SCOPED_TRACE(WideToUtf8(value));
+    {
+      auto ini = Open();
+      ini->WriteString(L"S", L"K", value);
+      ini->UpdateFile();
+    }
+    EXPECT_EQ(Open()->ReadString(L"S", L"K", L"<missing>"), value);
+  }
+}
+
+// Files as people write them by hand: every section, key and value reads as the system's profile functions read
+// it, and a value read writes back unchanged.
+TEST(MemIniFile, HandWrittenFilesReadAsTheProfileFunctionsReadThem) {
+  const char* files[] = {
+      "[A]\r\na=1\r\n[B] ; the second\r\nb=2\r\n",
+      "[A] ; first [x]\r\na=1\r\n  [B]  trailing \r\nb=2\r\n",
+      "top=1\r\n; note\r\n[A]\r\n; c=3\r\n# d=4\r\na=1\r\n[D\r\nd=4\r\n[E]]\r\ne=5\r\n",
+      "[Q]\r\nq1=\"C:\\Program Files\\x\"\r\nq2='single'\r\nq3=\"\"\r\nq4=\" padded \"\r\nq5=\"a\r\nq6=\"\r\n"
+      "q7=\"a\"b\"\r\nq8='a\"\r\nq9= \"in\" \r\nq10 =  ' x '  \r\n",
+      "[ S ]\r\n  k  =  v  \r\n\r\n\r\n[T]\r\nnoequals\r\nk=\r\n",
+  };
+  const String fileName = TempFileName(L"bc_mem_hand.ini");
+  for (const char* bytes : files) {
+    SCOPED_TRACE(bytes);
+    WriteFileBytes(fileName, bytes);
+    TIniFile profile(fileName);
+    TMemIniFile memory(fileName);
+    TStringList sections, memorySections;
+    profile.ReadSections(&sections);
+    memory.ReadSections(&memorySections);
+    EXPECT_EQ(memorySections.Text(), sections.Text());
+    for (int s = 0; s < sections.Count(); ++s) {
+      const String section = sections.Strings(s);
+      TStringList keys, memoryKeys;
+      profile.ReadSection(section, &keys);
+      memory.ReadSection(section, &memoryKeys);
+      EXPECT_EQ(memoryKeys.Text(), keys.Text()) << WideToUtf8(section);
+      for (int k = 0; k < keys.Count(); ++k) {
+        const String key = keys.Strings(k);
+        const String value = profile.ReadString(section, key, L"<missing>");
+        EXPECT_EQ(memory.ReadString(section, key, L"<missing>"), value) << WideToUtf8(section + L"/" + key);
+        // Names the platform reads but no one could write (brackets in a section's name) are left alone.
+        if (section.find_first_of(L"[]") == String::npos)
+          EXPECT_NO_THROW(memory.WriteString(section, key, value)) << WideToUtf8(section + L"/" + key);
+      }
+    }
+    memory.UpdateFile();
+    EXPECT_EQ(FileBytes(fileName), std::string(bytes)) << "a value read writes back unchanged";
+  }
+  DeleteFileW(fileName.c_str());
+}
+
+// A save keeps what a person wrote where it stood: comments, blank lines, lines before the first section and
+// the spacing of lines it did not change; new keys follow the last key of their section, before the comments and
+// blank lines that end it.
+TEST(MemIniFile, ASaveKeepsCommentsAndBlankLinesWhereTheyStood) {
+  const String fileName = TempFileName(L"bc_mem_comments.ini");
+  WriteFileBytes(fileName,
+                 "; settings, edited by hand\r\n"
+                 "\r\n"
+                 "[Window] ; where it opens\r\n"
+                 "; the left edge\r\n"
+                 "Left = 10\r\n"
+                 "Top=20\r\n"
+                 "Old=1\r\n"
+                 "\r\n"
+                 "; what follows is about the pages\r\n"
+                 "[Pages]\r\n"
+                 "; none yet\r\n"
+                 "\r\n"
+                 "[Last]\r\n"
+                 "x=1");
+  {
+    TMemIniFile ini(fileName);
+    EXPECT_EQ(ini.ReadString(L"Window", L"Left", L""), L"10");
+    ini.WriteString(L"Window", L"Top", L"25");
+    ini.WriteString(L"Window", L"Width", L"300");
+    ini.DeleteKey(L"Window", L"Old");
+    ini.WriteString(L"Pages", L"Count", L"2");
+    ini.WriteString(L"New", L"Key", L" v ");
+    ini.UpdateFile();
+  }
+  EXPECT_EQ(FileBytes(fileName),
+            "; settings, edited by hand\r\n"
+            "\r\n"
+            "[Window] ; where it opens\r\n"
+            "; the left edge\r\n"
+            "Left = 10\r\n"
+            "Top=25\r\n"
+            "Width=300\r\n"
+            "\r\n"
+            "; what follows is about the pages\r\n"
+            "[Pages]\r\n"
+            "; none yet\r\n"
+            "Count=2\r\n"
+            "\r\n"
+            "[Last]\r\n"
+            "x=1\r\n"
+            "\r\n"
+            "[New]\r\n"
+            "Key=\" v \"\r\n"
+            "\r\n");
+  TMemIniFile read(fileName);
+  EXPECT_EQ(read.ReadString(L"New", L"Key", L""), L" v ");
+  TStringList lines;
+  read.GetStrings(&lines);
+  TMemIniFile copy(L"");
+  copy.SetStrings(&lines);
+  TStringList copied;
+  copy.GetStrings(&copied);
+  EXPECT_EQ(copied.Text(), lines.Text());
+  DeleteFileW(fileName.c_str());
 }
 
 // Random names and values from the characters that mean something in the file: each write is refused, or it
