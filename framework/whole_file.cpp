@@ -21,18 +21,30 @@ constexpr unsigned kTemporaryNames = 64;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 constexpr std::wstring_view kTemporaryMark = L".~";
 constexpr std::wstring_view kTemporaryEnd = L".tmp";
-// The most characters a temporary adds to the file's name: the mark, two numbers of eight digits, a dash, the end.
+// The most characters a temporary adds to the file's name, all of one byte: the mark, two numbers of eight digits,
+// a dash, the end.
 constexpr size_t kTemporaryAdds = 2 + 8 + 1 + 8 + 4;
-// The most characters one name of a path holds.
+// The most characters one name of a path holds, and the most bytes where the file system keeps names in UTF-8.
 constexpr size_t kLongestName = 255;
-
-[[noreturn]] void RaiseCreateError(const String& name, DWORD error) {
-  throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {name, SysErrorMessage(error)}));
-}
 
 size_t NameStart(const String& path) {
   const size_t separator = path.find_last_of(L"\\/");
   return separator == String::npos ? 0 : separator + 1;
+}
+
+// How many bytes the name takes in UTF-8, where each of its code units takes at least one.
+size_t Utf8Length(std::wstring_view name) {
+  size_t bytes = 0;
+  for (wchar_t c : name) bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : (c >= 0xD800 && c < 0xE000) ? 2 : 3;
+  return bytes;
+}
+
+[[noreturn]] void RaiseCreateError(const String& name, DWORD error) {
+  // A system that keeps names in UTF-8 says that a name too long in bytes is not found.
+  if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
+      Utf8Length(std::wstring_view(name).substr(NameStart(name))) > kLongestName)
+    error = ERROR_FILENAME_EXCED_RANGE;
+  throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {name, SysErrorMessage(error)}));
 }
 
 bool SameText(std::wstring_view a, std::wstring_view b) {
@@ -87,11 +99,19 @@ String SaveTarget(const String& fileName) {
   return SameText(WithoutLongPrefix(final), WithoutLongPrefix(full)) ? fileName : final;
 }
 
-// The start of a temporary's name: the file's name, or for a name too long to take what a temporary adds, the name
-// short by that much, so that the temporary is no longer than the file's own name (in characters, and in the bytes
-// of any encoding a file system keeps names in).
+// The start of a temporary's name: the file's name, or for a name too long to take what a temporary adds, as much
+// of it as leaves room for that, whole characters only, so that the temporary fits in a name in characters and in
+// UTF-8, whose bytes a character never takes fewer of.
 std::wstring_view TemporaryStem(std::wstring_view file) {
-  return file.size() + kTemporaryAdds <= kLongestName ? file : file.substr(0, file.size() - kTemporaryAdds);
+  size_t length = file.size();
+  for (size_t bytes = Utf8Length(file); bytes + kTemporaryAdds > kLongestName && length > 0;) {
+    const bool pair = length >= 2 && file[length - 1] >= 0xDC00 && file[length - 1] < 0xE000 &&
+                      file[length - 2] >= 0xD800 && file[length - 2] < 0xDC00;
+    const size_t units = pair ? 2 : 1;
+    bytes -= Utf8Length(file.substr(length - units, units));
+    length -= units;
+  }
+  return file.substr(0, length);
 }
 
 // The path a temporary of the file at target starts with: its folder and the stem of its name.

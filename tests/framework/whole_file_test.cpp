@@ -300,6 +300,12 @@ TEST(WholeFile, AReplacedFileKeepsItsAttributes) {
   }
 }
 
+String Emoji(size_t count) {
+  String text;
+  for (size_t i = 0; i < count; ++i) text += L"\U0001F600";
+  return text;
+}
+
 // Settings named as applications name them save, and save again over what they saved, leaving nothing else in
 // their folders: no temporary, none of the system's own.
 TEST(WholeFile, SavesByAnyName) {
@@ -319,6 +325,12 @@ TEST(WholeFile, SavesByAnyName) {
       // Names as long as a name may be, and the temporaries beside them.
       {"of 245 characters", String(241, L'n') + L".ini", folder.File(String(241, L'n') + L".ini")},
       {"of 255 characters", String(251, L'm') + L".ini", folder.File(String(251, L'm') + L".ini")},
+      // Names whose characters take several bytes each where the file system keeps names in UTF-8.
+      {"of 85 characters of three bytes", String(81, L'\u4e16') + L".ini",
+       folder.File(String(81, L'\u4e16') + L".ini")},
+      {"of 61 characters of four bytes", Emoji(61) + L".ini", folder.File(Emoji(61) + L".ini")},
+      {"of 125 characters of two bytes", String(121, L'\u00e9') + L".ini",
+       folder.File(String(121, L'\u00e9') + L".ini")},
   };
   wchar_t current[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, current);
@@ -329,8 +341,10 @@ TEST(WholeFile, SavesByAnyName) {
     EXPECT_EQ(GenerationRead(c.Where), 2);
   }
   SetCurrentDirectoryW(current);
-  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<String>{L"long.ini", String(251, L'm') + L".ini",
-                                                         String(241, L'n') + L".ini", L"relative.ini", L"sub"}));
+  EXPECT_EQ(FilesIn(folder.Path()),
+            (std::vector<String>{L"long.ini", String(251, L'm') + L".ini", String(241, L'n') + L".ini", L"relative.ini",
+                                 L"sub", String(121, L'\u00e9') + L".ini", String(81, L'\u4e16') + L".ini",
+                                 Emoji(61) + L".ini"}));
   EXPECT_EQ(FilesIn(folder.File(L"sub")), (std::vector<String>{L"relative.ini", L"slashed.ini"}));
 }
 
@@ -552,4 +566,19 @@ TEST(WholeFile, TheFrameworksSaversReplaceTheFile) {
   lines.Add(L"Left=30");
   EXPECT_ANY_THROW(lines.SaveToFile(file.Path(), 54321));
   EXPECT_EQ(BytesOf(file.Path()), kOriginal);
+}
+
+// A name longer than the file system holds (where names are kept in UTF-8, 255 bytes) is refused with that
+// cause, not as a file that is not there; where it fits, it saves.
+TEST(WholeFile, ANameTooLongForTheFileSystemSaysSo) {
+  TTempFolder folder;
+  const String name = folder.File(String(128, L'\u00e9') + L".ini");
+  try {
+    SaveGeneration(name, 1);
+    EXPECT_EQ(GenerationRead(name), 1);
+  } catch (const EFCreateError& error) {
+    EXPECT_NE(error.Message().find(SysErrorMessage(ERROR_FILENAME_EXCED_RANGE)), String::npos)
+        << WideToUtf8(error.Message());
+  }
+  EXPECT_EQ(FilesIn(folder.Path()).size(), GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES ? 0u : 1u);
 }
