@@ -29,9 +29,6 @@ int HexValue(wchar_t c) {
   return -1;
 }
 
-// Objects and collection items nested deeper than this are refused, well before the reader's recursion could
-// exhaust the stack; stored forms nest a few levels.
-constexpr int kMaxNesting = 200;
 // In place of a line: the line of the token the reader took last when the error came.
 constexpr int kFailureLine = -1;
 
@@ -234,7 +231,7 @@ struct TReader::Fixup {
 class TReader::NestingScope {
  public:
   explicit NestingScope(TReader& reader) : reader_(reader) {
-    if (reader_.nesting_ == kMaxNesting) reader_.FailAhead(L"objects nested too deeply");
+    if (reader_.nesting_ == MaxFormNesting) reader_.FailAhead(L"objects nested too deeply");
     ++reader_.nesting_;
   }
   ~NestingScope() { --reader_.nesting_; }

@@ -15,6 +15,10 @@
 
 #include "framework/component.h"
 
+// How deep objects and collection items nest at most in a stored form: the reader refuses deeper forms, well before
+// its recursion could exhaust the stack, and the writer does not write them. Stored forms nest a few levels.
+inline constexpr int MaxFormNesting = 200;
+
 class TCollection;
 class TPropertyInfo;
 

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "framework/collection.h"
+#include "framework/exceptions.h"
+#include "framework/form_reader.h"
 #include "framework/graphics.h"
 #include "framework/properties.h"
 #include "framework/streams.h"
@@ -79,7 +81,26 @@ void TWriter::NewLine(int depth) {
   out_.append(static_cast<size_t>(depth * kIndent), L' ');
 }
 
+// Counts one level of objects or collection items for as long as it lives, and refuses what the reader would
+// refuse, before the writing recurses any deeper.
+class TWriter::NestingScope {
+ public:
+  explicit NestingScope(TWriter& writer) : writer_(writer) {
+    if (writer_.nesting_ == MaxFormNesting)
+      throw EWriteError(
+          Format(L"Objects nested more than %d deep cannot be stored", {std::to_wstring(MaxFormNesting)}));
+    ++writer_.nesting_;
+  }
+  ~NestingScope() { --writer_.nesting_; }
+  NestingScope(const NestingScope&) = delete;
+  NestingScope& operator=(const NestingScope&) = delete;
+
+ private:
+  TWriter& writer_;
+};
+
 void TWriter::WriteComponent(TComponent* component, int depth) {
+  NestingScope nesting(*this);
   depth_ = depth;
   if (!out_.empty()) NewLine(depth);
   out_ += L"object ";
@@ -112,6 +133,7 @@ void TWriter::WriteProperties(TPersistent* instance, const String& prefix) {
 }
 
 void TWriter::WriteCollection(TCollection* collection, const String& name) {
+  NestingScope nesting(*this);
   BeginProperty(name);
   out_ += L"<";
   const int depth = depth_;

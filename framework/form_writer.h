@@ -22,7 +22,8 @@
 // Strings are quoted with ' (doubled inside); control characters are written as #n between quoted parts. The
 // text is stored as UTF-8. A collection is always written whole, each item's properties between "item" and
 // "end". Values equal to their defaults and values whose stored predicate says no are left
-// out; the values of DefineProperties follow the published ones.
+// out; the values of DefineProperties follow the published ones. Objects and collection items nested deeper than
+// the reader reads (MaxFormNesting) raise EWriteError.
 #pragma once
 
 #include <cstdint>
@@ -71,10 +72,13 @@ class TWriter : public TFiler {
   void WriteValueText(const String& text);
   void NewLine(int depth);
 
+  class NestingScope;
+
   TComponent* root_;
   String out_;
   int depth_ = 0;
   int listDepth_ = 0;
+  int nesting_ = 0;  // levels of objects and collection items being written
   String definePrefix_;
 };
 

@@ -170,6 +170,46 @@ class FormReadingHostility : public testing::Test {
 
 }  // namespace
 
+// What the reader would refuse is not written: objects and collection items nested as deep as it reads write and
+// read back, one level more is refused with the writer's error, and 10,000 levels neither of them recurse into.
+TEST_F(FormReadingHostility, NestingTheReaderRefusesIsNotWritten) {
+  struct Case {
+    const char* Name;
+    int Levels;
+    bool Collections;
+  };
+  for (const Case& c :
+       {Case{"objects as deep as read", MaxFormNesting, false},
+        Case{"objects one level deeper", MaxFormNesting + 1, false}, Case{"objects 10,000 deep", 10000, false},
+        Case{"collections as deep as read", MaxFormNesting, true},
+        Case{"collections one level deeper", MaxFormNesting + 1, true}, Case{"collections 10,000 deep", 10000, true}}) {
+    SCOPED_TRACE(c.Name);
+    TProbeForm form;
+    form.SetName(L"F");
+    // The form is one level, each node or collection one more; the deepest holds an empty collection, which is
+    // written all the same.
+    if (c.Collections) {
+      TCollection* columns = form.Columns();
+      for (int level = 3; level <= c.Levels; ++level) columns = static_cast<TProbeColumn*>(columns->Add())->Sub();
+    } else {
+      TProbeNode* parent = &form;
+      for (int level = 3; level <= c.Levels; ++level) {
+        auto* node = new TProbeNode(&form);
+        node->SetParentComponent(parent);
+        parent = node;
+      }
+    }
+    if (c.Levels > MaxFormNesting) {
+      EXPECT_THROW(ComponentToText(&form), EWriteError);
+      continue;
+    }
+    const String text = ComponentToText(&form);
+    TProbeForm read;
+    ReadComponentFromText(text, &read);
+    EXPECT_EQ(ComponentToText(&read), text);
+  }
+}
+
 TEST_F(FormReadingHostility, HostileTextsRaiseReadErrors) {
   struct Case {
     const char* Name;
