@@ -1,8 +1,11 @@
 #include "framework/form_reader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <new>
 #include <string>
@@ -42,7 +45,7 @@ struct TReader::Token {
   TokenKind Kind = TokenKind::End;
   String Text;  // identifier, string value or symbol
   int64_t Integer = 0;
-  double Number = 0;
+  std::string Number;  // a number with a fraction or an exponent, as written: read in the type it goes to
   std::vector<uint8_t> Bytes;
   int Line = 1;
 
@@ -133,8 +136,7 @@ class TReader::Lexer {
     const char* last = digits.data() + digits.size();
     if (isFloat) {
       next_.Kind = TokenKind::Float;
-      auto result = std::from_chars(first, last, next_.Number);
-      if (result.ec != std::errc() || result.ptr != last) Fail(L"malformed number");
+      next_.Number = std::move(digits);
     } else {
       next_.Kind = TokenKind::Integer;
       auto result = std::from_chars(first, last, next_.Integer);
@@ -285,8 +287,30 @@ double TReader::ReadFloat() {
   const Token& token = lexer_->Peek();
   if (token.Kind == TokenKind::Integer) return static_cast<double>(lexer_->Next().Integer);
   if (token.Kind != TokenKind::Float) FailAhead(L"number expected");
-  if (!std::isfinite(token.Number)) FailAhead(L"value out of range");
-  return lexer_->Next().Number;
+  double value = 0;
+  const char* last = token.Number.data() + token.Number.size();
+  const auto result = std::from_chars(token.Number.data(), last, value);
+  if (result.ec != std::errc() || result.ptr != last || !std::isfinite(value)) FailAhead(L"value out of range");
+  lexer_->Next();
+  return value;
+}
+
+long double TReader::ReadExtended() {
+  const Token& token = lexer_->Peek();
+  if (token.Kind == TokenKind::Integer) return static_cast<long double>(lexer_->Next().Integer);
+  if (token.Kind != TokenKind::Float) FailAhead(L"number expected");
+  if constexpr (LDBL_MANT_DIG == DBL_MANT_DIG) return ReadFloat();
+  // The standard library reads a long double through a double where it is wider; the C library reads it whole.
+  // The text is digits, a point and an exponent alone, as the writer writes them in every locale.
+  errno = 0;
+  char* end = nullptr;
+  const long double value = std::strtold(token.Number.c_str(), &end);
+  // A number too small for even the smallest subnormal reads as zero, which is not the number written.
+  const bool underflow = errno == ERANGE && value == 0;
+  if (end != token.Number.c_str() + token.Number.size() || !std::isfinite(value) || underflow)
+    FailAhead(L"value out of range");
+  lexer_->Next();
+  return value;
 }
 
 String TReader::ReadString() {
@@ -601,7 +625,7 @@ void TReader::ReadPublished(TPersistent* instance, const TPropertyInfo& info) {
       break;
     case TPropertyKind::pkFloat: {
       auto& floating = static_cast<const TFloatPropertyInfo&>(info);
-      double value = ReadFloat();
+      const long double value = floating.Extended() ? ReadExtended() : ReadFloat();
       if (!floating.InRange(value)) Fail(L"value out of range");
       floating.SetFloat(instance, value);
       break;

@@ -36,8 +36,10 @@ class TReader : public TFiler {
   int32_t ReadInteger();
   int64_t ReadInt64();
   bool ReadBoolean();
-  // Integers are accepted too.
+  // Integers are accepted too; a number a double cannot hold as a finite value raises. ReadExtended reads into a
+  // long double, exactly where the compiler's long double is the 10-byte extended type.
   double ReadFloat();
+  long double ReadExtended();
   String ReadString();
   String ReadIdent();
   // The element names of a set, "[a, b]", as stored.

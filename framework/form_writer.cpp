@@ -51,7 +51,8 @@ String QuoteString(const String& value) {
 
 // The shortest text that reads back as the same number. A number that would look like an integer gets ".0", so
 // that it is read as a number with a fraction and keeps the sign of a negative zero.
-String FloatText(double value) {
+template <class T>
+String FloatText(T value) {
   char buffer[64];
   String text(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
   if (text.find_first_of(L".e") == String::npos) text += L".0";
@@ -190,10 +191,15 @@ void TWriter::WritePublished(TPersistent* instance, const TPropertyInfo& info, c
       BeginProperty(name);
       WriteString(static_cast<const TStringPropertyInfo&>(info).GetString(instance));
       break;
-    case TPropertyKind::pkFloat:
+    case TPropertyKind::pkFloat: {
+      auto& floating = static_cast<const TFloatPropertyInfo&>(info);
       BeginProperty(name);
-      WriteFloat(static_cast<const TFloatPropertyInfo&>(info).GetFloat(instance));
+      if (floating.Extended())
+        WriteExtended(floating.GetFloat(instance));
+      else
+        WriteFloat(static_cast<double>(floating.GetFloat(instance)));
       break;
+    }
     case TPropertyKind::pkComponent: {
       TComponent* target = static_cast<const TComponentPropertyInfo&>(info).GetComponent(instance);
       String reference = target ? ReferenceName(target, root_) : String();
@@ -230,6 +236,11 @@ void TWriter::WriteBoolean(bool value) { WriteValueText(value ? L"True" : L"Fals
 
 void TWriter::WriteFloat(double value) {
   // Infinities and NaN have no text the reader takes back.
+  if (!std::isfinite(value)) throw EWriteError(L"Cannot store a number that is not finite");
+  WriteValueText(FloatText(value));
+}
+
+void TWriter::WriteExtended(long double value) {
   if (!std::isfinite(value)) throw EWriteError(L"Cannot store a number that is not finite");
   WriteValueText(FloatText(value));
 }

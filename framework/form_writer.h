@@ -46,8 +46,10 @@ class TWriter : public TFiler {
   // The typed values a DefineProperties handler writes: one value, or one list of values.
   void WriteInteger(int64_t value);
   void WriteBoolean(bool value);
-  // Every finite number, as the shortest text that reads back equal; raises EWriteError for the others.
+  // Every finite number, as the shortest text that reads back equal (in a double, or in a long double for
+  // WriteExtended); raises EWriteError for the others.
   void WriteFloat(double value);
+  void WriteExtended(long double value);
   void WriteString(const String& value);
   void WriteIdent(const String& ident);
   void WriteSet(const std::vector<String>& elements);

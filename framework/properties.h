@@ -90,10 +90,13 @@ class TStringPropertyInfo : public TPropertyInfo {
 class TFloatPropertyInfo : public TPropertyInfo {
  public:
   using TPropertyInfo::TPropertyInfo;
-  virtual double GetFloat(TPersistent* instance) const = 0;
-  virtual void SetFloat(TPersistent* instance, double value) const = 0;
+  virtual long double GetFloat(TPersistent* instance) const = 0;
+  virtual void SetFloat(TPersistent* instance, long double value) const = 0;
   // False when the property's type cannot hold the value as a finite number.
-  virtual bool InRange(double value) const = 0;
+  virtual bool InRange(long double value) const = 0;
+  // Whether the property's type holds more than a double (a long double of the extended type): its values are
+  // stored with the digits that type needs.
+  virtual bool Extended() const = 0;
 };
 
 // A reference to another component of the form, stored by name and linked after the whole form is read.
@@ -367,11 +370,12 @@ class TFloatProperty : public TTypedProperty<TFloatProperty<C, T>, TFloatPropert
 
  public:
   using Base::Base;
-  double GetFloat(TPersistent* instance) const override { return static_cast<double>(this->Get(instance)); }
-  void SetFloat(TPersistent* instance, double value) const override { this->Set(instance, static_cast<T>(value)); }
-  bool InRange(double value) const override {
-    return std::isfinite(value) && std::fabs(value) <= static_cast<double>(std::numeric_limits<T>::max());
+  long double GetFloat(TPersistent* instance) const override { return this->Get(instance); }
+  void SetFloat(TPersistent* instance, long double value) const override { this->Set(instance, static_cast<T>(value)); }
+  bool InRange(long double value) const override {
+    return std::isfinite(value) && std::fabs(value) <= static_cast<long double>(std::numeric_limits<T>::max());
   }
+  bool Extended() const override { return std::numeric_limits<T>::digits > std::numeric_limits<double>::digits; }
 };
 
 // T is a pointer to TComponent or a class derived from it.

@@ -14,12 +14,13 @@ class TStream;
 // file is not written. A file that is missing is made empty first, and goes again when the save fails.
 //
 // The temporary is named "<file>.~<process>-<n>.tmp" with the first n no file holds, the file's name shortened by
-// as much as that adds when it is too long to take it, in characters or in the bytes of UTF-8; a save removes the temporaries of saves that ended half-way
-// (killed) that no one holds open. A file that readers hold open is waited for a moment.
+// as much as that adds when it is too long to take it, in characters or in the bytes of UTF-8; a save removes the
+// temporaries of saves that ended half-way (killed) that no one holds open. A file that readers hold open is waited for
+// a moment.
 //
 // On any failure the file stays as it was, byte for byte, and the temporary goes. A failure names the file and the
 // system's reason: EFCreateError "Cannot create file "%s". %s" when no file can be made there (a missing folder, a
-// folder of that name, a read-only file, a name too long), EWriteError "Cannot write file "%s". %s" when the writing (a stream error
-// of write, a full disk) or the replacing (the file still held by another program) fails. Any other exception of
-// write passes unchanged.
+// folder of that name, a read-only file, a name too long), EWriteError "Cannot write file "%s". %s" when the writing (a
+// stream error of write, a full disk) or the replacing (the file still held by another program) fails. Any other
+// exception of write passes unchanged.
 void SaveWholeFile(const String& fileName, const std::function<void(TStream& stream)>& write);

@@ -55,6 +55,8 @@ class TProbeNode : public TComponent {
   void SetNarrow(float value) { narrow_ = value; }
   double Wide() const { return wide_; }
   void SetWide(double value) { wide_ = value; }
+  long double Long() const { return long_; }
+  void SetLong(long double value) { long_ = value; }
   const String& Caption() const { return caption_; }
   void SetCaption(const String& value) { caption_ = value; }
   TProbeNode* Buddy() const { return buddy_; }
@@ -87,6 +89,7 @@ class TProbeNode : public TComponent {
                                        {
                                            P::Float(L"Narrow", &TProbeNode::Narrow, &TProbeNode::SetNarrow),
                                            P::Float(L"Wide", &TProbeNode::Wide, &TProbeNode::SetWide),
+                                           P::Float(L"Long", &TProbeNode::Long, &TProbeNode::SetLong),
                                            P::Text(L"Caption", &TProbeNode::Caption, &TProbeNode::SetCaption),
                                            P::Component(L"Buddy", &TProbeNode::Buddy, &TProbeNode::SetBuddy),
                                            P::Object(L"Columns", &TProbeNode::Columns),
@@ -105,6 +108,7 @@ class TProbeNode : public TComponent {
   std::vector<TProbeNode*> children_;
   float narrow_ = 0;
   double wide_ = 0;
+  long double long_ = 0;
   String caption_;
   TProbeNode* buddy_ = nullptr;
   mutable TCollection columns_{TProbeColumn::StaticClass(), this};
@@ -283,6 +287,40 @@ TEST_F(FormReadingHostility, EveryFiniteNumberTravelsAndNoOtherIsWritten) {
     TProbeForm source;
     source.SetWide(number);
     EXPECT_THROW(ComponentToText(&source), EWriteError) << number;
+  }
+}
+
+// A long double property keeps its value exactly, across the whole range of the compiler's long double (the
+// 10-byte extended type here); only what no long double holds is refused, on writing and on reading.
+TEST_F(FormReadingHostility, EveryFiniteLongDoubleTravelsExactly) {
+  using Limits = std::numeric_limits<long double>;
+  const long double numbers[] = {0.1L,
+                                 -0.0L,
+                                 1e-4000L,
+                                 1.0L / 3.0L,
+                                 Limits::max(),
+                                 Limits::lowest(),
+                                 Limits::min(),
+                                 Limits::denorm_min(),
+                                 12345678901234567890.0L};
+  for (long double number : numbers) {
+    TProbeForm source;
+    source.SetLong(number);
+    TProbeForm target;
+    ReadComponentFromText(ComponentToText(&source), &target);
+    EXPECT_EQ(std::signbit(target.Long()), std::signbit(number)) << static_cast<double>(number);
+    EXPECT_EQ(target.Long(), number) << static_cast<double>(number);
+  }
+  for (long double number : {Limits::infinity(), Limits::quiet_NaN()}) {
+    TProbeForm source;
+    source.SetLong(number);
+    EXPECT_THROW(ComponentToText(&source), EWriteError);
+  }
+  for (const wchar_t* text :
+       {L"object F: TProbeForm\nLong = 1e99999\nend", L"object F: TProbeForm\nLong = 1e-99999\nend",
+        L"object F: TProbeForm\nWide = 1e-400\nend"}) {
+    TProbeForm form;
+    EXPECT_THROW(ReadComponentFromText(text, &form), EReadError) << WideToUtf8(text);
   }
 }
 

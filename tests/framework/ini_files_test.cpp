@@ -282,8 +282,9 @@ TEST(MemIniFile, HandWrittenFilesReadAsTheProfileFunctionsReadThem) {
         const String value = profile.ReadString(section, key, L"<missing>");
         EXPECT_EQ(memory.ReadString(section, key, L"<missing>"), value) << WideToUtf8(section + L"/" + key);
         // Names the platform reads but no one could write (brackets in a section's name) are left alone.
-        if (section.find_first_of(L"[]") == String::npos)
+        if (section.find_first_of(L"[]") == String::npos) {
           EXPECT_NO_THROW(memory.WriteString(section, key, value)) << WideToUtf8(section + L"/" + key);
+        }
       }
     }
     memory.UpdateFile();
