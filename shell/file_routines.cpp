@@ -55,12 +55,23 @@ bool VersionFixedFileInfo(const String& fileName, VS_FIXEDFILEINFO& fixedInfo) {
   return true;
 }
 
+namespace {
+
+// The most characters the platform's expansion gives, its terminator included.
+constexpr DWORD kMostExpanded = 32767;
+
+}  // namespace
+
 bool ExpandEnvironmentVar(String& value) {
   const DWORD size = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
   if (size == 0) return false;
   String expanded(size, L'\0');
+  // The platform stops at 32,767 characters with the terminator, and answers the size it filled, saying only at
+  // times that the buffer was too small: an expansion that fills all of them may have been cut.
+  SetLastError(ERROR_SUCCESS);
   const DWORD written = ExpandEnvironmentStringsW(value.c_str(), expanded.data(), size);
-  if (written == 0 || written > size) return false;
+  if (written == 0 || written > size || written >= kMostExpanded || GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+    return false;
   StrResetLength(expanded);
   value = expanded;
   return true;

@@ -108,6 +108,21 @@ TEST(FileRoutines, ModulesVersionsEnvironmentAndTemporaryFolder) {
     EXPECT_EQ(value, test.Expanded);
   }
 
+  // The platform stops at 32,767 characters and says the buffer was too small: an expansion is whole, or false
+  // and the value unchanged.
+  SetEnvironmentVariableW(L"SHELL_TEST_LONG", String(20000, L'v').c_str());
+  const struct {
+    String Value, Expanded;
+  } long_values[] = {{L"%SHELL_TEST_LONG%%SHELL_TEST_LONG%", String(40000, L'v')},
+                     {L"%SHELL_TEST_LONG%" + String(12767, L'z'), String(20000, L'v') + String(12767, L'z')},
+                     {String(40000, L'y'), String(40000, L'y')}};
+  for (const auto& test : long_values) {
+    String value = test.Value;
+    const bool expanded = ExpandEnvironmentVar(value);
+    EXPECT_TRUE(value == (expanded ? test.Expanded : test.Value)) << expanded << " " << value.size();
+  }
+  SetEnvironmentVariableW(L"SHELL_TEST_LONG", nullptr);
+
   wchar_t temp[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
   EXPECT_EQ(GetWindowsTempFolder(), String(temp, length - 1));
