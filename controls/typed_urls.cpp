@@ -29,14 +29,16 @@ std::vector<String> ReadTypedURLs() {
     DWORD size = 0;
     const String name = ValueName(k);
     if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) continue;
-    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size < sizeof(wchar_t)) continue;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
     String value(size / sizeof(wchar_t), L'\0');
     if (RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size) !=
         ERROR_SUCCESS)
       continue;
     value.resize(std::min(value.size(), size / sizeof(wchar_t)));
     value.resize(wcsnlen(value.c_str(), value.size()));
-    if (!value.empty()) urls.push_back(value);
+    // An empty value marks the end of the history a save wrote.
+    if (value.empty()) break;
+    urls.push_back(value);
   }
   return urls;
 }
@@ -54,6 +56,7 @@ void WriteTypedURLs(const std::vector<String>& urls) {
     RegSetValueExW(key.get(), ValueName(k).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
+  for (int k = written + 1; k <= MaxTypedURLs; ++k) RegDeleteValueW(key.get(), ValueName(k).c_str());
 }
 
 }  // namespace controls

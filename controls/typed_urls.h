@@ -13,11 +13,12 @@ extern const wchar_t* const TypedURLsKey;
 // The number of values the history holds at most.
 constexpr int MaxTypedURLs = 25;
 
-// The non-empty values Url1 .. Url25 in order; empty when the key does not exist.
+// The string values Url1 .. Url25 in order, up to the first empty one; missing values and values of other types
+// are passed over. Empty when the key does not exist.
 std::vector<String> ReadTypedURLs();
 // Writes the first 25 addresses as Url1 ..; below 24 addresses the value after the last one is written empty, so
-// that a reader stops there. The values after those written are the platform browser's as much as ours and stay
-// as they are. Nothing happens when the key cannot be made.
+// that a reader stops there, and the values after it up to Url25 are removed: an older, longer history no longer
+// follows. Nothing happens when the key cannot be made.
 void WriteTypedURLs(const std::vector<String>& urls);
 
 }  // namespace controls

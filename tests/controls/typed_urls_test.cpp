@@ -62,34 +62,52 @@ TEST_F(TypedURLHistory, SavingMarksTheEndBelowTwentyFourEntries) {
   EXPECT_EQ(values.count(L"Url26"), 0u);
 }
 
-// The key is shared with the platform's browser: saving writes its values up to the end mark and leaves the others
-// as they are, so a shorter history reads back followed by the older addresses stored after its end.
-TEST_F(TypedURLHistory, SavingAShorterHistoryLeavesTheValuesAfterIt) {
+// A shorter history saved over a longer one reads back alone: the values after its end mark go, up to Url25; a
+// value past the history's range stays.
+TEST_F(TypedURLHistory, SavingAShorterHistoryRemovesTheOlderOne) {
   WriteTypedURLs(NumberedAddresses(10));
   SetTypedValue(L"Url26", L"beyond");
   WriteTypedURLs({L"http://new1.example/", L"http://new2.example/"});
   std::map<String, String> values = StoredValues();
   EXPECT_EQ(values[L"Url1"], L"http://new1.example/");
   EXPECT_EQ(values[L"Url3"], L"");
-  for (int k = 4; k <= 10; ++k) EXPECT_EQ(values[L"Url" + std::to_wstring(k)], NumberedAddresses(10)[k - 1]) << k;
   EXPECT_EQ(values[L"Url26"], L"beyond");
-  EXPECT_EQ(values.size(), 12u) << "Url1 to Url11, the first history's end mark, and Url26";
-  std::vector<String> expected{L"http://new1.example/", L"http://new2.example/"};
-  for (int k = 4; k <= 10; ++k) expected.push_back(NumberedAddresses(10)[k - 1]);
-  EXPECT_EQ(ReadTypedURLs(), expected);
+  EXPECT_EQ(values.size(), 4u) << "Url1 to Url3 and Url26";
+  EXPECT_EQ(ReadTypedURLs(), (std::vector<String>{L"http://new1.example/", L"http://new2.example/"}));
 }
 
-TEST_F(TypedURLHistory, LoadingSkipsGapsAndStopsAtTwentyFive) {
+// Missing values and values of other types are passed over; an empty value ends the history. What is read saves
+// and reads back the same, whatever the key held.
+TEST_F(TypedURLHistory, LoadingStopsAtAnEmptyValueAndReadsBackWhatItSaves) {
   EXPECT_TRUE(ReadTypedURLs().empty());
   SetTypedValue(L"Url1", L"a");
-  SetTypedValue(L"Url2", L"");
   SetTypedValue(L"Url3", L"b");
+  HKEY key = nullptr;
+  RegOpenKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, KEY_WRITE, &key);
+  const DWORD number = 7;
+  RegSetValueExW(key, L"Url4", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  RegCloseKey(key);
   SetTypedValue(L"Url5", L"c");
-  SetTypedValue(L"Url25", L"y");
+  SetTypedValue(L"Url6", L"");
+  SetTypedValue(L"Url7", L"after the end");
   SetTypedValue(L"Url26", L"z");
-  EXPECT_EQ(ReadTypedURLs(), (std::vector<String>{L"a", L"b", L"c", L"y"}));
+  EXPECT_EQ(ReadTypedURLs(), (std::vector<String>{L"a", L"b", L"c"}));
 
-  const std::vector<String> many = NumberedAddresses(30);
-  WriteTypedURLs(many);
-  EXPECT_EQ(ReadTypedURLs(), std::vector<String>(many.begin(), many.begin() + 25));
+  // Twenty-five values, one of them empty and two of another type, as the issue found them.
+  RegDeleteKeyW(HKEY_CURRENT_USER, TypedURLsKey);
+  const std::vector<String> many = NumberedAddresses(25);
+  for (int k = 1; k <= 25; ++k) SetTypedValue(L"Url" + std::to_wstring(k), k == 23 ? String() : many[k - 1]);
+  RegOpenKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, KEY_WRITE, &key);
+  RegSetValueExW(key, L"Url3", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  RegSetValueExW(key, L"Url7", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  RegCloseKey(key);
+  const std::vector<String> read = ReadTypedURLs();
+  EXPECT_EQ(read.size(), 20u);
+  WriteTypedURLs(read);
+  EXPECT_EQ(ReadTypedURLs(), read);
+  EXPECT_EQ(StoredValues().count(L"Url25"), 0u);
+
+  const std::vector<String> more = NumberedAddresses(30);
+  WriteTypedURLs(more);
+  EXPECT_EQ(ReadTypedURLs(), std::vector<String>(more.begin(), more.begin() + 25));
 }
