@@ -175,10 +175,26 @@ bool TDeskBand::AdoptBandWindow(HWND wnd) {
 
 void TDeskBand::UpdateBandInfo() {
   if (!deskBandIntf_) return;
+  // A band may report a change from inside its own answer: it is asked once more afterwards, not from inside,
+  // which would recurse until the stack ends.
+  if (askingBandInfo_) {
+    bandInfoChangedMeanwhile_ = true;
+    return;
+  }
+  const Microsoft::WRL::ComPtr<IDeskBand> band = deskBandIntf_;
   DESKBANDINFO answer = bandInfo_;
-  answer.dwMask = 0xFFFFFFFF;
+  HRESULT result = S_OK;
+  askingBandInfo_ = true;
+  bandInfoChangedMeanwhile_ = false;
+  for (int asked = 0; asked < 2 && SUCCEEDED(result) && (asked == 0 || bandInfoChangedMeanwhile_); ++asked) {
+    bandInfoChangedMeanwhile_ = false;
+    answer = bandInfo_;
+    answer.dwMask = 0xFFFFFFFF;
+    result = band->GetBandInfo(bandId_, ViewModeValue(viewMode_), &answer);
+  }
+  askingBandInfo_ = false;
   // A band that fails the query leaves the sizes it answered before.
-  if (FAILED(deskBandIntf_->GetBandInfo(bandId_, ViewModeValue(viewMode_), &answer))) return;
+  if (FAILED(result)) return;
   bandInfo_ = answer;
   const int minHeight = BandExtent(bandInfo_.ptMinSize.y);
   Constraints()->SetMaxWidth(BandExtent(bandInfo_.ptMaxSize.x));
@@ -275,6 +291,10 @@ HRESULT TDeskBand::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) { retu
 HRESULT TDeskBand::Exec(const GUID* group, DWORD commandId, DWORD, VARIANT*, VARIANT*) {
   if (!group || !IsEqualGUID(*group, CGID_DeskBand) || commandId != DBID_BANDINFOCHANGED) return S_OK;
   return ComGuard([&] {
+    if (askingBandInfo_) {
+      UpdateBandInfo();
+      return;
+    }
     UpdateBandInfo();
     if (OnResize) OnResize(this);
   });

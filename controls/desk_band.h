@@ -107,7 +107,9 @@ class TDeskBand : public TWinControl,
   Microsoft::WRL::ComPtr<IObjectWithSite> objectWithSite_;
   bool needReCreate_ = false;
   Microsoft::WRL::ComPtr<IInputObject> inputObject_;
-  bool focusChanging_ = false;  // a band that reports its focus from UIActivateIO is not activated again
+  bool askingBandInfo_ = false;            // the band is answering GetBandInfo
+  bool bandInfoChangedMeanwhile_ = false;  // and has reported a change while it did
+  bool focusChanging_ = false;             // a band that reports its focus from UIActivateIO is not activated again
 };
 
 // True when a class of that id is registered for the machine or for the current user; false for any text that

@@ -33,7 +33,7 @@ constexpr wchar_t kNullId[] = L"{00000000-0000-0000-0000-000000000000}";
 
 // Behaviour bits of the recording band.
 constexpr DWORD kFailBandInfo = 1, kNoWindow = 2, kFailSetSite = 4, kFocusEcho = 8, kNoInputObject = 16,
-                kForeignWindow = 32;
+                kForeignWindow = 32, kChangeWhileAsked = 64;
 
 String ClassKey(const wchar_t* id) { return String(L"Software\\Classes\\CLSID\\") + id; }
 
@@ -307,6 +307,25 @@ TEST_F(DeskBandTest, BandInformationChangedAndHostResized) {
   GetClientRect(host->BandWindow(), &band);
   const RECT expected{0, 0, 500, 36};
   EXPECT_TRUE(EqualRect(&band, &expected));
+}
+
+// A band that reports a change from inside its own answer is asked once more afterwards, not again from inside:
+// the host neither recurses until its stack ends nor misses the change.
+TEST_F(DeskBandTest, AChangeReportedWhileTheBandAnswersIsReadOnceAfterwards) {
+  SetBandInfo(DBIF_VIEWMODE_NORMAL, Info(100, 22, -1, -1));
+  TDeskBand* host = MakeHost();
+  int resized = 0;
+  host->OnResize = [&](TObject*) { ++resized; };
+  host->SetClassID(kRecordingBand);
+  SetBehaviour(kChangeWhileAsked);
+  SetBandInfo(DBIF_VIEWMODE_NORMAL, Info(100, 30, -1, -1));
+  ClearLog();
+  const int before = resized;
+  EXPECT_EQ(BandInfoChanged(), S_OK);
+  EXPECT_EQ(NewLog(), "GetBandInfo(0,0);GetBandInfo(0,0);");
+  EXPECT_EQ(host->Height(), 30);
+  EXPECT_GT(resized, before);
+  SetBehaviour(0);
 }
 
 TEST_F(DeskBandTest, ThemedToolWindowParent) {

@@ -13,12 +13,13 @@ namespace {
 
 // What the test makes the band do wrong; bits of RecorderSetBehaviour.
 enum : DWORD {
-  kFailBandInfo = 1,    // GetBandInfo fails after writing garbage into the record
-  kNoWindow = 2,        // GetWindow answers S_OK without a window
-  kFailSetSite = 4,     // SetSite fails
-  kFocusEcho = 8,       // UIActivateIO tells the site of the focus change again
-  kNoInputObject = 16,  // the band does not answer IInputObject
-  kForeignWindow = 32,  // GetWindow answers the window given to RecorderSetBehaviour
+  kFailBandInfo = 1,       // GetBandInfo fails after writing garbage into the record
+  kNoWindow = 2,           // GetWindow answers S_OK without a window
+  kFailSetSite = 4,        // SetSite fails
+  kFocusEcho = 8,          // UIActivateIO tells the site of the focus change again
+  kNoInputObject = 16,     // the band does not answer IInputObject
+  kForeignWindow = 32,     // GetWindow answers the window given to RecorderSetBehaviour
+  kChangeWhileAsked = 64,  // GetBandInfo tells the site that its information changed before it answers
 };
 
 constexpr int kViewModes = 5;  // DBIF_VIEWMODE_ values 0, 1, 2 and 4 index the answers directly
@@ -98,6 +99,12 @@ class TRecordingBand final : public IDeskBand, public IObjectWithSite, public IP
   HRESULT STDMETHODCALLTYPE GetBandInfo(DWORD bandId, DWORD viewMode, DESKBANDINFO* info) override {
     Log("GetBandInfo(" + std::to_string(bandId) + "," + std::to_string(viewMode) + ")");
     if (!info || viewMode >= kViewModes) return E_INVALIDARG;
+    IOleCommandTarget* target = nullptr;
+    if ((behaviour & kChangeWhileAsked) && site_ &&
+        SUCCEEDED(site_->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target)))) {
+      target->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, 0, nullptr, nullptr);
+      target->Release();
+    }
     *info = answers[viewMode];
     return behaviour & kFailBandInfo ? E_FAIL : S_OK;
   }
