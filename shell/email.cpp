@@ -88,13 +88,27 @@ bool AnsiSpells(const String& text) {
   return !usedDefault;
 }
 
+DWORD PlatformShortPath(const wchar_t* path, wchar_t* shortPath, DWORD size) {
+  return GetShortPathNameW(path, shortPath, size);
+}
+
+TShortPathCall shortPathCall = &PlatformShortPath;
+
 // A path the ANSI code page cannot spell goes by its short form, which it can where the volume keeps short names.
+// Where it has none, no ANSI name leads to the file, and a name of question marks would lead nowhere: the
+// attachment is not found.
 AnsiString AnsiPath(const String& path) {
   if (AnsiSpells(path)) return WideToAnsi(path);
-  String shortPath(MAX_PATH, L'\0');
-  const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return WideToAnsi(path);
-  shortPath.resize(length);
+  String shortPath;
+  for (DWORD size = MAX_PATH, length = 0;; size = length) {
+    shortPath.assign(size, L'\0');
+    length = shortPathCall(path.c_str(), shortPath.data(), size);
+    if (length < size) {
+      shortPath.resize(length);
+      break;
+    }
+  }
+  if (shortPath.empty() || !AnsiSpells(shortPath)) MapiCheck(MAPI_E_ATTACHMENT_NOT_FOUND, false);
   return WideToAnsi(shortPath);
 }
 
@@ -209,6 +223,12 @@ std::vector<TMailRecipient> CheckedRecipients(const TLibEmailRecips& recipients,
 }
 
 }  // namespace
+
+TShortPathCall SetShortPathCall(TShortPathCall call) {
+  TShortPathCall previous = shortPathCall;
+  shortPathCall = call ? call : &PlatformShortPath;
+  return previous;
+}
 
 void TLibEmailRecip::SetAddress(const String& address) { address_ = Trim(address); }
 

@@ -53,6 +53,11 @@ class TLibEmailRecips : public TObjectList {
   String addressesType_;
 };
 
+// Seam: the short form of a path, as GetShortPathNameW answers (the default); a test stands in for a volume that
+// keeps no short names. Installs call (null: the platform's own) and returns the one it replaces.
+using TShortPathCall = DWORD (*)(const wchar_t* path, wchar_t* shortPath, DWORD size);
+TShortPathCall SetShortPathCall(TShortPathCall call);
+
 enum class TLibEmailLogonOption { loLogonUI, loNewSession, loForceDownload };
 using TLibEmailLogonOptions = TSet<TLibEmailLogonOption, 3>;
 

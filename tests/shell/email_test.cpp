@@ -53,9 +53,9 @@ class EmailSending : public TMailClientTest {
   // body in place of {charset}.
   std::string Expected(const std::string& pattern) const {
     const std::string charset = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">";
-    return Replaced(Replaced(Replaced(pattern, "{dir}", WideToUtf8(folder_.Path())), "{temp}",
-                             WideToUtf8(GetWindowsTempFolder())),
-                    "{charset}", charset);
+    return Replaced(
+        Replaced(Replaced(pattern, "{dir}", WideToUtf8(folder_.Path())), "{temp}", WideToUtf8(GetWindowsTempFolder())),
+        "{charset}", charset);
   }
   // Selects a client by its key name.
   void UseClient(TLibEmail& mail, const wchar_t* client) {
@@ -199,6 +199,39 @@ TEST_F(EmailSending, TextsOutsideTheCodePage) {
   ASSERT_NE(line, std::string::npos) << calls;
   EXPECT_EQ(calls.substr(calls.find('\n', line) + 1), "content \"nihon\"\n") << calls;
   EXPECT_EQ(calls.find('?', line), std::string::npos) << calls;
+}
+
+// Where the volume keeps no short names (or the system cannot make one), an attachment the ANSI code page cannot
+// spell has no name a client without the Unicode send could open: it is not found, and nothing is sent; the
+// Unicode send takes it as it is.
+TEST_F(EmailSending, AnAttachmentNoAnsiNameLeadsToIsNotFound) {
+  const String file = folder_.File(L"\u65e5\u672c \u0416.txt");
+  StringToFile(file, "nihon");
+  const TShortPathCall longNames = [](const wchar_t* path, wchar_t* shortPath, DWORD size) -> DWORD {
+    const DWORD length = static_cast<DWORD>(wcslen(path));
+    if (length < size) wcscpy(shortPath, path);
+    return length < size ? length : length + 1;
+  };
+  const TShortPathCall failing = [](const wchar_t*, wchar_t*, DWORD) -> DWORD { return 0; };
+  for (const TShortPathCall call : {longNames, failing}) {
+    const TShortPathCall previous = SetShortPathCall(call);
+    for (const wchar_t* client : {kAnsiClient, kRecordingClient}) {
+      RenewEmail();
+      UseClient(*email_, client);
+      email_->Recipients().Add(L"bob@example.org", L"Bob", MAPI_TO, L"");
+      email_->Attachments().Add(file);
+      ResetRecorder();
+      if (client == kAnsiClient) {
+        ExpectMapiError([&] { email_->Send(false); }, MAPI_E_ATTACHMENT_NOT_FOUND,
+                        "MAPI Error: (11) \"A specified attachment was not found\"");
+        EXPECT_EQ(RecordedCalls().find("MAPISendMail"), std::string::npos) << RecordedCalls();
+      } else {
+        EXPECT_TRUE(email_->Send(false));
+        EXPECT_NE(RecordedCalls().find("content \"nihon\""), std::string::npos) << RecordedCalls();
+      }
+    }
+    SetShortPathCall(previous);
+  }
 }
 
 TEST_F(EmailSending, AnHtmlBodyIsWrittenInUtf8WithItsCharset) {
