@@ -13,6 +13,20 @@ void StringToFile(const String& fileName, const std::string& contents) {
   });
 }
 
+bool IsDeviceName(const String& fileName) {
+  auto startsWith = [](const String& text, const String& prefix) {
+    return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+  };
+  if (startsWith(fileName, L"\\\\.\\") || startsWith(fileName, L"//./")) return true;
+  String name = fileName.substr(fileName.find_last_of(L"\\/:") + 1);
+  name = name.substr(0, name.find(L'.'));
+  while (!name.empty() && name.back() == L' ') name.pop_back();
+  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+    if (SameText(name, device)) return true;
+  return name.size() == 4 && (startsWith(name, L"COM") || startsWith(name, L"LPT")) && name[3] >= L'1' &&
+         name[3] <= L'9';
+}
+
 int64_t FileGetSize(const String& fileName) {
   const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
   WIN32_FIND_DATAW data{};

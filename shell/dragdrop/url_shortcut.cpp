@@ -2,6 +2,7 @@
 
 #include "framework/strings.h"
 #include "framework/sys_utils.h"
+#include "shell/file_routines.h"
 
 namespace shell {
 
@@ -15,19 +16,6 @@ const wchar_t kUnsafeNameCharacters[] = L"\"'*,/:<>?\\|";
 
 bool StartsWithText(const String& text, const String& prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
-}
-
-// The name is one the system keeps for a device, in any folder and with any extension (C:\x\com1.url), or one
-// in the system's device namespace (\\.\pipe\x).
-bool IsDeviceName(const String& fileName) {
-  if (StartsWithText(fileName, L"\\\\.\\") || StartsWithText(fileName, L"//./")) return true;
-  String name = fileName.substr(fileName.find_last_of(L"\\/:") + 1);
-  name = name.substr(0, name.find(L'.'));
-  while (!name.empty() && name.back() == L' ') name.pop_back();
-  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
-    if (SameText(name, device)) return true;
-  return name.size() == 4 && (StartsWithText(name, L"COM") || StartsWithText(name, L"LPT")) && name[3] >= L'1' &&
-         name[3] <= L'9';
 }
 
 bool ReadURLFromLines(const TStrings& lines, String& url) {

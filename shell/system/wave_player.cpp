@@ -2,9 +2,13 @@
 
 #include <mmsystem.h>
 
+#include <cstring>
+#include <memory>
 #include <utility>
 
 #include "framework/properties.h"
+#include "framework/streams.h"
+#include "shell/file_routines.h"
 
 namespace shell {
 
@@ -15,6 +19,80 @@ BOOL WINAPI PlatformPlaySound(const wchar_t* sound, HMODULE module, DWORD flags)
 }
 
 TPlaySoundFunction playSound = &PlatformPlaySound;
+
+// The sizes of a RIFF file's head, of a chunk's head, and of the format record whose last field counts the extra
+// bytes after it.
+constexpr int32_t kRiffHeadSize = 12;
+constexpr int32_t kChunkHeadSize = 8;
+constexpr uint32_t kExtendedFormatSize = 18;
+
+uint32_t Le32(const unsigned char* bytes) {
+  return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// The platform's player trusts the sizes of a wave's chunks: one up to the sound's samples that claims more
+// bytes than the sound holds, or a format whose extra part runs past its chunk, made it read past the sound and
+// fault. Such a sound is not handed to it; nor, from memory, where the platform knows no end but the one the
+// head claims, one whose head claims more than it holds, or that lacks a format followed by samples that end
+// inside it (the platform searches on past the end for what is missing). Anything
+// else is, a sound that is no wave included, so that one it cannot play gives the default sound as it always did;
+// a file cut short in its samples plays what it holds.
+bool HasHostileChunks(TStream& sound, bool inMemory) {
+  unsigned char head[kRiffHeadSize];
+  if (sound.Read(head, kRiffHeadSize) != kRiffHeadSize || std::memcmp(head, "RIFF", 4) != 0 ||
+      std::memcmp(head + 8, "WAVE", 4) != 0)
+    return false;
+  const int64_t size = sound.Size();
+  if (inMemory && Le32(head + 4) > size - kChunkHeadSize) return true;
+  bool format = false;
+  for (int64_t at = kRiffHeadSize;;) {
+    unsigned char chunk[kChunkHeadSize];
+    sound.SetPosition(at);
+    if (sound.Read(chunk, kChunkHeadSize) != kChunkHeadSize) return inMemory;
+    const uint32_t chunkSize = Le32(chunk + 4);
+    const int64_t body = at + kChunkHeadSize;
+    const bool samples = std::memcmp(chunk, "data", 4) == 0;
+    if (chunkSize > size - body) return !samples || inMemory;
+    if (samples) return inMemory && !format;
+    format = format || std::memcmp(chunk, "fmt ", 4) == 0;
+    if (std::memcmp(chunk, "fmt ", 4) == 0 && chunkSize >= kExtendedFormatSize) {
+      unsigned char format[kExtendedFormatSize];
+      if (sound.Read(format, kExtendedFormatSize) != kExtendedFormatSize) return true;
+      const uint32_t extra = format[16] | format[17] << 8;
+      if (kExtendedFormatSize + extra > chunkSize) return true;
+    }
+    at = body + chunkSize + (chunkSize & 1);
+  }
+}
+
+// Whether the sound the player would hand over may go to the platform: a named file that opens is checked (one
+// that does not is the platform's to report, or to replace by the default sound), as are the program's resource
+// and the stored data; a device is never opened.
+bool MayPlay(DWORD flags, const String& name, HMODULE module, TStream* data) {
+  try {
+    if (data) {
+      data->SetPosition(0);
+      return !HasHostileChunks(*data, true);
+    }
+    if (flags & SND_FILENAME) {
+      if (IsDeviceName(name)) return false;
+      std::unique_ptr<TFileStream> file;
+      try {
+        file = std::make_unique<TFileStream>(name, fmOpenRead | fmShareDenyWrite);
+      } catch (const EStreamError&) {
+        return true;
+      }
+      return GetFileType(file->Handle()) == FILE_TYPE_DISK && !HasHostileChunks(*file, false);
+    }
+    if ((flags & SND_RESOURCE) && FindResourceW(module, name.c_str(), L"WAVE")) {
+      TResourceStream resource(module, name.c_str(), L"WAVE");
+      return !HasHostileChunks(resource, true);
+    }
+  } catch (const EStreamError&) {
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -123,8 +201,10 @@ void TSysWav::Play() {
     if (life.Ended()) return;
     const void* sound = soundName_.c_str();
     if (soundFromData_) sound = DataSize() != 0 ? Data().Memory() : nullptr;
-    if (soundFromData_ && sound && (soundFlags_ & SND_ASYNC)) dataInUse_ = true;
-    playSound(static_cast<const wchar_t*>(sound), soundModule_, soundFlags_);
+    if (MayPlay(soundFlags_, soundName_, soundModule_, soundFromData_ && sound ? &Data() : nullptr)) {
+      if (soundFromData_ && sound && (soundFlags_ & SND_ASYNC)) dataInUse_ = true;
+      playSound(static_cast<const wchar_t*>(sound), soundModule_, soundFlags_);
+    }
     if (OnPlayAfter) OnPlayAfter(this);
   } catch (...) {
     if (!life.Ended()) playing_ = false;

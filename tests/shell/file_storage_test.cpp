@@ -327,6 +327,90 @@ TEST_F(WavePlayerHandlers, ANameChangedBeforePlayingLeavesTheNameTheCallWasBuilt
   EXPECT_EQ(soundArguments.back().Name, L"C:\\sounds\\a-much-longer-second-name.wav");
 }
 
+// A wave whose chunks would make the platform's player read past it (it faulted on a format chunk claiming
+// 0xFFFFFF00 bytes) is not handed to the platform, from a file or from the stored data, nor samples that run past
+// the stored data; a device is never opened; a sound that is only no wave, or a file that is missing, still goes
+// to the platform, which gives the default sound for it.
+TEST_F(WavePlayerHandlers, HostileWavesAreNotHandedToThePlatform) {
+  const std::string good = SilentWave();
+  auto withField = [&good](size_t at, uint32_t value) {
+    std::string wave = good;
+    std::memcpy(wave.data() + at, &value, 4);
+    return wave;
+  };
+  // The format chunk's size lies at 16, the data chunk's at 40.
+  std::string extended = good;
+  const uint32_t eighteen = 18;
+  std::memcpy(extended.data() + 16, &eighteen, 4);
+  extended.insert(36, "\xFF\x7F");
+  std::string before = good;
+  before.insert(12, std::string("LIST\x00\x00\x00\xF0", 8));
+  std::string noFormat = good;
+  noFormat.replace(12, 4, "fmx ");
+  std::string after = good;
+  after.insert(36, std::string("LIST\x00\x00\x80\x80", 8));
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    bool PlayedFromFile, PlayedFromData;
+  } cases[] = {
+      {"a whole wave", good, true, true},
+      {"a format chunk of 0xFFFFFF00 bytes", withField(16, 0xFFFFFF00), false, false},
+      {"a format chunk of 0x7FFFFFFF bytes", withField(16, 0x7FFFFFFF), false, false},
+      {"a format chunk past the end by one", withField(16, static_cast<uint32_t>(good.size()) - 19), false, false},
+      {"a format's extra part past its chunk", extended, false, false},
+      {"a chunk before the format past the end", before, false, false},
+      {"a chunk after the format past the end", after, false, false},
+      {"samples cut short", withField(40, 0xFFFFFF00), true, false},
+      {"a head claiming more than the sound", withField(4, 0x7FFFFFFF), true, false},
+      {"no format before the samples", noFormat, true, false},
+      {"no samples", good.substr(0, 36), true, false},
+      {"no wave at all", "hello", true, true},
+  };
+  TTempFolder folder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    StringToFile(folder.File(L"sound.wav"), c.Bytes);
+    TSysWav player;
+    player.SetAsyncPlay(false);
+    player.SetFileName(folder.File(L"sound.wav"));
+    soundArguments.clear();
+    player.Play();
+    EXPECT_EQ(soundArguments.size(), c.PlayedFromFile ? 1u : 0u) << "from the file";
+    player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
+    soundArguments.clear();
+    player.Play();
+    EXPECT_EQ(soundArguments.size(), c.PlayedFromData ? 1u : 0u) << "from the stored data";
+  }
+  for (const String& name : {folder.File(L"missing.wav"), String(L"COM1"), String(L"nul.wav")}) {
+    TSysWav player;
+    player.SetFileName(name);
+    soundArguments.clear();
+    player.Play();
+    EXPECT_EQ(soundArguments.size(), name.find(L"missing") != String::npos ? 1u : 0u) << WideToAnsi(name);
+  }
+}
+
+// Damaged waves through the real platform, from a file and from the stored data: whatever the damage, nothing
+// faults.
+TEST(WavePlayer, SeededMutationsOfAWavePlayWithoutFaults) {
+  const std::string good = SilentWave();
+  TMutator mutator(20261209);
+  TTempFolder folder;
+  const String file = folder.File(L"damaged.wav");
+  TSysWav player;
+  player.SetAsyncPlay(false);
+  for (int i = 0; i < 150; ++i) {
+    const std::string damaged = mutator.Mutate(good);
+    StringToFile(file, damaged);
+    player.SetPlayFrom(i % 2 ? TSysWavPlayFrom::pfDFM : TSysWavPlayFrom::pfFile);
+    player.SetFileName(file);
+    ASSERT_TRUE(player.LoadFromFile(file));
+    ASSERT_EQ(player.DataSize(), damaged.size());
+    player.Play();
+  }
+}
+
 TEST_F(WavePlayerHandlers, AHandlerMayFreeThePlayer) {
   TTempFolder folder;
   StringToFile(folder.File(L"there.wav"), SilentWave());
