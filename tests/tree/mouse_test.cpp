@@ -411,6 +411,46 @@ TEST_F(TMouseFixture, AnArmedEditEndsWithAKeyOrAChangeOfFocusOrSelection) {
   tree.CancelEditNode();
 }
 
+// A rename is armed only by a click on the row that already was the one selected and focused row: a click that
+// keeps one row of a selection, or moves the focus within it, arms nothing, so the next key acts on the rows
+// instead of erasing a name. Real clicks and keys, as a person gives them.
+TEST_F(TMouseFixture, AClickInASelectionArmsNoRename) {
+  ComPtr<TRecordingEditLink> link = new TRecordingEditLink();
+  tree.OnCreateEditor = ProvideLink(link.Get());
+  SetMiscOption(TTreeMiscOption::toEditable, true);
+  SetSelectionOption(SO::toMultiSelect, true);
+  tree.SetEditDelay(60000);
+  SetForegroundWindow(host.Handle());
+  tree.SetFocus();
+  struct TCase {
+    const char* name;
+    int clicked;  // the row of the selection clicked, rows 2 to 5 selected by Shift+Down with the focus on 5
+  };
+  for (const TCase& c : {TCase{"the second selected row", 3}, TCase{"the focused row", 5},
+                         TCase{"the first selected row", 2}}) {
+    tree.SetRootNodeCount(0);
+    tree.SetRootNodeCount(10);
+    link->calls.clear();
+    ClickAndSettle(tree.ClientToScreen(POINT{LabelX, RowY(2)}));
+    for (int i = 0; i < 3; ++i) SendKeyPress(VK_DOWN, true);
+    ASSERT_TRUE(PumpUntil([] { return GetKeyState(VK_SHIFT) >= 0; })) << c.name;
+    ProcessPendingMessages();
+    ASSERT_EQ(SelectedRows(), (std::set<int>{2, 3, 4, 5})) << c.name;
+    ASSERT_EQ(tree.FocusedNode(), Top(5)) << c.name;
+    // Far enough from the last click not to make a double click with it.
+    ClickAndSettle(tree.ClientToScreen(POINT{LabelX + 8, RowY(c.clicked)}));
+    EXPECT_EQ(SelectedRows(), (std::set<int>{c.clicked})) << c.name;
+    EXPECT_FALSE(tree.HasState(TS::stEditPending)) << c.name;
+    SendMessageW(tree.Handle(), WM_TIMER, EditTimer, 0);
+    EXPECT_FALSE(tree.IsEditing()) << c.name;
+    EXPECT_TRUE(link->calls.empty()) << c.name;
+    // The row is now the one selected and focused row: a further click on its label arms the rename.
+    ClickAndSettle(tree.ClientToScreen(POINT{LabelX + 16, RowY(c.clicked)}));
+    EXPECT_EQ(tree.EditPendingNode(), Top(c.clicked)) << c.name;
+    tree.CancelEditNode();
+  }
+}
+
 TEST_F(TMouseFixture, ASecondPressKeepsAMultiSelectionUntilRelease) {
   SetSelectionOption(SO::toMultiSelect, true);
   tree.OnDragAllowed = [](TBaseTree*, PTreeNode, TColumnIndex, bool& allowed) { allowed = true; };

@@ -52,6 +52,9 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   const bool multiSelect = selection.Contains(SO::toMultiSelect);
   const bool plain = !shift.Contains(SS::ssShift) && !shift.Contains(SS::ssCtrl);
   const bool nodeSelected = anyHit && node->Has(nsSelected);
+  // A rename starts only from a click on the row that already was the one selected and focused row: a click that
+  // keeps one row of a selection, or moves the focus, changes what is selected, and the next key would rename.
+  const bool onlyFocusedSelection = nodeSelected && node == focusedNode_ && selectionCount_ == 1;
   // From here on each step may raise handlers (OnDragAllowed, OnChange, the focus events): one may delete the
   // node hit (with an ancestor, or every node) or free the tree, and the press ends there.
   const TNodeWatch clicked(*this, node);
@@ -86,7 +89,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   }
   if (clicked.Ended()) return;
 
-  if (Focused() && (at.Contains(HP::hpOnLabel) || (grid && at.Contains(HP::hpOnItem))) && nodeSelected &&
+  if (Focused() && (at.Contains(HP::hpOnLabel) || (grid && at.Contains(HP::hpOnItem))) && onlyFocusedSelection &&
       !columnChanged && plain)
     states_ += TTreeState::stEditPending;
   if (!Focused() && CanFocus()) SetFocus();
