@@ -62,6 +62,7 @@ bool IsFlatRepaintMessage(UINT msg) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
     case WM_KEYDOWN:
     case WM_KEYUP:

@@ -428,7 +428,9 @@ void TMaxSplitter::Dispatch(TMessage& message) {
       buttonDown_ = false;
       return;
     }
+    // The second press of a quick pair comes as a double click: it presses the button too.
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
       WMLButtonDown(message);
       return;
     case WM_LBUTTONUP:

@@ -64,7 +64,9 @@ void TPictureButton::Dispatch(TMessage& message) {
     case CM_MOUSELEAVE:
       hot_ = false;
       break;
+    // The second press of a quick pair comes as a double click.
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
       down_ = true;
       break;
     case WM_LBUTTONUP:

@@ -141,19 +141,23 @@ void TTabButton::Dispatch(TMessage& message) {
       hot_ = false;
       Invalidate();
       break;
+    // The second press of a quick pair comes as a double click (the parent windows take double clicks): it is a
+    // press like the first, or a person closing tabs with quick clicks closes every second one.
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
     case WM_RBUTTONUP: {
       // OnMouseDown and OnMouseUp may free the tab.
       const TLifeWatch life = LifeWatch();
       TSpeedButton::Dispatch(message);
       if (life.Ended()) break;
-      if (message.Msg == WM_RBUTTONDOWN)
-        rightDown_ = true;
-      else
+      if (message.Msg == WM_RBUTTONUP)
         ButtonUp(message, rightDown_, OnRightClick);
+      else
+        rightDown_ = true;
       break;
     }
     case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
       middleDown_ = true;
       break;
     case WM_MBUTTONUP:

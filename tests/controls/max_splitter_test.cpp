@@ -176,6 +176,19 @@ TEST_P(MaxSplitter, TheButtonCollapsesAndRestoresTheNeighbour) {
   EXPECT_TRUE(splitter_->Maximized()) << "5 pixels are still a click";
 }
 
+// The second press of a quick pair on the button comes as a double click: it collapses or restores as the first.
+TEST_P(MaxSplitter, AQuickSecondClickOnTheButtonCounts) {
+  splitter_->SetMinSize(1);
+  Click(ButtonCentre());
+  EXPECT_TRUE(splitter_->Maximized());
+  const POINT centre = ButtonCentre();
+  MouseAt(WM_LBUTTONDBLCLK, centre.x, centre.y, MK_LBUTTON);
+  MouseAt(WM_LBUTTONUP, centre.x, centre.y);
+  ProcessQueued();
+  EXPECT_FALSE(splitter_->Maximized());
+  EXPECT_EQ(NeighbourSize(), kNeighbourSize);
+}
+
 TEST_P(MaxSplitter, MaximizedAndMinimizedFromCode) {
   splitter_->SetMinSize(1);
   splitter_->SetMaximized(false);

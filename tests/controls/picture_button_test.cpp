@@ -76,6 +76,17 @@ TEST_F(PictureButton, StateChoosesTheList) {
   EXPECT_EQ(Shown(), RGB(128, 128, 128));
 }
 
+// The second press of a quick pair comes as a double click: the button shows it pressed as it shows the first.
+TEST_F(PictureButton, AQuickSecondPressShowsTheButtonDown) {
+  button_->Perform(CM_MOUSEENTER);
+  button_->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  button_->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  button_->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_EQ(Shown(), RGB(0, 0, 255));
+  button_->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(Shown(), RGB(0, 255, 0));
+}
+
 TEST_F(PictureButton, PaintingTheChosenImageAsksForNoFurtherPaint) {
   HWND form = Form()->Handle();
   for (TColor expected : {clRed, clLime}) {

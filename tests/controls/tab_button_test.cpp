@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "form_fixture.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
 #include "support/window_capture.h"
 
 using namespace controls;
@@ -130,6 +132,59 @@ TEST_F(TabButton, ClicksReachTheWindowlessTabUnderTheMouse) {
   MouseAt(WM_RBUTTONUP, 30, 30);
   EXPECT_EQ(events_.RightClicks, 1);
   EXPECT_EQ(events_.Clicks, 1) << "other buttons do not click";
+}
+
+// The form takes double clicks, so the second press of a quick pair comes as a double click: it is a press like
+// any, or a person closing tabs by quick middle clicks closes every second one. Tabs close in their own handler
+// here, as an application closes them, each revealing the next one under the pointer.
+TEST_F(TabButton, QuickClicksAllCount) {
+  struct TCase {
+    const char* Name;
+    UINT Press, DoublePress, Release;
+    DWORD PressFlag, ReleaseFlag;
+    TNotifyEvent TTabButton::*Event;
+  };
+  const TCase cases[] = {
+      {"middle", WM_MBUTTONDOWN, WM_MBUTTONDBLCLK, WM_MBUTTONUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP,
+       &TTabButton::OnMiddleClick},
+      {"right", WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_RBUTTONUP, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP,
+       &TTabButton::OnRightClick},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    int closed = 0;
+    std::vector<TTabButton*> tabs;
+    auto makeTabs = [&](int count) {
+      for (int i = 0; i < count; ++i) {
+        TTabButton* tab = MakeTab({20, 20, 140, 42}, i);
+        tab->*c.Event = [&closed, &tabs, tab](TObject*) {
+          ++closed;
+          std::erase(tabs, tab);
+          delete tab;
+        };
+        tabs.push_back(tab);
+      }
+    };
+    // As messages: a press and a double press, each with its release.
+    makeTabs(2);
+    MouseAt(c.Press, 30, 30);
+    MouseAt(c.Release, 30, 30);
+    MouseAt(c.DoublePress, 30, 30);
+    MouseAt(c.Release, 30, 30);
+    EXPECT_EQ(closed, 2);
+    // As a person gives them: ten quick clicks on one spot close ten tabs.
+    closed = 0;
+    makeTabs(10);
+    BringToTheFront(Form()->Handle());
+    const POINT spot = Form()->ClientToScreen(POINT{30, 30});
+    for (int i = 1; i <= 10; ++i) {
+      SendMouseClick(spot, c.PressFlag, c.ReleaseFlag);
+      ASSERT_TRUE(PumpUntil([&] { return closed >= i; })) << i;
+    }
+    EXPECT_EQ(closed, 10);
+    EXPECT_TRUE(tabs.empty());
+    SetCursorPos(0, 0);
+  }
 }
 
 TEST_F(TabButton, ReleaseOutsideOrAfterLeavingRaisesNothing) {

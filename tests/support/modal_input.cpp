@@ -153,11 +153,16 @@ void SendMouse(DWORD flags) {
 }
 
 void SendMouseClick(POINT screenPoint, bool rightButton) {
+  SendMouseClick(screenPoint, rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN,
+                 rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+}
+
+void SendMouseClick(POINT screenPoint, DWORD pressFlag, DWORD releaseFlag) {
   SetCursorPos(screenPoint.x, screenPoint.y);
   INPUT inputs[2] = {};
   inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  inputs[0].mi.dwFlags = pressFlag;
+  inputs[1].mi.dwFlags = releaseFlag;
   SendInput(2, inputs, sizeof(INPUT));
 }
 

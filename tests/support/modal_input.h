@@ -30,6 +30,8 @@ void TypeAndSettle(WORD virtualKey, bool shift = false, bool control = false, bo
 void SendMouse(DWORD flags);
 // Moves the mouse to a screen point and clicks there through the system's input queue.
 void SendMouseClick(POINT screenPoint, bool rightButton = false);
+// The same with the button whose MOUSEEVENTF_ press and release flags are given (the middle button, say).
+void SendMouseClick(POINT screenPoint, DWORD pressFlag, DWORD releaseFlag);
 // The same, then serves the thread's messages until the buttons are up and nobody holds the capture.
 void ClickAndSettle(POINT screenPoint, bool rightButton = false);
 // Presses the left button at a screen point, moves through the path and releases it at the path's last point,
