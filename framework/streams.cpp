@@ -384,6 +384,20 @@ HRESULT STDMETHODCALLTYPE TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER c
   ULONGLONG totalWritten = 0;
   HRESULT result = ComGuard(
       [&]() -> HRESULT {
+        // A destination that grows on every write (the platform's memory streams copy their whole block each
+        // time) is sized once for all it takes, so that a copy stays linear in its bytes.
+        const int64_t position = stream_->Position();
+        const ULONGLONG coming =
+            std::min<ULONGLONG>(cb.QuadPart, static_cast<ULONGLONG>(std::max<int64_t>(stream_->Size() - position, 0)));
+        LARGE_INTEGER still{};
+        ULARGE_INTEGER at{};
+        STATSTG stat{};
+        if (coming > 0 && SUCCEEDED(pstm->Seek(still, STREAM_SEEK_CUR, &at)) &&
+            SUCCEEDED(pstm->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart < at.QuadPart + coming) {
+          ULARGE_INTEGER size{};
+          size.QuadPart = at.QuadPart + coming;
+          pstm->SetSize(size);
+        }
         std::vector<uint8_t> buffer(static_cast<size_t>(std::min<ULONGLONG>(cb.QuadPart, kCopyChunk)));
         while (totalRead < cb.QuadPart) {
           int32_t want = static_cast<int32_t>(std::min<ULONGLONG>(cb.QuadPart - totalRead, buffer.size()));

@@ -2,6 +2,7 @@
 // nodes from a data object, moving nodes into another tree, and the same-process tree reference.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "framework/global_memory.h"
 #include "framework/stg_medium.h"
@@ -108,23 +109,20 @@ HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium
   try {
     if (formatEtcIn.cfFormat != TreeDataFormat || !(formatEtcIn.tymed & NodeDataMedia))
       return DoRenderOLEData(formatEtcIn, medium, forClipboard);
-    TMemoryStream data;
+    auto stream = std::make_unique<TMemoryStream>();
+    TMemoryStream& data = *stream;
     TWatchedNodes listed(*this);
     for (PTreeNode node : forClipboard ? GetSortedCutCopySet(true) : GetSortedSelection(true)) listed.Add(node);
     WriteNodeChunks(data, NodesToWrite(listed));
     if (data.Size() == 0) return E_FAIL;
     auto size = static_cast<ULONG>(data.Size());
     if (formatEtcIn.tymed & TYMED_ISTREAM) {
-      Microsoft::WRL::ComPtr<IStream> stream;
-      HRESULT result = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-      if (FAILED(result)) return result;
-      ULONG written = 0;
-      result = stream->Write(data.Memory(), size, &written);
-      if (FAILED(result) || written != size) return FAILED(result) ? result : STG_E_MEDIUMFULL;
-      LARGE_INTEGER zero{};
-      stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+      // The written bytes themselves, through an adapter whose copy sizes its destination once: the clipboard's
+      // hand-over copies them into a memory stream that would otherwise grow on every write.
+      data.SetPosition(0);
+      Microsoft::WRL::ComPtr<IStream> adapter(new TStreamAdapter(stream.release(), TStreamOwnership::soOwned));
       medium.tymed = TYMED_ISTREAM;
-      medium.pstm = stream.Detach();
+      medium.pstm = adapter.Detach();
       medium.pUnkForRelease = nullptr;
       return S_OK;
     }

@@ -259,6 +259,44 @@ TEST(StreamAdapter, CopyToAndOwnership) {
   EXPECT_FALSE(referencedFreed);
 }
 
+// A copy sizes its destination once for all it takes, before the first write, as the platform's memory streams copy
+// their whole block on every write that grows them; a destination already large enough is not sized.
+TEST(StreamAdapter, CopyToSizesItsDestinationOnce) {
+  struct TRecordingStream : TMemoryStream {
+    std::string Calls;
+    void SetSize(int64_t size) override {
+      Calls += "size " + std::to_string(size) + ";";
+      TMemoryStream::SetSize(size);
+    }
+    int32_t Write(const void* buffer, int32_t count) override {
+      if (Calls.empty() || Calls.back() != 'w') Calls += "w";
+      return TMemoryStream::Write(buffer, count);
+    }
+  };
+  std::string bytes(1 << 20, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  TMemoryStream source;
+  source.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  TRecordingStream destination;
+  destination.WriteBuffer("head", 4);
+  destination.Calls.clear();
+  ComPtr<IStream> from = new TStreamAdapter(&source);
+  ComPtr<IStream> to = new TStreamAdapter(&destination);
+  ULARGE_INTEGER count{}, read{}, written{};
+  count.QuadPart = bytes.size() + 100;
+  source.SetPosition(0);
+  ASSERT_EQ(from->CopyTo(to.Get(), count, &read, &written), S_OK);
+  EXPECT_EQ(written.QuadPart, bytes.size());
+  EXPECT_EQ(destination.Calls, "size " + std::to_string(bytes.size() + 4) + ";w");
+  EXPECT_TRUE(ReadAll(destination) == "head" + bytes);
+
+  destination.SetPosition(4);
+  destination.Calls.clear();
+  source.SetPosition(0);
+  ASSERT_EQ(from->CopyTo(to.Get(), count, &read, &written), S_OK);
+  EXPECT_EQ(destination.Calls, "w") << "room enough already";
+}
+
 TEST(OleStream, StreamOverHGlobal) {
   ComPtr<IStream> global;
   ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &global), S_OK);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -290,6 +291,23 @@ TEST(TreeDataObject, RoundTripThroughTheOleClipboard) {
   EXPECT_EQ(Bytes(medium.Get().hGlobal).substr(0, 8), "rendered");
   EXPECT_EQ(FindReferencedTree(pasted.Get()), nullptr);
   EXPECT_FALSE(Clipboard().IsCurrentOleData(data.Get()));
+}
+
+// A tree freed while its copy is on the clipboard hands its rows over for good, through the stream form whose copy
+// sizes its destination once: another tree pastes every row, in order.
+TEST(TreeDataObject, AFreedTreeLeavesItsRowsOnTheClipboard) {
+  auto source = std::make_unique<TKeyedTree>();
+  source->TreeOptions()->SetSelectionOptions(source->TreeOptions()->SelectionOptions() +
+                                             TTreeSelectionOption::toMultiSelect);
+  source->Fill(3000);
+  source->SelectAll(false);
+  source->CopyToClipboard();
+  const std::vector<int> keys = source->Keys();
+  source.reset();
+  TKeyedTree target;
+  ASSERT_TRUE(target.PasteFromClipboard());
+  EXPECT_TRUE(target.Keys() == keys) << target.TotalCount();
+  OleSetClipboard(nullptr);
 }
 
 // A data object that offers any bytes as reference data, for the reader's mutation test.
