@@ -947,6 +947,8 @@ class TBaseTree : public TCustomControl {
   // Frees the block after OnFreeNode, also when the handler raises (the exception is passed on), with every
   // reference the tree keeps to it.
   void FreeNodeBlock(PTreeNode node);
+  // Hands the block back to the slab, which gives back the chunks left wholly free once most blocks are.
+  void ReleaseNodeBlock(PTreeNode node);
   // Clears every reference of the tree to node (focus, anchor, hot, check, search, edit, drop target, pending
   // change, the last node found on the visible path, its wide total), whose block is freed.
   void ForgetNode(PTreeNode node);
@@ -1017,6 +1019,8 @@ class TBaseTree : public TCustomControl {
   void ForgetPendingChange(PTreeNode node);
   // Drops the entries of deselected nodes.
   void PackSelection();
+  // Gives back the room of a selection that shrank to a fraction of it.
+  void TrimSelectionRoom();
   // Sorts the entries added since the last sort in among the others.
   void SortSelection();
   bool InternalAddToSelection(PTreeNode node);

@@ -42,16 +42,21 @@ void TNodeSlab::SetBlockSize(std::size_t size) {
   blockSize_ = size;
 }
 
+std::size_t TNodeSlab::Step() const {
+  // A guarded block has pages of its own, taken back when it is freed.
+  return guarded_ ? WholePages(blockSize_) : blockSize_;
+}
+
 void* TNodeSlab::Allocate() {
   if (freeList_) {
     TFreeBlock* block = freeList_;
     freeList_ = block->Next;
     std::memset(block, 0, blockSize_);
     ++inUse_;
+    --free_;
     return block;
   }
-  // A guarded block has pages of its own, taken back when it is freed.
-  const std::size_t step = guarded_ ? WholePages(blockSize_) : blockSize_;
+  const std::size_t step = Step();
   if (static_cast<std::size_t>(end_ - next_) < step) {
     const std::size_t size = std::max(step, guarded_ ? GuardedChunkSize : ChunkSize);
     void* chunk = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
@@ -80,6 +85,64 @@ void TNodeSlab::Free(void* block) {
   auto* freed = static_cast<TFreeBlock*>(block);
   freed->Next = freeList_;
   freeList_ = freed;
+  ++free_;
+  ++freedSinceGiven_;
+}
+
+bool TNodeSlab::CanGiveBack() const {
+  if (guarded_ || chunks_.empty()) return false;
+  if (inUse_ == 0) return true;
+  // Three quarters of the blocks free, a quarter of them freed since the last pass.
+  const std::size_t carved = inUse_ + free_;
+  return free_ * 4 >= carved * 3 && freedSinceGiven_ * 4 >= carved && chunks_.size() > 1;
+}
+
+std::size_t TNodeSlab::ChunkOf(const void* block) const {
+  const auto* address = static_cast<const char*>(block);
+  auto after = std::upper_bound(chunks_.begin(), chunks_.end(), address,
+                                [](const char* a, const TChunk& chunk) { return std::less<>()(a, chunk.Start); });
+  return static_cast<std::size_t>(after - chunks_.begin()) - 1;
+}
+
+void TNodeSlab::GiveBack() {
+  freedSinceGiven_ = 0;
+  if (guarded_) return;
+  if (inUse_ == 0) {
+    Reset();
+    return;
+  }
+  // A chunk goes when as many of its blocks are free as were cut from it.
+  std::vector<std::size_t> freeIn(chunks_.size(), 0);
+  for (TFreeBlock* block = freeList_; block; block = block->Next) ++freeIn[ChunkOf(block)];
+  const std::size_t step = Step();
+  std::vector<bool> goes(chunks_.size(), false);
+  bool any = false;
+  for (std::size_t i = 0; i < chunks_.size(); ++i) {
+    const TChunk& chunk = chunks_[i];
+    const bool newest = end_ && chunk.Start + chunk.Size == end_;
+    const std::size_t cut = (newest ? static_cast<std::size_t>(next_ - chunk.Start) : chunk.Size) / step;
+    goes[i] = cut > 0 && freeIn[i] == cut;
+    any = any || goes[i];
+    if (goes[i] && newest) next_ = end_ = nullptr;
+  }
+  if (!any) return;
+  TFreeBlock** link = &freeList_;
+  while (*link) {
+    if (goes[ChunkOf(*link)]) {
+      *link = (*link)->Next;
+      --free_;
+    } else {
+      link = &(*link)->Next;
+    }
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < chunks_.size(); ++i) {
+    if (goes[i])
+      VirtualFree(chunks_[i].Start, 0, MEM_RELEASE);
+    else
+      chunks_[kept++] = chunks_[i];
+  }
+  chunks_.resize(kept);
 }
 
 bool TNodeSlab::Holds(const void* block) const {
@@ -93,7 +156,7 @@ bool TNodeSlab::Holds(const void* block) const {
 
 void TNodeSlab::Reset() {
   freeList_ = nullptr;
-  inUse_ = 0;
+  inUse_ = free_ = freedSinceGiven_ = 0;
   // A guarding slab keeps its address room until it goes, so that no block of its own takes a freed one's place:
   // the next block comes from new room.
   if (guarded_) {

@@ -1,5 +1,6 @@
 // Memory for the node blocks of one tree: blocks of one size cut from large zero-filled chunks, so creating a
-// million nodes costs a handful of system calls and emptying the tree releases the chunks at once.
+// million nodes costs a handful of system calls and emptying the tree releases the chunks at once; once most blocks
+// are free, the chunks left wholly free go back too.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,11 @@ class TNodeSlab {
   // A zero-filled block. Raises std::bad_alloc when the system has no memory left.
   void* Allocate();
   void Free(void* block);
+  // Whether enough of the blocks are free, and enough have been freed since the last time, that giving whole free
+  // chunks back is worth a pass over the free blocks: the passes cost as much as the frees that paid for them.
+  bool CanGiveBack() const;
+  // Gives back every chunk none of whose blocks is in use (all of them once no block is).
+  void GiveBack();
   // The blocks handed out are gone; the chunks are released (a guarding slab keeps their addresses).
   void Reset();
   std::size_t BlocksInUse() const { return inUse_; }
@@ -44,13 +50,19 @@ class TNodeSlab {
   };
 
   void ReleaseChunks();
+  // The room one block takes in a chunk.
+  std::size_t Step() const;
+  // The index in chunks_ of the chunk that holds block.
+  std::size_t ChunkOf(const void* block) const;
 
   std::size_t blockSize_ = 64;
   std::vector<TChunk> chunks_;  // ordered by address, so that Holds is a binary search
-  char* next_ = nullptr;  // the unused rest of the newest chunk
+  char* next_ = nullptr;        // the unused rest of the newest chunk
   char* end_ = nullptr;
   TFreeBlock* freeList_ = nullptr;
   std::size_t inUse_ = 0;
+  std::size_t free_ = 0;             // blocks on the free list
+  std::size_t freedSinceGiven_ = 0;  // blocks freed since chunks were last given back
   const bool guarded_;
 };
 

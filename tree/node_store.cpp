@@ -49,8 +49,16 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
   if (node->Has(nsSelected)) InternalRemoveFromSelection(node);
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   ForgetNode(node);
-  slab_.Free(node);
+  ReleaseNodeBlock(node);
   failure.Raise();
+}
+
+void TBaseTree::ReleaseNodeBlock(PTreeNode node) {
+  slab_.Free(node);
+  if (!slab_.CanGiveBack()) return;
+  // The worker may be reading the blocks of a chunk about to go.
+  InterruptValidation();
+  slab_.GiveBack();
 }
 
 void TBaseTree::ForgetNode(PTreeNode node) {
@@ -763,8 +771,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     failure.Run([&] { UpdateScrollBars(true); });
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
-  failure.Run(
-      [&] { StructureChange(node == root_ || watch.Ended() ? nullptr : node, TChangeReason::crChildDeleted); });
+  failure.Run([&] { StructureChange(node == root_ || watch.Ended() ? nullptr : node, TChangeReason::crChildDeleted); });
   failure.Raise();
 }
 
@@ -793,14 +800,12 @@ void TBaseTree::FreeAllNodes() {
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) failure.Run([&] { DoFreeNode(node); });
     // The selection is emptied at the end.
     ForgetNode(node);
-    slab_.Free(node);
+    ReleaseNodeBlock(node);
     if (freedNodes_ != freedBefore)
       node = root_->LastChild;
     else
       node = previous ? previous : parent == root_ ? nullptr : parent;
   }
-  // A load keeps the nodes it read in the slab while the old content goes: the chunks go only with the last block.
-  if (slab_.BlocksInUse() == 0) slab_.Reset();
   dropTargetNode_ = nullptr;
   dragSelection_.clear();
   lastChangedNode_ = lastStructureChangeNode_ = nullptr;
@@ -811,6 +816,7 @@ void TBaseTree::FreeAllNodes() {
   SetTotalHeight(root_, root_->NodeHeight);
   visibleCount_ = 0;
   selection_.clear();
+  TrimSelectionRoom();
   sortedEntries_ = markedEntries_ = 0;
   selectionCount_ = 0;
   focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = lastSearchNode_ = checkNode_ = nullptr;
