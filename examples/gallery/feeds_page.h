@@ -3,6 +3,8 @@
 // says why.
 #pragma once
 
+#include <functional>
+
 #include "controls/tabs/page_control.h"
 
 class TStatusLine;
@@ -27,6 +29,9 @@ class TFeedsPage : public controls::TPcTabSheet {
 
   // "Read ..." after a load, the reader's error after a failure.
   const String& Status() const { return status_; }
+  // Told the status of every load, whichever command started it (the page's buttons, the window's menu), so that
+  // the window's status line says what was read last.
+  std::function<void(const String& status, bool failed)> OnLoaded;
   tree::TStringTree* ItemList() const { return items_; }
   TTextView* PageText() const { return pageText_; }
 

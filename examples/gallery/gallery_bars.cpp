@@ -165,10 +165,7 @@ void TGalleryForm::BuildStandardBar(TStyledDock* dock) {
     RunCommand(L"Stop", [this] { Report(L"Stopped"); });
   };
   AddButton(this, items, L"&Reload", giReload, true)->OnClick = [this](TObject*) {
-    RunCommand(L"Reload", [this] {
-      feedsPage_->LoadSample(TSampleFeed::sfRSS);
-      Report(feedsPage_->Status());
-    });
+    RunCommand(L"Reload", [this] { feedsPage_->LoadSample(TSampleFeed::sfRSS); });
   };
   // Alt+H is the Help menu's.
   AddButton(this, items, L"Ho&me", giHome, true)->OnClick = [this](TObject*) {
@@ -316,8 +313,7 @@ void TGalleryForm::BuildMenus() {
         std::pair{L"&Hostile feed", TSampleFeed::sfHostile}}) {
     AddCommand(open, caption, [this, sample = sample] {
       ShowPage(FindGalleryPage(L"feeds"));
-      const bool read = feedsPage_->LoadSample(sample);
-      Report(feedsPage_->Status(), !read);
+      feedsPage_->LoadSample(sample);
     });
   }
   TBarCustomItem* exports = AddMenu(file, L"&Export collected rows");

@@ -57,7 +57,10 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   for (const TGalleryPageInfo& info : GalleryPages()) {
     controls::TPcTabSheet* page = info.Create(this, pages_);
     page->SetCaption(info.Caption);
-    if (auto* feeds = ObjectAs<TFeedsPage>(page)) feedsPage_ = feeds;
+    if (auto* feeds = ObjectAs<TFeedsPage>(page)) {
+      feedsPage_ = feeds;
+      feeds->OnLoaded = [this](const String& status, bool failed) { Report(status, failed); };
+    }
     if (auto* tree = ObjectAs<TTreePage>(page)) treePage_ = tree;
   }
   pages_->OnChange = [this](TObject*) { MarkActivePage(); };

@@ -17,8 +17,11 @@ void TTextView::SetLines(const String& text) {
     if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) lines += L'\r';
     lines += text[i];
   }
-  if (shown < text.size())
+  // The note stands on a line of its own, also after a cut inside a line.
+  if (shown < text.size()) {
+    if (!lines.empty() && lines.back() != L'\n') lines += L"\r\n";
     lines += L"(and " + std::to_wstring(text.size() - shown) + L" more characters, not shown here)";
+  }
   SetText(lines);
 }
 

@@ -52,6 +52,7 @@ TEST_F(GalleryTest, TheFeedPageReadsBothSamplesWithTheirOldDatesAndForeignText) 
   EXPECT_EQ(page->PageText()->Text().find(L"<"), String::npos) << "the page shows as text, not markup";
 
   ASSERT_TRUE(page->LoadSample(TSampleFeed::sfAtom));
+  EXPECT_EQ(Form()->Status()->Caption(), page->Status()) << "the window says what was read last";
   EXPECT_EQ(page->ItemList()->RootNodeCount(), 3u);
   EXPECT_NE(Titles(page->ItemList()).find(L"Krak\u00F3w"), String::npos);
   EXPECT_NE(page->ItemList()->Text(page->ItemList()->GetFirst(), 2).find(L"\u00C9lodie"), String::npos);
@@ -67,8 +68,27 @@ TEST_F(GalleryTest, AHostileFeedIsRefusedWithItsReasonAndLeavesThePageAsItWas) {
   EXPECT_NE(page->Status().find(L"Hostile feed was not read: "), String::npos)
       << testing::PrintToString(page->Status());
   EXPECT_NE(page->Status().find(L"entities"), String::npos) << testing::PrintToString(page->Status());
+  EXPECT_EQ(Form()->Status()->Caption(), page->Status());
   EXPECT_EQ(Titles(page->ItemList()), titles);
   EXPECT_EQ(page->PageText()->Text(), text);
+}
+
+// A text longer than the box shows is cut at the end of a line, or inside one longer than the room; the note of
+// what is left stands on a line of its own either way.
+TEST_F(GalleryTest, TheNoteOfACutTextStandsOnItsOwnLine) {
+  TTextView* box = Form()->TreePage()->ExportText();
+  const size_t room = TTextView::ShownCharacters;
+  const struct {
+    String Text;
+    size_t Left;
+  } cases[] = {{String(room + 100, L'x'), 100}, {String(room - 10, L'a') + L"\n" + String(200, L'b'), 200}};
+  for (const auto& c : cases) {
+    box->SetLines(c.Text);
+    const String shown = box->Text();
+    const size_t note = shown.find(L"(and ");
+    ASSERT_NE(note, String::npos);
+    EXPECT_EQ(shown.substr(note - 2), L"\r\n(and " + std::to_wstring(c.Left) + L" more characters, not shown here)");
+  }
 }
 
 TEST_F(GalleryTest, TheTreePageHoldsAHundredThousandRows) {
