@@ -303,7 +303,7 @@ TEST(NodeStoreFaults, OrderOfANodeOfAnotherTreeOrOfNull) {
 
 // Rows deleted give their memory back, whichever way they go: the memory the process committed for a tree of
 // 300,000 rows goes down again to within a quarter of what it took.
-TEST(NodeStore, DeletedRowsGiveTheirMemoryBack) {
+TEST(NodeStoreAtScale, DeletedRowsGiveTheirMemoryBack) {
   auto committed = [] {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
