@@ -27,10 +27,12 @@ endif()
 
 function(bc_apply_warnings target)
   target_compile_definitions(${target} PUBLIC UNICODE _UNICODE NOMINMAX)
+  # The answer of raising an application's handler (RaiseEvent) may not be dropped: a caller that ignores it does
+  # not compile.
   if(MSVC)
-    target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
+    target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8 /we4834)
   else()
-    target_compile_options(${target} PRIVATE -Wall -Wextra ${BC_UNITY_BUILD_WARNINGS})
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror=unused-result ${BC_UNITY_BUILD_WARNINGS})
   endif()
 endfunction()
 

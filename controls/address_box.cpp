@@ -62,7 +62,8 @@ TCustomAddressBox::~TCustomAddressBox() = default;
 
 void TCustomAddressBox::SetText(const String& value) {
   if (value != Text()) TCustomAlignComboBox::SetText(value);
-  if (OnChange) OnChange(this);
+  // Raised last: every caller watches the box, or is done with it.
+  if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
 void TCustomAddressBox::SetURL(const String& url) {
@@ -183,8 +184,8 @@ void TCustomAddressBox::DrawIcon() {
          0, 0, SRCCOPY);
 }
 
-void TCustomAddressBox::DrawItem(int index, const RECT& rect, TOwnerDrawState) {
-  if (!ItemBitmap || !AddressImages || index < 0 || index >= Items()->Count()) return;
+TRaised TCustomAddressBox::DrawItem(int index, const RECT& rect, TOwnerDrawState) {
+  if (!ItemBitmap || !AddressImages || index < 0 || index >= Items()->Count()) return TRaised(true);
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   const String item = Items()->Strings(index);
@@ -196,19 +197,19 @@ void TCustomAddressBox::DrawItem(int index, const RECT& rect, TOwnerDrawState) {
   bitmap->Font()->SetColor(Canvas()->Font()->Color());
   bitmap->TextOut(22, 0, item);
   BitBlt(Canvas()->Handle(), rect.left, rect.top, width, height, bitmap->Handle(), 0, 0, SRCCOPY);
+  return TRaised(true);
 }
 
-void TCustomAddressBox::Change() {
+TRaised TCustomAddressBox::Change() {
   CloseList();
   PaintAddressIcon(iconLeft_, iconTop_, kChangeIconTransparent);
-  TCustomAlignComboBox::Change();
+  return TCustomAlignComboBox::Change();
 }
 
-void TCustomAddressBox::Click() {
-  // OnClick and OnUrlSelected may free the box.
-  const TLifeWatch life = LifeWatch();
-  TCustomAlignComboBox::Click();
-  if (life.Ended()) return;
+TRaised TCustomAddressBox::Click() {
+  // OnClick, the text's OnChange and OnUrlSelected may free the box.
+  const TRaised raised = TCustomAlignComboBox::Click();
+  if (raised.Gone()) return raised;
   POINT cursor{};
   GetCursorPos(&cursor);
   RECT list{};
@@ -216,15 +217,18 @@ void TCustomAddressBox::Click() {
   if (!PtInRect(&list, cursor)) {
     // The selection moved from the keyboard: nothing is chosen yet.
     SelectEditText(true);
-    return;
+    return raised;
   }
   url_ = Text();
   PaintAddressIcon(4, 3, kChangeIconTransparent);
   PromoteURL();
   if (registryUpdate_) SaveTypedURLs();
+  const TLifeWatch life = LifeWatch();
   SetItemIndex(0);
-  if (OnUrlSelected && clickToSelectURL_) OnUrlSelected(this, url_);
-  if (!life.Ended()) SelectEditText(true);
+  if (life.Ended()) return TRaised(false);
+  if (clickToSelectURL_ && RaiseEvent(OnUrlSelected, this, url_).Gone()) return TRaised(false);
+  SelectEditText(true);
+  return raised;
 }
 
 void TCustomAddressBox::PromoteURL() {
@@ -253,18 +257,19 @@ void TCustomAddressBox::EnterTypedAddress() {
   SetText(url_);
   if (life.Ended()) return;
   if (registryUpdate_) SaveTypedURLs();
-  if (OnUrlSelected) OnUrlSelected(this, Text());
+  if (RaiseEvent(OnUrlSelected, this, Text()).Gone()) return;
 }
 
-void TCustomAddressBox::KeyDown(WORD& key, TShiftState shift) {
-  // OnKeyDown may free the box.
+TRaised TCustomAddressBox::KeyDown(WORD& key, TShiftState shift) {
+  // OnKeyDown, and what the key does (the text's OnChange, OnUrlSelected), may free the box.
+  const TRaised raised = TCustomAlignComboBox::KeyDown(key, shift);
+  if (raised.Gone()) return raised;
   const TLifeWatch life = LifeWatch();
-  TCustomAlignComboBox::KeyDown(key, shift);
-  if (life.Ended()) return;
   if (DroppedDown())
     KeyDownWithListOpen(key, shift);
   else
     KeyDownWithListClosed(key);
+  return TRaised(!life.Ended());
 }
 
 void TCustomAddressBox::KeyDownWithListClosed(WORD& key) {
@@ -308,8 +313,8 @@ void TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
       SelectEditText(true);
       PromoteURL();
       if (registryUpdate_) SaveTypedURLs();
-      if (OnUrlSelected) OnUrlSelected(this, Text());
-      if (!life.Ended()) PaintAddressIcon(4, 3, kChangeIconTransparent);
+      if (RaiseEvent(OnUrlSelected, this, Text()).Gone()) break;
+      PaintAddressIcon(4, 3, kChangeIconTransparent);
       break;
     case VK_ESCAPE:
       key = VK_TAKEN;

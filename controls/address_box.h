@@ -65,7 +65,7 @@ class TCustomAddressBox : public TCustomAlignComboBox {
   void SetBounds(int left, int top, int width, int height) override;
   void WndProc(TMessage& message) override;
   void Dispatch(TMessage& message) override;
-  void Click() override;
+  TRaised Click() override;
   void Loaded() override;
 
   TOnUrlSelectedEvent OnUrlSelected;
@@ -73,9 +73,9 @@ class TCustomAddressBox : public TCustomAlignComboBox {
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
-  void Change() override;
-  void KeyDown(WORD& key, TShiftState shift) override;
-  void DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;
+  TRaised Change() override;
+  TRaised KeyDown(WORD& key, TShiftState shift) override;
+  TRaised DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;
 
  private:
   void KeyDownWithListClosed(WORD& key);

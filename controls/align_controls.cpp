@@ -96,9 +96,11 @@ void TAlignEdit::Dispatch(TMessage& message) {
   if (IsFlatRepaintMessage(message.Msg)) PaintFlatOnWindow();
 }
 
-void TAlignEdit::Change() {
-  TEdit::Change();
+TRaised TAlignEdit::Change() {
+  const TRaised raised = TEdit::Change();
+  if (raised.Gone()) return raised;
   if (!IsDesigning()) PaintFlatOnWindow();
+  return raised;
 }
 
 void TAlignEdit::PaintFlatOnWindow() {

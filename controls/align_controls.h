@@ -16,7 +16,7 @@ class TAlignEdit : public TEdit {
   const TPublishedTable& PublishedTable() const override;
 
  protected:
-  void Change() override;
+  TRaised Change() override;
 
  private:
   // Draws the flat frames over what the window shows in dc (a window DC or a DC being printed into).

@@ -157,7 +157,7 @@ void TDeskBand::LoadBand() {
     if (!AdoptBandWindow(wnd)) return;
     UpdateBandInfo();
   } catch (...) {
-    if (OnLoadErr) OnLoadErr(this);
+    if (RaiseEvent(OnLoadErr, this).Gone()) return;
     band_.Reset();
   }
 }
@@ -275,7 +275,11 @@ HRESULT TDeskBand::QueryService(REFGUID service, REFIID iid, void** object) {
   HRESULT result = E_NOTIMPL;
   try {
     ComPtr<IUnknown> answer;
-    OnQueryService(this, service, iid, answer, result);
+    // The answer is the band's, also when the handler freed this host.
+    if (RaiseEvent(OnQueryService, this, service, iid, answer, result).Gone()) {
+      if (result == S_OK) result = answer ? answer->QueryInterface(iid, object) : E_NOINTERFACE;
+      return result;
+    }
     // The band gets the interface it asked for, never the handler's object as some other interface.
     if (result == S_OK) result = answer ? answer->QueryInterface(iid, object) : E_NOINTERFACE;
   } catch (...) {
@@ -295,8 +299,9 @@ HRESULT TDeskBand::Exec(const GUID* group, DWORD commandId, DWORD, VARIANT*, VAR
       UpdateBandInfo();
       return;
     }
+    const TLifeWatch life = LifeWatch();
     UpdateBandInfo();
-    if (OnResize) OnResize(this);
+    if (life.Ended() || RaiseEvent(OnResize, this).Gone()) return;
   });
 }
 

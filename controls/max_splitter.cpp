@@ -112,12 +112,11 @@ void TMaxSplitter::SetMaximized(bool value) {
       UpdateControlSize(restorePos_);
       if (life.Ended()) return;
       maximized_ = false;
-      DoRestore();
-      if (life.Ended()) return;
+      if (DoRestore().Gone()) return;
     }
   }
-  DoMaximize();
-  if (!life.Ended()) Invalidate();
+  if (DoMaximize().Gone()) return;
+  Invalidate();
 }
 
 void TMaxSplitter::SetMinimized(bool value) {
@@ -137,11 +136,11 @@ void TMaxSplitter::SetMinimized(bool value) {
     minimized_ = true;
     const bool towardsEnd = Align() == TAlign::alTop || Align() == TAlign::alRight;
     UpdateControlSize(towardsEnd ? kFarAway : -kFarAway);
-    if (!life.Ended()) DoMinimize();
+    if (life.Ended() || DoMinimize().Gone()) return;
   } else {
     minimized_ = false;
     UpdateControlSize(restorePos_);
-    if (!life.Ended()) DoRestore();
+    if (life.Ended() || DoRestore().Gone()) return;
   }
 }
 
@@ -178,20 +177,17 @@ void TMaxSplitter::UpdateControlSize(int newSize) {
   const bool horizontal = Horizontal();
   const TShiftState held{TShiftStateItem::ssLeft};
   // Each step of the drag raises events that may free the splitter.
-  const TLifeWatch life = LifeWatch();
-  MouseDown(TMouseButton::mbLeft, held, horizontal ? press : 0, horizontal ? 0 : press);
-  if (life.Ended()) return;
-  MouseMove(held, horizontal ? to : 0, horizontal ? 0 : to);
-  if (life.Ended()) return;
-  MouseUp(TMouseButton::mbLeft, held, horizontal ? to : 0, horizontal ? 0 : to);
-  if (!life.Ended() && Parent()) Parent()->Update();
+  if (MouseDown(TMouseButton::mbLeft, held, horizontal ? press : 0, horizontal ? 0 : press).Gone()) return;
+  if (MouseMove(held, horizontal ? to : 0, horizontal ? 0 : to).Gone()) return;
+  if (MouseUp(TMouseButton::mbLeft, held, horizontal ? to : 0, horizontal ? 0 : to).Gone()) return;
+  if (Parent()) Parent()->Update();
 }
 
-bool TMaxSplitter::DoCanResize(int& newSize) {
-  // Refused as well when OnCanResize freed the splitter.
-  const bool accept = TSplitter::DoCanResize(newSize);
+TRaised TMaxSplitter::DoCanResize(int& newSize, bool& accept) {
+  const TRaised raised = TSplitter::DoCanResize(newSize, accept);
+  if (raised.Gone()) return raised;
   if (accept && newSize < MinSize()) newSize = MinSize();
-  return accept;
+  return raised;
 }
 
 void TMaxSplitter::Loaded() {
@@ -206,21 +202,13 @@ void TMaxSplitter::SetBounds(int left, int top, int width, int height) {
 
 // ---- events ----
 
-void TMaxSplitter::DoMaximize() {
-  if (OnMaximize) OnMaximize(this);
-}
+TRaised TMaxSplitter::DoMaximize() { return RaiseEvent(OnMaximize, this); }
 
-void TMaxSplitter::DoMinimize() {
-  if (OnMinimize) OnMinimize(this);
-}
+TRaised TMaxSplitter::DoMinimize() { return RaiseEvent(OnMinimize, this); }
 
-void TMaxSplitter::DoRestore() {
-  if (OnRestore) OnRestore(this);
-}
+TRaised TMaxSplitter::DoRestore() { return RaiseEvent(OnRestore, this); }
 
-void TMaxSplitter::DoClose() {
-  if (OnClose) OnClose(this);
-}
+TRaised TMaxSplitter::DoClose() { return RaiseEvent(OnClose, this); }
 
 // ---- the button ----
 
@@ -382,18 +370,17 @@ void TMaxSplitter::WMLButtonUp(TMessage& message) {
                         std::abs(AlongDragAxis(ClientToScreen(point)) - AlongDragAxis(downPos_)) < kClickSlop;
   buttonDown_ = false;
   if (onButton) {
-    StopSizing();
-    if (life.Ended()) return;
+    if (StopSizing().Gone()) return;
     SetMaximized(!maximized_);
   } else if (allowDrag_) {
     if (const TControl* neighbour = FindControl()) {
       maximized_ = SizeOf(neighbour) <= MinSize();
       if (maximized_) {
         UpdateControlSize(MinSize());
-        if (!wasMaximized && !life.Ended()) DoMaximize();
+        if (life.Ended() || (!wasMaximized && DoMaximize().Gone())) return;
       } else {
         restorePos_ = SizeOf(neighbour);
-        if (wasMaximized) DoRestore();
+        if (wasMaximized && DoRestore().Gone()) return;
       }
     }
   }

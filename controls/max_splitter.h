@@ -69,17 +69,17 @@ class TMaxSplitter : public TSplitter {
  protected:
   void Loaded() override;
   void Paint() override;
-  bool DoCanResize(int& newSize) override;
+  TRaised DoCanResize(int& newSize, bool& accept) override;
   virtual void PaintButton(bool highlight);
   // Draws the arrow of the given odd-made size into rect, Offset pixels from its start along the splitter (from
   // its end when negative); answers the arrow's base.
   virtual int DrawArrow(TCanvas* canvas, const RECT& rect, TColor color, int size, int offset);
   // Whether a client point lies on the button along the splitter; sets the cursor to match.
   virtual bool ButtonHitTest(int x, int y);
-  virtual void DoMaximize();
-  virtual void DoMinimize();
-  virtual void DoRestore();
-  virtual void DoClose();
+  virtual TRaised DoMaximize();
+  virtual TRaised DoMinimize();
+  virtual TRaised DoRestore();
+  virtual TRaised DoClose();
   // Sizes the neighbour as a left-button drag of the splitter would, so that the splitter's limits and events apply.
   virtual void UpdateControlSize(int newSize);
 

@@ -10,7 +10,7 @@ namespace controls {
 namespace {
 
 // Whether a client point lies on the control, its right and bottom edges included.
-bool OnControl(const TControl* control, POINT point) {
+bool IsOnControl(const TControl* control, POINT point) {
   return point.x >= 0 && point.y >= 0 && point.x <= control->Width() && point.y <= control->Height();
 }
 
@@ -44,11 +44,11 @@ void TXP_Button::SetDefault(bool value) {
     form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->ActiveControl()));
 }
 
-void TXP_Button::Click() {
+TRaised TXP_Button::Click() {
   if (Parent()) {
     if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(modalResult_);
   }
-  TXP_Control::Click();
+  return TXP_Control::Click();
 }
 
 // ---- painting ----
@@ -122,21 +122,21 @@ void TXP_Button::WMLButtonDown(TMessage& message) {
   // OnMouseDown may free the button.
   const TLifeWatch life = LifeWatch();
   TXP_Control::Dispatch(message);
-  if (life.Ended() || !Enabled() || !OnControl(this, MessagePoint(message.LParam))) return;
+  if (life.Ended() || !Enabled() || !IsOnControl(this, MessagePoint(message.LParam))) return;
   if (CanFocus()) SetFocus();
   DrawState(TXPButtonState::Pressed);
 }
 
 void TXP_Button::WMLButtonUp(TMessage& message) {
-  if (Enabled() && OnControl(this, MessagePoint(message.LParam))) DrawState(TXPButtonState::Normal);
+  if (Enabled() && IsOnControl(this, MessagePoint(message.LParam))) DrawState(TXPButtonState::Normal);
   TXP_Control::Dispatch(message);
 }
 
 void TXP_Button::CMDialogKey(TMessage& message) {
   const bool wanted = (message.WParam == VK_RETURN && active_) || (message.WParam == VK_ESCAPE && cancel_);
   if (wanted && KeyDataToShiftState(message.LParam).Empty() && CanFocus()) {
-    Click();
     message.Result = 1;
+    if (Click().Gone()) return;
     return;
   }
   TXP_Control::Dispatch(message);
@@ -168,7 +168,8 @@ void TXP_Button::Dispatch(TMessage& message) {
       // OnKeyDown may free the button, and its key is spent then.
       const TLifeWatch life = LifeWatch();
       TXP_Control::Dispatch(message);
-      if (!life.Ended() && !IsDesigning() && (message.WParam == VK_RETURN || message.WParam == VK_SPACE)) Click();
+      if (life.Ended() || IsDesigning() || (message.WParam != VK_RETURN && message.WParam != VK_SPACE)) return;
+      if (Click().Gone()) return;
       return;
     }
     case CM_DIALOGKEY:

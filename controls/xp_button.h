@@ -43,12 +43,14 @@ class TXP_Button : public TXP_Control {
   void SetModalResult(TModalResult value) { modalResult_ = value; }
 
   // Sets the parent form's ModalResult to the button's (also 0), then raises OnClick.
-  void Click() override;
+  TRaised Click() override;
   void Dispatch(TMessage& message) override;
 
  protected:
   void Paint() override;
-  void AcceleratorPressed() override { Click(); }
+  void AcceleratorPressed() override {
+    if (Click().Gone()) return;
+  }
 
  private:
   // Asks for a state (Normal, Pressed or Hot) and paints at once.

@@ -63,7 +63,7 @@ void TXP_CheckControl::Paint() {
 
 void TXP_CheckControl::ChooseAndClick() {
   Choose();
-  Click();
+  if (Click().Gone()) return;
 }
 
 void TXP_CheckControl::Dispatch(TMessage& message) {
@@ -81,7 +81,7 @@ void TXP_CheckControl::Dispatch(TMessage& message) {
       TXP_Control::Dispatch(message);
       if (life.Ended()) return;
       if (message.Msg == WM_LBUTTONUP) {
-        Click();
+        if (Click().Gone()) return;
         return;
       }
       if (CanFocus()) SetFocus();

@@ -67,7 +67,8 @@ bool TBasicActionLink::Execute(TComponent* component) {
 bool TBasicActionLink::Update() { return action_ && action_->Update(); }
 
 void TBasicActionLink::Change() {
-  if (OnChange) OnChange(action_);
+  // Raised last: every caller is done with the link.
+  if (RaiseEvent(OnChange, action_).Gone()) return;
 }
 
 std::unique_ptr<TBasicActionLink> CreateActionLink(const TClass* linkClass, TComponent* client) {
@@ -105,13 +106,14 @@ TBasicAction::~TBasicAction() {
 
 bool TBasicAction::Execute() {
   if (!onExecute_) return false;
-  onExecute_(this);
+  // Handled, whether or not the action outlived its handler.
+  if (RaiseEvent(onExecute_, this).Gone()) return true;
   return true;
 }
 
 bool TBasicAction::Update() {
   if (!onUpdate_) return false;
-  onUpdate_(this);
+  if (RaiseEvent(onUpdate_, this).Gone()) return true;
   return true;
 }
 
@@ -299,7 +301,8 @@ void TCustomAction::SetHelpContext(int value) {
 
 bool TCustomAction::DoHint(String& hintStr) {
   bool canShow = true;
-  if (OnHint) OnHint(hintStr, canShow);
+  // A hint whose action its handler freed is not shown.
+  if (RaiseEvent(OnHint, hintStr, canShow).Gone()) return false;
   return canShow;
 }
 
@@ -370,13 +373,14 @@ TContainedAction* TActionList::Actions(int index) const {
 
 bool TActionList::ExecuteAction(TBasicAction* action) {
   bool handled = false;
-  if (onExecute_) onExecute_(action, handled);
+  // A list its handler freed has handled the action.
+  if (RaiseEvent(onExecute_, action, handled).Gone()) return true;
   return handled;
 }
 
 bool TActionList::UpdateAction(TBasicAction* action) {
   bool handled = false;
-  if (onUpdate_) onUpdate_(action, handled);
+  if (RaiseEvent(onUpdate_, action, handled).Gone()) return true;
   return handled;
 }
 
@@ -420,7 +424,8 @@ void TActionList::RemoveAction(TContainedAction* action) {
 }
 
 void TActionList::Change() {
-  if (onChange_) onChange_(this);
+  // Raised last: every caller is done with the list.
+  if (RaiseEvent(onChange_, this).Gone()) return;
 }
 
 void TActionList::GetChildren(const TGetChildProc& proc, TComponent* root) {

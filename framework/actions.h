@@ -23,7 +23,7 @@ using THintEvent = TDelegate<void(String& HintStr, bool& CanShow)>;
 
 // The client side of an action: one link per client, made with CreateActionLink. Deleting the link leaves the
 // action.
-class TBasicActionLink : public TObject {
+class TBasicActionLink : public TObject, protected TEventSource {
   BC_CLASS(TBasicActionLink, TObject)
   explicit TBasicActionLink(TComponent* client);
   ~TBasicActionLink() override;

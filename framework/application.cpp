@@ -117,8 +117,7 @@ void TApplication::WndProc(TMessage& message) {
     case WM_ACTIVATEAPP:
       active_ = message.WParam != 0;
       if (!active_) CancelHint();
-      if (active_ && OnActivate) OnActivate(this);
-      if (!active_ && OnDeactivate) OnDeactivate(this);
+      if (RaiseEvent(active_ ? OnActivate : OnDeactivate, this).Gone()) return;
       break;
     case WM_TIMER:
       if (message.WParam == kHintTimer) {
@@ -156,9 +155,10 @@ String TApplication::ExeName() const {
 
 bool TApplication::IsShortCut(TMessage& message) {
   bool handled = false;
-  if (OnShortCut) OnShortCut(message, handled);
-  if (!handled && mainForm_ && mainForm_->HandleAllocated() && IsWindowEnabled(mainForm_->Handle()))
-    handled = mainForm_->IsShortCut(message);
+  if (RaiseEvent(OnShortCut, message, handled).Gone()) return true;
+  if (!handled && mainForm_ && mainForm_->HandleAllocated() && IsWindowEnabled(mainForm_->Handle()) &&
+      mainForm_->IsShortCut(message, handled).Gone())
+    return true;
   return handled;
 }
 
@@ -199,7 +199,8 @@ bool TApplication::ProcessMessage(MSG& msg) {
     return true;
   }
   bool handled = false;
-  if (OnMessage) OnMessage(msg, handled);
+  // A handler that freed the application has taken the message.
+  if (RaiseEvent(OnMessage, msg, handled).Gone()) return true;
   if (!IsHintMsg(msg) && !handled && !IsMDIMsg(msg) && !IsKeyMsg(msg)) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -209,8 +210,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
 
 void TApplication::Idle() {
   bool done = true;
-  if (OnIdle) OnIdle(this, done);
-  if (!done) return;
+  if (RaiseEvent(OnIdle, this, done).Gone() || !done) return;
   UpdateActionsOnIdle();
   WaitMessage();
 }
@@ -266,10 +266,11 @@ void TApplication::HandleException(TObject* sender) {
   if (!std::current_exception()) return;
   if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
   auto report = [&](const Exception& e) {
-    if (OnException)
-      OnException(sender, e);
-    else
+    if (!OnException) {
       ShowException(e);
+      return;
+    }
+    if (RaiseEvent(OnException, sender, e).Gone()) return;
   };
   try {
     throw;
@@ -332,7 +333,7 @@ void TApplication::FormDestroyed(TCustomForm* form) {
 void TApplication::SetHint(const String& value) {
   if (hint_ == value) return;
   hint_ = value;
-  if (OnHint) OnHint(this);
+  if (RaiseEvent(OnHint, this).Gone()) return;
 }
 
 THintWindow* TApplication::EnsureHintWindow(const TClass* cls) {
@@ -426,7 +427,7 @@ void TApplication::ActivateHint(POINT cursorPos) {
   info.HideTimeout = hintHidePause_;
   info.HintWindowClass = hintWindowClass_;
   bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
-  if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
+  if (canShow && RaiseEvent(OnShowHint, info.HintStr, canShow, info).Gone()) return;
   // A handler may have destroyed the control or cancelled the hint meanwhile.
   hintActive_ = canShow && hintControl_ == control;
   if (!hintActive_ || info.HintStr.empty()) {
@@ -468,7 +469,7 @@ bool TApplication::HelpContext(int context) { return HelpCommand(HELP_CONTEXT, s
 bool TApplication::HelpCommand(WORD command, ULONG_PTR data) {
   bool callHelp = true;
   bool result = false;
-  if (OnHelp) result = OnHelp(command, data, callHelp);
+  if (RaiseEventInto(result, OnHelp, command, data, callHelp).Gone()) return result;
   if (callHelp && !helpFile_.empty()) result = WinHelpW(handle_, helpFile_.c_str(), command, data) != 0;
   return result;
 }

@@ -60,12 +60,13 @@ class TApplication : public TComponent {
   bool Active() const { return active_; }
   bool Terminated() const { return terminated_; }
 
-  // Makes a form owned by the application and raises its OnCreate; the first one becomes the main form.
+  // Makes a form owned by the application and raises its OnCreate; the first one becomes the main form. Null
+  // when OnCreate freed the form.
   template <class T>
   T* CreateForm() {
     T* form = new T(this);
     if (!mainForm_) mainForm_ = form;
-    form->DoCreate();
+    if (form->DoCreate().Gone()) return nullptr;
     return form;
   }
 

@@ -135,7 +135,8 @@ void TGraphic::SetTransparent(bool value) {
 
 void TGraphic::Changed() {
   modified_ = true;
-  if (OnChange) OnChange(this);
+  // Raised last: every caller is done with the graphic.
+  if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
 // TBitmap

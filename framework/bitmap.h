@@ -10,7 +10,7 @@
 
 class TStream;
 
-class TGraphic : public TPersistent {
+class TGraphic : public TPersistent, protected TEventSource {
   BC_CLASS(TGraphic, TPersistent)
   TGraphic() = default;
   TGraphic(const TGraphic&) = delete;

@@ -379,45 +379,43 @@ void TCustomComboBox::CNCommand(TMessage& message) {
     case CBN_SELCHANGE: {
       // The edit takes the chosen text only after this notification; the handlers want it now.
       const int index = ItemIndex();
+      // Setting the text raises OnChange, whose handler may free the box.
+      const TLifeWatch life = LifeWatch();
       if (index >= 0 && index < items_->Count()) SetText(items_->Strings(index));
-      Click();
+      if (life.Ended() || Click().Gone()) return;
       break;
     }
     case CBN_EDITCHANGE:
-      Change();
+      if (Change().Gone()) return;
       break;
     case CBN_DROPDOWN:
-      DropDown();
+      if (DropDown().Gone()) return;
       break;
     default:
       break;
   }
 }
 
-void TCustomComboBox::Change() {
-  if (OnChange) OnChange(this);
-}
+TRaised TCustomComboBox::Change() { return RaiseEvent(OnChange, this); }
 
-void TCustomComboBox::DropDown() {
-  if (OnDropDown) OnDropDown(this);
+TRaised TCustomComboBox::DropDown() {
+  const TRaised raised = RaiseEvent(OnDropDown, this);
+  if (raised.Gone()) return raised;
   // The system list takes its height from the window's height at the time it drops down.
   const int rows = std::max(1, std::min(dropDownCount_, items_->Count()));
   SetWindowPos(Handle(), nullptr, 0, 0, Width(), Height() + ItemHeight() * rows + 2,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  return raised;
 }
 
-void TCustomComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state) {
-  if (OnDrawItem) {
-    OnDrawItem(this, index, rect, state);
-    return;
-  }
+TRaised TCustomComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state) {
+  if (OnDrawItem) return RaiseEvent(OnDrawItem, this, index, rect, state);
   canvas_->FillRect(rect);
   if (index >= 0 && index < items_->Count()) canvas_->TextOut(rect.left + 2, rect.top, items_->Strings(index));
+  return TRaised(true);
 }
 
-void TCustomComboBox::MeasureItem(int index, int& height) {
-  if (OnMeasureItem) OnMeasureItem(this, index, height);
-}
+TRaised TCustomComboBox::MeasureItem(int index, int& height) { return RaiseEvent(OnMeasureItem, this, index, height); }
 
 void TCustomComboBox::CNDrawItem(TMessage& message) {
   auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam);
@@ -429,22 +427,24 @@ void TCustomComboBox::CNDrawItem(TMessage& message) {
     canvas_->Brush()->SetColor(clHighlight);
     canvas_->Font()->SetColor(clHighlightText);
   }
-  DrawItem(static_cast<int>(draw->itemID), draw->rcItem, state);
+  message.Result = TRUE;
+  // A handler that freed the box leaves the canvas with it.
+  if (DrawItem(static_cast<int>(draw->itemID), draw->rcItem, state).Gone()) return;
   if (state.Contains(TOwnerDrawStateItem::odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
   canvas_->SetHandle(nullptr);
   // The canvas also paints outside the list; it leaves the selection colours behind here.
   canvas_->SetFont(Font());
   canvas_->SetBrush(Brush());
-  message.Result = TRUE;
 }
 
 void TCustomComboBox::CNMeasureItem(TMessage& message) {
   auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
   int height = itemHeight_;
-  if ((windowStyle_ & CBS_OWNERDRAWVARIABLE) && static_cast<int>(measure->itemID) >= 0)
-    MeasureItem(static_cast<int>(measure->itemID), height);
   measure->itemHeight = static_cast<UINT>(height);
   message.Result = TRUE;
+  if ((windowStyle_ & CBS_OWNERDRAWVARIABLE) && static_cast<int>(measure->itemID) >= 0 &&
+      MeasureItem(static_cast<int>(measure->itemID), height).Alive())
+    measure->itemHeight = static_cast<UINT>(height);
 }
 const TPublishedTable& TCustomComboBox::PublishedTable() const {
   using P = TPublished<TCustomComboBox>;

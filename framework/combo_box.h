@@ -75,11 +75,11 @@ class TCustomComboBox : public TWinControl {
   // procedure with the key they leave.
   virtual void EditWndProc(TMessage& message);
   // The text was edited.
-  virtual void Change();
+  virtual TRaised Change();
   // The list is about to drop down.
-  virtual void DropDown();
-  virtual void DrawItem(int index, const RECT& rect, TOwnerDrawState state);
-  virtual void MeasureItem(int index, int& height);
+  virtual TRaised DropDown();
+  virtual TRaised DrawItem(int index, const RECT& rect, TOwnerDrawState state);
+  virtual TRaised MeasureItem(int index, int& height);
   bool IsOwnerDrawn() const;
 
  private:

@@ -11,6 +11,7 @@
 #include "framework/exceptions.h"
 #include "framework/life_token.h"
 #include "framework/object.h"
+#include "framework/raise_event.h"
 #include "framework/set.h"
 
 class TStream;
@@ -114,6 +115,15 @@ class TComponent : public TPersistent {
   // Ends as the component's deletion starts: what code that raised a handler asks before it touches the component
   // again.
   TLifeWatch LifeWatch() const { return life_.Watch(); }
+  // Raises an application's handler about this component: whether the component outlived it (raise_event.h).
+  template <class Handler, class... Args>
+  [[nodiscard]] TRaised RaiseEvent(const Handler& handler, Args&&... args) const {
+    return ::RaiseEvent(LifeWatch(), handler, std::forward<Args>(args)...);
+  }
+  template <class Result, class Handler, class... Args>
+  [[nodiscard]] TRaised RaiseEventInto(Result& result, const Handler& handler, Args&&... args) const {
+    return ::RaiseEventInto(LifeWatch(), result, handler, std::forward<Args>(args)...);
+  }
 
   // Asks to hear, through Notification, when component is freed; both directions are kept so that whichever
   // goes first tells the other.

@@ -61,7 +61,7 @@ void TSizeConstraints::SetMaxHeight(int value) {
 }
 
 void TSizeConstraints::Changed() {
-  if (OnChange) OnChange(this);
+  if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
 // ---- capture ----
@@ -137,7 +137,8 @@ void TControl::SetParentComponent(TComponent* value) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-  if (!CanResize(width, height)) return;
+  bool resize = true;
+  if (CanResize(width, height, resize).Gone() || !resize) return;
   ConstrainSize(width, height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   InvalidateControl(visible_, false);
@@ -148,7 +149,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   UpdateAnchorRules();
   Invalidate();
   RequestAlign();
-  if (!IsLoading()) Resize();
+  if (!IsLoading() && Resize().Gone()) return;
 }
 
 void TControl::StoreBounds(int left, int top, int width, int height) {
@@ -158,10 +159,8 @@ void TControl::StoreBounds(int left, int top, int width, int height) {
   height_ = height;
 }
 
-bool TControl::CanResize(int& newWidth, int& newHeight) {
-  bool resize = true;
-  if (OnCanResize) OnCanResize(this, newWidth, newHeight, resize);
-  return resize;
+TRaised TControl::CanResize(int& newWidth, int& newHeight, bool& resize) {
+  return RaiseEvent(OnCanResize, this, newWidth, newHeight, resize);
 }
 
 bool TControl::CanAutoSize(int& newWidth, int& newHeight) {
@@ -571,10 +570,11 @@ void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, 
     if (down) {
       if (controlStyle_.Contains(TControlStyleItem::csCaptureMouse)) SetMouseCapture(true);
       if (controlStyle_.Contains(TControlStyleItem::csClickEvents)) {
-        if (doubleClick)
-          DblClick();
-        else
+        if (doubleClick) {
+          if (DblClick().Gone()) return;
+        } else {
           controlState_ += TControlStateItem::csClicked;
+        }
       }
     } else {
       if (controlStyle_.Contains(TControlStyleItem::csCaptureMouse)) SetMouseCapture(false);
@@ -582,7 +582,7 @@ void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, 
         controlState_ -= TControlStateItem::csClicked;
         POINT point = MessagePoint(message.LParam);
         RECT client = ClientRect();
-        if (PtInRect(&client, point)) Click();
+        if (PtInRect(&client, point) && Click().Gone()) return;
       }
     }
     if (life.Ended()) return;
@@ -592,9 +592,9 @@ void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, 
   TShiftState shift = KeysToShiftState(LOWORD(message.WParam));
   if (down) {
     if (doubleClick) shift += TShiftStateItem::ssDouble;
-    MouseDown(button, shift, point.x, point.y);
+    if (MouseDown(button, shift, point.x, point.y).Gone()) return;
   } else {
-    MouseUp(button, shift, point.x, point.y);
+    if (MouseUp(button, shift, point.x, point.y).Gone()) return;
   }
 }
 
@@ -604,7 +604,7 @@ void TControl::WMMouseMove(TMessage& message) {
   if (life.Ended()) return;
   if (controlStyle_.Contains(TControlStyleItem::csNoStdEvents)) return;
   POINT point = MessagePoint(message.LParam);
-  MouseMove(KeysToShiftState(LOWORD(message.WParam)), point.x, point.y);
+  if (MouseMove(KeysToShiftState(LOWORD(message.WParam)), point.x, point.y).Gone()) return;
 }
 
 void TControl::WMContextMenu(TMessage& message) {
@@ -622,10 +622,9 @@ void TControl::WMContextMenu(TMessage& message) {
     }
   }
   bool handled = false;
-  const TLifeWatch life = LifeWatch();
-  DoContextPopup(point, handled);
+  const TRaised raised = DoContextPopup(point, handled);
   message.Result = handled ? 1 : 0;
-  if (handled || life.Ended()) return;
+  if (handled || raised.Gone()) return;
   if (popupMenu_ && popupMenu_->AutoPopup()) {
     popupMenu_->SetPopupComponent(this);
     if (fromKeyboard) screen = ClientToScreen(POINT{0, 0});
@@ -653,35 +652,29 @@ void TControl::MouseWheelHandler(TMessage& message) {
 void TControl::CMMouseWheel(TMessage& message) {
   TShiftState shift = KeysToShiftState(LOWORD(message.WParam));
   int delta = static_cast<short>(HIWORD(message.WParam));
-  const TLifeWatch life = LifeWatch();
+  bool handled = false;
   // A handler that freed the control has used the wheel.
-  if (DoMouseWheel(shift, delta, MessagePoint(message.LParam)) || life.Ended()) {
+  if (DoMouseWheel(shift, delta, MessagePoint(message.LParam), handled).Gone() || handled) {
     message.Result = 1;
   } else if (parent_) {
     message.Result = parent_->Perform(CM_MOUSEWHEEL, message.WParam, message.LParam);
   }
 }
 
-bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos) {
-  bool handled = false;
-  const TLifeWatch life = LifeWatch();
-  if (OnMouseWheel) OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
-  if (handled || life.Ended()) return true;
-  if (wheelDelta < 0) return DoMouseWheelDown(shift, mousePos);
-  if (wheelDelta > 0) return DoMouseWheelUp(shift, mousePos);
-  return false;
+TRaised TControl::DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos, bool& handled) {
+  const TRaised raised = RaiseEvent(OnMouseWheel, this, shift, wheelDelta, mousePos, handled);
+  if (handled || raised.Gone()) return raised;
+  if (wheelDelta < 0) return DoMouseWheelDown(shift, mousePos, handled);
+  if (wheelDelta > 0) return DoMouseWheelUp(shift, mousePos, handled);
+  return raised;
 }
 
-bool TControl::DoMouseWheelDown(TShiftState shift, POINT mousePos) {
-  bool handled = false;
-  if (OnMouseWheelDown) OnMouseWheelDown(this, shift, mousePos, handled);
-  return handled;
+TRaised TControl::DoMouseWheelDown(TShiftState shift, POINT mousePos, bool& handled) {
+  return RaiseEvent(OnMouseWheelDown, this, shift, mousePos, handled);
 }
 
-bool TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos) {
-  bool handled = false;
-  if (OnMouseWheelUp) OnMouseWheelUp(this, shift, mousePos, handled);
-  return handled;
+TRaised TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos, bool& handled) {
+  return RaiseEvent(OnMouseWheelUp, this, shift, mousePos, handled);
 }
 
 void TControl::CMParentFontChanged(TMessage& message) {
@@ -726,34 +719,30 @@ void TControl::CMVisibleChanged(TMessage& message) {
   InvalidateControl(true, visible_ && controlStyle_.Contains(TControlStyleItem::csOpaque));
 }
 
-void TControl::Click() {
+TRaised TControl::Click() {
   TBasicAction* action = Action();
-  if (OnClick && action && OnClick != action->OnExecute())
-    OnClick(this);
-  else if (!IsDesigning() && actionLink_)
-    actionLink_->Execute(this);
-  else if (OnClick)
-    OnClick(this);
+  if (OnClick && action && OnClick != action->OnExecute()) return RaiseEvent(OnClick, this);
+  if (IsDesigning() || !actionLink_) return RaiseEvent(OnClick, this);
+  // The action's handler may free this control too.
+  const TLifeWatch life = LifeWatch();
+  actionLink_->Execute(this);
+  return TRaised(!life.Ended());
 }
 
-void TControl::DblClick() {
-  if (OnDblClick) OnDblClick(this);
+TRaised TControl::DblClick() { return RaiseEvent(OnDblClick, this); }
+
+TRaised TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  return RaiseEvent(OnMouseDown, this, button, shift, x, y);
 }
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+TRaised TControl::MouseMove(TShiftState shift, int x, int y) { return RaiseEvent(OnMouseMove, this, shift, x, y); }
+
+TRaised TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  return RaiseEvent(OnMouseUp, this, button, shift, x, y);
 }
 
-void TControl::MouseMove(TShiftState shift, int x, int y) {
-  if (OnMouseMove) OnMouseMove(this, shift, x, y);
-}
-
-void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
-}
-
-void TControl::DoContextPopup(POINT mousePos, bool& handled) {
-  if (OnContextPopup) OnContextPopup(this, mousePos, handled);
+TRaised TControl::DoContextPopup(POINT mousePos, bool& handled) {
+  return RaiseEvent(OnContextPopup, this, mousePos, handled);
 }
 
 void TControl::BeginDrag(bool immediate, int threshold) {
@@ -771,46 +760,35 @@ void TControl::BeginDrag(bool immediate, int threshold) {
   TDragObject* object = nullptr;
   if (docking) {
     TDragDockObject* dockObject = nullptr;
-    DoStartDock(dockObject);
+    if (DoStartDock(dockObject).Gone()) return;
     object = dockObject;
   } else {
-    DoStartDrag(object);
+    if (DoStartDrag(object).Gone()) return;
   }
   bool owns = object == nullptr;
   if (owns) object = docking ? new TDragDockObject(this) : new TDragControlObject(this);
   DragInit(this, object, owns, immediate, threshold);
 }
 
-void TControl::DoStartDock(TDragDockObject*& dragObject) {
-  if (OnStartDock) OnStartDock(this, dragObject);
-}
+TRaised TControl::DoStartDock(TDragDockObject*& dragObject) { return RaiseEvent(OnStartDock, this, dragObject); }
 
-void TControl::DoEndDock(TObject* target, int x, int y) {
-  if (OnEndDock) OnEndDock(this, target, x, y);
-}
+TRaised TControl::DoEndDock(TObject* target, int x, int y) { return RaiseEvent(OnEndDock, this, target, x, y); }
 
 void TControl::EndDrag(bool drop) {
   if (Dragging()) DragDone(drop);
 }
 
-void TControl::DoStartDrag(TDragObject*& dragObject) {
-  if (OnStartDrag) OnStartDrag(this, dragObject);
+TRaised TControl::DoStartDrag(TDragObject*& dragObject) { return RaiseEvent(OnStartDrag, this, dragObject); }
+
+TRaised TControl::DoEndDrag(TObject* target, int x, int y) { return RaiseEvent(OnEndDrag, this, target, x, y); }
+
+TRaised TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+  // Without a handler nothing is accepted.
+  accept = static_cast<bool>(OnDragOver);
+  return RaiseEvent(OnDragOver, this, source, x, y, state, accept);
 }
 
-void TControl::DoEndDrag(TObject* target, int x, int y) {
-  if (OnEndDrag) OnEndDrag(this, target, x, y);
-}
-
-void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
-  accept = false;
-  if (!OnDragOver) return;
-  accept = true;
-  OnDragOver(this, source, x, y, state, accept);
-}
-
-void TControl::DragDrop(TObject* source, int x, int y) {
-  if (OnDragDrop) OnDragDrop(this, source, x, y);
-}
+TRaised TControl::DragDrop(TObject* source, int x, int y) { return RaiseEvent(OnDragDrop, this, source, x, y); }
 
 void TControl::CMDrag(TMessage& message) {
   auto* rec = reinterpret_cast<TDragRec*>(message.LParam);
@@ -830,21 +808,20 @@ void TControl::CMDrag(TMessage& message) {
     case TDragMessage::dmDragMove: {
       static const TDragState kStates[] = {TDragState::dsDragEnter, TDragState::dsDragLeave, TDragState::dsDragMove};
       bool accept = true;
-      target->DragOver(source, point.x, point.y, kStates[static_cast<int>(kind)], accept);
-      message.Result = accept ? 1 : 0;
+      // A target its handler freed accepts nothing.
+      const bool lives = target->DragOver(source, point.x, point.y, kStates[static_cast<int>(kind)], accept).Alive();
+      message.Result = lives && accept ? 1 : 0;
       break;
     }
     case TDragMessage::dmDragDrop:
-      target->DragDrop(source, point.x, point.y);
+      if (target->DragDrop(source, point.x, point.y).Gone()) return;
       break;
     default:
       break;
   }
 }
 
-void TControl::Resize() {
-  if (OnResize) OnResize(this);
-}
+TRaised TControl::Resize() { return RaiseEvent(OnResize, this); }
 
 void TControl::InvalidateControl(bool isVisible, bool isOpaque) {
   if (!isVisible || !parent_ || !parent_->HandleAllocated()) return;

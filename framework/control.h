@@ -106,7 +106,7 @@ using TEndDragEvent = TDelegate<void(TObject* Sender, TObject* Target, int X, in
 using TStartDockEvent = TDelegate<void(TObject* Sender, TDragDockObject*& DragObject)>;
 
 // Smallest and largest size of a control; 0 means no limit.
-class TSizeConstraints : public TPersistent {
+class TSizeConstraints : public TPersistent, protected TEventSource {
   BC_CLASS(TSizeConstraints, TPersistent)
   TSizeConstraints() = default;
   void Assign(const TPersistent* source) override;
@@ -313,9 +313,9 @@ class TControl : public TComponent {
   // True while a stored form's values are still being read into the control (before its Loaded).
   bool Reading() const { return IsLoading() && !loadedRun_; }
   // Called when the drag of this control ended; raises OnEndDrag.
-  virtual void DoEndDrag(TObject* target, int x, int y);
+  virtual TRaised DoEndDrag(TObject* target, int x, int y);
   // Called when a dock drag of this control ended; raises OnEndDock (target null when nothing took it).
-  virtual void DoEndDock(TObject* target, int x, int y);
+  virtual TRaised DoEndDock(TObject* target, int x, int y);
 
   // The action the control shows and runs on Click (framework/control_action_link.cpp).
   TBasicAction* Action() const;
@@ -325,31 +325,32 @@ class TControl : public TComponent {
   // showing forms.
   virtual void InitiateAction();
 
-  // Overridable reactions, each raising its event. Click runs OnClick when it differs from the action's
-  // OnExecute, else the action, else OnClick.
-  virtual void Click();
-  virtual void DblClick();
+  // Overridable reactions, each raising its event and answering whether the control outlived the handler
+  // (RaiseEvent). Click runs OnClick when it differs from the action's OnExecute, else the action, else OnClick.
+  virtual TRaised Click();
+  virtual TRaised DblClick();
 
  protected:
-  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
-  virtual void MouseMove(TShiftState shift, int x, int y);
-  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
-  virtual void DoContextPopup(POINT mousePos, bool& handled);
+  virtual TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual TRaised MouseMove(TShiftState shift, int x, int y);
+  virtual TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual TRaised DoContextPopup(POINT mousePos, bool& handled);
   // A drag moves over this control (OnDragOver decides; no handler refuses) or is dropped on it (OnDragDrop).
-  virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
-  virtual void DragDrop(TObject* source, int x, int y);
-  virtual void DoStartDrag(TDragObject*& dragObject);
-  virtual void DoStartDock(TDragDockObject*& dragObject);
+  virtual TRaised DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+  virtual TRaised DragDrop(TObject* source, int x, int y);
+  virtual TRaised DoStartDrag(TDragObject*& dragObject);
+  virtual TRaised DoStartDock(TDragDockObject*& dragObject);
   // CM_DRAG: enter, move, leave and drop go to the control the message names; find-target answers this control.
   virtual void CMDrag(TMessage& message);
-  virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos);
-  virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
-  virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
+  // handled: a handler took the wheel.
+  virtual TRaised DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos, bool& handled);
+  virtual TRaised DoMouseWheelDown(TShiftState shift, POINT mousePos, bool& handled);
+  virtual TRaised DoMouseWheelUp(TShiftState shift, POINT mousePos, bool& handled);
   // A wheel message reaches the focused control of the form first; this decides where it goes.
   virtual void MouseWheelHandler(TMessage& message);
-  virtual void Resize();
-  // Asked before the size changes; OnCanResize may change the size or refuse it.
-  virtual bool CanResize(int& newWidth, int& newHeight);
+  virtual TRaised Resize();
+  // Asked before the size changes; OnCanResize may change the size or refuse it (resize false).
+  virtual TRaised CanResize(int& newWidth, int& newHeight, bool& resize);
   // The size AutoSize would give; false when the control has no preferred size.
   virtual bool CanAutoSize(int& newWidth, int& newHeight);
   void AdjustSize();

@@ -37,9 +37,9 @@ TWinControl* FindDockSite(TControl* client, POINT screenPoint) {
   return nullptr;
 }
 
-void TWinControl::DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept) {
+TRaised TWinControl::DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept) {
   GetWindowRect(Handle(), &source->DockRect);
-  if (OnDockOver) OnDockOver(this, source, x, y, state, accept);
+  return RaiseEvent(OnDockOver, this, source, x, y, state, accept);
 }
 
 bool TControl::ManualDock(TWinControl* newDockSite, TControl* dropControl, TAlign controlSide) {
@@ -104,14 +104,16 @@ void TControl::Dock(TWinControl* newDockSite, const RECT& rect) {
 
 bool TWinControl::DoUnDock(TWinControl* newTarget, TControl* client) {
   bool allow = true;
-  if (OnUnDock) OnUnDock(this, client, newTarget, allow);
+  // A site its handler freed lets its client go.
+  if (RaiseEvent(OnUnDock, this, client, newTarget, allow).Gone()) return true;
   if (allow) Perform(CM_UNDOCKCLIENT, reinterpret_cast<WPARAM>(newTarget), reinterpret_cast<LPARAM>(client));
   return allow;
 }
 
 void TWinControl::GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock) {
   GetWindowRect(Handle(), &influenceRect);
-  if (OnGetSiteInfo) OnGetSiteInfo(this, client, influenceRect, mousePos, canDock);
+  // Raised last: the answer is in influenceRect and canDock.
+  if (RaiseEvent(OnGetSiteInfo, this, client, influenceRect, mousePos, canDock).Gone()) return;
 }
 
 void TWinControl::DoAddDockClient(TControl* client, const RECT& rect) {
@@ -130,7 +132,7 @@ void TWinControl::CMDockClient(TMessage& message) {
   object->Control()->Dock(this, rect);
   EnableAlign();
   POINT point = ScreenToClient(MessagePoint(message.LParam));
-  if (OnDockDrop) OnDockDrop(this, object, point.x, point.y);
+  if (RaiseEvent(OnDockDrop, this, object, point.x, point.y).Gone()) return;
 }
 
 TCustomDockForm::TCustomDockForm(TComponent* owner) : TCustomForm(owner) {

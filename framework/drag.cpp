@@ -152,8 +152,8 @@ class TDragMachine {
     auto* object = static_cast<TDragDockObject*>(object_);
     POINT point = site->ScreenToClient(pos);
     bool accept = true;
-    site->DockOver(object, point.x, point.y, state, accept);
-    return accept;
+    // A site its handler freed takes nothing.
+    return site->DockOver(object, point.x, point.y, state, accept).Alive() && accept;
   }
 
   void ShowFrame(const RECT& rect) {
@@ -292,12 +292,12 @@ HCURSOR TDragControlObject::GetDragCursor(bool accepted, int x, int y) {
 
 void TDragControlObject::Finished(TObject* target, int x, int y, bool accepted) {
   (void)accepted;
-  control_->DoEndDrag(target, x, y);
+  if (control_->DoEndDrag(target, x, y).Gone()) return;
 }
 
 void TDragDockObject::Finished(TObject* target, int x, int y, bool accepted) {
   (void)accepted;
-  Control()->DoEndDock(target, x, y);
+  if (Control()->DoEndDock(target, x, y).Gone()) return;
 }
 
 TControl* DragControl() { return TDragMachine::Instance().Control(); }

@@ -59,9 +59,7 @@ void TCustomEdit::CreateWnd() {
   SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
 }
 
-void TCustomEdit::Change() {
-  if (OnChange) OnChange(this);
-}
+TRaised TCustomEdit::Change() { return RaiseEvent(OnChange, this); }
 
 void TCustomEdit::Dispatch(TMessage& message) {
   switch (message.Msg) {
@@ -82,7 +80,7 @@ void TCustomEdit::Dispatch(TMessage& message) {
 }
 
 void TCustomEdit::CNCommand(TMessage& message) {
-  if (HIWORD(message.WParam) == EN_CHANGE) Change();
+  if (HIWORD(message.WParam) == EN_CHANGE && Change().Gone()) return;
 }
 
 void TCustomEdit::CNCtlColor(TMessage& message) {

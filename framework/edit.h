@@ -28,7 +28,7 @@ class TCustomEdit : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   // Raised for every change of the text, typed or set.
-  virtual void Change();
+  virtual TRaised Change();
 
  private:
   void CNCommand(TMessage& message);

@@ -343,17 +343,11 @@ void TCustomForm::Show() {
   if (!life.Ended()) BringToFront();
 }
 
-void TCustomForm::DoCreate() {
-  if (OnCreate) OnCreate(this);
-}
+TRaised TCustomForm::DoCreate() { return RaiseEvent(OnCreate, this); }
 
-void TCustomForm::DoShow() {
-  if (OnShow) OnShow(this);
-}
+TRaised TCustomForm::DoShow() { return RaiseEvent(OnShow, this); }
 
-void TCustomForm::DoHide() {
-  if (OnHide) OnHide(this);
-}
+TRaised TCustomForm::DoHide() { return RaiseEvent(OnHide, this); }
 
 void TCustomForm::CMShowingChanged(TMessage& message) {
   (void)message;
@@ -379,20 +373,23 @@ void TCustomForm::CMShowingChanged(TMessage& message) {
   if (!life.Ended()) formState_ -= TFormStateItem::fsShowing;
 }
 
-void TCustomForm::DoClose(TCloseAction& action) {
-  if (OnClose) OnClose(this, action);
-}
+TRaised TCustomForm::DoClose(TCloseAction& action) { return RaiseEvent(OnClose, this, action); }
 
-bool TCustomForm::CloseQuery() {
+TRaised TCustomForm::CloseQuery(bool& canClose) {
+  canClose = true;
   if (formStyle_ == TFormStyle::fsMDIForm) {
     // A child's OnCloseQuery may free the frame: it closes no further then.
     const TLifeWatch life = LifeWatch();
-    for (int i = 0; i < MDIChildCount(); ++i)
-      if (!MDIChildren(i)->CloseQuery() || life.Ended()) return false;
+    for (int i = 0; i < MDIChildCount(); ++i) {
+      const bool freed = MDIChildren(i)->CloseQuery(canClose).Gone();
+      if (life.Ended()) return TRaised(false);
+      if (freed || !canClose) {
+        canClose = false;
+        return TRaised(true);
+      }
+    }
   }
-  bool canClose = true;
-  if (OnCloseQuery) OnCloseQuery(this, canClose);
-  return canClose;
+  return RaiseEvent(OnCloseQuery, this, canClose);
 }
 
 void TCustomForm::Close() {
@@ -402,13 +399,12 @@ void TCustomForm::Close() {
   }
   // OnCloseQuery and OnClose may free the form (caFree and Release are the way that waits for their end): nothing
   // of it is touched then.
-  const TLifeWatch life = LifeWatch();
-  if (!CloseQuery() || life.Ended()) return;
+  bool canClose = true;
+  if (CloseQuery(canClose).Gone() || !canClose) return;
   TCloseAction action = TCloseAction::caHide;
   if (formStyle_ == TFormStyle::fsMDIChild)
     action = borderIcons_.Contains(TBorderIcon::biMinimize) ? TCloseAction::caMinimize : TCloseAction::caNone;
-  DoClose(action);
-  if (life.Ended() || action == TCloseAction::caNone) return;
+  if (DoClose(action).Gone() || action == TCloseAction::caNone) return;
   if (Application && Application->MainForm() == this)
     Application->Terminate();
   else if (action == TCloseAction::caHide)
@@ -425,9 +421,10 @@ void TCustomForm::CloseModal() {
   const TLifeWatch life = LifeWatch();
   try {
     TCloseAction action = TCloseAction::caNone;
-    if (CloseQuery() && !life.Ended()) {
+    bool canClose = true;
+    if (CloseQuery(canClose).Alive() && canClose) {
       action = TCloseAction::caHide;
-      DoClose(action);
+      if (DoClose(action).Gone()) return;
     }
     // OnCloseQuery and OnClose may free the form.
     if (life.Ended()) return;
@@ -500,13 +497,9 @@ TModalResult TCustomForm::RunModal(const TLifeWatch& life, HWND& activeWindow) {
 
 // ---- activation and focus ----
 
-void TCustomForm::Activate() {
-  if (OnActivate) OnActivate(this);
-}
+TRaised TCustomForm::Activate() { return RaiseEvent(OnActivate, this); }
 
-void TCustomForm::Deactivate() {
-  if (OnDeactivate) OnDeactivate(this);
-}
+TRaised TCustomForm::Deactivate() { return RaiseEvent(OnDeactivate, this); }
 
 void TCustomForm::SetActive(bool value) {
   active_ = value;
@@ -609,10 +602,10 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
 
 // ---- keys ----
 
-bool TCustomForm::IsShortCut(TMessage& message) {
-  bool handled = false;
-  if (OnShortCut) OnShortCut(message, handled);
-  if (handled) return true;
+TRaised TCustomForm::IsShortCut(TMessage& message, bool& handled) {
+  handled = false;
+  const TRaised raised = RaiseEvent(OnShortCut, message, handled);
+  if (raised.Gone() || handled) return raised;
   // The actions of the form's action lists answer their short-cuts.
   TShortCut shortCut = ::ShortCut(static_cast<WORD>(message.WParam), KeyDataToShiftState(message.LParam));
   for (int i = 0; i < ComponentCount(); ++i) {
@@ -620,10 +613,15 @@ bool TCustomForm::IsShortCut(TMessage& message) {
     if (!list) continue;
     for (int j = 0; j < list->ActionCount(); ++j) {
       auto* action = ObjectAs<TCustomAction>(list->Actions(j));
-      if (action && action->ShortCut() != 0 && action->ShortCut() == shortCut) return action->Execute();
+      if (action && action->ShortCut() != 0 && action->ShortCut() == shortCut) {
+        // The action's handler may free the form.
+        const TLifeWatch life = LifeWatch();
+        handled = action->Execute();
+        return TRaised(!life.Ended());
+      }
     }
   }
-  return false;
+  return raised;
 }
 
 void TCustomForm::MouseWheelHandler(TMessage& message) {
@@ -769,10 +767,10 @@ void TCustomForm::Dispatch(TMessage& message) {
       WMHelp(message);
       return;
     case CM_ACTIVATE:
-      Activate();
+      if (Activate().Gone()) return;
       return;
     case CM_DEACTIVATE:
-      Deactivate();
+      if (Deactivate().Gone()) return;
       return;
     case CM_DIALOGKEY:
       CMDialogKey(message);

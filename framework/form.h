@@ -71,7 +71,8 @@ class TCustomForm : public TWinControl {
   void SetKeyPreview(bool value) { keyPreview_ = value; }
   // Whether the key message is one of the form's short-cuts: OnShortCut, then the actions of the action lists
   // the form owns.
-  virtual bool IsShortCut(TMessage& message);
+  // handled: the short-cut was taken.
+  virtual TRaised IsShortCut(TMessage& message, bool& handled);
   void MouseWheelHandler(TMessage& message) override;
 
   TModalResult ModalResult() const { return modalResult_; }
@@ -84,7 +85,8 @@ class TCustomForm : public TWinControl {
   // handlers freed it; caFree and Release free it once its handlers are done.
   void Show();
   void Close();
-  virtual bool CloseQuery();
+  // canClose false: the form stays.
+  virtual TRaised CloseQuery(bool& canClose);
   // Frees the form once the messages already queued for it have been handled.
   void Release();
 
@@ -99,7 +101,7 @@ class TCustomForm : public TWinControl {
 
   // Raises OnCreate: the form is whole (Application->CreateForm calls it after the constructor, which reads a
   // stored form).
-  virtual void DoCreate();
+  virtual TRaised DoCreate();
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnActivate;
@@ -116,11 +118,11 @@ class TCustomForm : public TWinControl {
   void CreateWindowHandle(const TCreateParams& params) override;
   void DestroyWindowHandle() override;
   void AlignControls(TControl* control, RECT& rect) override;
-  virtual void DoShow();
-  virtual void DoHide();
-  virtual void DoClose(TCloseAction& action);
-  virtual void Activate();
-  virtual void Deactivate();
+  virtual TRaised DoShow();
+  virtual TRaised DoHide();
+  virtual TRaised DoClose(TCloseAction& action);
+  virtual TRaised Activate();
+  virtual TRaised Deactivate();
 
  private:
   void SetActive(bool value);

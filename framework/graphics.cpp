@@ -182,7 +182,8 @@ TGraphicsObject::~TGraphicsObject() {
 
 void TGraphicsObject::Changed(bool handleAffected) {
   if (handleAffected) stale_ = true;
-  if (OnChange) OnChange(this);
+  // Raised last: every caller is done with the object.
+  if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
 HGDIOBJ TGraphicsObject::GetHandle() {
@@ -466,7 +467,7 @@ TCanvas::~TCanvas() {
 }
 
 HDC TCanvas::Handle() {
-  Changing();
+  if (Changing().Gone()) return nullptr;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csPenValid, TState::csBrushValid});
   return handle_;
 }
@@ -544,12 +545,11 @@ void TCanvas::BrushChanged(TObject*) {
   SelectObject(handle_, originalBrush_);
 }
 
-void TCanvas::Changing() {
-  if (OnChanging) OnChanging(this);
-}
+TRaised TCanvas::Changing() { return RaiseEvent(OnChanging, this); }
 
 void TCanvas::Changed() {
-  if (OnChange) OnChange(this);
+  // Raised last: every caller is done with the canvas.
+  if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
 RECT TCanvas::ClipRect() {
@@ -566,7 +566,7 @@ void TCanvas::MoveTo(int x, int y) {
 }
 
 void TCanvas::LineTo(int x, int y) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::LineTo(handle_, x, y);
   penPos_ = {x, y};
@@ -575,7 +575,7 @@ void TCanvas::LineTo(int x, int y) {
 
 void TCanvas::Polyline(const std::vector<POINT>& points) {
   if (points.empty()) return;
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::Polyline(handle_, points.data(), static_cast<int>(points.size()));
   Changed();
@@ -583,56 +583,56 @@ void TCanvas::Polyline(const std::vector<POINT>& points) {
 
 void TCanvas::Polygon(const std::vector<POINT>& points) {
   if (points.empty()) return;
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::Polygon(handle_, points.data(), static_cast<int>(points.size()));
   Changed();
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::Rectangle(handle_, left, top, right, bottom);
   Changed();
 }
 
 void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::RoundRect(handle_, left, top, right, bottom, cornerWidth, cornerHeight);
   Changed();
 }
 
 void TCanvas::Ellipse(int left, int top, int right, int bottom) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::Ellipse(handle_, left, top, right, bottom);
   Changed();
 }
 
 void TCanvas::FillRect(const RECT& rect) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csBrushValid});
   ::FillRect(handle_, &rect, brush_->Handle());
   Changed();
 }
 
 void TCanvas::FrameRect(const RECT& rect) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csBrushValid});
   ::FrameRect(handle_, &rect, brush_->Handle());
   Changed();
 }
 
 void TCanvas::DrawFocusRect(const RECT& rect) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csBrushValid});
   ::DrawFocusRect(handle_, &rect);
   Changed();
 }
 
 void TCanvas::TextOut(int x, int y, const String& text) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   ExtTextOutW(handle_, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
   MoveTo(x + TextWidth(text), y);
@@ -640,7 +640,7 @@ void TCanvas::TextOut(int x, int y, const String& text) {
 }
 
 void TCanvas::TextRect(const RECT& rect, int x, int y, const String& text) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   UINT options = ETO_CLIPPED;
   if (brush_->Style() != TBrushStyle::bsClear) options |= ETO_OPAQUE;
@@ -649,7 +649,7 @@ void TCanvas::TextRect(const RECT& rect, int x, int y, const String& text) {
 }
 
 void TCanvas::TextRect(RECT& rect, const String& text, UINT format) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   DrawTextW(handle_, text.c_str(), static_cast<int>(text.size()), &rect, format);
   Changed();
@@ -664,7 +664,7 @@ SIZE TCanvas::TextExtent(const String& text) {
 
 void TCanvas::Draw(int x, int y, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid});
   SetBkColor(handle_, static_cast<COLORREF>(ColorToRGB(brush_->Color())));
   graphic->Draw(this, RECT{x, y, x + graphic->Width(), y + graphic->Height()});
@@ -673,14 +673,14 @@ void TCanvas::Draw(int x, int y, TGraphic* graphic) {
 
 void TCanvas::StretchDraw(const RECT& rect, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid});
   graphic->Draw(this, rect);
   Changed();
 }
 
 void TCanvas::CopyRect(const RECT& dest, TCanvas* source, const RECT& sourceRect) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   source->RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   StretchBlt(handle_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source->handle_,
@@ -695,7 +695,7 @@ TColor TCanvas::Pixels(int x, int y) {
 }
 
 void TCanvas::SetPixels(int x, int y, TColor color) {
-  Changing();
+  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid});
   SetPixel(handle_, x, y, static_cast<COLORREF>(ColorToRGB(color)));
   Changed();

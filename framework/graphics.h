@@ -99,7 +99,7 @@ TColor StringToColor(const String& text);
 // The common part of TFont, TBrush and TPen: an OnChange event raised after every effective change, and a
 // lazily created handle. A change that the handle depends on only marks it stale: it is rebuilt on the next
 // Handle(), after the listeners (a canvas) have had the chance to take the old one out of their DC.
-class TGraphicsObject : public TPersistent {
+class TGraphicsObject : public TPersistent, protected TEventSource {
   BC_CLASS(TGraphicsObject, TPersistent)
   TGraphicsObject() = default;
   TGraphicsObject(const TGraphicsObject&) = delete;
@@ -256,9 +256,12 @@ class TPen : public TGraphicsObject {
 // Draws on a device context it is given (SetHandle) or, in a subclass, one it makes on demand (CreateHandle).
 // The font, brush and pen are selected only when a drawing call needs them, and the DC's own objects are put
 // back when the canvas lets go of the DC. Font, brush and pen changes take effect on the next drawing call.
-class TCanvas : public TPersistent {
+class TCanvas : public TPersistent, protected TEventSource {
   BC_CLASS(TCanvas, TPersistent)
   TCanvas();
+
+  // A canvas goes with the control that paints on it, which a handler called while painting may free.
+  using TEventSource::LifeWatch;
   ~TCanvas() override;
   TCanvas(const TCanvas&) = delete;
   TCanvas& operator=(const TCanvas&) = delete;
@@ -336,7 +339,7 @@ class TCanvas : public TPersistent {
   virtual void CreateHandle() {}
   // Puts back the DC's own objects; subclasses call it before releasing a DC they made.
   void DeselectHandles();
-  virtual void Changing();
+  virtual TRaised Changing();
   virtual void Changed();
 
  private:

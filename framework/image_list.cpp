@@ -101,9 +101,7 @@ TChangeLink::~TChangeLink() {
   if (sender_) sender_->UnRegisterChanges(this);
 }
 
-void TChangeLink::Change() {
-  if (OnChange) OnChange(sender_);
-}
+TRaised TChangeLink::Change() { return RaiseEvent(OnChange, sender_); }
 
 // TCustomImageList
 
@@ -429,11 +427,17 @@ void TCustomImageList::UnRegisterChanges(TChangeLink* link) {
 }
 
 void TCustomImageList::Change() {
-  // A listener may unregister itself while it hears of the change.
+  // A listener may unregister itself while it hears of the change, or free the list.
+  const TLifeWatch life = LifeWatch();
   std::vector<TChangeLink*> links = links_;
-  for (TChangeLink* link : links)
-    if (std::find(links_.begin(), links_.end(), link) != links_.end()) link->Change();
-  if (OnChange) OnChange(this);
+  for (TChangeLink* link : links) {
+    if (std::find(links_.begin(), links_.end(), link) == links_.end()) continue;
+    // The link that goes with what it heard has left the list; the list may have gone with it.
+    if (link->Change().Gone() && life.Ended()) return;
+    if (life.Ended()) return;
+  }
+  // Raised last: every caller is done with the list.
+  if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
 const TUnit& ImageListUnit() {

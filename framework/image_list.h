@@ -17,7 +17,7 @@ class TCustomImageList;
 
 // One listener's registration with an image list. Freed or unregistered, it leaves the list; a list that goes
 // first leaves its links with no Sender.
-class TChangeLink : public TObject {
+class TChangeLink : public TObject, protected TEventSource {
   BC_CLASS(TChangeLink, TObject)
   TChangeLink() = default;
   ~TChangeLink() override;
@@ -27,7 +27,7 @@ class TChangeLink : public TObject {
   TCustomImageList* Sender() const { return sender_; }
   void SetSender(TCustomImageList* value) { sender_ = value; }
   // Raises OnChange with the image list as sender.
-  virtual void Change();
+  virtual TRaised Change();
 
   TNotifyEvent OnChange;
 
@@ -112,7 +112,7 @@ class TCustomImageList : public TComponent {
   TNotifyEvent OnChange;
 
  protected:
-  // Tells every change link, then OnChange.
+  // Tells every change link, then OnChange; raised last by its callers.
   virtual void Change();
   // Paints image index; a disabled image is an embossed silhouette in the highlight and shadow colours.
   virtual void DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled);

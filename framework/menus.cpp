@@ -289,9 +289,7 @@ TMenuItem* TMenuItem::FindItem(UINT value, TFindItemKind kind) const {
   return nullptr;
 }
 
-void TMenuItem::Click() {
-  if (OnClick) OnClick(this);
-}
+TRaised TMenuItem::Click() { return RaiseEvent(OnClick, this); }
 
 void TMenuItem::GetChildren(const TGetChildProc& proc, TComponent* root) {
   (void)root;
@@ -390,17 +388,14 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation) {
   if (operation == TOperation::opRemove && component == popupComponent_) popupComponent_ = nullptr;
 }
 
-void TPopupMenu::DoPopup(TObject* sender) {
-  if (OnPopup) OnPopup(sender);
-}
+TRaised TPopupMenu::DoPopup(TObject* sender) { return RaiseEvent(OnPopup, sender); }
 
 void TPopupMenu::Popup(int x, int y) {
   static const UINT kAlignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
   popupPoint_ = {x, y};
   // OnPopup may free the menu: nothing is shown then.
   const TLifeWatch life = LifeWatch();
-  DoPopup(this);
-  if (life.Ended()) return;
+  if (DoPopup(this).Gone()) return;
   UINT command;
   {
     std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(items_->BuildMenu(), &DestroyMenu);
@@ -414,7 +409,8 @@ void TPopupMenu::Popup(int x, int y) {
   // then. The menu and its window are gone before the chosen item runs, so a handler may show the menu again, or
   // free it.
   if (life.Ended()) return;
-  if (TMenuItem* item = command ? FindItem(command, TFindItemKind::fkCommand) : nullptr) item->Click();
+  TMenuItem* item = command ? FindItem(command, TFindItemKind::fkCommand) : nullptr;
+  if (item && item->Click().Gone()) return;
 }
 
 bool TPopupMenu::IsShortCut(const TMessage& message) {
@@ -422,7 +418,8 @@ bool TPopupMenu::IsShortCut(const TMessage& message) {
   if (!shortCut) return false;
   TMenuItem* item = FindItem(shortCut, TFindItemKind::fkShortCut);
   if (!item || !item->Enabled()) return false;
-  item->Click();
+  // The short-cut is taken, whether or not the item outlived its handler.
+  if (item->Click().Gone()) return true;
   return true;
 }
 

@@ -82,7 +82,7 @@ class TMenuItem : public TComponent {
   TMenuItem* FindItem(UINT value, TFindItemKind kind) const;
 
   // Runs OnClick.
-  virtual void Click();
+  virtual TRaised Click();
 
   TNotifyEvent OnClick;
 
@@ -153,7 +153,7 @@ class TPopupMenu : public TComponent {
   void SetChildOrder(TComponent* child, int order) override;
 
  protected:
-  virtual void DoPopup(TObject* sender);
+  virtual TRaised DoPopup(TObject* sender);
   void Notification(TComponent* component, TOperation operation) override;
   // A menu that shows itself by other means than the platform's records where it went.
   void SetPopupPoint(POINT value) { popupPoint_ = value; }

@@ -40,5 +40,6 @@ void TPicture::Replace(std::unique_ptr<TGraphic> graphic) {
 }
 
 void TPicture::Changed(TObject*) {
-  if (OnChange) OnChange(this);
+  // Raised last: every caller is done with the picture.
+  if (RaiseEvent(OnChange, this).Gone()) return;
 }

@@ -6,7 +6,7 @@
 #include "framework/bitmap.h"
 #include "framework/icon.h"
 
-class TPicture : public TPersistent {
+class TPicture : public TPersistent, protected TEventSource {
   BC_CLASS(TPicture, TPersistent)
   TPicture() = default;
   TPicture(const TPicture&) = delete;

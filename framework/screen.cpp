@@ -199,7 +199,7 @@ void TScreen::RemoveForm(TCustomForm* form) {
   if (activeForm_ == form) {
     activeForm_ = nullptr;
     activeControl_ = nullptr;
-    if (OnActiveFormChange) OnActiveFormChange(this);
+    if (RaiseEvent(OnActiveFormChange, this).Gone()) return;
   }
 }
 
@@ -210,8 +210,8 @@ void TScreen::SetActive(TCustomForm* form, TWinControl* control) {
   bool controlChanged = activeControl_ != control;
   activeForm_ = form;
   activeControl_ = control;
-  if (formChanged && OnActiveFormChange) OnActiveFormChange(this);
-  if (controlChanged && OnActiveControlChange) OnActiveControlChange(this);
+  if (formChanged && RaiseEvent(OnActiveFormChange, this).Gone()) return;
+  if (controlChanged && RaiseEvent(OnActiveControlChange, this).Gone()) return;
 }
 
 void TScreen::ControlDestroyed(TControl* control) {

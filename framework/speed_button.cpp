@@ -116,35 +116,32 @@ void TSpeedButton::Dispatch(TMessage& message) {
   }
 }
 
-// The mouse handlers may free the button.
-
-void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  const TLifeWatch life = LifeWatch();
-  TGraphicControl::MouseDown(button, shift, x, y);
-  if (life.Ended() || button != TMouseButton::mbLeft || !Enabled()) return;
+TRaised TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  const TRaised raised = TGraphicControl::MouseDown(button, shift, x, y);
+  if (raised.Gone() || button != TMouseButton::mbLeft || !Enabled()) return raised;
   if (!down_) {
     state_ = TButtonState::bsDown;
     Invalidate();
   }
   dragging_ = true;
+  return raised;
 }
 
-void TSpeedButton::MouseMove(TShiftState shift, int x, int y) {
-  const TLifeWatch life = LifeWatch();
-  TGraphicControl::MouseMove(shift, x, y);
-  if (life.Ended() || !dragging_) return;
+TRaised TSpeedButton::MouseMove(TShiftState shift, int x, int y) {
+  const TRaised raised = TGraphicControl::MouseMove(shift, x, y);
+  if (raised.Gone() || !dragging_) return raised;
   TButtonState next = down_ ? TButtonState::bsExclusive : TButtonState::bsUp;
   if (Inside(this, x, y)) next = down_ ? TButtonState::bsExclusive : TButtonState::bsDown;
   if (next != state_) {
     state_ = next;
     Invalidate();
   }
+  return raised;
 }
 
-void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  const TLifeWatch life = LifeWatch();
-  TGraphicControl::MouseUp(button, shift, x, y);
-  if (life.Ended() || !dragging_) return;
+TRaised TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  const TRaised raised = TGraphicControl::MouseUp(button, shift, x, y);
+  if (raised.Gone() || !dragging_) return raised;
   dragging_ = false;
   const bool doClick = Inside(this, x, y);
   if (groupIndex_ == 0) {
@@ -157,7 +154,7 @@ void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     if (down_) state_ = TButtonState::bsExclusive;
     Repaint();
   }
-  if (doClick) Click();
+  return doClick ? Click() : raised;
 }
 
 std::unique_ptr<TBitmap> TSpeedButton::GlyphImage(TButtonState state) const {

@@ -39,9 +39,9 @@ class TSpeedButton : public TGraphicControl {
 
  protected:
   void Paint() override;
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-  void MouseMove(TShiftState shift, int x, int y) override;
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  TRaised MouseMove(TShiftState shift, int x, int y) override;
+  TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void SetState(TButtonState value) { state_ = value; }
   // Stores Down without the group rules.
   void StoreDown(bool value) { down_ = value; }

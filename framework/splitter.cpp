@@ -72,15 +72,12 @@ int TSplitter::MaxSizeOf(const TControl* control) const {
   return std::max(free + SizeOf(control), 0);
 }
 
-bool TSplitter::DoCanResize(int& newSize) {
-  bool accept = true;
-  if (OnCanResize) {
-    const TLifeWatch life = LifeWatch();
-    OnCanResize(this, newSize, accept);
-    if (life.Ended()) return false;
-  }
+TRaised TSplitter::DoCanResize(int& newSize, bool& accept) {
+  accept = true;
+  const TRaised raised = RaiseEvent(OnCanResize, this, newSize, accept);
+  if (raised.Gone()) return raised;
   if (accept && newSize < minSize_) newSize = autoSnap_ ? 0 : minSize_;
-  return accept;
+  return raised;
 }
 
 void TSplitter::SizeControl(int newSize) {
@@ -103,15 +100,14 @@ void TSplitter::SizeControl(int newSize) {
   }
 }
 
-void TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+TRaised TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   // OnMouseDown, and OnMoved of a drag still on, may free the splitter.
-  const TLifeWatch life = LifeWatch();
-  TGraphicControl::MouseDown(button, shift, x, y);
-  if (life.Ended() || button != TMouseButton::mbLeft) return;
-  StopSizing();
-  if (life.Ended()) return;
+  TRaised raised = TGraphicControl::MouseDown(button, shift, x, y);
+  if (raised.Gone() || button != TMouseButton::mbLeft) return raised;
+  raised = StopSizing();
+  if (raised.Gone()) return raised;
   TControl* control = FindControl();
-  if (!control) return;
+  if (!control) return raised;
   control_ = control;
   control_->FreeNotification(this);
   // Parent coordinates stay true while the splitter itself moves under the mouse.
@@ -120,37 +116,42 @@ void TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   maxSize_ = MaxSizeOf(control_);
   newSize_ = oldSize_;
   sizing_ = true;
+  return raised;
 }
 
-void TSplitter::MouseMove(TShiftState shift, int x, int y) {
+TRaised TSplitter::MouseMove(TShiftState shift, int x, int y) {
   // OnMouseMove and OnCanResize may free the splitter, or the neighbour, which ends the drag.
-  const TLifeWatch life = LifeWatch();
-  TGraphicControl::MouseMove(shift, x, y);
-  if (life.Ended() || !sizing_) return;
+  TRaised raised = TGraphicControl::MouseMove(shift, x, y);
+  if (raised.Gone() || !sizing_) return raised;
   const int delta = Horizontal() ? Left() + x - downPos_.x : Top() + y - downPos_.y;
   int size = Align() == TAlign::alLeft || Align() == TAlign::alTop ? oldSize_ + delta : oldSize_ - delta;
   size = std::clamp(size, 0, maxSize_);
-  if (!DoCanResize(size) || !sizing_) return;
+  bool accept = true;
+  raised = DoCanResize(size, accept);
+  if (raised.Gone() || !accept || !sizing_) return raised;
   // Neither MinSize nor OnCanResize takes the neighbour past the room its parent has.
   size = std::clamp(size, 0, maxSize_);
-  if (size == newSize_) return;
+  if (size == newSize_) return raised;
   newSize_ = size;
-  SizeControl(size);
-}
-
-void TSplitter::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  // The neighbour's own handlers (its resizing) may free the splitter.
   const TLifeWatch life = LifeWatch();
-  TGraphicControl::MouseUp(button, shift, x, y);
-  if (!life.Ended() && button == TMouseButton::mbLeft) StopSizing();
+  SizeControl(size);
+  return TRaised(!life.Ended());
 }
 
-void TSplitter::StopSizing() {
-  if (!sizing_) return;
+TRaised TSplitter::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  const TRaised raised = TGraphicControl::MouseUp(button, shift, x, y);
+  if (raised.Gone() || button != TMouseButton::mbLeft) return raised;
+  return StopSizing();
+}
+
+TRaised TSplitter::StopSizing() {
+  if (!sizing_) return TRaised(true);
   sizing_ = false;
   TControl* control = control_;
   control_ = nullptr;
   control->RemoveFreeNotification(this);
-  if (OnMoved) OnMoved(this);
+  return RaiseEvent(OnMoved, this);
 }
 
 void TSplitter::Notification(TComponent* component, TOperation operation) {

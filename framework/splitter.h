@@ -38,14 +38,14 @@ class TSplitter : public TGraphicControl {
 
  protected:
   void Paint() override;
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-  void MouseMove(TShiftState shift, int x, int y) override;
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-  // Asks OnCanResize, then keeps the size at MinSize or above (0 with AutoSnap); false refuses the size.
-  virtual bool DoCanResize(int& newSize);
+  TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  TRaised MouseMove(TShiftState shift, int x, int y) override;
+  TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  // Asks OnCanResize, then keeps the size at MinSize or above (0 with AutoSnap); accept false refuses the size.
+  virtual TRaised DoCanResize(int& newSize, bool& accept);
   // Ends a drag: the neighbour keeps its last size and OnMoved is raised. Nothing happens when no drag runs, nor
   // after the neighbour went, which ended the drag.
-  void StopSizing();
+  TRaised StopSizing();
   bool Sizing() const { return sizing_; }
   void Notification(TComponent* component, TOperation operation) override;
 

@@ -262,14 +262,14 @@ void TStringList::InsertObject(int index, const String& text, TObject* object) {
 
 void TStringList::Delete(int index) {
   CheckIndex(index);
-  Changing();
+  if (Changing().Gone()) return;
   items_.erase(items_.begin() + index);
   Changed();
 }
 
 void TStringList::Clear() {
   if (items_.empty()) return;
-  Changing();
+  if (Changing().Gone()) return;
   items_.clear();
   Changed();
 }
@@ -283,7 +283,7 @@ void TStringList::Exchange(int index1, int index2) {
   CheckUnsorted();
   CheckIndex(index1);
   CheckIndex(index2);
-  Changing();
+  if (Changing().Gone()) return;
   std::swap(items_[static_cast<size_t>(index1)], items_[static_cast<size_t>(index2)]);
   Changed();
 }
@@ -320,7 +320,7 @@ void TStringList::Sort() {
 
 void TStringList::CustomSort(const TStringListSortCompare& compare) {
   if (Count() < 2) return;
-  Changing();
+  if (Changing().Gone()) return;
   std::vector<int> order(items_.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(this, a, b) < 0; });
@@ -354,7 +354,7 @@ String TStringList::Get(int index) const {
 void TStringList::Put(int index, const String& text) {
   CheckUnsorted();
   CheckIndex(index);
-  Changing();
+  if (Changing().Gone()) return;
   items_[static_cast<size_t>(index)].text = text;
   Changed();
 }
@@ -366,16 +366,16 @@ TObject* TStringList::GetObject(int index) const {
 
 void TStringList::PutObject(int index, TObject* object) {
   CheckIndex(index);
-  Changing();
+  if (Changing().Gone()) return;
   items_[static_cast<size_t>(index)].object = object;
   Changed();
 }
 
 void TStringList::SetUpdateState(bool updating) {
-  if (updating)
-    Changing();
-  else
+  if (!updating)
     Changed();
+  else if (Changing().Gone())
+    return;
 }
 
 int TStringList::CompareStrings(const String& a, const String& b) const {
@@ -383,15 +383,14 @@ int TStringList::CompareStrings(const String& a, const String& b) const {
 }
 
 void TStringList::Changed() {
-  if (UpdateCount() == 0 && onChange_) onChange_(this);
+  // Raised last: every caller is done with the list.
+  if (UpdateCount() == 0 && RaiseEvent(onChange_, this).Gone()) return;
 }
 
-void TStringList::Changing() {
-  if (UpdateCount() == 0 && onChanging_) onChanging_(this);
-}
+TRaised TStringList::Changing() { return UpdateCount() == 0 ? RaiseEvent(onChanging_, this) : TRaised(true); }
 
 void TStringList::InsertItem(int index, const String& text, TObject* object) {
-  Changing();
+  if (Changing().Gone()) return;
   items_.insert(items_.begin() + index, Item{text, object});
   Changed();
 }

@@ -91,7 +91,7 @@ using TStringListSortCompare = std::function<int(TStringList* list, int index1, 
 
 // Lines stored in the list itself. Sorted lists keep their order on every Add and find lines by binary search;
 // Duplicates decides what Add does with a line already present. OnChanging and OnChange bracket every change.
-class TStringList : public TStrings {
+class TStringList : public TStrings, protected TEventSource {
   BC_CLASS(TStringList, TStrings)
   TStringList() = default;
   TStringList(const TStringList&) = delete;
@@ -134,7 +134,7 @@ class TStringList : public TStrings {
   void SetUpdateState(bool updating) override;
   int CompareStrings(const String& a, const String& b) const override;
   virtual void Changed();
-  virtual void Changing();
+  virtual TRaised Changing();
   void InsertItem(int index, const String& text, TObject* object);
 
  private:

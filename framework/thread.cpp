@@ -236,5 +236,6 @@ void TThread::DoTerminate() {
 }
 
 void TThread::CallOnTerminate() {
-  if (onTerminate_) onTerminate_(this);
+  // Raised last, from the thread's end.
+  if (RaiseEvent(onTerminate_, this).Gone()) return;
 }

@@ -10,13 +10,14 @@
 
 #include "framework/delegate.h"
 #include "framework/object.h"
+#include "framework/raise_event.h"
 #include "framework/startup.h"
 
 using TThreadMethod = TDelegate<void()>;
 
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
-class TThread : public TObject {
+class TThread : public TObject, protected TEventSource {
   BC_CLASS(TThread, TObject)
   // Raises EThread "Thread creation error: %s" when the system cannot make the thread. A thread not created
   // suspended may reach Execute before a derived constructor has finished: a derived class with members of its

@@ -91,15 +91,13 @@ void TTimer::Tick() {
   // The handler may free the timer (with its owner) before it raises.
   const TLifeWatch life = LifeWatch();
   try {
-    Timer();
+    if (Timer().Gone()) return;
   } catch (...) {
     ApplicationHandleException(life.Ended() ? nullptr : this);
   }
 }
 
-void TTimer::Timer() {
-  if (onTimer_) onTimer_(this);
-}
+TRaised TTimer::Timer() { return RaiseEvent(onTimer_, this); }
 
 const TPublishedTable& TTimer::PublishedTable() const {
   using P = TPublished<TTimer>;

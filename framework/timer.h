@@ -28,7 +28,7 @@ class TTimer : public TComponent {
 
  protected:
   // Runs OnTimer; an exception from it goes to the application's exception handler.
-  virtual void Timer();
+  virtual TRaised Timer();
 
  private:
   // Stops the platform timer and starts it again when the timer should run. Raises EOutOfResources

@@ -530,7 +530,8 @@ void TWinControl::UpdateBounds() {
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
-  if (!CanResize(width, height)) return;
+  bool resize = true;
+  if (CanResize(width, height, resize).Gone() || !resize) return;
   ConstrainSize(width, height);
   if (left == Left() && top == Top() && width == Width() && height == Height()) return;
   if (handle_ && !IsIconic(handle_)) {
@@ -839,13 +840,9 @@ void TWinControl::CMDrag(TMessage& message) {
   TControl::CMDrag(message);
 }
 
-void TWinControl::DoEnter() {
-  if (OnEnter) OnEnter(this);
-}
+TRaised TWinControl::DoEnter() { return RaiseEvent(OnEnter, this); }
 
-void TWinControl::DoExit() {
-  if (OnExit) OnExit(this);
-}
+TRaised TWinControl::DoExit() { return RaiseEvent(OnExit, this); }
 
 // ---- painting ----
 
@@ -1246,7 +1243,7 @@ void TWinControl::Dispatch(TMessage& message) {
       if (handle_) UpdateBounds();
       DefaultHandler(message);
       Realign();
-      if (!IsLoading()) Resize();
+      if (!IsLoading() && Resize().Gone()) return;
       return;
     case WM_MOVE:
       if (handle_) UpdateBounds();
@@ -1316,10 +1313,10 @@ void TWinControl::Dispatch(TMessage& message) {
       SendToChildren(message, true);
       return;
     case CM_ENTER:
-      DoEnter();
+      if (DoEnter().Gone()) return;
       return;
     case CM_EXIT:
-      DoExit();
+      if (DoExit().Gone()) return;
       return;
     case CM_SHOWINGCHANGED:
       CMShowingChanged(message);
@@ -1423,17 +1420,11 @@ void TWinControl::WMSetCursor(TMessage& message) {
 
 // ---- keys ----
 
-void TWinControl::KeyDown(WORD& key, TShiftState shift) {
-  if (OnKeyDown) OnKeyDown(this, key, shift);
-}
+TRaised TWinControl::KeyDown(WORD& key, TShiftState shift) { return RaiseEvent(OnKeyDown, this, key, shift); }
 
-void TWinControl::KeyUp(WORD& key, TShiftState shift) {
-  if (OnKeyUp) OnKeyUp(this, key, shift);
-}
+TRaised TWinControl::KeyUp(WORD& key, TShiftState shift) { return RaiseEvent(OnKeyUp, this, key, shift); }
 
-void TWinControl::KeyPress(wchar_t& key) {
-  if (OnKeyPress) OnKeyPress(this, key);
-}
+TRaised TWinControl::KeyPress(wchar_t& key) { return RaiseEvent(OnKeyPress, this, key); }
 
 bool TWinControl::DoKeyDown(TMessage& message) {
   // The form's handler and this control's may free this control: the key is spent then.
@@ -1443,9 +1434,9 @@ bool TWinControl::DoKeyDown(TMessage& message) {
   if (life.Ended()) return true;
   if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
     WORD key = static_cast<WORD>(message.WParam);
-    KeyDown(key, KeyDataToShiftState(message.LParam));
+    const TRaised raised = KeyDown(key, KeyDataToShiftState(message.LParam));
     message.WParam = key;
-    if (key == 0 || life.Ended()) return true;
+    if (key == 0 || raised.Gone()) return true;
   }
   return false;
 }
@@ -1458,9 +1449,9 @@ bool TWinControl::DoKeyUp(TMessage& message) {
   if (life.Ended()) return true;
   if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
     WORD key = static_cast<WORD>(message.WParam);
-    KeyUp(key, KeyDataToShiftState(message.LParam));
+    const TRaised raised = KeyUp(key, KeyDataToShiftState(message.LParam));
     message.WParam = key;
-    if (key == 0 || life.Ended()) return true;
+    if (key == 0 || raised.Gone()) return true;
   }
   return false;
 }
@@ -1473,9 +1464,9 @@ bool TWinControl::DoKeyPress(TMessage& message) {
   if (life.Ended()) return true;
   if (!ControlStyle().Contains(TControlStyleItem::csNoStdEvents)) {
     auto key = static_cast<wchar_t>(message.WParam);
-    KeyPress(key);
+    const TRaised raised = KeyPress(key);
     message.WParam = key;
-    if (key == 0 || life.Ended()) return true;
+    if (key == 0 || raised.Gone()) return true;
   }
   return false;
 }
@@ -1507,7 +1498,10 @@ void TWinControl::WMSysCommand(TMessage& message) {
 bool TWinControl::IsMenuKey(TMessage& message) {
   for (TControl* control = this; control; control = control->Parent())
     if (control->PopupMenu() && control->PopupMenu()->IsShortCut(message)) return true;
-  if (TCustomForm* form = GetParentForm(this); form && form->IsShortCut(message)) return true;
+  bool handled = false;
+  // A form its handler freed has taken the key.
+  if (TCustomForm* form = GetParentForm(this); form && (form->IsShortCut(message, handled).Gone() || handled))
+    return true;
   if (Application && Application->Perform(CM_APPKEYDOWN, message.WParam, message.LParam) != 0) return true;
   return false;
 }

@@ -107,7 +107,7 @@ class TWinControl : public TControl {
   void GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock);
   // A dock drag is over the site (client coordinates): the dock rectangle becomes the site's window rectangle,
   // then OnDockOver may change it and refuse.
-  virtual void DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept);
+  virtual TRaised DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept);
 
   bool Ctl3D() const { return ctl3D_; }
   void SetCtl3D(bool value);
@@ -205,9 +205,9 @@ class TWinControl : public TControl {
   int BevelSize() const;
 
   // Key handling: the parent form sees keys first when it previews them.
-  virtual void KeyDown(WORD& key, TShiftState shift);
-  virtual void KeyUp(WORD& key, TShiftState shift);
-  virtual void KeyPress(wchar_t& key);
+  virtual TRaised KeyDown(WORD& key, TShiftState shift);
+  virtual TRaised KeyUp(WORD& key, TShiftState shift);
+  virtual TRaised KeyPress(wchar_t& key);
   bool DoKeyDown(TMessage& message);
   bool DoKeyUp(TMessage& message);
   bool DoKeyPress(TMessage& message);
@@ -216,8 +216,8 @@ class TWinControl : public TControl {
   // nothing when the client leaves.
   virtual void DoAddDockClient(TControl* client, const RECT& rect);
   virtual void DoRemoveDockClient(TControl* client);
-  virtual void DoEnter();
-  virtual void DoExit();
+  virtual TRaised DoEnter();
+  virtual TRaised DoExit();
   // Whether the key is a short-cut of a pop-up menu, of the form, or of the application.
   bool IsMenuKey(TMessage& message);
   // Routes a mouse message of this window to the windowless child under it (or holding the capture).

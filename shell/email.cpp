@@ -323,9 +323,9 @@ void TLibEmail::LogOff() {
   sessionHandle_ = 0;
 }
 
-void TLibEmail::BeforeUnloadClient() {
+TRaised TLibEmail::BeforeUnloadClient() {
   LogOff();
-  TLibSimpleMapi::BeforeUnloadClient();
+  return TLibSimpleMapi::BeforeUnloadClient();
 }
 
 }  // namespace shell

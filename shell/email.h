@@ -103,7 +103,7 @@ class TLibEmail : public TLibSimpleMapi {
   void LogOff();
 
  protected:
-  void BeforeUnloadClient() override;
+  TRaised BeforeUnloadClient() override;
 
  private:
   TStringList attachments_;

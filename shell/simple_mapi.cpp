@@ -167,7 +167,7 @@ void TLibSimpleMapi::LoadClientLib() {
 
 void TLibSimpleMapi::UnloadClientLib() {
   if (!ClientLibLoaded()) return;
-  BeforeUnloadClient();
+  if (BeforeUnloadClient().Gone()) return;
   FreeClientLib();
 }
 
@@ -186,8 +186,6 @@ void TLibSimpleMapi::FreeClientLib() {
   sendMailW_ = nullptr;
 }
 
-void TLibSimpleMapi::BeforeUnloadClient() {
-  if (onBeforeUnloadClient_) onBeforeUnloadClient_(this);
-}
+TRaised TLibSimpleMapi::BeforeUnloadClient() { return RaiseEvent(onBeforeUnloadClient_, this); }
 
 }  // namespace shell

@@ -48,7 +48,8 @@ struct TLibMapiClient {
 // Which library a send loads: chosen from the registry, the system's "mapi32.dll", or the selected client's.
 enum : uint8_t { ccAutomatic = 0, ccAlwaysSystemMapi = 1, ccAlwaysClientLibrary = 2 };
 
-class TLibSimpleMapi : public TObject {
+// OnBeforeUnloadClient may free the object: the unloading stops then, and the object's end frees the library.
+class TLibSimpleMapi : public TObject, protected TEventSource {
   BC_CLASS(TLibSimpleMapi, TObject)
   TLibSimpleMapi();
   ~TLibSimpleMapi() override;
@@ -93,7 +94,7 @@ class TLibSimpleMapi : public TObject {
   TMapiSendMailW UnicodeSendMail() const { return sendMailW_; }
 
  protected:
-  virtual void BeforeUnloadClient();
+  virtual TRaised BeforeUnloadClient();
   template <class Entry>
   Entry Function(TMapiFunction function) const {
     return reinterpret_cast<Entry>(reinterpret_cast<void*>(Functions(function)));

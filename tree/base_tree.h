@@ -805,7 +805,7 @@ class TBaseTree : public TCustomControl {
   void WMTimer(TMessage& message);
   // ---- drag and drop: messages (the framework's drag, window end) and the drop target's auto-expand
   bool HandleDragDropMessage(TMessage& message);
-  void DoEndDrag(TObject* target, int x, int y) override;
+  TRaised DoEndDrag(TObject* target, int x, int y) override;
   void AutoExpandDropTarget();
   // The data object this tree last put on the clipboard for a cut or copy; Clear empties the clipboard only while
   // the clipboard still holds it.
@@ -856,7 +856,7 @@ class TBaseTree : public TCustomControl {
   int LastSelectionLevel() const { return lastSelectionLevel_; }
 
  protected:
-  void MouseMove(TShiftState shift, int x, int y) override;
+  TRaised MouseMove(TShiftState shift, int x, int y) override;
   // The button messages of all three buttons end here with the hit test of their point.
   virtual void HandleMouseDown(TMessage& message, const THitInfo& hitInfo);
   virtual void HandleMouseUp(TMessage& message, const THitInfo& hitInfo);

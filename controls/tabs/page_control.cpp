@@ -115,22 +115,16 @@ void TPcTabSheet::Dispatch(TMessage& message) {
       }
       break;
     case CM_SHOWINGCHANGED:
-      if (!showingHeld_) DoShowingChanged();
+      if (!showingHeld_ && DoShowingChanged().Gone()) return;
       break;
     default:
       break;
   }
 }
 
-void TPcTabSheet::DoShowingChanged() {
-  if (Showing()) {
-    if (OnShow) OnShow(this);
-  } else if (OnHide) {
-    OnHide(this);
-  }
-}
+TRaised TPcTabSheet::DoShowingChanged() { return RaiseEvent(Showing() ? OnShow : OnHide, this); }
 
-void TPcTabSheet::ShowAsPage(bool value) {
+TRaised TPcTabSheet::ShowAsPage(bool value) {
   // The event waits until the framework is done showing or hiding the page, which it does on the page itself.
   const bool wasShowing = Showing();
   showingHeld_ = true;
@@ -141,7 +135,7 @@ void TPcTabSheet::ShowAsPage(bool value) {
     throw;
   }
   showingHeld_ = false;
-  if (Showing() != wasShowing) DoShowingChanged();
+  return Showing() != wasShowing ? DoShowingChanged() : TRaised(true);
 }
 
 // ---- the control: pages and the active page ----
@@ -252,7 +246,8 @@ void TPcCustomPageControl::SetActivePage(TPcTabSheet* page) {
   if (page == activePage_) return;
   const TLifeWatch life = LifeWatch();
   const TLifeWatch pageLife = page ? page->LifeWatch() : TLifeWatch();
-  if (!CanChange(page) || life.Ended()) return;
+  bool allow = true;
+  if (CanChange(page, allow).Gone() || !allow) return;
   // OnChanging may have freed the page it allowed, or moved it away.
   if (page && (pageLife.Ended() || page->PageControl() != this)) return;
   ChangeActivePage(page);
@@ -261,10 +256,8 @@ void TPcCustomPageControl::SetActivePage(TPcTabSheet* page) {
   Refresh();
 }
 
-bool TPcCustomPageControl::CanChange(TPcTabSheet* page) {
-  bool allow = true;
-  if (!IsLoading() && OnChanging) OnChanging(this, page, allow);
-  return allow;
+TRaised TPcCustomPageControl::CanChange(TPcTabSheet* page, bool& allow) {
+  return IsLoading() ? TRaised(true) : RaiseEvent(OnChanging, this, page, allow);
 }
 
 void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
@@ -279,7 +272,7 @@ void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
     if (life.Ended()) return true;
     const bool pageGone = page && pageLife.Ended();
     if (activePage_ == old && !pageGone) return false;
-    if (page && !pageGone && page != activePage_) page->ShowAsPage(false);
+    if (page && !pageGone && page != activePage_ && page->ShowAsPage(false).Gone()) return true;
     return true;
   };
   TCustomForm* form = GetParentForm(this);
@@ -293,8 +286,9 @@ void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
   }
   if (page) {
     page->BringToFront();
-    page->ShowAsPage(true);
-    if (overtaken()) return;
+    // What the handlers did is told by overtaken(), which also hides a page no longer wanted.
+    const bool pageLives = page->ShowAsPage(true).Alive();
+    if (overtaken() || !pageLives) return;
     if (form && old && form->ActiveControl() == old) {
       if (page->CanFocus())
         form->SetActiveControl(page);
@@ -304,20 +298,18 @@ void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
     }
   }
   if (old) {
-    old->ShowAsPage(false);
-    if (overtaken()) return;
+    const bool oldLives = old->ShowAsPage(false).Alive();
+    if (overtaken() || !oldLives) return;
   }
   activePage_ = page;
   if (form && page && form->ActiveControl() == page) {
     page->SelectFirst();
     if (life.Ended() || activePage_ != page) return;
   }
-  Change();
+  if (Change().Gone()) return;
 }
 
-void TPcCustomPageControl::Change() {
-  if (!IsLoading() && OnChange) OnChange(this);
-}
+TRaised TPcCustomPageControl::Change() { return IsLoading() ? TRaised(true) : RaiseEvent(OnChange, this); }
 
 TPcTabSheet* TPcCustomPageControl::FindNextPage(TPcTabSheet* current, bool goForward, bool checkTabVisible) const {
   if (pages_.empty()) return nullptr;
@@ -522,14 +514,15 @@ void TPcCustomPageControl::Paint() {
   painter_->Paint();
 }
 
-void TPcCustomPageControl::KeyDown(WORD& key, TShiftState shift) {
-  // OnKeyDown may free the control.
+TRaised TPcCustomPageControl::KeyDown(WORD& key, TShiftState shift) {
+  // OnKeyDown, and OnChanging and OnChange of the page the key selects, may free the control.
+  const TRaised raised = TCustomControl::KeyDown(key, shift);
+  if (raised.Gone() || (key != VK_LEFT && key != VK_RIGHT)) return raised;
+  const bool right = key == VK_RIGHT;
+  key = 0;
   const TLifeWatch life = LifeWatch();
-  TCustomControl::KeyDown(key, shift);
-  if (!life.Ended() && (key == VK_LEFT || key == VK_RIGHT)) {
-    SelectNextPage(key == VK_RIGHT, true);
-    key = 0;
-  }
+  SelectNextPage(right, true);
+  return TRaised(!life.Ended());
 }
 
 bool TPcCustomPageControl::DialogKey(TMessage& message) {

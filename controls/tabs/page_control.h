@@ -82,8 +82,8 @@ class TPcTabSheet : public TWinControl {
   void UpdateTabShowing();
   // Shows or hides the page for its control. OnShow or OnHide follows once the page is done with it, so that a
   // handler may free the page or its control.
-  void ShowAsPage(bool value);
-  void DoShowingChanged();
+  TRaised ShowAsPage(bool value);
+  TRaised DoShowingChanged();
 
   int imageIndex_ = 0;
   TPcCustomPageControl* pageControl_ = nullptr;
@@ -167,12 +167,13 @@ class TPcCustomPageControl : public TCustomControl {
   void AdjustClientRect(RECT& rect) override;
   void AlignControls(TControl* control, RECT& rect) override;
   void Paint() override;
-  void KeyDown(WORD& key, TShiftState shift) override;
+  TRaised KeyDown(WORD& key, TShiftState shift) override;
   void Notification(TComponent* component, TOperation operation) override;
   void DoAddDockClient(TControl* client, const RECT& rect) override;
   void DoRemoveDockClient(TControl* client) override;
-  virtual bool CanChange(TPcTabSheet* page);
-  virtual void Change();
+  // allow false keeps the active page.
+  virtual TRaised CanChange(TPcTabSheet* page, bool& allow);
+  virtual TRaised Change();
 
  private:
   friend class TPcTabSheet;

@@ -111,7 +111,7 @@ bool TPcPageControlButton::DrawContent(const RECT& face, const RECT& imageRect, 
   const TLifeWatch controlLife = control->LifeWatch();
   const TLifeWatch pageLife = page_->LifeWatch();
   if (control->OwnerDraw() && control->OnDrawTab) {
-    control->OnDrawTab(control, page_->TabIndex(), face, Active());
+    if (control->RaiseEvent(control->OnDrawTab, control, page_->TabIndex(), face, Active()).Gone()) return false;
   } else {
     DrawImage(imageRect);
     if (controlLife.Ended() || pageLife.Ended()) return false;
@@ -126,10 +126,9 @@ void TPcPageControlButton::DrawImage(const RECT& rect) {
   if (!images || !images->HandleAllocated()) return;
   int index = page_->ImageIndex();
   if (control->OnGetImageIndex) {
-    const TLifeWatch controlLife = control->LifeWatch();
     const TLifeWatch pageLife = page_->LifeWatch();
-    control->OnGetImageIndex(control, page_->PageIndex(), index);
-    if (controlLife.Ended() || pageLife.Ended()) return;
+    if (control->RaiseEvent(control->OnGetImageIndex, control, page_->PageIndex(), index).Gone() || pageLife.Ended())
+      return;
   }
   if (index < 0 || index >= images->Count()) return;
   const int x = rect.left + (RectWidth(rect) - images->Width()) / 2;
@@ -666,8 +665,8 @@ bool TPcPageControlButtons::DrawTab(TPcPageControlButton* button, const TFont* s
   if (savedFont) {
     TPcDrawTabExRecord record(button->Page());
     record.Font()->Assign(savedFont);
-    pageControl_->OnDrawTabEx(pageControl_, &record);
-    if (controlLife.Ended() || pageLife.Ended()) return false;
+    if (pageControl_->RaiseEvent(pageControl_->OnDrawTabEx, pageControl_, &record).Gone() || pageLife.Ended())
+      return false;
     Canvas()->SetFont(record.Font());
     ApplyFont();
   }

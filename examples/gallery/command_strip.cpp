@@ -34,9 +34,10 @@ TCommandStrip::TCommandStrip(TComponent* owner, const std::vector<TStripButton>&
   LayOut();
 }
 
-void TCommandStrip::Resize() {
-  TCustomControl::Resize();
+TRaised TCommandStrip::Resize() {
+  if (TCustomControl::Resize().Gone()) return TRaised(false);
   LayOut();
+  return TRaised(true);
 }
 
 void TCommandStrip::LayOut() {

@@ -31,10 +31,9 @@ class TCommandStrip : public TCustomControl {
   static constexpr int RowHeight = 34;
 
  protected:
-  void Resize() override;
+  TRaised Resize() override;
 
  private:
-
   struct TPlacedButton {
     TSpeedButton* Button;
     String Caption;

@@ -19,11 +19,12 @@ class TDragTile : public TCustomControl {
   }
 
  protected:
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
-    TCustomControl::MouseDown(button, shift, x, y);
+  TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
+    if (TCustomControl::MouseDown(button, shift, x, y).Gone()) return TRaised(false);
     POINT screen{x, y};
     ::ClientToScreen(Handle(), &screen);
     if (button == TMouseButton::mbLeft && DragDetect(Handle(), screen)) source_->Execute();
+    return TRaised(true);
   }
   void Paint() override {
     RECT client = ClientRect();

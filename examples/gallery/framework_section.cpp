@@ -20,11 +20,11 @@ class TColorSwatch : public TGraphicControl {
     SetControlStyle(ControlStyle() - TControlStyleItem::csDoubleClicks);
   }
 
-  void Click() override {
+  TRaised Click() override {
     static const TColor kColors[] = {clRed, clGreen, clBlue, clTeal, clPurple, clOlive};
     index_ = (index_ + 1) % static_cast<int>(std::size(kColors));
     SetColor(kColors[index_]);
-    TGraphicControl::Click();
+    return TGraphicControl::Click();
   }
 
  protected:
@@ -56,10 +56,10 @@ class TCounterButton : public TCustomControl {
     UpdateCaption();
   }
 
-  void Click() override {
+  TRaised Click() override {
     ++count_;
     UpdateCaption();
-    TCustomControl::Click();
+    return TCustomControl::Click();
   }
   void Dispatch(TMessage& message) override {
     switch (message.Msg) {
@@ -79,16 +79,16 @@ class TCounterButton : public TCustomControl {
   }
 
  protected:
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
+  TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
     if (button == TMouseButton::mbLeft && CanFocus()) SetFocus();
     pressed_ = button == TMouseButton::mbLeft;
     Invalidate();
-    TCustomControl::MouseDown(button, shift, x, y);
+    return TCustomControl::MouseDown(button, shift, x, y);
   }
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
+  TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
     pressed_ = false;
     Invalidate();
-    TCustomControl::MouseUp(button, shift, x, y);
+    return TCustomControl::MouseUp(button, shift, x, y);
   }
   void Paint() override {
     RECT client = ClientRect();

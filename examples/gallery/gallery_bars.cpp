@@ -439,7 +439,7 @@ void TGalleryForm::FindOnPage() {
   TBarItemViewer* box = view->Find(findBox_);
   if (!box) return;
   // The box opens for typing as Enter on it does from the keyboard.
-  view->SetSelected(box);
+  if (view->SetSelected(box).Gone()) return;
   PostMessageW(findBar_->Handle(), WM_KEYDOWN, VK_RETURN, 1);
-  view->EnterToolbarLoop(false, false, false);
+  if (view->EnterToolbarLoop(false, false, false).Gone()) return;
 }

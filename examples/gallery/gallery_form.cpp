@@ -85,15 +85,21 @@ bool TGalleryForm::SelectTheme(const String& name) {
 
 String TGalleryForm::ThemeName() const { return switcher_->Theme(); }
 
-bool TGalleryForm::IsShortCut(TMessage& message) {
-  if (menuBar_ && menuBar_->Items()->IsShortCut(message)) return true;
-  return TForm::IsShortCut(message);
+TRaised TGalleryForm::IsShortCut(TMessage& message, bool& handled) {
+  const TLifeWatch life = LifeWatch();
+  if (menuBar_ && menuBar_->Items()->IsShortCut(message)) {
+    handled = true;
+    return TRaised(!life.Ended());
+  }
+  if (life.Ended()) return TRaised(false);
+  return TForm::IsShortCut(message, handled);
 }
 
-void TGalleryForm::Resize() {
-  TForm::Resize();
+TRaised TGalleryForm::Resize() {
+  if (TForm::Resize().Gone()) return TRaised(false);
   // The floating bar stays inside the form when the form shrinks.
   if (floatingBar_ && floatingBar_->Floating()) floatingBar_->MoveOnScreen(true);
+  return TRaised(true);
 }
 
 void TGalleryForm::RunCommand(const String& caption, const TCommand& command) {

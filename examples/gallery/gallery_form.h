@@ -43,10 +43,10 @@ class TGalleryForm : public TForm {
   const String& LastCommand() const { return lastCommand_; }
   TStatusLine* Status() const { return status_; }
 
-  bool IsShortCut(TMessage& message) override;
+  TRaised IsShortCut(TMessage& message, bool& handled) override;
 
  protected:
-  void Resize() override;
+  TRaised Resize() override;
 
  private:
   using TCommand = std::function<void()>;

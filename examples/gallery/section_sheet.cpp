@@ -71,9 +71,10 @@ void TSectionSheet::CreateParams(TCreateParams& params) {
   params.Style |= WS_HSCROLL | WS_VSCROLL;
 }
 
-void TSectionSheet::Resize() {
-  controls::TPcTabSheet::Resize();
+TRaised TSectionSheet::Resize() {
+  if (controls::TPcTabSheet::Resize().Gone()) return TRaised(false);
   FlowSections();
+  return TRaised(true);
 }
 
 void TSectionSheet::Dispatch(TMessage& message) {

@@ -30,7 +30,7 @@ class TSectionSheet : public controls::TPcTabSheet {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void Resize() override;
+  TRaised Resize() override;
   void Dispatch(TMessage& message) override;
 
  private:

@@ -114,7 +114,9 @@ int BuildShellSection(TWinControl* host) {
   auto* menuButton = new TSpeedButton(host);
   menuButton->SetBounds(250, 34, 160, 22);
   menuButton->SetCaption(L"Tray icon's menu");
-  menuButton->OnClick = [tray](TObject*) { tray->PopupAtCursor(); };
+  menuButton->OnClick = [tray](TObject*) {
+    if (tray->PopupAtCursor().Gone()) return;
+  };
   menuButton->SetParent(host);
   return 90;
 }

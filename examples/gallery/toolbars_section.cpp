@@ -137,13 +137,14 @@ int BuildToolbarsSection(TWinControl* host) {
   AddItem(host, root, L"Home\tAlt+Home", 3);
 
   auto* horizontal = new bar_host::TBarHostWindow(host, host, RECT{10, 6, 330, 32}, root, true);
-  horizontal->View()->SetSelected(horizontal->View()->Viewers(0));
+  // The samples' items have no handlers yet: nothing frees the samples while they are set up.
+  if (horizontal->View()->SetSelected(horizontal->View()->Viewers(0)).Gone()) return 0;
   auto* vertical = new bar_host::TBarHostWindow(host, host, RECT{10, 40, 110, 200}, root, true);
   vertical->View()->SetOrientation(TBarViewOrientation::tbvoVertical);
-  vertical->View()->UpdatePositions();
+  if (vertical->View()->UpdatePositions().Gone()) return 0;
   auto* menu = new bar_host::TBarHostWindow(host, host, RECT{130, 40, 330, 150}, root, false);
   menu->SetColor(clMenu);
-  menu->View()->SetSelected(menu->View()->Viewers(4));
+  if (menu->View()->SetSelected(menu->View()->Viewers(4)).Gone()) return 0;
   BuildDockedBars(host, 210, images);
   auto* said = new TStatusLine(host);
   said->SetBounds(2, 346, 596, 22);

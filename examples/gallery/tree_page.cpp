@@ -303,13 +303,13 @@ void TTreePage::ShowRowsChanged() {
   }
 }
 
-void TTreePage::Resize() {
-  controls::TPcTabSheet::Resize();
+TRaised TTreePage::Resize() {
+  if (controls::TPcTabSheet::Resize().Gone()) return TRaised(false);
   // A narrow page shares its width between the trees instead of giving it all to the one on the right, and a low
   // one its height between the trees and the export box; a large one gives them back the sizes they had.
   const int width = std::max(std::min(smallTreeWidth_, ClientWidth() / 2), 1);
   if (small_ && small_->Width() != width) small_->SetWidth(width);
-  if (!exportText_ || !strip_) return;
+  if (!exportText_ || !strip_) return TRaised(true);
   // The status line wraps onto more lines as the page narrows; in a low page it leaves the trees their share.
   const int stripHeight = std::max(TCommandStrip::RowHeight, ClientHeight() / 4);
   if (strip_->Constraints()->MaxHeight() != stripHeight) {
@@ -319,6 +319,7 @@ void TTreePage::Resize() {
   const int room = ClientHeight() - strip_->Height() - exportSplitter_->Height();
   const int height = std::max(std::min(exportHeight_, room / 3), 1);
   if (exportText_->Height() != height) exportText_->SetHeight(height);
+  return TRaised(true);
 }
 
 void TTreePage::Populate() {

@@ -38,7 +38,7 @@ class TTreePage : public controls::TPcTabSheet {
   String RowName(tree::TBaseTree* tree, tree::PTreeNode node) const;
 
  protected:
-  void Resize() override;
+  TRaised Resize() override;
 
  private:
   tree::TStringTree* MakeTree(bool large);

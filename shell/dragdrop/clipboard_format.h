@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/object.h"
+#include "framework/raise_event.h"
 #include "framework/set.h"
 
 namespace shell {
@@ -19,7 +20,7 @@ class TCustomDataFormat;
 enum class TDataDirection : uint8_t { ddRead, ddWrite };
 using TDataDirections = TSet<TDataDirection, 8>;
 
-class TClipboardFormat : public TObject {
+class TClipboardFormat : public TObject, protected TEventSource {
   BC_CLASS(TClipboardFormat, TObject)
   TClipboardFormat(const TClipboardFormat&) = delete;
   TClipboardFormat& operator=(const TClipboardFormat&) = delete;

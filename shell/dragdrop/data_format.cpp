@@ -48,9 +48,7 @@ TCustomDataFormat::~TCustomDataFormat() {
   if (owner_ && owner_->DataFormats()) owner_->DataFormats()->Remove(this);
 }
 
-void TCustomDataFormat::Changing() {
-  if (onChanging_) onChanging_(this);
-}
+TRaised TCustomDataFormat::Changing() { return RaiseEvent(onChanging_, this); }
 
 bool TCustomDataFormat::Assign(TClipboardFormat* source) { return source->AssignTo(this); }
 

@@ -49,7 +49,7 @@ class TDragDropComponent : public TInterfacedComponent {
   std::unique_ptr<TDataFormats> dataFormats_;
 };
 
-class TCustomDataFormat : public TObject {
+class TCustomDataFormat : public TObject, protected TEventSource {
   BC_CLASS(TCustomDataFormat, TObject)
   ~TCustomDataFormat() override;
   TCustomDataFormat(const TCustomDataFormat&) = delete;
@@ -61,7 +61,7 @@ class TCustomDataFormat : public TObject {
   void SetOnChanging(TNotifyEvent handler) { onChanging_ = std::move(handler); }
 
   // Every setter of a value calls it before the value changes.
-  virtual void Changing();
+  virtual TRaised Changing();
   virtual void Clear() = 0;
   // Takes the value of a clipboard format; the base asks the clipboard format to give it (its AssignTo).
   virtual bool Assign(TClipboardFormat* source);

@@ -239,7 +239,7 @@ TDragResult TCustomDropSource::Execute() {
   if (!inAsyncOperation_ && OnAfterDrop) {
     bool optimized = result == TDragResult::drDropMove &&
                      !(effect == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE);
-    OnAfterDrop(this, result, optimized);
+    if (RaiseEvent(OnAfterDrop, this, result, optimized).Gone()) return result;
   }
   return result;
 }
@@ -276,14 +276,15 @@ bool TCustomDropSource::IsCurrentClipboard() { return OleIsCurrentClipboard(plat
 
 void TCustomDropSource::DataChanging(TObject*) { FlushClipboard(); }
 
-void TCustomDropSource::DoOnPaste(TDragResult action, bool deleteOnPaste) {
-  if (OnPaste) OnPaste(this, action, deleteOnPaste);
+TRaised TCustomDropSource::DoOnPaste(TDragResult action, bool deleteOnPaste) {
+  return RaiseEvent(OnPaste, this, action, deleteOnPaste);
 }
 
 HRESULT TCustomDropSource::DoSetData(const FORMATETC& format, STGMEDIUM& medium) {
   if (!OnSetData) return E_NOTIMPL;
   bool handled = false;
-  OnSetData(this, format, medium, handled);
+  // The answer is the caller's, also when the handler freed the source.
+  if (RaiseEvent(OnSetData, this, format, medium, handled).Gone()) return handled ? S_OK : E_NOTIMPL;
   return handled ? S_OK : E_NOTIMPL;
 }
 
@@ -304,10 +305,9 @@ HRESULT STDMETHODCALLTYPE TCustomDropSource::GetData(FORMATETC* format, STGMEDIU
   return ComGuard([&]() -> HRESULT {
     if (OnGetData) {
       bool handled = false;
-      const TLifeWatch life = LifeWatch();
-      OnGetData(this, *format, *medium, handled);
+      const TRaised raised = RaiseEvent(OnGetData, this, *format, *medium, handled);
       if (handled) return S_OK;
-      if (life.Ended()) return OLE_E_NOTRUNNING;
+      if (raised.Gone()) return OLE_E_NOTRUNNING;
     }
     if (!HasFormat(*format)) return DV_E_FORMATETC;
     return DoGetData(*format, *medium);
@@ -363,7 +363,9 @@ HRESULT STDMETHODCALLTYPE TCustomDropSource::QueryContinueDrag(BOOL escapePresse
         TDragType dragType;
         bool accepted = DropEffectToDragType(feedbackEffect_, dragType) && dragTypes_.Contains(dragType);
         SetInShellDragLoop(false);
-        if (accepted && OnDrop) OnDrop(this, dragType, accepted);
+        // The answer is the platform's, also when the handler freed the source.
+        if (accepted && RaiseEvent(OnDrop, this, dragType, accepted).Gone())
+          return accepted ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
         return accepted ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
       },
       DRAGDROP_S_CANCEL);
@@ -373,7 +375,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropSource::GiveFeedback(DWORD effect) {
   feedbackEffect_ = effect;
   bool useDefaultCursors = true;
   HRESULT result = ComGuard([&] {
-    if (OnFeedback) OnFeedback(this, effect, useDefaultCursors);
+    if (RaiseEvent(OnFeedback, this, effect, useDefaultCursors).Gone()) return;
   });
   if (FAILED(result)) return result;
   return useDefaultCursors ? DRAGDROP_S_USEDEFAULTCURSORS : S_OK;
@@ -411,7 +413,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropSource::EndOperation(HRESULT result, IBindC
     TDragResult dragResult = SUCCEEDED(result) ? DropEffectToDragResult(effects & DragTypesToDropEffect(dragTypes_))
                                                : TDragResult::drUnknown;
     bool optimized = !(dragResult == TDragResult::drDropMove && GetPerformedDropEffect() == DROPEFFECT_MOVE);
-    OnAfterDrop(this, dragResult, optimized);
+    if (RaiseEvent(OnAfterDrop, this, dragResult, optimized).Gone()) return;
   });
 }
 
@@ -496,7 +498,8 @@ HRESULT TCustomDropMultiSource::SetRawData(const FORMATETC& format, const STGMED
   }
   auto raw = std::make_unique<TRawClipboardFormat>(format);
   if (!raw->GetDataFromMedium(this, medium)) return E_NOTIMPL;
-  rawDataFormat_->Changing();
+  // The owner's handler may free the source, and the format with it.
+  if (rawDataFormat_->Changing().Gone()) return S_OK;
   rawDataFormat_->CompatibleFormats().Add(raw.release());
   return S_OK;
 }
@@ -505,7 +508,10 @@ void TCustomDropMultiSource::CheckPasteSucceeded(TClipboardFormat* format) {
   auto* pasted = ObjectAs<TPasteSuccededClipboardFormat>(format);
   if (!pasted) return;
   DWORD effect = pasted->Value();
-  DoOnPaste(DropEffectToDragResult(effect), effect == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE);
+  if (DoOnPaste(DropEffectToDragResult(effect),
+                effect == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE)
+          .Gone())
+    return;
 }
 
 bool TCustomDropMultiSource::HasFormat(const FORMATETC& format) {

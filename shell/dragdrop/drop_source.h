@@ -125,7 +125,7 @@ class TCustomDropSource : public TDragDropComponent,
   // A data format is about to change: a source on the clipboard renders its old data first.
   virtual void DataChanging(TObject* sender);
   virtual bool CutOrCopyToClipboard();
-  virtual void DoOnPaste(TDragResult action, bool deleteOnPaste);
+  virtual TRaised DoOnPaste(TDragResult action, bool deleteOnPaste);
 
  private:
   friend class TSourceDataFormats;

@@ -334,9 +334,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
       }
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, lastPoint_, *effect);
-      if (life.Ended()) return S_OK;
-      DoEnter(shiftState, lastPoint_, *effect);
-      if (life.Ended()) return S_OK;
+      if (life.Ended() || DoEnter(shiftState, lastPoint_, *effect).Gone()) return S_OK;
       if (*effect == DROPEFFECT_NONE) dataObject_.Reset();
     }
     BeginDragImage(dataObject, screen, *effect);
@@ -365,9 +363,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragOver(DWORD keyState, POINTL poi
     if (dataObject_) {
       TShiftState shiftState = DragKeysToShiftState(keyState);
       *effect = GetDropEffect(shiftState, client, *effect);
-      if (life.Ended()) return S_OK;
-      DoDragOver(shiftState, client, *effect);
-      if (life.Ended()) return S_OK;
+      if (life.Ended() || DoDragOver(shiftState, client, *effect).Gone()) return S_OK;
       if ((*effect & DROPEFFECT_SCROLL) && !scrollTimer_->Enabled()) {
         scrollTimer_->SetInterval(static_cast<UINT>(DragDropScrollDelay));
         scrollTimer_->SetEnabled(true);
@@ -408,7 +404,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragLeave() {
       dropTargetHelper_->DragLeave();
     else if (dragImageList_ && target_)
       ImageList_DragLeave(target_->Handle());
-    DoLeave();
+    if (DoLeave().Gone()) return;
   });
   if (!life.Ended()) LeaveDrag();
   return result;
@@ -437,8 +433,8 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
     // A target that went before its drop performed nothing.
     if (life.Ended() || !read)
       *effect = DROPEFFECT_NONE;
-    else
-      DoDrop(shiftState, client, *effect);
+    else if (DoDrop(shiftState, client, *effect).Gone())
+      return S_OK;
     return S_OK;
   });
   // A drop that failed part way performed nothing the source may rely on.
@@ -468,7 +464,7 @@ DWORD TCustomDropTarget::PasteFromClipboard() {
     // A target that went while it read pasted nothing.
     if (life.Ended()) return DROPEFFECT_NONE;
     if (!read) effect = DROPEFFECT_NONE;
-    DoOnPaste(effect);
+    if (DoOnPaste(effect).Gone()) return effect;
   } catch (...) {
     if (!life.Ended()) dataObject_.Reset();
     throw;
@@ -477,35 +473,33 @@ DWORD TCustomDropTarget::PasteFromClipboard() {
   return effect;
 }
 
-void TCustomDropTarget::DoEnter(TShiftState shiftState, POINT point, DWORD& effect) {
-  if (OnEnter) OnEnter(this, shiftState, point, effect);
+TRaised TCustomDropTarget::DoEnter(TShiftState shiftState, POINT point, DWORD& effect) {
+  return RaiseEvent(OnEnter, this, shiftState, point, effect);
 }
 
-void TCustomDropTarget::DoDragOver(TShiftState shiftState, POINT point, DWORD& effect) {
-  if (OnDragOver) OnDragOver(this, shiftState, point, effect);
+TRaised TCustomDropTarget::DoDragOver(TShiftState shiftState, POINT point, DWORD& effect) {
+  return RaiseEvent(OnDragOver, this, shiftState, point, effect);
 }
 
-void TCustomDropTarget::DoDrop(TShiftState shiftState, POINT point, DWORD& effect) {
-  const TLifeWatch life = LifeWatch();
-  if (OnDrop) OnDrop(this, shiftState, point, effect);
+TRaised TCustomDropTarget::DoDrop(TShiftState shiftState, POINT point, DWORD& effect) {
+  const TRaised raised = RaiseEvent(OnDrop, this, shiftState, point, effect);
   // A target freed by its handler reports nothing more to the source.
-  if (life.Ended() || effect == DROPEFFECT_NONE) return;
+  if (raised.Gone() || effect == DROPEFFECT_NONE) return raised;
   if (optimizedMove_ && effect == DROPEFFECT_MOVE) effect = DROPEFFECT_COPY;
   SetPerformedDropEffect(effect);
+  return raised;
 }
 
-void TCustomDropTarget::DoLeave() {
-  if (OnLeave) OnLeave(this);
+TRaised TCustomDropTarget::DoLeave() { return RaiseEvent(OnLeave, this); }
+
+TRaised TCustomDropTarget::DoOnPaste(DWORD& effect) {
+  const TRaised raised = DoDrop(TShiftState(), POINT{0, 0}, effect);
+  if (raised.Alive() && effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
+  return raised;
 }
 
-void TCustomDropTarget::DoOnPaste(DWORD& effect) {
-  const TLifeWatch life = LifeWatch();
-  DoDrop(TShiftState(), POINT{0, 0}, effect);
-  if (!life.Ended() && effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
-}
-
-void TCustomDropTarget::DoScroll(POINT, TScrolDirections& scroll, int& interval) {
-  if (OnScroll) OnScroll(this, lastPoint_, scroll, interval);
+TRaised TCustomDropTarget::DoScroll(POINT, TScrolDirections& scroll, int& interval) {
+  return RaiseEvent(OnScroll, this, lastPoint_, scroll, interval);
 }
 
 bool TCustomDropTarget::GetData(DWORD effect) {
@@ -517,9 +511,7 @@ bool TCustomDropTarget::GetData(DWORD effect) {
   if (allowAsyncTransfer_ && dataObject_ && SUCCEEDED(dataObject_.As(&async)) &&
       SUCCEEDED(async->GetAsyncMode(&isAsync)) && isAsync) {
     // The handler may free the target: then nothing is read.
-    const TLifeWatch life = LifeWatch();
-    if (OnStartAsyncTransfer) OnStartAsyncTransfer(this);
-    if (life.Ended()) return false;
+    if (RaiseEvent(OnStartAsyncTransfer, this).Gone()) return false;
     asyncTransferring_ = true;
     try {
       async->StartOperation(nullptr);
@@ -543,7 +535,7 @@ void TCustomDropTarget::EndAsyncTransfer(TObject*) {
   const TLifeWatch life = LifeWatch();
   endingTransfer_ = true;
   try {
-    OnEndAsyncTransfer(this);
+    if (RaiseEvent(OnEndAsyncTransfer, this).Gone()) return;
   } catch (...) {
     if (!life.Ended()) endingTransfer_ = false;
     throw;
@@ -560,7 +552,8 @@ DWORD TCustomDropTarget::GetDropEffect(TShiftState shiftState, POINT point, DWOR
     else
       result |= DROPEFFECT_SCROLL;
   }
-  if (OnGetDropEffect) OnGetDropEffect(this, shiftState, point, result);
+  // The effect a handler gave counts also when it freed the target: the caller watches the target.
+  if (RaiseEvent(OnGetDropEffect, this, shiftState, point, result).Gone()) return result;
   return result;
 }
 
@@ -612,9 +605,7 @@ void TCustomDropTarget::DoAutoScroll(TObject*) {
       scroll += TScrolDirection::sdRight;
   }
   // The handler may free the target.
-  const TLifeWatch life = LifeWatch();
-  DoScroll(lastPoint_, scroll, interval);
-  if (life.Ended() || scroll.Empty() || !target_) return;
+  if (DoScroll(lastPoint_, scroll, interval).Gone() || scroll.Empty() || !target_) return;
   HWND window = target_->Handle();
   if (dragImageList_) ImageList_DragLeave(window);
   if (scroll.Contains(TScrolDirection::sdUp)) SendMessageW(window, WM_VSCROLL, SB_LINEUP, 0);
@@ -648,14 +639,12 @@ bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
   FORMATETC format{};
   ULONG fetched = 0;
   // OnAcceptFormat may free the target: the caller learns it from the target's life.
-  const TLifeWatch life = LifeWatch();
   while (formats->Next(1, &format, &fetched) == S_OK && fetched == 1) {
     for (int i = 0; i < dataFormats_->Count(); ++i) {
       TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
       if (!dataFormat->AcceptFormat(format) || !dataFormat->HasValidFormats(dataObject)) continue;
       bool accept = true;
-      DoAcceptFormat(dataFormat, accept);
-      if (accept || life.Ended()) {
+      if (DoAcceptFormat(dataFormat, accept).Gone() || accept) {
         FreeFormatRecord(format);
         return accept;
       }
@@ -668,13 +657,11 @@ bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
 bool TCustomDropMultiTarget::DoGetData(IDataObject* dataObject) {
   bool read = false;
   // OnAcceptFormat may free the target: the caller learns it from the target's life.
-  const TLifeWatch life = LifeWatch();
   for (int i = 0; i < dataFormats_->Count(); ++i) {
     TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
     if (!dataFormat->HasValidFormats(dataObject)) continue;
     bool accept = true;
-    DoAcceptFormat(dataFormat, accept);
-    if (life.Ended()) return false;
+    if (DoAcceptFormat(dataFormat, accept).Gone()) return false;
     if (accept && dataFormat->GetData(dataObject)) read = true;
   }
   return read;
@@ -685,8 +672,8 @@ void TCustomDropMultiTarget::ClearData() {
   for (int i = 0; i < dataFormats_->Count(); ++i) dataFormats_->Formats(i)->Clear();
 }
 
-void TCustomDropMultiTarget::DoAcceptFormat(TCustomDataFormat* dataFormat, bool& accept) {
-  if (OnAcceptFormat) OnAcceptFormat(this, dataFormat, accept);
+TRaised TCustomDropMultiTarget::DoAcceptFormat(TCustomDataFormat* dataFormat, bool& accept) {
+  return RaiseEvent(OnAcceptFormat, this, dataFormat, accept);
 }
 
 }  // namespace shell

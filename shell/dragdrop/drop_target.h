@@ -105,13 +105,13 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   void* FindInterface(REFIID iid) override;
   void Notification(TComponent* component, TOperation operation) override;
 
-  virtual void DoEnter(TShiftState shiftState, POINT point, DWORD& effect);
-  virtual void DoDragOver(TShiftState shiftState, POINT point, DWORD& effect);
+  virtual TRaised DoEnter(TShiftState shiftState, POINT point, DWORD& effect);
+  virtual TRaised DoDragOver(TShiftState shiftState, POINT point, DWORD& effect);
   // Runs OnDrop, then records the effect as performed (a move as a copy with OptimizedMove).
-  virtual void DoDrop(TShiftState shiftState, POINT point, DWORD& effect);
-  virtual void DoLeave();
-  virtual void DoOnPaste(DWORD& effect);
-  virtual void DoScroll(POINT point, TScrolDirections& scroll, int& interval);
+  virtual TRaised DoDrop(TShiftState shiftState, POINT point, DWORD& effect);
+  virtual TRaised DoLeave();
+  virtual TRaised DoOnPaste(DWORD& effect);
+  virtual TRaised DoScroll(POINT point, TScrolDirections& scroll, int& interval);
   // Reads the data object, on a thread of its own when the source allows an asynchronous transfer.
   virtual bool GetData(DWORD effect);
   virtual bool DoGetData(IDataObject* dataObject) = 0;
@@ -181,7 +181,7 @@ class TCustomDropMultiTarget : public TCustomDropTarget {
   // Raises Exception while an asynchronous transfer fills the data formats.
   void ClearData() override;
   bool HasValidFormats(IDataObject* dataObject) override;
-  virtual void DoAcceptFormat(TCustomDataFormat* dataFormat, bool& accept);
+  virtual TRaised DoAcceptFormat(TCustomDataFormat* dataFormat, bool& accept);
 };
 
 }  // namespace shell

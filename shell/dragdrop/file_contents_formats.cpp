@@ -34,26 +34,24 @@ std::unique_ptr<TMemoryStream> ReadWholeStream(IStream* stream) {
 }  // namespace
 
 int TStreamList::AddNamed(std::unique_ptr<TStream> stream, const String& name) {
-  Changing();
+  if (Changing().Gone()) return -1;
   items_.push_back({name, std::move(stream)});
   return Count() - 1;
 }
 
 void TStreamList::Assign(TStreamList& other) {
   Clear();
-  Changing();
+  if (Changing().Gone()) return;
   items_ = std::move(other.items_);
   other.items_.clear();
 }
 
 void TStreamList::Clear() {
-  Changing();
+  if (Changing().Gone()) return;
   items_.clear();
 }
 
-void TStreamList::Changing() {
-  if (onChanging_) onChanging_(this);
-}
+TRaised TStreamList::Changing() { return RaiseEvent(onChanging_, this); }
 
 int TMemoryList::Add(const void* data, size_t size) {
   const auto* bytes = static_cast<const uint8_t*>(data);
@@ -143,8 +141,8 @@ bool TFileContentsStreamOnDemandClipboardFormat::AssignTo(TCustomDataFormat* des
 bool TFileContentsStreamOnDemandClipboardFormat::DoSetData(const FORMATETC& formatEtc, STGMEDIUM& medium) {
   if (!onGetStream_ || !(formatEtc.tymed & TYMED_ISTREAM) || formatEtc.lindex == -1) return false;
   Microsoft::WRL::ComPtr<IStream> stream;
-  onGetStream_(this, formatEtc.lindex, stream);
-  if (!stream) return false;
+  // The stream a handler gave is the caller's, also when the handler freed this format.
+  if (RaiseEvent(onGetStream_, this, formatEtc.lindex, stream).Gone() || !stream) return false;
   medium.tymed = TYMED_ISTREAM;
   medium.pstm = stream.Detach();
   return true;

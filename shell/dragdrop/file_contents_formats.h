@@ -18,7 +18,7 @@
 namespace shell {
 
 // Named streams, each owned by the list. OnChanging runs before every change.
-class TStreamList : public TObject {
+class TStreamList : public TObject, protected TEventSource {
   BC_CLASS(TStreamList, TObject)
   TStreamList() = default;
   TStreamList(const TStreamList&) = delete;
@@ -39,7 +39,7 @@ class TStreamList : public TObject {
     String Name;
     std::unique_ptr<TStream> Stream;
   };
-  void Changing();
+  TRaised Changing();
 
   std::vector<TNamedStream> items_;
   TNotifyEvent onChanging_;

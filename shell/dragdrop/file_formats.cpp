@@ -163,7 +163,9 @@ TFilenameMapWClipboardFormat::TFilenameMapWClipboardFormat()
     : TCustomFilenameMapClipboardFormat(RegisteredFormat(L"FileNameMapW"), true) {}
 
 TFileDataFormat::TFileDataFormat(TDragDropComponent* owner, const TClass* cls) : TCustomDataFormat(owner, cls) {
-  files_.SetOnChanging([this](TObject*) { Changing(); });
+  files_.SetOnChanging([this](TObject*) {
+    if (Changing().Gone()) return;
+  });
 }
 
 void TFileDataFormat::Clear() { files_.Clear(); }
@@ -194,7 +196,9 @@ bool TFileDataFormat::AssignTo(TClipboardFormat* dest) {
 }
 
 TFileMapDataFormat::TFileMapDataFormat(TDragDropComponent* owner, const TClass* cls) : TCustomDataFormat(owner, cls) {
-  fileMaps_.SetOnChanging([this](TObject*) { Changing(); });
+  fileMaps_.SetOnChanging([this](TObject*) {
+    if (Changing().Gone()) return;
+  });
 }
 
 void TFileMapDataFormat::Clear() { fileMaps_.Clear(); }

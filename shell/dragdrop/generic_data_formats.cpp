@@ -22,12 +22,12 @@ Descriptor TextScrapDescriptor(const Char* name) {
 }  // namespace
 
 void TTextDataFormat::SetText(const AnsiString& value) {
-  Changing();
+  if (Changing().Gone()) return;
   text_ = value;
 }
 
 void TTextDataFormat::Clear() {
-  Changing();
+  if (Changing().Gone()) return;
   text_.clear();
 }
 
@@ -59,11 +59,13 @@ bool TTextDataFormat::AssignTo(TClipboardFormat* dest) {
 
 TDataStreamDataFormat::TDataStreamDataFormat(TDragDropComponent* owner, const TClass* cls)
     : TCustomDataFormat(owner, cls) {
-  streams_.SetOnChanging([this](TObject*) { Changing(); });
+  streams_.SetOnChanging([this](TObject*) {
+    if (Changing().Gone()) return;
+  });
 }
 
 void TDataStreamDataFormat::Clear() {
-  Changing();
+  if (Changing().Gone()) return;
   streams_.Clear();
 }
 
@@ -116,22 +118,22 @@ bool TVirtualFileStreamDataFormat::AssignTo(TClipboardFormat* dest) {
 }
 
 void TFeedbackDataFormat::SetPreferredDropEffect(DWORD value) {
-  Changing();
+  if (Changing().Gone()) return;
   preferredDropEffect_ = value;
 }
 
 void TFeedbackDataFormat::SetPerformedDropEffect(DWORD value) {
-  Changing();
+  if (Changing().Gone()) return;
   performedDropEffect_ = value;
 }
 
 void TFeedbackDataFormat::SetInShellDragLoop(bool value) {
-  Changing();
+  if (Changing().Gone()) return;
   inShellDragLoop_ = value;
 }
 
 void TFeedbackDataFormat::Clear() {
-  Changing();
+  if (Changing().Gone()) return;
   preferredDropEffect_ = performedDropEffect_ = 0;
   inShellDragLoop_ = gotInShellDragLoop_ = false;
 }

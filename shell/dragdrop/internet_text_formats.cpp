@@ -124,7 +124,7 @@ bool TVCardClipboardFormat::WriteData(void* buffer, size_t size) {
 }
 
 void THTMLDataFormat::Clear() {
-  Changing();
+  if (Changing().Gone()) return;
   html_.Clear();
 }
 

@@ -113,22 +113,20 @@ std::string CommonParentItems(const TStrings& names, size_t& count) {
 
 }  // namespace
 
-void TPIDLList::Changing() {
-  if (onChanging_) onChanging_(this);
-}
+TRaised TPIDLList::Changing() { return RaiseEvent(onChanging_, this); }
 
 void TPIDLList::Add(std::string pidl) {
-  Changing();
+  if (Changing().Gone()) return;
   items_.push_back(std::move(pidl));
 }
 
 void TPIDLList::Assign(const TPIDLList& other) {
-  Changing();
+  if (Changing().Gone()) return;
   items_ = other.items_;
 }
 
 void TPIDLList::Clear() {
-  Changing();
+  if (Changing().Gone()) return;
   items_.clear();
 }
 
@@ -205,7 +203,9 @@ bool TPIDLClipboardFormat::WriteData(void* buffer, size_t size) {
 }
 
 TPIDLDataFormat::TPIDLDataFormat(TDragDropComponent* owner, const TClass* cls) : TCustomDataFormat(owner, cls) {
-  pidls_.SetOnChanging([this](TObject*) { Changing(); });
+  pidls_.SetOnChanging([this](TObject*) {
+    if (Changing().Gone()) return;
+  });
 }
 
 void TPIDLDataFormat::Clear() { pidls_.Clear(); }

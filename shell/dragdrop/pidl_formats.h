@@ -19,7 +19,7 @@ namespace shell {
 
 // Item-ID lists as byte strings (the items, then the 2-byte terminator): entry 0 is the absolute list of a parent
 // folder, the entries after it are items relative to that folder. OnChanging runs before every change.
-class TPIDLList : public TObject {
+class TPIDLList : public TObject, protected TEventSource {
   BC_CLASS(TPIDLList, TObject)
   TPIDLList() = default;
   TPIDLList(const TPIDLList&) = delete;
@@ -34,7 +34,7 @@ class TPIDLList : public TObject {
   void SetOnChanging(TNotifyEvent handler) { onChanging_ = std::move(handler); }
 
  private:
-  void Changing();
+  TRaised Changing();
 
   std::vector<std::string> items_;
   TNotifyEvent onChanging_;

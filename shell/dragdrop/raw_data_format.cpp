@@ -49,7 +49,7 @@ bool TRawClipboardFormat::DoSetData(const FORMATETC&, STGMEDIUM& medium) {
 }
 
 void TRawDataFormat::Clear() {
-  Changing();
+  if (Changing().Gone()) return;
   for (int i = 0; i < CompatibleFormats().Count(); ++i)
     if (auto* raw = ObjectAs<TRawClipboardFormat>(CompatibleFormats().Formats(i))) raw->ClearData();
 }

@@ -187,17 +187,17 @@ void TNetscapeImageClipboardFormat::Clear() {
 }
 
 void TURLDataFormat::SetURL(const String& value) {
-  Changing();
+  if (Changing().Gone()) return;
   url_ = value;
 }
 
 void TURLDataFormat::SetTitle(const String& value) {
-  Changing();
+  if (Changing().Gone()) return;
   title_ = value;
 }
 
 void TURLDataFormat::Clear() {
-  Changing();
+  if (Changing().Gone()) return;
   url_.clear();
   title_.clear();
 }

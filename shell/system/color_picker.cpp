@@ -15,9 +15,10 @@ void TSysColorPicker::SetCursor(TCursor value) {
 
 TColor TSysColorPicker::GetColor() const { return GetCursorPixel(); }
 
-void TSysColorPicker::Timer() {
-  TSysCustomTimer::Timer();
-  UpdateCursor();
+TRaised TSysColorPicker::Timer() {
+  const TRaised raised = TSysCustomTimer::Timer();
+  if (raised.Alive()) UpdateCursor();
+  return raised;
 }
 
 void TSysColorPicker::UpdateCursor() {

@@ -20,7 +20,7 @@ class TSysColorPicker : public TSysCustomTimer {
   const TPublishedTable& PublishedTable() const override;
 
  protected:
-  void Timer() override;
+  TRaised Timer() override;
   virtual void UpdateCursor();
 
  private:

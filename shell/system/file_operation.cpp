@@ -76,7 +76,8 @@ bool TSysFileOperation::ExecuteOperation(TSysFileOperationType operation) {
   if (result != 0 && result != kCancelled) {
     String text;
     GetErrorText(static_cast<DWORD>(result), text);
-    DoError(text);
+    bool handled = false;
+    if (DoError(text, handled).Gone()) return false;
   }
   return result == 0;
 }
@@ -90,10 +91,9 @@ void TSysFileOperation::GetErrorText(DWORD code, String& text) const {
   text.assign(buffer, length);
 }
 
-bool TSysFileOperation::DoError(const String& text) {
-  bool handled = false;
-  if (OnError) OnError(this, text, handled);
-  return handled;
+TRaised TSysFileOperation::DoError(const String& text, bool& handled) {
+  handled = false;
+  return RaiseEvent(OnError, this, text, handled);
 }
 
 const TPublishedTable& TSysFileOperation::PublishedTable() const {

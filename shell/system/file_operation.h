@@ -47,7 +47,8 @@ class TSysFileOperation : public TSysComponent {
   virtual bool Execute() { return ExecuteOperation(operation_); }
   // The system's text for an error code; empty for 0.
   virtual void GetErrorText(DWORD code, String& text) const;
-  virtual bool DoError(const String& text);
+  // Raises OnError; handled tells whether the handler dealt with the error.
+  virtual TRaised DoError(const String& text, bool& handled);
 
   TSysFileOperationEvent OnError;
 

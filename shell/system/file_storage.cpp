@@ -100,10 +100,11 @@ bool TSysCustomFileStorage::LoadFromFile(const String& name) {
       result = true;
     }
   } catch (...) {
-    if (OnLoad) OnLoad(this, false);
+    // The handler runs before the error goes on; what it frees is not touched again.
+    if (RaiseEvent(OnLoad, this, false).Gone()) throw;
     throw;
   }
-  if (OnLoad) OnLoad(this, result);
+  if (RaiseEvent(OnLoad, this, result).Gone()) return result;
   return result;
 }
 
@@ -113,8 +114,7 @@ bool TSysCustomFileStorage::SaveToFile(const String& name) {
   const TLifeWatch life = LifeWatch();
   try {
     bool overrideFile = true;
-    if (FileGetSize(name) != -1 && OnConfirmOverride) OnConfirmOverride(this, overrideFile);
-    if (life.Ended()) return false;
+    if (FileGetSize(name) != -1 && RaiseEvent(OnConfirmOverride, this, overrideFile).Gone()) return false;
     if (overrideFile) {
       try {
         SaveWholeFile(name, [this](TStream& file) {
@@ -126,10 +126,10 @@ bool TSysCustomFileStorage::SaveToFile(const String& name) {
       }
     }
   } catch (...) {
-    if (!life.Ended() && OnSave) OnSave(this, false);
+    if (!life.Ended() && RaiseEvent(OnSave, this, false).Gone()) throw;
     throw;
   }
-  if (OnSave) OnSave(this, result);
+  if (RaiseEvent(OnSave, this, result).Gone()) return result;
   return result;
 }
 

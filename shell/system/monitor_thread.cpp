@@ -79,10 +79,12 @@ void TSysMonitorThread::DeliverChange() { Synchronize(TThreadMethod(this, &TSysM
 void TSysMonitorThread::RunOnChange() {
   if (detached_ || !onChange_) return;
   handingOver_ = true;
+  // The handler may free the component, and the thread with it.
+  const TLifeWatch life = LifeWatch();
   try {
-    onChange_();
+    if (RaiseEvent(onChange_).Gone()) return;
   } catch (...) {
-    handingOver_ = false;
+    if (!life.Ended()) handingOver_ = false;
     throw;
   }
   handingOver_ = false;

@@ -52,10 +52,14 @@ bool TSysOneInstance::Check() {
   terminate_ = true;
   const bool showMainForm = Application ? Application->ShowMainForm() : true;
   if (Application) Application->SetShowMainForm(false);
-  if (showMessage_) DoShowMessage();
-  if (activatePrevInstance_) DoActivatePrevInstance();
+  // OnShowMessage may free the component: what it decided is carried out all the same.
+  bool terminate = true;
+  if (!showMessage_ || DoShowMessage(terminate).Alive()) {
+    terminate_ = terminate;
+    if (activatePrevInstance_) DoActivatePrevInstance();
+  }
   if (!Application) return true;
-  if (terminate_)
+  if (terminate)
     Application->Terminate();
   else
     Application->SetShowMainForm(showMainForm);
@@ -64,14 +68,12 @@ bool TSysOneInstance::Check() {
 
 void TSysOneInstance::DoActivatePrevInstance() { shell::ActivatePrevInstance(); }
 
-void TSysOneInstance::DoShowMessage() {
-  if (OnShowMessage) {
-    OnShowMessage(this, terminate_);
-    return;
-  }
+TRaised TSysOneInstance::DoShowMessage(bool& terminate) {
+  if (OnShowMessage) return RaiseEvent(OnShowMessage, this, terminate);
   const String title = Application ? Application->Title() : String();
   const String text = message_.empty() ? Format(L"Application \"%s\" is already running.", {title}) : message_;
   SysMessageBox(Application ? Application->Handle() : nullptr, text.c_str(), title.c_str(), MB_ICONWARNING);
+  return TRaised(true);
 }
 
 void TSysOneInstance::Loaded() {

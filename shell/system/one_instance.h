@@ -45,7 +45,9 @@ class TSysOneInstance : public TSysComponent {
 
  protected:
   virtual void DoActivatePrevInstance();
-  virtual void DoShowMessage();
+  // Raises OnShowMessage, which may ask not to terminate, else shows the message; the answer is whether the
+  // component outlived the handler.
+  virtual TRaised DoShowMessage(bool& terminate);
 
  private:
   bool activatePrevInstance_ = true;

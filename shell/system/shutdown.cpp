@@ -42,9 +42,7 @@ bool TSysShutdown::Execute() {
   if (IsWinNT && !EnableShutdownPrivilege()) return false;
   bool canShutdown = true;
   // A component freed by its handler has no action left to carry out.
-  const TLifeWatch life = LifeWatch();
-  DoQueryShutdown(canShutdown);
-  if (life.Ended() || !canShutdown) return false;
+  if (DoQueryShutdown(canShutdown).Gone() || !canShutdown) return false;
   const UINT force = force_ ? EWX_FORCE : 0;
   switch (actionType_) {
     case TSysShutdownActionType::aatPowerOff:
@@ -63,9 +61,7 @@ bool TSysShutdown::Execute() {
   return false;
 }
 
-void TSysShutdown::DoQueryShutdown(bool& canShutdown) {
-  if (OnQueryShutdown) OnQueryShutdown(this, canShutdown);
-}
+TRaised TSysShutdown::DoQueryShutdown(bool& canShutdown) { return RaiseEvent(OnQueryShutdown, this, canShutdown); }
 
 const TPublishedTable& TSysShutdown::PublishedTable() const {
   using P = TPublished<TSysShutdown>;

@@ -38,7 +38,7 @@ class TSysShutdown : public TSysComponent {
   const TPublishedTable& PublishedTable() const override;
 
  protected:
-  virtual void DoQueryShutdown(bool& canShutdown);
+  virtual TRaised DoQueryShutdown(bool& canShutdown);
 
  private:
   TSysShutdownActionType actionType_ = TSysShutdownActionType::aatPowerOff;

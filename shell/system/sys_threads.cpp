@@ -11,7 +11,7 @@ void TSysThread::Terminate() {
 }
 
 void TSysThread::CallTerminateRequest() {
-  if (OnTerminateRequest) OnTerminateRequest(this);
+  if (RaiseEvent(OnTerminateRequest, this).Gone()) return;
 }
 
 TNotifyEvent TSysEventThread::OnEvent() const {

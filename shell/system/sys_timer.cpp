@@ -52,14 +52,12 @@ void TSysCustomTimer::WndProc(TMessage& message) {
   // A handler that freed the timer and then raised leaves no sender to name.
   const TLifeWatch life = LifeWatch();
   try {
-    Timer();
+    if (Timer().Gone()) return;
   } catch (...) {
     ApplicationHandleException(life.Ended() ? nullptr : this);
   }
 }
 
-void TSysCustomTimer::Timer() {
-  if (onTimer_) onTimer_(this);
-}
+TRaised TSysCustomTimer::Timer() { return RaiseEvent(onTimer_, this); }
 
 }  // namespace shell

@@ -28,7 +28,7 @@ class TSysCustomTimer : public TSysComponent {
   // Every message of the hidden window: WM_TIMER runs Timer (an exception goes to the application's handler),
   // the rest goes to DefWindowProc.
   virtual void WndProc(TMessage& message);
-  virtual void Timer();
+  virtual TRaised Timer();
 
  private:
   // Stops the platform timer and starts it again when it should run; raises EOutOfResources "Not enough timers

@@ -110,57 +110,56 @@ void TSysCustomThreadComponent::Loaded() {
   if (!IsDesigning()) SetSuspended(suspended_);
 }
 
-bool TSysCustomThreadComponent::RunHandler(TObject* worker, const std::function<void()>& handler) {
+TRaised TSysCustomThreadComponent::RunHandler(TObject* worker, const std::function<TRaised()>& handler) {
   const TLifeWatch life = LifeWatch();
   // Only the main thread keeps this mark: a worker's handler leaves it alone.
   const bool onMainThread = GetCurrentThreadId() == MainThreadID();
   TObject* const previous = handlerOnMainThread_;
   if (onMainThread) handlerOnMainThread_ = worker;
+  TRaised raised(true);
   try {
-    handler();
+    raised = handler();
   } catch (...) {
     if (onMainThread && !life.Ended()) handlerOnMainThread_ = previous;
     throw;
   }
-  if (life.Ended()) return false;
+  if (raised.Gone() || life.Ended()) return TRaised(false);
   if (onMainThread) handlerOnMainThread_ = previous;
-  return true;
+  return TRaised(true);
 }
 
 void TSysCustomThreadComponent::DoExecute(TObject* sender) {
   const TLifeWatch life = LifeWatch();
-  RunHandler(sender, [&] {
-    try {
-      if (OnExecute) OnExecute(this);
-    } catch (const Exception& e) {
-      // A handler that freed its component and then raised leaves no component to report through.
-      if (life.Ended())
-        ApplicationHandleException(nullptr);
-      else
-        HandleException(e);
-    } catch (const std::exception& e) {
-      if (life.Ended())
-        ApplicationHandleException(nullptr);
-      else
-        HandleException(Exception(String(e.what(), e.what() + std::strlen(e.what()))));
-    }
-  });
+  // A handler that freed its component and then raised leaves no component to report through.
+  const auto report = [&](const Exception& e) {
+    if (!life.Ended()) return HandleException(e);
+    ApplicationHandleException(nullptr);
+    return TRaised(false);
+  };
+  if (RunHandler(sender, [&] {
+        try {
+          return RaiseEvent(OnExecute, this);
+        } catch (const Exception& e) {
+          return report(e);
+        } catch (const std::exception& e) {
+          return report(Exception(String(e.what(), e.what() + std::strlen(e.what()))));
+        }
+      }).Gone())
+    return;
 }
 
 void TSysCustomThreadComponent::DoTerminate(TObject* sender) {
-  if (onTerminate_) RunHandler(sender, [&] { onTerminate_(sender); });
+  if (onTerminate_ && RunHandler(sender, [&] { return RaiseEvent(onTerminate_, sender); }).Gone()) return;
 }
 
-void TSysCustomThreadComponent::HandleException(const Exception& e) {
-  if (OnException) {
-    OnException(const_cast<Exception*>(&e));
-    return;
-  }
+TRaised TSysCustomThreadComponent::HandleException(const Exception& e) {
+  if (OnException) return RaiseEvent(OnException, const_cast<Exception*>(&e));
   const String title = Application ? Application->Title() : String();
   const String text =
       Format(L"Thread %s raised exception class %s with message \"%s\".", {Name(), e.ClassName(), e.Message()});
   SysMessageBox(Application ? Application->Handle() : nullptr, text.c_str(), title.c_str(),
                 MB_ICONERROR | MB_SETFOREGROUND);
+  return TRaised(true);
 }
 
 void TSysCustomThreadComponent::Restart() {
@@ -184,7 +183,9 @@ void TSysCustomThreadComponent::Restart() {
 void TSysCustomThreadComponent::Synchronize(const TThreadMethod& method) {
   if (IsDesigning() || !thread_) return;
   TSysEventThread* const worker = thread_.get();
-  worker->Synchronize(TThreadMethod([this, worker, &method] { RunHandler(worker, method); }));
+  worker->Synchronize(TThreadMethod([this, worker, &method] {
+    if (RunHandler(worker, [&] { return RaiseEvent(method); }).Gone()) return;
+  }));
 }
 
 void TSysCustomThreadComponent::SynchronizeWithData(void* data, const TSysDataMethod& method) {
@@ -208,7 +209,8 @@ void TSysCustomThreadComponent::SynchronizeWithData(void* data, const TSysDataMe
 }
 
 void TSysCustomThreadComponent::RunPendingCall() {
-  if (pendingMethod_) RunHandler(thread_.get(), [this] { pendingMethod_(pendingData_); });
+  if (pendingMethod_ && RunHandler(thread_.get(), [this] { return RaiseEvent(pendingMethod_, pendingData_); }).Gone())
+    return;
 }
 
 UINT TSysCustomThreadTimer::Interval() const {

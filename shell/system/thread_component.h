@@ -51,7 +51,8 @@ class TSysCustomThreadComponent : public TSysComponent {
   TSysCustomThreadComponent(TComponent* owner, bool timer);
   virtual void DoExecute(TObject* sender);
   // OnException when assigned, else a message box "Thread %s raised exception class %s with message "%s".".
-  virtual void HandleException(const Exception& e);
+  // Raises OnException, else shows the error; the answer is whether the component outlived the handler.
+  virtual TRaised HandleException(const Exception& e);
   // A worker of the component's kind (the timer's kind when made as a timer), with its handler and settings.
   std::unique_ptr<TSysEventThread> CreateThread(bool suspended);
 
@@ -59,7 +60,7 @@ class TSysCustomThreadComponent : public TSysComponent {
   void DoTerminate(TObject* sender);
   // Runs handler for worker; on the main thread the worker is marked as waiting for it meanwhile (freeing the
   // component there must not wait for that worker). False when the handler freed the component.
-  bool RunHandler(TObject* worker, const std::function<void()>& handler);
+  TRaised RunHandler(TObject* worker, const std::function<TRaised()>& handler);
   void RunPendingCall();
   // Parts of a worker that end it: its handler taken away, terminated, woken.
   static void Dismiss(TSysEventThread& thread);

@@ -117,20 +117,14 @@ void TSysTrayIcon::SetVisible(bool value) {
   if (value == visible_) return;
   visible_ = value;
   if (IsDesigning()) return;
-  if (value)
-    Show();
-  else
-    Hide();
+  if ((value ? Show() : Hide()).Gone()) return;
 }
 
 void TSysTrayIcon::SetVisibleOnDesigning(bool value) {
   if (value == visibleOnDesigning_) return;
   visibleOnDesigning_ = value;
   if (!IsDesigning()) return;
-  if (value)
-    Show();
-  else
-    Hide();
+  if ((value ? Show() : Hide()).Gone()) return;
 }
 
 void TSysTrayIcon::FillIconData() {
@@ -161,46 +155,50 @@ void TSysTrayIcon::UpdateIcon() {
   shellNotifyIcon(NIM_MODIFY, &iconData_);
 }
 
-void TSysTrayIcon::Show() {
+TRaised TSysTrayIcon::Show() {
   flags_ |= NIF_ICON;
   InsertToTray();
   if (IsDesigning())
     visibleOnDesigning_ = true;
   else
     visible_ = true;
-  if (OnShow) OnShow(this);
+  return RaiseEvent(OnShow, this);
 }
 
-void TSysTrayIcon::Hide() {
+TRaised TSysTrayIcon::Hide() {
   flags_ &= ~static_cast<DWORD>(NIF_ICON);
   DeleteFromTray();
   if (IsDesigning())
     visibleOnDesigning_ = false;
   else
     visible_ = false;
+  const TRaised raised = RaiseEvent(OnHide, this);
+  if (raised.Gone() || IsDestroying()) return raised;
+  // Showing the program runs its forms' handlers.
   const TLifeWatch life = LifeWatch();
-  if (OnHide) OnHide(this);
-  if (life.Ended() || IsDestroying()) return;
   if (minimizeToTray_) ShowMainWindow();
+  if (life.Ended()) return TRaised(false);
   auto* owner = ObjectAs<TWinControl>(Owner());
   if (owner && !owner->IsDestroying() && !owner->Visible()) owner->SetVisible(true);
+  return TRaised(!life.Ended());
 }
 
-void TSysTrayIcon::PopupAtCursor() {
-  if (!popupMenu_ || !popupMenu_->AutoPopup()) return;
+TRaised TSysTrayIcon::PopupAtCursor() {
+  if (!popupMenu_ || !popupMenu_->AutoPopup()) return TRaised(true);
   POINT cursor{};
   GetCursorPos(&cursor);
   // The waiting messages and the menu's commands run the program's code, which may free the icon or its menu.
   const TLifeWatch life = LifeWatch();
   if (Application) Application->ProcessMessages();
-  if (life.Ended() || !popupMenu_) return;
+  if (life.Ended()) return TRaised(false);
+  if (!popupMenu_) return TRaised(true);
   if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
   popupMenu_->SetPopupComponent(this);
   popupMenu_->Popup(cursor.x, cursor.y);
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   // The menu of an icon needs its owner's window to get a message afterwards, or it may not close next time.
   if (OwnerIsWindowed()) PostMessageW(OwnerWindow(), WM_NULL, 0, 0);
-  if (OnPopupMenu) OnPopupMenu(this);
+  return RaiseEvent(OnPopupMenu, this);
 }
 
 void TSysTrayIcon::ShowMainWindow() { ShowApplication(); }
@@ -221,14 +219,9 @@ void TSysTrayIcon::Loaded() {
   TSysCustomTimer::Loaded();
   if (minimizeOnStart_ && !IsDesigning()) {
     if (Application) Application->SetShowMainForm(false);
-    const TLifeWatch life = LifeWatch();
-    Minimize();
-    if (life.Ended()) return;
+    if (Minimize().Gone()) return;
   }
-  if (visible_ && !IsDesigning())
-    Show();
-  else if (visibleOnDesigning_ && IsDesigning())
-    Show();
+  if (((visible_ && !IsDesigning()) || (visibleOnDesigning_ && IsDesigning())) && Show().Gone()) return;
 }
 
 void TSysTrayIcon::Notification(TComponent* component, TOperation operation) {
@@ -248,11 +241,7 @@ void TSysTrayIcon::WndProc(TMessage& message) {
     return;
   }
   if (WM_TASKBARCREATED != 0 && message.Msg == WM_TASKBARCREATED && visible_) {
-    const TLifeWatch life = LifeWatch();
-    Hide();
-    if (life.Ended()) return;
-    Show();
-    if (life.Ended()) return;
+    if (Hide().Gone() || Show().Gone()) return;
   }
   TSysCustomTimer::WndProc(message);
 }
@@ -262,48 +251,45 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
   GetCursorPos(&cursor);
   const TShiftState keys = GetShiftState();
   // Every event may free the icon: after one, the icon is touched again only while it lives.
-  const TLifeWatch life = LifeWatch();
   switch (notification) {
     case WM_MOUSEMOVE:
       GetCursorPos(&cursor);
-      MouseMove(keys, cursor.x, cursor.y);
+      if (MouseMove(keys, cursor.x, cursor.y).Gone()) return;
       break;
     case WM_LBUTTONDOWN:
-      MouseDown(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y);
-      if (!life.Ended()) leftPressed_ = true;
+      if (MouseDown(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y).Gone()) return;
+      leftPressed_ = true;
       break;
     case WM_LBUTTONUP:
-      MouseUp(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y);
-      if (life.Ended()) return;
-      if (leftPressed_) Click();
-      if (life.Ended()) return;
-      if (popupByLeft_) PopupAtCursor();
-      if (!life.Ended()) leftPressed_ = false;
+      if (MouseUp(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y).Gone()) return;
+      if (leftPressed_ && Click().Gone()) return;
+      if (popupByLeft_ && PopupAtCursor().Gone()) return;
+      leftPressed_ = false;
       break;
     case WM_LBUTTONDBLCLK:
-      DblClick();
+      if (DblClick().Gone()) return;
       break;
     case WM_RBUTTONDOWN:
-      MouseDown(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y);
+      if (MouseDown(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y).Gone()) return;
       break;
     case WM_RBUTTONUP:
-      MouseUp(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y);
-      if (!life.Ended()) PopupAtCursor();
+      if (MouseUp(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y).Gone()) return;
+      if (PopupAtCursor().Gone()) return;
       break;
     case WM_MBUTTONDOWN:
-      MouseDown(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y);
+      if (MouseDown(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y).Gone()) return;
       break;
     case WM_MBUTTONUP:
-      MouseUp(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y);
+      if (MouseUp(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y).Gone()) return;
       break;
     case NIN_BALLOONSHOW:
-      if (OnBalloonShow) OnBalloonShow(this);
+      if (RaiseEvent(OnBalloonShow, this).Gone()) return;
       break;
     case NIN_BALLOONTIMEOUT:
-      if (OnBalloonTimeout) OnBalloonTimeout(this);
+      if (RaiseEvent(OnBalloonTimeout, this).Gone()) return;
       break;
     case NIN_BALLOONUSERCLICK:
-      if (OnBalloonClick) OnBalloonClick(this);
+      if (RaiseEvent(OnBalloonClick, this).Gone()) return;
       break;
     default: {
       TMessage passed{WM_SYSTRAYICON, 0, notification, 0};
@@ -312,43 +298,39 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
   }
 }
 
-void TSysTrayIcon::Timer() {
+TRaised TSysTrayIcon::Timer() {
   // A negative index names no image: there is nothing to cycle through.
   if (imageList_ && imageIndex_ >= 0) SetImageIndex(imageIndex_ >= imageList_->Count() - 1 ? 0 : imageIndex_ + 1);
-  if (OnCycleIcons) OnCycleIcons(this);
+  return RaiseEvent(OnCycleIcons, this);
 }
 
-void TSysTrayIcon::MouseMove(TShiftState shift, int x, int y) {
-  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+TRaised TSysTrayIcon::MouseMove(TShiftState shift, int x, int y) { return RaiseEvent(OnMouseMove, this, shift, x, y); }
+
+TRaised TSysTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  return RaiseEvent(OnMouseDown, this, button, shift, x, y);
 }
 
-void TSysTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
-}
-
-void TSysTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+TRaised TSysTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
-  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+  return RaiseEvent(OnMouseUp, this, button, shift, x, y);
 }
 
-void TSysTrayIcon::Click() {
-  if (OnClick) OnClick(this);
-}
+TRaised TSysTrayIcon::Click() { return RaiseEvent(OnClick, this); }
 
-void TSysTrayIcon::DblClick() {
+TRaised TSysTrayIcon::DblClick() {
   if (popupMenu_ && popupMenu_->AutoPopup() && !popupByLeft_) {
     TMenuItem* items = popupMenu_->Items();
     for (int i = 0; i < items->Count(); ++i) {
       if (!items->Items(i)->Default()) continue;
+      // The item's handler may free the icon.
       const TLifeWatch life = LifeWatch();
-      items->Items(i)->Click();
-      if (life.Ended()) return;
-      if (OnDblClick) OnDblClick(this);
-      if (!life.Ended() && OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
-      return;
+      if (items->Items(i)->Click().Gone() && life.Ended()) return TRaised(false);
+      if (life.Ended() || RaiseEvent(OnDblClick, this).Gone()) return TRaised(false);
+      if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
+      return TRaised(true);
     }
   }
-  if (IsDesigning()) return;
+  if (IsDesigning()) return TRaised(true);
   if (minimizeToTray_ && OwnerIsWindowed()) {
     // Showing or hiding the program runs its forms' handlers.
     const TLifeWatch life = LifeWatch();
@@ -356,19 +338,20 @@ void TSysTrayIcon::DblClick() {
       HideMainWindow();
     else
       ShowMainWindow();
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
   }
-  if (OnDblClick) OnDblClick(this);
+  return RaiseEvent(OnDblClick, this);
 }
 
-void TSysTrayIcon::Minimize() {
-  if (IsDesigning()) return;
+TRaised TSysTrayIcon::Minimize() {
+  if (IsDesigning()) return TRaised(true);
   // Hiding the program and showing the icon run the program's handlers.
   const TLifeWatch life = LifeWatch();
   HideMainWindow();
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   SetVisible(true);
-  if (!life.Ended() && OnMinimize) OnMinimize(this);
+  if (life.Ended()) return TRaised(false);
+  return RaiseEvent(OnMinimize, this);
 }
 
 void TSysTrayIcon::CopyImage() {
@@ -381,7 +364,7 @@ void TSysTrayIcon::CopyImage() {
 void TSysTrayIcon::ImageListChange(TObject*) { CopyImage(); }
 
 void TSysTrayIcon::AppMessageBefore(TObject*, TMessage& message, bool&) {
-  if (message.Msg == WM_SIZE && message.WParam == SIZE_MINIMIZED && minimizeToTray_) Minimize();
+  if (message.Msg == WM_SIZE && message.WParam == SIZE_MINIMIZED && minimizeToTray_ && Minimize().Gone()) return;
 }
 
 bool TSysTrayIcon::OwnerIsWindowed() const { return ObjectAs<TWinControl>(Owner()) != nullptr; }

@@ -88,9 +88,9 @@ class TSysTrayIcon : public TSysCustomTimer {
 
   virtual void FillIconData();
   virtual void UpdateIcon();
-  virtual void Show();
-  virtual void Hide();
-  virtual void PopupAtCursor();
+  virtual TRaised Show();
+  virtual TRaised Hide();
+  virtual TRaised PopupAtCursor();
   virtual void ShowMainWindow();
   virtual void HideMainWindow();
   virtual void ShowBalloon();
@@ -115,14 +115,14 @@ class TSysTrayIcon : public TSysCustomTimer {
 
  protected:
   void WndProc(TMessage& message) override;
-  void Timer() override;
+  TRaised Timer() override;
   void Notification(TComponent* component, TOperation operation) override;
-  virtual void MouseMove(TShiftState shift, int x, int y);
-  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
-  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
-  virtual void Click();
-  virtual void DblClick();
-  virtual void Minimize();
+  virtual TRaised MouseMove(TShiftState shift, int x, int y);
+  virtual TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual TRaised Click();
+  virtual TRaised DblClick();
+  virtual TRaised Minimize();
 
  private:
   void TrayCallback(LPARAM notification);

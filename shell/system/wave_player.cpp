@@ -197,15 +197,14 @@ void TSysWav::Play() {
   const TLifeWatch life = LifeWatch();
   playing_ = true;
   try {
-    if (OnPlayBefore) OnPlayBefore(this);
-    if (life.Ended()) return;
+    if (RaiseEvent(OnPlayBefore, this).Gone()) return;
     const void* sound = soundName_.c_str();
     if (soundFromData_) sound = DataSize() != 0 ? Data().Memory() : nullptr;
     if (MayPlay(soundFlags_, soundName_, soundModule_, soundFromData_ && sound ? &Data() : nullptr)) {
       if (soundFromData_ && sound && (soundFlags_ & SND_ASYNC)) dataInUse_ = true;
       playSound(static_cast<const wchar_t*>(sound), soundModule_, soundFlags_);
     }
-    if (OnPlayAfter) OnPlayAfter(this);
+    if (RaiseEvent(OnPlayAfter, this).Gone()) return;
   } catch (...) {
     if (!life.Ended()) playing_ = false;
     throw;

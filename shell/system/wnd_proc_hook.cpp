@@ -142,7 +142,7 @@ void TSysCustomWndProcHook::SetHandle(HWND value) {
   Unhook();
   handle_ = value;
   SetActive(wasActive);
-  if (OnChangeHandle) OnChangeHandle(this);
+  if (RaiseEvent(OnChangeHandle, this).Gone()) return;
 }
 
 TWinControl* TSysCustomWndProcHook::GetWinControl() const {
@@ -158,7 +158,7 @@ void TSysCustomWndProcHook::SetWinControl(TWinControl* value) {
   winControl_ = value;
   if (value && value != Owner()) value->FreeNotification(this);
   SetActive(wasActive);
-  if (OnChangeWinControl) OnChangeWinControl(this);
+  if (RaiseEvent(OnChangeWinControl, this).Gone()) return;
 }
 
 void TSysCustomWndProcHook::Loaded() {
@@ -189,9 +189,10 @@ void TSysCustomWndProcHook::WndProc(TMessage& message) {
   const HWND chainedTo = hookedWindow_;
   const uint64_t serial = serial_;
   bool handled = false;
-  if (OnMessageBefore) OnMessageBefore(this, message, handled);
+  // A hook freed by its handler still passes the message on, below itself, unless the handler took it.
+  const bool gone = RaiseEvent(OnMessageBefore, this, message, handled).Gone();
   if (!handled) {
-    if (life.Ended() || hookedWindow_ != chainedTo) {
+    if (gone || hookedWindow_ != chainedTo) {
       TSysWndProcHookList::PassBelow(chainedTo, serial, message);
     } else if (message.Msg == WM_LBUTTONDOWN && autoDrag_ && IsWindow(chainedTo)) {
       ReleaseCapture();
@@ -200,7 +201,7 @@ void TSysCustomWndProcHook::WndProc(TMessage& message) {
       CallPrevious(message);
     }
   }
-  if (!life.Ended() && OnMessageAfter) OnMessageAfter(this, message, handled);
+  if (life.Ended() || RaiseEvent(OnMessageAfter, this, message, handled).Gone()) return;
 }
 
 void TSysCustomWndProcHook::CallPrevious(TMessage& message) {

@@ -29,31 +29,33 @@ class TRecordingCombo : public TCustomComboBox {
   int Clicks = 0;
   int Changes = 0;
 
-  void Click() override {
+  TRaised Click() override {
     ++Clicks;
-    TCustomComboBox::Click();
+    return TCustomComboBox::Click();
   }
 
  protected:
-  void Change() override {
+  TRaised Change() override {
     ++Changes;
-    TCustomComboBox::Change();
+    return TCustomComboBox::Change();
   }
-  void KeyDown(WORD& key, TShiftState shift) override {
-    TCustomComboBox::KeyDown(key, shift);
+  TRaised KeyDown(WORD& key, TShiftState shift) override {
+    if (TCustomComboBox::KeyDown(key, shift).Gone()) return TRaised(false);
     for (const auto& [from, to] : KeyMap)
       if (key == from) {
         key = to;
         break;
       }
+    return TRaised(true);
   }
-  void DrawItem(int index, const RECT& rect, TOwnerDrawState state) override {
+  TRaised DrawItem(int index, const RECT& rect, TOwnerDrawState state) override {
     Drawn.push_back({index, state, Canvas()->Brush()->Color(), Canvas()->Font()->Color()});
-    TCustomComboBox::DrawItem(index, rect, state);
+    return TCustomComboBox::DrawItem(index, rect, state);
   }
-  void MeasureItem(int index, int& height) override {
+  TRaised MeasureItem(int index, int& height) override {
     Measured.push_back(index);
     height = 20 + index;
+    return TRaised(true);
   }
 };
 

@@ -90,7 +90,7 @@ TEST_F(ControlActions, ClickRunsTheActionUnlessTheControlHasAHandlerOfItsOwn) {
   action->SetOnExecute(TNotifyEvent(&handlers, &THandlers::Execute));
   panel->SetAction(action);
   EXPECT_TRUE(panel->OnClick == action->OnExecute()) << "the control takes the action's handler";
-  panel->Click();
+  EXPECT_TRUE(panel->Click().Alive());
   EXPECT_EQ(handlers.executed, (std::vector<TObject*>{action}));
   EXPECT_EQ(handlers.actionComponents, (std::vector<TComponent*>{panel}));
   EXPECT_EQ(action->ActionComponent(), nullptr);
@@ -99,7 +99,7 @@ TEST_F(ControlActions, ClickRunsTheActionUnlessTheControlHasAHandlerOfItsOwn) {
   action->SetOnExecute(TNotifyEvent(&handlers, &THandlers::Replacement));
   EXPECT_TRUE(panel->OnClick == action->OnExecute());
   panel->OnClick = TNotifyEvent(&handlers, &THandlers::OwnClick);
-  panel->Click();
+  EXPECT_TRUE(panel->Click().Alive());
   EXPECT_EQ(handlers.replacementRuns, 0);
   EXPECT_EQ(handlers.ownClicks, 1);
   EXPECT_EQ(handlers.executed.size(), 1u);
@@ -107,7 +107,7 @@ TEST_F(ControlActions, ClickRunsTheActionUnlessTheControlHasAHandlerOfItsOwn) {
   // A disabled action does not run.
   action->SetOnExecute(TNotifyEvent(&handlers, &THandlers::Execute));
   action->SetEnabled(false);
-  panel->Click();
+  EXPECT_TRUE(panel->Click().Alive());
   EXPECT_EQ(handlers.executed.size(), 1u);
 }
 
@@ -119,7 +119,7 @@ TEST_F(ControlActions, AFreedActionLeavesTheControlAndDefaultsSurviveLoading) {
   delete action;
   EXPECT_EQ(panel->Action(), nullptr);
   EXPECT_EQ(panel->ActionLink(), nullptr);
-  panel->Click();
+  EXPECT_TRUE(panel->Click().Alive());
 
   // While the action is loading, only properties the control left at their defaults are taken.
   auto loading = new TAction(Form());

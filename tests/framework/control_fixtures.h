@@ -60,13 +60,13 @@ class TTestGraphic : public TGraphicControl {
   int Clicks = 0;
   int DoubleClicks = 0;
 
-  void Click() override {
+  TRaised Click() override {
     ++Clicks;
-    TGraphicControl::Click();
+    return TGraphicControl::Click();
   }
-  void DblClick() override {
+  TRaised DblClick() override {
     ++DoubleClicks;
-    TGraphicControl::DblClick();
+    return TGraphicControl::DblClick();
   }
   void Dispatch(TMessage& message) override {
     if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE) Notices.push_back(message.Msg);
@@ -74,14 +74,17 @@ class TTestGraphic : public TGraphicControl {
   }
 
  protected:
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
+  TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
     Mouse.push_back({WM_LBUTTONDOWN, button, shift, x, y});
+    return TRaised(true);
   }
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
+  TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
     Mouse.push_back({WM_LBUTTONUP, button, shift, x, y});
+    return TRaised(true);
   }
-  void MouseMove(TShiftState shift, int x, int y) override {
+  TRaised MouseMove(TShiftState shift, int x, int y) override {
     Mouse.push_back({WM_MOUSEMOVE, TMouseButton::mbLeft, shift, x, y});
+    return TRaised(true);
   }
   void Paint() override {
     Canvas()->Brush()->SetColor(Color());

@@ -82,7 +82,7 @@ TEST(ControlStreaming, FormAndControlsRoundTrip) {
   EXPECT_EQ(readTop->Width(), 300) << "aligned to the read client width";
   EXPECT_FALSE(copy.Visible());
   EXPECT_FALSE(IsWindowVisible(copy.Handle())) << "a form stored hidden stays hidden";
-  readTop->Click();
+  EXPECT_TRUE(readTop->Click().Alive());
   EXPECT_EQ(copy.Clicked, readTop);
   EXPECT_EQ(ComponentToText(&copy), text);
   UnregisterPersistentClass(TStoredPanel::StaticClass());

@@ -43,11 +43,11 @@ class THandlerGraphic : public TTestGraphic {
     if (OnPainted) OnPainted();
   }
   // The recording base keeps the events from the handlers; these raise them.
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
-    TGraphicControl::MouseDown(button, shift, x, y);
+  TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
+    return TGraphicControl::MouseDown(button, shift, x, y);
   }
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
-    TGraphicControl::MouseUp(button, shift, x, y);
+  TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
+    return TGraphicControl::MouseUp(button, shift, x, y);
   }
 };
 

@@ -156,7 +156,7 @@ TEST_F(GalleryTest, TheToolbarsMenuChecksFollowTheBarsHoweverTheyClose) {
   ASSERT_TRUE(PumpUntil([&] { return !tools->Visible(); }));
   EXPECT_FALSE(toolsItem->Checked());
   // The menu's item shows it again, checked.
-  toolsItem->Click();
+  EXPECT_TRUE(toolsItem->Click().Alive());
   Settle();
   EXPECT_TRUE(tools->Visible());
   EXPECT_TRUE(toolsItem->Checked());

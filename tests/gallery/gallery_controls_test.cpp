@@ -122,7 +122,7 @@ TEST_F(GalleryTest, TheTrayMenusItemsShowTheGalleryAndTellAboutTheIcon) {
   }
   ShowWindow(Form()->Handle(), SW_MINIMIZE);
   Settle();
-  items->Items(0)->Click();
+  EXPECT_TRUE(items->Items(0)->Click().Alive());
   Settle();
   EXPECT_FALSE(IsIconic(Form()->Handle()));
   EXPECT_TRUE(IsWindowVisible(Form()->Handle()));

@@ -7,13 +7,13 @@
 #include "framework/form.h"
 #include "support/modal_input.h"
 #include "theme_fixture.h"
+#include "toolbars/popups/popup_window_base.h"
 #include "toolbars/styled/current_theme.h"
 #include "toolbars/styled/custom_list.h"
 #include "toolbars/styled/styled_dock.h"
 #include "toolbars/styled/styled_item.h"
 #include "toolbars/styled/styled_nexus.h"
 #include "toolbars/styled/styled_toolbar.h"
-#include "toolbars/popups/popup_window_base.h"
 #include "toolbars/views/item_viewer.h"
 
 using namespace toolbars;
@@ -99,7 +99,7 @@ class PopupPlacement : public ThemeTest {
       view = Popup(view, file_, false).second;
       item = newItem_;
     }
-    view->ValidatePositions();
+    EXPECT_TRUE(view->ValidatePositions().Alive());
     TBarItemViewer* viewer = view->Find(item);
     EXPECT_NE(viewer, nullptr);
     if (!viewer) return {};
@@ -108,7 +108,8 @@ class PopupPlacement : public ThemeTest {
     MapWindowPoints(view->Window()->Handle(), nullptr, reinterpret_cast<POINT*>(&opened.Item), 2);
     RECT& monitor = opened.Monitor;
     // Room for the tallest pop-up on every side but the case's.
-    monitor = RECT{opened.Item.left - 2000, opened.Item.top - 2000, opened.Item.right + 2000, opened.Item.bottom + 2000};
+    monitor =
+        RECT{opened.Item.left - 2000, opened.Item.top - 2000, opened.Item.right + 2000, opened.Item.bottom + 2000};
     if (c.Edge == TEdge::Bottom) monitor.bottom = opened.Item.bottom + 20;
     if (c.Edge == TEdge::Right) monitor.right = opened.Item.right + 20;
     if (c.Edge == TEdge::Left) monitor.left = opened.Item.left;
@@ -138,19 +139,19 @@ const wchar_t* const kThemes[] = {L"Default", L"Pastel", L"Adaptive", L"Emboss",
                                   L"Gloss",   L"Relief", L"Crystal",  L"Ridge"};
 
 TEST_F(PopupPlacement, EveryThemeOpensPopupsNextToTheirItem) {
-  const TPlacementCase cases[] = {
-      {TKind::DropDown, TEdge::None},  {TKind::DropDown, TEdge::Bottom}, {TKind::DropDown, TEdge::Right},
-      {TKind::List, TEdge::None},      {TKind::List, TEdge::Bottom},     {TKind::Chevron, TEdge::None},
-      {TKind::Chevron, TEdge::Bottom}, {TKind::Chevron, TEdge::Left},    {TKind::Submenu, TEdge::None},
-      {TKind::Submenu, TEdge::Right}};
+  const TPlacementCase cases[] = {{TKind::DropDown, TEdge::None},  {TKind::DropDown, TEdge::Bottom},
+                                  {TKind::DropDown, TEdge::Right}, {TKind::List, TEdge::None},
+                                  {TKind::List, TEdge::Bottom},    {TKind::Chevron, TEdge::None},
+                                  {TKind::Chevron, TEdge::Bottom}, {TKind::Chevron, TEdge::Left},
+                                  {TKind::Submenu, TEdge::None},   {TKind::Submenu, TEdge::Right}};
   for (const wchar_t* name : kThemes) {
     SetCurrentTheme(name);
     ProcessPendingMessages();
     ASSERT_NE(links_->ChevronItem(), nullptr);
     const int overlap = CurrentTheme()->BooleanMetric(1) ? 1 : 0;
     for (const TPlacementCase& c : cases) {
-      SCOPED_TRACE(testing::Message() << std::string(name, name + wcslen(name)) << " kind "
-                                      << static_cast<int>(c.Kind) << " edge " << static_cast<int>(c.Edge));
+      SCOPED_TRACE(testing::Message() << std::string(name, name + wcslen(name)) << " kind " << static_cast<int>(c.Kind)
+                                      << " edge " << static_cast<int>(c.Edge));
       const TOpened o = Open(c);
       const RECT& item = o.Item;
       const RECT& window = o.Window;

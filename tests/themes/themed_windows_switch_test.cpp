@@ -120,7 +120,7 @@ class ThemedWindowsSwitch : public ThemeTest {
     return bar;
   }
   static void ShowPopup(TStyledPopupWindow* popup, POINT at) {
-    popup->View()->UpdatePositions();
+    EXPECT_TRUE(popup->View()->UpdatePositions().Alive());
     popup->SetBounds(at.x, at.y, popup->Width(), popup->Height());
     popup->SetVisible(true);
   }
@@ -258,11 +258,11 @@ TEST_F(ThemedWindowsSwitch, EveryWindowRepaintsThroughEachRegisteredTheme) {
     EXPECT_EQ(PopupFrameDifferences(theme, chevron_.get()), 0) << name << ": chevron pop-up";
     // The pop-ups left open measure as the same pop-ups opened under this theme.
     TStyledPopupWindow fresh(nullptr, menuBar_->View(), submenu_, false);
-    fresh.View()->UpdatePositions();
+    EXPECT_TRUE(fresh.View()->UpdatePositions().Alive());
     EXPECT_EQ(popup_->Width(), fresh.Width()) << name << ": pop-up";
     EXPECT_EQ(popup_->Height(), fresh.Height()) << name << ": pop-up";
     TStyledChevronPopupWindow freshChevron(nullptr, docked_->View(), docked_->Items(), false);
-    freshChevron.View()->UpdatePositions();
+    EXPECT_TRUE(freshChevron.View()->UpdatePositions().Alive());
     EXPECT_EQ(chevron_->Width(), freshChevron.Width()) << name << ": chevron pop-up";
     EXPECT_EQ(chevron_->Height(), freshChevron.Height()) << name << ": chevron pop-up";
     EXPECT_EQ(FloatingFrameDifferences(theme), 0) << name << ": floating frame";

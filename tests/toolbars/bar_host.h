@@ -50,7 +50,7 @@ class TBarHostWindow : public TCustomControl {
     SetParentWindow(parentWindow);
     HandleNeeded();
     view_->InvalidatePositions();
-    view_->ValidatePositions();
+    if (view_->ValidatePositions().Gone()) return;
   }
   // The same bar as a child control of a framework window.
   TBarHostWindow(TComponent* owner, TWinControl* parent, RECT bounds, toolbars::TBarCustomItem* root, bool isToolbar)
@@ -60,7 +60,7 @@ class TBarHostWindow : public TCustomControl {
     view_ = new THostView(this, nullptr, root, this, isToolbar, false, true);
     SetParent(parent);
     view_->InvalidatePositions();
-    view_->ValidatePositions();
+    if (view_->ValidatePositions().Gone()) return;
   }
   THostView* View() const { return view_; }
 
@@ -76,7 +76,7 @@ class TBarHostWindow : public TCustomControl {
   void Paint() override {
     RECT client = ClientRect();
     FillRect(Canvas()->Handle(), &client, Brush()->Handle());
-    view_->DrawSubitems(Canvas());
+    if (view_->DrawSubitems(Canvas()).Gone()) return;
   }
 
  private:

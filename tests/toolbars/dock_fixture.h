@@ -24,14 +24,18 @@ class TPlainBar : public toolbars::TBarCustomDockableWindow {
   toolbars::TBarShrinkMode Shrink = toolbars::TBarShrinkMode::tbsmNone;
   int MinShrink = 0;
 
-  void LayoutForDock(bool, toolbars::TBarDockType, SIZE& size, toolbars::TBarDock* dockingTo, bool) override {
+  TRaised LayoutForDock(bool, toolbars::TBarDockType, SIZE& size, toolbars::TBarDock* dockingTo, bool) override {
     size = Turns && dockingTo && dockingTo->IsVertical() ? SIZE{Content.cy, Content.cx} : Content;
+    return TRaised(true);
   }
-  void BaseSize(SIZE& size) override {
-    LayoutForDock(false, toolbars::TBarDockType::dtNotDocked, size, CurrentDock(), Floating());
+  TRaised BaseSize(SIZE& size) override {
+    return LayoutForDock(false, toolbars::TBarDockType::dtNotDocked, size, CurrentDock(), Floating());
   }
   toolbars::TBarShrinkMode GetShrinkMode() const override { return Shrink; }
-  void GetMinShrinkSize(int& size) override { size = MinShrink; }
+  TRaised GetMinShrinkSize(int& size) override {
+    size = MinShrink;
+    return TRaised(true);
+  }
 };
 
 class DockFormTest : public testing::Test {

@@ -72,7 +72,7 @@ class EditItemTest : public TEnvironmentTest {
     TBarTrackingState state;
     state.RootView = bar_->View();
     WORD key = VK_RETURN;
-    Viewer()->KeyDown(key, TShiftState{}, state);
+    EXPECT_TRUE(Viewer()->KeyDown(key, TShiftState{}, state).Alive());
     EXPECT_EQ(key, 0);
     return state;
   }
@@ -158,7 +158,7 @@ TEST_F(EditItemTest, TabMovesTheSelectionWhileTheMenuKeepsTheCapture) {
   MakeBar(false);
   CaptureWnd = bar_->Handle();
   SetCapture(CaptureWnd);
-  bar_->View()->SetSelected(Viewer());
+  EXPECT_TRUE(bar_->View()->SetSelected(Viewer()).Alive());
   Edit(L"x\t");
   EXPECT_EQ(bar_->View()->Selected(), bar_->View()->Find(after_));
   ReleaseCapture();
@@ -194,7 +194,7 @@ TEST_F(EditItemTest, MenuSizeMakesRoomForTheLabel) {
   MakeBar(false);
   const RECT plain = Viewer()->BoundsRect();
   item_->SetEditCaption(L"&Find:");
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   const RECT labelled = Viewer()->BoundsRect();
   EXPECT_GT(labelled.right - labelled.left, plain.right - plain.left);
   const RECT box = static_cast<TBarEditItemViewer*>(Viewer())->GetEditControlRect();
@@ -205,10 +205,10 @@ TEST_F(EditItemTest, MenuSizeMakesRoomForTheLabel) {
 TEST_F(EditItemTest, VerticalBarShowsAButtonUnlessTheOptionAsksForTheBox) {
   MakeBar(true);
   bar_->View()->SetOrientation(TBarViewOrientation::tbvoVertical);
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   EXPECT_EQ(ObjectAs<TBarEditItemViewer>(Viewer()), nullptr);
   item_->SetEditOptions(TBarEditItemOptions{TBarEditItemOption::tboUseEditWhenVertical});
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   EXPECT_NE(ObjectAs<TBarEditItemViewer>(Viewer()), nullptr);
 }
 

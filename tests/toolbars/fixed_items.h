@@ -9,7 +9,7 @@ namespace bar_host {
 class TFixedViewer : public toolbars::TBarItemViewer {
   BC_CLASS(TFixedViewer, toolbars::TBarItemViewer)
   using TBarItemViewer::TBarItemViewer;
-  void CalcSize(TCanvas* canvas, int& width, int& height) override;
+  TRaised CalcSize(TCanvas* canvas, int& width, int& height) override;
   // How often any fixed viewer was measured.
   static inline int Measurements = 0;
 };
@@ -49,13 +49,14 @@ class TFixedSeparator : public toolbars::TBarSeparatorItem {
   SIZE size_;
 };
 
-inline void TFixedViewer::CalcSize(TCanvas*, int& width, int& height) {
+inline TRaised TFixedViewer::CalcSize(TCanvas*, int& width, int& height) {
   ++Measurements;
   SIZE size{};
   if (auto* item = ObjectAs<TFixedItem>(Item())) size = item->Size();
   if (auto* separator = ObjectAs<TFixedSeparator>(Item())) size = separator->Size();
   width = size.cx;
   height = size.cy;
+  return TRaised(true);
 }
 
 }  // namespace bar_host

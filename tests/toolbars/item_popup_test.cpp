@@ -49,18 +49,18 @@ class ItemPopups : public testing::Test {
     bar_ = new TBarHostWindow(&owner_, frame_->Handle(), local, root_, true);
     if (vertical) {
       bar_->View()->SetOrientation(TBarViewOrientation::tbvoVertical);
-      bar_->View()->UpdatePositions();
+      EXPECT_TRUE(bar_->View()->UpdatePositions().Alive());
     }
   }
   TBarView* OpenMenu() {
     TBarView* view = bar_->View();
-    view->SetSelected(view->Find(menu_));
-    EXPECT_TRUE(view->OpenChildPopup(false));
+    EXPECT_TRUE(view->SetSelected(view->Find(menu_)).Alive());
+    EXPECT_TRUE(view->OpenChildPopup(false).Alive());
     return view->OpenViewerView();
   }
   TBarView* OpenSubmenu(TBarView* parent, TBarCustomItem* item) {
-    parent->SetSelected(parent->Find(item));
-    EXPECT_TRUE(parent->OpenChildPopup(false));
+    EXPECT_TRUE(parent->SetSelected(parent->Find(item)).Alive());
+    EXPECT_TRUE(parent->OpenChildPopup(false).Alive());
     return parent->OpenViewerView();
   }
   RECT ItemRect(TBarView* view, TBarCustomItem* item) {

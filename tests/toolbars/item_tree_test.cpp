@@ -388,20 +388,20 @@ TEST_F(ItemTree, ClickTogglesAndRunsTheRightHandler) {
   action->SetOnExecute(TNotifyEvent(&log, &TClickLog::ActionExecute));
   item->SetAction(action);
   EXPECT_TRUE(item->OnClick == action->OnExecute()) << "OnClick came from the action";
-  item->Click();
+  EXPECT_TRUE(item->Click().Alive());
   EXPECT_EQ(log.Executes, 1);
   // AutoCheck on the item but not on the action: the item toggles and the action still runs.
   item->SetAutoCheck(true);
-  item->Click();
+  EXPECT_TRUE(item->Click().Alive());
   EXPECT_TRUE(item->Checked());
   EXPECT_EQ(log.Executes, 2);
   // An OnClick of its own runs instead of the action.
   item->OnClick = TNotifyEvent(&log, &TClickLog::ItemClick);
-  item->Click();
+  EXPECT_TRUE(item->Click().Alive());
   EXPECT_EQ(log.Clicks, 1);
   EXPECT_EQ(log.Executes, 2);
   item->SetEnabled(false);
-  item->Click();
+  EXPECT_TRUE(item->Click().Alive());
   EXPECT_EQ(log.Clicks, 1) << "a disabled item does nothing";
 }
 

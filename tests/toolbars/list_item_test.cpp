@@ -77,7 +77,7 @@ TEST_F(ListItemTest, ItemIndexIsClampedScrolledIntoViewAndReported) {
   // A new viewer starts with the entry visible.
   list_->SetItemIndex(19);
   bar_->View()->RecreateAllViewers();
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   EXPECT_EQ(ListViewer()->TopIndex(), 12);
 }
 
@@ -95,7 +95,7 @@ TEST_F(ListItemTest, KeysMoveTheChosenEntry) {
     WORD key = c.Key;
     TBarTrackingState state;
     state.RootView = bar_->View();
-    ListViewer()->KeyDown(key, TShiftState{}, state);
+    EXPECT_TRUE(ListViewer()->KeyDown(key, TShiftState{}, state).Alive());
     EXPECT_EQ(key, 0);
     EXPECT_EQ(list_->ItemIndex(), c.Expected) << c.Key << " from " << c.Start;
   }
@@ -108,7 +108,7 @@ TEST_F(ListItemTest, KeysOnAnEmptyListChooseNothing) {
     WORD key = start;
     TBarTrackingState state;
     state.RootView = bar_->View();
-    ListViewer()->KeyDown(key, TShiftState{}, state);
+    EXPECT_TRUE(ListViewer()->KeyDown(key, TShiftState{}, state).Alive());
     EXPECT_EQ(key, 0);
     EXPECT_EQ(list_->ItemIndex(), -1);
   }
@@ -139,9 +139,9 @@ TEST_F(ListItemTest, ClickInTheListChoosesTheEntry) {
   state.RootView = bar_->View();
   state.DoneRecord = &done;
   const int y = viewer->ItemHeight() * 2 + 1;
-  viewer->MouseDown(TShiftState{}, 4, y, state);
+  EXPECT_TRUE(viewer->MouseDown(TShiftState{}, 4, y, state).Alive());
   EXPECT_EQ(viewer->HotIndex(), 2);
-  viewer->MouseUp(4, y, state);
+  EXPECT_TRUE(viewer->MouseUp(4, y, state).Alive());
   ReleaseCapture();
   EXPECT_EQ(list_->ItemIndex(), 2);
 }
@@ -162,8 +162,8 @@ TEST_F(ListItemTest, DraggingBelowTheListAutoScrollsFasterFurtherOut) {
     list_->SetItemIndex(0);
     TBarTrackingState state;
     state.RootView = bar_->View();
-    viewer->MouseDown(TShiftState{}, 4, 2, state);
-    viewer->MouseMove(4, listHeight - 1 + c.Beyond);
+    EXPECT_TRUE(viewer->MouseDown(TShiftState{}, 4, 2, state).Alive());
+    EXPECT_TRUE(viewer->MouseMove(4, listHeight - 1 + c.Beyond).Alive());
     TStyledScrollBar* bar = viewer->ScrollBar();
     ASSERT_NE(bar, nullptr);
     EXPECT_TRUE(bar->AutoScrolling());
@@ -171,10 +171,10 @@ TEST_F(ListItemTest, DraggingBelowTheListAutoScrollsFasterFurtherOut) {
     EXPECT_EQ(viewer->HotIndex(), -1);
     const int top = viewer->TopIndex();
     int next = 0;
-    bar->TimerElapsed(kAutoScrollTimer, next);
+    EXPECT_TRUE(bar->TimerElapsed(kAutoScrollTimer, next).Alive());
     EXPECT_EQ(viewer->TopIndex(), top + c.Step) << c.Beyond;
     EXPECT_EQ(next, static_cast<int>(c.Interval));
-    viewer->MouseUp(4, listHeight + c.Beyond, state);
+    EXPECT_TRUE(viewer->MouseUp(4, listHeight + c.Beyond, state).Alive());
     EXPECT_FALSE(bar->AutoScrolling());
     ReleaseCapture();
   }
@@ -184,13 +184,13 @@ TEST_F(ListItemTest, WheelScrollsByWholeNotches) {
   MakeList(20);
   Bar(false);
   TStyledCustomListViewer* viewer = ListViewer();
-  viewer->MouseWheel(-60, 0, 0);
+  EXPECT_TRUE(viewer->MouseWheel(-60, 0, 0).Alive());
   EXPECT_EQ(viewer->TopIndex(), 0);
-  viewer->MouseWheel(-60, 0, 0);
+  EXPECT_TRUE(viewer->MouseWheel(-60, 0, 0).Alive());
   EXPECT_EQ(viewer->TopIndex(), 1);
-  viewer->MouseWheel(-240, 0, 0);
+  EXPECT_TRUE(viewer->MouseWheel(-240, 0, 0).Alive());
   EXPECT_EQ(viewer->TopIndex(), 3);
-  viewer->MouseWheel(120, 0, 0);
+  EXPECT_TRUE(viewer->MouseWheel(120, 0, 0).Alive());
   EXPECT_EQ(viewer->TopIndex(), 2);
 }
 
@@ -237,7 +237,7 @@ TEST_F(ListItemTest, ShrinkingListKeepsItsFirstShownEntryInRange) {
   EXPECT_EQ(ListViewer()->TopIndex(), 12);
   list_->Entries.resize(3);
   list_->EntriesChanged();
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   EXPECT_NO_THROW(Paint());
   EXPECT_EQ(ListViewer()->TopIndex(), 0);
   EXPECT_EQ(ListViewer()->VisibleCount(), 3);
@@ -276,7 +276,7 @@ TEST(StyledScrollBar, PartsFollowLengthRangeAndPosition) {
     TStyledScrollBar bar;
     bar.SetKind(TScrollBarKind::sbVertical);
     bar.SetBounds(RECT{0, 0, 16, c.Length});
-    bar.SetRange(c.Range);
+    EXPECT_TRUE(bar.SetRange(c.Range).Alive());
     bar.SetWindow(c.Window);
     bar.SetPosition(c.Position);
     bar.UpdateParts();
@@ -300,51 +300,51 @@ TEST(StyledScrollBar, HeldButtonsRepeatAndTheThumbDrags) {
   bar.OnChange = TNotifyEvent(&sink, &TSink::Changed);
   bar.SetKind(TScrollBarKind::sbVertical);
   bar.SetBounds(RECT{0, 0, 16, 100});
-  bar.SetRange(20);
+  EXPECT_TRUE(bar.SetRange(20).Alive());
   bar.SetWindow(8);
   EXPECT_EQ(changes, 0);
-  bar.MouseDown(TMouseButton::mbLeft, 8, 95);
+  EXPECT_TRUE(bar.MouseDown(TMouseButton::mbLeft, 8, 95).Alive());
   EXPECT_EQ(bar.Position(), 1);
   EXPECT_EQ(bar.TimerInterval(kRepeatTimer), kRepeatDelay);
   int next = 0;
-  bar.TimerElapsed(kRepeatTimer, next);
+  EXPECT_TRUE(bar.TimerElapsed(kRepeatTimer, next).Alive());
   EXPECT_EQ(next, static_cast<int>(kRepeatInterval));
   EXPECT_EQ(bar.Position(), 2);
-  bar.MouseUp(TMouseButton::mbLeft, 8, 95);
+  EXPECT_TRUE(bar.MouseUp(TMouseButton::mbLeft, 8, 95).Alive());
   EXPECT_EQ(bar.TimerInterval(kRepeatTimer), 0u);
-  bar.TimerElapsed(kRepeatTimer, next);
+  EXPECT_TRUE(bar.TimerElapsed(kRepeatTimer, next).Alive());
   EXPECT_EQ(next, 0);
   EXPECT_EQ(changes, 2);
   // A page step through the track, then the thumb follows the pointer in range units.
-  bar.MouseDown(TMouseButton::mbLeft, 8, 70);
+  EXPECT_TRUE(bar.MouseDown(TMouseButton::mbLeft, 8, 70).Alive());
   EXPECT_EQ(bar.Position(), 10);
-  bar.MouseUp(TMouseButton::mbLeft, 8, 70);
+  EXPECT_TRUE(bar.MouseUp(TMouseButton::mbLeft, 8, 70).Alive());
   bar.UpdateParts();
   const RECT thumb = bar.Part(spThumb);
-  bar.MouseDown(TMouseButton::mbLeft, 8, thumb.top + 1);
-  bar.MouseMove(8, thumb.top + 1 - 17);
+  EXPECT_TRUE(bar.MouseDown(TMouseButton::mbLeft, 8, thumb.top + 1).Alive());
+  EXPECT_TRUE(bar.MouseMove(8, thumb.top + 1 - 17).Alive());
   EXPECT_EQ(bar.Position(), 10 - 5);  // round(17 * 20 / 68)
-  bar.MouseMove(8, thumb.top + 500);
+  EXPECT_TRUE(bar.MouseMove(8, thumb.top + 500).Alive());
   EXPECT_EQ(bar.Position(), 12);
-  bar.MouseUp(TMouseButton::mbLeft, 8, thumb.top + 500);
+  EXPECT_TRUE(bar.MouseUp(TMouseButton::mbLeft, 8, thumb.top + 500).Alive());
 }
 
 TEST(StyledScrollBar, RangeAndPositionStayConsistent) {
   TStyledScrollBar bar;
   bar.SetKind(TScrollBarKind::sbVertical);
   bar.SetBounds(RECT{0, 0, 16, 100});
-  bar.SetRange(-4);
+  EXPECT_TRUE(bar.SetRange(-4).Alive());
   EXPECT_EQ(bar.Range(), 0);
-  bar.SetRange(50);
+  EXPECT_TRUE(bar.SetRange(50).Alive());
   bar.SetWindow(10);
   bar.SetPosition(70);
   EXPECT_EQ(bar.Position(), 40);
-  bar.SetRange(20);
+  EXPECT_TRUE(bar.SetRange(20).Alive());
   EXPECT_EQ(bar.Position(), 10);
   // Auto-scroll stops at the end.
   bar.StartAutoScroll(4, 100);
   int next = 0;
-  bar.TimerElapsed(kAutoScrollTimer, next);
+  EXPECT_TRUE(bar.TimerElapsed(kAutoScrollTimer, next).Alive());
   EXPECT_EQ(bar.Position(), 10);
   EXPECT_EQ(next, 0);
   bar.StopAutoScroll();

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "bar_host.h"
 #include <utility>
 
+#include "bar_host.h"
 #include "framework/application.h"
 #include "support/hostile_input.h"
 #include "tracked_menu.h"
@@ -219,7 +219,7 @@ TEST_F(MenuTracking, OwnerMessagesOpenAndCloseMenus) {
   RunPopup([&] {
     WhenInLoop([] { return TrackedRoot() != nullptr; },
                [&] {
-                 TrackedRoot()->SetSelected(TrackedRoot()->Find(more_));
+                 EXPECT_TRUE(TrackedRoot()->SetSelected(TrackedRoot()->Find(more_)).Alive());
                  PostThreadMessageW(GetCurrentThreadId(), WM_BAR_OPENSUBMENU, 0, 0);
                  WhenInLoop([] { return TrackedRoot()->OpenViewerView() != nullptr; },
                             [&] {
@@ -261,8 +261,8 @@ class MenuBarTracking : public tracked_menu::TrackedMenu {
   // Menu mode with File selected, as the menu key enters it.
   void RunMenuMode(const std::function<void()>& input) {
     TBarView* view = bar_->View();
-    view->SetSelected(view->Find(file_));
-    RunModalWithInput(input, [&] { view->EnterToolbarLoop(false, true, true); });
+    EXPECT_TRUE(view->SetSelected(view->Find(file_)).Alive());
+    RunModalWithInput(input, [&] { EXPECT_TRUE(view->EnterToolbarLoop(false, true, true).Alive()); });
     ProcessPendingMessages();
   }
   POINT BarEntryCentre(int index) const {

@@ -144,8 +144,9 @@ TEST_F(PopupWindows, ASubmenuTakesItsParentsFontAndAcceleratorState) {
   EXPECT_EQ(window->Font()->Handle() != nullptr, true);
   window->Font()->SetSize(window->Font()->Size() + 3);
   view->IncludeState(vsUseHiddenAccels | vsShowAccels);
-  view->SetSelected(view->Find(sub));
-  ASSERT_TRUE(view->OpenChildPopup(false));
+  EXPECT_TRUE(view->SetSelected(view->Find(sub)).Alive());
+  ASSERT_TRUE(view->OpenChildPopup(false).Alive());
+  ASSERT_NE(view->OpenViewer(), nullptr);
   TBarView* child = view->OpenViewerView();
   EXPECT_EQ(child->Window()->Font()->Size(), window->Font()->Size());
   EXPECT_EQ(child->GetFont(), child->Window()->Font());
@@ -167,7 +168,7 @@ TEST_F(PopupWindows, APopupPaintsItsEntriesOnTheMenuColour) {
   recentEntry->SetCaption(L"page.html");
   root_->ItemAt(3)->Add(recentEntry);
   auto window = Open();
-  window->View()->SetSelected(window->View()->Find(root_->ItemAt(0)));
+  EXPECT_TRUE(window->View()->SetSelected(window->View()->Find(root_->ItemAt(0))).Alive());
   TWindowCapture capture = TWindowCapture::OfClient(window->Handle());
   KeepCaptureForViewing(capture, L"popup_menu");
   const RECT selected = window->View()->Find(root_->ItemAt(0))->BoundsRect();
@@ -188,7 +189,7 @@ TEST_F(PopupWindows, TheHintIsTheSelectedEntrys) {
   info.HintStr = L"stale";
   window->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.HintStr, L"") << "nothing selected, no hint";
-  window->View()->SetSelected(window->View()->Find(first));
+  EXPECT_TRUE(window->View()->SetSelected(window->View()->Find(first)).Alive());
   window->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.HintStr, L"Short");
   const RECT expected = window->View()->Find(first)->BoundsRect();
@@ -254,7 +255,7 @@ TEST_F(PopupWindows, ScrollStepsBringWholeEntriesBetweenTheArrows) {
   auto window = Open();
   TBarView* view = window->View();
   const int height = window->ClientHeight();
-  ScrollViewByStep(view, true);
+  EXPECT_TRUE(ScrollViewByStep(view, true).Alive());
   // The first entry that reached into the bottom strip now ends at its edge.
   bool endsAtTheStrip = false;
   for (int i = 0; i < view->ViewerCount(); ++i)
@@ -263,7 +264,7 @@ TEST_F(PopupWindows, ScrollStepsBringWholeEntriesBetweenTheArrows) {
   EXPECT_TRUE(view->ShowUpArrow());
   const int scrolled = view->ScrollOffset();
   EXPECT_GT(scrolled, 0);
-  ScrollViewByStep(view, false);
+  EXPECT_TRUE(ScrollViewByStep(view, false).Alive());
   EXPECT_LT(view->ScrollOffset(), scrolled);
   for (int i = 0; i < view->ViewerCount(); ++i) {
     const RECT& bounds = view->Viewers(i)->BoundsRect();

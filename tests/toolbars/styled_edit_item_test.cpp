@@ -40,7 +40,7 @@ class StyledEditItemTest : public StyledItemsTest {
     TBarTrackingState state;
     state.RootView = bar_->View();
     WORD key = VK_RETURN;
-    ViewerOf(item_)->KeyDown(key, TShiftState{}, state);
+    EXPECT_TRUE(ViewerOf(item_)->KeyDown(key, TShiftState{}, state).Alive());
   }
   TStyledEditItem* item_ = nullptr;
   TEditSession session_;
@@ -128,7 +128,7 @@ TEST_F(StyledEditItemTest, InAVerticalBarItIsAThemedButtonWithItsFont) {
   item_->FontSettings()->SetItalic(TTriState::tsTrue);
   Bar(true);
   bar_->View()->SetOrientation(TBarViewOrientation::tbvoVertical);
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   EXPECT_EQ(ViewerOf(item_)->ClassType(), TStyledItemViewer::StaticClass());
   Paint();
   EXPECT_TRUE(Logged("PaintItemCaption Search"));

@@ -113,7 +113,7 @@ class StyledItemsTest : public TEnvironmentTest {
     surface.Canvas()->SetFont(bar_->View()->GetFont());
     int w = 0;
     int h = 0;
-    ViewerOf(item)->CalcSize(surface.Canvas(), w, h);
+    EXPECT_TRUE(ViewerOf(item)->CalcSize(surface.Canvas(), w, h).Alive());
     return SIZE{w, h};
   }
   // Paints the whole bar into a bitmap, with the theme's log cleared first.

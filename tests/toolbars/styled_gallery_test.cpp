@@ -86,7 +86,7 @@ TEST_F(StyledGallery, ToolbarAndMenu) {
   list->SetItemIndex(2);
   menu->Add(list);
   auto* popup = new bar_host::TBarHostWindow(&owner_, frame_->Handle(), RECT{0, 80, 300, 400}, menu, false);
-  popup->View()->SetSelected(popup->View()->Find(menu->ItemAt(0)));
+  EXPECT_TRUE(popup->View()->SetSelected(popup->View()->Find(menu->ItemAt(0))).Alive());
 
   const TWindowCapture bars = TWindowCapture::OfClient(toolbar->Handle());
   KeepCaptureForViewing(bars, L"styled_toolbar");

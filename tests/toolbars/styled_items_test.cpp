@@ -80,7 +80,7 @@ TEST_F(StyledItemsTest, FontSettingsReachTheCaptionFontAndTheLayout) {
   const SIZE before = SizeOf(item);
   item->FontSettings()->SetBold(TTriState::tsTrue);
   item->FontSettings()->SetSize(200);
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   const SIZE after = SizeOf(item);
   EXPECT_GT(after.cx, before.cx);
   EXPECT_GT(after.cy, before.cy);
@@ -108,7 +108,7 @@ TEST_F(StyledItemsTest, AdjustFontEventSeesTheStateAndDefaultItemsAreBold) {
   Bar(false);
   // Selected from the keyboard, with the pointer away from the bar.
   PointerAt(POINT{0, 0});
-  bar_->View()->SetSelected(ViewerOf(item));
+  EXPECT_TRUE(bar_->View()->SetSelected(ViewerOf(item)).Alive());
   Paint();
   EXPECT_EQ(flags, sfDisabled);
   EXPECT_TRUE(theme_.LastFont.Style().Contains(TFontStyle::fsBold));
@@ -313,14 +313,14 @@ TEST_F(StyledItemsTest, ReleaseOverAToolbarButtonClicksIt) {
   ClientToScreen(bar_->Handle(), &centre);
   PointerAt(centre);
   view->IncludeState(vsModal);
-  view->SetSelected(ViewerOf(item));
+  EXPECT_TRUE(view->SetSelected(ViewerOf(item)).Alive());
   ASSERT_TRUE(view->MouseOverSelected());
   TBarDoneActionData done;
   TBarTrackingState state;
   state.RootView = view;
   state.DoneRecord = &done;
   // No press was seen on the button: a plain button would not click, a themed one does.
-  ViewerOf(item)->MouseUp(4, 4, state);
+  EXPECT_TRUE(ViewerOf(item)->MouseUp(4, 4, state).Alive());
   EXPECT_TRUE(state.Done);
   EXPECT_EQ(done.Kind, TBarDoneActionKind::tbdaClickItem);
   EXPECT_EQ(done.ClickItem, item);
@@ -359,7 +359,7 @@ TEST_F(StyledItemsTest, SeparatorSizesAndLines) {
   int h = 0;
   TPaintSurface surface(10, 10);
   surface.Canvas()->SetFont(bar_->View()->GetFont());
-  TBarSeparatorItemViewer(bar_->View(), sized).CalcSize(surface.Canvas(), w, h);
+  EXPECT_TRUE(TBarSeparatorItemViewer(bar_->View(), sized).CalcSize(surface.Canvas(), w, h).Alive());
   EXPECT_EQ(Measure(sized).cy, h);
 
   // A separator between two entries is shown.
@@ -367,13 +367,13 @@ TEST_F(StyledItemsTest, SeparatorSizesAndLines) {
   first->SetCaption(L"First");
   root_->Insert(0, first);
   Add(L"Last");
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   Paint();
   EXPECT_TRUE(Logged("PaintSeparator " + std::to_string(vtPopupMenu)));
   EXPECT_TRUE(theme_.LastHorizontal);
   EXPECT_TRUE(theme_.LastLineOnly);
   sized->SetSize(0);
-  bar_->View()->ValidatePositions();
+  EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   Paint();
   EXPECT_EQ(CountLogged("PaintSeparator"), 0);
 }

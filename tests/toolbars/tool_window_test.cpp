@@ -80,7 +80,7 @@ TEST_F(ToolWindow, KeepsItsClientSizeWhereverItIs) {
     EXPECT_EQ(window->ClientWidth(), c.Client.cx) << static_cast<int>(c.Place);
     EXPECT_EQ(window->ClientHeight(), c.Client.cy) << static_cast<int>(c.Place);
     SIZE base{};
-    window->BaseSize(base);
+    EXPECT_TRUE(window->BaseSize(base).Alive());
     if (c.Place == TPlace::kLeftStretch) {
       EXPECT_EQ(base.cy, 32) << "the dock stretches it from its minimum";
     }

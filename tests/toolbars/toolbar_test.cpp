@@ -173,13 +173,13 @@ TEST_F(Toolbar, AShortDockCutsTheBarWithAChevronThatListsTheHiddenItems) {
 
   // The dock asks for the whole length still; with room the chevron goes.
   SIZE wanted{};
-  bar->BaseSize(wanted);
+  EXPECT_TRUE(bar->BaseSize(wanted).Alive());
   EXPECT_EQ(wanted.cx, 25 * kButton.cx);
   EXPECT_EQ(ShownIndexes(view), expectedShown) << "measuring left the laid-out items alone";
 
   // The chevron's pop-up lists exactly the buttons that gave way.
   std::vector<std::wstring> listed;
-  view->SetSelected(view->Viewers(chevron));
+  EXPECT_TRUE(view->SetSelected(view->Viewers(chevron)).Alive());
   TTrackingPoll poll;
   RunModalWithInput(
       [&] {
@@ -192,7 +192,7 @@ TEST_F(Toolbar, AShortDockCutsTheBarWithAChevronThatListsTheHiddenItems) {
                     EndTracking();
                   });
       },
-      [&] { view->EnterToolbarLoop(false, true, false); });
+      [&] { EXPECT_TRUE(view->EnterToolbarLoop(false, true, false).Alive()); });
   std::vector<std::wstring> hidden;
   for (int i = fitting; i < 25; ++i) hidden.push_back(L"B" + std::to_wstring(i));
   EXPECT_EQ(Joined(listed), Joined(hidden));
@@ -413,7 +413,7 @@ TEST_F(Toolbar, FloatingSizesStepThroughTheLineCounts) {
   TBarCustomToolbar* bar = NewToolbar();
   AddButtons(bar, 5);
   std::vector<TBarFloatingSize> sizes;
-  bar->GetFloatingSizes(sizes);
+  EXPECT_TRUE(bar->GetFloatingSizes(sizes).Alive());
   // One size per number of lines, the narrowest: 5 buttons in one row, then 3 + 2, 2 + 2 + 1, one per row.
   const std::vector<SIZE> expected{{158, 23}, {98, 43}, {68, 63}, {38, 103}};
   ASSERT_EQ(sizes.size(), expected.size());
@@ -424,7 +424,7 @@ TEST_F(Toolbar, FloatingSizesStepThroughTheLineCounts) {
   }
   // An item wider than the narrower sizes ends the list instead of looping.
   AddButton(bar->Items(), L"Wide", 0, SIZE{100, 20});
-  bar->GetFloatingSizes(sizes);
+  EXPECT_TRUE(bar->GetFloatingSizes(sizes).Alive());
   ASSERT_FALSE(sizes.empty());
   EXPECT_EQ(sizes.back().Size.cx, 108) << "the wide button's width and the margins";
 }
@@ -435,7 +435,7 @@ TEST_F(Toolbar, FloatingSizesMeasureEveryItemOnce) {
   AddButtons(bar, 40);
   std::vector<TBarFloatingSize> sizes;
   bar_host::TFixedViewer::Measurements = 0;
-  bar->GetFloatingSizes(sizes);
+  EXPECT_TRUE(bar->GetFloatingSizes(sizes).Alive());
   EXPECT_EQ(bar_host::TFixedViewer::Measurements, 41);
   // One size per number of rows, from one row down to the rows the wide button allows, each as narrow as it goes.
   ASSERT_GE(sizes.size(), 2u);

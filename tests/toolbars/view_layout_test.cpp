@@ -80,7 +80,7 @@ TEST_F(ViewLayout, DoubledLeadingAndTrailingSeparatorsHide) {
   Button();
   Separator();
   THostView* view = View(true);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view),
             (std::vector<std::string>{"hidden", "hidden", "(0,0,30,20)", "(30,0,36,20)", "(36,0,66,20)", "hidden"}));
   EXPECT_EQ(view->LastSize().cx, 66);
@@ -91,7 +91,7 @@ TEST_F(ViewLayout, WrappingBreaksRowsAndPrefersSeparators) {
   for (int i = 0; i < 5; ++i) Button();
   THostView* view = View(true);
   view->SetWrapOffset(100);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view),
             (std::vector<std::string>{"(0,0,30,20)", "(30,0,60,20)", "(60,0,90,20)", "(0,20,30,40)", "(30,20,60,40)"}));
   EXPECT_EQ(view->LastSize().cx, 100) << "wrapped rows use the whole width";
@@ -100,7 +100,7 @@ TEST_F(ViewLayout, WrappingBreaksRowsAndPrefersSeparators) {
   // A separator after the second button whose group does not fit: the row breaks there, and the separator
   // becomes a 6-pixel line across the whole toolbar.
   Root()->Insert(2, new TFixedSeparator(&owner_));
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,0,30,20)", "(30,0,60,20)", "(0,20,100,26)", "(0,26,30,46)",
                                                    "(30,26,60,46)", "(60,26,90,46)"}));
   EXPECT_TRUE(view->Viewers(2)->IsLineSep());
@@ -114,7 +114,7 @@ TEST_F(ViewLayout, ChevronTakesWhatDoesNotFit) {
   auto* view = new TChevronView(&owner_, Root(), chevron);
   view->SetChevronSize(12);
   view->SetChevronOffset(100);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   // The last buttons give way until the rest fit in 100 - 12.
   EXPECT_EQ(Rects(view),
             (std::vector<std::string>{"(0,0,30,20)", "(30,0,60,20)", "hidden", "hidden", "(88,0,100,20)"}));
@@ -124,20 +124,20 @@ TEST_F(ViewLayout, ChevronTakesWhatDoesNotFit) {
   EXPECT_TRUE(chevron->Enabled());
 
   // Recently used items keep their place: after the last button was used, the middle ones give way.
-  view->GivePriority(view->Viewers(3));
-  view->UpdatePositions();
+  EXPECT_TRUE(view->GivePriority(view->Viewers(3)).Alive());
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view),
             (std::vector<std::string>{"(0,0,30,20)", "hidden", "hidden", "(30,0,60,20)", "(88,0,100,20)"}));
 
   // However little room there is, one button stays.
   view->SetChevronOffset(20);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   int shown = 0;
   for (int i = 0; i < 4; ++i) shown += view->Viewers(i)->Show() ? 1 : 0;
   EXPECT_EQ(shown, 1);
 
   view->SetChevronOffset(200);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_FALSE(view->Viewers(4)->Show()) << "no chevron while everything fits";
 }
 
@@ -147,7 +147,7 @@ TEST_F(ViewLayout, RightAlignedItemsLandAtTheFarEnd) {
   Button();
   THostView* view = View(true);
   view->SetWrapOffset(300);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,0,30,20)", "(240,0,270,20)", "(270,0,300,20)"}));
 }
 
@@ -157,7 +157,7 @@ TEST_F(ViewLayout, ToolbarCentresAcrossTheRowAndStretchesSeparators) {
   Button(SIZE{30, 31});
   Button(SIZE{40, 10}, isStretch);
   THostView* view = View(true);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,5,30,25)", "(30,0,36,31)", "(36,0,66,31)", "(66,0,106,31)"}));
 }
 
@@ -166,12 +166,12 @@ TEST_F(ViewLayout, VerticalBarsStackDownwards) {
   Button(SIZE{24, 20});
   THostView* view = View(true);
   view->SetOrientation(TBarViewOrientation::tbvoVertical);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,0,30,20)", "(3,20,27,40)"}));
   EXPECT_EQ(view->LastSize().cx, 30);
   EXPECT_EQ(view->LastSize().cy, 40);
   view->SetOrientation(TBarViewOrientation::tbvoFloating);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view), (std::vector<std::string>{"(4,2,34,22)", "(34,2,58,22)"})) << "floating margins";
 }
 
@@ -180,7 +180,7 @@ TEST_F(ViewLayout, PopupRowsSpanTheColumn) {
   Separator(SIZE{0, 6});
   Button(SIZE{120, 20});
   THostView* view = View(false);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,0,120,20)", "(0,20,120,26)", "(0,26,120,46)"}));
 }
 
@@ -197,7 +197,7 @@ TEST_F(ViewLayout, TallPopupsUseTheColumnsTheyFill) {
     for (int i = 0; i < c.Items; ++i) root->Add(new TFixedItem(&owner, SIZE{50, c.Height}));
     auto* view = new THostView(&owner, nullptr, root, nullptr, false, false, false);
     view->SetMaxHeight(c.MaxHeight);
-    view->UpdatePositions();
+    EXPECT_TRUE(view->UpdatePositions().Alive());
     EXPECT_EQ(view->LastSize().cx, c.Columns * 50) << c.Items << " x " << c.Height;
     EXPECT_EQ(view->LastSize().cy, c.TotalHeight) << c.Items << " x " << c.Height;
     for (int i = 0; i < view->ViewerCount(); ++i) {
@@ -214,7 +214,7 @@ TEST_F(ViewLayout, VeryTallPopupsScroll) {
   for (int i = 0; i < 10; ++i) Button(SIZE{50, 40});
   THostView* view = View(false);
   view->SetMaxHeight(100);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   // Three columns of four; the 160-pixel columns scroll in 100 pixels.
   EXPECT_EQ(view->LastSize().cx, 150);
   EXPECT_EQ(view->LastSize().cy, 100);
@@ -226,7 +226,7 @@ TEST_F(ViewLayout, VeryTallPopupsScroll) {
   EXPECT_FALSE(view->Viewers(2)->Show());
   view->SetScrollOffset(500);
   view->InvalidatePositions();
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(view->ScrollOffset(), 60) << "no further than the end";
   EXPECT_TRUE(view->ShowUpArrow());
   EXPECT_FALSE(view->ShowDownArrow());
@@ -238,7 +238,7 @@ TEST_F(ViewLayout, VeryTallPopupsScroll) {
 TEST_F(ViewLayout, NotificationsKeepTheViewersInStepAndLayOutOnce) {
   TFixedItem* a = Button();
   THostView* view = View(true);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   const int layouts = view->LayoutCount();
   a->SetName(L"Renamed");
   EXPECT_EQ(view->LayoutCount(), layouts) << "a new name needs no layout";
@@ -282,7 +282,7 @@ TEST_F(ViewLayout, EmbeddedGroupsShowTheirChildrenInPlace) {
   group->Add(new TFixedItem(&owner_, SIZE{12, 20}));
   group->Insert(0, new TFixedItem(&owner_, SIZE{13, 20}));
   ASSERT_EQ(view->ViewerCount(), 6);
-  view->UpdatePositions();
+  EXPECT_TRUE(view->UpdatePositions().Alive());
   EXPECT_EQ(Rects(view), (std::vector<std::string>{"(0,0,30,20)", "hidden", "(30,0,43,20)", "(43,0,54,20)",
                                                    "(54,0,66,20)", "(66,0,96,20)"}));
   Root()->Remove(group);
@@ -368,7 +368,7 @@ TEST_F(ViewLayout, AViewOnScreenFilledItemByItemLaysOutOnceAfterwards) {
   EXPECT_TRUE(view->ValidPositions());
   for (int i = 0; i < 500; ++i) delete Root()->ItemAt(Root()->Count() - 1);
   EXPECT_EQ(view->ViewerCount(), 501);
-  view->ValidatePositions();
+  EXPECT_TRUE(view->ValidatePositions().Alive());
   EXPECT_EQ(view->LayoutCount(), layouts + 2) << "what needs the positions lays out at once";
   ProcessPendingMessages();
   EXPECT_EQ(view->LayoutCount(), layouts + 2) << "and the deferred layout finds nothing left to do";

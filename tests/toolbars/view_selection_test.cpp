@@ -24,7 +24,7 @@ class ViewSelection : public testing::Test {
   }
   THostView* View(bool isToolbar = false) {
     view_ = new THostView(&owner_, nullptr, root_, nullptr, isToolbar, false, false);
-    view_->UpdatePositions();
+    EXPECT_TRUE(view_->UpdatePositions().Alive());
     return view_;
   }
   String SelectedCaption() const { return view_->Selected() ? view_->Selected()->Item()->Caption() : L"(none)"; }
@@ -83,12 +83,12 @@ TEST_F(ViewSelection, SharedAcceleratorsTakeTurns) {
   Add(L"&Favorites");
   View();
   bool only = true;
-  view_->SetSelected(view_->FindAccelerator(L'F', false, only));
+  EXPECT_TRUE(view_->SetSelected(view_->FindAccelerator(L'F', false, only)).Alive());
   EXPECT_EQ(SelectedCaption(), L"&File");
   EXPECT_FALSE(only);
-  view_->SetSelected(view_->FindAccelerator(L'F', false, only));
+  EXPECT_TRUE(view_->SetSelected(view_->FindAccelerator(L'F', false, only)).Alive());
   EXPECT_EQ(SelectedCaption(), L"&Favorites");
-  view_->SetSelected(view_->FindAccelerator(L'F', false, only));
+  EXPECT_TRUE(view_->SetSelected(view_->FindAccelerator(L'F', false, only)).Alive());
   EXPECT_EQ(SelectedCaption(), L"&File");
 }
 
@@ -102,7 +102,7 @@ TEST_F(ViewSelection, SelectableViewersAndTheFirstOne) {
   Add(L"Hidden")->SetVisible(false);
   Add(L"Plain");
   Add(L"Disabled")->SetEnabled(false);
-  view_->UpdatePositions();
+  EXPECT_TRUE(view_->UpdatePositions().Alive());
   EXPECT_EQ(view_->FirstSelectable()->Item()->Caption(), L"Plain");
   EXPECT_EQ(view_->NextSelectable(nullptr, true)->Item()->Caption(), L"Skipped");
   EXPECT_EQ(view_->NextSelectable(nullptr, false)->Item()->Caption(), L"Disabled");
@@ -120,10 +120,10 @@ TEST_F(ViewSelection, SelectionTellsTheItems) {
   a->OnSelect = TBarSelectEvent(record);
   b->OnSelect = TBarSelectEvent(record);
   View();
-  view_->SetSelected(view_->Find(a));
-  view_->SetSelected(view_->Find(a));
-  view_->SetSelected(view_->Find(b));
-  view_->SetSelected(nullptr);
+  EXPECT_TRUE(view_->SetSelected(view_->Find(a)).Alive());
+  EXPECT_TRUE(view_->SetSelected(view_->Find(a)).Alive());
+  EXPECT_TRUE(view_->SetSelected(view_->Find(b)).Alive());
+  EXPECT_TRUE(view_->SetSelected(nullptr).Alive());
   EXPECT_EQ(heard, (std::vector<std::wstring>{L"A+", L"A-", L"B+", L"B-"}));
 }
 
@@ -153,7 +153,7 @@ TEST_F(ViewSelection, KeysMoveTheSelectionAndEndTheTracking) {
   for (const TStep& step : steps) {
     WORD key = step.Key;
     state.Done = false;
-    view_->KeyDown(key, step.Shift, state);
+    EXPECT_TRUE(view_->KeyDown(key, step.Shift, state).Alive());
     EXPECT_EQ(key, 0) << "handled keys are consumed: " << step.Key;
     EXPECT_EQ(SelectedCaption(), step.Selected) << step.Key;
     EXPECT_EQ(state.Done, step.Done) << step.Key;
@@ -161,10 +161,10 @@ TEST_F(ViewSelection, KeysMoveTheSelectionAndEndTheTracking) {
   EXPECT_EQ(done.Kind, TBarDoneActionKind::tbdaHelp);
   EXPECT_EQ(done.HelpContext, 42);
 
-  view_->SetSelected(view_->Find(first));
+  EXPECT_TRUE(view_->SetSelected(view_->Find(first)).Alive());
   WORD enter = VK_RETURN;
   state.Done = false;
-  view_->KeyDown(enter, {}, state);
+  EXPECT_TRUE(view_->KeyDown(enter, {}, state).Alive());
   EXPECT_TRUE(state.Done);
   EXPECT_EQ(done.Kind, TBarDoneActionKind::tbdaClickItem);
   EXPECT_EQ(done.ClickItem, first);
@@ -174,17 +174,17 @@ TEST_F(ViewSelection, KeysMoveTheSelectionAndEndTheTracking) {
   done = TBarDoneActionData{};
   state.Done = false;
   enter = VK_RETURN;
-  view_->KeyDown(enter, {}, state);
+  EXPECT_TRUE(view_->KeyDown(enter, {}, state).Alive());
   EXPECT_TRUE(state.Done) << "Enter on a disabled item only ends the tracking";
   EXPECT_EQ(done.Kind, TBarDoneActionKind::tbdaNone);
 
   for (WORD key : {static_cast<WORD>(VK_ESCAPE), static_cast<WORD>(VK_MENU), static_cast<WORD>(VK_F10)}) {
     state.Done = false;
-    view_->KeyDown(key, {}, state);
+    EXPECT_TRUE(view_->KeyDown(key, {}, state).Alive());
     EXPECT_TRUE(state.Done) << key;
   }
   WORD other = 'X';
-  view_->KeyDown(other, {}, state);
+  EXPECT_TRUE(view_->KeyDown(other, {}, state).Alive());
   EXPECT_EQ(other, 'X') << "other keys are left to the caller";
 }
 
@@ -193,13 +193,13 @@ TEST_F(ViewSelection, ArrowKeysReachRowsScrolledOutOfSight) {
   for (int i = 0; i < 12; ++i) Add((L"Row " + std::to_wstring(i)).c_str());
   view_ = new THostView(&owner_, nullptr, root_, nullptr, false, false, false);
   view_->SetMaxHeight(60);
-  view_->UpdatePositions();
+  EXPECT_TRUE(view_->UpdatePositions().Alive());
   ASSERT_TRUE(view_->Viewers(2)->Clipped());
   TBarDoneActionData done;
   TBarTrackingState state{view_, false, false, &done};
-  view_->SetSelected(view_->Viewers(1));
+  EXPECT_TRUE(view_->SetSelected(view_->Viewers(1)).Alive());
   WORD key = VK_DOWN;
-  view_->KeyDown(key, {}, state);
+  EXPECT_TRUE(view_->KeyDown(key, {}, state).Alive());
   EXPECT_EQ(SelectedCaption(), L"Row 2");
   EXPECT_TRUE(view_->Viewers(2)->Show()) << "scrolled into sight";
   EXPECT_EQ(view_->ScrollOffset(), 8);
@@ -211,9 +211,9 @@ TEST_F(ViewSelection, PriorityFollowsUse) {
   Add(L"B");
   Add(L"C");
   view_ = new THostView(&owner_, nullptr, root_, nullptr, true, false, true);
-  view_->UpdatePositions();
+  EXPECT_TRUE(view_->UpdatePositions().Alive());
   EXPECT_EQ(view_->HighestPriorityViewer()->Item()->Caption(), L"A");
-  view_->GivePriority(view_->Viewers(2));
+  EXPECT_TRUE(view_->GivePriority(view_->Viewers(2)).Alive());
   EXPECT_EQ(view_->HighestPriorityViewer()->Item()->Caption(), L"C");
   ASSERT_EQ(view_->PriorityCount(), 3);
   EXPECT_EQ(view_->PriorityViewer(1)->Item()->Caption(), L"A");

@@ -46,7 +46,7 @@ class ViewerMouse : public testing::Test {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     bar_->View()->IncludeState(vsModal);
-    bar_->View()->UpdateSelection(&centre, true);
+    EXPECT_TRUE(bar_->View()->UpdateSelection(&centre, true).Alive());
     return viewer;
   }
 
@@ -67,10 +67,10 @@ TEST_F(ViewerMouse, PressAndReleaseOnAButtonClicksItWithoutTheMenuSound) {
   TBarItemViewer* viewer = PointAt(button_);
   ASSERT_EQ(bar_->View()->Selected(), viewer);
   EXPECT_TRUE(bar_->View()->MouseOverSelected());
-  viewer->MouseDown({}, 5, 5, state_);
+  EXPECT_TRUE(viewer->MouseDown({}, 5, 5, state_).Alive());
   EXPECT_TRUE(bar_->View()->MouseButtonDown());
   EXPECT_FALSE(state_.Done);
-  viewer->MouseUp(5, 5, state_);
+  EXPECT_TRUE(viewer->MouseUp(5, 5, state_).Alive());
   EXPECT_FALSE(bar_->View()->MouseButtonDown());
   EXPECT_TRUE(state_.Done);
   EXPECT_EQ(done_.Kind, TBarDoneActionKind::tbdaClickItem);
@@ -80,28 +80,28 @@ TEST_F(ViewerMouse, PressAndReleaseOnAButtonClicksItWithoutTheMenuSound) {
 
 TEST_F(ViewerMouse, AReleaseWithoutAPressOnAButtonDoesNothing) {
   TBarItemViewer* viewer = PointAt(button_);
-  viewer->MouseUp(5, 5, state_);
+  EXPECT_TRUE(viewer->MouseUp(5, 5, state_).Alive());
   EXPECT_FALSE(state_.Done);
   EXPECT_EQ(done_.Kind, TBarDoneActionKind::tbdaNone);
 }
 
 TEST_F(ViewerMouse, PressOnASubmenuOpensItAndASecondPressClosesOnRelease) {
   TBarItemViewer* viewer = PointAt(menu_);
-  viewer->MouseDown({}, 5, 5, state_);
+  EXPECT_TRUE(viewer->MouseDown({}, 5, 5, state_).Alive());
   ASSERT_NE(bar_->View()->OpenViewerView(), nullptr);
   EXPECT_TRUE(bar_->View()->HasState(vsKeyMode)) << "the toolbar is in menu mode";
   EXPECT_FALSE(state_.Again);
-  viewer->MouseUp(5, 5, state_);
+  EXPECT_TRUE(viewer->MouseUp(5, 5, state_).Alive());
   EXPECT_FALSE(state_.Done) << "the release of the opening press leaves the menu open";
-  viewer->MouseDown({}, 5, 5, state_);
+  EXPECT_TRUE(viewer->MouseDown({}, 5, 5, state_).Alive());
   EXPECT_TRUE(state_.Again);
-  viewer->MouseUp(5, 5, state_);
+  EXPECT_TRUE(viewer->MouseUp(5, 5, state_).Alive());
   EXPECT_TRUE(state_.Done);
 }
 
 TEST_F(ViewerMouse, PressOnADisabledToolbarButtonEndsTheTracking) {
   TBarItemViewer* viewer = bar_->View()->Find(disabled_);
-  viewer->MouseDown({}, 5, 5, state_);
+  EXPECT_TRUE(viewer->MouseDown({}, 5, 5, state_).Alive());
   EXPECT_TRUE(state_.Done);
   EXPECT_EQ(done_.Kind, TBarDoneActionKind::tbdaNone);
 }

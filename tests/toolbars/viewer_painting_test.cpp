@@ -75,7 +75,7 @@ TEST_F(ClassicViewerPainting, SelectedMenuRowIsFilledAndShowsItsShortCut) {
   checked->SetChecked(true);
   Bar(false);
   TBarView* view = bar_->View();
-  view->SetSelected(view->Find(open));
+  EXPECT_TRUE(view->SetSelected(view->Find(open)).Alive());
   const TWindowCapture capture = Capture(L"menu_rows");
   const RECT row = Bounds(open);
   // Without image or check the selection bar starts at the very left.
@@ -109,7 +109,7 @@ TEST_F(ClassicViewerPainting, ToolbarButtonsFramesAndSeparators) {
   disabled->SetEnabled(false);
   Bar(true);
   TBarView* view = bar_->View();
-  view->SetSelected(view->Find(hot));
+  EXPECT_TRUE(view->SetSelected(view->Find(hot)).Alive());
   const TWindowCapture capture = Capture(L"toolbar_buttons");
   // The selected button is raised: light on the top-left, shadow on the bottom-right.
   const RECT h = Bounds(hot);
@@ -131,7 +131,7 @@ TEST_F(ClassicViewerPainting, ToolbarButtonsFramesAndSeparators) {
   EXPECT_GT(capture.CountPixels(kLight, &d), 10);
   EXPECT_EQ(capture.CountPixels(kText, &d), 0);
   // An unselected, unchecked button has no frame.
-  view->SetSelected(nullptr);
+  EXPECT_TRUE(view->SetSelected(nullptr).Alive());
   const TWindowCapture plain = Capture(L"toolbar_plain");
   EXPECT_EQ(plain.Pixel(h.left, h.top + 3), kFace);
 }
@@ -240,7 +240,7 @@ TEST_F(ClassicViewerPainting, DuringAnItemDragTheDraggedEntryIsTheHighlightedOne
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
-    view->SetSelected(view->Find(c.selected));
+    EXPECT_TRUE(view->SetSelected(view->Find(c.selected)).Alive());
     DragSource = c.dragSource;
     ContextMenuState.Active = c.contextLink != 0;
     ContextMenuState.Link = c.contextLink;

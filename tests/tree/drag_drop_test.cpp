@@ -563,7 +563,7 @@ TEST_F(TDragDropFixture, EndOfADragReleasesTheButtonThatStartedIt) {
   for (const TCase& c : cases) {
     releases.clear();
     source.DoStateChange(c.held);
-    source.DoEndDrag(nullptr, 0, 0);
+    EXPECT_TRUE(source.DoEndDrag(nullptr, 0, 0).Alive());
     EXPECT_EQ(releases, std::vector<TMouseButton>{c.released});
     for (TTreeState state :
          {TTreeState::stLeftButtonDown, TTreeState::stMiddleButtonDown, TTreeState::stRightButtonDown})

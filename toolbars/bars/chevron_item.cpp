@@ -44,8 +44,8 @@ TBarItemViewerClass TBarChevronItem::GetItemViewerClass(TBarView* view) const {
   return TBarItemViewerClass::Of<TBarChevronItemViewer>();
 }
 
-void TBarChevronItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                                  bool useDisabledShadow) {
+TRaised TBarChevronItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                                     bool useDisabledShadow) {
   (void)useDisabledShadow;
   HDC dc = canvas->Handle();
   RECT rect = clientAreaRect;
@@ -73,6 +73,7 @@ void TBarChevronItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, b
     DrawGlyph(dc, glyph, x, y, width, height, COLOR_BTNSHADOW);
   }
   DeleteObject(glyph);
+  return TRaised(true);
 }
 
 }  // namespace toolbars

@@ -28,8 +28,8 @@ class TBarChevronItemViewer : public TBarItemViewer {
   BC_CLASS(TBarChevronItemViewer, TBarItemViewer)
   using TBarItemViewer::TBarItemViewer;
 
-  void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-             bool useDisabledShadow) override;
+  TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                bool useDisabledShadow) override;
 };
 
 }  // namespace toolbars

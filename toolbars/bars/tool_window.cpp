@@ -107,13 +107,17 @@ int TBarToolWindow::RoomAcross(const TBarDock* dock) const {
   return room - (vertical ? topLeft.x + bottomRight.x : topLeft.y + bottomRight.y);
 }
 
-void TBarToolWindow::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
-                                   bool floating) {
+TRaised TBarToolWindow::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size,
+                                      TBarDock* dockingTo, bool floating) {
   (void)canMoveControls, (void)previousDockType;
   size = SizeForDock(floating ? nullptr : dockingTo);
+  return TRaised(true);
 }
 
-void TBarToolWindow::BaseSize(SIZE& size) { size = SizeForDock(Docked() ? CurrentDock() : nullptr); }
+TRaised TBarToolWindow::BaseSize(SIZE& size) {
+  size = SizeForDock(Docked() ? CurrentDock() : nullptr);
+  return TRaised(true);
+}
 
 void TBarToolWindow::MinMaxClientSize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight) {
   minWidth = minClientWidth_;

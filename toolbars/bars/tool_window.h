@@ -33,9 +33,9 @@ class TBarToolWindow : public TBarCustomDockableWindow {
   int StoredClientWidth() const { return storedClientWidth_; }
   int StoredClientHeight() const { return storedClientHeight_; }
 
-  void LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
-                     bool floating) override;
-  void BaseSize(SIZE& size) override;
+  TRaised LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
+                        bool floating) override;
+  TRaised BaseSize(SIZE& size) override;
   void MinMaxClientSize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight) override;
   void SizeChanging(int newWidth, int newHeight) override;
   void ReadPositionData(TDockPositionStore& store) override;

@@ -44,20 +44,23 @@ TFont* TBarToolbarView::GetFont() {
 
 TBarCustomItem* TBarToolbarView::GetChevronItem() const { return toolbar_ ? toolbar_->ChevronItem() : nullptr; }
 
-void TBarToolbarView::DoUpdatePositions(SIZE& size) {
-  if (!toolbar_) {
-    TBarView::DoUpdatePositions(size);
-    return;
-  }
-  ++toolbar_->layoutNesting_;
+TRaised TBarToolbarView::DoUpdatePositions(SIZE& size) {
+  if (!toolbar_) return TBarView::DoUpdatePositions(size);
+  // The view is the toolbar's: both live or die together.
+  TBarCustomToolbar* toolbar = toolbar_;
+  const TLifeWatch life = LifeWatch();
+  ++toolbar->layoutNesting_;
+  TRaised raised(true);
   try {
-    TBarView::DoUpdatePositions(size);
+    raised = TBarView::DoUpdatePositions(size);
   } catch (...) {
-    --toolbar_->layoutNesting_;
+    if (!life.Ended()) --toolbar->layoutNesting_;
     throw;
   }
-  --toolbar_->layoutNesting_;
+  if (raised.Gone()) return raised;
+  --toolbar->layoutNesting_;
   toolbar_->RaiseToWrapWidth(size, Orientation(), WrapOffset());
+  return TRaised(true);
 }
 
 void TBarToolbarView::SizeChanged(int width, int height) {
@@ -118,7 +121,9 @@ void TBarCustomToolbar::DestroyViewAndItems() {
 // ---- properties ----
 
 void TBarCustomToolbar::BeginUpdate() { view_->BeginUpdate(); }
-void TBarCustomToolbar::EndUpdate() { view_->EndUpdate(); }
+void TBarCustomToolbar::EndUpdate() {
+  if (view_->EndUpdate().Gone()) return;
+}
 
 String TBarCustomToolbar::ChevronHint() const { return chevronItem_->Hint(); }
 void TBarCustomToolbar::SetChevronHint(const String& value) { chevronItem_->SetHint(value); }
@@ -240,21 +245,24 @@ void TBarCustomToolbar::Arrange() {
   TBarCustomDockableWindow::Arrange();
 }
 
-void TBarCustomToolbar::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size,
-                                      TBarDock* dockingTo, bool floating) {
+TRaised TBarCustomToolbar::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size,
+                                         TBarDock* dockingTo, bool floating) {
   (void)previousDockType;
   if (canMoveControls) {
+    const TLifeWatch life = LifeWatch();
     ++sizingLayouts_;
+    TRaised raised(true);
     try {
       UpdateViewLimits();
-      size = view_->UpdatePositions();
+      raised = view_->UpdatePositions(&size);
     } catch (...) {
-      --sizingLayouts_;
+      if (!life.Ended()) --sizingLayouts_;
       throw;
     }
+    if (raised.Gone() || life.Ended()) return TRaised(false);
     --sizingLayouts_;
     wrappedLines_ = view_->LineCount();
-    return;
+    return TRaised(true);
   }
   const TBarViewOrientation orientation = OrientationFor(dockingTo, floating);
   int chevronOffset = 0;
@@ -262,34 +270,39 @@ void TBarCustomToolbar::LayoutForDock(bool canMoveControls, TBarDockType previou
   LimitsFor(dockingTo, floating, chevronOffset, wrapOffset);
   SIZE base{};
   TBarLayoutProbe probe;
-  view_->CalculatePositions(false, orientation, wrapOffset, chevronOffset, kChevronSize, base, size, &probe);
+  if (view_->CalculatePositions(false, orientation, wrapOffset, chevronOffset, kChevronSize, base, size, &probe).Gone())
+    return TRaised(false);
   wrappedLines_ = probe.Lines;
   RaiseToWrapWidth(size, orientation, wrapOffset);
+  return TRaised(true);
 }
 
-void TBarCustomToolbar::BaseSize(SIZE& size) {
-  view_->ValidatePositions();
+TRaised TBarCustomToolbar::BaseSize(SIZE& size) {
+  if (view_->ValidatePositions().Gone()) return TRaised(false);
   if (view_->ChevronOffset() < 1) {
     size = baseSize_;
-    return;
+    return TRaised(true);
   }
   // Cut short by the chevron: the dock asks for the length the bar wants, which is its length without it.
   SIZE base{};
-  view_->CalculatePositions(false, view_->Orientation(), view_->WrapOffset(), 0, kChevronSize, base, size);
+  if (view_->CalculatePositions(false, view_->Orientation(), view_->WrapOffset(), 0, kChevronSize, base, size).Gone())
+    return TRaised(false);
   RaiseToWrapWidth(size, view_->Orientation(), view_->WrapOffset());
+  return TRaised(true);
 }
 
-void TBarCustomToolbar::GetMinShrinkSize(int& size) {
+TRaised TBarCustomToolbar::GetMinShrinkSize(int& size) {
   const bool vertical = CurrentDock() && CurrentDock()->IsVertical();
   SIZE frame{};
   NonClientSize(frame);
-  view_->ValidatePositions();
+  if (view_->ValidatePositions().Gone()) return TRaised(false);
   int length = 0;
   if (TBarItemViewer* first = view_->FirstSelectable()) {
     const RECT& bounds = first->BoundsRect();
     length = vertical ? bounds.bottom - bounds.top : bounds.right - bounds.left;
   }
   size = length + (vertical ? frame.cy : frame.cx) + kChevronSize;
+  return TRaised(true);
 }
 
 // ---- hosted controls ----
@@ -372,7 +385,7 @@ void TBarCustomToolbar::Paint() {
     canvas->Brush()->SetStyle(TBrushStyle::bsClear);
     canvas->Rectangle(ClientRect());
   }
-  view_->DrawSubitems(canvas);
+  if (view_->DrawSubitems(canvas).Gone()) return;
 }
 
 void TBarCustomToolbar::ReadPositionData(TDockPositionStore& store) {

@@ -31,7 +31,7 @@ class TBarToolbarView : public TBarView {
 
  protected:
   void SizeChanged(int width, int height) override;
-  void DoUpdatePositions(SIZE& size) override;
+  TRaised DoUpdatePositions(SIZE& size) override;
   TBarCustomItem* GetChevronItem() const override;
 
  private:
@@ -105,17 +105,20 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
   // Opens the bar from the keyboard: key 0 selects the first item, another key the item with that accelerator
   // (only primary accelerators when requirePrimary). Answers whether the key was taken.
   bool KeyboardOpen(wchar_t key, bool requirePrimary);
-  // The client sizes the toolbar can have floating, widest first.
-  void GetFloatingSizes(std::vector<TBarFloatingSize>& sizes);
+  // The same, telling also whether the bar outlived the handlers the opening raised.
+  TRaised KeyboardOpen(wchar_t key, bool requirePrimary, bool& taken);
+  // The client sizes the toolbar can have floating, widest first; the answer is whether the bar outlived the
+  // measuring handlers.
+  TRaised GetFloatingSizes(std::vector<TBarFloatingSize>& sizes);
 
   TShortCutEvent OnShortCut;
 
   void Arrange() override;
-  void LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
-                     bool floating) override;
-  void BaseSize(SIZE& size) override;
+  TRaised LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
+                        bool floating) override;
+  TRaised BaseSize(SIZE& size) override;
   bool ChildControlAt(POINT point, TControl*& found) const override;
-  void GetMinShrinkSize(int& size) override;
+  TRaised GetMinShrinkSize(int& size) override;
   TBarShrinkMode GetShrinkMode() const override { return shrinkMode_; }
   void ReadPositionData(TDockPositionStore& store) override;
   void WritePositionData(TDockPositionStore& store) override;
@@ -129,10 +132,10 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
   TBarCustomToolbar(TComponent* owner, const TBarToolbarClasses& classes);
   void Loaded() override;
   void Paint() override;
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-  void MouseMove(TShiftState shift, int x, int y) override;
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-  void DoContextPopup(POINT mousePos, bool& handled) override;
+  TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  TRaised MouseMove(TShiftState shift, int x, int y) override;
+  TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  TRaised DoContextPopup(POINT mousePos, bool& handled) override;
   void SizingStarted(int side) override;
   void SizingNewRect(RECT& rect) override;
   void SizingBeforeApply() override;
@@ -166,8 +169,9 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
   int FloatingWrapOffset(int rightX) const;
   // A full-size bar is at least as long as its wrap width.
   void RaiseToWrapWidth(SIZE& size, TBarViewOrientation orientation, int wrapOffset) const;
-  void ClearMouseSelection();
-  void SelectUnder(POINT clientPoint);
+  // Both raise the items' OnSelect: the answer is whether the bar outlived them.
+  TRaised ClearMouseSelection();
+  TRaised SelectUnder(POINT clientPoint);
   void AddControlItem(TControl* control);
   void RemoveControlItems(TControl* control);
   void WMSysCommand(TMessage& message);

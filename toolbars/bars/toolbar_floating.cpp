@@ -14,25 +14,27 @@ constexpr int kSnapDistance = 12;
 
 }  // namespace
 
-void TBarCustomToolbar::GetFloatingSizes(std::vector<TBarFloatingSize>& sizes) {
+TRaised TBarCustomToolbar::GetFloatingSizes(std::vector<TBarFloatingSize>& sizes) {
   sizes.clear();
   RECT margins{};
   view_->GetMargins(TBarViewOrientation::tbvoFloating, margins);
   const int narrowest = margins.left + margins.right;
-  // Every layout of the search measures with the sizes of the first one.
+  // Every layout of the search measures with the sizes of the first one, whose measuring handlers may free the bar.
   TBarLayoutProbe probe;
-  auto measure = [&](int rightX) {
-    TBarFloatingSize result;
+  auto measure = [&](int rightX, TBarFloatingSize& result) {
     result.RightX = rightX;
     SIZE base{};
-    view_->CalculatePositions(false, TBarViewOrientation::tbvoFloating, FloatingWrapOffset(rightX), 0, 0, base,
-                              result.Size, &probe);
+    const TRaised raised = view_->CalculatePositions(false, TBarViewOrientation::tbvoFloating,
+                                                     FloatingWrapOffset(rightX), 0, 0, base, result.Size, &probe);
     result.Lines = probe.Lines;
-    return result;
+    return raised;
   };
-  sizes.push_back(measure(0));
+  TBarFloatingSize widest;
+  if (measure(0, widest).Gone()) return TRaised(false);
+  sizes.push_back(widest);
   for (int x = sizes.front().Size.cx - 1; x >= narrowest;) {
-    TBarFloatingSize next = measure(x);
+    TBarFloatingSize next;
+    if (measure(x, next).Gone()) return TRaised(false);
     // An item wider than x keeps the bar wider than asked: no narrower size exists.
     if (next.Size.cx < narrowest || next.Size.cx > x) break;
     if (next.Size.cx == x) {
@@ -49,6 +51,7 @@ void TBarCustomToolbar::GetFloatingSizes(std::vector<TBarFloatingSize>& sizes) {
       x = next.Size.cx;
     }
   }
+  return TRaised(true);
 }
 
 void TBarCustomToolbar::SizingStarted(int side) {
@@ -58,7 +61,7 @@ void TBarCustomToolbar::SizingStarted(int side) {
   if (!frame) return;
   auto state = std::make_unique<TResizeState>();
   state->Side = side;
-  GetFloatingSizes(state->Sizes);
+  if (GetFloatingSizes(state->Sizes).Gone()) return;
   POINT topLeft{}, bottomRight{};
   GetFloatingNCArea(topLeft, bottomRight);
   for (TBarFloatingSize& size : state->Sizes) {

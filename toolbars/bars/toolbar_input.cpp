@@ -28,114 +28,127 @@ bool SingleByteMenuChar(wchar_t key, wchar_t& result) {
 
 }  // namespace
 
-void TBarCustomToolbar::SelectUnder(POINT clientPoint) {
+TRaised TBarCustomToolbar::SelectUnder(POINT clientPoint) {
   const POINT screen = ClientToScreen(clientPoint);
-  view_->UpdateSelection(&screen, true);
+  return view_->UpdateSelection(&screen, true);
 }
 
-void TBarCustomToolbar::ClearMouseSelection() {
-  if (HandleAllocated() && GetCapture() == WindowHandle()) return;
-  view_->UpdateSelection(nullptr, false);
+TRaised TBarCustomToolbar::ClearMouseSelection() {
+  if (HandleAllocated() && GetCapture() == WindowHandle()) return TRaised(true);
+  return view_->UpdateSelection(nullptr, false);
 }
 
 bool TBarCustomToolbar::ChildControlAt(POINT point, TControl*& found) const {
   if (TBarCustomDockableWindow::ChildControlAt(point, found)) return true;
   // A press on an item is the item's, not the start of a drag of the bar.
-  const POINT screen = ClientToScreen(point);
-  view_->UpdateSelection(&screen, true);
-  TBarItemViewer* selected = view_->Selected();
-  return selected && view_->ViewerFromPoint(point) == selected && !selected->Item()->HasStyle(isClicksTransparent);
+  const TBarItemViewer* under = view_->ViewerFromPoint(point);
+  return under && !under->Item()->HasStyle(isClicksTransparent);
 }
 
-void TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+TRaised TBarCustomToolbar::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   // OnMouseDown may free the bar or take it to another parent.
-  const TLifeWatch life = LifeWatch();
   TWinControl* parent = Parent();
-  TBarCustomDockableWindow::MouseDown(button, shift, x, y);
-  if (life.Ended() || IsDesigning() || button != TMouseButton::mbLeft || Parent() != parent) return;
-  SelectUnder(POINT{x, y});
+  const TRaised raised = TBarCustomDockableWindow::MouseDown(button, shift, x, y);
+  if (raised.Gone() || IsDesigning() || button != TMouseButton::mbLeft || Parent() != parent) return raised;
+  if (SelectUnder(POINT{x, y}).Gone()) return TRaised(false);
   TBarItemViewer* selected = view_->Selected();
-  if (!selected || selected->Item()->HasStyle(isClicksTransparent)) return;
+  if (!selected || selected->Item()->HasStyle(isClicksTransparent)) return raised;
+  // The loop's handlers may free the bar; the flag is the bar's, so it is cleared only while the bar lives.
+  const TLifeWatch life = LifeWatch();
   inMouseTracking_ = true;
+  TRaised tracked(true);
   try {
-    view_->EnterToolbarLoop(true, false, false);
+    tracked = view_->EnterToolbarLoop(true, false, false);
   } catch (...) {
-    inMouseTracking_ = false;
+    if (!life.Ended()) inMouseTracking_ = false;
     throw;
   }
+  if (tracked.Gone() || life.Ended()) return TRaised(false);
   inMouseTracking_ = false;
+  return raised;
 }
 
-void TBarCustomToolbar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+TRaised TBarCustomToolbar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   // OnMouseUp may free the bar or take it to another parent.
-  const TLifeWatch life = LifeWatch();
   TWinControl* parent = Parent();
-  TBarCustomDockableWindow::MouseUp(button, shift, x, y);
-  if (life.Ended() || IsDesigning() || button != TMouseButton::mbRight || Parent() != parent) return;
-  SelectUnder(POINT{x, y});
+  const TRaised raised = TBarCustomDockableWindow::MouseUp(button, shift, x, y);
+  if (raised.Gone() || IsDesigning() || button != TMouseButton::mbRight || Parent() != parent) return raised;
+  if (SelectUnder(POINT{x, y}).Gone()) return TRaised(false);
   TBarItemViewer* selected = view_->Selected();
-  if (!selected) return;
+  if (!selected) return raised;
   TBarCustomItem* item = selected->Item();
-  if (!item->Draggable() || item->DragLink() == 0) return;
+  if (!item->Draggable() || item->DragLink() == 0) return raised;
   ContextMenuState.Item = item;
   ContextMenuState.Link = item->DragLink();
   ContextMenuState.Active = true;
   DragSource = 0;
   view_->CloseChildPopups();
+  const TLifeWatch life = LifeWatch();
   if (ContextMenuState.Menu) ContextMenuState.Menu->Popup(ClientToScreen(POINT{x, y}));
+  if (life.Ended()) return TRaised(false);
   Invalidate();
+  return raised;
 }
 
-void TBarCustomToolbar::MouseMove(TShiftState shift, int x, int y) {
+TRaised TBarCustomToolbar::MouseMove(TShiftState shift, int x, int y) {
   if (!IsDesigning()) {
-    SelectUnder(POINT{x, y});
+    if (SelectUnder(POINT{x, y}).Gone()) return TRaised(false);
     if (TBarItemViewer* selected = view_->Selected()) {
       TBarCustomItem* item = selected->Item();
       SetHint(item->EffectiveOptions().Contains(TBarItemOption::tboLongHintInMenuOnly) ? String() : item->Hint());
       const RECT& bounds = selected->BoundsRect();
-      selected->MouseMove(x - bounds.left, y - bounds.top);
+      const TLifeWatch life = LifeWatch();
+      if (selected->MouseMove(x - bounds.left, y - bounds.top).Gone() && life.Ended()) return TRaised(false);
+      if (life.Ended()) return TRaised(false);
     } else {
       SetHint(String());
     }
     if (HandleAllocated()) CallTrackMouseEvent(WindowHandle(), TME_LEAVE);
   }
-  TBarCustomDockableWindow::MouseMove(shift, x, y);
+  return TBarCustomDockableWindow::MouseMove(shift, x, y);
 }
 
-void TBarCustomToolbar::DoContextPopup(POINT mousePos, bool& handled) {
-  ClearMouseSelection();
-  TBarCustomDockableWindow::DoContextPopup(mousePos, handled);
+TRaised TBarCustomToolbar::DoContextPopup(POINT mousePos, bool& handled) {
+  if (ClearMouseSelection().Gone()) return TRaised(false);
+  return TBarCustomDockableWindow::DoContextPopup(mousePos, handled);
 }
 
 bool TBarCustomToolbar::KeyboardOpen(wchar_t key, bool requirePrimary) {
+  bool taken = false;
+  if (KeyboardOpen(key, requirePrimary, taken).Gone()) return taken;
+  return taken;
+}
+
+TRaised TBarCustomToolbar::KeyboardOpen(wchar_t key, bool requirePrimary, bool& taken) {
+  taken = false;
   view_->SetAccelsVisibility(true);
   if (key == 0) {
     TBarItemViewer* first = view_->FirstSelectable();
-    if (!first) return false;
-    view_->SetSelected(first);
-    view_->EnterToolbarLoop(false, false, true);
-    return true;
+    if (!first) return TRaised(true);
+    taken = true;
+    if (view_->SetSelected(first).Gone()) return TRaised(false);
+    return view_->EnterToolbarLoop(false, false, true);
   }
   bool onlyOne = false;
   TBarItemViewer* found = view_->FindAccelerator(key, requirePrimary, onlyOne);
-  bool handled = false;
-  if (found && found->Item()->Enabled()) {
-    handled = true;
+  if (!found) return TRaised(true);
+  // The item's command, OnSelect and the tracking's handlers may free the bar.
+  const TLifeWatch life = LifeWatch();
+  if (found->Item()->Enabled()) {
+    taken = true;
     // A split button's key is its button's, as Enter on it is; its arrow opens the list.
     const bool opens = found->Item()->HasStyle(isSubmenu) && !found->Item()->HasStyle(isSplitButton);
     if (onlyOne && !opens) {
-      found->Item()->Click();
-    } else if (onlyOne) {
-      view_->SetSelected(found);
-      view_->EnterToolbarLoop(false, true, true);
-    } else if (menuBar_) {
-      // Shared by several items: the arrow keys and the accelerator again choose between them.
-      view_->SetSelected(found);
-      view_->EnterToolbarLoop(false, false, true);
+      if (found->Item()->Click().Gone() && life.Ended()) return TRaised(false);
+    } else if (onlyOne || menuBar_) {
+      // Shared by several items (menu bars only): the arrow keys and the accelerator again choose between them.
+      if (view_->SetSelected(found).Gone()) return TRaised(false);
+      if (view_->EnterToolbarLoop(false, onlyOne, true).Gone()) return TRaised(false);
     }
+    if (life.Ended()) return TRaised(false);
   }
-  if (found) view_->SetAccelsVisibility(false);
-  return handled;
+  view_->SetAccelsVisibility(false);
+  return TRaised(true);
 }
 
 void TBarCustomToolbar::WMSysCommand(TMessage& message) {
@@ -157,7 +170,8 @@ void TBarCustomToolbar::WMSetCursor(TMessage& message) {
     POINT cursor{};
     GetCursorPos(&cursor);
     const POINT client = ScreenToClient(cursor);
-    SelectUnder(client);
+    // OnSelect may free the bar: the cursor is then left to the window under it.
+    if (SelectUnder(client).Gone()) return;
     if (TBarItemViewer* selected = view_->Selected()) {
       const RECT& bounds = selected->BoundsRect();
       if (HCURSOR shape = selected->GetCursor(client.x - bounds.left, client.y - bounds.top)) {
@@ -189,16 +203,16 @@ void TBarCustomToolbar::Dispatch(TMessage& message) {
       return;
     case WM_NCMOUSEMOVE:
       SetHint(String());
-      ClearMouseSelection();
+      if (ClearMouseSelection().Gone()) return;
       break;
     case WM_SYSCOMMAND:
       WMSysCommand(message);
       return;
     case WM_MOUSELEAVE:
-      if (!inMouseTracking_) ClearMouseSelection();
+      if (!inMouseTracking_ && ClearMouseSelection().Gone()) return;
       break;
     case CM_MOUSELEAVE:
-      ClearMouseSelection();
+      if (ClearMouseSelection().Gone()) return;
       break;
     case CM_DIALOGKEY:
       if (message.WParam == VK_MENU && menuBar_) view_->SetAccelsVisibility(true);

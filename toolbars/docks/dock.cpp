@@ -251,7 +251,7 @@ void TBarDock::ToolbarVisibilityChanged(TBarCustomDockableWindow* window, bool f
   const TLifeWatch windowLife = window->LifeWatch();
   ArrangeToolbars();
   if (life.Ended() || windowLife.Ended()) return;
-  if (OnInsertRemoveBar) OnInsertRemoveBar(this, belongs, window);
+  if (RaiseEvent(OnInsertRemoveBar, this, belongs, window).Gone()) return;
 }
 
 void TBarDock::BeginArrange() { ++arrangeLockCount_; }
@@ -479,16 +479,21 @@ void TBarDock::ArrangeToolbars() {
     int total = 0;
     for (size_t i = 0; i < records.size(); ++i) {
       TArrangeRecord& record = records[i];
-      if (record.Row != row) continue;
+      if (record.Row != row || record.Life.Ended()) continue;
+      // Measuring raises the windows' measuring handlers, which may free the window or the dock.
       SIZE base{};
-      record.Window->BaseSize(base);
+      const TRaised measured = record.Window->BaseSize(base);
+      if (life.Ended()) return;
+      if (measured.Gone()) continue;
       SIZE frame{};
       record.Window->NonClientSize(frame);
       record.Full = vertical ? base.cy + frame.cy : base.cx + frame.cx;
       record.Cur = record.Full;
       record.ShrinkMode = record.Window->GetShrinkMode();
       int minimum = 0;
-      record.Window->GetMinShrinkSize(minimum);
+      const TRaised shrunk = record.Window->GetMinShrinkSize(minimum);
+      if (life.Ended()) return;
+      if (shrunk.Gone()) continue;
       record.Min = std::min(minimum, record.Full);
       sum += record.ShrinkMode == TBarShrinkMode::tbsmChevron ? record.Min : record.Full;
       if (sum > available && !line.empty() && !limitToOneRow_) {
@@ -618,15 +623,18 @@ void TBarDock::ArrangeToolbars() {
       TBarCustomDockableWindow* window = record.Window;
       int shrunk = record.Cur < record.Full ? record.Cur : 0;
       SIZE size{};
+      TRaised measured(true);
       if (record.ShrinkMode != TBarShrinkMode::tbsmNone && shrunk != window->shrunkSize_) {
         window->shrunkSize_ = shrunk;
-        window->LayoutForDock(true, dockType, size, this, false);
+        measured = window->LayoutForDock(true, dockType, size, this, false);
         record.Relayout = true;
       } else if (record.ShrinkMode == TBarShrinkMode::tbsmWrap && shrunk != 0) {
         size = SIZE{window->ClientWidth(), window->ClientHeight()};
       } else {
-        window->BaseSize(size);
+        measured = window->BaseSize(size);
       }
+      if (life.Ended()) return;
+      if (measured.Gone()) continue;
       window->shrunkSize_ = shrunk;
       window->naturalCrossSize_ = vertical ? size.cx : size.cy;
       rowSize = std::max(rowSize, window->naturalCrossSize_);

@@ -130,7 +130,8 @@ struct TDockableDrag {
       if (dock == current) {
         target.Size = SIZE{Window->Width(), Window->Height()};
       } else {
-        Window->LayoutForDock(false, currentType, target.Size, dock, false);
+        // The measuring handlers may free the window or a dock: the drag then ends before it starts.
+        if (Window->LayoutForDock(false, currentType, target.Size, dock, false).Gone() || Gone()) return;
         POINT topLeft{}, bottomRight{};
         Window->GetDockedNCArea(dock->IsVertical(), topLeft, bottomRight);
         target.Size.cx += topLeft.x + bottomRight.x;
@@ -143,7 +144,7 @@ struct TDockableDrag {
       }
     }
     TDockTarget floating;
-    Window->LayoutForDock(false, currentType, floating.Size, nullptr, true);
+    if (Window->LayoutForDock(false, currentType, floating.Size, nullptr, true).Gone() || Gone()) return;
     POINT topLeft{}, bottomRight{};
     Window->GetFloatingNCArea(topLeft, bottomRight);
     floating.Size.cx += topLeft.x + bottomRight.x;
@@ -278,10 +279,7 @@ struct TDockableDrag {
       for (TDockTarget& target : Targets) {
         if (!target.Dock || !InDockingZone(target, p)) continue;
         bool accept = true;
-        if (target.Dock->OnRequestDock) {
-          target.Dock->OnRequestDock(target.Dock, Window, accept);
-          if (Gone()) return;
-        }
+        if (target.Dock->RaiseEvent(target.Dock->OnRequestDock, target.Dock, Window, accept).Gone() || Gone()) return;
         if (accept) {
           Target = &target;
           break;

@@ -311,8 +311,9 @@ bool TBarCustomDockableWindow::ChildControlAt(POINT point, TControl*& found) con
   return false;
 }
 
-void TBarCustomDockableWindow::DockChangingHidden(bool floating, TBarDock* dockingTo) {
-  if (!IsDestroying() && OnDockChangingHidden) OnDockChangingHidden(this, floating, dockingTo);
+TRaised TBarCustomDockableWindow::DockChangingHidden(bool floating, TBarDock* dockingTo) {
+  if (IsDestroying()) return TRaised(true);
+  return RaiseEvent(OnDockChangingHidden, this, floating, dockingTo);
 }
 
 // ---- re-parenting ----
@@ -357,10 +358,8 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
   const TLifeWatch newDockLife = newDock ? newDock->LifeWatch() : TLifeWatch();
   const auto abandoned = [&] { return life.Ended() || (newDock && newDockLife.Ended()); };
   if (!destroying && value) {
-    if (OnDockChanging) OnDockChanging(this, newFloating, newDock);
-    if (abandoned()) return;
-    if (OnRecreating) OnRecreating(this);
-    if (abandoned()) return;
+    if (RaiseEvent(OnDockChanging, this, newFloating, newDock).Gone() || abandoned()) return;
+    if (RaiseEvent(OnRecreating, this).Gone() || abandoned()) return;
   }
   ++hiddenWhileChanging_;
   ++noMoveEvent_;
@@ -368,9 +367,8 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
   if (oldDock) oldDock->BeginArrange();
   if (newDock) newDock->BeginArrange();
   ++inArrangement_;
-  if (value) DockChangingHidden(newFloating, newDock);
   bool moved = false;
-  if (!abandoned()) {
+  if ((!value || DockChangingHidden(newFloating, newDock).Alive()) && !abandoned()) {
     BeginUpdate();
     moved = ChangeParentHidden(oldParent, value, newDockLife);
     if (!life.Ended()) EndUpdate();
@@ -385,11 +383,10 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
   if (life.Ended()) return;
   UpdateVisibility();
   if (!moved) return;
-  if (value && !IsLoading() && noMoveEvent_ == 0 && OnMove) OnMove(this);
-  if (life.Ended() || destroying || !value) return;
-  if (OnRecreated) OnRecreated(this);
-  if (life.Ended()) return;
-  if (OnDockChanged) OnDockChanged(this);
+  if (value && !IsLoading() && noMoveEvent_ == 0 && RaiseEvent(OnMove, this).Gone()) return;
+  if (destroying || !value) return;
+  if (RaiseEvent(OnRecreated, this).Gone()) return;
+  if (RaiseEvent(OnDockChanged, this).Gone()) return;
 }
 
 bool TBarCustomDockableWindow::ChangeParentHidden(TWinControl* oldParent, TWinControl* value,
@@ -524,7 +521,7 @@ void TBarCustomDockableWindow::Arrange() {
   }
   needsRelayout_ = false;
   SIZE size{};
-  LayoutForDock(true, DockTypeOf(currentDock_, floating_), size, currentDock_, floating_);
+  if (LayoutForDock(true, DockTypeOf(currentDock_, floating_), size, currentDock_, floating_).Gone()) return;
   if (autoResize_ || docked_ || floating_) ChangeSize(size.cx, size.cy);
 }
 
@@ -573,7 +570,7 @@ void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int heigh
   ++noMoveEvent_;
   TCustomControl::SetBounds(left, top, width, height);
   --noMoveEvent_;
-  if (moved_ && noMoveEvent_ == 0 && OnMove) OnMove(this);
+  if (moved_ && noMoveEvent_ == 0 && RaiseEvent(OnMove, this).Gone()) return;
 }
 
 // ---- showing ----
@@ -730,11 +727,10 @@ void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LP
 void TBarCustomDockableWindow::Close() {
   const TLifeWatch life = LifeWatch();
   bool canClose = true;
-  if (OnCloseQuery) OnCloseQuery(this, canClose);
-  if (life.Ended() || !canClose) return;
+  if (RaiseEvent(OnCloseQuery, this, canClose).Gone() || !canClose) return;
   Hide();
   if (life.Ended()) return;
-  if (OnClose) OnClose(this);
+  if (RaiseEvent(OnClose, this).Gone()) return;
 }
 
 void TBarCustomDockableWindow::DoubleClick() {

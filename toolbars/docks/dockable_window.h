@@ -138,12 +138,16 @@ class TBarCustomDockableWindow : public TCustomControl {
   // The size rules a dock and the dragging loop ask for.
   virtual void NonClientSize(SIZE& size) const;
   virtual bool ChildControlAt(POINT point, TControl*& found) const;
-  virtual void LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
-                             bool floating) = 0;
+  // The content's layout raises its measuring handlers: these answer whether the window outlived them.
+  virtual TRaised LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
+                                bool floating) = 0;
   virtual void PaintNonClient(bool drawToDC, HDC dc, HRGN clip);
-  virtual void BaseSize(SIZE& size) = 0;
+  virtual TRaised BaseSize(SIZE& size) = 0;
   virtual void CloseButtonRect(bool leftRight, RECT& rect) const;
-  virtual void GetMinShrinkSize(int& size) { (void)size; }
+  virtual TRaised GetMinShrinkSize(int& size) {
+    (void)size;
+    return TRaised(true);
+  }
   virtual void MinMaxClientSize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight) {
     (void)minWidth, (void)minHeight, (void)maxWidth, (void)maxHeight;
   }
@@ -170,7 +174,8 @@ class TBarCustomDockableWindow : public TCustomControl {
   void DefineProperties(TFiler& filer) override;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
-  virtual void DockChangingHidden(bool floating, TBarDock* dockingTo);
+  // Raises OnDockChangingHidden: the answer is whether the window outlived it.
+  virtual TRaised DockChangingHidden(bool floating, TBarDock* dockingTo);
   virtual bool ChildControlTransparent(TControl* control) const {
     (void)control;
     return false;

@@ -254,7 +254,7 @@ void TBarCustomDockableWindow::WMContextMenu(TMessage& message) {
     if (PtInRect(&area, client)) return;
   }
   bool handled = false;
-  DoContextPopup(keyboard ? POINT{-1, -1} : ScreenToClient(position), handled);
+  if (DoContextPopup(keyboard ? POINT{-1, -1} : ScreenToClient(position), handled).Gone()) return;
   if (handled) {
     message.Result = 1;
     return;
@@ -285,7 +285,7 @@ void TBarCustomDockableWindow::WMMove(TMessage& message) {
   moved_ = true;
   if (UsingDockBackground() && HandleAllocated())
     RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-  if (noMoveEvent_ == 0 && OnMove) OnMove(this);
+  if (noMoveEvent_ == 0 && RaiseEvent(OnMove, this).Gone()) return;
 }
 
 void TBarCustomDockableWindow::Dispatch(TMessage& message) {
@@ -374,7 +374,7 @@ void TBarCustomDockableWindow::Dispatch(TMessage& message) {
       if (docked_ && !IsDesigning()) currentDock_->ToolbarVisibilityChanged(this, false);
       if (life.Ended()) return;
       TCustomControl::Dispatch(message);
-      if (OnVisibleChanged) OnVisibleChanged(this);
+      if (RaiseEvent(OnVisibleChanged, this).Gone()) return;
       return;
     }
     case CM_TEXTCHANGED:

@@ -323,7 +323,7 @@ void TBarFloatingWindowParent::Dispatch(TMessage& message) {
       return;
     case WM_MOVE:
       TCustomForm::Dispatch(message);
-      if (dockableWindow_ && dockableWindow_->OnMove) dockableWindow_->OnMove(dockableWindow_);
+      if (dockableWindow_ && dockableWindow_->RaiseEvent(dockableWindow_->OnMove, dockableWindow_).Gone()) return;
       return;
     case WM_NCPAINT:
       DrawNCArea(false, nullptr, reinterpret_cast<HRGN>(message.WParam), kFloatingFrameAll);

@@ -177,8 +177,8 @@ bool TBarEditItem::NeedToRecreateViewer(TBarItemViewer* viewer) const {
   return GetItemViewerClass(viewer->View()).Class() != viewer->ClassType();
 }
 
-void TBarEditItem::DoBeginEdit(TBarEditItemViewer* viewer) {
-  if (OnBeginEdit) OnBeginEdit(this, viewer, viewer->EditControl());
+TRaised TBarEditItem::DoBeginEdit(TBarEditItemViewer* viewer) {
+  return RaiseEvent(OnBeginEdit, this, viewer, viewer->EditControl());
 }
 
 void TBarEditItem::ActionChange(TObject* sender, bool checkDefaults) {

@@ -100,8 +100,8 @@ class TBarEditItem : public TBarCustomItem {
 
   TBarItemViewerClass GetItemViewerClass(TBarView* view) const override;
   bool NeedToRecreateViewer(TBarItemViewer* viewer) const override;
-  // Fires OnBeginEdit with the viewer's edit control.
-  virtual void DoBeginEdit(TBarEditItemViewer* viewer);
+  // Fires OnBeginEdit with the viewer's edit control; the answer is whether the item outlived it.
+  virtual TRaised DoBeginEdit(TBarEditItemViewer* viewer);
   const TPublishedTable& PublishedTable() const override;
 
   TBarAcceptTextEvent OnAcceptText;

@@ -46,13 +46,14 @@ String TBarEditItemViewer::CaptionText() const { return EditItem()->EditCaption(
 
 bool TBarEditItemViewer::CaptionShown() const { return !IsToolbarStyle() && TBarItemViewer::CaptionShown(); }
 
-void TBarEditItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+TRaised TBarEditItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   HDC dc = FontDC(canvas);
   width = EditItem()->EditWidth();
   const String& caption = EditItem()->EditCaption();
   if (!IsToolbarStyle() && !caption.empty()) width += GetTextWidth(dc, caption, true) + kCaptionGap;
   const int h = GetTextHeight(dc);
   height = IsToolbarStyle() ? h + 7 : std::max(h + 7, h + DivRoundUp(h, 4));
+  return TRaised(true);
 }
 
 RECT TBarEditItemViewer::GetEditControlRect() const {
@@ -70,31 +71,24 @@ HCURSOR TBarEditItemViewer::GetCursor(int x, int y) const {
   return PtInRect(&box, POINT{x, y}) ? LoadCursorW(nullptr, IDC_IBEAM) : nullptr;
 }
 
-void TBarEditItemViewer::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
-  if (key != VK_RETURN) {
-    TBarItemViewer::KeyDown(key, shift, state);
-    return;
-  }
+TRaised TBarEditItemViewer::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
+  if (key != VK_RETURN) return TBarItemViewer::KeyDown(key, shift, state);
   key = 0;
-  BeginEdit(state);
+  return BeginEdit(state);
 }
 
-void TBarEditItemViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) {
-  if (IsPtInButtonPart(x, y))
-    BeginEdit(state);
-  else
-    TBarItemViewer::MouseDown(shift, x, y, state);
+TRaised TBarEditItemViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) {
+  if (IsPtInButtonPart(x, y)) return BeginEdit(state);
+  return TBarItemViewer::MouseDown(shift, x, y, state);
 }
 
-void TBarEditItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
-  if (IsPtInButtonPart(x, y))
-    BeginEdit(state);
-  else
-    TBarItemViewer::MouseUp(x, y, state);
+TRaised TBarEditItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
+  if (IsPtInButtonPart(x, y)) return BeginEdit(state);
+  return TBarItemViewer::MouseUp(x, y, state);
 }
 
-void TBarEditItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                               bool useDisabledShadow) {
+TRaised TBarEditItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                                  bool useDisabledShadow) {
   (void)isPushed;
   HDC dc = FontDC(canvas);
   const bool enabled = Item()->Enabled();
@@ -116,28 +110,39 @@ void TBarEditItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool
   FillRect(dc, &box, GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
   InflateRect(&box, -1, -1);
   const String& text = EditItem()->Text();
-  if (text.empty()) return;
+  if (text.empty()) return TRaised(true);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  return TRaised(true);
 }
 
 std::unique_ptr<TEdit> TBarEditItemViewer::NewEditControl() const { return std::make_unique<TEdit>(nullptr); }
 
-void TBarEditItemViewer::BeginEdit(TBarTrackingState& state) {
+TRaised TBarEditItemViewer::BeginEdit(TBarTrackingState& state) {
   if (!Item()->Enabled()) {
     if (state.RootView == View() && IsToolbarStyle()) state.Done = true;
-    return;
+    return TRaised(true);
   }
   View()->CloseChildPopups();
-  if (!EditLoop(CaptureWnd)) return;
+  bool closeMenu = false;
+  if (EditLoop(CaptureWnd, closeMenu).Gone()) {
+    // The menu that held the viewer is gone or going: the tracking ends.
+    state.Done = true;
+    return TRaised(false);
+  }
+  if (!closeMenu) return TRaised(true);
   state.Done = true;
-  if (endState_ & esAcceptedMoveOn) View()->GivePriority(this);
+  if (!(endState_ & esAcceptedMoveOn)) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  if (View()->GivePriority(this).Gone()) return TRaised(false);
+  return TRaised(!life.Ended());
 }
 
-bool TBarEditItemViewer::EditLoop(HWND captureWnd) {
+TRaised TBarEditItemViewer::EditLoop(HWND captureWnd, bool& closeMenu) {
+  closeMenu = false;
   RECT rect = GetEditControlRect();
-  if (IsRectEmpty(&rect) || !View()->Window()) return false;
+  if (IsRectEmpty(&rect) || !View()->Window()) return TRaised(true);
   HWND active = GetActiveWindow();
   HWND focus = GetFocus();
   InflateRect(&rect, -3, -3);
@@ -164,7 +169,20 @@ bool TBarEditItemViewer::EditLoop(HWND captureWnd) {
                       style | (charCase == TEditCharCase::ecUpperCase ? ES_UPPERCASE : ES_LOWERCASE));
   }
   edit->SelectAll();
-  EditItem()->DoBeginEdit(this);
+  // Whatever frees the viewer leaves the focus, the capture and the active caption as they were before.
+  const TLifeWatch life = LifeWatch();
+  const auto restoreWindows = [&] {
+    if (GetActiveWindow()) {
+      if (focus && IsWindow(focus)) ::SetFocus(focus);
+      if (!GetCapture() && captureWnd && IsWindow(captureWnd)) SetCapture(captureWnd);
+    }
+    if (active && IsWindow(active)) SendMessageW(active, WM_NCACTIVATE, active == GetActiveWindow(), 0);
+  };
+  if (EditItem()->DoBeginEdit(this).Gone() || life.Ended()) {
+    active = nullptr;
+    restoreWindows();
+    return TRaised(false);
+  }
   edit->SetVisible(true);
   ::SetFocus(editWnd);
   // The menu's window keeps its active caption while the edit control has the focus.
@@ -174,29 +192,37 @@ bool TBarEditItemViewer::EditLoop(HWND captureWnd) {
     active = nullptr;
 
   endState_ = esEditing;
-  RunMessageLoop(captureWnd);
+  if (RunMessageLoop(captureWnd).Gone()) {
+    restoreWindows();
+    return TRaised(false);
+  }
 
   editControl_.reset();
   HWND viewWnd = View()->Window()->Handle();
   UpdateWindow(viewWnd);
-  if (GetActiveWindow()) {
-    if (focus && IsWindow(focus)) ::SetFocus(focus);
-    if (!GetCapture() && captureWnd) SetCapture(captureWnd);
-  }
-  if (active) SendMessageW(active, WM_NCACTIVATE, active == GetActiveWindow(), 0);
+  restoreWindows();
   if (ObjectAs<TBarPopupWindowBase>(View()->Window()))
     SetWindowPos(viewWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  if (endState_ & esCloseMenu) return true;
+  if (endState_ & esCloseMenu) {
+    closeMenu = true;
+    return TRaised(true);
+  }
   if (captureWnd && GetCapture() == captureWnd && (endState_ & esAcceptedMoveOn)) {
     const bool backwards = GetKeyState(VK_SHIFT) < 0;
-    if (TBarItemViewer* next = View()->NextSelectable(this, !backwards)) View()->SetSelected(next);
+    if (TBarItemViewer* next = View()->NextSelectable(this, !backwards)) {
+      // Selecting the next entry raises OnSelect, which may free this viewer.
+      if (View()->SetSelected(next).Gone() || life.Ended()) return TRaised(false);
+    }
   }
-  return false;
+  return TRaised(true);
 }
 
-void TBarEditItemViewer::RunMessageLoop(HWND captureWnd) {
+TRaised TBarEditItemViewer::RunMessageLoop(HWND captureWnd) {
+  // Every message may run a handler that frees the viewer, and the edit control with it.
+  const TLifeWatch life = LifeWatch();
   auto editing = [&] {
-    return endState_ == esEditing && editControl_ && GetFocus() == editControl_->Handle() && Item()->Enabled();
+    return !life.Ended() && endState_ == esEditing && editControl_ && GetFocus() == editControl_->Handle() &&
+           Item()->Enabled();
   };
   bool stop = false;
   for (bool first = true; !stop && editing(); first = false) {
@@ -234,6 +260,7 @@ void TBarEditItemViewer::RunMessageLoop(HWND captureWnd) {
   }
   RemoveMessages(WM_CHAR, WM_DEADCHAR);
   RemoveMessages(WM_SYSCHAR, WM_SYSDEADCHAR);
+  return TRaised(!life.Ended());
 }
 
 void TBarEditItemViewer::EditWndProc(TMessage& message) {
@@ -241,11 +268,11 @@ void TBarEditItemViewer::EditWndProc(TMessage& message) {
     switch (message.WParam) {
       case VK_TAB:
         endState_ = esAcceptedMoveOn;
-        AcceptText();
+        if (AcceptText().Gone()) return;
         return;
       case VK_RETURN:
         endState_ = esAcceptedMoveOn | esCloseMenu;
-        AcceptText();
+        if (AcceptText().Gone()) return;
         return;
       case VK_ESCAPE:
         endState_ = 0;
@@ -257,11 +284,12 @@ void TBarEditItemViewer::EditWndProc(TMessage& message) {
   editDefaultProc_(message);
 }
 
-void TBarEditItemViewer::AcceptText() {
+TRaised TBarEditItemViewer::AcceptText() {
   String newText = editControl_->Text();
   bool accept = true;
-  if (EditItem()->OnAcceptText) EditItem()->OnAcceptText(EditItem(), newText, accept);
+  if (RaiseEvent(EditItem()->OnAcceptText, EditItem(), newText, accept).Gone()) return TRaised(false);
   if (accept) EditItem()->SetText(newText);
+  return TRaised(true);
 }
 
 }  // namespace toolbars

@@ -25,14 +25,14 @@ class TBarEditItemViewer : public TBarItemViewer {
   TEdit* EditControl() const { return editControl_.get(); }
   uint8_t EndState() const { return endState_; }
 
-  void CalcSize(TCanvas* canvas, int& width, int& height) override;
+  TRaised CalcSize(TCanvas* canvas, int& width, int& height) override;
   String CaptionText() const override;
   HCURSOR GetCursor(int x, int y) const override;
-  void KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) override;
-  void MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) override;
-  void MouseUp(int x, int y, TBarTrackingState& state) override;
-  void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-             bool useDisabledShadow) override;
+  TRaised KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) override;
+  TRaised MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) override;
+  TRaised MouseUp(int x, int y, TBarTrackingState& state) override;
+  TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                bool useDisabledShadow) override;
   bool UsesSameWidth() const override { return false; }
   bool CaptionShown() const override;
 
@@ -43,16 +43,17 @@ class TBarEditItemViewer : public TBarItemViewer {
 
  protected:
   TBarEditItem* EditItem() const { return static_cast<TBarEditItem*>(Item()); }
-  // Starts editing from a key or a click inside the tracking loop.
-  void BeginEdit(TBarTrackingState& state);
-  // Runs the edit loop; true when the menu is to close.
-  bool EditLoop(HWND captureWnd);
+  // Starts editing from a key or a click inside the tracking loop. OnBeginEdit, OnAcceptText and whatever runs
+  // while the user types may free the viewer: the answer is whether it outlived the editing.
+  TRaised BeginEdit(TBarTrackingState& state);
+  // Runs the edit loop; closeMenu tells whether the menu is to close.
+  TRaised EditLoop(HWND captureWnd, bool& closeMenu);
   // The edit control's messages pass here first; the three keys that end editing stop here.
   virtual void EditWndProc(TMessage& message);
 
  private:
-  void AcceptText();
-  void RunMessageLoop(HWND captureWnd);
+  TRaised AcceptText();
+  TRaised RunMessageLoop(HWND captureWnd);
 
   std::unique_ptr<TEdit> editControl_;
   TWndMethod editDefaultProc_;

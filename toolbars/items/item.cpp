@@ -182,13 +182,19 @@ void TBarCustomItem::UnregisterNotification(const TBarItemChangedProc& proc) {
 
 void TBarCustomItem::Notify(TBarCustomItem* ancestor, bool relayed, TBarItemChangedAction action, int index,
                             TBarCustomItem* item) {
+  // A view told of the change may lay out at once, raising measuring handlers that free this item.
+  const TLifeWatch life = LifeWatch();
   if (ancestor == this) {
     if (HasStyle(isEmbeddedGroup) && parent_) parent_->Notify(this, true, action, index, item);
+    if (life.Ended()) return;
     if (linkParents_) {
-      const std::vector<TBarCustomItem*> linked = *linkParents_;
-      for (TBarCustomItem* link : linked)
-        if (link != parent_ && link->HasStyle(isEmbeddedGroup) && link->parent_)
-          link->parent_->Notify(link, true, action, index, item);
+      std::vector<std::pair<TBarCustomItem*, TLifeWatch>> linked;
+      for (TBarCustomItem* link : *linkParents_) linked.emplace_back(link, link->LifeWatch());
+      for (auto& [link, linkLife] : linked) {
+        if (linkLife.Ended() || link == parent_ || !link->HasStyle(isEmbeddedGroup) || !link->parent_) continue;
+        link->parent_->Notify(link, true, action, index, item);
+        if (life.Ended()) return;
+      }
     }
   }
   size_t i = 0;
@@ -196,7 +202,7 @@ void TBarCustomItem::Notify(TBarCustomItem* ancestor, bool relayed, TBarItemChan
     // A copy: the procedure may unregister itself (and so destroy its record) while it runs.
     const TBarItemChangedProc proc = (*notifyList_)[i].Proc;
     proc(ancestor, relayed || ancestor != this, action, index, item);
-    if (!notifyList_ || i >= notifyList_->size()) break;
+    if (life.Ended() || !notifyList_ || i >= notifyList_->size()) return;
     if ((*notifyList_)[i].Proc == proc) ++i;
   }
 }
@@ -489,8 +495,16 @@ bool TBarCustomItem::IsShortCut(TMessage& message) {
       if (!IsDesigning())
         for (TBarCustomItem* child : std::vector<TBarCustomItem*>(linked->children_)) child->InitiateAction();
       if (!current->HasStyle(isEmbeddedGroup)) {
-        if (linked != current) linked->DoPopup(current, true);
-        current->DoPopup(current, false);
+        // The handlers may free any item on the way, this one too; an item gone on the way starts the search anew.
+        const TLifeWatch life = LifeWatch();
+        const TLifeWatch currentLife = current->LifeWatch();
+        bool lost = linked != current && linked->DoPopup(current, true).Gone();
+        if (!currentLife.Ended()) lost = current->DoPopup(current, false).Gone() || lost;
+        if (life.Ended()) return false;
+        if (lost || currentLife.Ended()) {
+          walking = true;
+          break;
+        }
       }
       // Menus built on demand may have changed what lies below: search again from here.
       topmost = nullptr;
@@ -504,13 +518,15 @@ bool TBarCustomItem::IsShortCut(TMessage& message) {
     }
   }
   if (!found->enabled_) return false;
-  found->Click();
+  // The key is taken, whether or not the item outlived its command.
+  if (found->Click().Gone()) return true;
   return true;
 }
 
-void TBarCustomItem::DoPopup(TBarCustomItem* sender, bool fromLink) {
-  if (OnPopup) OnPopup(sender, fromLink);
-  if (!HasStyle(isSplitButton)) Click();
+TRaised TBarCustomItem::DoPopup(TBarCustomItem* sender, bool fromLink) {
+  const TRaised raised = RaiseEvent(OnPopup, sender, fromLink);
+  if (raised.Gone() || HasStyle(isSplitButton)) return raised;
+  return Click();
 }
 
 TBarItemViewerClass TBarCustomItem::GetItemViewerClass(TBarView* view) const {
@@ -518,17 +534,16 @@ TBarItemViewerClass TBarCustomItem::GetItemViewerClass(TBarView* view) const {
   return TBarItemViewerClass::Of<TBarItemViewer>();
 }
 
-void TBarCustomItem::Click() {
-  if (!enabled_) return;
+TRaised TBarCustomItem::Click() {
+  if (!enabled_) return TRaised(true);
   if (autoCheck_ && (!actionLink_ || !actionLink_->IsAutoCheckLinked())) SetChecked(!checked_);
   TBasicAction* action = Action();
-  if (OnClick && action && OnClick != action->OnExecute()) {
-    OnClick(this);
-  } else if (!IsDesigning() && actionLink_) {
-    actionLink_->Execute(this);
-  } else if (OnClick) {
-    OnClick(this);
-  }
+  if (OnClick && action && OnClick != action->OnExecute()) return RaiseEvent(OnClick, this);
+  if (IsDesigning() || !actionLink_) return RaiseEvent(OnClick, this);
+  // The action's handler may free this item too.
+  const TLifeWatch life = LifeWatch();
+  actionLink_->Execute(this);
+  return TRaised(!life.Ended());
 }
 
 void TBarCustomItem::InitiateAction() {

@@ -211,7 +211,7 @@ class TBarCustomItem : public TComponent {
   virtual TBarPopupWindowBase* CreatePopup(TBarView* parentView, TBarItemViewer* parentViewer, bool positionAsSubmenu,
                                            bool selectFirstItem, bool customizing, POINT popupPoint,
                                            TBarPopupAlignment alignment);
-  virtual void DoPopup(TBarCustomItem* sender, bool fromLink);
+  virtual TRaised DoPopup(TBarCustomItem* sender, bool fromLink);
   virtual TBarView* GetChevronParentView() const { return nullptr; }
   virtual TBarItemViewerClass GetItemViewerClass(TBarView* view) const;
   virtual void GetPopupPosition(TBarView* parentView, TBarPopupWindowBase* popupWindow, TBarPopupPositionRec& rec);
@@ -220,7 +220,7 @@ class TBarCustomItem : public TComponent {
     (void)viewer;
     return false;
   }
-  virtual void Click();
+  virtual TRaised Click();
   virtual void InitiateAction();
   // The menu a right-button release on this entry shows inside a tracked menu; none here.
   virtual TBarItemContextMenu* ContextPopup() const { return nullptr; }

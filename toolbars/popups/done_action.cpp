@@ -28,7 +28,7 @@ void ClickWindowProc(TMessage& message) {
       // The command may free its item (with the bar or form that holds it) before it raises.
       const TLifeWatch life = item->LifeWatch();
       try {
-        item->Click();
+        if (item->Click().Gone()) return;
       } catch (...) {
         if (Application) Application->HandleException(life.Ended() ? nullptr : item);
       }

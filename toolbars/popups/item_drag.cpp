@@ -61,8 +61,11 @@ bool MoveItemByDrag(HWND menuWindow, TBarCustomItem* target, TBarCustomItem* dra
   if (!dragged || !dragged->Parent() || !target || index == -1) return false;
   if (!MoveCallback) return true;
   TBarCustomItem* newItem = nullptr;
+  // The application's callback may free either item, with the menus that show them.
+  const TLifeWatch targetLife = target->LifeWatch();
+  const TLifeWatch draggedLife = dragged->LifeWatch();
   if (!MoveCallback(menuWindow, dragged, newItem, target, index, copy)) return true;
-  if (!target) return true;
+  if (targetLife.Ended() || (!copy && draggedLife.Ended())) return true;
   if (copy) {
     // A copy the application did not supply leaves the original where it is.
     if (!newItem) return true;

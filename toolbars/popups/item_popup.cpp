@@ -70,6 +70,7 @@ void TBarCustomItem::Popup(int x, int y, bool trackRightButton, TBarPopupAlignme
 void TBarCustomItem::Popup(POINT point, bool selectFirstItem, bool trackRightButton, TBarPopupAlignment alignment) {
   std::unique_ptr<TBarPopupWindowBase> window(
       CreatePopup(nullptr, nullptr, false, selectFirstItem, false, point, alignment));
+  if (!window) return;
   window->View()->IncludeState(vsModalPopup);
   TBarDoneActionData done;
   try {
@@ -88,9 +89,14 @@ void TBarCustomItem::Popup(POINT point, bool selectFirstItem, bool trackRightBut
 TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemViewer* parentViewer,
                                                  bool positionAsSubmenu, bool selectFirstItem, bool customizing,
                                                  POINT popupPoint, TBarPopupAlignment alignment) {
+  // OnPopup, and the OnClick an opening raises, may free this item, its bar, its dock or its form, or rebuild the
+  // view that asks: nothing opens then.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch parentLife = parentView ? parentView->LifeWatch() : TLifeWatch();
   TBarCustomItem* linked = GetLinkedItem();
-  if (linked != this) linked->DoPopup(this, true);
-  DoPopup(this, false);
+  if (linked != this && linked->DoPopup(this, true).Gone() && life.Ended()) return nullptr;
+  if (life.Ended() || DoPopup(this, false).Gone()) return nullptr;
+  if (parentView && (parentLife.Ended() || parentView->IndexOf(parentViewer) < 0)) return nullptr;
 
   TBarView* chevronParent = GetChevronParentView();
   TBarCustomItem* shown = chevronParent ? chevronParent->ParentItem() : this;
@@ -110,8 +116,11 @@ TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemV
     window->SetColor(clBtnFace);
   }
 
+  // The layouts raise measuring handlers, and choosing the first entry its OnSelect: any of them may free this
+  // item or the view that asks, and nothing opens then.
+  const auto abandoned = [&] { return life.Ended() || (parentView && parentLife.Ended()); };
   if (parentViewer) {
-    parentView->ValidatePositions();
+    if (parentView->ValidatePositions().Gone() || abandoned() || parentView->IndexOf(parentViewer) < 0) return nullptr;
     rec.ParentItemRect = ScreenRectOf(parentView, parentViewer->BoundsRect());
     rec.MonitorRect = !IsRectEmpty(&parentView->MonitorRect())
                           ? parentView->MonitorRect()
@@ -131,9 +140,9 @@ TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemV
   if (parentViewer && itemBottom < kTopBandHeight) maxHeight -= itemBottom;
   view->SetMaxHeight(maxHeight);
 
-  view->UpdatePositions();
+  if (view->UpdatePositions().Gone() || abandoned()) return nullptr;
   // Only laid-out viewers can be selected, so the first one is chosen once the layout stands.
-  if (selectFirstItem) view->SetSelected(view->FirstSelectable());
+  if (selectFirstItem && (view->SetSelected(view->FirstSelectable()).Gone() || abandoned())) return nullptr;
   rec.W = window->Width();
   rec.H = window->Height();
   const RECT& parent = rec.ParentItemRect;
@@ -169,15 +178,18 @@ TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemV
 
   view->IncludeState(vsDrawInOrder);
   const bool sound = rec.PlaySound && NeedToPlaySound(L"MenuPopup");
-  // The first pop-up of the run is on screen before its sound starts; later ones start the sound first.
+  // The first pop-up of the run is on screen before its sound starts; later ones start the sound first. Painting
+  // raises paint handlers, which may close the pop-up again.
+  const TLifeWatch resultLife = result->LifeWatch();
   if (sound && popupSoundPlayed) PlayMenuSound(L"MenuPopup");
   result->SetVisible(true);
+  if (resultLife.Ended()) return nullptr;
   if (sound && !popupSoundPlayed) {
     if (result->HandleAllocated()) UpdateWindow(result->Handle());
     PlayMenuSound(L"MenuPopup");
     popupSoundPlayed = true;
   }
-  return result;
+  return resultLife.Ended() ? nullptr : result;
 }
 
 void TBarCustomItem::GetPopupPosition(TBarView* parentView, TBarPopupWindowBase* popupWindow,

@@ -26,7 +26,8 @@ void TBarPopupMenu::BeforeDestruction() {
 
 void TBarPopupMenu::RootPopup(TBarCustomItem* sender, bool fromLink) {
   (void)fromLink;
-  DoPopup(sender == items_ ? static_cast<TObject*>(this) : sender);
+  // The items' caller watches their own life; the menu's is of no further use here.
+  if (DoPopup(sender == items_ ? static_cast<TObject*>(this) : sender).Gone()) return;
 }
 
 void TBarPopupMenu::Popup(int x, int y) {

@@ -107,7 +107,7 @@ void TBarPopupWindow::DestroyWindowHandle() {
 }
 
 void TBarPopupWindow::Paint() {
-  view_->DrawSubitems(Canvas());
+  if (view_->DrawSubitems(Canvas()).Gone()) return;
   PaintScrollArrows();
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "framework/raise_event.h"
 #include "framework/shift_state.h"
 #include "toolbars/popups/done_action.h"
 
@@ -52,18 +53,20 @@ void TrackingLoop(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneAc
 TBarView* InnermostOpenView(TBarView* root);
 // The view and viewer that mouse input goes to; false when there is no such viewer.
 bool GetMouseTarget(TBarView* root, TBarView*& view, TBarItemViewer*& viewer);
-void UpdateMouseSelection(TBarView* root, POINT screenPoint, bool maySelect);
+// The routines below raise OnSelect, OnPopup and the layouts' handlers; each answers whether the root view (or, for
+// one view, that view) outlived them.
+TRaised UpdateMouseSelection(TBarView* root, POINT screenPoint, bool maySelect);
 // clientPoint in the view window's client coordinates.
 bool PointInScrollArrowZone(TBarView* view, POINT clientPoint, bool top);
-void ScrollViewByStep(TBarView* view, bool down);
-// Sends the key to the selected viewer, then to the view; true when the tracking is to end.
-bool DispatchTrackingKey(TBarView* view, WORD& key, TShiftState shift, TBarTrackingState& state);
-void UpdateTrackingCursor(TBarView* root);
+TRaised ScrollViewByStep(TBarView* view, bool down);
+// Sends the key to the selected viewer, then to the view; state.Done tells when the tracking is to end.
+TRaised DispatchTrackingKey(TBarView* view, WORD& key, TShiftState shift, TBarTrackingState& state);
+TRaised UpdateTrackingCursor(TBarView* root);
 void ShowToolbarItemHint(TBarView* view, POINT screenPoint);
 void UpdateStatusHint(TBarView* root);
 int DropInsertIndex(TBarView* view);
-// Answers whether the menus changed.
-bool FinishItemDrop(TBarView* root, TBarView* view, TBarCustomItem* target, int index);
+// changed tells whether the menus changed.
+TRaised FinishItemDrop(TBarView* root, TBarView* view, TBarCustomItem* target, int index, bool& changed);
 bool TrackingCaptureHeld();
 
 }  // namespace toolbars

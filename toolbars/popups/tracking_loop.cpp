@@ -61,10 +61,13 @@ HWND HandleOf(TBarView* view) {
   return view && view->Window() && view->Window()->HandleAllocated() ? view->Window()->Handle() : nullptr;
 }
 
-// One run of the loop: the state every message handler shares.
+// One run of the loop: the state every message handler shares. Any message may run a handler that frees the root
+// view (with its bar, dock or form), a pop-up of the chain, or an item: every step that may raise one checks what
+// it goes on to use, and the loop ends, touching nothing of the root, once the root is gone.
 class TTracker {
  public:
-  TTracker(TBarView* root, TBarDoneActionData& done, bool trackRightButton) : trackRight_(trackRightButton) {
+  TTracker(TBarView* root, TBarDoneActionData& done, bool trackRightButton)
+      : rootLife_(root->LifeWatch()), trackRight_(trackRightButton) {
     state_.RootView = root;
     state_.DoneRecord = &done;
   }
@@ -76,6 +79,9 @@ class TTracker {
 
  private:
   TBarView* Root() const { return state_.RootView; }
+  bool RootGone() const { return rootLife_.Ended(); }
+  // What a handler that found its object gone answers: the tracking ends only with the root.
+  bool EndIfRootGone() const { return RootGone(); }
   void Enter(bool menuMode);
   void Leave();
   // Whether a button press must end the tracking and go to the window under the pointer.
@@ -84,7 +90,7 @@ class TTracker {
   bool Handle(MSG& msg);
   bool KeyDown(MSG& msg);
   bool Character(const MSG& msg);
-  void MouseMove(POINT point);
+  bool MouseMove(POINT point);
   bool ButtonDown(const MSG& msg);
   bool LeftButtonUp(POINT point);
   bool ReleaseButton(POINT point);
@@ -93,6 +99,7 @@ class TTracker {
   bool ButtonHeld() const { return GetKeyState(VK_LBUTTON) < 0 || (trackRight_ && GetKeyState(VK_RBUTTON) < 0); }
 
   TBarTrackingState state_;
+  TLifeWatch rootLife_;
   bool trackRight_;
   bool entered_ = false;
   bool captured_ = false;
@@ -100,23 +107,25 @@ class TTracker {
 
 void TTracker::Enter(bool menuMode) {
   TBarView* root = Root();
-  root->ValidatePositions();
+  entered_ = true;
+  captured_ = !(root->ParentItem() && root->ParentItem()->Tag() == kNoCaptureTag);
+  if (captured_) BeginMenuCapture(HandleOf(root));
+  if (root->ValidatePositions().Gone()) return;
   if (menuMode)
     root->IncludeState(vsKeyMode);
   else
     root->ExcludeState(vsKeyMode);
   root->IncludeState(vsModal);
-  entered_ = true;
-  captured_ = !(root->ParentItem() && root->ParentItem()->Tag() == kNoCaptureTag);
-  if (captured_) BeginMenuCapture(HandleOf(root));
 }
 
 void TTracker::Leave() {
   if (!entered_) return;
   entered_ = false;
-  TBarView* root = Root();
-  root->CancelMouseButtonDown();
-  root->ExcludeState(vsModal);
+  if (!RootGone()) {
+    TBarView* root = Root();
+    root->CancelMouseButtonDown();
+    root->ExcludeState(vsModal);
+  }
   if (captured_) EndMenuCapture();
   if (Application) Application->SetHint(L"");
   RemoveMessages(WM_CHAR, WM_DEADCHAR);
@@ -126,18 +135,19 @@ void TTracker::Leave() {
 
 void TTracker::Run(bool startedByMouse, bool menuMode, bool selectFirst) {
   Enter(menuMode);
+  if (RootGone()) return;
   TBarView* root = Root();
   if (startedByMouse) {
     if (TBarItemViewer* selected = root->Selected()) {
       const DWORD position = GetMessagePos();
       const POINT local =
           ToViewer(selected, POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))});
-      selected->MouseDown({}, local.x, local.y, state_);
-      if (state_.Done) return;
+      if (selected->MouseDown({}, local.x, local.y, state_).Gone() && RootGone()) return;
+      if (RootGone() || state_.Done) return;
     }
     state_.Again = false;
   }
-  if (root->HasState(vsKeyMode)) root->OpenChildPopup(selectFirst);
+  if (root->HasState(vsKeyMode) && root->OpenChildPopup(selectFirst).Gone()) return;
 
   bool firstPass = true;
   while (TrackingCaptureHeld()) {
@@ -148,11 +158,12 @@ void TTracker::Run(bool startedByMouse, bool menuMode, bool selectFirst) {
       // A quit request ends the tracking and stays queued for the application's own loop.
       if (msg.message == WM_QUIT) return;
       if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) && PressEndsTracking(msg)) return;
+      if (RootGone()) return;
       if (!PeekMessageW(&msg, nullptr, msg.message, msg.message, PM_REMOVE)) continue;
-      if (Handle(msg)) return;
+      if (Handle(msg) || RootGone()) return;
       if (LastCursorPos.x == kNoCursorPos) {
         LastCursorPos = msg.pt;
-        UpdateTrackingCursor(root);
+        if (UpdateTrackingCursor(root).Gone()) return;
       }
       UpdateStatusHint(root);
       if (!TrackingCaptureHeld()) return;
@@ -172,7 +183,7 @@ bool TTracker::PressEndsTracking(const MSG& msg) {
   GetClientRect(rootWindow->Handle(), &clientRect);
   if (!PtInRect(&clientRect, client)) return true;
   if (msg.message != WM_LBUTTONDOWN) return false;
-  UpdateMouseSelection(root, msg.pt, true);
+  if (UpdateMouseSelection(root, msg.pt, true).Gone()) return true;
   TBarItemViewer* selected = root->Selected();
   return !selected || !root->MouseOverSelected() || selected->Item()->HasStyle(isClicksTransparent);
 }
@@ -198,15 +209,17 @@ bool TTracker::Handle(MSG& msg) {
       return Character(msg);
     case WM_TIMER: {
       auto* popup = ObjectAs<TBarPopupWindowBase>(FindControl(msg.hwnd));
-      if (popup && popup->View() && msg.wParam >= kViewTimerIdBase && msg.wParam <= kViewTimerIdBase + 3)
-        popup->View()->TimerFired(static_cast<TBarViewTimer>(msg.wParam - kViewTimerIdBase));
-      else
+      if (popup && popup->View() && msg.wParam >= kViewTimerIdBase && msg.wParam <= kViewTimerIdBase + 3) {
+        if (popup->View()->TimerFired(static_cast<TBarViewTimer>(msg.wParam - kViewTimerIdBase)).Gone())
+          return EndIfRootGone();
+      } else {
+        // The application's timers run here too, and may free anything the tracking shows.
         DispatchMessageW(&msg);
-      return false;
+      }
+      return EndIfRootGone();
     }
     case WM_MOUSEMOVE:
-      MouseMove(msg.pt);
-      return false;
+      return MouseMove(msg.pt);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
@@ -215,19 +228,19 @@ bool TTracker::Handle(MSG& msg) {
       return LeftButtonUp(msg.pt);
     case WM_RBUTTONUP:
       // A tracked right button clicks like the left one, unless the entry shows its context menu.
-      if (RightButtonUp(msg.pt) || !trackRight_) return false;
+      if (RightButtonUp(msg.pt) || !trackRight_) return RootGone();
       return ReleaseButton(msg.pt);
     case WM_MOUSEWHEEL: {
       TBarView* view = nullptr;
       TBarItemViewer* viewer = nullptr;
       if (GetMouseTarget(Root(), view, viewer)) {
         const POINT local = ToViewer(viewer, msg.pt);
-        viewer->MouseWheel(static_cast<short>(HIWORD(msg.wParam)), local.x, local.y);
+        if (viewer->MouseWheel(static_cast<short>(HIWORD(msg.wParam)), local.x, local.y).Gone()) return EndIfRootGone();
       }
       return false;
     }
     case WM_BAR_OPENSUBMENU:
-      InnermostOpenView(Root())->OpenChildPopup(false);
+      if (InnermostOpenView(Root())->OpenChildPopup(false).Gone()) return EndIfRootGone();
       return false;
     case WM_BAR_CLOSESUBMENU:
       if (TBarView* parent = InnermostOpenView(Root())->ParentView()) parent->CloseChildPopups();
@@ -238,7 +251,7 @@ bool TTracker::Handle(MSG& msg) {
     default:
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
-      return false;
+      return EndIfRootGone();
   }
 }
 
@@ -247,7 +260,9 @@ bool TTracker::KeyDown(MSG& msg) {
   WORD key = static_cast<WORD>(msg.wParam);
   if (key == VK_PROCESSKEY) key = static_cast<WORD>(ImmGetVirtualKey(msg.hwnd));
   if (ButtonHeld() && key != VK_F1) return false;
-  if (DispatchTrackingKey(InnermostOpenView(Root()), key, KeyDataToShiftState(msg.lParam), state_)) return true;
+  if (DispatchTrackingKey(InnermostOpenView(Root()), key, KeyDataToShiftState(msg.lParam), state_).Gone())
+    return state_.Done || EndIfRootGone();
+  if (state_.Done) return true;
   if (key != 0) {
     msg.wParam = key;
     TranslateMessage(&msg);
@@ -262,12 +277,13 @@ bool TTracker::Character(const MSG& msg) {
   TBarView* innermost = InnermostOpenView(Root());
   bool only = false;
   if (TBarItemViewer* found = innermost->FindAccelerator(ch, false, only)) {
-    innermost->SetSelected(found);
+    if (innermost->SetSelected(found).Gone()) return EndIfRootGone();
     if (only) {
       WORD key = VK_RETURN;
-      if (DispatchTrackingKey(innermost, key, {}, state_)) return true;
+      if (DispatchTrackingKey(innermost, key, {}, state_).Gone()) return state_.Done || EndIfRootGone();
+      if (state_.Done) return true;
     }
-    innermost->ScrollSelectedIntoView();
+    if (innermost->ScrollSelectedIntoView().Gone()) return EndIfRootGone();
     return false;
   }
   HWND active = GetActiveWindow();
@@ -284,18 +300,19 @@ bool TTracker::Character(const MSG& msg) {
   return false;
 }
 
-void TTracker::MouseMove(POINT point) {
+bool TTracker::MouseMove(POINT point) {
   if (!PointsEqual(point, LastCursorPos)) {
     LastCursorPos = point;
-    UpdateTrackingCursor(Root());
+    if (UpdateTrackingCursor(Root()).Gone()) return true;
   }
-  if (ContextMenuState.Active) return;
+  if (ContextMenuState.Active) return false;
   TBarView* view = nullptr;
   TBarItemViewer* viewer = nullptr;
   if (GetMouseTarget(Root(), view, viewer)) {
     const POINT local = ToViewer(viewer, point);
-    viewer->MouseMove(local.x, local.y);
+    if (viewer->MouseMove(local.x, local.y).Gone()) return EndIfRootGone();
   }
+  return false;
 }
 
 bool TTracker::ButtonDown(const MSG& msg) {
@@ -303,14 +320,14 @@ bool TTracker::ButtonDown(const MSG& msg) {
   CancelApplicationHint();
   state_.Again = false;
   Root()->ExcludeState(vsModalPopup);
-  UpdateMouseSelection(Root(), msg.pt, true);
+  if (UpdateMouseSelection(Root(), msg.pt, true).Gone()) return true;
   TBarView* view = nullptr;
   TBarItemViewer* viewer = nullptr;
   if (GetMouseTarget(Root(), view, viewer)) {
     TShiftState shift;
     if (msg.message == WM_LBUTTONDBLCLK) shift.Include(TShiftStateItem::ssDouble);
     const POINT local = ToViewer(viewer, msg.pt);
-    viewer->MouseDown(shift, local.x, local.y, state_);
+    if (viewer->MouseDown(shift, local.x, local.y, state_).Gone()) return state_.Done || EndIfRootGone();
     if (state_.Done) return true;
   }
   LastCursorPos = msg.pt;
@@ -322,7 +339,8 @@ bool TTracker::LeftButtonUp(POINT point) {
   if (DragSource) {
     TBarView* dropView = nullptr;
     const int index = FindDropPosition(root, dropView);
-    const bool changed = index >= 0 && FinishItemDrop(root, dropView, dropView->CurParentItem(), index);
+    bool changed = false;
+    if (index >= 0 && FinishItemDrop(root, dropView, dropView->CurParentItem(), index, changed).Gone()) return true;
     CaptureMenuWindow(HandleOf(InnermostOpenView(root)));
     DragSource = 0;
     if (changed) return false;
@@ -332,12 +350,12 @@ bool TTracker::LeftButtonUp(POINT point) {
 
 bool TTracker::ReleaseButton(POINT point) {
   TBarView* root = Root();
-  UpdateMouseSelection(root, point, false);
+  if (UpdateMouseSelection(root, point, false).Gone()) return true;
   TBarView* view = nullptr;
   TBarItemViewer* viewer = nullptr;
   if (GetMouseTarget(root, view, viewer)) {
     const POINT local = ToViewer(viewer, point);
-    viewer->MouseUp(local.x, local.y, state_);
+    if (viewer->MouseUp(local.x, local.y, state_).Gone()) return state_.Done || EndIfRootGone();
     return state_.Done;
   }
   bool anyInside = false;
@@ -352,7 +370,7 @@ bool TTracker::ReleaseButton(POINT point) {
 
 bool TTracker::RightButtonUp(POINT point) {
   TBarView* root = Root();
-  UpdateMouseSelection(root, point, false);
+  if (UpdateMouseSelection(root, point, false).Gone()) return true;
   TBarView* view = nullptr;
   TBarItemViewer* viewer = nullptr;
   if (!GetMouseTarget(root, view, viewer)) return false;
@@ -374,6 +392,7 @@ bool TTracker::RightButtonUp(POINT point) {
   ContextMenuState.CaptureWindow = CaptureWnd;
   BlockSubmenus = true;
   innermost->CloseChildPopups();
+  // The owner's menu runs the application's commands, which may free the menus.
   menu->Popup(point);
   return true;
 }
@@ -424,7 +443,7 @@ bool PointInScrollArrowZone(TBarView* view, POINT clientPoint, bool top) {
   return view->ShowDownArrow() && clientPoint.y >= client.bottom - kScrollArrowHeight;
 }
 
-void UpdateMouseSelection(TBarView* root, POINT screenPoint, bool maySelect) {
+TRaised UpdateMouseSelection(TBarView* root, POINT screenPoint, bool maySelect) {
   std::vector<TBarView*> views;
   if (TBarView* capturing = CapturingView(root)) {
     views.push_back(capturing);
@@ -432,9 +451,16 @@ void UpdateMouseSelection(TBarView* root, POINT screenPoint, bool maySelect) {
     views = Chain(root);
     std::reverse(views.begin(), views.end());
   }
+  // OnSelect and OnPopup may close pop-ups of the chain or free the root: each view is used only while it lives.
+  const TLifeWatch rootLife = root->LifeWatch();
+  std::vector<TLifeWatch> lives;
+  for (TBarView* view : views) lives.push_back(view->LifeWatch());
   const UINT delay = static_cast<UINT>(GetMenuShowDelay());
-  for (TBarView* view : views) {
-    view->UpdateSelection(&screenPoint, maySelect);
+  for (size_t i = 0; i < views.size(); ++i) {
+    if (rootLife.Ended()) return TRaised(false);
+    if (lives[i].Ended()) continue;
+    TBarView* view = views[i];
+    if (view->UpdateSelection(&screenPoint, maySelect).Gone()) continue;
     if (!view->HasState(vsMouseInWindow)) continue;
     TBarItemViewer* selected = view->Selected();
     if (view->OpenViewer() != selected &&
@@ -443,10 +469,9 @@ void UpdateMouseSelection(TBarView* root, POINT screenPoint, bool maySelect) {
         if (view != root && !view->MouseButtonDown()) view->IncludeState(vsKeyMode);
         const bool menuMode = view->HasState(vsKeyMode);
         TBarCustomItem* item = selected ? selected->Item() : nullptr;
-        if (menuMode && item && (item->Count() > 0 || item->LinkSubitems())) {
-          view->OpenChildPopup(false);
-        } else if ((menuMode && view->IsPopup()) || DragSource) {
-          view->OpenChildPopup(false);
+        if ((menuMode && item && (item->Count() > 0 || item->LinkSubitems())) || (menuMode && view->IsPopup()) ||
+            DragSource) {
+          if (view->OpenChildPopup(false).Gone()) continue;
         } else {
           view->StopTimer(TBarViewTimer::tiClose);
           view->StopTimer(TBarViewTimer::tiOpen);
@@ -474,11 +499,12 @@ void UpdateMouseSelection(TBarView* root, POINT screenPoint, bool maySelect) {
       view->StopTimer(TBarViewTimer::tiScrollDown);
     }
   }
+  return TRaised(!rootLife.Ended());
 }
 
-void ScrollViewByStep(TBarView* view, bool down) {
+TRaised ScrollViewByStep(TBarView* view, bool down) {
   HWND wnd = HandleOf(view);
-  if (!wnd) return;
+  if (!wnd) return TRaised(true);
   RECT client{};
   GetClientRect(wnd, &client);
   const int bottomLine = client.bottom - kScrollArrowHeight;
@@ -497,52 +523,55 @@ void ScrollViewByStep(TBarView* view, bool down) {
       found = true;
     }
   }
-  if (!found) return;
+  if (!found) return TRaised(true);
   view->SetScrollOffset(view->ScrollOffset() + (down ? edge - bottomLine : edge - kScrollArrowHeight));
   view->InvalidatePositions();
-  view->ValidatePositions();
+  return view->ValidatePositions();
 }
 
-void TBarView::TimerFired(TBarViewTimer timer) {
+TRaised TBarView::TimerFired(TBarViewTimer timer) {
   switch (timer) {
     case TBarViewTimer::tiOpen:
       StopTimer(TBarViewTimer::tiOpen);
       CloseChildPopups();
-      OpenChildPopup(false);
-      break;
+      return OpenChildPopup(false);
     case TBarViewTimer::tiClose:
       StopTimer(TBarViewTimer::tiClose);
       CloseChildPopups();
-      break;
+      return TRaised(true);
     case TBarViewTimer::tiScrollUp:
-      if (!showUpArrow_)
+      if (!showUpArrow_) {
         StopTimer(TBarViewTimer::tiScrollUp);
-      else
-        ScrollViewByStep(this, false);
-      break;
+        return TRaised(true);
+      }
+      return ScrollViewByStep(this, false);
     case TBarViewTimer::tiScrollDown:
-      if (!showDownArrow_)
+      if (!showDownArrow_) {
         StopTimer(TBarViewTimer::tiScrollDown);
-      else
-        ScrollViewByStep(this, true);
-      break;
+        return TRaised(true);
+      }
+      return ScrollViewByStep(this, true);
   }
+  return TRaised(true);
 }
 
 void TBarView::SetChevronMoveItems(uint8_t value) {
   if (chevronMoveItems_ == value) return;
   chevronMoveItems_ = value;
   InvalidatePositions();
-  TryValidatePositions();
+  if (TryValidatePositions().Gone()) return;
 }
 
-bool DispatchTrackingKey(TBarView* view, WORD& key, TShiftState shift, TBarTrackingState& state) {
+TRaised DispatchTrackingKey(TBarView* view, WORD& key, TShiftState shift, TBarTrackingState& state) {
+  // The selected viewer's handlers may free it, or the view.
+  const TLifeWatch life = view->LifeWatch();
   if (TBarItemViewer* selected = view->Selected()) {
-    selected->KeyDown(key, shift, state);
-    if (state.Done) return true;
+    if (selected->KeyDown(key, shift, state).Gone() && life.Ended()) return TRaised(false);
+    if (life.Ended()) return TRaised(false);
+    if (state.Done) return TRaised(true);
   }
-  if (key != 0) view->KeyDown(key, shift, state);
-  return state.Done;
+  if (key == 0) return TRaised(true);
+  return view->KeyDown(key, shift, state);
 }
 
 void ShowToolbarItemHint(TBarView* view, POINT screenPoint) {
@@ -553,8 +582,8 @@ void ShowToolbarItemHint(TBarView* view, POINT screenPoint) {
   Application->HintMouseMessage(window, message);
 }
 
-void UpdateTrackingCursor(TBarView* root) {
-  UpdateMouseSelection(root, LastCursorPos, true);
+TRaised UpdateTrackingCursor(TBarView* root) {
+  if (UpdateMouseSelection(root, LastCursorPos, true).Gone()) return TRaised(false);
   TBarView* innermost = InnermostOpenView(root);
   HCURSOR cursor = nullptr;
   TBarItemViewer* selected = innermost->Selected();
@@ -562,7 +591,13 @@ void UpdateTrackingCursor(TBarView* root) {
     const bool hints =
         innermost->HasState(vsShowHints) || selected->Item()->EffectiveOptions().Contains(TBarItemOption::tboShowHint);
     if (hints && !innermost->MouseButtonDown()) {
+      // The paint may raise paint handlers: what it freed is looked up again afterwards.
+      const TLifeWatch rootLife = root->LifeWatch();
+      const TLifeWatch viewLife = innermost->LifeWatch();
+      const TLifeWatch selectedLife = selected->LifeWatch();
       UpdateWindow(wnd);
+      if (rootLife.Ended()) return TRaised(false);
+      if (viewLife.Ended() || selectedLife.Ended()) return TRaised(true);
       if (GetKeyState(VK_LBUTTON) >= 0) ShowToolbarItemHint(innermost, LastCursorPos);
     } else {
       CancelApplicationHint();
@@ -580,6 +615,7 @@ void UpdateTrackingCursor(TBarView* root) {
     }
   }
   SetCursor(cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW));
+  return TRaised(true);
 }
 
 void UpdateStatusHint(TBarView* root) {
@@ -602,14 +638,14 @@ int DropInsertIndex(TBarView* view) {
   return -1;
 }
 
-bool FinishItemDrop(TBarView* root, TBarView* view, TBarCustomItem* target, int index) {
+TRaised FinishItemDrop(TBarView* root, TBarView* view, TBarCustomItem* target, int index, bool& changed) {
   HWND wnd = HandleOf(view);
   // The marks go before the items move: a move may close the menu that shows them.
   ClearDropMarks(view);
-  const bool changed = MoveItemByDrag(wnd, target, DraggedItem(), GetKeyState(VK_CONTROL) < 0, index);
-  UpdateMouseSelection(root, LastCursorPos, false);
-  UpdateTrackingCursor(root);
-  return changed;
+  const TLifeWatch rootLife = root->LifeWatch();
+  changed = MoveItemByDrag(wnd, target, DraggedItem(), GetKeyState(VK_CONTROL) < 0, index);
+  if (rootLife.Ended() || UpdateMouseSelection(root, LastCursorPos, false).Gone()) return TRaised(false);
+  return UpdateTrackingCursor(root);
 }
 
 bool TrackingCaptureHeld() {

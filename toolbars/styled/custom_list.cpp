@@ -30,12 +30,25 @@ constexpr int kTextInset = 4;
 TStyledCustomList::~TStyledCustomList() = default;
 
 void TStyledCustomList::SetItemIndex(int value) {
+  if (ChangeItemIndex(value).Gone()) return;
+}
+
+TRaised TStyledCustomList::ChangeItemIndex(int value) {
   if (value < 0) value = -1;
-  if (value == itemIndex_) return;
+  if (value == itemIndex_) return TRaised(true);
   itemIndex_ = value;
-  if (viewers_)
-    for (TStyledCustomListViewer* viewer : *viewers_) viewer->SetHotIndexFromList(value);
-  DoChange();
+  // Each viewer repaints, raising the paint handlers, which may free the list or some of its viewers.
+  if (viewers_) {
+    const TLifeWatch life = LifeWatch();
+    std::vector<std::pair<TStyledCustomListViewer*, TLifeWatch>> viewers;
+    for (TStyledCustomListViewer* viewer : *viewers_) viewers.emplace_back(viewer, viewer->LifeWatch());
+    for (auto& [viewer, viewerLife] : viewers) {
+      if (viewerLife.Ended()) continue;
+      if (viewer->SetHotIndexFromList(value).Gone() && life.Ended()) return TRaised(false);
+      if (life.Ended()) return TRaised(false);
+    }
+  }
+  return DoChange();
 }
 
 TBarItemViewerClass TStyledCustomList::GetItemViewerClass(TBarView* view) const {
@@ -48,48 +61,49 @@ void TStyledCustomList::Notification(TComponent* component, TOperation operation
   if (operation == TOperation::opRemove && component == Images()) SetImages(nullptr);
 }
 
-bool TStyledCustomList::DoPaintItemBack(TCanvas* canvas, const RECT& rect, int index, bool hot) {
-  bool drawDefault = true;
-  if (OnPaintItemBack) OnPaintItemBack(this, canvas, rect, index, hot, drawDefault);
-  return drawDefault;
+TRaised TStyledCustomList::DoPaintItemBack(TCanvas* canvas, const RECT& rect, int index, bool hot, bool& drawDefault) {
+  drawDefault = true;
+  return RaiseEvent(OnPaintItemBack, this, canvas, rect, index, hot, drawDefault);
 }
 
-bool TStyledCustomList::DoPaintItem(TCanvas* canvas, const RECT& rect, int index, bool hot) {
-  bool drawDefault = true;
-  if (OnPaintItem) OnPaintItem(this, canvas, rect, index, hot, drawDefault);
-  return drawDefault;
+TRaised TStyledCustomList::DoPaintItem(TCanvas* canvas, const RECT& rect, int index, bool hot, bool& drawDefault) {
+  drawDefault = true;
+  return RaiseEvent(OnPaintItem, this, canvas, rect, index, hot, drawDefault);
 }
 
-void TStyledCustomList::DoMeasureHeight(TCanvas* canvas, int& height) {
-  if (OnMeasureHeight) OnMeasureHeight(this, canvas, height);
+TRaised TStyledCustomList::DoMeasureHeight(TCanvas* canvas, int& height) {
+  return RaiseEvent(OnMeasureHeight, this, canvas, height);
 }
 
-void TStyledCustomList::DoMeasureWidth(TCanvas* canvas, int index, int& width) {
-  if (OnMeasureWidth) OnMeasureWidth(this, canvas, index, width);
+TRaised TStyledCustomList::DoMeasureWidth(TCanvas* canvas, int index, int& width) {
+  return RaiseEvent(OnMeasureWidth, this, canvas, index, width);
 }
 
-int TStyledCustomList::GetImageIndex(int index) {
-  int imageIndex = index;
-  if (OnGetImageIndex) OnGetImageIndex(this, index, imageIndex);
-  return imageIndex;
+TRaised TStyledCustomList::GetImageIndex(int index, int& imageIndex) {
+  imageIndex = index;
+  return RaiseEvent(OnGetImageIndex, this, index, imageIndex);
 }
 
-void TStyledCustomList::DoChange() {
-  if (OnChange) OnChange(this);
-}
+TRaised TStyledCustomList::DoChange() { return RaiseEvent(OnChange, this); }
 
-void TStyledCustomList::DrawItem(TCanvas* canvas, TStyledCustomListViewer* viewer, int hotIndex, int index,
-                                 const RECT& rect) {
+TRaised TStyledCustomList::DrawItem(TCanvas* canvas, TStyledCustomListViewer* viewer, int hotIndex, int index,
+                                    const RECT& rect) {
   const bool hot = index == hotIndex;
   HDC dc = canvas->Handle();
-  if (DoPaintItemBack(canvas, rect, index, hot))
-    FillRect(dc, &rect, GetSysColorBrush(hot ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  bool drawDefault = true;
+  if (DoPaintItemBack(canvas, rect, index, hot, drawDefault).Gone()) return TRaised(false);
+  if (drawDefault) FillRect(dc, &rect, GetSysColorBrush(hot ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   canvas->Font()->SetColor(hot ? clHighlightText : clWindowText);
-  if (!DoPaintItem(canvas, rect, index, hot)) return;
+  if (DoPaintItem(canvas, rect, index, hot, drawDefault).Gone()) return TRaised(false);
+  if (!drawDefault) return TRaised(true);
   RECT text{rect.left + kTextInset, rect.top - 1, rect.right - kTextInset, rect.bottom + 1};
   TCustomImageList* images = viewer->GetImageList();
   if (showItemImages_ && images) {
-    const int imageIndex = GetImageIndex(index);
+    int imageIndex = index;
+    // The handler may free the images as well as the list.
+    const TLifeWatch imagesLife = images->LifeWatch();
+    if (GetImageIndex(index, imageIndex).Gone()) return TRaised(false);
+    if (imagesLife.Ended()) return TRaised(true);
     const int y = (rect.top + rect.bottom - images->Height()) / 2;
     const RECT place{text.left, y, text.left + images->Width(), y + images->Height()};
     if (imageIndex >= 0 && imageIndex < images->Count()) {
@@ -102,10 +116,11 @@ void TStyledCustomList::DrawItem(TCanvas* canvas, TStyledCustomListViewer* viewe
   }
   String caption;
   GetItemText(index, caption);
-  if (caption.empty()) return;
+  if (caption.empty()) return TRaised(true);
   HDC fontDC = FontDC(canvas);
   SetBkMode(fontDC, TRANSPARENT);
   DrawTextW(fontDC, caption.c_str(), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  return TRaised(true);
 }
 
 // ---- the viewer
@@ -128,43 +143,51 @@ TStyledCustomListViewer::~TStyledCustomListViewer() {
   RemoveFromList(List()->viewers_, this);
 }
 
-int TStyledCustomListViewer::GetItemHeight(TCanvas* canvas) {
+TRaised TStyledCustomListViewer::GetItemHeight(TCanvas* canvas, int& height) {
   SIZE q{};
   GetTextExtentPoint32W(FontDC(canvas), L"Q", 1, &q);
-  int height = q.cy + 2;
+  height = q.cy + 2;
   TCustomImageList* images = GetImageList();
   if (List()->ShowItemImages() && images) height = std::max(height, images->Height() + 2);
-  List()->DoMeasureHeight(canvas, height);
+  const TLifeWatch life = LifeWatch();
+  if (List()->DoMeasureHeight(canvas, height).Gone() || life.Ended()) return TRaised(false);
   // Every entry keeps at least one pixel, so positions can be divided by the height.
-  return std::max(1, height);
+  height = std::max(1, height);
+  return TRaised(true);
 }
 
-int TStyledCustomListViewer::GetItemWidth(TCanvas* canvas, int index) {
+TRaised TStyledCustomListViewer::GetItemWidth(TCanvas* canvas, int index, int& width) {
   String text;
   List()->GetItemText(index, text);
-  int width = text.empty() ? 0 : GetTextExtentWidth(FontDC(canvas), text);
+  width = text.empty() ? 0 : GetTextExtentWidth(FontDC(canvas), text);
   TCustomImageList* images = GetImageList();
   if (List()->ShowItemImages() && images) width += images->Width() + (text.empty() ? 0 : kTextInset);
   width += 2 * kTextInset;
-  List()->DoMeasureWidth(canvas, index, width);
-  return width;
+  const TLifeWatch life = LifeWatch();
+  if (List()->DoMeasureWidth(canvas, index, width).Gone() || life.Ended()) return TRaised(false);
+  return TRaised(true);
 }
 
-void TStyledCustomListViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+TRaised TStyledCustomListViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   TCanvasFontSaver restore(canvas);
   canvas->SetFont(View()->GetFont());
   TStyledCustomList* list = List();
   count_ = list->GetCount();
-  itemHeight_ = GetItemHeight(canvas);
+  if (GetItemHeight(canvas, itemHeight_).Gone()) return TRaised(false);
   visibleCount_ = std::max(1, std::min(count_, list->VisibleItemLimit()));
   topIndex_ = std::max(0, std::min(topIndex_, count_ - visibleCount_));
   height = visibleCount_ * itemHeight_;
   width = 0;
-  for (int i = 0; i < count_; ++i) width = std::max(width, GetItemWidth(canvas, i));
+  for (int i = 0; i < count_; ++i) {
+    int itemWidth = 0;
+    if (GetItemWidth(canvas, i, itemWidth).Gone()) return TRaised(false);
+    width = std::max(width, itemWidth);
+  }
   scrollBarWidth_ = count_ > visibleCount_ ? GetSystemMetrics(SM_CXVSCROLL) : 0;
   width += scrollBarWidth_;
   width = std::max(width, list->MinimumWidth());
   if (list->MaximumWidth() > list->MinimumWidth()) width = std::min(width, list->MaximumWidth());
+  return TRaised(true);
 }
 
 int TStyledCustomListViewer::IndexAt(int x, int y) const {
@@ -185,31 +208,42 @@ TStyledScrollBar* TStyledCustomListViewer::EnsureScrollBar() {
   }
   const int width = BoundsRect().right - BoundsRect().left;
   scrollBar_->SetBounds(RECT{width - scrollBarWidth_, 0, width, visibleCount_ * itemHeight_});
-  scrollBar_->SetRange(count_);
+  // The bar's redraw is this viewer's own painting of it, which raises nothing of the application's.
+  if (scrollBar_->SetRange(count_).Gone()) return nullptr;
   scrollBar_->SetWindow(visibleCount_);
   scrollBar_->SetPosition(topIndex_);
   return scrollBar_.get();
 }
 
-void TStyledCustomListViewer::ScrollTo(int top) {
+TRaised TStyledCustomListViewer::ScrollTo(int top) {
   top = std::max(0, std::min(top, count_ - visibleCount_));
-  if (top == topIndex_) return;
-  if (scrollBarWidth_ > 0)
-    EnsureScrollBar()->SetUserPosition(top);
-  else
+  if (top == topIndex_) return TRaised(true);
+  if (scrollBarWidth_ <= 0) {
     topIndex_ = top;
+    return TRaised(true);
+  }
+  // The bar reports the move through ScrollBarChanged, which repaints the entries and so raises the paint
+  // handlers.
+  const TLifeWatch life = LifeWatch();
+  TStyledScrollBar* bar = EnsureScrollBar();
+  if (!bar || bar->SetUserPosition(top).Gone()) return TRaised(!life.Ended());
+  return TRaised(!life.Ended());
 }
 
 void TStyledCustomListViewer::ScrollBarChanged(TObject* sender) {
   (void)sender;
   if (scrollBar_->Position() == topIndex_) return;
   topIndex_ = scrollBar_->Position();
-  PaintEntries(topIndex_, topIndex_ + visibleCount_ - 1);
+  if (PaintEntries(topIndex_, topIndex_ + visibleCount_ - 1).Gone()) return;
 }
 
 void TStyledCustomListViewer::ScrollBarRedraw(TObject* sender) {
   (void)sender;
-  PaintOnWindow([&](TCanvas* canvas) { scrollBar_->Paint(canvas); });
+  if (PaintOnWindow([&](TCanvas* canvas) {
+        scrollBar_->Paint(canvas);
+        return TRaised(true);
+      }).Gone())
+    return;
 }
 
 void TStyledCustomListViewer::ScrollBarAutoScroll(TObject* sender, int& delta, int& interval) {
@@ -217,36 +251,44 @@ void TStyledCustomListViewer::ScrollBarAutoScroll(TObject* sender, int& delta, i
   AutoScrolling(delta);
 }
 
-void TStyledCustomListViewer::SetHotIndexFromList(int index) {
-  if (changingHot_ || index == hotIndex_) return;
+TRaised TStyledCustomListViewer::SetHotIndexFromList(int index) {
+  if (changingHot_ || index == hotIndex_) return TRaised(true);
   const int old = hotIndex_;
   hotIndex_ = index;
   List()->HotIndexChanged(index);
   if (index >= 0) {
-    if (index < topIndex_)
-      ScrollTo(index);
-    else if (index >= topIndex_ + visibleCount_)
-      ScrollTo(index - visibleCount_ + 1);
+    if (index < topIndex_) {
+      if (ScrollTo(index).Gone()) return TRaised(false);
+    } else if (index >= topIndex_ + visibleCount_) {
+      if (ScrollTo(index - visibleCount_ + 1).Gone()) return TRaised(false);
+    }
   }
-  PaintEntries(old, index);
+  return PaintEntries(old, index);
 }
 
-void TStyledCustomListViewer::ChangeHot(int index) {
-  if (index == hotIndex_) return;
+TRaised TStyledCustomListViewer::ChangeHot(int index) {
+  if (index == hotIndex_) return TRaised(true);
   const int old = hotIndex_;
   hotIndex_ = index;
-  PaintEntries(old, index);
+  if (PaintEntries(old, index).Gone()) return TRaised(false);
   List()->HotIndexChanged(index);
+  return TRaised(true);
 }
 
-void TStyledCustomListViewer::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
+TRaised TStyledCustomListViewer::ChooseHot() {
+  // The key or click goes on, so the item is clicked with the entry chosen.
+  const TLifeWatch life = LifeWatch();
+  changingHot_ = true;
+  const TRaised changed = List()->ChangeItemIndex(hotIndex_);
+  if (changed.Gone() || life.Ended()) return TRaised(false);
+  changingHot_ = false;
+  return TRaised(true);
+}
+
+TRaised TStyledCustomListViewer::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
   if (key == VK_RETURN) {
-    // The key goes on, so the item is clicked with the entry chosen.
-    changingHot_ = true;
-    List()->SetItemIndex(hotIndex_);
-    changingHot_ = false;
-    TStyledItemViewer::KeyDown(key, shift, state);
-    return;
+    if (ChooseHot().Gone()) return TRaised(false);
+    return TStyledItemViewer::KeyDown(key, shift, state);
   }
   int index = hotIndex_;
   switch (key) {
@@ -269,32 +311,38 @@ void TStyledCustomListViewer::KeyDown(WORD& key, TShiftState shift, TBarTracking
       ++index;
       break;
     default:
-      TStyledItemViewer::KeyDown(key, shift, state);
-      return;
+      return TStyledItemViewer::KeyDown(key, shift, state);
   }
   key = 0;
-  if (count_ == 0) return;
-  List()->SetItemIndex(std::max(0, std::min(index, count_ - 1)));
+  if (count_ == 0) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  if (List()->ChangeItemIndex(std::max(0, std::min(index, count_ - 1))).Gone()) return TRaised(false);
+  return TRaised(!life.Ended());
 }
 
-void TStyledCustomListViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) {
+TRaised TStyledCustomListViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) {
   if (x < ListWidth() - scrollBarWidth_) {
     pressedInList_ = true;
-    MouseMove(x, y);
+    if (MouseMove(x, y).Gone()) return TRaised(false);
   } else if (scrollBarWidth_ > 0) {
     pressedInScrollBar_ = true;
+    const TLifeWatch life = LifeWatch();
     TStyledScrollBar* bar = EnsureScrollBar();
-    bar->MouseDown(TMouseButton::mbLeft, x - bar->Left(), y - bar->Top());
+    if (bar && bar->MouseDown(TMouseButton::mbLeft, x - bar->Left(), y - bar->Top()).Gone() && life.Ended())
+      return TRaised(false);
+    if (life.Ended()) return TRaised(false);
   }
-  TStyledItemViewer::MouseDown(shift, x, y, state);
+  if (TStyledItemViewer::MouseDown(shift, x, y, state).Gone()) return TRaised(false);
   if (!GetCapture() && View()->Window()) SetCapture(View()->Window()->Handle());
+  return TRaised(true);
 }
 
-void TStyledCustomListViewer::MouseMove(int x, int y) {
+TRaised TStyledCustomListViewer::MouseMove(int x, int y) {
+  const TLifeWatch life = LifeWatch();
   if (pressedInScrollBar_) {
     TStyledScrollBar* bar = EnsureScrollBar();
-    bar->MouseMove(x - bar->Left(), y - bar->Top());
-    return;
+    if (bar && bar->MouseMove(x - bar->Left(), y - bar->Top()).Gone()) return TRaised(!life.Ended());
+    return TRaised(!life.Ended());
   }
   if (GetKeyState(VK_LBUTTON) < 0 && !GetCapture() && View()->Window()) {
     SetCapture(View()->Window()->Handle());
@@ -307,94 +355,109 @@ void TStyledCustomListViewer::MouseMove(int x, int y) {
     int step = distance < kMiddleDistance ? 1 : (distance <= kFarDistance ? 2 : 4);
     if (y < 0) step = -step;
     const bool canScroll = step < 0 ? topIndex_ > 0 : topIndex_ < count_ - visibleCount_;
-    if (canScroll && scrollBarWidth_ > 0)
-      EnsureScrollBar()->StartAutoScroll(step, distance < kNearDistance ? kSlowAutoScroll : kFastAutoScroll);
+    if (canScroll && scrollBarWidth_ > 0) {
+      TStyledScrollBar* bar = EnsureScrollBar();
+      if (!bar) return TRaised(!life.Ended());
+      bar->StartAutoScroll(step, distance < kNearDistance ? kSlowAutoScroll : kFastAutoScroll);
+    }
     index = -1;
   } else if (scrollBar_) {
     scrollBar_->StopAutoScroll();
   }
-  if (!pressedInList_ && index < 0) return;
-  ChangeHot(index);
+  if (!pressedInList_ && index < 0) return TRaised(true);
+  return ChangeHot(index);
 }
 
-void TStyledCustomListViewer::MouseUp(int x, int y, TBarTrackingState& state) {
+TRaised TStyledCustomListViewer::MouseUp(int x, int y, TBarTrackingState& state) {
   if (scrollBar_) scrollBar_->StopAutoScroll();
+  const TLifeWatch life = LifeWatch();
   if (pressedInScrollBar_) {
     pressedInScrollBar_ = false;
-    TStyledItemViewer::MouseUp(x, y, state);
+    if (TStyledItemViewer::MouseUp(x, y, state).Gone()) return TRaised(false);
     TStyledScrollBar* bar = EnsureScrollBar();
-    bar->MouseUp(TMouseButton::mbLeft, x - bar->Left(), y - bar->Top());
+    if (bar && bar->MouseUp(TMouseButton::mbLeft, x - bar->Left(), y - bar->Top()).Gone() && life.Ended())
+      return TRaised(false);
+    if (life.Ended()) return TRaised(false);
     // A press on the scroll bar picks nothing and keeps the menu open.
     state.Done = false;
     if (state.DoneRecord) *state.DoneRecord = TBarDoneActionData{};
-    return;
+    return TRaised(true);
   }
   const bool inList = pressedInList_;
   pressedInList_ = false;
-  if (inList) {
-    changingHot_ = true;
-    List()->SetItemIndex(hotIndex_);
-    changingHot_ = false;
-  }
-  TStyledItemViewer::MouseUp(x, y, state);
+  if (inList && ChooseHot().Gone()) return TRaised(false);
+  if (TStyledItemViewer::MouseUp(x, y, state).Gone()) return TRaised(false);
   if (inList && state.DoneRecord) state.DoneRecord->Flag = 0;
+  return TRaised(true);
 }
 
-void TStyledCustomListViewer::MouseWheel(int wheelDelta, int x, int y) {
+TRaised TStyledCustomListViewer::MouseWheel(int wheelDelta, int x, int y) {
   (void)x, (void)y;
   wheelAccumulator_ += wheelDelta;
   while (wheelAccumulator_ >= kWheelStep || wheelAccumulator_ <= -kWheelStep) {
     const bool down = wheelAccumulator_ < 0;
-    ScrollTo(topIndex_ + (down ? 1 : -1));
     wheelAccumulator_ += down ? kWheelStep : -kWheelStep;
+    if (ScrollTo(topIndex_ + (down ? 1 : -1)).Gone()) return TRaised(false);
   }
+  return TRaised(true);
 }
 
+// The painter raises the list's paint handlers; the answer is whether the viewer outlived them. The DC and the
+// canvas are the viewer's own, so they go back whatever the handlers freed.
 template <class Painter>
-void TStyledCustomListViewer::PaintOnWindow(Painter painter) {
+TRaised TStyledCustomListViewer::PaintOnWindow(Painter painter) {
   TWinControl* window = View()->Window();
-  if (!window || !window->HandleAllocated() || !Show() || IsRectEmpty(&BoundsRect())) return;
+  if (!window || !window->HandleAllocated() || !Show() || IsRectEmpty(&BoundsRect())) return TRaised(true);
   HWND handle = window->Handle();
   HDC dc = GetDC(handle);
   const RECT& bounds = BoundsRect();
   IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
   SetViewportOrgEx(dc, bounds.left, bounds.top, nullptr);
+  TRaised painted(true);
   {
     TCanvas canvas;
     canvas.SetHandle(dc);
     canvas.SetFont(View()->GetFont());
-    painter(&canvas);
+    painted = painter(&canvas);
     canvas.SetHandle(nullptr);
   }
   ReleaseDC(handle, dc);
+  return painted;
 }
 
-void TStyledCustomListViewer::PaintEntries(int from, int to) {
+TRaised TStyledCustomListViewer::PaintEntries(int from, int to) {
   if (from < 0) from = to;
   if (to < 0) to = from;
-  if (from < 0) return;
-  PaintOnWindow([&](TCanvas* canvas) { PaintEntriesOn(canvas, std::min(from, to), std::max(from, to)); });
+  if (from < 0) return TRaised(true);
+  return PaintOnWindow([&](TCanvas* canvas) { return PaintEntriesOn(canvas, std::min(from, to), std::max(from, to)); });
 }
 
-void TStyledCustomListViewer::PaintEntriesOn(TCanvas* canvas, int from, int to) {
+TRaised TStyledCustomListViewer::PaintEntriesOn(TCanvas* canvas, int from, int to) {
   const int right = ListWidth() - scrollBarWidth_;
+  const TLifeWatch life = LifeWatch();
   for (int index = std::max(from, topIndex_); index <= to && index < topIndex_ + visibleCount_ && index < count_;
        ++index) {
     const int top = (index - topIndex_) * itemHeight_;
     const RECT rect{0, top, right, top + itemHeight_};
-    if (RectVisible(canvas->Handle(), &rect)) List()->DrawItem(canvas, this, hotIndex_, index, rect);
+    if (!RectVisible(canvas->Handle(), &rect)) continue;
+    if (List()->DrawItem(canvas, this, hotIndex_, index, rect).Gone() || life.Ended()) return TRaised(false);
   }
+  return TRaised(true);
 }
 
-void TStyledCustomListViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                                    bool useDisabledShadow) {
+TRaised TStyledCustomListViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                                       bool useDisabledShadow) {
   (void)isSelected, (void)isPushed, (void)useDisabledShadow;
   listArea_ = clientAreaRect;
-  PaintEntriesOn(canvas, topIndex_, topIndex_ + visibleCount_ - 1);
+  if (PaintEntriesOn(canvas, topIndex_, topIndex_ + visibleCount_ - 1).Gone()) return TRaised(false);
   const int shown = std::min(visibleCount_, std::max(0, count_ - topIndex_));
   const RECT rest{0, shown * itemHeight_, ListWidth() - scrollBarWidth_, clientAreaRect.bottom - clientAreaRect.top};
   if (!IsRectEmpty(&rest)) FillRect(canvas->Handle(), &rest, GetSysColorBrush(COLOR_WINDOW));
-  if (scrollBarWidth_ > 0) EnsureScrollBar()->Paint(canvas);
+  if (scrollBarWidth_ <= 0) return TRaised(true);
+  TStyledScrollBar* bar = EnsureScrollBar();
+  if (!bar) return TRaised(false);
+  bar->Paint(canvas);
+  return TRaised(true);
 }
 
 }  // namespace toolbars

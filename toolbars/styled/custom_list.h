@@ -26,8 +26,11 @@ class TStyledCustomList : public TStyledCustomItem {
   ~TStyledCustomList() override;
 
   int ItemIndex() const { return itemIndex_; }
-  // Negative values become -1; every viewer shows the entry as hot.
+  // Negative values become -1; every viewer shows the entry as hot, and OnChange is raised last.
   void SetItemIndex(int value);
+  // The same for the list's own viewers, which go on working afterwards: the answer is whether the list outlived
+  // OnChange.
+  TRaised ChangeItemIndex(int value);
   int MinimumWidth() const { return minimumWidth_; }
   void SetMinimumWidth(int value) { minimumWidth_ = value; }
   // 0: no limit.
@@ -41,15 +44,16 @@ class TStyledCustomList : public TStyledCustomItem {
 
   TBarItemViewerClass GetItemViewerClass(TBarView* view) const override;
 
-  virtual bool DoPaintItemBack(TCanvas* canvas, const RECT& rect, int index, bool hot);
-  virtual bool DoPaintItem(TCanvas* canvas, const RECT& rect, int index, bool hot);
-  virtual void DoMeasureHeight(TCanvas* canvas, int& height);
-  virtual void DoMeasureWidth(TCanvas* canvas, int index, int& width);
-  virtual void DrawItem(TCanvas* canvas, TStyledCustomListViewer* viewer, int hotIndex, int index, const RECT& rect);
-  virtual int GetImageIndex(int index);
+  // Each raises its handler; the answer is whether the list outlived it.
+  virtual TRaised DoPaintItemBack(TCanvas* canvas, const RECT& rect, int index, bool hot, bool& drawDefault);
+  virtual TRaised DoPaintItem(TCanvas* canvas, const RECT& rect, int index, bool hot, bool& drawDefault);
+  virtual TRaised DoMeasureHeight(TCanvas* canvas, int& height);
+  virtual TRaised DoMeasureWidth(TCanvas* canvas, int index, int& width);
+  virtual TRaised DrawItem(TCanvas* canvas, TStyledCustomListViewer* viewer, int hotIndex, int index, const RECT& rect);
+  virtual TRaised GetImageIndex(int index, int& imageIndex);
   virtual void GetItemText(int index, String& text) = 0;
   virtual int GetCount() = 0;
-  virtual void DoChange();
+  virtual TRaised DoChange();
   virtual void HotIndexChanged(int index) { (void)index; }
 
   TNotifyEvent OnChange;
@@ -87,38 +91,42 @@ class TStyledCustomListViewer : public TStyledItemViewer {
   TStyledScrollBar* ScrollBar() const { return scrollBar_.get(); }
   // The entry at a point in the viewer's coordinates, -1 for none.
   int IndexAt(int x, int y) const;
-  // Makes index hot and scrolls it into view, as the list's ItemIndex does.
-  void SetHotIndexFromList(int index);
+  // Makes index hot and scrolls it into view, as the list's ItemIndex does; the repaint raises the list's paint
+  // handlers, and the answer is whether the viewer outlived them.
+  TRaised SetHotIndexFromList(int index);
 
-  void CalcSize(TCanvas* canvas, int& width, int& height) override;
-  void KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) override;
-  void MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) override;
-  void MouseMove(int x, int y) override;
-  void MouseUp(int x, int y, TBarTrackingState& state) override;
-  void MouseWheel(int wheelDelta, int x, int y) override;
-  void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-             bool useDisabledShadow) override;
+  TRaised CalcSize(TCanvas* canvas, int& width, int& height) override;
+  TRaised KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) override;
+  TRaised MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) override;
+  TRaised MouseMove(int x, int y) override;
+  TRaised MouseUp(int x, int y, TBarTrackingState& state) override;
+  TRaised MouseWheel(int wheelDelta, int x, int y) override;
+  TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                bool useDisabledShadow) override;
 
   virtual void SetOutOfAreaHotIndex() { hotIndex_ = -1; }
-  virtual int GetItemHeight(TCanvas* canvas);
-  virtual int GetItemWidth(TCanvas* canvas, int index);
+  // Raise the list's measuring handlers; the answer is whether the viewer outlived them.
+  virtual TRaised GetItemHeight(TCanvas* canvas, int& height);
+  virtual TRaised GetItemWidth(TCanvas* canvas, int index, int& width);
   virtual void AutoScrolling(int delta) { (void)delta; }
 
  private:
   TStyledCustomList* List() const { return static_cast<TStyledCustomList*>(Item()); }
   int ListWidth() const { return BoundsRect().right - BoundsRect().left; }
   TStyledScrollBar* EnsureScrollBar();
-  void ScrollTo(int top);
-  void ChangeHot(int index);
+  TRaised ScrollTo(int top);
+  TRaised ChangeHot(int index);
+  // Makes the hot entry the list's ItemIndex, raising OnChange.
+  TRaised ChooseHot();
   // Repaints entries from..to (either order) on the view window at once.
-  void PaintEntries(int from, int to);
-  void PaintEntriesOn(TCanvas* canvas, int from, int to);
+  TRaised PaintEntries(int from, int to);
+  TRaised PaintEntriesOn(TCanvas* canvas, int from, int to);
   void ScrollBarChanged(TObject* sender);
   void ScrollBarRedraw(TObject* sender);
   void ScrollBarAutoScroll(TObject* sender, int& delta, int& interval);
   // A DC of the view window with its origin at the viewer's corner, for painting outside WM_PAINT.
   template <class Painter>
-  void PaintOnWindow(Painter painter);
+  TRaised PaintOnWindow(Painter painter);
 
   int count_ = 0;
   int itemHeight_ = 1;

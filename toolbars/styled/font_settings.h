@@ -14,7 +14,7 @@ enum class TTriState : uint8_t { tsDefault, tsTrue, tsFalse };
 // Percent of the view font's point size.
 using TFontSize = uint16_t;
 
-class TFontSettings : public TPersistent {
+class TFontSettings : public TPersistent, protected TEventSource {
   BC_CLASS(TFontSettings, TPersistent)
 
   TTriState Bold() const { return bold_; }
@@ -46,8 +46,9 @@ class TFontSettings : public TPersistent {
     field = value;
     Changed();
   }
+  // Raised as the last act of every change.
   void Changed() {
-    if (OnChange) OnChange(this);
+    if (RaiseEvent(OnChange, this).Gone()) return;
   }
 
   TTriState bold_ = TTriState::tsDefault;

@@ -53,7 +53,7 @@ bool TStyledScrollBar::Enabled() const { return EffectiveWindow() < range_; }
 
 int TStyledScrollBar::MaxPosition() const { return std::max(0, range_ - EffectiveWindow()); }
 
-void TStyledScrollBar::ApplyPosition(int value, bool user) {
+TRaised TStyledScrollBar::ApplyPosition(int value, bool user) {
   const bool savedUser = userChange_;
   userChange_ = user;
   int limit = MaxPosition();
@@ -61,20 +61,19 @@ void TStyledScrollBar::ApplyPosition(int value, bool user) {
   value = std::max(0, std::min(value, limit));
   if (value != position_) {
     position_ = value;
-    if (userChange_) {
-      Redraw();
-      if (OnChange) OnChange(this);
-    }
+    if (userChange_ && (Redraw().Gone() || RaiseEvent(OnChange, this).Gone())) return TRaised(false);
   }
   userChange_ = savedUser;
+  return TRaised(true);
 }
 
-void TStyledScrollBar::SetRange(int value) {
+TRaised TStyledScrollBar::SetRange(int value) {
   value = std::max(0, value);
-  if (value == range_) return;
+  if (value == range_) return TRaised(true);
   range_ = value;
-  Redraw();
+  if (Redraw().Gone()) return TRaised(false);
   SetPosition(position_);
+  return TRaised(true);
 }
 
 int TStyledScrollBar::TrackLength() const {
@@ -125,99 +124,95 @@ int TStyledScrollBar::PartAt(POINT point) const {
   return 0;
 }
 
-void TStyledScrollBar::Step() {
+TRaised TStyledScrollBar::Step() {
   switch (hitPart_) {
     case spFirstButton:
-      SetUserPosition(position_ - smallChange_);
-      break;
+      return SetUserPosition(position_ - smallChange_);
     case spTrackBefore:
-      SetUserPosition(position_ - EffectiveWindow());
-      break;
+      return SetUserPosition(position_ - EffectiveWindow());
     case spTrackAfter:
-      SetUserPosition(position_ + EffectiveWindow());
-      break;
+      return SetUserPosition(position_ + EffectiveWindow());
     case spSecondButton:
-      SetUserPosition(position_ + smallChange_);
-      break;
+      return SetUserPosition(position_ + smallChange_);
     default:
-      break;
+      return TRaised(true);
   }
 }
 
-void TStyledScrollBar::MouseDown(TMouseButton button, int x, int y) {
-  if (button != TMouseButton::mbLeft) return;
+TRaised TStyledScrollBar::MouseDown(TMouseButton button, int x, int y) {
+  if (button != TMouseButton::mbLeft) return TRaised(true);
   UpdateParts();
   hitPart_ = PartAt(POINT{x, y});
   pressPoint_ = mousePoint_ = POINT{x, y};
   pressPosition_ = position_;
   if (hitPart_ != 0 && hitPart_ != spThumb) {
-    Step();
+    if (Step().Gone()) return TRaised(false);
     StartTimer(kRepeatTimer, kRepeatDelay);
   }
-  Redraw();
+  return Redraw();
 }
 
-void TStyledScrollBar::MouseMove(int x, int y) {
+TRaised TStyledScrollBar::MouseMove(int x, int y) {
   mousePoint_ = POINT{x, y};
-  if (hitPart_ != spThumb) return;
+  if (hitPart_ != spThumb) return TRaised(true);
   const int travel = kind_ == TScrollBarKind::sbVertical ? y - pressPoint_.y : x - pressPoint_.x;
   const int track = TrackLength();
   int value;
   if (!MinimalThumb()) {
-    if (track <= 0) return;
+    if (track <= 0) return TRaised(true);
     value = pressPosition_ + RoundEven(static_cast<double>(travel) * range_ / track);
   } else {
-    if (track - kMinThumb <= 0) return;
+    if (track - kMinThumb <= 0) return TRaised(true);
     value =
         pressPosition_ + RoundEven(static_cast<double>(travel) * (range_ - EffectiveWindow()) / (track - kMinThumb));
   }
-  if (value != position_) SetUserPosition(value);
+  if (value == position_) return TRaised(true);
+  return SetUserPosition(value);
 }
 
-void TStyledScrollBar::MouseUp(TMouseButton button, int x, int y) {
+TRaised TStyledScrollBar::MouseUp(TMouseButton button, int x, int y) {
   (void)x, (void)y;
   StopTimer(kRepeatTimer);
-  if (button != TMouseButton::mbLeft) return;
+  if (button != TMouseButton::mbLeft) return TRaised(true);
   hitPart_ = 0;
-  Redraw();
+  return Redraw();
 }
 
-void TStyledScrollBar::TimerElapsed(UINT_PTR timer, int& nextInterval) {
+TRaised TStyledScrollBar::TimerElapsed(UINT_PTR timer, int& nextInterval) {
   if (timer == kRepeatTimer) {
     if (hitPart_ == 0) {
       nextInterval = 0;
-      return;
+      return TRaised(true);
     }
     if (hitPart_ == spTrackBefore || hitPart_ == spTrackAfter) {
       UpdateParts();
-      if (PartAt(mousePoint_) == hitPart_) Step();
-    } else {
-      Step();
+      if (PartAt(mousePoint_) == hitPart_ && Step().Gone()) return TRaised(false);
+    } else if (Step().Gone()) {
+      return TRaised(false);
     }
     nextInterval = kRepeatInterval;
-    return;
+    return TRaised(true);
   }
   if (timer != kAutoScrollTimer) {
     nextInterval = 0;
-    return;
+    return TRaised(true);
   }
   int interval = autoScrollInterval_;
-  SetUserPosition(position_ + autoScrollDelta_);
+  if (SetUserPosition(position_ + autoScrollDelta_).Gone()) return TRaised(false);
   if (position_ == 0 || position_ >= MaxPosition()) {
     interval = 0;
   } else if (OnAutoScroll) {
     int delta = autoScrollDelta_;
-    OnAutoScroll(this, delta, interval);
+    if (RaiseEvent(OnAutoScroll, this, delta, interval).Gone()) return TRaised(false);
     autoScrollDelta_ = delta;
     autoScrollInterval_ = interval;
   }
   autoScrolling_ = interval >= 1;
   nextInterval = interval;
+  return TRaised(true);
 }
 
-void TStyledScrollBar::Redraw() {
-  if (OnRedraw) OnRedraw(this);
-}
+TRaised TStyledScrollBar::Redraw() { return RaiseEvent(OnRedraw, this); }
 
 void TStyledScrollBar::StartAutoScroll(int delta, int interval) {
   if (delta == 0) return;
@@ -252,7 +247,7 @@ void TStyledScrollBar::TimerMessage(TMessage& message) {
   }
   const UINT_PTR timer = message.WParam;
   int next = 0;
-  TimerElapsed(timer, next);
+  if (TimerElapsed(timer, next).Gone()) return;
   if (next < 1)
     StopTimer(timer);
   else if (static_cast<UINT>(next) != TimerInterval(timer))

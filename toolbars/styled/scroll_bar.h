@@ -10,6 +10,7 @@
 
 #include "framework/delegate.h"
 #include "framework/graphics.h"
+#include "framework/raise_event.h"
 #include "framework/shift_state.h"
 
 namespace toolbars {
@@ -34,7 +35,9 @@ constexpr UINT kRepeatInterval = 100;
 
 using TAutoScrollEvent = TDelegate<void(TObject* sender, int& delta, int& interval)>;
 
-class TStyledScrollBar : public TObject {
+// Its handlers may free the bar (with the list viewer that holds it): every method that raises one answers whether
+// the bar outlived it.
+class TStyledScrollBar : public TObject, protected TEventSource {
   BC_CLASS(TStyledScrollBar, TObject)
   TStyledScrollBar() = default;
   ~TStyledScrollBar() override;
@@ -53,11 +56,14 @@ class TStyledScrollBar : public TObject {
   void SetKind(TScrollBarKind value);
   int Position() const { return position_; }
   // Clamped into the range; only a user change redraws and reports.
-  void SetPosition(int value) { ApplyPosition(value, false); }
+  void SetPosition(int value) {
+    if (ApplyPosition(value, false).Gone()) return;
+  }
   // The position as the user moves it: redrawn and reported.
-  void SetUserPosition(int value) { ApplyPosition(value, true); }
+  TRaised SetUserPosition(int value) { return ApplyPosition(value, true); }
   int Range() const { return range_; }
-  void SetRange(int value);
+  // Redraws, through OnRedraw, when the range changes.
+  TRaised SetRange(int value);
   // 0: the bar's own length.
   int Window() const { return window_; }
   void SetWindow(int value) { window_ = value; }
@@ -70,12 +76,12 @@ class TStyledScrollBar : public TObject {
 
   virtual bool Enabled() const;
   // Points in the bar's own coordinates.
-  virtual void MouseDown(TMouseButton button, int x, int y);
-  virtual void MouseMove(int x, int y);
-  virtual void MouseUp(TMouseButton button, int x, int y);
+  virtual TRaised MouseDown(TMouseButton button, int x, int y);
+  virtual TRaised MouseMove(int x, int y);
+  virtual TRaised MouseUp(TMouseButton button, int x, int y);
   // Answers the interval of the next round in nextInterval, below 1 to stop.
-  virtual void TimerElapsed(UINT_PTR timer, int& nextInterval);
-  virtual void Redraw();
+  virtual TRaised TimerElapsed(UINT_PTR timer, int& nextInterval);
+  virtual TRaised Redraw();
 
   void StartAutoScroll(int delta, int interval);
   void StopAutoScroll();
@@ -90,9 +96,9 @@ class TStyledScrollBar : public TObject {
   int Length() const { return kind_ == TScrollBarKind::sbVertical ? Height() : Width(); }
   int EffectiveWindow() const { return window_ != 0 ? window_ : Length(); }
   int MaxPosition() const;
-  void ApplyPosition(int value, bool user);
+  TRaised ApplyPosition(int value, bool user);
   // One step of the held part.
-  void Step();
+  TRaised Step();
   int PartAt(POINT point) const;
   int TrackLength() const;
   bool MinimalThumb() const;

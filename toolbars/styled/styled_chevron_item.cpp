@@ -22,13 +22,12 @@ TBarPopupWindowClass TStyledChevronItem::GetPopupWindowClass() const {
   return TBarPopupWindowClass::Of<TStyledChevronPopupWindow>();
 }
 
-void TStyledChevronItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                                     bool useDisabledShadow) {
+TRaised TStyledChevronItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                                        bool useDisabledShadow) {
   (void)useDisabledShadow;
   TStyledTheme* theme = CurrentTheme();
   if (!theme) {
-    TBarItemViewer::Paint(canvas, clientAreaRect, isSelected, isPushed, useDisabledShadow);
-    return;
+    return TBarItemViewer::Paint(canvas, clientAreaRect, isSelected, isPushed, useDisabledShadow);
   }
   TBarView* view = View();
   TStyledItemPaintInfo info{};
@@ -41,6 +40,7 @@ void TStyledChevronItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect
   info.IsVertical = view->Orientation() == TBarViewOrientation::tbvoVertical;
   info.IsPopupParent = isPushed;
   theme->PaintChevronGlyph(canvas, clientAreaRect, info);
+  return TRaised(true);
 }
 
 }  // namespace toolbars

@@ -19,8 +19,8 @@ class TStyledChevronItemViewer : public TBarItemViewer {
   BC_CLASS(TStyledChevronItemViewer, TBarItemViewer)
   using TBarItemViewer::TBarItemViewer;
 
-  void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-             bool useDisabledShadow) override;
+  TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                bool useDisabledShadow) override;
 };
 
 }  // namespace toolbars

@@ -109,7 +109,7 @@ TBarPopupWindowClass TStyledEditItem::GetPopupWindowClass() const {
   return TBarPopupWindowClass::Of<TStyledPopupWindow>();
 }
 
-void TStyledEditItem::DoBeginEdit(TBarEditItemViewer* viewer) {
+TRaised TStyledEditItem::DoBeginEdit(TBarEditItemViewer* viewer) {
   TEdit* edit = viewer->EditControl();
   if (auto* styled = ObjectAs<TStyledEdit>(edit)) styled->SetAlignment(alignment_);
   SendMessageW(edit->Handle(), EM_SETPASSWORDCHAR, passwordChar_, 0);
@@ -119,13 +119,15 @@ void TStyledEditItem::DoBeginEdit(TBarEditItemViewer* viewer) {
   font.Assign(edit->Font());
   ApplyFontSettings(*fontSettings_, &font);
   edit->SetFont(&font);
-  TBarEditItem::DoBeginEdit(viewer);
+  // OnBeginEdit may end the editing: the edit control goes with its viewer.
+  const TLifeWatch viewerLife = viewer->LifeWatch();
+  if (TBarEditItem::DoBeginEdit(viewer).Gone()) return TRaised(false);
+  if (viewerLife.Ended() || viewer->EditControl() != edit) return TRaised(true);
   if (auto* themed = ObjectAs<TStyledEditItemViewer>(viewer)) themed->HookEditControl(edit);
+  return TRaised(true);
 }
 
-void TStyledEditItem::DoChange(const String& text) {
-  if (OnChange) OnChange(this, text);
-}
+TRaised TStyledEditItem::DoChange(const String& text) { return RaiseEvent(OnChange, this, text); }
 
 const TPublishedTable& TStyledEditItem::PublishedTable() const {
   using P = TPublished<TStyledEditItem>;
@@ -194,11 +196,10 @@ int TStyledEditItemViewer::CaptionWidth() const {
   return caption.empty() || !theme ? 0 : MenuFontLabelWidth(caption) + theme->IntegerMetric(34);
 }
 
-void TStyledEditItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+TRaised TStyledEditItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   TStyledTheme* theme = CurrentTheme();
   if (!theme) {
-    TBarEditItemViewer::CalcSize(canvas, width, height);
-    return;
+    return TBarEditItemViewer::CalcSize(canvas, width, height);
   }
   TCanvasFontSaver restore(canvas);
   canvas->SetFont(View()->GetFont());
@@ -223,6 +224,7 @@ void TStyledEditItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
     height += height & 1;
   else
     height |= 1;
+  return TRaised(true);
 }
 
 RECT TStyledEditItemViewer::GetEditControlRect() const {
@@ -244,12 +246,11 @@ RECT TStyledEditItemViewer::GetEditControlRect() const {
   return rect;
 }
 
-void TStyledEditItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                                  bool useDisabledShadow) {
+TRaised TStyledEditItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                                     bool useDisabledShadow) {
   TStyledTheme* theme = CurrentTheme();
   if (!theme) {
-    TBarEditItemViewer::Paint(canvas, clientAreaRect, isSelected, isPushed, useDisabledShadow);
-    return;
+    return TBarEditItemViewer::Paint(canvas, clientAreaRect, isSelected, isPushed, useDisabledShadow);
   }
   TCanvasFontSaver restore(canvas);
   TStyledItemPaintInfo info = GetPaintInfo(isSelected);
@@ -292,7 +293,7 @@ void TStyledEditItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, b
     inner.right -= margins.RightWidth + 1;
   }
   const String& text = item->Text();
-  if (text.empty()) return;
+  if (text.empty()) return TRaised(true);
   const String shown = item->PasswordChar() ? String(text.size(), item->PasswordChar()) : text;
   canvas->SetFont(BarMenuFont());
   ApplyFontSettings(*item->FontSettings(), canvas->Font());
@@ -301,6 +302,7 @@ void TStyledEditItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, b
   SetTextColor(dc, GetSysColor(item->Enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
   DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &inner,
             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentFormat(item->Alignment()));
+  return TRaised(true);
 }
 
 void TStyledEditItemViewer::HookEditControl(TEdit* edit) {
@@ -310,12 +312,15 @@ void TStyledEditItemViewer::HookEditControl(TEdit* edit) {
 }
 
 void TStyledEditItemViewer::EditChanged(TObject* sender) {
-  if (TEdit* edit = EditControl()) NotifyTextChange(sender, edit->Text());
+  TEdit* edit = EditControl();
+  if (edit && NotifyTextChange(sender, edit->Text()).Gone()) return;
 }
 
-void TStyledEditItemViewer::NotifyTextChange(TObject* sender, const String& text) {
+TRaised TStyledEditItemViewer::NotifyTextChange(TObject* sender, const String& text) {
   (void)sender;
-  StyledItem()->DoChange(text);
+  const TLifeWatch life = LifeWatch();
+  if (StyledItem()->DoChange(text).Gone()) return TRaised(false);
+  return TRaised(!life.Ended());
 }
 
 bool TStyledEditItemViewer::HandleEditMessage(TMessage& message) {

@@ -53,8 +53,8 @@ class TStyledEditItem : public TBarEditItem {
   void GetPopupPosition(TBarView* parentView, TBarPopupWindowBase* popupWindow, TBarPopupPositionRec& rec) override;
   // The themed pop-up window.
   TBarPopupWindowClass GetPopupWindowClass() const override;
-  void DoBeginEdit(TBarEditItemViewer* viewer) override;
-  virtual void DoChange(const String& text);
+  TRaised DoBeginEdit(TBarEditItemViewer* viewer) override;
+  virtual TRaised DoChange(const String& text);
   virtual int GetImageIndex() const { return ImageIndex(); }
   const TPublishedTable& PublishedTable() const override;
 
@@ -74,17 +74,17 @@ class TStyledEditItemViewer : public TBarEditItemViewer {
   BC_CLASS(TStyledEditItemViewer, TBarEditItemViewer)
   using TBarEditItemViewer::TBarEditItemViewer;
 
-  void CalcSize(TCanvas* canvas, int& width, int& height) override;
+  TRaised CalcSize(TCanvas* canvas, int& width, int& height) override;
   bool IsToolbarSize() const override;
   bool IsToolbarStyle() const override;
-  void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-             bool useDisabledShadow) override;
+  TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                bool useDisabledShadow) override;
   std::unique_ptr<TEdit> NewEditControl() const override;
   RECT GetEditControlRect() const override;
 
   // False here: every message goes on to the edit control.
   virtual bool HandleEditMessage(TMessage& message);
-  virtual void NotifyTextChange(TObject* sender, const String& text);
+  virtual TRaised NotifyTextChange(TObject* sender, const String& text);
   virtual TStyledItemPaintInfo GetPaintInfo(bool isSelected) const;
   virtual TStyledEditFrameInfo GetEditMargins() const;
   virtual int GetIndentBefore() const;

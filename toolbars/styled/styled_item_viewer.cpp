@@ -111,14 +111,13 @@ bool TStyledItemViewer::IsCaptionRotated() const {
          !HasOption(TBarItemOption::tboImageAboveCaption) && !HasOption(TBarItemOption::tboNoRotation);
 }
 
-void TStyledItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+TRaised TStyledItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   TStyledTheme* theme = CurrentTheme();
   if (!theme) {
-    TBarItemViewer::CalcSize(canvas, width, height);
-    return;
+    return TBarItemViewer::CalcSize(canvas, width, height);
   }
   TCanvasFontSaver restore(canvas);
-  DoAdjustFont(canvas->Font(), Item()->Enabled() ? 0 : sfDisabled);
+  if (DoAdjustFont(canvas->Font(), Item()->Enabled() ? 0 : sfDisabled).Gone()) return TRaised(false);
   const SIZE image = GetImageSize();
   const bool hasImage = image.cx > 0 && image.cy > 0 && IsImageShown();
   const int imageW = hasImage ? static_cast<int>(image.cx) : 0;
@@ -176,6 +175,7 @@ void TStyledItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
     width = std::max(width, styled->MinWidth());
     height = std::max(height, styled->MinHeight());
   }
+  return TRaised(true);
 }
 
 bool TStyledItemViewer::IsPtInButtonPart(int x, int y) const {
@@ -189,17 +189,21 @@ bool TStyledItemViewer::IsPtInButtonPart(int x, int y) const {
   return x < (BoundsRect().right - BoundsRect().left) - arrow;
 }
 
-void TStyledItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
-  TBarItemViewer::MouseUp(x, y, state);
-  if (state.Done) return;
+TRaised TStyledItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
+  if (TBarItemViewer::MouseUp(x, y, state).Gone()) return TRaised(false);
+  if (state.Done) return TRaised(true);
   TBarCustomItem* item = Item();
   if (View()->Selected() != this || !View()->MouseOverSelected() || !item->Enabled() ||
       item->HasStyle(isClicksTransparent))
-    return;
-  if (item->HasStyle(isSubmenu) && !IsPtInButtonPart(x, y)) return;
-  View()->GivePriority(this);
-  RecordItemClick(state, item, !(state.RootView == View() && !View()->IsPopup()));
+    return TRaised(true);
+  if (item->HasStyle(isSubmenu) && !IsPtInButtonPart(x, y)) return TRaised(true);
+  const bool sound = !(state.RootView == View() && !View()->IsPopup());
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch itemLife = item->LifeWatch();
+  const TRaised prioritized = View()->GivePriority(this);
+  if (!itemLife.Ended()) RecordItemClick(state, item, sound);
   state.Done = true;
+  return TRaised(prioritized.Alive() && !life.Ended());
 }
 
 // ---- painting
@@ -209,19 +213,19 @@ void TStyledItemViewer::DoPaintCaption(TCanvas* canvas, const RECT& clientAreaRe
   (void)canvas, (void)clientAreaRect, (void)captionRect, (void)isTextRotated, (void)paintDefault;
 }
 
-void TStyledItemViewer::DoAdjustFont(TFont* font, int stateFlags) {
+TRaised TStyledItemViewer::DoAdjustFont(TFont* font, int stateFlags) {
   if (HasOption(TBarItemOption::tboDefault)) font->SetStyle(font->Style() + TFontStyle::fsBold);
   auto* styled = ObjectAs<TStyledCustomItem>(Item());
   if (!styled) {
     // A themed edit item shown as a button keeps its own font settings.
     if (auto* edit = ObjectAs<TStyledEditItem>(Item())) ApplyFontSettings(*edit->FontSettings(), font);
-    return;
+    return TRaised(true);
   }
   ApplyFontSettings(*styled->FontSettings(), font);
-  if (styled->OnAdjustFont) styled->OnAdjustFont(styled, this, font, stateFlags);
+  return RaiseEvent(styled->OnAdjustFont, styled, this, font, stateFlags);
 }
 
-void TStyledItemViewer::DrawItemImage(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo) {
+TRaised TStyledItemViewer::DrawItemImage(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo) {
   TBarCustomItem* item = Item();
   // Such an item is not updated while idle; it catches up when it is shown.
   if (item->Tag() == kNoActionUpdateTag && item->ActionLink()) item->ActionLink()->Update();
@@ -230,9 +234,9 @@ void TStyledItemViewer::DrawItemImage(TCanvas* canvas, const RECT& rect, TStyled
   if (images && item->ImageIndex() >= 0 && item->ImageIndex() < images->Count())
     theme->PaintItemImage(canvas, rect, itemInfo, images, item->ImageIndex());
   auto* styled = ObjectAs<TStyledCustomItem>(item);
-  if (styled && styled->OnDrawImage)
-    styled->OnDrawImage(styled, this, canvas, rect, theme->ItemImageOffset(canvas, itemInfo, images),
-                        StateFlagsOf(itemInfo));
+  if (!styled || !styled->OnDrawImage) return TRaised(true);
+  return RaiseEvent(styled->OnDrawImage, styled, this, canvas, rect, theme->ItemImageOffset(canvas, itemInfo, images),
+                    StateFlagsOf(itemInfo));
 }
 
 TStyledItemPaintInfo TStyledItemViewer::MakePaintInfo(bool isSelected, bool isPushed) const {
@@ -261,12 +265,11 @@ TStyledItemPaintInfo TStyledItemViewer::MakePaintInfo(bool isSelected, bool isPu
   return info;
 }
 
-void TStyledItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                              bool useDisabledShadow) {
+TRaised TStyledItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                                 bool useDisabledShadow) {
   TStyledTheme* theme = CurrentTheme();
   if (!theme) {
-    TBarItemViewer::Paint(canvas, clientAreaRect, isSelected, isPushed, useDisabledShadow);
-    return;
+    return TBarItemViewer::Paint(canvas, clientAreaRect, isSelected, isPushed, useDisabledShadow);
   }
   TBarCustomItem* item = Item();
   const RECT r = clientAreaRect;
@@ -280,7 +283,7 @@ void TStyledItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool 
   TStyledItemPaintInfo info = MakePaintInfo(isSelected, facePushed);
 
   TCanvasFontSaver restore(canvas);
-  DoAdjustFont(canvas->Font(), StateFlagsOf(info));
+  if (DoAdjustFont(canvas->Font(), StateFlagsOf(info)).Gone()) return TRaised(false);
   canvas->Font()->SetColor(theme->ItemTextColor(info));
 
   const int imageW = info.ImageWidth;
@@ -382,10 +385,11 @@ void TStyledItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool 
   }
   if (imageShown) {
     RECT place = CentredIn(imageCell, imageW, imageH);
-    DrawItemImage(canvas, place, info);
+    return DrawItemImage(canvas, place, info);
   } else if (!toolbarStyle && info.Checked) {
     theme->PaintCheckGlyph(canvas, imageCell, info);
   }
+  return TRaised(true);
 }
 
 // ---- separators
@@ -398,30 +402,30 @@ bool TStyledSeparatorItemViewer::IsToolbarStyle() const {
   return TBarSeparatorItemViewer::IsToolbarStyle() || IsViewType(GetViewType(View()), vtToolBoxPopup);
 }
 
-void TStyledSeparatorItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+TRaised TStyledSeparatorItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   auto* separator = ObjectAs<TStyledSeparatorItem>(Item());
   const int size = separator ? separator->Size() : -1;
   const bool toolbarStyle = IsToolbarStyle();
   if (size >= 0) {
     width = toolbarStyle ? size : 0;
     height = size;
-    return;
+    return TRaised(true);
   }
   TStyledTheme* theme = CurrentTheme();
   const int metric = theme ? theme->IntegerMetric(toolbarStyle ? 50 : 35) : -1;
   if (metric < 0) {
-    TBarSeparatorItemViewer::CalcSize(canvas, width, height);
-    return;
+    return TBarSeparatorItemViewer::CalcSize(canvas, width, height);
   }
   width = height = metric;
+  return TRaised(true);
 }
 
-void TStyledSeparatorItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                                       bool useDisabledShadow) {
+TRaised TStyledSeparatorItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                                          bool useDisabledShadow) {
   (void)isSelected, (void)useDisabledShadow;
   auto* separator = ObjectAs<TStyledSeparatorItem>(Item());
   TStyledTheme* theme = CurrentTheme();
-  if (!theme || (separator && separator->Size() == 0)) return;
+  if (!theme || (separator && separator->Size() == 0)) return TRaised(true);
   const bool toolbarStyle = IsToolbarStyle();
   TStyledItemPaintInfo info{};
   info.ViewType = GetViewType(View());
@@ -440,6 +444,7 @@ void TStyledSeparatorItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRe
   const bool lineOnly =
       horizontal != viewHorizontal || (View()->IsPopup() && !IsViewType(info.ViewType, vtChevronPopup));
   theme->PaintSeparator(canvas, clientAreaRect, info, horizontal, lineOnly);
+  return TRaised(true);
 }
 
 }  // namespace toolbars

@@ -11,13 +11,18 @@ namespace toolbars {
 // Puts the canvas font back as the view chose it when a measurement or paint that adjusted it ends.
 class TCanvasFontSaver {
  public:
-  explicit TCanvasFontSaver(TCanvas* canvas) : canvas_(canvas) { saved_.Assign(canvas->Font()); }
-  ~TCanvasFontSaver() { canvas_->Font()->Assign(&saved_); }
+  explicit TCanvasFontSaver(TCanvas* canvas) : canvas_(canvas), life_(canvas->LifeWatch()) {
+    saved_.Assign(canvas->Font());
+  }
+  ~TCanvasFontSaver() {
+    if (!life_.Ended()) canvas_->Font()->Assign(&saved_);
+  }
   TCanvasFontSaver(const TCanvasFontSaver&) = delete;
   TCanvasFontSaver& operator=(const TCanvasFontSaver&) = delete;
 
  private:
   TCanvas* canvas_;
+  TLifeWatch life_;
   TFont saved_;
 };
 
@@ -25,21 +30,22 @@ class TStyledItemViewer : public TBarItemViewer {
   BC_CLASS(TStyledItemViewer, TBarItemViewer)
   using TBarItemViewer::TBarItemViewer;
 
-  void CalcSize(TCanvas* canvas, int& width, int& height) override;
+  TRaised CalcSize(TCanvas* canvas, int& width, int& height) override;
   bool IsToolbarSize() const override;
   bool IsToolbarStyle() const override;
   bool IsPtInButtonPart(int x, int y) const override;
-  void MouseUp(int x, int y, TBarTrackingState& state) override;
-  void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-             bool useDisabledShadow) override;
+  TRaised MouseUp(int x, int y, TBarTrackingState& state) override;
+  TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                bool useDisabledShadow) override;
 
   // Lets a descendant paint the caption itself (paintDefault false) or move it.
   virtual void DoPaintCaption(TCanvas* canvas, const RECT& clientAreaRect, RECT& captionRect, bool isTextRotated,
                               bool& paintDefault);
   // 1 in toolbar style, 2 otherwise.
   virtual int GetStyleKind() const { return IsToolbarStyle() ? 1 : 2; }
-  virtual void DrawItemImage(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo);
-  virtual void DoAdjustFont(TFont* font, int stateFlags);
+  // Raise the item's OnDrawImage and OnAdjustFont; the answer is whether the viewer outlived them.
+  virtual TRaised DrawItemImage(TCanvas* canvas, const RECT& rect, TStyledItemPaintInfo& itemInfo);
+  virtual TRaised DoAdjustFont(TFont* font, int stateFlags);
 
   // The image list's size, 0 x 0 without one.
   SIZE GetImageSize() const;
@@ -60,11 +66,11 @@ class TStyledSeparatorItemViewer : public TBarSeparatorItemViewer {
   BC_CLASS(TStyledSeparatorItemViewer, TBarSeparatorItemViewer)
   using TBarSeparatorItemViewer::TBarSeparatorItemViewer;
 
-  void CalcSize(TCanvas* canvas, int& width, int& height) override;
+  TRaised CalcSize(TCanvas* canvas, int& width, int& height) override;
   bool IsToolbarSize() const override;
   bool IsToolbarStyle() const override;
-  void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-             bool useDisabledShadow) override;
+  TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                bool useDisabledShadow) override;
 };
 
 // The width of the image column of pop-up entries, from the viewer's image size and the menu font.

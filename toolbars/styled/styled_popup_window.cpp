@@ -39,7 +39,7 @@ TStyledPopupWindow::~TStyledPopupWindow() {
 void TStyledPopupWindow::ThemeChanged() {
   if (!HandleAllocated()) return;
   // The new theme measures the items and the border anew: the window takes the size it would have if it opened now.
-  View()->UpdatePositions();
+  if (View()->UpdatePositions().Gone()) return;
   SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

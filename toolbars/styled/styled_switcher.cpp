@@ -74,7 +74,7 @@ void TStyledSwitcher::Dispatch(TMessage& message) {
   if (message.Msg == CM_STYLEDNEXUSNOTIFY) {
     // The handler may free the switcher: nothing of it is touched afterwards. While the switcher and its owner are
     // being freed (the platform still sends activation changes then) the handler's parts may be gone already.
-    if (OnThemeChange && !IsDestroying()) OnThemeChange(this);
+    if (!IsDestroying() && RaiseEvent(OnThemeChange, this).Gone()) return;
     return;
   }
   TComponent::Dispatch(message);

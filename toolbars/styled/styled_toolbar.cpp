@@ -1,5 +1,7 @@
 #include "toolbars/styled/styled_toolbar.h"
 
+#include <utility>
+
 #include "framework/messages.h"
 #include "framework/properties.h"
 #include "toolbars/items/item_kinds.h"
@@ -120,12 +122,13 @@ void TStyledToolbar::NexusNotify(TMessage& message) {
       if (!viewUpdating_) View()->BeginUpdate();
       viewUpdating_ = true;
       break;
-    case tcAfterChange:
-      if (viewUpdating_) View()->EndUpdate();
-      viewUpdating_ = false;
+    case tcAfterChange: {
+      const bool updating = std::exchange(viewUpdating_, false);
+      if (updating && View()->EndUpdate().Gone()) return;
       View()->SetBackgroundColor(EffectiveColor());
       ResetStyledFrame(*this);
       break;
+    }
     case tcAppActivated:
     case tcAppDeactivated:
       // A menu bar's colours follow the application's activation.

@@ -31,7 +31,8 @@ void LayoutWindowProc(TMessage& message) {
   for (size_t waiting = pendingViews.size(); waiting > 0 && !pendingViews.empty(); --waiting) {
     TBarView* view = pendingViews.front();
     pendingViews.erase(pendingViews.begin());
-    view->ValidateDeferredPositions();
+    // A view freed by its own layout has left the list already.
+    if (view->ValidateDeferredPositions().Gone()) continue;
   }
 }
 

@@ -77,14 +77,12 @@ bool TBarItemViewer::UsesSameWidth() const {
   return HasOption(TBarItemOption::tboImageAboveCaption) && HasOption(TBarItemOption::tboSameWidth) && CaptionShown();
 }
 
-void TBarItemViewer::Entering(TBarItemViewer* oldSelected) {
+TRaised TBarItemViewer::Entering(TBarItemViewer* oldSelected) {
   (void)oldSelected;
-  if (item_->OnSelect) item_->OnSelect(item_, this, true);
+  return RaiseEvent(item_->OnSelect, item_, this, true);
 }
 
-void TBarItemViewer::Leaving() {
-  if (item_->OnSelect) item_->OnSelect(item_, this, false);
-}
+TRaised TBarItemViewer::Leaving() { return RaiseEvent(item_->OnSelect, item_, this, false); }
 
 void TBarItemViewer::Invalidate() { view_->InvalidateViewer(this); }
 
@@ -106,7 +104,7 @@ int TBarItemViewer::MenuLeftMargin(TCustomImageList* images, int height) const {
   return MulDiv(images->Width() + 3, height, images->Height() + 3);
 }
 
-void TBarItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+TRaised TBarItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   const bool toolbarStyle = IsToolbarStyle();
   width = height = toolbarStyle ? kToolbarPadding : 0;
   HDC dc = FontDC(canvas);
@@ -142,7 +140,7 @@ void TBarItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
       else if (HasOption(TBarItemOption::tboDropdownArrow))
         (view_->Orientation() == TBarViewOrientation::tbvoVertical ? height : width) += kDropdownArrowSize;
     }
-    return;
+    return TRaised(true);
   }
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
@@ -152,51 +150,60 @@ void TBarItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   const String shortCut = item_->GetShortCutText();
   if (!shortCut.empty()) width += GetTextExtentWidth(dc, shortCut) + height - 6;
   width += height;
+  return TRaised(true);
 }
 
-void TBarItemViewer::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
+TRaised TBarItemViewer::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
   (void)key, (void)shift, (void)state;
+  return TRaised(true);
 }
 
-void TBarItemViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) {
+TRaised TBarItemViewer::MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state) {
   if (item_->Draggable()) DragSource = item_->DragLink();
   if (!item_->Enabled()) {
     if (view_ == state.RootView && IsToolbarStyle()) state.Done = true;
-    return;
+    return TRaised(true);
   }
   if (IsPtInButtonPart(x, y)) {
-    if (!IsToolbarStyle()) return;
+    if (!IsToolbarStyle()) return TRaised(true);
     if (view_->IsToolbar()) view_->ExcludeState(vsKeyMode);
     view_->CloseChildPopups();
     view_->SetMouseButtonDown();
     Invalidate();
-    return;
+    return TRaised(true);
   }
   const bool wasInMenuMode = view_->IsToolbar() && view_->HasState(vsKeyMode);
-  if (!view_->OpenChildPopup(false)) return;
+  // The item's OnPopup may delete the item (and this viewer with it) or free the view.
+  const TLifeWatch life = LifeWatch();
+  if (view_->OpenChildPopup(false).Gone() || life.Ended()) return TRaised(false);
+  if (!view_->OpenViewer()) return TRaised(true);
   if (wasInMenuMode) state.Again = true;
   if (TBarView* toolbar = view_->GetParentToolbarView()) toolbar->IncludeState(vsKeyMode);
-  if (!shift.Contains(TShiftStateItem::ssDouble) || item_->HasStyle(isSplitButton)) return;
+  if (!shift.Contains(TShiftStateItem::ssDouble) || item_->HasStyle(isSplitButton)) return TRaised(true);
   TBarView* popupView = view_->OpenViewerView();
-  if (!popupView) return;
+  if (!popupView) return TRaised(true);
   for (int i = 0; i < popupView->ViewerCount(); ++i) {
     TBarItemViewer* viewer = popupView->Viewers(i);
     TBarCustomItem* item = viewer->Item();
     if (!viewer->Show() || !item->EffectiveOptions().Contains(TBarItemOption::tboDefault) ||
         !item->HasStyle(isSelectable) || !item->Enabled() || !item->Visible())
       continue;
-    popupView->GivePriority(viewer);
-    RecordItemClick(state, item, !(popupView == state.RootView && !popupView->IsPopup()));
+    const bool sound = !(popupView == state.RootView && !popupView->IsPopup());
+    const TLifeWatch itemLife = item->LifeWatch();
+    if (popupView->GivePriority(viewer).Gone() && life.Ended()) return TRaised(false);
+    if (!itemLife.Ended()) RecordItemClick(state, item, sound);
     state.Done = true;
-    return;
+    return TRaised(!life.Ended());
   }
+  return TRaised(true);
 }
 
-void TBarItemViewer::MouseMove(int x, int y) {
+TRaised TBarItemViewer::MouseMove(int x, int y) {
   if (DragSource && GetKeyState(VK_LBUTTON) < 0) UpdateDropMarks(this, x, y);
+  return TRaised(true);
 }
 
-void TBarItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
+TRaised TBarItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
   const bool wasDown = view_->MouseButtonDown();
   view_->CancelMouseButtonDown();
   const bool rootToolbar = state.RootView == view_ && !view_->IsPopup();
@@ -204,31 +211,39 @@ void TBarItemViewer::MouseUp(int x, int y, TBarTrackingState& state) {
       !item_->HasStyle(isClicksTransparent)) {
     if (item_->HasStyle(isSubmenu) && !IsPtInButtonPart(x, y)) {
       if (rootToolbar && state.Again) state.Done = true;
-      return;
+      return TRaised(true);
     }
-    if (IsToolbarStyle() && !wasDown) return;
-    view_->GivePriority(this);
-    RecordItemClick(state, item_, !rootToolbar);
+    if (IsToolbarStyle() && !wasDown) return TRaised(true);
+    TBarCustomItem* item = item_;
+    const TLifeWatch life = LifeWatch();
+    const TLifeWatch itemLife = item->LifeWatch();
+    const TRaised prioritized = view_->GivePriority(this);
+    if (!itemLife.Ended()) RecordItemClick(state, item, !rootToolbar);
     state.Done = true;
-    return;
+    return TRaised(prioritized.Alive() && !life.Ended());
   }
   if (rootToolbar) state.Done = true;
+  return TRaised(true);
 }
 
-void TBarItemViewer::MouseWheel(int wheelDelta, int x, int y) { (void)wheelDelta, (void)x, (void)y; }
+TRaised TBarItemViewer::MouseWheel(int wheelDelta, int x, int y) {
+  (void)wheelDelta, (void)x, (void)y;
+  return TRaised(true);
+}
 
 HCURSOR TBarItemViewer::GetCursor(int x, int y) const {
   (void)x, (void)y;
   return nullptr;
 }
 
-void TBarSeparatorItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
+TRaised TBarSeparatorItemViewer::CalcSize(TCanvas* canvas, int& width, int& height) {
   if (IsToolbarStyle()) {
     width = height = kToolbarPadding;
-    return;
+    return TRaised(true);
   }
   width = height = 0;
   height += DivRoundUp(2 * GetTextHeight(FontDC(canvas)), 3);
+  return TRaised(true);
 }
 
 }  // namespace toolbars

@@ -26,9 +26,13 @@ constexpr int kSplitArrowWidth = 11;
 // What the drop-down arrow of a toolbar-style drop-down button adds to its size.
 constexpr int kDropdownArrowSize = 8;
 
-class TBarItemViewer : public TObject {
+// A viewer dies with its view, or on its own when its item goes or the view rebuilds its viewers, possibly inside
+// a handler of its item: its own life tells.
+class TBarItemViewer : public TObject, protected TEventSource {
   BC_CLASS(TBarItemViewer, TObject)
   TBarItemViewer(TBarView* view, TBarCustomItem* item);
+
+  using TEventSource::LifeWatch;
 
   TBarView* View() const { return view_; }
   TBarCustomItem* Item() const { return item_; }
@@ -41,25 +45,27 @@ class TBarItemViewer : public TObject {
   uint8_t Flags() const { return flags_; }
   bool IsLineSep() const { return (flags_ & vfLineSep) != 0; }
 
-  virtual void CalcSize(TCanvas* canvas, int& width, int& height);
+  virtual TRaised CalcSize(TCanvas* canvas, int& width, int& height);
   virtual void DrawItemCaption(TCanvas* canvas, RECT rect, const String& caption, UINT drawTextFlags,
                                bool showDisabledShadow);
-  virtual void Entering(TBarItemViewer* oldSelected);
+  // Raise the item's OnSelect; the answer is whether the viewer outlived it.
+  virtual TRaised Entering(TBarItemViewer* oldSelected);
   virtual String CaptionText() const;
   virtual bool IsToolbarSize() const;
   virtual bool IsToolbarStyle() const;
   virtual bool IsPtInButtonPart(int x, int y) const;
-  virtual void KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state);
-  virtual void Leaving();
+  // The tracking's input; each answers whether the viewer outlived the handlers it raised.
+  virtual TRaised KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state);
+  virtual TRaised Leaving();
   virtual void Invalidate();
-  virtual void MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state);
-  virtual void MouseMove(int x, int y);
-  virtual void MouseUp(int x, int y, TBarTrackingState& state);
-  virtual void MouseWheel(int wheelDelta, int x, int y);
+  virtual TRaised MouseDown(TShiftState shift, int x, int y, TBarTrackingState& state);
+  virtual TRaised MouseMove(int x, int y);
+  virtual TRaised MouseUp(int x, int y, TBarTrackingState& state);
+  virtual TRaised MouseWheel(int wheelDelta, int x, int y);
   // The cursor the viewer wants at (x, y) in its own coordinates; null leaves the arrow.
   virtual HCURSOR GetCursor(int x, int y) const;
-  virtual void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                     bool useDisabledShadow);
+  virtual TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                        bool useDisabledShadow);
   virtual bool UsesSameWidth() const;
   virtual bool CaptionShown() const;
 
@@ -93,9 +99,9 @@ class TBarSeparatorItemViewer : public TBarItemViewer {
   BC_CLASS(TBarSeparatorItemViewer, TBarItemViewer)
   using TBarItemViewer::TBarItemViewer;
 
-  void CalcSize(TCanvas* canvas, int& width, int& height) override;
-  void Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-             bool useDisabledShadow) override;
+  TRaised CalcSize(TCanvas* canvas, int& width, int& height) override;
+  TRaised Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                bool useDisabledShadow) override;
   bool UsesSameWidth() const override { return false; }
 };
 

@@ -87,8 +87,8 @@ void TBarItemViewer::DrawItemCaption(TCanvas* canvas, RECT rect, const String& c
   SetTextColor(dc, text);
 }
 
-void TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                           bool useDisabledShadow) {
+TRaised TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                              bool useDisabledShadow) {
   const RECT r = clientAreaRect;
   const bool toolbarStyle = IsToolbarStyle();
   const bool showEnabled = item_->Enabled() || view_->Customizing();
@@ -256,13 +256,14 @@ void TBarItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isS
     }
   }
   canvas->Font()->SetStyle(style);
+  return TRaised(true);
 }
 
-void TBarSeparatorItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
-                                    bool useDisabledShadow) {
+TRaised TBarSeparatorItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect, bool isSelected, bool isPushed,
+                                       bool useDisabledShadow) {
   (void)isSelected, (void)isPushed, (void)useDisabledShadow;
   auto* separator = ObjectAs<TBarSeparatorItem>(Item());
-  if (separator && separator->Blank()) return;
+  if (separator && separator->Blank()) return TRaised(true);
   HDC dc = canvas->Handle();
   const RECT& r = clientAreaRect;
   const bool toolbarStyle = IsToolbarStyle();
@@ -283,6 +284,7 @@ void TBarSeparatorItemViewer::Paint(TCanvas* canvas, const RECT& clientAreaRect,
     RECT line{x, r.top + inset, x + 2, r.bottom - inset};
     DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
   }
+  return TRaised(true);
 }
 
 }  // namespace toolbars

@@ -114,8 +114,7 @@ TBarItemViewer* TBarView::Find(const TBarCustomItem* item) const {
   throw EBarItemError(L"An item viewer associated the specified item could not be found");
 }
 
-TBarItemViewer* TBarView::ViewerFromPoint(POINT point) {
-  ValidatePositions();
+TBarItemViewer* TBarView::ViewerFromPoint(POINT point) const {
   for (auto& viewer : viewers_)
     if (viewer->Show() && PtInRect(&viewer->BoundsRect(), point)) return viewer.get();
   return nullptr;
@@ -299,7 +298,7 @@ void TBarView::ItemNotification(TBarCustomItem* ancestor, bool relayed, TBarItem
       BeginUpdate();
       break;
     case TBarItemChangedAction::tbicSubitemsEndUpdate:
-      EndUpdate();
+      if (EndUpdate().Gone()) return;
       break;
     case TBarItemChangedAction::tbicInvalidate:
       for (auto& viewer : viewers_)
@@ -318,7 +317,7 @@ void TBarView::ItemNotification(TBarCustomItem* ancestor, bool relayed, TBarItem
       InvalidateImagesRecursively();
       break;
   }
-  TryValidatePositions();
+  if (TryValidatePositions().Gone()) return;
 }
 
 void TBarView::LinkNotification(TBarCustomItem* ancestor, bool relayed, TBarItemChangedAction action, int index,

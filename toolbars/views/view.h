@@ -70,8 +70,8 @@ class TBarView : public TComponent {
   int IndexOf(const TBarItemViewer* viewer) const;
   // Raises EBarItemError "An item viewer associated the specified item could not be found".
   TBarItemViewer* Find(const TBarCustomItem* item) const;
-  // The shown viewer at a client point (positions validated first); null when none.
-  TBarItemViewer* ViewerFromPoint(POINT point);
+  // The shown viewer at a client point, by the positions of the last layout; null when none.
+  TBarItemViewer* ViewerFromPoint(POINT point) const;
   void RecreateAllViewers();
   int InternalViewersAtFront() const { return internalViewersAtFront_; }
   int InternalViewersAtBack() const { return internalViewersAtBack_; }
@@ -122,22 +122,26 @@ class TBarView : public TComponent {
   bool HasState(TBarViewState bits) const { return (state_ & bits) != 0; }
 
   // Layout (view_layout.cpp).
+  // A layout measures the viewers, raising their measuring handlers, and may repaint: each of these answers whether
+  // the view outlived them. A layout a handler cut short (by deleting items) leaves the positions invalid.
   bool ValidPositions() const { return validPositions_; }
-  void ValidatePositions();
+  TRaised ValidatePositions();
   // Lays out unless an update bracket is open or the items are loading; a view on screen lays out when the thread
   // next takes a message (see deferred_layout.h).
-  void TryValidatePositions();
+  TRaised TryValidatePositions();
   // The deferred layout itself.
-  void ValidateDeferredPositions();
+  TRaised ValidateDeferredPositions();
   virtual void InvalidatePositions();
-  SIZE UpdatePositions();
+  TRaised UpdatePositions(SIZE* size = nullptr);
   void BeginUpdate();
-  void EndUpdate();
+  // Ends the bracket, laying out when it is the last: the answer is whether the view outlived the layout.
+  TRaised EndUpdate();
   int UpdateCount() const { return updateCount_; }
   // Without canMoveControls the layout is only measured: viewers, controls and the view keep their state, and the
   // answer says whether a real layout would change anything. A probe receives what it reports and lends its sizes.
-  bool CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset, int chevronOffset,
-                          int chevronSize, SIZE& baseSize, SIZE& totalSize, TBarLayoutProbe* probe = nullptr);
+  TRaised CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset, int chevronOffset,
+                             int chevronSize, SIZE& baseSize, SIZE& totalSize, TBarLayoutProbe* probe = nullptr,
+                             bool* changed = nullptr);
   // The rows (columns of a vertical bar) of the last layout.
   int LineCount() const { return lineCount_; }
   virtual void GetMargins(TBarViewOrientation orientation, RECT& margins);
@@ -146,22 +150,24 @@ class TBarView : public TComponent {
 
   // Selection, submenus and timers (view_selection.cpp).
   TBarItemViewer* Selected() const { return selected_; }
-  void SetSelected(TBarItemViewer* viewer);
+  // Raises OnSelect of the items left and entered; the answer is whether this view outlived them.
+  TRaised SetSelected(TBarItemViewer* viewer);
   bool MouseOverSelected() const { return mouseOverSelected_; }
   bool MouseButtonDown() const { return mouseButtonDown_; }
   void SetMouseButtonDown();
   void CancelMouseButtonDown();
-  void UpdateSelection(const POINT* screenPoint, bool allowNewSelection);
+  TRaised UpdateSelection(const POINT* screenPoint, bool allowNewSelection);
   TBarItemViewer* NextSelectable(TBarItemViewer* viewer, bool goForward);
   TBarItemViewer* FirstSelectable();
-  void SelectNext(bool goForward);
-  void GivePriority(TBarItemViewer* viewer);
+  TRaised SelectNext(bool goForward);
+  TRaised GivePriority(TBarItemViewer* viewer);
   TBarItemViewer* HighestPriorityViewer();
   int PriorityCount() const { return priorityList_ ? static_cast<int>(priorityList_->size()) : 0; }
   TBarItemViewer* PriorityViewer(int index) const { return (*priorityList_)[static_cast<size_t>(index)]; }
-  bool OpenChildPopup(bool selectFirstItem);
+  // Opens the selected item's submenu, raising its OnPopup; whether it opened, OpenViewer tells.
+  TRaised OpenChildPopup(bool selectFirstItem);
   void CloseChildPopups();
-  void OpenOrCloseSelected();
+  TRaised OpenOrCloseSelected();
   TBarItemViewer* OpenViewer() const { return openViewer_; }
   TBarView* OpenViewerView() const { return openViewerView_; }
   TBarPopupWindowBase* OpenViewerWindow() const { return openViewerWindow_; }
@@ -174,24 +180,28 @@ class TBarView : public TComponent {
   // The selected viewer when the open timer was started.
   TBarItemViewer* OpenTimerViewer() const { return openTimerViewer_; }
   // A view timer went off (the tracking loop routes its WM_TIMER here).
-  void TimerFired(TBarViewTimer timer);
+  TRaised TimerFired(TBarViewTimer timer);
   // Whether a chevron list moves the items that do not fit (used by toolbars).
   uint8_t ChevronMoveItems() const { return chevronMoveItems_; }
   void SetChevronMoveItems(uint8_t value);
   void SetAccelsVisibility(bool show);
   // The viewer whose accelerator (or, failing that, first letter) is key, from the selection on; null when none.
   TBarItemViewer* FindAccelerator(wchar_t key, bool onlyPrimary, bool& isOnlyItemWithAccel);
-  void EnterToolbarLoop(bool startedByMouse, bool menuMode, bool selectFirst);
-  virtual void KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state);
+  // Runs the tracking loop on this bar, then carries out what was chosen; the answer is whether the view outlived
+  // the handlers on the way.
+  TRaised EnterToolbarLoop(bool startedByMouse, bool menuMode, bool selectFirst);
+  virtual TRaised KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state);
   // Opens the selected submenu or records the click of the selected item; true ends the tracking.
-  bool ExecuteSelected(TBarTrackingState& state);
+  // Opens the selected item's submenu, else records its click and ends the tracking (state.Done).
+  TRaised ExecuteSelected(TBarTrackingState& state);
   // Scrolls a tall pop-up so that the selected viewer lies between the arrow strips.
-  void ScrollSelectedIntoView();
+  TRaised ScrollSelectedIntoView();
 
   // Painting (view_paint.cpp).
   void InvalidateViewer(TBarItemViewer* viewer);
-  void DrawSubitems(TCanvas* canvas);
-  void DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen);
+  // Painting raises the viewers' paint handlers; each answers whether the view outlived them.
+  TRaised DrawSubitems(TCanvas* canvas);
+  TRaised DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen);
   virtual TFont* GetFont();
 
  protected:
@@ -201,7 +211,7 @@ class TBarView : public TComponent {
     (void)width;
     (void)height;
   }
-  virtual void DoUpdatePositions(SIZE& size);
+  virtual TRaised DoUpdatePositions(SIZE& size);
   virtual TBarCustomItem* GetChevronItem() const { return nullptr; }
   virtual TBarCustomItem* GetBackGroupItem() const { return nullptr; }
   virtual TBarCustomItem* GetFrontItem() const { return nullptr; }
@@ -229,7 +239,7 @@ class TBarView : public TComponent {
   void ClearViewerReferences(TBarItemViewer* viewer);
   void InitiateActions();
   bool MayValidatePositions() const;
-  void PaintOffscreen();
+  TRaised PaintOffscreen();
   void DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect);
   bool PaintsAsSelected(const TBarItemViewer* viewer) const;
   bool IsInWindow(POINT screenPoint, POINT& clientPoint) const;

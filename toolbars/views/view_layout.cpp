@@ -47,7 +47,9 @@ class TBarView::TLayout {
         chevron_(view.GetChevronItem() ? static_cast<int>(records_.size()) - 1 : -1),
         probe_(probe) {}
 
-  bool Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSize);
+  // Gone when the view died in a measuring handler; a layout cut short by one leaves Complete false.
+  TRaised Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSize, bool& changed);
+  bool Complete() const { return complete_; }
   int Lines() const { return lines_; }
   int TightWrapOffset() const { return tightWrapOffset_; }
 
@@ -82,7 +84,7 @@ class TBarView::TLayout {
   void ChooseShown();
   // Hides doubled, leading and (with trailing) trailing separators; answers the length taken away.
   int HideExtraSeparators(bool trailing);
-  void Measure(TCanvas& canvas, bool canMoveControls);
+  TRaised Measure(TCanvas& canvas, bool canMoveControls);
   void GiveWayToChevron();
   void PlaceLines();
   void FinishLine(int lineStart, int lineEnd, int thickness);
@@ -99,6 +101,7 @@ class TBarView::TLayout {
   int chevronSize_;
   int chevron_;
   TBarLayoutProbe* probe_;
+  bool complete_ = true;
   bool chevronNeeded_ = false;
   bool itemGaveWay_ = false;
   bool wrapped_ = false;
@@ -163,15 +166,22 @@ int TBarView::TLayout::HideExtraSeparators(bool trailing) {
   return removed;
 }
 
-void TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
+TRaised TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
   if (probe_ && probe_->Measured.size() == records_.size()) {
     for (int i = 0; i < Count(); ++i) {
       TLayoutRecord& record = records_[static_cast<size_t>(i)];
       record.Size = probe_->Measured[static_cast<size_t>(i)];
       if (Laid(i) && record.Show) sumLength_ += Along(record.Size);
     }
-    return;
+    return TRaised(true);
   }
+  // A measuring handler may free the view, or delete items and so viewers the records stand for.
+  const TLifeWatch life = view_.LifeWatch();
+  const auto measured = [&](TBarItemViewer* viewer, const TRaised& raised) {
+    if (life.Ended()) return false;
+    if (raised.Gone() || view_.IndexOf(viewer) < 0 || view_.viewers_.size() != records_.size()) complete_ = false;
+    return complete_;
+  };
   int sameWidth = 0;
   canvas.SetFont(view_.GetFont());
   const TFontStyles style = canvas.Font()->Style();
@@ -193,12 +203,13 @@ void TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
         view_.ClearViewerReferences(viewer);
         view_.viewers_[static_cast<size_t>(i)] = item->GetItemViewerClass(&view_).Create(&view_, item);
         viewer = Viewer(i);
-        viewer->CalcSize(&canvas, width, height);
+        if (!measured(viewer, viewer->CalcSize(&canvas, width, height))) return TRaised(!life.Ended());
       } else {
-        item->GetItemViewerClass(&view_).Create(&view_, item)->CalcSize(&canvas, width, height);
+        const TRaised raised = item->GetItemViewerClass(&view_).Create(&view_, item)->CalcSize(&canvas, width, height);
+        if (!measured(viewer, raised)) return TRaised(!life.Ended());
       }
-    } else {
-      viewer->CalcSize(&canvas, width, height);
+    } else if (!measured(viewer, viewer->CalcSize(&canvas, width, height))) {
+      return TRaised(!life.Ended());
     }
     record.Size = SIZE{width, height};
     if (viewer->UsesSameWidth()) {
@@ -214,6 +225,7 @@ void TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
   }
   for (int i = 0; i < Count(); ++i)
     if (Laid(i) && records_[static_cast<size_t>(i)].Show) sumLength_ += Along(records_[static_cast<size_t>(i)].Size);
+  return TRaised(true);
 }
 
 void TBarView::TLayout::GiveWayToChevron() {
@@ -446,14 +458,16 @@ void TBarView::TLayout::Scroll() {
   (stacked_ ? totalAlong_ : totalCross_) = maxHeight;
 }
 
-bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSize) {
+TRaised TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSize, bool& changed) {
+  changed = false;
   TCanvas canvas;
   HDC dc = CreateCompatibleDC(nullptr);
   canvas.SetHandle(dc);
   ChooseShown();
-  Measure(canvas, canMoveControls);
+  const TRaised measured = Measure(canvas, canMoveControls);
   canvas.SetHandle(nullptr);
   DeleteDC(dc);
+  if (measured.Gone() || !complete_) return measured;
   GiveWayToChevron();
   sumLength_ -= HideExtraSeparators(true);
   for (int i = 0; i < Count(); ++i)
@@ -517,7 +531,6 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
   }
   totalSize = stacked_ ? SIZE{totalCross_, totalAlong_} : SIZE{totalAlong_, totalCross_};
 
-  bool changed = false;
   if (!canMoveControls) {
     for (int i = 0; i < Count() && !changed; ++i) {
       const TLayoutRecord& record = records_[static_cast<size_t>(i)];
@@ -526,7 +539,7 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
       changed = !EqualRect(&viewer->boundsRect_, &bounds) || viewer->show_ != record.Show ||
                 viewer->IsLineSep() != record.LineSep;
     }
-    return changed;
+    return TRaised(true);
   }
   for (int i = 0; i < Count(); ++i) {
     TLayoutRecord& record = records_[static_cast<size_t>(i)];
@@ -542,12 +555,12 @@ bool TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& totalSiz
     viewer->clipped_ = record.Clipped;
     viewer->flags_ = static_cast<uint8_t>(lineSep ? (viewer->flags_ | vfLineSep) : (viewer->flags_ & ~vfLineSep));
   }
-  return changed;
+  return TRaised(true);
 }
 
-bool TBarView::CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset,
-                                  int chevronOffset, int chevronSize, SIZE& baseSize, SIZE& totalSize,
-                                  TBarLayoutProbe* probe) {
+TRaised TBarView::CalculatePositions(bool canMoveControls, TBarViewOrientation orientation, int wrapOffset,
+                                     int chevronOffset, int chevronSize, SIZE& baseSize, SIZE& totalSize,
+                                     TBarLayoutProbe* probe, bool* changed) {
   const TBarViewOrientation saved = orientation_;
   // A measuring run leaves the scroll state of the view as the last real layout set it.
   const int savedScrollOffset = scrollOffset_;
@@ -561,29 +574,36 @@ bool TBarView::CalculatePositions(bool canMoveControls, TBarViewOrientation orie
     showDownArrow_ = savedDownArrow;
   };
   orientation_ = orientation;
-  bool changed;
+  const TLifeWatch life = LifeWatch();
+  bool moved = false;
+  bool complete = false;
   try {
     TLayout layout(*this, orientation, wrapOffset, chevronOffset, chevronSize, probe);
-    changed = layout.Run(canMoveControls, baseSize, totalSize);
-    if (canMoveControls) lineCount_ = layout.Lines();
-    if (probe) {
+    if (layout.Run(canMoveControls, baseSize, totalSize, moved).Gone()) return TRaised(false);
+    complete = layout.Complete();
+    if (complete && canMoveControls) lineCount_ = layout.Lines();
+    if (complete && probe) {
       probe->Lines = layout.Lines();
       probe->TightWrapOffset = layout.TightWrapOffset();
     }
   } catch (...) {
-    restore();
+    if (!life.Ended()) restore();
     throw;
   }
   restore();
-  return changed;
+  if (changed) *changed = moved;
+  // A layout a handler cut short is no layout: the positions stay invalid for the next one.
+  if (!complete && canMoveControls) validPositions_ = false;
+  return TRaised(true);
 }
 
 void TBarView::GetMargins(TBarViewOrientation orientation, RECT& margins) {
   margins = orientation == TBarViewOrientation::tbvoFloating ? RECT{4, 2, 4, 1} : RECT{};
 }
 
-void TBarView::ValidatePositions() {
-  if (!validPositions_) UpdatePositions();
+TRaised TBarView::ValidatePositions() {
+  if (validPositions_) return TRaised(true);
+  return UpdatePositions();
 }
 
 bool TBarView::MayValidatePositions() const {
@@ -591,18 +611,20 @@ bool TBarView::MayValidatePositions() const {
          !(parentItem_ && (parentItem_->IsLoading() || (parentItem_->Owner() && parentItem_->Owner()->IsLoading())));
 }
 
-void TBarView::TryValidatePositions() {
-  if (!MayValidatePositions() || validPositions_) return;
+TRaised TBarView::TryValidatePositions() {
+  if (!MayValidatePositions() || validPositions_) return TRaised(true);
   // On screen the layout waits for the end of the current run of changes, so that filling a shown view item by
   // item costs one layout, not one per item.
-  if (window_ && window_->HandleAllocated() && IsWindowVisible(window_->Handle()))
+  if (window_ && window_->HandleAllocated() && IsWindowVisible(window_->Handle())) {
     DeferLayout(this);
-  else
-    ValidatePositions();
+    return TRaised(true);
+  }
+  return ValidatePositions();
 }
 
-void TBarView::ValidateDeferredPositions() {
-  if (MayValidatePositions()) ValidatePositions();
+TRaised TBarView::ValidateDeferredPositions() {
+  if (!MayValidatePositions()) return TRaised(true);
+  return ValidatePositions();
 }
 
 void TBarView::InvalidatePositions() {
@@ -611,35 +633,42 @@ void TBarView::InvalidatePositions() {
   if (window_ && window_->HandleAllocated()) InvalidateRect(window_->Handle(), nullptr, TRUE);
 }
 
-SIZE TBarView::UpdatePositions() {
-  SIZE size{};
-  DoUpdatePositions(size);
-  return size;
+TRaised TBarView::UpdatePositions(SIZE* size) {
+  SIZE laidOut{};
+  const TRaised raised = DoUpdatePositions(laidOut);
+  if (size) *size = laidOut;
+  return raised;
 }
 
-void TBarView::DoUpdatePositions(SIZE& size) {
-  const bool changed =
-      CalculatePositions(true, orientation_, wrapOffset_, chevronOffset_, chevronSize_, baseSize_, size);
+TRaised TBarView::DoUpdatePositions(SIZE& size) {
+  bool changed = false;
   validPositions_ = true;
+  if (CalculatePositions(true, orientation_, wrapOffset_, chevronOffset_, chevronSize_, baseSize_, size, nullptr,
+                         &changed)
+          .Gone())
+    return TRaised(false);
+  // Cut short by a handler: a later layout, asked for by the change that cut it short, finishes the work.
+  if (!validPositions_) return TRaised(true);
   if (!changed) {
     SizeChanged(size.cx, size.cy);
-    return;
+    return TRaised(true);
   }
   if (IsDesigning()) {
     InvalidatePositions();
     validPositions_ = true;
     SizeChanged(size.cx, size.cy);
-    return;
+    return TRaised(true);
   }
   if (window_ && window_->HandleAllocated()) ValidateRect(window_->Handle(), nullptr);
   SizeChanged(size.cx, size.cy);
-  PaintOffscreen();
+  return PaintOffscreen();
 }
 
 void TBarView::BeginUpdate() { ++updateCount_; }
 
-void TBarView::EndUpdate() {
-  if (updateCount_ > 0 && --updateCount_ == 0) TryValidatePositions();
+TRaised TBarView::EndUpdate() {
+  if (updateCount_ > 0 && --updateCount_ == 0) return TryValidatePositions();
+  return TRaised(true);
 }
 
 void TBarView::SetOrientation(TBarViewOrientation value) {

@@ -59,26 +59,35 @@ void TBarView::InvalidateViewer(TBarItemViewer* viewer) {
   InvalidateRect(window_->Handle(), &viewer->BoundsRect(), FALSE);
 }
 
-void TBarView::DrawSubitems(TCanvas* canvas) {
+TRaised TBarView::DrawSubitems(TCanvas* canvas) {
   // One font for the whole paint; the viewers change only its colour and, for a moment, its style.
   canvas->SetFont(GetFont());
   const bool inOrder = HasState(vsDrawInOrder);
-  for (auto& viewer : viewers_)
-    if (inOrder || viewer.get() != selected_) DrawItem(viewer.get(), canvas, false);
-  if (!inOrder && selected_) DrawItem(selected_, canvas, false);
+  // A paint handler may delete items (their viewers leave the list) or free the view: the walk is by index.
+  const TLifeWatch life = LifeWatch();
+  for (size_t i = 0; i < viewers_.size(); ++i) {
+    TBarItemViewer* viewer = viewers_[i].get();
+    if (!inOrder && viewer == selected_) continue;
+    if (DrawItem(viewer, canvas, false).Gone()) return TRaised(false);
+  }
+  if (!inOrder && selected_ && DrawItem(selected_, canvas, false).Gone()) return TRaised(false);
   ExcludeState(vsDrawInOrder);
+  return TRaised(!life.Ended());
 }
 
 TFont* TBarView::GetFont() { return BarMenuFont(); }
 
-void TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen) {
-  ValidatePositions();
+TRaised TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen) {
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch viewerLife = viewer->LifeWatch();
+  if (ValidatePositions().Gone()) return TRaised(false);
+  if (viewerLife.Ended()) return TRaised(true);
   if (viewer->flags_ & vfInvalidated) {
     offscreen = true;
     viewer->flags_ = static_cast<uint8_t>(viewer->flags_ & ~vfInvalidated);
   }
   const RECT bounds = viewer->BoundsRect();
-  if (!viewer->Show() || IsRectEmpty(&bounds) || ObjectAs<TBarControlItem>(viewer->Item())) return;
+  if (!viewer->Show() || IsRectEmpty(&bounds) || ObjectAs<TBarControlItem>(viewer->Item())) return TRaised(true);
   const bool isSelected = PaintsAsSelected(viewer);
   const bool isPushed = isSelected && (viewer == openViewer_ || (mouseOverSelected_ && mouseButtonDown_));
   const bool toolbarStyle = viewer->IsToolbarStyle();
@@ -90,9 +99,10 @@ void TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen)
   if (backgroundColor_ != clDefault) background = backgroundColor_;
   const bool useDisabledShadow =
       !viewer->Item()->Enabled() && (toolbarStyle || (!isSelected && ColorToRGB(background) == ColorToRGB(clBtnFace)));
+  // The viewer's paint handlers may free it, or the whole view: the answer is the view's.
   auto paint = [&](TCanvas* target) {
     target->Font()->SetColor(isSelected && !toolbarStyle ? clHighlightText : (toolbarStyle ? clBtnText : clMenuText));
-    viewer->Paint(target, local, isSelected, isPushed, useDisabledShadow);
+    if (viewer->Paint(target, local, isSelected, isPushed, useDisabledShadow).Gone()) return;
     DrawDropMark(viewer, target->Handle(), local);
   };
 
@@ -100,7 +110,7 @@ void TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen)
   if (!offscreen) {
     TViewerOrigin origin(dc, bounds);
     paint(canvas);
-    return;
+    return TRaised(!life.Ended());
   }
   HDC memory = CreateCompatibleDC(dc);
   HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
@@ -117,10 +127,12 @@ void TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscreen)
     paint(&memoryCanvas);
     memoryCanvas.SetHandle(nullptr);
   }
-  BitBlt(dc, bounds.left, bounds.top, width, height, memory, 0, 0, SRCCOPY);
+  // The window's DC outlives a view freed meanwhile; only the copy is left out then.
+  if (!life.Ended()) BitBlt(dc, bounds.left, bounds.top, width, height, memory, 0, 0, SRCCOPY);
   SelectObject(memory, oldBitmap);
   DeleteObject(bitmap);
   DeleteDC(memory);
+  return TRaised(!life.Ended());
 }
 
 void TBarView::DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect) {
@@ -155,24 +167,29 @@ void TBarView::DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect) {
   DeleteObject(pen);
 }
 
-void TBarView::PaintOffscreen() {
-  if (!window_ || !window_->HandleAllocated()) return;
+TRaised TBarView::PaintOffscreen() {
+  if (!window_ || !window_->HandleAllocated()) return TRaised(true);
   HWND handle = window_->Handle();
   RECT client;
   GetClientRect(handle, &client);
-  if (!IsWindowVisible(handle) || client.right < 1 || client.bottom < 1) return;
+  if (!IsWindowVisible(handle) || client.right < 1 || client.bottom < 1) return TRaised(true);
   HDC windowDC = GetDC(handle);
   HDC memory = CreateCompatibleDC(windowDC);
   HBITMAP bitmap = CreateCompatibleBitmap(windowDC, client.right, client.bottom);
   HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+  // The paint raises the viewers' paint handlers, which may free the view with its window; what was taken here
+  // goes back through the handles alone.
+  const TLifeWatch life = LifeWatch();
   window_->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
-  window_->Perform(WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
-  BitBlt(windowDC, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+  if (!life.Ended()) window_->Perform(WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+  if (!life.Ended()) BitBlt(windowDC, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
   SelectObject(memory, oldBitmap);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(handle, windowDC);
+  if (life.Ended()) return TRaised(false);
   ValidateRect(handle, nullptr);
+  return TRaised(true);
 }
 
 }  // namespace toolbars

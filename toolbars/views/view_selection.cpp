@@ -34,12 +34,20 @@ bool TBarView::IsInWindow(POINT screenPoint, POINT& clientPoint) const {
   return true;
 }
 
-void TBarView::SetSelected(TBarItemViewer* viewer) {
+TRaised TBarView::SetSelected(TBarItemViewer* viewer) {
+  // The items' OnSelect may free this view (with its bar, dock or form), or delete items and so their viewers.
+  const TLifeWatch life = LifeWatch();
   TBarItemViewer* old = selected_;
   const bool changed = viewer != old;
   if (changed) {
     CancelMouseButtonDown();
-    if (old) old->Leaving();
+    if (old) {
+      const TLifeWatch viewerLife = viewer ? viewer->LifeWatch() : TLifeWatch();
+      const TRaised left = old->Leaving();
+      if (life.Ended()) return TRaised(false);
+      if (left.Gone()) old = nullptr;
+      if (viewer && viewerLife.Ended()) viewer = nullptr;
+    }
     selected_ = viewer;
   }
   bool over = false;
@@ -57,16 +65,17 @@ void TBarView::SetSelected(TBarItemViewer* viewer) {
     if (old && old->Item()->HasStyle(isRedrawOnSelChange)) old->Invalidate();
     if (viewer) {
       if (viewer->Item()->HasStyle(isRedrawOnSelChange)) viewer->Invalidate();
-      viewer->Entering(old);
+      if (viewer->Entering(old).Gone()) return TRaised(!life.Ended());
     }
   } else if (over != mouseOverSelected_) {
     mouseOverSelected_ = over;
     if (viewer && mouseButtonDown_ && viewer->Item()->HasStyle(isRedrawOnHotChange)) viewer->Invalidate();
   }
+  return TRaised(!life.Ended());
 }
 
-void TBarView::UpdateSelection(const POINT* screenPoint, bool allowNewSelection) {
-  ValidatePositions();
+TRaised TBarView::UpdateSelection(const POINT* screenPoint, bool allowNewSelection) {
+  if (ValidatePositions().Gone()) return TRaised(false);
   TBarItemViewer* newSelected = (isPopup_ || HasState(vsModal)) ? selected_ : nullptr;
   const bool wasInside = HasState(vsMouseInWindow);
   POINT client{};
@@ -84,12 +93,18 @@ void TBarView::UpdateSelection(const POINT* screenPoint, bool allowNewSelection)
   } else if (isPopup_ && newSelected) {
     if (wasInside && !inside && !(openViewer_ && newSelected->Item()->HasStyle(isSubmenu))) newSelected = nullptr;
     if (inside && parentView_) {
-      if (parentView_->selected_ != parentView_->openViewer_) parentView_->SetSelected(parentView_->openViewer_);
+      // The parent's OnSelect may close this pop-up, or free the parent's bar with it.
+      const TLifeWatch life = LifeWatch();
+      if (parentView_->selected_ != parentView_->openViewer_ &&
+          parentView_->SetSelected(parentView_->openViewer_).Gone())
+        return TRaised(!life.Ended());
+      if (life.Ended()) return TRaised(false);
       parentView_->StopTimer(TBarViewTimer::tiClose);
       parentView_->StopTimer(TBarViewTimer::tiOpen);
+      if (newSelected && IndexOf(newSelected) < 0) newSelected = nullptr;
     }
   }
-  SetSelected(newSelected);
+  return SetSelected(newSelected);
 }
 
 TBarItemViewer* TBarView::NextSelectable(TBarItemViewer* viewer, bool goForward) {
@@ -116,16 +131,19 @@ TBarItemViewer* TBarView::FirstSelectable() {
   return candidate;
 }
 
-void TBarView::SelectNext(bool goForward) {
-  SetSelected(NextSelectable(selected_, goForward));
-  ScrollSelectedIntoView();
+TRaised TBarView::SelectNext(bool goForward) {
+  if (SetSelected(NextSelectable(selected_, goForward)).Gone()) return TRaised(false);
+  return ScrollSelectedIntoView();
 }
 
-void TBarView::GivePriority(TBarItemViewer* viewer) {
+TRaised TBarView::GivePriority(TBarItemViewer* viewer) {
+  // A layout may run, raising measuring handlers that free this view or the views around it.
+  const TLifeWatch life = LifeWatch();
   if (chevronParentView_) {
     const int index = IndexOf(viewer) + chevronParentView_->internalViewersAtFront_;
-    if (index >= 0 && index < chevronParentView_->ViewerCount())
-      chevronParentView_->GivePriority(chevronParentView_->Viewers(index));
+    if (index >= 0 && index < chevronParentView_->ViewerCount() &&
+        chevronParentView_->GivePriority(chevronParentView_->Viewers(index)).Gone())
+      return TRaised(!life.Ended());
   } else if (priorityList_) {
     auto found = std::find(priorityList_->begin(), priorityList_->end(), viewer);
     if (found != priorityList_->end()) {
@@ -133,11 +151,14 @@ void TBarView::GivePriority(TBarItemViewer* viewer) {
       priorityList_->insert(priorityList_->begin(), viewer);
       if (viewer->OffEdge() || !validPositions_) {
         InvalidatePositions();
-        TryValidatePositions();
+        if (TryValidatePositions().Gone()) return TRaised(false);
       }
     }
   }
-  if (parentView_ && parentView_->openViewer_) parentView_->GivePriority(parentView_->openViewer_);
+  if (life.Ended()) return TRaised(false);
+  if (parentView_ && parentView_->openViewer_ && parentView_->GivePriority(parentView_->openViewer_).Gone())
+    return TRaised(!life.Ended());
+  return TRaised(!life.Ended());
 }
 
 TBarItemViewer* TBarView::HighestPriorityViewer() {
@@ -152,17 +173,18 @@ TBarItemViewer* TBarView::HighestPriorityViewer() {
   return nullptr;
 }
 
-bool TBarView::OpenChildPopup(bool selectFirstItem) {
-  if (BlockSubmenus) return false;
+TRaised TBarView::OpenChildPopup(bool selectFirstItem) {
+  if (BlockSubmenus) return TRaised(true);
   StopTimer(TBarViewTimer::tiClose);
   StopTimer(TBarViewTimer::tiOpen);
-  if (selected_ != openViewer_) {
-    CloseChildPopups();
-    if (selected_ && selected_->Item()->Enabled() && selected_->Item()->HasStyle(isSubmenu))
-      selected_->Item()->CreatePopup(this, selected_, !isToolbar_, selectFirstItem, customizing_, POINT{},
-                                     TBarPopupAlignment::tbpaLeft);
-  }
-  return openViewer_ != nullptr;
+  if (selected_ == openViewer_) return TRaised(true);
+  CloseChildPopups();
+  if (!selected_ || !selected_->Item()->Enabled() || !selected_->Item()->HasStyle(isSubmenu)) return TRaised(true);
+  // The item's OnPopup may free this view; the pop-up then never opened.
+  const TLifeWatch life = LifeWatch();
+  selected_->Item()->CreatePopup(this, selected_, !isToolbar_, selectFirstItem, customizing_, POINT{},
+                                 TBarPopupAlignment::tbpaLeft);
+  return TRaised(!life.Ended());
 }
 
 void TBarView::SetOpenPopup(TBarItemViewer* viewer, TBarPopupWindowBase* window) {
@@ -191,11 +213,10 @@ void TBarView::CloseChildPopups() {
   if (viewer && isToolbar_) viewer->Invalidate();
 }
 
-void TBarView::OpenOrCloseSelected() {
-  if (HasState(vsKeyMode) && selected_ && !selected_->Item()->HasStyle(isNoAutoOpen))
-    OpenChildPopup(true);
-  else
-    CloseChildPopups();
+TRaised TBarView::OpenOrCloseSelected() {
+  if (HasState(vsKeyMode) && selected_ && !selected_->Item()->HasStyle(isNoAutoOpen)) return OpenChildPopup(true);
+  CloseChildPopups();
+  return TRaised(true);
 }
 
 void TBarView::StartTimer(TBarViewTimer timer, UINT interval) {
@@ -279,40 +300,59 @@ TBarItemViewer* TBarView::FindAccelerator(wchar_t key, bool onlyPrimary, bool& i
   return nullptr;
 }
 
-void TBarView::EnterToolbarLoop(bool startedByMouse, bool menuMode, bool selectFirst) {
-  if (!isToolbar_ || HasState(vsModal)) return;
+TRaised TBarView::EnterToolbarLoop(bool startedByMouse, bool menuMode, bool selectFirst) {
+  if (!isToolbar_ || HasState(vsModal)) return TRaised(true);
   state_ = static_cast<TBarViewState>(state_ & vsShowAccels);
   TBarDoneActionData done;
+  // The handlers the tracking raises may free this view with its bar; what was chosen is still carried out.
+  const TLifeWatch life = LifeWatch();
+  const auto finish = [&] {
+    DoneAction(done);
+    return TRaised(!life.Ended());
+  };
   if (TTrackingLoopProc loop = TrackingLoop()) loop(this, startedByMouse, menuMode, done, false, selectFirst);
+  if (life.Ended()) return finish();
   StopAllTimers();
   CloseChildPopups();
   POINT cursor{};
   GetCursorPos(&cursor);
-  UpdateSelection(&cursor, false);
+  if (UpdateSelection(&cursor, false).Gone()) return finish();
   SetAccelsVisibility(false);
-  SetSelected(nullptr);
+  const TRaised left = SetSelected(nullptr);
   DoneAction(done);
+  return left;
 }
 
-bool TBarView::ExecuteSelected(TBarTrackingState& state) {
+TRaised TBarView::ExecuteSelected(TBarTrackingState& state) {
   TBarItemViewer* viewer = selected_;
-  if (!viewer) return true;
+  if (!viewer) {
+    state.Done = true;
+    return TRaised(true);
+  }
   if (!viewer->Item()->HasStyle(isSplitButton)) {
-    OpenChildPopup(true);
+    const TLifeWatch viewerLife = viewer->LifeWatch();
+    if (OpenChildPopup(true).Gone()) return TRaised(false);
     if (openViewer_) {
       if (GetParentToolbarView() == this) IncludeState(vsKeyMode);
-      return false;
+      return TRaised(true);
+    }
+    // An OnPopup that deleted the item leaves nothing to run.
+    if (viewerLife.Ended()) {
+      state.Done = true;
+      return TRaised(true);
     }
   }
   if (viewer->Item()->HasStyle(isSelectable)) {
-    GivePriority(viewer);
-    RecordItemClick(state, viewer->Item(), !(state.RootView == this && !isPopup_));
+    const TLifeWatch viewerLife = viewer->LifeWatch();
+    if (GivePriority(viewer).Gone()) return TRaised(false);
+    if (!viewerLife.Ended()) RecordItemClick(state, viewer->Item(), !(state.RootView == this && !isPopup_));
   }
-  return true;
+  state.Done = true;
+  return TRaised(true);
 }
 
-void TBarView::ScrollSelectedIntoView() {
-  if (!selected_ || !(selected_->Show() || selected_->Clipped())) return;
+TRaised TBarView::ScrollSelectedIntoView() {
+  if (!selected_ || !(selected_->Show() || selected_->Clipped())) return TRaised(true);
   const int height = window_ && window_->HandleAllocated() ? window_->ClientHeight() : maxHeight_;
   const RECT& bounds = selected_->BoundsRect();
   if (bounds.top < kScrollArrowHeight)
@@ -320,18 +360,28 @@ void TBarView::ScrollSelectedIntoView() {
   else if (bounds.bottom > height - kScrollArrowHeight)
     scrollOffset_ += bounds.bottom - (height - kScrollArrowHeight);
   else
-    return;
+    return TRaised(true);
   InvalidatePositions();
-  ValidatePositions();
+  return ValidatePositions();
 }
 
-void TBarView::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
+TRaised TBarView::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
   TBarView* toolbar = GetParentToolbarView();
   const bool toolbarHorizontal = toolbar && toolbar->orientation_ != TBarViewOrientation::tbvoVertical;
   // Closing this pop-up frees this view: nothing may touch it afterwards.
   auto closeThisPopup = [this, toolbar] {
     if (toolbar) toolbar->ExcludeState(vsKeyMode);
     if (parentView_) parentView_->CloseChildPopups();
+    return TRaised(false);
+  };
+  // The bar's selection moves, raising OnSelect and OnPopup, which may free the bar and its pop-ups; the bar's
+  // own moves close this pop-up when it is the bar's.
+  const auto moveOnToolbar = [this, toolbar](bool goForward) {
+    const TLifeWatch life = LifeWatch();
+    if (toolbar->SetSelected(toolbar->NextSelectable(toolbar->selected_, goForward)).Gone() ||
+        toolbar->OpenOrCloseSelected().Gone())
+      return TRaised(false);
+    return TRaised(!life.Ended());
   };
   switch (key) {
     case VK_LEFT:
@@ -339,54 +389,59 @@ void TBarView::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
       const WORD pressed = key;
       key = 0;
       if (toolbar == this && orientation_ == TBarViewOrientation::tbvoVertical) {
-        if (OpenChildPopup(true)) toolbar->IncludeState(vsKeyMode);
-        return;
+        if (OpenChildPopup(true).Gone()) return TRaised(false);
+        if (openViewer_) toolbar->IncludeState(vsKeyMode);
+        return TRaised(true);
       }
       if (pressed == VK_LEFT) {
         if (isPopup_ && !toolbarHorizontal) {
-          if (state.RootView != this) closeThisPopup();
+          if (state.RootView != this) return closeThisPopup();
         } else if (toolbarHorizontal && (toolbar == this || toolbar == parentView_)) {
-          toolbar->SetSelected(toolbar->NextSelectable(toolbar->selected_, false));
-          toolbar->OpenOrCloseSelected();
+          return moveOnToolbar(false);
         } else if (parentView_) {
           parentView_->CloseChildPopups();
         }
-        return;
+        return TRaised(true);
       }
-      const bool opened =
-          toolbar != this && selected_ && selected_->Item()->HasStyle(isSubmenu) && OpenChildPopup(true);
-      if ((toolbar == this || !opened) && toolbarHorizontal) {
-        toolbar->SetSelected(toolbar->NextSelectable(toolbar->selected_, true));
-        toolbar->OpenOrCloseSelected();
+      bool opened = false;
+      if (toolbar != this && selected_ && selected_->Item()->HasStyle(isSubmenu)) {
+        if (OpenChildPopup(true).Gone()) return TRaised(false);
+        opened = openViewer_ != nullptr;
       }
-      return;
+      if ((toolbar == this || !opened) && toolbarHorizontal) return moveOnToolbar(true);
+      return TRaised(true);
     }
     case VK_UP:
     case VK_DOWN:
       if (toolbar == this && toolbarHorizontal) {
-        if (OpenChildPopup(true)) IncludeState(vsKeyMode);
-      } else {
-        SelectNext(key == VK_DOWN);
+        if (OpenChildPopup(true).Gone()) return TRaised(false);
+        if (openViewer_) IncludeState(vsKeyMode);
+      } else if (SelectNext(key == VK_DOWN).Gone()) {
+        return TRaised(false);
       }
       break;
     case VK_HOME:
     case VK_END:
-      SetSelected(key == VK_HOME ? NextSelectable(nullptr, true) : NextSelectable(nullptr, false));
-      ScrollSelectedIntoView();
+      if (SetSelected(key == VK_HOME ? NextSelectable(nullptr, true) : NextSelectable(nullptr, false)).Gone() ||
+          ScrollSelectedIntoView().Gone())
+        return TRaised(false);
       break;
     case VK_TAB:
-      SelectNext(!shift.Contains(TShiftStateItem::ssShift));
+      if (SelectNext(!shift.Contains(TShiftStateItem::ssShift)).Gone()) return TRaised(false);
       break;
     case VK_RETURN:
-      if (!selected_ || !selected_->Item()->Enabled() || ExecuteSelected(state)) state.Done = true;
+      if (!selected_ || !selected_->Item()->Enabled()) {
+        state.Done = true;
+      } else if (ExecuteSelected(state).Gone()) {
+        key = 0;
+        return TRaised(false);
+      }
       break;
     case VK_ESCAPE:
       key = 0;
-      if (state.RootView == this)
-        state.Done = true;
-      else
-        closeThisPopup();
-      return;
+      if (state.RootView != this) return closeThisPopup();
+      state.Done = true;
+      return TRaised(true);
     case VK_MENU:
     case VK_F10:
       state.Done = true;
@@ -404,9 +459,10 @@ void TBarView::KeyDown(WORD& key, TShiftState shift, TBarTrackingState& state) {
       }
       break;
     default:
-      return;
+      return TRaised(true);
   }
   key = 0;
+  return TRaised(true);
 }
 
 }  // namespace toolbars

@@ -62,8 +62,9 @@ void TBaseTree::DoDragging(POINT p) {
   } dragEnd{this, LifeWatch()};
 
   TDragObject* object = nullptr;
-  DoStartDrag(object);
+  const TRaised started = DoStartDrag(object);
   delete object;
+  if (started.Gone()) return;
   Microsoft::WRL::ComPtr<IDataObject> dataObject;
   *dataObject.ReleaseAndGetAddressOf() = GetDragManager()->GetDataObject();
   Microsoft::WRL::ComPtr<IDropSource> dropSource;
@@ -78,7 +79,7 @@ void TBaseTree::DoDragging(POINT p) {
   POINT cursor{};
   GetCursorPos(&cursor);
   if (HandleAllocated()) ::ScreenToClient(Handle(), &cursor);
-  DoEndDrag(nullptr, cursor.x, cursor.y);
+  if (DoEndDrag(nullptr, cursor.x, cursor.y).Gone()) return;
   dragImage_->EndDrag();
   // A drop target that moved the nodes itself (an optimized move) took them out of the drag selection.
   if (effect == DROPEFFECT_MOVE && options_->AutoOptions().Contains(TTreeAutoOption::toAutoDeleteMovedNodes) &&
@@ -95,8 +96,8 @@ void TBaseTree::DoDragging(POINT p) {
   }
 }
 
-void TBaseTree::DoEndDrag(TObject* target, int x, int y) {
-  inherited::DoEndDrag(target, x, y);
+TRaised TBaseTree::DoEndDrag(TObject* target, int x, int y) {
+  if (inherited::DoEndDrag(target, x, y).Gone()) return TRaised(false);
   DoStateChange({}, {TTreeState::stFrameworkDragPending});
   // The drag loop kept the release of the button from the tree: its mouse handling gets it now.
   UINT release = WM_LBUTTONUP;
@@ -108,9 +109,12 @@ void TBaseTree::DoEndDrag(TObject* target, int x, int y) {
     POINT cursor{};
     GetCursorPos(&cursor);
     ::ScreenToClient(Handle(), &cursor);
+    const TLifeWatch life = LifeWatch();
     Perform(release, 0, PointToLParam(cursor));
+    if (life.Ended()) return TRaised(false);
   }
   DoStateChange({}, {TTreeState::stLeftButtonDown, TTreeState::stMiddleButtonDown, TTreeState::stRightButtonDown});
+  return TRaised(true);
 }
 
 void TBaseTree::PrepareDragImage(POINT hotSpot, IDataObject* dataObject) {

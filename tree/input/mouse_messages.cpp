@@ -186,7 +186,8 @@ void TBaseTree::UpdateHotNodeAtCursor() {
     SetHotNode(nullptr);
 }
 
-void TBaseTree::MouseMove(TShiftState shift, int x, int y) {
+TRaised TBaseTree::MouseMove(TShiftState shift, int x, int y) {
+  const TLifeWatch life = LifeWatch();
   if (!states_.Contains(TTreeState::stDrawSelPending)) {
     if (states_.Contains(TTreeState::stWheelPanning) && states_.Contains(TTreeState::stWheelScrolling)) {
       const POINT anchor = ScreenToClient(panningAnchor_);
@@ -197,7 +198,7 @@ void TBaseTree::MouseMove(TShiftState shift, int x, int y) {
     if (states_.Contains(TTreeState::stOleDragPending) &&
         (std::abs(x - lastClickPos_.x) >= dragThreshold_ || std::abs(y - lastClickPos_.y) >= dragThreshold_)) {
       DoDragging(lastClickPos_);
-      return;
+      return TRaised(!life.Ended());
     }
   }
   if (CanAutoScroll()) DoAutoScroll(x, y);
@@ -219,7 +220,7 @@ void TBaseTree::MouseMove(TShiftState shift, int x, int y) {
     }
   } else {
     HandleHotTrack(x, y);
-    inherited::MouseMove(shift, x, y);
+    if (inherited::MouseMove(shift, x, y).Gone()) return TRaised(false);
   }
 
   if (states_.Contains(TTreeState::stDrawSelPending) && CalculateSelectionRect(x, y)) {
@@ -238,6 +239,7 @@ void TBaseTree::MouseMove(TShiftState shift, int x, int y) {
       Invalidate();
     }
   }
+  return TRaised(true);
 }
 
 }  // namespace tree
