@@ -44,11 +44,6 @@ using namespace toolbars;
 
 namespace {
 
-// The measured bars have no handlers: nothing frees them while they work.
-void MustLive(TRaised raised) {
-  if (raised.Gone()) std::abort();
-}
-
 constexpr int kRuns = 15;
 constexpr int kPopupItems = 500;
 constexpr int kSwitchRounds = 10;

@@ -99,12 +99,16 @@ class TTextTree : public TBaseTree {
   }
 
  protected:
-  int GetNodeWidth(PTreeNode, TColumnIndex) override { return 60; }
-  void PaintNode(TNodePaintInfo& info) override {
+  TNodeRaised GetNodeWidth(PTreeNode, TColumnIndex, int& width) override {
+    width = 60;
+    return TNodeRaised(true, true);
+  }
+  TNodeRaised PaintNode(TNodePaintInfo& info) override {
     wchar_t text[24];
     int length = std::swprintf(text, 24, L"Node %u", info.Node->Index);
     ExtTextOutW(info.Canvas->Handle(), info.ContentRect.left + 2, info.ContentRect.top + 2, 0, nullptr, text,
                 static_cast<UINT>(length), nullptr);
+    return TNodeRaised(true, true);
   }
 };
 
@@ -117,9 +121,9 @@ double PaintScreen(std::uint32_t count, HDC dc) {
   canvas.SetHandle(dc);
   const int top = static_cast<int>(count / 2) * DefaultTreeNodeHeight;
   const RECT window{0, top, 300, top + kScreenRows * DefaultTreeNodeHeight};
-  tree.PaintTree(&canvas, window, POINT{0, 0}, WindowPaintFlags);
+  MustLive(tree.PaintTree(&canvas, window, POINT{0, 0}, WindowPaintFlags));
   const double elapsed = BestTime(kPaintRepeats, [&] {
-    tree.PaintTree(&canvas, window, POINT{0, 0}, WindowPaintFlags);
+    MustLive(tree.PaintTree(&canvas, window, POINT{0, 0}, WindowPaintFlags));
   });
   canvas.SetHandle(nullptr);
   return elapsed;

@@ -80,7 +80,9 @@ TBaseTree::~TBaseTree() {
   InterruptValidation();
   StopWheelPanning();
   Destroying();
-  CancelEditNode();
+  // The editor goes without a word to the handlers: the objects they report to may be gone.
+  if (Microsoft::WRL::ComPtr<ITreeEditLink> link = editLink_; link && IsEditing()) link->CancelEdit();
+  states_ -= TTreeState::stEditing;
   editLink_.Reset();
   clipboardFormats_.reset();
   try {
@@ -168,11 +170,12 @@ void TBaseTree::SetUpdateState(bool updating) {
 
 void TBaseTree::BeginUpdate() {
   if (IsDestroying()) return;
+  // OnUpdating may free the tree: no bracket is opened then.
   if (updateCount_ == 0) {
-    DoUpdating(TTreeUpdateState::usBegin);
+    if (DoUpdating(TTreeUpdateState::usBegin).Gone()) return;
     SetUpdateState(true);
-  } else {
-    DoUpdating(TTreeUpdateState::usUpdate);
+  } else if (DoUpdating(TTreeUpdateState::usUpdate).Gone()) {
+    return;
   }
   ++updateCount_;
   states_ += TTreeState::stUpdating;
@@ -192,8 +195,13 @@ void TBaseTree::EndUpdate() {
     TFirstFailure failure;
     if (HandleAllocated()) failure.Run([this] { UpdateScrollBars(false); });
     if (!life.Ended() && states_.Contains(TTreeState::stStructureChangePending))
-      failure.Run([this] { FireStructureChange(); });
-    if (!life.Ended() && states_.Contains(TTreeState::stChangePending)) failure.Run([this] { FireChange(); });
+      failure.Run([this] {
+        if (FireStructureChange().Gone()) return;
+      });
+    if (!life.Ended() && states_.Contains(TTreeState::stChangePending))
+      failure.Run([this] {
+        if (FireChange().Gone()) return;
+      });
     if (!life.Ended() && options_->AutoOptions().Contains(TTreeAutoOption::toAutoSort))
       failure.Run([this] { SortTree(sortColumn_, sortDirection_, true); });
     if (life.Ended()) return failure.Raise();
@@ -201,11 +209,13 @@ void TBaseTree::EndUpdate() {
     // The frame too: a scroll bar that came while drawing was off was never painted, and turning drawing on again
     // paints nothing.
     if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
-    failure.Run([this] { DoUpdating(TTreeUpdateState::usEnd); });
+    failure.Run([this] {
+      if (DoUpdating(TTreeUpdateState::usEnd).Gone()) return;
+    });
     failure.Raise();
     return;
   }
-  DoUpdating(updateCount_ == 0 ? TTreeUpdateState::usEnd : TTreeUpdateState::usUpdate);
+  if (DoUpdating(updateCount_ == 0 ? TTreeUpdateState::usEnd : TTreeUpdateState::usUpdate).Gone()) return;
 }
 
 void TBaseTree::LowerUpdateCount() {
@@ -241,7 +251,7 @@ void TBaseTree::StartChangeTimer(UINT_PTR id) {
   SetTimer(Handle(), id, changeDelay_, nullptr);
 }
 
-void TBaseTree::StructureChange(PTreeNode node, TChangeReason reason) {
+TRaised TBaseTree::StructureChange(PTreeNode node, TChangeReason reason) {
   if (states_.Contains(TTreeState::stStructureChangePending)) {
     StopTimer(StructureChangeTimer);
   } else {
@@ -252,18 +262,20 @@ void TBaseTree::StructureChange(PTreeNode node, TChangeReason reason) {
     lastStructureChangeReason_ = reason;
   else if (reason != TChangeReason::crIgnore)
     lastStructureChangeReason_ = TChangeReason::crAccumulated;
-  if (updateCount_ == 0) ReleaseStructureChange();
+  if (updateCount_ > 0) return TRaised(true);
+  return ReleaseStructureChange();
 }
 
-void TBaseTree::ReleaseStructureChange() {
+TRaised TBaseTree::ReleaseStructureChange() {
   // Without a window there is no timer to wait for, so a delayed change fires at once.
-  if (changeDelay_ > 0 && !states_.Contains(TTreeState::stSynchMode) && HandleAllocated())
+  if (changeDelay_ > 0 && !states_.Contains(TTreeState::stSynchMode) && HandleAllocated()) {
     StartChangeTimer(StructureChangeTimer);
-  else
-    FireStructureChange();
+    return TRaised(true);
+  }
+  return FireStructureChange();
 }
 
-void TBaseTree::Change(PTreeNode node) {
+TRaised TBaseTree::Change(PTreeNode node) {
   // A change of the selection or the focus ends an edit a click armed, whatever made it.
   if (editPendingNode_) ForgetPendingEdit();
   if (states_.Contains(TTreeState::stChangePending))
@@ -271,11 +283,12 @@ void TBaseTree::Change(PTreeNode node) {
   else
     states_ += TTreeState::stChangePending;
   lastChangedNode_ = node;
-  if (updateCount_ > 0) return;
-  if (changeDelay_ > 0 && !states_.Contains(TTreeState::stSynchMode) && HandleAllocated())
+  if (updateCount_ > 0) return TRaised(true);
+  if (changeDelay_ > 0 && !states_.Contains(TTreeState::stSynchMode) && HandleAllocated()) {
     StartChangeTimer(ChangeTimer);
-  else
-    FireChange();
+    return TRaised(true);
+  }
+  return FireChange();
 }
 
 void TBaseTree::ForgetPendingChange(PTreeNode node) {
@@ -285,22 +298,24 @@ void TBaseTree::ForgetPendingChange(PTreeNode node) {
 }
 
 // A tree being destroyed tells its handlers only about freed nodes: the objects they report to may be gone.
-void TBaseTree::FireStructureChange() {
-  if (!IsDestroying()) DoStructureChange(lastStructureChangeNode_, lastStructureChangeReason_);
+TRaised TBaseTree::FireStructureChange() {
+  if (IsDestroying()) return TRaised(true);
+  return DoStructureChange(lastStructureChangeNode_, lastStructureChangeReason_).Tree();
 }
 
-void TBaseTree::FireChange() {
-  if (!IsDestroying()) DoChange(lastChangedNode_);
+TRaised TBaseTree::FireChange() {
+  if (IsDestroying()) return TRaised(true);
+  return DoChange(lastChangedNode_).Tree();
 }
 
 void TBaseTree::WMTimer(TMessage& message) {
   switch (message.WParam) {
     case ChangeTimer:
-      if (states_.Contains(TTreeState::stChangePending)) FireChange();
+      if (states_.Contains(TTreeState::stChangePending) && FireChange().Gone()) return;
       StopTimer(ChangeTimer);
       break;
     case StructureChangeTimer:
-      if (states_.Contains(TTreeState::stStructureChangePending)) FireStructureChange();
+      if (states_.Contains(TTreeState::stStructureChangePending) && FireStructureChange().Gone()) return;
       StopTimer(StructureChangeTimer);
       break;
     case SearchTimer:
@@ -311,10 +326,11 @@ void TBaseTree::WMTimer(TMessage& message) {
       break;
     case EditTimer:
       // The edit opens on the node that was clicked, and only while it has the focus.
-      if (states_.Contains(TTreeState::stEditPending) && editPendingNode_ && editPendingNode_ == focusedNode_)
-        DoEdit();
-      else
+      if (states_.Contains(TTreeState::stEditPending) && editPendingNode_ && editPendingNode_ == focusedNode_) {
+        if (DoEdit().Gone()) return;
+      } else {
         ForgetPendingEdit();
+      }
       break;
     case ScrollTimer:
       if (states_.Contains(TTreeState::stScrollPending)) {
@@ -474,16 +490,18 @@ bool TBaseTree::InternalAddToSelection(const PTreeNode* nodes, std::size_t count
 }
 
 void TBaseTree::AddToSelection(PTreeNode node) {
-  if (InternalAddToSelection(&node, 1, false)) Change(node);
+  if (InternalAddToSelection(&node, 1, false) && Change(node).Gone()) return;
 }
 
 void TBaseTree::AddToSelection(const std::vector<PTreeNode>& nodes) {
-  if (InternalAddToSelection(nodes.data(), nodes.size(), false)) Change(nodes.size() == 1 ? nodes.front() : nullptr);
+  if (InternalAddToSelection(nodes.data(), nodes.size(), false) &&
+      Change(nodes.size() == 1 ? nodes.front() : nullptr).Gone())
+    return;
 }
 
 void TBaseTree::RemoveFromSelection(PTreeNode node) {
   if (!node || node == root_) return;
-  if (InternalRemoveFromSelection(node)) Change(node);
+  if (InternalRemoveFromSelection(node) && Change(node).Gone()) return;
 }
 
 void TBaseTree::InternalClearSelection() {
@@ -501,7 +519,7 @@ void TBaseTree::ClearSelection() {
   if (selectionCount_ == 0 || IsDestroying()) return;
   if (updateCount_ == 0 && HandleAllocated()) Invalidate();
   InternalClearSelection();
-  Change(nullptr);
+  if (Change(nullptr).Gone()) return;
 }
 
 void TBaseTree::SetSelected(PTreeNode node, bool value) {
@@ -544,40 +562,51 @@ void TBaseTree::SelectAll(bool visibleOnly) {
 
 // ---- focus
 
-void TBaseTree::DoFocusNode(PTreeNode node, bool ask) {
+TNodeRaised TBaseTree::DoFocusNode(PTreeNode node, bool ask) {
+  if (node == root_) node = nullptr;
+  // Ending a running edit raises OnNewText and OnEdited, asking raises OnFocusChanging, and closing the old node
+  // raises more: any of them may delete the node, or free the tree. The focus then stays where the handlers left it.
+  const TNodeWatch watch(*this, node);
+  const auto answer = [&] { return TNodeRaised(watch); };
   // A running edit ends here; one a click armed ends when the focus goes elsewhere (below), since the click that
   // armed it moves the focus to its own node.
-  if (IsEditing() && !EndEditNode()) return;
-  if (node == root_) node = nullptr;
+  if (IsEditing()) {
+    bool ended = false;
+    if (EndEditing(ended).Gone() || watch.Ended() || !ended) return answer();
+  }
   const bool autoExpand = options_->AutoOptions().Contains(TTreeAutoOption::toAutoExpand);
   if (node != focusedNode_ && editPendingNode_) ForgetPendingEdit();
   if (node != focusedNode_) {
-    if (ask && !DoFocusChanging(focusedNode_, node, focusedColumn_, focusedColumn_)) return;
+    bool allowed = true;
+    if (ask && (DoFocusChanging(focusedNode_, node, focusedColumn_, focusedColumn_, allowed).Gone() || !allowed))
+      return answer();
     PTreeNode old = focusedNode_;
-    // Closing the old node raises handlers that may delete the new one.
-    const TNodeWatch watch(*this, node);
     if (autoExpand && old && node && old->Parent == node->Parent && Expanded(old))
       ToggleNode(old);
     else if (old)
       InvalidateNode(old);
-    if (watch.Ended()) return;
+    if (watch.Ended()) return answer();
     focusedNode_ = node;
   }
   if (focusedNode_) {
     if (header_->UseColumns() && focusedColumn_ < 0) focusedColumn_ = 0;
     if (autoExpand && !Expanded(focusedNode_) && HasChildren(focusedNode_)) ToggleNode(focusedNode_);
+    if (watch.Ended()) return answer();
     InvalidateNode(focusedNode_);
     if (updateCount_ == 0)
       ScrollIntoView(focusedNode_, options_->SelectionOptions().Contains(TTreeSelectionOption::toCenterScrollIntoView));
+    if (watch.Ended()) return answer();
   }
   if (selectionCount_ == 0) ResetRangeAnchor();
+  return answer();
 }
 
 void TBaseTree::SetFocusedNode(PTreeNode node) {
   PTreeNode old = focusedNode_;
-  DoFocusNode(node, true);
-  if (focusedNode_ != old && focusedNode_ == (node == root_ ? nullptr : node))
-    DoFocusChange(focusedNode_, focusedColumn_);
+  if (DoFocusNode(node, true).Gone()) return;
+  if (focusedNode_ != old && focusedNode_ == (node == root_ ? nullptr : node) &&
+      DoFocusChange(focusedNode_, focusedColumn_).Gone())
+    return;
 }
 
 // ---- cut and copy marks
@@ -589,26 +618,31 @@ void TBaseTree::MarkCutCopyNodes(bool cut) {
   DoStateChange({cut ? TTreeState::stCutPending : TTreeState::stCopyPending});
 }
 
-void TBaseTree::FinishCutOrCopy() {
-  if (states_.Contains(TTreeState::stCutPending)) {
-    PTreeNode node = GetFirstNoInit();
-    while (node) {
-      if (node->Has(nsCutOrCopy)) {
-        // Skip the marked node's subtree before it goes, so nested marks are never visited twice.
-        PTreeNode next = node;
-        while (next && !next->NextSibling) {
-          next = next->Parent;
-          if (next == root_) next = nullptr;
-        }
-        next = next ? next->NextSibling : nullptr;
-        DeleteNode(node);
-        node = next;
-      } else {
-        node = GetNextNoInit(node);
+TRaised TBaseTree::FinishCutOrCopy() {
+  if (!states_.Contains(TTreeState::stCutPending)) return TRaised(true);
+  // OnFreeNode of a deleted node may free the node the walk goes on with (the walk starts over: the deleted
+  // nodes took their marks with them), or the tree.
+  const TLifeWatch life = LifeWatch();
+  PTreeNode node = GetFirstNoInit();
+  while (node) {
+    if (node->Has(nsCutOrCopy)) {
+      // Skip the marked node's subtree before it goes, so nested marks are never visited twice.
+      PTreeNode next = node;
+      while (next && !next->NextSibling) {
+        next = next->Parent;
+        if (next == root_) next = nullptr;
       }
+      next = next ? next->NextSibling : nullptr;
+      const TNodeWatch nextWatch(*this, next);
+      DeleteNode(node);
+      if (life.Ended()) return TRaised(false);
+      node = nextWatch.Ended() ? GetFirstNoInit() : next;
+    } else {
+      node = GetNextNoInit(node);
     }
-    states_ -= TTreeState::stCutPending;
   }
+  states_ -= TTreeState::stCutPending;
+  return TRaised(true);
 }
 
 void TBaseTree::CancelCutOrCopy() {
@@ -620,8 +654,19 @@ void TBaseTree::CancelCutOrCopy() {
 // ---- editing entry point
 
 bool TBaseTree::CancelEditNode() {
-  if (states_.Contains(TTreeState::stEditing) || states_.Contains(TTreeState::stEditPending)) DoCancelEdit();
+  if (CancelEditing().Gone()) return true;
   return true;
+}
+
+TRaised TBaseTree::CancelEditing() {
+  if (states_.Contains(TTreeState::stEditing) || states_.Contains(TTreeState::stEditPending)) return DoCancelEdit();
+  return TRaised(true);
+}
+
+TRaised TBaseTree::EndEditing(bool& ended) {
+  ended = true;
+  if (states_.Contains(TTreeState::stEditing) || states_.Contains(TTreeState::stEditPending)) return DoEndEdit(ended);
+  return TRaised(true);
 }
 
 // ---- properties

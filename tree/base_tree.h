@@ -318,12 +318,16 @@ class TBaseTree : public TCustomControl {
   PTreeNode HotNode() const { return hotNode_; }
   // Marks the selected, enabled nodes for a pending cut (or copy); FinishCutOrCopy deletes them after a paste.
   void MarkCutCopyNodes(bool cut);
-  void FinishCutOrCopy();
+  TRaised FinishCutOrCopy();
   void CancelCutOrCopy();
 
   // ---- editing entry points the node store calls
   bool IsEditing() const { return states_.Contains(TTreeState::stEditing); }
   bool CancelEditNode();
+  // The same for the tree's own work, which goes on afterwards: OnNewText, OnEdited and OnEditCancelled may free the
+  // tree, and the answer tells. ended tells whether the edit ended (an editor may refuse).
+  TRaised CancelEditing();
+  TRaised EndEditing(bool& ended);
   // The node a click armed an edit on, which opens when the edit delay runs out; null when none waits.
   PTreeNode EditPendingNode() const { return editPendingNode_; }
 
@@ -486,21 +490,26 @@ class TBaseTree : public TCustomControl {
   // ---- OLE drag and drop as a target; the drag manager forwards here
   virtual HRESULT DragEnter(DWORD keyState, POINT pt, DWORD& effect);
   virtual HRESULT DragOver(TObject* source, DWORD keyState, TDragState state, POINT pt, DWORD& effect);
+  // The row at a client point and the drop mode there; finding and measuring it raise its handlers, so node is null
+  // when they deleted it, and the answer tells whether the tree outlived them.
+  TRaised NodeUnder(POINT client, PTreeNode& node, TDropMode& mode, bool withDropMark);
   virtual void DragLeave();
   virtual HRESULT DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect);
 
   // ---- drag and drop
   // The tree's drag manager, made on first use (OnCreateDragManager, else a TTreeDragManager); the tree keeps it.
   ITreeDragManager* GetDragManager();
+  // The same for the tree's own work: OnCreateDragManager may free the tree, and the answer tells.
+  TRaised MakeDragManager(ITreeDragManager*& manager);
   virtual bool CanShowDragImage();
   // The effect a drop would have: move within this tree, copy from elsewhere, then the modifier keys decide.
   virtual DWORD SuggestDropEffect(TObject* source, TShiftState shift, POINT pt, DWORD allowedEffects);
   // The source tree when the data object carries a tree reference of this process, else null.
   TBaseTree* GetTreeFromDataObject(IDataObject* dataObject);
   // Renders the dragged nodes around hotSpot (client point) and hands the picture to the drag image.
-  void PrepareDragImage(POINT hotSpot, IDataObject* dataObject);
+  TRaised PrepareDragImage(POINT hotSpot, IDataObject* dataObject);
   // Repaints treeRect (client coordinates) while tree's own drag image floats over it.
-  void UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool updateNCArea, bool reshowDragImage);
+  TRaised UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool updateNCArea, bool reshowDragImage);
   // The nodes of the running OLE drag, in tree order; empty outside a drag.
   const std::vector<PTreeNode>& DragSelection() const { return dragSelection_; }
   // Registers the drag manager as the window's OLE drop target, or revokes it.
@@ -517,7 +526,7 @@ class TBaseTree : public TCustomControl {
   TDropMode LastDropMode() const { return lastDropMode_; }
 
   // Paints the tree area window (tree coordinates, unscrolled) onto target at the point targetPoint.
-  void PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options);
+  TRaised PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options);
   // Rebuilds the expand button bitmaps and/or the line brush from the current styles and colours.
   void PrepareBitmaps(bool needButtons, bool needLines);
   // The node's index into the check images, -1 for none.
@@ -602,91 +611,98 @@ class TBaseTree : public TCustomControl {
   TTreeUpdatingEvent OnUpdating;
 
  protected:
-  // ---- event dispatchers: each raises its event; a descendant overrides them to act without a handler. Those that
-  // ask (the -ing events, OnEditing, OnDragAllowed) answer refused when the handler frees a node of this tree that
-  // the event names, or the tree: a change that is not made yet cannot go on with a freed node.
-  virtual void DoAfterCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect);
-  virtual void DoAfterItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
-  virtual void DoAfterItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
-  virtual void DoAfterPaint(TCanvas* canvas);
+  // ---- event dispatchers: each raises its event through RaiseEvent or RaiseNodeEvent, and answers whether the tree,
+  // and the node the event is about, outlived the handler; a descendant overrides them to act without a handler.
+  // Those that ask (the -ing events, OnEditing, OnDragAllowed) answer refused when the handler frees a node of this
+  // tree that the event names: a change that is not made yet cannot go on with a freed node.
+  virtual TNodeRaised DoAfterCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect);
+  virtual TNodeRaised DoAfterItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
+  virtual TNodeRaised DoAfterItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
+  virtual TRaised DoAfterPaint(TCanvas* canvas);
   virtual void DoAutoScroll(int x, int y);
-  virtual bool DoBeforeDrag(PTreeNode node, TColumnIndex column);
-  virtual void DoBeforeCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect);
-  virtual void DoBeforeItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect, TColor& color,
-                                 TItemEraseAction& eraseAction);
-  virtual bool DoBeforeItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect);
-  virtual void DoBeforePaint(TCanvas* canvas);
-  virtual void DoCancelEdit();
-  virtual bool DoCanEdit(PTreeNode node, TColumnIndex column, bool allowed);
-  virtual void DoChange(PTreeNode node);
-  virtual void DoCheckClick(PTreeNode node, TCheckState newState);
-  virtual void DoChecked(PTreeNode node);
-  virtual bool DoChecking(PTreeNode node, TCheckState& newState);
-  virtual void DoCollapsed(PTreeNode node);
-  virtual bool DoCollapsing(PTreeNode node);
-  virtual void DoColumnClick(TColumnIndex column, TShiftState shift);
-  virtual void DoColumnDblClick(TColumnIndex column, TShiftState shift);
-  virtual void DoColumnResize(TColumnIndex column);
-  virtual int DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column);
+  virtual TNodeRaised DoBeforeDrag(PTreeNode node, TColumnIndex column, bool& allowed);
+  virtual TNodeRaised DoBeforeCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect);
+  virtual TNodeRaised DoBeforeItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect, TColor& color,
+                                        TItemEraseAction& eraseAction);
+  virtual TNodeRaised DoBeforeItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect, bool& customDraw);
+  virtual TRaised DoBeforePaint(TCanvas* canvas);
+  virtual TRaised DoCancelEdit();
+  // allowed comes in as the default answer.
+  virtual TNodeRaised DoCanEdit(PTreeNode node, TColumnIndex column, bool& allowed);
+  virtual TNodeRaised DoChange(PTreeNode node);
+  virtual TNodeRaised DoCheckClick(PTreeNode node, TCheckState newState);
+  virtual TNodeRaised DoChecked(PTreeNode node);
+  virtual TNodeRaised DoChecking(PTreeNode node, TCheckState& newState, bool& allowed);
+  virtual TNodeRaised DoCollapsed(PTreeNode node);
+  virtual TNodeRaised DoCollapsing(PTreeNode node, bool& allowed);
+  virtual TRaised DoColumnClick(TColumnIndex column, TShiftState shift);
+  virtual TRaised DoColumnDblClick(TColumnIndex column, TShiftState shift);
+  virtual TRaised DoColumnResize(TColumnIndex column);
+  virtual TRaised DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column, int& result);
   // A new reference, or null.
-  virtual IDataObject* DoCreateDataObject();
-  virtual ITreeDragManager* DoCreateDragManager();
-  virtual ITreeEditLink* DoCreateEditor(PTreeNode node, TColumnIndex column);
-  virtual bool DoDragOver(TObject* source, TShiftState shift, TDragState state, POINT pt, TDropMode mode,
-                          DWORD& effect);
-  virtual void DoDragDrop(TObject* source, IDataObject* dataObject, const TFormatArray& formats, TShiftState shift,
-                          POINT pt, DWORD& effect, TDropMode mode);
-  virtual void DoHeaderDraw(TTreeHeader* header, TCanvas* canvas, TTreeColumn* column, const RECT& r, bool hover,
-                            bool pressed, TTreeDropMarkMode dropMark);
-  virtual void DoEdit();
-  virtual bool DoEndEdit();
-  virtual void DoExpanded(PTreeNode node);
-  virtual bool DoExpanding(PTreeNode node);
-  virtual void DoFocusChange(PTreeNode node, TColumnIndex column);
-  virtual bool DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn, TColumnIndex newColumn);
-  virtual void DoFocusNode(PTreeNode node, bool ask);
+  virtual TRaised DoCreateDataObject(IDataObject*& result);
+  virtual TRaised DoCreateDragManager(ITreeDragManager*& result);
+  virtual TNodeRaised DoCreateEditor(PTreeNode node, TColumnIndex column, ITreeEditLink*& result);
+  virtual TRaised DoDragOver(TObject* source, TShiftState shift, TDragState state, POINT pt, TDropMode mode,
+                             DWORD& effect, bool& accept);
+  virtual TRaised DoDragDrop(TObject* source, IDataObject* dataObject, const TFormatArray& formats, TShiftState shift,
+                             POINT pt, DWORD& effect, TDropMode mode);
+  virtual TRaised DoHeaderDraw(TTreeHeader* header, TCanvas* canvas, TTreeColumn* column, const RECT& r, bool hover,
+                               bool pressed, TTreeDropMarkMode dropMark);
+  virtual TRaised DoEdit();
+  // ended tells whether the edit ended (an editor may refuse).
+  virtual TRaised DoEndEdit(bool& ended);
+  virtual TNodeRaised DoExpanded(PTreeNode node);
+  virtual TNodeRaised DoExpanding(PTreeNode node, bool& allowed);
+  virtual TNodeRaised DoFocusChange(PTreeNode node, TColumnIndex column);
+  // The answer is about newNode; allowed is false when the handler freed either node.
+  virtual TNodeRaised DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn,
+                                      TColumnIndex newColumn, bool& allowed);
+  virtual TNodeRaised DoFocusNode(PTreeNode node, bool ask);
   // Raises OnFreeNode for a node that was initialized or got initial user data; the store frees the block after.
-  virtual void DoFreeNode(PTreeNode node);
+  virtual TRaised DoFreeNode(PTreeNode node);
   virtual THintAnimationType DoGetAnimationType(THintAnimationType requested);
-  virtual void DoGetCursor(TCursor& cursor);
-  virtual void DoGetHeaderCursor(TTreeHeader* header, HCURSOR& cursor);
-  virtual int DoGetImageIndex(PTreeNode node, TTreeImageKind kind, TColumnIndex column, bool& ghosted, int index);
-  virtual void DoGetLineStyle(const void*& bits);
-  virtual String DoGetNodeHint(PTreeNode node, TColumnIndex column);
-  virtual String DoGetNodeTooltip(PTreeNode node, TColumnIndex column);
-  virtual int GetNodeWidth(PTreeNode node, TColumnIndex column);
-  virtual TPopupMenu* DoGetPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
-  virtual void DoGetUserClipboardFormats(TFormatEtcArray& formats);
-  virtual void DoHeaderClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift, int x,
-                             int y);
-  virtual void DoHeaderDblClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift, int x,
+  virtual TRaised DoGetCursor(TCursor& cursor);
+  virtual TRaised DoGetHeaderCursor(TTreeHeader* header, HCURSOR& cursor);
+  // index comes in as the default.
+  virtual TNodeRaised DoGetImageIndex(PTreeNode node, TTreeImageKind kind, TColumnIndex column, bool& ghosted,
+                                      int& index);
+  virtual TRaised DoGetLineStyle(const void*& bits);
+  virtual TNodeRaised DoGetNodeHint(PTreeNode node, TColumnIndex column, String& hint);
+  virtual TNodeRaised DoGetNodeTooltip(PTreeNode node, TColumnIndex column, String& tooltip);
+  virtual TNodeRaised GetNodeWidth(PTreeNode node, TColumnIndex column, int& width);
+  virtual TRaised DoGetPopupMenu(PTreeNode node, TColumnIndex column, POINT position, TPopupMenu*& menu);
+  virtual TRaised DoGetUserClipboardFormats(TFormatEtcArray& formats);
+  virtual TRaised DoHeaderClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift, int x,
                                 int y);
-  virtual void DoHeaderDragged(TTreeHeader* header, TColumnIndex column, int oldPosition);
-  virtual bool DoHeaderDragging(TTreeHeader* header, TColumnIndex column);
-  virtual void DoHeaderMouseDown(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y);
-  virtual void DoHeaderMouseMove(TTreeHeader* header, TShiftState shift, int x, int y);
-  virtual void DoHeaderMouseUp(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y);
-  virtual void DoHotChange(PTreeNode oldNode, PTreeNode newNode);
-  virtual int DoIncrementalSearch(PTreeNode node, const String& text);
-  virtual void DoInitChildren(PTreeNode node, std::uint32_t& childCount);
-  virtual void DoInitNode(PTreeNode parent, PTreeNode node, TTreeNodeInitStates& initStates);
-  virtual bool DoKeyAction(WORD& charCode, TShiftState& shift);
-  virtual void DoLoadUserData(PTreeNode node, TStream& stream);
-  virtual void DoNodeCopied(PTreeNode node);
-  virtual bool DoNodeCopying(PTreeNode node, PTreeNode newParent);
-  virtual void DoNodeMoved(PTreeNode node);
-  virtual bool DoNodeMoving(PTreeNode node, PTreeNode newParent);
-  virtual bool DoPaintBackground(TCanvas* canvas, const RECT& r);
+  virtual TRaised DoHeaderDblClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift,
+                                   int x, int y);
+  virtual TRaised DoHeaderDragged(TTreeHeader* header, TColumnIndex column, int oldPosition);
+  virtual TRaised DoHeaderDragging(TTreeHeader* header, TColumnIndex column, bool& allowed);
+  virtual TRaised DoHeaderMouseDown(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y);
+  virtual TRaised DoHeaderMouseMove(TTreeHeader* header, TShiftState shift, int x, int y);
+  virtual TRaised DoHeaderMouseUp(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y);
+  virtual TRaised DoHotChange(PTreeNode oldNode, PTreeNode newNode);
+  virtual TNodeRaised DoIncrementalSearch(PTreeNode node, const String& text, int& result);
+  virtual TNodeRaised DoInitChildren(PTreeNode node, std::uint32_t& childCount);
+  virtual TNodeRaised DoInitNode(PTreeNode parent, PTreeNode node, TTreeNodeInitStates& initStates);
+  virtual TRaised DoKeyAction(WORD& charCode, TShiftState& shift, bool& doDefault);
+  virtual TNodeRaised DoLoadUserData(PTreeNode node, TStream& stream);
+  virtual TNodeRaised DoNodeCopied(PTreeNode node);
+  virtual TNodeRaised DoNodeCopying(PTreeNode node, PTreeNode newParent, bool& allowed);
+  virtual TNodeRaised DoNodeMoved(PTreeNode node);
+  virtual TNodeRaised DoNodeMoving(PTreeNode node, PTreeNode newParent, bool& allowed);
+  virtual TRaised DoPaintBackground(TCanvas* canvas, const RECT& r, bool& handled);
   // Paints the drop mark of the drop target's row r (the whole row, in the coordinates of canvas); descendants may
   // paint their own.
   virtual void DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r);
-  // Paints a cell's content (the base paints none).
-  virtual void DoPaintNode(TNodePaintInfo& paintInfo);
-  virtual void DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
-  virtual HRESULT DoRenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard);
-  virtual void DoReset(PTreeNode node);
-  virtual void DoSaveUserData(PTreeNode node, TStream& stream);
-  virtual void DoScroll(int deltaX, int deltaY);
+  // Paints a cell's content (the base paints none); the answer is about the cell's node.
+  virtual TNodeRaised DoPaintNode(TNodePaintInfo& paintInfo);
+  virtual TRaised DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
+  virtual TRaised DoRenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard, HRESULT& result);
+  virtual TNodeRaised DoReset(PTreeNode node);
+  virtual TNodeRaised DoSaveUserData(PTreeNode node, TStream& stream);
+  virtual TRaised DoScroll(int deltaX, int deltaY);
   // Option bits of DoSetOffsetXY.
   enum TScrollUpdateOption : unsigned {
     suoRepaintHeader = 1,
@@ -694,22 +710,34 @@ class TBaseTree : public TCustomControl {
     suoScrollClientArea = 4,
     suoUpdateNCArea = 8,
   };
-  virtual bool DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RECT* clipRect = nullptr);
-  virtual void DoStructureChange(PTreeNode node, TChangeReason reason);
-  virtual void DoUpdating(TTreeUpdateState state);
+  // OnScroll is raised, last, when the offset changed; moved tells whether it did.
+  virtual TRaised DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RECT* clipRect = nullptr,
+                                bool* moved = nullptr);
+  virtual TNodeRaised DoStructureChange(PTreeNode node, TChangeReason reason);
+  virtual TRaised DoUpdating(TTreeUpdateState state);
   // Size 0, then OnGetNodeDataSize.
-  virtual void DoValidateNodeDataSize(int& size);
+  virtual TRaised DoValidateNodeDataSize(int& size);
+
+  // Raises handler with args when it is assigned, and answers whether the tree, and node (of this tree, or null),
+  // outlived it.
+  template <class Handler, class... Args>
+  TNodeRaised RaiseNodeEvent(PTreeNode node, const Handler& handler, Args&&... args) {
+    if (!handler) return TNodeRaised(true, true);
+    const TNodeWatch watch(*this, node);
+    handler(std::forward<Args>(args)...);
+    return TNodeRaised(watch);
+  }
 
   // ---- other virtual slots of the store
   // Settles NodeDataSize through DoValidateNodeDataSize while it is still undetermined (-1).
-  virtual void ValidateNodeDataSize();
-  virtual bool HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position);
+  virtual TRaised ValidateNodeDataSize();
+  virtual TRaised HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position, bool& has);
   // The formats registered for this tree's class, in priority order, then those of OnGetUserClipboardFormats.
-  virtual void GetNativeClipboardFormats(TFormatEtcArray& formats);
+  virtual TRaised GetNativeClipboardFormats(TFormatEtcArray& formats);
   virtual const TClass* GetOptionsClass() const;
   // A descendant's constructor installs its own options class here (a constructor cannot ask a virtual slot).
   void ReplaceTreeOptions(std::unique_ptr<TCustomTreeOptions> options);
-  virtual void MainColumnChanged();
+  virtual TRaised MainColumnChanged();
   void PaintNonClientTo(HDC dc) override;
   // The font, rectangle and text a node's cell shows in a column; the text tree fills in the text.
   virtual void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text);
@@ -732,7 +760,7 @@ class TBaseTree : public TCustomControl {
   virtual bool CanEdit(PTreeNode node, TColumnIndex column);
   // Lays the running editor over the edited node's text (over the rest of the column with toGridExtensions).
   void UpdateEditBounds();
-  virtual void DoGetHelpContext(PTreeNode node, TColumnIndex column, int& context);
+  virtual TNodeRaised DoGetHelpContext(PTreeNode node, TColumnIndex column, int& context);
   // The font changes of event handlers on canvas reach the tree (CellFontChanged) while cells are painted.
   void RedirectFontChangeEvent(TCanvas* canvas);
   void RestoreFontChangeEvent(TCanvas* canvas);
@@ -740,7 +768,7 @@ class TBaseTree : public TCustomControl {
   bool CellFontChanged() const { return cellFontChanged_; }
   bool HandleWindowExtrasMessage(TMessage& message);
   // F1: the help context of the focused node, its parents, then the control and its parents opens help.
-  void ShowNodeHelp();
+  TRaised ShowNodeHelp();
   // Paints what the tree keeps in its frame into dc (window coordinates): the header, the themed client edge, the
   // bevel and the border band.
   void PaintTreeFrame(HDC dc);
@@ -753,10 +781,11 @@ class TBaseTree : public TCustomControl {
   void BeforeDestruction() override;
 
   // ---- stream chunks
-  virtual void WriteChunks(TStream& stream, PTreeNode node);
+  // Both raise the node's stream handlers; the answer is whether the tree and the node outlived them.
+  virtual TNodeRaised WriteChunks(TStream& stream, PTreeNode node);
   virtual void ReadNode(TStream& stream, int version, PTreeNode node);
-  // Handles one inner chunk of a node; true when it was understood. The stream is left at the chunk's end.
-  virtual bool ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize);
+  // Handles one inner chunk of a node. The stream is left at the chunk's end.
+  virtual TNodeRaised ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize);
   virtual void SkipNode(TStream& stream);
   void InternalAddFromStream(TStream& stream, int version, PTreeNode node);
 
@@ -774,8 +803,10 @@ class TBaseTree : public TCustomControl {
   // before it goes below the node; false when a handler freed it.
   bool InitNodeAndChildren(PTreeNode node);
   // Records a change of the focus or selection; fired at once, after ChangeDelay, or at the last EndUpdate.
-  void Change(PTreeNode node);
-  void StructureChange(PTreeNode node, TChangeReason reason);
+  // Both may raise OnChange or OnStructureChange at once (no delay, no bracket): the answer is whether the tree
+  // outlived it.
+  TRaised Change(PTreeNode node);
+  TRaised StructureChange(PTreeNode node, TChangeReason reason);
   void InvalidateCache();
   // The cache is out of date from node's row on: node lies on the visible path before the change (a node about
   // to leave it), or after it (a node that joined it); a node off the path moves no row. Outside an update
@@ -815,7 +846,7 @@ class TBaseTree : public TCustomControl {
   void Paint() override;
   virtual void AdjustPaintCellRect(TNodePaintInfo& paintInfo, TColumnIndex& nextNonEmpty);
   virtual bool ColumnIsEmpty(PTreeNode node, TColumnIndex column);
-  virtual void PaintNode(TNodePaintInfo& paintInfo);
+  virtual TNodeRaised PaintNode(TNodePaintInfo& paintInfo);
   void SetDropTarget(PTreeNode node, TDropMode mode);
   void SetHotNode(PTreeNode node);
   // The rubber band in absolute tree coordinates; painted while stDrawSelecting is set.
@@ -849,9 +880,9 @@ class TBaseTree : public TCustomControl {
   // The state a click (or the space key) gives a check box of the type.
   static TCheckState DetermineNextCheckState(TCheckType checkType, TCheckState checkState);
   // Selects the visible nodes from start (null: the first top-level node) to end; without addOnly alone.
-  void SelectNodes(PTreeNode startNode, PTreeNode endNode, bool addOnly);
+  TRaised SelectNodes(PTreeNode startNode, PTreeNode endNode, bool addOnly);
   // Flips the selection of the visible nodes from start to end; the range anchor stays selected.
-  void ToggleSelection(PTreeNode startNode, PTreeNode endNode);
+  TRaised ToggleSelection(PTreeNode startNode, PTreeNode endNode);
   void ResetRangeAnchor();
   int LastSelectionLevel() const { return lastSelectionLevel_; }
 
@@ -873,13 +904,13 @@ class TBaseTree : public TCustomControl {
   bool InternalAddToSelection(const PTreeNode* nodes, std::size_t count, bool forceInsert);
   void InternalClearSelection();
   // Ctrl and Shift of shift decide how a click on newNode changes the selection.
-  void HandleClickSelection(PTreeNode lastFocused, PTreeNode newNode, TShiftState shift);
+  TRaised HandleClickSelection(PTreeNode newNode, TShiftState shift);
   void AddToTempCache(PTreeNode node) { tempCache_.push_back(node); }
   void ClearTempCache();
   // Moves the rubber band's second corner to client point (x, y); true when the band changed.
   bool CalculateSelectionRect(int x, int y);
   // Brings the selection up to the rubber band's move from its last to its new rectangle; true when it changed.
-  bool HandleDrawSelection();
+  TRaised HandleDrawSelection(bool& changed);
   void DoTimerScroll();
   // The message handlers of the mouse; false leaves the message to the other handlers.
   bool HandleMouseMessage(TMessage& message);
@@ -905,7 +936,7 @@ class TBaseTree : public TCustomControl {
   void HandleMouseWheel(TMessage& message);
   bool HandleSetCursor(TMessage& message);
   // Leaves only node selected (when it was), with one change report.
-  void ReduceSelectionTo(PTreeNode node);
+  TRaised ReduceSelectionTo(PTreeNode node);
   // The check box press of a click or the space key, and its release (applied or only redrawn).
   void PressCheckBox(PTreeNode node);
   void ReleaseCheckBox(bool apply);
@@ -1012,9 +1043,9 @@ class TBaseTree : public TCustomControl {
   void LowerUpdateCount();
   void StartChangeTimer(UINT_PTR id);
   // Fires the recorded structure change now or after ChangeDelay.
-  void ReleaseStructureChange();
-  void FireStructureChange();
-  void FireChange();
+  TRaised ReleaseStructureChange();
+  TRaised FireStructureChange();
+  TRaised FireChange();
   // Keeps a node that is being freed out of the change events still waiting to fire.
   void ForgetPendingChange(PTreeNode node);
   // Drops the entries of deselected nodes.
@@ -1218,17 +1249,18 @@ class TBaseTree : public TCustomControl {
   RECT headerRect_{};
   // ---- painting, window messages and keyboard: state
   // PaintTree of window, whose vertical extent runs from 0 and stands for the tree from the absolute windowTop.
-  void PaintTreeArea(TCanvas* target, RECT window, TTreePosition windowTop, POINT targetPoint, TTreePaintFlags options);
+  TRaised PaintTreeArea(TCanvas* target, RECT window, TTreePosition windowTop, POINT targetPoint,
+                        TTreePaintFlags options);
   void PaintCheckImage(HDC dc, const TImageInfo& info);
-  void PaintImage(TNodePaintInfo& paintInfo, TImageInfoIndex which, bool withOverlay);
+  TNodeRaised PaintImage(TNodePaintInfo& paintInfo, TImageInfoIndex which, bool withOverlay);
   void PaintTreeLines(HDC dc, const TNodePaintInfo& paintInfo, int vAlign, const std::vector<TTreeLineType>& image,
                       TColor color, int bottom);
   void PaintSelectionRectangle(HDC dc, const RECT& r);
-  void PaintCellSelection(HDC dc, TNodePaintInfo& paintInfo);
+  TNodeRaised PaintCellSelection(HDC dc, TNodePaintInfo& paintInfo);
   int VerticalAlignment(PTreeNode node) const;
-  void EraseItem(TNodePaintInfo& paintInfo, const RECT& r, bool backgroundInUse, int clientTop);
-  void PaintRest(TCanvas* target, const RECT& window, POINT targetPoint, int restTop, bool backgroundInUse,
-                 bool rubberBand);
+  TNodeRaised EraseItem(TNodePaintInfo& paintInfo, const RECT& r, bool backgroundInUse, int clientTop);
+  TRaised PaintRest(TCanvas* target, const RECT& window, POINT targetPoint, int restTop, bool backgroundInUse,
+                    bool rubberBand);
   // Tiles the background picture over r (logical coordinates of dc) whose top-left lies at client point origin.
   void TileBackground(HDC dc, const RECT& r, POINT origin);
   void DetermineLineImage(PTreeNode node);
@@ -1237,9 +1269,9 @@ class TBaseTree : public TCustomControl {
   // The first column from column on, stepping back or forth, that OnFocusChanging lets the focus take at node;
   // asking stops once the handler freed node (asked watches it).
   TColumnIndex FocusableColumn(const TNodeWatch& asked, PTreeNode node, TColumnIndex column, bool back);
-  void ScrollByKey(int deltaX, int deltaY);
+  TRaised ScrollByKey(int deltaX, int deltaY);
   // Where the Applications key opens node's pop-up menu, in client coordinates.
-  POINT KeyboardMenuPoint(PTreeNode node);
+  TNodeRaised KeyboardMenuPoint(PTreeNode node, POINT& point);
   void HandleVerticalScroll(WORD code);
   void HandleHorizontalScroll(WORD code);
   void HandleKillFocus(TMessage& message);
@@ -1293,11 +1325,11 @@ class TBaseTree : public TCustomControl {
   TDropMode DropModeAt(int y, const RECT& r, bool withDropMark) const;
   // Paints dirty (client coordinates) into the background of tree's visible drag image, its frame too with
   // updateNCArea, and draws the image again with reshowDragImage.
-  void RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool updateNCArea, bool reshowDragImage);
+  TRaised RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool updateNCArea, bool reshowDragImage);
   // Repaints a node's row, under source's drag image when there is one.
-  void RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
+  TRaised RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
   // A new node under the drag: repainted in place of the old one, expanded after a while when it has children.
-  void ChangeDropTarget(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
+  TRaised ChangeDropTarget(PTreeNode node, TBaseTree* imageSource, bool imageVisible);
   void FrameworkDrag(TMessage& message);
   Microsoft::WRL::ComPtr<ITreeDragManager> dragManager_;
   std::vector<PTreeNode> dragSelection_;

@@ -11,25 +11,23 @@ TCustomDrawTree::TCustomDrawTree(TComponent* owner)
 
 TCustomDrawTree::~TCustomDrawTree() = default;
 
-int TCustomDrawTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
-  int width = 2 * TextMargin();
-  if (OnMeasureNodeWidth) {
-    TakeFont(measureCanvas_->Font(), Font());
-    OnMeasureNodeWidth(this, measureCanvas_.get(), node, column, width);
-  }
-  return width;
+TNodeRaised TCustomDrawTree::GetNodeWidth(PTreeNode node, TColumnIndex column, int& width) {
+  width = 2 * TextMargin();
+  if (!OnMeasureNodeWidth) return TNodeRaised(true, true);
+  TakeFont(measureCanvas_->Font(), Font());
+  return RaiseNodeEvent(node, OnMeasureNodeWidth, this, measureCanvas_.get(), node, column, width);
 }
 
-void TCustomDrawTree::DoPaintNode(TNodePaintInfo& paintInfo) {
-  if (OnDrawNodeContent) OnDrawNodeContent(this, paintInfo);
+TNodeRaised TCustomDrawTree::DoPaintNode(TNodePaintInfo& paintInfo) {
+  return RaiseNodeEvent(paintInfo.Node, OnDrawNodeContent, this, paintInfo);
 }
 
-void TCustomDrawTree::DoGetHintSize(PTreeNode node, TColumnIndex column, RECT& r) {
-  if (OnGetHintSize) OnGetHintSize(this, node, column, r);
+TNodeRaised TCustomDrawTree::DoGetHintSize(PTreeNode node, TColumnIndex column, RECT& r) {
+  return RaiseNodeEvent(node, OnGetHintSize, this, node, column, r);
 }
 
-void TCustomDrawTree::DoDrawHint(TCanvas* canvas, PTreeNode node, const RECT& r, TColumnIndex column) {
-  if (OnDrawHintContent) OnDrawHintContent(this, canvas, node, r, column);
+TNodeRaised TCustomDrawTree::DoDrawHint(TCanvas* canvas, PTreeNode node, const RECT& r, TColumnIndex column) {
+  return RaiseNodeEvent(node, OnDrawHintContent, this, canvas, node, r, column);
 }
 
 const TPublishedTable& TDrawTree::PublishedTable() const {

@@ -30,11 +30,11 @@ class TCustomDrawTree : public TBaseTree {
 
  protected:
   // 2 x TextMargin unless OnMeasureNodeWidth says otherwise.
-  int GetNodeWidth(PTreeNode node, TColumnIndex column) override;
-  void DoPaintNode(TNodePaintInfo& paintInfo) override;
+  TNodeRaised GetNodeWidth(PTreeNode node, TColumnIndex column, int& width) override;
+  TNodeRaised DoPaintNode(TNodePaintInfo& paintInfo) override;
   // The hint window asks these for a node's hint of a draw tree.
-  virtual void DoGetHintSize(PTreeNode node, TColumnIndex column, RECT& r);
-  virtual void DoDrawHint(TCanvas* canvas, PTreeNode node, const RECT& r, TColumnIndex column);
+  virtual TNodeRaised DoGetHintSize(PTreeNode node, TColumnIndex column, RECT& r);
+  virtual TNodeRaised DoDrawHint(TCanvas* canvas, PTreeNode node, const RECT& r, TColumnIndex column);
 
  private:
   friend class TTreeHintWindow;

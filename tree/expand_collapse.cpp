@@ -19,7 +19,8 @@ void TBaseTree::ToggleNode(PTreeNode node) {
   PTreeNode lastTopNode = updateCount_ == 0 ? GetTopNode() : nullptr;
   bool toggled = false;
   if (node->Has(nsExpanded)) {
-    if (!DoCollapsing(node)) return;
+    bool allowed = true;
+    if (DoCollapsing(node, allowed).Gone() || !allowed) return;
     InterruptValidation();
     if (animate && !states_.Contains(TTreeState::stFullCollapse)) {
       Update();
@@ -46,9 +47,10 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     else
       ForgetShownNode();
     toggled = true;
-    DoCollapsed(node);
+    if (DoCollapsed(node).Gone()) return;
   } else {
-    if (!DoExpanding(node)) return;
+    bool allowed = true;
+    if (DoExpanding(node, allowed).Gone() || !allowed) return;
     // This toggle opens the node: were its initialization to open it too when it asks to be open, its rows
     // would count twice.
     TTreeNodeInitStates initStates = 0;
@@ -82,7 +84,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
       AdjustTotalHeight(node, heightToAdd, true);
       if (FullyVisible(node)) visibleCount_ += CountVisibleChildren(node);
       toggled = true;
-      DoExpanded(node);
+      if (DoExpanded(node).Gone()) return;
     }
   }
   if (!toggled || watch.Ended()) return;
@@ -171,7 +173,9 @@ void TBaseTree::FullExpand(PTreeNode node) {
     PTreeNode top = node ? node : root_;
     const TNodeWatch topWatch(*this, node);
     TWatchedNodes reached(*this);
-    reached.Walk([this, node, &topWatch] { return !node ? GetFirst() : topWatch.Ended() ? nullptr : node; },
+    reached.Walk([this, node, &topWatch] { return !node              ? GetFirst()
+                                                  : topWatch.Ended() ? nullptr
+                                                                     : node; },
                  [this, top](PTreeNode run) {
                    if (!InitNodeAndChildren(run)) return static_cast<PTreeNode>(nullptr);
                    return InitializedStep(run, [run, top] { return NextInSubtree(run, top); });

@@ -48,13 +48,18 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
     for (PTreeNode run = node->FirstChild; run; run = run->NextSibling) order.push_back(run);
     std::vector<PTreeNode> room(order.size());
     const std::uint64_t freedBefore = freedNodes_;
+    bool treeGone = false;
     auto takeRight = [&](PTreeNode left, PTreeNode right) {
-      if (freedNodes_ != freedBefore) return false;
-      const int result = DoCompare(left, right, column);
+      if (treeGone || freedNodes_ != freedBefore) return false;
+      int result = 0;
+      if (DoCompare(left, right, column, result).Gone()) {
+        treeGone = true;
+        return false;
+      }
       return direction == TSortDirection::sdAscending ? result > 0 : result < 0;
     };
     MergeSort(order.data(), order.size(), room.data(), takeRight);
-    if (freedNodes_ != freedBefore || node->ChildCount != order.size()) return;
+    if (treeGone || freedNodes_ != freedBefore || node->ChildCount != order.size()) return;
     InterruptValidation();
     PTreeNode previous = nullptr;
     std::uint32_t index = 0;

@@ -14,22 +14,25 @@ namespace tree {
 
 // ---- blocks and data
 
-void TBaseTree::DoValidateNodeDataSize(int& size) {
+TRaised TBaseTree::DoValidateNodeDataSize(int& size) {
   size = 0;
-  if (OnGetNodeDataSize) OnGetNodeDataSize(this, size);
+  return RaiseEvent(OnGetNodeDataSize, this, size);
 }
 
-void TBaseTree::ValidateNodeDataSize() {
-  if (nodeDataSize_ != -1) return;
+TRaised TBaseTree::ValidateNodeDataSize() {
+  if (nodeDataSize_ != -1) return TRaised(true);
   int size = -1;
-  DoValidateNodeDataSize(size);
+  if (DoValidateNodeDataSize(size).Gone()) return TRaised(false);
   nodeDataSize_ = size < 0 ? 0 : size;
   recordSize_ = IsDesigning() ? 0 : static_cast<std::size_t>(nodeDataSize_);
   slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(recordSize_));
+  return TRaised(true);
 }
 
 PTreeNode TBaseTree::MakeNewNode() {
-  ValidateNodeDataSize();
+  // Every work that makes nodes settles the node size (raising OnGetNodeDataSize) before it begins, so that no
+  // handler runs here.
+  if (ValidateNodeDataSize().Gone()) return nullptr;
   auto* node = static_cast<PTreeNode>(slab_.Allocate());
   node->TotalCount = 1;
   node->NodeHeight = defaultNodeHeight_;
@@ -45,7 +48,11 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
   // The handler sees the node whole, its total too. A handler before it may have taken the node into the
   // selection or the focus again, or left it there by raising: nothing keeps a freed block.
   TFirstFailure failure;
-  if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) failure.Run([&] { DoFreeNode(node); });
+  // The block goes whatever the handler frees: the tree's own freeing holds no watch of its own.
+  if (node->Has(nsInitialized) || node->Has(nsInitialUserData))
+    failure.Run([&] {
+      if (DoFreeNode(node).Gone()) return;
+    });
   if (node->Has(nsSelected)) InternalRemoveFromSelection(node);
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   ForgetNode(node);
@@ -323,12 +330,10 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
     // The text of an edit cannot go to a node that goes: the edit is cancelled, and even a link that refuses to
     // cancel lets the focus leave the node. The handlers of that may free the node; the caller learns it.
     const TNodeWatch watch(*this, node);
-    CancelEditNode();
+    if (CancelEditing().Gone() || watch.Ended()) return;
     states_ -= TTreeState::stEditing;
-    DoFocusNode(nullptr, false);
-    if (watch.Ended()) return;
-    DoFocusChange(nullptr, focusedColumn_);
-    if (watch.Ended()) return;
+    if (DoFocusNode(nullptr, false).TreeGone() || watch.Ended()) return;
+    if (DoFocusChange(nullptr, focusedColumn_).TreeGone() || watch.Ended()) return;
   }
   if (node == rangeAnchor_) rangeAnchor_ = nullptr;
   if (node->Has(nsDeleting)) return;
@@ -366,8 +371,9 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
 void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
   if (!node) node = root_;
   // The handlers of deleted children (their frees, the structure changes) may free node too: what is left to do
-  // goes with it.
+  // goes with it. OnGetNodeDataSize runs before the first child is made, never among them.
   const TNodeWatch watch(*this, node);
+  if (count > node->ChildCount && (ValidateNodeDataSize().Gone() || watch.Ended())) return;
   if (count == 0) {
     DeleteChildren(node, false);
   } else if (count != node->ChildCount) {
@@ -409,7 +415,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       if (HandleAllocated()) Invalidate();
     }
   }
-  if (!watch.Ended()) StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildAdded);
+  if (watch.Ended() || StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildAdded).Gone()) return;
 }
 
 void TBaseTree::SetRootNodeCount(std::uint32_t value) {
@@ -440,8 +446,12 @@ void TBaseTree::AutoSortAfterAdd(PTreeNode parent) {
 }
 
 PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
-  CancelEditNode();
   if (!parent) parent = root_;
+  // Adding ends a running edit: OnEditCancelled may delete the parent or empty the tree, and nothing is added then.
+  {
+    const TNodeWatch watch(*this, parent);
+    if (CancelEditing().Gone() || watch.Ended()) return nullptr;
+  }
   if (!parent->Has(nsInitialized) && !InitNode(parent)) return nullptr;
   // The structure change, the sort and the measuring raise handlers that may delete the node or the parent.
   const TNodeWatch parentWatch(*this, parent);
@@ -461,8 +471,9 @@ PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
   const TNodeWatch nodeWatch(*this, node);
   if (updateCount_ == 0) {
     StartCacheValidation();
-    if (states_.Contains(TTreeState::stStructureChangePending)) ReleaseStructureChange();
+    if (states_.Contains(TTreeState::stStructureChangePending) && ReleaseStructureChange().Gone()) return nullptr;
     if (!parentWatch.Ended()) AutoSortAfterAdd(parent);
+    if (nodeWatch.TreeGone()) return nullptr;
     if (!parentWatch.Ended()) InvalidateToBottom(parent);
     UpdateScrollBars(true);
   }
@@ -472,14 +483,22 @@ PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
 
 PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const void* userData) {
   if (mode == TTreeNodeAttachMode::amNoWhere) return nullptr;
-  CancelEditNode();
   if (!node) node = root_;
+  // Inserting ends a running edit: OnEditCancelled may delete the node or empty the tree, and nothing is added then.
+  {
+    const TNodeWatch watch(*this, node);
+    if (CancelEditing().Gone() || watch.Ended()) return nullptr;
+  }
   if (node == root_) {
     if (mode == TTreeNodeAttachMode::amInsertBefore) mode = TTreeNodeAttachMode::amAddChildFirst;
     if (mode == TTreeNodeAttachMode::amInsertAfter) mode = TTreeNodeAttachMode::amAddChildLast;
   }
   bool addsChild = mode == TTreeNodeAttachMode::amAddChildFirst || mode == TTreeNodeAttachMode::amAddChildLast;
   if (addsChild && !node->Has(nsInitialized) && !InitNode(node)) return nullptr;
+  {
+    const TNodeWatch watch(*this, node);
+    if (ValidateNodeDataSize().Gone() || watch.Ended()) return nullptr;
+  }
   PTreeNode result = MakeNewNode();
   InternalConnectNode(result, node, this, mode);
   bool fits = recordSize_ >= sizeof userData;
@@ -489,11 +508,13 @@ PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const 
   const TNodeWatch resultWatch(*this, result), nodeWatch(*this, node);
   if (updateCount_ == 0) {
     AutoSortAfterAdd(addsChild ? node : node->Parent);
+    if (resultWatch.TreeGone()) return nullptr;
     UpdateScrollBars(true);
+    if (resultWatch.TreeGone()) return nullptr;
     const bool fromNew = mode == TTreeNodeAttachMode::amInsertBefore;
     if (!(fromNew ? resultWatch : nodeWatch).Ended()) InvalidateToBottom(fromNew ? result : node);
   }
-  if (!resultWatch.Ended()) StructureChange(result, TChangeReason::crNodeAdded);
+  if (!resultWatch.Ended() && StructureChange(result, TChangeReason::crNodeAdded).Gone()) return nullptr;
   if (userData && !fits) RaiseTreeError(teInitialUserDataSpace);
   return resultWatch.Ended() ? nullptr : result;
 }
@@ -507,7 +528,7 @@ bool TBaseTree::InitNodeStates(PTreeNode node, TTreeNodeInitStates& initStates) 
   const TNodeWatch watch(*this, node);
   node->Deferred |= ndInitializing;
   try {
-    DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node, initStates);
+    if (DoInitNode(node->Parent == root_ ? nullptr : node->Parent, node, initStates).Gone()) return false;
   } catch (...) {
     if (!watch.Ended()) node->Deferred &= static_cast<std::uint8_t>(~ndInitializing);
     throw;
@@ -546,8 +567,7 @@ bool TBaseTree::ReloadChildCount(PTreeNode node, bool noneDropsTheMark) {
   // OnInitChildren is one handler; the children the count adds or deletes and the structure change raise more.
   const TNodeWatch watch(*this, node);
   std::uint32_t count = node->ChildCount;
-  DoInitChildren(node, count);
-  if (watch.Ended()) return false;
+  if (DoInitChildren(node, count).Gone()) return false;
   if (count == 0 && noneDropsTheMark)
     DeleteChildren(node, true);
   else
@@ -605,15 +625,17 @@ void TBaseTree::ReinitChildren(PTreeNode node, bool recursive) {
 }
 
 void TBaseTree::ResetNode(PTreeNode node) {
-  CancelEditNode();
+  {
+    const TNodeWatch watch(*this, node);
+    if (CancelEditing().Gone() || watch.Ended()) return;
+  }
   if (!node || node == root_) {
     Clear();
     return;
   }
   // The handlers of the reset and of the children's deletion may free the node.
   const TNodeWatch watch(*this, node);
-  DoReset(node);
-  if (watch.Ended()) return;
+  if (DoReset(node).Gone()) return;
   DeleteChildren(node, false);
   if (watch.Ended()) return;
   InterruptValidation();
@@ -634,7 +656,9 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   const TNodeWatch watch(*this, node);
   PTreeNode parent = node->Parent;
   InterruptValidation();
-  if (!parent->Has(nsClearing)) StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildDeleted);
+  if (!parent->Has(nsClearing) &&
+      StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildDeleted).Gone())
+    return;
   if (watch.Ended()) return;
   const int oldX = offsetX_;
   const TTreePosition oldY = offsetY_;
@@ -682,13 +706,17 @@ void TBaseTree::ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure) {
     keepParent();
   }
   if (node == focusedNode_) {
-    failure.Run([this] { CancelEditNode(); });
+    failure.Run([this] {
+      if (CancelEditing().Gone()) return;
+    });
     if (watch.Ended()) return;
     states_ -= TTreeState::stEditing;
     focusedNode_ = nullptr;
     if (selectionCount_ == 0) ResetRangeAnchor();
     keepParent();
-    failure.Run([this] { DoFocusChange(nullptr, focusedColumn_); });
+    failure.Run([this] {
+      if (DoFocusChange(nullptr, focusedColumn_).TreeGone()) return;
+    });
     if (watch.Ended()) return;
     keepParent();
   }
@@ -771,7 +799,9 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     failure.Run([&] { UpdateScrollBars(true); });
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
-  failure.Run([&] { StructureChange(node == root_ || watch.Ended() ? nullptr : node, TChangeReason::crChildDeleted); });
+  failure.Run([&] {
+    if (StructureChange(node == root_ || watch.Ended() ? nullptr : node, TChangeReason::crChildDeleted).Gone()) return;
+  });
   failure.Raise();
 }
 
@@ -797,7 +827,10 @@ void TBaseTree::FreeAllNodes() {
     const std::uint64_t freedBefore = ++freedNodes_;
     if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
-    if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) failure.Run([&] { DoFreeNode(node); });
+    if (node->Has(nsInitialized) || node->Has(nsInitialUserData))
+      failure.Run([&] {
+        if (DoFreeNode(node).Gone()) return;
+      });
     // The selection is emptied at the end.
     ForgetNode(node);
     ReleaseNodeBlock(node);
@@ -826,11 +859,20 @@ void TBaseTree::FreeAllNodes() {
 }
 
 void TBaseTree::Clear() {
-  // A handler that raises does not keep the tree from emptying, nor the bracket from ending.
+  // A handler that raises does not keep the tree from emptying, nor the bracket from ending. One that frees the
+  // tree (OnUpdating, OnEditCancelled, OnFreeNode) ends the clearing there; a tree being destroyed goes on to the
+  // end, whatever its handlers did.
+  const bool destroying = IsDestroying();
+  const TLifeWatch life = LifeWatch();
+  const auto gone = [&] { return !destroying && life.Ended(); };
   BeginUpdate();
+  if (gone()) return;
   TFirstFailure failure;
   InterruptValidation();
-  failure.Run([this] { CancelEditNode(); });
+  failure.Run([this] {
+    if (CancelEditing().Gone()) return;
+  });
+  if (gone()) return failure.Raise();
   if (states_.Contains(TTreeState::stCutPending) || states_.Contains(TTreeState::stCopyPending)) {
     // Another program may own the clipboard by now; only data this tree put there is taken off.
     if (clipboardData_ && OleIsCurrentClipboard(clipboardData_.Get()) == S_OK) OleSetClipboard(nullptr);
@@ -842,7 +884,8 @@ void TBaseTree::Clear() {
   bool hadChildren = root_->ChildCount > 0;
   // The whole store goes at once: every block is released with its chunk instead of one by one.
   failure.Run([this] { FreeAllNodes(); });
-  if (hadChildren) StructureChange(nullptr, TChangeReason::crChildDeleted);
+  if (gone()) return failure.Raise();
+  if (hadChildren && StructureChange(nullptr, TChangeReason::crChildDeleted).Gone() && gone()) return failure.Raise();
   offsetX_ = offsetY_ = 0;
   EndUpdate();
   failure.Raise();
@@ -931,7 +974,9 @@ void TBaseTree::SetCheckType(PTreeNode node, TCheckType value) {
 
 void TBaseTree::SetCheckState(PTreeNode node, TCheckState value) {
   if (!node || node == root_ || node->CheckState == value || node->Has(nsDisabled)) return;
-  if (DoChecking(node, value)) DoCheckClick(node, value);
+  bool allowed = true;
+  if (DoChecking(node, value, allowed).Gone() || !allowed) return;
+  if (DoCheckClick(node, value).Gone()) return;
 }
 
 namespace {
@@ -1020,7 +1065,9 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     if (!asksParent) break;
     TCheckState parentState = ParentCheckState(current, level.Value);
     bool allowed = false;
-    failure.Run([&] { allowed = DoChecking(parent, parentState); });
+    failure.Run([&] {
+      if (DoChecking(parent, parentState, allowed).Gone()) allowed = false;
+    });
     if (watch.Ended()) return abandon();
     if (!allowed) {
       level.Refused = true;
@@ -1039,7 +1086,9 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     level.Node->States &= ~nsChecking;
     // The first level's report belongs to its caller.
     if (i > 0 && level.Node->CheckState != level.Old) {
-      failure.Run([&] { DoChecked(level.Node); });
+      failure.Run([&] {
+        if (DoChecked(level.Node).Gone()) return;
+      });
       if (watch.Ended()) return abandon();
     }
   }
@@ -1134,7 +1183,10 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   // once with the tree.
   const TLifeWatch life = LifeWatch();
   const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
-  if (!DoNodeMoving(source, target == targetTree->root_ ? nullptr : target) || targetWatch.Ended()) return;
+  bool allowed = true;
+  if (DoNodeMoving(source, target == targetTree->root_ ? nullptr : target, allowed).Gone() || !allowed ||
+      targetWatch.Ended())
+    return;
   if (targetTree != this) {
     PTreeNode parent = childrenOnly ? source : source->Parent;
     const TNodeWatch parentWatch(*this, parent);
@@ -1149,9 +1201,7 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   auto moveOne = [&](PTreeNode node) {
     InternalDisconnectNode(node, true);
     InternalConnectNode(node, target, this, mode);
-    const TNodeWatch moved(*this, node);
-    DoNodeMoved(node);
-    if (moved.Ended() || targetWatch.Ended()) return false;
+    if (DoNodeMoved(node).Gone() || targetWatch.Ended()) return false;
     // Several nodes keep their document order: each one after follows the one moved before it.
     if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
       target = node;
@@ -1182,7 +1232,8 @@ void TBaseTree::FinishMove(PTreeNode changed) {
     UpdateScrollBars(true);
     if (HandleAllocated()) Invalidate();
   }
-  StructureChange(watch.Ended() ? nullptr : changed, TChangeReason::crNodeMoved);
+  if (watch.TreeGone()) return;
+  if (StructureChange(watch.Ended() ? nullptr : changed, TChangeReason::crNodeMoved).Gone()) return;
 }
 
 }  // namespace tree

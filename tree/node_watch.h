@@ -3,12 +3,14 @@
 // a block as it frees it. A tree's watches form a list through the stack frames that hold them, so a node carries
 // nothing for them and a tree none watches pays one test per freed block.
 // TWatchedNodes: the same for a list of nodes that code goes through while it raises handlers.
+// TNodeRaised: what the tree's dispatchers answer about the handler they raised.
 #pragma once
 
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
 
+#include "framework/raise_event.h"
 #include "tree/tree_node.h"
 
 namespace tree {
@@ -23,6 +25,7 @@ class TNodeWatch {
 
   // The node's block was freed, or the tree is gone.
   bool Ended() const noexcept { return ended_; }
+  bool TreeGone() const noexcept { return !tree_; }
 
  private:
   friend class TBaseTree;
@@ -31,6 +34,26 @@ class TNodeWatch {
   PTreeNode node_;
   TNodeWatch* next_;  // the tree's watch that began before this one
   bool ended_ = false;
+};
+
+// Whether the tree, and the node an event was about, outlived the handler the event raised. A caller told the tree
+// is gone returns at once; one told the node is gone uses it no more. The compiler keeps a caller from dropping it.
+class [[nodiscard]] TNodeRaised {
+ public:
+  constexpr TNodeRaised(bool treeLives, bool nodeLives) noexcept : treeLives_(treeLives), nodeLives_(nodeLives) {}
+  explicit TNodeRaised(const TNodeWatch& watch) noexcept : TNodeRaised(!watch.TreeGone(), !watch.Ended()) {}
+
+  bool TreeGone() const noexcept { return !treeLives_; }
+  // The node was freed, or the tree is gone.
+  bool NodeGone() const noexcept { return !nodeLives_; }
+  // The node the event was about is the object that raised it.
+  bool Gone() const noexcept { return !nodeLives_; }
+  // The tree's own answer, for a caller that hands it on.
+  TRaised Tree() const noexcept { return TRaised(treeLives_); }
+
+ private:
+  bool treeLives_;
+  bool nodeLives_;
 };
 
 // Nodes of a tree listed by code that goes through them raising handlers, which may free any of them: the code

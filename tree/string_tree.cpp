@@ -104,10 +104,11 @@ void TCustomStringTree::BeforeDestruction() {
 void TCustomStringTree::EndEditAsTreeGoes() {
   Destroying();
   if (!IsEditing()) return;
-  if (TreeOptions()->StringOptions().Contains(TTreeStringOption::toAutoAcceptEditChange))
-    DoEndEdit();
-  else
-    DoCancelEdit();
+  bool ended = false;
+  const TRaised raised = TreeOptions()->StringOptions().Contains(TTreeStringOption::toAutoAcceptEditChange)
+                             ? DoEndEdit(ended)
+                             : DoCancelEdit();
+  if (raised.Gone()) return;
 }
 
 const TClass* TCustomStringTree::GetOptionsClass() const { return TCustomStringTreeOptions::StaticClass(); }
@@ -125,41 +126,47 @@ bool TCustomStringTree::FetchText(PTreeNode node, TColumnIndex column, String& b
   if (!node || node == RootNode()) return true;
   if (!node->Has(nsInitialized) && !InitNode(node)) return false;
   buffer = defaultText_;
-  const TNodeWatch watch(*this, node);
-  DoGetText(node, column, TVSTTextType::ttNormal, buffer);
-  if (!watch.Ended()) return true;
-  buffer.clear();
+  const TNodeRaised raised = DoGetText(node, column, TVSTTextType::ttNormal, buffer);
+  if (!raised.NodeGone()) return true;
+  // The buffer may be the freed tree's own.
+  if (!raised.TreeGone()) buffer.clear();
   return false;
 }
 
 String TCustomStringTree::Text(PTreeNode node, TColumnIndex column) {
   String text;
-  FetchText(node, column, text);
+  // A node its handler freed has no text.
+  if (!FetchText(node, column, text)) return String();
   return text;
 }
 
 // ---- dispatchers
 
-void TCustomStringTree::DoGetText(PTreeNode node, TColumnIndex column, TVSTTextType textType, String& text) {
-  if (OnGetText) OnGetText(this, node, column, textType, text);
+TNodeRaised TCustomStringTree::DoGetText(PTreeNode node, TColumnIndex column, TVSTTextType textType, String& text) {
+  return RaiseNodeEvent(node, OnGetText, this, node, column, textType, text);
 }
 
-void TCustomStringTree::DoNewText(PTreeNode node, TColumnIndex column, const String& text) {
-  if (OnNewText) OnNewText(this, node, column, text);
+TNodeRaised TCustomStringTree::DoNewText(PTreeNode node, TColumnIndex column, const String& text) {
+  // A row renamed to nothing is often deleted by the handler: nothing of it is touched then.
+  const TNodeRaised raised = RaiseNodeEvent(node, OnNewText, this, node, column, text);
+  if (raised.NodeGone()) return raised;
   // The width measured for the old text goes with it: the row is measured and drawn anew.
   InvalidateNode(node);
+  return raised;
 }
 
-void TCustomStringTree::DoPaintText(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType) {
-  if (OnPaintText) OnPaintText(this, canvas, node, column, textType);
+TNodeRaised TCustomStringTree::DoPaintText(PTreeNode node, TCanvas* canvas, TColumnIndex column,
+                                           TVSTTextType textType) {
+  return RaiseNodeEvent(node, OnPaintText, this, canvas, node, column, textType);
 }
 
-void TCustomStringTree::PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType) {
+TNodeRaised TCustomStringTree::PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column,
+                                                TVSTTextType textType) {
   fontChanged_ = false;
   const TLifeWatch life = LifeWatch();
   TFontWatch watch(canvas->Font(), watchedFontChange_, TNotifyEvent(this, &TCustomStringTree::WatchedFontChanged), life,
                    canvas == measureCanvas_.get());
-  DoPaintText(node, canvas, column, textType);
+  return DoPaintText(node, canvas, column, textType);
 }
 
 void TCustomStringTree::WatchedFontChanged(TObject* sender) {
@@ -177,12 +184,15 @@ void TCustomStringTree::ReadTextMetrics() {
   ellipsisWidth_ = measureCanvas_->TextWidth(L"...");
 }
 
-int TCustomStringTree::CalculateTextWidth(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& text) {
-  int width = 2 * TextMargin();
-  if (text.empty()) return width;
+TNodeRaised TCustomStringTree::CalculateTextWidth(TCanvas* canvas, PTreeNode node, TColumnIndex column,
+                                                  const String& text, int& width) {
+  width = 2 * TextMargin();
+  if (text.empty()) return TNodeRaised(true, true);
   TakeFont(canvas->Font(), Font());
-  DoPaintText(node, canvas, column, TVSTTextType::ttNormal);
-  return width + canvas->TextWidth(text);
+  const TNodeRaised raised = DoPaintText(node, canvas, column, TVSTTextType::ttNormal);
+  if (raised.TreeGone()) return raised;
+  width += canvas->TextWidth(text);
+  return raised;
 }
 
 int TCustomStringTree::StoredWidth(PTreeNode node) const {
@@ -196,18 +206,25 @@ void TCustomStringTree::StoreWidth(PTreeNode node, int width) {
   std::memcpy(reinterpret_cast<char*>(node) + widthOffset_, &value, sizeof value);
 }
 
-int TCustomStringTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
-  if (!node || node == RootNode()) return 0;
+TNodeRaised TCustomStringTree::GetNodeWidth(PTreeNode node, TColumnIndex column, int& width) {
+  width = 0;
+  if (!node || node == RootNode()) return TNodeRaised(true, true);
   const bool cached = column == Header()->MainColumn();
-  if (cached && StoredWidth(node) != 0) return StoredWidth(node);
+  if (cached && StoredWidth(node) != 0) {
+    width = StoredWidth(node);
+    return TNodeRaised(true, true);
+  }
   TBorrowedText probe(probeText_);
-  if (!FetchText(node, column, probe.text)) return 0;
+  const TLifeWatch life = LifeWatch();
+  if (!FetchText(node, column, probe.text)) return TNodeRaised(!life.Ended(), false);
   // OnPaintText sets the font the text is measured in, and may free the node.
-  const TNodeWatch watch(*this, node);
-  const int width = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text);
-  if (watch.Ended()) return 0;
+  const TNodeRaised raised = CalculateTextWidth(measureCanvas_.get(), node, column, probe.text, width);
+  if (raised.NodeGone()) {
+    width = 0;
+    return raised;
+  }
   if (cached) StoreWidth(node, width);
-  return width;
+  return raised;
 }
 
 void TCustomStringTree::ResetNodeWidths() {
@@ -228,8 +245,7 @@ void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* 
   text.clear();
   TCanvas* canvas = measureCanvas_.get();
   TakeFont(canvas->Font(), Font());
-  PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal);
-  if (watch.Ended()) return;
+  if (PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal).NodeGone()) return;
   int height = textHeight_;
   if (fontChanged_) {
     TEXTMETRICW metrics{};
@@ -241,27 +257,30 @@ void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* 
   if (watch.Ended()) return;
   if (TreeOptions()->PaintOptions().Contains(TTreePaintOption::toShowHorzGridLines)) --r.bottom;
   InflateRect(&r, 0, -((r.bottom - r.top - height) / 2));
-  FetchText(node, column, text);
+  if (!FetchText(node, column, text)) r = RECT{};
 }
 
-ITreeEditLink* TCustomStringTree::DoCreateEditor(PTreeNode node, TColumnIndex column) {
-  ITreeEditLink* link = inherited::DoCreateEditor(node, column);
-  if (!link) {
-    link = new TStringEditLink();
-    link->AddRef();
-  }
-  return link;
+TNodeRaised TCustomStringTree::DoCreateEditor(PTreeNode node, TColumnIndex column, ITreeEditLink*& link) {
+  const TNodeRaised raised = inherited::DoCreateEditor(node, column, link);
+  if (raised.NodeGone() || link) return raised;
+  link = new TStringEditLink();
+  link->AddRef();
+  return raised;
 }
 
 // ---- hints
 
-String TCustomStringTree::DoGetNodeHint(PTreeNode node, TColumnIndex column) {
-  String text = inherited::DoGetNodeHint(node, column);
-  if (OnGetHint) OnGetHint(this, node, column, TVSTTextType::ttNormal, text);
-  return text;
+TNodeRaised TCustomStringTree::DoGetNodeHint(PTreeNode node, TColumnIndex column, String& hint) {
+  const TNodeRaised raised = inherited::DoGetNodeHint(node, column, hint);
+  if (raised.NodeGone()) return raised;
+  return RaiseNodeEvent(node, OnGetHint, this, node, column, TVSTTextType::ttNormal, hint);
 }
 
-String TCustomStringTree::DoGetNodeTooltip(PTreeNode node, TColumnIndex column) { return Text(node, column); }
+TNodeRaised TCustomStringTree::DoGetNodeTooltip(PTreeNode node, TColumnIndex column, String& tooltip) {
+  const TLifeWatch life = LifeWatch();
+  if (FetchText(node, column, tooltip)) return TNodeRaised(true, true);
+  return TNodeRaised(!life.Ended(), false);
+}
 
 // ---- what resets measured widths
 
@@ -282,29 +301,30 @@ void TCustomStringTree::ReinitNode(PTreeNode node, bool recursive) {
   inherited::ReinitNode(node, recursive);
 }
 
-void TCustomStringTree::MainColumnChanged() {
+TRaised TCustomStringTree::MainColumnChanged() {
   ResetNodeWidths();
-  inherited::MainColumnChanged();
+  return inherited::MainColumnChanged();
 }
 
 // ---- the node stream
 
-void TCustomStringTree::WriteChunks(TStream& stream, PTreeNode node) {
-  // OnSaveNode may free the node, or the tree.
-  const TNodeWatch watch(*this, node);
-  inherited::WriteChunks(stream, node);
-  if (watch.Ended() || !TreeOptions()->StringOptions().Contains(TTreeStringOption::toSaveCaptions) || node == RootNode() ||
-      !node->Has(nsInitialized))
-    return;
+TNodeRaised TCustomStringTree::WriteChunks(TStream& stream, PTreeNode node) {
+  // OnSaveNode, and OnGetText, may free the node, or the tree.
+  const TNodeRaised raised = inherited::WriteChunks(stream, node);
+  if (raised.NodeGone() || !TreeOptions()->StringOptions().Contains(TTreeStringOption::toSaveCaptions) ||
+      node == RootNode() || !node->Has(nsInitialized))
+    return raised;
   TBorrowedText caption(probeText_);
-  FetchText(node, Header()->MainColumn(), caption.text);
-  if (caption.text.empty()) return;
+  const TLifeWatch life = LifeWatch();
+  if (!FetchText(node, Header()->MainColumn(), caption.text)) return TNodeRaised(!life.Ended(), false);
+  if (caption.text.empty()) return raised;
   std::int32_t header[2] = {CaptionChunk, static_cast<std::int32_t>(2 * caption.text.size())};
   stream.WriteBuffer(header, sizeof header);
   stream.WriteBuffer(caption.text.data(), header[1]);
+  return raised;
 }
 
-bool TCustomStringTree::ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) {
+TNodeRaised TCustomStringTree::ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) {
   if (chunkType != CaptionChunk) return inherited::ReadChunk(stream, version, node, chunkType, chunkSize);
   // The stream reader has bounded the chunk by the data really present; an odd last byte is skipped.
   std::int64_t end = stream.Position() + chunkSize;
@@ -312,9 +332,8 @@ bool TCustomStringTree::ReadChunk(TStream& stream, int version, PTreeNode node, 
   stream.ReadBuffer(caption.data(), static_cast<std::int32_t>(2 * caption.size()));
   if (stream.Position() != end) stream.SetPosition(end);
   // The root has no record for the application to keep a caption in.
-  if (node == RootNode()) return false;
-  DoNewText(node, Header()->MainColumn(), caption);
-  return true;
+  if (node == RootNode()) return TNodeRaised(true, true);
+  return DoNewText(node, Header()->MainColumn(), caption);
 }
 
 // ---- stored values

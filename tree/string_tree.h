@@ -73,38 +73,40 @@ class TCustomStringTree : public TBaseTree {
 
  protected:
   // 2 x TextMargin, plus the extent of a non-empty text in the tree's font as OnPaintText leaves it.
-  virtual int CalculateTextWidth(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& text);
-  virtual void DoGetText(PTreeNode node, TColumnIndex column, TVSTTextType textType, String& text);
-  virtual void DoNewText(PTreeNode node, TColumnIndex column, const String& text);
-  virtual void DoPaintText(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType);
-  // s cut to width with an ellipsis, unless OnShortenString does it.
-  virtual String DoShortenString(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& s, int width,
-                                 bool rightToLeft, int ellipsisWidth);
+  // The answer is whether the tree and the node outlived OnPaintText.
+  virtual TNodeRaised CalculateTextWidth(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& text,
+                                         int& width);
+  virtual TNodeRaised DoGetText(PTreeNode node, TColumnIndex column, TVSTTextType textType, String& text);
+  virtual TNodeRaised DoNewText(PTreeNode node, TColumnIndex column, const String& text);
+  virtual TNodeRaised DoPaintText(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType);
+  // s cut to width with an ellipsis into result, unless OnShortenString does it.
+  virtual TNodeRaised DoShortenString(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& s, int width,
+                                      bool rightToLeft, int ellipsisWidth, String& result);
 
   void DefineProperties(TFiler& filer) override;
   void AdjustPaintCellRect(TNodePaintInfo& paintInfo, TColumnIndex& nextNonEmpty) override;
   bool ColumnIsEmpty(PTreeNode node, TColumnIndex column) override;
-  String DoGetNodeHint(PTreeNode node, TColumnIndex column) override;
-  String DoGetNodeTooltip(PTreeNode node, TColumnIndex column) override;
+  TNodeRaised DoGetNodeHint(PTreeNode node, TColumnIndex column, String& hint) override;
+  TNodeRaised DoGetNodeTooltip(PTreeNode node, TColumnIndex column, String& tooltip) override;
   // The main column's width comes from the node's cache, measured when it is 0; other columns are measured each
   // time.
-  int GetNodeWidth(PTreeNode node, TColumnIndex column) override;
-  void DoPaintNode(TNodePaintInfo& paintInfo) override;
+  TNodeRaised GetNodeWidth(PTreeNode node, TColumnIndex column, int& width) override;
+  TNodeRaised DoPaintNode(TNodePaintInfo& paintInfo) override;
   const TClass* GetOptionsClass() const override;
   void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) override;
   // OnCreateEditor's link, else a TStringEditLink.
-  ITreeEditLink* DoCreateEditor(PTreeNode node, TColumnIndex column) override;
-  void MainColumnChanged() override;
+  TNodeRaised DoCreateEditor(PTreeNode node, TColumnIndex column, ITreeEditLink*& link) override;
+  TRaised MainColumnChanged() override;
   // With toSaveCaptions, after the inherited chunks: the main-column text as a caption chunk.
-  void WriteChunks(TStream& stream, PTreeNode node) override;
+  TNodeRaised WriteChunks(TStream& stream, PTreeNode node) override;
   // A caption chunk goes to DoNewText for the main column.
-  bool ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) override;
+  TNodeRaised ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) override;
 
   // The canvas font for a cell's normal text: the tree font, hot tracking, and the highlight colours of a
   // selected or drop-target cell.
   void InitializeTextProperties(TNodePaintInfo& paintInfo);
   // DoPaintText, noting whether the canvas font changed meanwhile (FontChanged).
-  void PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType);
+  TNodeRaised PaintTextWatched(PTreeNode node, TCanvas* canvas, TColumnIndex column, TVSTTextType textType);
   bool FontChanged() const { return fontChanged_; }
   // Forgets every measured main-column width.
   void ResetNodeWidths();
@@ -118,11 +120,10 @@ class TCustomStringTree : public TBaseTree {
 
   // The node's text into buffer (DefaultText first, then OnGetText); empty for null and the root. False, with the
   // buffer empty, when a handler freed the node (its initialization, or OnGetText).
-  bool FetchText(PTreeNode node, TColumnIndex column, String& buffer);
-  // Both end where a handler they raise (OnPaintText, OnShortenString) freed the node; PaintNormalText answers
-  // false then.
-  bool PaintNormalText(TNodePaintInfo& paintInfo, String& text);
-  void PaintStaticText(TNodePaintInfo& paintInfo, const String& text);
+  [[nodiscard]] bool FetchText(PTreeNode node, TColumnIndex column, String& buffer);
+  // Both end where a handler they raise (OnPaintText, OnShortenString) freed the node.
+  TNodeRaised PaintNormalText(TNodePaintInfo& paintInfo, String& text);
+  TNodeRaised PaintStaticText(TNodePaintInfo& paintInfo, const String& text);
   void DrawCellText(TNodePaintInfo& paintInfo, const String& text, RECT r, UINT format);
   void ReadTextMetrics();
   // Ends an edit as the tree goes, as if the editor's window went first, while the tree can still take the text:

@@ -77,8 +77,11 @@ bool TBaseTree::PasteFromClipboard() {
   if (FAILED(OleGetClipboard(&dataObject)) || !dataObject) RaiseTreeError(teClipboardFailed);
   TBaseTree* source = FindReferencedTree(dataObject.Get());
   bool optimized = source && source->HasState(TTreeState::stCutPending);
+  // The paste's handlers may free the source tree, or this one.
+  const TLifeWatch sourceLife = source ? source->LifeWatch() : TLifeWatch();
   bool result = ProcessOLEData(source, dataObject.Get(), focusedNode_, defaultPasteMode_, optimized);
-  if (source && source != this) source->FinishCutOrCopy();
+  // The paste's last act on the source.
+  if (source && source != this && !sourceLife.Ended()) (void)source->FinishCutOrCopy();
   return result;
 }
 
@@ -107,8 +110,12 @@ void TBaseTree::ReleaseClipboard() {
 HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard) {
   // Called by a data object on behalf of OLE: nothing an owner's handler raises may pass this point.
   try {
-    if (formatEtcIn.cfFormat != TreeDataFormat || !(formatEtcIn.tymed & NodeDataMedia))
-      return DoRenderOLEData(formatEtcIn, medium, forClipboard);
+    if (formatEtcIn.cfFormat != TreeDataFormat || !(formatEtcIn.tymed & NodeDataMedia)) {
+      HRESULT result = E_FAIL;
+      // The answer stands whether or not the handler freed the tree.
+      (void)DoRenderOLEData(formatEtcIn, medium, forClipboard, result);
+      return result;
+    }
     auto stream = std::make_unique<TMemoryStream>();
     TMemoryStream& data = *stream;
     TWatchedNodes listed(*this);
@@ -226,6 +233,8 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
 }
 
 void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
+  // OnGetNodeDataSize runs before the first node is made, never in the middle of the paste.
+  if (ValidateNodeDataSize().Gone()) return;
   // A read that fails part-way takes back every node this paste made (those a handler left): the tree is left as
   // it was.
   TWatchedNodes added(*this);
@@ -241,7 +250,8 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
       // The handlers of what is read (the application's data) may free the node, or the target.
       InternalAddFromStream(stream, 2, node);
       if (copied.Ended() || targetWatch.Ended()) return;
-      const bool allowed = DoNodeCopying(node, target == root_ ? nullptr : target);
+      bool allowed = true;
+      if (DoNodeCopying(node, target == root_ ? nullptr : target, allowed).TreeGone()) return;
       if (copied.Ended() || targetWatch.Ended()) {
         if (!copied.Ended()) DeleteNode(node);
         return;
@@ -250,8 +260,7 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
         DeleteNode(node);
         continue;
       }
-      DoNodeCopied(node);
-      if (copied.Ended() || targetWatch.Ended()) return;
+      if (DoNodeCopied(node).NodeGone() || targetWatch.Ended()) return;
       // Several nodes keep their order: each one after follows the one inserted before it.
       if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
         target = node;
@@ -271,6 +280,9 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   // what leaves) may free nodes or either tree: each step goes on only with what is left.
   const TLifeWatch life = LifeWatch(), targetLife = targetTree->LifeWatch();
   const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
+  // OnGetNodeDataSize of the target runs before its first node is made.
+  if (targetTree->ValidateNodeDataSize().Gone() || life.Ended() || sourceWatch.Ended() || targetWatch.Ended())
+    return false;
   TWatchedNodes listed(*this);
   if (!childrenOnly) {
     listed.Add(source);
@@ -299,9 +311,8 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
       const TNodeWatch moved(*targetTree, node);
       targetTree->InternalAddFromStream(stream, 2, node);
       if (moved.Ended() || placeWatch.Ended()) break;
-      targetTree->DoNodeMoved(node);
       // The copy moved, though its handler freed it; the nodes after it have no place to follow it to.
-      if (moved.Ended() || placeWatch.Ended()) break;
+      if (targetTree->DoNodeMoved(node).NodeGone() || placeWatch.Ended()) break;
       if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
         target = node;
         mode = TTreeNodeAttachMode::amInsertAfter;

@@ -257,8 +257,9 @@ void TTreeColumn::SetWidth(int value) {
   }
   TBaseTree* tree = Tree();
   if (!columns || TreeQuiet(tree) || columns->UpdateCount() > 0) return;
-  if (autoResize) columns->AdjustAutoSize(Index());
-  tree->DoColumnResize(Index());
+  if (autoResize && columns->AdjustAutoSize(Index()).Gone()) return;
+  // The setter's last act.
+  (void)tree->DoColumnResize(Index());
 }
 
 String TTreeColumn::DisplayName() const {
@@ -585,7 +586,7 @@ void TTreeColumns::Update(TCollectionItem* item) {
   if (!tree || tree->IsLoading() || tree->ComponentState().Contains(TComponentStateItem::csDestroying) ||
       header_->States().Contains(THeaderState::hsDragging))
     return;
-  if (header_->Options().Contains(HO::hoAutoResize)) AdjustAutoSize(InvalidColumn);
+  if (header_->Options().Contains(HO::hoAutoResize) && AdjustAutoSize(InvalidColumn).Gone()) return;
   if (item) {
     header_->Invalidate(static_cast<TTreeColumn*>(item));
   } else if (tree->HandleAllocated()) {
@@ -676,12 +677,12 @@ int TTreeColumns::TotalWidth() const {
   return last == InvalidColumn ? 0 : Items(last)->left_ + Items(last)->width_;
 }
 
-void TTreeColumns::AdjustAutoSize(TColumnIndex column, bool force) {
-  if (Count() == 0 || !header_) return;
+TRaised TTreeColumns::AdjustAutoSize(TColumnIndex column, bool force) {
+  if (Count() == 0 || !header_) return TRaised(true);
   TColumnIndex candidate = IsValidColumn(header_->AutoSizeIndex()) ? header_->AutoSizeIndex() : Count() - 1;
   if (IsValidColumn(column) && Items(column)->position_ >= Items(candidate)->position_) {
     candidate = GetNextVisibleColumn(column);
-    if (candidate == InvalidColumn) return;
+    if (candidate == InvalidColumn) return TRaised(true);
   }
   TBaseTree* tree = Tree();
   int width = tree ? (tree->HandleAllocated() ? tree->ClientWidth() : tree->Width()) : 0;
@@ -689,11 +690,11 @@ void TTreeColumns::AdjustAutoSize(TColumnIndex column, bool force) {
     if (other->Index() != candidate) width -= other->width_;
   TTreeColumn* target = Items(candidate);
   width = std::clamp(width, target->minWidth_, target->maxWidth_);
-  if (!force && width == target->width_) return;
+  if (!force && width == target->width_) return TRaised(true);
   target->lastWidth_ = target->width_;
   target->width_ = width;
   AdjustPositions(true);
-  if (tree) tree->DoColumnResize(candidate);
+  return tree ? tree->DoColumnResize(candidate) : TRaised(true);
 }
 
 bool TTreeColumns::AdjustHoverColumn(POINT p) {
@@ -718,20 +719,20 @@ TColumnIndex TTreeColumns::AdjustDownColumn(POINT p) {
   return column;
 }
 
-void TTreeColumns::HandleClick(POINT p, TMouseButton button, bool force) {
+TRaised TTreeColumns::HandleClick(POINT p, TMouseButton button, bool force) {
   TColumnIndex column = ColumnFromPosition(p);
   if (IsValidColumn(column) && Items(column)->options_.Contains(O::coAllowClick) && (column == downIndex_ || force)) {
     clickIndex_ = column;
     if (TBaseTree* tree = Tree()) {
       // OnHeaderClick may free the tree, and these columns with it.
-      const TLifeWatch life = tree->LifeWatch();
-      tree->DoHeaderClick(header_, column, button, TTreeHeader::GetShiftState(), p.x, p.y);
-      if (life.Ended()) return;
+      if (tree->DoHeaderClick(header_, column, button, TTreeHeader::GetShiftState(), p.x, p.y).Gone())
+        return TRaised(false);
     }
     InvalidateColumn(column);
   } else {
     clickIndex_ = NoColumn;
   }
+  return TRaised(true);
 }
 
 void TTreeColumns::AnimatedResize(TColumnIndex column, int newWidth) {
@@ -815,7 +816,7 @@ void TTreeColumns::DrawXPButton(HDC dc, const RECT& r, bool drawSplitter, bool h
   }
 }
 
-void TTreeColumns::PaintColumn(HDC dc, TTreeColumn& column, const RECT& button, UINT rightBorderFlag) {
+TRaised TTreeColumns::PaintColumn(HDC dc, TTreeColumn& column, const RECT& button, UINT rightBorderFlag) {
   TBaseTree* tree = Tree();
   TTreeHeaderOptions options = header_->Options();
   TColumnIndex index = column.Index();
@@ -830,8 +831,7 @@ void TTreeColumns::PaintColumn(HDC dc, TTreeColumn& column, const RECT& button, 
 
   if (column.style_ == TTreeColumnStyle::vsOwnerDraw && options.Contains(HO::hoOwnerDraw) && tree &&
       tree->OnHeaderDraw && !tree->IsDesigning()) {
-    tree->DoHeaderDraw(header_, headerBitmap_.Canvas(), &column, button, hover, pressed, dropMark);
-    return;
+    return tree->DoHeaderDraw(header_, headerBitmap_.Canvas(), &column, button, hover, pressed, dropMark);
   }
   int style = static_cast<int>(header_->Style());
   bool themed = headerTheme_ && headerTheme_->IsOpen();
@@ -877,6 +877,7 @@ void TTreeColumns::PaintColumn(HDC dc, TTreeColumn& column, const RECT& button, 
   if (dropMark == TTreeDropMarkMode::dmmLeft) DrawArrow(dc, button.left, markY, TArrow::Right, glyphColor);
   if (dropMark == TTreeDropMarkMode::dmmRight) DrawArrow(dc, button.right - GlyphSize, markY, TArrow::Left, glyphColor);
   RestoreDC(dc, saved);
+  return TRaised(true);
 }
 
 void TTreeColumns::ReleaseCachedResources() {
@@ -884,8 +885,8 @@ void TTreeColumns::ReleaseCachedResources() {
   headerBitmap_.SetSize(0, 0);
 }
 
-void TTreeColumns::PaintHeader(HDC dc, const RECT& r, int hOffset) {
-  if (!header_) return;
+TRaised TTreeColumns::PaintHeader(HDC dc, const RECT& r, int hOffset) {
+  if (!header_) return TRaised(true);
   TBaseTree* tree = Tree();
   int height = header_->Height();
   int width = std::max<int>(r.right, header_->HeaderRect().right - header_->HeaderRect().left);
@@ -911,11 +912,13 @@ void TTreeColumns::PaintHeader(HDC dc, const RECT& r, int hOffset) {
     if (column->Index() == last && header_->Style() != TTreeHeaderStyle::hsThickButtons &&
         header_->Options().Contains(HO::hoAutoResize) && bevel)
       rightBorder = 0;
-    PaintColumn(bitmapDC, *column, button, rightBorder);
+    // An owner-drawn column's handler may free the tree, these columns with it.
+    if (PaintColumn(bitmapDC, *column, button, rightBorder).Gone()) return TRaised(false);
   }
   RECT rest{std::max<int>(x, r.left), 0, r.right, height};
   if (rest.left < rest.right) PaintEmptyHeader(bitmapDC, rest);
   BitBlt(dc, r.left, r.top, r.right - r.left, std::min<int>(height, r.bottom - r.top), bitmapDC, r.left, 0, SRCCOPY);
+  return TRaised(true);
 }
 
 void TTreeColumns::PaintEmptyHeader(HDC dc, const RECT& r) {

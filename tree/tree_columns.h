@@ -159,16 +159,16 @@ class TTreeColumns : public TCollection {
 
   bool AdjustHoverColumn(POINT p);
   TColumnIndex AdjustDownColumn(POINT p);
-  void HandleClick(POINT p, TMouseButton button, bool force);
+  TRaised HandleClick(POINT p, TMouseButton button, bool force);
   void AnimatedResize(TColumnIndex column, int newWidth);
   // Paints the header's part r (header coordinates) into dc, the columns shifted by hOffset.
-  void PaintHeader(HDC dc, const RECT& r, int hOffset);
+  TRaised PaintHeader(HDC dc, const RECT& r, int hOffset);
   // Paints r of dc as the header's part right of the last column; after PaintHeader, which opens its theme.
   void PaintEmptyHeader(HDC dc, const RECT& r);
   // Lets go of the paint bitmap and of the theme data opened for the tree's window, when the window goes.
   void ReleaseCachedResources();
   void DrawButtonText(HDC dc, const String& caption, const RECT& bounds, bool enabled, bool hot, UINT drawFormat);
-  void AdjustAutoSize(TColumnIndex column, bool force = false);
+  TRaised AdjustAutoSize(TColumnIndex column, bool force = false);
 
   TColumnIndex HoverIndex() const { return hoverIndex_; }
   TColumnIndex DownIndex() const { return downIndex_; }
@@ -194,7 +194,7 @@ class TTreeColumns : public TCollection {
   // Repaints a column's part of the header (invalid indexes are ignored).
   void InvalidateColumn(TColumnIndex column);
   void DrawXPButton(HDC dc, const RECT& r, bool drawSplitter, bool hot, bool pressed);
-  void PaintColumn(HDC dc, TTreeColumn& column, const RECT& button, UINT rightBorderFlag);
+  TRaised PaintColumn(HDC dc, TTreeColumn& column, const RECT& button, UINT rightBorderFlag);
 
   TTreeHeader* header_;
   TBitmap headerBitmap_;

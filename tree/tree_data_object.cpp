@@ -122,7 +122,8 @@ HRESULT STDMETHODCALLTYPE TEnumFormatEtc::Clone(IEnumFORMATETC** clone) {
 TTreeDataObject::TTreeDataObject(TBaseTree* owner, bool forClipboard)
     : owner_(owner), ownerLife_(owner ? owner->LifeWatch() : TLifeWatch()), forClipboard_(forClipboard) {
   TFormatEtcArray native;
-  if (owner) owner->GetNativeClipboardFormats(native);
+  // A handler that frees the tree leaves an object with nothing to offer.
+  if (owner && owner->GetNativeClipboardFormats(native).Gone()) return;
   bool hasReference = false;
   for (const FORMATETC& format : native) {
     formats_.emplace_back(format);

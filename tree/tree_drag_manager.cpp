@@ -24,7 +24,8 @@ IDataObject* STDMETHODCALLTYPE TTreeDragManager::GetDataObject() {
   if (!tree) return nullptr;
   IDataObject* result = nullptr;
   try {
-    result = tree->DoCreateDataObject();
+    // A handler that frees the tree leaves nothing to take the data from.
+    if (tree->DoCreateDataObject(result).Gone()) return result;
     if (!result) {
       Microsoft::WRL::ComPtr<IDataObject> created = new TTreeDataObject(tree, false);
       result = created.Detach();

@@ -1,4 +1,6 @@
-// The event dispatchers of TBaseTree: each raises its event when assigned, with the documented default otherwise.
+// The event dispatchers of TBaseTree: each raises its event through RaiseEvent or RaiseNodeEvent, with the
+// documented default when the event is not assigned, and answers whether the tree (and the node the event is about)
+// outlived the handler.
 #include <algorithm>
 
 #include "framework/menus.h"
@@ -11,104 +13,94 @@
 
 namespace tree {
 
-void TBaseTree::DoAfterCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect) {
-  if (OnAfterCellPaint) OnAfterCellPaint(this, canvas, node, column, cellRect);
+TNodeRaised TBaseTree::DoAfterCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect) {
+  return RaiseNodeEvent(node, OnAfterCellPaint, this, canvas, node, column, cellRect);
 }
 
-void TBaseTree::DoAfterItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect) {
-  if (OnAfterItemErase) OnAfterItemErase(this, canvas, node, itemRect);
+TNodeRaised TBaseTree::DoAfterItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect) {
+  return RaiseNodeEvent(node, OnAfterItemErase, this, canvas, node, itemRect);
 }
 
-void TBaseTree::DoAfterItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect) {
-  if (OnAfterItemPaint) OnAfterItemPaint(this, canvas, node, itemRect);
+TNodeRaised TBaseTree::DoAfterItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect) {
+  return RaiseNodeEvent(node, OnAfterItemPaint, this, canvas, node, itemRect);
 }
 
-void TBaseTree::DoAfterPaint(TCanvas* canvas) {
-  if (OnAfterPaint) OnAfterPaint(this, canvas);
+TRaised TBaseTree::DoAfterPaint(TCanvas* canvas) { return RaiseEvent(OnAfterPaint, this, canvas); }
+
+TNodeRaised TBaseTree::DoBeforeDrag(PTreeNode node, TColumnIndex column, bool& allowed) {
+  allowed = false;
+  const TNodeRaised raised = RaiseNodeEvent(node, OnDragAllowed, this, node, column, allowed);
+  if (raised.NodeGone()) allowed = false;
+  return raised;
 }
 
-bool TBaseTree::DoBeforeDrag(PTreeNode node, TColumnIndex column) {
-  if (!OnDragAllowed) return false;
-  bool allowed = false;
-  const TNodeWatch watch(*this, node);
-  OnDragAllowed(this, node, column, allowed);
-  return allowed && !watch.Ended();
+TNodeRaised TBaseTree::DoBeforeCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect) {
+  return RaiseNodeEvent(node, OnBeforeCellPaint, this, canvas, node, column, cellRect);
 }
 
-void TBaseTree::DoBeforeCellPaint(TCanvas* canvas, PTreeNode node, TColumnIndex column, const RECT& cellRect) {
-  if (OnBeforeCellPaint) OnBeforeCellPaint(this, canvas, node, column, cellRect);
+TNodeRaised TBaseTree::DoBeforeItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect, TColor& color,
+                                         TItemEraseAction& eraseAction) {
+  return RaiseNodeEvent(node, OnBeforeItemErase, this, canvas, node, itemRect, color, eraseAction);
 }
 
-void TBaseTree::DoBeforeItemErase(TCanvas* canvas, PTreeNode node, const RECT& itemRect, TColor& color,
-                                  TItemEraseAction& eraseAction) {
-  if (OnBeforeItemErase) OnBeforeItemErase(this, canvas, node, itemRect, color, eraseAction);
+TNodeRaised TBaseTree::DoBeforeItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect, bool& customDraw) {
+  customDraw = false;
+  return RaiseNodeEvent(node, OnBeforeItemPaint, this, canvas, node, itemRect, customDraw);
 }
 
-bool TBaseTree::DoBeforeItemPaint(TCanvas* canvas, PTreeNode node, const RECT& itemRect) {
-  bool customDraw = false;
-  if (OnBeforeItemPaint) OnBeforeItemPaint(this, canvas, node, itemRect, customDraw);
-  return customDraw;
+TRaised TBaseTree::DoBeforePaint(TCanvas* canvas) { return RaiseEvent(OnBeforePaint, this, canvas); }
+
+TNodeRaised TBaseTree::DoCanEdit(PTreeNode node, TColumnIndex column, bool& allowed) {
+  const TNodeRaised raised = RaiseNodeEvent(node, OnEditing, this, node, column, allowed);
+  if (raised.NodeGone()) allowed = false;
+  return raised;
 }
 
-void TBaseTree::DoBeforePaint(TCanvas* canvas) {
-  if (OnBeforePaint) OnBeforePaint(this, canvas);
-}
-
-bool TBaseTree::DoCanEdit(PTreeNode node, TColumnIndex column, bool allowed) {
-  if (!OnEditing) return allowed;
-  const TNodeWatch watch(*this, node);
-  OnEditing(this, node, column, allowed);
-  return allowed && !watch.Ended();
-}
-
-void TBaseTree::DoChange(PTreeNode node) {
+TNodeRaised TBaseTree::DoChange(PTreeNode node) {
   // The change is told once: it is no longer pending while the handler runs, so that one the handler makes is
   // told after it, and one that raises is not told again.
   StopTimer(ChangeTimer);
   states_ -= TTreeState::stChangePending;
   lastChangedNode_ = nullptr;
-  if (OnChange) OnChange(this, node);
+  return RaiseNodeEvent(node, OnChange, this, node);
 }
 
-void TBaseTree::DoCheckClick(PTreeNode node, TCheckState newState) {
-  TCheckState old = node->CheckState;
-  if (ChangeCheckState(node, newState) && node->CheckState != old) DoChecked(node);
+TNodeRaised TBaseTree::DoCheckClick(PTreeNode node, TCheckState newState) {
+  const TCheckState old = node->CheckState;
+  const TLifeWatch life = LifeWatch();
+  if (!ChangeCheckState(node, newState)) return TNodeRaised(!life.Ended(), false);
+  if (node->CheckState == old) return TNodeRaised(true, true);
+  return DoChecked(node);
 }
 
-void TBaseTree::DoChecked(PTreeNode node) {
-  if (OnChecked) OnChecked(this, node);
+TNodeRaised TBaseTree::DoChecked(PTreeNode node) { return RaiseNodeEvent(node, OnChecked, this, node); }
+
+TNodeRaised TBaseTree::DoChecking(PTreeNode node, TCheckState& newState, bool& allowed) {
+  allowed = true;
+  const TNodeRaised raised = RaiseNodeEvent(node, OnChecking, this, node, newState, allowed);
+  if (raised.NodeGone()) allowed = false;
+  return raised;
 }
 
-bool TBaseTree::DoChecking(PTreeNode node, TCheckState& newState) {
-  if (!OnChecking) return true;
-  bool allowed = true;
-  const TNodeWatch watch(*this, node);
-  OnChecking(this, node, newState, allowed);
-  return allowed && !watch.Ended();
+TNodeRaised TBaseTree::DoCollapsed(PTreeNode node) { return RaiseNodeEvent(node, OnCollapsed, this, node); }
+
+TNodeRaised TBaseTree::DoCollapsing(PTreeNode node, bool& allowed) {
+  allowed = true;
+  const TNodeRaised raised = RaiseNodeEvent(node, OnCollapsing, this, node, allowed);
+  if (raised.NodeGone()) allowed = false;
+  return raised;
 }
 
-void TBaseTree::DoCollapsed(PTreeNode node) {
-  if (OnCollapsed) OnCollapsed(this, node);
+TRaised TBaseTree::DoColumnClick(TColumnIndex column, TShiftState shift) {
+  return RaiseEvent(OnColumnClick, this, column, shift);
 }
 
-bool TBaseTree::DoCollapsing(PTreeNode node) {
-  if (!OnCollapsing) return true;
-  bool allowed = true;
-  const TNodeWatch watch(*this, node);
-  OnCollapsing(this, node, allowed);
-  return allowed && !watch.Ended();
+TRaised TBaseTree::DoColumnDblClick(TColumnIndex column, TShiftState shift) {
+  return RaiseEvent(OnColumnDblClick, this, column, shift);
 }
 
-void TBaseTree::DoColumnClick(TColumnIndex column, TShiftState shift) {
-  if (OnColumnClick) OnColumnClick(this, column, shift);
-}
-
-void TBaseTree::DoColumnDblClick(TColumnIndex column, TShiftState shift) {
-  if (OnColumnDblClick) OnColumnDblClick(this, column, shift);
-}
-
-void TBaseTree::DoColumnResize(TColumnIndex column) {
-  if (IsLoading() || !HandleAllocated()) return;
+TRaised TBaseTree::DoColumnResize(TColumnIndex column) {
+  if (IsLoading() || !HandleAllocated()) return TRaised(true);
   UpdateScrollBars(true);
   TTreeColumns* columns = header_->Columns();
   TTreeColumn* resized = columns->IsValidColumn(column) ? columns->Items(column) : nullptr;
@@ -119,81 +111,78 @@ void TBaseTree::DoColumnResize(TColumnIndex column) {
   InvalidateRect(Handle(), &r, FALSE);
   // The columns right of it moved along with its right edge: their captions are painted again too.
   if (resized) header_->Invalidate(resized, true);
-  if (OnColumnResize) OnColumnResize(header_.get(), column);
+  if (RaiseEvent(OnColumnResize, header_.get(), column).Gone()) return TRaised(false);
   if (IsEditing()) UpdateEditBounds();
+  return TRaised(true);
 }
 
-int TBaseTree::DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column) {
-  int result = 0;
-  if (OnCompareNodes) OnCompareNodes(this, node1, node2, column, result);
-  return result;
+TRaised TBaseTree::DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column, int& result) {
+  result = 0;
+  return RaiseEvent(OnCompareNodes, this, node1, node2, column, result);
 }
 
-IDataObject* TBaseTree::DoCreateDataObject() {
-  IDataObject* result = nullptr;
-  if (OnCreateDataObject) OnCreateDataObject(this, result);
-  return result;
+TRaised TBaseTree::DoCreateDataObject(IDataObject*& result) {
+  result = nullptr;
+  return RaiseEvent(OnCreateDataObject, this, result);
 }
 
-ITreeDragManager* TBaseTree::DoCreateDragManager() {
-  ITreeDragManager* result = nullptr;
-  if (OnCreateDragManager) OnCreateDragManager(this, result);
-  return result;
+TRaised TBaseTree::DoCreateDragManager(ITreeDragManager*& result) {
+  result = nullptr;
+  return RaiseEvent(OnCreateDragManager, this, result);
 }
 
-ITreeEditLink* TBaseTree::DoCreateEditor(PTreeNode node, TColumnIndex column) {
-  ITreeEditLink* result = nullptr;
-  if (OnCreateEditor) {
-    OnCreateEditor(this, node, column, result);
-    if (!result) RaiseTreeError(teEditLinkMissing);
-  }
-  return result;
+TNodeRaised TBaseTree::DoCreateEditor(PTreeNode node, TColumnIndex column, ITreeEditLink*& result) {
+  result = nullptr;
+  if (!OnCreateEditor) return TNodeRaised(true, true);
+  const TNodeRaised raised = RaiseNodeEvent(node, OnCreateEditor, this, node, column, result);
+  if (!raised.NodeGone() && !result) RaiseTreeError(teEditLinkMissing);
+  return raised;
 }
 
-bool TBaseTree::DoDragOver(TObject* source, TShiftState shift, TDragState state, POINT pt, TDropMode mode,
-                           DWORD& effect) {
-  bool accept = false;
-  if (OnDragOver) OnDragOver(this, source, shift, state, pt, mode, effect, accept);
-  return accept;
+TRaised TBaseTree::DoDragOver(TObject* source, TShiftState shift, TDragState state, POINT pt, TDropMode mode,
+                              DWORD& effect, bool& accept) {
+  accept = false;
+  return RaiseEvent(OnDragOver, this, source, shift, state, pt, mode, effect, accept);
 }
 
-void TBaseTree::DoDragDrop(TObject* source, IDataObject* dataObject, const TFormatArray& formats, TShiftState shift,
-                           POINT pt, DWORD& effect, TDropMode mode) {
-  if (OnDragDrop) OnDragDrop(this, source, dataObject, formats, shift, pt, effect, mode);
+TRaised TBaseTree::DoDragDrop(TObject* source, IDataObject* dataObject, const TFormatArray& formats, TShiftState shift,
+                              POINT pt, DWORD& effect, TDropMode mode) {
+  return RaiseEvent(OnDragDrop, this, source, dataObject, formats, shift, pt, effect, mode);
 }
 
-void TBaseTree::DoHeaderDraw(TTreeHeader* header, TCanvas* canvas, TTreeColumn* column, const RECT& r, bool hover,
-                             bool pressed, TTreeDropMarkMode dropMark) {
-  if (OnHeaderDraw) OnHeaderDraw(header, canvas, column, r, hover, pressed, dropMark);
+TRaised TBaseTree::DoHeaderDraw(TTreeHeader* header, TCanvas* canvas, TTreeColumn* column, const RECT& r, bool hover,
+                                bool pressed, TTreeDropMarkMode dropMark) {
+  return RaiseEvent(OnHeaderDraw, header, canvas, column, r, hover, pressed, dropMark);
 }
 
-void TBaseTree::DoExpanded(PTreeNode node) {
-  if (OnExpanded) OnExpanded(this, node);
+TNodeRaised TBaseTree::DoExpanded(PTreeNode node) { return RaiseNodeEvent(node, OnExpanded, this, node); }
+
+TNodeRaised TBaseTree::DoExpanding(PTreeNode node, bool& allowed) {
+  allowed = true;
+  const TNodeRaised raised = RaiseNodeEvent(node, OnExpanding, this, node, allowed);
+  if (raised.NodeGone()) allowed = false;
+  return raised;
 }
 
-bool TBaseTree::DoExpanding(PTreeNode node) {
-  if (!OnExpanding) return true;
-  bool allowed = true;
-  const TNodeWatch watch(*this, node);
-  OnExpanding(this, node, allowed);
-  return allowed && !watch.Ended();
+TNodeRaised TBaseTree::DoFocusChange(PTreeNode node, TColumnIndex column) {
+  return RaiseNodeEvent(node, OnFocusChanged, this, node, column);
 }
 
-void TBaseTree::DoFocusChange(PTreeNode node, TColumnIndex column) {
-  if (OnFocusChanged) OnFocusChanged(this, node, column);
+TNodeRaised TBaseTree::DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn,
+                                       TColumnIndex newColumn, bool& allowed) {
+  allowed = true;
+  if (!OnFocusChanging) return TNodeRaised(true, true);
+  const TNodeWatch oldWatch(*this, oldNode);
+  const TNodeRaised raised =
+      RaiseNodeEvent(newNode, OnFocusChanging, this, oldNode, newNode, oldColumn, newColumn, allowed);
+  if (raised.NodeGone() || oldWatch.Ended()) allowed = false;
+  return raised;
 }
 
-bool TBaseTree::DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TColumnIndex oldColumn, TColumnIndex newColumn) {
-  if (!OnFocusChanging) return true;
-  bool allowed = true;
-  const TNodeWatch oldWatch(*this, oldNode), newWatch(*this, newNode);
-  OnFocusChanging(this, oldNode, newNode, oldColumn, newColumn, allowed);
-  return allowed && !oldWatch.Ended() && !newWatch.Ended();
-}
-
-void TBaseTree::DoFreeNode(PTreeNode node) {
+TRaised TBaseTree::DoFreeNode(PTreeNode node) {
   if (node == hotNode_) hotNode_ = nullptr;
-  if (OnFreeNode && (node->Has(nsInitialized) || node->Has(nsInitialUserData))) OnFreeNode(this, node);
+  if (!node->Has(nsInitialized) && !node->Has(nsInitialUserData)) return TRaised(true);
+  return RaiseEvent(OnFreeNode, this, node);
 }
 
 THintAnimationType TBaseTree::DoGetAnimationType(THintAnimationType requested) {
@@ -211,199 +200,197 @@ THintAnimationType TBaseTree::DoGetAnimationType(THintAnimationType requested) {
   return result;
 }
 
-void TBaseTree::DoGetCursor(TCursor& cursor) {
-  if (OnGetCursor) OnGetCursor(this, cursor);
+TRaised TBaseTree::DoGetCursor(TCursor& cursor) { return RaiseEvent(OnGetCursor, this, cursor); }
+
+TRaised TBaseTree::DoGetHeaderCursor(TTreeHeader* header, HCURSOR& cursor) {
+  return RaiseEvent(OnGetHeaderCursor, header, cursor);
 }
 
-void TBaseTree::DoGetHeaderCursor(TTreeHeader* header, HCURSOR& cursor) {
-  if (OnGetHeaderCursor) OnGetHeaderCursor(header, cursor);
+TNodeRaised TBaseTree::DoGetImageIndex(PTreeNode node, TTreeImageKind kind, TColumnIndex column, bool& ghosted,
+                                       int& index) {
+  return RaiseNodeEvent(node, OnGetImageIndex, this, node, kind, column, ghosted, index);
 }
 
-int TBaseTree::DoGetImageIndex(PTreeNode node, TTreeImageKind kind, TColumnIndex column, bool& ghosted, int index) {
-  if (OnGetImageIndex) OnGetImageIndex(this, node, kind, column, ghosted, index);
-  return index;
-}
+TRaised TBaseTree::DoGetLineStyle(const void*& bits) { return RaiseEvent(OnGetLineStyle, this, bits); }
 
-void TBaseTree::DoGetLineStyle(const void*& bits) {
-  if (OnGetLineStyle) OnGetLineStyle(this, bits);
-}
-
-String TBaseTree::DoGetNodeHint(PTreeNode node, TColumnIndex column) {
+TNodeRaised TBaseTree::DoGetNodeHint(PTreeNode node, TColumnIndex column, String& hint) {
   (void)node, (void)column;
-  return Hint();
+  hint = Hint();
+  return TNodeRaised(true, true);
 }
 
-String TBaseTree::DoGetNodeTooltip(PTreeNode node, TColumnIndex column) {
+TNodeRaised TBaseTree::DoGetNodeTooltip(PTreeNode node, TColumnIndex column, String& tooltip) {
   (void)node, (void)column;
-  return Hint();
+  tooltip = Hint();
+  return TNodeRaised(true, true);
 }
 
-int TBaseTree::GetNodeWidth(PTreeNode node, TColumnIndex column) {
+TNodeRaised TBaseTree::GetNodeWidth(PTreeNode node, TColumnIndex column, int& width) {
   (void)node, (void)column;
-  return 0;
+  width = 0;
+  return TNodeRaised(true, true);
 }
 
-TPopupMenu* TBaseTree::DoGetPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
-  TPopupMenu* menu = nullptr;
-  if (!OnGetPopupMenu) return nullptr;
-  if (!node) {
-    bool askParent = true;
-    OnGetPopupMenu(this, nullptr, NoColumn, position, askParent, menu);
-    return menu;
-  }
+TRaised TBaseTree::DoGetPopupMenu(PTreeNode node, TColumnIndex column, POINT position, TPopupMenu*& menu) {
+  menu = nullptr;
+  if (!OnGetPopupMenu) return TRaised(true);
   bool askParent = true;
-  for (PTreeNode run = node; run != root_ && !menu && askParent; run = run->Parent)
-    OnGetPopupMenu(this, run, column, position, askParent, menu);
-  return menu;
+  if (!node) return RaiseEvent(OnGetPopupMenu, this, nullptr, NoColumn, position, askParent, menu);
+  // Each ancestor is asked in turn; a handler that frees the one asked ends the walk.
+  for (PTreeNode run = node; run != root_ && !menu && askParent;) {
+    const TNodeRaised raised = RaiseNodeEvent(run, OnGetPopupMenu, this, run, column, position, askParent, menu);
+    if (raised.TreeGone()) return TRaised(false);
+    if (raised.NodeGone()) break;
+    run = run->Parent;
+  }
+  return TRaised(true);
 }
 
-void TBaseTree::GetNativeClipboardFormats(TFormatEtcArray& formats) {
+TRaised TBaseTree::GetNativeClipboardFormats(TFormatEtcArray& formats) {
   formats.clear();
   if (TClipboardFormatList* registry = ClipboardFormatRegistry()) registry->EnumerateFormats(ClassType(), formats);
-  DoGetUserClipboardFormats(formats);
+  return DoGetUserClipboardFormats(formats);
 }
 
-void TBaseTree::DoGetUserClipboardFormats(TFormatEtcArray& formats) {
-  if (OnGetUserClipboardFormats) OnGetUserClipboardFormats(this, formats);
+TRaised TBaseTree::DoGetUserClipboardFormats(TFormatEtcArray& formats) {
+  return RaiseEvent(OnGetUserClipboardFormats, this, formats);
 }
 
-void TBaseTree::DoHeaderClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift, int x,
-                              int y) {
-  if (OnHeaderClick) OnHeaderClick(header, column, button, shift, x, y);
-}
-
-void TBaseTree::DoHeaderDblClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift,
+TRaised TBaseTree::DoHeaderClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift,
                                  int x, int y) {
-  if (OnHeaderDblClick) OnHeaderDblClick(header, column, button, shift, x, y);
+  return RaiseEvent(OnHeaderClick, header, column, button, shift, x, y);
 }
 
-void TBaseTree::DoHeaderDragged(TTreeHeader* header, TColumnIndex column, int oldPosition) {
-  if (OnHeaderDragged) OnHeaderDragged(header, column, oldPosition);
+TRaised TBaseTree::DoHeaderDblClick(TTreeHeader* header, TColumnIndex column, TMouseButton button, TShiftState shift,
+                                    int x, int y) {
+  return RaiseEvent(OnHeaderDblClick, header, column, button, shift, x, y);
 }
 
-bool TBaseTree::DoHeaderDragging(TTreeHeader* header, TColumnIndex column) {
-  bool allowed = true;
-  if (OnHeaderDragging) OnHeaderDragging(header, column, allowed);
-  return allowed;
+TRaised TBaseTree::DoHeaderDragged(TTreeHeader* header, TColumnIndex column, int oldPosition) {
+  return RaiseEvent(OnHeaderDragged, header, column, oldPosition);
 }
 
-void TBaseTree::DoHeaderMouseDown(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y) {
-  if (OnHeaderMouseDown) OnHeaderMouseDown(header, button, shift, x, y);
+TRaised TBaseTree::DoHeaderDragging(TTreeHeader* header, TColumnIndex column, bool& allowed) {
+  allowed = true;
+  return RaiseEvent(OnHeaderDragging, header, column, allowed);
 }
 
-void TBaseTree::DoHeaderMouseMove(TTreeHeader* header, TShiftState shift, int x, int y) {
-  if (OnHeaderMouseMove) OnHeaderMouseMove(header, shift, x, y);
+TRaised TBaseTree::DoHeaderMouseDown(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y) {
+  return RaiseEvent(OnHeaderMouseDown, header, button, shift, x, y);
 }
 
-void TBaseTree::DoHeaderMouseUp(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y) {
-  if (OnHeaderMouseUp) OnHeaderMouseUp(header, button, shift, x, y);
+TRaised TBaseTree::DoHeaderMouseMove(TTreeHeader* header, TShiftState shift, int x, int y) {
+  return RaiseEvent(OnHeaderMouseMove, header, shift, x, y);
 }
 
-void TBaseTree::DoHotChange(PTreeNode oldNode, PTreeNode newNode) {
-  if (OnHotChange) OnHotChange(this, oldNode, newNode);
+TRaised TBaseTree::DoHeaderMouseUp(TTreeHeader* header, TMouseButton button, TShiftState shift, int x, int y) {
+  return RaiseEvent(OnHeaderMouseUp, header, button, shift, x, y);
 }
 
-int TBaseTree::DoIncrementalSearch(PTreeNode node, const String& text) {
-  int result = 0;
-  if (OnIncrementalSearch) OnIncrementalSearch(this, node, text, result);
-  return result;
+TRaised TBaseTree::DoHotChange(PTreeNode oldNode, PTreeNode newNode) {
+  return RaiseEvent(OnHotChange, this, oldNode, newNode);
 }
 
-void TBaseTree::DoInitChildren(PTreeNode node, std::uint32_t& childCount) {
-  if (OnInitChildren) OnInitChildren(this, node, childCount);
+TNodeRaised TBaseTree::DoIncrementalSearch(PTreeNode node, const String& text, int& result) {
+  result = 0;
+  return RaiseNodeEvent(node, OnIncrementalSearch, this, node, text, result);
 }
 
-void TBaseTree::DoInitNode(PTreeNode parent, PTreeNode node, TTreeNodeInitStates& initStates) {
-  if (OnInitNode) OnInitNode(this, parent, node, initStates);
+TNodeRaised TBaseTree::DoInitChildren(PTreeNode node, std::uint32_t& childCount) {
+  return RaiseNodeEvent(node, OnInitChildren, this, node, childCount);
 }
 
-bool TBaseTree::DoKeyAction(WORD& charCode, TShiftState& shift) {
-  bool doDefault = true;
-  if (OnKeyAction) OnKeyAction(this, charCode, shift, doDefault);
-  return doDefault;
+TNodeRaised TBaseTree::DoInitNode(PTreeNode parent, PTreeNode node, TTreeNodeInitStates& initStates) {
+  return RaiseNodeEvent(node, OnInitNode, this, parent, node, initStates);
 }
 
-void TBaseTree::DoLoadUserData(PTreeNode node, TStream& stream) {
-  if (OnLoadNode) OnLoadNode(this, node == root_ ? nullptr : node, stream);
+TRaised TBaseTree::DoKeyAction(WORD& charCode, TShiftState& shift, bool& doDefault) {
+  doDefault = true;
+  return RaiseEvent(OnKeyAction, this, charCode, shift, doDefault);
 }
 
-void TBaseTree::DoNodeCopied(PTreeNode node) {
-  if (OnNodeCopied) OnNodeCopied(this, node);
+TNodeRaised TBaseTree::DoLoadUserData(PTreeNode node, TStream& stream) {
+  return RaiseNodeEvent(node, OnLoadNode, this, node == root_ ? nullptr : node, stream);
 }
 
-bool TBaseTree::DoNodeCopying(PTreeNode node, PTreeNode newParent) {
-  if (!OnNodeCopying) return true;
-  bool allowed = true;
-  const TNodeWatch nodeWatch(*this, node), parentWatch(*this, newParent);
-  OnNodeCopying(this, node, newParent, allowed);
-  return allowed && !nodeWatch.Ended() && !parentWatch.Ended();
+TNodeRaised TBaseTree::DoNodeCopied(PTreeNode node) { return RaiseNodeEvent(node, OnNodeCopied, this, node); }
+
+TNodeRaised TBaseTree::DoNodeCopying(PTreeNode node, PTreeNode newParent, bool& allowed) {
+  allowed = true;
+  if (!OnNodeCopying) return TNodeRaised(true, true);
+  const TNodeWatch parentWatch(*this, newParent);
+  const TNodeRaised raised = RaiseNodeEvent(node, OnNodeCopying, this, node, newParent, allowed);
+  if (raised.NodeGone() || parentWatch.Ended()) allowed = false;
+  return raised;
 }
 
-void TBaseTree::DoNodeMoved(PTreeNode node) {
-  if (OnNodeMoved) OnNodeMoved(this, node);
-}
+TNodeRaised TBaseTree::DoNodeMoved(PTreeNode node) { return RaiseNodeEvent(node, OnNodeMoved, this, node); }
 
-bool TBaseTree::DoNodeMoving(PTreeNode node, PTreeNode newParent) {
-  if (!OnNodeMoving) return true;
-  bool allowed = true;
+TNodeRaised TBaseTree::DoNodeMoving(PTreeNode node, PTreeNode newParent, bool& allowed) {
+  allowed = true;
   // The new parent may belong to another tree: the caller watches it there.
-  const TNodeWatch watch(*this, node);
-  OnNodeMoving(this, node, newParent, allowed);
-  return allowed && !watch.Ended();
+  const TNodeRaised raised = RaiseNodeEvent(node, OnNodeMoving, this, node, newParent, allowed);
+  if (raised.NodeGone()) allowed = false;
+  return raised;
 }
 
-bool TBaseTree::DoPaintBackground(TCanvas* canvas, const RECT& r) {
-  bool handled = false;
-  if (OnPaintBackground) OnPaintBackground(this, canvas, r, handled);
-  return handled;
+TRaised TBaseTree::DoPaintBackground(TCanvas* canvas, const RECT& r, bool& handled) {
+  handled = false;
+  return RaiseEvent(OnPaintBackground, this, canvas, r, handled);
 }
 
-void TBaseTree::DoPaintNode(TNodePaintInfo& paintInfo) { (void)paintInfo; }
+TNodeRaised TBaseTree::DoPaintNode(TNodePaintInfo& paintInfo) {
+  (void)paintInfo;
+  return TNodeRaised(true, true);
+}
 
-void TBaseTree::DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
-  TPopupMenu* menu = DoGetPopupMenu(node, column, position);
-  if (!menu || !HandleAllocated()) return;
+TRaised TBaseTree::DoPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
+  TPopupMenu* menu = nullptr;
+  if (DoGetPopupMenu(node, column, position, menu).Gone()) return TRaised(false);
+  if (!menu || !HandleAllocated()) return TRaised(true);
   ForgetPendingEdit();
   menu->SetPopupComponent(this);
   POINT screen = ClientToScreen(position);
+  // The menu's commands may free the tree.
+  const TLifeWatch life = LifeWatch();
   menu->Popup(screen.x, screen.y);
+  return TRaised(!life.Ended());
 }
 
-bool TBaseTree::HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position) {
-  return PopupMenu() != nullptr || DoGetPopupMenu(node, column, position) != nullptr;
+TRaised TBaseTree::HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position, bool& has) {
+  has = PopupMenu() != nullptr;
+  if (has) return TRaised(true);
+  TPopupMenu* menu = nullptr;
+  const TRaised raised = DoGetPopupMenu(node, column, position, menu);
+  has = menu != nullptr;
+  return raised;
 }
 
-HRESULT TBaseTree::DoRenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard) {
-  HRESULT result = E_FAIL;
-  if (OnRenderOLEData) OnRenderOLEData(this, formatEtcIn, medium, forClipboard, result);
-  return result;
+TRaised TBaseTree::DoRenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium, bool forClipboard,
+                                   HRESULT& result) {
+  result = E_FAIL;
+  return RaiseEvent(OnRenderOLEData, this, formatEtcIn, medium, forClipboard, result);
 }
 
-void TBaseTree::DoReset(PTreeNode node) {
-  if (OnResetNode) OnResetNode(this, node);
+TNodeRaised TBaseTree::DoReset(PTreeNode node) { return RaiseNodeEvent(node, OnResetNode, this, node); }
+
+TNodeRaised TBaseTree::DoSaveUserData(PTreeNode node, TStream& stream) {
+  return RaiseNodeEvent(node, OnSaveNode, this, node == root_ ? nullptr : node, stream);
 }
 
-void TBaseTree::DoSaveUserData(PTreeNode node, TStream& stream) {
-  if (OnSaveNode) OnSaveNode(this, node == root_ ? nullptr : node, stream);
-}
+TRaised TBaseTree::DoScroll(int deltaX, int deltaY) { return RaiseEvent(OnScroll, this, deltaX, deltaY); }
 
-void TBaseTree::DoScroll(int deltaX, int deltaY) {
-  if (OnScroll) OnScroll(this, deltaX, deltaY);
-}
-
-void TBaseTree::DoStructureChange(PTreeNode node, TChangeReason reason) {
+TNodeRaised TBaseTree::DoStructureChange(PTreeNode node, TChangeReason reason) {
   // Told once, as DoChange tells a change.
   StopTimer(StructureChangeTimer);
   states_ -= TTreeState::stStructureChangePending;
   lastStructureChangeNode_ = nullptr;
   lastStructureChangeReason_ = TChangeReason::crIgnore;
-  if (OnStructureChange) OnStructureChange(this, node, reason);
+  return RaiseNodeEvent(node, OnStructureChange, this, node, reason);
 }
 
-void TBaseTree::DoUpdating(TTreeUpdateState state) {
-  if (OnUpdating) OnUpdating(this, state);
-}
+TRaised TBaseTree::DoUpdating(TTreeUpdateState state) { return RaiseEvent(OnUpdating, this, state); }
 
-void TBaseTree::MainColumnChanged() { DoCancelEdit(); }
+TRaised TBaseTree::MainColumnChanged() { return DoCancelEdit(); }
 
 }  // namespace tree

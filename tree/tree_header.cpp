@@ -71,7 +71,8 @@ void TTreeHeader::ImageListChanged(TObject*) {
 void TTreeHeader::SetAutoSizeIndex(TColumnIndex value) {
   if (autoSizeIndex_ == value) return;
   autoSizeIndex_ = value;
-  if (options_.Contains(HO::hoAutoResize)) columns_->AdjustAutoSize(InvalidColumn);
+  // The setter's last act.
+  if (options_.Contains(HO::hoAutoResize)) (void)columns_->AdjustAutoSize(InvalidColumn);
 }
 
 void TTreeHeader::SetBackground(TColor value) {
@@ -109,7 +110,7 @@ void TTreeHeader::SetMainColumn(TColumnIndex value) {
   if (mainColumn_ == value) return;
   mainColumn_ = value;
   if (!owner_ || owner_->IsLoading()) return;
-  owner_->MainColumnChanged();
+  if (owner_->MainColumnChanged().Gone()) return;
   if (!owner_->TreeOptions()->SelectionOptions().Contains(TTreeSelectionOption::toExtendedFocus))
     owner_->focusedColumn_ = value;
   if (owner_->HandleAllocated()) owner_->Invalidate();
@@ -121,7 +122,7 @@ void TTreeHeader::SetOptions(TTreeHeaderOptions value) {
   options_ = value;
   bool windowed = owner_ && owner_->HandleAllocated();
   if (toggled.Contains(HO::hoAutoResize) && columns_->Count() > 0) {
-    columns_->AdjustAutoSize(InvalidColumn);
+    if (columns_->AdjustAutoSize(InvalidColumn).Gone()) return;
     if (value.Contains(HO::hoAutoResize) && windowed) owner_->Invalidate();
   }
   if (!owner_ || owner_->IsLoading() || !windowed) return;
@@ -220,11 +221,18 @@ bool TTreeHeader::DetermineSplitterIndex(POINT p) {
   return false;
 }
 
-void TTreeHeader::AutoFitColumns() {
-  if (!owner_) return;
-  for (TTreeColumn* column : columns_->GetVisibleColumns())
-    if (column->Options().Contains(O::coResizable))
-      columns_->AnimatedResize(column->Index(), owner_->GetMaxColumnWidth(column->Index()));
+TRaised TTreeHeader::AutoFitColumns() {
+  if (!owner_) return TRaised(true);
+  // Measuring the rows and resizing a column raise handlers that may free the tree, and these columns with it.
+  const TLifeWatch life = owner_->LifeWatch();
+  for (TTreeColumn* column : columns_->GetVisibleColumns()) {
+    if (!column->Options().Contains(O::coResizable)) continue;
+    const int widest = owner_->GetMaxColumnWidth(column->Index());
+    if (life.Ended()) return TRaised(false);
+    columns_->AnimatedResize(column->Index(), widest);
+    if (life.Ended()) return TRaised(false);
+  }
+  return TRaised(true);
 }
 
 void TTreeHeader::RestoreColumns() {
@@ -264,13 +272,13 @@ void TTreeHeader::HeaderTimerTick() {
   Invalidate(nullptr);
 }
 
-void TTreeHeader::PrepareColumnDrag(POINT client) {
+TRaised TTreeHeader::PrepareColumnDrag(POINT client) {
   columns_->dropTarget_ = NoColumn;
   POINT press = dragStart_;
   ScreenToClient(owner_->Handle(), &press);
   columns_->dragIndex_ = columns_->ColumnFromPosition(ToHeader(press));
   (void)client;
-  if (!columns_->IsValidColumn(columns_->dragIndex_)) return;
+  if (!columns_->IsValidColumn(columns_->dragIndex_)) return TRaised(true);
   TTreeColumn* column = columns_->Items(columns_->dragIndex_);
   TBitmap picture;
   picture.SetPixelFormat(TPixelFormat::pf32bit);
@@ -278,7 +286,7 @@ void TTreeHeader::PrepareColumnDrag(POINT client) {
   RECT all{0, 0, column->Width(), height_};
   HDC dc = picture.Canvas()->Handle();
   FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
-  columns_->PaintHeader(dc, all, -column->Left());
+  if (columns_->PaintHeader(dc, all, -column->Left()).Gone()) return TRaised(false);
   dragImage_->SetMoveRestriction(options_.Contains(HO::hoRestrictDrag) ? TTreeDragMoveRestriction::MoveHorizontalOnly
                                                                        : TTreeDragMoveRestriction::MoveFree);
   RECT windowRect{};
@@ -287,6 +295,7 @@ void TTreeHeader::PrepareColumnDrag(POINT client) {
   POINT position{windowRect.left + header.left + column->GetLeft(), windowRect.top + header.top};
   dragImage_->PrepareDrag(picture, position, dragStart_, nullptr);
   dragImage_->ShowDragImage();
+  return TRaised(true);
 }
 
 void TTreeHeader::DragTo(POINT screen) {
@@ -343,18 +352,21 @@ bool TTreeHeader::HandleButtonUp(TMessage& message, bool nonClient, POINT client
       int position =
           columns.dropBefore_ ? (fromLeft ? std::max(0, target - 1) : target) : (fromLeft ? target : target + 1);
       dragged->SetPosition(position);
-      owner_->DoHeaderDragged(this, columns.dragIndex_, oldPosition);
+      if (owner_->DoHeaderDragged(this, columns.dragIndex_, oldPosition).Gone()) return true;
     }
     columns.dropTarget_ = NoColumn;
     Invalidate(nullptr);
   } else if (nonClient) {
-    columns_->HandleClick(header, TMouseButton::mbLeft, false);
-    owner_->DoHeaderMouseUp(this, TMouseButton::mbLeft, GetShiftState(), header.x, header.y);
+    if (columns_->HandleClick(header, TMouseButton::mbLeft, false).Gone()) return true;
+    if (owner_->DoHeaderMouseUp(this, TMouseButton::mbLeft, GetShiftState(), header.x, header.y).Gone()) return true;
   } else {
-    if (columns_->downIndex_ > NoColumn) columns_->HandleClick(header, TMouseButton::mbLeft, false);
-    if (life.Ended()) return true;
-    owner_->DoHeaderMouseUp(this, TMouseButton::mbLeft, KeysToShiftState(static_cast<WORD>(message.WParam)), header.x,
-                            header.y);
+    if (columns_->downIndex_ > NoColumn && columns_->HandleClick(header, TMouseButton::mbLeft, false).Gone())
+      return true;
+    if (owner_
+            ->DoHeaderMouseUp(this, TMouseButton::mbLeft, KeysToShiftState(static_cast<WORD>(message.WParam)), header.x,
+                              header.y)
+            .Gone())
+      return true;
   }
   columns_->InvalidateColumn(columns_->trackIndex_);
   columns_->InvalidateColumn(columns_->downIndex_);
@@ -375,17 +387,22 @@ bool TTreeHeader::HandleMouseMove(TMessage& message) {
     states_ -= THeaderState::hsTrackPending;
     states_ += THeaderState::hsTracking;
   } else if (states_.Contains(THeaderState::hsTracking)) {
+    // OnColumnResize may free the tree, this header with it.
+    const TLifeWatch life = owner_->LifeWatch();
     if (columns_->IsValidColumn(columns_->trackIndex_))
       columns_->Items(columns_->trackIndex_)->SetWidth(client.x - leftTrackPos_);
+    if (life.Ended()) return true;
   } else if (states_.Contains(THeaderState::hsDragPending)) {
-    if (options_.Contains(HO::hoDrag) && owner_->DoHeaderDragging(this, columns_->downIndex_)) {
+    bool allowed = options_.Contains(HO::hoDrag);
+    if (allowed && owner_->DoHeaderDragging(this, columns_->downIndex_, allowed).Gone()) return true;
+    if (allowed) {
       if (std::abs(screen.x - dragStart_.x) > GetSystemMetrics(SM_CXDRAG) ||
           std::abs(screen.y - dragStart_.y) > GetSystemMetrics(SM_CYDRAG)) {
         StopHeaderTimer();
         TColumnIndex down = columns_->downIndex_;
         columns_->downIndex_ = columns_->hoverIndex_ = NoColumn;
         columns_->InvalidateColumn(down);
-        PrepareColumnDrag(client);
+        if (PrepareColumnDrag(client).Gone()) return true;
         states_ -= THeaderState::hsDragPending;
         states_ += THeaderState::hsDragging;
       }
@@ -410,7 +427,7 @@ bool TTreeHeader::HandleSetCursor(TMessage& message) {
   HCURSOR cursor = standard;
   if (options_.Contains(HO::hoColumnResize) && DetermineSplitterIndex(ToHeader(client)) && Screen)
     cursor = Screen->Cursors(crHSplit);
-  owner_->DoGetHeaderCursor(this, cursor);
+  if (owner_->DoGetHeaderCursor(this, cursor).Gone()) return true;
   if (cursor == standard) return false;
   SetCursor(cursor);
   message.Result = 1;
@@ -428,7 +445,7 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
   switch (message.Msg) {
     case WM_SIZE:
       if (options_.Contains(HO::hoAutoResize) && !owner_->ComponentState().Contains(TComponentStateItem::csLoading)) {
-        columns_->AdjustAutoSize(InvalidColumn);
+        if (columns_->AdjustAutoSize(InvalidColumn).Gone()) return true;
         Invalidate(nullptr);
       }
       return false;
@@ -444,7 +461,8 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
       POINT client = clientFromScreen();
       if (!InHeader(client)) return false;
       POINT header = ToHeader(client);
-      owner_->DoHeaderMouseDown(this, TMouseButton::mbLeft, GetShiftState(), header.x, header.y);
+      if (owner_->DoHeaderMouseDown(this, TMouseButton::mbLeft, GetShiftState(), header.x, header.y).Gone())
+        return true;
       if (options_.Contains(HO::hoColumnResize) && DetermineSplitterIndex(header)) {
         columns_->hoverIndex_ = NoColumn;
         trackStart_ = client;
@@ -468,9 +486,8 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
       POINT client = clientFromScreen();
       if (!InHeader(client)) return false;
       POINT header = ToHeader(client);
-      owner_->DoHeaderMouseDown(this, message.Msg == WM_NCRBUTTONDOWN ? TMouseButton::mbRight : TMouseButton::mbMiddle,
-                                GetShiftState(), header.x, header.y);
-      return false;
+      const TMouseButton button = message.Msg == WM_NCRBUTTONDOWN ? TMouseButton::mbRight : TMouseButton::mbMiddle;
+      return owner_->DoHeaderMouseDown(this, button, GetShiftState(), header.x, header.y).Gone();
     }
     case WM_NCRBUTTONUP: {
       if (owner_->IsDesigning()) return false;
@@ -478,8 +495,8 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
       POINT client = clientFromScreen();
       if (!InHeader(client)) return false;
       POINT header = ToHeader(client);
-      columns_->HandleClick(header, TMouseButton::mbRight, true);
-      owner_->DoHeaderMouseUp(this, TMouseButton::mbRight, GetShiftState(), header.x, header.y);
+      if (columns_->HandleClick(header, TMouseButton::mbRight, true).Gone()) return true;
+      if (owner_->DoHeaderMouseUp(this, TMouseButton::mbRight, GetShiftState(), header.x, header.y).Gone()) return true;
       columns_->downIndex_ = columns_->trackIndex_ = NoColumn;
       if (!popupMenu_) return false;
       owner_->StopTimer(ScrollTimer);
@@ -496,8 +513,9 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
       POINT client = clientFromScreen();
       if (!InHeader(client)) return false;
       POINT header = ToHeader(client);
-      columns_->HandleClick(header, TMouseButton::mbMiddle, true);
-      owner_->DoHeaderMouseUp(this, TMouseButton::mbMiddle, GetShiftState(), header.x, header.y);
+      if (columns_->HandleClick(header, TMouseButton::mbMiddle, true).Gone()) return true;
+      if (owner_->DoHeaderMouseUp(this, TMouseButton::mbMiddle, GetShiftState(), header.x, header.y).Gone())
+        return true;
       columns_->downIndex_ = NoColumn;
       return false;
     }
@@ -513,15 +531,18 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
       // The press before the double click ended its own tracking: look for the border again.
       if (columns_->trackIndex_ == NoColumn) DetermineSplitterIndex(header);
       if (options_.Contains(HO::hoDblClickResize) && columns_->trackIndex_ > NoColumn) {
+        // Measuring the rows and resizing the column raise handlers that may free the tree.
+        const TLifeWatch life = owner_->LifeWatch();
         TTreeColumn* column = columns_->Items(columns_->trackIndex_);
-        columns_->AnimatedResize(column->Index(),
-                                 std::max(column->MinWidth(), owner_->GetMaxColumnWidth(column->Index())));
+        const int widest = owner_->GetMaxColumnWidth(column->Index());
+        if (life.Ended()) return true;
+        columns_->AnimatedResize(column->Index(), std::max(column->MinWidth(), widest));
+        if (life.Ended()) return true;
         columns_->trackIndex_ = NoColumn;
-      } else {
-        columns_->HandleClick(header, button, true);
+      } else if (columns_->HandleClick(header, button, true).Gone()) {
+        return true;
       }
-      owner_->DoHeaderDblClick(this, columns_->clickIndex_, button, GetShiftState(), header.x, header.y);
-      return false;
+      return owner_->DoHeaderDblClick(this, columns_->clickIndex_, button, GetShiftState(), header.x, header.y).Gone();
     }
     case WM_NCLBUTTONUP:
       return HandleButtonUp(message, true, clientFromScreen());
@@ -530,7 +551,7 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
     case WM_NCMOUSEMOVE: {
       POINT client = clientFromScreen();
       POINT header = ToHeader(client);
-      owner_->DoHeaderMouseMove(this, GetShiftState(), header.x, header.y);
+      if (owner_->DoHeaderMouseMove(this, GetShiftState(), header.x, header.y).Gone()) return true;
       if (InHeader(client)) {
         bool hoverChanged = columns_->AdjustHoverColumn(header);
         if (hoverChanged || (columns_->downIndex_ > NoColumn && columns_->downIndex_ != columns_->hoverIndex_))

@@ -84,7 +84,7 @@ class TTreeHeader : public TPersistent {
   bool InHeader(POINT p) const;
   // A resizable column's right border lies under P (tree coordinates, header height added); sets TrackIndex.
   bool DetermineSplitterIndex(POINT p);
-  void AutoFitColumns();
+  TRaised AutoFitColumns();
   void RestoreColumns();
   // The tree hands every message here first; true when the header handled it.
   bool HandleMessage(TMessage& message);
@@ -104,7 +104,7 @@ class TTreeHeader : public TPersistent {
   POINT ToHeader(POINT client) const;
   bool HandleButtonUp(TMessage& message, bool nonClient, POINT client);
   bool HandleMouseMove(TMessage& message);
-  void PrepareColumnDrag(POINT client);
+  TRaised PrepareColumnDrag(POINT client);
   void DragTo(POINT screen);
   void EndColumnDrag();
   void HeaderTimerTick();

@@ -40,7 +40,7 @@ class TMeasureDC {
 };
 
 bool TooltipMode(const TTreeHintData& data) {
-  return data.Node && data.Tree && data.Tree->HintMode() == TTreeHintMode::hmTooltip;
+  return data.Node && data.Tree && !data.TreeLife.Ended() && data.Tree->HintMode() == TTreeHintMode::hmTooltip;
 }
 
 }  // namespace
@@ -68,11 +68,11 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
   (void)hint;
   SetBiDiMode(TBiDiMode::bdLeftToRight);
   hintData_ = data ? *static_cast<const TTreeHintData*>(data) : TTreeHintData();
-  TBaseTree* tree = hintData_.Tree;
+  TBaseTree* tree = LiveTree();
   if (!tree) return RECT{};
   // A draw tree sizes (and later draws) its node hints itself.
   if (auto* drawTree = ObjectAs<TCustomDrawTree>(tree); drawTree && hintData_.Node) {
-    drawTree->DoGetHintSize(hintData_.Node, hintData_.Column, hintData_.HintRect);
+    if (drawTree->DoGetHintSize(hintData_.Node, hintData_.Column, hintData_.HintRect).NodeGone()) return RECT{};
     RECT result = hintData_.HintRect;
     OffsetRect(&result, -result.left, -result.top);
     return result;
@@ -92,8 +92,11 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
 
   bool tooltip = TooltipMode(hintData_);
   Canvas()->SetFont(tooltip || !Screen ? tree->Font() : Screen->HintFont());
-  if (auto* stringTree = ObjectAs<TCustomStringTree>(tree); stringTree && tooltip)
-    stringTree->DoPaintText(hintData_.Node, Canvas(), hintData_.Column, TVSTTextType::ttNormal);
+  // Each handler may free the node or the tree: there is no hint to show then.
+  if (auto* stringTree = ObjectAs<TCustomStringTree>(tree);
+      stringTree && tooltip &&
+      stringTree->DoPaintText(hintData_.Node, Canvas(), hintData_.Column, TVSTTextType::ttNormal).NodeGone())
+    return RECT{};
   TMeasureDC measure(Canvas()->Font()->Handle());
   TEXTMETRICW metrics{};
   GetTextMetricsW(measure.Get(), &metrics);
@@ -101,10 +104,10 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
 
   if (!hintData_.DefaultHint.empty())
     hintData_.HintText = hintData_.DefaultHint;
-  else if (tree->HintMode() == TTreeHintMode::hmTooltip)
-    hintData_.HintText = tree->DoGetNodeTooltip(hintData_.Node, hintData_.Column);
-  else
-    hintData_.HintText = tree->DoGetNodeHint(hintData_.Node, hintData_.Column);
+  else if (tree->HintMode() == TTreeHintMode::hmTooltip
+               ? tree->DoGetNodeTooltip(hintData_.Node, hintData_.Column, hintData_.HintText).NodeGone()
+               : tree->DoGetNodeHint(hintData_.Node, hintData_.Column, hintData_.HintText).NodeGone())
+    return RECT{};
   if (hintData_.HintText.empty()) return RECT{};
 
   RECT result{};
@@ -116,6 +119,7 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
     result.right += 2 * tree->TextMargin() + 2;
   } else {
     result = tree->GetDisplayRect(hintData_.Node, hintData_.Column, true, true);
+    if (!LiveTree()) return RECT{};
     if (tree->TreeOptions()->PaintOptions().Contains(TTreePaintOption::toShowHorzGridLines)) --result.bottom;
     InflateRect(&result, 1, 1);
     OffsetRect(&result, -result.left, -result.top);
@@ -126,7 +130,7 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
 }
 
 void TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
-  TBaseTree* tree = hintData_.Tree;
+  TBaseTree* tree = LiveTree();
   if (!tree) return;
   if (tree->HasState(TTreeState::stInAnimation)) {
     if (Application) Application->CancelHint();
@@ -199,11 +203,13 @@ void TTreeHintWindow::AnimationTick() {
 void TTreeHintWindow::DrawHint() {
   int shadow = ShadowSize();
   int width = drawBuffer_.Width() - shadow, height = drawBuffer_.Height() - shadow;
-  TBaseTree* tree = hintData_.Tree;
+  TBaseTree* tree = LiveTree();
+  if (!tree) return;
   TCanvas* canvas = drawBuffer_.Canvas();
   canvas->SetFont(Canvas()->Font());
   if (auto* drawTree = ObjectAs<TCustomDrawTree>(tree); drawTree && hintData_.Node) {
-    drawTree->DoDrawHint(canvas, hintData_.Node, RECT{0, 0, width, height}, hintData_.Column);
+    // The hint's last act on the tree.
+    (void)drawTree->DoDrawHint(canvas, hintData_.Node, RECT{0, 0, width, height}, hintData_.Column);
     return;
   }
   int textTop = 2;
@@ -211,6 +217,7 @@ void TTreeHintWindow::DrawHint() {
     RECT cell{};
     String text;
     tree->GetTextInfo(hintData_.Node, hintData_.Column, canvas->Font(), cell, text);
+    if (!LiveTree()) return;
     textTop = (height - textHeight_) / 2;
   }
   HDC dc = canvas->Handle();

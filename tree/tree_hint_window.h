@@ -17,6 +17,8 @@ class TBaseTree;
 // What the tree hands the application's hint machinery as the hint's data.
 struct TTreeHintData {
   TBaseTree* Tree = nullptr;
+  // The tree's life: a hint outlives a tree freed meanwhile, or by a handler the hint raises.
+  TLifeWatch TreeLife;
   PTreeNode Node = nullptr;
   TColumnIndex Column = NoColumn;
   // The rectangle a tree that draws its hints itself wants.
@@ -48,6 +50,8 @@ class TTreeHintWindow : public THintWindow {
   void Dispatch(TMessage& message) override;
 
   const TTreeHintData& HintData() const { return hintData_; }
+  // The tree the hint is about, while it lives.
+  TBaseTree* LiveTree() const { return hintData_.TreeLife.Ended() ? nullptr : hintData_.Tree; }
   int TextHeight() const { return textHeight_; }
   // The animation in progress (hatNone when there is none) and its step.
   THintAnimationType Animation() const { return animation_; }

@@ -18,32 +18,43 @@ bool IsNavigationKey(WORD key) { return key == VK_BACK || key == VK_TAB || (key 
 
 }  // namespace
 
-void TBaseTree::ScrollByKey(int deltaX, int deltaY) {
-  DoSetOffsetXY(offsetX_ + deltaX, offsetY_ + deltaY,
-                suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+TRaised TBaseTree::ScrollByKey(int deltaX, int deltaY) {
+  return DoSetOffsetXY(offsetX_ + deltaX, offsetY_ + deltaY,
+                       suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 // The menu opens over the middle of the node's text; a text wider than its column (or, without columns, than the
 // window) would put that middle out of sight, so the width counted is cut to what can be shown.
-POINT TBaseTree::KeyboardMenuPoint(PTreeNode node) {
+TNodeRaised TBaseTree::KeyboardMenuPoint(PTreeNode node, POINT& point) {
+  const TNodeWatch watch(*this, node);
   const RECT text = GetDisplayRect(node, focusedColumn_, true);
+  if (watch.Ended()) return TNodeRaised(watch);
   TTreeColumns* columns = header_->Columns();
   const int limit = focusedColumn_ > NoColumn && columns->IsValidColumn(focusedColumn_)
                         ? columns->Items(focusedColumn_)->Width()
                         : ClientWidth();
-  const int width = std::min(GetNodeWidth(node, focusedColumn_), limit);
-  return POINT{text.left + width / 2, text.top + (text.bottom - text.top) / 2};
+  int width = 0;
+  if (const TNodeRaised raised = GetNodeWidth(node, focusedColumn_, width); raised.NodeGone()) return raised;
+  width = std::min(width, limit);
+  point = POINT{text.left + width / 2, text.top + (text.bottom - text.top) / 2};
+  return TNodeRaised(true, true);
 }
 
 TColumnIndex TBaseTree::FocusableColumn(const TNodeWatch& asked, PTreeNode node, TColumnIndex column, bool back) {
+  // The caller learns from its watch of node that a handler freed it, or the tree.
+  (void)asked;
   TTreeColumns* columns = header_->Columns();
-  while (column >= 0 && !DoFocusChanging(focusedNode_, node, focusedColumn_, column) && !asked.Ended())
+  while (column >= 0) {
+    bool allowed = true;
+    if (DoFocusChanging(focusedNode_, node, focusedColumn_, column, allowed).NodeGone() || allowed) return column;
     column = back ? columns->GetPreviousVisibleColumn(column) : columns->GetNextVisibleColumn(column);
+  }
   return column;
 }
 
 void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
-  if (!DoKeyAction(key, shift)) return;
+  bool doDefault = true;
+  if (DoKeyAction(key, shift, doDefault).Gone() || !doDefault) return;
   const TShiftState modifiers = shift * TShiftState{SS::ssShift, SS::ssCtrl, SS::ssAlt};
   const bool ctrl = modifiers.Contains(SS::ssCtrl);
   const bool shiftHeld = modifiers.Contains(SS::ssShift);
@@ -99,7 +110,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       case VK_NEXT: {
         const bool up = key == VK_PRIOR;
         if (ctrl) {
-          ScrollByKey(0, up ? ClientHeight() : -ClientHeight());
+          if (ScrollByKey(0, up ? ClientHeight() : -ClientHeight()).Gone()) return;
           break;
         }
         PTreeNode node = focused ? focused : (up ? GetFirstVisible() : GetLastVisible());
@@ -139,13 +150,16 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       case VK_RIGHT: {
         const bool left = key == VK_LEFT;
         if (ctrl) {
-          ScrollByKey(left ? indent_ : -indent_, 0);
+          if (ScrollByKey(left ? indent_ : -indent_, 0).Gone()) return;
           break;
         }
         if (extendedFocus && grid) {
           TColumnIndex column =
               left ? columns->GetPreviousVisibleColumn(focusedColumn_) : columns->GetNextVisibleColumn(focusedColumn_);
-          if (column >= 0 && DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, column)) {
+          bool allowed = column >= 0;
+          if (allowed && DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, column, allowed).TreeGone())
+            return;
+          if (allowed) {
             focusedColumn_ = column;
             InvalidateNode(focusedNode_);
           }
@@ -177,7 +191,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       case VK_DOWN: {
         const bool up = key == VK_UP;
         if (ctrl) {
-          ScrollByKey(0, up ? defaultNodeHeight_ : -defaultNodeHeight_);
+          if (ScrollByKey(0, up ? defaultNodeHeight_ : -defaultNodeHeight_).Gone()) return;
           break;
         }
         PTreeNode target = focused ? (up ? GetPreviousVisible(focused) : GetNextVisible(focused))
@@ -188,7 +202,12 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           if (focused) InvalidateNode(focused);
           break;
         }
-        if (IsEditing()) DoEndEdit();
+        // Ending an edit raises OnEdited, which may free the target as well.
+        const TNodeWatch targetWatch(*this, target);
+        bool ended = true;
+        if (IsEditing() && EndEditing(ended).Gone()) return;
+        if (targetWatch.Ended()) break;
+        if (previousWatch.Ended()) previousFocus = focused = nullptr;
         if (multiHandling && previousFocus && rangeAnchor_) {
           int order = CompareNodePositions(previousFocus, rangeAnchor_);
           if (up ? order > 0 : order < 0) RemoveFromSelection(focusedNode_);
@@ -235,22 +254,23 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
   PTreeNode focused = focusedNode_;
   switch (key) {
     case VK_F1:
-      ShowNodeHelp();
+      if (ShowNodeHelp().Gone()) return;
       break;
     case VK_F2:
       if (modifiers.Empty() && focused && CanEdit(focused, focusedColumn_)) {
         editColumn_ = focusedColumn_;
-        DoEdit();
+        if (DoEdit().Gone()) return;
       }
       break;
     case VK_ADD:
     case VK_OEM_PLUS:
-      if (ctrl && shiftHeld)
+      if (ctrl && shiftHeld) {
         FullExpand();
-      else if (ctrl)
-        header_->AutoFitColumns();
-      else if (focused && !Expanded(focused))
+      } else if (ctrl) {
+        if (header_->AutoFitColumns().Gone()) return;
+      } else if (focused && !Expanded(focused)) {
         ToggleNode(focused);
+      }
       break;
     case VK_SUBTRACT:
     case VK_OEM_MINUS:
@@ -286,7 +306,9 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       }
       break;
     case VK_APPS:
-      if (focused) DoPopupMenu(focused, focusedColumn_, KeyboardMenuPoint(focused));
+      if (POINT at{};
+          focused && !KeyboardMenuPoint(focused, at).NodeGone() && DoPopupMenu(focused, focusedColumn_, at).Gone())
+        return;
       break;
     case 'A':
     case 0x61:

@@ -159,25 +159,34 @@ void TBaseTree::SetIncrementalSearch(TIncrementalSearch value) {
 
 void TBaseTree::SetFocusedColumn(TColumnIndex value) {
   if (value == focusedColumn_) return;
-  if (!DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, value)) return;
+  // Each handler raised may free the tree.
+  const TLifeWatch life = LifeWatch();
+  bool allowed = true;
+  if (DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, value, allowed).TreeGone() || !allowed) return;
   CancelEditNode();
+  if (life.Ended()) return;
   focusedColumn_ = value;
   if (focusedNode_) {
-    if (ScrollIntoView(focusedNode_, true, false)) {
+    const bool scrolled = ScrollIntoView(focusedNode_, true, false);
+    if (life.Ended()) return;
+    if (scrolled) {
       if (HandleAllocated()) Invalidate();
-    } else {
+    } else if (focusedNode_) {
       InvalidateNode(focusedNode_);
     }
   }
-  DoFocusChange(focusedNode_, focusedColumn_);
+  // The setter's last act.
+  (void)DoFocusChange(focusedNode_, focusedColumn_);
 }
 
+// Both setters scroll as their last act.
 void TBaseTree::SetOffsetX(int value) {
-  DoSetOffsetXY(value, offsetY_, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+  (void)DoSetOffsetXY(value, offsetY_, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 void TBaseTree::SetOffsetXY(POINT value) {
-  DoSetOffsetXY(value.x, value.y, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+  (void)DoSetOffsetXY(value.x, value.y,
+                      suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 void TBaseTree::Assign(const TPersistent* source) {
@@ -247,20 +256,25 @@ bool TBaseTree::EditNode(PTreeNode node, TColumnIndex column) {
   // The focus events, OnEditing and the node's initialization may delete the node: no edit starts then.
   const TNodeWatch watch(*this, node);
   if (node != focusedNode_) SetFocusedNode(node);
-  if (!node || watch.Ended() || node != focusedNode_ || !CanEdit(node, column)) return false;
+  if (!node || watch.Ended() || node != focusedNode_) return false;
+  const bool allowed = CanEdit(node, column);
+  if (watch.Ended() || !allowed) return false;
   editColumn_ = column;
   if (!node->Has(nsInitialized) && !InitNode(node)) return false;
-  DoEdit();
+  if (DoEdit().Gone()) return false;
   return IsEditing();
 }
 
 bool TBaseTree::CanEdit(PTreeNode node, TColumnIndex column) {
-  return DoCanEdit(node, column, options_->MiscOptions().Contains(TTreeMiscOption::toEditable) && CanFocus());
+  bool allowed = options_->MiscOptions().Contains(TTreeMiscOption::toEditable) && CanFocus();
+  if (DoCanEdit(node, column, allowed).Gone()) return false;
+  return allowed;
 }
 
 bool TBaseTree::EndEditNode() {
-  if (states_.Contains(TTreeState::stEditing) || states_.Contains(TTreeState::stEditPending)) return DoEndEdit();
-  return true;
+  bool ended = true;
+  if (EndEditing(ended).Gone()) return ended;
+  return ended;
 }
 
 // ---- dragging

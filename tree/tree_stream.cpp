@@ -271,22 +271,27 @@ std::vector<std::size_t> TBaseTree::WriteNodeChunks(TStream& stream, const std::
         stream.SetPosition(end);
       }
       EndChunk(stream, done.BaseStart);
-      if (lives) WriteChunks(stream, listed.Node(done.Node));
+      // The stream is the caller's: the chunk closes whatever the node's handler freed, which the list tells.
+      if (lives && WriteChunks(stream, listed.Node(done.Node)).TreeGone()) {
+        EndChunk(stream, done.NodeStart);
+        return written;
+      }
       EndChunk(stream, done.NodeStart);
     }
   }
   return written;
 }
 
-void TBaseTree::WriteChunks(TStream& stream, PTreeNode node) {
+TNodeRaised TBaseTree::WriteChunks(TStream& stream, PTreeNode node) {
   std::int64_t userStart = BeginChunk(stream, UserChunk);
-  DoSaveUserData(node, stream);
+  const TNodeRaised raised = DoSaveUserData(node, stream);
   if (stream.Position() == userStart + ChunkHeaderSize) {
     stream.SetPosition(userStart);
     stream.SetSize(stream.Size() - ChunkHeaderSize);
   } else {
     EndChunk(stream, userStart);
   }
+  return raised;
 }
 
 // ---- reading
@@ -304,7 +309,11 @@ void TBaseTree::LoadFromStream(TStream& stream) {
     if (Remaining(stream) < 4) RaiseTreeError(teStreamTooShort);
     count = ReadValue<std::uint32_t>(stream);
   }
+  // OnGetNodeDataSize runs before the first node is made; OnUpdating may free the tree too.
+  const TLifeWatch life = LifeWatch();
+  if (ValidateNodeDataSize().Gone()) return;
   BeginUpdate();
+  if (life.Ended()) return;
   // The new nodes grow below a hidden, closed holder that is no child of the root: nothing they do reaches the
   // tree's heights, visible count or selection until they take the old content's place.
   PTreeNode holder = MakeNewNode();
@@ -339,6 +348,10 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   // once they have.
   TFirstFailure failure;
   failure.Run([this] { Clear(); });
+  if (life.Ended()) {
+    failure.Raise();
+    return;
+  }
   for (PTreeNode run = first; run; run = run->NextSibling) run->Parent = root_;
   root_->FirstChild = first;
   root_->LastChild = last;
@@ -350,8 +363,8 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   AdoptStreamSelection(root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect), false);
   // The handlers of the nodes' own chunks meet them in their place.
   if (!failure.Failed()) failure.Run([&] { ReadLaterChunks(stream, version, later); });
-  failure.Run([this] { DoNodeCopied(nullptr); });
-  EndUpdate();
+  if (!life.Ended()) failure.Run([this] { (void)DoNodeCopied(nullptr); });
+  if (!life.Ended()) EndUpdate();
   failure.Raise();
 }
 
@@ -361,6 +374,10 @@ void TBaseTree::LoadFromFile(const String& fileName) {
 }
 
 void TBaseTree::ReadNode(TStream& stream, int version, PTreeNode node) {
+  {
+    const TNodeWatch watch(*this, node);
+    if (ValidateNodeDataSize().Gone() || watch.Ended()) return;
+  }
   std::vector<TLaterChunk> later;
   ReadNodeLinks(stream, version, node, later);
   ReadLaterChunks(stream, version, later);
@@ -452,7 +469,7 @@ void TBaseTree::ReadLaterChunks(TStream& stream, int version, const std::vector<
     // A node a handler deleted takes its remaining chunks with it.
     if (owners.Freed(i)) continue;
     stream.SetPosition(later[i].Start);
-    ReadChunk(stream, version, later[i].Node, later[i].Type, later[i].Size);
+    if (ReadChunk(stream, version, later[i].Node, later[i].Type, later[i].Size).TreeGone()) return;
   }
   if (!owners.TreeGone()) stream.SetPosition(end);
 }
@@ -504,32 +521,17 @@ void TBaseTree::SettleReadNodes(PTreeNode top, std::uint32_t shownBefore) {
   InvalidateCache();
 }
 
-bool TBaseTree::ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) {
-  std::int64_t start = stream.Position();
-  std::int64_t end = start + chunkSize;
-  switch (chunkType) {
-    case BaseChunk: {
-      std::uint32_t childCount = ApplyBaseBody(node, ReadBaseBody(stream, version, chunkSize));
-      for (std::uint32_t i = 0; i < childCount; ++i) {
-        if (end - stream.Position() < ChunkHeaderSize) RaiseTreeError(teStreamTooShort);
-        PTreeNode child = MakeNewNode();
-        InternalConnectNode(child, node, this, TTreeNodeAttachMode::amAddChildLast);
-        ReadNode(stream, version, child);
-      }
-      if (stream.Position() != end) RaiseTreeError(teNodeChunkOverrun);
-      return true;
-    }
-    case UserChunk: {
-      if (chunkSize <= 0) return false;
-      DoLoadUserData(node, stream);
-      bool advanced = stream.Position() > start;
-      if (stream.Position() != end) stream.SetPosition(end);
-      return advanced;
-    }
-    default:
-      stream.SetPosition(end);
-      return false;
+TNodeRaised TBaseTree::ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize) {
+  (void)version;
+  const std::int64_t end = stream.Position() + chunkSize;
+  if (chunkType != UserChunk || chunkSize <= 0) {
+    stream.SetPosition(end);
+    return TNodeRaised(true, true);
   }
+  // The stream is the caller's: it is left at the chunk's end whatever the handler freed.
+  const TNodeRaised raised = DoLoadUserData(node, stream);
+  if (stream.Position() != end) stream.SetPosition(end);
+  return raised;
 }
 
 void TBaseTree::SkipNode(TStream& stream) {
@@ -560,6 +562,11 @@ void TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBe
 
 void TBaseTree::InternalAddFromStream(TStream& stream, int version, PTreeNode node) {
   if (!node) node = root_;
+  // OnGetNodeDataSize runs before the first node is made, never in the middle of the read.
+  {
+    const TNodeWatch watch(*this, node);
+    if (ValidateNodeDataSize().Gone() || watch.Ended()) return;
+  }
   const bool selectedBefore = node->Has(nsSelected);
   std::vector<TLaterChunk> later;
   // A failed read takes no selected flag into the selection: the caller removes what it read.

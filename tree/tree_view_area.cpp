@@ -80,7 +80,9 @@ RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnl
   }
   bool rightToLeft = useColumns && column != NoColumn ? columns->Items(column)->UseRightToLeftReading()
                                                       : BiDiMode() != TBiDiMode::bdLeftToRight;
-  int contentWidth = GetNodeWidth(node, column);
+  // A handler measuring the text may free the node: the row's rectangle is all there is then.
+  int contentWidth = 0;
+  if (GetNodeWidth(node, column, contentWidth).Gone()) return r;
   if (unclipped) {
     if (rightToLeft) {
       r.right = ClientCoordinate(r.right - start);
@@ -202,10 +204,11 @@ void TBaseTree::UpdateScrollBars(bool doRepaint) {
                                               ShowsBar(bars, TScrollStyle::ssHorizontal), doRepaint));
 }
 
-bool TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RECT* clipRect) {
+TRaised TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RECT* clipRect, bool* moved) {
   x = std::clamp<int>(x, std::min(0, ClientWidth() - HorizontalRange()), 0);
   y = std::clamp<TTreePosition>(y, std::min<TTreePosition>(0, ClientHeight() - VerticalRange()), 0);
-  if (x == offsetX_ && y == offsetY_) return false;
+  if (moved) *moved = x != offsetX_ || y != offsetY_;
+  if (x == offsetX_ && y == offsetY_) return TRaised(true);
   const int deltaX = x - offsetX_;
   const TTreePosition deltaY = y - offsetY_;
   offsetX_ = x;
@@ -217,13 +220,14 @@ bool TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RE
       ScrollWindow(Handle(), deltaX, static_cast<int>(std::clamp(deltaY, -whole, whole)), clipRect, clipRect);
     if (options & suoUpdateNCArea) UpdateScrollBars(true);
   }
-  DoScroll(deltaX, static_cast<int>(std::clamp<TTreePosition>(deltaY, std::numeric_limits<int>::min(),
-                                                              std::numeric_limits<int>::max())));
-  return true;
+  return DoScroll(deltaX, static_cast<int>(std::clamp<TTreePosition>(deltaY, std::numeric_limits<int>::min(),
+                                                                     std::numeric_limits<int>::max())));
 }
 
 void TBaseTree::SetOffsetY(TTreePosition value) {
-  DoSetOffsetXY(offsetX_, value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+  if (DoSetOffsetXY(offsetX_, value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea)
+          .Gone())
+    return;
 }
 
 bool TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
@@ -296,16 +300,22 @@ int TBaseTree::GetMaxColumnWidth(TColumnIndex column) {
   bool showRoot = options_->PaintOptions().Contains(TTreePaintOption::toShowRoot);
   bool checks = options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport);
   int widest = 0;
+  // The handlers asked may free the row measured, or the tree: the rows measured so far give the width then.
   for (PTreeNode node = GetFirstVisible(); node; node = GetNextVisible(node)) {
-    int width = 2 * margin_ + GetNodeWidth(node, column);
+    int contentWidth = 0;
+    if (GetNodeWidth(node, column, contentWidth).Gone()) return widest;
+    int width = 2 * margin_ + contentWidth;
     if (mainColumn) width += static_cast<int>(GetNodeLevel(node) + (showRoot ? 1 : 0)) * indent_;
     if (mainColumn && checks && CheckImageWidth() > 0 && node->CheckType != TCheckType::ctNone)
       width += CheckImageWidth() + 2;
     bool ghosted = false;
-    if (images_ && DoGetImageIndex(node, TTreeImageKind::ikNormal, column, ghosted, -1) >= 0)
-      width += images_->Width() + 2;
-    if (stateImages_ && DoGetImageIndex(node, TTreeImageKind::ikState, column, ghosted, -1) >= 0)
-      width += stateImages_->Width() + 2;
+    // The list is read again after the handler, which may have taken it from the tree.
+    for (auto [list, kind] : {std::pair{&TBaseTree::images_, TTreeImageKind::ikNormal},
+                              std::pair{&TBaseTree::stateImages_, TTreeImageKind::ikState}}) {
+      int index = -1;
+      if (this->*list && DoGetImageIndex(node, kind, column, ghosted, index).Gone()) return widest;
+      if (this->*list && index >= 0) width += (this->*list)->Width() + 2;
+    }
     widest = std::max(widest, width);
   }
   return widest;

@@ -96,7 +96,9 @@ void TBaseTree::CreateWnd() {
     states_ += TTreeState::stUseThemes;
   else
     states_ -= TTreeState::stUseThemes;
-  if (header_->Options().Contains(TTreeHeaderOption::hoAutoResize)) header_->Columns()->AdjustAutoSize(NoColumn, true);
+  if (header_->Options().Contains(TTreeHeaderOption::hoAutoResize) &&
+      header_->Columns()->AdjustAutoSize(NoColumn, true).Gone())
+    return;
   TScrollBarStyle style = scrollBarOptions_->ScrollBarStyle();
   if (style != TScrollBarStyle::sbmRegular) {
     InitializeFlatSB(Handle());
@@ -113,8 +115,10 @@ void TBaseTree::DestroyWnd() {
   // Nodes, selection and focus live in the object; only the window's own state goes with it.
   StopTimer(ChangeTimer);
   StopTimer(StructureChangeTimer);
-  if (states_.Contains(TTreeState::stChangePending) && updateCount_ == 0) FireChange();
-  if (states_.Contains(TTreeState::stStructureChangePending) && updateCount_ == 0) FireStructureChange();
+  // The handlers raised here may free the tree, whose window then goes with it.
+  if (states_.Contains(TTreeState::stChangePending) && updateCount_ == 0 && FireChange().Gone()) return;
+  if (states_.Contains(TTreeState::stStructureChangePending) && updateCount_ == 0 && FireStructureChange().Gone())
+    return;
   SetDropTargetRegistered(false);
   inherited::DestroyWnd();
 }
@@ -233,6 +237,7 @@ int TBaseTree::GetMaxRightExtend() {
   bool checks = options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport);
   int imagesWidth = (stateImages_ ? stateImages_->Width() + 2 : 0) + (images_ ? images_->Width() + 2 : 0);
   int checkWidth = CheckImageWidth() > 0 ? CheckImageWidth() + 2 : 0;
+  const int margins = 2 * margin_;
   int widest = 0;
   int top = 0;
   PTreeNode node = GetTopNode();
@@ -245,8 +250,8 @@ int TBaseTree::GetMaxRightExtend() {
     const TNodeWatch watch(*this, node);
     int x = static_cast<int>(level + (showRoot ? 1 : 0)) * indent_ + imagesWidth;
     if (checks && node->CheckType != TCheckType::ctNone) x += checkWidth;
-    const int width = GetNodeWidth(node, NoColumn);
-    if (watch.Ended()) break;
+    int width = 0;
+    if (GetNodeWidth(node, NoColumn, width).Gone()) break;
     widest = std::max(widest, x + width);
     top += node->NodeHeight;
     PTreeNode next = GetNextVisible(node);
@@ -258,7 +263,7 @@ int TBaseTree::GetMaxRightExtend() {
     }
     node = next;
   }
-  return widest + 2 * margin_;
+  return widest + margins;
 }
 
 }  // namespace tree

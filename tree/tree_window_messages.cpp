@@ -163,16 +163,16 @@ void TBaseTree::HandleVerticalScroll(WORD code) {
   const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
   switch (code) {
     case SB_LINEUP:
-      DoSetOffsetXY(offsetX_, offsetY_ + step, all);
+      if (DoSetOffsetXY(offsetX_, offsetY_ + step, all).Gone()) return;
       break;
     case SB_LINEDOWN:
-      DoSetOffsetXY(offsetX_, offsetY_ - step, all);
+      if (DoSetOffsetXY(offsetX_, offsetY_ - step, all).Gone()) return;
       break;
     case SB_PAGEUP:
-      DoSetOffsetXY(offsetX_, offsetY_ + ClientHeight(), all);
+      if (DoSetOffsetXY(offsetX_, offsetY_ + ClientHeight(), all).Gone()) return;
       break;
     case SB_PAGEDOWN:
-      DoSetOffsetXY(offsetX_, offsetY_ - ClientHeight(), all);
+      if (DoSetOffsetXY(offsetX_, offsetY_ - ClientHeight(), all).Gone()) return;
       break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
@@ -181,14 +181,14 @@ void TBaseTree::HandleVerticalScroll(WORD code) {
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
       GetScrollInfo(Handle(), SB_VERT, &info);
-      DoSetOffsetXY(offsetX_, -info.nTrackPos * VerticalScrollUnit(), all);
+      if (DoSetOffsetXY(offsetX_, -info.nTrackPos * VerticalScrollUnit(), all).Gone()) return;
       break;
     }
     case SB_TOP:
-      DoSetOffsetXY(offsetX_, 0, all);
+      if (DoSetOffsetXY(offsetX_, 0, all).Gone()) return;
       break;
     case SB_BOTTOM:
-      DoSetOffsetXY(offsetX_, -VerticalRange(), all);
+      if (DoSetOffsetXY(offsetX_, -VerticalRange(), all).Gone()) return;
       break;
     case SB_ENDSCROLL:
       DoStateChange({}, {TTreeState::stThumbTracking});
@@ -205,16 +205,16 @@ void TBaseTree::HandleHorizontalScroll(WORD code) {
   const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
   switch (code) {
     case SB_LINELEFT:
-      DoSetOffsetXY(offsetX_ + step, offsetY_, all);
+      if (DoSetOffsetXY(offsetX_ + step, offsetY_, all).Gone()) return;
       break;
     case SB_LINERIGHT:
-      DoSetOffsetXY(offsetX_ - step, offsetY_, all);
+      if (DoSetOffsetXY(offsetX_ - step, offsetY_, all).Gone()) return;
       break;
     case SB_PAGELEFT:
-      DoSetOffsetXY(offsetX_ + ClientWidth(), offsetY_, all);
+      if (DoSetOffsetXY(offsetX_ + ClientWidth(), offsetY_, all).Gone()) return;
       break;
     case SB_PAGERIGHT:
-      DoSetOffsetXY(offsetX_ - ClientWidth(), offsetY_, all);
+      if (DoSetOffsetXY(offsetX_ - ClientWidth(), offsetY_, all).Gone()) return;
       break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
@@ -223,14 +223,14 @@ void TBaseTree::HandleHorizontalScroll(WORD code) {
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
       GetScrollInfo(Handle(), SB_HORZ, &info);
-      DoSetOffsetXY(-info.nTrackPos, offsetY_, all);
+      if (DoSetOffsetXY(-info.nTrackPos, offsetY_, all).Gone()) return;
       break;
     }
     case SB_LEFT:
-      DoSetOffsetXY(0, offsetY_, all);
+      if (DoSetOffsetXY(0, offsetY_, all).Gone()) return;
       break;
     case SB_RIGHT:
-      DoSetOffsetXY(-HorizontalRange(), offsetY_, all);
+      if (DoSetOffsetXY(-HorizontalRange(), offsetY_, all).Gone()) return;
       break;
     case SB_ENDSCROLL:
       DoStateChange({}, {TTreeState::stThumbTracking});

@@ -15,10 +15,10 @@ struct TFontWatchingTree : TPaintTree {
   std::vector<int> textHeights;
 
  protected:
-  void PaintNode(TNodePaintInfo& info) override {
+  TNodeRaised PaintNode(TNodePaintInfo& info) override {
     changed.push_back(CellFontChanged());
     textHeights.push_back(info.Canvas->TextHeight(L"Ag"));
-    TPaintTree::PaintNode(info);
+    return TPaintTree::PaintNode(info);
   }
 };
 

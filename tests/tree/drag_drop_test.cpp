@@ -601,7 +601,7 @@ TEST_F(TDragDropFixture, DragImageShowsTheSelectedRows) {
     target.ClearSelection();
     target.AddToSelection(target.Top(1));
     POINT hotSpot{20, 27};
-    target.PrepareDragImage(hotSpot, nullptr);
+    ASSERT_TRUE(target.PrepareDragImage(hotSpot, nullptr).Alive());
     TTreeDragImage& image = *target.DragImage();
     EXPECT_EQ(image.States().Contains(TDragImageState::disPrepared), c.prepared);
     if (!c.prepared) continue;
@@ -645,7 +645,9 @@ TEST_F(TDragDropFixture, RowsRepaintedUnderTheImageReachItsBackground) {
   image.ShowDragImage();
   ASSERT_TRUE(image.Visible());
   target.SetDropTarget(target.Top(1), TDropMode::dpOnNode);
-  target.UpdateWindowAndDragImage(&source, target.GetDisplayRect(target.Top(1), NoColumn, false), false, true);
+  ASSERT_TRUE(
+      target.UpdateWindowAndDragImage(&source, target.GetDisplayRect(target.Top(1), NoColumn, false), false, true)
+          .Alive());
   image.HideDragImage();
   TWindowCapture painted = target.Capture();
   // The marked row's pixels under the image, the screen's own above the row.

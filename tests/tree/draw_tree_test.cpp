@@ -74,13 +74,17 @@ TEST_F(DrawTreePaint, ContentComesFromTheDrawEvent) {
 
 TEST(DrawTreeMeasure, NodeWidthFromTheMeasureEvent) {
   struct TShown : TDrawTree {
-    using TCustomDrawTree::GetNodeWidth;
     using TDrawTree::TDrawTree;
+    int Width(PTreeNode node, TColumnIndex column) {
+      int width = -1;
+      EXPECT_FALSE(GetNodeWidth(node, column, width).NodeGone());
+      return width;
+    }
   } tree(nullptr);
   tree.SetRootNodeCount(2);
-  EXPECT_EQ(tree.GetNodeWidth(tree.GetFirst(), NoColumn), 2 * tree.TextMargin());
+  EXPECT_EQ(tree.Width(tree.GetFirst(), NoColumn), 2 * tree.TextMargin());
   tree.SetTextMargin(7);
-  EXPECT_EQ(tree.GetNodeWidth(tree.GetFirst(), NoColumn), 14);
+  EXPECT_EQ(tree.Width(tree.GetFirst(), NoColumn), 14);
   std::vector<TColumnIndex> asked;
   tree.OnMeasureNodeWidth = [&](TBaseTree*, TCanvas* canvas, PTreeNode node, TColumnIndex column, int& width) {
     ASSERT_NE(canvas, nullptr);
@@ -88,8 +92,8 @@ TEST(DrawTreeMeasure, NodeWidthFromTheMeasureEvent) {
     asked.push_back(column);
     width += node == tree.GetFirst() ? 30 : 50;
   };
-  EXPECT_EQ(tree.GetNodeWidth(tree.GetFirst(), 3), 44);
-  EXPECT_EQ(tree.GetNodeWidth(tree.GetNextSibling(tree.GetFirst()), NoColumn), 64);
+  EXPECT_EQ(tree.Width(tree.GetFirst(), 3), 44);
+  EXPECT_EQ(tree.Width(tree.GetNextSibling(tree.GetFirst()), NoColumn), 64);
   EXPECT_EQ(asked, (std::vector<TColumnIndex>{3, NoColumn}));
 }
 
@@ -110,6 +114,7 @@ TEST(DrawTreeHints, SizedAndDrawnByTheTree) {
   TTreeHintWindow window(nullptr);
   TTreeHintData data;
   data.Tree = &tree;
+  data.TreeLife = tree.LifeWatch();
   data.Node = tree.GetFirst();
   data.Column = 2;
   RECT r = window.CalcHintRect(400, L"", &data);
@@ -131,6 +136,7 @@ TEST(DrawTreeHints, DrawingHandlerThatRaisesLeavesNothingBehind) {
   TTreeHintWindow window(nullptr);
   TTreeHintData data;
   data.Tree = &tree;
+  data.TreeLife = tree.LifeWatch();
   data.Node = tree.GetFirst();
   window.CalcHintRect(400, L"", &data);
   window.ActivateHint(RECT{50, 50, 110, 80}, L"");

@@ -2,6 +2,7 @@
 // them: each case is one such handler and the call that raises it, on a shown tree whose freed node blocks are
 // guarded, so that any touch of a freed node faults; the tree is whole afterwards.
 #include <gtest/gtest.h>
+#include <wrl/client.h>
 
 #include <cctype>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "framework/streams.h"
 #include "support/test_window.h"
 #include "tree/string_tree.h"
+#include "tree/tree_drag_manager.h"
 #include "tree_fixture.h"
 
 namespace tree_test {
@@ -58,6 +60,58 @@ struct TFaultTree : TStringTree {
   }
   void MultiSelect() {
     TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  }
+  void Editable() { TreeOptions()->SetMiscOptions(TreeOptions()->MiscOptions() + TTreeMiscOption::toEditable); }
+  // Starts an edit of the row by F2, as a person does.
+  void EditByKey(int key) {
+    SetFocus();
+    SetFocusedNode(Row(key));
+    SendMessageW(Handle(), WM_KEYDOWN, VK_F2, 1);
+    ASSERT_TRUE(IsEditing());
+  }
+  HWND Editor() { return FindWindowExW(Handle(), nullptr, L"TTreeEdit", nullptr); }
+  void TypeAndEnter(const wchar_t* text) {
+    for (const wchar_t* c = text; *c; ++c) SendMessageW(Editor(), WM_CHAR, *c, 1);
+    SendMessageW(Editor(), WM_KEYDOWN, VK_RETURN, 1);
+  }
+  // A click on the row's text, with the modifiers held.
+  void Click(int key, std::initializer_list<BYTE> modifiers = {}) {
+    const RECT text = GetDisplayRect(Row(key), NoColumn, true);
+    const LPARAM at = MAKELPARAM(text.left + 4, (text.top + text.bottom) / 2);
+    BYTE saved[256]{}, state[256]{};
+    GetKeyboardState(saved);
+    WPARAM keys = MK_LBUTTON;
+    for (BYTE modifier : modifiers) {
+      state[modifier] = 0x80;
+      keys |= modifier == VK_CONTROL ? MK_CONTROL : modifier == VK_SHIFT ? MK_SHIFT : 0;
+    }
+    SetKeyboardState(state);
+    SendMessageW(Handle(), WM_LBUTTONDOWN, keys, at);
+    SendMessageW(Handle(), WM_LBUTTONUP, keys & ~MK_LBUTTON, at);
+    SetKeyboardState(saved);
+  }
+  // The row's middle on the screen, where a drag points.
+  POINTL ScreenPoint(int key) {
+    const RECT r = GetDisplayRect(Row(key), NoColumn, false);
+    POINT p{r.left + 20, (r.top + r.bottom) / 2};
+    ::ClientToScreen(Handle(), &p);
+    return POINTL{p.x, p.y};
+  }
+  // Another tree's rows dragged over this one, to the row: enter, move and leave.
+  void DragOverRow(int key) {
+    TStringTree other(nullptr);
+    other.SetRootNodeCount(1);
+    other.AddToSelection(other.GetFirst());
+    Microsoft::WRL::ComPtr<IDataObject> data;
+    *data.ReleaseAndGetAddressOf() = other.GetDragManager()->GetDataObject();
+    Microsoft::WRL::ComPtr<IDropTarget> drop;
+    GetDragManager()->QueryInterface(IID_PPV_ARGS(&drop));
+    const POINTL at = ScreenPoint(key);
+    DWORD effect = DROPEFFECT_COPY;
+    drop->DragEnter(data.Get(), MK_LBUTTON, at, &effect);
+    effect = DROPEFFECT_COPY;
+    drop->DragOver(MK_LBUTTON, POINTL{at.x, at.y + 1}, &effect);
+    drop->DragLeave();
   }
 };
 
@@ -296,6 +350,230 @@ const THandlerCase kHandlerCases[] = {
        SetKeyboardState(saved);
        EXPECT_EQ(tree.SelectedCount(), 39u);
      }},
+    // Editing: the handlers that end an edit free the edited row, the row clicked or the row about to be added.
+    {"Enter ends an edit whose OnNewText deletes the renamed row",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnNewText = [&tree](TBaseTree*, PTreeNode node, TColumnIndex, const String& text) {
+         if (text.empty() || text == L"gone") tree.DeleteNode(node);
+       };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(22);
+       SendMessageW(tree.Editor(), WM_SETTEXT, 0, 0);
+       tree.TypeAndEnter(L"gone");
+       EXPECT_EQ(tree.Row(22), nullptr);
+     }},
+    {"EndEditNode ends an edit whose OnNewText deletes the row's parent",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) { tree.DeleteNode(tree.Row(2)); };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(22);
+       SendMessageW(tree.Editor(), WM_CHAR, L'x', 1);
+       EXPECT_TRUE(tree.EndEditNode());
+       EXPECT_EQ(tree.Row(2), nullptr);
+     }},
+    {"Enter ends an edit whose OnNewText empties the tree",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) { tree.Clear(); };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(3);
+       tree.TypeAndEnter(L"x");
+       EXPECT_EQ(tree.TotalCount(), 0u);
+     }},
+    {"a click on another row ends an edit whose OnEdited deletes the row clicked",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) { tree.DeleteNode(tree.Row(3)); };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(1);
+       SendMessageW(tree.Editor(), WM_CHAR, L'x', 1);
+       tree.Click(3);
+       EXPECT_FALSE(tree.IsEditing());
+       EXPECT_EQ(tree.Row(3), nullptr);
+     }},
+    {"a click on another row ends an edit whose OnEdited reloads the tree",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) {
+         tree.Clear();
+         tree.Fill();
+       };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(1);
+       SendMessageW(tree.Editor(), WM_CHAR, L'x', 1);
+       tree.Click(3);
+       tree.Clear();
+       EXPECT_EQ(tree.SelectedCount(), 0u) << "the selection went with the rows";
+     }},
+    {"SetFocusedNode ends an edit whose OnEdited deletes the row given the focus",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) { tree.DeleteNode(tree.Row(3)); };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(1);
+       tree.SetFocusedNode(tree.Row(3));
+       EXPECT_EQ(tree.FocusedNode(), tree.Row(1)) << "the focus stays where it was";
+     }},
+    {"AddChild ends an edit whose OnEditCancelled deletes the parent given",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnEditCancelled = [&tree](TBaseTree*, TColumnIndex) { tree.DeleteNode(tree.Row(2)); };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(1);
+       EXPECT_EQ(tree.AddChild(tree.Row(2)), nullptr) << "no node in no tree";
+     }},
+    {"InsertNode ends an edit whose OnEditCancelled empties the tree",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnEditCancelled = [&tree](TBaseTree*, TColumnIndex) { tree.Clear(); };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(1);
+       EXPECT_EQ(tree.InsertNode(tree.Row(22), TTreeNodeAttachMode::amInsertAfter), nullptr);
+     }},
+    // Reading: a caption chunk raises OnNewText about the node just read.
+    {"OnNewText of a loaded caption deletes the node read",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
+       tree.OnNewText = [&tree](TBaseTree*, PTreeNode node, TColumnIndex, const String& text) {
+         if (text == L"Row 22") tree.DeleteNode(node);
+       };
+     },
+     [](TFaultTree& tree) {
+       TMemoryStream stream;
+       tree.SaveToStream(stream);
+       stream.SetPosition(0);
+       tree.LoadFromStream(stream);
+       EXPECT_EQ(tree.TotalCount(), 5u);
+     }},
+    {"OnNewText of a pasted caption empties the tree",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
+       tree.AddToSelection(tree.Row(2));
+       tree.CopyToClipboard();
+       tree.SetFocusedNode(tree.Row(3));
+       tree.OnNewText = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode, TColumnIndex,
+                                                                        const String&) { deed(); };
+     },
+     [](TFaultTree& tree) { tree.PasteFromClipboard(); }},
+    // Cut and paste: the cut rows go after the paste, raising OnFreeNode.
+    {"OnFreeNode of a cut row empties the tree as the paste ends the cut",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.MultiSelect();
+       tree.AddToSelection(tree.Row(1));
+       tree.AddToSelection(tree.Row(21));
+       tree.CutToClipboard();
+       tree.SetFocusedNode(tree.Row(3));
+       // The rows stay where they are, to go once the paste is done.
+       tree.OnNodeMoving = [](TBaseTree*, PTreeNode, PTreeNode, bool& allowed) { allowed = false; };
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode node) {
+         if (Key(tree, node) == 1) deed();
+       };
+     },
+     [](TFaultTree& tree) {
+       TFaultTree other(tree.ParentWindow());
+       other.Fill();
+       other.SetFocusedNode(other.Row(3));
+       other.PasteFromClipboard();
+       EXPECT_EQ(Fault(other), "");
+     }},
+    {"OnFreeNode of a cut row deletes the next cut row as the paste ends the cut",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.MultiSelect();
+       tree.AddToSelection(tree.Row(1));
+       tree.AddToSelection(tree.Row(2));
+       tree.CutToClipboard();
+       // The rows stay where they are, to go once the paste is done.
+       tree.OnNodeMoving = [](TBaseTree*, PTreeNode, PTreeNode, bool& allowed) { allowed = false; };
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(2)); })](TBaseTree*, PTreeNode node) {
+         if (Key(tree, node) == 1) deed();
+       };
+     },
+     [](TFaultTree& tree) {
+       TFaultTree other(tree.ParentWindow());
+       other.PasteFromClipboard();
+       EXPECT_EQ(tree.TotalCount(), 1u);
+     }},
+    {"OnChange raises while the children of a node, one selected, are deleted",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.AddToSelection(tree.Row(22));
+       tree.OnChange = [](TBaseTree*, PTreeNode) { throw EHandler(); };
+     },
+     [](TFaultTree& tree) {
+       try {
+         tree.DeleteChildren(tree.Row(2));
+       } catch (const EHandler&) {
+       }
+       EXPECT_EQ(tree.Row(2)->TotalCount, 1u) << "the parent counts itself alone";
+     }},
+    // Selecting by clicks.
+    {"a Ctrl+click whose OnChange deletes the row clicked",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.MultiSelect();
+       tree.AddToSelection(tree.Row(1));
+       tree.OnChange = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(3)); })](TBaseTree*, PTreeNode) {
+         deed();
+       };
+     },
+     [](TFaultTree& tree) { tree.Click(3, {VK_CONTROL}); }},
+    {"a Shift+click whose OnChange deletes the range's anchor",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.MultiSelect();
+       tree.Click(1);
+       tree.OnChange = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(1)); })](TBaseTree*, PTreeNode) {
+         deed();
+       };
+     },
+     [](TFaultTree& tree) { tree.Click(3, {VK_SHIFT}); }},
+    // Dragging over: reaching and measuring the row under the pointer raises its handlers.
+    {"a drag over a row whose OnGetText deletes it",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
+       tree.InvalidateNode(tree.Row(3));
+       tree.OnGetText = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(3)); })](
+                            TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
+         text = L"Row";
+         if (Key(tree, node) == 3) deed();
+       };
+     },
+     [](TFaultTree& tree) { tree.DragOverRow(3); }},
+    {"a drag over a row whose OnGetText empties the tree",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
+       tree.InvalidateNode(tree.Row(3));
+       tree.OnGetText = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode node, TColumnIndex,
+                                                                        TVSTTextType, String& text) {
+         text = L"Row";
+         if (Key(tree, node) == 3) deed();
+       };
+     },
+     [](TFaultTree& tree) { tree.DragOverRow(3); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, HandlerFaults, ::testing::ValuesIn(kHandlerCases),

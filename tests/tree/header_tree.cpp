@@ -15,7 +15,10 @@ THeaderTree::THeaderTree(HWND host, int width, int height, std::initializer_list
   Header()->RecalculateHeader();
 }
 
-int THeaderTree::GetNodeWidth(PTreeNode, TColumnIndex) { return contentWidth; }
+TNodeRaised THeaderTree::GetNodeWidth(PTreeNode, TColumnIndex, int& width) {
+  width = contentWidth;
+  return TNodeRaised(true, true);
+}
 
 RECT THeaderTree::HeaderScreenRect() {
   RECT window{};

@@ -30,7 +30,7 @@ class THeaderTree : public TTestTree {
   LRESULT SendClient(UINT message, POINT screen, WPARAM keys = 0);
 
  protected:
-  int GetNodeWidth(PTreeNode node, TColumnIndex column) override;
+  TNodeRaised GetNodeWidth(PTreeNode node, TColumnIndex column, int& width) override;
 };
 
 }  // namespace tree_test

@@ -20,8 +20,14 @@ struct THintTree : TPaintTree {
   }
   using TBaseTree::DoGetAnimationType;
   int Row(PTreeNode node) { return node ? static_cast<int>(GetNodeTop(node)) / DefaultNodeHeight() : -1; }
-  String DoGetNodeHint(PTreeNode node, TColumnIndex) override { return L"hint " + std::to_wstring(Row(node)); }
-  String DoGetNodeTooltip(PTreeNode node, TColumnIndex) override { return L"tip " + std::to_wstring(Row(node)); }
+  TNodeRaised DoGetNodeHint(PTreeNode node, TColumnIndex, String& hint) override {
+    hint = L"hint " + std::to_wstring(Row(node));
+    return TNodeRaised(true, true);
+  }
+  TNodeRaised DoGetNodeTooltip(PTreeNode node, TColumnIndex, String& tooltip) override {
+    tooltip = L"tip " + std::to_wstring(Row(node));
+    return TNodeRaised(true, true);
+  }
 };
 
 struct TAnswer {
@@ -57,11 +63,13 @@ TEST(TreeHints, DecisionsByModeAndPosition) {
   };
   const TCase cases[] = {
       {"default: the control's hint on a node", TTreeHintMode::hmDefault, onRow1, 40, true, L"tree hint", false, false},
-      {"default: the control's hint anywhere", TTreeHintMode::hmDefault, belowRows, 40, true, L"tree hint", false, false},
+      {"default: the control's hint anywhere", TTreeHintMode::hmDefault, belowRows, 40, true, L"tree hint", false,
+       false},
       {"hint on a node", TTreeHintMode::hmHint, onRow1, 40, true, L"hint 1", true, false},
       {"hint below the rows: none", TTreeHintMode::hmHint, belowRows, 40, false, L"", false, false},
       {"hint and default on a node", TTreeHintMode::hmHintAndDefault, onRow1, 40, true, L"hint 1", true, false},
-      {"hint and default below the rows", TTreeHintMode::hmHintAndDefault, belowRows, 40, true, L"tree hint", false, false},
+      {"hint and default below the rows", TTreeHintMode::hmHintAndDefault, belowRows, 40, true, L"tree hint", false,
+       false},
       {"tooltip of a whole text: none", TTreeHintMode::hmTooltip, onRow1, 40, false, L"", false, false},
       {"tooltip of a cut-off text", TTreeHintMode::hmTooltip, onRow1, 400, true, L"tip 1", true, true},
       {"tooltip below the rows: none", TTreeHintMode::hmTooltip, belowRows, 400, false, L"", false, false},

@@ -18,8 +18,14 @@ namespace {
 // A tree whose hints and tooltips name the column asked for.
 struct THintingTree : THeaderTree {
   using THeaderTree::THeaderTree;
-  String DoGetNodeHint(PTreeNode, TColumnIndex column) override { return L"hint " + std::to_wstring(column); }
-  String DoGetNodeTooltip(PTreeNode, TColumnIndex column) override { return L"tip " + std::to_wstring(column); }
+  TNodeRaised DoGetNodeHint(PTreeNode, TColumnIndex column, String& hint) override {
+    hint = L"hint " + std::to_wstring(column);
+    return TNodeRaised(true, true);
+  }
+  TNodeRaised DoGetNodeTooltip(PTreeNode, TColumnIndex column, String& tooltip) override {
+    tooltip = L"tip " + std::to_wstring(column);
+    return TNodeRaised(true, true);
+  }
 };
 
 struct THintFixture : ::testing::Test {
@@ -31,6 +37,7 @@ struct THintFixture : ::testing::Test {
   TTreeHintData Data(TColumnIndex column, const String& text = {}) {
     TTreeHintData data;
     data.Tree = &tree;
+    data.TreeLife = tree.LifeWatch();
     data.Column = column;
     data.DefaultHint = text;
     return data;
@@ -82,10 +89,14 @@ TEST_F(THintFixture, TextAndSize) {
   // Nothing to say: no hint.
   tree.SetHintMode(TTreeHintMode::hmDefault);
   struct TSilentTree : TTestTree {
-    String DoGetNodeHint(PTreeNode, TColumnIndex) override { return {}; }
+    TNodeRaised DoGetNodeHint(PTreeNode, TColumnIndex, String& hint) override {
+      hint.clear();
+      return TNodeRaised(true, true);
+    }
   } silent;
   TTreeHintData data;
   data.Tree = &silent;
+  data.TreeLife = silent.LifeWatch();
   RECT r = hint.CalcHintRect(400, L"", &data);
   EXPECT_TRUE(IsRectEmpty(&r));
 }

@@ -10,8 +10,8 @@
 #include "framework/image_list.h"
 #include "framework/messages.h"
 #include "framework/screen.h"
-#include "support/modal_input.h"
 #include "paint_tree.h"
+#include "support/modal_input.h"
 #include "test_edit_link.h"
 #include "tree/tree_drag_manager.h"
 #include "tree/tree_header.h"
@@ -371,7 +371,10 @@ TEST_F(TMouseFixture, AnArmedEditEndsWithAKeyOrAChangeOfFocusOrSelection) {
     std::function<void()> act;
   };
   const TCase cases[] = {
-      {"Shift+Down three times", [] { for (int i = 0; i < 3; ++i) SendKeyPress(VK_DOWN, true); }},
+      {"Shift+Down three times",
+       [] {
+         for (int i = 0; i < 3; ++i) SendKeyPress(VK_DOWN, true);
+       }},
       {"Down", key(VK_DOWN)},
       {"End", key(VK_END)},
       {"Page Down", key(VK_NEXT)},
@@ -426,8 +429,8 @@ TEST_F(TMouseFixture, AClickInASelectionArmsNoRename) {
     const char* name;
     int clicked;  // the row of the selection clicked, rows 2 to 5 selected by Shift+Down with the focus on 5
   };
-  for (const TCase& c : {TCase{"the second selected row", 3}, TCase{"the focused row", 5},
-                         TCase{"the first selected row", 2}}) {
+  for (const TCase& c :
+       {TCase{"the second selected row", 3}, TCase{"the focused row", 5}, TCase{"the first selected row", 2}}) {
     tree.SetRootNodeCount(0);
     tree.SetRootNodeCount(10);
     link->calls.clear();
@@ -754,9 +757,9 @@ TEST_F(TMouseFixture, RangeSelectionAndToggling) {
     tree.SetFocusedNode(Top(c.anchor));
     tree.ResetRangeAnchor();
     if (c.toggle)
-      tree.ToggleSelection(Top(c.start), Top(c.end));
+      EXPECT_TRUE(tree.ToggleSelection(Top(c.start), Top(c.end)).Alive());
     else
-      tree.SelectNodes(Top(c.start), Top(c.end), c.addOnly);
+      EXPECT_TRUE(tree.SelectNodes(Top(c.start), Top(c.end), c.addOnly).Alive());
     EXPECT_EQ(SelectedRows(), c.after) << c.name;
   }
 }

@@ -443,7 +443,7 @@ TEST(NodeStore, PasteAfterCutDeletesEveryMarkedNodeOnce) {
   tree->SetSelected(b, true);
   tree->MarkCutCopyNodes(true);
   inner->States |= nsCutOrCopy;
-  tree->FinishCutOrCopy();
+  EXPECT_TRUE(tree->FinishCutOrCopy().Alive());
   EXPECT_EQ(tree->RootNodeCount(), 1u);
   EXPECT_EQ(tree->GetFirstNoInit(), keep);
   EXPECT_EQ(freed, 3);

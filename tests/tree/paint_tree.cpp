@@ -29,9 +29,12 @@ void TPaintTree::Press(WORD key, std::initializer_list<BYTE> modifiers) {
   SetKeyboardState(saved);
 }
 
-int TPaintTree::GetNodeWidth(PTreeNode, TColumnIndex) { return contentWidth; }
+TNodeRaised TPaintTree::GetNodeWidth(PTreeNode, TColumnIndex, int& width) {
+  width = contentWidth;
+  return TNodeRaised(true, true);
+}
 
-void TPaintTree::PaintNode(TNodePaintInfo& info) {
+TNodeRaised TPaintTree::PaintNode(TNodePaintInfo& info) {
   // The content sits inside the node width with a margin of 2, so selection and focus frames stay visible.
   RECT r = info.ContentRect;
   r.right = r.left + contentWidth - 2;
@@ -40,6 +43,7 @@ void TPaintTree::PaintNode(TNodePaintInfo& info) {
   r.bottom -= 3;
   SetDCBrushColor(info.Canvas->Handle(), contentColor);
   FillRect(info.Canvas->Handle(), &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  return TNodeRaised(true, true);
 }
 
 TPaintFixture::TPaintFixture() { environment.SetVisualStyles(false); }

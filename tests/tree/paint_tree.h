@@ -32,8 +32,8 @@ class TPaintTree : public TTestTree {
   TWindowCapture Capture() { return TWindowCapture::OfClient(Handle()); }
 
  protected:
-  int GetNodeWidth(PTreeNode node, TColumnIndex column) override;
-  void PaintNode(TNodePaintInfo& paintInfo) override;
+  TNodeRaised GetNodeWidth(PTreeNode node, TColumnIndex column, int& width) override;
+  TNodeRaised PaintNode(TNodePaintInfo& paintInfo) override;
 };
 
 // Classic painting with the tree's colours set to distinct pure values, restored afterwards.

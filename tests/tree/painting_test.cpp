@@ -226,7 +226,7 @@ TEST_F(TPaintFixture, DropMarkIsTheSameInAPartOfTheRow) {
       TWindowCapture painted(300, 200);
       TCanvas canvas;
       canvas.SetHandle(painted.DC());
-      tree.PaintTree(&canvas, part, POINT{part.left, part.top}, WindowPaintFlags);
+      ASSERT_TRUE(tree.PaintTree(&canvas, part, POINT{part.left, part.top}, WindowPaintFlags).Alive());
       canvas.SetHandle(nullptr);
       for (int y = part.top; y < part.bottom; ++y)
         for (int x = part.left; x < part.right; ++x)
@@ -245,8 +245,11 @@ TEST_F(TPaintFixture, PaintingGoesThroughTheOverridablePainters) {
     std::vector<std::pair<PTreeNode, RECT>> marks;
 
    protected:
-    void PaintNode(TNodePaintInfo& paintInfo) override { TBaseTree::PaintNode(paintInfo); }
-    void DoPaintNode(TNodePaintInfo& paintInfo) override { cells.push_back(paintInfo.Node); }
+    TNodeRaised PaintNode(TNodePaintInfo& paintInfo) override { return TBaseTree::PaintNode(paintInfo); }
+    TNodeRaised DoPaintNode(TNodePaintInfo& paintInfo) override {
+      cells.push_back(paintInfo.Node);
+      return TNodeRaised(true, true);
+    }
     void DoPaintDropMark(TCanvas*, PTreeNode node, const RECT& r) override { marks.push_back({node, r}); }
   };
   TOwnPainters tree(host.Handle(), 300, 200, 3);
@@ -405,7 +408,7 @@ TEST_F(TPaintFixture, PaintsWhoseHandlersRaiseLeaveNothingBehind) {
     bool raise = false;
     c.arm(tree, raise);
     // The first paints make what the tree keeps for all its paints.
-    tree.PaintTree(target.Canvas(), window, POINT{0, 0}, WindowPaintFlags);
+    ASSERT_TRUE(tree.PaintTree(target.Canvas(), window, POINT{0, 0}, WindowPaintFlags).Alive());
     UpdateWindow(tree.Handle());
     const int room = GdiRoom();
     raise = true;
@@ -413,7 +416,7 @@ TEST_F(TPaintFixture, PaintsWhoseHandlersRaiseLeaveNothingBehind) {
     reported = 0;
     for (int i = 0; i < 100; ++i) {
       try {
-        tree.PaintTree(target.Canvas(), window, POINT{0, 0}, WindowPaintFlags);
+        EXPECT_TRUE(tree.PaintTree(target.Canvas(), window, POINT{0, 0}, WindowPaintFlags).Alive());
       } catch (const Exception&) {
         ++raised;
       }

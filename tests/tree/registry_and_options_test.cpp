@@ -56,7 +56,7 @@ TEST(ClipboardFormatRegistry, TreesOfferOnlyTheirFormats) {
     more.push_back(FORMATETC{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
   };
   TFormatEtcArray offered;
-  tree.NativeClipboardFormats(offered);
+  ASSERT_TRUE(tree.NativeClipboardFormats(offered).Alive());
   ASSERT_EQ(offered.size(), 2u);
   EXPECT_EQ(offered[0].cfFormat, TreeDataFormat);
   EXPECT_EQ(offered[1].cfFormat, CF_HDROP);

@@ -53,11 +53,25 @@ class TTextTree : public TStringTree {
     PinColors(*this);
     TreeOptions()->SetPaintOptions({});
   }
-  using TCustomStringTree::DoGetNodeHint;
-  using TCustomStringTree::DoGetNodeTooltip;
-  using TCustomStringTree::GetNodeWidth;
   using TCustomStringTree::GetTextInfo;
   using TCustomStringTree::InternalAddFromStream;
+
+  // What the tree's dispatchers answer of a node no handler frees.
+  int Width(PTreeNode node, TColumnIndex column) {
+    int width = -1;
+    EXPECT_FALSE(GetNodeWidth(node, column, width).NodeGone());
+    return width;
+  }
+  String Hint(PTreeNode node, TColumnIndex column) {
+    String hint;
+    EXPECT_FALSE(DoGetNodeHint(node, column, hint).NodeGone());
+    return hint;
+  }
+  String Tooltip(PTreeNode node, TColumnIndex column) {
+    String tooltip;
+    EXPECT_FALSE(DoGetNodeTooltip(node, column, tooltip).NodeGone());
+    return tooltip;
+  }
 
   TWindowCapture Capture() { return TWindowCapture::OfClient(Handle()); }
   PTreeNode Row(int index) {
@@ -141,18 +155,19 @@ TEST(StringTreeText, HintsAndTooltips) {
   TTextTree tree(1);
   tree.texts = {{0, {L"caption"}}};
   tree.SetHint(L"control hint");
-  EXPECT_EQ(tree.DoGetNodeHint(tree.Row(0), NoColumn), L"control hint");
+  EXPECT_EQ(tree.Hint(tree.Row(0), NoColumn), L"control hint");
   tree.OnGetHint = [](TBaseTree*, PTreeNode, TColumnIndex column, TT type, String& text) {
     EXPECT_EQ(type, TT::ttNormal);
     text += L" of column " + std::to_wstring(column);
   };
-  EXPECT_EQ(tree.DoGetNodeHint(tree.Row(0), 2), L"control hint of column 2");
-  EXPECT_EQ(tree.DoGetNodeTooltip(tree.Row(0), NoColumn), L"caption");
+  EXPECT_EQ(tree.Hint(tree.Row(0), 2), L"control hint of column 2");
+  EXPECT_EQ(tree.Tooltip(tree.Row(0), NoColumn), L"caption");
 
   // A tooltip shows the text in the font OnPaintText gives it.
   tree.SetHintMode(TTreeHintMode::hmTooltip);
   TTreeHintData data;
   data.Tree = &tree;
+  data.TreeLife = tree.LifeWatch();
   data.Node = tree.Row(0);
   TTreeHintWindow plain(nullptr), enlarged(nullptr);
   plain.CalcHintRect(400, L"", &data);
@@ -335,22 +350,22 @@ TEST(StringTreeMeasure, MainColumnWidthIsCachedUntilInvalidatedOrTheFontChanges)
   tree.texts = {{0, {L"", L"ab", L"ab"}}, {1, {L"", L"", L"x"}}};
   const int margins = 2 * tree.TextMargin();
   PTreeNode row = tree.Row(0);
-  const int narrow = tree.GetNodeWidth(row, 0);
+  const int narrow = tree.Width(row, 0);
   EXPECT_EQ(narrow, margins + TextWidthIn(tree.Font(), L"ab"));
-  EXPECT_EQ(tree.GetNodeWidth(tree.Row(1), 0), margins) << "an empty text is the margins alone";
+  EXPECT_EQ(tree.Width(tree.Row(1), 0), margins) << "an empty text is the margins alone";
   tree.texts[0] = {L"", L"abcdef", L"abcdef"};
-  EXPECT_EQ(tree.GetNodeWidth(row, 0), narrow) << "the main column keeps its measured width";
+  EXPECT_EQ(tree.Width(row, 0), narrow) << "the main column keeps its measured width";
   const int wide = margins + TextWidthIn(tree.Font(), L"abcdef");
-  EXPECT_EQ(tree.GetNodeWidth(row, 1), wide) << "other columns are measured each time";
+  EXPECT_EQ(tree.Width(row, 1), wide) << "other columns are measured each time";
   tree.InvalidateNode(row);
-  EXPECT_EQ(tree.GetNodeWidth(row, 0), wide);
+  EXPECT_EQ(tree.Width(row, 0), wide);
   tree.Font()->SetSize(tree.Font()->Size() * 2);
-  EXPECT_EQ(tree.GetNodeWidth(row, 0), margins + TextWidthIn(tree.Font(), L"abcdef"));
-  EXPECT_GT(tree.GetNodeWidth(row, 0), wide);
+  EXPECT_EQ(tree.Width(row, 0), margins + TextWidthIn(tree.Font(), L"abcdef"));
+  EXPECT_GT(tree.Width(row, 0), wide);
   EXPECT_EQ(tree.EllipsisWidth(), TextWidthIn(tree.Font(), L"..."));
   tree.texts[0] = {L"", L"a", L"a"};
   tree.ReinitNode(row, false);
-  EXPECT_EQ(tree.GetNodeWidth(row, 0), margins + TextWidthIn(tree.Font(), L"a"));
+  EXPECT_EQ(tree.Width(row, 0), margins + TextWidthIn(tree.Font(), L"a"));
 }
 
 // ---- painting
@@ -483,7 +498,7 @@ TEST_F(StringTreePaint, FontOfThePaintTextHandler) {
   EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
   for (int row : {0, 1}) {
     RECT ink = row == 0 ? small : large;
-    int textWidth = tree.GetNodeWidth(tree.Row(row), NoColumn) - 2 * tree.TextMargin();
+    int textWidth = tree.Width(tree.Row(row), NoColumn) - 2 * tree.TextMargin();
     EXPECT_NEAR(ink.right - ink.left, textWidth, 3) << "the measured width is the painted one, row " << row;
     RECT display = tree.GetDisplayRect(tree.Row(row), NoColumn, true);
     EXPECT_NEAR(ink.left, display.left + tree.TextMargin(), 2) << row;
@@ -548,7 +563,7 @@ TEST_F(StringTreePaint, AmpersandsAreDrawnAsTheyAre) {
   RECT painted = InkBounds(shot, row);
   EXPECT_TRUE(SameRect(painted, InkBounds(asIs, row)));
   EXPECT_FALSE(SameRect(painted, InkBounds(prefixed, row)));
-  EXPECT_EQ(tree.GetNodeWidth(tree.Row(0), NoColumn) - 2 * tree.TextMargin(), TextWidthIn(tree.Font(), text));
+  EXPECT_EQ(tree.Width(tree.Row(0), NoColumn) - 2 * tree.TextMargin(), TextWidthIn(tree.Font(), text));
 }
 
 // With toAutoSpanColumns a text runs on over empty columns of its reading direction instead of being shortened.

@@ -22,7 +22,7 @@ class TTestTree : public TBaseTree {
   using TBaseTree::ClipboardDataObject;
   using TBaseTree::DoStateChange;
   using TBaseTree::StartCacheValidation;
-  void NativeClipboardFormats(TFormatEtcArray& formats) { GetNativeClipboardFormats(formats); }
+  [[nodiscard]] TRaised NativeClipboardFormats(TFormatEtcArray& formats) { return GetNativeClipboardFormats(formats); }
 };
 
 // The node's application record as one integer key.

@@ -27,7 +27,9 @@ void TBaseTree::SetDropTargetRegistered(bool value) {
     return;
   }
   Microsoft::WRL::ComPtr<IDropTarget> target;
-  if (SUCCEEDED(GetDragManager()->QueryInterface(IID_PPV_ARGS(&target))))
+  ITreeDragManager* manager = nullptr;
+  if (MakeDragManager(manager).Gone()) return;
+  if (SUCCEEDED(manager->QueryInterface(IID_PPV_ARGS(&target))))
     dropTargetRegistered_ = RegisterDragDrop(Handle(), target.Get()) == S_OK;
 }
 
@@ -58,17 +60,28 @@ void TBaseTree::FrameworkDrag(TMessage& message) {
   const DWORD keys = CurrentDragKeys();
   POINT client = ScreenToClient(rec->Pos);
   DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  // Every step raises handlers (OnDragOver, the rows' own while they are found and painted, OnDragDrop) that may
+  // free the tree: the step ends there, and the drag takes nothing.
+  const TLifeWatch life = LifeWatch();
+  const auto gone = [&] {
+    if (!life.Ended()) return false;
+    message.Result = 0;
+    return true;
+  };
   switch (kind) {
     case TDragMessage::dmDragEnter:
       DoStateChange({TTreeState::stFrameworkDragging});
       DragOver(source, keys, TDragState::dsDragEnter, rec->Pos, effect);
+      if (gone()) return;
       break;
     case TDragMessage::dmDragMove:
       if (CanAutoScroll()) DoAutoScroll(client.x, client.y);
       DragOver(source, keys, TDragState::dsDragMove, rec->Pos, effect);
+      if (gone()) return;
       break;
     case TDragMessage::dmDragLeave:
       DragOver(source, keys, TDragState::dsDragLeave, rec->Pos, effect);
+      if (gone()) return;
       DoStateChange({}, {TTreeState::stFrameworkDragging});
       StopTimer(ExpandTimer);
       SetDropTarget(nullptr, LastDropMode());
@@ -76,11 +89,15 @@ void TBaseTree::FrameworkDrag(TMessage& message) {
     case TDragMessage::dmDragDrop: {
       // The leave that comes before every drop forgot the target: the drop finds it again.
       DragOver(source, keys, TDragState::dsDragMove, rec->Pos, effect);
+      if (gone()) return;
       if (PTreeNode target = DropTargetNode()) InvalidateNode(target);
       TShiftState shift;
       if (keys & MK_SHIFT) shift += TShiftStateItem::ssShift;
       if (keys & MK_CONTROL) shift += TShiftStateItem::ssCtrl;
-      DoDragDrop(source, nullptr, TFormatArray(), shift, client, effect, LastDropMode());
+      if (DoDragDrop(source, nullptr, TFormatArray(), shift, client, effect, LastDropMode()).Gone()) {
+        message.Result = 0;
+        return;
+      }
       SetDropTarget(nullptr, LastDropMode());
       break;
     }

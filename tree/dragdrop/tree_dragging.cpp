@@ -24,18 +24,33 @@ DWORD AllowedEffects(TDragOperations operations) {
 }  // namespace
 
 ITreeDragManager* TBaseTree::GetDragManager() {
-  if (!dragManager_) {
-    *dragManager_.ReleaseAndGetAddressOf() = DoCreateDragManager();
-    if (!dragManager_) dragManager_ = new TTreeDragManager(this);
+  ITreeDragManager* manager = nullptr;
+  if (MakeDragManager(manager).Gone()) return nullptr;
+  return manager;
+}
+
+TRaised TBaseTree::MakeDragManager(ITreeDragManager*& manager) {
+  manager = dragManager_.Get();
+  if (manager) return TRaised(true);
+  // OnCreateDragManager may free the tree: the manager it made goes with it.
+  ITreeDragManager* made = nullptr;
+  if (DoCreateDragManager(made).Gone()) {
+    if (made) made->Release();
+    return TRaised(false);
   }
-  return dragManager_.Get();
+  *dragManager_.ReleaseAndGetAddressOf() = made;
+  if (!dragManager_) dragManager_ = new TTreeDragManager(this);
+  manager = dragManager_.Get();
+  return TRaised(true);
 }
 
 bool TBaseTree::CanShowDragImage() { return dragImageKind_ != TDragImageKind::diNoImage; }
 
 void TBaseTree::DoDragging(POINT p) {
   if (states_.Contains(TTreeState::stOleDragging)) return;
-  CancelEditNode();
+  if (CancelEditing().Gone()) return;
+  ITreeDragManager* manager = nullptr;
+  if (MakeDragManager(manager).Gone()) return;
   if (hotNode_) {
     InvalidateNode(hotNode_);
     SetHotNode(nullptr);
@@ -66,10 +81,11 @@ void TBaseTree::DoDragging(POINT p) {
   delete object;
   if (started.Gone()) return;
   Microsoft::WRL::ComPtr<IDataObject> dataObject;
-  *dataObject.ReleaseAndGetAddressOf() = GetDragManager()->GetDataObject();
+  *dataObject.ReleaseAndGetAddressOf() = manager->GetDataObject();
+  if (dragEnd.Life.Ended()) return;
   Microsoft::WRL::ComPtr<IDropSource> dropSource;
-  GetDragManager()->QueryInterface(IID_PPV_ARGS(&dropSource));
-  if (dataObject && CanShowDragImage()) PrepareDragImage(p, dataObject.Get());
+  manager->QueryInterface(IID_PPV_ARGS(&dropSource));
+  if (dataObject && CanShowDragImage() && PrepareDragImage(p, dataObject.Get()).Gone()) return;
   lastDropMode_ = TDropMode::dpOnNode;
   DWORD effect = DROPEFFECT_NONE;
   if (dataObject && dropSource)
@@ -117,8 +133,8 @@ TRaised TBaseTree::DoEndDrag(TObject* target, int x, int y) {
   return TRaised(true);
 }
 
-void TBaseTree::PrepareDragImage(POINT hotSpot, IDataObject* dataObject) {
-  if (!CanShowDragImage() || !HandleAllocated()) return;
+TRaised TBaseTree::PrepareDragImage(POINT hotSpot, IDataObject* dataObject) {
+  if (!CanShowDragImage() || !HandleAllocated()) return TRaised(true);
   // The picture is a DragWidth x DragHeight area of the tree around the hot spot, cut off at the tree's origin.
   // In the 32-bit tree coordinates PaintTree takes.
   POINT centre{hotSpot.x - offsetX_, static_cast<LONG>(hotSpot.y - offsetY_)};
@@ -127,7 +143,7 @@ void TBaseTree::PrepareDragImage(POINT hotSpot, IDataObject* dataObject) {
   area.bottom = area.top + dragHeight_;
   if (area.left < 0) area.left = 0;
   if (area.top < 0) area.top = 0;
-  if (area.right <= area.left || area.bottom <= area.top) return;
+  if (area.right <= area.left || area.bottom <= area.top) return TRaised(true);
   TBitmap picture;
   picture.SetPixelFormat(TPixelFormat::pf32bit);
   picture.SetSize(area.right - area.left, area.bottom - area.top);
@@ -137,13 +153,14 @@ void TBaseTree::PrepareDragImage(POINT hotSpot, IDataObject* dataObject) {
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   TTreePaintFlags flags{TTreePaintFlag::tpSelection, TTreePaintFlag::tpSelectedOnly};
   if (dragImageKind_ == TDragImageKind::diMainColumnOnly) flags += TTreePaintFlag::tpMainColumnOnly;
-  PaintTree(picture.Canvas(), area, POINT{0, 0}, flags);
+  if (PaintTree(picture.Canvas(), area, POINT{0, 0}, flags).Gone()) return TRaised(false);
   dragImage_->SetColorKey(Color());
   POINT position{area.left + offsetX_, static_cast<LONG>(area.top + offsetY_)};
   ::ClientToScreen(Handle(), &position);
   POINT hot = hotSpot;
   ::ClientToScreen(Handle(), &hot);
   dragImage_->PrepareDrag(picture, position, hot, dataObject);
+  return TRaised(true);
 }
 
 }  // namespace tree

@@ -44,24 +44,30 @@ TDropMode TBaseTree::DropModeAt(int y, const RECT& r, bool withDropMark) const {
   return TDropMode::dpOnNode;
 }
 
-void TBaseTree::RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible) {
-  if (!node || !HandleAllocated()) return;
+TRaised TBaseTree::RepaintDropRow(PTreeNode node, TBaseTree* imageSource, bool imageVisible) {
+  if (!node || !HandleAllocated()) return TRaised(true);
   if (imageSource)
-    UpdateWindowAndDragImage(imageSource, GetDisplayRect(node, NoColumn, false), false, imageVisible);
-  else
-    InvalidateNode(node);
+    return UpdateWindowAndDragImage(imageSource, GetDisplayRect(node, NoColumn, false), false, imageVisible);
+  InvalidateNode(node);
+  return TRaised(true);
 }
 
-void TBaseTree::ChangeDropTarget(PTreeNode node, TBaseTree* imageSource, bool imageVisible) {
+TRaised TBaseTree::ChangeDropTarget(PTreeNode node, TBaseTree* imageSource, bool imageVisible) {
   StopTimer(ExpandTimer);
   PTreeNode old = dropTargetNode_;
   dropTargetNode_ = node;
   if (focusedColumn_ == NoColumn) focusedColumn_ = header_->MainColumn();
-  if (old != node) RepaintDropRow(old, imageSource, imageVisible);
-  RepaintDropRow(node, imageSource, imageVisible);
+  // Painting the rows raises their handlers, which may delete the new target (the tree forgets it then) or free
+  // the tree.
+  const TNodeWatch target(*this, node);
+  if (old != node && RepaintDropRow(old, imageSource, imageVisible).Gone()) return TRaised(false);
+  if (target.Ended()) return TRaised(!target.TreeGone());
+  if (RepaintDropRow(node, imageSource, imageVisible).Gone()) return TRaised(false);
+  if (target.Ended()) return TRaised(true);
   if (node && node->Has(nsHasChildren) && HandleAllocated() &&
       options_->AutoOptions().Contains(TTreeAutoOption::toAutoDropExpand))
     SetTimer(Handle(), ExpandTimer, autoExpandDelay_, nullptr);
+  return TRaised(true);
 }
 
 DWORD TBaseTree::SuggestDropEffect(TObject* source, TShiftState shift, POINT pt, DWORD allowedEffects) {
@@ -87,18 +93,33 @@ HRESULT TBaseTree::DragEnter(DWORD keyState, POINT pt, DWORD& effect) {
   TShiftState shift = DragKeysToShiftState(keyState);
   POINT client = pt;
   if (HandleAllocated()) ::ScreenToClient(Handle(), &client);
-  TBaseTree* source = GetDragManager()->GetDragSource();
+  ITreeDragManager* manager = nullptr;
+  if (MakeDragManager(manager).Gone()) {
+    effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  TBaseTree* source = manager->GetDragSource();
   effect = SuggestDropEffect(source, shift, client, effect);
   // The handler may free this tree, or the source tree (which the drag manager then no longer names).
-  const TLifeWatch life = LifeWatch();
-  bool accepted = DoDragOver(source, shift, TDragState::dsDragEnter, client, lastDropMode_, effect);
-  if (life.Ended()) return S_OK;
-  TBaseTree* imageSource = OwnDragImageSource(GetDragManager()->GetDragSource());
+  bool accepted = false;
+  if (DoDragOver(source, shift, TDragState::dsDragEnter, client, lastDropMode_, effect, accepted).Gone()) {
+    effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  TBaseTree* imageSource = OwnDragImageSource(dragManager_->GetDragSource());
   if (accepted) {
-    PTreeNode node = GetNodeAt(client.x, client.y);
-    lastDropMode_ = node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), true) : TDropMode::dpNowhere;
+    // Finding the row and measuring it raise its handlers (OnInitNode, OnGetText), which may delete it, or free the
+    // tree: the target is taken only while it lives.
+    PTreeNode node = nullptr;
+    if (NodeUnder(client, node, lastDropMode_, true).Gone()) {
+      effect = DROPEFFECT_NONE;
+      return S_OK;
+    }
     // Painted before the image shows, so the image takes the marked row into its background.
-    if (node) ChangeDropTarget(node, imageSource, false);
+    if (node && ChangeDropTarget(node, imageSource, false).Gone()) {
+      effect = DROPEFFECT_NONE;
+      return S_OK;
+    }
   } else {
     effect = DROPEFFECT_NONE;
   }
@@ -125,34 +146,80 @@ HRESULT TBaseTree::DragOver(TObject* source, DWORD keyState, TDragState state, P
   if (directions.Contains(TScrollDirection::sdLeft) && offsetX_ < 0) offsetX += horizontalStep;
   if (directions.Contains(TScrollDirection::sdRight) && offsetX_ > ClientWidth() - HorizontalRange())
     offsetX -= horizontalStep;
-  const bool scrolled = (offsetX != offsetX_ || offsetY != offsetY_) && DoSetOffsetXY(offsetX, offsetY, scrollOptions);
+  // Scrolling raises OnScroll and brings rows into view, whose handlers may free the tree; finding and measuring the
+  // row under the cursor raises its own, which may delete it.
+  bool scrolled = false;
+  if ((offsetX != offsetX_ || offsetY != offsetY_) &&
+      DoSetOffsetXY(offsetX, offsetY, scrollOptions, nullptr, &scrolled).Gone()) {
+    effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
 
   TShiftState shift = DragKeysToShiftState(keyState);
-  PTreeNode node = GetNodeAt(client.x, client.y);
-  const bool withDropMark = options_->PaintOptions().Contains(TTreePaintOption::toShowDropmark);
-  TDropMode mode =
-      node ? DropModeAt(client.y, GetDisplayRect(node, NoColumn, false), withDropMark) : TDropMode::dpNowhere;
+  PTreeNode node = nullptr;
+  TDropMode mode = TDropMode::dpNowhere;
+  if (NodeUnder(client, node, mode, options_->PaintOptions().Contains(TTreePaintOption::toShowDropmark)).Gone()) {
+    effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
   const bool imageVisible = imageSource && imageSource->dragImage_->Visible();
 
-  // Rows that moved under the cursor are repainted whole, whatever else changed.
-  if (scrolled && imageSource && HandleAllocated())
-    UpdateWindowAndDragImage(imageSource, ClientRect(), true, imageVisible);
+  // Rows that moved under the cursor are repainted whole, whatever else changed. Painting raises the rows'
+  // handlers, which may delete the target or free the tree.
+  const TLifeWatch life = LifeWatch();
+  const auto gone = [&] {
+    if (!life.Ended()) return false;
+    effect = DROPEFFECT_NONE;
+    return true;
+  };
+  {
+    const TNodeWatch target(*this, node);
+    if (scrolled && imageSource && HandleAllocated() &&
+        UpdateWindowAndDragImage(imageSource, ClientRect(), true, imageVisible).Gone() && gone())
+      return S_OK;
+    if (target.Ended()) node = nullptr;
+  }
   if (node != dropTargetNode_) {
     lastDropMode_ = mode;
-    ChangeDropTarget(node, imageSource, imageVisible);
+    if (ChangeDropTarget(node, imageSource, imageVisible).Gone() && gone()) return S_OK;
   } else if (mode != lastDropMode_) {
     lastDropMode_ = mode;
-    RepaintDropRow(node, imageSource, imageVisible);
+    if (RepaintDropRow(node, imageSource, imageVisible).Gone() && gone()) return S_OK;
   }
   // The screen the image read its new background from may not show yet what the window painted last (a window
   // that paints into a buffer of its own shows it later): over this tree the background is the tree's own picture.
-  if (imageVisible && imageSource->dragImage_->DragTo(pt, false) && HandleAllocated())
-    RecaptureUnderDragImage(imageSource, ClientRect(), false, true);
+  if (imageVisible && imageSource->dragImage_->DragTo(pt, false) && HandleAllocated() &&
+      RecaptureUnderDragImage(imageSource, ClientRect(), false, true).Gone()) {
+    effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
 
   effect = SuggestDropEffect(source, shift, client, effect);
-  if (!DoDragOver(source, shift, state, client, lastDropMode_, effect)) effect = DROPEFFECT_NONE;
+  bool accepted = false;
+  if (DoDragOver(source, shift, state, client, lastDropMode_, effect, accepted).Gone()) {
+    effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  if (!accepted) effect = DROPEFFECT_NONE;
   if (scrolled) effect |= DROPEFFECT_SCROLL;
   return S_OK;
+}
+
+TRaised TBaseTree::NodeUnder(POINT client, PTreeNode& node, TDropMode& mode, bool withDropMark) {
+  mode = TDropMode::dpNowhere;
+  const TLifeWatch life = LifeWatch();
+  node = GetNodeAt(client.x, client.y);
+  if (life.Ended()) return TRaised(false);
+  if (!node) return TRaised(true);
+  const TNodeWatch watch(*this, node);
+  const RECT r = GetDisplayRect(node, NoColumn, false);
+  if (watch.TreeGone()) return TRaised(false);
+  if (watch.Ended()) {
+    node = nullptr;
+    return TRaised(true);
+  }
+  mode = DropModeAt(client.y, r, withDropMark);
+  return TRaised(true);
 }
 
 void TBaseTree::AutoExpandDropTarget() {
@@ -173,11 +240,17 @@ void TBaseTree::DragLeave() {
   // The mark goes while the image still lies over it, so that the background the image puts back holds no mark.
   PTreeNode old = dropTargetNode_;
   dropTargetNode_ = nullptr;
-  RepaintDropRow(old, imageSource, false);
-  if (imageSource) imageSource->dragImage_->HideDragImage();
+  // Painting raises the rows' handlers, which may free the tree, or the tree whose image shows.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch imageLife = imageSource ? imageSource->LifeWatch() : TLifeWatch();
+  if (RepaintDropRow(old, imageSource, false).Gone()) return;
+  if (imageSource && !imageLife.Ended()) imageSource->dragImage_->HideDragImage();
   if (HandleAllocated()) UpdateWindow(Handle());
+  if (life.Ended()) return;
   DWORD effect = DROPEFFECT_NONE;
-  DoDragOver(nullptr, TShiftState(), TDragState::dsDragLeave, POINT{0, 0}, lastDropMode_, effect);
+  bool accepted = false;
+  if (DoDragOver(nullptr, TShiftState(), TDragState::dsDragLeave, POINT{0, 0}, lastDropMode_, effect, accepted).Gone())
+    return;
 }
 
 HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect) {
@@ -218,7 +291,7 @@ HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, D
         formats.push_back(format.cfFormat);
         if (format.ptd) CoTaskMemFree(format.ptd);
       }
-      DoDragDrop(source, dataObject, formats, shift, client, effect, lastDropMode_);
+      if (DoDragDrop(source, dataObject, formats, shift, client, effect, lastDropMode_).Gone()) return result;
     }
   } catch (...) {
     if (!life.Ended()) SetDropTarget(nullptr, lastDropMode_);
@@ -228,10 +301,12 @@ HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, D
   return result;
 }
 
-void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool updateNCArea, bool reshowDragImage) {
-  if (!tree || !HandleAllocated()) return;
+TRaised TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool updateNCArea, bool reshowDragImage) {
+  if (!tree || !HandleAllocated()) return TRaised(true);
   RECT client = ClientRect(), dirty{};
-  if (!IntersectRect(&dirty, &treeRect, &client)) return;
+  if (!IntersectRect(&dirty, &treeRect, &client)) return TRaised(true);
+  // The paint raises the rows' handlers, which may free this tree or the tree whose image shows.
+  const TLifeWatch life = LifeWatch(), imageLife = tree->LifeWatch();
   // The window paints all of it, under the image too: what a window keeps is its own, apart from what is drawn on
   // the screen over it, and a part left out would keep an old drop mark for a later scroll to copy around. The
   // image's saved background then takes the same picture, and the image is drawn over it again.
@@ -239,10 +314,15 @@ void TBaseTree::UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool up
     RedrawWindow(Handle(), nullptr, nullptr, WindowRedrawFlags);
   else
     RedrawWindow(Handle(), &dirty, nullptr, ClientRedrawFlags);
-  RecaptureUnderDragImage(tree, dirty, updateNCArea, reshowDragImage);
+  if (life.Ended()) return TRaised(false);
+  if (imageLife.Ended()) return TRaised(true);
+  return RecaptureUnderDragImage(tree, dirty, updateNCArea, reshowDragImage);
 }
 
-void TBaseTree::RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool updateNCArea, bool reshowDragImage) {
+TRaised TBaseTree::RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool updateNCArea,
+                                           bool reshowDragImage) {
+  // The image paints this tree's window afresh: the rows' handlers may free it.
+  const TLifeWatch life = LifeWatch();
   POINT origin{0, 0};
   ::ClientToScreen(Handle(), &origin);
   // The part of the window the screen shows, in client coordinates: the recapture paints nothing hidden.
@@ -253,6 +333,7 @@ void TBaseTree::RecaptureUnderDragImage(TBaseTree* tree, const RECT& dirty, bool
   OffsetRgn(visible, -origin.x, -origin.y);
   tree->dragImage_->RecaptureBackground(this, dirty, hasVisible ? visible : nullptr, updateNCArea, reshowDragImage);
   DeleteObject(visible);
+  return TRaised(!life.Ended());
 }
 
 }  // namespace tree

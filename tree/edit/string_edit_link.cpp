@@ -71,9 +71,10 @@ bool TStringEditLink::BeginEdit() {
 bool TStringEditLink::EndEdit() {
   if (stopped_) return false;
   stopped_ = true;
-  if (TextChanged()) {
-    if (TCustomStringTree* tree = Tree()) tree->DoNewText(node_, column_, edit_->Text());
-  }
+  // OnNewText may delete the node (a row renamed to nothing) or free the tree: the link forgets the node then. The
+  // editor is the link's own, held by the tree's call, and hides all the same.
+  TCustomStringTree* tree = TextChanged() ? Tree() : nullptr;
+  if (tree && tree->DoNewText(node_, column_, edit_->Text()).NodeGone()) node_ = nullptr;
   if (edit_) edit_->Hide();
   return true;
 }
@@ -84,7 +85,9 @@ bool TStringEditLink::CancelEdit() {
   if (stopped_) return false;
   stopped_ = true;
   if (edit_) edit_->Hide();
-  if (TCustomStringTree* tree = Tree()) tree->CancelEditNode();
+  TCustomStringTree* tree = Tree();
+  // The tree's OnEditCancelled may free it; the link is done either way.
+  if (tree && tree->CancelEditing().Gone()) return true;
   return true;
 }
 

@@ -84,7 +84,8 @@ void TTreeEdit::WMKeyDown(TMessage& message) {
     case VK_RETURN:
       if (link) {
         TLinkGuard guard(link);
-        link->Tree()->EndEditNode();
+        bool ended = false;
+        if (link->Tree()->EndEditing(ended).Gone()) return;
       }
       return;
     case VK_ESCAPE:
@@ -113,16 +114,19 @@ void TTreeEdit::WMKillFocus(TMessage& message) {
   if (!link) return;
   TLinkGuard guard(link);
   TCustomStringTree* tree = link->Tree();
-  if (AutoAccepts(tree))
-    tree->EndEditNode();
-  else
-    tree->CancelEditNode();
+  bool ended = false;
+  if ((AutoAccepts(tree) ? tree->EndEditing(ended) : tree->CancelEditing()).Gone()) return;
 }
 
 void TTreeEdit::WMDestroy(TMessage& message) {
   TStringEditLink* link = RunningLink();
   TLinkGuard guard(link);
-  if (link && AutoAccepts(link->Tree()) && link->TextChanged()) link->Tree()->DoNewText(link->Node(), link->Column(), Text());
+  // The text goes to the tree whatever OnNewText frees; the editor, held by the guard, is destroyed as it was.
+  if (link && AutoAccepts(link->Tree()) && link->TextChanged() &&
+      link->Tree()->DoNewText(link->Node(), link->Column(), Text()).TreeGone()) {
+    inherited::Dispatch(message);
+    return;
+  }
   inherited::Dispatch(message);
 }
 

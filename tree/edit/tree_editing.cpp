@@ -10,59 +10,79 @@ namespace tree {
 
 using Microsoft::WRL::ComPtr;
 
-void TBaseTree::DoEdit() {
+TRaised TBaseTree::DoEdit() {
   StopTimer(ScrollTimer);
   ForgetPendingEdit();
   // A running edit keeps its editor: a second one would orphan it with its text.
-  if (IsEditing() || !focusedNode_ || focusedNode_->Has(nsDisabled)) return;
+  if (IsEditing() || !focusedNode_ || focusedNode_->Has(nsDisabled)) return TRaised(true);
+  // OnCreateEditor, and the link as it reads the cell (OnGetText, OnPaintText), may free the node or the tree.
+  PTreeNode node = focusedNode_;
+  ITreeEditLink* made = nullptr;
+  const TNodeRaised created = DoCreateEditor(node, editColumn_, made);
   // Takes over the reference the dispatcher hands out (Attach would add one under some headers).
   ComPtr<ITreeEditLink> link;
-  *link.ReleaseAndGetAddressOf() = DoCreateEditor(focusedNode_, editColumn_);
-  if (!link) return;
+  *link.ReleaseAndGetAddressOf() = made;
+  if (created.TreeGone()) return TRaised(false);
+  if (!link || created.NodeGone() || focusedNode_ != node) return TRaised(true);
   editLink_ = link;
-  ScrollIntoView(focusedNode_, false, true);
+  // Scrolling measures rows and brings others into view, raising their handlers.
+  const TLifeWatch life = LifeWatch();
+  ScrollIntoView(node, false, true);
+  if (life.Ended()) return TRaised(false);
+  if (focusedNode_ != node) return TRaised(true);
   states_ += TTreeState::stEditing;
   try {
-    if (link->PrepareEdit(this, focusedNode_, editColumn_)) {
+    const bool prepared = link->PrepareEdit(this, node, editColumn_);
+    if (life.Ended()) return TRaised(false);
+    if (prepared && focusedNode_ == node) {
       UpdateEditBounds();
-      InvalidateNode(focusedNode_);
-      if (link->BeginEdit()) return;
+      InvalidateNode(node);
+      const bool begun = link->BeginEdit();
+      if (life.Ended()) return TRaised(false);
+      if (begun) return TRaised(true);
     }
   } catch (...) {
-    states_ -= TTreeState::stEditing;
+    if (!life.Ended()) states_ -= TTreeState::stEditing;
     throw;
   }
   states_ -= TTreeState::stEditing;
+  return TRaised(true);
 }
 
-bool TBaseTree::DoEndEdit() {
+TRaised TBaseTree::DoEndEdit(bool& ended) {
   ForgetPendingEdit();
-  bool ended = true;
-  if (IsEditing()) {
-    ComPtr<ITreeEditLink> link = editLink_;
-    ended = link && link->EndEdit();
-    if (ended) {
-      states_ -= TTreeState::stEditing;
-      if (!IsDestroying()) {
-        TakeFocusFromEditor();
-        if (HandleAllocated()) PostMessageW(Handle(), WM_RELEASE_EDIT_LINK, 0, 0);
-      }
-      if (OnEdited) OnEdited(this, focusedNode_, editColumn_);
-    }
-  }
-  return ended;
-}
-
-void TBaseTree::DoCancelEdit() {
-  ForgetPendingEdit();
-  if (!IsEditing()) return;
+  ended = true;
+  if (!IsEditing()) return TRaised(true);
   ComPtr<ITreeEditLink> link = editLink_;
-  if (!link || !link->CancelEdit()) return;
+  // The link hands the text to OnNewText, which may delete the node (a row renamed to nothing) or free the tree.
+  const TLifeWatch life = LifeWatch();
+  ended = link && link->EndEdit();
+  if (life.Ended()) return TRaised(false);
+  if (!ended) return TRaised(true);
   states_ -= TTreeState::stEditing;
-  if (OnEditCancelled) OnEditCancelled(this, editColumn_);
-  if (IsDestroying()) return;
+  if (!IsDestroying()) {
+    TakeFocusFromEditor();
+    if (life.Ended()) return TRaised(false);
+    if (HandleAllocated()) PostMessageW(Handle(), WM_RELEASE_EDIT_LINK, 0, 0);
+  }
+  return RaiseEvent(OnEdited, this, focusedNode_, editColumn_);
+}
+
+TRaised TBaseTree::DoCancelEdit() {
+  ForgetPendingEdit();
+  if (!IsEditing()) return TRaised(true);
+  ComPtr<ITreeEditLink> link = editLink_;
+  const TLifeWatch life = LifeWatch();
+  const bool cancelled = link && link->CancelEdit();
+  if (life.Ended()) return TRaised(false);
+  if (!cancelled) return TRaised(true);
+  states_ -= TTreeState::stEditing;
+  if (RaiseEvent(OnEditCancelled, this, editColumn_).Gone()) return TRaised(false);
+  if (IsDestroying()) return TRaised(true);
   TakeFocusFromEditor();
+  if (life.Ended()) return TRaised(false);
   if (HandleAllocated()) PostMessageW(Handle(), WM_RELEASE_EDIT_LINK, 0, 0);
+  return TRaised(true);
 }
 
 void TBaseTree::UpdateEditBounds() {

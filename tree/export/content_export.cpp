@@ -63,8 +63,7 @@ String SeparatedCell(const String& cellText, wchar_t separator) {
 
 }  // namespace
 
-TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType source)
-    : tree_(tree), nodes_(tree) {
+TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType source) : tree_(tree), nodes_(tree) {
   // The walk initializes the nodes; its handlers may free nodes, or the tree.
   nodes_.Walk([&tree, source] { return FirstOf(tree, source); },
               [&tree, source](PTreeNode node) { return NextOf(tree, source, node); });
@@ -89,8 +88,8 @@ TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType sourc
 TFont* TContentExport::CellFont(PTreeNode node, TColumnIndex column, bool* fontChanged) {
   TCanvas* canvas = tree_.measureCanvas_.get();
   TakeFont(canvas->Font(), tree_.Font());
-  tree_.PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal);
-  if (nodes_.TreeGone()) return nullptr;
+  if (tree_.PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal).TreeGone() || nodes_.TreeGone())
+    return nullptr;
   if (fontChanged) *fontChanged = tree_.FontChanged();
   return canvas->Font();
 }
@@ -139,9 +138,7 @@ AnsiString TCustomStringTree::ContentToText(TVSTTextSourceType source, wchar_t s
   return WideToAnsi(ContentToUnicode(source, separator));
 }
 
-AnsiString TCustomStringTree::ContentToRTF(TVSTTextSourceType source) {
-  return TContentExport(*this, source).Rtf();
-}
+AnsiString TCustomStringTree::ContentToRTF(TVSTTextSourceType source) { return TContentExport(*this, source).Rtf(); }
 
 std::string TCustomStringTree::ContentToHTML(TVSTTextSourceType source, const String& caption) {
   return TContentExport(*this, source).Html(caption);

@@ -105,12 +105,15 @@ void TBaseTree::DoTimerScroll() {
   if (!directions.Contains(SD::sdUp) && !directions.Contains(SD::sdDown)) deltaY = 0;
 
   if ((deltaX != 0 || deltaY != 0) && !IsOleDropTarget()) {
-    DoSetOffsetXY(offsetX_ + deltaX, offsetY_ + deltaY,
-                  suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+    if (DoSetOffsetXY(offsetX_ + deltaX, offsetY_ + deltaY,
+                      suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea)
+            .Gone())
+      return;
     if (banding) {
       // The band's far corner stays under the pointer, so it grows over the rows scrolled in.
       CalculateSelectionRect(cursor.x, cursor.y);
-      HandleDrawSelection();
+      bool changed = false;
+      if (HandleDrawSelection(changed).Gone()) return;
       Invalidate();
     }
   }

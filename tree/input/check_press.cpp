@@ -29,7 +29,8 @@ TCheckState TBaseTree::DetermineNextCheckState(TCheckType checkType, TCheckState
 void TBaseTree::PressCheckBox(PTreeNode node) {
   if (checkNode_ || node->Has(nsDisabled)) return;
   TCheckState next = DetermineNextCheckState(node->CheckType, node->CheckState);
-  if (!DoChecking(node, next)) return;
+  bool allowed = true;
+  if (DoChecking(node, next, allowed).Gone() || !allowed) return;
   checkNode_ = node;
   pendingCheckState_ = next;
   node->CheckState = Pressed(node->CheckState);
@@ -42,9 +43,8 @@ void TBaseTree::ReleaseCheckBox(bool apply) {
   checkNode_ = nullptr;
   node->CheckState = Released(node->CheckState);
   // The check events may delete the node (with an ancestor, or every node) or free the tree.
-  const TNodeWatch watch(*this, node);
-  if (apply) DoCheckClick(node, pendingCheckState_);
-  if (!watch.Ended()) InvalidateNode(node);
+  if (apply && DoCheckClick(node, pendingCheckState_).Gone()) return;
+  InvalidateNode(node);
 }
 
 }  // namespace tree

@@ -46,17 +46,21 @@ TBaseTree::TRowLayout TBaseTree::LayoutRow(PTreeNode node, TColumnIndex column) 
     if (int width = CheckImageWidth()) layout.CheckEnd += width + ImageGap;
   }
   layout.StateEnd = layout.CheckEnd;
-  const TNodeWatch watch(*this, node);
   bool ghosted = false;
-  if (stateImages_ && DoGetImageIndex(node, TTreeImageKind::ikState, column, ghosted, -1) > -1)
-    layout.StateEnd += stateImages_->Width() + ImageGap;
+  int index = -1;
+  if (stateImages_) {
+    if ((layout.NodeFreed = DoGetImageIndex(node, TTreeImageKind::ikState, column, ghosted, index).NodeGone()))
+      return layout;
+    if (index > -1) layout.StateEnd += stateImages_->Width() + ImageGap;
+  }
   layout.ImageEnd = layout.StateEnd;
-  if ((layout.NodeFreed = watch.Ended())) return layout;
   TTreeImageKind kind = node->Has(nsSelected) ? TTreeImageKind::ikSelected : TTreeImageKind::ikNormal;
-  if (images_ && DoGetImageIndex(node, kind, column, ghosted, -1) > -1) layout.ImageEnd += images_->Width() + ImageGap;
-  if ((layout.NodeFreed = watch.Ended())) return layout;
-  layout.LabelWidth = GetNodeWidth(node, column);
-  layout.NodeFreed = watch.Ended();
+  if (images_) {
+    index = -1;
+    if ((layout.NodeFreed = DoGetImageIndex(node, kind, column, ghosted, index).NodeGone())) return layout;
+    if (index > -1) layout.ImageEnd += images_->Width() + ImageGap;
+  }
+  layout.NodeFreed = GetNodeWidth(node, column, layout.LabelWidth).NodeGone();
   return layout;
 }
 

@@ -126,9 +126,9 @@ void TBaseTree::HandleIncrementalSearch(WORD charCode) {
     PTreeNode found = nullptr;
     bool lost = false;
     for (PTreeNode run = start; run;) {
-      const TNodeWatch asked(*this, run);
-      const bool match = DoIncrementalSearch(run, text) == 0;
-      lost = asked.Ended() || startWatch.Ended();
+      int answer = 0;
+      lost = DoIncrementalSearch(run, text, answer).NodeGone() || startWatch.Ended();
+      const bool match = answer == 0;
       if (lost) break;
       if (match) {
         found = run;

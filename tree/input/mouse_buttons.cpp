@@ -27,11 +27,18 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     return;
   }
   ForgetPendingEdit();
-  if (IsEditing() && !DoEndEdit()) return;
+  PTreeNode node = hitInfo.HitNode;
+  // From here on each step may raise handlers (OnNewText and OnEdited of a running edit, OnDragAllowed, OnChange,
+  // the focus events): one may delete the node hit (with an ancestor, or every node) or free the tree, and the
+  // press ends there.
+  const TNodeWatch clicked(*this, node);
+  if (IsEditing()) {
+    bool ended = false;
+    if (DoEndEdit(ended).Gone() || !ended || clicked.Ended()) return;
+  }
 
   const TShiftState shift = MessageShift(message);
   const THitPositions& at = hitInfo.HitPositions;
-  PTreeNode node = hitInfo.HitNode;
   const TTreeSelectionOptions selection = options_->SelectionOptions();
   const bool fullRowSelect = selection.Contains(SO::toFullRowSelect);
   const bool grid = options_->MiscOptions().Contains(TTreeMiscOption::toGridExtensions);
@@ -55,12 +62,8 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   // A rename starts only from a click on the row that already was the one selected and focused row: a click that
   // keeps one row of a selection, or moves the focus, changes what is selected, and the next key would rename.
   const bool onlyFocusedSelection = nodeSelected && node == focusedNode_ && selectionCount_ == 1;
-  // From here on each step may raise handlers (OnDragAllowed, OnChange, the focus events): one may delete the
-  // node hit (with an ancestor, or every node) or free the tree, and the press ends there.
-  const TNodeWatch clicked(*this, node);
   bool autoDrag = (DragMode() == TDragMode::dmAutomatic || Dragging()) && !cellHit;
-  if (DragMode() == TDragMode::dmManual && node) autoDrag = DoBeforeDrag(node, hitInfo.HitColumn);
-  if (clicked.Ended()) return;
+  if (DragMode() == TDragMode::dmManual && node && DoBeforeDrag(node, hitInfo.HitColumn, autoDrag).Gone()) return;
 
   if (at.Contains(HP::hpOnButton) && node->Has(nsHasChildren)) {
     ToggleNode(node);
@@ -78,14 +81,17 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   if (multiSelect && plain && labelHit && autoDrag && nodeSelected) states_ += TTreeState::stClearPending;
 
   const POINT click = MessagePoint(message.LParam);
-  const bool rightPressWithMenu = message.Msg == WM_RBUTTONDOWN && node && HasPopupMenu(node, hitInfo.HitColumn, click);
+  bool rightPressWithMenu = false;
+  if (message.Msg == WM_RBUTTONDOWN && node && HasPopupMenu(node, hitInfo.HitColumn, click, rightPressWithMenu).Gone())
+    return;
   if (clicked.Ended()) return;
   if ((!anyHit && multiSelect && plain) ||
       (anyHit && (!nodeSelected || (!autoDrag && !rightPressWithMenu)) && (plain || !multiSelect))) {
-    if (nodeSelected)
-      ReduceSelectionTo(node);
-    else
+    if (nodeSelected) {
+      if (ReduceSelectionTo(node).Gone()) return;
+    } else {
       ClearSelection();
+    }
   }
   if (clicked.Ended()) return;
 
@@ -106,7 +112,10 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   }
 
   lastClickPos_ = click;
-  if (!anyHit || !DoFocusChanging(focusedNode_, node, focusedColumn_, newColumn) || clicked.Ended()) return;
+  if (!anyHit) return;
+  bool allowed = true;
+  if (DoFocusChanging(focusedNode_, node, focusedColumn_, newColumn, allowed).Gone() || !allowed || clicked.Ended())
+    return;
   if (columnChanged) {
     InvalidateColumn(focusedColumn_);
     InvalidateColumn(newColumn);
@@ -116,9 +125,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     StopTimer(ScrollTimer);
     states_ -= TTreeStates{TTreeState::stScrollPending, TTreeState::stScrolling};
   }
-  PTreeNode lastFocused = focusedNode_;
-  DoFocusNode(node, false);
-  if (clicked.Ended()) return;
+  if (DoFocusNode(node, false).Gone()) return;
   if (plain || !multiSelect || Dragging()) {
     if (!node->Has(nsSelected)) {
       AddToSelection(node);
@@ -127,10 +134,9 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     }
     if (plain) rangeAnchor_ = node;
   } else {
-    HandleClickSelection(lastFocused, node, shift);
-    if (clicked.Ended()) return;
+    if (HandleClickSelection(node, shift).Gone() || clicked.Ended()) return;
   }
-  DoFocusChange(focusedNode_, focusedColumn_);
+  if (DoFocusChange(focusedNode_, focusedColumn_).TreeGone()) return;
   if (autoDrag && !clicked.Ended()) BeginDrag(false);
 }
 
@@ -139,7 +145,7 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
   const bool bandDrawn = states_.Contains(TTreeState::stDrawSelecting);
   states_ -= TTreeStates{TTreeState::stDrawSelPending, TTreeState::stDrawSelecting};
   if (bandDrawn) Invalidate();
-  if (states_.Contains(TTreeState::stClearPending)) ReduceSelectionTo(focusedNode_);
+  if (states_.Contains(TTreeState::stClearPending) && ReduceSelectionTo(focusedNode_).Gone()) return;
   // The press's waiting states end with the button; a drag that did not start by now never will.
   states_ -= TTreeStates{TTreeState::stClearPending, TTreeState::stOleDragPending, TTreeState::stScrollPending,
                          TTreeState::stScrolling};
@@ -152,11 +158,14 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
   if (life.Ended()) return;
 
   const TColumnIndex clicked = header_->Columns()->ClickIndex();
-  if (clicked >= 0 && clicked == hitInfo.HitColumn) DoColumnClick(clicked, MessageShift(message));
-  if (life.Ended()) return;
+  if (clicked >= 0 && clicked == hitInfo.HitColumn && DoColumnClick(clicked, MessageShift(message)).Gone()) return;
 
   if (states_.Contains(TTreeState::stEditPending)) {
-    if (focusedNode_ && hitInfo.HitNode == focusedNode_ && onItem && CanEdit(focusedNode_, hitInfo.HitColumn)) {
+    // OnEditing may free the tree, or move the focus.
+    PTreeNode pending = focusedNode_ && hitInfo.HitNode == focusedNode_ && onItem ? focusedNode_ : nullptr;
+    const bool editable = pending && CanEdit(pending, hitInfo.HitColumn);
+    if (life.Ended()) return;
+    if (editable && focusedNode_ == pending) {
       editColumn_ = focusedColumn_;
       editPendingNode_ = focusedNode_;
       SetTimer(Handle(), EditTimer, editDelay_, nullptr);
@@ -168,11 +177,17 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
 
 void TBaseTree::HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo) {
   ForgetPendingEdit();
-  if (IsEditing() && !DoEndEdit()) return;
   PTreeNode node = hitInfo.HitNode;
+  // Ending a running edit and the column's double click raise handlers that may delete the node or free the tree.
   const TNodeWatch clicked(*this, node);
-  if (hitInfo.HitColumn >= 0 && header_->Columns()->IsValidColumn(hitInfo.HitColumn))
-    DoColumnDblClick(hitInfo.HitColumn, MessageShift(message));
+  if (IsEditing()) {
+    bool ended = false;
+    if (DoEndEdit(ended).Gone() || !ended) return;
+  }
+  if (clicked.TreeGone()) return;
+  if (hitInfo.HitColumn >= 0 && header_->Columns()->IsValidColumn(hitInfo.HitColumn) &&
+      DoColumnDblClick(hitInfo.HitColumn, MessageShift(message)).Gone())
+    return;
   if (!node || clicked.Ended()) return;
   const THitPositions& at = hitInfo.HitPositions;
   if (at.Contains(HP::hpOnCheckBox)) {

@@ -70,11 +70,14 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       if (life.Ended()) return true;
       const THitInfo hitInfo = hitTest();
       if (selection.Contains(SO::toRightClickSelect)) HandleMouseUp(message, hitInfo);
-      if (!life.Ended() && !PopupMenu()) DoPopupMenu(hitInfo.HitNode, hitInfo.HitColumn, MessagePoint(message.LParam));
+      if (life.Ended()) return true;
+      if (!PopupMenu() && DoPopupMenu(hitInfo.HitNode, hitInfo.HitColumn, MessagePoint(message.LParam)).Gone())
+        return true;
       return true;
     }
     case WM_RBUTTONDBLCLK:
       inherited::Dispatch(message);
+      if (life.Ended()) return true;
       if (selection.Contains(SO::toRightClickSelect)) HandleMouseDblClick(message, hitTest());
       return true;
     case WM_MBUTTONDOWN: {
@@ -130,18 +133,20 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
 
 void TBaseTree::HandleMouseWheel(TMessage& message) {
   StopWheelPanning();
+  // OnMouseWheel may free the tree.
+  const TLifeWatch life = LifeWatch();
   inherited::Dispatch(message);
-  if (message.Result != 0) return;
+  if (life.Ended() || message.Result != 0) return;
   message.Result = 1;
   const bool ctrl = KeysToShiftState(LOWORD(message.WParam)).Contains(TShiftStateItem::ssCtrl);
   int steps = static_cast<short>(HIWORD(message.WParam)) / WheelDelta;
   const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
   if (ClientHeight() < VerticalRange()) {
     if (ctrl) steps *= ClientHeight() / defaultNodeHeight_;
-    DoSetOffsetXY(offsetX_, offsetY_ + steps * defaultNodeHeight_, all);
+    if (DoSetOffsetXY(offsetX_, offsetY_ + steps * defaultNodeHeight_, all).Gone()) return;
   } else {
     if (ctrl && indent_ > 0) steps *= ClientWidth() / indent_;
-    DoSetOffsetXY(offsetX_ + steps * indent_, offsetY_, all);
+    if (DoSetOffsetXY(offsetX_ + steps * indent_, offsetY_, all).Gone()) return;
   }
   const POINT p = ScreenToClient(MessagePoint(message.LParam));
   const RECT client = ClientRect();
@@ -159,7 +164,8 @@ bool TBaseTree::HandleSetCursor(TMessage& message) {
   TCursor cursor = Cursor();
   if (options_->PaintOptions().Contains(TTreePaintOption::toHotTrack) && hotNode_ && hotCursor_ != crDefault)
     cursor = hotCursor_;
-  DoGetCursor(cursor);
+  // A handler that frees the tree leaves the cursor to the window under it.
+  if (DoGetCursor(cursor).Gone()) return true;
   ::SetCursor(Screen->Cursors(cursor));
   message.Result = 1;
   return true;
@@ -207,7 +213,9 @@ TRaised TBaseTree::MouseMove(TShiftState shift, int x, int y) {
   if (states_.Contains(TTreeState::stDrawSelecting)) {
     const RECT before = selectionRect_;
     if (CalculateSelectionRect(x, y)) {
-      if (HandleDrawSelection()) {
+      bool changed = false;
+      if (HandleDrawSelection(changed).Gone()) return TRaised(false);
+      if (changed) {
         Invalidate();
       } else {
         RECT repaint{};
@@ -230,12 +238,18 @@ TRaised TBaseTree::MouseMove(TShiftState shift, int x, int y) {
       if (states_.Contains(TTreeState::stClearPending)) {
         states_ -= TTreeState::stClearPending;
         ClearSelection();
+        if (life.Ended()) return TRaised(false);
       }
       DoStateChange({TTreeState::stDrawSelecting}, {TTreeState::stDrawSelPending});
       const TColumnIndex main = header_->MainColumn();
-      if (main != focusedColumn_ && DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, main))
-        focusedColumn_ = main;
-      HandleDrawSelection();
+      bool allowed = true;
+      if (main != focusedColumn_) {
+        if (DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, main, allowed).TreeGone())
+          return TRaised(false);
+        if (allowed) focusedColumn_ = main;
+      }
+      bool changed = false;
+      if (HandleDrawSelection(changed).Gone()) return TRaised(false);
       Invalidate();
     }
   }

@@ -20,50 +20,59 @@ void TBaseTree::ResetRangeAnchor() {
   lastSelectionLevel_ = -1;
 }
 
-void TBaseTree::ReduceSelectionTo(PTreeNode node) {
+TRaised TBaseTree::ReduceSelectionTo(PTreeNode node) {
   const bool keep = Selected(node);
-  if (keep && selectionCount_ == 1) return;
-  if (selectionCount_ == 0) return;
+  if (keep && selectionCount_ == 1) return TRaised(true);
+  if (selectionCount_ == 0) return TRaised(true);
   InternalClearSelection();
   if (keep) {
     InternalAddToSelection(&node, 1, true);
     rangeAnchor_ = node;
   }
   if (updateCount_ == 0 && HandleAllocated()) Invalidate();
-  Change(nullptr);
+  return Change(nullptr);
 }
 
-void TBaseTree::SelectNodes(PTreeNode startNode, PTreeNode endNode, bool addOnly) {
-  // The walks initialize nodes; a handler that frees nodes on the way leaves the selection as it was.
+TRaised TBaseTree::SelectNodes(PTreeNode startNode, PTreeNode endNode, bool addOnly) {
+  // The walks initialize nodes; a handler that frees nodes on the way leaves the selection as it was, one that
+  // frees the tree ends the work.
+  const TLifeWatch life = LifeWatch();
   const std::uint64_t freedBefore = freedNodes_;
+  auto lost = [&] { return life.Ended() || freedNodes_ != freedBefore; };
   if (!startNode) startNode = GetFirstChild(nullptr);
-  if (!startNode || !endNode) return;
+  if (life.Ended()) return TRaised(false);
+  if (!startNode || !endNode) return TRaised(true);
   if (!FullyVisible(startNode)) startNode = GetPreviousVisible(startNode);
-  if (!startNode || freedNodes_ != freedBefore) return;
+  if (life.Ended()) return TRaised(false);
+  if (!startNode || lost()) return TRaised(true);
   const bool forward = CompareNodePositions(startNode, endNode) <= 0;
   PTreeNode first = forward ? startNode : endNode;
   PTreeNode last = forward ? endNode : startNode;
   ClearTempCache();
   for (PTreeNode node = first; node; node = GetNextVisible(node)) {
-    if (freedNodes_ != freedBefore) {
+    if (life.Ended()) return TRaised(false);
+    if (lost()) {
       ClearTempCache();
-      return;
+      return TRaised(true);
     }
     AddToTempCache(node);
     if (node == last || CompareNodePositions(node, last) > 0) break;
   }
+  if (life.Ended()) return TRaised(false);
   PTreeNode anchor = rangeAnchor_;
   // OnChange comes at once and may free the anchor.
   const TNodeWatch anchorWatch(*this, anchor);
   if (!addOnly) InternalClearSelection();
-  if (InternalAddToSelection(tempCache_.data(), tempCache_.size(), false) || !addOnly)
-    Change(tempCache_.size() == 1 ? tempCache_.front() : nullptr);
+  if ((InternalAddToSelection(tempCache_.data(), tempCache_.size(), false) || !addOnly) &&
+      Change(tempCache_.size() == 1 ? tempCache_.front() : nullptr).Gone())
+    return TRaised(false);
   if (!anchorWatch.Ended() && Selected(anchor)) rangeAnchor_ = anchor;
   ClearTempCache();
+  return TRaised(true);
 }
 
-void TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
-  if (!startNode || !endNode) return;
+TRaised TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
+  if (!startNode || !endNode) return TRaised(true);
   const bool forward = CompareNodePositions(startNode, endNode) <= 0;
   PTreeNode first = forward ? startNode : endNode;
   PTreeNode last = forward ? endNode : startNode;
@@ -71,13 +80,15 @@ void TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
   const bool endBeyondAnchor = anchor && CompareNodePositions(endNode, anchor) > 0;
   bool changed = false;
   ClearTempCache();
-  // The walk initializes nodes; a handler that frees nodes on the way ends the toggle with what it did so far.
+  // The walk initializes nodes; a handler that frees nodes on the way ends the toggle with what it did so far, one
+  // that frees the tree ends it at once.
+  const TLifeWatch life = LifeWatch();
   const std::uint64_t freedBefore = freedNodes_;
   for (PTreeNode node = first; node; node = GetNextVisible(node)) {
+    if (life.Ended()) return TRaised(false);
     if (freedNodes_ != freedBefore) {
       ClearTempCache();
-      if (changed) Change(nullptr);
-      return;
+      return changed ? Change(nullptr) : TRaised(true);
     }
     const bool atEnd = node == last;
     if (node != endNode || endBeyondAnchor) {
@@ -88,6 +99,7 @@ void TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
     }
     if (atEnd || CompareNodePositions(node, last) > 0) break;
   }
+  if (life.Ended()) return TRaised(false);
   changed |= InternalAddToSelection(tempCache_.data(), tempCache_.size(), false);
   ClearTempCache();
   if (anchor) {
@@ -95,16 +107,16 @@ void TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
     if (!anchor->Has(nsSelected)) changed |= InternalAddToSelection(&anchor, 1, true);
     rangeAnchor_ = anchor;
   }
-  if (changed) Change(nullptr);
+  return changed ? Change(nullptr) : TRaised(true);
 }
 
-void TBaseTree::HandleClickSelection(PTreeNode lastFocused, PTreeNode newNode, TShiftState shift) {
-  (void)lastFocused;
+// A click with Ctrl or Shift held, in a tree that selects many nodes; a plain click selects what it hits itself.
+TRaised TBaseTree::HandleClickSelection(PTreeNode newNode, TShiftState shift) {
   const bool ctrl = shift.Contains(SS::ssCtrl), shiftHeld = shift.Contains(SS::ssShift);
-  // OnChange comes at once and may free the node clicked: its row is not repainted then.
+  // OnChange comes at once and may free the node clicked, or the tree: its row is not repainted then.
   const TNodeWatch watch(*this, newNode);
   if (ctrl && shiftHeld) {
-    SelectNodes(rangeAnchor_, newNode, true);
+    if (SelectNodes(rangeAnchor_, newNode, true).Gone()) return TRaised(false);
     Invalidate();
   } else if (ctrl) {
     if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toSiblingSelectConstraint)) rangeAnchor_ = newNode;
@@ -112,18 +124,13 @@ void TBaseTree::HandleClickSelection(PTreeNode lastFocused, PTreeNode newNode, T
       RemoveFromSelection(newNode);
     else
       AddToSelection(newNode);
+    if (watch.TreeGone()) return TRaised(false);
     if (!watch.Ended()) InvalidateNode(newNode);
-  } else if (shiftHeld) {
-    SelectNodes(rangeAnchor_ ? rangeAnchor_ : GetFirstChild(nullptr), newNode, false);
-    Invalidate();
   } else {
-    if (!newNode->Has(nsSelected)) {
-      AddToSelection(newNode);
-      if (watch.Ended()) return;
-      InvalidateNode(newNode);
-    }
-    if (!watch.Ended()) rangeAnchor_ = newNode;
+    if (SelectNodes(rangeAnchor_ ? rangeAnchor_ : GetFirstChild(nullptr), newNode, false).Gone()) return TRaised(false);
+    Invalidate();
   }
+  return TRaised(true);
 }
 
 }  // namespace tree

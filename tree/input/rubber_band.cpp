@@ -56,8 +56,9 @@ RECT TBaseTree::SelectionTestRect(PTreeNode node, int top, int limit, bool right
   return r;
 }
 
-bool TBaseTree::HandleDrawSelection() {
-  if (root_->ChildCount == 0 || !states_.Contains(TTreeState::stDrawSelecting)) return false;
+TRaised TBaseTree::HandleDrawSelection(bool& changed) {
+  changed = false;
+  if (root_->ChildCount == 0 || !states_.Contains(TTreeState::stDrawSelecting)) return TRaised(true);
   const RECT oldBand = Normalized(lastSelectionRect_), newBand = Normalized(newSelectionRect_);
   const TColumnIndex main = header_->MainColumn();
   TTreeColumns* columns = header_->Columns();
@@ -68,12 +69,19 @@ bool TBaseTree::HandleDrawSelection() {
   const bool toggle = drawSelectionShift_.Contains(TShiftStateItem::ssCtrl);
 
   ClearTempCache();
-  bool changed = false;
+  // Reaching and measuring rows raises handlers: one that frees rows ends the walk with the rows met so far, one
+  // that frees the tree ends the work.
+  const TLifeWatch life = LifeWatch();
+  const std::uint64_t freedBefore = freedNodes_;
   const int top = std::min(oldBand.top, newBand.top), bottom = std::max(oldBand.bottom, newBand.bottom);
   int nodeTop = 0;
   for (PTreeNode node = GetNodeAt(0, top, false, nodeTop); node && nodeTop < bottom;
        nodeTop += node->NodeHeight, node = GetNextVisible(node)) {
+    if (life.Ended()) return TRaised(false);
+    if (freedNodes_ != freedBefore) break;
     const RECT part = SelectionTestRect(node, nodeTop, limit, rightToLeft);
+    if (life.Ended()) return TRaised(false);
+    if (freedNodes_ != freedBefore) break;
     const bool wasIn = Crosses(oldBand, part), isIn = Crosses(newBand, part);
     if (wasIn == isIn) continue;
     const bool select = toggle ? !node->Has(nsSelected) : isIn;
@@ -82,10 +90,10 @@ bool TBaseTree::HandleDrawSelection() {
     else
       changed |= InternalRemoveFromSelection(node);
   }
+  if (life.Ended()) return TRaised(false);
   changed |= InternalAddToSelection(tempCache_.data(), tempCache_.size(), false);
   ClearTempCache();
-  if (changed) Change(nullptr);
-  return changed;
+  return changed ? Change(nullptr) : TRaised(true);
 }
 
 }  // namespace tree

@@ -36,7 +36,7 @@ void TBaseTree::SetHotNode(PTreeNode node) {
   hotNode_ = node;
   // The handler, and repainting a row, may delete either node.
   const TNodeWatch oldWatch(*this, old), newWatch(*this, node);
-  DoHotChange(old, node);
+  if (DoHotChange(old, node).Gone()) return;
   if (old && !oldWatch.Ended()) InvalidateNode(old);
   if (node && !newWatch.Ended()) InvalidateNode(node);
 }

@@ -28,17 +28,20 @@ UINT AlignmentFormat(TAlignment alignment) {
 
 }  // namespace
 
-void TCustomStringTree::DoPaintNode(TNodePaintInfo& paintInfo) {
-  // OnGetText may free the node: its painting ends there, and the tree's painting learns it from the freed node.
-  if (!FetchText(paintInfo.Node, paintInfo.Column, cellText_)) return;
-  if (!cellText_.empty() && !PaintNormalText(paintInfo, cellText_)) return;
+TNodeRaised TCustomStringTree::DoPaintNode(TNodePaintInfo& paintInfo) {
+  // The handlers raised (OnGetText, OnPaintText, OnShortenString) may free the node or the tree: its painting ends
+  // there, and the tree's painting learns it from the answer.
+  const TNodeWatch watch(*this, paintInfo.Node);
+  if (!FetchText(paintInfo.Node, paintInfo.Column, cellText_)) return TNodeRaised(watch);
+  if (!cellText_.empty() && PaintNormalText(paintInfo, cellText_).NodeGone()) return TNodeRaised(watch);
   if (Alignment() == TAlignment::taCenter ||
       !TreeOptions()->StringOptions().Contains(TTreeStringOption::toShowStaticText))
-    return;
+    return TNodeRaised(watch);
   cellText_.clear();
-  const TNodeWatch watch(*this, paintInfo.Node);
-  DoGetText(paintInfo.Node, paintInfo.Column, TVSTTextType::ttStatic, cellText_);
-  if (!watch.Ended() && !cellText_.empty()) PaintStaticText(paintInfo, cellText_);
+  if (DoGetText(paintInfo.Node, paintInfo.Column, TVSTTextType::ttStatic, cellText_).NodeGone())
+    return TNodeRaised(watch);
+  if (cellText_.empty()) return TNodeRaised(watch);
+  return PaintStaticText(paintInfo, cellText_);
 }
 
 void TCustomStringTree::InitializeTextProperties(TNodePaintInfo& paintInfo) {
@@ -63,12 +66,12 @@ void TCustomStringTree::InitializeTextProperties(TNodePaintInfo& paintInfo) {
   }
 }
 
-bool TCustomStringTree::PaintNormalText(TNodePaintInfo& paintInfo, String& text) {
+TNodeRaised TCustomStringTree::PaintNormalText(TNodePaintInfo& paintInfo, String& text) {
   TCanvas* canvas = paintInfo.Canvas;
   InitializeTextProperties(paintInfo);
-  const TNodeWatch watch(*this, paintInfo.Node);
-  PaintTextWatched(paintInfo.Node, canvas, paintInfo.Column, TVSTTextType::ttNormal);
-  if (watch.Ended()) return false;
+  if (const TNodeRaised raised = PaintTextWatched(paintInfo.Node, canvas, paintInfo.Column, TVSTTextType::ttNormal);
+      raised.NodeGone())
+    return raised;
   // A font of the handler's own has its own widths.
   int ellipsisWidth = ellipsisWidth_;
   if (fontChanged_) {
@@ -81,17 +84,20 @@ bool TCustomStringTree::PaintNormalText(TNodePaintInfo& paintInfo, String& text)
   UINT format = CellTextFormat | (rtl ? DT_RTLREADING : 0);
   const int space = r.right - r.left;
   if (paintInfo.Column > NoColumn && paintInfo.NodeWidth - 2 * TextMargin() > space) {
-    text = DoShortenString(canvas, paintInfo.Node, paintInfo.Column, text, space, rtl, ellipsisWidth);
-    if (watch.Ended()) return false;
+    String shortened;
+    const TNodeRaised raised =
+        DoShortenString(canvas, paintInfo.Node, paintInfo.Column, text, space, rtl, ellipsisWidth, shortened);
+    if (raised.NodeGone()) return raised;
+    text = std::move(shortened);
     if (paintInfo.Alignment == TAlignment::taRightJustify) format |= DT_RIGHT;
   } else {
     format |= AlignmentFormat(paintInfo.Alignment);
   }
   DrawCellText(paintInfo, text, r, format);
-  return true;
+  return TNodeRaised(true, true);
 }
 
-void TCustomStringTree::PaintStaticText(TNodePaintInfo& paintInfo, const String& text) {
+TNodeRaised TCustomStringTree::PaintStaticText(TNodePaintInfo& paintInfo, const String& text) {
   TCanvas* canvas = paintInfo.Canvas;
   TFont* font = canvas->Font();
   TakeFont(font, Font());
@@ -105,9 +111,9 @@ void TCustomStringTree::PaintStaticText(TNodePaintInfo& paintInfo, const String&
       font->SetColor(clHighlightText);
     }
   }
-  const TNodeWatch watch(*this, node);
-  PaintTextWatched(node, canvas, paintInfo.Column, TVSTTextType::ttStatic);
-  if (watch.Ended()) return;
+  if (const TNodeRaised raised = PaintTextWatched(node, canvas, paintInfo.Column, TVSTTextType::ttStatic);
+      raised.NodeGone())
+    return raised;
   RECT r = paintInfo.ContentRect;
   if (paintInfo.Alignment == TAlignment::taRightJustify)
     r.right -= paintInfo.NodeWidth + TextMargin();
@@ -115,6 +121,7 @@ void TCustomStringTree::PaintStaticText(TNodePaintInfo& paintInfo, const String&
     r.left += paintInfo.NodeWidth + TextMargin();
   const bool rtl = paintInfo.BidiMode != TBiDiMode::bdLeftToRight;
   DrawCellText(paintInfo, text, r, CellTextFormat | (rtl ? DT_RTLREADING : 0) | AlignmentFormat(paintInfo.Alignment));
+  return TNodeRaised(true, true);
 }
 
 void TCustomStringTree::DrawCellText(TNodePaintInfo& paintInfo, const String& text, RECT r, UINT format) {
@@ -128,13 +135,15 @@ void TCustomStringTree::DrawCellText(TNodePaintInfo& paintInfo, const String& te
   SetBkMode(dc, oldMode);
 }
 
-String TCustomStringTree::DoShortenString(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& s,
-                                          int width, bool rightToLeft, int ellipsisWidth) {
-  String result;
+TNodeRaised TCustomStringTree::DoShortenString(TCanvas* canvas, PTreeNode node, TColumnIndex column, const String& s,
+                                               int width, bool rightToLeft, int ellipsisWidth, String& result) {
+  result.clear();
   bool done = false;
-  if (OnShortenString) OnShortenString(this, canvas, node, column, s, width, rightToLeft, result, done);
+  const TNodeRaised raised =
+      RaiseNodeEvent(node, OnShortenString, this, canvas, node, column, s, width, rightToLeft, result, done);
+  if (raised.NodeGone()) return raised;
   if (!done) result = ShortenWideText(canvas->Handle(), s, width, rightToLeft, ellipsisWidth);
-  return result;
+  return raised;
 }
 
 void TCustomStringTree::AdjustPaintCellRect(TNodePaintInfo& paintInfo, TColumnIndex& nextNonEmpty) {

@@ -160,7 +160,7 @@ void TBaseTree::PrepareBitmaps(bool needButtons, bool needLines) {
   }
   if (needLines) {
     const void* bits = lineStyle_ == TLineStyle::lsSolid ? SolidRows : DottedRows;
-    if (lineStyle_ == TLineStyle::lsCustomStyle) DoGetLineStyle(bits);
+    if (lineStyle_ == TLineStyle::lsCustomStyle && DoGetLineStyle(bits).Gone()) return;
     HBITMAP pattern = CreateBitmap(8, 8, 1, 1, bits);
     res.SetLineBrush(CreatePatternBrush(pattern));
     DeleteObject(pattern);
@@ -232,25 +232,30 @@ void TBaseTree::Paint() {
   RECT clip = canvas->ClipRect();
   // The clip's rows may lie further down a tall tree than a rectangle reaches.
   RECT window{clip.left - offsetX_, 0, clip.right - offsetX_, clip.bottom - clip.top};
-  PaintTreeArea(canvas, window, clip.top - offsetY_, POINT{clip.left, clip.top}, WindowPaintFlags);
+  // The paint is the window's last act here; the canvas watches the tree's life itself.
+  (void)PaintTreeArea(canvas, window, clip.top - offsetY_, POINT{clip.left, clip.top}, WindowPaintFlags);
 }
 
-void TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options) {
-  PaintTreeArea(target, RECT{window.left, 0, window.right, window.bottom - window.top}, window.top, targetPoint,
-                options);
+TRaised TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options) {
+  return PaintTreeArea(target, RECT{window.left, 0, window.right, window.bottom - window.top}, window.top, targetPoint,
+                       options);
 }
 
-void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition windowTop, POINT targetPoint,
-                              TTreePaintFlags options) {
-  if (window.right <= window.left || window.bottom <= window.top) return;
+TRaised TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition windowTop, POINT targetPoint,
+                                 TTreePaintFlags options) {
+  if (window.right <= window.left || window.bottom <= window.top) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
   DoStateChange({TTreeState::stPainting});
   // A handler may raise anywhere in the paint; the paint ends all the same, or the tree would never animate a
-  // toggle again.
+  // toggle again. One may free the tree: nothing of it is touched then.
   struct TPaintingEnd {
+    const TLifeWatch& life;
     TTreeStates& states;
-    ~TPaintingEnd() { states -= TTreeState::stPainting; }
-  } paintingEnd{states_};
-  DoBeforePaint(target);
+    ~TPaintingEnd() {
+      if (!life.Ended()) states -= TTreeState::stPainting;
+    }
+  } paintingEnd{life, states_};
+  if (DoBeforePaint(target).Gone()) return TRaised(false);
   TPaintResources& res = PaintResources();
   HDC targetDC = target->Handle();
   const TTreePaintOptions paintOptions = options_->PaintOptions();
@@ -261,9 +266,10 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   const bool backgroundInUse = paintOptions.Contains(PO::toShowBackground) && background_->Graphic() &&
                                background_->Graphic()->Is<TBitmap>() && !background_->Graphic()->Empty() &&
                                options.Contains(PF::tpBackground);
-  const bool checksShown = options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) &&
-                           (checkImageKind_ == TCheckImageKind::ckCustom ? customCheckImages_ != nullptr
-                                                                         : tree::CheckImages(checkImageKind_) != nullptr);
+  const bool checksShown =
+      options_->MiscOptions().Contains(TTreeMiscOption::toCheckSupport) &&
+      (checkImageKind_ == TCheckImageKind::ckCustom ? customCheckImages_ != nullptr
+                                                    : tree::CheckImages(checkImageKind_) != nullptr);
   const bool rubberBand = states_.Contains(TTreeState::stDrawSelecting) && !IsRectEmpty(&selectionRect_);
   if (!Focused() && paintOptions.Contains(PO::toHideSelection)) options -= PF::tpSelection;
   if (paintOptions.Contains(PO::toHideFocusRect)) options -= PF::tpFocusRect;
@@ -278,10 +284,13 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   // The tree keeps the row canvas font's own change event while it watches it: it is handed back however the
   // paint ends, before the canvas goes.
   struct TFontWatchEnd {
+    const TLifeWatch& life;
     TBaseTree& tree;
     TCanvas& canvas;
-    ~TFontWatchEnd() { tree.RestoreFontChangeEvent(&canvas); }
-  } fontWatchEnd{*this, rowCanvas};
+    ~TFontWatchEnd() {
+      if (!life.Ended()) tree.RestoreFontChangeEvent(&canvas);
+    }
+  } fontWatchEnd{life, *this, rowCanvas};
 
   TTreePosition nodeTop = 0;
   PTreeNode node = GetNodeAtPosition(windowTop, nodeTop);
@@ -293,6 +302,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
   // from the changed tree by the next paint.
   const std::uint64_t freedBefore = freedNodes_;
   auto walkLost = [&] {
+    if (life.Ended()) return true;
     if (freedNodes_ == freedBefore) return false;
     if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
     return true;
@@ -321,10 +331,12 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
       const int buttonY = vAlign - ButtonSize / 2;
       const RECT itemRect{window.left, 0, window.right, height};
       info.Node = node;
-      const bool customDrawn = DoBeforeItemPaint(&rowCanvas, node, itemRect);
+      bool customDrawn = false;
+      if (DoBeforeItemPaint(&rowCanvas, node, itemRect, customDrawn).Tree().Gone()) return TRaised(false);
       if (!customDrawn && !walkLost()) {
         info.PaintOptions = options;
-        EraseItem(info, itemRect, backgroundInUse, static_cast<int>(nodeTop + offsetY_));
+        if (EraseItem(info, itemRect, backgroundInUse, static_cast<int>(nodeTop + offsetY_)).TreeGone())
+          return TRaised(false);
         TColumnIndex column = columnsInUse ? columns->GetFirstVisibleColumn() : NoColumn;
         while (!(columnsInUse && column < 0) && !walkLost()) {
           TTreeColumn* item = columnsInUse ? columns->Items(column) : nullptr;
@@ -359,7 +371,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
             column = nextColumn;
             continue;
           }
-          info.NodeWidth = GetNodeWidth(node, column);
+          if (GetNodeWidth(node, column, info.NodeWidth).TreeGone()) return TRaised(false);
           if (walkLost()) break;
           info.ContentRect = info.CellRect;
           (rtl ? info.ContentRect.right : info.ContentRect.left) += rtl ? -margin_ : margin_;
@@ -377,15 +389,16 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
           }
           if (stateImages_) {
             TImageInfo& image = info.ImageInfo[iiState];
-            image.Index = DoGetImageIndex(node, TTreeImageKind::ikState, column, image.Ghosted, -1);
-            if (walkLost()) break;
+            if (DoGetImageIndex(node, TTreeImageKind::ikState, column, image.Ghosted, image.Index).TreeGone())
+              return TRaised(false);
+            if (walkLost() || !stateImages_) break;
             if (image.Index > -1) place(image, stateImages_->Width(), stateImages_->Height());
           }
           if (images_) {
             TImageInfo& image = info.ImageInfo[iiNormal];
             TTreeImageKind kind = node->Has(nsSelected) ? TTreeImageKind::ikSelected : TTreeImageKind::ikNormal;
-            image.Index = DoGetImageIndex(node, kind, column, image.Ghosted, -1);
-            if (walkLost()) break;
+            if (DoGetImageIndex(node, kind, column, image.Ghosted, image.Index).TreeGone()) return TRaised(false);
+            if (walkLost() || !images_) break;
             if (image.Index > -1) place(image, images_->Width(), images_->Height());
           }
           if (isMain) {
@@ -423,7 +436,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
           }
           // The grid line of a right-to-left cell asked for the column's text.
           if (walkLost()) break;
-          PaintCellSelection(dc, info);
+          if (PaintCellSelection(dc, info).TreeGone()) return TRaised(false);
           if (walkLost()) break;
           if (isMain) {
             if (lineMode_ == TLineMode::lmBands && options.Contains(PF::tpGridLines)) {
@@ -453,16 +466,18 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
             }
             if (info.ImageInfo[iiCheck].Index > -1) PaintCheckImage(dc, info.ImageInfo[iiCheck]);
           }
-          if (info.ImageInfo[iiState].Index > -1) PaintImage(info, iiState, false);
-          if (info.ImageInfo[iiNormal].Index > -1) PaintImage(info, iiNormal, true);
+          if (info.ImageInfo[iiState].Index > -1 && PaintImage(info, iiState, false).TreeGone()) return TRaised(false);
           if (walkLost()) break;
-          if (!editedCell) PaintNode(info);
+          if (info.ImageInfo[iiNormal].Index > -1 && PaintImage(info, iiNormal, true).TreeGone()) return TRaised(false);
           if (walkLost()) break;
-          DoAfterCellPaint(&rowCanvas, node, column, info.CellRect);
+          if (!editedCell && PaintNode(info).TreeGone()) return TRaised(false);
+          if (walkLost()) break;
+          if (DoAfterCellPaint(&rowCanvas, node, column, info.CellRect).TreeGone()) return TRaised(false);
+          if (walkLost()) break;
           if (!columnsInUse || nextColumn == InvalidColumn) break;
           column = nextColumn;
         }
-        if (!walkLost()) DoAfterItemPaint(&rowCanvas, node, itemRect);
+        if (!walkLost() && DoAfterItemPaint(&rowCanvas, node, itemRect).TreeGone()) return TRaised(false);
         if (!walkLost() && node == dropTargetNode_ && paintOptions.Contains(PO::toShowDropmark) &&
             options.Contains(PF::tpDropMark)) {
           // The mark spans the whole row as GetDisplayRect has it (what a repaint of the row covers), whatever part
@@ -472,6 +487,7 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
           DoPaintDropMark(&rowCanvas, node, row);
         }
       }
+      if (life.Ended()) return TRaised(false);
       if (rubberBand) {
         // The band is kept in the 32-bit tree coordinates of the mouse.
         RECT band = selectionRect_;
@@ -500,19 +516,21 @@ void TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition window
     // Below the last row: only a tree that ends inside its window shows it, so it lies where a rectangle reaches.
     const int restTop = static_cast<int>(windowTop + (rowY - targetPoint.y));
     RECT rest{window.left, restTop, window.right, restTop + (targetBottom - rowY)};
-    PaintRest(target, rest, POINT{targetPoint.x, rowY}, rest.top, backgroundInUse, rubberBand);
+    if (PaintRest(target, rest, POINT{targetPoint.x, rowY}, rest.top, backgroundInUse, rubberBand).Gone())
+      return TRaised(false);
   }
-  DoAfterPaint(target);
+  return DoAfterPaint(target);
 }
 
-void TBaseTree::EraseItem(TNodePaintInfo& info, const RECT& r, bool backgroundInUse, int clientTop) {
+TNodeRaised TBaseTree::EraseItem(TNodePaintInfo& info, const RECT& r, bool backgroundInUse, int clientTop) {
   HDC dc = info.Canvas->Handle();
   TColor color = Color();
   TItemEraseAction action = TItemEraseAction::ieDefault;
   const std::uint64_t freedBefore = freedNodes_;
-  DoBeforeItemErase(info.Canvas, info.Node, r, color, action);
   // A handler that freed nodes ends the row's painting.
-  if (freedNodes_ != freedBefore) return;
+  if (const TNodeRaised raised = DoBeforeItemErase(info.Canvas, info.Node, r, color, action);
+      raised.TreeGone() || freedNodes_ != freedBefore)
+    return raised;
   if (action == TItemEraseAction::ieColor) {
     FillSolid(dc, r, RGBOf(color));
   } else if (backgroundInUse) {
@@ -530,24 +548,25 @@ void TBaseTree::EraseItem(TNodePaintInfo& info, const RECT& r, bool backgroundIn
   } else {
     FillSolid(dc, r, RGBOf(Color()));
   }
-  DoAfterItemErase(info.Canvas, info.Node, r);
+  return DoAfterItemErase(info.Canvas, info.Node, r);
 }
 
-void TBaseTree::PaintCellSelection(HDC dc, TNodePaintInfo& info) {
+TNodeRaised TBaseTree::PaintCellSelection(HDC dc, TNodePaintInfo& info) {
   TTreeColumns* columns = header_->Columns();
   const bool columnsInUse = columns->Count() > 0;
   if (info.PaintOptions.Contains(PF::tpColumnColor))
     FillSolid(dc, info.CellRect, RGBOf(columns->Items(info.Column)->Color()));
   const std::uint64_t freedBefore = freedNodes_;
-  DoBeforeCellPaint(info.Canvas, info.Node, info.Column, info.CellRect);
   // A handler that freed nodes ends the row's painting.
-  if (freedNodes_ != freedBefore) return;
+  if (const TNodeRaised raised = DoBeforeCellPaint(info.Canvas, info.Node, info.Column, info.CellRect);
+      raised.TreeGone() || freedNodes_ != freedBefore)
+    return raised;
   const TTreeSelectionOptions selection = options_->SelectionOptions();
   const bool fullRow = selection.Contains(TTreeSelectionOption::toFullRowSelect);
   const bool gridExtensions = options_->MiscOptions().Contains(TTreeMiscOption::toGridExtensions);
   TColumnIndex focusColumn = focusedColumn_ == NoColumn ? header_->MainColumn() : focusedColumn_;
   const bool focusedColumn = !columnsInUse || info.Column == focusColumn;
-  if (!fullRow && !focusedColumn) return;
+  if (!fullRow && !focusedColumn) return TNodeRaised(true, true);
   RECT inner = info.ContentRect;
   if (!gridExtensions) {
     switch (info.Alignment) {
@@ -589,6 +608,7 @@ void TBaseTree::PaintCellSelection(HDC dc, TNodePaintInfo& info) {
     SetTextColor(dc, oldText);
     SetBkColor(dc, oldBack);
   }
+  return TNodeRaised(true, true);
 }
 
 void TBaseTree::PaintTreeLines(HDC dc, const TNodePaintInfo& info, int vAlign, const std::vector<TTreeLineType>& image,
@@ -661,19 +681,23 @@ void TBaseTree::PaintCheckImage(HDC dc, const TImageInfo& image) {
   ImageList_Draw(list, index, dc, image.XPos, image.YPos, ILD_TRANSPARENT);
 }
 
-void TBaseTree::PaintImage(TNodePaintInfo& info, TImageInfoIndex which, bool withOverlay) {
-  TCustomImageList* list = which == iiNormal ? images_ : stateImages_;
+TNodeRaised TBaseTree::PaintImage(TNodePaintInfo& info, TImageInfoIndex which, bool withOverlay) {
   const TImageInfo& image = info.ImageInfo[which];
   bool enabled = Enabled() && !info.Node->Has(nsDisabled);
   HDC dc = info.Canvas->Handle();
   COLORREF oldText = GetTextColor(dc);
-  list->Draw(info.Canvas, image.XPos, image.YPos, image.Index, enabled);
+  (which == iiNormal ? images_ : stateImages_)->Draw(info.Canvas, image.XPos, image.YPos, image.Index, enabled);
   if (withOverlay) {
     bool ghosted = false;
-    int overlay = DoGetImageIndex(info.Node, TTreeImageKind::ikOverlay, info.Column, ghosted, -1);
-    if (overlay > -1) list->Draw(info.Canvas, image.XPos, image.YPos, overlay, enabled);
+    int overlay = -1;
+    const TNodeRaised raised = DoGetImageIndex(info.Node, TTreeImageKind::ikOverlay, info.Column, ghosted, overlay);
+    if (raised.NodeGone()) return raised;
+    // The handler may have taken the list from the tree.
+    TCustomImageList* list = which == iiNormal ? images_ : stateImages_;
+    if (list && overlay > -1) list->Draw(info.Canvas, image.XPos, image.YPos, overlay, enabled);
   }
   SetTextColor(dc, oldText);
+  return TNodeRaised(true, true);
 }
 
 void TBaseTree::DoPaintDropMark(TCanvas* canvas, PTreeNode node, const RECT& r) {
@@ -735,14 +759,16 @@ void TBaseTree::TileBackground(HDC dc, const RECT& r, POINT origin) {
   }
 }
 
-void TBaseTree::PaintRest(TCanvas* target, const RECT& window, POINT targetPoint, int restTop, bool backgroundInUse,
-                          bool rubberBand) {
+TRaised TBaseTree::PaintRest(TCanvas* target, const RECT& window, POINT targetPoint, int restTop, bool backgroundInUse,
+                             bool rubberBand) {
   const int width = window.right - window.left, height = window.bottom - window.top;
   HDC dc = paint_->SizeRow(width, height);
   SetWindowOrgEx(dc, window.left, restTop, nullptr);
   TCanvas canvas;
   canvas.SetHandle(dc);
-  if (!DoPaintBackground(&canvas, window)) {
+  bool handled = false;
+  if (DoPaintBackground(&canvas, window, handled).Gone()) return TRaised(false);
+  if (!handled) {
     TTreeColumns* columns = header_->Columns();
     if (backgroundInUse) {
       TileBackground(dc, window, POINT{window.left + offsetX_, static_cast<int>(restTop + offsetY_)});
@@ -765,6 +791,7 @@ void TBaseTree::PaintRest(TCanvas* target, const RECT& window, POINT targetPoint
   canvas.SetHandle(nullptr);
   BitBlt(target->Handle(), targetPoint.x, targetPoint.y, width, height, dc, window.left, restTop, SRCCOPY);
   SetWindowOrgEx(dc, 0, 0, nullptr);
+  return TRaised(true);
 }
 
 void TBaseTree::AdjustPaintCellRect(TNodePaintInfo& paintInfo, TColumnIndex& nextNonEmpty) {
@@ -776,6 +803,6 @@ bool TBaseTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
   return false;
 }
 
-void TBaseTree::PaintNode(TNodePaintInfo& paintInfo) { DoPaintNode(paintInfo); }
+TNodeRaised TBaseTree::PaintNode(TNodePaintInfo& paintInfo) { return DoPaintNode(paintInfo); }
 
 }  // namespace tree

@@ -33,7 +33,7 @@ constexpr UINT KindFlags[] = {0, 0, BF_SOFT, BF_FLAT};
 void TBaseTree::PaintTreeFrame(HDC dc) {
   if (header_->Options().Contains(TTreeHeaderOption::hoVisible)) {
     const RECT header = header_->HeaderRect();
-    header_->Columns()->PaintHeader(dc, header, offsetX_);
+    if (header_->Columns()->PaintHeader(dc, header, offsetX_).Gone()) return;
     // The header spans the client's width; its band goes on over the vertical scroll bar, to the frame.
     UpdateHeaderRect();
     const RECT corners[] = {{headerRect_.left, header.top, header.left, header.bottom},

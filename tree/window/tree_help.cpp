@@ -5,17 +5,22 @@
 
 namespace tree {
 
-void TBaseTree::DoGetHelpContext(PTreeNode node, TColumnIndex column, int& context) {
-  if (OnGetHelpContext) OnGetHelpContext(this, node, column, context);
+TNodeRaised TBaseTree::DoGetHelpContext(PTreeNode node, TColumnIndex column, int& context) {
+  return RaiseNodeEvent(node, OnGetHelpContext, this, node, column, context);
 }
 
-void TBaseTree::ShowNodeHelp() {
-  if (!OnGetHelpContext) return;
+TRaised TBaseTree::ShowNodeHelp() {
+  if (!OnGetHelpContext) return TRaised(true);
   int context = 0;
-  for (PTreeNode node = focusedNode_; node && node != root_ && context == 0; node = node->Parent)
-    DoGetHelpContext(node, 0, context);
+  // A handler that frees the node asked ends the walk up: its parent may be gone with it.
+  for (PTreeNode node = focusedNode_; node && node != root_ && context == 0; node = node->Parent) {
+    const TNodeRaised raised = DoGetHelpContext(node, 0, context);
+    if (raised.TreeGone()) return TRaised(false);
+    if (raised.NodeGone()) break;
+  }
   for (TControl* control = this; control && context == 0; control = control->Parent()) context = control->HelpContext();
   if (context != 0 && Application) Application->HelpContext(context);
+  return TRaised(true);
 }
 
 }  // namespace tree

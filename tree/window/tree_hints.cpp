@@ -79,13 +79,17 @@ void TBaseTree::CMHintShow(TMessage& message) {
     POINT origin = ClientToScreen(POINT{text.left - 1, text.top - 1});
     info->HintPos = origin;
   }
-  info->HintStr = tooltip ? DoGetNodeTooltip(node, column) : DoGetNodeHint(node, column);
+  String text;
+  // A handler that frees the node, or the tree, leaves no hint to show.
+  if ((tooltip ? DoGetNodeTooltip(node, column, text) : DoGetNodeHint(node, column, text)).NodeGone()) return;
+  info->HintStr = text;
   if (info->HintStr.empty()) return;
   info->HintWindowClass = TTreeHintWindow::StaticClass();
   info->CursorRect = cell;
   if (!hintData_) hintData_ = std::make_unique<TTreeHintData>();
   *hintData_ = TTreeHintData{};
   hintData_->Tree = this;
+  hintData_->TreeLife = LifeWatch();
   hintData_->Node = node;
   hintData_->Column = column;
   hintData_->HintRect = cell;
@@ -102,7 +106,8 @@ void TBaseTree::CMHintShowPause(TMessage& message) {
   const bool headerHint =
       header_->InHeader(p) && header_->UseColumns() && header_->Options().Contains(TTreeHeaderOption::hoShowHint);
   // Tooltips follow the mouse at once; hints wait the application's pause once one was prepared.
-  if (!(states_.Contains(TTreeState::stHintPrepared) && (headerHint || hintMode_ != TTreeHintMode::hmTooltip))) *pause = 0;
+  if (!(states_.Contains(TTreeState::stHintPrepared) && (headerHint || hintMode_ != TTreeHintMode::hmTooltip)))
+    *pause = 0;
 }
 
 }  // namespace tree
