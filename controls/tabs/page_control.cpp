@@ -29,10 +29,14 @@ TPcTabSheet::TPcTabSheet(TComponent* owner) : TWinControl(owner) {
 }
 
 TPcTabSheet::~TPcTabSheet() {
-  if (pageControl_) {
-    if (pageControl_->undockingPage_ == this) pageControl_->undockingPage_ = nullptr;
-    pageControl_->RemovePage(this);
-  }
+  if (!pageControl_) return;
+  TPcCustomPageControl* control = pageControl_;
+  if (control->undockingPage_ == this) control->undockingPage_ = nullptr;
+  // The next page's activation raises handlers that may free the control or the form ("the last tab closed closes
+  // the window"), which free the children and components they still hold: the page leaves both first.
+  if (TComponent* owner = Owner()) owner->RemoveComponent(this);
+  SetParent(nullptr);
+  if (pageControl_) control->RemovePage(this);
 }
 
 void TPcTabSheet::CreateParams(TCreateParams& params) {

@@ -332,7 +332,7 @@ TEST_F(AddressBox, AutoCompleteFlags) {
 // The box freed by its handlers while the real keyboard and mouse choose an address, made under guarded
 // allocations: nothing touches the freed box, and the key that freed it goes no further.
 TEST_F(AddressBox, FreedByItsHandlersWhileAnAddressIsChosen) {
-  enum class THandler { UrlSelected, Change, KeyDown };
+  enum class THandler { UrlSelected, Change, KeyDown, DropDown };
   const struct {
     const char* Name;
     std::vector<WORD> Keys;
@@ -345,6 +345,7 @@ TEST_F(AddressBox, FreedByItsHandlersWhileAnAddressIsChosen) {
       {"OnChange on Enter", {VK_RETURN}, false, THandler::Change},
       {"OnChange on a character typed", {'X'}, false, THandler::Change},
       {"OnKeyDown", {VK_DOWN}, false, THandler::KeyDown},
+      {"OnDropDown on F4", {VK_F4}, false, THandler::DropDown},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -362,6 +363,9 @@ TEST_F(AddressBox, FreedByItsHandlersWhileAnAddressIsChosen) {
         break;
       case THandler::KeyDown:
         box->OnKeyDown = [&freeBox](TObject*, WORD&, TShiftState) { freeBox(); };
+        break;
+      case THandler::DropDown:
+        box->OnDropDown = [&freeBox](TObject*) { freeBox(); };
         break;
     }
     SetForegroundWindow(Form()->Handle());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "form_fixture.h"
+#include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 
@@ -249,4 +250,35 @@ TEST_F(ComboBox, TypingCompletesFromTheItemsAndMayDropTheList) {
   EXPECT_EQ(combo->Text(), L"a");
   EXPECT_TRUE(combo->DroppedDown());
   combo->SetDroppedDown(false);
+}
+
+// F4 drops the list down; a handler of OnDropDown that frees the box, or the form it stands on ("the last tab
+// closed closes the window"), leaves nothing of either touched. Made under guarded allocations.
+TEST(ComboBoxFreed, ByItsDropDownHandlerOnF4) {
+  for (const bool freesForm : {false, true}) {
+    SCOPED_TRACE(freesForm ? "the form freed" : "the box freed");
+    TGuardedAllocations guard;
+    auto* form = new TForm(nullptr);
+    form->SetBorderStyle(TFormBorderStyle::bsNone);
+    form->SetBounds(40, 40, 300, 120);
+    form->Show();
+    auto* box = new TRecordingCombo(form);
+    box->SetBounds(10, 10, 200, 22);
+    box->SetParent(form);
+    for (const wchar_t* item : {L"one", L"two", L"three"}) box->Items()->Add(item);
+    box->OnDropDown = [&](TObject*) {
+      if (freesForm)
+        delete std::exchange(form, nullptr);
+      else
+        delete box;
+      box = nullptr;
+    };
+    SetForegroundWindow(form->Handle());
+    box->SetFocus();
+    ProcessPendingMessages();
+    SendKeyPress(VK_F4);
+    EXPECT_TRUE(PumpUntil([&box] { return box == nullptr; }, 3000));
+    ProcessPendingMessages();
+    delete form;
+  }
 }

@@ -71,8 +71,9 @@ class PageControlFreeing : public FormTest {
 };
 
 TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
-  // What raises the handler: a click on B's tab, the Right arrow key on the focused control, or a repaint.
-  enum class TAct { ClickB, RightArrow, Paint };
+  // What raises the handler: a click on B's tab, the Right arrow key on the focused control, a repaint, or the
+  // active page A deleted (its tab closed).
+  enum class TAct { ClickB, RightArrow, Paint, DeleteActive };
   struct TCase {
     const char* Name;
     // Gives the handler its work; the control has pages A (active), B and C.
@@ -127,6 +128,16 @@ TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
          t.control_->OnDrawTabEx = [&t](TPcCustomPageControl*, TPcDrawTabExRecord*) { t.FreeControl(); };
        },
        TAct::Paint, true, 0},
+      {"the active page deleted, OnChange frees the control",
+       [](PageControlFreeing& t) { t.control_->OnChange = [&t](TObject*) { t.FreeControl(); }; }, TAct::DeleteActive,
+       true, 0},
+      {"the active page deleted, OnChanging frees the page about to become active",
+       [](PageControlFreeing& t) {
+         t.control_->OnChanging = [b = t.Page(1)](TObject*, TPcTabSheet* page, bool&) {
+           if (page == b) delete page;
+         };
+       },
+       TAct::DeleteActive, false, 1},
   };
   for (TPcTabStyle style :
        {TPcTabStyle::pctsTabs, TPcTabStyle::pctsButtons, TPcTabStyle::pctsFlatButtons, TPcTabStyle::pctsFlat}) {
@@ -146,6 +157,10 @@ TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
           case TAct::Paint:
             Repaint();
             break;
+          case TAct::DeleteActive:
+            delete Page(0);
+            ProcessPendingMessages();
+            break;
         }
         if (!c.FreesControl) {
           ASSERT_NE(control_, nullptr);
@@ -159,6 +174,30 @@ TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
       ProcessQueued();
     }
   }
+}
+
+// Closing the last tab closes the window: the active page deleted, whose OnChange frees the form the control
+// stands on. Made under guarded allocations.
+TEST(PageControlFormFreeing, TheActivePageDeletedWhoseOnChangeFreesTheForm) {
+  TGuardedAllocations guard;
+  auto* form = new TForm(nullptr);
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  form->SetBounds(40, 40, 420, 220);
+  form->Show();
+  auto* control = new TPcPageControl(form);
+  control->SetBounds(10, 10, 400, 200);
+  control->SetParent(form);
+  for (const wchar_t* caption : {L"A", L"B"}) {
+    auto* page = new TPcTabSheet(form);
+    page->SetCaption(caption);
+    page->SetPageControl(control);
+  }
+  ProcessPendingMessages();
+  control->OnChange = [&form](TObject*) { delete std::exchange(form, nullptr); };
+  delete control->Pages(0);
+  ProcessPendingMessages();
+  EXPECT_EQ(form, nullptr);
+  delete form;
 }
 
 }  // namespace

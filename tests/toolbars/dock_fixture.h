@@ -67,6 +67,8 @@ class DockFormTest : public testing::Test {
   }
 
   TForm* Form() const { return form_.get(); }
+  // Frees the form, its docks and bars with it, as an application's handler may.
+  void FreeForm() { form_.reset(); }
   toolbars::TBarDock* Dock(int index) const { return docks_[index]; }
   toolbars::TBarDock* Top() const { return docks_[0]; }
   toolbars::TBarDock* Bottom() const { return docks_[1]; }

@@ -1,0 +1,183 @@
+// A submenu button of a docked toolbar whose handlers free the button, its bar, its dock or the form, raised by a
+// real click, a real mouse move, or a timer while its menu is open: nothing freed is touched again, and no menu
+// stays open on what went. The bars and items are made under guarded allocations, so that a touch faults.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "dock_fixture.h"
+#include "fixed_items.h"
+#include "support/hostile_input.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
+#include "support/test_environment.h"
+#include "toolbars/bars/toolbar.h"
+#include "tracked_menu.h"
+
+using namespace toolbars;
+using bar_host::TFixedItem;
+using tracked_menu::MovePointer;
+using tracked_menu::TrackedRoot;
+using tracked_menu::WhenInLoop;
+
+namespace {
+
+// What raises the handler that frees.
+enum class TRaise { Popup, Click, SelectByMove, TimerWhileOpen };
+// What it frees.
+enum class TFrees { Button, Bar, Dock, Form };
+
+struct TCase {
+  TRaise Raise;
+  TFrees Frees;
+};
+
+std::string Named(const testing::TestParamInfo<TCase>& info) {
+  static const char* const raises[] = {"OnPopup", "OnClick", "OnSelectByAMove", "ATimerWhileItsMenuIsOpen"};
+  static const char* const frees[] = {"TheButton", "TheBar", "TheDock", "TheForm"};
+  return std::string(raises[static_cast<int>(info.param.Raise)]) + "Frees" + frees[static_cast<int>(info.param.Frees)];
+}
+
+class ToolbarHandlersThatFree : public DockFormTest, public testing::WithParamInterface<TCase> {
+ protected:
+  void SetUp() override {
+    DockFormTest::SetUp();
+    environment_.SetMenuShowDelay(300);
+    previousLoop_ = SetTrackingLoop(&tracked_menu::RecordingLoop);
+  }
+  void TearDown() override {
+    PostThreadMessageW(GetCurrentThreadId(), WM_BAR_CLOSEALLMENUS, 0, 0);
+    ProcessPendingMessages();
+    SetTrackingLoop(previousLoop_);
+    environment_.Restore();
+    DockFormTest::TearDown();
+  }
+
+  // A docked bar with a plain button and the submenu button "&File" over Open and Save.
+  void Build() {
+    bar_ = new TBarCustomToolbar(Form());
+    bar_->SetHideWhenInactive(false);
+    auto* plain = new TFixedItem(Form(), SIZE{30, 20});
+    bar_->Items()->Add(plain);
+    file_ = new TFixedItem(Form(), SIZE{40, 20}, isSubmenu);
+    file_->SetCaption(L"&File");
+    bar_->Items()->Add(file_);
+    for (const wchar_t* caption : {L"&Open", L"&Save"}) {
+      auto* entry = new TFixedItem(Form(), SIZE{80, 20});
+      entry->SetCaption(caption);
+      file_->Add(entry);
+    }
+    dock_ = Top();
+    bar_->SetCurrentDock(dock_);
+    ProcessPendingMessages();
+  }
+  void Free(TFrees what) {
+    freed_ = true;
+    switch (what) {
+      case TFrees::Button:
+        delete std::exchange(file_, nullptr);
+        break;
+      case TFrees::Bar:
+        delete std::exchange(bar_, nullptr);
+        break;
+      case TFrees::Dock:
+        delete std::exchange(dock_, nullptr);
+        break;
+      case TFrees::Form:
+        FreeForm();
+        break;
+    }
+  }
+  POINT FileCentre() const {
+    const RECT r = bar_->View()->Find(file_)->BoundsRect();
+    const POINT origin = bar_->ClientOrigin();
+    return POINT{origin.x + (r.left + r.right) / 2, origin.y + (r.top + r.bottom) / 2};
+  }
+  // Serves the thread's messages until the handler has freed and no menu is tracked.
+  bool SettleAfterFreeing() {
+    return PumpUntil([this] { return freed_ && TrackedRoot() == nullptr; }, 3000);
+  }
+
+  TTestEnvironment environment_;
+  TTrackingLoopProc previousLoop_ = nullptr;
+  TBarCustomToolbar* bar_ = nullptr;
+  TFixedItem* file_ = nullptr;
+  TBarDock* dock_ = nullptr;
+  bool freed_ = false;
+};
+
+TEST_P(ToolbarHandlersThatFree, NothingFreedIsTouchedAgain) {
+  const TCase c = GetParam();
+  TGuardedAllocations guard;
+  Build();
+  const POINT at = FileCentre();
+  switch (c.Raise) {
+    case TRaise::Popup:
+      file_->OnPopup = [this, c](TBarCustomItem*, bool) { Free(c.Frees); };
+      break;
+    case TRaise::Click:
+      file_->OnClick = [this, c](TObject*) { Free(c.Frees); };
+      break;
+    case TRaise::SelectByMove:
+      file_->OnSelect = [this, c](TBarCustomItem*, TBarItemViewer*, bool selecting) {
+        if (selecting && !freed_) Free(c.Frees);
+      };
+      break;
+    case TRaise::TimerWhileOpen:
+      break;
+  }
+  bool ended = false;
+  if (c.Raise == TRaise::SelectByMove) {
+    MovePointer(POINT{at.x - 30, at.y});
+    ProcessPendingMessages();
+    MovePointer(at);
+    ended = SettleAfterFreeing();
+  } else {
+    ended = RunModalWithInput(
+        [&] {
+          // The favourites bar rebuilt while its menu is open: from a timer inside the menu's loop.
+          // A bar that stays keeps tracking once the freed button's menu has closed, as a menu bar does.
+          if (c.Raise == TRaise::TimerWhileOpen)
+            WhenInLoop([] { return TrackedRoot()->OpenViewer() != nullptr; },
+                       [&] {
+                         Free(c.Frees);
+                         WhenInLoop([] { return TrackedRoot()->OpenViewer() == nullptr; },
+                                    [] { PostThreadMessageW(GetCurrentThreadId(), WM_BAR_CLOSEALLMENUS, 0, 0); });
+                       });
+        },
+        [&] {
+          SendMouseClick(at);
+          ended = SettleAfterFreeing();
+        });
+    ended = ended && freed_;
+  }
+  EXPECT_TRUE(ended) << "the handler freed and no menu stays open";
+  // What is left goes on: the form paints and takes a click where the button was.
+  if (Form()) {
+    RedrawWindow(Form()->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ProcessPendingMessages();
+  }
+  SetCursorPos(0, 0);
+}
+
+constexpr TCase kCases[] = {
+    {TRaise::Popup, TFrees::Button},
+    {TRaise::Popup, TFrees::Bar},
+    {TRaise::Popup, TFrees::Dock},
+    {TRaise::Popup, TFrees::Form},
+    {TRaise::Click, TFrees::Button},
+    {TRaise::Click, TFrees::Bar},
+    {TRaise::Click, TFrees::Dock},
+    {TRaise::Click, TFrees::Form},
+    {TRaise::SelectByMove, TFrees::Bar},
+    {TRaise::SelectByMove, TFrees::Form},
+    {TRaise::TimerWhileOpen, TFrees::Button},
+    {TRaise::TimerWhileOpen, TFrees::Bar},
+    {TRaise::TimerWhileOpen, TFrees::Dock},
+    {TRaise::TimerWhileOpen, TFrees::Form},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, ToolbarHandlersThatFree, testing::ValuesIn(kCases), Named);
+
+}  // namespace
