@@ -215,8 +215,7 @@ void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTree
   ClientToScreen(into->Handle(), &at);
   POINT savedCursor{};
   GetCursorPos(&savedCursor);
-  SetCursorPos(at.x, at.y);
-  CatchUpWithTheDisplay();
+  CatchUpWithTheDisplay(at);
   auto holdShift = [](bool down) {
     INPUT key{};
     key.type = INPUT_KEYBOARD;

@@ -166,19 +166,40 @@ void SendMouseClick(POINT screenPoint, DWORD pressFlag, DWORD releaseFlag) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
-void CatchUpWithTheDisplay() {
-  // The platform asks the display server where its pointer is once its own record of it is over 100 ms old, and
-  // the server answers after every event it sent before.
-  PumpFor(120);
-  POINT at{};
-  GetCursorPos(&at);
+namespace {
+
+// Where the last mouse message this thread took reported the pointer.
+POINT lastMouseMessageAt{-1, -1};
+
+LRESULT CALLBACK RecordMouseMessage(int code, WPARAM wParam, LPARAM lParam) {
+  if (code >= 0) lastMouseMessageAt = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void CatchUpWithTheDisplay(POINT pointer) {
+  // The server reports the pointer's moves in the order it made them, after every focus change it made before: the
+  // move onto the point reaching the window there is the sign. A pointer already there would make no move, so it
+  // steps off first.
+  HHOOK hook = SetWindowsHookExW(WH_MOUSE, &RecordMouseMessage, nullptr, GetCurrentThreadId());
+  lastMouseMessageAt = POINT{-1, -1};
+  SetCursorPos(pointer.x - 1, pointer.y);
+  SetCursorPos(pointer.x, pointer.y);
+  const bool arrived =
+      PumpUntil([pointer] { return lastMouseMessageAt.x == pointer.x && lastMouseMessageAt.y == pointer.y; });
+  UnhookWindowsHookEx(hook);
+  EXPECT_TRUE(arrived) << "the display server's pointer never reached (" << pointer.x << ", " << pointer.y << ")";
   ProcessPendingMessages();
 }
 
 void BringToTheFront(HWND window) {
-  if (GetForegroundWindow() == window) return;
-  SetForegroundWindow(window);
-  CatchUpWithTheDisplay();
+  if (GetForegroundWindow() != window) SetForegroundWindow(window);
+  const bool inFront = PumpUntil([window] { return GetForegroundWindow() == window && GetActiveWindow() == window; });
+  EXPECT_TRUE(inFront) << "the window never became the active one";
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  CatchUpWithTheDisplay(POINT{frame.right - 1, frame.bottom - 1});
 }
 
 void ClickAndSettle(POINT screenPoint, bool rightButton) {

@@ -41,10 +41,13 @@ void SendMouseDragThrough(POINT from, const std::vector<POINT>& path,
                           const std::function<void(size_t move)>& afterMove = {});
 // Dispatches every message now in the thread's queue (sent and posted), without waiting.
 void ProcessPendingMessages();
-// Waits until the display server has caught up with the pointer moves and focus changes made so far, and serves
-// the events they caused. Until then a key pressed through the input queue may be let go again: a window the
-// server's pointer enters tells the platform which keys the server holds down, and it holds none.
-void CatchUpWithTheDisplay();
-// Makes a window the foreground window and, when it was not, waits until the display server has caught up with
-// the change: its late word on the focus could otherwise end a click or a drag that starts meanwhile.
+// Puts the pointer at a screen point over a window of this thread and waits until the display server's pointer
+// has arrived there (the window was told of it), so that the server has delivered every pointer move and focus
+// change made before; serves the events they caused. Until then a key pressed through the input queue may be let
+// go again: a window the server's pointer enters tells the platform which keys the server holds down, and it holds
+// none. A pointer that never arrives fails the test, saying so.
+void CatchUpWithTheDisplay(POINT pointer);
+// Makes a window the foreground window and waits until it is the active one, and the display server
+// has caught up (its pointer brought to the window's bottom right corner): the server's late word on the focus,
+// sent even when the window was in front already, could otherwise end a click or a drag that starts meanwhile.
 void BringToTheFront(HWND window);

@@ -65,8 +65,7 @@ TEST(PositionCache, NoCacheForSmallTrees) {
   TTestTree tree;
   tree.SetRootNodeCount(CacheThreshold);
   tree.StartCacheValidation();
-  for (int wait = 0; wait < 5000 && tree.TreeStates().Contains(TTreeState::stValidating); ++wait) Sleep(1);
-  EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stValidating));
+  ASSERT_TRUE(WaitForValidationToEnd(tree));
   EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stUseCache));
   TTestTree empty;
   int top = 7;
@@ -185,7 +184,8 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
       ASSERT_EQ(CheckInvariants(tree), "") << "step " << step;
     }
     if (step % 3 == 0) {
-      for (int wait = 0; wait < 5000 && tree.TreeStates().Contains(TTreeState::stValidating); ++wait) Sleep(1);
+      // A tree the steps left small, or changed since, has no cache to probe.
+      ASSERT_TRUE(WaitForValidationToEnd(tree)) << "step " << step;
       if (tree.TreeStates().Contains(TTreeState::stUseCache)) {
         for (int probe = 0; probe < 4; ++probe) {
           auto y = static_cast<std::uint32_t>(random() % (tree.RootNode()->TotalHeight - tree.RootNode()->NodeHeight));

@@ -104,13 +104,33 @@ std::vector<PTreeNode> ShownNodes(TBaseTree& tree) {
   return nodes;
 }
 
-bool WaitForCache(TBaseTree& tree) {
-  for (int i = 0; i < 5000; ++i) {
-    TTreeStates states = tree.TreeStates();
-    if (states.Contains(TTreeState::stUseCache) && !states.Contains(TTreeState::stValidating)) return true;
+namespace {
+
+// The worker publishes by itself: the wait serves no messages.
+bool WaitUntil(const std::function<bool()>& condition) {
+  const ULONGLONG limit = GetTickCount64() + 60000;
+  while (!condition()) {
+    if (GetTickCount64() > limit) return false;
     Sleep(1);
   }
-  return false;
+  return true;
+}
+
+}  // namespace
+
+testing::AssertionResult WaitForCache(TBaseTree& tree) {
+  if (WaitUntil([&tree] {
+        const TTreeStates states = tree.TreeStates();
+        return states.Contains(TTreeState::stUseCache) && !states.Contains(TTreeState::stValidating);
+      }))
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "the worker never published the position cache";
+}
+
+testing::AssertionResult WaitForValidationToEnd(TBaseTree& tree) {
+  if (WaitUntil([&tree] { return !tree.TreeStates().Contains(TTreeState::stValidating); }))
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "the worker's validation of the position cache never ended";
 }
 
 std::vector<PTreeNode> AllNodes(TBaseTree& tree) {

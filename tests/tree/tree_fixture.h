@@ -46,8 +46,10 @@ std::string CheckInvariants(TBaseTree& tree);
 // The nodes on the visible path in order, read from the links and flags alone.
 std::vector<PTreeNode> ShownNodes(TBaseTree& tree);
 
-// Waits (at most a few seconds) until the worker has published the tree's cache.
-bool WaitForCache(TBaseTree& tree);
+// Wait until the worker has published the tree's cache, or until no validation runs, however long that takes
+// within a limit far above need; a wait that never ends fails, naming what it waited for.
+testing::AssertionResult WaitForCache(TBaseTree& tree);
+testing::AssertionResult WaitForValidationToEnd(TBaseTree& tree);
 
 // The nodes in pre-order, without initializing any.
 std::vector<PTreeNode> AllNodes(TBaseTree& tree);
