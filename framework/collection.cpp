@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
+#include "framework/application.h"
 #include "framework/exceptions.h"
 #include "framework/properties.h"
 #include "framework/sys_utils.h"
@@ -43,7 +45,16 @@ TCollectionItem::TCollectionItem(TCollection* collection) {
   MoveTo(collection ? collection : pending);
 }
 
-TCollectionItem::~TCollectionItem() { MoveTo(nullptr); }
+TCollectionItem::~TCollectionItem() {
+  // Leaving tells the owner, whose handlers may raise; nothing may leave a destructor, so an item freed directly
+  // reports what they raised as the application's loop does. Delete and Clear take items out first, and their
+  // callers see the exception itself.
+  try {
+    MoveTo(nullptr);
+  } catch (...) {
+    if (Application) Application->HandleException(nullptr);
+  }
+}
 
 void TCollectionItem::SetCollection(TCollection* collection) {
   if (collection && !InheritsFrom(collection->ItemClass()))
@@ -130,15 +141,18 @@ TCollectionItem* TCollection::Insert(int index) {
 }
 
 void TCollection::Delete(int index) {
-  TCollectionItem* item = Items(index);
-  Notify(item, TCollectionNotification::cnDeleting);
-  delete item;
+  std::unique_ptr<TCollectionItem> item(Items(index));
+  Notify(item.get(), TCollectionNotification::cnDeleting);
+  item->MoveTo(nullptr);
 }
 
 void TCollection::Clear() {
   if (items_.empty()) return;
   BeginUpdate();
-  while (!items_.empty()) delete items_.back();
+  while (!items_.empty()) {
+    std::unique_ptr<TCollectionItem> item(items_.back());
+    item->MoveTo(nullptr);
+  }
   EndUpdate();
 }
 

@@ -530,6 +530,7 @@ void TTreeColumns::Assign(const TPersistent* source) {
 }
 
 void TTreeColumns::Notify(TCollectionItem* item, TCollectionNotification action) {
+  ++layoutChanges_;
   if (action == TCollectionNotification::cnAdded) {
     positionToIndex_.push_back(Count() - 1);
     return;
@@ -574,6 +575,7 @@ void TTreeColumns::MoveToPosition(TTreeColumn* column, int position) {
   positionToIndex_.erase(current);
   positionToIndex_.insert(positionToIndex_.begin() + position, column->Index());
   column->position_ = position;
+  ++layoutChanges_;
   AdjustPositions(true);
 }
 
@@ -912,8 +914,14 @@ TRaised TTreeColumns::PaintHeader(HDC dc, const RECT& r, int hOffset) {
     if (column->Index() == last && header_->Style() != TTreeHeaderStyle::hsThickButtons &&
         header_->Options().Contains(HO::hoAutoResize) && bevel)
       rightBorder = 0;
-    // An owner-drawn column's handler may free the tree, these columns with it.
+    // An owner-drawn column's handler may free the tree, these columns with it, or add, remove or move columns:
+    // the header is painted again then.
+    const std::uint64_t changesBefore = layoutChanges_;
     if (PaintColumn(bitmapDC, *column, button, rightBorder).Gone()) return TRaised(false);
+    if (layoutChanges_ != changesBefore) {
+      header_->Invalidate(nullptr);
+      return TRaised(true);
+    }
   }
   RECT rest{std::max<int>(x, r.left), 0, r.right, height};
   if (rest.left < rest.right) PaintEmptyHeader(bitmapDC, rest);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "framework/alignment.h"
@@ -156,6 +157,9 @@ class TTreeColumns : public TCollection {
   int TotalWidth() const;
   // The column index shown at a display position.
   TColumnIndex PositionToIndex(int position) const { return positionToIndex_.at(position); }
+  // Counts the columns added, removed and moved: code that goes through the columns while it raises handlers,
+  // which may change them, stops when the count moved.
+  std::uint64_t LayoutChanges() const { return layoutChanges_; }
 
   bool AdjustHoverColumn(POINT p);
   TColumnIndex AdjustDownColumn(POINT p);
@@ -185,6 +189,7 @@ class TTreeColumns : public TCollection {
   void Notify(TCollectionItem* item, TCollectionNotification action) override;
 
  private:
+  std::uint64_t layoutChanges_ = 0;
   friend class TTreeColumn;
   friend class TTreeHeader;
 

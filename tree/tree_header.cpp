@@ -224,13 +224,17 @@ bool TTreeHeader::DetermineSplitterIndex(POINT p) {
 TRaised TTreeHeader::AutoFitColumns() {
   if (!owner_) return TRaised(true);
   // Measuring the rows and resizing a column raise handlers that may free the tree, and these columns with it.
+  // One that adds, removes or moves columns ends the fitting.
   const TLifeWatch life = owner_->LifeWatch();
+  const std::uint64_t changesBefore = columns_->LayoutChanges();
   for (TTreeColumn* column : columns_->GetVisibleColumns()) {
     if (!column->Options().Contains(O::coResizable)) continue;
     const int widest = owner_->GetMaxColumnWidth(column->Index());
     if (life.Ended()) return TRaised(false);
+    if (columns_->LayoutChanges() != changesBefore) break;
     columns_->AnimatedResize(column->Index(), widest);
     if (life.Ended()) return TRaised(false);
+    if (columns_->LayoutChanges() != changesBefore) break;
   }
   return TRaised(true);
 }

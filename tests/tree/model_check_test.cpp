@@ -1,11 +1,14 @@
 // A random model check of two shown trees, each run numbered: random steps over the public operations, keys and
-// clicks sent to the first tree's window and paints, while every handler the trees raise may, at random, delete the
-// node it is about, that node's parent, a sibling or every node, raise, or refuse. After every step both trees are
+// clicks sent to the first tree's window, edits by keys, clicks and calls, drags and drops within and between the
+// trees, header columns and paints, on trees at times large enough for the worker to build their position caches,
+// while every handler the trees raise may, at random, delete the node it is about, that node's parent, a sibling or
+// every node, add, remove or move a header column, raise, or refuse. After every step both trees are
 // checked against a walk of their links. A failure names its run and step and the steps before it, so that it
 // replays. TREE_MODEL_RUNS (how many), TREE_MODEL_FIRST_RUN, TREE_MODEL_STEPS and TREE_MODEL_GUARD (0: freed node
 // blocks unguarded, 1: guarded, 2: both; guarded by default) make a longer run; TREE_MODEL_TRACE=1 prints each step
 // before it runs.
 #include <gtest/gtest.h>
+#include <wrl/client.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +30,7 @@
 #include "support/test_window.h"
 #include "tree/string_tree.h"
 #include "tree/tree_columns.h"
+#include "tree/tree_drag_manager.h"
 #include "tree/tree_error.h"
 #include "tree/tree_header.h"
 #include "tree_fixture.h"
@@ -156,11 +160,16 @@ class TModelCheck {
       int& depth;
       ~TDepth() { --depth; }
     } leave{depth_};
+    if (Chance(8)) {
+      ChangeColumns(event, *tree);
+      return;
+    }
     const unsigned deed = Below(allowed ? 7 : 6);
     if (node == tree->RootNode()) node = nullptr;
     if (tracing_) {
-      static const char* const deeds[] = {"deletes the node", "deletes its parent", "deletes a sibling",
-                                          "clears the tree", "raises", "raises", "refuses"};
+      static const char* const deeds[] = {
+          "deletes the node", "deletes its parent", "deletes a sibling", "clears the tree", "raises", "raises",
+          "refuses"};
       std::fprintf(stderr, "  %s %s\n", event, deeds[deed]);
       std::fflush(stderr);
     }
@@ -184,6 +193,23 @@ class TModelCheck {
       default:
         *allowed = false;
     }
+  }
+
+  // A handler's other deed: a header column added, removed or moved.
+  void ChangeColumns(const char* event, TBaseTree& tree) {
+    TTreeColumns* columns = tree.Header()->Columns();
+    const int count = columns->Count();
+    const unsigned how = Below(3);
+    if (tracing_) {
+      static const char* const hows[] = {"adds a column", "removes a column", "moves a column"};
+      std::fprintf(stderr, "  %s %s\n", event, hows[how]);
+      std::fflush(stderr);
+    }
+    if (how == 0 && count < 4) columns->Add()->SetWidth(40 + static_cast<int>(Below(80)));
+    if (how == 1 && count > 0) columns->Delete(static_cast<int>(Below(static_cast<unsigned>(count))));
+    if (how == 2 && count > 1)
+      columns->Items(static_cast<int>(Below(static_cast<unsigned>(count))))
+          ->SetPosition(static_cast<int>(Below(static_cast<unsigned>(count))));
   }
 
   void Wire(TModelTree& tree) {
@@ -212,15 +238,22 @@ class TModelCheck {
       if (guarded_) freed_.insert(node);
     };
     tree.OnChange = [this](TBaseTree* t, PTreeNode node) { Chaos("OnChange", t, node); };
-    tree.OnStructureChange = [this](TBaseTree* t, PTreeNode node, TChangeReason) { Chaos("OnStructureChange", t, node); };
+    tree.OnStructureChange = [this](TBaseTree* t, PTreeNode node, TChangeReason) {
+      Chaos("OnStructureChange", t, node);
+    };
     tree.OnExpanding = [this](TBaseTree* t, PTreeNode node, bool& allowed) { Chaos("OnExpanding", t, node, &allowed); };
     tree.OnExpanded = [this](TBaseTree* t, PTreeNode node) { Chaos("OnExpanded", t, node); };
-    tree.OnCollapsing = [this](TBaseTree* t, PTreeNode node, bool& allowed) { Chaos("OnCollapsing", t, node, &allowed); };
+    tree.OnCollapsing = [this](TBaseTree* t, PTreeNode node, bool& allowed) {
+      Chaos("OnCollapsing", t, node, &allowed);
+    };
     tree.OnCollapsed = [this](TBaseTree* t, PTreeNode node) { Chaos("OnCollapsed", t, node); };
-    tree.OnChecking = [this](TBaseTree* t, PTreeNode node, TCheckState&, bool& allowed) { Chaos("OnChecking", t, node, &allowed); };
+    tree.OnChecking = [this](TBaseTree* t, PTreeNode node, TCheckState&, bool& allowed) {
+      Chaos("OnChecking", t, node, &allowed);
+    };
     tree.OnChecked = [this](TBaseTree* t, PTreeNode node) { Chaos("OnChecked", t, node); };
-    tree.OnFocusChanging = [this](TBaseTree* t, PTreeNode, PTreeNode node, TColumnIndex, TColumnIndex,
-                                  bool& allowed) { Chaos("OnFocusChanging", t, node, &allowed); };
+    tree.OnFocusChanging = [this](TBaseTree* t, PTreeNode, PTreeNode node, TColumnIndex, TColumnIndex, bool& allowed) {
+      Chaos("OnFocusChanging", t, node, &allowed);
+    };
     tree.OnFocusChanged = [this](TBaseTree* t, PTreeNode node, TColumnIndex) { Chaos("OnFocusChanged", t, node); };
     tree.OnGetText = [this, self](TBaseTree* t, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
       if (!Alive("OnGetText", node)) return;
@@ -228,15 +261,21 @@ class TModelCheck {
       (void)self;
       Chaos("OnGetText", t, node);
     };
-    tree.OnPaintText = [this](TBaseTree* t, TCanvas*, PTreeNode node, TColumnIndex, TVSTTextType) { Chaos("OnPaintText", t, node); };
+    tree.OnPaintText = [this](TBaseTree* t, TCanvas*, PTreeNode node, TColumnIndex, TVSTTextType) {
+      Chaos("OnPaintText", t, node);
+    };
     tree.OnCompareNodes = [this](TBaseTree* t, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
       if (!Alive("OnCompareNodes", a)) return;
       result = Record(t, a).Key - Record(t, b).Key;
       Chaos("OnCompareNodes", t, a);
     };
-    tree.OnNodeMoving = [this](TBaseTree* t, PTreeNode node, PTreeNode, bool& allowed) { Chaos("OnNodeMoving", t, node, &allowed); };
+    tree.OnNodeMoving = [this](TBaseTree* t, PTreeNode node, PTreeNode, bool& allowed) {
+      Chaos("OnNodeMoving", t, node, &allowed);
+    };
     tree.OnNodeMoved = [this](TBaseTree* t, PTreeNode node) { Chaos("OnNodeMoved", t, node); };
-    tree.OnNodeCopying = [this](TBaseTree* t, PTreeNode node, PTreeNode, bool& allowed) { Chaos("OnNodeCopying", t, node, &allowed); };
+    tree.OnNodeCopying = [this](TBaseTree* t, PTreeNode node, PTreeNode, bool& allowed) {
+      Chaos("OnNodeCopying", t, node, &allowed);
+    };
     tree.OnNodeCopied = [this](TBaseTree* t, PTreeNode node) { Chaos("OnNodeCopied", t, node); };
     tree.OnSaveNode = [this](TBaseTree* t, PTreeNode node, TStream& stream) {
       if (!Alive("OnSaveNode", node)) return;
@@ -250,7 +289,9 @@ class TModelCheck {
       Record(t, node).Key = key;
       Chaos("OnLoadNode", t, node);
     };
-    tree.OnEditing = [this](TBaseTree* t, PTreeNode node, TColumnIndex, bool& allowed) { Chaos("OnEditing", t, node, &allowed); };
+    tree.OnEditing = [this](TBaseTree* t, PTreeNode node, TColumnIndex, bool& allowed) {
+      Chaos("OnEditing", t, node, &allowed);
+    };
     tree.OnIncrementalSearch = [this](TBaseTree* t, PTreeNode node, const String&, int& result) {
       if (!Alive("OnIncrementalSearch", node)) return;
       result = Chance(3) ? 0 : 1;
@@ -260,8 +301,9 @@ class TModelCheck {
       Chaos("OnGetImageIndex", t, node);
     };
     tree.OnHotChange = [this](TBaseTree* t, PTreeNode, PTreeNode node) { Chaos("OnHotChange", t, node); };
-    tree.OnBeforeItemErase = [this](TBaseTree* t, TCanvas*, PTreeNode node, const RECT&, TColor&,
-                                    TItemEraseAction&) { Chaos("OnBeforeItemErase", t, node); };
+    tree.OnBeforeItemErase = [this](TBaseTree* t, TCanvas*, PTreeNode node, const RECT&, TColor&, TItemEraseAction&) {
+      Chaos("OnBeforeItemErase", t, node);
+    };
     tree.OnAfterCellPaint = [this](TBaseTree* t, TCanvas*, PTreeNode node, TColumnIndex, const RECT&) {
       Chaos("OnAfterCellPaint", t, node);
     };
@@ -269,6 +311,30 @@ class TModelCheck {
     tree.OnDragAllowed = [this](TBaseTree* t, PTreeNode node, TColumnIndex, bool& allowed) {
       allowed = false;
       Chaos("OnDragAllowed", t, node);
+    };
+    tree.OnNewText = [this](TBaseTree* t, PTreeNode node, TColumnIndex, const String& text) {
+      // A row renamed to nothing is deleted, as applications do.
+      if (Alive("OnNewText", node) && text.empty() && node) {
+        t->DeleteNode(node);
+        return;
+      }
+      Chaos("OnNewText", t, node);
+    };
+    tree.OnEdited = [this](TBaseTree* t, PTreeNode node, TColumnIndex) { Chaos("OnEdited", t, node); };
+    tree.OnEditCancelled = [this](TBaseTree* t, TColumnIndex) { Chaos("OnEditCancelled", t, t->FocusedNode()); };
+    tree.OnDragOver = [this](TBaseTree* t, TObject*, TShiftState, TDragState, POINT, TDropMode, DWORD&, bool& accept) {
+      accept = true;
+      Chaos("OnDragOver", t, t->DropTargetNode(), &accept);
+    };
+    tree.OnDragDrop = [this](TBaseTree* t, TObject* source, IDataObject* data, const TFormatArray&, TShiftState, POINT,
+                             DWORD& effect, TDropMode) {
+      Chaos("OnDragDrop", t, t->DropTargetNode());
+      auto* from = ObjectAs<TBaseTree>(source);
+      t->ProcessOLEData(from, data, t->DropTargetNode(), static_cast<AM>(1 + Below(4)),
+                        from && effect == DROPEFFECT_MOVE);
+    };
+    tree.OnColumnResize = [this, self](TTreeHeader*, TColumnIndex) {
+      Chaos("OnColumnResize", self, self->FocusedNode());
     };
   }
 
@@ -285,6 +351,12 @@ class TModelCheck {
     tree.OnHotChange = nullptr;
     tree.OnGetText = nullptr;
     tree.OnPaintText = nullptr;
+    tree.OnNewText = nullptr;
+    tree.OnEdited = nullptr;
+    tree.OnEditCancelled = nullptr;
+    tree.OnDragOver = nullptr;
+    tree.OnDragDrop = nullptr;
+    tree.OnColumnResize = nullptr;
   }
 
   static TRecord& Record(TBaseTree* tree, PTreeNode node) { return *tree->GetNodeData<TRecord>(node); }
@@ -306,7 +378,7 @@ class TModelCheck {
     // A tree grown large gets smaller steps, so that every step is checked in little time.
     const bool large = tree.TotalCount() > 150;
     const char* which = &tree == &first_ ? "first: " : "second: ";
-    switch (Below(30)) {
+    switch (Below(34)) {
       case 0:
         if (large) {
           Say(std::string(which) + "DeleteNode (large)");
@@ -392,8 +464,8 @@ class TModelCheck {
         if (Chance(2))
           tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toInitOnSave);
         const bool intoOther = large || Chance(2);
-        Say(std::string(which) + (intoOther ? "SaveToStream, LoadFromStream into the other tree"
-                                            : "SaveToStream, LoadFromStream"));
+        Say(std::string(which) +
+            (intoOther ? "SaveToStream, LoadFromStream into the other tree" : "SaveToStream, LoadFromStream"));
         TMemoryStream stream;
         tree.SaveToStream(stream, Chance(3) ? Pick(tree) : nullptr);
         stream.SetPosition(0);
@@ -422,7 +494,10 @@ class TModelCheck {
       case 15: {
         const unsigned how = Below(3);
         TModelTree& into = Chance(2) ? tree : other;
-        Say(std::string(which) + (how == 0 ? "CopyToClipboard, " : how == 1 ? "CutToClipboard, " : "") +
+        Say(std::string(which) +
+            (how == 0   ? "CopyToClipboard, "
+             : how == 1 ? "CutToClipboard, "
+                        : "") +
             (&into == &tree ? "PasteFromClipboard" : "PasteFromClipboard into the other tree"));
         if (how == 0) tree.CopyToClipboard();
         if (how == 1) tree.CutToClipboard();
@@ -479,6 +554,23 @@ class TModelCheck {
         Say(std::string(which) + "SetRootNodeCount");
         tree.SetRootNodeCount(large ? Below(20) : Below(40));
         return;
+      case 29:
+      case 30:
+        Edit(tree);
+        return;
+      case 31:
+        Drag(tree, Chance(2) ? other : tree);
+        return;
+      case 32:
+        // Large enough for the worker to build the position cache while the next steps run.
+        if (Chance(6) && !large) {
+          Say(std::string(which) + "SetRootNodeCount (for the position cache)");
+          tree.SetRootNodeCount(CacheThreshold + 1 + Below(500));
+          return;
+        }
+        Say(std::string(which) + "header column");
+        ChangeColumns("a step", tree);
+        return;
       default:
         Say(std::string(which) + "SetTopNode");
         tree.SetTopNode(Pick(tree));
@@ -486,11 +578,83 @@ class TModelCheck {
     }
   }
 
+  // An edit started by a call, or the running one fed keys, a click elsewhere, or ended or cancelled by a call.
+  void Edit(TModelTree& tree) {
+    const char* which = &tree == &first_ ? "first: " : "second: ";
+    HWND editor = FindWindowExW(tree.Handle(), nullptr, L"TTreeEdit", nullptr);
+    if (!tree.IsEditing() || !editor) {
+      Say(std::string(which) + "EditNode");
+      tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toEditable);
+      tree.EditNode(Pick(tree), tree.Header()->Columns()->Count() > 0 ? static_cast<int>(Below(2)) : NoColumn);
+      return;
+    }
+    switch (Below(7)) {
+      case 0:
+      case 1: {
+        Say(std::string(which) + "typing in the editor");
+        if (Chance(3)) SendMessageW(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        for (unsigned i = Below(4); i > 0; --i) SendMessageW(editor, WM_CHAR, L'a' + Below(26), 1);
+        return;
+      }
+      case 2:
+        Say(std::string(which) + "Enter in the editor");
+        SendMessageW(editor, WM_KEYDOWN, VK_RETURN, 1);
+        return;
+      case 3:
+        Say(std::string(which) + "Escape in the editor");
+        SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 1);
+        return;
+      case 4:
+        Click(tree);
+        return;
+      case 5:
+        Say(std::string(which) + "EndEditNode");
+        tree.EndEditNode();
+        return;
+      default:
+        Say(std::string(which) + "CancelEditNode");
+        tree.CancelEditNode();
+        return;
+    }
+  }
+
+  // The selection of source dragged over a point of tree, then dropped there or taken away.
+  void Drag(TModelTree& tree, TModelTree& source) {
+    const char* which = &tree == &first_ ? "first: " : "second: ";
+    const bool drop = !Chance(3);
+    Say(std::string(which) + (&source == &tree ? "a drag within the tree, " : "a drag from the other tree, ") +
+        (drop ? "dropped" : "left"));
+    tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
+    if (PTreeNode node = Pick(source)) source.SetSelected(node, true);
+    Microsoft::WRL::ComPtr<IDataObject> data;
+    *data.ReleaseAndGetAddressOf() = source.GetDragManager()->GetDataObject();
+    Microsoft::WRL::ComPtr<IDropTarget> target;
+    tree.GetDragManager()->QueryInterface(IID_PPV_ARGS(&target));
+    if (!data || !target) return;
+    auto at = [&] {
+      POINT p{static_cast<LONG>(Below(220)), static_cast<LONG>(Below(200))};
+      ClientToScreen(tree.Handle(), &p);
+      return POINTL{p.x, p.y};
+    };
+    const DWORD allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    DWORD effect = allowed;
+    target->DragEnter(data.Get(), MK_LBUTTON, at(), &effect);
+    for (unsigned moves = Below(3); moves > 0; --moves) {
+      effect = allowed;
+      target->DragOver(Chance(3) ? MK_LBUTTON | MK_SHIFT : MK_LBUTTON, at(), &effect);
+    }
+    effect = allowed;
+    if (drop)
+      target->Drop(data.Get(), MK_LBUTTON, at(), &effect);
+    else
+      target->DragLeave();
+  }
+
   // A key, with Shift or Ctrl held at times, to the tree's window.
   void Key(TModelTree& tree) {
-    static const WORD keys[] = {VK_UP,     VK_DOWN,   VK_LEFT,  VK_RIGHT, VK_HOME,   VK_END, VK_PRIOR,
-                                VK_NEXT,   VK_SPACE,  VK_ADD,   VK_SUBTRACT, VK_MULTIPLY, VK_DIVIDE,
-                                VK_BACK,   VK_F2,     VK_ESCAPE, 'A',     'N',       'M'};
+    static const WORD keys[] = {VK_UP,   VK_DOWN,   VK_LEFT, VK_RIGHT,    VK_HOME,     VK_END,    VK_PRIOR,
+                                VK_NEXT, VK_SPACE,  VK_ADD,  VK_SUBTRACT, VK_MULTIPLY, VK_DIVIDE, VK_BACK,
+                                VK_F2,   VK_ESCAPE, 'A',     'N',         'M'};
     const WORD key = keys[Below(std::size(keys))];
     BYTE saved[256]{};
     GetKeyboardState(saved);
@@ -561,9 +725,9 @@ class TModelCheck {
       return std::string(which) + ": SelectedCount " + std::to_string(tree.SelectedCount()) + " for " +
              std::to_string(selected) + " selected nodes";
     if (tree.GetSortedSelection(false).size() != selected) return std::string(which) + ": the selected walk differs";
-    for (const auto& [name, node] : {std::pair{"focused", tree.FocusedNode()}, std::pair{"hot", tree.HotNode()},
-                                     std::pair{"drop target", tree.DropTargetNode()},
-                                     std::pair{"edit", tree.EditPendingNode()}})
+    for (const auto& [name, node] :
+         {std::pair{"focused", tree.FocusedNode()}, std::pair{"hot", tree.HotNode()},
+          std::pair{"drop target", tree.DropTargetNode()}, std::pair{"edit", tree.EditPendingNode()}})
       if (node && !reachable.count(node)) return std::string(which) + ": the " + name + " node is not in the tree";
     if (tree.UpdateCount() != 0) return std::string(which) + ": update count " + std::to_string(tree.UpdateCount());
     const TTreeStates states = tree.TreeStates();

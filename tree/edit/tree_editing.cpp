@@ -25,18 +25,21 @@ TRaised TBaseTree::DoEdit() {
   if (created.TreeGone()) return TRaised(false);
   if (!link || created.NodeGone() || focusedNode_ != node) return TRaised(true);
   editLink_ = link;
-  // Scrolling measures rows and brings others into view, raising their handlers.
+  // Scrolling measures rows and brings others into view, raising their handlers; the link's preparing and the
+  // editor's bounds measure the cell: any of them may free the node.
   const TLifeWatch life = LifeWatch();
+  const TNodeWatch watch(*this, node);
   ScrollIntoView(node, false, true);
   if (life.Ended()) return TRaised(false);
-  if (focusedNode_ != node) return TRaised(true);
+  if (watch.Ended() || focusedNode_ != node) return TRaised(true);
   states_ += TTreeState::stEditing;
   try {
     const bool prepared = link->PrepareEdit(this, node, editColumn_);
     if (life.Ended()) return TRaised(false);
-    if (prepared && focusedNode_ == node) {
+    if (prepared && !watch.Ended() && focusedNode_ == node) {
       UpdateEditBounds();
-      InvalidateNode(node);
+      if (life.Ended()) return TRaised(false);
+      if (!watch.Ended()) InvalidateNode(node);
       const bool begun = link->BeginEdit();
       if (life.Ended()) return TRaised(false);
       if (begun) return TRaised(true);

@@ -298,12 +298,12 @@ TRaised TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition win
   int rowY = targetPoint.y - static_cast<int>(windowTop - nodeTop);
   const int targetBottom = targetPoint.y + (window.bottom - window.top);
   // Any handler raised on the way (a node's initialization, the row's texts, images and custom drawing) may free
-  // nodes: the walk has lost its footing then, the row's painting ends at once, and the rows are painted again
-  // from the changed tree by the next paint.
-  const std::uint64_t freedBefore = freedNodes_;
+  // nodes, or add, remove or move columns: the walk has lost its footing then, the row's painting ends at once, and
+  // the rows are painted again from the changed tree by the next paint.
+  const std::uint64_t freedBefore = freedNodes_, columnChangesBefore = columns->LayoutChanges();
   auto walkLost = [&] {
     if (life.Ended()) return true;
-    if (freedNodes_ == freedBefore) return false;
+    if (freedNodes_ == freedBefore && columns->LayoutChanges() == columnChangesBefore) return false;
     if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
     return true;
   };
