@@ -297,14 +297,18 @@ void TApplication::SetMouseControl(TControl* control) {
   if (control == mouseControl_) return;
   TControl* old = mouseControl_;
   mouseControl_ = control;
-  std::vector<TControl*> leaving;
+  // The controls hear of it in turn, and a handler one of them raises may free any of them (a bar whose item loses
+  // its hot look, say): those freed hear nothing more.
+  std::vector<std::pair<TControl*, TLifeWatch>> leaving;
   for (TControl* c = old; c; c = c->Parent())
-    if (!Contains(c, control)) leaving.push_back(c);
-  std::vector<TControl*> entering;
+    if (!Contains(c, control)) leaving.emplace_back(c, c->LifeWatch());
+  std::vector<std::pair<TControl*, TLifeWatch>> entering;
   for (TControl* c = control; c; c = c->Parent())
-    if (!Contains(c, old)) entering.insert(entering.begin(), c);
-  for (TControl* c : leaving) c->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(c));
-  for (TControl* c : entering) c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(c));
+    if (!Contains(c, old)) entering.emplace(entering.begin(), c, c->LifeWatch());
+  for (const auto& [c, life] : leaving)
+    if (!life.Ended()) c->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(c));
+  for (const auto& [c, life] : entering)
+    if (!life.Ended()) c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(c));
   SetHint(GetLongHint(GetHint(mouseControl_)));
   if (!mouseControl_) CancelHint();
 }

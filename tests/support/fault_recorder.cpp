@@ -115,6 +115,14 @@ std::string Describe(const TFault& fault) {
   return line;
 }
 
+// A fault nothing handles ends the program: where it happened is told first.
+LONG WINAPI ReportFatalFault(EXCEPTION_POINTERS*) {
+  const std::string report = "\nA fault ends the test program:\n" + TakeFaultReport();
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
 class TFaultReporter : public testing::EmptyTestEventListener {
  public:
   void OnTestEnd(const testing::TestInfo&) override { FailOnFaults(); }
@@ -139,6 +147,7 @@ std::string TakeFaultReport() {
 
 void InstallFaultRecorder() {
   AddVectoredExceptionHandler(1, &RecordFault);
+  SetUnhandledExceptionFilter(&ReportFatalFault);
   // Before the printer, so that a test failed here is printed as failed.
   testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
   testing::TestEventListener* printer = listeners.Release(listeners.default_result_printer());

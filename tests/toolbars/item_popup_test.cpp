@@ -224,6 +224,7 @@ void ChooseInLoop(TBarView* view, bool, bool, TBarDoneActionData& done, bool, bo
   BlockSubmenus = true;
   done.Kind = TBarDoneActionKind::tbdaClickItem;
   done.ClickItem = chosenItem;
+  done.ClickItemLife = chosenItem ? chosenItem->LifeWatch() : TLifeWatch();
 }
 
 }  // namespace

@@ -552,6 +552,7 @@ TEST_F(ItemTree, APendingClickOfAFreedItemNeverRuns) {
   TBarDoneActionData done;
   done.Kind = TBarDoneActionKind::tbdaClickItem;
   done.ClickItem = item;
+  done.ClickItemLife = item->LifeWatch();
   DoneAction(done);
   EXPECT_EQ(log.Clicks, 0) << "the click waits for the message loop";
   EXPECT_EQ(PendingClickItem(), item);

@@ -1,7 +1,10 @@
 #include "toolbars/items/item_memory.h"
 
+#include <windows.h>
+
 #include <array>
 #include <new>
+#include <unordered_set>
 
 namespace toolbars {
 
@@ -20,9 +23,21 @@ thread_local std::array<TFreeBlock*, kLargestPooled / kGranule + 1> freeLists{};
 
 size_t SizeClass(size_t size) { return (size + kGranule - 1) / kGranule; }
 
+thread_local bool guardFreedBlocks = false;
+// The guarded blocks that live; a guarded block freed after the guard ended is still one.
+thread_local std::unordered_set<void*> guardedBlocks;
+
 }  // namespace
 
+void SetGuardFreedItemBlocks(bool on) { guardFreedBlocks = on; }
+
 void* AllocateItemBlock(size_t size) {
+  if (guardFreedBlocks) {
+    void* block = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!block) throw std::bad_alloc();
+    guardedBlocks.insert(block);
+    return block;
+  }
   if (size > kLargestPooled) return ::operator new(size);
   TFreeBlock*& list = freeLists[SizeClass(size)];
   if (TFreeBlock* block = list) {
@@ -34,6 +49,11 @@ void* AllocateItemBlock(size_t size) {
 
 void FreeItemBlock(void* block, size_t size) {
   if (!block) return;
+  if (guardedBlocks.erase(block)) {
+    DWORD old = 0;
+    VirtualProtect(block, size, PAGE_NOACCESS, &old);
+    return;
+  }
   if (size > kLargestPooled) {
     ::operator delete(block);
     return;

@@ -18,12 +18,15 @@ namespace {
 thread_local int itemCount = 0;
 thread_local HWND clickWindow = nullptr;
 thread_local TBarCustomItem* clickItem = nullptr;
+// The chosen item may be freed before the posted click comes (by a handler, or by a timer of the application).
+thread_local TLifeWatch clickItemLife;
 TTrackingLoopProc trackingLoop = nullptr;
 
 void ClickWindowProc(TMessage& message) {
   if (message.Msg == WM_BAR_CLICKITEM) {
-    TBarCustomItem* item = clickItem;
+    TBarCustomItem* item = clickItemLife.Ended() ? nullptr : clickItem;
     clickItem = nullptr;
+    clickItemLife = TLifeWatch();
     if (item) {
       // The command may free its item (with the bar or form that holds it) before it raises.
       const TLifeWatch life = item->LifeWatch();
@@ -46,7 +49,9 @@ void DoneAction(const TBarDoneActionData& data) {
       break;
     case TBarDoneActionKind::tbdaClickItem:
       if (data.Flag && NeedToPlaySound(L"MenuCommand")) PlayMenuSound(L"MenuCommand");
+      if (data.ClickItemLife.Ended()) break;
       clickItem = data.ClickItem;
+      clickItemLife = data.ClickItemLife;
       if (!clickWindow) clickWindow = AllocateHWnd(TWndMethod(&ClickWindowProc));
       PostMessageW(clickWindow, WM_BAR_CLICKITEM, 0, 0);
       break;
@@ -70,6 +75,7 @@ void RecordItemClick(TBarTrackingState& state, TBarCustomItem* item, bool sound)
   *state.DoneRecord = TBarDoneActionData{};
   state.DoneRecord->Kind = TBarDoneActionKind::tbdaClickItem;
   state.DoneRecord->ClickItem = item;
+  state.DoneRecord->ClickItemLife = item ? item->LifeWatch() : TLifeWatch();
   state.DoneRecord->Flag = sound ? 1 : 0;
 }
 

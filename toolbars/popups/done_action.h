@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "framework/life_token.h"
+
 namespace toolbars {
 
 class TBarCustomItem;
@@ -17,8 +19,10 @@ enum class TBarDoneActionKind : uint8_t { tbdaNone, tbdaClickItem, tbdaSysKey, t
 struct TBarDoneActionData {
   TBarDoneActionKind Kind = TBarDoneActionKind::tbdaNone;
   TBarCustomItem* ClickItem = nullptr;  // tbdaClickItem
-  HWND Wnd = nullptr;                   // tbdaSysKey: the window that opens its system menu
-  int HelpContext = 0;                  // tbdaHelp
+  // The item's life: handlers and the application's timers may free it before the click is done.
+  TLifeWatch ClickItemLife;
+  HWND Wnd = nullptr;   // tbdaSysKey: the window that opens its system menu
+  int HelpContext = 0;  // tbdaHelp
   // tbdaClickItem: play the menu command sound; tbdaSysKey: the character typed.
   uint32_t Flag = 0;
 };
