@@ -102,7 +102,10 @@ void TCustomAddressBox::CreateParams(TCreateParams& params) {
 void TCustomAddressBox::CreateWnd() {
   TCustomAlignComboBox::CreateWnd();
   AdjustEdit();
+  // The history's first address raises OnChange, whose handler may free the box.
+  const TLifeWatch life = LifeWatch();
   if (!IsDesigning()) LoadTypedURLs();
+  if (life.Ended()) return;
   if (EditHandle()) autoCompleteCall(EditHandle(), AutoCompleteFlags());
 }
 

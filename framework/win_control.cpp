@@ -330,15 +330,22 @@ void TWinControl::DestroyControls() {
 
 HWND TWinControl::Handle() {
   if (!handle_) {
+    // Making the window raises handlers (a control filling itself in), which may free the control: there is no
+    // window then.
+    const TLifeWatch life = LifeWatch();
     if (Parent()) Parent()->HandleNeeded();
+    if (life.Ended()) return nullptr;
     CreateHandle();
+    if (life.Ended()) return nullptr;
   }
   return handle_;
 }
 
 void TWinControl::CreateHandle() {
   if (handle_) return;
+  const TLifeWatch life = LifeWatch();
   CreateWnd();
+  if (life.Ended()) return;
   if (Parent()) {
     // Keep the window's place among its siblings the one the child list gives.
     HWND after = HWND_TOP;
@@ -602,15 +609,25 @@ void TWinControl::UpdateShowing(bool parentShows) {
   // Nothing shows while a form is being read; Loaded shows what should.
   if (Reading()) return;
   bool show = parentShows && Visible();
+  // Making and showing windows raises handlers (a control filling itself in, a form's OnShow or OnHide), which may
+  // free this control or any child: those freed are passed over, and a freed control ends the work.
+  const TLifeWatch life = LifeWatch();
+  auto children = [this] {
+    std::vector<std::pair<TWinControl*, TLifeWatch>> list;
+    for (TWinControl* child : tabList_) list.emplace_back(child, child->LifeWatch());
+    return list;
+  };
   if (show) {
     if (!handle_) CreateHandle();
+    if (life.Ended()) return;
     // The children first, so that the window appears whole.
-    for (TWinControl* child : tabList_) child->UpdateShowing(true);
+    for (const auto& [child, childLife] : children()) {
+      if (!childLife.Ended()) child->UpdateShowing(true);
+      if (life.Ended()) return;
+    }
   }
   if (handle_ && showing_ != show) {
     showing_ = show;
-    // A form's OnShow or OnHide may free it.
-    const TLifeWatch life = LifeWatch();
     try {
       Perform(CM_SHOWINGCHANGED);
     } catch (...) {
@@ -621,8 +638,10 @@ void TWinControl::UpdateShowing(bool parentShows) {
   }
   // A hidden window hides its children with it: they stop showing too.
   if (!show)
-    for (TWinControl* child : tabList_)
-      if (child->showing_) child->UpdateShowing(false);
+    for (const auto& [child, childLife] : children()) {
+      if (!childLife.Ended() && child->showing_) child->UpdateShowing(false);
+      if (life.Ended()) return;
+    }
 }
 
 void TWinControl::UpdateControlState() {

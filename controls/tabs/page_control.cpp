@@ -1,10 +1,12 @@
 #include "controls/tabs/page_control.h"
 
 #include <algorithm>
+#include <exception>
 #include <string>
 
 #include "controls/tabs/tab_painter.h"
 #include "framework/accelerators.h"
+#include "framework/application.h"
 #include "framework/form.h"
 #include "framework/properties.h"
 
@@ -36,7 +38,12 @@ TPcTabSheet::~TPcTabSheet() {
   // the window"), which free the children and components they still hold: the page leaves both first.
   if (TComponent* owner = Owner()) owner->RemoveComponent(this);
   SetParent(nullptr);
-  if (pageControl_) control->RemovePage(this);
+  // Nothing may leave a destructor: what OnChanging or OnChange raised is reported as the application's loop does.
+  try {
+    if (pageControl_) control->RemovePage(this);
+  } catch (...) {
+    if (Application) Application->HandleException(nullptr);
+  }
 }
 
 void TPcTabSheet::CreateParams(TCreateParams& params) {
@@ -142,6 +149,17 @@ TRaised TPcTabSheet::ShowAsPage(bool value) {
   return Showing() != wasShowing ? DoShowingChanged() : TRaised(true);
 }
 
+void TPcTabSheet::HideWithoutEvents() {
+  showingHeld_ = true;
+  try {
+    SetVisible(false);
+  } catch (...) {
+    showingHeld_ = false;
+    throw;
+  }
+  showingHeld_ = false;
+}
+
 // ---- the control: pages and the active page ----
 
 TPcCustomPageControl::TPcCustomPageControl(TComponent* owner)
@@ -190,14 +208,24 @@ void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
     if (activePage_ == page) activePage_ = nullptr;
     return;
   }
+  // A page that goes cannot stay active, whatever OnChanging says or raises: the control forgets it first, and the
+  // first exception a handler raised follows.
   const TLifeWatch life = LifeWatch();
-  SetActivePage(next);
-  if (life.Ended()) return;
-  // A page that goes cannot stay active, whatever OnChanging says.
-  if (activePage_ == page) ChangeActivePage(nullptr);
-  if (life.Ended()) return;
-  if (activePage_ == page) activePage_ = nullptr;
-  Refresh();
+  std::exception_ptr failure;
+  auto attempt = [&failure](auto work) {
+    try {
+      work();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  attempt([&] { SetActivePage(next); });
+  if (!life.Ended() && activePage_ == page) attempt([&] { ChangeActivePage(nullptr); });
+  if (!life.Ended()) {
+    if (activePage_ == page) activePage_ = nullptr;
+    Refresh();
+  }
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TPcCustomPageControl::MovePage(TPcTabSheet* page, int index) {
@@ -290,8 +318,15 @@ void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
   }
   if (page) {
     page->BringToFront();
-    // What the handlers did is told by overtaken(), which also hides a page no longer wanted.
-    const bool pageLives = page->ShowAsPage(true).Alive();
+    // What the handlers did is told by overtaken(), which also hides a page no longer wanted. An OnShow that
+    // raises leaves the old page the active one: the new one is hidden again, quietly, and the exception goes on.
+    bool pageLives = false;
+    try {
+      pageLives = page->ShowAsPage(true).Alive();
+    } catch (...) {
+      if (!life.Ended() && !pageLife.Ended() && activePage_ != page) page->HideWithoutEvents();
+      throw;
+    }
     if (overtaken() || !pageLives) return;
     if (form && old && form->ActiveControl() == old) {
       if (page->CanFocus())
@@ -302,7 +337,15 @@ void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
     }
   }
   if (old) {
-    const bool oldLives = old->ShowAsPage(false).Alive();
+    // An OnHide that raises comes after the old page went out of sight: the new one is the active one all the
+    // same, and the exception goes on.
+    bool oldLives = false;
+    try {
+      oldLives = old->ShowAsPage(false).Alive();
+    } catch (...) {
+      if (!life.Ended() && activePage_ == old && (!page || !pageLife.Ended())) activePage_ = page;
+      throw;
+    }
     if (overtaken() || !oldLives) return;
   }
   activePage_ = page;

@@ -83,6 +83,8 @@ class TPcTabSheet : public TWinControl {
   // Shows or hides the page for its control. OnShow or OnHide follows once the page is done with it, so that a
   // handler may free the page or its control.
   TRaised ShowAsPage(bool value);
+  // Hides a page that a handler's exception left shown, raising nothing.
+  void HideWithoutEvents();
   TRaised DoShowingChanged();
 
   int imageIndex_ = 0;

@@ -1,0 +1,373 @@
+// A random model check of a page control, a combo box and an address box on a form, each run numbered: random
+// steps give real clicks on the tabs, arrow keys to the focused control, pages added, deleted, moved and activated,
+// typing and F4 in the boxes, while every handler (OnChanging, OnChange, a page's OnShow and OnHide, the boxes'
+// OnChange, OnKeyPress, OnDropDown and OnUrlSelected) may, at random, free the page it is about, the control, a box,
+// the form, raise or refuse. After every step what lives is whole: the active page is one of the control's pages
+// and the only one shown, no list stays dropped down. A failure names its run and step and the steps before it.
+// CONTROLS_MODEL_RUNS, CONTROLS_MODEL_FIRST_RUN, CONTROLS_MODEL_STEPS and CONTROLS_MODEL_GUARD (0: allocations
+// unguarded, 1: guarded, the default) make a longer run; CONTROLS_MODEL_TRACE=1 prints each step before it runs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "controls/address_box.h"
+#include "controls/tabs/page_control.h"
+#include "controls/tabs/tab_painter.h"
+#include "framework/application.h"
+#include "framework/combo_box.h"
+#include "framework/form.h"
+#include "support/fault_recorder.h"
+#include "support/hostile_input.h"
+#include "support/message_pump.h"
+#include "support/modal_input.h"
+
+using namespace controls;
+
+namespace {
+
+class EChaos : public Exception {
+ public:
+  EChaos() : Exception(L"a handler failed on purpose") {}
+};
+
+unsigned EnvironmentNumber(const char* name, unsigned fallback) {
+  const char* value = std::getenv(name);
+  return value && *value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : fallback;
+}
+
+class TComboForChecks : public TCustomComboBox {
+  BC_CLASS(TComboForChecks, TCustomComboBox)
+  explicit TComboForChecks(TComponent* owner) : TCustomComboBox(owner) {}
+};
+
+class TControlsModelCheck {
+ public:
+  explicit TControlsModelCheck(unsigned run) : random_(run) {}
+  ~TControlsModelCheck() {
+    raising_ = false;
+    if (FormLives()) delete form_;
+    ProcessPendingMessages();
+  }
+
+  std::string Run(unsigned steps) {
+    for (step_ = 0; step_ < steps; ++step_) {
+      std::string name;
+      if (!FormLives()) name = Attempt([this] { Build(); }) + "the world built; ";
+      name += Attempt([this] { Step(); });
+      Settle();
+      Remember(name);
+      std::string fault = TakeFaultReport();
+      if (fault.empty()) fault = Check();
+      if (fault.empty() && !unexpected_.empty()) fault = unexpected_;
+      if (!fault.empty()) return fault + "\nat step " + std::to_string(step_) + "; the steps before:\n" + History();
+    }
+    return {};
+  }
+
+  void Unexpected(const Exception& e) {
+    if (!dynamic_cast<const EChaos*>(&e) && unexpected_.empty())
+      unexpected_ = "an exception reached the application: " + std::string(e.what());
+  }
+
+ private:
+  bool Chance(unsigned oneIn) { return random_() % oneIn == 0; }
+  unsigned Below(unsigned n) { return n ? static_cast<unsigned>(random_() % n) : 0; }
+
+  bool FormLives() const { return form_ && !formLife_.Ended(); }
+  TPcPageControl* Control() const { return control_ && !controlLife_.Ended() ? control_ : nullptr; }
+  TCustomComboBox* Combo() const { return combo_ && !comboLife_.Ended() ? combo_ : nullptr; }
+  TAddressBox* Address() const { return address_ && !addressLife_.Ended() ? address_ : nullptr; }
+  TPcTabSheet* PickPage() {
+    TPcPageControl* control = Control();
+    if (!control || control->PageCount() == 0) return nullptr;
+    return control->Pages(static_cast<int>(Below(static_cast<unsigned>(control->PageCount()))));
+  }
+
+  template <class Work>
+  std::string Attempt(Work work) {
+    current_.clear();
+    try {
+      work();
+      return current_;
+    } catch (const EChaos&) {
+      return current_ + " (raised)";
+    }
+  }
+
+  void Say(const std::string& name) {
+    current_ = name;
+    if (tracing_) {
+      std::fprintf(stderr, "step %u: %s\n", step_, name.c_str());
+      std::fflush(stderr);
+    }
+  }
+
+  // ---- the world
+
+  void Build() {
+    form_ = new TForm(nullptr);
+    form_->SetBorderStyle(TFormBorderStyle::bsNone);
+    form_->SetBounds(40, 40, 560, 300);
+    formLife_ = form_->LifeWatch();
+    control_ = new TPcPageControl(form_);
+    control_->SetBounds(10, 40, 400, 200);
+    control_->SetParent(form_);
+    controlLife_ = control_->LifeWatch();
+    control_->OnChanging = [this](TObject*, TPcTabSheet* page, bool& allow) { Chaos("OnChanging", page, &allow); };
+    control_->OnChange = [this](TObject*) { Chaos("OnChange", Control() ? Control()->ActivePage() : nullptr); };
+    // The handlers already run while the world is built, and may free the form.
+    for (int i = 0; i < 3 && FormLives(); ++i) AddPage();
+    if (!FormLives()) return;
+    combo_ = new TComboForChecks(form_);
+    combo_->SetBounds(10, 10, 150, 22);
+    combo_->SetParent(form_);
+    comboLife_ = combo_->LifeWatch();
+    for (const wchar_t* item : {L"alpha", L"beta", L"gamma"}) combo_->Items()->Add(item);
+    WireBox(combo_);
+    address_ = new TAddressBox(form_);
+    address_->SetBounds(170, 10, 300, 22);
+    address_->SetParent(form_);
+    addressLife_ = address_->LifeWatch();
+    for (const wchar_t* url : {L"http://one.example/", L"http://two.example/"}) address_->Items()->Add(url);
+    address_->OnUrlSelected = [this](TObject*, String) { Chaos("OnUrlSelected", nullptr); };
+    WireBox(address_);
+    form_->Show();
+    if (!FormLives()) return;
+    SetForegroundWindow(form_->Handle());
+    ProcessPendingMessages();
+  }
+  void AddPage() {
+    TPcPageControl* control = Control();
+    if (!control) return;
+    auto* page = new TPcTabSheet(form_);
+    page->SetCaption(L"Page " + std::to_wstring(nextPage_++));
+    page->OnShow = [this, page, life = page->LifeWatch()](TObject*) {
+      if (!life.Ended()) Chaos("OnShow", page);
+    };
+    page->OnHide = [this, page, life = page->LifeWatch()](TObject*) {
+      if (!life.Ended()) Chaos("OnHide", page);
+    };
+    // Joining may activate the page, whose handlers may free anything.
+    page->SetPageControl(control);
+  }
+  void WireBox(TCustomComboBox* box) {
+    box->OnChange = [this](TObject*) { Chaos("OnChange of a box", nullptr); };
+    box->OnKeyPress = [this](TObject*, wchar_t&) { Chaos("OnKeyPress", nullptr); };
+    box->OnDropDown = [this](TObject*) { Chaos("OnDropDown", nullptr); };
+  }
+
+  // ---- the handlers
+
+  void Chaos(const char* event, TPcTabSheet* page, bool* allow = nullptr) {
+    if (acting_ || !Chance(5)) return;
+    acting_ = true;
+    struct TActing {
+      bool& acting;
+      ~TActing() { acting = false; }
+    } leave{acting_};
+    Deed(event, page, allow);
+  }
+  void Deed(const char* event, TPcTabSheet* page, bool* allow) {
+    static const char* const deeds[] = {"frees the page",
+                                        "frees the page control",
+                                        "frees the combo box",
+                                        "frees the address box",
+                                        "frees the form",
+                                        "raises",
+                                        "refuses"};
+    const unsigned deed = Below(allow ? 7 : 6);
+    if (tracing_) {
+      std::fprintf(stderr, "  %s %s\n", event, deeds[deed]);
+      std::fflush(stderr);
+    }
+    switch (deed) {
+      case 0:
+        delete page;
+        break;
+      case 1:
+        delete Control();
+        break;
+      case 2:
+        delete Combo();
+        break;
+      case 3:
+        delete Address();
+        break;
+      case 4:
+        if (FormLives()) delete form_;
+        break;
+      case 5:
+        if (raising_) throw EChaos();
+        break;
+      default:
+        *allow = false;
+    }
+  }
+
+  // ---- the steps
+
+  void Step() {
+    switch (Below(12)) {
+      case 0:
+      case 1:
+        ClickATab();
+        return;
+      case 2:
+        Say("Right or Left on the page control");
+        if (TPcPageControl* control = Control(); control && control->CanFocus()) {
+          control->SetFocus();
+          ProcessPendingMessages();
+          TypeAndSettle(Chance(2) ? VK_RIGHT : VK_LEFT);
+        }
+        return;
+      case 3:
+        Say("a page added");
+        AddPage();
+        return;
+      case 4:
+        Say(Chance(2) || !Control() ? "a page deleted" : "the active page deleted");
+        if (current_ == "the active page deleted")
+          delete Control()->ActivePage();
+        else
+          delete PickPage();
+        return;
+      case 5:
+        Say("a page moved");
+        if (TPcTabSheet* page = PickPage())
+          page->SetPageIndex(static_cast<int>(Below(static_cast<unsigned>(Control()->PageCount()))));
+        return;
+      case 6:
+        Say("a page activated by a call");
+        if (TPcTabSheet* page = PickPage()) Control()->SetActivePage(page);
+        return;
+      case 7:
+      case 8:
+        Keys(Combo(), "the combo box");
+        return;
+      case 9:
+      case 10:
+        Keys(Address(), "the address box");
+        return;
+      default:
+        Say("a deed outside any handler");
+        Deed("a step", PickPage(), nullptr);
+        return;
+    }
+  }
+
+  void ClickATab() {
+    TPcPageControl* control = Control();
+    TPcTabSheet* page = PickPage();
+    TPcPageControlButton* button = page ? control->Painter()->ButtonOf(page) : nullptr;
+    if (!button) {
+      Say("a click on no tab");
+      return;
+    }
+    Say("a click on a tab");
+    const RECT tab = button->Rect();
+    ClickAndSettle(control->ClientToScreen(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}));
+  }
+
+  // Typing, F4 (the list down and up again), Down, Enter or Escape in a box's edit window.
+  void Keys(TCustomComboBox* box, const char* which) {
+    if (!box || !box->CanFocus()) {
+      Say(std::string("keys to ") + which + ", gone or hidden");
+      return;
+    }
+    static const WORD keys[] = {'A', 'B', VK_F4, VK_DOWN, VK_RETURN, VK_ESCAPE, VK_BACK};
+    const WORD key = keys[Below(std::size(keys))];
+    Say(std::string("key ") + std::to_string(key) + " to " + which);
+    SetForegroundWindow(form_->Handle());
+    box->SetFocus();
+    ProcessPendingMessages();
+    TypeAndSettle(key);
+  }
+
+  // Closes a list a step left open and serves what the step left queued.
+  void Settle() {
+    for (TCustomComboBox* box : {Combo(), static_cast<TCustomComboBox*>(Address())})
+      if (box && box->HandleAllocated() && box->DroppedDown()) SendMessageW(box->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    ProcessPendingMessages();
+  }
+
+  // ---- the checks
+
+  std::string Check() {
+    if (!FormLives()) return {};
+    if (TPcPageControl* control = Control()) {
+      TPcTabSheet* active = control->ActivePage();
+      bool found = active == nullptr;
+      for (int i = 0; i < control->PageCount(); ++i) {
+        TPcTabSheet* page = control->Pages(i);
+        if (page == active) found = true;
+        if (page->PageControl() != control) return "a page of the control names another control";
+        if (page->HandleAllocated() && IsWindowVisible(page->Handle()) && page != active)
+          return "a page that is not the active one shows";
+      }
+      if (!found) return "the active page is not one of the control's pages";
+    }
+    for (TCustomComboBox* box : {Combo(), static_cast<TCustomComboBox*>(Address())})
+      if (box && box->HandleAllocated() && box->DroppedDown()) return "a list stays dropped down";
+    return {};
+  }
+
+  void Remember(const std::string& name) {
+    history_.push_back(std::to_string(step_) + ": " + name);
+    if (history_.size() > 24) history_.pop_front();
+  }
+  std::string History() const {
+    std::string text;
+    for (const std::string& line : history_) text += "  " + line + "\n";
+    return text;
+  }
+
+  std::mt19937 random_;
+  TForm* form_ = nullptr;
+  TLifeWatch formLife_;
+  TPcPageControl* control_ = nullptr;
+  TLifeWatch controlLife_;
+  TComboForChecks* combo_ = nullptr;
+  TLifeWatch comboLife_;
+  TAddressBox* address_ = nullptr;
+  TLifeWatch addressLife_;
+  int nextPage_ = 1;
+  bool acting_ = false;
+  bool raising_ = true;
+  unsigned step_ = 0;
+  std::deque<std::string> history_;
+  std::string current_;
+  std::string unexpected_;
+  const bool tracing_ = EnvironmentNumber("CONTROLS_MODEL_TRACE", 0) != 0;
+};
+
+TEST(ControlsModelCheck, HandlersThatFreeOrRaiseLeaveThePagesAndBoxesWhole) {
+  const unsigned runs = EnvironmentNumber("CONTROLS_MODEL_RUNS", 2);
+  const unsigned firstRun = EnvironmentNumber("CONTROLS_MODEL_FIRST_RUN", 1);
+  const unsigned steps = EnvironmentNumber("CONTROLS_MODEL_STEPS", 40);
+  const bool guarded = EnvironmentNumber("CONTROLS_MODEL_GUARD", 1) != 0;
+  POINT savedCursor{};
+  GetCursorPos(&savedCursor);
+  for (unsigned run = firstRun; run < firstRun + runs; ++run) {
+    SCOPED_TRACE(testing::Message() << "run " << run);
+    std::string fault;
+    {
+      std::optional<TGuardedAllocations> guard;
+      if (guarded) guard.emplace();
+      TControlsModelCheck check(run);
+      Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
+      fault = check.Run(steps);
+      Application->OnException = nullptr;
+    }
+    ASSERT_EQ(fault, "");
+  }
+  SetCursorPos(savedCursor.x, savedCursor.y);
+}
+
+}  // namespace
