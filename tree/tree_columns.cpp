@@ -545,6 +545,16 @@ void TTreeColumns::Notify(TCollectionItem* item, TCollectionNotification action)
     if (index > removed) --index;
   for (TColumnIndex* index : {&hoverIndex_, &downIndex_, &trackIndex_, &clickIndex_, &dragIndex_, &dropTarget_})
     *index = NoColumn;
+  // The tree's focused and edited columns follow their columns; a removed one is none any more (a handler may
+  // remove columns while the tree works with them).
+  if (TBaseTree* tree = Tree()) {
+    for (TColumnIndex* index : {&tree->focusedColumn_, &tree->editColumn_}) {
+      if (*index == removed)
+        *index = NoColumn;
+      else if (*index > removed)
+        --*index;
+    }
+  }
 }
 
 void TTreeColumns::FixPositions() {
