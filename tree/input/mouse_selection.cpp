@@ -58,7 +58,12 @@ TRaised TBaseTree::SelectNodes(PTreeNode startNode, PTreeNode endNode, bool addO
     AddToTempCache(node);
     if (node == last || CompareNodePositions(node, last) > 0) break;
   }
+  // The last step may have freed nodes too.
   if (life.Ended()) return TRaised(false);
+  if (lost()) {
+    ClearTempCache();
+    return TRaised(true);
+  }
   PTreeNode anchor = rangeAnchor_;
   // OnChange comes at once and may free the anchor.
   const TNodeWatch anchorWatch(*this, anchor);
@@ -99,7 +104,12 @@ TRaised TBaseTree::ToggleSelection(PTreeNode startNode, PTreeNode endNode) {
     }
     if (atEnd || CompareNodePositions(node, last) > 0) break;
   }
+  // The last step may have freed nodes too.
   if (life.Ended()) return TRaised(false);
+  if (freedNodes_ != freedBefore) {
+    ClearTempCache();
+    return changed ? Change(nullptr) : TRaised(true);
+  }
   changed |= InternalAddToSelection(tempCache_.data(), tempCache_.size(), false);
   ClearTempCache();
   if (anchor) {

@@ -91,7 +91,8 @@ TRaised TBaseTree::HandleDrawSelection(bool& changed) {
       changed |= InternalRemoveFromSelection(node);
   }
   if (life.Ended()) return TRaised(false);
-  changed |= InternalAddToSelection(tempCache_.data(), tempCache_.size(), false);
+  // Rows met before a handler freed nodes may be among those freed: none joins the selection then.
+  if (freedNodes_ == freedBefore) changed |= InternalAddToSelection(tempCache_.data(), tempCache_.size(), false);
   ClearTempCache();
   return changed ? Change(nullptr) : TRaised(true);
 }
