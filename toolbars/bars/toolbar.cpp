@@ -361,6 +361,8 @@ void TBarCustomToolbar::SetChildOrder(TComponent* child, int order) {
 void TBarCustomToolbar::GetTabOrderList(std::vector<TWinControl*>& list) const {
   const size_t first = list.size();
   TBarCustomDockableWindow::GetTabOrderList(list);
+  // A bar being freed (its form looking for the next control meanwhile) has no view any more.
+  if (!view_) return;
   std::vector<TWinControl*> hidden;
   view_->FindControlWindows(hidden);
   for (TWinControl* control : hidden)
