@@ -210,7 +210,9 @@ void TBaseTree::AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relat
 }
 
 bool TBaseTree::FullyVisible(PTreeNode node) const {
-  if (!node || !node->Has(nsVisible)) return false;
+  // A node being deleted has left its parent's list, and its handlers may free the parent it still names: it is on
+  // no path, and the walk up stops at it.
+  if (!node || !node->Has(nsVisible) || node->Has(nsDeleting)) return false;
   // The last node found on the path, or a visible child of it when it is expanded: no walk up.
   if (node == shownNode_) return true;
   if (shownNode_ && node != root_ && node->Parent == shownNode_ && shownNode_->Has(nsExpanded)) {
@@ -223,7 +225,7 @@ bool TBaseTree::FullyVisible(PTreeNode node) const {
     return true;
   }
   for (PTreeNode p = node == root_ ? root_ : node->Parent; p != root_; p = p->Parent)
-    if (!p->Has(nsExpanded) || !p->Has(nsVisible)) return false;
+    if (!p->Has(nsExpanded) || !p->Has(nsVisible) || p->Has(nsDeleting)) return false;
   shownNode_ = node;
   return true;
 }

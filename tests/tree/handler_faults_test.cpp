@@ -448,6 +448,19 @@ const THandlerCase kHandlerCases[] = {
        tree.EditByKey(1);
        EXPECT_EQ(tree.InsertNode(tree.Row(22), TTreeNodeAttachMode::amInsertAfter), nullptr);
      }},
+    {"the edited row deleted with its siblings, whose OnEditCancelled deletes their parent",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.Editable();
+       tree.OnEditCancelled = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(2)); })](TBaseTree*,
+                                                                                              TColumnIndex) { deed(); };
+     },
+     [](TFaultTree& tree) {
+       tree.EditByKey(22);
+       // The editor gives the focus back to the tree while the row, out of its parent's list, is still going.
+       tree.DeleteChildren(tree.Row(2));
+       EXPECT_EQ(tree.Row(2), nullptr);
+     }},
     // Reading: a caption chunk raises OnNewText about the node just read.
     {"OnNewText of a loaded caption deletes the node read",
      [](TFaultTree& tree) {
