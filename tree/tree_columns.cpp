@@ -226,7 +226,11 @@ void TTreeColumn::SetPosition(int value) {
   columns->MoveToPosition(this, value);
   TBaseTree* tree = Tree();
   if (TreeQuiet(tree) || columns->UpdateCount() > 0) return;
+  // OnEditCancelled may free the tree, or add or remove columns (this one among them): the repaint is theirs then.
+  const TLifeWatch treeLife = tree->LifeWatch();
+  const std::uint64_t changes = columns->LayoutChanges();
   tree->CancelEditNode();
+  if (treeLife.Ended() || columns->LayoutChanges() != changes) return;
   columns->header_->Invalidate(this);
   RepaintTree(tree);
   if (tree->HandleAllocated()) tree->UpdateScrollBars(true);
@@ -257,7 +261,10 @@ void TTreeColumn::SetWidth(int value) {
   }
   TBaseTree* tree = Tree();
   if (!columns || TreeQuiet(tree) || columns->UpdateCount() > 0) return;
+  // OnColumnResize may add or remove columns, this one among them.
+  const std::uint64_t changes = columns->LayoutChanges();
   if (autoResize && columns->AdjustAutoSize(Index()).Gone()) return;
+  if (columns->LayoutChanges() != changes) return;
   // The setter's last act.
   (void)tree->DoColumnResize(Index());
 }
