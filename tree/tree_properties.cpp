@@ -252,7 +252,8 @@ void TBaseTree::Assign(const TPersistent* source) {
 // ---- editing
 
 bool TBaseTree::EditNode(PTreeNode node, TColumnIndex column) {
-  if (IsEditing()) return false;
+  // A column the header does not hold has no cell to edit.
+  if (IsEditing() || (column != NoColumn && !header_->Columns()->IsValidColumn(column))) return false;
   // The focus events, OnEditing and the node's initialization may delete the node: no edit starts then.
   const TNodeWatch watch(*this, node);
   if (node != focusedNode_) SetFocusedNode(node);

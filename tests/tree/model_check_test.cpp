@@ -585,7 +585,9 @@ class TModelCheck {
     if (!tree.IsEditing() || !editor) {
       Say(std::string(which) + "EditNode");
       tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toEditable);
-      tree.EditNode(Pick(tree), tree.Header()->Columns()->Count() > 0 ? static_cast<int>(Below(2)) : NoColumn);
+      // Now and then a column the header does not hold: no edit starts then.
+      tree.EditNode(Pick(tree),
+                    static_cast<int>(Below(static_cast<unsigned>(tree.Header()->Columns()->Count()) + 2)) - 1);
       return;
     }
     switch (Below(7)) {
