@@ -74,13 +74,16 @@ TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType sourc
   useColumns_ = header->UseColumns();
   if (!useColumns_) {
     const bool rtl = tree.BiDiMode() != TBiDiMode::bdLeftToRight;
-    cells_.push_back(TCell{nullptr, NoColumn, true, rtl, rtl ? MirroredAlignment(tree.Alignment()) : tree.Alignment()});
+    cells_.push_back(TCell{false, String(), 0, false, clNone, NoColumn, true, rtl,
+                           rtl ? MirroredAlignment(tree.Alignment()) : tree.Alignment()});
     return;
   }
   const TColumnIndex mainColumn = header->MainColumn();
   for (TTreeColumn* column : header->Columns()->GetVisibleColumns()) {
     const bool rtl = column->UseRightToLeftReading();
-    cells_.push_back(TCell{column, column->Index(), column->Index() == mainColumn, rtl,
+    cells_.push_back(TCell{true, column->Text(), column->Width(),
+                           !column->Options().Contains(TTreeColumnOption::coParentColor), column->Color(),
+                           column->Index(), column->Index() == mainColumn, rtl,
                            rtl ? MirroredAlignment(column->Alignment()) : column->Alignment()});
   }
 }
@@ -100,7 +103,7 @@ String TContentExport::Unicode(wchar_t separator) {
   const String single(1, separator);
   if (useColumns_) {
     for (std::size_t i = 0; i < cells_.size(); ++i) {
-      buffer.Add(SeparatedCell(cells_[i].Column->Text(), separator));
+      buffer.Add(SeparatedCell(cells_[i].Caption, separator));
       if (i + 1 < cells_.size()) buffer.Add(cells_[i].Main ? String(maxLevel_ + 1, separator) : single);
     }
     buffer.AddNewLine();

@@ -28,8 +28,14 @@ class TContentExport {
   std::string Html(const String& caption);
 
  private:
+  // What the export needs of a column, taken when it starts: the handlers it raises may add, remove or move
+  // columns, and a removed one is freed.
   struct TCell {
-    TTreeColumn* Column;  // null for the single cell of a tree without columns
+    bool FromColumn;  // false for the single cell of a tree without columns
+    String Caption;   // the column's header text
+    int Width;
+    bool OwnColor;  // the column paints its cells in Color, not in the tree's colour
+    TColor Color;
     TColumnIndex Index;
     bool Main;
     bool RightToLeft;

@@ -132,8 +132,8 @@ std::string TContentExport::Html(const String& caption) {
     for (const TCell& cell : cells_) {
       std::string th = "<th height=" + Quoted(std::to_string(tree_.Header()->Height()) + "px") + placement(cell);
       if (cell.Main && maxLevel_ > 0) th += " colspan=" + Quoted(static_cast<int>(maxLevel_ + 1));
-      th += " bgcolor=" + buttonFace + " width=" + Quoted(std::to_string(cell.Column->Width()) + "px") + ">" +
-            HtmlText(cell.Column->Text()) + "</th>";
+      th += " bgcolor=" + buttonFace + " width=" + Quoted(std::to_string(cell.Width) + "px") + ">" +
+            HtmlText(cell.Caption) + "</th>";
       html.Add(th);
     }
     html.Add("</tr>");
@@ -152,8 +152,8 @@ std::string TContentExport::Html(const String& caption) {
       bool fontChanged = false;
       const TFont* font = CellFont(node, cell.Index, &fontChanged);
       if (RowGone(row)) break;
-      const bool ownColor = cell.Column && !cell.Column->Options().Contains(TTreeColumnOption::coParentColor);
-      const std::string background = ownColor ? " bgcolor=" + HtmlColor(cell.Column->Color()) : "";
+      const bool ownColor = cell.FromColumn && cell.OwnColor;
+      const std::string background = ownColor ? " bgcolor=" + HtmlColor(cell.Color) : "";
       std::string td;
       if (cell.Main) {
         for (std::uint32_t i = 0; i < level; ++i) {

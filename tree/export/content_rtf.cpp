@@ -132,10 +132,10 @@ AnsiString TContentExport::Rtf() {
   rtf.Add("\\uc1\\trowd\\trgaph70");
   if (useColumns_) {
     int right = 0;
-    for (const TCell& cell : cells_) rtf.Add("\\cellx" + std::to_string(Twips(right += cell.Column->Width())));
+    for (const TCell& cell : cells_) rtf.Add("\\cellx" + std::to_string(Twips(right += cell.Width)));
     for (const TCell& cell : cells_) {
       rtf.Add("\\pard\\intbl" + AlignmentWord(cell.Alignment));
-      rtf.TextRun(cell.Column->Text(), tree_.Header()->Font());
+      rtf.TextRun(cell.Caption, tree_.Header()->Font());
       rtf.Add("\\cell");
     }
     rtf.Add("\\row");
