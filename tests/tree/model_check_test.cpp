@@ -126,6 +126,10 @@ class TModelCheck {
       return current_ + " (raised)";
     } catch (const ETreeError& e) {
       return current_ + " (tree error " + std::to_string(e.HelpContext()) + ")";
+    } catch (const Exception& e) {
+      // Any other error is the tree's own fault: the check names the step it left.
+      if (unexpected_.empty()) unexpected_ = "an exception left the step: " + std::string(e.what());
+      return current_ + " (failed)";
     }
   }
 
