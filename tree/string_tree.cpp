@@ -245,7 +245,10 @@ void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* 
   text.clear();
   TCanvas* canvas = measureCanvas_.get();
   TakeFont(canvas->Font(), Font());
+  // OnPaintText may add or remove columns too: the column asked about is then not the one it was.
+  const std::uint64_t columnChanges = Header()->Columns()->LayoutChanges();
   if (PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal).NodeGone()) return;
+  if (Header()->Columns()->LayoutChanges() != columnChanges) return;
   int height = textHeight_;
   if (fontChanged_) {
     TEXTMETRICW metrics{};

@@ -254,12 +254,14 @@ void TBaseTree::Assign(const TPersistent* source) {
 bool TBaseTree::EditNode(PTreeNode node, TColumnIndex column) {
   // A column the header does not hold has no cell to edit.
   if (IsEditing() || (column != NoColumn && !header_->Columns()->IsValidColumn(column))) return false;
-  // The focus events, OnEditing and the node's initialization may delete the node: no edit starts then.
+  // The focus events, OnEditing and the node's initialization may delete the node, or add or remove columns: no
+  // edit starts then.
+  const std::uint64_t columnChanges = header_->Columns()->LayoutChanges();
   const TNodeWatch watch(*this, node);
   if (node != focusedNode_) SetFocusedNode(node);
   if (!node || watch.Ended() || node != focusedNode_) return false;
   const bool allowed = CanEdit(node, column);
-  if (watch.Ended() || !allowed) return false;
+  if (watch.Ended() || !allowed || header_->Columns()->LayoutChanges() != columnChanges) return false;
   editColumn_ = column;
   if (!node->Has(nsInitialized) && !InitNode(node)) return false;
   if (DoEdit().Gone()) return false;

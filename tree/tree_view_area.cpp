@@ -80,9 +80,11 @@ RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnl
   }
   bool rightToLeft = useColumns && column != NoColumn ? columns->Items(column)->UseRightToLeftReading()
                                                       : BiDiMode() != TBiDiMode::bdLeftToRight;
-  // A handler measuring the text may free the node: the row's rectangle is all there is then.
+  // A handler measuring the text may free the node, or add or remove columns: the rectangle so far is all there
+  // is then.
   int contentWidth = 0;
-  if (GetNodeWidth(node, column, contentWidth).Gone()) return r;
+  const std::uint64_t columnChanges = columns->LayoutChanges();
+  if (GetNodeWidth(node, column, contentWidth).Gone() || columns->LayoutChanges() != columnChanges) return r;
   if (unclipped) {
     if (rightToLeft) {
       r.right = ClientCoordinate(r.right - start);

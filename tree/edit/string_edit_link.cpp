@@ -34,10 +34,12 @@ bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex 
   column_ = column;
   edit_->SetParent(stringTree);
   String text;
-  // The handlers that tell the text and its font may free the node: nothing is edited then.
+  // The handlers that tell the text and its font may free the node, or add or remove columns: nothing is edited
+  // then.
   const TNodeWatch watch(*stringTree, node);
+  const std::uint64_t columnChanges = stringTree->Header()->Columns()->LayoutChanges();
   stringTree->GetTextInfo(node, column, edit_->Font(), textBounds_, text);
-  if (watch.Ended()) return false;
+  if (watch.Ended() || stringTree->Header()->Columns()->LayoutChanges() != columnChanges) return false;
   edit_->Font()->SetColor(clBlack);
   edit_->HandleNeeded();
   edit_->SetText(text);
