@@ -50,8 +50,8 @@ void* AllocateItemBlock(size_t size) {
 void FreeItemBlock(void* block, size_t size) {
   if (!block) return;
   if (guardedBlocks.erase(block)) {
-    DWORD old = 0;
-    VirtualProtect(block, size, PAGE_NOACCESS, &old);
+    // The pages go back, their addresses stay reserved: every touch faults, and no later item takes the place.
+    VirtualFree(block, size, MEM_DECOMMIT);
     return;
   }
   if (size > kLargestPooled) {
