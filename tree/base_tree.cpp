@@ -654,7 +654,8 @@ void TBaseTree::CancelCutOrCopy() {
 // ---- editing entry point
 
 bool TBaseTree::CancelEditNode() {
-  if (CancelEditing().Gone()) return true;
+  // Cancelling cannot be refused; the cancel's handlers may free the tree, which the answer needs nothing of.
+  (void)CancelEditing();
   return true;
 }
 

@@ -1267,8 +1267,8 @@ class TBaseTree : public TCustomControl {
   TPaintResources& PaintResources();
   void FinishCheckKey();
   // The first column from column on, stepping back or forth, that OnFocusChanging lets the focus take at node;
-  // asking stops once the handler freed node (asked watches it).
-  TColumnIndex FocusableColumn(const TNodeWatch& asked, PTreeNode node, TColumnIndex column, bool back);
+  // asking stops once the handler freed node, which the caller learns from its own watch of node.
+  TColumnIndex FocusableColumn(PTreeNode node, TColumnIndex column, bool back);
   TRaised ScrollByKey(int deltaX, int deltaY);
   // Where the Applications key opens node's pop-up menu, in client coordinates.
   TNodeRaised KeyboardMenuPoint(PTreeNode node, POINT& point);

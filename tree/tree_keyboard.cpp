@@ -40,9 +40,7 @@ TNodeRaised TBaseTree::KeyboardMenuPoint(PTreeNode node, POINT& point) {
   return TNodeRaised(true, true);
 }
 
-TColumnIndex TBaseTree::FocusableColumn(const TNodeWatch& asked, PTreeNode node, TColumnIndex column, bool back) {
-  // The caller learns from its watch of node that a handler freed it, or the tree.
-  (void)asked;
+TColumnIndex TBaseTree::FocusableColumn(PTreeNode node, TColumnIndex column, bool back) {
   TTreeColumns* columns = header_->Columns();
   while (column >= 0) {
     bool allowed = true;
@@ -91,7 +89,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         PTreeNode node = focused;
         while (node) {
           const TNodeWatch asked(*this, node);
-          column = FocusableColumn(asked, node, column, back);
+          column = FocusableColumn(node, column, back);
           if (asked.Ended()) break;
           if (column >= 0) {
             focusedColumn_ = column;
@@ -134,8 +132,8 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         TColumnIndex column = NoColumn;
         const TNodeWatch asked(*this, target);
         if (visibleColumns)
-          column = FocusableColumn(asked, target,
-                                   home ? columns->GetFirstVisibleColumn() : columns->GetLastVisibleColumn(), !home);
+          column =
+              FocusableColumn(target, home ? columns->GetFirstVisibleColumn() : columns->GetLastVisibleColumn(), !home);
         if (column == InvalidColumn || !target || asked.Ended()) break;
         if (modifiers == TShiftState{SS::ssCtrl} && !grid) {
           ScrollIntoView(target, false);

@@ -555,9 +555,7 @@ TEST_F(ItemTree, APendingClickOfAFreedItemNeverRuns) {
   done.ClickItemLife = item->LifeWatch();
   DoneAction(done);
   EXPECT_EQ(log.Clicks, 0) << "the click waits for the message loop";
-  EXPECT_EQ(PendingClickItem(), item);
   delete item;
-  EXPECT_EQ(PendingClickItem(), nullptr);
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   EXPECT_EQ(log.Clicks, 0);

@@ -63,7 +63,6 @@ TBarCustomItem::TBarCustomItem(TComponent* owner) : TComponent(owner) { ItemCrea
 
 TBarCustomItem::~TBarCustomItem() {
   Destroying();
-  ItemDestroying(this);
   Clear();
   if (parent_) parent_->Remove(this);
   if (linkSubitems_) {

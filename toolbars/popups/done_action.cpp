@@ -89,15 +89,9 @@ TTrackingLoopProc TrackingLoop() { return trackingLoop; }
 
 void ItemCreated() { ++itemCount; }
 
-void ItemDestroying(TBarCustomItem* item) {
-  if (clickItem == item) clickItem = nullptr;
-}
-
 void ItemDestroyed() {
   if (--itemCount == 0) FreeClickWindow();
 }
-
-TBarCustomItem* PendingClickItem() { return clickItem; }
 
 void FreeClickWindow() {
   if (clickWindow) DeallocateHWnd(clickWindow);

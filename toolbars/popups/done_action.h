@@ -54,10 +54,7 @@ extern bool BlockSubmenus;
 
 // The thread's count of living items and its click window, which goes with the last item.
 void ItemCreated();
-void ItemDestroying(TBarCustomItem* item);
 void ItemDestroyed();
-// The item whose click is posted and not yet run; null when none.
-TBarCustomItem* PendingClickItem();
 // Destroys the click window at the end of the run.
 void FreeClickWindow();
 
