@@ -15,8 +15,22 @@ using namespace shell;
 
 namespace {
 
-// Long enough for a worker that was just resumed to be waiting on its watch.
+// Long enough for a worker that was just resumed to be waiting on its watch, in tests that show that nothing comes.
 constexpr DWORD kWorkerStart = 300;
+
+// A worker arms its watch a moment after it starts, and again after each hand-over; a change made before that
+// goes unseen (the monitors are made so: a handler that writes where it is watched must not call itself for ever).
+// So a test that waits to see a change makes a new one, change(attempt), until the monitor reports one.
+constexpr int kAttempts = 16;
+bool ChangeUntilSeen(const std::function<void(int attempt)>& change, const std::function<bool()>& seen) {
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    change(attempt);
+    if (PumpUntil(seen, 250)) return true;
+  }
+  return false;
+}
+
+String Numbered(const wchar_t* name, int attempt) { return String(name) + IntToStr(attempt); }
 
 // Counts the changes a monitor reports and where they ran.
 struct TChangeCounter {
@@ -56,6 +70,11 @@ void ExpectTogglingLeavesNothing(TSysMonitorComponent& monitor, const std::funct
 
 TEST(FolderMonitor, SeesChangesOnItsWorkerAndReportsThemOnTheMainThread) {
   TTempFolder folder;
+  // Each kind of change on a name of its own per attempt; the files the steps need come first, unwatched.
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    Touch(folder.File(Numbered(L"moved", attempt)));
+    Touch(folder.File(Numbered(L"deleted", attempt)));
+  }
   TChangeCounter changes;
   TSysFolderMonitor monitor;
   monitor.SetFolder(folder.Path());
@@ -63,20 +82,18 @@ TEST(FolderMonitor, SeesChangesOnItsWorkerAndReportsThemOnTheMainThread) {
   monitor.SetActive(true);
   ASSERT_NE(monitor.Thread(), nullptr);
   // Sub-folders are made after the watch began: changes inside older ones go unseen on some platforms.
-  const std::function<void()> steps[] = {
-      [&] { Touch(folder.File(L"a.txt")); },
-      [&] { MoveFileW(folder.File(L"a.txt").c_str(), folder.File(L"b.txt").c_str()); },
-      [&] { DeleteFileW(folder.File(L"b.txt").c_str()); },
-      [&] { CreateDirectoryW(folder.File(L"sub").c_str(), nullptr); },
-      [&] { Touch(folder.File(L"sub\\inner.txt")); },
+  const std::function<void(int)> steps[] = {
+      [&](int attempt) { Touch(folder.File(Numbered(L"new", attempt))); },
+      [&](int attempt) {
+        MoveFileW(folder.File(Numbered(L"moved", attempt)).c_str(), folder.File(Numbered(L"renamed", attempt)).c_str());
+      },
+      [&](int attempt) { DeleteFileW(folder.File(Numbered(L"deleted", attempt)).c_str()); },
+      [&](int attempt) { CreateDirectoryW(folder.File(Numbered(L"sub", attempt)).c_str(), nullptr); },
+      [&](int attempt) { Touch(folder.File(L"sub0\\" + Numbered(L"inner", attempt))); },
   };
-  PumpFor(kWorkerStart);
   for (size_t i = 0; i < std::size(steps); ++i) {
     const int before = changes.Count;
-    steps[i]();
-    EXPECT_TRUE(PumpUntil([&] { return changes.Count > before; })) << i;
-    // The worker arms its watch again after the hand-over.
-    PumpFor(50);
+    EXPECT_TRUE(ChangeUntilSeen(steps[i], [&] { return changes.Count > before; })) << i;
   }
   EXPECT_EQ(changes.OffMainThread, 0);
 }
@@ -98,23 +115,23 @@ TEST(FolderMonitor, AStoppedMonitorRunsNoHandler) {
   EXPECT_EQ(changes.Count, 0);
 
   monitor->SetActive(true);
-  PumpFor(kWorkerStart);
-  Touch(folder.File(L"seen.txt"));
-  EXPECT_TRUE(PumpUntil([&] { return changes.Count == 1; }));
+  EXPECT_TRUE(ChangeUntilSeen([&](int attempt) { Touch(folder.File(Numbered(L"seen", attempt))); },
+                              [&] { return changes.Count > 0; }));
   // A change the worker is handing over while the monitor stops is dropped, not delivered later.
   PumpFor(50);
+  const int seen = changes.Count;
   Touch(folder.File(L"dropped.txt"));
   Sleep(200);
   monitor->SetActive(false);
   PumpFor(200);
-  EXPECT_EQ(changes.Count, 1);
+  EXPECT_EQ(changes.Count, seen);
 
   monitor->SetActive(true);
   PumpFor(kWorkerStart);
   monitor.reset();
   Touch(folder.File(L"gone.txt"));
   PumpFor(200);
-  EXPECT_EQ(changes.Count, 1);
+  EXPECT_EQ(changes.Count, seen);
 }
 
 TEST(FolderMonitor, AHandlerMayStopOrFreeItsOwnMonitor) {
@@ -132,9 +149,8 @@ TEST(FolderMonitor, AHandlerMayStopOrFreeItsOwnMonitor) {
         monitor->SetActive(false);
     });
     monitor->SetActive(true);
-    PumpFor(kWorkerStart);
-    Touch(folder.File(L"first.txt"));
-    EXPECT_TRUE(PumpUntil([&] { return calls == 1; }));
+    EXPECT_TRUE(ChangeUntilSeen([&](int attempt) { Touch(folder.File(Numbered(L"first", attempt))); },
+                                [&] { return calls > 0; }));
     Touch(folder.File(L"second.txt"));
     PumpFor(200);
     EXPECT_EQ(calls, 1);
@@ -154,10 +170,9 @@ TEST(FolderMonitor, BlankFolderMeansTheCurrentOneAndAMissingFolderEndsTheWorker)
   monitor.SetFolder(L"  ");
   monitor.SetOnChange(changes.Method());
   monitor.SetActive(true);
-  PumpFor(kWorkerStart);
   SetCurrentDirectoryW(previous);
-  Touch(folder.File(L"here.txt"));
-  EXPECT_TRUE(PumpUntil([&] { return changes.Count == 1; }));
+  EXPECT_TRUE(ChangeUntilSeen([&](int attempt) { Touch(folder.File(Numbered(L"here", attempt))); },
+                              [&] { return changes.Count > 0; }));
 
   monitor.SetFolder(folder.File(L"missing"));
   EXPECT_TRUE(PumpUntil([&] { return monitor.Thread()->Finished(); }));
@@ -210,27 +225,48 @@ TEST(FolderMonitor, AWorkerWhoseStarterEndedStops) {
 
 const wchar_t kWatchedKey[] = L"Software\\BrowserComponentsTests\\Watched";
 
+bool WatchedKeyExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kWatchedKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
 TEST(RegistryMonitor, SeesValuesAndTheKeyComingAndGoing) {
   TRegistryBackup backup(HKEY_CURRENT_USER, kWatchedKey);
   RegDeleteTreeW(HKEY_CURRENT_USER, kWatchedKey);
+  // Each report notes whether the key was there, so that the key's coming and going are told from its changes.
   TChangeCounter changes;
+  int withKey = 0, withoutKey = 0;
   TSysRegistryMonitor monitor;
   monitor.SetRegistryKey(kWatchedKey);
-  monitor.SetOnChange(changes.Method());
+  monitor.SetOnChange([&] {
+    changes.Changed();
+    ++(WatchedKeyExists() ? withKey : withoutKey);
+  });
   monitor.SetActive(true);
-  PumpFor(kWorkerStart);
-  const std::function<void()> steps[] = {
-      [] { WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"one"); },
-      [] { WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"two"); },
-      [] { WriteRegString(HKEY_CURRENT_USER, String(kWatchedKey) + L"\\Sub", L"", L"x"); },
-      [] { RegDeleteTreeW(HKEY_CURRENT_USER, kWatchedKey); },
+  const auto write = [](const String& key, int attempt) {
+    WriteRegString(HKEY_CURRENT_USER, key, L"Value", IntToStr(attempt));
   };
-  for (size_t i = 0; i < std::size(steps); ++i) {
-    const int before = changes.Count;
-    steps[i]();
-    EXPECT_TRUE(PumpUntil([&] { return changes.Count > before; })) << i;
-    PumpFor(50);
-  }
+  const auto comes = [&](int attempt) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kWatchedKey);
+    write(kWatchedKey, attempt);
+  };
+  const auto goes = [&](int attempt) {
+    if (attempt > 0) write(kWatchedKey, attempt);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kWatchedKey);
+  };
+  int before = withKey;
+  EXPECT_TRUE(ChangeUntilSeen(comes, [&] { return withKey > before; })) << "the key comes";
+  before = withKey;
+  EXPECT_TRUE(ChangeUntilSeen([&](int attempt) { write(kWatchedKey, attempt); }, [&] { return withKey > before; }))
+      << "a value changes";
+  before = withKey;
+  EXPECT_TRUE(ChangeUntilSeen([&](int attempt) { write(String(kWatchedKey) + L"\\" + Numbered(L"Sub", attempt), 0); },
+                              [&] { return withKey > before; }))
+      << "a sub-key comes";
+  before = withoutKey;
+  EXPECT_TRUE(ChangeUntilSeen(goes, [&] { return withoutKey > before; })) << "the key goes";
   EXPECT_EQ(changes.OffMainThread, 0);
 }
 
@@ -290,15 +326,15 @@ TEST(MonitorHandlers, AFailingHandlerEndsOnlyTheFolderWorker) {
   registryMonitor.SetRegistryKey(kWatchedKey);
   registryMonitor.SetOnChange(TThreadMethod(&registryHandler, &TFailingHandler::Changed));
   registryMonitor.SetActive(true);
-  PumpFor(kWorkerStart);
 
-  Touch(folder.File(L"one.txt"));
-  WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"two");
-  EXPECT_TRUE(PumpUntil([&] { return folderHandler.Count == 1 && registryHandler.Count == 1; }));
+  EXPECT_TRUE(ChangeUntilSeen([&](int attempt) { Touch(folder.File(Numbered(L"file", attempt))); },
+                              [&] { return folderHandler.Count > 0; }));
   EXPECT_TRUE(PumpUntil([&] { return folderMonitor.Thread()->Finished(); }));
-  PumpFor(50);
-  WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"three");
-  EXPECT_TRUE(PumpUntil([&] { return registryHandler.Count == 2; }));
+  EXPECT_EQ(folderHandler.Count, 1);
+  const auto write = [](int attempt) { WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", IntToStr(attempt)); };
+  EXPECT_TRUE(ChangeUntilSeen(write, [&] { return registryHandler.Count > 0; }));
+  const int failed = registryHandler.Count;
+  EXPECT_TRUE(ChangeUntilSeen(write, [&] { return registryHandler.Count > failed; }));
   EXPECT_FALSE(registryMonitor.Thread()->Finished());
 }
 
