@@ -812,11 +812,16 @@ class TBaseTree : public TCustomControl {
   // to leave it), or after it (a node that joined it); a node off the path moves no row. Outside an update
   // bracket the entries above stay.
   void InvalidateCacheFrom(PTreeNode node);
+  // A node about to be freed is kept in no entry.
+  void ForgetCachedNode(PTreeNode node);
   // Rebuilds the position cache on the worker thread when it is out of date.
   void StartCacheValidation();
   // Stops a running cache build of this tree and waits for the worker to let go; every change to links, flags
   // or heights starts with it.
   void InterruptValidation();
+  // The same for a change made in the middle of work whose handlers may have queued a build: the tree stays
+  // queued as it was, so that the build comes however the work ends.
+  void HoldValidation();
   void StopTimer(UINT_PTR id);
   // The height and count bookkeeping along the ancestor chain; counts are summed when they are asked for, and
   // heights changed inside an update bracket when one is read or the bracket ends.

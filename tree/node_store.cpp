@@ -79,6 +79,7 @@ void TBaseTree::ForgetNode(PTreeNode node) {
   ForgetPendingChange(node);
   if (node == shownNode_) ForgetShownNode();
   if (node->TotalHeight == WideTotalHeight) wideTotalHeights_.erase(node);
+  ForgetCachedNode(node);
 }
 
 void* TBaseTree::GetNodeData(PTreeNode node) const {
@@ -736,6 +737,8 @@ bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
     while (run->LastChild) run = run->LastChild;
     PTreeNode parent = run->Parent;
     PTreeNode previous = run->PrevSibling;
+    // A build a handler started walks the root's rows, which stay open: it stops before a row leaves them.
+    HoldValidation();
     --parent->ChildCount;
     if (previous) {
       previous->NextSibling = nullptr;
@@ -763,9 +766,11 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     if (resetHasChildren && node != root_) node->States &= ~nsHasChildren;
     return;
   }
-  InterruptValidation();
   const int oldX = offsetX_;
   const TTreePosition oldY = offsetY_;
+  // The cache keeps no entry from the node on while the children go: closed, they are on no visible path, and a
+  // change the frees' handlers make below the node would not cut the entries of the rows it frees.
+  InvalidateCacheFrom(node);
   // The children's rows leave the count at once, and a node other than the root closes: the handlers of the
   // frees may delete children not freed yet (or the node), which then take nothing from the count or from the
   // heights above the node a second time. The root stays open; its count is none once its children are gone.

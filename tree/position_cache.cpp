@@ -31,12 +31,22 @@ void TBaseTree::InterruptValidation() {
   if (worker && worker->InterruptTree(this)) cacheFlags_ |= cfValidationNeeded;
 }
 
+void TBaseTree::HoldValidation() {
+  if (!(cacheFlags_ & (cfQueued | cfValidating))) return;
+  TWorkerThread* worker = WorkerThread();
+  if (worker && worker->HoldTree(this)) cacheFlags_ |= cfValidationNeeded;
+}
+
+// A handler raised in the middle of a change may have started a build (by a change of its own that ended in
+// StartCacheValidation): it stops before the rest of the change moves rows under it.
 void TBaseTree::InvalidateCache() {
+  HoldValidation();
   keptCacheEntries_ = 0;
   cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache;
 }
 
 void TBaseTree::InvalidateCacheFrom(PTreeNode node) {
+  HoldValidation();
   std::uint32_t kept = keptCacheEntries_;
   // Finding a change's row costs a few look-ups. The changes of an update bracket, and a run of changes faster
   // than the worker builds, are served by one build from the start instead of paying them each time.
@@ -66,6 +76,20 @@ void TBaseTree::InvalidateCacheFrom(PTreeNode node) {
     if (!run) kept = 0;
   }
   keptCacheEntries_ = kept;
+  cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache;
+}
+
+// A row that goes leaves the kept entries: from its entry on they are no longer kept, so that no build begins
+// after a freed row. A deletion cuts the cache as it begins, but a handler it raises may have a build made
+// meanwhile, over rows the deletion goes on to free.
+void TBaseTree::ForgetCachedNode(PTreeNode node) {
+  HoldValidation();
+  const std::uint32_t kept = std::min<std::uint32_t>(keptCacheEntries_, positionCache_.size());
+  std::uint64_t top = 0;
+  if (kept == 0 || !FindCachedTop(node, top)) return;
+  auto first = std::lower_bound(positionCache_.begin(), positionCache_.begin() + kept, top,
+                                [](const TCacheEntry& e, std::uint64_t p) { return e.AbsoluteTop < p; });
+  keptCacheEntries_ = static_cast<std::uint32_t>(first - positionCache_.begin());
   cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache;
 }
 

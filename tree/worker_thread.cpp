@@ -62,9 +62,9 @@ void TWorkerThread::RemoveTree(TBaseTree* tree) {
 
 void TWorkerThread::Unqueue(TBaseTree* tree) {
   if (!(tree->cacheFlags_ & TBaseTree::cfQueued)) return;
-  waiters_.erase(std::remove_if(waiters_.begin(), waiters_.end(),
-                                [tree](const TWaiter& waiter) { return waiter.Tree == tree; }),
-                 waiters_.end());
+  waiters_.erase(
+      std::remove_if(waiters_.begin(), waiters_.end(), [tree](const TWaiter& waiter) { return waiter.Tree == tree; }),
+      waiters_.end());
   tree->cacheFlags_ &= ~TBaseTree::cfQueued;
 }
 
@@ -87,6 +87,25 @@ void TWorkerThread::Signal() {
 bool TWorkerThread::InterruptTree(TBaseTree* tree) {
   TLockGuard guard(lock_);
   Unqueue(tree);
+  return StopBuild(tree);
+}
+
+bool TWorkerThread::HoldTree(TBaseTree* tree) {
+  TLockGuard guard(lock_);
+  const bool queued = (tree->cacheFlags_ & TBaseTree::cfQueued) != 0;
+  Unqueue(tree);
+  const bool stopped = StopBuild(tree);
+  if (queued || stopped) {
+    tree->cacheFlags_ |= TBaseTree::cfQueued;
+    waiters_.push_back({tree, GetTickCount64()});
+    // The thread may have gone to sleep with nothing queued while the build stopped.
+    sleeping_ = false;
+    SetEvent(workEvent_);
+  }
+  return stopped;
+}
+
+bool TWorkerThread::StopBuild(TBaseTree* tree) {
   if (current_ != tree) return false;
   tree->cacheFlags_ |= TBaseTree::cfStopValidation;
   SetThreadPriority(Handle(), THREAD_PRIORITY_HIGHEST);

@@ -31,6 +31,9 @@ class TWorkerThread : public TThread {
   // Takes the tree off the queue; when its build runs, asks it to stop and waits (at raised priority) until the
   // thread has let go of the tree. Answers whether a build was stopped.
   bool InterruptTree(TBaseTree* tree);
+  // Stops the tree's build when it runs and leaves the tree queued, as it was, for the quiet time from now.
+  // Answers whether a build was stopped.
+  bool HoldTree(TBaseTree* tree);
 
  protected:
   void Execute() override;
@@ -46,6 +49,9 @@ class TWorkerThread : public TThread {
   TBaseTree* TakeNextTree(DWORD& wait);
   // Takes the tree off the queue; the lock is held.
   void Unqueue(TBaseTree* tree);
+  // Asks the tree's running build to stop and waits (at raised priority) until the thread has let go of the
+  // tree; the lock is held. Answers whether a build was running.
+  bool StopBuild(TBaseTree* tree);
   void FinishTree(TBaseTree* tree);
 
   HANDLE workEvent_ = nullptr;

@@ -14,6 +14,11 @@ HKEY OpenForWatch(HKEY root, const String& key) {
 
 bool Valid(HANDLE watch) { return watch && watch != INVALID_HANDLE_VALUE; }
 
+bool KeyDeleted(HKEY key) {
+  return key && RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr) == ERROR_KEY_DELETED;
+}
+
 }  // namespace
 
 HKEY RegRootKeyHandle(TSysRegRootKey rootKey) {
@@ -71,8 +76,12 @@ void TSysRegistryMonitorThread::Execute() {
 }
 
 void TSysRegistryMonitorThread::RootChanged() {
+  // Armed again before the key is looked at, so that a change made meanwhile (by the handler, say) is seen.
+  RegRewatchKey(rootKey_, true, REG_NOTIFY_CHANGE_NAME, rootWatch_);
   HKEY reopened = OpenForWatch(rootKey_, keyName_);
-  if (reopened && !keyExists_) {
+  // A key deleted and made again under its name since it was looked at: its old handle says it was deleted.
+  const bool madeAgain = reopened && keyExists_ && KeyDeleted(key_);
+  if (reopened && (!keyExists_ || madeAgain)) {
     CloseWatchHandle(keyWatch_);
     if (key_) RegCloseKey(key_);
     key_ = reopened;
@@ -86,12 +95,11 @@ void TSysRegistryMonitorThread::RootChanged() {
       keyExists_ = false;
     }
   }
-  RegRewatchKey(rootKey_, true, REG_NOTIFY_CHANGE_NAME, rootWatch_);
 }
 
 void TSysRegistryMonitorThread::KeyChanged() {
   DeliverQuietly();
-  // The watch of a deleted key cannot be armed again; it waits for the key to come back.
+  // The watch of a deleted key cannot be armed again; the root's watch tells when the key comes back.
   if (!RegRewatchKey(key_, watchSubTree_, filter_, keyWatch_)) CloseWatchHandle(keyWatch_);
 }
 

@@ -270,6 +270,27 @@ TEST(RegistryMonitor, SeesValuesAndTheKeyComingAndGoing) {
   EXPECT_EQ(changes.OffMainThread, 0);
 }
 
+// A key deleted and made again before the worker looked at the root's change (here by the handler of the first
+// report, while the worker waits for it) is watched again: its changes keep coming.
+TEST(RegistryMonitor, AKeyMadeAgainIsWatchedAgain) {
+  TRegistryBackup backup(HKEY_CURRENT_USER, kWatchedKey);
+  RegDeleteTreeW(HKEY_CURRENT_USER, kWatchedKey);
+  WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"one");
+  int reports = 0;
+  TSysRegistryMonitor monitor;
+  monitor.SetRegistryKey(kWatchedKey);
+  monitor.SetOnChange([&] {
+    if (++reports > 1) return;
+    RegDeleteTreeW(HKEY_CURRENT_USER, kWatchedKey);
+    WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"made again");
+  });
+  monitor.SetActive(true);
+  const auto write = [](int attempt) { WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", IntToStr(attempt)); };
+  EXPECT_TRUE(ChangeUntilSeen(write, [&] { return reports > 0; }));
+  const int before = reports;
+  EXPECT_TRUE(ChangeUntilSeen(write, [&] { return reports > before; }));
+}
+
 TEST(RegistryMonitor, StartAndStopCyclesLeakNoHandles) {
   TRegistryBackup backup(HKEY_CURRENT_USER, kWatchedKey);
   WriteRegString(HKEY_CURRENT_USER, kWatchedKey, L"Value", L"one");

@@ -1,5 +1,7 @@
 #include "support/hostile_input.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -37,17 +39,19 @@ constexpr uint32_t kEdgeWords[] = {0, 1, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0
 
 constexpr size_t kPage = 4096;
 constexpr uint64_t kGuardMagic = 0x6B636F6C42647247ull;
+// Guarded blocks are pages committed one after another in regions this large, each block's pages followed by one
+// left uncommitted: a region of its own for every block took a mapping or more of the process each, and a long
+// guarded run used the process's mappings up.
+constexpr size_t kRegionSize = size_t{64} << 20;
 
-// The first page of a guarded region says which block it holds.
+// The page before a guarded block's first page says which block it holds and how many pages the two span.
 struct TGuardHeader {
   uint64_t Magic;
   void* Block;
+  size_t Span;
 };
 
-int guardDepth = 0;
-long guardedBlocks = 0;
-
-// Memory for the list of freed regions, from outside operator new, which the list serves.
+// Memory for the list of regions, from outside operator new, which the list serves.
 template <class T>
 struct TMallocAllocator {
   using value_type = T;
@@ -63,39 +67,69 @@ struct TMallocAllocator {
   bool operator!=(const TMallocAllocator&) const { return false; }
 };
 
-using TRegionList = std::vector<void*, TMallocAllocator<void*>>;
+struct TGuardRegion {
+  uint8_t* Start;
+  uint8_t* End;
+  size_t LiveBlocks;
+};
+using TRegionList = std::vector<TGuardRegion, TMallocAllocator<TGuardRegion>>;
 
-// The regions of the guarded blocks freed since the outermost guard began. They stay reserved and unreadable until
-// the next one begins, so that a use after free faults until the end of the test that freed the block; then their
-// addresses go back to the process, whose count of mappings every region kept would use up within a few runs of a
-// test program. The list is never destroyed: a static made before it, destroyed after it at exit, may still free a
-// guarded block it took in a test.
-TRegionList& FreedRegions() {
+// Blocks are taken from the last region, never from the room a freed block left: its pages stay reserved and
+// unreadable, so that a use after free faults until the end of the test that freed the block. A region without
+// living blocks goes back to the process when the next outermost guard begins. The list is never destroyed: a
+// static made before it, destroyed after it at exit, may still free a guarded block it took in a test.
+TRegionList& Regions() {
   alignas(TRegionList) static unsigned char storage[sizeof(TRegionList)];
   static TRegionList* regions = ::new (storage) TRegionList();
   return *regions;
 }
 
-void ReleaseFreedRegions() {
-  for (void* region : FreedRegions()) VirtualFree(region, 0, MEM_RELEASE);
-  FreedRegions().clear();
+// Every thread's operator new guards while a guard lives (a worker thread's too).
+SRWLOCK guardLock = SRWLOCK_INIT;
+std::atomic<int> guardDepth{0};
+std::atomic<long> guardedBlocks{0};
+uint8_t* nextBlock = nullptr;
+
+class TGuardLock {
+ public:
+  TGuardLock() { AcquireSRWLockExclusive(&guardLock); }
+  ~TGuardLock() { ReleaseSRWLockExclusive(&guardLock); }
+  TGuardLock(const TGuardLock&) = delete;
+  TGuardLock& operator=(const TGuardLock&) = delete;
+};
+
+void ReleaseEmptyRegions() {
+  TRegionList& regions = Regions();
+  for (size_t i = regions.size(); i-- > 0;) {
+    if (regions[i].LiveBlocks > 0) continue;
+    if (nextBlock >= regions[i].Start && nextBlock <= regions[i].End) nextBlock = nullptr;
+    VirtualFree(regions[i].Start, 0, MEM_RELEASE);
+    regions.erase(regions.begin() + static_cast<std::ptrdiff_t>(i));
+  }
 }
 
-// Reserves header page, data pages and a no-access page, and places size bytes right before the last.
-void* AllocateGuarded(size_t size, size_t alignment, void** regionOut) {
+// The header page and the data pages, size bytes placed right before the page left uncommitted. Null when the
+// process has no room.
+void* AllocateGuarded(size_t size, size_t alignment) {
   const size_t dataPages = size == 0 ? 1 : (size + kPage - 1) / kPage;
-  auto* region =
-      static_cast<uint8_t*>(VirtualAlloc(nullptr, (dataPages + 2) * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-  if (!region) return nullptr;
-  uint8_t* end = region + (dataPages + 1) * kPage;
-  DWORD old = 0;
-  VirtualProtect(end, kPage, PAGE_NOACCESS, &old);
+  const size_t span = (dataPages + 1) * kPage;
+  const TGuardLock lock;
+  TRegionList& regions = Regions();
+  if (!nextBlock || static_cast<size_t>(regions.back().End - nextBlock) < span + kPage) {
+    const size_t room = std::max(kRegionSize, span + kPage);
+    auto* start = static_cast<uint8_t*>(VirtualAlloc(nullptr, room, MEM_RESERVE, PAGE_NOACCESS));
+    if (!start) return nullptr;
+    regions.push_back(TGuardRegion{start, start + room, 0});
+    nextBlock = start;
+  }
+  uint8_t* pages = nextBlock;
+  if (!VirtualAlloc(pages, span, MEM_COMMIT, PAGE_READWRITE)) return nullptr;
+  nextBlock += span + kPage;
+  ++regions.back().LiveBlocks;
+  ++guardedBlocks;
   // The end of a page is aligned to anything; the block keeps the alignment its size allows.
-  uint8_t* block = end - (size == 0 ? alignment : size);
-  auto* header = reinterpret_cast<TGuardHeader*>(region);
-  header->Magic = kGuardMagic;
-  header->Block = block;
-  if (regionOut) *regionOut = region;
+  uint8_t* block = pages + span - (size == 0 ? alignment : size);
+  *reinterpret_cast<TGuardHeader*>(pages) = TGuardHeader{kGuardMagic, block, span};
   return block;
 }
 
@@ -106,44 +140,55 @@ size_t AlignmentFor(size_t size) {
   return alignment;
 }
 
-// True (and freed) when block is one of the guarded blocks. The addresses stay reserved and unreadable, so that
-// a later allocation cannot reuse them and a use after free faults too, until the next guard begins.
+// True (and freed) when block is one of the guarded blocks. Its pages are decommitted; their addresses stay
+// reserved until its region goes.
 bool ReleaseGuarded(void* block) {
-  MEMORY_BASIC_INFORMATION info{};
-  if (!VirtualQuery(block, &info, sizeof info) || info.Type != MEM_PRIVATE || !info.AllocationBase) return false;
-  MEMORY_BASIC_INFORMATION base{};
-  if (!VirtualQuery(info.AllocationBase, &base, sizeof base) || base.State != MEM_COMMIT ||
-      base.Protect != PAGE_READWRITE)
-    return false;
-  const auto* header = static_cast<const TGuardHeader*>(info.AllocationBase);
-  if (header->Magic != kGuardMagic || header->Block != block) return false;
-  VirtualFree(info.AllocationBase, 0, MEM_DECOMMIT);
-  FreedRegions().push_back(info.AllocationBase);
-  --guardedBlocks;
-  return true;
+  auto* at = static_cast<uint8_t*>(block);
+  const TGuardLock lock;
+  for (TGuardRegion& region : Regions()) {
+    if (at < region.Start + kPage || at >= region.End) continue;
+    const uintptr_t firstPage = reinterpret_cast<uintptr_t>(at) / kPage * kPage;
+    auto* header = reinterpret_cast<TGuardHeader*>(firstPage - kPage);
+    MEMORY_BASIC_INFORMATION info{};
+    if (!VirtualQuery(header, &info, sizeof info) || info.State != MEM_COMMIT) return false;
+    if (header->Magic != kGuardMagic || header->Block != block) return false;
+    VirtualFree(header, header->Span, MEM_DECOMMIT);
+    --region.LiveBlocks;
+    --guardedBlocks;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 void* AllocateForTests(size_t size) {
   if (guardDepth == 0) return nullptr;
-  void* block = AllocateGuarded(size, AlignmentFor(size), nullptr);
+  void* block = AllocateGuarded(size, AlignmentFor(size));
   if (!block) throw std::bad_alloc();
-  ++guardedBlocks;
   return block;
 }
 
 bool FreeForTests(void* block) { return guardedBlocks > 0 && ReleaseGuarded(block); }
 
 TGuardedAllocations::TGuardedAllocations() {
-  if (guardDepth++ == 0) ReleaseFreedRegions();
+  const TGuardLock lock;
+  if (guardDepth++ == 0) ReleaseEmptyRegions();
 }
 
-TGuardedAllocations::~TGuardedAllocations() { --guardDepth; }
+TGuardedAllocations::~TGuardedAllocations() {
+  const TGuardLock lock;
+  --guardDepth;
+}
 
 TGuardedBytes::TGuardedBytes(const std::string& bytes) : size_(bytes.size()) {
-  data_ = static_cast<uint8_t*>(AllocateGuarded(bytes.size(), 1, &region_));
-  if (!data_) throw std::bad_alloc();
+  const size_t dataPages = bytes.empty() ? 1 : (bytes.size() + kPage - 1) / kPage;
+  region_ = VirtualAlloc(nullptr, (dataPages + 1) * kPage, MEM_RESERVE, PAGE_NOACCESS);
+  if (!region_ || !VirtualAlloc(region_, dataPages * kPage, MEM_COMMIT, PAGE_READWRITE)) {
+    if (region_) VirtualFree(region_, 0, MEM_RELEASE);
+    throw std::bad_alloc();
+  }
+  data_ = static_cast<uint8_t*>(region_) + dataPages * kPage - bytes.size();
   if (!bytes.empty()) std::memcpy(data_, bytes.data(), bytes.size());
 }
 

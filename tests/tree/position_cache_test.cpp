@@ -245,6 +245,40 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
   }
 }
 
+// Deleting the root's children frees its rows from the last on, and the root stays open meanwhile. A free handler that deletes
+// the last top row has the worker build a cache over the rows still there; a later one that starts a build
+// without moving a shown row (it deletes a row under a closed one) must find none of the rows freed since kept:
+// the build would begin after the last entry kept. Each handler waits until its build has ended.
+TEST(WorkerThreadFaults, ABuildStartedByAFreeHandlerKeepsNoRowFreedSince) {
+  TNodeSlab::SetGuardFreedBlocks(true);
+  {
+    TTestTree tree;
+    tree.SetRootNodeCount(CacheThreshold + 1000);
+    // Every top row holds a closed row.
+    for (PTreeNode row = tree.GetFirstNoInit(); row; row = row->NextSibling) tree.AddChild(row);
+    ASSERT_TRUE(WaitForCache(tree));
+    int calls = 0;
+    testing::AssertionResult built = testing::AssertionSuccess();
+    tree.OnFreeNode = [&](TBaseTree*, PTreeNode node) {
+      ++calls;
+      if (calls == 1) {
+        tree.DeleteNode(node->Parent);
+      } else if (calls == 500) {
+        tree.DeleteNode(tree.GetFirstNoInit()->FirstChild);
+      } else {
+        return;
+      }
+      if (built) built = WaitForValidationToEnd(tree);
+    };
+    tree.DeleteChildren(nullptr);
+    EXPECT_TRUE(built);
+    tree.OnFreeNode = nullptr;
+    EXPECT_EQ(CheckInvariants(tree), "");
+    EXPECT_EQ(tree.GetFirstNoInit(), nullptr);
+  }
+  TNodeSlab::SetGuardFreedBlocks(false);
+}
+
 // One wake-up of the worker serves every tree queued before it.
 TEST(WorkerThreadFaults, OneSignalServesEveryQueuedTree) {
   std::vector<std::unique_ptr<TTestTree>> trees;
