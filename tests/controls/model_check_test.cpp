@@ -1,13 +1,17 @@
-// A random model check of a page control, a combo box and an address box on a form, each run numbered: random
-// steps give real clicks on the tabs, arrow keys to the focused control, pages added, deleted, moved and activated,
-// typing and F4 in the boxes, while every handler (OnChanging, OnChange, a page's OnShow and OnHide, the boxes'
-// OnChange, OnKeyPress, OnDropDown and OnUrlSelected) may, at random, free the page it is about, the control, a box,
-// the form, raise or refuse. After every step what lives is whole: the active page is one of the control's pages
-// and the only one shown, no list stays dropped down. A failure names its run and step and the steps before it.
+// A random model check of a page control, a row of tab buttons, a combo box and an address box on a form, each run
+// numbered: random steps give real clicks on the tabs, left, middle and right clicks (single and quick double ones)
+// on the tab buttons, arrow keys to the focused control, pages and tab buttons added and deleted, pages moved and
+// activated, typing and F4 in the boxes, while every handler (OnChanging, OnChange, a page's OnShow and OnHide, a
+// tab button's OnClick, OnMiddleClick and OnRightClick and the tab-down procedure, the boxes' OnChange, OnKeyPress,
+// OnDropDown and OnUrlSelected) may, at random, free the page or tab it is about, the control, a box, the form,
+// raise or refuse. After every step what lives is whole: the active page is one of the control's pages and the
+// only one shown, at most one tab button is down, no list stays dropped down, and no window keeps the mouse. A
+// failure names its run and step and the steps before it.
 // CONTROLS_MODEL_RUNS, CONTROLS_MODEL_FIRST_RUN, CONTROLS_MODEL_STEPS and CONTROLS_MODEL_GUARD (0: allocations
 // unguarded, 1: guarded, the default) make a longer run; CONTROLS_MODEL_TRACE=1 prints each step before it runs.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -18,6 +22,7 @@
 #include <vector>
 
 #include "controls/address_box.h"
+#include "controls/tab_button.h"
 #include "controls/tabs/page_control.h"
 #include "controls/tabs/tab_painter.h"
 #include "framework/application.h"
@@ -115,6 +120,7 @@ class TControlsModelCheck {
     form_ = new TForm(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
     form_->SetBounds(40, 40, 560, 300);
+    tabs_ = {};
     formLife_ = form_->LifeWatch();
     control_ = new TPcPageControl(form_);
     control_->SetBounds(10, 40, 400, 200);
@@ -138,6 +144,8 @@ class TControlsModelCheck {
     for (const wchar_t* url : {L"http://one.example/", L"http://two.example/"}) address_->Items()->Add(url);
     address_->OnUrlSelected = [this](TObject*, String) { Chaos("OnUrlSelected", nullptr); };
     WireBox(address_);
+    for (int i = 0; i < 3 && FormLives(); ++i) AddTab();
+    if (!FormLives()) return;
     form_->Show();
     if (!FormLives()) return;
     SetForegroundWindow(form_->Handle());
@@ -157,6 +165,71 @@ class TControlsModelCheck {
     // Joining may activate the page, whose handlers may free anything.
     page->SetPageControl(control);
   }
+  TTabButton* Tab(std::size_t place) const {
+    const auto& [tab, life] = tabs_[place];
+    return tab && !life.Ended() ? tab : nullptr;
+  }
+  std::vector<TTabButton*> LivingTabs() const {
+    std::vector<TTabButton*> living;
+    for (std::size_t place = 0; place < tabs_.size(); ++place)
+      if (TTabButton* tab = Tab(place)) living.push_back(tab);
+    return living;
+  }
+  TTabButton* PickTab() {
+    const std::vector<TTabButton*> living = LivingTabs();
+    return living.empty() ? nullptr : living[Below(static_cast<unsigned>(living.size()))];
+  }
+  // A tab button in the first empty place of the row along the form's foot.
+  void AddTab() {
+    if (!FormLives()) return;
+    for (std::size_t place = 0; place < tabs_.size(); ++place) {
+      if (Tab(place)) continue;
+      auto* tab = new TTabButton(form_);
+      tab->SetBounds(10 + 100 * static_cast<int>(place), 255, 96, 24);
+      tab->SetCaption(L"Tab " + std::to_wstring(nextTab_));
+      tab->SetTabIndex(nextTab_++);
+      const TLifeWatch life = tab->LifeWatch();
+      tabs_[place] = {tab, life};
+      auto handler = [this, tab, life](const char* event) {
+        return [this, tab, life, event](TObject*) {
+          if (!life.Ended()) TabChaos(event, tab);
+        };
+      };
+      // As the main window does, a clicked tab goes down, which raises the tab-down procedure.
+      tab->OnClick = [this, tab, life](TObject*) {
+        tab->SetDown(true);
+        if (!life.Ended()) TabChaos("OnClick of a tab button", tab);
+      };
+      tab->OnMiddleClick = handler("OnMiddleClick");
+      tab->OnRightClick = handler("OnRightClick");
+      tab->SetParent(form_);
+      return;
+    }
+  }
+  void TabChaos(const char* event, TTabButton* tab) {
+    TTabButton* const outer = std::exchange(eventTab_, tab);
+    struct TRestore {
+      TTabButton*& slot;
+      TTabButton* value;
+      ~TRestore() { slot = value; }
+    } restore{eventTab_, outer};
+    Chaos(event, nullptr);
+  }
+
+ public:
+  // What the main window's procedure does when a tab goes down: every other tab comes up.
+  void TabWentDown(int tabIndex) {
+    TTabButton* down = nullptr;
+    for (TTabButton* tab : LivingTabs()) {
+      if (tab->TabIndex() == tabIndex)
+        down = tab;
+      else if (tab->Down())
+        tab->SetDown(false);
+    }
+    if (down) TabChaos("the tab-down procedure", down);
+  }
+
+ private:
   void WireBox(TCustomComboBox* box) {
     box->OnChange = [this](TObject*) { Chaos("OnChange of a box", nullptr); };
     box->OnKeyPress = [this](TObject*, wchar_t&) { Chaos("OnKeyPress", nullptr); };
@@ -175,14 +248,11 @@ class TControlsModelCheck {
     Deed(event, page, allow);
   }
   void Deed(const char* event, TPcTabSheet* page, bool* allow) {
-    static const char* const deeds[] = {"frees the page",
-                                        "frees the page control",
-                                        "frees the combo box",
-                                        "frees the address box",
-                                        "frees the form",
-                                        "raises",
-                                        "refuses"};
-    const unsigned deed = Below(allow ? 7 : 6);
+    static const char* const deeds[] = {
+        "frees the page", "frees the page control", "frees the combo box",      "frees the address box",
+        "frees the form", "frees its tab button",   "frees another tab button", "raises",
+        "refuses"};
+    const unsigned deed = Below(allow ? 9 : 8);
     if (tracing_) {
       std::fprintf(stderr, "  %s %s\n", event, deeds[deed]);
       std::fflush(stderr);
@@ -204,6 +274,12 @@ class TControlsModelCheck {
         if (FormLives()) delete form_;
         break;
       case 5:
+        delete (eventTab_ ? eventTab_ : PickTab());
+        break;
+      case 6:
+        delete PickTab();
+        break;
+      case 7:
         if (raising_) throw EChaos();
         break;
       default:
@@ -214,7 +290,18 @@ class TControlsModelCheck {
   // ---- the steps
 
   void Step() {
-    switch (Below(12)) {
+    switch (Below(15)) {
+      case 12:
+      case 13:
+        ClickATabButton();
+        return;
+      case 14:
+        Say(Chance(2) ? "a tab button added" : "a tab button deleted");
+        if (current_ == "a tab button added")
+          AddTab();
+        else
+          delete PickTab();
+        return;
       case 0:
       case 1:
         ClickATab();
@@ -275,6 +362,30 @@ class TControlsModelCheck {
     ClickAndSettle(control->ClientToScreen(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}));
   }
 
+  // A left, middle or right click on a tab button, or two quickly (the second a double click).
+  void ClickATabButton() {
+    TTabButton* tab = PickTab();
+    if (!tab || !FormLives()) {
+      Say("a click on no tab button");
+      return;
+    }
+    static const struct {
+      const char* Name;
+      DWORD Press, Release, Key;
+    } buttons[] = {{"left", MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, VK_LBUTTON},
+                   {"middle", MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, VK_MBUTTON},
+                   {"right", MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, VK_RBUTTON}};
+    const auto& button = buttons[Below(3)];
+    const bool twice = Chance(3);
+    Say(std::string(twice ? "a quick double " : "a ") + button.Name + " click on a tab button");
+    const POINT at = form_->ClientToScreen(POINT{tab->Left() + tab->Width() / 2, tab->Top() + tab->Height() / 2});
+    SendMouseClick(at, button.Press, button.Release);
+    if (twice) SendMouseClick(at, button.Press, button.Release);
+    ProcessPendingMessages();
+    PumpUntil([&button] { return !(GetAsyncKeyState(static_cast<int>(button.Key)) & 0x8000); });
+    ProcessPendingMessages();
+  }
+
   // Typing, F4 (the list down and up again), Down, Enter or Escape in a box's edit window.
   void Keys(TCustomComboBox* box, const char* which) {
     if (!box || !box->CanFocus()) {
@@ -315,6 +426,13 @@ class TControlsModelCheck {
     }
     for (TCustomComboBox* box : {Combo(), static_cast<TCustomComboBox*>(Address())})
       if (box && box->HandleAllocated() && box->DroppedDown()) return "a list stays dropped down";
+    int down = 0;
+    for (TTabButton* tab : LivingTabs()) {
+      if (tab->Parent() != form_) return "a tab button left its form";
+      if (tab->Down()) ++down;
+    }
+    if (down > 1) return std::to_string(down) + " tab buttons are down";
+    if (GetCapture()) return "a window keeps the mouse after the click";
     return {};
   }
 
@@ -338,6 +456,10 @@ class TControlsModelCheck {
   TAddressBox* address_ = nullptr;
   TLifeWatch addressLife_;
   int nextPage_ = 1;
+  // The tab buttons' places, each empty or holding a tab that may have been freed since.
+  std::array<std::pair<TTabButton*, TLifeWatch>, 5> tabs_{};
+  int nextTab_ = 1;
+  TTabButton* eventTab_ = nullptr;
   bool acting_ = false;
   bool raising_ = true;
   unsigned step_ = 0;
@@ -346,6 +468,12 @@ class TControlsModelCheck {
   std::string unexpected_;
   const bool tracing_ = EnvironmentNumber("CONTROLS_MODEL_TRACE", 0) != 0;
 };
+
+TControlsModelCheck* runningCheck = nullptr;
+
+void WINAPI TabWentDown(int tabIndex) {
+  if (runningCheck) runningCheck->TabWentDown(tabIndex);
+}
 
 TEST(ControlsModelCheck, HandlersThatFreeOrRaiseLeaveThePagesAndBoxesWhole) {
   const unsigned runs = EnvironmentNumber("CONTROLS_MODEL_RUNS", 2);
@@ -362,7 +490,11 @@ TEST(ControlsModelCheck, HandlersThatFreeOrRaiseLeaveThePagesAndBoxesWhole) {
       if (guarded) guard.emplace();
       TControlsModelCheck check(run);
       Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
+      runningCheck = &check;
+      const TTabButtonDownProc previous = std::exchange(TabButtonDownProc, &TabWentDown);
       fault = check.Run(steps);
+      TabButtonDownProc = previous;
+      runningCheck = nullptr;
       Application->OnException = nullptr;
     }
     ASSERT_EQ(fault, "");
