@@ -766,6 +766,7 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     if (resetHasChildren && node != root_) node->States &= ~nsHasChildren;
     return;
   }
+  InterruptValidation();
   const int oldX = offsetX_;
   const TTreePosition oldY = offsetY_;
   // The cache keeps no entry from the node on while the children go: closed, they are on no visible path, and a

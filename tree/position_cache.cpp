@@ -23,6 +23,13 @@ class TSharedCacheLock {
   SRWLOCK& lock_;
 };
 
+// How many of the first kept entries of the cache lie above top.
+std::uint32_t EntriesAbove(const std::vector<TCacheEntry>& cache, std::uint32_t kept, std::uint64_t top) {
+  auto first = std::lower_bound(cache.begin(), cache.begin() + kept, top,
+                                [](const TCacheEntry& e, std::uint64_t p) { return e.AbsoluteTop < p; });
+  return static_cast<std::uint32_t>(first - cache.begin());
+}
+
 }  // namespace
 
 void TBaseTree::InterruptValidation() {
@@ -64,9 +71,7 @@ void TBaseTree::InvalidateCacheFrom(PTreeNode node) {
     for (std::uint32_t steps = 0; run && steps <= 2 * CacheSpacing; ++steps) {
       std::uint64_t top = 0;
       if (FindCachedTop(run, top) && top < limit) {
-        auto first = std::lower_bound(positionCache_.begin(), positionCache_.begin() + kept, top + rows,
-                                      [](const TCacheEntry& e, std::uint64_t p) { return e.AbsoluteTop < p; });
-        kept = static_cast<std::uint32_t>(first - positionCache_.begin());
+        kept = EntriesAbove(positionCache_, kept, top + rows);
         break;
       }
       run = PreviousOnVisiblePath(run);
@@ -87,9 +92,7 @@ void TBaseTree::ForgetCachedNode(PTreeNode node) {
   const std::uint32_t kept = std::min<std::uint32_t>(keptCacheEntries_, positionCache_.size());
   std::uint64_t top = 0;
   if (kept == 0 || !FindCachedTop(node, top)) return;
-  auto first = std::lower_bound(positionCache_.begin(), positionCache_.begin() + kept, top,
-                                [](const TCacheEntry& e, std::uint64_t p) { return e.AbsoluteTop < p; });
-  keptCacheEntries_ = static_cast<std::uint32_t>(first - positionCache_.begin());
+  keptCacheEntries_ = EntriesAbove(positionCache_, kept, top);
   cacheFlags_ = (cacheFlags_ | cfValidationNeeded) & ~cfUseCache;
 }
 

@@ -115,6 +115,16 @@ void PostInputFromLoop(std::function<void()> input, UINT delayMilliseconds) {
   PendingInputs()[id] = std::move(input);
 }
 
+void InstallPendingInputDrop() {
+  class TPendingInputDrop : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override {
+      for (const auto& [id, input] : PendingInputs()) KillTimer(nullptr, id);
+      PendingInputs().clear();
+    }
+  };
+  testing::UnitTest::GetInstance()->listeners().Append(new TPendingInputDrop);
+}
+
 void PostKeyPress(HWND wnd, WORD virtualKey) {
   LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
   PostMessageW(wnd, WM_KEYDOWN, virtualKey, scan | 1);

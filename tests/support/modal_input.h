@@ -18,6 +18,10 @@ bool RunModalWithInput(const std::function<void()>& postInput, const std::functi
 // Runs input once from inside whichever message loop the thread runs next, after the delay: for loops that drop
 // input queued before they start.
 void PostInputFromLoop(std::function<void()> input, UINT delayMilliseconds = 0);
+// Has every test end with the inputs it posted from loops and that never ran dropped: input that waited for a loop
+// that never came (a menu a handler freed before it opened) would otherwise run in a later test's loop, about
+// objects gone with the test that posted it.
+void InstallPendingInputDrop();
 
 // Posts WM_KEYDOWN and WM_KEYUP for a virtual key to the window, with plausible key data.
 void PostKeyPress(HWND wnd, WORD virtualKey);

@@ -7,6 +7,7 @@
 #include "framework/application.h"
 #include "framework/startup.h"
 #include "support/fault_recorder.h"
+#include "support/modal_input.h"
 #include "support/test_units.h"
 #include "support/test_watchdog.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   InstallTestWatchdog();
   InstallFaultRecorder();
+  InstallPendingInputDrop();
   SetMessageBoxFunction(&FailInsteadOfMessageBox);
   InitializeUnit(FrameworkUnit());
   StartAreaUnits();
