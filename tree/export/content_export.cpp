@@ -74,14 +74,14 @@ TContentExport::TContentExport(TCustomStringTree& tree, TVSTTextSourceType sourc
   useColumns_ = header->UseColumns();
   if (!useColumns_) {
     const bool rtl = tree.BiDiMode() != TBiDiMode::bdLeftToRight;
-    cells_.push_back(TCell{false, String(), 0, false, clNone, NoColumn, true, rtl,
+    cells_.push_back(TCell{String(), 0, false, clNone, NoColumn, true, rtl,
                            rtl ? MirroredAlignment(tree.Alignment()) : tree.Alignment()});
     return;
   }
   const TColumnIndex mainColumn = header->MainColumn();
   for (TTreeColumn* column : header->Columns()->GetVisibleColumns()) {
     const bool rtl = column->UseRightToLeftReading();
-    cells_.push_back(TCell{true, column->Text(), column->Width(),
+    cells_.push_back(TCell{column->Text(), column->Width(),
                            !column->Options().Contains(TTreeColumnOption::coParentColor), column->Color(),
                            column->Index(), column->Index() == mainColumn, rtl,
                            rtl ? MirroredAlignment(column->Alignment()) : column->Alignment()});

@@ -31,10 +31,9 @@ class TContentExport {
   // What the export needs of a column, taken when it starts: the handlers it raises may add, remove or move
   // columns, and a removed one is freed.
   struct TCell {
-    bool FromColumn;  // false for the single cell of a tree without columns
-    String Caption;   // the column's header text
+    String Caption;  // the column's header text
     int Width;
-    bool OwnColor;  // the column paints its cells in Color, not in the tree's colour
+    bool OwnColor;  // the column paints its cells in Color, not in the tree's colour (never without columns)
     TColor Color;
     TColumnIndex Index;
     bool Main;

@@ -152,12 +152,11 @@ std::string TContentExport::Html(const String& caption) {
       bool fontChanged = false;
       const TFont* font = CellFont(node, cell.Index, &fontChanged);
       if (RowGone(row)) break;
-      const bool ownColor = cell.FromColumn && cell.OwnColor;
-      const std::string background = ownColor ? " bgcolor=" + HtmlColor(cell.Color) : "";
+      const std::string background = cell.OwnColor ? " bgcolor=" + HtmlColor(cell.Color) : "";
       std::string td;
       if (cell.Main) {
         for (std::uint32_t i = 0; i < level; ++i) {
-          if (!ownColor)
+          if (!cell.OwnColor)
             td += i == 0 ? " <td height=" + height + ">&nbsp;</td>" : " <td>&nbsp;</td>";
           else
             td += "<td class=\"noborder\" width=" + Quoted(tree_.Indent()) + " height=" + height + background +
