@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "framework/alignment.h"
+#include "framework/first_failure.h"
 #include "framework/picture.h"
 #include "framework/set.h"
 #include "framework/win_control.h"
-#include "tree/first_failure.h"
 #include "tree/node_slab.h"
 #include "tree/node_watch.h"
 #include "tree/paint/glyph_images.h"

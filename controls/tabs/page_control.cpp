@@ -1,12 +1,12 @@
 #include "controls/tabs/page_control.h"
 
 #include <algorithm>
-#include <exception>
 #include <string>
 
 #include "controls/tabs/tab_painter.h"
 #include "framework/accelerators.h"
 #include "framework/application.h"
+#include "framework/first_failure.h"
 #include "framework/form.h"
 #include "framework/properties.h"
 
@@ -211,21 +211,14 @@ void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
   // A page that goes cannot stay active, whatever OnChanging says or raises: the control forgets it first, and the
   // first exception a handler raised follows.
   const TLifeWatch life = LifeWatch();
-  std::exception_ptr failure;
-  auto attempt = [&failure](auto work) {
-    try {
-      work();
-    } catch (...) {
-      if (!failure) failure = std::current_exception();
-    }
-  };
-  attempt([&] { SetActivePage(next); });
-  if (!life.Ended() && activePage_ == page) attempt([&] { ChangeActivePage(nullptr); });
+  TFirstFailure failure;
+  failure.Run([&] { SetActivePage(next); });
+  if (!life.Ended() && activePage_ == page) failure.Run([&] { ChangeActivePage(nullptr); });
   if (!life.Ended()) {
     if (activePage_ == page) activePage_ = nullptr;
     Refresh();
   }
-  if (failure) std::rethrow_exception(failure);
+  failure.Raise();
 }
 
 void TPcCustomPageControl::MovePage(TPcTabSheet* page, int index) {

@@ -1,12 +1,11 @@
-// TFirstFailure: work that raises a handler for each of many nodes (freeing them, telling that they left the
-// selection) goes on to a sound end when one of the handlers raises, and raises the first such exception once the
-// tree is whole again: stopping half-way would leave nodes unlinked, counts off or an update bracket open.
+// TFirstFailure: work that raises a handler at each of several steps (a tree freeing many nodes, telling that they
+// left the selection; a page control letting a page go) goes on to a sound end when one of the handlers raises,
+// and raises the first such exception once the object is whole again: stopping half-way would leave nodes
+// unlinked, counts off, an update bracket open or a freed page active.
 #pragma once
 
 #include <exception>
 #include <utility>
-
-namespace tree {
 
 class TFirstFailure {
  public:
@@ -28,5 +27,3 @@ class TFirstFailure {
  private:
   std::exception_ptr failure_;
 };
-
-}  // namespace tree
