@@ -19,26 +19,33 @@ String ValueName(int number) { return L"Url" + std::to_wstring(number); }
 
 }  // namespace
 
+namespace {
+
+// The text of a string value, or false for a value that is missing or of another type.
+bool ReadStringValue(HKEY key, const String& name, String& value) {
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  value.assign(size / sizeof(wchar_t), L'\0');
+  if (RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size) !=
+      ERROR_SUCCESS)
+    return false;
+  value.resize(std::min(value.size(), size / sizeof(wchar_t)));
+  value.resize(wcsnlen(value.c_str(), value.size()));
+  return true;
+}
+
+}  // namespace
+
 std::vector<String> ReadTypedURLs() {
   std::vector<String> urls;
   HKEY opened = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return urls;
   const TKey key(opened);
   for (int k = 1; k <= MaxTypedURLs; ++k) {
-    DWORD type = 0;
-    DWORD size = 0;
-    const String name = ValueName(k);
-    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) continue;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
-    String value(size / sizeof(wchar_t), L'\0');
-    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size) !=
-        ERROR_SUCCESS)
-      continue;
-    value.resize(std::min(value.size(), size / sizeof(wchar_t)));
-    value.resize(wcsnlen(value.c_str(), value.size()));
-    // An empty value marks the end of the history a save wrote.
-    if (value.empty()) break;
-    urls.push_back(value);
+    String value;
+    if (ReadStringValue(key.get(), ValueName(k), value) && !value.empty()) urls.push_back(value);
   }
   return urls;
 }
@@ -56,7 +63,13 @@ void WriteTypedURLs(const std::vector<String>& urls) {
     RegSetValueExW(key.get(), ValueName(k).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
-  for (int k = written + 1; k <= MaxTypedURLs; ++k) RegDeleteValueW(key.get(), ValueName(k).c_str());
+  // A load passes over gaps, so an address left after the end mark would come back behind the saved ones: the
+  // history read into the list is now written above, and what a load would still find after it goes.
+  for (int k = written + 1; k <= MaxTypedURLs; ++k) {
+    String value;
+    if (ReadStringValue(key.get(), ValueName(k), value) && !value.empty())
+      RegDeleteValueW(key.get(), ValueName(k).c_str());
+  }
 }
 
 }  // namespace controls

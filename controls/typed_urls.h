@@ -13,12 +13,12 @@ extern const wchar_t* const TypedURLsKey;
 // The number of values the history holds at most.
 constexpr int MaxTypedURLs = 25;
 
-// The string values Url1 .. Url25 in order, up to the first empty one; missing values and values of other types
-// are passed over. Empty when the key does not exist.
+// The non-empty string values Url1 .. Url25 in order; missing and empty values and values of other types are
+// passed over. Empty when the key does not exist.
 std::vector<String> ReadTypedURLs();
-// Writes the first 25 addresses as Url1 ..; below 24 addresses the value after the last one is written empty, so
-// that a reader stops there, and the values after it up to Url25 are removed: an older, longer history no longer
-// follows. Nothing happens when the key cannot be made.
+// Writes the first 25 addresses as Url1 ..; below 24 addresses the value after the last one is written empty. The
+// non-empty string values after those written, up to Url25, are removed, so that a load gives the saved list; other
+// values stay. Nothing happens when the key cannot be made.
 void WriteTypedURLs(const std::vector<String>& urls);
 
 }  // namespace controls

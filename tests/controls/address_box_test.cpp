@@ -113,6 +113,7 @@ class AddressBox : public FormTest {
 
 TEST_F(AddressBox, WindowCreationLoadsTheHistory) {
   SetTypedValue(L"Url1", L"a");
+  SetTypedValue(L"Url2", L"");
   SetTypedValue(L"Url3", L"b");
   SetTypedValue(L"Url26", L"z");
   TAddressBox* box = MakeBox();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "typed_url_values.h"
@@ -62,52 +63,90 @@ TEST_F(TypedURLHistory, SavingMarksTheEndBelowTwentyFourEntries) {
   EXPECT_EQ(values.count(L"Url26"), 0u);
 }
 
-// A shorter history saved over a longer one reads back alone: the values after its end mark go, up to Url25; a
-// value past the history's range stays.
-TEST_F(TypedURLHistory, SavingAShorterHistoryRemovesTheOlderOne) {
-  WriteTypedURLs(NumberedAddresses(10));
-  SetTypedValue(L"Url26", L"beyond");
-  WriteTypedURLs({L"http://new1.example/", L"http://new2.example/"});
-  std::map<String, String> values = StoredValues();
-  EXPECT_EQ(values[L"Url1"], L"http://new1.example/");
-  EXPECT_EQ(values[L"Url3"], L"");
-  EXPECT_EQ(values[L"Url26"], L"beyond");
-  EXPECT_EQ(values.size(), 4u) << "Url1 to Url3 and Url26";
-  EXPECT_EQ(ReadTypedURLs(), (std::vector<String>{L"http://new1.example/", L"http://new2.example/"}));
+namespace {
+
+void SetTypedNumber(const String& name, DWORD type) {
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+  const DWORD number = 7;
+  RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  RegCloseKey(key);
 }
 
-// Missing values and values of other types are passed over; an empty value ends the history. What is read saves
-// and reads back the same, whatever the key held.
-TEST_F(TypedURLHistory, LoadingStopsAtAnEmptyValueAndReadsBackWhatItSaves) {
-  EXPECT_TRUE(ReadTypedURLs().empty());
-  SetTypedValue(L"Url1", L"a");
-  SetTypedValue(L"Url3", L"b");
-  HKEY key = nullptr;
-  RegOpenKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, KEY_WRITE, &key);
-  const DWORD number = 7;
-  RegSetValueExW(key, L"Url4", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-  RegCloseKey(key);
-  SetTypedValue(L"Url5", L"c");
-  SetTypedValue(L"Url6", L"");
-  SetTypedValue(L"Url7", L"after the end");
-  SetTypedValue(L"Url26", L"z");
-  EXPECT_EQ(ReadTypedURLs(), (std::vector<String>{L"a", L"b", L"c"}));
+}  // namespace
 
-  // Twenty-five values, one of them empty and two of another type, as the issue found them.
-  RegDeleteKeyW(HKEY_CURRENT_USER, TypedURLsKey);
+// Keys as the platform's browser, a person or an older save left them: a load passes over missing, empty and
+// non-string values up to Url25; a save of what was loaded loses none of it and reads back as it was saved; a
+// shorter list saved afterwards reads back alone. Values of other types and those past Url25 are never touched.
+TEST_F(TypedURLHistory, LoadPassesOverGapsAndSaveReadsBackAsSaved) {
   const std::vector<String> many = NumberedAddresses(25);
-  for (int k = 1; k <= 25; ++k) SetTypedValue(L"Url" + std::to_wstring(k), k == 23 ? String() : many[k - 1]);
-  RegOpenKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, KEY_WRITE, &key);
-  RegSetValueExW(key, L"Url3", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-  RegSetValueExW(key, L"Url7", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&number), sizeof number);
-  RegCloseKey(key);
-  const std::vector<String> read = ReadTypedURLs();
-  EXPECT_EQ(read.size(), 20u);
-  WriteTypedURLs(read);
-  EXPECT_EQ(ReadTypedURLs(), read);
-  EXPECT_EQ(StoredValues().count(L"Url25"), 0u);
+  const struct {
+    const char* Name;
+    std::function<void()> Fill;
+    std::vector<String> Loaded;
+  } cases[] = {
+      {"an empty value between two addresses",
+       [] {
+         SetTypedValue(L"Url1", L"a");
+         SetTypedValue(L"Url2", L"");
+         SetTypedValue(L"Url3", L"b");
+       },
+       {L"a", L"b"}},
+      {"gaps, other types and values past the range",
+       [] {
+         SetTypedValue(L"Url1", L"a");
+         SetTypedValue(L"Url3", L"b");
+         SetTypedNumber(L"Url4", REG_DWORD);
+         SetTypedValue(L"Url5", L"c");
+         SetTypedValue(L"Url6", L"");
+         SetTypedValue(L"Url7", L"after an empty one");
+         SetTypedValue(L"Url25", L"y");
+         SetTypedValue(L"Url26", L"z");
+       },
+       {L"a", L"b", L"c", L"after an empty one", L"y"}},
+      {"twenty-five values, one empty and two of other types",
+       [&] {
+         for (int k = 1; k <= 25; ++k) SetTypedValue(L"Url" + std::to_wstring(k), k == 23 ? String() : many[k - 1]);
+         SetTypedNumber(L"Url3", REG_DWORD);
+         SetTypedNumber(L"Url7", REG_BINARY);
+       },
+       [&] {
+         std::vector<String> kept;
+         for (int k = 1; k <= 25; ++k)
+           if (k != 3 && k != 7 && k != 23) kept.push_back(many[k - 1]);
+         return kept;
+       }()},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    RegDeleteKeyW(HKEY_CURRENT_USER, TypedURLsKey);
+    test.Fill();
+    const std::vector<String> loaded = ReadTypedURLs();
+    EXPECT_EQ(loaded, test.Loaded);
+    WriteTypedURLs(loaded);
+    EXPECT_EQ(ReadTypedURLs(), loaded);
+    std::map<String, String> values = StoredValues();
+    for (size_t i = 0; i < loaded.size(); ++i)
+      EXPECT_EQ(values[L"Url" + std::to_wstring(i + 1)], loaded[i]) << "value " << i + 1;
 
-  const std::vector<String> more = NumberedAddresses(30);
-  WriteTypedURLs(more);
-  EXPECT_EQ(ReadTypedURLs(), std::vector<String>(more.begin(), more.begin() + 25));
+    WriteTypedURLs({L"http://new1.example/", L"http://new2.example/"});
+    EXPECT_EQ(ReadTypedURLs(), (std::vector<String>{L"http://new1.example/", L"http://new2.example/"}));
+    values = StoredValues();
+    EXPECT_EQ(values[L"Url3"], L"") << "the end mark";
+    if (values.count(L"Url26")) {
+      EXPECT_EQ(values[L"Url26"], L"z");
+    }
+    DWORD type = 0;
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, TypedURLsKey, 0, KEY_READ, &key);
+    for (const wchar_t* other : {L"Url4", L"Url7"})
+      if (RegQueryValueExW(key, other, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS) {
+        EXPECT_NE(type, static_cast<DWORD>(REG_SZ)) << "only addresses go";
+      }
+    RegCloseKey(key);
+
+    const std::vector<String> more = NumberedAddresses(30);
+    WriteTypedURLs(more);
+    EXPECT_EQ(ReadTypedURLs(), std::vector<String>(more.begin(), more.begin() + 25));
+  }
 }
