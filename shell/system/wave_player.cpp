@@ -34,14 +34,15 @@ uint32_t Le32(const unsigned char* bytes) {
 // bytes than the sound holds, or a format whose extra part runs past its chunk, made it read past the sound and
 // fault. Such a sound is not handed to it; nor, from memory, where the platform knows no end but the one the
 // head claims, one whose head claims more than it holds, or that lacks a format followed by samples that end
-// inside it (the platform searches on past the end for what is missing). Anything
-// else is, a sound that is no wave included, so that one it cannot play gives the default sound as it always did;
-// a file cut short in its samples plays what it holds.
+// inside it (the platform searches on past the end for what is missing), nor one shorter than the head the
+// platform reads from it. Its search for the format skips every chunk before it, samples too, by adding the
+// chunk's size to a 32-bit position: samples ahead of the format that claim nearly 4 GB take it back to where it
+// started, for ever. Anything else is, a sound that is no wave included, so that one it cannot play gives the
+// default sound as it always did; a file cut short in its samples after the format plays what it holds.
 bool HasHostileChunks(TStream& sound, bool inMemory) {
   unsigned char head[kRiffHeadSize];
-  if (sound.Read(head, kRiffHeadSize) != kRiffHeadSize || std::memcmp(head, "RIFF", 4) != 0 ||
-      std::memcmp(head + 8, "WAVE", 4) != 0)
-    return false;
+  if (sound.Read(head, kRiffHeadSize) != kRiffHeadSize) return inMemory;
+  if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0) return false;
   const int64_t size = sound.Size();
   if (inMemory && Le32(head + 4) > size - kChunkHeadSize) return true;
   bool format = false;
@@ -52,7 +53,7 @@ bool HasHostileChunks(TStream& sound, bool inMemory) {
     const uint32_t chunkSize = Le32(chunk + 4);
     const int64_t body = at + kChunkHeadSize;
     const bool samples = std::memcmp(chunk, "data", 4) == 0;
-    if (chunkSize > size - body) return !samples || inMemory;
+    if (chunkSize > size - body) return !samples || inMemory || !format;
     if (samples) return inMemory && !format;
     format = format || std::memcmp(chunk, "fmt ", 4) == 0;
     if (std::memcmp(chunk, "fmt ", 4) == 0 && chunkSize >= kExtendedFormatSize) {

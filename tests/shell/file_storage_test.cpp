@@ -329,8 +329,9 @@ TEST_F(WavePlayerHandlers, ANameChangedBeforePlayingLeavesTheNameTheCallWasBuilt
 
 // A wave whose chunks would make the platform's player read past it (it faulted on a format chunk claiming
 // 0xFFFFFF00 bytes) is not handed to the platform, from a file or from the stored data, nor samples that run past
-// the stored data; a device is never opened; a sound that is only no wave, or a file that is missing, still goes
-// to the platform, which gives the default sound for it.
+// the stored data; nor samples ahead of the format that run past the end (the platform's search for the format
+// went round for ever), nor stored data shorter than a wave's head; a device is never opened; a sound that is only
+// no wave, or a file that is missing, still goes to the platform, which gives the default sound for it.
 TEST_F(WavePlayerHandlers, HostileWavesAreNotHandedToThePlatform) {
   const std::string good = SilentWave();
   auto withField = [&good](size_t at, uint32_t value) {
@@ -349,6 +350,10 @@ TEST_F(WavePlayerHandlers, HostileWavesAreNotHandedToThePlatform) {
   noFormat.replace(12, 4, "fmx ");
   std::string after = good;
   after.insert(36, std::string("LIST\x00\x00\x80\x80", 8));
+  // The samples ahead of the format, whole or claiming nearly 4 GB.
+  const std::string samplesFirst = good.substr(0, 12) + good.substr(36) + good.substr(12, 24);
+  const std::string hugeSamplesFirst =
+      good.substr(0, 12) + std::string("data\xF0\xFF\xFF\xFF", 8) + good.substr(12, 24);
   const struct {
     const char* Name;
     std::string Bytes;
@@ -365,7 +370,11 @@ TEST_F(WavePlayerHandlers, HostileWavesAreNotHandedToThePlatform) {
       {"a head claiming more than the sound", withField(4, 0x7FFFFFFF), true, false},
       {"no format before the samples", noFormat, true, false},
       {"no samples", good.substr(0, 36), true, false},
-      {"no wave at all", "hello", true, true},
+      {"samples before the format", samplesFirst, true, false},
+      {"samples before the format claiming nearly 4 GB", hugeSamplesFirst, false, false},
+      {"no wave at all", "hello, no wave at all", true, true},
+      {"less than a wave's head", "hello", true, false},
+      {"a single byte", "h", true, false},
   };
   TTempFolder folder;
   for (const auto& c : cases) {
