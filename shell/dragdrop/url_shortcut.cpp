@@ -9,6 +9,9 @@ namespace shell {
 namespace {
 
 const size_t kShortcutNameLength = 120;
+// What a shortcut can need, a long address and other sections besides: a file (or a link to an endless one) is
+// read no further.
+const size_t kShortcutReadLimit = 256 * 1024;
 const wchar_t kSectionName[] = L"[InternetShortcut]";
 const wchar_t kURLKey[] = L"URL=";
 const size_t kURLKeyLength = 4;
@@ -47,7 +50,13 @@ bool ReadURLFromShortcutStream(TStream& stream, String& url) {
   AnsiString text;
   char chunk[4096];
   int32_t got = 0;
-  while ((got = stream.Read(chunk, sizeof(chunk))) > 0) text.append(chunk, static_cast<size_t>(got));
+  while (text.size() <= kShortcutReadLimit && (got = stream.Read(chunk, sizeof(chunk))) > 0)
+    text.append(chunk, static_cast<size_t>(got));
+  // A line the limit cuts would give a cut address: only whole lines within it count.
+  if (text.size() > kShortcutReadLimit) {
+    const size_t lineEnd = text.find_last_of("\r\n", kShortcutReadLimit - 1);
+    text.resize(lineEnd == AnsiString::npos ? 0 : lineEnd);
+  }
   return ReadURLFromShortcutText(text, url);
 }
 

@@ -7,7 +7,7 @@
 namespace shell {
 
 // The address of the first "URL=" line of the "[InternetShortcut]" section; false when the section has none
-// before the next section or the end.
+// before the next section or the end. A stream is read for its first 256 KB, in whole lines.
 bool ReadURLFromShortcutStream(TStream& stream, String& url);
 bool ReadURLFromShortcutText(const AnsiString& text, String& url);
 // False also when the file cannot be opened or read.

@@ -416,6 +416,75 @@ TEST_F(AddressReading, DevicesAndPipesAreNoShortcutFiles) {
   }
 }
 
+namespace {
+
+// A shortcut that goes on for ever: the text, then line after line of one more key, up to 16 MB.
+class TEndlessShortcut : public TStream {
+ public:
+  explicit TEndlessShortcut(std::string start) : start_(std::move(start)) {}
+  int64_t Served() const { return served_; }
+  int32_t Read(void* buffer, int32_t count) override {
+    if (served_ >= (16 << 20)) return 0;
+    auto* bytes = static_cast<char*>(buffer);
+    for (int32_t i = 0; i < count; ++i, ++served_) {
+      const auto at = static_cast<size_t>(served_);
+      bytes[i] = at < start_.size() ? start_[at] : "more=1\r\n"[(at - start_.size()) % 8];
+    }
+    return count;
+  }
+  int32_t Write(const void*, int32_t) override { return 0; }
+  int64_t Seek(int64_t, TSeekOrigin) override { return served_; }
+
+ private:
+  std::string start_;
+  int64_t served_ = 0;
+};
+
+}  // namespace
+
+// A shortcut needs a few hundred KB at most: an endless stream, or a file of 1.5 GB, is read no further than that,
+// and an address the limit would cut is not taken.
+TEST_F(AddressReading, ShortcutsAreReadOnlyAsFarAsAShortcutCanNeed) {
+  const std::string head = "[InternetShortcut]\r\n";
+  const std::string url = "URL=http://site/\r\n";
+  const size_t limit = 256 * 1024;
+  const std::string filler = head + std::string(limit - head.size() - 40, 'x') + "\r\n";
+  const struct {
+    const char* Name;
+    std::string Start;
+    String URL;  // empty: none is found
+  } cases[] = {
+      {"the address first", head + url, L"http://site/"},
+      {"the address ending where the limit does",
+       filler + "URL=http://" + std::string(limit - filler.size() - 13, 'a') + "\r\n",
+       L"http://" + String(limit - filler.size() - 13, L'a')},
+      {"an address the limit cuts", filler + "URL=http://" + std::string(60, 'a') + "/\r\n", L""},
+      {"the address past the limit", filler + "more=2\r\n" + std::string(limit, 'y') + "\r\n" + url, L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEndlessShortcut endless(c.Start);
+    String read = L"before";
+    EXPECT_EQ(ReadURLFromShortcutStream(endless, read), !c.URL.empty());
+    EXPECT_EQ(read, c.URL.empty() ? L"before" : c.URL);
+    EXPECT_LE(endless.Served(), static_cast<int64_t>(limit + 4096));
+
+    const String file = folder_.File(L"large.url");
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(handle, c.Start.data(), static_cast<DWORD>(c.Start.size()), &written, nullptr);
+    LARGE_INTEGER size{};
+    size.QuadPart = 3LL << 29;
+    SetFilePointerEx(handle, size, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(handle));
+    CloseHandle(handle);
+    read = L"before";
+    EXPECT_EQ(ReadURLFromShortcutFile(file, read), !c.URL.empty());
+    EXPECT_EQ(read, c.URL.empty() ? L"before" : c.URL);
+    DeleteFileW(file.c_str());
+  }
+}
+
 TEST_F(AddressReading, AVirtualShortcutFileGivesItsAddressAndTitle) {
   data_->Add(FormatId(L"FileGroupDescriptor"), Descriptor("Home Page.url"));
   data_->Add(FormatId(L"FileContents"), Bytes("[InternetShortcut]\r\nURL=http://home/\r\n\0", 39), 0);
