@@ -25,6 +25,19 @@ void FreeFormatEtc(FORMATETC& format) noexcept {
   format.ptd = nullptr;
 }
 
+void ForEachListedFormat(IEnumFORMATETC& formats, const std::function<bool(const FORMATETC& format)>& visit) {
+  for (ULONG read = 0; read < kMaxListedFormats; ++read) {
+    FORMATETC format{};
+    ULONG fetched = 0;
+    if (formats.Next(1, &format, &fetched) != S_OK || fetched != 1) return;
+    struct TDeviceRelease {
+      FORMATETC& Format;
+      ~TDeviceRelease() { FreeFormatEtc(Format); }
+    } release{format};
+    if (!visit(format)) return;
+  }
+}
+
 TFormatEtc::TFormatEtc(CLIPFORMAT format, DWORD tymed, DWORD aspect, LONG index) noexcept
     : format_{format, nullptr, aspect, index, tymed} {}
 

@@ -11,6 +11,7 @@
 #include "framework/com_guard.h"
 #include "framework/com_object.h"
 #include "framework/exceptions.h"
+#include "framework/format_etc.h"
 #include "framework/thread.h"
 #include "shell/dragdrop/simple_clipboard_formats.h"
 
@@ -85,11 +86,6 @@ bool IsRichEdit(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   return _wcsicmp(name, L"RichEdit20W") == 0 || _wcsicmp(name, L"RICHEDIT50W") == 0;
-}
-
-void FreeFormatRecord(FORMATETC& format) {
-  if (format.ptd) CoTaskMemFree(format.ptd);
-  format.ptd = nullptr;
 }
 
 }  // namespace
@@ -636,22 +632,21 @@ bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
   ComPtr<IEnumFORMATETC> formats;
   if (!dataObject || FAILED(dataObject->EnumFormatEtc(DATADIR_GET, &formats)) || !formats) return false;
   if (FAILED(formats->Reset())) return false;
-  FORMATETC format{};
-  ULONG fetched = 0;
+  bool accepted = false;
   // OnAcceptFormat may free the target: the caller learns it from the target's life.
-  while (formats->Next(1, &format, &fetched) == S_OK && fetched == 1) {
+  ForEachListedFormat(*formats.Get(), [&](const FORMATETC& format) {
     for (int i = 0; i < dataFormats_->Count(); ++i) {
       TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
       if (!dataFormat->AcceptFormat(format) || !dataFormat->HasValidFormats(dataObject)) continue;
       bool accept = true;
       if (DoAcceptFormat(dataFormat, accept).Gone() || accept) {
-        FreeFormatRecord(format);
-        return accept;
+        accepted = accept;
+        return false;
       }
     }
-    FreeFormatRecord(format);
-  }
-  return false;
+    return true;
+  });
+  return accepted;
 }
 
 bool TCustomDropMultiTarget::DoGetData(IDataObject* dataObject) {

@@ -13,6 +13,7 @@
 #include "shell/dragdrop/drop_source.h"
 #include "shell/dragdrop/generic_data_formats.h"
 #include "shell/dragdrop/url_drop_components.h"
+#include "support/endless_formats.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
@@ -188,6 +189,27 @@ TEST_F(DropTarget, DataWithoutAnAcceptableFormatIsRefused) {
   effect = DROPEFFECT_COPY;
   EXPECT_EQ(target_.DragEnter(data_.Get(), 0, ScreenOf(panel_), &effect), E_UNEXPECTED);
   EXPECT_EQ(target_.DragLeave(), S_OK);
+}
+
+// A data object whose list of formats never ends: an entry, over the URL target or a target of any formats, reads
+// a bounded part of the list and refuses the drag, and so does every drag after it.
+TEST_F(DropTarget, AFormatListThatNeverEndsIsReadOnlyInPart) {
+  TDropURLTarget urlTarget(nullptr);
+  urlTarget.RegisterTargetControl(&other_);
+  target_.RegisterTargetControl(&panel_);
+  const std::pair<TCustomDropTarget*, TDropPanel*> targets[] = {{&target_, &panel_}, {&urlTarget, &other_}};
+  for (const auto& [target, control] : targets) {
+    SCOPED_TRACE(target == &target_ ? "text target" : "URL target");
+    for (int entry = 1; entry <= 2; ++entry) {
+      ComPtr<TEndlessDataObject> endless(new TEndlessDataObject);
+      DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+      EXPECT_EQ(target->DragEnter(endless.Get(), 0, ScreenOf(*control), &effect), S_OK);
+      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+      EXPECT_LE(endless->Served(), 4096u) << entry;
+      EXPECT_GT(endless->Served(), 0u) << entry;
+      EXPECT_EQ(target->DragLeave(), S_OK);
+    }
+  }
 }
 
 TEST_F(DropTarget, AnEntryOutsideEveryControlTurnsImageAndScrollingOff) {

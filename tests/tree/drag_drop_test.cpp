@@ -13,6 +13,7 @@
 #include "framework/messages.h"
 #include "framework/streams.h"
 #include "paint_tree.h"
+#include "support/endless_formats.h"
 #include "support/modal_input.h"
 #include "tree/block_data_object.h"
 #include "tree/clipboard_format_registry.h"
@@ -249,33 +250,6 @@ TEST_F(TDragDropFixture, ForeignDataHasNoSourceTree) {
 }
 
 // A data object from anywhere whose format list never ends: the drop reads a bounded number of formats.
-struct TEndlessFormats : TComObject<IEnumFORMATETC> {
-  HRESULT STDMETHODCALLTYPE Next(ULONG, FORMATETC* format, ULONG* fetched) override {
-    *format = FORMATETC{CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    if (fetched) *fetched = 1;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE Clone(IEnumFORMATETC**) override { return E_NOTIMPL; }
-};
-
-struct TEndlessDataObject : TComObject<IDataObject> {
-  HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
-  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
-  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC** enumerator) override {
-    ComPtr<IEnumFORMATETC> endless = new TEndlessFormats;
-    *enumerator = endless.Detach();
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-};
-
 TEST_F(TDragDropFixture, EndlessFormatListIsCutShort) {
   ComPtr<IDataObject> endless = new TEndlessDataObject;
   ComPtr<IDropTarget> drop = target.DropTarget();

@@ -2,6 +2,7 @@
 // drag, the suggested effect, the drop itself, and repainting under a drag image that a tree draws itself.
 #include <algorithm>
 
+#include "framework/format_etc.h"
 #include "framework/object.h"
 #include "framework/shift_state.h"
 #include "tree/base_tree.h"
@@ -20,8 +21,6 @@ namespace {
 constexpr UINT WindowRedrawFlags =
     RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME;
 constexpr UINT ClientRedrawFlags = RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW;
-// A data object from anywhere may enumerate formats without end: a drop reads no more than this many.
-constexpr std::size_t MaxDropFormats = 4096;
 
 DWORD Prefer(DWORD current, DWORD allowed, DWORD wanted) { return (allowed & wanted) ? wanted : current; }
 
@@ -285,12 +284,10 @@ HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, D
       result = FAILED(listed) ? listed : E_FAIL;
     } else {
       TFormatArray formats;
-      FORMATETC format{};
-      ULONG fetched = 0;
-      while (formats.size() < MaxDropFormats && enumerator->Next(1, &format, &fetched) == S_OK && fetched == 1) {
+      ForEachListedFormat(*enumerator.Get(), [&formats](const FORMATETC& format) {
         formats.push_back(format.cfFormat);
-        if (format.ptd) CoTaskMemFree(format.ptd);
-      }
+        return true;
+      });
       if (DoDragDrop(source, dataObject, formats, shift, client, effect, lastDropMode_).Gone()) return result;
     }
   } catch (...) {
