@@ -179,6 +179,18 @@ String ExcludeTrailingPathDelimiter(const String& path) {
   return !path.empty() && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
 }
 
+String IncludeLongPathPrefix(const String& path) {
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
+  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
+
+String ExcludeLongPathPrefix(const String& path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
 String ExtractFilePath(const String& fileName) { return fileName.substr(0, AfterLastPathDelimiter(fileName)); }
 
 String ExtractFileName(const String& fileName) { return fileName.substr(AfterLastPathDelimiter(fileName)); }

@@ -50,6 +50,9 @@ String QuotedStr(const String& text);
 
 String IncludeTrailingPathDelimiter(const String& path);
 String ExcludeTrailingPathDelimiter(const String& path);
+// A full path with the prefix that lets it pass MAX_PATH ("\\?\", or "\\?\UNC\" for a share), and without it.
+String IncludeLongPathPrefix(const String& path);
+String ExcludeLongPathPrefix(const String& path);
 // Path parts split at the last "\" or ":": the path keeps its delimiter, the name has none.
 String ExtractFilePath(const String& fileName);
 String ExtractFileName(const String& fileName);

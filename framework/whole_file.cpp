@@ -9,6 +9,7 @@
 
 #include "framework/exceptions.h"
 #include "framework/streams.h"
+#include "framework/sys_utils.h"
 
 namespace {
 
@@ -83,20 +84,13 @@ String FullPath(const String& fileName) {
   return path;
 }
 
-// The path without the "\\?\" that lets it pass MAX_PATH.
-String WithoutLongPrefix(const String& path) {
-  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
-  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
-  return path;
-}
-
 // The file a save writes: the name as given, unless it leads elsewhere (a symbolic link, or a folder that is one):
 // then the file it leads to, so that the link stays.
 String SaveTarget(const String& fileName) {
   const String final = FinalPath(fileName);
   if (final.empty()) return fileName;
   const String full = FullPath(fileName);
-  return SameText(WithoutLongPrefix(final), WithoutLongPrefix(full)) ? fileName : final;
+  return SameText(ExcludeLongPathPrefix(final), ExcludeLongPathPrefix(full)) ? fileName : final;
 }
 
 // The start of a temporary's name: the file's name, or for a name too long to take what a temporary adds, as much

@@ -94,22 +94,35 @@ DWORD PlatformShortPath(const wchar_t* path, wchar_t* shortPath, DWORD size) {
 
 TShortPathCall shortPathCall = &PlatformShortPath;
 
-// A path the ANSI code page cannot spell goes by its short form, which it can where the volume keeps short names.
-// Where it has none, no ANSI name leads to the file, and a name of question marks would lead nowhere: the
-// attachment is not found.
-AnsiString AnsiPath(const String& path) {
-  if (AnsiSpells(path)) return WideToAnsi(path);
+// The short form of a path; empty when the system has none. A path past MAX_PATH is named with the prefix that
+// lifts the limit, which the system needs to find it, and its short form comes back without it.
+String ShortPath(const String& path) {
+  const bool lift = path.size() >= MAX_PATH && ExcludeLongPathPrefix(path) == path;
+  const String named = lift ? IncludeLongPathPrefix(path) : path;
   String shortPath;
   for (DWORD size = MAX_PATH, length = 0;; size = length) {
     shortPath.assign(size, L'\0');
-    length = shortPathCall(path.c_str(), shortPath.data(), size);
+    length = shortPathCall(named.c_str(), shortPath.data(), size);
     if (length < size) {
       shortPath.resize(length);
       break;
     }
   }
-  if (shortPath.empty() || !AnsiSpells(shortPath)) MapiCheck(MAPI_E_ATTACHMENT_NOT_FOUND, false);
-  return WideToAnsi(shortPath);
+  return lift ? ExcludeLongPathPrefix(shortPath) : shortPath;
+}
+
+// A client without the Unicode send opens an attachment by an ANSI name of at most MAX_PATH characters. A path the
+// code page cannot spell, or a longer one, goes by its short form, which fits where the volume keeps short names.
+// Where it has none, no ANSI name leads to the file (a name of question marks or one cut short would lead nowhere):
+// the attachment is not found.
+AnsiString AnsiPath(const String& path) {
+  const AnsiString ansi = WideToAnsi(path);
+  if (AnsiSpells(path) && ansi.size() < MAX_PATH) return ansi;
+  const String shortPath = ShortPath(path);
+  const AnsiString shortAnsi = WideToAnsi(shortPath);
+  if (shortPath.empty() || !AnsiSpells(shortPath) || shortAnsi.size() >= MAX_PATH)
+    MapiCheck(MAPI_E_ATTACHMENT_NOT_FOUND, false);
+  return shortAnsi;
 }
 
 // What a message says, in the caller's text, before it is put into one of the two forms MAPI takes.
@@ -191,9 +204,10 @@ String RecipientAddress(const TLibEmailRecip& recipient, const String& addresses
   return recipient.Address();
 }
 
-// One file, named without wildcards: a folder or a pattern is no attachment.
+// One file, named without wildcards: a folder or a pattern is no attachment, nor a device (the client's read of a
+// port or the console waits for ever), nor a name with a NUL inside, which the client would get cut there.
 bool IsAttachableFile(const String& path) {
-  if (HasWildcard(path)) return false;
+  if (HasWildcard(path) || path.find(L'\0') != String::npos || IsDeviceName(path)) return false;
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

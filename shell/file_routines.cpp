@@ -18,7 +18,10 @@ bool IsDeviceName(const String& fileName) {
     return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
   };
   if (startsWith(fileName, L"\\\\.\\") || startsWith(fileName, L"//./")) return true;
-  String name = fileName.substr(fileName.find_last_of(L"\\/:") + 1);
+  // "COM1:" names the port as "COM1" does.
+  const size_t end = fileName.find_last_not_of(L':') + 1;
+  String name = fileName.substr(0, end);
+  name = name.substr(name.find_last_of(L"\\/:") + 1);
   name = name.substr(0, name.find(L'.'));
   while (!name.empty() && name.back() == L' ') name.pop_back();
   for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})

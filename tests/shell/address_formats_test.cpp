@@ -408,8 +408,8 @@ TEST_F(AddressReading, DevicesAndPipesAreNoShortcutFiles) {
   EXPECT_TRUE(ReadURLFromShortcutFile(shortcut, url));
   EXPECT_EQ(url, L"http://site/");
   for (const wchar_t* name :
-       {L"COM1", L"com1.url", L"C:\\windows\\COM9.url", L"LPT1.url", L"lpt2", L"NUL", L"nul.url", L"Nul .url", L"CON",
-        L"CONIN$", L"aux.url", L"PRN", L"\\\\.\\COM1", L"\\\\.\\pipe\\nobody", L"C:\\", L""}) {
+       {L"COM1", L"com1:", L"com1.url", L"C:\\windows\\COM9.url", L"LPT1.url", L"lpt2", L"NUL", L"nul.url", L"Nul .url",
+        L"CON", L"CONIN$", L"aux.url", L"PRN", L"\\\\.\\COM1", L"\\\\.\\pipe\\nobody", L"C:\\", L""}) {
     url = L"before";
     EXPECT_FALSE(ReadURLFromShortcutFile(name, url)) << WideToAnsi(name);
     EXPECT_EQ(url, L"before");

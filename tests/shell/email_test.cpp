@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/exceptions.h"
+#include "framework/sys_utils.h"
 #include "framework/text_convert.h"
 #include "mail_client_fixture.h"
 #include "shell/file_routines.h"
@@ -70,6 +71,18 @@ class EmailSending : public TMailClientTest {
       EXPECT_EQ(error.ErrorCode(), code);
       EXPECT_EQ(WideToUtf8(error.Message()), text);
     }
+  }
+
+  // A file whose path is longer than MAX_PATH, two folders deep in the test's folder.
+  String LongPathFile(const std::string& contents) const {
+    String path = folder_.Path();
+    for (const wchar_t part : {L'd', L'e'}) {
+      path += L"\\" + String(100, part);
+      CreateDirectoryW(IncludeLongPathPrefix(path).c_str(), nullptr);
+    }
+    const String file = path + L"\\" + String(60, L'f') + L".txt";
+    StringToFile(IncludeLongPathPrefix(file), contents);
+    return file;
   }
 
   TTempFolder folder_;
@@ -201,12 +214,32 @@ TEST_F(EmailSending, TextsOutsideTheCodePage) {
   EXPECT_EQ(calls.find('?', line), std::string::npos) << calls;
 }
 
+// A client without the Unicode send opens an attachment by an ANSI name of at most MAX_PATH characters: a longer
+// path reaches it by its short form; the Unicode send takes the path as it is.
+TEST_F(EmailSending, ALongPathReachesAClientWithoutTheUnicodeSendByItsShortForm) {
+  const String file = LongPathFile("nihon");
+  ASSERT_GE(file.size(), static_cast<size_t>(MAX_PATH));
+  for (const wchar_t* client : {kAnsiClient, kRecordingClient}) {
+    RenewEmail();
+    UseClient(*email_, client);
+    email_->Recipients().Add(L"bob@example.org", L"Bob", MAPI_TO, L"");
+    email_->Attachments().Add(file);
+    ResetRecorder();
+    EXPECT_TRUE(email_->Send(false));
+    const std::string calls = RecordedCalls();
+    EXPECT_NE(calls.find("content \"nihon\""), std::string::npos) << calls;
+    EXPECT_EQ(calls.find("file -1 \"" + WideToUtf8(file) + "\"") != std::string::npos, client == kRecordingClient)
+        << calls;
+  }
+}
+
 // Where the volume keeps no short names (or the system cannot make one), an attachment the ANSI code page cannot
-// spell has no name a client without the Unicode send could open: it is not found, and nothing is sent; the
-// Unicode send takes it as it is.
+// spell, or whose path is longer than MAX_PATH, has no name a client without the Unicode send could open: it is
+// not found, and nothing is sent; the Unicode send takes it as it is.
 TEST_F(EmailSending, AnAttachmentNoAnsiNameLeadsToIsNotFound) {
-  const String file = folder_.File(L"\u65e5\u672c \u0416.txt");
-  StringToFile(file, "nihon");
+  const String unspelled = folder_.File(L"\u65e5\u672c \u0416.txt");
+  StringToFile(unspelled, "nihon");
+  const String longPath = LongPathFile("nihon");
   const TShortPathCall longNames = [](const wchar_t* path, wchar_t* shortPath, DWORD size) -> DWORD {
     const DWORD length = static_cast<DWORD>(wcslen(path));
     if (length < size) wcscpy(shortPath, path);
@@ -215,21 +248,23 @@ TEST_F(EmailSending, AnAttachmentNoAnsiNameLeadsToIsNotFound) {
   const TShortPathCall failing = [](const wchar_t*, wchar_t*, DWORD) -> DWORD { return 0; };
   for (const TShortPathCall call : {longNames, failing}) {
     const TShortPathCall previous = SetShortPathCall(call);
-    for (const wchar_t* client : {kAnsiClient, kRecordingClient}) {
-      RenewEmail();
-      UseClient(*email_, client);
-      email_->Recipients().Add(L"bob@example.org", L"Bob", MAPI_TO, L"");
-      email_->Attachments().Add(file);
-      ResetRecorder();
-      if (client == kAnsiClient) {
-        ExpectMapiError([&] { email_->Send(false); }, MAPI_E_ATTACHMENT_NOT_FOUND,
-                        "MAPI Error: (11) \"A specified attachment was not found\"");
-        EXPECT_EQ(RecordedCalls().find("MAPISendMail"), std::string::npos) << RecordedCalls();
-      } else {
-        EXPECT_TRUE(email_->Send(false));
-        EXPECT_NE(RecordedCalls().find("content \"nihon\""), std::string::npos) << RecordedCalls();
+    for (const wchar_t* client : {kAnsiClient, kRecordingClient})
+      for (const String& file : {unspelled, longPath}) {
+        SCOPED_TRACE(WideToUtf8(file));
+        RenewEmail();
+        UseClient(*email_, client);
+        email_->Recipients().Add(L"bob@example.org", L"Bob", MAPI_TO, L"");
+        email_->Attachments().Add(file);
+        ResetRecorder();
+        if (client == kAnsiClient) {
+          ExpectMapiError([&] { email_->Send(false); }, MAPI_E_ATTACHMENT_NOT_FOUND,
+                          "MAPI Error: (11) \"A specified attachment was not found\"");
+          EXPECT_EQ(RecordedCalls().find("MAPISendMail"), std::string::npos) << RecordedCalls();
+        } else {
+          EXPECT_TRUE(email_->Send(false));
+          EXPECT_NE(RecordedCalls().find("content \"nihon\""), std::string::npos) << RecordedCalls();
+        }
       }
-    }
     SetShortPathCall(previous);
   }
 }
@@ -397,14 +432,39 @@ TEST_F(EmailSending, FaultsFoundBeforeTheClientIsLoaded) {
        },
        true, 11, "MAPI Error: (11) \"A specified attachment was not found\""},
   };
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.Name);
+  auto expectRefused = [&](const char* name, const std::function<void(TLibEmail&)>& compose, bool showDialog,
+                           ULONG code, const char* error) {
+    SCOPED_TRACE(name);
     TLibEmail mail;
     mail.SetClientConnectKind(ccAlwaysClientLibrary);
-    test.Compose(mail);
-    ExpectMapiError([&] { mail.Send(test.ShowDialog); }, test.Code, test.Error);
+    compose(mail);
+    ExpectMapiError([&] { mail.Send(showDialog); }, code, error);
     EXPECT_FALSE(mail.ClientLibLoaded());
     EXPECT_EQ(RecordedCalls(), "");
+  };
+  for (const auto& test : cases) expectRefused(test.Name, test.Compose, test.ShowDialog, test.Code, test.Error);
+  // A device is no file a client can read to its end (a port never ends), nor is a name a NUL would cut short:
+  // whatever the client would get, the attachment is not found.
+  StringToFile(folder_.File(L"a.txt"), "a");
+  const String devices[] = {L"NUL",
+                            L"nul.txt",
+                            L"CON",
+                            folder_.File(L"Nul .txt"),
+                            L"AUX",
+                            L"COM1",
+                            L"lpt1.txt",
+                            folder_.File(L"COM1.txt"),
+                            L"\\\\.\\COM1",
+                            L"COM1:",
+                            folder_.File(L"a.txt") + String(1, L'\0') + L"junk"};
+  for (const String& device : devices) {
+    expectRefused(
+        WideToUtf8(device).c_str(),
+        [&](TLibEmail& mail) {
+          mail.Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
+          mail.Attachments().Add(device);
+        },
+        false, 11, "MAPI Error: (11) \"A specified attachment was not found\"");
   }
 }
 
