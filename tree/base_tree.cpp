@@ -186,6 +186,7 @@ void TBaseTree::EndUpdate() {
   if (IsDestroying()) return;
   if (updateCount_ == 0 && states_.Contains(TTreeState::stUpdating)) {
     states_ -= TTreeState::stUpdating;
+    RefreshTotalCounts();
     RefreshTotalHeights();
     PackSelection();
     StartCacheValidation();

@@ -823,11 +823,19 @@ class TBaseTree : public TCustomControl {
   // queued as it was, so that the build comes however the work ends.
   void HoldValidation();
   void StopTimer(UINT_PTR id);
-  // The height and count bookkeeping along the ancestor chain; counts are summed when they are asked for, and
-  // heights changed inside an update bracket when one is read or the bracket ends.
+  // The height and count bookkeeping along the ancestor chain. A count changed outside an update bracket is
+  // added to the node and its nearest ancestors at once, so that a tree of ordinary depth holds exact counts after
+  // every call; farther up, and inside a bracket, the ancestors are marked and sum their counts when a count is
+  // read or the bracket ends. Heights changed inside a bracket are marked likewise.
   // Gives mark (a TNodeDeferred bit) to node and to its ancestors up to the first one that has it already.
   void MarkStale(PTreeNode node, std::uint8_t mark) const;
   void RefreshTotalCounts() const;
+  // Adds change to the count of node and of its ancestors, as far as the rule above says.
+  void AdjustTotalCount(PTreeNode node, std::int64_t change);
+  // Gives node the exact count value (nothing below it is marked), its ancestors following.
+  void SetTotalCount(PTreeNode node, std::uint32_t value);
+  // The node's exact count, its marked descendants summed first.
+  std::uint32_t SettledCount(PTreeNode node) const;
   void RefreshTotalHeights() const;
   void AdjustTotalHeight(PTreeNode node, std::int64_t value, bool relative);
   // A node's total height as it stands, no marked one summed first; whole where it passes 32 bits.

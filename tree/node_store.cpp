@@ -99,6 +99,9 @@ std::uint32_t TBaseTree::GetNodeLevel(PTreeNode node) const {
 
 namespace {
 
+// How many levels a count changed outside an update bracket climbs before it marks the ancestors above instead.
+constexpr unsigned ExactCountLevels = 64;
+
 PTreeNode FirstMarked(PTreeNode node, std::uint8_t mark) {
   while (node && !(node->Deferred & mark)) node = node->NextSibling;
   return node;
@@ -137,12 +140,36 @@ void TBaseTree::MarkStale(PTreeNode node, std::uint8_t mark) const {
   }
 }
 
-void TBaseTree::RefreshTotalCounts() const {
-  SettleMarked(root_, ndCountStale, [](PTreeNode node) {
-    std::uint32_t total = 1;
-    for (PTreeNode run = node->FirstChild; run; run = run->NextSibling) total += run->TotalCount;
-    node->TotalCount = total;
-  });
+void TBaseTree::RefreshTotalCounts() const { SettledCount(root_); }
+
+std::uint32_t TBaseTree::SettledCount(PTreeNode node) const {
+  SettleMarked(node, ndCountStale, [](PTreeNode marked) { marked->TotalCount = SummedCount(marked); });
+  return node->TotalCount;
+}
+
+void TBaseTree::AdjustTotalCount(PTreeNode node, std::int64_t change) {
+  // A marked node is summed from its children when asked, and its ancestors are marked with it: the climb ends
+  // there. A chain a million deep grown at its bottom costs a bounded climb per node, the rest being marked.
+  const unsigned exactLevels = states_.Contains(TTreeState::stUpdating) ? 1 : ExactCountLevels;
+  for (unsigned level = 0; change != 0 && !(node->Deferred & ndCountStale); ++level) {
+    if (level == exactLevels) {
+      MarkStale(node, ndCountStale);
+      return;
+    }
+    node->TotalCount = static_cast<std::uint32_t>(node->TotalCount + change);
+    if (node == root_ || !node->Parent) return;
+    node = node->Parent;
+  }
+}
+
+void TBaseTree::SetTotalCount(PTreeNode node, std::uint32_t value) {
+  if (node->Deferred & ndCountStale) {
+    // The ancestors are marked already; node's own count is whole again.
+    node->TotalCount = value;
+    node->Deferred &= ~ndCountStale;
+    return;
+  }
+  AdjustTotalCount(node, static_cast<std::int64_t>(value) - node->TotalCount);
 }
 
 void TBaseTree::RefreshTotalHeights() const {
@@ -317,7 +344,7 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   }
   ++parent->ChildCount;
   parent->States |= nsHasChildren;
-  target->MarkStale(parent, ndCountStale);
+  target->AdjustTotalCount(parent, target->SettledCount(node));
   // A node moved inside an update bracket may bring a total that is still to be summed: so is its new parent's.
   if (node->Deferred & ndHeightStale) target->MarkStale(parent, ndHeightStale);
   // A hidden node adds nothing to its parent's shown height.
@@ -345,7 +372,7 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   PTreeNode parent = node->Parent;
   --parent->ChildCount;
   if (parent->ChildCount == 0 && parent != root_) parent->States &= ~nsHasChildren;
-  MarkStale(parent, ndCountStale);
+  AdjustTotalCount(parent, -static_cast<std::int64_t>(SettledCount(node)));
   if (parent->Has(nsExpanded) && node->Has(nsVisible))
     AdjustTotalHeight(parent, -static_cast<std::int64_t>(TotalHeightOf(node)), true);
   const bool shown = FullyVisible(node);
@@ -405,7 +432,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
         AdjustTotalHeight(node, static_cast<std::int64_t>(heights), true);
         if (FullyVisible(node)) visibleCount_ += added;
       }
-      MarkStale(node, ndCountStale);
+      AdjustTotalCount(node, added);
       node->ChildCount = count;
       InvalidateCacheFrom(lastBefore ? lastBefore->NextSibling : node->FirstChild);
     } else {
@@ -787,16 +814,15 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   // The root keeps its mark: it holds the top-level nodes still to come.
   if (resetHasChildren && node != root_) node->States &= ~nsHasChildren;
   node->ChildCount = 0;
-  node->Deferred &= ~(ndCountStale | ndIndexesStale);
-  node->TotalCount = 1;
-  if (node == root_) {
-    visibleCount_ = 0;
+  node->Deferred &= ~ndIndexesStale;
+  if (node == root_ || node->Has(nsDeleting)) {
+    node->Deferred &= ~ndCountStale;
+    node->TotalCount = 1;
     SetTotalHeight(node, node->NodeHeight);
-  } else if (node->Has(nsDeleting)) {
-    SetTotalHeight(node, node->NodeHeight);
+    if (node == root_) visibleCount_ = 0;
   } else {
+    SetTotalCount(node, 1);
     AdjustTotalHeight(node, node->NodeHeight, false);
-    MarkStale(node->Parent, ndCountStale);
   }
   node->FirstChild = node->LastChild = nullptr;
   InvalidateCacheFrom(node);

@@ -18,6 +18,13 @@ inline PTreeNode NextInSubtree(PTreeNode node, PTreeNode top) {
   return node->FirstChild ? node->FirstChild : NextAfterSubtree(node, top);
 }
 
+// One plus the counts of node's children, which are exact.
+inline std::uint32_t SummedCount(PTreeNode node) {
+  std::uint32_t count = 1;
+  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) count += child->TotalCount;
+  return count;
+}
+
 template <class Step>
 PTreeNode TBaseTree::InitializedStep(PTreeNode from, Step step) {
   PTreeNode result = step();

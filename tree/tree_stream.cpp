@@ -8,6 +8,7 @@
 #include "framework/streams.h"
 #include "framework/whole_file.h"
 #include "tree/base_tree.h"
+#include "tree/node_walk.h"
 #include "tree/tree_error.h"
 
 namespace tree {
@@ -148,13 +149,6 @@ void LinkReadChild(PTreeNode parent, PTreeNode child) {
   parent->LastChild = child;
   ++parent->ChildCount;
   parent->States |= nsHasChildren;
-}
-
-// The count of one node from its children's, which are right already.
-void SumChildCounts(PTreeNode node) {
-  std::uint32_t count = 1;
-  for (PTreeNode child = node->FirstChild; child; child = child->NextSibling) count += child->TotalCount;
-  node->TotalCount = count;
 }
 
 }  // namespace
@@ -492,7 +486,7 @@ std::uint32_t TBaseTree::ApplyBaseBody(PTreeNode node, const TBaseBody& body) {
 }
 
 void TBaseTree::SumChildren(PTreeNode node) {
-  SumChildCounts(node);
+  node->TotalCount = SummedCount(node);
   SetTotalHeight(node, SummedHeight(node));
   node->Deferred &= ~(ndCountStale | ndHeightStale);
 }
@@ -513,10 +507,9 @@ void TBaseTree::SettleReadNodes(PTreeNode top, std::uint32_t shownBefore) {
     }
   }
   AdjustTotalHeight(top, static_cast<std::int64_t>(SummedHeight(top)), false);
-  // Top's own totals are exact now, as is every one below it; its ancestors sum their counts when asked.
-  SumChildCounts(top);
-  top->Deferred &= ~(ndCountStale | ndHeightStale);
-  if (top != root_) MarkStale(top->Parent, ndCountStale);
+  // Top's own totals are exact now, as is every one below it, and its ancestors follow.
+  SetTotalCount(top, SummedCount(top));
+  top->Deferred &= ~ndHeightStale;
   if (FullyVisible(top)) visibleCount_ += CountVisibleChildren(top) - shownBefore;
   InvalidateCache();
 }

@@ -296,6 +296,22 @@ const THandlerCase kHandlerCases[] = {
        tree.OnChange = [](TBaseTree*, PTreeNode) { throw EHandler(); };
      },
      [](TFaultTree& tree) { tree.DeleteNode(tree.Row(2)); }},
+    {"OnChange raises while a node whose second grandchild is selected is deleted",
+     [](TFaultTree& tree) {
+       PTreeNode child = tree.Add(411, tree.Add(41, tree.Add(4)));
+       tree.Add(4111, child);
+       tree.AddToSelection(tree.Add(4112, child));
+       tree.OnChange = [](TBaseTree*, PTreeNode) { throw EHandler(); };
+     },
+     [](TFaultTree& tree) {
+       // As an application reads them, straight from the record.
+       EXPECT_EQ(tree.Row(4)->TotalCount, 5u);
+       try {
+         tree.DeleteNode(tree.Row(41));
+       } catch (const EHandler&) {
+       }
+       EXPECT_EQ(tree.Row(4)->TotalCount, 1u) << "the parent counts itself alone";
+     }},
     {"OnChange of a selected child deletes their parent while its children are deleted",
      [](TFaultTree& tree) {
        tree.Fill();
