@@ -56,7 +56,8 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
 
 void TCustomEdit::CreateWnd() {
   TWinControl::CreateWnd();
-  SendMessageW(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
+  // A handler raised while the window was made may have moved the edit where it has no window.
+  if (HWND wnd = WindowHandle()) SendMessageW(wnd, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
 }
 
 TRaised TCustomEdit::Change() { return RaiseEvent(OnChange, this); }

@@ -422,7 +422,12 @@ void TWinControl::CreateWnd() {
     throw;
   }
   creationControl = nullptr;
-  if (!handle_) RaiseLastOSError();
+  if (!handle_) {
+    // A handler raised while the window was made (its OnResize) moved the control, or its parent, elsewhere, and
+    // the window went with the move: no failure, the control gets a window where it shows next.
+    if ((Parent() ? Parent()->handle_ : parentWindow_) != params.WndParent) return;
+    RaiseLastOSError();
+  }
   UpdateBounds();
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
   AdjustSize();

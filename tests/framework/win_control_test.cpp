@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <utility>
 
 #include "control_fixtures.h"
 #include "framework/edit.h"
@@ -109,6 +110,32 @@ TEST_F(WindowLifetime, DetachedWindowSurvivesAChangeOfParent) {
   EXPECT_EQ(moving->Handle(), wnd);
   EXPECT_EQ(GetParent(wnd), second->Handle());
   EXPECT_EQ(moving->Parent(), second);
+}
+
+// A handler raised while the window is made (OnResize, as the window gets its size) moves the control: no error
+// comes out of the making, and the control stands where the handler put it, with a window there when that shows.
+TEST_F(WindowLifetime, ControlMovedByAHandlerWhileItsWindowIsMadeStaysMoved) {
+  Form()->Show();
+  auto* shown = Make<TTestPanel>(Form(), {200, 0, 300, 100});
+  auto* hidden = Make<TTestPanel>(Form(), {200, 100, 300, 200});
+  hidden->SetVisible(false);
+  for (TTestPanel* target : {shown, hidden, static_cast<TTestPanel*>(nullptr)}) {
+    SCOPED_TRACE(target == shown ? "onto a shown panel" : target ? "onto a hidden panel" : "off its parent");
+    auto* edit = new TEdit(Form());
+    edit->SetBounds(5, 5, 80, 24);
+    bool moved = false;
+    edit->OnResize = [&](TObject*) {
+      if (!std::exchange(moved, true)) edit->SetParent(target);
+    };
+    EXPECT_NO_THROW(edit->SetParent(Form()));
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(edit->Parent(), target);
+    EXPECT_EQ(edit->HandleAllocated(), target == shown);
+    if (edit->HandleAllocated()) {
+      EXPECT_EQ(GetParent(edit->Handle()), shown->Handle());
+    }
+    delete edit;
+  }
 }
 
 TEST_F(WindowLifetime, DeletedChildLeavesItsParentAndTheFocusRecord) {
