@@ -51,16 +51,17 @@ void TBasicActionLink::SetAction(TBasicAction* value) {
 bool TBasicActionLink::Execute(TComponent* component) {
   if (!action_) return false;
   TBasicAction* action = action_;
+  // The handler may free the action, which then leaves this link, or the client, which frees this link.
+  const TLifeWatch life = LifeWatch();
   action->SetActionComponent(component);
   bool result = false;
   try {
     result = action->Execute();
   } catch (...) {
-    // The handler may have freed the action, which then left this link.
-    if (action_ == action) action->SetActionComponent(nullptr);
+    if (!life.Ended() && action_ == action) action->SetActionComponent(nullptr);
     throw;
   }
-  if (action_ == action) action->SetActionComponent(nullptr);
+  if (!life.Ended() && action_ == action) action->SetActionComponent(nullptr);
   return result;
 }
 
@@ -171,11 +172,16 @@ TContainedAction::TContainedAction(TComponent* owner) : TBasicAction(owner) {}
 TContainedAction::~TContainedAction() { SetActionList(nullptr); }
 
 bool TContainedAction::Execute() {
-  return (actionList_ && actionList_->ExecuteAction(this)) || TBasicAction::Execute() || SendActionToForms(this, true);
+  // The list's handler may free this action without taking its execution: nothing more runs it then.
+  const TLifeWatch life = LifeWatch();
+  if (actionList_ && actionList_->ExecuteAction(this)) return true;
+  return !life.Ended() && (TBasicAction::Execute() || SendActionToForms(this, true));
 }
 
 bool TContainedAction::Update() {
-  return (actionList_ && actionList_->UpdateAction(this)) || TBasicAction::Update() || SendActionToForms(this, false);
+  const TLifeWatch life = LifeWatch();
+  if (actionList_ && actionList_->UpdateAction(this)) return true;
+  return !life.Ended() && (TBasicAction::Update() || SendActionToForms(this, false));
 }
 
 void TContainedAction::SetActionList(TActionList* value) {
@@ -234,9 +240,12 @@ void TCustomAction::ChangeProperty(T& field, const T& value, Push push) {
 }
 
 bool TCustomAction::Execute() {
+  // The update's handlers, and the clients' as the check mark changes, may free the action: it does not run then.
+  const TLifeWatch life = LifeWatch();
   Update();
+  if (life.Ended()) return false;
   if (enabled_ && autoCheck_ && (!checked_ || groupIndex_ == 0)) SetChecked(!checked_);
-  return enabled_ && TContainedAction::Execute();
+  return !life.Ended() && enabled_ && TContainedAction::Execute();
 }
 
 void TCustomAction::SetCaption(const String& value) {

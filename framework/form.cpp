@@ -463,7 +463,8 @@ TModalResult TCustomForm::ShowModal() {
   try {
     result = RunModal(life, activeWindow);
   } catch (...) {
-    if (HandleAllocated()) Hide();
+    // The handler that raised may have freed the form first.
+    if (!life.Ended() && HandleAllocated()) Hide();
     restore();
     throw;
   }

@@ -1,8 +1,8 @@
 // A form freed by a handler of its own closing, showing, hiding or activation, by an edit's OnExit, by an MDI
-// child's OnCloseQuery, by a menu command, a timer's tick or a key typed into a combo box, also when the handler
-// raises afterwards, and a pop-up menu freed by its own OnPopup or while it tracks, each reached the way a user or
-// a program reaches it: the framework touches nothing of what was freed afterwards, and reports the exception with
-// no sender. Everything is made under guarded
+// child's OnCloseQuery, by a menu command, a timer's tick, an action's handlers or a key typed into a combo box,
+// also when the handler raises afterwards, an action freed by its list's handlers, and a pop-up menu freed by its
+// own OnPopup or while it tracks, each reached the way a user or a program reaches it: the framework touches
+// nothing of what was freed afterwards, and reports the exception with no sender. Everything is made under guarded
 // allocations, so that a use of what a handler freed faults.
 #include <gtest/gtest.h>
 
@@ -10,11 +10,13 @@
 #include <ostream>
 #include <utility>
 
+#include "framework/actions.h"
 #include "framework/application.h"
 #include "framework/combo_box.h"
 #include "framework/edit.h"
 #include "framework/form.h"
 #include "framework/menus.h"
+#include "framework/speed_button.h"
 #include "framework/timer.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
@@ -31,6 +33,7 @@ struct TScene {
   TPopupMenu* Menu;
   TForm* Other;
   TCustomComboBox* Combo;
+  TAction* Action;
 };
 
 struct TCase {
@@ -53,6 +56,7 @@ void Free(T*& object) {
 void* FreedForm(TScene& s) { return s.Form; }
 void* FreedMenu(TScene& s) { return s.Menu; }
 void* FreedCombo(TScene& s) { return s.Combo; }
+void* FreedAction(TScene& s) { return s.Action; }
 
 void FreeForm(TScene& s) { Free(s.Form); }
 void FreeCombo(TScene& s) { Free(s.Combo); }
@@ -156,6 +160,68 @@ void OnTimer(TScene& s) {
   auto* timer = new TTimer(s.Form);
   timer->SetInterval(1);
   timer->SetOnTimer([&s](TObject*) { FreeIt(s); });
+}
+
+// An action's OnExecute: a control runs its action through the action's link only while its OnClick is the
+// action's OnExecute, and only delegates of member functions compare equal.
+struct TActionHandler {
+  TScene* Scene = nullptr;
+  void (*Run)(TScene&) = nullptr;
+  void Execute(TObject*) {
+    if (Run) Run(*Scene);
+  }
+};
+TActionHandler actionHandler;
+
+// An action of the form's runs FreeIt as it is updated (as it runs, and by the idle update) or as it runs; the
+// form's button is bound to it.
+void BindAButton(TScene& s, TAction* action, void (*run)(TScene&)) {
+  actionHandler = {&s, run};
+  action->SetOnExecute(TNotifyEvent(&actionHandler, &TActionHandler::Execute));
+  auto* button = new TSpeedButton(s.Form);
+  button->SetBounds(200, 10, 60, 24);
+  button->SetParent(s.Form);
+  button->SetAction(action);
+}
+template <void (*FreeIt)(TScene&)>
+void OnUpdate(TScene& s) {
+  auto* action = new TAction(s.Form);
+  action->SetActionList(new TActionList(s.Form));
+  action->SetOnUpdate([&s](TObject*) { FreeIt(s); });
+  BindAButton(s, action, nullptr);
+}
+template <void (*FreeIt)(TScene&)>
+void OnExecute(TScene& s) {
+  BindAButton(s, new TAction(s.Form), FreeIt);
+}
+// The handlers of the action's list free the action, and leave it to run or update itself.
+void ListsOnExecute(TScene& s) {
+  s.Action = new TAction(s.Form);
+  auto* list = new TActionList(s.Form);
+  s.Action->SetActionList(list);
+  list->SetOnExecute([&s](TBasicAction*, bool&) { Free(s.Action); });
+  BindAButton(s, s.Action, nullptr);
+}
+void ListsOnUpdate(TScene& s) {
+  s.Action = new TAction(s.Form);
+  auto* list = new TActionList(s.Form);
+  s.Action->SetActionList(list);
+  list->SetOnUpdate([&s](TBasicAction*, bool&) { Free(s.Action); });
+  BindAButton(s, s.Action, nullptr);
+}
+void ClickTheButton(TScene& s) { ClickAndSettle(s.Form->ClientToScreen(POINT{230, 20})); }
+
+// Shows the form modally; the exception a handler raises in the loop comes out of ShowModal.
+void ShowModalRaising(TScene& s) {
+  bool raised = false;
+  RunModalWithInput({}, [&] {
+    try {
+      s.Form->ShowModal();
+    } catch (const Exception&) {
+      raised = true;
+    }
+  });
+  EXPECT_TRUE(raised);
 }
 
 // A combo box of the form's, focused, runs FreeIt on a key typed into its edit.
@@ -278,6 +344,12 @@ const TCase kCases[] = {
      [](TScene& s) { TypeToTheApplication(s, 'A'); }, FreedForm},
     {"AComboBoxFreedByItsOnChangeByACharacter", true, OnComboChange<FreeCombo>,
      [](TScene& s) { TypeIntoTheComboBox(s, 'A'); }, FreedCombo},
+    {"AnActionsOnUpdateAsAClickRunsIt", true, OnUpdate<FreeForm>, ClickTheButton, FreedForm},
+    {"AnActionsOnExecuteByAClick", true, OnExecute<FreeForm>, ClickTheButton, FreedForm},
+    {"AnActionListsOnExecuteByAClick", true, ListsOnExecute, ClickTheButton, FreedAction},
+    {"AnActionListsOnUpdateByAClick", true, ListsOnUpdate, ClickTheButton, FreedAction},
+    {"AnActionsOnUpdateRaisingInTheIdleUpdateOfAModalForm", false, OnUpdate<FreeFormAndRaise>, ShowModalRaising,
+     FreedForm},
     {"AMenuFreedWhileItTracks", true, [](TScene&) {},
      [](TScene& s) { ChooseTheFirstItem([&s] { s.Menu->Popup(100, 100); }, [&s] { Free(s.Menu); }); }, FreedMenu},
 };
