@@ -80,8 +80,8 @@ bool TBaseTree::PasteFromClipboard() {
   // The paste's handlers may free the source tree, or this one.
   const TLifeWatch sourceLife = source ? source->LifeWatch() : TLifeWatch();
   bool result = ProcessOLEData(source, dataObject.Get(), focusedNode_, defaultPasteMode_, optimized);
-  // The paste's last act on the source.
-  if (source && source != this && !sourceLife.Ended()) (void)source->FinishCutOrCopy();
+  // The paste's last act on the source; cut rows that went nowhere stay where they are.
+  if (result && source && source != this && !sourceLife.Ended()) (void)source->FinishCutOrCopy();
   return result;
 }
 
@@ -156,6 +156,8 @@ HRESULT TBaseTree::RenderOLEData(const FORMATETC& formatEtcIn, STGMEDIUM& medium
 bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTreeNode target, TTreeNodeAttachMode mode,
                                bool optimized) {
   FORMATETC format = TreeDataFormatEtc();
+  // Nodes put nowhere would belong to no parent: nothing is pasted.
+  if (mode == TTreeNodeAttachMode::amNoWhere) return false;
   if (!dataObject || dataObject->QueryGetData(&format) != S_OK) return false;
   if (!target) target = root_;
   if (target == root_) {

@@ -3,6 +3,7 @@
 // selection; EditNode and F2 ask CanEdit.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "framework/std_actions.h"
@@ -40,6 +41,54 @@ TEST_F(EditActions, ClipboardMessagesCutCopyAndPaste) {
   EXPECT_EQ(source.Keys(), (std::vector<int>{1, 11}));
   EXPECT_EQ(CheckInvariants(source), "");
   EXPECT_EQ(CheckInvariants(target), "");
+}
+
+// Rows pasted or dropped nowhere have no parent to go to: nothing is pasted, the answer says so, and cut rows stay
+// where they were.
+TEST_F(EditActions, PastesAndDropsNowhereDoNothing) {
+  struct TCase {
+    const char* name;
+    bool cut;
+    bool focused;
+    // Pastes into target what source put on the clipboard; answers whether it says it pasted.
+    std::function<bool(TKeyedTree& source, TKeyedTree& target)> paste;
+  };
+  auto byMessage = [](TKeyedTree&, TKeyedTree& target) {
+    SendMessageW(target.Handle(), WM_PASTE, 0, 0);
+    return false;
+  };
+  auto byCall = [](TKeyedTree&, TKeyedTree& target) { return target.PasteFromClipboard(); };
+  auto asDrop = [](TKeyedTree& source, TKeyedTree& target) {
+    Microsoft::WRL::ComPtr<IDataObject> data;
+    EXPECT_EQ(OleGetClipboard(&data), S_OK);
+    return target.ProcessOLEData(&source, data.Get(), target.FocusedNode(), TTreeNodeAttachMode::amNoWhere, false);
+  };
+  const TCase cases[] = {
+      {"a paste message after a cut", true, true, byMessage},
+      {"a paste message after a copy", false, false, byMessage},
+      {"a paste onto the focused row", false, true, byCall},
+      {"a paste without a focused row, after a cut", true, false, byCall},
+      {"a drop onto a row", false, true, asDrop},
+      {"a drop onto no row", false, false, asDrop},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TKeyedTree source(host.Handle()), target(host.Handle());
+    source.SelectOnly(source.Add(1));
+    source.Add(2);
+    target.Add(7);
+    if (c.focused) target.SetFocusedNode(target.GetFirst());
+    target.SetDefaultPasteMode(TTreeNodeAttachMode::amNoWhere);
+    if (c.cut)
+      source.CutToClipboard();
+    else
+      source.CopyToClipboard();
+    EXPECT_FALSE(c.paste(source, target));
+    EXPECT_EQ(target.Keys(), std::vector<int>{7});
+    EXPECT_EQ(source.Keys(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(CheckInvariants(target), "");
+    OleSetClipboard(nullptr);
+  }
 }
 
 TEST_F(EditActions, UpdateEnablesBySelectionAndMultiSelect) {
