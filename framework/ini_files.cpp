@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "framework/exceptions.h"
 #include "framework/streams.h"
@@ -38,24 +39,20 @@ void SplitNames(const String& names, TStrings* strings) {
   strings->EndUpdate();
 }
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+// What the profile functions trim from the ends of names and values, and skip at the start of a line: blanks,
+// tabs, vertical tabs, form feeds and the end mark of old text files; other control characters are text.
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == L'\x1a'; }
+
+String TrimBlanks(const String& text) {
+  size_t first = 0;
+  size_t end = text.size();
+  while (first < end && IsBlank(text[first])) ++first;
+  while (end > first && IsBlank(text[end - 1])) --end;
+  return text.substr(first, end - first);
+}
 
 // Section and key names as the profile functions compare them: ordinally, without case.
 String Folded(const String& name) { return AnsiUpperCase(name); }
-
-// The lines of the whole text, a NUL inside one included: a line ends at CR, LF or CR LF.
-std::vector<String> SplitLines(const String& text) {
-  std::vector<String> lines;
-  for (size_t at = 0; at < text.size();) {
-    size_t end = text.find_first_of(L"\r\n", at);
-    if (end == String::npos) end = text.size();
-    lines.push_back(text.substr(at, end - at));
-    at = end;
-    if (at < text.size() && text[at] == L'\r') ++at;
-    if (at < text.size() && text[at] == L'\n') ++at;
-  }
-  return lines;
-}
 
 bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
 
@@ -82,13 +79,13 @@ String StoredValue(const String& value) {
 // A value as the system's profile functions read it from the text after "=": trimmed, and without one pair of
 // matching quotes around it.
 String ReadValue(const String& stored) {
-  String value = Trim(stored);
+  String value = TrimBlanks(stored);
   return IsQuoted(value) ? value.substr(1, value.size() - 2) : value;
 }
 
 // A line that is blank or a comment (";" first), which names no key.
 bool IsCommentOrBlank(const String& line) {
-  const String trimmed = Trim(line);
+  const String trimmed = TrimBlanks(line);
   return trimmed.empty() || trimmed[0] == L';';
 }
 
@@ -96,31 +93,47 @@ bool IsCommentOrBlank(const String& line) {
 String KeyOf(const String& line) {
   if (IsCommentOrBlank(line)) return String();
   const size_t equals = line.find(L'=');
-  return equals == String::npos ? String() : Trim(line.substr(0, equals));
+  return equals == String::npos ? String() : TrimBlanks(line.substr(0, equals));
 }
 
 // The value of a line that names a key.
 String ValueOf(const String& line) { return ReadValue(line.substr(line.find(L'=') + 1)); }
 
+// A line that names a key with another value, the rest as the person wrote it: the key as the file spells it and
+// the blanks around "=" and after the value.
+String WithValue(const String& line, const String& value) {
+  size_t start = line.find(L'=') + 1;
+  while (start < line.size() && IsBlank(line[start])) ++start;
+  size_t end = line.size();
+  while (end > start && IsBlank(line[end - 1])) --end;
+  return line.substr(0, start) + StoredValue(value) + line.substr(end);
+}
+
 // Whether the line starts a section, as the profile functions read one: "[" first, the name up to the last "]",
 // whatever follows that (a comment) ignored.
 bool IsSectionLine(const String& line, String& name) {
-  const String trimmed = Trim(line);
+  const String trimmed = TrimBlanks(line);
   if (trimmed.empty() || trimmed[0] != L'[') return false;
   const size_t close = trimmed.rfind(L']');
   if (close == String::npos || close == 0) return false;
-  name = Trim(trimmed.substr(1, close - 1));
+  name = TrimBlanks(trimmed.substr(1, close - 1));
   return true;
 }
 
 }  // namespace
 
-void TCustomIniFile::CheckStorable(const String& section, const String& ident, const String& value) const {
+void TCustomIniFile::CheckSectionStorable(const String& section) const {
+  // A header that would read back as another section, or as none, is refused.
+  const bool storable =
+      !section.empty() && KeepsItsLine(section) && section.find_first_of(L"[]") == String::npos && CanHold(section);
+  if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {L"[" + section + L"]", FileName()}));
+}
+
+void TCustomIniFile::CheckStorable(const String& ident, const String& value) const {
   // A name or value that would read back as something else, or as other keys or sections, is refused.
-  const bool storable = !section.empty() && !ident.empty() && KeepsItsLine(section) && KeepsItsLine(ident) &&
-                        !HasLineBreak(value) && section.find_first_of(L"[]") == String::npos &&
-                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' && CanHold(section) &&
-                        CanHold(ident) && CanHold(value);
+  const bool storable = !ident.empty() && KeepsItsLine(ident) && !HasLineBreak(value) &&
+                        ident.find(L'=') == String::npos && ident[0] != L';' && ident[0] != L'[' && CanHold(ident) &&
+                        CanHold(value);
   if (!storable) throw EIniFileException(Format(L"Cannot store %s in %s", {ident, FileName()}));
 }
 
@@ -165,6 +178,7 @@ void TCustomIniFile::ReadSectionValues(const String& section, TStrings* strings)
 }
 
 String TIniFile::ReadString(const String& section, const String& ident, const String& defaultValue) const {
+  if (Refusal() != 0) return defaultValue;
   return ReadProfileText(section.c_str(), ident.c_str(), defaultValue.c_str(), FileName(), false);
 }
 
@@ -175,6 +189,8 @@ String TIniFile::ProfilePath() const {
   const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
   return String(folder, length < MAX_PATH ? length : 0) + L"\\" + FileName();
 }
+
+DWORD TIniFile::Refusal() const { return DiskFileError(ProfilePath()); }
 
 std::string TIniFile::FileStart() const {
   HANDLE file = CreateFileW(ProfilePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -209,37 +225,67 @@ void TIniFile::MakeUnicodeWhenEmpty() const {
 }
 
 void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
-  CheckStorable(section, ident, value);
+  if (const DWORD error = Refusal()) WriteError(error);
+  CheckSectionStorable(section);
+  CheckStorable(ident, value);
   MakeUnicodeWhenEmpty();
   if (!WritePrivateProfileStringW(section.c_str(), ident.c_str(), StoredValue(value).c_str(), FileName().c_str()))
-    WriteError();
+    WriteError(0);
 }
 
 void TIniFile::ReadSection(const String& section, TStrings* strings) const {
-  SplitNames(ReadProfileText(section.c_str(), nullptr, L"", FileName(), true), strings);
+  SplitNames(Refusal() != 0 ? String() : ReadProfileText(section.c_str(), nullptr, L"", FileName(), true), strings);
 }
 
 void TIniFile::ReadSections(TStrings* strings) const {
-  SplitNames(ReadProfileText(nullptr, nullptr, L"", FileName(), true), strings);
+  SplitNames(Refusal() != 0 ? String() : ReadProfileText(nullptr, nullptr, L"", FileName(), true), strings);
 }
 
 void TIniFile::EraseSection(const String& section) {
-  if (!WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, FileName().c_str())) WriteError();
+  if (const DWORD error = Refusal()) WriteError(error);
+  if (!WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, FileName().c_str())) WriteError(0);
 }
 
 void TIniFile::DeleteKey(const String& section, const String& ident) {
-  WritePrivateProfileStringW(section.c_str(), ident.c_str(), nullptr, FileName().c_str());
+  if (Refusal() == 0) WritePrivateProfileStringW(section.c_str(), ident.c_str(), nullptr, FileName().c_str());
 }
 
-void TIniFile::UpdateFile() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, FileName().c_str()); }
+void TIniFile::UpdateFile() {
+  if (Refusal() == 0) WritePrivateProfileStringW(nullptr, nullptr, nullptr, FileName().c_str());
+}
 
-void TIniFile::WriteError() const { throw EIniFileException(Format(L"Unable to write to %s", {FileName()})); }
+void TIniFile::WriteError(DWORD reason) const {
+  if (reason == 0) throw EIniFileException(Format(L"Unable to write to %s", {FileName()}));
+  throw EIniFileException(Format(L"Unable to write to %s. %s", {FileName(), SysErrorMessage(reason)}));
+}
+
+// One line of the file without its end, and how it ends: as it ended when read, or as the file's lines end (a line
+// added, or the last line read when the file did not end it).
+struct TMemIniFile::TLine {
+  enum class TEnd : uint8_t { AsTheFile, CrLf, Lf, Cr };
+  String Text;
+  TEnd End = TEnd::AsTheFile;
+
+  const wchar_t* EndText(const String& fileEnd) const {
+    switch (End) {
+      case TEnd::CrLf:
+        return L"\r\n";
+      case TEnd::Lf:
+        return L"\n";
+      case TEnd::Cr:
+        return L"\r";
+      case TEnd::AsTheFile:
+        break;
+    }
+    return fileEnd.c_str();
+  }
+};
 
 // One header line as written (a comment after the name included) and the lines under it as written, comments and
-// blank lines among them; or the lines before the first header, which belong to no section.
+// blank lines among them; or the lines before the first header (no header), which belong to no section.
 struct TMemIniFile::TBlock {
-  String Header;
-  std::vector<String> Lines;
+  std::optional<TLine> Header;
+  std::vector<TLine> Lines;
 };
 
 // A section's blocks in file order (a section whose header appears twice is one section), and the first line of
@@ -249,12 +295,12 @@ struct TMemIniFile::TSection {
   std::vector<TBlock*> Blocks;
   std::unordered_map<String, std::pair<TBlock*, size_t>> Keys;
 
-  String* Find(const String& ident) const {
+  TLine* Find(const String& ident) const {
     auto found = Keys.find(Folded(ident));
     return found == Keys.end() ? nullptr : &found->second.first->Lines[found->second.second];
   }
   void Index(TBlock* block, size_t line) {
-    const String key = KeyOf(block->Lines[line]);
+    const String key = KeyOf(block->Lines[line].Text);
     if (!key.empty()) Keys.try_emplace(Folded(key), block, line);
   }
   void Reindex() {
@@ -262,45 +308,72 @@ struct TMemIniFile::TSection {
     for (TBlock* block : Blocks)
       for (size_t line = 0; line < block->Lines.size(); ++line) Index(block, line);
   }
-  // Where a new key goes in the last block: after its last key, else after the comments right under its header.
-  // No key line follows that place, so no index moves.
+  // Where a new key goes: into the first block, the one the profile functions read, after its last key, else after
+  // the comments right under its header. No key line of the block follows that place, so no index moves.
   size_t InsertionPoint() const {
-    const TBlock& block = *Blocks.back();
+    const TBlock& block = *Blocks.front();
     for (size_t line = block.Lines.size(); line-- > 0;)
-      if (!KeyOf(block.Lines[line]).empty()) return line + 1;
+      if (!KeyOf(block.Lines[line].Text).empty()) return line + 1;
     size_t line = 0;
-    while (line < block.Lines.size() && !Trim(block.Lines[line]).empty()) ++line;
+    while (line < block.Lines.size() && !TrimBlanks(block.Lines[line].Text).empty()) ++line;
     return line;
   }
 };
 
 TMemIniFile::TMemIniFile(String fileName) : TCustomIniFile(std::move(fileName)) {
-  if (FileName().empty() || !FileExists(FileName())) return;
-  std::string bytes;
-  {
-    TFileStream file(FileName(), fmOpenRead | fmShareDenyWrite);
-    bytes = ReadToEnd(file);
-  }
+  // What is no file on a disk is not read, nor a name no file can have, whatever the system finds under it (a
+  // device, another file whose name starts alike): it reads as a file that is not there, which UpdateFile then
+  // refuses to write.
+  if (FileName().empty() || DiskFileError(FileName()) != 0 || !FileExists(FileName())) return;
+  std::string bytes = ReadFileBytes(FileName());
   codePage_ = FormOfFile(bytes, marked_);
   bytes.erase(0, TextMark(codePage_).size() * marked_);
   if ((codePage_ == CodePageUtf16LE || codePage_ == CodePageUtf16BE) && bytes.size() % 2 != 0) {
     oddByte_ = bytes.substr(bytes.size() - 1);
     bytes.pop_back();
   }
-  AddLines(SplitLines(DecodeKeepingBytes(bytes, codePage_)));
+  std::vector<TLine> lines = SplitLines(DecodeKeepingBytes(bytes, codePage_));
+  for (const TLine& line : lines)
+    if (line.End != TLine::TEnd::AsTheFile) {
+      lineEnd_ = line.EndText(lineEnd_);
+      break;
+    }
+  endsWithLineEnd_ = lines.empty() || lines.back().End != TLine::TEnd::AsTheFile;
+  AddLines(std::move(lines));
 }
 
 TMemIniFile::~TMemIniFile() = default;
+
+std::vector<TMemIniFile::TLine> TMemIniFile::SplitLines(const String& text) {
+  std::vector<TLine> lines;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find_first_of(L"\r\n", at);
+    if (end == String::npos) end = text.size();
+    TLine& line = lines.emplace_back();
+    line.Text = text.substr(at, end - at);
+    if (end == text.size()) break;
+    at = end + 1;
+    if (text[end] == L'\n') {
+      line.End = TLine::TEnd::Lf;
+    } else if (at < text.size() && text[at] == L'\n') {
+      line.End = TLine::TEnd::CrLf;
+      ++at;
+    } else {
+      line.End = TLine::TEnd::Cr;
+    }
+  }
+  return lines;
+}
 
 TMemIniFile::TSection* TMemIniFile::FindSection(const String& section) const {
   auto found = sectionIndex_.find(Folded(section));
   return found == sectionIndex_.end() ? nullptr : found->second;
 }
 
-TMemIniFile::TSection& TMemIniFile::AddSection(const String& section, const String& header) {
+TMemIniFile::TSection& TMemIniFile::AddSection(const String& section, TLine header) {
   blocks_.push_back(std::make_unique<TBlock>());
   TBlock* block = blocks_.back().get();
-  block->Header = header;
+  block->Header = std::move(header);
   auto [entry, added] = sectionIndex_.try_emplace(Folded(section), nullptr);
   if (added) {
     sections_.push_back(std::make_unique<TSection>());
@@ -312,11 +385,15 @@ TMemIniFile::TSection& TMemIniFile::AddSection(const String& section, const Stri
 }
 
 TMemIniFile::TSection& TMemIniFile::SectionToWrite(const String& section) {
-  if (TSection* found = FindSection(section)) return *found;
+  // A section the file has takes keys whatever its name, since no header is written for it; but the one without
+  // a name ("[]") is where the profile functions keep the lines before the first section.
+  TSection* found = section.empty() ? nullptr : FindSection(section);
+  if (found) return *found;
+  CheckSectionStorable(section);
   // A new section stands apart from what comes before it, and ends in an empty line of its own.
-  if (!blocks_.empty() && (blocks_.back()->Lines.empty() || !Trim(blocks_.back()->Lines.back()).empty()))
+  if (!blocks_.empty() && (blocks_.back()->Lines.empty() || !TrimBlanks(blocks_.back()->Lines.back().Text).empty()))
     blocks_.back()->Lines.emplace_back();
-  TSection& added = AddSection(section, L"[" + section + L"]");
+  TSection& added = AddSection(section, TLine{L"[" + section + L"]"});
   added.Blocks.back()->Lines.emplace_back();
   return added;
 }
@@ -325,47 +402,64 @@ void TMemIniFile::Clear() {
   sectionIndex_.clear();
   sections_.clear();
   blocks_.clear();
+  changed_ = true;
 }
 
-void TMemIniFile::AddLines(const std::vector<String>& lines) {
+void TMemIniFile::AddLines(std::vector<TLine> lines) {
   TSection* current = nullptr;
-  for (const String& line : lines) {
+  for (TLine& line : lines) {
     String name;
-    if (IsSectionLine(line, name)) {
-      current = &AddSection(name, line);
+    if (IsSectionLine(line.Text, name)) {
+      current = &AddSection(name, std::move(line));
       continue;
     }
     if (blocks_.empty()) blocks_.push_back(std::make_unique<TBlock>());
     TBlock* block = blocks_.back().get();
-    block->Lines.push_back(line);
+    block->Lines.push_back(std::move(line));
     if (current) current->Index(block, block->Lines.size() - 1);
   }
 }
 
 void TMemIniFile::SetStrings(const TStrings* strings) {
   Clear();
-  std::vector<String> lines;
-  lines.reserve(static_cast<size_t>(strings->Count()));
-  for (int i = 0; i < strings->Count(); ++i) lines.push_back(strings->Strings(i));
-  AddLines(lines);
+  std::vector<TLine> lines(static_cast<size_t>(strings->Count()));
+  for (int i = 0; i < strings->Count(); ++i) lines[static_cast<size_t>(i)].Text = strings->Strings(i);
+  AddLines(std::move(lines));
 }
 
 void TMemIniFile::GetStrings(TStrings* strings) const {
   strings->BeginUpdate();
   strings->Clear();
   for (const auto& block : blocks_) {
-    if (!block->Header.empty()) strings->Add(block->Header);
-    for (const String& line : block->Lines) strings->Add(line);
+    if (block->Header) strings->Add(block->Header->Text);
+    for (const TLine& line : block->Lines) strings->Add(line.Text);
   }
   strings->EndUpdate();
+}
+
+String TMemIniFile::Text() const {
+  // A line's end goes out once another line follows it, and after the last line only when the file ended so.
+  String text;
+  const TLine* previous = nullptr;
+  auto add = [&](const TLine& line) {
+    if (previous) text += previous->EndText(lineEnd_);
+    text += line.Text;
+    previous = &line;
+  };
+  for (const auto& block : blocks_) {
+    if (block->Header) add(*block->Header);
+    for (const TLine& line : block->Lines) add(line);
+  }
+  if (previous && endsWithLineEnd_) text += previous->EndText(lineEnd_);
+  return text;
 }
 
 bool TMemIniFile::CanHold(const String& text) const { return IsTextKeepingBytes(text); }
 
 void TMemIniFile::UpdateFile() {
-  TStringList lines;
-  GetStrings(&lines);
-  const String text = lines.Text();
+  // A store that changed nothing since it read the file leaves it alone: another instance may have saved since.
+  if (!changed_) return;
+  const String text = Text();
   // The file keeps its form while that form reads back what is written. A UTF-8 file without its mark takes the
   // mark; any other file becomes the Unicode form that the profile functions read too, which holds every code unit.
   auto written = [&] {
@@ -384,6 +478,7 @@ void TMemIniFile::UpdateFile() {
     bytes = written();
   }
   SaveWholeFile(FileName(), [&](TStream& file) { file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size())); });
+  changed_ = false;
 }
 
 UINT TMemIniFile::FormOfFile(std::string_view bytes, bool& marked) {
@@ -414,23 +509,25 @@ bool TMemIniFile::ValueExists(const String& section, const String& ident) const 
 
 String TMemIniFile::ReadString(const String& section, const String& ident, const String& defaultValue) const {
   const TSection* found = FindSection(section);
-  const String* line = found ? found->Find(ident) : nullptr;
-  return line ? ValueOf(*line) : defaultValue;
+  const TLine* line = found ? found->Find(ident) : nullptr;
+  return line ? ValueOf(line->Text) : defaultValue;
 }
 
 void TMemIniFile::WriteString(const String& section, const String& ident, const String& value) {
-  CheckStorable(section, ident, value);
+  CheckStorable(ident, value);
   TSection& written = SectionToWrite(section);
-  String line = ident + L"=" + StoredValue(value);
-  if (String* found = written.Find(ident)) {
+  if (TLine* found = written.Find(ident)) {
     // A line that already holds the value stays as the person wrote it.
-    if (ValueOf(*found) != value) *found = std::move(line);
+    if (ValueOf(found->Text) == value) return;
+    found->Text = WithValue(found->Text, value);
+    changed_ = true;
     return;
   }
-  TBlock* block = written.Blocks.back();
+  TBlock* block = written.Blocks.front();
   const size_t at = written.InsertionPoint();
-  block->Lines.insert(block->Lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+  block->Lines.insert(block->Lines.begin() + static_cast<std::ptrdiff_t>(at), TLine{ident + L"=" + StoredValue(value)});
   written.Index(block, at);
+  changed_ = true;
 }
 
 void TMemIniFile::ReadSection(const String& section, TStrings* strings) const {
@@ -438,8 +535,8 @@ void TMemIniFile::ReadSection(const String& section, TStrings* strings) const {
   strings->Clear();
   if (const TSection* found = FindSection(section)) {
     for (const TBlock* block : found->Blocks)
-      for (const String& line : block->Lines) {
-        String name = KeyOf(line);
+      for (const TLine& line : block->Lines) {
+        String name = KeyOf(line.Text);
         if (!name.empty()) strings->Add(name);
       }
   }
@@ -458,10 +555,10 @@ void TMemIniFile::ReadSectionValues(const String& section, TStrings* strings) co
   strings->Clear();
   if (const TSection* found = FindSection(section)) {
     for (const TBlock* block : found->Blocks)
-      for (const String& line : block->Lines) {
-        if (IsCommentOrBlank(line)) continue;
-        const String key = KeyOf(line);
-        strings->Add(key.empty() ? Trim(line) : key + L"=" + ValueOf(line));
+      for (const TLine& line : block->Lines) {
+        if (IsCommentOrBlank(line.Text)) continue;
+        const String key = KeyOf(line.Text);
+        strings->Add(key.empty() ? TrimBlanks(line.Text) : key + L"=" + ValueOf(line.Text));
       }
   }
   strings->EndUpdate();
@@ -476,6 +573,7 @@ void TMemIniFile::EraseSection(const String& section) {
     return std::find(erased->Blocks.begin(), erased->Blocks.end(), block.get()) != erased->Blocks.end();
   });
   std::erase_if(sections_, [erased](const auto& entry) { return entry.get() == erased; });
+  changed_ = true;
 }
 
 void TMemIniFile::DeleteKey(const String& section, const String& ident) {
@@ -487,4 +585,5 @@ void TMemIniFile::DeleteKey(const String& section, const String& ident) {
   block->Lines.erase(block->Lines.begin() + static_cast<std::ptrdiff_t>(line));
   // A later line of the same key, if any, now answers for it.
   found->Reindex();
+  changed_ = true;
 }

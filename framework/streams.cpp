@@ -123,11 +123,21 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
   return copied;
 }
 
-std::string ReadToEnd(TStream& stream) {
+std::string ReadToEnd(TStream& stream, int64_t most) {
   std::string bytes;
   std::vector<char> chunk(kCopyChunk);
-  for (int32_t got; (got = stream.Read(chunk.data(), kCopyChunk)) > 0;) bytes.append(chunk.data(), got);
+  while (static_cast<int64_t>(bytes.size()) < most) {
+    const auto wanted = static_cast<int32_t>(std::min<int64_t>(kCopyChunk, most - static_cast<int64_t>(bytes.size())));
+    const int32_t got = stream.Read(chunk.data(), wanted);
+    if (got <= 0) break;
+    bytes.append(chunk.data(), static_cast<size_t>(got));
+  }
   return bytes;
+}
+
+std::string ReadFileBytes(const String& fileName) {
+  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+  return ReadToEnd(file, file.Size());
 }
 
 // TCustomMemoryStream
@@ -242,12 +252,22 @@ void TMemoryStream::LoadFromFile(const String& fileName) {
 
 TFileStream::TFileStream(const String& fileName, uint16_t mode) : fileName_(fileName) {
   const bool create = (mode & fmCreate) == fmCreate;
-  handle_ = CreateFileW(fileName.c_str(), create ? GENERIC_READ | GENERIC_WRITE : AccessOf(mode), ShareModeOf(mode),
-                        nullptr, create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) {
-    String reason = SysErrorMessage(GetLastError());
+  auto refuse = [&](DWORD error) {
+    const String reason = SysErrorMessage(error);
     if (create) throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {fileName, reason}));
     throw EFOpenError(Format(L"Cannot open file \"%s\". %s", {fileName, reason}));
+  };
+  // A name no file on a disk can have is not even opened: opening a device may already wait, or take a port or a
+  // pipe's only instance, and a name too long for the file system may open another file.
+  if (const DWORD error = FileNameError(fileName)) refuse(error);
+  handle_ = CreateFileW(fileName.c_str(), create ? GENERIC_READ | GENERIC_WRITE : AccessOf(mode), ShareModeOf(mode),
+                        nullptr, create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) refuse(GetLastError());
+  // What opens as no file on a disk (a link to a port or to a character device, a pipe) may never end, or never
+  // send what a read waits for.
+  if (GetFileType(handle_) != FILE_TYPE_DISK) {
+    CloseHandle(handle_);
+    refuse(ERROR_NOT_SUPPORTED);
   }
 }
 

@@ -34,9 +34,12 @@ class TStream : public TObject {
   int64_t CopyFrom(TStream& source, int64_t count);
 };
 
-// The bytes from the stream's position to its end, read until the stream gives no more: the memory taken follows
-// what the stream holds, not what its size claims.
-std::string ReadToEnd(TStream& stream);
+// The bytes from the stream's position to its end, read until the stream gives no more or most bytes are read: the
+// memory taken follows what the stream holds, not what its size claims.
+std::string ReadToEnd(TStream& stream, int64_t most = INT64_MAX);
+// The whole of a named file, as far as its size said when it opened (a file that grows meanwhile, or whose size says
+// less than a read gives, ends there). Raises what a TFileStream raises.
+std::string ReadFileBytes(const String& fileName);
 
 // A stream over one block of memory; reading, seeking and saving. The block belongs to the subclass.
 class TCustomMemoryStream : public TStream {
@@ -103,10 +106,11 @@ enum : uint16_t {
   fmCreate = 0xFF00,  // creates or truncates, opened for reading and writing
 };
 
-// A file opened with CreateFileW; owns its handle. Failures raise EFOpenError "Cannot open file "%s". %s" or
-// EFCreateError "Cannot create file "%s". %s" with the system's reason. A mode that shares the file at all lets
-// others delete or replace it too (the bytes read through the stream stay those of the file it opened), so that a
-// whole-file save can replace a file while it is read.
+// A file on a disk opened with CreateFileW; owns its handle. Failures raise EFOpenError "Cannot open file "%s". %s"
+// or EFCreateError "Cannot create file "%s". %s" with the system's reason, also for a name FileNameError refuses
+// and for anything else that opens (a pipe, a link to a device): ERROR_NOT_SUPPORTED. A mode that shares the file at
+// all lets others delete or replace it too (the bytes read through the stream stay those of the file it opened), so
+// that a whole-file save can replace a file while it is read.
 class TFileStream : public TStream {
   BC_CLASS(TFileStream, TStream)
   TFileStream(const String& fileName, uint16_t mode);

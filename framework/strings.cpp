@@ -173,8 +173,9 @@ void TStrings::EndUpdate() {
   if (--updateCount_ == 0) SetUpdateState(false);
 }
 
-void TStrings::LoadFromStream(TStream& stream, UINT codePage) {
-  std::string bytes = ReadToEnd(stream);
+void TStrings::LoadFromStream(TStream& stream, UINT codePage) { LoadFromBytes(ReadToEnd(stream), codePage); }
+
+void TStrings::LoadFromBytes(std::string bytes, UINT codePage) {
   // A UTF-8 mark says what the text is, whatever the caller expected; it is no part of the first line.
   if (bytes.compare(0, sizeof kUtf8Mark - 1, kUtf8Mark) == 0) {
     bytes.erase(0, sizeof kUtf8Mark - 1);
@@ -192,10 +193,7 @@ void TStrings::SaveToStream(TStream& stream, UINT codePage) const {
   stream.WriteBuffer(bytes->data(), static_cast<int32_t>(bytes->size()));
 }
 
-void TStrings::LoadFromFile(const String& fileName, UINT codePage) {
-  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(file, codePage);
-}
+void TStrings::LoadFromFile(const String& fileName, UINT codePage) { LoadFromBytes(ReadFileBytes(fileName), codePage); }
 
 void TStrings::SaveToFile(const String& fileName, UINT codePage) const {
   SaveWholeFile(fileName, [&](TStream& file) { SaveToStream(file, codePage); });

@@ -60,6 +60,7 @@ class TStrings : public TPersistent {
   // page that cannot convert raises EStringListError "Text cannot be converted in code page %d".
   void LoadFromStream(TStream& stream, UINT codePage = CP_ACP);
   void SaveToStream(TStream& stream, UINT codePage = CP_ACP) const;
+  // The file as ReadFileBytes reads it: a device, a pipe or a name too long raises EFOpenError.
   void LoadFromFile(const String& fileName, UINT codePage = CP_ACP);
   void SaveToFile(const String& fileName, UINT codePage = CP_ACP) const;
 
@@ -83,6 +84,8 @@ class TStrings : public TPersistent {
   [[noreturn]] void Error(const wchar_t* pattern, int index) const;
 
  private:
+  void LoadFromBytes(std::string bytes, UINT codePage);
+
   int updateCount_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/exceptions.h"
+#include "framework/text_convert.h"
 
 namespace {
 
@@ -214,4 +215,50 @@ bool FileExists(const String& fileName) {
 bool DirectoryExists(const String& directory) {
   DWORD attributes = FileAttributes(directory);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsDeviceName(const String& fileName) {
+  auto startsWith = [](std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && SameText(String(text.substr(0, prefix.size())), String(prefix));
+  };
+  std::wstring_view path = fileName;
+  if (startsWith(path, L"\\\\.\\") || startsWith(path, L"//./")) return true;
+  // After the prefix that lifts the length limit comes a drive, a share or a volume; anything else is a device.
+  if (startsWith(path, L"\\\\?\\") || startsWith(path, L"//?/") || startsWith(path, L"\\??\\")) {
+    path.remove_prefix(4);
+    const bool drive = path.size() >= 2 && path[1] == L':';
+    if (!drive && !startsWith(path, L"UNC\\") && !startsWith(path, L"Volume{")) return true;
+  }
+  std::wstring_view name = path.substr(path.find_last_of(L"\\/") + 1);
+  // "COM1:" names the port as "COM1" does.
+  while (!name.empty() && name.back() == L':') name.remove_suffix(1);
+  name = name.substr(name.find_last_of(L':') + 1);
+  name = name.substr(0, name.find(L'.'));
+  while (!name.empty() && name.back() == L' ') name.remove_suffix(1);
+  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+    if (SameText(String(name), device)) return true;
+  return name.size() == 4 && (startsWith(name, L"COM") || startsWith(name, L"LPT")) && name[3] >= L'1' &&
+         name[3] <= L'9';
+}
+
+DWORD FileNameError(const String& fileName) {
+  if (IsDeviceName(fileName)) return ERROR_NOT_SUPPORTED;
+  for (size_t start = 0; start <= fileName.size();) {
+    size_t end = fileName.find_first_of(L"\\/", start);
+    if (end == String::npos) end = fileName.size();
+    const std::wstring_view name = std::wstring_view(fileName).substr(start, end - start);
+    if (Utf8Length(name) > kLongestFileName) return ERROR_FILENAME_EXCED_RANGE;
+    start = end + 1;
+  }
+  return 0;
+}
+
+DWORD DiskFileError(const String& fileName) {
+  if (const DWORD error = FileNameError(fileName)) return error;
+  HANDLE file = CreateFileW(fileName.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  const DWORD type = GetFileType(file);
+  CloseHandle(file);
+  return type == FILE_TYPE_DISK ? 0 : ERROR_NOT_SUPPORTED;
 }

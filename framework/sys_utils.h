@@ -61,3 +61,20 @@ String ExtractFileExt(const String& fileName);
 String ChangeFileExt(const String& fileName, const String& extension);
 bool FileExists(const String& fileName);
 bool DirectoryExists(const String& directory);
+
+// The most characters one name of a path holds, and the most bytes it takes where the file system keeps names in
+// UTF-8.
+constexpr size_t kLongestFileName = 255;
+// Whether the name is one the system keeps for a device (CON, NUL, COM1 and the like), in any folder, with any
+// extension or a colon after it, or one in the system's device namespace (\\.\COM1, \\.\pipe\x, \\?\pipe\x).
+// Reading one waits for what it sends.
+bool IsDeviceName(const String& fileName);
+// Why no file on a disk can be read or written whole under that name, as the system's error; 0 when one can.
+// ERROR_NOT_SUPPORTED for a device name. ERROR_FILENAME_EXCED_RANGE for a path with a name (a folder's or the
+// file's) longer than kLongestFileName characters or bytes of UTF-8: a file system that keeps names in UTF-8 cuts
+// such a name, so that two names that differ after the cut would lead to one file.
+DWORD FileNameError(const String& fileName);
+// FileNameError's reason, else ERROR_NOT_SUPPORTED when what opens under the name is no file on a disk (a pipe, a
+// link to a port or another device), which a read may wait on for ever or never end and a save would write into or
+// replace; 0 for a file on a disk, and when nothing opens.
+DWORD DiskFileError(const String& fileName);

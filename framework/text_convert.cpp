@@ -349,6 +349,12 @@ std::string Utf32Bytes(std::wstring_view text, bool bigEndian) {
 
 }  // namespace
 
+size_t Utf8Length(std::wstring_view text) {
+  size_t bytes = 0;
+  for (wchar_t c : text) bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : (c >= 0xD800 && c < 0xE000) ? 2 : 3;
+  return bytes;
+}
+
 std::string WideToUtf8(std::wstring_view text) { return FromWide(text, CP_UTF8, TextConversionPiece); }
 String Utf8ToWide(std::string_view text) { return ToWide(text, CP_UTF8, TextConversionPiece); }
 AnsiString WideToAnsi(std::wstring_view text, UINT codePage, size_t pieceSize) {

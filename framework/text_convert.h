@@ -40,6 +40,8 @@ String DecodeKeepingBytes(std::string_view bytes, UINT codePage);
 std::string EncodeKeepingBytes(std::wstring_view text, UINT codePage);
 // Whether the bytes are UTF-8 throughout.
 bool IsUtf8(std::string_view bytes);
+// How many bytes the text takes in UTF-8; each surrogate counts two, so that a pair takes its four.
+size_t Utf8Length(std::wstring_view text);
 
 // Whether every character of the text survives the way into the code page and back.
 bool FitsCodePage(std::wstring_view text, UINT codePage = CP_ACP);

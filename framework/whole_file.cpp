@@ -10,6 +10,7 @@
 #include "framework/exceptions.h"
 #include "framework/streams.h"
 #include "framework/sys_utils.h"
+#include "framework/text_convert.h"
 
 namespace {
 
@@ -25,30 +26,18 @@ constexpr std::wstring_view kTemporaryEnd = L".tmp";
 // The most characters a temporary adds to the file's name, all of one byte: the mark, two numbers of eight digits,
 // a dash, the end.
 constexpr size_t kTemporaryAdds = 2 + 8 + 1 + 8 + 4;
-// The most characters one name of a path holds, and the most bytes where the file system keeps names in UTF-8.
-constexpr size_t kLongestName = 255;
 
 size_t NameStart(const String& path) {
   const size_t separator = path.find_last_of(L"\\/");
   return separator == String::npos ? 0 : separator + 1;
 }
 
-// How many bytes the name takes in UTF-8, where each of its code units takes at least one.
-size_t Utf8Length(std::wstring_view name) {
-  size_t bytes = 0;
-  for (wchar_t c : name) bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : (c >= 0xD800 && c < 0xE000) ? 2 : 3;
-  return bytes;
-}
-
 [[noreturn]] void RaiseCreateError(const String& name, DWORD error) {
-  // A system that keeps names in UTF-8 says that a name too long in bytes is not found.
-  if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
-      Utf8Length(std::wstring_view(name).substr(NameStart(name))) > kLongestName)
-    error = ERROR_FILENAME_EXCED_RANGE;
   throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {name, SysErrorMessage(error)}));
 }
 
-bool SameText(std::wstring_view a, std::wstring_view b) {
+// Names as the file system compares them: ordinally, without case.
+bool SameName(std::wstring_view a, std::wstring_view b) {
   return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
                                                       static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
@@ -90,7 +79,7 @@ String SaveTarget(const String& fileName) {
   const String final = FinalPath(fileName);
   if (final.empty()) return fileName;
   const String full = FullPath(fileName);
-  return SameText(ExcludeLongPathPrefix(final), ExcludeLongPathPrefix(full)) ? fileName : final;
+  return SameName(ExcludeLongPathPrefix(final), ExcludeLongPathPrefix(full)) ? fileName : final;
 }
 
 // The start of a temporary's name: the file's name, or for a name too long to take what a temporary adds, as much
@@ -98,7 +87,7 @@ String SaveTarget(const String& fileName) {
 // UTF-8, whose bytes a character never takes fewer of.
 std::wstring_view TemporaryStem(std::wstring_view file) {
   size_t length = file.size();
-  for (size_t bytes = Utf8Length(file); bytes + kTemporaryAdds > kLongestName && length > 0;) {
+  for (size_t bytes = Utf8Length(file); bytes + kTemporaryAdds > kLongestFileName && length > 0;) {
     const bool pair = length >= 2 && file[length - 1] >= 0xDC00 && file[length - 1] < 0xE000 &&
                       file[length - 2] >= 0xD800 && file[length - 2] < 0xDC00;
     const size_t units = pair ? 2 : 1;
@@ -118,9 +107,9 @@ String TemporaryStart(const String& target) {
 bool IsTemporaryOf(std::wstring_view name, std::wstring_view file) {
   const std::wstring_view stem = TemporaryStem(file);
   const size_t fixed = stem.size() + kTemporaryMark.size() + kTemporaryEnd.size();
-  if (name.size() <= fixed || !SameText(name.substr(0, stem.size()), stem) ||
+  if (name.size() <= fixed || !SameName(name.substr(0, stem.size()), stem) ||
       name.substr(stem.size(), kTemporaryMark.size()) != kTemporaryMark ||
-      !SameText(name.substr(name.size() - kTemporaryEnd.size()), kTemporaryEnd))
+      !SameName(name.substr(name.size() - kTemporaryEnd.size()), kTemporaryEnd))
     return false;
   const std::wstring_view numbers = name.substr(stem.size() + kTemporaryMark.size(), name.size() - fixed);
   const size_t dash = numbers.find(L'-');
@@ -252,6 +241,7 @@ bool MakeMissingFile(const String& fileName) {
 }  // namespace
 
 void SaveWholeFile(const String& fileName, const std::function<void(TStream& stream)>& write) {
+  if (const DWORD error = DiskFileError(fileName)) RaiseCreateError(fileName, error);
   const bool made = GetFileAttributesW(fileName.c_str()) == INVALID_FILE_ATTRIBUTES && MakeMissingFile(fileName);
   const String target = SaveTarget(fileName);
   // A file this save made goes again when the save fails.

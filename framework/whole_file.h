@@ -20,7 +20,7 @@ class TStream;
 //
 // On any failure the file stays as it was, byte for byte, and the temporary goes. A failure names the file and the
 // system's reason: EFCreateError "Cannot create file "%s". %s" when no file can be made there (a missing folder, a
-// folder of that name, a read-only file, a name too long), EWriteError "Cannot write file "%s". %s" when the writing (a
-// stream error of write, a full disk) or the replacing (the file still held by another program) fails. Any other
-// exception of write passes unchanged.
+// folder of that name, a read-only file, a name DiskFileError refuses), EWriteError "Cannot write file "%s". %s" when
+// the writing (a stream error of write, a full disk) or the replacing (the file still held by another program) fails.
+// Any other exception of write passes unchanged.
 void SaveWholeFile(const String& fileName, const std::function<void(TStream& stream)>& write);

@@ -13,23 +13,6 @@ void StringToFile(const String& fileName, const std::string& contents) {
   });
 }
 
-bool IsDeviceName(const String& fileName) {
-  auto startsWith = [](const String& text, const String& prefix) {
-    return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
-  };
-  if (startsWith(fileName, L"\\\\.\\") || startsWith(fileName, L"//./")) return true;
-  // "COM1:" names the port as "COM1" does.
-  const size_t end = fileName.find_last_not_of(L':') + 1;
-  String name = fileName.substr(0, end);
-  name = name.substr(name.find_last_of(L"\\/:") + 1);
-  name = name.substr(0, name.find(L'.'));
-  while (!name.empty() && name.back() == L' ') name.pop_back();
-  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
-    if (SameText(name, device)) return true;
-  return name.size() == 4 && (startsWith(name, L"COM") || startsWith(name, L"LPT")) && name[3] >= L'1' &&
-         name[3] <= L'9';
-}
-
 int64_t FileGetSize(const String& fileName) {
   const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
   WIN32_FIND_DATAW data{};
@@ -60,6 +43,8 @@ String GetModulePath(HMODULE module) {
 }
 
 bool VersionFixedFileInfo(const String& fileName, VS_FIXEDFILEINFO& fixedInfo) {
+  // The platform would wait on a device for what it never sends, or read another file for a name too long.
+  if (DiskFileError(fileName) != 0) return false;
   DWORD handle = 0;
   const DWORD size = GetFileVersionInfoSizeW(fileName.c_str(), &handle);
   if (size == 0) return false;

@@ -23,9 +23,6 @@ inline String PathRemoveSeparator(const String& path) { return ExcludeTrailingPa
 int64_t FileGetSize(const String& fileName);
 // True for anything FileGetSize finds, folders included.
 bool FileExists(const String& fileName);
-// Whether the name is one the system keeps for a device (CON, NUL, COM1 and the like), in any folder and with any
-// extension, or one in the system's device namespace (\\.\pipe\x). Reading one waits for what it sends.
-bool IsDeviceName(const String& fileName);
 // Whether the name holds "*" or "?"; the "?" of the prefix that lifts the length limit of a path ("\\?\") is no
 // wildcard.
 bool HasWildcard(const String& fileName);

@@ -2,7 +2,6 @@
 
 #include "framework/strings.h"
 #include "framework/sys_utils.h"
-#include "shell/file_routines.h"
 
 namespace shell {
 
@@ -61,12 +60,10 @@ bool ReadURLFromShortcutStream(TStream& stream, String& url) {
 }
 
 bool ReadURLFromShortcutFile(const String& fileName, String& url) {
-  // A dropped name may be gone, a folder or locked by now: that is a drop without an address. A device (a port,
-  // the console) or a pipe is no shortcut either, and reading one waits for whatever it may send, for ever.
-  if (IsDeviceName(fileName)) return false;
+  // A dropped name may be gone, a folder or locked by now, or a device or a pipe, which the file stream refuses:
+  // that is a drop without an address.
   try {
     TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
-    if (GetFileType(file.Handle()) != FILE_TYPE_DISK) return false;
     return ReadURLFromShortcutStream(file, url);
   } catch (const EStreamError&) {
     return false;

@@ -67,8 +67,8 @@ bool HasHostileChunks(TStream& sound, bool inMemory) {
 }
 
 // Whether the sound the player would hand over may go to the platform: a named file that opens is checked (one
-// that does not is the platform's to report, or to replace by the default sound), as are the program's resource
-// and the stored data; a device is never opened.
+// that is not there is the platform's to report, or to replace by the default sound), as are the program's resource
+// and the stored data; a device, or what opens as no file on a disk (a pipe, a link to a device), is not handed over.
 bool MayPlay(DWORD flags, const String& name, HMODULE module, TStream* data) {
   try {
     if (data) {
@@ -81,9 +81,9 @@ bool MayPlay(DWORD flags, const String& name, HMODULE module, TStream* data) {
       try {
         file = std::make_unique<TFileStream>(name, fmOpenRead | fmShareDenyWrite);
       } catch (const EStreamError&) {
-        return true;
+        return FileGetSize(name) == -1;
       }
-      return GetFileType(file->Handle()) == FILE_TYPE_DISK && !HasHostileChunks(*file, false);
+      return !HasHostileChunks(*file, false);
     }
     if ((flags & SND_RESOURCE) && FindResourceW(module, name.c_str(), L"WAVE")) {
       TResourceStream resource(module, name.c_str(), L"WAVE");

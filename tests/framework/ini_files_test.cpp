@@ -136,8 +136,8 @@ TEST(MemIniFile, ReadsHandWrittenFilesAndWritesThemBackInOrder) {
   }
   EXPECT_EQ(
       "stray=before any section\r\n; a comment\r\n[Messages]\r\n  Hello  =  Good day  \r\n\r\n"
-      "[Misc]\r\nflag=0\r\n[messages]\r\nBye=See you\r\n\r\n"
-      "[New]\r\nKey=v\r\n\r\n",
+      "[Misc]\nFlag=0\n[messages]\r\nBye=See you\r\n\r\n"
+      "[New]\r\nKey=v\r\n",
       FileBytes(fileName));
   DeleteFileW(fileName.c_str());
 }
@@ -207,31 +207,86 @@ TEST_P(IniFileKinds, AUtf8MarkIsNoPartOfTheFirstSection) {
   EXPECT_EQ(ini->ReadString(L"First", L"Key", L""), L"caf\u00e9");
 }
 
+// What would not read back as written is refused, and the error names what cannot be stored: the key, or the
+// header of a section.
 TEST_P(IniFileKinds, NamesAndValuesThatWouldNotReadBackAreRefused) {
   struct Case {
     const char* Name;
-    String Section, Ident, Value;
+    String Section, Ident, Value, Named;
   };
   const Case cases[] = {
-      {"line break in a value", L"S", L"K", L"v\r\n[Injected]\r\nX=1"},
-      {"line feed in a value", L"S", L"K", L"v\nY=2"},
-      {"NUL in a value", L"S", L"K", String(L"v\0w", 3)},
-      {"equals sign in a name", L"S", L"K=X", L"v"},
-      {"comment mark leading a name", L"S", L";K", L"v"},
-      {"bracket leading a name", L"S", L"[K", L"v]"},
-      {"closing bracket in a section", L"S]x", L"K", L"v"},
-      {"opening bracket in a section", L"[S", L"K", L"v"},
-      {"line break in a section", L"S]\r\n[T", L"K", L"v"},
-      {"line break in a name", L"S", L"K\r\nZ", L"v"},
-      {"an empty name", L"S", L"", L"v"},
-      {"an empty section", L"", L"K", L"v"},
+      {"line break in a value", L"S", L"K", L"v\r\n[Injected]\r\nX=1", L"K"},
+      {"line feed in a value", L"S", L"K", L"v\nY=2", L"K"},
+      {"NUL in a value", L"S", L"K", String(L"v\0w", 3), L"K"},
+      {"equals sign in a name", L"S", L"K=X", L"v", L"K=X"},
+      {"comment mark leading a name", L"S", L";K", L"v", L";K"},
+      {"bracket leading a name", L"S", L"[K", L"v]", L"[K"},
+      {"closing bracket in a section", L"S]x", L"K", L"v", L"[S]x]"},
+      {"opening bracket in a section", L"[S", L"K", L"v", L"[[S]"},
+      {"line break in a section", L"S]\r\n[T", L"K", L"v", L"[S]\r\n[T]"},
+      {"blanks around a section", L" S ", L"K", L"v", L"[ S ]"},
+      {"line break in a name", L"S", L"K\r\nZ", L"v", L"K\r\nZ"},
+      {"an empty name", L"S", L"", L"v", L""},
+      {"an empty section", L"", L"K", L"v", L"[]"},
   };
   auto ini = Open();
-  for (const Case& c : cases) EXPECT_THROW(ini->WriteString(c.Section, c.Ident, c.Value), EIniFileException) << c.Name;
+  for (const Case& c : cases) {
+    try {
+      ini->WriteString(c.Section, c.Ident, c.Value);
+      ADD_FAILURE() << c.Name << ": stored";
+    } catch (const EIniFileException& error) {
+      EXPECT_EQ(error.Message(), L"Cannot store " + c.Named + L" in " + fileName_) << c.Name;
+    }
+  }
   ini->UpdateFile();
   TStringList sections;
   Open()->ReadSections(&sections);
   EXPECT_EQ(sections.Count(), 0);
+}
+
+// Control characters are text to the profile functions, but for the few they trim from the ends of names and
+// values (tabs, vertical tabs, form feeds, the end mark 0x1A): a value with those at its ends is stored between
+// quotes, a name with them is refused, and everything else reads back as written, through both kinds of INI file.
+TEST_P(IniFileKinds, ControlCharactersReadBackOrAreRefused) {
+  const String values[] = {L"\x1a", L"\x01x",   L"x\x1f", L"\x0b",        L"x\x0c",   L"\x01",
+                           L"\x7f", L"\x1b[0m", L"a\x1a", L"\x0c\x0b \t", L"\x02\x03"};
+  const String keys[] = {L"key\x01", L"\x01key", L"k\x1fy", L"\x7f", L"\x1b"};
+  const String refusedKeys[] = {L"key\x0b", L"\x0ckey", L"key\x1a", L"\tkey"};
+  for (const String& value : values) {
+    SCOPED_TRACE(testing::PrintToString(WideToUtf8(value)));
+    {
+      auto ini = Open();
+      ini->WriteString(L"S", L"K", value);
+      ini->UpdateFile();
+    }
+    EXPECT_EQ(TMemIniFile(fileName_).ReadString(L"S", L"K", L"<missing>"), value) << "read in memory";
+    EXPECT_EQ(TIniFile(fileName_).ReadString(L"S", L"K", L"<missing>"), value) << "read by the profile functions";
+  }
+  for (const String& key : keys) {
+    SCOPED_TRACE(testing::PrintToString(WideToUtf8(key)));
+    DeleteFileW(fileName_.c_str());
+    {
+      auto ini = Open();
+      ini->WriteString(L"S", key, L"v");
+      ini->UpdateFile();
+    }
+    for (const auto& ini : {std::unique_ptr<TCustomIniFile>(new TMemIniFile(fileName_)),
+                            std::unique_ptr<TCustomIniFile>(new TIniFile(fileName_))}) {
+      TStringList listed;
+      ini->ReadSection(L"S", &listed);
+      EXPECT_EQ(listed.Text(), key + L"\r\n");
+      EXPECT_EQ(ini->ReadString(L"S", key, L"<missing>"), L"v");
+    }
+  }
+  auto ini = Open();
+  for (const String& key : refusedKeys) {
+    try {
+      ini->WriteString(L"S", key, L"v");
+      ADD_FAILURE() << testing::PrintToString(WideToUtf8(key)) << " stored";
+    } catch (const EIniFileException& error) {
+      EXPECT_EQ(error.Message(), L"Cannot store " + key + L" in " + fileName_);
+    }
+  }
 }
 
 // Values with blanks or quotes at their ends are stored between quotes, which reading drops as the profile
@@ -341,8 +396,7 @@ TEST(MemIniFile, ASaveKeepsCommentsAndBlankLinesWhereTheyStood) {
             "x=1\r\n"
             "\r\n"
             "[New]\r\n"
-            "Key=\" v \"\r\n"
-            "\r\n");
+            "Key=\" v \"\r\n");
   TMemIniFile read(fileName);
   EXPECT_EQ(read.ReadString(L"New", L"Key", L""), L" v ");
   TStringList lines;
@@ -721,4 +775,364 @@ TEST(MemIniFile, NamesCompareOrdinallyWithoutCase) {
       EXPECT_EQ(read(AnsiUpperCase(second)), L"2");
     }
   }
+}
+
+// Two instances of an application keep one settings file each in a store of their own. One saves every change
+// at once; the other, which changed nothing, saves too (at its end, on a timer): it writes nothing, so that no
+// change of the first is lost. A store that saved its own change and changed nothing since leaves later saves
+// alone too, and a save that failed keeps the change for the next.
+TEST(MemIniFile, AStoreThatChangedNothingWritesNothingOverAnotherInstancesSave) {
+  const String fileName = TempFileName(L"bc_mem_instances.ini");
+  constexpr int kKeys = 300;
+  std::string text = "[Window]\r\nLeft=10\r\n";
+  for (int key = 0; key < kKeys; ++key) text += "Key" + std::to_string(key) + "=0\r\n";
+  WriteFileBytes(fileName, text);
+  TMemIniFile idle(fileName);
+  for (int key = 0; key < kKeys; ++key) {
+    TMemIniFile writer(fileName);
+    writer.WriteString(L"Window", L"Key" + IntToStr(key), L"640");
+    writer.UpdateFile();
+    idle.UpdateFile();
+  }
+  TMemIniFile read(fileName);
+  int kept = 0;
+  for (int key = 0; key < kKeys; ++key) kept += read.ReadString(L"Window", L"Key" + IntToStr(key), L"") == L"640";
+  EXPECT_EQ(kept, kKeys);
+
+  idle.WriteString(L"Window", L"Top", L"5");
+  idle.UpdateFile();
+  {
+    TMemIniFile writer(fileName);
+    writer.WriteString(L"Window", L"Left", L"640");
+    writer.UpdateFile();
+  }
+  idle.UpdateFile();
+  EXPECT_EQ(TMemIniFile(fileName).ReadString(L"Window", L"Left", L""), L"640");
+  EXPECT_EQ(TMemIniFile(fileName).ReadString(L"Window", L"Top", L""), L"5");
+
+  idle.WriteString(L"Window", L"Width", L"7");
+  const std::string before = FileBytes(fileName);
+  SetFileAttributesW(fileName.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_THROW(idle.UpdateFile(), EFCreateError);
+  SetFileAttributesW(fileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(FileBytes(fileName), before);
+  idle.UpdateFile();
+  EXPECT_EQ(TMemIniFile(fileName).ReadString(L"Window", L"Width", L""), L"7");
+  DeleteFileW(fileName.c_str());
+}
+
+// Saves of files as people leave them, byte for byte: each line keeps its end and the file its missing last end,
+// new lines end as the file's first line ends; a changed line keeps the file's spelling of its key and the blanks
+// around "=" and the value; keys added to a section written twice go to its first copy, where the profile
+// functions read them; sections of odd names the file has take keys where they are. The profile functions read
+// every value written.
+TEST(MemIniFile, ASaveKeepsLineEndsSpacingAndTheFilesSpellingOfKeys) {
+  struct TWrite {
+    String Section, Ident, Value;
+    bool ProfileFinds = true;  // whether the profile functions see it (not in a later copy of its section)
+  };
+  struct TCase {
+    const char* Name;
+    std::string Before;
+    std::vector<TWrite> Writes;
+    std::string After;
+  };
+  const TCase cases[] = {
+      {"line feeds",
+       "[A]\nk=1\n",
+       {{L"A", L"k", L"2"}, {L"A", L"new", L"3"}, {L"B", L"x", L"y"}},
+       "[A]\nk=2\nnew=3\n\n[B]\nx=y\n\n"},
+      {"carriage returns",
+       "[A]\rk=1\r",
+       {{L"A", L"k", L"2"}, {L"A", L"new", L"3"}, {L"B", L"x", L"y"}},
+       "[A]\rk=2\rnew=3\r\r[B]\rx=y\r\r"},
+      {"no last line end", "[A]\r\nk=1", {{L"A", L"new", L"3"}}, "[A]\r\nk=1\r\nnew=3"},
+      {"no last line end, a changed value", "[A]\nk=1", {{L"A", L"K", L"2"}}, "[A]\nk=2"},
+      {"no last line end, a new section", "[A]\nk=1", {{L"B", L"x", L"y"}}, "[A]\nk=1\n\n[B]\nx=y\n"},
+      {"mixed ends", "[A]\nk=1\r\nj=2\r", {{L"A", L"new", L"3"}}, "[A]\nk=1\r\nj=2\rnew=3\n"},
+      {"spacing and the key's case",
+       "[A]\r\nplain_2  =  old value  \r\n",
+       {{L"A", L"PLAIN_2", L"new value"}},
+       "[A]\r\nplain_2  =  new value  \r\n"},
+      {"tabs and quotes", "[A]\n\tKey\t=\t'old'\t\n", {{L"A", L"key", L" padded "}}, "[A]\n\tKey\t=\t\" padded \"\t\n"},
+      {"a section written twice",
+       "[A]\r\na=1\r\n[B]\r\nb=1\r\n[a]\r\nc=1\r\n",
+       {{L"A", L"new", L"2"}, {L"A", L"c", L"5", false}},
+       "[A]\r\na=1\r\nnew=2\r\n[B]\r\nb=1\r\n[a]\r\nc=5\r\n"},
+      {"a first copy of comments only",
+       "[A]\r\n; note\r\n\r\n[A]\r\nx=1\r\n",
+       {{L"A", L"new", L"2"}},
+       "[A]\r\n; note\r\nnew=2\r\n\r\n[A]\r\nx=1\r\n"},
+      {"odd section names",
+       "[a]b]\r\nab=1\r\n[[x]]\r\nxx=1\r\n[\"q\"]\r\nq=1\r\n[ S ] ; spaced\r\ns=1\r\n",
+       {{L"a]b", L"n", L"1"}, {L"[x]", L"n", L"2"}, {L"\"q\"", L"n", L"3"}, {L"S", L"n", L"4"}},
+       "[a]b]\r\nab=1\r\nn=1\r\n[[x]]\r\nxx=1\r\nn=2\r\n[\"q\"]\r\nq=1\r\nn=3\r\n[ S ] ; spaced\r\ns=1\r\nn=4\r\n"},
+      {"an empty file", "", {{L"A", L"k", L"v"}}, "[A]\r\nk=v\r\n\r\n"},
+  };
+  const String fileName = TempFileName(L"bc_mem_line_ends.ini");
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    WriteFileBytes(fileName, c.Before);
+    {
+      TMemIniFile ini(fileName);
+      for (const TWrite& write : c.Writes) ini.WriteString(write.Section, write.Ident, write.Value);
+      ini.UpdateFile();
+    }
+    EXPECT_EQ(FileBytes(fileName), c.After);
+    for (const TWrite& write : c.Writes) {
+      if (!write.ProfileFinds) continue;
+      EXPECT_EQ(TIniFile(fileName).ReadString(write.Section, write.Ident, L"<missing>"), write.Value)
+          << WideToUtf8(write.Section + L"/" + write.Ident);
+    }
+  }
+  // The section the profile functions keep the lines before the first section in, where "[]" puts keys they never
+  // find, is named when it cannot be written.
+  WriteFileBytes(fileName, "x=0\r\n[]\r\nk=1\r\n");
+  TMemIniFile ini(fileName);
+  EXPECT_EQ(ini.ReadString(L"", L"k", L""), L"1");
+  try {
+    ini.WriteString(L"", L"added", L"1");
+    ADD_FAILURE() << "stored";
+  } catch (const EIniFileException& error) {
+    EXPECT_EQ(error.Message(), L"Cannot store [] in " + fileName);
+  }
+  DeleteFileW(fileName.c_str());
+}
+
+namespace {
+
+// One line of a settings file as a person writes it; a key's line is kept in its parts, so that its value can be
+// changed the way a person would change it.
+struct TPersonsLine {
+  String Text;     // a line that names no key
+  String Section;  // the section of a key, as the profile functions read it
+  String Key;      // the key, as they read it; empty for a line that names none
+  bool FirstCopy;  // whether the key is in the first copy of its section, where they find it
+  String Before;   // what comes before the value: the key as spelt, the blanks and "="
+  String Value;    // as stored
+  String After;    // the blanks after the value
+  String Line() const { return Key.empty() ? Text : Before + Value + After; }
+};
+
+// The spacing a person leaves: before a key, around "=", after a value.
+struct TSpacing {
+  const wchar_t *Lead, *BeforeEquals, *AfterEquals, *Trail;
+};
+
+// A file of one of the shapes people leave, with the spacing given.
+std::vector<TPersonsLine> PersonsFile(int shape, const TSpacing& spacing) {
+  std::vector<TPersonsLine> lines;
+  auto text = [&](const String& line) { lines.push_back({line, L"", L"", false, L"", L"", L""}); };
+  String section;
+  bool firstCopy = true;
+  auto header = [&](const String& line, const String& name, bool first) {
+    text(line);
+    section = name;
+    firstCopy = first;
+  };
+  // A key as read, spelt in the file as written, with its stored value; the spacing is the file's unless given.
+  auto key = [&](const String& read, const String& spelt, const String& value, const wchar_t* afterEquals = nullptr,
+                 const wchar_t* trail = nullptr) {
+    lines.push_back(
+        {L"", section, read, firstCopy,
+         spacing.Lead + spelt + spacing.BeforeEquals + L"=" + (afterEquals ? afterEquals : spacing.AfterEquals), value,
+         trail ? trail : spacing.Trail});
+  };
+  switch (shape) {
+    case 0:  // comments, blank lines, a comment after a header
+      text(L"; settings, edited by hand");
+      header(L"[Main]", L"Main", true);
+      key(L"Left", L"Left", L"10");
+      key(L"Caption", L"Caption", L"My Browser");
+      text(L"; a comment");
+      key(L"top", L"top", L"20");
+      text(L"");
+      header(L"[Other] ; the rest", L"Other", true);
+      key(L"Path", L"Path", L"\"C:\\Program Files\\x\"");
+      key(L"Empty", L"Empty", L"");
+      break;
+    case 1:  // a section written twice, in another case the second time
+      header(L"[Main]", L"Main", true);
+      key(L"a", L"a", L"1");
+      key(L"B", L"B", L"2");
+      header(L"[Other]", L"Other", true);
+      key(L"c", L"c", L"3");
+      header(L"[MAIN]", L"Main", false);
+      key(L"b", L"b", L"20");
+      key(L"d", L"d", L"4");
+      break;
+    case 2:  // odd section names, and a line before the first section
+      text(L"stray=1");
+      header(L"[a]b]", L"a]b", true);
+      key(L"ab", L"ab", L"1");
+      header(L"[[x]]", L"[x]", true);
+      key(L"xx", L"xx", L"2");
+      header(L"[\"q\"]", L"\"q\"", true);
+      key(L"q", L"q", L"3");
+      header(L"[ Spaced ]", L"Spaced", true);
+      key(L"sp", L"sp", L"4");
+      header(L"[]", L"", false);
+      key(L"e", L"e", L"5");
+      header(L"[   ]", L"", false);
+      key(L"f", L"f", L"6");
+      break;
+    case 3:  // control characters, text to the profile functions unless they trim them
+      header(L"[Control]", L"Control", true);
+      key(L"k1", L"k1", L"\x01x");
+      key(L"k2", L"k2", L"x\x1f");
+      key(L"key\x01", L"key\x01", L"v");
+      key(L"K", L"\x1aK", L"w");
+      key(L"k3", L"k3", L"v", L"\x0b", L"\x0b");
+      key(L"k4", L"k4", L"\x7f");
+      break;
+    default:  // quotes
+      header(L"[Quotes]", L"Quotes", true);
+      key(L"q1", L"q1", L"'single'");
+      key(L"q2", L"q2", L"\"double\"");
+      key(L"q3", L"q3", L"\" padded \"");
+      key(L"q4", L"q4", L"a\"b");
+      key(L"q5", L"q5", L"\"");
+      break;
+  }
+  return lines;
+}
+
+constexpr int kPersonsShapes = 5;
+const TSpacing kSpacings[] = {{L"", L"", L"", L""},
+                              {L"", L" ", L" ", L""},
+                              {L"", L"  ", L"  ", L"  "},
+                              {L"\t", L"\t", L"\t", L"\t"},
+                              {L" ", L"", L"", L" "}};
+// Line ends: CR LF, LF, CR, and CR LF and LF in turn.
+const char* const kLineEnds[] = {"\r\n", "\n", "\r", nullptr};
+
+std::string LineEnd(int ends, size_t line) { return kLineEnds[ends] ? kLineEnds[ends] : line % 2 ? "\n" : "\r\n"; }
+
+std::string Rendered(const std::vector<TPersonsLine>& lines, int ends, bool lastEnd) {
+  std::string bytes;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    bytes += WideToAnsi(lines[i].Line());
+    if (i + 1 < lines.size() || lastEnd) bytes += LineEnd(ends, i);
+  }
+  return bytes;
+}
+
+// The lines of bytes with their ends, as the profile functions split them.
+std::vector<std::pair<std::string, std::string>> LinesWithEnds(const std::string& bytes) {
+  std::vector<std::pair<std::string, std::string>> lines;
+  for (size_t at = 0; at < bytes.size();) {
+    const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+    size_t next = end;
+    if (next < bytes.size() && bytes[next] == '\r') ++next;
+    if (next < bytes.size() && bytes[next] == '\n' && (next == end || bytes[end] == '\r')) ++next;
+    lines.emplace_back(bytes.substr(at, end - at), bytes.substr(end, next - end));
+    at = next;
+  }
+  return lines;
+}
+
+// Every value the profile functions read, by section and key; each section once, as they list it first.
+std::vector<std::pair<std::pair<String, String>, String>> ProfileContent(const String& fileName) {
+  TIniFile profile(fileName);
+  std::vector<std::pair<std::pair<String, String>, String>> content;
+  TStringList sections;
+  profile.ReadSections(&sections);
+  TStringList seen;
+  seen.SetCaseSensitive(false);
+  for (int s = 0; s < sections.Count(); ++s) {
+    const String section = sections.Strings(s);
+    if (seen.IndexOf(section) >= 0) continue;
+    seen.Add(section);
+    TStringList keys;
+    profile.ReadSection(section, &keys);
+    for (int k = 0; k < keys.Count(); ++k)
+      content.push_back({{section, keys.Strings(k)}, profile.ReadString(section, keys.Strings(k), L"<none>")});
+  }
+  return content;
+}
+
+}  // namespace
+
+// Settings files in the shapes people leave them (line ends of each kind, with and without the last one, spacing
+// around "=", keys in another case, sections written twice, odd section names, control characters, quotes), read
+// side by side with the profile functions: the store reads every value they read; unchanged, it writes nothing; a
+// changed value changes only that value's bytes; keys added land where the profile functions find them, every line
+// before keeps its bytes and its end, and each new line ends as the file's first line does.
+TEST(MemIniFile, FilesAsPeopleEditThemReadAndSaveAsTheProfileFunctionsSeeThem) {
+  const String fileName = TempFileName(L"bc_mem_persons.ini");
+  int files = 0;
+  for (int shape = 0; shape < kPersonsShapes; ++shape)
+    for (const TSpacing& spacing : kSpacings)
+      for (int ends = 0; ends < static_cast<int>(std::size(kLineEnds)); ++ends)
+        for (bool lastEnd : {true, false}) {
+          SCOPED_TRACE(testing::Message() << "shape " << shape << ", spacing " << (&spacing - kSpacings) << ", ends "
+                                          << ends << (lastEnd ? "" : ", no last end"));
+          ++files;
+          std::vector<TPersonsLine> lines = PersonsFile(shape, spacing);
+          const std::string original = Rendered(lines, ends, lastEnd);
+          WriteFileBytes(fileName, original);
+          const auto content = ProfileContent(fileName);
+          ASSERT_FALSE(content.empty());
+          {
+            TMemIniFile memory(fileName);
+            for (const auto& [name, value] : content)
+              EXPECT_EQ(memory.ReadString(name.first, AnsiUpperCase(name.second), L"<none>"), value)
+                  << testing::PrintToString(WideToUtf8(name.first + L"/" + name.second));
+            memory.UpdateFile();
+          }
+          ASSERT_EQ(FileBytes(fileName), original) << "an unchanged store wrote";
+
+          // The first key the profile functions list in each section takes a new value, spelt in lower case.
+          {
+            TMemIniFile memory(fileName);
+            TStringList changed;
+            changed.SetCaseSensitive(false);
+            for (TPersonsLine& line : lines) {
+              if (line.Key.empty() || !line.FirstCopy || changed.IndexOf(line.Section) >= 0) continue;
+              changed.Add(line.Section);
+              line.Value = L"changed " + IntToStr(changed.Count());
+              memory.WriteString(line.Section, AnsiLowerCase(line.Key), line.Value);
+            }
+            memory.UpdateFile();
+          }
+          EXPECT_EQ(FileBytes(fileName), Rendered(lines, ends, lastEnd));
+
+          // Every section they list takes a key more.
+          WriteFileBytes(fileName, original);
+          TStringList added;
+          added.SetCaseSensitive(false);
+          {
+            TMemIniFile memory(fileName);
+            for (const auto& [name, value] : content) {
+              if (added.IndexOf(name.first) >= 0) continue;
+              added.Add(name.first);
+              memory.WriteString(name.first, L"added_" + IntToStr(added.Count()), L"a");
+            }
+            memory.UpdateFile();
+          }
+          const auto after = ProfileContent(fileName);
+          for (const auto& entry : content)
+            EXPECT_NE(std::find(after.begin(), after.end(), entry), after.end())
+                << testing::PrintToString(WideToUtf8(entry.first.first + L"/" + entry.first.second));
+          EXPECT_EQ(std::count_if(after.begin(), after.end(),
+                                  [](const auto& entry) { return entry.first.second.rfind(L"added_", 0) == 0; }),
+                    added.Count())
+              << "every key added is found by the profile functions";
+          auto kept = LinesWithEnds(FileBytes(fileName));
+          const std::string fileEnd = LineEnd(ends, 0);
+          for (size_t i = 0; i < kept.size(); ++i) {
+            if (kept[i].first.rfind("added_", 0) != 0) continue;
+            const bool last = i + 1 == kept.size();
+            EXPECT_EQ(kept[i].second, last && !lastEnd ? "" : fileEnd) << kept[i].first;
+            // The line it follows, the file's last without an end, takes the file's end.
+            if (last && !lastEnd) {
+              EXPECT_EQ(kept[i - 1].second, fileEnd);
+              kept[i - 1].second.clear();
+            }
+            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i--));
+          }
+          EXPECT_EQ(kept, LinesWithEnds(original));
+        }
+  EXPECT_EQ(files, 200);
+  DeleteFileW(fileName.c_str());
 }

@@ -17,6 +17,7 @@
 #include "framework/strings.h"
 #include "framework/sys_utils.h"
 #include "framework/text_convert.h"
+#include "support/host_files.h"
 #include "support/program_copy.h"
 #include "support/temp_folder.h"
 #include "temp_files.h"
@@ -100,64 +101,6 @@ int GenerationRead(const String& path) {
   for (int key = 0; key < kSettingsKeys; ++key)
     if (ini.ReadInteger(L"Settings", L"Key" + IntToStr(key), -2) != generation) return -1;
   return generation;
-}
-
-// The host's name of a file, or empty outside Wine.
-std::string HostName(const String& path) {
-  using THostName = char*(CDECL*)(const wchar_t*);
-  const auto hostName = reinterpret_cast<THostName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!hostName) return {};
-  char* name = hostName(path.c_str());
-  if (!name) return {};
-  std::string result = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return result;
-}
-
-// Starts a command of the host's shell, under Wine; a host program gives no handle to wait on, so the caller looks
-// for what it does until it is done.
-bool StartOnHost(const std::string& command) {
-  using TWindowsName = wchar_t*(CDECL*)(const char*);
-  const auto windowsName = reinterpret_cast<TWindowsName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-  wchar_t* shell = windowsName ? windowsName("/bin/sh") : nullptr;
-  if (!shell) return false;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  String commandLine = L"sh -c \"" + Utf8ToWide(command) + L"\"";
-  const bool started = CreateProcessW(shell, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                      &process) != FALSE;
-  HeapFree(GetProcessHeap(), 0, shell);
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  return started;
-}
-
-// Whether the condition comes true within a few seconds.
-template <class Condition>
-bool Becomes(Condition condition) {
-  for (int tries = 0; tries < 500; ++tries) {
-    if (condition()) return true;
-    Sleep(10);
-  }
-  return false;
-}
-
-// A symbolic link made through the system where it makes them (on Windows, in developer mode); Wine's call makes
-// none and says it did, but Wine follows the links of its host: those are made by the host's own program.
-bool MakeSymbolicLink(const String& link, const String& target) {
-  if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
-      GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES)
-    return true;
-  const std::string linkOnHost = HostName(link);
-  if (linkOnHost.empty()) return false;
-  // A relative target stays relative: the link names it as it was given.
-  const bool relative = target.find(L':') == String::npos;
-  std::string command = "ln -s '" + (relative ? WideToUtf8(target) : HostName(target)) + "' '" + linkOnHost + "'";
-  std::replace(command.begin(), command.end(), '\\', '/');
-  return StartOnHost(command) && Becomes([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
 // The bytes the volume of the folder holds in all.
