@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -1134,5 +1135,65 @@ TEST(MemIniFile, FilesAsPeopleEditThemReadAndSaveAsTheProfileFunctionsSeeThem) {
           EXPECT_EQ(kept, LinesWithEnds(original));
         }
   EXPECT_EQ(files, 200);
+  DeleteFileW(fileName.c_str());
+}
+
+namespace {
+
+// What a store reads: every value by its folded section and key.
+std::map<std::pair<String, String>, String> StoreContent(const TCustomIniFile& ini) {
+  std::map<std::pair<String, String>, String> content;
+  TStringList sections;
+  ini.ReadSections(&sections);
+  for (int s = 0; s < sections.Count(); ++s) {
+    TStringList keys;
+    ini.ReadSection(sections.Strings(s), &keys);
+    for (int k = 0; k < keys.Count(); ++k)
+      content.try_emplace({AnsiUpperCase(sections.Strings(s)), AnsiUpperCase(keys.Strings(k))},
+                          ini.ReadString(sections.Strings(s), keys.Strings(k), L"<none>"));
+  }
+  return content;
+}
+
+}  // namespace
+
+// Files as people leave them, damaged: the store reads them without errors; unchanged, it leaves them byte for
+// byte; a value changed and a key added are all that a save changes in what it reads, and a write it refuses
+// raises only its own error.
+TEST(MemIniFile, SeededMutationsOfHandEditedFilesChangeOnlyWhatIsWritten) {
+  std::vector<std::string> samples;
+  for (int shape = 0; shape < kPersonsShapes; ++shape)
+    for (int ends = 0; ends < static_cast<int>(std::size(kLineEnds)); ++ends)
+      samples.push_back(Rendered(PersonsFile(shape, kSpacings[(shape + ends) % std::size(kSpacings)]), ends, ends % 2));
+  const String fileName = TempFileName(L"bc_mem_persons_damaged.ini");
+  TMutator mutator(7601);
+  int refused = 0;
+  for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
+    SCOPED_TRACE(i);
+    const std::string damaged = mutator.Mutate(samples[mutator.Below(samples.size())]);
+    WriteFileBytes(fileName, damaged);
+    auto expected = StoreContent(TMemIniFile(fileName));
+    {
+      TMemIniFile ini(fileName);
+      ini.UpdateFile();
+      ASSERT_EQ(FileBytes(fileName), damaged) << "an unchanged store wrote";
+      TStringList sections, keys;
+      ini.ReadSections(&sections);
+      if (sections.Count() > 0) ini.ReadSection(sections.Strings(0), &keys);
+      if (keys.Count() > 0) {
+        try {
+          ini.WriteString(sections.Strings(0), keys.Strings(0), L"changed");
+          expected[{AnsiUpperCase(sections.Strings(0)), AnsiUpperCase(keys.Strings(0))}] = L"changed";
+        } catch (const EIniFileException&) {
+          ++refused;
+        }
+      }
+      ini.WriteString(L"Added", L"Key", L"1");
+      expected[{L"ADDED", L"KEY"}] = L"1";
+      ini.UpdateFile();
+    }
+    EXPECT_EQ(StoreContent(TMemIniFile(fileName)), expected);
+  }
+  EXPECT_GT(refused, 0);
   DeleteFileW(fileName.c_str());
 }

@@ -10,6 +10,7 @@
 #include "framework/strings.h"
 #include "string_lines.h"
 #include "support/hostile_input.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -70,8 +71,10 @@ TEST(StringListHostility, BadMovesAndSortedReordersChangeNothing) {
 }
 
 // Lists the class saved, damaged: loading in their code page (or another) raises only EStringListError, and the
-// undamaged ones load back equal. The first mutations run with every allocation guarded.
+// undamaged ones load back equal; loaded from a file, they give what the stream gave. The first mutations run with
+// every allocation guarded.
 TEST(StringListHostility, SeededMutationsOfSavedListsRaiseOnlyListErrors) {
+  const TTempFile file(L"bc_list_mutations.txt");
   TStringList source;
   source.SetText(L"first line\r\n\r\ncaf\u00e9 = \u00fc\r\n\u4e2d\u6587\r\nlast");
   const UINT codePages[] = {CP_UTF8, 1252, 1200, 1201};
@@ -88,11 +91,25 @@ TEST(StringListHostility, SeededMutationsOfSavedListsRaiseOnlyListErrors) {
     const UINT codePage = mutator.Below(8) == 0 ? static_cast<UINT>(mutator.Below(70000)) : codePages[which];
     const std::string damaged = mutator.Mutate(samples[which]);
     std::unique_ptr<TGuardedAllocations> guard(i < 200 ? new TGuardedAllocations : nullptr);
+    std::vector<String> loaded;
     try {
-      Loaded(damaged, codePage);
+      loaded = Loaded(damaged, codePage);
     } catch (const EStringListError&) {
+      loaded = {L"<refused>"};
     } catch (const std::exception& e) {
       ADD_FAILURE() << "mutation " << i << " in code page " << codePage << ": " << e.what();
+    }
+    guard.reset();
+    if (i % 10 != 0) continue;
+    TMemoryStream bytes;
+    bytes.WriteBuffer(damaged.data(), static_cast<int32_t>(damaged.size()));
+    bytes.SaveToFile(file.Path());
+    TStringList fromFile;
+    try {
+      fromFile.LoadFromFile(file.Path(), codePage);
+      EXPECT_EQ(Lines(fromFile), loaded) << "mutation " << i;
+    } catch (const EStringListError&) {
+      EXPECT_EQ(loaded, std::vector<String>{L"<refused>"}) << "mutation " << i;
     }
   }
 }
