@@ -111,6 +111,14 @@ void TSpeedButton::Dispatch(TMessage& message) {
       TGraphicControl::Dispatch(message);
       Invalidate();
       break;
+    case WM_LBUTTONDBLCLK: {
+      // The second press of a quick pair is a press like the first (the button goes down, and its release
+      // clicks); on a button that is down it is a double click as well.
+      const TLifeWatch life = LifeWatch();
+      TGraphicControl::Dispatch(message);
+      if (life.Ended() || !down_ || DblClick().Gone()) return;
+      break;
+    }
     default:
       TGraphicControl::Dispatch(message);
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "form_fixture.h"
@@ -185,6 +186,62 @@ TEST_F(TabButton, QuickClicksAllCount) {
     EXPECT_TRUE(tabs.empty());
     SetCursorPos(0, 0);
   }
+}
+
+namespace {
+
+// Presses and releases a button count times at a screen point through the system's input queue, each event a
+// millisecond after the one before by the events' own clock: a quick series however busy the machine is.
+void SendQuickClicks(POINT at, DWORD press, DWORD release, int count) {
+  SetCursorPos(at.x, at.y);
+  std::vector<INPUT> inputs(static_cast<size_t>(2 * count));
+  const DWORD start = GetTickCount();
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    inputs[i].type = INPUT_MOUSE;
+    inputs[i].mi.dwFlags = i % 2 ? release : press;
+    inputs[i].mi.time = start + static_cast<DWORD>(i);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace
+
+// The form takes double clicks: a real double click on a tab raises its OnDblClick once, while its second press
+// still clicks as the first did; a triple click's third press is a single one again. Quick middle and right pairs
+// raise no double click, and each of their clicks counts.
+TEST_F(TabButton, ARealDoubleClickRaisesOnDblClickOnce) {
+  TTabButton* tab = MakeTab({20, 20, 140, 42}, 0);
+  std::string heard;
+  tab->OnClick = [&heard](TObject*) { heard += "click "; };
+  tab->OnDblClick = [&heard](TObject*) { heard += "double "; };
+  tab->OnMiddleClick = [&heard](TObject*) { heard += "middle "; };
+  tab->OnRightClick = [&heard](TObject*) { heard += "right "; };
+  BringToTheFront(Form()->Handle());
+  const POINT spot = Form()->ClientToScreen(POINT{30, 30});
+  const struct {
+    DWORD Press, Release;
+    int Key, Count;
+    const char* Heard;
+  } cases[] = {
+      {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, VK_LBUTTON, 2, "click double click "},
+      {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, VK_LBUTTON, 3, "click double click click "},
+      {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, VK_MBUTTON, 2, "middle middle "},
+      {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, VK_RBUTTON, 2, "right right "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Heard);
+    heard.clear();
+    SendQuickClicks(spot, c.Press, c.Release, c.Count);
+    // Every press, the quick ones too, ends in a click of its own: the series is over when the last one is heard.
+    const std::string last = std::string(c.Heard).substr(0, std::string(c.Heard).find(' ') + 1);
+    EXPECT_TRUE(PumpUntil([&] {
+      size_t clicks = 0;
+      for (size_t at = heard.find(last); at != std::string::npos; at = heard.find(last, at + 1)) ++clicks;
+      return clicks == static_cast<size_t>(c.Count) && !(GetAsyncKeyState(c.Key) & 0x8000);
+    }));
+    EXPECT_EQ(heard, c.Heard);
+  }
+  SetCursorPos(0, 0);
 }
 
 TEST_F(TabButton, ReleaseOutsideOrAfterLeavingRaisesNothing) {
