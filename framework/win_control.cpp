@@ -1208,7 +1208,12 @@ void TWinControl::TrackMouse(const TMessage& message) {
     }
   } else {
     trackingLeave_ = false;
-    target = FindDragTarget(MessagePoint(static_cast<LPARAM>(GetMessagePos())), true);
+    // The leave is stamped where the platform last knew the pointer, which after a jump out of the program in one
+    // move (seen by the display server alone) is still over this window: then the pointer itself says where it is.
+    POINT at = MessagePoint(static_cast<LPARAM>(GetMessagePos()));
+    POINT pointer{};
+    if (WindowFromPoint(at) == handle_ && GetCursorPos(&pointer) && WindowFromPoint(pointer) != handle_) at = pointer;
+    target = FindDragTarget(at, true);
   }
   Application->SetMouseControl(target);
 }

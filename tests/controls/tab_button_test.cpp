@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "form_fixture.h"
+#include "framework/application.h"
+#include "framework/hint_window.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/window_capture.h"
@@ -357,4 +359,67 @@ TEST_F(TabButton, PageIconReplacesTheGlyph) {
   TWindowCapture withIcon = Capture();
   KeepCaptureForViewing(withIcon, L"tab_icon");
   EXPECT_EQ(withIcon.Pixel(20 + 5 + 8, 20 + 4 + 8), RGB(0, 0, 255));
+}
+
+namespace {
+
+HWND leftWindow = nullptr;
+POINT leftAt{};
+
+// Notes each window told that the pointer has left it, and where the message says the pointer was.
+LRESULT CALLBACK NoteMouseLeave(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code >= 0 && wParam == PM_REMOVE && msg->message == WM_MOUSELEAVE) {
+    leftWindow = msg->hwnd;
+    leftAt = msg->pt;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// The pointer that jumps in one move from a tab to a point outside the program (or just beside the tab) leaves its
+// window, which is told so; the platform stamps that leave with the place it last knew the pointer at, which after
+// such a jump (made by the display server alone) is still the tab. The tab's caption is no longer hot either way.
+TEST_F(TabButton, HotCaptionClearsWhenThePointerJumpsOutOfTheProgram) {
+  auto* bar = Make<TErasingPanel>({10, 10, 300, 60});
+  TTabButton* tab = MakeTab({10, 10, 210, 32}, 0);
+  tab->SetParent(bar);
+  tab->SetHotCaption(true);
+  BringToTheFront(Form()->Handle());
+  HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &NoteMouseLeave, nullptr, GetCurrentThreadId());
+  const POINT onTab = Form()->ClientToScreen(POINT{100, 30});
+  const POINT outside{GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2};
+  ASSERT_EQ(WindowFromPoint(outside), GetDesktopWindow());
+  for (const POINT to : {Form()->ClientToScreen(POINT{400, 100}), outside}) {
+    for (const bool stampedOnTheTab : {false, true}) {
+      SCOPED_TRACE(testing::Message() << (to.x == outside.x ? "out of the program" : "beside the tab")
+                                      << (stampedOnTheTab ? ", stamped on the tab" : ""));
+      CatchUpWithTheDisplay(onTab);
+      ASSERT_TRUE(PumpUntil([&] { return tab->Hot(); }));
+      leftWindow = nullptr;
+      if (stampedOnTheTab) {
+        // The leave the platform posts after a jump only the display server saw: its stamp is the tab, and only
+        // the pointer itself says it is gone.
+        TRACKMOUSEEVENT cancel{sizeof(TRACKMOUSEEVENT), TME_CANCEL | TME_LEAVE, bar->Handle(), 0};
+        TrackMouseEvent(&cancel);
+        PostMessageW(bar->Handle(), WM_MOUSELEAVE, 0, 0);
+        SetCursorPos(to.x, to.y);
+      } else {
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = MulDiv(to.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        move.mi.dy = MulDiv(to.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        SendInput(1, &move, sizeof(INPUT));
+      }
+      ASSERT_TRUE(PumpUntil([&] { return leftWindow == bar->Handle(); }));
+      if (stampedOnTheTab) {
+        EXPECT_EQ(leftAt.x, onTab.x);
+        EXPECT_EQ(leftAt.y, onTab.y);
+      }
+      EXPECT_FALSE(tab->Hot());
+    }
+  }
+  UnhookWindowsHookEx(hook);
 }
