@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include "dock_fixture.h"
 #include "framework/ini_files.h"
 #include "toolbars/common/bar_common.h"
@@ -351,5 +355,87 @@ TEST_F(ToolWindow, DocksOfASmallFormStayInsideIt) {
     }
     delete panel;
     delete wide;
+  }
+}
+
+namespace {
+
+class TPlainPanel : public TCustomControl {
+  BC_CLASS(TPlainPanel, TCustomControl)
+  explicit TPlainPanel(TComponent* owner) : TCustomControl(owner) {}
+};
+
+// A form as applications build it: a status line along its bottom made before its docks, a page filling the client
+// made after them, and a tool window on the left dock.
+struct TFormWithAPanel {
+  std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
+  TBarDock* Docks[4] = {};
+  TBarToolWindow* Panel = nullptr;
+
+  TFormWithAPanel() {
+    Form->SetBounds(60, 60, 700, 500);
+    auto* status = new TPlainPanel(Form.get());
+    status->SetHeight(22);
+    status->SetAlign(TAlign::alBottom);
+    status->SetParent(Form.get());
+    const TBarDockPosition positions[] = {TBarDockPosition::dpTop, TBarDockPosition::dpBottom, TBarDockPosition::dpLeft,
+                                          TBarDockPosition::dpRight};
+    for (int i = 0; i < 4; ++i) {
+      Docks[i] = new TBarDock(Form.get());
+      Docks[i]->SetPosition(positions[i]);
+      Docks[i]->SetParent(Form.get());
+    }
+    Panel = new TBarToolWindow(Form.get());
+    Panel->SetName(L"Favorites");
+    Panel->SetHideWhenInactive(false);
+    Panel->SetCurrentDock(Docks[2]);
+    Panel->SetClientAreaSize(180, 300);
+    auto* page = new TPlainPanel(Form.get());
+    page->SetAlign(TAlign::alClient);
+    page->SetParent(Form.get());
+    Form->Show();
+    ProcessPendingMessages();
+  }
+  std::vector<RECT> Layout() const {
+    std::vector<RECT> rects{Panel->BoundsRect()};
+    for (TBarDock* dock : Docks) rects.push_back(dock->BoundsRect());
+    return rects;
+  }
+};
+
+}  // namespace
+
+// The platform gives a minimised form a client of 0 x 0 pixels, and a form sized down as far as it goes one of a
+// pixel: the tool window then has no room across its dock. Once the form is restored or sized back, every dock and
+// the tool window lie as they lay before, the tool window as wide as it was.
+TEST(ToolWindowOnAForm, ComesBackWholeAfterAMinimiseOrATinyClient) {
+  TFormWithAPanel form;
+  const std::vector<RECT> before = form.Layout();
+  ASSERT_EQ(form.Panel->ClientAreaWidth(), 180);
+  const RECT bounds = form.Form->BoundsRect();
+  const struct {
+    const char* Name;
+    std::function<void()> Shrink, Grow;
+  } cases[] = {
+      {"minimised and restored", [&] { ShowWindow(form.Form->Handle(), SW_MINIMIZE); },
+       [&] { ShowWindow(form.Form->Handle(), SW_RESTORE); }},
+      {"sized to a client of a pixel and back",
+       [&] {
+         form.Form->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left - form.Form->ClientWidth() + 1,
+                              bounds.bottom - bounds.top - form.Form->ClientHeight() + 1);
+       },
+       [&] { form.Form->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    c.Shrink();
+    ProcessPendingMessages();
+    EXPECT_LT(form.Panel->ClientAreaWidth(), 180) << "the form left no room";
+    c.Grow();
+    ProcessPendingMessages();
+    const std::vector<RECT> after = form.Layout();
+    for (size_t i = 0; i < after.size(); ++i)
+      EXPECT_TRUE(EqualRect(&after[i], &before[i])) << (i == 0 ? "the panel" : "dock ") << i;
+    EXPECT_EQ(form.Panel->ClientAreaWidth(), 180);
   }
 }

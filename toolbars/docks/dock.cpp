@@ -360,6 +360,12 @@ void TBarDock::SetBounds(int left, int top, int width, int height) {
     depth = given;
   }
   TCustomControl::SetBounds(left, top, width, height);
+  // Windows measured in a room their rows then filled (a tool window keeps within it) take their own size back as
+  // soon as the holder has more room: after a minimise, say, whose empty client gave them none, and which the
+  // dock's own size may not show at all.
+  if (Align() == EdgeAlign(position_) && !dockVisibleList_.empty() && RowsDepth() >= arrangedRoom_ &&
+      RoomInHolder(TOtherDocks::kAsTheirRowsAsk) > arrangedRoom_)
+    ArrangeToolbars();
 }
 
 void TBarDock::InvalidateBackgrounds() {
@@ -388,6 +394,7 @@ void TBarDock::ArrangeToolbars() {
     return;
   }
   ++arrangeLockCount_;
+  arrangedRoom_ = RoomInHolder(TOtherDocks::kAsTheirRowsAsk);
   // Placing the windows runs their OnMove, which may free the dock or a window: the arrangement stops as soon as the
   // dock is gone, and passes over windows that are.
   const TLifeWatch life = LifeWatch();

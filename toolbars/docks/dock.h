@@ -134,6 +134,8 @@ class TBarDock : public TCustomControl {
   int boundLineHeight_ = 0;
   // The depth the rows asked for at the last arrangement; -1 before the first.
   int rowsDepth_ = -1;
+  // The room across the dock (as other docks' rows ask) that the last arrangement measured its windows in.
+  int arrangedRoom_ = -1;
   std::vector<TBarCustomDockableWindow*> dockList_;
   std::vector<TBarCustomDockableWindow*> dockVisibleList_;
 };
