@@ -204,10 +204,11 @@ String RecipientAddress(const TLibEmailRecip& recipient, const String& addresses
   return recipient.Address();
 }
 
-// One file, named without wildcards: a folder or a pattern is no attachment, nor a device (the client's read of a
-// port or the console waits for ever), nor a name with a NUL inside, which the client would get cut there.
+// One file on a disk, named without wildcards: a folder or a pattern is no attachment, nor a device, a pipe or a
+// link to one (the client's read of it waits for ever, or never ends), nor a name with a NUL inside, which the
+// client would get cut there.
 bool IsAttachableFile(const String& path) {
-  if (HasWildcard(path) || path.find(L'\0') != String::npos || IsDeviceName(path)) return false;
+  if (HasWildcard(path) || path.find(L'\0') != String::npos || DiskFileError(path) != 0) return false;
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

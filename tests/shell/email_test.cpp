@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/exceptions.h"
 #include "framework/sys_utils.h"
@@ -12,6 +13,7 @@
 #include "mail_client_fixture.h"
 #include "shell/file_routines.h"
 #include "shell/system_errors.h"
+#include "support/host_files.h"
 #include "support/hostile_input.h"
 #include "support/temp_folder.h"
 
@@ -443,20 +445,25 @@ TEST_F(EmailSending, FaultsFoundBeforeTheClientIsLoaded) {
     EXPECT_EQ(RecordedCalls(), "");
   };
   for (const auto& test : cases) expectRefused(test.Name, test.Compose, test.ShowDialog, test.Code, test.Error);
-  // A device is no file a client can read to its end (a port never ends), nor is a name a NUL would cut short:
-  // whatever the client would get, the attachment is not found.
+  // A device, a pipe or a link to one is no file a client can read to its end (a port never ends), nor is a name a
+  // NUL would cut short: whatever the client would get, the attachment is not found.
   StringToFile(folder_.File(L"a.txt"), "a");
-  const String devices[] = {L"NUL",
-                            L"nul.txt",
-                            L"CON",
-                            folder_.File(L"Nul .txt"),
-                            L"AUX",
-                            L"COM1",
-                            L"lpt1.txt",
-                            folder_.File(L"COM1.txt"),
-                            L"\\\\.\\COM1",
-                            L"COM1:",
-                            folder_.File(L"a.txt") + String(1, L'\0') + L"junk"};
+  std::vector<String> devices = {L"NUL",
+                                 L"nul.txt",
+                                 L"CON",
+                                 folder_.File(L"Nul .txt"),
+                                 L"AUX",
+                                 L"COM1",
+                                 L"lpt1.txt",
+                                 folder_.File(L"COM1.txt"),
+                                 L"\\\\.\\COM1",
+                                 L"COM1:",
+                                 folder_.File(L"a.txt") + String(1, L'\0') + L"junk"};
+  const String zeros = folder_.File(L"zeros.txt");
+  const String hostPipe = folder_.File(L"pipe.txt");
+  ASSERT_TRUE(MakeSymbolicLink(zeros, HostFileName("/dev/zero")));
+  ASSERT_TRUE(MakeHostPipe(hostPipe));
+  devices.insert(devices.end(), {zeros, hostPipe});
   for (const String& device : devices) {
     expectRefused(
         WideToUtf8(device).c_str(),
