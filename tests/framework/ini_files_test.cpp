@@ -14,6 +14,7 @@
 #include "framework/sys_utils.h"
 #include "framework/text_convert.h"
 #include "support/hostile_input.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -21,24 +22,6 @@ String TempFileName(const wchar_t* name) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   return String(folder) + name;
-}
-
-// The bytes of a file, to check what reached the disk.
-std::string FileBytes(const String& fileName) {
-  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(GetFileSize(file, nullptr), '\0');
-  DWORD read = 0;
-  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  CloseHandle(file);
-  return bytes;
-}
-
-void WriteFileBytes(const String& fileName, const std::string& bytes) {
-  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
 }
 
 // Both kinds of INI file must behave alike for the common operations.
@@ -962,21 +945,20 @@ std::vector<TPersonsLine> PersonsFile(int shape, const TSpacing& spacing) {
       key(L"b", L"b", L"20");
       key(L"d", L"d", L"4");
       break;
-    case 2:  // odd section names, and a line before the first section
+    case 2: {  // odd section names, and a line before the first section
       text(L"stray=1");
-      header(L"[a]b]", L"a]b", true);
-      key(L"ab", L"ab", L"1");
-      header(L"[[x]]", L"[x]", true);
-      key(L"xx", L"xx", L"2");
-      header(L"[\"q\"]", L"\"q\"", true);
-      key(L"q", L"q", L"3");
-      header(L"[ Spaced ]", L"Spaced", true);
-      key(L"sp", L"sp", L"4");
-      header(L"[]", L"", false);
-      key(L"e", L"e", L"5");
-      header(L"[   ]", L"", false);
-      key(L"f", L"f", L"6");
+      const struct {
+        const wchar_t *Header, *Name, *Key;
+        bool Found;  // whether the profile functions find the section's keys
+      } odd[] = {{L"[a]b]", L"a]b", L"ab", true},    {L"[[x]]", L"[x]", L"xx", true},
+                 {L"[\"q\"]", L"\"q\"", L"q", true}, {L"[ Spaced ]", L"Spaced", L"sp", true},
+                 {L"[]", L"", L"e", false},          {L"[   ]", L"", L"f", false}};
+      for (const auto& section : odd) {
+        header(section.Header, section.Name, section.Found);
+        key(section.Key, section.Key, IntToStr(&section - odd + 1));
+      }
       break;
+    }
     case 3:  // control characters, text to the profile functions unless they trim them
       header(L"[Control]", L"Control", true);
       key(L"k1", L"k1", L"\x01x");

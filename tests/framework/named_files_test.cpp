@@ -16,6 +16,7 @@
 #include "framework/whole_file.h"
 #include "support/host_files.h"
 #include "support/temp_folder.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -32,23 +33,6 @@ class TQuietPipe {
  private:
   HANDLE handle_;
 };
-
-void WriteBytes(const String& fileName, const std::string& bytes) {
-  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-std::string BytesOf(const String& fileName) {
-  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(GetFileSize(file, nullptr), '\0');
-  DWORD read = 0;
-  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  CloseHandle(file);
-  return bytes;
-}
 
 // What a reader did with a name: the message of the error it raised, of the class it must raise; a reader that
 // read something says so.
@@ -184,7 +168,7 @@ TEST(NamedFiles, ARegularFileIsReadAsFarAsItsSizeSays) {
 
   TTempFolder folder;
   const String file = folder.File(L"plain.txt");
-  WriteBytes(file, "one\r\ntwo");
+  WriteFileBytes(file, "one\r\ntwo");
   lines.LoadFromFile(file);
   EXPECT_EQ(lines.Text(), L"one\r\ntwo\r\n");
 }
@@ -210,12 +194,12 @@ TEST(NamedFiles, NamesLongerThanTheFileSystemKeepsAreRefused) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     // Another program's file, written where the system puts it.
-    WriteBytes(c.Other, "[Owner]\r\nName=B\r\n");
-    const std::string other = BytesOf(c.Other);
+    WriteFileBytes(c.Other, "[Owner]\r\nName=B\r\n");
+    const std::string other = FileBytes(c.Other);
     for (const TNamedReader& reader : NamedReaders(true)) {
       EXPECT_EQ(reader.Read(c.Own), reader.Expected(c.Own, reason)) << reader.Name;
     }
-    EXPECT_EQ(BytesOf(c.Other), other);
+    EXPECT_EQ(FileBytes(c.Other), other);
   }
 
   // 255 bytes exactly.

@@ -13,6 +13,25 @@ inline String TestTempPath(const String& name) {
   return String(folder, length) + name;
 }
 
+// The bytes of a file, to check what reached the disk; "<missing>" for a file that cannot be opened.
+inline std::string FileBytes(const String& fileName) {
+  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes(GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  return bytes;
+}
+
+// A file as another program writes it, through the platform alone.
+inline void WriteFileBytes(const String& fileName, const std::string& bytes) {
+  HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 // Deletes the file when the test ends, however it ends.
 class TTempFile {
  public:
