@@ -10,6 +10,7 @@
 
 #include "framework/delegate.h"
 #include "framework/object.h"
+#include "framework/raise_event.h"
 #include "shell/mapi_unicode.h"
 
 namespace shell {

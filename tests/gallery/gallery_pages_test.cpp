@@ -14,6 +14,7 @@
 #include "feeds_page.h"
 #include "gallery_fixture.h"
 #include "section_sheet.h"
+#include "status_line.h"
 #include "support/window_capture.h"
 #include "text_view.h"
 #include "toolbars/theme/theme_registry.h"

@@ -13,6 +13,7 @@
 #include "framework/exception_hook.h"
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
+#include "framework/text_convert.h"
 #include "shell/file_routines.h"
 #include "shell/system/wave_player.h"
 #include "support/hostile_input.h"

@@ -3,6 +3,7 @@
 #include <thread>
 #include <vector>
 
+#include "framework/sys_utils.h"
 #include "framework/thread.h"
 #include "process_counts.h"
 #include "registry_backup.h"
