@@ -8,6 +8,7 @@
 #include "framework/global_memory.h"
 #include "framework/stg_medium.h"
 #include "framework/streams.h"
+#include "support/modal_input.h"
 #include "support/test_window.h"
 #include "tree/clipboard_format_registry.h"
 #include "tree/scroll_bar_options.h"
@@ -283,7 +284,9 @@ TEST_F(TreeWindow, RowsMovedIntoAnotherShownTreeKeepTheirOrderAndEachTreeChanges
         GetCursorPos(&saved);
         const POINT over = target.ClientToScreen(POINT{100, 90});
         SetCursorPos(over.x, over.y);
-        // The system's drag loop drops at once where the mouse rests, no button being down.
+        // The system's drag loop drops at once where the mouse rests, no button being down; a mouse move still
+        // queued from before would have it drop where that move was.
+        ProcessPendingMessages();
         source.BeginDrag(true);
         SetCursorPos(saved.x, saved.y);
       } else {
