@@ -72,8 +72,9 @@ TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
 TBaseTree::~TBaseTree() {
   // The code that raised the handler freeing the tree learns it from its watches, and leaves them alone.
   EndEveryNodeWatch();
-  // The clipboard's data is rendered for good while the tree and its nodes are still whole.
-  ReleaseClipboard();
+  // The clipboard's data is rendered for good while the tree and its nodes are still whole; the tree goes whatever
+  // the renderings' handlers do.
+  (void)ReleaseClipboard();
   // The window outlives this part of the object: its drop target registration must not.
   SetDropTargetRegistered(false);
   EndLife();
@@ -615,17 +616,24 @@ void TBaseTree::SetFocusedNode(PTreeNode node) {
 void TBaseTree::MarkCutCopyNodes(bool cut) {
   CancelCutOrCopy();
   for (PTreeNode node : GetSortedSelection(true))
-    if (!node->Has(nsDisabled)) node->States |= nsCutOrCopy;
+    if (!node->Has(nsDisabled)) {
+      node->States |= nsCutOrCopy;
+      MarkStale(node, ndHoldsCutCopy);
+    }
   DoStateChange({cut ? TTreeState::stCutPending : TTreeState::stCopyPending});
 }
 
 TRaised TBaseTree::FinishCutOrCopy() {
   if (!states_.Contains(TTreeState::stCutPending)) return TRaised(true);
+  // The cut rows went where they were pasted: they go from here without being handed to the clipboard first.
+  states_ -= TTreeState::stCutPending;
+  root_->Deferred &= ~ndHoldsCutCopy;
   // OnFreeNode of a deleted node may free the node the walk goes on with (the walk starts over: the deleted
   // nodes took their marks with them), or the tree.
   const TLifeWatch life = LifeWatch();
   PTreeNode node = GetFirstNoInit();
   while (node) {
+    node->Deferred &= ~ndHoldsCutCopy;
     if (node->Has(nsCutOrCopy)) {
       // Skip the marked node's subtree before it goes, so nested marks are never visited twice.
       PTreeNode next = node;
@@ -642,13 +650,16 @@ TRaised TBaseTree::FinishCutOrCopy() {
       node = GetNextNoInit(node);
     }
   }
-  states_ -= TTreeState::stCutPending;
   return TRaised(true);
 }
 
 void TBaseTree::CancelCutOrCopy() {
   if (!states_.Contains(TTreeState::stCutPending) && !states_.Contains(TTreeState::stCopyPending)) return;
-  for (PTreeNode node = GetFirstNoInit(); node; node = GetNextNoInit(node)) node->States &= ~nsCutOrCopy;
+  for (PTreeNode node = GetFirstNoInit(); node; node = GetNextNoInit(node)) {
+    node->States &= ~nsCutOrCopy;
+    node->Deferred &= ~ndHoldsCutCopy;
+  }
+  root_->Deferred &= ~ndHoldsCutCopy;
   states_ -= TTreeStates{TTreeState::stCutPending, TTreeState::stCopyPending};
 }
 

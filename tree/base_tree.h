@@ -776,8 +776,12 @@ class TBaseTree : public TCustomControl {
   // A new reference to the data object a cut or copy puts on the clipboard, or null.
   virtual IDataObject* CreateClipboardDataObject();
   // Hands the clipboard contents over for good before the tree goes: flushed while they can still be rendered, so
-  // before the parts of a descendant that render them are gone.
-  void ReleaseClipboard();
+  // before the parts of a descendant that render them are gone. The renderings raise handlers.
+  TRaised ReleaseClipboard();
+  // The same before node goes (the root: every node) when the rows of a pending cut or copy are among what goes,
+  // or hold it: the clipboard keeps what was copied, and no row here stands for it any more.
+  TRaised HandOverClipboardBefore(PTreeNode node);
+  bool ClipboardRendersFrom(PTreeNode node) const;
   void BeforeDestruction() override;
 
   // ---- stream chunks
@@ -1120,6 +1124,9 @@ class TBaseTree : public TCustomControl {
   std::size_t recordSize_ = 0;  // the application record the node blocks really hold
   std::size_t internalDataSize_ = 0;
   int updateCount_ = 0;
+  // Renderings of the tree's data objects under way: a handler of one that deletes rows cannot have the clipboard
+  // take its contents over in the middle of a rendering.
+  int renderings_ = 0;
   int synchCount_ = 0;
   std::uint32_t visibleCount_ = 0;
   std::vector<TCacheEntry> positionCache_;

@@ -345,6 +345,8 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   ++parent->ChildCount;
   parent->States |= nsHasChildren;
   target->AdjustTotalCount(parent, target->SettledCount(node));
+  // A row of a pending cut or copy moved within the tree is held by its new ancestors.
+  if (node->Deferred & ndHoldsCutCopy) target->MarkStale(parent, ndHoldsCutCopy);
   // A node moved inside an update bracket may bring a total that is still to be summed: so is its new parent's.
   if (node->Deferred & ndHeightStale) target->MarkStale(parent, ndHeightStale);
   // A hidden node adds nothing to its parent's shown height.
@@ -684,6 +686,7 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   // the node's children begin to go leaves the node where it is; after that the deletion goes on to its end, and
   // the first exception is passed on there.
   const TNodeWatch watch(*this, node);
+  if (HandOverClipboardBefore(node).Gone() || watch.Ended()) return;
   PTreeNode parent = node->Parent;
   InterruptValidation();
   if (!parent->Has(nsClearing) &&
@@ -792,6 +795,10 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   if (node->ChildCount == 0) {
     if (resetHasChildren && node != root_) node->States &= ~nsHasChildren;
     return;
+  }
+  {
+    const TNodeWatch watch(*this, node);
+    if (HandOverClipboardBefore(node).Gone() || watch.Ended()) return;
   }
   InterruptValidation();
   const int oldX = offsetX_;
@@ -907,18 +914,16 @@ void TBaseTree::Clear() {
     if (CancelEditing().Gone()) return;
   });
   if (gone()) return failure.Raise();
-  if (states_.Contains(TTreeState::stCutPending) || states_.Contains(TTreeState::stCopyPending)) {
-    // Another program may own the clipboard by now; only data this tree put there is taken off.
-    if (clipboardData_ && OleIsCurrentClipboard(clipboardData_.Get()) == S_OK) OleSetClipboard(nullptr);
-    clipboardData_.Reset();
-    states_ -= TTreeStates{TTreeState::stCutPending, TTreeState::stCopyPending};
-  }
+  // What a pending cut or copy put on the clipboard stays there, rendered for good while its rows exist.
+  if (HandOverClipboardBefore(root_).Gone() && gone()) return failure.Raise();
   ClearSelection();
   focusedNode_ = hotNode_ = dropTargetNode_ = nullptr;
   bool hadChildren = root_->ChildCount > 0;
   // The whole store goes at once: every block is released with its chunk instead of one by one.
   failure.Run([this] { FreeAllNodes(); });
   if (gone()) return failure.Raise();
+  // A copy left to render from the rows (one that emptied the tree while it rendered) has none left.
+  CancelCutOrCopy();
   if (hadChildren && StructureChange(nullptr, TChangeReason::crChildDeleted).Gone() && gone()) return failure.Raise();
   offsetX_ = offsetY_ = 0;
   EndUpdate();

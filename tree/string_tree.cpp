@@ -91,12 +91,13 @@ TCustomStringTree::TCustomStringTree(TComponent* owner)
 // A tree that was not deleted (a member, or on the stack) renders its text formats for the clipboard here, while
 // it still can, and ends its edit.
 TCustomStringTree::~TCustomStringTree() {
-  ReleaseClipboard();
+  // The tree goes whatever the renderings' handlers do.
+  (void)ReleaseClipboard();
   EndEditAsTreeGoes();
 }
 
 void TCustomStringTree::BeforeDestruction() {
-  ReleaseClipboard();
+  if (ReleaseClipboard().Gone()) return;
   EndEditAsTreeGoes();
   inherited::BeforeDestruction();
 }

@@ -86,23 +86,47 @@ bool TBaseTree::PasteFromClipboard() {
 }
 
 void TBaseTree::BeforeDestruction() {
-  ReleaseClipboard();
+  if (ReleaseClipboard().Gone()) return;
   // An edit ends while its editor, a child of the tree, still exists.
   Destroying();
   CancelEditNode();
   inherited::BeforeDestruction();
 }
 
-void TBaseTree::ReleaseClipboard() {
-  if (!clipboardData_) return;
+TRaised TBaseTree::ReleaseClipboard() {
+  if (!clipboardData_) return TRaised(true);
   if (OleIsCurrentClipboard(clipboardData_.Get()) == S_OK) {
     // The nodes still exist, so the data can be rendered for good; only a failing flush leaves it empty.
+    const TLifeWatch life = LifeWatch();
     states_ += TTreeState::stClipboardFlushing;
     if (FAILED(OleFlushClipboard())) OleSetClipboard(nullptr);
+    if (life.Ended()) return TRaised(false);
     clipboardData_.Reset();
     states_ -= TTreeState::stClipboardFlushing;
   }
   clipboardData_.Reset();
+  return TRaised(true);
+}
+
+TRaised TBaseTree::HandOverClipboardBefore(PTreeNode node) {
+  if (!ClipboardRendersFrom(node)) return TRaised(true);
+  if (ReleaseClipboard().Gone()) return TRaised(false);
+  CancelCutOrCopy();
+  return TRaised(true);
+}
+
+bool TBaseTree::ClipboardRendersFrom(PTreeNode node) const {
+  // Rows on no pending cut or copy cost this test alone. A rendering under way, the flush among them, renders
+  // from what is left.
+  if (!clipboardData_ || renderings_ > 0 || states_.Contains(TTreeState::stClipboardFlushing) ||
+      !(states_.Contains(TTreeState::stCutPending) || states_.Contains(TTreeState::stCopyPending)))
+    return false;
+  if (node->Deferred & ndHoldsCutCopy) return true;
+  // A row on the clipboard takes its subtree along.
+  if (node != root_)
+    for (PTreeNode run = node->Parent; run && run != root_; run = run->Parent)
+      if (run->Has(nsCutOrCopy)) return true;
+  return false;
 }
 
 // ---- rendering

@@ -177,7 +177,10 @@ HRESULT STDMETHODCALLTYPE TTreeDataObject::GetData(FORMATETC* formatEtcIn, STGME
       return CopyMedium(stored->Medium.Get(), *medium, false, static_cast<IDataObject*>(this));
     TBaseTree* tree = Owner();
     if (!tree) return OLE_E_NOTRUNNING;
+    ++tree->renderings_;
     result = tree->RenderOLEData(*formatEtcIn, *medium, forClipboard_);
+    // A handler of the rendering may have freed the tree.
+    if (Owner()) --tree->renderings_;
     // A consumer reads the medium as the kind it asked for: one of another kind must not reach it.
     if (SUCCEEDED(result) && (medium->tymed & formatEtcIn->tymed) == 0) {
       ReleaseStgMedium(medium);

@@ -49,6 +49,9 @@ enum TNodeDeferred : std::uint8_t {
   // Set while OnInitNode runs for the node: what its handler does to the node (repainting it, asking where it
   // lies) finds it being initialized, not uninitialized.
   ndInitializing = 1u << 6,
+  // Set on the rows of a pending cut or copy and on their ancestors: deleting such a node takes rows the clipboard
+  // still renders from.
+  ndHoldsCutCopy = 1u << 7,
 };
 
 // Check box states; the odd values are the pressed look of the even ones.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
+#include <functional>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -11,8 +13,10 @@
 #include "framework/clipboard.h"
 #include "framework/global_memory.h"
 #include "framework/stg_medium.h"
+#include "framework/streams.h"
 #include "support/test_window.h"
 #include "tree/clipboard_format_registry.h"
+#include "tree/string_tree.h"
 #include "tree/tree_data_object.h"
 #include "tree/tree_drag_manager.h"
 #include "tree_fixture.h"
@@ -308,6 +312,110 @@ TEST(TreeDataObject, AFreedTreeLeavesItsRowsOnTheClipboard) {
   ASSERT_TRUE(target.PasteFromClipboard());
   EXPECT_TRUE(target.Keys() == keys) << target.TotalCount();
   OleSetClipboard(nullptr);
+}
+
+// Rows with a text each ("Row " and the key), which they also save, with multi-selection.
+struct TTextRows : TStringTree {
+  TTextRows() : TStringTree(nullptr) {
+    SetNodeDataSize(sizeof(int));
+    TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+    OnGetText = [](TBaseTree* tree, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
+      text = L"Row " + std::to_wstring(Key(*tree, node));
+    };
+    OnSaveNode = [](TBaseTree* tree, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*tree, node), 4); };
+    OnLoadNode = [](TBaseTree* tree, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*tree, node), 4); };
+  }
+  using TBaseTree::ClipboardDataObject;
+  PTreeNode Add(int key, PTreeNode parent = nullptr) {
+    PTreeNode node = AddChild(parent);
+    Key(*this, node) = key;
+    return node;
+  }
+  PTreeNode Row(int key) {
+    for (PTreeNode node = GetFirstNoInit(); node; node = GetNextNoInit(node))
+      if (Key(*this, node) == key) return node;
+    return nullptr;
+  }
+  std::vector<int> Keys() {
+    std::vector<int> keys;
+    for (PTreeNode node = GetFirstNoInit(); node; node = GetNextNoInit(node)) keys.push_back(Key(*this, node));
+    return keys;
+  }
+  // Rows 1 (over 11 and 12), 2 and 3; rows 1 and 3 copied, or cut.
+  void FillAndCopy(bool cut) {
+    Add(12, Add(11, Add(1))->Parent);
+    Add(2);
+    Add(3);
+    AddToSelection(Row(1));
+    AddToSelection(Row(3));
+    if (cut)
+      CutToClipboard();
+    else
+      CopyToClipboard();
+  }
+};
+
+// The clipboard's Unicode text as another program reads it, through the platform's clipboard calls.
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"(the clipboard did not open)";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    TGlobalLock lock(data);
+    if (const wchar_t* chars = lock.As<wchar_t>()) text.assign(chars, wcsnlen(chars, lock.Size() / sizeof(wchar_t)));
+  }
+  CloseClipboard();
+  return text;
+}
+
+// Rows copied or cut and then deleted, with the tree cleared or with rows below them, stay on the clipboard: the
+// tree hands what was copied over before they go, and other programs read it there as it was, as does a paste.
+// Deleting a row the clipboard does not hold leaves the clipboard with the tree.
+TEST(TreeClipboard, CopiedRowsOutliveTheirDeletion) {
+  std::wstring copied;
+  {
+    TTextRows reference;
+    reference.FillAndCopy(false);
+    copied = ClipboardText();
+    OleSetClipboard(nullptr);
+  }
+  ASSERT_NE(copied.find(L"Row 3"), std::wstring::npos) << testing::PrintToString(copied);
+  struct TCase {
+    const char* name;
+    bool cut;
+    std::function<void(TTextRows& tree, TTextRows& other)> act;
+    bool handedOver;
+  };
+  const TCase cases[] = {
+      {"the copied rows deleted", false, [](TTextRows& tree, TTextRows&) { tree.DeleteSelectedNodes(); }, true},
+      {"the cut rows deleted", true, [](TTextRows& tree, TTextRows&) { tree.DeleteSelectedNodes(); }, true},
+      {"the tree cleared", false, [](TTextRows& tree, TTextRows&) { tree.Clear(); }, true},
+      {"the cut tree cleared", true, [](TTextRows& tree, TTextRows&) { tree.Clear(); }, true},
+      {"every row gone with the root's count", false, [](TTextRows& tree, TTextRows&) { tree.SetRootNodeCount(0); },
+       true},
+      {"a child of a copied row deleted", false, [](TTextRows& tree, TTextRows&) { tree.DeleteNode(tree.Row(12)); },
+       true},
+      {"a copied row's children deleted", false, [](TTextRows& tree, TTextRows&) { tree.DeleteChildren(tree.Row(1)); },
+       true},
+      {"a copied row moved into another tree", false,
+       [](TTextRows& tree, TTextRows& other) {
+         tree.MoveTo(tree.Row(3), other.RootNode(), TTreeNodeAttachMode::amAddChildLast, false);
+       },
+       true},
+      {"a row not copied deleted", false, [](TTextRows& tree, TTextRows&) { tree.DeleteNode(tree.Row(2)); }, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TTextRows tree, other, target;
+    tree.FillAndCopy(c.cut);
+    ComPtr<IDataObject> copy = tree.ClipboardDataObject();
+    c.act(tree, other);
+    EXPECT_EQ(OleIsCurrentClipboard(copy.Get()) == S_OK, !c.handedOver);
+    EXPECT_EQ(ClipboardText(), copied);
+    EXPECT_TRUE(target.PasteFromClipboard());
+    EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11, 12, 3}));
+    EXPECT_EQ(CheckInvariants(tree), "");
+    OleSetClipboard(nullptr);
+  }
 }
 
 // A data object that offers any bytes as reference data, for the reader's mutation test.
