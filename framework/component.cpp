@@ -100,7 +100,7 @@ void TComponent::SendFreeNotifications() {
   Destroying();
   // Tell everyone who asked; each removes its link back, so iterate over a shrinking list.
   while (TComponent* other = freeNotifies_.TakeLast()) {
-    other->freeNotifies_.Erase(this);
+    other->freeNotifies_.EraseAll(this);
     other->Notification(this, TOperation::opRemove);
   }
 }

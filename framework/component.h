@@ -126,7 +126,8 @@ class TComponent : public TPersistent {
   }
 
   // Asks to hear, through Notification, when component is freed; both directions are kept so that whichever
-  // goes first tells the other.
+  // goes first tells the other. Each call is one reason for the link, and RemoveFreeNotification takes one away:
+  // two holders' reasons for the same link (a control's pop-up menu, the menu's pop-up component) each keep it.
   void FreeNotification(TComponent* component);
   void RemoveFreeNotification(TComponent* component);
   // Asks to hear, through Notification, of every component inserted into or removed from the owner. The owner

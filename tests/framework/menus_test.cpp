@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "framework/control.h"
 #include "support/modal_input.h"
 #include "support/test_window.h"
 
@@ -238,6 +239,30 @@ TEST(PopupMenus, PopupComponentIsForgottenWhenFreed) {
   EXPECT_EQ(menu.PopupComponent(), shower);
   delete shower;
   EXPECT_EQ(menu.PopupComponent(), nullptr);
+}
+
+// A control's pop-up menu and the menu's pop-up component are two reasons for one link: when the menu shows for
+// another control, or the control takes another menu, the link still tells the other side that one goes.
+TEST(PopupMenus, ControlAndMenuHearOfEachOthersEndWhateverTheOtherSideLetGo) {
+  TPopupMenu other;
+  auto* menu = new TPopupMenu();
+  auto* shown = new TGraphicControl(nullptr);
+  auto* next = new TGraphicControl(nullptr);
+  shown->SetPopupMenu(menu);
+  next->SetPopupMenu(menu);
+  menu->SetPopupComponent(shown);
+  menu->SetPopupComponent(next);
+  delete menu;
+  EXPECT_EQ(shown->PopupMenu(), nullptr) << "the menu went after it showed for another control";
+
+  menu = new TPopupMenu();
+  shown->SetPopupMenu(menu);
+  menu->SetPopupComponent(shown);
+  shown->SetPopupMenu(&other);
+  delete shown;
+  EXPECT_EQ(menu->PopupComponent(), nullptr) << "the control went after it took another menu";
+  delete menu;
+  delete next;
 }
 
 class PopupMenuTracking : public testing::Test {
