@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/form.h"
+#include "support/modal_input.h"
 
 class FormTest : public testing::Test {
  protected:
@@ -41,7 +42,7 @@ class FormTest : public testing::Test {
     }
   }
   // Sends a mouse message to the form as if at a client point of it.
-  void MouseAt(UINT msg, int x, int y, WPARAM keys = 0) { SendMessageW(form_->Handle(), msg, keys, MAKELPARAM(x, y)); }
+  void MouseAt(UINT msg, int x, int y, WPARAM keys = 0) { SendMouseMessage(form_->Handle(), msg, keys, MAKELPARAM(x, y)); }
 
  private:
   std::unique_ptr<TForm> form_;

@@ -3,6 +3,7 @@
 #include "control_fixtures.h"
 #include "support/message_pump.h"
 #include "support/message_recorder.h"
+#include "support/modal_input.h"
 
 namespace {
 
@@ -24,12 +25,12 @@ TEST_F(GraphicMouse, ParentRoutesEveryButtonInTheControlsCoordinates) {
   auto* graphic = Make<TTestGraphic>(panel, {20, 30, 70, 60});
   Form()->Show();
   HWND wnd = panel->Handle();
-  SendMessageW(wnd, WM_RBUTTONDOWN, MK_RBUTTON, At(25, 35));
-  SendMessageW(wnd, WM_RBUTTONUP, 0, At(25, 35));
-  SendMessageW(wnd, WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT, At(69, 59));
-  SendMessageW(wnd, WM_MBUTTONUP, 0, At(69, 59));
-  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100));  // outside: not the graphic's
-  SendMessageW(wnd, WM_LBUTTONUP, 0, At(100, 100));
+  SendMouseMessage(wnd, WM_RBUTTONDOWN, MK_RBUTTON, At(25, 35));
+  SendMouseMessage(wnd, WM_RBUTTONUP, 0, At(25, 35));
+  SendMouseMessage(wnd, WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT, At(69, 59));
+  SendMouseMessage(wnd, WM_MBUTTONUP, 0, At(69, 59));
+  SendMouseMessage(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100));  // outside: not the graphic's
+  SendMouseMessage(wnd, WM_LBUTTONUP, 0, At(100, 100));
   ASSERT_EQ(graphic->Mouse.size(), 4u);
   EXPECT_EQ(graphic->Mouse[0].Button, TMouseButton::mbRight);
   EXPECT_EQ(graphic->Mouse[0].X, 5);
@@ -48,24 +49,24 @@ TEST_F(GraphicMouse, PressCapturesTheMouseUntilRelease) {
   auto* other = Make<TTestGraphic>(panel, {100, 100, 150, 150});
   Form()->Show();
   HWND wnd = panel->Handle();
-  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 40));
+  SendMouseMessage(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 40));
   EXPECT_EQ(GetCapture(), wnd);
   EXPECT_EQ(GetCaptureControl(), graphic);
   EXPECT_TRUE(graphic->MouseCapture());
   // While captured, moves over another control still go to the pressed one.
-  SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, At(120, 120));
+  SendMouseMessage(wnd, WM_MOUSEMOVE, MK_LBUTTON, At(120, 120));
   ASSERT_EQ(graphic->Mouse.size(), 2u);
   EXPECT_EQ(graphic->Mouse[1].Msg, static_cast<UINT>(WM_MOUSEMOVE));
   EXPECT_EQ(graphic->Mouse[1].X, 100);
   EXPECT_EQ(graphic->Mouse[1].Y, 90);
   EXPECT_TRUE(other->Mouse.empty());
   // Released outside: no click.
-  SendMessageW(wnd, WM_LBUTTONUP, 0, At(120, 120));
+  SendMouseMessage(wnd, WM_LBUTTONUP, 0, At(120, 120));
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(graphic->Clicks, 0);
   // Released inside: a click.
-  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 40));
-  SendMessageW(wnd, WM_LBUTTONUP, 0, At(31, 41));
+  SendMouseMessage(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 40));
+  SendMouseMessage(wnd, WM_LBUTTONUP, 0, At(31, 41));
   EXPECT_EQ(graphic->Clicks, 1);
   EXPECT_TRUE(other->Mouse.empty());
 }
@@ -75,16 +76,16 @@ TEST_F(GraphicMouse, DoubleClicksNeedTheDoubleClickStyle) {
   auto* graphic = Make<TTestGraphic>(panel, {0, 0, 50, 50});
   Form()->Show();
   HWND wnd = panel->Handle();
-  SendMessageW(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
-  SendMessageW(wnd, WM_LBUTTONUP, 0, At(10, 10));
+  SendMouseMessage(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
+  SendMouseMessage(wnd, WM_LBUTTONUP, 0, At(10, 10));
   EXPECT_EQ(graphic->DoubleClicks, 1);
   ASSERT_FALSE(graphic->Mouse.empty());
   EXPECT_TRUE(graphic->Mouse[0].Shift.Contains(TShiftStateItem::ssDouble));
 
   graphic->SetControlStyle(graphic->ControlStyle() - TControlStyleItem::csDoubleClicks);
   graphic->Mouse.clear();
-  SendMessageW(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
-  SendMessageW(wnd, WM_LBUTTONUP, 0, At(10, 10));
+  SendMouseMessage(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
+  SendMouseMessage(wnd, WM_LBUTTONUP, 0, At(10, 10));
   EXPECT_EQ(graphic->DoubleClicks, 1);
   EXPECT_EQ(graphic->Clicks, 1);
   ASSERT_FALSE(graphic->Mouse.empty());
@@ -132,7 +133,7 @@ TEST_F(MouseEnterLeave, TheLeaveNoticeIsAskedForOncePerEntry) {
     EXPECT_EQ(LeaveTrackedWindow(), wnd);
     TMessageRecorder recorder;
     recorder.HookThread([wnd](HWND to) { return to == wnd; });
-    for (int i = 0; i < 20; ++i) SendMessageW(wnd, WM_MOUSEMOVE, 0, At(100 + i, 100));
+    for (int i = 0; i < 20; ++i) SendMouseMessage(wnd, WM_MOUSEMOVE, 0, At(100 + i, 100));
     recorder.Unhook();
     EXPECT_EQ(recorder.Count(WM_MOUSEMOVE), static_cast<int>(recorder.Messages().size())) << recorder.Describe();
     SetCursorPos(outside.x, outside.y);
@@ -203,4 +204,34 @@ TEST_F(ContextPopup, GoesToTheWindowlessChildUnderTheMouseInItsCoordinates) {
   };
   SendMessageW(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(-1, -1));
   EXPECT_TRUE(panelAsked);
+}
+
+using PressCapture = ControlTest;
+
+// A real press on an inactive form whose activation (the form's OnActivate) shows a modal form: the modal loop
+// takes the release, and the press, handled after the loop, does not hold the mouse for a release that never comes.
+TEST_F(PressCapture, APressWhoseReleaseAModalLoopTookHoldsNoCapture) {
+  auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  TForm other(nullptr);
+  other.SetBounds(500, 50, 200, 150);
+  TForm dialog(nullptr);
+  dialog.SetBounds(500, 300, 200, 150);
+  Form()->OnActivate = [&dialog](TObject*) {
+    PostInputFromLoop([&dialog] { dialog.SetModalResult(mrOk); }, 20);
+    dialog.ShowModal();
+  };
+  other.Show();
+  SetForegroundWindow(other.Handle());
+  ProcessPendingMessages();
+  Form()->Show();
+  SetForegroundWindow(other.Handle());
+  ProcessPendingMessages();
+  dialog.SetModalResult(mrNone);
+  SendMouseClick(panel->ClientToScreen(POINT{100, 100}));
+  ProcessPendingMessages();
+  EXPECT_TRUE(PumpUntil([] { return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && GetQueueStatus(QS_INPUT) == 0; }));
+  ProcessPendingMessages();
+  EXPECT_EQ(dialog.ModalResult(), mrOk) << "the dialog did not show";
+  EXPECT_EQ(GetCapture(), nullptr);
+  Form()->OnActivate = nullptr;
 }

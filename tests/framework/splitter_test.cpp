@@ -36,9 +36,9 @@ class SplitterDrag : public ControlTest {
   }
   void Drag(int fromX, int toX) {
     HWND form = Form()->Handle();
-    SendMessageW(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromX, 50));
-    SendMessageW(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, 50));
-    SendMessageW(form, WM_LBUTTONUP, 0, MAKELPARAM(toX, 50));
+    SendMouseMessage(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromX, 50));
+    SendMouseMessage(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, 50));
+    SendMouseMessage(form, WM_LBUTTONUP, 0, MAKELPARAM(toX, 50));
   }
 
   // The real mouse: a press at x on the form, moves to each x of the path and a release at the last; midway runs

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "support/message_pump.h"
@@ -240,6 +241,16 @@ void SendMouseDragThrough(POINT from, const std::vector<POINT>& path,
   }
   SendMouse(MOUSEEVENTF_LEFTUP);
   ProcessPendingMessages();
+}
+
+LRESULT SendMouseMessage(HWND wnd, UINT msg, WPARAM keys, LPARAM position) {
+  BYTE state[256];
+  GetKeyboardState(state);
+  const std::pair<WPARAM, int> buttons[] = {{MK_LBUTTON, VK_LBUTTON}, {MK_RBUTTON, VK_RBUTTON}, {MK_MBUTTON, VK_MBUTTON}};
+  for (const auto& [flag, key] : buttons)
+    state[key] = static_cast<BYTE>((keys & flag) ? state[key] | 0x80 : state[key] & ~0x80);
+  SetKeyboardState(state);
+  return SendMessageW(wnd, msg, keys, position);
 }
 
 void ProcessPendingMessages() {

@@ -43,6 +43,9 @@ void ClickAndSettle(POINT screenPoint, bool rightButton = false);
 // with the move's index.
 void SendMouseDragThrough(POINT from, const std::vector<POINT>& path,
                           const std::function<void(size_t move)>& afterMove = {});
+// Sends a mouse message straight to a window as the input queue delivers one: while it is handled, the thread's
+// key state shows down the buttons that the message's MK_ flags name, as it does while a person holds them.
+LRESULT SendMouseMessage(HWND wnd, UINT msg, WPARAM keys, LPARAM position);
 // Dispatches every message now in the thread's queue (sent and posted), without waiting.
 void ProcessPendingMessages();
 // Puts the pointer at a screen point over a window of this thread and waits until the display server's pointer
