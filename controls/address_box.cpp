@@ -99,14 +99,15 @@ void TCustomAddressBox::CreateParams(TCreateParams& params) {
   params.Style |= kAddressBoxStyles;
 }
 
-void TCustomAddressBox::CreateWnd() {
-  TCustomAlignComboBox::CreateWnd();
+TRaised TCustomAddressBox::CreateWnd() {
+  if (TCustomAlignComboBox::CreateWnd().Gone()) return TRaised(false);
   AdjustEdit();
   // The history's first address raises OnChange, whose handler may free the box.
   const TLifeWatch life = LifeWatch();
   if (!IsDesigning()) LoadTypedURLs();
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   if (EditHandle()) autoCompleteCall(EditHandle(), AutoCompleteFlags());
+  return TRaised(true);
 }
 
 void TCustomAddressBox::Loaded() {

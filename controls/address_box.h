@@ -72,7 +72,7 @@ class TCustomAddressBox : public TCustomAlignComboBox {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
+  TRaised CreateWnd() override;
   TRaised Change() override;
   TRaised KeyDown(WORD& key, TShiftState shift) override;
   TRaised DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;

@@ -119,11 +119,12 @@ void TXP_Button::Paint() {
 // ---- input ----
 
 void TXP_Button::WMLButtonDown(TMessage& message) {
-  // OnMouseDown may free the button.
+  // OnMouseDown, and the OnExit and OnEnter that taking the focus raises, may free the button.
   const TLifeWatch life = LifeWatch();
   TXP_Control::Dispatch(message);
   if (life.Ended() || !Enabled() || !IsOnControl(this, MessagePoint(message.LParam))) return;
   if (CanFocus()) SetFocus();
+  if (life.Ended()) return;
   DrawState(TXPButtonState::Pressed);
 }
 

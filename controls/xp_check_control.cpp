@@ -76,7 +76,7 @@ void TXP_CheckControl::Dispatch(TMessage& message) {
       return;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: {
-      // OnMouseDown and OnMouseUp may free the box.
+      // OnMouseDown and OnMouseUp, and the OnExit and OnEnter that taking the focus raises, may free the box.
       const TLifeWatch life = LifeWatch();
       TXP_Control::Dispatch(message);
       if (life.Ended()) return;
@@ -85,6 +85,7 @@ void TXP_CheckControl::Dispatch(TMessage& message) {
         return;
       }
       if (CanFocus()) SetFocus();
+      if (life.Ended()) return;
       Choose();
       return;
     }

@@ -13,9 +13,12 @@ TXP_Control::TXP_Control(TComponent* owner) : TCustomControl(owner) {
 
 void TXP_Control::CMDialogChar(TMessage& message) {
   if (Enabled() && IsAccel(static_cast<wchar_t>(message.WParam), Caption())) {
-    if (CanFocus()) SetFocus();
-    AcceleratorPressed();
     message.Result = 1;
+    // The OnExit and OnEnter that taking the focus raises may free the control.
+    const TLifeWatch life = LifeWatch();
+    if (CanFocus()) SetFocus();
+    if (life.Ended()) return;
+    AcceleratorPressed();
     return;
   }
   TCustomControl::Dispatch(message);

@@ -393,11 +393,15 @@ bool TActionList::UpdateAction(TBasicAction* action) {
   return handled;
 }
 
-void TActionList::UpdateActions() {
-  // An update handler may free actions.
+TRaised TActionList::UpdateActions() {
+  // An update handler may free actions, or the list.
+  const TLifeWatch life = LifeWatch();
   std::vector<TContainedAction*> actions = actions_;
-  for (TContainedAction* action : actions)
+  for (TContainedAction* action : actions) {
     if (Contains(actions_, action)) action->Update();
+    if (life.Ended()) return TRaised(false);
+  }
+  return TRaised(true);
 }
 
 void TActionList::SetImages(TCustomImageList* value) {
@@ -476,7 +480,8 @@ void UpdateActionListsOnIdle() {
   for (TActionList* list : lists) {
     if (!Contains(LiveActionLists(), list)) continue;
     if (list->IsLoading() || list->IsDesigning() || list->IsDestroying()) continue;
-    list->UpdateActions();
+    // The next list is looked for among the living ones whatever this one's handlers freed.
+    if (list->UpdateActions().Gone()) continue;
   }
 }
 

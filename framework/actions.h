@@ -245,7 +245,7 @@ class TActionList : public TComponent {
   virtual bool ExecuteAction(TBasicAction* action);
   virtual bool UpdateAction(TBasicAction* action);
   // Updates every action of the list (the idle update).
-  void UpdateActions();
+  [[nodiscard]] TRaised UpdateActions();
 
   // The images the actions' ImageIndex refers to; a change of the list or of its images is a change of the
   // action list.

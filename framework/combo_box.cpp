@@ -229,18 +229,21 @@ void TCustomComboBox::CreateParams(TCreateParams& params) {
   params.Style |= WS_VSCROLL | CBS_HASSTRINGS | CBS_AUTOHSCROLL | StyleBits(style_);
 }
 
-void TCustomComboBox::CreateWindowHandle(const TCreateParams& params) {
+TRaised TCustomComboBox::CreateWindowHandle(const TCreateParams& params) {
   // Derived classes may add style bits of their own; what the window is made with decides owner drawing.
   windowStyle_ = params.Style;
-  TWinControl::CreateWindowHandle(params);
+  return TWinControl::CreateWindowHandle(params);
 }
 
-void TCustomComboBox::CreateWnd() {
+TRaised TCustomComboBox::CreateWnd() {
   const int selected = itemIndex_;
-  TWinControl::CreateWnd();
+  if (TWinControl::CreateWnd().Gone()) return TRaised(false);
   HWND wnd = WindowHandle();
+  // The items an owner-drawn box takes are measured by OnMeasureItem, which may free the box.
+  const TLifeWatch life = LifeWatch();
   if (IsOwnerDrawn()) SendMessageW(wnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemHeight_);
   items_->Fill(wnd);
+  if (life.Ended()) return TRaised(false);
   if (selected >= 0) SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
   COMBOBOXINFO info{};
   info.cbSize = sizeof(info);
@@ -250,6 +253,7 @@ void TCustomComboBox::CreateWnd() {
     defEditProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(editHandle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomComboBox::EditProc)));
   }
+  return TRaised(true);
 }
 
 void TCustomComboBox::DestroyWnd() {

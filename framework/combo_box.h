@@ -68,8 +68,8 @@ class TCustomComboBox : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void CreateWindowHandle(const TCreateParams& params) override;
-  void CreateWnd() override;
+  TRaised CreateWindowHandle(const TCreateParams& params) override;
+  TRaised CreateWnd() override;
   void DestroyWnd() override;
   // Every message of the edit child passes here; the default runs the key events and then the edit's own
   // procedure with the key they leave.

@@ -73,6 +73,12 @@ TComponent::TComponent(TComponent* owner) {
 TComponent::~TComponent() {
   SendFreeNotifications();
   DestroyComponents();
+  LeaveOwner();
+}
+
+void TComponent::Abandon() { LeaveOwner(); }
+
+void TComponent::LeaveOwner() {
   // An owner that is being destroyed frees its components itself and needs to hear of none of them.
   if (owner_ && owner_->IsDestroying())
     owner_->Remove(this);
@@ -85,10 +91,15 @@ void* TComponent::operator new(size_t size) { return ::operator new(size); }
 void TComponent::operator delete(void* block) { ::operator delete(block); }
 
 void TComponent::operator delete(TComponent* component, std::destroying_delete_t) {
-  ::operator delete(DestroyWhole(component));
+  if (void* block = DestroyWhole(component)) ::operator delete(block);
 }
 
 void* TComponent::DestroyWhole(TComponent* component) {
+  if (component->freeing_) {
+    component->Abandon();
+    return nullptr;
+  }
+  component->freeing_ = true;
   // The most derived object's start, taken while its type is still known.
   void* block = dynamic_cast<void*>(component);
   component->BeforeDestruction();

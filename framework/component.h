@@ -167,8 +167,12 @@ class TComponent : public TPersistent {
 
  protected:
   // Runs a deleted component's destruction up to its memory, and answers where that memory starts: for a class
-  // that takes its memory from elsewhere and so declares a destroying delete of its own.
+  // that takes its memory from elsewhere and so declares a destroying delete of its own. A component whose
+  // deletion runs already (a handler its destruction raised freed its owner, which frees what it owns) is not
+  // destroyed again: it only Abandons, its first deletion ends it, and the answer is null.
   [[nodiscard]] static void* DestroyWhole(TComponent* component);
+  // Takes a component whose deletion runs off everything that would delete it once more: its owner.
+  virtual void Abandon();
   // For a destructor that calls out while the component's parts go: its watches see the end from here on also
   // when the component is not deleted (a member, or on the stack), whose life would end only with this base.
   void EndLife() noexcept { life_.End(); }
@@ -182,6 +186,7 @@ class TComponent : public TPersistent {
   void Insert(TComponent* component);
   void Remove(TComponent* component);
   void RemoveNotification(TComponent* component);
+  void LeaveOwner();
   void IndexName(TComponent* component);
   void UnindexName(TComponent* component);
 
@@ -193,6 +198,8 @@ class TComponent : public TPersistent {
   // The owned components by name, made when the first of them gets one.
   std::unique_ptr<TNameIndex> names_;
   bool hearsSiblings_ = false;
+  // Its deletion has begun.
+  bool freeing_ = false;
   String name_;
   intptr_t tag_ = 0;
   TComponentState state_;

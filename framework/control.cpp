@@ -119,6 +119,9 @@ TControl::~TControl() {
 void TControl::SetParent(TWinControl* value) {
   if (parent_ == value) return;
   if (value == this) throw EInvalidOperation(L"A control cannot have itself as its parent");
+  // It would be its own ancestor then, and every walk up the parents would go round for ever.
+  if (auto* self = ObjectAs<TWinControl>(this); self && value && self->ContainsControl(value))
+    throw EInvalidOperation(L"A control cannot have one of its own children as its parent");
   if (parent_) {
     // Told while the control still has its parent: a windowed control leaves it before it is destroyed.
     if (Application) Application->ControlRemoved(this);
@@ -128,6 +131,11 @@ void TControl::SetParent(TWinControl* value) {
     value->InsertControl(this);
     UpdateAnchorRules();
   }
+}
+
+void TControl::Abandon() {
+  TComponent::Abandon();
+  SetParent(nullptr);
 }
 
 TComponent* TControl::GetParentComponent() const { return parent_; }
@@ -148,7 +156,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   height_ = height;
   UpdateAnchorRules();
   Invalidate();
-  RequestAlign();
+  if (RequestAlign().Gone()) return;
   if (!IsLoading() && Resize().Gone()) return;
 }
 
@@ -255,7 +263,7 @@ void TControl::SetAlign(TAlign value) {
       anchors_ = {TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight, TAnchorKind::akBottom};
       break;
   }
-  RequestAlign();
+  if (RequestAlign().Gone()) return;
 }
 
 void TControl::SetAnchors(TAnchors value) {
@@ -288,8 +296,12 @@ void TControl::UpdateAnchorRules() {
   }
 }
 
-void TControl::RequestAlign() {
-  if (parent_) parent_->AlignControl(this);
+TRaised TControl::RequestAlign() {
+  if (!parent_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  // A parent that went took this control with it.
+  if (parent_->AlignControl(this).Gone()) return TRaised(false);
+  return TRaised(!life.Ended());
 }
 
 void TControl::Show() {
@@ -301,7 +313,7 @@ void TControl::SetVisible(bool value) {
   if (visible_ == value) return;
   visible_ = value;
   // The parent makes room first, so the change's handlers see the new layout; one of them may free the control.
-  RequestAlign();
+  if (RequestAlign().Gone()) return;
   Perform(CM_VISIBLECHANGED, value ? 1 : 0);
 }
 
@@ -325,7 +337,10 @@ String TControl::GetText() const {
 
 void TControl::SetText(const String& value) {
   if (GetText() == value) return;
+  // The window's new text raises its OnChange (an edit's), which may free the control.
+  const TLifeWatch life = LifeWatch();
   Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+  if (life.Ended()) return;
   Perform(CM_TEXTCHANGED);
 }
 
@@ -875,7 +890,7 @@ void TControl::SetMouseCapture(bool value) {
 void TControl::Loaded() {
   loadedRun_ = true;
   TComponent::Loaded();
-  if (TBasicAction* action = Action()) ActionChange(action, true);
+  if (TBasicAction* action = Action(); action && ActionChange(action, true).Gone()) return;
   if (parent_) {
     if (parentColor_) Perform(CM_PARENTCOLORCHANGED);
     if (parentFont_) Perform(CM_PARENTFONTCHANGED);
@@ -883,7 +898,7 @@ void TControl::Loaded() {
     if (parentBiDiMode_) Perform(CM_PARENTBIDIMODECHANGED);
   }
   UpdateAnchorRules();
-  RequestAlign();
+  if (RequestAlign().Gone()) return;
 }
 
 // ---- TGraphicControl ----

@@ -322,8 +322,8 @@ class TControl : public TComponent {
   void SetAction(TBasicAction* value);
   TBasicActionLink* ActionLink() const { return actionLink_.get(); }
   // Lets the action update itself through the link; the idle update calls it for the visible controls of
-  // showing forms.
-  virtual void InitiateAction();
+  // showing forms. The action's OnUpdate may free the control: answers whether it outlived it.
+  [[nodiscard]] virtual TRaised InitiateAction();
 
   // Overridable reactions, each raising its event and answering whether the control outlived the handler
   // (RaiseEvent). Click runs OnClick when it differs from the action's OnExecute, else the action, else OnClick.
@@ -356,13 +356,16 @@ class TControl : public TComponent {
   void AdjustSize();
   void ConstrainSize(int& width, int& height) const;
   virtual void SetZOrder(bool topMost);
-  // Tells the parent that this control's alignment needs doing again.
-  void RequestAlign();
+  // Tells the parent that this control's alignment needs doing again; the parent aligns its children, whose
+  // handlers may free this control: answers whether it outlived them.
+  [[nodiscard]] TRaised RequestAlign();
   String GetText() const;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
-  // Copies the action's properties; with checkDefaults only into those still at their defaults.
-  virtual void ActionChange(TObject* sender, bool checkDefaults);
+  // Copies the action's properties; with checkDefaults only into those still at their defaults. A property's change
+  // may raise the control's handlers (an edit's OnChange as its text changes), which may free it: answers whether
+  // it outlived them.
+  [[nodiscard]] virtual TRaised ActionChange(TObject* sender, bool checkDefaults);
   virtual const TClass* GetActionLinkClass() const;
   // The rectangle this control invalidates in its parent (its bounds).
   void InvalidateControl(bool isVisible, bool isOpaque);
@@ -370,6 +373,8 @@ class TControl : public TComponent {
   void StoreBounds(int left, int top, int width, int height);
   void UpdateAnchorRules();
   void SetParentValue(TWinControl* value) { parent_ = value; }
+  // Leaves the parent too, whose freeing would otherwise delete the control once more.
+  void Abandon() override;
 
   friend class TWinControl;
 

@@ -1,5 +1,8 @@
 #include "framework/control_action_link.h"
 
+#include <utility>
+#include <vector>
+
 #include "framework/control.h"
 #include "framework/form.h"
 #include "framework/screen.h"
@@ -7,12 +10,20 @@
 
 namespace {
 
-void InitiateActionsOf(TWinControl* container) {
-  for (int i = 0; i < container->ControlCount(); ++i) {
-    TControl* control = container->Controls(i);
-    if (!control->Visible()) continue;
-    control->InitiateAction();
-    if (auto child = ObjectAs<TWinControl>(control)) InitiateActionsOf(child);
+// The form, then each visible control below it, parents before their children; a control a handler freed is
+// passed over with everything it held.
+void InitiateActionsOf(TCustomForm* form) {
+  std::vector<std::pair<TControl*, TLifeWatch>> pending{{form, form->LifeWatch()}};
+  while (!pending.empty()) {
+    const auto [control, life] = pending.back();
+    pending.pop_back();
+    if (life.Ended() || control->InitiateAction().Gone()) continue;
+    auto* container = ObjectAs<TWinControl>(control);
+    if (!container) continue;
+    for (int i = container->ControlCount() - 1; i >= 0; --i) {
+      TControl* child = container->Controls(i);
+      if (child->Visible()) pending.emplace_back(child, child->LifeWatch());
+    }
   }
 }
 
@@ -84,37 +95,48 @@ void TControl::SetAction(TBasicAction* value) {
   if (!actionLink_) actionLink_ = CreateActionLink(GetActionLinkClass(), this);
   actionLink_->SetAction(value);
   actionLink_->OnChange = TNotifyEvent(this, &TControl::DoActionChange);
-  ActionChange(value, value->IsLoading());
+  if (ActionChange(value, value->IsLoading()).Gone()) return;
   value->FreeNotification(this);
 }
 
-void TControl::InitiateAction() {
-  if (actionLink_) actionLink_->Update();
+TRaised TControl::InitiateAction() {
+  if (!actionLink_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  actionLink_->Update();
+  return TRaised(!life.Ended());
 }
 
 const TClass* TControl::GetActionLinkClass() const { return TControlActionLink::StaticClass(); }
 
 void TControl::DoActionChange(TObject* sender) {
-  if (sender == Action()) ActionChange(sender, false);
+  // The link's change notice is the last act of the action's change.
+  if (sender == Action() && ActionChange(sender, false).Gone()) return;
 }
 
-void TControl::ActionChange(TObject* sender, bool checkDefaults) {
+TRaised TControl::ActionChange(TObject* sender, bool checkDefaults) {
   auto action = ObjectAs<TCustomAction>(sender);
-  if (!action) return;
+  if (!action) return TRaised(true);
+  // After each property, nothing more is copied when the control or the action went.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch actionLife = action->LifeWatch();
+  const auto gone = [&] { return life.Ended() || actionLife.Ended(); };
   if (!checkDefaults || Caption().empty() || Caption() == Name()) SetCaption(action->Caption());
+  if (gone()) return TRaised(!life.Ended());
   if (!checkDefaults || Enabled()) SetEnabled(action->Enabled());
+  if (gone()) return TRaised(!life.Ended());
   if (!checkDefaults || Hint().empty()) SetHint(action->Hint());
+  if (gone()) return TRaised(!life.Ended());
   if (!checkDefaults || Visible()) SetVisible(action->Visible());
+  if (gone()) return TRaised(!life.Ended());
   if (!checkDefaults || HelpContext() == 0) SetHelpContext(action->HelpContext());
   if (!checkDefaults || !OnClick) OnClick = action->OnExecute();
+  return TRaised(true);
 }
 
 void UpdateActionsOnIdle() {
-  for (int i = 0; Screen && i < Screen->FormCount(); ++i) {
-    TCustomForm* form = Screen->Forms(i);
-    if (form->IsDesigning() || !form->Showing()) continue;
-    form->InitiateAction();
-    InitiateActionsOf(form);
-  }
+  std::vector<std::pair<TCustomForm*, TLifeWatch>> forms;
+  for (int i = 0; Screen && i < Screen->FormCount(); ++i) forms.emplace_back(Screen->Forms(i), Screen->Forms(i)->LifeWatch());
+  for (const auto& [form, life] : forms)
+    if (!life.Ended() && !form->IsDesigning() && form->Showing()) InitiateActionsOf(form);
   UpdateActionListsOnIdle();
 }

@@ -36,5 +36,6 @@ class TControlActionLink : public TActionLink {
 };
 
 // The idle update of actions, which the application runs when a pass of idle handling is done: every visible
-// control of every showing form (the form first) updates its action, then every action list its actions.
+// control of every showing form (the form first) updates its action, then every action list its actions. An
+// OnUpdate may free any control or form: the walk passes over what went.
 void UpdateActionsOnIdle();

@@ -1,32 +1,35 @@
 // Alignment of a windowed control's children: each Align kind takes its edge of the client area in turn, the
 // client-aligned ones what is left; anchored children keep their distances to the anchored edges.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "framework/win_control.h"
 
 void TWinControl::DisableAlign() { ++alignLevel_; }
 
-void TWinControl::EnableAlign() {
-  if (--alignLevel_ == 0 && ControlState().Contains(TControlStateItem::csAlignmentNeeded)) Realign();
+TRaised TWinControl::EnableAlign() {
+  if (--alignLevel_ == 0 && ControlState().Contains(TControlStateItem::csAlignmentNeeded)) return Realign();
+  return TRaised(true);
 }
 
-void TWinControl::AlignControl(TControl* control) {
-  if (!handle_ || IsDestroying()) return;
+TRaised TWinControl::AlignControl(TControl* control) {
+  if (!handle_ || IsDestroying()) return TRaised(true);
   if (alignLevel_ != 0) {
     SetControlState(ControlState() + TControlStateItem::csAlignmentNeeded);
-    return;
+    return TRaised(true);
   }
   DisableAlign();
   RECT rect = ClientRect();
-  AlignControls(control, rect);
+  if (AlignControls(control, rect).Gone()) return TRaised(false);
   SetControlState(ControlState() - TControlStateItem::csAlignmentNeeded);
   --alignLevel_;
+  return TRaised(true);
 }
 
 void TWinControl::AdjustClientRect(RECT& rect) { (void)rect; }
 
-void TWinControl::AlignControls(TControl* control, RECT& rect) { AlignChildren(control, rect); }
+TRaised TWinControl::AlignControls(TControl* control, RECT& rect) { return AlignChildren(control, rect); }
 
 namespace {
 
@@ -81,14 +84,27 @@ bool InsertBefore(const TControl* c1, const TControl* c2, TAlign align) {
 
 }  // namespace
 
-void TWinControl::AlignChildren(TControl* control, RECT& rect) {
+TRaised TWinControl::AlignChildren(TControl* control, RECT& rect) {
   bool anythingToDo = std::any_of(controls_.begin(), controls_.end(), [](const TControl* c) {
     return c->Align() != TAlign::alNone || c->Anchors() != TAnchors{TAnchorKind::akLeft, TAnchorKind::akTop};
   });
-  if (!anythingToDo) return;
+  if (!anythingToDo) return TRaised(true);
   AdjustClientRect(rect);
   RECT client = ClientRect();
+  // Each child's new bounds raise its OnCanResize and OnResize, which may free this control, the child or any
+  // other child: a freed child is passed over and takes none of the room, and this control freed ends the work.
+  const TLifeWatch life = LifeWatch();
+  // Answers whether both this control and the child outlived the child's new bounds.
+  const auto setBounds = [&life](TControl* c, int left, int top, int width, int height) {
+    const TLifeWatch childLife = c->LifeWatch();
+    c->anchorMove_ = true;
+    c->SetBounds(left, top, width, height);
+    if (life.Ended() || childLife.Ended()) return false;
+    c->anchorMove_ = false;
+    return true;
+  };
 
+  // Answers whether this control outlived the child's new bounds.
   auto position = [&](TControl* c, TAlign align) {
     if (align == TAlign::alNone || c->Anchors() != AnchorsOfAlign(align)) {
       // Anchored edges keep their distance to the parent's edges; an axis with neither edge anchored keeps the
@@ -101,11 +117,9 @@ void TWinControl::AlignChildren(TControl* control, RECT& rect) {
                    c->originalParentSize_.x, c->anchorRules_.x, newLeft, newWidth);
         AnchorAxis(anchors.Contains(TAnchorKind::akTop), anchors.Contains(TAnchorKind::akBottom), parentSize.y,
                    c->originalParentSize_.y, c->anchorRules_.y, newTop, newHeight);
-        c->anchorMove_ = true;
-        c->SetBounds(newLeft, newTop, newWidth, newHeight);
-        c->anchorMove_ = false;
+        if (!setBounds(c, newLeft, newTop, newWidth, newHeight)) return !life.Ended();
       }
-      if (align == TAlign::alNone) return;
+      if (align == TAlign::alNone) return true;
     }
     int newWidth = rect.right - rect.left;
     if (newWidth < 0 || align == TAlign::alLeft || align == TAlign::alRight) newWidth = c->Width();
@@ -131,12 +145,12 @@ void TWinControl::AlignChildren(TControl* control, RECT& rect) {
       default:
         break;
     }
-    c->anchorMove_ = true;
-    c->SetBounds(newLeft, newTop, newWidth, newHeight);
-    c->anchorMove_ = false;
-    // A control that did not take the size it was given (constraints, OnCanResize) gives the rest back.
-    int dw = newWidth - c->Width();
-    int dh = newHeight - c->Height();
+    const bool childLives = setBounds(c, newLeft, newTop, newWidth, newHeight);
+    if (life.Ended()) return false;
+    // A control that did not take the size it was given (constraints, OnCanResize) gives the rest back; a freed
+    // one gives all of it back.
+    const int dw = newWidth - (childLives ? c->Width() : 0);
+    const int dh = newHeight - (childLives ? c->Height() : 0);
     switch (align) {
       case TAlign::alTop:
         rect.top -= dh;
@@ -157,20 +171,25 @@ void TWinControl::AlignChildren(TControl* control, RECT& rect) {
       default:
         break;
     }
+    return true;
   };
 
+  const TLifeWatch controlLife = control ? control->LifeWatch() : TLifeWatch();
   for (TAlign align :
        {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient, TAlign::alNone}) {
-    std::vector<TControl*> list;
+    if (controlLife.Ended()) control = nullptr;
+    std::vector<std::pair<TControl*, TLifeWatch>> list;
     if (control && control->Align() == align && (align == TAlign::alNone || control->Visible()) &&
         ContainsControl(control) && control->Parent() == this)
-      list.push_back(control);
+      list.emplace_back(control, controlLife);
     for (TControl* c : controls_) {
       if (c == control || c->Align() != align || (align != TAlign::alNone && !c->Visible())) continue;
       size_t j = 0;
-      while (j < list.size() && !InsertBefore(c, list[j], align)) ++j;
-      list.insert(list.begin() + static_cast<std::ptrdiff_t>(j), c);
+      while (j < list.size() && !InsertBefore(c, list[j].first, align)) ++j;
+      list.emplace(list.begin() + static_cast<std::ptrdiff_t>(j), c, c->LifeWatch());
     }
-    for (TControl* c : list) position(c, align);
+    for (const auto& [c, childLife] : list)
+      if (!childLife.Ended() && !position(c, align)) return TRaised(false);
   }
+  return TRaised(true);
 }

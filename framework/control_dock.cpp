@@ -130,7 +130,7 @@ void TWinControl::CMDockClient(TMessage& message) {
   MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&rect), 2);
   DisableAlign();
   object->Control()->Dock(this, rect);
-  EnableAlign();
+  if (EnableAlign().Gone()) return;
   POINT point = ScreenToClient(MessagePoint(message.LParam));
   if (RaiseEvent(OnDockDrop, this, object, point.x, point.y).Gone()) return;
 }

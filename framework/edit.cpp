@@ -54,10 +54,11 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
   }
 }
 
-void TCustomEdit::CreateWnd() {
-  TWinControl::CreateWnd();
+TRaised TCustomEdit::CreateWnd() {
+  if (TWinControl::CreateWnd().Gone()) return TRaised(false);
   // A handler raised while the window was made may have moved the edit where it has no window.
   if (HWND wnd = WindowHandle()) SendMessageW(wnd, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
+  return TRaised(true);
 }
 
 TRaised TCustomEdit::Change() { return RaiseEvent(OnChange, this); }

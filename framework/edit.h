@@ -26,7 +26,7 @@ class TCustomEdit : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
+  TRaised CreateWnd() override;
   // Raised for every change of the text, typed or set.
   virtual TRaised Change();
 

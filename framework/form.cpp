@@ -268,11 +268,8 @@ HWND TCustomForm::FrameClientWindow() const {
   return nullptr;
 }
 
-void TCustomForm::CreateWindowHandle(const TCreateParams& params) {
-  if (formStyle_ != TFormStyle::fsMDIChild) {
-    TWinControl::CreateWindowHandle(params);
-    return;
-  }
+TRaised TCustomForm::CreateWindowHandle(const TCreateParams& params) {
+  if (formStyle_ != TFormStyle::fsMDIChild) return TWinControl::CreateWindowHandle(params);
   HWND client = FrameClientWindow();
   if (!client) throw EInvalidOperation(L"Cannot create form. No MDI forms are currently active");
   MDICREATESTRUCTW create{};
@@ -285,16 +282,19 @@ void TCustomForm::CreateWindowHandle(const TCreateParams& params) {
   create.cy = params.Height;
   create.style = params.Style & ~WS_CHILD;
   create.lParam = reinterpret_cast<LPARAM>(params.Param);
+  const TLifeWatch life = LifeWatch();
   SendMessageW(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create));
+  if (life.Ended()) return TRaised(false);
   if (WindowHandle()) {
     mdiParentClient_ = client;
     formState_ += TFormStateItem::fsCreatedMDIChild;
   }
+  return TRaised(true);
 }
 
-void TCustomForm::CreateWnd() {
-  TWinControl::CreateWnd();
-  if (formStyle_ != TFormStyle::fsMDIForm) return;
+TRaised TCustomForm::CreateWnd() {
+  if (TWinControl::CreateWnd().Gone()) return TRaised(false);
+  if (formStyle_ != TFormStyle::fsMDIForm) return TRaised(true);
   CLIENTCREATESTRUCT create{};
   create.idFirstChild = 0xFF00;
   RECT client = ClientRect();
@@ -303,6 +303,7 @@ void TCustomForm::CreateWnd() {
                       WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL |
                           WS_CLIPSIBLINGS | MDIS_ALLCHILDSTYLES,
                       0, 0, client.right, client.bottom, WindowHandle(), nullptr, GetModuleHandleW(nullptr), &create);
+  return TRaised(true);
 }
 
 void TCustomForm::DestroyWindowHandle() {
@@ -317,12 +318,13 @@ void TCustomForm::DestroyWindowHandle() {
   clientHandle_ = nullptr;
 }
 
-void TCustomForm::AlignControls(TControl* control, RECT& rect) {
-  TWinControl::AlignControls(control, rect);
+TRaised TCustomForm::AlignControls(TControl* control, RECT& rect) {
+  if (TWinControl::AlignControls(control, rect).Gone()) return TRaised(false);
   // The MDI client takes whatever the aligned controls leave.
   if (clientHandle_)
     SetWindowPos(clientHandle_, HWND_BOTTOM, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  return TRaised(true);
 }
 
 void TCustomForm::DefaultHandler(TMessage& message) {
@@ -446,7 +448,10 @@ TModalResult TCustomForm::ShowModal() {
   ReleaseCapture();
   formState_ += TFormStateItem::fsModal;
   HWND activeWindow = GetActiveWindow();
+  // The form that had the focus may go while the loop runs (closed with caFree by its own timer, say): it is
+  // given back only if it lives.
   TCustomForm* savedFocusedForm = Screen ? Screen->FocusedForm() : nullptr;
+  const TLifeWatch savedFocusedLife = savedFocusedForm ? savedFocusedForm->LifeWatch() : TLifeWatch();
   if (Screen) Screen->SetFocusedForm(this);
   TTaskWindows windows;
   windows.Active = Handle();
@@ -456,7 +461,7 @@ TModalResult TCustomForm::ShowModal() {
   auto restore = [&] {
     for (HWND wnd : windows.Disabled)
       if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
-    if (Screen) Screen->SetFocusedForm(savedFocusedForm);
+    if (Screen) Screen->SetFocusedForm(savedFocusedLife.Ended() ? nullptr : savedFocusedForm);
     if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
     if (!life.Ended()) formState_ -= TFormStateItem::fsModal;
   };
@@ -560,12 +565,13 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   }
   ++focusCount;
   if (!keepActiveControl) activeControl_ = control != this ? control : nullptr;
-  if (Screen) Screen->SetActive(this, control);
+  // A handler of the screen's or of the focus messages (OnActiveFormChange, OnEnter, OnExit) may free the control
+  // or the form: the focus then stays where its removal put it, and nothing of either is touched again.
+  const TLifeWatch controlLife = control->LifeWatch();
+  if (Screen && Screen->SetActive(this, control).Gone()) return false;
+  if (controlLife.Ended()) return false;
   if (control->ControlState().Contains(TControlStateItem::csFocusing)) return false;
   control->SetControlState(control->ControlState() + TControlStateItem::csFocusing);
-  // A handler of the focus messages (OnEnter, OnExit) may free the control: the focus then stays where its removal
-  // put it, and nothing of the control is touched again.
-  const TLifeWatch controlLife = control->LifeWatch();
   struct TFocusingGuard {
     TWinControl* Control;
     const TLifeWatch& Life;

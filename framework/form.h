@@ -114,10 +114,10 @@ class TCustomForm : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
-  void CreateWindowHandle(const TCreateParams& params) override;
+  TRaised CreateWnd() override;
+  TRaised CreateWindowHandle(const TCreateParams& params) override;
   void DestroyWindowHandle() override;
-  void AlignControls(TControl* control, RECT& rect) override;
+  TRaised AlignControls(TControl* control, RECT& rect) override;
   virtual TRaised DoShow();
   virtual TRaised DoHide();
   virtual TRaised DoClose(TCloseAction& action);

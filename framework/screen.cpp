@@ -203,15 +203,17 @@ void TScreen::RemoveForm(TCustomForm* form) {
   }
 }
 
-void TScreen::SetActive(TCustomForm* form, TWinControl* control) {
+TRaised TScreen::SetActive(TCustomForm* form, TWinControl* control) {
   auto it = std::find(forms_.begin(), forms_.end(), form);
   if (it != forms_.end()) std::rotate(forms_.begin(), it, it + 1);
   bool formChanged = activeForm_ != form;
   bool controlChanged = activeControl_ != control;
   activeForm_ = form;
   activeControl_ = control;
-  if (formChanged && RaiseEvent(OnActiveFormChange, this).Gone()) return;
-  if (controlChanged && RaiseEvent(OnActiveControlChange, this).Gone()) return;
+  const TLifeWatch formLife = form ? form->LifeWatch() : LifeWatch();
+  if (formChanged && ::RaiseEvent(formLife, OnActiveFormChange, this).Gone()) return TRaised(false);
+  if (!controlChanged) return TRaised(true);
+  return ::RaiseEvent(formLife, OnActiveControlChange, this);
 }
 
 void TScreen::ControlDestroyed(TControl* control) {

@@ -20,7 +20,10 @@ void TSplitter::SetBeveled(bool value) {
 }
 
 void TSplitter::SetBounds(int left, int top, int width, int height) {
+  // OnCanResize and OnResize may free the splitter.
+  const TLifeWatch life = LifeWatch();
   TGraphicControl::SetBounds(left, top, std::max(width, 0), std::max(height, 0));
+  if (life.Ended()) return;
   // Alignment always passes through here, so the cursor follows the axis the splitter moves on.
   if (Align() != TAlign::alNone && Align() != TAlign::alClient) SetCursor(Horizontal() ? crHSplit : crVSplit);
 }

@@ -334,18 +334,14 @@ HWND TWinControl::Handle() {
     // window then.
     const TLifeWatch life = LifeWatch();
     if (Parent()) Parent()->HandleNeeded();
-    if (life.Ended()) return nullptr;
-    CreateHandle();
-    if (life.Ended()) return nullptr;
+    if (life.Ended() || CreateHandle().Gone()) return nullptr;
   }
   return handle_;
 }
 
-void TWinControl::CreateHandle() {
-  if (handle_) return;
-  const TLifeWatch life = LifeWatch();
-  CreateWnd();
-  if (life.Ended()) return;
+TRaised TWinControl::CreateHandle() {
+  if (handle_) return TRaised(true);
+  if (CreateWnd().Gone()) return TRaised(false);
   if (Parent()) {
     // Keep the window's place among its siblings the one the child list gives.
     HWND after = HWND_TOP;
@@ -362,7 +358,7 @@ void TWinControl::CreateHandle() {
     SetWindowPos(handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   for (TControl* child : controls_) child->UpdateAnchorRules();
-  Realign();
+  return Realign();
 }
 
 void TWinControl::CreateParams(TCreateParams& params) {
@@ -399,7 +395,7 @@ void TWinControl::CreateSubClass(TCreateParams& params, const wchar_t* controlCl
   params.WindowClass.style &= ~(CS_OWNDC | CS_CLASSDC | CS_PARENTDC | CS_GLOBALCLASS);
 }
 
-void TWinControl::CreateWnd() {
+TRaised TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
   if (!params.WndParent && (params.Style & WS_CHILD))
@@ -415,32 +411,39 @@ void TWinControl::CreateWnd() {
     if (!RegisterClassW(&wc)) RaiseLastOSError();
   }
   creationControl = this;
+  bool lives = false;
   try {
-    CreateWindowHandle(params);
+    lives = CreateWindowHandle(params).Alive();
   } catch (...) {
     creationControl = nullptr;
     throw;
   }
   creationControl = nullptr;
+  if (!lives) return TRaised(false);
   if (!handle_) {
     // A handler raised while the window was made (its OnResize) moved the control, or its parent, elsewhere, and
     // the window went with the move: no failure, the control gets a window where it shows next.
-    if ((Parent() ? Parent()->handle_ : parentWindow_) != params.WndParent) return;
+    if ((Parent() ? Parent()->handle_ : parentWindow_) != params.WndParent) return TRaised(true);
     RaiseLastOSError();
   }
   UpdateBounds();
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
+  const TLifeWatch life = LifeWatch();
   AdjustSize();
+  return TRaised(!life.Ended());
 }
 
-void TWinControl::CreateWindowHandle(const TCreateParams& params) {
+TRaised TWinControl::CreateWindowHandle(const TCreateParams& params) {
   // A child window has an identifier from the start, so that notifications naming it by identifier (measure
   // item during its creation) find it.
   HMENU id = (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(NextChildId())) : nullptr;
+  const TLifeWatch life = LifeWatch();
   HWND wnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
                              params.X, params.Y, params.Width, params.Height, params.WndParent, id,
                              params.WindowClass.hInstance, params.Param);
+  if (life.Ended()) return TRaised(false);
   if (wnd && !handle_) AttachWindow(wnd);
+  return TRaised(true);
 }
 
 void TWinControl::AttachWindow(HWND wnd) {
@@ -547,13 +550,16 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   ConstrainSize(width, height);
   if (left == Left() && top == Top() && width == Width() && height == Height()) return;
   if (handle_ && !IsIconic(handle_)) {
+    // The window's new size raises OnResize and aligns the children, whose handlers may free this control.
+    const TLifeWatch life = LifeWatch();
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (life.Ended()) return;
   } else {
     StoreBounds(left, top, width, height);
     if (handle_) SetPlacementBounds();
   }
   UpdateAnchorRules();
-  RequestAlign();
+  if (RequestAlign().Gone()) return;
 }
 
 void TWinControl::SetPlacementBounds() {
@@ -623,8 +629,7 @@ void TWinControl::UpdateShowing(bool parentShows) {
     return list;
   };
   if (show) {
-    if (!handle_) CreateHandle();
-    if (life.Ended()) return;
+    if (!handle_ && CreateHandle().Gone()) return;
     // The children first, so that the window appears whole.
     for (const auto& [child, childLife] : children()) {
       if (!childLife.Ended()) child->UpdateShowing(true);
@@ -692,7 +697,7 @@ void TWinControl::InsertControl(TControl* control) {
     } else if (handle_) {
       control->Invalidate();
     }
-    AlignControl(control);
+    if (AlignControl(control).Gone()) return;
   }
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 1);
 }
@@ -709,7 +714,7 @@ void TWinControl::RemoveControl(TControl* control) {
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
   control->SetParentValue(nullptr);
   Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 0);
-  if (!IsDestroying()) Realign();
+  if (!IsDestroying() && Realign().Gone()) return;
 }
 
 bool TWinControl::ContainsControl(const TControl* control) const {
@@ -1271,7 +1276,7 @@ void TWinControl::Dispatch(TMessage& message) {
     case WM_SIZE:
       if (handle_) UpdateBounds();
       DefaultHandler(message);
-      Realign();
+      if (Realign().Gone()) return;
       if (!IsLoading() && Resize().Gone()) return;
       return;
     case WM_MOVE:

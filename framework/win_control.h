@@ -92,9 +92,9 @@ class TWinControl : public TControl {
 
   // Alignment of children: suspended between DisableAlign and EnableAlign, done again by Realign.
   void DisableAlign();
-  void EnableAlign();
+  [[nodiscard]] TRaised EnableAlign();
   bool AlignDisabled() const { return alignLevel_ != 0; }
-  void Realign() { AlignControl(nullptr); }
+  TRaised Realign() { return AlignControl(nullptr); }
 
   // A dock site takes controls docked into it (CM_DOCKCLIENT) and lets them go (CM_UNDOCKCLIENT).
   bool DockSite() const { return dockSite_; }
@@ -163,11 +163,13 @@ class TWinControl : public TControl {
   virtual void CreateParams(TCreateParams& params);
   // Takes the class of a system control (EDIT, BUTTON, ...) so the window is that control, with this class's name.
   void CreateSubClass(TCreateParams& params, const wchar_t* controlClassName);
-  virtual void CreateWnd();
-  virtual void CreateWindowHandle(const TCreateParams& params);
+  // Making the window raises handlers (OnResize as its first size arrives, a control filling itself in), which may
+  // free the control: each answers whether it outlived them.
+  [[nodiscard]] virtual TRaised CreateWnd();
+  [[nodiscard]] virtual TRaised CreateWindowHandle(const TCreateParams& params);
   virtual void DestroyWnd();
   virtual void DestroyWindowHandle();
-  virtual void CreateHandle();
+  [[nodiscard]] virtual TRaised CreateHandle();
   void DestroyHandle();
   // The window without creating one; SetWindowHandle lets a control detach its window from itself while it
   // changes parents and attach it again afterwards, so the window survives.
@@ -182,13 +184,15 @@ class TWinControl : public TControl {
   void UpdateShowing(bool parentShows = true);
   void UpdateControlState();
 
-  virtual void AlignControls(TControl* control, RECT& rect);
+  // Alignment sets the children's bounds, whose handlers (OnCanResize, OnResize) may free any child or this
+  // control: these answer whether this control outlived them.
+  [[nodiscard]] virtual TRaised AlignControls(TControl* control, RECT& rect);
   // The part of the client area children align in; the base takes BorderWidth off nothing (the frame is
   // non-client already) and leaves the rectangle.
   virtual void AdjustClientRect(RECT& rect);
   // Draws the frame for WM_PRINT; a window with parts of its own in the frame adds them.
   virtual void PaintNonClientTo(HDC dc);
-  void AlignControl(TControl* control);
+  [[nodiscard]] TRaised AlignControl(TControl* control);
   virtual void InsertControl(TControl* control);
   virtual void RemoveControl(TControl* control);
   // Frees the child controls, last first.
@@ -239,7 +243,7 @@ class TWinControl : public TControl {
   void AttachWindow(HWND wnd);
   void UpdateTabOrder(int value);
   void SendReflected(TMessage& message, HWND child);
-  void AlignChildren(TControl* control, RECT& rect);
+  [[nodiscard]] TRaised AlignChildren(TControl* control, RECT& rect);
   void TrackMouse(const TMessage& message);
 
   void WMPaint(TMessage& message);

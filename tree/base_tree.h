@@ -744,7 +744,7 @@ class TBaseTree : public TCustomControl {
 
   // ---- the window
   void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
+  TRaised CreateWnd() override;
   void DestroyWnd() override;
   void WndProc(TMessage& message) override;
   void Notification(TComponent* component, TOperation operation) override;

@@ -90,15 +90,15 @@ void TBaseTree::CreateParams(TCreateParams& params) {
   if (BiDiMode() != TBiDiMode::bdLeftToRight) params.ExStyle |= WS_EX_LEFTSCROLLBAR;
 }
 
-void TBaseTree::CreateWnd() {
-  inherited::CreateWnd();
+TRaised TBaseTree::CreateWnd() {
+  if (inherited::CreateWnd().Gone()) return TRaised(false);
   if (VisualStylesInUse() && options_->PaintOptions().Contains(TTreePaintOption::toThemeAware))
     states_ += TTreeState::stUseThemes;
   else
     states_ -= TTreeState::stUseThemes;
   if (header_->Options().Contains(TTreeHeaderOption::hoAutoResize) &&
       header_->Columns()->AdjustAutoSize(NoColumn, true).Gone())
-    return;
+    return TRaised(false);
   TScrollBarStyle style = scrollBarOptions_->ScrollBarStyle();
   if (style != TScrollBarStyle::sbmRegular) {
     InitializeFlatSB(Handle());
@@ -109,6 +109,7 @@ void TBaseTree::CreateWnd() {
     SetDropTargetRegistered(true);
   UpdateScrollBars(true);
   UpdateHeaderRect();
+  return TRaised(true);
 }
 
 void TBaseTree::DestroyWnd() {

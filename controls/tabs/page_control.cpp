@@ -209,7 +209,9 @@ void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
     return;
   }
   // A page that goes cannot stay active, whatever OnChanging says or raises: the control forgets it first, and the
-  // first exception a handler raised follows.
+  // first exception a handler raised follows. A page being destroyed is forgotten before any handler runs, so that
+  // none is told of it as the active page, and it raises no OnHide of its own as it dies.
+  if (page->IsDestroying() && activePage_ == page) activePage_ = nullptr;
   const TLifeWatch life = LifeWatch();
   TFirstFailure failure;
   failure.Run([&] { SetActivePage(next); });
@@ -378,14 +380,14 @@ void TPcCustomPageControl::Refresh() {
   if (AlignDisabled()) {
     // Inside an update bracket: the layout waits for the alignment that closing the bracket runs.
     layoutPending_ = true;
-    Realign();
+    if (Realign().Gone()) return;
     return;
   }
   LayOut();
   // Aligning walks every page, for each page a caller adds or frees; the pages need it only when the area they
   // fill changed, as a page that shows or moves asks for its own.
   const RECT area = PageArea();
-  if (!EqualRect(&area, &alignedArea_)) Realign();
+  if (!EqualRect(&area, &alignedArea_) && Realign().Gone()) return;
 }
 
 RECT TPcCustomPageControl::PageArea() {
@@ -487,9 +489,10 @@ void TPcCustomPageControl::CreateParams(TCreateParams& params) {
   params.WindowClass.style = (params.WindowClass.style & ~(CS_HREDRAW | CS_VREDRAW)) | CS_DBLCLKS;
 }
 
-void TPcCustomPageControl::CreateWnd() {
-  TCustomControl::CreateWnd();
+TRaised TPcCustomPageControl::CreateWnd() {
+  if (TCustomControl::CreateWnd().Gone()) return TRaised(false);
   Refresh();
+  return TRaised(true);
 }
 
 void TPcCustomPageControl::AdjustClientRect(RECT& rect) {
@@ -517,18 +520,18 @@ void TPcCustomPageControl::Loaded() {
   Refresh();
 }
 
-void TPcCustomPageControl::AlignControls(TControl* control, RECT& rect) {
+TRaised TPcCustomPageControl::AlignControls(TControl* control, RECT& rect) {
   // The page area is not known before the tabs are laid out, which waits for the end of loading.
-  if (IsLoading()) return;
+  if (IsLoading()) return TRaised(true);
   if (layoutPending_) {
     LayOut();
   } else if (auto* page = ObjectAs<TPcTabSheet>(control); page && !page->Visible()) {
     // A hidden page takes no room, so its own request to be aligned changes nothing; answering it would walk
     // every page, for each page a form reads.
-    return;
+    return TRaised(true);
   }
   alignedArea_ = PageArea();
-  TCustomControl::AlignControls(control, rect);
+  return TCustomControl::AlignControls(control, rect);
 }
 
 void TPcCustomPageControl::GetChildren(const TGetChildProc& proc, TComponent* root) {

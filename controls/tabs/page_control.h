@@ -165,9 +165,9 @@ class TPcCustomPageControl : public TCustomControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
+  TRaised CreateWnd() override;
   void AdjustClientRect(RECT& rect) override;
-  void AlignControls(TControl* control, RECT& rect) override;
+  TRaised AlignControls(TControl* control, RECT& rect) override;
   void Paint() override;
   TRaised KeyDown(WORD& key, TShiftState shift) override;
   void Notification(TComponent* component, TOperation operation) override;

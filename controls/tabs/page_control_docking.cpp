@@ -29,16 +29,31 @@ void TPcCustomPageControl::CMDockClient(TMessage& message) {
     message.Result = 1;
     return;
   }
-  newDockSheet_ = new TPcTabSheet(this);
-  if (auto* form = ObjectAs<TCustomForm>(client)) newDockSheet_->SetCaption(form->Caption());
-  newDockSheet_->SetPageControl(this);
-  TCustomControl::Dispatch(message);
-  newDockSheet_->SetTabVisible(client->Visible());
-  if (client->Visible()) SetActivePage(newDockSheet_);
-  client->SetAlign(TAlign::alClient);
-  WatchDockClient(client, newDockSheet_);
-  newDockSheet_ = nullptr;
   message.Result = 0;
+  // The page's activation raises OnChanging and OnChange, the client's move its own handlers: any of them may free
+  // this control, the page or the client, and nothing of what went is touched afterwards.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch clientLife = client->LifeWatch();
+  auto* sheet = new TPcTabSheet(this);
+  const TLifeWatch sheetLife = sheet->LifeWatch();
+  const auto gone = [&] {
+    if (!life.Ended() && (clientLife.Ended() || sheetLife.Ended())) newDockSheet_ = nullptr;
+    return life.Ended() || clientLife.Ended() || sheetLife.Ended();
+  };
+  newDockSheet_ = sheet;
+  if (auto* form = ObjectAs<TCustomForm>(client)) sheet->SetCaption(form->Caption());
+  sheet->SetPageControl(this);
+  if (gone()) return;
+  TCustomControl::Dispatch(message);
+  if (gone()) return;
+  sheet->SetTabVisible(client->Visible());
+  if (gone()) return;
+  if (client->Visible()) SetActivePage(sheet);
+  if (gone()) return;
+  client->SetAlign(TAlign::alClient);
+  if (gone()) return;
+  WatchDockClient(client, sheet);
+  newDockSheet_ = nullptr;
 }
 
 void TPcCustomPageControl::DoAddDockClient(TControl* client, const RECT& rect) {
@@ -91,11 +106,19 @@ void TPcCustomPageControl::WatchDockClient(TControl* client, TPcTabSheet* sheet)
   watchedClients_.push_back(TWatchedClient{client, previous, sheet});
   client->FreeNotification(this);
   client->SetWindowProc([this, client, previous](TMessage& message) {
+    // The client's handlers (its OnHide as it hides) may free this control, which puts the client's own procedure
+    // back and so frees this one, or the client: what the rest needs is taken first, and nothing that went is
+    // touched afterwards.
+    TPcCustomPageControl* const control = this;
+    TControl* const watched = client;
+    const TLifeWatch life = control->LifeWatch();
+    const TLifeWatch clientLife = watched->LifeWatch();
     if (previous)
       previous(message);
     else
-      client->WndProc(message);
-    if (message.Msg == CM_TEXTCHANGED || message.Msg == CM_VISIBLECHANGED) DockClientChanged(client, message);
+      watched->WndProc(message);
+    if (life.Ended() || clientLife.Ended()) return;
+    if (message.Msg == CM_TEXTCHANGED || message.Msg == CM_VISIBLECHANGED) control->DockClientChanged(watched, message);
   });
 }
 

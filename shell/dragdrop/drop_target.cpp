@@ -39,9 +39,10 @@ class TWinControlProxy : public TWinControl {
   }
 
  protected:
-  void CreateWnd() override {
-    TWinControl::CreateWnd();
+  TRaised CreateWnd() override {
+    if (TWinControl::CreateWnd().Gone()) return TRaised(false);
     OleCheck(RegisterDragDrop(Parent()->Handle(), registered_));
+    return TRaised(true);
   }
   void DestroyWnd() override {
     if (Parent() && Parent()->HandleAllocated()) RevokeDragDrop(Parent()->Handle());

@@ -1,5 +1,5 @@
-// Buttons freed by a handler of their own mouse or keys, by real input: nothing of a freed button is touched
-// afterwards. Each is made under guarded allocations, so that a use of what the handler freed faults.
+// Buttons freed by a handler of their own mouse, keys or focus, or by another control's OnExit as a click or an
+// accelerator moves the focus to them, by real input: nothing of a freed button is touched afterwards. Each is made under guarded allocations, so that a use of what the handler freed faults.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +10,8 @@
 #include "controls/xp_button.h"
 #include "controls/xp_check_box.h"
 #include "form_fixture.h"
+#include "framework/application.h"
+#include "framework/edit.h"
 #include "framework/speed_button.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
@@ -19,11 +21,13 @@ using namespace controls;
 
 namespace {
 
-enum class TInput { LeftClick, RightClick, Space };
+// The accelerator is Alt and G: the buttons of the cases that press it are captioned "&Go".
+enum class TInput { LeftClick, RightClick, Space, Accelerator };
 
 struct TCase {
   const char* Name;
-  // Makes the control on the form and arms the handler that frees it through the given pointer.
+  // Makes the control on the form and arms the handler that frees it through the given pointer; answers the
+  // control that has the focus before the input.
   std::function<TControl*(TForm*, TControl*&)> Make;
   TInput Input;
 };
@@ -35,6 +39,25 @@ T* MakeOn(TForm* form, TControl*& slot) {
   control->SetParent(form);
   slot = control;
   return control;
+}
+
+// An edit beside the control, which has the focus before the input; its OnExit frees the control when asked to.
+TEdit* FocusedEditBeside(TForm* form, TControl*& slot, bool freeOnExit) {
+  auto* edit = new TEdit(form);
+  edit->SetBounds(10, 100, 150, 24);
+  edit->SetParent(form);
+  if (freeOnExit) edit->OnExit = [&slot](TObject*) { delete std::exchange(slot, nullptr); };
+  return edit;
+}
+
+// The control, captioned for the accelerator, frees itself as it takes the focus, or the edit frees it as it
+// loses the focus.
+template <class T>
+TControl* FreedAsTheFocusComes(TForm* form, TControl*& slot, bool byTheEdit) {
+  T* control = MakeOn<T>(form, slot);
+  control->SetCaption(L"&Go");
+  if (!byTheEdit) control->OnEnter = [&slot](TObject*) { delete std::exchange(slot, nullptr); };
+  return FocusedEditBeside(form, slot, byTheEdit);
 }
 
 // The handlers free the control through its slot.
@@ -116,6 +139,24 @@ const TCase kCases[] = {
        return box;
      },
      TInput::LeftClick},
+    {"XPButtonInOnEnterByAClick",
+     [](TForm* form, TControl*& slot) { return FreedAsTheFocusComes<TXP_Button>(form, slot, false); },
+     TInput::LeftClick},
+    {"XPButtonInTheFocusedEditsOnExitByAClick",
+     [](TForm* form, TControl*& slot) { return FreedAsTheFocusComes<TXP_Button>(form, slot, true); },
+     TInput::LeftClick},
+    {"XPButtonInOnEnterByItsAccelerator",
+     [](TForm* form, TControl*& slot) { return FreedAsTheFocusComes<TXP_Button>(form, slot, false); },
+     TInput::Accelerator},
+    {"XPCheckBoxInOnEnterByAClick",
+     [](TForm* form, TControl*& slot) { return FreedAsTheFocusComes<TXP_CheckBox>(form, slot, false); },
+     TInput::LeftClick},
+    {"XPCheckBoxInTheFocusedEditsOnExitByAClick",
+     [](TForm* form, TControl*& slot) { return FreedAsTheFocusComes<TXP_CheckBox>(form, slot, true); },
+     TInput::LeftClick},
+    {"XPCheckBoxInOnEnterByItsAccelerator",
+     [](TForm* form, TControl*& slot) { return FreedAsTheFocusComes<TXP_CheckBox>(form, slot, false); },
+     TInput::Accelerator},
 };
 
 class ButtonFreedByOwnHandler : public FormTest, public testing::WithParamInterface<TCase> {};
@@ -131,11 +172,19 @@ TEST_P(ButtonFreedByOwnHandler, NothingOfItIsTouchedAgain) {
     ProcessPendingMessages();
     if (c.Input == TInput::Space)
       SendKeyPress(VK_SPACE);
-    else
+    else if (c.Input == TInput::Accelerator) {
+      SendKeyPress('G', false, false, true);
+      // The application's loop offers the key to the form's controls.
+      PumpUntil([&slot] {
+        Application->ProcessMessages();
+        return !slot;
+      });
+    } else
       SendMouseClick(Form()->ClientToScreen(POINT{60, 25}), c.Input == TInput::RightClick);
     EXPECT_TRUE(PumpUntil([&slot] {
       return !slot && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_RBUTTON) & 0x8000) &&
-             !(GetAsyncKeyState(VK_SPACE) & 0x8000) && GetCapture() == nullptr;
+             !(GetAsyncKeyState(VK_SPACE) & 0x8000) && !(GetAsyncKeyState(VK_MENU) & 0x8000) &&
+             GetCapture() == nullptr;
     })) << "the handler did not run";
     ProcessPendingMessages();
     // What is left still paints.

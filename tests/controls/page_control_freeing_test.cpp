@@ -10,6 +10,7 @@
 #include "controls/tabs/tab_painter.h"
 #include "form_fixture.h"
 #include "framework/bitmap.h"
+#include "framework/edit.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
@@ -138,6 +139,29 @@ TEST_F(PageControlFreeing, NothingFreedByAHandlerIsTouchedAgain) {
          };
        },
        TAct::DeleteActive, false, 1},
+      {"the active page deleted, OnChanging frees whatever page is active",
+       [](PageControlFreeing& t) {
+         t.control_->OnChanging = [&t, a = t.Page(0)](TObject*, TPcTabSheet*, bool&) {
+           EXPECT_NE(t.control_->ActivePage(), a) << "the page being deleted is reported active";
+           if (TPcTabSheet* active = t.control_->ActivePage()) delete active;
+         };
+       },
+       TAct::DeleteActive, false, 2},
+      {"the active page deleted, the coming page's OnShow frees whatever page is active",
+       [](PageControlFreeing& t) {
+         t.Page(1)->OnShow = [&t, a = t.Page(0)](TObject*) {
+           EXPECT_NE(t.control_->ActivePage(), a) << "the page being deleted is reported active";
+           if (TPcTabSheet* active = t.control_->ActivePage()) delete active;
+         };
+       },
+       TAct::DeleteActive, false, 2},
+      {"the active page deleted, OnChange frees the page that came",
+       [](PageControlFreeing& t) {
+         t.control_->OnChange = [&t, b = t.Page(1)](TObject*) {
+           if (t.control_->ActivePage() == b) delete b;
+         };
+       },
+       TAct::DeleteActive, false, 1},
   };
   for (TPcTabStyle style :
        {TPcTabStyle::pctsTabs, TPcTabStyle::pctsButtons, TPcTabStyle::pctsFlatButtons, TPcTabStyle::pctsFlat}) {
@@ -198,6 +222,75 @@ TEST(PageControlFormFreeing, TheActivePageDeletedWhoseOnChangeFreesTheForm) {
   ProcessPendingMessages();
   EXPECT_EQ(form, nullptr);
   delete form;
+}
+
+// Clears a slot when the component that owns it goes, however it goes (with the page it stands on, say).
+class TClearsSlot : public TComponent {
+ public:
+  template <class T>
+  explicit TClearsSlot(T*& slot) : TComponent(slot), clear_([&slot] { slot = nullptr; }) {}
+  ~TClearsSlot() override { clear_(); }
+
+ private:
+  std::function<void()> clear_;
+};
+
+// A form docked into the page control, whose handlers free the control or the form it stands on: the control's
+// OnChange as the docked form's page becomes active, or the docked form's OnHide, raised inside its window
+// procedure that the control watches. Made under guarded allocations.
+TEST(PageControlDockFreeing, NothingFreedByADockedFormsHandlerIsTouchedAgain) {
+  struct TCase {
+    const char* Name;
+    bool AsItHides;
+    bool FreesTheForm;
+  } cases[] = {
+      {"OnChange frees the control as the client docks", false, false},
+      {"OnChange frees the form as the client docks", false, true},
+      {"the docked form's OnHide frees the control", true, false},
+      {"the docked form's OnHide frees the form", true, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    auto* form = new TForm(nullptr);
+    form->SetBorderStyle(TFormBorderStyle::bsNone);
+    form->SetBounds(40, 40, 420, 260);
+    form->Show();
+    new TClearsSlot(form);
+    auto* control = new TPcPageControl(form);
+    new TClearsSlot(control);
+    control->SetBounds(10, 10, 400, 200);
+    control->SetParent(form);
+    control->SetDockSite(true);
+    auto* page = new TPcTabSheet(form);
+    page->SetCaption(L"A");
+    page->SetPageControl(control);
+    auto* client = new TForm(nullptr);
+    new TClearsSlot(client);
+    client->SetBounds(100, 300, 160, 100);
+    client->SetCaption(L"Docked");
+    client->Show();
+    ProcessPendingMessages();
+    const auto free = [&form, &control, &c](TObject*) {
+      if (c.FreesTheForm)
+        delete form;
+      else
+        delete control;
+    };
+    if (c.AsItHides) {
+      ASSERT_TRUE(client->ManualDock(control));
+      client->OnHide = free;
+      client->Hide();
+    } else {
+      control->OnChange = free;
+      client->ManualDock(control);
+    }
+    ProcessPendingMessages();
+    EXPECT_EQ(c.FreesTheForm ? static_cast<void*>(form) : control, nullptr) << "the handler did not run";
+    delete client;
+    delete form;
+    ProcessPendingMessages();
+  }
 }
 
 }  // namespace

@@ -302,7 +302,7 @@ TEST_F(PageControlTest, PagesAddedInsideAnUpdateBracketAreLaidOutWhenItCloses) {
   for (int i = 0; i < 50; ++i) AddPage(L"Page " + std::to_wstring(i));
   EXPECT_FALSE(Painter()->Buttons(50)->LaidOut()) << "no layout while the bracket is open";
   EXPECT_EQ(Painter()->GetTabsAreaHeight(), firstRows);
-  Control()->EnableAlign();
+  EXPECT_TRUE(Control()->EnableAlign().Alive());
   for (int i = 0; i <= 50; ++i) EXPECT_TRUE(Painter()->Buttons(i)->LaidOut()) << i;
   EXPECT_GT(Painter()->GetTabsAreaHeight(), firstRows);
   EXPECT_GE(Control()->ActivePage()->Top(), Painter()->GetTabsAreaHeight()) << "the page moved below the new rows";

@@ -109,7 +109,7 @@ TEST_F(Alignment, AlignmentWaitsWhileDisabled) {
   auto* top = Make<TTestPanel>(Form(), {5, 5, 10, 30});
   top->SetAlign(TAlign::alTop);
   EXPECT_TRUE(BoundsAre(top, {5, 5, 10, 30}));
-  Form()->EnableAlign();
+  EXPECT_TRUE(Form()->EnableAlign().Alive());
   EXPECT_TRUE(BoundsAre(top, {0, 0, 400, 25}));
 }
 

@@ -1,5 +1,5 @@
-// A control freed by a handler of its own painting, keys or mouse, by real input: the framework touches nothing of
-// it afterwards. Everything is made under guarded allocations, so that a use of what a handler freed faults.
+// A control freed by a handler of its own painting, keys, mouse or sizing, or of a sibling's sizing as the parent
+// aligns them, by real input or the program's moves: the framework touches nothing of it afterwards. Everything is made under guarded allocations, so that a use of what a handler freed faults.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,6 +7,7 @@
 
 #include "control_fixtures.h"
 #include "framework/edit.h"
+#include "framework/splitter.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
@@ -58,6 +59,8 @@ struct TScene {
   THandlerGraphic* Sibling;
   TEdit* Edit;
   TForm* Form;
+  // A control a case adds to the panel.
+  TControl* Extra;
 };
 
 struct TCase {
@@ -105,6 +108,15 @@ template <class T>
 void Free(T*& control) {
   delete std::exchange(control, nullptr);
 }
+
+// Both children take the panel's top edge, the sibling below the child.
+void AlignBothToTheTop(TScene& s) {
+  s.Child->SetAlign(TAlign::alTop);
+  s.Sibling->SetAlign(TAlign::alTop);
+}
+
+// The panel grows: its window's new size aligns its children again.
+void GrowThePanel(TScene& s) { s.Panel->SetBounds(0, 0, 260, 260); }
 
 const TCase kCases[] = {
     {"PanelInItsPaint", [](TScene& s) { s.Panel->OnPainted = [&s] { Free(s.Panel); }; },
@@ -174,6 +186,38 @@ const TCase kCases[] = {
     {"EditInOnMouseWheelDown",
      [](TScene& s) { s.Edit->OnMouseWheelDown = [&s](TObject*, TShiftState, POINT, bool&) { Free(s.Edit); }; },
      [](TScene& s) { TurnWheelOver(s.Edit); }, [](TScene& s) -> TControl* { return s.Edit; }},
+    {"PanelInItsOnResizeBySetBounds", [](TScene& s) { s.Panel->OnResize = [&s](TObject*) { Free(s.Panel); }; },
+     GrowThePanel, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInItsOnResizeAsItsWindowIsMadeAgain",
+     [](TScene& s) { s.Panel->OnResize = [&s](TObject*) { Free(s.Panel); }; },
+     [](TScene& s) { s.Panel->RecreateWnd(); }, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInAnAlignedChildsOnResize",
+     [](TScene& s) {
+       AlignBothToTheTop(s);
+       s.Child->OnResize = [&s](TObject*) { Free(s.Panel); };
+     },
+     GrowThePanel, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"NextAlignedSiblingInAChildsOnResize",
+     [](TScene& s) {
+       AlignBothToTheTop(s);
+       s.Child->OnResize = [&s](TObject*) { Free(s.Sibling); };
+     },
+     GrowThePanel, [](TScene& s) -> TControl* { return s.Sibling; }},
+    {"PanelInAnAlignedChildsOnCanResize",
+     [](TScene& s) {
+       AlignBothToTheTop(s);
+       s.Child->OnCanResize = [&s](TObject*, int&, int&, bool&) { Free(s.Panel); };
+     },
+     GrowThePanel, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"SplitterInItsOnResize",
+     [](TScene& s) {
+       auto* splitter = new TSplitter(s.Form);
+       splitter->SetParent(s.Panel);
+       splitter->SetAlign(TAlign::alLeft);
+       s.Extra = splitter;
+       splitter->OnResize = [&s](TObject*) { Free(s.Extra); };
+     },
+     GrowThePanel, [](TScene& s) -> TControl* { return s.Extra; }},
 };
 
 class FreedInHandler : public ControlTest, public testing::WithParamInterface<TCase> {};

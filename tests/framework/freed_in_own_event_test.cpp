@@ -1,9 +1,10 @@
-// A form freed by a handler of its own closing, showing, hiding or activation, by an edit's OnExit, by an MDI
-// child's OnCloseQuery, by a menu command, a timer's tick, an action's handlers or a key typed into a combo box,
-// also when the handler raises afterwards, an action freed by its list's handlers, and a pop-up menu freed by its
-// own OnPopup or while it tracks, each reached the way a user or a program reaches it: the framework touches
-// nothing of what was freed afterwards, and reports the exception with no sender. Everything is made under guarded
-// allocations, so that a use of what a handler freed faults.
+// A form freed by a handler of its own closing, showing, hiding, sizing or activation, by an edit's OnExit, OnResize
+// or OnChange, by an MDI child's OnCloseQuery, by a menu command, a timer's tick, an action's handlers or its
+// update, a key typed into a combo box or the screen's change of the active form, also when the handler raises
+// afterwards, or released while a dialog it opened runs, an action freed by its list's handlers, and a pop-up menu
+// freed by its own OnPopup or while it tracks, each reached the way a user or a program reaches it: the framework
+// touches nothing of what was freed afterwards, and reports the exception with no sender. Everything is made under
+// guarded allocations, so that a use of what a handler freed faults.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,9 +14,11 @@
 #include "framework/actions.h"
 #include "framework/application.h"
 #include "framework/combo_box.h"
+#include "framework/control_action_link.h"
 #include "framework/edit.h"
 #include "framework/form.h"
 #include "framework/menus.h"
+#include "framework/screen.h"
 #include "framework/speed_button.h"
 #include "framework/timer.h"
 #include "support/hostile_input.h"
@@ -34,6 +37,8 @@ struct TScene {
   TForm* Other;
   TCustomComboBox* Combo;
   TAction* Action;
+  // A form the form owns, when a case makes one.
+  TForm* Owned;
 };
 
 struct TCase {
@@ -54,6 +59,7 @@ void Free(T*& object) {
 }
 
 void* FreedForm(TScene& s) { return s.Form; }
+void* FreedEdit(TScene& s) { return s.Edit; }
 void* FreedMenu(TScene& s) { return s.Menu; }
 void* FreedCombo(TScene& s) { return s.Combo; }
 void* FreedAction(TScene& s) { return s.Action; }
@@ -277,6 +283,63 @@ void ChooseTheFirstItem(const std::function<void()>& show, std::function<void()>
   ProcessPendingMessages();
 }
 
+// Clears the scene's slot when the form that owns it goes, however it goes (the release that caFree queues).
+class TClearsSlot : public TComponent {
+ public:
+  explicit TClearsSlot(TForm*& slot) : TComponent(slot), slot_(slot) {}
+  ~TClearsSlot() override { slot_ = nullptr; }
+
+ private:
+  TForm*& slot_;
+};
+
+// The form closes with caFree; its release comes while a dialog's loop runs.
+void ClosesWithCaFree(TScene& s) {
+  new TClearsSlot(s.Form);
+  s.Form->OnClose = [](TObject*, TCloseAction& action) { action = TCloseAction::caFree; };
+}
+
+// A dialog shown modally until the form is gone, as a confirmation asked after closing; then another window comes
+// to the front, which asks the screen for the form that had the focus.
+void ConfirmInADialogUntilTheFormIsGone(TScene& s) {
+  TForm dialog(nullptr);
+  dialog.SetBounds(100, 100, 160, 100);
+  EXPECT_TRUE(RunModalWithInput(
+      [&] {
+        PostInputFromLoop([&] {
+          EXPECT_TRUE(PumpUntil([&s] { return s.Form == nullptr; }));
+          dialog.SetModalResult(mrOk);
+        });
+      },
+      [&] { dialog.ShowModal(); }));
+}
+
+void ActivateTheOther(TScene& s) {
+  Activate(s.Other);
+  TForm next(nullptr);
+  next.SetBounds(200, 200, 160, 100);
+  next.Show();
+  Activate(&next);
+}
+
+// A form the form owns, shown in front of it.
+void ShowAnOwnedForm(TScene& s) {
+  s.Owned = new TForm(s.Form);
+  s.Owned->SetBounds(120, 120, 200, 120);
+  s.Owned->Show();
+  Activate(s.Owned);
+}
+
+// An action of the form's with a caption, linked to the edit if one is given.
+TAction* LinkAnAction(TScene& s, TEdit* edit) {
+  auto* list = new TActionList(s.Form);
+  auto* action = new TAction(s.Form);
+  action->SetActionList(list);
+  action->SetCaption(L"From the action");
+  if (edit) edit->SetAction(action);
+  return action;
+}
+
 const TCase kCases[] = {
     {"OnCloseByTheCloseBox", true, OnClose<FreeForm>, ClickCloseBox, FreedForm},
     {"OnCloseByClose", true, OnClose<FreeForm>, [](TScene& s) { s.Form->Close(); }, FreedForm},
@@ -352,6 +415,66 @@ const TCase kCases[] = {
      FreedForm},
     {"AMenuFreedWhileItTracks", true, [](TScene&) {},
      [](TScene& s) { ChooseTheFirstItem([&s] { s.Menu->Popup(100, 100); }, [&s] { Free(s.Menu); }); }, FreedMenu},
+    {"OnCloseWithCaFreeWhileAConfirmationItsButtonAskedForRuns", true,
+     [](TScene& s) {
+       ClosesWithCaFree(s);
+       s.Edit->OnClick = [&s](TObject*) {
+         s.Form->Close();
+         ConfirmInADialogUntilTheFormIsGone(s);
+       };
+     },
+     [](TScene& s) {
+       ClickOn(s.Edit);
+       ActivateTheOther(s);
+     },
+     FreedForm},
+    {"OnCloseWithCaFreeByItsTimerWhileADialogRuns", true,
+     [](TScene& s) {
+       ClosesWithCaFree(s);
+       auto* timer = new TTimer(s.Form);
+       timer->SetInterval(1);
+       timer->SetOnTimer([&s, timer](TObject*) {
+         timer->SetEnabled(false);
+         s.Form->Close();
+       });
+     },
+     [](TScene& s) {
+       ConfirmInADialogUntilTheFormIsGone(s);
+       ActivateTheOther(s);
+     },
+     FreedForm},
+    {"TheScreensOnActiveFormChangeAsTheFormBecomesActive", true,
+     [](TScene& s) {
+       Activate(s.Other);
+       Screen->OnActiveFormChange = [&s](TObject*) {
+         if (s.Form && Screen->ActiveForm() == s.Form) FreeForm(s);
+       };
+     },
+     [](TScene& s) { ClickOn(s.Next); }, FreedForm},
+    {"TheScreensOnActiveControlChangeAsAControlOfTheFormIsFocused", true,
+     [](TScene& s) {
+       Screen->OnActiveControlChange = [&s](TObject*) {
+         if (s.Form && Screen->ActiveControl() == s.Next) FreeForm(s);
+       };
+     },
+     [](TScene& s) { ClickOn(s.Next); }, FreedForm},
+    {"AnEditsOnResizeAsItsWindowIsMade", false, [](TScene& s) { s.Edit->OnResize = [&s](TObject*) { FreeForm(s); }; },
+     [](TScene& s) { s.Edit->HandleNeeded(); }, FreedForm},
+    {"AnEditsOnResizeBySetBounds", true, [](TScene& s) { s.Edit->OnResize = [&s](TObject*) { FreeForm(s); }; },
+     [](TScene& s) { s.Edit->SetBounds(10, 10, 170, 30); }, FreedForm},
+    {"OnActivateAsAFormItOwnsIsFreed", true,
+     [](TScene& s) {
+       ShowAnOwnedForm(s);
+       OnActivate<FreeForm>(s);
+     },
+     [](TScene& s) { delete s.Owned; }, FreedForm},
+    {"AnActionsOnUpdateInTheIdleUpdate", true, OnUpdate<FreeForm>, [](TScene&) { UpdateActionsOnIdle(); }, FreedForm},
+    {"AnEditFreedByItsActionsOnUpdateInTheIdleUpdate", true,
+     [](TScene& s) { LinkAnAction(s, s.Edit)->SetOnUpdate([&s](TObject*) { Free(s.Edit); }); },
+     [](TScene&) { UpdateActionsOnIdle(); }, FreedEdit},
+    {"AnEditFreedByItsOnChangeAsItsActionGivesItsCaption", true,
+     [](TScene& s) { s.Edit->OnChange = [&s](TObject*) { Free(s.Edit); }; },
+     [](TScene& s) { s.Edit->SetAction(LinkAnAction(s, nullptr)); }, FreedEdit},
 };
 
 TEdit* EditOn(TForm* form, int top) {
@@ -403,6 +526,8 @@ TEST_P(FreedInOwnEvent, NothingOfTheFreedObjectIsTouchedAgain) {
     delete s.Other;
   }
   Application->OnException = nullptr;
+  Screen->OnActiveFormChange = nullptr;
+  Screen->OnActiveControlChange = nullptr;
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   ProcessPendingMessages();
 }

@@ -156,6 +156,23 @@ TEST_F(WindowLifetime, DeletedChildLeavesItsParentAndTheFocusRecord) {
   EXPECT_EQ(order, std::vector<TWinControl*>{first});
 }
 
+// A control put onto one of its own children would be its own ancestor: every walk up its parents (CanFocus, the
+// parent form) would never end. The move is refused and the controls stay where they were.
+TEST_F(WindowLifetime, AControlCannotMoveOntoItselfOrOneOfItsOwnChildren) {
+  auto* outer = Make<TTestPanel>(Form(), {0, 0, 100, 100});
+  auto* inner = Make<TTestPanel>(outer, {5, 5, 60, 60});
+  auto* innermost = Make<TTestPanel>(inner, {5, 5, 30, 30});
+  for (TWinControl* below : {outer, inner, innermost}) {
+    ASSERT_THROW(outer->SetParent(below), EInvalidOperation);
+    EXPECT_EQ(outer->Parent(), Form());
+  }
+  EXPECT_EQ(inner->Parent(), outer);
+  EXPECT_EQ(innermost->Parent(), inner);
+  Form()->Show();
+  EXPECT_TRUE(innermost->CanFocus());
+  EXPECT_EQ(GetParentForm(innermost), Form());
+}
+
 TEST_F(WindowLifetime, RemovingAControlDestroysItsWindow) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
   HWND wnd = panel->Handle();

@@ -371,10 +371,10 @@ TEST_F(ItemTree, ActionLinksFollowTheActionWhileTheItemShowsItsValues) {
   // Tagged items are never updated from their action.
   action->SetOnUpdate(TNotifyEvent([action](TObject*) { action->SetEnabled(false); }));
   item->SetTag(kNoActionUpdateTag);
-  item->InitiateAction();
+  EXPECT_TRUE(item->InitiateAction().Alive());
   EXPECT_TRUE(item->Enabled());
   item->SetTag(0);
-  item->InitiateAction();
+  EXPECT_TRUE(item->InitiateAction().Alive());
   EXPECT_FALSE(item->Enabled());
   delete action;
   EXPECT_EQ(item->Action(), nullptr) << "a freed action lets go of the item";

@@ -373,10 +373,10 @@ void TBarCustomToolbar::GetTabOrderList(std::vector<TWinControl*>& list) const {
 
 // ---- actions, painting, stored values ----
 
-void TBarCustomToolbar::InitiateAction() {
-  TBarCustomDockableWindow::InitiateAction();
-  if (!updateActions_) return;
-  for (int i = 0; i < view_->ViewerCount(); ++i) view_->Viewers(i)->Item()->InitiateAction();
+TRaised TBarCustomToolbar::InitiateAction() {
+  if (TBarCustomDockableWindow::InitiateAction().Gone()) return TRaised(false);
+  if (!updateActions_) return TRaised(true);
+  return view_->InitiateActions();
 }
 
 void TBarCustomToolbar::Paint() {

@@ -122,7 +122,7 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
   TBarShrinkMode GetShrinkMode() const override { return shrinkMode_; }
   void ReadPositionData(TDockPositionStore& store) override;
   void WritePositionData(TDockPositionStore& store) override;
-  void InitiateAction() override;
+  TRaised InitiateAction() override;
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
   void SetChildOrder(TComponent* child, int order) override;
   void GetTabOrderList(std::vector<TWinControl*>& list) const override;

@@ -386,7 +386,11 @@ void TBarDock::Loaded() {
   ArrangeToolbars();
 }
 
-void TBarDock::AlignControls(TControl*, RECT&) { ArrangeToolbars(); }
+TRaised TBarDock::AlignControls(TControl*, RECT&) {
+  const TLifeWatch life = LifeWatch();
+  ArrangeToolbars();
+  return TRaised(!life.Ended());
+}
 
 void TBarDock::ArrangeToolbars() {
   if (arrangeLockCount_ >= 1 || IsLoading()) {

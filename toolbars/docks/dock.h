@@ -98,7 +98,7 @@ class TBarDock : public TCustomControl {
   void CreateParams(TCreateParams& params) override;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
-  void AlignControls(TControl* control, RECT& rect) override;
+  TRaised AlignControls(TControl* control, RECT& rect) override;
   void Paint() override;
 
  private:

@@ -56,7 +56,7 @@ void TBarFloatingWindowParent::CreateParams(TCreateParams& params) {
   if (IsWindowsXP()) params.WindowClass.style |= CS_DROPSHADOW;
 }
 
-void TBarFloatingWindowParent::AlignControls(TControl*, RECT&) {}
+TRaised TBarFloatingWindowParent::AlignControls(TControl*, RECT&) { return TRaised(true); }
 
 TCustomForm* TBarFloatingWindowParent::OwningForm() const {
   if (parentForm_ && parentForm_->FormStyle() == TFormStyle::fsMDIChild && Application && Application->MainForm())

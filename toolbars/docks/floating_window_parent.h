@@ -40,7 +40,7 @@ class TBarFloatingWindowParent : public TCustomForm {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void AlignControls(TControl* control, RECT& rect) override;
+  TRaised AlignControls(TControl* control, RECT& rect) override;
   // Paints the frame parts into dc (drawToDC) or into the window DC clipped to clip.
   virtual void DrawNCArea(bool drawToDC, HDC dc, HRGN clip, int what);
 

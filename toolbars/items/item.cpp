@@ -54,7 +54,7 @@ String AddAutoAccelerator(const String& caption, const TBarCustomItem* parent, c
 void* TBarCustomItem::operator new(size_t size) { return AllocateItemBlock(size); }
 
 void TBarCustomItem::operator delete(TBarCustomItem* item, std::destroying_delete_t, size_t size) {
-  FreeItemBlock(DestroyWhole(item), size);
+  if (void* block = DestroyWhole(item)) FreeItemBlock(block, size);
 }
 
 void TBarCustomItem::operator delete(void* block, size_t size) { FreeItemBlock(block, size); }
@@ -491,8 +491,16 @@ bool TBarCustomItem::IsShortCut(TMessage& message) {
     for (;;) {
       if (!current->enabled_) return false;
       TBarCustomItem* linked = current->GetLinkedItem();
-      if (!IsDesigning())
-        for (TBarCustomItem* child : std::vector<TBarCustomItem*>(linked->children_)) child->InitiateAction();
+      if (!IsDesigning()) {
+        // The updates may free any item on the way, this one too; an item gone on the way starts the search anew.
+        const TLifeWatch currentLife = current->LifeWatch();
+        const TLifeWatch linkedLife = linked->LifeWatch();
+        if (InitiateActionsOf(linked->children_, LifeWatch()).Gone()) return false;
+        if (currentLife.Ended() || linkedLife.Ended()) {
+          walking = true;
+          break;
+        }
+      }
       if (!current->HasStyle(isEmbeddedGroup)) {
         // The handlers may free any item on the way, this one too; an item gone on the way starts the search anew.
         const TLifeWatch life = LifeWatch();
@@ -545,8 +553,22 @@ TRaised TBarCustomItem::Click() {
   return TRaised(!life.Ended());
 }
 
-void TBarCustomItem::InitiateAction() {
-  if (actionLink_ && Tag() != kNoActionUpdateTag) actionLink_->Update();
+TRaised InitiateActionsOf(const std::vector<TBarCustomItem*>& items, const TLifeWatch& owner) {
+  std::vector<std::pair<TBarCustomItem*, TLifeWatch>> watched;
+  for (TBarCustomItem* item : items) watched.emplace_back(item, item->LifeWatch());
+  for (const auto& [item, life] : watched) {
+    // An item its own update freed is passed over like those freed before their turn.
+    if (!life.Ended() && item->InitiateAction().Gone()) continue;
+    if (owner.Ended()) return TRaised(false);
+  }
+  return TRaised(!owner.Ended());
+}
+
+TRaised TBarCustomItem::InitiateAction() {
+  if (!actionLink_ || Tag() == kNoActionUpdateTag) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  actionLink_->Update();
+  return TRaised(!life.Ended());
 }
 
 void TBarCustomItem::GetChildren(const TGetChildProc& proc, TComponent* root) {

@@ -221,7 +221,8 @@ class TBarCustomItem : public TComponent {
     return false;
   }
   virtual TRaised Click();
-  virtual void InitiateAction();
+  // Lets the action update itself; its OnUpdate may free the item: answers whether it outlived it.
+  [[nodiscard]] virtual TRaised InitiateAction();
   // The menu a right-button release on this entry shows inside a tracked menu; none here.
   virtual TBarItemContextMenu* ContextPopup() const { return nullptr; }
 
@@ -309,5 +310,9 @@ class TBarCustomItem : public TComponent {
 // (the item that takes the caption does not compete with itself); the caption unchanged when it has one
 // already, the switch is off, or every letter is taken.
 String AddAutoAccelerator(const String& caption, const TBarCustomItem* parent, const TBarCustomItem* self = nullptr);
+
+// Lets each item update its action. An OnUpdate may free any of them, or what owns them: a freed item is passed
+// over, and the answer is whether the owner (whose life is watched) outlived them.
+[[nodiscard]] TRaised InitiateActionsOf(const std::vector<TBarCustomItem*>& items, const TLifeWatch& owner);
 
 }  // namespace toolbars

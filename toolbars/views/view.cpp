@@ -65,11 +65,13 @@ void TBarView::UpdateCurParentItem() {
     linked->FreeNotification(this);
   }
   RecreateAllViewers();
-  if (linked && !linked->IsDesigning()) InitiateActions();
+  if (linked && !linked->IsDesigning() && InitiateActions().Gone()) return;
 }
 
-void TBarView::InitiateActions() {
-  for (auto& viewer : viewers_) viewer->Item()->InitiateAction();
+TRaised TBarView::InitiateActions() {
+  std::vector<TBarCustomItem*> items;
+  for (auto& viewer : viewers_) items.push_back(viewer->Item());
+  return InitiateActionsOf(items, LifeWatch());
 }
 
 void TBarView::Notification(TComponent* component, TOperation operation) {

@@ -73,6 +73,9 @@ class TBarView : public TComponent {
   // The shown viewer at a client point, by the positions of the last layout; null when none.
   TBarItemViewer* ViewerFromPoint(POINT point) const;
   void RecreateAllViewers();
+  // Each shown item updates its action; an OnUpdate may free any item, or the view with its bar: answers whether
+  // the view outlived them.
+  [[nodiscard]] TRaised InitiateActions();
   int InternalViewersAtFront() const { return internalViewersAtFront_; }
   int InternalViewersAtBack() const { return internalViewersAtBack_; }
 
@@ -237,7 +240,6 @@ class TBarView : public TComponent {
   void RecreateViewersFor(TBarCustomItem* item);
   void FreeViewer(size_t index);
   void ClearViewerReferences(TBarItemViewer* viewer);
-  void InitiateActions();
   bool MayValidatePositions() const;
   TRaised PaintOffscreen();
   void DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect);
