@@ -4,7 +4,7 @@
 #include <iterator>
 #include <memory>
 
-#include "framework/application.h"
+#include "framework/exception_hook.h"
 #include "framework/exceptions.h"
 #include "framework/properties.h"
 #include "framework/sys_utils.h"
@@ -49,11 +49,7 @@ TCollectionItem::~TCollectionItem() {
   // Leaving tells the owner, whose handlers may raise; nothing may leave a destructor, so an item freed directly
   // reports what they raised as the application's loop does. Delete and Clear take items out first, and their
   // callers see the exception itself.
-  try {
-    MoveTo(nullptr);
-  } catch (...) {
-    if (Application) Application->HandleException(nullptr);
-  }
+  ReportFailures([this] { MoveTo(nullptr); });
 }
 
 void TCollectionItem::SetCollection(TCollection* collection) {

@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/control_canvas.h"
+#include "framework/exception_hook.h"
 #include "framework/form.h"
 #include "framework/menus.h"
 #include "framework/screen.h"
@@ -110,10 +111,11 @@ TControl::~TControl() {
     auto& clients = host->dockClients_;
     clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
   }
-  SetParent(nullptr);
+  // The parent aligns the rest of its children, whose handlers may raise: nothing may leave a destructor.
+  ReportFailures([this] { SetParent(nullptr); });
   // A client freed while docked leaves its site as one that undocks does, so that the site drops what it made
   // for it.
-  if (host) host->DoRemoveDockClient(this);
+  if (host) ReportFailures([this, host] { host->DoRemoveDockClient(this); });
 }
 
 void TControl::SetParent(TWinControl* value) {

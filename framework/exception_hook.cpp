@@ -1,6 +1,7 @@
 #include "framework/exception_hook.h"
 
 #include <exception>
+#include <utility>
 
 #include "framework/exceptions.h"
 #include "framework/text_convert.h"
@@ -27,7 +28,9 @@ void ReportToDebugger() {
 
 }  // namespace
 
-void SetApplicationExceptionHandler(TExceptionHandler handler) { InstalledHandler() = std::move(handler); }
+TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler) {
+  return std::exchange(InstalledHandler(), std::move(handler));
+}
 
 void ApplicationHandleException(TObject* sender) {
   try {

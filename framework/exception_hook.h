@@ -10,6 +10,18 @@
 
 // Called inside the catch block, so std::current_exception() is the exception being handled.
 using TExceptionHandler = std::function<void(TObject* sender)>;
-void SetApplicationExceptionHandler(TExceptionHandler handler);
+// Installs handler, and answers the one it replaces.
+TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler);
 // Call from inside a catch block: hands the exception being handled to the installed handler. Never throws.
 void ApplicationHandleException(TObject* sender);
+
+// Runs step where nothing may leave (a destructor that calls out, whose handlers may raise): what it raises goes
+// to the installed handler.
+template <class Step>
+void ReportFailures(Step&& step) noexcept {
+  try {
+    step();
+  } catch (...) {
+    ApplicationHandleException(nullptr);
+  }
+}

@@ -4,6 +4,7 @@
 
 #include "framework/actions.h"
 #include "framework/application.h"
+#include "framework/exception_hook.h"
 #include "framework/menus.h"
 #include "framework/screen.h"
 
@@ -83,7 +84,8 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
 TCustomForm::~TCustomForm() {
   Destroying();
   if (Application) Application->FormDestroyed(this);
-  if (Screen) Screen->RemoveForm(this);
+  // The screen's OnActiveFormChange may raise: nothing may leave a destructor.
+  if (Screen) ReportFailures([this] { Screen->RemoveForm(this); });
   // The children go while the form is still a form, so their focus and window bookkeeping finds it.
   DestroyControls();
   if (WindowHandle()) DestroyHandle();

@@ -6,6 +6,7 @@
 
 #include "framework/application.h"
 #include "framework/control_canvas.h"
+#include "framework/exception_hook.h"
 #include "framework/form.h"
 #include "framework/menus.h"
 #include "framework/screen.h"
@@ -313,8 +314,9 @@ TWinControl::~TWinControl() {
   SetDockSite(false);
   if (handle_) DestroyHandle();
   DestroyControls();
-  // Leave the parent while still a windowed control, so that it forgets this one in its tab order and focus.
-  SetParent(nullptr);
+  // Leave the parent while still a windowed control, so that it forgets this one in its tab order and focus. The
+  // parent aligns the rest of its children, whose handlers may raise: nothing may leave a destructor.
+  ReportFailures([this] { SetParent(nullptr); });
 }
 
 void TWinControl::BeforeDestruction() {

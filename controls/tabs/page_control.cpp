@@ -5,7 +5,7 @@
 
 #include "controls/tabs/tab_painter.h"
 #include "framework/accelerators.h"
-#include "framework/application.h"
+#include "framework/exception_hook.h"
 #include "framework/first_failure.h"
 #include "framework/form.h"
 #include "framework/properties.h"
@@ -39,11 +39,7 @@ TPcTabSheet::~TPcTabSheet() {
   if (TComponent* owner = Owner()) owner->RemoveComponent(this);
   SetParent(nullptr);
   // Nothing may leave a destructor: what OnChanging or OnChange raised is reported as the application's loop does.
-  try {
-    if (pageControl_) control->RemovePage(this);
-  } catch (...) {
-    if (Application) Application->HandleException(nullptr);
-  }
+  if (pageControl_) ReportFailures([this, control] { control->RemovePage(this); });
 }
 
 void TPcTabSheet::CreateParams(TCreateParams& params) {

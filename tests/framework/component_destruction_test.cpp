@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
 #include "control_fixtures.h"
+#include "support/modal_input.h"
 
 namespace {
 
@@ -127,3 +129,63 @@ INSTANTIATE_TEST_SUITE_P(Places, ComponentDestruction,
                                          TPlaceCase{"UnownedChild", TPlace::UnownedChild},
                                          TPlaceCase{"GrandchildOfAnUnownedPanel", TPlace::GrandchildOfAnUnownedPanel}),
                          [](const testing::TestParamInfo<TPlaceCase>& info) { return info.param.Name; });
+
+namespace {
+
+// What a handler raises while a component is freed cannot leave the destructor: it reaches the application's
+// handler of exceptions, the component is gone and the program goes on.
+struct TRaisingCase {
+  const char* Name;
+  // Arms a handler that raises as the component answered goes.
+  std::function<TComponent*(TForm& form)> Arm;
+};
+
+void Raise(TObject*) { throw Exception(L"raised while a component goes"); }
+
+const TRaisingCase kRaisingCases[] = {
+    {"ASiblingsOnResizeAsTheParentAlignsTheRest",
+     [](TForm& form) -> TComponent* {
+       auto* freed = new TTestPanel(&form);
+       freed->SetBounds(0, 0, 100, 20);
+       freed->SetAlign(TAlign::alTop);
+       freed->SetParent(&form);
+       auto* sibling = new TTestGraphic(&form);
+       sibling->SetAlign(TAlign::alClient);
+       sibling->SetParent(&form);
+       sibling->OnResize = &Raise;
+       return freed;
+     }},
+    {"TheScreensOnActiveFormChangeAsTheActiveFormGoes",
+     [](TForm&) -> TComponent* {
+       auto* freed = new TForm(nullptr);
+       freed->SetBounds(80, 80, 200, 120);
+       freed->Show();
+       SetForegroundWindow(freed->Handle());
+       ProcessPendingMessages();
+       EXPECT_EQ(Screen->ActiveForm(), freed);
+       Screen->OnActiveFormChange = &Raise;
+       return freed;
+     }},
+};
+
+class RaisedWhileFreeing : public testing::TestWithParam<TRaisingCase> {};
+
+}  // namespace
+
+TEST_P(RaisedWhileFreeing, ReachesTheApplicationsHandler) {
+  TForm form(nullptr);
+  form.SetBounds(40, 40, 300, 200);
+  form.Show();
+  String reported;
+  Application->OnException = [&reported](TObject*, const Exception& e) { reported = e.Message(); };
+  TComponent* freed = GetParam().Arm(form);
+  const TLifeWatch life = freed->LifeWatch();
+  delete freed;
+  Screen->OnActiveFormChange = nullptr;
+  Application->OnException = nullptr;
+  EXPECT_TRUE(life.Ended());
+  EXPECT_EQ(reported, L"raised while a component goes");
+}
+
+INSTANTIATE_TEST_SUITE_P(Handlers, RaisedWhileFreeing, testing::ValuesIn(kRaisingCases),
+                         [](const testing::TestParamInfo<TRaisingCase>& info) { return info.param.Name; });

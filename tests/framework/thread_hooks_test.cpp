@@ -80,7 +80,7 @@ TEST(ThreadHooks, EachThreadSeesOnlyItsOwnMessages) {
 
 TEST(ThreadHooks, ExceptionStopsAtTheHookAndTheNextListenerStillRuns) {
   String handled;
-  SetApplicationExceptionHandler([&](TObject*) {
+  const TExceptionHandler previous = SetApplicationExceptionHandler([&](TObject*) {
     try {
       throw;
     } catch (const Exception& e) {
@@ -95,7 +95,7 @@ TEST(ThreadHooks, ExceptionStopsAtTheHookAndTheNextListenerStillRuns) {
   SendMessageW(window.Handle(), kProbe, 0, 0);
   RemoveThreadHookListener(kCall, &failing);
   RemoveThreadHookListener(kCall, &next);
-  SetApplicationExceptionHandler(nullptr);
+  SetApplicationExceptionHandler(previous);
   EXPECT_EQ(handled, L"listener failed");
   EXPECT_EQ(next.Windows.size(), 1u);
 }

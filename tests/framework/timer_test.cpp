@@ -74,7 +74,7 @@ TEST(Timer, HandlerExceptionsGoToTheApplicationHandlerWithTheTimerAsSender) {
   TTimer timer;
   TObject* reportedSender = nullptr;
   String reported;
-  SetApplicationExceptionHandler([&](TObject* sender) {
+  const TExceptionHandler previous = SetApplicationExceptionHandler([&](TObject* sender) {
     reportedSender = sender;
     try {
       throw;
@@ -90,7 +90,7 @@ TEST(Timer, HandlerExceptionsGoToTheApplicationHandlerWithTheTimerAsSender) {
     throw EInvalidOperation(L"tick failed");
   });
   EXPECT_TRUE(RunLoopUntil([&] { return ticks >= 1; }));
-  SetApplicationExceptionHandler(nullptr);
+  SetApplicationExceptionHandler(previous);
   EXPECT_EQ(reportedSender, &timer);
   EXPECT_EQ(reported, L"tick failed");
 }

@@ -98,7 +98,7 @@ TEST(AllocateHWnd, DelegateMayDeallocateItsOwnWindow) {
 
 TEST(AllocateHWnd, ExceptionsStopAtTheWindowAndGoToTheApplicationHandler) {
   String handled;
-  SetApplicationExceptionHandler([&](TObject*) {
+  const TExceptionHandler previous = SetApplicationExceptionHandler([&](TObject*) {
     try {
       throw;
     } catch (const Exception& e) {
@@ -110,6 +110,6 @@ TEST(AllocateHWnd, ExceptionsStopAtTheWindowAndGoToTheApplicationHandler) {
   });
   SendMessageW(wnd, kQuestion, 0, 0);
   DeallocateHWnd(wnd);
-  SetApplicationExceptionHandler(nullptr);
+  SetApplicationExceptionHandler(previous);
   EXPECT_EQ(L"refused", handled);
 }

@@ -163,7 +163,7 @@ TEST(FormFileData, AFailedLoadKeepsTheStoredBytes) {
 TEST(FormFileData, AnAutoSaveThatFailsLeavesTheFormReadable) {
   TTempFolder folder;
   std::vector<String> reported;
-  SetApplicationExceptionHandler([&reported](TObject*) {
+  const TExceptionHandler previous = SetApplicationExceptionHandler([&reported](TObject*) {
     try {
       throw;
     } catch (const Exception& e) {
@@ -179,7 +179,7 @@ TEST(FormFileData, AnAutoSaveThatFailsLeavesTheFormReadable) {
     EXPECT_NO_THROW(created.reset(ReadComponentFromText(ComponentToText(&storage), nullptr)));
     EXPECT_NE(ObjectAs<TSysFileStorage>(created.get()), nullptr);
   }
-  SetApplicationExceptionHandler([](TObject* sender) { Application->HandleException(sender); });
+  SetApplicationExceptionHandler(previous);
   ASSERT_EQ(reported.size(), 2u);
   EXPECT_EQ(reported[0],
             L"Can not save data to the \"\" file. Cannot create file \"\". " + SysErrorMessage(ERROR_INVALID_NAME));

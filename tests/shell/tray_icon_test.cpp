@@ -358,7 +358,7 @@ TEST(TrayIconFreeing, AHandlerMayFreeItsOwnIcon) {
 // sender.
 TEST(TrayIconFreeing, ACycleHandlerThatFreesTheIconAndRaises) {
   std::vector<TObject*> senders;
-  SetApplicationExceptionHandler([&senders](TObject* sender) { senders.push_back(sender); });
+  const TExceptionHandler previous = SetApplicationExceptionHandler([&senders](TObject* sender) { senders.push_back(sender); });
   {
     TGuardedAllocations guard;
     auto icon = std::make_unique<TSysTrayIcon>();
@@ -369,7 +369,7 @@ TEST(TrayIconFreeing, ACycleHandlerThatFreesTheIconAndRaises) {
     SendMessageW(icon->Handle(), WM_TIMER, 1, 0);
     EXPECT_EQ(icon, nullptr);
   }
-  SetApplicationExceptionHandler([](TObject* sender) { Application->HandleException(sender); });
+  SetApplicationExceptionHandler(previous);
   EXPECT_EQ(senders, std::vector<TObject*>{nullptr});
 }
 

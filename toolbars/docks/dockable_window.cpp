@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/exception_hook.h"
 #include "framework/exceptions.h"
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
@@ -57,7 +58,8 @@ TBarCustomDockableWindow::~TBarCustomDockableWindow() {
   EndLife();
   Destroying();
   ListAsFloating(false);
-  if (floatParent_ && Parent() == floatParent_.get()) TCustomControl::SetParent(nullptr);
+  // Leaving the floating form may raise its handlers: nothing may leave a destructor.
+  if (floatParent_ && Parent() == floatParent_.get()) ReportFailures([this] { TCustomControl::SetParent(nullptr); });
   // The window may be freed from a handler of its floating form (its OnMove, a drag or a close from the caption).
   ReleaseFloatParent();
   UninstallHookProc(&HookProc);
