@@ -333,13 +333,19 @@ TMemIniFile::TMemIniFile(String fileName) : TCustomIniFile(std::move(fileName)) 
     bytes.pop_back();
   }
   std::vector<TLine> lines = SplitLines(DecodeKeepingBytes(bytes, codePage_));
-  for (const TLine& line : lines)
-    if (line.End != TLine::TEnd::AsTheFile) {
-      lineEnd_ = line.EndText(lineEnd_);
-      break;
-    }
+  // New lines end as most of the file's lines end (of ends as common, the one that got there first), not as one
+  // odd line a tool left at the top does.
+  size_t counts[4] = {};
+  const TLine* usual = nullptr;
+  for (const TLine& line : lines) {
+    if (line.End == TLine::TEnd::AsTheFile) continue;
+    const size_t count = ++counts[static_cast<size_t>(line.End)];
+    if (!usual || count > counts[static_cast<size_t>(usual->End)]) usual = &line;
+  }
+  if (usual) lineEnd_ = usual->EndText(lineEnd_);
   endsWithLineEnd_ = lines.empty() || lines.back().End != TLine::TEnd::AsTheFile;
   AddLines(std::move(lines));
+  savedText_ = Text();
 }
 
 TMemIniFile::~TMemIniFile() = default;
@@ -402,7 +408,6 @@ void TMemIniFile::Clear() {
   sectionIndex_.clear();
   sections_.clear();
   blocks_.clear();
-  changed_ = true;
 }
 
 void TMemIniFile::AddLines(std::vector<TLine> lines) {
@@ -457,9 +462,10 @@ String TMemIniFile::Text() const {
 bool TMemIniFile::CanHold(const String& text) const { return IsTextKeepingBytes(text); }
 
 void TMemIniFile::UpdateFile() {
-  // A store that changed nothing since it read the file leaves it alone: another instance may have saved since.
-  if (!changed_) return;
+  // A store whose text is the file's as it read or last wrote it leaves the file alone, also when it changed
+  // something and changed it back: another instance may have saved since.
   const String text = Text();
+  if (text == savedText_) return;
   // The file keeps its form while that form reads back what is written. A UTF-8 file without its mark takes the
   // mark; any other file becomes the Unicode form that the profile functions read too, which holds every code unit.
   auto written = [&] {
@@ -478,7 +484,7 @@ void TMemIniFile::UpdateFile() {
     bytes = written();
   }
   SaveWholeFile(FileName(), [&](TStream& file) { file.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size())); });
-  changed_ = false;
+  savedText_ = text;
 }
 
 UINT TMemIniFile::FormOfFile(std::string_view bytes, bool& marked) {
@@ -520,14 +526,12 @@ void TMemIniFile::WriteString(const String& section, const String& ident, const 
     // A line that already holds the value stays as the person wrote it.
     if (ValueOf(found->Text) == value) return;
     found->Text = WithValue(found->Text, value);
-    changed_ = true;
     return;
   }
   TBlock* block = written.Blocks.front();
   const size_t at = written.InsertionPoint();
   block->Lines.insert(block->Lines.begin() + static_cast<std::ptrdiff_t>(at), TLine{ident + L"=" + StoredValue(value)});
   written.Index(block, at);
-  changed_ = true;
 }
 
 void TMemIniFile::ReadSection(const String& section, TStrings* strings) const {
@@ -573,7 +577,6 @@ void TMemIniFile::EraseSection(const String& section) {
     return std::find(erased->Blocks.begin(), erased->Blocks.end(), block.get()) != erased->Blocks.end();
   });
   std::erase_if(sections_, [erased](const auto& entry) { return entry.get() == erased; });
-  changed_ = true;
 }
 
 void TMemIniFile::DeleteKey(const String& section, const String& ident) {
@@ -585,5 +588,4 @@ void TMemIniFile::DeleteKey(const String& section, const String& ident) {
   block->Lines.erase(block->Lines.begin() + static_cast<std::ptrdiff_t>(line));
   // A later line of the same key, if any, now answers for it.
   found->Reindex();
-  changed_ = true;
 }

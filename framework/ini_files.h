@@ -97,18 +97,18 @@ class TIniFile : public TCustomIniFile {
 // CheckStorable names them and one pair of matching quotes around a value is dropped; a section that appears twice is
 // one section. Section and key names compare ordinally without case, as the profile functions compare them.
 //
-// UpdateFile writes only when something changed since the file was read or last written, so that an instance that
-// changed nothing never writes back over another's save. It writes every line as it was read, with its own line end
-// (comments, blank lines and lines before the first section included), and the file ends without a line end when it
-// did; a key written with a new value keeps the file's spelling of its name and the spacing around "=" and the value.
-// Keys added follow the last key of their section's first block (the one the profile functions read) and new
-// sections come at the end, each with an empty line after it; new lines end as the file's first line ends (CR LF
-// in a new file). A section the file has takes keys whatever its name, except "[]", whose keys the profile functions
-// do not find. The file is written in the form it was read in, and every byte it read that forms no character back as
-// it was. The file keeps its form while that form reads back what is written: an ANSI (or new) file becomes
-// UTF-16LE with its mark once a character does not fit the code page, or its bytes would read as UTF-8; a UTF-8 file
-// without a mark takes one once its bytes are not UTF-8 throughout. A value read, the bytes kept in it too, can be
-// written back.
+// UpdateFile writes only when the text differs from the file's as it was read or last written, so that an instance
+// that changed nothing (or changed something back) never writes back over another's save. It writes every line as it
+// was read, with its own line end (comments, blank lines and lines before the first section included), and the file
+// ends without a line end when it did; a key written with a new value keeps the file's spelling of its name and the
+// spacing around "=" and the value. Keys added follow the last key of their section's first block (the one the
+// profile functions read) and new sections come at the end, each with an empty line after it; new lines end as most
+// of the file's lines end (CR LF in a new file). A section the file has takes keys whatever its name, except "[]",
+// whose keys the profile functions do not find. The file is written in the form it was read in, and every byte it
+// read that forms no character back as it was. The file keeps its form while that form reads back what is written:
+// an ANSI (or new) file becomes UTF-16LE with its mark once a character does not fit the code page, or its bytes
+// would read as UTF-8; a UTF-8 file without a mark takes one once its bytes are not UTF-8 throughout. A value read,
+// the bytes kept in it too, can be written back.
 class TMemIniFile : public TCustomIniFile {
   BC_CLASS(TMemIniFile, TCustomIniFile)
   explicit TMemIniFile(String fileName);
@@ -123,7 +123,7 @@ class TMemIniFile : public TCustomIniFile {
   void ReadSectionValues(const String& section, TStrings* strings) const override;
   void EraseSection(const String& section) override;
   void DeleteKey(const String& section, const String& ident) override;
-  // Writes the whole file anew (SaveWholeFile) when anything changed: on a failure the file stays as it was, the
+  // Writes the whole file anew (SaveWholeFile) when its text changed: on a failure the file stays as it was, the
   // error names it, and the changes wait for the next UpdateFile.
   void UpdateFile() override;
 
@@ -164,7 +164,7 @@ class TMemIniFile : public TCustomIniFile {
   bool marked_ = false;     // whether the file starts with the mark of its code page
   // The last byte of a UTF-16 file of an odd length, which forms no character: written back after the text.
   std::string oddByte_;
-  String lineEnd_ = L"\r\n";     // how the file's first line ends, and so every line added
+  String lineEnd_ = L"\r\n";     // how most of the file's lines end, and so every line added
   bool endsWithLineEnd_ = true;  // whether the file's last line has its end
-  bool changed_ = false;         // since the file was read or last written
+  String savedText_;             // the text as the file was read or last written
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -783,6 +784,27 @@ TEST(MemIniFile, AStoreThatChangedNothingWritesNothingOverAnotherInstancesSave) 
   for (int key = 0; key < kKeys; ++key) kept += read.ReadString(L"Window", L"Key" + IntToStr(key), L"") == L"640";
   EXPECT_EQ(kept, kKeys);
 
+  // What a store changed back is no change either.
+  const std::vector<std::function<void(TMemIniFile&)>> changedBack = {
+      [](TMemIniFile& ini) {
+        ini.WriteString(L"Window", L"Key0", L"1");
+        ini.WriteString(L"Window", L"Key0", L"640");
+      },
+      [](TMemIniFile& ini) {
+        ini.WriteString(L"Window", L"Added", L"1");
+        ini.DeleteKey(L"Window", L"Added");
+      },
+  };
+  for (const auto& change : changedBack) {
+    TMemIniFile changer(fileName);
+    change(changer);
+    TMemIniFile writer(fileName);
+    writer.WriteString(L"Window", L"Left", L"641");
+    writer.UpdateFile();
+    changer.UpdateFile();
+    EXPECT_EQ(TMemIniFile(fileName).ReadString(L"Window", L"Left", L""), L"641");
+  }
+
   idle.WriteString(L"Window", L"Top", L"5");
   idle.UpdateFile();
   {
@@ -806,7 +828,7 @@ TEST(MemIniFile, AStoreThatChangedNothingWritesNothingOverAnotherInstancesSave) 
 }
 
 // Saves of files as people leave them, byte for byte: each line keeps its end and the file its missing last end,
-// new lines end as the file's first line ends; a changed line keeps the file's spelling of its key and the blanks
+// new lines end as most of the file's lines end; a changed line keeps the file's spelling of its key and the blanks
 // around "=" and the value; keys added to a section written twice go to its first copy, where the profile
 // functions read them; sections of odd names the file has take keys where they are. The profile functions read
 // every value written.
@@ -834,6 +856,7 @@ TEST(MemIniFile, ASaveKeepsLineEndsSpacingAndTheFilesSpellingOfKeys) {
       {"no last line end, a changed value", "[A]\nk=1", {{L"A", L"K", L"2"}}, "[A]\nk=2"},
       {"no last line end, a new section", "[A]\nk=1", {{L"B", L"x", L"y"}}, "[A]\nk=1\n\n[B]\nx=y\n"},
       {"mixed ends", "[A]\nk=1\r\nj=2\r", {{L"A", L"new", L"3"}}, "[A]\nk=1\r\nj=2\rnew=3\n"},
+      {"mostly one end", ";x\n[A]\r\nk=1\r\n", {{L"A", L"new", L"3"}}, ";x\n[A]\r\nk=1\r\nnew=3\r\n"},
       {"spacing and the key's case",
        "[A]\r\nplain_2  =  old value  \r\n",
        {{L"A", L"PLAIN_2", L"new value"}},
@@ -1142,7 +1165,7 @@ std::map<std::pair<String, String>, String> StoreContent(const TCustomIniFile& i
 // Files as people leave them, damaged: the store reads them without errors; unchanged, it leaves them byte for
 // byte; a value changed and a key added are all that a save changes in what it reads, and a write it refuses
 // raises only its own error.
-TEST(MemIniFile, SeededMutationsOfHandEditedFilesChangeOnlyWhatIsWritten) {
+TEST(MemIniFile, MutationsOfHandEditedFilesChangeOnlyWhatIsWritten) {
   std::vector<std::string> samples;
   for (int shape = 0; shape < kPersonsShapes; ++shape)
     for (int ends = 0; ends < static_cast<int>(std::size(kLineEnds)); ++ends)
