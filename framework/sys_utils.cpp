@@ -180,6 +180,14 @@ String ExcludeTrailingPathDelimiter(const String& path) {
   return !path.empty() && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
 }
 
+String ExpandFileName(const String& fileName) {
+  String path(GetFullPathNameW(fileName.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length = GetFullPathNameW(fileName.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
+  if (length == 0 || length >= path.size()) return fileName;
+  path.resize(length);
+  return path;
+}
+
 String IncludeLongPathPrefix(const String& path) {
   if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
   if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
@@ -217,36 +225,49 @@ bool DirectoryExists(const String& directory) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsDeviceName(const String& fileName) {
-  auto startsWith = [](std::wstring_view text, std::wstring_view prefix) {
-    return text.size() >= prefix.size() && SameText(String(text.substr(0, prefix.size())), String(prefix));
-  };
-  std::wstring_view path = fileName;
-  if (startsWith(path, L"\\\\.\\") || startsWith(path, L"//./")) return true;
-  // After the prefix that lifts the length limit comes a drive, a share or a volume; anything else is a device.
-  if (startsWith(path, L"\\\\?\\") || startsWith(path, L"//?/") || startsWith(path, L"\\??\\")) {
-    path.remove_prefix(4);
-    const bool drive = path.size() >= 2 && path[1] == L':';
-    if (!drive && !startsWith(path, L"UNC\\") && !startsWith(path, L"Volume{")) return true;
-  }
-  std::wstring_view name = path.substr(path.find_last_of(L"\\/") + 1);
-  // "COM1:" names the port as "COM1" does.
-  while (!name.empty() && name.back() == L':') name.remove_suffix(1);
-  name = name.substr(name.find_last_of(L':') + 1);
-  name = name.substr(0, name.find(L'.'));
+namespace {
+
+bool StartsWithText(std::wstring_view text, std::wstring_view prefix) {
+  return text.size() >= prefix.size() && SameText(String(text.substr(0, prefix.size())), String(prefix));
+}
+
+// Whether a name, up to its extension or a colon and without the blanks before them, is a device's.
+bool IsDeviceStem(std::wstring_view name) {
+  name = name.substr(0, name.find_first_of(L".:"));
   while (!name.empty() && name.back() == L' ') name.remove_suffix(1);
   for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
     if (SameText(String(name), device)) return true;
-  return name.size() == 4 && (startsWith(name, L"COM") || startsWith(name, L"LPT")) && name[3] >= L'1' &&
+  return name.size() == 4 && (StartsWithText(name, L"COM") || StartsWithText(name, L"LPT")) && name[3] >= L'1' &&
          name[3] <= L'9';
+}
+
+}  // namespace
+
+bool IsDeviceName(const String& fileName) {
+  std::wstring_view path = fileName;
+  if (StartsWithText(path, L"\\\\.\\") || StartsWithText(path, L"//./")) return true;
+  // After the prefix that lifts the length limit comes a drive, a share or a volume; anything else is a device.
+  if (StartsWithText(path, L"\\\\?\\") || StartsWithText(path, L"//?/") || StartsWithText(path, L"\\??\\")) {
+    path.remove_prefix(4);
+    const bool drive = path.size() >= 2 && path[1] == L':';
+    if (!drive && !StartsWithText(path, L"UNC\\") && !StartsWithText(path, L"Volume{")) return true;
+  }
+  // The device's name may stand first ("COM1", "COM1 .txt", "COM1:.txt", "COM1.txt:stream" all name the port) or
+  // after a colon ("C:COM1", "x:COM1.txt"), and colons may follow it ("COM1:", "x:COM1:").
+  std::wstring_view name = path.substr(path.find_last_of(L"\\/") + 1);
+  while (!name.empty() && name.back() == L':') name.remove_suffix(1);
+  return IsDeviceStem(name) || IsDeviceStem(name.substr(name.find_last_of(L':') + 1));
 }
 
 DWORD FileNameError(const String& fileName) {
   if (IsDeviceName(fileName)) return ERROR_NOT_SUPPORTED;
-  for (size_t start = 0; start <= fileName.size();) {
-    size_t end = fileName.find_first_of(L"\\/", start);
-    if (end == String::npos) end = fileName.size();
-    const std::wstring_view name = std::wstring_view(fileName).substr(start, end - start);
+  // The names are measured as the system goes by them: a relative name's folders, without a drive or the dots and
+  // blanks it drops.
+  const String path = fileName.compare(0, 4, L"\\\\?\\") == 0 ? fileName : ExpandFileName(fileName);
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = path.find_first_of(L"\\/", start);
+    if (end == String::npos) end = path.size();
+    const std::wstring_view name = std::wstring_view(path).substr(start, end - start);
     if (Utf8Length(name) > kLongestFileName) return ERROR_FILENAME_EXCED_RANGE;
     start = end + 1;
   }

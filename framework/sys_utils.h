@@ -50,6 +50,9 @@ String QuotedStr(const String& text);
 
 String IncludeTrailingPathDelimiter(const String& path);
 String ExcludeTrailingPathDelimiter(const String& path);
+// The full path the system makes of a name: relative to the current folder (or to a drive's), "." and ".." resolved,
+// the dots and blanks at the ends of names dropped; the name itself when the system makes none.
+String ExpandFileName(const String& fileName);
 // A full path with the prefix that lets it pass MAX_PATH ("\\?\", or "\\?\UNC\" for a share), and without it.
 String IncludeLongPathPrefix(const String& path);
 String ExcludeLongPathPrefix(const String& path);
@@ -71,8 +74,9 @@ constexpr size_t kLongestFileName = 255;
 bool IsDeviceName(const String& fileName);
 // Why no file on a disk can be read or written whole under that name, as the system's error; 0 when one can.
 // ERROR_NOT_SUPPORTED for a device name. ERROR_FILENAME_EXCED_RANGE for a path with a name (a folder's or the
-// file's) longer than kLongestFileName characters or bytes of UTF-8: a file system that keeps names in UTF-8 cuts
-// such a name, so that two names that differ after the cut would lead to one file.
+// file's) longer than kLongestFileName characters or bytes of UTF-8, as the system names it (ExpandFileName, or as it
+// stands after "\\?\"): a file system that keeps names in UTF-8 cuts such a name, so that two names that differ
+// after the cut would lead to one file.
 DWORD FileNameError(const String& fileName);
 // FileNameError's reason, else ERROR_NOT_SUPPORTED when what opens under the name is no file on a disk (a pipe, a
 // link to a port or another device), which a read may wait on for ever or never end and a save would write into or

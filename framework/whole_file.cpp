@@ -66,19 +66,12 @@ String FinalPath(const String& fileName) {
   return path;
 }
 
-String FullPath(const String& fileName) {
-  String path(GetFullPathNameW(fileName.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD length = GetFullPathNameW(fileName.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
-  path.resize(length < path.size() ? length : 0);
-  return path;
-}
-
 // The file a save writes: the name as given, unless it leads elsewhere (a symbolic link, or a folder that is one):
 // then the file it leads to, so that the link stays.
 String SaveTarget(const String& fileName) {
   const String final = FinalPath(fileName);
   if (final.empty()) return fileName;
-  const String full = FullPath(fileName);
+  const String full = ExpandFileName(fileName);
   return SameName(ExcludeLongPathPrefix(final), ExcludeLongPathPrefix(full)) ? fileName : final;
 }
 

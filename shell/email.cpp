@@ -190,14 +190,6 @@ class TMapiMessageData {
   std::vector<typename Form::File> files_;
 };
 
-String ExpandFileName(const String& path) {
-  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  String full(size, L'\0');
-  full.resize(GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
-  return full;
-}
-
 String RecipientAddress(const TLibEmailRecip& recipient, const String& addressesType) {
   if (!recipient.AddressType().empty()) return recipient.AddressType() + L":" + recipient.Address();
   if (!addressesType.empty()) return addressesType + L":" + recipient.Address();
@@ -208,9 +200,7 @@ String RecipientAddress(const TLibEmailRecip& recipient, const String& addresses
 // link to one (the client's read of it waits for ever, or never ends), nor a name with a NUL inside, which the
 // client would get cut there.
 bool IsAttachableFile(const String& path) {
-  if (HasWildcard(path) || path.find(L'\0') != String::npos || DiskFileError(path) != 0) return false;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return !HasWildcard(path) && path.find(L'\0') == String::npos && DiskFileError(path) == 0 && ::FileExists(path);
 }
 
 // Each path must name a file; it is replaced by its full path, which the client gets.

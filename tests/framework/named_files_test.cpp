@@ -213,6 +213,45 @@ TEST(NamedFiles, NamesLongerThanTheFileSystemKeepsAreRefused) {
   EXPECT_EQ(lines.Strings(0), L"[Owner]");
 }
 
+// A name is measured as the system goes by it: relative to the current folder or a drive's, without the dots and
+// blanks it drops at the end, and after "\\?\" as it stands. Each name that fits leads to the file of 255 letters.
+TEST(NamedFiles, NamesAreMeasuredAsTheSystemGoesByThem) {
+  TTempFolder folder;
+  struct TCurrentFolder {
+    wchar_t Was[MAX_PATH] = {};
+    explicit TCurrentFolder(const String& path) {
+      GetCurrentDirectoryW(MAX_PATH, Was);
+      SetCurrentDirectoryW(path.c_str());
+    }
+    ~TCurrentFolder() { SetCurrentDirectoryW(Was); }
+  } current(folder.Path());
+  const String letters(255, L'l');
+  const String tooLong = letters + L"x";
+  const struct {
+    String Name;
+    DWORD Error;
+  } cases[] = {
+      {letters, 0},
+      {folder.Path().substr(0, 2) + letters, 0},
+      {folder.File(letters + L"."), 0},
+      {folder.File(letters + L" "), 0},
+      {L"\\\\?\\" + folder.File(letters), 0},
+      {tooLong, ERROR_FILENAME_EXCED_RANGE},
+      {folder.Path().substr(0, 2) + tooLong, ERROR_FILENAME_EXCED_RANGE},
+      {folder.Path() + L"/" + tooLong, ERROR_FILENAME_EXCED_RANGE},
+      {L"\\\\?\\" + folder.File(letters + L"."), ERROR_FILENAME_EXCED_RANGE},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FileNameError(c.Name), c.Error) << WideToUtf8(c.Name);
+    if (c.Error != 0) continue;
+    TStringList lines;
+    lines.Add(c.Name);
+    EXPECT_NO_THROW(lines.SaveToFile(c.Name)) << WideToUtf8(c.Name);
+    lines.LoadFromFile(folder.File(letters));
+    EXPECT_EQ(lines.Strings(0), c.Name);
+  }
+}
+
 // Names the system keeps for devices, and names that only look like them.
 TEST(NamedFiles, DeviceNamesAreKnownWhereverTheyStand) {
   for (const wchar_t* name : {L"COM1",
@@ -230,6 +269,10 @@ TEST(NamedFiles, DeviceNamesAreKnownWhereverTheyStand) {
                               L"PRN",
                               L"COM1:",
                               L"C:COM1",
+                              L"x:COM1:",
+                              L"C:\\x\\COM1:.txt",
+                              L"NUL :.txt",
+                              L"C:\\x\\com3.txt:stream",
                               L"D:\\x/AUX.tar.gz",
                               L"\\\\.\\COM1",
                               L"\\\\.\\pipe\\nobody",
