@@ -14,6 +14,8 @@ void StringToFile(const String& fileName, const std::string& contents) {
 }
 
 int64_t FileGetSize(const String& fileName) {
+  // The platform's search would find another file for a name the file system cuts, or a device for its name.
+  if (FileNameError(fileName) != 0) return -1;
   const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
   WIN32_FIND_DATAW data{};
   TFindHandle search(FindFirstFileW(fileName.c_str(), &data));

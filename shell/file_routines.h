@@ -18,8 +18,8 @@ void StringToFile(const String& fileName, const std::string& contents);
 inline String PathAddSeparator(const String& path) { return IncludeTrailingPathDelimiter(path); }
 inline String PathRemoveSeparator(const String& path) { return ExcludeTrailingPathDelimiter(path); }
 
-// The size of the first file or folder the name (wildcards allowed) finds, -1 when none; no critical-error box
-// is shown for a drive that is not ready.
+// The size of the first file or folder the name (wildcards allowed) finds, -1 when none, and for a name no file can
+// have (one FileNameError refuses); no critical-error box is shown for a drive that is not ready.
 int64_t FileGetSize(const String& fileName);
 // True for anything FileGetSize finds, folders included.
 bool FileExists(const String& fileName);

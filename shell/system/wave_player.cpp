@@ -68,7 +68,8 @@ bool HasHostileChunks(TStream& sound, bool inMemory) {
 
 // Whether the sound the player would hand over may go to the platform: a named file that opens is checked (one
 // that is not there is the platform's to report, or to replace by the default sound), as are the program's resource
-// and the stored data; a device, or what opens as no file on a disk (a pipe, a link to a device), is not handed over.
+// and the stored data; a device, what opens as no file on a disk (a pipe, a link to a device), and a name the file
+// system would cut (and so find another file by) are not handed over.
 bool MayPlay(DWORD flags, const String& name, HMODULE module, TStream* data) {
   try {
     if (data) {
@@ -76,7 +77,7 @@ bool MayPlay(DWORD flags, const String& name, HMODULE module, TStream* data) {
       return !HasHostileChunks(*data, true);
     }
     if (flags & SND_FILENAME) {
-      if (IsDeviceName(name)) return false;
+      if (FileNameError(name) != 0) return false;
       std::unique_ptr<TFileStream> file;
       try {
         file = std::make_unique<TFileStream>(name, fmOpenRead | fmShareDenyWrite);

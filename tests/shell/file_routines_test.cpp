@@ -49,10 +49,17 @@ TEST(FileRoutines, SizesNamesAndContents) {
   TTempFolder folder;
   StringToFile(folder.File(L"data.txt"), std::string(1234, 'x'));
   StringToFile(folder.File(L"empty.txt"), "");
+  // The file system here cuts a longer name to its first 255 bytes, where the search would find this file.
+  const String longest(255, L'n');
+  StringToFile(folder.File(longest), "12");
   const struct {
     String Name;
     int64_t Size;
   } sizes[] = {{folder.File(L"data.txt"), 1234},
+               {folder.File(longest), 2},
+               {folder.File(longest + L"x"), -1},
+               {folder.File(longest + L"*"), -1},
+               {folder.File(L"NUL"), -1},
                {folder.File(L"empty.txt"), 0},
                {folder.File(L"d*.txt"), 1234},
                {folder.File(L"missing.txt"), -1},

@@ -392,7 +392,11 @@ TEST_F(WavePlayerHandlers, HostileWavesAreNotHandedToThePlatform) {
     player.Play();
     EXPECT_EQ(soundArguments.size(), c.PlayedFromData ? 1u : 0u) << "from the stored data";
   }
-  for (const String& name : {folder.File(L"missing.wav"), String(L"COM1"), String(L"nul.wav")}) {
+  // A name the file system would cut to the name of a wave it holds is no name of that wave.
+  const String longest(255, L'w');
+  StringToFile(folder.File(longest), good);
+  for (const String& name :
+       {folder.File(L"missing.wav"), String(L"COM1"), String(L"nul.wav"), folder.File(longest + L"x")}) {
     TSysWav player;
     player.SetFileName(name);
     soundArguments.clear();
