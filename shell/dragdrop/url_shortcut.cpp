@@ -51,9 +51,10 @@ bool ReadURLFromShortcutStream(TStream& stream, String& url) {
   int32_t got = 0;
   while (text.size() <= kShortcutReadLimit && (got = stream.Read(chunk, sizeof(chunk))) > 0)
     text.append(chunk, static_cast<size_t>(got));
-  // A line the limit cuts would give a cut address: only whole lines within it count.
+  // A line the limit cuts would give a cut address: only lines whose text lies within it count, the one whose end
+  // comes right after it too.
   if (text.size() > kShortcutReadLimit) {
-    const size_t lineEnd = text.find_last_of("\r\n", kShortcutReadLimit - 1);
+    const size_t lineEnd = text.find_last_of("\r\n", kShortcutReadLimit);
     text.resize(lineEnd == AnsiString::npos ? 0 : lineEnd);
   }
   return ReadURLFromShortcutText(text, url);

@@ -458,6 +458,9 @@ TEST_F(AddressReading, ShortcutsAreReadOnlyAsFarAsAShortcutCanNeed) {
       {"the address ending where the limit does",
        filler + "URL=http://" + std::string(limit - filler.size() - 13, 'a') + "\r\n",
        L"http://" + String(limit - filler.size() - 13, L'a')},
+      {"the address's line ending right after the limit",
+       filler + "URL=http://" + std::string(limit - filler.size() - 11, 'a') + "\r\n",
+       L"http://" + String(limit - filler.size() - 11, L'a')},
       {"an address the limit cuts", filler + "URL=http://" + std::string(60, 'a') + "/\r\n", L""},
       {"the address past the limit", filler + "more=2\r\n" + std::string(limit, 'y') + "\r\n" + url, L""},
   };
