@@ -119,12 +119,13 @@ void TTabButton::RedrawTab() {
   ReleaseDC(parentWindow, dc);
 }
 
-void TTabButton::ButtonUp(TMessage& message, bool& pressed, const TNotifyEvent& event) {
-  if (!pressed) return;
+TRaised TTabButton::ButtonUp(TMessage& message, bool& pressed, const TNotifyEvent& event) {
+  if (!pressed) return TRaised(true);
   pressed = false;
   const POINT point = MessagePoint(message.LParam);
   const RECT client = ClientRect();
-  if (PtInRect(&client, point) && event) event(this);
+  if (!PtInRect(&client, point)) return TRaised(true);
+  return RaiseEvent(event, this);
 }
 
 void TTabButton::Dispatch(TMessage& message) {
@@ -150,10 +151,10 @@ void TTabButton::Dispatch(TMessage& message) {
       const TLifeWatch life = LifeWatch();
       TSpeedButton::Dispatch(message);
       if (life.Ended()) break;
-      if (message.Msg == WM_RBUTTONUP)
-        ButtonUp(message, rightDown_, OnRightClick);
-      else
+      if (message.Msg != WM_RBUTTONUP)
         rightDown_ = true;
+      else if (ButtonUp(message, rightDown_, OnRightClick).Gone())
+        return;
       break;
     }
     case WM_MBUTTONDOWN:
@@ -161,7 +162,7 @@ void TTabButton::Dispatch(TMessage& message) {
       middleDown_ = true;
       break;
     case WM_MBUTTONUP:
-      ButtonUp(message, middleDown_, OnMiddleClick);
+      if (ButtonUp(message, middleDown_, OnMiddleClick).Gone()) return;
       break;
     default:
       TSpeedButton::Dispatch(message);

@@ -63,7 +63,8 @@ class TTabButton : public TSpeedButton {
   void SettleTabState();
   void PaintFace(TCanvas* canvas, bool frame, bool caption);
   void PaintGlyph(TCanvas* canvas);
-  void ButtonUp(TMessage& message, bool& pressed, const TNotifyEvent& event);
+  // A release that ends a press over the tab raises event: answers whether the tab outlived it.
+  TRaised ButtonUp(TMessage& message, bool& pressed, const TNotifyEvent& event);
 
   bool middleDown_ = false;
   bool rightDown_ = false;

@@ -26,17 +26,20 @@ void TSysEventThread::SetOnEvent(TNotifyEvent handler) {
 
 void TSysEventThread::Execute() {
   if (Terminated()) return;
+  // The handler may free the thread: then nothing of it is touched again.
+  const TLifeWatch life = LifeWatch();
   if (synchronized_)
     Synchronize(TThreadMethod(this, &TSysEventThread::DoEvent));
   else
     DoEvent();
+  if (life.Ended()) return;
   TSysThread::Execute();
 }
 
 void TSysEventThread::DoEvent() {
   if (Terminated()) return;
-  const TNotifyEvent handler = OnEvent();
-  if (handler) handler(this);
+  // The raise is the last act; Execute, which called it, watches the thread's life itself.
+  if (RaiseEvent(OnEvent(), this).Gone()) return;
 }
 
 TSysTimerThread::TSysTimerThread(bool createSuspended)

@@ -2,7 +2,9 @@ cmake_minimum_required(VERSION 3.16)
 # Reads the sources of the component sets and fails for every call of an application's handler made another way
 # than through RaiseEvent (framework/raise_event.h), which tells the caller whether its object outlived the handler.
 # A handler is an event member, On<Name> (or on<Name>_ when private); a call of one with arguments, or of what its
-# getter returns, is a direct call; a member initialised in a constructor's list is not. Methods of platform interfaces that happen to start with "On" are no handlers.
+# getter returns, is a direct call; a member initialised in a constructor's list is not. So is a call of a variable
+# of an event type (T...Event), a parameter or a copy that holds a handler. Methods of platform interfaces that
+# happen to start with "On" are no handlers.
 # Usage: cmake -DSOURCE_DIR=<root of the sources> -P check_handler_calls.cmake
 set(sets framework feeds toolbars tree controls shell themes)
 set(platform_methods OnFocusChangeIS)
@@ -28,6 +30,16 @@ foreach(set ${sets})
           string(APPEND found "  ${relative}: ${name}\n")
         endif()
       endforeach()
+    endforeach()
+    string(REGEX MATCHALL "T[A-Za-z]*Event&?[ \t]+&?[a-z][A-Za-z0-9_]*" holders "${text}")
+    list(REMOVE_DUPLICATES holders)
+    foreach(holder ${holders})
+      string(REGEX REPLACE ".*[ \t&]" "" variable "${holder}")
+      string(REGEX MATCH "[^A-Za-z0-9_.>,: \t\n][ \t\n]*${variable}[ \t]*\\([^)]" call "${text}")
+      if(call)
+        file(RELATIVE_PATH relative "${SOURCE_DIR}" "${file}")
+        string(APPEND found "  ${relative}: ${variable}\n")
+      endif()
     endforeach()
   endforeach()
 endforeach()
