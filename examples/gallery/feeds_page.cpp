@@ -98,13 +98,15 @@ bool TFeedsPage::LoadSample(TSampleFeed sample) {
   } catch (const Exception& e) {
     status_ = String(info.Caption) + L" was not read: " + e.Message();
     statusLine_->ShowText(status_, true);
-    if (OnLoaded) OnLoaded(status_, true);
+    // Told last: the window's handler may free this page.
+    (void)RaiseEvent(OnLoaded, status_, true);
     return false;
   }
   status_ = String(L"Read the ") + info.Caption + L": " + std::to_wstring(feed_->Items()->Count()) + L" items";
   statusLine_->ShowText(status_);
   ShowFeed();
-  if (OnLoaded) OnLoaded(status_, false);
+  // Told last: the window's handler may free this page.
+  (void)RaiseEvent(OnLoaded, status_, false);
   return true;
 }
 

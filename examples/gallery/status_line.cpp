@@ -13,7 +13,7 @@ void TStatusLine::ShowText(const String& text, bool failed) {
   failed_ = failed;
   SetCaption(text);
   Invalidate();
-  if (OnChange) OnChange(this);
+  if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
 void TStatusLine::SetWordWrap(bool value) {
