@@ -183,8 +183,10 @@ String TIniFile::ReadString(const String& section, const String& ident, const St
 }
 
 String TIniFile::ProfilePath() const {
-  // The profile functions look for a name without a folder in the Windows folder.
-  if (FileName().find_first_of(L"\\/") != String::npos) return FileName();
+  // The profile functions look for a name without a folder in the Windows folder; one after a drive ("C:x.ini") is
+  // in that drive's current folder.
+  const String& name = FileName();
+  if (name.find_first_of(L"\\/") != String::npos || (name.size() >= 2 && name[1] == L':')) return name;
   wchar_t folder[MAX_PATH];
   const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
   return String(folder, length < MAX_PATH ? length : 0) + L"\\" + FileName();

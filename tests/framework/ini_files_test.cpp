@@ -590,6 +590,23 @@ TEST(IniFile, UnicodeFilesKeepEveryCharacterAndAnsiFilesRefuseWhatTheyCannotHold
   DeleteFileW(fileName.c_str());
 }
 
+// A name after a drive is the file in that drive's current folder, which the profile functions write: it is made a
+// Unicode file, and an ANSI one refuses what it cannot hold, where the file of that name in the Windows folder was
+// made instead and the text reached the file as question marks.
+TEST(IniFile, ANameAfterADriveIsTheFileInItsCurrentFolder) {
+  const String fileName = TempFileName(L"bc_profile_drive.ini");
+  const String name = fileName.substr(0, 2) + L"bc_profile_drive.ini";
+  const TCurrentFolder current(ExtractFilePath(fileName));
+  DeleteFileW(fileName.c_str());
+  TIniFile ini(name);
+  ini.WriteString(L"Feeds", L"Title", kChineseNews);
+  EXPECT_EQ(ini.ReadString(L"Feeds", L"Title", L""), kChineseNews);
+  EXPECT_EQ(CodePageOfMark(FileBytes(fileName)), CodePageUtf16LE);
+  WriteFileBytes(fileName, "[Other]\r\nKept=plain\r\n");
+  EXPECT_THROW(ini.WriteString(L"Feeds", L"Title", kChineseNews), EIniFileException);
+  DeleteFileW(fileName.c_str());
+}
+
 // A file whose every character fits the ANSI code page stays ANSI, byte for byte, through both classes.
 TEST_P(IniFileKinds, AnAnsiFileStaysAnsiByteForByte) {
   // Letters of the code page beyond ASCII where it has them (an e with an acute accent in most).

@@ -217,14 +217,7 @@ TEST(NamedFiles, NamesLongerThanTheFileSystemKeepsAreRefused) {
 // blanks it drops at the end, and after "\\?\" as it stands. Each name that fits leads to the file of 255 letters.
 TEST(NamedFiles, NamesAreMeasuredAsTheSystemGoesByThem) {
   TTempFolder folder;
-  struct TCurrentFolder {
-    wchar_t Was[MAX_PATH] = {};
-    explicit TCurrentFolder(const String& path) {
-      GetCurrentDirectoryW(MAX_PATH, Was);
-      SetCurrentDirectoryW(path.c_str());
-    }
-    ~TCurrentFolder() { SetCurrentDirectoryW(Was); }
-  } current(folder.Path());
+  const TCurrentFolder current(folder.Path());
   const String letters(255, L'l');
   const String tooLong = letters + L"x";
   const struct {

@@ -32,6 +32,21 @@ inline void WriteFileBytes(const String& fileName, const std::string& bytes) {
   CloseHandle(file);
 }
 
+// Makes the folder the current one until the test ends, however it ends.
+class TCurrentFolder {
+ public:
+  explicit TCurrentFolder(const String& folder) {
+    GetCurrentDirectoryW(MAX_PATH, was_);
+    SetCurrentDirectoryW(folder.c_str());
+  }
+  ~TCurrentFolder() { SetCurrentDirectoryW(was_); }
+  TCurrentFolder(const TCurrentFolder&) = delete;
+  TCurrentFolder& operator=(const TCurrentFolder&) = delete;
+
+ private:
+  wchar_t was_[MAX_PATH] = {};
+};
+
 // Deletes the file when the test ends, however it ends.
 class TTempFile {
  public:
