@@ -3,7 +3,10 @@
 // at the unit's start and refilled when the system colours change.
 #pragma once
 
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
+// clang-format on
 
 namespace tree {
 
