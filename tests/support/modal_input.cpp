@@ -179,28 +179,33 @@ void SendMouseClick(POINT screenPoint, DWORD pressFlag, DWORD releaseFlag) {
 
 namespace {
 
-// Where the last mouse message this thread took reported the pointer.
-POINT lastMouseMessageAt{-1, -1};
+// Where the display server last put the pointer, as its own events told the platform: input the platform made
+// itself (SetCursorPos, SendInput) is marked injected or never passes the low-level hook.
+POINT lastDisplayPointer{-1, -1};
 
-LRESULT CALLBACK RecordMouseMessage(int code, WPARAM wParam, LPARAM lParam) {
-  if (code >= 0) lastMouseMessageAt = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt;
+LRESULT CALLBACK RecordDisplayPointer(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+  if (code == HC_ACTION && wParam == WM_MOUSEMOVE && !(mouse->flags & LLMHF_INJECTED)) lastDisplayPointer = mouse->pt;
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
 
 void CatchUpWithTheDisplay(POINT pointer) {
-  // The server reports the pointer's moves in the order it made them, after every focus change it made before: the
-  // move onto the point reaching the window there is the sign. A pointer already there would make no move, so it
+  // The platform moves its pointer and tells the window at once, before the display server has even seen the
+  // move: only a move the server reports is a sign. The server reports the pointer's moves in the order it made
+  // them, after every focus change made before, each followed by its word on the keys it holds, and they are read
+  // together: the report of this move means those were read too. A pointer already there would make no move, so it
   // steps off first.
-  HHOOK hook = SetWindowsHookExW(WH_MOUSE, &RecordMouseMessage, nullptr, GetCurrentThreadId());
-  lastMouseMessageAt = POINT{-1, -1};
+  HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, &RecordDisplayPointer, GetModuleHandleW(nullptr), 0);
+  lastDisplayPointer = POINT{-1, -1};
   SetCursorPos(pointer.x - 1, pointer.y);
   SetCursorPos(pointer.x, pointer.y);
   const bool arrived =
-      PumpUntil([pointer] { return lastMouseMessageAt.x == pointer.x && lastMouseMessageAt.y == pointer.y; });
+      PumpUntil([pointer] { return lastDisplayPointer.x == pointer.x && lastDisplayPointer.y == pointer.y; });
   UnhookWindowsHookEx(hook);
-  EXPECT_TRUE(arrived) << "the display server's pointer never reached (" << pointer.x << ", " << pointer.y << ")";
+  EXPECT_TRUE(arrived) << "the display server never reported the pointer at (" << pointer.x << ", " << pointer.y
+                       << ")";
   ProcessPendingMessages();
 }
 

@@ -48,13 +48,14 @@ void SendMouseDragThrough(POINT from, const std::vector<POINT>& path,
 LRESULT SendMouseMessage(HWND wnd, UINT msg, WPARAM keys, LPARAM position);
 // Dispatches every message now in the thread's queue (sent and posted), without waiting.
 void ProcessPendingMessages();
-// Puts the pointer at a screen point over a window of this thread and waits until the display server's pointer
-// has arrived there (the window was told of it), so that the server has delivered every pointer move and focus
-// change made before; serves the events they caused. Until then a key pressed through the input queue may be let
-// go again: a window the server's pointer enters tells the platform which keys the server holds down, and it holds
-// none. A pointer that never arrives fails the test, saying so.
+// Puts the pointer at a screen point over a window of this thread and waits until the display server has reported
+// the move (the platform's own report, made at once, does not count), so that the server has delivered every
+// pointer move and focus change made before; serves the events they caused. Until then a key pressed through the
+// input queue may be let go again: the server's word on a focus change or a window the pointer enters says which
+// keys it holds down, and it holds none. A pointer the server never reports fails the test, saying so.
 void CatchUpWithTheDisplay(POINT pointer);
-// Makes a window the foreground window and waits until it is the active one, and the display server
-// has caught up (its pointer brought to the window's bottom right corner): the server's late word on the focus,
-// sent even when the window was in front already, could otherwise end a click or a drag that starts meanwhile.
+// Makes a window the foreground window, waits until the platform has made it the active one, which it says at
+// once, and then until the display server has caught up (its pointer brought to the window's bottom right corner):
+// the server's late word on the focus, sent even when the window was in front already, could otherwise end a click
+// or a drag that starts meanwhile.
 void BringToTheFront(HWND window);
