@@ -4,10 +4,11 @@
 # The platform headers every unit includes and the standard library headers most units do. Each kind of target
 # (the libraries, the test programs) compiles them once, in its first target, and every later target of that kind
 # reuses the result, so its settings must stay those of the first.
-set(BC_PRECOMPILED_HEADERS
-  <windows.h> <ole2.h> <commctrl.h> <shlobj.h> <wrl/client.h>
+set(BC_PRECOMPILED_STANDARD_HEADERS
   <algorithm> <array> <cstdint> <cstring> <cwchar> <functional> <map> <memory> <new> <optional> <string>
   <string_view> <type_traits> <utility> <vector>)
+set(BC_PRECOMPILED_HEADERS
+  <windows.h> <ole2.h> <commctrl.h> <shlobj.h> <wrl/client.h> ${BC_PRECOMPILED_STANDARD_HEADERS})
 set(BC_PRECOMPILED_TEST_HEADERS ${BC_PRECOMPILED_HEADERS} <random> <thread> <gtest/gtest.h>)
 
 # GCC keeps quiet about the standard library's own inline code only while it reads the library's headers as text:
@@ -20,9 +21,10 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT CMAKE_DISABLE_PRECOMPILE_HEADERS
 endif()
 
 # In a unity batch every unit but the first is read as if included, and GCC then reports each class of a unit's own
-# that uses a type of its anonymous namespace, which is exactly what a unit on its own is meant to do.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_UNITY_BUILD)
-  set(BC_UNITY_BUILD_WARNINGS -Wno-subobject-linkage)
+# that uses a type of its anonymous namespace, which is exactly what a unit on its own is meant to do. Only targets
+# built in batches leave the warning out, so that a target built unit by unit compiles as in any configuration.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(BC_UNITY_BUILD_WARNINGS $<$<BOOL:$<TARGET_PROPERTY:UNITY_BUILD>>:-Wno-subobject-linkage>)
 endif()
 
 function(bc_apply_warnings target)

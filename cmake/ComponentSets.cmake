@@ -1,5 +1,8 @@
 # Each subsystem folder is one static library; its sources are whatever .cpp files the folder and its sub-folders
-# (one per concern) hold, so adding a unit or a sub-folder needs no edit here. A folder's resources
+# (one per concern) hold, so adding a unit or a sub-folder needs no edit here. The libraries compile unit by unit in
+# every configuration, also where the tests and examples compile in unity batches: so the test build compiles each
+# unit as an application's build does (tests/plain_build checks that it does), and a unit that leans on what another
+# unit of its batch included fails there too. A folder's resources
 # (resources/<name>.rc) travel with the library as an interface source, because resource objects inside a static
 # library are never pulled in by the linker.
 include(GNUInstallDirs)
@@ -24,6 +27,7 @@ function(add_component_set name)
       $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents>)
   else()
     add_library(${name} STATIC ${sources} ${headers})
+    set_target_properties(${name} PROPERTIES UNITY_BUILD OFF)
     target_link_libraries(${name} PUBLIC ${links})
     # The headers are C++20, also for an application that compiles them against the installed sets.
     target_compile_features(${name} PUBLIC cxx_std_20)
@@ -45,6 +49,7 @@ function(add_component_set name)
     file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${header})
     get_filename_component(folder ${relative} DIRECTORY)
     install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/browsercomponents/${folder})
+    set_property(GLOBAL APPEND PROPERTY BC_INSTALLED_HEADERS ${relative})
   endforeach()
   set(BC_COMPONENT_SETS ${BC_COMPONENT_SETS} ${name} CACHE INTERNAL "")
 endfunction()
