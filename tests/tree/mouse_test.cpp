@@ -381,6 +381,7 @@ TEST_F(TMouseFixture, AnArmedEditEndsWithAKeyOrAChangeOfFocusOrSelection) {
       {"Ctrl+A", key('A', false, true)},
       {"Delete, the application's key", key(VK_DELETE)},
       {"typing a name", key('N')},
+      {"Escape, which moves nothing", key(VK_ESCAPE)},
       {"the focus moved by code", [this] { tree.SetFocusedNode(Top(5)); }},
       {"a row selected by code", [this] { tree.AddToSelection(Top(6)); }},
       {"the selection cleared by code", [this] { tree.ClearSelection(); }},
