@@ -109,6 +109,45 @@ ULONGLONG VolumeSize(const String& folder) {
   return GetDiskFreeSpaceExW(folder.c_str(), nullptr, &total, nullptr) ? total.QuadPart : 0;
 }
 
+// A file system of 64 KiB mounted on an empty folder, where the host lets one be made, for as long as it lives: it
+// leaves nothing mounted on the machine, whatever the test did meanwhile. The host refuses to unmount a file system
+// while a process has a file of it open, and this process may still be letting one go: the unmount is tried again
+// while it is refused, and nothing of the file system is looked at until the host is done.
+class TSmallFileSystem {
+ public:
+  TSmallFileSystem(const TTempFolder& marks, const String& folder)
+      : folder_(folder), onHost_(HostName(folder)), mounted_(marks.File(L"mounted")),
+        unmounted_(marks.File(L"unmounted")), sizeBefore_(VolumeSize(folder)) {
+    started_ = !onHost_.empty() && StartOnHost("mount -t tmpfs -o size=64k tmpfs '" + onHost_ + "'", mounted_);
+    made_ = started_ && DoneOnHost(mounted_) && VolumeSize(folder_) != sizeBefore_;
+  }
+  ~TSmallFileSystem() { Unmount(); }
+  TSmallFileSystem(const TSmallFileSystem&) = delete;
+  TSmallFileSystem& operator=(const TSmallFileSystem&) = delete;
+
+  bool Made() const { return made_; }
+
+  // Answers whether the folder is back on the volume it was on.
+  bool Unmount() {
+    if (!started_) return true;
+    started_ = false;
+    // A mount still under way is waited for first.
+    const std::string folder = "'" + onHost_ + "'";
+    const std::string unmount = "for i in $(seq 600); do [ -e '" + HostName(mounted_) +
+                                "' ] && break; sleep 0.1; done; for i in $(seq 600); do mountpoint -q " + folder +
+                                " || break; umount " + folder + " 2>/dev/null || sleep 0.1; done";
+    return StartOnHost(unmount, unmounted_) && DoneOnHost(unmounted_) && VolumeSize(folder_) == sizeBefore_;
+  }
+
+ private:
+  String folder_;
+  std::string onHost_;
+  String mounted_, unmounted_;
+  ULONGLONG sizeBefore_;
+  bool started_ = false;
+  bool made_ = false;
+};
+
 // Moves the stream to the largest size the file system lets a file reach, where it refuses to write a byte.
 void SeekPastTheLargestFile(TStream& stream) {
   int64_t reachable = 0;
@@ -410,11 +449,8 @@ TEST(WholeFile, ASaveOnAFullDiskNamesTheCause) {
   TTempFolder folder;
   const String small = folder.File(L"small");
   CreateDirectoryW(small.c_str(), nullptr);
-  const ULONGLONG before = VolumeSize(small);
-  const std::string smallOnHost = HostName(small);
-  if (smallOnHost.empty() || !StartOnHost("mount -t tmpfs -o size=64k tmpfs '" + smallOnHost + "'") ||
-      !Becomes([&] { return VolumeSize(small) != before; }))
-    GTEST_SKIP() << "no small file system can be made here";
+  TSmallFileSystem fileSystem(folder, small);
+  if (!fileSystem.Made()) GTEST_SKIP() << "no small file system can be made here";
   const String file = small + L"\\settings.ini";
   WriteBytes(file, kOriginal);
   try {
@@ -430,7 +466,7 @@ TEST(WholeFile, ASaveOnAFullDiskNamesTheCause) {
   EXPECT_EQ(BytesOf(file), kOriginal);
   EXPECT_EQ(FilesBeside(file), 0);
   DeleteFileW(file.c_str());
-  EXPECT_TRUE(StartOnHost("umount '" + smallOnHost + "'") && Becomes([&] { return VolumeSize(small) == before; }));
+  EXPECT_TRUE(fileSystem.Unmount()) << "the small file system stays mounted";
 }
 
 TEST(WholeFile, ASaveThroughASymbolicLinkWritesItsTarget) {

@@ -52,6 +52,15 @@ bool StartOnHost(const std::string& command) {
   return started;
 }
 
+bool StartOnHost(const std::string& command, const String& doneMark) {
+  const std::string markOnHost = HostName(doneMark);
+  return !markOnHost.empty() && StartOnHost(command + "; : > " + Quoted(markOnHost));
+}
+
+bool DoneOnHost(const String& doneMark) {
+  return Becomes([&] { return IsListed(doneMark); }, 6000);
+}
+
 bool IsListed(const String& path) {
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW(path.c_str(), &found);

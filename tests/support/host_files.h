@@ -15,6 +15,11 @@ String HostFileName(const std::string& hostPath);
 // Starts a command of the host's shell, under Wine; a host program gives no handle to wait on, so the caller looks
 // for what it does until it is done.
 bool StartOnHost(const std::string& command);
+// The same for a command whose effects the caller must not look at before it ends: the shell leaves the file
+// doneMark names once the command is done (DoneOnHost waits for it).
+bool StartOnHost(const std::string& command, const String& doneMark);
+// Whether the file a command started so leaves is there within a minute.
+bool DoneOnHost(const String& doneMark);
 // Whether a file of that name is there: listed in its folder, whatever it is (a link to a device, a pipe).
 bool IsListed(const String& path);
 // A symbolic link made through the system where it makes them (on Windows, in developer mode); Wine's call makes
@@ -24,10 +29,10 @@ bool MakeSymbolicLink(const String& link, const String& target);
 // A named pipe of the host's file system, which no one writes.
 bool MakeHostPipe(const String& path);
 
-// Whether the condition comes true within a few seconds.
+// Whether the condition comes true within a few seconds, or the given number of hundredths of a second.
 template <class Condition>
-bool Becomes(Condition condition) {
-  for (int tries = 0; tries < 500; ++tries) {
+bool Becomes(Condition condition, int hundredths = 500) {
+  for (int tries = 0; tries < hundredths; ++tries) {
     if (condition()) return true;
     Sleep(10);
   }
