@@ -1,10 +1,33 @@
 #include "support/program_copy.h"
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "framework/exceptions.h"
+#include "framework/text_convert.h"
+
 namespace {
+
+constexpr int kStartTries = 5;
+
+// A start the platform refuses for want of memory, handles or address room, as on a busy machine, may succeed a
+// moment later; one refused because the program or its command line is wrong never does.
+bool MayStartLater(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+      return false;
+    default:
+      return true;
+  }
+}
 
 struct TPipeReading {
   HANDLE Pipe;
@@ -64,7 +87,10 @@ TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* vari
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0)) return result;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0)) {
+    ADD_FAILURE() << "no pipe for the copy's output: " << WideToUtf8(SysErrorMessage(GetLastError()));
+    return result;
+  }
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -78,8 +104,18 @@ TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* vari
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
   {
     const TCopyEnvironment copyEnvironment(variable, value);
-    result.Started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                                    nullptr, &startup, &process) != FALSE;
+    DWORD error = ERROR_SUCCESS;
+    for (int tried = 1; !result.Started; ++tried) {
+      result.Started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                      nullptr, &startup, &process) != FALSE;
+      if (result.Started) break;
+      error = GetLastError();
+      if (tried == kStartTries || !MayStartLater(error)) break;
+      Sleep(100 * tried);
+    }
+    if (!result.Started)
+      ADD_FAILURE() << "the copy of the program did not start: error " << error << ", "
+                    << WideToUtf8(SysErrorMessage(error));
   }
   CloseHandle(writeEnd);
   if (result.Started) {

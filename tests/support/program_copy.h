@@ -16,7 +16,8 @@ struct TProgramCopyResult {
 
 // Runs the tests the filter names in a copy of this program, with variable set to value in its environment, and
 // waits for its end (at most the given time; a copy still running then is ended and answers exit code 1). The copy
-// runs the tests it is named whatever share of the tests this program was given.
+// runs the tests it is named whatever share of the tests this program was given. A start the platform refuses for
+// a reason that may pass is tried again; a copy that does not start fails the test, saying why.
 TProgramCopyResult RunProgramCopy(const String& gtestFilter, const wchar_t* variable, const String& value,
                                   DWORD limitMilliseconds = 120000);
 // Whether this program is a copy started with the variable set.
