@@ -1,7 +1,9 @@
 // Trees as deep as they are wide: a chain of a million nested nodes goes through every walk of the public API
 // (build, save, load, sort, expand, collapse, validate, move, delete, showing a node, checking, walking the
 // visible path, position look-ups) with the stack a test starts with, and a million siblings through the
-// operations that once took a pass over all of them per node.
+// operations that once took a pass over all of them per node. They run at scale, without the heap checks: the
+// walks of a million levels free tens of megabytes of the heap, and the checks refill the free space beside each
+// block that a later allocation cuts from it, which made a later test of many small allocations take half a minute.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -50,7 +52,7 @@ int ChainLength(TKeyedTree& tree) {
 
 }  // namespace
 
-TEST(DeepTrees, MillionLevelChainThroughThePublicApi) {
+TEST(DeepTreesAtScale, MillionLevelChainThroughThePublicApi) {
   TKeyedTree tree;
   PTreeNode deepest = BuildChain(tree, ChainDepth);
   ASSERT_EQ(tree.TotalCount(), static_cast<std::uint32_t>(ChainDepth));
@@ -122,7 +124,7 @@ void SetOption(TBaseTree& tree, TTreeAutoOption option) {
 
 // Finding, focusing, scrolling to or making top a node under a million collapsed ancestors opens every one of them
 // and shows the node, also with the option that scrolls an opened node's children into view.
-TEST(DeepTrees, ShowingTheDeepestNodeOpensEveryAncestor) {
+TEST(DeepTreesAtScale, ShowingTheDeepestNodeOpensEveryAncestor) {
   TTestWindow host;
   TKeyedTree tree(host.Handle());
   SetOption(tree, TTreeAutoOption::toAutoScrollOnExpand);
@@ -168,7 +170,7 @@ TEST(DeepTrees, ShowingTheDeepestNodeOpensEveryAncestor) {
 
 // Changes one node at a time down and up a million-level chain inside update brackets, as an application restoring
 // a saved expanded state does: each costs its own level, not one step per open level above it.
-TEST(DeepTrees, BracketedChangesRunTheWholeChain) {
+TEST(DeepTreesAtScale, BracketedChangesRunTheWholeChain) {
   TKeyedTree tree;
   PTreeNode deepest = BuildChain(tree, ChainDepth);
   const int height = tree.DefaultNodeHeight();
@@ -258,7 +260,7 @@ TEST(DeepTreesAtScale, ChainOfTheTallestRowsKeepsWholeTotals) {
 }
 
 // Tri-state tracking carries a check up from the leaf of a million-level chain and down from its top.
-TEST(DeepTrees, TriStateChecksRunTheWholeChain) {
+TEST(DeepTreesAtScale, TriStateChecksRunTheWholeChain) {
   TKeyedTree tree;
   tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
   SetOption(tree, TTreeAutoOption::toAutoTristateTracking);
@@ -293,7 +295,7 @@ TEST(DeepTrees, TriStateChecksRunTheWholeChain) {
 }
 
 // A million siblings, checked or selected one at a time, cost one step each.
-TEST(DeepTrees, MillionSiblingsCheckedAndSelectedOneByOne) {
+TEST(DeepTreesAtScale, MillionSiblingsCheckedAndSelectedOneByOne) {
   TKeyedTree tree;
   tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
   tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
@@ -319,7 +321,7 @@ TEST(DeepTrees, MillionSiblingsCheckedAndSelectedOneByOne) {
 }
 
 // The visible path of an expanded million-level chain, walked both ways, selected, searched by position.
-TEST(DeepTrees, VisiblePathOfAnExpandedChain) {
+TEST(DeepTreesAtScale, VisiblePathOfAnExpandedChain) {
   TKeyedTree tree;
   tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
   PTreeNode deepest = BuildChain(tree, ChainDepth);
