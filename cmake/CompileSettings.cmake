@@ -1,15 +1,18 @@
 # How every target of the project compiles: warnings, the shared precompiled headers and the optimisation level of
 # code whose speed does not matter.
 
-# The platform headers every unit includes and the standard library headers most units do. Each kind of target
+# The platform header every unit includes and the standard library headers most units do. Each kind of target
 # (the libraries, the test programs) compiles them once, in its first target, and every later target of that kind
-# reuses the result, so its settings must stay those of the first.
+# reuses the result, so its settings must stay those of the first. A library unit compiles its own header first:
+# with no more than <windows.h> and the standard library before it, that is the check that the header compiles on
+# its own (tests/headers), so the libraries' list holds no other platform header. The tests' list does.
 set(BC_PRECOMPILED_STANDARD_HEADERS
   <algorithm> <array> <cstdint> <cstring> <cwchar> <functional> <map> <memory> <new> <optional> <string>
   <string_view> <type_traits> <utility> <vector>)
-set(BC_PRECOMPILED_HEADERS
-  <windows.h> <ole2.h> <commctrl.h> <shlobj.h> <wrl/client.h> ${BC_PRECOMPILED_STANDARD_HEADERS})
-set(BC_PRECOMPILED_TEST_HEADERS ${BC_PRECOMPILED_HEADERS} <random> <thread> <gtest/gtest.h>)
+set(BC_PRECOMPILED_HEADERS <windows.h> ${BC_PRECOMPILED_STANDARD_HEADERS})
+set(BC_PRECOMPILED_TEST_HEADERS
+  <windows.h> <ole2.h> <commctrl.h> <shlobj.h> <wrl/client.h> ${BC_PRECOMPILED_STANDARD_HEADERS}
+  <random> <thread> <gtest/gtest.h>)
 
 # GCC keeps quiet about the standard library's own inline code only while it reads the library's headers as text:
 # from a precompiled header, its flow-based checks of memory accesses report the string copies inlined from
