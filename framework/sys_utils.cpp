@@ -237,8 +237,9 @@ bool IsDeviceStem(std::wstring_view name) {
   while (!name.empty() && name.back() == L' ') name.remove_suffix(1);
   for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
     if (SameText(String(name), device)) return true;
-  return name.size() == 4 && (StartsWithText(name, L"COM") || StartsWithText(name, L"LPT")) && name[3] >= L'1' &&
-         name[3] <= L'9';
+  // The system counts the superscript digits one to three among the ports' numbers too.
+  return name.size() == 4 && (StartsWithText(name, L"COM") || StartsWithText(name, L"LPT")) &&
+         ((name[3] >= L'1' && name[3] <= L'9') || name[3] == L'\u00b9' || name[3] == L'\u00b2' || name[3] == L'\u00b3');
 }
 
 }  // namespace

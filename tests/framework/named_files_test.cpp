@@ -263,6 +263,8 @@ TEST(NamedFiles, DeviceNamesAreKnownWhereverTheyStand) {
                               L"COM1:",
                               L"C:COM1",
                               L"x:COM1:",
+                              L"COM\u00b9",
+                              L"C:\\x\\lpt\u00b3.txt",
                               L"C:\\x\\COM1:.txt",
                               L"NUL :.txt",
                               L"C:\\x\\com3.txt:stream",
@@ -276,8 +278,8 @@ TEST(NamedFiles, DeviceNamesAreKnownWhereverTheyStand) {
                               L"\\\\?\\C:\\x\\COM1.txt"})
     EXPECT_TRUE(IsDeviceName(name)) << WideToUtf8(name);
   for (const wchar_t* name :
-       {L"COM", L"COM10", L"COM0", L"CONSOLE", L"nullable.ini", L"con.d\\x.ini", L"AUX\\x", L"C:\\LPT", L"x.COM1",
-        L"\\\\?\\C:\\settings.ini", L"\\\\?\\UNC\\server\\share\\x.ini", L"\\\\server\\share\\x.ini",
-        L"\\\\?\\Volume{12345678-0000-0000-0000-000000000000}\\x.ini", L"", L"C:\\"})
+       {L"COM", L"COM10", L"COM0", L"COM\u00b4", L"LPT\u2074", L"CONSOLE", L"nullable.ini", L"con.d\\x.ini", L"AUX\\x",
+        L"C:\\LPT", L"x.COM1", L"\\\\?\\C:\\settings.ini", L"\\\\?\\UNC\\server\\share\\x.ini",
+        L"\\\\server\\share\\x.ini", L"\\\\?\\Volume{12345678-0000-0000-0000-000000000000}\\x.ini", L"", L"C:\\"})
     EXPECT_FALSE(IsDeviceName(name)) << WideToUtf8(name);
 }
