@@ -124,13 +124,19 @@ void TControl::SetParent(TWinControl* value) {
   // It would be its own ancestor then, and every walk up the parents would go round for ever.
   if (auto* self = ObjectAs<TWinControl>(this); self && value && self->ContainsControl(value))
     throw EInvalidOperation(L"A control cannot have one of its own children as its parent");
+  // Leaving and joining raise handlers (the focus moving on, the control showing), which may free the control or
+  // either parent: nothing freed is touched after, and a new parent freed meanwhile takes nothing in.
+  const TLifeSince life(LifeWatch());
+  const TLifeWatch valueLife = value ? value->LifeWatch() : TLifeWatch();
   if (parent_) {
     // Told while the control still has its parent: a windowed control leaves it before it is destroyed.
     if (Application) Application->ControlRemoved(this);
     parent_->RemoveControl(this);
+    if (life.Ended()) return;
   }
-  if (value) {
+  if (value && !valueLife.Ended()) {
     value->InsertControl(this);
+    if (life.Ended()) return;
     UpdateAnchorRules();
   }
 }

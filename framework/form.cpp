@@ -316,8 +316,9 @@ void TCustomForm::DestroyWindowHandle() {
     TWinControl::DestroyWindowHandle();
     return;
   }
+  const TLifeSince life(LifeWatch());
   TWinControl::DestroyWindowHandle();
-  clientHandle_ = nullptr;
+  if (!life.Ended()) clientHandle_ = nullptr;
 }
 
 TRaised TCustomForm::AlignControls(TControl* control, RECT& rect) {
@@ -568,10 +569,13 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   ++focusCount;
   if (!keepActiveControl) activeControl_ = control != this ? control : nullptr;
   // A handler of the screen's or of the focus messages (OnActiveFormChange, OnEnter, OnExit) may free the control
-  // or the form: the focus then stays where its removal put it, and nothing of either is touched again.
+  // or the form, or move the control to another form: the focus then stays where the handler put it, and nothing
+  // of either is touched again (the form records nothing of another form's controls, whose end it never hears of).
+  const TLifeWatch life = LifeWatch();
   const TLifeWatch controlLife = control->LifeWatch();
+  const auto ours = [&] { return !life.Ended() && !controlLife.Ended() && GetParentForm(control) == this; };
   if (Screen && Screen->SetActive(this, control).Gone()) return false;
-  if (controlLife.Ended()) return false;
+  if (!ours()) return false;
   if (control->ControlState().Contains(TControlStateItem::csFocusing)) return false;
   control->SetControlState(control->ControlState() + TControlStateItem::csFocusing);
   struct TFocusingGuard {
@@ -581,7 +585,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
       if (!Life.Ended()) Control->SetControlState(Control->ControlState() - TControlStateItem::csFocusing);
     }
   } guard{control, controlLife};
-  const auto send = [&controlLife](HWND wnd, UINT msg) { return SendFocusMessage(wnd, msg) && !controlLife.Ended(); };
+  const auto send = [&ours](HWND wnd, UINT msg) { return SendFocusMessage(wnd, msg) && ours(); };
 
   if (Screen && Screen->FocusedForm() != this) {
     if (TCustomForm* previous = Screen->FocusedForm()) {

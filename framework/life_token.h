@@ -36,3 +36,17 @@ class TLifeToken {
  private:
   std::shared_ptr<const void> life_ = std::make_shared<char>('\0');
 };
+
+// For work that may run on an object whose life has ended already (a destructor that ended it early and goes on
+// calling out): Ended answers whether a life that went on when this was made has ended since, so that the work
+// stops where a handler freed the object, and is not cut short for the object whose destruction it is part of.
+class TLifeSince {
+ public:
+  explicit TLifeSince(TLifeWatch watch) noexcept : watch_(std::move(watch)), living_(!watch_.Ended()) {}
+
+  bool Ended() const noexcept { return living_ && watch_.Ended(); }
+
+ private:
+  TLifeWatch watch_;
+  bool living_;
+};

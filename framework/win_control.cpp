@@ -458,14 +458,20 @@ void TWinControl::DestroyWnd() {
   // The text lives in the window while there is one; keep it for the next window.
   String text = TControl::GetText();
   FreeDeviceContexts();
+  const TLifeSince life(LifeWatch());
   DestroyWindowHandle();
+  if (life.Ended()) return;
   Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TWinControl::DestroyWindowHandle() {
   SetControlState(ControlState() + TControlStateItem::csDestroyingHandle);
   HWND wnd = handle_;
+  // The focus leaving the window raises handlers (Screen's change of the active control), which may free this
+  // control; its window went with it then.
+  const TLifeSince life(LifeWatch());
   DestroyWindow(wnd);
+  if (life.Ended()) return;
   SetControlState(ControlState() - TControlStateItem::csDestroyingHandle);
   if (handle_ == wnd) {
     WindowControls().Detach(wnd);
@@ -476,7 +482,14 @@ void TWinControl::DestroyWindowHandle() {
 
 void TWinControl::DestroyHandle() {
   if (!handle_) return;
-  for (TWinControl* child : tabList_) child->DestroyHandle();
+  // Each window that goes may move the focus, whose handlers may free this control or any child.
+  const TLifeSince life(LifeWatch());
+  std::vector<std::pair<TWinControl*, TLifeSince>> children;
+  for (TWinControl* child : tabList_) children.emplace_back(child, TLifeSince(child->LifeWatch()));
+  for (const auto& [child, childLife] : children) {
+    if (!childLife.Ended()) child->DestroyHandle();
+    if (life.Ended()) return;
+  }
   DestroyWnd();
 }
 
@@ -611,7 +624,10 @@ POINT TWinControl::ClientOrigin() const {
 void TWinControl::SetParent(TWinControl* value) {
   if (Parent() != value && !value && !parentWindow_ && handle_) {
     if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, true);
+    // The focus leaving the window may raise handlers that free this control.
+    const TLifeSince life(LifeWatch());
     DestroyHandle();
+    if (life.Ended()) return;
   }
   TControl::SetParent(value);
 }
@@ -695,7 +711,11 @@ void TWinControl::InsertControl(TControl* control) {
     control->Perform(CM_PARENTBIDIMODECHANGED);
     if (auto* win = ObjectAs<TWinControl>(control)) {
       win->Perform(CM_PARENTCTL3DCHANGED);
+      // Showing the control raises handlers (its window sized as it is made), which may free it or this one.
+      const TLifeSince life(LifeWatch());
+      const TLifeSince controlLife(control->LifeWatch());
       win->UpdateControlState();
+      if (life.Ended() || controlLife.Ended()) return;
     } else if (handle_) {
       control->Invalidate();
     }
@@ -708,7 +728,15 @@ void TWinControl::RemoveControl(TControl* control) {
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 0);
   if (auto* win = ObjectAs<TWinControl>(control)) {
     if (TCustomForm* form = GetParentForm(win)) form->DefocusControl(win, true);
+    // The focus leaving the window raises handlers, which may free the control (which then leaves this one on its
+    // own way out) or this one.
+    const TLifeSince life(LifeWatch());
+    const TLifeSince controlLife(control->LifeWatch());
     win->DestroyHandle();
+    if (life.Ended() || controlLife.Ended()) return;
+    // As a focused child's window goes, the platform gives the focus to the control's own window for a moment,
+    // and the form records it again.
+    if (TCustomForm* form = GetParentForm(win)) form->DefocusControl(win, true);
     tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), win), tabList_.end());
   } else if (handle_) {
     control->InvalidateControl(control->Visible(), false);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "control_fixtures.h"
+#include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 
@@ -73,6 +74,76 @@ TEST_F(FocusTest, AFreedFormLeavesTheScreenEvenWhenItsFocusedControlGoesFirst) {
   EXPECT_NE(static_cast<const void*>(Screen->ActiveForm()), freed);
   EXPECT_NE(static_cast<const void*>(Screen->FocusedForm()), freed);
   EXPECT_NE(static_cast<const void*>(Screen->ActiveControl()), freed);
+}
+
+// A box whose child has the focus leaves the form (for another form, or for no parent): as the box's windows go,
+// the platform gives the focus to the box's own window for a moment, and the form keeps no record of the box, so
+// that it touches nothing of the box once the box is freed. The box is made under guarded allocations, so that a
+// record left of it faults when the form goes.
+TEST_F(FocusTest, ABoxThatLeavesWithTheFocusInsideLeavesNoFocusRecord) {
+  for (const bool toAnotherForm : {true, false}) {
+    SCOPED_TRACE(toAnotherForm ? "to another form" : "off its parent");
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(60, 60, 300, 200);
+    TForm other(nullptr);
+    other.SetBounds(400, 60, 200, 150);
+    other.Show();
+    {
+      TGuardedAllocations guard;
+      auto* box = Focusable(form.get(), L"Box", {100, 10, 250, 150});
+      auto* inside = Focusable(box, L"Inside", {10, 10, 60, 60});
+      form->Show();
+      SetForegroundWindow(form->Handle());
+      inside->SetFocus();
+      ProcessQueued();
+      ASSERT_EQ(GetFocus(), inside->Handle());
+      box->SetParent(toAnotherForm ? &other : nullptr);
+      ProcessQueued();
+      delete box;
+      ProcessQueued();
+    }
+    EXPECT_EQ(form->ActiveControl(), nullptr);
+    // The wheel goes to the control the form records as focused.
+    form->Perform(WM_MOUSEWHEEL, 0, 0);
+    form.reset();
+    ProcessQueued();
+  }
+  TakeLog();
+}
+
+// The screen's OnActiveControlChange, raised as a control takes the focus, moves the control to another form: the
+// focus change ends there, and the form records nothing of the other form's controls, whose end it never hears of.
+// The other form is made under guarded allocations, so that a record left on it faults when this form goes.
+TEST_F(FocusTest, AControlMovedToAnotherFormAsTheScreenHearsOfItLeavesNoFocusRecordThere) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(60, 60, 300, 200);
+  auto* old = Focusable(form.get(), L"Old", {10, 10, 60, 60});
+  auto* moving = Focusable(form.get(), L"Moving", {100, 10, 160, 60});
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  old->SetFocus();
+  ProcessQueued();
+  {
+    TGuardedAllocations guard;
+    auto* other = new TForm(nullptr);
+    other->SetBounds(400, 60, 200, 150);
+    auto* box = Focusable(other, L"Box", {10, 10, 150, 100});
+    other->Show();
+    Screen->OnActiveControlChange = [moving, box](TObject*) {
+      if (Screen->ActiveControl() == moving) moving->SetParent(box);
+    };
+    moving->SetFocus();
+    ProcessQueued();
+    Screen->OnActiveControlChange = nullptr;
+    EXPECT_EQ(moving->Parent(), box);
+    delete other;
+    ProcessQueued();
+    // The wheel goes to the control the form records as focused.
+    form->Perform(WM_MOUSEWHEEL, 0, 0);
+  }
+  form.reset();
+  ProcessQueued();
+  TakeLog();
 }
 
 TEST_F(FocusTest, FocusChangeIsBroadcastToEveryControl) {

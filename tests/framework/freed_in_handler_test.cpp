@@ -118,6 +118,23 @@ void AlignBothToTheTop(TScene& s) {
 // The panel grows: its window's new size aligns its children again.
 void GrowThePanel(TScene& s) { s.Panel->SetBounds(0, 0, 260, 260); }
 
+// An edit of the form's, not yet placed, whose window is made (and sized, raising OnResize) as it joins the panel,
+// which shows; or one on the panel with the focus, which leaves the panel for the form.
+TEdit* JoiningEdit(TScene& s) {
+  auto* edit = new TEdit(s.Form);
+  edit->SetBounds(10, 60, 120, 24);
+  s.Extra = edit;
+  return edit;
+}
+TEdit* FocusedEditOnThePanel(TScene& s) {
+  auto* edit = JoiningEdit(s);
+  edit->SetParent(s.Panel);
+  edit->SetFocus();
+  ProcessPendingMessages();
+  EXPECT_EQ(GetFocus(), edit->Handle());
+  return edit;
+}
+
 const TCase kCases[] = {
     {"PanelInItsPaint", [](TScene& s) { s.Panel->OnPainted = [&s] { Free(s.Panel); }; },
      [](TScene& s) { Repaint(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
@@ -209,6 +226,22 @@ const TCase kCases[] = {
        s.Child->OnCanResize = [&s](TObject*, int&, int&, bool&) { Free(s.Panel); };
      },
      GrowThePanel, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInTheOnResizeOfAnEditJoiningIt",
+     [](TScene& s) { JoiningEdit(s)->OnResize = [&s](TObject*) { Free(s.Panel); }; },
+     [](TScene& s) { s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"EditInItsOnResizeAsItJoinsThePanel",
+     [](TScene& s) { JoiningEdit(s)->OnResize = [&s](TObject*) { Free(s.Extra); }; },
+     [](TScene& s) { s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Extra; }},
+    {"PanelInTheScreensOnActiveControlChangeAsItsFocusedEditLeavesIt",
+     [](TScene& s) {
+       FocusedEditOnThePanel(s);
+       Screen->OnActiveControlChange = [&s](TObject*) { Free(s.Panel); };
+     },
+     [](TScene& s) {
+       s.Extra->SetParent(s.Form);
+       Screen->OnActiveControlChange = nullptr;
+     },
+     [](TScene& s) -> TControl* { return s.Panel; }},
     {"SplitterInItsOnResize",
      [](TScene& s) {
        auto* splitter = new TSplitter(s.Form);
