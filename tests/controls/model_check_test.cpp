@@ -4,7 +4,8 @@
 // activated, typing and F4 in the boxes, while every handler (OnChanging, OnChange, a page's OnShow and OnHide, a
 // tab button's OnClick, OnMiddleClick and OnRightClick and the tab-down procedure, the boxes' OnChange, OnKeyPress,
 // OnDropDown and OnUrlSelected) may, at random, free the page or tab it is about, the control, a box, the form,
-// raise or refuse. After every step what lives is whole: the active page is one of the control's pages and the
+// raise or refuse; a change's handlers may also free the page being left, the active page also while it is
+// deleted. After every step what lives is whole: the active page is one of the control's pages and the
 // only one shown, at most one tab button is down, no list stays dropped down, and no window keeps the mouse. A
 // failure names its run and step and the steps before it.
 // CONTROLS_MODEL_RUNS, CONTROLS_MODEL_FIRST_RUN, CONTROLS_MODEL_STEPS and CONTROLS_MODEL_GUARD (0: allocations
@@ -126,8 +127,17 @@ class TControlsModelCheck {
     control_->SetBounds(10, 40, 400, 200);
     control_->SetParent(form_);
     controlLife_ = control_->LifeWatch();
-    control_->OnChanging = [this](TObject*, TPcTabSheet* page, bool& allow) { Chaos("OnChanging", page, &allow); };
-    control_->OnChange = [this](TObject*) { Chaos("OnChange", Control() ? Control()->ActivePage() : nullptr); };
+    // A change's handlers may free the page coming or the page being left (the active one, also while it is
+    // being deleted).
+    control_->OnChanging = [this](TObject*, TPcTabSheet* page, bool& allow) {
+      TPcTabSheet* leaving = Control() ? Control()->ActivePage() : nullptr;
+      leaving_ = {leaving, leaving ? leaving->LifeWatch() : TLifeWatch()};
+      Chaos("OnChanging", page, &allow, leaving);
+    };
+    control_->OnChange = [this](TObject*) {
+      const auto [left, life] = leaving_;
+      Chaos("OnChange", Control() ? Control()->ActivePage() : nullptr, nullptr, life.Ended() ? nullptr : left);
+    };
     // The handlers already run while the world is built, and may free the form.
     for (int i = 0; i < 3 && FormLives(); ++i) AddPage();
     if (!FormLives()) return;
@@ -238,21 +248,21 @@ class TControlsModelCheck {
 
   // ---- the handlers
 
-  void Chaos(const char* event, TPcTabSheet* page, bool* allow = nullptr) {
+  void Chaos(const char* event, TPcTabSheet* page, bool* allow = nullptr, TPcTabSheet* leaving = nullptr) {
     if (acting_ || !Chance(5)) return;
     acting_ = true;
     struct TActing {
       bool& acting;
       ~TActing() { acting = false; }
     } leave{acting_};
-    Deed(event, page, allow);
+    Deed(event, page, allow, leaving);
   }
-  void Deed(const char* event, TPcTabSheet* page, bool* allow) {
-    static const char* const deeds[] = {
-        "frees the page", "frees the page control", "frees the combo box",      "frees the address box",
-        "frees the form", "frees its tab button",   "frees another tab button", "raises",
-        "refuses"};
-    const unsigned deed = Below(allow ? 9 : 8);
+  void Deed(const char* event, TPcTabSheet* page, bool* allow, TPcTabSheet* leaving = nullptr) {
+    static const char* const deeds[] = {"frees the page",        "frees the page control",   "frees the combo box",
+                                        "frees the address box", "frees the form",           "frees its tab button",
+                                        "frees another tab button", "frees the page being left", "raises",
+                                        "refuses"};
+    const unsigned deed = Below(allow ? 10 : 9);
     if (tracing_) {
       std::fprintf(stderr, "  %s %s\n", event, deeds[deed]);
       std::fflush(stderr);
@@ -280,6 +290,9 @@ class TControlsModelCheck {
         delete PickTab();
         break;
       case 7:
+        delete leaving;
+        break;
+      case 8:
         if (raising_) throw EChaos();
         break;
       default:
@@ -460,6 +473,8 @@ class TControlsModelCheck {
   std::array<std::pair<TTabButton*, TLifeWatch>, 5> tabs_{};
   int nextTab_ = 1;
   TTabButton* eventTab_ = nullptr;
+  // The page active when the last change was asked for.
+  std::pair<TPcTabSheet*, TLifeWatch> leaving_{};
   bool acting_ = false;
   bool raising_ = true;
   unsigned step_ = 0;
