@@ -17,6 +17,8 @@ namespace {
 
 constexpr wchar_t kApplicationClass[] = L"TApplication";
 constexpr UINT_PTR kHintTimer = 1;
+// Posted to the application's window when a modal loop ends.
+constexpr UINT kModalLoopEnded = WM_USER + 1;
 // How far below the cursor's hot spot a hint starts.
 constexpr int kHintCursorMargin = 20;
 
@@ -127,6 +129,11 @@ void TApplication::WndProc(TMessage& message) {
       break;
     case WM_CLOSE:
       if (mainForm_) mainForm_->Close();
+      return;
+    case kModalLoopEnded:
+      if (HWND capture = GetCapture(); capture && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) &&
+                                       !(GetAsyncKeyState(VK_RBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_MBUTTON) & 0x8000))
+        SendMessageW(capture, WM_CANCELMODE, 0, 0);
       return;
     case WM_SETTINGCHANGE:
       if (message.WParam == SPI_SETNONCLIENTMETRICS && Screen) Screen->ResetFonts();
@@ -244,6 +251,8 @@ void TApplication::Run() {
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::ModalLoopEnded() { PostMessageW(handle_, kModalLoopEnded, 0, 0); }
 
 void TApplication::Minimize() {
   if (mainForm_ && mainForm_->HandleAllocated()) ShowWindow(mainForm_->Handle(), SW_MINIMIZE);

@@ -145,6 +145,10 @@ class TApplication : public TComponent {
   void ControlRemoved(TControl* control);
   void ControlDestroyed(TControl* control);
   void FormDestroyed(TCustomForm* form);
+  // A modal loop ended. A press handled after it (one whose activation or own handling ran the loop) holds the
+  // mouse for a release that the loop took and that never comes: once the messages queued by then are handled,
+  // the window that holds the mouse lets it go, unless a button is really down.
+  void ModalLoopEnded();
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;

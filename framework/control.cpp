@@ -591,10 +591,7 @@ void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, 
   if (life.Ended()) return;
   if (button == TMouseButton::mbLeft) {
     if (down) {
-      // A press whose release this thread has taken already (a modal loop that the press's activation or its own
-      // handling ran served it) holds the mouse for nobody: the release never comes here.
-      if (controlStyle_.Contains(TControlStyleItem::csCaptureMouse) && GetKeyState(VK_LBUTTON) < 0)
-        SetMouseCapture(true);
+      if (controlStyle_.Contains(TControlStyleItem::csCaptureMouse)) SetMouseCapture(true);
       if (controlStyle_.Contains(TControlStyleItem::csClickEvents)) {
         if (doubleClick) {
           if (DblClick().Gone()) return;

@@ -467,6 +467,7 @@ TModalResult TCustomForm::ShowModal() {
     if (Screen) Screen->SetFocusedForm(savedFocusedLife.Ended() ? nullptr : savedFocusedForm);
     if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
     if (!life.Ended()) formState_ -= TFormStateItem::fsModal;
+    if (Application) Application->ModalLoopEnded();
   };
   try {
     result = RunModal(life, activeWindow);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "control_fixtures.h"
+#include "framework/edit.h"
 #include "support/message_pump.h"
 #include "support/message_recorder.h"
 #include "support/modal_input.h"
@@ -209,9 +210,11 @@ TEST_F(ContextPopup, GoesToTheWindowlessChildUnderTheMouseInItsCoordinates) {
 using PressCapture = ControlTest;
 
 // A real press on an inactive form whose activation (the form's OnActivate) shows a modal form: the modal loop
-// takes the release, and the press, handled after the loop, does not hold the mouse for a release that never comes.
+// takes the release, and the press, handled after the loop, leaves no window holding the mouse for a release that
+// never comes, neither a panel that the framework captures the mouse for nor an edit that the platform does.
 TEST_F(PressCapture, APressWhoseReleaseAModalLoopTookHoldsNoCapture) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
+  auto* edit = Make<TEdit>(Form(), {210, 10, 380, 34});
   TForm other(nullptr);
   other.SetBounds(500, 50, 200, 150);
   TForm dialog(nullptr);
@@ -221,17 +224,18 @@ TEST_F(PressCapture, APressWhoseReleaseAModalLoopTookHoldsNoCapture) {
     dialog.ShowModal();
   };
   other.Show();
-  SetForegroundWindow(other.Handle());
-  ProcessPendingMessages();
   Form()->Show();
-  SetForegroundWindow(other.Handle());
-  ProcessPendingMessages();
-  dialog.SetModalResult(mrNone);
-  SendMouseClick(panel->ClientToScreen(POINT{100, 100}));
-  ProcessPendingMessages();
-  EXPECT_TRUE(PumpUntil([] { return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && GetQueueStatus(QS_INPUT) == 0; }));
-  ProcessPendingMessages();
-  EXPECT_EQ(dialog.ModalResult(), mrOk) << "the dialog did not show";
-  EXPECT_EQ(GetCapture(), nullptr);
+  for (TControl* pressed : {static_cast<TControl*>(panel), static_cast<TControl*>(edit)}) {
+    SCOPED_TRACE(pressed == panel ? "a panel" : "an edit");
+    SetForegroundWindow(other.Handle());
+    ProcessPendingMessages();
+    dialog.SetModalResult(mrNone);
+    SendMouseClick(pressed->ClientToScreen(POINT{20, 10}));
+    ProcessPendingMessages();
+    EXPECT_TRUE(PumpUntil([] { return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) && GetQueueStatus(QS_INPUT) == 0; }));
+    ProcessPendingMessages();
+    EXPECT_EQ(dialog.ModalResult(), mrOk) << "the dialog did not show";
+    EXPECT_EQ(GetCapture(), nullptr);
+  }
   Form()->OnActivate = nullptr;
 }
