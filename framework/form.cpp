@@ -458,8 +458,8 @@ TModalResult TCustomForm::ShowModal() {
   if (Screen) Screen->SetFocusedForm(this);
   TTaskWindows windows;
   windows.Active = Handle();
-  EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&windows));
   const TLifeWatch life = LifeWatch();
+  EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&windows));
   TModalResult result = mrNone;
   auto restore = [&] {
     for (HWND wnd : windows.Disabled)
@@ -469,6 +469,12 @@ TModalResult TCustomForm::ShowModal() {
     if (!life.Ended()) formState_ -= TFormStateItem::fsModal;
     if (Application) Application->ModalLoopEnded();
   };
+  // Disabling the other windows raises their handlers (a window procedure that hears its window disabled), which
+  // may free this form: it shows nothing then.
+  if (life.Ended()) {
+    restore();
+    return mrCancel;
+  }
   try {
     result = RunModal(life, activeWindow);
   } catch (...) {

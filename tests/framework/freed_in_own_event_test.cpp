@@ -230,6 +230,16 @@ void ShowModalRaising(TScene& s) {
   EXPECT_TRUE(raised);
 }
 
+// The other form's window procedure runs FreeIt as the form is disabled (by the modal loop of the form's, which
+// disables every other window as it starts).
+template <void (*FreeIt)(TScene&)>
+void OtherFormsDisabling(TScene& s) {
+  s.Other->SetWindowProc([&s, previous = s.Other->WindowProc()](TMessage& message) {
+    if (message.Msg == WM_ENABLE && !message.WParam && s.Form) FreeIt(s);
+    previous(message);
+  });
+}
+
 // A combo box of the form's, focused, runs FreeIt on a key typed into its edit.
 template <void (*FreeIt)(TScene&)>
 void OnComboKeyDown(TScene& s) {
@@ -413,6 +423,8 @@ const TCase kCases[] = {
     {"AnActionListsOnUpdateByAClick", true, ListsOnUpdate, ClickTheButton, FreedAction},
     {"AnActionsOnUpdateRaisingInTheIdleUpdateOfAModalForm", false, OnUpdate<FreeFormAndRaise>, ShowModalRaising,
      FreedForm},
+    {"TheOtherFormsDisablingAsAModalFormStarts", false, OtherFormsDisabling<FreeForm>,
+     [](TScene& s) { ShowModalWith(s); }, FreedForm},
     {"AMenuFreedWhileItTracks", true, [](TScene&) {},
      [](TScene& s) { ChooseTheFirstItem([&s] { s.Menu->Popup(100, 100); }, [&s] { Free(s.Menu); }); }, FreedMenu},
     {"OnCloseWithCaFreeWhileAConfirmationItsButtonAskedForRuns", true,
