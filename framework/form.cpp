@@ -456,10 +456,8 @@ TModalResult TCustomForm::ShowModal() {
   TCustomForm* savedFocusedForm = Screen ? Screen->FocusedForm() : nullptr;
   const TLifeWatch savedFocusedLife = savedFocusedForm ? savedFocusedForm->LifeWatch() : TLifeWatch();
   if (Screen) Screen->SetFocusedForm(this);
-  TTaskWindows windows;
-  windows.Active = Handle();
   const TLifeWatch life = LifeWatch();
-  EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&windows));
+  TTaskWindows windows;
   TModalResult result = mrNone;
   auto restore = [&] {
     for (HWND wnd : windows.Disabled)
@@ -469,8 +467,11 @@ TModalResult TCustomForm::ShowModal() {
     if (!life.Ended()) formState_ -= TFormStateItem::fsModal;
     if (Application) Application->ModalLoopEnded();
   };
-  // Disabling the other windows raises their handlers (a window procedure that hears its window disabled), which
-  // may free this form: it shows nothing then.
+  // Making the form's window raises its handlers (OnResize as the window gets its size), and so does disabling the
+  // other windows (a window procedure that hears its window disabled): either may free the form, which then
+  // shows nothing.
+  windows.Active = Handle();
+  if (!life.Ended()) EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&windows));
   if (life.Ended()) {
     restore();
     return mrCancel;

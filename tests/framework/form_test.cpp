@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "control_fixtures.h"
+#include "support/hostile_input.h"
 #include "support/modal_input.h"
 
 using Forms = ControlTest;
@@ -233,5 +236,29 @@ TEST_F(Forms, ConstraintsAreTheWindowsTrackingLimits) {
     EXPECT_LE(bounds.right - bounds.left, 700) << asked.cx;
     EXPECT_GE(bounds.bottom - bounds.top, 200) << asked.cy;
     EXPECT_LE(bounds.bottom - bounds.top, 500) << asked.cy;
+  }
+}
+
+// A form shown modally before it has a window: its OnResize, raised as the window is made and gets its size (with
+// some borders), frees the form, which then shows nothing, and nothing of it is touched. The form is made under guarded allocations, so
+// that a use of it faults.
+TEST_F(Forms, AFormFreedAsShowModalMakesItsWindowShowsNothing) {
+  for (const TFormBorderStyle style : {TFormBorderStyle::bsSizeable, TFormBorderStyle::bsSingle,
+                                       TFormBorderStyle::bsDialog, TFormBorderStyle::bsToolWindow}) {
+    SCOPED_TRACE(static_cast<int>(style));
+    TGuardedAllocations guard;
+    auto* form = new TForm(nullptr);
+    form->SetBorderStyle(style);
+    form->SetBounds(100, 100, 300, 200);
+    form->SetCaption(L"Form");
+    ASSERT_FALSE(form->HandleAllocated());
+    bool freed = false;
+    form->OnResize = [&](TObject*) {
+      if (!std::exchange(freed, true)) delete form;
+    };
+    TModalResult result = mrNone;
+    EXPECT_TRUE(RunModalWithInput({}, [&] { result = form->ShowModal(); }));
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(result, mrCancel);
   }
 }
