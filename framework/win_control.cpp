@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "framework/application.h"
 #include "framework/control_canvas.h"
@@ -49,6 +50,18 @@ TWindowControls& WindowControls() {
 
 // The control whose window CreateWnd is making; the window's first message attaches it.
 thread_local TWinControl* creationControl = nullptr;
+
+// The windows whose platform procedure (an edit's, a button's) runs on this thread, with how deep, and those among
+// them whose control went meanwhile: the procedure still works on what it keeps for the window (a command of the
+// edit's own context menu changed the text, and the OnChange that raised freed the edit), so such a window goes
+// only once the procedure has returned.
+struct TPlatformCalls {
+  std::vector<HWND> Running;  // once per call, the innermost last
+  std::vector<HWND> Left;
+
+  bool Runs(HWND wnd) const { return std::find(Running.begin(), Running.end(), wnd) != Running.end(); }
+};
+thread_local TPlatformCalls platformCalls;
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
@@ -465,8 +478,20 @@ void TWinControl::DestroyWnd() {
 }
 
 void TWinControl::DestroyWindowHandle() {
-  SetControlState(ControlState() + TControlStateItem::csDestroyingHandle);
   HWND wnd = handle_;
+  if (platformCalls.Runs(wnd)) {
+    // The window's platform procedure is still running: the window gets that procedure back (which frees what it
+    // keeps when the window goes), leaves its parent, which may go now, and goes once the procedure returns.
+    SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defWndProc_));
+    WindowControls().Detach(wnd);
+    handle_ = nullptr;
+    showing_ = false;
+    ShowWindow(wnd, SW_HIDE);
+    ::SetParent(wnd, HWND_MESSAGE);
+    platformCalls.Left.push_back(wnd);
+    return;
+  }
+  SetControlState(ControlState() + TControlStateItem::csDestroyingHandle);
   // The focus leaving the window raises handlers (Screen's change of the active control), which may free this
   // control; its window went with it then.
   const TLifeSince life(LifeWatch());
@@ -1442,10 +1467,21 @@ void TWinControl::DefaultHandler(TMessage& message) {
     return;
   }
   // Through CallWindowProc only where it must translate: it costs as much again as the default procedure itself.
-  if (defWndProc_ == DefWindowProcW)
+  if (defWndProc_ == DefWindowProcW) {
     message.Result = DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
-  else
-    message.Result = CallWindowProcW(defWndProc_, handle_, message.Msg, message.WParam, message.LParam);
+    return;
+  }
+  // The procedure may raise handlers that free this control: nothing of it is touched after, and its window goes
+  // once the procedure has returned (DestroyWindowHandle).
+  HWND wnd = handle_;
+  platformCalls.Running.push_back(wnd);
+  message.Result = CallWindowProcW(defWndProc_, wnd, message.Msg, message.WParam, message.LParam);
+  platformCalls.Running.pop_back();
+  if (platformCalls.Left.empty() || platformCalls.Runs(wnd)) return;
+  if (auto left = std::find(platformCalls.Left.begin(), platformCalls.Left.end(), wnd); left != platformCalls.Left.end()) {
+    platformCalls.Left.erase(left);
+    DestroyWindow(wnd);
+  }
 }
 
 void TWinControl::WMWindowPosChanged(TMessage& message) {

@@ -240,6 +240,19 @@ void OtherFormsDisabling(TScene& s) {
   });
 }
 
+// The second edit, with a typing to undo, runs FreeIt as its text changes; the platform's own context menu of the
+// edit (it has no pop-up menu of the framework's) undoes the typing, its command chosen by its access key.
+template <void (*FreeIt)(TScene&)>
+void NextEditsOnChange(TScene& s) {
+  SendMessageW(s.Next->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"typed"));
+  s.Next->OnChange = [&s](TObject*) { FreeIt(s); };
+}
+void UndoByTheEditsOwnContextMenu(TScene& s) {
+  EXPECT_TRUE(RunModalWithInput([] { PostInputFromLoop([] { SendKeyPress('U'); }, 100); },
+                                [&s] { ClickOn(s.Next, true); }));
+  ProcessPendingMessages();
+}
+
 // A combo box of the form's, focused, runs FreeIt on a key typed into its edit.
 template <void (*FreeIt)(TScene&)>
 void OnComboKeyDown(TScene& s) {
@@ -425,6 +438,8 @@ const TCase kCases[] = {
      FreedForm},
     {"TheOtherFormsDisablingAsAModalFormStarts", false, OtherFormsDisabling<FreeForm>,
      [](TScene& s) { ShowModalWith(s); }, FreedForm},
+    {"AnEditsOnChangeAsItsOwnContextMenuUndoesATyping", true, NextEditsOnChange<FreeForm>,
+     UndoByTheEditsOwnContextMenu, FreedForm},
     {"AMenuFreedWhileItTracks", true, [](TScene&) {},
      [](TScene& s) { ChooseTheFirstItem([&s] { s.Menu->Popup(100, 100); }, [&s] { Free(s.Menu); }); }, FreedMenu},
     {"OnCloseWithCaFreeWhileAConfirmationItsButtonAskedForRuns", true,
