@@ -411,6 +411,13 @@ void TWinControl::CreateSubClass(TCreateParams& params, const wchar_t* controlCl
 }
 
 TRaised TWinControl::CreateWnd() {
+  // The parent's window comes first (a handler moved the control, while it showed, onto a parent without one):
+  // making it raises the parent's handlers, which may free this control.
+  if (TWinControl* parent = Parent(); parent && !parent->handle_) {
+    const TLifeWatch life = LifeWatch();
+    parent->HandleNeeded();
+    if (life.Ended()) return TRaised(false);
+  }
   TCreateParams params;
   CreateParams(params);
   if (!params.WndParent && (params.Style & WS_CHILD))

@@ -135,6 +135,36 @@ TEdit* FocusedEditOnThePanel(TScene& s) {
   return edit;
 }
 
+// A hidden box on the panel holding two windowed children, and a hidden box beside the panel: as the first box
+// shows, its first child's window is made and sized, whose OnResize moves the first box onto the hidden one, so
+// that the second child's window is made when its parent has none.
+struct TShowingBoxes {
+  TTestPanel* Box;
+  THandlerPanel* First;
+  THandlerPanel* Second;
+  TTestPanel* Hidden;
+};
+TShowingBoxes BoxesThatShow(TScene& s) {
+  TShowingBoxes boxes{};
+  boxes.Hidden = new TTestPanel(s.Form);
+  boxes.Hidden->SetBounds(210, 100, 100, 80);
+  boxes.Hidden->SetVisible(false);
+  boxes.Hidden->SetParent(s.Form);
+  boxes.Box = new TTestPanel(s.Form);
+  boxes.Box->SetBounds(0, 0, 150, 150);
+  boxes.Box->SetVisible(false);
+  boxes.Box->SetParent(s.Panel);
+  boxes.First = new THandlerPanel(s.Form);
+  boxes.First->SetBounds(5, 5, 40, 40);
+  boxes.First->SetParent(boxes.Box);
+  boxes.Second = new THandlerPanel(s.Form);
+  boxes.Second->SetBounds(50, 5, 40, 40);
+  boxes.Second->SetParent(boxes.Box);
+  boxes.First->OnResize = [boxes](TObject*) { boxes.Box->SetParent(boxes.Hidden); };
+  s.Extra = boxes.Second;
+  return boxes;
+}
+
 const TCase kCases[] = {
     {"PanelInItsPaint", [](TScene& s) { s.Panel->OnPainted = [&s] { Free(s.Panel); }; },
      [](TScene& s) { Repaint(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
@@ -242,6 +272,16 @@ const TCase kCases[] = {
        Screen->OnActiveControlChange = nullptr;
      },
      [](TScene& s) -> TControl* { return s.Panel; }},
+    {"AChildInItsParentsOnResizeAsTheParentsWindowIsMadeForTheChild",
+     [](TScene& s) {
+       const TShowingBoxes boxes = BoxesThatShow(s);
+       // The box's window is made twice: as it shows, and again for its second child.
+       boxes.Box->OnResize = [&s, made = 0](TObject*) mutable {
+         if (++made == 2) Free(s.Extra);
+       };
+     },
+     [](TScene& s) { static_cast<TControl*>(s.Extra->Parent())->Show(); },
+     [](TScene& s) -> TControl* { return s.Extra; }},
     {"SplitterInItsOnResize",
      [](TScene& s) {
        auto* splitter = new TSplitter(s.Form);
