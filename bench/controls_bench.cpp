@@ -34,16 +34,16 @@ String Caption(int index) { return L"Page " + std::to_wstring(index) + (index % 
 // A form with a multi-line page control of tabCount pages.
 struct TPageControlHost {
   TPageControlHost(int tabCount, bool multiLine) : Form(std::make_unique<TForm>(nullptr)) {
-    Form->SetBounds(0, 0, kWidth + 40, kHeight + 60);
-    Form->Show();
+    MustLive(Form->SetBounds(0, 0, kWidth + 40, kHeight + 60));
+    MustLive(Form->Show());
     Control = new TPcPageControl(Form.get());
-    Control->SetBounds(0, 0, kWidth, kHeight);
+    MustLive(Control->SetBounds(0, 0, kWidth, kHeight));
     Control->SetMultiLine(multiLine);
-    Control->SetParent(Form.get());
+    MustLive(Control->SetParent(Form.get()));
     for (int i = 0; i < tabCount; ++i) {
       auto* page = new TPcTabSheet(Form.get());
-      page->SetCaption(Caption(i));
-      page->SetPageControl(Control);
+      MustLive(page->SetCaption(Caption(i)));
+      MustLive(page->SetPageControl(Control));
     }
   }
   std::unique_ptr<TForm> Form;
@@ -126,18 +126,18 @@ struct TFillAndFree {
 
 TFillAndFree FillAndFree(int count) {
   TForm form(nullptr);
-  form.SetBounds(0, 0, kWidth + 40, kHeight + 60);
-  form.Show();
+  MustLive(form.SetBounds(0, 0, kWidth + 40, kHeight + 60));
+  MustLive(form.Show());
   auto* control = new TPcPageControl(&form);
-  control->SetBounds(0, 0, kWidth, kHeight);
-  control->SetParent(&form);
+  MustLive(control->SetBounds(0, 0, kWidth, kHeight));
+  MustLive(control->SetParent(&form));
   std::vector<TPcTabSheet*> pages;
   TFillAndFree times{};
   times.Fill = TimeOf([&] {
     for (int i = 0; i < count; ++i) {
       auto* page = new TPcTabSheet(&form);
-      page->SetCaption(Caption(i));
-      page->SetPageControl(control);
+      MustLive(page->SetCaption(Caption(i)));
+      MustLive(page->SetPageControl(control));
       pages.push_back(page);
     }
   });

@@ -59,15 +59,15 @@ void MeasureMessages() {
   HWND host = CreatePlainWindow(nullptr);
   HWND plain = CreatePlainWindow(host);
   TWinControl control(nullptr);
-  control.SetParentWindow(host);
-  control.SetBounds(0, 0, 100, 100);
+  MustLive(control.SetParentWindow(host));
+  MustLive(control.SetBounds(0, 0, 100, 100));
   HWND framework = control.Handle();
   double plainTime = SendMessages(plain);
   double frameworkTime = SendMessages(framework);
   std::printf("message to a plain window %.0f ns, to a framework window %.0f ns\n", plainTime * 1e9 / kMessages,
               frameworkTime * 1e9 / kMessages);
   DestroyWindow(plain);
-  control.SetParentWindow(nullptr);
+  MustLive(control.SetParentWindow(nullptr));
   DestroyWindow(host);
   targets.AtMost("framework window message", frameworkTime / plainTime, 1.5);
 }

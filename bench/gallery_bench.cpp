@@ -82,7 +82,7 @@ int main() {
   InitializeUnit(GalleryUnit());
   {
     auto* form = new TGalleryForm(Application);
-    form->Show();
+    MustLive(form->Show());
     // Shown, as a person pastes: the export box lays out what it is given.
     form->ShowPage(FindGalleryPage(L"tree"));
     Application->ProcessMessages();

@@ -126,7 +126,7 @@ TStyledTheme* currentTheme = nullptr;
 class TThemedBar : public TCustomControl {
   BC_CLASS(TThemedBar, TCustomControl)
   TThemedBar(TComponent* owner, int index) : TCustomControl(owner) {
-    SetBounds(10 + index * 3, 10 + index * 3, kToolbarWidth, 140);
+    MustLive(SetBounds(10 + index * 3, 10 + index * 3, kToolbarWidth, 140));
     root_ = new TBarRootItem(this);
     for (int i = 0; i < kItemsPerToolbar; ++i) {
       auto* item = new TBarCustomItem(this);
@@ -168,7 +168,7 @@ class TThemedBar : public TCustomControl {
     params.Style = (params.Style & ~WS_CHILD) | WS_POPUP;
     params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
   }
-  void Paint() override {
+  TRaised Paint() override {
     ++paints_;
     TCanvas* canvas = Canvas();
     const RECT client = ClientRect();
@@ -187,6 +187,7 @@ class TThemedBar : public TCustomControl {
       currentTheme->PaintItemCaption(canvas, viewer->BoundsRect(), info, viewer->Item()->Caption(),
                                      DT_SINGLELINE | DT_CENTER | DT_VCENTER, false);
     }
+    return TRaised(true);
   }
 
  private:
@@ -251,12 +252,12 @@ void NexusSwitchAgainstRepaint() {
   SetCurrentTheme(L"Default");
   TForm form(nullptr);
   form.SetBorderStyle(TFormBorderStyle::bsNone);
-  form.SetBounds(0, 0, 1000, 760);
+  MustLive(form.SetBounds(0, 0, 1000, 760));
   TStyledDock* docks[2]{};
   for (int i = 0; i < 2; ++i) {
     docks[i] = new TStyledDock(&form);
-    docks[i]->SetPosition(i == 0 ? TBarDockPosition::dpTop : TBarDockPosition::dpBottom);
-    docks[i]->SetParent(&form);
+    MustLive(docks[i]->SetPosition(i == 0 ? TBarDockPosition::dpTop : TBarDockPosition::dpBottom));
+    MustLive(docks[i]->SetParent(&form));
   }
   for (int i = 0; i < kToolbars; ++i) {
     auto* bar = new TStyledToolbar(&form);
@@ -268,8 +269,8 @@ void NexusSwitchAgainstRepaint() {
       bar->Items()->Add(item);
     }
     bar->EndUpdate();
-    bar->SetDockRow(i / 2);
-    bar->SetCurrentDock(docks[i % 2]);
+    MustLive(bar->SetDockRow(i / 2));
+    MustLive(bar->SetCurrentDock(docks[i % 2]));
   }
   auto* submenu = new TStyledSubmenuItem(&form);
   for (int k = 0; k < 20; ++k) {
@@ -277,11 +278,11 @@ void NexusSwitchAgainstRepaint() {
     item->SetCaption(Caption(k));
     submenu->Add(item);
   }
-  form.Show();
+  MustLive(form.Show());
   TStyledPopupWindow popup(nullptr, nullptr, submenu, false);
   MustLive(popup.View()->UpdatePositions());
-  popup.SetBounds(300, 200, popup.Width(), popup.Height());
-  popup.SetVisible(true);
+  MustLive(popup.SetBounds(300, 200, popup.Width(), popup.Height()));
+  MustLive(popup.SetVisible(true));
   PumpMessages();
 
   const UINT everything = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW;
@@ -318,8 +319,8 @@ double AppendToOpenPopup(int count, bool bracket) {
     }
     auto* window = new TBarPopupWindow(&owner, nullptr, root, false);
     window->View()->SetMaxHeight(work.bottom - work.top);
-    window->SetBounds(work.left, work.top, 200, 100);
-    window->SetVisible(true);
+    MustLive(window->SetBounds(work.left, work.top, 200, 100));
+    MustLive(window->SetVisible(true));
     PumpMessages();
     return TimeOf([&] {
       if (bracket) root->NotifyBeginUpdate();
@@ -335,7 +336,7 @@ double AppendToOpenPopup(int count, bool bracket) {
 void FloatingSizesAgainstOneLayout() {
   TForm form(nullptr);
   form.SetBorderStyle(TFormBorderStyle::bsNone);
-  form.SetBounds(0, 0, 800, 600);
+  MustLive(form.SetBounds(0, 0, 800, 600));
   auto* bar = new TStyledToolbar(&form);
   bar->SetHideWhenInactive(false);
   bar->BeginUpdate();
@@ -349,8 +350,8 @@ void FloatingSizesAgainstOneLayout() {
     bar->Items()->Add(item);
   }
   bar->EndUpdate();
-  bar->SetParent(&form);
-  form.Show();
+  MustLive(bar->SetParent(&form));
+  MustLive(form.Show());
   PumpMessages();
   TBarView* view = bar->View();
   const double layout = BestTime(kRuns, [&] {

@@ -88,8 +88,8 @@ class TTextTree : public TBaseTree {
  public:
   explicit TTextTree(HWND parent) : TBaseTree(nullptr) {
     if (parent) {
-      SetParentWindow(parent);
-      SetBounds(0, 0, 300, kScreenRows * DefaultTreeNodeHeight);
+      MustLive(SetParentWindow(parent));
+      MustLive(SetBounds(0, 0, 300, kScreenRows * DefaultTreeNodeHeight));
       HandleNeeded();
     }
     TreeOptions()->SetMiscOptions(TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
@@ -361,7 +361,7 @@ double AppendToLargeTree(std::uint32_t count, bool bracketed) {
 double BracketedAppends(HWND host, std::uint32_t count) {
   TBaseTree tree(nullptr);
   if (host) {
-    tree.SetParentWindow(host);
+    MustLive(tree.SetParentWindow(host));
     tree.HandleNeeded();
   }
   return TimeOf([&] {

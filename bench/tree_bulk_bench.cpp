@@ -34,8 +34,8 @@ class TRowTree : public TStringTree {
  public:
   TRowTree(HWND parent, int left) : TStringTree(nullptr) {
     SetNodeDataSize(sizeof(std::uint64_t));
-    SetParentWindow(parent);
-    SetBounds(left, 0, 390, 560);
+    MustLive(SetParentWindow(parent));
+    MustLive(SetBounds(left, 0, 390, 560));
     TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
     OnGetText = [](TBaseTree* tree, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
       text = L"Row " + std::to_wstring(*tree->GetNodeData<std::uint64_t>(node));
@@ -142,8 +142,8 @@ double SelectedPaste(std::uint32_t count, bool undo) {
 double LazyExport(HWND host) {
   TStringTree tree(nullptr);
   if (host) {
-    tree.SetParentWindow(host);
-    tree.SetBounds(0, 0, 390, 560);
+    MustLive(tree.SetParentWindow(host));
+    MustLive(tree.SetBounds(0, 0, 390, 560));
     tree.HandleNeeded();
     ShowWindow(tree.Handle(), SW_SHOWNOACTIVATE);
   }

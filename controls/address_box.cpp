@@ -49,7 +49,8 @@ TAutoCompleteCall SetAutoCompleteCall(TAutoCompleteCall call) {
 
 TCustomAddressBox::TCustomAddressBox(TComponent* owner)
     : TCustomAlignComboBox(owner), editCanvas_(std::make_unique<TControlCanvas>()) {
-  SetBounds(Left(), Top(), 145, 22);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 145, 22);
   SetTabOrder(0);
   SetItemHeight(16);
   editCanvas_->SetControl(this);
@@ -60,24 +61,23 @@ TCustomAddressBox::TCustomAddressBox(TComponent* owner)
 
 TCustomAddressBox::~TCustomAddressBox() = default;
 
-void TCustomAddressBox::SetText(const String& value) {
-  if (value != Text()) TCustomAlignComboBox::SetText(value);
-  // Raised last: every caller watches the box, or is done with it.
-  if (RaiseEvent(OnChange, this).Gone()) return;
+TRaised TCustomAddressBox::SetText(const String& value) {
+  if (value != Text() && TCustomAlignComboBox::SetText(value).Gone()) return TRaised(false);
+  return RaiseEvent(OnChange, this);
 }
 
-void TCustomAddressBox::SetURL(const String& url) {
+TRaised TCustomAddressBox::SetURL(const String& url) {
   url_ = url;
-  SetText(url);
+  return SetText(url);
 }
 
-void TCustomAddressBox::LoadTypedURLs() {
+TRaised TCustomAddressBox::LoadTypedURLs() {
   TStrings* items = Items();
   items->BeginUpdate();
   items->Clear();
   for (const String& url : ReadTypedURLs()) items->Add(url);
   items->EndUpdate();
-  SetText(items->Count() > 0 ? items->Strings(0) : String());
+  return SetText(items->Count() > 0 ? items->Strings(0) : String());
 }
 
 void TCustomAddressBox::SaveTypedURLs() { WriteTypedURLs(ItemsOf(Items())); }
@@ -103,23 +103,23 @@ TRaised TCustomAddressBox::CreateWnd() {
   if (TCustomAlignComboBox::CreateWnd().Gone()) return TRaised(false);
   AdjustEdit();
   // The history's first address raises OnChange, whose handler may free the box.
-  const TLifeWatch life = LifeWatch();
-  if (!IsDesigning()) LoadTypedURLs();
-  if (life.Ended()) return TRaised(false);
+  if (!IsDesigning() && LoadTypedURLs().Gone()) return TRaised(false);
   if (EditHandle()) autoCompleteCall(EditHandle(), AutoCompleteFlags());
   return TRaised(true);
 }
 
-void TCustomAddressBox::Loaded() {
-  TCustomAlignComboBox::Loaded();
-  if (!IsDesigning()) LoadTypedURLs();
+TRaised TCustomAddressBox::Loaded() {
+  if (TCustomAlignComboBox::Loaded().Gone()) return TRaised(false);
+  if (!IsDesigning() && LoadTypedURLs().Gone()) return TRaised(false);
   RemoveWindowRegion();
+  return TRaised(true);
 }
 
-void TCustomAddressBox::SetBounds(int left, int top, int width, int height) {
-  TCustomAlignComboBox::SetBounds(left, top, width, height);
+TRaised TCustomAddressBox::SetBounds(int left, int top, int width, int height) {
+  if (TCustomAlignComboBox::SetBounds(left, top, width, height).Gone()) return TRaised(false);
   AdjustEdit();
   RemoveWindowRegion();
+  return TRaised(true);
 }
 
 void TCustomAddressBox::AdjustEdit() {
@@ -254,33 +254,25 @@ void TCustomAddressBox::CloseList() {
   if (HandleAllocated()) SendMessageW(WindowHandle(), CB_SHOWDROPDOWN, FALSE, 0);
 }
 
-void TCustomAddressBox::EnterTypedAddress() {
+TRaised TCustomAddressBox::EnterTypedAddress() {
   url_ = Text();
   PromoteURL();
-  const TLifeWatch life = LifeWatch();
-  SetText(url_);
-  if (life.Ended()) return;
+  if (SetText(url_).Gone()) return TRaised(false);
   if (registryUpdate_) SaveTypedURLs();
-  if (RaiseEvent(OnUrlSelected, this, Text()).Gone()) return;
+  return RaiseEvent(OnUrlSelected, this, Text());
 }
 
 TRaised TCustomAddressBox::KeyDown(WORD& key, TShiftState shift) {
   // OnKeyDown, and what the key does (the text's OnChange, OnUrlSelected), may free the box.
   const TRaised raised = TCustomAlignComboBox::KeyDown(key, shift);
   if (raised.Gone()) return raised;
-  const TLifeWatch life = LifeWatch();
-  if (DroppedDown())
-    KeyDownWithListOpen(key, shift);
-  else
-    KeyDownWithListClosed(key);
-  return TRaised(!life.Ended());
+  return DroppedDown() ? KeyDownWithListOpen(key, shift) : KeyDownWithListClosed(key);
 }
 
-void TCustomAddressBox::KeyDownWithListClosed(WORD& key) {
+TRaised TCustomAddressBox::KeyDownWithListClosed(WORD& key) {
   switch (key) {
     case VK_RETURN:
-      EnterTypedAddress();
-      break;
+      return EnterTypedAddress();
     case VK_DOWN:
       key = VK_TAKEN;
       SelectEditText(false);
@@ -292,10 +284,10 @@ void TCustomAddressBox::KeyDownWithListClosed(WORD& key) {
     default:
       break;
   }
+  return TRaised(true);
 }
 
-void TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
-  const TLifeWatch life = LifeWatch();
+TRaised TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
   HWND wnd = Handle();
   const int selected = static_cast<int>(SendMessageW(wnd, CB_GETCURSEL, 0, 0));
   const bool alt = shift.Contains(TShiftStateItem::ssAlt);
@@ -304,20 +296,18 @@ void TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
       if (selected < 0) {
         // Nothing in the list is chosen: the typed text is what the user meant.
         CloseList();
-        EnterTypedAddress();
-        break;
+        return EnterTypedAddress();
       }
       key = VK_TAKEN;
       Items()->Move(selected, 0);
-      SetText(Items()->Strings(0));
-      if (life.Ended()) break;
+      if (SetText(Items()->Strings(0)).Gone()) return TRaised(false);
       url_ = Text();
       CloseList();
       SendMessageW(wnd, CB_SETCURSEL, 0, 0);
       SelectEditText(true);
       PromoteURL();
       if (registryUpdate_) SaveTypedURLs();
-      if (RaiseEvent(OnUrlSelected, this, Text()).Gone()) break;
+      if (RaiseEvent(OnUrlSelected, this, Text()).Gone()) return TRaised(false);
       PaintAddressIcon(4, 3, kChangeIconTransparent);
       break;
     case VK_ESCAPE:
@@ -347,6 +337,7 @@ void TCustomAddressBox::KeyDownWithListOpen(WORD& key, TShiftState shift) {
     default:
       break;
   }
+  return TRaised(true);
 }
 
 const TPublishedTable& TAddressBox::PublishedTable() const {

@@ -29,13 +29,14 @@ class TCustomAddressBox : public TCustomAlignComboBox {
   explicit TCustomAddressBox(TComponent* owner);
   ~TCustomAddressBox() override;
 
-  // The window text; setting it calls OnChange even when the text stays the same.
+  // The window text; setting it calls OnChange even when the text stays the same. OnChange may free the box: the
+  // setters and the history's loading answer whether it outlived the handlers.
   String Text() const { return TCustomAlignComboBox::Text(); }
-  void SetText(const String& value);
+  [[nodiscard]] TRaised SetText(const String& value);
   // The address last entered, chosen or set.
   const String& URL() const { return url_; }
-  void SetURL(const String& url);
-  void LoadTypedURLs();
+  [[nodiscard]] TRaised SetURL(const String& url);
+  [[nodiscard]] TRaised LoadTypedURLs();
   void SaveTypedURLs();
   // Paints the current page's icon (or the default page icon) left of the text.
   void DrawIcon();
@@ -62,11 +63,11 @@ class TCustomAddressBox : public TCustomAlignComboBox {
   bool UseAddressIcon() const { return useAddressIcon_; }
   void SetUseAddressIcon(bool value) { useAddressIcon_ = value; }
 
-  void SetBounds(int left, int top, int width, int height) override;
+  TRaised SetBounds(int left, int top, int width, int height) override;
   void WndProc(TMessage& message) override;
   void Dispatch(TMessage& message) override;
   TRaised Click() override;
-  void Loaded() override;
+  TRaised Loaded() override;
 
   TOnUrlSelectedEvent OnUrlSelected;
 
@@ -78,10 +79,10 @@ class TCustomAddressBox : public TCustomAlignComboBox {
   TRaised DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;
 
  private:
-  void KeyDownWithListClosed(WORD& key);
-  void KeyDownWithListOpen(WORD& key, TShiftState shift);
+  [[nodiscard]] TRaised KeyDownWithListClosed(WORD& key);
+  [[nodiscard]] TRaised KeyDownWithListOpen(WORD& key, TShiftState shift);
   // Enter: the typed address goes to the top of the list and to OnUrlSelected.
-  void EnterTypedAddress();
+  [[nodiscard]] TRaised EnterTypedAddress();
   void PromoteURL();
   void AdjustEdit();
   void RemoveWindowRegion();

@@ -49,13 +49,14 @@ bool IsThemedToolWindow(const TWinControl* window) {
 
 // The height of the tool window's client area, its client width kept and its frame added at the same position:
 // the tool window's own published ClientAreaHeight, reached by name like its class.
-void SetClientAreaHeight(TWinControl* toolWindow, int height) {
+// Answers whether the tool window outlived its handlers.
+TRaised SetClientAreaHeight(TWinControl* toolWindow, int height) {
   const auto* property =
       dynamic_cast<const TOrdinalPropertyInfo*>(toolWindow->PublishedTable().FindProperty(L"ClientAreaHeight"));
-  if (property && property->InRange(height))
-    property->SetOrdinal(toolWindow, height);
-  else
-    toolWindow->SetClientHeight(height);
+  if (!property || !property->InRange(height)) return toolWindow->SetClientHeight(height);
+  const TLifeWatch life = toolWindow->LifeWatch();
+  property->SetOrdinal(toolWindow, height);
+  return TRaised(!life.Ended());
 }
 
 String GuidToString(const GUID& id) {
@@ -103,62 +104,65 @@ TDeskBand::~TDeskBand() { ReleaseBand(); }
 
 String TDeskBand::ClassID() const { return GuidToString(classId_); }
 
-void TDeskBand::SetClassID(const String& value) {
+TRaised TDeskBand::SetClassID(const String& value) {
   GUID id;
   if (!TryStringToGuid(value, id)) throw EOleSysError(L"Invalid class string", CO_E_CLASSSTRING);
   // A stored form's band loads once, from Loaded, when every property is read.
   if (IsLoading()) {
     classId_ = id;
-    return;
+    return TRaised(true);
   }
   if (needReCreate_) {
     ReleaseBand();
     RecreateWnd();
+    // Making the window raises the control's handlers (its OnResize), which may free it.
+    const TLifeWatch life = LifeWatch();
     HandleNeeded();
+    if (life.Ended()) return TRaised(false);
     classId_ = id;
-    if (OnQueryService) LoadBand();
-    return;
+    return OnQueryService ? LoadBand() : TRaised(true);
   }
   if (IsEqualGUID(id, classId_) && !IsEqualGUID(classId_, GUID_NULL)) {
     if (objectWithSite_) objectWithSite_->SetSite(static_cast<IOleWindow*>(this));
-    return;
+    return TRaised(true);
   }
   ReleaseBand();
   RecreateWnd();
-  Hide();
+  if (Hide().Gone()) return TRaised(false);
   classId_ = id;
-  if (OnQueryService) LoadBand();
-  SetVisible(true);
+  if (OnQueryService && LoadBand().Gone()) return TRaised(false);
+  return SetVisible(true);
 }
 
-void TDeskBand::Loaded() {
-  inherited::Loaded();
-  LoadBand();
+TRaised TDeskBand::Loaded() {
+  if (inherited::Loaded().Gone()) return TRaised(false);
+  return LoadBand();
 }
 
-void TDeskBand::LoadBand() {
-  if (IsEqualGUID(classId_, GUID_NULL) || IsDesigning()) return;
+TRaised TDeskBand::LoadBand() {
+  if (IsEqualGUID(classId_, GUID_NULL) || IsDesigning()) return TRaised(true);
   try {
     band_ = CreateComObject(classId_);
-    if (!band_) return;
+    if (!band_) return TRaised(true);
     if (IsEqualGUID(classId_, kSiteOnlyBand)) {
       if (FAILED(band_.As(&objectWithSite_))) {
         objectWithSite_.Reset();
-        return;
+        return TRaised(true);
       }
       objectWithSite_->SetSite(static_cast<IOleWindow*>(this));
-      return;
+      return TRaised(true);
     }
-    if (FAILED(band_.As(&deskBandIntf_)) || FAILED(band_.As(&objectWithSite_))) return;
+    if (FAILED(band_.As(&deskBandIntf_)) || FAILED(band_.As(&objectWithSite_))) return TRaised(true);
     if (FAILED(band_.As(&inputObject_))) inputObject_.Reset();
-    if (FAILED(objectWithSite_->SetSite(static_cast<IOleWindow*>(this)))) return;
+    if (FAILED(objectWithSite_->SetSite(static_cast<IOleWindow*>(this)))) return TRaised(true);
     HWND wnd = nullptr;
-    if (FAILED(deskBandIntf_->GetWindow(&wnd)) || !wnd) return;
-    if (!AdoptBandWindow(wnd)) return;
-    UpdateBandInfo();
+    if (FAILED(deskBandIntf_->GetWindow(&wnd)) || !wnd) return TRaised(true);
+    if (!AdoptBandWindow(wnd)) return TRaised(true);
+    return UpdateBandInfo();
   } catch (...) {
-    if (RaiseEvent(OnLoadErr, this).Gone()) return;
+    if (RaiseEvent(OnLoadErr, this).Gone()) return TRaised(false);
     band_.Reset();
+    return TRaised(true);
   }
 }
 
@@ -173,13 +177,13 @@ bool TDeskBand::AdoptBandWindow(HWND wnd) {
   return true;
 }
 
-void TDeskBand::UpdateBandInfo() {
-  if (!deskBandIntf_) return;
+TRaised TDeskBand::UpdateBandInfo() {
+  if (!deskBandIntf_) return TRaised(true);
   // A band may report a change from inside its own answer: it is asked once more afterwards, not from inside,
   // which would recurse until the stack ends.
   if (askingBandInfo_) {
     bandInfoChangedMeanwhile_ = true;
-    return;
+    return TRaised(true);
   }
   const Microsoft::WRL::ComPtr<IDeskBand> band = deskBandIntf_;
   DESKBANDINFO answer = bandInfo_;
@@ -194,17 +198,25 @@ void TDeskBand::UpdateBandInfo() {
   }
   askingBandInfo_ = false;
   // A band that fails the query leaves the sizes it answered before.
-  if (FAILED(result)) return;
+  if (FAILED(result)) return TRaised(true);
   bandInfo_ = answer;
   const int minHeight = BandExtent(bandInfo_.ptMinSize.y);
+  // Each new limit sets the bounds again, whose handlers (OnResize, the tool window's) may free this control.
+  const TLifeWatch life = LifeWatch();
   Constraints()->SetMaxWidth(BandExtent(bandInfo_.ptMaxSize.x));
+  if (life.Ended()) return TRaised(false);
   Constraints()->SetMinWidth(BandExtent(bandInfo_.ptMinSize.x));
+  if (life.Ended()) return TRaised(false);
   Constraints()->SetMinHeight(0);
-  SetHeight(minHeight);
-  if (IsThemedToolWindow(Parent())) SetClientAreaHeight(Parent(), minHeight);
+  if (life.Ended() || SetHeight(minHeight).Gone()) return TRaised(false);
+  if (IsThemedToolWindow(Parent()) && AnswerFor(life, SetClientAreaHeight(Parent(), minHeight)).Gone())
+    return TRaised(false);
   Constraints()->SetMinHeight(minHeight);
+  if (life.Ended()) return TRaised(false);
   Constraints()->SetMaxHeight(BandExtent(bandInfo_.ptMaxSize.y));
+  if (life.Ended()) return TRaised(false);
   SizeBandWindow();
+  return TRaised(true);
 }
 
 void TDeskBand::SizeBandWindow() {
@@ -295,13 +307,9 @@ HRESULT TDeskBand::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) { retu
 HRESULT TDeskBand::Exec(const GUID* group, DWORD commandId, DWORD, VARIANT*, VARIANT*) {
   if (!group || !IsEqualGUID(*group, CGID_DeskBand) || commandId != DBID_BANDINFOCHANGED) return S_OK;
   return ComGuard([&] {
-    if (askingBandInfo_) {
-      UpdateBandInfo();
-      return;
-    }
-    const TLifeWatch life = LifeWatch();
-    UpdateBandInfo();
-    if (life.Ended() || RaiseEvent(OnResize, this).Gone()) return;
+    if (askingBandInfo_) return UpdateBandInfo();
+    if (UpdateBandInfo().Gone()) return TRaised(false);
+    return RaiseEvent(OnResize, this);
   });
 }
 

@@ -39,7 +39,9 @@ class TDeskBand : public TWinControl,
   // non-null id again only sites the loaded band anew). An empty text is the null id; any other text that is no
   // class id raises EOleSysError and changes nothing.
   String ClassID() const;
-  void SetClassID(const String& value);
+  // A new class makes the band anew, whose handlers (OnQueryService, OnLoadErr, the sizing) may free the control:
+  // answers whether it outlived them.
+  [[nodiscard]] TRaised SetClassID(const String& value);
   TDeskBandViewMode ViewMode() const { return viewMode_; }
   void SetViewMode(TDeskBandViewMode value) { viewMode_ = value; }
   // A new ClassID makes the control's window anew before the band loads.
@@ -84,14 +86,14 @@ class TDeskBand : public TWinControl,
   TNotifyEvent OnLoadErr;
 
  protected:
-  void Loaded() override;
+  TRaised Loaded() override;
 
  private:
   // Creates the band of the class id and sites it; failed COM calls stop quietly, exceptions reach OnLoadErr.
-  void LoadBand();
+  [[nodiscard]] TRaised LoadBand();
   // False when the band's answer is no window this control may hold.
   bool AdoptBandWindow(HWND wnd);
-  void UpdateBandInfo();
+  [[nodiscard]] TRaised UpdateBandInfo();
   void SizeBandWindow();
   void WMSize(TMessage& message);
   void WMEraseBkgnd(TMessage& message);

@@ -7,7 +7,10 @@
 
 namespace controls {
 
-TFlatGauge::TFlatGauge(TComponent* owner) : TFlatFramedControl(owner, 0) { SetBounds(0, 0, 145, 25); }
+TFlatGauge::TFlatGauge(TComponent* owner) : TFlatFramedControl(owner, 0) {
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(0, 0, 145, 25);
+}
 
 void TFlatGauge::SetValues(int minValue, int maxValue, int progress) {
   if (minValue == minValue_ && maxValue == maxValue_ && progress == progress_) return;
@@ -41,7 +44,7 @@ int TFlatGauge::Percent() const {
   return static_cast<int>((static_cast<int64_t>(progress_) - minValue_) * 100 / range);
 }
 
-void TFlatGauge::Paint() {
+TRaised TFlatGauge::Paint() {
   showText_ = progress_ >= 1;
   TCanvas* canvas = Canvas();
   PaintFrame(canvas);
@@ -57,14 +60,14 @@ void TFlatGauge::Paint() {
     canvas->Brush()->SetColor(barColor_);
     canvas->FillRect(bar);
   }
-  if (!showText_) return;
+  if (!showText_) return TRaised(true);
   const String text = std::to_wstring(Percent()) + L" %";
   constexpr UINT kFormat = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
   canvas->SetFont(Font());
   canvas->Brush()->SetStyle(TBrushStyle::bsClear);
   RECT textRect = inner;
   canvas->TextRect(textRect, text, kFormat);
-  if (barWidth <= 0) return;
+  if (barWidth <= 0) return TRaised(true);
   // Over the bar the same text shows in the background colour.
   HDC dc = canvas->Handle();
   const int saved = SaveDC(dc);
@@ -74,6 +77,7 @@ void TFlatGauge::Paint() {
   canvas->TextRect(textRect, text, kFormat);
   RestoreDC(dc, saved);
   canvas->Refresh();
+  return TRaised(true);
 }
 
 const TPublishedTable& TFlatGauge::PublishedTable() const {

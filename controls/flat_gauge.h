@@ -30,7 +30,7 @@ class TFlatGauge : public TFlatFramedControl {
   int Percent() const;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   void SetValues(int minValue, int maxValue, int progress);

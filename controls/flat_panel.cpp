@@ -9,7 +9,8 @@ TFlatPanel::TFlatPanel(TComponent* owner) : TCustomControl(owner) {
   SetParentFont(true);
   SetParentColor(true);
   SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls + TControlStyleItem::csOpaque);
-  SetBounds(0, 0, 185, 41);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(0, 0, 185, 41);
 }
 
 void TFlatPanel::PaintInto(HDC dc) {
@@ -46,7 +47,10 @@ void TFlatPanel::PaintInto(HDC dc) {
   BitBlt(dc, 0, 0, client.right, client.bottom, canvas->Handle(), 0, 0, SRCCOPY);
 }
 
-void TFlatPanel::Paint() { PaintInto(Canvas()->Handle()); }
+TRaised TFlatPanel::Paint() {
+  PaintInto(Canvas()->Handle());
+  return TRaised(true);
+}
 
 void TFlatPanel::WMEraseBkgnd(TMessage& message) {
   PaintInto(reinterpret_cast<HDC>(message.WParam));

@@ -27,7 +27,7 @@ class TFlatPanel : public TCustomControl {
   void Dispatch(TMessage& message) override;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   template <class T>

@@ -19,17 +19,21 @@ constexpr int kShortestBar = 12;
 
 }  // namespace
 
-TFlatProgressBar::TFlatProgressBar(TComponent* owner) : TFlatFramedControl(owner, 50) { SetBounds(0, 0, 147, 16); }
+TFlatProgressBar::TFlatProgressBar(TComponent* owner) : TFlatFramedControl(owner, 50) {
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(0, 0, 147, 16);
+}
 
-void TFlatProgressBar::SetOrientation(TProgressBarOrientation value) {
-  if (orientation_ == value) return;
+TRaised TFlatProgressBar::SetOrientation(TProgressBarOrientation value) {
+  if (orientation_ == value) return TRaised(true);
   orientation_ = value;
   if (IsLoading()) {
     Repaint();
-    return;
+    return TRaised(true);
   }
-  SetBounds(Left(), Top(), Height(), Width());
+  if (SetBounds(Left(), Top(), Height(), Width()).Gone()) return TRaised(false);
   Invalidate();
+  return TRaised(true);
 }
 
 void TFlatProgressBar::SetPosition(int value) {
@@ -64,17 +68,14 @@ int TFlatProgressBar::FilledElements() const {
   return std::clamp(static_cast<int>(filled), 0, count);
 }
 
-void TFlatProgressBar::SnapLength() {
+TRaised TFlatProgressBar::SnapLength() {
   const int length = Length();
   // The element count is a 16-bit quantity.
   const int snapped = length < kShortestBar
                           ? kShortestBar
                           : static_cast<uint16_t>((length - kMargin) / kElementPitch) * kElementPitch + kMargin;
-  if (snapped == length) return;
-  if (orientation_ == TProgressBarOrientation::pbHorizontal)
-    SetWidth(snapped);
-  else
-    SetHeight(snapped);
+  if (snapped == length) return TRaised(true);
+  return orientation_ == TProgressBarOrientation::pbHorizontal ? SetWidth(snapped) : SetHeight(snapped);
 }
 
 void TFlatProgressBar::PaintElements(TCanvas* canvas) {
@@ -104,11 +105,13 @@ void TFlatProgressBar::PaintElements(TCanvas* canvas) {
   }
 }
 
-void TFlatProgressBar::Paint() {
-  if (!smooth_) SnapLength();
+TRaised TFlatProgressBar::Paint() {
+  // The length snaps to whole elements as the bar paints, which raises its OnResize.
+  if (!smooth_ && SnapLength().Gone()) return TRaised(false);
   TCanvas* canvas = Canvas();
   PaintFrame(canvas);
   PaintElements(canvas);
+  return TRaised(true);
 }
 
 const TPublishedTable& TFlatProgressBar::PublishedTable() const {

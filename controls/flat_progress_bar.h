@@ -17,7 +17,7 @@ class TFlatProgressBar : public TFlatFramedControl {
   void SetSmooth(bool value) { SetAndInvalidate(smooth_, value); }
   // Changing it turns the bar: width and height are exchanged.
   TProgressBarOrientation Orientation() const { return orientation_; }
-  void SetOrientation(TProgressBarOrientation value);
+  [[nodiscard]] TRaised SetOrientation(TProgressBarOrientation value);
   TColor ColorElement() const { return colorElement_; }
   void SetColorElement(TColor value) { SetAndInvalidate(colorElement_, value); }
   // Kept between Min and Max. A larger value paints the elements over the bar at once; a smaller one repaints it.
@@ -38,12 +38,12 @@ class TFlatProgressBar : public TFlatFramedControl {
   int FilledElements() const;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   int Length() const { return orientation_ == TProgressBarOrientation::pbHorizontal ? Width() : Height(); }
   // A segmented bar's length becomes a whole number of elements.
-  void SnapLength();
+  [[nodiscard]] TRaised SnapLength();
   void PaintElements(TCanvas* canvas);
 
   bool smooth_ = false;

@@ -38,7 +38,8 @@ TColor AutoButtonHighlightColor() {
 
 TMaxSplitter::TMaxSplitter(TComponent* owner) : TSplitter(owner), buttonHighlightColor_(kDefaultHighlightColor) {
   SetBeveled(false);
-  SetWidth(10);
+  // Nothing handles the events of a control in the making.
+  (void)SetWidth(10);
 }
 
 // ---- properties ----
@@ -90,44 +91,41 @@ int TMaxSplitter::NeighbourSize() const {
   return neighbour ? SizeOf(neighbour) : -1;
 }
 
-void TMaxSplitter::SetMaximized(bool value) {
+TRaised TMaxSplitter::SetMaximized(bool value) {
   // The sizing drag's events, OnRestore and OnMaximize may free the splitter.
-  const TLifeWatch life = LifeWatch();
   if (value != maximized_) {
     if (IsLoading()) {
       maximized_ = value;
-      return;
+      return TRaised(true);
     }
     const int size = NeighbourSize();
-    if (size < 0) return;
+    if (size < 0) return TRaised(true);
     if (value) {
       if (minimized_)
         minimized_ = false;
       else
         restorePos_ = size;
-      UpdateControlSize(-kFarAway);
-      if (life.Ended()) return;
+      if (UpdateControlSize(-kFarAway).Gone()) return TRaised(false);
       maximized_ = true;
     } else {
-      UpdateControlSize(restorePos_);
-      if (life.Ended()) return;
+      if (UpdateControlSize(restorePos_).Gone()) return TRaised(false);
       maximized_ = false;
-      if (DoRestore().Gone()) return;
+      if (DoRestore().Gone()) return TRaised(false);
     }
   }
-  if (DoMaximize().Gone()) return;
+  if (DoMaximize().Gone()) return TRaised(false);
   Invalidate();
+  return TRaised(true);
 }
 
-void TMaxSplitter::SetMinimized(bool value) {
-  if (value == minimized_) return;
+TRaised TMaxSplitter::SetMinimized(bool value) {
+  if (value == minimized_) return TRaised(true);
   if (IsLoading()) {
     minimized_ = value;
-    return;
+    return TRaised(true);
   }
   const int size = NeighbourSize();
-  if (size < 0) return;
-  const TLifeWatch life = LifeWatch();
+  if (size < 0) return TRaised(true);
   if (value) {
     if (maximized_)
       maximized_ = false;
@@ -135,20 +133,19 @@ void TMaxSplitter::SetMinimized(bool value) {
       restorePos_ = size;
     minimized_ = true;
     const bool towardsEnd = Align() == TAlign::alTop || Align() == TAlign::alRight;
-    UpdateControlSize(towardsEnd ? kFarAway : -kFarAway);
-    if (life.Ended() || DoMinimize().Gone()) return;
-  } else {
-    minimized_ = false;
-    UpdateControlSize(restorePos_);
-    if (life.Ended() || DoRestore().Gone()) return;
+    if (UpdateControlSize(towardsEnd ? kFarAway : -kFarAway).Gone()) return TRaised(false);
+    return DoMinimize();
   }
+  minimized_ = false;
+  if (UpdateControlSize(restorePos_).Gone()) return TRaised(false);
+  return DoRestore();
 }
 
 // ---- sizing ----
 
-void TMaxSplitter::UpdateControlSize(int newSize) {
+TRaised TMaxSplitter::UpdateControlSize(int newSize) {
   const TControl* neighbour = FindControl();
-  if (!neighbour) return;
+  if (!neighbour) return TRaised(true);
   int press = 0;
   // Worked out wide: the size may come from a form and be anything.
   std::int64_t target = 0;
@@ -170,17 +167,18 @@ void TMaxSplitter::UpdateControlSize(int newSize) {
       target = std::int64_t{neighbour->Left()} + neighbour->Width() - Width() - newSize;
       break;
     default:
-      return;
+      return TRaised(true);
   }
   // Far enough to push the neighbour to either limit, near enough for the drag's own sums.
   const int to = static_cast<int>(std::clamp<std::int64_t>(target, -kFarTarget, kFarTarget));
   const bool horizontal = Horizontal();
   const TShiftState held{TShiftStateItem::ssLeft};
   // Each step of the drag raises events that may free the splitter.
-  if (MouseDown(TMouseButton::mbLeft, held, horizontal ? press : 0, horizontal ? 0 : press).Gone()) return;
-  if (MouseMove(held, horizontal ? to : 0, horizontal ? 0 : to).Gone()) return;
-  if (MouseUp(TMouseButton::mbLeft, held, horizontal ? to : 0, horizontal ? 0 : to).Gone()) return;
+  if (MouseDown(TMouseButton::mbLeft, held, horizontal ? press : 0, horizontal ? 0 : press).Gone()) return TRaised(false);
+  if (MouseMove(held, horizontal ? to : 0, horizontal ? 0 : to).Gone()) return TRaised(false);
+  if (MouseUp(TMouseButton::mbLeft, held, horizontal ? to : 0, horizontal ? 0 : to).Gone()) return TRaised(false);
   if (Parent()) Parent()->Update();
+  return TRaised(true);
 }
 
 TRaised TMaxSplitter::DoCanResize(int& newSize, bool& accept) {
@@ -190,14 +188,16 @@ TRaised TMaxSplitter::DoCanResize(int& newSize, bool& accept) {
   return raised;
 }
 
-void TMaxSplitter::Loaded() {
-  TSplitter::Loaded();
+TRaised TMaxSplitter::Loaded() {
+  if (TSplitter::Loaded().Gone()) return TRaised(false);
   if (restorePos_ == -1) restorePos_ = NeighbourSize();
+  return TRaised(true);
 }
 
-void TMaxSplitter::SetBounds(int left, int top, int width, int height) {
-  TSplitter::SetBounds(left, top, width, height);
+TRaised TMaxSplitter::SetBounds(int left, int top, int width, int height) {
+  if (TSplitter::SetBounds(left, top, width, height).Gone()) return TRaised(false);
   if (restorePos_ < 0) restorePos_ = NeighbourSize();
+  return TRaised(true);
 }
 
 // ---- events ----
@@ -335,9 +335,10 @@ void TMaxSplitter::PaintButton(bool highlight) {
   Canvas()->Draw(button.left, button.top, &bitmap);
 }
 
-void TMaxSplitter::Paint() {
-  TSplitter::Paint();
+TRaised TMaxSplitter::Paint() {
+  if (TSplitter::Paint().Gone()) return TRaised(false);
   PaintButton(highlighted_);
+  return TRaised(true);
 }
 
 // ---- mouse ----
@@ -370,14 +371,12 @@ void TMaxSplitter::WMLButtonUp(TMessage& message) {
                         std::abs(AlongDragAxis(ClientToScreen(point)) - AlongDragAxis(downPos_)) < kClickSlop;
   buttonDown_ = false;
   if (onButton) {
-    if (StopSizing().Gone()) return;
-    SetMaximized(!maximized_);
+    if (StopSizing().Gone() || SetMaximized(!maximized_).Gone()) return;
   } else if (allowDrag_) {
     if (const TControl* neighbour = FindControl()) {
       maximized_ = SizeOf(neighbour) <= MinSize();
       if (maximized_) {
-        UpdateControlSize(MinSize());
-        if (life.Ended() || (!wasMaximized && DoMaximize().Gone())) return;
+        if (UpdateControlSize(MinSize()).Gone() || (!wasMaximized && DoMaximize().Gone())) return;
       } else {
         restorePos_ = SizeOf(neighbour);
         if (wasMaximized && DoRestore().Gone()) return;

@@ -26,10 +26,12 @@ class TMaxSplitter : public TSplitter {
   // True: the neighbour is collapsed to MinSize by the button. Setting it raises OnMaximize, also when
   // unchanged or when it restores; without a neighbour it changes nothing (except while the form loads).
   bool Maximized() const { return maximized_; }
-  void SetMaximized(bool value);
+  // Moving the neighbour raises the drag's events and OnMaximize, OnMinimize or OnRestore, which may free the
+  // splitter: the setters answer whether it outlived them.
+  [[nodiscard]] TRaised SetMaximized(bool value);
   // True: the splitter is pushed to the far side.
   bool Minimized() const { return minimized_; }
-  void SetMinimized(bool value);
+  [[nodiscard]] TRaised SetMinimized(bool value);
   // The neighbour's size to restore; -1 until known.
   int RestorePos() const { return restorePos_; }
   void SetRestorePos(int value) { restorePos_ = value; }
@@ -57,7 +59,7 @@ class TMaxSplitter : public TSplitter {
   RECT ButtonRect() const;
   bool Highlighted() const { return highlighted_; }
 
-  void SetBounds(int left, int top, int width, int height) override;
+  TRaised SetBounds(int left, int top, int width, int height) override;
   void Dispatch(TMessage& message) override;
 
   TNotifyEvent OnMaximize;
@@ -67,8 +69,8 @@ class TMaxSplitter : public TSplitter {
   TNotifyEvent OnClose;
 
  protected:
-  void Loaded() override;
-  void Paint() override;
+  TRaised Loaded() override;
+  TRaised Paint() override;
   TRaised DoCanResize(int& newSize, bool& accept) override;
   virtual void PaintButton(bool highlight);
   // Draws the arrow of the given odd-made size into rect, Offset pixels from its start along the splitter (from
@@ -81,7 +83,7 @@ class TMaxSplitter : public TSplitter {
   virtual TRaised DoRestore();
   virtual TRaised DoClose();
   // Sizes the neighbour as a left-button drag of the splitter would, so that the splitter's limits and events apply.
-  virtual void UpdateControlSize(int newSize);
+  [[nodiscard]] virtual TRaised UpdateControlSize(int newSize);
 
  private:
   void SetButtonValue(TColor& field, TColor value);

@@ -38,7 +38,7 @@ void TPictureButton::Notification(TComponent* component, TOperation operation) {
     if (*slot == component) *slot = nullptr;
 }
 
-void TPictureButton::Paint() {
+TRaised TPictureButton::Paint() {
   if (TCustomImageList* list = StateImages()) {
     // The list draws over what the bitmap holds: a key colour underneath keeps the last image from showing
     // through the transparent parts of this one, and is itself what Transparent leaves out.
@@ -49,7 +49,7 @@ void TPictureButton::Paint() {
     list->GetBitmap(imageIndex_, bitmap);
     bitmap->SetTransparentColor(kTransparentKey);
   }
-  TImage::Paint();
+  return TImage::Paint();
 }
 
 void TPictureButton::Dispatch(TMessage& message) {

@@ -32,7 +32,7 @@ class TPictureButton : public TImage {
   const TPublishedTable& PublishedTable() const override;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
   void Notification(TComponent* component, TOperation operation) override;
 
  private:

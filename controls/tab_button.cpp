@@ -50,9 +50,10 @@ void TTabButton::SettleTabState() {
   Font()->SetStyle(style);
 }
 
-void TTabButton::Paint() {
+TRaised TTabButton::Paint() {
   SettleTabState();
   PaintFace(Canvas(), true, true);
+  return TRaised(true);
 }
 
 void TTabButton::PaintFace(TCanvas* canvas, bool frame, bool caption) {

@@ -56,7 +56,7 @@ class TTabButton : public TSpeedButton {
   TNotifyEvent OnRightClick;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   // The state and the bold caption as the enabled state and Down make them.

@@ -17,7 +17,8 @@ bool IsOnControl(const TControl* control, POINT point) {
 }  // namespace
 
 TXP_Button::TXP_Button(TComponent* owner) : TXP_Control(owner), picture_(std::make_unique<TPicture>()) {
-  SetBounds(Left(), Top(), 75, 24);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 75, 24);
 }
 
 TXP_Button::~TXP_Button() = default;
@@ -77,7 +78,7 @@ void TXP_Button::PaintPicture(TCanvas* canvas, int x, int y) {
       if (bitmap->Canvas()->Pixels(column, row) != background) canvas->SetPixels(x + column, y + row, face);
 }
 
-void TXP_Button::Paint() {
+TRaised TXP_Button::Paint() {
   TXPButtonState state = requestedState_;
   if (!Enabled())
     state = TXPButtonState::Disabled;
@@ -114,6 +115,7 @@ void TXP_Button::Paint() {
   }
   canvas->TextRect(captionRect, caption, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
   Canvas()->Draw(0, 0, &bitmap);
+  return TRaised(true);
 }
 
 // ---- input ----
@@ -123,8 +125,7 @@ void TXP_Button::WMLButtonDown(TMessage& message) {
   const TLifeWatch life = LifeWatch();
   TXP_Control::Dispatch(message);
   if (life.Ended() || !Enabled() || !IsOnControl(this, MessagePoint(message.LParam))) return;
-  if (CanFocus()) SetFocus();
-  if (life.Ended()) return;
+  if (CanFocus() && SetFocus().Gone()) return;
   DrawState(TXPButtonState::Pressed);
 }
 

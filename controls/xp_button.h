@@ -47,10 +47,8 @@ class TXP_Button : public TXP_Control {
   void Dispatch(TMessage& message) override;
 
  protected:
-  void Paint() override;
-  void AcceleratorPressed() override {
-    if (Click().Gone()) return;
-  }
+  TRaised Paint() override;
+  TRaised AcceleratorPressed() override { return Click(); }
 
  private:
   // Asks for a state (Normal, Pressed or Hot) and paints at once.

@@ -17,7 +17,8 @@ TXP_CheckControl::TXP_CheckControl(TComponent* owner, TXPSkin skin) : TXP_Contro
   // OnClick comes on every release of the button, also outside the control, so the framework's own click on a
   // release inside it stays off.
   SetControlStyle(ControlStyle() - TControlStyleItem::csClickEvents);
-  SetBounds(Left(), Top(), 121, 17);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 121, 17);
   SetParentFont(true);
   SetColor(kDefaultColor);
 }
@@ -29,7 +30,7 @@ bool TXP_CheckControl::StoreChecked(bool value) {
   return true;
 }
 
-void TXP_CheckControl::Paint() {
+TRaised TXP_CheckControl::Paint() {
   int frame = hot_ ? (checked_ ? 6 : 5) : 1;
   if (!Enabled())
     frame = checked_ ? 4 : 3;
@@ -59,11 +60,12 @@ void TXP_CheckControl::Paint() {
     canvas->DrawFocusRect(RECT{left, top, left + text.cx + 1, top + text.cy + 1});
   }
   Canvas()->Draw(0, 0, &bitmap);
+  return TRaised(true);
 }
 
-void TXP_CheckControl::ChooseAndClick() {
+TRaised TXP_CheckControl::ChooseAndClick() {
   Choose();
-  if (Click().Gone()) return;
+  return Click();
 }
 
 void TXP_CheckControl::Dispatch(TMessage& message) {
@@ -84,8 +86,7 @@ void TXP_CheckControl::Dispatch(TMessage& message) {
         if (Click().Gone()) return;
         return;
       }
-      if (CanFocus()) SetFocus();
-      if (life.Ended()) return;
+      if (CanFocus() && SetFocus().Gone()) return;
       Choose();
       return;
     }
@@ -94,7 +95,7 @@ void TXP_CheckControl::Dispatch(TMessage& message) {
         TXP_Control::Dispatch(message);
         return;
       }
-      if (message.WParam == VK_RETURN || message.WParam == VK_SPACE) ChooseAndClick();
+      if ((message.WParam == VK_RETURN || message.WParam == VK_SPACE) && ChooseAndClick().Gone()) return;
       return;
     case CM_FOCUSCHANGED:
     case CM_ENABLEDCHANGED:

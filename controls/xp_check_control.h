@@ -20,15 +20,15 @@ class TXP_CheckControl : public TXP_Control {
 
  protected:
   TXP_CheckControl(TComponent* owner, TXPSkin skin);
-  void Paint() override;
+  TRaised Paint() override;
   // What a click, Enter, Space or the accelerator does to Checked.
   virtual void Choose() = 0;
   // Stores the value and repaints when it differs; false when it did not.
   bool StoreChecked(bool value);
 
  private:
-  void ChooseAndClick();
-  void AcceleratorPressed() override { ChooseAndClick(); }
+  [[nodiscard]] TRaised ChooseAndClick();
+  TRaised AcceleratorPressed() override { return ChooseAndClick(); }
 
   TXPSkin skin_;
   bool checked_ = false;

@@ -15,10 +15,8 @@ void TXP_Control::CMDialogChar(TMessage& message) {
   if (Enabled() && IsAccel(static_cast<wchar_t>(message.WParam), Caption())) {
     message.Result = 1;
     // The OnExit and OnEnter that taking the focus raises may free the control.
-    const TLifeWatch life = LifeWatch();
-    if (CanFocus()) SetFocus();
-    if (life.Ended()) return;
-    AcceleratorPressed();
+    if (CanFocus() && SetFocus().Gone()) return;
+    if (AcceleratorPressed().Gone()) return;
     return;
   }
   TCustomControl::Dispatch(message);

@@ -21,7 +21,7 @@ class TXP_Control : public TCustomControl {
 
   explicit TXP_Control(TComponent* owner);
   // The caption's accelerator was typed while the control is enabled; the control has just taken the focus.
-  virtual void AcceleratorPressed() = 0;
+  [[nodiscard]] virtual TRaised AcceleratorPressed() = 0;
 
  private:
   void CMDialogChar(TMessage& message);

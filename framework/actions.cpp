@@ -68,7 +68,7 @@ bool TBasicActionLink::Execute(TComponent* component) {
 bool TBasicActionLink::Update() { return action_ && action_->Update(); }
 
 void TBasicActionLink::Change() {
-  // Raised last: every caller is done with the link.
+  // The last act of every caller: each is done with the link.
   if (RaiseEvent(OnChange, action_).Gone()) return;
 }
 
@@ -437,7 +437,7 @@ void TActionList::RemoveAction(TContainedAction* action) {
 }
 
 void TActionList::Change() {
-  // Raised last: every caller is done with the list.
+  // The last act of every caller: each is done with the list.
   if (RaiseEvent(onChange_, this).Gone()) return;
 }
 

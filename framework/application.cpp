@@ -123,12 +123,12 @@ void TApplication::WndProc(TMessage& message) {
       break;
     case WM_TIMER:
       if (message.WParam == kHintTimer) {
-        HintTimerExpired();
+        if (HintTimerExpired().Gone()) return;
         return;
       }
       break;
     case WM_CLOSE:
-      if (mainForm_) mainForm_->Close();
+      if (mainForm_ && mainForm_->Close().Gone()) return;
       return;
     case kModalLoopEnded:
       if (HWND capture = GetCapture(); capture && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) &&
@@ -215,39 +215,51 @@ bool TApplication::ProcessMessage(MSG& msg) {
   return true;
 }
 
-void TApplication::Idle() {
+TRaised TApplication::Idle() {
   bool done = true;
-  if (RaiseEvent(OnIdle, this, done).Gone() || !done) return;
+  if (const TRaised raised = RaiseEvent(OnIdle, this, done); raised.Gone() || !done) return raised;
+  const TLifeWatch life = LifeWatch();
   UpdateActionsOnIdle();
+  if (life.Ended()) return TRaised(false);
   WaitMessage();
+  return TRaised(true);
 }
 
-void TApplication::HandleMessage() {
+TRaised TApplication::HandleMessage() {
+  const TLifeWatch life = LifeWatch();
   MSG msg;
-  if (!ProcessMessage(msg)) Idle();
+  if (ProcessMessage(msg)) return TRaised(!life.Ended());
+  return Idle();
 }
 
 void TApplication::ProcessMessages() {
+  // A handler that freed the application ends the loop.
+  const TLifeWatch life = LifeWatch();
   MSG msg;
-  while (ProcessMessage(msg)) {
+  while (ProcessMessage(msg) && !life.Ended()) {
   }
 }
 
-void TApplication::Run() {
-  if (!mainForm_) return;
+TRaised TApplication::Run() {
+  if (!mainForm_) return TRaised(true);
   if (showMainForm_) {
-    if (mainForm_->WindowState() == TWindowState::wsMinimized)
+    if (mainForm_->WindowState() == TWindowState::wsMinimized) {
       Minimize();
-    else
-      mainForm_->SetVisible(true);
+    } else {
+      // The start's last act on the main form: the loop runs whatever its OnShow did.
+      (void)mainForm_->SetVisible(true);
+    }
   }
+  const TLifeWatch life = LifeWatch();
   while (!terminated_) {
     try {
-      HandleMessage();
+      if (HandleMessage().Gone()) return TRaised(false);
     } catch (...) {
+      if (life.Ended()) return TRaised(false);
       HandleException(this);
     }
   }
+  return TRaised(true);
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
@@ -279,7 +291,8 @@ void TApplication::HandleException(TObject* sender) {
       ShowException(e);
       return;
     }
-    if (RaiseEvent(OnException, sender, e).Gone()) return;
+    // The report's last act.
+    (void)RaiseEvent(OnException, sender, e);
   };
   try {
     throw;
@@ -346,7 +359,8 @@ void TApplication::FormDestroyed(TCustomForm* form) {
 void TApplication::SetHint(const String& value) {
   if (hint_ == value) return;
   hint_ = value;
-  if (RaiseEvent(OnHint, this).Gone()) return;
+  // Raised as the setter's last act.
+  (void)RaiseEvent(OnHint, this);
 }
 
 THintWindow* TApplication::EnsureHintWindow(const TClass* cls) {
@@ -391,15 +405,15 @@ void TApplication::StopHintTimer() {
   hintTimerRunning_ = false;
 }
 
-void TApplication::HintTimerExpired() {
+TRaised TApplication::HintTimerExpired() {
   StopHintTimer();
-  if (hintTimerShows_) {
-    POINT cursor;
-    GetCursorPos(&cursor);
-    ActivateHint(cursor);
-  } else {
+  if (!hintTimerShows_) {
     HideHint();
+    return TRaised(true);
   }
+  POINT cursor;
+  GetCursorPos(&cursor);
+  return ActivateHint(cursor);
 }
 
 void TApplication::HintMouseMessage(TControl* control, const TMessage& message) {
@@ -418,11 +432,11 @@ void TApplication::HintMouseMessage(TControl* control, const TMessage& message) 
   StartHintTimer(pause, true);
 }
 
-void TApplication::ActivateHint(POINT cursorPos) {
+TRaised TApplication::ActivateHint(POINT cursorPos) {
   hintActive_ = false;
   if (!showHint_ || !hintControl_ || !ForegroundTask() ||
       hintControl_ != GetHintControl(FindDragTarget(cursorPos, false)))
-    return;
+    return TRaised(true);
   TControl* control = hintControl_;
   THintInfo info;
   info.HintControl = control;
@@ -434,18 +448,18 @@ void TApplication::ActivateHint(POINT cursorPos) {
   info.HintStr = GetShortHint(GetHint(control));
   if (auto* link = ObjectAs<TActionLink>(control->ActionLink()); link && !link->DoShowHint(info.HintStr)) {
     HideHint();
-    return;
+    return TRaised(true);
   }
   info.ReshowTimeout = 0;
   info.HideTimeout = hintHidePause_;
   info.HintWindowClass = hintWindowClass_;
   bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
-  if (canShow && RaiseEvent(OnShowHint, info.HintStr, canShow, info).Gone()) return;
+  if (canShow && RaiseEvent(OnShowHint, info.HintStr, canShow, info).Gone()) return TRaised(false);
   // A handler may have destroyed the control or cancelled the hint meanwhile.
   hintActive_ = canShow && hintControl_ == control;
   if (!hintActive_ || info.HintStr.empty()) {
     HideHint();
-    return;
+    return TRaised(true);
   }
   THintWindow* window = EnsureHintWindow(info.HintWindowClass);
   RECT rect = window->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
@@ -454,11 +468,13 @@ void TApplication::ActivateHint(POINT cursorPos) {
   POINT bottomRight = control->ClientToScreen(POINT{info.CursorRect.right, info.CursorRect.bottom});
   hintCursorRect_ = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
   window->SetColor(info.HintColor);
-  window->ActivateHintData(rect, info.HintStr, info.HintData);
+  const TLifeWatch life = LifeWatch();
+  if (AnswerFor(life, window->ActivateHintData(rect, info.HintStr, info.HintData)).Gone()) return TRaised(false);
   if (info.ReshowTimeout > 0)
     StartHintTimer(info.ReshowTimeout, true);
   else if (info.HideTimeout > 0)
     StartHintTimer(info.HideTimeout, false);
+  return TRaised(true);
 }
 
 void TApplication::HideHint() {

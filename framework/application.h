@@ -71,13 +71,15 @@ class TApplication : public TComponent {
   }
 
   // Shows the main form and runs the message loop until Terminate.
-  void Run();
+  // The loop raises the application's handlers (OnMessage, OnIdle): Run, HandleMessage and the idle work answer
+  // whether the application outlived them.
+  [[nodiscard]] TRaised Run();
   // Ends the message loop (a WM_QUIT is posted).
   void Terminate();
   // Handles every message in the queue, then returns.
   void ProcessMessages();
   // Handles one message, or idles (and waits for one) when there is none.
-  void HandleMessage();
+  [[nodiscard]] TRaised HandleMessage();
   // Reports the exception being handled (call it inside a catch block) through OnException or ShowException.
   // EAbort is silent. The sender is the object whose handler raised it, or null when that handler freed it.
   void HandleException(TObject* sender);
@@ -116,7 +118,7 @@ class TApplication : public TComponent {
   // The mouse moved over control: the hint of the control under it is timed to show, or the shown one stays.
   void HintMouseMessage(TControl* control, const TMessage& message);
   // Shows the hint of the control under the cursor now, if it still is the one the hint was timed for.
-  void ActivateHint(POINT cursorPos);
+  [[nodiscard]] TRaised ActivateHint(POINT cursorPos);
   void HideHint();
   void CancelHint();
 
@@ -157,13 +159,13 @@ class TApplication : public TComponent {
   static LRESULT CALLBACK ApplicationWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void WndProc(TMessage& message);
   bool ProcessMessage(MSG& msg);
-  void Idle();
+  [[nodiscard]] TRaised Idle();
   bool IsHintMsg(const MSG& msg);
   bool IsMDIMsg(MSG& msg);
   bool IsKeyMsg(MSG& msg);
   void StartHintTimer(int pause, bool showing);
   void StopHintTimer();
-  void HintTimerExpired();
+  [[nodiscard]] TRaised HintTimerExpired();
   THintWindow* EnsureHintWindow(const TClass* cls);
 
   HWND handle_ = nullptr;

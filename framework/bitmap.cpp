@@ -135,7 +135,7 @@ void TGraphic::SetTransparent(bool value) {
 
 void TGraphic::Changed() {
   modified_ = true;
-  // Raised last: every caller is done with the graphic.
+  // The last act of every caller: each is done with the graphic.
   if (RaiseEvent(OnChange, this).Gone()) return;
 }
 

@@ -141,7 +141,8 @@ TCustomComboBox::TCustomComboBox(TComponent* owner)
   canvas_->SetControl(this);
   SetControlStyle(TControlStyle{TControlStyleItem::csSetCaption, TControlStyleItem::csDoubleClicks,
                                 TControlStyleItem::csFixedHeight});
-  SetBounds(Left(), Top(), 145, 21);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 145, 21);
   SetTabStop(true);
   SetParentColor(false);
   SetColor(clWindow);
@@ -384,9 +385,8 @@ void TCustomComboBox::CNCommand(TMessage& message) {
       // The edit takes the chosen text only after this notification; the handlers want it now.
       const int index = ItemIndex();
       // Setting the text raises OnChange, whose handler may free the box.
-      const TLifeWatch life = LifeWatch();
-      if (index >= 0 && index < items_->Count()) SetText(items_->Strings(index));
-      if (life.Ended() || Click().Gone()) return;
+      if (index >= 0 && index < items_->Count() && SetText(items_->Strings(index)).Gone()) return;
+      if (Click().Gone()) return;
       break;
     }
     case CBN_EDITCHANGE:

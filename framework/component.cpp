@@ -264,4 +264,7 @@ void TComponent::SetDesigning(bool designing, bool setChildren) {
     for (TComponent* c : components_) c->SetDesigning(designing, true);
 }
 
-void TComponent::Loaded() { state_.Exclude(TComponentStateItem::csLoading); }
+TRaised TComponent::Loaded() {
+  state_.Exclude(TComponentStateItem::csLoading);
+  return TRaised(true);
+}

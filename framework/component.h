@@ -140,10 +140,11 @@ class TComponent : public TPersistent {
   // intact (an action whose clients let go of their links to it).
   void SendFreeNotifications();
 
-  // Hooks of the form reader; Loaded runs after the whole form is read.
+  // Hooks of the form reader; Loaded runs after the whole form is read. A component's Loaded may raise its
+  // handlers (a control aligned, an action's properties copied), which may free it: it answers whether it lived.
   void SetLoading(bool loading);
   void SetDesigning(bool designing, bool setChildren = true);
-  virtual void Loaded();
+  [[nodiscard]] virtual TRaised Loaded();
   // Runs when the component is deleted, while every part of it still exists, before its destructor: marks it as
   // being destroyed and frees the components it owns (a windowed control its child controls first). An override
   // that needs those still calls the base last.

@@ -62,6 +62,7 @@ void TSizeConstraints::SetMaxHeight(int value) {
 }
 
 void TSizeConstraints::Changed() {
+  // The last act of every caller: each is done with the constraints.
   if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
@@ -112,14 +113,14 @@ TControl::~TControl() {
     clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
   }
   // The parent aligns the rest of its children, whose handlers may raise: nothing may leave a destructor.
-  ReportFailures([this] { SetParent(nullptr); });
+  ReportFailures([this] { return SetParent(nullptr); });
   // A client freed while docked leaves its site as one that undocks does, so that the site drops what it made
   // for it.
-  if (host) ReportFailures([this, host] { host->DoRemoveDockClient(this); });
+  if (host) ReportFailures([this, host] { return host->DoRemoveDockClient(this); });
 }
 
-void TControl::SetParent(TWinControl* value) {
-  if (parent_ == value) return;
+TRaised TControl::SetParent(TWinControl* value) {
+  if (parent_ == value) return TRaised(true);
   if (value == this) throw EInvalidOperation(L"A control cannot have itself as its parent");
   // It would be its own ancestor then, and every walk up the parents would go round for ever.
   if (auto* self = ObjectAs<TWinControl>(this); self && value && self->ContainsControl(value))
@@ -131,32 +132,32 @@ void TControl::SetParent(TWinControl* value) {
   if (parent_) {
     // Told while the control still has its parent: a windowed control leaves it before it is destroyed.
     if (Application) Application->ControlRemoved(this);
-    parent_->RemoveControl(this);
-    if (life.Ended()) return;
+    if (parent_->RemoveControl(this).Gone()) return TRaised(false);
   }
-  if (value && !valueLife.Ended()) {
-    value->InsertControl(this);
-    if (life.Ended()) return;
-    UpdateAnchorRules();
-  }
+  if (!value || valueLife.Ended()) return TRaised(true);
+  if (value->InsertControl(this).Gone()) return TRaised(false);
+  UpdateAnchorRules();
+  return TRaised(true);
 }
 
 void TControl::Abandon() {
   TComponent::Abandon();
-  SetParent(nullptr);
+  // Leaving the parent is the last act on a control whose deletion runs already.
+  (void)SetParent(nullptr);
 }
 
 TComponent* TControl::GetParentComponent() const { return parent_; }
 
 void TControl::SetParentComponent(TComponent* value) {
-  if (auto* win = ObjectAs<TWinControl>(value)) SetParent(win);
+  // The form reader's last act on the control: nothing is raised while it loads.
+  if (auto* win = ObjectAs<TWinControl>(value)) (void)SetParent(win);
 }
 
-void TControl::SetBounds(int left, int top, int width, int height) {
+TRaised TControl::SetBounds(int left, int top, int width, int height) {
   bool resize = true;
-  if (CanResize(width, height, resize).Gone() || !resize) return;
+  if (const TRaised raised = CanResize(width, height, resize); raised.Gone() || !resize) return raised;
   ConstrainSize(width, height);
-  if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  if (left == left_ && top == top_ && width == width_ && height == height_) return TRaised(true);
   InvalidateControl(visible_, false);
   left_ = left;
   top_ = top;
@@ -164,8 +165,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   height_ = height;
   UpdateAnchorRules();
   Invalidate();
-  if (RequestAlign().Gone()) return;
-  if (!IsLoading() && Resize().Gone()) return;
+  if (RequestAlign().Gone()) return TRaised(false);
+  return IsLoading() ? TRaised(true) : Resize();
 }
 
 void TControl::StoreBounds(int left, int top, int width, int height) {
@@ -192,22 +193,23 @@ void TControl::ConstrainSize(int& width, int& height) const {
   if (c.MinHeight() > 0 && height < c.MinHeight()) height = c.MinHeight();
 }
 
-void TControl::SetAutoSize(bool value) {
-  if (autoSize_ == value) return;
+TRaised TControl::SetAutoSize(bool value) {
+  if (autoSize_ == value) return TRaised(true);
   autoSize_ = value;
-  if (value) AdjustSize();
+  return value ? AdjustSize() : TRaised(true);
 }
 
-void TControl::AdjustSize() {
-  if (!autoSize_ || IsLoading()) return;
+TRaised TControl::AdjustSize() {
+  if (!autoSize_ || IsLoading()) return TRaised(true);
   int width = width_;
   int height = height_;
-  if (CanAutoSize(width, height)) SetBounds(left_, top_, width, height);
+  return CanAutoSize(width, height) ? SetBounds(left_, top_, width, height) : TRaised(true);
 }
 
 void TControl::ConstraintsChanged(TObject* sender) {
   (void)sender;
-  SetBounds(left_, top_, width_, height_);
+  // The constraints' change ends with this: their handler's last act.
+  (void)SetBounds(left_, top_, width_, height_);
 }
 
 RECT TControl::ClientRect() const { return RECT{0, 0, width_, height_}; }
@@ -222,10 +224,10 @@ int TControl::ClientHeight() const {
   return r.bottom - r.top;
 }
 
-void TControl::SetClientSize(int width, int height) {
+TRaised TControl::SetClientSize(int width, int height) {
   RECT client = ClientRect();
-  SetBounds(left_, top_, width_ - (client.right - client.left) + width,
-            height_ - (client.bottom - client.top) + height);
+  return SetBounds(left_, top_, width_ - (client.right - client.left) + width,
+                   height_ - (client.bottom - client.top) + height);
 }
 
 POINT TControl::ClientOrigin() const {
@@ -246,8 +248,8 @@ POINT TControl::ScreenToClient(POINT point) const {
   return POINT{point.x - origin.x, point.y - origin.y};
 }
 
-void TControl::SetAlign(TAlign value) {
-  if (align_ == value) return;
+TRaised TControl::SetAlign(TAlign value) {
+  if (align_ == value) return TRaised(true);
   TAlign old = align_;
   align_ = value;
   // Each alignment implies the anchors of the edges it follows.
@@ -271,7 +273,7 @@ void TControl::SetAlign(TAlign value) {
       anchors_ = {TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight, TAnchorKind::akBottom};
       break;
   }
-  if (RequestAlign().Gone()) return;
+  return RequestAlign();
 }
 
 void TControl::SetAnchors(TAnchors value) {
@@ -307,22 +309,22 @@ void TControl::UpdateAnchorRules() {
 TRaised TControl::RequestAlign() {
   if (!parent_) return TRaised(true);
   const TLifeWatch life = LifeWatch();
-  // A parent that went took this control with it.
-  if (parent_->AlignControl(this).Gone()) return TRaised(false);
-  return TRaised(!life.Ended());
+  return AnswerFor(life, parent_->AlignControl(this));
 }
 
-void TControl::Show() {
-  if (parent_) parent_->ShowControl(this);
-  SetVisible(true);
+TRaised TControl::Show() {
+  if (parent_ && parent_->ShowControl(this).Gone()) return TRaised(false);
+  return SetVisible(true);
 }
 
-void TControl::SetVisible(bool value) {
-  if (visible_ == value) return;
+TRaised TControl::SetVisible(bool value) {
+  if (visible_ == value) return TRaised(true);
   visible_ = value;
   // The parent makes room first, so the change's handlers see the new layout; one of them may free the control.
-  if (RequestAlign().Gone()) return;
+  if (RequestAlign().Gone()) return TRaised(false);
+  const TLifeWatch life = LifeWatch();
   Perform(CM_VISIBLECHANGED, value ? 1 : 0);
+  return TRaised(!life.Ended());
 }
 
 bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }
@@ -343,13 +345,13 @@ String TControl::GetText() const {
   return buffer;
 }
 
-void TControl::SetText(const String& value) {
-  if (GetText() == value) return;
-  // The window's new text raises its OnChange (an edit's), which may free the control.
+TRaised TControl::SetText(const String& value) {
+  if (GetText() == value) return TRaised(true);
   const TLifeWatch life = LifeWatch();
   Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   Perform(CM_TEXTCHANGED);
+  return TRaised(!life.Ended());
 }
 
 void TControl::FontChanged(TObject* sender) {
@@ -434,7 +436,7 @@ void TControl::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation != TOperation::opRemove) return;
   if (component == popupMenu_) popupMenu_ = nullptr;
-  if (component && component == Action()) SetAction(nullptr);
+  if (component && component == Action()) (void)SetAction(nullptr);
 }
 
 void TControl::SetCursor(TCursor value) {
@@ -651,8 +653,9 @@ void TControl::WMContextMenu(TMessage& message) {
   if (popupMenu_ && popupMenu_->AutoPopup()) {
     popupMenu_->SetPopupComponent(this);
     if (fromKeyboard) screen = ClientToScreen(POINT{0, 0});
-    popupMenu_->Popup(screen.x, screen.y);
     message.Result = 1;
+    // The menu's handlers may free this control: showing it is the message's last act.
+    (void)popupMenu_->Popup(screen.x, screen.y);
     return;
   }
   DefaultHandler(message);
@@ -892,10 +895,10 @@ void TControl::SetMouseCapture(bool value) {
   SetCaptureControl(value ? this : nullptr);
 }
 
-void TControl::Loaded() {
+TRaised TControl::Loaded() {
   loadedRun_ = true;
-  TComponent::Loaded();
-  if (TBasicAction* action = Action(); action && ActionChange(action, true).Gone()) return;
+  if (TComponent::Loaded().Gone()) return TRaised(false);
+  if (TBasicAction* action = Action(); action && ActionChange(action, true).Gone()) return TRaised(false);
   if (parent_) {
     if (parentColor_) Perform(CM_PARENTCOLORCHANGED);
     if (parentFont_) Perform(CM_PARENTFONTCHANGED);
@@ -903,7 +906,7 @@ void TControl::Loaded() {
     if (parentBiDiMode_) Perform(CM_PARENTBIDIMODECHANGED);
   }
   UpdateAnchorRules();
-  if (RequestAlign().Gone()) return;
+  return RequestAlign();
 }
 
 // ---- TGraphicControl ----
@@ -927,5 +930,5 @@ void TGraphicControl::Dispatch(TMessage& message) {
 void TGraphicControl::WMPaint(TMessage& message) {
   auto dc = reinterpret_cast<HDC>(message.WParam);
   if (!dc || IsDestroying()) return;
-  canvas_->PaintOn(dc, [this] { Paint(); });
+  if (canvas_->PaintOn(dc, [this] { return Paint(); }).Gone()) return;
 }

@@ -147,62 +147,64 @@ class TControl : public TComponent {
   const TPublishedTable& PublishedTable() const override;
 
   // The windowed control that holds this one. Setting it moves the control (its window is kept where that is
-  // possible); nothing raises for a null parent.
+  // possible); nothing raises for a null parent. The parents align their children and the control's window shows
+  // or goes, whose handlers may free it: the setters of this part answer whether the control outlived them.
   TWinControl* Parent() const { return parent_; }
-  virtual void SetParent(TWinControl* value);
+  [[nodiscard]] virtual TRaised SetParent(TWinControl* value);
 
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  void SetLeft(int value) { SetBounds(value, top_, width_, height_); }
-  void SetTop(int value) { SetBounds(left_, value, width_, height_); }
-  void SetWidth(int value) { SetBounds(left_, top_, value, height_); }
-  void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
+  [[nodiscard]] TRaised SetLeft(int value) { return SetBounds(value, top_, width_, height_); }
+  [[nodiscard]] TRaised SetTop(int value) { return SetBounds(left_, value, width_, height_); }
+  [[nodiscard]] TRaised SetWidth(int value) { return SetBounds(left_, top_, value, height_); }
+  [[nodiscard]] TRaised SetHeight(int value) { return SetBounds(left_, top_, width_, value); }
   // The one place bounds change: constraints and OnCanResize apply, the window moves, the parent re-aligns.
-  virtual void SetBounds(int left, int top, int width, int height);
+  [[nodiscard]] virtual TRaised SetBounds(int left, int top, int width, int height);
   RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
-  void SetBoundsRect(const RECT& rect) {
-    SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  [[nodiscard]] TRaised SetBoundsRect(const RECT& rect) {
+    return SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
   }
 
   // The client area in the control's own coordinates.
   virtual RECT ClientRect() const;
   int ClientWidth() const;
   int ClientHeight() const;
-  void SetClientWidth(int value) { SetClientSize(value, ClientHeight()); }
-  void SetClientHeight(int value) { SetClientSize(ClientWidth(), value); }
+  [[nodiscard]] TRaised SetClientWidth(int value) { return SetClientSize(value, ClientHeight()); }
+  [[nodiscard]] TRaised SetClientHeight(int value) { return SetClientSize(ClientWidth(), value); }
   // Sizes the control so that its client area gets this size.
-  virtual void SetClientSize(int width, int height);
+  [[nodiscard]] virtual TRaised SetClientSize(int width, int height);
   // The screen position of the client area's top-left corner.
   virtual POINT ClientOrigin() const;
   POINT ClientToScreen(POINT point) const;
   POINT ScreenToClient(POINT point) const;
 
   TAlign Align() const { return align_; }
-  void SetAlign(TAlign value);
+  [[nodiscard]] TRaised SetAlign(TAlign value);
   TAnchors Anchors() const { return anchors_; }
   void SetAnchors(TAnchors value);
   TSizeConstraints* Constraints() const { return constraints_.get(); }
   bool AutoSize() const { return autoSize_; }
-  virtual void SetAutoSize(bool value);
+  [[nodiscard]] virtual TRaised SetAutoSize(bool value);
 
   bool Visible() const { return visible_; }
-  void SetVisible(bool value);
+  [[nodiscard]] TRaised SetVisible(bool value);
   // Asks the parents to show this control (a page control brings the sheet that holds it to the front), then
   // makes it visible.
-  void Show();
-  void Hide() { SetVisible(false); }
+  [[nodiscard]] TRaised Show();
+  [[nodiscard]] TRaised Hide() { return SetVisible(false); }
   // Visible and on a parent that shows; a windowed control answers whether its window is shown.
   virtual bool Showing() const;
   bool Enabled() const { return enabled_; }
   virtual void SetEnabled(bool value);
 
-  // Caption and Text are one value, read and written through WM_GETTEXT and WM_SETTEXT.
+  // Caption and Text are one value, read and written through WM_GETTEXT and WM_SETTEXT. The new text raises the
+  // control's handlers (an edit's OnChange), which may free it.
   String Caption() const { return GetText(); }
-  void SetCaption(const String& value) { SetText(value); }
+  [[nodiscard]] TRaised SetCaption(const String& value) { return SetText(value); }
   String Text() const { return GetText(); }
-  void SetText(const String& value);
+  [[nodiscard]] TRaised SetText(const String& value);
 
   TFont* Font() const { return font_.get(); }
   void SetFont(const TFont* value) { font_->Assign(value); }
@@ -308,7 +310,8 @@ class TControl : public TComponent {
   bool ManualFloat(const RECT& screenRect);
   // Takes the control into newDockSite at rect (its client coordinates); the site's add-dock-client step
   // makes the site the control's parent.
-  virtual void Dock(TWinControl* newDockSite, const RECT& rect);
+  // Moves the control onto the site (its handlers may free it: answers whether it outlived them).
+  [[nodiscard]] virtual TRaised Dock(TWinControl* newDockSite, const RECT& rect);
 
   // True while a stored form's values are still being read into the control (before its Loaded).
   bool Reading() const { return IsLoading() && !loadedRun_; }
@@ -319,7 +322,7 @@ class TControl : public TComponent {
 
   // The action the control shows and runs on Click (framework/control_action_link.cpp).
   TBasicAction* Action() const;
-  void SetAction(TBasicAction* value);
+  [[nodiscard]] TRaised SetAction(TBasicAction* value);
   TBasicActionLink* ActionLink() const { return actionLink_.get(); }
   // Lets the action update itself through the link; the idle update calls it for the visible controls of
   // showing forms. The action's OnUpdate may free the control: answers whether it outlived it.
@@ -353,14 +356,14 @@ class TControl : public TComponent {
   virtual TRaised CanResize(int& newWidth, int& newHeight, bool& resize);
   // The size AutoSize would give; false when the control has no preferred size.
   virtual bool CanAutoSize(int& newWidth, int& newHeight);
-  void AdjustSize();
+  [[nodiscard]] TRaised AdjustSize();
   void ConstrainSize(int& width, int& height) const;
   virtual void SetZOrder(bool topMost);
   // Tells the parent that this control's alignment needs doing again; the parent aligns its children, whose
   // handlers may free this control: answers whether it outlived them.
   [[nodiscard]] TRaised RequestAlign();
   String GetText() const;
-  void Loaded() override;
+  TRaised Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
   // Copies the action's properties; with checkDefaults only into those still at their defaults. A property's change
   // may raise the control's handlers (an edit's OnChange as its text changes), which may free it: answers whether
@@ -446,7 +449,9 @@ class TGraphicControl : public TControl {
   void Dispatch(TMessage& message) override;
 
  protected:
-  virtual void Paint() {}
+  // Paints the control; painting may raise its handlers (its own drawing events, sizes settled as it paints),
+  // which may free it: answers whether it outlived them.
+  [[nodiscard]] virtual TRaised Paint() { return TRaised(true); }
 
  private:
   void WMPaint(TMessage& message);

@@ -60,7 +60,8 @@ bool TControlActionLink::IsOnExecuteLinked() {
 }
 
 void TControlActionLink::SetCaption(const String& value) {
-  if (IsCaptionLinked()) client_->SetCaption(value);
+  // The link's last act: the action goes on with its other clients, whatever the control's handlers freed.
+  if (IsCaptionLinked()) (void)client_->SetCaption(value);
 }
 
 void TControlActionLink::SetEnabled(bool value) {
@@ -76,7 +77,8 @@ void TControlActionLink::SetHint(const String& value) {
 }
 
 void TControlActionLink::SetVisible(bool value) {
-  if (IsVisibleLinked()) client_->SetVisible(value);
+  // The link's last act: the action goes on with its other clients, whatever the control's handlers freed.
+  if (IsVisibleLinked()) (void)client_->SetVisible(value);
 }
 
 void TControlActionLink::SetOnExecute(const TNotifyEvent& value) {
@@ -87,16 +89,17 @@ void TControlActionLink::SetOnExecute(const TNotifyEvent& value) {
 
 TBasicAction* TControl::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
 
-void TControl::SetAction(TBasicAction* value) {
+TRaised TControl::SetAction(TBasicAction* value) {
   if (!value) {
     actionLink_.reset();
-    return;
+    return TRaised(true);
   }
   if (!actionLink_) actionLink_ = CreateActionLink(GetActionLinkClass(), this);
   actionLink_->SetAction(value);
   actionLink_->OnChange = TNotifyEvent(this, &TControl::DoActionChange);
-  if (ActionChange(value, value->IsLoading()).Gone()) return;
+  if (ActionChange(value, value->IsLoading()).Gone()) return TRaised(false);
   value->FreeNotification(this);
+  return TRaised(true);
 }
 
 TRaised TControl::InitiateAction() {
@@ -120,13 +123,14 @@ TRaised TControl::ActionChange(TObject* sender, bool checkDefaults) {
   const TLifeWatch life = LifeWatch();
   const TLifeWatch actionLife = action->LifeWatch();
   const auto gone = [&] { return life.Ended() || actionLife.Ended(); };
-  if (!checkDefaults || Caption().empty() || Caption() == Name()) SetCaption(action->Caption());
+  if ((!checkDefaults || Caption().empty() || Caption() == Name()) && SetCaption(action->Caption()).Gone())
+    return TRaised(false);
   if (gone()) return TRaised(!life.Ended());
   if (!checkDefaults || Enabled()) SetEnabled(action->Enabled());
   if (gone()) return TRaised(!life.Ended());
   if (!checkDefaults || Hint().empty()) SetHint(action->Hint());
   if (gone()) return TRaised(!life.Ended());
-  if (!checkDefaults || Visible()) SetVisible(action->Visible());
+  if ((!checkDefaults || Visible()) && SetVisible(action->Visible()).Gone()) return TRaised(false);
   if (gone()) return TRaised(!life.Ended());
   if (!checkDefaults || HelpContext() == 0) SetHelpContext(action->HelpContext());
   if (!checkDefaults || !OnClick) OnClick = action->OnExecute();

@@ -96,10 +96,8 @@ TRaised TWinControl::AlignChildren(TControl* control, RECT& rect) {
   const TLifeWatch life = LifeWatch();
   // Answers whether both this control and the child outlived the child's new bounds.
   const auto setBounds = [&life](TControl* c, int left, int top, int width, int height) {
-    const TLifeWatch childLife = c->LifeWatch();
     c->anchorMove_ = true;
-    c->SetBounds(left, top, width, height);
-    if (life.Ended() || childLife.Ended()) return false;
+    if (c->SetBounds(left, top, width, height).Gone() || life.Ended()) return false;
     c->anchorMove_ = false;
     return true;
   };

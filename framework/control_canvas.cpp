@@ -56,7 +56,7 @@ void TControlCanvas::FreeHandle() {
   Forget(this);
 }
 
-void TControlCanvas::PaintOn(HDC dc, const std::function<void()>& paint) {
+TRaised TControlCanvas::PaintOn(HDC dc, const std::function<TRaised()>& paint) {
   // Painting raises the control's handlers, and one may free the control and its canvas with it.
   const TLifeWatch controlLife = control_ ? control_->LifeWatch() : TLifeWatch();
   const bool watched = control_ != nullptr;
@@ -67,13 +67,15 @@ void TControlCanvas::PaintOn(HDC dc, const std::function<void()>& paint) {
   };
   Lock();
   SetHandle(dc);
+  bool lives = false;
   try {
-    paint();
+    lives = paint().Alive();
   } catch (...) {
     letGo();
     throw;
   }
   letGo();
+  return TRaised(lives);
 }
 
 void FreeDeviceContexts() {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "framework/graphics.h"
+#include "framework/raise_event.h"
 
 class TControl;
 
@@ -18,8 +19,9 @@ class TControlCanvas : public TCanvas {
   // Lets go of a DC the canvas took from the window.
   void FreeHandle();
   // Runs paint with the canvas locked and drawing on dc, and lets go of dc afterwards, also when paint throws. For
-  // the canvas a control owns: a paint that frees the control leaves the canvas, gone with it, untouched.
-  void PaintOn(HDC dc, const std::function<void()>& paint);
+  // the canvas a control owns: a paint that frees the control leaves the canvas, gone with it, untouched; the
+  // answer is paint's (whether the control outlived it).
+  [[nodiscard]] TRaised PaintOn(HDC dc, const std::function<TRaised()>& paint);
 
  protected:
   void CreateHandle() override;

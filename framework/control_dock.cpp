@@ -31,7 +31,8 @@ TWinControl* FindDockSite(TControl* client, POINT screenPoint) {
     if (site == client || (clientWindow && clientWindow->ContainsControl(site)) || !site->Showing()) continue;
     RECT influence;
     bool canDock = true;
-    site->GetSiteInfo(client, influence, screenPoint, canDock);
+    // A site that its handler freed takes nothing; the rest are asked in turn.
+    if (site->GetSiteInfo(client, influence, screenPoint, canDock).Gone()) continue;
     if (canDock && PtInRect(&influence, screenPoint)) return site;
   }
   return nullptr;
@@ -68,38 +69,55 @@ bool TControl::ManualFloat(const RECT& screenRect) {
       hostDockSite_ = nullptr;
       auto& clients = old->dockClients_;
       clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
-      old->DoRemoveDockClient(this);
+      // The old site's page change raises handlers, which may free this form.
+      const TLifeWatch life = LifeWatch();
+      if (AnswerFor(life, old->DoRemoveDockClient(this)).Gone()) return true;
     }
-    form->SetParent(nullptr);
-    form->SetBoundsRect(screenRect);
-    form->Show();
+    // Its handlers may free it on the way: it floats, or it went, and either way it is done here.
+    if (form->SetParent(nullptr).Gone() || form->SetBoundsRect(screenRect).Gone()) return true;
+    // The float's last act on the form.
+    (void)form->Show();
     return true;
   }
+  // The new host's handlers may free it, and this control with the host.
+  const TLifeWatch life = LifeWatch();
   auto* host = new TCustomDockForm(Application);
-  host->SetClientSize(screenRect.right - screenRect.left, screenRect.bottom - screenRect.top);
+  if (host->SetClientSize(screenRect.right - screenRect.left, screenRect.bottom - screenRect.top).Gone()) return true;
   POINT origin = host->ClientOrigin();
   RECT window = host->BoundsRect();
-  host->SetBounds(screenRect.left - (origin.x - window.left), screenRect.top - (origin.y - window.top),
-                  window.right - window.left, window.bottom - window.top);
+  if (host->SetBounds(screenRect.left - (origin.x - window.left), screenRect.top - (origin.y - window.top),
+                      window.right - window.left, window.bottom - window.top)
+          .Gone())
+    return true;
   RECT client = host->ClientRect();
-  Dock(host, client);
-  host->Show();
+  if (Dock(host, client).Gone() || life.Ended()) return true;
+  // The float's last act on the host.
+  (void)host->Show();
   return true;
 }
 
-void TControl::Dock(TWinControl* newDockSite, const RECT& rect) {
+TRaised TControl::Dock(TWinControl* newDockSite, const RECT& rect) {
   if (hostDockSite_ != newDockSite) {
     TWinControl* old = hostDockSite_;
     hostDockSite_ = newDockSite;
     if (old) {
       auto& clients = old->dockClients_;
       clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
-      old->DoRemoveDockClient(this);
+      // The old site's page change raises handlers, which may free this control or the new site.
+      const TLifeWatch life = LifeWatch();
+      const TLifeWatch siteLife = newDockSite ? newDockSite->LifeWatch() : TLifeWatch();
+      if (AnswerFor(life, old->DoRemoveDockClient(this)).Gone()) return TRaised(false);
+      if (newDockSite && siteLife.Ended()) {
+        hostDockSite_ = nullptr;
+        newDockSite = nullptr;
+      }
     }
     if (newDockSite) newDockSite->dockClients_.push_back(this);
   }
-  SetBoundsRect(rect);
-  if (newDockSite) newDockSite->DoAddDockClient(this, rect);
+  if (SetBoundsRect(rect).Gone()) return TRaised(false);
+  if (!newDockSite) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, newDockSite->DoAddDockClient(this, rect));
 }
 
 bool TWinControl::DoUnDock(TWinControl* newTarget, TControl* client) {
@@ -110,27 +128,32 @@ bool TWinControl::DoUnDock(TWinControl* newTarget, TControl* client) {
   return allow;
 }
 
-void TWinControl::GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock) {
+TRaised TWinControl::GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock) {
   GetWindowRect(Handle(), &influenceRect);
-  // Raised last: the answer is in influenceRect and canDock.
-  if (RaiseEvent(OnGetSiteInfo, this, client, influenceRect, mousePos, canDock).Gone()) return;
+  return RaiseEvent(OnGetSiteInfo, this, client, influenceRect, mousePos, canDock);
 }
 
-void TWinControl::DoAddDockClient(TControl* client, const RECT& rect) {
+TRaised TWinControl::DoAddDockClient(TControl* client, const RECT& rect) {
   (void)rect;
-  client->SetParent(this);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, client->SetParent(this));
 }
 
-void TWinControl::DoRemoveDockClient(TControl* client) { (void)client; }
+TRaised TWinControl::DoRemoveDockClient(TControl* client) {
+  (void)client;
+  return TRaised(true);
+}
 
 void TWinControl::CMDockClient(TMessage& message) {
   auto* object = reinterpret_cast<TDragDockObject*>(message.WParam);
   message.Result = 0;
   RECT rect = object->DockRect;
   MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&rect), 2);
+  // The client's move raises its handlers and this site's, which may free either.
+  const TLifeWatch life = LifeWatch();
   DisableAlign();
-  object->Control()->Dock(this, rect);
-  if (EnableAlign().Gone()) return;
+  const bool clientLives = object->Control()->Dock(this, rect).Alive();
+  if (life.Ended() || EnableAlign().Gone() || !clientLives) return;
   POINT point = ScreenToClient(MessagePoint(message.LParam));
   if (RaiseEvent(OnDockDrop, this, object, point.x, point.y).Gone()) return;
 }
@@ -140,7 +163,8 @@ TCustomDockForm::TCustomDockForm(TComponent* owner) : TCustomForm(owner) {
   SetDockSite(true);
 }
 
-void TCustomDockForm::DoRemoveDockClient(TControl* client) {
-  TCustomForm::DoRemoveDockClient(client);
+TRaised TCustomDockForm::DoRemoveDockClient(TControl* client) {
+  if (TCustomForm::DoRemoveDockClient(client).Gone()) return TRaised(false);
   if (DockClientCount() == 0 && !IsDestroying()) Release();
+  return TRaised(true);
 }

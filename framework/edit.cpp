@@ -5,7 +5,8 @@
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
   SetControlStyle(TControlStyle{TControlStyleItem::csClickEvents, TControlStyleItem::csSetCaption,
                                 TControlStyleItem::csDoubleClicks, TControlStyleItem::csFixedHeight});
-  SetBounds(Left(), Top(), 121, 21);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 121, 21);
   SetTabStop(true);
   SetParentColor(false);
   SetColor(clWindow);

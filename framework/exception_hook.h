@@ -5,8 +5,10 @@
 #pragma once
 
 #include <functional>
+#include <type_traits>
 
 #include "framework/object.h"
+#include "framework/raise_event.h"
 
 // Called inside the catch block, so std::current_exception() is the exception being handled.
 using TExceptionHandler = std::function<void(TObject* sender)>;
@@ -20,7 +22,13 @@ void ApplicationHandleException(TObject* sender);
 template <class Step>
 void ReportFailures(Step&& step) noexcept {
   try {
-    step();
+    if constexpr (std::is_same_v<std::invoke_result_t<Step&>, TRaised>) {
+      // Whether what the step touched outlived its handlers is news to nobody: a destructor's calls out are its
+      // last act on them.
+      (void)step();
+    } else {
+      step();
+    }
   } catch (...) {
     ApplicationHandleException(nullptr);
   }

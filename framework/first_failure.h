@@ -5,15 +5,20 @@
 #pragma once
 
 #include <exception>
+#include <type_traits>
 #include <utility>
 
 class TFirstFailure {
  public:
-  // Runs step; an exception it raises is kept (the first one) instead of passed on.
+  // Runs step; an exception it raises is kept (the first one) instead of passed on. What a step answers of the
+  // lives its handlers ended is left to its caller, which watches those it goes on with.
   template <class Step>
   void Run(Step&& step) noexcept {
     try {
-      step();
+      if constexpr (std::is_void_v<std::invoke_result_t<Step&>>)
+        step();
+      else
+        (void)step();
     } catch (...) {
       if (!failure_) failure_ = std::current_exception();
     }

@@ -73,8 +73,9 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
   SetControlStyle({TControlStyleItem::csAcceptsControls, TControlStyleItem::csCaptureMouse,
                    TControlStyleItem::csClickEvents, TControlStyleItem::csSetCaption,
                    TControlStyleItem::csDoubleClicks});
-  SetVisible(false);
-  SetBounds(0, 0, 320, 240);
+  // Nothing handles the events of a form in the making.
+  (void)SetVisible(false);
+  (void)SetBounds(0, 0, 320, 240);
   SetColor(clBtnFace);
   SetParentFont(false);
   if (Screen) Screen->AddForm(this);
@@ -169,11 +170,11 @@ const TPublishedTable& TCustomForm::PublishedTable() const {
 
 // ---- style ----
 
-void TCustomForm::SetFormStyle(TFormStyle value) {
-  if (formStyle_ == value) return;
+TRaised TCustomForm::SetFormStyle(TFormStyle value) {
+  if (formStyle_ == value) return TRaised(true);
   formStyle_ = value;
   RecreateWnd();
-  if (value == TFormStyle::fsMDIChild) SetVisible(true);
+  return value == TFormStyle::fsMDIChild ? SetVisible(true) : TRaised(true);
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle value) {
@@ -341,11 +342,12 @@ void TCustomForm::DefaultHandler(TMessage& message) {
 
 // ---- showing and closing ----
 
-void TCustomForm::Show() {
+TRaised TCustomForm::Show() {
   // OnShow, and OnActivate as the window shows, may free the form.
+  if (SetVisible(true).Gone()) return TRaised(false);
   const TLifeWatch life = LifeWatch();
-  SetVisible(true);
-  if (!life.Ended()) BringToFront();
+  BringToFront();
+  return TRaised(!life.Ended());
 }
 
 TRaised TCustomForm::DoCreate() { return RaiseEvent(OnCreate, this); }
@@ -397,42 +399,46 @@ TRaised TCustomForm::CloseQuery(bool& canClose) {
   return RaiseEvent(OnCloseQuery, this, canClose);
 }
 
-void TCustomForm::Close() {
+TRaised TCustomForm::Close() {
   if (formState_.Contains(TFormStateItem::fsModal)) {
     modalResult_ = mrCancel;
-    return;
+    return TRaised(true);
   }
   // OnCloseQuery and OnClose may free the form (caFree and Release are the way that waits for their end): nothing
   // of it is touched then.
   bool canClose = true;
-  if (CloseQuery(canClose).Gone() || !canClose) return;
+  if (const TRaised raised = CloseQuery(canClose); raised.Gone() || !canClose) return raised;
   TCloseAction action = TCloseAction::caHide;
   if (formStyle_ == TFormStyle::fsMDIChild)
     action = borderIcons_.Contains(TBorderIcon::biMinimize) ? TCloseAction::caMinimize : TCloseAction::caNone;
-  if (DoClose(action).Gone() || action == TCloseAction::caNone) return;
-  if (Application && Application->MainForm() == this)
+  if (const TRaised raised = DoClose(action); raised.Gone() || action == TCloseAction::caNone) return raised;
+  if (Application && Application->MainForm() == this) {
     Application->Terminate();
-  else if (action == TCloseAction::caHide)
-    Hide();
-  else if (action == TCloseAction::caMinimize)
+  } else if (action == TCloseAction::caHide) {
+    return Hide();
+  } else if (action == TCloseAction::caMinimize) {
+    const TLifeWatch life = LifeWatch();
     SetWindowState(TWindowState::wsMinimized);
-  else
+    return TRaised(!life.Ended());
+  } else {
     Release();
+  }
+  return TRaised(true);
 }
 
 void TCustomForm::Release() { PostMessageW(Handle(), CM_RELEASE, 0, 0); }
 
-void TCustomForm::CloseModal() {
+TRaised TCustomForm::CloseModal() {
   const TLifeWatch life = LifeWatch();
   try {
     TCloseAction action = TCloseAction::caNone;
     bool canClose = true;
     if (CloseQuery(canClose).Alive() && canClose) {
       action = TCloseAction::caHide;
-      if (DoClose(action).Gone()) return;
+      if (DoClose(action).Gone()) return TRaised(false);
     }
     // OnCloseQuery and OnClose may free the form.
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
     if (action == TCloseAction::caNone)
       modalResult_ = mrNone;
     else if (action == TCloseAction::caFree)
@@ -442,6 +448,7 @@ void TCustomForm::CloseModal() {
     if (!life.Ended()) modalResult_ = mrNone;
     if (Application) Application->HandleException(life.Ended() ? nullptr : this);
   }
+  return TRaised(!life.Ended());
 }
 
 TModalResult TCustomForm::ShowModal() {
@@ -479,8 +486,8 @@ TModalResult TCustomForm::ShowModal() {
   try {
     result = RunModal(life, activeWindow);
   } catch (...) {
-    // The handler that raised may have freed the form first.
-    if (!life.Ended() && HandleAllocated()) Hide();
+    // The handler that raised may have freed the form first. Hiding it is the failed loop's last act on it.
+    if (!life.Ended() && HandleAllocated()) (void)Hide();
     restore();
     throw;
   }
@@ -489,26 +496,24 @@ TModalResult TCustomForm::ShowModal() {
 }
 
 TModalResult TCustomForm::RunModal(const TLifeWatch& life, HWND& activeWindow) {
-  Show();
-  if (life.Ended()) return mrCancel;
+  if (Show().Gone()) return mrCancel;
   SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
   if (life.Ended()) return mrCancel;
   modalResult_ = mrNone;
   do {
-    Application->HandleMessage();
-    if (life.Ended()) return mrCancel;
+    if (AnswerFor(life, Application->HandleMessage()).Gone()) return mrCancel;
     if (Application->Terminated()) {
       modalResult_ = mrCancel;
     } else if (const TModalResult chosen = modalResult_; chosen != mrNone) {
-      CloseModal();
-      if (life.Ended()) return chosen;
+      if (CloseModal().Gone()) return chosen;
     }
   } while (modalResult_ == mrNone);
   const TModalResult result = modalResult_;
   SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
   if (life.Ended()) return result;
   if (GetActiveWindow() != Handle()) activeWindow = nullptr;
-  Hide();
+  // The loop's last act on the form: the result stands whatever OnHide does.
+  (void)Hide();
   return result;
 }
 
@@ -518,41 +523,44 @@ TRaised TCustomForm::Activate() { return RaiseEvent(OnActivate, this); }
 
 TRaised TCustomForm::Deactivate() { return RaiseEvent(OnDeactivate, this); }
 
-void TCustomForm::SetActive(bool value) {
+TRaised TCustomForm::SetActive(bool value) {
   active_ = value;
-  if (!value) return;
+  if (!value) return TRaised(true);
   if (!activeControl_) activeControl_ = FindNextControl(nullptr, true, true, false);
-  SetWindowFocus();
+  return SetWindowFocus();
 }
 
-void TCustomForm::SetWindowFocus() {
-  HWND focus = activeControl_ ? activeControl_->Handle() : Handle();
-  if (!focus) return;
-  // Focusing activates the form when it was not active, and OnActivate may free it.
+TRaised TCustomForm::SetWindowFocus() {
+  // Making the control's window, and focusing it (which activates the form when it was not active), raise
+  // handlers that may free the form.
   const TLifeWatch life = LifeWatch();
+  HWND focus = activeControl_ ? activeControl_->Handle() : Handle();
+  if (life.Ended()) return TRaised(false);
+  if (!focus) return TRaised(true);
   ::SetFocus(focus);
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   if (Screen && Screen->ActiveControl() == activeControl_ && activeControl_) activeControl_->Update();
+  return TRaised(true);
 }
 
-void TCustomForm::SetActiveControl(TWinControl* control) {
-  if (activeControl_ == control) return;
+TRaised TCustomForm::SetActiveControl(TWinControl* control) {
+  if (activeControl_ == control) return TRaised(true);
   if (control && (control == this || GetParentForm(control) != this || (!IsLoading() && !control->CanFocus())))
     throw EInvalidOperation(L"Cannot focus a disabled or invisible window");
   activeControl_ = control;
-  if (!IsLoading() && active_) SetWindowFocus();
+  return !IsLoading() && active_ ? SetWindowFocus() : TRaised(true);
 }
 
-void TCustomForm::FocusControl(TWinControl* control) {
+TRaised TCustomForm::FocusControl(TWinControl* control) {
   bool wasActive = active_;
-  SetActiveControl(control);
-  if (!wasActive) SetFocus();
+  if (SetActiveControl(control).Gone()) return TRaised(false);
+  return wasActive ? TRaised(true) : SetFocus();
 }
 
-void TCustomForm::SetFocus() {
-  if (active_) return;
+TRaised TCustomForm::SetFocus() {
+  if (active_) return TRaised(true);
   if (!Visible() || !Enabled()) throw EInvalidOperation(L"Cannot focus a disabled or invisible window");
-  SetWindowFocus();
+  return SetWindowFocus();
 }
 
 void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
@@ -571,7 +579,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   const bool keepActiveControl =
       control == this && activeControl_ && activeControl_->CanFocus() && formStyle_ != TFormStyle::fsMDIForm;
   if (keepActiveControl && !IsIconic(Handle())) {
-    SetWindowFocus();
+    // The focus moved on is the end of this one, whether or not the form outlived it.
+    if (SetWindowFocus().Gone()) return false;
     return false;
   }
   ++focusCount;
@@ -657,8 +666,8 @@ void TCustomForm::CMDialogKey(TMessage& message) {
     switch (message.WParam) {
       case VK_TAB:
         if (GetKeyState(VK_CONTROL) >= 0) {
-          SelectNext(activeControl_, GetKeyState(VK_SHIFT) >= 0, true);
           message.Result = 1;
+          if (SelectNext(activeControl_, GetKeyState(VK_SHIFT) >= 0, true).Gone()) return;
           return;
         }
         break;
@@ -667,9 +676,11 @@ void TCustomForm::CMDialogKey(TMessage& message) {
       case VK_UP:
       case VK_DOWN:
         if (activeControl_ && activeControl_->Parent()) {
-          activeControl_->Parent()->SelectNext(activeControl_, message.WParam == VK_RIGHT || message.WParam == VK_DOWN,
-                                               false);
           message.Result = 1;
+          if (activeControl_->Parent()
+                  ->SelectNext(activeControl_, message.WParam == VK_RIGHT || message.WParam == VK_DOWN, false)
+                  .Gone())
+            return;
         }
         return;
       default:
@@ -764,15 +775,16 @@ void TCustomForm::Dispatch(TMessage& message) {
       // which passes it on to the active child.
       if (formStyle_ == TFormStyle::fsMDIForm)
         DefaultHandler(message);
-      else
-        SetActive(LOWORD(message.WParam) != WA_INACTIVE);
+      else if (SetActive(LOWORD(message.WParam) != WA_INACTIVE).Gone())
+        return;
       return;
     case WM_MDIACTIVATE:
       DefaultHandler(message);
-      if (formStyle_ == TFormStyle::fsMDIChild) SetActive(reinterpret_cast<HWND>(message.LParam) == WindowHandle());
+      if (formStyle_ == TFormStyle::fsMDIChild && SetActive(reinterpret_cast<HWND>(message.LParam) == WindowHandle()).Gone())
+        return;
       return;
     case WM_CLOSE:
-      Close();
+      if (Close().Gone()) return;
       return;
     case WM_SYSCOMMAND:
       WMSysCommand(message);

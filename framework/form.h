@@ -44,7 +44,7 @@ class TCustomForm : public TWinControl {
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
   TFormStyle FormStyle() const { return formStyle_; }
-  void SetFormStyle(TFormStyle value);
+  [[nodiscard]] TRaised SetFormStyle(TFormStyle value);
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle value);
   TBorderIcons BorderIcons() const { return borderIcons_; }
@@ -56,8 +56,10 @@ class TCustomForm : public TWinControl {
   // The control that has, or gets when the form is activated, the focus. Raises EInvalidOperation "Cannot focus
   // a disabled or invisible window" for a control of another form or one that cannot take the focus.
   TWinControl* ActiveControl() const { return activeControl_; }
-  void SetActiveControl(TWinControl* control);
-  void FocusControl(TWinControl* control);
+  // The focus moves raise OnExit, OnEnter and the form's activation, which may free the form: these answer
+  // whether it outlived them.
+  [[nodiscard]] TRaised SetActiveControl(TWinControl* control);
+  [[nodiscard]] TRaised FocusControl(TWinControl* control);
   // Called when a window of the form got the focus: sends CM_DEACTIVATE/CM_ACTIVATE between forms, CM_EXIT from
   // the old focus up to the common parent and CM_ENTER down to the new one, then broadcasts CM_FOCUSCHANGED.
   // False when a handler moved the focus elsewhere meanwhile.
@@ -65,7 +67,7 @@ class TCustomForm : public TWinControl {
   // Takes the focus record off control (and, when removing, off its children).
   void DefocusControl(TWinControl* control, bool removing);
   bool Active() const { return active_; }
-  void SetFocus() override;
+  TRaised SetFocus() override;
 
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool value) { keyPreview_ = value; }
@@ -82,9 +84,9 @@ class TCustomForm : public TWinControl {
   // A handler that frees the form ends the loop at once.
   TModalResult ShowModal();
   // Show, Close, and showing, hiding or activating the form otherwise, touch nothing of the form after one of its
-  // handlers freed it; caFree and Release free it once its handlers are done.
-  void Show();
-  void Close();
+  // handlers freed it, and answer whether it outlived them; caFree and Release free it once its handlers are done.
+  [[nodiscard]] TRaised Show();
+  [[nodiscard]] TRaised Close();
   // canClose false: the form stays.
   virtual TRaised CloseQuery(bool& canClose);
   // Frees the form once the messages already queued for it have been handled.
@@ -125,12 +127,12 @@ class TCustomForm : public TWinControl {
   virtual TRaised Deactivate();
 
  private:
-  void SetActive(bool value);
-  void SetWindowFocus();
+  [[nodiscard]] TRaised SetActive(bool value);
+  [[nodiscard]] TRaised SetWindowFocus();
   // Shows the form, serves messages until it has a modal result, then hides it, and answers the result. A handler
   // that frees the form ends it there, with the result chosen by then (else mrCancel).
   TModalResult RunModal(const TLifeWatch& life, HWND& activeWindow);
-  void CloseModal();
+  [[nodiscard]] TRaised CloseModal();
   void CMShowingChanged(TMessage& message);
   void CMDialogKey(TMessage& message);
   void WMSysCommand(TMessage& message);
@@ -168,7 +170,7 @@ class TCustomDockForm : public TCustomForm {
   explicit TCustomDockForm(TComponent* owner);
 
  protected:
-  void DoRemoveDockClient(TControl* client) override;
+  TRaised DoRemoveDockClient(TControl* client) override;
 };
 
 // The form a control sits on (the top of its parent chain when that is a form), or null.

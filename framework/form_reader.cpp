@@ -426,17 +426,26 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
     Discard(rootCreated);
     throw;
   }
-  // The form is whole now; a Loaded that fails leaves no component marked as still loading.
+  // The form is whole now; a Loaded that fails leaves no component marked as still loading. A component's Loaded
+  // may raise handlers that free others, the root too: those are passed over, and a root that went is not given.
+  std::vector<TLifeWatch> lives;
+  for (TComponent* component : loaded_) lives.push_back(component->LifeWatch());
+  const TLifeWatch rootLife = root->LifeWatch();
+  const auto endLoading = [&] {
+    for (size_t i = 0; i < loaded_.size(); ++i)
+      if (!lives[i].Ended()) loaded_[i]->SetLoading(false);
+  };
   try {
     AsReadError(lexer_->LastLine(), L"Error reading form", [&] {
-      for (TComponent* component : loaded_) component->Loaded();
+      for (size_t i = 0; i < loaded_.size(); ++i)
+        if (!lives[i].Ended() && loaded_[i]->Loaded().Gone()) continue;
     });
   } catch (...) {
-    for (TComponent* component : loaded_) component->SetLoading(false);
+    endLoading();
     throw;
   }
-  for (TComponent* component : loaded_) component->SetLoading(false);
-  return root;
+  endLoading();
+  return rootLife.Ended() ? nullptr : root;
 }
 
 void TReader::ReadBody(TComponent* instance) {

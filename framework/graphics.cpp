@@ -182,7 +182,7 @@ TGraphicsObject::~TGraphicsObject() {
 
 void TGraphicsObject::Changed(bool handleAffected) {
   if (handleAffected) stale_ = true;
-  // Raised last: every caller is done with the object.
+  // The last act of every caller: each is done with the object.
   if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
@@ -548,7 +548,7 @@ void TCanvas::BrushChanged(TObject*) {
 TRaised TCanvas::Changing() { return RaiseEvent(OnChanging, this); }
 
 void TCanvas::Changed() {
-  // Raised last: every caller is done with the canvas.
+  // The last act of every caller: each is done with the canvas.
   if (RaiseEvent(OnChange, this).Gone()) return;
 }
 

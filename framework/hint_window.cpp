@@ -18,7 +18,7 @@ void THintWindow::CreateParams(TCreateParams& params) {
   if (UseRightToLeftReading()) params.ExStyle |= WS_EX_RTLREADING;
 }
 
-void THintWindow::Paint() {
+TRaised THintWindow::Paint() {
   RECT rect = ClientRect();
   rect.left += 2;
   rect.top += 2;
@@ -27,6 +27,7 @@ void THintWindow::Paint() {
   String text = Caption();
   DrawTextW(Canvas()->Handle(), text.c_str(), -1, &rect,
             DT_LEFT | DT_NOPREFIX | DT_WORDBREAK | DrawTextBiDiModeFlagsReadingOnly());
+  return TRaised(true);
 }
 
 RECT THintWindow::CalcHintRect(int maxWidth, const String& hint, void* data) {
@@ -39,8 +40,8 @@ RECT THintWindow::CalcHintRect(int maxWidth, const String& hint, void* data) {
   return rect;
 }
 
-void THintWindow::ActivateHint(RECT rect, const String& hint) {
-  SetCaption(hint);
+TRaised THintWindow::ActivateHint(RECT rect, const String& hint) {
+  if (SetCaption(hint).Gone()) return TRaised(false);
   int width = rect.right - rect.left;
   int height = rect.bottom - rect.top;
   if (Screen) {
@@ -50,14 +51,17 @@ void THintWindow::ActivateHint(RECT rect, const String& hint) {
     if (rect.left < desktop.left) rect.left = desktop.left;
     if (rect.top < desktop.top) rect.top = desktop.top;
   }
-  SetBounds(rect.left, rect.top, width, height);
+  if (SetBounds(rect.left, rect.top, width, height).Gone()) return TRaised(false);
+  const TLifeWatch life = LifeWatch();
   SetWindowPos(Handle(), HWND_TOPMOST, rect.left, rect.top, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  if (life.Ended()) return TRaised(false);
   Invalidate();
+  return TRaised(true);
 }
 
-void THintWindow::ActivateHintData(RECT rect, const String& hint, void* data) {
+TRaised THintWindow::ActivateHintData(RECT rect, const String& hint, void* data) {
   (void)data;
-  ActivateHint(rect, hint);
+  return ActivateHint(rect, hint);
 }
 
 bool THintWindow::IsHintMsg(const MSG& msg) {

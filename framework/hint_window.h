@@ -9,8 +9,9 @@ class THintWindow : public TCustomControl {
   explicit THintWindow(TComponent* owner);
 
   // Places the window at rect (kept inside the virtual desktop) and shows it on top, without activating it.
-  virtual void ActivateHint(RECT rect, const String& hint);
-  virtual void ActivateHintData(RECT rect, const String& hint, void* data);
+  // Showing the hint sets the window's caption and bounds, whose handlers may free it: answers whether it lived.
+  [[nodiscard]] virtual TRaised ActivateHint(RECT rect, const String& hint);
+  [[nodiscard]] virtual TRaised ActivateHintData(RECT rect, const String& hint, void* data);
   // The size the hint text needs, at most maxWidth wide, as a rectangle at (0, 0).
   virtual RECT CalcHintRect(int maxWidth, const String& hint, void* data);
   // Whether a queued message ends the hint: keys, clicks, activation, commands and non-client mouse moves.
@@ -22,5 +23,5 @@ class THintWindow : public TCustomControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void Paint() override;
+  TRaised Paint() override;
 };

@@ -5,7 +5,8 @@
 TImage::TImage(TComponent* owner) : TGraphicControl(owner), picture_(std::make_unique<TPicture>()) {
   picture_->OnChange = TNotifyEvent(this, &TImage::PictureChanged);
   SetControlStyle(ControlStyle() + TControlStyleItem::csOpaque);
-  SetBounds(Left(), Top(), 105, 105);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 105, 105);
 }
 
 TImage::~TImage() = default;
@@ -46,9 +47,9 @@ void TImage::Dispatch(TMessage& message) {
   drawing_ = false;
 }
 
-void TImage::Paint() {
+TRaised TImage::Paint() {
   TGraphic* graphic = picture_->Graphic();
-  if (!graphic || graphic->Empty()) return;
+  if (!graphic || graphic->Empty()) return TRaised(true);
   int x = 0;
   int y = 0;
   if (center_) {
@@ -56,6 +57,7 @@ void TImage::Paint() {
     y = (Height() - graphic->Height()) / 2;
   }
   Canvas()->Draw(x, y, graphic);
+  return TRaised(true);
 }
 
 const TPublishedTable& TImage::PublishedTable() const {

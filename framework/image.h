@@ -23,7 +23,7 @@ class TImage : public TGraphicControl {
   const TPublishedTable& PublishedTable() const override;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   void PictureChanged(TObject* sender);

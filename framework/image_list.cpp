@@ -436,7 +436,7 @@ void TCustomImageList::Change() {
     if (link->Change().Gone() && life.Ended()) return;
     if (life.Ended()) return;
   }
-  // Raised last: every caller is done with the list.
+  // The last act of every caller: each is done with the list.
   if (RaiseEvent(OnChange, this).Gone()) return;
 }
 

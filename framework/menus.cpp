@@ -390,12 +390,12 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation) {
 
 TRaised TPopupMenu::DoPopup(TObject* sender) { return RaiseEvent(OnPopup, sender); }
 
-void TPopupMenu::Popup(int x, int y) {
+TRaised TPopupMenu::Popup(int x, int y) {
   static const UINT kAlignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
   popupPoint_ = {x, y};
   // OnPopup may free the menu: nothing is shown then.
   const TLifeWatch life = LifeWatch();
-  if (DoPopup(this).Gone()) return;
+  if (DoPopup(this).Gone()) return TRaised(false);
   UINT command;
   {
     std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(items_->BuildMenu(), &DestroyMenu);
@@ -408,9 +408,9 @@ void TPopupMenu::Popup(int x, int y) {
   // A handler that ran while the menu tracked (a timer's, a message's) may have freed the menu: nothing was chosen
   // then. The menu and its window are gone before the chosen item runs, so a handler may show the menu again, or
   // free it.
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   TMenuItem* item = command ? FindItem(command, TFindItemKind::fkCommand) : nullptr;
-  if (item && item->Click().Gone()) return;
+  return item ? AnswerFor(life, item->Click()) : TRaised(true);
 }
 
 bool TPopupMenu::IsShortCut(const TMessage& message) {

@@ -141,7 +141,7 @@ class TPopupMenu : public TComponent {
 
   // Shows the menu at (x, y) in screen coordinates and returns when it closes; the chosen item's Click runs
   // before Popup returns, unless a handler freed the menu while it showed.
-  virtual void Popup(int x, int y);
+  [[nodiscard]] virtual TRaised Popup(int x, int y);
   // Runs the Click of the enabled item whose short cut the key message (WM_KEYDOWN, WM_SYSKEYDOWN) carries;
   // answers whether one ran.
   virtual bool IsShortCut(const TMessage& message);

@@ -40,6 +40,6 @@ void TPicture::Replace(std::unique_ptr<TGraphic> graphic) {
 }
 
 void TPicture::Changed(TObject*) {
-  // Raised last: every caller is done with the picture.
+  // The last act of every caller: each is done with the picture.
   if (RaiseEvent(OnChange, this).Gone()) return;
 }

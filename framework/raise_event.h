@@ -40,6 +40,10 @@ TRaised RaiseEventInto(const TLifeWatch& life, Result& result, const Handler& ha
   return TRaised(!life.Ended());
 }
 
+// For a caller that answers for another object than the one a raise was about (a parent aligning, a control the
+// focus moved away from): whether the life it watches outlived the raise, whatever the raise answered of its own.
+inline TRaised AnswerFor(const TLifeWatch& life, TRaised) { return TRaised(!life.Ended()); }
+
 // What an object that is no component, but raises an application's handlers, derives from: a life of its own,
 // which ends with it, and RaiseEvent about it.
 class TEventSource {

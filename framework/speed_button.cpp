@@ -17,7 +17,8 @@ bool Inside(const TControl* control, int x, int y) {
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner), glyph_(std::make_unique<TBitmap>()) {
   glyph_->OnChange = TNotifyEvent(this, &TSpeedButton::GlyphChanged);
-  SetBounds(Left(), Top(), 23, 22);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 23, 22);
   SetControlStyle(
       TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csDoubleClicks, TControlStyleItem::csOpaque});
   SetParentFont(true);
@@ -190,7 +191,7 @@ void TSpeedButton::SettleState() {
   }
 }
 
-void TSpeedButton::Paint() {
+TRaised TSpeedButton::Paint() {
   SettleState();
   TCanvas* canvas = Canvas();
   RECT r{0, 0, Width(), Height()};
@@ -217,6 +218,7 @@ void TSpeedButton::Paint() {
     if (state_ == TButtonState::bsDisabled) canvas->Font()->SetColor(clGrayText);
     canvas->TextOut(x, (Height() - text.cy) / 2 + offset, caption);
   }
+  return TRaised(true);
 }
 
 const TPublishedTable& TSpeedButton::PublishedTable() const {

@@ -38,7 +38,7 @@ class TSpeedButton : public TGraphicControl {
   const TPublishedTable& PublishedTable() const override;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
   TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   TRaised MouseMove(TShiftState shift, int x, int y) override;
   TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;

@@ -6,8 +6,9 @@
 #include "framework/win_control.h"
 
 TSplitter::TSplitter(TComponent* owner) : TGraphicControl(owner) {
-  SetAlign(TAlign::alLeft);
-  SetBounds(0, 0, 3, 100);
+  // Nothing handles the events of a control in the making.
+  (void)SetAlign(TAlign::alLeft);
+  (void)SetBounds(0, 0, 3, 100);
   SetCursor(crHSplit);
 }
 
@@ -19,13 +20,12 @@ void TSplitter::SetBeveled(bool value) {
   Invalidate();
 }
 
-void TSplitter::SetBounds(int left, int top, int width, int height) {
+TRaised TSplitter::SetBounds(int left, int top, int width, int height) {
   // OnCanResize and OnResize may free the splitter.
-  const TLifeWatch life = LifeWatch();
-  TGraphicControl::SetBounds(left, top, std::max(width, 0), std::max(height, 0));
-  if (life.Ended()) return;
+  if (TGraphicControl::SetBounds(left, top, std::max(width, 0), std::max(height, 0)).Gone()) return TRaised(false);
   // Alignment always passes through here, so the cursor follows the axis the splitter moves on.
   if (Align() != TAlign::alNone && Align() != TAlign::alClient) SetCursor(Horizontal() ? crHSplit : crVSplit);
+  return TRaised(true);
 }
 
 TControl* TSplitter::FindControl() const {
@@ -83,23 +83,21 @@ TRaised TSplitter::DoCanResize(int& newSize, bool& accept) {
   return raised;
 }
 
-void TSplitter::SizeControl(int newSize) {
+TRaised TSplitter::SizeControl(int newSize) {
   TControl* c = control_;
+  // The neighbour's handlers (its resizing, the parent's alignment) may free the splitter.
+  const TLifeWatch life = LifeWatch();
   switch (Align()) {
     case TAlign::alLeft:
-      c->SetWidth(newSize);
-      break;
+      return AnswerFor(life, c->SetWidth(newSize));
     case TAlign::alTop:
-      c->SetHeight(newSize);
-      break;
+      return AnswerFor(life, c->SetHeight(newSize));
     case TAlign::alRight:
-      c->SetBounds(c->Left() + c->Width() - newSize, c->Top(), newSize, c->Height());
-      break;
+      return AnswerFor(life, c->SetBounds(c->Left() + c->Width() - newSize, c->Top(), newSize, c->Height()));
     case TAlign::alBottom:
-      c->SetBounds(c->Left(), c->Top() + c->Height() - newSize, c->Width(), newSize);
-      break;
+      return AnswerFor(life, c->SetBounds(c->Left(), c->Top() + c->Height() - newSize, c->Width(), newSize));
     default:
-      break;
+      return TRaised(true);
   }
 }
 
@@ -136,10 +134,7 @@ TRaised TSplitter::MouseMove(TShiftState shift, int x, int y) {
   size = std::clamp(size, 0, maxSize_);
   if (size == newSize_) return raised;
   newSize_ = size;
-  // The neighbour's own handlers (its resizing) may free the splitter.
-  const TLifeWatch life = LifeWatch();
-  SizeControl(size);
-  return TRaised(!life.Ended());
+  return SizeControl(size);
 }
 
 TRaised TSplitter::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
@@ -165,12 +160,13 @@ void TSplitter::Notification(TComponent* component, TOperation operation) {
   sizing_ = false;
 }
 
-void TSplitter::Paint() {
+TRaised TSplitter::Paint() {
   TCanvas* canvas = Canvas();
   RECT r = ClientRect();
   canvas->Brush()->SetColor(Color());
   canvas->FillRect(r);
   if (beveled_) DrawEdge(canvas->Handle(), &r, BDR_RAISEDINNER, Horizontal() ? BF_LEFT | BF_RIGHT : BF_TOP | BF_BOTTOM);
+  return TRaised(true);
 }
 
 const TPublishedTable& TSplitter::PublishedTable() const {

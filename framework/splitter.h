@@ -29,7 +29,7 @@ class TSplitter : public TGraphicControl {
   // The neighbour's width for a horizontal splitter, else its height.
   int SizeOf(const TControl* control) const { return Horizontal() ? control->Width() : control->Height(); }
 
-  void SetBounds(int left, int top, int width, int height) override;
+  TRaised SetBounds(int left, int top, int width, int height) override;
 
   // Hides the control-level event of the same name: a splitter asks about one size, its neighbour's.
   TSplitterCanResizeEvent OnCanResize;
@@ -37,7 +37,7 @@ class TSplitter : public TGraphicControl {
   TNotifyEvent OnMoved;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
   TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   TRaised MouseMove(TShiftState shift, int x, int y) override;
   TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -52,7 +52,7 @@ class TSplitter : public TGraphicControl {
  private:
   // The largest size the neighbour can take: the parent's extent less the other controls aligned on that axis.
   int MaxSizeOf(const TControl* control) const;
-  void SizeControl(int newSize);
+  [[nodiscard]] TRaised SizeControl(int newSize);
 
   int minSize_ = 30;
   bool autoSnap_ = true;

@@ -381,7 +381,7 @@ int TStringList::CompareStrings(const String& a, const String& b) const {
 }
 
 void TStringList::Changed() {
-  // Raised last: every caller is done with the list.
+  // The last act of every caller: each is done with the list.
   if (UpdateCount() == 0 && RaiseEvent(onChange_, this).Gone()) return;
 }
 

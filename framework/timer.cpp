@@ -91,6 +91,7 @@ void TTimer::Tick() {
   // The handler may free the timer (with its owner) before it raises.
   const TLifeWatch life = LifeWatch();
   try {
+    // The tick is the last act of the thread's timer window on this timer.
     if (Timer().Gone()) return;
   } catch (...) {
     ApplicationHandleException(life.Ended() ? nullptr : this);

@@ -329,7 +329,7 @@ TWinControl::~TWinControl() {
   DestroyControls();
   // Leave the parent while still a windowed control, so that it forgets this one in its tab order and focus. The
   // parent aligns the rest of its children, whose handlers may raise: nothing may leave a destructor.
-  ReportFailures([this] { SetParent(nullptr); });
+  ReportFailures([this] { return SetParent(nullptr); });
 }
 
 void TWinControl::BeforeDestruction() {
@@ -450,9 +450,7 @@ TRaised TWinControl::CreateWnd() {
   }
   UpdateBounds();
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
-  const TLifeWatch life = LifeWatch();
-  AdjustSize();
-  return TRaised(!life.Ended());
+  return AdjustSize();
 }
 
 TRaised TWinControl::CreateWindowHandle(const TCreateParams& params) {
@@ -538,15 +536,15 @@ void TWinControl::CMRecreateWnd(TMessage& message) {
   (void)message;
   bool wasFocused = Focused();
   DestroyHandle();
-  UpdateControlState();
+  if (UpdateControlState().Gone()) return;
   if (wasFocused && handle_) ::SetFocus(handle_);
 }
 
-void TWinControl::SetParentWindow(HWND value) {
-  if (parentWindow_ == value) return;
+TRaised TWinControl::SetParentWindow(HWND value) {
+  if (parentWindow_ == value) return TRaised(true);
   if (Parent()) {
     parentWindow_ = value;
-    return;
+    return TRaised(true);
   }
   if (handle_ && parentWindow_ && value) {
     ::SetParent(handle_, value);
@@ -554,7 +552,7 @@ void TWinControl::SetParentWindow(HWND value) {
     DestroyHandle();
   }
   parentWindow_ = value;
-  UpdateControlState();
+  return UpdateControlState();
 }
 
 void TWinControl::MainWndProc(TMessage& message) {
@@ -591,22 +589,22 @@ void TWinControl::UpdateBounds() {
   UpdateAnchorRules();
 }
 
-void TWinControl::SetBounds(int left, int top, int width, int height) {
+TRaised TWinControl::SetBounds(int left, int top, int width, int height) {
   bool resize = true;
-  if (CanResize(width, height, resize).Gone() || !resize) return;
+  if (const TRaised raised = CanResize(width, height, resize); raised.Gone() || !resize) return raised;
   ConstrainSize(width, height);
-  if (left == Left() && top == Top() && width == Width() && height == Height()) return;
+  if (left == Left() && top == Top() && width == Width() && height == Height()) return TRaised(true);
   if (handle_ && !IsIconic(handle_)) {
     // The window's new size raises OnResize and aligns the children, whose handlers may free this control.
     const TLifeWatch life = LifeWatch();
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
   } else {
     StoreBounds(left, top, width, height);
     if (handle_) SetPlacementBounds();
   }
   UpdateAnchorRules();
-  if (RequestAlign().Gone()) return;
+  return RequestAlign();
 }
 
 void TWinControl::SetPlacementBounds() {
@@ -631,13 +629,13 @@ RECT TWinControl::ClientRect() const {
   return rect;
 }
 
-void TWinControl::SetClientSize(int width, int height) {
+TRaised TWinControl::SetClientSize(int width, int height) {
   if (IsLoading()) {
     pendingClientSize_ = SIZE{width, height};
-    return;
+    return TRaised(true);
   }
-  if (!handle_ && (Parent() || parentWindow_ || Is<TCustomForm>())) HandleNeeded();
-  TControl::SetClientSize(width, height);
+  if (!handle_ && (Parent() || parentWindow_ || Is<TCustomForm>()) && !Handle()) return TRaised(false);
+  return TControl::SetClientSize(width, height);
 }
 
 POINT TWinControl::ClientOrigin() const {
@@ -653,22 +651,22 @@ POINT TWinControl::ClientOrigin() const {
   return origin;
 }
 
-void TWinControl::SetParent(TWinControl* value) {
+TRaised TWinControl::SetParent(TWinControl* value) {
   if (Parent() != value && !value && !parentWindow_ && handle_) {
     if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, true);
     // The focus leaving the window may raise handlers that free this control.
     const TLifeSince life(LifeWatch());
     DestroyHandle();
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
   }
-  TControl::SetParent(value);
+  return TControl::SetParent(value);
 }
 
 // ---- showing ----
 
-void TWinControl::UpdateShowing(bool parentShows) {
+TRaised TWinControl::UpdateShowing(bool parentShows) {
   // Nothing shows while a form is being read; Loaded shows what should.
-  if (Reading()) return;
+  if (Reading()) return TRaised(true);
   bool show = parentShows && Visible();
   // Making and showing windows raises handlers (a control filling itself in, a form's OnShow or OnHide), which may
   // free this control or any child: those freed are passed over, and a freed control ends the work.
@@ -679,11 +677,11 @@ void TWinControl::UpdateShowing(bool parentShows) {
     return list;
   };
   if (show) {
-    if (!handle_ && CreateHandle().Gone()) return;
+    if (!handle_ && CreateHandle().Gone()) return TRaised(false);
     // The children first, so that the window appears whole.
     for (const auto& [child, childLife] : children()) {
-      if (!childLife.Ended()) child->UpdateShowing(true);
-      if (life.Ended()) return;
+      const TRaised shown = childLife.Ended() ? TRaised(true) : child->UpdateShowing(true);
+      if (AnswerFor(life, shown).Gone()) return TRaised(false);
     }
   }
   if (handle_ && showing_ != show) {
@@ -694,23 +692,25 @@ void TWinControl::UpdateShowing(bool parentShows) {
       showing_ = !show;
       throw;
     }
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
   }
   // A hidden window hides its children with it: they stop showing too.
   if (!show)
     for (const auto& [child, childLife] : children()) {
-      if (!childLife.Ended() && child->showing_) child->UpdateShowing(false);
-      if (life.Ended()) return;
+      const TRaised hidden = childLife.Ended() || !child->showing_ ? TRaised(true) : child->UpdateShowing(false);
+      if (AnswerFor(life, hidden).Gone()) return TRaised(false);
     }
+  return TRaised(true);
 }
 
-void TWinControl::UpdateControlState() {
+TRaised TWinControl::UpdateControlState() {
   TWinControl* top = this;
   while (top->Parent()) {
     top = top->Parent();
-    if (!top->Showing()) return;
+    if (!top->Showing()) return TRaised(true);
   }
-  if (top->Is<TCustomForm>() || top->parentWindow_) UpdateShowing();
+  if (!top->Is<TCustomForm>() && !top->parentWindow_) return TRaised(true);
+  return UpdateShowing();
 }
 
 void TWinControl::CMShowingChanged(TMessage& message) {
@@ -724,48 +724,48 @@ void TWinControl::CMVisibleChanged(TMessage& message) {
     if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, false);
   }
   // Showing or hiding a form raises its events, which may free it.
-  const TLifeWatch life = LifeWatch();
-  UpdateControlState();
-  if (!life.Ended()) TControl::Dispatch(message);
+  if (UpdateControlState().Gone()) return;
+  TControl::Dispatch(message);
 }
 
 // ---- children ----
 
-void TWinControl::InsertControl(TControl* control) {
+TRaised TWinControl::InsertControl(TControl* control) {
   controls_.push_back(control);
   if (auto* win = ObjectAs<TWinControl>(control)) tabList_.push_back(win);
   control->SetParentValue(this);
+  // Taking the parent's font and colour, showing the window and the alignment raise handlers, which may free the
+  // control or this one (which frees the control with it).
+  const TLifeWatch life = control->LifeWatch();
   Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 1);
   if (!control->IsLoading()) {
-    control->Perform(CM_PARENTCOLORCHANGED);
-    control->Perform(CM_PARENTFONTCHANGED);
-    control->Perform(CM_PARENTSHOWHINTCHANGED);
-    control->Perform(CM_PARENTBIDIMODECHANGED);
+    for (UINT notice : {CM_PARENTCOLORCHANGED, CM_PARENTFONTCHANGED, CM_PARENTSHOWHINTCHANGED, CM_PARENTBIDIMODECHANGED}) {
+      control->Perform(notice);
+      if (life.Ended()) return TRaised(false);
+    }
     if (auto* win = ObjectAs<TWinControl>(control)) {
       win->Perform(CM_PARENTCTL3DCHANGED);
-      // Showing the control raises handlers (its window sized as it is made), which may free it or this one.
-      const TLifeSince life(LifeWatch());
-      const TLifeSince controlLife(control->LifeWatch());
-      win->UpdateControlState();
-      if (life.Ended() || controlLife.Ended()) return;
+      if (life.Ended() || win->UpdateControlState().Gone()) return TRaised(false);
     } else if (handle_) {
       control->Invalidate();
     }
-    if (AlignControl(control).Gone()) return;
+    if (AnswerFor(life, AlignControl(control)).Gone()) return TRaised(false);
   }
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 1);
+  return TRaised(!life.Ended());
 }
 
-void TWinControl::RemoveControl(TControl* control) {
+TRaised TWinControl::RemoveControl(TControl* control) {
+  const TLifeWatch life = control->LifeWatch();
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 0);
   if (auto* win = ObjectAs<TWinControl>(control)) {
     if (TCustomForm* form = GetParentForm(win)) form->DefocusControl(win, true);
     // The focus leaving the window raises handlers, which may free the control (which then leaves this one on its
     // own way out) or this one.
-    const TLifeSince life(LifeWatch());
+    const TLifeSince parentLife(LifeWatch());
     const TLifeSince controlLife(control->LifeWatch());
     win->DestroyHandle();
-    if (life.Ended() || controlLife.Ended()) return;
+    if (parentLife.Ended() || controlLife.Ended()) return TRaised(false);
     // As a focused child's window goes, the platform gives the focus to the control's own window for a moment,
     // and the form records it again.
     if (TCustomForm* form = GetParentForm(win)) form->DefocusControl(win, true);
@@ -775,8 +775,9 @@ void TWinControl::RemoveControl(TControl* control) {
   }
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
   control->SetParentValue(nullptr);
+  // The rest of the children are aligned again, whose handlers may free the control that left.
   Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 0);
-  if (!IsDestroying() && Realign().Gone()) return;
+  return IsDestroying() ? TRaised(!life.Ended()) : AnswerFor(life, Realign());
 }
 
 bool TWinControl::ContainsControl(const TControl* control) const {
@@ -873,21 +874,26 @@ bool TWinControl::CanFocus() const {
 
 bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
 
-void TWinControl::ShowControl(TControl* control) {
+TRaised TWinControl::ShowControl(TControl* control) {
   (void)control;
-  if (Parent()) Parent()->ShowControl(this);
+  if (!Parent()) return TRaised(true);
+  // A parent that brings a page to the front raises the page control's handlers, which may free this control.
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, Parent()->ShowControl(this));
 }
 
-void TWinControl::SetFocus() {
+TRaised TWinControl::SetFocus() {
   // A control on a page that is not shown can take the focus once its page comes to the front.
-  if (!CanFocus() && Parent()) Parent()->ShowControl(this);
+  if (!CanFocus() && Parent() && Parent()->ShowControl(this).Gone()) return TRaised(false);
   if (TCustomForm* form = GetParentForm(this)) {
-    form->FocusControl(this);
-  } else if (parentWindow_) {
-    ::SetFocus(Handle());
-  } else {
-    throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));
+    // The focus moves raise OnExit and OnEnter, and the form's activation, which may free this control.
+    const TLifeWatch life = LifeWatch();
+    return AnswerFor(life, form->FocusControl(this));
   }
+  if (!parentWindow_) throw EInvalidOperation(Format(L"Control '%s' has no parent window", {Name()}));
+  const TLifeWatch life = LifeWatch();
+  ::SetFocus(Handle());
+  return TRaised(!life.Ended());
 }
 
 TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
@@ -909,16 +915,22 @@ TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, 
   return nullptr;
 }
 
-void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
-  if (TWinControl* next = FindNextControl(current, goForward, checkTabStop, !checkTabStop)) next->SetFocus();
+TRaised TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
+  TWinControl* next = FindNextControl(current, goForward, checkTabStop, !checkTabStop);
+  if (!next) return TRaised(true);
+  // The focus moves raise handlers, which may free this control.
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, next->SetFocus());
 }
 
-void TWinControl::SelectFirst() {
+TRaised TWinControl::SelectFirst() {
   TCustomForm* form = GetParentForm(this);
-  if (!form) return;
+  if (!form) return TRaised(true);
   TWinControl* control = FindNextControl(nullptr, true, true, false);
   if (!control) control = FindNextControl(nullptr, true, false, false);
-  if (control) form->SetActiveControl(control);
+  if (!control) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, form->SetActiveControl(control));
 }
 
 void TWinControl::CMDrag(TMessage& message) {
@@ -983,9 +995,11 @@ void TWinControl::PaintNonClientTo(HDC dc) {
   if (bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) PaintBorder(dc);
 }
 
-void TWinControl::PaintWindow(HDC dc) {
+TRaised TWinControl::PaintWindow(HDC dc) {
   TMessage message{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+  const TLifeWatch life = LifeWatch();
   DefaultHandler(message);
+  return TRaised(!life.Ended());
 }
 
 void TWinControl::PaintHandler(TMessage& message) {
@@ -1011,15 +1025,15 @@ void TWinControl::PaintHandler(TMessage& message) {
     if (clip == NULLREGION) break;
   }
   // Painting raises handlers, and one may free this control.
-  const TLifeWatch life = LifeWatch();
+  bool lives = true;
   try {
-    if (clip != NULLREGION) PaintWindow(dc);
+    if (clip != NULLREGION) lives = PaintWindow(dc).Alive();
   } catch (...) {
     RestoreDC(dc, saved);
     throw;
   }
   RestoreDC(dc, saved);
-  if (!life.Ended()) PaintControls(dc, nullptr);
+  if (lives) PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintControls(HDC dc, TControl* first) {
@@ -1735,8 +1749,8 @@ void TWinControl::CMWinIniChange(TMessage& message) {
     child->Perform(CM_WININICHANGE, message.WParam, message.LParam);
 }
 
-void TWinControl::Loaded() {
-  TControl::Loaded();
+TRaised TWinControl::Loaded() {
+  if (TControl::Loaded().Gone()) return TRaised(false);
   if (pendingTabOrder_ >= 0) {
     UpdateTabOrder(pendingTabOrder_);
     pendingTabOrder_ = -1;
@@ -1744,9 +1758,9 @@ void TWinControl::Loaded() {
   if (pendingClientSize_.cx >= 0) {
     SIZE size = pendingClientSize_;
     pendingClientSize_ = SIZE{-1, -1};
-    SetClientSize(size.cx, size.cy);
+    if (SetClientSize(size.cx, size.cy).Gone()) return TRaised(false);
   }
-  UpdateControlState();
+  return UpdateControlState();
 }
 
 void TWinControl::GetChildren(const TGetChildProc& proc, TComponent* root) {
@@ -1788,6 +1802,6 @@ void TCustomControl::Dispatch(TMessage& message) {
   TWinControl::Dispatch(message);
 }
 
-void TCustomControl::PaintWindow(HDC dc) {
-  canvas_->PaintOn(dc, [this] { Paint(); });
+TRaised TCustomControl::PaintWindow(HDC dc) {
+  return canvas_->PaintOn(dc, [this] { return Paint(); });
 }

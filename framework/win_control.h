@@ -52,7 +52,7 @@ class TWinControl : public TControl {
   void HandleNeeded() { Handle(); }
   // A window that is not a framework control but holds this one (a host window of another program part).
   HWND ParentWindow() const { return parentWindow_; }
-  void SetParentWindow(HWND value);
+  [[nodiscard]] TRaised SetParentWindow(HWND value);
   // Destroys the window (children first) and makes it again when the control shows; children come back too.
   void RecreateWnd();
 
@@ -71,7 +71,7 @@ class TWinControl : public TControl {
   bool Showing() const override { return showing_; }
   // A child at any depth must be shown (it is shown or focused): the base passes the request up with itself as
   // the child; a container of pages makes the page that holds control the visible one.
-  virtual void ShowControl(TControl* control);
+  [[nodiscard]] virtual TRaised ShowControl(TControl* control);
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value);
   // The position in the parent's tab order; -1 when the control has no parent.
@@ -84,11 +84,11 @@ class TWinControl : public TControl {
   virtual bool Focused() const;
   // Gives the focus through the parent form, which sends CM_EXIT and CM_ENTER. Raises EInvalidOperation
   // "Cannot focus a disabled or invisible window" when the control cannot take it.
-  virtual void SetFocus();
+  [[nodiscard]] virtual TRaised SetFocus();
   // The next control in tab order after current (inside this one), or null.
   TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) const;
-  void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
-  void SelectFirst();
+  [[nodiscard]] TRaised SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
+  [[nodiscard]] TRaised SelectFirst();
 
   // Alignment of children: suspended between DisableAlign and EnableAlign, done again by Realign.
   void DisableAlign();
@@ -104,7 +104,7 @@ class TWinControl : public TControl {
   // Asks OnUnDock whether client may leave for newTarget, then tells the site (CM_UNDOCKCLIENT).
   bool DoUnDock(TWinControl* newTarget, TControl* client);
   // Whether client may dock here (OnGetSiteInfo); influenceRect starts as the window rectangle.
-  void GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock);
+  [[nodiscard]] TRaised GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock);
   // A dock drag is over the site (client coordinates): the dock rectangle becomes the site's window rectangle,
   // then OnDockOver may change it and refuse.
   virtual TRaised DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept);
@@ -132,10 +132,10 @@ class TWinControl : public TControl {
 
   RECT ClientRect() const override;
   // Makes the window first when it can have one, so the frame is known.
-  void SetClientSize(int width, int height) override;
+  TRaised SetClientSize(int width, int height) override;
   POINT ClientOrigin() const override;
-  void SetBounds(int left, int top, int width, int height) override;
-  void SetParent(TWinControl* value) override;
+  TRaised SetBounds(int left, int top, int width, int height) override;
+  TRaised SetParent(TWinControl* value) override;
   void Invalidate() override;
   void Update() override;
   void Repaint() override;
@@ -181,8 +181,8 @@ class TWinControl : public TControl {
 
   // Shows or hides the window to match Visible and the parents: parentShows is false while the parent hides, true
   // while it shows or is about to.
-  void UpdateShowing(bool parentShows = true);
-  void UpdateControlState();
+  [[nodiscard]] TRaised UpdateShowing(bool parentShows = true);
+  [[nodiscard]] TRaised UpdateControlState();
 
   // Alignment sets the children's bounds, whose handlers (OnCanResize, OnResize) may free any child or this
   // control: these answer whether this control outlived them.
@@ -193,13 +193,15 @@ class TWinControl : public TControl {
   // Draws the frame for WM_PRINT; a window with parts of its own in the frame adds them.
   virtual void PaintNonClientTo(HDC dc);
   [[nodiscard]] TRaised AlignControl(TControl* control);
-  virtual void InsertControl(TControl* control);
-  virtual void RemoveControl(TControl* control);
+  // The control's reactions to its new parent, or to leaving it (windows shown or destroyed, alignment), raise
+  // handlers: these answer whether the control outlived them.
+  [[nodiscard]] virtual TRaised InsertControl(TControl* control);
+  [[nodiscard]] virtual TRaised RemoveControl(TControl* control);
   // Frees the child controls, last first.
   void DestroyControls();
 
   // Painting: WM_PAINT (with or without a DC in WParam) paints the window, then the windowless children.
-  virtual void PaintWindow(HDC dc);
+  [[nodiscard]] virtual TRaised PaintWindow(HDC dc);
   void PaintHandler(TMessage& message);
   void PaintControls(HDC dc, TControl* first);
   // The frame between the platform's border and the client area (bevel and BorderWidth) into a DC of the whole
@@ -218,8 +220,10 @@ class TWinControl : public TControl {
   void CMDrag(TMessage& message) override;
   // The add- and remove-dock-client steps of docking: the base makes the site the client's parent, and does
   // nothing when the client leaves.
-  virtual void DoAddDockClient(TControl* client, const RECT& rect);
-  virtual void DoRemoveDockClient(TControl* client);
+  // A client joins or leaves the site; the moves raise handlers that may free the site: these answer whether it
+  // outlived them.
+  [[nodiscard]] virtual TRaised DoAddDockClient(TControl* client, const RECT& rect);
+  [[nodiscard]] virtual TRaised DoRemoveDockClient(TControl* client);
   virtual TRaised DoEnter();
   virtual TRaised DoExit();
   // Whether the key is a short-cut of a pop-up menu, of the form, or of the application.
@@ -227,7 +231,7 @@ class TWinControl : public TControl {
   // Routes a mouse message of this window to the windowless child under it (or holding the capture).
   bool IsControlMouseMsg(TMessage& message);
 
-  void Loaded() override;
+  TRaised Loaded() override;
   // Streaming: the children this window stores for root are the controls on it that root owns.
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
   void SetChildOrder(TComponent* child, int order) override;
@@ -315,8 +319,9 @@ class TCustomControl : public TWinControl {
   void Dispatch(TMessage& message) override;
 
  protected:
-  virtual void Paint() {}
-  void PaintWindow(HDC dc) override;
+  // Paints the control; painting may raise its handlers, which may free it: answers whether it outlived them.
+  [[nodiscard]] virtual TRaised Paint() { return TRaised(true); }
+  TRaised PaintWindow(HDC dc) override;
 
  private:
   std::unique_ptr<TControlCanvas> canvas_;

@@ -48,7 +48,8 @@ TBaseTree::TBaseTree(TComponent* owner) : TCustomControl(owner) {
                     TControlStyleItem::csDisplayDragImage, TControlStyleItem::csReflector};
   style -= TControlStyleItem::csSetCaption;
   SetControlStyle(style);
-  SetBounds(Left(), Top(), 200, 100);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 200, 100);
   SetTabStop(true);
   SetParentColor(false);
   scrollBarOptions_ = std::make_unique<TScrollBarOptions>(this);
@@ -352,8 +353,8 @@ void TBaseTree::Dispatch(TMessage& message) {
   // A press in the frame the header left alone focuses the tree; one the header took (a border to resize, a
   // column to drag) leaves the focus where it is.
   if ((message.Msg == WM_NCLBUTTONDOWN || message.Msg == WM_NCRBUTTONDOWN || message.Msg == WM_NCMBUTTONDOWN) &&
-      !Focused() && CanFocus())
-    SetFocus();
+      !Focused() && CanFocus() && SetFocus().Gone())
+    return;
   if (HandleTreeMessage(message)) return;
   switch (message.Msg) {
     case WM_NCCALCSIZE:
@@ -401,12 +402,13 @@ void TBaseTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RE
   text.clear();
 }
 
-void TBaseTree::Loaded() {
-  inherited::Loaded();
+TRaised TBaseTree::Loaded() {
+  if (inherited::Loaded().Gone()) return TRaised(false);
   if (states_.Contains(TTreeState::stRootCountPending)) {
     states_ -= TTreeState::stRootCountPending;
     SetRootNodeCount(pendingRootCount_);
   }
+  return TRaised(true);
 }
 
 // ---- selection

@@ -535,7 +535,7 @@ class TBaseTree : public TCustomControl {
   // The header sees every message first.
   void Dispatch(TMessage& message) override;
   // Applies a root node count read from a stored form.
-  void Loaded() override;
+  TRaised Loaded() override;
 
   // ---- the standard edit actions, F1 help, hints and the frame
   // Cut, copy, paste, delete and select all act on the nodes; other actions go to the inherited handling.
@@ -759,7 +759,7 @@ class TBaseTree : public TCustomControl {
   // toEditable is set and the tree can take the focus; OnEditing may veto.
   virtual bool CanEdit(PTreeNode node, TColumnIndex column);
   // Lays the running editor over the edited node's text (over the rest of the column with toGridExtensions).
-  void UpdateEditBounds();
+  TRaised UpdateEditBounds();
   virtual TNodeRaised DoGetHelpContext(PTreeNode node, TColumnIndex column, int& context);
   // The font changes of event handlers on canvas reach the tree (CellFontChanged) while cells are painted.
   void RedirectFontChangeEvent(TCanvas* canvas);
@@ -860,7 +860,7 @@ class TBaseTree : public TCustomControl {
   Microsoft::WRL::ComPtr<IDataObject>& ClipboardDataObject() { return clipboardData_; }
 
   // ---- painting, window messages and keyboard: virtual slots and helpers
-  void Paint() override;
+  TRaised Paint() override;
   virtual void AdjustPaintCellRect(TNodePaintInfo& paintInfo, TColumnIndex& nextNonEmpty);
   virtual bool ColumnIsEmpty(PTreeNode node, TColumnIndex column);
   virtual TNodeRaised PaintNode(TNodePaintInfo& paintInfo);
@@ -1330,7 +1330,7 @@ class TBaseTree : public TCustomControl {
   // often reached from inside the editor's own calls.
   Microsoft::WRL::ComPtr<ITreeEditLink> editLink_;
   // After an edit ends: the tree takes the focus back from its editor, never from a window elsewhere.
-  void TakeFocusFromEditor();
+  TRaised TakeFocusFromEditor();
   void ReleaseEditLink();
   // An edit a click armed waits no longer.
   void ForgetPendingEdit();

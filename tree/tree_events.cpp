@@ -112,8 +112,8 @@ TRaised TBaseTree::DoColumnResize(TColumnIndex column) {
   // The columns right of it moved along with its right edge: their captions are painted again too.
   if (resized) header_->Invalidate(resized, true);
   if (RaiseEvent(OnColumnResize, header_.get(), column).Gone()) return TRaised(false);
-  if (IsEditing()) UpdateEditBounds();
-  return TRaised(true);
+  if (!IsEditing()) return TRaised(true);
+  return UpdateEditBounds();
 }
 
 TRaised TBaseTree::DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column, int& result) {
@@ -353,8 +353,7 @@ TRaised TBaseTree::DoPopupMenu(PTreeNode node, TColumnIndex column, POINT positi
   POINT screen = ClientToScreen(position);
   // The menu's commands may free the tree.
   const TLifeWatch life = LifeWatch();
-  menu->Popup(screen.x, screen.y);
-  return TRaised(!life.Ended());
+  return AnswerFor(life, menu->Popup(screen.x, screen.y));
 }
 
 TRaised TBaseTree::HasPopupMenu(PTreeNode node, TColumnIndex column, POINT position, bool& has) {

@@ -509,8 +509,9 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
       owner_->DoStateChange({}, {TTreeState::stScrolling, TTreeState::stScrollPending});
       popupMenu_->SetPopupComponent(owner_);
       POINT screen = MessagePoint(message);
-      popupMenu_->Popup(screen.x, screen.y);
       message.Result = 0;
+      // The menu's handlers may free the tree: showing it is the message's last act.
+      (void)popupMenu_->Popup(screen.x, screen.y);
       return true;
     }
     case WM_NCMBUTTONUP: {

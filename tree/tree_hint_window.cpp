@@ -129,14 +129,14 @@ RECT TTreeHintWindow::CalcHintRect(int maxWidth, const String& hint, void* data)
   return result;
 }
 
-void TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
+TRaised TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
   TBaseTree* tree = LiveTree();
-  if (!tree) return;
+  if (!tree) return TRaised(true);
   if (tree->HasState(TTreeState::stInAnimation)) {
     if (Application) Application->CancelHint();
-    return;
+    return TRaised(true);
   }
-  SetCaption(hint);
+  if (SetCaption(hint).Gone()) return TRaised(false);
   int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (Screen) {
     // Bottom first, then top, right and left: the top-left corner wins on a desktop too small for the hint.
@@ -146,7 +146,10 @@ void TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
     if (rect.left + width > desktop.right) rect.left = desktop.right - width;
     if (rect.left < desktop.left) rect.left = desktop.left;
   }
-  SetBounds(rect.left, rect.top, width, height);
+  if (SetBounds(rect.left, rect.top, width, height).Gone()) return TRaised(false);
+  // The window's own handlers ran: the tree may have gone meanwhile.
+  tree = LiveTree();
+  if (!tree) return TRaised(true);
   SetWindowPos(Handle(), nullptr, rect.left, rect.top, width, height,
                SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOOWNERZORDER);
   Make32BitBitmap(background_, width, height);
@@ -180,6 +183,7 @@ void TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
   // A drawing handler that raises still gives the DC back.
   const TWindowDC dc(Handle(), GetDC(Handle()));
   InternalPaint(dc.Handle(), step_, 0);
+  return TRaised(true);
 }
 
 void TTreeHintWindow::AnimationTick() {
@@ -276,7 +280,10 @@ void TTreeHintWindow::InternalPaint(HDC dc, int step, int stepSize) {
   BitBlt(dc, 0, 0, width, height, target, 0, 0, SRCCOPY);
 }
 
-void TTreeHintWindow::Paint() { InternalPaint(Canvas()->Handle(), step_, 0); }
+TRaised TTreeHintWindow::Paint() {
+  InternalPaint(Canvas()->Handle(), step_, 0);
+  return TRaised(true);
+}
 
 bool TTreeHintWindow::IsHintMsg(const MSG& msg) {
   if (msg.message == WM_NCMOUSEMOVE) return false;

@@ -44,7 +44,7 @@ class TTreeHintWindow : public THintWindow {
 
   // data is a TTreeHintData; an empty rectangle means no hint.
   RECT CalcHintRect(int maxWidth, const String& hint, void* data) override;
-  void ActivateHint(RECT rect, const String& hint) override;
+  TRaised ActivateHint(RECT rect, const String& hint) override;
   // Queued messages end a visible hint as usual, except moves over a non-client area such as a scroll bar.
   bool IsHintMsg(const MSG& msg) override;
   void Dispatch(TMessage& message) override;
@@ -61,7 +61,7 @@ class TTreeHintWindow : public THintWindow {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   // Draws the hint into the draw buffer.

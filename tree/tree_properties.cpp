@@ -195,11 +195,9 @@ void TBaseTree::Assign(const TPersistent* source) {
     if (!other) inherited::Assign(source);
     return;
   }
-  SetAlign(other->Align());
   SetAnchors(other->Anchors());
   SetAutoScrollDelay(other->autoScrollDelay_);
   SetAutoScrollInterval(other->autoScrollInterval_);
-  SetAutoSize(other->AutoSize());
   SetBackground(other->background_.get());
   SetBevelEdges(other->BevelEdges());
   SetBevelInner(other->BevelInner());
@@ -245,8 +243,9 @@ void TBaseTree::Assign(const TPersistent* source) {
   SetStateImages(other->stateImages_);
   if (Parent() && other->Parent() == Parent()) SetTabOrder(other->TabOrder());
   SetTabStop(other->TabStop());
-  SetVisible(other->Visible());
   SetSelectionCurveRadius(other->selectionCurveRadius_);
+  // The copy's last act: the place and visibility raise the handlers of the tree and of its parent's controls.
+  if (SetAlign(other->Align()).Alive() && SetAutoSize(other->AutoSize()).Alive()) (void)SetVisible(other->Visible());
 }
 
 // ---- editing

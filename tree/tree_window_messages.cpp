@@ -92,7 +92,8 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
         DoStateChange({TTreeState::stSizing});
         header_->RecalculateHeader();
         UpdateScrollBars(true);
-        if (IsEditing() && header_->Columns()->GetFirstVisibleColumn() == InvalidColumn) UpdateEditBounds();
+        if (IsEditing() && header_->Columns()->GetFirstVisibleColumn() == InvalidColumn && UpdateEditBounds().Gone())
+          return true;
         DoStateChange({}, {TTreeState::stSizing});
       }
       UpdateHotNodeAtCursor();

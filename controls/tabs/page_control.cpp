@@ -25,9 +25,10 @@ constexpr wchar_t kListIndexError[] = L"List index out of bounds (%d)";
 // ---- the sheet ----
 
 TPcTabSheet::TPcTabSheet(TComponent* owner) : TWinControl(owner) {
-  SetAlign(TAlign::alClient);
+  // Nothing handles the events of a control in the making.
+  (void)SetAlign(TAlign::alClient);
   SetControlStyle(ControlStyle() + TControlStyleItem::csAcceptsControls + TControlStyleItem::csNoDesignVisible);
-  SetVisible(false);
+  (void)SetVisible(false);
 }
 
 TPcTabSheet::~TPcTabSheet() {
@@ -37,9 +38,10 @@ TPcTabSheet::~TPcTabSheet() {
   // The next page's activation raises handlers that may free the control or the form ("the last tab closed closes
   // the window"), which free the children and components they still hold: the page leaves both first.
   if (TComponent* owner = Owner()) owner->RemoveComponent(this);
-  SetParent(nullptr);
-  // Nothing may leave a destructor: what OnChanging or OnChange raised is reported as the application's loop does.
-  if (pageControl_) ReportFailures([this, control] { control->RemovePage(this); });
+  // Nothing may leave a destructor: what the parent's alignment, OnChanging or OnChange raised is reported as the
+  // application's loop does.
+  ReportFailures([this] { return SetParent(nullptr); });
+  if (pageControl_) ReportFailures([this, control] { return control->RemovePage(this); });
 }
 
 void TPcTabSheet::CreateParams(TCreateParams& params) {
@@ -47,19 +49,23 @@ void TPcTabSheet::CreateParams(TCreateParams& params) {
   params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 
-void TPcTabSheet::SetPageControl(TPcCustomPageControl* value) {
-  if (pageControl_ == value) return;
-  if (pageControl_) pageControl_->RemovePage(this);
-  SetParent(value);
-  if (!value) return;
-  value->InsertPage(this);
-  if (HandleAllocated()) SetBounds(0, 0, value->ClientWidth(), value->ClientHeight());
-  if (!value->ActivePage() && !IsLoading()) value->SetActivePage(this);
+TRaised TPcTabSheet::SetPageControl(TPcCustomPageControl* value) {
+  if (pageControl_ == value) return TRaised(true);
+  // Leaving one control and joining another activate pages, whose handlers may free this page.
+  const TLifeWatch life = LifeWatch();
+  if (pageControl_ && AnswerFor(life, pageControl_->RemovePage(this)).Gone()) return TRaised(false);
+  if (SetParent(value).Gone()) return TRaised(false);
+  if (!value) return TRaised(true);
+  if (AnswerFor(life, value->InsertPage(this)).Gone()) return TRaised(false);
+  if (HandleAllocated() && SetBounds(0, 0, value->ClientWidth(), value->ClientHeight()).Gone()) return TRaised(false);
+  if (value->ActivePage() || IsLoading()) return TRaised(true);
+  return AnswerFor(life, value->SetActivePage(this));
 }
 
 void TPcTabSheet::SetParentComponent(TComponent* value) {
+  // The form reader's last act on the page: nothing is raised while it loads.
   if (auto* control = ObjectAs<TPcCustomPageControl>(value))
-    SetPageControl(control);
+    (void)SetPageControl(control);
   else
     TWinControl::SetParentComponent(value);
 }
@@ -94,10 +100,10 @@ void TPcTabSheet::SetImageIndex(int value) {
   if (tabShowing_) pageControl_->Refresh();
 }
 
-void TPcTabSheet::SetTabVisible(bool value) {
-  if (tabVisible_ == value) return;
+TRaised TPcTabSheet::SetTabVisible(bool value) {
+  if (tabVisible_ == value) return TRaised(true);
   tabVisible_ = value;
-  UpdateTabShowing();
+  return UpdateTabShowing();
 }
 
 void TPcTabSheet::SetHighlighted(bool value) {
@@ -105,11 +111,13 @@ void TPcTabSheet::SetHighlighted(bool value) {
   if (pageControl_ && !Reading()) pageControl_->Refresh();
 }
 
-void TPcTabSheet::UpdateTabShowing() {
+TRaised TPcTabSheet::UpdateTabShowing() {
   const bool showing = pageControl_ && tabVisible_ && GetParentForm(this);
-  if (showing == tabShowing_) return;
+  if (showing == tabShowing_) return TRaised(true);
   tabShowing_ = showing;
-  if (pageControl_) pageControl_->TabShowingChanged(this);
+  if (!pageControl_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, pageControl_->TabShowingChanged(this));
 }
 
 void TPcTabSheet::Dispatch(TMessage& message) {
@@ -135,32 +143,38 @@ TRaised TPcTabSheet::ShowAsPage(bool value) {
   // The event waits until the framework is done showing or hiding the page, which it does on the page itself.
   const bool wasShowing = Showing();
   showingHeld_ = true;
+  bool lives = false;
   try {
-    SetVisible(value);
+    lives = SetVisible(value).Alive();
   } catch (...) {
     showingHeld_ = false;
     throw;
   }
+  if (!lives) return TRaised(false);
   showingHeld_ = false;
   return Showing() != wasShowing ? DoShowingChanged() : TRaised(true);
 }
 
-void TPcTabSheet::HideWithoutEvents() {
+TRaised TPcTabSheet::HideWithoutEvents() {
+  // The page raises no events of its own, but the parent's alignment may raise others'.
   showingHeld_ = true;
+  bool lives = false;
   try {
-    SetVisible(false);
+    lives = SetVisible(false).Alive();
   } catch (...) {
     showingHeld_ = false;
     throw;
   }
-  showingHeld_ = false;
+  if (lives) showingHeld_ = false;
+  return TRaised(lives);
 }
 
 // ---- the control: pages and the active page ----
 
 TPcCustomPageControl::TPcCustomPageControl(TComponent* owner)
     : TCustomControl(owner), imageChangeLink_(std::make_unique<TChangeLink>()) {
-  SetBounds(Left(), Top(), kDefaultSize, kDefaultSize);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), kDefaultSize, kDefaultSize);
   SetControlStyle(TControlStyle{TControlStyleItem::csOpaque, TControlStyleItem::csDoubleClicks});
   SetTabStop(true);
   imageChangeLink_->OnChange = TNotifyEvent(this, &TPcCustomPageControl::ImageListChange);
@@ -186,13 +200,14 @@ TPcTabSheet* TPcCustomPageControl::Pages(int index) const {
   return pages_[index];
 }
 
-void TPcCustomPageControl::InsertPage(TPcTabSheet* page) {
+TRaised TPcCustomPageControl::InsertPage(TPcTabSheet* page) {
   pages_.push_back(page);
   page->pageControl_ = this;
-  page->UpdateTabShowing();
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, page->UpdateTabShowing());
 }
 
-void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
+TRaised TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
   TPcTabSheet* next = FindNextPage(page, true, !IsDesigning());
   if (next == page) next = nullptr;
   page->pageControl_ = nullptr;
@@ -202,7 +217,7 @@ void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
   if (IsDestroying()) {
     // The form goes with all its pages: no page is activated, no event reaches a form half taken apart.
     if (activePage_ == page) activePage_ = nullptr;
-    return;
+    return TRaised(true);
   }
   // A page that goes cannot stay active, whatever OnChanging says or raises: the control forgets it first, and the
   // first exception a handler raised follows. A page being destroyed is forgotten before any handler runs, so that
@@ -210,13 +225,14 @@ void TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
   if (page->IsDestroying() && activePage_ == page) activePage_ = nullptr;
   const TLifeWatch life = LifeWatch();
   TFirstFailure failure;
-  failure.Run([&] { SetActivePage(next); });
-  if (!life.Ended() && activePage_ == page) failure.Run([&] { ChangeActivePage(nullptr); });
+  failure.Run([&] { return SetActivePage(next); });
+  if (!life.Ended() && activePage_ == page) failure.Run([&] { return ChangeActivePage(nullptr); });
   if (!life.Ended()) {
     if (activePage_ == page) activePage_ = nullptr;
     Refresh();
   }
   failure.Raise();
+  return TRaised(!life.Ended());
 }
 
 void TPcCustomPageControl::MovePage(TPcTabSheet* page, int index) {
@@ -228,19 +244,24 @@ void TPcCustomPageControl::MovePage(TPcTabSheet* page, int index) {
     Refresh();
 }
 
-void TPcCustomPageControl::TabShowingChanged(TPcTabSheet* page) {
+TRaised TPcCustomPageControl::TabShowingChanged(TPcTabSheet* page) {
+  // Making the window and laying the tabs out again raise handlers (OnResize of the control or a page), which may
+  // free this control.
+  const TLifeWatch life = LifeWatch();
   HandleNeeded();
+  if (life.Ended()) return TRaised(false);
   if (page->TabShowing()) {
     painter_->AddButton(page, true);
-  } else {
-    painter_->RemoveButton(page, true);
-    UpdateActivePage();
+    return TRaised(!life.Ended());
   }
+  painter_->RemoveButton(page, true);
+  if (life.Ended()) return TRaised(false);
+  return UpdateActivePage();
 }
 
-void TPcCustomPageControl::UpdateActivePage() {
+TRaised TPcCustomPageControl::UpdateActivePage() {
   const int index = ActiveTabIndex();
-  SetActivePage(index < 0 ? nullptr : PageForTab(index));
+  return SetActivePage(index < 0 ? nullptr : PageForTab(index));
 }
 
 int TPcCustomPageControl::VisibleTabCount() const {
@@ -260,31 +281,31 @@ int TPcCustomPageControl::ActiveTabIndex() const { return activePage_ ? activePa
 
 int TPcCustomPageControl::ActivePageIndex() const { return activePage_ ? activePage_->PageIndex() : -1; }
 
-void TPcCustomPageControl::SetActivePageIndex(int index) {
-  SetActivePage(index >= 0 && index < PageCount() ? pages_[index] : nullptr);
+TRaised TPcCustomPageControl::SetActivePageIndex(int index) {
+  return SetActivePage(index >= 0 && index < PageCount() ? pages_[index] : nullptr);
 }
 
-void TPcCustomPageControl::SetActivePage(TPcTabSheet* page) {
-  if (page && page->PageControl() != this) return;
-  if (page == activePage_) return;
-  const TLifeWatch life = LifeWatch();
+TRaised TPcCustomPageControl::SetActivePage(TPcTabSheet* page) {
+  if (page && page->PageControl() != this) return TRaised(true);
+  if (page == activePage_) return TRaised(true);
   const TLifeWatch pageLife = page ? page->LifeWatch() : TLifeWatch();
   bool allow = true;
-  if (CanChange(page, allow).Gone() || !allow) return;
+  if (const TRaised raised = CanChange(page, allow); raised.Gone() || !allow) return raised;
   // OnChanging may have freed the page it allowed, or moved it away.
-  if (page && (pageLife.Ended() || page->PageControl() != this)) return;
-  ChangeActivePage(page);
-  if (life.Ended()) return;
+  if (page && (pageLife.Ended() || page->PageControl() != this)) return TRaised(true);
+  if (ChangeActivePage(page).Gone()) return TRaised(false);
   if (HandleAllocated()) painter_->MakeActiveVisible();
+  // The page change's last act: the tabs laid out again.
   Refresh();
+  return TRaised(true);
 }
 
 TRaised TPcCustomPageControl::CanChange(TPcTabSheet* page, bool& allow) {
   return IsLoading() ? TRaised(true) : RaiseEvent(OnChanging, this, page, allow);
 }
 
-void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
-  if (page == activePage_) return;
+TRaised TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
+  if (page == activePage_) return TRaised(true);
   TPcTabSheet* old = activePage_;
   // The focus moves, OnShow, OnHide and OnChange may free this control, either page or both. After each, nothing
   // that went is touched, and a change that a handler overtook (freeing the old page activates the next one)
@@ -295,17 +316,18 @@ void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
     if (life.Ended()) return true;
     const bool pageGone = page && pageLife.Ended();
     if (activePage_ == old && !pageGone) return false;
+    // A page no longer wanted is hidden again, unless its handlers freed it or this control.
     if (page && !pageGone && page != activePage_ && page->ShowAsPage(false).Gone()) return true;
     return true;
   };
   TCustomForm* form = GetParentForm(this);
   if (form && old && old->ContainsControl(form->ActiveControl())) {
     try {
-      form->SetActiveControl(old);
+      if (form->SetActiveControl(old).Gone()) return TRaised(false);
     } catch (const EInvalidOperation&) {
       // The page cannot take the focus: the move is refused like one a validating OnExit refuses.
     }
-    if (overtaken() || form->ActiveControl() != old) return;
+    if (overtaken() || form->ActiveControl() != old) return TRaised(!life.Ended());
   }
   if (page) {
     page->BringToFront();
@@ -315,16 +337,15 @@ void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
     try {
       pageLives = page->ShowAsPage(true).Alive();
     } catch (...) {
-      if (!life.Ended() && !pageLife.Ended() && activePage_ != page) page->HideWithoutEvents();
+      // The failed show's last act on the page, whatever the hiding's handlers do.
+      if (!life.Ended() && !pageLife.Ended() && activePage_ != page) (void)page->HideWithoutEvents();
       throw;
     }
-    if (overtaken() || !pageLives) return;
+    if (overtaken() || !pageLives) return TRaised(!life.Ended());
     if (form && old && form->ActiveControl() == old) {
-      if (page->CanFocus())
-        form->SetActiveControl(page);
-      else if (CanFocus())
-        form->SetActiveControl(this);
-      if (overtaken()) return;
+      if (page->CanFocus() ? form->SetActiveControl(page).Gone() : CanFocus() && form->SetActiveControl(this).Gone())
+        return TRaised(false);
+      if (overtaken()) return TRaised(!life.Ended());
     }
   }
   if (old) {
@@ -337,14 +358,14 @@ void TPcCustomPageControl::ChangeActivePage(TPcTabSheet* page) {
       if (!life.Ended() && activePage_ == old && (!page || !pageLife.Ended())) activePage_ = page;
       throw;
     }
-    if (overtaken() || !oldLives) return;
+    if (overtaken() || !oldLives) return TRaised(!life.Ended());
   }
   activePage_ = page;
   if (form && page && form->ActiveControl() == page) {
-    page->SelectFirst();
-    if (life.Ended() || activePage_ != page) return;
+    if (AnswerFor(life, page->SelectFirst()).Gone()) return TRaised(false);
+    if (activePage_ != page) return TRaised(true);
   }
-  if (Change().Gone()) return;
+  return Change();
 }
 
 TRaised TPcCustomPageControl::Change() { return IsLoading() ? TRaised(true) : RaiseEvent(OnChange, this); }
@@ -362,10 +383,10 @@ TPcTabSheet* TPcCustomPageControl::FindNextPage(TPcTabSheet* current, bool goFor
   return nullptr;
 }
 
-void TPcCustomPageControl::SelectNextPage(bool goForward, bool checkTabVisible) {
+TRaised TPcCustomPageControl::SelectNextPage(bool goForward, bool checkTabVisible) {
   TPcTabSheet* page = FindNextPage(activePage_, goForward, checkTabVisible);
   // SetActivePage asks OnChanging itself; asking here too would ask the user twice for one key press.
-  if (page && page != activePage_) SetActivePage(page);
+  return page && page != activePage_ ? SetActivePage(page) : TRaised(true);
 }
 
 // ---- properties ----
@@ -376,14 +397,16 @@ void TPcCustomPageControl::Refresh() {
   if (AlignDisabled()) {
     // Inside an update bracket: the layout waits for the alignment that closing the bracket runs.
     layoutPending_ = true;
-    if (Realign().Gone()) return;
+    // The alignment is the last act of every caller's change of the tabs.
+    (void)Realign();
     return;
   }
   LayOut();
   // Aligning walks every page, for each page a caller adds or frees; the pages need it only when the area they
-  // fill changed, as a page that shows or moves asks for its own.
+  // fill changed, as a page that shows or moves asks for its own. The alignment is the last act of every caller's
+  // change of the tabs.
   const RECT area = PageArea();
-  if (!EqualRect(&area, &alignedArea_) && Realign().Gone()) return;
+  if (!EqualRect(&area, &alignedArea_)) (void)Realign();
 }
 
 RECT TPcCustomPageControl::PageArea() {
@@ -498,22 +521,33 @@ void TPcCustomPageControl::AdjustClientRect(RECT& rect) {
 
 bool TPcCustomPageControl::CanFocus() const { return !hideButtons_ && TCustomControl::CanFocus(); }
 
-void TPcCustomPageControl::ShowControl(TControl* control) {
-  if (auto* page = ObjectAs<TPcTabSheet>(control); page && page->PageControl() == this) SetActivePage(page);
-  TCustomControl::ShowControl(control);
+TRaised TPcCustomPageControl::ShowControl(TControl* control) {
+  if (auto* page = ObjectAs<TPcTabSheet>(control);
+      page && page->PageControl() == this && SetActivePage(page).Gone())
+    return TRaised(false);
+  return TCustomControl::ShowControl(control);
 }
 
-void TPcCustomPageControl::SetParent(TWinControl* value) {
-  TCustomControl::SetParent(value);
-  for (TPcTabSheet* page : pages_) page->UpdateTabShowing();
+TRaised TPcCustomPageControl::SetParent(TWinControl* value) {
+  if (TCustomControl::SetParent(value).Gone()) return TRaised(false);
+  // Each page's tab comes or goes with the form, which may activate pages.
+  const TLifeWatch life = LifeWatch();
+  std::vector<std::pair<TPcTabSheet*, TLifeWatch>> pages;
+  for (TPcTabSheet* page : pages_) pages.emplace_back(page, page->LifeWatch());
+  for (const auto& [page, pageLife] : pages) {
+    const TRaised shown = pageLife.Ended() ? TRaised(true) : page->UpdateTabShowing();
+    if (AnswerFor(life, shown).Gone()) return TRaised(false);
+  }
+  return TRaised(true);
 }
 
-void TPcCustomPageControl::Loaded() {
-  TCustomControl::Loaded();
+TRaised TPcCustomPageControl::Loaded() {
+  if (TCustomControl::Loaded().Gone()) return TRaised(false);
   ++layoutDeferred_;
   for (TPcTabSheet* page : pages_) page->SetHighlighted(page->Highlighted());
   --layoutDeferred_;
   Refresh();
+  return TRaised(true);
 }
 
 TRaised TPcCustomPageControl::AlignControls(TControl* control, RECT& rect) {
@@ -544,13 +578,13 @@ void TPcCustomPageControl::Notification(TComponent* component, TOperation operat
                         watchedClients_.end());
 }
 
-void TPcCustomPageControl::Paint() {
+TRaised TPcCustomPageControl::Paint() {
   TCanvas* canvas = Canvas();
   if (!activePage_) {
     canvas->Brush()->SetColor(Color());
     canvas->FillRect(ClientRect());
   }
-  painter_->Paint();
+  return painter_->Paint();
 }
 
 TRaised TPcCustomPageControl::KeyDown(WORD& key, TShiftState shift) {
@@ -559,17 +593,16 @@ TRaised TPcCustomPageControl::KeyDown(WORD& key, TShiftState shift) {
   if (raised.Gone() || (key != VK_LEFT && key != VK_RIGHT)) return raised;
   const bool right = key == VK_RIGHT;
   key = 0;
-  const TLifeWatch life = LifeWatch();
-  SelectNextPage(right, true);
-  return TRaised(!life.Ended());
+  return SelectNextPage(right, true);
 }
 
 bool TPcCustomPageControl::DialogKey(TMessage& message) {
   if (message.WParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0 || !HandleAllocated()) return false;
   HWND focus = GetFocus();
   if (focus != Handle() && !IsChild(Handle(), focus)) return false;
-  SelectNextPage(GetKeyState(VK_SHIFT) >= 0, true);
   message.Result = 1;
+  // Taking the key is the last act on the control: it is taken whatever the page change's handlers freed.
+  (void)SelectNextPage(GetKeyState(VK_SHIFT) >= 0, true);
   return true;
 }
 
@@ -577,8 +610,9 @@ bool TPcCustomPageControl::DialogChar(TMessage& message) {
   const auto key = static_cast<wchar_t>(message.WParam);
   for (TPcTabSheet* page : pages_) {
     if (page->TabVisible() && page->Enabled() && IsAccel(key, page->Caption())) {
-      SetActivePage(page);
       message.Result = 1;
+      // Taking the key is the last act on the control: it is taken whatever the page change's handlers freed.
+      (void)SetActivePage(page);
       return true;
     }
   }

@@ -52,7 +52,9 @@ class TPcTabSheet : public TWinControl {
   const TPublishedTable& PublishedTable() const override;
 
   TPcCustomPageControl* PageControl() const { return pageControl_; }
-  void SetPageControl(TPcCustomPageControl* value);
+  // Moving the page, or showing its tab, activates pages, whose handlers (OnChanging, OnChange, OnShow) may free it:
+  // these setters answer whether it outlived them.
+  [[nodiscard]] TRaised SetPageControl(TPcCustomPageControl* value);
   // The position among all pages of the control; -1 without a control. Raises EListError for a position past
   // the last page.
   int PageIndex() const;
@@ -62,7 +64,7 @@ class TPcTabSheet : public TWinControl {
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int value);
   bool TabVisible() const { return tabVisible_; }
-  void SetTabVisible(bool value);
+  [[nodiscard]] TRaised SetTabVisible(bool value);
   // The page has a tab now: it sits on a form, in a control, and its tab is wanted.
   bool TabShowing() const { return tabShowing_; }
   bool Highlighted() const { return highlighted_; }
@@ -79,12 +81,12 @@ class TPcTabSheet : public TWinControl {
 
  private:
   friend class TPcCustomPageControl;
-  void UpdateTabShowing();
+  [[nodiscard]] TRaised UpdateTabShowing();
   // Shows or hides the page for its control. OnShow or OnHide follows once the page is done with it, so that a
   // handler may free the page or its control.
   TRaised ShowAsPage(bool value);
   // Hides a page that a handler's exception left shown, raising nothing.
-  void HideWithoutEvents();
+  [[nodiscard]] TRaised HideWithoutEvents();
   TRaised DoShowingChanged();
 
   int imageIndex_ = 0;
@@ -105,15 +107,16 @@ class TPcCustomPageControl : public TCustomControl {
   // The page at index; raises EListError for an index out of range.
   TPcTabSheet* Pages(int index) const;
   TPcTabSheet* ActivePage() const { return activePage_; }
-  // Asks OnChanging, then shows the page and raises OnChange; a page of another control is ignored.
-  void SetActivePage(TPcTabSheet* page);
+  // Asks OnChanging, then shows the page and raises OnChange; a page of another control is ignored. The handlers
+  // may free this control: the page changes answer whether it outlived them.
+  [[nodiscard]] TRaised SetActivePage(TPcTabSheet* page);
   int ActivePageIndex() const;
   // An index out of range makes no page active.
-  void SetActivePageIndex(int index);
+  [[nodiscard]] TRaised SetActivePageIndex(int index);
   // The page after (or before) current with wrap-around, skipping pages without TabVisible when asked; current
   // itself only after a full circle, null when there are no pages.
   TPcTabSheet* FindNextPage(TPcTabSheet* current, bool goForward, bool checkTabVisible) const;
-  void SelectNextPage(bool goForward, bool checkTabVisible = true);
+  [[nodiscard]] TRaised SelectNextPage(bool goForward, bool checkTabVisible = true);
   // Pages that have a tab, with the active page counted even when its tab is hidden.
   int VisibleTabCount() const;
   TPcTabSheet* PageForTab(int tabIndex) const;
@@ -151,10 +154,10 @@ class TPcCustomPageControl : public TCustomControl {
   // between DisableAlign and EnableAlign, once the bracket closes.
   void Refresh();
   bool CanFocus() const override;
-  void ShowControl(TControl* control) override;
-  void SetParent(TWinControl* value) override;
+  TRaised ShowControl(TControl* control) override;
+  TRaised SetParent(TWinControl* value) override;
   void Dispatch(TMessage& message) override;
-  void Loaded() override;
+  TRaised Loaded() override;
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
   TPcDrawTabEvent OnDrawTab;
@@ -168,23 +171,23 @@ class TPcCustomPageControl : public TCustomControl {
   TRaised CreateWnd() override;
   void AdjustClientRect(RECT& rect) override;
   TRaised AlignControls(TControl* control, RECT& rect) override;
-  void Paint() override;
+  TRaised Paint() override;
   TRaised KeyDown(WORD& key, TShiftState shift) override;
   void Notification(TComponent* component, TOperation operation) override;
-  void DoAddDockClient(TControl* client, const RECT& rect) override;
-  void DoRemoveDockClient(TControl* client) override;
+  TRaised DoAddDockClient(TControl* client, const RECT& rect) override;
+  TRaised DoRemoveDockClient(TControl* client) override;
   // allow false keeps the active page.
   virtual TRaised CanChange(TPcTabSheet* page, bool& allow);
   virtual TRaised Change();
 
  private:
   friend class TPcTabSheet;
-  void InsertPage(TPcTabSheet* page);
-  void RemovePage(TPcTabSheet* page);
-  void ChangeActivePage(TPcTabSheet* page);
-  void UpdateActivePage();
+  [[nodiscard]] TRaised InsertPage(TPcTabSheet* page);
+  [[nodiscard]] TRaised RemovePage(TPcTabSheet* page);
+  [[nodiscard]] TRaised ChangeActivePage(TPcTabSheet* page);
+  [[nodiscard]] TRaised UpdateActivePage();
   void MovePage(TPcTabSheet* page, int index);
-  void TabShowingChanged(TPcTabSheet* page);
+  [[nodiscard]] TRaised TabShowingChanged(TPcTabSheet* page);
   void ImageListChange(TObject* sender);
   void MouseButtonDown(TMessage& message, bool doubleClick);
   void MouseButtonUp(TMessage& message);
@@ -203,7 +206,7 @@ class TPcCustomPageControl : public TCustomControl {
   // The docked client on the page of a tab, when the page holds one.
   TControl* DockClientOnPage(TPcTabSheet* page) const;
   void WatchDockClient(TControl* client, TPcTabSheet* sheet);
-  void DockClientChanged(TControl* client, TMessage& message);
+  [[nodiscard]] TRaised DockClientChanged(TControl* client, TMessage& message);
 
   std::vector<TPcTabSheet*> pages_;
   TPcTabSheet* activePage_ = nullptr;

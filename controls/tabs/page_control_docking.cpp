@@ -25,8 +25,8 @@ void TPcCustomPageControl::CMDockClient(TMessage& message) {
   if (TPcTabSheet* sheet = DockSheetOf(client)) {
     // Docked here already: it keeps its page.
     if (undockingPage_ == sheet) undockingPage_ = nullptr;
-    client->SetAlign(TAlign::alClient);
     message.Result = 1;
+    if (client->SetAlign(TAlign::alClient).Gone()) return;
     return;
   }
   message.Result = 0;
@@ -36,44 +36,40 @@ void TPcCustomPageControl::CMDockClient(TMessage& message) {
   const TLifeWatch clientLife = client->LifeWatch();
   auto* sheet = new TPcTabSheet(this);
   const TLifeWatch sheetLife = sheet->LifeWatch();
-  const auto gone = [&] {
+  // Each step's own answer is about one of the three: all three lives are asked after it.
+  const auto gone = [&](TRaised) {
     if (!life.Ended() && (clientLife.Ended() || sheetLife.Ended())) newDockSheet_ = nullptr;
     return life.Ended() || clientLife.Ended() || sheetLife.Ended();
   };
   newDockSheet_ = sheet;
-  if (auto* form = ObjectAs<TCustomForm>(client)) sheet->SetCaption(form->Caption());
-  sheet->SetPageControl(this);
-  if (gone()) return;
+  if (auto* form = ObjectAs<TCustomForm>(client); form && gone(sheet->SetCaption(form->Caption()))) return;
+  if (gone(sheet->SetPageControl(this))) return;
   TCustomControl::Dispatch(message);
-  if (gone()) return;
-  sheet->SetTabVisible(client->Visible());
-  if (gone()) return;
-  if (client->Visible()) SetActivePage(sheet);
-  if (gone()) return;
-  client->SetAlign(TAlign::alClient);
-  if (gone()) return;
+  if (gone(TRaised(true))) return;
+  if (gone(sheet->SetTabVisible(client->Visible()))) return;
+  if (client->Visible() && gone(SetActivePage(sheet))) return;
+  if (gone(client->SetAlign(TAlign::alClient))) return;
   WatchDockClient(client, sheet);
   newDockSheet_ = nullptr;
 }
 
-void TPcCustomPageControl::DoAddDockClient(TControl* client, const RECT& rect) {
-  if (newDockSheet_)
-    client->SetParent(newDockSheet_);
-  else
-    TCustomControl::DoAddDockClient(client, rect);
+TRaised TPcCustomPageControl::DoAddDockClient(TControl* client, const RECT& rect) {
+  if (!newDockSheet_) return TCustomControl::DoAddDockClient(client, rect);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, client->SetParent(newDockSheet_));
 }
 
 void TPcCustomPageControl::CMUnDockClient(TMessage& message) {
   auto* client = reinterpret_cast<TControl*>(message.LParam);
+  message.Result = 0;
   if (TPcTabSheet* sheet = DockSheetOf(client)) {
     undockingPage_ = sheet;
-    client->SetAlign(TAlign::alNone);
+    if (client->SetAlign(TAlign::alNone).Gone()) return;
   }
-  message.Result = 0;
 }
 
-void TPcCustomPageControl::DoRemoveDockClient(TControl* client) {
-  TCustomControl::DoRemoveDockClient(client);
+TRaised TPcCustomPageControl::DoRemoveDockClient(TControl* client) {
+  if (TCustomControl::DoRemoveDockClient(client).Gone()) return TRaised(false);
   TPcTabSheet* clientSheet = nullptr;
   for (auto it = watchedClients_.begin(); it != watchedClients_.end(); ++it) {
     if (it->Client != client) continue;
@@ -89,16 +85,16 @@ void TPcCustomPageControl::DoRemoveDockClient(TControl* client) {
   if (!sheet && client->IsDestroying() && std::find(pages_.begin(), pages_.end(), clientSheet) != pages_.end() &&
       !clientSheet->IsDestroying())
     sheet = clientSheet;
-  if (!sheet || IsDestroying()) return;
-  // The client still sits on its page until its new site takes it; freeing the page would free the client.
-  if (client->Parent() == sheet) client->SetParent(this);
-  // The page change's events may free this control or the page.
+  if (!sheet || IsDestroying()) return TRaised(true);
+  // The client still sits on its page until its new site takes it; freeing the page would free the client. The
+  // move and the page change raise handlers, which may free this control or the page.
   const TLifeWatch life = LifeWatch();
   const TLifeWatch sheetLife = sheet->LifeWatch();
-  SelectNextPage(true, true);
-  if (life.Ended()) return;
+  if (client->Parent() == sheet && AnswerFor(life, client->SetParent(this)).Gone()) return TRaised(false);
+  if (SelectNextPage(true, true).Gone()) return TRaised(false);
   undockingPage_ = nullptr;
   if (!sheetLife.Ended()) delete sheet;
+  return TRaised(!life.Ended());
 }
 
 void TPcCustomPageControl::WatchDockClient(TControl* client, TPcTabSheet* sheet) {
@@ -118,19 +114,20 @@ void TPcCustomPageControl::WatchDockClient(TControl* client, TPcTabSheet* sheet)
     else
       watched->WndProc(message);
     if (life.Ended() || clientLife.Ended()) return;
-    if (message.Msg == CM_TEXTCHANGED || message.Msg == CM_VISIBLECHANGED) control->DockClientChanged(watched, message);
+    if ((message.Msg == CM_TEXTCHANGED || message.Msg == CM_VISIBLECHANGED) &&
+        control->DockClientChanged(watched, message).Gone())
+      return;
   });
 }
 
-void TPcCustomPageControl::DockClientChanged(TControl* client, TMessage& message) {
+TRaised TPcCustomPageControl::DockClientChanged(TControl* client, TMessage& message) {
   TPcTabSheet* sheet = DockSheetOf(client);
-  if (!sheet) return;
-  if (message.Msg == CM_VISIBLECHANGED) {
-    sheet->SetTabVisible(client->Visible());
-    return;
-  }
+  if (!sheet) return TRaised(true);
+  // The page's tab and caption follow the client's; their handlers (the page changes) may free this control.
+  const TLifeWatch life = LifeWatch();
+  if (message.Msg == CM_VISIBLECHANGED) return AnswerFor(life, sheet->SetTabVisible(client->Visible()));
   const String text = client->Caption();
-  sheet->SetCaption(text.substr(0, text.find_first_of(L"\r\n")));
+  return AnswerFor(life, sheet->SetCaption(text.substr(0, text.find_first_of(L"\r\n"))));
 }
 
 }  // namespace controls

@@ -506,11 +506,11 @@ void TPcPageControlButtons::MouseDown(int x, int y) {
   }
   TPcPageControlButton* button = ButtonAt(point);
   if (!button) return;
-  if (!button->Active()) {
-    pageControl_->SetActivePage(button->Page());
-  } else if (FocusOnActiveClick() && !pageControl_->Focused() && pageControl_->CanFocus()) {
-    pageControl_->SetFocus();
-  }
+  // The press's last act on the control, whose page change or focus may free it with these buttons.
+  if (!button->Active())
+    (void)pageControl_->SetActivePage(button->Page());
+  else if (FocusOnActiveClick() && !pageControl_->Focused() && pageControl_->CanFocus())
+    (void)pageControl_->SetFocus();
 }
 
 void TPcPageControlButtons::MouseUp() { SetScrollState(ssNone); }
@@ -621,21 +621,20 @@ void TPcPageControlButtons::DrawBackground() {
   canvas->FillRect(TabAreaRect());
 }
 
-void TPcPageControlButtons::Paint() {
-  if (!pageControl_->HideButtons() && !buttons_.empty())
-    PaintTabs();
-  else
-    DrawPageBorder();
+TRaised TPcPageControlButtons::Paint() {
+  if (!pageControl_->HideButtons() && !buttons_.empty()) return PaintTabs();
+  DrawPageBorder();
+  return TRaised(true);
 }
 
-void TPcPageControlButtons::PaintTabs() {
+TRaised TPcPageControlButtons::PaintTabs() {
   DrawBackground();
   DrawPageBorder();
   DrawScrollButtons();
-  DrawTabs();
+  return DrawTabs();
 }
 
-void TPcPageControlButtons::DrawTabs() {
+TRaised TPcPageControlButtons::DrawTabs() {
   std::unique_ptr<TFont> savedFont;
   if (pageControl_->OnDrawTabEx) {
     savedFont = std::make_unique<TFont>();
@@ -645,6 +644,8 @@ void TPcPageControlButtons::DrawTabs() {
   RECT clip;
   const bool clipped = GetClipBox(Canvas()->Handle(), &clip) != ERROR;
   InflateRect(&clip, GetIndent(), GetIndent());  // an active tab reaches past its rectangle
+  // The tabs' drawing handlers may free the control, and this painter with it.
+  const TLifeWatch controlLife = pageControl_->LifeWatch();
   TPcPageControlButton* active = nullptr;
   for (const auto& button : buttons_) {
     RECT visible;
@@ -652,9 +653,10 @@ void TPcPageControlButtons::DrawTabs() {
     if (button->Active())
       active = button.get();
     else if (!DrawTab(button.get(), savedFont.get()))
-      return;
+      return TRaised(!controlLife.Ended());
   }
   if (active) DrawTab(active, savedFont.get());
+  return TRaised(!controlLife.Ended());
 }
 
 bool TPcPageControlButtons::DrawTab(TPcPageControlButton* button, const TFont* savedFont) {

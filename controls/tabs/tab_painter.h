@@ -145,8 +145,8 @@ class TPcPageControlButtons {
   virtual void CalcTabRects();
   virtual void CalcScrollButtonRects();
   virtual void AdjustClientRect(RECT& rect) const;
-  virtual void Paint();
-  virtual void PaintTabs();
+  virtual TRaised Paint();
+  virtual TRaised PaintTabs();
   virtual void DrawScrollButtons() = 0;
 
  protected:
@@ -164,7 +164,7 @@ class TPcPageControlButtons {
   void ApplyFont();
   // Forgets the measured captions when the layout font is not the one they were measured in.
   void KeepCaptionWidthsForFont();
-  void DrawTabs();
+  TRaised DrawTabs();
   void SetScrollState(TScrollState state);
   void SetHotButton(TPcPageControlButton* button);
   void InvalidateButton(const TPcPageControlButton* button) const;

@@ -5,7 +5,7 @@ TCaptionPanel::TCaptionPanel(TComponent* owner) : TCustomControl(owner) {
   SetParentColor(false);
 }
 
-void TCaptionPanel::Paint() {
+TRaised TCaptionPanel::Paint() {
   RECT client = ClientRect();
   Canvas()->Brush()->SetColor(Color());
   Canvas()->FillRect(client);
@@ -13,4 +13,5 @@ void TCaptionPanel::Paint() {
   Canvas()->Font()->SetColor(clWindowText);
   const String text = Caption();
   DrawTextW(Canvas()->Handle(), text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  return TRaised(true);
 }

@@ -8,5 +8,5 @@ class TCaptionPanel : public TCustomControl {
   explicit TCaptionPanel(TComponent* owner);
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
 };

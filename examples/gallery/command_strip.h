@@ -25,7 +25,7 @@ class TCommandStrip : public TCustomControl {
   TStatusLine* Status() const { return status_; }
   // Places the buttons and the status line in the strip's width and takes the height they need, up to the strip's
   // height constraint: the strip's owner calls it after a change of that.
-  void LayOut();
+  TRaised LayOut();
 
   // The strip's height with its row of buttons alone.
   static constexpr int RowHeight = 34;

@@ -40,27 +40,28 @@ int BuildControlsSection(TWinControl* host) {
   IconShortcutFile = IconTempDir + L"$tmp$.url";
 
   auto* said = new TStatusLine(host);
-  said->SetBounds(2, 66, 596, 22);
-  said->ShowText(L"Type an address or words to look for and press Enter, or choose from a list.");
-  said->SetParent(host);
+  if (said->SetBounds(2, 66, 596, 22).Gone() ||
+      said->ShowText(L"Type an address or words to look for and press Enter, or choose from a list.").Gone() ||
+      said->SetParent(host).Gone())
+    return 0;
 
   auto* address = new TAddressBox(host);
-  address->SetBounds(10, 8, 420, 22);
+  if (address->SetBounds(10, 8, 420, 22).Gone()) return 0;
   address->SetFileOptions(TFileOptions{TFileOption::UrlHistory, TFileOption::UrlMRU});
   // The box reads the addresses typed before from the system; a few samples follow them.
   address->OnDropDown = [address](TObject*) {
     for (const wchar_t* url : kSampleAddresses)
       if (address->Items()->IndexOf(url) < 0) address->Items()->Add(url);
   };
-  address->OnUrlSelected = [said](TObject*, String url) { said->ShowText(L"Would open " + url); };
-  address->SetParent(host);
+  address->OnUrlSelected = [said](TObject*, String url) { (void)said->ShowText(L"Would open " + url); };
+  if (address->SetParent(host).Gone()) return 0;
 
   auto* search = new TAlignComboBox(host);
-  search->SetBounds(440, 8, 150, 22);
+  if (search->SetBounds(440, 8, 150, 22).Gone()) return 0;
   search->SetShowLogo(true);
   for (const wchar_t* words : kSampleSearches) search->Items()->Add(words);
   const auto searchFor = [said](const String& words) {
-    if (!words.empty()) said->ShowText(L"Would look for \"" + words + L"\"");
+    if (!words.empty() && said->ShowText(L"Would look for \"" + words + L"\"").Gone()) return;
   };
   search->OnKeyDown = [searchFor, search](TObject*, WORD& key, TShiftState) {
     if (key == VK_RETURN) searchFor(search->Text());
@@ -69,7 +70,7 @@ int BuildControlsSection(TWinControl* host) {
   search->OnClick = [searchFor, search](TObject*) {
     if (search->ItemIndex() >= 0) searchFor(search->Items()->Strings(search->ItemIndex()));
   };
-  search->SetParent(host);
+  if (search->SetParent(host).Gone()) return 0;
 
   // The glyph a page button shows until its page has an icon of its own.
   TBitmap glyph;
@@ -78,8 +79,7 @@ int BuildControlsSection(TWinControl* host) {
   PageButtons().clear();
   for (int i = 0; i < 3; ++i) {
     auto* button = new TTabButton(host);
-    button->SetBounds(10 + i * 150, 38, 148, 22);
-    button->SetCaption(titles[i]);
+    if (button->SetBounds(10 + i * 150, 38, 148, 22).Gone() || button->SetCaption(titles[i]).Gone()) return 0;
     button->SetHint(titles[i]);
     button->SetTabIndex(i);
     button->SetGroupIndex(1);
@@ -87,7 +87,7 @@ int BuildControlsSection(TWinControl* host) {
     button->SetHotCaption(true);
     button->SetGlyph(&glyph);
     button->OnClick = TNotifyEvent(&PageButtonClick);
-    button->SetParent(host);
+    if (button->SetParent(host).Gone()) return 0;
     PageButtons().push_back(button);
   }
   TabButtonDownProc = &ReleaseOtherPageButtons;

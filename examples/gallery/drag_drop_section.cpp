@@ -26,7 +26,7 @@ class TDragTile : public TCustomControl {
     if (button == TMouseButton::mbLeft && DragDetect(Handle(), screen)) source_->Execute();
     return TRaised(true);
   }
-  void Paint() override {
+  TRaised Paint() override {
     RECT client = ClientRect();
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(client);
@@ -35,6 +35,7 @@ class TDragTile : public TCustomControl {
     Canvas()->Font()->SetColor(clWindowText);
     const String caption = Caption();
     DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    return TRaised(true);
   }
 
  private:
@@ -46,11 +47,11 @@ class TDropPlace : public TCustomControl {
   BC_CLASS(TDropPlace, TCustomControl)
   explicit TDropPlace(TComponent* owner) : TCustomControl(owner) {
     SetColor(clInfoBk);
-    SetCaption(L"Drop files or web addresses here");
+    (void)SetCaption(L"Drop files or web addresses here");
   }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     RECT client = ClientRect();
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(client);
@@ -60,6 +61,7 @@ class TDropPlace : public TCustomControl {
     Canvas()->Font()->SetColor(clInfoText);
     const String caption = Caption();
     DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &client, DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+    return TRaised(true);
   }
 };
 
@@ -110,31 +112,28 @@ int BuildDragDropSection(TWinControl* host) {
   auto* fileSource = new TFileDragSource(host);
   fileSource->Files().Add(SampleFile());
   auto* fileTile = new TDragTile(host, fileSource);
-  fileTile->SetBounds(10, 8, 185, 40);
-  fileTile->SetCaption(L"Drag this file");
+  if (fileTile->SetBounds(10, 8, 185, 40).Gone() || fileTile->SetCaption(L"Drag this file").Gone()) return 0;
   fileTile->SetHint(fileSource->Files().Strings(0));
-  fileTile->SetParent(host);
+  if (fileTile->SetParent(host).Gone()) return 0;
 
   auto* urlSource = new TDropURLSource(host);
   urlSource->SetURL(L"http://www.example.com/gallery");
   urlSource->SetTitle(L"The component gallery");
   auto* urlTile = new TDragTile(host, urlSource);
-  urlTile->SetBounds(10, 56, 185, 40);
-  urlTile->SetCaption(L"Drag this web address");
+  if (urlTile->SetBounds(10, 56, 185, 40).Gone() || urlTile->SetCaption(L"Drag this web address").Gone()) return 0;
   urlTile->SetHint(urlSource->URL());
-  urlTile->SetParent(host);
+  if (urlTile->SetParent(host).Gone()) return 0;
 
   auto* place = new TDropPlace(host);
-  place->SetBounds(205, 8, 385, 88);
-  place->SetParent(host);
+  if (place->SetBounds(205, 8, 385, 88).Gone() || place->SetParent(host).Gone()) return 0;
   auto* target = new TFileAndAddressTarget(host);
   target->OnDrop = [place, target](TObject*, TShiftState, POINT, DWORD&) {
     String text;
     if (!target->Address().empty()) text = L"Address: " + target->Address() + L"\r\n";
     for (int i = 0; i < target->Files().Count(); ++i) text += L"File: " + target->Files().Strings(i) + L"\r\n";
-    place->SetCaption(text.empty() ? String(L"The drop held nothing this place reads") : text);
+    if (place->SetCaption(text.empty() ? String(L"The drop held nothing this place reads") : text).Gone()) return;
     place->Invalidate();
   };
-  target->RegisterTargetControl(place);
+  if (target->RegisterTargetControl(place).Gone()) return 0;
   return 104;
 }

@@ -31,9 +31,12 @@ const TSampleInfo kSamples[] = {
 
 }  // namespace
 
-TFeedsPage::TFeedsPage(TComponent* owner) : controls::TPcTabSheet(owner) { SetCaption(L"Feed reader"); }
+TFeedsPage::TFeedsPage(TComponent* owner) : controls::TPcTabSheet(owner) {
+  // Nothing handles the events of a control in the making.
+  (void)SetCaption(L"Feed reader");
+}
 
-void TFeedsPage::Populate() {
+TRaised TFeedsPage::Populate() {
   feed_ = new feeds::TFeed(this);
 
   std::vector<TStripButton> buttons;
@@ -42,8 +45,7 @@ void TFeedsPage::Populate() {
   statusLine_ = AddCommandStrip(this, buttons, 110)->Status();
 
   items_ = new TStringTree(this);
-  items_->SetHeight(240);
-  items_->SetAlign(TAlign::alTop);
+  if (items_->SetHeight(240).Gone() || items_->SetAlign(TAlign::alTop).Gone()) return TRaised(false);
   TTreeHeader* header = items_->Header();
   for (auto [caption, width] : {std::tuple{L"Title", 420}, std::tuple{L"Published", 260}, std::tuple{L"Author", 200},
                                 std::tuple{L"Address", 300}}) {
@@ -76,46 +78,49 @@ void TFeedsPage::Populate() {
         break;
     }
   };
-  items_->SetParent(this);
+  if (items_->SetParent(this).Gone()) return TRaised(false);
 
   auto* splitter = new TSplitter(this);
-  splitter->SetHeight(4);
-  splitter->SetAlign(TAlign::alTop);
-  splitter->SetTop(items_->Top() + items_->Height());
-  splitter->SetParent(this);
+  if (splitter->SetHeight(4).Gone() || splitter->SetAlign(TAlign::alTop).Gone() ||
+      splitter->SetTop(items_->Top() + items_->Height()).Gone() || splitter->SetParent(this).Gone())
+    return TRaised(false);
 
   pageText_ = new TTextView(this);
-  pageText_->SetAlign(TAlign::alClient);
-  pageText_->SetParent(this);
+  if (pageText_->SetAlign(TAlign::alClient).Gone() || pageText_->SetParent(this).Gone()) return TRaised(false);
+  // The sample's handlers may free the page.
+  const TLifeWatch life = LifeWatch();
   LoadSample(TSampleFeed::sfRSS);
+  return TRaised(!life.Ended());
 }
 
 bool TFeedsPage::LoadSample(TSampleFeed sample) {
   const TSampleInfo& info = kSamples[static_cast<int>(sample)];
+  // The status line's handlers may free this page.
+  const TLifeWatch life = LifeWatch();
   try {
     TResourceStream stream(GetModuleHandleW(nullptr), info.Resource, MAKEINTRESOURCEW(10));
     feed_->LoadFromStream(stream);
   } catch (const Exception& e) {
     status_ = String(info.Caption) + L" was not read: " + e.Message();
-    statusLine_->ShowText(status_, true);
+    if (AnswerFor(life, statusLine_->ShowText(status_, true)).Gone()) return false;
     // Told last: the window's handler may free this page.
     (void)RaiseEvent(OnLoaded, status_, true);
     return false;
   }
   status_ = String(L"Read the ") + info.Caption + L": " + std::to_wstring(feed_->Items()->Count()) + L" items";
-  statusLine_->ShowText(status_);
-  ShowFeed();
+  if (AnswerFor(life, statusLine_->ShowText(status_)).Gone() || ShowFeed().Gone()) return false;
   // Told last: the window's handler may free this page.
   (void)RaiseEvent(OnLoaded, status_, false);
   return true;
 }
 
-void TFeedsPage::ShowFeed() {
+TRaised TFeedsPage::ShowFeed() {
   items_->SetRootNodeCount(0);
   items_->SetRootNodeCount(static_cast<std::uint32_t>(feed_->Items()->Count()));
   items_->Invalidate();
   TMemoryStream page;
   feed_->RenderHTML(&page);
-  pageText_->SetLines(
-      HtmlToText(std::string_view(static_cast<const char*>(page.Memory()), static_cast<size_t>(page.Size()))));
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, pageText_->SetLines(HtmlToText(std::string_view(static_cast<const char*>(page.Memory()),
+                                                                         static_cast<size_t>(page.Size())))));
 }

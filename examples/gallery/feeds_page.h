@@ -23,7 +23,7 @@ class TFeedsPage : public controls::TPcTabSheet {
   BC_CLASS(TFeedsPage, controls::TPcTabSheet)
   explicit TFeedsPage(TComponent* owner);
 
-  void Populate();
+  TRaised Populate();
   // Reads the sample; answers whether it could be read.
   bool LoadSample(TSampleFeed sample);
 
@@ -36,7 +36,7 @@ class TFeedsPage : public controls::TPcTabSheet {
   TTextView* PageText() const { return pageText_; }
 
  private:
-  void ShowFeed();
+  TRaised ShowFeed();
 
   feeds::TFeed* feed_ = nullptr;
   tree::TStringTree* items_ = nullptr;

@@ -13,6 +13,7 @@
 #include "controls/xp_radio_box.h"
 #include "controls/xp_unit.h"
 #include "framework/menus.h"
+#include "sample_lost.h"
 #include "status_line.h"
 
 using namespace controls;
@@ -22,31 +23,32 @@ namespace {
 template <class T>
 T* Place(TWinControl* parent, int left, int top, int width, int height, const wchar_t* caption = nullptr) {
   auto* control = new T(parent);
-  control->SetBounds(left, top, width, height);
-  if (caption) control->SetCaption(caption);
-  control->SetParent(parent);
+  if (control->SetBounds(left, top, width, height).Gone() || (caption && control->SetCaption(caption).Gone()) ||
+      control->SetParent(parent).Gone())
+    SampleLost();
   return control;
 }
 
 // A side panel and a page area with the splitter between, as in the browser's main window.
-void BuildSplitterFrame(TWinControl* host) {
+TRaised BuildSplitterFrame(TWinControl* host) {
   auto* frame = Place<TFlatPanel>(host, 10, 8, 580, 90);
-  frame->SetCaption(L"");
+  if (frame->SetCaption(L"").Gone()) return TRaised(false);
   auto* side = Place<TFlatPanel>(frame, 0, 0, 150, 90, L"Side panel");
-  side->SetAlign(TAlign::alLeft);
+  if (side->SetAlign(TAlign::alLeft).Gone()) return TRaised(false);
   auto* splitter = Place<TMaxSplitter>(frame, 150, 0, 10, 90);
-  splitter->SetAlign(TAlign::alLeft);
+  if (splitter->SetAlign(TAlign::alLeft).Gone()) return TRaised(false);
   splitter->SetMinSize(1);
   splitter->SetButtonWidth(60);
   auto* page = Place<TFlatPanel>(frame, 160, 0, 420, 90, L"Page area");
-  page->SetAlign(TAlign::alClient);
+  if (page->SetAlign(TAlign::alClient).Gone()) return TRaised(false);
   page->SetColor(clWindow);
+  return TRaised(true);
 }
 
 // A status bar of flat panels with the page-loading gauge, and the progress bars.
-void BuildStatusRow(TWinControl* host) {
+TRaised BuildStatusRow(TWinControl* host) {
   auto* status = Place<TFlatPanel>(host, 10, 106, 580, 22);
-  status->SetCaption(L"");
+  if (status->SetCaption(L"").Gone()) return TRaised(false);
   auto* text = Place<TFlatPanel>(status, 2, 2, 200, 18, L"Done");
   text->SetTransparent(true);
   text->SetAlignment(TAlignment::taLeftJustify);
@@ -64,26 +66,27 @@ void BuildStatusRow(TWinControl* host) {
   smooth->SetPosition(60);
   // Turning the bar exchanges its width and height.
   auto* vertical = Place<TFlatProgressBar>(host, 400, 136, 48, 16);
-  vertical->SetOrientation(TProgressBarOrientation::pbVertical);
+  if (vertical->SetOrientation(TProgressBarOrientation::pbVertical).Gone()) return TRaised(false);
   vertical->SetPosition(70);
   auto* disabled = Place<TFlatGauge>(host, 430, 136, 145, 25);
   disabled->SetMinValue(10);
   disabled->SetProgress(55);
   disabled->SetUseAdvColors(true);
   disabled->SetAdvColorBorder(30);
+  return TRaised(true);
 }
 
-void BuildXPRow(TWinControl* host) {
+TRaised BuildXPRow(TWinControl* host) {
   auto* said = new TStatusLine(host);
   // Under the buttons, beside the check boxes: the section keeps its height.
-  said->SetBounds(2, 220, 252, 22);
-  said->ShowText(L"Choose where and what, then Search.");
-  said->SetParent(host);
+  if (said->SetBounds(2, 220, 252, 22).Gone() || said->ShowText(L"Choose where and what, then Search.").Gone() ||
+      said->SetParent(host).Gone())
+    return TRaised(false);
   // Neither button is the form's default or cancel button: Enter and Escape belong to the box that has the focus
   // (the address box, the find bar), not to a sample on one page.
   auto* search = Place<TXP_Button>(host, 10, 192, 75, 24, L"Sear&ch");
   Place<TXP_Button>(host, 92, 192, 75, 24, L"Cancel")->OnClick = [said](TObject*) {
-    said->ShowText(L"Nothing to cancel");
+    if (said->ShowText(L"Nothing to cancel").Gone()) return;
   };
   Place<TXP_Button>(host, 174, 192, 75, 24, L"Disabled")->SetEnabled(false);
   // The access keys are the page's own: the form's bars and menus take the others.
@@ -102,9 +105,12 @@ void BuildXPRow(TWinControl* host) {
       if (place->Checked()) where = StripHotkey(place->Caption());
     String what = title->Checked() ? L"titles" : L"";
     if (address->Checked()) what += what.empty() ? L"addresses" : L" and addresses";
-    said->ShowText(what.empty() ? L"Search in titles or addresses: check one"
-                                : L"Would search the " + where + L" " + what);
+    if (said->ShowText(what.empty() ? L"Search in titles or addresses: check one"
+                                    : L"Would search the " + where + L" " + what)
+            .Gone())
+      return;
   };
+  return TRaised(true);
 }
 
 }  // namespace
@@ -113,8 +119,8 @@ int BuildFlatXPSection(TWinControl* host) {
   InitializeUnit(FlatControlsUnit());
   InitializeUnit(MaxSplitterUnit());
   InitializeUnit(XPUnit());
-  BuildSplitterFrame(host);
-  BuildStatusRow(host);
-  BuildXPRow(host);
+  if (BuildSplitterFrame(host).Gone()) return 0;
+  if (BuildStatusRow(host).Gone()) return 0;
+  if (BuildXPRow(host).Gone()) return 0;
   return 248;
 }

@@ -28,7 +28,7 @@ class TColorSwatch : public TGraphicControl {
   }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     RECT client = ClientRect();
     Canvas()->Pen()->SetColor(clBtnShadow);
     Canvas()->Brush()->SetColor(Color());
@@ -39,6 +39,7 @@ class TColorSwatch : public TGraphicControl {
     Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
     SIZE extent = Canvas()->TextExtent(name);
     Canvas()->TextOut((client.right - extent.cx) / 2, (client.bottom - extent.cy) / 2, name);
+    return TRaised(true);
   }
 
  private:
@@ -53,12 +54,12 @@ class TCounterButton : public TCustomControl {
     SetControlStyle(ControlStyle() - TControlStyleItem::csDoubleClicks);
     SetTabStop(true);
     SetColor(clBtnFace);
-    UpdateCaption();
+    (void)UpdateCaption();
   }
 
   TRaised Click() override {
     ++count_;
-    UpdateCaption();
+    if (UpdateCaption().Gone()) return TRaised(false);
     return TCustomControl::Click();
   }
   void Dispatch(TMessage& message) override {
@@ -80,7 +81,7 @@ class TCounterButton : public TCustomControl {
 
  protected:
   TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
-    if (button == TMouseButton::mbLeft && CanFocus()) SetFocus();
+    if (button == TMouseButton::mbLeft && CanFocus() && SetFocus().Gone()) return TRaised(false);
     pressed_ = button == TMouseButton::mbLeft;
     Invalidate();
     return TCustomControl::MouseDown(button, shift, x, y);
@@ -90,7 +91,7 @@ class TCounterButton : public TCustomControl {
     Invalidate();
     return TCustomControl::MouseUp(button, shift, x, y);
   }
-  void Paint() override {
+  TRaised Paint() override {
     RECT client = ClientRect();
     Canvas()->Brush()->SetColor(hot_ ? cl3DLight : Color());
     Canvas()->FillRect(client);
@@ -105,10 +106,11 @@ class TCounterButton : public TCustomControl {
       InflateRect(&client, -4, -4);
       Canvas()->DrawFocusRect(client);
     }
+    return TRaised(true);
   }
 
  private:
-  void UpdateCaption() { SetCaption(L"Clicked " + std::to_wstring(count_) + L" times"); }
+  TRaised UpdateCaption() { return SetCaption(L"Clicked " + std::to_wstring(count_) + L" times"); }
   int count_ = 0;
   bool pressed_ = false;
   bool hot_ = false;
@@ -121,15 +123,16 @@ class TImageStrip : public TCustomControl {
   TCustomImageList* Images = nullptr;
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ClientRect());
-    if (!Images) return;
+    if (!Images) return TRaised(true);
     for (int i = 0; i < Images->Count(); ++i) {
       int x = 6 + i * (Images->Width() + 8);
       Images->Draw(Canvas(), x, 4, i, true);
       Images->Draw(Canvas(), x, 8 + Images->Height(), i, false);
     }
+    return TRaised(true);
   }
 };
 
@@ -161,21 +164,20 @@ int BuildFrameworkSection(TWinControl* host) {
   const TColor kSwatchColors[] = {clRed, clGreen, clBlue};
   for (int i = 0; i < 3; ++i) {
     auto* swatch = new TColorSwatch(host);
-    swatch->SetBounds(10 + i * 90, 10, 80, 40);
+    if (swatch->SetBounds(10 + i * 90, 10, 80, 40).Gone()) return 0;
     swatch->SetColor(kSwatchColors[i]);
     swatch->SetHint(L"A windowless control|Click it to change its colour");
     swatch->SetShowHint(true);
-    swatch->SetParent(host);
+    if (swatch->SetParent(host).Gone()) return 0;
   }
 
   auto* button = new TCounterButton(host);
-  button->SetBounds(290, 10, 140, 40);
-  button->SetParent(host);
+  if (button->SetBounds(290, 10, 140, 40).Gone() || button->SetParent(host).Gone()) return 0;
 
   auto* layout = new TCaptionPanel(host);
-  layout->SetBounds(10, 60, 280, 100);
+  if (layout->SetBounds(10, 60, 280, 100).Gone()) return 0;
   layout->SetColor(clBtnFace);
-  layout->SetParent(host);
+  if (layout->SetParent(host).Gone()) return 0;
   struct TPiece {
     const wchar_t* Caption;
     TAlign Align;
@@ -188,11 +190,9 @@ int BuildFrameworkSection(TWinControl* host) {
                             {L"alClient", TAlign::alClient, 0xFFFFFF}};
   for (const TPiece& piece : kPieces) {
     auto* box = new TCaptionPanel(host);
-    box->SetBounds(0, 0, 70, 22);
-    box->SetCaption(piece.Caption);
+    if (box->SetBounds(0, 0, 70, 22).Gone() || box->SetCaption(piece.Caption).Gone()) return 0;
     box->SetColor(piece.Color);
-    box->SetAlign(piece.Align);
-    box->SetParent(layout);
+    if (box->SetAlign(piece.Align).Gone() || box->SetParent(layout).Gone()) return 0;
   }
 
   auto* images = new TImageList(host);
@@ -201,7 +201,6 @@ int BuildFrameworkSection(TWinControl* host) {
   for (int i = 0; i < 6; ++i) AddShape(images, i % 4, kShapeColors[i] == clFuchsia ? clPurple : kShapeColors[i]);
   auto* strip = new TImageStrip(host);
   strip->Images = images;
-  strip->SetBounds(300, 60, 6 * 24 + 8, 48);
-  strip->SetParent(host);
+  if (strip->SetBounds(300, 60, 6 * 24 + 8, 48).Gone() || strip->SetParent(host).Gone()) return 0;
   return 170;
 }

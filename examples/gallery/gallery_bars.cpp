@@ -12,6 +12,7 @@
 #include "gallery_form.h"
 #include "gallery_images.h"
 #include "gallery_pages.h"
+#include "sample_lost.h"
 #include "status_line.h"
 #include "toolbars/styled/custom_list.h"
 #include "toolbars/styled/styled_dock.h"
@@ -71,18 +72,16 @@ String WithAccessKey(const String& caption, std::set<wchar_t>& used) {
 
 TStyledDock* MakeDock(TGalleryForm* form, TBarDockPosition position) {
   auto* dock = new TStyledDock(form);
-  dock->SetPosition(position);
-  dock->SetParent(form);
+  if (dock->SetPosition(position).Gone() || dock->SetParent(form).Gone()) SampleLost();
   return dock;
 }
 
 template <class TBar>
 TBar* MakeBar(TGalleryForm* form, const wchar_t* caption, TStyledDock* dock, int row, int pos) {
   auto* bar = new TBar(form);
-  bar->SetCaption(caption);
-  bar->SetDockRow(row);
-  bar->SetDockPos(pos);
-  bar->SetCurrentDock(dock);
+  if (bar->SetCaption(caption).Gone() || bar->SetDockRow(row).Gone() || bar->SetDockPos(pos).Gone() ||
+      bar->SetCurrentDock(dock).Gone())
+    SampleLost();
   return bar;
 }
 
@@ -120,7 +119,7 @@ TBarCustomItem* TGalleryForm::AddCommand(TBarCustomItem* parent, const wchar_t* 
 
 void TGalleryForm::AddSeparator(TBarCustomItem* parent) { parent->Add(new TStyledSeparatorItem(this)); }
 
-void TGalleryForm::BuildBars() {
+TRaised TGalleryForm::BuildBars() {
   images_ = MakeGalleryImages(this);
   topDock_ = MakeDock(this, TBarDockPosition::dpTop);
   TStyledDock* bottomDock = MakeDock(this, TBarDockPosition::dpBottom);
@@ -128,16 +127,17 @@ void TGalleryForm::BuildBars() {
   MakeDock(this, TBarDockPosition::dpRight);
 
   menuBar_ = MakeBar<TStyledToolbar>(this, L"Menu bar", topDock_, 0, 0);
-  menuBar_->SetMenuBar(true);
+  if (menuBar_->SetMenuBar(true).Gone()) return TRaised(false);
   menuBar_->SetImages(images_);
   menuBar_->Items()->SetSubMenuImages(images_);
   BuildStandardBar(topDock_);
   BuildAddressBar(topDock_);
-  BuildLinksBar(topDock_);
-  BuildFavoritesWindow(leftDock);
-  BuildFindBar(bottomDock);
-  BuildFloatingBar();
+  if (BuildLinksBar(topDock_).Gone()) return TRaised(false);
+  if (BuildFavoritesWindow(leftDock).Gone()) return TRaised(false);
+  if (BuildFindBar(bottomDock).Gone()) return TRaised(false);
+  if (BuildFloatingBar().Gone()) return TRaised(false);
   BuildMenus();
+  return TRaised(true);
 }
 
 void TGalleryForm::BuildStandardBar(TStyledDock* dock) {
@@ -184,11 +184,11 @@ void TGalleryForm::BuildStandardBar(TStyledDock* dock) {
   toolbarToggles_.push_back({bar, nullptr});
 }
 
-void TGalleryForm::BuildLinksBar(TStyledDock* dock) {
+TRaised TGalleryForm::BuildLinksBar(TStyledDock* dock) {
   // More links than the row has room for: the rest waits behind the chevron.
   auto* bar = MakeBar<TStyledToolbar>(this, L"Links", dock, 2, 700);
   bar->SetImages(images_);
-  bar->SetFloatingRightX(kLinksFloatingWidth);
+  if (bar->SetFloatingRightX(kLinksFloatingWidth).Gone()) return TRaised(false);
   for (const wchar_t* caption :
        {L"News", L"Weather", L"Sports", L"Mail", L"Maps", L"Music", L"Books", L"Games", L"Films", L"Travel", L"Recipes",
         L"Gardens", L"Photos", L"Radio", L"Shops", L"Homes"}) {
@@ -198,6 +198,7 @@ void TGalleryForm::BuildLinksBar(TStyledDock* dock) {
     };
   }
   toolbarToggles_.push_back({bar, nullptr});
+  return TRaised(true);
 }
 
 void TGalleryForm::BuildAddressBar(TStyledDock* dock) {
@@ -223,12 +224,12 @@ void TGalleryForm::BuildAddressBar(TStyledDock* dock) {
   toolbarToggles_.push_back({bar, nullptr});
 }
 
-void TGalleryForm::BuildFavoritesWindow(TStyledDock* dock) {
+TRaised TGalleryForm::BuildFavoritesWindow(TStyledDock* dock) {
   auto* window = MakeBar<TStyledToolWindow>(this, L"Favorites", dock, 0, 0);
-  window->SetCloseButtonWhenDocked(true);
-  window->SetClientAreaSize(180, 300);
+  if (window->SetCloseButtonWhenDocked(true).Gone() || window->SetClientAreaSize(180, 300).Gone())
+    return TRaised(false);
   auto* list = new tree::TStringTree(this);
-  list->SetAlign(TAlign::alClient);
+  if (list->SetAlign(TAlign::alClient).Gone()) return TRaised(false);
   list->SetBorderStyle(TBorderStyle::bsNone);
   static const wchar_t* const kFavorites[] = {L"Front page",    L"Weather",       L"Old news feed",
                                               L"The tree page", L"Release notes", L"Maps of the old town"};
@@ -251,14 +252,15 @@ void TGalleryForm::BuildFavoritesWindow(TStyledDock* dock) {
         Report(L"Would open the favorite \"" + name + L"\"");
     });
   };
-  list->SetParent(window);
+  if (list->SetParent(window).Gone()) return TRaised(false);
   list->SetRootNodeCount(static_cast<std::uint32_t>(std::size(kFavorites)));
   toolbarToggles_.push_back({window, nullptr});
+  return TRaised(true);
 }
 
-void TGalleryForm::BuildFindBar(TStyledDock* dock) {
+TRaised TGalleryForm::BuildFindBar(TStyledDock* dock) {
   auto* bar = MakeBar<TStyledToolbar>(this, L"Find", dock, 0, 0);
-  bar->SetCloseButtonWhenDocked(true);
+  if (bar->SetCloseButtonWhenDocked(true).Gone()) return TRaised(false);
   bar->SetImages(images_);
   auto* find = new TStyledEditItem(this);
   find->SetEditCaption(L"Find on this page:");
@@ -279,11 +281,12 @@ void TGalleryForm::BuildFindBar(TStyledDock* dock) {
   toolbarToggles_.push_back({bar, nullptr});
   findBar_ = bar;
   findBox_ = find;
+  return TRaised(true);
 }
 
-void TGalleryForm::BuildFloatingBar() {
+TRaised TGalleryForm::BuildFloatingBar() {
   auto* bar = new TStyledToolbar(this);
-  bar->SetCaption(L"Tools");
+  if (bar->SetCaption(L"Tools").Gone()) return TRaised(false);
   bar->SetImages(images_);
   bar->SetCloseButton(true);
   for (auto [caption, image] : {std::pair{L"Favorite", giFavorite}, std::pair{L"Feed", giFeed},
@@ -293,13 +296,14 @@ void TGalleryForm::BuildFloatingBar() {
       RunCommand(name, [this, name] { Report(L"The floating bar's " + name + L" button"); });
     };
   }
-  bar->SetParent(this);
+  if (bar->SetParent(this).Gone()) return TRaised(false);
   // Where a double click on its caption docks it.
   bar->SetDefaultDock(topDock_);
-  bar->FloatOrDock(true);
-  bar->PlaceFloating(POINT{Left() + Width() - 260, Top() + Height() - 140});
+  if (bar->FloatOrDock(true).Gone() || bar->PlaceFloating(POINT{Left() + Width() - 260, Top() + Height() - 140}).Gone())
+    return TRaised(false);
   floatingBar_ = bar;
   toolbarToggles_.push_back({bar, nullptr});
+  return TRaised(true);
 }
 
 void TGalleryForm::BuildMenus() {
@@ -323,8 +327,9 @@ void TGalleryForm::BuildMenus() {
         std::pair{L"As &RTF", TTreeExport::teRtf}}) {
     AddCommand(exports, caption, [this, format = format] {
       ShowPage(FindGalleryPage(L"tree"));
-      treePage_->Export(format);
-      Report(L"Exported the collected rows");
+      const TLifeWatch life = LifeWatch();
+      // The command's last act: the report follows an export that kept the form.
+      if (AnswerFor(life, treePage_->Export(format)).Alive()) Report(L"Exported the collected rows");
     });
   }
   AddSeparator(file);
@@ -333,7 +338,12 @@ void TGalleryForm::BuildMenus() {
       ShortCut(L'P', {TShiftStateItem::ssCtrl}));
   AddSeparator(file);
   AddCommand(
-      file, L"E&xit", [this] { Close(); }, -1, ShortCut(L'Q', {TShiftStateItem::ssCtrl}));
+      file, L"E&xit",
+      [this] {
+        // The command's last act.
+        (void)Close();
+      },
+      -1, ShortCut(L'Q', {TShiftStateItem::ssCtrl}));
 
   TBarCustomItem* edit = AddMenu(root, L"&Edit");
   AddCommand(
@@ -354,7 +364,12 @@ void TGalleryForm::BuildMenus() {
   });
   AddSeparator(edit);
   AddCommand(
-      edit, L"&Find on this page...", [this] { FindOnPage(); }, -1, ShortCut(L'F', {TShiftStateItem::ssCtrl}));
+      edit, L"&Find on this page...",
+      [this] {
+        // The command's last act.
+        (void)FindOnPage();
+      },
+      -1, ShortCut(L'F', {TShiftStateItem::ssCtrl}));
 
   TBarCustomItem* view = AddMenu(root, L"&View");
   TBarCustomItem* bars = AddMenu(view, L"&Toolbars");
@@ -362,8 +377,8 @@ void TGalleryForm::BuildMenus() {
   for (TToolbarToggle& toggle : toolbarToggles_) {
     TBarCustomDockableWindow* bar = toggle.Bar;
     TBarCustomItem* item = AddCommand(bars, WithAccessKey(bar->Caption(), barKeys).c_str(), [this, bar] {
-      bar->SetVisible(!bar->Visible());
-      Report(bar->Caption() + (bar->Visible() ? L" shown" : L" hidden"));
+      // The command's last act: a bar that outlived its handlers is reported.
+      if (bar->SetVisible(!bar->Visible()).Alive()) Report(bar->Caption() + (bar->Visible() ? L" shown" : L" hidden"));
     });
     toggle.Item = item;
     // However the bar comes or goes (this item, its close button), the check says whether it shows.
@@ -391,8 +406,8 @@ void TGalleryForm::BuildMenus() {
       const bool show = !status_->Visible();
       // Controls aligned to one edge take it in the order of their places, and a hidden line keeps the place it
       // had: moved past the bottom first, it comes back under the bottom dock instead of above it.
-      if (show) status_->SetTop(ClientHeight());
-      status_->SetVisible(show);
+      // The command's last act.
+      if (!show || status_->SetTop(ClientHeight()).Alive()) (void)status_->SetVisible(show);
       statusItem->SetChecked(show);
     });
   };
@@ -433,13 +448,14 @@ void TGalleryForm::BuildMenus() {
       -1, ShortCut(VK_F1, {}));
 }
 
-void TGalleryForm::FindOnPage() {
-  findBar_->SetVisible(true);
+TRaised TGalleryForm::FindOnPage() {
+  if (findBar_->SetVisible(true).Gone()) return TRaised(false);
   TBarView* view = findBar_->View();
   TBarItemViewer* box = view->Find(findBox_);
-  if (!box) return;
+  if (!box) return TRaised(true);
   // The box opens for typing as Enter on it does from the keyboard.
-  if (view->SetSelected(box).Gone()) return;
+  if (view->SetSelected(box).Gone()) return TRaised(false);
   PostMessageW(findBar_->Handle(), WM_KEYDOWN, VK_RETURN, 1);
-  if (view->EnterToolbarLoop(false, false, false).Gone()) return;
+  if (view->EnterToolbarLoop(false, false, false).Gone()) return TRaised(false);
+  return TRaised(true);
 }

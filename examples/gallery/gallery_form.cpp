@@ -27,7 +27,7 @@ constexpr int kMinimumHeight = 300;
 }  // namespace
 
 TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
-  SetCaption(L"Component gallery");
+  (void)SetCaption(L"Component gallery");
   SetKeyPreview(true);
   // Narrower than this, a bar's first item (the address box) would pass the edge, since docks never cut it.
   Constraints()->SetMinWidth(kMinimumWidth);
@@ -35,8 +35,8 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   const RECT work = Screen->WorkAreaRect();
   const int width = std::min(kPreferredWidth, static_cast<int>(work.right - work.left));
   const int height = std::min(kPreferredHeight, static_cast<int>(work.bottom - work.top));
-  SetBounds(work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2, width,
-            height);
+  (void)SetBounds(work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2,
+                  width, height);
 
   // Whoever switches the theme, the Themes menu's checks follow.
   switcher_ = new TStyledSwitcher(this);
@@ -44,19 +44,19 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   SelectTheme(L"Default");
 
   status_ = new TStatusLine(this);
-  status_->SetHeight(22);
-  status_->SetAlign(TAlign::alBottom);
-  status_->SetParent(this);
-  BuildBars();
+  (void)status_->SetHeight(22);
+  (void)status_->SetAlign(TAlign::alBottom);
+  (void)status_->SetParent(this);
+  (void)BuildBars();
 
   pages_ = new controls::TPcPageControl(this);
   // Raised tabs, the selected one joined to its page: in the flat style it differs from the others by a line.
   pages_->SetStyle(controls::TPcTabStyle::pctsTabs);
-  pages_->SetAlign(TAlign::alClient);
-  pages_->SetParent(this);
+  (void)pages_->SetAlign(TAlign::alClient);
+  (void)pages_->SetParent(this);
   for (const TGalleryPageInfo& info : GalleryPages()) {
     controls::TPcTabSheet* page = info.Create(this, pages_);
-    page->SetCaption(info.Caption);
+    (void)page->SetCaption(info.Caption);
     if (auto* feeds = ObjectAs<TFeedsPage>(page)) {
       feedsPage_ = feeds;
       feeds->OnLoaded = [this](const String& status, bool failed) { Report(status, failed); };
@@ -70,7 +70,7 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
 
 bool TGalleryForm::ShowPage(int index) {
   if (index < 0 || index >= pages_->PageCount()) return false;
-  pages_->SetActivePageIndex(index);
+  if (pages_->SetActivePageIndex(index).Gone()) return false;
   MarkActivePage();
   return true;
 }
@@ -98,7 +98,7 @@ TRaised TGalleryForm::IsShortCut(TMessage& message, bool& handled) {
 TRaised TGalleryForm::Resize() {
   if (TForm::Resize().Gone()) return TRaised(false);
   // The floating bar stays inside the form when the form shrinks.
-  if (floatingBar_ && floatingBar_->Floating()) floatingBar_->MoveOnScreen(true);
+  if (floatingBar_ && floatingBar_->Floating() && floatingBar_->MoveOnScreen(true).Gone()) return TRaised(false);
   return TRaised(true);
 }
 
@@ -112,7 +112,8 @@ void TGalleryForm::RunCommand(const String& caption, const TCommand& command) {
 }
 
 void TGalleryForm::Report(const String& text, bool failed) {
-  if (status_) status_->ShowText(text, failed);
+  // The report's last act, as it is its callers'.
+  if (status_) (void)status_->ShowText(text, failed);
 }
 
 void TGalleryForm::SavePicture() {

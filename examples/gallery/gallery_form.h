@@ -55,14 +55,14 @@ class TGalleryForm : public TForm {
     toolbars::TBarCustomItem* Item;
   };
 
-  void BuildBars();
+  TRaised BuildBars();
   void BuildMenus();
   void BuildStandardBar(toolbars::TStyledDock* dock);
   void BuildAddressBar(toolbars::TStyledDock* dock);
-  void BuildLinksBar(toolbars::TStyledDock* dock);
-  void BuildFavoritesWindow(toolbars::TStyledDock* dock);
-  void BuildFindBar(toolbars::TStyledDock* dock);
-  void BuildFloatingBar();
+  TRaised BuildLinksBar(toolbars::TStyledDock* dock);
+  TRaised BuildFavoritesWindow(toolbars::TStyledDock* dock);
+  TRaised BuildFindBar(toolbars::TStyledDock* dock);
+  TRaised BuildFloatingBar();
   toolbars::TBarCustomItem* AddMenu(toolbars::TBarCustomItem* parent, const wchar_t* caption);
   toolbars::TBarCustomItem* AddCommand(toolbars::TBarCustomItem* parent, const wchar_t* caption, TCommand command,
                                        int image = -1, TShortCut shortCut = 0);
@@ -71,7 +71,7 @@ class TGalleryForm : public TForm {
   void Report(const String& text, bool failed = false);
   void SavePicture();
   // Shows the Find bar and opens its box for typing.
-  void FindOnPage();
+  TRaised FindOnPage();
   void SyncThemeItems();
   // The Go to page menu checks the page shown, and its tab is highlighted.
   void MarkActivePage();

@@ -6,6 +6,7 @@
 #include "flat_xp_section.h"
 #include "framework/sys_utils.h"
 #include "framework_section.h"
+#include "sample_lost.h"
 #include "section_sheet.h"
 #include "shell_section.h"
 #include "standard_controls_section.h"
@@ -23,16 +24,14 @@ namespace {
 template <const std::vector<TGallerySectionInfo>& (*Sections)()>
 TPcTabSheet* CreateSectionSheet(TComponent* owner, TPcPageControl* control) {
   auto* sheet = new TSectionSheet(owner);
-  sheet->SetPageControl(control);
-  sheet->AddSections(Sections());
+  if (sheet->SetPageControl(control).Gone() || sheet->AddSections(Sections()).Gone()) SampleLost();
   return sheet;
 }
 
 template <class TPage>
 TPcTabSheet* CreatePage(TComponent* owner, TPcPageControl* control) {
   auto* page = new TPage(owner);
-  page->SetPageControl(control);
-  page->Populate();
+  if (page->SetPageControl(control).Gone() || page->Populate().Gone()) SampleLost();
   return page;
 }
 

@@ -33,14 +33,18 @@ void RunGallery(const TGalleryOptions& options) {
   Application->SetShowHint(true);
   TGalleryForm* form = Application->CreateForm<TGalleryForm>();
   ApplyGalleryOptions(form, options);
+  // The program's last act.
   if (options.Screenshot.empty())
-    Application->Run();
+    (void)Application->Run();
   else
-    RenderGallery(form, options.Screenshot);
+    (void)RenderGallery(form, options.Screenshot);
 }
 
-void RenderGallery(TGalleryForm* form, const String& fileName) {
-  form->Show();
+TRaised RenderGallery(TGalleryForm* form, const String& fileName) {
+  const TLifeWatch life = form->LifeWatch();
+  if (form->Show().Gone()) return TRaised(false);
   Application->ProcessMessages();
+  if (life.Ended()) return TRaised(false);
   SaveScreenshot(form, fileName);
+  return TRaised(true);
 }

@@ -2,6 +2,7 @@
 // into a picture file.
 #pragma once
 
+#include "framework/raise_event.h"
 #include "gallery_options.h"
 
 class TGalleryForm;
@@ -12,5 +13,6 @@ void ApplyGalleryOptions(TGalleryForm* form, const TGalleryOptions& options);
 // The program's run: the application's title and hints, the main form with the command line's choices, then the
 // message loop until the main form closes, or for a screenshot the picture instead. The units stay started.
 void RunGallery(const TGalleryOptions& options);
-// Shows the form, lets it finish painting and writes it, frame and floating bars included, as a PNG file.
-void RenderGallery(TGalleryForm* form, const String& fileName);
+// Shows the form, lets it finish painting and writes it, frame and floating bars included, as a PNG file; whether
+// the form outlived its handlers.
+TRaised RenderGallery(TGalleryForm* form, const String& fileName);

@@ -19,7 +19,7 @@ class TGallerySection : public TCustomControl {
   }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     RECT client = ClientRect();
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(client);
@@ -30,6 +30,7 @@ class TGallerySection : public TCustomControl {
     Canvas()->Font()->SetStyle({TFontStyle::fsBold});
     Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
     Canvas()->TextOut(kMargin, (kTitleHeight - Canvas()->TextHeight(Caption())) / 2, Caption());
+    return TRaised(true);
   }
 };
 
@@ -41,29 +42,29 @@ class TSectionBody : public TCustomControl {
   }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ClientRect());
+    return TRaised(true);
   }
 };
 
 }  // namespace
 
-void TSectionSheet::AddSections(const std::vector<TGallerySectionInfo>& sections) {
+TRaised TSectionSheet::AddSections(const std::vector<TGallerySectionInfo>& sections) {
   for (const TGallerySectionInfo& info : sections) {
     auto* section = new TGallerySection(this);
-    section->SetCaption(info.Title);
-    section->SetParent(this);
+    if (section->SetCaption(info.Title).Gone() || section->SetParent(this).Gone()) return TRaised(false);
     auto* body = new TSectionBody(this);
-    body->SetBounds(0, kTitleHeight, kSectionWidth, 10);
-    body->SetParent(section);
+    if (body->SetBounds(0, kTitleHeight, kSectionWidth, 10).Gone() || body->SetParent(section).Gone())
+      return TRaised(false);
     body->SetParentColor(true);
     const int height = info.Build(body);
-    body->SetHeight(height);
-    section->SetBounds(0, 0, kSectionWidth, kTitleHeight + height);
+    if (body->SetHeight(height).Gone()) return TRaised(false);
+    if (section->SetBounds(0, 0, kSectionWidth, kTitleHeight + height).Gone()) return TRaised(false);
     sections_.push_back(section);
   }
-  FlowSections();
+  return FlowSections();
 }
 
 void TSectionSheet::CreateParams(TCreateParams& params) {
@@ -73,20 +74,19 @@ void TSectionSheet::CreateParams(TCreateParams& params) {
 
 TRaised TSectionSheet::Resize() {
   if (controls::TPcTabSheet::Resize().Gone()) return TRaised(false);
-  FlowSections();
-  return TRaised(true);
+  return FlowSections();
 }
 
 void TSectionSheet::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case WM_HSCROLL:
     case WM_VSCROLL:
-      Scroll(message.Msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(message.WParam));
+      if (Scroll(message.Msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(message.WParam)).Gone()) return;
       message.Result = 0;
       return;
     case WM_MOUSEWHEEL: {
       const int lines = GET_WHEEL_DELTA_WPARAM(message.WParam) / WHEEL_DELTA * 3;
-      ScrollTo(POINT{scrollPos_.x, scrollPos_.y - lines * kWheelLine});
+      if (ScrollTo(POINT{scrollPos_.x, scrollPos_.y - lines * kWheelLine}).Gone()) return;
       message.Result = 0;
       return;
     }
@@ -95,10 +95,12 @@ void TSectionSheet::Dispatch(TMessage& message) {
   }
 }
 
-void TSectionSheet::FlowSections() {
+TRaised TSectionSheet::FlowSections() {
   // Showing or hiding a scroll bar resizes the page, which flows it again: the outer flow does the work.
-  if (flowing_) return;
+  if (flowing_) return TRaised(true);
   flowing_ = true;
+  // A scroll bar that comes or goes resizes the page, which raises its handlers.
+  const TLifeWatch life = LifeWatch();
   // A bar that comes or goes changes the room the next pass has; two more passes settle it.
   for (int pass = 0; pass < 3; ++pass) {
     // Down a column until the next section would pass the bottom, then on to the next column; a section taller
@@ -120,10 +122,12 @@ void TSectionSheet::FlowSections() {
     }
     const SIZE client{ClientWidth(), ClientHeight()};
     UpdateScrollBars();
+    if (life.Ended()) return TRaised(false);
     if (client.cx == ClientWidth() && client.cy == ClientHeight()) break;
   }
-  PlaceSections();
+  if (PlaceSections().Gone()) return TRaised(false);
   flowing_ = false;
+  return TRaised(true);
 }
 
 void TSectionSheet::UpdateScrollBars() {
@@ -144,23 +148,28 @@ void TSectionSheet::UpdateScrollBars() {
   }
 }
 
-void TSectionSheet::PlaceSections() {
+TRaised TSectionSheet::PlaceSections() {
+  const TLifeWatch life = LifeWatch();
   for (size_t i = 0; i < sections_.size(); ++i) {
     const int left = places_[i].x - scrollPos_.x;
     const int top = places_[i].y - scrollPos_.y;
     TWinControl* section = sections_[i];
     if (section->Left() != left || section->Top() != top)
-      section->SetBounds(left, top, kSectionWidth, section->Height());
+      if (AnswerFor(life, section->SetBounds(left, top, kSectionWidth, section->Height())).Gone())
+        return TRaised(false);
   }
+  return TRaised(true);
 }
 
-void TSectionSheet::ScrollTo(POINT pos) {
+TRaised TSectionSheet::ScrollTo(POINT pos) {
   scrollPos_ = pos;
+  const TLifeWatch life = LifeWatch();
   UpdateScrollBars();
-  PlaceSections();
+  if (life.Ended()) return TRaised(false);
+  return PlaceSections();
 }
 
-void TSectionSheet::Scroll(int bar, WORD request) {
+TRaised TSectionSheet::Scroll(int bar, WORD request) {
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
   info.fMask = SIF_ALL;
@@ -192,7 +201,7 @@ void TSectionSheet::Scroll(int bar, WORD request) {
       pos = info.nMax;
       break;
     default:
-      return;
+      return TRaised(true);
   }
-  ScrollTo(bar == SB_HORZ ? POINT{pos, scrollPos_.y} : POINT{scrollPos_.x, pos});
+  return ScrollTo(bar == SB_HORZ ? POINT{pos, scrollPos_.y} : POINT{scrollPos_.x, pos});
 }

@@ -21,12 +21,12 @@ class TSectionSheet : public controls::TPcTabSheet {
   explicit TSectionSheet(TComponent* owner) : controls::TPcTabSheet(owner) {}
 
   // Adds the sections in order; call once the sheet has its page control.
-  void AddSections(const std::vector<TGallerySectionInfo>& sections);
+  TRaised AddSections(const std::vector<TGallerySectionInfo>& sections);
   const std::vector<TWinControl*>& Sections() const { return sections_; }
   // The scroll position: the content's point at the page's top left corner.
   POINT ScrollPos() const { return scrollPos_; }
   // Scrolls to that content point, kept inside the content.
-  void ScrollTo(POINT pos);
+  TRaised ScrollTo(POINT pos);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -34,10 +34,10 @@ class TSectionSheet : public controls::TPcTabSheet {
   void Dispatch(TMessage& message) override;
 
  private:
-  void FlowSections();
+  TRaised FlowSections();
   void UpdateScrollBars();
-  void PlaceSections();
-  void Scroll(int bar, WORD request);
+  TRaised PlaceSections();
+  TRaised Scroll(int bar, WORD request);
 
   std::vector<TWinControl*> sections_;
   // Where each section stands in the content, whatever the scroll position.

@@ -26,7 +26,7 @@ class TNamedColor : public TGraphicControl {
   explicit TNamedColor(TComponent* owner) : TGraphicControl(owner) { SetParentColor(false); }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     const RECT client = ClientRect();
     Canvas()->Pen()->SetColor(clBtnShadow);
     Canvas()->Brush()->SetColor(Color());
@@ -34,6 +34,7 @@ class TNamedColor : public TGraphicControl {
     Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
     Canvas()->Font()->SetColor(clWindowText);
     Canvas()->TextOut(client.bottom + 6, (client.bottom - Canvas()->TextHeight(L"Ag")) / 2, ColorToString(Color()));
+    return TRaised(true);
   }
 };
 
@@ -43,7 +44,7 @@ class TPalette : public TGraphicControl {
   using TGraphicControl::TGraphicControl;
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     int x = 0;
     for (const TColorName& entry : ExtendedColorNames()) {
       Canvas()->Pen()->SetColor(clBtnShadow);
@@ -51,6 +52,7 @@ class TPalette : public TGraphicControl {
       Canvas()->Rectangle({x, 0, x + kPaletteCell, kPaletteCell});
       x += kPaletteCell + 2;
     }
+    return TRaised(true);
   }
 };
 
@@ -60,14 +62,16 @@ int BuildShellSection(TWinControl* host) {
   InitializeUnit(SystemRoutinesUnit());
 
   auto* palette = new TPalette(host);
-  palette->SetBounds(10, 8, static_cast<int>(ExtendedColorNames().size()) * (kPaletteCell + 2), kPaletteCell);
+  if (palette->SetBounds(10, 8, static_cast<int>(ExtendedColorNames().size()) * (kPaletteCell + 2), kPaletteCell)
+          .Gone())
+    return 0;
   palette->SetHint(L"Point at a colour: the picker reads it from the screen");
-  palette->SetParent(host);
+  if (palette->SetParent(host).Gone()) return 0;
 
   auto* underMouse = new TNamedColor(host);
-  underMouse->SetBounds(10, 34, 220, 22);
+  if (underMouse->SetBounds(10, 34, 220, 22).Gone()) return 0;
   underMouse->SetColor(clOrange);
-  underMouse->SetParent(host);
+  if (underMouse->SetParent(host).Gone()) return 0;
 
   auto* picker = new TSysColorPicker(host);
   picker->SetOnTimer([picker, underMouse](TObject*) {
@@ -76,9 +80,9 @@ int BuildShellSection(TWinControl* host) {
   });
 
   auto* said = new TStatusLine(host);
-  said->SetBounds(2, 62, 596, 22);
-  said->ShowText(L"The tray icon's menu: from the icon or from the button.");
-  said->SetParent(host);
+  if (said->SetBounds(2, 62, 596, 22).Gone() ||
+      said->ShowText(L"The tray icon's menu: from the icon or from the button.").Gone() || said->SetParent(host).Gone())
+    return 0;
 
   auto* menu = new TPopupMenu(host);
   const std::pair<const wchar_t*, TNotifyEvent> items[] = {
@@ -86,14 +90,15 @@ int BuildShellSection(TWinControl* host) {
        [host](TObject*) {
          if (TCustomForm* form = GetParentForm(host)) {
            if (IsIconic(form->Handle())) ShowWindow(form->Handle(), SW_RESTORE);
-           form->Show();
+           if (form->Show().Gone()) return;
            SetForegroundWindow(form->Handle());
          }
        }},
       {L"-", nullptr},
       {L"&About the tray icon",
        [said](TObject*) {
-         said->ShowText(L"The tray icon shows the gallery's hint and this menu; Show the gallery is its default.");
+         (void)said->ShowText(
+             L"The tray icon shows the gallery's hint and this menu; Show the gallery is its default.");
        }},
   };
   for (const auto& [caption, click] : items) {
@@ -112,11 +117,10 @@ int BuildShellSection(TWinControl* host) {
   tray->SetVisible(true);
 
   auto* menuButton = new TSpeedButton(host);
-  menuButton->SetBounds(250, 34, 160, 22);
-  menuButton->SetCaption(L"Tray icon's menu");
+  if (menuButton->SetBounds(250, 34, 160, 22).Gone() || menuButton->SetCaption(L"Tray icon's menu").Gone()) return 0;
   menuButton->OnClick = [tray](TObject*) {
     if (tray->PopupAtCursor().Gone()) return;
   };
-  menuButton->SetParent(host);
+  if (menuButton->SetParent(host).Gone()) return 0;
   return 90;
 }

@@ -9,44 +9,37 @@
 
 int BuildStandardControlsSection(TWinControl* host) {
   auto* edit = new TEdit(host);
-  edit->SetBounds(10, 10, 200, 22);
-  edit->SetText(L"An edit box: type here");
-  edit->SetParent(host);
+  if (edit->SetBounds(10, 10, 200, 22).Gone() || edit->SetText(L"An edit box: type here").Gone() ||
+      edit->SetParent(host).Gone())
+    return 0;
 
   auto* combo = new TCustomComboBox(host);
-  combo->SetBounds(220, 10, 170, 22);
-  combo->SetParent(host);
+  if (combo->SetBounds(220, 10, 170, 22).Gone() || combo->SetParent(host).Gone()) return 0;
   for (const wchar_t* entry : {L"Combo box: first", L"Second entry", L"Third entry"}) combo->Items()->Add(entry);
   combo->SetItemIndex(0);
 
   int left = 400;
   for (const wchar_t* caption : {L"Left", L"Centre", L"Right"}) {
     auto* button = new TSpeedButton(host);
-    button->SetBounds(left, 10, 62, 22);
-    button->SetCaption(caption);
+    if (button->SetBounds(left, 10, 62, 22).Gone() || button->SetCaption(caption).Gone()) return 0;
     button->SetGroupIndex(1);
-    button->SetParent(host);
+    if (button->SetParent(host).Gone()) return 0;
     if (left == 400) button->SetDown(true);
     left += 62;
   }
 
   auto* frame = new TCaptionPanel(host);
-  frame->SetBounds(10, 42, 580, 70);
-  frame->SetParent(host);
+  if (frame->SetBounds(10, 42, 580, 70).Gone() || frame->SetParent(host).Gone()) return 0;
   auto* side = new TCaptionPanel(host);
-  side->SetWidth(180);
-  side->SetAlign(TAlign::alLeft);
+  if (side->SetWidth(180).Gone() || side->SetAlign(TAlign::alLeft).Gone()) return 0;
   side->SetColor(static_cast<TColor>(0xF0E0C8));
-  side->SetCaption(L"Drag the splitter");
-  side->SetParent(frame);
+  if (side->SetCaption(L"Drag the splitter").Gone() || side->SetParent(frame).Gone()) return 0;
   auto* splitter = new TSplitter(host);
-  splitter->SetWidth(5);
-  splitter->SetAlign(TAlign::alLeft);
-  splitter->SetParent(frame);
+  if (splitter->SetWidth(5).Gone() || splitter->SetAlign(TAlign::alLeft).Gone() || splitter->SetParent(frame).Gone())
+    return 0;
   auto* rest = new TCaptionPanel(host);
-  rest->SetAlign(TAlign::alClient);
+  if (rest->SetAlign(TAlign::alClient).Gone()) return 0;
   rest->SetColor(clWindow);
-  rest->SetCaption(L"The rest of the frame");
-  rest->SetParent(frame);
+  if (rest->SetCaption(L"The rest of the frame").Gone() || rest->SetParent(frame).Gone()) return 0;
   return 122;
 }

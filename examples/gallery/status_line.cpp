@@ -9,11 +9,12 @@ constexpr UINT kWrappedFormat = DT_WORDBREAK | DT_NOPREFIX;
 
 }  // namespace
 
-void TStatusLine::ShowText(const String& text, bool failed) {
+TRaised TStatusLine::ShowText(const String& text, bool failed) {
   failed_ = failed;
-  SetCaption(text);
+  if (SetCaption(text).Gone()) return TRaised(false);
   Invalidate();
-  if (RaiseEvent(OnChange, this).Gone()) return;
+  if (RaiseEvent(OnChange, this).Gone()) return TRaised(false);
+  return TRaised(true);
 }
 
 void TStatusLine::SetWordWrap(bool value) {
@@ -40,7 +41,7 @@ int TStatusLine::WrappedHeight(int width) {
   return height;
 }
 
-void TStatusLine::Paint() {
+TRaised TStatusLine::Paint() {
   Canvas()->Brush()->SetColor(clBtnFace);
   Canvas()->FillRect(ClientRect());
   Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
@@ -57,4 +58,5 @@ void TStatusLine::Paint() {
     DrawTextW(Canvas()->Handle(), caption.c_str(), -1, &text,
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
+  return TRaised(true);
 }

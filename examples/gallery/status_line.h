@@ -8,7 +8,7 @@ class TStatusLine : public TCustomControl {
   BC_CLASS(TStatusLine, TCustomControl)
   explicit TStatusLine(TComponent* owner) : TCustomControl(owner) {}
 
-  void ShowText(const String& text, bool failed = false);
+  TRaised ShowText(const String& text, bool failed = false);
   bool Failed() const { return failed_; }
 
   bool WordWrap() const { return wordWrap_; }
@@ -20,7 +20,7 @@ class TStatusLine : public TCustomControl {
   TNotifyEvent OnChange;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   // The text's room in a client rectangle.

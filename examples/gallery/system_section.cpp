@@ -53,12 +53,11 @@ class TProcessList : public TStringTree {
 
 int BuildSystemSection(TWinControl* host) {
   auto* machine = new TStatusLine(host);
-  machine->SetBounds(2, 6, 596, 22);
-  machine->ShowText(MachineText());
-  machine->SetParent(host);
+  if (machine->SetBounds(2, 6, 596, 22).Gone() || machine->ShowText(MachineText()).Gone() ||
+      machine->SetParent(host).Gone())
+    return 0;
   auto* list = new TProcessList(host);
-  list->SetBounds(10, 32, 580, 160);
-  list->SetParent(host);
+  if (list->SetBounds(10, 32, 580, 160).Gone() || list->SetParent(host).Gone()) return 0;
   list->SetRootNodeCount(list->Count());
   return 200;
 }

@@ -4,7 +4,7 @@
 
 TTextView::TTextView(TComponent* owner) : TCustomEdit(owner) { SetReadOnly(true); }
 
-void TTextView::SetLines(const String& text) {
+TRaised TTextView::SetLines(const String& text) {
   // Cut at the end of the last line that fits, or inside a line longer than the whole room.
   size_t shown = text.size();
   if (shown > ShownCharacters) {
@@ -22,7 +22,8 @@ void TTextView::SetLines(const String& text) {
     if (!lines.empty() && lines.back() != L'\n') lines += L"\r\n";
     lines += L"(and " + std::to_wstring(text.size() - shown) + L" more characters, not shown here)";
   }
-  SetText(lines);
+  if (SetText(lines).Gone()) return TRaised(false);
+  return TRaised(true);
 }
 
 void TTextView::CreateParams(TCreateParams& params) {

@@ -12,7 +12,7 @@ class TTextView : public TCustomEdit {
   // ShownCharacters the box shows the lines that fit in as many and says how much more there is: the platform's box
   // takes a moment for every line it lays out, so that a text of a hundred thousand lines would stop the program
   // for many seconds.
-  void SetLines(const String& text);
+  TRaised SetLines(const String& text);
 
   static constexpr size_t ShownCharacters = 8192;
 

@@ -262,12 +262,12 @@ class TThemePartsPanel : public TCustomControl {
   }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     TCanvas* canvas = Canvas();
     canvas->Brush()->SetColor(clBtnFace);
     canvas->FillRect(ClientRect());
     TStyledTheme* theme = CurrentTheme();
-    if (!theme) return;
+    if (!theme) return TRaised(true);
     for (size_t i = 0; i < std::size(kSamples); ++i) {
       const int column = static_cast<int>(i) % kColumns;
       const int row = static_cast<int>(i) / kColumns;
@@ -284,6 +284,7 @@ class TThemePartsPanel : public TCustomControl {
       canvas->Font()->SetColor(clBtnText);
       canvas->TextRect(label, kSamples[i].Label, DT_SINGLELINE | DT_CENTER | DT_NOPREFIX);
     }
+    return TRaised(true);
   }
 
  private:
@@ -295,7 +296,7 @@ class TThemePartsPanel : public TCustomControl {
 int BuildThemePartsSection(TWinControl* host) {
   const int rows = (static_cast<int>(std::size(kSamples)) + kColumns - 1) / kColumns;
   auto* panel = new TThemePartsPanel(host);
-  panel->SetBounds(0, 0, kColumns * kCellWidth + 4, rows * kRowHeight + 4);
-  panel->SetParent(host);
+  if (panel->SetBounds(0, 0, kColumns * kCellWidth + 4, rows * kRowHeight + 4).Gone() || panel->SetParent(host).Gone())
+    return 0;
   return panel->Height();
 }

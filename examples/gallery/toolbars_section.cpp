@@ -6,6 +6,7 @@
 #include "framework/image_list.h"
 #include "framework/startup.h"
 #include "gallery_images.h"
+#include "sample_lost.h"
 #include "status_line.h"
 #include "toolbars/bars/tool_window.h"
 #include "toolbars/bars/toolbar.h"
@@ -55,26 +56,23 @@ class TBarFrame : public TCustomControl {
 TBarCustomToolbar* AddToolbar(TComponent* owner, TBarDock* dock, int row, int pos) {
   auto* bar = new TBarCustomToolbar(owner);
   bar->SetHideWhenInactive(false);
-  bar->SetDockRow(row);
-  bar->SetDockPos(pos);
-  bar->SetCurrentDock(dock);
+  if (bar->SetDockRow(row).Gone() || bar->SetDockPos(pos).Gone() || bar->SetCurrentDock(dock).Gone()) SampleLost();
   return bar;
 }
 
 // A menu bar, a toolbar with a hosted edit box and one that a neighbour cuts short with its chevron, and a tool
 // window on the left, all docked in one frame.
-void BuildDockedBars(TWinControl* host, int top, TCustomImageList* images) {
+TRaised BuildDockedBars(TWinControl* host, int top, TCustomImageList* images) {
   auto* frame = new TBarFrame(host);
-  frame->SetBounds(10, top, 580, 130);
-  frame->SetParent(host);
+  if (frame->SetBounds(10, top, 580, 130).Gone() || frame->SetParent(host).Gone()) return TRaised(false);
   auto* topDock = new TBarDock(frame);
-  topDock->SetParent(frame);
+  if (topDock->SetParent(frame).Gone()) return TRaised(false);
   auto* leftDock = new TBarDock(frame);
-  leftDock->SetPosition(TBarDockPosition::dpLeft);
-  leftDock->SetParent(frame);
+  if (leftDock->SetPosition(TBarDockPosition::dpLeft).Gone() || leftDock->SetParent(frame).Gone())
+    return TRaised(false);
 
   TBarCustomToolbar* menuBar = AddToolbar(host, topDock, 0, 0);
-  menuBar->SetMenuBar(true);
+  if (menuBar->SetMenuBar(true).Gone()) return TRaised(false);
   // The form's own menu bar owns the access keys: these samples show none.
   for (const wchar_t* caption : {L"File", L"Edit", L"View", L"Favorites", L"Help"}) {
     auto* menu = new TSubmenuItem(host);
@@ -90,9 +88,9 @@ void BuildDockedBars(TWinControl* host, int top, TCustomImageList* images) {
   AddItem(host, buttons->Items(), L"Forward", 1);
   buttons->Items()->Add(new TBarSeparatorItem(host));
   auto* address = new TEdit(host);
-  address->SetText(L"about:blank");
-  address->SetBounds(0, 0, 110, 20);
-  address->SetParent(buttons);
+  if (address->SetText(L"about:blank").Gone() || address->SetBounds(0, 0, 110, 20).Gone() ||
+      address->SetParent(buttons).Gone())
+    return TRaised(false);
 
   TBarCustomToolbar* links = AddToolbar(host, topDock, 1, 320);
   links->SetImages(images);
@@ -101,13 +99,13 @@ void BuildDockedBars(TWinControl* host, int top, TCustomImageList* images) {
 
   auto* panel = new TBarToolWindow(host);
   panel->SetHideWhenInactive(false);
-  panel->SetParent(frame);
-  panel->SetClientAreaSize(90, 60);
-  panel->SetCurrentDock(leftDock);
+  if (panel->SetParent(frame).Gone() || panel->SetClientAreaSize(90, 60).Gone() ||
+      panel->SetCurrentDock(leftDock).Gone())
+    return TRaised(false);
   auto* search = new TEdit(host);
-  search->SetText(L"Search");
-  search->SetBounds(4, 4, 80, 20);
-  search->SetParent(panel);
+  if (search->SetText(L"Search").Gone() || search->SetBounds(4, 4, 80, 20).Gone() || search->SetParent(panel).Gone())
+    return TRaised(false);
+  return TRaised(true);
 }
 
 // Every plain item of the samples says it was clicked.
@@ -117,7 +115,7 @@ void ReportClicks(TWinControl* host, TStatusLine* said) {
     if (!item || ObjectAs<TBarRootItem>(item) || item->HasStyle(isSubmenu) || item->HasStyle(isSeparator)) continue;
     const String caption = item->Caption();
     const String name = caption.substr(0, caption.find(L'\t'));
-    item->OnClick = [said, name](TObject*) { said->ShowText(L"Clicked the sample \"" + name + L"\""); };
+    item->OnClick = [said, name](TObject*) { (void)said->ShowText(L"Clicked the sample \"" + name + L"\""); };
   }
 }
 
@@ -145,11 +143,11 @@ int BuildToolbarsSection(TWinControl* host) {
   auto* menu = new bar_host::TBarHostWindow(host, host, RECT{130, 40, 330, 150}, root, false);
   menu->SetColor(clMenu);
   if (menu->View()->SetSelected(menu->View()->Viewers(4)).Gone()) return 0;
-  BuildDockedBars(host, 210, images);
+  if (BuildDockedBars(host, 210, images).Gone()) return 0;
   auto* said = new TStatusLine(host);
-  said->SetBounds(2, 346, 596, 22);
-  said->ShowText(L"Click the samples' buttons and menus.");
-  said->SetParent(host);
+  if (said->SetBounds(2, 346, 596, 22).Gone() || said->ShowText(L"Click the samples' buttons and menus.").Gone() ||
+      said->SetParent(host).Gone())
+    return 0;
   ReportClicks(host, said);
   return 372;
 }

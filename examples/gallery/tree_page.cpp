@@ -105,7 +105,10 @@ const TExportButton kExportButtons[] = {{L"Export as text", L"Text", TTreeExport
 
 }  // namespace
 
-TTreePage::TTreePage(TComponent* owner) : controls::TPcTabSheet(owner) { SetCaption(L"Tree"); }
+TTreePage::TTreePage(TComponent* owner) : controls::TPcTabSheet(owner) {
+  // Nothing handles the events of a control in the making.
+  (void)SetCaption(L"Tree");
+}
 
 String TTreePage::RowName(TBaseTree* tree, PTreeNode node) const {
   auto typed = typedNames_.find(node);
@@ -142,12 +145,12 @@ TStringTree* TTreePage::MakeTree(bool large) {
   // A deletion is told before the rows go: told a moment later, the counts are the new ones, and a run of changes
   // is counted once.
   tree->SetChangeDelay(kCountDelay);
-  tree->OnStructureChange = [this](TBaseTree* sender, PTreeNode, TChangeReason) { RowsChanged(sender); };
+  tree->OnStructureChange = [this](TBaseTree* sender, PTreeNode, TChangeReason) { (void)RowsChanged(sender); };
   // Rows pasted, dropped or moved in are told one by one, inside the update bracket of the paste or drop.
-  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) { RowsMoved(sender); };
-  tree->OnNodeMoved = [this](TBaseTree* sender, PTreeNode) { RowsMoved(sender); };
+  tree->OnNodeCopied = [this](TBaseTree* sender, PTreeNode) { (void)RowsMoved(sender); };
+  tree->OnNodeMoved = [this](TBaseTree* sender, PTreeNode) { (void)RowsMoved(sender); };
   tree->OnUpdating = [this](TBaseTree*, TTreeUpdateState state) {
-    if (state == TTreeUpdateState::usEnd) ShowRowsChanged();
+    if (state == TTreeUpdateState::usEnd) (void)ShowRowsChanged();
   };
 
   tree->OnInitNode = [large](TBaseTree* sender, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& states) {
@@ -185,7 +188,7 @@ TStringTree* TTreePage::MakeTree(bool large) {
       typedNames_.erase(node);
     else
       typedNames_[node] = text;
-    RowsChanged(sender);
+    (void)RowsChanged(sender);
   };
   // Told for each row of a deletion, before the bracket around it ends.
   tree->OnFreeNode = [this](TBaseTree*, PTreeNode node) {
@@ -267,40 +270,37 @@ void TTreePage::IgnoreButtonsPressedBeforeRowsMoved(TBaseTree* tree) {
   });
 }
 
-void TTreePage::RowsMoved(TBaseTree* tree) {
+TRaised TTreePage::RowsMoved(TBaseTree* tree) {
   rowsMoved_ = true;
   rowsMovedAt_ = GetTickCount64();
-  RowsChanged(tree);
+  return RowsChanged(tree);
 }
 
-void TTreePage::RowsChanged(TBaseTree* tree) {
+TRaised TTreePage::RowsChanged(TBaseTree* tree) {
   countsStale_ = true;
   if (tree == small_) exportStale_ = true;
-  if (tree->UpdateCount() == 0) ShowRowsChanged();
+  if (tree->UpdateCount() != 0) return TRaised(true);
+  return ShowRowsChanged();
 }
 
-void TTreePage::ShowRowsChanged() {
+TRaised TTreePage::ShowRowsChanged() {
   // Rows arrive while the page is being filled, before there is anything to show them in.
-  if (!countsStale_ || !statusLine_ || !exportText_) return;
+  if (!countsStale_ || !statusLine_ || !exportText_) return TRaised(true);
   countsStale_ = false;
-  statusLine_->ShowText(std::to_wstring(large_->TotalCount()) + L" nodes on the left, " +
-                        std::to_wstring(small_->TotalCount()) +
-                        L" on the right. Drag rows across to copy them, with Shift to move them; F2 renames; Delete, "
-                        L"Ctrl+X, C and V.");
-  if (exportStale_) {
-    if (small_->TotalCount() <= kLiveExportRows) {
-      Export(exportFormat_);
-    } else {
-      exportStale_ = false;
-      exportText_->SetLines(L"The rows on the right changed. There are " + std::to_wstring(small_->TotalCount()) +
-                            L" of them, more than are exported after each change: an export button exports them.");
-    }
-  }
-  // The page has shown the rows where they now are once it is done with them.
-  if (rowsMoved_) {
-    rowsMoved_ = false;
-    rowsMovedAt_ = GetTickCount64();
-  }
+  const TLifeWatch life = LifeWatch();
+  if (AnswerFor(life, statusLine_->ShowText(
+                          std::to_wstring(large_->TotalCount()) + L" nodes on the left, " +
+                          std::to_wstring(small_->TotalCount()) +
+                          L" on the right. Drag rows across to copy them, with Shift to move them; F2 renames; "
+                          L"Delete, Ctrl+X, C and V."))
+          .Gone())
+    return TRaised(false);
+  if (!exportStale_) return TRaised(true);
+  if (small_->TotalCount() <= kLiveExportRows) return Export(exportFormat_);
+  exportStale_ = false;
+  return AnswerFor(life, exportText_->SetLines(
+                             L"The rows on the right changed. There are " + std::to_wstring(small_->TotalCount()) +
+                             L" of them, more than are exported after each change: an export button exports them."));
 }
 
 TRaised TTreePage::Resize() {
@@ -308,50 +308,54 @@ TRaised TTreePage::Resize() {
   // A narrow page shares its width between the trees instead of giving it all to the one on the right, and a low
   // one its height between the trees and the export box; a large one gives them back the sizes they had.
   const int width = std::max(std::min(smallTreeWidth_, ClientWidth() / 2), 1);
-  if (small_ && small_->Width() != width) small_->SetWidth(width);
+  if (small_ && small_->Width() != width && small_->SetWidth(width).Gone()) return TRaised(false);
   if (!exportText_ || !strip_) return TRaised(true);
   // The status line wraps onto more lines as the page narrows; in a low page it leaves the trees their share.
   const int stripHeight = std::max(TCommandStrip::RowHeight, ClientHeight() / 4);
   if (strip_->Constraints()->MaxHeight() != stripHeight) {
     strip_->Constraints()->SetMaxHeight(stripHeight);
-    strip_->LayOut();
+    if (strip_->LayOut().Gone()) return TRaised(false);
   }
   const int room = ClientHeight() - strip_->Height() - exportSplitter_->Height();
   const int height = std::max(std::min(exportHeight_, room / 3), 1);
-  if (exportText_->Height() != height) exportText_->SetHeight(height);
+  if (exportText_->Height() != height && exportText_->SetHeight(height).Gone()) return TRaised(false);
   return TRaised(true);
 }
 
-void TTreePage::Populate() {
+TRaised TTreePage::Populate() {
   std::vector<TStripButton> buttons;
   for (const TExportButton& button : kExportButtons)
-    buttons.push_back({button.Caption, [this, format = button.Format] { Export(format); }, button.ShortCaption});
+    buttons.push_back({button.Caption,
+                       [this, format = button.Format] {
+                         // The button's last act.
+                         (void)Export(format);
+                       },
+                       button.ShortCaption});
   strip_ = AddCommandStrip(this, buttons, 120);
   statusLine_ = strip_->Status();
 
   exportText_ = new TTextView(this);
-  exportText_->SetHeight(exportHeight_);
-  exportText_->SetAlign(TAlign::alBottom);
-  exportText_->SetParent(this);
+  if (exportText_->SetHeight(exportHeight_).Gone() || exportText_->SetAlign(TAlign::alBottom).Gone() ||
+      exportText_->SetParent(this).Gone())
+    return TRaised(false);
   exportSplitter_ = new TSplitter(this);
-  exportSplitter_->SetHeight(4);
-  exportSplitter_->SetAlign(TAlign::alBottom);
-  exportSplitter_->SetParent(this);
+  if (exportSplitter_->SetHeight(4).Gone() || exportSplitter_->SetAlign(TAlign::alBottom).Gone() ||
+      exportSplitter_->SetParent(this).Gone())
+    return TRaised(false);
   exportSplitter_->OnMoved = [this](TObject*) { exportHeight_ = exportText_->Height(); };
 
   small_ = MakeTree(false);
-  small_->SetWidth(smallTreeWidth_);
-  small_->SetAlign(TAlign::alRight);
-  small_->SetParent(this);
+  if (small_->SetWidth(smallTreeWidth_).Gone() || small_->SetAlign(TAlign::alRight).Gone() ||
+      small_->SetParent(this).Gone())
+    return TRaised(false);
   auto* sideSplitter = new TSplitter(this);
-  sideSplitter->SetWidth(4);
-  sideSplitter->SetAlign(TAlign::alRight);
-  sideSplitter->SetParent(this);
+  if (sideSplitter->SetWidth(4).Gone() || sideSplitter->SetAlign(TAlign::alRight).Gone() ||
+      sideSplitter->SetParent(this).Gone())
+    return TRaised(false);
   sideSplitter->OnMoved = [this](TObject*) { smallTreeWidth_ = small_->Width(); };
 
   large_ = MakeTree(true);
-  large_->SetAlign(TAlign::alClient);
-  large_->SetParent(this);
+  if (large_->SetAlign(TAlign::alClient).Gone() || large_->SetParent(this).Gone()) return TRaised(false);
   // Every row made now, so that the page can count them at any time and a folder carries its items wherever it
   // goes; inside the bracket the counts are told once.
   large_->BeginUpdate();
@@ -366,21 +370,24 @@ void TTreePage::Populate() {
   for (std::uintptr_t number : {ItemNumber(4, 6), ItemNumber(41, 0), FolderNumber(7)})
     small_->AddChild(nullptr, reinterpret_cast<const void*>(number));
 
-  RowsChanged(small_);
+  return RowsChanged(small_);
 }
 
-void TTreePage::Export(TTreeExport format) {
+TRaised TTreePage::Export(TTreeExport format) {
   exportFormat_ = format;
   exportStale_ = false;
+  String text;
   switch (format) {
     case TTreeExport::teText:
-      exportText_->SetLines(small_->ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'));
+      text = small_->ContentToUnicode(TVSTTextSourceType::tstAll, L'\t');
       break;
     case TTreeExport::teHtml:
-      exportText_->SetLines(Utf8ToWide(small_->ContentToHTML(TVSTTextSourceType::tstAll, L"Collected rows")));
+      text = Utf8ToWide(small_->ContentToHTML(TVSTTextSourceType::tstAll, L"Collected rows"));
       break;
     case TTreeExport::teRtf:
-      exportText_->SetLines(AnsiToWide(small_->ContentToRTF(TVSTTextSourceType::tstAll)));
+      text = AnsiToWide(small_->ContentToRTF(TVSTTextSourceType::tstAll));
       break;
   }
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, exportText_->SetLines(text));
 }

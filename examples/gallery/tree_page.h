@@ -26,9 +26,9 @@ class TTreePage : public controls::TPcTabSheet {
   BC_CLASS(TTreePage, controls::TPcTabSheet)
   explicit TTreePage(TComponent* owner);
 
-  void Populate();
+  TRaised Populate();
   // Shows the small tree's content in that format, now and after each change of its rows while they are few.
-  void Export(TTreeExport format);
+  TRaised Export(TTreeExport format);
 
   tree::TStringTree* LargeTree() const { return large_; }
   tree::TStringTree* SmallTree() const { return small_; }
@@ -48,10 +48,10 @@ class TTreePage : public controls::TPcTabSheet {
   // The node counts and the export follow any change of either tree's rows: at once, or inside an update bracket
   // (a paste, drop, load or deletion) once, when the bracket ends, so that each row costs the same however many
   // come.
-  void RowsChanged(tree::TBaseTree* tree);
-  void ShowRowsChanged();
+  TRaised RowsChanged(tree::TBaseTree* tree);
+  TRaised ShowRowsChanged();
   // Rows came into the tree or left it: those below them moved on the screen.
-  void RowsMoved(tree::TBaseTree* tree);
+  TRaised RowsMoved(tree::TBaseTree* tree);
   // A button pressed while the page was busy moving rows was aimed at the rows as the screen showed them before,
   // not at the row that has come under the pointer since (which a drag would carry off): the tree never sees it.
   // The trees' presses come from the input queue alone, so the time of the message last taken from it is theirs.

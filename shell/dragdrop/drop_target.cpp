@@ -31,7 +31,8 @@ const int kTransparentImageSize = 32;
 class TWinControlProxy : public TWinControl {
   BC_CLASS(TWinControlProxy, TWinControl)
   TWinControlProxy(TCustomDropTarget* target, IDropTarget* registered) : TWinControl(target), registered_(registered) {
-    SetBounds(0, 0, 0, 0);
+    // Nothing handles the events of a control in the making.
+    (void)SetBounds(0, 0, 0, 0);
   }
   ~TWinControlProxy() override {
     // The registration must end while this class's DestroyWnd still runs.
@@ -143,7 +144,7 @@ TCustomDropTarget::~TCustomDropTarget() {
   EndLife();
   dataObject_.Reset();
   dropTargetHelper_.Reset();
-  UnregisterTargetControl(nullptr);
+  (void)UnregisterTargetControl(nullptr);
 }
 
 void TCustomDropTarget::BeforeDestruction() {
@@ -176,10 +177,10 @@ TWinControl* TCustomDropTarget::Target() const {
   return targets_.empty() ? nullptr : targets_.front();
 }
 
-void TCustomDropTarget::SetTarget(TWinControl* value) {
-  if (value == Target() && (targets_.size() <= 1)) return;
-  if (!IsLoading()) UnregisterTargetControl(nullptr);
-  RegisterTargetControl(value);
+TRaised TCustomDropTarget::SetTarget(TWinControl* value) {
+  if (value == Target() && (targets_.size() <= 1)) return TRaised(true);
+  if (!IsLoading() && UnregisterTargetControl(nullptr).Gone()) return TRaised(false);
+  return RegisterTargetControl(value);
 }
 
 void TCustomDropTarget::SetShowImage(bool value) {
@@ -190,10 +191,10 @@ void TCustomDropTarget::SetShowImage(bool value) {
     ImageList_DragShowNolock(value);
 }
 
-void TCustomDropTarget::RegisterTargetControl(TWinControl* control) {
-  if (control && std::find(targets_.begin(), targets_.end(), control) != targets_.end()) return;
-  if (!multiTarget_ && !IsLoading()) UnregisterTargetControl(nullptr);
-  if (!control) return;
+TRaised TCustomDropTarget::RegisterTargetControl(TWinControl* control) {
+  if (control && std::find(targets_.begin(), targets_.end(), control) != targets_.end()) return TRaised(true);
+  if (!multiTarget_ && !IsLoading() && UnregisterTargetControl(nullptr).Gone()) return TRaised(false);
+  if (!control) return TRaised(true);
   auto place = targets_.end();
   auto parent = std::find_if(targets_.rbegin(), targets_.rend(),
                              [&](TWinControl* registered) { return registered->ContainsControl(control); });
@@ -202,26 +203,36 @@ void TCustomDropTarget::RegisterTargetControl(TWinControl* control) {
   control->FreeNotification(this);
   if (control->HandleAllocated() && IsRichEdit(control->Handle())) RevokeDragDrop(control->Handle());
   auto* proxy = new TWinControlProxy(this, platformTarget_.Get());
-  proxy->SetParent(control);
-  if (control->HandleAllocated()) proxy->HandleNeeded();
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch controlLife = control->LifeWatch();
+  if (AnswerFor(life, proxy->SetParent(control)).Gone()) return TRaised(false);
+  // A control its siblings' handlers freed took the proxy with it.
+  if (!controlLife.Ended() && control->HandleAllocated()) proxy->HandleNeeded();
+  return TRaised(!life.Ended());
 }
 
-void TCustomDropTarget::UnregisterTargetControl(TWinControl* control) {
+TRaised TCustomDropTarget::UnregisterTargetControl(TWinControl* control) {
   if (!control) {
-    while (!targets_.empty()) UnregisterTargetControl(targets_.back());
-    return;
+    while (!targets_.empty())
+      if (UnregisterTargetControl(targets_.back()).Gone()) return TRaised(false);
+    return TRaised(true);
   }
   auto found = std::find(targets_.begin(), targets_.end(), control);
-  if (found == targets_.end()) return;
+  if (found == targets_.end()) return TRaised(true);
   if (target_ == control) target_ = nullptr;
   targets_.erase(found);
   control->RemoveFreeNotification(this);
-  for (int i = control->ControlCount() - 1; i >= 0; --i) {
+  // Taking a proxy out aligns the control's children again, whose handlers may free the control or the target.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch controlLife = control->LifeWatch();
+  for (int i = control->ControlCount() - 1; i >= 0; i = std::min(i, control->ControlCount()) - 1) {
     auto* proxy = ObjectAs<TWinControlProxy>(control->Controls(i));
     if (!proxy || proxy->Owner() != this) continue;
-    proxy->SetParent(nullptr);
+    if (AnswerFor(life, proxy->SetParent(nullptr)).Gone()) return TRaised(false);
     delete proxy;
+    if (controlLife.Ended()) break;
   }
+  return TRaised(true);
 }
 
 void TCustomDropTarget::Notification(TComponent* component, TOperation operation) {

@@ -62,8 +62,9 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   const std::vector<TWinControl*>& Targets() const { return targets_; }
   // During a drag the registered control under the cursor, else the first registered control (or null).
   TWinControl* Target() const;
-  // Registers value alone.
-  void SetTarget(TWinControl* value);
+  // Registers value alone. The registration places a child in the control, whose alignment raises handlers of
+  // its controls: these and the next two answer whether the target outlived them.
+  TRaised SetTarget(TWinControl* value);
   POINT LastPoint() const { return lastPoint_; }
   RECT ScrollZone() const { return scrollZone_; }
 
@@ -78,9 +79,9 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
 
   // Unless MultiTarget is set the control replaces every registered one. Raises EOleSysError when the platform
   // refuses the registration.
-  void RegisterTargetControl(TWinControl* control);
+  TRaised RegisterTargetControl(TWinControl* control);
   // Null unregisters every control.
-  void UnregisterTargetControl(TWinControl* control);
+  TRaised UnregisterTargetControl(TWinControl* control);
   // Reads the OLE clipboard as a drop without a point; answers the effect.
   virtual DWORD PasteFromClipboard();
   // The clipboard pastes; a data object is read as a copy.

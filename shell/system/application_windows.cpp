@@ -24,14 +24,16 @@ void HideApplicationWindow() {
   if (window && IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
 }
 
-void ShowApplication() {
+TRaised ShowApplication() {
   ShowApplicationWindow();
-  if (Application && Application->MainForm()) Application->MainForm()->SetVisible(true);
+  if (!Application || !Application->MainForm()) return TRaised(true);
+  return Application->MainForm()->SetVisible(true);
 }
 
-void HideApplication() {
+TRaised HideApplication() {
   HideApplicationWindow();
-  if (Application && Application->MainForm()) Application->MainForm()->SetVisible(false);
+  if (!Application || !Application->MainForm()) return TRaised(true);
+  return Application->MainForm()->SetVisible(false);
 }
 
 HWND FindPrevInstanceWindow() {

@@ -13,9 +13,9 @@ namespace shell {
 
 void ShowApplicationWindow();
 void HideApplicationWindow();
-// The application window and the main form.
-void ShowApplication();
-void HideApplication();
+// The application window and the main form, whose handlers run: whether the main form outlived them.
+TRaised ShowApplication();
+TRaised HideApplication();
 // Another top-level window with the application window's class and title; null when there is none.
 HWND FindPrevInstanceWindow();
 // Restores or brings that window to the front; false when there is none.

@@ -24,9 +24,10 @@ void TSysAutoRun::Remove() {
   RemoveAutoRun(kind_, fileName_);
 }
 
-void TSysAutoRun::Loaded() {
-  TSysComponent::Loaded();
+TRaised TSysAutoRun::Loaded() {
+  if (TSysComponent::Loaded().Gone()) return TRaised(false);
   Apply();
+  return TRaised(true);
 }
 
 const TPublishedTable& TSysAutoRun::PublishedTable() const {

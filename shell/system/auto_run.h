@@ -22,7 +22,7 @@ class TSysAutoRun : public TSysComponent {
   virtual void Apply();
   virtual void Remove();
 
-  void Loaded() override;
+  TRaised Loaded() override;
   const TPublishedTable& PublishedTable() const override;
 
  private:

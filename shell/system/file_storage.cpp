@@ -42,15 +42,16 @@ void TSysCustomFileStorage::WriteData(TStream& stream) {
   if (dataSize_ != 0) stream.WriteBuffer(data_->Memory(), static_cast<int32_t>(dataSize_));
 }
 
-void TSysCustomFileStorage::Loaded() {
-  TSysComponent::Loaded();
-  if (!autoSave_ || IsDesigning()) return;
+TRaised TSysCustomFileStorage::Loaded() {
+  if (TSysComponent::Loaded().Gone()) return TRaised(false);
+  if (!autoSave_ || IsDesigning()) return TRaised(true);
   // A save that fails (a SaveName that names no file, a full disk) is reported; the rest of the form is read.
   try {
     Save();
   } catch (const Exception&) {
     ApplicationHandleException(this);
   }
+  return TRaised(true);
 }
 
 void TSysCustomFileStorage::SetFileName(const String& value) {

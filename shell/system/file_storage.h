@@ -51,7 +51,7 @@ class TSysCustomFileStorage : public TSysComponent {
 
   void DefineProperties(TFiler& filer) override;
   // An AutoSave that fails goes to the application's exception handler instead of failing the form.
-  void Loaded() override;
+  TRaised Loaded() override;
 
  protected:
   // Raises EReadError when the stream holds fewer bytes than its size field names.

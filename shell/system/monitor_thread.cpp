@@ -102,9 +102,10 @@ void TSysMonitorComponent::SetOnChange(const TThreadMethod& value) {
   UpdateMonitor();
 }
 
-void TSysMonitorComponent::Loaded() {
-  TSysComponent::Loaded();
+TRaised TSysMonitorComponent::Loaded() {
+  if (TSysComponent::Loaded().Gone()) return TRaised(false);
   SetActive(active_);
+  return TRaised(true);
 }
 
 void TSysMonitorComponent::UpdateMonitor() {

@@ -81,7 +81,7 @@ class TSysMonitorComponent : public TSysComponent {
   // The current worker, null when none runs.
   TSysMonitorThread* Thread() const { return current_.get(); }
 
-  void Loaded() override;
+  TRaised Loaded() override;
 
  protected:
   virtual void UpdateMonitor();

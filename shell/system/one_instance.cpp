@@ -76,9 +76,10 @@ TRaised TSysOneInstance::DoShowMessage(bool& terminate) {
   return TRaised(true);
 }
 
-void TSysOneInstance::Loaded() {
-  TSysComponent::Loaded();
+TRaised TSysOneInstance::Loaded() {
+  if (TSysComponent::Loaded().Gone()) return TRaised(false);
   Check();
+  return TRaised(true);
 }
 
 const TPublishedTable& TSysOneInstance::PublishedTable() const {

@@ -40,7 +40,7 @@ class TSysOneInstance : public TSysComponent {
 
   TSysOneInstanceShowMessage OnShowMessage;
 
-  void Loaded() override;
+  TRaised Loaded() override;
   const TPublishedTable& PublishedTable() const override;
 
  protected:

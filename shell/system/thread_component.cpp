@@ -105,9 +105,10 @@ void TSysCustomThreadComponent::SetSynchronized(bool value) {
   if (thread_) thread_->SetSynchronized(value);
 }
 
-void TSysCustomThreadComponent::Loaded() {
-  TSysComponent::Loaded();
+TRaised TSysCustomThreadComponent::Loaded() {
+  if (TSysComponent::Loaded().Gone()) return TRaised(false);
   if (!IsDesigning()) SetSuspended(suspended_);
+  return TRaised(true);
 }
 
 TRaised TSysCustomThreadComponent::RunHandler(TObject* worker, const std::function<TRaised()>& handler) {

@@ -43,7 +43,7 @@ class TSysCustomThreadComponent : public TSysComponent {
   // Runs method(data) on the main thread, unless such a call is already under way.
   virtual void SynchronizeWithData(void* data, const TSysDataMethod& method);
 
-  void Loaded() override;
+  TRaised Loaded() override;
   // The worker ends first.
   void BeforeDestruction() override;
 

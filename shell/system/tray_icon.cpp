@@ -175,12 +175,11 @@ TRaised TSysTrayIcon::Hide() {
   const TRaised raised = RaiseEvent(OnHide, this);
   if (raised.Gone() || IsDestroying()) return raised;
   // Showing the program runs its forms' handlers.
-  const TLifeWatch life = LifeWatch();
-  if (minimizeToTray_) ShowMainWindow();
-  if (life.Ended()) return TRaised(false);
+  if (minimizeToTray_ && ShowMainWindow().Gone()) return TRaised(false);
   auto* owner = ObjectAs<TWinControl>(Owner());
-  if (owner && !owner->IsDestroying() && !owner->Visible()) owner->SetVisible(true);
-  return TRaised(!life.Ended());
+  if (!owner || owner->IsDestroying() || owner->Visible()) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, owner->SetVisible(true));
 }
 
 TRaised TSysTrayIcon::PopupAtCursor() {
@@ -194,15 +193,21 @@ TRaised TSysTrayIcon::PopupAtCursor() {
   if (!popupMenu_) return TRaised(true);
   if (OwnerIsWindowed()) SetForegroundWindow(OwnerWindow());
   popupMenu_->SetPopupComponent(this);
-  popupMenu_->Popup(cursor.x, cursor.y);
-  if (life.Ended()) return TRaised(false);
+  if (AnswerFor(life, popupMenu_->Popup(cursor.x, cursor.y)).Gone()) return TRaised(false);
   // The menu of an icon needs its owner's window to get a message afterwards, or it may not close next time.
   if (OwnerIsWindowed()) PostMessageW(OwnerWindow(), WM_NULL, 0, 0);
   return RaiseEvent(OnPopupMenu, this);
 }
 
-void TSysTrayIcon::ShowMainWindow() { ShowApplication(); }
-void TSysTrayIcon::HideMainWindow() { HideApplication(); }
+TRaised TSysTrayIcon::ShowMainWindow() {
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, ShowApplication());
+}
+
+TRaised TSysTrayIcon::HideMainWindow() {
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, HideApplication());
+}
 
 void TSysTrayIcon::ShowBalloon() {
   if (!sys::IsWin2000orHigher) return;
@@ -215,13 +220,14 @@ void TSysTrayIcon::ShowBalloon() {
   shellNotifyIcon(NIM_MODIFY, &iconData_);
 }
 
-void TSysTrayIcon::Loaded() {
-  TSysCustomTimer::Loaded();
+TRaised TSysTrayIcon::Loaded() {
+  if (TSysCustomTimer::Loaded().Gone()) return TRaised(false);
   if (minimizeOnStart_ && !IsDesigning()) {
     if (Application) Application->SetShowMainForm(false);
-    if (Minimize().Gone()) return;
+    if (Minimize().Gone()) return TRaised(false);
   }
-  if (((visible_ && !IsDesigning()) || (visibleOnDesigning_ && IsDesigning())) && Show().Gone()) return;
+  if ((visible_ && !IsDesigning()) || (visibleOnDesigning_ && IsDesigning())) return Show();
+  return TRaised(true);
 }
 
 void TSysTrayIcon::Notification(TComponent* component, TOperation operation) {
@@ -333,12 +339,8 @@ TRaised TSysTrayIcon::DblClick() {
   if (IsDesigning()) return TRaised(true);
   if (minimizeToTray_ && OwnerIsWindowed()) {
     // Showing or hiding the program runs its forms' handlers.
-    const TLifeWatch life = LifeWatch();
-    if (ObjectAs<TWinControl>(Owner())->Visible())
-      HideMainWindow();
-    else
-      ShowMainWindow();
-    if (life.Ended()) return TRaised(false);
+    if ((ObjectAs<TWinControl>(Owner())->Visible() ? HideMainWindow() : ShowMainWindow()).Gone())
+      return TRaised(false);
   }
   return RaiseEvent(OnDblClick, this);
 }
@@ -347,8 +349,7 @@ TRaised TSysTrayIcon::Minimize() {
   if (IsDesigning()) return TRaised(true);
   // Hiding the program and showing the icon run the program's handlers.
   const TLifeWatch life = LifeWatch();
-  HideMainWindow();
-  if (life.Ended()) return TRaised(false);
+  if (HideMainWindow().Gone()) return TRaised(false);
   SetVisible(true);
   if (life.Ended()) return TRaised(false);
   return RaiseEvent(OnMinimize, this);

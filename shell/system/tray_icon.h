@@ -91,8 +91,8 @@ class TSysTrayIcon : public TSysCustomTimer {
   virtual TRaised Show();
   virtual TRaised Hide();
   virtual TRaised PopupAtCursor();
-  virtual void ShowMainWindow();
-  virtual void HideMainWindow();
+  virtual TRaised ShowMainWindow();
+  virtual TRaised HideMainWindow();
   virtual void ShowBalloon();
   virtual void ShowBalloonHint() { ShowBalloon(); }
 
@@ -110,7 +110,7 @@ class TSysTrayIcon : public TSysCustomTimer {
   TNotifyEvent OnBalloonTimeout;
   TNotifyEvent OnBalloonClick;
 
-  void Loaded() override;
+  TRaised Loaded() override;
   const TPublishedTable& PublishedTable() const override;
 
  protected:

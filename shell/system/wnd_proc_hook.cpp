@@ -161,12 +161,13 @@ void TSysCustomWndProcHook::SetWinControl(TWinControl* value) {
   if (RaiseEvent(OnChangeWinControl, this).Gone()) return;
 }
 
-void TSysCustomWndProcHook::Loaded() {
-  TSysComponent::Loaded();
+TRaised TSysCustomWndProcHook::Loaded() {
+  if (TSysComponent::Loaded().Gone()) return TRaised(false);
   if (active_) {
     active_ = false;
     Hook();
   }
+  return TRaised(true);
 }
 
 void TSysCustomWndProcHook::Hook() {

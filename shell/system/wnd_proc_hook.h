@@ -42,7 +42,7 @@ class TSysCustomWndProcHook : public TSysComponent, private TThreadHookListener 
   TSysMessageEvent OnMessageBefore;
   TSysMessageEvent OnMessageAfter;
 
-  void Loaded() override;
+  TRaised Loaded() override;
 
  protected:
   virtual void Hook();

@@ -78,8 +78,8 @@ class AddressBox : public FormTest {
     auto* box = new Box(Form());
     box->OnUrlSelected = TOnUrlSelectedEvent(&events_, &TBoxEvents::UrlSelected);
     box->OnChange = TNotifyEvent(&events_, &TBoxEvents::Changed);
-    box->SetBounds(10, 10, 602, 22);
-    box->SetParent(Form());
+    EXPECT_TRUE(box->SetBounds(10, 10, 602, 22).Alive());
+    EXPECT_TRUE(box->SetParent(Form()).Alive());
     box->HandleNeeded();
     return box;
   }
@@ -131,11 +131,11 @@ TEST_F(AddressBox, WindowCreationLoadsTheHistory) {
 
 TEST_F(AddressBox, SettingTheSameTextStillReportsAChange) {
   TAddressBox* box = MakeBox();
-  box->SetText(L"http://same.example/");
+  EXPECT_TRUE(box->SetText(L"http://same.example/").Alive());
   events_.Changes = 0;
-  box->SetText(L"http://same.example/");
+  EXPECT_TRUE(box->SetText(L"http://same.example/").Alive());
   EXPECT_EQ(events_.Changes, 1);
-  box->SetURL(L"http://other.example/");
+  EXPECT_TRUE(box->SetURL(L"http://other.example/").Alive());
   EXPECT_EQ(box->URL(), L"http://other.example/");
   EXPECT_EQ(box->Text(), L"http://other.example/");
 }
@@ -145,7 +145,7 @@ TEST_F(AddressBox, EnterMovesTheAddressToTheTopAndReportsIt) {
   box->SetClickToSelectURL(false);
   box->SetRegistryUpdate(true);
   Fill(box, NumberedAddresses(25));
-  box->SetText(L"http://site7.example/");
+  EXPECT_TRUE(box->SetText(L"http://site7.example/").Alive());
   Press(box, VK_RETURN);
   ASSERT_EQ(events_.Selected.size(), 1u) << "Enter reports whatever ClickToSelectURL says";
   EXPECT_EQ(events_.Selected[0], L"http://site7.example/");
@@ -153,7 +153,7 @@ TEST_F(AddressBox, EnterMovesTheAddressToTheTopAndReportsIt) {
   EXPECT_EQ(box->Items()->Strings(0), L"http://site7.example/");
   EXPECT_EQ(box->Items()->Strings(7), L"http://site8.example/");
 
-  box->SetText(L"http://new.example/");
+  EXPECT_TRUE(box->SetText(L"http://new.example/").Alive());
   Press(box, VK_RETURN);
   EXPECT_EQ(box->Items()->Count(), 26) << "the list itself is not cut";
   EXPECT_EQ(box->Items()->Strings(0), L"http://new.example/");
@@ -257,7 +257,7 @@ TEST_F(AddressBox, EnterInTheOpenListTakesTheSelectedItem) {
 TEST_F(AddressBox, EnterInTheOpenListWithNothingSelectedEntersTheTypedText) {
   TAddressBox* box = MakeBox();
   Fill(box, NumberedAddresses(3));
-  box->SetText(L"typed.example");
+  EXPECT_TRUE(box->SetText(L"typed.example").Alive());
   SendMessageW(box->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
   SendMessageW(box->Handle(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   SetWindowTextW(box->EditHandle(), L"typed.example");
@@ -310,7 +310,7 @@ TEST_F(AddressBox, ChosenItemsAreReportedOnlyWhenClickedInTheList) {
 TEST_F(AddressBox, AutoCompleteFlags) {
   auto* box = new TAddressBox(Form());
   box->SetFileOptions(TFileOptions{TFileOption::UrlHistory, TFileOption::UrlMRU});
-  box->SetParent(Form());
+  EXPECT_TRUE(box->SetParent(Form()).Alive());
   box->HandleNeeded();
   ASSERT_EQ(autoComplete_.size(), 1u);
   EXPECT_EQ(autoComplete_[0].Edit, box->EditHandle());
@@ -353,7 +353,7 @@ TEST_F(AddressBox, FreedByItsHandlersWhileAnAddressIsChosen) {
     TGuardedAllocations guard;
     TAddressBox* box = MakeBox();
     Fill(box, NumberedAddresses(5));
-    box->SetText(L"http://typed.example/");
+    EXPECT_TRUE(box->SetText(L"http://typed.example/").Alive());
     auto freeBox = [&box] { delete std::exchange(box, nullptr); };
     switch (c.Frees) {
       case THandler::UrlSelected:
@@ -370,7 +370,7 @@ TEST_F(AddressBox, FreedByItsHandlersWhileAnAddressIsChosen) {
         break;
     }
     SetForegroundWindow(Form()->Handle());
-    box->SetFocus();
+    EXPECT_TRUE(box->SetFocus().Alive());
     ProcessQueued();
     ASSERT_EQ(GetFocus(), box->EditHandle());
     for (WORD key : c.Keys) {

@@ -72,7 +72,7 @@ TEST_F(FlatLook, ComboFrameDropButtonAndLogo) {
   for (int x = 0; x < LogoBitmap->Width(); x += 7)
     for (int y = 0; y < LogoBitmap->Height(); y += 3)
       ASSERT_EQ(logo.Pixel(6 + x, 3 + y), Rgb(LogoBitmap->Canvas()->Pixels(x, y))) << x << "," << y;
-  combo->SetText(L"typed");
+  EXPECT_TRUE(combo->SetText(L"typed").Alive());
   TWindowCapture typed = TWindowCapture::OfWindow(combo->Handle());
   ASSERT_NE(Rgb(LogoBitmap->Canvas()->Pixels(1, 6)), RGB(255, 255, 255)) << "a pixel of the glass";
   EXPECT_NE(typed.Pixel(6 + 1, 3 + 6), Rgb(LogoBitmap->Canvas()->Pixels(1, 6))) << "no logo over text";
@@ -81,7 +81,7 @@ TEST_F(FlatLook, ComboFrameDropButtonAndLogo) {
 TEST_F(FlatLook, ComboFocusedAndDroppedDown) {
   auto* combo = Make<TAlignComboBox>({10, 10, 210, 32});
   combo->Items()->Add(L"one");
-  combo->SetFocus();
+  EXPECT_TRUE(combo->SetFocus().Alive());
   ASSERT_TRUE(combo->Focused());
   TWindowCapture focused = TWindowCapture::OfWindow(combo->Handle());
   KeepCaptureForViewing(focused, L"flat_combo_focused");

@@ -97,7 +97,7 @@ TEST_F(ComboBox, ItemsLiveInTheControlAndFillEachNewWindow) {
   combo->Items()->Add(L"one");
   combo->Items()->Add(L"two");
   combo->SetItemIndex(1);
-  combo->SetParent(Form());
+  EXPECT_TRUE(combo->SetParent(Form()).Alive());
   EXPECT_EQ(WindowItems(combo->Handle()), (std::vector<String>{L"one", L"two"}));
   EXPECT_EQ(combo->ItemIndex(), 1);
   combo->Items()->Insert(0, L"zero");
@@ -134,7 +134,7 @@ TEST_F(ComboBox, NotificationsBecomeClickAndChange) {
 
 TEST_F(ComboBox, EditKeysRunKeyDownAndTheChangedKeyGoesOn) {
   auto* combo = Make<TRecordingCombo>({10, 10, 200, 31});
-  combo->SetText(L"abcdef");
+  EXPECT_TRUE(combo->SetText(L"abcdef").Alive());
   HWND edit = combo->EditHandle();
   ASSERT_NE(edit, nullptr);
   SendMessageW(edit, EM_SETSEL, 0, 0);
@@ -156,7 +156,7 @@ TEST_F(ComboBox, AltAndALetterTypedInTheEditReachTheFormsMenuBar) {
   auto* menuBar = Make<TMenuEventsRecorder>({0, 0, 200, 8});
   auto* combo = Make<TRecordingCombo>({10, 10, 200, 31});
   SetForegroundWindow(Form()->Handle());
-  combo->SetFocus();
+  EXPECT_TRUE(combo->SetFocus().Alive());
   ProcessQueued();
   ASSERT_EQ(GetFocus(), combo->EditHandle());
   SendKeyPress(L'H', false, false, true);
@@ -168,8 +168,8 @@ TEST_F(ComboBox, AltAndALetterTypedInTheEditReachTheFormsMenuBar) {
 TEST_F(ComboBox, OwnerDrawnItemsAreMeasuredAndDrawnWithTheSelectionColours) {
   auto* combo = new TRecordingCombo(Form());
   combo->SetStyle(TComboBoxStyle::csOwnerDrawVariable);
-  combo->SetBounds(10, 10, 200, 24);
-  combo->SetParent(Form());
+  EXPECT_TRUE(combo->SetBounds(10, 10, 200, 24).Alive());
+  EXPECT_TRUE(combo->SetParent(Form()).Alive());
   combo->Items()->Add(L"first");
   combo->Items()->Add(L"second");
   HWND wnd = combo->Handle();
@@ -243,7 +243,7 @@ TEST_F(ComboBox, TypingCompletesFromTheItemsAndMayDropTheList) {
   EXPECT_EQ(combo->Text(), L"ban") << "Backspace only edits";
   EXPECT_FALSE(combo->DroppedDown());
 
-  combo->SetText(L"");
+  EXPECT_TRUE(combo->SetText(L"").Alive());
   combo->SetAutoComplete(false);
   combo->SetAutoDropDown(true);
   type(L"a");
@@ -260,11 +260,11 @@ TEST(ComboBoxFreed, ByItsDropDownHandlerOnF4) {
     TGuardedAllocations guard;
     auto* form = new TForm(nullptr);
     form->SetBorderStyle(TFormBorderStyle::bsNone);
-    form->SetBounds(40, 40, 300, 120);
-    form->Show();
+    EXPECT_TRUE(form->SetBounds(40, 40, 300, 120).Alive());
+    EXPECT_TRUE(form->Show().Alive());
     auto* box = new TRecordingCombo(form);
-    box->SetBounds(10, 10, 200, 22);
-    box->SetParent(form);
+    EXPECT_TRUE(box->SetBounds(10, 10, 200, 22).Alive());
+    EXPECT_TRUE(box->SetParent(form).Alive());
     for (const wchar_t* item : {L"one", L"two", L"three"}) box->Items()->Add(item);
     box->OnDropDown = [&](TObject*) {
       if (freesForm)
@@ -274,7 +274,7 @@ TEST(ComboBoxFreed, ByItsDropDownHandlerOnF4) {
       box = nullptr;
     };
     SetForegroundWindow(form->Handle());
-    box->SetFocus();
+    EXPECT_TRUE(box->SetFocus().Alive());
     ProcessPendingMessages();
     SendKeyPress(VK_F4);
     EXPECT_TRUE(PumpUntil([&box] { return box == nullptr; }, 3000));

@@ -124,8 +124,8 @@ class DeskBandTest : public FormTest {
   // A host with a service handler (without one, a new class id loads nothing).
   TDeskBand* MakeHost(TWinControl* parent = nullptr) {
     auto* host = new TDeskBand(Form());
-    host->SetBounds(0, 0, 824, 22);
-    host->SetParent(parent ? parent : Form());
+    EXPECT_TRUE(host->SetBounds(0, 0, 824, 22).Alive());
+    EXPECT_TRUE(host->SetParent(parent ? parent : Form()).Alive());
     host->OnQueryService = [this](TObject*, const GUID& rsid, const GUID& iid, ComPtr<IUnknown>& obj, HRESULT& result) {
       asked_.push_back({rsid, iid});
       if (serviceAnswer_) serviceAnswer_(obj, result);
@@ -167,7 +167,7 @@ TEST_F(DeskBandTest, ClassIdRegistration) {
 TEST_F(DeskBandTest, LoadingSitesTheBandAndAdoptsItsWindow) {
   SetBandInfo(DBIF_VIEWMODE_NORMAL, Info(200, 24, 600, 30));
   TDeskBand* host = MakeHost();
-  host->SetClassID(kRecordingBand);
+  EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
 
   EXPECT_EQ(Log(), "SetSite(site);GetWindow;GetBandInfo(0,0);");
   EXPECT_EQ(host->ClassID(), kRecordingBand);
@@ -222,7 +222,7 @@ TEST_F(DeskBandTest, WhatLoadsAndWhatStopsQuietly) {
     SetBehaviour(c.Behaviour, c.ForeignIsForm ? Form()->Handle() : nullptr);
     const HWND formParent = GetAncestor(Form()->Handle(), GA_PARENT);
     TDeskBand* host = MakeHost();
-    host->SetClassID(c.ClassID);
+    EXPECT_TRUE(host->SetClassID(c.ClassID).Alive());
     EXPECT_EQ(Log(), c.Log);
     EXPECT_EQ(host->BandWindow() != nullptr, c.Window);
     EXPECT_EQ(host->InputObject() != nullptr, c.InputObject);
@@ -239,7 +239,7 @@ TEST_F(DeskBandTest, WhatLoadsAndWhatStopsQuietly) {
 TEST_F(DeskBandTest, NoServiceHandlerLoadsNothing) {
   TDeskBand* host = MakeHost();
   host->OnQueryService = nullptr;
-  host->SetClassID(kRecordingBand);
+  EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
   EXPECT_EQ(Log(), "");
   EXPECT_EQ(host->Band(), nullptr);
   EXPECT_EQ(host->ClassID(), kRecordingBand);
@@ -263,7 +263,7 @@ TEST_F(DeskBandTest, BandInformationSizesTheHostInEachViewMode) {
     TDeskBand* host = MakeHost();
     host->SetViewMode(c.Mode);
     ClearLog();
-    host->SetClassID(kRecordingBand);
+    EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
     EXPECT_NE(NewLog().find("GetBandInfo(0," + std::to_string(c.Value) + ")"), std::string::npos) << NewLog();
     EXPECT_EQ(host->Constraints()->MinWidth(), c.MinWidth);
     EXPECT_EQ(host->Constraints()->MaxWidth(), c.MaxWidth);
@@ -283,7 +283,7 @@ TEST_F(DeskBandTest, BandInformationChangedAndHostResized) {
   TDeskBand* host = MakeHost();
   int resized = 0;
   host->OnResize = [&](TObject*) { ++resized; };
-  host->SetClassID(kRecordingBand);
+  EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
   SetBandInfo(DBIF_VIEWMODE_NORMAL, Info(100, 36, -1, -1));
 
   // Other groups and commands are answered and ignored.
@@ -302,7 +302,7 @@ TEST_F(DeskBandTest, BandInformationChangedAndHostResized) {
   EXPECT_EQ(host->Height(), 36);
   EXPECT_GT(resized, before);
 
-  host->SetWidth(500);
+  EXPECT_TRUE(host->SetWidth(500).Alive());
   RECT band{};
   GetClientRect(host->BandWindow(), &band);
   const RECT expected{0, 0, 500, 36};
@@ -316,7 +316,7 @@ TEST_F(DeskBandTest, AChangeReportedWhileTheBandAnswersIsReadOnceAfterwards) {
   TDeskBand* host = MakeHost();
   int resized = 0;
   host->OnResize = [&](TObject*) { ++resized; };
-  host->SetClassID(kRecordingBand);
+  EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
   SetBehaviour(kChangeWhileAsked);
   SetBandInfo(DBIF_VIEWMODE_NORMAL, Info(100, 30, -1, -1));
   ClearLog();
@@ -331,7 +331,7 @@ TEST_F(DeskBandTest, AChangeReportedWhileTheBandAnswersIsReadOnceAfterwards) {
 TEST_F(DeskBandTest, ThemedToolWindowParent) {
   SetBandInfo(DBIF_VIEWMODE_NORMAL, Info(100, 26, -1, -1));
   auto* dock = new toolbars::TStyledDock(Form());
-  dock->SetParent(Form());
+  EXPECT_TRUE(dock->SetParent(Form()).Alive());
   struct TPlace {
     const char* Name;
     bool Docked;
@@ -339,14 +339,14 @@ TEST_F(DeskBandTest, ThemedToolWindowParent) {
   for (const TPlace place : {TPlace{"on the form", false}, TPlace{"docked", true}}) {
     auto* toolWindow = new toolbars::TStyledToolWindow(Form());
     toolWindow->SetHideWhenInactive(false);
-    toolWindow->SetClientAreaSize(400, 80);
+    EXPECT_TRUE(toolWindow->SetClientAreaSize(400, 80).Alive());
     if (place.Docked)
-      toolWindow->SetCurrentDock(dock);
+      EXPECT_TRUE(toolWindow->SetCurrentDock(dock).Alive());
     else
-      toolWindow->SetParent(Form());
+      EXPECT_TRUE(toolWindow->SetParent(Form()).Alive());
     const int width = toolWindow->ClientAreaWidth();
     TDeskBand* inTool = MakeHost(toolWindow);
-    inTool->SetClassID(kRecordingBand);
+    EXPECT_TRUE(inTool->SetClassID(kRecordingBand).Alive());
     EXPECT_EQ(toolWindow->ClientAreaHeight(), 26) << place.Name;
     EXPECT_EQ(toolWindow->ClientAreaWidth(), width) << place.Name;
 
@@ -369,7 +369,7 @@ TEST_F(DeskBandTest, ThemedToolWindowParent) {
 TEST_F(DeskBandTest, HostileBandInformation) {
   SetBandInfo(DBIF_VIEWMODE_NORMAL, Info(100, 22, -1, -1));
   TDeskBand* host = MakeHost();
-  host->SetClassID(kRecordingBand);
+  EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
   auto expectSane = [&](const char* what) {
     const TSizeConstraints* limits = host->Constraints();
     for (int value :
@@ -410,7 +410,7 @@ TEST_F(DeskBandTest, HostileBandInformation) {
 
 TEST_F(DeskBandTest, ServiceQueriesAnsweredByTheHandler) {
   TDeskBand* host = MakeHost();
-  host->SetClassID(kRecordingBand);
+  EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
   ComPtr<IServiceProvider> provider = SiteAs<IServiceProvider>();
   ASSERT_TRUE(provider);
   ComPtr<IUnknown> service = static_cast<IOleWindow*>(new TServiceObject);
@@ -472,7 +472,7 @@ TEST_F(DeskBandTest, FocusChangesReachTheBand) {
     SCOPED_TRACE(c.Behaviour);
     SetBehaviour(c.Behaviour);
     TDeskBand* host = MakeHost();
-    host->SetClassID(kRecordingBand);
+    EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
     ComPtr<IInputObjectSite> site = SiteAs<IInputObjectSite>();
     ASSERT_TRUE(site);
     ClearLog();
@@ -486,24 +486,24 @@ TEST_F(DeskBandTest, FocusChangesReachTheBand) {
 
 TEST_F(DeskBandTest, ClassIdChanges) {
   TDeskBand* host = MakeHost();
-  host->SetClassID(kRecordingBand);
+  EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
   ASSERT_EQ(LiveBands(), 1);
 
   // The same id again sites the loaded band anew.
   ClearLog();
-  host->SetClassID(L"{6a3c1e52-3f0b-4c47-9d0e-5b1a2c7d8e90}");
+  EXPECT_TRUE(host->SetClassID(L"{6a3c1e52-3f0b-4c47-9d0e-5b1a2c7d8e90}").Alive());
   EXPECT_EQ(NewLog(), "SetSite(site);");
   EXPECT_EQ(LiveBands(), 1);
 
   // Text that is no class id changes nothing.
-  EXPECT_THROW(host->SetClassID(L"{not a class id}"), EOleSysError);
+  EXPECT_THROW((void)host->SetClassID(L"{not a class id}"), EOleSysError);
   EXPECT_NE(host->Band(), nullptr);
 
   // With NeedReCreate the band is loaded again into a new window.
   host->SetNeedReCreate(true);
   HWND before = host->Handle();
   ClearLog();
-  host->SetClassID(kRecordingBand);
+  EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
   EXPECT_EQ(NewLog(), "SetSite(null);Destroyed;SetSite(site);GetWindow;GetBandInfo(0,0);");
   EXPECT_NE(host->Handle(), before);
   EXPECT_EQ(GetParent(host->BandWindow()), host->Handle());
@@ -511,9 +511,9 @@ TEST_F(DeskBandTest, ClassIdChanges) {
 
   // The null id (or no text) lets the band go and loads nothing.
   for (const wchar_t* none : {kNullId, L""}) {
-    host->SetClassID(kRecordingBand);
+    EXPECT_TRUE(host->SetClassID(kRecordingBand).Alive());
     ClearLog();
-    host->SetClassID(none);
+    EXPECT_TRUE(host->SetClassID(none).Alive());
     EXPECT_EQ(NewLog(), "SetSite(null);Destroyed;");
     EXPECT_EQ(host->ClassID(), kNullId);
     EXPECT_EQ(host->Band(), nullptr);
@@ -526,7 +526,7 @@ TEST_F(DeskBandTest, ReleaseTakesTheBandOffItsSiteFirst) {
   for (const wchar_t* id : {kRecordingBand, kSiteOnlyBand}) {
     SCOPED_TRACE(testing::PrintToString(String(id)));
     TDeskBand* host = MakeHost();
-    host->SetClassID(id);
+    EXPECT_TRUE(host->SetClassID(id).Alive());
     EXPECT_GE(host->RefCount(), 1u);
     ClearLog();
     host->ReleaseBand();
@@ -534,7 +534,7 @@ TEST_F(DeskBandTest, ReleaseTakesTheBandOffItsSiteFirst) {
     EXPECT_EQ(host->RefCount(), 0u);
     EXPECT_EQ(host->ObjectWithSite(), nullptr);
 
-    host->SetClassID(id);
+    EXPECT_TRUE(host->SetClassID(id).Alive());
     ClearLog();
     delete host;
     EXPECT_EQ(NewLog(), "SetSite(null);Destroyed;");
@@ -551,10 +551,10 @@ TEST_F(DeskBandTest, StoredHostLoadsItsBandOnceWhenRead) {
   source.SetName(L"Main");
   auto* stored = new TDeskBand(&source);
   stored->SetName(L"SearchBand");
-  stored->SetParent(&source);
+  EXPECT_TRUE(stored->SetParent(&source).Alive());
   stored->SetViewMode(TDeskBandViewMode::vmVert);
-  stored->SetClassID(kRecordingBand);  // no service handler: nothing loads here
-  stored->SetVisible(false);
+  EXPECT_TRUE(stored->SetClassID(kRecordingBand).Alive());  // no service handler: nothing loads here
+  EXPECT_TRUE(stored->SetVisible(false).Alive());
   stored->SetNeedReCreate(true);
   EXPECT_EQ(Log(), "");
   const String text = ComponentToText(&source);

@@ -13,7 +13,7 @@ TEST_F(Edit, Ctl3DChoosesTheSunkenEdgeOrTheThinBorder) {
   HWND wnd = edit->Handle();
   EXPECT_TRUE(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
   EXPECT_FALSE(GetWindowLongW(wnd, GWL_STYLE) & WS_BORDER);
-  edit->SetText(L"kept");
+  EXPECT_TRUE(edit->SetText(L"kept").Alive());
   edit->SetCtl3D(false);
   wnd = edit->Handle();
   EXPECT_FALSE(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);

@@ -106,8 +106,8 @@ TEST_F(FlatBars, SegmentedBarSnapsToWholeElementsAndFillsFromTheMinimum) {
     SCOPED_TRACE(c.Length);
     const bool vertical = c.Orientation == TProgressBarOrientation::pbVertical;
     auto* bar = MakeBar<TFlatProgressBar>(vertical ? RECT{10, 10, 26, 10 + c.Length} : RECT{10, 10, 10 + c.Length, 26});
-    bar->SetOrientation(c.Orientation);
-    if (vertical) bar->SetBounds(10, 10, 16, c.Length);
+    EXPECT_TRUE(bar->SetOrientation(c.Orientation).Alive());
+    if (vertical) EXPECT_TRUE(bar->SetBounds(10, 10, 16, c.Length).Alive());
     bar->SetMax(c.Max);
     bar->SetMin(c.Min);
     bar->SetPosition(c.Position);
@@ -143,7 +143,7 @@ TEST_F(FlatBars, SmoothBarFillsTheDistanceFromMin) {
     const bool vertical = c.Orientation == TProgressBarOrientation::pbVertical;
     auto* bar = MakeBar<TFlatProgressBar>({10, 10, 157, 26});
     bar->SetSmooth(true);
-    bar->SetOrientation(c.Orientation);
+    EXPECT_TRUE(bar->SetOrientation(c.Orientation).Alive());
     bar->SetMax(c.Max);
     bar->SetMin(c.Min);
     bar->SetPosition(c.Position);

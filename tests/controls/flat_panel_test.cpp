@@ -58,7 +58,7 @@ TEST_F(FlatPanel, FrameIsLitTopLeftAndShadedBottomRight) {
 }
 
 TEST_F(FlatPanel, CaptionFollowsAlignmentAndIsEngravedWhenDisabled) {
-  panel_->SetCaption(L"WWWW");
+  EXPECT_TRUE(panel_->SetCaption(L"WWWW").Alive());
   struct TCase {
     TAlignment Alignment;
     int MinLeft, MaxLeft;    // where the caption's ink starts
@@ -106,8 +106,8 @@ TEST_F(FlatPanel, TransparentChildOfAPanelSettlesAfterOnePaint) {
   // The child paints its parent's image, and the parent repaints its children when erased: without care the two
   // would invalidate each other for ever.
   auto* child = new TFlatPanel(Form());
-  child->SetBounds(10, 5, 80, 30);
-  child->SetParent(panel_);
+  EXPECT_TRUE(child->SetBounds(10, 5, 80, 30).Alive());
+  EXPECT_TRUE(child->SetParent(panel_).Alive());
   child->SetTransparent(true);
   RedrawWindow(Form()->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   MSG msg;

@@ -13,9 +13,9 @@ class FormTest : public testing::Test {
   void SetUp() override {
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 640, 300);
+    EXPECT_TRUE(form_->SetBounds(40, 40, 640, 300).Alive());
     form_->SetColor(clBtnFace);
-    form_->Show();
+    EXPECT_TRUE(form_->Show().Alive());
     // The tests give mouse input as messages: the real pointer stays off the form, wherever the test before left it.
     SetCursorPos(0, 0);
   }
@@ -30,8 +30,9 @@ class FormTest : public testing::Test {
   template <class T>
   T* Make(RECT bounds) {
     auto* control = new T(form_.get());
-    control->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
-    control->SetParent(form_.get());
+    EXPECT_TRUE(
+        control->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top).Alive());
+    EXPECT_TRUE(control->SetParent(form_.get()).Alive());
     return control;
   }
   static void ProcessQueued() {

@@ -35,8 +35,8 @@ struct TCase {
 template <class T>
 T* MakeOn(TForm* form, TControl*& slot) {
   T* control = new T(form);
-  control->SetBounds(10, 10, 120, 40);
-  control->SetParent(form);
+  EXPECT_TRUE(control->SetBounds(10, 10, 120, 40).Alive());
+  EXPECT_TRUE(control->SetParent(form).Alive());
   slot = control;
   return control;
 }
@@ -44,8 +44,8 @@ T* MakeOn(TForm* form, TControl*& slot) {
 // An edit beside the control, which has the focus before the input; its OnExit frees the control when asked to.
 TEdit* FocusedEditBeside(TForm* form, TControl*& slot, bool freeOnExit) {
   auto* edit = new TEdit(form);
-  edit->SetBounds(10, 100, 150, 24);
-  edit->SetParent(form);
+  EXPECT_TRUE(edit->SetBounds(10, 100, 150, 24).Alive());
+  EXPECT_TRUE(edit->SetParent(form).Alive());
   if (freeOnExit) edit->OnExit = [&slot](TObject*) { delete std::exchange(slot, nullptr); };
   return edit;
 }
@@ -55,7 +55,7 @@ TEdit* FocusedEditBeside(TForm* form, TControl*& slot, bool freeOnExit) {
 template <class T>
 TControl* FreedAsTheFocusComes(TForm* form, TControl*& slot, bool byTheEdit) {
   T* control = MakeOn<T>(form, slot);
-  control->SetCaption(L"&Go");
+  EXPECT_TRUE(control->SetCaption(L"&Go").Alive());
   if (!byTheEdit) control->OnEnter = [&slot](TObject*) { delete std::exchange(slot, nullptr); };
   return FocusedEditBeside(form, slot, byTheEdit);
 }
@@ -168,7 +168,7 @@ TEST_P(ButtonFreedByOwnHandler, NothingOfItIsTouchedAgain) {
     TControl* slot = nullptr;
     TControl* control = c.Make(Form(), slot);
     SetForegroundWindow(Form()->Handle());
-    if (auto* window = ObjectAs<TWinControl>(control)) window->SetFocus();
+    if (auto* window = ObjectAs<TWinControl>(control)) EXPECT_TRUE(window->SetFocus().Alive());
     ProcessPendingMessages();
     if (c.Input == TInput::Space)
       SendKeyPress(VK_SPACE);

@@ -51,19 +51,19 @@ class MaxSplitter : public FormTest, public testing::WithParamInterface<TAlign> 
     const int neighbourAt = align == TAlign::alLeft || align == TAlign::alTop ? 0 : extent - kNeighbourSize;
     neighbour_ = Vertical(align) ? Make<TFlatPanel>({neighbourAt, 0, neighbourAt + kNeighbourSize, kFormHeight})
                                  : Make<TFlatPanel>({0, neighbourAt, kFormWidth, neighbourAt + kNeighbourSize});
-    neighbour_->SetAlign(align);
+    EXPECT_TRUE(neighbour_->SetAlign(align).Alive());
     const RECT splitterBounds = Vertical(align) ? RECT{splitterAt, 0, splitterAt + 10, kFormHeight}
                                                 : RECT{0, splitterAt, kFormWidth, splitterAt + 10};
     splitter_ = Make<TMaxSplitter>(splitterBounds);
     // A new splitter is aligned left: turned, it takes its thickness again.
-    splitter_->SetAlign(align);
-    splitter_->SetBoundsRect(splitterBounds);
+    EXPECT_TRUE(splitter_->SetAlign(align).Alive());
+    EXPECT_TRUE(splitter_->SetBoundsRect(splitterBounds).Alive());
     splitter_->OnMaximize = TNotifyEvent(&events_, &TSplitterEvents::OnMaximize);
     splitter_->OnMinimize = TNotifyEvent(&events_, &TSplitterEvents::OnMinimize);
     splitter_->OnRestore = TNotifyEvent(&events_, &TSplitterEvents::OnRestore);
     splitter_->OnMoved = TNotifyEvent(&events_, &TSplitterEvents::OnMoved);
     client_ = Make<TFlatPanel>({0, 0, 10, 10});
-    client_->SetAlign(TAlign::alClient);
+    EXPECT_TRUE(client_->SetAlign(TAlign::alClient).Alive());
     ProcessQueued();
   }
   // Frees what Build made and a handler left.
@@ -165,9 +165,9 @@ TEST_P(MaxSplitter, TheButtonCollapsesAndRestoresTheNeighbour) {
   // A press on the button that moves 6 pixels along the drag axis is a drag. The bar is made thick enough for the
   // mouse to stay on it, as leaving it forgets the press.
   if (Vertical(GetParam()))
-    splitter_->SetWidth(20);
+    EXPECT_TRUE(splitter_->SetWidth(20).Alive());
   else
-    splitter_->SetHeight(20);
+    EXPECT_TRUE(splitter_->SetHeight(20).Alive());
   const POINT centre = ButtonCentre();
   Drag(centre, Moved(centre, Towards(6)));
   EXPECT_FALSE(splitter_->Maximized());
@@ -191,19 +191,19 @@ TEST_P(MaxSplitter, AQuickSecondClickOnTheButtonCounts) {
 
 TEST_P(MaxSplitter, MaximizedAndMinimizedFromCode) {
   splitter_->SetMinSize(1);
-  splitter_->SetMaximized(false);
+  EXPECT_TRUE(splitter_->SetMaximized(false).Alive());
   EXPECT_EQ(events_.Maximize, 1) << "an unchanged value still raises OnMaximize";
-  splitter_->SetMaximized(true);
+  EXPECT_TRUE(splitter_->SetMaximized(true).Alive());
   EXPECT_EQ(NeighbourSize(), 1);
 
   // Minimizing a collapsed neighbour keeps the size to restore; the splitter goes to the far side for top and
   // right alignment, to the near side otherwise.
-  splitter_->SetMinimized(true);
+  EXPECT_TRUE(splitter_->SetMinimized(true).Alive());
   EXPECT_FALSE(splitter_->Maximized());
   const bool farSide = GetParam() == TAlign::alTop || GetParam() == TAlign::alRight;
   EXPECT_EQ(NeighbourSize(), farSide ? (Vertical(GetParam()) ? kFormWidth : kFormHeight) - 10 : 1);
   EXPECT_EQ(events_.Minimize, 1);
-  splitter_->SetMinimized(false);
+  EXPECT_TRUE(splitter_->SetMinimized(false).Alive());
   EXPECT_EQ(NeighbourSize(), kNeighbourSize);
   EXPECT_EQ(events_.Restore, 1);
 }
@@ -211,9 +211,9 @@ TEST_P(MaxSplitter, MaximizedAndMinimizedFromCode) {
 TEST_P(MaxSplitter, NeitherSizeNorMinSizeTakesTheNeighbourPastTheParent) {
   const int farEnd = (Vertical(GetParam()) ? kFormWidth : kFormHeight) - 10;
   splitter_->SetMinSize(32767);
-  splitter_->SetMaximized(true);
+  EXPECT_TRUE(splitter_->SetMaximized(true).Alive());
   EXPECT_EQ(NeighbourSize(), farEnd);
-  splitter_->SetMaximized(false);
+  EXPECT_TRUE(splitter_->SetMaximized(false).Alive());
   EXPECT_EQ(NeighbourSize(), farEnd) << "restored, but never past the parent";
   const POINT from = OnSplitter(20);
   Drag(from, Moved(from, Towards(-100)));
@@ -222,13 +222,13 @@ TEST_P(MaxSplitter, NeitherSizeNorMinSizeTakesTheNeighbourPastTheParent) {
   // The splitter's own thickness is never negative.
   for (int size : {-1, -32768, 0, 7}) {
     SCOPED_TRACE(size);
-    splitter_->SetBounds(splitter_->Left(), splitter_->Top(), size, size);
+    EXPECT_TRUE(splitter_->SetBounds(splitter_->Left(), splitter_->Top(), size, size).Alive());
     EXPECT_GE(splitter_->Width(), 0);
     EXPECT_GE(splitter_->Height(), 0);
   }
-  splitter_->SetWidth(-5);
+  EXPECT_TRUE(splitter_->SetWidth(-5).Alive());
   EXPECT_GE(splitter_->Width(), 0);
-  splitter_->SetHeight(-5);
+  EXPECT_TRUE(splitter_->SetHeight(-5).Alive());
   EXPECT_GE(splitter_->Height(), 0);
 }
 
@@ -263,7 +263,7 @@ TEST_P(MaxSplitter, ButtonShowsItsArrowsPointingToTheNeighbourOrAway) {
   const POINT face = vertical ? POINT{bx() + 8, by() + 40} : POINT{bx() + 40, by() + 8};
   EXPECT_EQ(normal.Pixel(face.x, face.y), RGB(0xD4, 0xD0, 0xC8));
 
-  splitter_->SetMaximized(true);
+  EXPECT_TRUE(splitter_->SetMaximized(true).Alive());
   TWindowCapture collapsed = capture();
   EXPECT_EQ(arrowPixels(collapsed), 49);
   EXPECT_EQ(pointsBack(collapsed), !towardsNeighbourIsBack);
@@ -311,7 +311,7 @@ TEST_P(MaxSplitter, FreedByItsOwnEventsOrItsNeighbourFreedByTheButton) {
        true, true},
       {"OnRestore frees the splitter",
        [](MaxSplitter& t) {
-         t.splitter_->SetMaximized(true);
+         EXPECT_TRUE(t.splitter_->SetMaximized(true).Alive());
          t.splitter_->OnRestore = [&t](TObject*) { delete std::exchange(t.splitter_, nullptr); };
        },
        true, true},
@@ -354,16 +354,16 @@ INSTANTIATE_TEST_SUITE_P(Alignments, MaxSplitter, testing::ValuesIn(kAlignments)
 
 TEST_F(FormTest, MaxSplitterWithoutNeighbourIgnoresTheButtonStates) {
   auto* splitter = Make<TMaxSplitter>({300, 0, 310, 300});
-  splitter->SetAlign(TAlign::alNone);
-  splitter->SetMaximized(true);
-  splitter->SetMinimized(true);
+  EXPECT_TRUE(splitter->SetAlign(TAlign::alNone).Alive());
+  EXPECT_TRUE(splitter->SetMaximized(true).Alive());
+  EXPECT_TRUE(splitter->SetMinimized(true).Alive());
   EXPECT_FALSE(splitter->Maximized());
   EXPECT_FALSE(splitter->Minimized());
 }
 
 TEST_F(FormTest, MaxSplitterButtonGeometryAndSetters) {
   auto* splitter = Make<TMaxSplitter>({0, 0, 10, 300});
-  splitter->SetAlign(TAlign::alLeft);
+  EXPECT_TRUE(splitter->SetAlign(TAlign::alLeft).Alive());
   struct TCase {
     TSplitterButtonWidthType Type;
     int Width;

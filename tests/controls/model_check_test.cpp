@@ -43,6 +43,14 @@ class EChaos : public Exception {
   EChaos() : Exception(L"a handler failed on purpose") {}
 };
 
+// An answer a step gets says whether the object it is about outlived the call: the check holds it to that.
+template <class Object, class Call>
+void ExpectTruthful(Object* object, Call call) {
+  const TLifeWatch life = object->LifeWatch();
+  const bool alive = call().Alive();
+  EXPECT_EQ(alive, !life.Ended());
+}
+
 unsigned EnvironmentNumber(const char* name, unsigned fallback) {
   const char* value = std::getenv(name);
   return value && *value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : fallback;
@@ -120,12 +128,12 @@ class TControlsModelCheck {
   void Build() {
     form_ = new TForm(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 560, 300);
+    EXPECT_TRUE(form_->SetBounds(40, 40, 560, 300).Alive());
     tabs_ = {};
     formLife_ = form_->LifeWatch();
     control_ = new TPcPageControl(form_);
-    control_->SetBounds(10, 40, 400, 200);
-    control_->SetParent(form_);
+    EXPECT_TRUE(control_->SetBounds(10, 40, 400, 200).Alive());
+    EXPECT_TRUE(control_->SetParent(form_).Alive());
     controlLife_ = control_->LifeWatch();
     // A change's handlers may free the page coming or the page being left (the active one, also while it is
     // being deleted).
@@ -142,21 +150,21 @@ class TControlsModelCheck {
     for (int i = 0; i < 3 && FormLives(); ++i) AddPage();
     if (!FormLives()) return;
     combo_ = new TComboForChecks(form_);
-    combo_->SetBounds(10, 10, 150, 22);
-    combo_->SetParent(form_);
+    EXPECT_TRUE(combo_->SetBounds(10, 10, 150, 22).Alive());
+    EXPECT_TRUE(combo_->SetParent(form_).Alive());
     comboLife_ = combo_->LifeWatch();
     for (const wchar_t* item : {L"alpha", L"beta", L"gamma"}) combo_->Items()->Add(item);
     WireBox(combo_);
     address_ = new TAddressBox(form_);
-    address_->SetBounds(170, 10, 300, 22);
-    address_->SetParent(form_);
+    EXPECT_TRUE(address_->SetBounds(170, 10, 300, 22).Alive());
+    EXPECT_TRUE(address_->SetParent(form_).Alive());
     addressLife_ = address_->LifeWatch();
     for (const wchar_t* url : {L"http://one.example/", L"http://two.example/"}) address_->Items()->Add(url);
     address_->OnUrlSelected = [this](TObject*, String) { Chaos("OnUrlSelected", nullptr); };
     WireBox(address_);
     for (int i = 0; i < 3 && FormLives(); ++i) AddTab();
     if (!FormLives()) return;
-    form_->Show();
+    ExpectTruthful(form_, [this] { return form_->Show(); });
     if (!FormLives()) return;
     SetForegroundWindow(form_->Handle());
     ProcessPendingMessages();
@@ -165,7 +173,7 @@ class TControlsModelCheck {
     TPcPageControl* control = Control();
     if (!control) return;
     auto* page = new TPcTabSheet(form_);
-    page->SetCaption(L"Page " + std::to_wstring(nextPage_++));
+    EXPECT_TRUE(page->SetCaption(L"Page " + std::to_wstring(nextPage_++)).Alive());
     page->OnShow = [this, page, life = page->LifeWatch()](TObject*) {
       if (!life.Ended()) Chaos("OnShow", page);
     };
@@ -173,7 +181,7 @@ class TControlsModelCheck {
       if (!life.Ended()) Chaos("OnHide", page);
     };
     // Joining may activate the page, whose handlers may free anything.
-    page->SetPageControl(control);
+    ExpectTruthful(page, [page, control] { return page->SetPageControl(control); });
   }
   TTabButton* Tab(std::size_t place) const {
     const auto& [tab, life] = tabs_[place];
@@ -195,8 +203,8 @@ class TControlsModelCheck {
     for (std::size_t place = 0; place < tabs_.size(); ++place) {
       if (Tab(place)) continue;
       auto* tab = new TTabButton(form_);
-      tab->SetBounds(10 + 100 * static_cast<int>(place), 255, 96, 24);
-      tab->SetCaption(L"Tab " + std::to_wstring(nextTab_));
+      EXPECT_TRUE(tab->SetBounds(10 + 100 * static_cast<int>(place), 255, 96, 24).Alive());
+      EXPECT_TRUE(tab->SetCaption(L"Tab " + std::to_wstring(nextTab_)).Alive());
       tab->SetTabIndex(nextTab_++);
       const TLifeWatch life = tab->LifeWatch();
       tabs_[place] = {tab, life};
@@ -212,7 +220,7 @@ class TControlsModelCheck {
       };
       tab->OnMiddleClick = handler("OnMiddleClick");
       tab->OnRightClick = handler("OnRightClick");
-      tab->SetParent(form_);
+      EXPECT_TRUE(tab->SetParent(form_).Alive());
       return;
     }
   }
@@ -322,7 +330,7 @@ class TControlsModelCheck {
       case 2:
         Say("Right or Left on the page control");
         if (TPcPageControl* control = Control(); control && control->CanFocus()) {
-          control->SetFocus();
+          ExpectTruthful(control, [control] { return control->SetFocus(); });
           ProcessPendingMessages();
           TypeAndSettle(Chance(2) ? VK_RIGHT : VK_LEFT);
         }
@@ -345,7 +353,8 @@ class TControlsModelCheck {
         return;
       case 6:
         Say("a page activated by a call");
-        if (TPcTabSheet* page = PickPage()) Control()->SetActivePage(page);
+        if (TPcTabSheet* page = PickPage())
+          ExpectTruthful(Control(), [this, page] { return Control()->SetActivePage(page); });
         return;
       case 7:
       case 8:
@@ -409,7 +418,7 @@ class TControlsModelCheck {
     const WORD key = keys[Below(std::size(keys))];
     Say(std::string("key ") + std::to_string(key) + " to " + which);
     SetForegroundWindow(form_->Handle());
-    box->SetFocus();
+    ExpectTruthful(box, [box] { return box->SetFocus(); });
     ProcessPendingMessages();
     TypeAndSettle(key);
   }

@@ -27,8 +27,8 @@ class PageControlTest : public FormTest {
 
   controls::TPcTabSheet* AddPage(const String& caption) {
     auto* page = new controls::TPcTabSheet(Form());
-    page->SetCaption(caption);
-    page->SetPageControl(control_);
+    EXPECT_TRUE(page->SetCaption(caption).Alive());
+    EXPECT_TRUE(page->SetPageControl(control_).Alive());
     return page;
   }
   void AddPages(std::initializer_list<const wchar_t*> captions) {

@@ -34,8 +34,8 @@ class PageControlFreeing : public FormTest {
     control_->SetStyle(style);
     for (const wchar_t* caption : {L"A", L"B", L"C"}) {
       auto* page = new TPcTabSheet(Form());
-      page->SetCaption(caption);
-      page->SetPageControl(control_);
+      EXPECT_TRUE(page->SetCaption(caption).Alive());
+      EXPECT_TRUE(page->SetPageControl(control_).Alive());
     }
     ProcessQueued();
   }
@@ -52,7 +52,7 @@ class PageControlFreeing : public FormTest {
   }
   void PressRight() {
     BringToTheFront(Form()->Handle());
-    control_->SetFocus();
+    EXPECT_TRUE(control_->SetFocus().Alive());
     ProcessPendingMessages();
     SendKeyPress(VK_RIGHT);
     ProcessPendingMessages();
@@ -206,15 +206,15 @@ TEST(PageControlFormFreeing, TheActivePageDeletedWhoseOnChangeFreesTheForm) {
   TGuardedAllocations guard;
   auto* form = new TForm(nullptr);
   form->SetBorderStyle(TFormBorderStyle::bsNone);
-  form->SetBounds(40, 40, 420, 220);
-  form->Show();
+  EXPECT_TRUE(form->SetBounds(40, 40, 420, 220).Alive());
+  EXPECT_TRUE(form->Show().Alive());
   auto* control = new TPcPageControl(form);
-  control->SetBounds(10, 10, 400, 200);
-  control->SetParent(form);
+  EXPECT_TRUE(control->SetBounds(10, 10, 400, 200).Alive());
+  EXPECT_TRUE(control->SetParent(form).Alive());
   for (const wchar_t* caption : {L"A", L"B"}) {
     auto* page = new TPcTabSheet(form);
-    page->SetCaption(caption);
-    page->SetPageControl(control);
+    EXPECT_TRUE(page->SetCaption(caption).Alive());
+    EXPECT_TRUE(page->SetPageControl(control).Alive());
   }
   ProcessPendingMessages();
   control->OnChange = [&form](TObject*) { delete std::exchange(form, nullptr); };
@@ -254,22 +254,22 @@ TEST(PageControlDockFreeing, NothingFreedByADockedFormsHandlerIsTouchedAgain) {
     TGuardedAllocations guard;
     auto* form = new TForm(nullptr);
     form->SetBorderStyle(TFormBorderStyle::bsNone);
-    form->SetBounds(40, 40, 420, 260);
-    form->Show();
+    EXPECT_TRUE(form->SetBounds(40, 40, 420, 260).Alive());
+    EXPECT_TRUE(form->Show().Alive());
     new TClearsSlot(form);
     auto* control = new TPcPageControl(form);
     new TClearsSlot(control);
-    control->SetBounds(10, 10, 400, 200);
-    control->SetParent(form);
+    EXPECT_TRUE(control->SetBounds(10, 10, 400, 200).Alive());
+    EXPECT_TRUE(control->SetParent(form).Alive());
     control->SetDockSite(true);
     auto* page = new TPcTabSheet(form);
-    page->SetCaption(L"A");
-    page->SetPageControl(control);
+    EXPECT_TRUE(page->SetCaption(L"A").Alive());
+    EXPECT_TRUE(page->SetPageControl(control).Alive());
     auto* client = new TForm(nullptr);
     new TClearsSlot(client);
-    client->SetBounds(100, 300, 160, 100);
-    client->SetCaption(L"Docked");
-    client->Show();
+    EXPECT_TRUE(client->SetBounds(100, 300, 160, 100).Alive());
+    EXPECT_TRUE(client->SetCaption(L"Docked").Alive());
+    EXPECT_TRUE(client->Show().Alive());
     ProcessPendingMessages();
     const auto free = [&form, &control, &c](TObject*) {
       if (c.FreesTheForm)
@@ -280,7 +280,8 @@ TEST(PageControlDockFreeing, NothingFreedByADockedFormsHandlerIsTouchedAgain) {
     if (c.AsItHides) {
       ASSERT_TRUE(client->ManualDock(control));
       client->OnHide = free;
-      client->Hide();
+      // The docked form goes with the control's pages.
+      EXPECT_TRUE(client->Hide().Gone());
     } else {
       control->OnChange = free;
       client->ManualDock(control);

@@ -18,7 +18,7 @@ TEST_F(PageControlTest, ChangeEventsAndRefusals) {
   AddPages({L"A", L"B", L"C"});
   TPcPageControl other(Form());
   auto* foreign = new TPcTabSheet(Form());
-  foreign->SetPageControl(&other);
+  EXPECT_TRUE(foreign->SetPageControl(&other).Alive());
   const struct {
     const char* Name;
     std::function<void()> Act;
@@ -27,23 +27,35 @@ TEST_F(PageControlTest, ChangeEventsAndRefusals) {
     String Active;
   } cases[] = {
       {"code activates like a click",
-       [&] { Control()->SetActivePage(Control()->Pages(1)); },
+       [&] { EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(1)).Alive()); },
        true,
        {L"changing B", L"change B"},
        L"B"},
-      {"the active page again raises nothing", [&] { Control()->SetActivePage(Control()->Pages(1)); }, true, {}, L"B"},
+      {"the active page again raises nothing",
+       [&] { EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(1)).Alive()); },
+       true,
+       {},
+       L"B"},
       {"a refusal changes nothing",
-       [&] { Control()->SetActivePage(Control()->Pages(2)); },
+       [&] { EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(2)).Alive()); },
        false,
        {L"changing C"},
        L"B"},
-      {"a page of another control is ignored", [&] { Control()->SetActivePage(foreign); }, true, {}, L"B"},
+      {"a page of another control is ignored",
+       [&] { EXPECT_TRUE(Control()->SetActivePage(foreign).Alive()); },
+       true,
+       {},
+       L"B"},
       {"an index one too many leaves no page",
-       [&] { Control()->SetActivePageIndex(3); },
+       [&] { EXPECT_TRUE(Control()->SetActivePageIndex(3).Alive()); },
        true,
        {L"changing -", L"change -"},
        L"-"},
-      {"an index in range", [&] { Control()->SetActivePageIndex(0); }, true, {L"changing A", L"change A"}, L"A"},
+      {"an index in range",
+       [&] { EXPECT_TRUE(Control()->SetActivePageIndex(0).Alive()); },
+       true,
+       {L"changing A", L"change A"},
+       L"A"},
   };
   for (const auto& c : cases) {
     events_.clear();
@@ -58,8 +70,8 @@ TEST_F(PageControlTest, ChangeEventsAndRefusals) {
 
 TEST_F(PageControlTest, CtrlTabWrapsAndSkipsHiddenTabs) {
   AddPages({L"A", L"B", L"C", L"D"});
-  Control()->Pages(2)->SetTabVisible(false);
-  Control()->SetFocus();
+  EXPECT_TRUE(Control()->Pages(2)->SetTabVisible(false).Alive());
+  EXPECT_TRUE(Control()->SetFocus().Alive());
   const struct {
     const wchar_t* From;
     bool Shift;
@@ -72,7 +84,7 @@ TEST_F(PageControlTest, CtrlTabWrapsAndSkipsHiddenTabs) {
   };
   for (const auto& c : cases) {
     for (int i = 0; i < Control()->PageCount(); ++i)
-      if (Control()->Pages(i)->Caption() == c.From) Control()->SetActivePage(Control()->Pages(i));
+      if (Control()->Pages(i)->Caption() == c.From) EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(i)).Alive());
     events_.clear();
     if (c.Shift)
       SetKeys({VK_CONTROL, VK_SHIFT});
@@ -82,9 +94,9 @@ TEST_F(PageControlTest, CtrlTabWrapsAndSkipsHiddenTabs) {
     EXPECT_EQ(events_, c.Expected) << c.From << (c.Shift ? " back" : " on");
   }
   SetKeys({});
-  Control()->Pages(0)->SetTabVisible(false);
-  Control()->Pages(3)->SetTabVisible(false);
-  Control()->SetActivePage(Control()->Pages(1));
+  EXPECT_TRUE(Control()->Pages(0)->SetTabVisible(false).Alive());
+  EXPECT_TRUE(Control()->Pages(3)->SetTabVisible(false).Alive());
+  EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(1)).Alive());
   events_.clear();
   SetKeys({VK_CONTROL});
   Form()->Perform(CM_DIALOGKEY, VK_TAB, 0);
@@ -118,7 +130,7 @@ TEST_F(PageControlTest, ArrowKeysAfterOnKeyDown) {
 
 TEST_F(PageControlTest, AcceleratorActivatesAnEnabledVisibleTab) {
   AddPages({L"&Normal", L"&Advanced", L"&Hidden"});
-  Control()->Pages(2)->SetTabVisible(false);
+  EXPECT_TRUE(Control()->Pages(2)->SetTabVisible(false).Alive());
   EXPECT_EQ(Control()->Perform(CM_DIALOGCHAR, L'a', 0), 1);
   EXPECT_EQ(Active(), L"&Advanced");
   EXPECT_EQ(Control()->Perform(CM_DIALOGCHAR, L'h', 0), 0);
@@ -156,10 +168,10 @@ TEST_F(PageControlTest, RemovingAndHidingPages) {
   EXPECT_EQ(Control()->ActivePage(), nullptr) << "a freed page never stays active, refused or not";
   allowChange_ = true;
   AddPages({L"D"});
-  Control()->SetActivePage(Control()->Pages(1));
-  Control()->Pages(1)->SetTabVisible(false);
+  EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(1)).Alive());
+  EXPECT_TRUE(Control()->Pages(1)->SetTabVisible(false).Alive());
   EXPECT_EQ(Control()->ActivePage(), nullptr) << "hiding the active tab leaves no page";
-  Control()->SetActivePageIndex(1);
+  EXPECT_TRUE(Control()->SetActivePageIndex(1).Alive());
   EXPECT_EQ(Active(), L"D") << "a page without a tab can still be made active";
   EXPECT_EQ(Control()->VisibleTabCount(), 2);
   EXPECT_EQ(Painter()->ButtonCount(), 1) << "but it gets no tab";
@@ -193,19 +205,19 @@ TEST_F(PageControlTest, PropertyRules) {
 TEST_F(PageControlTest, ShowingAControlOnAHiddenPageActivatesThePage) {
   AddPages({L"A", L"B"});
   auto* edit = new TEdit(Form());
-  edit->SetParent(Control()->Pages(1));
+  EXPECT_TRUE(edit->SetParent(Control()->Pages(1)).Alive());
   int shown = 0;
   int hidden = 0;
   Control()->Pages(1)->OnShow = [&](TObject*) { ++shown; };
   Control()->Pages(0)->OnHide = [&](TObject*) { ++hidden; };
-  edit->SetFocus();
+  EXPECT_TRUE(edit->SetFocus().Alive());
   EXPECT_EQ(Active(), L"B");
   EXPECT_EQ(Form()->ActiveControl(), edit);
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(hidden, 1);
   // Back on the first page, the edit no longer shows, as its window says, and shows again with its page.
   for (int page : {0, 1}) {
-    Control()->SetActivePage(Control()->Pages(page));
+    EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(page)).Alive());
     EXPECT_EQ(edit->Showing(), page == 1);
     EXPECT_EQ(IsWindowVisible(edit->Handle()) != FALSE, page == 1);
   }
@@ -215,8 +227,8 @@ TEST_F(PageControlTest, DockingAControlInAndOut) {
   AddPages({L"A"});
   Control()->SetDockSite(true);
   auto* client = new TEdit(Form());
-  client->SetBounds(10, 230, 100, 22);
-  client->SetParent(Form());
+  EXPECT_TRUE(client->SetBounds(10, 230, 100, 22).Alive());
+  EXPECT_TRUE(client->SetParent(Form()).Alive());
   ASSERT_TRUE(client->ManualDock(Control()));
   ASSERT_EQ(Control()->PageCount(), 2);
   TPcTabSheet* sheet = Control()->Pages(1);
@@ -224,11 +236,11 @@ TEST_F(PageControlTest, DockingAControlInAndOut) {
   EXPECT_EQ(client->HostDockSite(), Control());
   EXPECT_EQ(client->Align(), TAlign::alClient);
   EXPECT_EQ(Control()->ActivePage(), sheet);
-  client->SetText(L"Docked\r\nsecond line");
+  EXPECT_TRUE(client->SetText(L"Docked\r\nsecond line").Alive());
   EXPECT_EQ(sheet->Caption(), L"Docked") << "the tab shows the client's first line";
-  client->SetVisible(false);
+  EXPECT_TRUE(client->SetVisible(false).Alive());
   EXPECT_FALSE(sheet->TabVisible());
-  client->SetVisible(true);
+  EXPECT_TRUE(client->SetVisible(true).Alive());
   EXPECT_TRUE(sheet->TabVisible());
   EXPECT_FALSE(client->ManualDock(Control())) << "a client docked here cannot dock again";
   EXPECT_EQ(Control()->PageCount(), 2);
@@ -276,8 +288,8 @@ TEST_F(PageControlTest, ADockedClientFreedTakesItsPage) {
     SCOPED_TRACE(freeThePage ? "the page freed" : "the client freed");
     TGuardedAllocations guard;
     auto* client = new TEdit(Form());
-    client->SetBounds(10, 230, 100, 22);
-    client->SetParent(Form());
+    EXPECT_TRUE(client->SetBounds(10, 230, 100, 22).Alive());
+    EXPECT_TRUE(client->SetParent(Form()).Alive());
     ASSERT_TRUE(client->ManualDock(Control()));
     ASSERT_EQ(Control()->PageCount(), 3);
     TPcTabSheet* sheet = Control()->Pages(2);
@@ -313,22 +325,22 @@ TEST(PageControlStoring, TravelsWithItsForm) {
   source.SetName(L"Main");
   auto* control = new TPcPageControl(&source);
   control->SetName(L"pcSearch");
-  control->SetParent(&source);
+  EXPECT_TRUE(control->SetParent(&source).Alive());
   const wchar_t* names[] = {L"tsNormal", L"tsAdvanced", L"tsHidden"};
   for (const wchar_t* name : names) {
     auto* page = new TPcTabSheet(&source);
     page->SetName(name);
-    page->SetCaption(String(name).substr(2));
-    page->SetPageControl(control);
+    EXPECT_TRUE(page->SetCaption(String(name).substr(2)).Alive());
+    EXPECT_TRUE(page->SetPageControl(control).Alive());
   }
   control->SetStyle(TPcTabStyle::pctsTabs);
   control->SetTabPosition(TPcTabPosition::pctpBottom);
   control->SetMultiLine(true);
   control->SetTabHeight(24);
-  control->SetActivePage(control->Pages(1));
+  EXPECT_TRUE(control->SetActivePage(control->Pages(1)).Alive());
   control->Pages(0)->SetHighlighted(true);
   control->Pages(0)->SetImageIndex(3);
-  control->Pages(2)->SetTabVisible(false);
+  EXPECT_TRUE(control->Pages(2)->SetTabVisible(false).Alive());
   const String text = ComponentToText(&source);
   EXPECT_EQ(text.find(L"PageIndex"), String::npos) << "the page order is the stored order";
 

@@ -19,7 +19,7 @@ template <class T>
 T* Add(TForm* form, const wchar_t* name) {
   auto* control = new T(form);
   control->SetName(name);
-  control->SetParent(form);
+  EXPECT_TRUE(control->SetParent(form).Alive());
   return control;
 }
 
@@ -28,19 +28,19 @@ T* Add(TForm* form, const wchar_t* name) {
 TEST(StoredForms, SplitterFlatAndXPControlsTravelWithTheirForm) {
   TForm source(nullptr);
   source.SetName(L"Main");
-  source.SetBounds(0, 0, 400, 300);
+  EXPECT_TRUE(source.SetBounds(0, 0, 400, 300).Alive());
   auto* side = Add<TFlatPanel>(&source, L"Side");
-  side->SetBounds(0, 0, 195, 300);
-  side->SetAlign(TAlign::alLeft);
+  EXPECT_TRUE(side->SetBounds(0, 0, 195, 300).Alive());
+  EXPECT_TRUE(side->SetAlign(TAlign::alLeft).Alive());
   side->SetAlignment(TAlignment::taLeftJustify);
   auto* splitter = Add<TMaxSplitter>(&source, L"Splitter");
-  splitter->SetBounds(195, 0, 5, 300);
+  EXPECT_TRUE(splitter->SetBounds(195, 0, 5, 300).Alive());
   splitter->SetMinSize(1);
   const String shown = ComponentToText(&source);
   EXPECT_EQ(shown.find(L"RestorePos"), String::npos) << "not stored while the neighbour shows";
   EXPECT_EQ(shown.find(L"ShowButton"), String::npos) << "a default value is not stored";
 
-  splitter->SetMaximized(true);
+  EXPECT_TRUE(splitter->SetMaximized(true).Alive());
   auto* gauge = Add<TFlatGauge>(&source, L"Gauge");
   gauge->SetMaxValue(500);
   gauge->SetProgress(321);

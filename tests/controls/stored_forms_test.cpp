@@ -18,7 +18,7 @@ TEST(StoredForms, WindowControlsTravelWithTheirForm) {
   source.SetName(L"Main");
   auto* address = new TAddressBox(&source);
   address->SetName(L"cbAddress");
-  address->SetParent(&source);
+  EXPECT_TRUE(address->SetParent(&source).Alive());
   address->SetFileOptions(TFileOptions{TFileOption::UrlHistory, TFileOption::UrlMRU});
   address->SetRegistryUpdate(true);
   address->SetClickToSelectURL(false);
@@ -32,7 +32,7 @@ TEST(StoredForms, WindowControlsTravelWithTheirForm) {
   images->SetName(L"Images1");
   auto* picture = new TPictureButton(&source);
   picture->SetName(L"btnNext");
-  picture->SetParent(&source);
+  EXPECT_TRUE(picture->SetParent(&source).Alive());
   picture->SetImages(images);
   picture->SetImageIndex(2);
   picture->SetIndex(5);
@@ -96,7 +96,7 @@ TEST(StoredForms, TheMainWindowsSetUpOfComboBoxAndImageIsStored) {
   menu->SetName(L"PageMenu");
   auto* address = new TAddressBox(&source);
   address->SetName(L"cbAddress");
-  address->SetParent(&source);
+  EXPECT_TRUE(address->SetParent(&source).Alive());
   address->SetAutoComplete(false);
   address->SetAutoDropDown(true);
   address->SetCtl3D(false);
@@ -106,7 +106,7 @@ TEST(StoredForms, TheMainWindowsSetUpOfComboBoxAndImageIsStored) {
   address->SetPopupMenu(menu);
   auto* button = new TPictureButton(&source);
   button->SetName(L"btnBack");
-  button->SetParent(&source);
+  EXPECT_TRUE(button->SetParent(&source).Alive());
   button->OnClick = TNotifyEvent(&source, &TProbeMainForm::ButtonClick);
   button->SetPopupMenu(menu);
   button->SetEnabled(false);

@@ -49,7 +49,7 @@ class TabButton : public FormTest {
     auto* tab = Make<TTabButton>(bounds);
     tab->SetTabIndex(tabIndex);
     tab->SetGroupIndex(1);
-    tab->SetCaption(L"about:blank");
+    EXPECT_TRUE(tab->SetCaption(L"about:blank").Alive());
     tab->OnClick = TNotifyEvent(&events_, &TTabEvents::Click);
     tab->OnMiddleClick = TNotifyEvent(&events_, &TTabEvents::MiddleClick);
     tab->OnRightClick = TNotifyEvent(&events_, &TTabEvents::RightClick);
@@ -277,7 +277,7 @@ TEST_F(TabButton, ReleaseOutsideOrAfterLeavingRaisesNothing) {
 
 TEST_F(TabButton, HotCaptionTurnsBlueUnderTheMouse) {
   TTabButton* tab = MakeTab({20, 20, 220, 42}, 0);
-  tab->SetCaption(L"MMMMMMMM");
+  EXPECT_TRUE(tab->SetCaption(L"MMMMMMMM").Alive());
   tab->SetHotCaption(true);
   const RECT text{24, 21, 219, 41};
   EXPECT_EQ(Capture().CountPixels(RGB(0, 0, 255), &text), 0);
@@ -314,8 +314,8 @@ class TErasingPanel : public TCustomControl {
 TEST_F(TabButton, RedrawTabErasesOnlyTheIconArea) {
   auto* panel = Make<TErasingPanel>({0, 0, 400, 100});
   auto* tab = new TTabButton(Form());
-  tab->SetBounds(30, 10, 120, 22);
-  tab->SetParent(panel);
+  EXPECT_TRUE(tab->SetBounds(30, 10, 120, 22).Alive());
+  EXPECT_TRUE(tab->SetParent(panel).Alive());
   panel->HandleNeeded();
   UpdateWindow(panel->Handle());
   panel->Erased.clear();
@@ -385,7 +385,7 @@ LRESULT CALLBACK NoteMouseLeave(int code, WPARAM wParam, LPARAM lParam) {
 TEST_F(TabButton, HotCaptionClearsWhenThePointerJumpsOutOfTheProgram) {
   auto* bar = Make<TErasingPanel>({10, 10, 300, 60});
   TTabButton* tab = MakeTab({10, 10, 210, 32}, 0);
-  tab->SetParent(bar);
+  EXPECT_TRUE(tab->SetParent(bar).Alive());
   tab->SetHotCaption(true);
   BringToTheFront(Form()->Handle());
   HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &NoteMouseLeave, nullptr, GetCurrentThreadId());

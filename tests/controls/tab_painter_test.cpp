@@ -59,7 +59,7 @@ TEST_F(TabPainter, ANewCaptionOrFontIsMeasuredAgain) {
   AddNumberedPages(2);
   auto expected = [&](const String& caption) { return Control()->Canvas()->TextWidth(caption) + 10; };
   ASSERT_EQ(Painter()->Buttons(1)->Width(), expected(L"Page 1"));
-  Control()->Pages(1)->SetCaption(L"A caption much longer than the first");
+  EXPECT_TRUE(Control()->Pages(1)->SetCaption(L"A caption much longer than the first").Alive());
   EXPECT_EQ(Painter()->Buttons(1)->Width(), expected(L"A caption much longer than the first"));
   TFont font;
   font.SetHeight(-30);
@@ -110,18 +110,18 @@ TEST_F(TabPainter, HitTestingAtEveryEdgeOnEverySide) {
 TEST_F(TabPainter, ActiveRowMovesNextToThePageInTabsStyleOnly) {
   AddNumberedPages(9);
   Control()->SetMultiLine(true);
-  Control()->SetWidth(150);
+  EXPECT_TRUE(Control()->SetWidth(150).Alive());
   const struct {
     TPcTabStyle Style;
     bool Rotates;
   } cases[] = {{TPcTabStyle::pctsTabs, true}, {TPcTabStyle::pctsButtons, false}, {TPcTabStyle::pctsFlat, true}};
   for (const auto& c : cases) {
     Control()->SetStyle(c.Style);
-    Control()->SetActivePageIndex(8);
+    EXPECT_TRUE(Control()->SetActivePageIndex(8).Alive());
     const int rows = Painter()->GetRowCount();
     ASSERT_GE(rows, 3);
     TPcPageControlButton* first = Painter()->Buttons(0);
-    Control()->SetActivePage(first->Page());
+    EXPECT_TRUE(Control()->SetActivePage(first->Page()).Alive());
     EXPECT_EQ(first->Row(), c.Rotates ? rows : 1) << static_cast<int>(c.Style);
     EXPECT_EQ(first->Rect().bottom == Painter()->GetTabsAreaHeight(), c.Rotates) << static_cast<int>(c.Style);
     EXPECT_EQ(Painter()->ButtonAt(Centre(first->Rect())), first);
@@ -135,7 +135,7 @@ TEST_F(TabPainter, ScrollButtonsRepeatEvery200msWhileHeld) {
   AddNumberedPages(20);
   for (TPcTabStyle style : {TPcTabStyle::pctsTabs, TPcTabStyle::pctsFlat}) {
     Control()->SetStyle(style);
-    Control()->SetActivePageIndex(0);
+    EXPECT_TRUE(Control()->SetActivePageIndex(0).Alive());
     ASSERT_TRUE(Painter()->NeedScrollButtons());
     ASSERT_EQ(Painter()->FirstVisible(), 0);
     const RECT right = Painter()->RightScrollRect();
@@ -172,13 +172,13 @@ TEST_F(TabPainter, ScrollButtonsRepeatEvery200msWhileHeld) {
 TEST_F(TabPainter, ActivationScrollsIntoViewAndGrowingScrollsBack) {
   AddNumberedPages(20);
   Control()->SetStyle(TPcTabStyle::pctsTabs);
-  Control()->SetActivePageIndex(19);
+  EXPECT_TRUE(Control()->SetActivePageIndex(19).Alive());
   TPcPageControlButton* last = Painter()->Buttons(19);
   ASSERT_TRUE(last->LaidOut());
   EXPECT_GT(Painter()->FirstVisible(), 0);
   EXPECT_LE(last->Rect().right, Painter()->GetRowLength() + Painter()->GetRowIndent()) << "it ends inside the row";
   EXPECT_EQ(Painter()->ButtonAt(Centre(last->Rect())), last);
-  Control()->SetWidth(3000);
+  EXPECT_TRUE(Control()->SetWidth(3000).Alive());
   EXPECT_EQ(Painter()->FirstVisible(), 0);
   EXPECT_FALSE(Painter()->NeedScrollButtons());
   EXPECT_TRUE(IsRectEmpty(&Painter()->LeftScrollRect()));
@@ -193,8 +193,8 @@ TEST_F(TabPainter, ClicksActivateAndFocus) {
   } cases[] = {{TPcTabStyle::pctsTabs, true}, {TPcTabStyle::pctsButtons, true}, {TPcTabStyle::pctsFlat, false}};
   for (const auto& c : cases) {
     Control()->SetStyle(c.Style);
-    Control()->SetActivePageIndex(0);
-    edit->SetFocus();
+    EXPECT_TRUE(Control()->SetActivePageIndex(0).Alive());
+    EXPECT_TRUE(edit->SetFocus().Alive());
     Click(Centre(Painter()->Buttons(1)->Rect()));
     EXPECT_EQ(Active(), L"Page 1");
     EXPECT_EQ(Form()->ActiveControl(), edit) << "another tab activates without focusing";
@@ -234,8 +234,8 @@ TEST_F(TabPainter, ImageIndexEventGetsThePageIndex) {
   bitmap.SetSize(32, 16);
   images.Add(&bitmap, nullptr);
   Control()->SetImages(&images);
-  Control()->Pages(0)->SetTabVisible(false);
-  Control()->SetActivePageIndex(1);
+  EXPECT_TRUE(Control()->Pages(0)->SetTabVisible(false).Alive());
+  EXPECT_TRUE(Control()->SetActivePageIndex(1).Alive());
   std::vector<int> asked;
   Control()->OnGetImageIndex = [&](TObject*, int tabIndex, int& index) {
     asked.push_back(tabIndex);
@@ -255,13 +255,13 @@ TEST_F(TabPainter, NothingToLayOutPaintsSafely) {
     EXPECT_EQ(Painter()->GetTabsAreaHeight(), 0);
   }
   AddNumberedPages(2);
-  Control()->Pages(0)->SetTabVisible(false);
-  Control()->Pages(1)->SetTabVisible(false);
-  Control()->SetActivePageIndex(0);
+  EXPECT_TRUE(Control()->Pages(0)->SetTabVisible(false).Alive());
+  EXPECT_TRUE(Control()->Pages(1)->SetTabVisible(false).Alive());
+  EXPECT_TRUE(Control()->SetActivePageIndex(0).Alive());
   EXPECT_EQ(Painter()->ButtonCount(), 0);
   TWindowCapture::OfWindow(Control()->Handle());
-  Control()->SetWidth(0);
-  Control()->Pages(1)->SetTabVisible(true);
+  EXPECT_TRUE(Control()->SetWidth(0).Alive());
+  EXPECT_TRUE(Control()->Pages(1)->SetTabVisible(true).Alive());
   TWindowCapture::OfWindow(Control()->Handle());
   EXPECT_EQ(Painter()->GetRowCount(), 1);
 }

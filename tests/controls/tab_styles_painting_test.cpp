@@ -60,7 +60,7 @@ class TabStylesPainting : public PageControlTest {
     Control()->SetParentColor(false);
     Control()->SetColor(kControlColor);
     AddPages({L"One", L"Two", L"Three"});
-    Control()->SetActivePageIndex(1);
+    EXPECT_TRUE(Control()->SetActivePageIndex(1).Alive());
   }
 
   struct TView {

@@ -86,7 +86,7 @@ struct TClicks {
 
 TEST_F(XPControls, ButtonDrawStatesByMouse) {
   auto* button = Make<TXP_Button>({20, 20, 95, 44});
-  button->SetCaption(L"Search");
+  EXPECT_TRUE(button->SetCaption(L"Search").Alive());
   TClicks clicks;
   button->OnClick = TNotifyEvent(&clicks, &TClicks::Click);
   struct TStep {
@@ -117,15 +117,15 @@ TEST_F(XPControls, ButtonDrawStatesByMouse) {
 TEST_F(XPControls, ButtonClicksByKeyboardAcceleratorAndDialogKeys) {
   auto* edit = Make<TEdit>({20, 60, 120, 80});
   auto* ok = Make<TXP_Button>({20, 20, 95, 44});
-  ok->SetCaption(L"&Go");
+  EXPECT_TRUE(ok->SetCaption(L"&Go").Alive());
   ok->SetDefault(true);
   ok->SetModalResult(mrOk);
   auto* cancel = Make<TXP_Button>({100, 20, 175, 44});
-  cancel->SetCaption(L"Cancel");
+  EXPECT_TRUE(cancel->SetCaption(L"Cancel").Alive());
   cancel->SetCancel(true);
   cancel->SetModalResult(mrCancel);
   auto* other = Make<TXP_Button>({180, 20, 255, 44});
-  other->SetCaption(L"Other");
+  EXPECT_TRUE(other->SetCaption(L"Other").Alive());
   auto* box = Make<TXP_CheckBox>({20, 90, 120, 107});
   TClicks clicks;
   for (TXP_Button* b : {ok, cancel, other}) b->OnClick = TNotifyEvent(&clicks, &TClicks::Click);
@@ -138,7 +138,7 @@ TEST_F(XPControls, ButtonClicksByKeyboardAcceleratorAndDialogKeys) {
   } steps[] = {
       {"Enter in an edit clicks the default button",
        [&] {
-         edit->SetFocus();
+         EXPECT_TRUE(edit->SetFocus().Alive());
          Keys(edit->Handle(), {VK_RETURN});
        },
        {L"&Go"},
@@ -146,7 +146,7 @@ TEST_F(XPControls, ButtonClicksByKeyboardAcceleratorAndDialogKeys) {
       {"Escape clicks the cancel button", [&] { Keys(edit->Handle(), {VK_ESCAPE}); }, {L"Cancel"}, mrCancel},
       {"Enter on another XP button clicks that one",
        [&] {
-         other->SetFocus();
+         EXPECT_TRUE(other->SetFocus().Alive());
          Keys(other->Handle(), {VK_RETURN});
        },
        {L"Other"},
@@ -154,7 +154,7 @@ TEST_F(XPControls, ButtonClicksByKeyboardAcceleratorAndDialogKeys) {
       {"Space clicks the focused button", [&] { Keys(other->Handle(), {VK_SPACE}); }, {L"Other"}, mrNone},
       {"the accelerator focuses and clicks",
        [&] {
-         box->SetFocus();
+         EXPECT_TRUE(box->SetFocus().Alive());
          PostMessageW(box->Handle(), WM_CHAR, 'g', 1);
          Application->ProcessMessages();
        },
@@ -162,7 +162,7 @@ TEST_F(XPControls, ButtonClicksByKeyboardAcceleratorAndDialogKeys) {
        mrOk},
       {"Alt and the accelerator from an edit",
        [&] {
-         edit->SetFocus();
+         EXPECT_TRUE(edit->SetFocus().Alive());
          PostMessageW(edit->Handle(), WM_SYSCHAR, 'G', 0x20000000);
          Application->ProcessMessages();
        },
@@ -178,7 +178,7 @@ TEST_F(XPControls, ButtonClicksByKeyboardAcceleratorAndDialogKeys) {
   }
   EXPECT_TRUE(ok->Focused()) << "the accelerator moved the focus";
   EXPECT_TRUE(ok->Active());
-  edit->SetFocus();
+  EXPECT_TRUE(edit->SetFocus().Alive());
   EXPECT_FALSE(other->Active());
   EXPECT_TRUE(ok->Active()) << "the default is active while an edit has the focus";
   ok->SetDefault(false);
@@ -187,7 +187,7 @@ TEST_F(XPControls, ButtonClicksByKeyboardAcceleratorAndDialogKeys) {
 
 TEST_F(XPControls, DisabledButtonIsGrayWithAPictureSilhouette) {
   auto* button = Make<TXP_Button>({20, 20, 120, 60});
-  button->SetCaption(L"Find");
+  EXPECT_TRUE(button->SetCaption(L"Find").Alive());
   TBitmap picture;
   picture.SetSize(12, 10);
   picture.Canvas()->Brush()->SetColor(clWhite);
@@ -234,7 +234,7 @@ TEST_F(XPControls, DisabledButtonIsGrayWithAPictureSilhouette) {
 
 TEST_F(XPControls, CheckBoxFramesAndClicks) {
   auto* box = Make<TXP_CheckBox>({20, 20, 141, 37});
-  box->SetCaption(L"Title");
+  EXPECT_TRUE(box->SetCaption(L"Title").Alive());
   TClicks clicks;
   box->OnClick = TNotifyEvent(&clicks, &TClicks::Click);
   struct TStep {
@@ -266,9 +266,9 @@ TEST_F(XPControls, CheckBoxFramesAndClicks) {
 
 TEST_F(XPControls, CheckBoxAcceleratorUnderlineAndFocusRectangle) {
   auto* plain = Make<TXP_CheckBox>({20, 20, 141, 37});
-  plain->SetCaption(L"Title");
+  EXPECT_TRUE(plain->SetCaption(L"Title").Alive());
   auto* marked = Make<TXP_CheckBox>({20, 50, 141, 67});
-  marked->SetCaption(L"&Title");
+  EXPECT_TRUE(marked->SetCaption(L"&Title").Alive());
   TClicks clicks;
   marked->OnClick = TNotifyEvent(&clicks, &TClicks::Click);
 
@@ -291,7 +291,7 @@ TEST_F(XPControls, CheckBoxAcceleratorUnderlineAndFocusRectangle) {
   EXPECT_GE(differ.left, 17);
   EXPECT_LE(differ.right, 17 + letter.cx + 1);
 
-  plain->SetFocus();
+  EXPECT_TRUE(plain->SetFocus().Alive());
   PostMessageW(plain->Handle(), WM_CHAR, 't', 1);
   Application->ProcessMessages();
   EXPECT_TRUE(marked->Checked());
@@ -320,10 +320,10 @@ TEST_F(XPControls, RadioGroupsAreKeptWithinOneParent) {
   auto* panel = Make<TFlatPanel>({300, 10, 500, 120});
   auto make = [&](TWinControl* parent, int top, int group, const wchar_t* caption) {
     auto* radio = new TXP_RadioBox(Form());
-    radio->SetBounds(10, top, 120, 17);
-    radio->SetParent(parent);
+    EXPECT_TRUE(radio->SetBounds(10, top, 120, 17).Alive());
+    EXPECT_TRUE(radio->SetParent(parent).Alive());
     radio->SetGroupIndex(group);
-    radio->SetCaption(caption);
+    EXPECT_TRUE(radio->SetCaption(caption).Alive());
     return radio;
   };
   TXP_RadioBox* a = make(Form(), 10, 0, L"a");

@@ -40,9 +40,9 @@ TEST_F(ActionTargets, ActionWithoutHandlerReachesTheVisibleControlItAimsAt) {
   auto* outer = Panel(Form(), 2, {60, 0, 200, 100});
   Panel(outer, 3, {10, 10, 40, 40});
   auto* hidden = Panel(Form(), 4, {0, 120, 50, 170});
-  hidden->Hide();
-  Form()->Show();
-  focused->SetFocus();
+  EXPECT_TRUE(hidden->Hide().Alive());
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(focused->SetFocus().Alive());
   ProcessQueued();
   ASSERT_EQ(Screen->ActiveForm(), Form());
 
@@ -130,11 +130,11 @@ class TCopyingPanel : public TTestPanel {
 
 TEST_F(ActionTargets, StandardEditActionsWorkOnTheFocusedEditOrAControlThatTakesThem) {
   auto* edit = Make<TEdit>(Form(), {0, 0, 120, 24});
-  edit->SetText(L"hello");
+  EXPECT_TRUE(edit->SetText(L"hello").Alive());
   auto* panel = Make<TCopyingPanel>(Form(), {0, 40, 50, 90});
   panel->SetTabStop(true);
-  Form()->Show();
-  edit->SetFocus();
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(edit->SetFocus().Alive());
 
   TEditSelectAll selectAll;
   TEditCopy copy;
@@ -158,7 +158,7 @@ TEST_F(ActionTargets, StandardEditActionsWorkOnTheFocusedEditOrAControlThatTakes
     EXPECT_EQ(cut.Enabled(), c.cutEnabled);
   }
 
-  panel->SetFocus();
+  EXPECT_TRUE(panel->SetFocus().Alive());
   for (bool allow : {false, true}) {
     panel->AllowCopy = allow;
     int before = panel->Copies;

@@ -40,11 +40,11 @@ TEST_F(Alignment, EdgesAreTakenTopBottomLeftRightThenClient) {
   auto* left = Make<TTestPanel>(Form(), {0, 0, 40, 10});
   auto* bottom = Make<TTestPanel>(Form(), {0, 0, 10, 20});
   auto* top = Make<TTestPanel>(Form(), {0, 0, 10, 25});
-  client->SetAlign(TAlign::alClient);
-  right->SetAlign(TAlign::alRight);
-  left->SetAlign(TAlign::alLeft);
-  bottom->SetAlign(TAlign::alBottom);
-  top->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(client->SetAlign(TAlign::alClient).Alive());
+  EXPECT_TRUE(right->SetAlign(TAlign::alRight).Alive());
+  EXPECT_TRUE(left->SetAlign(TAlign::alLeft).Alive());
+  EXPECT_TRUE(bottom->SetAlign(TAlign::alBottom).Alive());
+  EXPECT_TRUE(top->SetAlign(TAlign::alTop).Alive());
   EXPECT_TRUE(BoundsAre(top, {0, 0, 400, 25}));
   EXPECT_TRUE(BoundsAre(bottom, {0, 280, 400, 300}));
   EXPECT_TRUE(BoundsAre(left, {0, 25, 40, 280}));
@@ -52,9 +52,9 @@ TEST_F(Alignment, EdgesAreTakenTopBottomLeftRightThenClient) {
   EXPECT_TRUE(BoundsAre(client, {40, 25, 370, 280}));
 
   // Hidden controls give their room away; the parent's resize re-aligns.
-  top->SetVisible(false);
+  EXPECT_TRUE(top->SetVisible(false).Alive());
   EXPECT_TRUE(BoundsAre(left, {0, 0, 40, 280}));
-  Form()->SetBounds(50, 50, 500, 300);
+  EXPECT_TRUE(Form()->SetBounds(50, 50, 500, 300).Alive());
   EXPECT_TRUE(BoundsAre(client, {40, 0, 470, 280}));
 }
 
@@ -62,12 +62,12 @@ TEST_F(Alignment, TwoControlsOnOneEdgeKeepTheirOrder) {
   Form()->HandleNeeded();
   auto* first = Make<TTestPanel>(Form(), {0, 0, 10, 30});
   auto* second = Make<TTestPanel>(Form(), {0, 100, 10, 140});
-  first->SetAlign(TAlign::alTop);
-  second->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(first->SetAlign(TAlign::alTop).Alive());
+  EXPECT_TRUE(second->SetAlign(TAlign::alTop).Alive());
   EXPECT_TRUE(BoundsAre(first, {0, 0, 400, 30}));
   EXPECT_TRUE(BoundsAre(second, {0, 30, 400, 70}));
   // Dragged above the first one, it goes first.
-  second->SetTop(-1);
+  EXPECT_TRUE(second->SetTop(-1).Alive());
   EXPECT_TRUE(BoundsAre(second, {0, 0, 400, 40}));
   EXPECT_TRUE(BoundsAre(first, {0, 40, 400, 70}));
 }
@@ -76,16 +76,16 @@ TEST_F(Alignment, ConstraintsAndOnCanResizeLimitTheAlignedSize) {
   Form()->HandleNeeded();
   auto* left = Make<TTestPanel>(Form(), {0, 0, 50, 10});
   auto* client = Make<TTestPanel>(Form(), {0, 0, 10, 10});
-  left->SetAlign(TAlign::alLeft);
-  client->SetAlign(TAlign::alClient);
+  EXPECT_TRUE(left->SetAlign(TAlign::alLeft).Alive());
+  EXPECT_TRUE(client->SetAlign(TAlign::alClient).Alive());
   client->Constraints()->SetMaxHeight(100);
   EXPECT_TRUE(BoundsAre(client, {50, 0, 400, 100}));
   left->OnCanResize = [](TObject*, int& width, int&, bool&) { width = 60; };
-  left->SetWidth(10);
+  EXPECT_TRUE(left->SetWidth(10).Alive());
   EXPECT_EQ(left->Width(), 60);
   EXPECT_EQ(client->Left(), 60);
   left->OnCanResize = [](TObject*, int&, int&, bool& resize) { resize = false; };
-  left->SetWidth(80);
+  EXPECT_TRUE(left->SetWidth(80).Alive());
   EXPECT_EQ(left->Width(), 60);
 }
 
@@ -97,7 +97,7 @@ TEST_F(Alignment, AnchoredEdgesKeepTheirDistance) {
   stretch->SetAnchors({TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight});
   corner->SetAnchors({TAnchorKind::akRight, TAnchorKind::akBottom});
   centred->SetAnchors(TAnchors());
-  Form()->SetBounds(50, 50, 500, 400);
+  EXPECT_TRUE(Form()->SetBounds(50, 50, 500, 400).Alive());
   EXPECT_TRUE(BoundsAre(stretch, {10, 10, 490, 50}));
   EXPECT_TRUE(BoundsAre(corner, {450, 350, 490, 390}));
   EXPECT_TRUE(BoundsAre(centred, {230, 140, 270, 180}));
@@ -107,7 +107,7 @@ TEST_F(Alignment, AlignmentWaitsWhileDisabled) {
   Form()->HandleNeeded();
   Form()->DisableAlign();
   auto* top = Make<TTestPanel>(Form(), {5, 5, 10, 30});
-  top->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(top->SetAlign(TAlign::alTop).Alive());
   EXPECT_TRUE(BoundsAre(top, {5, 5, 10, 30}));
   EXPECT_TRUE(Form()->EnableAlign().Alive());
   EXPECT_TRUE(BoundsAre(top, {0, 0, 400, 25}));
@@ -133,18 +133,18 @@ TEST_F(Alignment, AVisibilityChangeRealignsBeforeItsHandlersRun) {
         TControl* control;
         if (windowed) {
           auto* panel = Make<TVisibilityHandled<TTestPanel>>(Form(), {0, 0, 10, 30});
-          panel->SetVisible(!showing);
+          EXPECT_TRUE(panel->SetVisible(!showing).Alive());
           panel->Handled = handled;
           control = panel;
         } else {
           auto* graphic = Make<TVisibilityHandled<TTestGraphic>>(Form(), {0, 0, 10, 30});
-          graphic->SetVisible(!showing);
+          EXPECT_TRUE(graphic->SetVisible(!showing).Alive());
           graphic->Handled = handled;
           control = graphic;
         }
-        control->SetAlign(TAlign::alTop);
-        below->SetAlign(TAlign::alTop);
-        control->SetVisible(showing);
+        EXPECT_TRUE(control->SetAlign(TAlign::alTop).Alive());
+        EXPECT_TRUE(below->SetAlign(TAlign::alTop).Alive());
+        EXPECT_EQ(control->SetVisible(showing).Alive(), !frees);
         EXPECT_EQ(belowTopInHandler, showing ? 30 : 0);
         if (!frees) delete control;
         delete below;

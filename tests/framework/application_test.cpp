@@ -29,7 +29,7 @@ TEST_F(ApplicationLoop, OnMessageSeesQueuedMessagesAndMayKeepThemFromTheirWindow
 TEST_F(ApplicationLoop, KeysReachTheNearestFrameworkWindowAsReflectedKeys) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 100});
   panel->Watched = {CN_KEYDOWN, WM_KEYDOWN, CN_CHAR, WM_CHAR};
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   // A window the framework does not know, inside the panel, like the edit window of a combo box.
   HWND foreign = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, panel->Handle(), nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
@@ -47,7 +47,7 @@ TEST_F(ApplicationLoop, KeysReachTheNearestFrameworkWindowAsReflectedKeys) {
 TEST_F(ApplicationLoop, ShortCutsOfTheFormComeBeforeTheControl) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 100});
   panel->Watched = {WM_KEYDOWN};
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   WPARAM shortCut = 0;
   Form()->OnShortCut = [&](TMessage& msg, bool& handled) {
     shortCut = msg.WParam;
@@ -69,7 +69,7 @@ TEST_F(ApplicationLoop, ActionsOfTheFormAnswerTheirShortCuts) {
   action->SetShortCut(ShortCut(VK_F7, TShiftState{TShiftStateItem::ssCtrl}));
   int executed = 0;
   action->SetOnExecute([&](TObject*) { ++executed; });
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   SetFocus(panel->Handle());
   BYTE keys[256];
   GetKeyboardState(keys);
@@ -145,11 +145,11 @@ TEST(ScreenObject, FormsAreListedMostRecentlyActiveFirst) {
   TForm first(nullptr);
   TForm second(nullptr);
   auto* a = new TTestPanel(&first);
-  a->SetParent(&first);
+  EXPECT_TRUE(a->SetParent(&first).Alive());
   auto* b = new TTestPanel(&second);
-  b->SetParent(&second);
-  first.Show();
-  second.Show();
+  EXPECT_TRUE(b->SetParent(&second).Alive());
+  EXPECT_TRUE(first.Show().Alive());
+  EXPECT_TRUE(second.Show().Alive());
   first.SetFocusedControl(a);
   EXPECT_EQ(Screen->Forms(0), &first);
   second.SetFocusedControl(b);

@@ -89,15 +89,15 @@ void MakeAt(TMemberForm* form, TPlace place) {
     case TPlace::Child:
     case TPlace::UnownedChild: {
       auto* control = new TEndingControl(place == TPlace::Child ? form : nullptr);
-      control->SetParent(form);
+      EXPECT_TRUE(control->SetParent(form).Alive());
       form->Watch(control);
       return;
     }
     case TPlace::GrandchildOfAnUnownedPanel: {
       auto* panel = new TTestPanel(nullptr);
-      panel->SetParent(form);
+      EXPECT_TRUE(panel->SetParent(form).Alive());
       auto* control = new TEndingControl(form);
-      control->SetParent(panel);
+      EXPECT_TRUE(control->SetParent(panel).Alive());
       form->Watch(control);
       return;
     }
@@ -114,9 +114,9 @@ TEST_P(ComponentDestruction, HandlersOfWhatAFormHoldsFindItsMembersAlive) {
     Log().clear();
     TMemberEnd end;
     auto form = std::make_unique<TMemberForm>(end);
-    form->SetBounds(50, 50, 300, 200);
+    EXPECT_TRUE(form->SetBounds(50, 50, 300, 200).Alive());
     MakeAt(form.get(), GetParam().Place);
-    if (shown) form->Show();
+    if (shown) EXPECT_TRUE(form->Show().Alive());
     form.reset();
     EXPECT_EQ(Log(), (std::vector<String>{L"handler", L"member gone"})) << (shown ? "shown" : "never shown");
   }
@@ -146,20 +146,20 @@ const TRaisingCase kRaisingCases[] = {
     {"ASiblingsOnResizeAsTheParentAlignsTheRest",
      [](TForm& form) -> TComponent* {
        auto* freed = new TTestPanel(&form);
-       freed->SetBounds(0, 0, 100, 20);
-       freed->SetAlign(TAlign::alTop);
-       freed->SetParent(&form);
+       EXPECT_TRUE(freed->SetBounds(0, 0, 100, 20).Alive());
+       EXPECT_TRUE(freed->SetAlign(TAlign::alTop).Alive());
+       EXPECT_TRUE(freed->SetParent(&form).Alive());
        auto* sibling = new TTestGraphic(&form);
-       sibling->SetAlign(TAlign::alClient);
-       sibling->SetParent(&form);
+       EXPECT_TRUE(sibling->SetAlign(TAlign::alClient).Alive());
+       EXPECT_TRUE(sibling->SetParent(&form).Alive());
        sibling->OnResize = &Raise;
        return freed;
      }},
     {"TheScreensOnActiveFormChangeAsTheActiveFormGoes",
      [](TForm&) -> TComponent* {
        auto* freed = new TForm(nullptr);
-       freed->SetBounds(80, 80, 200, 120);
-       freed->Show();
+       EXPECT_TRUE(freed->SetBounds(80, 80, 200, 120).Alive());
+       EXPECT_TRUE(freed->Show().Alive());
        SetForegroundWindow(freed->Handle());
        ProcessPendingMessages();
        EXPECT_EQ(Screen->ActiveForm(), freed);
@@ -174,8 +174,8 @@ class RaisedWhileFreeing : public testing::TestWithParam<TRaisingCase> {};
 
 TEST_P(RaisedWhileFreeing, ReachesTheApplicationsHandler) {
   TForm form(nullptr);
-  form.SetBounds(40, 40, 300, 200);
-  form.Show();
+  EXPECT_TRUE(form.SetBounds(40, 40, 300, 200).Alive());
+  EXPECT_TRUE(form.Show().Alive());
   String reported;
   Application->OnException = [&reported](TObject*, const Exception& e) { reported = e.Message(); };
   TComponent* freed = GetParam().Arm(form);

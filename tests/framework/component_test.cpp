@@ -279,7 +279,7 @@ TEST(ComponentStates, LoadingAndReadingBracketAStoredFormsRead) {
   EXPECT_TRUE(component.IsLoading());
   EXPECT_TRUE(component.ComponentState().Contains(TComponentStateItem::csReading));
   // Loaded ends the loading state; the reader ends the reading state once every component has had its Loaded.
-  component.Loaded();
+  EXPECT_TRUE(component.Loaded().Alive());
   EXPECT_FALSE(component.IsLoading());
   EXPECT_TRUE(component.ComponentState().Contains(TComponentStateItem::csReading));
   component.SetLoading(false);

@@ -54,7 +54,7 @@ TEST_F(ControlActions, TheActionPushesItsPropertiesIntoTheControlsWindow) {
   action->SetCaption(L"Open");
   action->SetHint(L"Opens a page");
   action->SetHelpContext(7);
-  panel->SetAction(action);
+  EXPECT_TRUE(panel->SetAction(action).Alive());
   HWND wnd = panel->Handle();
   EXPECT_EQ(WindowText(wnd), L"Open");
   EXPECT_EQ(panel->Hint(), L"Opens a page");
@@ -73,7 +73,7 @@ TEST_F(ControlActions, TheActionPushesItsPropertiesIntoTheControlsWindow) {
   // The link pushes a property only while the control still shows the action's value; any change of the action
   // then copies the whole action into the control (ActionChange without defaults).
   auto link = static_cast<TControlActionLink*>(panel->ActionLink());
-  panel->SetCaption(L"Mine");
+  EXPECT_TRUE(panel->SetCaption(L"Mine").Alive());
   EXPECT_FALSE(link->IsCaptionLinked());
   EXPECT_TRUE(link->IsHintLinked());
   link->SetCaption(L"Pushed");
@@ -88,7 +88,7 @@ TEST_F(ControlActions, ClickRunsTheActionUnlessTheControlHasAHandlerOfItsOwn) {
   auto panel = Make<TTestPanel>(Form(), {10, 10, 110, 60});
   auto action = new TAction(Form());
   action->SetOnExecute(TNotifyEvent(&handlers, &THandlers::Execute));
-  panel->SetAction(action);
+  EXPECT_TRUE(panel->SetAction(action).Alive());
   EXPECT_TRUE(panel->OnClick == action->OnExecute()) << "the control takes the action's handler";
   EXPECT_TRUE(panel->Click().Alive());
   EXPECT_EQ(handlers.executed, (std::vector<TObject*>{action}));
@@ -115,7 +115,7 @@ TEST_F(ControlActions, AFreedActionLeavesTheControlAndDefaultsSurviveLoading) {
   auto panel = Make<TTestPanel>(Form(), {10, 10, 110, 60});
   auto action = new TAction(Form());
   action->SetCaption(L"Go");
-  panel->SetAction(action);
+  EXPECT_TRUE(panel->SetAction(action).Alive());
   delete action;
   EXPECT_EQ(panel->Action(), nullptr);
   EXPECT_EQ(panel->ActionLink(), nullptr);
@@ -125,10 +125,10 @@ TEST_F(ControlActions, AFreedActionLeavesTheControlAndDefaultsSurviveLoading) {
   auto loading = new TAction(Form());
   loading->SetCaption(L"From action");
   loading->SetHint(L"action hint");
-  panel->SetCaption(L"");
+  EXPECT_TRUE(panel->SetCaption(L"").Alive());
   panel->SetHint(L"own hint");
   loading->SetLoading(true);
-  panel->SetAction(loading);
+  EXPECT_TRUE(panel->SetAction(loading).Alive());
   loading->SetLoading(false);
   EXPECT_EQ(panel->Caption(), L"From action");
   EXPECT_EQ(panel->Hint(), L"own hint");
@@ -140,13 +140,13 @@ TEST_F(ControlActions, TheIdleUpdateReachesVisibleControlsOfShowingFormsAndEvery
   auto inner = Make<TTestPanel>(panel, {5, 5, 50, 30});
   auto action = new TAction(Form());
   action->SetOnUpdate(TNotifyEvent(&handlers, &THandlers::Update));
-  inner->SetAction(action);
+  EXPECT_TRUE(inner->SetAction(action).Alive());
   UpdateActionsOnIdle();
   EXPECT_EQ(handlers.updates, 0) << "the form is not showing";
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   UpdateActionsOnIdle();
   EXPECT_EQ(handlers.updates, 1) << "a nested control updates its action";
-  panel->SetVisible(false);
+  EXPECT_TRUE(panel->SetVisible(false).Alive());
   UpdateActionsOnIdle();
   EXPECT_EQ(handlers.updates, 1) << "controls inside a hidden control are left alone";
 
@@ -167,7 +167,7 @@ TEST_F(ControlActions, AStoredControlFindsItsActionAndTakesItsProperties) {
   action->SetCaption(L"Open");
   auto button = Make<TActionButton>(Form(), {10, 10, 90, 40});
   button->SetName(L"Button1");
-  button->SetAction(action);
+  EXPECT_TRUE(button->SetAction(action).Alive());
   String text = ComponentToText(Form());
   EXPECT_NE(text.find(L"    Action = OpenAction\r\n"), String::npos) << WideToUtf8(text);
 

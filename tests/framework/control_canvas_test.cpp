@@ -9,7 +9,7 @@ using ControlCanvas = ControlTest;
 TEST_F(ControlCanvas, WindowlessControlDrawsOnItsPartOfTheParent) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* graphic = Make<TTestGraphic>(panel, {20, 30, 70, 60});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
 
   HDC dc = graphic->Canvas()->Handle();
   EXPECT_EQ(WindowFromDC(dc), panel->Handle());
@@ -25,7 +25,7 @@ TEST_F(ControlCanvas, WindowlessControlDrawsOnItsPartOfTheParent) {
 
 TEST_F(ControlCanvas, WindowDCIsGivenBackAfterTheNextMessage) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
 
   HDC dc = panel->Canvas()->Handle();
   EXPECT_EQ(WindowFromDC(dc), panel->Handle());

@@ -38,9 +38,10 @@ class TTestPanel : public TCustomControl {
   }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ClientRect());
+    return TRaised(true);
   }
 };
 
@@ -86,9 +87,10 @@ class TTestGraphic : public TGraphicControl {
     Mouse.push_back({WM_MOUSEMOVE, TMouseButton::mbLeft, shift, x, y});
     return TRaised(true);
   }
-  void Paint() override {
+  TRaised Paint() override {
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ClientRect());
+    return TRaised(true);
   }
 };
 
@@ -98,7 +100,7 @@ class ControlTest : public testing::Test {
   void SetUp() override {
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(50, 50, 400, 300);
+    EXPECT_TRUE(form_->SetBounds(50, 50, 400, 300).Alive());
   }
   void TearDown() override {
     form_.reset();
@@ -109,8 +111,8 @@ class ControlTest : public testing::Test {
   template <class T>
   T* Make(TWinControl* parent, RECT bounds) {
     auto* control = new T(form_.get());
-    control->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
-    control->SetParent(parent);
+    EXPECT_TRUE(control->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top).Alive());
+    EXPECT_TRUE(control->SetParent(parent).Alive());
     return control;
   }
   static void ProcessQueued() {

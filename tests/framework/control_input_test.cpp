@@ -24,7 +24,7 @@ using GraphicMouse = ControlTest;
 TEST_F(GraphicMouse, ParentRoutesEveryButtonInTheControlsCoordinates) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* graphic = Make<TTestGraphic>(panel, {20, 30, 70, 60});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   HWND wnd = panel->Handle();
   SendMouseMessage(wnd, WM_RBUTTONDOWN, MK_RBUTTON, At(25, 35));
   SendMouseMessage(wnd, WM_RBUTTONUP, 0, At(25, 35));
@@ -48,7 +48,7 @@ TEST_F(GraphicMouse, PressCapturesTheMouseUntilRelease) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* graphic = Make<TTestGraphic>(panel, {20, 30, 70, 60});
   auto* other = Make<TTestGraphic>(panel, {100, 100, 150, 150});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   HWND wnd = panel->Handle();
   SendMouseMessage(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 40));
   EXPECT_EQ(GetCapture(), wnd);
@@ -75,7 +75,7 @@ TEST_F(GraphicMouse, PressCapturesTheMouseUntilRelease) {
 TEST_F(GraphicMouse, DoubleClicksNeedTheDoubleClickStyle) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* graphic = Make<TTestGraphic>(panel, {0, 0, 50, 50});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   HWND wnd = panel->Handle();
   SendMouseMessage(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(10, 10));
   SendMouseMessage(wnd, WM_LBUTTONUP, 0, At(10, 10));
@@ -101,7 +101,7 @@ TEST_F(MouseEnterLeave, ChildrenCountAsInsideTheirParent) {
   auto* graphic = Make<TTestGraphic>(panel, {10, 10, 60, 60});
   panel->Watched = {CM_MOUSEENTER, CM_MOUSELEAVE};
   inner->Watched = {CM_MOUSEENTER, CM_MOUSELEAVE};
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   Application->SetMouseControl(nullptr);
 
   SendMessageW(panel->Handle(), WM_MOUSEMOVE, 0, At(150, 20));
@@ -123,7 +123,7 @@ TEST_F(MouseEnterLeave, ChildrenCountAsInsideTheirParent) {
 TEST_F(MouseEnterLeave, TheLeaveNoticeIsAskedForOncePerEntry) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   panel->Watched = {CM_MOUSEENTER, CM_MOUSELEAVE};
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   Application->SetMouseControl(nullptr);
   const POINT inside = panel->ClientToScreen(POINT{100, 100});
   const POINT outside = panel->ClientToScreen(POINT{300, 100});
@@ -146,7 +146,7 @@ TEST_F(MouseEnterLeave, TheLeaveNoticeIsAskedForOncePerEntry) {
 TEST_F(MouseEnterLeave, DestroyedControlIsForgotten) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* graphic = Make<TTestGraphic>(panel, {10, 10, 60, 60});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   SendMessageW(panel->Handle(), WM_MOUSEMOVE, 0, At(20, 20));
   EXPECT_EQ(Application->MouseControl(), graphic);
   delete graphic;
@@ -160,8 +160,8 @@ TEST_F(MouseWheel, GoesToTheFocusedControlThenUpItsParents) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* inner = Make<TTestPanel>(panel, {10, 10, 100, 100});
   inner->SetTabStop(true);
-  Form()->Show();
-  Form()->SetActiveControl(inner);
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(Form()->SetActiveControl(inner).Alive());
   ASSERT_TRUE(Form()->SetFocusedControl(inner));
   int seenDelta = 0;
   TObject* handledBy = nullptr;
@@ -181,7 +181,7 @@ using ContextPopup = ControlTest;
 TEST_F(ContextPopup, GoesToTheWindowlessChildUnderTheMouseInItsCoordinates) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* graphic = Make<TTestGraphic>(panel, {20, 30, 70, 60});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   POINT seen{-1, -1};
   TObject* sender = nullptr;
   graphic->OnContextPopup = [&](TObject* s, POINT pos, bool& handled) {
@@ -216,15 +216,15 @@ TEST_F(PressCapture, APressWhoseReleaseAModalLoopTookHoldsNoCapture) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* edit = Make<TEdit>(Form(), {210, 10, 380, 34});
   TForm other(nullptr);
-  other.SetBounds(500, 50, 200, 150);
+  EXPECT_TRUE(other.SetBounds(500, 50, 200, 150).Alive());
   TForm dialog(nullptr);
-  dialog.SetBounds(500, 300, 200, 150);
+  EXPECT_TRUE(dialog.SetBounds(500, 300, 200, 150).Alive());
   Form()->OnActivate = [&dialog](TObject*) {
     PostInputFromLoop([&dialog] { dialog.SetModalResult(mrOk); }, 20);
     dialog.ShowModal();
   };
-  other.Show();
-  Form()->Show();
+  EXPECT_TRUE(other.Show().Alive());
+  EXPECT_TRUE(Form()->Show().Alive());
   for (TControl* pressed : {static_cast<TControl*>(panel), static_cast<TControl*>(edit)}) {
     SCOPED_TRACE(pressed == panel ? "a panel" : "an edit");
     SetForegroundWindow(other.Handle());

@@ -8,7 +8,7 @@ TEST_F(Docking, ManualDockMakesTheSiteTheParentAtTheSamePlaceOnScreen) {
   auto* site = Make<TTestPanel>(Form(), {100, 50, 300, 250});
   site->SetDockSite(true);
   auto* client = Make<TTestPanel>(Form(), {120, 70, 170, 100});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   TDragDockObject* dropped = nullptr;
   POINT dropPoint{};
   site->OnDockDrop = [&](TObject*, TDragDockObject* source, int x, int y) {
@@ -32,7 +32,7 @@ TEST_F(Docking, OnlyDockSitesTakeClientsAndTheOldSiteMayRefuse) {
   auto* first = Make<TTestPanel>(Form(), {0, 0, 100, 100});
   auto* second = Make<TTestPanel>(Form(), {100, 0, 200, 100});
   auto* client = Make<TTestPanel>(Form(), {0, 150, 50, 200});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   EXPECT_FALSE(client->ManualDock(first));
   first->SetDockSite(true);
   second->SetDockSite(true);
@@ -55,7 +55,7 @@ TEST_F(Docking, UndockedControlFloatsInAWindowThatGoesWhenItsClientLeaves) {
   auto* site = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   site->SetDockSite(true);
   auto* client = Make<TTestPanel>(Form(), {10, 10, 60, 40});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   ASSERT_TRUE(client->ManualDock(site));
   POINT before = client->ClientOrigin();
   ASSERT_TRUE(client->ManualDock(nullptr));
@@ -76,7 +76,7 @@ TEST_F(Docking, UndockedControlFloatsInAWindowThatGoesWhenItsClientLeaves) {
 
 TEST_F(Docking, AFloatingWindowGoesWhenItsClientIsFreed) {
   auto* client = Make<TTestPanel>(Form(), {10, 10, 60, 40});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   ASSERT_TRUE(client->ManualDock(nullptr));
   auto* host = ObjectAs<TCustomDockForm>(client->HostDockSite());
   ASSERT_NE(host, nullptr);
@@ -106,7 +106,7 @@ TEST_F(Docking, DockDragDocksIntoTheSiteUnderTheMouse) {
   site->SetDockSite(true);
   auto* client = Make<TTestPanel>(Form(), {10, 10, 60, 40});
   client->SetDragKind(TDragKind::dkDock);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   std::vector<TDragState> states;
   site->OnDockOver = [&](TObject*, TDragDockObject*, int, int, TDragState state, bool&) { states.push_back(state); };
   TObject* endTarget = nullptr;
@@ -136,7 +136,7 @@ TEST_F(Docking, DockDragDroppedAwayFromEverySiteFloats) {
   auto* client = Make<TTestPanel>(Form(), {10, 10, 60, 40});
   client->SetDragKind(TDragKind::dkDock);
   ASSERT_TRUE(client->ManualDock(site));
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   bool refused = false;
   site->OnGetSiteInfo = [&](TObject*, TControl*, RECT&, POINT, bool& canDock) {
     canDock = false;

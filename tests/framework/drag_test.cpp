@@ -30,7 +30,7 @@ class DragTest : public ControlTest {
                                  : L"none") +
               L"(" + std::to_wstring(x) + L"," + std::to_wstring(y) + L");";
     };
-    Form()->Show();
+    EXPECT_TRUE(Form()->Show().Alive());
     // Every drag starts with the mouse over the source.
     POINT start = panel_->ClientToScreen(POINT{20, 20});
     SetCursorPos(start.x, start.y);

@@ -35,19 +35,19 @@ TEST_F(FocusTest, ExitRunsUpToTheCommonParentAndEnterDownToTheNewControl) {
   auto* right = Focusable(Form(), L"Right", {200, 0, 350, 200});
   auto* b = Focusable(right, L"B", {10, 10, 60, 60});
   auto* c = Focusable(right, L"C", {70, 10, 120, 60});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   // Showing gave the first control the focus; the walk starts at the form itself.
-  Form()->SetActiveControl(nullptr);
+  EXPECT_TRUE(Form()->SetActiveControl(nullptr).Alive());
   ProcessQueued();
   TakeLog();
 
-  a->SetFocus();
+  EXPECT_TRUE(a->SetFocus().Alive());
   EXPECT_TRUE(a->Focused());
   EXPECT_EQ(TakeLog(), L"enter Left;enter A;");
-  b->SetFocus();
+  EXPECT_TRUE(b->SetFocus().Alive());
   EXPECT_TRUE(b->Focused());
   EXPECT_EQ(TakeLog(), L"exit A;exit Left;enter Right;enter B;");
-  c->SetFocus();
+  EXPECT_TRUE(c->SetFocus().Alive());
   EXPECT_EQ(TakeLog(), L"exit B;enter C;");
   EXPECT_EQ(Form()->ActiveControl(), c);
   EXPECT_EQ(Screen->ActiveControl(), c);
@@ -57,13 +57,13 @@ TEST_F(FocusTest, ExitRunsUpToTheCommonParentAndEnterDownToTheNewControl) {
 TEST_F(FocusTest, AFreedFormLeavesTheScreenEvenWhenItsFocusedControlGoesFirst) {
   auto form = std::make_unique<TForm>(nullptr);
   form->SetBorderStyle(TFormBorderStyle::bsNone);
-  form->SetBounds(60, 60, 200, 150);
+  EXPECT_TRUE(form->SetBounds(60, 60, 200, 150).Alive());
   auto* focused = new TTestPanel(form.get());
-  focused->SetBounds(10, 10, 50, 50);
-  focused->SetParent(form.get());
+  EXPECT_TRUE(focused->SetBounds(10, 10, 50, 50).Alive());
+  EXPECT_TRUE(focused->SetParent(form.get()).Alive());
   focused->SetTabStop(true);
-  form->Show();
-  focused->SetFocus();
+  EXPECT_TRUE(form->Show().Alive());
+  EXPECT_TRUE(focused->SetFocus().Alive());
   ProcessQueued();
   ASSERT_EQ(Screen->ActiveForm(), form.get());
   ASSERT_EQ(Screen->ActiveControl(), focused);
@@ -84,20 +84,20 @@ TEST_F(FocusTest, ABoxThatLeavesWithTheFocusInsideLeavesNoFocusRecord) {
   for (const bool toAnotherForm : {true, false}) {
     SCOPED_TRACE(toAnotherForm ? "to another form" : "off its parent");
     auto form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(60, 60, 300, 200);
+    EXPECT_TRUE(form->SetBounds(60, 60, 300, 200).Alive());
     TForm other(nullptr);
-    other.SetBounds(400, 60, 200, 150);
-    other.Show();
+    EXPECT_TRUE(other.SetBounds(400, 60, 200, 150).Alive());
+    EXPECT_TRUE(other.Show().Alive());
     {
       TGuardedAllocations guard;
       auto* box = Focusable(form.get(), L"Box", {100, 10, 250, 150});
       auto* inside = Focusable(box, L"Inside", {10, 10, 60, 60});
-      form->Show();
+      EXPECT_TRUE(form->Show().Alive());
       SetForegroundWindow(form->Handle());
-      inside->SetFocus();
+      EXPECT_TRUE(inside->SetFocus().Alive());
       ProcessQueued();
       ASSERT_EQ(GetFocus(), inside->Handle());
-      box->SetParent(toAnotherForm ? &other : nullptr);
+      EXPECT_TRUE(box->SetParent(toAnotherForm ? &other : nullptr).Alive());
       ProcessQueued();
       delete box;
       ProcessQueued();
@@ -116,23 +116,23 @@ TEST_F(FocusTest, ABoxThatLeavesWithTheFocusInsideLeavesNoFocusRecord) {
 // The other form is made under guarded allocations, so that a record left on it faults when this form goes.
 TEST_F(FocusTest, AControlMovedToAnotherFormAsTheScreenHearsOfItLeavesNoFocusRecordThere) {
   auto form = std::make_unique<TForm>(nullptr);
-  form->SetBounds(60, 60, 300, 200);
+  EXPECT_TRUE(form->SetBounds(60, 60, 300, 200).Alive());
   auto* old = Focusable(form.get(), L"Old", {10, 10, 60, 60});
   auto* moving = Focusable(form.get(), L"Moving", {100, 10, 160, 60});
-  form->Show();
+  EXPECT_TRUE(form->Show().Alive());
   SetForegroundWindow(form->Handle());
-  old->SetFocus();
+  EXPECT_TRUE(old->SetFocus().Alive());
   ProcessQueued();
   {
     TGuardedAllocations guard;
     auto* other = new TForm(nullptr);
-    other->SetBounds(400, 60, 200, 150);
+    EXPECT_TRUE(other->SetBounds(400, 60, 200, 150).Alive());
     auto* box = Focusable(other, L"Box", {10, 10, 150, 100});
-    other->Show();
+    EXPECT_TRUE(other->Show().Alive());
     Screen->OnActiveControlChange = [moving, box](TObject*) {
-      if (Screen->ActiveControl() == moving) moving->SetParent(box);
+      if (Screen->ActiveControl() == moving) (void)moving->SetParent(box);
     };
-    moving->SetFocus();
+    EXPECT_TRUE(moving->SetFocus().Alive());
     ProcessQueued();
     Screen->OnActiveControlChange = nullptr;
     EXPECT_EQ(moving->Parent(), box);
@@ -150,28 +150,28 @@ TEST_F(FocusTest, FocusChangeIsBroadcastToEveryControl) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
   auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
   b->Watched = {CM_FOCUSCHANGED};
-  Form()->Show();
-  b->SetFocus();
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(b->SetFocus().Alive());
   b->Received.clear();
-  a->SetFocus();
+  EXPECT_TRUE(a->SetFocus().Alive());
   EXPECT_EQ(b->Received, std::vector<UINT>{CM_FOCUSCHANGED});
-  a->SetFocus();
+  EXPECT_TRUE(a->SetFocus().Alive());
   EXPECT_EQ(b->Received.size(), 1u);
 }
 
 TEST_F(FocusTest, DisabledOrHiddenControlCannotTakeTheFocus) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   a->SetEnabled(false);
   EXPECT_FALSE(a->CanFocus());
   try {
-    a->SetFocus();
+    EXPECT_TRUE(a->SetFocus().Alive());
     FAIL() << "no exception";
   } catch (const EInvalidOperation& e) {
     EXPECT_EQ(e.Message(), L"Cannot focus a disabled or invisible window");
   }
   a->SetEnabled(true);
-  a->SetVisible(false);
+  EXPECT_TRUE(a->SetVisible(false).Alive());
   EXPECT_FALSE(a->CanFocus());
 }
 
@@ -179,7 +179,7 @@ TEST_F(FocusTest, TabOrderDecidesTheNextControl) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
   auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
   auto* c = Focusable(Form(), L"C", {120, 0, 170, 50});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   c->SetTabOrder(0);
   EXPECT_EQ(c->TabOrder(), 0);
   EXPECT_EQ(a->TabOrder(), 1);
@@ -193,8 +193,8 @@ TEST_F(FocusTest, TabOrderDecidesTheNextControl) {
 TEST_F(FocusTest, TabKeyMovesTheFocusThroughTheDialogKeyPipeline) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
   auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
-  Form()->Show();
-  a->SetFocus();
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(a->SetFocus().Alive());
   TakeLog();
   PostKeyPress(a->Handle(), VK_TAB);
   Application->ProcessMessages();
@@ -211,8 +211,8 @@ TEST_F(FocusTest, TabKeyMovesTheFocusThroughTheDialogKeyPipeline) {
 TEST_F(FocusTest, ArrowKeysMoveWithinTheParentAndDialogKeysReachControls) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
   auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
-  Form()->Show();
-  a->SetFocus();
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(a->SetFocus().Alive());
   PostKeyPress(a->Handle(), VK_RIGHT);
   Application->ProcessMessages();
   EXPECT_TRUE(b->Focused());
@@ -226,8 +226,8 @@ TEST_F(FocusTest, ArrowKeysMoveWithinTheParentAndDialogKeysReachControls) {
 
 TEST_F(FocusTest, KeyPreviewLetsTheFormSeeKeysFirst) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
-  Form()->Show();
-  a->SetFocus();
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(a->SetFocus().Alive());
   std::wstring order;
   Form()->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
     order += L"form;";
@@ -257,8 +257,8 @@ TEST_F(FocusTest, AltLetterIsOfferedToTheControlsAsADialogChar) {
     }
     previous(message);
   });
-  Form()->Show();
-  a->SetFocus();
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(a->SetFocus().Alive());
   a->Watched = {WM_SYSCHAR};
   PostMessageW(a->Handle(), WM_SYSCHAR, 'b', 0x20000000);
   Application->ProcessMessages();
@@ -292,12 +292,12 @@ TEST_F(FocusTest, HiddenAndDisabledControlsTakeNoAccessKey) {
     }
     previous(message);
   });
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    sheet->SetVisible(c.ParentVisible);
+    EXPECT_TRUE(sheet->SetVisible(c.ParentVisible).Alive());
     sheet->SetEnabled(c.ParentEnabled);
-    box->SetVisible(c.Visible);
+    EXPECT_TRUE(box->SetVisible(c.Visible).Alive());
     box->SetEnabled(c.Enabled);
     reached = false;
     EXPECT_EQ(Form()->Perform(CM_DIALOGCHAR, 't', 0) != 0, c.Takes);
@@ -313,11 +313,11 @@ TEST_F(FocusTest, AltAndALetterTypedInAChildReachTheFormsMenuEventControls) {
   menuBar->Watched = {WM_SYSCOMMAND};
   auto* outer = Focusable(Form(), L"Outer", {0, 30, 150, 200});
   auto* inner = Focusable(outer, L"Inner", {10, 10, 60, 60});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   SetForegroundWindow(Form()->Handle());
   for (TTestPanel* focused : {outer, inner}) {
     SCOPED_TRACE(testing::PrintToString(focused->Name()));
-    focused->SetFocus();
+    EXPECT_TRUE(focused->SetFocus().Alive());
     ProcessQueued();
     ASSERT_EQ(GetFocus(), focused->Handle());
     menuBar->Received.clear();

@@ -60,7 +60,7 @@ void SetForeground(HWND wnd) {
 const TCase kCases[] = {
     {"AClickOnTheCaption", true, [](TScene& s) { ClickAndSettle(Caption(s.Form)); }, TheSecond},
     {"SetForegroundWindow", true, [](TScene& s) { SetForeground(s.Form->Handle()); }, TheSecond},
-    {"TheOtherFormHidden", true, [](TScene& s) { s.Other->Hide(); }, TheSecond},
+    {"TheOtherFormHidden", true, [](TScene& s) { (void)s.Other->Hide(); }, TheSecond},
     {"RestoredFromMinimized", true,
      [](TScene& s) {
        SendMessageW(s.Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -88,9 +88,9 @@ const TCase kCases[] = {
 
 TEdit* EditOn(TForm* form, int top, bool enabled) {
   auto* edit = new TEdit(form);
-  edit->SetBounds(10, top, 150, 24);
+  EXPECT_TRUE(edit->SetBounds(10, top, 150, 24).Alive());
   edit->SetEnabled(enabled);
-  edit->SetParent(form);
+  EXPECT_TRUE(edit->SetParent(form).Alive());
   return edit;
 }
 
@@ -99,14 +99,14 @@ class FormActivation : public testing::TestWithParam<TCase> {};
 TEST_P(FormActivation, TheFocusGoesBackToTheFormsControl) {
   const TCase& c = GetParam();
   auto other = std::make_unique<TForm>(nullptr);
-  other->SetBounds(420, 60, 200, 150);
-  other->Show();
+  EXPECT_TRUE(other->SetBounds(420, 60, 200, 150).Alive());
+  EXPECT_TRUE(other->Show().Alive());
   auto form = std::make_unique<TForm>(nullptr);
-  form->SetBounds(60, 60, 300, 200);
+  EXPECT_TRUE(form->SetBounds(60, 60, 300, 200).Alive());
   TScene s{form.get(), EditOn(form.get(), 10, c.Focusable), EditOn(form.get(), 50, c.Focusable), other.get()};
-  s.Form->Show();
+  EXPECT_TRUE(s.Form->Show().Alive());
   SetForeground(s.Form->Handle());
-  if (c.Focusable) s.Second->SetFocus();
+  if (c.Focusable) EXPECT_TRUE(s.Second->SetFocus().Alive());
   SetForeground(s.Other->Handle());
   ASSERT_EQ(GetForegroundWindow(), s.Other->Handle());
   ASSERT_NE(GetFocus(), s.Second->Handle());

@@ -85,15 +85,15 @@ TEST_F(Forms, CloseQueryCanKeepAModalFormOpen) {
 }
 
 TEST_F(Forms, VisibleFormCannotBeShownModally) {
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   EXPECT_THROW(Form()->ShowModal(), EInvalidOperation);
 }
 
 TEST_F(Forms, CloseHidesOrKeepsTheForm) {
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   TCloseAction chosen = TCloseAction::caNone;
   Form()->OnClose = [&](TObject*, TCloseAction& action) { action = chosen; };
-  Form()->Close();
+  EXPECT_TRUE(Form()->Close().Alive());
   EXPECT_TRUE(Form()->Visible());
   chosen = TCloseAction::caHide;
   SendMessageW(Form()->Handle(), WM_CLOSE, 0, 0);
@@ -102,7 +102,7 @@ TEST_F(Forms, CloseHidesOrKeepsTheForm) {
 
 TEST_F(Forms, ReleaseFreesTheFormAfterItsMessages) {
   auto* form = new TForm(nullptr);
-  form->Show();
+  EXPECT_TRUE(form->Show().Alive());
   HWND wnd = form->Handle();
   form->Release();
   EXPECT_TRUE(IsWindow(wnd));
@@ -125,7 +125,7 @@ TEST_F(Forms, MenuKeyIsOfferedToControlsThatTakeMenuEvents) {
     }
     previous(message);
   });
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   SendMessageW(Form()->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
   EXPECT_EQ(seenKey, static_cast<WPARAM>('f'));
   EXPECT_TRUE(plain->Received.empty());
@@ -133,20 +133,20 @@ TEST_F(Forms, MenuKeyIsOfferedToControlsThatTakeMenuEvents) {
 
 TEST_F(Forms, MdiChildrenLiveInTheFramesClientWindow) {
   Form()->SetBorderStyle(TFormBorderStyle::bsSizeable);
-  Form()->SetFormStyle(TFormStyle::fsMDIForm);
-  Form()->Show();
+  EXPECT_TRUE(Form()->SetFormStyle(TFormStyle::fsMDIForm).Alive());
+  EXPECT_TRUE(Form()->Show().Alive());
   ASSERT_NE(Form()->ClientHandle(), nullptr);
   auto* toolbar = Make<TTestPanel>(Form(), {0, 0, 10, 30});
-  toolbar->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(toolbar->SetAlign(TAlign::alTop).Alive());
   RECT client;
   GetWindowRect(Form()->ClientHandle(), &client);
   MapWindowPoints(nullptr, Form()->Handle(), reinterpret_cast<POINT*>(&client), 2);
   EXPECT_EQ(client.top, 30);
 
   auto* first = new TForm(Form());
-  first->SetFormStyle(TFormStyle::fsMDIChild);
+  EXPECT_TRUE(first->SetFormStyle(TFormStyle::fsMDIChild).Alive());
   auto* second = new TForm(Form());
-  second->SetFormStyle(TFormStyle::fsMDIChild);
+  EXPECT_TRUE(second->SetFormStyle(TFormStyle::fsMDIChild).Alive());
   ASSERT_TRUE(first->HandleAllocated());
   EXPECT_EQ(GetParent(first->Handle()), Form()->ClientHandle());
   EXPECT_EQ(Form()->MDIChildCount(), 2);
@@ -160,7 +160,7 @@ TEST_F(Forms, MdiChildrenLiveInTheFramesClientWindow) {
 
 TEST_F(Forms, WindowStateFollowsTheWindowBothWays) {
   Form()->SetBorderStyle(TFormBorderStyle::bsSizeable);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   Form()->SetWindowState(TWindowState::wsMaximized);
   EXPECT_TRUE(IsZoomed(Form()->Handle()));
   ShowWindow(Form()->Handle(), SW_RESTORE);
@@ -173,17 +173,17 @@ TEST_F(Forms, ShowAndHideRaiseTheirEventsAndMayNotChangeVisibility) {
   std::vector<String> events;
   Form()->OnShow = [&](TObject*) { events.push_back(L"show"); };
   Form()->OnHide = [&](TObject*) { events.push_back(L"hide"); };
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   EXPECT_TRUE(IsWindowVisible(Form()->Handle()));
   EXPECT_TRUE(Form()->Showing());
-  Form()->Hide();
+  EXPECT_TRUE(Form()->Hide().Alive());
   EXPECT_FALSE(IsWindowVisible(Form()->Handle()));
   EXPECT_EQ(events, (std::vector<String>{L"show", L"hide"}));
 
   String reported;
   Application->OnException = [&](TObject*, const Exception& e) { reported = e.Message(); };
-  Form()->OnShow = [&](TObject*) { Form()->Hide(); };
-  Form()->Show();
+  Form()->OnShow = [&](TObject*) { (void)Form()->Hide(); };
+  EXPECT_TRUE(Form()->Show().Alive());
   Application->OnException = nullptr;
   EXPECT_EQ(reported, L"Cannot change Visible in OnShow or OnHide");
 }
@@ -192,7 +192,7 @@ TEST_F(Forms, HelpKeyAsksForTheNearestHelpContext) {
   auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* inner = Make<TTestPanel>(outer, {10, 10, 50, 50});
   outer->SetHelpContext(77);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   std::vector<std::pair<WORD, ULONG_PTR>> asked;
   Application->OnHelp = [&](WORD command, ULONG_PTR data, bool& callHelp) {
     asked.emplace_back(command, data);
@@ -221,7 +221,7 @@ TEST_F(Forms, ConstraintsAreTheWindowsTrackingLimits) {
   Form()->Constraints()->SetMinHeight(200);
   Form()->Constraints()->SetMaxWidth(700);
   Form()->Constraints()->SetMaxHeight(500);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   MINMAXINFO info{};
   SendMessageW(Form()->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.ptMinTrackSize.x, 300);
@@ -249,8 +249,8 @@ TEST_F(Forms, AFormFreedAsShowModalMakesItsWindowShowsNothing) {
     TGuardedAllocations guard;
     auto* form = new TForm(nullptr);
     form->SetBorderStyle(style);
-    form->SetBounds(100, 100, 300, 200);
-    form->SetCaption(L"Form");
+    EXPECT_TRUE(form->SetBounds(100, 100, 300, 200).Alive());
+    EXPECT_TRUE(form->SetCaption(L"Form").Alive());
     ASSERT_FALSE(form->HandleAllocated());
     bool freed = false;
     form->OnResize = [&](TObject*) {

@@ -21,9 +21,12 @@ class THandlerPanel : public TTestPanel {
   std::function<void()> OnPainted;
 
  protected:
-  void Paint() override {
-    TTestPanel::Paint();
+  TRaised Paint() override {
+    EXPECT_TRUE(TTestPanel::Paint().Alive());
+    // The test's handler may free the control: the answer says so.
+    const TLifeWatch life = LifeWatch();
     if (OnPainted) OnPainted();
+    return TRaised(!life.Ended());
   }
 };
 
@@ -39,9 +42,12 @@ class THandlerGraphic : public TTestGraphic {
   }
 
  protected:
-  void Paint() override {
-    TTestGraphic::Paint();
+  TRaised Paint() override {
+    EXPECT_TRUE(TTestGraphic::Paint().Alive());
+    // The test's handler may free the control: the answer says so.
+    const TLifeWatch life = LifeWatch();
     if (OnPainted) OnPainted();
+    return TRaised(!life.Ended());
   }
   // The recording base keeps the events from the handlers; these raise them.
   TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override {
@@ -111,25 +117,25 @@ void Free(T*& control) {
 
 // Both children take the panel's top edge, the sibling below the child.
 void AlignBothToTheTop(TScene& s) {
-  s.Child->SetAlign(TAlign::alTop);
-  s.Sibling->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(s.Child->SetAlign(TAlign::alTop).Alive());
+  EXPECT_TRUE(s.Sibling->SetAlign(TAlign::alTop).Alive());
 }
 
 // The panel grows: its window's new size aligns its children again.
-void GrowThePanel(TScene& s) { s.Panel->SetBounds(0, 0, 260, 260); }
+void GrowThePanel(TScene& s) { (void)s.Panel->SetBounds(0, 0, 260, 260); }
 
 // An edit of the form's, not yet placed, whose window is made (and sized, raising OnResize) as it joins the panel,
 // which shows; or one on the panel with the focus, which leaves the panel for the form.
 TEdit* JoiningEdit(TScene& s) {
   auto* edit = new TEdit(s.Form);
-  edit->SetBounds(10, 60, 120, 24);
+  EXPECT_TRUE(edit->SetBounds(10, 60, 120, 24).Alive());
   s.Extra = edit;
   return edit;
 }
 TEdit* FocusedEditOnThePanel(TScene& s) {
   auto* edit = JoiningEdit(s);
-  edit->SetParent(s.Panel);
-  edit->SetFocus();
+  EXPECT_TRUE(edit->SetParent(s.Panel).Alive());
+  EXPECT_TRUE(edit->SetFocus().Alive());
   ProcessPendingMessages();
   EXPECT_EQ(GetFocus(), edit->Handle());
   return edit;
@@ -147,20 +153,20 @@ struct TShowingBoxes {
 TShowingBoxes BoxesThatShow(TScene& s) {
   TShowingBoxes boxes{};
   boxes.Hidden = new TTestPanel(s.Form);
-  boxes.Hidden->SetBounds(210, 100, 100, 80);
-  boxes.Hidden->SetVisible(false);
-  boxes.Hidden->SetParent(s.Form);
+  EXPECT_TRUE(boxes.Hidden->SetBounds(210, 100, 100, 80).Alive());
+  EXPECT_TRUE(boxes.Hidden->SetVisible(false).Alive());
+  EXPECT_TRUE(boxes.Hidden->SetParent(s.Form).Alive());
   boxes.Box = new TTestPanel(s.Form);
-  boxes.Box->SetBounds(0, 0, 150, 150);
-  boxes.Box->SetVisible(false);
-  boxes.Box->SetParent(s.Panel);
+  EXPECT_TRUE(boxes.Box->SetBounds(0, 0, 150, 150).Alive());
+  EXPECT_TRUE(boxes.Box->SetVisible(false).Alive());
+  EXPECT_TRUE(boxes.Box->SetParent(s.Panel).Alive());
   boxes.First = new THandlerPanel(s.Form);
-  boxes.First->SetBounds(5, 5, 40, 40);
-  boxes.First->SetParent(boxes.Box);
+  EXPECT_TRUE(boxes.First->SetBounds(5, 5, 40, 40).Alive());
+  EXPECT_TRUE(boxes.First->SetParent(boxes.Box).Alive());
   boxes.Second = new THandlerPanel(s.Form);
-  boxes.Second->SetBounds(50, 5, 40, 40);
-  boxes.Second->SetParent(boxes.Box);
-  boxes.First->OnResize = [boxes](TObject*) { boxes.Box->SetParent(boxes.Hidden); };
+  EXPECT_TRUE(boxes.Second->SetBounds(50, 5, 40, 40).Alive());
+  EXPECT_TRUE(boxes.Second->SetParent(boxes.Box).Alive());
+  boxes.First->OnResize = [boxes](TObject*) { (void)boxes.Box->SetParent(boxes.Hidden); };
   s.Extra = boxes.Second;
   return boxes;
 }
@@ -222,7 +228,7 @@ const TCase kCases[] = {
      [](TScene& s) -> TControl* { return s.Panel; }},
     {"EditInOnEnterByAClick",
      [](TScene& s) {
-       s.Form->SetActiveControl(nullptr);
+       EXPECT_TRUE(s.Form->SetActiveControl(nullptr).Alive());
        ProcessPendingMessages();
        s.Edit->OnEnter = [&s](TObject*) { Free(s.Edit); };
      },
@@ -258,17 +264,17 @@ const TCase kCases[] = {
      GrowThePanel, [](TScene& s) -> TControl* { return s.Panel; }},
     {"PanelInTheOnResizeOfAnEditJoiningIt",
      [](TScene& s) { JoiningEdit(s)->OnResize = [&s](TObject*) { Free(s.Panel); }; },
-     [](TScene& s) { s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
+     [](TScene& s) { (void)s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
     {"EditInItsOnResizeAsItJoinsThePanel",
      [](TScene& s) { JoiningEdit(s)->OnResize = [&s](TObject*) { Free(s.Extra); }; },
-     [](TScene& s) { s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Extra; }},
+     [](TScene& s) { (void)s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Extra; }},
     {"PanelInTheScreensOnActiveControlChangeAsItsFocusedEditLeavesIt",
      [](TScene& s) {
        FocusedEditOnThePanel(s);
        Screen->OnActiveControlChange = [&s](TObject*) { Free(s.Panel); };
      },
      [](TScene& s) {
-       s.Extra->SetParent(s.Form);
+       (void)s.Extra->SetParent(s.Form);
        Screen->OnActiveControlChange = nullptr;
      },
      [](TScene& s) -> TControl* { return s.Panel; }},
@@ -280,13 +286,13 @@ const TCase kCases[] = {
          if (++made == 2) Free(s.Extra);
        };
      },
-     [](TScene& s) { static_cast<TControl*>(s.Extra->Parent())->Show(); },
+     [](TScene& s) { (void)static_cast<TControl*>(s.Extra->Parent())->Show(); },
      [](TScene& s) -> TControl* { return s.Extra; }},
     {"SplitterInItsOnResize",
      [](TScene& s) {
        auto* splitter = new TSplitter(s.Form);
-       splitter->SetParent(s.Panel);
-       splitter->SetAlign(TAlign::alLeft);
+       EXPECT_TRUE(splitter->SetParent(s.Panel).Alive());
+       EXPECT_TRUE(splitter->SetAlign(TAlign::alLeft).Alive());
        s.Extra = splitter;
        splitter->OnResize = [&s](TObject*) { Free(s.Extra); };
      },
@@ -305,9 +311,9 @@ TEST_P(FreedInHandler, NothingOfTheFreedControlIsTouchedAgain) {
     scene.Child = Make<THandlerGraphic>(scene.Panel, {10, 10, 50, 50});
     scene.Sibling = Make<THandlerGraphic>(scene.Panel, {60, 10, 100, 50});
     scene.Edit = Make<TEdit>(Form(), {210, 10, 390, 30});
-    Form()->Show();
+    EXPECT_TRUE(Form()->Show().Alive());
     SetForegroundWindow(Form()->Handle());
-    scene.Edit->SetFocus();
+    EXPECT_TRUE(scene.Edit->SetFocus().Alive());
     ProcessPendingMessages();
     c.Arm(scene);
     c.Act(scene);

@@ -152,10 +152,10 @@ void OnPopup(TScene& s) {
 
 // The form becomes a shown MDI frame with one child, whose OnCloseQuery frees the frame.
 void ChildsOnCloseQuery(TScene& s) {
-  s.Form->SetFormStyle(TFormStyle::fsMDIForm);
-  s.Form->Show();
+  EXPECT_TRUE(s.Form->SetFormStyle(TFormStyle::fsMDIForm).Alive());
+  EXPECT_TRUE(s.Form->Show().Alive());
   auto* child = new TForm(s.Form);
-  child->SetFormStyle(TFormStyle::fsMDIChild);
+  EXPECT_TRUE(child->SetFormStyle(TFormStyle::fsMDIChild).Alive());
   child->OnCloseQuery = [&s](TObject*, bool&) { FreeForm(s); };
   Activate(s.Form);
 }
@@ -185,9 +185,9 @@ void BindAButton(TScene& s, TAction* action, void (*run)(TScene&)) {
   actionHandler = {&s, run};
   action->SetOnExecute(TNotifyEvent(&actionHandler, &TActionHandler::Execute));
   auto* button = new TSpeedButton(s.Form);
-  button->SetBounds(200, 10, 60, 24);
-  button->SetParent(s.Form);
-  button->SetAction(action);
+  EXPECT_TRUE(button->SetBounds(200, 10, 60, 24).Alive());
+  EXPECT_TRUE(button->SetParent(s.Form).Alive());
+  EXPECT_TRUE(button->SetAction(action).Alive());
 }
 template <void (*FreeIt)(TScene&)>
 void OnUpdate(TScene& s) {
@@ -257,10 +257,10 @@ void UndoByTheEditsOwnContextMenu(TScene& s) {
 template <void (*FreeIt)(TScene&)>
 void OnComboKeyDown(TScene& s) {
   auto* combo = new TCustomComboBox(s.Form);
-  combo->SetBounds(10, 90, 150, 24);
-  combo->SetParent(s.Form);
+  EXPECT_TRUE(combo->SetBounds(10, 90, 150, 24).Alive());
+  EXPECT_TRUE(combo->SetParent(s.Form).Alive());
   combo->OnKeyDown = [&s](TObject*, WORD&, TShiftState) { FreeIt(s); };
-  combo->SetFocus();
+  EXPECT_TRUE(combo->SetFocus().Alive());
   ProcessPendingMessages();
   EXPECT_EQ(GetFocus(), combo->EditHandle());
 }
@@ -270,11 +270,11 @@ void OnComboKeyDown(TScene& s) {
 template <void (*FreeIt)(TScene&)>
 void OnComboChange(TScene& s) {
   s.Combo = new TCustomComboBox(s.Form);
-  s.Combo->SetBounds(10, 90, 150, 24);
-  s.Combo->SetParent(s.Form);
+  EXPECT_TRUE(s.Combo->SetBounds(10, 90, 150, 24).Alive());
+  EXPECT_TRUE(s.Combo->SetParent(s.Form).Alive());
   s.Combo->Items()->Add(L"Apple");
   s.Combo->OnChange = [&s](TObject*) { FreeIt(s); };
-  s.Combo->SetFocus();
+  EXPECT_TRUE(s.Combo->SetFocus().Alive());
   ProcessPendingMessages();
   EXPECT_EQ(GetFocus(), s.Combo->EditHandle());
 }
@@ -326,7 +326,7 @@ void ClosesWithCaFree(TScene& s) {
 // to the front, which asks the screen for the form that had the focus.
 void ConfirmInADialogUntilTheFormIsGone(TScene& s) {
   TForm dialog(nullptr);
-  dialog.SetBounds(100, 100, 160, 100);
+  EXPECT_TRUE(dialog.SetBounds(100, 100, 160, 100).Alive());
   EXPECT_TRUE(RunModalWithInput(
       [&] {
         PostInputFromLoop([&] {
@@ -340,16 +340,16 @@ void ConfirmInADialogUntilTheFormIsGone(TScene& s) {
 void ActivateTheOther(TScene& s) {
   Activate(s.Other);
   TForm next(nullptr);
-  next.SetBounds(200, 200, 160, 100);
-  next.Show();
+  EXPECT_TRUE(next.SetBounds(200, 200, 160, 100).Alive());
+  EXPECT_TRUE(next.Show().Alive());
   Activate(&next);
 }
 
 // A form the form owns, shown in front of it.
 void ShowAnOwnedForm(TScene& s) {
   s.Owned = new TForm(s.Form);
-  s.Owned->SetBounds(120, 120, 200, 120);
-  s.Owned->Show();
+  EXPECT_TRUE(s.Owned->SetBounds(120, 120, 200, 120).Alive());
+  EXPECT_TRUE(s.Owned->Show().Alive());
   Activate(s.Owned);
 }
 
@@ -359,26 +359,26 @@ TAction* LinkAnAction(TScene& s, TEdit* edit) {
   auto* action = new TAction(s.Form);
   action->SetActionList(list);
   action->SetCaption(L"From the action");
-  if (edit) edit->SetAction(action);
+  if (edit) EXPECT_TRUE(edit->SetAction(action).Alive());
   return action;
 }
 
 const TCase kCases[] = {
     {"OnCloseByTheCloseBox", true, OnClose<FreeForm>, ClickCloseBox, FreedForm},
-    {"OnCloseByClose", true, OnClose<FreeForm>, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnCloseByClose", true, OnClose<FreeForm>, [](TScene& s) { EXPECT_TRUE(s.Form->Close().Gone()); }, FreedForm},
     {"OnCloseByAltF4", true, OnClose<FreeForm>, [](TScene&) { TypeAndSettle(VK_F4, false, false, true); }, FreedForm},
     {"OnCloseOfAModalFormByTheCloseBox", false, OnClose<FreeForm>,
      [](TScene& s) { ShowModalWith(s, [&s] { ClickCloseBox(s); }); }, FreedForm},
-    {"OnCloseQueryByClose", true, OnCloseQuery<FreeForm>, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnCloseQueryByClose", true, OnCloseQuery<FreeForm>, [](TScene& s) { EXPECT_TRUE(s.Form->Close().Gone()); }, FreedForm},
     {"OnCloseQueryByTheCloseBox", true, OnCloseQuery<FreeForm>, ClickCloseBox, FreedForm},
     {"OnCloseQueryOfAModalFormByItsResult", false, OnCloseQuery<FreeForm>, EndModal, FreedForm},
-    {"OnHideByHide", true, OnHide<FreeForm>, [](TScene& s) { s.Form->Hide(); }, FreedForm},
-    {"OnHideByClose", true, OnHide<FreeForm>, [](TScene& s) { s.Form->Close(); }, FreedForm},
+    {"OnHideByHide", true, OnHide<FreeForm>, [](TScene& s) { EXPECT_TRUE(s.Form->Hide().Gone()); }, FreedForm},
+    {"OnHideByClose", true, OnHide<FreeForm>, [](TScene& s) { EXPECT_TRUE(s.Form->Close().Gone()); }, FreedForm},
     {"OnHideOfAModalFormByItsResult", false, OnHide<FreeForm>, EndModal, FreedForm},
-    {"OnHideOfAModalFormByHide", false, OnHide<FreeForm>, [](TScene& s) { ShowModalWith(s, [&s] { s.Form->Hide(); }); },
+    {"OnHideOfAModalFormByHide", false, OnHide<FreeForm>, [](TScene& s) { ShowModalWith(s, [&s] { EXPECT_TRUE(s.Form->Hide().Gone()); }); },
      FreedForm},
-    {"OnShowByShow", false, OnShow<FreeForm>, [](TScene& s) { s.Form->Show(); }, FreedForm},
-    {"OnShowBySetVisible", false, OnShow<FreeForm>, [](TScene& s) { s.Form->SetVisible(true); }, FreedForm},
+    {"OnShowByShow", false, OnShow<FreeForm>, [](TScene& s) { EXPECT_TRUE(s.Form->Show().Gone()); }, FreedForm},
+    {"OnShowBySetVisible", false, OnShow<FreeForm>, [](TScene& s) { EXPECT_TRUE(s.Form->SetVisible(true).Gone()); }, FreedForm},
     {"OnShowOfAModalForm", false, OnShow<FreeForm>, [](TScene& s) { ShowModalWith(s); }, FreedForm},
     {"OnActivateByAClick", true, OnActivate<FreeForm>,
      [](TScene& s) {
@@ -386,29 +386,29 @@ const TCase kCases[] = {
        ClickOn(s.Next);
      },
      FreedForm},
-    {"OnActivateByShow", false, OnActivate<FreeForm>, [](TScene& s) { s.Form->Show(); }, FreedForm},
+    {"OnActivateByShow", false, OnActivate<FreeForm>, [](TScene& s) { EXPECT_TRUE(s.Form->Show().Gone()); }, FreedForm},
     {"OnActivateByFocusingAControl", true, OnActivate<FreeForm>,
      [](TScene& s) {
        Activate(s.Other);
-       s.Next->SetFocus();
+       EXPECT_TRUE(s.Next->SetFocus().Gone());
      },
      FreedForm},
     {"OnActivateOfAModalForm", false, OnActivate<FreeForm>, [](TScene& s) { ShowModalWith(s); }, FreedForm},
     {"OnDeactivateOfAModalFormByItsResult", false, OnDeactivate<FreeForm>, EndModal, FreedForm},
     {"OnExitByTab", true, OnExit<FreeForm>, [](TScene& s) { TypeToTheApplication(s, VK_TAB); }, FreedForm},
-    {"OnExitByFocusingAControl", true, OnExit<FreeForm>, [](TScene& s) { s.Next->SetFocus(); }, FreedForm},
+    {"OnExitByFocusingAControl", true, OnExit<FreeForm>, [](TScene& s) { EXPECT_TRUE(s.Next->SetFocus().Gone()); }, FreedForm},
     {"OnPopupByARightClick", true, OnPopup, [](TScene& s) { ClickOn(s.Edit, true); }, FreedMenu},
     {"OnPopupByTheMenuKey", true, OnPopup, [](TScene&) { TypeAndSettle(VK_APPS); }, FreedMenu},
-    {"OnPopupByPopup", true, OnPopup, [](TScene& s) { s.Menu->Popup(100, 100); }, FreedMenu},
-    {"AnMDIChildsOnCloseQueryByClosingTheFrame", false, ChildsOnCloseQuery, [](TScene& s) { s.Form->Close(); },
+    {"OnPopupByPopup", true, OnPopup, [](TScene& s) { EXPECT_TRUE(s.Menu->Popup(100, 100).Gone()); }, FreedMenu},
+    {"AnMDIChildsOnCloseQueryByClosingTheFrame", false, ChildsOnCloseQuery, [](TScene& s) { EXPECT_TRUE(s.Form->Close().Gone()); },
      FreedForm},
     {"AnMDIChildsOnCloseQueryByTheFramesCloseBox", false, ChildsOnCloseQuery, ClickCloseBox, FreedForm},
     {"OnCloseRaisingByTheCloseBox", true, OnClose<FreeFormAndRaise>, ClickCloseBox, FreedForm},
     {"OnCloseQueryRaisingOfAModalFormByItsResult", false, OnCloseQuery<FreeFormAndRaise>, EndModal, FreedForm},
     {"OnCloseRaisingOfAModalFormByItsResult", false, OnClose<FreeFormAndRaise>, EndModal, FreedForm},
-    {"OnShowRaisingByShow", false, OnShow<FreeFormAndRaise>, [](TScene& s) { s.Form->Show(); }, FreedForm},
+    {"OnShowRaisingByShow", false, OnShow<FreeFormAndRaise>, [](TScene& s) { EXPECT_TRUE(s.Form->Show().Gone()); }, FreedForm},
     {"OnShowRaisingOfAModalForm", false, OnShow<FreeFormAndRaise>, [](TScene& s) { ShowModalWith(s); }, FreedForm},
-    {"OnHideRaisingByHide", true, OnHide<FreeFormAndRaise>, [](TScene& s) { s.Form->Hide(); }, FreedForm},
+    {"OnHideRaisingByHide", true, OnHide<FreeFormAndRaise>, [](TScene& s) { EXPECT_TRUE(s.Form->Hide().Gone()); }, FreedForm},
     {"OnActivateRaisingByAClick", true, OnActivate<FreeFormAndRaise>,
      [](TScene& s) {
        Activate(s.Other);
@@ -418,7 +418,7 @@ const TCase kCases[] = {
     {"OnActivateRaisingOfAModalForm", false, OnActivate<FreeFormAndRaise>, [](TScene& s) { ShowModalWith(s); },
      FreedForm},
     {"OnDeactivateRaisingOfAModalFormByItsResult", false, OnDeactivate<FreeFormAndRaise>, EndModal, FreedForm},
-    {"OnExitRaisingByFocusingAControl", true, OnExit<FreeFormAndRaise>, [](TScene& s) { s.Next->SetFocus(); },
+    {"OnExitRaisingByFocusingAControl", true, OnExit<FreeFormAndRaise>, [](TScene& s) { EXPECT_TRUE(s.Next->SetFocus().Gone()); },
      FreedForm},
     {"AMenuCommandFreeingTheFormAndRaisingByARightClick", true, FreeTheFormOnClickAndRaise,
      [](TScene& s) { ChooseTheFirstItem([&s] { ClickOn(s.Edit, true); }); }, FreedForm},
@@ -441,12 +441,12 @@ const TCase kCases[] = {
     {"AnEditsOnChangeAsItsOwnContextMenuUndoesATyping", true, NextEditsOnChange<FreeForm>,
      UndoByTheEditsOwnContextMenu, FreedForm},
     {"AMenuFreedWhileItTracks", true, [](TScene&) {},
-     [](TScene& s) { ChooseTheFirstItem([&s] { s.Menu->Popup(100, 100); }, [&s] { Free(s.Menu); }); }, FreedMenu},
+     [](TScene& s) { ChooseTheFirstItem([&s] { EXPECT_TRUE(s.Menu->Popup(100, 100).Gone()); }, [&s] { Free(s.Menu); }); }, FreedMenu},
     {"OnCloseWithCaFreeWhileAConfirmationItsButtonAskedForRuns", true,
      [](TScene& s) {
        ClosesWithCaFree(s);
        s.Edit->OnClick = [&s](TObject*) {
-         s.Form->Close();
+         EXPECT_TRUE(s.Form->Close().Alive());
          ConfirmInADialogUntilTheFormIsGone(s);
        };
      },
@@ -462,7 +462,7 @@ const TCase kCases[] = {
        timer->SetInterval(1);
        timer->SetOnTimer([&s, timer](TObject*) {
          timer->SetEnabled(false);
-         s.Form->Close();
+         EXPECT_TRUE(s.Form->Close().Alive());
        });
      },
      [](TScene& s) {
@@ -488,7 +488,7 @@ const TCase kCases[] = {
     {"AnEditsOnResizeAsItsWindowIsMade", false, [](TScene& s) { s.Edit->OnResize = [&s](TObject*) { FreeForm(s); }; },
      [](TScene& s) { s.Edit->HandleNeeded(); }, FreedForm},
     {"AnEditsOnResizeBySetBounds", true, [](TScene& s) { s.Edit->OnResize = [&s](TObject*) { FreeForm(s); }; },
-     [](TScene& s) { s.Edit->SetBounds(10, 10, 170, 30); }, FreedForm},
+     [](TScene& s) { EXPECT_TRUE(s.Edit->SetBounds(10, 10, 170, 30).Gone()); }, FreedForm},
     {"OnActivateAsAFormItOwnsIsFreed", true,
      [](TScene& s) {
        ShowAnOwnedForm(s);
@@ -501,13 +501,13 @@ const TCase kCases[] = {
      [](TScene&) { UpdateActionsOnIdle(); }, FreedEdit},
     {"AnEditFreedByItsOnChangeAsItsActionGivesItsCaption", true,
      [](TScene& s) { s.Edit->OnChange = [&s](TObject*) { Free(s.Edit); }; },
-     [](TScene& s) { s.Edit->SetAction(LinkAnAction(s, nullptr)); }, FreedEdit},
+     [](TScene& s) { EXPECT_TRUE(s.Edit->SetAction(LinkAnAction(s, nullptr)).Gone()); }, FreedEdit},
 };
 
 TEdit* EditOn(TForm* form, int top) {
   auto* edit = new TEdit(form);
-  edit->SetBounds(10, top, 150, 24);
-  edit->SetParent(form);
+  EXPECT_TRUE(edit->SetBounds(10, top, 150, 24).Alive());
+  EXPECT_TRUE(edit->SetParent(form).Alive());
   return edit;
 }
 
@@ -525,10 +525,10 @@ TEST_P(FreedInOwnEvent, NothingOfTheFreedObjectIsTouchedAgain) {
     TGuardedAllocations guard;
     TScene s{};
     s.Other = new TForm(nullptr);
-    s.Other->SetBounds(420, 60, 200, 150);
-    s.Other->Show();
+    EXPECT_TRUE(s.Other->SetBounds(420, 60, 200, 150).Alive());
+    EXPECT_TRUE(s.Other->Show().Alive());
     s.Form = new TForm(nullptr);
-    s.Form->SetBounds(60, 60, 300, 200);
+    EXPECT_TRUE(s.Form->SetBounds(60, 60, 300, 200).Alive());
     s.Edit = EditOn(s.Form, 10);
     s.Next = EditOn(s.Form, 50);
     s.Menu = new TPopupMenu(nullptr);
@@ -537,9 +537,9 @@ TEST_P(FreedInOwnEvent, NothingOfTheFreedObjectIsTouchedAgain) {
     s.Menu->Items()->Add(item);
     s.Edit->SetPopupMenu(s.Menu);
     if (c.Shown) {
-      s.Form->Show();
+      EXPECT_TRUE(s.Form->Show().Alive());
       Activate(s.Form);
-      s.Edit->SetFocus();
+      EXPECT_TRUE(s.Edit->SetFocus().Alive());
       ProcessPendingMessages();
       EXPECT_EQ(GetFocus(), s.Edit->Handle());
     }

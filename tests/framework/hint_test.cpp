@@ -51,7 +51,7 @@ TEST_F(HintTest, ShortHintShowsBelowTheCursorAndLongHintBecomesTheStatus) {
   auto* graphic = Make<TTestGraphic>(panel, {20, 20, 100, 60});
   graphic->SetHint(L"Short|Long text");
   graphic->SetShowHint(true);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   SetForegroundWindow(Form()->Handle());
   HoverOver(graphic, {10, 10});
   ASSERT_TRUE(PumpUntil(HintShowing));
@@ -98,7 +98,7 @@ TEST_F(HintTest, ControlDecidesThroughHintShowAndPause) {
   auto* panel = Make<TDecidingPanel>(Form(), {0, 0, 200, 200});
   panel->SetHint(L"Original");
   panel->SetShowHint(true);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   SetForegroundWindow(Form()->Handle());
   HoverOver(panel, {50, 50});
   ASSERT_TRUE(PumpUntil(HintShowing));
@@ -125,7 +125,7 @@ TEST_F(HintTest, ShownHintHidesAfterTheHidePause) {
   Application->SetHintHidePause(100);
   int shown = 0;
   Application->OnShowHint = [&](String&, bool&, THintInfo& info) { shown += info.HideTimeout == 100 ? 1 : 0; };
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   SetForegroundWindow(Form()->Handle());
   HoverOver(panel, {40, 40});
   EXPECT_TRUE(PumpUntil([&] { return shown == 1 && !HintShowing(); }))
@@ -144,7 +144,7 @@ TEST_F(HintTest, HintWindowStaysOnTheDesktop) {
   RECT desktop = Screen->DesktopRect();
   RECT rect = size;
   OffsetRect(&rect, desktop.right - 5, desktop.bottom - 5);
-  window.ActivateHint(rect, L"A hint text");
+  EXPECT_TRUE(window.ActivateHint(rect, L"A hint text").Alive());
   RECT placed;
   GetWindowRect(window.Handle(), &placed);
   EXPECT_EQ(placed.right, desktop.right);

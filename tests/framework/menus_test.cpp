@@ -297,7 +297,7 @@ TEST_F(PopupMenuTracking, ChosenItemIsClicked) {
             },
             100);
       },
-      [this] { menu.Popup(150, 120); });
+      [this] { EXPECT_TRUE(menu.Popup(150, 120).Alive()); });
   EXPECT_TRUE(ended);
   EXPECT_EQ(log, (std::vector<String>{L"popup", L"&Second"})) << "the separator is skipped";
   EXPECT_EQ(menu.PopupPoint().x, 150);
@@ -306,7 +306,7 @@ TEST_F(PopupMenuTracking, ChosenItemIsClicked) {
 
 TEST_F(PopupMenuTracking, EscapeChoosesNothing) {
   bool ended = RunModalWithInput([] { PostInputFromLoop([] { SendKeyPress(VK_ESCAPE); }, 100); },
-                                 [this] { menu.Popup(150, 120); });
+                                 [this] { EXPECT_TRUE(menu.Popup(150, 120).Alive()); });
   EXPECT_TRUE(ended);
   EXPECT_EQ(log, std::vector<String>{L"popup"});
 }

@@ -63,9 +63,10 @@ class TBoxForChecks : public TCustomControl {
   }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ClientRect());
+    return TRaised(true);
   }
 };
 
@@ -233,7 +234,7 @@ class TFormsModelCheck {
     AddMenu();
     // Each form's handlers may free the others.
     for (TComponent* form : Living(TKind::Form))
-      if (Lives(form)) static_cast<TForm*>(form)->Show();
+      if (Lives(form)) (void)static_cast<TForm*>(form)->Show();
     ProcessPendingMessages();
   }
 
@@ -247,8 +248,8 @@ class TFormsModelCheck {
                                               TFormBorderStyle::bsDialog, TFormBorderStyle::bsToolWindow};
     form->SetBorderStyle(styles[Below(4)]);
     const int place = static_cast<int>(nextForm_++ % 4);
-    form->SetBounds(10 + place % 2 * 620, 10 + place / 2 * 480, 600, 460);
-    form->SetCaption(L"Form " + std::to_wstring(nextForm_));
+    (void)form->SetBounds(10 + place % 2 * 620, 10 + place / 2 * 480, 600, 460);
+    (void)form->SetCaption(L"Form " + std::to_wstring(nextForm_));
     WireControl(form);
     form->OnActivate = [this, form](TObject*) { Chaos("OnActivate", form); };
     form->OnDeactivate = [this, form](TObject*) { Chaos("OnDeactivate", form); };
@@ -285,16 +286,16 @@ class TFormsModelCheck {
       default:
         control = new TSpeedButton(owner);
         Made(control, TKind::Button);
-        control->SetCaption(L"&Button");
+        (void)control->SetCaption(L"&Button");
         break;
     }
     WireControl(control);
     // Sizing and joining a parent (which shows the control) raise handlers, which may free anything, the control
     // among them.
     const TLifeWatch life = control->LifeWatch();
-    control->SetBounds(static_cast<int>(Below(400)), static_cast<int>(Below(350)), size.cx, size.cy);
+    (void)control->SetBounds(static_cast<int>(Below(400)), static_cast<int>(Below(350)), size.cx, size.cy);
     if (life.Ended()) return nullptr;
-    if (TWinControl* parent = Chance(4) ? PickContainer(control) : owner; parent) control->SetParent(parent);
+    if (TWinControl* parent = Chance(4) ? PickContainer(control) : owner; parent) (void)control->SetParent(parent);
     return life.Ended() ? nullptr : control;
   }
 
@@ -359,7 +360,7 @@ class TFormsModelCheck {
   void BindAction(TAction* action) {
     // An edit shows the action's caption as its text.
     TControl* control = PickControl();
-    if (action && control && !control->Is<TEdit>()) control->SetAction(action);
+    if (action && control && !control->Is<TEdit>()) (void)control->SetAction(action);
   }
 
   void AddMenu() {
@@ -477,7 +478,7 @@ class TFormsModelCheck {
       std::vector<TCustomForm*>& closing;
       ~TForget() { closing.pop_back(); }
     } forget{closingWithFree_};
-    form->Close();
+    (void)form->Close();
   }
 
   void MoveToAnotherParent(TComponent* sender) {
@@ -486,14 +487,14 @@ class TFormsModelCheck {
       if (TWinControl* inside = Chance(6) ? BoxInside(control) : nullptr) {
         Trace("  the move is onto a box inside the sender");
         try {
-          control->SetParent(inside);
+          (void)control->SetParent(inside);
         } catch (const EInvalidOperation&) {
           return;
         }
         if (unexpected_.empty()) unexpected_ = "a control went onto a box inside it";
         return;
       }
-      if (TWinControl* parent = PickContainer(control)) control->SetParent(parent);
+      if (TWinControl* parent = PickContainer(control)) (void)control->SetParent(parent);
     } else if (auto* action = ObjectAs<TContainedAction>(sender); action && Lives(action)) {
       action->SetActionList(Pick<TActionList>(TKind::ActionList));
     }
@@ -604,7 +605,7 @@ class TFormsModelCheck {
         break;
       case 4:
         Trace("  the modal form is closed");
-        form->Close();
+        (void)form->Close();
         break;
       case 5:
         Chaos("input inside the modal loop", form);
@@ -726,7 +727,7 @@ class TFormsModelCheck {
     switch (Below(6)) {
       case 0:
         Say("a form added");
-        if (TForm* form = AddForm(); form && Chance(2)) form->Show();
+        if (TForm* form = AddForm(); form && Chance(2)) (void)form->Show();
         return;
       case 1:
       case 2:
@@ -876,7 +877,7 @@ class TFormsModelCheck {
         Say("a control focused by a call");
         TControl* control = PickControl();
         auto* windowed = ObjectAs<TWinControl>(control);
-        if (windowed && windowed->CanFocus()) windowed->SetFocus();
+        if (windowed && windowed->CanFocus()) (void)windowed->SetFocus();
         break;
       }
       case 1: {
@@ -884,7 +885,7 @@ class TFormsModelCheck {
         TControl* control = PickControl();
         auto* windowed = ObjectAs<TWinControl>(control);
         TCustomForm* form = GetParentForm(control);
-        if (windowed && form && windowed != form && windowed->CanFocus()) form->SetActiveControl(windowed);
+        if (windowed && form && windowed != form && windowed->CanFocus()) (void)form->SetActiveControl(windowed);
         break;
       }
       default: {
@@ -900,7 +901,7 @@ class TFormsModelCheck {
     if (Chance(3)) {
       Say("a form resized");
       if (TForm* form = PickForm())
-        form->SetBounds(form->Left(), form->Top(), 300 + static_cast<int>(Below(300)),
+        (void)form->SetBounds(form->Left(), form->Top(), 300 + static_cast<int>(Below(300)),
                         200 + static_cast<int>(Below(260)));
       return;
     }
@@ -912,11 +913,11 @@ class TFormsModelCheck {
     if (Chance(4)) {
       static const TAlign aligns[] = {TAlign::alNone, TAlign::alTop, TAlign::alLeft, TAlign::alClient};
       Say(std::string("a ") + KindName(control) + " aligned");
-      control->SetAlign(aligns[Below(4)]);
+      (void)control->SetAlign(aligns[Below(4)]);
       return;
     }
     Say(std::string("a ") + KindName(control) + " resized");
-    control->SetBounds(static_cast<int>(Below(400)), static_cast<int>(Below(350)), 20 + static_cast<int>(Below(200)),
+    (void)control->SetBounds(static_cast<int>(Below(400)), static_cast<int>(Below(350)), 20 + static_cast<int>(Below(200)),
                        20 + static_cast<int>(Below(150)));
   }
 
@@ -929,15 +930,15 @@ class TFormsModelCheck {
     switch (Below(5)) {
       case 0:
         Say("a form shown");
-        form->Show();
+        (void)form->Show();
         break;
       case 1:
         Say("a form hidden");
-        form->Hide();
+        (void)form->Hide();
         break;
       case 2:
         Say("a form closed");
-        form->Close();
+        (void)form->Close();
         break;
       case 3:
         Say("a form closed with caFree");
@@ -958,7 +959,7 @@ class TFormsModelCheck {
       return;
     }
     Say("a pop-up menu shown by a call");
-    menu->Popup(300 + static_cast<int>(Below(400)), 300 + static_cast<int>(Below(300)));
+    (void)menu->Popup(300 + static_cast<int>(Below(400)), 300 + static_cast<int>(Below(300)));
   }
 
   void RunATimer() {

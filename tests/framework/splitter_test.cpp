@@ -23,10 +23,10 @@ class SplitterDrag : public ControlTest {
   }
   void Build() {
     side_ = Make<TTestPanel>(Form(), {0, 0, 100, 300});
-    side_->SetAlign(TAlign::alLeft);
+    EXPECT_TRUE(side_->SetAlign(TAlign::alLeft).Alive());
     splitter_ = Make<TSplitter>(Form(), {100, 0, 103, 300});
     client_ = Make<TTestPanel>(Form(), {0, 0, 10, 10});
-    client_->SetAlign(TAlign::alClient);
+    EXPECT_TRUE(client_->SetAlign(TAlign::alClient).Alive());
   }
   // Frees what Build made and a handler left.
   void FreeAll() {
@@ -72,7 +72,7 @@ TEST_F(SplitterDrag, SizesTheNeighbourSnapsBelowMinSizeAndAsksFirst) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.ToX);
-    side_->SetWidth(100);
+    EXPECT_TRUE(side_->SetWidth(100).Alive());
     splitter_->SetAutoSnap(c.AutoSnap);
     int moved = 0;
     splitter_->OnMoved = [&](TObject*) { ++moved; };
@@ -85,14 +85,14 @@ TEST_F(SplitterDrag, SizesTheNeighbourSnapsBelowMinSizeAndAsksFirst) {
     EXPECT_EQ(moved, 1);
   }
   EXPECT_EQ(splitter_->Cursor(), crHSplit);
-  splitter_->SetAlign(TAlign::alTop);
+  EXPECT_TRUE(splitter_->SetAlign(TAlign::alTop).Alive());
   EXPECT_EQ(splitter_->Cursor(), crVSplit);
 }
 
 // The splitter or its neighbour freed during a real drag, everything made under guarded allocations: nothing that
 // went is touched again, and a drag whose neighbour went ends without OnMoved.
 TEST_F(SplitterDrag, FreedDuringADrag) {
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   struct TCase {
     const char* Name;
     std::function<void(SplitterDrag&)> Arm;

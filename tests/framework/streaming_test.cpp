@@ -108,11 +108,11 @@ class TFrame : public TComponent {
     for (TFrame* child : children_) proc(child);
   }
 
-  void Loaded() override {
+  TRaised Loaded() override {
     EXPECT_TRUE(IsLoading());
     buddyKnownAtLoaded = buddy_ != nullptr;
     LoadLog().push_back(Name());
-    TComponent::Loaded();
+    return TComponent::Loaded();
   }
 
   void DefineProperties(TFiler& filer) override {
@@ -205,9 +205,9 @@ class TCounter : public TComponent {
   using TComponent::TComponent;
   int Step() const { return step_; }
   void SetStep(int value) { step_ = value; }
-  void Loaded() override {
+  TRaised Loaded() override {
     LoadLog().push_back(Name());
-    TComponent::Loaded();
+    return TComponent::Loaded();
   }
   // "Flags", a set kept by hand, and "OldStep", a value older forms hold that is read but never written.
   std::vector<String> Flags;
@@ -259,8 +259,8 @@ class TColumn : public TCollectionItem {
 class TBrokenLoad : public TComponent {
   BC_CLASS(TBrokenLoad, TComponent)
   using TComponent::TComponent;
-  void Loaded() override {
-    TComponent::Loaded();
+  TRaised Loaded() override {
+    EXPECT_TRUE(TComponent::Loaded().Alive());
     throw EInvalidOperation(L"cannot start");
   }
 };

@@ -53,20 +53,20 @@ TEST_F(WindowLifetime, ChildWithoutParentWindowRaises) {
 
 TEST_F(WindowLifetime, TextLivesInTheWindowAndSurvivesIt) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
-  panel->SetCaption(L"before");
+  EXPECT_TRUE(panel->SetCaption(L"before").Alive());
   HWND wnd = panel->Handle();
   wchar_t text[32] = {};
   GetWindowTextW(wnd, text, 32);
   EXPECT_STREQ(text, L"before");
   SetWindowTextW(wnd, L"typed");
   EXPECT_EQ(panel->Text(), L"typed");
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   panel->RecreateWnd();
   EXPECT_EQ(panel->Caption(), L"typed");
 }
 
 TEST_F(WindowLifetime, RecreateWndMakesTheChildrenAgain) {
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* inner = Make<TTestPanel>(outer, {20, 20, 80, 80});
   auto* graphic = Make<TTestGraphic>(outer, {100, 100, 120, 120});
@@ -85,7 +85,7 @@ TEST_F(WindowLifetime, RecreateWndMakesTheChildrenAgain) {
 }
 
 TEST_F(WindowLifetime, DetachedWindowSurvivesAChangeOfParent) {
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   auto* first = Make<TTestPanel>(Form(), {0, 0, 100, 100});
   auto* second = Make<TTestPanel>(Form(), {100, 0, 200, 100});
   auto* moving = Make<TTestPanel>(first, {5, 5, 50, 50});
@@ -100,10 +100,10 @@ TEST_F(WindowLifetime, DetachedWindowSurvivesAChangeOfParent) {
       auto* self = static_cast<TDetachable*>(control);
       HWND kept = self->WindowHandle();
       self->SetWindowHandle(nullptr);
-      self->SetParent(nullptr);
+      EXPECT_TRUE(self->SetParent(nullptr).Alive());
       ::SetParent(kept, newParent->Handle());
       self->SetWindowHandle(kept);
-      self->SetParent(newParent);
+      EXPECT_TRUE(self->SetParent(newParent).Alive());
     }
   };
   TDetachable::MoveKeepingWindow(moving, second);
@@ -115,19 +115,19 @@ TEST_F(WindowLifetime, DetachedWindowSurvivesAChangeOfParent) {
 // A handler raised while the window is made (OnResize, as the window gets its size) moves the control: no error
 // comes out of the making, and the control stands where the handler put it, with a window there when that shows.
 TEST_F(WindowLifetime, ControlMovedByAHandlerWhileItsWindowIsMadeStaysMoved) {
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   auto* shown = Make<TTestPanel>(Form(), {200, 0, 300, 100});
   auto* hidden = Make<TTestPanel>(Form(), {200, 100, 300, 200});
-  hidden->SetVisible(false);
+  EXPECT_TRUE(hidden->SetVisible(false).Alive());
   for (TTestPanel* target : {shown, hidden, static_cast<TTestPanel*>(nullptr)}) {
     SCOPED_TRACE(target == shown ? "onto a shown panel" : target ? "onto a hidden panel" : "off its parent");
     auto* edit = new TEdit(Form());
-    edit->SetBounds(5, 5, 80, 24);
+    EXPECT_TRUE(edit->SetBounds(5, 5, 80, 24).Alive());
     bool moved = false;
     edit->OnResize = [&](TObject*) {
-      if (!std::exchange(moved, true)) edit->SetParent(target);
+      if (!std::exchange(moved, true)) EXPECT_TRUE(edit->SetParent(target).Alive());
     };
-    EXPECT_NO_THROW(edit->SetParent(Form()));
+    EXPECT_NO_THROW(EXPECT_TRUE(edit->SetParent(Form()).Alive()));
     EXPECT_TRUE(moved);
     EXPECT_EQ(edit->Parent(), target);
     EXPECT_EQ(edit->HandleAllocated(), target == shown);
@@ -143,8 +143,8 @@ TEST_F(WindowLifetime, DeletedChildLeavesItsParentAndTheFocusRecord) {
   auto* second = Make<TTestPanel>(Form(), {60, 0, 110, 50});
   first->SetTabStop(true);
   second->SetTabStop(true);
-  Form()->Show();
-  second->SetFocus();
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(second->SetFocus().Alive());
   HWND wnd = second->Handle();
   delete second;
   EXPECT_FALSE(IsWindow(wnd));
@@ -163,12 +163,12 @@ TEST_F(WindowLifetime, AControlCannotMoveOntoItselfOrOneOfItsOwnChildren) {
   auto* inner = Make<TTestPanel>(outer, {5, 5, 60, 60});
   auto* innermost = Make<TTestPanel>(inner, {5, 5, 30, 30});
   for (TWinControl* below : {outer, inner, innermost}) {
-    ASSERT_THROW(outer->SetParent(below), EInvalidOperation);
+    ASSERT_THROW((void)outer->SetParent(below), EInvalidOperation);
     EXPECT_EQ(outer->Parent(), Form());
   }
   EXPECT_EQ(inner->Parent(), outer);
   EXPECT_EQ(innermost->Parent(), inner);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   EXPECT_TRUE(innermost->CanFocus());
   EXPECT_EQ(GetParentForm(innermost), Form());
 }
@@ -176,7 +176,7 @@ TEST_F(WindowLifetime, AControlCannotMoveOntoItselfOrOneOfItsOwnChildren) {
 TEST_F(WindowLifetime, RemovingAControlDestroysItsWindow) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
   HWND wnd = panel->Handle();
-  panel->SetParent(nullptr);
+  EXPECT_TRUE(panel->SetParent(nullptr).Alive());
   EXPECT_FALSE(IsWindow(wnd));
   EXPECT_FALSE(panel->HandleAllocated());
   delete panel;
@@ -209,7 +209,7 @@ TEST_F(MessagePipeline, ControlListChangesAreAnnounced) {
   auto* child = Make<TTestGraphic>(outer, {0, 0, 10, 10});
   EXPECT_EQ(outer->Received, (std::vector<UINT>{CM_CONTROLLISTCHANGE, CM_CONTROLCHANGE}));
   outer->Received.clear();
-  child->SetParent(nullptr);
+  EXPECT_TRUE(child->SetParent(nullptr).Alive());
   EXPECT_EQ(outer->Received, (std::vector<UINT>{CM_CONTROLCHANGE, CM_CONTROLLISTCHANGE}));
   delete child;
 }
@@ -252,7 +252,7 @@ TEST_F(MessagePipeline, ReflectedCommandReachesTheChild) {
     }
   };
   auto* button = Make<TTestButton>(Form(), {0, 0, 80, 24});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   SendMessageW(button->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(button->Commands, 1);
 }
@@ -287,7 +287,7 @@ TEST_F(MessagePipeline, OwnerDrawNotificationsAreReflected) {
     }
   };
   auto* list = Make<TOwnerDrawList>(Form(), {0, 0, 100, 100});
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   EXPECT_GE(list->Measured, 1);
   EXPECT_EQ(SendMessageW(list->Handle(), LB_GETITEMHEIGHT, 0, 0), 21);
   SendMessageW(list->Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"one"));
@@ -304,7 +304,7 @@ TEST_F(Painting, PaintHonoursTheDeviceContextInWParam) {
   panel->SetColor(clRed);
   auto* graphic = Make<TTestGraphic>(panel, {30, 20, 60, 40});
   graphic->SetColor(clBlue);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   TWindowCapture capture = TWindowCapture::OfClient(panel->Handle());
   EXPECT_EQ(capture.Pixel(5, 5), RGB(255, 0, 0));
   EXPECT_EQ(capture.Pixel(35, 25), RGB(0, 0, 255));
@@ -313,7 +313,7 @@ TEST_F(Painting, PaintHonoursTheDeviceContextInWParam) {
   EXPECT_EQ(blue.top, 20);
   EXPECT_EQ(blue.right, 60);
   EXPECT_EQ(blue.bottom, 40);
-  graphic->SetVisible(false);
+  EXPECT_TRUE(graphic->SetVisible(false).Alive());
   TWindowCapture hidden = TWindowCapture::OfClient(panel->Handle());
   EXPECT_EQ(hidden.CountPixels(RGB(0, 0, 255)), 0);
 }
@@ -321,7 +321,7 @@ TEST_F(Painting, PaintHonoursTheDeviceContextInWParam) {
 TEST_F(Painting, PrintingACustomControlWithoutChildrenRunsItsPaint) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 40, 30});
   panel->SetColor(clRed);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   // No background erase: what shows is Paint's own work.
   TWindowCapture capture = TWindowCapture::OfClient(panel->Handle(), PRF_CLIENT);
   EXPECT_EQ(capture.CountPixels(RGB(255, 0, 0)), 40 * 30);
@@ -331,7 +331,7 @@ TEST_F(Painting, BorderWidthFramesTheClientAreaInColor) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 60});
   panel->SetColor(clYellow);
   panel->SetBorderWidth(4);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   EXPECT_EQ(panel->ClientWidth(), 92);
   EXPECT_EQ(panel->ClientHeight(), 52);
   TWindowCapture capture = TWindowCapture::OfWindow(panel->Handle());
@@ -341,7 +341,7 @@ TEST_F(Painting, BorderWidthFramesTheClientAreaInColor) {
 TEST_F(Painting, BevelTakesItsWidthFromTheClientAreaOnItsEdges) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 100, 60});
   panel->SetColor(clYellow);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   panel->SetBevelKind(TBevelKind::bkFlat);
   panel->SetBevelWidth(2);
   EXPECT_EQ(panel->ClientWidth(), 92);
@@ -364,8 +364,8 @@ TEST_F(Painting, PaintToDrawsTheFrameAndEveryVisibleChildInPlace) {
   inner->SetColor(clBlue);
   auto* hidden = Make<TTestPanel>(Form(), {200, 200, 250, 250});
   hidden->SetColor(clLime);
-  hidden->SetVisible(false);
-  Form()->Show();
+  EXPECT_TRUE(hidden->SetVisible(false).Alive());
+  EXPECT_TRUE(Form()->Show().Alive());
   TWindowCapture capture(400, 300);
   Form()->PaintTo(capture.DC(), 0, 0);
   EXPECT_EQ(capture.Pixel(5, 5), RGB(255, 255, 255));
@@ -407,7 +407,7 @@ TEST_F(Painting, PaintToPrintsFramesCaptionButtonsAndWindowsOfOtherClassesInPlac
   auto* edit = Make<TEdit>(Form(), {10, 20, 110, 42});
   HWND plain = CreateWindowExW(0, L"PrintedBlueChild", L"", WS_CHILD | WS_VISIBLE, 150, 20, 40, 30, Form()->Handle(),
                                nullptr, nullptr, nullptr);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   RECT window;
   GetWindowRect(Form()->Handle(), &window);
   POINT client{0, 0};
@@ -441,7 +441,7 @@ TEST_F(VisibleAndEnabled, ShowingNeedsEveryParentShowing) {
   auto* outer = Make<TTestPanel>(Form(), {0, 0, 200, 200});
   auto* inner = Make<TTestPanel>(outer, {10, 10, 50, 50});
   EXPECT_FALSE(inner->Showing());
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   EXPECT_TRUE(inner->Showing());
   EXPECT_TRUE(IsWindowVisible(inner->Handle()));
   // Whatever hides an ancestor, the children stop showing with it, and show again with it.
@@ -450,13 +450,13 @@ TEST_F(VisibleAndEnabled, ShowingNeedsEveryParentShowing) {
   inner->SetName(L"Inner");
   deepest->SetName(L"Deepest");
   for (TWinControl* hidden : std::initializer_list<TWinControl*>{outer, Form(), inner}) {
-    hidden->Hide();
+    EXPECT_TRUE(hidden->Hide().Alive());
     for (TWinControl* control : {outer, inner, deepest})
       EXPECT_EQ(control->Showing(), IsWindowVisible(control->Handle()) != FALSE)
           << control->Name() << " with " << hidden->Name() << " hidden";
     EXPECT_FALSE(deepest->Showing());
     EXPECT_TRUE(deepest->Visible());
-    hidden->Show();
+    EXPECT_TRUE(hidden->Show().Alive());
     EXPECT_TRUE(deepest->Showing());
     EXPECT_TRUE(IsWindowVisible(deepest->Handle()));
   }
@@ -465,12 +465,12 @@ TEST_F(VisibleAndEnabled, ShowingNeedsEveryParentShowing) {
 TEST_F(VisibleAndEnabled, EnabledReachesTheWindowAndTheNotification) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
   panel->Watched = {CM_ENABLEDCHANGED, CM_TEXTCHANGED, CM_CTL3DCHANGED, CM_BIDIMODECHANGED};
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
   panel->SetEnabled(false);
   EXPECT_FALSE(IsWindowEnabled(panel->Handle()));
   panel->SetEnabled(false);
-  panel->SetCaption(L"x");
-  panel->SetCaption(L"x");
+  EXPECT_TRUE(panel->SetCaption(L"x").Alive());
+  EXPECT_TRUE(panel->SetCaption(L"x").Alive());
   panel->SetCtl3D(false);
   panel->SetBiDiMode(TBiDiMode::bdRightToLeft);
   EXPECT_EQ(panel->Received,
@@ -484,19 +484,19 @@ TEST_F(VisibleAndEnabled, EnabledReachesTheWindowAndTheNotification) {
 TEST(HostedControls, ControlInAForeignWindowShowsAndTakesTheFocus) {
   TTestWindow host(RECT{100, 100, 400, 300});
   TTestPanel panel(nullptr);
-  panel.SetBounds(10, 20, 100, 50);
+  EXPECT_TRUE(panel.SetBounds(10, 20, 100, 50).Alive());
   panel.SetTabStop(true);
-  panel.SetParentWindow(host.Handle());
+  EXPECT_TRUE(panel.SetParentWindow(host.Handle()).Alive());
   ASSERT_TRUE(panel.HandleAllocated());
   EXPECT_EQ(GetParent(panel.Handle()), host.Handle());
   EXPECT_TRUE(IsWindowVisible(panel.Handle()));
   EXPECT_TRUE(panel.CanFocus());
   SetForegroundWindow(host.Handle());
-  panel.SetFocus();
+  EXPECT_TRUE(panel.SetFocus().Alive());
   EXPECT_TRUE(panel.Focused());
   POINT origin = panel.ClientOrigin();
   EXPECT_EQ(origin.x, 110);
   EXPECT_EQ(origin.y, 120);
-  panel.SetParentWindow(nullptr);
+  EXPECT_TRUE(panel.SetParentWindow(nullptr).Alive());
   EXPECT_FALSE(panel.HandleAllocated());
 }

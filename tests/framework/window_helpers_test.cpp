@@ -96,10 +96,10 @@ class TTestBook : public TTestPanel {
   BC_CLASS(TTestBook, TTestPanel)
   using TTestPanel::TTestPanel;
   std::vector<TControl*> Asked;
-  void ShowControl(TControl* control) override {
+  TRaised ShowControl(TControl* control) override {
     Asked.push_back(control);
-    for (int i = 0; i < ControlCount(); ++i) Controls(i)->SetVisible(Controls(i) == control);
-    TTestPanel::ShowControl(control);
+    for (int i = 0; i < ControlCount(); ++i) EXPECT_TRUE(Controls(i)->SetVisible(Controls(i) == control).Alive());
+    return TTestPanel::ShowControl(control);
   }
 };
 
@@ -111,23 +111,23 @@ TEST_F(ShowControlTest, ShowingOrFocusingAControlOnAHiddenPageBringsThePageForwa
   auto* book = Make<TTestBook>(Form(), {0, 0, 200, 200});
   auto* first = Make<TTestPanel>(book, {0, 0, 200, 200});
   auto* second = Make<TTestPanel>(book, {0, 0, 200, 200});
-  second->Hide();
+  EXPECT_TRUE(second->Hide().Alive());
   auto* label = Make<TTestPanel>(second, {10, 10, 50, 30});
-  label->SetVisible(false);
+  EXPECT_TRUE(label->SetVisible(false).Alive());
   auto* edit = Make<TTestPanel>(second, {10, 40, 50, 60});
   edit->SetTabStop(true);
-  Form()->Show();
+  EXPECT_TRUE(Form()->Show().Alive());
 
-  label->Show();
+  EXPECT_TRUE(label->Show().Alive());
   EXPECT_EQ(book->Asked, std::vector<TControl*>{second}) << "the request reaches the book with the page as the child";
   EXPECT_TRUE(second->Visible());
   EXPECT_FALSE(first->Visible());
   EXPECT_TRUE(label->Visible());
 
-  first->Show();
+  EXPECT_TRUE(first->Show().Alive());
   ASSERT_FALSE(second->Visible());
   book->Asked.clear();
-  edit->SetFocus();
+  EXPECT_TRUE(edit->SetFocus().Alive());
   EXPECT_EQ(book->Asked, std::vector<TControl*>{second});
   EXPECT_TRUE(edit->Focused());
 }

@@ -95,7 +95,7 @@ TEST_F(GalleryTest, AltHOpensTheHelpMenuWhateverChildHasTheFocus) {
     TWinControl* control = each.Control();
     ASSERT_NE(control, nullptr);
     SetForegroundWindow(Form()->Handle());
-    control->SetFocus();
+    EXPECT_TRUE(control->SetFocus().Alive());
     Settle();
     ASSERT_TRUE(GetFocus() == control->Handle() || IsChild(control->Handle(), GetFocus()));
     EXPECT_EQ(MenuOpenedByAltKey(L'H'), L"&Help");
@@ -166,7 +166,7 @@ TEST_F(GalleryTest, TheMenuBarsKeysWorkFromAFloatingToolWindow) {
     if (tree->Parent() == favorites) entries = tree;
   ASSERT_NE(entries, nullptr);
   toolbars::TBarDock* dock = favorites->CurrentDock();
-  favorites->FloatOrDock(true);
+  EXPECT_TRUE(favorites->FloatOrDock(true).Alive());
   ASSERT_TRUE(favorites->Floating());
   Settle();
   SendMouseClick(RowPoint(entries, entries->GetNextSibling(entries->GetFirst())));
@@ -175,6 +175,6 @@ TEST_F(GalleryTest, TheMenuBarsKeysWorkFromAFloatingToolWindow) {
     EXPECT_EQ(MenuOpenedByAltKey(key, false), menu);
     EXPECT_EQ(GetFocus(), entries->Handle()) << "the keyboard's focus went elsewhere";
   }
-  favorites->SetCurrentDock(dock);
+  EXPECT_TRUE(favorites->SetCurrentDock(dock).Alive());
   Settle();
 }

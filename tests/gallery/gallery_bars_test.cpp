@@ -168,10 +168,10 @@ TEST_F(GalleryTest, TheToolbarsMenuChecksFollowTheBarsHoweverTheyClose) {
     for (TBarCustomDockableWindow* each : ComponentsOf<TBarCustomDockableWindow>(Form()))
       if (each->Caption() == StripHotkey(item->Caption())) bar = each;
     ASSERT_NE(bar, nullptr);
-    bar->Close();
+    EXPECT_TRUE(bar->Close().Alive());
     EXPECT_FALSE(bar->Visible());
     EXPECT_FALSE(item->Checked());
-    bar->SetVisible(true);
+    EXPECT_TRUE(bar->SetVisible(true).Alive());
     EXPECT_TRUE(item->Checked());
   }
 }
@@ -192,8 +192,8 @@ TEST_F(GalleryTest, ADoubleClickOnTheFloatingBarsCaptionDocksItAtTheTop) {
   EXPECT_TRUE(PumpUntil([&] { return !tools->Floating(); }));
   EXPECT_EQ(tools->CurrentDock(), tools->DefaultDock());
   // Floating again where it was, for the cases after this one.
-  tools->FloatOrDock(true);
-  tools->PlaceFloating(where);
+  EXPECT_TRUE(tools->FloatOrDock(true).Alive());
+  EXPECT_TRUE(tools->PlaceFloating(where).Alive());
   Settle();
   EXPECT_TRUE(tools->Floating());
 }
@@ -204,7 +204,7 @@ TEST_F(GalleryTest, ANarrowFormShowsChevronsAndScrollBars) {
   const RECT bounds = Form()->BoundsRect();
   for (SIZE size : {SIZE{402, 560}, SIZE{640, 480}, SIZE{200, 150}}) {
     SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
-    Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy);
+    EXPECT_TRUE(Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy).Alive());
     Settle();
     EXPECT_GE(Form()->Width(), std::min<int>(size.cx, 400)) << "narrower, the address box would pass the edge";
     for (TBarCustomToolbar* bar : ComponentsOf<TBarCustomToolbar>(Form())) {
@@ -239,14 +239,15 @@ TEST_F(GalleryTest, ANarrowFormShowsChevronsAndScrollBars) {
           last->Left() + last->Width() > sheet->ClientWidth() || last->Top() + last->Height() > sheet->ClientHeight();
       ASSERT_TRUE(cut);
       EXPECT_TRUE(Scrolls(sheet, SB_HORZ) || Scrolls(sheet, SB_VERT));
-      sheet->ScrollTo(POINT{INT_MAX / 2, INT_MAX / 2});
+      EXPECT_TRUE(sheet->ScrollTo(POINT{INT_MAX / 2, INT_MAX / 2}).Alive());
       Settle();
       EXPECT_LE(last->Left() + last->Width(), sheet->ClientWidth() + 1);
       EXPECT_LE(last->Top() + last->Height(), sheet->ClientHeight() + 1);
-      sheet->ScrollTo(POINT{0, 0});
+      EXPECT_TRUE(sheet->ScrollTo(POINT{0, 0}).Alive());
     }
   }
-  Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  EXPECT_TRUE(
+      Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top).Alive());
   ASSERT_TRUE(Form()->ShowPage(FindGalleryPage(L"tree")));
   Settle();
   EXPECT_EQ(Form()->TreePage()->SmallTree()->Width(), 400) << "the wide form gives the right tree its width back";
@@ -258,7 +259,7 @@ TEST_F(GalleryTest, TheStatusLineTurnedOffAndOnComesBackUnderTheFindBar) {
   for (TBarCustomToolbar* bar : ComponentsOf<TBarCustomToolbar>(Form()))
     if (bar->Caption() == L"Find") find = bar;
   ASSERT_NE(find, nullptr);
-  find->SetVisible(true);
+  EXPECT_TRUE(find->SetVisible(true).Alive());
   TStatusLine* status = Form()->Status();
   for (bool shown : {false, true}) {
     ASSERT_TRUE(ChooseFromMenu(L'V', {L'S'}));
@@ -301,9 +302,9 @@ TEST_F(GalleryTest, TheLinksBarFloatsAsABlockWhoseFrameStaysOnTheScreen) {
   EXPECT_LE(frame.right, monitor.rcWork.right) << "the frame runs past the screen's edge";
   EXPECT_LT(frame.right - frame.left, (monitor.rcWork.right - monitor.rcWork.left) / 2);
   EXPECT_GT(frame.bottom - frame.top, 2 * (bar.bottom - bar.top)) << "the links wrap into rows";
-  links->SetDockRow(row);
-  links->SetDockPos(pos);
-  links->SetCurrentDock(dock);
+  EXPECT_TRUE(links->SetDockRow(row).Alive());
+  EXPECT_TRUE(links->SetDockPos(pos).Alive());
+  EXPECT_TRUE(links->SetCurrentDock(dock).Alive());
   Settle();
   EXPECT_FALSE(links->Floating());
 }

@@ -25,7 +25,8 @@ bool WaitFor(const std::function<bool()>& condition) {
   bool met = false;
   const bool inTime = RunModalWithInput([] {},
                                         [&] {
-                                          while (!(met = condition())) Application->HandleMessage();
+                                          while (!(met = condition()))
+                                            EXPECT_TRUE(Application->HandleMessage().Alive());
                                         });
   return inTime && met;
 }

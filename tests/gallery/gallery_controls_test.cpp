@@ -61,8 +61,8 @@ TEST_F(GalleryTest, TheAddressAndSearchBoxesAnswerEnterAndOfferLists) {
     SCOPED_TRACE(testing::PrintToString(c.Typed));
     TStatusLine* said = SaidBeside(box);
     ASSERT_NE(said, nullptr);
-    box->SetFocus();
-    box->SetText(c.Typed);
+    EXPECT_TRUE(box->SetFocus().Alive());
+    EXPECT_TRUE(box->SetText(c.Typed).Alive());
     SendKeyPress(VK_RETURN);
     EXPECT_TRUE(PumpUntil([&] { return said->Caption() == c.Said; })) << testing::PrintToString(said->Caption());
     box->SetDroppedDown(true);
@@ -133,7 +133,7 @@ TEST_F(GalleryTest, FindOnThisPageOpensTheFindBarsBoxForTyping) {
   for (toolbars::TBarCustomToolbar* bar : OwnedBelow<toolbars::TBarCustomToolbar>(Form()))
     if (bar->Caption() == L"Find") find = bar;
   ASSERT_NE(find, nullptr);
-  find->Close();
+  EXPECT_TRUE(find->Close().Alive());
   Settle();
   toolbars::TBarEditItemViewer* box = nullptr;
   const bool editing = SeenInLoop([] { SendKeyPress(L'F', false, true); },

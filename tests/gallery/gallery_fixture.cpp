@@ -23,7 +23,7 @@ std::string GalleryTest::startTreeRows_;
 
 void GalleryTest::BuildForm() {
   form_ = new TGalleryForm(Application);
-  form_->Show();
+  EXPECT_TRUE(form_->Show().Alive());
   Settle();
 }
 
@@ -144,7 +144,7 @@ bool GalleryTest::ServeUntil(const std::function<bool()>& done, DWORD millisecon
   // A timer wakes the loop's wait for messages, so that the time is looked at.
   const UINT_PTR wake = SetTimer(nullptr, 0, 50, nullptr);
   const ULONGLONG deadline = GetTickCount64() + milliseconds;
-  while (!done() && GetTickCount64() < deadline) Application->HandleMessage();
+  while (!done() && GetTickCount64() < deadline) EXPECT_TRUE(Application->HandleMessage().Alive());
   KillTimer(nullptr, wake);
   return done();
 }

@@ -84,7 +84,7 @@ TEST_F(GalleryTest, TheNoteOfACutTextStandsOnItsOwnLine) {
     size_t Left;
   } cases[] = {{String(room + 100, L'x'), 100}, {String(room - 10, L'a') + L"\n" + String(200, L'b'), 200}};
   for (const auto& c : cases) {
-    box->SetLines(c.Text);
+    EXPECT_TRUE(box->SetLines(c.Text).Alive());
     const String shown = box->Text();
     const size_t note = shown.find(L"(and ");
     ASSERT_NE(note, String::npos);
@@ -171,12 +171,12 @@ TEST_F(GalleryTest, RowsCopiedOrMovedBetweenTheTreesKeepTheirSizeDateAndName) {
   EXPECT_EQ(large->Text(large->GetLastChild(firstFolder), 0), L"Renamed copy");
   EXPECT_EQ(FindRow(small, L"Renamed copy"), nullptr);
 
-  page->Export(TTreeExport::teHtml);
+  EXPECT_TRUE(page->Export(TTreeExport::teHtml).Alive());
   EXPECT_NE(page->ExportText()->Text().find(L"Item 1.2"), String::npos);
   EXPECT_NE(page->ExportText()->Text().find(L"<table"), String::npos);
-  page->Export(TTreeExport::teRtf);
+  EXPECT_TRUE(page->Export(TTreeExport::teRtf).Alive());
   EXPECT_EQ(page->ExportText()->Text().rfind(L"{\\rtf", 0), 0u);
-  page->Export(TTreeExport::teText);
+  EXPECT_TRUE(page->Export(TTreeExport::teText).Alive());
   EXPECT_NE(page->ExportText()->Text().find(L"Item 1.2"), String::npos);
 }
 
@@ -203,7 +203,7 @@ TEST_F(GalleryTest, TheFormFitsTheScreenAndLaysItselfOutAgainWhenResized) {
   ASSERT_GE(sheet->Sections().size(), 2u);
   const RECT bounds = Form()->BoundsRect();
   for (SIZE size : {SIZE{1240, 940}, SIZE{900, 560}, SIZE{1240, 940}}) {
-    Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy);
+    EXPECT_TRUE(Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy).Alive());
     Settle();
     SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
     RECT client;
@@ -221,7 +221,8 @@ TEST_F(GalleryTest, TheFormFitsTheScreenAndLaysItselfOutAgainWhenResized) {
       EXPECT_EQ(second->Left(), first->Left());
     EXPECT_LE(second->Top() + second->Height(), std::max(sheet->ClientHeight(), second->Top() + second->Height()));
   }
-  Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  EXPECT_TRUE(
+      Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top).Alive());
 }
 
 // Two rounds through every theme: a theme the form does not let go, the first time or a later one, stays held. Each

@@ -41,7 +41,7 @@ void UseTheForm(TGalleryForm* form) {
     ASSERT_TRUE(form->SelectTheme(theme.Name));
   for (toolbars::TBarCustomDockableWindow* bar : OwnedBelow<toolbars::TBarCustomDockableWindow>(form)) {
     if (bar->Floating() || !bar->CurrentDock()) continue;
-    bar->FloatOrDock(true);
+    EXPECT_TRUE(bar->FloatOrDock(true).Alive());
     ASSERT_TRUE(bar->Floating());
     break;
   }

@@ -36,7 +36,7 @@ TTreePage* ShowTreePage(TGalleryForm* form) {
 
 // Focuses the tree and makes the row its only selected, focused one.
 void FocusRow(TStringTree* tree, PTreeNode row) {
-  tree->SetFocus();
+  EXPECT_TRUE(tree->SetFocus().Alive());
   tree->ClearSelection();
   tree->SetFocusedNode(row);
   tree->SetSelected(row, true);
@@ -72,9 +72,9 @@ TEST_F(GalleryTest, AtTheSmallestWindowTheTreesAndTheExportBoxShareThePage) {
   const int exportHeight = page->ExportText()->Height();
   for (SIZE from : {SIZE{622, 520}, SIZE{1240, 940}}) {
     SCOPED_TRACE(testing::Message() << "from " << from.cx << " x " << from.cy);
-    Form()->SetBounds(bounds.left, bounds.top, from.cx, from.cy);
+    EXPECT_TRUE(Form()->SetBounds(bounds.left, bounds.top, from.cx, from.cy).Alive());
     Settle();
-    Form()->SetBounds(bounds.left, bounds.top, 0, 0);
+    EXPECT_TRUE(Form()->SetBounds(bounds.left, bounds.top, 0, 0).Alive());
     Settle();
     const RECT exported = page->ExportText()->BoundsRect();
     EXPECT_GT(exported.bottom - exported.top, 0);
@@ -85,7 +85,8 @@ TEST_F(GalleryTest, AtTheSmallestWindowTheTreesAndTheExportBoxShareThePage) {
       EXPECT_GE(tree->ClientHeight(), static_cast<int>(tree->DefaultNodeHeight())) << "no row shows under the header";
     }
   }
-  Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  EXPECT_TRUE(
+      Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top).Alive());
   Settle();
   EXPECT_EQ(page->ExportText()->Height(), exportHeight);
 }
@@ -220,7 +221,7 @@ TEST_F(GalleryTest, ASelectionStaysVisibleWhileAnotherControlHasTheFocus) {
   TStringTree* large = page->LargeTree();
   PTreeNode row = large->GetFirst();
   FocusRow(large, row);
-  page->SmallTree()->SetFocus();
+  EXPECT_TRUE(page->SmallTree()->SetFocus().Alive());
   Settle();
   const TWindowCapture picture = TWindowCapture::OfClient(large->Handle());
   const RECT text = large->GetDisplayRect(row, 0, true);
@@ -515,7 +516,7 @@ TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) 
                              {SIZE{520, 360}, TStatusShown::oneLine}};
   for (const auto& [size, status] : sizes) {
     SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
-    Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy);
+    EXPECT_TRUE(Form()->SetBounds(bounds.left, bounds.top, size.cx, size.cy).Alive());
     Settle();
     RECT pageRect;
     GetWindowRect(page->Handle(), &pageRect);
@@ -565,6 +566,7 @@ TEST_F(GalleryTest, TheTreePagesExportButtonsStayInReachAndItsStatusShowsWhole) 
       EXPECT_LE(inked, metrics.tmHeight) << "more than one line of text";
     }
   }
-  Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  EXPECT_TRUE(
+      Form()->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top).Alive());
   Settle();
 }

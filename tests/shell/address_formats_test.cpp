@@ -517,10 +517,10 @@ class TPreferredProbe : public TDropURLTarget {
 TEST_F(AddressReading, TheTargetPrefersALinkUnlessTheSourceSaysOtherwise) {
   TTestWindow host{RECT{100, 100, 300, 250}};
   TDropPanel panel(nullptr);
-  panel.SetBounds(0, 0, 200, 150);
-  panel.SetParentWindow(host.Handle());
+  EXPECT_TRUE(panel.SetBounds(0, 0, 200, 150).Alive());
+  EXPECT_TRUE(panel.SetParentWindow(host.Handle()).Alive());
   TPreferredProbe target(nullptr);
-  target.RegisterTargetControl(&panel);
+  EXPECT_TRUE(target.RegisterTargetControl(&panel).Alive());
   POINT client{20, 20};
   ClientToScreen(panel.Handle(), &client);
   struct TCase {

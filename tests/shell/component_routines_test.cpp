@@ -232,9 +232,9 @@ TEST(ComponentSetWindows, EarlierInstanceByClassAndTitle) {
 TEST(ComponentSetWindows, ShowingAndHidingTheApplication) {
   HWND window = Application->Handle();
   const bool wasVisible = IsWindowVisible(window);
-  ShowApplication();
+  EXPECT_TRUE(ShowApplication().Alive());
   EXPECT_TRUE(IsWindowVisible(window));
-  HideApplication();
+  EXPECT_TRUE(HideApplication().Alive());
   EXPECT_FALSE(IsWindowVisible(window));
   if (wasVisible) ShowApplicationWindow();
   TIcon large, small;

@@ -43,12 +43,12 @@ bool IsRegistered(HWND window) {
 class DropTarget : public TDragDropTest {
  protected:
   void SetUp() override {
-    panel_.SetBounds(0, 0, 200, 150);
-    panel_.SetParentWindow(host_.Handle());
-    child_.SetBounds(10, 10, 50, 50);
-    child_.SetParent(&panel_);
-    other_.SetBounds(0, 0, 200, 150);
-    other_.SetParentWindow(otherHost_.Handle());
+    EXPECT_TRUE(panel_.SetBounds(0, 0, 200, 150).Alive());
+    EXPECT_TRUE(panel_.SetParentWindow(host_.Handle()).Alive());
+    EXPECT_TRUE(child_.SetBounds(10, 10, 50, 50).Alive());
+    EXPECT_TRUE(child_.SetParent(&panel_).Alive());
+    EXPECT_TRUE(other_.SetBounds(0, 0, 200, 150).Alive());
+    EXPECT_TRUE(other_.SetParentWindow(otherHost_.Handle()).Alive());
     text_ = new TTextDataFormat(&target_);
     data_->Add(CF_TEXT, std::string("dropped\0", 8));
     target_.OnDrop = [this](TObject*, TShiftState, POINT point, DWORD& effect) {
@@ -78,43 +78,43 @@ class DropTarget : public TDragDropTest {
 
 TEST_F(DropTarget, ControlsAreRegisteredParentsFirst) {
   target_.SetMultiTarget(true);
-  target_.RegisterTargetControl(&panel_);
-  target_.RegisterTargetControl(&other_);
-  target_.RegisterTargetControl(&child_);
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
+  EXPECT_TRUE(target_.RegisterTargetControl(&other_).Alive());
+  EXPECT_TRUE(target_.RegisterTargetControl(&child_).Alive());
   EXPECT_EQ(target_.Targets(), (std::vector<TWinControl*>{&panel_, &child_, &other_}));
   EXPECT_TRUE(IsRegistered(child_.Handle()));
-  target_.UnregisterTargetControl(&panel_);
+  EXPECT_TRUE(target_.UnregisterTargetControl(&panel_).Alive());
   EXPECT_FALSE(IsRegistered(panel_.Handle()));
   EXPECT_EQ(target_.Target(), &child_);
 
   target_.SetMultiTarget(false);
-  target_.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   EXPECT_EQ(target_.Targets(), std::vector<TWinControl*>{&panel_});
   EXPECT_FALSE(IsRegistered(other_.Handle()));
 
   // A registered control that is freed leaves the list; its registration goes with its window.
   target_.SetMultiTarget(true);
   auto* freed = new TDropPanel(nullptr);
-  freed->SetParent(&panel_);
-  target_.RegisterTargetControl(freed);
+  EXPECT_TRUE(freed->SetParent(&panel_).Alive());
+  EXPECT_TRUE(target_.RegisterTargetControl(freed).Alive());
   ASSERT_TRUE(IsRegistered(freed->Handle()));
   delete freed;
   EXPECT_EQ(target_.Targets(), std::vector<TWinControl*>{&panel_});
 }
 
 TEST_F(DropTarget, ARecreatedWindowIsRegisteredAgain) {
-  target_.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   HWND first = panel_.Handle();
   ASSERT_TRUE(IsRegistered(first));
   panel_.RecreateWnd();
   ASSERT_NE(panel_.Handle(), first);
   EXPECT_TRUE(IsRegistered(panel_.Handle()));
-  target_.UnregisterTargetControl(nullptr);
+  EXPECT_TRUE(target_.UnregisterTargetControl(nullptr).Alive());
   EXPECT_FALSE(IsRegistered(panel_.Handle()));
 }
 
 TEST_F(DropTarget, TheEffectFollowsKeysDragTypesAndTheSource) {
-  target_.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   const DWORD copy = DROPEFFECT_COPY, move = DROPEFFECT_MOVE, link = DROPEFFECT_LINK;
   struct TCase {
     TDragTypes Types;
@@ -145,7 +145,7 @@ TEST_F(DropTarget, TheEffectFollowsKeysDragTypesAndTheSource) {
 }
 
 TEST_F(DropTarget, ADropReadsTheDataAndReportsThePerformedEffect) {
-  target_.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   target_.SetDragtypes({TDragType::dtCopy, TDragType::dtMove});
   struct TCase {
     bool OptimizedMove;
@@ -173,7 +173,7 @@ TEST_F(DropTarget, ADropReadsTheDataAndReportsThePerformedEffect) {
 }
 
 TEST_F(DropTarget, DataWithoutAnAcceptableFormatIsRefused) {
-  target_.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   ComPtr<TTestDataObject> pictures(new TTestDataObject);
   pictures->Add(CF_DIB, "bits");
   DWORD effect = DROPEFFECT_COPY;
@@ -195,8 +195,8 @@ TEST_F(DropTarget, DataWithoutAnAcceptableFormatIsRefused) {
 // a bounded part of the list and refuses the drag, and so does every drag after it.
 TEST_F(DropTarget, AFormatListThatNeverEndsIsReadOnlyInPart) {
   TDropURLTarget urlTarget(nullptr);
-  urlTarget.RegisterTargetControl(&other_);
-  target_.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(urlTarget.RegisterTargetControl(&other_).Alive());
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   const std::pair<TCustomDropTarget*, TDropPanel*> targets[] = {{&target_, &panel_}, {&urlTarget, &other_}};
   for (const auto& [target, control] : targets) {
     SCOPED_TRACE(target == &target_ ? "text target" : "URL target");
@@ -213,7 +213,7 @@ TEST_F(DropTarget, AFormatListThatNeverEndsIsReadOnlyInPart) {
 }
 
 TEST_F(DropTarget, AnEntryOutsideEveryControlTurnsImageAndScrollingOff) {
-  target_.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   DWORD effect = DROPEFFECT_COPY;
   target_.DragEnter(data_.Get(), 0, ScreenOf(other_), &effect);
   EXPECT_EQ(target_.DragOver(0, ScreenOf(other_), &effect), E_UNEXPECTED);
@@ -225,9 +225,9 @@ TEST_F(DropTarget, AnEntryOutsideEveryControlTurnsImageAndScrollingOff) {
 TEST_F(DropTarget, HoldingTheCursorInTheScrollBandScrollsLineByLine) {
   TTestWindow host(RECT{650, 100, 850, 250});
   TDropPanel scrolled(nullptr, WS_VSCROLL);
-  scrolled.SetBounds(0, 0, 200, 150);
-  scrolled.SetParentWindow(host.Handle());
-  target_.RegisterTargetControl(&scrolled);
+  EXPECT_TRUE(scrolled.SetBounds(0, 0, 200, 150).Alive());
+  EXPECT_TRUE(scrolled.SetParentWindow(host.Handle()).Alive());
+  EXPECT_TRUE(target_.RegisterTargetControl(&scrolled).Alive());
   std::vector<TScrolDirections> asked;
   target_.OnScroll = [&](TObject*, POINT, TScrolDirections& scroll, int&) { asked.push_back(scroll); };
   DWORD effect = DROPEFFECT_COPY;
@@ -267,7 +267,7 @@ TEST_F(DropTarget, AnAsynchronousTransferReadsOnItsOwnThread) {
   source.SetAllowAsyncTransfer(true);
   source.SetAsyncMode(TRUE);
   target_.SetAllowAsyncTransfer(true);
-  target_.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   std::string read;
   bool ended = false;
   target_.OnEndAsyncTransfer = [&](TObject*) {
@@ -305,7 +305,7 @@ TEST_F(DropTarget, ATargetHeldByValueEndsItsTransferBeforeItsFormatsGo) {
          TCustomDropMultiTarget target(nullptr);
          new TTextDataFormat(&target);
          target.SetAllowAsyncTransfer(true);
-         target.RegisterTargetControl(&panel_);
+         EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
          DWORD effect = DROPEFFECT_COPY;
          ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
          ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);
@@ -315,7 +315,7 @@ TEST_F(DropTarget, ATargetHeldByValueEndsItsTransferBeforeItsFormatsGo) {
        [&] {
          TDropURLTarget target(nullptr);
          target.SetAllowAsyncTransfer(true);
-         target.RegisterTargetControl(&panel_);
+         EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
          DWORD effect = DROPEFFECT_LINK;
          ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
          ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);
@@ -353,12 +353,12 @@ TEST_P(DropTargetLifecycles, RepeatedCyclesLeaveNothing) {
       {"target made and freed",
        [this] {
          TCustomDropMultiTarget target(nullptr);
-         target.RegisterTargetControl(&panel_);
+         EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
        }},
       {"control registered and unregistered",
        [this] {
-         target_.RegisterTargetControl(&panel_);
-         target_.UnregisterTargetControl(&panel_);
+         EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
+         EXPECT_TRUE(target_.UnregisterTargetControl(&panel_).Alive());
        }},
       {"source on the clipboard and freed",
        [] {
@@ -375,7 +375,7 @@ TEST_P(DropTargetLifecycles, RepeatedCyclesLeaveNothing) {
          TCustomDropMultiTarget target(nullptr);
          new TTextDataFormat(&target);
          target.SetAllowAsyncTransfer(true);
-         target.RegisterTargetControl(&panel_);
+         EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
          DWORD effect = DROPEFFECT_COPY;
          ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
          ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);

@@ -77,10 +77,10 @@ TDragResult DragWithMouse(
 class RealDrag : public TDragDropTest {
  protected:
   void SetUp() override {
-    panel_.SetBounds(0, 0, 200, 150);
-    panel_.SetParentWindow(targetHost_.Handle());
+    EXPECT_TRUE(panel_.SetBounds(0, 0, 200, 150).Alive());
+    EXPECT_TRUE(panel_.SetParentWindow(targetHost_.Handle()).Alive());
     target_.SetDragtypes({TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink});
-    target_.RegisterTargetControl(&panel_);
+    EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
     received_ = new TTextDataFormat(&target_);
     target_.OnDrop = [this](TObject*, TShiftState, POINT, DWORD& effect) {
       dropped_.push_back(received_->Text());
@@ -157,8 +157,8 @@ TEST_F(RealDrag, ReleasingOutsideEveryTargetCancels) {
 class DragFreeing : public TDragDropTest {
  protected:
   void SetUp() override {
-    panel_.SetBounds(0, 0, 200, 150);
-    panel_.SetParentWindow(targetHost_.Handle());
+    EXPECT_TRUE(panel_.SetBounds(0, 0, 200, 150).Alive());
+    EXPECT_TRUE(panel_.SetParentWindow(targetHost_.Handle()).Alive());
   }
 
   TTestWindow sourceHost_{RECT{100, 100, 300, 250}};
@@ -246,7 +246,7 @@ TEST_P(DragFreeingEach, AHandlerMayFreeItsOwnComponentDuringADrag) {
     // The blocks stay guarded after the guard ends; the drag itself runs at its usual pace.
     TGuardedAllocations guard;
     target = std::make_unique<TCustomDropMultiTarget>(nullptr);
-    target->RegisterTargetControl(&panel_);
+    EXPECT_TRUE(target->RegisterTargetControl(&panel_).Alive());
     target->SetAllowAsyncTransfer(c.Async);
     new TTextDataFormat(target.get());
     source = std::make_unique<TCustomDropMultiSource>(nullptr);
@@ -375,7 +375,7 @@ TEST_F(DragFreeing, ASystemComponentMayFreeItselfInsideADragOrAPaste) {
                                                             return FALSE;
                                                           }});
   TCustomDropMultiTarget target(nullptr);
-  target.RegisterTargetControl(&panel_);
+  EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
   new TTextDataFormat(&target);
   TCustomDropMultiSource source(nullptr);
   (new TTextDataFormat(&source))->SetText("dragged");
@@ -411,9 +411,9 @@ TEST_F(DragFreeing, ASystemComponentMayFreeItselfInsideADragOrAPaste) {
 class AddressDrag : public TDragDropTest {
  protected:
   void SetUp() override {
-    panel_.SetBounds(0, 0, 200, 150);
-    panel_.SetParentWindow(targetHost_.Handle());
-    target_.RegisterTargetControl(&panel_);
+    EXPECT_TRUE(panel_.SetBounds(0, 0, 200, 150).Alive());
+    EXPECT_TRUE(panel_.SetParentWindow(targetHost_.Handle()).Alive());
+    EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
     target_.OnDrop = [this](TObject*, TShiftState, POINT, DWORD& effect) {
       dropped_.push_back({target_.URL(), effect});
     };
@@ -457,9 +457,9 @@ TEST_F(AddressDrag, ADroppedShortcutFileGivesItsAddress) {
   TTestWindow fileHost{RECT{100, 300, 300, 450}};
   TDropPanel filePanel(nullptr);
   TCustomDropMultiTarget fileTarget(nullptr);
-  filePanel.SetBounds(0, 0, 200, 150);
-  filePanel.SetParentWindow(fileHost.Handle());
-  fileTarget.RegisterTargetControl(&filePanel);
+  EXPECT_TRUE(filePanel.SetBounds(0, 0, 200, 150).Alive());
+  EXPECT_TRUE(filePanel.SetParentWindow(fileHost.Handle()).Alive());
+  EXPECT_TRUE(fileTarget.RegisterTargetControl(&filePanel).Alive());
   auto* fileList = new TFileDataFormat(&fileTarget);
   std::vector<String> fileDrops;
   fileTarget.OnDrop = [&](TObject*, TShiftState, POINT, DWORD&) { fileDrops.push_back(fileList->Files().Text()); };

@@ -36,7 +36,10 @@ BOOL WINAPI RecordShellCall(DWORD message, NOTIFYICONDATAW* data) {
 class TRecordingMenu : public TPopupMenu {
  public:
   using TPopupMenu::TPopupMenu;
-  void Popup(int x, int y) override { Popups.push_back({x, y}); }
+  TRaised Popup(int x, int y) override {
+    Popups.push_back({x, y});
+    return TRaised(true);
+  }
   std::vector<POINT> Popups;
 };
 

@@ -92,7 +92,7 @@ TEST(WindowProcedureHook, AutoDragTurnsAPressIntoAMove) {
 
 TEST(WindowProcedureHook, FollowsItsControlIntoANewWindow) {
   TForm form(nullptr);
-  form.SetBounds(20, 20, 200, 150);
+  EXPECT_TRUE(form.SetBounds(20, 20, 200, 150).Alive());
   String log;
   TLoggedHook hook(L"H", log, &form);
   hook.Hook.SetActive(true);

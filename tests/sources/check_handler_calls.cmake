@@ -12,8 +12,10 @@ cmake_minimum_required(VERSION 3.16)
 # call's result with a void cast) and answers void itself. The one exception is the raise that is the last act of
 # its callers' work, marked by a comment naming its "last act" just before the statement that takes it. Constructors
 # and destructors answer nothing by nature; a window procedure's message handlers (one TMessage& parameter) answer
-# through the life of the control, which the procedure watches, and a handler (its first parameter the sender)
-# through the life of the object that raised it, which RaiseEvent watches.
+# through the life of the control, which the procedure watches, a handler (its first parameter the sender)
+# through the life of the object that raised it, which RaiseEvent watches, and a component's Notification of
+# another one's removal to nobody (the other is going). A walk that passes over an element a handler freed (the
+# answer observed only to continue) takes no answer of its own.
 #
 # The sources are read as text: comments, strings and preprocessor lines go first, then braces split the text into
 # functions, lambdas, blocks and the rest, by the head each opening brace follows.
@@ -156,6 +158,8 @@ endfunction()
 # The statements of a body that take an answer, other than those marked as a last act.
 function(takes_answer text out)
   string(REGEX REPLACE "${M}[^${S}]*${S}" "" text "${text}")
+  # A walk that passes over an element a handler freed takes no answer of its own.
+  string(REGEX REPLACE "\\.(Gone|NodeGone)${blank}*\\(${blank}*\\)${blank}*\\)${blank}*continue${blank}*${S}" ")${S}" text "${text}")
   string(REGEX REPLACE "static_cast<void>\\([A-Za-z0-9_.>-]*\\.release\\(\\)\\)" "" text "${text}")
   set(takes FALSE)
   foreach(pattern
@@ -285,7 +289,8 @@ function(scan_file file)
         endif()
         if(SWALLOWS AND NOT fn${id}_kind STREQUAL "constructor" AND answer STREQUAL "void"
            AND NOT fn${id}_params MATCHES "^\\(${blank}*TMessage${blank}*&${blank}*[A-Za-z_]*${blank}*\\)$"
-           AND NOT fn${id}_params MATCHES "^\\(${blank}*(TObject${blank}*\\*|[^,()]*${blank}sender${blank}*[,)])")
+           AND NOT fn${id}_params MATCHES "^\\(${blank}*(TObject${blank}*\\*|[^,()]*${blank}sender${blank}*[,)])"
+           AND NOT fn${id}_params MATCHES "TOperation")
           takes_answer("${body_text}" takes)
           if(takes)
             set(what "${fn${id}_name}")

@@ -27,11 +27,11 @@ class GlossWindowsTest : public ThemeTest {
     SetCurrentTheme(L"Gloss");
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 500, 200);
+    EXPECT_TRUE(form_->SetBounds(40, 40, 500, 200).Alive());
     form_->SetColor(clWindow);
     dock_ = new TStyledDock(form_.get());
-    dock_->SetPosition(TBarDockPosition::dpTop);
-    dock_->SetParent(form_.get());
+    EXPECT_TRUE(dock_->SetPosition(TBarDockPosition::dpTop).Alive());
+    EXPECT_TRUE(dock_->SetParent(form_.get()).Alive());
     bar_ = new TStyledToolbar(form_.get());
     bar_->SetHideWhenInactive(false);
     for (int i = 0; i < 3; ++i) {
@@ -40,8 +40,8 @@ class GlossWindowsTest : public ThemeTest {
       item->SetChecked(i == 1);
       bar_->Items()->Add(item);
     }
-    bar_->SetCurrentDock(dock_);
-    form_->Show();
+    EXPECT_TRUE(bar_->SetCurrentDock(dock_).Alive());
+    EXPECT_TRUE(form_->Show().Alive());
     ProcessPendingMessages();
   }
   void TearDown() override {

@@ -41,13 +41,13 @@ class PopupPlacement : public ThemeTest {
     ThemeTest::SetUp();
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 500, 300);
+    EXPECT_TRUE(form_->SetBounds(40, 40, 500, 300).Alive());
     auto* dock = new TStyledDock(form_.get());
-    dock->SetPosition(TBarDockPosition::dpTop);
-    dock->SetParent(form_.get());
+    EXPECT_TRUE(dock->SetPosition(TBarDockPosition::dpTop).Alive());
+    EXPECT_TRUE(dock->SetParent(form_.get()).Alive());
 
     menuBar_ = AddToolbar(dock, 0);
-    menuBar_->SetMenuBar(true);
+    EXPECT_TRUE(menuBar_->SetMenuBar(true).Alive());
     file_ = AddItem<TStyledSubmenuItem>(menuBar_->Items(), L"&File");
     newItem_ = AddItem<TStyledSubmenuItem>(file_, L"&New");
     for (const wchar_t* caption : {L"&Window", L"&Tab"}) AddItem<TStyledItem>(newItem_, caption);
@@ -58,7 +58,7 @@ class PopupPlacement : public ThemeTest {
     // More buttons than the form is wide, so the bar shows its chevron.
     links_ = AddToolbar(dock, 1);
     for (int i = 0; i < 40; ++i) AddItem<TStyledItem>(links_->Items(), L"Link");
-    form_->Show();
+    EXPECT_TRUE(form_->Show().Alive());
     ProcessPendingMessages();
   }
   void TearDown() override {
@@ -78,8 +78,8 @@ class PopupPlacement : public ThemeTest {
   TStyledToolbar* AddToolbar(TBarDock* dock, int row) {
     auto* bar = new TStyledToolbar(form_.get());
     bar->SetHideWhenInactive(false);
-    bar->SetDockRow(row);
-    bar->SetCurrentDock(dock);
+    EXPECT_TRUE(bar->SetDockRow(row).Alive());
+    EXPECT_TRUE(bar->SetCurrentDock(dock).Alive());
     return bar;
   }
 

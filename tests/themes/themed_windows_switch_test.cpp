@@ -63,7 +63,7 @@ class ThemedWindowsSwitch : public ThemeTest {
     ThemeTest::SetUp();
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(20, 20, 640, 420);
+    EXPECT_TRUE(form_->SetBounds(20, 20, 640, 420).Alive());
     form_->SetColor(static_cast<TColor>(RGB(90, 140, 190)));
     top_ = AddDock(TBarDockPosition::dpTop);
     left_ = AddDock(TBarDockPosition::dpLeft);
@@ -71,17 +71,17 @@ class ThemedWindowsSwitch : public ThemeTest {
     AddDock(TBarDockPosition::dpRight);
 
     menuBar_ = AddToolbar(top_, 0, 3);
-    menuBar_->SetMenuBar(true);
+    EXPECT_TRUE(menuBar_->SetMenuBar(true).Alive());
     docked_ = AddToolbar(top_, 1, 2);
     floating_ = AddToolbar(top_, 2, 2);
-    floating_->SetCaption(L"Floating");
+    EXPECT_TRUE(floating_->SetCaption(L"Floating").Alive());
     tool_ = new TStyledToolWindow(form_.get());
     tool_->SetHideWhenInactive(false);
-    tool_->SetClientAreaSize(90, 120);
-    tool_->SetCurrentDock(left_);
-    form_->Show();
-    floating_->PlaceFloating(POINT{300, 250});
-    floating_->FloatOrDock(true);
+    EXPECT_TRUE(tool_->SetClientAreaSize(90, 120).Alive());
+    EXPECT_TRUE(tool_->SetCurrentDock(left_).Alive());
+    EXPECT_TRUE(form_->Show().Alive());
+    EXPECT_TRUE(floating_->PlaceFloating(POINT{300, 250}).Alive());
+    EXPECT_TRUE(floating_->FloatOrDock(true).Alive());
 
     submenu_ = new TStyledSubmenuItem(form_.get());
     for (const wchar_t* caption : {L"&New", L"&Open", L"&Close"}) AddItem(submenu_, caption);
@@ -102,8 +102,8 @@ class ThemedWindowsSwitch : public ThemeTest {
 
   TStyledDock* AddDock(TBarDockPosition position) {
     auto* dock = new TStyledDock(form_.get());
-    dock->SetPosition(position);
-    dock->SetParent(form_.get());
+    EXPECT_TRUE(dock->SetPosition(position).Alive());
+    EXPECT_TRUE(dock->SetParent(form_.get()).Alive());
     return dock;
   }
   void AddItem(TBarCustomItem* parent, const wchar_t* caption) {
@@ -114,15 +114,15 @@ class ThemedWindowsSwitch : public ThemeTest {
   TStyledToolbar* AddToolbar(TBarDock* dock, int row, int items) {
     auto* bar = new TStyledToolbar(form_.get());
     bar->SetHideWhenInactive(false);
-    bar->SetDockRow(row);
+    EXPECT_TRUE(bar->SetDockRow(row).Alive());
     for (int i = 0; i < items; ++i) AddItem(bar->Items(), L"Item");
-    bar->SetCurrentDock(dock);
+    EXPECT_TRUE(bar->SetCurrentDock(dock).Alive());
     return bar;
   }
   static void ShowPopup(TStyledPopupWindow* popup, POINT at) {
     EXPECT_TRUE(popup->View()->UpdatePositions().Alive());
-    popup->SetBounds(at.x, at.y, popup->Width(), popup->Height());
-    popup->SetVisible(true);
+    EXPECT_TRUE(popup->SetBounds(at.x, at.y, popup->Width(), popup->Height()).Alive());
+    EXPECT_TRUE(popup->SetVisible(true).Alive());
   }
 
   // The frame ring of a docked bar against the theme's own docked-frame painter.

@@ -25,11 +25,13 @@ class THostView : public toolbars::TBarView {
   }
 
  protected:
-  void SizeChanged(int width, int height) override {
+  TRaised SizeChanged(int width, int height) override {
     lastSize_ = SIZE{width, height};
     ++layoutCount_;
-    if (autoSizeWindow_ && Window())
-      Window()->SetBounds(Window()->Left(), Window()->Top(), width + 2 * frame_.x, height + 2 * frame_.y);
+    if (!autoSizeWindow_ || !Window()) return TRaised(true);
+    const TLifeWatch life = LifeWatch();
+    return AnswerFor(
+        life, Window()->SetBounds(Window()->Left(), Window()->Top(), width + 2 * frame_.x, height + 2 * frame_.y));
   }
 
  private:
@@ -45,9 +47,10 @@ class TBarHostWindow : public TCustomControl {
   TBarHostWindow(TComponent* owner, HWND parentWindow, RECT bounds, toolbars::TBarCustomItem* root, bool isToolbar)
       : TCustomControl(owner) {
     SetColor(clBtnFace);
-    SetBoundsRect(bounds);
+    // Nothing handles the events of a control in the making.
+    (void)SetBoundsRect(bounds);
     view_ = new THostView(this, nullptr, root, this, isToolbar, false, true);
-    SetParentWindow(parentWindow);
+    (void)SetParentWindow(parentWindow);
     HandleNeeded();
     view_->InvalidatePositions();
     if (view_->ValidatePositions().Gone()) return;
@@ -56,9 +59,10 @@ class TBarHostWindow : public TCustomControl {
   TBarHostWindow(TComponent* owner, TWinControl* parent, RECT bounds, toolbars::TBarCustomItem* root, bool isToolbar)
       : TCustomControl(owner) {
     SetColor(clBtnFace);
-    SetBoundsRect(bounds);
+    // Nothing handles the events of a control in the making.
+    (void)SetBoundsRect(bounds);
     view_ = new THostView(this, nullptr, root, this, isToolbar, false, true);
-    SetParent(parent);
+    (void)SetParent(parent);
     view_->InvalidatePositions();
     if (view_->ValidatePositions().Gone()) return;
   }
@@ -73,10 +77,11 @@ class TBarHostWindow : public TCustomControl {
   }
 
  protected:
-  void Paint() override {
+  TRaised Paint() override {
     RECT client = ClientRect();
     FillRect(Canvas()->Handle(), &client, Brush()->Handle());
-    if (view_->DrawSubitems(Canvas()).Gone()) return;
+    const TLifeWatch life = LifeWatch();
+    return AnswerFor(life, view_->DrawSubitems(Canvas()));
   }
 
  private:

@@ -25,7 +25,7 @@ class DockRows : public DockFormTest, public testing::WithParamInterface<int> {
     bar->Turns = true;
     bar->Shrink = shrink;
     bar->MinShrink = minShrink;
-    bar->SetCurrentDock(UnderTest());
+    EXPECT_TRUE(bar->SetCurrentDock(UnderTest()).Alive());
     return bar;
   }
 };
@@ -73,7 +73,7 @@ TEST_P(DockRows, AChevronWindowShrinksToWhatIsLeftOfTheRow) {
 }
 
 TEST_P(DockRows, OneRowHoldsEveryWindowAndOverflows) {
-  UnderTest()->SetLimitToOneRow(true);
+  EXPECT_TRUE(UnderTest()->SetLimitToOneRow(true).Alive());
   int length = Available() * 4 / 10;
   TPlainBar* bars[] = {Bar(length, 0, 0), Bar(length, 3, 0), Bar(length, 0, 0)};
   int expected = 0;
@@ -88,12 +88,12 @@ TEST_P(DockRows, OneRowHoldsEveryWindowAndOverflows) {
 TEST_P(DockRows, FullSizeAndStretchedWindowsFillTheirSpace) {
   TPlainBar* left = Bar(60, 0, 0);
   TPlainBar* stretched = Bar(60, 0, 100);
-  stretched->SetStretch(true);
+  EXPECT_TRUE(stretched->SetStretch(true).Alive());
   TPlainBar* right = Bar(60, 0, 300);
   EXPECT_EQ(Along(stretched), Along(left) + Length(left));
   EXPECT_EQ(Along(stretched) + Length(stretched), Along(right));
   TPlainBar* full = Bar(60, 0, 50);
-  full->SetFullSize(true);
+  EXPECT_TRUE(full->SetFullSize(true).Alive());
   EXPECT_EQ(Length(full), Available());
   EXPECT_EQ(Along(full), 0);
   int sharing = 0;
@@ -108,7 +108,7 @@ TEST_P(DockRows, MissingRowsCloseUp) {
   EXPECT_EQ(first->EffectiveDockRow(), 0);
   EXPECT_EQ(fifth->EffectiveDockRow(), 1);
   UnderTest()->SetCommitNewPositions(true);
-  UnderTest()->ArrangeToolbars();
+  EXPECT_TRUE(UnderTest()->ArrangeToolbars().Alive());
   EXPECT_EQ(fifth->DockRow(), 1);
 }
 
@@ -118,11 +118,11 @@ TEST_P(DockRows, AFloatingWindowFreedLeavesTheDockItCameFrom) {
   // A freed window stays unreadable.
   TGuardedAllocations guard;
   TPlainBar* floating = Bar(60, 1, 0);
-  floating->PlaceFloating(POINT{700, 100});
-  floating->FloatOrDock(true);
+  EXPECT_TRUE(floating->PlaceFloating(POINT{700, 100}).Alive());
+  EXPECT_TRUE(floating->FloatOrDock(true).Alive());
   delete floating;
   UnderTest()->SetCommitNewPositions(true);
-  UnderTest()->ArrangeToolbars();
+  EXPECT_TRUE(UnderTest()->ArrangeToolbars().Alive());
   EXPECT_EQ(UnderTest()->GetHighestRow(false), docked->DockRow());
 }
 
@@ -130,18 +130,20 @@ INSTANTIATE_TEST_SUITE_P(EachDock, DockRows, testing::Values(0, 1, 2, 3));
 
 TEST_F(DockFormTest, EmptyDocksKeepTheirFixedDepth) {
   EXPECT_EQ(Top()->Height(), 0);
-  Top()->SetFixAlign(true);
+  EXPECT_TRUE(Top()->SetFixAlign(true).Alive());
   EXPECT_EQ(Top()->Height(), 1);
   TPlainBar* bar = AddBar(Top(), SIZE{60, 20});
   EXPECT_EQ(Top()->Height(), 24);
-  bar->Hide();
+  EXPECT_TRUE(bar->Hide().Alive());
   EXPECT_EQ(Top()->Height(), 1);
   EXPECT_EQ(Top()->ToolbarCount(), 0);
 }
 
 TEST_F(DockFormTest, BoundLinesFrameTheRows) {
-  Top()->SetBoundLines(
-      {TBarDockBoundLine::blTop, TBarDockBoundLine::blBottom, TBarDockBoundLine::blLeft, TBarDockBoundLine::blRight});
+  EXPECT_TRUE(Top()
+                  ->SetBoundLines({TBarDockBoundLine::blTop, TBarDockBoundLine::blBottom, TBarDockBoundLine::blLeft,
+                                   TBarDockBoundLine::blRight})
+                  .Alive());
   TPlainBar* bar = AddBar(Top(), SIZE{60, 20});
   EXPECT_EQ(Top()->Height(), 20 + kFrameAcross + 2);
   EXPECT_EQ(Top()->ClientWidth(), Top()->Width() - 2);
@@ -151,7 +153,7 @@ TEST_F(DockFormTest, BoundLinesFrameTheRows) {
 TEST_F(DockFormTest, ADockRefusesWhatCannotHoldIt) {
   AddBar(Top(), SIZE{60, 20});
   try {
-    Top()->SetPosition(TBarDockPosition::dpLeft);
+    EXPECT_TRUE(Top()->SetPosition(TBarDockPosition::dpLeft).Alive());
     FAIL() << "the position changed under a toolbar";
   } catch (const EInvalidOperation& error) {
     EXPECT_EQ(error.Message(), L"Cannot change Position of a TBarDock if it already contains controls");
@@ -159,7 +161,7 @@ TEST_F(DockFormTest, ADockRefusesWhatCannotHoldIt) {
   auto* inner = new TBarDock(Form());
   TPlainBar* bar = AddBar(nullptr, SIZE{60, 20});
   try {
-    inner->SetParent(bar);
+    EXPECT_TRUE(inner->SetParent(bar).Alive());
     FAIL() << "a dock went into a dockable window";
   } catch (const EInvalidOperation& error) {
     EXPECT_EQ(error.Message(), L"A TBarDock control cannot be placed inside a tool window or another TBarDock");
@@ -177,14 +179,14 @@ TEST_F(DockFormTest, DockedFrameFollowsHandleAndCloseButton) {
                {TBarDragHandleStyle::dhNone, true, 18}};
   TPlainBar* bar = AddBar(Top(), SIZE{60, 20});
   for (const TCase& c : cases) {
-    bar->SetDragHandleStyle(c.Style);
-    bar->SetCloseButtonWhenDocked(c.Close);
+    EXPECT_TRUE(bar->SetDragHandleStyle(c.Style).Alive());
+    EXPECT_TRUE(bar->SetCloseButtonWhenDocked(c.Close).Alive());
     EXPECT_EQ(bar->NonClientWidth(), c.Width);
     EXPECT_EQ(bar->NonClientHeight(), 4);
     EXPECT_EQ(bar->Width(), 60 + c.Width);
     EXPECT_EQ(bar->ClientWidth(), 60);
   }
-  Top()->SetAllowDrag(false);
+  EXPECT_TRUE(Top()->SetAllowDrag(false).Alive());
   EXPECT_EQ(bar->NonClientWidth(), 4);
   EXPECT_EQ(bar->ClientWidth(), 60);
 }
@@ -197,7 +199,7 @@ TEST_P(DockRows, WindowsThatMovePaintAgainWhole) {
   // A window docked in front of them pushes them along.
   TPlainBar* arriving = AddBar(nullptr, SIZE{80, 20}, 0, 0);
   arriving->Turns = true;
-  arriving->SetCurrentDock(UnderTest());
+  EXPECT_TRUE(arriving->SetCurrentDock(UnderTest()).Alive());
   const RECT after = second->BoundsRect();
   ASSERT_FALSE(EqualRect(&before, &after));
   for (TPlainBar* bar : {first, second}) {

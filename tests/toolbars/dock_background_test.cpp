@@ -184,7 +184,7 @@ TEST_F(DockFormTest, TheDockAndItsWindowsAnswerTheBackgroundsPalette) {
   EXPECT_EQ(docked->GetPalette(), background->GetPalette());
   EXPECT_EQ(Bottom()->GetPalette(), nullptr);
   EXPECT_EQ(elsewhere->GetPalette(), nullptr);
-  docked->FloatOrDock(true);
+  EXPECT_TRUE(docked->FloatOrDock(true).Alive());
   EXPECT_EQ(docked->GetPalette(), nullptr) << "a floating window answers none";
   // Realising it on the palette messages changes nothing for the dock's own DC.
   SendMessageW(Top()->Handle(), WM_QUERYNEWPALETTE, 0, 0);

@@ -111,8 +111,8 @@ INSTANTIATE_TEST_SUITE_P(SmoothAndOutlined, DockDragging, testing::Bool());
 
 TEST_F(DockFormTest, FloatingOutlineStaysBelowTheWorkAreaTop) {
   TPlainBar* bar = AddBar(Top(), SIZE{80, 20});
-  bar->PlaceFloating(POINT{200, 200});
-  bar->FloatOrDock(true);
+  EXPECT_TRUE(bar->PlaceFloating(POINT{200, 200}).Alive());
+  EXPECT_TRUE(bar->FloatOrDock(true).Alive());
   ProcessPendingMessages();
   RECT frame = ScreenRect(bar->FloatParent()->Handle());
   RECT caption = bar->FloatParent()->CaptionRect(true, true);

@@ -44,7 +44,7 @@ class DockFormTest : public testing::Test {
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetName(L"DockForm");
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 600, 400);
+    EXPECT_TRUE(form_->SetBounds(40, 40, 600, 400).Alive());
     form_->SetColor(clWindow);
     static constexpr toolbars::TBarDockPosition positions[] = {
         toolbars::TBarDockPosition::dpTop, toolbars::TBarDockPosition::dpBottom, toolbars::TBarDockPosition::dpLeft,
@@ -53,10 +53,10 @@ class DockFormTest : public testing::Test {
     for (int i = 0; i < 4; ++i) {
       docks_[i] = new toolbars::TBarDock(form_.get());
       docks_[i]->SetName(names[i]);
-      docks_[i]->SetPosition(positions[i]);
-      docks_[i]->SetParent(form_.get());
+      EXPECT_TRUE(docks_[i]->SetPosition(positions[i]).Alive());
+      EXPECT_TRUE(docks_[i]->SetParent(form_.get()).Alive());
     }
-    form_->Show();
+    EXPECT_TRUE(form_->Show().Alive());
     SetForegroundWindow(form_->Handle());
     SetActiveWindow(form_->Handle());
     ProcessPendingMessages();
@@ -78,12 +78,12 @@ class DockFormTest : public testing::Test {
     if (name) bar->SetName(name);
     bar->Content = content;
     bar->SetHideWhenInactive(false);
-    bar->SetDockRow(row);
-    bar->SetDockPos(pos);
+    EXPECT_TRUE(bar->SetDockRow(row).Alive());
+    EXPECT_TRUE(bar->SetDockPos(pos).Alive());
     if (dock)
-      bar->SetCurrentDock(dock);
+      EXPECT_TRUE(bar->SetCurrentDock(dock).Alive());
     else
-      bar->SetParent(form_.get());
+      EXPECT_TRUE(bar->SetParent(form_.get()).Alive());
     return bar;
   }
 

@@ -34,18 +34,18 @@ class DockPositions : public DockFormTest {
   }
   // Moves every bar somewhere else, saves, puts them back as they were at first, and restores.
   void RoundTrip(TDockPositionStore& store) {
-    address_->SetCurrentDock(Bottom());
-    address_->SetDockPos(40);
-    links_->PlaceFloating(POINT{300, 250});
-    links_->FloatOrDock(true);
-    standard_->SetDockPos(200);
-    standard_->Hide();
+    EXPECT_TRUE(address_->SetCurrentDock(Bottom()).Alive());
+    EXPECT_TRUE(address_->SetDockPos(40).Alive());
+    EXPECT_TRUE(links_->PlaceFloating(POINT{300, 250}).Alive());
+    EXPECT_TRUE(links_->FloatOrDock(true).Alive());
+    EXPECT_TRUE(standard_->SetDockPos(200).Alive());
+    EXPECT_TRUE(standard_->Hide().Alive());
     SaveDockablePositions(Form(), store);
 
-    standard_->Show();
-    standard_->SetDockPos(0);
-    address_->SetCurrentDock(Top());
-    links_->SetCurrentDock(Top());
+    EXPECT_TRUE(standard_->Show().Alive());
+    EXPECT_TRUE(standard_->SetDockPos(0).Alive());
+    EXPECT_TRUE(address_->SetCurrentDock(Top()).Alive());
+    EXPECT_TRUE(links_->SetCurrentDock(Top()).Alive());
     LoadDockablePositions(Form(), store);
 
     EXPECT_EQ(address_->CurrentDock(), Bottom());
@@ -119,7 +119,7 @@ TEST_F(DockPositions, HostileFilesLoadAndLeaveEveryBarOnAMonitor) {
   auto* panel = new TBarToolWindow(Form());
   panel->SetName(L"Panel");
   panel->SetHideWhenInactive(false);
-  panel->SetCurrentDock(Dock(2));
+  EXPECT_TRUE(panel->SetCurrentDock(Dock(2)).Alive());
   TMemIniFile ini(L"");
   TIniDockPositionStore iniStore(ini, L"T.");
   TRegistryDockPositionStore registryStore(HKEY_CURRENT_USER, kRegistryKey);
@@ -222,7 +222,7 @@ TEST_F(DockPositions, TheWrongTypeInTheRegistryReadsAsMissing) {
   registry.SetRootKey(HKEY_CURRENT_USER);
   ASSERT_TRUE(registry.OpenKey(String(kRegistryKey) + L"\\AddressBar", false));
   registry.WriteInteger(L"Pos", 77);
-  address_->SetDockPos(5);
+  EXPECT_TRUE(address_->SetDockPos(5).Alive());
   LoadDockablePositions(Form(), registryStore);
   EXPECT_EQ(address_->DockPos(), 5);
 }

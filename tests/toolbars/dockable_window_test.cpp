@@ -21,9 +21,9 @@ class FloatingBar : public DockFormTest {
  protected:
   TPlainBar* Floated(POINT at = {200, 200}) {
     TPlainBar* bar = AddBar(Top(), SIZE{80, 30}, 0, 0, L"FloatedBar");
-    bar->SetCaption(L"Floating bar");
-    bar->PlaceFloating(at);
-    bar->FloatOrDock(true);
+    EXPECT_TRUE(bar->SetCaption(L"Floating bar").Alive());
+    EXPECT_TRUE(bar->PlaceFloating(at).Alive());
+    EXPECT_TRUE(bar->FloatOrDock(true).Alive());
     ProcessPendingMessages();
     return bar;
   }
@@ -87,7 +87,7 @@ TEST_F(FloatingBar, FrameAnswersCaptionCloseAndSizingZones) {
   for (const TCase& c : cases) EXPECT_EQ(HitTest(frame, c.At), c.Code) << c.At.x << "," << c.At.y;
   bar->SetCloseButton(false);
   EXPECT_EQ(HitTest(frame, {w - b.cx - 3, b.cy + 2}), HT_BAR_CAPTION);
-  bar->SetShowCaption(false);
+  EXPECT_TRUE(bar->SetShowCaption(false).Alive());
   EXPECT_EQ(HitTest(frame, {w / 2, 0}), HTTOP);
   bar->SetResizable(false);
   ProcessPendingMessages();
@@ -153,7 +153,7 @@ TEST_F(FloatingBar, SizingEdgesFollowTheMouse) {
 
 TEST_F(FloatingBar, CaptionDoubleClickDocksAtTheDefaultDock) {
   TPlainBar* bar = Floated();
-  bar->SetUseLastDock(false);
+  EXPECT_TRUE(bar->SetUseLastDock(false).Alive());
   bar->SetDefaultDock(Bottom());
   AddBar(Bottom(), SIZE{60, 20}, 0, 100);
   SendMessageW(Frame(bar), WM_NCLBUTTONDBLCLK, HT_BAR_CAPTION, 0);
@@ -194,9 +194,9 @@ TEST_F(FloatingBar, RedockingFromTheFloatingFrameFreesItAfterItsOwnHandler) {
       TGuardedAllocations guard;
       bar = new TRepaintingFrameBar(Form());
       bar->SetHideWhenInactive(false);
-      bar->SetCurrentDock(Top());
-      bar->PlaceFloating(POINT{200, 200});
-      bar->FloatOrDock(true);
+      EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
+      EXPECT_TRUE(bar->PlaceFloating(POINT{200, 200}).Alive());
+      EXPECT_TRUE(bar->FloatOrDock(true).Alive());
       ProcessPendingMessages();
       frame = Frame(bar);
       if (way == TWay::kDoubleClick) {
@@ -230,8 +230,8 @@ TEST_F(FloatingBar, LoadingTakesAFloatingFormsPlaceFromTheOwningFormsClientArea)
     TPlainBar* bar = Floated();
     // As the form reader leaves it: the place as stored, then Loaded.
     bar->SetLoading(true);
-    bar->PlaceFloating(c.Stored);
-    static_cast<TComponent*>(bar)->Loaded();  // the reader calls it through the component
+    EXPECT_TRUE(bar->PlaceFloating(c.Stored).Alive());
+    EXPECT_TRUE(static_cast<TComponent*>(bar)->Loaded().Alive());  // the reader calls it through the component
     bar->SetLoading(false);
     const RECT frame = ScreenRect(Frame(bar));
     if (c.OnScreenAsStored) {
@@ -255,19 +255,19 @@ TEST_F(FloatingBar, RedockingKeepsTheWindowAndReportsInOrder) {
   bar->OnRecreating = [&](TObject*) { heard.push_back("recreating"); };
   bar->OnRecreated = [&](TObject*) { heard.push_back("recreated"); };
   bar->OnDockChanged = [&](TObject*) { heard.push_back("changed"); };
-  bar->SetCurrentDock(Bottom());
+  EXPECT_TRUE(bar->SetCurrentDock(Bottom()).Alive());
   EXPECT_EQ(bar->Handle(), wnd);
   EXPECT_EQ(GetParent(wnd), Bottom()->Handle());
   EXPECT_EQ(heard, (std::vector<std::string>{"changing", "recreating", "recreated", "changed"}));
   EXPECT_EQ(Top()->ToolbarCount(), 0);
   EXPECT_EQ(Bottom()->ToolbarCount(), 1);
-  bar->FloatOrDock(true);
+  EXPECT_TRUE(bar->FloatOrDock(true).Alive());
   EXPECT_EQ(bar->Handle(), wnd);
 }
 
 TEST_F(DockFormTest, DockedCloseButtonClosesByMouse) {
   TPlainBar* bar = AddBar(Top(), SIZE{60, 20});
-  bar->SetCloseButtonWhenDocked(true);
+  EXPECT_TRUE(bar->SetCloseButtonWhenDocked(true).Alive());
   ProcessPendingMessages();
   RECT button{};
   bar->CloseButtonRect(false, button);
@@ -319,8 +319,8 @@ TEST_F(FloatingBar, FloatingBarsHideWhileTheApplicationIsInactive) {
   TPlainBar* hiding = Floated(POINT{200, 200});
   hiding->SetHideWhenInactive(true);
   TPlainBar* staying = AddBar(Top(), SIZE{50, 20}, 0, 0, L"StayingBar");
-  staying->PlaceFloating(POINT{350, 200});
-  staying->FloatOrDock(true);
+  EXPECT_TRUE(staying->PlaceFloating(POINT{350, 200}).Alive());
+  EXPECT_TRUE(staying->FloatOrDock(true).Alive());
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(Frame(hiding)) && IsWindowVisible(Frame(staying)); }));
   EXPECT_FALSE(staying->InactiveCaption());
   {
@@ -402,8 +402,8 @@ int MessagesAfterWhichNot(const std::function<bool()>& condition, DWORD millisec
 // without a message to the frame; whatever the user did to the form, the frame comes back in front of it.
 TEST_F(FloatingBar, FloatingFrameStaysInFrontOfItsForm) {
   auto* edit = new TEdit(Form());
-  edit->SetParent(Form());
-  edit->SetBounds(150, 150, 300, 30);
+  EXPECT_TRUE(edit->SetParent(Form()).Alive());
+  EXPECT_TRUE(edit->SetBounds(150, 150, 300, 30).Alive());
   TPlainBar* bar = Floated(POINT{200, 140});
   const struct {
     const char* Name;
@@ -413,9 +413,9 @@ TEST_F(FloatingBar, FloatingFrameStaysInFrontOfItsForm) {
       {"owner's edit clicked", [&] { SendMouseClick(Centre(ScreenRect(edit->Handle()))); }},
       {"bar hidden and shown",
        [&] {
-         bar->SetVisible(false);
+         EXPECT_TRUE(bar->SetVisible(false).Alive());
          ProcessPendingMessages();
-         bar->SetVisible(true);
+         EXPECT_TRUE(bar->SetVisible(true).Alive());
        }},
       {"owner hidden and shown",
        [&] {

@@ -173,8 +173,8 @@ TEST_P(FreedWhileDragged, TheDragEndsAtOnceAndCleanly) {
   bar->SetSmoothDrag(smooth);
   AddBar(Top(), SIZE{80, 20}, 0, 200, L"Other");
   if (c.Start == TStart::kFloating) {
-    bar->PlaceFloating(POINT{200, 200});
-    bar->FloatOrDock(true);
+    EXPECT_TRUE(bar->PlaceFloating(POINT{200, 200}).Alive());
+    EXPECT_TRUE(bar->FloatOrDock(true).Alive());
   }
   ProcessPendingMessages();
   TBarDock* top = Top();
@@ -265,10 +265,10 @@ TEST_P(FreedInAFrameLoop, TheLoopEndsAtOnceAndCleanly) {
   bar->SetSmoothDrag(smooth);
   const bool floating = c.Loop == TFrameLoop::kSizingLeftEdge || c.Loop == TFrameLoop::kFloatingCloseButton;
   if (floating) {
-    bar->PlaceFloating(POINT{200, 200});
-    bar->FloatOrDock(true);
+    EXPECT_TRUE(bar->PlaceFloating(POINT{200, 200}).Alive());
+    EXPECT_TRUE(bar->FloatOrDock(true).Alive());
   } else {
-    bar->SetCloseButtonWhenDocked(true);
+    EXPECT_TRUE(bar->SetCloseButtonWhenDocked(true).Alive());
   }
   ProcessPendingMessages();
   const HWND barWnd = bar->Handle();

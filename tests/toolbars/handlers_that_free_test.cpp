@@ -69,7 +69,7 @@ class ToolbarHandlersThatFree : public DockFormTest, public testing::WithParamIn
       file_->Add(entry);
     }
     dock_ = Top();
-    bar_->SetCurrentDock(dock_);
+    EXPECT_TRUE(bar_->SetCurrentDock(dock_).Alive());
     ProcessPendingMessages();
   }
   void Free(TFrees what) {

@@ -125,22 +125,22 @@ class TToolbarModelCheck {
     form_.release();  // a handler freed it
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 600, 360);
+    EXPECT_TRUE(form_->SetBounds(40, 40, 600, 360).Alive());
     formLife_ = form_->LifeWatch();
     docks_.clear();
     bars_.clear();
     items_.clear();
     madeItems_.clear();
     for (TBarDockPosition position : {TBarDockPosition::dpTop, TBarDockPosition::dpBottom}) AddDock(position);
-    form_->Show();
+    EXPECT_TRUE(form_->Show().Alive());
     SetForegroundWindow(form_->Handle());
     for (int i = 0; i < 3; ++i) AddBar();
     ProcessPendingMessages();
   }
   void AddDock(TBarDockPosition position) {
     auto* dock = new TBarDock(form_.get());
-    dock->SetPosition(position);
-    dock->SetParent(form_.get());
+    EXPECT_TRUE(dock->SetPosition(position).Alive());
+    EXPECT_TRUE(dock->SetParent(form_.get()).Alive());
     docks_.push_back({dock, dock->LifeWatch()});
   }
   void AddBar() {
@@ -150,7 +150,7 @@ class TToolbarModelCheck {
     bar->SetHideWhenInactive(false);
     bars_.push_back({bar, bar->LifeWatch()});
     for (unsigned i = 1 + Below(4); i > 0; --i) AddItem(bar->Items());
-    bar->SetCurrentDock(dock);
+    EXPECT_TRUE(bar->SetCurrentDock(dock).Alive());
   }
   void AddItem(TBarCustomItem* parent) {
     const bool submenu = parent->Parent() == nullptr && Chance(2);
@@ -243,7 +243,7 @@ class TToolbarModelCheck {
           return;
         }
         Say("a bar moved to a dock");
-        if (TBarCustomToolbar* bar = PickFrom(bars_)) bar->SetCurrentDock(PickFrom(docks_));
+        if (TBarCustomToolbar* bar = PickFrom(bars_)) EXPECT_TRUE(bar->SetCurrentDock(PickFrom(docks_)).Alive());
         return;
       default:
         Say("a deed outside any handler");

@@ -70,7 +70,7 @@ TEST_F(PopupWindows, APopupTellsItselfWhenItIsOnScreen) {
   SetDefaultPopupWindowClass(previous);
   EXPECT_EQ(TNoticingPopupWindow::Notices, 1);
   EXPECT_TRUE(TNoticingPopupWindow::VisibleAtNotice);
-  window->SetVisible(false);
+  EXPECT_TRUE(window->SetVisible(false).Alive());
   EXPECT_FALSE(IsWindowVisible(window->Handle()));
   EXPECT_EQ(TNoticingPopupWindow::Notices, 1) << "only showing sends it";
 }
@@ -314,7 +314,7 @@ TEST_F(PopupMenuComponent, PopupShowsTheItemsAndTracksThem) {
                        PostMessageW(frame_->Handle(), WM_CHAR, L'g', 1);
                      });
         },
-        [&] { menu.Popup(at.x, at.y); });
+        [&] { EXPECT_TRUE(menu.Popup(at.x, at.y).Alive()); });
     ProcessPendingMessages();
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(menu.PopupPoint().x, at.x);

@@ -88,17 +88,17 @@ class StyledWindowsTest : public TEnvironmentTest {
     toolbars::SetCurrentTheme(L"Default");
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 600, 400);
+    EXPECT_TRUE(form_->SetBounds(40, 40, 600, 400).Alive());
     form_->SetColor(clWindow);
     static constexpr toolbars::TBarDockPosition positions[] = {
         toolbars::TBarDockPosition::dpTop, toolbars::TBarDockPosition::dpBottom, toolbars::TBarDockPosition::dpLeft,
         toolbars::TBarDockPosition::dpRight};
     for (int i = 0; i < 4; ++i) {
       docks_[i] = new toolbars::TStyledDock(form_.get());
-      docks_[i]->SetPosition(positions[i]);
-      docks_[i]->SetParent(form_.get());
+      EXPECT_TRUE(docks_[i]->SetPosition(positions[i]).Alive());
+      EXPECT_TRUE(docks_[i]->SetParent(form_.get()).Alive());
     }
-    form_->Show();
+    EXPECT_TRUE(form_->Show().Alive());
     ProcessPendingMessages();
   }
   void TearDown() override {
@@ -116,22 +116,22 @@ class StyledWindowsTest : public TEnvironmentTest {
       bar->Items()->Add(item);
     }
     if (dock)
-      bar->SetCurrentDock(dock);
+      EXPECT_TRUE(bar->SetCurrentDock(dock).Alive());
     else
-      bar->SetParent(form_.get());
+      EXPECT_TRUE(bar->SetParent(form_.get()).Alive());
     return bar;
   }
   toolbars::TStyledToolWindow* AddToolWindow(toolbars::TBarDock* dock) {
     auto* window = new toolbars::TStyledToolWindow(form_.get());
     window->SetHideWhenInactive(false);
-    window->SetClientAreaSize(80, 60);
-    window->SetCurrentDock(dock);
+    EXPECT_TRUE(window->SetClientAreaSize(80, 60).Alive());
+    EXPECT_TRUE(window->SetCurrentDock(dock).Alive());
     return window;
   }
   template <class T>
   void Float(T* window, POINT at) {
-    window->PlaceFloating(at);
-    window->FloatOrDock(true);
+    EXPECT_TRUE(window->PlaceFloating(at).Alive());
+    EXPECT_TRUE(window->FloatOrDock(true).Alive());
     ProcessPendingMessages();
   }
 

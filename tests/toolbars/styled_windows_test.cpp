@@ -54,7 +54,7 @@ HWND ShownStyledPopup() {
 TEST_F(StyledWindowsTest, ViewTypesOfBarsAsTheyStand) {
   TStyledToolbar* docked = AddToolbar(Top());
   TStyledToolbar* menuBar = AddToolbar(Top());
-  menuBar->SetMenuBar(true);
+  EXPECT_TRUE(menuBar->SetMenuBar(true).Alive());
   TStyledToolbar* onForm = AddToolbar(nullptr);
   TStyledToolbar* floating = AddToolbar(Top());
   Float(floating, POINT{300, 300});
@@ -256,7 +256,7 @@ TEST(ToolbarSet, MenusOpenInAProgramThatStartsOnlyTheToolbarSet) {
             },
             50);
       },
-      [&] { menu.Popup(200, 200); });
+      [&] { EXPECT_TRUE(menu.Popup(200, 200).Alive()); });
   ProcessPendingMessages();
   EXPECT_TRUE(ended);
   EXPECT_EQ(shownViewType, 0x2001);

@@ -30,8 +30,8 @@ class ToolWindow : public DockFormTest {
     auto* window = new TBarToolWindow(Form());
     window->SetName(name);
     window->SetHideWhenInactive(false);
-    window->SetParent(Form());
-    window->SetClientAreaSize(client.cx, client.cy);
+    EXPECT_TRUE(window->SetParent(Form()).Alive());
+    EXPECT_TRUE(window->SetClientAreaSize(client.cx, client.cy).Alive());
     return window;
   }
 };
@@ -67,17 +67,17 @@ TEST_F(ToolWindow, KeepsItsClientSizeWhereverItIs) {
       {TPlace::kFloating, {120, 80}},
   };
   for (const TCase& c : cases) {
-    window->SetFullSize(c.Place == TPlace::kLeftFullSize);
-    window->SetStretch(c.Place == TPlace::kLeftStretch);
+    EXPECT_TRUE(window->SetFullSize(c.Place == TPlace::kLeftFullSize).Alive());
+    EXPECT_TRUE(window->SetStretch(c.Place == TPlace::kLeftStretch).Alive());
     switch (c.Place) {
       case TPlace::kTop:
-        window->SetCurrentDock(Top());
+        EXPECT_TRUE(window->SetCurrentDock(Top()).Alive());
         break;
       case TPlace::kFloating:
-        window->FloatOrDock(true);
+        EXPECT_TRUE(window->FloatOrDock(true).Alive());
         break;
       default:
-        window->SetCurrentDock(Dock(2));
+        EXPECT_TRUE(window->SetCurrentDock(Dock(2)).Alive());
         break;
     }
     ProcessPendingMessages();
@@ -93,10 +93,10 @@ TEST_F(ToolWindow, KeepsItsClientSizeWhereverItIs) {
 
 TEST_F(ToolWindow, SettingOneClientLengthKeepsTheOther) {
   TBarToolWindow* window = NewWindow(SIZE{100, 60});
-  window->SetCurrentDock(Top());
+  EXPECT_TRUE(window->SetCurrentDock(Top()).Alive());
   ProcessPendingMessages();
   const int height = window->Height();
-  window->SetClientAreaHeight(90);
+  EXPECT_TRUE(window->SetClientAreaHeight(90).Alive());
   ProcessPendingMessages();
   EXPECT_EQ(window->ClientAreaHeight(), 90);
   EXPECT_EQ(window->ClientAreaWidth(), 100);
@@ -118,8 +118,8 @@ TEST_F(ToolWindow, FloatingSizingStopsAtTheClientLimits) {
     TBarToolWindow* window = NewWindow(SIZE{100, 60});
     window->SetMinClientWidth(40);
     window->SetMaxClientWidth(c.MaxClientWidth);
-    window->PlaceFloating(POINT{150, 150});
-    window->FloatOrDock(true);
+    EXPECT_TRUE(window->PlaceFloating(POINT{150, 150}).Alive());
+    EXPECT_TRUE(window->FloatOrDock(true).Alive());
     ProcessPendingMessages();
     ASSERT_EQ(window->ClientWidth(), 100);
     const RECT frame = window->FloatParent()->BoundsRect();
@@ -181,7 +181,7 @@ TEST_F(ToolWindow, StoredClientSizesStayWithinTheLimitsAndTheMonitor) {
     window->SetMinClientWidth(50);
     window->SetMinClientHeight(40);
     window->SetMaxClientWidth(c.MaxClientWidth);
-    window->SetCurrentDock(Top());
+    EXPECT_TRUE(window->SetCurrentDock(Top()).Alive());
     TMemIniFile ini(L"");
     TIniDockPositionStore store(ini, L"Pos.");
     SaveDockablePositions(Form(), store);
@@ -200,9 +200,9 @@ TEST_F(ToolWindow, StoredClientSizesStayWithinTheLimitsAndTheMonitor) {
 TEST_F(ToolWindow, StoredSizesKeepTheWindowInsideItsFormOrWorkArea) {
   const RECT work = GetRectOfMonitorContainingPoint(POINT{100, 100}, true);
   TBarToolWindow* docked = NewWindow(SIZE{100, 60}, L"Docked");
-  docked->SetCurrentDock(Dock(2));
+  EXPECT_TRUE(docked->SetCurrentDock(Dock(2)).Alive());
   TBarToolWindow* floating = NewWindow(SIZE{100, 60}, L"Floating");
-  floating->SetCurrentDock(Top());
+  EXPECT_TRUE(floating->SetCurrentDock(Top()).Alive());
   TMemIniFile ini(L"");
   TIniDockPositionStore store(ini, L"Pos.");
   SaveDockablePositions(Form(), store);
@@ -231,11 +231,11 @@ TEST_F(ToolWindow, HostileStoredSizesKeepEveryBarInsideTheForm) {
   AddBar(Top(), SIZE{250, 20}, 1, 0, L"StandardBar");
   AddBar(Top(), SIZE{260, 20}, 2, 0, L"AddressBar");
   AddBar(Top(), SIZE{200, 20}, 2, 300, L"LinksBar");
-  AddBar(Bottom(), SIZE{300, 20}, 0, 0, L"FindBar")->SetCloseButtonWhenDocked(true);
+  EXPECT_TRUE(AddBar(Bottom(), SIZE{300, 20}, 0, 0, L"FindBar")->SetCloseButtonWhenDocked(true).Alive());
   TPlainBar* side = AddBar(Dock(3), SIZE{60, 20}, 0, 0, L"SideBar");
   side->Turns = true;
   TBarToolWindow* panel = NewWindow(SIZE{180, 300}, L"Panel");
-  panel->SetCurrentDock(Dock(2));
+  EXPECT_TRUE(panel->SetCurrentDock(Dock(2)).Alive());
   ProcessPendingMessages();
   const RECT work = GetRectOfMonitorContainingPoint(POINT{100, 100}, true);
   RECT client = Form()->ClientRect();
@@ -317,7 +317,7 @@ TEST_F(ToolWindow, DocksOfASmallFormStayInsideIt) {
   for (int side = 0; side < 4; ++side) {
     TPlainBar* wide = AddBar(Dock(side), SIZE{400, 300}, 0, 0, L"Wide");
     TBarToolWindow* panel = NewWindow(SIZE{100, 60}, L"Panel");
-    panel->SetCurrentDock(Dock(side));
+    EXPECT_TRUE(panel->SetCurrentDock(Dock(side)).Alive());
     for (const wchar_t* stored : storedSizes) {
       TMemIniFile ini(L"");
       TIniDockPositionStore store(ini, L"Pos.");
@@ -331,7 +331,7 @@ TEST_F(ToolWindow, DocksOfASmallFormStayInsideIt) {
       for (SIZE form : smallForms) {
         SCOPED_TRACE(testing::Message() << Dock(side)->Name() << " panel " << stored << ", form " << form.cx << "x"
                                         << form.cy);
-        Form()->SetBounds(large.left, large.top, form.cx, form.cy);
+        EXPECT_TRUE(Form()->SetBounds(large.left, large.top, form.cx, form.cy).Alive());
         ProcessPendingMessages();
         const RECT client = clientOnScreen();
         for (int i = 0; i < 4; ++i) {
@@ -345,7 +345,8 @@ TEST_F(ToolWindow, DocksOfASmallFormStayInsideIt) {
             }
           }
         }
-        Form()->SetBounds(large.left, large.top, large.right - large.left, large.bottom - large.top);
+        EXPECT_TRUE(
+            Form()->SetBounds(large.left, large.top, large.right - large.left, large.bottom - large.top).Alive());
         ProcessPendingMessages();
         const std::vector<RECT> again = layout();
         ASSERT_EQ(again.size(), largeLayout.size());
@@ -373,27 +374,27 @@ struct TFormWithAPanel {
   TBarToolWindow* Panel = nullptr;
 
   TFormWithAPanel() {
-    Form->SetBounds(60, 60, 700, 500);
+    EXPECT_TRUE(Form->SetBounds(60, 60, 700, 500).Alive());
     auto* status = new TPlainPanel(Form.get());
-    status->SetHeight(22);
-    status->SetAlign(TAlign::alBottom);
-    status->SetParent(Form.get());
+    EXPECT_TRUE(status->SetHeight(22).Alive());
+    EXPECT_TRUE(status->SetAlign(TAlign::alBottom).Alive());
+    EXPECT_TRUE(status->SetParent(Form.get()).Alive());
     const TBarDockPosition positions[] = {TBarDockPosition::dpTop, TBarDockPosition::dpBottom, TBarDockPosition::dpLeft,
                                           TBarDockPosition::dpRight};
     for (int i = 0; i < 4; ++i) {
       Docks[i] = new TBarDock(Form.get());
-      Docks[i]->SetPosition(positions[i]);
-      Docks[i]->SetParent(Form.get());
+      EXPECT_TRUE(Docks[i]->SetPosition(positions[i]).Alive());
+      EXPECT_TRUE(Docks[i]->SetParent(Form.get()).Alive());
     }
     Panel = new TBarToolWindow(Form.get());
     Panel->SetName(L"Favorites");
     Panel->SetHideWhenInactive(false);
-    Panel->SetCurrentDock(Docks[2]);
-    Panel->SetClientAreaSize(180, 300);
+    EXPECT_TRUE(Panel->SetCurrentDock(Docks[2]).Alive());
+    EXPECT_TRUE(Panel->SetClientAreaSize(180, 300).Alive());
     auto* page = new TPlainPanel(Form.get());
-    page->SetAlign(TAlign::alClient);
-    page->SetParent(Form.get());
-    Form->Show();
+    EXPECT_TRUE(page->SetAlign(TAlign::alClient).Alive());
+    EXPECT_TRUE(page->SetParent(Form.get()).Alive());
+    EXPECT_TRUE(Form->Show().Alive());
     ProcessPendingMessages();
   }
   std::vector<RECT> Layout() const {
@@ -421,10 +422,16 @@ TEST(ToolWindowOnAForm, ComesBackWholeAfterAMinimiseOrATinyClient) {
        [&] { ShowWindow(form.Form->Handle(), SW_RESTORE); }},
       {"sized to a client of a pixel and back",
        [&] {
-         form.Form->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left - form.Form->ClientWidth() + 1,
-                              bounds.bottom - bounds.top - form.Form->ClientHeight() + 1);
+         EXPECT_TRUE(form.Form
+                         ->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left - form.Form->ClientWidth() + 1,
+                                     bounds.bottom - bounds.top - form.Form->ClientHeight() + 1)
+                         .Alive());
        },
-       [&] { form.Form->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top); }},
+       [&] {
+         EXPECT_TRUE(
+             form.Form->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top)
+                 .Alive());
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -126,17 +126,17 @@ TEST_F(Toolbar, ItemsLieInARowOrWrapWhereverTheBarIs) {
     AddButtons(bar, c.Buttons);
     switch (c.Place) {
       case TPlace::kTop:
-        bar->SetCurrentDock(Top());
+        EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
         break;
       case TPlace::kLeft:
-        bar->SetCurrentDock(Dock(2));
+        EXPECT_TRUE(bar->SetCurrentDock(Dock(2)).Alive());
         break;
       case TPlace::kFloating:
       case TPlace::kFloatingWrapped:
-        bar->SetParent(Form());
-        bar->SetFloatingRightX(c.Place == TPlace::kFloatingWrapped ? 68 : 0);
-        bar->PlaceFloating(POINT{200, 200});
-        bar->FloatOrDock(true);
+        EXPECT_TRUE(bar->SetParent(Form()).Alive());
+        EXPECT_TRUE(bar->SetFloatingRightX(c.Place == TPlace::kFloatingWrapped ? 68 : 0).Alive());
+        EXPECT_TRUE(bar->PlaceFloating(POINT{200, 200}).Alive());
+        EXPECT_TRUE(bar->FloatOrDock(true).Alive());
         break;
     }
     ProcessPendingMessages();
@@ -153,7 +153,7 @@ TEST_F(Toolbar, ItemsLieInARowOrWrapWhereverTheBarIs) {
 TEST_F(Toolbar, AShortDockCutsTheBarWithAChevronThatListsTheHiddenItems) {
   TBarCustomToolbar* bar = NewToolbar();
   AddButtons(bar, 25);
-  bar->SetCurrentDock(Top());
+  EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
   ProcessPendingMessages();
   // 25 buttons need 750 pixels; the dock gives 600 less the frame, and the chevron takes 12 of that.
   const int client = Top()->ClientWidth() - kFrameAcross;
@@ -209,7 +209,7 @@ TEST_F(Toolbar, AShortDockCutsTheBarWithAChevronThatListsTheHiddenItems) {
 TEST_F(Toolbar, AMenuBarStretchesWrapsAndHasNoCloseButton) {
   TBarCustomToolbar* bar = NewToolbar();
   AddButtons(bar, 25);
-  bar->SetCurrentDock(Top());
+  EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
   struct TCase {
     bool MenuBar;
     TBarShrinkMode Shrink;
@@ -217,7 +217,7 @@ TEST_F(Toolbar, AMenuBarStretchesWrapsAndHasNoCloseButton) {
   };
   const TCase cases[] = {{true, TBarShrinkMode::tbsmWrap, 2}, {false, TBarShrinkMode::tbsmChevron, 1}};
   for (const TCase& c : cases) {
-    bar->SetMenuBar(c.MenuBar);
+    EXPECT_TRUE(bar->SetMenuBar(c.MenuBar).Alive());
     ProcessPendingMessages();
     EXPECT_EQ(bar->FullSize(), c.MenuBar);
     EXPECT_EQ(bar->ShrinkMode(), c.Shrink);
@@ -252,13 +252,13 @@ TEST_F(Toolbar, AltKeysOpenAMenuBarAndAcceleratorsAPlainBar) {
   AddButton(menuBar->Items(), L"&Save");
   AddButton(menuBar->Items(), L"&Send");
   AddButton(menuBar->Items(), L"&Help");
-  menuBar->SetMenuBar(true);
-  menuBar->SetCurrentDock(Top());
+  EXPECT_TRUE(menuBar->SetMenuBar(true).Alive());
+  EXPECT_TRUE(menuBar->SetCurrentDock(Top()).Alive());
   TBarCustomToolbar* plain = NewToolbar(L"Plain");
   AddButton(plain->Items(), L"&Print");
   AddButton(plain->Items(), L"&Copy");
   AddButton(plain->Items(), L"&Cut");
-  plain->SetCurrentDock(Bottom());
+  EXPECT_TRUE(plain->SetCurrentDock(Bottom()).Alive());
   ProcessPendingMessages();
 
   enum class TRoute { kAltKey, kDialogChar };
@@ -311,7 +311,7 @@ TEST_F(Toolbar, AClickOnAButtonRunsItAndAPressBesideTheItemsDragsTheBar) {
   AddButtons(bar, 3);
   auto* separator = new TBarSeparatorItem(Form());
   bar->Items()->Insert(1, separator);
-  bar->SetCurrentDock(Top());
+  EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
   ProcessPendingMessages();
   TControl* found = nullptr;
   EXPECT_TRUE(bar->ChildControlAt(POINT{15, 10}, found)) << "a button is the press's";
@@ -342,7 +342,7 @@ TEST_F(Toolbar, ABarFreedByItsOwnMouseHandlerIsTouchedNoMore) {
       TGuardedAllocations guard;
       TBarCustomToolbar* bar = NewToolbar();
       AddButtons(bar, 2);
-      bar->SetCurrentDock(Top());
+      EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
       ProcessPendingMessages();
       const TMouseEvent freeBar = [&bar](TObject*, TMouseButton, TShiftState, int, int) {
         delete std::exchange(bar, nullptr);
@@ -366,13 +366,13 @@ TEST_F(Toolbar, HostedControlsGetItemsAndHideWhenTheyDoNotFit) {
   TBarCustomToolbar* bar = NewToolbar();
   AddButtons(bar, 2);
   auto* edit = new TEdit(Form());
-  edit->SetBounds(0, 0, 80, 20);
-  edit->SetParent(bar);
+  EXPECT_TRUE(edit->SetBounds(0, 0, 80, 20).Alive());
+  EXPECT_TRUE(edit->SetParent(bar).Alive());
   ASSERT_EQ(bar->Items()->Count(), 3);
   auto* host = ObjectAs<TBarControlItem>(bar->Items()->ItemAt(2));
   ASSERT_NE(host, nullptr);
   EXPECT_EQ(host->Control(), edit);
-  bar->SetCurrentDock(Top());
+  EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
   ProcessPendingMessages();
   EXPECT_EQ(bar->ClientWidth(), 2 * kButton.cx + 80);
   const RECT placed = edit->BoundsRect();
@@ -404,7 +404,7 @@ TEST_F(Toolbar, HostedControlsGetItemsAndHideWhenTheyDoNotFit) {
   EXPECT_NE(std::find(order.begin(), order.end(), edit), order.end());
 
   // The control goes: its item goes, and the control is not freed twice.
-  edit->SetParent(nullptr);
+  EXPECT_TRUE(edit->SetParent(nullptr).Alive());
   EXPECT_EQ(bar->Items()->Count(), 2);
   delete edit;
 }
@@ -462,9 +462,9 @@ TEST_F(Toolbar, SizingAFloatingBarJumpsBetweenItsLayouts) {
   for (const TCase& c : cases) {
     TBarCustomToolbar* bar = NewToolbar();
     AddButtons(bar, 5);
-    bar->SetParent(Form());
-    bar->PlaceFloating(POINT{150, 150});
-    bar->FloatOrDock(true);
+    EXPECT_TRUE(bar->SetParent(Form()).Alive());
+    EXPECT_TRUE(bar->PlaceFloating(POINT{150, 150}).Alive());
+    EXPECT_TRUE(bar->FloatOrDock(true).Alive());
     ProcessPendingMessages();
     ASSERT_EQ(bar->ClientWidth(), 158);
     const RECT frame = bar->FloatParent()->BoundsRect();
@@ -480,8 +480,8 @@ TEST_F(Toolbar, SizingAFloatingBarJumpsBetweenItsLayouts) {
 TEST_F(Toolbar, TheFloatingWrapWidthIsKeptWithThePlacement) {
   TBarCustomToolbar* bar = NewToolbar(L"Stored");
   AddButtons(bar, 5);
-  bar->SetCurrentDock(Top());
-  bar->SetFloatingRightX(98);
+  EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
+  EXPECT_TRUE(bar->SetFloatingRightX(98).Alive());
   TMemIniFile ini(L"");
   TIniDockPositionStore store(ini, L"Pos.");
   SaveDockablePositions(Form(), store);
@@ -509,7 +509,7 @@ TEST_F(Toolbar, TheChevronShowsTwoArrowsPointingAlongTheBar) {
   for (const TCase& c : cases) {
     TBarCustomToolbar* bar = NewToolbar();
     AddButtons(bar, 40);
-    bar->SetCurrentDock(Dock(c.Dock));
+    EXPECT_TRUE(bar->SetCurrentDock(Dock(c.Dock)).Alive());
     ProcessPendingMessages();
     TBarItemViewer* chevron = bar->View()->Viewers(bar->View()->ViewerCount() - 1);
     ASSERT_TRUE(chevron->Show()) << c.Dock;
@@ -531,7 +531,7 @@ TEST_F(Toolbar, HintsFontsAndContextMenusComeFromTheItems) {
   TBarCustomToolbar* bar = NewToolbar();
   AddButtons(bar, 3);
   bar->Items()->ItemAt(1)->SetHint(L"Second|The second button");
-  bar->SetCurrentDock(Top());
+  EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
   ProcessPendingMessages();
 
   struct THintCase {
@@ -550,7 +550,7 @@ TEST_F(Toolbar, HintsFontsAndContextMenusComeFromTheItems) {
   }
 
   EXPECT_EQ(bar->View()->GetFont(), BarMenuFont());
-  bar->SetSystemFont(false);
+  EXPECT_TRUE(bar->SetSystemFont(false).Alive());
   EXPECT_EQ(bar->View()->GetFont(), bar->Font());
 
   // A right click on an entry the application can drag shows the application's menu for it.
@@ -581,7 +581,7 @@ TEST_F(Toolbar, ControlsPutOnADesignedBarGetNumberedItems) {
   bar->SetDesigning(true);
   for (int i = 0; i < 2; ++i) {
     auto* edit = new TEdit(Form());
-    edit->SetParent(bar);
+    EXPECT_TRUE(edit->SetParent(bar).Alive());
   }
   ASSERT_EQ(bar->Items()->Count(), 2);
   EXPECT_EQ(bar->Items()->ItemAt(0)->Name(), L"BarControlItem1");

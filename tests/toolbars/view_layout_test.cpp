@@ -383,10 +383,12 @@ class TFreeingView : public THostView {
   TComponent* Victim = nullptr;
 
  protected:
-  void SizeChanged(int width, int height) override {
-    THostView::SizeChanged(width, height);
+  TRaised SizeChanged(int width, int height) override {
+    if (THostView::SizeChanged(width, height).Gone()) return TRaised(false);
+    const TLifeWatch life = LifeWatch();
     delete Victim;
     Victim = nullptr;
+    return TRaised(!life.Ended());
   }
 };
 

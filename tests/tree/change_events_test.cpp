@@ -11,7 +11,7 @@ namespace {
 TEST(ChangeEvents, DelayMergesChangesIntoOneEvent) {
   TTestWindow host;
   TTestTree tree;
-  tree.SetParentWindow(host.Handle());
+  EXPECT_TRUE(tree.SetParentWindow(host.Handle()).Alive());
   tree.HandleNeeded();
   tree.SetChangeDelay(30);
   std::vector<TChangeReason> reasons;
@@ -46,7 +46,7 @@ TEST(ChangeEvents, DeletedNodesNeverReachADelayedEvent) {
   bool structureFired = false, changeFired = false;
   TTestWindow host;
   TTestTree tree;
-  tree.SetParentWindow(host.Handle());
+  EXPECT_TRUE(tree.SetParentWindow(host.Handle()).Alive());
   tree.HandleNeeded();
   tree.SetChangeDelay(30);
   tree.OnFreeNode = [&](TBaseTree*, PTreeNode node) { freed.push_back(node); };

@@ -44,7 +44,7 @@ class TExportTree : public TStringTree {
       const std::size_t index = column < 0 ? 0 : static_cast<std::size_t>(column);
       if (row != texts.end() && index < row->second.size()) text = row->second[index];
     };
-    SetBounds(0, 0, 200, 100);
+    EXPECT_TRUE(SetBounds(0, 0, 200, 100).Alive());
     SetColor(0xFFFFFF);
     Font()->SetName(L"Arial");
     Font()->SetSize(10);

@@ -506,7 +506,7 @@ TEST(TreeDragManager, DropSourceAnswers) {
 TEST(TreeDragManager, TargetFindsTheSourceTree) {
   TTestWindow host(RECT{100, 100, 400, 400});
   TTestTree source, target;
-  target.SetParentWindow(host.Handle());
+  EXPECT_TRUE(target.SetParentWindow(host.Handle()).Alive());
   target.HandleNeeded();
   ComPtr<TTreeDragManager> manager = new TTreeDragManager(&target);
   ComPtr<IDataObject> own;

@@ -155,10 +155,10 @@ TEST(TreeDragImage, RecapturesWhatTheTreePaints) {
   TFakeScreen screen;
   TTestWindow host(RECT{100, 100, 400, 300});
   TTestTree tree;
-  tree.SetParentWindow(host.Handle());
-  tree.SetBounds(0, 0, 200, 100);
+  EXPECT_TRUE(tree.SetParentWindow(host.Handle()).Alive());
+  EXPECT_TRUE(tree.SetBounds(0, 0, 200, 100).Alive());
   tree.HandleNeeded();
-  tree.SetVisible(true);
+  EXPECT_TRUE(tree.SetVisible(true).Alive());
   POINT origin{0, 0};
   ClientToScreen(tree.Handle(), &origin);
   TTreeDragImage image(&tree);
@@ -181,11 +181,11 @@ TEST(TreeDragImage, WindowsItPassedOverPaintAgainWhenTheDragEnds) {
   TFakeScreen screen;
   TTestWindow host(RECT{100, 100, 400, 300});
   TTestTree tree;
-  tree.SetParentWindow(host.Handle());
-  tree.SetBounds(0, 0, 200, 100);
+  EXPECT_TRUE(tree.SetParentWindow(host.Handle()).Alive());
+  EXPECT_TRUE(tree.SetBounds(0, 0, 200, 100).Alive());
   tree.SetBorderStyle(TBorderStyle::bsNone);
   tree.HandleNeeded();
-  tree.SetVisible(true);
+  EXPECT_TRUE(tree.SetVisible(true).Alive());
   UpdateWindow(tree.Handle());
   POINT origin{0, 0};
   ClientToScreen(tree.Handle(), &origin);

@@ -19,12 +19,12 @@ namespace {
 class TShownDrawTree : public TDrawTree {
  public:
   TShownDrawTree(HWND host, std::initializer_list<int> columnWidths) : TDrawTree(nullptr) {
-    SetParentWindow(host);
-    SetBounds(0, 0, 300, 60);
+    EXPECT_TRUE(SetParentWindow(host).Alive());
+    EXPECT_TRUE(SetBounds(0, 0, 300, 60).Alive());
     SetBorderStyle(TBorderStyle::bsNone);
     for (int width : columnWidths) Header()->Columns()->Add()->SetWidth(width);
     HandleNeeded();
-    SetVisible(true);
+    EXPECT_TRUE(SetVisible(true).Alive());
     SetRootNodeCount(2);
     PinColors(*this);
   }
@@ -120,7 +120,7 @@ TEST(DrawTreeHints, SizedAndDrawnByTheTree) {
   RECT r = window.CalcHintRect(400, L"", &data);
   const RECT size{0, 0, 77, 33};
   EXPECT_TRUE(EqualRect(&r, &size));
-  window.ActivateHint(RECT{50, 50, 127, 83}, L"");
+  EXPECT_TRUE(window.ActivateHint(RECT{50, 50, 127, 83}, L"").Alive());
   EXPECT_EQ(drawnIn.right - drawnIn.left + TTreeHintWindow::ShadowSize(), 77);
 }
 
@@ -139,13 +139,13 @@ TEST(DrawTreeHints, DrawingHandlerThatRaisesLeavesNothingBehind) {
   data.TreeLife = tree.LifeWatch();
   data.Node = tree.GetFirst();
   window.CalcHintRect(400, L"", &data);
-  window.ActivateHint(RECT{50, 50, 110, 80}, L"");
+  EXPECT_TRUE(window.ActivateHint(RECT{50, 50, 110, 80}, L"").Alive());
   const int room = GdiRoom();
   raise = true;
   int raised = 0;
   for (int i = 0; i < 100; ++i) {
     try {
-      window.ActivateHint(RECT{50, 50, 110, 80}, L"");
+      EXPECT_TRUE(window.ActivateHint(RECT{50, 50, 110, 80}, L"").Alive());
     } catch (const Exception&) {
       ++raised;
     }

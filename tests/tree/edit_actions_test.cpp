@@ -202,7 +202,7 @@ TEST_F(EditActions, EditStartsOnlyWhereCanEditAllows) {
       PTreeNode node = tree.Add(1);
       tree.TreeOptions()->SetMiscOptions(c.editable ? TTreeMiscOptions{TTreeMiscOption::toEditable}
                                                     : TTreeMiscOptions{});
-      tree.SetVisible(c.visible);
+      EXPECT_TRUE(tree.SetVisible(c.visible).Alive());
       int asked = 0;
       tree.OnEditing = [&](TBaseTree*, PTreeNode, TColumnIndex, bool& allowed) {
         ++asked;

@@ -48,12 +48,12 @@ class TEditTree : public TStringTree {
     };
     OnEdited = [this](TBaseTree*, PTreeNode, TColumnIndex) { ++edited; };
     OnEditCancelled = [this](TBaseTree*, TColumnIndex) { ++cancelled; };
-    SetParentWindow(host);
-    SetBounds(0, 0, 240, 160);
+    EXPECT_TRUE(SetParentWindow(host).Alive());
+    EXPECT_TRUE(SetBounds(0, 0, 240, 160).Alive());
     SetBorderStyle(TBorderStyle::bsNone);
     for (int width : columnWidths) Header()->Columns()->Add()->SetWidth(width);
     HandleNeeded();
-    SetVisible(true);
+    EXPECT_TRUE(SetVisible(true).Alive());
     PinColors(*this);
     TreeOptions()->SetMiscOptions(TreeOptions()->MiscOptions() + TTreeMiscOption::toEditable);
     OnInitNode = [](TBaseTree*, PTreeNode parent, PTreeNode, TTreeNodeInitStates& states) {
@@ -99,7 +99,7 @@ class TEditTree : public TStringTree {
 
 struct EditorTest : TPaintFixture {
   TEditTree tree{host.Handle()};
-  EditorTest() { tree.SetFocus(); }
+  EditorTest() { EXPECT_TRUE(tree.SetFocus().Alive()); }
 
   // Starts an edit of row's main column with F2.
   void StartByKey(int row) {
@@ -173,7 +173,7 @@ TEST_F(EditorTest, F2AndEditNodeStartOverTheNodesText) {
 
 TEST_F(EditorTest, AnEditOfAnotherColumnLiesOverThatColumnsText) {
   TEditTree columns(host.Handle(), {100, 120});
-  columns.SetFocus();
+  EXPECT_TRUE(columns.SetFocus().Alive());
   PTreeNode node = columns.Row(2);
   ASSERT_TRUE(columns.EditNode(node, 1));
   EXPECT_EQ(columns.Editor()->Text(), L"Node 2 col1");
@@ -249,7 +249,7 @@ TEST_F(EditorTest, APasteThatLeavesTheTextAsItWasIsNoNewText) {
     auto pasteTree = std::make_unique<TEditTree>(host.Handle());
     pasteTree->OnNewText = [&](TBaseTree*, PTreeNode, TColumnIndex, const String& text) { accepted.push_back(text); };
     pasteTree->SetStringOption(SO::toAutoAcceptEditChange, c.autoAcceptByDestroy);
-    pasteTree->SetFocus();
+    EXPECT_TRUE(pasteTree->SetFocus().Alive());
     ASSERT_TRUE(pasteTree->EditNode(pasteTree->Row(2), NoColumn)) << c.name;
     TTreeEdit* editor = pasteTree->Editor();
     PutOnClipboard(editor->Handle(), c.pasted);
@@ -289,7 +289,7 @@ TEST_F(EditorTest, FocusLeavingTheEditorEndsTheEdit) {
     tree.newTexts.clear();
     tree.cancelled = 0;
     tree.SetStringOption(SO::toAutoAcceptEditChange, c.autoAccept);
-    tree.SetFocus();
+    EXPECT_TRUE(tree.SetFocus().Alive());
     StartByKey(1);
     if (c.typed) tree.Type(L"Left");
     HWND editor = tree.Editor()->Handle();
@@ -384,7 +384,7 @@ TEST_F(EditorTest, TheEditorsFrameFollowsTheTreesThemes) {
   for (bool themed : {false, true}) {
     environment.SetVisualStyles(themed);
     TEditTree styled(host.Handle());
-    styled.SetFocus();
+    EXPECT_TRUE(styled.SetFocus().Alive());
     ASSERT_TRUE(styled.EditNode(styled.Row(0), NoColumn));
     HWND editor = styled.Editor()->Handle();
     EXPECT_EQ((GetWindowLongW(editor, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, themed) << themed;
@@ -420,7 +420,7 @@ TEST_F(EditorTest, ColumnAlignmentAndGridExtensionsPlaceTheEditor) {
     if (c.grid)
       columns.TreeOptions()->SetMiscOptions(columns.TreeOptions()->MiscOptions() + TTreeMiscOption::toGridExtensions);
     columns.texts[columns.Row(0)] = L"i";
-    columns.SetFocus();
+    EXPECT_TRUE(columns.SetFocus().Alive());
     ASSERT_TRUE(columns.EditNode(columns.Row(0), 1)) << c.name;
     const RECT text = columns.GetDisplayRect(columns.Row(0), 1, true);
     const RECT placed = columns.EditorRect();
@@ -440,7 +440,7 @@ TEST_F(EditorTest, ColumnAlignmentAndGridExtensionsPlaceTheEditor) {
 
 TEST_F(EditorTest, AColumnResizeMovesTheEditor) {
   TEditTree columns(host.Handle(), {60, 120});
-  columns.SetFocus();
+  EXPECT_TRUE(columns.SetFocus().Alive());
   ASSERT_TRUE(columns.EditNode(columns.Row(1), 1));
   const LONG before = columns.EditorRect().left;
   columns.Header()->Columns()->Items(0)->SetWidth(90);
@@ -579,7 +579,7 @@ TEST_F(EditorTest, DestroyingTheTreeDuringAnEditKeepsTheTextOnlyWithAutoAccept) 
       doomed->OnEdited = nullptr;
       doomed->OnEditCancelled = nullptr;
       doomed->SetStringOption(SO::toAutoAcceptEditChange, autoAccept);
-      doomed->SetFocus();
+      EXPECT_TRUE(doomed->SetFocus().Alive());
       ASSERT_TRUE(doomed->EditNode(doomed->Row(0), NoColumn));
       doomed->Type(L"Kept");
       // The application holds the link past the tree: the editor goes with the tree, once.

@@ -150,10 +150,10 @@ TEST(ExpandCollapse, NodeAskingToOpenWhileBeingOpenedOpensOnce) {
   for (const TCase& c : cases) {
     TTestTree tree;
     if (c.window) {
-      tree.SetParentWindow(host.Handle());
-      tree.SetBounds(0, 0, 200, 250);
+      EXPECT_TRUE(tree.SetParentWindow(host.Handle()).Alive());
+      EXPECT_TRUE(tree.SetBounds(0, 0, 200, 250).Alive());
       tree.HandleNeeded();
-      tree.SetVisible(true);
+      EXPECT_TRUE(tree.SetVisible(true).Alive());
     }
     // The node lies below the window, so nothing but the toggle reaches it first.
     tree.OnInitNode = [](TBaseTree*, PTreeNode parent, PTreeNode node, TTreeNodeInitStates& s) {
@@ -187,10 +187,10 @@ TEST(ExpandCollapse, AnimatedAndPlainTogglesAgree) {
   TTestWindow host(RECT{100, 100, 400, 400});
   for (UINT duration : {0u, 40u}) {
     TTestTree tree;
-    tree.SetParentWindow(host.Handle());
-    tree.SetBounds(0, 0, 200, 250);
+    EXPECT_TRUE(tree.SetParentWindow(host.Handle()).Alive());
+    EXPECT_TRUE(tree.SetBounds(0, 0, 200, 250).Alive());
     tree.HandleNeeded();
-    tree.SetVisible(true);
+    EXPECT_TRUE(tree.SetVisible(true).Alive());
     tree.SetAnimationDuration(duration);
     tree.SetRootNodeCount(3);
     PTreeNode folder = tree.GetFirst();

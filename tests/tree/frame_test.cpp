@@ -165,7 +165,7 @@ TEST(TreeFrame, PrintedFrameHoldsTheHeaderUnlessHidden) {
   const int area = (header.right - header.left) * (header.bottom - header.top);
   TWindowCapture shown = TWindowCapture::OfWindow(tree.Handle(), PRF_NONCLIENT | PRF_CHECKVISIBLE);
   EXPECT_EQ(shown.CountPixels(TWindowCapture::kUnpainted, &header), 0);
-  tree.SetVisible(false);
+  EXPECT_TRUE(tree.SetVisible(false).Alive());
   TWindowCapture hidden = TWindowCapture::OfWindow(tree.Handle(), PRF_NONCLIENT | PRF_CHECKVISIBLE);
   EXPECT_EQ(hidden.CountPixels(TWindowCapture::kUnpainted, &header), area);
   TWindowCapture asked = TWindowCapture::OfWindow(tree.Handle(), PRF_NONCLIENT);

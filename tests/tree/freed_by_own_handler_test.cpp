@@ -129,8 +129,8 @@ class TreeFreedByOwnHandler : public testing::TestWithParam<TCase> {
   void SetUp() override {
     form_ = std::make_unique<TForm>(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 400, 300);
-    form_->Show();
+    EXPECT_TRUE(form_->SetBounds(40, 40, 400, 300).Alive());
+    EXPECT_TRUE(form_->Show().Alive());
   }
   void TearDown() override {
     form_.reset();
@@ -142,8 +142,8 @@ class TreeFreedByOwnHandler : public testing::TestWithParam<TCase> {
   // A tree of three checkable rows, the first with two children, with one visible header column.
   TStringTree* MakeTree(const TCase& c) {
     auto* tree = new TStringTree(form_.get());
-    tree->SetBounds(10, 10, 300, 200);
-    tree->SetParent(form_.get());
+    EXPECT_TRUE(tree->SetBounds(10, 10, 300, 200).Alive());
+    EXPECT_TRUE(tree->SetParent(form_.get()).Alive());
     tree->Header()->Columns()->Add()->SetWidth(250);
     tree->Header()->SetOptions(tree->Header()->Options() + TTreeHeaderOption::hoVisible);
     tree->TreeOptions()->SetMiscOptions(tree->TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
@@ -170,7 +170,7 @@ TEST_P(TreeFreedByOwnHandler, NothingOfItIsTouchedAgain) {
     c.Arm(tree, slot);
     SetForegroundWindow(form_->Handle());
     // A click focuses the tree itself.
-    if (c.Spot == TSpot::Key) tree->SetFocus();
+    if (c.Spot == TSpot::Key) EXPECT_TRUE(tree->SetFocus().Alive());
     ProcessPendingMessages();
     if (c.Spot == TSpot::Key) {
       SendKeyPress(c.Key);

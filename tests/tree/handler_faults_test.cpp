@@ -28,10 +28,10 @@ class EHandler : public Exception {
 struct TFaultTree : TStringTree {
   explicit TFaultTree(HWND host) : TStringTree(nullptr) {
     SetNodeDataSize(sizeof(int));
-    SetParentWindow(host);
-    SetBounds(0, 0, 200, 150);
+    EXPECT_TRUE(SetParentWindow(host).Alive());
+    EXPECT_TRUE(SetBounds(0, 0, 200, 150).Alive());
     HandleNeeded();
-    SetVisible(true);
+    EXPECT_TRUE(SetVisible(true).Alive());
     SetAnimationDuration(0);
     OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
     OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
@@ -64,7 +64,7 @@ struct TFaultTree : TStringTree {
   void Editable() { TreeOptions()->SetMiscOptions(TreeOptions()->MiscOptions() + TTreeMiscOption::toEditable); }
   // Starts an edit of the row by F2, as a person does.
   void EditByKey(int key) {
-    SetFocus();
+    EXPECT_TRUE(SetFocus().Alive());
     SetFocusedNode(Row(key));
     SendMessageW(Handle(), WM_KEYDOWN, VK_F2, 1);
     ASSERT_TRUE(IsEditing());

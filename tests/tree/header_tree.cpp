@@ -3,15 +3,15 @@
 namespace tree_test {
 
 THeaderTree::THeaderTree(HWND host, int width, int height, std::initializer_list<int> columnWidths) {
-  SetParentWindow(host);
-  SetBounds(0, 0, width, height);
+  EXPECT_TRUE(SetParentWindow(host).Alive());
+  EXPECT_TRUE(SetBounds(0, 0, width, height).Alive());
   for (int columnWidth : columnWidths) Header()->Columns()->Add()->SetWidth(columnWidth);
   Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible);
   // The header's own drawing is what these tests look at, not the platform's visual style.
   TreeOptions()->SetPaintOptions(TreeOptions()->PaintOptions() - TTreePaintOption::toThemeAware);
   SetBorderStyle(TBorderStyle::bsNone);
   HandleNeeded();
-  SetVisible(true);
+  EXPECT_TRUE(SetVisible(true).Alive());
   Header()->RecalculateHeader();
 }
 

@@ -52,11 +52,11 @@ TEST(TreeHelp, F1WalksUpNodesThenControls) {
   TTestWindow host{RECT{0, 0, 300, 200}};
   for (const TCase& c : cases) {
     TCustomControl panel(nullptr);
-    panel.SetParentWindow(host.Handle());
-    panel.SetBounds(0, 0, 250, 150);
+    EXPECT_TRUE(panel.SetParentWindow(host.Handle()).Alive());
+    EXPECT_TRUE(panel.SetBounds(0, 0, 250, 150).Alive());
     panel.SetHelpContext(c.panelContext);
     TTestTree tree;
-    tree.SetParent(&panel);
+    EXPECT_TRUE(tree.SetParent(&panel).Alive());
     tree.SetHelpContext(c.treeContext);
     PTreeNode top = tree.AddChild(nullptr);
     PTreeNode grandchild = tree.AddChild(tree.AddChild(top));

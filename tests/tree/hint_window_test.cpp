@@ -58,7 +58,7 @@ struct THintFixture : ::testing::Test {
     RECT r = hint.CalcHintRect(400, L"", &data);
     r.right += extraWidth;
     OffsetRect(&r, at.x, at.y);
-    hint.ActivateHint(r, hint.HintData().HintText);
+    EXPECT_TRUE(hint.ActivateHint(r, hint.HintData().HintText).Alive());
   }
 };
 

@@ -36,7 +36,7 @@ struct TSearchFixture : TPaintFixture {
       result = _wcsnicmp(caption.c_str(), text.c_str(), text.size()) == 0 ? 0 : 1;
     };
     tree.SetIncrementalSearch(IS::isAll);
-    tree.SetFocus();
+    EXPECT_TRUE(tree.SetFocus().Alive());
   }
 
   PTreeNode Find(const std::wstring& caption) {

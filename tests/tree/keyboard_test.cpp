@@ -20,7 +20,7 @@ struct TKeyboardFixture : TPaintFixture {
   TKeyboardFixture() {
     tree.SetChildCount(Top(0), 3);
     tree.SetChildCount(Top(3), 3);
-    tree.SetFocus();
+    EXPECT_TRUE(tree.SetFocus().Alive());
   }
   PTreeNode Top(int index) {
     PTreeNode node = tree.GetFirst();
@@ -80,7 +80,7 @@ TEST_F(TKeyboardFixture, NavigationMatrix) {
 
 TEST_F(TKeyboardFixture, PageDownStepsOneClientHeight) {
   TPaintTree big(host.Handle(), 300, 180, 100);
-  big.SetFocus();
+  EXPECT_TRUE(big.SetFocus().Alive());
   big.SetFocusedNode(big.GetFirst());
   big.Press(VK_NEXT);
   // Ten rows of 18 fill the client height of 180: the eleventh row gets the focus.
@@ -121,7 +121,7 @@ TEST_F(TKeyboardFixture, ModifierCombinations) {
 
 TEST_F(TKeyboardFixture, ScrollingKeys) {
   TPaintTree big(host.Handle(), 300, 180, 100);
-  big.SetFocus();
+  EXPECT_TRUE(big.SetFocus().Alive());
   big.SetFocusedNode(big.GetFirst());
   big.Press(VK_DOWN, {VK_CONTROL});
   EXPECT_EQ(big.OffsetY(), -18);

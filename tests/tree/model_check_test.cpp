@@ -63,10 +63,10 @@ class TModelTree : public TStringTree {
   using TBaseTree::DoStateChange;
   explicit TModelTree(HWND host, int left) : TStringTree(nullptr) {
     SetNodeDataSize(sizeof(TRecord));
-    SetParentWindow(host);
-    SetBounds(left, 0, 220, 200);
+    EXPECT_TRUE(SetParentWindow(host).Alive());
+    EXPECT_TRUE(SetBounds(left, 0, 220, 200).Alive());
     HandleNeeded();
-    SetVisible(true);
+    EXPECT_TRUE(SetVisible(true).Alive());
     SetChangeDelay(0);
     SetAnimationDuration(0);
     // Nothing happens by a timer within a step, so that a run replays the same handler calls: an edit starts by

@@ -47,7 +47,7 @@ class TMouseTree : public TPaintTree {
 
 struct TMouseFixture : TPaintFixture {
   TMouseTree tree{host.Handle(), 300, 180, 10};
-  TMouseFixture() { tree.SetFocus(); }
+  TMouseFixture() { EXPECT_TRUE(tree.SetFocus().Alive()); }
 
   PTreeNode Top(int index) {
     PTreeNode node = tree.GetFirst();
@@ -387,7 +387,7 @@ TEST_F(TMouseFixture, AnArmedEditEndsWithAKeyOrAChangeOfFocusOrSelection) {
       {"the selection cleared by code", [this] { tree.ClearSelection(); }},
   };
   SetForegroundWindow(host.Handle());
-  tree.SetFocus();
+  EXPECT_TRUE(tree.SetFocus().Alive());
   for (const TCase& c : cases) {
     tree.SetRootNodeCount(0);
     tree.SetRootNodeCount(10);
@@ -425,7 +425,7 @@ TEST_F(TMouseFixture, AClickInASelectionArmsNoRename) {
   SetSelectionOption(SO::toMultiSelect, true);
   tree.SetEditDelay(60000);
   SetForegroundWindow(host.Handle());
-  tree.SetFocus();
+  EXPECT_TRUE(tree.SetFocus().Alive());
   struct TCase {
     const char* name;
     int clicked;  // the row of the selection clicked, rows 2 to 5 selected by Shift+Down with the focus on 5
@@ -589,7 +589,7 @@ TEST_F(TMouseFixture, CursorShowsHotCursorOverAHotNode) {
 }
 
 TEST_F(TMouseFixture, AutoScrollDirections) {
-  tree.SetVisible(false);  // the point tests ask which window lies under a point
+  EXPECT_TRUE(tree.SetVisible(false).Alive());  // the point tests ask which window lies under a point
   TMouseTree big(host.Handle(), 300, 180, 100);
   big.contentWidth = 600;
   big.UpdateScrollBars(false);
@@ -628,9 +628,9 @@ TEST_F(TMouseFixture, AutoScrollDirections) {
 }
 
 TEST_F(TMouseFixture, RubberBandScrollsNearTheBottomEdge) {
-  tree.SetVisible(false);
+  EXPECT_TRUE(tree.SetVisible(false).Alive());
   TMouseTree big(host.Handle(), 300, 180, 100);
-  big.SetFocus();
+  EXPECT_TRUE(big.SetFocus().Alive());
   TTreeSelectionOptions selection = big.TreeOptions()->SelectionOptions();
   big.TreeOptions()->SetSelectionOptions(selection + SO::toMultiSelect);
   big.TreeOptions()->SetAutoOptions(big.TreeOptions()->AutoOptions() + TTreeAutoOption::toAutoScroll);
@@ -810,7 +810,7 @@ TEST_F(TMouseFixture, ColumnsOfHitsAndFocus) {
 }
 
 TEST_F(TMouseFixture, WheelUpdatesHotTracking) {
-  tree.SetVisible(false);
+  EXPECT_TRUE(tree.SetVisible(false).Alive());
   TMouseTree wheel(host.Handle(), 300, 180, 100);
   POINT screen{LabelX, RowY(2)};
   ClientToScreen(wheel.Handle(), &screen);
@@ -841,9 +841,9 @@ TEST_F(TMouseFixture, RubberBandIsPaintedWhileDrawn) {
 }
 
 TEST_F(TMouseFixture, MiddleButtonPansTheViewUntilTheNextPress) {
-  tree.SetVisible(false);
+  EXPECT_TRUE(tree.SetVisible(false).Alive());
   TMouseTree big(host.Handle(), 300, 180, 100);
-  big.SetFocus();
+  EXPECT_TRUE(big.SetFocus().Alive());
   const POINT anchor{150, 90};
   SendMessageW(big.Handle(), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(anchor.x, anchor.y));
   ASSERT_TRUE(big.HasState(TS::stWheelPanning));
@@ -879,7 +879,7 @@ TEST_F(TMouseFixture, MiddleButtonPansTheViewUntilTheNextPress) {
 }
 
 TEST_F(TMouseFixture, OleDragNearTheEdgeScrollsOnlyWithAutoScroll) {
-  tree.SetVisible(false);
+  EXPECT_TRUE(tree.SetVisible(false).Alive());
   for (bool autoScroll : {false, true}) {
     TMouseTree big(host.Handle(), 300, 180, 100);
     TTreeAutoOptions options = big.TreeOptions()->AutoOptions() - TTreeAutoOption::toAutoScroll;

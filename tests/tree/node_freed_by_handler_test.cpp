@@ -483,8 +483,8 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
   static void SetUpTestSuite() {
     form_ = new TForm(nullptr);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    form_->SetBounds(40, 40, 400, 300);
-    form_->Show();
+    EXPECT_TRUE(form_->SetBounds(40, 40, 400, 300).Alive());
+    EXPECT_TRUE(form_->Show().Alive());
   }
   static void TearDownTestSuite() {
     delete form_;
@@ -503,8 +503,8 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
   void MakeTree(const TArrangement& setup, bool withCache) {
     tree_ = new TStringTree(form_);
     TStringTree& tree = *tree_;
-    tree.SetBounds(10, 10, 300, 220);
-    tree.SetParent(form_);
+    EXPECT_TRUE(tree.SetBounds(10, 10, 300, 220).Alive());
+    EXPECT_TRUE(tree.SetParent(form_).Alive());
     // With a column the tree's width is the column's: no scroll bar update measures the rows, which would
     // initialize them.
     tree.Header()->Columns()->Add()->SetWidth(setup.Narrow ? 30 : 250);
@@ -552,8 +552,8 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     Listen(tree);
     if (setup.IntoOtherTree) {
       other_ = new TStringTree(form_);
-      other_->SetBounds(10, 236, 300, 60);
-      other_->SetParent(form_);
+      EXPECT_TRUE(other_->SetBounds(10, 236, 300, 60).Alive());
+      EXPECT_TRUE(other_->SetParent(form_).Alive());
       other_->TreeOptions()->SetMiscOptions(other_->TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
       other_->SetRootNodeCount(1);
       nodes_.D = other_->GetFirst();
@@ -764,7 +764,7 @@ TEST_P(NodeFreedByHandler, EndsTheTreesWorkOnIt) {
   MakeTree(c.Event->Setup, c.Route == TRoute::Call && c.Victim == TVictim::Parent);
   TStringTree& tree = *tree_;
   SetForegroundWindow(form_->Handle());
-  tree.SetFocus();
+  EXPECT_TRUE(tree.SetFocus().Alive());
   ProcessPendingMessages();
   before_ = AllNodes(tree);
 

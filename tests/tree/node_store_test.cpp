@@ -222,7 +222,7 @@ TEST(NodeStore, RootCountFromAStoredFormWaitsForLoaded) {
   tree.SetRootNodeCount(5);
   EXPECT_EQ(tree.RootNodeCount(), 0u);
   EXPECT_EQ(CheckInvariants(tree), "");
-  tree.Loaded();
+  EXPECT_TRUE(tree.Loaded().Alive());
   EXPECT_EQ(tree.RootNodeCount(), 5u);
   EXPECT_EQ(CheckInvariants(tree), "");
 }

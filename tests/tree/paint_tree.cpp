@@ -7,12 +7,12 @@
 namespace tree_test {
 
 TPaintTree::TPaintTree(HWND host, int width, int height, std::uint32_t rootCount) {
-  SetParentWindow(host);
-  SetBounds(0, 0, width, height);
+  EXPECT_TRUE(SetParentWindow(host).Alive());
+  EXPECT_TRUE(SetBounds(0, 0, width, height).Alive());
   // The rows' own pixels are what these tests look at: no client edge shifts them.
   SetBorderStyle(TBorderStyle::bsNone);
   HandleNeeded();
-  SetVisible(true);
+  EXPECT_TRUE(SetVisible(true).Alive());
   SetRootNodeCount(rootCount);
   PinColors(*this);
 }

@@ -172,7 +172,7 @@ TEST_F(TPaintFixture, SelectionAndFocusRectangle) {
     TPaintTree tree(host.Handle(), 300, 200, 3);
     tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + c.extra);
     tree.SetSelected(tree.GetFirst(), true);
-    if (c.focused) tree.SetFocus();
+    if (c.focused) EXPECT_TRUE(tree.SetFocus().Alive());
     ASSERT_EQ(tree.Focused(), c.focused);
     TWindowCapture shot = tree.Capture();
     KeepCaptureForViewing(shot, L"tree_selection");
@@ -185,7 +185,7 @@ TEST_F(TPaintFixture, SelectionAndFocusRectangle) {
   for (bool hide : {false, true}) {
     TPaintTree tree(host.Handle(), 300, 200, 3);
     if (hide) tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + PO::toHideFocusRect);
-    tree.SetFocus();
+    EXPECT_TRUE(tree.SetFocus().Alive());
     tree.SetFocusedNode(tree.GetNext(tree.GetFirst()));
     TWindowCapture shot = tree.Capture();
     RECT top{22, 18, 62, 19};
@@ -399,10 +399,10 @@ TEST_F(TPaintFixture, PaintsWhoseHandlersRaiseLeaveNothingBehind) {
   const RECT window{0, 0, 200, 200};
   for (const TCase& c : cases) {
     TStringTree tree(nullptr);
-    tree.SetParentWindow(host.Handle());
-    tree.SetBounds(0, 0, 200, 200);
+    EXPECT_TRUE(tree.SetParentWindow(host.Handle()).Alive());
+    EXPECT_TRUE(tree.SetBounds(0, 0, 200, 200).Alive());
     tree.HandleNeeded();
-    tree.SetVisible(true);
+    EXPECT_TRUE(tree.SetVisible(true).Alive());
     for (int width : {90, 90}) tree.Header()->Columns()->Add()->SetWidth(width);
     tree.SetRootNodeCount(4);
     bool raise = false;

@@ -44,12 +44,12 @@ class TTextTree : public TStringTree {
   // indentation, so that all ink is text; columnWidths add columns (header hidden).
   // Texts are measured once for the main column: set them before the rows come (Rows).
   TTextTree(HWND host, int width, int height, std::initializer_list<int> columnWidths = {}) : TTextTree(0) {
-    SetParentWindow(host);
-    SetBounds(0, 0, width, height);
+    EXPECT_TRUE(SetParentWindow(host).Alive());
+    EXPECT_TRUE(SetBounds(0, 0, width, height).Alive());
     SetBorderStyle(TBorderStyle::bsNone);
     for (int columnWidth : columnWidths) Header()->Columns()->Add()->SetWidth(columnWidth);
     HandleNeeded();
-    SetVisible(true);
+    EXPECT_TRUE(SetVisible(true).Alive());
     PinColors(*this);
     TreeOptions()->SetPaintOptions({});
   }

@@ -29,9 +29,10 @@ class TRecordingEditLink : public TComObject<tree::ITreeEditLink> {
   }
   RECT STDMETHODCALLTYPE GetBounds() override { return bounds; }
   void STDMETHODCALLTYPE ProcessMessage(TMessage&) override {}
-  void STDMETHODCALLTYPE SetBounds(RECT r) override {
+  TRaised STDMETHODCALLTYPE SetBounds(RECT r) override {
     bounds = r;
     calls.push_back("SetBounds");
+    return TRaised(true);
   }
 
  private:

@@ -144,10 +144,10 @@ TKeyedTree::TKeyedTree(HWND host) {
   OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
   OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
   if (!host) return;
-  SetParentWindow(host);
-  SetBounds(0, 0, 200, 100);
+  EXPECT_TRUE(SetParentWindow(host).Alive());
+  EXPECT_TRUE(SetBounds(0, 0, 200, 100).Alive());
   HandleNeeded();
-  SetVisible(true);
+  EXPECT_TRUE(SetVisible(true).Alive());
 }
 
 PTreeNode TKeyedTree::Add(int key, PTreeNode parent) {

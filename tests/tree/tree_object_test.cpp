@@ -250,7 +250,7 @@ TEST_F(TreeWindow, RowsMovedIntoAnotherShownTreeKeepTheirOrderAndEachTreeChanges
       SCOPED_TRACE(testing::Message() << (byDrag ? "dragged, mode " : "cut and pasted, mode ")
                                       << static_cast<int>(c.mode));
       TKeyedTree source(host.Handle()), target(host.Handle());
-      target.SetLeft(200);
+      EXPECT_TRUE(target.SetLeft(200).Alive());
       source.TreeOptions()->SetSelectionOptions(source.TreeOptions()->SelectionOptions() +
                                                 TTreeSelectionOption::toMultiSelect);
       for (int key = 1; key <= 6; ++key) source.Add(key);

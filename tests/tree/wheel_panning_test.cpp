@@ -29,7 +29,7 @@ struct TContent {
     auto* tree = new TPanningTree(host, 300, 180, vertical ? 100 : 5);
     tree->contentWidth = horizontal ? 1000 : 40;
     tree->UpdateScrollBars(false);
-    tree->SetFocus();
+    EXPECT_TRUE(tree->SetFocus().Alive());
     return tree;
   }
 };

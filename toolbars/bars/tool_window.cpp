@@ -34,21 +34,22 @@ int LongestRow(const TBarDock& dock) {
 }  // namespace
 
 TBarToolWindow::TBarToolWindow(TComponent* owner) : TBarCustomDockableWindow(owner) {
-  SetBounds(Left(), Top(), 32, 32);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 32, 32);
 }
 
 int TBarToolWindow::ClientAreaWidth() const { return Parent() ? ClientWidth() : Width(); }
 int TBarToolWindow::ClientAreaHeight() const { return Parent() ? ClientHeight() : Height(); }
-void TBarToolWindow::SetClientAreaWidth(int value) { SetClientAreaSize(value, ClientAreaHeight()); }
-void TBarToolWindow::SetClientAreaHeight(int value) { SetClientAreaSize(ClientAreaWidth(), value); }
+TRaised TBarToolWindow::SetClientAreaWidth(int value) { return SetClientAreaSize(value, ClientAreaHeight()); }
+TRaised TBarToolWindow::SetClientAreaHeight(int value) { return SetClientAreaSize(ClientAreaWidth(), value); }
 
-void TBarToolWindow::SetClientAreaSize(int width, int height) {
+TRaised TBarToolWindow::SetClientAreaSize(int width, int height) {
   if (Parent()) {
     const RECT client = ClientRect();
     width += Width() - (client.right - client.left);
     height += Height() - (client.bottom - client.top);
   }
-  SetBounds(Left(), Top(), width, height);
+  return SetBounds(Left(), Top(), width, height);
 }
 
 void TBarToolWindow::SizeChanging(int newWidth, int newHeight) {
@@ -134,8 +135,8 @@ int TBarToolWindow::ClampedClientLength(int value, int minimum, int maximum, int
   return std::max({std::min(value, upper), minimum, 0});
 }
 
-void TBarToolWindow::ReadPositionData(TDockPositionStore& store) {
-  if (!Resizable()) return;
+TRaised TBarToolWindow::ReadPositionData(TDockPositionStore& store) {
+  if (!Resizable()) return TRaised(true);
   const int height = StrToIntDef(store.Read(Name(), kClientHeight, IntToStr(storedClientHeight_)), storedClientHeight_);
   const int width = StrToIntDef(store.Read(Name(), kClientWidth, IntToStr(storedClientWidth_)), storedClientWidth_);
   RECT screen{};
@@ -148,7 +149,7 @@ void TBarToolWindow::ReadPositionData(TDockPositionStore& store) {
   POINT frameTopLeft{};
   POINT frameBottomRight{};
   GetFloatingNCArea(frameTopLeft, frameBottomRight);
-  SetClientAreaSize(ClampedClientLength(width, minClientWidth_, maxClientWidth_,
+  return SetClientAreaSize(ClampedClientLength(width, minClientWidth_, maxClientWidth_,
                                         work.right - work.left - frameTopLeft.x - frameBottomRight.x),
                     ClampedClientLength(height, minClientHeight_, maxClientHeight_,
                                         work.bottom - work.top - frameTopLeft.y - frameBottomRight.y));
@@ -159,13 +160,14 @@ void TBarToolWindow::WritePositionData(TDockPositionStore& store) {
   store.Write(Name(), kClientHeight, IntToStr(storedClientHeight_));
 }
 
-void TBarToolWindow::Paint() {
-  if (!IsDesigning()) return;
+TRaised TBarToolWindow::Paint() {
+  if (!IsDesigning()) return TRaised(true);
   TCanvas* canvas = Canvas();
   canvas->Pen()->SetColor(clBtnShadow);
   canvas->Pen()->SetStyle(TPenStyle::psDot);
   canvas->Brush()->SetStyle(TBrushStyle::bsClear);
   canvas->Rectangle(ClientRect());
+  return TRaised(true);
 }
 
 const TPublishedTable& TBarToolWindow::PublishedTable() const {

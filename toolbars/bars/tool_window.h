@@ -14,10 +14,10 @@ class TBarToolWindow : public TBarCustomDockableWindow {
 
   // The client area: the whole window while it has no parent.
   int ClientAreaWidth() const;
-  void SetClientAreaWidth(int value);
+  TRaised SetClientAreaWidth(int value);
   int ClientAreaHeight() const;
-  void SetClientAreaHeight(int value);
-  void SetClientAreaSize(int width, int height);
+  TRaised SetClientAreaHeight(int value);
+  TRaised SetClientAreaSize(int width, int height);
 
   // Limits of the client size while the user sizes the floating window; a maximum of 0 sets none.
   int MinClientWidth() const { return minClientWidth_; }
@@ -38,11 +38,11 @@ class TBarToolWindow : public TBarCustomDockableWindow {
   TRaised BaseSize(SIZE& size) override;
   void MinMaxClientSize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight) override;
   void SizeChanging(int newWidth, int newHeight) override;
-  void ReadPositionData(TDockPositionStore& store) override;
+  TRaised ReadPositionData(TDockPositionStore& store) override;
   void WritePositionData(TDockPositionStore& store) override;
 
  protected:
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   SIZE SizeForDock(const TBarDock* dock) const;

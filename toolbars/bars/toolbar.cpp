@@ -63,8 +63,8 @@ TRaised TBarToolbarView::DoUpdatePositions(SIZE& size) {
   return TRaised(true);
 }
 
-void TBarToolbarView::SizeChanged(int width, int height) {
-  if (!toolbar_) return;
+TRaised TBarToolbarView::SizeChanged(int width, int height) {
+  if (!toolbar_) return TRaised(true);
   SIZE size{width, height};
   toolbar_->RaiseToWrapWidth(size, Orientation(), WrapOffset());
   toolbar_->baseSize_ = size;
@@ -72,8 +72,11 @@ void TBarToolbarView::SizeChanged(int width, int height) {
   // A layout the view ran by itself (its items changed) gives the toolbar its new size; the toolbar's own layouts
   // are sized by the toolbar afterwards.
   if (toolbar_->sizingLayouts_ == 0 && !toolbar_->IsLoading() && toolbar_->Parent() &&
-      (toolbar_->AutoResize() || toolbar_->Docked() || toolbar_->Floating()))
-    toolbar_->ChangeSize(size.cx, size.cy);
+      (toolbar_->AutoResize() || toolbar_->Docked() || toolbar_->Floating())) {
+    const TLifeWatch life = LifeWatch();
+    return AnswerFor(life, toolbar_->ChangeSize(size.cx, size.cy));
+  }
+  return TRaised(true);
 }
 
 // ---- construction ----
@@ -101,7 +104,8 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* owner, const TBarToolbarClasses
   view_ = static_cast<TBarToolbarView*>(view.release());
   view_->SetBackgroundColor(clBtnFace);
   SetColor(clBtnFace);
-  SetBounds(Left(), Top(), 23, 22);
+  // Nothing handles the events of a control in the making.
+  (void)SetBounds(Left(), Top(), 23, 22);
 }
 
 TBarCustomToolbar::~TBarCustomToolbar() { DestroyViewAndItems(); }
@@ -144,8 +148,8 @@ void TBarCustomToolbar::SetLinkSubitems(TBarCustomItem* value) { items_->SetLink
 TBarItemOptions TBarCustomToolbar::Options() const { return items_->Options(); }
 void TBarCustomToolbar::SetOptions(TBarItemOptions value) { items_->SetOptions(value); }
 
-void TBarCustomToolbar::SetMenuBar(bool value) {
-  if (menuBar_ == value) return;
+TRaised TBarCustomToolbar::SetMenuBar(bool value) {
+  if (menuBar_ == value) return TRaised(true);
   menuBar_ = value;
   const TControlStyle menuEvents{TControlStyleItem::csMenuEvents};
   SetControlStyle(value ? ControlStyle() + menuEvents : ControlStyle() - menuEvents);
@@ -153,37 +157,39 @@ void TBarCustomToolbar::SetMenuBar(bool value) {
     view_->IncludeState(vsUseHiddenAccels);
   else
     view_->ExcludeState(vsUseHiddenAccels);
-  if (IsLoading()) return;
-  SetFullSize(value);
-  SetShrinkMode(value ? TBarShrinkMode::tbsmWrap : TBarShrinkMode::tbsmChevron);
+  if (IsLoading()) return TRaised(true);
+  if (SetFullSize(value).Gone() || SetShrinkMode(value ? TBarShrinkMode::tbsmWrap : TBarShrinkMode::tbsmChevron).Gone())
+    return TRaised(false);
   SetCloseButton(!value);
   SetProcessShortCuts(value);
+  return TRaised(true);
 }
 
-void TBarCustomToolbar::SetShrinkMode(TBarShrinkMode value) {
-  if (shrinkMode_ == value) return;
+TRaised TBarCustomToolbar::SetShrinkMode(TBarShrinkMode value) {
+  if (shrinkMode_ == value) return TRaised(true);
   shrinkMode_ = value;
   if (Docked()) {
-    CurrentDock()->ArrangeToolbars();
+    const TLifeWatch life = LifeWatch();
+    if (AnswerFor(life, CurrentDock()->ArrangeToolbars()).Gone()) return TRaised(false);
     // The dock lays out again only a bar whose shrunk length changed; the limits changed in any case.
-    Arrange();
-  } else if (!Floating()) {
-    Arrange();
+    return Arrange();
   }
+  if (Floating()) return TRaised(true);
+  return Arrange();
 }
 
-void TBarCustomToolbar::SetSystemFont(bool value) {
-  if (systemFont_ == value) return;
+TRaised TBarCustomToolbar::SetSystemFont(bool value) {
+  if (systemFont_ == value) return TRaised(true);
   systemFont_ = value;
-  Arrange();
+  return Arrange();
 }
 
-void TBarCustomToolbar::SetFloatingRightX(int value) {
-  if (floatingRightX_ == value) return;
+TRaised TBarCustomToolbar::SetFloatingRightX(int value) {
+  if (floatingRightX_ == value) return TRaised(true);
   floatingRightX_ = value;
-  if (!Floating()) return;
+  if (!Floating()) return TRaised(true);
   UpdateViewLimits();
-  Arrange();
+  return Arrange();
 }
 
 // ---- layout ----
@@ -240,9 +246,9 @@ void TBarCustomToolbar::UpdateViewLimits() {
   view_->SetWrapOffset(wrapOffset);
 }
 
-void TBarCustomToolbar::Arrange() {
-  if (layoutNesting_ != 0) return;
-  TBarCustomDockableWindow::Arrange();
+TRaised TBarCustomToolbar::Arrange() {
+  if (layoutNesting_ != 0) return TRaised(true);
+  return TBarCustomDockableWindow::Arrange();
 }
 
 TRaised TBarCustomToolbar::LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size,
@@ -341,9 +347,9 @@ void TBarCustomToolbar::RemoveControlItems(TControl* control) {
   }
 }
 
-void TBarCustomToolbar::Loaded() {
+TRaised TBarCustomToolbar::Loaded() {
   for (int i = 0; i < ControlCount(); ++i) AddControlItem(Controls(i));
-  TBarCustomDockableWindow::Loaded();
+  return TBarCustomDockableWindow::Loaded();
 }
 
 void TBarCustomToolbar::GetChildren(const TGetChildProc& proc, TComponent* root) {
@@ -379,7 +385,7 @@ TRaised TBarCustomToolbar::InitiateAction() {
   return view_->InitiateActions();
 }
 
-void TBarCustomToolbar::Paint() {
+TRaised TBarCustomToolbar::Paint() {
   TCanvas* canvas = Canvas();
   if (IsDesigning() && !Docked()) {
     canvas->Pen()->SetColor(clBtnShadow);
@@ -387,11 +393,12 @@ void TBarCustomToolbar::Paint() {
     canvas->Brush()->SetStyle(TBrushStyle::bsClear);
     canvas->Rectangle(ClientRect());
   }
-  if (view_->DrawSubitems(canvas).Gone()) return;
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, view_->DrawSubitems(canvas));
 }
 
-void TBarCustomToolbar::ReadPositionData(TDockPositionStore& store) {
-  SetFloatingRightX(StrToIntDef(store.Read(Name(), kFloatRightX, L"0"), 0));
+TRaised TBarCustomToolbar::ReadPositionData(TDockPositionStore& store) {
+  return SetFloatingRightX(StrToIntDef(store.Read(Name(), kFloatRightX, L"0"), 0));
 }
 
 void TBarCustomToolbar::WritePositionData(TDockPositionStore& store) {

@@ -30,7 +30,7 @@ class TBarToolbarView : public TBarView {
   TFont* GetFont() override;
 
  protected:
-  void SizeChanged(int width, int height) override;
+  TRaised SizeChanged(int width, int height) override;
   TRaised DoUpdatePositions(SIZE& size) override;
   TBarCustomItem* GetChevronItem() const override;
 
@@ -79,21 +79,21 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
   TBarCustomItem* LinkSubitems() const;
   void SetLinkSubitems(TBarCustomItem* value);
   bool MenuBar() const { return menuBar_; }
-  void SetMenuBar(bool value);
+  TRaised SetMenuBar(bool value);
   TBarItemOptions Options() const;
   void SetOptions(TBarItemOptions value);
   // Kept with the form for the application, which decides whether the bar's short-cuts run.
   bool ProcessShortCuts() const { return processShortCuts_; }
   void SetProcessShortCuts(bool value) { processShortCuts_ = value; }
   TBarShrinkMode ShrinkMode() const { return shrinkMode_; }
-  void SetShrinkMode(TBarShrinkMode value);
+  TRaised SetShrinkMode(TBarShrinkMode value);
   bool SystemFont() const { return systemFont_; }
-  void SetSystemFont(bool value);
+  TRaised SetSystemFont(bool value);
   bool UpdateActions() const { return updateActions_; }
   void SetUpdateActions(bool value) { updateActions_ = value; }
   // The width at which the items wrap while the toolbar floats; 0 does not wrap.
   int FloatingRightX() const { return floatingRightX_; }
-  void SetFloatingRightX(int value);
+  TRaised SetFloatingRightX(int value);
 
   // The rows (columns of a vertical bar) of the last layout.
   int WrappedLines() const { return wrappedLines_; }
@@ -113,14 +113,14 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
 
   TShortCutEvent OnShortCut;
 
-  void Arrange() override;
+  TRaised Arrange() override;
   TRaised LayoutForDock(bool canMoveControls, TBarDockType previousDockType, SIZE& size, TBarDock* dockingTo,
                         bool floating) override;
   TRaised BaseSize(SIZE& size) override;
   bool ChildControlAt(POINT point, TControl*& found) const override;
   TRaised GetMinShrinkSize(int& size) override;
   TBarShrinkMode GetShrinkMode() const override { return shrinkMode_; }
-  void ReadPositionData(TDockPositionStore& store) override;
+  TRaised ReadPositionData(TDockPositionStore& store) override;
   void WritePositionData(TDockPositionStore& store) override;
   TRaised InitiateAction() override;
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
@@ -130,15 +130,15 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
 
  protected:
   TBarCustomToolbar(TComponent* owner, const TBarToolbarClasses& classes);
-  void Loaded() override;
-  void Paint() override;
+  TRaised Loaded() override;
+  TRaised Paint() override;
   TRaised MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   TRaised MouseMove(TShiftState shift, int x, int y) override;
   TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   TRaised DoContextPopup(POINT mousePos, bool& handled) override;
   void SizingStarted(int side) override;
   void SizingNewRect(RECT& rect) override;
-  void SizingBeforeApply() override;
+  TRaised SizingBeforeApply() override;
   void SizingEnded() override;
 
  private:

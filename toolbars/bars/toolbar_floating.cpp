@@ -157,8 +157,9 @@ void TBarCustomToolbar::SizingNewRect(RECT& rect) {
   rect = next;
 }
 
-void TBarCustomToolbar::SizingBeforeApply() {
-  if (resizeState_) SetFloatingRightX(resizeState_->RightX);
+TRaised TBarCustomToolbar::SizingBeforeApply() {
+  if (!resizeState_) return TRaised(true);
+  return SetFloatingRightX(resizeState_->RightX);
 }
 
 void TBarCustomToolbar::SizingEnded() { resizeState_.reset(); }

@@ -229,7 +229,8 @@ void TBarCustomToolbar::Dispatch(TMessage& message) {
       break;
     case CM_FONTCHANGED:
       TBarCustomDockableWindow::Dispatch(message);
-      if (!systemFont_) Arrange();
+      // The message's last act.
+      if (!systemFont_) (void)Arrange();
       return;
     case CM_SHOWHINTCHANGED:
       TBarCustomDockableWindow::Dispatch(message);
@@ -242,7 +243,8 @@ void TBarCustomToolbar::Dispatch(TMessage& message) {
       TBarCustomDockableWindow::Dispatch(message);
       if (message.WParam == kNonClientMetricsChanged) {
         ReloadBarMenuFont();
-        Arrange();
+        // The message's last act.
+        (void)Arrange();
       }
       return;
     case CM_CONTROLLISTCHANGE:

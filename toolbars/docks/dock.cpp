@@ -89,7 +89,8 @@ TBarDock::TBarDock(TComponent* owner) : TCustomControl(owner) {
                                 TControlStyleItem::csOpaque};
   SetControlStyle(style);
   SetColor(clBtnFace);
-  SetAlign(TAlign::alTop);
+  // Nothing handles the events of a control in the making.
+  (void)SetAlign(TAlign::alTop);
 }
 
 TBarDock::~TBarDock() {
@@ -126,30 +127,30 @@ void TBarDock::CreateParams(TCreateParams& params) {
   if (!IsDesigning()) params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 
-void TBarDock::SetParent(TWinControl* value) {
+TRaised TBarDock::SetParent(TWinControl* value) {
   if (value && (value->Is<TBarCustomDockableWindow>() || value->Is<TBarDock>()))
     throw EInvalidOperation(L"A TBarDock control cannot be placed inside a tool window or another TBarDock");
-  TCustomControl::SetParent(value);
+  return TCustomControl::SetParent(value);
 }
 
-void TBarDock::SetPosition(TBarDockPosition value) {
-  if (position_ == value) return;
+TRaised TBarDock::SetPosition(TBarDockPosition value) {
+  if (position_ == value) return TRaised(true);
   if (ControlCount() > 0)
     throw EInvalidOperation(L"Cannot change Position of a TBarDock if it already contains controls");
   position_ = value;
-  SetAlign(EdgeAlign(value));
+  return SetAlign(EdgeAlign(value));
 }
 
-void TBarDock::SetAllowDrag(bool value) {
-  if (allowDrag_ == value) return;
+TRaised TBarDock::SetAllowDrag(bool value) {
+  if (allowDrag_ == value) return TRaised(true);
   allowDrag_ = value;
   for (int i = 0; i < ControlCount(); ++i)
     if (auto* window = ObjectAs<TBarCustomDockableWindow>(Controls(i))) window->FrameChangedNow();
-  ArrangeToolbars();
+  return ArrangeToolbars();
 }
 
-void TBarDock::SetBoundLines(TBarDockBoundLines value) {
-  if (boundLines_ == value) return;
+TRaised TBarDock::SetBoundLines(TBarDockBoundLines value) {
+  if (boundLines_ == value) return TRaised(true);
   boundLines_ = value;
   boundLineWidth_ =
       (value.Contains(TBarDockBoundLine::blLeft) ? 1 : 0) + (value.Contains(TBarDockBoundLine::blRight) ? 1 : 0);
@@ -158,19 +159,19 @@ void TBarDock::SetBoundLines(TBarDockBoundLines value) {
   if (HandleAllocated())
     SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ArrangeToolbars();
+  return ArrangeToolbars();
 }
 
-void TBarDock::SetFixAlign(bool value) {
-  if (fixAlign_ == value) return;
+TRaised TBarDock::SetFixAlign(bool value) {
+  if (fixAlign_ == value) return TRaised(true);
   fixAlign_ = value;
-  ArrangeToolbars();
+  return ArrangeToolbars();
 }
 
-void TBarDock::SetLimitToOneRow(bool value) {
-  if (limitToOneRow_ == value) return;
+TRaised TBarDock::SetLimitToOneRow(bool value) {
+  if (limitToOneRow_ == value) return TRaised(true);
   limitToOneRow_ = value;
-  ArrangeToolbars();
+  return ArrangeToolbars();
 }
 
 void TBarDock::SetBackgroundOnToolbars(bool value) {
@@ -222,7 +223,7 @@ bool TBarDock::IsVisibleOnDock(const TBarCustomDockableWindow* window) const {
   return window->Parent() == this && (window->Visible() || window->IsDesigning());
 }
 
-void TBarDock::ChangeDockList(bool insert, TBarCustomDockableWindow* window) {
+TRaised TBarDock::ChangeDockList(bool insert, TBarCustomDockableWindow* window) {
   auto found = std::find(dockList_.begin(), dockList_.end(), window);
   if (insert) {
     if (found == dockList_.end()) {
@@ -232,14 +233,14 @@ void TBarDock::ChangeDockList(bool insert, TBarCustomDockableWindow* window) {
   } else if (found != dockList_.end()) {
     dockList_.erase(found);
   }
-  ToolbarVisibilityChanged(window, false);
+  return ToolbarVisibilityChanged(window, false);
 }
 
-void TBarDock::ToolbarVisibilityChanged(TBarCustomDockableWindow* window, bool forceRemove) {
+TRaised TBarDock::ToolbarVisibilityChanged(TBarCustomDockableWindow* window, bool forceRemove) {
   bool belongs = !forceRemove && IsVisibleOnDock(window);
   auto found = std::find(dockVisibleList_.begin(), dockVisibleList_.end(), window);
   bool listed = found != dockVisibleList_.end();
-  if (belongs == listed) return;
+  if (belongs == listed) return TRaised(true);
   if (belongs) {
     dockVisibleList_.push_back(window);
     std::stable_sort(dockVisibleList_.begin(), dockVisibleList_.end(), &WantedBefore);
@@ -247,17 +248,16 @@ void TBarDock::ToolbarVisibilityChanged(TBarCustomDockableWindow* window, bool f
     dockVisibleList_.erase(found);
   }
   // The arrangement moves windows, and their OnMove may free the dock or the window.
-  const TLifeWatch life = LifeWatch();
   const TLifeWatch windowLife = window->LifeWatch();
-  ArrangeToolbars();
-  if (life.Ended() || windowLife.Ended()) return;
-  if (RaiseEvent(OnInsertRemoveBar, this, belongs, window).Gone()) return;
+  if (ArrangeToolbars().Gone()) return TRaised(false);
+  if (windowLife.Ended()) return TRaised(true);
+  return RaiseEvent(OnInsertRemoveBar, this, belongs, window);
 }
 
 void TBarDock::BeginArrange() { ++arrangeLockCount_; }
 
-void TBarDock::EndArrange() {
-  if (--arrangeLockCount_ == 0 && arrangeNeeded_) ArrangeToolbars();
+TRaised TBarDock::EndArrange() {
+  return --arrangeLockCount_ == 0 && arrangeNeeded_ ? ArrangeToolbars() : TRaised(true);
 }
 
 void TBarDock::CommitPositions() {
@@ -304,22 +304,19 @@ int TBarDock::RowAt(int offset) const {
   return highest + 1;
 }
 
-void TBarDock::ChangeDockSize(int width, int height) {
+TRaised TBarDock::ChangeDockSize(int width, int height) {
   rowsDepth_ = IsVertical() ? width : height;
   switch (Align()) {
     case TAlign::alBottom:
-      SetBounds(Left(), Top() + Height() - height, width, height);
-      break;
+      return SetBounds(Left(), Top() + Height() - height, width, height);
     case TAlign::alRight:
-      SetBounds(Left() + Width() - width, Top(), width, height);
-      break;
+      return SetBounds(Left() + Width() - width, Top(), width, height);
     case TAlign::alTop:
     case TAlign::alLeft:
     case TAlign::alNone:
-      SetBounds(Left(), Top(), width, height);
-      break;
+      return SetBounds(Left(), Top(), width, height);
     default:
-      break;
+      return TRaised(true);
   }
 }
 
@@ -349,7 +346,7 @@ int TBarDock::RoomInHolder(TOtherDocks otherDocks) const {
   return std::max(0, room);
 }
 
-void TBarDock::SetBounds(int left, int top, int width, int height) {
+TRaised TBarDock::SetBounds(int left, int top, int width, int height) {
   if (Align() == EdgeAlign(position_)) {
     // The holder's alignment passes on the depth the dock had, so a dock cut short by a small holder takes its
     // rows' depth back as soon as the holder has room again.
@@ -359,13 +356,14 @@ void TBarDock::SetBounds(int left, int top, int width, int height) {
     if (Align() == TAlign::alBottom) top += depth - given;
     depth = given;
   }
-  TCustomControl::SetBounds(left, top, width, height);
+  if (TCustomControl::SetBounds(left, top, width, height).Gone()) return TRaised(false);
   // Windows measured in a room their rows then filled (a tool window keeps within it) take their own size back as
   // soon as the holder has more room: after a minimise, say, whose empty client gave them none, and which the
   // dock's own size may not show at all.
   if (Align() == EdgeAlign(position_) && !dockVisibleList_.empty() && RowsDepth() >= arrangedRoom_ &&
       RoomInHolder(TOtherDocks::kAsTheirRowsAsk) > arrangedRoom_)
-    ArrangeToolbars();
+    return ArrangeToolbars();
+  return TRaised(true);
 }
 
 void TBarDock::InvalidateBackgrounds() {
@@ -381,21 +379,17 @@ void TBarDock::RedrawWindowsOnDock(UINT childFlag) {
   }
 }
 
-void TBarDock::Loaded() {
-  TCustomControl::Loaded();
-  ArrangeToolbars();
+TRaised TBarDock::Loaded() {
+  if (TCustomControl::Loaded().Gone()) return TRaised(false);
+  return ArrangeToolbars();
 }
 
-TRaised TBarDock::AlignControls(TControl*, RECT&) {
-  const TLifeWatch life = LifeWatch();
-  ArrangeToolbars();
-  return TRaised(!life.Ended());
-}
+TRaised TBarDock::AlignControls(TControl*, RECT&) { return ArrangeToolbars(); }
 
-void TBarDock::ArrangeToolbars() {
+TRaised TBarDock::ArrangeToolbars() {
   if (arrangeLockCount_ >= 1 || IsLoading()) {
     arrangeNeeded_ = true;
-    return;
+    return TRaised(true);
   }
   ++arrangeLockCount_;
   arrangedRoom_ = RoomInHolder(TOtherDocks::kAsTheirRowsAsk);
@@ -416,11 +410,7 @@ void TBarDock::ArrangeToolbars() {
   bool vertical = IsVertical();
   if (dockVisibleList_.empty()) {
     int depth = IsDesigning() ? 9 : fixAlign_ ? 1 : 0;
-    if (vertical)
-      ChangeDockSize(depth, Height());
-    else
-      ChangeDockSize(Width(), depth);
-    return;
+    return vertical ? ChangeDockSize(depth, Height()) : ChangeDockSize(Width(), depth);
   }
   int available = std::max(0, vertical ? ClientHeight() : ClientWidth());
 
@@ -494,7 +484,7 @@ void TBarDock::ArrangeToolbars() {
       // Measuring raises the windows' measuring handlers, which may free the window or the dock.
       SIZE base{};
       const TRaised measured = record.Window->BaseSize(base);
-      if (life.Ended()) return;
+      if (life.Ended()) return TRaised(false);
       if (measured.Gone()) continue;
       SIZE frame{};
       record.Window->NonClientSize(frame);
@@ -503,7 +493,7 @@ void TBarDock::ArrangeToolbars() {
       record.ShrinkMode = record.Window->GetShrinkMode();
       int minimum = 0;
       const TRaised shrunk = record.Window->GetMinShrinkSize(minimum);
-      if (life.Ended()) return;
+      if (life.Ended()) return TRaised(false);
       if (shrunk.Gone()) continue;
       record.Min = std::min(minimum, record.Full);
       sum += record.ShrinkMode == TBarShrinkMode::tbsmChevron ? record.Min : record.Full;
@@ -644,7 +634,7 @@ void TBarDock::ArrangeToolbars() {
       } else {
         measured = window->BaseSize(size);
       }
-      if (life.Ended()) return;
+      if (life.Ended()) return TRaised(false);
       if (measured.Gone()) continue;
       window->shrunkSize_ = shrunk;
       window->naturalCrossSize_ = vertical ? size.cx : size.cy;
@@ -659,34 +649,33 @@ void TBarDock::ArrangeToolbars() {
       if (record.Relayout) window->needsRelayout_ = true;
       const int pos = static_cast<int>(record.Pos);
       const RECT before = window->BoundsRect();
-      if (vertical)
-        window->SetBounds(crossOffset, pos, rowSize, record.Cur);
-      else
-        window->SetBounds(pos, crossOffset, record.Cur, rowSize);
-      if (life.Ended()) return;
-      if (record.Life.Ended()) {
+      const bool windowLives = (vertical ? window->SetBounds(crossOffset, pos, rowSize, record.Cur)
+                                         : window->SetBounds(pos, crossOffset, record.Cur, rowSize))
+                                   .Alive();
+      if (life.Ended()) return TRaised(false);
+      if (!windowLives) {
         // What the freed window covered paints again.
         moved = true;
         continue;
       }
       const RECT after = window->BoundsRect();
       if (!EqualRect(&before, &after)) moved = true;
-      if (window->needsRelayout_) window->Arrange();
-      if (life.Ended()) return;
-      if (record.Life.Ended()) continue;
+      const bool windowStays = !window->needsRelayout_ || window->Arrange().Alive();
+      if (life.Ended()) return TRaised(false);
+      if (!windowStays || record.Life.Ended()) continue;
       window->shrunkSize_ = shrunk;
       --window->inArrangement_;
     }
     crossOffset += rowSize;
   }
-  if (vertical)
-    ChangeDockSize(boundLineWidth_ + crossOffset, Height());
-  else
-    ChangeDockSize(Width(), boundLineHeight_ + crossOffset);
-  if (life.Ended()) return;
+  if ((vertical ? ChangeDockSize(boundLineWidth_ + crossOffset, Height())
+                : ChangeDockSize(Width(), boundLineHeight_ + crossOffset))
+          .Gone())
+    return TRaised(false);
   // A moved window keeps the pixels the system copied along with it, and those may show another bar's buttons or
   // background from before: after a change the dock and every bar on it repaint whole.
   if (moved) RedrawAfterArrange();
+  return TRaised(true);
 }
 
 void TBarDock::RedrawAfterArrange() {
@@ -802,14 +791,15 @@ void TBarDock::RelayToFloatingWindows(TMessage& message, bool inherited) {
   if (inherited) TCustomControl::Dispatch(message);
 }
 
-void TBarDock::Paint() {
-  if (!IsDesigning()) return;
+TRaised TBarDock::Paint() {
+  if (!IsDesigning()) return TRaised(true);
   TCanvas* canvas = Canvas();
   canvas->Pen()->SetColor(clBtnShadow);
   canvas->Pen()->SetStyle(TPenStyle::psDot);
   canvas->Brush()->SetStyle(TBrushStyle::bsClear);
   RECT client = ClientRect();
   canvas->Rectangle(client);
+  return TRaised(true);
 }
 
 void TBarDock::Dispatch(TMessage& message) {

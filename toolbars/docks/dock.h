@@ -31,21 +31,21 @@ class TBarDock : public TCustomControl {
   const TPublishedTable& PublishedTable() const override;
 
   bool AllowDrag() const { return allowDrag_; }
-  void SetAllowDrag(bool value);
+  TRaised SetAllowDrag(bool value);
   TBarBasicBackground* Background() const { return background_; }
   void SetBackground(TBarBasicBackground* value);
   bool BackgroundOnToolbars() const { return backgroundOnToolbars_; }
   void SetBackgroundOnToolbars(bool value);
   TBarDockBoundLines BoundLines() const { return boundLines_; }
-  void SetBoundLines(TBarDockBoundLines value);
+  TRaised SetBoundLines(TBarDockBoundLines value);
   // An empty dock keeps one pixel of depth.
   bool FixAlign() const { return fixAlign_; }
-  void SetFixAlign(bool value);
+  TRaised SetFixAlign(bool value);
   bool LimitToOneRow() const { return limitToOneRow_; }
-  void SetLimitToOneRow(bool value);
+  TRaised SetLimitToOneRow(bool value);
   TBarDockPosition Position() const { return position_; }
   // Raises EInvalidOperation while the dock holds controls.
-  void SetPosition(TBarDockPosition value);
+  [[nodiscard]] TRaised SetPosition(TBarDockPosition value);
   bool IsVertical() const { return position_ == TBarDockPosition::dpLeft || position_ == TBarDockPosition::dpRight; }
 
   TBarInsertRemoveEvent OnInsertRemoveBar;
@@ -54,12 +54,13 @@ class TBarDock : public TCustomControl {
   // The background drawn behind the dock (and its windows); drawRect is already moved so neighbours line up.
   virtual void DrawBackground(HDC dc, const RECT& drawRect);
   virtual bool UsingBackground();
-  virtual void ArrangeToolbars();
+  // Places the windows on the dock; their handlers (OnMove, their resizing) may free it: answers whether it lived.
+  [[nodiscard]] virtual TRaised ArrangeToolbars();
   // The palette the background draws with (its answer to the palette query); null when none.
   HPALETTE GetPalette() const;
 
   void BeginArrange();
-  void EndArrange();
+  [[nodiscard]] TRaised EndArrange();
   // The arranged rows and positions become the wanted ones.
   void CommitPositions();
   int ToolbarCount() const { return static_cast<int>(dockVisibleList_.size()); }
@@ -77,8 +78,8 @@ class TBarDock : public TCustomControl {
   void InvalidateBackgrounds();
 
   // The windows docked to this dock (and floating ones that return to it), and what the dragging loop steers.
-  void ChangeDockList(bool insert, TBarCustomDockableWindow* window);
-  void ToolbarVisibilityChanged(TBarCustomDockableWindow* window, bool forceRemove);
+  [[nodiscard]] TRaised ChangeDockList(bool insert, TBarCustomDockableWindow* window);
+  [[nodiscard]] TRaised ToolbarVisibilityChanged(TBarCustomDockableWindow* window, bool forceRemove);
   TBarCustomDockableWindow* MovingWindow() const { return movingWindow_; }
   void SetMovingWindow(TBarCustomDockableWindow* value) { movingWindow_ = value; }
   bool KeepMovingWindowOrder() const { return keepMovingWindowOrder_; }
@@ -88,18 +89,18 @@ class TBarDock : public TCustomControl {
   void SetCommitNewPositions(bool value) { commitNewPositions_ = value; }
   const std::vector<TBarCustomDockableWindow*>& DockList() const { return dockList_; }
 
-  void SetParent(TWinControl* value) override;
+  TRaised SetParent(TWinControl* value) override;
   // A dock on its edge is as deep as its rows, but no deeper than its holder leaves it: what does not fit is
   // clipped, and the dock keeps the edge it aligns to.
-  void SetBounds(int left, int top, int width, int height) override;
+  TRaised SetBounds(int left, int top, int width, int height) override;
   void Dispatch(TMessage& message) override;
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void Loaded() override;
+  TRaised Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
   TRaised AlignControls(TControl* control, RECT& rect) override;
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   // Repaints every window shown on the dock, frame and background, with or without their child windows.
@@ -111,7 +112,7 @@ class TBarDock : public TCustomControl {
   UINT RealizeBackgroundPalette(bool asBackground);
   static void BackgroundChanged(void* data, TBarBasicBackground* background);
   bool IsVisibleOnDock(const TBarCustomDockableWindow* window) const;
-  void ChangeDockSize(int width, int height);
+  [[nodiscard]] TRaised ChangeDockSize(int width, int height);
   void PaintBoundLines(HDC dc, bool drawToDC);
   void RelayToFloatingWindows(TMessage& message, bool inherited);
   void WMEraseBkgnd(TMessage& message);

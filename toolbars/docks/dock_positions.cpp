@@ -18,13 +18,22 @@ const wchar_t* const kFloatLeft = L"FloatLeft";
 const wchar_t* const kFloatTop = L"FloatTop";
 const wchar_t* const kVisible = L"Visible";
 
+// Runs action on each named dockable window that root owns, at any depth, owners before what they own. The
+// windows are listed first: action raises the windows' handlers, which may free any of them, and those are passed
+// over.
 template <class F>
 void ForEachDockable(TComponent* root, const F& action) {
-  for (int i = 0; i < root->ComponentCount(); ++i) {
-    TComponent* component = root->Components(i);
-    if (auto* window = ObjectAs<TBarCustomDockableWindow>(component); window && !window->Name().empty()) action(window);
-    ForEachDockable(component, action);
+  std::vector<std::pair<TBarCustomDockableWindow*, TLifeWatch>> windows;
+  std::vector<TComponent*> pending{root};
+  while (!pending.empty()) {
+    TComponent* owner = pending.back();
+    pending.pop_back();
+    if (auto* window = ObjectAs<TBarCustomDockableWindow>(owner); window && owner != root && !window->Name().empty())
+      windows.emplace_back(window, window->LifeWatch());
+    for (int i = owner->ComponentCount() - 1; i >= 0; --i) pending.push_back(owner->Components(i));
   }
+  for (const auto& [window, life] : windows)
+    if (!life.Ended() && action(window).Gone()) continue;
 }
 
 // Stored numbers are clamped before anything adds them up: a row beyond any sensible count, and coordinates within
@@ -81,6 +90,7 @@ void SaveDockablePositions(TComponent* root, TDockPositionStore& store) {
     store.Write(name, kFloatTop, IntToStr(floating.y));
     store.Write(name, kVisible, window->Visible() ? L"1" : L"0");
     window->WritePositionData(store);
+    return TRaised(true);
   });
 }
 
@@ -88,24 +98,28 @@ void LoadDockablePositions(TComponent* root, TDockPositionStore& store) {
   ForEachDockable(root, [&](TBarCustomDockableWindow* window) {
     const String& name = window->Name();
     // The window's own values first: they decide the size it takes where it goes.
-    window->ReadPositionData(store);
-    window->SetDockRow(ReadClamped(store, name, kRow, window->DockRow(), 0, kMaxStoredRow));
-    window->SetDockPos(ReadCoordinate(store, name, kPos, window->DockPos()));
+    if (window->ReadPositionData(store).Gone() ||
+        window->SetDockRow(ReadClamped(store, name, kRow, window->DockRow(), 0, kMaxStoredRow)).Gone() ||
+        window->SetDockPos(ReadCoordinate(store, name, kPos, window->DockPos())).Gone())
+      return TRaised(false);
     POINT floating = window->FloatingPosition();
-    window->PlaceFloating(
-        POINT{ReadCoordinate(store, name, kFloatLeft, floating.x), ReadCoordinate(store, name, kFloatTop, floating.y)});
+    if (window
+            ->PlaceFloating(POINT{ReadCoordinate(store, name, kFloatLeft, floating.x),
+                                  ReadCoordinate(store, name, kFloatTop, floating.y)})
+            .Gone())
+      return TRaised(false);
     auto* dock = ObjectAs<TBarDock>(root->FindComponent(store.Read(name, kDock, L"")));
     bool floats = ReadNumber(store, name, kFloating, window->Floating() ? 1 : 0) != 0;
     if (floats && window->DockMode() == TBarDockMode::dmCanFloat) {
-      if (dock && window->UseLastDock()) window->SetLastDock(dock);
-      window->FloatOrDock(true);
-    } else if (dock) {
-      window->SetCurrentDock(dock);
+      if (dock && window->UseLastDock() && window->SetLastDock(dock).Gone()) return TRaised(false);
+      if (window->FloatOrDock(true).Gone()) return TRaised(false);
+    } else if (dock && window->SetCurrentDock(dock).Gone()) {
+      return TRaised(false);
     }
     // A window that floats, by the file's word or because the file named no dock, comes back wholly inside the
     // work area of its monitor.
-    window->MoveOnScreen(false);
-    window->SetVisible(ReadNumber(store, name, kVisible, window->Visible() ? 1 : 0) != 0);
+    if (window->MoveOnScreen(false).Gone()) return TRaised(false);
+    return window->SetVisible(ReadNumber(store, name, kVisible, window->Visible() ? 1 : 0) != 0);
   });
 }
 

@@ -108,7 +108,7 @@ struct TDockableDrag {
     }
   }
 
-  void BuildTargets() {
+  TRaised BuildTargets() {
     TBarDock* current = Window->CurrentDock();
     if (Window->DockMode() == TBarDockMode::dmCannotFloatOrChangeDocks) {
       if (current) AddCandidate(current);
@@ -131,7 +131,7 @@ struct TDockableDrag {
         target.Size = SIZE{Window->Width(), Window->Height()};
       } else {
         // The measuring handlers may free the window or a dock: the drag then ends before it starts.
-        if (Window->LayoutForDock(false, currentType, target.Size, dock, false).Gone() || Gone()) return;
+        if (Window->LayoutForDock(false, currentType, target.Size, dock, false).Gone() || Gone()) return TRaised(!Gone());
         POINT topLeft{}, bottomRight{};
         Window->GetDockedNCArea(dock->IsVertical(), topLeft, bottomRight);
         target.Size.cx += topLeft.x + bottomRight.x;
@@ -144,12 +144,13 @@ struct TDockableDrag {
       }
     }
     TDockTarget floating;
-    if (Window->LayoutForDock(false, currentType, floating.Size, nullptr, true).Gone() || Gone()) return;
+    if (Window->LayoutForDock(false, currentType, floating.Size, nullptr, true).Gone() || Gone()) return TRaised(!Gone());
     POINT topLeft{}, bottomRight{};
     Window->GetFloatingNCArea(topLeft, bottomRight);
     floating.Size.cx += topLeft.x + bottomRight.x;
     floating.Size.cy += topLeft.y + bottomRight.y;
     Targets.push_back(floating);
+    return TRaised(!Gone());
   }
 
   RECT OutlineFor(POINT p, SIZE size) const {
@@ -216,7 +217,7 @@ struct TDockableDrag {
     if (Running && GetCapture() != wnd) SetCapture(wnd);
   }
 
-  void ApplyPosition(POINT p) {
+  TRaised ApplyPosition(POINT p) {
     TBarDock* dock = Target ? Target->Dock : nullptr;
     if (dock) {
       RECT dockRect = ScreenRectOf(dock);
@@ -246,30 +247,27 @@ struct TDockableDrag {
       Window->dockRow_ = row;
       Window->dockPos_ = vertical ? outline.top : outline.left;
       if (Window->CurrentDock() != dock) {
-        Window->SetParent(dock);
-        if (Gone()) return;
+        if (Window->SetParent(dock).Gone() || Gone()) return TRaised(false);
         KeepCapture();
       }
       if (!(Window->Dragging() && Smooth)) dock->SetCommitNewPositions(true);
       Window->ownRow_ = between;
-      dock->ArrangeToolbars();
-      if (WindowLife.Ended()) return;
+      if (dock->ArrangeToolbars().Gone() || WindowLife.Ended()) return TRaised(!Gone());
       Window->ownRow_ = false;
-      if (Gone()) return;
+      if (Gone()) return TRaised(!Gone());
     } else {
       Crowded = false;
-      Window->PlaceFloating(POINT{Outline.left, Outline.top});
-      if (Gone()) return;
-      Window->FloatOrDock(true);
-      if (Gone()) return;
-      Window->MoveOnScreen(true);
-      if (Gone()) return;
+      if (Window->PlaceFloating(POINT{Outline.left, Outline.top}).Gone() || Gone()) return TRaised(false);
+      if (Window->FloatOrDock(true).Gone() || Gone()) return TRaised(false);
+      if (Window->MoveOnScreen(true).Gone() || Gone()) return TRaised(false);
       KeepCapture();
     }
     Window->Update();
+    return TRaised(!Gone());
   }
 
-  void Evaluate(POINT p) {
+  // Each step answers whether the drag goes on: whether the window and the docks it knows outlived the handlers.
+  TRaised Evaluate(POINT p) {
     LastPosition = p;
     Target = nullptr;
     TBarDock* current = Window->CurrentDock();
@@ -279,7 +277,7 @@ struct TDockableDrag {
       for (TDockTarget& target : Targets) {
         if (!target.Dock || !InDockingZone(target, p)) continue;
         bool accept = true;
-        if (target.Dock->RaiseEvent(target.Dock->OnRequestDock, target.Dock, Window, accept).Gone() || Gone()) return;
+        if (target.Dock->RaiseEvent(target.Dock->OnRequestDock, target.Dock, Window, accept).Gone() || Gone()) return TRaised(!Gone());
         if (accept) {
           Target = &target;
           break;
@@ -321,13 +319,14 @@ struct TDockableDrag {
       Outline = outline;
     } else {
       Outline = outline;
-      if (!IsRectEmpty(&Outline)) ApplyPosition(p);
+      if (!IsRectEmpty(&Outline) && ApplyPosition(p).Gone()) return TRaised(false);
     }
+    return TRaised(!Gone());
   }
 
   // Takes the mouse, evaluates the press (docking at once only when canDockAtOnce) and follows the mouse until the
   // button is released, the drag is cancelled or what it moves is gone; then lets go of the screen.
-  void Run(bool canDockAtOnce) {
+  TRaised Run(bool canDockAtOnce) {
     const HWND wnd = Window->Handle();
     StartCursor = GetCursor();
     if (!Smooth) {
@@ -337,12 +336,13 @@ struct TDockableDrag {
     SetCapture(wnd);
     Running = true;
     CanDock = canDockAtOnce;
-    Evaluate(Press);
+    const bool goesOn = Evaluate(Press).Alive();
     CanDock = true;
-    if (!Gone()) {
+    if (goesOn) {
       TCaptureLoopHandlers handlers;
       handlers.MouseMove = [this](POINT p) {
-        if (!PointsEqual(p, LastPosition)) Evaluate(p);
+        // The move's last act: the loop asks whether the drag goes on after every message.
+        if (!PointsEqual(p, LastPosition)) (void)Evaluate(p);
       };
       handlers.Key = [this](const MSG& msg) {
         if (msg.wParam == VK_ESCAPE) return true;
@@ -350,7 +350,8 @@ struct TDockableDrag {
           bool down = msg.message == WM_KEYDOWN;
           if (down != NoDocking) {
             NoDocking = down;
-            Evaluate(LastPosition);
+            // The key's last act: the loop asks whether the drag goes on after every message.
+            (void)Evaluate(LastPosition);
           }
         }
         return false;
@@ -366,15 +367,18 @@ struct TDockableDrag {
       ReleaseDC(GetDesktopWindow(), DesktopDC);
       LockWindowUpdate(nullptr);
     }
+    return TRaised(!Gone());
   }
 
-  // Commits an accepted drop and leaves the window, when it is still there, and the docks as if no drag ran.
-  void Finish() {
+  // Commits an accepted drop and leaves the window, when it is still there, and the docks as if no drag ran. What
+  // each step answers is left to the watches, which every step after it asks; the answer is the window's.
+  TRaised Finish() {
     if (!WindowLife.Ended()) {
       Window->dragging_ = false;
-      if (Accepted && !Gone() && !IsRectEmpty(&Outline)) ApplyPosition(LastPosition);
+      if (Accepted && !Gone() && !IsRectEmpty(&Outline)) (void)ApplyPosition(LastPosition);
     }
-    if (!WindowLife.Ended() && Window->useLastDock_ && Window->currentDock_) Window->SetLastDock(Window->currentDock_);
+    if (!WindowLife.Ended() && Window->useLastDock_ && Window->currentDock_)
+      (void)Window->SetLastDock(Window->currentDock_);
     if (!WindowLife.Ended() && Window->floatParent_ && Window->Parent() != Window->floatParent_.get())
       Window->ReleaseFloatParent();
     LetGoOfDock(StartDock, StartDockLife);
@@ -383,6 +387,7 @@ struct TDockableDrag {
       Window->dockRow_ = StartRow;
       Window->dockPos_ = StartPos;
     }
+    return TRaised(!WindowLife.Ended());
   }
 
   void LetGoOfDock(TBarDock* dock, const TLifeWatch& dockLife) {
@@ -392,7 +397,7 @@ struct TDockableDrag {
   }
 };
 
-void TBarCustomDockableWindow::BeginMoving(int x, int y) {
+TRaised TBarCustomDockableWindow::BeginMoving(int x, int y) {
   TDockableDrag drag(this);
   drag.StartRow = dockRow_;
   drag.StartPos = dockPos_;
@@ -402,11 +407,7 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y) {
     currentDock_->SetKeepMovingWindowOrder(false);
     currentDock_->SetMovingWindowOverflowed(false);
     currentDock_->SetCommitNewPositions(true);
-    currentDock_->ArrangeToolbars();
-    if (drag.Gone()) {
-      drag.Finish();
-      return;
-    }
+    if (currentDock_->ArrangeToolbars().Gone() || drag.Gone()) return drag.Finish();
     drag.Vertical = currentDock_->IsVertical();
     drag.Crowded = currentDock_->MovingWindowOverflowed();
   }
@@ -419,30 +420,30 @@ void TBarCustomDockableWindow::BeginMoving(int x, int y) {
       SIZE{std::max(1L, frameRect.right - frameRect.left - 1), std::max(1L, frameRect.bottom - frameRect.top - 1)};
   drag.NoDocking = IsCtrlDown();
   drag.CannotFloat = dockMode_ != TBarDockMode::dmCanFloat;
-  drag.BuildTargets();
-  ProcessPaintMessages();
-  if (!drag.Gone()) drag.Run(docked_);
-  drag.Finish();
+  if (drag.BuildTargets().Alive()) {
+    ProcessPaintMessages();
+    // The drag ends whatever the loop's handlers freed: Finish asks the watches itself.
+    if (!drag.Gone()) (void)drag.Run(docked_);
+  }
+  return drag.Finish();
 }
 
-void TBarCustomDockableWindow::ApplySizingRect(const RECT& rect) {
+TRaised TBarCustomDockableWindow::ApplySizingRect(const RECT& rect) {
   BeginUpdate();
-  SizingBeforeApply();
+  if (SizingBeforeApply().Gone()) return TRaised(false);
   // A move of the floating form runs the window's OnMove, which may free it.
   const TLifeWatch life = LifeWatch();
-  floatParent_->SetBoundsRect(rect);
-  if (life.Ended()) return;
+  if (AnswerFor(life, floatParent_->SetBoundsRect(rect)).Gone()) return TRaised(false);
   const int width = floatParent_->ClientWidth();
   const int height = floatParent_->ClientHeight();
   // The user's size is the one the window keeps, as any size set from outside an arrangement.
   if (width != Width() || height != Height()) SizeChanging(width, height);
-  TCustomControl::SetBounds(0, 0, width, height);
-  EndUpdate();
-  MoveOnScreen(true);
+  if (TCustomControl::SetBounds(0, 0, width, height).Gone() || EndUpdate().Gone()) return TRaised(false);
+  return MoveOnScreen(true);
 }
 
-void TBarCustomDockableWindow::BeginSizing(int side) {
-  if (!floating_ || !resizable_ || !floatParent_) return;
+TRaised TBarCustomDockableWindow::BeginSizing(int side) {
+  if (!floating_ || !resizable_ || !floatParent_) return TRaised(true);
   int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
   MinMaxClientSize(minWidth, minHeight, maxWidth, maxHeight);
   POINT topLeft{}, bottomRight{};
@@ -459,7 +460,7 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
   const TLifeWatch life = LifeWatch();
   SizingStarted(side);
   ProcessPaintMessages();
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   bool smooth = smoothDrag_;
   HDC dc = nullptr;
   if (!smooth) {
@@ -509,8 +510,9 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
     else if (bottom)
       limit(next.bottom, next.top, next.bottom - next.top, minHeight, maxHeight, false);
     SizingNewRect(next);
+    // The move's last act: the loop asks the window's watch after every message.
     if (smooth)
-      ApplySizingRect(next);
+      (void)ApplySizingRect(next);
     else
       DrawHalftoneInvertRect(dc, &next, &rect, thickness, thickness);
     rect = next;
@@ -523,9 +525,10 @@ void TBarCustomDockableWindow::BeginSizing(int side) {
     DrawHalftoneInvertRect(dc, nullptr, &rect, thickness, thickness);
     ReleaseDC(GetDesktopWindow(), dc);
     LockWindowUpdate(nullptr);
-    if (accepted && !life.Ended()) ApplySizingRect(rect);
+    if (accepted && !life.Ended() && ApplySizingRect(rect).Gone()) return TRaised(false);
   }
   if (!life.Ended()) SizingEnded();
+  return TRaised(!life.Ended());
 }
 
 }  // namespace toolbars

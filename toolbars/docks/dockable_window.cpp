@@ -59,7 +59,7 @@ TBarCustomDockableWindow::~TBarCustomDockableWindow() {
   Destroying();
   ListAsFloating(false);
   // Leaving the floating form may raise its handlers: nothing may leave a destructor.
-  if (floatParent_ && Parent() == floatParent_.get()) ReportFailures([this] { TCustomControl::SetParent(nullptr); });
+  if (floatParent_ && Parent() == floatParent_.get()) ReportFailures([this] { return TCustomControl::SetParent(nullptr); });
   // The window may be freed from a handler of its floating form (its OnMove, a drag or a close from the caption).
   ReleaseFloatParent();
   UninstallHookProc(&HookProc);
@@ -67,10 +67,11 @@ TBarCustomDockableWindow::~TBarCustomDockableWindow() {
 
 // ---- properties ----
 
-void TBarCustomDockableWindow::SetAutoResize(bool value) {
-  if (autoResize_ == value) return;
+TRaised TBarCustomDockableWindow::SetAutoResize(bool value) {
+  if (autoResize_ == value) return TRaised(true);
   autoResize_ = value;
-  if (value) Arrange();
+  if (!value) return TRaised(true);
+  return Arrange();
 }
 
 void TBarCustomDockableWindow::FrameChangedNow() {
@@ -85,22 +86,22 @@ void TBarCustomDockableWindow::SetBorderStyle(TBorderStyle value) {
   if (docked_) FrameChangedNow();
 }
 
-void TBarCustomDockableWindow::SetDragHandleStyle(TBarDragHandleStyle value) {
-  if (dragHandleStyle_ == value) return;
+TRaised TBarCustomDockableWindow::SetDragHandleStyle(TBarDragHandleStyle value) {
+  if (dragHandleStyle_ == value) return TRaised(true);
   dragHandleStyle_ = value;
-  if (docked_) {
-    FrameChangedNow();
-    currentDock_->ArrangeToolbars();
-  }
+  if (!docked_) return TRaised(true);
+  FrameChangedNow();
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, currentDock_->ArrangeToolbars());
 }
 
-void TBarCustomDockableWindow::SetCloseButtonWhenDocked(bool value) {
-  if (closeButtonWhenDocked_ == value) return;
+TRaised TBarCustomDockableWindow::SetCloseButtonWhenDocked(bool value) {
+  if (closeButtonWhenDocked_ == value) return TRaised(true);
   closeButtonWhenDocked_ = value;
-  if (docked_) {
-    FrameChangedNow();
-    currentDock_->ArrangeToolbars();
-  }
+  if (!docked_) return TRaised(true);
+  FrameChangedNow();
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, currentDock_->ArrangeToolbars());
 }
 
 void TBarCustomDockableWindow::RedrawFloatingFrame(int what) {
@@ -119,16 +120,19 @@ void TBarCustomDockableWindow::SetResizable(bool value) {
   if (floating_ && floatParent_) floatParent_->RecreateWnd();
 }
 
-void TBarCustomDockableWindow::SetShowCaption(bool value) {
-  if (showCaption_ == value) return;
+TRaised TBarCustomDockableWindow::SetShowCaption(bool value) {
+  if (showCaption_ == value) return TRaised(true);
   showCaption_ = value;
-  if (floating_ && floatParent_) {
-    floatParent_->SetBounds(floatParent_->Left(), floatParent_->Top(), floatParent_->Width(), floatParent_->Height());
-    if (floatParent_->HandleAllocated())
-      SetWindowPos(floatParent_->Handle(), nullptr, 0, 0, 0, 0,
-                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Arrange();
-  }
+  if (!floating_ || !floatParent_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  if (AnswerFor(life, floatParent_->SetBounds(floatParent_->Left(), floatParent_->Top(), floatParent_->Width(),
+                                               floatParent_->Height()))
+          .Gone())
+    return TRaised(false);
+  if (floatParent_->HandleAllocated())
+    SetWindowPos(floatParent_->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return Arrange();
 }
 
 void TBarCustomDockableWindow::SetFloatingMode(TBarFloatingMode value) {
@@ -143,28 +147,36 @@ void TBarCustomDockableWindow::SetHideWhenInactive(bool value) {
   UpdateVisibility();
 }
 
-void TBarCustomDockableWindow::SetDockPos(int value) {
-  if (dockPos_ == value) return;
+TRaised TBarCustomDockableWindow::SetDockPos(int value) {
+  if (dockPos_ == value) return TRaised(true);
   dockPos_ = value;
-  if (docked_) currentDock_->ArrangeToolbars();
+  if (!docked_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, currentDock_->ArrangeToolbars());
 }
 
-void TBarCustomDockableWindow::SetDockRow(int value) {
-  if (dockRow_ == value) return;
+TRaised TBarCustomDockableWindow::SetDockRow(int value) {
+  if (dockRow_ == value) return TRaised(true);
   dockRow_ = value;
-  if (docked_) currentDock_->ArrangeToolbars();
+  if (!docked_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, currentDock_->ArrangeToolbars());
 }
 
-void TBarCustomDockableWindow::SetFullSize(bool value) {
-  if (fullSize_ == value) return;
+TRaised TBarCustomDockableWindow::SetFullSize(bool value) {
+  if (fullSize_ == value) return TRaised(true);
   fullSize_ = value;
-  if (docked_) currentDock_->ArrangeToolbars();
+  if (!docked_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, currentDock_->ArrangeToolbars());
 }
 
-void TBarCustomDockableWindow::SetStretch(bool value) {
-  if (stretch_ == value) return;
+TRaised TBarCustomDockableWindow::SetStretch(bool value) {
+  if (stretch_ == value) return TRaised(true);
   stretch_ = value;
-  if (docked_) currentDock_->ArrangeToolbars();
+  if (!docked_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, currentDock_->ArrangeToolbars());
 }
 
 void TBarCustomDockableWindow::SetDefaultDock(TBarDock* value) {
@@ -173,34 +185,37 @@ void TBarCustomDockableWindow::SetDefaultDock(TBarDock* value) {
   if (value) value->FreeNotification(this);
 }
 
-void TBarCustomDockableWindow::ChangeLastDock(TBarDock* value) {
-  if (lastDock_ == value) return;
-  if (lastDock_ && lastDock_ != Parent()) lastDock_->ChangeDockList(false, this);
-  lastDock_ = value;
-  if (value) {
-    value->FreeNotification(this);
-    value->ChangeDockList(true, this);
-  }
-}
-
-void TBarCustomDockableWindow::SetLastDock(TBarDock* value) {
-  TBarDock* taken = useLastDock_ && docked_ ? currentDock_ : value;
-  if (taken == lastDock_) return;
-  // Joining the dock's list may show the window there, and the dock's OnInsertRemoveBar may free it.
+TRaised TBarCustomDockableWindow::ChangeLastDock(TBarDock* value) {
+  if (lastDock_ == value) return TRaised(true);
+  // The docks' lists change, whose OnInsertRemoveBar may free this window or the docks.
   const TLifeWatch life = LifeWatch();
-  ChangeLastDock(taken);
-  if (life.Ended()) return;
-  useLastDock_ = true;
+  const TLifeWatch valueLife = value ? value->LifeWatch() : TLifeWatch();
+  if (lastDock_ && lastDock_ != Parent() && AnswerFor(life, lastDock_->ChangeDockList(false, this)).Gone())
+    return TRaised(false);
+  if (value && valueLife.Ended()) value = nullptr;
+  lastDock_ = value;
+  if (!value) return TRaised(true);
+  value->FreeNotification(this);
+  return AnswerFor(life, value->ChangeDockList(true, this));
 }
 
-void TBarCustomDockableWindow::SetUseLastDock(bool value) {
+TRaised TBarCustomDockableWindow::SetLastDock(TBarDock* value) {
+  TBarDock* taken = useLastDock_ && docked_ ? currentDock_ : value;
+  if (taken == lastDock_) return TRaised(true);
+  // Joining the dock's list may show the window there, and the dock's OnInsertRemoveBar may free it.
+  if (ChangeLastDock(taken).Gone()) return TRaised(false);
+  useLastDock_ = true;
+  return TRaised(true);
+}
+
+TRaised TBarCustomDockableWindow::SetUseLastDock(bool value) {
   if (value) {
     useLastDock_ = true;
-    ChangeLastDock(currentDock_);
-  } else {
-    ChangeLastDock(nullptr);
-    useLastDock_ = false;
+    return ChangeLastDock(currentDock_);
   }
+  if (ChangeLastDock(nullptr).Gone()) return TRaised(false);
+  useLastDock_ = false;
+  return TRaised(true);
 }
 
 TCustomForm* TBarCustomDockableWindow::ToolbarParentForm() const {
@@ -214,12 +229,9 @@ TCustomForm* TBarCustomDockableWindow::ValidToolbarParentForm() const {
   return form;
 }
 
-void TBarCustomDockableWindow::SetCurrentDock(TBarDock* value) {
-  if (IsLoading()) return;
-  if (value)
-    SetParent(value);
-  else
-    SetParent(ValidToolbarParentForm());
+TRaised TBarCustomDockableWindow::SetCurrentDock(TBarDock* value) {
+  if (IsLoading()) return TRaised(true);
+  return SetParent(value ? static_cast<TWinControl*>(value) : ValidToolbarParentForm());
 }
 
 // ---- frame geometry ----
@@ -340,7 +352,7 @@ void TBarCustomDockableWindow::WatchMessagesProc(THookProcKind, HWND, WPARAM, LP
   KeepFramesAboveForms(FloatingWindows());
 }
 
-void TBarCustomDockableWindow::SetParent(TWinControl* value) {
+TRaised TBarCustomDockableWindow::SetParent(TWinControl* value) {
   TWinControl* oldParent = Parent();
   auto* newDock = ObjectAs<TBarDock>(value);
   bool newFloating = value && value->Is<TBarFloatingWindowParent>();
@@ -349,7 +361,7 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
     floating_ = newFloating;
     docked_ = newDock != nullptr;
     UpdateFloatingList();
-    return;
+    return TRaised(true);
   }
   auto* oldDock = ObjectAs<TBarDock>(oldParent);
   bool destroying = IsDestroying();
@@ -360,8 +372,8 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
   const TLifeWatch newDockLife = newDock ? newDock->LifeWatch() : TLifeWatch();
   const auto abandoned = [&] { return life.Ended() || (newDock && newDockLife.Ended()); };
   if (!destroying && value) {
-    if (RaiseEvent(OnDockChanging, this, newFloating, newDock).Gone() || abandoned()) return;
-    if (RaiseEvent(OnRecreating, this).Gone() || abandoned()) return;
+    if (RaiseEvent(OnDockChanging, this, newFloating, newDock).Gone() || abandoned()) return TRaised(!life.Ended());
+    if (RaiseEvent(OnRecreating, this).Gone() || abandoned()) return TRaised(!life.Ended());
   }
   ++hiddenWhileChanging_;
   ++noMoveEvent_;
@@ -373,22 +385,23 @@ void TBarCustomDockableWindow::SetParent(TWinControl* value) {
   if ((!value || DockChangingHidden(newFloating, newDock).Alive()) && !abandoned()) {
     BeginUpdate();
     moved = ChangeParentHidden(oldParent, value, newDockLife);
-    if (!life.Ended()) EndUpdate();
+    if (!life.Ended() && EndUpdate().Gone()) return TRaised(false);
   }
   if (!life.Ended()) {
     --inArrangement_;
     --noMoveEvent_;
     --hiddenWhileChanging_;
   }
-  if (oldDock && !oldDockLife.Ended()) oldDock->EndArrange();
-  if (newDock && !newDockLife.Ended()) newDock->EndArrange();
-  if (life.Ended()) return;
+  // Ending the docks' brackets arranges them; a dock its windows' handlers freed is passed over.
+  for (const auto& [dock, dockLife] : {std::pair{oldDock, oldDockLife}, std::pair{newDock, newDockLife}})
+    if (dock && !dockLife.Ended() && dock->EndArrange().Gone()) continue;
+  if (life.Ended()) return TRaised(false);
   UpdateVisibility();
-  if (!moved) return;
-  if (value && !IsLoading() && noMoveEvent_ == 0 && RaiseEvent(OnMove, this).Gone()) return;
-  if (destroying || !value) return;
-  if (RaiseEvent(OnRecreated, this).Gone()) return;
-  if (RaiseEvent(OnDockChanged, this).Gone()) return;
+  if (!moved) return TRaised(!life.Ended());
+  if (value && !IsLoading() && noMoveEvent_ == 0 && RaiseEvent(OnMove, this).Gone()) return TRaised(false);
+  if (destroying || !value) return TRaised(!life.Ended());
+  if (RaiseEvent(OnRecreated, this).Gone()) return TRaised(false);
+  return RaiseEvent(OnDockChanged, this);
 }
 
 bool TBarCustomDockableWindow::ChangeParentHidden(TWinControl* oldParent, TWinControl* value,
@@ -398,14 +411,14 @@ bool TBarCustomDockableWindow::ChangeParentHidden(TWinControl* oldParent, TWinCo
   const TLifeWatch life = LifeWatch();
   shrunkSize_ = 0;
   if (oldDock) {
-    if (!(useLastDock_ && oldDock == lastDock_)) oldDock->ChangeDockList(false, this);
-    if (life.Ended()) return false;
-    oldDock->ToolbarVisibilityChanged(this, true);
-    if (life.Ended()) return false;
+    if (!(useLastDock_ && oldDock == lastDock_) && AnswerFor(life, oldDock->ChangeDockList(false, this)).Gone())
+      return false;
+    if (AnswerFor(life, oldDock->ToolbarVisibilityChanged(this, true)).Gone()) return false;
   }
   // The old dock's event freed the dock the window was going to: it stays where it was.
   if (newDock && newDockLife.Ended()) {
-    if (oldDock) oldDock->ChangeDockList(true, this);
+    // The window's last act on the old dock.
+    if (oldDock) (void)oldDock->ChangeDockList(true, this);
     return false;
   }
 
@@ -413,13 +426,13 @@ bool TBarCustomDockableWindow::ChangeParentHidden(TWinControl* oldParent, TWinCo
   HWND wnd = WindowHandle();
   if (wnd && value) {
     SetWindowHandle(nullptr);
-    TCustomControl::SetParent(nullptr);
+    if (TCustomControl::SetParent(nullptr).Gone()) return false;
     ::SetParent(wnd, value->Handle());
     SetWindowHandle(wnd);
-    TCustomControl::SetParent(value);
+    if (TCustomControl::SetParent(value).Gone()) return false;
     SetWindowPos(wnd, nullptr, Left(), Top(), Width(), Height(), SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
-  } else {
-    TCustomControl::SetParent(value);
+  } else if (TCustomControl::SetParent(value).Gone()) {
+    return false;
   }
   currentDock_ = newDock;
   floating_ = value && value->Is<TBarFloatingWindowParent>();
@@ -433,30 +446,27 @@ bool TBarCustomDockableWindow::ChangeParentHidden(TWinControl* oldParent, TWinCo
   // From here on the window has its new parent, whatever the events below do; the caller sees whether it lives.
   if (newDock) {
     if (useLastDock_ && !dragging_) {
-      SetLastDock(newDock);
-      if (life.Ended()) return true;
-      newDock->ToolbarVisibilityChanged(this, false);
-    } else {
-      newDock->ChangeDockList(true, this);
+      if (SetLastDock(newDock).Gone() || AnswerFor(life, newDock->ToolbarVisibilityChanged(this, false)).Gone())
+        return true;
+    } else if (AnswerFor(life, newDock->ChangeDockList(true, this)).Gone()) {
+      return true;
     }
-    if (life.Ended()) return true;
   }
   UpdateFloatingList();
-  if (floating_ && floatParent_) {
-    floatParent_->SetBounds(floatingPosition_.x, floatingPosition_.y, floatParent_->Width(), floatParent_->Height());
-    if (life.Ended()) return true;
-  }
-  Arrange();
+  if (floating_ && floatParent_ &&
+      AnswerFor(life, floatParent_->SetBounds(floatingPosition_.x, floatingPosition_.y, floatParent_->Width(),
+                                              floatParent_->Height()))
+          .Gone())
+    return true;
+  // The move's last act: the caller learns from its watch whether the window lives.
+  (void)Arrange();
   return true;
 }
 
-void TBarCustomDockableWindow::FloatOrDock(bool floating) {
-  if (floating == floating_) return;
-  if (!floating) {
-    SetParent(ValidToolbarParentForm());
-    return;
-  }
-  if (IsDesigning()) return;
+TRaised TBarCustomDockableWindow::FloatOrDock(bool floating) {
+  if (floating == floating_) return TRaised(true);
+  if (!floating) return SetParent(ValidToolbarParentForm());
+  if (IsDesigning()) return TRaised(true);
   TCustomForm* form = ValidToolbarParentForm();
   if (!floatParent_ || floatParent_->ParentForm() != form) {
     std::unique_ptr<TBarFloatingWindowParent> parent(
@@ -467,40 +477,40 @@ void TBarCustomDockableWindow::FloatOrDock(bool floating) {
     swprintf(name, 40, L"NBFloatingWindowParent_%.8x",
              static_cast<unsigned>(reinterpret_cast<uintptr_t>(parent.get()) & 0xFFFFFFFFu));
     parent->SetName(name);
-    parent->SetCaption(Caption());
+    // The new form raises no handler of the window's before it shows (the parent form's own are its own).
+    (void)parent->SetCaption(Caption());
     POINT topLeft{}, bottomRight{};
     GetFloatingNCArea(topLeft, bottomRight);
-    parent->SetBounds(floatingPosition_.x, floatingPosition_.y, ClientWidth() + topLeft.x + bottomRight.x,
-                      ClientHeight() + topLeft.y + bottomRight.y);
+    (void)parent->SetBounds(floatingPosition_.x, floatingPosition_.y, ClientWidth() + topLeft.x + bottomRight.x,
+                            ClientHeight() + topLeft.y + bottomRight.y);
     parent->SetShowHint(true);
     // The form's first move runs the window's OnMove, which may free the window.
     const TLifeWatch life = LifeWatch();
-    parent->SetVisible(true);
+    const bool parentLives = parent->SetVisible(true).Alive();
     if (life.Ended()) {
-      parent->SetDockableWindow(nullptr);
-      return;
+      if (parentLives) parent->SetDockableWindow(nullptr);
+      return TRaised(false);
     }
     floatParent_ = std::move(parent);
   }
   form->FreeNotification(this);
-  const TLifeWatch life = LifeWatch();
-  SetParent(floatParent_.get());
-  if (life.Ended()) return;
-  SetBounds(0, 0, Width(), Height());
+  if (SetParent(floatParent_.get()).Gone()) return TRaised(false);
+  return SetBounds(0, 0, Width(), Height());
 }
 
-void TBarCustomDockableWindow::PlaceFloating(POINT point) {
+TRaised TBarCustomDockableWindow::PlaceFloating(POINT point) {
   floatingPosition_ = point;
-  if (floating_ && floatParent_)
-    floatParent_->SetBounds(point.x, point.y, floatParent_->Width(), floatParent_->Height());
+  if (!floating_ || !floatParent_) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, floatParent_->SetBounds(point.x, point.y, floatParent_->Width(), floatParent_->Height()));
 }
 
-void TBarCustomDockableWindow::MoveOnScreen(bool onlyIfFullyOffscreen) {
-  if (!floating_ || !floatParent_) return;
+TRaised TBarCustomDockableWindow::MoveOnScreen(bool onlyIfFullyOffscreen) {
+  if (!floating_ || !floatParent_) return TRaised(true);
   RECT rect = floatParent_->BoundsRect();
   RECT area = GetRectOfMonitorContainingRect(rect, true);
   RECT overlap{};
-  if (onlyIfFullyOffscreen && IntersectRect(&overlap, &rect, &area)) return;
+  if (onlyIfFullyOffscreen && IntersectRect(&overlap, &rect, &area)) return TRaised(true);
   int dx = 0, dy = 0;
   if (rect.right > area.right) dx = area.right - rect.right;
   if (rect.bottom > area.bottom) dy = area.bottom - rect.bottom;
@@ -509,32 +519,33 @@ void TBarCustomDockableWindow::MoveOnScreen(bool onlyIfFullyOffscreen) {
   OffsetRect(&rect, dx, dy);
   // The floating form's move runs the window's OnMove.
   const TLifeWatch life = LifeWatch();
-  floatParent_->SetBoundsRect(rect);
-  if (life.Ended()) return;
+  if (AnswerFor(life, floatParent_->SetBoundsRect(rect)).Gone()) return TRaised(false);
   floatingPosition_ = POINT{rect.left, rect.top};
+  return TRaised(true);
 }
 
 // ---- layout ----
 
-void TBarCustomDockableWindow::Arrange() {
+TRaised TBarCustomDockableWindow::Arrange() {
   if (updateLockCount_ > 0 || IsLoading() || !Parent()) {
     needsRelayout_ = true;
-    return;
+    return TRaised(true);
   }
   needsRelayout_ = false;
   SIZE size{};
-  if (LayoutForDock(true, DockTypeOf(currentDock_, floating_), size, currentDock_, floating_).Gone()) return;
-  if (autoResize_ || docked_ || floating_) ChangeSize(size.cx, size.cy);
+  if (LayoutForDock(true, DockTypeOf(currentDock_, floating_), size, currentDock_, floating_).Gone())
+    return TRaised(false);
+  return autoResize_ || docked_ || floating_ ? ChangeSize(size.cx, size.cy) : TRaised(true);
 }
 
-void TBarCustomDockableWindow::EndUpdate() {
-  if (--updateLockCount_ == 0 && needsRelayout_) Arrange();
+TRaised TBarCustomDockableWindow::EndUpdate() {
+  return --updateLockCount_ == 0 && needsRelayout_ ? Arrange() : TRaised(true);
 }
 
-void TBarCustomDockableWindow::ChangeSize(int width, int height) {
+TRaised TBarCustomDockableWindow::ChangeSize(int width, int height) {
   if (docked_) {
-    currentDock_->ArrangeToolbars();
-    return;
+    const TLifeWatch life = LifeWatch();
+    return AnswerFor(life, currentDock_->ArrangeToolbars());
   }
   width += NonClientWidth();
   height += NonClientHeight();
@@ -543,18 +554,20 @@ void TBarCustomDockableWindow::ChangeSize(int width, int height) {
     if (Anchors().Contains(TAnchorKind::akTop) && Anchors().Contains(TAnchorKind::akBottom)) height = Height();
   }
   ++inArrangement_;
-  SetBounds(Left(), Top(), width, height);
+  if (SetBounds(Left(), Top(), width, height).Gone()) return TRaised(false);
   --inArrangement_;
+  return TRaised(true);
 }
 
-void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int height) {
+TRaised TBarCustomDockableWindow::SetBounds(int left, int top, int width, int height) {
   if (floating_ && !IsDesigning() && floatParent_ && Parent() == floatParent_.get()) {
     POINT topLeft{}, bottomRight{};
     GetFloatingNCArea(topLeft, bottomRight);
     const TLifeWatch life = LifeWatch();
-    floatParent_->SetBounds(floatParent_->Left(), floatParent_->Top(), width + topLeft.x + bottomRight.x,
-                            height + topLeft.y + bottomRight.y);
-    if (life.Ended()) return;
+    if (AnswerFor(life, floatParent_->SetBounds(floatParent_->Left(), floatParent_->Top(),
+                                                 width + topLeft.x + bottomRight.x, height + topLeft.y + bottomRight.y))
+            .Gone())
+      return TRaised(false);
     left = 0;
     top = 0;
   }
@@ -563,16 +576,16 @@ void TBarCustomDockableWindow::SetBounds(int left, int top, int width, int heigh
     bool vertical = currentDock_->IsVertical();
     dockRow_ = currentDock_->RowAt(vertical ? left + width / 2 : top + height / 2);
     dockPos_ = vertical ? top : left;
-    TCustomControl::SetBounds(Left(), Top(), width, height);
-    currentDock_->ArrangeToolbars();
-    return;
+    if (TCustomControl::SetBounds(Left(), Top(), width, height).Gone()) return TRaised(false);
+    const TLifeWatch life = LifeWatch();
+    return AnswerFor(life, currentDock_->ArrangeToolbars());
   }
   // OnMove may free the window, so it runs once the framework is done with the new bounds.
   moved_ = false;
   ++noMoveEvent_;
-  TCustomControl::SetBounds(left, top, width, height);
+  if (TCustomControl::SetBounds(left, top, width, height).Gone()) return TRaised(false);
   --noMoveEvent_;
-  if (moved_ && noMoveEvent_ == 0 && RaiseEvent(OnMove, this).Gone()) return;
+  return moved_ && noMoveEvent_ == 0 ? RaiseEvent(OnMove, this) : TRaised(true);
 }
 
 // ---- showing ----
@@ -726,24 +739,20 @@ void TBarCustomDockableWindow::HookProc(THookProcKind kind, HWND wnd, WPARAM, LP
 
 // ---- closing and re-docking ----
 
-void TBarCustomDockableWindow::Close() {
-  const TLifeWatch life = LifeWatch();
+TRaised TBarCustomDockableWindow::Close() {
   bool canClose = true;
-  if (RaiseEvent(OnCloseQuery, this, canClose).Gone() || !canClose) return;
-  Hide();
-  if (life.Ended()) return;
-  if (RaiseEvent(OnClose, this).Gone()) return;
+  if (const TRaised raised = RaiseEvent(OnCloseQuery, this, canClose); raised.Gone() || !canClose) return raised;
+  if (Hide().Gone()) return TRaised(false);
+  return RaiseEvent(OnClose, this);
 }
 
-void TBarCustomDockableWindow::DoubleClick() {
-  if (!floating_) return;
-  if (lastDock_) {
-    SetCurrentDock(lastDock_);
-  } else if (defaultDock_) {
-    dockRow_ = 0;
-    dockPos_ = -8;
-    SetCurrentDock(defaultDock_);
-  }
+TRaised TBarCustomDockableWindow::DoubleClick() {
+  if (!floating_) return TRaised(true);
+  if (lastDock_) return SetCurrentDock(lastDock_);
+  if (!defaultDock_) return TRaised(true);
+  dockRow_ = 0;
+  dockPos_ = -8;
+  return SetCurrentDock(defaultDock_);
 }
 
 // ---- component housekeeping ----
@@ -782,8 +791,8 @@ void TBarCustomDockableWindow::ReleaseFloatParent() {
   form.release()->Release();
 }
 
-void TBarCustomDockableWindow::Loaded() {
-  TCustomControl::Loaded();
+TRaised TBarCustomDockableWindow::Loaded() {
+  if (TCustomControl::Loaded().Gone()) return TRaised(false);
   // Stored at design time on a floating form, the form's place was kept in the owning form's client coordinates.
   if (!savedAtRunTime_ && !IsDesigning() && floating_ && floatParent_) {
     if (TCustomForm* form = floatParent_->ParentForm(); form && form->HandleAllocated()) {
@@ -791,12 +800,13 @@ void TBarCustomDockableWindow::Loaded() {
       ::ClientToScreen(form->Handle(), &origin);
       RECT bounds = floatParent_->BoundsRect();
       OffsetRect(&bounds, origin.x, origin.y);
-      floatParent_->SetBoundsRect(bounds);
+      const TLifeWatch life = LifeWatch();
+      if (AnswerFor(life, floatParent_->SetBoundsRect(bounds)).Gone()) return TRaised(false);
       floatingPosition_ = POINT{bounds.left, bounds.top};
     }
-    MoveOnScreen(false);
+    if (MoveOnScreen(false).Gone()) return TRaised(false);
   }
-  Arrange();
+  return Arrange();
 }
 
 void TBarCustomDockableWindow::Notification(TComponent* component, TOperation operation) {
@@ -811,7 +821,7 @@ void TBarCustomDockableWindow::Notification(TComponent* component, TOperation op
     } else if (floatingMode_ == TBarFloatingMode::fmOnTopOfAllForms) {
       floatParent_->SetParentForm(nullptr);
     } else {
-      TCustomControl::SetParent(nullptr);
+      if (TCustomControl::SetParent(nullptr).Gone()) return;
       floating_ = false;
       UpdateFloatingList();
     }

@@ -42,16 +42,16 @@ class TBarCustomDockableWindow : public TCustomControl {
   bool ActivateParent() const { return activateParent_; }
   void SetActivateParent(bool value) { activateParent_ = value; }
   bool AutoResize() const { return autoResize_; }
-  void SetAutoResize(bool value);
+  TRaised SetAutoResize(bool value);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle value);
   bool CloseButton() const { return closeButton_; }
   void SetCloseButton(bool value);
   bool CloseButtonWhenDocked() const { return closeButtonWhenDocked_; }
-  void SetCloseButtonWhenDocked(bool value);
+  TRaised SetCloseButtonWhenDocked(bool value);
   TBarDock* CurrentDock() const { return currentDock_; }
   // Null puts the window on its parent form.
-  void SetCurrentDock(TBarDock* value);
+  [[nodiscard]] TRaised SetCurrentDock(TBarDock* value);
   TBarDock* DefaultDock() const { return defaultDock_; }
   void SetDefaultDock(TBarDock* value);
   TBarDockPositions DockableTo() const { return dockableTo_; }
@@ -59,31 +59,31 @@ class TBarCustomDockableWindow : public TCustomControl {
   TBarDockMode DockMode() const { return dockMode_; }
   void SetDockMode(TBarDockMode value) { dockMode_ = value; }
   int DockPos() const { return dockPos_; }
-  void SetDockPos(int value);
+  TRaised SetDockPos(int value);
   int DockRow() const { return dockRow_; }
-  void SetDockRow(int value);
+  TRaised SetDockRow(int value);
   TBarDragHandleStyle DragHandleStyle() const { return dragHandleStyle_; }
-  void SetDragHandleStyle(TBarDragHandleStyle value);
+  TRaised SetDragHandleStyle(TBarDragHandleStyle value);
   TBarFloatingMode FloatingMode() const { return floatingMode_; }
   void SetFloatingMode(TBarFloatingMode value);
   TBarFloatingWindowOptions FloatingWindowOptions() const { return floatingWindowOptions_; }
   void SetFloatingWindowOptions(TBarFloatingWindowOptions value) { floatingWindowOptions_ = value; }
   bool FullSize() const { return fullSize_; }
-  void SetFullSize(bool value);
+  TRaised SetFullSize(bool value);
   bool HideWhenInactive() const { return hideWhenInactive_; }
   void SetHideWhenInactive(bool value);
   TBarDock* LastDock() const { return lastDock_; }
-  void SetLastDock(TBarDock* value);
+  [[nodiscard]] TRaised SetLastDock(TBarDock* value);
   bool Resizable() const { return resizable_; }
   void SetResizable(bool value);
   bool ShowCaption() const { return showCaption_; }
-  void SetShowCaption(bool value);
+  [[nodiscard]] TRaised SetShowCaption(bool value);
   bool SmoothDrag() const { return smoothDrag_; }
   void SetSmoothDrag(bool value) { smoothDrag_ = value; }
   bool Stretch() const { return stretch_; }
-  void SetStretch(bool value);
+  TRaised SetStretch(bool value);
   bool UseLastDock() const { return useLastDock_; }
-  void SetUseLastDock(bool value);
+  [[nodiscard]] TRaised SetUseLastDock(bool value);
 
   bool Docked() const { return docked_; }
   bool Floating() const { return floating_; }
@@ -112,25 +112,27 @@ class TBarCustomDockableWindow : public TCustomControl {
   int DockedFrameLength(const TBarDock* dock) const;
   int DragHandleSize() const;
 
-  void FloatOrDock(bool floating);
-  void PlaceFloating(POINT point);
-  void MoveOnScreen(bool onlyIfFullyOffscreen);
+  [[nodiscard]] TRaised FloatOrDock(bool floating);
+  [[nodiscard]] TRaised PlaceFloating(POINT point);
+  [[nodiscard]] TRaised MoveOnScreen(bool onlyIfFullyOffscreen);
   // Lays the content out for where the window is and takes the size it asks for.
-  virtual void Arrange();
+  [[nodiscard]] virtual TRaised Arrange();
   void BeginUpdate() { ++updateLockCount_; }
-  void EndUpdate();
-  void ChangeSize(int width, int height);
-  void Close();
-  void DoubleClick();
+  [[nodiscard]] TRaised EndUpdate();
+  [[nodiscard]] TRaised ChangeSize(int width, int height);
+  [[nodiscard]] TRaised Close();
+  // Docks a floating window where it was docked last, or on its default dock; the move's handlers may free it.
+  [[nodiscard]] TRaised DoubleClick();
   // The dragging loop (x, y in client coordinates) and the sizing loop of a floating frame (side is a sizing
   // hit-test code, HTLEFT to HTBOTTOMRIGHT).
-  void BeginMoving(int x, int y);
-  void BeginSizing(int side);
+  // The drag loops answer whether the window outlived the handlers they raised.
+  [[nodiscard]] TRaised BeginMoving(int x, int y);
+  [[nodiscard]] TRaised BeginSizing(int side);
   // Re-evaluates whether the window shows.
   void UpdateVisibility();
 
-  void SetParent(TWinControl* value) override;
-  void SetBounds(int left, int top, int width, int height) override;
+  TRaised SetParent(TWinControl* value) override;
+  TRaised SetBounds(int left, int top, int width, int height) override;
   void Dispatch(TMessage& message) override;
   bool HasParent() const override;
   TComponent* GetParentComponent() const override;
@@ -156,7 +158,10 @@ class TBarCustomDockableWindow : public TCustomControl {
   virtual SIZE FloatingBorderSize() const;
   virtual const TClass* GetFloatingWindowParentClass() const;
   // Values of the window's own kept with its saved placement, under its name.
-  virtual void ReadPositionData(TDockPositionStore& store) { (void)store; }
+  virtual TRaised ReadPositionData(TDockPositionStore& store) {
+    (void)store;
+    return TRaised(true);
+  }
   virtual void WritePositionData(TDockPositionStore& store) { (void)store; }
 
   TNotifyEvent OnClose;
@@ -172,7 +177,7 @@ class TBarCustomDockableWindow : public TCustomControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void DefineProperties(TFiler& filer) override;
-  void Loaded() override;
+  TRaised Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
   // Raises OnDockChangingHidden: the answer is whether the window outlived it.
   virtual TRaised DockChangingHidden(bool floating, TBarDock* dockingTo);
@@ -186,7 +191,7 @@ class TBarCustomDockableWindow : public TCustomControl {
   // change), before it is applied, ended.
   virtual void SizingStarted(int side) { (void)side; }
   virtual void SizingNewRect(RECT& rect) { (void)rect; }
-  virtual void SizingBeforeApply() {}
+  virtual TRaised SizingBeforeApply() { return TRaised(true); }
   virtual void SizingEnded() {}
 
  private:
@@ -199,7 +204,7 @@ class TBarCustomDockableWindow : public TCustomControl {
   // The part of SetParent while the window is hidden and the docks hold their arrangements back; answers whether
   // the window got its new parent (false when an event freed the dock it was going to).
   bool ChangeParentHidden(TWinControl* oldParent, TWinControl* value, const TLifeWatch& newDockLife);
-  void ChangeLastDock(TBarDock* value);
+  [[nodiscard]] TRaised ChangeLastDock(TBarDock* value);
   void UpdateFloatingList();
   // Lets go of the floating form once the window has left it (see the definition for why not at once).
   void ReleaseFloatParent();
@@ -215,7 +220,7 @@ class TBarCustomDockableWindow : public TCustomControl {
   static void WatchMessagesProc(THookProcKind kind, HWND wnd, WPARAM wParam, LPARAM lParam);
   void ApplyInactiveCaption();
   void RedrawFloatingFrame(int what);
-  void ApplySizingRect(const RECT& rect);
+  [[nodiscard]] TRaised ApplySizingRect(const RECT& rect);
   void SetDockedCloseButtonDown(bool value);
   void SetDockedCloseButtonHover(bool value);
   void FrameChangedNow();

@@ -202,7 +202,7 @@ void TBarCustomDockableWindow::SetDockedCloseButtonHover(bool value) {
 void TBarCustomDockableWindow::WMNCLButtonDown(TMessage& message) {
   if (message.WParam == static_cast<WPARAM>(HT_BAR_HANDLE) && IsMovable()) {
     POINT client = ScreenToClient(MessagePoint(message.LParam));
-    BeginMoving(client.x, client.y);
+    if (BeginMoving(client.x, client.y).Gone()) return;
   } else if (message.WParam == static_cast<WPARAM>(HT_BAR_CLOSE) && docked_) {
     // The loop runs timers and other code that may free the window while the button is held.
     const TLifeWatch life = LifeWatch();
@@ -218,7 +218,7 @@ void TBarCustomDockableWindow::WMNCLButtonDown(TMessage& message) {
         [this, life](bool pushed) {
           if (!life.Ended()) SetDockedCloseButtonDown(pushed);
         });
-    if (released && !life.Ended()) Close();
+    if (released && !life.Ended() && Close().Gone()) return;
   } else {
     TCustomControl::Dispatch(message);
   }
@@ -235,9 +235,8 @@ void TBarCustomDockableWindow::WMLButtonDown(TMessage& message) {
   POINT point = MessagePoint(message.LParam);
   TControl* child = nullptr;
   if (IsMovable() && !ChildControlAt(point, child)) {
-    const TLifeWatch life = LifeWatch();
-    BeginMoving(point.x, point.y);
-    if (!life.Ended()) Perform(WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0xFFFF));
+    if (BeginMoving(point.x, point.y).Gone()) return;
+    Perform(WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0xFFFF));
     return;
   }
   TCustomControl::Dispatch(message);
@@ -262,8 +261,9 @@ void TBarCustomDockableWindow::WMContextMenu(TMessage& message) {
   if (TPopupMenu* menu = PopupMenu(); menu && menu->AutoPopup()) {
     if (keyboard) position = ClientToScreen(POINT{0, 0});
     menu->SetPopupComponent(this);
-    menu->Popup(position.x, position.y);
     message.Result = 1;
+    // The menu's handlers may free this window: showing it is the message's last act.
+    (void)menu->Popup(position.x, position.y);
   }
 }
 
@@ -321,7 +321,7 @@ void TBarCustomDockableWindow::Dispatch(TMessage& message) {
       return;
     case WM_NCLBUTTONDBLCLK:
       if (message.WParam == static_cast<WPARAM>(HT_BAR_HANDLE)) {
-        DoubleClick();
+        if (DoubleClick().Gone()) return;
         return;
       }
       break;
@@ -347,7 +347,7 @@ void TBarCustomDockableWindow::Dispatch(TMessage& message) {
     case WM_LBUTTONDBLCLK: {
       TControl* child = nullptr;
       if (!ChildControlAt(MessagePoint(message.LParam), child)) {
-        DoubleClick();
+        if (DoubleClick().Gone()) return;
         return;
       }
       break;
@@ -371,15 +371,15 @@ void TBarCustomDockableWindow::Dispatch(TMessage& message) {
     case CM_VISIBLECHANGED: {
       // The dock's OnInsertRemoveBar may free the window.
       const TLifeWatch life = LifeWatch();
-      if (docked_ && !IsDesigning()) currentDock_->ToolbarVisibilityChanged(this, false);
-      if (life.Ended()) return;
+      if (docked_ && !IsDesigning() && AnswerFor(life, currentDock_->ToolbarVisibilityChanged(this, false)).Gone())
+        return;
       TCustomControl::Dispatch(message);
       if (RaiseEvent(OnVisibleChanged, this).Gone()) return;
       return;
     }
     case CM_TEXTCHANGED:
       TCustomControl::Dispatch(message);
-      if (floating_ && floatParent_) floatParent_->SetCaption(Caption());
+      if (floating_ && floatParent_ && floatParent_->SetCaption(Caption()).Gone()) return;
       return;
     case CM_COLORCHANGED:
       if (HandleAllocated()) RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);

@@ -239,7 +239,7 @@ void TBarFloatingWindowParent::WMNCLButtonDown(TMessage& message) {
   if (!dockableWindow_) {
     TCustomForm::Dispatch(message);
   } else if (code >= HTLEFT && code <= HTBOTTOMRIGHT && dockableWindow_->Resizable()) {
-    dockableWindow_->BeginSizing(static_cast<int>(code));
+    if (dockableWindow_->BeginSizing(static_cast<int>(code)).Gone()) return;
   } else if (code == HT_BAR_CLOSE) {
     // The loop runs timers and other code that may free the window while the button is held.
     TBarCustomDockableWindow* window = dockableWindow_;
@@ -254,10 +254,10 @@ void TBarFloatingWindowParent::WMNCLButtonDown(TMessage& message) {
           return PtInRect(&close, p) != FALSE;
         },
         [this](bool pushed) { SetCloseButtonDown(pushed); });
-    if (released && !life.Ended()) window->Close();
+    if (released && !life.Ended() && window->Close().Gone()) return;
   } else if (code == HT_BAR_CAPTION) {
     POINT client = dockableWindow_->ScreenToClient(MessagePoint(message.LParam));
-    dockableWindow_->BeginMoving(client.x, client.y);
+    if (dockableWindow_->BeginMoving(client.x, client.y).Gone()) return;
   } else {
     TCustomForm::Dispatch(message);
   }
@@ -292,8 +292,8 @@ void TBarFloatingWindowParent::Dispatch(TMessage& message) {
     case CM_DIALOGKEY:
       if (message.WParam == VK_ESCAPE &&
           (GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) && parentForm_) {
-        if (parentForm_->CanFocus()) parentForm_->SetFocus();
         message.Result = 1;
+        if (parentForm_->CanFocus() && parentForm_->SetFocus().Gone()) return;
         return;
       }
       break;
@@ -342,7 +342,7 @@ void TBarFloatingWindowParent::Dispatch(TMessage& message) {
       return;
     case WM_NCLBUTTONDBLCLK:
       if (message.WParam == HT_BAR_CAPTION && dockableWindow_) {
-        dockableWindow_->DoubleClick();
+        if (dockableWindow_->DoubleClick().Gone()) return;
         return;
       }
       break;

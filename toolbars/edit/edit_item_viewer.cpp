@@ -152,15 +152,16 @@ TRaised TBarEditItemViewer::EditLoop(HWND captureWnd, bool& closeMenu) {
   wchar_t name[128];
   swprintf(name, 128, L"%ls_edit_control_%p", ClassName().c_str(), static_cast<void*>(edit));
   edit->SetName(name);
-  edit->SetVisible(false);
+  // The viewer's own edit, not yet shown, has no handlers of an application's: nothing it raises frees it.
+  (void)edit->SetVisible(false);
   edit->SetBorderStyle(TBorderStyle::bsNone);
   edit->SetFont(BarMenuFont());
-  edit->SetText(EditItem()->Text());
+  (void)edit->SetText(EditItem()->Text());
   edit->SetMaxLength(EditItem()->MaxLength());
-  edit->SetBoundsRect(rect);
+  (void)edit->SetBoundsRect(rect);
   editDefaultProc_ = edit->WindowProc();
   edit->SetWindowProc(TWndMethod(this, &TBarEditItemViewer::EditWndProc));
-  edit->SetParentWindow(View()->Window()->Handle());
+  (void)edit->SetParentWindow(View()->Window()->Handle());
   HWND editWnd = edit->Handle();
   const TEditCharCase charCase = EditItem()->CharCase();
   if (charCase != TEditCharCase::ecNormal) {
@@ -183,7 +184,11 @@ TRaised TBarEditItemViewer::EditLoop(HWND captureWnd, bool& closeMenu) {
     restoreWindows();
     return TRaised(false);
   }
-  edit->SetVisible(true);
+  if (AnswerFor(life, edit->SetVisible(true)).Gone()) {
+    active = nullptr;
+    restoreWindows();
+    return TRaised(false);
+  }
   ::SetFocus(editWnd);
   // The menu's window keeps its active caption while the edit control has the focus.
   if (active && GetActiveWindow() != active)

@@ -601,9 +601,11 @@ void TBarCustomItem::SetName(const String& value) {
   if (parent_) parent_->Notify(parent_, false, TBarItemChangedAction::tbicNameChanged, 0, this);
 }
 
-void TBarCustomItem::Loaded() {
-  TComponent::Loaded();
+TRaised TBarCustomItem::Loaded() {
+  if (TComponent::Loaded().Gone()) return TRaised(false);
+  const TLifeWatch life = LifeWatch();
   if (TBasicAction* action = Action()) ActionChange(action, true);
+  return TRaised(!life.Ended());
 }
 
 const TPublishedTable& TBarCustomItem::PublishedTable() const {

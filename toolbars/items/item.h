@@ -237,7 +237,7 @@ class TBarCustomItem : public TComponent {
   bool HasParent() const override { return true; }
   TComponent* GetParentComponent() const override;
   void SetName(const String& value) override;
-  void Loaded() override;
+  TRaised Loaded() override;
   const TPublishedTable& PublishedTable() const override;
 
  protected:

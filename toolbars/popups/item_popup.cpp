@@ -172,7 +172,8 @@ TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemV
 
   GetPopupPosition(parentView, window.get(), rec);
   window->SetAnimateDirection(rec.AnimateDirection);
-  window->SetBounds(rec.X, rec.Y, rec.W, rec.H);
+  // The new pop-up, not yet shown, has no handlers of an application's: nothing its move raises frees it.
+  (void)window->SetBounds(rec.X, rec.Y, rec.W, rec.H);
   TBarPopupWindowBase* result = window.release();
   if (parentView) parentView->SetOpenPopup(parentViewer, result);
 
@@ -182,8 +183,7 @@ TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemV
   // raises paint handlers, which may close the pop-up again.
   const TLifeWatch resultLife = result->LifeWatch();
   if (sound && popupSoundPlayed) PlayMenuSound(L"MenuPopup");
-  result->SetVisible(true);
-  if (resultLife.Ended()) return nullptr;
+  if (result->SetVisible(true).Gone()) return nullptr;
   if (sound && !popupSoundPlayed) {
     if (result->HandleAllocated()) UpdateWindow(result->Handle());
     PlayMenuSound(L"MenuPopup");

@@ -30,12 +30,15 @@ void TBarPopupMenu::RootPopup(TBarCustomItem* sender, bool fromLink) {
   if (DoPopup(sender == items_ ? static_cast<TObject*>(this) : sender).Gone()) return;
 }
 
-void TBarPopupMenu::Popup(int x, int y) {
+TRaised TBarPopupMenu::Popup(int x, int y) {
+  // The items' handlers, raised while the menu tracks, may free it.
+  const TLifeWatch life = LifeWatch();
   SetPopupPoint(POINT{x, y});
   if (Tag() != 0) items_->SetTag(Tag());
   static const TBarPopupAlignment kAlignments[] = {TBarPopupAlignment::tbpaLeft, TBarPopupAlignment::tbpaRight,
                                                    TBarPopupAlignment::tbpaCenter};
   items_->Popup(x, y, TrackButton() == TTrackButton::tbRightButton, kAlignments[static_cast<int>(Alignment())]);
+  return TRaised(!life.Ended());
 }
 
 bool TBarPopupMenu::IsShortCut(const TMessage& message) {

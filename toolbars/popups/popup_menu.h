@@ -25,7 +25,7 @@ class TBarPopupMenu : public TPopupMenu, public IBarItemContainer {
   TBarItemOptions Options() const { return items_->Options(); }
   void SetOptions(TBarItemOptions value) { items_->SetOptions(value); }
 
-  void Popup(int x, int y) override;
+  TRaised Popup(int x, int y) override;
   bool IsShortCut(const TMessage& message) override;
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
   void SetChildOrder(TComponent* child, int order) override;

@@ -55,11 +55,12 @@ TFont* TBarPopupView::GetFont() {
   return TBarView::GetFont();
 }
 
-void TBarPopupView::SizeChanged(int width, int height) {
+TRaised TBarPopupView::SizeChanged(int width, int height) {
   auto* window = ObjectAs<TBarPopupWindowBase>(Window());
-  if (!window) return;
+  if (!window) return TRaised(true);
   const POINT frame = window->NCSize();
-  window->SetBounds(window->Left(), window->Top(), width + 2 * frame.x, height + 2 * frame.y);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, window->SetBounds(window->Left(), window->Top(), width + 2 * frame.x, height + 2 * frame.y));
 }
 
 TBarPopupWindow::TBarPopupWindow(TComponent* owner, TBarView* parentView, TBarCustomItem* item, bool customizing)
@@ -68,15 +69,16 @@ TBarPopupWindow::TBarPopupWindow(TComponent* owner, TBarView* parentView, TBarCu
 TBarPopupWindow::TBarPopupWindow(TComponent* owner, TBarView* parentView, TBarCustomItem* item, bool customizing,
                                  TBarViewClass viewClass)
     : TBarPopupWindowBase(owner) {
-  SetVisible(false);
-  SetBounds(0, 0, 320, 240);
+  // Nothing handles the events of a control in the making.
+  (void)SetVisible(false);
+  (void)SetBounds(0, 0, 320, 240);
   SetControlStyle(ControlStyle() - TControlStyle{TControlStyleItem::csCaptureMouse});
   SetShowHint(true);
   SetColor(clMenu);
   SetFont(parentView ? parentView->GetFont() : BarMenuFont());
   view_ = viewClass.Create(this, parentView, item, this, false, customizing, false).release();
   if (parentView) view_->IncludeState(parentView->State() & kInheritedAccelState);
-  SetParentWindow(Application && Application->Handle() ? Application->Handle() : GetDesktopWindow());
+  (void)SetParentWindow(Application && Application->Handle() ? Application->Handle() : GetDesktopWindow());
 }
 
 TBarPopupWindow::~TBarPopupWindow() { DestroyView(); }
@@ -106,9 +108,11 @@ void TBarPopupWindow::DestroyWindowHandle() {
   TBarPopupWindowBase::DestroyWindowHandle();
 }
 
-void TBarPopupWindow::Paint() {
-  if (view_->DrawSubitems(Canvas()).Gone()) return;
+TRaised TBarPopupWindow::Paint() {
+  const TLifeWatch life = LifeWatch();
+  if (view_->DrawSubitems(Canvas()).Gone()) return TRaised(!life.Ended());
   PaintScrollArrows();
+  return TRaised(true);
 }
 
 void TBarPopupWindow::PaintScrollArrows() {

@@ -27,7 +27,7 @@ class TBarPopupView : public TBarView {
 
  protected:
   // The window follows the content: its client area is the content, the frame lies around it.
-  void SizeChanged(int width, int height) override;
+  TRaised SizeChanged(int width, int height) override;
 };
 
 class TBarPopupWindow : public TBarPopupWindowBase {
@@ -51,7 +51,7 @@ class TBarPopupWindow : public TBarPopupWindowBase {
   virtual void PaintScrollArrows();
   void CreateParams(TCreateParams& params) override;
   void DestroyWindowHandle() override;
-  void Paint() override;
+  TRaised Paint() override;
 
  private:
   void CMShowingChanged();

@@ -129,23 +129,26 @@ void PaintStyledClientBackground(TStyledTheme* theme, TBarCustomDockableWindow& 
   theme->PaintViewBackground(canvas.Get(), viewRect, client, client, effectiveColor, false, viewType);
 }
 
-void ResetStyledFrame(TBarCustomDockableWindow& window) {
-  if (!window.HandleAllocated()) return;
+TRaised ResetStyledFrame(TBarCustomDockableWindow& window) {
+  if (!window.HandleAllocated()) return TRaised(true);
+  const TLifeWatch life = window.LifeWatch();
   TBarFloatingWindowParent* floatParent = window.Floating() ? window.FloatParent() : nullptr;
   if (floatParent && floatParent->HandleAllocated()) {
     // The new frame is measured first; the window inside then keeps its size.
     const int width = window.Width();
     const int height = window.Height();
     SetWindowPos(floatParent->Handle(), nullptr, 0, 0, 0, 0, kFrameChanged);
-    floatParent->SetClientWidth(width);
-    floatParent->SetClientHeight(height);
+    if (AnswerFor(life, floatParent->SetClientWidth(width)).Gone() ||
+        AnswerFor(life, floatParent->SetClientHeight(height)).Gone())
+      return TRaised(false);
   } else if (!window.Docked()) {
     // A docked frame keeps the dock's sizes: only its paint changes.
     SetWindowPos(window.Handle(), nullptr, 0, 0, 0, 0, kFrameChanged);
   }
-  window.Arrange();
+  if (window.Arrange().Gone()) return TRaised(false);
   window.Invalidate();
   RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  return TRaised(true);
 }
 
 }  // namespace toolbars

@@ -41,7 +41,8 @@ int ApplySnapDistance(TBarCustomDockableWindow& window, int distance);
 void PaintStyledClientBackground(TStyledTheme* theme, TBarCustomDockableWindow& window, HDC dc, int viewType,
                                  TColor effectiveColor);
 // After a theme switch: the frame is measured again (the floating frame's while floating, the window inside keeping
-// its size), the content arranged and everything repainted.
-void ResetStyledFrame(TBarCustomDockableWindow& window);
+// its size), the content arranged and everything repainted. The sizes raise the window's handlers: whether the
+// window outlived them.
+TRaised ResetStyledFrame(TBarCustomDockableWindow& window);
 
 }  // namespace toolbars

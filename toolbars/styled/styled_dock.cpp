@@ -84,7 +84,8 @@ void TStyledDock::DrawBackground(HDC dc, const RECT& drawRect) {
   }
 }
 
-void TStyledDock::NexusNotify(WPARAM code) {
+void TStyledDock::NexusNotify(TMessage& message) {
+  const WPARAM code = message.WParam;
   if (code == tcBeforeChange && !themeArrangeHeld_) {
     // Every window on the dock lays out for the new theme before the dock arranges them, once for all: the dock
     // holds its arrangement back and is told last from now on.
@@ -95,7 +96,7 @@ void TStyledDock::NexusNotify(WPARAM code) {
   } else if (code == tcAfterChange) {
     if (themeArrangeHeld_) {
       themeArrangeHeld_ = false;
-      EndArrange();
+      if (EndArrange().Gone()) return;
     }
     Invalidate();
   }
@@ -114,7 +115,7 @@ void TStyledDock::Dispatch(TMessage& message) {
       message.Result = 1;
       return;
     case CM_STYLEDNEXUSNOTIFY:
-      NexusNotify(message.WParam);
+      NexusNotify(message);
       return;
     case WM_ERASEBKGND:
       if (!UsingBackground()) {

@@ -29,7 +29,7 @@ class TStyledDock : public TBarDock {
 
  private:
   void RedrawChildren(UINT flags);
-  void NexusNotify(WPARAM code);
+  void NexusNotify(TMessage& message);
 
   bool useParentBackground_ = false;
   // Arrangement held back from a theme's before-change to its after-change.

@@ -44,11 +44,13 @@ void TStyledSwitcher::SetTheme(const String& value) {
   SetCurrentTheme(value);
 }
 
-void TStyledSwitcher::Loaded() {
-  TComponent::Loaded();
-  if (loadedTheme_.empty()) return;
+TRaised TStyledSwitcher::Loaded() {
+  if (TComponent::Loaded().Gone()) return TRaised(false);
+  if (loadedTheme_.empty()) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
   SetCurrentTheme(loadedTheme_);
-  loadedTheme_.clear();
+  if (!life.Ended()) loadedTheme_.clear();
+  return TRaised(!life.Ended());
 }
 
 bool TStyledSwitcher::EnableXPStyles() const { return GetThemeManagerSetting(tmsVisualStyles) == vsOn; }

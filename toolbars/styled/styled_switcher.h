@@ -33,7 +33,7 @@ class TStyledSwitcher : public TComponent {
   void Dispatch(TMessage& message) override;
 
  protected:
-  void Loaded() override;
+  TRaised Loaded() override;
 
  private:
   // A theme named while the form loads is made current once it has loaded.

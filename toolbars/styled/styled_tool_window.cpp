@@ -27,11 +27,11 @@ TColor TStyledToolWindow::EffectiveColor() const {
 
 void TStyledToolWindow::SetSnapDistance(int value) { snapDistance_ = ApplySnapDistance(*this, value); }
 
-void TStyledToolWindow::SetParent(TWinControl* value) {
+TRaised TStyledToolWindow::SetParent(TWinControl* value) {
   // The move's events may free the window.
-  const TLifeWatch life = LifeWatch();
-  TBarToolWindow::SetParent(value);
-  if (!life.Ended()) ApplySnapDistance(*this, snapDistance_);
+  if (TBarToolWindow::SetParent(value).Gone()) return TRaised(false);
+  ApplySnapDistance(*this, snapDistance_);
+  return TRaised(true);
 }
 
 SIZE TStyledToolWindow::FloatingBorderSize() const {
@@ -58,7 +58,8 @@ void TStyledToolWindow::Dispatch(TMessage& message) {
       message.Result = 1;
       return;
     case CM_STYLEDNEXUSNOTIFY:
-      if (message.WParam == tcAfterChange) ResetStyledFrame(*this);
+      // The message's last act.
+      if (message.WParam == tcAfterChange) (void)ResetStyledFrame(*this);
       return;
     case CM_COLORCHANGED:
       TBarToolWindow::Dispatch(message);

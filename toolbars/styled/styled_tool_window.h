@@ -25,7 +25,7 @@ class TStyledToolWindow : public TBarToolWindow {
   SIZE FloatingBorderSize() const override;
   const TClass* GetFloatingWindowParentClass() const override;
   void PaintNonClient(bool drawToDC, HDC dc, HRGN clip) override;
-  void SetParent(TWinControl* value) override;
+  TRaised SetParent(TWinControl* value) override;
   void Dispatch(TMessage& message) override;
 
  private:

@@ -76,11 +76,11 @@ void TStyledToolbar::SetItemTransparency(TStyledItemTransparency value) {
 
 void TStyledToolbar::SetSnapDistance(int value) { snapDistance_ = ApplySnapDistance(*this, value); }
 
-void TStyledToolbar::SetParent(TWinControl* value) {
+TRaised TStyledToolbar::SetParent(TWinControl* value) {
   // The move's events may free the window.
-  const TLifeWatch life = LifeWatch();
-  TBarCustomToolbar::SetParent(value);
-  if (!life.Ended()) ApplySnapDistance(*this, snapDistance_);
+  if (TBarCustomToolbar::SetParent(value).Gone()) return TRaised(false);
+  ApplySnapDistance(*this, snapDistance_);
+  return TRaised(true);
 }
 
 SIZE TStyledToolbar::FloatingBorderSize() const {
@@ -126,7 +126,7 @@ void TStyledToolbar::NexusNotify(TMessage& message) {
       const bool updating = std::exchange(viewUpdating_, false);
       if (updating && View()->EndUpdate().Gone()) return;
       View()->SetBackgroundColor(EffectiveColor());
-      ResetStyledFrame(*this);
+      if (ResetStyledFrame(*this).Gone()) return;
       break;
     }
     case tcAppActivated:

@@ -47,10 +47,11 @@ TShadowStyle StyleFor(bool loColor) {
 
 TShadow::TShadow(const RECT& bounds, uint8_t edges, bool loColor, uint8_t opacity)
     : TCustomControl(nullptr), opacity_(opacity), edges_(edges), style_(StyleFor(loColor)) {
-  SetVisible(false);
-  SetBoundsRect(bounds);
+  // Nothing handles the events of a control in the making.
+  (void)SetVisible(false);
+  (void)SetBoundsRect(bounds);
   SetColor(clBtnShadow);
-  SetParentWindow(Application && Application->Handle() ? Application->Handle() : GetDesktopWindow());
+  (void)SetParentWindow(Application && Application->Handle() ? Application->Handle() : GetDesktopWindow());
 }
 
 void TShadow::CreateParams(TCreateParams& params) {

@@ -209,10 +209,12 @@ class TBarView : public TComponent {
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
-  // The view's content size changed; a pop-up view resizes its window.
-  virtual void SizeChanged(int width, int height) {
+  // The view's content size changed; a pop-up view resizes its window, a toolbar's view its toolbar, whose
+  // handlers answer whether the view outlived them.
+  virtual TRaised SizeChanged(int width, int height) {
     (void)width;
     (void)height;
+    return TRaised(true);
   }
   virtual TRaised DoUpdatePositions(SIZE& size);
   virtual TBarCustomItem* GetChevronItem() const { return nullptr; }

@@ -85,6 +85,15 @@ class TBarView::TLayout {
   // Hides doubled, leading and (with trailing) trailing separators; answers the length taken away.
   int HideExtraSeparators(bool trailing);
   TRaised Measure(TCanvas& canvas, bool canMoveControls);
+  // Moving a control raises its application's handlers: gone when they freed the view.
+  TRaised MoveControls();
+  // Whether the layout goes on after a handler ran about the viewer at i: not when the view died, nor (the layout
+  // being then incomplete) when the handler freed its object or changed the view's items.
+  bool Outlived(const TLifeWatch& life, int i, const TBarItemViewer* viewer, const TRaised& raised) {
+    if (life.Ended()) return false;
+    if (raised.Gone() || view_.viewers_.size() != records_.size() || Viewer(i) != viewer) complete_ = false;
+    return complete_;
+  }
   void GiveWayToChevron();
   void PlaceLines();
   void FinishLine(int lineStart, int lineEnd, int thickness);
@@ -177,11 +186,6 @@ TRaised TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
   }
   // A measuring handler may free the view, or delete items and so viewers the records stand for.
   const TLifeWatch life = view_.LifeWatch();
-  const auto measured = [&](TBarItemViewer* viewer, const TRaised& raised) {
-    if (life.Ended()) return false;
-    if (raised.Gone() || view_.IndexOf(viewer) < 0 || view_.viewers_.size() != records_.size()) complete_ = false;
-    return complete_;
-  };
   int sameWidth = 0;
   canvas.SetFont(view_.GetFont());
   const TFontStyles style = canvas.Font()->Style();
@@ -203,12 +207,12 @@ TRaised TBarView::TLayout::Measure(TCanvas& canvas, bool canMoveControls) {
         view_.ClearViewerReferences(viewer);
         view_.viewers_[static_cast<size_t>(i)] = item->GetItemViewerClass(&view_).Create(&view_, item);
         viewer = Viewer(i);
-        if (!measured(viewer, viewer->CalcSize(&canvas, width, height))) return TRaised(!life.Ended());
+        if (!Outlived(life, i, viewer, viewer->CalcSize(&canvas, width, height))) return TRaised(!life.Ended());
       } else {
         const TRaised raised = item->GetItemViewerClass(&view_).Create(&view_, item)->CalcSize(&canvas, width, height);
-        if (!measured(viewer, raised)) return TRaised(!life.Ended());
+        if (!Outlived(life, i, viewer, raised)) return TRaised(!life.Ended());
       }
-    } else if (!measured(viewer, viewer->CalcSize(&canvas, width, height))) {
+    } else if (!Outlived(life, i, viewer, viewer->CalcSize(&canvas, width, height))) {
       return TRaised(!life.Ended());
     }
     record.Size = SIZE{width, height};
@@ -491,20 +495,8 @@ TRaised TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& total
   Scroll();
 
   if (canMoveControls) {
-    for (int i = 0; i < Count(); ++i) {
-      auto* controlItem = ObjectAs<TBarControlItem>(Viewer(i)->Item());
-      if (!controlItem || !controlItem->Control()) continue;
-      const TLayoutRecord& record = records_[static_cast<size_t>(i)];
-      TControl* control = controlItem->Control();
-      if (record.OffEdge || record.Clipped) {
-        // Out of sight but still visible, so that the next layout brings it back when there is room again.
-        if (control->Parent() == view_.window_ && control->Left() != kOutOfSight)
-          control->SetBounds(kOutOfSight, kOutOfSight, control->Width(), control->Height());
-      } else if (record.Show) {
-        const RECT current = control->BoundsRect();
-        if (!EqualRect(&current, &record.Bounds)) control->SetBoundsRect(record.Bounds);
-      }
-    }
+    const TRaised moved = MoveControls();
+    if (moved.Gone() || !complete_) return moved;
   }
   if (view_.isToolbar_) {
     for (TLayoutRecord& record : records_)
@@ -554,6 +546,28 @@ TRaised TBarView::TLayout::Run(bool canMoveControls, SIZE& baseSize, SIZE& total
     viewer->offEdge_ = record.OffEdge;
     viewer->clipped_ = record.Clipped;
     viewer->flags_ = static_cast<uint8_t>(lineSep ? (viewer->flags_ | vfLineSep) : (viewer->flags_ & ~vfLineSep));
+  }
+  return TRaised(true);
+}
+
+TRaised TBarView::TLayout::MoveControls() {
+  const TLifeWatch life = view_.LifeWatch();
+  for (int i = 0; i < Count(); ++i) {
+    TBarItemViewer* viewer = Viewer(i);
+    auto* controlItem = ObjectAs<TBarControlItem>(viewer->Item());
+    if (!controlItem || !controlItem->Control()) continue;
+    const TLayoutRecord& record = records_[static_cast<size_t>(i)];
+    TControl* control = controlItem->Control();
+    TRaised moved(true);
+    if (record.OffEdge || record.Clipped) {
+      // Out of sight but still visible, so that the next layout brings it back when there is room again.
+      if (control->Parent() == view_.window_ && control->Left() != kOutOfSight)
+        moved = control->SetBounds(kOutOfSight, kOutOfSight, control->Width(), control->Height());
+    } else if (record.Show) {
+      const RECT current = control->BoundsRect();
+      if (!EqualRect(&current, &record.Bounds)) moved = control->SetBoundsRect(record.Bounds);
+    }
+    if (!Outlived(life, i, viewer, moved)) return TRaised(!life.Ended());
   }
   return TRaised(true);
 }
@@ -649,18 +663,14 @@ TRaised TBarView::DoUpdatePositions(SIZE& size) {
     return TRaised(false);
   // Cut short by a handler: a later layout, asked for by the change that cut it short, finishes the work.
   if (!validPositions_) return TRaised(true);
-  if (!changed) {
-    SizeChanged(size.cx, size.cy);
-    return TRaised(true);
-  }
+  if (!changed) return SizeChanged(size.cx, size.cy);
   if (IsDesigning()) {
     InvalidatePositions();
     validPositions_ = true;
-    SizeChanged(size.cx, size.cy);
-    return TRaised(true);
+    return SizeChanged(size.cx, size.cy);
   }
   if (window_ && window_->HandleAllocated()) ValidateRect(window_->Handle(), nullptr);
-  SizeChanged(size.cx, size.cy);
+  if (SizeChanged(size.cx, size.cy).Gone()) return TRaised(false);
   return PaintOffscreen();
 }
 

@@ -32,17 +32,17 @@ bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex 
   treeLife_ = tree->LifeWatch();
   node_ = node;
   column_ = column;
-  edit_->SetParent(stringTree);
-  String text;
-  // The handlers that tell the text and its font may free the node, or add or remove columns: nothing is edited
-  // then.
+  // The handlers that tell the text and its font, and those the editor's placing raises, may free the node or the
+  // tree, or add or remove columns: nothing is edited then.
   const TNodeWatch watch(*stringTree, node);
+  if (edit_->SetParent(stringTree).Gone() || watch.Ended()) return false;
+  String text;
   const std::uint64_t columnChanges = stringTree->Header()->Columns()->LayoutChanges();
   stringTree->GetTextInfo(node, column, edit_->Font(), textBounds_, text);
   if (watch.Ended() || stringTree->Header()->Columns()->LayoutChanges() != columnChanges) return false;
   edit_->Font()->SetColor(clBlack);
   edit_->HandleNeeded();
-  edit_->SetText(text);
+  if (edit_->SetText(text).Gone() || watch.Ended()) return false;
   // The text the edit starts with is not a change, whatever its window made of it.
   edit_->SetModified(false);
   startText_ = edit_->Text();
@@ -60,13 +60,13 @@ bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex 
 
 bool TStringEditLink::BeginEdit() {
   if (stopped_ || !edit_) return false;
-  edit_->Show();
+  if (edit_->Show().Gone()) return false;
   edit_->SelectAll();
   // A tree hosted straight in a window of another framework has no form to route the focus through.
-  if (GetParentForm(edit_.get()))
-    edit_->SetFocus();
-  else
+  if (!GetParentForm(edit_.get()))
     ::SetFocus(edit_->Handle());
+  else if (edit_->SetFocus().Gone())
+    return false;
   return !stopped_;
 }
 
@@ -77,7 +77,8 @@ bool TStringEditLink::EndEdit() {
   // editor is the link's own, held by the tree's call, and hides all the same.
   TCustomStringTree* tree = TextChanged() ? Tree() : nullptr;
   if (tree && tree->DoNewText(node_, column_, edit_->Text()).NodeGone()) node_ = nullptr;
-  if (edit_) edit_->Hide();
+  // The end's last act on the editor: the tree watches its own life across the call.
+  if (edit_) (void)edit_->Hide();
   return true;
 }
 
@@ -86,7 +87,8 @@ bool TStringEditLink::TextChanged() const { return edit_ && edit_->Modified() &&
 bool TStringEditLink::CancelEdit() {
   if (stopped_) return false;
   stopped_ = true;
-  if (edit_) edit_->Hide();
+  // The cancel's last act on the editor; the tree, which its hiding's handlers may free, is asked for again.
+  if (edit_) (void)edit_->Hide();
   TCustomStringTree* tree = Tree();
   // The tree's OnEditCancelled may free it; the link is done either way.
   if (tree && tree->CancelEditing().Gone()) return true;
@@ -99,9 +101,9 @@ void TStringEditLink::ProcessMessage(TMessage& message) {
   if (edit_) message.Result = edit_->Perform(message.Msg, message.WParam, message.LParam);
 }
 
-void TStringEditLink::SetBounds(RECT r) {
+TRaised TStringEditLink::SetBounds(RECT r) {
   TCustomStringTree* tree = Tree();
-  if (stopped_ || !edit_ || !tree) return;
+  if (stopped_ || !edit_ || !tree) return TRaised(true);
   r.left = std::max<LONG>(r.left, 0);
   if (r.right - r.left < MinimumEditWidth) {
     if (alignment_ == TAlignment::taRightJustify)
@@ -110,7 +112,7 @@ void TStringEditLink::SetBounds(RECT r) {
       r.right = r.left + MinimumEditWidth;
   }
   r.right = std::min<LONG>(r.right, tree->ClientWidth());
-  edit_->SetBoundsRect(r);
+  if (edit_->SetBoundsRect(r).Gone()) return TRaised(false);
 
   // The text lies where the tree drew it: TextMargin in from the edit's outer edge, on the tree's text line. The
   // control narrows a formatting rectangle by its frame and margins, by amounts that differ between platforms:
@@ -131,6 +133,7 @@ void TStringEditLink::SetBounds(RECT r) {
   RECT corrected{2 * wanted.left - made.left, 2 * wanted.top - made.top, 2 * wanted.right - made.right,
                  2 * wanted.bottom - made.bottom};
   if (!EqualRect(&made, &wanted)) SendMessageW(window, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&corrected));
+  return TRaised(true);
 }
 
 }  // namespace tree

@@ -25,7 +25,7 @@ class TStringEditLink : public TComObject<ITreeEditLink> {
   RECT STDMETHODCALLTYPE GetBounds() override;
   void STDMETHODCALLTYPE ProcessMessage(TMessage& message) override;
   // At least 30 pixels wide and within the tree's client width; the text keeps the tree's text line.
-  void STDMETHODCALLTYPE SetBounds(RECT r) override;
+  TRaised STDMETHODCALLTYPE SetBounds(RECT r) override;
 
   // Null once the tree (which deletes its child controls) has deleted it.
   TTreeEdit* Edit() const { return edit_.get(); }

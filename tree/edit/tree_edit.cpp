@@ -23,7 +23,8 @@ bool AutoAccepts(TCustomStringTree* tree) {
 TTreeEdit::TTreeEdit(TStringEditLink* link) : TCustomEdit(nullptr), link_(link) {
   SetShowHint(false);
   SetParentShowHint(false);
-  SetVisible(false);
+  // Nothing handles the events of a control in the making.
+  (void)SetVisible(false);
   SetBorderStyle(TBorderStyle::bsSingle);
 }
 
@@ -62,8 +63,9 @@ void TTreeEdit::Dispatch(TMessage& message) {
     case CN_COMMAND:
       if (HIWORD(message.WParam) == EN_UPDATE) {
         TStringEditLink* link = RunningLink();
-        if (link && !link->Tree()->TreeOptions()->MiscOptions().Contains(TTreeMiscOption::toGridExtensions))
-          AutoAdjustSize();
+        if (link && !link->Tree()->TreeOptions()->MiscOptions().Contains(TTreeMiscOption::toGridExtensions) &&
+            AutoAdjustSize().Gone())
+          return;
       }
       inherited::Dispatch(message);
       break;
@@ -130,9 +132,9 @@ void TTreeEdit::WMDestroy(TMessage& message) {
   inherited::Dispatch(message);
 }
 
-void TTreeEdit::AutoAdjustSize() {
+TRaised TTreeEdit::AutoAdjustSize() {
   TStringEditLink* link = RunningLink();
-  if (!link || !HandleAllocated()) return;
+  if (!link || !HandleAllocated()) return TRaised(true);
   TCustomStringTree* tree = link->Tree();
   HWND window = Handle();
   SendMessageW(window, WM_SETREDRAW, FALSE, 0);
@@ -151,9 +153,10 @@ void TTreeEdit::AutoAdjustSize() {
     r.left = r.right - width;
   else
     r.right = r.left + width;
-  link->SetBounds(r);
+  if (link->SetBounds(r).Gone()) return TRaised(false);
   SendMessageW(window, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(window, nullptr, TRUE);
+  return TRaised(true);
 }
 
 }  // namespace tree

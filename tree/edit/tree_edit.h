@@ -25,7 +25,7 @@ class TTreeEdit : public TCustomEdit {
   friend class TStringEditLink;
 
   // Width of the text plus the tree's text margins, through the link's bounds rules.
-  void AutoAdjustSize();
+  TRaised AutoAdjustSize();
   // The link while its edit runs, else null.
   TStringEditLink* RunningLink() const;
   void WMKeyDown(TMessage& message);

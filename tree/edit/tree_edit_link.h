@@ -24,7 +24,8 @@ MIDL_INTERFACE("F25DD93D-F99A-4F21-9E3F-B4251048B134") ITreeEditLink : public IU
   // The editor's place in the tree's client coordinates.
   virtual RECT STDMETHODCALLTYPE GetBounds() = 0;
   virtual void STDMETHODCALLTYPE ProcessMessage(TMessage& message) = 0;
-  virtual void STDMETHODCALLTYPE SetBounds(RECT r) = 0;
+  // Moves the editor, whose handlers may free it: whether it outlived them.
+  virtual TRaised STDMETHODCALLTYPE SetBounds(RECT r) = 0;
 };
 
 }  // namespace tree

@@ -37,8 +37,7 @@ TRaised TBaseTree::DoEdit() {
     const bool prepared = link->PrepareEdit(this, node, editColumn_);
     if (life.Ended()) return TRaised(false);
     if (prepared && !watch.Ended() && focusedNode_ == node) {
-      UpdateEditBounds();
-      if (life.Ended()) return TRaised(false);
+      if (UpdateEditBounds().Gone()) return TRaised(false);
       if (!watch.Ended()) InvalidateNode(node);
       const bool begun = link->BeginEdit();
       if (life.Ended()) return TRaised(false);
@@ -64,8 +63,7 @@ TRaised TBaseTree::DoEndEdit(bool& ended) {
   if (!ended) return TRaised(true);
   states_ -= TTreeState::stEditing;
   if (!IsDestroying()) {
-    TakeFocusFromEditor();
-    if (life.Ended()) return TRaised(false);
+    if (TakeFocusFromEditor().Gone()) return TRaised(false);
     if (HandleAllocated()) PostMessageW(Handle(), WM_RELEASE_EDIT_LINK, 0, 0);
   }
   return RaiseEvent(OnEdited, this, focusedNode_, editColumn_);
@@ -82,14 +80,13 @@ TRaised TBaseTree::DoCancelEdit() {
   states_ -= TTreeState::stEditing;
   if (RaiseEvent(OnEditCancelled, this, editColumn_).Gone()) return TRaised(false);
   if (IsDestroying()) return TRaised(true);
-  TakeFocusFromEditor();
-  if (life.Ended()) return TRaised(false);
+  if (TakeFocusFromEditor().Gone()) return TRaised(false);
   if (HandleAllocated()) PostMessageW(Handle(), WM_RELEASE_EDIT_LINK, 0, 0);
   return TRaised(true);
 }
 
-void TBaseTree::UpdateEditBounds() {
-  if (!IsEditing() || !editLink_ || !focusedNode_) return;
+TRaised TBaseTree::UpdateEditBounds() {
+  if (!IsEditing() || !editLink_ || !focusedNode_) return TRaised(true);
   RECT r = GetDisplayRect(focusedNode_, editColumn_, true);
   TTreeColumns* columns = header_->Columns();
   if (options_->MiscOptions().Contains(TTreeMiscOption::toGridExtensions) && header_->UseColumns() &&
@@ -103,13 +100,15 @@ void TBaseTree::UpdateEditBounds() {
   }
   if (options_->PaintOptions().Contains(TTreePaintOption::toShowHorzGridLines)) --r.bottom;
   ComPtr<ITreeEditLink> link = editLink_;
-  link->SetBounds(r);
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, link->SetBounds(r));
 }
 
-void TBaseTree::TakeFocusFromEditor() {
-  if (!HandleAllocated() || !CanFocus()) return;
+TRaised TBaseTree::TakeFocusFromEditor() {
+  if (!HandleAllocated() || !CanFocus()) return TRaised(true);
   HWND focus = GetFocus();
-  if (focus && (focus == Handle() || IsChild(Handle(), focus))) SetFocus();
+  if (focus && (focus == Handle() || IsChild(Handle(), focus))) return SetFocus();
+  return TRaised(true);
 }
 
 void TBaseTree::ForgetPendingEdit() {

@@ -98,8 +98,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   if (Focused() && (at.Contains(HP::hpOnLabel) || (grid && at.Contains(HP::hpOnItem))) && onlyFocusedSelection &&
       !columnChanged && plain)
     states_ += TTreeState::stEditPending;
-  if (!Focused() && CanFocus()) SetFocus();
-  if (clicked.Ended()) return;
+  if ((!Focused() && CanFocus() && SetFocus().Gone()) || clicked.Ended()) return;
 
   if (!selection.Contains(SO::toDisableDrawSelection) && !labelHit && multiSelect) {
     states_ += TTreeState::stDrawSelPending;

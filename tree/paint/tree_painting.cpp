@@ -227,13 +227,12 @@ void TBaseTree::DetermineLineImage(PTreeNode node) {
   }
 }
 
-void TBaseTree::Paint() {
+TRaised TBaseTree::Paint() {
   TCanvas* canvas = Canvas();
   RECT clip = canvas->ClipRect();
   // The clip's rows may lie further down a tall tree than a rectangle reaches.
   RECT window{clip.left - offsetX_, 0, clip.right - offsetX_, clip.bottom - clip.top};
-  // The paint is the window's last act here; the canvas watches the tree's life itself.
-  (void)PaintTreeArea(canvas, window, clip.top - offsetY_, POINT{clip.left, clip.top}, WindowPaintFlags);
+  return PaintTreeArea(canvas, window, clip.top - offsetY_, POINT{clip.left, clip.top}, WindowPaintFlags);
 }
 
 TRaised TBaseTree::PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options) {

@@ -60,6 +60,11 @@ void TSample::FontChanged(TObject* sender) {
   Invalidate();
 }
 
+void TSample::Walked() {
+  for (const auto& [child, life] : Listed())
+    if (!life.Ended() && child->InitiateAction().Gone()) continue;
+}
+
 void TSample::Watched() {
   const TNodeWatch watch(*this, node);
   Expand(node);
