@@ -613,20 +613,23 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
     if (!send(Handle(), CM_ACTIVATE)) return false;
   }
   if (!focusedControl_) focusedControl_ = this;
-  if (focusedControl_ != control) {
-    while (focusedControl_ && !focusedControl_->ContainsControl(control)) {
+  if (focusedControl_ == control) return true;
+  // Out of the controls that do not hold the control, then down into those that do. A handler of a step (OnExit,
+  // OnEnter, the screen's) may move a control on the way to another parent of this form without the focus moving:
+  // each step looks for the way anew from where the focus now is.
+  while (focusedControl_ != control) {
+    if (focusedControl_ && !focusedControl_->ContainsControl(control)) {
       HWND wnd = focusedControl_->Handle();
       focusedControl_ = focusedControl_->Parent();
       if (!send(wnd, CM_EXIT)) return false;
+      continue;
     }
-    while (focusedControl_ != control) {
-      TWinControl* next = control;
-      while (next->Parent() != focusedControl_) next = next->Parent();
-      focusedControl_ = next;
-      if (!send(next->Handle(), CM_ENTER)) return false;
-    }
-    Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
+    TWinControl* next = control;
+    while (next->Parent() != focusedControl_) next = next->Parent();
+    focusedControl_ = next;
+    if (!send(next->Handle(), CM_ENTER)) return false;
   }
+  Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
   return true;
 }
 

@@ -146,6 +146,39 @@ TEST_F(FocusTest, AControlMovedToAnotherFormAsTheScreenHearsOfItLeavesNoFocusRec
   TakeLog();
 }
 
+// The screen's OnActiveControlChange moves the box taking the focus to another box of the form (its window goes,
+// and the platform gives the focus to the box it left), and the box's OnEnter moves it on once more, its new window
+// unfocused: the walk goes on from where the focus now is instead of looking for the way down from a box that no
+// longer holds the box being focused.
+TEST_F(FocusTest, ABoxMovedWithinTheFormAsItTakesTheFocusLetsTheWalkGoOnFromItsNewParent) {
+  auto* first = Focusable(Form(), L"First", {0, 0, 100, 200});
+  auto* second = Focusable(Form(), L"Second", {110, 0, 210, 200});
+  auto* third = Focusable(Form(), L"Third", {220, 0, 320, 200});
+  auto* box = Focusable(first, L"Box", {10, 10, 60, 60});
+  EXPECT_TRUE(Form()->Show().Alive());
+  SetForegroundWindow(Form()->Handle());
+  EXPECT_TRUE(third->SetFocus().Alive());
+  ProcessQueued();
+  Screen->OnActiveControlChange = [box, second](TObject*) {
+    if (Screen->ActiveControl() == box && box->Parent() != second && box->Parent() != second->Parent()) {
+      Screen->OnActiveControlChange = nullptr;
+      (void)box->SetParent(second);
+    }
+  };
+  box->OnEnter = [box, third](TObject*) {
+    box->OnEnter = nullptr;
+    (void)box->SetParent(third);
+  };
+
+  EXPECT_TRUE(box->SetFocus().Alive());
+  ProcessQueued();
+  Screen->OnActiveControlChange = nullptr;
+  EXPECT_EQ(box->Parent(), third);
+  // The wheel goes to the control the form records as focused, which holds the focus.
+  Form()->Perform(WM_MOUSEWHEEL, 0, 0);
+  TakeLog();
+}
+
 TEST_F(FocusTest, FocusChangeIsBroadcastToEveryControl) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
   auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
