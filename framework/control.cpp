@@ -484,31 +484,31 @@ void TControl::WndProc(TMessage& message) {
 void TControl::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case WM_LBUTTONDOWN:
-      WMMouseButton(message, TMouseButton::mbLeft, true, false);
+      (void)WMMouseButton(message, TMouseButton::mbLeft, true, false);
       break;
     case WM_LBUTTONDBLCLK:
-      WMMouseButton(message, TMouseButton::mbLeft, true, true);
+      (void)WMMouseButton(message, TMouseButton::mbLeft, true, true);
       break;
     case WM_LBUTTONUP:
-      WMMouseButton(message, TMouseButton::mbLeft, false, false);
+      (void)WMMouseButton(message, TMouseButton::mbLeft, false, false);
       break;
     case WM_RBUTTONDOWN:
-      WMMouseButton(message, TMouseButton::mbRight, true, false);
+      (void)WMMouseButton(message, TMouseButton::mbRight, true, false);
       break;
     case WM_RBUTTONDBLCLK:
-      WMMouseButton(message, TMouseButton::mbRight, true, true);
+      (void)WMMouseButton(message, TMouseButton::mbRight, true, true);
       break;
     case WM_RBUTTONUP:
-      WMMouseButton(message, TMouseButton::mbRight, false, false);
+      (void)WMMouseButton(message, TMouseButton::mbRight, false, false);
       break;
     case WM_MBUTTONDOWN:
-      WMMouseButton(message, TMouseButton::mbMiddle, true, false);
+      (void)WMMouseButton(message, TMouseButton::mbMiddle, true, false);
       break;
     case WM_MBUTTONDBLCLK:
-      WMMouseButton(message, TMouseButton::mbMiddle, true, true);
+      (void)WMMouseButton(message, TMouseButton::mbMiddle, true, true);
       break;
     case WM_MBUTTONUP:
-      WMMouseButton(message, TMouseButton::mbMiddle, false, false);
+      (void)WMMouseButton(message, TMouseButton::mbMiddle, false, false);
       break;
     case WM_MOUSEMOVE:
       WMMouseMove(message);
@@ -586,17 +586,17 @@ void TControl::DefaultHandler(TMessage& message) {
   }
 }
 
-void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, bool doubleClick) {
+TRaised TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, bool doubleClick) {
   // Each step raises handlers, and one may free this control: what is left of the press goes nowhere then.
   const TLifeWatch life = LifeWatch();
   DefaultHandler(message);
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   if (button == TMouseButton::mbLeft) {
     if (down) {
       if (controlStyle_.Contains(TControlStyleItem::csCaptureMouse)) SetMouseCapture(true);
       if (controlStyle_.Contains(TControlStyleItem::csClickEvents)) {
         if (doubleClick) {
-          if (DblClick().Gone()) return;
+          if (DblClick().Gone()) return TRaised(false);
         } else {
           controlState_ += TControlStateItem::csClicked;
         }
@@ -607,20 +607,17 @@ void TControl::WMMouseButton(TMessage& message, TMouseButton button, bool down, 
         controlState_ -= TControlStateItem::csClicked;
         POINT point = MessagePoint(message.LParam);
         RECT client = ClientRect();
-        if (PtInRect(&client, point) && Click().Gone()) return;
+        if (PtInRect(&client, point) && Click().Gone()) return TRaised(false);
       }
     }
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
   }
-  if (controlStyle_.Contains(TControlStyleItem::csNoStdEvents)) return;
+  if (controlStyle_.Contains(TControlStyleItem::csNoStdEvents)) return TRaised(true);
   POINT point = MessagePoint(message.LParam);
   TShiftState shift = KeysToShiftState(LOWORD(message.WParam));
-  if (down) {
-    if (doubleClick) shift += TShiftStateItem::ssDouble;
-    if (MouseDown(button, shift, point.x, point.y).Gone()) return;
-  } else {
-    if (MouseUp(button, shift, point.x, point.y).Gone()) return;
-  }
+  if (!down) return MouseUp(button, shift, point.x, point.y);
+  if (doubleClick) shift += TShiftStateItem::ssDouble;
+  return MouseDown(button, shift, point.x, point.y);
 }
 
 void TControl::WMMouseMove(TMessage& message) {

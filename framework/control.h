@@ -384,7 +384,7 @@ class TControl : public TComponent {
  private:
   void FontChanged(TObject* sender);
   void ConstraintsChanged(TObject* sender);
-  void WMMouseButton(TMessage& message, TMouseButton button, bool down, bool doubleClick);
+  [[nodiscard]] TRaised WMMouseButton(TMessage& message, TMouseButton button, bool down, bool doubleClick);
   void WMMouseMove(TMessage& message);
   void WMContextMenu(TMessage& message);
   void WMMouseWheel(TMessage& message);

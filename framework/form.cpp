@@ -86,7 +86,7 @@ TCustomForm::~TCustomForm() {
   Destroying();
   if (Application) Application->FormDestroyed(this);
   // The screen's OnActiveFormChange may raise: nothing may leave a destructor.
-  if (Screen) ReportFailures([this] { Screen->RemoveForm(this); });
+  if (Screen) ReportFailures([this] { return Screen->RemoveForm(this); });
   // The children go while the form is still a form, so their focus and window bookkeeping finds it.
   DestroyControls();
   if (WindowHandle()) DestroyHandle();

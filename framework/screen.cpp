@@ -193,14 +193,13 @@ void TScreen::SetCursor(TCursor value) {
 
 void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }
 
-void TScreen::RemoveForm(TCustomForm* form) {
+TRaised TScreen::RemoveForm(TCustomForm* form) {
   forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
   if (focusedForm_ == form) focusedForm_ = nullptr;
-  if (activeForm_ == form) {
-    activeForm_ = nullptr;
-    activeControl_ = nullptr;
-    if (RaiseEvent(OnActiveFormChange, this).Gone()) return;
-  }
+  if (activeForm_ != form) return TRaised(true);
+  activeForm_ = nullptr;
+  activeControl_ = nullptr;
+  return RaiseEvent(OnActiveFormChange, this);
 }
 
 TRaised TScreen::SetActive(TCustomForm* form, TWinControl* control) {

@@ -85,7 +85,7 @@ class TScreen : public TComponent {
 
   // Bookkeeping of the forms, called by TCustomForm.
   void AddForm(TCustomForm* form);
-  void RemoveForm(TCustomForm* form);
+  [[nodiscard]] TRaised RemoveForm(TCustomForm* form);
   // A control of form got the focus: the form moves to the front of the list. The handlers of the change may free
   // the form: answers whether it outlived them.
   TRaised SetActive(TCustomForm* form, TWinControl* control);

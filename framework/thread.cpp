@@ -236,6 +236,6 @@ void TThread::DoTerminate() {
 }
 
 void TThread::CallOnTerminate() {
-  // Raised last, from the thread's end.
+  // The last act of the thread's end.
   if (RaiseEvent(onTerminate_, this).Gone()) return;
 }

@@ -46,8 +46,8 @@ class TFontSettings : public TPersistent, protected TEventSource {
     field = value;
     Changed();
   }
-  // Raised as the last act of every change.
   void Changed() {
+    // The last act of every change.
     if (RaiseEvent(OnChange, this).Gone()) return;
   }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -56,9 +57,7 @@ class TStyledScrollBar : public TObject, protected TEventSource {
   void SetKind(TScrollBarKind value);
   int Position() const { return position_; }
   // Clamped into the range; only a user change redraws and reports.
-  void SetPosition(int value) {
-    if (ApplyPosition(value, false).Gone()) return;
-  }
+  void SetPosition(int value) { position_ = std::max(0, std::min(value, MaxPosition())); }
   // The position as the user moves it: redrawn and reported.
   TRaised SetUserPosition(int value) { return ApplyPosition(value, true); }
   int Range() const { return range_; }

@@ -60,6 +60,10 @@ void TSample::FontChanged(TObject* sender) {
   Invalidate();
 }
 
+void TSample::Typed() {
+  if constexpr (std::is_same_v<std::invoke_result_t<TStep&>, TRaised>) Say(L"answers");
+}
+
 void TSample::Walked() {
   for (const auto& [child, life] : Listed())
     if (!life.Ended() && child->InitiateAction().Gone()) continue;
