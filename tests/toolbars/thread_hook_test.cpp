@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "framework/exception_hook.h"
 #include "framework/thread_hooks.h"
 #include "support/test_window.h"
 #include "toolbars/common/bar_hook.h"
@@ -89,6 +90,14 @@ TEST_F(SharedThreadHook, OnlyCountingInstallsNoHookAndNeverGoesBelowZero) {
 }
 
 TEST_F(SharedThreadHook, EachProcHearsTheKindsItAskedForInOrder) {
+  int reported = 0;
+  const TExceptionHandler previous = SetApplicationExceptionHandler([&reported](TObject*) {
+    try {
+      throw;
+    } catch (const std::runtime_error&) {
+      ++reported;
+    }
+  });
   InstallHookProc(&RaisingProc, {THookProcKind::hkWindowPosChanged, THookProcKind::hkDestroyWindow}, false);
   InstallHookProc(&FirstProc, {THookProcKind::hkWindowPosChanged}, false);
   InstallHookProc(&SecondProc, {THookProcKind::hkDestroyWindow, THookProcKind::hkGetMessage}, false);
@@ -101,7 +110,10 @@ TEST_F(SharedThreadHook, EachProcHearsTheKindsItAskedForInOrder) {
     MSG msg;
     while (PeekMessageW(&msg, handle, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
-  // The raising procedure comes first in the list and keeps nobody from hearing.
+  SetApplicationExceptionHandler(previous);
+  // The raising procedure comes first in the list and keeps nobody from hearing; what it raised reached the
+  // application's handler of exceptions.
+  EXPECT_GT(reported, 0);
   ASSERT_FALSE(firstHeard.empty());
   for (const THeard& heard : firstHeard) EXPECT_EQ(heard.Kind, THookProcKind::hkWindowPosChanged);
   EXPECT_EQ(firstHeard.front().Wnd, handle);

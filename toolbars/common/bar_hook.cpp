@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "framework/exception_hook.h"
 #include "framework/thread_hooks.h"
 
 namespace toolbars {
@@ -77,7 +78,7 @@ void SweepDeadRecords() {
 
 // Calls every record that asked for kind, in list order; a record unregistered meanwhile is not called, one
 // registered meanwhile hears the next notification, and one whose procedure raises does not keep the others
-// from hearing it.
+// from hearing it: what it raised goes to the application's handler of exceptions.
 void CallProcs(THookProcKind kind, HWND wnd, WPARAM wParam, LPARAM lParam) {
   ++dispatchDepth;
   const size_t count = hookRecords.size();
@@ -87,6 +88,7 @@ void CallProcs(THookProcKind kind, HWND wnd, WPARAM wParam, LPARAM lParam) {
     try {
       record.Proc(kind, wnd, wParam, lParam);
     } catch (...) {
+      ApplicationHandleException(nullptr);
     }
   }
   --dispatchDepth;
@@ -98,6 +100,7 @@ bool AskFocusFilter(WPARAM wParam, LPARAM lParam) {
   try {
     return SetFocusFilter(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
   } catch (...) {
+    ApplicationHandleException(nullptr);
     return false;
   }
 }
