@@ -906,9 +906,9 @@ class TBaseTree : public TCustomControl {
  protected:
   TRaised MouseMove(TShiftState shift, int x, int y) override;
   // The button messages of all three buttons end here with the hit test of their point.
-  virtual void HandleMouseDown(TMessage& message, const THitInfo& hitInfo);
-  virtual void HandleMouseUp(TMessage& message, const THitInfo& hitInfo);
-  virtual void HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo);
+  [[nodiscard]] virtual TRaised HandleMouseDown(TMessage& message, const THitInfo& hitInfo);
+  [[nodiscard]] virtual TRaised HandleMouseUp(TMessage& message, const THitInfo& hitInfo);
+  [[nodiscard]] virtual TRaised HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo);
   void HandleHotTrack(int x, int y);
   // The tree moved or changed size under a resting mouse: the hot node becomes the one now under it, as a mouse
   // move there would make it (not every platform sends a mouse move to a window that moved under the mouse).
@@ -955,8 +955,8 @@ class TBaseTree : public TCustomControl {
   // Leaves only node selected (when it was), with one change report.
   TRaised ReduceSelectionTo(PTreeNode node);
   // The check box press of a click or the space key, and its release (applied or only redrawn).
-  void PressCheckBox(PTreeNode node);
-  void ReleaseCheckBox(bool apply);
+  [[nodiscard]] TRaised PressCheckBox(PTreeNode node);
+  [[nodiscard]] TRaised ReleaseCheckBox(bool apply);
   // The node's part of the rubber band's test: its row, or its main column content, in absolute tree coordinates.
   RECT SelectionTestRect(PTreeNode node, int top, int limit, bool rightToLeft);
 
@@ -1285,15 +1285,15 @@ class TBaseTree : public TCustomControl {
   void TileBackground(HDC dc, const RECT& r, POINT origin);
   void DetermineLineImage(PTreeNode node);
   TPaintResources& PaintResources();
-  void FinishCheckKey();
+  [[nodiscard]] TRaised FinishCheckKey();
   // The first column from column on, stepping back or forth, that OnFocusChanging lets the focus take at node;
   // asking stops once the handler freed node, which the caller learns from its own watch of node.
   TColumnIndex FocusableColumn(PTreeNode node, TColumnIndex column, bool back);
   TRaised ScrollByKey(int deltaX, int deltaY);
   // Where the Applications key opens node's pop-up menu, in client coordinates.
   TNodeRaised KeyboardMenuPoint(PTreeNode node, POINT& point);
-  void HandleVerticalScroll(WORD code);
-  void HandleHorizontalScroll(WORD code);
+  [[nodiscard]] TRaised HandleVerticalScroll(WORD code);
+  [[nodiscard]] TRaised HandleHorizontalScroll(WORD code);
   void HandleKillFocus(TMessage& message);
 
   TDrawSelectionMode drawSelectionMode_ = TDrawSelectionMode::smDottedRectangle;

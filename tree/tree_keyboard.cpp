@@ -300,7 +300,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           focused->CheckType == TCheckType::ctNone || states_.Contains(TTreeState::stIncrementalSearching)) {
         DoStateChange({TTreeState::stSearchPending});
       } else {
-        PressCheckBox(focused);
+        if (PressCheckBox(focused).Gone()) return;
       }
       break;
     case VK_APPS:
@@ -324,6 +324,6 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
 
 // The space key's release applies the pending check state when the pressed node still has the focus; otherwise the
 // node only loses its pressed look.
-void TBaseTree::FinishCheckKey() { ReleaseCheckBox(checkNode_ == focusedNode_); }
+TRaised TBaseTree::FinishCheckKey() { return ReleaseCheckBox(checkNode_ == focusedNode_); }
 
 }  // namespace tree

@@ -51,8 +51,9 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       message.Result = 0;
       return true;
     case WM_KEYUP:
-      if (!DoKeyUp(message) && message.WParam == VK_SPACE) FinishCheckKey();
       message.Result = 0;
+      // The message's last act: the check's handlers may free the tree.
+      if (!DoKeyUp(message) && message.WParam == VK_SPACE) (void)FinishCheckKey();
       return true;
     case WM_CHAR:
       if (states_.Contains(TTreeState::stSearchPending)) {
@@ -78,12 +79,14 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       HandleKillFocus(message);
       return true;
     case WM_VSCROLL:
-      HandleVerticalScroll(LOWORD(message.WParam));
       message.Result = 0;
+      // The message's last act: the scroll's handlers may free the tree.
+      (void)HandleVerticalScroll(LOWORD(message.WParam));
       return true;
     case WM_HSCROLL:
-      HandleHorizontalScroll(LOWORD(message.WParam));
       message.Result = 0;
+      // The message's last act: the scroll's handlers may free the tree.
+      (void)HandleHorizontalScroll(LOWORD(message.WParam));
       return true;
     case WM_SIZE:
       inherited::Dispatch(message);
@@ -159,21 +162,23 @@ void TBaseTree::HandleKillFocus(TMessage& message) {
   }
 }
 
-void TBaseTree::HandleVerticalScroll(WORD code) {
+TRaised TBaseTree::HandleVerticalScroll(WORD code) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
   const int step = scrollBarOptions_->VerticalIncrement();
   const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
   switch (code) {
     case SB_LINEUP:
-      if (DoSetOffsetXY(offsetX_, offsetY_ + step, all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_, offsetY_ + step, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_LINEDOWN:
-      if (DoSetOffsetXY(offsetX_, offsetY_ - step, all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_, offsetY_ - step, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_PAGEUP:
-      if (DoSetOffsetXY(offsetX_, offsetY_ + ClientHeight(), all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_, offsetY_ + ClientHeight(), all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_PAGEDOWN:
-      if (DoSetOffsetXY(offsetX_, offsetY_ - ClientHeight(), all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_, offsetY_ - ClientHeight(), all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
@@ -182,14 +187,14 @@ void TBaseTree::HandleVerticalScroll(WORD code) {
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
       GetScrollInfo(Handle(), SB_VERT, &info);
-      if (DoSetOffsetXY(offsetX_, -info.nTrackPos * VerticalScrollUnit(), all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_, -info.nTrackPos * VerticalScrollUnit(), all).Gone()) return TRaised(!life.Ended());
       break;
     }
     case SB_TOP:
-      if (DoSetOffsetXY(offsetX_, 0, all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_, 0, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_BOTTOM:
-      if (DoSetOffsetXY(offsetX_, -VerticalRange(), all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_, -VerticalRange(), all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_ENDSCROLL:
       DoStateChange({}, {TTreeState::stThumbTracking});
@@ -199,23 +204,26 @@ void TBaseTree::HandleVerticalScroll(WORD code) {
     default:
       break;
   }
+  return TRaised(!life.Ended());
 }
 
-void TBaseTree::HandleHorizontalScroll(WORD code) {
+TRaised TBaseTree::HandleHorizontalScroll(WORD code) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
   const int step = scrollBarOptions_->HorizontalIncrement();
   const unsigned all = suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea;
   switch (code) {
     case SB_LINELEFT:
-      if (DoSetOffsetXY(offsetX_ + step, offsetY_, all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_ + step, offsetY_, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_LINERIGHT:
-      if (DoSetOffsetXY(offsetX_ - step, offsetY_, all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_ - step, offsetY_, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_PAGELEFT:
-      if (DoSetOffsetXY(offsetX_ + ClientWidth(), offsetY_, all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_ + ClientWidth(), offsetY_, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_PAGERIGHT:
-      if (DoSetOffsetXY(offsetX_ - ClientWidth(), offsetY_, all).Gone()) return;
+      if (DoSetOffsetXY(offsetX_ - ClientWidth(), offsetY_, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
@@ -224,14 +232,14 @@ void TBaseTree::HandleHorizontalScroll(WORD code) {
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
       GetScrollInfo(Handle(), SB_HORZ, &info);
-      if (DoSetOffsetXY(-info.nTrackPos, offsetY_, all).Gone()) return;
+      if (DoSetOffsetXY(-info.nTrackPos, offsetY_, all).Gone()) return TRaised(!life.Ended());
       break;
     }
     case SB_LEFT:
-      if (DoSetOffsetXY(0, offsetY_, all).Gone()) return;
+      if (DoSetOffsetXY(0, offsetY_, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_RIGHT:
-      if (DoSetOffsetXY(-HorizontalRange(), offsetY_, all).Gone()) return;
+      if (DoSetOffsetXY(-HorizontalRange(), offsetY_, all).Gone()) return TRaised(!life.Ended());
       break;
     case SB_ENDSCROLL:
       DoStateChange({}, {TTreeState::stThumbTracking});
@@ -240,6 +248,7 @@ void TBaseTree::HandleHorizontalScroll(WORD code) {
     default:
       break;
   }
+  return TRaised(!life.Ended());
 }
 
 }  // namespace tree

@@ -65,17 +65,17 @@ TEST_F(ListItemTest, ItemIndexIsClampedScrolledIntoViewAndReported) {
   sink.Count = &changes;
   list_->OnChange = TNotifyEvent(&sink, &TSink::Changed);
   Bar(false);
-  list_->SetItemIndex(-5);
+  EXPECT_TRUE(list_->SetItemIndex(-5).Alive());
   EXPECT_EQ(list_->ItemIndex(), -1);
   EXPECT_EQ(changes, 0);
-  list_->SetItemIndex(15);
+  EXPECT_TRUE(list_->SetItemIndex(15).Alive());
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(ListViewer()->HotIndex(), 15);
   EXPECT_EQ(ListViewer()->TopIndex(), 15 - 8 + 1);
-  list_->SetItemIndex(2);
+  EXPECT_TRUE(list_->SetItemIndex(2).Alive());
   EXPECT_EQ(ListViewer()->TopIndex(), 2);
   // A new viewer starts with the entry visible.
-  list_->SetItemIndex(19);
+  EXPECT_TRUE(list_->SetItemIndex(19).Alive());
   bar_->View()->RecreateAllViewers();
   EXPECT_TRUE(bar_->View()->ValidatePositions().Alive());
   EXPECT_EQ(ListViewer()->TopIndex(), 12);
@@ -91,7 +91,7 @@ TEST_F(ListItemTest, KeysMoveTheChosenEntry) {
   } cases[] = {{VK_DOWN, 3, 4},  {VK_UP, 0, 0},   {VK_NEXT, 3, 11}, {VK_NEXT, 15, 19},
                {VK_PRIOR, 5, 0}, {VK_END, 2, 19}, {VK_HOME, 9, 0}};
   for (const auto& c : cases) {
-    list_->SetItemIndex(c.Start);
+    EXPECT_TRUE(list_->SetItemIndex(c.Start).Alive());
     WORD key = c.Key;
     TBarTrackingState state;
     state.RootView = bar_->View();
@@ -120,7 +120,7 @@ TEST_F(ListItemTest, PointsFindEntriesBesideTheScrollBar) {
   TStyledCustomListViewer* viewer = ListViewer();
   const int h = viewer->ItemHeight();
   const int width = viewer->BoundsRect().right - viewer->BoundsRect().left;
-  list_->SetItemIndex(10);  // top 3
+  EXPECT_TRUE(list_->SetItemIndex(10).Alive());  // top 3
   const struct {
     int X;
     int Y;
@@ -158,8 +158,8 @@ TEST_F(ListItemTest, DraggingBelowTheListAutoScrollsFasterFurtherOut) {
     UINT Interval;
   } cases[] = {{5, 1, 150}, {20, 1, 100}, {40, 2, 100}, {60, 4, 100}};
   for (const auto& c : cases) {
-    list_->SetItemIndex(-1);
-    list_->SetItemIndex(0);
+    EXPECT_TRUE(list_->SetItemIndex(-1).Alive());
+    EXPECT_TRUE(list_->SetItemIndex(0).Alive());
     TBarTrackingState state;
     state.RootView = bar_->View();
     EXPECT_TRUE(viewer->MouseDown(TShiftState{}, 4, 2, state).Alive());
@@ -208,7 +208,7 @@ TEST_F(ListItemTest, MeasureAndPaintEventsShapeTheEntries) {
   list_->OnMeasureHeight = TListMeasureHeightEvent(&sink, &TSink::Height);
   list_->OnMeasureWidth = TListMeasureWidthEvent(&sink, &TSink::Width);
   list_->OnPaintItem = TListPaintEvent(&sink, &TSink::Item);
-  list_->SetItemIndex(2);
+  EXPECT_TRUE(list_->SetItemIndex(2).Alive());
   Bar(false);
   EXPECT_EQ(Measure(list_).cy, 4 * 30);
   EXPECT_EQ(Measure(list_).cx, 200);
@@ -233,7 +233,7 @@ TEST_F(ListItemTest, MeasureAndPaintEventsShapeTheEntries) {
 TEST_F(ListItemTest, ShrinkingListKeepsItsFirstShownEntryInRange) {
   MakeList(20);
   Bar(false);
-  list_->SetItemIndex(19);
+  EXPECT_TRUE(list_->SetItemIndex(19).Alive());
   EXPECT_EQ(ListViewer()->TopIndex(), 12);
   list_->Entries.resize(3);
   list_->EntriesChanged();

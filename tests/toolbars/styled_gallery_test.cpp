@@ -83,7 +83,7 @@ TEST_F(StyledGallery, ToolbarAndMenu) {
   edit->SetText(L"secret");
   edit->SetPasswordChar(L'*');
   auto* list = new TRecentList(&owner_);
-  list->SetItemIndex(2);
+  EXPECT_TRUE(list->SetItemIndex(2).Alive());
   menu->Add(list);
   auto* popup = new bar_host::TBarHostWindow(&owner_, frame_->Handle(), RECT{0, 80, 300, 400}, menu, false);
   EXPECT_TRUE(popup->View()->SetSelected(popup->View()->Find(menu->ItemAt(0))).Alive());

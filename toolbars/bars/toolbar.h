@@ -136,7 +136,7 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
   TRaised MouseMove(TShiftState shift, int x, int y) override;
   TRaised MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   TRaised DoContextPopup(POINT mousePos, bool& handled) override;
-  void SizingStarted(int side) override;
+  TRaised SizingStarted(int side) override;
   void SizingNewRect(RECT& rect) override;
   TRaised SizingBeforeApply() override;
   void SizingEnded() override;

@@ -54,14 +54,14 @@ TRaised TBarCustomToolbar::GetFloatingSizes(std::vector<TBarFloatingSize>& sizes
   return TRaised(true);
 }
 
-void TBarCustomToolbar::SizingStarted(int side) {
+TRaised TBarCustomToolbar::SizingStarted(int side) {
   resizeState_.reset();
-  if (side != HTLEFT && side != HTRIGHT && side != HTTOP && side != HTBOTTOM) return;
+  if (side != HTLEFT && side != HTRIGHT && side != HTTOP && side != HTBOTTOM) return TRaised(true);
   TBarFloatingWindowParent* frame = FloatParent();
-  if (!frame) return;
+  if (!frame) return TRaised(true);
   auto state = std::make_unique<TResizeState>();
   state->Side = side;
-  if (GetFloatingSizes(state->Sizes).Gone()) return;
+  if (GetFloatingSizes(state->Sizes).Gone()) return TRaised(false);
   POINT topLeft{}, bottomRight{};
   GetFloatingNCArea(topLeft, bottomRight);
   for (TBarFloatingSize& size : state->Sizes) {
@@ -85,6 +85,7 @@ void TBarCustomToolbar::SizingStarted(int side) {
   }
   s.SnapDistance = std::max(s.SnapDistance, 0);
   resizeState_ = std::move(state);
+  return TRaised(true);
 }
 
 void TBarCustomToolbar::SizingNewRect(RECT& rect) {

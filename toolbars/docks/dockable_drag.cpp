@@ -458,7 +458,7 @@ TRaised TBarCustomDockableWindow::BeginSizing(int side) {
   // The loop runs the application's code (the window's OnMove, timers), which may free the window: the loop then
   // ends at once and touches it no more.
   const TLifeWatch life = LifeWatch();
-  SizingStarted(side);
+  if (SizingStarted(side).Gone()) return TRaised(false);
   ProcessPaintMessages();
   if (life.Ended()) return TRaised(false);
   bool smooth = smoothDrag_;

@@ -189,7 +189,10 @@ class TBarCustomDockableWindow : public TCustomControl {
   int ShrunkSize() const { return shrunkSize_; }
   // Around the sizing loop: started (side is the sizing hit-test code), each new rectangle (which the hook may
   // change), before it is applied, ended.
-  virtual void SizingStarted(int side) { (void)side; }
+  [[nodiscard]] virtual TRaised SizingStarted(int side) {
+    (void)side;
+    return TRaised(true);
+  }
   virtual void SizingNewRect(RECT& rect) { (void)rect; }
   virtual TRaised SizingBeforeApply() { return TRaised(true); }
   virtual void SizingEnded() {}

@@ -29,11 +29,7 @@ constexpr int kTextInset = 4;
 
 TStyledCustomList::~TStyledCustomList() = default;
 
-void TStyledCustomList::SetItemIndex(int value) {
-  if (ChangeItemIndex(value).Gone()) return;
-}
-
-TRaised TStyledCustomList::ChangeItemIndex(int value) {
+TRaised TStyledCustomList::SetItemIndex(int value) {
   if (value < 0) value = -1;
   if (value == itemIndex_) return TRaised(true);
   itemIndex_ = value;
@@ -279,7 +275,7 @@ TRaised TStyledCustomListViewer::ChooseHot() {
   // The key or click goes on, so the item is clicked with the entry chosen.
   const TLifeWatch life = LifeWatch();
   changingHot_ = true;
-  const TRaised changed = List()->ChangeItemIndex(hotIndex_);
+  const TRaised changed = List()->SetItemIndex(hotIndex_);
   if (changed.Gone() || life.Ended()) return TRaised(false);
   changingHot_ = false;
   return TRaised(true);
@@ -316,7 +312,7 @@ TRaised TStyledCustomListViewer::KeyDown(WORD& key, TShiftState shift, TBarTrack
   key = 0;
   if (count_ == 0) return TRaised(true);
   const TLifeWatch life = LifeWatch();
-  if (List()->ChangeItemIndex(std::max(0, std::min(index, count_ - 1))).Gone()) return TRaised(false);
+  if (List()->SetItemIndex(std::max(0, std::min(index, count_ - 1))).Gone()) return TRaised(false);
   return TRaised(!life.Ended());
 }
 

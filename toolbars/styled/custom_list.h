@@ -26,11 +26,9 @@ class TStyledCustomList : public TStyledCustomItem {
   ~TStyledCustomList() override;
 
   int ItemIndex() const { return itemIndex_; }
-  // Negative values become -1; every viewer shows the entry as hot, and OnChange is raised last.
-  void SetItemIndex(int value);
-  // The same for the list's own viewers, which go on working afterwards: the answer is whether the list outlived
-  // OnChange.
-  TRaised ChangeItemIndex(int value);
+  // Negative values become -1; every viewer shows the entry as hot, and OnChange is raised last: the answer is
+  // whether the list outlived it.
+  [[nodiscard]] TRaised SetItemIndex(int value);
   int MinimumWidth() const { return minimumWidth_; }
   void SetMinimumWidth(int value) { minimumWidth_ = value; }
   // 0: no limit.

@@ -36,13 +36,14 @@ TStyledPopupWindow::~TStyledPopupWindow() {
   shadows_.reset();
 }
 
-void TStyledPopupWindow::ThemeChanged() {
-  if (!HandleAllocated()) return;
+TRaised TStyledPopupWindow::ThemeChanged() {
+  if (!HandleAllocated()) return TRaised(true);
   // The new theme measures the items and the border anew: the window takes the size it would have if it opened now.
-  if (View()->UpdatePositions().Gone()) return;
+  if (View()->UpdatePositions().Gone()) return TRaised(false);
   SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  return TRaised(true);
 }
 
 int TStyledPopupWindow::ViewType() const { return PopupViewTypeOf(View()->ParentItem()); }
@@ -145,7 +146,7 @@ void TStyledPopupWindow::Dispatch(TMessage& message) {
       message.Result = ViewType();
       return;
     case CM_STYLEDNEXUSNOTIFY:
-      if (message.WParam == tcAfterChange) ThemeChanged();
+      if (message.WParam == tcAfterChange) (void)ThemeChanged();
       return;
     case WM_ERASEBKGND:
       WMEraseBkgnd(message);

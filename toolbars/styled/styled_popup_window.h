@@ -41,7 +41,7 @@ class TStyledPopupWindow : public TBarPopupWindow {
   RECT OpenerScreenRect() const;
   void CreateShadow();
   // Measured again by the new theme, content and frame, and repainted.
-  void ThemeChanged();
+  [[nodiscard]] TRaised ThemeChanged();
   void WMEraseBkgnd(TMessage& message);
 
   std::unique_ptr<TShadows> shadows_;

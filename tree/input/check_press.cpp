@@ -26,25 +26,31 @@ TCheckState TBaseTree::DetermineNextCheckState(TCheckType checkType, TCheckState
   }
 }
 
-void TBaseTree::PressCheckBox(PTreeNode node) {
-  if (checkNode_ || node->Has(nsDisabled)) return;
+TRaised TBaseTree::PressCheckBox(PTreeNode node) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
+  if (checkNode_ || node->Has(nsDisabled)) return TRaised(!life.Ended());
   TCheckState next = DetermineNextCheckState(node->CheckType, node->CheckState);
   bool allowed = true;
-  if (DoChecking(node, next, allowed).Gone() || !allowed) return;
+  if (DoChecking(node, next, allowed).Gone() || !allowed) return TRaised(!life.Ended());
   checkNode_ = node;
   pendingCheckState_ = next;
   node->CheckState = Pressed(node->CheckState);
   InvalidateNode(node);
+  return TRaised(!life.Ended());
 }
 
-void TBaseTree::ReleaseCheckBox(bool apply) {
+TRaised TBaseTree::ReleaseCheckBox(bool apply) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
   PTreeNode node = checkNode_;
-  if (!node) return;
+  if (!node) return TRaised(!life.Ended());
   checkNode_ = nullptr;
   node->CheckState = Released(node->CheckState);
   // The check events may delete the node (with an ancestor, or every node) or free the tree.
-  if (apply && DoCheckClick(node, pendingCheckState_).Gone()) return;
+  if (apply && DoCheckClick(node, pendingCheckState_).Gone()) return TRaised(!life.Ended());
   InvalidateNode(node);
+  return TRaised(!life.Ended());
 }
 
 }  // namespace tree

@@ -21,10 +21,12 @@ bool TBaseTree::WheelPanningActive() const {
   return states_.Contains(TTreeState::stWheelPanning) || states_.Contains(TTreeState::stWheelScrolling);
 }
 
-void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
+TRaised TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
   if (WheelPanningActive()) {
     StopWheelPanning();
-    return;
+    return TRaised(!life.Ended());
   }
   ForgetPendingEdit();
   PTreeNode node = hitInfo.HitNode;
@@ -34,7 +36,7 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   const TNodeWatch clicked(*this, node);
   if (IsEditing()) {
     bool ended = false;
-    if (DoEndEdit(ended).Gone() || !ended || clicked.Ended()) return;
+    if (DoEndEdit(ended).Gone() || !ended || clicked.Ended()) return TRaised(!life.Ended());
   }
 
   const TShiftState shift = MessageShift(message);
@@ -63,15 +65,14 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   // keeps one row of a selection, or moves the focus, changes what is selected, and the next key would rename.
   const bool onlyFocusedSelection = nodeSelected && node == focusedNode_ && selectionCount_ == 1;
   bool autoDrag = (DragMode() == TDragMode::dmAutomatic || Dragging()) && !cellHit;
-  if (DragMode() == TDragMode::dmManual && node && DoBeforeDrag(node, hitInfo.HitColumn, autoDrag).Gone()) return;
+  if (DragMode() == TDragMode::dmManual && node && DoBeforeDrag(node, hitInfo.HitColumn, autoDrag).Gone()) return TRaised(!life.Ended());
 
   if (at.Contains(HP::hpOnButton) && node->Has(nsHasChildren)) {
     ToggleNode(node);
-    return;
+    return TRaised(!life.Ended());
   }
   if (at.Contains(HP::hpOnCheckBox)) {
-    PressCheckBox(node);
-    return;
+    return PressCheckBox(node);
   }
 
   if ((root_->FirstChild && plain) || selectionCount_ == 0) {
@@ -83,22 +84,22 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   const POINT click = MessagePoint(message.LParam);
   bool rightPressWithMenu = false;
   if (message.Msg == WM_RBUTTONDOWN && node && HasPopupMenu(node, hitInfo.HitColumn, click, rightPressWithMenu).Gone())
-    return;
-  if (clicked.Ended()) return;
+    return TRaised(!life.Ended());
+  if (clicked.Ended()) return TRaised(!life.Ended());
   if ((!anyHit && multiSelect && plain) ||
       (anyHit && (!nodeSelected || (!autoDrag && !rightPressWithMenu)) && (plain || !multiSelect))) {
     if (nodeSelected) {
-      if (ReduceSelectionTo(node).Gone()) return;
+      if (ReduceSelectionTo(node).Gone()) return TRaised(!life.Ended());
     } else {
       ClearSelection();
     }
   }
-  if (clicked.Ended()) return;
+  if (clicked.Ended()) return TRaised(!life.Ended());
 
   if (Focused() && (at.Contains(HP::hpOnLabel) || (grid && at.Contains(HP::hpOnItem))) && onlyFocusedSelection &&
       !columnChanged && plain)
     states_ += TTreeState::stEditPending;
-  if ((!Focused() && CanFocus() && SetFocus().Gone()) || clicked.Ended()) return;
+  if ((!Focused() && CanFocus() && SetFocus().Gone()) || clicked.Ended()) return TRaised(!life.Ended());
 
   if (!selection.Contains(SO::toDisableDrawSelection) && !labelHit && multiSelect) {
     states_ += TTreeState::stDrawSelPending;
@@ -107,14 +108,14 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     const LONG x = click.x - offsetX_, y = static_cast<LONG>(click.y - offsetY_);
     newSelectionRect_ = lastSelectionRect_ = RECT{x, y, x, y};
     selectionRect_ = RECT{};
-    if (!cellHit) return;
+    if (!cellHit) return TRaised(!life.Ended());
   }
 
   lastClickPos_ = click;
-  if (!anyHit) return;
+  if (!anyHit) return TRaised(!life.Ended());
   bool allowed = true;
   if (DoFocusChanging(focusedNode_, node, focusedColumn_, newColumn, allowed).Gone() || !allowed || clicked.Ended())
-    return;
+    return TRaised(!life.Ended());
   if (columnChanged) {
     InvalidateColumn(focusedColumn_);
     InvalidateColumn(newColumn);
@@ -124,27 +125,30 @@ void TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     StopTimer(ScrollTimer);
     states_ -= TTreeStates{TTreeState::stScrollPending, TTreeState::stScrolling};
   }
-  if (DoFocusNode(node, false).Gone()) return;
+  if (DoFocusNode(node, false).Gone()) return TRaised(!life.Ended());
   if (plain || !multiSelect || Dragging()) {
     if (!node->Has(nsSelected)) {
       AddToSelection(node);
-      if (clicked.Ended()) return;
+      if (clicked.Ended()) return TRaised(!life.Ended());
       InvalidateNode(node);
     }
     if (plain) rangeAnchor_ = node;
   } else {
-    if (HandleClickSelection(node, shift).Gone() || clicked.Ended()) return;
+    if (HandleClickSelection(node, shift).Gone() || clicked.Ended()) return TRaised(!life.Ended());
   }
-  if (DoFocusChange(focusedNode_, focusedColumn_).TreeGone()) return;
+  if (DoFocusChange(focusedNode_, focusedColumn_).TreeGone()) return TRaised(!life.Ended());
   if (autoDrag && !clicked.Ended()) BeginDrag(false);
+  return TRaised(!life.Ended());
 }
 
-void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
-  if (states_.Contains(TTreeState::stFrameworkDragging)) return;
+TRaised TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
+  if (states_.Contains(TTreeState::stFrameworkDragging)) return TRaised(!life.Ended());
   const bool bandDrawn = states_.Contains(TTreeState::stDrawSelecting);
   states_ -= TTreeStates{TTreeState::stDrawSelPending, TTreeState::stDrawSelecting};
   if (bandDrawn) Invalidate();
-  if (states_.Contains(TTreeState::stClearPending) && ReduceSelectionTo(focusedNode_).Gone()) return;
+  if (states_.Contains(TTreeState::stClearPending) && ReduceSelectionTo(focusedNode_).Gone()) return TRaised(!life.Ended());
   // The press's waiting states end with the button; a drag that did not start by now never will.
   states_ -= TTreeStates{TTreeState::stClearPending, TTreeState::stOleDragPending, TTreeState::stScrollPending,
                          TTreeState::stScrolling};
@@ -152,18 +156,16 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
 
   const bool onItem = hitInfo.HitPositions.Contains(HP::hpOnItem);
   // OnChecked and OnColumnClick may free the tree.
-  const TLifeWatch life = LifeWatch();
-  if (checkNode_) ReleaseCheckBox(hitInfo.HitNode == checkNode_ && onItem);
-  if (life.Ended()) return;
+  if (checkNode_ && ReleaseCheckBox(hitInfo.HitNode == checkNode_ && onItem).Gone()) return TRaised(false);
 
   const TColumnIndex clicked = header_->Columns()->ClickIndex();
-  if (clicked >= 0 && clicked == hitInfo.HitColumn && DoColumnClick(clicked, MessageShift(message)).Gone()) return;
+  if (clicked >= 0 && clicked == hitInfo.HitColumn && DoColumnClick(clicked, MessageShift(message)).Gone()) return TRaised(!life.Ended());
 
   if (states_.Contains(TTreeState::stEditPending)) {
     // OnEditing may free the tree, or move the focus.
     PTreeNode pending = focusedNode_ && hitInfo.HitNode == focusedNode_ && onItem ? focusedNode_ : nullptr;
     const bool editable = pending && CanEdit(pending, hitInfo.HitColumn);
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
     if (editable && focusedNode_ == pending) {
       editColumn_ = focusedColumn_;
       editPendingNode_ = focusedNode_;
@@ -172,31 +174,35 @@ void TBaseTree::HandleMouseUp(TMessage& message, const THitInfo& hitInfo) {
       ForgetPendingEdit();
     }
   }
+  return TRaised(!life.Ended());
 }
 
-void TBaseTree::HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo) {
+TRaised TBaseTree::HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
   ForgetPendingEdit();
   PTreeNode node = hitInfo.HitNode;
   // Ending a running edit and the column's double click raise handlers that may delete the node or free the tree.
   const TNodeWatch clicked(*this, node);
   if (IsEditing()) {
     bool ended = false;
-    if (DoEndEdit(ended).Gone() || !ended) return;
+    if (DoEndEdit(ended).Gone() || !ended) return TRaised(!life.Ended());
   }
-  if (clicked.TreeGone()) return;
+  if (clicked.TreeGone()) return TRaised(!life.Ended());
   if (hitInfo.HitColumn >= 0 && header_->Columns()->IsValidColumn(hitInfo.HitColumn) &&
       DoColumnDblClick(hitInfo.HitColumn, MessageShift(message)).Gone())
-    return;
-  if (!node || clicked.Ended()) return;
+    return TRaised(!life.Ended());
+  if (!node || clicked.Ended()) return TRaised(!life.Ended());
   const THitPositions& at = hitInfo.HitPositions;
   if (at.Contains(HP::hpOnCheckBox)) {
-    PressCheckBox(node);
+    if (PressCheckBox(node).Gone()) return TRaised(false);
   } else if (at.Contains(HP::hpOnButton)) {
     ToggleNode(node);
   } else if (options_->MiscOptions().Contains(TTreeMiscOption::toToggleOnDblClick)) {
     const THitPositions toggling{HP::hpOnLabel, HP::hpOnNormalImage, HP::hpOnStateImage};
     if (!(at * toggling).Empty() || options_->SelectionOptions().Contains(SO::toFullRowSelect)) ToggleNode(node);
   }
+  return TRaised(!life.Ended());
 }
 
 }  // namespace tree

@@ -38,24 +38,23 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       DoStateChange({TTreeState::stLeftButtonDown});
       inherited::Dispatch(message);
       if (life.Ended()) return true;
-      HandleMouseDown(message, hitTest());
+      (void)HandleMouseDown(message, hitTest());
       return true;
     case WM_LBUTTONUP:
       DoStateChange({}, {TTreeState::stLeftButtonDown});
-      HandleMouseUp(message, hitTest());
-      if (!life.Ended()) inherited::Dispatch(message);
+      if (HandleMouseUp(message, hitTest()).Alive()) inherited::Dispatch(message);
       return true;
     case WM_LBUTTONDBLCLK:
       inherited::Dispatch(message);
       if (life.Ended()) return true;
-      HandleMouseDblClick(message, hitTest());
+      (void)HandleMouseDblClick(message, hitTest());
       return true;
     case WM_RBUTTONDOWN:
       DoStateChange({TTreeState::stRightButtonDown});
       if (headerBusy) return true;
       inherited::Dispatch(message);
       if (life.Ended()) return true;
-      if (selection.Contains(SO::toRightClickSelect)) HandleMouseDown(message, hitTest());
+      if (selection.Contains(SO::toRightClickSelect)) (void)HandleMouseDown(message, hitTest());
       return true;
     case WM_RBUTTONUP: {
       DoStateChange({}, {TTreeState::stRightButtonDown});
@@ -69,8 +68,7 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       inherited::Dispatch(message);
       if (life.Ended()) return true;
       const THitInfo hitInfo = hitTest();
-      if (selection.Contains(SO::toRightClickSelect)) HandleMouseUp(message, hitInfo);
-      if (life.Ended()) return true;
+      if (selection.Contains(SO::toRightClickSelect) && HandleMouseUp(message, hitInfo).Gone()) return true;
       if (!PopupMenu() && DoPopupMenu(hitInfo.HitNode, hitInfo.HitColumn, MessagePoint(message.LParam)).Gone())
         return true;
       return true;
@@ -78,7 +76,7 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
     case WM_RBUTTONDBLCLK:
       inherited::Dispatch(message);
       if (life.Ended()) return true;
-      if (selection.Contains(SO::toRightClickSelect)) HandleMouseDblClick(message, hitTest());
+      if (selection.Contains(SO::toRightClickSelect)) (void)HandleMouseDblClick(message, hitTest());
       return true;
     case WM_MBUTTONDOWN: {
       DoStateChange({TTreeState::stMiddleButtonDown});
@@ -91,7 +89,7 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
         StartWheelPanning(ClientToScreen(lastClickPos_));
       } else {
         StopWheelPanning();
-        if (selection.Contains(SO::toMiddleClickSelect)) HandleMouseDown(message, hitTest());
+        if (selection.Contains(SO::toMiddleClickSelect)) (void)HandleMouseDown(message, hitTest());
       }
       return true;
     }
@@ -101,7 +99,7 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
         if (headerBusy) return true;
         inherited::Dispatch(message);
         if (life.Ended()) return true;
-        if (selection.Contains(SO::toMiddleClickSelect)) HandleMouseUp(message, hitTest());
+        if (selection.Contains(SO::toMiddleClickSelect)) (void)HandleMouseUp(message, hitTest());
       } else if (states_.Contains(TTreeState::stWheelScrolling)) {
         // Released without moving: panning goes on until the next press.
         DoStateChange({}, {TTreeState::stWheelPanning});
@@ -111,7 +109,8 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       return true;
     case WM_MBUTTONDBLCLK:
       inherited::Dispatch(message);
-      if (selection.Contains(SO::toMiddleClickSelect)) HandleMouseDblClick(message, hitTest());
+      if (life.Ended()) return true;
+      if (selection.Contains(SO::toMiddleClickSelect)) (void)HandleMouseDblClick(message, hitTest());
       return true;
     case CM_MOUSEWHEEL:
       HandleMouseWheel(message);
