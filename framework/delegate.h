@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <new>
 #include <type_traits>
 #include <typeinfo>
@@ -21,8 +20,10 @@ template <class Signature>
 class TDelegate;
 
 // An object and member function pair lives inline, so binding one allocates nothing and calling it is one
-// indirect call. Any other callable lives in a holder on the heap. A call reads what it needs before it starts,
-// so a handler may reassign or free the very delegate it was called through.
+// indirect call. Any other callable lives in a holder on the heap of the delegate's own. A call reads what it needs
+// before it starts, so a handler may reassign or free the very delegate it was called through: the holder then
+// goes when the last call of it returns. A delegate is called on one thread at a time, so that the calls under way
+// are counted without the atomic steps a shared count would take on every call.
 template <class R, class... Args>
 class TDelegate<R(Args...)> {
  public:
@@ -45,7 +46,7 @@ class TDelegate<R(Args...)> {
     Callable call(std::forward<F>(callable));
     // An empty std::function or a null function pointer makes an empty delegate.
     if (!call) return;
-    callable_ = std::make_shared<Callable>(std::move(call));
+    holder_ = new THolder{std::move(call)};
     invoke_ = &InvokeCallable;
   }
 
@@ -62,7 +63,7 @@ class TDelegate<R(Args...)> {
     Swap(taken);
     return *this;
   }
-  ~TDelegate() = default;
+  ~TDelegate() { ReleaseHolder(); }
 
   explicit operator bool() const { return invoke_ != nullptr; }
 
@@ -86,6 +87,11 @@ class TDelegate<R(Args...)> {
 
  private:
   using Callable = std::function<R(Args...)>;
+  struct THolder {
+    Callable Call;
+    int Calls = 0;          // calls of it under way
+    bool Orphaned = false;  // its delegate let go of it during one of them
+  };
   using Invoker = R (*)(const TDelegate& self, Args&&... args);
 
   template <class T, class M>
@@ -111,8 +117,24 @@ class TDelegate<R(Args...)> {
 
   static R InvokeCallable(const TDelegate& self, Args&&... args) {
     // Keeps the callable alive should the call free or reassign the delegate.
-    std::shared_ptr<Callable> callable = self.callable_;
-    return (*callable)(std::forward<Args>(args)...);
+    THolder* holder = self.holder_;
+    ++holder->Calls;
+    struct TCallEnd {
+      THolder* Holder;
+      ~TCallEnd() {
+        if (--Holder->Calls == 0 && Holder->Orphaned) delete Holder;
+      }
+    } end{holder};
+    return holder->Call(std::forward<Args>(args)...);
+  }
+
+  void ReleaseHolder() noexcept {
+    if (!holder_) return;
+    if (holder_->Calls > 0)
+      holder_->Orphaned = true;
+    else
+      delete holder_;
+    holder_ = nullptr;
   }
 
   template <class M>
@@ -131,7 +153,7 @@ class TDelegate<R(Args...)> {
     methodType_ = other.methodType_;
     sameMethod_ = other.sameMethod_;
     std::memcpy(method_, other.method_, sizeof method_);
-    if (other.callable_) callable_ = std::make_shared<Callable>(*other.callable_);
+    if (other.holder_) holder_ = new THolder{other.holder_->Call};
   }
 
   void Swap(TDelegate& other) noexcept {
@@ -140,7 +162,7 @@ class TDelegate<R(Args...)> {
     std::swap(methodType_, other.methodType_);
     std::swap(sameMethod_, other.sameMethod_);
     std::swap(method_, other.method_);
-    callable_.swap(other.callable_);
+    std::swap(holder_, other.holder_);
   }
 
   Invoker invoke_ = nullptr;
@@ -148,7 +170,7 @@ class TDelegate<R(Args...)> {
   const std::type_info* methodType_ = nullptr;
   bool (*sameMethod_)(const unsigned char* a, const unsigned char* b) = nullptr;
   alignas(void*) unsigned char method_[delegate_detail::kMethodSize] = {};
-  std::shared_ptr<Callable> callable_;
+  THolder* holder_ = nullptr;
 };
 
 class TObject;

@@ -997,6 +997,8 @@ class TBaseTree : public TCustomControl {
   void FreeNodeBlock(PTreeNode node);
   // Hands the block back to the slab, which gives back the chunks left wholly free once most blocks are.
   void ReleaseNodeBlock(PTreeNode node);
+  // Gives the slab's wholly free chunks back once enough of them are free.
+  void GiveBackFreeChunks();
   // Clears every reference of the tree to node (focus, anchor, hot, check, search, edit, drop target, pending
   // change, the last node found on the visible path, its wide total), whose block is freed.
   void ForgetNode(PTreeNode node);
@@ -1355,5 +1357,25 @@ class TBaseTree : public TCustomControl {
   std::vector<PTreeNode> dragSelection_;
   bool dropTargetRegistered_ = false;
 };
+
+// A tree is used from one thread, and frames end in the reverse order they began: the watch that ends heads its
+// tree's list. Inline, since a sort raises a handler, and so takes a watch, for every comparison. GCC, seeing the
+// tree keep the address of a frame's watch, cannot tell that the watch takes it back as it ends, or that the tree
+// is gone when it does not.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
+inline TNodeWatch::TNodeWatch(TBaseTree& tree, PTreeNode node) noexcept
+    : tree_(&tree), node_(node == tree.root_ ? nullptr : node), next_(tree.nodeWatches_) {
+  tree.nodeWatches_ = this;
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+inline TNodeWatch::~TNodeWatch() {
+  if (tree_) tree_->nodeWatches_ = next_;
+}
 
 }  // namespace tree

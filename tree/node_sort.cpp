@@ -11,21 +11,21 @@ namespace tree {
 namespace {
 
 // Sorts the count nodes at first stably: the first count / 2 of them and the rest each sorted, then merged, a node
-// of the rest going first only where takeRight(left, right) says so. room holds count nodes.
+// of the rest going first only where takeRight(left, right) says so. room holds count / 2 nodes: the first half
+// waits there while the merge fills the list from its start, never overtaking the rest.
 template <class TakeRight>
 void MergeSort(PTreeNode* first, std::size_t count, PTreeNode* room, TakeRight& takeRight) {
   if (count < 2) return;
   const std::size_t half = count / 2;
   MergeSort(first, half, room, takeRight);
   MergeSort(first + half, count - half, room, takeRight);
-  std::copy(first, first + count, room);
+  std::copy(first, first + half, room);
   PTreeNode* left = room;
   PTreeNode* const leftEnd = room + half;
-  PTreeNode* right = leftEnd;
-  PTreeNode* const rightEnd = room + count;
+  PTreeNode* right = first + half;
+  PTreeNode* const rightEnd = first + count;
   while (left != leftEnd && right != rightEnd) *first++ = takeRight(*left, *right) ? *right++ : *left++;
-  first = std::copy(left, leftEnd, first);
-  std::copy(right, rightEnd, first);
+  std::copy(left, leftEnd, first);
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
     std::vector<PTreeNode> order;
     order.reserve(node->ChildCount);
     for (PTreeNode run = node->FirstChild; run; run = run->NextSibling) order.push_back(run);
-    std::vector<PTreeNode> room(order.size());
+    std::vector<PTreeNode> room(order.size() / 2);
     const std::uint64_t freedBefore = freedNodes_;
     bool treeGone = false;
     auto takeRight = [&](PTreeNode left, PTreeNode right) {

@@ -62,6 +62,10 @@ void TBaseTree::FreeNodeBlock(PTreeNode node) {
 
 void TBaseTree::ReleaseNodeBlock(PTreeNode node) {
   slab_.Free(node);
+  GiveBackFreeChunks();
+}
+
+void TBaseTree::GiveBackFreeChunks() {
   if (!slab_.CanGiveBack()) return;
   // The worker may be reading the blocks of a chunk about to go.
   InterruptValidation();
@@ -849,6 +853,8 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
 void TBaseTree::FreeAllNodes() {
   // Children before parents, last sibling first: the order single deletions would free them in.
   ForgetShownNode();
+  // No row keeps its cached position, so that no freed one is looked for there; the chunks go once at the end.
+  InvalidateCache();
   // Each node leaves its parent's list before its handler runs: one that deletes nodes (or clears the tree again)
   // finds the links whole, and the walk goes on from what is left.
   TFirstFailure failure;
@@ -874,7 +880,7 @@ void TBaseTree::FreeAllNodes() {
       });
     // The selection is emptied at the end.
     ForgetNode(node);
-    ReleaseNodeBlock(node);
+    slab_.Free(node);
     if (freedNodes_ != freedBefore)
       node = root_->LastChild;
     else
@@ -896,6 +902,7 @@ void TBaseTree::FreeAllNodes() {
   focusedNode_ = rangeAnchor_ = hotNode_ = dropTargetNode_ = lastSearchNode_ = checkNode_ = nullptr;
   if (editPendingNode_) ForgetPendingEdit();
   InvalidateCache();
+  GiveBackFreeChunks();
   failure.Raise();
 }
 

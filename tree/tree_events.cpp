@@ -118,7 +118,9 @@ TRaised TBaseTree::DoColumnResize(TColumnIndex column) {
 
 TRaised TBaseTree::DoCompare(PTreeNode node1, PTreeNode node2, TColumnIndex column, int& result) {
   result = 0;
-  return RaiseEvent(OnCompareNodes, this, node1, node2, column, result);
+  // A sort raises this for every comparison: the tree's own watch, a frame on its list, tells whether the tree
+  // outlived the handler without the atomic steps of the component's shared life.
+  return RaiseNodeEvent(nullptr, OnCompareNodes, this, node1, node2, column, result).Tree();
 }
 
 TRaised TBaseTree::DoCreateDataObject(IDataObject*& result) {
@@ -182,7 +184,8 @@ TNodeRaised TBaseTree::DoFocusChanging(PTreeNode oldNode, PTreeNode newNode, TCo
 TRaised TBaseTree::DoFreeNode(PTreeNode node) {
   if (node == hotNode_) hotNode_ = nullptr;
   if (!node->Has(nsInitialized) && !node->Has(nsInitialUserData)) return TRaised(true);
-  return RaiseEvent(OnFreeNode, this, node);
+  // Raised for every node a deletion or Clear frees: the tree's own watch, as for a sort's comparisons.
+  return RaiseNodeEvent(nullptr, OnFreeNode, this, node).Tree();
 }
 
 THintAnimationType TBaseTree::DoGetAnimationType(THintAnimationType requested) {
