@@ -108,6 +108,9 @@ enum TTreeTimer : UINT_PTR {
   SearchTimer = 7,
 };
 
+// Posted to the tree's window by UpdateScrollBarsLater: the scroll bars are set for the changes made since.
+constexpr UINT WM_SETSCROLLBARS = WM_APP + 32;
+
 // A vertical position in the tree: a row's top, a height total, the vertical scroll offset. Rows of up to 65,535
 // pixels take totals past 2^32, so positions are computed in 64 bits.
 using TTreePosition = std::int64_t;
@@ -364,6 +367,10 @@ class TBaseTree : public TCustomControl {
   // The node's row in client coordinates (column NoColumn: the whole row); empty for a node off the visible path.
   RECT GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnly, bool unclipped = false);
   void UpdateScrollBars(bool doRepaint);
+  // What a change outside an update bracket asks: the vertical offset keeps within the rows at once, and the bars
+  // are set once, when the window's message loop next comes to it (setting a bar redraws it, and measuring the
+  // rows in view costs a walk to them while the position cache is rebuilt).
+  void UpdateScrollBarsLater();
   bool ScrollIntoView(PTreeNode node, bool center, bool horizontally = false);
   PTreeNode GetTopNode();
   void SetTopNode(PTreeNode node);
@@ -1090,6 +1097,11 @@ class TBaseTree : public TCustomControl {
   bool FindInPositionCache(std::uint64_t position, PTreeNode& node, std::uint64_t& top);
   // The top of node when the cache holds it.
   bool FindCachedTop(PTreeNode node, std::uint64_t& top);
+  // The top of node found back along the visible path, a few of the cache's spacings at most, at an entry a change
+  // left kept (or at the first row) while the cache is out of date; false when none is that near.
+  bool FindKeptTop(PTreeNode node, std::uint64_t& top);
+  // Whether GetNodeTop finds node's row without a walk along the rows before it.
+  bool RowFoundQuickly(PTreeNode node);
   // The last shown node of node's subtree, for a node on the visible path.
   static PTreeNode LastShownDescendant(PTreeNode node);
   // The node after node on the visible path (node must lie on it), counting the links followed into moves. It
@@ -1129,6 +1141,8 @@ class TBaseTree : public TCustomControl {
   // Renderings of the tree's data objects under way: a handler of one that deletes rows cannot have the clipboard
   // take its contents over in the middle of a rendering.
   int renderings_ = 0;
+  // A setting of the scroll bars is posted and not yet made.
+  bool scrollBarsPending_ = false;
   int synchCount_ = 0;
   std::uint32_t visibleCount_ = 0;
   std::vector<TCacheEntry> positionCache_;

@@ -447,7 +447,7 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
     }
     if (updateCount_ == 0) {
       StartCacheValidation();
-      UpdateScrollBars(true);
+      UpdateScrollBarsLater();
       if (HandleAllocated()) Invalidate();
     }
   }
@@ -511,7 +511,7 @@ PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
     if (!parentWatch.Ended()) AutoSortAfterAdd(parent);
     if (nodeWatch.TreeGone()) return nullptr;
     if (!parentWatch.Ended()) InvalidateToBottom(parent);
-    UpdateScrollBars(true);
+    UpdateScrollBarsLater();
   }
   if (userData && !fits) RaiseTreeError(teInitialUserDataSpace);
   return nodeWatch.Ended() ? nullptr : node;
@@ -539,14 +539,13 @@ PTreeNode TBaseTree::InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const 
   InternalConnectNode(result, node, this, mode);
   bool fits = recordSize_ >= sizeof userData;
   if (userData && fits) SetUserData(result, userData);
-  // The sort, the measuring and the structure change raise handlers that may delete the new node or the one it
-  // was put beside.
+  // The sort, the initialization of the row repainted and the structure change raise handlers that may delete the
+  // new node or the one it was put beside.
   const TNodeWatch resultWatch(*this, result), nodeWatch(*this, node);
   if (updateCount_ == 0) {
     AutoSortAfterAdd(addsChild ? node : node->Parent);
     if (resultWatch.TreeGone()) return nullptr;
-    UpdateScrollBars(true);
-    if (resultWatch.TreeGone()) return nullptr;
+    UpdateScrollBarsLater();
     const bool fromNew = mode == TTreeNodeAttachMode::amInsertBefore;
     if (!(fromNew ? resultWatch : nodeWatch).Ended()) InvalidateToBottom(fromNew ? result : node);
   }
@@ -709,6 +708,9 @@ void TBaseTree::DeleteNode(PTreeNode node) {
     }
     if (watch.Ended()) return;
   }
+  // The rows from the node's down move up: they are drawn again (finding the row may initialize it).
+  InvalidateToBottom(node);
+  if (watch.Ended()) return;
   TFirstFailure failure;
   failure.Run([&] { DeleteChildren(node, false); });
   if (watch.Ended()) return failure.Raise();
@@ -720,7 +722,7 @@ void TBaseTree::DeleteNode(PTreeNode node) {
   failure.Run([&] { FreeNodeBlock(node); });
   if (updateCount_ == 0) {
     StartCacheValidation();
-    failure.Run([&] { UpdateScrollBars(true); });
+    UpdateScrollBarsLater();
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
   failure.Raise();
@@ -804,6 +806,13 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     const TNodeWatch watch(*this, node);
     if (HandOverClipboardBefore(node).Gone() || watch.Ended()) return;
   }
+  // The rows below an open node move up as its children go, and its button changes: they are drawn again (finding
+  // the row may initialize it).
+  if (node->Has(nsExpanded)) {
+    const TNodeWatch watch(*this, node);
+    InvalidateToBottom(node);
+    if (watch.Ended()) return;
+  }
   InterruptValidation();
   const int oldX = offsetX_;
   const TTreePosition oldY = offsetY_;
@@ -837,15 +846,13 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   }
   node->FirstChild = node->LastChild = nullptr;
   InvalidateCacheFrom(node);
-  // Measuring the rows left raises handlers that may free the node: the change is then told of no node.
-  const TNodeWatch watch(*this, node);
   if (updateCount_ == 0) {
     StartCacheValidation();
-    failure.Run([&] { UpdateScrollBars(true); });
+    UpdateScrollBarsLater();
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
   failure.Run([&] {
-    if (StructureChange(node == root_ || watch.Ended() ? nullptr : node, TChangeReason::crChildDeleted).Gone()) return;
+    if (StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted).Gone()) return;
   });
   failure.Raise();
 }
@@ -978,7 +985,7 @@ void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
   if (value) InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
-    UpdateScrollBars(true);
+    UpdateScrollBarsLater();
     if (HandleAllocated()) Invalidate();
   }
 }
@@ -992,10 +999,8 @@ void TBaseTree::SetNodeHeight(PTreeNode node, std::uint16_t value) {
   InvalidateCacheFrom(node);
   if (updateCount_ == 0) {
     StartCacheValidation();
-    // Measuring the rows raises handlers that may delete the node.
-    const TNodeWatch watch(*this, node);
-    UpdateScrollBars(true);
-    if (!watch.Ended()) InvalidateToBottom(node);
+    UpdateScrollBarsLater();
+    InvalidateToBottom(node);
   }
 }
 
@@ -1144,8 +1149,9 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
 
 bool TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value, TFirstFailure& failure) {
   // Pre-order over the boxes that take the value, with an explicit stack; each box is finished after the boxes
-  // below it, as nested calls would finish it. The handlers of a box's initialization and repaint may free boxes,
-  // and whatever they raise is kept while the pass goes on.
+  // below it, as nested calls would finish it. The handlers of a box's parent's initialization may free boxes,
+  // and whatever they raise is kept while the pass goes on. The rows are drawn again once, at the end: a row
+  // invalidated on its own costs the platform a call, a million of them seconds.
   // A handler that frees any node may have freed a box the pass has still to visit: the pass starts again.
   auto finish = [this, value, &failure](PTreeNode box) {
     const TNodeWatch boxWatch(*this, box);
@@ -1155,8 +1161,6 @@ bool TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value, TFirstFail
       if (boxWatch.Ended()) return false;
     }
     box->CheckState = value;
-    failure.Run([&] { InvalidateNode(box); });
-    if (boxWatch.Ended()) return false;
     box->States &= ~nsChecking;
     return freedNodes_ == freedBefore;
   };
@@ -1182,6 +1186,7 @@ bool TBaseTree::PassCheckStateDown(PTreeNode node, TCheckState value, TFirstFail
     open.pop_back();
     if (box != node && !finish(box)) return false;
   }
+  InvalidateToBottom(node);
   return true;
 }
 
@@ -1271,15 +1276,12 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
 
 void TBaseTree::FinishMove(PTreeNode changed) {
   InvalidateCache();
-  // Measuring the rows raises handlers that may free the node moved: the change is then told of no node.
-  const TNodeWatch watch(*this, changed);
   if (updateCount_ == 0) {
     StartCacheValidation();
-    UpdateScrollBars(true);
+    UpdateScrollBarsLater();
     if (HandleAllocated()) Invalidate();
   }
-  if (watch.TreeGone()) return;
-  if (StructureChange(watch.Ended() ? nullptr : changed, TChangeReason::crNodeMoved).Gone()) return;
+  if (StructureChange(changed, TChangeReason::crNodeMoved).Gone()) return;
 }
 
 }  // namespace tree

@@ -230,10 +230,41 @@ PTreeNode TBaseTree::GetNodeAtPosition(TTreePosition absolute, TTreePosition& no
   return nullptr;
 }
 
+bool TBaseTree::FindKeptTop(PTreeNode node, std::uint64_t& top) {
+  std::uint64_t rows = 0;
+  PTreeNode run = node;
+  for (std::uint32_t steps = 0; run && steps <= 2 * CacheSpacing; ++steps) {
+    {
+      TSharedCacheLock guard(cacheLock_);
+      const std::uint32_t kept = std::min<std::uint32_t>(keptCacheEntries_, positionCache_.size());
+      auto at = std::lower_bound(cacheByNode_.begin(), cacheByNode_.end(), run,
+                                 [](const TCacheEntry& e, PTreeNode n) { return std::less<PTreeNode>()(e.Node, n); });
+      if (kept > 0 && at != cacheByNode_.end() && at->Node == run &&
+          at->AbsoluteTop <= positionCache_[kept - 1].AbsoluteTop) {
+        top = at->AbsoluteTop + rows;
+        return true;
+      }
+    }
+    run = PreviousOnVisiblePath(run);
+    if (run) rows += run->NodeHeight;
+  }
+  // Back at the start: node is among the first rows.
+  top = rows;
+  return !run;
+}
+
+bool TBaseTree::RowFoundQuickly(PTreeNode node) {
+  std::uint64_t top = 0;
+  return (cacheFlags_ & cfUseCache) || visibleCount_ <= CacheThreshold || FindKeptTop(node, top);
+}
+
 TTreePosition TBaseTree::GetNodeTop(PTreeNode node) {
   if (!node || node == root_ || !FullyVisible(node)) return -1;
   RefreshTotalHeights();
   std::uint64_t top = 0;
+  // The rows above a change keep their tops while the cache is built again.
+  if (!(cacheFlags_ & cfUseCache) && keptCacheEntries_ > 0 && FindKeptTop(node, top))
+    return static_cast<TTreePosition>(top);
   if (cacheFlags_ & cfUseCache) {
     // Back along the visible path to the nearest cached row: never more than the spacing of the cache away.
     std::uint64_t rows = 0;

@@ -120,6 +120,12 @@ RECT TBaseTree::GetDisplayRect(PTreeNode node, TColumnIndex column, bool textOnl
 RECT TBaseTree::InvalidateNode(PTreeNode node) {
   RECT r{};
   if (!node || node == root_ || updateCount_ > 0 || !HandleAllocated()) return r;
+  // A row found only by a walk along the rows before it (a million, while the cache is built again) is not looked
+  // for: the view is drawn again instead, once for every change until it paints.
+  if (FullyVisible(node) && !RowFoundQuickly(node)) {
+    Invalidate();
+    return r;
+  }
   r = GetDisplayRect(node, NoColumn, false);
   if (r.bottom > r.top) InvalidateRect(Handle(), &r, FALSE);
   return r;
@@ -132,6 +138,10 @@ void TBaseTree::InvalidateToBottom(PTreeNode node) {
     return;
   }
   if (!FullyVisible(node)) return;
+  if (!RowFoundQuickly(node)) {
+    Invalidate();
+    return;
+  }
   RECT r = GetDisplayRect(node, NoColumn, false);
   if (r.top < ClientHeight()) {
     r.bottom = ClientHeight();
@@ -199,11 +209,21 @@ TTreePosition TBaseTree::UpdateScrollBar(int bar, TTreePosition range, int page,
 void TBaseTree::UpdateScrollBars(bool doRepaint) {
   if (TotalHeightOf(root_) < defaultNodeHeight_) SetTotalHeight(root_, defaultNodeHeight_);
   if (!HandleAllocated() || updateCount_ > 0 || IsDestroying()) return;
+  scrollBarsPending_ = false;
   TScrollStyle bars = scrollBarOptions_->ScrollBars();
   offsetY_ = UpdateScrollBar(SB_VERT, VerticalRange(), ClientHeight(), offsetY_,
                              ShowsBar(bars, TScrollStyle::ssVertical), doRepaint);
   offsetX_ = static_cast<int>(UpdateScrollBar(SB_HORZ, HorizontalRange(), ClientWidth(), offsetX_,
                                               ShowsBar(bars, TScrollStyle::ssHorizontal), doRepaint));
+}
+
+void TBaseTree::UpdateScrollBarsLater() {
+  if (TotalHeightOf(root_) < defaultNodeHeight_) SetTotalHeight(root_, defaultNodeHeight_);
+  if (!HandleAllocated() || updateCount_ > 0 || IsDestroying()) return;
+  offsetY_ = std::clamp<TTreePosition>(offsetY_, std::min<TTreePosition>(0, ClientHeight() - VerticalRange()), 0);
+  if (scrollBarsPending_) return;
+  scrollBarsPending_ = true;
+  PostMessageW(Handle(), WM_SETSCROLLBARS, 0, 0);
 }
 
 TRaised TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RECT* clipRect, bool* moved) {

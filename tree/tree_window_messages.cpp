@@ -88,6 +88,11 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       // The message's last act: the scroll's handlers may free the tree.
       (void)HandleHorizontalScroll(LOWORD(message.WParam));
       return true;
+    case WM_SETSCROLLBARS:
+      // The changes since the posting are all in; the bars are set once for them. The setting measures the rows in
+      // view, whose handlers may free the tree: it is this message's last act.
+      if (scrollBarsPending_) UpdateScrollBars(true);
+      return true;
     case WM_SIZE:
       inherited::Dispatch(message);
       if (HandleAllocated() && !states_.Contains(TTreeState::stSizing) && !states_.Contains(TTreeState::stSizeLocked) &&

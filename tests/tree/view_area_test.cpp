@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "paint_tree.h"
+#include "support/modal_input.h"
 #include "tree/scroll_bar_options.h"
 
 namespace tree_test {
@@ -22,6 +23,55 @@ PTreeNode Chain(TBaseTree& tree, int depth) {
 }
 
 }  // namespace
+
+// A change outside an update bracket that moves shown rows leaves them to be drawn again (a deleted row stayed on
+// the screen until something else repainted it), and the vertical bar follows the rows once the window's messages
+// are served.
+TEST_F(ViewArea, RowsAChangeMovedAreDrawnAgainAndTheBarFollows) {
+  struct TCase {
+    const char* name;
+    std::function<void(TPaintTree& tree)> change;
+    int firstMovedRow;  // the first row of the view whose content changed
+    std::uint32_t rowsAfter;
+  };
+  auto row = [](TPaintTree& tree, int index) {
+    PTreeNode node = tree.GetFirst();
+    for (int i = 0; i < index; ++i) node = tree.GetNextVisible(node);
+    return node;
+  };
+  const TCase cases[] = {
+      {"the first row deleted", [&](TPaintTree& tree) { tree.DeleteNode(row(tree, 0)); }, 0, 31},
+      {"a row below the first deleted", [&](TPaintTree& tree) { tree.DeleteNode(row(tree, 5)); }, 5, 31},
+      {"an open row's children deleted", [&](TPaintTree& tree) { tree.DeleteChildren(row(tree, 3)); }, 3, 30},
+      {"every row deleted", [](TPaintTree& tree) { tree.DeleteChildren(nullptr); }, 0, 0},
+      {"a row appended", [](TPaintTree& tree) { tree.AddChild(nullptr); }, 0, 33},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TPaintTree tree(host.Handle(), 200, 200, 30);
+    PTreeNode open = row(tree, 3);
+    tree.AddChild(open);
+    tree.AddChild(open);
+    tree.SetExpanded(open, true);
+    ProcessPendingMessages();
+    UpdateWindow(tree.Handle());
+    c.change(tree);
+    RECT update{};
+    ASSERT_TRUE(GetUpdateRect(tree.Handle(), &update, FALSE)) << "nothing is drawn again";
+    EXPECT_LE(update.top, c.firstMovedRow * tree.DefaultNodeHeight());
+    EXPECT_EQ(update.bottom, tree.ClientHeight());
+    ProcessPendingMessages();
+    EXPECT_EQ(tree.VisibleCount(), c.rowsAfter);
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_ALL;
+    const bool shown = GetScrollInfo(tree.Handle(), SB_VERT, &bar) && bar.nMax > static_cast<int>(bar.nPage);
+    EXPECT_EQ(shown, c.rowsAfter * tree.DefaultNodeHeight() > static_cast<std::uint32_t>(tree.ClientHeight()));
+    if (shown) {
+      EXPECT_EQ(bar.nMax, static_cast<int>(c.rowsAfter * tree.DefaultNodeHeight()));
+    }
+  }
+}
 
 TEST_F(ViewArea, ScrollIntoViewReachesTextsOutsideTheClientBothWays) {
   TPaintTree tree(host.Handle(), 220, 120, 1);
