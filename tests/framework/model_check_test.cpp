@@ -991,10 +991,12 @@ class TFormsModelCheck {
     ProcessPendingMessages();
   }
 
+  // The input from inside the loops stops only once what the step queued is served: a timer's tick or a late
+  // click served last may still open a modal form or a menu, whose loop would wait for it for ever.
   void Settle() {
     SettleInput();
-    StopLoopInput();
     ProcessPendingMessages();
+    StopLoopInput();
   }
 
   // ---- the checks
