@@ -1,5 +1,6 @@
 // The node stream: exact bytes, old versions, every error, hostile input, and the faults of the reader and writer.
 #include <gtest/gtest.h>
+#include <wrl/client.h>
 
 #include <cstring>
 #include <string>
@@ -432,11 +433,13 @@ TEST(TreeStreamHostile, MutatedStreamsAndBlocks) {
       } else {
         // Pasted into the root, or after its first node.
         const bool afterFirst = i % 4 == 2 && tree.GetFirst();
-        auto* data = new TBlockDataObject(damaged);
-        tree.ProcessOLEData(nullptr, data, afterFirst ? tree.GetFirst() : nullptr,
+        // Let go also when the paste fails. The holder takes over the object's first reference as it is: one
+        // platform's Attach adds a reference, the other's does not.
+        Microsoft::WRL::ComPtr<TBlockDataObject> data;
+        *data.GetAddressOf() = new TBlockDataObject(damaged);
+        tree.ProcessOLEData(nullptr, data.Get(), afterFirst ? tree.GetFirst() : nullptr,
                             afterFirst ? TTreeNodeAttachMode::amInsertAfter : TTreeNodeAttachMode::amAddChildLast,
                             false);
-        data->Release();
         if (tree.TotalCount() > 200) refill();
       }
     } catch (const ETreeError& e) {
