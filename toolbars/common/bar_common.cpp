@@ -340,6 +340,10 @@ void DrawHalftoneInvertRect(HDC dc, const RECT* newRect, const RECT* oldRect, SI
   HBRUSH brush = CreateHalftoneBrush();
   DrawInvertRect(dc, newRect, oldRect, newSize, oldSize, brush, brush);
   DeleteObject(brush);
+  // The platform may carry drawing on the screen and the moves of windows to the display by separate ways: a pixel
+  // read back returns once the inversion is on the screen, so that it cannot land after a window that then moves
+  // over the outline's place, or closes there, and invert the desktop anew (an erased outline stayed on it).
+  if (const RECT* drawn = newRect ? newRect : oldRect) GetPixel(dc, drawn->left, drawn->top);
 }
 
 bool PointsEqual(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }

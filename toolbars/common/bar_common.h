@@ -77,6 +77,7 @@ HRGN CreateNullRegion();
 void DrawInvertRect(HDC dc, const RECT* newRect, const RECT* oldRect, SIZE newSize, SIZE oldSize, HBRUSH brush,
                     HBRUSH brushLast);
 HBRUSH CreateHalftoneBrush();
+// The same with the halftone brush, for outlines drawn on the screen; the inversion is on the screen when it returns.
 void DrawHalftoneInvertRect(HDC dc, const RECT* newRect, const RECT* oldRect, SIZE newSize, SIZE oldSize);
 
 bool PointsEqual(POINT a, POINT b);
