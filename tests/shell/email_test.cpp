@@ -462,7 +462,8 @@ TEST_F(EmailSending, FaultsFoundBeforeTheClientIsLoaded) {
   const String zeros = folder_.File(L"zeros.txt");
   const String hostPipe = folder_.File(L"pipe.txt");
   ASSERT_TRUE(MakeSymbolicLink(zeros, HostFileName("/dev/zero")));
-  ASSERT_TRUE(MakeHostPipe(hostPipe));
+  const THostPipe made(hostPipe);
+  ASSERT_TRUE(made.Made());
   devices.insert(devices.end(), {zeros, hostPipe});
   for (const String& device : devices) {
     expectRefused(

@@ -1,6 +1,7 @@
 #include "support/host_files.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/text_convert.h"
 
@@ -80,7 +81,12 @@ bool MakeSymbolicLink(const String& link, const String& target) {
          Becomes([&] { return IsListed(link); });
 }
 
-bool MakeHostPipe(const String& path) {
-  const std::string pipeOnHost = HostName(path);
-  return !pipeOnHost.empty() && StartOnHost("mkfifo " + Quoted(pipeOnHost)) && Becomes([&] { return IsListed(path); });
+THostPipe::THostPipe(String path) : path_(std::move(path)) {
+  const std::string pipeOnHost = HostName(path_);
+  made_ =
+      !pipeOnHost.empty() && StartOnHost("mkfifo " + Quoted(pipeOnHost)) && Becomes([&] { return IsListed(path_); });
+}
+
+THostPipe::~THostPipe() {
+  if (made_ && StartOnHost("rm -f " + Quoted(HostName(path_)))) Becomes([&] { return !IsListed(path_); });
 }

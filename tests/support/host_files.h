@@ -26,8 +26,22 @@ bool IsListed(const String& path);
 // none and says it did, but Wine follows the links of its host: those are made by the host's own program. A
 // target without a drive is named as it is given, relative to the link.
 bool MakeSymbolicLink(const String& link, const String& target);
-// A named pipe of the host's file system, which no one writes.
-bool MakeHostPipe(const String& path);
+// A named pipe of the host's file system, which no one writes, for as long as this lives. The host's own program
+// removes it again: the platform's removal of a folder that still holds one leaves the next test's thread without
+// its stack.
+class THostPipe {
+ public:
+  explicit THostPipe(String path);
+  ~THostPipe();
+  THostPipe(const THostPipe&) = delete;
+  THostPipe& operator=(const THostPipe&) = delete;
+
+  bool Made() const { return made_; }
+
+ private:
+  String path_;
+  bool made_;
+};
 
 // Whether the condition comes true within a few seconds, or the given number of hundredths of a second.
 template <class Condition>
