@@ -48,8 +48,13 @@ bool StartOnHost(const std::string& command) {
   String commandLine = L"sh -c \"" + Utf8ToWide(command) + L"\"";
   const bool started = CreateProcessW(shell.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                       &startup, &process) != FALSE;
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
+  // A program of the host gets no handles: the platform leaves the process empty and the thread holding a value that
+  // is no handle of this process, and closing it closed whatever handle had that number (the registry's key of the
+  // current user, whose every later use then failed).
+  if (process.hProcess) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
   return started;
 }
 
