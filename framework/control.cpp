@@ -133,6 +133,8 @@ TRaised TControl::SetParent(TWinControl* value) {
     // Told while the control still has its parent: a windowed control leaves it before it is destroyed.
     if (Application) Application->ControlRemoved(this);
     if (parent_->RemoveControl(this).Gone()) return TRaised(false);
+    // A handler raised on the way out moved the control to another parent: where it put it stands.
+    if (parent_) return TRaised(true);
   }
   if (!value || valueLife.Ended()) return TRaised(true);
   if (value->InsertControl(this).Gone()) return TRaised(false);

@@ -739,7 +739,8 @@ TRaised TWinControl::InsertControl(TControl* control) {
   const TLifeWatch life = control->LifeWatch();
   Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 1);
   if (!control->IsLoading()) {
-    for (UINT notice : {CM_PARENTCOLORCHANGED, CM_PARENTFONTCHANGED, CM_PARENTSHOWHINTCHANGED, CM_PARENTBIDIMODECHANGED}) {
+    for (UINT notice :
+         {CM_PARENTCOLORCHANGED, CM_PARENTFONTCHANGED, CM_PARENTSHOWHINTCHANGED, CM_PARENTBIDIMODECHANGED}) {
       control->Perform(notice);
       if (life.Ended()) return TRaised(false);
     }
@@ -761,11 +762,12 @@ TRaised TWinControl::RemoveControl(TControl* control) {
   if (auto* win = ObjectAs<TWinControl>(control)) {
     if (TCustomForm* form = GetParentForm(win)) form->DefocusControl(win, true);
     // The focus leaving the window raises handlers, which may free the control (which then leaves this one on its
-    // own way out) or this one.
+    // own way out) or this one, or move the control to another parent, which took it from this one on the way.
     const TLifeSince parentLife(LifeWatch());
     const TLifeSince controlLife(control->LifeWatch());
     win->DestroyHandle();
     if (parentLife.Ended() || controlLife.Ended()) return TRaised(false);
+    if (control->Parent() != this) return TRaised(true);
     // As a focused child's window goes, the platform gives the focus to the control's own window for a moment,
     // and the form records it again.
     if (TCustomForm* form = GetParentForm(win)) form->DefocusControl(win, true);
@@ -1499,7 +1501,8 @@ void TWinControl::DefaultHandler(TMessage& message) {
   message.Result = CallWindowProcW(defWndProc_, wnd, message.Msg, message.WParam, message.LParam);
   platformCalls.Running.pop_back();
   if (platformCalls.Left.empty() || platformCalls.Runs(wnd)) return;
-  if (auto left = std::find(platformCalls.Left.begin(), platformCalls.Left.end(), wnd); left != platformCalls.Left.end()) {
+  if (auto left = std::find(platformCalls.Left.begin(), platformCalls.Left.end(), wnd);
+      left != platformCalls.Left.end()) {
     platformCalls.Left.erase(left);
     DestroyWindow(wnd);
   }

@@ -179,6 +179,37 @@ TEST_F(FocusTest, ABoxMovedWithinTheFormAsItTakesTheFocusLetsTheWalkGoOnFromItsN
   TakeLog();
 }
 
+// A box with the focus inside is moved to another parent; as its windows go the focus passes through it on its way
+// out, and its OnExit moves it to a third parent: it ends there, listed by that parent alone, where the first move
+// went on to take it in as well.
+TEST_F(FocusTest, ABoxMovedAgainByItsOnExitAsItLeavesItsParentEndsWhereTheHandlerPutIt) {
+  auto* old = Focusable(Form(), L"Old", {0, 0, 100, 200});
+  auto* wanted = Focusable(Form(), L"Wanted", {110, 0, 210, 200});
+  auto* chosen = Focusable(Form(), L"Chosen", {220, 0, 320, 200});
+  auto* box = Focusable(old, L"Box", {10, 10, 80, 80});
+  auto* inside = Focusable(box, L"Inside", {10, 10, 40, 40});
+  EXPECT_TRUE(Form()->Show().Alive());
+  SetForegroundWindow(Form()->Handle());
+  EXPECT_TRUE(inside->SetFocus().Alive());
+  ProcessQueued();
+  ASSERT_EQ(GetFocus(), inside->Handle());
+  box->OnExit = [box, chosen](TObject*) {
+    box->OnExit = nullptr;
+    (void)box->SetParent(chosen);
+  };
+
+  EXPECT_TRUE(box->SetParent(wanted).Alive());
+  ProcessQueued();
+  EXPECT_EQ(box->OnExit, nullptr);
+  EXPECT_EQ(box->Parent(), chosen);
+  for (TWinControl* parent : {old, wanted, chosen}) {
+    int listed = 0;
+    for (int i = 0; i < parent->ControlCount(); ++i) listed += parent->Controls(i) == box;
+    EXPECT_EQ(listed, parent == chosen ? 1 : 0) << parent->Name();
+  }
+  TakeLog();
+}
+
 TEST_F(FocusTest, FocusChangeIsBroadcastToEveryControl) {
   auto* a = Focusable(Form(), L"A", {0, 0, 50, 50});
   auto* b = Focusable(Form(), L"B", {60, 0, 110, 50});
@@ -308,10 +339,8 @@ TEST_F(FocusTest, HiddenAndDisabledControlsTakeNoAccessKey) {
     bool Takes;
   };
   const TCase cases[] = {
-      {"shown and enabled", true, true, true, true, true},
-      {"hidden", true, true, false, true, false},
-      {"on a hidden parent", false, true, true, true, false},
-      {"disabled", true, true, true, false, false},
+      {"shown and enabled", true, true, true, true, true},      {"hidden", true, true, false, true, false},
+      {"on a hidden parent", false, true, true, true, false},   {"disabled", true, true, true, false, false},
       {"on a disabled parent", true, false, true, true, false},
   };
   auto* sheet = Make<TTestPanel>(Form(), {0, 0, 200, 200});
