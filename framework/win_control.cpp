@@ -680,6 +680,9 @@ TRaised TWinControl::UpdateShowing(bool parentShows) {
     if (!handle_ && CreateHandle().Gone()) return TRaised(false);
     // The children first, so that the window appears whole.
     for (const auto& [child, childLife] : children()) {
+      // Handlers took this window away (moved this control onto a hidden parent, or one that cannot have a
+      // window): where it went decides what shows, and the rest of the children wait for it.
+      if (!handle_) return TRaised(true);
       const TRaised shown = childLife.Ended() ? TRaised(true) : child->UpdateShowing(true);
       if (AnswerFor(life, shown).Gone()) return TRaised(false);
     }

@@ -1,5 +1,6 @@
 // A control freed by a handler of its own painting, keys, mouse or sizing, or of a sibling's sizing as the parent
-// aligns them, by real input or the program's moves: the framework touches nothing of it afterwards. Everything is made under guarded allocations, so that a use of what a handler freed faults.
+// aligns them, by real input or the program's moves: the framework touches nothing of it afterwards. Everything is made
+// under guarded allocations, so that a use of what a handler freed faults.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -141,34 +142,17 @@ TEdit* FocusedEditOnThePanel(TScene& s) {
   return edit;
 }
 
-// A hidden box on the panel holding two windowed children, and a hidden box beside the panel: as the first box
-// shows, its first child's window is made and sized, whose OnResize moves the first box onto the hidden one, so
-// that the second child's window is made when its parent has none.
-struct TShowingBoxes {
-  TTestPanel* Box;
-  THandlerPanel* First;
-  THandlerPanel* Second;
-  TTestPanel* Hidden;
-};
-TShowingBoxes BoxesThatShow(TScene& s) {
-  TShowingBoxes boxes{};
-  boxes.Hidden = new TTestPanel(s.Form);
-  EXPECT_TRUE(boxes.Hidden->SetBounds(210, 100, 100, 80).Alive());
-  EXPECT_TRUE(boxes.Hidden->SetVisible(false).Alive());
-  EXPECT_TRUE(boxes.Hidden->SetParent(s.Form).Alive());
-  boxes.Box = new TTestPanel(s.Form);
-  EXPECT_TRUE(boxes.Box->SetBounds(0, 0, 150, 150).Alive());
-  EXPECT_TRUE(boxes.Box->SetVisible(false).Alive());
-  EXPECT_TRUE(boxes.Box->SetParent(s.Panel).Alive());
-  boxes.First = new THandlerPanel(s.Form);
-  EXPECT_TRUE(boxes.First->SetBounds(5, 5, 40, 40).Alive());
-  EXPECT_TRUE(boxes.First->SetParent(boxes.Box).Alive());
-  boxes.Second = new THandlerPanel(s.Form);
-  EXPECT_TRUE(boxes.Second->SetBounds(50, 5, 40, 40).Alive());
-  EXPECT_TRUE(boxes.Second->SetParent(boxes.Box).Alive());
-  boxes.First->OnResize = [boxes](TObject*) { (void)boxes.Box->SetParent(boxes.Hidden); };
-  s.Extra = boxes.Second;
-  return boxes;
+// A hidden box on the panel, without a window, holding a windowed child.
+TTestPanel* HiddenBoxWithAChild(TScene& s) {
+  auto* box = new TTestPanel(s.Form);
+  EXPECT_TRUE(box->SetBounds(0, 0, 150, 150).Alive());
+  EXPECT_TRUE(box->SetVisible(false).Alive());
+  EXPECT_TRUE(box->SetParent(s.Panel).Alive());
+  auto* child = new THandlerPanel(s.Form);
+  EXPECT_TRUE(child->SetBounds(50, 5, 40, 40).Alive());
+  EXPECT_TRUE(child->SetParent(box).Alive());
+  s.Extra = child;
+  return box;
 }
 
 const TCase kCases[] = {
@@ -279,14 +263,8 @@ const TCase kCases[] = {
      },
      [](TScene& s) -> TControl* { return s.Panel; }},
     {"AChildInItsParentsOnResizeAsTheParentsWindowIsMadeForTheChild",
-     [](TScene& s) {
-       const TShowingBoxes boxes = BoxesThatShow(s);
-       // The box's window is made twice: as it shows, and again for its second child.
-       boxes.Box->OnResize = [&s, made = 0](TObject*) mutable {
-         if (++made == 2) Free(s.Extra);
-       };
-     },
-     [](TScene& s) { (void)static_cast<TControl*>(s.Extra->Parent())->Show(); },
+     [](TScene& s) { HiddenBoxWithAChild(s)->OnResize = [&s](TObject*) { Free(s.Extra); }; },
+     [](TScene& s) { static_cast<TWinControl*>(s.Extra)->HandleNeeded(); },
      [](TScene& s) -> TControl* { return s.Extra; }},
     {"SplitterInItsOnResize",
      [](TScene& s) {

@@ -51,6 +51,29 @@ TEST_F(WindowLifetime, ChildWithoutParentWindowRaises) {
   }
 }
 
+// As a box shows, its first child's window is made and sized, and the child's OnResize moves the box onto a box
+// that has no parent: the box's window went with the move, and its second child's window is not made (the box's new
+// parent can have none), where making it raised "has no parent window" out of the Show that started it all.
+TEST_F(WindowLifetime, ABoxMovedOffTheFormByItsChildAsItShowsMakesNoMoreWindowsThere) {
+  TTestPanel lonely(nullptr);
+  auto* box = Make<TTestPanel>(Form(), {0, 0, 150, 150});
+  EXPECT_TRUE(box->SetVisible(false).Alive());
+  auto* first = Make<TTestPanel>(box, {5, 5, 40, 40});
+  auto* second = Make<TTestPanel>(box, {50, 5, 40, 40});
+  EXPECT_TRUE(Form()->Show().Alive());
+  first->OnResize = [first, box, &lonely](TObject*) {
+    first->OnResize = nullptr;
+    (void)box->SetParent(&lonely);
+  };
+
+  EXPECT_NO_THROW(EXPECT_TRUE(box->Show().Alive()));
+  EXPECT_EQ(first->OnResize, nullptr);
+  EXPECT_EQ(box->Parent(), &lonely);
+  EXPECT_FALSE(box->HandleAllocated());
+  EXPECT_FALSE(second->HandleAllocated());
+  EXPECT_TRUE(box->SetParent(Form()).Alive());
+}
+
 TEST_F(WindowLifetime, TextLivesInTheWindowAndSurvivesIt) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
   EXPECT_TRUE(panel->SetCaption(L"before").Alive());
