@@ -395,8 +395,20 @@ TEST(TreeStreamFaults, HiddenNodesLeaveTheParentsHeight) {
 // Nesting is bounded by the data alone: what the tree saves, however deep, it loads.
 TEST(TreeStreamFaults, DeepNestingLoadsBack) {
   const std::uint16_t open = nsInitialized | nsVisible | nsHasChildren | nsExpanded;
-  std::string chunk = Chunk(1, Chunk(2, BaseBody(0, 18, nsInitialized | nsVisible)));
-  for (int i = 0; i < 3000; ++i) chunk = Chunk(1, Chunk(2, BaseBody(1, 18, open) + chunk));
+  // Written outside in, each level's headers before the levels inside: wrapping the chunk once a level would copy a
+  // growing string 3000 times, and the hundreds of megabytes that churns leave the heap in pieces that the heap checks
+  // refill at every later allocation cut from them (the tests after this one took minutes).
+  const std::string inner = Chunk(1, Chunk(2, BaseBody(0, 18, nsInitialized | nsVisible)));
+  const std::string body = BaseBody(1, 18, open);
+  const std::size_t levelSize = 16 + body.size();
+  std::string chunk;
+  chunk.reserve(inner.size() + 3000 * levelSize);
+  for (std::size_t level = 3000; level > 0; --level) {
+    const auto below = static_cast<std::uint32_t>(inner.size() + (level - 1) * levelSize);
+    const auto baseSize = static_cast<std::uint32_t>(body.size()) + below;
+    chunk += Le32(1) + Le32(8 + baseSize) + Le32(2) + Le32(baseSize) + body;
+  }
+  chunk += inner;
   TTestTree tree;
   Load(tree, Magic(2) + Le32(1) + chunk);
   EXPECT_EQ(tree.TotalCount(), 3001u);
