@@ -10,11 +10,12 @@
 // failure names its run and step and the steps before it.
 // CONTROLS_MODEL_RUNS, CONTROLS_MODEL_FIRST_RUN, CONTROLS_MODEL_STEPS and CONTROLS_MODEL_GUARD (0: allocations
 // unguarded, 1: guarded, the default) make a longer run; CONTROLS_MODEL_TRACE=1 prints each step before it runs.
+#include "support/model_check.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -38,11 +39,6 @@ using namespace controls;
 
 namespace {
 
-class EChaos : public Exception {
- public:
-  EChaos() : Exception(L"a handler failed on purpose") {}
-};
-
 // An answer a step gets says whether the object it is about outlived the call: the check holds it to that.
 template <class Object, class Call>
 void ExpectTruthful(Object* object, Call call) {
@@ -51,19 +47,14 @@ void ExpectTruthful(Object* object, Call call) {
   EXPECT_EQ(alive, !life.Ended());
 }
 
-unsigned EnvironmentNumber(const char* name, unsigned fallback) {
-  const char* value = std::getenv(name);
-  return value && *value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : fallback;
-}
-
 class TComboForChecks : public TCustomComboBox {
   BC_CLASS(TComboForChecks, TCustomComboBox)
   explicit TComboForChecks(TComponent* owner) : TCustomComboBox(owner) {}
 };
 
-class TControlsModelCheck {
+class TControlsModelCheck : public TModelCheckRun {
  public:
-  explicit TControlsModelCheck(unsigned run) : random_(run) {}
+  explicit TControlsModelCheck(unsigned run) : TModelCheckRun(run) {}
   ~TControlsModelCheck() {
     raising_ = false;
     if (FormLives()) delete form_;
@@ -85,15 +76,7 @@ class TControlsModelCheck {
     return {};
   }
 
-  void Unexpected(const Exception& e) {
-    if (!dynamic_cast<const EChaos*>(&e) && unexpected_.empty())
-      unexpected_ = "an exception reached the application: " + std::string(e.what());
-  }
-
  private:
-  bool Chance(unsigned oneIn) { return random_() % oneIn == 0; }
-  unsigned Below(unsigned n) { return n ? static_cast<unsigned>(random_() % n) : 0; }
-
   bool FormLives() const { return form_ && !formLife_.Ended(); }
   TPcPageControl* Control() const { return control_ && !controlLife_.Ended() ? control_ : nullptr; }
   TCustomComboBox* Combo() const { return combo_ && !comboLife_.Ended() ? combo_ : nullptr; }
@@ -266,9 +249,15 @@ class TControlsModelCheck {
     Deed(event, page, allow, leaving);
   }
   void Deed(const char* event, TPcTabSheet* page, bool* allow, TPcTabSheet* leaving = nullptr) {
-    static const char* const deeds[] = {"frees the page",        "frees the page control",   "frees the combo box",
-                                        "frees the address box", "frees the form",           "frees its tab button",
-                                        "frees another tab button", "frees the page being left", "raises",
+    static const char* const deeds[] = {"frees the page",
+                                        "frees the page control",
+                                        "frees the combo box",
+                                        "frees the address box",
+                                        "frees the form",
+                                        "frees its tab button",
+                                        "frees another tab button",
+                                        "frees the page being left",
+                                        "raises",
                                         "refuses"};
     const unsigned deed = Below(allow ? 10 : 9);
     if (tracing_) {
@@ -458,17 +447,6 @@ class TControlsModelCheck {
     return {};
   }
 
-  void Remember(const std::string& name) {
-    history_.push_back(std::to_string(step_) + ": " + name);
-    if (history_.size() > 24) history_.pop_front();
-  }
-  std::string History() const {
-    std::string text;
-    for (const std::string& line : history_) text += "  " + line + "\n";
-    return text;
-  }
-
-  std::mt19937 random_;
   TForm* form_ = nullptr;
   TLifeWatch formLife_;
   TPcPageControl* control_ = nullptr;
@@ -486,10 +464,7 @@ class TControlsModelCheck {
   std::pair<TPcTabSheet*, TLifeWatch> leaving_{};
   bool acting_ = false;
   bool raising_ = true;
-  unsigned step_ = 0;
-  std::deque<std::string> history_;
   std::string current_;
-  std::string unexpected_;
   const bool tracing_ = EnvironmentNumber("CONTROLS_MODEL_TRACE", 0) != 0;
 };
 
@@ -500,18 +475,15 @@ void WINAPI TabWentDown(int tabIndex) {
 }
 
 TEST(ControlsModelCheck, HandlersThatFreeOrRaiseLeaveThePagesAndBoxesWhole) {
-  const unsigned runs = EnvironmentNumber("CONTROLS_MODEL_RUNS", 2);
-  const unsigned firstRun = EnvironmentNumber("CONTROLS_MODEL_FIRST_RUN", 1);
-  const unsigned steps = EnvironmentNumber("CONTROLS_MODEL_STEPS", 40);
-  const bool guarded = EnvironmentNumber("CONTROLS_MODEL_GUARD", 1) != 0;
+  const auto [runs, firstRun, steps, guard] = ModelCheckCounts("CONTROLS", 2, 40);
   POINT savedCursor{};
   GetCursorPos(&savedCursor);
   for (unsigned run = firstRun; run < firstRun + runs; ++run) {
     SCOPED_TRACE(testing::Message() << "run " << run);
     std::string fault;
     {
-      std::optional<TGuardedAllocations> guard;
-      if (guarded) guard.emplace();
+      std::optional<TGuardedAllocations> guarded;
+      if (guard) guarded.emplace();
       TControlsModelCheck check(run);
       Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
       runningCheck = &check;

@@ -13,11 +13,12 @@
 // its run and step and the steps before it.
 // FORMS_MODEL_RUNS, FORMS_MODEL_FIRST_RUN, FORMS_MODEL_STEPS and FORMS_MODEL_GUARD (0: allocations unguarded, 1:
 // guarded, the default) make a longer run; FORMS_MODEL_TRACE=1 prints each step and deed as it happens.
+#include "support/model_check.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -42,17 +43,6 @@
 #include "support/modal_input.h"
 
 namespace {
-
-// What a handler of the check raises: the steps expect it, as an application's error would be.
-class EChaos : public Exception {
- public:
-  EChaos() : Exception(L"a handler failed on purpose") {}
-};
-
-unsigned EnvironmentNumber(const char* name, unsigned fallback) {
-  const char* value = std::getenv(name);
-  return value && *value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : fallback;
-}
 
 // A windowed control that holds others and fills itself with its colour.
 class TBoxForChecks : public TCustomControl {
@@ -92,9 +82,9 @@ struct TModal {
 constexpr int kMaxForms = 5;
 constexpr int kMaxControls = 24;
 
-class TFormsModelCheck {
+class TFormsModelCheck : public TModelCheckRun {
  public:
-  explicit TFormsModelCheck(unsigned run) : random_(run) {}
+  explicit TFormsModelCheck(unsigned run) : TModelCheckRun(run) {}
   ~TFormsModelCheck() {
     StopLoopInput();
     quiet_ = true;
@@ -135,15 +125,7 @@ class TFormsModelCheck {
     return {};
   }
 
-  void Unexpected(const Exception& e) {
-    if (!dynamic_cast<const EChaos*>(&e) && unexpected_.empty())
-      unexpected_ = "an exception reached the application: " + std::string(e.what());
-  }
-
  private:
-  bool Chance(unsigned oneIn) { return random_() % oneIn == 0; }
-  unsigned Below(unsigned n) { return n ? static_cast<unsigned>(random_() % n) : 0; }
-
   // ---- what lives
 
   std::vector<TComponent*> Living(TKind kind) const {
@@ -1113,17 +1095,6 @@ class TFormsModelCheck {
     return {};
   }
 
-  void Remember(const std::string& name) {
-    history_.push_back(std::to_string(step_) + ": " + name);
-    if (history_.size() > 24) history_.pop_front();
-  }
-  std::string History() const {
-    std::string text;
-    for (const std::string& line : history_) text += "  " + line + "\n";
-    return text;
-  }
-
-  std::mt19937 random_;
   std::vector<TMade> made_;
   int formsBefore_ = 0;
   unsigned nextForm_ = 0;
@@ -1137,26 +1108,20 @@ class TFormsModelCheck {
   bool movesArmed_ = false;
   int acting_ = 0;
   bool quiet_ = false;
-  unsigned step_ = 0;
-  std::deque<std::string> history_;
   std::string current_;
-  std::string unexpected_;
   const bool tracing_ = EnvironmentNumber("FORMS_MODEL_TRACE", 0) != 0;
 };
 
 TEST(FormsModelCheck, HandlersThatFreeOrRaiseLeaveTheFormsWhole) {
-  const unsigned runs = EnvironmentNumber("FORMS_MODEL_RUNS", 2);
-  const unsigned firstRun = EnvironmentNumber("FORMS_MODEL_FIRST_RUN", 1);
-  const unsigned steps = EnvironmentNumber("FORMS_MODEL_STEPS", 40);
-  const bool guarded = EnvironmentNumber("FORMS_MODEL_GUARD", 1) != 0;
+  const auto [runs, firstRun, steps, guard] = ModelCheckCounts("FORMS", 2, 40);
   POINT savedCursor{};
   GetCursorPos(&savedCursor);
   for (unsigned run = firstRun; run < firstRun + runs; ++run) {
     SCOPED_TRACE(testing::Message() << "run " << run);
     std::string fault;
     {
-      std::optional<TGuardedAllocations> guard;
-      if (guarded) guard.emplace();
+      std::optional<TGuardedAllocations> guarded;
+      if (guard) guarded.emplace();
       TFormsModelCheck check(run);
       Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
       fault = check.Run(steps);

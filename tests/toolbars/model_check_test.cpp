@@ -6,10 +6,11 @@
 // items. A failure names its run and step and the steps before it, so that it replays. TOOLBAR_MODEL_RUNS (how
 // many), TOOLBAR_MODEL_FIRST_RUN, TOOLBAR_MODEL_STEPS and TOOLBAR_MODEL_GUARD (0: freed items unguarded, 1: guarded,
 // the default) make a longer run; TOOLBAR_MODEL_TRACE=1 prints each step before it runs.
+#include "support/model_check.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -37,17 +38,6 @@ using tracked_menu::TrackedRoot;
 
 namespace {
 
-// What a handler of the check raises: the steps expect it, as an application's error would be.
-class EChaos : public Exception {
- public:
-  EChaos() : Exception(L"a handler failed on purpose") {}
-};
-
-unsigned EnvironmentNumber(const char* name, unsigned fallback) {
-  const char* value = std::getenv(name);
-  return value && *value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : fallback;
-}
-
 // Objects of the check with their lives: a handler may free any of them at any time.
 template <class T>
 struct TLiving {
@@ -60,9 +50,9 @@ void Prune(std::vector<TLiving<T>>& list) {
   std::erase_if(list, [](const TLiving<T>& entry) { return entry.Life.Ended(); });
 }
 
-class TToolbarModelCheck {
+class TToolbarModelCheck : public TModelCheckRun {
  public:
-  TToolbarModelCheck(unsigned run, bool guarded) : guarded_(guarded), random_(run) {}
+  TToolbarModelCheck(unsigned run, bool guarded) : TModelCheckRun(run), guarded_(guarded) {}
   ~TToolbarModelCheck() {
     CloseMenus();
     raising_ = false;
@@ -84,14 +74,7 @@ class TToolbarModelCheck {
     return {};
   }
 
-  void Unexpected(const Exception& e) {
-    if (!dynamic_cast<const EChaos*>(&e) && unexpected_.empty())
-      unexpected_ = "an exception reached the application: " + std::string(e.what());
-  }
-
  private:
-  bool Chance(unsigned oneIn) { return random_() % oneIn == 0; }
-  unsigned Below(unsigned n) { return n ? static_cast<unsigned>(random_() % n) : 0; }
   template <class T>
   T* PickFrom(std::vector<TLiving<T>>& list) {
     Prune(list);
@@ -371,18 +354,7 @@ class TToolbarModelCheck {
     return {};
   }
 
-  void Remember(const std::string& name) {
-    history_.push_back(std::to_string(step_) + ": " + name);
-    if (history_.size() > 24) history_.pop_front();
-  }
-  std::string History() const {
-    std::string text;
-    for (const std::string& line : history_) text += "  " + line + "\n";
-    return text;
-  }
-
   const bool guarded_;
-  std::mt19937 random_;
   std::unique_ptr<TForm> form_;
   TLifeWatch formLife_;
   std::vector<TLiving<TBarDock>> docks_;
@@ -392,10 +364,7 @@ class TToolbarModelCheck {
   std::vector<TLiving<TFixedItem>> madeItems_;
   bool acting_ = false;
   bool raising_ = true;
-  unsigned step_ = 0;
-  std::deque<std::string> history_;
   std::string current_;
-  std::string unexpected_;
   const bool tracing_ = EnvironmentNumber("TOOLBAR_MODEL_TRACE", 0) != 0;
 };
 
@@ -418,16 +387,13 @@ struct ToolbarModelCheck : testing::Test {
 };
 
 TEST_F(ToolbarModelCheck, HandlersThatFreeOrRaiseLeaveNoMenuOpenAndTheBarsWhole) {
-  const unsigned runs = EnvironmentNumber("TOOLBAR_MODEL_RUNS", 2);
-  const unsigned firstRun = EnvironmentNumber("TOOLBAR_MODEL_FIRST_RUN", 1);
-  const unsigned steps = EnvironmentNumber("TOOLBAR_MODEL_STEPS", 60);
-  const bool guarded = EnvironmentNumber("TOOLBAR_MODEL_GUARD", 1) != 0;
+  const auto [runs, firstRun, steps, guard] = ModelCheckCounts("TOOLBAR", 2, 60);
   for (unsigned run = firstRun; run < firstRun + runs; ++run) {
     SCOPED_TRACE(testing::Message() << "run " << run);
-    SetGuardFreedItemBlocks(guarded);
+    SetGuardFreedItemBlocks(guard != 0);
     std::string fault;
     {
-      TToolbarModelCheck check(run, guarded);
+      TToolbarModelCheck check(run, guard != 0);
       Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
       fault = check.Run(steps);
       Application->OnException = nullptr;

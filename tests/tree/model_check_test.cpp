@@ -7,11 +7,12 @@
 // replays. TREE_MODEL_RUNS (how many), TREE_MODEL_FIRST_RUN, TREE_MODEL_STEPS and TREE_MODEL_GUARD (0: freed node
 // blocks unguarded, 1: guarded, 2: both; guarded by default) make a longer run; TREE_MODEL_TRACE=1 prints each step
 // before it runs.
+#include "support/model_check.h"
+
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -40,23 +41,12 @@ namespace {
 
 using AM = TTreeNodeAttachMode;
 
-// What a handler of the check raises: the steps expect it, as an application's error would be.
-class EChaos : public Exception {
- public:
-  EChaos() : Exception(L"a handler failed on purpose") {}
-};
-
 // The record of a node: its key, and a mark that its OnFreeNode ran.
 struct TRecord {
   int Key;
   int Freed;
 };
 constexpr int FreedMark = 0x5EEDDEAD;
-
-unsigned EnvironmentNumber(const char* name, unsigned fallback) {
-  const char* value = std::getenv(name);
-  return value && *value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : fallback;
-}
 
 class TModelTree : public TStringTree {
  public:
@@ -79,10 +69,10 @@ class TModelTree : public TStringTree {
 };
 
 // The trees, their handlers and the steps of one run, whose number starts its random numbers.
-class TModelCheck {
+class TModelCheck : public TModelCheckRun {
  public:
   TModelCheck(HWND host, unsigned run, bool guarded)
-      : guarded_(guarded), random_(run), first_(host, 0), second_(host, 230) {
+      : TModelCheckRun(run), guarded_(guarded), first_(host, 0), second_(host, 230) {
     for (TModelTree* tree : {&first_, &second_}) Wire(*tree);
     TTreeMiscOptions misc = first_.TreeOptions()->MiscOptions();
     misc += {TTreeMiscOption::toCheckSupport, TTreeMiscOption::toEditable, TTreeMiscOption::toToggleOnDblClick};
@@ -132,9 +122,6 @@ class TModelCheck {
       return current_ + " (failed)";
     }
   }
-
-  bool Chance(unsigned oneIn) { return random_() % oneIn == 0; }
-  unsigned Below(unsigned n) { return n ? static_cast<unsigned>(random_() % n) : 0; }
 
   PTreeNode Pick(TModelTree& tree) {
     const std::vector<PTreeNode> nodes = AllNodes(tree);
@@ -744,37 +731,19 @@ class TModelCheck {
     return {};
   }
 
-  void Remember(const std::string& name) {
-    history_.push_back(std::to_string(step_) + ": " + name);
-    if (history_.size() > 24) history_.pop_front();
-  }
-  std::string History() const {
-    std::string text;
-    for (const std::string& line : history_) text += "  " + line + "\n";
-    return text;
-  }
-
  public:
   // Exceptions that reach the application's handler: only the handlers' own may.
-  void Unexpected(const Exception& e) {
-    if (!dynamic_cast<const EChaos*>(&e) && unexpected_.empty())
-      unexpected_ = "an exception reached the application: " + std::string(e.what());
-  }
 
  private:
   const bool guarded_;
   // The nodes handed to OnFreeNode, while freed blocks are guarded.
   std::unordered_set<PTreeNode> freed_;
-  std::mt19937 random_;
   TModelTree first_, second_;
   int depth_ = 0;
   int nextKey_ = 1;
   bool raising_ = true;
-  unsigned step_ = 0;
-  std::deque<std::string> history_;
   std::string current_;
   const bool tracing_ = EnvironmentNumber("TREE_MODEL_TRACE", 0) != 0;
-  std::string unexpected_;
 };
 
 struct TreeModelCheck : ::testing::Test {
@@ -797,10 +766,7 @@ struct TreeModelCheck : ::testing::Test {
 };
 
 TEST_F(TreeModelCheck, HandlersThatFreeOrRaiseLeaveBothTreesWhole) {
-  const unsigned runs = EnvironmentNumber("TREE_MODEL_RUNS", 3);
-  const unsigned firstRun = EnvironmentNumber("TREE_MODEL_FIRST_RUN", 1);
-  const unsigned steps = EnvironmentNumber("TREE_MODEL_STEPS", 250);
-  const unsigned guard = EnvironmentNumber("TREE_MODEL_GUARD", 1);
+  const auto [runs, firstRun, steps, guard] = ModelCheckCounts("TREE", 3, 250);
   for (unsigned run = firstRun; run < firstRun + runs; ++run) {
     for (const bool guarded : {false, true}) {
       if ((guarded && guard == 0) || (!guarded && guard == 1)) continue;
