@@ -1232,11 +1232,12 @@ class TBaseTree : public TCustomControl {
   // begins is passed over, a node's children end where the next one is gone (its count says how many were
   // written), and nothing more begins once the tree is gone; what was written stays, a whole stream.
   std::vector<std::size_t> WriteNodeChunks(TStream& stream, const std::vector<PTreeNode>& nodes);
-  // Copies source (or its children) to target and deletes what was copied. A handler that frees a copy, the target
-  // or the target's tree ends the move after that copy; one that frees source, or this tree, ends it at once.
-  // False when nothing moved.
-  bool MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
-                       bool childrenOnly);
+  // Copies the sources, in their order, to target and deletes what was copied, in one pass whatever their
+  // number; parent, when given, is the node whose children they are, all of them. A handler that frees a copy,
+  // the target or the target's tree ends the move after that copy; one that frees parent, or this tree, ends it at
+  // once; sources (which live as it begins) freed meanwhile are passed over. False when nothing moved.
+  bool MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode parent, PTreeNode target, TBaseTree* targetTree,
+                       TTreeNodeAttachMode mode);
   // The end of a move: caches, scroll bars, repaint and the structure change, reported for changed.
   void FinishMove(PTreeNode changed);
   void CutOrCopyToClipboard(bool cut);

@@ -1241,7 +1241,13 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   if (targetTree != this) {
     PTreeNode parent = childrenOnly ? source : source->Parent;
     const TNodeWatch parentWatch(*this, parent);
-    const bool moved = MoveToOtherTree(source, target, targetTree, mode, childrenOnly);
+    std::vector<PTreeNode> nodes;
+    if (!childrenOnly) {
+      nodes.push_back(source);
+    } else {
+      for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) nodes.push_back(child);
+    }
+    const bool moved = MoveToOtherTree(nodes, childrenOnly ? source : nullptr, target, targetTree, mode);
     // The moved node is gone from this tree; its old parent is what changed here.
     if (moved && !life.Ended()) FinishMove(parent == root_ || parentWatch.Ended() ? nullptr : parent);
     return;

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "framework/raise_event.h"
@@ -56,6 +55,27 @@ class [[nodiscard]] TNodeRaised {
   bool nodeLives_;
 };
 
+// Blocks of a tree freed while a list of its nodes lives, each with the tree's count of freed nodes as it was last
+// freed. The entries lie in one table that doubles as it fills: a list over a million rows sees a million frees,
+// each of which a table of linked entries would pay an allocation for.
+class TFreedBlocks {
+ public:
+  void Record(PTreeNode node, std::uint64_t count);
+  // The count as node's block was last freed; 0 when it was not.
+  std::uint64_t FreedAt(PTreeNode node) const noexcept;
+
+ private:
+  struct TEntry {
+    PTreeNode Node;
+    std::uint64_t Count;
+  };
+  std::size_t SlotOf(PTreeNode node) const noexcept;
+  void Grow();
+
+  std::vector<TEntry> entries_;  // empty, or a power of two of them with a free one at least
+  std::size_t used_ = 0;
+};
+
 // Nodes of a tree listed by code that goes through them raising handlers, which may free any of them: the code
 // passes over those freed since they were listed, where listing them anew after every handler that frees nodes
 // would make the work quadratic. Listed nodes carry a mark (ndListed), so that freeing a node looks for the lists
@@ -83,6 +103,9 @@ class TWatchedNodes {
   bool TreeGone() const noexcept { return !tree_; }
   // The listed nodes that live, in their order.
   std::vector<PTreeNode> Survivors() const;
+  // Ends the watch before the list goes, so that the frees that follow cost it nothing: Freed answers true, and
+  // TreeGone too, from then on.
+  void Close();
 
  private:
   friend class TBaseTree;
@@ -96,7 +119,7 @@ class TWatchedNodes {
   // The tree's count of freed nodes as each of nodes_ was listed, and as each listed block was last freed: a node
   // was freed since it was listed when its block was freed later.
   std::vector<std::uint64_t> listedAt_;
-  std::unordered_map<PTreeNode, std::uint64_t> freedAt_;
+  TFreedBlocks freedAt_;
   // Which of nodes_ this list marked (the others were marked by a list that began before): the marks it takes back.
   std::vector<bool> marked_;
 };

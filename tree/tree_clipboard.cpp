@@ -2,7 +2,9 @@
 // nodes from a data object, moving nodes into another tree, and the same-process tree reference.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "framework/global_memory.h"
 #include "framework/stg_medium.h"
@@ -46,6 +48,33 @@ bool CopyComStream(IStream* source, TMemoryStream& target) {
   }
   target.SetPosition(0);
   return true;
+}
+
+// The nodes none of whose ancestors is among them, in their order: a node below another goes along with it, and
+// listed on its own as well would be copied twice. A climb only where the parent changes, and a look-up only past
+// the root's children.
+std::vector<PTreeNode> Outermost(const std::vector<PTreeNode>& nodes, PTreeNode root) {
+  std::vector<PTreeNode> sorted;
+  auto listed = [&](PTreeNode node) {
+    if (sorted.empty()) {
+      sorted = nodes;
+      std::sort(sorted.begin(), sorted.end(), std::less<PTreeNode>());
+    }
+    return std::binary_search(sorted.begin(), sorted.end(), node, std::less<PTreeNode>());
+  };
+  std::vector<PTreeNode> outermost;
+  outermost.reserve(nodes.size());
+  PTreeNode parent = nullptr;
+  bool below = false;
+  for (PTreeNode node : nodes) {
+    if (node->Parent != parent) {
+      parent = node->Parent;
+      below = false;
+      for (PTreeNode up = parent; up && up != root && !below; up = up->Parent) below = listed(up);
+    }
+    if (!below) outermost.push_back(node);
+  }
+  return outermost;
 }
 
 }  // namespace
@@ -215,11 +244,32 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
         }
         return !moving.TreeGone();
       };
-      // What leaves another tree leaves it inside a bracket too: its scroll bars, repaint and events come once.
+      // Into another tree the nodes go as copies, all in one pass: their OnNodeMoving first, then the copies of
+      // those allowed and the deletion of what was copied, each tree in a bracket so that its scroll bars, repaint
+      // and events come once.
+      auto moveAllAcross = [&] {
+        std::vector<bool> allows(count, true);
+        for (std::size_t i = 0; i < count && !moving.TreeGone() && !targetWatch.Ended(); ++i) {
+          bool allowed = true;
+          if (!moving.Freed(i) &&
+              source->DoNodeMoving(moving.Node(i), target == root_ ? nullptr : target, allowed).TreeGone())
+            break;
+          allows[i] = allowed;
+        }
+        if (moving.TreeGone() || targetWatch.Ended()) return !moving.TreeGone();
+        std::vector<PTreeNode> allowed;
+        for (std::size_t i = 0; i < count; ++i)
+          if (allows[i] && !moving.Freed(i)) allowed.push_back(moving.Node(i));
+        const TLifeWatch sourceLife = source->LifeWatch();
+        moving.Close();
+        if (source->MoveToOtherTree(allowed, nullptr, target, this, mode) && !sourceLife.Ended())
+          source->FinishMove(nullptr);
+        return !sourceLife.Ended();
+      };
       if (source == this)
         moveAll();
       else
-        source->BulkWork(TTreeStates{}, moveAll);
+        source->BulkWork(TTreeStates{}, moveAllAcross);
     } else {
       // A stream first: data flushed to the clipboard keeps a stream's bytes without the length of a block.
       TStgMedium medium;
@@ -300,29 +350,33 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
   }
 }
 
-bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* targetTree, TTreeNodeAttachMode mode,
-                                bool childrenOnly) {
+bool TBaseTree::MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode parent, PTreeNode target,
+                                TBaseTree* targetTree, TTreeNodeAttachMode mode) {
   // The handlers of either tree (the initializations of what is written, the reports of the copies, the frees of
   // what leaves) may free nodes or either tree: each step goes on only with what is left.
   const TLifeWatch life = LifeWatch(), targetLife = targetTree->LifeWatch();
-  const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
+  const TNodeWatch parentWatch(*this, parent), targetWatch(*targetTree, target);
   // OnGetNodeDataSize of the target runs before its first node is made.
-  if (targetTree->ValidateNodeDataSize().Gone() || life.Ended() || sourceWatch.Ended() || targetWatch.Ended())
+  if (targetTree->ValidateNodeDataSize().Gone() || life.Ended() || parentWatch.Ended() || targetWatch.Ended())
     return false;
-  TWatchedNodes listed(*this);
-  if (!childrenOnly) {
-    listed.Add(source);
-  } else {
-    for (PTreeNode child = source->FirstChild; child; child = child->NextSibling) listed.Add(child);
+  // Each list of the tree's nodes learns of every node freed while it lives: the deletions at the end find this
+  // one gone.
+  std::vector<PTreeNode> nodes;
+  {
+    TWatchedNodes listed(*this);
+    for (PTreeNode node : sources) listed.Add(node);
+    nodes = Outermost(NodesToWrite(listed), root_);
   }
-  const std::vector<PTreeNode> nodes = NodesToWrite(listed);
-  if (sourceWatch.Ended() || targetWatch.Ended()) return false;
+  if (nodes.empty() || parentWatch.Ended() || targetWatch.Ended()) return false;
   TWatchedNodes listedToDelete(*this);
   for (PTreeNode node : nodes) listedToDelete.Add(node);
   TMemoryStream stream;
   // What the copies are copies of: the handlers of the chunks may free nodes still to write, or either tree.
   const std::vector<std::size_t> written = WriteNodeChunks(stream, nodes);
-  if (sourceWatch.Ended() || targetWatch.Ended()) return false;
+  // A node its own chunks' handlers freed is not moved: every one of them, nothing is.
+  bool anyLeft = false;
+  for (std::size_t place : written) anyLeft = anyLeft || !listedToDelete.Freed(place);
+  if (!anyLeft || parentWatch.Ended() || targetWatch.Ended()) return false;
   stream.SetPosition(0);
   targetTree->BeginUpdate();
   // Until the source goes, a failure takes the copies a handler left back out of the target: nothing has moved.
@@ -357,18 +411,19 @@ bool TBaseTree::MoveToOtherTree(PTreeNode source, PTreeNode target, TBaseTree* t
   TFirstFailure failure;
   if (!targetLife.Ended()) failure.Run([&] { targetTree->EndUpdate(); });
   // Only what was copied leaves the source; nodes the move did not reach stay where they were.
-  if (life.Ended() || sourceWatch.Ended()) {
+  if (life.Ended() || parentWatch.Ended()) {
     failure.Raise();
     return true;
   }
-  if (!childrenOnly) {
-    failure.Run([&] { DeleteNode(source); });
-  } else if (added.Size() == nodes.size()) {
-    failure.Run([&] { DeleteChildren(source, false); });
+  if (parent && added.Size() == nodes.size()) {
+    failure.Run([&] { DeleteChildren(parent, false); });
   } else {
-    // The handlers of the copies and of each deletion may free nodes still to delete.
+    // The last first, in one bracket; the handlers of the copies and of each deletion may free nodes still to
+    // delete.
+    BeginUpdate();
     for (std::size_t i = added.Size(); i-- > 0 && !listedToDelete.TreeGone();)
       if (!listedToDelete.Freed(written[i])) failure.Run([&] { DeleteNode(nodes[written[i]]); });
+    if (!life.Ended()) failure.Run([&] { EndUpdate(); });
   }
   failure.Raise();
   return true;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "framework/clipboard.h"
@@ -414,6 +415,50 @@ TEST(TreeClipboard, CopiedRowsOutliveTheirDeletion) {
     EXPECT_TRUE(target.PasteFromClipboard());
     EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11, 12, 3}));
     EXPECT_EQ(CheckInvariants(tree), "");
+    OleSetClipboard(nullptr);
+  }
+}
+
+// Cut rows pasted into another tree go over in one pass, in their order wherever the paste puts them; a row whose
+// OnNodeMoving refuses stays, and a row that a handler put below another cut row goes along with that one, once.
+TEST(TreeClipboard, CutRowsGoIntoAnotherTreeInTheirOrder) {
+  using AM = TTreeNodeAttachMode;
+  struct TCase {
+    const char* name;
+    AM mode;
+    int at;       // the key of the focused row of the target, where the paste goes; 0: none
+    int refused;  // the key of the row whose OnNodeMoving refuses; 0: none
+    bool gather;  // OnNodeMoving of row 1 moves row 3 below it
+    std::vector<int> sourceAfter, targetAfter;
+  };
+  const TCase cases[] = {
+      {"after a row", AM::amInsertAfter, 7, 0, false, {2}, {7, 1, 11, 12, 3, 8}},
+      {"before a row", AM::amInsertBefore, 8, 0, false, {2}, {7, 1, 11, 12, 3, 8}},
+      {"first below a row", AM::amAddChildFirst, 8, 0, false, {2}, {7, 8, 1, 11, 12, 3}},
+      {"last below the root", AM::amAddChildLast, 0, 0, false, {2}, {7, 8, 1, 11, 12, 3}},
+      {"row 3 refused", AM::amInsertAfter, 7, 3, false, {2, 3}, {7, 1, 11, 12, 8}},
+      {"row 1 refused", AM::amAddChildFirst, 7, 1, false, {1, 11, 12, 2}, {7, 3, 8}},
+      {"row 3 gathered below row 1", AM::amInsertAfter, 7, 0, true, {2}, {7, 1, 11, 12, 3, 8}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TTextRows tree, target;
+    tree.FillAndCopy(true);
+    target.Add(7);
+    target.Add(8);
+    bool gathered = false;
+    tree.OnNodeMoving = [&](TBaseTree*, PTreeNode node, PTreeNode, bool& allowed) {
+      allowed = Key(tree, node) != c.refused;
+      if (c.gather && Key(tree, node) == 1 && !std::exchange(gathered, true))
+        tree.MoveTo(tree.Row(3), tree.Row(1), AM::amAddChildLast, false);
+    };
+    target.SetFocusedNode(c.at ? target.Row(c.at) : nullptr);
+    target.SetDefaultPasteMode(c.mode);
+    EXPECT_TRUE(target.PasteFromClipboard());
+    EXPECT_EQ(tree.Keys(), c.sourceAfter);
+    EXPECT_EQ(target.Keys(), c.targetAfter);
+    EXPECT_EQ(CheckInvariants(tree), "");
+    EXPECT_EQ(CheckInvariants(target), "");
     OleSetClipboard(nullptr);
   }
 }
