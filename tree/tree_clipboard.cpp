@@ -359,13 +359,15 @@ bool TBaseTree::MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode
   // OnGetNodeDataSize of the target runs before its first node is made.
   if (targetTree->ValidateNodeDataSize().Gone() || life.Ended() || parentWatch.Ended() || targetWatch.Ended())
     return false;
-  // Each list of the tree's nodes learns of every node freed while it lives: the deletions at the end find this
-  // one gone.
+  // Only initializations before the write raise handlers that may free sources. Each list of the tree's nodes
+  // learns of every node freed while it lives: the deletions at the end find this one gone.
   std::vector<PTreeNode> nodes;
-  {
+  if (options_->MiscOptions().Contains(TTreeMiscOption::toInitOnSave)) {
     TWatchedNodes listed(*this);
     for (PTreeNode node : sources) listed.Add(node);
     nodes = Outermost(NodesToWrite(listed), root_);
+  } else {
+    nodes = Outermost(sources, root_);
   }
   if (nodes.empty() || parentWatch.Ended() || targetWatch.Ended()) return false;
   TWatchedNodes listedToDelete(*this);
