@@ -165,15 +165,17 @@ void TLibSimpleMapi::LoadClientLib() {
   clientLibHandle_ = library;
 }
 
-void TLibSimpleMapi::UnloadClientLib() {
-  if (!ClientLibLoaded()) return;
-  if (BeforeUnloadClient().Gone()) return;
+TRaised TLibSimpleMapi::UnloadClientLib() {
+  if (!ClientLibLoaded()) return TRaised(true);
+  if (BeforeUnloadClient().Gone()) return TRaised(false);
   FreeClientLib();
+  return TRaised(true);
 }
 
 void TLibSimpleMapi::UnloadClientLibQuietly() noexcept {
   try {
-    UnloadClientLib();
+    // The destructor's last act.
+    static_cast<void>(UnloadClientLib());
   } catch (...) {
     FreeClientLib();
   }

@@ -88,7 +88,8 @@ class TLibSimpleMapi : public TObject, protected TEventSource {
   // Raises the OS error when the library does not load, ELibMapiError "Function "%s" is not exported by client"
   // when an entry point is missing (the library is unloaded again).
   void LoadClientLib();
-  void UnloadClientLib();
+  // Answers whether the object outlived OnBeforeUnloadClient.
+  TRaised UnloadClientLib();
   // An entry point of the loaded library, null while none is loaded.
   FARPROC Functions(TMapiFunction function) const { return functions_[static_cast<int>(function)]; }
   // The Unicode send of the loaded library; null when it has none (the ANSI send serves then).

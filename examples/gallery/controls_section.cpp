@@ -61,14 +61,14 @@ int BuildControlsSection(TWinControl* host) {
   search->SetShowLogo(true);
   for (const wchar_t* words : kSampleSearches) search->Items()->Add(words);
   const auto searchFor = [said](const String& words) {
-    if (!words.empty() && said->ShowText(L"Would look for \"" + words + L"\"").Gone()) return;
+    return words.empty() ? TRaised(true) : said->ShowText(L"Would look for \"" + words + L"\"");
   };
   search->OnKeyDown = [searchFor, search](TObject*, WORD& key, TShiftState) {
-    if (key == VK_RETURN) searchFor(search->Text());
+    if (key == VK_RETURN && searchFor(search->Text()).Gone()) return;
   };
   // A choice from the list: the edit field takes the item's text only after this.
   search->OnClick = [searchFor, search](TObject*) {
-    if (search->ItemIndex() >= 0) searchFor(search->Items()->Strings(search->ItemIndex()));
+    if (search->ItemIndex() >= 0 && searchFor(search->Items()->Strings(search->ItemIndex())).Gone()) return;
   };
   if (search->SetParent(host).Gone()) return 0;
 

@@ -117,8 +117,9 @@ int BuildDragDropSection(TWinControl* host) {
   if (fileTile->SetParent(host).Gone()) return 0;
 
   auto* urlSource = new TDropURLSource(host);
-  urlSource->SetURL(L"http://www.example.com/gallery");
-  urlSource->SetTitle(L"The component gallery");
+  if (urlSource->SetURL(L"http://www.example.com/gallery").Gone() ||
+      urlSource->SetTitle(L"The component gallery").Gone())
+    return 0;
   auto* urlTile = new TDragTile(host, urlSource);
   if (urlTile->SetBounds(10, 56, 185, 40).Gone() || urlTile->SetCaption(L"Drag this web address").Gone()) return 0;
   urlTile->SetHint(urlSource->URL());

@@ -33,11 +33,8 @@ void RunGallery(const TGalleryOptions& options) {
   Application->SetShowHint(true);
   TGalleryForm* form = Application->CreateForm<TGalleryForm>();
   ApplyGalleryOptions(form, options);
-  // The program's last act.
-  if (options.Screenshot.empty())
-    (void)Application->Run();
-  else
-    (void)RenderGallery(form, options.Screenshot);
+  // The program's last act: a form freed by its handlers is the program's business no more.
+  static_cast<void>(options.Screenshot.empty() ? Application->Run() : RenderGallery(form, options.Screenshot));
 }
 
 TRaised RenderGallery(TGalleryForm* form, const String& fileName) {

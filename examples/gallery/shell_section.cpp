@@ -114,7 +114,7 @@ int BuildShellSection(TWinControl* host) {
   tray->SetHint(L"Component gallery");
   tray->Icon()->SetHandle(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
   tray->SetPopupMenu(menu);
-  tray->SetVisible(true);
+  if (tray->SetVisible(true).Gone()) return 0;
 
   auto* menuButton = new TSpeedButton(host);
   if (menuButton->SetBounds(250, 34, 160, 22).Gone() || menuButton->SetCaption(L"Tray icon's menu").Gone()) return 0;

@@ -56,10 +56,14 @@ bool TCustomDataFormat::AssignTo(TClipboardFormat* dest) { return dest->Assign(t
 
 bool TCustomDataFormat::GetData(IDataObject* dataObject) {
   bool assigned = false;
+  // Taking a value raises OnChanging, which may free this format: its caller watches what owns it.
+  const TLifeWatch life = LifeWatch();
   for (int i = 0; i < compatibleFormats_.Count() && NeedsData(); ++i) {
     TClipboardFormat* format = compatibleFormats_.Formats(i);
     format->Clear();
-    if (format->GetData(dataObject) && format->HasData() && Assign(format)) {
+    const bool taken = format->GetData(dataObject) && format->HasData() && Assign(format);
+    if (life.Ended()) return false;
+    if (taken) {
       format->Clear();
       assigned = true;
     }

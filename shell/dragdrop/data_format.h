@@ -62,12 +62,13 @@ class TCustomDataFormat : public TObject, protected TEventSource {
 
   // Every setter of a value calls it before the value changes.
   virtual TRaised Changing();
-  virtual void Clear() = 0;
+  // Answers whether the format outlived the OnChanging its clearing raised.
+  virtual TRaised Clear() = 0;
   // Takes the value of a clipboard format; the base asks the clipboard format to give it (its AssignTo).
   virtual bool Assign(TClipboardFormat* source);
   // Gives the value to a clipboard format; the base asks the clipboard format to take it (its Assign).
   virtual bool AssignTo(TClipboardFormat* dest);
-  // Reads the compatible formats in priority order until the value is complete.
+  // Reads the compatible formats in priority order until the value is complete; false once OnChanging freed it.
   virtual bool GetData(IDataObject* dataObject);
   virtual bool HasData() = 0;
   virtual bool NeedsData() { return !HasData(); }

@@ -215,7 +215,8 @@ void TCustomDropSource::EndDragImage() {
 
 TDragResult TCustomDropSource::Execute() {
   DWORD allowed = DragTypesToDropEffect(dragTypes_);
-  SetPerformedDropEffect(kNoPerformedDropEffect);
+  // A source that the feedback's OnChanging frees before the drag starts drags nothing.
+  if (SetPerformedDropEffect(kNoPerformedDropEffect).Gone()) return TDragResult::drCancel;
   bool imageShown = showImage_ && images_ && BeginDragImage();
   if (allowAsyncTransfer_) SetAsyncMode(TRUE);
   DWORD effect = DROPEFFECT_NONE;
@@ -225,17 +226,17 @@ TDragResult TCustomDropSource::Execute() {
   const ComPtr<IDataObject> dataObject = platformDataObject_;
   const ComPtr<IDropSource> dropSource = platformDropSource_;
   const bool imageListDrag = imageShown && imageListDrag_;
-  SetInShellDragLoop(true);
-  HRESULT dragResult = DoDragDrop(dataObject.Get(), dropSource.Get(), allowed, &effect);
-  if (life.Ended()) {
+  HRESULT dragResult = DRAGDROP_S_CANCEL;
+  if (SetInShellDragLoop(true).Alive()) dragResult = DoDragDrop(dataObject.Get(), dropSource.Get(), allowed, &effect);
+  if (life.Ended() || SetInShellDragLoop(false).Gone()) {
     if (imageListDrag) ImageList_EndDrag();
     return PlatformDragResult(dragResult, effect, allowed);
   }
-  SetInShellDragLoop(false);
   if (imageShown) EndDragImage();
 
   TDragResult result = DragResultOf(dragResult, effect, allowed);
-  if (GetPerformedDropEffect() == kNoPerformedDropEffect) SetPerformedDropEffect(DROPEFFECT_NONE);
+  if (GetPerformedDropEffect() == kNoPerformedDropEffect && SetPerformedDropEffect(DROPEFFECT_NONE).Gone())
+    return result;
   if (!inAsyncOperation_ && OnAfterDrop) {
     bool optimized = result == TDragResult::drDropMove &&
                      !(effect == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE);
@@ -253,12 +254,13 @@ TDragResult TCustomDropSource::DragResultOf(HRESULT dragResult, DWORD effect, DW
 }
 
 bool TCustomDropSource::CutToClipboard() {
-  SetPreferredDropEffect(DROPEFFECT_MOVE);
+  // A source that the feedback's OnChanging freed puts nothing on the clipboard.
+  if (SetPreferredDropEffect(DROPEFFECT_MOVE).Gone()) return false;
   return CutOrCopyToClipboard();
 }
 
 bool TCustomDropSource::CopyToClipboard() {
-  SetPreferredDropEffect(DROPEFFECT_COPY);
+  if (SetPreferredDropEffect(DROPEFFECT_COPY).Gone()) return false;
   return CutOrCopyToClipboard();
 }
 
@@ -362,8 +364,8 @@ HRESULT STDMETHODCALLTYPE TCustomDropSource::QueryContinueDrag(BOOL escapePresse
       [&]() -> HRESULT {
         TDragType dragType;
         bool accepted = DropEffectToDragType(feedbackEffect_, dragType) && dragTypes_.Contains(dragType);
-        SetInShellDragLoop(false);
-        // The answer is the platform's, also when the handler freed the source.
+        // The answer is the platform's, also when a handler freed the source.
+        if (SetInShellDragLoop(false).Gone()) return accepted ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
         if (accepted && RaiseEvent(OnDrop, this, dragType, accepted).Gone())
           return accepted ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
         return accepted ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
@@ -375,6 +377,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropSource::GiveFeedback(DWORD effect) {
   feedbackEffect_ = effect;
   bool useDefaultCursors = true;
   HRESULT result = ComGuard([&] {
+    // The guard's last act: what follows reads only the answer the handler left.
     if (RaiseEvent(OnFeedback, this, effect, useDefaultCursors).Gone()) return;
   });
   if (FAILED(result)) return result;
@@ -413,6 +416,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropSource::EndOperation(HRESULT result, IBindC
     TDragResult dragResult = SUCCEEDED(result) ? DropEffectToDragResult(effects & DragTypesToDropEffect(dragTypes_))
                                                : TDragResult::drUnknown;
     bool optimized = !(dragResult == TDragResult::drDropMove && GetPerformedDropEffect() == DROPEFFECT_MOVE);
+    // The operation's last act on the source.
     if (RaiseEvent(OnAfterDrop, this, dragResult, optimized).Gone()) return;
   });
 }
@@ -440,17 +444,26 @@ DWORD TCustomDropMultiSource::GetLogicalPerformedDropEffect() {
   return feedbackDataFormat_->LogicalPerformedDropEffect();
 }
 
-void TCustomDropMultiSource::SetPerformedDropEffect(DWORD value) { feedbackDataFormat_->SetPerformedDropEffect(value); }
+TRaised TCustomDropMultiSource::SetPerformedDropEffect(DWORD value) {
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, feedbackDataFormat_->SetPerformedDropEffect(value));
+}
 
 DWORD TCustomDropMultiSource::GetPreferredDropEffect() { return feedbackDataFormat_->PreferredDropEffect(); }
 
-void TCustomDropMultiSource::SetPreferredDropEffect(DWORD value) { feedbackDataFormat_->SetPreferredDropEffect(value); }
+TRaised TCustomDropMultiSource::SetPreferredDropEffect(DWORD value) {
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, feedbackDataFormat_->SetPreferredDropEffect(value));
+}
 
 bool TCustomDropMultiSource::GetInShellDragLoop() { return feedbackDataFormat_->InShellDragLoop(); }
 
 CLSID TCustomDropMultiSource::GetTargetCLSID() { return feedbackDataFormat_->TargetCLSID(); }
 
-void TCustomDropMultiSource::SetInShellDragLoop(bool value) { feedbackDataFormat_->SetInShellDragLoop(value); }
+TRaised TCustomDropMultiSource::SetInShellDragLoop(bool value) {
+  const TLifeWatch life = LifeWatch();
+  return AnswerFor(life, feedbackDataFormat_->SetInShellDragLoop(value));
+}
 
 HRESULT TCustomDropMultiSource::DoGetData(const FORMATETC& format, STGMEDIUM& medium) {
   medium = STGMEDIUM{};
@@ -480,9 +493,8 @@ HRESULT TCustomDropMultiSource::DoSetData(const FORMATETC& format, STGMEDIUM& me
       if (!clipboardFormat->AcceptFormat(format)) continue;
       if (clipboardFormat->GetDataFromMedium(this, medium) && dataFormat->Assign(clipboardFormat)) {
         // OnPaste may free the source, and the format with it.
-        const TLifeWatch life = LifeWatch();
-        CheckPasteSucceeded(clipboardFormat);
-        if (!life.Ended()) clipboardFormat->Clear();
+        if (CheckPasteSucceeded(clipboardFormat).Gone()) return S_OK;
+        clipboardFormat->Clear();
         return S_OK;
       }
     }
@@ -504,14 +516,12 @@ HRESULT TCustomDropMultiSource::SetRawData(const FORMATETC& format, const STGMED
   return S_OK;
 }
 
-void TCustomDropMultiSource::CheckPasteSucceeded(TClipboardFormat* format) {
+TRaised TCustomDropMultiSource::CheckPasteSucceeded(TClipboardFormat* format) {
   auto* pasted = ObjectAs<TPasteSuccededClipboardFormat>(format);
-  if (!pasted) return;
+  if (!pasted) return TRaised(true);
   DWORD effect = pasted->Value();
-  if (DoOnPaste(DropEffectToDragResult(effect),
-                effect == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE)
-          .Gone())
-    return;
+  return DoOnPaste(DropEffectToDragResult(effect),
+                   effect == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE);
 }
 
 bool TCustomDropMultiSource::HasFormat(const FORMATETC& format) {

@@ -76,12 +76,13 @@ class TCustomDropSource : public TDragDropComponent,
 
   virtual DWORD GetPerformedDropEffect() { return 0; }
   virtual DWORD GetLogicalPerformedDropEffect() { return 0; }
-  virtual void SetPerformedDropEffect(DWORD) {}
+  // The setters of the feedback answer whether the source outlived the OnChanging they raise.
+  virtual TRaised SetPerformedDropEffect(DWORD) { return TRaised(true); }
   virtual DWORD GetPreferredDropEffect() { return 0; }
-  virtual void SetPreferredDropEffect(DWORD) {}
+  virtual TRaised SetPreferredDropEffect(DWORD) { return TRaised(true); }
   virtual bool GetInShellDragLoop() { return false; }
   virtual CLSID GetTargetCLSID() { return GUID_NULL; }
-  virtual void SetInShellDragLoop(bool) {}
+  virtual TRaised SetInShellDragLoop(bool) { return TRaised(true); }
 
   // IUnknown: the component's life is not counted. The platform is handed an object of its own that calls these
   // while the source lives (drags and the clipboard may outlast a source freed in its handlers).
@@ -163,12 +164,12 @@ class TCustomDropMultiSource : public TCustomDropSource {
 
   DWORD GetPerformedDropEffect() override;
   DWORD GetLogicalPerformedDropEffect() override;
-  void SetPerformedDropEffect(DWORD value) override;
+  TRaised SetPerformedDropEffect(DWORD value) override;
   DWORD GetPreferredDropEffect() override;
-  void SetPreferredDropEffect(DWORD value) override;
+  TRaised SetPreferredDropEffect(DWORD value) override;
   bool GetInShellDragLoop() override;
   CLSID GetTargetCLSID() override;
-  void SetInShellDragLoop(bool value) override;
+  TRaised SetInShellDragLoop(bool value) override;
 
  protected:
   HRESULT DoGetData(const FORMATETC& format, STGMEDIUM& medium) override;
@@ -179,7 +180,7 @@ class TCustomDropMultiSource : public TCustomDropSource {
 
  private:
   HRESULT SetRawData(const FORMATETC& format, const STGMEDIUM& medium);
-  void CheckPasteSucceeded(TClipboardFormat* format);
+  TRaised CheckPasteSucceeded(TClipboardFormat* format);
 
   // Owned, like every data format of the source, through the list.
   TFeedbackDataFormat* feedbackDataFormat_;

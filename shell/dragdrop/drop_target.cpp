@@ -316,7 +316,7 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragEnter(IDataObject* dataObject, 
   // it is touched afterwards.
   const TLifeWatch life = LifeWatch();
   HRESULT result = ComGuard([&]() -> HRESULT {
-    if (!asyncTransferring_) ClearData();
+    if (!asyncTransferring_ && ClearData().Gone()) return S_OK;
     dataObject_ = dataObject;
     POINT screen{point.x, point.y};
     target_ = FindTarget(screen);
@@ -404,15 +404,16 @@ void TCustomDropTarget::LeaveDrag() {
 HRESULT STDMETHODCALLTYPE TCustomDropTarget::DragLeave() {
   // OnLeave may free the target.
   const TLifeWatch life = LifeWatch();
-  HRESULT result = ComGuard([&] {
-    if (!asyncTransferring_) ClearData();
+  HRESULT result = ComGuard([&]() -> HRESULT {
+    if (!asyncTransferring_ && ClearData().Gone()) return S_OK;
     StopScrollTimer();
     dataObject_.Reset();
     if (dropTargetHelper_)
       dropTargetHelper_->DragLeave();
     else if (dragImageList_ && target_)
       ImageList_DragLeave(target_->Handle());
-    if (DoLeave().Gone()) return;
+    if (DoLeave().Gone()) return S_OK;
+    return S_OK;
   });
   if (!life.Ended()) LeaveDrag();
   return result;
@@ -452,9 +453,11 @@ HRESULT STDMETHODCALLTYPE TCustomDropTarget::Drop(IDataObject* dataObject, DWORD
   else if (imageWindow)
     ImageList_DragLeave(imageWindow);
   if (life.Ended()) return result;
-  HRESULT cleared = ComGuard([&] {
-    if (!asyncTransferring_) ClearData();
+  HRESULT cleared = ComGuard([&]() -> HRESULT {
+    if (!asyncTransferring_ && ClearData().Gone()) return S_OK;
+    return S_OK;
   });
+  if (life.Ended()) return FAILED(result) ? result : cleared;
   LeaveDrag();
   return FAILED(result) ? result : cleared;
 }
@@ -512,8 +515,7 @@ TRaised TCustomDropTarget::DoScroll(POINT, TScrolDirections& scroll, int& interv
 
 bool TCustomDropTarget::GetData(DWORD effect) {
   // A transfer still running owns the data formats.
-  if (asyncTransferring_) return false;
-  ClearData();
+  if (asyncTransferring_ || ClearData().Gone()) return false;
   ComPtr<IDataObjectAsyncCapability> async;
   BOOL isAsync = FALSE;
   if (allowAsyncTransfer_ && dataObject_ && SUCCEEDED(dataObject_.As(&async)) &&
@@ -663,20 +665,33 @@ bool TCustomDropMultiTarget::HasValidFormats(IDataObject* dataObject) {
 
 bool TCustomDropMultiTarget::DoGetData(IDataObject* dataObject) {
   bool read = false;
-  // OnAcceptFormat may free the target: the caller learns it from the target's life.
+  // OnAcceptFormat, and a format's OnChanging, may free the target: the caller learns it from the target's life.
+  const TLifeWatch life = LifeWatch();
   for (int i = 0; i < dataFormats_->Count(); ++i) {
     TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
     if (!dataFormat->HasValidFormats(dataObject)) continue;
     bool accept = true;
     if (DoAcceptFormat(dataFormat, accept).Gone()) return false;
-    if (accept && dataFormat->GetData(dataObject)) read = true;
+    if (!accept) continue;
+    const bool got = dataFormat->GetData(dataObject);
+    if (life.Ended()) return false;
+    if (got) read = true;
   }
   return read;
 }
 
-void TCustomDropMultiTarget::ClearData() {
+TRaised TCustomDropMultiTarget::ClearData() {
   if (AsyncTransferring()) throw Exception(L"Can't clear data while async data transfer is in progress");
-  for (int i = 0; i < dataFormats_->Count(); ++i) dataFormats_->Formats(i)->Clear();
+  const TLifeWatch life = LifeWatch();
+  for (int i = 0; i < dataFormats_->Count(); ++i) {
+    TCustomDataFormat* dataFormat = dataFormats_->Formats(i);
+    if (dataFormat->Clear().Gone()) {
+      if (life.Ended()) return TRaised(false);
+      // A format that its OnChanging freed left the list: the next one took its place.
+      --i;
+    }
+  }
+  return TRaised(true);
 }
 
 TRaised TCustomDropMultiTarget::DoAcceptFormat(TCustomDataFormat* dataFormat, bool& accept) {

@@ -116,7 +116,8 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   // Reads the data object, on a thread of its own when the source allows an asynchronous transfer.
   virtual bool GetData(DWORD effect);
   virtual bool DoGetData(IDataObject* dataObject) = 0;
-  virtual void ClearData() = 0;
+  // Answers whether the target outlived the data formats' OnChanging.
+  virtual TRaised ClearData() = 0;
   virtual DWORD GetDropEffect(TShiftState shiftState, POINT point, DWORD effect);
   // The "Preferred DropEffect" the data object offers; 0 when it offers none.
   virtual DWORD GetPreferredDropEffect();
@@ -180,7 +181,7 @@ class TCustomDropMultiTarget : public TCustomDropTarget {
  protected:
   bool DoGetData(IDataObject* dataObject) override;
   // Raises Exception while an asynchronous transfer fills the data formats.
-  void ClearData() override;
+  TRaised ClearData() override;
   bool HasValidFormats(IDataObject* dataObject) override;
   virtual TRaised DoAcceptFormat(TCustomDataFormat* dataFormat, bool& accept);
 };

@@ -39,16 +39,17 @@ int TStreamList::AddNamed(std::unique_ptr<TStream> stream, const String& name) {
   return Count() - 1;
 }
 
-void TStreamList::Assign(TStreamList& other) {
-  Clear();
-  if (Changing().Gone()) return;
+TRaised TStreamList::Assign(TStreamList& other) {
+  if (Clear().Gone() || Changing().Gone()) return TRaised(false);
   items_ = std::move(other.items_);
-  other.items_.clear();
+  other.Discard();
+  return TRaised(true);
 }
 
-void TStreamList::Clear() {
-  if (Changing().Gone()) return;
+TRaised TStreamList::Clear() {
+  if (Changing().Gone()) return TRaised(false);
   items_.clear();
+  return TRaised(true);
 }
 
 TRaised TStreamList::Changing() { return RaiseEvent(onChanging_, this); }
@@ -116,8 +117,7 @@ bool TFileContentsStreamClipboardFormat::GetData(IDataObject* dataObject) {
 bool TFileContentsStreamClipboardFormat::AssignTo(TCustomDataFormat* dest) {
   auto* streamFormat = ObjectAs<TDataStreamDataFormat>(dest);
   if (!streamFormat) return TClipboardFormat::AssignTo(dest);
-  streamFormat->Streams().Assign(streams_);
-  return true;
+  return streamFormat->Streams().Assign(streams_).Alive();
 }
 
 TFileContentsStreamOnDemandClipboardFormat::TFileContentsStreamOnDemandClipboardFormat()

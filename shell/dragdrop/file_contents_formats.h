@@ -28,9 +28,13 @@ class TStreamList : public TObject, protected TEventSource {
   int Count() const { return static_cast<int>(items_.size()); }
   const String& Names(int index) const { return items_.at(index).Name; }
   TStream& Streams(int index) const { return *items_.at(index).Stream; }
-  // Takes over other's streams, leaving other empty; this list's own streams are freed first.
-  void Assign(TStreamList& other);
-  void Clear();
+  // Takes over other's streams, leaving other empty; this list's own streams are freed first. Each change
+  // answers whether the list outlived its OnChanging.
+  TRaised Assign(TStreamList& other);
+  TRaised Clear();
+  // Frees the streams without OnChanging, as Assign leaves the list it takes from: for a list that only its
+  // holder fills (a clipboard format's), which no handler watches.
+  void Discard() noexcept { items_.clear(); }
   const TNotifyEvent& OnChanging() const { return onChanging_; }
   void SetOnChanging(TNotifyEvent handler) { onChanging_ = std::move(handler); }
 
@@ -91,7 +95,7 @@ class TFileContentsStreamClipboardFormat : public TClipboardFormat {
   bool GetData(IDataObject* dataObject) override;
   // A data stream format takes the streams over.
   bool AssignTo(TCustomDataFormat* dest) override;
-  void Clear() override { streams_.Clear(); }
+  void Clear() override { streams_.Discard(); }
   bool HasData() override { return streams_.Count() > 0; }
 
  private:

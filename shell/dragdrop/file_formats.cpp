@@ -168,7 +168,12 @@ TFileDataFormat::TFileDataFormat(TDragDropComponent* owner, const TClass* cls) :
   });
 }
 
-void TFileDataFormat::Clear() { files_.Clear(); }
+TRaised TFileDataFormat::Clear() {
+  // The list raises this format's OnChanging.
+  const TLifeWatch life = LifeWatch();
+  files_.Clear();
+  return TRaised(!life.Ended());
+}
 
 bool TFileDataFormat::Assign(TClipboardFormat* source) {
   if (auto* dropped = ObjectAs<TFileClipboardFormat>(source)) {
@@ -201,7 +206,12 @@ TFileMapDataFormat::TFileMapDataFormat(TDragDropComponent* owner, const TClass* 
   });
 }
 
-void TFileMapDataFormat::Clear() { fileMaps_.Clear(); }
+TRaised TFileMapDataFormat::Clear() {
+  // The list raises this format's OnChanging.
+  const TLifeWatch life = LifeWatch();
+  fileMaps_.Clear();
+  return TRaised(!life.Ended());
+}
 
 bool TFileMapDataFormat::Assign(TClipboardFormat* source) {
   if (auto* maps = ObjectAs<TCustomFilenameMapClipboardFormat>(source)) {

@@ -82,7 +82,7 @@ class TFileDataFormat : public TCustomDataFormat {
   explicit TFileDataFormat(TDragDropComponent* owner, const TClass* cls = StaticClass());
 
   TStringList& Files() { return files_; }
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override { return files_.Count() > 0; }
   bool Assign(TClipboardFormat* source) override;
   bool AssignTo(TClipboardFormat* dest) override;
@@ -96,7 +96,7 @@ class TFileMapDataFormat : public TCustomDataFormat {
   explicit TFileMapDataFormat(TDragDropComponent* owner, const TClass* cls = StaticClass());
 
   TStringList& FileMaps() { return fileMaps_; }
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override { return fileMaps_.Count() > 0; }
   bool Assign(TClipboardFormat* source) override;
   bool AssignTo(TClipboardFormat* dest) override;

@@ -21,14 +21,16 @@ Descriptor TextScrapDescriptor(const Char* name) {
 
 }  // namespace
 
-void TTextDataFormat::SetText(const AnsiString& value) {
-  if (Changing().Gone()) return;
+TRaised TTextDataFormat::SetText(const AnsiString& value) {
+  if (Changing().Gone()) return TRaised(false);
   text_ = value;
+  return TRaised(true);
 }
 
-void TTextDataFormat::Clear() {
-  if (Changing().Gone()) return;
+TRaised TTextDataFormat::Clear() {
+  if (Changing().Gone()) return TRaised(false);
   text_.clear();
+  return TRaised(true);
 }
 
 bool TTextDataFormat::Assign(TClipboardFormat* source) {
@@ -64,9 +66,9 @@ TDataStreamDataFormat::TDataStreamDataFormat(TDragDropComponent* owner, const TC
   });
 }
 
-void TDataStreamDataFormat::Clear() {
-  if (Changing().Gone()) return;
-  streams_.Clear();
+TRaised TDataStreamDataFormat::Clear() {
+  if (Changing().Gone()) return TRaised(false);
+  return streams_.Clear();
 }
 
 TVirtualFileStreamDataFormat::TVirtualFileStreamDataFormat(TDragDropComponent* owner, const TClass* cls)
@@ -75,9 +77,10 @@ TVirtualFileStreamDataFormat::TVirtualFileStreamDataFormat(TDragDropComponent* o
   CompatibleFormats().Add(new TFileGroupDescritorClipboardFormat);
 }
 
-void TVirtualFileStreamDataFormat::Clear() {
+TRaised TVirtualFileStreamDataFormat::Clear() {
   fileDescriptors_.Clear();
   hasContents_ = false;
+  return TRaised(true);
 }
 
 bool TVirtualFileStreamDataFormat::HasData() {
@@ -117,25 +120,29 @@ bool TVirtualFileStreamDataFormat::AssignTo(TClipboardFormat* dest) {
   return TCustomDataFormat::AssignTo(dest);
 }
 
-void TFeedbackDataFormat::SetPreferredDropEffect(DWORD value) {
-  if (Changing().Gone()) return;
+TRaised TFeedbackDataFormat::SetPreferredDropEffect(DWORD value) {
+  if (Changing().Gone()) return TRaised(false);
   preferredDropEffect_ = value;
+  return TRaised(true);
 }
 
-void TFeedbackDataFormat::SetPerformedDropEffect(DWORD value) {
-  if (Changing().Gone()) return;
+TRaised TFeedbackDataFormat::SetPerformedDropEffect(DWORD value) {
+  if (Changing().Gone()) return TRaised(false);
   performedDropEffect_ = value;
+  return TRaised(true);
 }
 
-void TFeedbackDataFormat::SetInShellDragLoop(bool value) {
-  if (Changing().Gone()) return;
+TRaised TFeedbackDataFormat::SetInShellDragLoop(bool value) {
+  if (Changing().Gone()) return TRaised(false);
   inShellDragLoop_ = value;
+  return TRaised(true);
 }
 
-void TFeedbackDataFormat::Clear() {
-  if (Changing().Gone()) return;
+TRaised TFeedbackDataFormat::Clear() {
+  if (Changing().Gone()) return TRaised(false);
   preferredDropEffect_ = performedDropEffect_ = 0;
   inShellDragLoop_ = gotInShellDragLoop_ = false;
+  return TRaised(true);
 }
 
 bool TFeedbackDataFormat::HasData() {

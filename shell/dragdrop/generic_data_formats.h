@@ -22,9 +22,9 @@ class TTextDataFormat : public TCustomDataFormat {
       : TCustomDataFormat(owner, cls) {}
 
   const AnsiString& Text() const { return text_; }
-  void SetText(const AnsiString& value);
+  TRaised SetText(const AnsiString& value);
 
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override { return !text_.empty(); }
   bool Assign(TClipboardFormat* source) override;
   // Besides the text formats, a file group of one virtual file "Text scrap.txt" whose contents are the text.
@@ -39,7 +39,7 @@ class TDataStreamDataFormat : public TCustomDataFormat {
   explicit TDataStreamDataFormat(TDragDropComponent* owner, const TClass* cls = StaticClass());
 
   TStreamList& Streams() { return streams_; }
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override { return streams_.Count() > 0; }
 
  private:
@@ -56,7 +56,7 @@ class TVirtualFileStreamDataFormat : public TCustomDataFormat {
   TFileContentsStreamOnDemandClipboardFormat& FileContentsClipboardFormat() { return *fileContents_; }
   bool HasContents() const { return hasContents_; }
 
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override;
   bool NeedsData() override;
   bool Assign(TClipboardFormat* source) override;
@@ -78,20 +78,20 @@ class TFeedbackDataFormat : public TCustomDataFormat {
       : TCustomDataFormat(owner, cls) {}
 
   DWORD PreferredDropEffect() const { return preferredDropEffect_; }
-  void SetPreferredDropEffect(DWORD value);
+  TRaised SetPreferredDropEffect(DWORD value);
   DWORD PerformedDropEffect() const { return performedDropEffect_; }
-  void SetPerformedDropEffect(DWORD value);
+  TRaised SetPerformedDropEffect(DWORD value);
   DWORD LogicalPerformedDropEffect() const { return logicalPerformedDropEffect_; }
   void SetLogicalPerformedDropEffect(DWORD value) { logicalPerformedDropEffect_ = value; }
   DWORD PasteSucceeded() const { return pasteSucceeded_; }
   void SetPasteSucceeded(DWORD value) { pasteSucceeded_ = value; }
   bool InShellDragLoop() const { return inShellDragLoop_; }
-  void SetInShellDragLoop(bool value);
+  TRaised SetInShellDragLoop(bool value);
   bool GotInShellDragLoop() const { return gotInShellDragLoop_; }
   const CLSID& TargetCLSID() const { return targetCLSID_; }
   void SetTargetCLSID(const CLSID& value) { targetCLSID_ = value; }
 
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override;
   bool NeedsData() override;
   bool Assign(TClipboardFormat* source) override;

@@ -57,8 +57,7 @@ bool THTMLClipboardFormat::Assign(TCustomDataFormat* source) {
 bool THTMLClipboardFormat::AssignTo(TCustomDataFormat* dest) {
   TTextDataFormat* text = TextDataFormatOf(dest);
   if (!text) return TCustomStringListClipboardFormat::AssignTo(dest);
-  text->SetText(LinesText());
-  return true;
+  return text->SetText(LinesText()).Alive();
 }
 
 TRFC822ClipboardFormat::TRFC822ClipboardFormat()
@@ -74,8 +73,7 @@ bool TRFC822ClipboardFormat::Assign(TCustomDataFormat* source) {
 bool TRFC822ClipboardFormat::AssignTo(TCustomDataFormat* dest) {
   TTextDataFormat* text = TextDataFormatOf(dest);
   if (!text) return TCustomStringListClipboardFormat::AssignTo(dest);
-  text->SetText(LinesText());
-  return true;
+  return text->SetText(LinesText()).Alive();
 }
 
 TVCardClipboardFormat::TVCardClipboardFormat()
@@ -123,9 +121,10 @@ bool TVCardClipboardFormat::WriteData(void* buffer, size_t size) {
   return true;
 }
 
-void THTMLDataFormat::Clear() {
-  if (Changing().Gone()) return;
+TRaised THTMLDataFormat::Clear() {
+  if (Changing().Gone()) return TRaised(false);
   html_.Clear();
+  return TRaised(true);
 }
 
 bool THTMLDataFormat::Assign(TClipboardFormat* source) {

@@ -51,7 +51,7 @@ class THTMLDataFormat : public TCustomDataFormat {
       : TCustomDataFormat(owner, cls) {}
 
   TStringList& HTML() { return html_; }
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override { return html_.Count() > 0; }
   bool Assign(TClipboardFormat* source) override;
   bool AssignTo(TClipboardFormat* dest) override;

@@ -115,19 +115,22 @@ std::string CommonParentItems(const TStrings& names, size_t& count) {
 
 TRaised TPIDLList::Changing() { return RaiseEvent(onChanging_, this); }
 
-void TPIDLList::Add(std::string pidl) {
-  if (Changing().Gone()) return;
+TRaised TPIDLList::Add(std::string pidl) {
+  if (Changing().Gone()) return TRaised(false);
   items_.push_back(std::move(pidl));
+  return TRaised(true);
 }
 
-void TPIDLList::Assign(const TPIDLList& other) {
-  if (Changing().Gone()) return;
+TRaised TPIDLList::Assign(const TPIDLList& other) {
+  if (Changing().Gone()) return TRaised(false);
   items_ = other.items_;
+  return TRaised(true);
 }
 
-void TPIDLList::Clear() {
-  if (Changing().Gone()) return;
+TRaised TPIDLList::Clear() {
+  if (Changing().Gone()) return TRaised(false);
   items_.clear();
+  return TRaised(true);
 }
 
 String TPIDLsToFilenamesStrings::Get(int index) const {
@@ -157,7 +160,7 @@ void TPIDLsToFilenamesStrings::Assign(const TPersistent* source) {
 TPIDLClipboardFormat::TPIDLClipboardFormat() : TCustomSimpleClipboardFormat(RegisteredFormat(L"Shell IDList Array")) {}
 
 bool TPIDLClipboardFormat::ReadData(const void* buffer, size_t size) {
-  pidls_.Clear();
+  if (pidls_.Clear().Gone()) return false;
   const auto* block = static_cast<const uint8_t*>(buffer);
   if (size < kCountSize) return false;
   // The folder's offset comes before the items' ones.
@@ -171,10 +174,10 @@ bool TPIDLClipboardFormat::ReadData(const void* buffer, size_t size) {
     size_t length = ListLengthInBlock(block, size, offset);
     copied += length;
     if (length == 0 || copied > size) {
-      pidls_.Clear();
+      static_cast<void>(pidls_.Clear());
       return false;
     }
-    pidls_.Add(std::string(reinterpret_cast<const char*>(block + offset), length));
+    if (pidls_.Add(std::string(reinterpret_cast<const char*>(block + offset), length)).Gone()) return false;
   }
   return pidls_.Count() >= 2;
 }
@@ -208,12 +211,11 @@ TPIDLDataFormat::TPIDLDataFormat(TDragDropComponent* owner, const TClass* cls) :
   });
 }
 
-void TPIDLDataFormat::Clear() { pidls_.Clear(); }
+TRaised TPIDLDataFormat::Clear() { return pidls_.Clear(); }
 
 bool TPIDLDataFormat::Assign(TClipboardFormat* source) {
   if (auto* pidls = ObjectAs<TPIDLClipboardFormat>(source)) {
-    pidls_.Assign(pidls->PIDLs());
-    return true;
+    return pidls_.Assign(pidls->PIDLs()).Alive();
   }
   if (auto* files = ObjectAs<TFileClipboardFormat>(source)) return FilenamesToPIDLs(files->Files(), pidls_);
   return TCustomDataFormat::Assign(source);
@@ -221,8 +223,7 @@ bool TPIDLDataFormat::Assign(TClipboardFormat* source) {
 
 bool TPIDLDataFormat::AssignTo(TClipboardFormat* dest) {
   if (auto* pidls = ObjectAs<TPIDLClipboardFormat>(dest)) {
-    pidls->PIDLs().Assign(pidls_);
-    return true;
+    return pidls->PIDLs().Assign(pidls_).Alive();
   }
   if (auto* files = ObjectAs<TFileClipboardFormat>(dest)) {
     files->Files().Assign(&filenames_);
@@ -258,21 +259,20 @@ std::string GetCommonParentPIDL(const TStrings& names) {
 }
 
 bool FilenamesToPIDLs(const TStrings& names, TPIDLList& pidls) {
-  pidls.Clear();
-  if (names.Count() == 0) return false;
+  if (pidls.Clear().Gone() || names.Count() == 0) return false;
   size_t parentItems = 0;
   std::string parent = CommonParentItems(names, parentItems);
-  pidls.Add(parent + std::string(kTerminatorSize, '\0'));
+  if (pidls.Add(parent + std::string(kTerminatorSize, '\0')).Gone()) return false;
   for (int i = 0; i < names.Count(); ++i) {
     TItemIdList full = GetFullPIDLFromPath(names.Strings(i));
     std::string items = full ? PIDLToString(full.get()) : std::string();
     // The parent's items as this name's list holds them: their times may differ from the parent's bytes.
     size_t parentLength = ItemsLength(items, parentItems);
     if (parentLength == std::string::npos || items.size() <= parentLength + kTerminatorSize) {
-      pidls.Clear();
+      static_cast<void>(pidls.Clear());
       return false;
     }
-    pidls.Add(items.substr(parentLength));
+    if (pidls.Add(items.substr(parentLength)).Gone()) return false;
   }
   return true;
 }

@@ -27,9 +27,13 @@ class TPIDLList : public TObject, protected TEventSource {
 
   int Count() const { return static_cast<int>(items_.size()); }
   const std::string& Items(int index) const { return items_.at(index); }
-  void Add(std::string pidl);
-  void Assign(const TPIDLList& other);
-  void Clear();
+  // Each change answers whether the list outlived its OnChanging.
+  TRaised Add(std::string pidl);
+  TRaised Assign(const TPIDLList& other);
+  TRaised Clear();
+  // Empties the list without OnChanging: for a list that only its holder fills (a clipboard format's), which no
+  // handler watches.
+  void Discard() noexcept { items_.clear(); }
   const TNotifyEvent& OnChanging() const { return onChanging_; }
   void SetOnChanging(TNotifyEvent handler) { onChanging_ = std::move(handler); }
 
@@ -73,7 +77,7 @@ class TPIDLClipboardFormat : public TCustomSimpleClipboardFormat {
   bool ReadData(const void* buffer, size_t size) override;
   bool WriteData(void* buffer, size_t size) override;
   size_t GetSize() override;
-  void Clear() override { pidls_.Clear(); }
+  void Clear() override { pidls_.Discard(); }
   bool HasData() override { return pidls_.Count() > 0; }
 
  private:
@@ -88,7 +92,7 @@ class TPIDLDataFormat : public TCustomDataFormat {
   TPIDLList& PIDLs() { return pidls_; }
   TStrings& Filenames() { return filenames_; }
 
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override { return pidls_.Count() > 0; }
   bool Assign(TClipboardFormat* source) override;
   bool AssignTo(TClipboardFormat* dest) override;
@@ -109,7 +113,7 @@ TItemIdList GetFullPIDLFromPath(const String& path);
 // filename: %s" with the folder the shell could not parse.
 std::string GetCommonParentPIDL(const TStrings& names);
 // The common parent, then each name relative to it; false (and an empty list) when a name has no list or there
-// are no names.
+// are no names, and false when the list's OnChanging freed it.
 bool FilenamesToPIDLs(const TStrings& names, TPIDLList& pidls);
 
 // Registers the conversions of the item-ID list data format.

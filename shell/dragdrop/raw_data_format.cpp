@@ -48,10 +48,11 @@ bool TRawClipboardFormat::DoSetData(const FORMATETC&, STGMEDIUM& medium) {
   return medium_.tymed != TYMED_NULL && CopyStgMediumDyn(medium_, medium);
 }
 
-void TRawDataFormat::Clear() {
-  if (Changing().Gone()) return;
+TRaised TRawDataFormat::Clear() {
+  if (Changing().Gone()) return TRaised(false);
   for (int i = 0; i < CompatibleFormats().Count(); ++i)
     if (auto* raw = ObjectAs<TRawClipboardFormat>(CompatibleFormats().Formats(i))) raw->ClearData();
+  return TRaised(true);
 }
 
 bool TRawDataFormat::HasData() {

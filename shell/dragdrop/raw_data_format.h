@@ -37,7 +37,7 @@ class TRawDataFormat : public TCustomDataFormat {
   explicit TRawDataFormat(TDragDropComponent* owner, const TClass* cls = StaticClass())
       : TCustomDataFormat(owner, cls) {}
 
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override;
   bool NeedsData() override;
   // The raw format of exactly this id, aspect and item, or null.

@@ -21,7 +21,8 @@ DWORD TDropURLTarget::GetPreferredDropEffect() {
 TDropURLSource::TDropURLSource(TComponent* owner)
     : TCustomDropMultiSource(owner), urlFormat_(new TURLDataFormat(this)) {
   SetDragTypes({TDragType::dtCopy, TDragType::dtLink});
-  SetPreferredDropEffect(DROPEFFECT_COPY);
+  // No handler is assigned yet.
+  static_cast<void>(SetPreferredDropEffect(DROPEFFECT_COPY));
 }
 
 TDropURLSource::~TDropURLSource() { delete urlFormat_; }

@@ -32,9 +32,16 @@ class TDropURLSource : public TCustomDropMultiSource {
   ~TDropURLSource() override;
 
   const String& URL() const { return urlFormat_->URL(); }
-  void SetURL(const String& value) { urlFormat_->SetURL(value); }
+  // Each answers whether the source outlived the format's OnChanging.
+  TRaised SetURL(const String& value) {
+    const TLifeWatch life = LifeWatch();
+    return AnswerFor(life, urlFormat_->SetURL(value));
+  }
   const String& Title() const { return urlFormat_->Title(); }
-  void SetTitle(const String& value) { urlFormat_->SetTitle(value); }
+  TRaised SetTitle(const String& value) {
+    const TLifeWatch life = LifeWatch();
+    return AnswerFor(life, urlFormat_->SetTitle(value));
+  }
 
  private:
   TURLDataFormat* urlFormat_;

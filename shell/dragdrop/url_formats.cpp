@@ -186,20 +186,23 @@ void TNetscapeImageClipboardFormat::Clear() {
   firstNumber_ = secondNumber_ = 0;
 }
 
-void TURLDataFormat::SetURL(const String& value) {
-  if (Changing().Gone()) return;
+TRaised TURLDataFormat::SetURL(const String& value) {
+  if (Changing().Gone()) return TRaised(false);
   url_ = value;
+  return TRaised(true);
 }
 
-void TURLDataFormat::SetTitle(const String& value) {
-  if (Changing().Gone()) return;
+TRaised TURLDataFormat::SetTitle(const String& value) {
+  if (Changing().Gone()) return TRaised(false);
   title_ = value;
+  return TRaised(true);
 }
 
-void TURLDataFormat::Clear() {
-  if (Changing().Gone()) return;
+TRaised TURLDataFormat::Clear() {
+  if (Changing().Gone()) return TRaised(false);
   url_.clear();
   title_.clear();
+  return TRaised(true);
 }
 
 bool TURLDataFormat::Assign(TClipboardFormat* source) {

@@ -93,11 +93,11 @@ class TURLDataFormat : public TCustomDataFormat {
       : TCustomDataFormat(owner, cls) {}
 
   const String& URL() const { return url_; }
-  void SetURL(const String& value);
+  TRaised SetURL(const String& value);
   const String& Title() const { return title_; }
-  void SetTitle(const String& value);
+  TRaised SetTitle(const String& value);
 
-  void Clear() override;
+  TRaised Clear() override;
   bool HasData() override { return !url_.empty() || !title_.empty(); }
   // Reading goes on until both are set.
   bool NeedsData() override { return url_.empty() || title_.empty(); }

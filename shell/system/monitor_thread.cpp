@@ -82,6 +82,7 @@ void TSysMonitorThread::RunOnChange() {
   // The handler may free the component, and the thread with it.
   const TLifeWatch life = LifeWatch();
   try {
+    // The synchronized call's last act: the worker waiting for it ends through the thread's own state.
     if (RaiseEvent(onChange_).Gone()) return;
   } catch (...) {
     if (!life.Ended()) handingOver_ = false;

@@ -11,6 +11,7 @@ void TSysThread::Terminate() {
 }
 
 void TSysThread::CallTerminateRequest() {
+  // The synchronized call is Terminate's last act.
   if (RaiseEvent(OnTerminateRequest, this).Gone()) return;
 }
 

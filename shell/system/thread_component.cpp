@@ -210,6 +210,7 @@ void TSysCustomThreadComponent::SynchronizeWithData(void* data, const TSysDataMe
 }
 
 void TSysCustomThreadComponent::RunPendingCall() {
+  // The synchronized call's last act: SynchronizeWithData watches the component's life across it.
   if (pendingMethod_ && RunHandler(thread_.get(), [this] { return RaiseEvent(pendingMethod_, pendingData_); }).Gone())
     return;
 }

@@ -49,14 +49,14 @@ TSysTrayIcon::TSysTrayIcon(TComponent* owner)
   if (!IsDesigning() && Application) {
     appHook_ = std::make_unique<TSysWndProcHook>();
     appHook_->OnMessageBefore = TSysMessageEvent(this, &TSysTrayIcon::AppMessageBefore);
-    appHook_->SetHandle(Application->Handle());
-    appHook_->SetActive(true);
+    if (appHook_->SetHandle(Application->Handle()).Alive()) appHook_->SetActive(true);
   }
 }
 
 TSysTrayIcon::~TSysTrayIcon() {
   try {
-    SetVisible(false);
+    // The destructor's last act on the icon.
+    static_cast<void>(SetVisible(false));
   } catch (const Exception&) {
     // The shell may be gone; the icon goes with this process all the same.
   }
@@ -81,14 +81,12 @@ void TSysTrayIcon::SetIcon(TIcon* value) {
   UpdateIcon();
 }
 
-void TSysTrayIcon::SetIconID(int value) {
-  if (value == iconID_) return;
+TRaised TSysTrayIcon::SetIconID(int value) {
+  if (value == iconID_) return TRaised(true);
   const bool wasVisible = visible_;
-  const TLifeWatch life = LifeWatch();
-  SetVisible(false);
-  if (life.Ended()) return;
+  if (SetVisible(false).Gone()) return TRaised(false);
   iconID_ = value;
-  SetVisible(wasVisible);
+  return SetVisible(wasVisible);
 }
 
 void TSysTrayIcon::SetImageList(TCustomImageList* value) {
@@ -113,18 +111,18 @@ void TSysTrayIcon::SetPopupMenu(TPopupMenu* value) {
   if (value) value->FreeNotification(this);
 }
 
-void TSysTrayIcon::SetVisible(bool value) {
-  if (value == visible_) return;
+TRaised TSysTrayIcon::SetVisible(bool value) {
+  if (value == visible_) return TRaised(true);
   visible_ = value;
-  if (IsDesigning()) return;
-  if ((value ? Show() : Hide()).Gone()) return;
+  if (IsDesigning()) return TRaised(true);
+  return value ? Show() : Hide();
 }
 
-void TSysTrayIcon::SetVisibleOnDesigning(bool value) {
-  if (value == visibleOnDesigning_) return;
+TRaised TSysTrayIcon::SetVisibleOnDesigning(bool value) {
+  if (value == visibleOnDesigning_) return TRaised(true);
   visibleOnDesigning_ = value;
-  if (!IsDesigning()) return;
-  if ((value ? Show() : Hide()).Gone()) return;
+  if (!IsDesigning()) return TRaised(true);
+  return value ? Show() : Hide();
 }
 
 void TSysTrayIcon::FillIconData() {
@@ -239,7 +237,7 @@ void TSysTrayIcon::Notification(TComponent* component, TOperation operation) {
 
 void TSysTrayIcon::WndProc(TMessage& message) {
   if (message.Msg == WM_SYSTRAYICON) {
-    if (!IsDesigning() && enabled_) TrayCallback(message.LParam);
+    if (!IsDesigning() && enabled_ && TrayCallback(message.LParam).Gone()) return;
     return;
   }
   if (message.Msg == WM_QUERYENDSESSION) {
@@ -252,7 +250,7 @@ void TSysTrayIcon::WndProc(TMessage& message) {
   TSysCustomTimer::WndProc(message);
 }
 
-void TSysTrayIcon::TrayCallback(LPARAM notification) {
+TRaised TSysTrayIcon::TrayCallback(LPARAM notification) {
   POINT cursor{};
   GetCursorPos(&cursor);
   const TShiftState keys = GetShiftState();
@@ -260,48 +258,57 @@ void TSysTrayIcon::TrayCallback(LPARAM notification) {
   switch (notification) {
     case WM_MOUSEMOVE:
       GetCursorPos(&cursor);
-      if (MouseMove(keys, cursor.x, cursor.y).Gone()) return;
+      if (MouseMove(keys, cursor.x, cursor.y).Gone()) return TRaised(false);
       break;
     case WM_LBUTTONDOWN:
-      if (MouseDown(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y).Gone()) return;
+      if (MouseDown(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y).Gone())
+        return TRaised(false);
       leftPressed_ = true;
       break;
     case WM_LBUTTONUP:
-      if (MouseUp(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y).Gone()) return;
-      if (leftPressed_ && Click().Gone()) return;
-      if (popupByLeft_ && PopupAtCursor().Gone()) return;
+      if (MouseUp(TMouseButton::mbLeft, keys + TShiftStateItem::ssLeft, cursor.x, cursor.y).Gone())
+        return TRaised(false);
+      if (leftPressed_ && Click().Gone()) return TRaised(false);
+      if (popupByLeft_ && PopupAtCursor().Gone()) return TRaised(false);
       leftPressed_ = false;
       break;
     case WM_LBUTTONDBLCLK:
-      if (DblClick().Gone()) return;
+      if (DblClick().Gone()) return TRaised(false);
       break;
     case WM_RBUTTONDOWN:
-      if (MouseDown(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y).Gone()) return;
+      if (MouseDown(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y).Gone())
+        return TRaised(false);
       break;
     case WM_RBUTTONUP:
-      if (MouseUp(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y).Gone()) return;
-      if (PopupAtCursor().Gone()) return;
+      if (MouseUp(TMouseButton::mbRight, keys + TShiftStateItem::ssRight, cursor.x, cursor.y).Gone())
+        return TRaised(false);
+      if (PopupAtCursor().Gone()) return TRaised(false);
       break;
     case WM_MBUTTONDOWN:
-      if (MouseDown(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y).Gone()) return;
+      if (MouseDown(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y).Gone())
+        return TRaised(false);
       break;
     case WM_MBUTTONUP:
-      if (MouseUp(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y).Gone()) return;
+      if (MouseUp(TMouseButton::mbMiddle, keys + TShiftStateItem::ssMiddle, cursor.x, cursor.y).Gone())
+        return TRaised(false);
       break;
     case NIN_BALLOONSHOW:
-      if (RaiseEvent(OnBalloonShow, this).Gone()) return;
+      if (RaiseEvent(OnBalloonShow, this).Gone()) return TRaised(false);
       break;
     case NIN_BALLOONTIMEOUT:
-      if (RaiseEvent(OnBalloonTimeout, this).Gone()) return;
+      if (RaiseEvent(OnBalloonTimeout, this).Gone()) return TRaised(false);
       break;
     case NIN_BALLOONUSERCLICK:
-      if (RaiseEvent(OnBalloonClick, this).Gone()) return;
+      if (RaiseEvent(OnBalloonClick, this).Gone()) return TRaised(false);
       break;
     default: {
+      const TLifeWatch life = LifeWatch();
       TMessage passed{WM_SYSTRAYICON, 0, notification, 0};
       TSysCustomTimer::WndProc(passed);
+      return TRaised(!life.Ended());
     }
   }
+  return TRaised(true);
 }
 
 TRaised TSysTrayIcon::Timer() {
@@ -348,10 +355,7 @@ TRaised TSysTrayIcon::DblClick() {
 TRaised TSysTrayIcon::Minimize() {
   if (IsDesigning()) return TRaised(true);
   // Hiding the program and showing the icon run the program's handlers.
-  const TLifeWatch life = LifeWatch();
-  if (HideMainWindow().Gone()) return TRaised(false);
-  SetVisible(true);
-  if (life.Ended()) return TRaised(false);
+  if (HideMainWindow().Gone() || SetVisible(true).Gone()) return TRaised(false);
   return RaiseEvent(OnMinimize, this);
 }
 

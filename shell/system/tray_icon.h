@@ -56,8 +56,9 @@ class TSysTrayIcon : public TSysCustomTimer {
   void SetIcon(TIcon* value);
   DWORD Flags() const { return flags_; }
   int IconID() const { return iconID_; }
-  // Removes the icon and adds it again under the new id.
-  void SetIconID(int value);
+  // Removes the icon and adds it again under the new id. This and the setters of the visibility answer whether
+  // the icon outlived the OnHide and OnShow (and the program's showing) they raise.
+  TRaised SetIconID(int value);
   TCustomImageList* ImageList() const { return imageList_; }
   void SetImageList(TCustomImageList* value);
   int ImageIndex() const { return imageIndex_; }
@@ -72,9 +73,9 @@ class TSysTrayIcon : public TSysCustomTimer {
   bool PopupByLeft() const { return popupByLeft_; }
   void SetPopupByLeft(bool value) { popupByLeft_ = value; }
   bool Visible() const { return visible_; }
-  void SetVisible(bool value);
+  TRaised SetVisible(bool value);
   bool VisibleOnDesigning() const { return visibleOnDesigning_; }
-  void SetVisibleOnDesigning(bool value);
+  TRaised SetVisibleOnDesigning(bool value);
   int InfoTimeout() const { return infoTimeout_; }
   void SetInfoTimeout(int value) { infoTimeout_ = value; }
   const String& InfoText() const { return infoText_; }
@@ -125,7 +126,7 @@ class TSysTrayIcon : public TSysCustomTimer {
   virtual TRaised Minimize();
 
  private:
-  void TrayCallback(LPARAM notification);
+  TRaised TrayCallback(LPARAM notification);
   void InsertToTray();
   void DeleteFromTray();
   void SendToShell(DWORD message, const wchar_t* failure);

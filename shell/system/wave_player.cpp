@@ -117,7 +117,8 @@ void TSysWav::SetLooped(bool value) {
   looped_ = value;
   if (!playing_) return;
   Stop();
-  if (looped_) Play();
+  // The setter's last act.
+  if (looped_ && Play().Gone()) return;
 }
 
 void TSysWav::SetNoWaitIfBusy(bool value) {
@@ -125,7 +126,8 @@ void TSysWav::SetNoWaitIfBusy(bool value) {
   noWaitIfBusy_ = value;
   if (value && playing_) {
     Stop();
-    Play();
+    // The setter's last act.
+    if (Play().Gone()) return;
   }
 }
 
@@ -141,7 +143,8 @@ void TSysWav::SetPlayFrom(TSysWavPlayFrom value) {
 void TSysWav::SetResourceName(const String& value) {
   if (value == resourceName_) return;
   resourceName_ = value;
-  if (playFrom_ == TSysWavPlayFrom::pfResource && playing_) Play();
+  // The setter's last act.
+  if (playFrom_ == TSysWavPlayFrom::pfResource && playing_ && Play().Gone()) return;
 }
 
 void TSysWav::SetEventAlias(const String& value) {
@@ -157,10 +160,12 @@ void TSysWav::SetFileName(const String& value) {
 }
 
 void TSysWav::Replay() {
-  if (playing_)
-    Play();
-  else
+  if (!playing_) {
     Stop();
+    return;
+  }
+  // Both setters that replay do it as their last act.
+  if (Play().Gone()) return;
 }
 
 void TSysWav::BuildFlags() {
@@ -194,24 +199,25 @@ void TSysWav::BuildFlags() {
   }
 }
 
-void TSysWav::Play() {
+TRaised TSysWav::Play() {
   BuildFlags();
   const TLifeWatch life = LifeWatch();
   playing_ = true;
   try {
-    if (RaiseEvent(OnPlayBefore, this).Gone()) return;
+    if (RaiseEvent(OnPlayBefore, this).Gone()) return TRaised(false);
     const void* sound = soundName_.c_str();
     if (soundFromData_) sound = DataSize() != 0 ? Data().Memory() : nullptr;
     if (MayPlay(soundFlags_, soundName_, soundModule_, soundFromData_ && sound ? &Data() : nullptr)) {
       if (soundFromData_ && sound && (soundFlags_ & SND_ASYNC)) dataInUse_ = true;
       playSound(static_cast<const wchar_t*>(sound), soundModule_, soundFlags_);
     }
-    if (RaiseEvent(OnPlayAfter, this).Gone()) return;
+    if (RaiseEvent(OnPlayAfter, this).Gone()) return TRaised(false);
   } catch (...) {
     if (!life.Ended()) playing_ = false;
     throw;
   }
-  if (!life.Ended()) playing_ = false;
+  playing_ = false;
+  return TRaised(true);
 }
 
 void TSysWav::Stop() {

@@ -47,7 +47,8 @@ class TSysWav : public TSysCustomFileStorage {
   virtual void BuildFlags();
   // A sound that cannot be played is not reported. OnPlayBefore and OnPlayAfter may change the player or free
   // it; the platform gets the sound named when Play began (the stored data as it is when the platform is called).
-  virtual void Play();
+  // Answers whether the player outlived them.
+  virtual TRaised Play();
   // Ends the sound that is playing.
   virtual void Stop();
   // Ends a sound the platform still plays from the stored data before that data goes.

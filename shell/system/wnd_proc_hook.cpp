@@ -136,13 +136,13 @@ HWND TSysCustomWndProcHook::GetHandle() {
   return control->Handle();
 }
 
-void TSysCustomWndProcHook::SetHandle(HWND value) {
-  if (value == handle_) return;
+TRaised TSysCustomWndProcHook::SetHandle(HWND value) {
+  if (value == handle_) return TRaised(true);
   const bool wasActive = active_;
   Unhook();
   handle_ = value;
   SetActive(wasActive);
-  if (RaiseEvent(OnChangeHandle, this).Gone()) return;
+  return RaiseEvent(OnChangeHandle, this);
 }
 
 TWinControl* TSysCustomWndProcHook::GetWinControl() const {
@@ -150,15 +150,15 @@ TWinControl* TSysCustomWndProcHook::GetWinControl() const {
   return ObjectAs<TWinControl>(Owner());
 }
 
-void TSysCustomWndProcHook::SetWinControl(TWinControl* value) {
-  if (value == winControl_) return;
+TRaised TSysCustomWndProcHook::SetWinControl(TWinControl* value) {
+  if (value == winControl_) return TRaised(true);
   const bool wasActive = active_;
   Unhook();
   if (winControl_) winControl_->RemoveFreeNotification(this);
   winControl_ = value;
   if (value && value != Owner()) value->FreeNotification(this);
   SetActive(wasActive);
-  if (RaiseEvent(OnChangeWinControl, this).Gone()) return;
+  return RaiseEvent(OnChangeWinControl, this);
 }
 
 TRaised TSysCustomWndProcHook::Loaded() {
@@ -235,7 +235,7 @@ void TSysCustomWndProcHook::Notification(TComponent* component, TOperation opera
   TSysComponent::Notification(component, operation);
   if (operation != TOperation::opRemove) return;
   if (component == this) SetActive(false);
-  if (component && component == winControl_) SetWinControl(nullptr);
+  if (component && component == winControl_ && SetWinControl(nullptr).Gone()) return;
 }
 
 const TPublishedTable& TSysWndProcHook::PublishedTable() const {

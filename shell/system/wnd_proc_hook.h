@@ -31,11 +31,12 @@ class TSysCustomWndProcHook : public TSysComponent, private TThreadHookListener 
   // Handle when set, else the window of the windowed control; INVALID_HANDLE_VALUE when there is none (or the
   // control has no window while it is being read or freed).
   virtual HWND GetHandle();
-  virtual void SetHandle(HWND value);
+  // This setter and SetWinControl answer whether the hook outlived the change's handler.
+  virtual TRaised SetHandle(HWND value);
   // WinControl when set, else the owner when that is a windowed control.
   virtual TWinControl* GetWinControl() const;
   TWinControl* WinControl() const { return winControl_; }
-  virtual void SetWinControl(TWinControl* value);
+  virtual TRaised SetWinControl(TWinControl* value);
 
   TNotifyEvent OnChangeHandle;
   TNotifyEvent OnChangeWinControl;

@@ -124,8 +124,8 @@ TEST_F(AddressFormats, GoldenBlocksAreWrittenAndReadBack) {
       {"item-ID lists", Maker<TPIDLClipboardFormat>(),
        [](auto& f) {
          auto& pidls = static_cast<TPIDLClipboardFormat&>(f).PIDLs();
-         pidls.Add(kEnd);
-         pidls.Add(kItem + kEnd);
+         EXPECT_TRUE(pidls.Add(kEnd).Alive());
+         EXPECT_TRUE(pidls.Add(kItem + kEnd).Alive());
        },
        DWords({1, 12, 14}) + kEnd + kItem + kEnd},
       {"html", Maker<THTMLClipboardFormat>(),
@@ -275,7 +275,7 @@ TEST_F(AddressFormats, HTMLIsRecognisedInItsFirst500Characters) {
 
   TCustomDropMultiSource source(nullptr);
   auto* offered = new TTextDataFormat(&source);
-  offered->SetText("word");
+  EXPECT_TRUE(offered->SetText("word").Alive());
   FORMATETC request{FormatId(L"HTML Format"), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium{};
   ASSERT_EQ(source.GetData(&request, &medium), S_OK);
@@ -585,8 +585,8 @@ TEST_F(AddressFormats, AnAddressIsOfferedInEightFormsWithOrWithoutATitle) {
   };
   for (const TCase& c : cases) {
     TDropURLSource source(nullptr);
-    source.SetURL(L"http://host.test/a/b");
-    source.SetTitle(c.Title);
+    EXPECT_TRUE(source.SetURL(L"http://host.test/a/b").Alive());
+    EXPECT_TRUE(source.SetTitle(c.Title).Alive());
     std::vector<CLIPFORMAT> listed = OfferedFormats(source);
     ASSERT_GE(listed.size(), 8u);
     std::vector<CLIPFORMAT> addressForms(listed.end() - 8, listed.end());

@@ -119,8 +119,8 @@ TEST_P(ClipboardNames, AnAddressKeepsItsPathAndTitle) {
     const String url = String(L"http://example.test/") + n.Name + L"/page";
     const String title = String(n.Name) + L" \U0001F600\U0001F30D";
     TDropURLSource source(nullptr);
-    source.SetURL(url);
-    source.SetTitle(title);
+    EXPECT_TRUE(source.SetURL(url).Alive());
+    EXPECT_TRUE(source.SetTitle(title).Alive());
     ASSERT_TRUE(source.CopyToClipboard());
     Settle(source);
 
@@ -144,18 +144,18 @@ void OfferNames(TCustomDropMultiSource& source, const std::vector<String>& names
 
 void OfferAddress(TCustomDropMultiSource& source, const String& url, const String& title) {
   auto* address = new TURLDataFormat(&source);
-  address->SetURL(url);
-  address->SetTitle(title);
+  EXPECT_TRUE(address->SetURL(url).Alive());
+  EXPECT_TRUE(address->SetTitle(title).Alive());
 }
 
 // The shell's folders as absolute item-ID lists below the desktop's empty one.
 void OfferShellFolders(TCustomDropMultiSource& source, const std::vector<int>& folders) {
   auto* items = new TPIDLDataFormat(&source);
-  items->PIDLs().Add(std::string(2, '\0'));
+  EXPECT_TRUE(items->PIDLs().Add(std::string(2, '\0')).Alive());
   for (int folder : folders) {
     LPITEMIDLIST pidl = nullptr;
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, folder, &pidl), S_OK);
-    items->PIDLs().Add(PIDLToString(TItemIdList(pidl).get()));
+    EXPECT_TRUE(items->PIDLs().Add(PIDLToString(TItemIdList(pidl).get())).Alive());
   }
 }
 
@@ -345,8 +345,8 @@ TEST_P(ClipboardNames, TitlesComeBackWholeAndShortcutNamesStayWhole) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TDropURLSource source(nullptr);
-    source.SetURL(L"http://example.test/page");
-    source.SetTitle(c.Title);
+    EXPECT_TRUE(source.SetURL(L"http://example.test/page").Alive());
+    EXPECT_TRUE(source.SetTitle(c.Title).Alive());
     ASSERT_TRUE(source.CopyToClipboard());
     Settle(source);
 

@@ -38,7 +38,7 @@ class TOrderedFormatC : public TCustomDWORDClipboardFormat {
 class TOrderedDataFormat : public TCustomDataFormat {
   BC_CLASS(TOrderedDataFormat, TCustomDataFormat)
   explicit TOrderedDataFormat(TDragDropComponent* owner) : TCustomDataFormat(owner, StaticClass()) {}
-  void Clear() override {}
+  TRaised Clear() override { return TRaised(true); }
   bool HasData() override { return false; }
 };
 

@@ -20,7 +20,7 @@ class DropSource : public TDragDropTest {
  protected:
   void SetUp() override {
     text_ = new TTextDataFormat(&source_);
-    text_->SetText("hello");
+    EXPECT_TRUE(text_->SetText("hello").Alive());
   }
 
   HRESULT Get(CLIPFORMAT format, std::string& bytes, DWORD tymed = TYMED_HGLOBAL) {
@@ -191,7 +191,7 @@ TEST_F(DropSource, TheClipboardKeepsTheOldDataWhenTheSourceChanges) {
   TTextClipboardFormat read;
   ASSERT_TRUE(read.GetData(clipboard.Get()));
   EXPECT_EQ(read.Data(), "hello");
-  text_->SetText("changed");
+  EXPECT_TRUE(text_->SetText("changed").Alive());
   EXPECT_FALSE(source_.IsCurrentClipboard());
   clipboard = Clipboard().GetOleData();
   ASSERT_TRUE(read.GetData(clipboard.Get()));

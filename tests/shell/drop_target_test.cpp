@@ -252,7 +252,7 @@ TEST_F(DropTarget, HoldingTheCursorInTheScrollBandScrollsLineByLine) {
 TEST_F(DropTarget, APasteReadsTheClipboardWithItsPreferredEffect) {
   TCustomDropMultiSource source(nullptr);
   auto* text = new TTextDataFormat(&source);
-  text->SetText("pasted");
+  EXPECT_TRUE(text->SetText("pasted").Alive());
   ASSERT_TRUE(source.CutToClipboard());
   // The preferred effect of the clipboard's data decides, whatever the drag types.
   EXPECT_EQ(target_.PasteFromClipboard(), static_cast<DWORD>(DROPEFFECT_MOVE));
@@ -263,7 +263,7 @@ TEST_F(DropTarget, APasteReadsTheClipboardWithItsPreferredEffect) {
 TEST_F(DropTarget, AnAsynchronousTransferReadsOnItsOwnThread) {
   TCustomDropMultiSource source(nullptr);
   auto* text = new TTextDataFormat(&source);
-  text->SetText("far away");
+  EXPECT_TRUE(text->SetText("far away").Alive());
   source.SetAllowAsyncTransfer(true);
   source.SetAsyncMode(TRUE);
   target_.SetAllowAsyncTransfer(true);
@@ -291,9 +291,9 @@ TEST_F(DropTarget, AnAsynchronousTransferReadsOnItsOwnThread) {
 // target here goes while its worker is still to read.
 TEST_F(DropTarget, ATargetHeldByValueEndsItsTransferBeforeItsFormatsGo) {
   TDropURLSource source(nullptr);
-  source.SetURL(L"http://example.org/far");
-  source.SetTitle(L"far");
-  (new TTextDataFormat(&source))->SetText("far away");
+  EXPECT_TRUE(source.SetURL(L"http://example.org/far").Alive());
+  EXPECT_TRUE(source.SetTitle(L"far").Alive());
+  EXPECT_TRUE((new TTextDataFormat(&source))->SetText("far away").Alive());
   source.SetAllowAsyncTransfer(true);
   source.SetAsyncMode(TRUE);
   const struct {
@@ -363,13 +363,13 @@ TEST_P(DropTargetLifecycles, RepeatedCyclesLeaveNothing) {
       {"source on the clipboard and freed",
        [] {
          TCustomDropMultiSource source(nullptr);
-         (new TTextDataFormat(&source))->SetText("copied");
+         EXPECT_TRUE((new TTextDataFormat(&source))->SetText("copied").Alive());
          ASSERT_TRUE(source.CopyToClipboard());
        }},
       {"asynchronous transfer",
        [this] {
          TCustomDropMultiSource source(nullptr);
-         (new TTextDataFormat(&source))->SetText("far away");
+         EXPECT_TRUE((new TTextDataFormat(&source))->SetText("far away").Alive());
          source.SetAllowAsyncTransfer(true);
          source.SetAsyncMode(TRUE);
          TCustomDropMultiTarget target(nullptr);

@@ -555,7 +555,7 @@ TEST_F(EmailSending, UnloadingLogsOffTheSession) {
     EXPECT_EQ(sender, mail);
     ++notices;
   });
-  email_->UnloadClientLib();
+  EXPECT_TRUE(email_->UnloadClientLib().Alive());
   EXPECT_EQ(notices, 0) << "nothing loaded, nothing to announce";
 
   email_->Recipients().Add(L"a@b.example", L"", MAPI_TO, L"");
@@ -563,7 +563,7 @@ TEST_F(EmailSending, UnloadingLogsOffTheSession) {
   email_->SetSessionHandle(77);
   const std::string expected = Header("MAPILogoff", 0) + "\n";
   ResetRecorder();
-  email_->UnloadClientLib();
+  EXPECT_TRUE(email_->UnloadClientLib().Alive());
   EXPECT_EQ(RecordedCalls(), expected);
   EXPECT_EQ(email_->SessionHandle(), 0u);
   EXPECT_EQ(notices, 1);

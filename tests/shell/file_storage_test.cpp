@@ -233,7 +233,7 @@ TEST(WavePlayer, PlaysThroughThePlatform) {
     player.OnPlayAfter = [&](TObject*) { log += L"after"; };
     player.SetFileName(file);
     player.SetNoWaitIfBusy(false);
-    player.Play();
+    EXPECT_TRUE(player.Play().Alive());
     EXPECT_EQ(log, L"before after");
     EXPECT_FALSE(player.Playing());
     EXPECT_EQ(player.SoundFlags(), static_cast<DWORD>(SND_ASYNC | SND_NODEFAULT | SND_FILENAME));
@@ -259,7 +259,7 @@ TEST(WavePlayer, PlaysThroughThePlatform) {
       player.SetNoStopSound(test.NoStop);
       player.SetNoWaitIfBusy(test.NoWait);
       soundCalls.clear();
-      player.Play();
+      EXPECT_TRUE(player.Play().Alive());
       ASSERT_EQ(soundCalls.size(), 1u);
       EXPECT_EQ(soundCalls[0].Flags, test.Flags);
       EXPECT_EQ(soundCalls[0].Sound, test.Sound);
@@ -273,7 +273,7 @@ TEST(WavePlayer, PlaysThroughThePlatform) {
     player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
     player.ClearData();
     soundCalls.clear();
-    player.Play();
+    EXPECT_TRUE(player.Play().Alive());
     EXPECT_FALSE(soundCalls.at(0).Sound);
   }
   SetPlaySoundFunction(previous);
@@ -320,11 +320,11 @@ TEST_F(WavePlayerHandlers, ANameChangedBeforePlayingLeavesTheNameTheCallWasBuilt
   auto player = std::make_unique<TSysWav>();
   player->SetFileName(first);
   player->OnPlayBefore = [&player](TObject*) { player->SetFileName(L"C:\\sounds\\a-much-longer-second-name.wav"); };
-  player->Play();
+  EXPECT_TRUE(player->Play().Alive());
   ASSERT_EQ(soundArguments.size(), 1u);
   EXPECT_EQ(soundArguments[0].Name, first);
   player->OnPlayBefore = nullptr;
-  player->Play();
+  EXPECT_TRUE(player->Play().Alive());
   EXPECT_EQ(soundArguments.back().Name, L"C:\\sounds\\a-much-longer-second-name.wav");
 }
 
@@ -385,11 +385,11 @@ TEST_F(WavePlayerHandlers, HostileWavesAreNotHandedToThePlatform) {
     player.SetAsyncPlay(false);
     player.SetFileName(folder.File(L"sound.wav"));
     soundArguments.clear();
-    player.Play();
+    EXPECT_TRUE(player.Play().Alive());
     EXPECT_EQ(soundArguments.size(), c.PlayedFromFile ? 1u : 0u) << "from the file";
     player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
     soundArguments.clear();
-    player.Play();
+    EXPECT_TRUE(player.Play().Alive());
     EXPECT_EQ(soundArguments.size(), c.PlayedFromData ? 1u : 0u) << "from the stored data";
   }
   // A name the file system would cut to the name of a wave it holds is no name of that wave.
@@ -400,7 +400,7 @@ TEST_F(WavePlayerHandlers, HostileWavesAreNotHandedToThePlatform) {
     TSysWav player;
     player.SetFileName(name);
     soundArguments.clear();
-    player.Play();
+    EXPECT_TRUE(player.Play().Alive());
     EXPECT_EQ(soundArguments.size(), name.find(L"missing") != String::npos ? 1u : 0u) << WideToAnsi(name);
   }
 }
@@ -421,7 +421,7 @@ TEST(WavePlayer, SeededMutationsOfAWavePlayWithoutFaults) {
     player.SetFileName(file);
     ASSERT_TRUE(player.LoadFromFile(file));
     ASSERT_EQ(player.DataSize(), damaged.size());
-    player.Play();
+    EXPECT_TRUE(player.Play().Alive());
   }
 }
 
@@ -433,8 +433,10 @@ TEST_F(WavePlayerHandlers, AHandlerMayFreeThePlayer) {
     std::function<void(TSysWav&, const TNotifyEvent& freePlayer)> Arm;
     std::function<void(TSysWav&)> Run;
   } cases[] = {
-      {"before playing", [](TSysWav& p, const TNotifyEvent& f) { p.OnPlayBefore = f; }, [](TSysWav& p) { p.Play(); }},
-      {"after playing", [](TSysWav& p, const TNotifyEvent& f) { p.OnPlayAfter = f; }, [](TSysWav& p) { p.Play(); }},
+      {"before playing", [](TSysWav& p, const TNotifyEvent& f) { p.OnPlayBefore = f; },
+       [](TSysWav& p) { EXPECT_TRUE(p.Play().Gone()); }},
+      {"after playing", [](TSysWav& p, const TNotifyEvent& f) { p.OnPlayAfter = f; },
+       [](TSysWav& p) { EXPECT_TRUE(p.Play().Gone()); }},
       {"asked to replace a file",
        [](TSysWav& p, const TNotifyEvent& f) {
          p.OnConfirmOverride = [f](TObject* sender, bool&) { f(sender); };
@@ -470,7 +472,7 @@ TEST_F(WavePlayerHandlers, NewDataStopsTheSoundPlayingFromTheOld) {
     TSysWav player;
     player.SetFileName(folder.File(L"first.wav"));
     player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
-    player.Play();
+    EXPECT_TRUE(player.Play().Alive());
     soundArguments.clear();
     c.Replace(player);
     ASSERT_EQ(soundArguments.size(), 1u);
@@ -478,7 +480,7 @@ TEST_F(WavePlayerHandlers, NewDataStopsTheSoundPlayingFromTheOld) {
     // A sound that was waited for is over: nothing to stop.
     player.SetPlayFrom(TSysWavPlayFrom::pfDFM);
     player.SetAsyncPlay(false);
-    player.Play();
+    EXPECT_TRUE(player.Play().Alive());
     soundArguments.clear();
     c.Replace(player);
     EXPECT_TRUE(soundArguments.empty());
@@ -551,7 +553,7 @@ TEST_F(WavePlayerHandlers, EveryReplacementOfTheDataStopsTheSoundItPlays) {
     player->SetFileName(folder.File(L"first.wav"));
     player->SetPlayFrom(TSysWavPlayFrom::pfDFM);
     playedBlock = {};
-    player->Play();
+    EXPECT_TRUE(player->Play().Alive());
     ASSERT_NE(playedBlock.Block, nullptr);
     c.Replace(player);
     EXPECT_EQ(playedBlock.Block, nullptr);

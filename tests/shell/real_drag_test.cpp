@@ -87,7 +87,7 @@ class RealDrag : public TDragDropTest {
       effects_.push_back(effect);
     };
     offered_ = new TTextDataFormat(&source_);
-    offered_->SetText("dragged across");
+    EXPECT_TRUE(offered_->SetText("dragged across").Alive());
     source_.SetDragTypes({TDragType::dtCopy, TDragType::dtMove});
     source_.OnAfterDrop = [this](TObject*, TDragResult, bool optimized) { optimized_.push_back(optimized); };
   }
@@ -172,6 +172,12 @@ using TTargetPtr = std::unique_ptr<TCustomDropMultiTarget>;
 
 enum class TPath { pOnto, pAcross, pIntoScrollBand };
 
+// Frees the component as its first data format is about to change (cleared as data comes, or set).
+template <class Component>
+void FreeInFirstFormatsChange(std::unique_ptr<Component>& component) {
+  component->DataFormats()->Formats(0)->SetOnChanging([&component](TObject*) { component.reset(); });
+}
+
 // A handler that frees its own component, the path of the drag that calls it, and how the drag ends.
 struct TFreeingDrag {
   const char* Name;
@@ -223,6 +229,7 @@ const std::vector<TFreeingDrag>& FreeingDrags() {
       {"target in its format check",
        [](TSourcePtr&, TTargetPtr& t) { t->OnAcceptFormat = [&t](TObject*, TCustomDataFormat*, bool&) { t.reset(); }; },
        TPath::pOnto},
+      {"target in its format's change", [](TSourcePtr&, TTargetPtr& t) { FreeInFirstFormatsChange(t); }, TPath::pOnto},
       {"target in its scroll",
        [](TSourcePtr&, TTargetPtr& t) { t->OnScroll = [&t](TObject*, POINT, TScrolDirections&, int&) { t.reset(); }; },
        TPath::pIntoScrollBand},
@@ -251,7 +258,7 @@ TEST_P(DragFreeingEach, AHandlerMayFreeItsOwnComponentDuringADrag) {
     new TTextDataFormat(target.get());
     source = std::make_unique<TCustomDropMultiSource>(nullptr);
     source->SetAllowAsyncTransfer(c.Async);
-    (new TTextDataFormat(source.get()))->SetText("dragged");
+    EXPECT_TRUE((new TTextDataFormat(source.get()))->SetText("dragged").Alive());
   }
   c.Arm(source, target);
   const POINT to = c.Path == TPath::pAcross           ? POINT{700, 175}
@@ -293,16 +300,27 @@ TEST_F(DragFreeing, AHandlerMayFreeItsOwnComponentDuringAPaste) {
          s->OnGetData = [&s](TObject*, const FORMATETC&, STGMEDIUM&, bool&) { s.reset(); };
        },
        DROPEFFECT_NONE},
+      {"target in its format's change", [](TSourcePtr&, TTargetPtr& t) { FreeInFirstFormatsChange(t); },
+       DROPEFFECT_NONE},
+      {"source in its feedback's change, as it copies",
+       [](TSourcePtr& s, TTargetPtr&) { s->FeedbackDataFormat().SetOnChanging([&s](TObject*) { s.reset(); }); },
+       DROPEFFECT_NONE},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TGuardedAllocations guard;
     auto source = std::make_unique<TCustomDropMultiSource>(nullptr);
-    (new TTextDataFormat(source.get()))->SetText("pasted");
+    EXPECT_TRUE((new TTextDataFormat(source.get()))->SetText("pasted").Alive());
     auto target = std::make_unique<TCustomDropMultiTarget>(nullptr);
     new TTextDataFormat(target.get());
     c.Arm(source, target);
-    ASSERT_TRUE(source->CopyToClipboard());
+    const bool copied = source->CopyToClipboard();
+    // A source freed as it copies puts nothing on the clipboard.
+    if (!source) {
+      EXPECT_FALSE(copied);
+      continue;
+    }
+    ASSERT_TRUE(copied);
     if (c.ReadsTheSource)
       target->Assign(source.get());
     else
@@ -378,7 +396,7 @@ TEST_F(DragFreeing, ASystemComponentMayFreeItselfInsideADragOrAPaste) {
   EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
   new TTextDataFormat(&target);
   TCustomDropMultiSource source(nullptr);
-  (new TTextDataFormat(&source))->SetText("dragged");
+  EXPECT_TRUE((new TTextDataFormat(&source))->SetText("dragged").Alive());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TComponentPtr component;
@@ -428,8 +446,8 @@ class AddressDrag : public TDragDropTest {
 
 TEST_F(AddressDrag, AnAddressIsDroppedWithItsTitle) {
   TDropURLSource source(nullptr);
-  source.SetTitle(L"Example page");
-  source.SetURL(L"http://example.test/page");
+  EXPECT_TRUE(source.SetTitle(L"Example page").Alive());
+  EXPECT_TRUE(source.SetURL(L"http://example.test/page").Alive());
   TURLDataFormat* received = nullptr;
   target_.OnDrop = [&](TObject* sender, TShiftState, POINT, DWORD& effect) {
     auto& target = static_cast<TDropURLTarget&>(*sender);

@@ -142,7 +142,7 @@ TEST_F(SimpleFormats, CopyingAllOfAStreamAtItsEndCopiesTheWholeStream) {
 TEST_F(SimpleFormats, TextBecomesOneVirtualFileNamedTextScrap) {
   TCustomDropMultiSource source(nullptr);
   auto* text = new TTextDataFormat(&source);
-  text->SetText("scrap");
+  EXPECT_TRUE(text->SetText("scrap").Alive());
   TFileGroupDescritorClipboardFormat ansi;
   ASSERT_TRUE(text->AssignTo(&ansi));
   ASSERT_EQ(ansi.GetSize(), 336u);

@@ -121,7 +121,7 @@ TEST_F(MapiSettings, EntryPointsLiveWhileTheLibraryIsLoaded) {
         << MapiFunctionNames[i];
   EXPECT_EQ(reinterpret_cast<void*>(mapi.UnicodeSendMail()),
             reinterpret_cast<void*>(GetProcAddress(recorder, "MAPISendMailW")));
-  mapi.UnloadClientLib();
+  EXPECT_TRUE(mapi.UnloadClientLib().Alive());
   for (int i = 0; i < kMapiFunctionCount; ++i) EXPECT_EQ(mapi.Functions(static_cast<TMapiFunction>(i)), nullptr);
   EXPECT_EQ(mapi.UnicodeSendMail(), nullptr);
 }

@@ -129,8 +129,8 @@ TEST_F(TrayIcon, DoubleClickRunsTheMenusDefaultItem) {
 TEST_F(TrayIcon, ShellRecords) {
   ASSERT_TRUE(sys::IsWin2000orHigher);
   icon->SetHint(String(200, L'h'));
-  icon->SetIconID(7);
-  icon->SetVisible(true);
+  EXPECT_TRUE(icon->SetIconID(7).Alive());
+  EXPECT_TRUE(icon->SetVisible(true).Alive());
   ASSERT_FALSE(shellCalls.empty());
   TShellCall added = shellCalls.back();
   EXPECT_EQ(added.Message, static_cast<DWORD>(NIM_ADD));
@@ -143,7 +143,7 @@ TEST_F(TrayIcon, ShellRecords) {
 
   shellCalls.clear();
   icon->SetShowHint(false);
-  icon->SetIconID(8);
+  EXPECT_TRUE(icon->SetIconID(8).Alive());
   ASSERT_EQ(shellCalls.size(), 3u);
   EXPECT_EQ(shellCalls[0].Message, static_cast<DWORD>(NIM_MODIFY));
   EXPECT_EQ(shellCalls[0].Data.szTip[0], L'\0');
@@ -194,7 +194,7 @@ TEST_F(TrayIcon, TextsAreCutBeforeASurrogatePair) {
       {"balloon title", 63, [](TSysTrayIcon& i, const String& t) { i.SetInfoTitle(t); },
        [](const NOTIFYICONDATAW& d) { return String(d.szInfoTitle); }},
   };
-  icon->SetVisible(true);
+  EXPECT_TRUE(icon->SetVisible(true).Alive());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     for (size_t before : {c.Limit - 1, c.Limit - 2}) {
@@ -262,7 +262,7 @@ TEST_F(TrayIcon, MinimisingTheApplicationHidesItIntoTheTray) {
   EXPECT_TRUE(icon->Visible());
   EXPECT_FALSE(IsWindowVisible(Application->Handle()));
   // Taking the icon away brings the program back.
-  icon->SetVisible(false);
+  EXPECT_TRUE(icon->SetVisible(false).Alive());
   EXPECT_TRUE(IsWindowVisible(Application->Handle()));
   ShowWindow(Application->Handle(), SW_HIDE);
 }
@@ -270,9 +270,9 @@ TEST_F(TrayIcon, MinimisingTheApplicationHidesItIntoTheTray) {
 TEST_F(TrayIcon, HidingShowsTheHiddenOwner) {
   TForm form(nullptr);
   auto* owned = new TSysTrayIcon(&form);
-  owned->SetVisible(true);
+  EXPECT_TRUE(owned->SetVisible(true).Alive());
   EXPECT_FALSE(form.Visible());
-  owned->SetVisible(false);
+  EXPECT_TRUE(owned->SetVisible(false).Alive());
   EXPECT_TRUE(form.Visible());
 }
 
@@ -313,14 +313,14 @@ TEST(TrayIconFreeing, AHandlerMayFreeItsOwnIcon) {
        0},
       {"hidden for a new taskbar",
        [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
-         i.SetVisible(true);
+         EXPECT_TRUE(i.SetVisible(true).Alive());
          i.OnHide = f;
        },
        {},
        WM_TASKBARCREATED},
       {"shown for a new taskbar",
        [](TSysTrayIcon& i, TMenuItem&, const TNotifyEvent& f) {
-         i.SetVisible(true);
+         EXPECT_TRUE(i.SetVisible(true).Alive());
          i.OnShow = f;
        },
        {},

@@ -43,7 +43,7 @@ TEST(WindowProcedureHook, ChainsLaterHooksFirst) {
   auto earlier = std::make_unique<TLoggedHook>(L"A", log);
   TLoggedHook later(L"B", log);
   for (TLoggedHook* h : {earlier.get(), &later}) {
-    h->Hook.SetHandle(window.Handle());
+    EXPECT_TRUE(h->Hook.SetHandle(window.Handle()).Alive());
     h->Hook.SetActive(true);
   }
   EXPECT_EQ(SendMessageW(window.Handle(), kProbe, 0, 0), 42);
@@ -74,12 +74,12 @@ TEST(WindowProcedureHook, AutoDragTurnsAPressIntoAMove) {
     return std::nullopt;
   });
   TSysWndProcHook drag;
-  drag.SetHandle(window.Handle());
+  EXPECT_TRUE(drag.SetHandle(window.Handle()).Alive());
   drag.SetAutoDrag(true);
   drag.SetActive(true);
   // The later hook takes the move command, so no modal move loop starts.
   TSysWndProcHook guard;
-  guard.SetHandle(window.Handle());
+  EXPECT_TRUE(guard.SetHandle(window.Handle()).Alive());
   guard.OnMessageBefore = [&log](TObject*, TMessage& m, bool& handled) {
     if (m.Msg != WM_SYSCOMMAND) return;
     log += L"move " + std::to_wstring(m.WParam);
@@ -149,7 +149,7 @@ TEST(WindowProcedureHook, AHookFreedOnTheWayOfItsMessage) {
       hook->OnMessageAfter = [&step, after](TObject*, TMessage& m, bool&) {
         if (m.Msg == kProbe) step(after.c_str());
       };
-      hook->SetHandle(window.Handle());
+      EXPECT_TRUE(hook->SetHandle(window.Handle()).Alive());
       hook->SetActive(true);
       return hook;
     };
@@ -178,7 +178,7 @@ TEST(WindowProcedureHook, AHookFreedByAHandlerThatRaises) {
       hook.reset();
       throw Exception(L"raised after freeing");
     };
-    hook->SetHandle(window.Handle());
+    EXPECT_TRUE(hook->SetHandle(window.Handle()).Alive());
     hook->SetActive(true);
     SendMessageW(window.Handle(), kProbe, 0, 0);
     EXPECT_EQ(hook, nullptr);
