@@ -171,17 +171,25 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           SetFocusedNode(GetFirstVisible());
         } else if (left) {
           if (focused->Parent == root_) break;
+          // OnChange of the row leaving the selection may free the row, or its parent.
+          PTreeNode parent = focused->Parent;
+          const TNodeWatch parentWatch(*this, parent);
           if (multiHandling) {
             if (focused->PrevSibling) {
               rangeExtension = true;
-            } else if (CompareNodePositions(focused->Parent, rangeAnchor_) > 0) {
+            } else if (CompareNodePositions(parent, rangeAnchor_) > 0) {
               RemoveFromSelection(focused);
             }
           }
-          SetFocusedNode(focused->Parent);
+          if (life.Ended()) return;
+          if (!parentWatch.Ended()) SetFocusedNode(parent);
         } else if (PTreeNode child = GetFirstVisibleChild(focused)) {
-          if (multiHandling && CompareNodePositions(child, rangeAnchor_) < 0) RemoveFromSelection(focused);
-          SetFocusedNode(child);
+          // Reaching the child initializes it, and OnChange of the row leaving the selection may free either.
+          const TNodeWatch childWatch(*this, child);
+          if (multiHandling && !previousWatch.Ended() && CompareNodePositions(child, rangeAnchor_) < 0)
+            RemoveFromSelection(focused);
+          if (life.Ended()) return;
+          if (!childWatch.Ended()) SetFocusedNode(child);
         }
         break;
       }
