@@ -125,6 +125,8 @@ TRaised TControl::SetParent(TWinControl* value) {
   // It would be its own ancestor then, and every walk up the parents would go round for ever.
   if (auto* self = ObjectAs<TWinControl>(this); self && value && self->ContainsControl(value))
     throw EInvalidOperation(L"A control cannot have one of its own children as its parent");
+  // A parent whose deletion has begun has let its children go: one joining it now would outlive it.
+  if (value && value->childrenGone_) throw EInvalidOperation(L"A control cannot join a parent that is being destroyed");
   // Leaving and joining raise handlers (the focus moving on, the control showing), which may free the control or
   // either parent: nothing freed is touched after, and a new parent freed meanwhile takes nothing in.
   const TLifeSince life(LifeWatch());

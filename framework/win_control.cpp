@@ -322,6 +322,7 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_
 
 TWinControl::~TWinControl() {
   Destroying();
+  childrenGone_ = true;
   for (TControl* client : dockClients_) client->hostDockSite_ = nullptr;
   dockClients_.clear();
   SetDockSite(false);
@@ -334,6 +335,7 @@ TWinControl::~TWinControl() {
 
 void TWinControl::BeforeDestruction() {
   Destroying();
+  childrenGone_ = true;
   DestroyControls();
   TControl::BeforeDestruction();
 }

@@ -288,6 +288,8 @@ class TWinControl : public TControl {
   HWND parentWindow_ = nullptr;
   WNDPROC defWndProc_ = nullptr;
   bool showing_ = false;
+  // Its deletion has begun and its children went: none may join it any more.
+  bool childrenGone_ = false;
   // The platform tells this window of the mouse leaving it (WM_MOUSELEAVE) once it goes.
   bool trackingLeave_ = false;
   bool tabStop_ = false;

@@ -164,7 +164,8 @@ class TFormsModelCheck : public TModelCheckRun {
       for (TComponent* object : Living(kind)) {
         auto* container = static_cast<TWinControl*>(object);
         const auto* windowed = ObjectAs<TWinControl>(const_cast<TControl*>(control));
-        if (container != control && !(windowed && windowed->ContainsControl(container)))
+        // A form or box whose deletion runs takes no control in, as an application that asks knows.
+        if (container != control && !container->IsDestroying() && !(windowed && windowed->ContainsControl(container)))
           containers.push_back(container);
       }
     return containers.empty() ? nullptr : containers[Below(static_cast<unsigned>(containers.size()))];

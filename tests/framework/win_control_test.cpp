@@ -74,6 +74,29 @@ TEST_F(WindowLifetime, ABoxMovedOffTheFormByItsChildAsItShowsMakesNoMoreWindowsT
   EXPECT_TRUE(box->SetParent(Form()).Alive());
 }
 
+// A box is deleted; as it leaves the form, the form aligns the rest of its children, and an edit's OnCanResize moves
+// the edit onto the box: the box, whose children went already, refuses it, where the edit joined it and kept a
+// parent freed a moment later.
+TEST_F(WindowLifetime, AControlMayNotJoinAParentWhoseDeletionRuns) {
+  auto* box = Make<TTestPanel>(Form(), {0, 0, 100, 40});
+  EXPECT_TRUE(box->SetAlign(TAlign::alTop).Alive());
+  auto* edit = Make<TEdit>(Form(), {0, 50, 100, 24});
+  EXPECT_TRUE(edit->SetAlign(TAlign::alTop).Alive());
+  EXPECT_TRUE(Form()->Show().Alive());
+  String reported;
+  Application->OnException = [&reported](TObject*, const Exception& e) { reported = e.Message(); };
+  edit->OnCanResize = [edit, box](TObject*, int&, int&, bool&) {
+    edit->OnCanResize = nullptr;
+    (void)edit->SetParent(box);
+  };
+
+  delete box;
+  Application->OnException = nullptr;
+  EXPECT_EQ(edit->OnCanResize, nullptr);
+  EXPECT_EQ(reported, L"A control cannot join a parent that is being destroyed");
+  EXPECT_EQ(edit->Parent(), Form());
+}
+
 TEST_F(WindowLifetime, TextLivesInTheWindowAndSurvivesIt) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
   EXPECT_TRUE(panel->SetCaption(L"before").Alive());
