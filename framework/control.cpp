@@ -470,7 +470,8 @@ void TControl::WndProc(TMessage& message) {
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
         if (dragMode_ == TDragMode::dmAutomatic && !IsDesigning()) {
-          BeginDrag(true);
+          // The press's last act: the drag's handlers may free this control.
+          (void)BeginDrag(true);
           return;
         }
         controlState_ += TControlStateItem::csLButtonDown;
@@ -772,29 +773,33 @@ TRaised TControl::DoContextPopup(POINT mousePos, bool& handled) {
   return RaiseEvent(OnContextPopup, this, mousePos, handled);
 }
 
-void TControl::BeginDrag(bool immediate, int threshold) {
+TRaised TControl::BeginDrag(bool immediate, int threshold) {
   bool docking = dragKind_ == TDragKind::dkDock;
   if (Is<TCustomForm>() && !docking) throw EInvalidOperation(L"Cannot drag a form");
-  if (DragControl()) return;
+  if (DragControl()) return TRaised(true);
+  // Releasing the press and OnStartDrag or OnStartDock raise handlers, which may free this control.
+  const TLifeWatch life = LifeWatch();
   if (controlState_.Contains(TControlStateItem::csLButtonDown)) {
     // The press that starts the drag is over: release it without a click.
     controlState_ -= TControlStateItem::csClicked;
     POINT point;
     GetCursorPos(&point);
     Perform(WM_LBUTTONUP, 0, PointToLParam(ScreenToClient(point)));
+    if (life.Ended()) return TRaised(false);
   }
   if (threshold < 0) threshold = GetSystemMetrics(SM_CXDRAG);
   TDragObject* object = nullptr;
   if (docking) {
     TDragDockObject* dockObject = nullptr;
-    if (DoStartDock(dockObject).Gone()) return;
+    if (DoStartDock(dockObject).Gone()) return TRaised(false);
     object = dockObject;
   } else {
-    if (DoStartDrag(object).Gone()) return;
+    if (DoStartDrag(object).Gone()) return TRaised(false);
   }
   bool owns = object == nullptr;
   if (owns) object = docking ? new TDragDockObject(this) : new TDragControlObject(this);
   DragInit(this, object, owns, immediate, threshold);
+  return TRaised(!life.Ended());
 }
 
 TRaised TControl::DoStartDock(TDragDockObject*& dragObject) { return RaiseEvent(OnStartDock, this, dragObject); }

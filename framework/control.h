@@ -299,7 +299,7 @@ class TControl : public TComponent {
   // pixels (the system's drag distance when negative). With DragKind dkDock it is a dock drag: the control is
   // docked into the dock site it is dropped on, or floats. Raises EInvalidOperation "Cannot drag a form" for a
   // form that is not dragged to dock.
-  virtual void BeginDrag(bool immediate, int threshold = -1);
+  [[nodiscard]] virtual TRaised BeginDrag(bool immediate, int threshold = -1);
   void EndDrag(bool drop);
   bool Dragging() const { return DragControl() == this; }
   // Docking: the dock site that holds this control (null when it is not docked). ManualDock docks it into a

@@ -341,7 +341,7 @@ void TBaseTree::WMTimer(TMessage& message) {
         SetTimer(Handle(), ScrollTimer, autoScrollInterval_, nullptr);
         DoStateChange({TTreeState::stScrolling}, {TTreeState::stScrollPending});
       }
-      DoTimerScroll();
+      if (DoTimerScroll().Gone()) return;
       break;
     default:
       break;

@@ -470,7 +470,7 @@ class TBaseTree : public TCustomControl {
   bool EndEditNode();
   TColumnIndex EditColumn() const { return editColumn_; }
   // dtOLE: starts the drag at once or arms it (threshold < 0: the system's); dtFramework: the framework's drag.
-  void BeginDrag(bool immediate, int threshold = -1) override;
+  TRaised BeginDrag(bool immediate, int threshold = -1) override;
   bool Dragging() const;
   int DragThreshold() const { return dragThreshold_; }
 
@@ -877,7 +877,7 @@ class TBaseTree : public TCustomControl {
   void SetSelectionRectangle(const RECT& r) { selectionRect_ = r; }
   // Answers the messages of the window and the keyboard this block handles; false leaves the message unhandled.
   bool HandleTreeMessage(TMessage& message);
-  void HandleKeyDown(WORD key, TShiftState shift);
+  [[nodiscard]] TRaised HandleKeyDown(WORD key, TShiftState shift);
 
   // ---- automatic scrolling near the edges (mouse input)
   virtual bool CanAutoScroll();
@@ -892,7 +892,7 @@ class TBaseTree : public TCustomControl {
   // cursor measures from) and incremental search
   // Searches with the character of a key press: UTF-16 from a Unicode window, else a byte of the keyboard layout's
   // code page. Restarts the search timer.
-  void HandleIncrementalSearch(WORD charCode);
+  [[nodiscard]] TRaised HandleIncrementalSearch(WORD charCode);
   // The search timer's expiry: the search ends and forgets its text and last found node.
   void EndIncrementalSearch();
 
@@ -935,7 +935,7 @@ class TBaseTree : public TCustomControl {
   bool CalculateSelectionRect(int x, int y);
   // Brings the selection up to the rubber band's move from its last to its new rectangle; true when it changed.
   TRaised HandleDrawSelection(bool& changed);
-  void DoTimerScroll();
+  [[nodiscard]] TRaised DoTimerScroll();
   // The message handlers of the mouse; false leaves the message to the other handlers.
   bool HandleMouseMessage(TMessage& message);
 

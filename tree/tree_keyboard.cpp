@@ -50,9 +50,11 @@ TColumnIndex TBaseTree::FocusableColumn(PTreeNode node, TColumnIndex column, boo
   return column;
 }
 
-void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
+TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
   bool doDefault = true;
-  if (DoKeyAction(key, shift, doDefault).Gone() || !doDefault) return;
+  if (DoKeyAction(key, shift, doDefault).Gone() || !doDefault) return TRaised(!life.Ended());
   const TShiftState modifiers = shift * TShiftState{SS::ssShift, SS::ssCtrl, SS::ssAlt};
   const bool ctrl = modifiers.Contains(SS::ssCtrl);
   const bool shiftHeld = modifiers.Contains(SS::ssShift);
@@ -66,7 +68,6 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
 
   if (IsNavigationKey(key)) {
     // Moving the focus and toggling a node raise handlers that may free the tree.
-    const TLifeWatch life = LifeWatch();
     const bool multiHandling = shiftHeld && multiSelect && !IsEditing();
     bool rangeExtension = multiHandling && key >= VK_PRIOR && key <= VK_HOME;
     const bool repaintAll = rangeExtension || selectionCount_ > 1;
@@ -108,7 +109,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       case VK_NEXT: {
         const bool up = key == VK_PRIOR;
         if (ctrl) {
-          if (ScrollByKey(0, up ? ClientHeight() : -ClientHeight()).Gone()) return;
+          if (ScrollByKey(0, up ? ClientHeight() : -ClientHeight()).Gone()) return TRaised(!life.Ended());
           break;
         }
         PTreeNode node = focused ? focused : (up ? GetFirstVisible() : GetLastVisible());
@@ -148,7 +149,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       case VK_RIGHT: {
         const bool left = key == VK_LEFT;
         if (ctrl) {
-          if (ScrollByKey(left ? indent_ : -indent_, 0).Gone()) return;
+          if (ScrollByKey(left ? indent_ : -indent_, 0).Gone()) return TRaised(!life.Ended());
           break;
         }
         if (extendedFocus && grid) {
@@ -156,7 +157,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
               left ? columns->GetPreviousVisibleColumn(focusedColumn_) : columns->GetNextVisibleColumn(focusedColumn_);
           bool allowed = column >= 0;
           if (allowed && DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, column, allowed).TreeGone())
-            return;
+            return TRaised(!life.Ended());
           if (allowed) {
             focusedColumn_ = column;
             InvalidateNode(focusedNode_);
@@ -181,14 +182,14 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
               RemoveFromSelection(focused);
             }
           }
-          if (life.Ended()) return;
+          if (life.Ended()) return TRaised(false);
           if (!parentWatch.Ended()) SetFocusedNode(parent);
         } else if (PTreeNode child = GetFirstVisibleChild(focused)) {
           // Reaching the child initializes it, and OnChange of the row leaving the selection may free either.
           const TNodeWatch childWatch(*this, child);
           if (multiHandling && !previousWatch.Ended() && CompareNodePositions(child, rangeAnchor_) < 0)
             RemoveFromSelection(focused);
-          if (life.Ended()) return;
+          if (life.Ended()) return TRaised(false);
           if (!childWatch.Ended()) SetFocusedNode(child);
         }
         break;
@@ -197,7 +198,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       case VK_DOWN: {
         const bool up = key == VK_UP;
         if (ctrl) {
-          if (ScrollByKey(0, up ? defaultNodeHeight_ : -defaultNodeHeight_).Gone()) return;
+          if (ScrollByKey(0, up ? defaultNodeHeight_ : -defaultNodeHeight_).Gone()) return TRaised(!life.Ended());
           break;
         }
         PTreeNode target = focused ? (up ? GetPreviousVisible(focused) : GetNextVisible(focused))
@@ -211,7 +212,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         // Ending an edit raises OnEdited, which may free the target as well.
         const TNodeWatch targetWatch(*this, target);
         bool ended = true;
-        if (IsEditing() && EndEditing(ended).Gone()) return;
+        if (IsEditing() && EndEditing(ended).Gone()) return TRaised(!life.Ended());
         if (targetWatch.Ended()) break;
         if (previousWatch.Ended()) previousFocus = focused = nullptr;
         if (multiHandling && previousFocus && rangeAnchor_) {
@@ -225,7 +226,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       default:
         break;
     }
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
     if (previousWatch.Ended()) previousFocus = nullptr;
     if (clearBefore) {
       if (focusedNode_ == previousFocus && selectionCount_ <= 1) {
@@ -244,7 +245,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       TWatchedNodes range(*this);
       range.Walk([&] { return startWatch.Ended() ? nullptr : start; },
                  [&](PTreeNode node) { return node == last || lastWatch.Ended() ? nullptr : GetNextVisible(node); });
-      if (life.Ended()) return;
+      if (life.Ended()) return TRaised(false);
       AddToSelection(range.Survivors());
     }
     if (focusedNode_) {
@@ -254,18 +255,18 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         AddToSelection(focusedNode_);
     }
     if (repaintAll) Invalidate();
-    return;
+    return TRaised(!life.Ended());
   }
 
   PTreeNode focused = focusedNode_;
   switch (key) {
     case VK_F1:
-      if (ShowNodeHelp().Gone()) return;
+      if (ShowNodeHelp().Gone()) return TRaised(!life.Ended());
       break;
     case VK_F2:
       if (modifiers.Empty() && focused && CanEdit(focused, focusedColumn_)) {
         editColumn_ = focusedColumn_;
-        if (DoEdit().Gone()) return;
+        if (DoEdit().Gone()) return TRaised(!life.Ended());
       }
       break;
     case VK_ADD:
@@ -273,7 +274,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       if (ctrl && shiftHeld) {
         FullExpand();
       } else if (ctrl) {
-        if (header_->AutoFitColumns().Gone()) return;
+        if (header_->AutoFitColumns().Gone()) return TRaised(!life.Ended());
       } else if (focused && !Expanded(focused)) {
         ToggleNode(focused);
       }
@@ -308,13 +309,13 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           focused->CheckType == TCheckType::ctNone || states_.Contains(TTreeState::stIncrementalSearching)) {
         DoStateChange({TTreeState::stSearchPending});
       } else {
-        if (PressCheckBox(focused).Gone()) return;
+        if (PressCheckBox(focused).Gone()) return TRaised(!life.Ended());
       }
       break;
     case VK_APPS:
       if (POINT at{};
           focused && !KeyboardMenuPoint(focused, at).NodeGone() && DoPopupMenu(focused, focusedColumn_, at).Gone())
-        return;
+        return TRaised(!life.Ended());
       break;
     case 'A':
     case 0x61:
@@ -328,6 +329,7 @@ void TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       if (key >= 32 && (modifiers.Empty() || modifiers == TShiftState{SS::ssShift}))
         DoStateChange({TTreeState::stSearchPending});
   }
+  return TRaised(!life.Ended());
 }
 
 // The space key's release applies the pending check state when the pressed node still has the focus; otherwise the

@@ -281,23 +281,26 @@ bool TBaseTree::EndEditNode() {
 
 // ---- dragging
 
-void TBaseTree::BeginDrag(bool immediate, int threshold) {
+TRaised TBaseTree::BeginDrag(bool immediate, int threshold) {
   if (dragType_ == TDragType::dtFramework) {
     states_ += TTreeState::stFrameworkDragPending;
-    inherited::BeginDrag(immediate, threshold);
-    return;
+    return inherited::BeginDrag(immediate, threshold);
   }
-  if (states_.Contains(TTreeState::stOleDragPending) || states_.Contains(TTreeState::stOleDragging)) return;
+  if (states_.Contains(TTreeState::stOleDragPending) || states_.Contains(TTreeState::stOleDragging))
+    return TRaised(true);
   dragThreshold_ = threshold >= 0 ? threshold : GetSystemMetrics(SM_CXDRAG);
   if (immediate) {
     POINT at{};
     GetCursorPos(&at);
     if (HandleAllocated()) ::ScreenToClient(Handle(), &at);
+    // The drag's handlers may free the tree.
+    const TLifeWatch life = LifeWatch();
     DoDragging(at);
-    return;
+    return TRaised(!life.Ended());
   }
   // The mouse handling runs the drag once the mouse moved the threshold away from the click.
   states_ += TTreeState::stOleDragPending;
+  return TRaised(true);
 }
 
 bool TBaseTree::Dragging() const {

@@ -47,8 +47,9 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       // A key that acts on rows or moves the focus (the application's keys too) ends an edit a click armed: it
       // would open on the row the keys reached, and take the keys that follow as its text.
       if (editPendingNode_ && !IsModifierKey(static_cast<WORD>(message.WParam))) ForgetPendingEdit();
-      if (!DoKeyDown(message)) HandleKeyDown(static_cast<WORD>(message.WParam), KeyDataToShiftState(message.LParam));
       message.Result = 0;
+      // The message's last act: the keys' handlers may free the tree.
+      if (!DoKeyDown(message)) (void)HandleKeyDown(static_cast<WORD>(message.WParam), KeyDataToShiftState(message.LParam));
       return true;
     case WM_KEYUP:
       message.Result = 0;
@@ -58,7 +59,7 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
     case WM_CHAR:
       if (states_.Contains(TTreeState::stSearchPending)) {
         DoStateChange({}, {TTreeState::stSearchPending});
-        HandleIncrementalSearch(static_cast<WORD>(message.WParam));
+        if (HandleIncrementalSearch(static_cast<WORD>(message.WParam)).Gone()) return true;
       }
       return false;
     case WM_CONTEXTMENU:

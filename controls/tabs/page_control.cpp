@@ -402,10 +402,10 @@ void TPcCustomPageControl::Refresh() {
     return;
   }
   LayOut();
+  const RECT area = PageArea();
   // Aligning walks every page, for each page a caller adds or frees; the pages need it only when the area they
   // fill changed, as a page that shows or moves asks for its own. The alignment is the last act of every caller's
   // change of the tabs.
-  const RECT area = PageArea();
   if (!EqualRect(&area, &alignedArea_)) (void)Realign();
 }
 
@@ -634,15 +634,16 @@ void TPcCustomPageControl::MouseButtonDown(TMessage& message, bool doubleClick) 
       clientPage = button->Page();
   }
   const TLifeWatch clientPageLife = clientPage ? clientPage->LifeWatch() : TLifeWatch();
-  painter_->MouseDown(point.x, point.y);
   // No docked client's page was pressed, or it went with the press.
-  if (life.Ended() || clientPageLife.Ended()) return;
+  if (painter_->MouseDown(point.x, point.y).Gone() || life.Ended() || clientPageLife.Ended()) return;
   TControl* client = DockClientOnPage(clientPage);
   if (!client) return;
-  if (doubleClick)
+  if (doubleClick) {
     client->ManualDock(nullptr);
-  else
-    client->BeginDrag(false, -1);
+    return;
+  }
+  // The press's last act: the drag's handlers may free the client or this control.
+  (void)client->BeginDrag(false, -1);
 }
 
 void TPcCustomPageControl::MouseButtonUp(TMessage& message) {

@@ -113,24 +113,23 @@ bool TPcPageControlButton::DrawContent(const RECT& face, const RECT& imageRect, 
   if (control->OwnerDraw() && control->OnDrawTab) {
     if (control->RaiseEvent(control->OnDrawTab, control, page_->TabIndex(), face, Active()).Gone()) return false;
   } else {
-    DrawImage(imageRect);
-    if (controlLife.Ended() || pageLife.Ended()) return false;
+    if (DrawImage(imageRect).Gone() || controlLife.Ended() || pageLife.Ended()) return false;
     DrawText(textRect);
   }
   return !controlLife.Ended() && !pageLife.Ended();
 }
 
-void TPcPageControlButton::DrawImage(const RECT& rect) {
+TRaised TPcPageControlButton::DrawImage(const RECT& rect) {
   TPcCustomPageControl* control = owner_->PageControl();
   TCustomImageList* images = control->Images();
-  if (!images || !images->HandleAllocated()) return;
+  if (!images || !images->HandleAllocated()) return TRaised(true);
   int index = page_->ImageIndex();
   if (control->OnGetImageIndex) {
     const TLifeWatch pageLife = page_->LifeWatch();
     if (control->RaiseEvent(control->OnGetImageIndex, control, page_->PageIndex(), index).Gone() || pageLife.Ended())
-      return;
+      return TRaised(false);
   }
-  if (index < 0 || index >= images->Count()) return;
+  if (index < 0 || index >= images->Count()) return TRaised(true);
   const int x = rect.left + (RectWidth(rect) - images->Width()) / 2;
   const int y = rect.top + (RectHeight(rect) - images->Height()) / 2;
   auto listColor = [](TColor color) -> COLORREF {
@@ -143,6 +142,7 @@ void TPcPageControlButton::DrawImage(const RECT& rect) {
   if (images->ImageType() == TImageType::itMask) style |= ILD_MASK;
   ImageList_DrawEx(images->Handle(), index, DC(), x, y, 0, 0, listColor(images->BkColor()),
                    listColor(images->BlendColor()), style);
+  return TRaised(true);
 }
 
 void TPcPageControlButton::DrawText(const RECT& rect) {
@@ -491,26 +491,25 @@ void TPcPageControlButtons::ScrollTo(int index) {
 
 // ---- mouse and timer ----
 
-void TPcPageControlButtons::MouseDown(int x, int y) {
-  if (pageControl_->IsDesigning()) return;
+TRaised TPcPageControlButtons::MouseDown(int x, int y) {
+  if (pageControl_->IsDesigning()) return TRaised(true);
   const POINT point{x, y};
   if (PtInRect(&leftScrollRect_, point)) {
     SetScrollState(ssLeftPressed);
     ScrollTo(firstVisible_ - 1);
-    return;
+    return TRaised(true);
   }
   if (PtInRect(&rightScrollRect_, point)) {
     SetScrollState(ssRightPressed);
     ScrollTo(firstVisible_ + 1);
-    return;
+    return TRaised(true);
   }
   TPcPageControlButton* button = ButtonAt(point);
-  if (!button) return;
-  // The press's last act on the control, whose page change or focus may free it with these buttons.
-  if (!button->Active())
-    (void)pageControl_->SetActivePage(button->Page());
-  else if (FocusOnActiveClick() && !pageControl_->Focused() && pageControl_->CanFocus())
-    (void)pageControl_->SetFocus();
+  if (!button) return TRaised(true);
+  // The page change or the focus may free the control, and these buttons with it.
+  if (!button->Active()) return pageControl_->SetActivePage(button->Page());
+  if (FocusOnActiveClick() && !pageControl_->Focused() && pageControl_->CanFocus()) return pageControl_->SetFocus();
+  return TRaised(true);
 }
 
 void TPcPageControlButtons::MouseUp() { SetScrollState(ssNone); }

@@ -50,7 +50,7 @@ class TPcPageControlButton {
 
   virtual void Paint() = 0;
   virtual void DrawText(const RECT& rect);
-  virtual void DrawImage(const RECT& rect);
+  [[nodiscard]] virtual TRaised DrawImage(const RECT& rect);
   virtual void CalcWidth();
 
  protected:
@@ -117,7 +117,7 @@ class TPcPageControlButtons {
   RECT TabAreaRect() const;
   int TextHeight() const { return textHeight_; }
 
-  void MouseDown(int x, int y);
+  [[nodiscard]] TRaised MouseDown(int x, int y);
   void MouseUp();
   // The mouse is at a client point; (-1, -1) when it left the control.
   void MouseMove(POINT point);

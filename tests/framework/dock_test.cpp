@@ -117,7 +117,7 @@ TEST_F(Docking, DockDragDocksIntoTheSiteUnderTheMouse) {
   };
   POINT start = client->ClientToScreen(POINT{5, 5});
   SetCursorPos(start.x, start.y);
-  client->BeginDrag(false);
+  EXPECT_TRUE(client->BeginDrag(false).Alive());
   DragMouseTo(site->ClientToScreen(POINT{50, 50}));
   DragMouseTo(site->ClientToScreen(POINT{60, 60}));
   ASSERT_GE(states.size(), 2u);
@@ -144,7 +144,7 @@ TEST_F(Docking, DockDragDroppedAwayFromEverySiteFloats) {
   };
   POINT start = client->ClientToScreen(POINT{5, 5});
   SetCursorPos(start.x, start.y);
-  client->BeginDrag(true);
+  EXPECT_TRUE(client->BeginDrag(true).Alive());
   POINT away = Form()->ClientToScreen(POINT{20, 250});
   DragMouseTo(away);
   SendMessageW(GetCapture(), WM_LBUTTONUP, 0, 0);

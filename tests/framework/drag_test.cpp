@@ -59,7 +59,7 @@ class DragTest : public ControlTest {
 }  // namespace
 
 TEST_F(DragTest, TargetHearsEnterMoveLeaveAndTheDrop) {
-  source_->BeginDrag(false, 5);
+  EXPECT_TRUE(source_->BeginDrag(false, 5).Alive());
   EXPECT_TRUE(source_->Dragging());
   EXPECT_EQ(DragControl(), source_);
   MoveTo({20, 20});
@@ -74,14 +74,14 @@ TEST_F(DragTest, TargetHearsEnterMoveLeaveAndTheDrop) {
 
 TEST_F(DragTest, RefusedDropEndsWithoutTarget) {
   AcceptDrop = false;
-  source_->BeginDrag(true);
+  EXPECT_TRUE(source_->BeginDrag(true).Alive());
   MoveTo({160, 60});
   SendMessageW(GetCapture(), WM_LBUTTONUP, 0, 0);
   EXPECT_EQ(TakeLog(), L"enter(10,10);move(10,10);leave(10,10);end none(0,0);");
 }
 
 TEST_F(DragTest, LeavingTheTargetAndEscapeCancel) {
-  source_->BeginDrag(true);
+  EXPECT_TRUE(source_->BeginDrag(true).Alive());
   MoveTo({160, 60});
   MoveTo({100, 100});
   EXPECT_EQ(TakeLog(), L"enter(10,10);move(10,10);leave(10,10);");
@@ -104,7 +104,7 @@ TEST_F(DragTest, AutomaticDragModeStartsOnThePress) {
 
 TEST_F(DragTest, FormsCannotBeDragged) {
   try {
-    Form()->BeginDrag(true);
+    EXPECT_TRUE(Form()->BeginDrag(true).Alive());
     FAIL() << "no exception";
   } catch (const EInvalidOperation& e) {
     EXPECT_EQ(e.Message(), L"Cannot drag a form");

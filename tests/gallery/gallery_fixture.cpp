@@ -229,7 +229,7 @@ void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTree
   if (shift) holdShift(true);
   // The source's own drag, through the system's drag loop: with no button down it drops at once where the mouse
   // rests, and the keys held choose the effect.
-  from->BeginDrag(true);
+  EXPECT_TRUE(from->BeginDrag(true).Alive());
   if (shift) holdShift(false);
   SetCursorPos(savedCursor.x, savedCursor.y);
 }

@@ -378,7 +378,7 @@ struct TRealDragFixture : TDragDropFixture {
           POINT client = from;
           ScreenToClient(source.Handle(), &client);
           if (byBeginDrag)
-            source.BeginDrag(true);
+            EXPECT_TRUE(source.BeginDrag(true).Alive());
           else
             source.DoDragging(client);
         });

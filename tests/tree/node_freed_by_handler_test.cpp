@@ -331,7 +331,7 @@ void DropOn(TStringTree& tree, const TNodes& nodes, PTreeNode node) {
   const RECT row = target.GetDisplayRect(node, NoColumn, false);
   const POINT at = target.ClientToScreen(POINT{row.left + 40, (row.top + row.bottom) / 2});
   SetCursorPos(at.x, at.y);
-  EXPECT_TRUE(RunModalWithInput([] {}, [&tree] { tree.BeginDrag(true); }));
+  EXPECT_TRUE(RunModalWithInput([] {}, [&tree] { (void)tree.BeginDrag(true); }));
 }
 
 PTreeNode DropIntoSibling(TStringTree& tree, const TNodes& nodes) {

@@ -287,7 +287,7 @@ TEST_F(TreeWindow, RowsMovedIntoAnotherShownTreeKeepTheirOrderAndEachTreeChanges
         // The system's drag loop drops at once where the mouse rests, no button being down; a mouse move still
         // queued from before would have it drop where that move was.
         ProcessPendingMessages();
-        source.BeginDrag(true);
+        EXPECT_TRUE(source.BeginDrag(true).Alive());
         SetCursorPos(saved.x, saved.y);
       } else {
         source.CutToClipboard();

@@ -69,7 +69,9 @@ void TBaseTree::DoAutoScroll(int x, int y) {
   }
 }
 
-void TBaseTree::DoTimerScroll() {
+TRaised TBaseTree::DoTimerScroll() {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
   POINT cursor{};
   GetCursorPos(&cursor);
   cursor = ScreenToClient(cursor);
@@ -77,7 +79,7 @@ void TBaseTree::DoTimerScroll() {
   const bool inside = PtInRect(&client, cursor) != FALSE;
   const bool panning = WheelPanningActive();
   const bool banding = states_.Contains(TTreeState::stDrawSelecting);
-  if (!banding && !inside && !panning) return;
+  if (!banding && !inside && !panning) return TRaised(!life.Ended());
 
   TScrollDirections& directions = scrollDirections_;
   int deltaX = 0, deltaY = 0;
@@ -108,12 +110,12 @@ void TBaseTree::DoTimerScroll() {
     if (DoSetOffsetXY(offsetX_ + deltaX, offsetY_ + deltaY,
                       suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea)
             .Gone())
-      return;
+      return TRaised(!life.Ended());
     if (banding) {
       // The band's far corner stays under the pointer, so it grows over the rows scrolled in.
       CalculateSelectionRect(cursor.x, cursor.y);
       bool changed = false;
-      if (HandleDrawSelection(changed).Gone()) return;
+      if (HandleDrawSelection(changed).Gone()) return TRaised(!life.Ended());
       Invalidate();
     }
   }
@@ -122,6 +124,7 @@ void TBaseTree::DoTimerScroll() {
     StopTimer(ScrollTimer);
     DoStateChange({}, {TTreeState::stScrollPending, TTreeState::stScrolling});
   }
+  return TRaised(!life.Ended());
 }
 
 }  // namespace tree

@@ -89,9 +89,11 @@ void TBaseTree::EndIncrementalSearch() {
   lastSearchNode_ = nullptr;
 }
 
-void TBaseTree::HandleIncrementalSearch(WORD charCode) {
+TRaised TBaseTree::HandleIncrementalSearch(WORD charCode) {
+  // Handlers raised here may free the tree: the answer is whether it outlived them.
+  const TLifeWatch life = LifeWatch();
   StopTimer(SearchTimer);
-  if (incrementalSearch_ == TIncrementalSearch::isNone) return;
+  if (incrementalSearch_ == TIncrementalSearch::isNone) return TRaised(!life.Ended());
   const wchar_t character = SearchCharacter(HandleAllocated() ? Handle() : nullptr, charCode);
   if (character != L'\0') {
     DoStateChange({TTreeState::stIncrementalSearching});
@@ -121,7 +123,6 @@ void TBaseTree::HandleIncrementalSearch(WORD charCode) {
 
     // The handler may free the node it is asked about or the one the walk started from (which ends the walk), or
     // the tree: the walk has lost its place, and the search ends there with nothing found.
-    const TLifeWatch life = LifeWatch();
     const TNodeWatch startWatch(*this, start);
     PTreeNode found = nullptr;
     bool lost = false;
@@ -137,7 +138,7 @@ void TBaseTree::HandleIncrementalSearch(WORD charCode) {
       run = walk.Step(run);
       if (run == start) break;
     }
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
     if (found) {
       // Each step raises handlers (the change, the focus events, opening the node's ancestors) that may free the
       // node found, or the tree.
@@ -146,13 +147,14 @@ void TBaseTree::HandleIncrementalSearch(WORD charCode) {
       ClearSelection();
       if (!foundWatch.Ended()) SetFocusedNode(found);
       if (!foundWatch.Ended()) SetSelected(found, true);
-      if (life.Ended()) return;
+      if (life.Ended()) return TRaised(false);
       if (!foundWatch.Ended()) lastSearchNode_ = found;
     } else if (start && !lost) {
       MessageBeep(MB_OK);
     }
   }
   if (HandleAllocated()) SetTimer(Handle(), SearchTimer, incrementalSearchTimeout_, nullptr);
+  return TRaised(!life.Ended());
 }
 
 }  // namespace tree

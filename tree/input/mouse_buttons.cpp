@@ -137,7 +137,7 @@ TRaised TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
     if (HandleClickSelection(node, shift).Gone() || clicked.Ended()) return TRaised(!life.Ended());
   }
   if (DoFocusChange(focusedNode_, focusedColumn_).TreeGone()) return TRaised(!life.Ended());
-  if (autoDrag && !clicked.Ended()) BeginDrag(false);
+  if (autoDrag && !clicked.Ended()) return BeginDrag(false);
   return TRaised(!life.Ended());
 }
 
