@@ -248,8 +248,16 @@ int TLibEmailRecips::Add(const String& address, const String& name, uint8_t kind
 
 TLibEmail::TLibEmail() { recipients_.SetAddressesType(L"SMTP"); }
 
-// The log-off of an open session belongs to this class, so the library is unloaded while this part still lives.
-TLibEmail::~TLibEmail() { UnloadClientLibQuietly(); }
+// The log-off of an open session belongs to this class, so it goes while this part still lives; the base frees the
+// library, and no handler is told about the mail that is going.
+TLibEmail::~TLibEmail() {
+  if (!ClientLibLoaded()) return;
+  try {
+    LogOff();
+  } catch (...) {
+    // A client that fails the log-off leaves nothing of ours open: the library goes all the same.
+  }
+}
 
 void TLibEmail::SetBody(const String& value) { body_ = value.empty() ? value : StrEnsureSuffix(L"\r\n", value); }
 

@@ -72,7 +72,8 @@ ULONG MapiCheck(ULONG result, bool ignoreUserAbort) {
 
 TLibSimpleMapi::TLibSimpleMapi() { ReadMapiSettings(); }
 
-TLibSimpleMapi::~TLibSimpleMapi() { UnloadClientLibQuietly(); }
+// No handler is told about an object that is going: the library goes without OnBeforeUnloadClient.
+TLibSimpleMapi::~TLibSimpleMapi() { FreeClientLib(); }
 
 void TLibSimpleMapi::ReadMapiSettings() {
   clients_.clear();
@@ -170,15 +171,6 @@ TRaised TLibSimpleMapi::UnloadClientLib() {
   if (BeforeUnloadClient().Gone()) return TRaised(false);
   FreeClientLib();
   return TRaised(true);
-}
-
-void TLibSimpleMapi::UnloadClientLibQuietly() noexcept {
-  try {
-    // The destructor's last act.
-    static_cast<void>(UnloadClientLib());
-  } catch (...) {
-    FreeClientLib();
-  }
 }
 
 void TLibSimpleMapi::FreeClientLib() {

@@ -49,7 +49,8 @@ struct TLibMapiClient {
 // Which library a send loads: chosen from the registry, the system's "mapi32.dll", or the selected client's.
 enum : uint8_t { ccAutomatic = 0, ccAlwaysSystemMapi = 1, ccAlwaysClientLibrary = 2 };
 
-// OnBeforeUnloadClient may free the object: the unloading stops then, and the object's end frees the library.
+// OnBeforeUnloadClient may free the object: the unloading stops then, and the object's end frees
+// the library without the notice.
 class TLibSimpleMapi : public TObject, protected TEventSource {
   BC_CLASS(TLibSimpleMapi, TObject)
   TLibSimpleMapi();
@@ -101,8 +102,6 @@ class TLibSimpleMapi : public TObject, protected TEventSource {
   Entry Function(TMapiFunction function) const {
     return reinterpret_cast<Entry>(reinterpret_cast<void*>(Functions(function)));
   }
-  // For destructors: unloads, and frees the library without the notice when the notice fails.
-  void UnloadClientLibQuietly() noexcept;
 
  private:
   void FreeClientLib();

@@ -54,9 +54,9 @@ TSysTrayIcon::TSysTrayIcon(TComponent* owner)
 }
 
 TSysTrayIcon::~TSysTrayIcon() {
+  // The icon leaves the tray without OnHide: no handler is told about an icon that is going.
   try {
-    // The destructor's last act on the icon.
-    static_cast<void>(SetVisible(false));
+    if (ShownInTray()) DeleteFromTray();
   } catch (const Exception&) {
     // The shell may be gone; the icon goes with this process all the same.
   }
@@ -145,6 +145,8 @@ void TSysTrayIcon::SendToShell(DWORD message, const wchar_t* failure) {
   }
 }
 
+bool TSysTrayIcon::ShownInTray() const { return IsDesigning() ? visibleOnDesigning_ : visible_; }
+
 void TSysTrayIcon::InsertToTray() { SendToShell(NIM_ADD, L"%s.InsertToTray failed"); }
 void TSysTrayIcon::DeleteFromTray() { SendToShell(NIM_DELETE, L"%s.DeleteFromTray failed"); }
 
@@ -224,7 +226,7 @@ TRaised TSysTrayIcon::Loaded() {
     if (Application) Application->SetShowMainForm(false);
     if (Minimize().Gone()) return TRaised(false);
   }
-  if ((visible_ && !IsDesigning()) || (visibleOnDesigning_ && IsDesigning())) return Show();
+  if (ShownInTray()) return Show();
   return TRaised(true);
 }
 

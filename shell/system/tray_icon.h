@@ -127,6 +127,8 @@ class TSysTrayIcon : public TSysCustomTimer {
 
  private:
   TRaised TrayCallback(LPARAM notification);
+  // Whether the icon is in the tray: its visibility for the running program, or at design time.
+  bool ShownInTray() const;
   void InsertToTray();
   void DeleteFromTray();
   void SendToShell(DWORD message, const wchar_t* failure);

@@ -576,7 +576,6 @@ TEST_F(EmailSending, UnloadingLogsOffTheSession) {
   email_->LogOff();
   EXPECT_EQ(RecordedCalls(), early);
   EXPECT_EQ(email_->SessionHandle(), 0u);
-  email_->SetOnBeforeUnloadClient(nullptr);  // the counter goes before the mail does
 }
 
 TEST_F(EmailSending, FreeingTheMailLogsOffEvenWhenTheClientFails) {
