@@ -107,7 +107,7 @@ TEST_F(FlatBars, SegmentedBarSnapsToWholeElementsAndFillsFromTheMinimum) {
     const bool vertical = c.Orientation == TProgressBarOrientation::pbVertical;
     auto* bar = MakeBar<TFlatProgressBar>(vertical ? RECT{10, 10, 26, 10 + c.Length} : RECT{10, 10, 10 + c.Length, 26});
     EXPECT_TRUE(bar->SetOrientation(c.Orientation).Alive());
-    if (vertical) EXPECT_TRUE(bar->SetBounds(10, 10, 16, c.Length).Alive());
+    if (vertical) { EXPECT_TRUE(bar->SetBounds(10, 10, 16, c.Length).Alive()); }
     bar->SetMax(c.Max);
     bar->SetMin(c.Min);
     bar->SetPosition(c.Position);

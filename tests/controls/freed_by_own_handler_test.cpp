@@ -168,7 +168,7 @@ TEST_P(ButtonFreedByOwnHandler, NothingOfItIsTouchedAgain) {
     TControl* slot = nullptr;
     TControl* control = c.Make(Form(), slot);
     SetForegroundWindow(Form()->Handle());
-    if (auto* window = ObjectAs<TWinControl>(control)) EXPECT_TRUE(window->SetFocus().Alive());
+    if (auto* window = ObjectAs<TWinControl>(control)) { EXPECT_TRUE(window->SetFocus().Alive()); }
     ProcessPendingMessages();
     if (c.Input == TInput::Space)
       SendKeyPress(VK_SPACE);

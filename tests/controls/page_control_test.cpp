@@ -84,7 +84,9 @@ TEST_F(PageControlTest, CtrlTabWrapsAndSkipsHiddenTabs) {
   };
   for (const auto& c : cases) {
     for (int i = 0; i < Control()->PageCount(); ++i)
-      if (Control()->Pages(i)->Caption() == c.From) EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(i)).Alive());
+      if (Control()->Pages(i)->Caption() == c.From) {
+        EXPECT_TRUE(Control()->SetActivePage(Control()->Pages(i)).Alive());
+      }
     events_.clear();
     if (c.Shift)
       SetKeys({VK_CONTROL, VK_SHIFT});

@@ -116,7 +116,7 @@ TEST_P(ComponentDestruction, HandlersOfWhatAFormHoldsFindItsMembersAlive) {
     auto form = std::make_unique<TMemberForm>(end);
     EXPECT_TRUE(form->SetBounds(50, 50, 300, 200).Alive());
     MakeAt(form.get(), GetParam().Place);
-    if (shown) EXPECT_TRUE(form->Show().Alive());
+    if (shown) { EXPECT_TRUE(form->Show().Alive()); }
     form.reset();
     EXPECT_EQ(Log(), (std::vector<String>{L"handler", L"member gone"})) << (shown ? "shown" : "never shown");
   }

@@ -106,7 +106,7 @@ TEST_P(FormActivation, TheFocusGoesBackToTheFormsControl) {
   TScene s{form.get(), EditOn(form.get(), 10, c.Focusable), EditOn(form.get(), 50, c.Focusable), other.get()};
   EXPECT_TRUE(s.Form->Show().Alive());
   SetForeground(s.Form->Handle());
-  if (c.Focusable) EXPECT_TRUE(s.Second->SetFocus().Alive());
+  if (c.Focusable) { EXPECT_TRUE(s.Second->SetFocus().Alive()); }
   SetForeground(s.Other->Handle());
   ASSERT_EQ(GetForegroundWindow(), s.Other->Handle());
   ASSERT_NE(GetFocus(), s.Second->Handle());

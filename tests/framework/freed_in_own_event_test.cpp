@@ -359,7 +359,7 @@ TAction* LinkAnAction(TScene& s, TEdit* edit) {
   auto* action = new TAction(s.Form);
   action->SetActionList(list);
   action->SetCaption(L"From the action");
-  if (edit) EXPECT_TRUE(edit->SetAction(action).Alive());
+  if (edit) { EXPECT_TRUE(edit->SetAction(action).Alive()); }
   return action;
 }
 

@@ -171,7 +171,7 @@ TEST_F(WindowLifetime, ControlMovedByAHandlerWhileItsWindowIsMadeStaysMoved) {
     EXPECT_TRUE(edit->SetBounds(5, 5, 80, 24).Alive());
     bool moved = false;
     edit->OnResize = [&](TObject*) {
-      if (!std::exchange(moved, true)) EXPECT_TRUE(edit->SetParent(target).Alive());
+      if (!std::exchange(moved, true)) { EXPECT_TRUE(edit->SetParent(target).Alive()); }
     };
     EXPECT_NO_THROW(EXPECT_TRUE(edit->SetParent(Form()).Alive()));
     EXPECT_TRUE(moved);

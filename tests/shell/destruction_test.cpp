@@ -69,7 +69,7 @@ TEST_F(FreedShellObjects, RaiseNoHandlerAboutThemselves) {
     std::unique_ptr<TObject> object = c.Make([&calls](TObject*) { ++calls; });
     object.reset();
     EXPECT_EQ(calls, 0);
-    if (c.LetGo) EXPECT_TRUE(c.LetGo());
+    if (c.LetGo) { EXPECT_TRUE(c.LetGo()); }
   }
   SetShellNotifyIconFunction(previous);
 }

@@ -226,7 +226,7 @@ class TToolbarModelCheck : public TModelCheckRun {
           return;
         }
         Say("a bar moved to a dock");
-        if (TBarCustomToolbar* bar = PickFrom(bars_)) EXPECT_TRUE(bar->SetCurrentDock(PickFrom(docks_)).Alive());
+        if (TBarCustomToolbar* bar = PickFrom(bars_)) { EXPECT_TRUE(bar->SetCurrentDock(PickFrom(docks_)).Alive()); }
         return;
       default:
         Say("a deed outside any handler");

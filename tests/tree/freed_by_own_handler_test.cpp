@@ -170,7 +170,7 @@ TEST_P(TreeFreedByOwnHandler, NothingOfItIsTouchedAgain) {
     c.Arm(tree, slot);
     SetForegroundWindow(form_->Handle());
     // A click focuses the tree itself.
-    if (c.Spot == TSpot::Key) EXPECT_TRUE(tree->SetFocus().Alive());
+    if (c.Spot == TSpot::Key) { EXPECT_TRUE(tree->SetFocus().Alive()); }
     ProcessPendingMessages();
     if (c.Spot == TSpot::Key) {
       SendKeyPress(c.Key);

@@ -172,7 +172,7 @@ TEST_F(TPaintFixture, SelectionAndFocusRectangle) {
     TPaintTree tree(host.Handle(), 300, 200, 3);
     tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + c.extra);
     tree.SetSelected(tree.GetFirst(), true);
-    if (c.focused) EXPECT_TRUE(tree.SetFocus().Alive());
+    if (c.focused) { EXPECT_TRUE(tree.SetFocus().Alive()); }
     ASSERT_EQ(tree.Focused(), c.focused);
     TWindowCapture shot = tree.Capture();
     KeepCaptureForViewing(shot, L"tree_selection");
