@@ -434,6 +434,7 @@ TRaised TWinControl::CreateWnd() {
     wc.lpszClassName = params.WinClassName.c_str();
     if (!RegisterClassW(&wc)) RaiseLastOSError();
   }
+  const unsigned destroyed = windowsDestroyed_;
   creationControl = this;
   bool lives = false;
   try {
@@ -445,10 +446,13 @@ TRaised TWinControl::CreateWnd() {
   creationControl = nullptr;
   if (!lives) return TRaised(false);
   if (!handle_) {
-    // A handler raised while the window was made (its OnResize) moved the control, or its parent, elsewhere, and
-    // the window went with the move: no failure, the control gets a window where it shows next.
+    if (windowsDestroyed_ == destroyed) RaiseLastOSError();
+    // A handler raised while the window was made (its OnResize) moved the control, or its parent, and the window
+    // went with the move: no failure. Moved elsewhere, the control gets a window where it shows next; moved away
+    // and back (the parent window is the same), it is being shown here still and gets its window now; what a
+    // derived class does with a new window it does once, as this returns.
     if ((Parent() ? Parent()->handle_ : parentWindow_) != params.WndParent) return TRaised(true);
-    RaiseLastOSError();
+    return TWinControl::CreateWnd();
   }
   UpdateBounds();
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
@@ -486,6 +490,7 @@ void TWinControl::DestroyWnd() {
 
 void TWinControl::DestroyWindowHandle() {
   HWND wnd = handle_;
+  ++windowsDestroyed_;
   if (platformCalls.Runs(wnd)) {
     // The window's platform procedure is still running: the window gets that procedure back (which frees what it
     // keeps when the window goes), leaves its parent, which may go now, and goes once the procedure returns.

@@ -287,6 +287,9 @@ class TWinControl : public TControl {
   HWND handle_ = nullptr;
   HWND parentWindow_ = nullptr;
   WNDPROC defWndProc_ = nullptr;
+  // Counts the windows this control took away itself: a window that went while it was made went by a handler's
+  // hand, not by the platform refusing it.
+  unsigned windowsDestroyed_ = 0;
   bool showing_ = false;
   // Its deletion has begun and its children went: none may join it any more.
   bool childrenGone_ = false;

@@ -184,6 +184,30 @@ TEST_F(WindowLifetime, ControlMovedByAHandlerWhileItsWindowIsMadeStaysMoved) {
   }
 }
 
+// As a hidden form shows, its control's window is made and sized: the control's OnResize moves it onto a shown form,
+// where its new window is made and sized too, and OnResize there moves it back onto the form that shows. The window
+// made first went with the move, though the control stands under the same parent window again: no error comes out,
+// and the control gets its window as the form shows.
+TEST_F(WindowLifetime, ControlMovedAwayAndBackWhileItsWindowIsMadeShowsWithItsForm) {
+  EXPECT_TRUE(Form()->Show().Alive());
+  TForm hidden(nullptr);
+  hidden.SetBorderStyle(TFormBorderStyle::bsNone);
+  EXPECT_TRUE(hidden.SetBounds(60, 60, 200, 150).Alive());
+  auto* edit = new TEdit(&hidden);
+  EXPECT_TRUE(edit->SetBounds(5, 5, 80, 24).Alive());
+  EXPECT_TRUE(edit->SetParent(&hidden).Alive());
+  int moves = 0;
+  edit->OnResize = [&](TObject*) {
+    if (moves < 2) EXPECT_TRUE(edit->SetParent(moves++ == 0 ? Form() : &hidden).Alive());
+  };
+  EXPECT_NO_THROW(EXPECT_TRUE(hidden.Show().Alive()));
+  EXPECT_EQ(moves, 2);
+  EXPECT_EQ(edit->Parent(), &hidden);
+  EXPECT_TRUE(edit->Showing());
+  EXPECT_TRUE(edit->HandleAllocated() && GetParent(edit->Handle()) == hidden.Handle());
+  EXPECT_TRUE(edit->HandleAllocated() && IsWindowVisible(edit->Handle()));
+}
+
 TEST_F(WindowLifetime, DeletedChildLeavesItsParentAndTheFocusRecord) {
   auto* first = Make<TTestPanel>(Form(), {0, 0, 50, 50});
   auto* second = Make<TTestPanel>(Form(), {60, 0, 110, 50});
