@@ -333,7 +333,9 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
         return;
       }
       if (!allowed) {
+        // The refused copy's OnFreeNode may free the target, or every node: the rest of the paste has no place.
         DeleteNode(node);
+        if (targetWatch.Ended()) return;
         continue;
       }
       if (DoNodeCopied(node).NodeGone() || targetWatch.Ended()) return;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "framework/form_reader.h"
 #include "framework/global_memory.h"
@@ -214,6 +215,41 @@ TEST_F(TreeWindow, CopyAndPasteWithinAndBetweenTrees) {
   EXPECT_TRUE(target.PasteFromClipboard());
   EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11}));
   EXPECT_EQ(CheckInvariants(target), "");
+}
+
+// A refused copy is freed at once: its OnFreeNode may free the node pasted into, or every node, and the copies
+// still to come have nowhere to go.
+TEST_F(TreeWindow, PasteEndsWhenARefusedCopysFreeTakesItsTarget) {
+  // A touch of a freed node faults at once.
+  TNodeSlab::SetGuardFreedBlocks(true);
+  for (const bool clear : {false, true}) {
+    SCOPED_TRACE(clear ? "the tree cleared" : "the target deleted");
+    TKeyedTree source(host.Handle()), target(host.Handle());
+    source.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+    for (int key = 1; key <= 3; ++key) source.SetSelected(source.Add(key), true);
+    source.CopyToClipboard();
+    target.Add(7);
+    PTreeNode into = target.Add(8);
+    target.SetFocusedNode(into);
+    // The first copy is refused; one the application has looked at is told of its freeing.
+    target.OnNodeCopying = [&](TBaseTree* tree, PTreeNode node, PTreeNode, bool& allowed) {
+      tree->ValidateNode(node, false);
+      allowed = into == nullptr;
+    };
+    target.OnFreeNode = [&](TBaseTree* tree, PTreeNode) {
+      if (!into) return;
+      PTreeNode gone = std::exchange(into, nullptr);
+      if (clear)
+        tree->Clear();
+      else
+        tree->DeleteNode(gone);
+    };
+    EXPECT_TRUE(target.PasteFromClipboard());
+    EXPECT_EQ(into, nullptr) << "the refused copy was freed";
+    EXPECT_EQ(target.Keys(), clear ? std::vector<int>{} : std::vector<int>{7});
+    EXPECT_EQ(CheckInvariants(target), "");
+  }
+  TNodeSlab::SetGuardFreedBlocks(false);
 }
 
 TEST_F(TreeWindow, CutAndPasteMovesBetweenTrees) {
