@@ -485,13 +485,12 @@ TEST(ControlsModelCheck, HandlersThatFreeOrRaiseLeaveThePagesAndBoxesWhole) {
       std::optional<TGuardedAllocations> guarded;
       if (guard) guarded.emplace();
       TControlsModelCheck check(run);
-      Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
+      const TErrorsReportedTo reported(check);
       runningCheck = &check;
       const TTabButtonDownProc previous = std::exchange(TabButtonDownProc, &TabWentDown);
       fault = check.Run(steps);
       TabButtonDownProc = previous;
       runningCheck = nullptr;
-      Application->OnException = nullptr;
     }
     ASSERT_EQ(fault, "");
   }

@@ -1124,9 +1124,8 @@ TEST(FormsModelCheck, HandlersThatFreeOrRaiseLeaveTheFormsWhole) {
       std::optional<TGuardedAllocations> guarded;
       if (guard) guarded.emplace();
       TFormsModelCheck check(run);
-      Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
+      const TErrorsReportedTo reported(check);
       fault = check.Run(steps);
-      Application->OnException = nullptr;
     }
     ASSERT_EQ(fault, "");
   }

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/application.h"
+
 unsigned EnvironmentNumber(const char* name, unsigned fallback) {
   const char* value = std::getenv(name);
   return value && *value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : fallback;
@@ -29,3 +31,9 @@ std::string TModelCheckRun::History() const {
   for (const std::string& line : history_) text += "  " + line + "\n";
   return text;
 }
+
+TErrorsReportedTo::TErrorsReportedTo(TModelCheckRun& check) {
+  Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
+}
+
+TErrorsReportedTo::~TErrorsReportedTo() { Application->OnException = nullptr; }

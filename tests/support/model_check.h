@@ -47,3 +47,13 @@ class TModelCheckRun {
  private:
   std::deque<std::string> history_;
 };
+
+// While it lives, what reaches the application's handler of exceptions is reported to CHECK, and nothing is after,
+// also when a step throws past the check.
+class TErrorsReportedTo {
+ public:
+  explicit TErrorsReportedTo(TModelCheckRun& check);
+  ~TErrorsReportedTo();
+  TErrorsReportedTo(const TErrorsReportedTo&) = delete;
+  TErrorsReportedTo& operator=(const TErrorsReportedTo&) = delete;
+};

@@ -381,7 +381,6 @@ struct ToolbarModelCheck : testing::Test {
     SetTrackingLoop(previousLoop);
     environment.Restore();
     SetGuardFreedItemBlocks(false);
-    Application->OnException = nullptr;
     SetCursorPos(savedCursor.x, savedCursor.y);
   }
 };
@@ -394,9 +393,8 @@ TEST_F(ToolbarModelCheck, HandlersThatFreeOrRaiseLeaveNoMenuOpenAndTheBarsWhole)
     std::string fault;
     {
       TToolbarModelCheck check(run, guard != 0);
-      Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
+      const TErrorsReportedTo reported(check);
       fault = check.Run(steps);
-      Application->OnException = nullptr;
     }
     ASSERT_EQ(fault, "");
   }

@@ -760,7 +760,6 @@ struct TreeModelCheck : ::testing::Test {
   ~TreeModelCheck() override {
     SetCursorPos(savedCursor.x, savedCursor.y);
     TNodeSlab::SetGuardFreedBlocks(false);
-    Application->OnException = nullptr;
     OleSetClipboard(nullptr);
   }
 };
@@ -773,9 +772,8 @@ TEST_F(TreeModelCheck, HandlersThatFreeOrRaiseLeaveBothTreesWhole) {
       SCOPED_TRACE(testing::Message() << "run " << run << (guarded ? ", freed blocks guarded" : ""));
       TNodeSlab::SetGuardFreedBlocks(guarded);
       TModelCheck check(host.Handle(), run, guarded);
-      Application->OnException = [&check](TObject*, const Exception& e) { check.Unexpected(e); };
+      const TErrorsReportedTo reported(check);
       const std::string fault = check.Run(steps);
-      Application->OnException = nullptr;
       ASSERT_EQ(fault, "");
     }
   }
