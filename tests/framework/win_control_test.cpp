@@ -198,7 +198,7 @@ TEST_F(WindowLifetime, ControlMovedAwayAndBackWhileItsWindowIsMadeShowsWithItsFo
   EXPECT_TRUE(edit->SetParent(&hidden).Alive());
   int moves = 0;
   edit->OnResize = [&](TObject*) {
-    if (moves < 2) EXPECT_TRUE(edit->SetParent(moves++ == 0 ? Form() : &hidden).Alive());
+    if (moves < 2) { EXPECT_TRUE(edit->SetParent(moves++ == 0 ? Form() : &hidden).Alive()); }
   };
   EXPECT_NO_THROW(EXPECT_TRUE(hidden.Show().Alive()));
   EXPECT_EQ(moves, 2);
