@@ -424,21 +424,23 @@ TRaised TCustomComboBox::MeasureItem(int index, int& height) { return RaiseEvent
 void TCustomComboBox::CNDrawItem(TMessage& message) {
   auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam);
   const TOwnerDrawState state = DrawStateOf(draw->itemState);
-  canvas_->SetHandle(draw->hDC);
-  canvas_->SetFont(Font());
-  canvas_->SetBrush(Brush());
-  if (state.Contains(TOwnerDrawStateItem::odSelected)) {
-    canvas_->Brush()->SetColor(clHighlight);
-    canvas_->Font()->SetColor(clHighlightText);
-  }
   message.Result = TRUE;
-  // A handler that freed the box leaves the canvas with it.
-  if (DrawItem(static_cast<int>(draw->itemID), draw->rcItem, state).Gone()) return;
-  if (state.Contains(TOwnerDrawStateItem::odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
-  canvas_->SetHandle(nullptr);
-  // The canvas also paints outside the list; it leaves the selection colours behind here.
-  canvas_->SetFont(Font());
-  canvas_->SetBrush(Brush());
+  const auto drawItem = [&] {
+    canvas_->SetFont(Font());
+    canvas_->SetBrush(Brush());
+    if (state.Contains(TOwnerDrawStateItem::odSelected)) {
+      canvas_->Brush()->SetColor(clHighlight);
+      canvas_->Font()->SetColor(clHighlightText);
+    }
+    if (DrawItem(static_cast<int>(draw->itemID), draw->rcItem, state).Gone()) return TRaised(false);
+    if (state.Contains(TOwnerDrawStateItem::odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
+    // The canvas also paints outside the list; it leaves the selection colours behind here.
+    canvas_->SetFont(Font());
+    canvas_->SetBrush(Brush());
+    return TRaised(true);
+  };
+  // An owner-drawn item is one drawing on the box's canvas; a handler that frees the box leaves the canvas with it.
+  if (canvas_->PaintOn(draw->hDC, drawItem).Gone()) return;
 }
 
 void TCustomComboBox::CNMeasureItem(TMessage& message) {

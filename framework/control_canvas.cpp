@@ -58,24 +58,33 @@ void TControlCanvas::FreeHandle() {
 
 TRaised TControlCanvas::PaintOn(HDC dc, const std::function<TRaised()>& paint) {
   // Painting raises the control's handlers, and one may free the control and its canvas with it.
-  const TLifeWatch controlLife = control_ ? control_->LifeWatch() : TLifeWatch();
-  const bool watched = control_ != nullptr;
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch answered = control_ ? control_->LifeWatch() : life;
+  bool bracketed = false;
   auto letGo = [&] {
-    if (watched && controlLife.Ended()) return;
+    if (life.Ended()) return;
+    if (bracketed) AbandonDrawing();
     SetHandle(nullptr);
     Unlock();
   };
   Lock();
   SetHandle(dc);
-  bool lives = false;
   try {
-    lives = paint().Alive();
+    // The paint is one drawing: the canvas's handlers hear of it before and after, never within.
+    bracketed = BeginDrawing().Alive();
+    if (!bracketed || paint().Gone() || life.Ended()) {
+      letGo();
+      return TRaised(!answered.Ended());
+    }
   } catch (...) {
     letGo();
     throw;
   }
-  letGo();
-  return TRaised(lives);
+  SetHandle(nullptr);
+  Unlock();
+  // The paint's last act on the canvas.
+  EndDrawing();
+  return TRaised(!answered.Ended());
 }
 
 void FreeDeviceContexts() {

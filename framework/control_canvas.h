@@ -18,9 +18,10 @@ class TControlCanvas : public TCanvas {
   void SetControl(TControl* value);
   // Lets go of a DC the canvas took from the window.
   void FreeHandle();
-  // Runs paint with the canvas locked and drawing on dc, and lets go of dc afterwards, also when paint throws. For
-  // the canvas a control owns: a paint that frees the control leaves the canvas, gone with it, untouched; the
-  // answer is paint's (whether the control outlived it).
+  // Runs paint with the canvas locked and drawing on dc, as one drawing (BeginDrawing before, EndDrawing after),
+  // and lets go of dc afterwards, also when paint throws. For the canvas a control owns: a paint or a handler of
+  // the canvas that frees the control leaves the canvas, gone with it, untouched; the answer is whether the
+  // control outlived them.
   [[nodiscard]] TRaised PaintOn(HDC dc, const std::function<TRaised()>& paint);
 
  protected:

@@ -10,17 +10,31 @@
 
 class TFirstFailure {
  public:
-  // Runs step; an exception it raises is kept (the first one) instead of passed on. What a step answers of the
-  // lives its handlers ended is left to its caller, which watches those it goes on with.
+  // Runs step, which answers nothing; an exception it raises is kept (the first one) instead of passed on.
   template <class Step>
   void Run(Step&& step) noexcept {
+    static_assert(std::is_void_v<std::invoke_result_t<Step&>>,
+                  "a step that answers whether its object outlived its handlers is run with a watch of that object");
     try {
-      if constexpr (std::is_void_v<std::invoke_result_t<Step&>>)
-        step();
-      else
-        (void)step();
+      step();
     } catch (...) {
-      if (!failure_) failure_ = std::current_exception();
+      Keep();
+    }
+  }
+  // Runs step, which answers whether the object its handlers were about outlived them (TRaised, a tree's
+  // TNodeRaised), and hands that answer on; when step raises instead, the exception is kept and the answer is what
+  // watch tells of the object after it.
+  template <class Watch, class Step>
+  auto Run(const Watch& watch, Step&& step) noexcept -> std::invoke_result_t<Step&> {
+    using Answer = std::invoke_result_t<Step&>;
+    try {
+      return step();
+    } catch (...) {
+      Keep();
+      if constexpr (std::is_constructible_v<Answer, const Watch&>)
+        return Answer(watch);
+      else
+        return Answer(!watch.Ended());
     }
   }
   bool Failed() const noexcept { return static_cast<bool>(failure_); }
@@ -30,5 +44,9 @@ class TFirstFailure {
   }
 
  private:
+  void Keep() noexcept {
+    if (!failure_) failure_ = std::current_exception();
+  }
+
   std::exception_ptr failure_;
 };

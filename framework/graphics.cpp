@@ -467,7 +467,6 @@ TCanvas::~TCanvas() {
 }
 
 HDC TCanvas::Handle() {
-  if (Changing().Gone()) return nullptr;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csPenValid, TState::csBrushValid});
   return handle_;
 }
@@ -545,10 +544,33 @@ void TCanvas::BrushChanged(TObject*) {
   SelectObject(handle_, originalBrush_);
 }
 
-TRaised TCanvas::Changing() { return RaiseEvent(OnChanging, this); }
+TRaised TCanvas::BeginDrawing() {
+  if (drawings_++ > 0) return TRaised(true);
+  const TLifeWatch life = LifeWatch();
+  try {
+    return RaiseEvent(OnChanging, this);
+  } catch (...) {
+    // A handler's exception opens no bracket.
+    if (!life.Ended()) --drawings_;
+    throw;
+  }
+}
+
+void TCanvas::EndDrawing() {
+  if (drawings_ == 0 || --drawings_ > 0) return;
+  Changed();
+}
+
+void TCanvas::AbandonDrawing() {
+  if (drawings_ > 0) --drawings_;
+}
+
+void TCanvas::Drawn() {
+  if (drawings_ == 0) Changed();
+}
 
 void TCanvas::Changed() {
-  // The last act of every caller: each is done with the canvas.
+  // The last act of every caller: a drawing call's, or a drawing's bracket's, each done with the canvas.
   if (RaiseEvent(OnChange, this).Gone()) return;
 }
 
@@ -566,93 +588,81 @@ void TCanvas::MoveTo(int x, int y) {
 }
 
 void TCanvas::LineTo(int x, int y) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::LineTo(handle_, x, y);
   penPos_ = {x, y};
-  Changed();
+  Drawn();
 }
 
 void TCanvas::Polyline(const std::vector<POINT>& points) {
   if (points.empty()) return;
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::Polyline(handle_, points.data(), static_cast<int>(points.size()));
-  Changed();
+  Drawn();
 }
 
 void TCanvas::Polygon(const std::vector<POINT>& points) {
   if (points.empty()) return;
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::Polygon(handle_, points.data(), static_cast<int>(points.size()));
-  Changed();
+  Drawn();
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::Rectangle(handle_, left, top, right, bottom);
-  Changed();
+  Drawn();
 }
 
 void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::RoundRect(handle_, left, top, right, bottom, cornerWidth, cornerHeight);
-  Changed();
+  Drawn();
 }
 
 void TCanvas::Ellipse(int left, int top, int right, int bottom) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid, TState::csBrushValid});
   ::Ellipse(handle_, left, top, right, bottom);
-  Changed();
+  Drawn();
 }
 
 void TCanvas::FillRect(const RECT& rect) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csBrushValid});
   ::FillRect(handle_, &rect, brush_->Handle());
-  Changed();
+  Drawn();
 }
 
 void TCanvas::FrameRect(const RECT& rect) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csBrushValid});
   ::FrameRect(handle_, &rect, brush_->Handle());
-  Changed();
+  Drawn();
 }
 
 void TCanvas::DrawFocusRect(const RECT& rect) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csBrushValid});
   ::DrawFocusRect(handle_, &rect);
-  Changed();
+  Drawn();
 }
 
 void TCanvas::TextOut(int x, int y, const String& text) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   ExtTextOutW(handle_, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
   MoveTo(x + TextWidth(text), y);
-  Changed();
+  Drawn();
 }
 
 void TCanvas::TextRect(const RECT& rect, int x, int y, const String& text) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   UINT options = ETO_CLIPPED;
   if (brush_->Style() != TBrushStyle::bsClear) options |= ETO_OPAQUE;
   ExtTextOutW(handle_, x, y, options, &rect, text.c_str(), static_cast<UINT>(text.size()), nullptr);
-  Changed();
+  Drawn();
 }
 
 void TCanvas::TextRect(RECT& rect, const String& text, UINT format) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   DrawTextW(handle_, text.c_str(), static_cast<int>(text.size()), &rect, format);
-  Changed();
+  Drawn();
 }
 
 SIZE TCanvas::TextExtent(const String& text) {
@@ -664,29 +674,26 @@ SIZE TCanvas::TextExtent(const String& text) {
 
 void TCanvas::Draw(int x, int y, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid});
   SetBkColor(handle_, static_cast<COLORREF>(ColorToRGB(brush_->Color())));
   graphic->Draw(this, RECT{x, y, x + graphic->Width(), y + graphic->Height()});
-  Changed();
+  Drawn();
 }
 
 void TCanvas::StretchDraw(const RECT& rect, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid});
   graphic->Draw(this, rect);
-  Changed();
+  Drawn();
 }
 
 void TCanvas::CopyRect(const RECT& dest, TCanvas* source, const RECT& sourceRect) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   source->RequiredState({TState::csHandleValid, TState::csFontValid, TState::csBrushValid});
   StretchBlt(handle_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source->handle_,
              sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left, sourceRect.bottom - sourceRect.top,
              copyMode_);
-  Changed();
+  Drawn();
 }
 
 TColor TCanvas::Pixels(int x, int y) {
@@ -695,10 +702,9 @@ TColor TCanvas::Pixels(int x, int y) {
 }
 
 void TCanvas::SetPixels(int x, int y, TColor color) {
-  if (Changing().Gone()) return;
   RequiredState({TState::csHandleValid, TState::csPenValid});
   SetPixel(handle_, x, y, static_cast<COLORREF>(ColorToRGB(color)));
-  Changed();
+  Drawn();
 }
 
 void TCanvas::Lock() {

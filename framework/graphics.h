@@ -256,6 +256,15 @@ class TPen : public TGraphicsObject {
 // Draws on a device context it is given (SetHandle) or, in a subclass, one it makes on demand (CreateHandle).
 // The font, brush and pen are selected only when a drawing call needs them, and the DC's own objects are put
 // back when the canvas lets go of the DC. Font, brush and pen changes take effect on the next drawing call.
+//
+// OnChanging and OnChange tell of drawing, and their handlers may free the canvas with its owner (a bitmap, a
+// control). Paint code makes many drawing calls, through helpers and themes, on the canvas it was handed; none of
+// them could hand on an answer, so no drawing call raises anything before it draws, and none raises anything
+// within a drawing: a drawing is bracketed by BeginDrawing, which raises OnChanging and answers whether the
+// canvas outlived it (a drawer told it is gone draws nothing), and EndDrawing, which raises OnChange as the
+// drawer's last act. A control's paint and an owner-drawn item are such drawings. A drawing call made outside a
+// bracket (an application drawing on a bitmap) raises OnChange as its own last act, as a font's or a list's
+// change does, and so a bitmap, the picture that holds it, and an image showing that picture hear of it.
 class TCanvas : public TPersistent, protected TEventSource {
   BC_CLASS(TCanvas, TPersistent)
   TCanvas();
@@ -331,6 +340,12 @@ class TCanvas : public TPersistent, protected TEventSource {
   // Forgets what is selected, so the next drawing call selects the current font, brush and pen afresh.
   void Refresh();
 
+  // A drawing's bracket; brackets nest, and only the outermost raises. BeginDrawing raises OnChanging and answers
+  // whether the canvas outlived it; every BeginDrawing that answered so (and raised nothing) is matched by one
+  // EndDrawing, which raises OnChange as its caller's last act on the canvas.
+  [[nodiscard]] TRaised BeginDrawing();
+  void EndDrawing();
+
   TNotifyEvent OnChange;
   TNotifyEvent OnChanging;
 
@@ -339,7 +354,8 @@ class TCanvas : public TPersistent, protected TEventSource {
   virtual void CreateHandle() {}
   // Puts back the DC's own objects; subclasses call it before releasing a DC they made.
   void DeselectHandles();
-  virtual TRaised Changing();
+  // Closes a bracket without raising anything, for a drawing that ends by an exception.
+  void AbandonDrawing();
   virtual void Changed();
 
  private:
@@ -347,6 +363,8 @@ class TCanvas : public TPersistent, protected TEventSource {
   using TStates = TSet<TState, 4>;
 
   void RequiredState(TStates required);
+  // What every drawing call ends with: OnChange, unless a bracket is open.
+  void Drawn();
   void SelectFont();
   void SelectPen();
   void SelectBrush();
@@ -366,4 +384,5 @@ class TCanvas : public TPersistent, protected TEventSource {
   DWORD copyMode_ = SRCCOPY;
   CRITICAL_SECTION lock_;
   int lockCount_ = 0;
+  int drawings_ = 0;
 };

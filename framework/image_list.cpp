@@ -180,10 +180,12 @@ void TCustomImageList::ReadImages(TStream& stream) {
   Microsoft::WRL::ComPtr<IStream> adapter(new TStreamAdapter(&checked));
   HIMAGELIST read = ImageList_Read(adapter.Get());
   if (!read) throw EReadError(L"Failed to read ImageList data from stream");
-  bool shared = shareImages_;
+  // The list's own images go, shared or not; the new ones are its own, and their change notice is the last act.
+  const bool shared = shareImages_;
   shareImages_ = false;
-  SetHandle(read);
+  FreeHandle();
   shareImages_ = shared;
+  SetHandle(read);
 }
 
 void TCustomImageList::WriteImages(TStream& stream) {
@@ -427,12 +429,13 @@ void TCustomImageList::UnRegisterChanges(TChangeLink* link) {
 }
 
 void TCustomImageList::Change() {
-  // A listener may unregister itself while it hears of the change, or free the list.
+  // A listener may unregister itself while it hears of the change, or free the list: the notice is the last act
+  // of every caller (each is done with the list), so a list gone ends only the walk.
   const TLifeWatch life = LifeWatch();
   std::vector<TChangeLink*> links = links_;
   for (TChangeLink* link : links) {
     if (std::find(links_.begin(), links_.end(), link) == links_.end()) continue;
-    // The link that goes with what it heard has left the list; the list may have gone with it.
+    // The last act of every caller; the link that goes with what it heard has left the list.
     if (link->Change().Gone() && life.Ended()) return;
     if (life.Ended()) return;
   }

@@ -225,14 +225,14 @@ TRaised TPcCustomPageControl::RemovePage(TPcTabSheet* page) {
   if (page->IsDestroying() && activePage_ == page) activePage_ = nullptr;
   const TLifeWatch life = LifeWatch();
   TFirstFailure failure;
-  failure.Run([&] { return SetActivePage(next); });
-  if (!life.Ended() && activePage_ == page) failure.Run([&] { return ChangeActivePage(nullptr); });
-  if (!life.Ended()) {
+  TRaised lives = failure.Run(life, [&] { return SetActivePage(next); });
+  if (lives.Alive() && activePage_ == page) lives = failure.Run(life, [&] { return ChangeActivePage(nullptr); });
+  if (lives.Alive()) {
     if (activePage_ == page) activePage_ = nullptr;
     Refresh();
   }
   failure.Raise();
-  return TRaised(!life.Ended());
+  return lives;
 }
 
 void TPcCustomPageControl::MovePage(TPcTabSheet* page, int index) {
@@ -522,8 +522,7 @@ void TPcCustomPageControl::AdjustClientRect(RECT& rect) {
 bool TPcCustomPageControl::CanFocus() const { return !hideButtons_ && TCustomControl::CanFocus(); }
 
 TRaised TPcCustomPageControl::ShowControl(TControl* control) {
-  if (auto* page = ObjectAs<TPcTabSheet>(control);
-      page && page->PageControl() == this && SetActivePage(page).Gone())
+  if (auto* page = ObjectAs<TPcTabSheet>(control); page && page->PageControl() == this && SetActivePage(page).Gone())
     return TRaised(false);
   return TCustomControl::ShowControl(control);
 }

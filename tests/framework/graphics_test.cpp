@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "framework/bitmap.h"
+#include "support/hostile_input.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
 
@@ -351,17 +354,85 @@ TEST(DrawingTools, FontSizeHeightAndAdoptedHandle) {
   EXPECT_EQ(rebuilt.lfWeight, FW_NORMAL);
 }
 
-TEST(CanvasEvents, ChangingAndChangedAroundDrawing) {
-  TWindowCapture surface = Blank(4, 4);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  String log;
-  canvas.OnChanging = [&](TObject*) { log += L"<"; };
-  canvas.OnChange = [&](TObject*) { log += L">"; };
-  canvas.FillRect({0, 0, 1, 1});
-  canvas.Pixels(0, 0);
-  canvas.TextExtent(L"x");
-  EXPECT_EQ(log, L"<>");
+TEST(CanvasEvents, ADrawingIsToldOfOnceAndAStrokeOutsideOneAfterItIsMade) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TCanvas&)> Draw;
+    const wchar_t* Heard;
+  };
+  const TCase cases[] = {
+      {"a stroke",
+       [](TCanvas& c) {
+         c.FillRect({0, 0, 1, 1});
+       },
+       L">"},
+      {"strokes",
+       [](TCanvas& c) {
+         c.FillRect({0, 0, 1, 1}), c.TextOut(0, 0, L"x"), c.LineTo(2, 2);
+       },
+       L">>>"},
+      {"reading", [](TCanvas& c) { c.Pixels(0, 0), c.TextExtent(L"x"), c.Handle(), c.ClipRect(); }, L""},
+      {"a drawing",
+       [](TCanvas& c) {
+         ASSERT_TRUE(c.BeginDrawing().Alive());
+         c.FillRect({0, 0, 1, 1}), c.Rectangle(0, 0, 2, 2), c.SetPixels(1, 1, clRed);
+         c.EndDrawing();
+       },
+       L"<>"},
+      {"drawings nested",
+       [](TCanvas& c) {
+         ASSERT_TRUE(c.BeginDrawing().Alive());
+         ASSERT_TRUE(c.BeginDrawing().Alive());
+         c.FillRect({0, 0, 1, 1});
+         c.EndDrawing();
+         c.Ellipse(0, 0, 2, 2);
+         c.EndDrawing();
+         c.FrameRect({0, 0, 2, 2});
+       },
+       L"<>>"},
+  };
+  for (const TCase& c : cases) {
+    TWindowCapture surface = Blank(4, 4);
+    TCanvas canvas;
+    canvas.SetHandle(surface.DC());
+    String heard;
+    canvas.OnChanging = [&](TObject*) { heard += L"<"; };
+    canvas.OnChange = [&](TObject*) { heard += L">"; };
+    c.Draw(canvas);
+    EXPECT_EQ(heard, c.Heard) << c.Name;
+  }
+}
+
+// An application's handler frees the bitmap drawn on (the canvas goes with it), as the drawing begins, after a
+// stroke, or as the drawing ends: what raised touches nothing of it afterwards.
+TEST(CanvasEvents, AHandlerFreesTheBitmapDrawnOn) {
+  TGuardedAllocations guard;
+  TBitmap* bitmap = nullptr;
+  const auto fresh = [&] {
+    bitmap = new TBitmap;
+    bitmap->SetSize(4, 4);
+  };
+  const TNotifyEvent free = [&](TObject*) { delete std::exchange(bitmap, nullptr); };
+
+  fresh();
+  bitmap->Canvas()->OnChanging = free;
+  EXPECT_TRUE(bitmap->Canvas()->BeginDrawing().Gone());
+  EXPECT_EQ(bitmap, nullptr);
+
+  fresh();
+  bitmap->OnChange = free;
+  bitmap->Canvas()->FillRect({0, 0, 2, 2});
+  EXPECT_EQ(bitmap, nullptr);
+
+  fresh();
+  TCanvas* canvas = bitmap->Canvas();
+  ASSERT_TRUE(canvas->BeginDrawing().Alive());
+  bitmap->OnChange = free;
+  canvas->FillRect({0, 0, 2, 2});
+  canvas->TextOut(0, 0, L"x");
+  EXPECT_NE(bitmap, nullptr) << "nothing is raised within a drawing";
+  canvas->EndDrawing();
+  EXPECT_EQ(bitmap, nullptr);
 }
 
 TEST(CanvasLock, SerialisesThreads) {

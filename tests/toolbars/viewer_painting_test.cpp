@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "bar_host.h"
 #include "framework/bitmap.h"
+#include "support/hostile_input.h"
 #include "support/test_environment.h"
 #include "support/test_window.h"
 #include "support/window_capture.h"
@@ -332,4 +334,20 @@ TEST(BarImageList, SourceBitmapFillsTheList) {
   EXPECT_EQ(list->SourceBitmapMaskColor(), clFuchsia);
   list->SourceBitmap()->SetSize(48, 16);
   EXPECT_EQ(list->Count(), 3);
+}
+
+// The list is filled again under one change notice: a handler that frees the list as it hears of it is its last.
+TEST(BarImageList, FreedAsItsSourceBitmapFillsIt) {
+  TGuardedAllocations guard;
+  auto* list = new TBarCustomImageList(nullptr);
+  list->SetSize(16, 16);
+  list->SourceBitmap()->SetSize(32, 16);
+  int changes = 0;
+  list->OnChange = TNotifyEvent([&](TObject*) {
+    ++changes;
+    delete std::exchange(list, nullptr);
+  });
+  list->SourceBitmap()->SetSize(48, 16);
+  EXPECT_EQ(list, nullptr);
+  EXPECT_EQ(changes, 1);
 }

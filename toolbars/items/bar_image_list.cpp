@@ -85,7 +85,9 @@ void TBarCustomImageList::StateListChanged(TObject* sender) {
 void TBarCustomImageList::SourceBitmapChanged(TObject* sender) {
   (void)sender;
   if (sourceBitmap_->Empty()) return;
-  Clear();
+  // The images are replaced under one change notice, the list's last act: a listener told of the list emptied
+  // first could free it before the new images came.
+  ImageList_Remove(Handle(), -1);
   AddMasked(sourceBitmap_.get(), sourceBitmapMaskColor_);
 }
 
