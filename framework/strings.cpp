@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <optional>
+#include <utility>
 
 #include "framework/form_reader.h"
 #include "framework/form_writer.h"
@@ -23,16 +24,24 @@ constexpr wchar_t kByteOrderMark = 0xFEFF;
   throw EStringListError(Format(L"Text cannot be converted in code page %d", {IntToStr(static_cast<int>(codePage))}));
 }
 
-// Holds a list's update bracket for the length of a block, also when the block raises.
+// Holds a list's update bracket for the length of a block, also when the block raises. The OnChanging that opens
+// it may free the list: the block then ends at once, and there is no bracket left to close.
 class UpdateScope {
  public:
-  explicit UpdateScope(TStrings& strings) : strings_(strings) { strings_.BeginUpdate(); }
-  ~UpdateScope() { strings_.EndUpdate(); }
+  UpdateScope(TStrings& strings, TLifeWatch life) : strings_(strings), life_(std::move(life)) {
+    strings_.BeginUpdate();
+  }
+  ~UpdateScope() {
+    if (!life_.Ended()) strings_.EndUpdate();
+  }
   UpdateScope(const UpdateScope&) = delete;
   UpdateScope& operator=(const UpdateScope&) = delete;
 
+  bool Gone() const { return life_.Ended(); }
+
  private:
   TStrings& strings_;
+  TLifeWatch life_;
 };
 
 }  // namespace
@@ -46,23 +55,29 @@ int TStrings::AddObject(const String& text, TObject* object) {
 }
 
 void TStrings::InsertObject(int index, const String& text, TObject* object) {
+  UpdateScope update(*this, LifeWatch());
+  if (update.Gone()) return;
   Insert(index, text);
   PutObject(index, object);
 }
 
 void TStrings::AddStrings(const TStrings* strings) {
-  UpdateScope update(*this);
+  UpdateScope update(*this, LifeWatch());
+  if (update.Gone()) return;
   for (int i = 0; i < strings->Count(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
 }
 
 void TStrings::Put(int index, const String& text) {
   TObject* object = GetObject(index);
+  UpdateScope update(*this, LifeWatch());
+  if (update.Gone()) return;
   Delete(index);
   InsertObject(index, text, object);
 }
 
 void TStrings::Exchange(int index1, int index2) {
-  UpdateScope update(*this);
+  UpdateScope update(*this, LifeWatch());
+  if (update.Gone()) return;
   String text = Get(index1);
   TObject* object = GetObject(index1);
   Put(index1, Get(index2));
@@ -76,7 +91,8 @@ void TStrings::Move(int curIndex, int newIndex) {
   if (curIndex < 0 || curIndex >= Count()) Error(kListIndexError, curIndex);
   if (newIndex < 0 || newIndex >= Count()) Error(kListIndexError, newIndex);
   if (curIndex == newIndex) return;
-  UpdateScope update(*this);
+  UpdateScope update(*this, LifeWatch());
+  if (update.Gone()) return;
   String text = Get(curIndex);
   TObject* object = GetObject(curIndex);
   Delete(curIndex);
@@ -149,7 +165,8 @@ String TStrings::Text() const {
 }
 
 void TStrings::SetText(const String& text) {
-  UpdateScope update(*this);
+  UpdateScope update(*this, LifeWatch());
+  if (update.Gone()) return;
   Clear();
   const size_t end = std::min(text.find(L'\0'), text.size());
   size_t at = 0;
@@ -164,8 +181,15 @@ void TStrings::SetText(const String& text) {
 }
 
 void TStrings::BeginUpdate() {
-  if (updateCount_ == 0) SetUpdateState(true);
-  ++updateCount_;
+  if (updateCount_++ > 0) return;
+  const TLifeWatch life = LifeWatch();
+  try {
+    SetUpdateState(true);
+  } catch (...) {
+    // A handler's exception opens no bracket.
+    if (!life.Ended()) --updateCount_;
+    throw;
+  }
 }
 
 void TStrings::EndUpdate() {
@@ -203,7 +227,8 @@ void TStrings::DefineProperties(TFiler& filer) {
   filer.DefineProperty(
       L"Strings",
       [this](TReader& reader) {
-        UpdateScope update(*this);
+        UpdateScope update(*this, LifeWatch());
+        if (update.Gone()) return;
         Clear();
         reader.ReadListBegin();
         while (!reader.EndOfList()) Add(reader.ReadString());
@@ -219,7 +244,8 @@ void TStrings::DefineProperties(TFiler& filer) {
 
 void TStrings::Assign(const TPersistent* source) {
   if (const auto* strings = ObjectAs<const TStrings>(source)) {
-    UpdateScope update(*this);
+    UpdateScope update(*this, LifeWatch());
+    if (update.Gone()) return;
     Clear();
     AddStrings(strings);
     return;
@@ -260,6 +286,7 @@ void TStringList::InsertObject(int index, const String& text, TObject* object) {
 
 void TStringList::Delete(int index) {
   CheckIndex(index);
+  // The last act of every caller, once a handler freed the list: no change is made, and each is done with it.
   if (Changing().Gone()) return;
   items_.erase(items_.begin() + index);
   Changed();
@@ -267,6 +294,7 @@ void TStringList::Delete(int index) {
 
 void TStringList::Clear() {
   if (items_.empty()) return;
+  // The last act of every caller, once a handler freed the list: no change is made, and each is done with it.
   if (Changing().Gone()) return;
   items_.clear();
   Changed();
@@ -281,6 +309,7 @@ void TStringList::Exchange(int index1, int index2) {
   CheckUnsorted();
   CheckIndex(index1);
   CheckIndex(index2);
+  // The last act of every caller, once a handler freed the list: no change is made, and each is done with it.
   if (Changing().Gone()) return;
   std::swap(items_[static_cast<size_t>(index1)], items_[static_cast<size_t>(index2)]);
   Changed();
@@ -318,6 +347,7 @@ void TStringList::Sort() {
 
 void TStringList::CustomSort(const TStringListSortCompare& compare) {
   if (Count() < 2) return;
+  // The last act of every caller, once a handler freed the list: no change is made, and each is done with it.
   if (Changing().Gone()) return;
   std::vector<int> order(items_.size());
   std::iota(order.begin(), order.end(), 0);
@@ -331,8 +361,9 @@ void TStringList::CustomSort(const TStringListSortCompare& compare) {
 
 void TStringList::SetSorted(bool sorted) {
   if (sorted_ == sorted) return;
+  const TLifeWatch life = LifeWatch();
   if (sorted) Sort();
-  sorted_ = sorted;
+  if (!life.Ended()) sorted_ = sorted;
 }
 
 void TStringList::SetCaseSensitive(bool caseSensitive) {
@@ -352,6 +383,7 @@ String TStringList::Get(int index) const {
 void TStringList::Put(int index, const String& text) {
   CheckUnsorted();
   CheckIndex(index);
+  // The last act of every caller, once a handler freed the list: no change is made, and each is done with it.
   if (Changing().Gone()) return;
   items_[static_cast<size_t>(index)].text = text;
   Changed();
@@ -364,16 +396,16 @@ TObject* TStringList::GetObject(int index) const {
 
 void TStringList::PutObject(int index, TObject* object) {
   CheckIndex(index);
+  // The last act of every caller, once a handler freed the list: no change is made, and each is done with it.
   if (Changing().Gone()) return;
   items_[static_cast<size_t>(index)].object = object;
   Changed();
 }
 
 void TStringList::SetUpdateState(bool updating) {
-  if (!updating)
-    Changed();
-  else if (Changing().Gone())
-    return;
+  if (!updating) return Changed();
+  // The last act of BeginUpdate, whose callers watch the list across the bracket it opens.
+  if (RaiseEvent(onChanging_, this).Gone()) return;
 }
 
 int TStringList::CompareStrings(const String& a, const String& b) const {
@@ -388,6 +420,7 @@ void TStringList::Changed() {
 TRaised TStringList::Changing() { return UpdateCount() == 0 ? RaiseEvent(onChanging_, this) : TRaised(true); }
 
 void TStringList::InsertItem(int index, const String& text, TObject* object) {
+  // The last act of every caller, once a handler freed the list: no change is made, and each is done with it.
   if (Changing().Gone()) return;
   items_.insert(items_.begin() + index, Item{text, object});
   Changed();

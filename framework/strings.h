@@ -12,7 +12,15 @@ class TStream;
 
 // A list of lines, each with an optional object (observed, never owned). Subclasses store the lines; this
 // class gives them text, name=value, search, file and stream access.
-class TStrings : public TPersistent {
+//
+// A list may tell of its changes (TStringList's OnChanging and OnChange), and a handler may free it. The list is
+// changed through a plain interface, as applications and stored forms use it, that answers nothing: so every
+// notice a change raises is its caller's last act on the list. A single change (Add, Delete, Put, ...) raises
+// OnChanging before it, and makes no change once a handler freed the list, and OnChange after it. Work that makes
+// several changes brackets them (BeginUpdate, whose OnChanging is the one raise before the work): the work watches
+// the list across the bracket and ends where the list went, and within it nothing is raised; its EndUpdate's
+// OnChange comes last.
+class TStrings : public TPersistent, protected TEventSource {
   BC_CLASS(TStrings, TPersistent)
   virtual int Count() const = 0;
   // Raise EStringListError "List index out of bounds (%d)" for an index outside 0 .. Count - 1.
@@ -50,7 +58,8 @@ class TStrings : public TPersistent {
   // Lines end at CR, LF or CR LF; a NUL ends the whole text; a last line without a line break still counts.
   void SetText(const String& text);
 
-  // Nested update brackets; change notifications wait for the outermost EndUpdate.
+  // Nested update brackets; change notifications wait for the outermost EndUpdate. The outermost BeginUpdate
+  // raises OnChanging as its last act.
   void BeginUpdate();
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
@@ -94,7 +103,7 @@ using TStringListSortCompare = std::function<int(TStringList* list, int index1, 
 
 // Lines stored in the list itself. Sorted lists keep their order on every Add and find lines by binary search;
 // Duplicates decides what Add does with a line already present. OnChanging and OnChange bracket every change.
-class TStringList : public TStrings, protected TEventSource {
+class TStringList : public TStrings {
   BC_CLASS(TStringList, TStrings)
   TStringList() = default;
   TStringList(const TStringList&) = delete;

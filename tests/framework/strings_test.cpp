@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "framework/exceptions.h"
 #include "framework/streams.h"
 #include "string_lines.h"
+#include "support/hostile_input.h"
 #include "temp_files.h"
 
 namespace {
@@ -214,6 +218,69 @@ TEST(StringListEvents, ChangesAndUpdateBrackets) {
   // Unbalanced EndUpdate is ignored.
   empty.EndUpdate();
   EXPECT_EQ(empty.UpdateCount(), 0);
+}
+
+// An application's handler frees the list as it hears of a change, before it or after it, in a single change or
+// in work that makes several: whatever raised touches nothing of the list afterwards, and a list freed before a
+// change is not changed.
+TEST(StringListEvents, AHandlerFreesTheList) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TStringList&)> Change;
+    // Made before the handler is set.
+    std::function<void(TStringList&)> Prepare = [](TStringList&) {};
+    // Which notices the change raises: OnChanging, OnChange.
+    std::array<bool, 2> Raises = {true, true};
+  };
+  TStringList source;
+  source.SetText(L"p\nq");
+  TMemoryStream stream;
+  stream.WriteBuffer("s\r\nt", 4);
+  const TCase cases[] = {
+      {"Add", [](TStringList& l) { l.Add(L"x"); }},
+      {"Insert", [](TStringList& l) { l.Insert(0, L"x"); }},
+      {"Delete", [](TStringList& l) { l.Delete(0); }},
+      {"Clear", [](TStringList& l) { l.Clear(); }},
+      {"SetStrings", [](TStringList& l) { l.SetStrings(1, L"x"); }},
+      {"SetObjects", [&](TStringList& l) { l.SetObjects(1, &source); }},
+      {"Exchange", [](TStringList& l) { l.Exchange(0, 2); }},
+      {"Move", [](TStringList& l) { l.Move(0, 2); }},
+      {"SetValues", [](TStringList& l) { l.SetValues(L"b", L"x"); }},
+      {"Sort", [](TStringList& l) { l.Sort(); }},
+      {"SetSorted", [](TStringList& l) { l.SetSorted(true); }},
+      {"SetCaseSensitive", [](TStringList& l) { l.SetCaseSensitive(true); }, [](TStringList& l) { l.SetSorted(true); }},
+      {"SetText", [](TStringList& l) { l.SetText(L"x\ny"); }},
+      {"Assign", [&](TStringList& l) { l.Assign(&source); }},
+      {"AddStrings", [&](TStringList& l) { l.AddStrings(&source); }},
+      {"LoadFromStream", [&](TStringList& l) { stream.SetPosition(0), l.LoadFromStream(stream); }},
+      {"BeginUpdate", [](TStringList& l) { l.BeginUpdate(); }, [](TStringList&) {}, {true, false}},
+      {"EndUpdate",
+       [](TStringList& l) { l.EndUpdate(); },
+       [](TStringList& l) { l.BeginUpdate(), l.Add(L"x"); },
+       {false, true}},
+  };
+  TGuardedAllocations guard;
+  for (const TCase& c : cases) {
+    for (const bool before : {true, false}) {
+      if (!c.Raises[before ? 0 : 1]) continue;
+      auto* list = new TStringList;
+      list->SetText(L"c\nb=1\na");
+      c.Prepare(*list);
+      int heard = 0;
+      const TNotifyEvent free = [&](TObject*) {
+        ++heard;
+        delete std::exchange(list, nullptr);
+      };
+      if (before)
+        list->SetOnChanging(free);
+      else
+        list->SetOnChange(free);
+      c.Change(*list);
+      EXPECT_EQ(list, nullptr) << c.Name << (before ? " before" : " after");
+      EXPECT_EQ(heard, 1) << c.Name << (before ? " before" : " after");
+      delete list;
+    }
+  }
 }
 
 TEST(StringListEdit, AssignCopiesObjectsAndRefusesOthers) {
