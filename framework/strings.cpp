@@ -37,7 +37,7 @@ class UpdateScope {
   UpdateScope(const UpdateScope&) = delete;
   UpdateScope& operator=(const UpdateScope&) = delete;
 
-  bool Gone() const { return life_.Ended(); }
+  bool Ended() const { return life_.Ended(); }
 
  private:
   TStrings& strings_;
@@ -56,28 +56,28 @@ int TStrings::AddObject(const String& text, TObject* object) {
 
 void TStrings::InsertObject(int index, const String& text, TObject* object) {
   UpdateScope update(*this, LifeWatch());
-  if (update.Gone()) return;
+  if (update.Ended()) return;
   Insert(index, text);
   PutObject(index, object);
 }
 
 void TStrings::AddStrings(const TStrings* strings) {
   UpdateScope update(*this, LifeWatch());
-  if (update.Gone()) return;
+  if (update.Ended()) return;
   for (int i = 0; i < strings->Count(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
 }
 
 void TStrings::Put(int index, const String& text) {
   TObject* object = GetObject(index);
   UpdateScope update(*this, LifeWatch());
-  if (update.Gone()) return;
+  if (update.Ended()) return;
   Delete(index);
   InsertObject(index, text, object);
 }
 
 void TStrings::Exchange(int index1, int index2) {
   UpdateScope update(*this, LifeWatch());
-  if (update.Gone()) return;
+  if (update.Ended()) return;
   String text = Get(index1);
   TObject* object = GetObject(index1);
   Put(index1, Get(index2));
@@ -92,7 +92,7 @@ void TStrings::Move(int curIndex, int newIndex) {
   if (newIndex < 0 || newIndex >= Count()) Error(kListIndexError, newIndex);
   if (curIndex == newIndex) return;
   UpdateScope update(*this, LifeWatch());
-  if (update.Gone()) return;
+  if (update.Ended()) return;
   String text = Get(curIndex);
   TObject* object = GetObject(curIndex);
   Delete(curIndex);
@@ -166,7 +166,7 @@ String TStrings::Text() const {
 
 void TStrings::SetText(const String& text) {
   UpdateScope update(*this, LifeWatch());
-  if (update.Gone()) return;
+  if (update.Ended()) return;
   Clear();
   const size_t end = std::min(text.find(L'\0'), text.size());
   size_t at = 0;
@@ -228,7 +228,7 @@ void TStrings::DefineProperties(TFiler& filer) {
       L"Strings",
       [this](TReader& reader) {
         UpdateScope update(*this, LifeWatch());
-        if (update.Gone()) return;
+        if (update.Ended()) return;
         Clear();
         reader.ReadListBegin();
         while (!reader.EndOfList()) Add(reader.ReadString());
@@ -245,7 +245,7 @@ void TStrings::DefineProperties(TFiler& filer) {
 void TStrings::Assign(const TPersistent* source) {
   if (const auto* strings = ObjectAs<const TStrings>(source)) {
     UpdateScope update(*this, LifeWatch());
-    if (update.Gone()) return;
+    if (update.Ended()) return;
     Clear();
     AddStrings(strings);
     return;
