@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "control_fixtures.h"
+#include "framework/combo_box.h"
 #include "framework/edit.h"
 #include "framework/splitter.h"
 #include "support/hostile_input.h"
@@ -174,6 +175,19 @@ const TCase kCases[] = {
     {"ChildInItsCanvasOnChangeAsItPaints",
      [](TScene& s) { s.Child->Canvas()->OnChange = [&s](TObject*) { Free(s.Child); }; },
      [](TScene& s) { Repaint(s.Panel); }, [](TScene& s) -> TControl* { return s.Child; }},
+    {"ComboBoxInItsCanvasOnChangeAsItDrawsAnItem",
+     [](TScene& s) {
+       auto* combo = new TCustomComboBox(s.Form);
+       EXPECT_TRUE(combo->SetBounds(210, 60, 150, 24).Alive());
+       combo->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+       EXPECT_TRUE(combo->SetParent(s.Form).Alive());
+       combo->Items()->Add(L"one");
+       combo->SetItemIndex(0);
+       ProcessPendingMessages();
+       s.Extra = combo;
+       combo->Canvas()->OnChange = [&s](TObject*) { Free(s.Extra); };
+     },
+     [](TScene& s) { Repaint(static_cast<TWinControl*>(s.Extra)); }, [](TScene& s) { return s.Extra; }},
     {"NextChildInAChildsPaint", [](TScene& s) { s.Child->OnPainted = [&s] { Free(s.Sibling); }; },
      [](TScene& s) { Repaint(s.Panel); }, [](TScene& s) -> TControl* { return s.Sibling; }},
     {"EditInOnKeyDown", [](TScene& s) { s.Edit->OnKeyDown = [&s](TObject*, WORD&, TShiftState) { Free(s.Edit); }; },
