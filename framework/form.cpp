@@ -564,7 +564,13 @@ TRaised TCustomForm::SetFocus() {
 }
 
 void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
-  if (removing && control->ContainsControl(focusedControl_)) focusedControl_ = control->Parent();
+  if (removing && control->ContainsControl(focusedControl_)) {
+    // The record passes over a parent whose deletion has begun (a box freeing its focused child): that parent would
+    // hear OnExit as the focus moves on.
+    focusedControl_ = control->Parent();
+    while (focusedControl_ && focusedControl_ != this && focusedControl_->IsDestroying())
+      focusedControl_ = focusedControl_->Parent();
+  }
   if (control->ContainsControl(activeControl_)) activeControl_ = nullptr;
 }
 
@@ -572,6 +578,11 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   // Freeing the focused child of a form that is going moves the focus to the form's window: the form must not
   // become the screen's active form again then, or the screen would name it after it is gone.
   if (IsDestroying()) return true;
+  // Nor is a control whose deletion has begun recorded, which the focus reaches when a child it frees goes first
+  // (a box freed around the focused control): the screen and the handlers of the focus (the child's OnExit among
+  // them) would hear of what goes as if it lived.
+  for (TWinControl* going = control; going && going != this; going = going->Parent())
+    if (going->IsDestroying()) return true;
   // The platform gives the form's own window the focus on the form's behalf (restoring it from minimized, say):
   // the form passes it on to its active control rather than forget that control. A minimized form keeps the focus
   // on its window, and the control for when it is restored; an MDI frame's handling passes it on to the active

@@ -3,6 +3,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "control_fixtures.h"
@@ -189,3 +191,175 @@ TEST_P(RaisedWhileFreeing, ReachesTheApplicationsHandler) {
 
 INSTANTIATE_TEST_SUITE_P(Handlers, RaisedWhileFreeing, testing::ValuesIn(kRaisingCases),
                          [](const testing::TestParamInfo<TRaisingCase>& info) { return info.param.Name; });
+
+// A control or form being freed, with the focus, the activation or the alignment of others to move on, tells the
+// handlers of those others and of the screen, but never hands one the object that goes, or one of its parts, as
+// if it lived: not as the sender, nor as the screen's active form or control.
+namespace {
+
+class DyingObjects : public testing::Test {
+ protected:
+  void TearDown() override {
+    Screen->OnActiveFormChange = nullptr;
+    Screen->OnActiveControlChange = nullptr;
+    Pump();
+  }
+
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+
+  // Every handler of control that a destruction could raise notes a sender among the dying.
+  void Watch(TControl* control) {
+    const auto note = [this](const char* name) {
+      return [this, name](TObject* sender) { Note(name, sender); };
+    };
+    control->OnResize = note("OnResize");
+    control->OnClick = note("OnClick");
+    if (auto* win = ObjectAs<TWinControl>(control)) {
+      win->OnEnter = note("OnEnter");
+      win->OnExit = note("OnExit");
+    }
+    if (auto* form = ObjectAs<TCustomForm>(control)) {
+      form->OnActivate = note("OnActivate");
+      form->OnDeactivate = note("OnDeactivate");
+      form->OnShow = note("OnShow");
+      form->OnHide = note("OnHide");
+    }
+  }
+
+  void WatchScreen() {
+    Screen->OnActiveFormChange = [this](TObject*) {
+      Note("Screen's OnActiveFormChange: ActiveForm", Screen->ActiveForm());
+      Note("Screen's OnActiveFormChange: ActiveControl", Screen->ActiveControl());
+    };
+    Screen->OnActiveControlChange = [this](TObject*) {
+      Note("Screen's OnActiveControlChange: ActiveForm", Screen->ActiveForm());
+      Note("Screen's OnActiveControlChange: ActiveControl", Screen->ActiveControl());
+    };
+  }
+
+  // Frees component, and answers the handlers that were handed it or one of its parts.
+  std::vector<std::string> Free(TComponent* component) {
+    dying_.clear();
+    Collect(component);
+    heard_.clear();
+    delete component;
+    Pump();
+    dying_.clear();
+    return std::move(heard_);
+  }
+
+  TTestPanel* Panel(TWinControl* parent, RECT bounds) {
+    auto* panel = new TTestPanel(parent);
+    EXPECT_TRUE(panel->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top).Alive());
+    EXPECT_TRUE(panel->SetParent(parent).Alive());
+    panel->SetTabStop(true);
+    Watch(panel);
+    return panel;
+  }
+
+  TForm* ShownForm(TComponent* owner, int left) {
+    auto* form = new TForm(owner);
+    form->SetBorderStyle(TFormBorderStyle::bsNone);
+    EXPECT_TRUE(form->SetBounds(left, 60, 200, 150).Alive());
+    Watch(form);
+    EXPECT_TRUE(form->Show().Alive());
+    return form;
+  }
+
+  static void Activate(TWinControl* control) {
+    TCustomForm* form = GetParentForm(control);
+    SetForegroundWindow(form->Handle());
+    EXPECT_TRUE(control->SetFocus().Alive());
+    Pump();
+    ASSERT_EQ(Screen->ActiveControl(), control);
+  }
+
+ private:
+  void Note(const char* name, const TObject* object) {
+    if (object && dying_.count(object)) heard_.push_back(name);
+  }
+
+  void Collect(TComponent* component) {
+    dying_.insert(component);
+    for (int i = 0; i < component->ComponentCount(); ++i) Collect(component->Components(i));
+    if (auto* win = ObjectAs<TWinControl>(component))
+      for (int i = 0; i < win->ControlCount(); ++i) Collect(win->Controls(i));
+  }
+
+  std::set<const TObject*> dying_;
+  std::vector<std::string> heard_;
+};
+
+TEST_F(DyingObjects, AreHandedToNoHandler) {
+  const struct {
+    const char* Name;
+    // Makes the scene, with its handlers watched, and answers what is freed in it; other leaves for the end.
+    std::function<TComponent*(std::vector<std::unique_ptr<TComponent>>& other)> Make;
+  } cases[] = {
+      {"the focused control of an active form",
+       [this](auto& other) {
+         TForm* form = ShownForm(nullptr, 60);
+         other.emplace_back(form);
+         Panel(form, {110, 10, 160, 60});
+         TTestPanel* focused = Panel(form, {10, 10, 60, 60});
+         Activate(focused);
+         return focused;
+       }},
+      {"the box around the focused control",
+       [this](auto& other) {
+         TForm* form = ShownForm(nullptr, 60);
+         other.emplace_back(form);
+         Panel(form, {150, 10, 190, 60});
+         TTestPanel* box = Panel(form, {10, 10, 140, 140});
+         TTestPanel* focused = Panel(box, {10, 10, 60, 60});
+         Activate(focused);
+         return box;
+       }},
+      {"the active form, with another shown",
+       [this](auto& other) {
+         TForm* behind = ShownForm(nullptr, 300);
+         other.emplace_back(behind);
+         Activate(Panel(behind, {10, 10, 60, 60}));
+         TForm* form = ShownForm(nullptr, 60);
+         TTestPanel* focused = Panel(form, {10, 10, 60, 60});
+         Panel(form, {70, 10, 120, 60});
+         Activate(focused);
+         return form;
+       }},
+      {"an active form's owner, with the focus on the owned form",
+       [this](auto&) {
+         TForm* owner = ShownForm(nullptr, 60);
+         Activate(Panel(owner, {10, 10, 60, 60}));
+         TForm* owned = ShownForm(owner, 300);
+         Activate(Panel(owned, {10, 10, 60, 60}));
+         return owner;
+       }},
+      {"an aligned control among aligned others",
+       [this](auto& other) {
+         TForm* form = ShownForm(nullptr, 60);
+         other.emplace_back(form);
+         TTestPanel* top = Panel(form, {0, 0, 200, 40});
+         EXPECT_TRUE(top->SetAlign(TAlign::alTop).Alive());
+         TTestPanel* client = Panel(form, {0, 0, 10, 10});
+         EXPECT_TRUE(client->SetAlign(TAlign::alClient).Alive());
+         Activate(top);
+         return top;
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<std::unique_ptr<TComponent>> other;
+    TComponent* freed = c.Make(other);
+    WatchScreen();
+    EXPECT_EQ(Free(freed), std::vector<std::string>{});
+    TearDown();
+  }
+}
+
+}  // namespace
