@@ -144,7 +144,10 @@ TCustomDropTarget::~TCustomDropTarget() {
   EndLife();
   dataObject_.Reset();
   dropTargetHelper_.Reset();
-  (void)UnregisterTargetControl(nullptr);
+  // A target that is not deleted (a member, or on the stack) had no BeforeDestruction to free its proxies: they go
+  // here, every one revoking its control's registration while this part is whole. Unregistering them one by one
+  // would stop at the first, as its control's alignment answers for a life that has ended already.
+  DestroyComponents();
 }
 
 void TCustomDropTarget::BeforeDestruction() {

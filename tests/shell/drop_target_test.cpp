@@ -102,6 +102,53 @@ TEST_F(DropTarget, ControlsAreRegisteredParentsFirst) {
   EXPECT_EQ(target_.Targets(), std::vector<TWinControl*>{&panel_});
 }
 
+// A target of several controls that goes, deleted or held by value, lets go of every one of them with its own
+// parts: none stays registered, none keeps a part of the target among its children, and a drag over each reaches
+// the target that registers it next.
+TEST_F(DropTarget, AFreedTargetLetsGoOfEveryControl) {
+  TWinControl* const controls[] = {&panel_, &child_, &other_};
+  const auto registerAll = [&](TCustomDropTarget& target) {
+    target.SetMultiTarget(true);
+    for (TWinControl* control : controls) {
+      EXPECT_TRUE(target.RegisterTargetControl(control).Alive());
+      ASSERT_TRUE(IsRegistered(control->Handle()));
+    }
+  };
+  const struct {
+    const char* Name;
+    std::function<void()> MakeAndFree;
+  } cases[] = {
+      {"deleted",
+       [&] {
+         auto* target = new TCustomDropMultiTarget(nullptr);
+         registerAll(*target);
+         delete target;
+       }},
+      {"held by value",
+       [&] {
+         TCustomDropMultiTarget target(nullptr);
+         registerAll(target);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    c.MakeAndFree();
+    for (TWinControl* control : controls) {
+      EXPECT_FALSE(IsRegistered(control->Handle()));
+      EXPECT_EQ(control->ControlCount(), control == &panel_ ? 1 : 0);
+    }
+    target_.SetMultiTarget(true);
+    for (TWinControl* control : controls) {
+      EXPECT_TRUE(target_.RegisterTargetControl(control).Alive());
+      DWORD effect = DROPEFFECT_COPY;
+      ASSERT_EQ(target_.DragEnter(data_.Get(), 0, ScreenOf(*control), &effect), S_OK);
+      EXPECT_EQ(target_.Target(), control);
+      EXPECT_EQ(target_.DragLeave(), S_OK);
+    }
+    EXPECT_TRUE(target_.UnregisterTargetControl(nullptr).Alive());
+  }
+}
+
 TEST_F(DropTarget, ARecreatedWindowIsRegisteredAgain) {
   EXPECT_TRUE(target_.RegisterTargetControl(&panel_).Alive());
   HWND first = panel_.Handle();
