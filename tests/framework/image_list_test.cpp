@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 #include "framework/picture.h"
 #include "framework/streams.h"
+#include "support/hostile_input.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
 
@@ -264,6 +266,62 @@ class TCapturingFiler : public TFiler {
   std::function<void(TStream&)> Read, Write;
   bool HasData = false;
 };
+
+// An application's handler, of the list or of a link registered with it, frees the list as it hears of a change:
+// whatever changed the list touches nothing of it afterwards.
+TEST(ImageListChangeLinks, AHandlerFreesTheList) {
+  TBitmap strip;
+  FillStrip(strip);
+  TMemoryStream stored;
+  {
+    TImageList source;
+    source.SetSize(8, 8);
+    source.AddMasked(&strip, clFuchsia);
+    TCapturingFiler filer;
+    source.DefineProperties(filer);
+    filer.Write(stored);
+  }
+  TImageList other;
+  const std::pair<const char*, std::function<void(TImageList&)>> changes[] = {
+      {"SetSize", [](TImageList& l) { l.SetSize(4, 4); }},
+      {"SetMasked", [](TImageList& l) { l.SetMasked(false); }},
+      {"SetBkColor", [](TImageList& l) { l.SetBkColor(clRed); }},
+      {"SetBlendColor", [](TImageList& l) { l.SetBlendColor(clRed); }},
+      {"SetDrawingStyle", [](TImageList& l) { l.SetDrawingStyle(TDrawingStyle::dsFocus); }},
+      {"SetImageType", [](TImageList& l) { l.SetImageType(TImageType::itMask); }},
+      {"Add", [&](TImageList& l) { l.Add(&strip, nullptr); }},
+      {"AddMasked", [&](TImageList& l) { l.AddMasked(&strip, clFuchsia); }},
+      {"Replace", [&](TImageList& l) { l.Replace(0, &strip, nullptr); }},
+      {"Delete", [](TImageList& l) { l.Delete(0); }},
+      {"Clear", [](TImageList& l) { l.Clear(); }},
+      {"Assign", [&](TImageList& l) { l.Assign(&other); }},
+      {"ReadImages",
+       [&](TImageList& l) {
+         TCapturingFiler filer;
+         l.DefineProperties(filer);
+         stored.SetPosition(0);
+         filer.Read(stored);
+       }},
+  };
+  TGuardedAllocations guard;
+  for (const auto& [name, change] : changes) {
+    for (const bool byLink : {false, true}) {
+      auto* list = new TImageList;
+      list->SetSize(8, 8);
+      list->AddMasked(&strip, clFuchsia);
+      TChangeLink link;
+      list->RegisterChanges(&link);
+      const TNotifyEvent free = [&](TObject*) { delete std::exchange(list, nullptr); };
+      if (byLink)
+        link.OnChange = free;
+      else
+        list->OnChange = free;
+      change(*list);
+      EXPECT_EQ(list, nullptr) << name << (byLink ? " by a link" : "");
+      delete list;
+    }
+  }
+}
 
 TEST(ImageListStoring, ImagesTravelAsBinaryData) {
   TImageList list;
