@@ -268,7 +268,7 @@ void NexusSwitchAgainstRepaint() {
       item->SetCaption(L"Item " + std::to_wstring(k));
       bar->Items()->Add(item);
     }
-    bar->EndUpdate();
+    MustLive(bar->EndUpdate());
     MustLive(bar->SetDockRow(i / 2));
     MustLive(bar->SetCurrentDock(docks[i % 2]));
   }
@@ -349,7 +349,7 @@ void FloatingSizesAgainstOneLayout() {
     item->SetCaption(L"Button " + std::to_wstring(k));
     bar->Items()->Add(item);
   }
-  bar->EndUpdate();
+  MustLive(bar->EndUpdate());
   MustLive(bar->SetParent(&form));
   MustLive(form.Show());
   PumpMessages();

@@ -618,13 +618,13 @@ bool TPcCustomPageControl::DialogChar(TMessage& message) {
   return false;
 }
 
-void TPcCustomPageControl::MouseButtonDown(TMessage& message, bool doubleClick) {
+TRaised TPcCustomPageControl::MouseButtonDown(TMessage& message, bool doubleClick) {
   captureWnd_ = GetCapture();
   SetCapture(Handle());
   // OnMouseDown and the events of the page change may free the control, or the page pressed with its client.
   const TLifeWatch life = LifeWatch();
   TCustomControl::Dispatch(message);
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   const POINT point = MessagePoint(message.LParam);
   // The docked client's page is found before the press may move the rows.
   TPcTabSheet* clientPage = nullptr;
@@ -634,15 +634,16 @@ void TPcCustomPageControl::MouseButtonDown(TMessage& message, bool doubleClick) 
   }
   const TLifeWatch clientPageLife = clientPage ? clientPage->LifeWatch() : TLifeWatch();
   // No docked client's page was pressed, or it went with the press.
-  if (painter_->MouseDown(point.x, point.y).Gone() || life.Ended() || clientPageLife.Ended()) return;
+  if (painter_->MouseDown(point.x, point.y).Gone() || life.Ended() || clientPageLife.Ended())
+    return TRaised(!life.Ended());
   TControl* client = DockClientOnPage(clientPage);
-  if (!client) return;
+  if (!client) return TRaised(true);
+  // Undocking and the drag raise the client's handlers, which may free it or this control.
   if (doubleClick) {
     client->ManualDock(nullptr);
-    return;
+    return TRaised(!life.Ended());
   }
-  // The press's last act: the drag's handlers may free the client or this control.
-  (void)client->BeginDrag(false, -1);
+  return AnswerFor(life, client->BeginDrag(false, -1));
 }
 
 void TPcCustomPageControl::MouseButtonUp(TMessage& message) {
@@ -680,7 +681,8 @@ void TPcCustomPageControl::Dispatch(TMessage& message) {
       return;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      MouseButtonDown(message, message.Msg == WM_LBUTTONDBLCLK);
+      // The window procedure watches the control's life itself; nothing follows the press here.
+      (void)MouseButtonDown(message, message.Msg == WM_LBUTTONDBLCLK);
       return;
     case WM_LBUTTONUP:
       MouseButtonUp(message);

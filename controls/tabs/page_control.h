@@ -189,7 +189,9 @@ class TPcCustomPageControl : public TCustomControl {
   void MovePage(TPcTabSheet* page, int index);
   [[nodiscard]] TRaised TabShowingChanged(TPcTabSheet* page);
   void ImageListChange(TObject* sender);
-  void MouseButtonDown(TMessage& message, bool doubleClick);
+  // A press on the tabs: answers whether the control outlived its handlers and those of the page change, the
+  // undocking or the drag it starts.
+  [[nodiscard]] TRaised MouseButtonDown(TMessage& message, bool doubleClick);
   void MouseButtonUp(TMessage& message);
   bool DialogKey(TMessage& message);
   bool DialogChar(TMessage& message);

@@ -219,12 +219,13 @@ namespace {
 TBarCustomItem* chosenItem = nullptr;
 bool loopSawWindow = false;
 
-void ChooseInLoop(TBarView* view, bool, bool, TBarDoneActionData& done, bool, bool) {
+TRaised ChooseInLoop(TBarView* view, bool, bool, TBarDoneActionData& done, bool, bool) {
   loopSawWindow = view->Window() && IsWindowVisible(view->Window()->Handle());
   BlockSubmenus = true;
   done.Kind = TBarDoneActionKind::tbdaClickItem;
   done.ClickItem = chosenItem;
   done.ClickItemLife = chosenItem ? chosenItem->LifeWatch() : TLifeWatch();
+  return TRaised(true);
 }
 
 }  // namespace
@@ -238,7 +239,7 @@ TEST_F(ItemPopups, AModalPopupsClickRunsAfterItReturned) {
   chosenItem = command;
   const TTrackingLoopProc previous = SetTrackingLoop(&ChooseInLoop);
   const RECT work = WorkArea();
-  root.Popup(work.left + 50, work.top + 50, false);
+  EXPECT_TRUE(root.Popup(work.left + 50, work.top + 50, false).Alive());
   SetTrackingLoop(previous);
   EXPECT_TRUE(loopSawWindow);
   EXPECT_EQ(clicks, 0) << "not inside the menu";

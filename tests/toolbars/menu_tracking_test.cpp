@@ -106,7 +106,7 @@ TEST_F(MenuTracking, AClickRunsAfterTheMenuHasClosed) {
                      PostStrokes(frame_->Handle(), {K(VK_DOWN), K(VK_RETURN)});
                    });
       },
-      [&] { root_->Popup(at.x, at.y, false); });
+      [&] { EXPECT_TRUE(root_->Popup(at.x, at.y, false).Alive()); });
   returned = true;
   EXPECT_TRUE(clicked_.empty()) << "the click waits for the application's loop";
   ProcessPendingMessages();

@@ -200,7 +200,7 @@ TEST_F(Toolbar, AShortDockCutsTheBarWithAChevronThatListsTheHiddenItems) {
   // Fewer buttons fit: no chevron.
   bar->BeginUpdate();
   while (bar->Items()->Count() > 5) delete bar->Items()->ItemAt(bar->Items()->Count() - 1);
-  bar->EndUpdate();
+  EXPECT_TRUE(bar->EndUpdate().Alive());
   ProcessPendingMessages();
   EXPECT_EQ(bar->ClientWidth(), 5 * kButton.cx);
   EXPECT_FALSE(view->Viewers(view->ViewerCount() - 1)->Show());

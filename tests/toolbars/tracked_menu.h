@@ -31,17 +31,18 @@ inline toolbars::TBarView*& TrackedRoot() {
   return root;
 }
 
-inline void RecordingLoop(toolbars::TBarView* view, bool startedByMouse, bool menuMode,
-                          toolbars::TBarDoneActionData& done, bool trackRightButton, bool selectFirst) {
+inline TRaised RecordingLoop(toolbars::TBarView* view, bool startedByMouse, bool menuMode,
+                             toolbars::TBarDoneActionData& done, bool trackRightButton, bool selectFirst) {
   toolbars::TBarView* outer = TrackedRoot();
   TrackedRoot() = view;
   try {
-    toolbars::TrackingLoop(view, startedByMouse, menuMode, done, trackRightButton, selectFirst);
+    const TRaised tracked = toolbars::TrackingLoop(view, startedByMouse, menuMode, done, trackRightButton, selectFirst);
+    TrackedRoot() = outer;
+    return tracked;
   } catch (...) {
     TrackedRoot() = outer;
     throw;
   }
-  TrackedRoot() = outer;
 }
 
 // Moves the pointer through the system's input queue, so that the loop sees a real mouse move there.
@@ -131,7 +132,7 @@ class TrackedMenu : public TEnvironmentTest {
   // Pops the root's menu up at MenuOrigin with the input, and delivers the chosen click afterwards.
   void RunPopup(const std::function<void()>& input, bool trackRightButton = false) {
     const POINT at = MenuOrigin();
-    RunModalWithInput(input, [&] { root_->Popup(at.x, at.y, trackRightButton); });
+    RunModalWithInput(input, [&] { EXPECT_TRUE(root_->Popup(at.x, at.y, trackRightButton).Alive()); });
     ProcessPendingMessages();
   }
 

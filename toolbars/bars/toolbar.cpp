@@ -125,16 +125,14 @@ void TBarCustomToolbar::DestroyViewAndItems() {
 // ---- properties ----
 
 void TBarCustomToolbar::BeginUpdate() { view_->BeginUpdate(); }
-void TBarCustomToolbar::EndUpdate() {
-  if (view_->EndUpdate().Gone()) return;
-}
+TRaised TBarCustomToolbar::EndUpdate() { return view_->EndUpdate(); }
 
 String TBarCustomToolbar::ChevronHint() const { return chevronItem_->Hint(); }
 void TBarCustomToolbar::SetChevronHint(const String& value) { chevronItem_->SetHint(value); }
 
-void TBarCustomToolbar::SetChevronMoveItems(bool value) {
+TRaised TBarCustomToolbar::SetChevronMoveItems(bool value) {
   chevronMoveItems_ = value;
-  view_->SetChevronMoveItems(value && !IsDesigning() ? 1 : 0);
+  return view_->SetChevronMoveItems(value && !IsDesigning() ? 1 : 0);
 }
 
 TCustomImageList* TBarCustomToolbar::Images() const { return items_->SubMenuImages(); }

@@ -66,14 +66,16 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemContai
   TBarToolbarView* View() const { return view_; }
   TBarChevronItem* ChevronItem() const { return chevronItem_; }
 
-  // Bulk item changes lay out once, at the end.
+  // Bulk item changes lay out once, at the end. The layout of a bar not on screen resizes it at once, and its
+  // OnResize may free the bar: EndUpdate answers whether it outlived that.
   void BeginUpdate();
-  void EndUpdate();
+  [[nodiscard]] TRaised EndUpdate();
 
   String ChevronHint() const;
   void SetChevronHint(const String& value);
   bool ChevronMoveItems() const { return chevronMoveItems_; }
-  void SetChevronMoveItems(bool value);
+  // Lays out again: answers whether the bar outlived the handlers of the layout.
+  [[nodiscard]] TRaised SetChevronMoveItems(bool value);
   TCustomImageList* Images() const;
   void SetImages(TCustomImageList* value);
   TBarCustomItem* LinkSubitems() const;

@@ -205,9 +205,9 @@ class TBarCustomItem : public TComponent {
   // Runs the item a key message names (building menus on demand on the way); true when a command ran.
   bool IsShortCut(TMessage& message);
 
-  // Pop-ups (item_popup.cpp).
-  void Popup(int x, int y, bool trackRightButton, TBarPopupAlignment alignment = TBarPopupAlignment::tbpaLeft);
-  void Popup(POINT point, bool selectFirstItem, bool trackRightButton, TBarPopupAlignment alignment);
+  // Pop-ups (item_popup.cpp). A modal pop-up answers whether the item outlived the handlers of its menu.
+  TRaised Popup(int x, int y, bool trackRightButton, TBarPopupAlignment alignment = TBarPopupAlignment::tbpaLeft);
+  TRaised Popup(POINT point, bool selectFirstItem, bool trackRightButton, TBarPopupAlignment alignment);
   virtual TBarPopupWindowBase* CreatePopup(TBarView* parentView, TBarItemViewer* parentViewer, bool positionAsSubmenu,
                                            bool selectFirstItem, bool customizing, POINT popupPoint,
                                            TBarPopupAlignment alignment);

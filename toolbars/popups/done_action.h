@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "framework/life_token.h"
+#include "framework/raise_event.h"
 
 namespace toolbars {
 
@@ -43,8 +44,8 @@ void DoneAction(const TBarDoneActionData& data);
 void RecordItemClick(TBarTrackingState& state, TBarCustomItem* item, bool sound);
 
 // The modal loop that tracks menus and toolbars; the menu tracking installs it. Without one a modal pop-up
-// closes at once with nothing chosen.
-using TTrackingLoopProc = void (*)(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneActionData& done,
+// closes at once with nothing chosen. It answers whether its root view outlived the handlers it ran.
+using TTrackingLoopProc = TRaised (*)(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneActionData& done,
                                    bool trackRightButton, bool selectFirst);
 TTrackingLoopProc SetTrackingLoop(TTrackingLoopProc proc);
 TTrackingLoopProc TrackingLoop();

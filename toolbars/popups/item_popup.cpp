@@ -63,19 +63,24 @@ TBarPopupWindowClass SetDefaultPopupWindowClass(TBarPopupWindowClass value) {
 
 TBarPopupWindowClass TBarCustomItem::GetPopupWindowClass() const { return DefaultPopupWindowClass(); }
 
-void TBarCustomItem::Popup(int x, int y, bool trackRightButton, TBarPopupAlignment alignment) {
-  Popup(POINT{x, y}, false, trackRightButton, alignment);
+TRaised TBarCustomItem::Popup(int x, int y, bool trackRightButton, TBarPopupAlignment alignment) {
+  return Popup(POINT{x, y}, false, trackRightButton, alignment);
 }
 
-void TBarCustomItem::Popup(POINT point, bool selectFirstItem, bool trackRightButton, TBarPopupAlignment alignment) {
+TRaised TBarCustomItem::Popup(POINT point, bool selectFirstItem, bool trackRightButton,
+                              TBarPopupAlignment alignment) {
+  // OnPopup, OnSelect and the layouts' handlers, raised while the menu opens and tracks, may free this item.
+  const TLifeWatch life = LifeWatch();
   std::unique_ptr<TBarPopupWindowBase> window(
       CreatePopup(nullptr, nullptr, false, selectFirstItem, false, point, alignment));
-  if (!window) return;
+  if (!window) return TRaised(!life.Ended());
   window->View()->IncludeState(vsModalPopup);
   TBarDoneActionData done;
+  // The tracking answers for the pop-up's own view, which only this call holds; the answer here is the item's.
+  TRaised tracked(true);
   try {
     if (TTrackingLoopProc loop = TrackingLoop())
-      loop(window->View(), false, false, done, trackRightButton, selectFirstItem);
+      tracked = AnswerFor(life, loop(window->View(), false, false, done, trackRightButton, selectFirstItem));
   } catch (...) {
     BlockSubmenus = false;
     window.reset();
@@ -84,6 +89,7 @@ void TBarCustomItem::Popup(POINT point, bool selectFirstItem, bool trackRightBut
   BlockSubmenus = false;
   window.reset();
   DoneAction(done);
+  return tracked;
 }
 
 TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemViewer* parentViewer,

@@ -37,8 +37,8 @@ TRaised TBarPopupMenu::Popup(int x, int y) {
   if (Tag() != 0) items_->SetTag(Tag());
   static const TBarPopupAlignment kAlignments[] = {TBarPopupAlignment::tbpaLeft, TBarPopupAlignment::tbpaRight,
                                                    TBarPopupAlignment::tbpaCenter};
-  items_->Popup(x, y, TrackButton() == TTrackButton::tbRightButton, kAlignments[static_cast<int>(Alignment())]);
-  return TRaised(!life.Ended());
+  return AnswerFor(life, items_->Popup(x, y, TrackButton() == TTrackButton::tbRightButton,
+                                       kAlignments[static_cast<int>(Alignment())]));
 }
 
 bool TBarPopupMenu::IsShortCut(const TMessage& message) {

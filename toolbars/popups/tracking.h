@@ -45,9 +45,9 @@ struct TBarContextMenuState {
 };
 extern TBarContextMenuState ContextMenuState;
 
-// The loop itself, installed as the framework's tracking loop.
-void TrackingLoop(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneActionData& done, bool trackRightButton,
-                  bool selectFirst);
+// The loop itself, installed as the framework's tracking loop; answers whether view, the root, outlived it.
+[[nodiscard]] TRaised TrackingLoop(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneActionData& done,
+                                   bool trackRightButton, bool selectFirst);
 
 // Routines of the loop, on the chain of views that starts at the root.
 TBarView* InnermostOpenView(TBarView* root);

@@ -75,14 +75,17 @@ class TTracker {
   TTracker(const TTracker&) = delete;
   TTracker& operator=(const TTracker&) = delete;
 
-  void Run(bool startedByMouse, bool menuMode, bool selectFirst);
+  // Answers whether the root view outlived the tracking.
+  [[nodiscard]] TRaised Run(bool startedByMouse, bool menuMode, bool selectFirst);
 
  private:
   TBarView* Root() const { return state_.RootView; }
   bool RootGone() const { return rootLife_.Ended(); }
   // What a handler that found its object gone answers: the tracking ends only with the root.
   bool EndIfRootGone() const { return RootGone(); }
-  void Enter(bool menuMode);
+  TRaised RootAnswer() const { return TRaised(!RootGone()); }
+  // Takes the mouse and lays the root out, whose handlers may free it.
+  [[nodiscard]] TRaised Enter(bool menuMode);
   void Leave();
   // Whether a button press must end the tracking and go to the window under the pointer.
   bool PressEndsTracking(const MSG& msg);
@@ -105,17 +108,18 @@ class TTracker {
   bool captured_ = false;
 };
 
-void TTracker::Enter(bool menuMode) {
+TRaised TTracker::Enter(bool menuMode) {
   TBarView* root = Root();
   entered_ = true;
   captured_ = !(root->ParentItem() && root->ParentItem()->Tag() == kNoCaptureTag);
   if (captured_) BeginMenuCapture(HandleOf(root));
-  if (root->ValidatePositions().Gone()) return;
+  if (root->ValidatePositions().Gone()) return TRaised(false);
   if (menuMode)
     root->IncludeState(vsKeyMode);
   else
     root->ExcludeState(vsKeyMode);
   root->IncludeState(vsModal);
+  return TRaised(true);
 }
 
 void TTracker::Leave() {
@@ -133,21 +137,20 @@ void TTracker::Leave() {
   DragSource = 0;
 }
 
-void TTracker::Run(bool startedByMouse, bool menuMode, bool selectFirst) {
-  Enter(menuMode);
-  if (RootGone()) return;
+TRaised TTracker::Run(bool startedByMouse, bool menuMode, bool selectFirst) {
+  if (Enter(menuMode).Gone()) return TRaised(false);
   TBarView* root = Root();
   if (startedByMouse) {
     if (TBarItemViewer* selected = root->Selected()) {
       const DWORD position = GetMessagePos();
       const POINT local =
           ToViewer(selected, POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))});
-      if (selected->MouseDown({}, local.x, local.y, state_).Gone() && RootGone()) return;
-      if (RootGone() || state_.Done) return;
+      if (selected->MouseDown({}, local.x, local.y, state_).Gone() && RootGone()) return TRaised(false);
+      if (RootGone() || state_.Done) return RootAnswer();
     }
     state_.Again = false;
   }
-  if (root->HasState(vsKeyMode) && root->OpenChildPopup(selectFirst).Gone()) return;
+  if (root->HasState(vsKeyMode) && root->OpenChildPopup(selectFirst).Gone()) return RootAnswer();
 
   bool firstPass = true;
   while (TrackingCaptureHeld()) {
@@ -156,19 +159,21 @@ void TTracker::Run(bool startedByMouse, bool menuMode, bool selectFirst) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
       // A quit request ends the tracking and stays queued for the application's own loop.
-      if (msg.message == WM_QUIT) return;
-      if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) && PressEndsTracking(msg)) return;
-      if (RootGone()) return;
+      if (msg.message == WM_QUIT) return RootAnswer();
+      if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) && PressEndsTracking(msg))
+        return RootAnswer();
+      if (RootGone()) return TRaised(false);
       if (!PeekMessageW(&msg, nullptr, msg.message, msg.message, PM_REMOVE)) continue;
-      if (Handle(msg) || RootGone()) return;
+      if (Handle(msg) || RootGone()) return RootAnswer();
       if (LastCursorPos.x == kNoCursorPos) {
         LastCursorPos = msg.pt;
-        if (UpdateTrackingCursor(root).Gone()) return;
+        if (UpdateTrackingCursor(root).Gone()) return TRaised(false);
       }
       UpdateStatusHint(root);
-      if (!TrackingCaptureHeld()) return;
+      if (!TrackingCaptureHeld()) return RootAnswer();
     }
   }
+  return RootAnswer();
 }
 
 bool TTracker::PressEndsTracking(const MSG& msg) {
@@ -399,10 +404,10 @@ bool TTracker::RightButtonUp(POINT point) {
 
 }  // namespace
 
-void TrackingLoop(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneActionData& done, bool trackRightButton,
-                  bool selectFirst) {
+TRaised TrackingLoop(TBarView* view, bool startedByMouse, bool menuMode, TBarDoneActionData& done,
+                     bool trackRightButton, bool selectFirst) {
   TTracker tracker(view, done, trackRightButton);
-  tracker.Run(startedByMouse, menuMode, selectFirst);
+  return tracker.Run(startedByMouse, menuMode, selectFirst);
 }
 
 TBarView* InnermostOpenView(TBarView* root) {
@@ -553,13 +558,6 @@ TRaised TBarView::TimerFired(TBarViewTimer timer) {
       return ScrollViewByStep(this, true);
   }
   return TRaised(true);
-}
-
-void TBarView::SetChevronMoveItems(uint8_t value) {
-  if (chevronMoveItems_ == value) return;
-  chevronMoveItems_ = value;
-  InvalidatePositions();
-  if (TryValidatePositions().Gone()) return;
 }
 
 TRaised DispatchTrackingKey(TBarView* view, WORD& key, TShiftState shift, TBarTrackingState& state) {

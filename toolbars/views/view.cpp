@@ -31,7 +31,8 @@ TBarView::TBarView(TComponent* owner, TBarView* parentView, TBarCustomItem* pare
     parentItem_->RegisterNotification(TBarItemChangedProc(this, &TBarView::LinkNotification));
     parentItem_->FreeNotification(this);
   }
-  UpdateCurParentItem();
+  // A view under construction has no caller to answer yet: the one that makes it reads the view after.
+  (void)UpdateCurParentItem();
 }
 
 TBarView::~TBarView() {
@@ -50,9 +51,9 @@ TBarView::~TBarView() {
   viewers_.clear();
 }
 
-void TBarView::UpdateCurParentItem() {
+TRaised TBarView::UpdateCurParentItem() {
   TBarCustomItem* linked = parentItem_ ? parentItem_->GetLinkedItem() : nullptr;
-  if (linked == curParentItem_) return;
+  if (linked == curParentItem_) return TRaised(true);
   CloseChildPopups();
   const TBarItemChangedProc proc(this, &TBarView::ItemNotification);
   if (curParentItem_) {
@@ -65,7 +66,8 @@ void TBarView::UpdateCurParentItem() {
     linked->FreeNotification(this);
   }
   RecreateAllViewers();
-  if (linked && !linked->IsDesigning() && InitiateActions().Gone()) return;
+  if (!linked || linked->IsDesigning()) return TRaised(true);
+  return InitiateActions();
 }
 
 TRaised TBarView::InitiateActions() {
@@ -84,7 +86,7 @@ void TBarView::Notification(TComponent* component, TOperation operation) {
   if (component == parentItem_) {
     parentItem_ = nullptr;
     if (curParentItem_ == component) curParentItem_ = nullptr;
-    UpdateCurParentItem();
+    if (UpdateCurParentItem().Gone()) return;
     RecreateAllViewers();
     // The last statement: closing the parent's pop-up may free this view with its window.
     if (parentView_ && parentView_->openViewerView_ == this) parentView_->CloseChildPopups();
@@ -300,8 +302,9 @@ void TBarView::ItemNotification(TBarCustomItem* ancestor, bool relayed, TBarItem
       BeginUpdate();
       break;
     case TBarItemChangedAction::tbicSubitemsEndUpdate:
-      if (EndUpdate().Gone()) return;
-      break;
+      // The notification's last act on this view, as below.
+      (void)EndUpdate();
+      return;
     case TBarItemChangedAction::tbicInvalidate:
       for (auto& viewer : viewers_)
         if (viewer->Item() == item) viewer->Invalidate();
@@ -319,14 +322,17 @@ void TBarView::ItemNotification(TBarCustomItem* ancestor, bool relayed, TBarItem
       InvalidateImagesRecursively();
       break;
   }
-  if (TryValidatePositions().Gone()) return;
+  // The notification's last act on this view: the layout's handlers may free it, or the item that notifies, but
+  // Notify, the one caller, touches no view after the call and watches the item's life itself.
+  (void)TryValidatePositions();
 }
 
 void TBarView::LinkNotification(TBarCustomItem* ancestor, bool relayed, TBarItemChangedAction action, int index,
                                 TBarCustomItem* item) {
   (void)ancestor, (void)relayed, (void)index, (void)item;
   if (action == TBarItemChangedAction::tbicSubitemsChanged)
-    UpdateCurParentItem();
+    // The notification's last act on this view, as in ItemNotification.
+    (void)UpdateCurParentItem();
   else if (action == TBarItemChangedAction::tbicSubMenuImagesChanged && parentItem_ != curParentItem_)
     InvalidateImagesRecursively();
 }

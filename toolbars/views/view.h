@@ -184,9 +184,10 @@ class TBarView : public TComponent {
   TBarItemViewer* OpenTimerViewer() const { return openTimerViewer_; }
   // A view timer went off (the tracking loop routes its WM_TIMER here).
   TRaised TimerFired(TBarViewTimer timer);
-  // Whether a chevron list moves the items that do not fit (used by toolbars).
+  // Whether a chevron list moves the items that do not fit (used by toolbars). The setter lays out again, which
+  // may raise handlers that free the view: it answers whether the view outlived them.
   uint8_t ChevronMoveItems() const { return chevronMoveItems_; }
-  void SetChevronMoveItems(uint8_t value);
+  [[nodiscard]] TRaised SetChevronMoveItems(uint8_t value);
   void SetAccelsVisibility(bool show);
   // The viewer whose accelerator (or, failing that, first letter) is key, from the selection on; null when none.
   TBarItemViewer* FindAccelerator(wchar_t key, bool onlyPrimary, bool& isOnlyItemWithAccel);
@@ -230,7 +231,8 @@ class TBarView : public TComponent {
                         TBarCustomItem* item);
   void LinkNotification(TBarCustomItem* ancestor, bool relayed, TBarItemChangedAction action, int index,
                         TBarCustomItem* item);
-  void UpdateCurParentItem();
+  // Follows the parent item's link; the actions of the items shown then update, and an OnUpdate may free the view.
+  [[nodiscard]] TRaised UpdateCurParentItem();
   void InvalidateImagesRecursively();
   void AddViewers(TBarCustomItem* item, int& position, bool expandGroups, bool addToPriority);
   bool AcceptsViewerFor(const TBarCustomItem* child) const;

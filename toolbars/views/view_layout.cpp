@@ -711,4 +711,11 @@ void TBarView::SetMaxHeight(int value) {
   InvalidatePositions();
 }
 
+TRaised TBarView::SetChevronMoveItems(uint8_t value) {
+  if (chevronMoveItems_ == value) return TRaised(true);
+  chevronMoveItems_ = value;
+  InvalidatePositions();
+  return TryValidatePositions();
+}
+
 }  // namespace toolbars

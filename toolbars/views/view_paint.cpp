@@ -99,18 +99,19 @@ TRaised TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscre
   if (backgroundColor_ != clDefault) background = backgroundColor_;
   const bool useDisabledShadow =
       !viewer->Item()->Enabled() && (toolbarStyle || (!isSelected && ColorToRGB(background) == ColorToRGB(clBtnFace)));
-  // The viewer's paint handlers may free it, or the whole view: the answer is the view's.
+  // The viewer's paint handlers may free it, or the whole view: the drop mark goes on a viewer that lives, and
+  // the answer, the viewer's, is turned into the view's by the callers.
   auto paint = [&](TCanvas* target) {
     target->Font()->SetColor(isSelected && !toolbarStyle ? clHighlightText : (toolbarStyle ? clBtnText : clMenuText));
-    if (viewer->Paint(target, local, isSelected, isPushed, useDisabledShadow).Gone()) return;
-    DrawDropMark(viewer, target->Handle(), local);
+    const TRaised painted = viewer->Paint(target, local, isSelected, isPushed, useDisabledShadow);
+    if (painted.Alive()) DrawDropMark(viewer, target->Handle(), local);
+    return painted;
   };
 
   HDC dc = canvas->Handle();
   if (!offscreen) {
     TViewerOrigin origin(dc, bounds);
-    paint(canvas);
-    return TRaised(!life.Ended());
+    return AnswerFor(life, paint(canvas));
   }
   HDC memory = CreateCompatibleDC(dc);
   HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
@@ -120,19 +121,20 @@ TRaised TBarView::DrawItem(TBarItemViewer* viewer, TCanvas* canvas, bool offscre
   SetBrushOrgEx(memory, -bounds.left, -bounds.top, nullptr);
   if (window_) window_->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
   SetViewportOrgEx(memory, 0, 0, nullptr);
+  TRaised painted(true);
   {
     TCanvas memoryCanvas;
     memoryCanvas.SetHandle(memory);
     memoryCanvas.SetFont(canvas->Font());
-    paint(&memoryCanvas);
+    painted = AnswerFor(life, paint(&memoryCanvas));
     memoryCanvas.SetHandle(nullptr);
   }
   // The window's DC outlives a view freed meanwhile; only the copy is left out then.
-  if (!life.Ended()) BitBlt(dc, bounds.left, bounds.top, width, height, memory, 0, 0, SRCCOPY);
+  if (painted.Alive()) BitBlt(dc, bounds.left, bounds.top, width, height, memory, 0, 0, SRCCOPY);
   SelectObject(memory, oldBitmap);
   DeleteObject(bitmap);
   DeleteDC(memory);
-  return TRaised(!life.Ended());
+  return painted;
 }
 
 void TBarView::DrawDropMark(TBarItemViewer* viewer, HDC dc, const RECT& rect) {

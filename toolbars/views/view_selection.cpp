@@ -310,8 +310,8 @@ TRaised TBarView::EnterToolbarLoop(bool startedByMouse, bool menuMode, bool sele
     DoneAction(done);
     return TRaised(!life.Ended());
   };
-  if (TTrackingLoopProc loop = TrackingLoop()) loop(this, startedByMouse, menuMode, done, false, selectFirst);
-  if (life.Ended()) return finish();
+  const TTrackingLoopProc loop = TrackingLoop();
+  if (loop && loop(this, startedByMouse, menuMode, done, false, selectFirst).Gone()) return finish();
   StopAllTimers();
   CloseChildPopups();
   POINT cursor{};
