@@ -8,11 +8,13 @@
 
 #include "dock_fixture.h"
 #include "fixed_items.h"
+#include "framework/image.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "support/test_environment.h"
 #include "toolbars/bars/toolbar.h"
+#include "toolbars/items/item_memory.h"
 #include "tracked_menu.h"
 
 using namespace toolbars;
@@ -28,6 +30,8 @@ enum class TRaise { Popup, Click, SelectByMove, TimerWhileOpen };
 // What it frees.
 enum class TFrees { Button, Bar, Dock, Form };
 
+const char* const kFreedNames[] = {"TheButton", "TheBar", "TheDock", "TheForm"};
+
 struct TCase {
   TRaise Raise;
   TFrees Frees;
@@ -35,8 +39,8 @@ struct TCase {
 
 std::string Named(const testing::TestParamInfo<TCase>& info) {
   static const char* const raises[] = {"OnPopup", "OnClick", "OnSelectByAMove", "ATimerWhileItsMenuIsOpen"};
-  static const char* const frees[] = {"TheButton", "TheBar", "TheDock", "TheForm"};
-  return std::string(raises[static_cast<int>(info.param.Raise)]) + "Frees" + frees[static_cast<int>(info.param.Frees)];
+  return std::string(raises[static_cast<int>(info.param.Raise)]) + "Frees" +
+         kFreedNames[static_cast<int>(info.param.Frees)];
 }
 
 class ToolbarHandlersThatFree : public DockFormTest, public testing::WithParamInterface<TCase> {
@@ -179,5 +183,114 @@ constexpr TCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, ToolbarHandlersThatFree, testing::ValuesIn(kCases), Named);
+
+// What lays a bar out while it or a control on it has a handler that frees: EndUpdate on a bar not on screen,
+// which lays out at once, the button before the control taken off such a bar, the items of a docked bar on a
+// hidden form cleared (the bar shrinks), or the start of the tracking on a shown bar whose layout still waits for
+// the thread's next message.
+enum class TLayoutStep { EndUpdateOffScreen, ButtonRemovedOffScreen, ClearedOnAHiddenForm, TrackingStarts };
+
+struct TLayoutCase {
+  TLayoutStep Step;
+  TFrees Frees;
+};
+
+std::string LayoutNamed(const testing::TestParamInfo<TLayoutCase>& info) {
+  static const char* const steps[] = {"EndUpdateOffScreen", "AButtonRemovedOffScreen", "ClearedOnAHiddenForm",
+                                      "TheTrackingStarts"};
+  return std::string(steps[static_cast<int>(info.param.Step)]) + "Frees" +
+         kFreedNames[static_cast<int>(info.param.Frees)];
+}
+
+class ToolbarLayoutHandlersThatFree : public DockFormTest, public testing::WithParamInterface<TLayoutCase> {
+ protected:
+  void SetUp() override {
+    DockFormTest::SetUp();
+    previousLoop_ = SetTrackingLoop(&tracked_menu::RecordingLoop);
+    // Items take memory of their own; guarded too, a freed item faults when touched.
+    SetGuardFreedItemBlocks(true);
+  }
+  void TearDown() override {
+    SetTrackingLoop(previousLoop_);
+    DockFormTest::TearDown();
+    SetGuardFreedItemBlocks(false);
+  }
+
+  TTrackingLoopProc previousLoop_ = nullptr;
+};
+
+// The control's OnCanResize, raised as a button put before it (or taken away) moves it, or the bar's as it
+// shrinks, frees the bar or the form: the caller hears that the bar went, and the tracking lets the mouse go. Made
+// under guarded allocations, so that a touch faults.
+TEST_P(ToolbarLayoutHandlersThatFree, TheCallerHearsThatTheBarWent) {
+  const TLayoutCase c = GetParam();
+  TGuardedAllocations guard;
+  TBarCustomToolbar* bar = new TBarCustomToolbar(Form());
+  bar->SetHideWhenInactive(false);
+  bar->Items()->Add(new TFixedItem(Form(), SIZE{30, 20}));
+  auto* image = new TImage(Form());
+  EXPECT_TRUE(image->SetBounds(0, 0, 40, 20).Alive());
+  EXPECT_TRUE(image->SetParent(bar).Alive());
+  const bool docked = c.Step == TLayoutStep::TrackingStarts || c.Step == TLayoutStep::ClearedOnAHiddenForm;
+  if (docked) {
+    EXPECT_TRUE(bar->SetCurrentDock(Top()).Alive());
+  }
+  ProcessPendingMessages();
+  if (c.Step == TLayoutStep::ClearedOnAHiddenForm) {
+    EXPECT_TRUE(Form()->Hide().Alive());
+  }
+  const int placed = image->Left();
+  bool freed = false;
+  const TCanResizeEvent free = [&](TObject*, int&, int&, bool&) {
+    if (std::exchange(freed, true)) return;
+    if (c.Frees == TFrees::Form)
+      FreeForm();
+    else
+      delete std::exchange(bar, nullptr);
+  };
+  image->OnCanResize = free;
+  bar->OnCanResize = free;
+  TRaised answer(true);
+  if (c.Step == TLayoutStep::EndUpdateOffScreen) {
+    bar->BeginUpdate();
+    bar->Items()->Insert(0, new TFixedItem(Form(), SIZE{30, 20}));
+    answer = bar->EndUpdate();
+  } else if (c.Step == TLayoutStep::ButtonRemovedOffScreen || c.Step == TLayoutStep::ClearedOnAHiddenForm) {
+    const TLifeWatch barLife = bar->LifeWatch();
+    if (c.Step == TLayoutStep::ClearedOnAHiddenForm)
+      bar->Items()->Clear();
+    else
+      bar->Items()->Delete(0);
+    answer = TRaised(!barLife.Ended());
+  } else {
+    bar->Items()->Insert(0, new TFixedItem(Form(), SIZE{30, 20}));
+    EXPECT_EQ(image->Left(), placed) << "the layout waits";
+    // A tracking the handler did not end is ended from its loop, and the test fails.
+    RunModalWithInput([] { PostThreadMessageW(GetCurrentThreadId(), WM_BAR_CLOSEALLMENUS, 0, 0); },
+                      [&] { answer = bar->View()->EnterToolbarLoop(false, true, false); });
+  }
+  EXPECT_TRUE(freed) << "the handler did not run";
+  EXPECT_TRUE(answer.Gone());
+  EXPECT_EQ(TrackedRoot(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr) << "the mouse is let go";
+  ProcessPendingMessages();
+  if (Form()) {
+    RedrawWindow(Form()->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ProcessPendingMessages();
+  }
+}
+
+constexpr TLayoutCase kLayoutCases[] = {
+    {TLayoutStep::EndUpdateOffScreen, TFrees::Bar},
+    {TLayoutStep::EndUpdateOffScreen, TFrees::Form},
+    {TLayoutStep::ButtonRemovedOffScreen, TFrees::Bar},
+    {TLayoutStep::ButtonRemovedOffScreen, TFrees::Form},
+    {TLayoutStep::ClearedOnAHiddenForm, TFrees::Bar},
+    {TLayoutStep::ClearedOnAHiddenForm, TFrees::Form},
+    {TLayoutStep::TrackingStarts, TFrees::Bar},
+    {TLayoutStep::TrackingStarts, TFrees::Form},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, ToolbarLayoutHandlersThatFree, testing::ValuesIn(kLayoutCases), LayoutNamed);
 
 }  // namespace

@@ -133,6 +133,55 @@ TEST_F(MenuTracking, AnEntryFreedByItsClickThatThenRaisesIsReportedWithNoSender)
   EXPECT_EQ(senders, std::vector<TObject*>{nullptr});
 }
 
+// A modal menu whose handlers free the item it shows: its own OnPopup before it opens, an entry's OnSelect as a
+// key moves onto it, a submenu's OnPopup as a key opens it. Popup answers that the item went, the tracking ends
+// with the mouse let go, and nothing is clicked. The items are made under guarded allocations, so that a touch
+// faults.
+TEST_F(MenuTracking, AMenuWhoseHandlersFreeItsItemAnswersThatItWent) {
+  enum class TRaise { OwnPopup, EntrySelect, SubmenuPopup };
+  struct TCase {
+    const char* Name;
+    TRaise Raise;
+    std::vector<TStroke> Strokes;
+  } cases[] = {
+      {"the menu's OnPopup", TRaise::OwnPopup, {}},
+      {"an entry's OnSelect", TRaise::EntrySelect, {K(VK_DOWN), K(VK_ESCAPE), K(VK_ESCAPE)}},
+      {"a submenu's OnPopup", TRaise::SubmenuPopup, {C(L'm'), K(VK_ESCAPE), K(VK_ESCAPE)}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TGuardedAllocations guard;
+    TBarRootItem* menu = new TBarRootItem(&owner_);
+    TFixedItem* open = AddEntry(menu, L"&Open");
+    TFixedItem* more = AddEntry(menu, L"&More", isSubmenu);
+    AddEntry(more, L"&Alpha");
+    const auto freeMenu = [&menu] { delete std::exchange(menu, nullptr); };
+    switch (c.Raise) {
+      case TRaise::OwnPopup:
+        menu->OnPopup = [&](TBarCustomItem*, bool) { freeMenu(); };
+        break;
+      case TRaise::EntrySelect:
+        open->OnSelect = [&](TBarCustomItem*, TBarItemViewer*, bool selecting) {
+          if (selecting && menu) freeMenu();
+        };
+        break;
+      case TRaise::SubmenuPopup:
+        more->OnPopup = [&](TBarCustomItem*, bool) { freeMenu(); };
+        break;
+    }
+    const POINT at = MenuOrigin();
+    bool outlived = true;
+    EXPECT_TRUE(RunModalWithInput([&] { PostStrokes(frame_->Handle(), c.Strokes); },
+                                  [&] { outlived = menu->Popup(at.x, at.y, false).Alive(); }));
+    EXPECT_EQ(menu, nullptr) << "the handler did not run";
+    EXPECT_FALSE(outlived);
+    EXPECT_EQ(TrackedRoot(), nullptr);
+    EXPECT_EQ(GetCapture(), nullptr) << "the mouse is let go";
+    ProcessPendingMessages();
+    EXPECT_TRUE(clicked_.empty());
+  }
+}
+
 TEST_F(MenuTracking, TheMouseChoosesEntriesOfTheMenuAndItsSubmenu) {
   const POINT at = MenuOrigin();
   // Pressing and releasing on an entry clicks it.

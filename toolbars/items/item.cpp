@@ -80,6 +80,11 @@ TBarCustomItem::~TBarCustomItem() {
   ItemDestroyed();
 }
 
+void TBarCustomItem::Abandon() {
+  TComponent::Abandon();
+  if (parent_) parent_->Remove(this);
+}
+
 TBarCustomItem* TBarCustomItem::ItemAt(int index) const {
   if (index < 0 || index >= Count()) return nullptr;
   return children_[static_cast<size_t>(index)];
@@ -108,9 +113,15 @@ void TBarCustomItem::Insert(int newIndex, TBarCustomItem* item) {
 void TBarCustomItem::Delete(int index) {
   if (index < 0 || index >= Count()) return;
   TBarCustomItem* child = children_[static_cast<size_t>(index)];
+  // A view off screen lays out at once as the child leaves it, and the layout's handlers may free this item (with
+  // its bar or form), or change its children: the child is looked up again.
+  const TLifeWatch life = LifeWatch();
   Notify(this, false, TBarItemChangedAction::tbicDeleting, index, child);
+  if (life.Ended()) return;
+  const auto found = std::find(children_.begin(), children_.end(), child);
+  if (found == children_.end()) return;
   child->parent_ = nullptr;
-  children_.erase(children_.begin() + index);
+  children_.erase(found);
 }
 
 void TBarCustomItem::Remove(TBarCustomItem* item) {
@@ -121,12 +132,16 @@ void TBarCustomItem::Remove(TBarCustomItem* item) {
 void TBarCustomItem::Clear() {
   // Leaves first, the last child's deepest descendant before everything else, as a recursive destruction would
   // free them; a loop rather than recursion, since the depth is the application's data.
+  // Each child leaving lays out the views off screen, whose handlers may free this item, or the parent the walk
+  // goes back to (it starts again from the top then).
+  const TLifeWatch life = LifeWatch();
   TBarCustomItem* node = this;
-  while (!children_.empty()) {
+  while (!life.Ended() && !children_.empty()) {
     while (!node->children_.empty()) node = node->children_.back();
     TBarCustomItem* parent = node->parent_;
+    const TLifeWatch parentLife = parent->LifeWatch();
     delete node;
-    node = parent;
+    node = parentLife.Ended() ? this : parent;
   }
 }
 

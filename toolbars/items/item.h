@@ -243,6 +243,8 @@ class TBarCustomItem : public TComponent {
  protected:
   friend class TBarCustomItemActionLink;
   void Notification(TComponent* component, TOperation operation) override;
+  // An item whose deletion runs already leaves its parent too, whose Clear would delete it once more.
+  void Abandon() override;
   // Reports a change of this item to the views of its parent: 5, or 6 when a new layout is needed.
   virtual void Change(bool needResize);
   virtual void EnabledChanged() { Change(false); }
