@@ -51,7 +51,11 @@ bool TControl::ManualDock(TWinControl* newDockSite, TControl* dropControl, TAlig
   }
   if (!newDockSite) return ManualFloat(screen);
   if (!newDockSite->DockSite()) return false;
+  // The old site's OnUnDock may free it, and this control with the page it stood on, or the new site.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch siteLife = newDockSite->LifeWatch();
   if (hostDockSite_ && !hostDockSite_->DoUnDock(newDockSite, this)) return false;
+  if (life.Ended() || siteLife.Ended()) return false;
   TDragDockObject object(this);
   object.DockRect = screen;
   object.DropOnControl = dropControl;
@@ -61,7 +65,11 @@ bool TControl::ManualDock(TWinControl* newDockSite, TControl* dropControl, TAlig
 }
 
 bool TControl::ManualFloat(const RECT& screenRect) {
+  // The site's OnUnDock, and the handlers the float raises after, may free this control (with the page it stood
+  // on, say).
+  const TLifeWatch life = LifeWatch();
   if (hostDockSite_ && !hostDockSite_->DoUnDock(nullptr, this)) return false;
+  if (life.Ended()) return true;
   if (auto* form = ObjectAs<TCustomForm>(this)) {
     // A form floats as itself: a top-level window again.
     if (hostDockSite_) {
@@ -70,7 +78,6 @@ bool TControl::ManualFloat(const RECT& screenRect) {
       auto& clients = old->dockClients_;
       clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
       // The old site's page change raises handlers, which may free this form.
-      const TLifeWatch life = LifeWatch();
       if (AnswerFor(life, old->DoRemoveDockClient(this)).Gone()) return true;
     }
     // Its handlers may free it on the way: it floats, or it went, and either way it is done here.
@@ -80,7 +87,6 @@ bool TControl::ManualFloat(const RECT& screenRect) {
     return true;
   }
   // The new host's handlers may free it, and this control with the host.
-  const TLifeWatch life = LifeWatch();
   auto* host = new TCustomDockForm(Application);
   if (host->SetClientSize(screenRect.right - screenRect.left, screenRect.bottom - screenRect.top).Gone()) return true;
   POINT origin = host->ClientOrigin();

@@ -236,18 +236,26 @@ class TClearsSlot : public TComponent {
 };
 
 // A form docked into the page control, whose handlers free the control or the form it stands on: the control's
-// OnChange as the docked form's page becomes active, or the docked form's OnHide, raised inside its window
-// procedure that the control watches. Made under guarded allocations.
+// OnChange as the docked form's page becomes active, the docked form's OnHide, raised inside its window procedure
+// that the control watches, the docked form's OnStartDock as a press on its tab starts to drag it, or the control's
+// OnUnDock as a double click on the tab floats it or the form is docked elsewhere. Made under guarded allocations.
 TEST(PageControlDockFreeing, NothingFreedByADockedFormsHandlerIsTouchedAgain) {
+  enum class TWhen { ItDocks, ItHides, ItsTabIsPressed, ItsTabIsDoubleClicked, ItDocksElsewhere };
   struct TCase {
     const char* Name;
-    bool AsItHides;
+    TWhen When;
     bool FreesTheForm;
   } cases[] = {
-      {"OnChange frees the control as the client docks", false, false},
-      {"OnChange frees the form as the client docks", false, true},
-      {"the docked form's OnHide frees the control", true, false},
-      {"the docked form's OnHide frees the form", true, true},
+      {"OnChange frees the control as the client docks", TWhen::ItDocks, false},
+      {"OnChange frees the form as the client docks", TWhen::ItDocks, true},
+      {"the docked form's OnHide frees the control", TWhen::ItHides, false},
+      {"the docked form's OnHide frees the form", TWhen::ItHides, true},
+      {"a press on its tab, its OnStartDock frees the control", TWhen::ItsTabIsPressed, false},
+      {"a press on its tab, its OnStartDock frees the form", TWhen::ItsTabIsPressed, true},
+      {"a double click on its tab, OnUnDock frees the control", TWhen::ItsTabIsDoubleClicked, false},
+      {"a double click on its tab, OnUnDock frees the form", TWhen::ItsTabIsDoubleClicked, true},
+      {"docked elsewhere, OnUnDock frees the control", TWhen::ItDocksElsewhere, false},
+      {"docked elsewhere, OnUnDock frees the form", TWhen::ItDocksElsewhere, true},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -262,6 +270,10 @@ TEST(PageControlDockFreeing, NothingFreedByADockedFormsHandlerIsTouchedAgain) {
     EXPECT_TRUE(control->SetBounds(10, 10, 400, 200).Alive());
     EXPECT_TRUE(control->SetParent(form).Alive());
     control->SetDockSite(true);
+    auto* elsewhere = new TPcPageControl(form);
+    EXPECT_TRUE(elsewhere->SetBounds(10, 215, 400, 40).Alive());
+    EXPECT_TRUE(elsewhere->SetParent(form).Alive());
+    elsewhere->SetDockSite(true);
     auto* page = new TPcTabSheet(form);
     EXPECT_TRUE(page->SetCaption(L"A").Alive());
     EXPECT_TRUE(page->SetPageControl(control).Alive());
@@ -270,21 +282,47 @@ TEST(PageControlDockFreeing, NothingFreedByADockedFormsHandlerIsTouchedAgain) {
     EXPECT_TRUE(client->SetBounds(100, 300, 160, 100).Alive());
     EXPECT_TRUE(client->SetCaption(L"Docked").Alive());
     EXPECT_TRUE(client->Show().Alive());
+    client->SetDragKind(TDragKind::dkDock);
     ProcessPendingMessages();
-    const auto free = [&form, &control, &c](TObject*) {
+    const auto free = [&form, &control, &c] {
       if (c.FreesTheForm)
         delete form;
       else
         delete control;
     };
-    if (c.AsItHides) {
-      ASSERT_TRUE(client->ManualDock(control));
-      client->OnHide = free;
-      // The docked form goes with the control's pages.
-      EXPECT_TRUE(client->Hide().Gone());
-    } else {
-      control->OnChange = free;
+    if (c.When == TWhen::ItDocks) {
+      control->OnChange = [&free](TObject*) { free(); };
       client->ManualDock(control);
+    } else {
+      ASSERT_TRUE(client->ManualDock(control));
+      ProcessPendingMessages();
+      const RECT tab = control->Painter()->ButtonOf(control->Pages(1))->Rect();
+      const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+      const HWND window = control->Handle();
+      switch (c.When) {
+        case TWhen::ItHides:
+          client->OnHide = [&free](TObject*) { free(); };
+          // The docked form goes with the control's pages.
+          EXPECT_TRUE(client->Hide().Gone());
+          break;
+        case TWhen::ItsTabIsPressed:
+          client->OnStartDock = [&free](TObject*, TDragDockObject*&) { free(); };
+          SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+          break;
+        case TWhen::ItsTabIsDoubleClicked:
+        case TWhen::ItDocksElsewhere:
+          control->OnUnDock = [&free](TObject*, TControl*, TWinControl*, bool&) { free(); };
+          if (c.When == TWhen::ItDocksElsewhere) {
+            EXPECT_FALSE(client->ManualDock(elsewhere));
+          } else {
+            SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+          }
+          break;
+        case TWhen::ItDocks:
+          break;
+      }
+      EXPECT_FALSE(IsWindow(window));
+      EXPECT_EQ(GetCapture(), nullptr) << "the press let the mouse go";
     }
     ProcessPendingMessages();
     EXPECT_EQ(c.FreesTheForm ? static_cast<void*>(form) : control, nullptr) << "the handler did not run";
