@@ -745,22 +745,26 @@ TRaised TWinControl::InsertControl(TControl* control) {
   if (auto* win = ObjectAs<TWinControl>(control)) tabList_.push_back(win);
   control->SetParentValue(this);
   // Taking the parent's font and colour, showing the window and the alignment raise handlers, which may free the
-  // control or this one (which frees the control with it).
+  // control or this one (which frees the control with it), or move the control to another parent and then free
+  // this one: the joining ends there, answering whether the control lives.
   const TLifeWatch life = control->LifeWatch();
+  const TLifeWatch parentLife = LifeWatch();
+  const auto joined = [&] { return !life.Ended() && !parentLife.Ended() && control->Parent() == this; };
   Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 1);
+  if (!joined()) return TRaised(!life.Ended());
   if (!control->IsLoading()) {
     for (UINT notice :
          {CM_PARENTCOLORCHANGED, CM_PARENTFONTCHANGED, CM_PARENTSHOWHINTCHANGED, CM_PARENTBIDIMODECHANGED}) {
       control->Perform(notice);
-      if (life.Ended()) return TRaised(false);
+      if (!joined()) return TRaised(!life.Ended());
     }
     if (auto* win = ObjectAs<TWinControl>(control)) {
       win->Perform(CM_PARENTCTL3DCHANGED);
-      if (life.Ended() || win->UpdateControlState().Gone()) return TRaised(false);
+      if (!joined() || win->UpdateControlState().Gone() || !joined()) return TRaised(!life.Ended());
     } else if (handle_) {
       control->Invalidate();
     }
-    if (AnswerFor(life, AlignControl(control)).Gone()) return TRaised(false);
+    if (AlignControl(control).Gone() || !joined()) return TRaised(!life.Ended());
   }
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 1);
   return TRaised(!life.Ended());

@@ -275,6 +275,15 @@ const TCase kCases[] = {
     {"PanelInTheOnResizeOfAnEditJoiningIt",
      [](TScene& s) { JoiningEdit(s)->OnResize = [&s](TObject*) { Free(s.Panel); }; },
      [](TScene& s) { (void)s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
+    {"PanelInTheOnResizeOfAnEditJoiningItThatMovesTheEditAwayFirst",
+     [](TScene& s) {
+       JoiningEdit(s)->OnResize = [&s](TObject*) {
+         if (!s.Panel) return;
+         (void)s.Extra->SetParent(s.Form);
+         Free(s.Panel);
+       };
+     },
+     [](TScene& s) { (void)s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Panel; }},
     {"EditInItsOnResizeAsItJoinsThePanel",
      [](TScene& s) { JoiningEdit(s)->OnResize = [&s](TObject*) { Free(s.Extra); }; },
      [](TScene& s) { (void)s.Extra->SetParent(s.Panel); }, [](TScene& s) -> TControl* { return s.Extra; }},
