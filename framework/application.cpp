@@ -119,6 +119,8 @@ void TApplication::WndProc(TMessage& message) {
     case WM_ACTIVATEAPP:
       active_ = message.WParam != 0;
       if (!active_) CancelHint();
+      // Freeing the application's forms as it goes deactivates it: no handler hears of an application that goes.
+      if (IsDestroying()) break;
       if (RaiseEvent(active_ ? OnActivate : OnDeactivate, this).Gone()) return;
       break;
     case WM_TIMER:

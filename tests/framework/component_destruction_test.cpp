@@ -272,6 +272,10 @@ class DyingObjects : public testing::Test {
     return form;
   }
 
+  void Note(const char* name, const TObject* object) {
+    if (object && dying_.count(object)) heard_.push_back(name);
+  }
+
   static void Activate(TWinControl* control) {
     TCustomForm* form = GetParentForm(control);
     SetForegroundWindow(form->Handle());
@@ -281,10 +285,6 @@ class DyingObjects : public testing::Test {
   }
 
  private:
-  void Note(const char* name, const TObject* object) {
-    if (object && dying_.count(object)) heard_.push_back(name);
-  }
-
   void Collect(TComponent* component) {
     dying_.insert(component);
     for (int i = 0; i < component->ComponentCount(); ++i) Collect(component->Components(i));
@@ -340,6 +340,15 @@ TEST_F(DyingObjects, AreHandedToNoHandler) {
          Activate(Panel(owned, {10, 10, 60, 60}));
          return owner;
        }},
+      {"an application with its active form",
+       [this](auto&) {
+         auto* application = new TApplication(nullptr);
+         TForm* form = ShownForm(application, 60);
+         Activate(Panel(form, {10, 10, 60, 60}));
+         application->OnActivate = [this](TObject* sender) { Note("Application's OnActivate", sender); };
+         application->OnDeactivate = [this](TObject* sender) { Note("Application's OnDeactivate", sender); };
+         return application;
+       }},
       {"an aligned control among aligned others",
        [this](auto& other) {
          TForm* form = ShownForm(nullptr, 60);
@@ -363,3 +372,4 @@ TEST_F(DyingObjects, AreHandedToNoHandler) {
 }
 
 }  // namespace
+
