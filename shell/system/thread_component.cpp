@@ -23,11 +23,14 @@ TSysCustomThreadComponent::TSysCustomThreadComponent(TComponent* owner, bool tim
 }
 
 TSysCustomThreadComponent::~TSysCustomThreadComponent() {
+  Destroying();
   if (thread_) Retire(std::move(thread_));
 }
 
 void TSysCustomThreadComponent::BeforeDestruction() {
-  // A handler still running on the worker may use the parts of a derived class: it ends while they are whole.
+  // A handler still running on the worker may use the parts of a derived class: it ends while they are whole. The
+  // component is marked as going first, so that the worker's end raises no OnTerminate about it.
+  Destroying();
   if (thread_) Retire(std::move(thread_));
   TSysComponent::BeforeDestruction();
 }
@@ -66,9 +69,10 @@ std::unique_ptr<TSysEventThread> TSysCustomThreadComponent::CreateThread(bool su
     thread = std::make_unique<TSysEventThread>(true);
   thread->SetOnEvent(TNotifyEvent(this, &TSysCustomThreadComponent::DoExecute));
   thread->SetSynchronized(synchronized_);
-  // A worker may end after the component is gone (one let go from its own handler): it then calls nothing.
+  // A worker may end after the component is gone (one let go from its own handler), or as the component goes (whose
+  // handler would hear of a component that is going): it then calls nothing.
   thread->SetOnTerminate([this, life = LifeWatch()](TObject* sender) {
-    if (!life.Ended()) DoTerminate(sender);
+    if (!life.Ended() && !IsDestroying()) DoTerminate(sender);
   });
   thread->SetPriority(priority_);
   if (!suspended) thread->Resume();

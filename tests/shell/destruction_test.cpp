@@ -1,21 +1,26 @@
-// An object freed while its library is loaded or its icon is in the tray lets go of them without telling the
-// application's handlers, which would hear of an object that is going.
+// An object freed while its library is loaded, its icon is in the tray or its worker runs lets go of them without
+// telling the application's handlers, which would hear of an object that is going.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "framework/thread.h"
 #include "mail_client_fixture.h"
 #include "shell/email.h"
+#include "shell/system/thread_component.h"
 #include "shell/system/tray_icon.h"
 #include "support/hostile_input.h"
+#include "support/message_pump.h"
 
 using namespace shell;
 
 namespace {
 
 DWORD lastShellMessage = 0;
+std::atomic<bool> workerRunning{false};
 
 BOOL WINAPI RecordShellMessage(DWORD message, NOTIFYICONDATAW*) {
   lastShellMessage = message;
@@ -61,6 +66,24 @@ TEST_F(FreedShellObjects, RaiseNoHandlerAboutThemselves) {
          return std::unique_ptr<TObject>(std::move(icon));
        },
        [] { return lastShellMessage == NIM_DELETE; }},
+      {"thread component whose worker runs",
+       [](const TNotifyEvent& handler) {
+         auto component = std::make_unique<TSysThreadComponent>();
+         std::atomic<bool>* running = &workerRunning;
+         *running = false;
+         component->OnExecute = [running, worker = component.get()](TObject*) {
+           // The component lets go of its worker as it goes, and then tells it to end.
+           const TThread* thread = worker->Thread();
+           *running = true;
+           while (!thread->Terminated()) SwitchToThread();
+         };
+         component->SetSynchronized(false);
+         component->SetOnTerminate(handler);
+         component->SetSuspended(false);
+         EXPECT_TRUE(PumpUntil([running] { return running->load(); }));
+         return std::unique_ptr<TObject>(std::move(component));
+       },
+       nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
