@@ -157,6 +157,11 @@ void TCustomDropTarget::BeforeDestruction() {
 }
 
 void TCustomDropTarget::RetireTransfer() {
+  Destroying();
+  FinishTransfer();
+}
+
+void TCustomDropTarget::FinishTransfer() {
   if (!transferThread_) return;
   // From the worker's OnTerminate, which the worker waits for, waiting would never end: the worker is let go and
   // frees itself once that handler has returned.
@@ -528,7 +533,7 @@ bool TCustomDropTarget::GetData(DWORD effect) {
     asyncTransferring_ = true;
     try {
       async->StartOperation(nullptr);
-      RetireTransfer();
+      FinishTransfer();
       transferThread_ = std::make_unique<TDropTargetTransferThread>(this, effect, dataObject_.Get());
       transferThread_->SetOnTerminate(TNotifyEvent(this, &TCustomDropTarget::EndAsyncTransfer));
       transferThread_->Start();
@@ -543,7 +548,7 @@ bool TCustomDropTarget::GetData(DWORD effect) {
 
 void TCustomDropTarget::EndAsyncTransfer(TObject*) {
   asyncTransferring_ = false;
-  if (!OnEndAsyncTransfer) return;
+  if (!OnEndAsyncTransfer || IsDestroying()) return;
   // The worker waits for this handler, which may free the target or start the next transfer.
   const TLifeWatch life = LifeWatch();
   endingTransfer_ = true;

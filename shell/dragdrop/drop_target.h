@@ -125,13 +125,16 @@ class TCustomDropTarget : public TDragDropComponent, public IDropTarget {
   virtual bool SetPasteSucceeded(DWORD effect);
   virtual TWinControl* FindTarget(POINT screenPoint);
   virtual bool HasValidFormats(IDataObject* dataObject) = 0;
-  // Waits for the transfer worker to end and frees it, or lets it free itself when called from its OnTerminate.
-  // A part that owns what the worker reads into calls it first in its destructor: a target held by value is not
-  // deleted, so no BeforeDestruction stops the worker for it.
+  // As the target goes: marks it as going, so that the transfer's end raises no OnEndAsyncTransfer about it, and
+  // ends the transfer (FinishTransfer). A part that owns what the worker reads into calls it first in its
+  // destructor: a target held by value is not deleted, so no BeforeDestruction stops the worker for it.
   void RetireTransfer();
 
  private:
   friend class TDropTargetTransferThread;
+
+  // Waits for the transfer worker to end and frees it, or lets it free itself when called from its OnTerminate.
+  void FinishTransfer();
 
   void EnterTarget(DWORD effect, DWORD keyState, POINT screenPoint, HRESULT& result, DWORD& outEffect);
   void BeginDragImage(IDataObject* dataObject, POINT screenPoint, DWORD effect);

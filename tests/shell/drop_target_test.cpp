@@ -333,16 +333,26 @@ TEST_F(DropTarget, AnAsynchronousTransferReadsOnItsOwnThread) {
   EXPECT_EQ(read, "far away");
 }
 
-// A target held by value is not deleted, so nothing stops its transfer before its own parts go: each part that
-// owns what the worker reads into must. The worker cannot read before this thread serves its calls, so every
-// target here goes while its worker is still to read.
-TEST_F(DropTarget, ATargetHeldByValueEndsItsTransferBeforeItsFormatsGo) {
+// A target that goes, deleted or held by value, while its worker is still to read ends the transfer before its own
+// parts go: a target held by value is not deleted, so each part that owns what the worker reads into must. The
+// worker cannot read before this thread serves its calls, so every target here goes while its worker is still to
+// read; the transfer's end is told to no OnEndAsyncTransfer of a target that is going.
+TEST_F(DropTarget, AFreedTargetEndsItsTransferBeforeItsFormatsGo) {
   TDropURLSource source(nullptr);
   EXPECT_TRUE(source.SetURL(L"http://example.org/far").Alive());
   EXPECT_TRUE(source.SetTitle(L"far").Alive());
   EXPECT_TRUE((new TTextDataFormat(&source))->SetText("far away").Alive());
   source.SetAllowAsyncTransfer(true);
   source.SetAsyncMode(TRUE);
+  int ends = 0;
+  const auto dropAsync = [&](TCustomDropTarget& target, DWORD effect) {
+    target.SetAllowAsyncTransfer(true);
+    target.OnEndAsyncTransfer = [&ends](TObject*) { ++ends; };
+    EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
+    ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
+    ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);
+    ASSERT_TRUE(target.AsyncTransferring());
+  };
   const struct {
     const char* Name;
     std::function<void()> DropAndGo;
@@ -351,31 +361,30 @@ TEST_F(DropTarget, ATargetHeldByValueEndsItsTransferBeforeItsFormatsGo) {
        [&] {
          TCustomDropMultiTarget target(nullptr);
          new TTextDataFormat(&target);
-         target.SetAllowAsyncTransfer(true);
-         EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
-         DWORD effect = DROPEFFECT_COPY;
-         ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
-         ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);
-         ASSERT_TRUE(target.AsyncTransferring());
+         dropAsync(target, DROPEFFECT_COPY);
        }},
       {"an address target",
        [&] {
          TDropURLTarget target(nullptr);
-         target.SetAllowAsyncTransfer(true);
-         EXPECT_TRUE(target.RegisterTargetControl(&panel_).Alive());
-         DWORD effect = DROPEFFECT_LINK;
-         ASSERT_EQ(target.DragEnter(&source, 0, ScreenOf(panel_), &effect), S_OK);
-         ASSERT_EQ(target.Drop(&source, 0, ScreenOf(panel_), &effect), S_OK);
-         ASSERT_TRUE(target.AsyncTransferring());
+         dropAsync(target, DROPEFFECT_LINK);
+       }},
+      {"a deleted target",
+       [&] {
+         auto* target = new TCustomDropMultiTarget(nullptr);
+         new TTextDataFormat(target);
+         dropAsync(*target, DROPEFFECT_COPY);
+         delete target;
        }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
+    ends = 0;
     c.DropAndGo();
     // The transfer was ended, not abandoned: the source heard its end before the target was gone.
     BOOL inOperation = TRUE;
     ASSERT_EQ(source.InOperation(&inOperation), S_OK);
     EXPECT_FALSE(inOperation);
+    EXPECT_EQ(ends, 0);
   }
 }
 
