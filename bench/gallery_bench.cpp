@@ -26,29 +26,29 @@ TBenchTargets targets;
 
 // The first folders of the large tree, copied to the clipboard.
 void CopyFolders(TStringTree* large, std::uint32_t folders) {
-  large->ClearSelection();
+  (void)large->ClearSelection();
   PTreeNode folder = large->GetFirst();
   for (std::uint32_t i = 0; i < folders && folder; ++i, folder = large->GetNextSibling(folder))
-    large->SetSelected(folder, true);
+    (void)large->SetSelected(folder, true);
   large->CopyToClipboard();
 }
 
 // One paste of the clipboard's rows into tree, which is then put back as it was (not timed).
 double PasteSeconds(TStringTree* tree, std::uint32_t rows) {
   const std::uint32_t before = tree->TotalCount();
-  tree->SetFocusedNode(nullptr);
+  (void)tree->SetFocusedNode(nullptr);
   const double seconds = TimeOf([&] { tree->PasteFromClipboard(); });
   if (tree->TotalCount() != before + rows) targets.Failed("a paste lost rows");
   // The rows the paste brought follow those the tree had.
   PTreeNode first = tree->GetFirst();
   for (std::uint32_t i = 0; i < before && first; ++i) first = tree->GetNextSibling(first);
-  tree->BeginUpdate();
+  (void)tree->BeginUpdate();
   while (first) {
     PTreeNode next = tree->GetNextSibling(first);
-    tree->DeleteNode(first);
+    (void)tree->DeleteNode(first);
     first = next;
   }
-  tree->EndUpdate();
+  (void)tree->EndUpdate();
   Application->ProcessMessages();
   return seconds;
 }
@@ -57,18 +57,18 @@ double PasteSeconds(TStringTree* tree, std::uint32_t rows) {
 // export; the folder is put back afterwards (not timed).
 double MoveFolderSeconds(TStringTree* large, TStringTree* small) {
   PTreeNode folder = large->GetFirst();
-  large->ClearSelection();
-  large->SetSelected(folder, true);
+  (void)large->ClearSelection();
+  (void)large->SetSelected(folder, true);
   large->CutToClipboard();
-  small->SetFocusedNode(nullptr);
+  (void)small->SetFocusedNode(nullptr);
   const double seconds = TimeOf([&] {
     small->PasteFromClipboard();
     Application->ProcessMessages();
   });
-  small->ClearSelection();
-  small->SetSelected(small->GetLast(), true);
+  (void)small->ClearSelection();
+  (void)small->SetSelected(small->GetLast(), true);
   small->CutToClipboard();
-  large->SetFocusedNode(nullptr);
+  (void)large->SetFocusedNode(nullptr);
   large->SetDefaultPasteMode(TTreeNodeAttachMode::amAddChildFirst);
   large->PasteFromClipboard();
   Application->ProcessMessages();
@@ -89,7 +89,7 @@ int main() {
     TTreePage* page = form->TreePage();
     TStringTree* large = page->LargeTree();
     TStringTree plain(nullptr);
-    plain.SetNodeDataSize(sizeof(std::uintptr_t));
+    (void)plain.SetNodeDataSize(sizeof(std::uintptr_t));
 
     // The tree's own paste grows with its rows, not with their square.
     CopyFolders(large, 100);

@@ -115,7 +115,7 @@ class TTextTree : public TBaseTree {
 // Seconds per paint of one screen of rows from the middle of a tree of count top-level nodes into a memory DC.
 double PaintScreen(std::uint32_t count, HDC dc) {
   TTextTree tree(nullptr);
-  tree.SetRootNodeCount(count);
+  (void)tree.SetRootNodeCount(count);
   WaitForCache(tree);
   TCanvas canvas;
   canvas.SetHandle(dc);
@@ -166,9 +166,9 @@ double KeyFromTop(TBaseTree& tree, WORD key) {
 double InsertFirst(std::uint32_t count) {
   TBaseTree tree(nullptr);
   double start = Seconds();
-  tree.BeginUpdate();
+  (void)tree.BeginUpdate();
   for (std::uint32_t i = 0; i < count; ++i) tree.InsertNode(tree.GetFirstNoInit(), TTreeNodeAttachMode::amInsertBefore);
-  tree.EndUpdate();
+  (void)tree.EndUpdate();
   return Seconds() - start;
 }
 
@@ -181,59 +181,59 @@ enum class TFreeingWork { FullExpand, Save, SelectAll, Export };
 double FreeingBulkWork(TFreeingWork work, std::uint32_t count) {
   if (work == TFreeingWork::Export) {
     TStringTree tree(nullptr);
-    tree.SetRootNodeCount(count);
+    (void)tree.SetRootNodeCount(count);
     tree.OnGetText = [&tree](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
       text = L"row";
-      if (node->Index % 2) tree.DeleteNode(node);
+      if (node->Index % 2) (void)tree.DeleteNode(node);
     };
     return TimeOf([&] { tree.ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'); });
   }
   TBaseTree tree(nullptr);
-  tree.SetRootNodeCount(count);
+  (void)tree.SetRootNodeCount(count);
   TCustomTreeOptions* options = tree.TreeOptions();
   if (work == TFreeingWork::FullExpand) {
-    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNextSibling(node)) tree.SetChildCount(node, 2);
+    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNextSibling(node)) (void)tree.SetChildCount(node, 2);
     tree.OnExpanding = [&tree](TBaseTree*, PTreeNode node, bool&) {
-      if (node->ChildCount == 2) tree.DeleteNode(node->FirstChild);
+      if (node->ChildCount == 2) (void)tree.DeleteNode(node->FirstChild);
     };
-    return TimeOf([&] { tree.FullExpand(); });
+    return TimeOf([&] { (void)tree.FullExpand(); });
   }
   if (work == TFreeingWork::Save) {
     options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toInitOnSave);
     tree.OnInitNode = [&tree](TBaseTree*, PTreeNode, PTreeNode node, TTreeNodeInitStates&) {
-      if (node->Index % 2) tree.DeleteNode(node);
+      if (node->Index % 2) (void)tree.DeleteNode(node);
     };
     TMemoryStream stream;
     return TimeOf([&] { tree.SaveToStream(stream); });
   }
-  options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  (void)options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
   tree.OnInitNode = [](TBaseTree*, PTreeNode, PTreeNode node, TTreeNodeInitStates& states) {
     if (node->Index % 2) states |= ivsHasChildren;
   };
-  tree.OnInitChildren = [&tree](TBaseTree*, PTreeNode node, std::uint32_t&) { tree.DeleteNode(node); };
-  return TimeOf([&] { tree.SelectAll(false); });
+  tree.OnInitChildren = [&tree](TBaseTree*, PTreeNode node, std::uint32_t&) { (void)tree.DeleteNode(node); };
+  return TimeOf([&] { (void)tree.SelectAll(false); });
 }
 
 // Seconds to delete count top-level nodes one by one, always the first, inside an update bracket.
 double DeleteFirst(std::uint32_t count) {
   TBaseTree tree(nullptr);
-  tree.SetRootNodeCount(count);
+  (void)tree.SetRootNodeCount(count);
   double start = Seconds();
-  tree.BeginUpdate();
-  for (std::uint32_t i = 0; i < count; ++i) tree.DeleteNode(tree.GetFirstNoInit());
-  tree.EndUpdate();
+  (void)tree.BeginUpdate();
+  for (std::uint32_t i = 0; i < count; ++i) (void)tree.DeleteNode(tree.GetFirstNoInit());
+  (void)tree.EndUpdate();
   return Seconds() - start;
 }
 
 // Adds count nodes inside an update bracket, nested one in the other or all on the top level.
 void AddNodes(TBaseTree& tree, std::uint32_t count, bool nested) {
-  tree.BeginUpdate();
+  (void)tree.BeginUpdate();
   PTreeNode parent = nullptr;
   for (std::uint32_t i = 0; i < count; ++i) {
     PTreeNode node = tree.AddChild(parent);
     if (nested) parent = node;
   }
-  tree.EndUpdate();
+  (void)tree.EndUpdate();
 }
 
 // Seconds to build count nodes (nested one in the other, or all on the top level), save them, load them into a
@@ -248,9 +248,9 @@ double BuildSaveLoadDelete(std::uint32_t count, bool nested) {
   stream.SetPosition(0);
   copy.LoadFromStream(stream);
   if (nested)
-    copy.DeleteNode(copy.GetFirstNoInit());
+    (void)copy.DeleteNode(copy.GetFirstNoInit());
   else
-    copy.DeleteChildren(nullptr);
+    (void)copy.DeleteChildren(nullptr);
   return Seconds() - start;
 }
 
@@ -259,7 +259,7 @@ double BuildSaveLoadDelete(std::uint32_t count, bool nested) {
 double VisibleWalk(std::uint32_t count, bool nested) {
   TBaseTree tree(nullptr);
   AddNodes(tree, count, nested);
-  tree.FullExpand();
+  (void)tree.FullExpand();
   return BestOf(kBestOfRuns, [&] {
     std::uint32_t rows = 0;
     const double seconds = TimeOf([&] {
@@ -275,7 +275,7 @@ double VisibleWalk(std::uint32_t count, bool nested) {
 double VisibleParentClimb(std::uint32_t count, int runs) {
   TBaseTree tree(nullptr);
   AddNodes(tree, count, true);
-  tree.FullExpand();
+  (void)tree.FullExpand();
   const PTreeNode deepest = tree.GetLastNoInit();
   return BestOf(kBestOfRuns, [&] {
     return MeanOf(runs, [&] {
@@ -298,11 +298,11 @@ double RestoreExpandedTopDown(std::uint32_t count, bool nested) {
   if (!nested)
     for (PTreeNode node = tree.GetFirstNoInit(); node; node = node->NextSibling) tree.AddChild(node);
   return BestOf(kSlowRuns, [&] {
-    tree.FullCollapse();
+    (void)tree.FullCollapse();
     const double seconds = TimeOf([&] {
-      tree.BeginUpdate();
-      for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) tree.SetExpanded(node, true);
-      tree.EndUpdate();
+      (void)tree.BeginUpdate();
+      for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) (void)tree.SetExpanded(node, true);
+      (void)tree.EndUpdate();
     });
     if (tree.VisibleCount() != (nested ? count : 2 * count)) targets.Failed("the restore left nodes closed");
     return seconds;
@@ -314,7 +314,7 @@ double RestoreExpandedTopDown(std::uint32_t count, bool nested) {
 // the worker is seen at it (a change waits a little before its build starts) to when the cache is published.
 double RebuildAfterChange(std::uint32_t count, bool nearEnd) {
   TBaseTree tree(nullptr);
-  tree.SetRootNodeCount(count);
+  (void)tree.SetRootNodeCount(count);
   WaitForCache(tree);
   PTreeNode node = nearEnd ? tree.GetLastNoInit()->PrevSibling : tree.GetFirstNoInit();
   return BestOf(kBestOfRuns, [&] {
@@ -333,7 +333,7 @@ double ExportHtml(std::uint32_t count, int exportsPerRun) {
   tree.OnGetText = [](TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
     text = L"Node " + std::to_wstring(node->Index);
   };
-  tree.SetRootNodeCount(count);
+  (void)tree.SetRootNodeCount(count);
   return BestOf(kBestOfRuns, [&] {
     return MeanOf(exportsPerRun, [&] {
       std::size_t length = 0;
@@ -348,12 +348,12 @@ double ExportHtml(std::uint32_t count, int exportsPerRun) {
 // (so each asks for the position cache again) or all inside one update bracket.
 double AppendToLargeTree(std::uint32_t count, bool bracketed) {
   TBaseTree tree(nullptr);
-  tree.SetRootNodeCount(count);
+  (void)tree.SetRootNodeCount(count);
   WaitForCache(tree);
   return TimeOf([&] {
-    if (bracketed) tree.BeginUpdate();
+    if (bracketed) (void)tree.BeginUpdate();
     for (std::uint32_t i = 0; i < count; ++i) tree.AddChild(nullptr);
-    if (bracketed) tree.EndUpdate();
+    if (bracketed) (void)tree.EndUpdate();
   });
 }
 
@@ -365,9 +365,9 @@ double BracketedAppends(HWND host, std::uint32_t count) {
     tree.HandleNeeded();
   }
   return TimeOf([&] {
-    tree.BeginUpdate();
+    (void)tree.BeginUpdate();
     for (std::uint32_t i = 0; i < count; ++i) tree.AddChild(nullptr);
-    tree.EndUpdate();
+    (void)tree.EndUpdate();
   });
 }
 
@@ -403,9 +403,9 @@ int main() {
   // Memory first, while the heap is fresh: a million nodes of the default data size.
   {
     TBaseTree tree(nullptr);
-    tree.SetNodeDataSize(0);
+    (void)tree.SetNodeDataSize(0);
     SIZE_T before = PrivateBytes();
-    tree.SetRootNodeCount(kMillion);
+    (void)tree.SetRootNodeCount(kMillion);
     double perNode = static_cast<double>(PrivateBytes() - before) / kMillion;
     std::printf("node block size: %zu bytes; process memory per node: %.1f bytes\n", TreeNodeSize, perNode);
     targets.AtMost("memory_per_node_vs_block", perNode / static_cast<double>(TreeNodeSize), 1.25);
@@ -414,7 +414,7 @@ int main() {
   // A million nodes at once, against a million tree-view inserts; the owner-data list-view's count beside them.
   const double rootCountSeconds = BestOf(kSlowRuns, [] {
     TBaseTree tree(nullptr);
-    return TimeOf([&] { tree.SetRootNodeCount(kMillion); });
+    return TimeOf([&] { (void)tree.SetRootNodeCount(kMillion); });
   });
   const double treeViewMillion = BestTreeViewInserts(host, kMillion, kSlowRuns);
   const double listCount = BestOf(kBestOfRuns, [&] {
@@ -433,17 +433,17 @@ int main() {
   // Clearing a million initialized nodes.
   {
     TBaseTree tree(nullptr);
-    tree.SetNodeDataSize(sizeof(int));
+    (void)tree.SetNodeDataSize(sizeof(int));
     tree.OnInitNode = [](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates&) {};
     std::uint64_t freed = 0;
     tree.OnFreeNode = [&](TBaseTree*, PTreeNode) { ++freed; };
     double create = 1e30;
     const double clear = BestOf(kSlowRuns, [&] {
       freed = 0;
-      create = std::min(create, TimeOf([&] { tree.SetRootNodeCount(kMillion); }));
+      create = std::min(create, TimeOf([&] { (void)tree.SetRootNodeCount(kMillion); }));
       for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) {
       }
-      return TimeOf([&] { tree.Clear(); });
+      return TimeOf([&] { (void)tree.Clear(); });
     });
     std::printf("Clear of 1,000,000 initialized nodes: %.4f s (%llu freed); their creation: %.4f s\n", clear,
                 static_cast<unsigned long long>(freed), create);
@@ -453,7 +453,7 @@ int main() {
   // Position look-ups anywhere in a million visible rows, against the tree-view's hit test.
   {
     TBaseTree tree(nullptr);
-    tree.SetRootNodeCount(kMillion);
+    (void)tree.SetRootNodeCount(kMillion);
     tree.SetChangeDelay(0);
     bool cached = WaitForCache(tree);
     std::uint32_t height = tree.RootNode()->TotalHeight - tree.RootNode()->NodeHeight;
@@ -513,9 +513,9 @@ int main() {
     const double ours = BestOf(kBestOfRuns, [] {
       TBaseTree tree(nullptr);
       return TimeOf([&] {
-        tree.BeginUpdate();
+        (void)tree.BeginUpdate();
         for (std::uint32_t i = 0; i < kHundredThousand; ++i) tree.AddChild(nullptr);
-        tree.EndUpdate();
+        (void)tree.EndUpdate();
       });
     });
     const double theirs = BestTreeViewInserts(host, kHundredThousand, kBestOfRuns);
@@ -526,8 +526,8 @@ int main() {
   // Sorting 100,000 siblings by an integer key; each run sorts freshly shuffled keys.
   {
     TBaseTree tree(nullptr);
-    tree.SetNodeDataSize(sizeof(int));
-    tree.SetRootNodeCount(kHundredThousand);
+    (void)tree.SetNodeDataSize(sizeof(int));
+    (void)tree.SetRootNodeCount(kHundredThousand);
     std::vector<PTreeNode> nodes;
     for (PTreeNode node = tree.GetFirstNoInit(); node; node = node->NextSibling) {
       node->States |= nsInitialized;
@@ -582,7 +582,7 @@ int main() {
   // End to the last of a million visible nodes against one page down.
   {
     TTextTree tree(host);
-    tree.SetRootNodeCount(kMillion);
+    (void)tree.SetRootNodeCount(kMillion);
     WaitForCache(tree);
     double end = KeyFromTop(tree, VK_END);
     double page = KeyFromTop(tree, VK_NEXT);
@@ -696,7 +696,7 @@ int main() {
     double ours = 0;
     {
       TTextTree tree(host);
-      tree.SetRootNodeCount(1000);
+      (void)tree.SetRootNodeCount(1000);
       ShowWindow(tree.Handle(), SW_SHOWNOACTIVATE);
       ours = MouseMoves(tree.Handle());
     }

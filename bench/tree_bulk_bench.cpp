@@ -35,10 +35,10 @@ TBenchTargets targets;
 class TRowTree : public TStringTree {
  public:
   TRowTree(HWND parent, int left) : TStringTree(nullptr) {
-    SetNodeDataSize(sizeof(std::uint64_t));
+    (void)SetNodeDataSize(sizeof(std::uint64_t));
     MustLive(SetParentWindow(parent));
     MustLive(SetBounds(left, 0, 390, 560));
-    TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+    (void)TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
     OnGetText = [](TBaseTree* tree, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
       text = L"Row " + std::to_wstring(*tree->GetNodeData<std::uint64_t>(node));
     };
@@ -55,15 +55,15 @@ class TRowTree : public TStringTree {
 
   // folders folders of items items each, every folder selected.
   void FillFolders(std::uint32_t folders = kFolders, std::uint32_t items = kItemsPerFolder) {
-    BeginUpdate();
+    (void)BeginUpdate();
     std::uint64_t number = 0;
     for (std::uint32_t f = 0; f < folders; ++f) {
       PTreeNode folder = AddChild(nullptr);
       *GetNodeData<std::uint64_t>(folder) = ++number;
       for (std::uint32_t i = 0; i < items; ++i) *GetNodeData<std::uint64_t>(AddChild(folder)) = ++number;
     }
-    EndUpdate();
-    for (PTreeNode folder = GetFirstNoInit(); folder; folder = folder->NextSibling) AddToSelection(folder);
+    (void)EndUpdate();
+    for (PTreeNode folder = GetFirstNoInit(); folder; folder = folder->NextSibling) (void)AddToSelection(folder);
   }
 };
 
@@ -189,14 +189,14 @@ double DragTransfer(HWND host, bool move, std::uint32_t folders = kFolders, std:
 double SelectedPaste(std::uint32_t count, bool undo) {
   TStringTree source(nullptr), target(nullptr);
   for (TBaseTree* tree : {static_cast<TBaseTree*>(&source), static_cast<TBaseTree*>(&target)})
-    tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() +
+    (void)tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() +
                                              TTreeSelectionOption::toMultiSelect);
-  source.SetRootNodeCount(count);
-  source.SelectAll(false);
+  (void)source.SetRootNodeCount(count);
+  (void)source.SelectAll(false);
   source.CopyToClipboard();
   double seconds = TimeOf([&] { target.PasteFromClipboard(); });
   if (target.SelectedCount() != count) targets.Failed("the pasted rows did not arrive selected");
-  if (undo) seconds = TimeOf([&] { target.DeleteChildren(nullptr); });
+  if (undo) seconds = TimeOf([&] { (void)target.DeleteChildren(nullptr); });
   OleSetClipboard(nullptr);
   return seconds;
 }
@@ -215,7 +215,7 @@ double LazyExport(HWND host) {
     if (!parent) states |= ivsHasChildren;
   };
   tree.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 999; };
-  tree.SetRootNodeCount(1000);
+  (void)tree.SetRootNodeCount(1000);
   Pump();
   return TimeOf([&] { tree.ContentToUnicode(TVSTTextSourceType::tstAll, L'\t'); });
 }
@@ -224,10 +224,10 @@ double LazyExport(HWND host) {
 // for good (OLE's flush), as a window closed after a copy does.
 double ClipboardHandover(std::uint32_t count) {
   auto tree = std::make_unique<TStringTree>(nullptr);
-  tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() +
+  (void)tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() +
                                            TTreeSelectionOption::toMultiSelect);
-  tree->SetRootNodeCount(count);
-  tree->SelectAll(false);
+  (void)tree->SetRootNodeCount(count);
+  (void)tree->SelectAll(false);
   tree->CopyToClipboard();
   if (tree->SelectedCount() != count) targets.Failed("not every row was copied");
   const double seconds = TimeOf([&] { tree.reset(); });
@@ -247,21 +247,21 @@ double PrivateBytes() {
 // selection of all, 1: the root's children, 2: the root's count set to 0), or by Clear (way 3).
 double MemoryAfterDeleting(int way) {
   TStringTree tree(nullptr);
-  tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
-  tree.SetRootNodeCount(1000000);
+  (void)tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  (void)tree.SetRootNodeCount(1000000);
   switch (way) {
     case 0:
-      tree.SelectAll(false);
-      tree.DeleteSelectedNodes();
+      (void)tree.SelectAll(false);
+      (void)tree.DeleteSelectedNodes();
       break;
     case 1:
-      tree.DeleteChildren(nullptr);
+      (void)tree.DeleteChildren(nullptr);
       break;
     case 2:
-      tree.SetRootNodeCount(0);
+      (void)tree.SetRootNodeCount(0);
       break;
     default:
-      tree.Clear();
+      (void)tree.Clear();
   }
   if (tree.TotalCount() != 0) targets.Failed("rows were left");
   return PrivateBytes();

@@ -53,7 +53,7 @@ class TRows : public TStringTree {
     OnGetText = [](TBaseTree*, PTreeNode, TColumnIndex, TVSTTextType, String& text) { text = L"A row of the tree"; };
     HandleNeeded();
     ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-    SetRootNodeCount(count);
+    (void)SetRootNodeCount(count);
     Settle(*this);
   }
 };
@@ -73,11 +73,11 @@ const TChangeKind kKinds[] = {
        for (int i = 0; i < count; ++i) tree.AddChild(nullptr);
      },
      [](TRows& tree, int count) {
-       for (int i = 0; i < count; ++i) tree.DeleteNode(tree.RootNode()->LastChild);
+       for (int i = 0; i < count; ++i) (void)tree.DeleteNode(tree.RootNode()->LastChild);
      }},
     {"DeleteNode",
      [](TRows& tree, int count) {
-       for (int i = 0; i < count; ++i) tree.DeleteNode(tree.GetFirstNoInit());
+       for (int i = 0; i < count; ++i) (void)tree.DeleteNode(tree.GetFirstNoInit());
      },
      [](TRows& tree, int count) {
        for (int i = 0; i < count; ++i) tree.InsertNode(nullptr, TTreeNodeAttachMode::amAddChildFirst);
@@ -108,7 +108,7 @@ double SecondsPerChange(TRows& tree, const TChangeKind& kind, bool atEnd) {
     if (atEnd)
       tree.ScrollIntoView(tree.GetLastVisibleNoInit(), false);
     else
-      tree.SetOffsetY(0);
+      (void)tree.SetOffsetY(0);
     Settle(tree);
     const double seconds = TimeOf([&] { kind.Change(tree, kChanges); });
     kind.Undo(tree, kChanges);
@@ -127,10 +127,10 @@ class TCheckRows : public TRows {
       tree->SetCheckType(node, parent ? TCheckType::ctCheckBox : TCheckType::ctTriStateCheckBox);
     };
     PTreeNode root = AddChild(nullptr);
-    SetChildCount(root, count);
+    (void)SetChildCount(root, count);
     ValidateNode(root, true);
-    SetExpanded(root, true);
-    SetFocusedNode(root);
+    (void)SetExpanded(root, true);
+    (void)SetFocusedNode(root);
     Settle(*this);
   }
 };

@@ -87,11 +87,12 @@ TBaseTree::~TBaseTree() {
   states_ -= TTreeState::stEditing;
   editLink_.Reset();
   clipboardFormats_.reset();
+  // The tree goes whatever its handlers do.
   try {
-    Clear();
+    (void)Clear();
   } catch (...) {
     // A handler failing while the tree goes cannot stop the nodes from being freed.
-    FreeAllNodes();
+    (void)FreeAllNodes();
   }
   // The header's columns report their removal to the tree, which still needs its other parts then.
   header_.reset();
@@ -133,7 +134,7 @@ void TBaseTree::EnsureRoot() {
 }
 
 std::size_t TBaseTree::AllocateInternalDataArea(std::size_t size) {
-  if (root_->FirstChild) Clear();
+  if (root_->FirstChild && Clear().Gone()) return 0;
   std::size_t offset = TreeNodeSize + internalDataSize_;
   internalDataSize_ += AlignNodeArea(size);
   EnsureRoot();
@@ -170,22 +171,23 @@ void TBaseTree::SetUpdateState(bool updating) {
   if (Visible() && HandleAllocated()) SendMessageW(Handle(), WM_SETREDRAW, !updating, 0);
 }
 
-void TBaseTree::BeginUpdate() {
-  if (IsDestroying()) return;
+TRaised TBaseTree::BeginUpdate() {
+  if (IsDestroying()) return TRaised(true);
   // OnUpdating may free the tree: no bracket is opened then.
   if (updateCount_ == 0) {
-    if (DoUpdating(TTreeUpdateState::usBegin).Gone()) return;
+    if (DoUpdating(TTreeUpdateState::usBegin).Gone()) return TRaised(false);
     SetUpdateState(true);
   } else if (DoUpdating(TTreeUpdateState::usUpdate).Gone()) {
-    return;
+    return TRaised(false);
   }
   ++updateCount_;
   states_ += TTreeState::stUpdating;
+  return TRaised(true);
 }
 
-void TBaseTree::EndUpdate() {
+TRaised TBaseTree::EndUpdate() {
   if (updateCount_ > 0) --updateCount_;
-  if (IsDestroying()) return;
+  if (IsDestroying()) return TRaised(true);
   if (updateCount_ == 0 && states_.Contains(TTreeState::stUpdating)) {
     states_ -= TTreeState::stUpdating;
     RefreshTotalCounts();
@@ -197,36 +199,33 @@ void TBaseTree::EndUpdate() {
     const TLifeWatch life = LifeWatch();
     TFirstFailure failure;
     if (HandleAllocated()) failure.Run([this] { UpdateScrollBars(false); });
-    if (!life.Ended() && states_.Contains(TTreeState::stStructureChangePending))
-      failure.Run([this] {
-        if (FireStructureChange().Gone()) return;
-      });
-    if (!life.Ended() && states_.Contains(TTreeState::stChangePending))
-      failure.Run([this] {
-        if (FireChange().Gone()) return;
-      });
-    if (!life.Ended() && options_->AutoOptions().Contains(TTreeAutoOption::toAutoSort))
-      failure.Run([this] { SortTree(sortColumn_, sortDirection_, true); });
-    if (life.Ended()) return failure.Raise();
+    TRaised alive(!life.Ended());
+    if (alive.Alive() && states_.Contains(TTreeState::stStructureChangePending))
+      alive = failure.Run(life, [this] { return FireStructureChange(); });
+    if (alive.Alive() && states_.Contains(TTreeState::stChangePending))
+      alive = failure.Run(life, [this] { return FireChange(); });
+    if (alive.Alive() && options_->AutoOptions().Contains(TTreeAutoOption::toAutoSort))
+      alive = failure.Run(life, [this] { return SortTree(sortColumn_, sortDirection_, true); });
+    if (alive.Gone()) {
+      failure.Raise();
+      return alive;
+    }
     SetUpdateState(false);
     // The frame too: a scroll bar that came while drawing was off was never painted, and turning drawing on again
     // paints nothing.
     if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
-    failure.Run([this] {
-      if (DoUpdating(TTreeUpdateState::usEnd).Gone()) return;
-    });
+    const TRaised ended = failure.Run(life, [this] { return DoUpdating(TTreeUpdateState::usEnd); });
     failure.Raise();
-    return;
+    return ended;
   }
-  if (DoUpdating(updateCount_ == 0 ? TTreeUpdateState::usEnd : TTreeUpdateState::usUpdate).Gone()) return;
+  return DoUpdating(updateCount_ == 0 ? TTreeUpdateState::usEnd : TTreeUpdateState::usUpdate);
 }
 
-void TBaseTree::LowerUpdateCount() {
+TRaised TBaseTree::LowerUpdateCount() {
   // A bracket opened and closed inside the raised count left its end to the count's last step.
-  if (updateCount_ == 1 && states_.Contains(TTreeState::stUpdating))
-    EndUpdate();
-  else if (updateCount_ > 0)
-    --updateCount_;
+  if (updateCount_ == 1 && states_.Contains(TTreeState::stUpdating)) return EndUpdate();
+  if (updateCount_ > 0) --updateCount_;
+  return TRaised(true);
 }
 
 void TBaseTree::BeginSynch() {
@@ -325,7 +324,7 @@ void TBaseTree::WMTimer(TMessage& message) {
       EndIncrementalSearch();
       break;
     case ExpandTimer:
-      AutoExpandDropTarget();
+      if (AutoExpandDropTarget().Gone()) return;
       break;
     case EditTimer:
       // The edit opens on the node that was clicked, and only while it has the focus.
@@ -406,7 +405,7 @@ TRaised TBaseTree::Loaded() {
   if (inherited::Loaded().Gone()) return TRaised(false);
   if (states_.Contains(TTreeState::stRootCountPending)) {
     states_ -= TTreeState::stRootCountPending;
-    SetRootNodeCount(pendingRootCount_);
+    if (SetRootNodeCount(pendingRootCount_).Gone()) return TRaised(false);
   }
   return TRaised(true);
 }
@@ -493,19 +492,24 @@ bool TBaseTree::InternalAddToSelection(const PTreeNode* nodes, std::size_t count
   return selectionCount_ != before;
 }
 
-void TBaseTree::AddToSelection(PTreeNode node) {
-  if (InternalAddToSelection(&node, 1, false) && Change(node).Gone()) return;
+TNodeRaised TBaseTree::ChangeAbout(PTreeNode node) {
+  const TNodeWatch watch(*this, node);
+  return Change(node).Gone() ? TNodeRaised(false, false) : TNodeRaised(watch);
 }
 
-void TBaseTree::AddToSelection(const std::vector<PTreeNode>& nodes) {
-  if (InternalAddToSelection(nodes.data(), nodes.size(), false) &&
-      Change(nodes.size() == 1 ? nodes.front() : nullptr).Gone())
-    return;
+TNodeRaised TBaseTree::AddToSelection(PTreeNode node) {
+  if (!InternalAddToSelection(&node, 1, false)) return TNodeRaised(true, true);
+  return ChangeAbout(node);
 }
 
-void TBaseTree::RemoveFromSelection(PTreeNode node) {
-  if (!node || node == root_) return;
-  if (InternalRemoveFromSelection(node) && Change(node).Gone()) return;
+TRaised TBaseTree::AddToSelection(const std::vector<PTreeNode>& nodes) {
+  if (!InternalAddToSelection(nodes.data(), nodes.size(), false)) return TRaised(true);
+  return Change(nodes.size() == 1 ? nodes.front() : nullptr);
+}
+
+TNodeRaised TBaseTree::RemoveFromSelection(PTreeNode node) {
+  if (!node || node == root_ || !InternalRemoveFromSelection(node)) return TNodeRaised(true, true);
+  return ChangeAbout(node);
 }
 
 void TBaseTree::InternalClearSelection() {
@@ -519,23 +523,22 @@ void TBaseTree::InternalClearSelection() {
   rangeAnchor_ = nullptr;
 }
 
-void TBaseTree::ClearSelection() {
-  if (selectionCount_ == 0 || IsDestroying()) return;
+TRaised TBaseTree::ClearSelection() {
+  if (selectionCount_ == 0 || IsDestroying()) return TRaised(true);
   if (updateCount_ == 0 && HandleAllocated()) Invalidate();
   InternalClearSelection();
-  if (Change(nullptr).Gone()) return;
+  return Change(nullptr);
 }
 
-void TBaseTree::SetSelected(PTreeNode node, bool value) {
-  if (!node || node == root_ || value == node->Has(nsSelected)) return;
+TNodeRaised TBaseTree::SetSelected(PTreeNode node, bool value) {
+  if (!node || node == root_ || value == node->Has(nsSelected)) return TNodeRaised(true, true);
   // OnChange comes at once, and its handler may free the node (with an ancestor, or every node) or the tree.
   const TNodeWatch watch(*this, node);
   if (value) {
     if (selectionCount_ == 0) rangeAnchor_ = node;
-    if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) ClearSelection();
-    if (watch.Ended()) return;
-    AddToSelection(node);
-    if (watch.Ended()) return;
+    if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect) && ClearSelection().Gone())
+      return TNodeRaised(false, false);
+    if (watch.Ended() || AddToSelection(node).Gone()) return TNodeRaised(watch);
     TTreeColumns* columns = header_->Columns();
     const TColumnIndex main = header_->MainColumn();
     if (main >= 0 && (focusedColumn_ == NoColumn || !columns->IsValidColumn(focusedColumn_) ||
@@ -544,24 +547,25 @@ void TBaseTree::SetSelected(PTreeNode node, bool value) {
                            ? main
                            : columns->GetFirstVisibleColumn();
     if (!rangeAnchor_) rangeAnchor_ = node;
-  } else {
-    RemoveFromSelection(node);
-    if (watch.Ended()) return;
+  } else if (RemoveFromSelection(node).Gone()) {
+    return TNodeRaised(watch);
   }
   if (FullyVisible(node)) InvalidateNode(node);
+  return TNodeRaised(watch);
 }
 
-void TBaseTree::SelectAll(bool visibleOnly) {
-  if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) return;
+TRaised TBaseTree::SelectAll(bool visibleOnly) {
+  if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect)) return TRaised(true);
   // The walk initializes the nodes, and its handlers may free nodes.
   TWatchedNodes nodes(*this);
   nodes.Walk([this, visibleOnly] { return visibleOnly ? GetFirstVisible() : GetFirst(); },
              [this, visibleOnly](PTreeNode node) { return visibleOnly ? GetNextVisible(node) : GetNext(node); });
-  if (nodes.TreeGone()) return;
+  if (nodes.TreeGone()) return TRaised(false);
   std::vector<PTreeNode> unselected = nodes.Survivors();
   std::erase_if(unselected, [](PTreeNode node) { return node->Has(nsSelected); });
-  AddToSelection(unselected);
+  if (AddToSelection(unselected).Gone()) return TRaised(false);
   if (updateCount_ == 0 && HandleAllocated()) Invalidate();
+  return TRaised(true);
 }
 
 // ---- focus
@@ -585,16 +589,18 @@ TNodeRaised TBaseTree::DoFocusNode(PTreeNode node, bool ask) {
     if (ask && (DoFocusChanging(focusedNode_, node, focusedColumn_, focusedColumn_, allowed).Gone() || !allowed))
       return answer();
     PTreeNode old = focusedNode_;
-    if (autoExpand && old && node && old->Parent == node->Parent && Expanded(old))
-      ToggleNode(old);
-    else if (old)
+    if (autoExpand && old && node && old->Parent == node->Parent && Expanded(old)) {
+      if (ToggleNode(old).TreeGone()) return answer();
+    } else if (old) {
       InvalidateNode(old);
+    }
     if (watch.Ended()) return answer();
     focusedNode_ = node;
   }
   if (focusedNode_) {
     if (header_->UseColumns() && focusedColumn_ < 0) focusedColumn_ = 0;
-    if (autoExpand && !Expanded(focusedNode_) && HasChildren(focusedNode_)) ToggleNode(focusedNode_);
+    if (autoExpand && !Expanded(focusedNode_) && HasChildren(focusedNode_) && ToggleNode(focusedNode_).TreeGone())
+      return answer();
     if (watch.Ended()) return answer();
     InvalidateNode(focusedNode_);
     if (updateCount_ == 0)
@@ -605,12 +611,13 @@ TNodeRaised TBaseTree::DoFocusNode(PTreeNode node, bool ask) {
   return answer();
 }
 
-void TBaseTree::SetFocusedNode(PTreeNode node) {
+TNodeRaised TBaseTree::SetFocusedNode(PTreeNode node) {
   PTreeNode old = focusedNode_;
-  if (DoFocusNode(node, true).Gone()) return;
-  if (focusedNode_ != old && focusedNode_ == (node == root_ ? nullptr : node) &&
-      DoFocusChange(focusedNode_, focusedColumn_).Gone())
-    return;
+  const TNodeRaised focused = DoFocusNode(node, true);
+  if (focused.Gone()) return focused;
+  if (focusedNode_ != old && focusedNode_ == (node == root_ ? nullptr : node))
+    return DoFocusChange(focusedNode_, focusedColumn_);
+  return focused;
 }
 
 // ---- cut and copy marks
@@ -632,7 +639,6 @@ TRaised TBaseTree::FinishCutOrCopy() {
   root_->Deferred &= ~ndHoldsCutCopy;
   // OnFreeNode of a deleted node may free the node the walk goes on with (the walk starts over: the deleted
   // nodes took their marks with them), or the tree.
-  const TLifeWatch life = LifeWatch();
   PTreeNode node = GetFirstNoInit();
   while (node) {
     node->Deferred &= ~ndHoldsCutCopy;
@@ -645,8 +651,7 @@ TRaised TBaseTree::FinishCutOrCopy() {
       }
       next = next ? next->NextSibling : nullptr;
       const TNodeWatch nextWatch(*this, next);
-      DeleteNode(node);
-      if (life.Ended()) return TRaised(false);
+      if (DeleteNode(node).Gone()) return TRaised(false);
       node = nextWatch.Ended() ? GetFirstNoInit() : next;
     } else {
       node = GetNextNoInit(node);
@@ -703,21 +708,20 @@ void TBaseTree::SetDefaultNodeHeight(std::uint16_t value) {
   }
 }
 
-void TBaseTree::SetNodeDataSize(int value) {
+TRaised TBaseTree::SetNodeDataSize(int value) {
   if (value < -1) value = -1;
-  if (value == nodeDataSize_) return;
+  if (value == nodeDataSize_) return TRaised(true);
   std::uint32_t count = RootNodeCount();
   bool rebuild = !IsLoading() && !IsDesigning();
-  if (rebuild) Clear();
+  if (rebuild && Clear().Gone()) return TRaised(false);
   nodeDataSize_ = value;
-  if (rebuild) {
-    FreeAllNodes();
-    if (nodeDataSize_ >= 0) {
-      recordSize_ = static_cast<std::size_t>(nodeDataSize_);
-      slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(recordSize_));
-    }
-    SetRootNodeCount(count);
+  if (!rebuild) return TRaised(true);
+  if (FreeAllNodes().Gone()) return TRaised(false);
+  if (nodeDataSize_ >= 0) {
+    recordSize_ = static_cast<std::size_t>(nodeDataSize_);
+    slab_.SetBlockSize(TreeNodeSize + internalDataSize_ + AlignNodeArea(recordSize_));
   }
+  return SetRootNodeCount(count);
 }
 
 void TBaseTree::SetAnimationDuration(UINT value) {
@@ -731,7 +735,12 @@ void TBaseTree::SetAnimationDuration(UINT value) {
   options_->SetAnimationOptions(options);
 }
 
-void TBaseTree::SetTreeOptions(const TCustomTreeOptions* value) { options_->Assign(value); }
+TRaised TBaseTree::SetTreeOptions(const TCustomTreeOptions* value) {
+  // Emptying the selection, the copy's last act, raises OnChange.
+  const TLifeWatch life = LifeWatch();
+  options_->Assign(value);
+  return TRaised(!life.Ended());
+}
 
 void TBaseTree::SetColors(const TTreeColors* value) { colors_->Assign(value); }
 

@@ -185,18 +185,21 @@ class TBaseTree : public TCustomControl {
   // ---- node store
   PTreeNode RootNode() const { return root_; }
   std::uint32_t RootNodeCount() const { return root_->ChildCount; }
-  void SetRootNodeCount(std::uint32_t value);
+  TRaised SetRootNodeCount(std::uint32_t value);
   // Appends a child (parent null = top level). A non-null userData is stored as the first pointer-sized value of
   // the application record; raises ETreeError 2008 (after linking the node) when the record is too small. Both
   // add nothing and answer null when the node they add below is freed by its own initialization.
   PTreeNode AddChild(PTreeNode parent, const void* userData = nullptr);
   PTreeNode InsertNode(PTreeNode node, TTreeNodeAttachMode mode, const void* userData = nullptr);
-  void DeleteNode(PTreeNode node);
-  void DeleteChildren(PTreeNode node, bool resetHasChildren = false);
-  void DeleteSelectedNodes();
-  virtual void Clear();
+  // Answers whether the tree outlived the handlers of the deletion (the frees, the changes), which may free any
+  // node: a caller that goes on with another node watches it.
+  TRaised DeleteNode(PTreeNode node);
+  TNodeRaised DeleteChildren(PTreeNode node, bool resetHasChildren = false);
+  TRaised DeleteSelectedNodes();
+  virtual TRaised Clear();
   // Moves source (or only its children) relative to target, which may belong to another tree.
-  void MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode mode, bool childrenOnly);
+  // Answers about source in this tree: a node moved into another tree has left this one.
+  TNodeRaised MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode mode, bool childrenOnly);
   // The application record, null for null, the root, or a tree without one.
   void* GetNodeData(PTreeNode node) const;
   template <class T>
@@ -208,18 +211,18 @@ class TBaseTree : public TCustomControl {
   void ValidateChildren(PTreeNode node, bool recursive);
   virtual void ReinitNode(PTreeNode node, bool recursive);
   virtual void ReinitChildren(PTreeNode node, bool recursive);
-  virtual void ResetNode(PTreeNode node);
+  virtual TNodeRaised ResetNode(PTreeNode node);
   bool Expanded(PTreeNode node) const { return node && node->Has(nsExpanded); }
-  void SetExpanded(PTreeNode node, bool value);
+  TNodeRaised SetExpanded(PTreeNode node, bool value);
   bool IsVisible(PTreeNode node) const { return node && node->Has(nsVisible); }
   void SetIsVisible(PTreeNode node, bool value);
   bool FullyVisible(PTreeNode node) const;
   std::uint16_t NodeHeight(PTreeNode node) const { return node ? node->NodeHeight : 0; }
   void SetNodeHeight(PTreeNode node, std::uint16_t value);
   bool HasChildren(PTreeNode node) const { return node && node->Has(nsHasChildren); }
-  void SetHasChildren(PTreeNode node, bool value);
+  TNodeRaised SetHasChildren(PTreeNode node, bool value);
   std::uint32_t ChildCount(PTreeNode node) const { return (node ? node : root_)->ChildCount; }
-  void SetChildCount(PTreeNode node, std::uint32_t count);
+  TNodeRaised SetChildCount(PTreeNode node, std::uint32_t count);
   std::uint32_t VisibleCount() const { return visibleCount_; }
   std::uint32_t TotalCount() const;
   // The shown height of node's subtree (TotalHeight), whole where it passes 32 bits; the root's is the tree's.
@@ -227,14 +230,14 @@ class TBaseTree : public TCustomControl {
   // The node's position among its siblings (0 for the first); Index read through here is never stale.
   std::uint32_t NodeIndex(PTreeNode node) const;
   TCheckState CheckState(PTreeNode node) const { return node->CheckState; }
-  void SetCheckState(PTreeNode node, TCheckState value);
+  TNodeRaised SetCheckState(PTreeNode node, TCheckState value);
   TCheckType CheckType(PTreeNode node) const { return node->CheckType; }
   void SetCheckType(PTreeNode node, TCheckType value);
   bool IsDisabled(PTreeNode node) const { return node && node->Has(nsDisabled); }
 
   // ---- update brackets and change reporting
-  void BeginUpdate();
-  void EndUpdate();
+  TRaised BeginUpdate();
+  TRaised EndUpdate();
   int UpdateCount() const { return updateCount_; }
   UINT ChangeDelay() const { return changeDelay_; }
   void SetChangeDelay(UINT value) { changeDelay_ = value; }
@@ -286,7 +289,7 @@ class TBaseTree : public TCustomControl {
   int CompareNodePositions(PTreeNode a, PTreeNode b) const;
   std::vector<PTreeNode> GetSortedSelection(bool resolve);
   std::vector<PTreeNode> GetSortedCutCopySet(bool resolve);
-  void SelectAll(bool visibleOnly);
+  TRaised SelectAll(bool visibleOnly);
 
   // ---- positions
   // The node whose row holds client Y (relative to the scrolled view); null below the last row.
@@ -299,24 +302,24 @@ class TBaseTree : public TCustomControl {
   TTreeStates TreeStates() const;
 
   // ---- expand, collapse, sort
-  void ToggleNode(PTreeNode node);
-  virtual void FullExpand(PTreeNode node = nullptr);
-  virtual void FullCollapse(PTreeNode node = nullptr);
+  TNodeRaised ToggleNode(PTreeNode node);
+  virtual TRaised FullExpand(PTreeNode node = nullptr);
+  virtual TRaised FullCollapse(PTreeNode node = nullptr);
   virtual void Sort(PTreeNode node, TColumnIndex column, TSortDirection direction, bool doInit = true);
-  void SortTree(TColumnIndex column, TSortDirection direction, bool doInit = true);
+  TRaised SortTree(TColumnIndex column, TSortDirection direction, bool doInit = true);
   UINT AnimationDuration() const { return animationDuration_; }
   void SetAnimationDuration(UINT value);
 
   // ---- selection and focus (the parts the node store relies on)
   bool Selected(PTreeNode node) const { return node && node->Has(nsSelected); }
-  void SetSelected(PTreeNode node, bool value);
+  TNodeRaised SetSelected(PTreeNode node, bool value);
   std::uint32_t SelectedCount() const { return selectionCount_; }
-  void AddToSelection(PTreeNode node);
-  void AddToSelection(const std::vector<PTreeNode>& nodes);
-  void RemoveFromSelection(PTreeNode node);
-  void ClearSelection();
+  TNodeRaised AddToSelection(PTreeNode node);
+  TRaised AddToSelection(const std::vector<PTreeNode>& nodes);
+  TNodeRaised RemoveFromSelection(PTreeNode node);
+  TRaised ClearSelection();
   PTreeNode FocusedNode() const { return focusedNode_; }
-  void SetFocusedNode(PTreeNode node);
+  TNodeRaised SetFocusedNode(PTreeNode node);
   TColumnIndex FocusedColumn() const { return focusedColumn_; }
   PTreeNode HotNode() const { return hotNode_; }
   // Marks the selected, enabled nodes for a pending cut (or copy); FinishCutOrCopy deletes them after a paste.
@@ -338,18 +341,18 @@ class TBaseTree : public TCustomControl {
   std::uint16_t DefaultNodeHeight() const { return defaultNodeHeight_; }
   void SetDefaultNodeHeight(std::uint16_t value);
   int NodeDataSize() const { return nodeDataSize_; }
-  void SetNodeDataSize(int value);
+  TRaised SetNodeDataSize(int value);
   TNodeAlignment NodeAlignment() const { return nodeAlignment_; }
   int OffsetX() const { return offsetX_; }
   TTreePosition OffsetY() const { return offsetY_; }
-  void SetOffsetY(TTreePosition value);
+  TRaised SetOffsetY(TTreePosition value);
   TColumnIndex SortColumn() const { return sortColumn_; }
   void SetSortColumn(TColumnIndex value) { sortColumn_ = value; }
   TSortDirection SortDirection() const { return sortDirection_; }
   void SetSortDirection(TSortDirection value) { sortDirection_ = value; }
 
   TCustomTreeOptions* TreeOptions() const { return options_.get(); }
-  void SetTreeOptions(const TCustomTreeOptions* value);
+  TRaised SetTreeOptions(const TCustomTreeOptions* value);
   TTreeColors* Colors() const { return colors_.get(); }
   void SetColors(const TTreeColors* value);
   TScrollBarOptions* ScrollBarOptions() const { return scrollBarOptions_.get(); }
@@ -373,7 +376,7 @@ class TBaseTree : public TCustomControl {
   void UpdateScrollBarsLater();
   bool ScrollIntoView(PTreeNode node, bool center, bool horizontally = false);
   PTreeNode GetTopNode();
-  void SetTopNode(PTreeNode node);
+  TRaised SetTopNode(PTreeNode node);
 
   // ---- header and columns, hints
   TTreeHeader* Header() const { return header_.get(); }
@@ -457,11 +460,13 @@ class TBaseTree : public TCustomControl {
   void SetEditDelay(UINT value) { editDelay_ = value; }
   TCursor HotCursor() const { return hotCursor_; }
   void SetHotCursor(TCursor value) { hotCursor_ = value; }
-  void SetFocusedColumn(TColumnIndex value);
-  void SetOffsetX(int value);
-  void SetOffsetXY(POINT value);
+  TRaised SetFocusedColumn(TColumnIndex value);
+  TRaised SetOffsetX(int value);
+  TRaised SetOffsetXY(POINT value);
   // Copies every property of another tree (the nodes stay); other sources go to the inherited Assign.
   void Assign(const TPersistent* source) override;
+  // Assign's part that raises handlers: the node store, the options, the place and the visibility.
+  TRaised AssignNodesAndPlace(const TBaseTree& other);
   const TPublishedTable& PublishedTable() const override;
 
   // ---- editing and dragging entry points
@@ -802,7 +807,7 @@ class TBaseTree : public TCustomControl {
 
   // ---- helpers for descendants
   // Reserves size bytes in every node's internal data area; returns its offset from the start of the node block.
-  // Nodes made before with the smaller area are cleared.
+  // Nodes made before with the smaller area are cleared; 0 when a handler of their going freed the tree.
   std::size_t AllocateInternalDataArea(std::size_t size);
   void DoStateChange(TTreeStates enter, TTreeStates leave = {});
   bool HasState(TTreeState state) const { return TreeStates().Contains(state); }
@@ -861,7 +866,7 @@ class TBaseTree : public TCustomControl {
   // ---- drag and drop: messages (the framework's drag, window end) and the drop target's auto-expand
   bool HandleDragDropMessage(TMessage& message);
   TRaised DoEndDrag(TObject* target, int x, int y) override;
-  void AutoExpandDropTarget();
+  TRaised AutoExpandDropTarget();
   // The data object this tree last put on the clipboard for a cut or copy; Clear empties the clipboard only while
   // the clipboard still holds it.
   Microsoft::WRL::ComPtr<IDataObject>& ClipboardDataObject() { return clipboardData_; }
@@ -872,7 +877,7 @@ class TBaseTree : public TCustomControl {
   virtual bool ColumnIsEmpty(PTreeNode node, TColumnIndex column);
   virtual TNodeRaised PaintNode(TNodePaintInfo& paintInfo);
   void SetDropTarget(PTreeNode node, TDropMode mode);
-  void SetHotNode(PTreeNode node);
+  TRaised SetHotNode(PTreeNode node);
   // The rubber band in absolute tree coordinates; painted while stDrawSelecting is set.
   void SetSelectionRectangle(const RECT& r) { selectionRect_ = r; }
   // Answers the messages of the window and the keyboard this block handles; false leaves the message unhandled.
@@ -916,10 +921,10 @@ class TBaseTree : public TCustomControl {
   [[nodiscard]] virtual TRaised HandleMouseDown(TMessage& message, const THitInfo& hitInfo);
   [[nodiscard]] virtual TRaised HandleMouseUp(TMessage& message, const THitInfo& hitInfo);
   [[nodiscard]] virtual TRaised HandleMouseDblClick(TMessage& message, const THitInfo& hitInfo);
-  void HandleHotTrack(int x, int y);
+  TRaised HandleHotTrack(int x, int y);
   // The tree moved or changed size under a resting mouse: the hot node becomes the one now under it, as a mouse
   // move there would make it (not every platform sends a mouse move to a window that moved under the mouse).
-  void UpdateHotNodeAtCursor();
+  TRaised UpdateHotNodeAtCursor();
   // x is relative to the cell's left edge, right is the cell's width.
   void DetermineHitPositionLTR(THitInfo& hitInfo, int x, int right, TAlignment alignment);
   void DetermineHitPositionRTL(THitInfo& hitInfo, int x, int right, TAlignment alignment);
@@ -1001,7 +1006,8 @@ class TBaseTree : public TCustomControl {
   PTreeNode MakeNewNode();
   // Frees the block after OnFreeNode, also when the handler raises (the exception is passed on), with every
   // reference the tree keeps to it.
-  void FreeNodeBlock(PTreeNode node);
+  // Answers whether the tree outlived OnFreeNode.
+  TRaised FreeNodeBlock(PTreeNode node);
   // Hands the block back to the slab, which gives back the chunks left wholly free once most blocks are.
   void ReleaseNodeBlock(PTreeNode node);
   // Gives the slab's wholly free chunks back once enough of them are free.
@@ -1015,7 +1021,7 @@ class TBaseTree : public TCustomControl {
   void EndEveryNodeWatch();
   void EnsureRoot();
   void InternalConnectNode(PTreeNode node, PTreeNode destination, TBaseTree* target, TTreeNodeAttachMode mode);
-  void InternalDisconnectNode(PTreeNode node, bool keepFocus);
+  TNodeRaised InternalDisconnectNode(PTreeNode node, bool keepFocus);
   void SetUserData(PTreeNode node, const void* userData);
   void AutoSortAfterAdd(PTreeNode parent);
   // Initializes node with the states OnInitNode asks for, all but being open, and gives the states asked for;
@@ -1045,28 +1051,29 @@ class TBaseTree : public TCustomControl {
   // both end with it, also when a handler raises, so that the tree paints and answers again, unless a handler
   // freed the tree.
   template <class Work>
-  void BulkWork(TTreeStates marks, Work work) {
+  TRaised BulkWork(TTreeStates marks, Work work) {
     const TLifeWatch life = LifeWatch();
     states_ += marks;
-    BeginUpdate();
+    if (BeginUpdate().Gone()) return TRaised(false);
     try {
-      if (!work()) return;
+      if (!work()) return TRaised(false);
     } catch (...) {
+      // The exception passes on whatever the bracket's end raises.
       if (!life.Ended()) {
         states_ -= marks;
-        EndUpdate();
+        (void)EndUpdate();
       }
       throw;
     }
     states_ -= marks;
-    EndUpdate();
+    return EndUpdate();
   }
   void ToggleCallback(bool expanding, HDC dc, RECT r, int step);
   void Animate(int steps, int duration, bool expanding, HDC dc, RECT r);
   void SetUpdateState(bool updating);
   // Takes back a raise of the update count made without BeginUpdate (so that changes are only recorded), and ends
   // the bracket that BeginUpdate and EndUpdate inside it left open.
-  void LowerUpdateCount();
+  TRaised LowerUpdateCount();
   void StartChangeTimer(UINT_PTR id);
   // Fires the recorded structure change now or after ChangeDelay.
   TRaised ReleaseStructureChange();
@@ -1081,16 +1088,18 @@ class TBaseTree : public TCustomControl {
   // Sorts the entries added since the last sort in among the others.
   void SortSelection();
   bool InternalAddToSelection(PTreeNode node);
+  // Change(node), answering about node too.
+  TNodeRaised ChangeAbout(PTreeNode node);
   bool InternalRemoveFromSelection(PTreeNode node);
   // Frees every node; a handler that raises does not stop it: the first exception is passed on at the end.
-  void FreeAllNodes();
+  TRaised FreeAllNodes();
   // Frees every node below node, children before parents and the last sibling first, with their selection,
   // focus and events; the totals of node itself are the caller's. A handler that raises does not stop it: the
   // exception is kept in failure. False when a handler freed node.
   bool FreeDescendants(PTreeNode node, TFirstFailure& failure);
   // The selection and focus of a node that has left the tree, with their events, and its block. The events come
   // about a node that no longer lies in the tree: nothing looks for its row.
-  void ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure);
+  TRaised ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure);
   // Runs on the worker thread: builds the cache privately and publishes it unless stopped.
   void ValidateCache();
   // The last cache entry whose top is at most position; false when the cache holds none.
@@ -1223,7 +1232,8 @@ class TBaseTree : public TCustomControl {
   void SumChildren(PTreeNode node);
   // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them; node
   // itself only when it was not selected before the read (selectedBefore), else it keeps its place.
-  void AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBefore);
+  // Answers whether the tree outlived OnChange of the adopted selection.
+  TRaised AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBefore);
   // The listed nodes that are left once their subtrees are initialized, when toInitOnSave asks for it: the
   // handlers of the initializations may free nodes.
   std::vector<PTreeNode> NodesToWrite(const TWatchedNodes& nodes);
@@ -1239,7 +1249,7 @@ class TBaseTree : public TCustomControl {
   bool MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode parent, PTreeNode target, TBaseTree* targetTree,
                        TTreeNodeAttachMode mode);
   // The end of a move: caches, scroll bars, repaint and the structure change, reported for changed.
-  void FinishMove(PTreeNode changed);
+  TRaised FinishMove(PTreeNode changed);
   void CutOrCopyToClipboard(bool cut);
   // Makes, attaches at target by mode and reads node after node until the stream ends.
   void AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode);

@@ -8,11 +8,12 @@
 
 namespace tree {
 
-void TBaseTree::ToggleNode(PTreeNode node) {
-  if (!node || node == root_ || node->Has(nsDeleting)) return;
+TNodeRaised TBaseTree::ToggleNode(PTreeNode node) {
+  if (!node || node == root_ || node->Has(nsDeleting)) return TNodeRaised(true, true);
   // Every handler raised here may delete the node (with an ancestor, or every node) or free the tree: the toggle
   // ends there, a change not made yet counting as refused.
   const TNodeWatch watch(*this, node);
+  const auto answer = [&] { return TNodeRaised(watch); };
   bool animate = updateCount_ == 0 && HandleAllocated() &&
                  options_->AnimationOptions().Contains(TTreeAnimationOption::toAnimatedToggle) &&
                  animationDuration_ > 0;
@@ -20,11 +21,11 @@ void TBaseTree::ToggleNode(PTreeNode node) {
   bool toggled = false;
   if (node->Has(nsExpanded)) {
     bool allowed = true;
-    if (DoCollapsing(node, allowed).Gone() || !allowed) return;
+    if (DoCollapsing(node, allowed).Gone() || !allowed) return answer();
     InterruptValidation();
     if (animate && !states_.Contains(TTreeState::stFullCollapse)) {
       Update();
-      if (watch.Ended()) return;
+      if (watch.Ended()) return answer();
       RECT r = GetDisplayRect(node, NoColumn, false);
       r.top += node->NodeHeight;
       r.bottom = ClientHeight();
@@ -47,18 +48,18 @@ void TBaseTree::ToggleNode(PTreeNode node) {
     else
       ForgetShownNode();
     toggled = true;
-    if (DoCollapsed(node).Gone()) return;
+    if (DoCollapsed(node).Gone()) return answer();
   } else {
     bool allowed = true;
-    if (DoExpanding(node, allowed).Gone() || !allowed) return;
+    if (DoExpanding(node, allowed).Gone() || !allowed) return answer();
     // This toggle opens the node: were its initialization to open it too when it asks to be open, its rows
     // would count twice.
     TTreeNodeInitStates initStates = 0;
-    if (!node->Has(nsInitialized) && !InitNodeStates(node, initStates)) return;
-    if (node->Has(nsHasChildren) && node->ChildCount == 0 && !InitChildren(node)) return;
+    if (!node->Has(nsInitialized) && !InitNodeStates(node, initStates)) return answer();
+    if (node->Has(nsHasChildren) && node->ChildCount == 0 && !InitChildren(node)) return answer();
     // A handler may have opened it meanwhile, through anything that initializes it (asking where it lies, its
     // text): then it is open already, with everything an opening does.
-    if (node->Has(nsExpanded)) return;
+    if (node->Has(nsExpanded)) return answer();
     InterruptValidation();
     if (node->ChildCount > 0) {
       std::int64_t heightToAdd = 0;
@@ -69,7 +70,7 @@ void TBaseTree::ToggleNode(PTreeNode node) {
         RECT r = GetDisplayRect(node, NoColumn, false);
         if (r.top < ClientHeight()) {
           Update();
-          if (watch.Ended()) return;
+          if (watch.Ended()) return answer();
           r.top += node->NodeHeight;
           r.bottom = ClientHeight();
           if (r.bottom > r.top) {
@@ -84,33 +85,38 @@ void TBaseTree::ToggleNode(PTreeNode node) {
       AdjustTotalHeight(node, heightToAdd, true);
       if (FullyVisible(node)) visibleCount_ += CountVisibleChildren(node);
       toggled = true;
-      if (DoExpanded(node).Gone()) return;
+      if (DoExpanded(node).Gone()) return answer();
     }
   }
-  if (!toggled || watch.Ended()) return;
+  if (!toggled || watch.Ended()) return answer();
   InvalidateCacheFrom(node);
-  if (updateCount_ > 0) return;
+  if (updateCount_ > 0) return answer();
   if (node->ChildCount == 0) {
     InvalidateNode(node);
-    return;
+    return answer();
   }
   StartCacheValidation();
   // Measuring the rows for the scroll bars, and scrolling, raise handlers (the texts, the rows reached first)
   // that may delete the node.
   UpdateScrollBars(true);
-  if (watch.Ended()) return;
+  if (watch.Ended()) return answer();
   if (options_->AutoOptions().Contains(TTreeAutoOption::toAutoScrollOnExpand) && node->Has(nsExpanded) &&
       HandleAllocated()) {
-    if (TotalHeightOf(node) > static_cast<std::uint64_t>(ClientHeight()))
-      SetTopNode(node);
-    else
+    if (TotalHeightOf(node) > static_cast<std::uint64_t>(ClientHeight())) {
+      if (SetTopNode(node).Gone()) return answer();
+    } else {
       ScrollIntoView(node->LastChild, false);
-    if (watch.Ended()) return;
+    }
+    if (watch.Ended()) return answer();
   }
-  if (GetTopNode() == lastTopNode && !watch.Ended())
+  // Finding the top row may initialize rows, whose handlers may free the node or the tree.
+  const bool sameTop = GetTopNode() == lastTopNode;
+  if (watch.Ended()) return answer();
+  if (sameTop)
     InvalidateToBottom(node);
   else if (HandleAllocated())
     Invalidate();
+  return answer();
 }
 
 void TBaseTree::ToggleCallback(bool expanding, HDC dc, RECT r, int step) {
@@ -158,14 +164,16 @@ void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r)
 bool TBaseTree::ToggleListed(const TWatchedNodes& nodes, bool expand, bool lastFirst) {
   for (std::size_t i = 0; i < nodes.Size() && !nodes.TreeGone(); ++i) {
     const std::size_t index = lastFirst ? nodes.Size() - 1 - i : i;
-    if (!nodes.Freed(index) && nodes.Node(index)->Has(nsExpanded) != expand) ToggleNode(nodes.Node(index));
+    if (!nodes.Freed(index) && nodes.Node(index)->Has(nsExpanded) != expand &&
+        ToggleNode(nodes.Node(index)).TreeGone())
+      return false;
   }
   return !nodes.TreeGone();
 }
 
-void TBaseTree::FullExpand(PTreeNode node) {
-  if (!root_->FirstChild) return;
-  BulkWork(TTreeStates{TTreeState::stFullExpand}, [this, node]() mutable {
+TRaised TBaseTree::FullExpand(PTreeNode node) {
+  if (!root_->FirstChild) return TRaised(true);
+  return BulkWork(TTreeStates{TTreeState::stFullExpand}, [this, node]() mutable {
     // The walk creates children on demand, and goes on past the nodes its handlers free; the nodes open deepest
     // first, so each one's ancestors are still closed and its height goes no further up than its parent: linear
     // however deep the tree is.
@@ -184,9 +192,9 @@ void TBaseTree::FullExpand(PTreeNode node) {
   });
 }
 
-void TBaseTree::FullCollapse(PTreeNode node) {
-  if (!root_->FirstChild) return;
-  BulkWork(TTreeStates{TTreeState::stFullCollapse}, [this, node] {
+TRaised TBaseTree::FullCollapse(PTreeNode node) {
+  if (!root_->FirstChild) return TRaised(true);
+  return BulkWork(TTreeStates{TTreeState::stFullCollapse}, [this, node] {
     // The nodes close from the top down, so below a closed one nothing is shown any more and each further node
     // costs only itself: linear however deep the tree is.
     TWatchedNodes open(*this);

@@ -81,12 +81,15 @@ void TBaseTree::Sort(PTreeNode node, TColumnIndex column, TSortDirection directi
   }
 }
 
-void TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doInit) {
-  if (column <= InvalidColumn) return;
+TRaised TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doInit) {
+  if (column <= InvalidColumn) return TRaised(true);
+  // The comparisons and the initializations may free the tree: the sort ends there.
+  const TNodeWatch tree(*this, nullptr);
   ++updateCount_;
   try {
     // Pre-order with a loop, so deep trees sort with a flat stack.
     Sort(root_, column, direction, doInit);
+    if (tree.TreeGone()) return TRaised(false);
     if (doInit) {
       WalkBelow(root_, true, [&](PTreeNode run) {
         if (!run->Has(nsInitialized) && !InitNode(run)) return false;
@@ -114,15 +117,18 @@ void TBaseTree::SortTree(TColumnIndex column, TSortDirection direction, bool doI
       }
     }
   } catch (...) {
-    LowerUpdateCount();
+    // The exception passes on whatever the count's end raises.
+    if (!tree.TreeGone()) (void)LowerUpdateCount();
     throw;
   }
+  if (tree.TreeGone()) return TRaised(false);
   InvalidateCache();
-  LowerUpdateCount();
+  if (LowerUpdateCount().Gone()) return TRaised(false);
   if (updateCount_ == 0) {
     StartCacheValidation();
     if (HandleAllocated()) Invalidate();
   }
+  return TRaised(true);
 }
 
 }  // namespace tree

@@ -42,22 +42,26 @@ PTreeNode TBaseTree::MakeNewNode() {
   return node;
 }
 
-void TBaseTree::FreeNodeBlock(PTreeNode node) {
+TRaised TBaseTree::FreeNodeBlock(PTreeNode node) {
   ++freedNodes_;
   if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
   // The handler sees the node whole, its total too. A handler before it may have taken the node into the
   // selection or the focus again, or left it there by raising: nothing keeps a freed block.
   TFirstFailure failure;
-  // The block goes whatever the handler frees: the tree's own freeing holds no watch of its own.
-  if (node->Has(nsInitialized) || node->Has(nsInitialUserData))
-    failure.Run([&] {
-      if (DoFreeNode(node).Gone()) return;
-    });
+  // The block goes whatever the handler frees, but with the tree, which takes its blocks along.
+  if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) {
+    const TNodeWatch tree(*this, nullptr);
+    if (failure.Run(tree, [&] { return DoFreeNode(node); }).Gone()) {
+      failure.Raise();
+      return TRaised(false);
+    }
+  }
   if (node->Has(nsSelected)) InternalRemoveFromSelection(node);
   if (!dragSelection_.empty()) std::erase(dragSelection_, node);
   ForgetNode(node);
   ReleaseNodeBlock(node);
   failure.Raise();
+  return TRaised(true);
 }
 
 void TBaseTree::ReleaseNodeBlock(PTreeNode node) {
@@ -360,19 +364,19 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
   target->InvalidateCacheFrom(node);
 }
 
-void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
+TNodeRaised TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
   InterruptValidation();
   if (node == focusedNode_ && !keepFocus) {
     // The text of an edit cannot go to a node that goes: the edit is cancelled, and even a link that refuses to
     // cancel lets the focus leave the node. The handlers of that may free the node; the caller learns it.
     const TNodeWatch watch(*this, node);
-    if (CancelEditing().Gone() || watch.Ended()) return;
+    if (CancelEditing().Gone() || watch.Ended()) return TNodeRaised(watch);
     states_ -= TTreeState::stEditing;
-    if (DoFocusNode(nullptr, false).TreeGone() || watch.Ended()) return;
-    if (DoFocusChange(nullptr, focusedColumn_).TreeGone() || watch.Ended()) return;
+    if (DoFocusNode(nullptr, false).TreeGone() || watch.Ended()) return TNodeRaised(watch);
+    if (DoFocusChange(nullptr, focusedColumn_).TreeGone() || watch.Ended()) return TNodeRaised(watch);
   }
   if (node == rangeAnchor_) rangeAnchor_ = nullptr;
-  if (node->Has(nsDeleting)) return;
+  if (node->Has(nsDeleting)) return TNodeRaised(true, true);
   InvalidateCacheFrom(node);
   node->States &= ~nsChecking;
   PTreeNode parent = node->Parent;
@@ -400,18 +404,19 @@ void TBaseTree::InternalDisconnectNode(PTreeNode node, bool keepFocus) {
     shownNode_ = parent;
   else
     ForgetShownNode();
+  return TNodeRaised(true, true);
 }
 
 // ---- child counts
 
-void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
+TNodeRaised TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
   if (!node) node = root_;
   // The handlers of deleted children (their frees, the structure changes) may free node too: what is left to do
   // goes with it. OnGetNodeDataSize runs before the first child is made, never among them.
   const TNodeWatch watch(*this, node);
-  if (count > node->ChildCount && (ValidateNodeDataSize().Gone() || watch.Ended())) return;
+  if (count > node->ChildCount && (ValidateNodeDataSize().Gone() || watch.Ended())) return TNodeRaised(watch);
   if (count == 0) {
-    DeleteChildren(node, false);
+    if (DeleteChildren(node, false).Gone()) return TNodeRaised(watch);
   } else if (count != node->ChildCount) {
     InterruptValidation();
     if (count > node->ChildCount) {
@@ -442,8 +447,8 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       node->ChildCount = count;
       InvalidateCacheFrom(lastBefore ? lastBefore->NextSibling : node->FirstChild);
     } else {
-      while (!watch.Ended() && node->ChildCount > count) DeleteNode(node->LastChild);
-      if (watch.Ended()) return;
+      while (node->ChildCount > count)
+        if (DeleteNode(node->LastChild).Gone() || watch.Ended()) return TNodeRaised(watch);
     }
     if (updateCount_ == 0) {
       StartCacheValidation();
@@ -451,21 +456,21 @@ void TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
       if (HandleAllocated()) Invalidate();
     }
   }
-  if (watch.Ended() || StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildAdded).Gone()) return;
+  if (watch.Ended()) return TNodeRaised(watch);
+  return StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildAdded).Gone() ? TNodeRaised(false, false)
+                                                                                            : TNodeRaised(watch);
 }
 
-void TBaseTree::SetRootNodeCount(std::uint32_t value) {
+TRaised TBaseTree::SetRootNodeCount(std::uint32_t value) {
   if (IsLoading()) {
     pendingRootCount_ = value;
     states_ += TTreeState::stRootCountPending;
-    return;
+    return TRaised(true);
   }
-  if (value == root_->ChildCount) return;
-  BulkWork(TTreeStates{}, [this, value] {
-    const TLifeWatch life = LifeWatch();
+  if (value == root_->ChildCount) return TRaised(true);
+  return BulkWork(TTreeStates{}, [this, value] {
     InterruptValidation();
-    SetChildCount(root_, value);
-    return !life.Ended();
+    return !SetChildCount(root_, value).TreeGone();
   });
 }
 
@@ -493,13 +498,13 @@ PTreeNode TBaseTree::AddChild(PTreeNode parent, const void* userData) {
   const TNodeWatch parentWatch(*this, parent);
   ++updateCount_;
   try {
-    SetChildCount(parent, parent->ChildCount + 1);
+    if (SetChildCount(parent, parent->ChildCount + 1).TreeGone()) return nullptr;
   } catch (...) {
-    LowerUpdateCount();
+    // The exception passes on whatever the count's end raises.
+    if (!parentWatch.TreeGone()) (void)LowerUpdateCount();
     throw;
   }
-  LowerUpdateCount();
-  if (parentWatch.Ended()) return nullptr;
+  if (LowerUpdateCount().Gone() || parentWatch.Ended()) return nullptr;
   PTreeNode node = parent->LastChild;
   // The node is linked either way; the bookkeeping is finished before a too small record is reported.
   bool fits = recordSize_ >= sizeof userData;
@@ -585,9 +590,7 @@ bool TBaseTree::InitNode(PTreeNode node) {
   const bool wantExpanded = (initStates & ivsExpanded) != 0;
   if (wantExpanded != node->Has(nsExpanded)) {
     if (!wantExpanded) return true;
-    const TNodeWatch watch(*this, node);
-    ToggleNode(node);
-    return !watch.Ended();
+    return !ToggleNode(node).Gone();
   }
   if (node->Has(nsExpanded) && node->Has(nsHasChildren) && node->ChildCount == 0) return InitChildren(node);
   return true;
@@ -600,14 +603,9 @@ bool TBaseTree::InitChildren(PTreeNode node) {
 
 bool TBaseTree::ReloadChildCount(PTreeNode node, bool noneDropsTheMark) {
   // OnInitChildren is one handler; the children the count adds or deletes and the structure change raise more.
-  const TNodeWatch watch(*this, node);
   std::uint32_t count = node->ChildCount;
   if (DoInitChildren(node, count).Gone()) return false;
-  if (count == 0 && noneDropsTheMark)
-    DeleteChildren(node, true);
-  else
-    SetChildCount(node, count);
-  return !watch.Ended();
+  return count == 0 && noneDropsTheMark ? !DeleteChildren(node, true).Gone() : !SetChildCount(node, count).Gone();
 }
 
 bool TBaseTree::InitNodeAndChildren(PTreeNode node) {
@@ -659,108 +657,104 @@ void TBaseTree::ReinitChildren(PTreeNode node, bool recursive) {
   }
 }
 
-void TBaseTree::ResetNode(PTreeNode node) {
-  {
-    const TNodeWatch watch(*this, node);
-    if (CancelEditing().Gone() || watch.Ended()) return;
-  }
-  if (!node || node == root_) {
-    Clear();
-    return;
-  }
-  // The handlers of the reset and of the children's deletion may free the node.
+TNodeRaised TBaseTree::ResetNode(PTreeNode node) {
+  // The handlers of the edit's end, of the reset and of the children's deletion may free the node.
   const TNodeWatch watch(*this, node);
-  if (DoReset(node).Gone()) return;
-  DeleteChildren(node, false);
-  if (watch.Ended()) return;
+  if (CancelEditing().Gone() || watch.Ended()) return TNodeRaised(watch);
+  // The root stands for every node; it lives as long as the tree.
+  if (!node || node == root_) return Clear().Gone() ? TNodeRaised(false, false) : TNodeRaised(true, true);
+  if (DoReset(node).Gone() || DeleteChildren(node, false).Gone()) return TNodeRaised(watch);
   InterruptValidation();
   ForgetShownNode();
   node->States &= ResetStateMask;
   InvalidateNode(node);
+  return TNodeRaised(watch);
 }
 
 // ---- deleting
 
-void TBaseTree::DeleteNode(PTreeNode node) {
+TRaised TBaseTree::DeleteNode(PTreeNode node) {
   // A node that is being freed (whose OnFreeNode deletes it) goes once.
-  if (!node || node == root_ || node->Has(nsDeleting)) return;
+  if (!node || node == root_ || node->Has(nsDeleting)) return TRaised(true);
   // Each step raises handlers (the structure and selection changes, the frees below, the focus events) that may
   // free the node themselves, with an ancestor or every node: the deletion is done then. One that raises before
   // the node's children begin to go leaves the node where it is; after that the deletion goes on to its end, and
   // the first exception is passed on there.
   const TNodeWatch watch(*this, node);
-  if (HandOverClipboardBefore(node).Gone() || watch.Ended()) return;
+  const auto ended = [&] { return TRaised(!watch.TreeGone()); };
+  if (HandOverClipboardBefore(node).Gone() || watch.Ended()) return ended();
   PTreeNode parent = node->Parent;
   InterruptValidation();
   if (!parent->Has(nsClearing) &&
       StructureChange(parent == root_ ? nullptr : parent, TChangeReason::crChildDeleted).Gone())
-    return;
-  if (watch.Ended()) return;
+    return TRaised(false);
+  if (watch.Ended()) return ended();
   const int oldX = offsetX_;
   const TTreePosition oldY = offsetY_;
   if (node->Has(nsSelected)) {
     if (updateCount_ == 0) {
-      RemoveFromSelection(node);
-      if (watch.Ended()) return;
+      if (RemoveFromSelection(node).Gone()) return ended();
       InvalidateToBottom(parent);
     } else {
       InternalRemoveFromSelection(node);
     }
-    if (watch.Ended()) return;
+    if (watch.Ended()) return ended();
   }
   // The rows from the node's down move up: they are drawn again (finding the row may initialize it).
   InvalidateToBottom(node);
-  if (watch.Ended()) return;
+  if (watch.Ended()) return ended();
   TFirstFailure failure;
-  failure.Run([&] { DeleteChildren(node, false); });
-  if (watch.Ended()) return failure.Raise();
-  failure.Run([&] { InternalDisconnectNode(node, false); });
-  if (watch.Ended()) return failure.Raise();
-  // A focus event that raised may have left the node linked: it goes all the same.
-  if (node->Parent) InternalDisconnectNode(node, true);
+  const auto raise = [&] {
+    failure.Raise();
+    return ended();
+  };
+  if (failure.Run(watch, [&] { return DeleteChildren(node, false); }).Gone()) return raise();
+  if (failure.Run(watch, [&] { return InternalDisconnectNode(node, false); }).Gone()) return raise();
+  // A focus event that raised may have left the node linked: it goes all the same (no handler raises then).
+  if (node->Parent && InternalDisconnectNode(node, true).Gone()) return ended();
   node->States |= nsDeleting;
-  failure.Run([&] { FreeNodeBlock(node); });
+  const TRaised freed = failure.Run(watch, [&] { return FreeNodeBlock(node); });
+  // The node's own OnFreeNode may have freed the tree; one that raised instead left it.
+  if (freed.Gone() && watch.TreeGone()) return raise();
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBarsLater();
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
-  failure.Raise();
+  return raise();
 }
 
-void TBaseTree::ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure) {
+TRaised TBaseTree::ReleaseDeletedNode(PTreeNode node, TFirstFailure& failure) {
   // Only the tree's going frees a node that has left it: the work ends with the tree. A handler may delete the
   // node's parent (with the ancestors above it): the node then names the root as its parent, so that the handlers
   // after it find no freed one.
   const TNodeWatch watch(*this, node), parentWatch(*this, node->Parent);
+  const auto ended = [&] { return TRaised(!watch.TreeGone()); };
   auto keepParent = [&] {
     if (parentWatch.Ended()) node->Parent = root_;
   };
   if (node->Has(nsSelected)) {
-    if (updateCount_ == 0)
-      failure.Run([&] { RemoveFromSelection(node); });
-    else
+    if (updateCount_ == 0) {
+      if (failure.Run(watch, [&] { return RemoveFromSelection(node); }).Gone()) return ended();
+    } else {
       InternalRemoveFromSelection(node);
-    if (watch.Ended()) return;
+    }
     keepParent();
   }
   if (node == focusedNode_) {
-    failure.Run([this] {
-      if (CancelEditing().Gone()) return;
-    });
-    if (watch.Ended()) return;
+    if (failure.Run(watch, [this] { return CancelEditing(); }).Gone() || watch.Ended()) return ended();
     states_ -= TTreeState::stEditing;
     focusedNode_ = nullptr;
     if (selectionCount_ == 0) ResetRangeAnchor();
     keepParent();
-    failure.Run([this] {
-      if (DoFocusChange(nullptr, focusedColumn_).TreeGone()) return;
-    });
-    if (watch.Ended()) return;
+    if (failure.Run(watch, [this] { return DoFocusChange(nullptr, focusedColumn_); }).TreeGone() || watch.Ended())
+      return ended();
     keepParent();
   }
   if (node == rangeAnchor_) rangeAnchor_ = nullptr;
-  failure.Run([&] { FreeNodeBlock(node); });
+  const TRaised freed = failure.Run(watch, [&] { return FreeNodeBlock(node); });
+  // A handler that raised instead left the tree as the watch tells.
+  return freed.Alive() ? freed : ended();
 }
 
 bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
@@ -786,8 +780,7 @@ bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
     run->PrevSibling = nullptr;
     run->States |= nsDeleting;
     const std::uint64_t freedBefore = freedNodes_;
-    ReleaseDeletedNode(run, failure);
-    if (top.Ended()) return false;
+    if (ReleaseDeletedNode(run, failure).Gone() || top.Ended()) return false;
     if (freedNodes_ != freedBefore + 1)
       run = node->LastChild;
     else
@@ -796,22 +789,19 @@ bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
   return true;
 }
 
-void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
+TNodeRaised TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   if (!node) node = root_;
   if (node->ChildCount == 0) {
     if (resetHasChildren && node != root_) node->States &= ~nsHasChildren;
-    return;
+    return TNodeRaised(true, true);
   }
-  {
-    const TNodeWatch watch(*this, node);
-    if (HandOverClipboardBefore(node).Gone() || watch.Ended()) return;
-  }
+  const TNodeWatch watch(*this, node);
+  if (HandOverClipboardBefore(node).Gone() || watch.Ended()) return TNodeRaised(watch);
   // The rows below an open node move up as its children go, and its button changes: they are drawn again (finding
   // the row may initialize it).
   if (node->Has(nsExpanded)) {
-    const TNodeWatch watch(*this, node);
     InvalidateToBottom(node);
-    if (watch.Ended()) return;
+    if (watch.Ended()) return TNodeRaised(watch);
   }
   InterruptValidation();
   const int oldX = offsetX_;
@@ -829,7 +819,11 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
   node->States |= nsClearing;
   ForgetShownNode();
   TFirstFailure failure;
-  if (!FreeDescendants(node, failure)) return failure.Raise();
+  const auto raise = [&] {
+    failure.Raise();
+    return TNodeRaised(watch);
+  };
+  if (!FreeDescendants(node, failure)) return raise();
   node->States &= ~nsClearing;
   // The root keeps its mark: it holds the top-level nodes still to come.
   if (resetHasChildren && node != root_) node->States &= ~nsHasChildren;
@@ -851,15 +845,16 @@ void TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     UpdateScrollBarsLater();
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
-  failure.Run([&] {
-    if (StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted).Gone()) return;
-  });
-  failure.Raise();
+  // The watch tells what the change's handler freed.
+  (void)failure.Run(watch, [&] { return StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted); });
+  return raise();
 }
 
-void TBaseTree::FreeAllNodes() {
+TRaised TBaseTree::FreeAllNodes() {
   // Children before parents, last sibling first: the order single deletions would free them in.
   ForgetShownNode();
+  // An OnFreeNode that frees the tree ends the walk: the tree takes the blocks left along.
+  const TNodeWatch tree(*this, nullptr);
   // No row keeps its cached position, so that no freed one is looked for there; the chunks go once at the end.
   InvalidateCache();
   // Each node leaves its parent's list before its handler runs: one that deletes nodes (or clears the tree again)
@@ -881,10 +876,12 @@ void TBaseTree::FreeAllNodes() {
     const std::uint64_t freedBefore = ++freedNodes_;
     if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
-    if (node->Has(nsInitialized) || node->Has(nsInitialUserData))
-      failure.Run([&] {
-        if (DoFreeNode(node).Gone()) return;
-      });
+    if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) {
+      if (failure.Run(tree, [&] { return DoFreeNode(node); }).Gone()) {
+        failure.Raise();
+        return TRaised(false);
+      }
+    }
     // The selection is emptied at the end.
     ForgetNode(node);
     slab_.Free(node);
@@ -911,54 +908,56 @@ void TBaseTree::FreeAllNodes() {
   InvalidateCache();
   GiveBackFreeChunks();
   failure.Raise();
+  return TRaised(true);
 }
 
-void TBaseTree::Clear() {
+TRaised TBaseTree::Clear() {
   // A handler that raises does not keep the tree from emptying, nor the bracket from ending. One that frees the
   // tree (OnUpdating, OnEditCancelled, OnFreeNode) ends the clearing there; a tree being destroyed goes on to the
   // end, whatever its handlers did.
   const bool destroying = IsDestroying();
   const TLifeWatch life = LifeWatch();
   const auto gone = [&] { return !destroying && life.Ended(); };
-  BeginUpdate();
-  if (gone()) return;
+  if (BeginUpdate().Gone() && gone()) return TRaised(false);
   TFirstFailure failure;
+  const auto raise = [&] {
+    failure.Raise();
+    return TRaised(false);
+  };
   InterruptValidation();
-  failure.Run([this] {
-    if (CancelEditing().Gone()) return;
-  });
-  if (gone()) return failure.Raise();
+  if (failure.Run(life, [this] { return CancelEditing(); }).Gone() && gone()) return raise();
   // What a pending cut or copy put on the clipboard stays there, rendered for good while its rows exist.
-  if (HandOverClipboardBefore(root_).Gone() && gone()) return failure.Raise();
-  ClearSelection();
+  if (HandOverClipboardBefore(root_).Gone() && gone()) return raise();
+  if (ClearSelection().Gone() && gone()) return raise();
   focusedNode_ = hotNode_ = dropTargetNode_ = nullptr;
   bool hadChildren = root_->ChildCount > 0;
   // The whole store goes at once: every block is released with its chunk instead of one by one.
-  failure.Run([this] { FreeAllNodes(); });
-  if (gone()) return failure.Raise();
+  if (failure.Run(life, [this] { return FreeAllNodes(); }).Gone() && gone()) return raise();
   // A copy left to render from the rows (one that emptied the tree while it rendered) has none left.
   CancelCutOrCopy();
-  if (hadChildren && StructureChange(nullptr, TChangeReason::crChildDeleted).Gone() && gone()) return failure.Raise();
+  if (hadChildren && StructureChange(nullptr, TChangeReason::crChildDeleted).Gone() && gone()) return raise();
   offsetX_ = offsetY_ = 0;
-  EndUpdate();
+  const TRaised ended = EndUpdate();
   failure.Raise();
+  return ended;
 }
 
-void TBaseTree::DeleteSelectedNodes() {
-  BulkWork(TTreeStates{}, [this] {
+TRaised TBaseTree::DeleteSelectedNodes() {
+  return BulkWork(TTreeStates{}, [this] {
     // The last first; the handlers of a deletion (the frees) may delete nodes still to delete, or free the tree.
     TWatchedNodes nodes(*this);
     for (PTreeNode node : GetSortedSelection(true)) nodes.Add(node);
     for (std::size_t i = nodes.Size(); i-- > 0;)
-      if (!nodes.Freed(i)) DeleteNode(nodes.Node(i));
-    return !nodes.TreeGone();
+      if (!nodes.Freed(i) && DeleteNode(nodes.Node(i)).Gone()) return false;
+    return true;
   });
 }
 
 // ---- node properties
 
-void TBaseTree::SetExpanded(PTreeNode node, bool value) {
-  if (node && node != root_ && value != node->Has(nsExpanded)) ToggleNode(node);
+TNodeRaised TBaseTree::SetExpanded(PTreeNode node, bool value) {
+  if (!node || node == root_ || value == node->Has(nsExpanded)) return TNodeRaised(true, true);
+  return ToggleNode(node);
 }
 
 void TBaseTree::SetIsVisible(PTreeNode node, bool value) {
@@ -1004,15 +1003,16 @@ void TBaseTree::SetNodeHeight(PTreeNode node, std::uint16_t value) {
   }
 }
 
-void TBaseTree::SetHasChildren(PTreeNode node, bool value) {
-  if (!node || node == root_) return;
+TNodeRaised TBaseTree::SetHasChildren(PTreeNode node, bool value) {
+  if (!node || node == root_) return TNodeRaised(true, true);
   if (value) {
     node->States |= nsHasChildren;
   } else {
     node->States &= ~nsHasChildren;
-    DeleteChildren(node, false);
+    if (const TNodeRaised deleted = DeleteChildren(node, false); deleted.Gone()) return deleted;
   }
   InvalidateNode(node);
+  return TNodeRaised(true, true);
 }
 
 // ---- check states
@@ -1023,11 +1023,12 @@ void TBaseTree::SetCheckType(PTreeNode node, TCheckType value) {
   InvalidateNode(node);
 }
 
-void TBaseTree::SetCheckState(PTreeNode node, TCheckState value) {
-  if (!node || node == root_ || node->CheckState == value || node->Has(nsDisabled)) return;
+TNodeRaised TBaseTree::SetCheckState(PTreeNode node, TCheckState value) {
+  if (!node || node == root_ || node->CheckState == value || node->Has(nsDisabled)) return TNodeRaised(true, true);
   bool allowed = true;
-  if (DoChecking(node, value, allowed).Gone() || !allowed) return;
-  if (DoCheckClick(node, value).Gone()) return;
+  const TNodeRaised asked = DoChecking(node, value, allowed);
+  if (asked.Gone() || !allowed) return asked;
+  return DoCheckClick(node, value);
 }
 
 namespace {
@@ -1116,9 +1117,7 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     if (!asksParent) break;
     TCheckState parentState = ParentCheckState(current, level.Value);
     bool allowed = false;
-    failure.Run([&] {
-      if (DoChecking(parent, parentState, allowed).Gone()) allowed = false;
-    });
+    if (failure.Run(watch, [&] { return DoChecking(parent, parentState, allowed); }).Gone()) allowed = false;
     if (watch.Ended()) return abandon();
     if (!allowed) {
       level.Refused = true;
@@ -1137,10 +1136,7 @@ bool TBaseTree::ChangeCheckState(PTreeNode node, TCheckState value) {
     level.Node->States &= ~nsChecking;
     // The first level's report belongs to its caller.
     if (i > 0 && level.Node->CheckState != level.Old) {
-      failure.Run([&] {
-        if (DoChecked(level.Node).Gone()) return;
-      });
-      if (watch.Ended()) return abandon();
+      if (failure.Run(watch, [&] { return DoChecked(level.Node); }).TreeGone() || watch.Ended()) return abandon();
     }
   }
   failure.Raise();
@@ -1217,8 +1213,9 @@ TCheckState TBaseTree::ParentCheckState(PTreeNode node, TCheckState newState) co
 
 // ---- moving
 
-void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode mode, bool childrenOnly) {
-  if (mode == TTreeNodeAttachMode::amNoWhere || !source || source == root_ || target == source) return;
+TNodeRaised TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode mode, bool childrenOnly) {
+  if (mode == TTreeNodeAttachMode::amNoWhere || !source || source == root_ || target == source)
+    return TNodeRaised(true, true);
   TBaseTree* targetTree = this;
   if (!target) {
     target = root_;
@@ -1232,12 +1229,12 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   }
   // The handlers may delete the nodes, their parents or every node: the move ends with the nodes it needs, and at
   // once with the tree.
-  const TLifeWatch life = LifeWatch();
   const TNodeWatch sourceWatch(*this, source), targetWatch(*targetTree, target);
+  const auto answer = [&] { return TNodeRaised(sourceWatch); };
   bool allowed = true;
   if (DoNodeMoving(source, target == targetTree->root_ ? nullptr : target, allowed).Gone() || !allowed ||
       targetWatch.Ended())
-    return;
+    return answer();
   if (targetTree != this) {
     PTreeNode parent = childrenOnly ? source : source->Parent;
     const TNodeWatch parentWatch(*this, parent);
@@ -1249,14 +1246,16 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
     }
     const bool moved = MoveToOtherTree(nodes, childrenOnly ? source : nullptr, target, targetTree, mode);
     // The moved node is gone from this tree; its old parent is what changed here.
-    if (moved && !life.Ended()) FinishMove(parent == root_ || parentWatch.Ended() ? nullptr : parent);
-    return;
+    if (!moved || sourceWatch.TreeGone()) return answer();
+    return FinishMove(parent == root_ || parentWatch.Ended() ? nullptr : parent).Gone() ? TNodeRaised(false, false)
+                                                                                        : answer();
   }
   if (HasAsParent(target, source)) RaiseTreeError(teMoveIntoOwnSubtree);
   InterruptValidation();
   // False when OnNodeMoved freed the node, or the node the next one goes to.
   auto moveOne = [&](PTreeNode node) {
-    InternalDisconnectNode(node, true);
+    // Kept in focus, the node raises nothing as it leaves its place.
+    if (InternalDisconnectNode(node, true).Gone()) return false;
     InternalConnectNode(node, target, this, mode);
     if (DoNodeMoved(node).Gone() || targetWatch.Ended()) return false;
     // Several nodes keep their document order: each one after follows the one moved before it.
@@ -1276,18 +1275,19 @@ void TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode m
   } else {
     moveOne(source);
   }
-  if (life.Ended()) return;
-  FinishMove(sourceWatch.Ended() ? nullptr : source);
+  if (sourceWatch.TreeGone()) return answer();
+  return FinishMove(sourceWatch.Ended() ? nullptr : source).Gone() ? TNodeRaised(false, false) : answer();
 }
 
-void TBaseTree::FinishMove(PTreeNode changed) {
+TRaised TBaseTree::FinishMove(PTreeNode changed) {
   InvalidateCache();
   if (updateCount_ == 0) {
     StartCacheValidation();
     UpdateScrollBarsLater();
     if (HandleAllocated()) Invalidate();
   }
-  if (StructureChange(changed, TChangeReason::crNodeMoved).Gone()) return;
+  // The structure change is the move's last news; what its handler frees, the caller learns.
+  return StructureChange(changed, TChangeReason::crNodeMoved);
 }
 
 }  // namespace tree

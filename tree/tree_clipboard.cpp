@@ -220,7 +220,7 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
   // A handler of the moves or copies may free this tree: then nothing of the paste is left to finish.
   const TLifeWatch life = LifeWatch();
   bool result = true;
-  BulkWork(TTreeStates{}, [&] {
+  const TRaised pasted = BulkWork(TTreeStates{}, [&] {
     if (optimized && source) {
       // Nodes moved here leave the source's drag selection, so the source does not delete them after its drag.
       std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragging) ? std::move(source->dragSelection_)
@@ -239,8 +239,9 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
         for (std::size_t step = 0; step < count && !moving.TreeGone() && !targetWatch.Ended(); ++step) {
           const std::size_t i = lastFirst ? count - 1 - step : step;
           PTreeNode node = moving.Node(i);
-          if (!moving.Freed(i) && node != target && !HasAsParent(target, node))
-            source->MoveTo(node, target, mode, false);
+          if (!moving.Freed(i) && node != target && !HasAsParent(target, node) &&
+              source->MoveTo(node, target, mode, false).TreeGone())
+            break;
         }
         return !moving.TreeGone();
       };
@@ -262,14 +263,15 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
           if (allows[i] && !moving.Freed(i)) allowed.push_back(moving.Node(i));
         const TLifeWatch sourceLife = source->LifeWatch();
         moving.Close();
-        if (source->MoveToOtherTree(allowed, nullptr, target, this, mode) && !sourceLife.Ended())
-          source->FinishMove(nullptr);
+        if (source->MoveToOtherTree(allowed, nullptr, target, this, mode) && !sourceLife.Ended() &&
+            source->FinishMove(nullptr).Gone())
+          return false;
         return !sourceLife.Ended();
       };
       if (source == this)
         moveAll();
-      else
-        source->BulkWork(TTreeStates{}, moveAllAcross);
+      else if (source->BulkWork(TTreeStates{}, moveAllAcross).Gone())
+        return !life.Ended();
     } else {
       // A stream first: data flushed to the clipboard keeps a stream's bytes without the length of a block.
       TStgMedium medium;
@@ -305,7 +307,7 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
     }
     return !life.Ended();
   });
-  return !life.Ended() && result;
+  return pasted.Alive() && result;
 }
 
 void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
@@ -329,13 +331,13 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
       bool allowed = true;
       if (DoNodeCopying(node, target == root_ ? nullptr : target, allowed).TreeGone()) return;
       if (copied.Ended() || targetWatch.Ended()) {
-        if (!copied.Ended()) DeleteNode(node);
+        // The paste ends here, whatever the deletion's handlers free.
+        if (!copied.Ended()) (void)DeleteNode(node);
         return;
       }
       if (!allowed) {
         // The refused copy's OnFreeNode may free the target, or every node: the rest of the paste has no place.
-        DeleteNode(node);
-        if (targetWatch.Ended()) return;
+        if (DeleteNode(node).Gone() || targetWatch.Ended()) return;
         continue;
       }
       if (DoNodeCopied(node).NodeGone() || targetWatch.Ended()) return;
@@ -347,7 +349,7 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
     }
   } catch (...) {
     for (std::size_t i = added.Size(); i-- > 0 && !added.TreeGone();)
-      if (!added.Freed(i)) DeleteNode(added.Node(i));
+      if (!added.Freed(i) && DeleteNode(added.Node(i)).Gone()) break;
     throw;
   }
 }
@@ -382,7 +384,7 @@ bool TBaseTree::MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode
   for (std::size_t place : written) anyLeft = anyLeft || !listedToDelete.Freed(place);
   if (!anyLeft || parentWatch.Ended() || targetWatch.Ended()) return false;
   stream.SetPosition(0);
-  targetTree->BeginUpdate();
+  if (targetTree->BeginUpdate().Gone()) return false;
   // Until the source goes, a failure takes the copies a handler left back out of the target: nothing has moved.
   TWatchedNodes added(*targetTree);
   try {
@@ -407,27 +409,34 @@ bool TBaseTree::MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode
     // exception is the one passed on.
     TFirstFailure cleanup;
     for (std::size_t i = added.Size(); i-- > 0 && !added.TreeGone();)
-      if (!added.Freed(i)) cleanup.Run([&] { targetTree->DeleteNode(added.Node(i)); });
-    if (!targetLife.Ended()) cleanup.Run([&] { targetTree->EndUpdate(); });
+      if (!added.Freed(i) && cleanup.Run(targetLife, [&] { return targetTree->DeleteNode(added.Node(i)); }).Gone())
+        break;
+    if (!targetLife.Ended()) (void)cleanup.Run(targetLife, [&] { return targetTree->EndUpdate(); });
     throw;
   }
-  // Once the copies are made, the move goes on to its end, whatever the handlers of the bracket's end raise.
+  // Once the copies are made, the move goes on to its end, whatever the handlers of the bracket's end raise or
+  // free: what follows watches this tree and the parent.
   TFirstFailure failure;
-  if (!targetLife.Ended()) failure.Run([&] { targetTree->EndUpdate(); });
+  if (!targetLife.Ended()) (void)failure.Run(targetLife, [&] { return targetTree->EndUpdate(); });
   // Only what was copied leaves the source; nodes the move did not reach stay where they were.
   if (life.Ended() || parentWatch.Ended()) {
     failure.Raise();
     return true;
   }
+  // Each way ends the move, whatever the deletions' handlers free.
   if (parent && added.Size() == nodes.size()) {
-    failure.Run([&] { DeleteChildren(parent, false); });
+    (void)failure.Run(parentWatch, [&] { return DeleteChildren(parent, false); });
   } else {
     // The last first, in one bracket; the handlers of the copies and of each deletion may free nodes still to
     // delete.
-    BeginUpdate();
+    if (BeginUpdate().Gone()) {
+      failure.Raise();
+      return true;
+    }
     for (std::size_t i = added.Size(); i-- > 0 && !listedToDelete.TreeGone();)
-      if (!listedToDelete.Freed(written[i])) failure.Run([&] { DeleteNode(nodes[written[i]]); });
-    if (!life.Ended()) failure.Run([&] { EndUpdate(); });
+      if (!listedToDelete.Freed(written[i]) && failure.Run(life, [&] { return DeleteNode(nodes[written[i]]); }).Gone())
+        break;
+    if (!life.Ended()) (void)failure.Run(life, [&] { return EndUpdate(); });
   }
   failure.Raise();
   return true;

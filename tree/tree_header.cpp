@@ -131,26 +131,27 @@ void TTreeHeader::SetOptions(TTreeHeaderOptions value) {
   owner_->Invalidate();
 }
 
-void TTreeHeader::ApplyAutoSort() {
+TRaised TTreeHeader::ApplyAutoSort() {
   if (owner_ && owner_->TreeOptions()->AutoOptions().Contains(TTreeAutoOption::toAutoSort) &&
       owner_->UpdateCount() == 0)
-    owner_->SortTree(sortColumn_, sortDirection_, true);
+    return owner_->SortTree(sortColumn_, sortDirection_, true);
+  return TRaised(true);
 }
 
-void TTreeHeader::SetSortColumn(TColumnIndex value) {
+TRaised TTreeHeader::SetSortColumn(TColumnIndex value) {
   value = std::clamp(value, NoColumn, columns_->Count() - 1);
-  if (sortColumn_ == value) return;
+  if (sortColumn_ == value) return TRaised(true);
   columns_->InvalidateColumn(sortColumn_);
   columns_->InvalidateColumn(value);
   sortColumn_ = value;
-  ApplyAutoSort();
+  return ApplyAutoSort();
 }
 
-void TTreeHeader::SetSortDirection(TSortDirection value) {
-  if (sortDirection_ == value) return;
+TRaised TTreeHeader::SetSortDirection(TSortDirection value) {
+  if (sortDirection_ == value) return TRaised(true);
   sortDirection_ = value;
   Invalidate(nullptr);
-  ApplyAutoSort();
+  return ApplyAutoSort();
 }
 
 void TTreeHeader::Assign(const TPersistent* source) {

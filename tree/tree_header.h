@@ -66,9 +66,9 @@ class TTreeHeader : public TPersistent {
   TPopupMenu* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TPopupMenu* value) { popupMenu_ = value; }
   TColumnIndex SortColumn() const { return sortColumn_; }
-  void SetSortColumn(TColumnIndex value);
+  TRaised SetSortColumn(TColumnIndex value);
   TSortDirection SortDirection() const { return sortDirection_; }
-  void SetSortDirection(TSortDirection value);
+  TRaised SetSortDirection(TSortDirection value);
   TTreeHeaderStyle Style() const { return style_; }
   void SetStyle(TTreeHeaderStyle value);
   THeaderStates States() const { return states_; }
@@ -109,7 +109,7 @@ class TTreeHeader : public TPersistent {
   void EndColumnDrag();
   void HeaderTimerTick();
   bool HandleSetCursor(TMessage& message);
-  void ApplyAutoSort();
+  TRaised ApplyAutoSort();
 
   TBaseTree* owner_;
   std::unique_ptr<TTreeColumns> columns_;

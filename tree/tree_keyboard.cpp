@@ -80,7 +80,7 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
     PTreeNode focused = focusedNode_;
     switch (key) {
       case VK_BACK:
-        if (focused && focused->Parent != root_) SetFocusedNode(focused->Parent);
+        if (focused && focused->Parent != root_ && SetFocusedNode(focused->Parent).TreeGone()) return TRaised(false);
         break;
       case VK_TAB: {
         if (!extendedFocus || !visibleColumns || !focused) break;
@@ -94,10 +94,11 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           if (asked.Ended()) break;
           if (column >= 0) {
             focusedColumn_ = column;
-            if (node == focusedNode_)
+            if (node == focusedNode_) {
               InvalidateNode(node);
-            else
-              SetFocusedNode(node);
+            } else if (SetFocusedNode(node).TreeGone()) {
+                return TRaised(false);
+            }
             break;
           }
           node = back ? GetPreviousVisible(node) : GetNextVisible(node);
@@ -123,7 +124,7 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           stepped += node->NodeHeight;
           node = step;
         }
-        if (node) SetFocusedNode(node);
+        if (node && SetFocusedNode(node).TreeGone()) return TRaised(false);
         break;
       }
       case VK_HOME:
@@ -138,9 +139,9 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         if (column == InvalidColumn || !target || asked.Ended()) break;
         if (modifiers == TShiftState{SS::ssCtrl} && !grid) {
           ScrollIntoView(target, false);
-          SetOffsetX(home ? 0 : -INT_MAX);
+          if (SetOffsetX(home ? 0 : -INT_MAX).Gone()) return TRaised(false);
         } else {
-          if (!grid || ctrl) SetFocusedNode(target);
+          if ((!grid || ctrl) && SetFocusedNode(target).TreeGone()) return TRaised(false);
           if (grid && !selection.Contains(TTreeSelectionOption::toFullRowSelect)) focusedColumn_ = column;
         }
         break;
@@ -165,11 +166,11 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           break;
         }
         if (focused && HasChildren(focused) && modifiers.Empty() && Expanded(focused) == left) {
-          ToggleNode(focused);
+          if (ToggleNode(focused).TreeGone()) return TRaised(false);
           break;
         }
         if (!focused) {
-          SetFocusedNode(GetFirstVisible());
+          if (SetFocusedNode(GetFirstVisible()).TreeGone()) return TRaised(false);
         } else if (left) {
           if (focused->Parent == root_) break;
           // OnChange of the row leaving the selection may free the row, or its parent.
@@ -178,19 +179,20 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           if (multiHandling) {
             if (focused->PrevSibling) {
               rangeExtension = true;
-            } else if (CompareNodePositions(parent, rangeAnchor_) > 0) {
-              RemoveFromSelection(focused);
+            } else if (CompareNodePositions(parent, rangeAnchor_) > 0 && RemoveFromSelection(focused).TreeGone()) {
+              return TRaised(false);
             }
           }
           if (life.Ended()) return TRaised(false);
-          if (!parentWatch.Ended()) SetFocusedNode(parent);
+          if (!parentWatch.Ended() && SetFocusedNode(parent).TreeGone()) return TRaised(false);
         } else if (PTreeNode child = GetFirstVisibleChild(focused)) {
           // Reaching the child initializes it, and OnChange of the row leaving the selection may free either.
           const TNodeWatch childWatch(*this, child);
-          if (multiHandling && !previousWatch.Ended() && CompareNodePositions(child, rangeAnchor_) < 0)
-            RemoveFromSelection(focused);
+          if (multiHandling && !previousWatch.Ended() && CompareNodePositions(child, rangeAnchor_) < 0 &&
+            RemoveFromSelection(focused).TreeGone())
+            return TRaised(false);
           if (life.Ended()) return TRaised(false);
-          if (!childWatch.Ended()) SetFocusedNode(child);
+          if (!childWatch.Ended() && SetFocusedNode(child).TreeGone()) return TRaised(false);
         }
         break;
       }
@@ -217,10 +219,10 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         if (previousWatch.Ended()) previousFocus = focused = nullptr;
         if (multiHandling && previousFocus && rangeAnchor_) {
           int order = CompareNodePositions(previousFocus, rangeAnchor_);
-          if (up ? order > 0 : order < 0) RemoveFromSelection(focusedNode_);
+          if ((up ? order > 0 : order < 0) && RemoveFromSelection(focusedNode_).TreeGone()) return TRaised(false);
         }
         if (focusedColumn_ == NoColumn) focusedColumn_ = header_->MainColumn();
-        SetFocusedNode(target);
+        if (SetFocusedNode(target).TreeGone()) return TRaised(false);
         break;
       }
       default:
@@ -231,8 +233,8 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
     if (clearBefore) {
       if (focusedNode_ == previousFocus && selectionCount_ <= 1) {
         if (PTreeNode only = GetFirstSelected()) InternalRemoveFromSelection(only);
-      } else {
-        ClearSelection();
+      } else if (ClearSelection().Gone()) {
+        return TRaised(false);
       }
     }
     if (modifiers.Empty()) rangeAnchor_ = focusedNode_;
@@ -246,13 +248,14 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       range.Walk([&] { return startWatch.Ended() ? nullptr : start; },
                  [&](PTreeNode node) { return node == last || lastWatch.Ended() ? nullptr : GetNextVisible(node); });
       if (life.Ended()) return TRaised(false);
-      AddToSelection(range.Survivors());
+      if (AddToSelection(range.Survivors()).Gone()) return TRaised(false);
     }
     if (focusedNode_) {
-      if (focusedNode_ == previousFocus)
+      if (focusedNode_ == previousFocus) {
         InternalAddToSelection(focusedNode_);
-      else
-        AddToSelection(focusedNode_);
+      } else if (AddToSelection(focusedNode_).TreeGone()) {
+          return TRaised(false);
+      }
     }
     if (repaintAll) Invalidate();
     return TRaised(!life.Ended());
@@ -272,27 +275,28 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
     case VK_ADD:
     case VK_OEM_PLUS:
       if (ctrl && shiftHeld) {
-        FullExpand();
+        if (FullExpand().Gone()) return TRaised(false);
       } else if (ctrl) {
         if (header_->AutoFitColumns().Gone()) return TRaised(!life.Ended());
       } else if (focused && !Expanded(focused)) {
-        ToggleNode(focused);
+        if (ToggleNode(focused).TreeGone()) return TRaised(false);
       }
       break;
     case VK_SUBTRACT:
     case VK_OEM_MINUS:
-      if (ctrl && shiftHeld)
-        FullCollapse();
-      else if (ctrl)
+      if (ctrl && shiftHeld) {
+        if (FullCollapse().Gone()) return TRaised(false);
+      } else if (ctrl) {
         header_->RestoreColumns();
-      else if (focused && Expanded(focused))
-        ToggleNode(focused);
+      } else if (focused && Expanded(focused) && ToggleNode(focused).TreeGone()) {
+        return TRaised(false);
+      }
       break;
     case VK_MULTIPLY:
-      if (focused) FullExpand(focused);
+      if (focused && FullExpand(focused).Gone()) return TRaised(false);
       break;
     case VK_DIVIDE:
-      if (focused) FullCollapse(focused);
+      if (focused && FullCollapse(focused).Gone()) return TRaised(false);
       break;
     case VK_ESCAPE:
       if (states_.Contains(TTreeState::stDrawSelPending) || states_.Contains(TTreeState::stDrawSelecting)) {
@@ -319,10 +323,10 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       break;
     case 'A':
     case 0x61:
-      if (ctrl)
-        SelectAll(true);
-      else
+      if (!ctrl)
         DoStateChange({TTreeState::stSearchPending});
+      else if (SelectAll(true).Gone())
+        return TRaised(false);
       break;
     default:
       // Shift only chooses the character: a capital letter is searched for as the platform's views do.

@@ -41,15 +41,17 @@ void TCustomTreeOptions::SetAutoOptions(TTreeAutoOptions value) {
   if (spanSwitched && Applies(owner_)) owner_->Invalidate();
 }
 
-void TCustomTreeOptions::SetSelectionOptions(TTreeSelectionOptions value) {
-  if (value == selectionOptions_) return;
+TRaised TCustomTreeOptions::SetSelectionOptions(TTreeSelectionOptions value) {
+  if (value == selectionOptions_) return TRaised(true);
   TTreeSelectionOptions old = selectionOptions_;
   selectionOptions_ = value;
-  if (!owner_) return;
+  // Nothing is raised while the tree is read.
+  if (!owner_ || owner_->IsLoading()) return TRaised(true);
   using O = TTreeSelectionOption;
   bool switchedOn = (value.Contains(O::toLevelSelectConstraint) && !old.Contains(O::toLevelSelectConstraint)) ||
                     (value.Contains(O::toSiblingSelectConstraint) && !old.Contains(O::toSiblingSelectConstraint));
-  if (old.Contains(O::toMultiSelect) != value.Contains(O::toMultiSelect) || switchedOn) owner_->ClearSelection();
+  if (old.Contains(O::toMultiSelect) != value.Contains(O::toMultiSelect) || switchedOn) return owner_->ClearSelection();
+  return TRaised(true);
 }
 
 void TCustomTreeOptions::SetMiscOptions(TTreeMiscOptions value) {
@@ -70,8 +72,9 @@ void TCustomTreeOptions::AssignTo(TPersistent* dest) const {
     options->SetPaintOptions(paintOptions_);
     options->SetAnimationOptions(animationOptions_);
     options->SetAutoOptions(autoOptions_);
-    options->SetSelectionOptions(selectionOptions_);
     options->SetMiscOptions(miscOptions_);
+    // The copy's last act: emptying the selection raises the tree's OnChange.
+    (void)options->SetSelectionOptions(selectionOptions_);
     return;
   }
   inherited::AssignTo(dest);

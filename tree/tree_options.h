@@ -121,7 +121,8 @@ class TCustomTreeOptions : public TPersistent {
   TTreeAutoOptions AutoOptions() const { return autoOptions_; }
   void SetAutoOptions(TTreeAutoOptions value);
   TTreeSelectionOptions SelectionOptions() const { return selectionOptions_; }
-  void SetSelectionOptions(TTreeSelectionOptions value);
+  // Answers whether the tree outlived OnChange of a selection the change empties.
+  TRaised SetSelectionOptions(TTreeSelectionOptions value);
   TTreeMiscOptions MiscOptions() const { return miscOptions_; }
   void SetMiscOptions(TTreeMiscOptions value);
 

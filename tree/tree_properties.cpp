@@ -157,36 +157,35 @@ void TBaseTree::SetIncrementalSearch(TIncrementalSearch value) {
   if (value == TIncrementalSearch::isNone) EndIncrementalSearch();
 }
 
-void TBaseTree::SetFocusedColumn(TColumnIndex value) {
-  if (value == focusedColumn_) return;
+TRaised TBaseTree::SetFocusedColumn(TColumnIndex value) {
+  if (value == focusedColumn_) return TRaised(true);
   // Each handler raised may free the tree.
   const TLifeWatch life = LifeWatch();
   bool allowed = true;
-  if (DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, value, allowed).TreeGone() || !allowed) return;
+  if (DoFocusChanging(focusedNode_, focusedNode_, focusedColumn_, value, allowed).TreeGone()) return TRaised(false);
+  if (!allowed) return TRaised(true);
   CancelEditNode();
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   focusedColumn_ = value;
   if (focusedNode_) {
     const bool scrolled = ScrollIntoView(focusedNode_, true, false);
-    if (life.Ended()) return;
+    if (life.Ended()) return TRaised(false);
     if (scrolled) {
       if (HandleAllocated()) Invalidate();
     } else if (focusedNode_) {
       InvalidateNode(focusedNode_);
     }
   }
-  // The setter's last act.
-  (void)DoFocusChange(focusedNode_, focusedColumn_);
+  return DoFocusChange(focusedNode_, focusedColumn_).Tree();
 }
 
-// Both setters scroll as their last act.
-void TBaseTree::SetOffsetX(int value) {
-  (void)DoSetOffsetXY(value, offsetY_, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+TRaised TBaseTree::SetOffsetX(int value) {
+  return DoSetOffsetXY(value, offsetY_, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
-void TBaseTree::SetOffsetXY(POINT value) {
-  (void)DoSetOffsetXY(value.x, value.y,
-                      suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+TRaised TBaseTree::SetOffsetXY(POINT value) {
+  return DoSetOffsetXY(value.x, value.y,
+                       suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 void TBaseTree::Assign(const TPersistent* source) {
@@ -229,23 +228,29 @@ void TBaseTree::Assign(const TPersistent* source) {
   SetIndent(other->indent_);
   SetMargin(other->margin_);
   SetNodeAlignment(other->nodeAlignment_);
-  SetNodeDataSize(other->nodeDataSize_);
-  SetTreeOptions(other->options_.get());
   SetParentBiDiMode(other->ParentBiDiMode());
   SetParentColor(other->ParentColor());
   SetParentCtl3D(other->ParentCtl3D());
   SetParentFont(other->ParentFont());
   SetParentShowHint(other->ParentShowHint());
   SetPopupMenu(other->PopupMenu());
-  SetRootNodeCount(other->RootNodeCount());
   SetScrollBarOptions(other->scrollBarOptions_.get());
   SetShowHint(other->ShowHint());
   SetStateImages(other->stateImages_);
   if (Parent() && other->Parent() == Parent()) SetTabOrder(other->TabOrder());
   SetTabStop(other->TabStop());
   SetSelectionCurveRadius(other->selectionCurveRadius_);
-  // The copy's last act: the place and visibility raise the handlers of the tree and of its parent's controls.
-  if (SetAlign(other->Align()).Alive() && SetAutoSize(other->AutoSize()).Alive()) (void)SetVisible(other->Visible());
+  // The copy's last act: the nodes, the options, the place and the visibility raise the handlers of the tree and
+  // of its parent's controls.
+  (void)AssignNodesAndPlace(*other);
+}
+
+TRaised TBaseTree::AssignNodesAndPlace(const TBaseTree& other) {
+  if (SetNodeDataSize(other.nodeDataSize_).Gone() || SetTreeOptions(other.options_.get()).Gone() ||
+      SetRootNodeCount(other.RootNodeCount()).Gone() || SetAlign(other.Align()).Gone() ||
+      SetAutoSize(other.AutoSize()).Gone())
+    return TRaised(false);
+  return SetVisible(other.Visible());
 }
 
 // ---- editing
@@ -257,7 +262,7 @@ bool TBaseTree::EditNode(PTreeNode node, TColumnIndex column) {
   // edit starts then.
   const std::uint64_t columnChanges = header_->Columns()->LayoutChanges();
   const TNodeWatch watch(*this, node);
-  if (node != focusedNode_) SetFocusedNode(node);
+  if (node != focusedNode_ && SetFocusedNode(node).Gone()) return false;
   if (!node || watch.Ended() || node != focusedNode_) return false;
   const bool allowed = CanEdit(node, column);
   if (watch.Ended() || !allowed || header_->Columns()->LayoutChanges() != columnChanges) return false;

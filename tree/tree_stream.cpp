@@ -305,9 +305,7 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   }
   // OnGetNodeDataSize runs before the first node is made; OnUpdating may free the tree too.
   const TLifeWatch life = LifeWatch();
-  if (ValidateNodeDataSize().Gone()) return;
-  BeginUpdate();
-  if (life.Ended()) return;
+  if (ValidateNodeDataSize().Gone() || BeginUpdate().Gone()) return;
   // The new nodes grow below a hidden, closed holder that is no child of the root: nothing they do reaches the
   // tree's heights, visible count or selection until they take the old content's place.
   PTreeNode holder = MakeNewNode();
@@ -324,11 +322,11 @@ void TBaseTree::LoadFromStream(TStream& stream) {
     }
   } catch (...) {
     loadHolder_ = nullptr;
-    AdoptStreamSelection(holder, false, false);
+    // Not adopted, the flags raise nothing. The exception passes on whatever the frees' handlers and the
+    // bracket's end do; the frees' handlers may free the tree.
+    (void)AdoptStreamSelection(holder, false, false);
     TFirstFailure failure;
-    FreeDescendants(holder, failure);
-    FreeNodeBlock(holder);
-    EndUpdate();
+    if (FreeDescendants(holder, failure) && FreeNodeBlock(holder).Alive()) (void)EndUpdate();
     throw;
   }
   loadHolder_ = nullptr;
@@ -337,15 +335,12 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   std::uint32_t loaded = holder->ChildCount;
   holder->FirstChild = holder->LastChild = nullptr;
   holder->ChildCount = 0;
-  FreeNodeBlock(holder);
+  // The holder was never initialized: its going raises nothing.
+  (void)FreeNodeBlock(holder);
   // The read nodes take the old content's place also when a handler of its going raises; the exception follows
   // once they have.
   TFirstFailure failure;
-  failure.Run([this] { Clear(); });
-  if (life.Ended()) {
-    failure.Raise();
-    return;
-  }
+  if (failure.Run(life, [this] { return Clear(); }).Gone()) return failure.Raise();
   for (PTreeNode run = first; run; run = run->NextSibling) run->Parent = root_;
   root_->FirstChild = first;
   root_->LastChild = last;
@@ -354,11 +349,18 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   MarkStale(root_, ndCountStale);
   visibleCount_ = CountVisibleChildren(root_);
   InvalidateCache();
-  AdoptStreamSelection(root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect), false);
+  if (failure
+          .Run(life,
+               [this] {
+                 return AdoptStreamSelection(
+                     root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect), false);
+               })
+          .Gone())
+    return failure.Raise();
   // The handlers of the nodes' own chunks meet them in their place.
   if (!failure.Failed()) failure.Run([&] { ReadLaterChunks(stream, version, later); });
   if (!life.Ended()) failure.Run([this] { (void)DoNodeCopied(nullptr); });
-  if (!life.Ended()) EndUpdate();
+  if (!life.Ended()) (void)failure.Run(life, [this] { return EndUpdate(); });
   failure.Raise();
 }
 
@@ -533,7 +535,7 @@ void TBaseTree::SkipNode(TStream& stream) {
   stream.SetPosition(stream.Position() + header.ChunkSize);
 }
 
-void TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBefore) {
+TRaised TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBefore) {
   // The nodes below node are new: a selected flag of theirs came from the stream.
   std::vector<PTreeNode> selected;
   for (PTreeNode run = node == root_ ? root_->FirstChild : node; run;) {
@@ -550,7 +552,8 @@ void TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBe
     if (run == node || run == root_) break;
     run = run->NextSibling;
   }
-  if (!selected.empty()) AddToSelection(selected);
+  if (selected.empty()) return TRaised(true);
+  return AddToSelection(selected);
 }
 
 void TBaseTree::InternalAddFromStream(TStream& stream, int version, PTreeNode node) {
@@ -566,11 +569,14 @@ void TBaseTree::InternalAddFromStream(TStream& stream, int version, PTreeNode no
   try {
     ReadNodeLinks(stream, version, node, later);
   } catch (...) {
-    AdoptStreamSelection(node, false, selectedBefore);
+    // Not adopted, the flags raise nothing.
+    (void)AdoptStreamSelection(node, false, selectedBefore);
     throw;
   }
-  AdoptStreamSelection(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect),
-                       selectedBefore);
+  if (AdoptStreamSelection(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect),
+                           selectedBefore)
+          .Gone())
+    return;
   ReadLaterChunks(stream, version, later);
 }
 

@@ -246,10 +246,8 @@ TRaised TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const
                                                                      std::numeric_limits<int>::max())));
 }
 
-void TBaseTree::SetOffsetY(TTreePosition value) {
-  if (DoSetOffsetXY(offsetX_, value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea)
-          .Gone())
-    return;
+TRaised TBaseTree::SetOffsetY(TTreePosition value) {
+  return DoSetOffsetXY(offsetX_, value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 bool TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
@@ -260,16 +258,15 @@ bool TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {
   // Innermost first, each one's ancestors still closed: a toggle then adjusts no height above its parent. An
   // ancestor a handler frees takes the node with it, so while the node lives the rest of the list does; a handler
   // that frees the tree leaves no bracket to close.
-  const TLifeWatch life = LifeWatch();
   const TNodeWatch watch(*this, node);
-  BulkWork(TTreeStates{}, [&] {
+  const TRaised opened = BulkWork(TTreeStates{}, [&] {
     for (PTreeNode parent : closed) {
       if (watch.Ended()) break;
-      if (!parent->Has(nsExpanded)) ToggleNode(parent);
+      if (!parent->Has(nsExpanded) && ToggleNode(parent).TreeGone()) return false;
     }
-    return !life.Ended();
+    return true;
   });
-  return !watch.Ended();
+  return opened.Alive() && !watch.Ended();
 }
 
 bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
@@ -285,23 +282,29 @@ bool TBaseTree::ScrollIntoView(PTreeNode node, bool center, bool horizontally) {
   bool hadHorizontalBar = HandleAllocated() && (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0;
   // The row's client position unclamped: it may lie further away than a rectangle reaches.
   const TTreePosition top = GetNodeTop(node) + offsetY_, bottom = top + node->NodeHeight;
-  if (top < 0)
-    SetOffsetY(offsetY_ - top + (center ? height / 2 : 0));
-  else if (bottom > height)
-    SetOffsetY(offsetY_ - (bottom - height) - (center ? height / 2 - node->NodeHeight / 2 : 0));
+  // OnScroll may free the tree: the scroll is done then, as far as the caller's watch tells.
+  if (top < 0) {
+    if (SetOffsetY(offsetY_ - top + (center ? height / 2 : 0)).Gone()) return true;
+  } else if (bottom > height &&
+             SetOffsetY(offsetY_ - (bottom - height) - (center ? height / 2 - node->NodeHeight / 2 : 0)).Gone()) {
+    return true;
+  }
   if (watch.Ended()) return true;
   if (!header_->UseColumns() && HandleAllocated() && !hadHorizontalBar &&
-      (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0 && oldY != offsetY_)
-    SetOffsetY(offsetY_ - GetSystemMetrics(SM_CYHSCROLL));
+      (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0 && oldY != offsetY_ &&
+      SetOffsetY(offsetY_ - GetSystemMetrics(SM_CYHSCROLL)).Gone())
+    return true;
   if (horizontally && !watch.Ended()) {
     // The text where it really lies: the clipped rectangle ends at the client's edge however far right it starts.
     // A text wider than the client shows its start.
     const RECT text = GetDisplayRect(node, NoColumn, true, true);
+    if (watch.Ended()) return true;
     const int width = ClientWidth();
-    if (text.right > width)
-      SetOffsetX(offsetX_ - std::min<int>(text.right - width, text.left));
-    else if (text.left < 0)
-      SetOffsetX(offsetX_ - text.left);
+    if (text.right > width) {
+      if (SetOffsetX(offsetX_ - std::min<int>(text.right - width, text.left)).Gone()) return true;
+    } else if (text.left < 0 && SetOffsetX(offsetX_ - text.left).Gone()) {
+      return true;
+    }
   }
   return oldX != offsetX_ || oldY != offsetY_;
 }
@@ -311,10 +314,13 @@ PTreeNode TBaseTree::GetTopNode() {
   return GetNodeAt(0, 0, true, top);
 }
 
-void TBaseTree::SetTopNode(PTreeNode node) {
-  if (!node || node == root_ || !ExpandCollapsedAncestors(node)) return;
+TRaised TBaseTree::SetTopNode(PTreeNode node) {
+  // Opening the ancestors may free the tree.
+  const TNodeWatch tree(*this, nullptr);
+  if (!node || node == root_ || !ExpandCollapsedAncestors(node)) return TRaised(!tree.TreeGone());
   const TTreePosition top = GetNodeTop(node);
-  if (top >= 0) SetOffsetY(-top);
+  if (top >= 0) return SetOffsetY(-top);
+  return TRaised(true);
 }
 
 int TBaseTree::GetMaxColumnWidth(TColumnIndex column) {

@@ -199,7 +199,8 @@ void TBaseTree::ReadOldOptions(TReader& reader) {
   options_->SetAutoOptions(autoOptions);
   options_->SetMiscOptions(misc);
   options_->SetPaintOptions(paint);
-  options_->SetSelectionOptions(selection);
+  // The reader's last act on the options: nothing is raised while the tree is read.
+  (void)options_->SetSelectionOptions(selection);
 }
 
 void TBaseTree::DefineProperties(TFiler& filer) {

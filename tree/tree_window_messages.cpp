@@ -105,11 +105,13 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
           return true;
         DoStateChange({}, {TTreeState::stSizing});
       }
-      UpdateHotNodeAtCursor();
+      // The message's last act: the hot row's handler may free the tree.
+      (void)UpdateHotNodeAtCursor();
       return true;
     case WM_MOVE:
       inherited::Dispatch(message);
-      UpdateHotNodeAtCursor();
+      // The message's last act: the hot row's handler may free the tree.
+      (void)UpdateHotNodeAtCursor();
       return true;
     case WM_PRINTCLIENT:
       // Printing paints as the window paint does (Paint, through the canvas and its clip box).

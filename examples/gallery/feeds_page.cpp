@@ -57,7 +57,8 @@ TRaised TFeedsPage::Populate() {
   items_->TreeOptions()->SetPaintOptions(items_->TreeOptions()->PaintOptions() - TTreePaintOption::toShowRoot -
                                          TTreePaintOption::toShowTreeLines - TTreePaintOption::toShowButtons +
                                          TTreePaintOption::toShowVertGridLines);
-  items_->TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toFullRowSelect});
+  // A new list has no selection to empty.
+  (void)items_->TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toFullRowSelect});
   items_->OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
     if (static_cast<int>(node->Index) >= feed_->Items()->Count()) return;
     const feeds::TRSSItem* item = feed_->Items()->Items(static_cast<int>(node->Index));
@@ -115,12 +116,14 @@ bool TFeedsPage::LoadSample(TSampleFeed sample) {
 }
 
 TRaised TFeedsPage::ShowFeed() {
-  items_->SetRootNodeCount(0);
-  items_->SetRootNodeCount(static_cast<std::uint32_t>(feed_->Items()->Count()));
+  const TLifeWatch life = LifeWatch();
+  // The rows' handlers may free the list, or this page.
+  if (items_->SetRootNodeCount(0).Gone() ||
+      items_->SetRootNodeCount(static_cast<std::uint32_t>(feed_->Items()->Count())).Gone())
+    return TRaised(!life.Ended());
   items_->Invalidate();
   TMemoryStream page;
   feed_->RenderHTML(&page);
-  const TLifeWatch life = LifeWatch();
   return AnswerFor(life, pageText_->SetLines(HtmlToText(std::string_view(static_cast<const char*>(page.Memory()),
                                                                          static_cast<size_t>(page.Size())))));
 }

@@ -253,7 +253,7 @@ TRaised TGalleryForm::BuildFavoritesWindow(TStyledDock* dock) {
     });
   };
   if (list->SetParent(window).Gone()) return TRaised(false);
-  list->SetRootNodeCount(static_cast<std::uint32_t>(std::size(kFavorites)));
+  if (list->SetRootNodeCount(static_cast<std::uint32_t>(std::size(kFavorites))).Gone()) return TRaised(false);
   toolbarToggles_.push_back({window, nullptr});
   return TRaised(true);
 }
@@ -357,10 +357,11 @@ void TGalleryForm::BuildMenus() {
   AddCommand(edit, L"&Select every folder", [this] {
     ShowPage(FindGalleryPage(L"tree"));
     tree::TStringTree* tree = treePage_->LargeTree();
-    tree->ClearSelection();
-    for (tree::PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node))
-      tree->SetSelected(node, true);
-    Report(L"Selected " + std::to_wstring(tree->SelectedCount()) + L" rows");
+    std::vector<tree::PTreeNode> folders;
+    for (tree::PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node)) folders.push_back(node);
+    Report(L"Selected " + std::to_wstring(folders.size()) + L" rows");
+    // The command's last act: OnChange may free the tree.
+    if (tree->ClearSelection().Alive()) (void)tree->AddToSelection(folders);
   });
   AddSeparator(edit);
   AddCommand(

@@ -37,7 +37,8 @@ class TProcessList : public TStringTree {
     Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible);
     TreeOptions()->SetPaintOptions(TreeOptions()->PaintOptions() - TTreePaintOption::toShowRoot -
                                    TTreePaintOption::toShowTreeLines - TTreePaintOption::toShowButtons);
-    TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toFullRowSelect});
+    // A new list has no selection to empty.
+    (void)TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toFullRowSelect});
     OnGetText = [this](TBaseTree*, PTreeNode node, TColumnIndex column, TVSTTextType, String& text) {
       const shell::TRunningProcess& process = processes_[node->Index];
       text = column <= 0 ? process.Name : std::to_wstring(process.ProcessId);
@@ -58,6 +59,6 @@ int BuildSystemSection(TWinControl* host) {
     return 0;
   auto* list = new TProcessList(host);
   if (list->SetBounds(10, 32, 580, 160).Gone() || list->SetParent(host).Gone()) return 0;
-  list->SetRootNodeCount(list->Count());
+  if (list->SetRootNodeCount(list->Count()).Gone()) return 0;
   return 200;
 }

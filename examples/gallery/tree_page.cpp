@@ -117,7 +117,8 @@ String TTreePage::RowName(TBaseTree* tree, PTreeNode node) const {
 
 TStringTree* TTreePage::MakeTree(bool large) {
   auto* tree = new TStringTree(this);
-  tree->SetNodeDataSize(sizeof(std::uintptr_t));
+  // A new tree has no rows to rebuild.
+  (void)tree->SetNodeDataSize(sizeof(std::uintptr_t));
   TTreeHeader* header = tree->Header();
   for (auto [caption, width, alignment] :
        {std::tuple{L"Name", large ? 260 : 200, TAlignment::taLeftJustify},
@@ -130,7 +131,8 @@ TStringTree* TTreePage::MakeTree(bool large) {
   header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible);
   TCustomStringTreeOptions* options = tree->TreeOptions();
   options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport + TTreeMiscOption::toEditable);
-  options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  // A new tree has no selection to empty.
+  (void)options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
   options->SetStringOptions(options->StringOptions() + TTreeStringOption::toShowStaticText);
   options->SetPaintOptions(options->PaintOptions() + TTreePaintOption::toShowVertGridLines);
   tree->Colors()->SetColor(TTreeColors::UnfocusedSelectionColorIndex, kUnfocusedSelection);
@@ -217,12 +219,13 @@ TStringTree* TTreePage::MakeTree(bool large) {
   tree->OnDragDrop = [this](TBaseTree* sender, TObject* source, IDataObject* data, const TFormatArray&, TShiftState,
                             POINT, DWORD& effect, TDropMode mode) {
     auto* from = ObjectAs<TBaseTree>(source);
-    if (from && from != sender) DropRows(sender, from, data, effect, mode);
+    // The handler's last act: the rows' handlers may free either tree.
+    if (from && from != sender) (void)DropRows(sender, from, data, effect, mode);
   };
   return tree;
 }
 
-void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DWORD effect, TDropMode mode) {
+TRaised TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DWORD effect, TDropMode mode) {
   // Dropped anywhere but on a row, the rows go to the end.
   PTreeNode target = into->DropTargetNode();
   TTreeNodeAttachMode attach = TTreeNodeAttachMode::amInsertAfter;
@@ -237,15 +240,18 @@ void TTreePage::DropRows(TBaseTree* into, TBaseTree* from, IDataObject* data, DW
   // The dragged rows come selected, as they were where they came from: they alone, so that the next drag takes
   // what this one brought. Copies are read from the dragged data, new rows with the numbers, names and checks of
   // the dragged ones; moved rows leave the other tree, in their order.
-  into->ClearSelection();
+  const TLifeWatch life = into->LifeWatch();
+  if (into->ClearSelection().Gone()) return TRaised(false);
   into->ProcessOLEData(from, data, target, attach, effect == DROPEFFECT_MOVE);
+  return TRaised(!life.Ended());
 }
 
 void TTreePage::TreeKeyDown(TObject* sender, WORD& key, TShiftState shift) {
   auto* tree = ObjectAs<TBaseTree>(sender);
   const bool ctrl = shift == TShiftState{TShiftStateItem::ssCtrl};
   if (key == VK_DELETE && shift.Empty()) {
-    tree->DeleteSelectedNodes();
+    // The handler's last act: the deletion's handlers may free the tree.
+    (void)tree->DeleteSelectedNodes();
   } else if (ctrl && key == L'C') {
     tree->CopyToClipboard();
   } else if (ctrl && key == L'X') {
@@ -358,14 +364,13 @@ TRaised TTreePage::Populate() {
   if (large_->SetAlign(TAlign::alClient).Gone() || large_->SetParent(this).Gone()) return TRaised(false);
   // Every row made now, so that the page can count them at any time and a folder carries its items wherever it
   // goes; inside the bracket the counts are told once.
-  large_->BeginUpdate();
-  large_->SetRootNodeCount(kFolders);
+  if (large_->BeginUpdate().Gone() || large_->SetRootNodeCount(kFolders).Gone()) return TRaised(false);
   large_->ValidateNode(nullptr, true);
-  large_->EndUpdate();
+  if (large_->EndUpdate().Gone()) return TRaised(false);
   PTreeNode first = large_->GetFirst();
-  large_->SetExpanded(first, true);
-  large_->SetFocusedNode(large_->GetFirstChild(first));
-  large_->SetSelected(large_->GetFirstChild(first), true);
+  if (large_->SetExpanded(first, true).TreeGone() || large_->SetFocusedNode(large_->GetFirstChild(first)).TreeGone() ||
+      large_->SetSelected(large_->GetFirstChild(first), true).TreeGone())
+    return TRaised(false);
 
   for (std::uintptr_t number : {ItemNumber(4, 6), ItemNumber(41, 0), FolderNumber(7)})
     small_->AddChild(nullptr, reinterpret_cast<const void*>(number));

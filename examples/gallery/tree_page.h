@@ -42,7 +42,7 @@ class TTreePage : public controls::TPcTabSheet {
 
  private:
   tree::TStringTree* MakeTree(bool large);
-  void DropRows(tree::TBaseTree* into, tree::TBaseTree* from, IDataObject* data, DWORD effect, tree::TDropMode mode);
+  TRaised DropRows(tree::TBaseTree* into, tree::TBaseTree* from, IDataObject* data, DWORD effect, tree::TDropMode mode);
   // Delete, and cut, copy and paste by Ctrl+X, C and V, in either tree.
   void TreeKeyDown(TObject* sender, WORD& key, TShiftState shift);
   // The node counts and the export follow any change of either tree's rows: at once, or inside an update bracket

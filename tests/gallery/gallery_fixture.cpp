@@ -225,7 +225,7 @@ void DropSelection(tree::TStringTree* from, tree::TStringTree* into, tree::PTree
     EXPECT_TRUE(PumpUntil([down] { return (GetKeyState(VK_SHIFT) < 0) == down; }));
   };
   // A person's drag starts at a row it focuses; a focused row left out of the selection would join the drag.
-  from->SetFocusedNode(from->GetFirstSelected());
+  EXPECT_FALSE(from->SetFocusedNode(from->GetFirstSelected()).TreeGone());
   if (shift) holdShift(true);
   // The source's own drag, through the system's drag loop: with no button down it drops at once where the mouse
   // rests, and the keys held choose the effect.

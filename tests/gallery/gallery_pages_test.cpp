@@ -125,7 +125,7 @@ TEST_F(GalleryTest, RowsCopiedOrMovedBetweenTheTreesKeepTheirSizeDateAndName) {
   TStringTree* large = page->LargeTree();
   TStringTree* small = page->SmallTree();
   PTreeNode firstFolder = large->GetFirst();
-  large->SetExpanded(firstFolder, true);
+  EXPECT_FALSE(large->SetExpanded(firstFolder, true).TreeGone());
   struct TCase {
     const wchar_t* Row;
     bool FromSmall;
@@ -145,8 +145,8 @@ TEST_F(GalleryTest, RowsCopiedOrMovedBetweenTheTreesKeepTheirSizeDateAndName) {
     const TRowText before = RowText(from, row);
     const std::uint32_t fromCount = from->TotalCount();
     const std::uint32_t intoCount = into->TotalCount();
-    from->ClearSelection();
-    from->AddToSelection(row);
+    EXPECT_TRUE(from->ClearSelection().Alive());
+    EXPECT_FALSE(from->AddToSelection(row).TreeGone());
     // Into the large tree the rows go into its first folder, after the rows it has.
     DropSelection(from, into, c.FromSmall ? firstFolder : nullptr, c.Shift);
     EXPECT_EQ(from->TotalCount(), c.Shift ? fromCount - 1 : fromCount);
@@ -165,8 +165,8 @@ TEST_F(GalleryTest, RowsCopiedOrMovedBetweenTheTreesKeepTheirSizeDateAndName) {
     EXPECT_NE(FindRow(tree, name), nullptr) << testing::PrintToString(name);
   }
   // A renamed row takes its name along when it moves.
-  small->ClearSelection();
-  small->AddToSelection(copy);
+  EXPECT_TRUE(small->ClearSelection().Alive());
+  EXPECT_FALSE(small->AddToSelection(copy).TreeGone());
   DropSelection(small, large, firstFolder, true);
   EXPECT_EQ(large->Text(large->GetLastChild(firstFolder), 0), L"Renamed copy");
   EXPECT_EQ(FindRow(small, L"Renamed copy"), nullptr);
@@ -184,13 +184,13 @@ TEST_F(GalleryTest, AFolderCheckBoxSaysWhatItsItemsSay) {
   TStringTree* large = Form()->TreePage()->LargeTree();
   PTreeNode folder = large->GetNextSibling(large->GetFirst());
   EXPECT_EQ(large->CheckState(folder), tree::TCheckState::csMixedNormal);
-  large->SetExpanded(folder, true);
+  EXPECT_FALSE(large->SetExpanded(folder, true).TreeGone());
   int checked = 0;
   for (PTreeNode item = large->GetFirstChild(folder); item; item = large->GetNextSibling(item))
     if (large->CheckState(item) == tree::TCheckState::csCheckedNormal) ++checked;
   EXPECT_GT(checked, 0);
   EXPECT_LT(checked, static_cast<int>(folder->ChildCount));
-  large->SetExpanded(folder, false);
+  EXPECT_FALSE(large->SetExpanded(folder, false).TreeGone());
 }
 
 TEST_F(GalleryTest, TheFormFitsTheScreenAndLaysItselfOutAgainWhenResized) {
@@ -254,7 +254,7 @@ TEST_F(GalleryTest, AMouseDragCopiesARowWithItsData) {
   TStringTree* large = page->LargeTree();
   TStringTree* small = page->SmallTree();
   PTreeNode folder = large->GetFirst();
-  large->SetExpanded(folder, true);
+  EXPECT_FALSE(large->SetExpanded(folder, true).TreeGone());
   large->ScrollIntoView(folder, false);
   PTreeNode row = small->GetFirst();
   ASSERT_NE(row, nullptr);
@@ -268,7 +268,7 @@ TEST_F(GalleryTest, AMouseDragCopiesARowWithItsData) {
   EXPECT_EQ(RowText(large, large->GetLastChild(folder)), dragged);
   Settle();
   EXPECT_EQ(GetCapture(), nullptr) << "no window keeps the mouse after the drag";
-  large->DeleteNode(large->GetLastChild(folder));
+  EXPECT_TRUE(large->DeleteNode(large->GetLastChild(folder)).Alive());
 }
 
 // Whichever page shows, its tab's face stands out from the faces of the others.

@@ -30,12 +30,12 @@ void UseTheForm(TGalleryForm* form) {
   tree::PTreeNode folder = large->GetFirst();
   tree::PTreeNode row = large->GetFirstChild(folder);
   large->OnNewText(large, row, 0, L"Renamed row");
-  large->ClearSelection();
-  large->AddToSelection(row);
+  EXPECT_TRUE(large->ClearSelection().Alive());
+  EXPECT_FALSE(large->AddToSelection(row).TreeGone());
   DropSelection(large, small, nullptr, false);
   small->OnNewText(small, small->GetLast(), 0, L"Renamed copy");
-  small->ClearSelection();
-  small->AddToSelection(small->GetFirst());
+  EXPECT_TRUE(small->ClearSelection().Alive());
+  EXPECT_FALSE(small->AddToSelection(small->GetFirst()).TreeGone());
   DropSelection(small, large, folder, true);
   for (const toolbars::TThemeRegistryEntry& theme : toolbars::ThemeRegistry())
     ASSERT_TRUE(form->SelectTheme(theme.Name));

@@ -37,9 +37,9 @@ TTreePage* ShowTreePage(TGalleryForm* form) {
 // Focuses the tree and makes the row its only selected, focused one.
 void FocusRow(TStringTree* tree, PTreeNode row) {
   EXPECT_TRUE(tree->SetFocus().Alive());
-  tree->ClearSelection();
-  tree->SetFocusedNode(row);
-  tree->SetSelected(row, true);
+  EXPECT_TRUE(tree->ClearSelection().Alive());
+  EXPECT_FALSE(tree->SetFocusedNode(row).TreeGone());
+  EXPECT_FALSE(tree->SetSelected(row, true).TreeGone());
   Application->ProcessMessages();
 }
 
@@ -144,7 +144,7 @@ TEST_F(GalleryTest, TypingARowsNameFindsItAndSpaceChecksOnlyWhenNoSearchRuns) {
   ASSERT_TRUE(PumpUntil([&] { return !large->TreeStates().Contains(tree::TTreeState::stIncrementalSearching); }));
   SendKeyPress(VK_SPACE);
   EXPECT_TRUE(PumpUntil([&] { return large->CheckState(found) != foundState; }));
-  large->SetCheckState(found, foundState);
+  EXPECT_FALSE(large->SetCheckState(found, foundState).TreeGone());
 }
 
 // Edit > Select every folder, from the keyboard, on the tree page as it starts (its first item selected).
@@ -157,7 +157,7 @@ TEST_F(GalleryTest, SelectEveryFolderSelectsTheFoldersAlone) {
   EXPECT_EQ(large->SelectedCount(), large->RootNodeCount());
   EXPECT_FALSE(large->Selected(firstItem));
   EXPECT_EQ(Form()->Status()->Caption(), L"Selected " + std::to_wstring(large->RootNodeCount()) + L" rows");
-  large->ClearSelection();
+  EXPECT_TRUE(large->ClearSelection().Alive());
 }
 
 // Rows copied, cut, pasted and deleted with the keys: the page's counts of both trees and the export of the small
@@ -169,7 +169,7 @@ TEST_F(GalleryTest, DeleteAndTheClipboardKeysChangeTheRowsAndTheCountsAndExportF
   TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
   PTreeNode folder = FindRow(large, L"Folder 7");
   ASSERT_NE(folder, nullptr);
-  large->SetExpanded(folder, true);
+  EXPECT_FALSE(large->SetExpanded(folder, true).TreeGone());
   struct TStep {
     const char* Name;
     TStringTree* Tree;
@@ -212,7 +212,7 @@ TEST_F(GalleryTest, DeleteAndTheClipboardKeysChangeTheRowsAndTheCountsAndExportF
     EXPECT_TRUE(PumpUntil([&] { return (page->ExportText()->Text().find(exported) != String::npos) == shown; }))
         << testing::PrintToString(page->ExportText()->Text());
   }
-  large->SetExpanded(folder, false);
+  EXPECT_FALSE(large->SetExpanded(folder, false).TreeGone());
 }
 
 // With the focus in the other tree, the large tree's selected row stands out from the rows around it.
@@ -229,14 +229,14 @@ TEST_F(GalleryTest, ASelectionStaysVisibleWhileAnotherControlHasTheFocus) {
   const COLORREF window = picture.Pixel(text.right + 30, (text.top + text.bottom) / 2);
   KeepCaptureForViewing(picture, L"unfocused_selection");
   EXPECT_GE(Contrast(selection, window), 1.25) << std::hex << selection << " on " << window;
-  large->ClearSelection();
+  EXPECT_TRUE(large->ClearSelection().Alive());
 }
 
 // The mouse rests on a row's check box, drawn hot; the docked Favorites window is hidden from the keyboard and the
 // tree moves under the mouse: what is hot is what the mouse now lies on, as a move of the mouse would make it.
 TEST_F(GalleryTest, ACheckBoxIsNoLongerHotOnceTheTreeMovesFromUnderTheMouse) {
   TStringTree* large = ShowTreePage(Form())->LargeTree();
-  large->SetExpanded(large->GetFirst(), true);
+  EXPECT_FALSE(large->SetExpanded(large->GetFirst(), true).TreeGone());
   large->ScrollIntoView(large->GetFirst(), false);
   Settle();
   PTreeNode row = large->GetNextSibling(large->GetFirstChild(large->GetFirst()));
@@ -275,7 +275,7 @@ TEST_F(GalleryTest, RowsPastedOrDeletedByTheThousandAreCountedAndExportedOnce) {
   TStringTree* large = page->LargeTree();
   TStringTree* small = page->SmallTree();
   TStatusLine* said = OwnedBelow<TStatusLine>(page).front();
-  large->SetExpanded(large->GetFirst(), false);
+  EXPECT_FALSE(large->SetExpanded(large->GetFirst(), false).TreeGone());
   const POINT belowRows = BelowTheRows(small);
   // Each export the page shows is a new text for the box.
   int exports = 0;
@@ -352,7 +352,7 @@ TEST_F(GalleryTest, TwoQuickMovesOfAFolderMoveThatFolderAlone) {
   TTreePage* page = ShowTreePage(Form());
   TStringTree* large = page->LargeTree();
   TStringTree* small = page->SmallTree();
-  large->SetExpanded(large->GetFirst(), false);
+  EXPECT_FALSE(large->SetExpanded(large->GetFirst(), false).TreeGone());
   large->ScrollIntoView(large->GetFirst(), false);
   Settle();
   const POINT from = RowPoint(large, FindRow(large, L"Folder 2"));
@@ -420,7 +420,7 @@ TEST_F(GalleryTest, TwoQuickMovesOfAFolderMoveThatFolderAlone) {
 TEST_F(GalleryTest, NoRowStaysHotAfterAnEditBegunUnderTheMouse) {
   TTreePage* page = ShowTreePage(Form());
   TStringTree* large = page->LargeTree();
-  large->SetExpanded(large->GetFirst(), true);
+  EXPECT_FALSE(large->SetExpanded(large->GetFirst(), true).TreeGone());
   large->ScrollIntoView(large->GetFirst(), false);
   Settle();
   PTreeNode row = FindRow(large, L"Item 1.2");
@@ -452,7 +452,7 @@ TEST_F(GalleryTest, ADropSelectsOnlyTheRowsItBrought) {
   TTreePage* page = ShowTreePage(Form());
   TStringTree* large = page->LargeTree();
   TStringTree* small = page->SmallTree();
-  large->SetExpanded(large->GetFirst(), true);
+  EXPECT_FALSE(large->SetExpanded(large->GetFirst(), true).TreeGone());
   large->ScrollIntoView(large->GetFirst(), false);
   Settle();
   const POINT belowRows = BelowTheRows(small);

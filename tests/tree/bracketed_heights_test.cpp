@@ -56,7 +56,7 @@ std::vector<PTreeNode> Build(TBaseTree& tree, const TShape& shape, bool opened) 
     PTreeNode node = tree.AddChild(parent);
     tree.SetNodeHeight(node, shape.Heights[i]);
     if (shape.Hidden[i]) tree.SetIsVisible(node, false);
-    if (opened && parent && parent->ChildCount == 1) tree.SetExpanded(parent, true);
+    if (opened && parent && parent->ChildCount == 1) EXPECT_FALSE(tree.SetExpanded(parent, true).TreeGone());
     nodes.push_back(node);
   }
   return nodes;
@@ -109,14 +109,14 @@ const TChangeRun ChangeRuns[] = {
     {"restore top down", false,
      [](TBaseTree& tree, const TShape&, const auto& step) {
        for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) {
-         tree.SetExpanded(node, true);
+         EXPECT_FALSE(tree.SetExpanded(node, true).TreeGone());
          step(node);
        }
      }},
     {"collapse bottom up", true,
      [](TBaseTree& tree, const TShape&, const auto& step) {
        for (PTreeNode node = tree.GetLast(); node; node = tree.GetPrevious(node)) {
-         tree.SetExpanded(node, false);
+         EXPECT_FALSE(tree.SetExpanded(node, false).TreeGone());
          step(node);
        }
      }},
@@ -145,12 +145,12 @@ const TChangeRun ChangeRuns[] = {
      }},
     {"add into opened parents", false,
      [](TBaseTree& tree, const TShape& shape, const auto& step) {
-       tree.Clear();
+       EXPECT_TRUE(tree.Clear().Alive());
        std::vector<PTreeNode> nodes;
        for (int parentIndex : shape.Parents) {
          PTreeNode parent = parentIndex < 0 ? nullptr : nodes[static_cast<std::size_t>(parentIndex)];
          nodes.push_back(tree.AddChild(parent));
-         if (parent) tree.SetExpanded(parent, true);
+         if (parent) EXPECT_FALSE(tree.SetExpanded(parent, true).TreeGone());
          step(nodes.back());
        }
      }},
@@ -158,7 +158,7 @@ const TChangeRun ChangeRuns[] = {
      [](TBaseTree& tree, const TShape&, const auto& step) {
        while (PTreeNode last = tree.GetLastNoInit()) {
          PTreeNode parent = last->Parent == tree.RootNode() ? nullptr : last->Parent;
-         tree.DeleteNode(last);
+         EXPECT_TRUE(tree.DeleteNode(last).Alive());
          step(parent);
        }
      }},
@@ -175,7 +175,7 @@ TEST(BracketedHeights, EveryStepInsideTheBracketAnswersExactPositions) {
       SCOPED_TRACE(std::string(shapeName) + ", " + run.Name);
       TTestTree tree;
       Build(tree, shape, run.StartsOpened);
-      tree.BeginUpdate();
+      EXPECT_TRUE(tree.BeginUpdate().Alive());
       std::string fault;
       int steps = 0;
       run.Changes(tree, shape, [&](PTreeNode changed) {
@@ -184,7 +184,7 @@ TEST(BracketedHeights, EveryStepInsideTheBracketAnswersExactPositions) {
         fault = CheckPositions(tree, changed);
         if (!fault.empty()) fault += " at step " + std::to_string(steps);
       });
-      tree.EndUpdate();
+      EXPECT_TRUE(tree.EndUpdate().Alive());
       EXPECT_EQ(fault, "");
       EXPECT_GT(steps, 0);
       EXPECT_EQ(CheckInvariants(tree), "");
@@ -201,9 +201,9 @@ TEST(BracketedHeights, TopDownRestoreEqualsATreeBuiltOpened) {
     TTestTree opened;
     const std::vector<PTreeNode> restoredNodes = Build(restored, shape, false);
     const std::vector<PTreeNode> openedNodes = Build(opened, shape, true);
-    restored.BeginUpdate();
-    for (PTreeNode node = restored.GetFirst(); node; node = restored.GetNext(node)) restored.SetExpanded(node, true);
-    restored.EndUpdate();
+    EXPECT_TRUE(restored.BeginUpdate().Alive());
+    for (PTreeNode node = restored.GetFirst(); node; node = restored.GetNext(node)) EXPECT_FALSE(restored.SetExpanded(node, true).TreeGone());
+    EXPECT_TRUE(restored.EndUpdate().Alive());
     EXPECT_EQ(restored.VisibleCount(), opened.VisibleCount());
     EXPECT_EQ(restored.RootNode()->TotalHeight, opened.RootNode()->TotalHeight);
     int differing = 0;

@@ -19,9 +19,9 @@ TEST(ChangeEvents, DelayMergesChangesIntoOneEvent) {
   tree.OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason r) { reasons.push_back(r); };
   tree.OnChange = [&](TBaseTree*, PTreeNode) { ++selectionChanges; };
   PTreeNode node = tree.AddChild(nullptr);
-  tree.DeleteNode(tree.AddChild(nullptr));
-  tree.SetSelected(node, true);
-  tree.SetSelected(node, false);
+  EXPECT_TRUE(tree.DeleteNode(tree.AddChild(nullptr)).Alive());
+  EXPECT_FALSE(tree.SetSelected(node, true).TreeGone());
+  EXPECT_FALSE(tree.SetSelected(node, false).TreeGone());
   EXPECT_TRUE(reasons.empty()) << "fired before the delay";
   ASSERT_TRUE(PumpUntil([&] { return !reasons.empty() && selectionChanges > 0; }));
   EXPECT_EQ(reasons, std::vector<TChangeReason>{TChangeReason::crAccumulated});
@@ -34,9 +34,9 @@ TEST(ChangeEvents, DelayMergesChangesIntoOneEvent) {
   EXPECT_EQ(reasons, std::vector<TChangeReason>{TChangeReason::crChildAdded}) << "synchronous mode fires at once";
 
   reasons.clear();
-  tree.BeginUpdate();
+  EXPECT_TRUE(tree.BeginUpdate().Alive());
   tree.AddChild(nullptr);
-  tree.EndUpdate();
+  EXPECT_TRUE(tree.EndUpdate().Alive());
   EXPECT_EQ(reasons.size(), 1u) << "the last EndUpdate fires what is pending";
 }
 
@@ -62,9 +62,9 @@ TEST(ChangeEvents, DeletedNodesNeverReachADelayedEvent) {
   PTreeNode child = tree.AddChild(parent);
   tree.AddChild(tree.AddChild(child));
   tree.ValidateNode(nullptr, true);
-  tree.SetSelected(child, true);
+  EXPECT_FALSE(tree.SetSelected(child, true).TreeGone());
   // The deletion records changes for nodes that go with it: the child's own children went first.
-  tree.DeleteNode(parent);
+  EXPECT_TRUE(tree.DeleteNode(parent).Alive());
   ASSERT_EQ(freed.size(), 4u);
   ASSERT_TRUE(PumpUntil([&] { return structureFired && changeFired; }));
   for (PTreeNode node : reported)
@@ -84,31 +84,31 @@ TEST(ChangeEvents, UpdateStatesAndRefusals) {
   TTestTree tree;
   std::vector<TTreeUpdateState> states;
   tree.OnUpdating = [&](TBaseTree*, TTreeUpdateState s) { states.push_back(s); };
-  tree.BeginUpdate();
-  tree.BeginUpdate();
-  tree.EndUpdate();
-  tree.EndUpdate();
+  EXPECT_TRUE(tree.BeginUpdate().Alive());
+  EXPECT_TRUE(tree.BeginUpdate().Alive());
+  EXPECT_TRUE(tree.EndUpdate().Alive());
+  EXPECT_TRUE(tree.EndUpdate().Alive());
   using U = TTreeUpdateState;
   EXPECT_EQ(states, (std::vector<U>{U::usBegin, U::usUpdate, U::usUpdate, U::usEnd}));
 
   PTreeNode node = tree.AddChild(nullptr);
   tree.OnFocusChanging = [](TBaseTree*, PTreeNode, PTreeNode, TColumnIndex, TColumnIndex, bool& ok) { ok = false; };
-  tree.SetFocusedNode(node);
+  EXPECT_FALSE(tree.SetFocusedNode(node).TreeGone());
   EXPECT_EQ(tree.FocusedNode(), nullptr);
   tree.OnFocusChanging = nullptr;
   PTreeNode focused = nullptr;
   tree.OnFocusChanged = [&](TBaseTree*, PTreeNode n, TColumnIndex) { focused = n; };
-  tree.SetFocusedNode(node);
+  EXPECT_FALSE(tree.SetFocusedNode(node).TreeGone());
   EXPECT_EQ(focused, node);
 
   node->CheckType = TCheckType::ctCheckBox;
   tree.OnChecking = [](TBaseTree*, PTreeNode, TCheckState&, bool& ok) { ok = false; };
-  tree.SetCheckState(node, TCheckState::csCheckedNormal);
+  EXPECT_FALSE(tree.SetCheckState(node, TCheckState::csCheckedNormal).TreeGone());
   EXPECT_EQ(node->CheckState, TCheckState::csUncheckedNormal);
   int checked = 0;
   tree.OnChecking = nullptr;
   tree.OnChecked = [&](TBaseTree*, PTreeNode) { ++checked; };
-  tree.SetCheckState(node, TCheckState::csCheckedNormal);
+  EXPECT_FALSE(tree.SetCheckState(node, TCheckState::csCheckedNormal).TreeGone());
   EXPECT_EQ(node->CheckState, TCheckState::csCheckedNormal);
   EXPECT_EQ(checked, 1);
 }

@@ -227,7 +227,7 @@ TEST(Columns, ChangeEventsAndSetters) {
     int value, expected;
   };
   for (TSortCase c : {TSortCase{99, 2}, TSortCase{-5, -1}, TSortCase{1, 1}}) {
-    tree.Header()->SetSortColumn(c.value);
+    EXPECT_TRUE(tree.Header()->SetSortColumn(c.value).Alive());
     EXPECT_EQ(tree.Header()->SortColumn(), c.expected);
   }
   tree.Header()->SetMainColumn(7);

@@ -229,20 +229,20 @@ TEST(ContentExport, NodeSources) {
        L"Docs\t12\tx\r\nPics\t7\ty\r\n"},
       {"selected", Source::tstSelected,
        [](TSampleTree& t) {
-         t.AddToSelection(t.file);
-         t.AddToSelection(t.pics);
+         EXPECT_FALSE(t.AddToSelection(t.file).TreeGone());
+         EXPECT_FALSE(t.AddToSelection(t.pics).TreeGone());
        },
        L"\ta.txt\t3\t\r\nPics\t\t7\ty\r\n"},
       {"cut/copy set, not the later selection", Source::tstCutCopySet,
        [](TSampleTree& t) {
-         t.AddToSelection(t.file);
+         EXPECT_FALSE(t.AddToSelection(t.file).TreeGone());
          t.MarkCutCopyNodes(false);
-         t.ClearSelection();
-         t.AddToSelection(t.pics);
+         EXPECT_TRUE(t.ClearSelection().Alive());
+         EXPECT_FALSE(t.AddToSelection(t.pics).TreeGone());
        },
        L"\ta.txt\t3\t\r\n"},
       {"visible, collapsed", Source::tstVisible, [](TSampleTree&) {}, L"Docs\t12\tx\r\nPics\t7\ty\r\n"},
-      {"visible, expanded", Source::tstVisible, [](TSampleTree& t) { t.SetExpanded(t.docs, true); },
+      {"visible, expanded", Source::tstVisible, [](TSampleTree& t) { EXPECT_FALSE(t.SetExpanded(t.docs, true).TreeGone()); },
        L"Docs\t\t12\tx\r\n\ta.txt\t3\t\r\nPics\t\t7\ty\r\n"},
       {"nothing selected", Source::tstSelected, [](TSampleTree&) {}, L""},
   };
@@ -343,7 +343,7 @@ TEST(ContentExport, TextsThatNeedEscaping) {
   EXPECT_EQ(html.find('\0'), std::string::npos);
   EXPECT_NE(html.find(" align=left>a b</td>"), std::string::npos) << html;
   EXPECT_NE(html.find("caption=\"c d\""), std::string::npos) << html;
-  withNul.SelectAll(false);
+  EXPECT_TRUE(withNul.SelectAll(false).Alive());
   HGLOBAL block = withNul.ContentToClipboard(HTMLFormat, Source::tstSelected);
   ASSERT_NE(block, nullptr);
   const std::string cfHtml = Bytes(block);
@@ -400,7 +400,7 @@ TEST(ContentExport, CfHtmlOffsetsReadBack) {
 
 TEST(ContentExport, ClipboardBlocksOfEveryFormat) {
   TSampleTree tree;
-  tree.AddToSelection(tree.docs);
+  EXPECT_FALSE(tree.AddToSelection(tree.docs).TreeGone());
   const String unicode = tree.ContentToUnicode(Source::tstSelected, L'\t');
   wchar_t list[4] = {};
   GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, list, 4);
@@ -447,8 +447,8 @@ TEST(ContentExport, RealClipboardRoundTrip) {
   const CLIPFORMAT formats[] = {CF_UNICODETEXT, HTMLFormat, RTFFormat};
   auto owner = std::make_unique<TComponent>(nullptr);
   auto* tree = new TSampleTree(owner.get());
-  tree->AddToSelection(tree->file);
-  tree->AddToSelection(tree->pics);
+  EXPECT_FALSE(tree->AddToSelection(tree->file).TreeGone());
+  EXPECT_FALSE(tree->AddToSelection(tree->pics).TreeGone());
   for (int i = 0; i < 3; ++i) {
     HGLOBAL block = tree->ContentToClipboard(formats[i], Source::tstSelected);
     expected[i] = Bytes(block);
@@ -456,8 +456,8 @@ TEST(ContentExport, RealClipboardRoundTrip) {
   }
   tree->CopyToClipboard();
   // The clipboard keeps what was copied, not what is selected now.
-  tree->ClearSelection();
-  tree->AddToSelection(tree->docs);
+  EXPECT_TRUE(tree->ClearSelection().Alive());
+  EXPECT_FALSE(tree->AddToSelection(tree->docs).TreeGone());
   ComPtr<IDataObject> clipboard;
   ASSERT_EQ(OleGetClipboard(&clipboard), S_OK);
   const CLIPFORMAT all[] = {CF_TEXT, CF_UNICODETEXT, CSVFormat, RTFFormat, RTFNoObjectsFormat, HTMLFormat};
@@ -489,7 +489,7 @@ TEST(ContentExport, TreeWithoutOwnerLeavesItsTextOnTheClipboard) {
   {
     TStringTree tree(nullptr);
     tree.OnGetText = [&text](TBaseTree*, PTreeNode, TColumnIndex, TVSTTextType, String& cell) { cell = text; };
-    tree.SetSelected(tree.AddChild(nullptr), true);
+    EXPECT_FALSE(tree.SetSelected(tree.AddChild(nullptr), true).TreeGone());
     tree.CopyToClipboard();
   }
   EXPECT_EQ(ClipboardBytes(CF_TEXT), std::string("kept\r\n", 7));
@@ -497,7 +497,7 @@ TEST(ContentExport, TreeWithoutOwnerLeavesItsTextOnTheClipboard) {
 
 TEST(ContentExport, DragDataTakesTheSelectionAndSurvivesFailingHandlers) {
   TSampleTree tree;
-  tree.AddToSelection(tree.pics);
+  EXPECT_FALSE(tree.AddToSelection(tree.pics).TreeGone());
   ComPtr<IDataObject> drag = new TTreeDataObject(&tree, false);
   FORMATETC request{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   TStgMedium medium;
@@ -558,16 +558,16 @@ TEST(ContentExport, NodesFreedByItsHandlersAreLeftOut) {
         done = true;
         switch (c.Victim) {
           case TVictim::Asked:
-            tree->DeleteNode(node);
+            EXPECT_TRUE(tree->DeleteNode(node).Alive());
             return false;
           case TVictim::Later:
-            tree->DeleteNode(tree->file);
+            EXPECT_TRUE(tree->DeleteNode(tree->file).Alive());
             return false;
           case TVictim::Written:
-            tree->DeleteNode(tree->docs);
+            EXPECT_TRUE(tree->DeleteNode(tree->docs).Alive());
             return false;
           case TVictim::Every:
-            tree->Clear();
+            EXPECT_TRUE(tree->Clear().Alive());
             return false;
           case TVictim::Tree:
             delete tree;
@@ -578,7 +578,7 @@ TEST(ContentExport, NodesFreedByItsHandlersAreLeftOut) {
       if (c.Handler == THandler::Text) {
         tree->asked = act;
       } else if (c.Handler == THandler::Children) {
-        tree->SetHasChildren(tree->file, true);
+        EXPECT_FALSE(tree->SetHasChildren(tree->file, true).TreeGone());
         tree->OnInitChildren = [&act](TBaseTree*, PTreeNode node, std::uint32_t&) { act(node, NoColumn); };
       } else {
         tree->OnPaintText = [&act](TBaseTree*, TCanvas*, PTreeNode node, TColumnIndex column, TVSTTextType) {

@@ -302,10 +302,10 @@ TEST(TreeDataObject, RoundTripThroughTheOleClipboard) {
 // sizes its destination once: another tree pastes every row, in order.
 TEST(TreeDataObject, AFreedTreeLeavesItsRowsOnTheClipboard) {
   auto source = std::make_unique<TKeyedTree>();
-  source->TreeOptions()->SetSelectionOptions(source->TreeOptions()->SelectionOptions() +
-                                             TTreeSelectionOption::toMultiSelect);
+  EXPECT_TRUE(source->TreeOptions()->SetSelectionOptions(source->TreeOptions()->SelectionOptions() +
+                                             TTreeSelectionOption::toMultiSelect).Alive());
   source->Fill(3000);
-  source->SelectAll(false);
+  EXPECT_TRUE(source->SelectAll(false).Alive());
   source->CopyToClipboard();
   const std::vector<int> keys = source->Keys();
   source.reset();
@@ -318,8 +318,8 @@ TEST(TreeDataObject, AFreedTreeLeavesItsRowsOnTheClipboard) {
 // Rows with a text each ("Row " and the key), which they also save, with multi-selection.
 struct TTextRows : TStringTree {
   TTextRows() : TStringTree(nullptr) {
-    SetNodeDataSize(sizeof(int));
-    TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+    EXPECT_TRUE(SetNodeDataSize(sizeof(int)).Alive());
+    EXPECT_TRUE(TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
     OnGetText = [](TBaseTree* tree, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
       text = L"Row " + std::to_wstring(Key(*tree, node));
     };
@@ -347,8 +347,8 @@ struct TTextRows : TStringTree {
     Add(12, Add(11, Add(1))->Parent);
     Add(2);
     Add(3);
-    AddToSelection(Row(1));
-    AddToSelection(Row(3));
+    EXPECT_FALSE(AddToSelection(Row(1)).TreeGone());
+    EXPECT_FALSE(AddToSelection(Row(3)).TreeGone());
     if (cut)
       CutToClipboard();
     else
@@ -387,22 +387,22 @@ TEST(TreeClipboard, CopiedRowsOutliveTheirDeletion) {
     bool handedOver;
   };
   const TCase cases[] = {
-      {"the copied rows deleted", false, [](TTextRows& tree, TTextRows&) { tree.DeleteSelectedNodes(); }, true},
-      {"the cut rows deleted", true, [](TTextRows& tree, TTextRows&) { tree.DeleteSelectedNodes(); }, true},
-      {"the tree cleared", false, [](TTextRows& tree, TTextRows&) { tree.Clear(); }, true},
-      {"the cut tree cleared", true, [](TTextRows& tree, TTextRows&) { tree.Clear(); }, true},
-      {"every row gone with the root's count", false, [](TTextRows& tree, TTextRows&) { tree.SetRootNodeCount(0); },
+      {"the copied rows deleted", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteSelectedNodes().Alive()); }, true},
+      {"the cut rows deleted", true, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteSelectedNodes().Alive()); }, true},
+      {"the tree cleared", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.Clear().Alive()); }, true},
+      {"the cut tree cleared", true, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.Clear().Alive()); }, true},
+      {"every row gone with the root's count", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.SetRootNodeCount(0).Alive()); },
        true},
-      {"a child of a copied row deleted", false, [](TTextRows& tree, TTextRows&) { tree.DeleteNode(tree.Row(12)); },
+      {"a child of a copied row deleted", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteNode(tree.Row(12)).Alive()); },
        true},
-      {"a copied row's children deleted", false, [](TTextRows& tree, TTextRows&) { tree.DeleteChildren(tree.Row(1)); },
+      {"a copied row's children deleted", false, [](TTextRows& tree, TTextRows&) { EXPECT_FALSE(tree.DeleteChildren(tree.Row(1)).TreeGone()); },
        true},
       {"a copied row moved into another tree", false,
        [](TTextRows& tree, TTextRows& other) {
-         tree.MoveTo(tree.Row(3), other.RootNode(), TTreeNodeAttachMode::amAddChildLast, false);
+         EXPECT_FALSE(tree.MoveTo(tree.Row(3), other.RootNode(), TTreeNodeAttachMode::amAddChildLast, false).TreeGone());
        },
        true},
-      {"a row not copied deleted", false, [](TTextRows& tree, TTextRows&) { tree.DeleteNode(tree.Row(2)); }, false},
+      {"a row not copied deleted", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); }, false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -450,9 +450,9 @@ TEST(TreeClipboard, CutRowsGoIntoAnotherTreeInTheirOrder) {
     tree.OnNodeMoving = [&](TBaseTree*, PTreeNode node, PTreeNode, bool& allowed) {
       allowed = Key(tree, node) != c.refused;
       if (c.gather && Key(tree, node) == 1 && !std::exchange(gathered, true))
-        tree.MoveTo(tree.Row(3), tree.Row(1), AM::amAddChildLast, false);
+        EXPECT_FALSE(tree.MoveTo(tree.Row(3), tree.Row(1), AM::amAddChildLast, false).TreeGone());
     };
-    target.SetFocusedNode(c.at ? target.Row(c.at) : nullptr);
+    EXPECT_FALSE(target.SetFocusedNode(c.at ? target.Row(c.at) : nullptr).TreeGone());
     target.SetDefaultPasteMode(c.mode);
     EXPECT_TRUE(target.PasteFromClipboard());
     EXPECT_EQ(tree.Keys(), c.sourceAfter);

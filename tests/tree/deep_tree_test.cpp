@@ -73,35 +73,35 @@ TEST(DeepTreesAtScale, MillionLevelChainThroughThePublicApi) {
     ++compares;
     result = 0;
   };
-  copy.SortTree(0, TSortDirection::sdDescending, true);
+  EXPECT_TRUE(copy.SortTree(0, TSortDirection::sdDescending, true).Alive());
   EXPECT_EQ(compares, 0) << "single children need no comparison";
   EXPECT_EQ(ChainLength(copy), ChainDepth);
 
   copy.ValidateNode(nullptr, true);
-  copy.FullExpand();
+  EXPECT_TRUE(copy.FullExpand().Alive());
   EXPECT_EQ(copy.VisibleCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(copy.RootNode()->TotalHeight, copy.RootNode()->NodeHeight + ChainDepth * copy.DefaultNodeHeight());
   EXPECT_EQ(CheckInvariants(copy), "");
-  copy.FullCollapse();
+  EXPECT_TRUE(copy.FullCollapse().Alive());
   EXPECT_EQ(copy.VisibleCount(), 1u);
   EXPECT_EQ(CheckInvariants(copy), "");
 
   // The lower half moves up to the top level, then everything goes.
   PTreeNode middle = copy.GetFirstNoInit();
   for (int level = 0; level < ChainDepth / 2; ++level) middle = middle->FirstChild;
-  copy.MoveTo(middle, nullptr, TTreeNodeAttachMode::amAddChildLast, false);
+  EXPECT_FALSE(copy.MoveTo(middle, nullptr, TTreeNodeAttachMode::amAddChildLast, false).TreeGone());
   EXPECT_EQ(copy.RootNode()->ChildCount, 2u);
   EXPECT_EQ(copy.TotalCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(CheckInvariants(copy), "");
-  copy.DeleteNode(copy.GetFirstNoInit());
+  EXPECT_TRUE(copy.DeleteNode(copy.GetFirstNoInit()).Alive());
   EXPECT_EQ(copy.TotalCount(), static_cast<std::uint32_t>(ChainDepth / 2));
-  copy.DeleteChildren(copy.GetFirstNoInit());
+  EXPECT_FALSE(copy.DeleteChildren(copy.GetFirstNoInit()).TreeGone());
   EXPECT_EQ(copy.TotalCount(), 1u);
   EXPECT_EQ(CheckInvariants(copy), "");
 
   int freed = 0;
   tree.OnFreeNode = [&](TBaseTree*, PTreeNode) { ++freed; };
-  tree.DeleteNode(tree.GetFirstNoInit());
+  EXPECT_TRUE(tree.DeleteNode(tree.GetFirstNoInit()).Alive());
   tree.OnFreeNode = nullptr;
   EXPECT_EQ(tree.TotalCount(), 0u);
   // Saving initialized the deepest node too: every node gets its last event.
@@ -129,9 +129,9 @@ TEST(DeepTreesAtScale, ShowingTheDeepestNodeOpensEveryAncestor) {
   TKeyedTree tree(host.Handle());
   SetOption(tree, TTreeAutoOption::toAutoScrollOnExpand);
   // Built in a bracket: outside one, a shown tree updates its scroll bars after every node.
-  tree.BeginUpdate();
+  EXPECT_TRUE(tree.BeginUpdate().Alive());
   PTreeNode deepest = BuildChain(tree, ChainDepth);
-  tree.EndUpdate();
+  EXPECT_TRUE(tree.EndUpdate().Alive());
   tree.SetIncrementalSearch(TIncrementalSearch::isAll);
   tree.OnIncrementalSearch = [&](TBaseTree*, PTreeNode node, const String&, int& result) {
     result = node == deepest ? 0 : 1;
@@ -145,12 +145,12 @@ TEST(DeepTreesAtScale, ShowingTheDeepestNodeOpensEveryAncestor) {
          SendMessageW(tree.Handle(), WM_CHAR, L'z', 1);
          EXPECT_EQ(tree.FocusedNode(), deepest);
        }},
-      {"FocusedNode", [&] { tree.SetFocusedNode(deepest); }},
+      {"FocusedNode", [&] { EXPECT_FALSE(tree.SetFocusedNode(deepest).TreeGone()); }},
       {"ScrollIntoView", [&] { tree.ScrollIntoView(deepest, true); }},
-      {"TopNode", [&] { tree.SetTopNode(deepest); }},
+      {"TopNode", [&] { EXPECT_TRUE(tree.SetTopNode(deepest).Alive()); }},
   };
   for (const auto& [name, show] : ways) {
-    tree.FullCollapse();
+    EXPECT_TRUE(tree.FullCollapse().Alive());
     ASSERT_EQ(tree.VisibleCount(), 1u) << name;
     show();
     EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth)) << name;
@@ -175,39 +175,39 @@ TEST(DeepTreesAtScale, BracketedChangesRunTheWholeChain) {
   PTreeNode deepest = BuildChain(tree, ChainDepth);
   const int height = tree.DefaultNodeHeight();
   auto restoreTopDown = [&] {
-    tree.BeginUpdate();
-    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) tree.SetExpanded(node, true);
+    EXPECT_TRUE(tree.BeginUpdate().Alive());
+    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) EXPECT_FALSE(tree.SetExpanded(node, true).TreeGone());
   };
   restoreTopDown();
   EXPECT_EQ(tree.GetNodeTop(deepest), static_cast<TTreePosition>(ChainDepth - 1) * height) << "inside the bracket";
   for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node))
     tree.SetNodeHeight(node, static_cast<std::uint16_t>(height + 1));
-  tree.EndUpdate();
+  EXPECT_TRUE(tree.EndUpdate().Alive());
   EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(tree.GetNodeAt(0, (ChainDepth - 1) * (height + 1)), deepest);
   EXPECT_EQ(CheckInvariants(tree), "");
 
-  tree.BeginUpdate();
+  EXPECT_TRUE(tree.BeginUpdate().Alive());
   for (PTreeNode node = deepest; node != tree.GetFirstNoInit(); node = node->Parent) tree.SetIsVisible(node, false);
   EXPECT_EQ(tree.GetNodeAt(0, height + 1), nullptr) << "one row left inside the bracket";
   for (PTreeNode node = tree.GetFirstNoInit()->FirstChild; node; node = node->FirstChild) tree.SetIsVisible(node, true);
-  tree.EndUpdate();
+  EXPECT_TRUE(tree.EndUpdate().Alive());
   EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(CheckInvariants(tree), "");
 
-  tree.BeginUpdate();
-  for (PTreeNode node = deepest; node; node = tree.GetPrevious(node)) tree.SetExpanded(node, false);
-  tree.EndUpdate();
+  EXPECT_TRUE(tree.BeginUpdate().Alive());
+  for (PTreeNode node = deepest; node; node = tree.GetPrevious(node)) EXPECT_FALSE(tree.SetExpanded(node, false).TreeGone());
+  EXPECT_TRUE(tree.EndUpdate().Alive());
   EXPECT_EQ(tree.VisibleCount(), 1u);
   EXPECT_EQ(CheckInvariants(tree), "");
 
   restoreTopDown();
   for (PTreeNode node = deepest; node;) {
     PTreeNode parent = node->Parent == tree.RootNode() ? nullptr : node->Parent;
-    tree.DeleteNode(node);
+    EXPECT_TRUE(tree.DeleteNode(node).Alive());
     node = parent;
   }
-  tree.EndUpdate();
+  EXPECT_TRUE(tree.EndUpdate().Alive());
   EXPECT_EQ(tree.TotalCount(), 0u);
   EXPECT_EQ(CheckInvariants(tree), "");
 }
@@ -221,24 +221,24 @@ TEST(DeepTreesAtScale, ChainOfTheTallestRowsKeepsWholeTotals) {
   constexpr TTreePosition rowHeight = 65535;
   TKeyedTree tree;
   tree.SetDefaultNodeHeight(static_cast<std::uint16_t>(rowHeight));
-  tree.BeginUpdate();
+  EXPECT_TRUE(tree.BeginUpdate().Alive());
   PTreeNode deepest = BuildChain(tree, depth);
-  tree.EndUpdate();
-  tree.FullExpand();
+  EXPECT_TRUE(tree.EndUpdate().Alive());
+  EXPECT_TRUE(tree.FullExpand().Alive());
   EXPECT_EQ(tree.GetNodeTop(deepest), (depth - 1) * rowHeight);
   EXPECT_EQ(CheckInvariants(tree), "");
   PTreeNode middle = Descend(tree.GetFirstNoInit(), depth / 2);
   const std::pair<const char*, std::function<void()>> changes[] = {
-      {"closed half-way", [&] { tree.ToggleNode(middle); }},
-      {"opened again", [&] { tree.ToggleNode(middle); }},
+      {"closed half-way", [&] { EXPECT_FALSE(tree.ToggleNode(middle).TreeGone()); }},
+      {"opened again", [&] { EXPECT_FALSE(tree.ToggleNode(middle).TreeGone()); }},
       {"hidden half-way", [&] { tree.SetIsVisible(middle, false); }},
       {"shown again", [&] { tree.SetIsVisible(middle, true); }},
       {"restored from the top down in a bracket",
        [&] {
-         tree.FullCollapse();
-         tree.BeginUpdate();
-         for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) tree.SetExpanded(node, true);
-         tree.EndUpdate();
+         EXPECT_TRUE(tree.FullCollapse().Alive());
+         EXPECT_TRUE(tree.BeginUpdate().Alive());
+         for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) EXPECT_FALSE(tree.SetExpanded(node, true).TreeGone());
+         EXPECT_TRUE(tree.EndUpdate().Alive());
        }},
       {"the deepest row lower", [&] { tree.SetNodeHeight(deepest, 1); }},
   };
@@ -254,7 +254,7 @@ TEST(DeepTreesAtScale, ChainOfTheTallestRowsKeepsWholeTotals) {
   Load(copy, Saved(tree));
   EXPECT_EQ(copy.NodeTotalHeight(nullptr), tree.NodeTotalHeight(nullptr));
   EXPECT_EQ(CheckInvariants(copy), "");
-  tree.DeleteNode(middle);
+  EXPECT_TRUE(tree.DeleteNode(middle).Alive());
   EXPECT_EQ(tree.NodeTotalHeight(nullptr), static_cast<std::uint64_t>((depth / 2 + 1) * rowHeight));
   EXPECT_EQ(CheckInvariants(tree), "");
 }
@@ -275,19 +275,19 @@ TEST(DeepTreesAtScale, TriStateChecksRunTheWholeChain) {
     return count;
   };
 
-  tree.SetCheckState(deepest, TCheckState::csCheckedNormal);
+  EXPECT_FALSE(tree.SetCheckState(deepest, TCheckState::csCheckedNormal).TreeGone());
   EXPECT_EQ(countIn(TCheckState::csCheckedNormal), ChainDepth);
   EXPECT_EQ(checked, ChainDepth) << "each level reports its change";
 
   checked = 0;
-  tree.SetCheckState(tree.GetFirstNoInit(), TCheckState::csUncheckedNormal);
+  EXPECT_FALSE(tree.SetCheckState(tree.GetFirstNoInit(), TCheckState::csUncheckedNormal).TreeGone());
   EXPECT_EQ(countIn(TCheckState::csUncheckedNormal), ChainDepth);
   EXPECT_EQ(checked, 1) << "the boxes below take the state silently";
 
   // A refusal half-way up stops the change there: the levels below it change, the refusing one does not.
   PTreeNode middle = Descend(tree.GetFirstNoInit(), ChainDepth / 2);
   tree.OnChecking = [&](TBaseTree*, PTreeNode node, TCheckState&, bool& allowed) { allowed = node != middle; };
-  tree.SetCheckState(deepest, TCheckState::csCheckedNormal);
+  EXPECT_FALSE(tree.SetCheckState(deepest, TCheckState::csCheckedNormal).TreeGone());
   EXPECT_EQ(countIn(TCheckState::csCheckedNormal), ChainDepth - (ChainDepth / 2 + 2)) << "the levels below its child";
   EXPECT_EQ(middle->CheckState, TCheckState::csUncheckedNormal);
   EXPECT_EQ(middle->FirstChild->CheckState, TCheckState::csUncheckedNormal)
@@ -298,24 +298,24 @@ TEST(DeepTreesAtScale, TriStateChecksRunTheWholeChain) {
 TEST(DeepTreesAtScale, MillionSiblingsCheckedAndSelectedOneByOne) {
   TKeyedTree tree;
   tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
-  tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect}).Alive());
   SetOption(tree, TTreeAutoOption::toAutoTristateTracking);
   PTreeNode parent = tree.Add(0);
   tree.SetCheckType(parent, TCheckType::ctTriStateCheckBox);
-  tree.SetChildCount(parent, ChainDepth);
+  EXPECT_FALSE(tree.SetChildCount(parent, ChainDepth).TreeGone());
   for (PTreeNode child = parent->FirstChild; child; child = child->NextSibling)
     tree.SetCheckType(child, TCheckType::ctCheckBox);
 
   for (PTreeNode child = parent->FirstChild; child->NextSibling; child = child->NextSibling) {
-    tree.SetCheckState(child, TCheckState::csCheckedNormal);
+    EXPECT_FALSE(tree.SetCheckState(child, TCheckState::csCheckedNormal).TreeGone());
     ASSERT_EQ(parent->CheckState, TCheckState::csMixedNormal);
   }
-  tree.SetCheckState(parent->LastChild, TCheckState::csCheckedNormal);
+  EXPECT_FALSE(tree.SetCheckState(parent->LastChild, TCheckState::csCheckedNormal).TreeGone());
   EXPECT_EQ(parent->CheckState, TCheckState::csCheckedNormal);
-  tree.SetCheckState(parent->FirstChild->NextSibling, TCheckState::csUncheckedNormal);
+  EXPECT_FALSE(tree.SetCheckState(parent->FirstChild->NextSibling, TCheckState::csUncheckedNormal).TreeGone());
   EXPECT_EQ(parent->CheckState, TCheckState::csMixedNormal);
 
-  for (PTreeNode child = parent->FirstChild; child; child = child->NextSibling) tree.SetSelected(child, true);
+  for (PTreeNode child = parent->FirstChild; child; child = child->NextSibling) EXPECT_FALSE(tree.SetSelected(child, true).TreeGone());
   EXPECT_EQ(tree.SelectedCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(tree.GetSortedSelection(false).size(), static_cast<std::size_t>(ChainDepth));
 }
@@ -323,9 +323,9 @@ TEST(DeepTreesAtScale, MillionSiblingsCheckedAndSelectedOneByOne) {
 // The visible path of an expanded million-level chain, walked both ways, selected, searched by position.
 TEST(DeepTreesAtScale, VisiblePathOfAnExpandedChain) {
   TKeyedTree tree;
-  tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect}).Alive());
   PTreeNode deepest = BuildChain(tree, ChainDepth);
-  tree.FullExpand();
+  EXPECT_TRUE(tree.FullExpand().Alive());
   EXPECT_EQ(tree.GetLastVisible(), deepest);
   EXPECT_EQ(tree.GetLastVisibleNoInit(), deepest);
   int rows = 0;
@@ -334,7 +334,7 @@ TEST(DeepTreesAtScale, VisiblePathOfAnExpandedChain) {
   rows = 0;
   for (PTreeNode node = deepest; node; node = tree.GetPreviousVisible(node)) ++rows;
   EXPECT_EQ(rows, ChainDepth);
-  tree.SelectAll(true);
+  EXPECT_TRUE(tree.SelectAll(true).Alive());
   EXPECT_EQ(tree.SelectedCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(CheckInvariants(tree), "");
 
@@ -360,7 +360,7 @@ TEST(DeepTreesAtScale, VisiblePathOfAnExpandedChain) {
 
   // Collapsed half-way down: the lower half leaves the path, and a walk from inside it goes on after it.
   PTreeNode middle = Descend(tree.GetFirstNoInit(), ChainDepth / 2);
-  tree.ToggleNode(middle);
+  EXPECT_FALSE(tree.ToggleNode(middle).TreeGone());
   EXPECT_EQ(tree.VisibleCount(), static_cast<std::uint32_t>(ChainDepth / 2 + 1));
   EXPECT_EQ(tree.GetVisibleParent(deepest), middle->Parent);
   EXPECT_EQ(tree.GetNextVisible(deepest), nullptr);

@@ -32,8 +32,8 @@ using PO = TTreePaintOption;
 class TDragTree : public TPaintTree {
  public:
   TDragTree(HWND host, std::uint32_t count, int firstKey) : TPaintTree(host, 200, 180, 0) {
-    SetNodeDataSize(sizeof(int));
-    SetRootNodeCount(count);
+    EXPECT_TRUE(SetNodeDataSize(sizeof(int)).Alive());
+    EXPECT_TRUE(SetRootNodeCount(count).Alive());
     int key = firstKey;
     for (PTreeNode node = GetFirst(); node; node = GetNext(node)) Key(*this, node) = key++;
     OnSaveNode = [](TBaseTree* tree, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*tree, node), 4); };
@@ -106,8 +106,8 @@ struct TDragDropFixture : TPaintFixture {
   }
 
   ComPtr<IDataObject> SourceData(int selectedIndex) {
-    source.ClearSelection();
-    source.AddToSelection(source.Top(selectedIndex));
+    EXPECT_TRUE(source.ClearSelection().Alive());
+    EXPECT_FALSE(source.AddToSelection(source.Top(selectedIndex)).TreeGone());
     ComPtr<IDataObject> data;
     *data.ReleaseAndGetAddressOf() = source.GetDragManager()->GetDataObject();
     return data;
@@ -283,8 +283,8 @@ TEST_F(TDragDropFixture, RefusedDropFailsAndChangesNothing) {
 }
 
 TEST_F(TDragDropFixture, HoveringExpandsAfterTheDelay) {
-  target.SetChildCount(target.Top(1), 2);
-  target.SetChildCount(target.Top(3), 2);
+  EXPECT_FALSE(target.SetChildCount(target.Top(1), 2).TreeGone());
+  EXPECT_FALSE(target.SetChildCount(target.Top(3), 2).TreeGone());
   target.SetAutoExpandDelay(60);
   ComPtr<IDataObject> data = SourceData(0);
   ComPtr<IDropTarget> drop = target.DropTarget();
@@ -300,7 +300,7 @@ TEST_F(TDragDropFixture, HoveringExpandsAfterTheDelay) {
       {"without the option", false, -1, false},
   };
   for (const TCase& c : cases) {
-    target.FullCollapse();
+    EXPECT_TRUE(target.FullCollapse().Alive());
     TTreeAutoOptions options = target.TreeOptions()->AutoOptions();
     target.TreeOptions()->SetAutoOptions(c.autoExpand ? options + AO::toAutoDropExpand
                                                       : options - AO::toAutoDropExpand);
@@ -322,7 +322,7 @@ TEST_F(TDragDropFixture, HoveringExpandsAfterTheDelay) {
     if (c.leaveAfterMs < 0) drop->DragLeave();
   }
   // Moving on to another node before the delay cancels the first one's expansion.
-  target.FullCollapse();
+  EXPECT_TRUE(target.FullCollapse().Alive());
   target.TreeOptions()->SetAutoOptions(target.TreeOptions()->AutoOptions() + AO::toAutoDropExpand);
   POINT first = target.RowPoint(1), next = target.RowPoint(3);
   DWORD effect = DROPEFFECT_COPY;
@@ -351,8 +351,8 @@ struct TRealDragFixture : TDragDropFixture {
 
   // The drag starts through BeginDrag (immediate) or by the tree's own entry at the pressed row.
   void DragRow(int sourceRow, POINT to, bool byBeginDrag) {
-    source.ClearSelection();
-    source.AddToSelection(source.Top(sourceRow));
+    EXPECT_TRUE(source.ClearSelection().Alive());
+    EXPECT_FALSE(source.AddToSelection(source.Top(sourceRow)).TreeGone());
     TTreeDragOverEvent over = [this](TBaseTree*, TObject*, TShiftState, TDragState state, POINT, TDropMode, DWORD&,
                                      bool& accepted) {
       log.states.push_back(state);
@@ -409,12 +409,12 @@ TEST_F(TRealDragFixture, MouseDragBetweenTwoTrees) {
       {"started at once by BeginDrag", false, true, false, false, true, {200, 202}, copiedInto},
   };
   for (const TCase& c : cases) {
-    target.Clear();
-    target.SetRootNodeCount(5);
+    EXPECT_TRUE(target.Clear().Alive());
+    EXPECT_TRUE(target.SetRootNodeCount(5).Alive());
     int key = 100;
     for (PTreeNode node = target.GetFirst(); node; node = target.GetNext(node)) Key(target, node) = key++;
-    source.Clear();
-    source.SetRootNodeCount(3);
+    EXPECT_TRUE(source.Clear().Alive());
+    EXPECT_TRUE(source.SetRootNodeCount(3).Alive());
     key = 200;
     for (PTreeNode node = source.GetFirst(); node; node = source.GetNext(node)) Key(source, node) = key++;
     TTreeAutoOptions options = source.TreeOptions()->AutoOptions();
@@ -434,7 +434,7 @@ TEST_F(TRealDragFixture, MouseDragBetweenTwoTrees) {
       effect = DROPEFFECT_MOVE;
       dropped = effect;
       if (c.deleteDragged) {
-        source.DeleteNode(source.Top(1));
+        EXPECT_TRUE(source.DeleteNode(source.Top(1)).Alive());
         return;
       }
       tree->ProcessOLEData(ObjectAs<TBaseTree>(from), data, tree->DropTargetNode(), TTreeNodeAttachMode::amInsertAfter,
@@ -572,8 +572,8 @@ TEST_F(TDragDropFixture, DragImageShowsTheSelectedRows) {
   };
   for (const TCase& c : {TCase{TDragImageKind::diComplete, true}, TCase{TDragImageKind::diNoImage, false}}) {
     target.SetDragImageKind(c.kind);
-    target.ClearSelection();
-    target.AddToSelection(target.Top(1));
+    EXPECT_TRUE(target.ClearSelection().Alive());
+    EXPECT_FALSE(target.AddToSelection(target.Top(1)).TreeGone());
     POINT hotSpot{20, 27};
     ASSERT_TRUE(target.PrepareDragImage(hotSpot, nullptr).Alive());
     TTreeDragImage& image = *target.DragImage();
@@ -725,7 +725,7 @@ TEST_F(TDragDropFixture, DeletedNodesLeaveTheDragState) {
   drop->DragEnter(data.Get(), MK_LBUTTON, POINTL{at.x, at.y}, &effect);
   drop->DragOver(MK_LBUTTON, POINTL{at.x, at.y}, &effect);
   ASSERT_EQ(target.DropTargetNode(), target.Top(2));
-  target.DeleteNode(target.Top(2));
+  EXPECT_TRUE(target.DeleteNode(target.Top(2)).Alive());
   EXPECT_EQ(target.DropTargetNode(), nullptr);
   drop->DragLeave();
 }

@@ -25,7 +25,7 @@ class TShownDrawTree : public TDrawTree {
     for (int width : columnWidths) Header()->Columns()->Add()->SetWidth(width);
     HandleNeeded();
     EXPECT_TRUE(SetVisible(true).Alive());
-    SetRootNodeCount(2);
+    EXPECT_TRUE(SetRootNodeCount(2).Alive());
     PinColors(*this);
   }
   using TCustomDrawTree::GetNodeWidth;
@@ -81,7 +81,7 @@ TEST(DrawTreeMeasure, NodeWidthFromTheMeasureEvent) {
       return width;
     }
   } tree(nullptr);
-  tree.SetRootNodeCount(2);
+  EXPECT_TRUE(tree.SetRootNodeCount(2).Alive());
   EXPECT_EQ(tree.Width(tree.GetFirst(), NoColumn), 2 * tree.TextMargin());
   tree.SetTextMargin(7);
   EXPECT_EQ(tree.Width(tree.GetFirst(), NoColumn), 14);
@@ -100,7 +100,7 @@ TEST(DrawTreeMeasure, NodeWidthFromTheMeasureEvent) {
 // The hint window takes a draw tree's hint size from OnGetHintSize and its picture from OnDrawHintContent.
 TEST(DrawTreeHints, SizedAndDrawnByTheTree) {
   TDrawTree tree(nullptr);
-  tree.SetRootNodeCount(1);
+  EXPECT_TRUE(tree.SetRootNodeCount(1).Alive());
   RECT drawnIn{};
   tree.OnGetHintSize = [](TBaseTree*, PTreeNode, TColumnIndex column, RECT& r) {
     EXPECT_EQ(column, 2);
@@ -127,7 +127,7 @@ TEST(DrawTreeHints, SizedAndDrawnByTheTree) {
 // A hint drawing handler that raises reaches the caller of the hint and leaves no DC behind.
 TEST(DrawTreeHints, DrawingHandlerThatRaisesLeavesNothingBehind) {
   TDrawTree tree(nullptr);
-  tree.SetRootNodeCount(1);
+  EXPECT_TRUE(tree.SetRootNodeCount(1).Alive());
   tree.OnGetHintSize = [](TBaseTree*, PTreeNode, TColumnIndex, RECT& r) { r = RECT{0, 0, 60, 30}; };
   bool raise = false;
   tree.OnDrawHintContent = [&raise](TBaseTree*, TCanvas*, PTreeNode, const RECT&, TColumnIndex) {

@@ -77,7 +77,7 @@ TEST_F(EditActions, PastesAndDropsNowhereDoNothing) {
     source.SelectOnly(source.Add(1));
     source.Add(2);
     target.Add(7);
-    if (c.focused) target.SetFocusedNode(target.GetFirst());
+    if (c.focused) EXPECT_FALSE(target.SetFocusedNode(target.GetFirst()).TreeGone());
     target.SetDefaultPasteMode(TTreeNodeAttachMode::amNoWhere);
     if (c.cut)
       source.CutToClipboard();
@@ -120,9 +120,9 @@ TEST_F(EditActions, UpdateEnablesBySelectionAndMultiSelect) {
       {"select all of no nodes", &selectAll, false, false, true, false},
   };
   for (const TCase& c : cases) {
-    tree.Clear();
-    tree.TreeOptions()->SetSelectionOptions(c.multiSelect ? TTreeSelectionOptions{TTreeSelectionOption::toMultiSelect}
-                                                          : TTreeSelectionOptions{});
+    EXPECT_TRUE(tree.Clear().Alive());
+    EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(c.multiSelect ? TTreeSelectionOptions{TTreeSelectionOption::toMultiSelect}
+                                                          : TTreeSelectionOptions{}).Alive());
     if (c.nodes) {
       PTreeNode node = tree.Add(1);
       tree.SelectOnly(c.selected ? node : nullptr);
@@ -139,7 +139,7 @@ TEST_F(EditActions, UpdateEnablesBySelectionAndMultiSelect) {
 
 TEST_F(EditActions, ExecuteActsOnTheNodes) {
   TKeyedTree tree(host.Handle()), other(host.Handle());
-  tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect}).Alive());
   PTreeNode a = tree.Add(1);
   tree.Add(11, a);  // collapsed: select all still takes it
   PTreeNode b = tree.Add(2);
@@ -209,7 +209,7 @@ TEST_F(EditActions, EditStartsOnlyWhereCanEditAllows) {
         if (c.veto) allowed = false;
       };
       if (byKey) {
-        tree.SetFocusedNode(node);
+        EXPECT_FALSE(tree.SetFocusedNode(node).TreeGone());
         SendMessageW(tree.Handle(), WM_KEYDOWN, VK_F2, 1);
         EXPECT_EQ(tree.IsEditing(), c.edits) << c.name << " by F2";
       } else {

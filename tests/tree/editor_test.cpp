@@ -60,7 +60,7 @@ class TEditTree : public TStringTree {
       if (!parent) states |= ivsHasChildren;
     };
     OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 1; };
-    SetRootNodeCount(5);
+    EXPECT_TRUE(SetRootNodeCount(5).Alive());
   }
   using TBaseTree::UpdateEditBounds;
 
@@ -103,7 +103,7 @@ struct EditorTest : TPaintFixture {
 
   // Starts an edit of row's main column with F2.
   void StartByKey(int row) {
-    tree.SetFocusedNode(tree.Row(row));
+    EXPECT_FALSE(tree.SetFocusedNode(tree.Row(row)).TreeGone());
     SendMessageW(tree.Handle(), WM_KEYDOWN, VK_F2, 1);
   }
   int EditorWidth() { return tree.EditorRect().right - tree.EditorRect().left; }
@@ -363,7 +363,7 @@ TEST_F(EditorTest, ARenamedNodeTakesItsNewTextsWidth) {
   };
   for (const TCase& c : {TCase{L"A much longer name"}, TCase{L"i"}}) {
     // A selected node: focusing the tree again repaints it whole rather than the focused row alone.
-    tree.SetSelected(tree.Row(2), true);
+    EXPECT_FALSE(tree.SetSelected(tree.Row(2), true).TreeGone());
     StartByKey(2);
     const int width = TextWidth(c.name) + 2 * tree.TextMargin();
     tree.Type(c.name);
@@ -502,14 +502,14 @@ TEST_F(EditorTest, AnEditEndsSafelyWhenItsNodeOrTheContentGoes) {
     std::function<void(TEditTree&)> remove;
   };
   const TCase cases[] = {
-      {"the node deleted", false, [](TEditTree& t) { t.DeleteNode(t.Row(1)); }},
-      {"its parent deleted", true, [](TEditTree& t) { t.DeleteNode(t.Row(1)); }},
-      {"the parent's children deleted", true, [](TEditTree& t) { t.DeleteChildren(t.Row(1), true); }},
-      {"the tree cleared", false, [](TEditTree& t) { t.Clear(); }},
+      {"the node deleted", false, [](TEditTree& t) { EXPECT_TRUE(t.DeleteNode(t.Row(1)).Alive()); }},
+      {"its parent deleted", true, [](TEditTree& t) { EXPECT_TRUE(t.DeleteNode(t.Row(1)).Alive()); }},
+      {"the parent's children deleted", true, [](TEditTree& t) { EXPECT_FALSE(t.DeleteChildren(t.Row(1), true).TreeGone()); }},
+      {"the tree cleared", false, [](TEditTree& t) { EXPECT_TRUE(t.Clear().Alive()); }},
   };
   for (const TCase& c : cases) {
-    tree.Clear();
-    tree.SetRootNodeCount(5);
+    EXPECT_TRUE(tree.Clear().Alive());
+    EXPECT_TRUE(tree.SetRootNodeCount(5).Alive());
     tree.newTexts.clear();
     tree.cancelled = 0;
     PTreeNode node = c.child ? tree.GetFirstChild(tree.Row(1)) : tree.Row(1);
@@ -528,12 +528,12 @@ TEST_F(EditorTest, AnEditEndsSafelyWhenItsNodeOrTheContentGoes) {
   }
 
   // A link that refuses to end or cancel cannot keep the focus on a deleted node.
-  tree.SetRootNodeCount(5);
+  EXPECT_TRUE(tree.SetRootNodeCount(5).Alive());
   ComPtr<TRecordingEditLink> stubborn = new TRecordingEditLink();
   stubborn->ends = false;
   tree.OnCreateEditor = ProvideLink(stubborn.Get());
   ASSERT_TRUE(tree.EditNode(tree.Row(2), NoColumn));
-  tree.DeleteNode(tree.Row(2));
+  EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive());
   EXPECT_EQ(tree.FocusedNode(), nullptr);
   EXPECT_FALSE(tree.IsEditing());
 }

@@ -19,7 +19,7 @@ TEST(NodeSort, StableInBothDirections) {
   };
   for (const TSortCase& c : cases) {
     TTestTree tree;
-    tree.SetNodeDataSize(sizeof(int) * 2);
+    EXPECT_TRUE(tree.SetNodeDataSize(sizeof(int) * 2).Alive());
     for (std::size_t i = 0; i < c.keys.size(); ++i) {
       PTreeNode node = tree.AddChild(nullptr);
       Key(tree, node) = c.keys[i];
@@ -50,9 +50,9 @@ TEST(ExpandCollapse, ChildlessAndRefusedToggles) {
   TTestTree tree;
   tree.OnInitNode = [](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates& s) { s |= ivsHasChildren; };
   tree.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 0; };
-  tree.SetRootNodeCount(2);
+  EXPECT_TRUE(tree.SetRootNodeCount(2).Alive());
   PTreeNode node = tree.GetFirst();
-  tree.ToggleNode(node);
+  EXPECT_FALSE(tree.ToggleNode(node).TreeGone());
   EXPECT_FALSE(node->Has(nsExpanded));
   EXPECT_FALSE(node->Has(nsHasChildren));
 
@@ -60,7 +60,7 @@ TEST(ExpandCollapse, ChildlessAndRefusedToggles) {
   tree.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 3; };
   tree.OnExpanding = [](TBaseTree*, PTreeNode, bool& allowed) { allowed = false; };
   std::uint32_t height = tree.RootNode()->TotalHeight;
-  tree.ToggleNode(other);
+  EXPECT_FALSE(tree.ToggleNode(other).TreeGone());
   EXPECT_FALSE(other->Has(nsExpanded));
   EXPECT_EQ(tree.RootNode()->TotalHeight, height);
   EXPECT_EQ(tree.VisibleCount(), 2u);
@@ -71,9 +71,9 @@ TEST(ExpandCollapse, CollapsedParentKeepsChainButNodeShrinks) {
   PTreeNode parent = tree.AddChild(nullptr);
   PTreeNode child = tree.AddChild(parent);
   tree.AddChild(child);
-  tree.ToggleNode(child);
+  EXPECT_FALSE(tree.ToggleNode(child).TreeGone());
   std::uint32_t rootHeight = tree.RootNode()->TotalHeight;
-  tree.ToggleNode(child);
+  EXPECT_FALSE(tree.ToggleNode(child).TreeGone());
   EXPECT_EQ(child->TotalHeight, child->NodeHeight);
   EXPECT_EQ(tree.RootNode()->TotalHeight, rootHeight);
   EXPECT_EQ(CheckInvariants(tree), "");
@@ -81,17 +81,17 @@ TEST(ExpandCollapse, CollapsedParentKeepsChainButNodeShrinks) {
 
 TEST(ExpandCollapse, FullExpandReachesEveryLevelCreatedOnDemand) {
   TTestTree tree;
-  tree.FullExpand(nullptr);
+  EXPECT_TRUE(tree.FullExpand(nullptr).Alive());
   tree.OnInitNode = [&](TBaseTree* t, PTreeNode, PTreeNode n, TTreeNodeInitStates& s) {
     if (t->GetNodeLevel(n) < 3) s |= ivsHasChildren;
   };
   tree.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 2; };
-  tree.SetRootNodeCount(2);
-  tree.FullExpand(nullptr);
+  EXPECT_TRUE(tree.SetRootNodeCount(2).Alive());
+  EXPECT_TRUE(tree.FullExpand(nullptr).Alive());
   EXPECT_EQ(tree.TotalCount(), 2u + 4u + 8u + 16u);
   EXPECT_EQ(tree.VisibleCount(), tree.TotalCount());
   EXPECT_EQ(CheckInvariants(tree), "");
-  tree.FullCollapse(nullptr);
+  EXPECT_TRUE(tree.FullCollapse(nullptr).Alive());
   EXPECT_EQ(tree.VisibleCount(), 2u);
   EXPECT_EQ(CheckInvariants(tree), "");
 }
@@ -104,13 +104,13 @@ TEST(ExpandCollapse, BulkWorkEndsItsBracketWhenAHandlerRaises) {
     SCOPED_TRACE(static_cast<int>(work));
     TTestTree tree;
     TCustomTreeOptions* options = tree.TreeOptions();
-    options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
-    tree.SetRootNodeCount(4);
+    EXPECT_TRUE(options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+    EXPECT_TRUE(tree.SetRootNodeCount(4).Alive());
     for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNextSibling(node)) {
-      tree.SetChildCount(node, 2);
-      tree.SetSelected(node, true);
+      EXPECT_FALSE(tree.SetChildCount(node, 2).TreeGone());
+      EXPECT_FALSE(tree.SetSelected(node, true).TreeGone());
     }
-    if (work == TWork::FullCollapse) tree.FullExpand(nullptr);
+    if (work == TWork::FullCollapse) EXPECT_TRUE(tree.FullExpand(nullptr).Alive());
     int calls = 0;
     auto raiseAtTheThird = [&calls] {
       if (++calls == 3) throw Exception(L"raised");
@@ -142,10 +142,10 @@ TEST(ExpandCollapse, NodeAskingToOpenWhileBeingOpenedOpensOnce) {
     bool askWhere = false;
   };
   const TCase cases[] = {
-      {"SetExpanded", false, [](TBaseTree& t, PTreeNode n) { t.SetExpanded(n, true); }},
-      {"ToggleNode", false, [](TBaseTree& t, PTreeNode n) { t.ToggleNode(n); }},
-      {"ToggleNode in a window", true, [](TBaseTree& t, PTreeNode n) { t.ToggleNode(n); }},
-      {"ToggleNode asked where the node lies", true, [](TBaseTree& t, PTreeNode n) { t.ToggleNode(n); }, true},
+      {"SetExpanded", false, [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.SetExpanded(n, true).TreeGone()); }},
+      {"ToggleNode", false, [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n).TreeGone()); }},
+      {"ToggleNode in a window", true, [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n).TreeGone()); }},
+      {"ToggleNode asked where the node lies", true, [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n).TreeGone()); }, true},
   };
   for (const TCase& c : cases) {
     TTestTree tree;
@@ -167,7 +167,7 @@ TEST(ExpandCollapse, NodeAskingToOpenWhileBeingOpenedOpensOnce) {
       if (c.askWhere) sender->GetDisplayRect(expanding, NoColumn, false);
     };
     tree.OnExpanded = [&](TBaseTree*, PTreeNode) { ++reported; };
-    tree.SetRootNodeCount(25);
+    EXPECT_TRUE(tree.SetRootNodeCount(25).Alive());
     PTreeNode node = tree.RootNode()->FirstChild;
     while (node->Index < 20) node = node->NextSibling;
     ASSERT_FALSE(node->Has(nsInitialized)) << c.name;
@@ -192,13 +192,13 @@ TEST(ExpandCollapse, AnimatedAndPlainTogglesAgree) {
     tree.HandleNeeded();
     EXPECT_TRUE(tree.SetVisible(true).Alive());
     tree.SetAnimationDuration(duration);
-    tree.SetRootNodeCount(3);
+    EXPECT_TRUE(tree.SetRootNodeCount(3).Alive());
     PTreeNode folder = tree.GetFirst();
-    tree.SetChildCount(folder, 5);
-    tree.ToggleNode(folder);
+    EXPECT_FALSE(tree.SetChildCount(folder, 5).TreeGone());
+    EXPECT_FALSE(tree.ToggleNode(folder).TreeGone());
     EXPECT_TRUE(folder->Has(nsExpanded));
     EXPECT_EQ(tree.VisibleCount(), 8u);
-    tree.ToggleNode(folder);
+    EXPECT_FALSE(tree.ToggleNode(folder).TreeGone());
     EXPECT_FALSE(folder->Has(nsExpanded));
     EXPECT_EQ(tree.VisibleCount(), 3u);
     EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stInAnimation));

@@ -131,7 +131,7 @@ TEST(TreeFrame, CornerAboveTheScrollBarIsPainted) {
   TFramedTree tree(host.Handle());
   tree.Header()->Columns()->Add()->SetWidth(40);
   tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
-  tree.SetRootNodeCount(20);
+  EXPECT_TRUE(tree.SetRootNodeCount(20).Alive());
   ASSERT_TRUE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_VSCROLL);
   for (TTreeHeaderStyle style : {TTreeHeaderStyle::hsThickButtons, TTreeHeaderStyle::hsPlates}) {
     tree.Header()->SetStyle(style);
@@ -176,7 +176,7 @@ TEST(TreeFrame, ThreeDLookSwitchesBetweenClientEdgeAndBorder) {
   TTestWindow host{RECT{50, 50, 350, 350}};
   TFramedTree tree(host.Handle());
   PTreeNode focused = tree.GetFirst();
-  tree.SetFocusedNode(focused);
+  EXPECT_FALSE(tree.SetFocusedNode(focused).TreeGone());
   for (bool look : {false, true, false}) {
     tree.SetCtl3D(look);
     EXPECT_EQ((GetWindowLongW(tree.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, look);

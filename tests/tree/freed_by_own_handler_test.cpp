@@ -147,14 +147,14 @@ class TreeFreedByOwnHandler : public testing::TestWithParam<TCase> {
     tree->Header()->Columns()->Add()->SetWidth(250);
     tree->Header()->SetOptions(tree->Header()->Options() + TTreeHeaderOption::hoVisible);
     tree->TreeOptions()->SetMiscOptions(tree->TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
-    tree->SetRootNodeCount(3);
+    EXPECT_TRUE(tree->SetRootNodeCount(3).Alive());
     for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node))
       tree->SetCheckType(node, TCheckType::ctCheckBox);
-    tree->SetChildCount(tree->GetFirst(), 2);
-    tree->SetExpanded(tree->GetFirst(), c.Expanded);
-    tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() + c.Selection);
-    tree->SetFocusedNode(tree->GetFirst());
-    if (c.LastSelected) tree->SetSelected(tree->GetLast(), true);
+    EXPECT_FALSE(tree->SetChildCount(tree->GetFirst(), 2).TreeGone());
+    EXPECT_FALSE(tree->SetExpanded(tree->GetFirst(), c.Expanded).TreeGone());
+    EXPECT_TRUE(tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() + c.Selection).Alive());
+    EXPECT_FALSE(tree->SetFocusedNode(tree->GetFirst()).TreeGone());
+    if (c.LastSelected) EXPECT_FALSE(tree->SetSelected(tree->GetLast(), true).TreeGone());
     return tree;
   }
 

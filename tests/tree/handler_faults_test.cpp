@@ -27,7 +27,7 @@ class EHandler : public Exception {
 // A shown string tree with records, which saves them with its nodes.
 struct TFaultTree : TStringTree {
   explicit TFaultTree(HWND host) : TStringTree(nullptr) {
-    SetNodeDataSize(sizeof(int));
+    EXPECT_TRUE(SetNodeDataSize(sizeof(int)).Alive());
     EXPECT_TRUE(SetParentWindow(host).Alive());
     EXPECT_TRUE(SetBounds(0, 0, 200, 150).Alive());
     HandleNeeded();
@@ -51,7 +51,7 @@ struct TFaultTree : TStringTree {
       if (key == 2)
         for (int child = 21; child <= 23; ++child) Add(child, node);
     }
-    SetExpanded(Row(2), true);
+    EXPECT_FALSE(SetExpanded(Row(2), true).TreeGone());
   }
   PTreeNode Row(int key) {
     for (PTreeNode node = GetFirstNoInit(); node; node = GetNextNoInit(node))
@@ -59,13 +59,13 @@ struct TFaultTree : TStringTree {
     return nullptr;
   }
   void MultiSelect() {
-    TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+    EXPECT_TRUE(TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
   }
   void Editable() { TreeOptions()->SetMiscOptions(TreeOptions()->MiscOptions() + TTreeMiscOption::toEditable); }
   // Starts an edit of the row by F2, as a person does.
   void EditByKey(int key) {
     EXPECT_TRUE(SetFocus().Alive());
-    SetFocusedNode(Row(key));
+    EXPECT_FALSE(SetFocusedNode(Row(key)).TreeGone());
     SendMessageW(Handle(), WM_KEYDOWN, VK_F2, 1);
     ASSERT_TRUE(IsEditing());
   }
@@ -100,8 +100,8 @@ struct TFaultTree : TStringTree {
   // Another tree's rows dragged over this one, to the row: enter, move and leave.
   void DragOverRow(int key) {
     TStringTree other(nullptr);
-    other.SetRootNodeCount(1);
-    other.AddToSelection(other.GetFirst());
+    EXPECT_TRUE(other.SetRootNodeCount(1).Alive());
+    EXPECT_FALSE(other.AddToSelection(other.GetFirst()).TreeGone());
     Microsoft::WRL::ComPtr<IDataObject> data;
     *data.ReleaseAndGetAddressOf() = other.GetDragManager()->GetDataObject();
     Microsoft::WRL::ComPtr<IDropTarget> drop;
@@ -166,31 +166,31 @@ TEST_P(HandlerFaults, TheTreeIsWholeAfterwards) {
   // The tree goes on: a row added and painted, every row deleted.
   tree.AddChild(nullptr);
   RedrawWindow(tree.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  tree.Clear();
+  EXPECT_TRUE(tree.Clear().Alive());
   EXPECT_EQ(Fault(tree), "");
 }
 
 const THandlerCase kHandlerCases[] = {
     {"rows added after Clear, their blocks guarded", [](TFaultTree& tree) { tree.Fill(); },
      [](TFaultTree& tree) {
-       tree.Clear();
+       EXPECT_TRUE(tree.Clear().Alive());
        tree.Add(7);
      }},
     {"a child's OnInitNode deletes the parent being expanded",
      [](TFaultTree& tree) {
        tree.Fill();
        PTreeNode parent = tree.Add(5);
-       tree.SetChildCount(parent, 3);
-       tree.OnInitNode = [&tree, parent, deed = Once([&tree, parent] { tree.DeleteNode(parent); })](
+       EXPECT_FALSE(tree.SetChildCount(parent, 3).TreeGone());
+       tree.OnInitNode = [&tree, parent, deed = Once([&tree, parent] { EXPECT_TRUE(tree.DeleteNode(parent).Alive()); })](
                              TBaseTree*, PTreeNode of, PTreeNode, TTreeNodeInitStates&) {
          if (of == parent) deed();
        };
      },
-     [](TFaultTree& tree) { tree.ToggleNode(tree.Row(5)); }},
+     [](TFaultTree& tree) { EXPECT_FALSE(tree.ToggleNode(tree.Row(5)).TreeGone()); }},
     {"OnGetText deletes its node while the scroll bars are measured",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.OnGetText = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(22)); })](
+       tree.OnGetText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(22)).Alive()); })](
                             TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
          if (Key(tree, node) == 22) deed();
          text = L"Row";
@@ -204,7 +204,7 @@ const THandlerCase kHandlerCases[] = {
     {"OnGetText empties the tree while the scroll bars are measured",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.OnGetText = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode, TColumnIndex,
+       tree.OnGetText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode, TColumnIndex,
                                                                         TVSTTextType, String& text) {
          text = L"Row";
          deed();
@@ -215,7 +215,7 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        PTreeNode b = tree.Row(22);
-       tree.OnStructureChange = [&tree, b, deed = Once([&tree] { tree.DeleteNode(tree.Row(2)); })](
+       tree.OnStructureChange = [&tree, b, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](
                                     TBaseTree*, PTreeNode node, TChangeReason) {
          if (node == b) deed();
        };
@@ -224,37 +224,37 @@ const THandlerCase kHandlerCases[] = {
     {"OnFreeNode of a child deletes a sibling while their parent is deleted",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(21)); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](TBaseTree*, PTreeNode node) {
          if (Key(tree, node) == 23) deed();
        };
      },
-     [](TFaultTree& tree) { tree.DeleteNode(tree.Row(2)); }},
+     [](TFaultTree& tree) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); }},
     {"OnFreeNode of a child deletes a sibling while the selection is deleted",
      [](TFaultTree& tree) {
        tree.Fill();
        tree.MultiSelect();
-       tree.AddToSelection(tree.Row(2));
-       tree.AddToSelection(tree.Row(3));
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(21)); })](TBaseTree*, PTreeNode node) {
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(3)).TreeGone());
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](TBaseTree*, PTreeNode node) {
          if (Key(tree, node) == 23) deed();
        };
      },
-     [](TFaultTree& tree) { tree.DeleteSelectedNodes(); }},
+     [](TFaultTree& tree) { EXPECT_TRUE(tree.DeleteSelectedNodes().Alive()); }},
     {"OnFreeNode of a child empties the tree while their parent is deleted",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode node) {
          if (Key(tree, node) == 23) deed();
        };
      },
-     [](TFaultTree& tree) { tree.DeleteNode(tree.Row(2)); }},
+     [](TFaultTree& tree) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); }},
     {"OnLoadNode deletes the node being read from a stream",
      [](TFaultTree& tree) {
        tree.Fill();
        tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
        tree.OnLoadNode = [&tree](TBaseTree*, PTreeNode node, TStream& stream) {
          stream.ReadBuffer(&Key(tree, node), 4);
-         if (Key(tree, node) == 22) tree.DeleteNode(node);
+         if (Key(tree, node) == 22) EXPECT_TRUE(tree.DeleteNode(node).Alive());
        };
      },
      [](TFaultTree& tree) {
@@ -270,20 +270,20 @@ const THandlerCase kHandlerCases[] = {
        tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
        tree.OnLoadNode = [&tree](TBaseTree*, PTreeNode node, TStream& stream) {
          stream.ReadBuffer(&Key(tree, node), 4);
-         if (Key(tree, node) == 22 && node->Parent != tree.Row(2)) tree.DeleteNode(node);
+         if (Key(tree, node) == 22 && node->Parent != tree.Row(2)) EXPECT_TRUE(tree.DeleteNode(node).Alive());
        };
-       tree.AddToSelection(tree.Row(2));
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
        tree.CopyToClipboard();
-       tree.SetFocusedNode(tree.Row(3));
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
      },
      [](TFaultTree& tree) { tree.PasteFromClipboard(); }},
     {"OnSaveNode empties the tree while a paste renders its data",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.AddToSelection(tree.Row(1));
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
        tree.CopyToClipboard();
-       tree.SetFocusedNode(tree.Row(3));
-       tree.OnSaveNode = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode node, TStream& stream) {
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+       tree.OnSaveNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode node, TStream& stream) {
          stream.WriteBuffer(&Key(tree, node), 4);
          deed();
        };
@@ -292,22 +292,22 @@ const THandlerCase kHandlerCases[] = {
     {"OnChange raises while a node whose second child is selected is deleted",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.AddToSelection(tree.Row(22));
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(22)).TreeGone());
        tree.OnChange = [](TBaseTree*, PTreeNode) { throw EHandler(); };
      },
-     [](TFaultTree& tree) { tree.DeleteNode(tree.Row(2)); }},
+     [](TFaultTree& tree) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); }},
     {"OnChange raises while a node whose second grandchild is selected is deleted",
      [](TFaultTree& tree) {
        PTreeNode child = tree.Add(411, tree.Add(41, tree.Add(4)));
        tree.Add(4111, child);
-       tree.AddToSelection(tree.Add(4112, child));
+       EXPECT_FALSE(tree.AddToSelection(tree.Add(4112, child)).TreeGone());
        tree.OnChange = [](TBaseTree*, PTreeNode) { throw EHandler(); };
      },
      [](TFaultTree& tree) {
        // As an application reads them, straight from the record.
        EXPECT_EQ(tree.Row(4)->TotalCount, 5u);
        try {
-         tree.DeleteNode(tree.Row(41));
+         EXPECT_TRUE(tree.DeleteNode(tree.Row(41)).Alive());
        } catch (const EHandler&) {
        }
        EXPECT_EQ(tree.Row(4)->TotalCount, 1u) << "the parent counts itself alone";
@@ -315,43 +315,43 @@ const THandlerCase kHandlerCases[] = {
     {"OnChange of a selected child deletes their parent while its children are deleted",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.AddToSelection(tree.Row(22));
-       tree.OnChange = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(2)); })](TBaseTree*, PTreeNode) {
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(22)).TreeGone());
+       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](TBaseTree*, PTreeNode) {
          deed();
        };
      },
-     [](TFaultTree& tree) { tree.DeleteChildren(tree.Row(2)); }},
+     [](TFaultTree& tree) { EXPECT_FALSE(tree.DeleteChildren(tree.Row(2)).TreeGone()); }},
     {"OnChange of a selected and focused child deletes a sibling while their parent's children are deleted",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.SetFocusedNode(tree.Row(22));
-       tree.AddToSelection(tree.Row(22));
-       tree.OnChange = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(21)); })](TBaseTree*, PTreeNode) {
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(22)).TreeGone());
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(22)).TreeGone());
+       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](TBaseTree*, PTreeNode) {
          deed();
        };
      },
-     [](TFaultTree& tree) { tree.DeleteChildren(tree.Row(2)); }},
+     [](TFaultTree& tree) { EXPECT_FALSE(tree.DeleteChildren(tree.Row(2)).TreeGone()); }},
     {"OnExpanded of a collapsed ancestor deletes it while a node below it is toggled",
      [](TFaultTree& tree) {
        tree.Fill();
        for (int key = 221; key <= 230; ++key) tree.Add(key, tree.Row(22));
-       tree.SetExpanded(tree.Row(2), false);
+       EXPECT_FALSE(tree.SetExpanded(tree.Row(2), false).TreeGone());
        tree.TreeOptions()->SetAutoOptions(tree.TreeOptions()->AutoOptions() + TTreeAutoOption::toAutoScrollOnExpand);
        PTreeNode ancestor = tree.Row(2);
-       tree.OnExpanded = [&tree, ancestor, deed = Once([&tree, ancestor] { tree.DeleteNode(ancestor); })](
+       tree.OnExpanded = [&tree, ancestor, deed = Once([&tree, ancestor] { EXPECT_TRUE(tree.DeleteNode(ancestor).Alive()); })](
                              TBaseTree*, PTreeNode node) {
          if (node == ancestor) deed();
        };
      },
-     [](TFaultTree& tree) { tree.ToggleNode(tree.Row(22)); }},
+     [](TFaultTree& tree) { EXPECT_FALSE(tree.ToggleNode(tree.Row(22)).TreeGone()); }},
     {"Shift+End whose OnInitNode of a row below the view deletes a row the range already holds",
      [](TFaultTree& tree) {
        tree.MultiSelect();
        for (int key = 1; key <= 40; ++key) tree.Add(key);
-       tree.SetFocusedNode(tree.Row(1));
-       tree.AddToSelection(tree.Row(1));
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(1)).TreeGone());
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
        // The rows below the view are first initialized by the walk over the range.
-       tree.OnInitNode = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(2)); })](
+       tree.OnInitNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](
                              TBaseTree*, PTreeNode, PTreeNode node, TTreeNodeInitStates&) {
          if (Key(tree, node) == 30) deed();
        };
@@ -372,7 +372,7 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.Editable();
        tree.OnNewText = [&tree](TBaseTree*, PTreeNode node, TColumnIndex, const String& text) {
-         if (text.empty() || text == L"gone") tree.DeleteNode(node);
+         if (text.empty() || text == L"gone") EXPECT_TRUE(tree.DeleteNode(node).Alive());
        };
      },
      [](TFaultTree& tree) {
@@ -385,7 +385,7 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) { tree.DeleteNode(tree.Row(2)); };
+       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(22);
@@ -397,7 +397,7 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) { tree.Clear(); };
+       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) { EXPECT_TRUE(tree.Clear().Alive()); };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(3);
@@ -408,7 +408,7 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) { tree.DeleteNode(tree.Row(3)); };
+       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(1);
@@ -422,7 +422,7 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.Editable();
        tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) {
-         tree.Clear();
+         EXPECT_TRUE(tree.Clear().Alive());
          tree.Fill();
        };
      },
@@ -430,25 +430,25 @@ const THandlerCase kHandlerCases[] = {
        tree.EditByKey(1);
        SendMessageW(tree.Editor(), WM_CHAR, L'x', 1);
        tree.Click(3);
-       tree.Clear();
+       EXPECT_TRUE(tree.Clear().Alive());
        EXPECT_EQ(tree.SelectedCount(), 0u) << "the selection went with the rows";
      }},
     {"SetFocusedNode ends an edit whose OnEdited deletes the row given the focus",
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) { tree.DeleteNode(tree.Row(3)); };
+       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(1);
-       tree.SetFocusedNode(tree.Row(3));
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
        EXPECT_EQ(tree.FocusedNode(), tree.Row(1)) << "the focus stays where it was";
      }},
     {"AddChild ends an edit whose OnEditCancelled deletes the parent given",
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnEditCancelled = [&tree](TBaseTree*, TColumnIndex) { tree.DeleteNode(tree.Row(2)); };
+       tree.OnEditCancelled = [&tree](TBaseTree*, TColumnIndex) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(1);
@@ -458,7 +458,7 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnEditCancelled = [&tree](TBaseTree*, TColumnIndex) { tree.Clear(); };
+       tree.OnEditCancelled = [&tree](TBaseTree*, TColumnIndex) { EXPECT_TRUE(tree.Clear().Alive()); };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(1);
@@ -468,13 +468,13 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnEditCancelled = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(2)); })](TBaseTree*,
+       tree.OnEditCancelled = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](TBaseTree*,
                                                                                               TColumnIndex) { deed(); };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(22);
        // The editor gives the focus back to the tree while the row, out of its parent's list, is still going.
-       tree.DeleteChildren(tree.Row(2));
+       EXPECT_FALSE(tree.DeleteChildren(tree.Row(2)).TreeGone());
        EXPECT_EQ(tree.Row(2), nullptr);
      }},
     // Reading: a caption chunk raises OnNewText about the node just read.
@@ -483,7 +483,7 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
        tree.OnNewText = [&tree](TBaseTree*, PTreeNode node, TColumnIndex, const String& text) {
-         if (text == L"Row 22") tree.DeleteNode(node);
+         if (text == L"Row 22") EXPECT_TRUE(tree.DeleteNode(node).Alive());
        };
      },
      [](TFaultTree& tree) {
@@ -497,10 +497,10 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
-       tree.AddToSelection(tree.Row(2));
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
        tree.CopyToClipboard();
-       tree.SetFocusedNode(tree.Row(3));
-       tree.OnNewText = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode, TColumnIndex,
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+       tree.OnNewText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode, TColumnIndex,
                                                                         const String&) { deed(); };
      },
      [](TFaultTree& tree) { tree.PasteFromClipboard(); }},
@@ -509,20 +509,20 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.MultiSelect();
-       tree.AddToSelection(tree.Row(1));
-       tree.AddToSelection(tree.Row(21));
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(21)).TreeGone());
        tree.CutToClipboard();
-       tree.SetFocusedNode(tree.Row(3));
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
        // The rows stay where they are, to go once the paste is done.
        tree.OnNodeMoving = [](TBaseTree*, PTreeNode, PTreeNode, bool& allowed) { allowed = false; };
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode node) {
          if (Key(tree, node) == 1) deed();
        };
      },
      [](TFaultTree& tree) {
        TFaultTree other(tree.ParentWindow());
        other.Fill();
-       other.SetFocusedNode(other.Row(3));
+       EXPECT_FALSE(other.SetFocusedNode(other.Row(3)).TreeGone());
        other.PasteFromClipboard();
        EXPECT_EQ(Fault(other), "");
      }},
@@ -530,12 +530,12 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.MultiSelect();
-       tree.AddToSelection(tree.Row(1));
-       tree.AddToSelection(tree.Row(2));
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
        tree.CutToClipboard();
        // The rows stay where they are, to go once the paste is done.
        tree.OnNodeMoving = [](TBaseTree*, PTreeNode, PTreeNode, bool& allowed) { allowed = false; };
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(2)); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](TBaseTree*, PTreeNode node) {
          if (Key(tree, node) == 1) deed();
        };
      },
@@ -547,12 +547,12 @@ const THandlerCase kHandlerCases[] = {
     {"OnChange raises while the children of a node, one selected, are deleted",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.AddToSelection(tree.Row(22));
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(22)).TreeGone());
        tree.OnChange = [](TBaseTree*, PTreeNode) { throw EHandler(); };
      },
      [](TFaultTree& tree) {
        try {
-         tree.DeleteChildren(tree.Row(2));
+         EXPECT_FALSE(tree.DeleteChildren(tree.Row(2)).TreeGone());
        } catch (const EHandler&) {
        }
        EXPECT_EQ(tree.Row(2)->TotalCount, 1u) << "the parent counts itself alone";
@@ -562,8 +562,8 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.MultiSelect();
-       tree.AddToSelection(tree.Row(1));
-       tree.OnChange = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(3)); })](TBaseTree*, PTreeNode) {
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
+       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); })](TBaseTree*, PTreeNode) {
          deed();
        };
      },
@@ -573,7 +573,7 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.MultiSelect();
        tree.Click(1);
-       tree.OnChange = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(1)); })](TBaseTree*, PTreeNode) {
+       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(1)).Alive()); })](TBaseTree*, PTreeNode) {
          deed();
        };
      },
@@ -584,7 +584,7 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
        tree.InvalidateNode(tree.Row(3));
-       tree.OnGetText = [&tree, deed = Once([&tree] { tree.DeleteNode(tree.Row(3)); })](
+       tree.OnGetText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); })](
                             TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
          text = L"Row";
          if (Key(tree, node) == 3) deed();
@@ -596,7 +596,7 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
        tree.InvalidateNode(tree.Row(3));
-       tree.OnGetText = [&tree, deed = Once([&tree] { tree.Clear(); })](TBaseTree*, PTreeNode node, TColumnIndex,
+       tree.OnGetText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode node, TColumnIndex,
                                                                         TVSTTextType, String& text) {
          text = L"Row";
          if (Key(tree, node) == 3) deed();

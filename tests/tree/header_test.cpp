@@ -180,7 +180,7 @@ TEST_F(THeaderFixture, EscapeCancelsDrag) {
 }
 
 TEST_F(THeaderFixture, DoubleClickOnBorderFitsContent) {
-  tree.SetRootNodeCount(3);
+  EXPECT_TRUE(tree.SetRootNodeCount(3).Alive());
   tree.Header()->SetOptions(tree.Header()->Options() + HO::hoDblClickResize);
   struct TCase {
     int content, minWidth, expected;
@@ -238,7 +238,7 @@ TEST_F(THeaderFixture, CursorOverBorders) {
 TEST_F(THeaderFixture, PaintsButtonsInTheFrame) {
   tree.Header()->Columns()->Items(0)->SetText(L"Name");
   tree.Header()->Columns()->Items(1)->SetText(L"Size");
-  tree.Header()->SetSortColumn(1);
+  EXPECT_TRUE(tree.Header()->SetSortColumn(1).Alive());
   tree.Header()->SetOptions(tree.Header()->Options() + HO::hoShowSortGlyphs);
   struct TCase {
     TTreeHeaderStyle style;

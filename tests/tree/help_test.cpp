@@ -60,7 +60,7 @@ TEST(TreeHelp, F1WalksUpNodesThenControls) {
     tree.SetHelpContext(c.treeContext);
     PTreeNode top = tree.AddChild(nullptr);
     PTreeNode grandchild = tree.AddChild(tree.AddChild(top));
-    tree.SetFocusedNode(grandchild);
+    EXPECT_FALSE(tree.SetFocusedNode(grandchild).TreeGone());
     std::vector<int> asked;
     if (c.handler)
       tree.OnGetHelpContext = [&](TBaseTree* sender, PTreeNode node, TColumnIndex column, int& context) {

@@ -94,9 +94,9 @@ TEST_F(TSearchFixture, WalksByModeStartAndDirection) {
        L"beta", L"a=alpha"},
   };
   for (const TCase& c : cases) {
-    tree.ClearSelection();
-    tree.SetFocusedNode(c.focus ? Find(c.focus) : nullptr);
-    tree.FullCollapse();
+    EXPECT_TRUE(tree.ClearSelection().Alive());
+    EXPECT_FALSE(tree.SetFocusedNode(c.focus ? Find(c.focus) : nullptr).TreeGone());
+    EXPECT_TRUE(tree.FullCollapse().Alive());
     tree.SetIncrementalSearch(IS::isNone);
     tree.SetIncrementalSearch(c.mode);
     tree.SetIncrementalSearchStart(c.start);
@@ -104,7 +104,7 @@ TEST_F(TSearchFixture, WalksByModeStartAndDirection) {
     std::wistringstream script(c.script);
     for (std::wstring step; script >> step;) {
       if (step[0] == L'>') {
-        tree.SetFocusedNode(Find(step.substr(1)));
+        EXPECT_FALSE(tree.SetFocusedNode(Find(step.substr(1))).TreeGone());
         continue;
       }
       Type(step[0]);
@@ -139,7 +139,7 @@ TEST_F(TSearchFixture, OnlyInitializedNodesTakePart) {
   EXPECT_EQ(Focused(), L"apple");
   // Forwards from alpha bravo is passed over.
   tree.EndIncrementalSearch();
-  tree.SetFocusedNode(Find(L"alpha"));
+  EXPECT_FALSE(tree.SetFocusedNode(Find(L"alpha")).TreeGone());
   ASSERT_FALSE(Find(L"bravo")->Has(nsInitialized));
   tree.SetIncrementalSearchDirection(SD::sdForward);
   Type(L'b');
@@ -148,7 +148,7 @@ TEST_F(TSearchFixture, OnlyInitializedNodesTakePart) {
 
 TEST_F(TSearchFixture, WithoutHandlerEveryNodeMatches) {
   tree.OnIncrementalSearch = nullptr;
-  tree.SetFocusedNode(Find(L"bravo"));
+  EXPECT_FALSE(tree.SetFocusedNode(Find(L"bravo")).TreeGone());
   Type(L'q');
   EXPECT_EQ(Focused(), L"apple");
   Type(L'q');
@@ -167,7 +167,7 @@ TEST_F(TSearchFixture, TimeoutEndsTheSearch) {
 }
 
 TEST_F(TSearchFixture, NothingWithoutSearchOrPendingKey) {
-  tree.SetFocusedNode(Find(L"cobra"));
+  EXPECT_FALSE(tree.SetFocusedNode(Find(L"cobra")).TreeGone());
   tree.SetIncrementalSearch(IS::isNone);
   Type(L'a');
   EXPECT_EQ(Focused(), L"cobra");
@@ -187,7 +187,7 @@ TEST_F(TSearchFixture, ForgetsTheLastFoundNodeWhenItIsDeleted) {
   captions.erase(Find(L"anchor"));
   captions.erase(Find(L"beta"));
   captions.erase(Find(L"apple"));
-  tree.DeleteNode(tree.FocusedNode());
+  EXPECT_TRUE(tree.DeleteNode(tree.FocusedNode()).Alive());
   // A node made now may take the deleted node's memory; the search must not start after it.
   captions[tree.InsertNode(Find(L"cobra"), TTreeNodeAttachMode::amInsertAfter)] = L"anvil";
   Type(L'a');

@@ -18,8 +18,8 @@ using SO = TTreeSelectionOption;
 struct TKeyboardFixture : TPaintFixture {
   TPaintTree tree{host.Handle(), 300, 180, 10};
   TKeyboardFixture() {
-    tree.SetChildCount(Top(0), 3);
-    tree.SetChildCount(Top(3), 3);
+    EXPECT_FALSE(tree.SetChildCount(Top(0), 3).TreeGone());
+    EXPECT_FALSE(tree.SetChildCount(Top(3), 3).TreeGone());
     EXPECT_TRUE(tree.SetFocus().Alive());
   }
   PTreeNode Top(int index) {
@@ -65,9 +65,9 @@ TEST_F(TKeyboardFixture, NavigationMatrix) {
       {"page up", 9, {VK_PRIOR}, 0, -1},
   };
   for (const TCase& c : cases) {
-    tree.FullCollapse();
-    tree.ClearSelection();
-    tree.SetFocusedNode(c.startFocus < 0 ? nullptr : Top(c.startFocus));
+    EXPECT_TRUE(tree.FullCollapse().Alive());
+    EXPECT_TRUE(tree.ClearSelection().Alive());
+    EXPECT_FALSE(tree.SetFocusedNode(c.startFocus < 0 ? nullptr : Top(c.startFocus)).TreeGone());
     for (WORD key : c.keys) tree.Press(key);
     EXPECT_EQ(FocusIndex(), c.focus) << c.name;
     for (int i = 0; i < 10; ++i) EXPECT_EQ(tree.Expanded(Top(i)), i == c.expanded) << c.name << " " << i;
@@ -81,7 +81,7 @@ TEST_F(TKeyboardFixture, NavigationMatrix) {
 TEST_F(TKeyboardFixture, PageDownStepsOneClientHeight) {
   TPaintTree big(host.Handle(), 300, 180, 100);
   EXPECT_TRUE(big.SetFocus().Alive());
-  big.SetFocusedNode(big.GetFirst());
+  EXPECT_FALSE(big.SetFocusedNode(big.GetFirst()).TreeGone());
   big.Press(VK_NEXT);
   // Ten rows of 18 fill the client height of 180: the eleventh row gets the focus.
   EXPECT_EQ(big.FocusedNode()->Index, 10u);
@@ -108,10 +108,10 @@ TEST_F(TKeyboardFixture, ModifierCombinations) {
   };
   for (const TCase& c : cases) {
     TTreeSelectionOptions options = tree.TreeOptions()->SelectionOptions();
-    tree.TreeOptions()->SetSelectionOptions(c.multiSelect ? options + SO::toMultiSelect : options - SO::toMultiSelect);
-    tree.FullCollapse();
-    tree.ClearSelection();
-    tree.SetFocusedNode(Top(0));
+    EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(c.multiSelect ? options + SO::toMultiSelect : options - SO::toMultiSelect).Alive());
+    EXPECT_TRUE(tree.FullCollapse().Alive());
+    EXPECT_TRUE(tree.ClearSelection().Alive());
+    EXPECT_FALSE(tree.SetFocusedNode(Top(0)).TreeGone());
     tree.Press(VK_HOME);
     for (WORD key : c.keys) tree.Press(key, c.held);
     EXPECT_EQ(tree.SelectedCount(), c.selected) << c.name;
@@ -122,7 +122,7 @@ TEST_F(TKeyboardFixture, ModifierCombinations) {
 TEST_F(TKeyboardFixture, ScrollingKeys) {
   TPaintTree big(host.Handle(), 300, 180, 100);
   EXPECT_TRUE(big.SetFocus().Alive());
-  big.SetFocusedNode(big.GetFirst());
+  EXPECT_FALSE(big.SetFocusedNode(big.GetFirst()).TreeGone());
   big.Press(VK_DOWN, {VK_CONTROL});
   EXPECT_EQ(big.OffsetY(), -18);
   EXPECT_EQ(big.FocusedNode(), big.GetFirst());
@@ -141,7 +141,7 @@ TEST_F(TKeyboardFixture, SpacePressesCheckBoxUntilRelease) {
   tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
   PTreeNode node = Top(1);
   tree.SetCheckType(node, TCheckType::ctCheckBox);
-  tree.SetFocusedNode(node);
+  EXPECT_FALSE(tree.SetFocusedNode(node).TreeGone());
   std::vector<TCheckState> checked;
   tree.OnChecked = [&](TBaseTree*, PTreeNode n) { checked.push_back(n->CheckState); };
   SendMessageW(tree.Handle(), WM_KEYDOWN, VK_SPACE, 1);
@@ -157,7 +157,7 @@ TEST_F(TKeyboardFixture, SpacePressesCheckBoxUntilRelease) {
   // The focus moving away before the release: the node is not toggled and does not stay pressed.
   tree.OnChecking = nullptr;
   SendMessageW(tree.Handle(), WM_KEYDOWN, VK_SPACE, 1);
-  tree.SetFocusedNode(Top(2));
+  EXPECT_FALSE(tree.SetFocusedNode(Top(2)).TreeGone());
   SendMessageW(tree.Handle(), WM_KEYUP, VK_SPACE, 0xC0000001);
   EXPECT_EQ(node->CheckState, TCheckState::csCheckedNormal);
   // Space on a node without a check box goes to incremental search.
@@ -168,7 +168,7 @@ TEST_F(TKeyboardFixture, SpacePressesCheckBoxUntilRelease) {
 }
 
 TEST_F(TKeyboardFixture, KeyActionMaySuppressHandling) {
-  tree.SetFocusedNode(Top(0));
+  EXPECT_FALSE(tree.SetFocusedNode(Top(0)).TreeGone());
   tree.OnKeyAction = [](TBaseTree*, WORD& key, TShiftState&, bool& doDefault) { doDefault = key != VK_DOWN; };
   tree.Press(VK_DOWN);
   EXPECT_EQ(FocusIndex(), 0);
@@ -253,8 +253,8 @@ TEST_F(TKeyboardFixture, ApplicationsKeyOpensTheMenuOverTheShownPartOfTheText) {
     EXPECT_TRUE(asked.empty()) << c.name << ": no focused node, no menu";
     PTreeNode node = menuTree.GetFirstVisible();
     node = menuTree.GetNextVisible(node);
-    menuTree.SetFocusedNode(node);
-    if (c.columnWidth > 0) menuTree.SetFocusedColumn(0);
+    EXPECT_FALSE(menuTree.SetFocusedNode(node).TreeGone());
+    if (c.columnWidth > 0) EXPECT_TRUE(menuTree.SetFocusedColumn(0).Alive());
     menuTree.Press(VK_APPS);
     ASSERT_EQ(asked.size(), 1u) << c.name;
     const RECT text = menuTree.GetDisplayRect(node, menuTree.FocusedColumn(), true);

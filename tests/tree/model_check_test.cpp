@@ -52,7 +52,7 @@ class TModelTree : public TStringTree {
  public:
   using TBaseTree::DoStateChange;
   explicit TModelTree(HWND host, int left) : TStringTree(nullptr) {
-    SetNodeDataSize(sizeof(TRecord));
+    EXPECT_TRUE(SetNodeDataSize(sizeof(TRecord)).Alive());
     EXPECT_TRUE(SetParentWindow(host).Alive());
     EXPECT_TRUE(SetBounds(left, 0, 220, 200).Alive());
     HandleNeeded();
@@ -90,9 +90,9 @@ class TModelCheck : public TModelCheckRun {
     for (step_ = 0; step_ < steps; ++step_) {
       const bool bracket = Chance(8);
       TModelTree& tree = Chance(4) ? second_ : first_;
-      if (bracket) tree.BeginUpdate();
+      if (bracket) EXPECT_TRUE(tree.BeginUpdate().Alive());
       std::string name = Attempt([&] { Step(tree); });
-      if (bracket) name += " in a bracket" + Attempt([&] { tree.EndUpdate(); });
+      if (bracket) name += " in a bracket" + Attempt([&] { EXPECT_TRUE(tree.EndUpdate().Alive()); });
       Remember(name);
       // A fault the platform swallowed inside a window procedure counts as a fault of this step.
       std::string fault = TakeFaultReport();
@@ -166,16 +166,16 @@ class TModelCheck : public TModelCheckRun {
     }
     switch (deed) {
       case 0:
-        if (node) tree->DeleteNode(node);
+        if (node) EXPECT_TRUE(tree->DeleteNode(node).Alive());
         break;
       case 1:
-        if (node && node->Parent != tree->RootNode()) tree->DeleteNode(node->Parent);
+        if (node && node->Parent != tree->RootNode()) EXPECT_TRUE(tree->DeleteNode(node->Parent).Alive());
         break;
       case 2:
-        if (node) tree->DeleteNode(node->NextSibling ? node->NextSibling : node->PrevSibling);
+        if (node) EXPECT_TRUE(tree->DeleteNode(node->NextSibling ? node->NextSibling : node->PrevSibling).Alive());
         break;
       case 3:
-        if (Chance(3)) tree->Clear();
+        if (Chance(3)) EXPECT_TRUE(tree->Clear().Alive());
         break;
       case 4:
       case 5:
@@ -306,7 +306,7 @@ class TModelCheck : public TModelCheckRun {
     tree.OnNewText = [this](TBaseTree* t, PTreeNode node, TColumnIndex, const String& text) {
       // A row renamed to nothing is deleted, as applications do.
       if (Alive("OnNewText", node) && text.empty() && node) {
-        t->DeleteNode(node);
+        EXPECT_TRUE(t->DeleteNode(node).Alive());
         return;
       }
       Chaos("OnNewText", t, node);
@@ -373,7 +373,7 @@ class TModelCheck : public TModelCheckRun {
       case 0:
         if (large) {
           Say(std::string(which) + "DeleteNode (large)");
-          tree.DeleteNode(Pick(tree));
+          EXPECT_TRUE(tree.DeleteNode(Pick(tree)).Alive());
           return;
         }
         Say(std::string(which) + "AddChild");
@@ -385,58 +385,58 @@ class TModelCheck : public TModelCheckRun {
         return;
       case 2:
         Say(std::string(which) + "DeleteNode");
-        tree.DeleteNode(Pick(tree));
+        EXPECT_TRUE(tree.DeleteNode(Pick(tree)).Alive());
         return;
       case 3: {
         const bool intoOther = Chance(3);
         PTreeNode target = intoOther ? PickOrNull(other) : PickOrNull(tree);
         if (intoOther && !target) target = other.RootNode();
         Say(std::string(which) + (intoOther ? "MoveTo (other tree)" : "MoveTo"));
-        tree.MoveTo(Pick(tree), target, static_cast<AM>(Below(5)), Chance(4));
+        EXPECT_FALSE(tree.MoveTo(Pick(tree), target, static_cast<AM>(Below(5)), Chance(4)).TreeGone());
         return;
       }
       case 4:
         Say(std::string(which) + "ToggleNode");
-        tree.ToggleNode(Pick(tree));
+        EXPECT_FALSE(tree.ToggleNode(Pick(tree)).TreeGone());
         return;
       case 5:
         if (Chance(2)) {
           Say(std::string(which) + "FullExpand");
-          tree.FullExpand(PickOrNull(tree));
+          EXPECT_TRUE(tree.FullExpand(PickOrNull(tree)).Alive());
           return;
         }
         Say(std::string(which) + "FullCollapse");
-        tree.FullCollapse(PickOrNull(tree));
+        EXPECT_TRUE(tree.FullCollapse(PickOrNull(tree)).Alive());
         return;
       case 6:
         Say(std::string(which) + "CheckState");
         if (PTreeNode node = Pick(tree)) {
           const TNodeWatch watch(tree, node);
           tree.SetCheckType(node, static_cast<TCheckType>(Below(4)));
-          if (!watch.Ended()) tree.SetCheckState(node, static_cast<TCheckState>(2 * Below(3)));
+          if (!watch.Ended()) EXPECT_FALSE(tree.SetCheckState(node, static_cast<TCheckState>(2 * Below(3))).TreeGone());
         }
         return;
       case 7: {
         Say(std::string(which) + "SetSelected");
         TTreeSelectionOptions options = tree.TreeOptions()->SelectionOptions();
         if (Chance(5))
-          tree.TreeOptions()->SetSelectionOptions(options.Contains(TTreeSelectionOption::toMultiSelect)
+          EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(options.Contains(TTreeSelectionOption::toMultiSelect)
                                                       ? options - TTreeSelectionOption::toMultiSelect
-                                                      : options + TTreeSelectionOption::toMultiSelect);
-        tree.SetSelected(Pick(tree), !Chance(4));
+                                                      : options + TTreeSelectionOption::toMultiSelect).Alive());
+        EXPECT_FALSE(tree.SetSelected(Pick(tree), !Chance(4)).TreeGone());
         return;
       }
       case 8:
         Say(std::string(which) + "SelectAll");
-        tree.SelectAll(Chance(2));
+        EXPECT_TRUE(tree.SelectAll(Chance(2)).Alive());
         return;
       case 9:
         Say(std::string(which) + "DeleteSelectedNodes");
-        tree.DeleteSelectedNodes();
+        EXPECT_TRUE(tree.DeleteSelectedNodes().Alive());
         return;
       case 10:
         Say(std::string(which) + "SetFocusedNode");
-        tree.SetFocusedNode(PickOrNull(tree));
+        EXPECT_FALSE(tree.SetFocusedNode(PickOrNull(tree)).TreeGone());
         return;
       case 11:
         if (Chance(2)) {
@@ -445,7 +445,7 @@ class TModelCheck : public TModelCheckRun {
           return;
         }
         Say(std::string(which) + "SortTree");
-        tree.SortTree(0, static_cast<TSortDirection>(Below(2)), Chance(2));
+        EXPECT_TRUE(tree.SortTree(0, static_cast<TSortDirection>(Below(2)), Chance(2)).Alive());
         return;
       case 12:
         Say(std::string(which) + "SetIsVisible");
@@ -492,18 +492,18 @@ class TModelCheck : public TModelCheckRun {
             (&into == &tree ? "PasteFromClipboard" : "PasteFromClipboard into the other tree"));
         if (how == 0) tree.CopyToClipboard();
         if (how == 1) tree.CutToClipboard();
-        into.SetFocusedNode(PickOrNull(into));
+        EXPECT_FALSE(into.SetFocusedNode(PickOrNull(into)).TreeGone());
         into.SetDefaultPasteMode(static_cast<AM>(1 + Below(4)));
         if (how != 2 || !large) into.PasteFromClipboard();
         return;
       }
       case 16:
         Say(std::string(which) + "DeleteChildren");
-        tree.DeleteChildren(PickOrNull(tree), Chance(2));
+        EXPECT_FALSE(tree.DeleteChildren(PickOrNull(tree), Chance(2)).TreeGone());
         return;
       case 17:
         Say(std::string(which) + "Clear");
-        if (Chance(4)) tree.Clear();
+        if (Chance(4)) EXPECT_TRUE(tree.Clear().Alive());
         return;
       case 18:
         Say(std::string(which) + "ScrollIntoView");
@@ -515,7 +515,7 @@ class TModelCheck : public TModelCheckRun {
         return;
       case 20:
         Say(std::string(which) + "SetChildCount");
-        tree.SetChildCount(PickOrNull(tree), large ? Below(2) : Below(8));
+        EXPECT_FALSE(tree.SetChildCount(PickOrNull(tree), large ? Below(2) : Below(8)).TreeGone());
         return;
       case 21:
         if (Chance(2)) {
@@ -524,7 +524,7 @@ class TModelCheck : public TModelCheckRun {
           return;
         }
         Say(std::string(which) + "ResetNode");
-        tree.ResetNode(Pick(tree));
+        EXPECT_FALSE(tree.ResetNode(Pick(tree)).TreeGone());
         return;
       case 22:
         Say(std::string(which) + "ValidateNode");
@@ -543,7 +543,7 @@ class TModelCheck : public TModelCheckRun {
         return;
       case 28:
         Say(std::string(which) + "SetRootNodeCount");
-        tree.SetRootNodeCount(large ? Below(20) : Below(40));
+        EXPECT_TRUE(tree.SetRootNodeCount(large ? Below(20) : Below(40)).Alive());
         return;
       case 29:
       case 30:
@@ -556,7 +556,7 @@ class TModelCheck : public TModelCheckRun {
         // Large enough for the worker to build the position cache while the next steps run.
         if (Chance(6) && !large) {
           Say(std::string(which) + "SetRootNodeCount (for the position cache)");
-          tree.SetRootNodeCount(CacheThreshold + 1 + Below(500));
+          EXPECT_TRUE(tree.SetRootNodeCount(CacheThreshold + 1 + Below(500)).Alive());
           return;
         }
         Say(std::string(which) + "header column");
@@ -564,7 +564,7 @@ class TModelCheck : public TModelCheckRun {
         return;
       default:
         Say(std::string(which) + "SetTopNode");
-        tree.SetTopNode(Pick(tree));
+        EXPECT_TRUE(tree.SetTopNode(Pick(tree)).Alive());
         return;
     }
   }
@@ -618,7 +618,7 @@ class TModelCheck : public TModelCheckRun {
     Say(std::string(which) + (&source == &tree ? "a drag within the tree, " : "a drag from the other tree, ") +
         (drop ? "dropped" : "left"));
     tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
-    if (PTreeNode node = Pick(source)) source.SetSelected(node, true);
+    if (PTreeNode node = Pick(source)) EXPECT_FALSE(source.SetSelected(node, true).TreeGone());
     Microsoft::WRL::ComPtr<IDataObject> data;
     *data.ReleaseAndGetAddressOf() = source.GetDragManager()->GetDataObject();
     Microsoft::WRL::ComPtr<IDropTarget> target;

@@ -63,7 +63,7 @@ struct TMouseFixture : TPaintFixture {
   }
   void SetSelectionOption(SO option, bool on) {
     TTreeSelectionOptions options = tree.TreeOptions()->SelectionOptions();
-    tree.TreeOptions()->SetSelectionOptions(on ? options + option : options - option);
+    EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(on ? options + option : options - option).Alive());
   }
   void SetMiscOption(TTreeMiscOption option, bool on) {
     TTreeMiscOptions options = tree.TreeOptions()->MiscOptions();
@@ -92,7 +92,7 @@ TEST_F(TMouseFixture, HitPositionsInBothReadingDirections) {
   };
   SetMiscOption(TTreeMiscOption::toCheckSupport, true);
   tree.SetCheckType(Top(0), TCheckType::ctCheckBox);
-  tree.SetChildCount(Top(0), 2);
+  EXPECT_FALSE(tree.SetChildCount(Top(0), 2).TreeGone());
 
   struct TCase {
     TBiDiMode bidi;
@@ -181,7 +181,7 @@ TEST_F(TMouseFixture, HitPositionsOutsideTheRows) {
   }
   // Relative points are taken from the scrolled view: with the view 20 pixels down, client Y 0 is row 1.
   TMouseTree longTree(host.Handle(), 300, 180, 40);
-  longTree.SetOffsetY(-20);
+  EXPECT_TRUE(longTree.SetOffsetY(-20).Alive());
   THitInfo hit;
   longTree.GetHitTestInfoAt(LabelX, 0, true, hit);
   EXPECT_EQ(hit.HitNode, longTree.GetNextSibling(longTree.GetFirst()));
@@ -212,7 +212,7 @@ TEST_F(TMouseFixture, ClickMatrix) {
   };
   for (const TCase& c : cases) {
     SetSelectionOption(SO::toMultiSelect, c.multiSelect);
-    tree.ClearSelection();
+    EXPECT_TRUE(tree.ClearSelection().Alive());
     Click(LabelX, RowY(2));
     ASSERT_EQ(SelectedRows(), std::set<int>{2}) << c.name;
     Click(c.x, RowY(c.row), c.keys);
@@ -241,7 +241,7 @@ TEST_F(TMouseFixture, FocusChangingCanRefuseAClick) {
 }
 
 TEST_F(TMouseFixture, ExpandButtonsAndDoubleClicks) {
-  tree.SetChildCount(Top(0), 2);
+  EXPECT_FALSE(tree.SetChildCount(Top(0), 2).TreeGone());
   struct TCase {
     const char* name;
     bool toggleOnDoubleClick;
@@ -257,7 +257,7 @@ TEST_F(TMouseFixture, ExpandButtonsAndDoubleClicks) {
       {"a double click right of the label does not", true, EmptyX, true, false},
   };
   for (const TCase& c : cases) {
-    tree.FullCollapse();
+    EXPECT_TRUE(tree.FullCollapse().Alive());
     SetMiscOption(TTreeMiscOption::toToggleOnDblClick, c.toggleOnDoubleClick);
     Click(c.x, RowY(0));
     if (c.doubleClick) {
@@ -296,7 +296,7 @@ TEST_F(TMouseFixture, CheckBoxPressAndRelease) {
   };
   for (const TCase& c : cases) {
     PTreeNode node = Top(c.row);
-    tree.SetCheckState(node, c.start);
+    EXPECT_FALSE(tree.SetCheckState(node, c.start).TreeGone());
     node->States = c.disabled ? (node->States | nsDisabled) : (node->States & ~nsDisabled);
     checkedEvents = 0;
     Send(WM_LBUTTONDOWN, CheckX, RowY(c.row), MK_LBUTTON);
@@ -339,7 +339,7 @@ TEST_F(TMouseFixture, EditStartsAfterTheDelayOnASecondClick) {
   };
   for (const TCase& c : refused) {
     SetMiscOption(TTreeMiscOption::toEditable, c.editable);
-    tree.ClearSelection();
+    EXPECT_TRUE(tree.ClearSelection().Alive());
     Click(LabelX, RowY(3));
     if (!c.focusedBefore) ::SetFocus(host.Handle());
     Click(c.x, RowY(3), c.keys);
@@ -361,7 +361,7 @@ TEST_F(TMouseFixture, AnArmedEditEndsWithAKeyOrAChangeOfFocusOrSelection) {
   tree.SetEditDelay(60000);
   // The application's own key: Delete deletes the selected rows.
   tree.OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
-    if (key == VK_DELETE) tree.DeleteSelectedNodes();
+    if (key == VK_DELETE) EXPECT_TRUE(tree.DeleteSelectedNodes().Alive());
   };
   auto key = [](WORD virtualKey, bool shift = false, bool control = false) {
     return [=] { SendKeyPress(virtualKey, shift, control); };
@@ -382,15 +382,15 @@ TEST_F(TMouseFixture, AnArmedEditEndsWithAKeyOrAChangeOfFocusOrSelection) {
       {"Delete, the application's key", key(VK_DELETE)},
       {"typing a name", key('N')},
       {"Escape, which moves nothing", key(VK_ESCAPE)},
-      {"the focus moved by code", [this] { tree.SetFocusedNode(Top(5)); }},
-      {"a row selected by code", [this] { tree.AddToSelection(Top(6)); }},
-      {"the selection cleared by code", [this] { tree.ClearSelection(); }},
+      {"the focus moved by code", [this] { EXPECT_FALSE(tree.SetFocusedNode(Top(5)).TreeGone()); }},
+      {"a row selected by code", [this] { EXPECT_FALSE(tree.AddToSelection(Top(6)).TreeGone()); }},
+      {"the selection cleared by code", [this] { EXPECT_TRUE(tree.ClearSelection().Alive()); }},
   };
   SetForegroundWindow(host.Handle());
   EXPECT_TRUE(tree.SetFocus().Alive());
   for (const TCase& c : cases) {
-    tree.SetRootNodeCount(0);
-    tree.SetRootNodeCount(10);
+    EXPECT_TRUE(tree.SetRootNodeCount(0).Alive());
+    EXPECT_TRUE(tree.SetRootNodeCount(10).Alive());
     link->calls.clear();
     // Two real clicks on the label, far enough apart not to make a double click.
     ClickAndSettle(tree.ClientToScreen(POINT{LabelX, RowY(2)}));
@@ -432,8 +432,8 @@ TEST_F(TMouseFixture, AClickInASelectionArmsNoRename) {
   };
   for (const TCase& c :
        {TCase{"the second selected row", 3}, TCase{"the focused row", 5}, TCase{"the first selected row", 2}}) {
-    tree.SetRootNodeCount(0);
-    tree.SetRootNodeCount(10);
+    EXPECT_TRUE(tree.SetRootNodeCount(0).Alive());
+    EXPECT_TRUE(tree.SetRootNodeCount(10).Alive());
     link->calls.clear();
     ClickAndSettle(tree.ClientToScreen(POINT{LabelX, RowY(2)}));
     for (int i = 0; i < 3; ++i) SendKeyPress(VK_DOWN, true);
@@ -495,8 +495,8 @@ TEST_F(TMouseFixture, RubberBandSelectsTheRowsItCrosses) {
       {"ctrl toggles back on shrinking", {2, 6}, MK_CONTROL, {4, 2}, {1, 6}, {1, 6}},
   };
   for (const TCase& c : cases) {
-    tree.ClearSelection();
-    for (int row : c.before) tree.SetSelected(Top(row), true);
+    EXPECT_TRUE(tree.ClearSelection().Alive());
+    for (int row : c.before) EXPECT_FALSE(tree.SetSelected(Top(row), true).TreeGone());
     Send(WM_LBUTTONDOWN, EmptyX, RowY(1), MK_LBUTTON | c.keys);
     EXPECT_TRUE(tree.HasState(TS::stDrawSelPending)) << c.name;
     for (int row : c.moveRows) Send(WM_MOUSEMOVE, LabelX, RowY(row), MK_LBUTTON | c.keys);
@@ -507,7 +507,7 @@ TEST_F(TMouseFixture, RubberBandSelectsTheRowsItCrosses) {
     EXPECT_EQ(SelectedRows(), c.after) << c.name;
   }
   // A band that stays right of the labels selects nothing; without multi-selection there is no band.
-  tree.ClearSelection();
+  EXPECT_TRUE(tree.ClearSelection().Alive());
   Send(WM_LBUTTONDOWN, EmptyX, RowY(1), MK_LBUTTON);
   Send(WM_MOUSEMOVE, EmptyX + 40, RowY(5), MK_LBUTTON);
   Send(WM_LBUTTONUP, EmptyX + 40, RowY(5));
@@ -613,7 +613,7 @@ TEST_F(TMouseFixture, AutoScrollDirections) {
       {{-50, -50}, {150, 10}, {SD::sdUp}},
   };
   for (const TCase& c : cases) {
-    big.SetOffsetXY(c.offset);
+    EXPECT_TRUE(big.SetOffsetXY(c.offset).Alive());
     EXPECT_EQ(big.DetermineScrollDirections(c.at.x, c.at.y), c.expected) << c.at.x << "," << c.at.y;
   }
   // Only a band, a drag or panning scrolls, and only after the delay.
@@ -632,7 +632,7 @@ TEST_F(TMouseFixture, RubberBandScrollsNearTheBottomEdge) {
   TMouseTree big(host.Handle(), 300, 180, 100);
   EXPECT_TRUE(big.SetFocus().Alive());
   TTreeSelectionOptions selection = big.TreeOptions()->SelectionOptions();
-  big.TreeOptions()->SetSelectionOptions(selection + SO::toMultiSelect);
+  EXPECT_TRUE(big.TreeOptions()->SetSelectionOptions(selection + SO::toMultiSelect).Alive());
   big.TreeOptions()->SetAutoOptions(big.TreeOptions()->AutoOptions() + TTreeAutoOption::toAutoScroll);
   big.SetAutoScrollDelay(0);
   SendMessageW(big.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(EmptyX, RowY(1)));
@@ -678,8 +678,8 @@ TEST_F(TMouseFixture, RightAndMiddleButtonsSelectOnlyWithTheirOptions) {
       {"middle click selecting", WM_MBUTTONDOWN, WM_MBUTTONUP, SO::toMiddleClickSelect, true, true},
   };
   for (const TCase& c : cases) {
-    tree.ClearSelection();
-    tree.SetFocusedNode(nullptr);
+    EXPECT_TRUE(tree.ClearSelection().Alive());
+    EXPECT_FALSE(tree.SetFocusedNode(nullptr).TreeGone());
     SetSelectionOption(c.option, c.on);
     asked.clear();
     Send(c.down, LabelX, RowY(4));
@@ -712,8 +712,8 @@ TEST_F(TMouseFixture, ReleaseInTheClickedColumnReportsAColumnClick) {
 
 TEST_F(TMouseFixture, SelectionConstraintsKeepLevelsAndSiblingsApart) {
   SetSelectionOption(SO::toMultiSelect, true);
-  tree.SetChildCount(Top(0), 3);
-  tree.ToggleNode(Top(0));
+  EXPECT_FALSE(tree.SetChildCount(Top(0), 3).TreeGone());
+  EXPECT_FALSE(tree.ToggleNode(Top(0)).TreeGone());
   // Rows: 0 = top 0, 1-3 = its children, 4 = top 1, 5 = top 2.
   struct TCase {
     const char* name;
@@ -729,7 +729,7 @@ TEST_F(TMouseFixture, SelectionConstraintsKeepLevelsAndSiblingsApart) {
   for (const TCase& c : cases) {
     SetSelectionOption(SO::toLevelSelectConstraint, c.option == SO::toLevelSelectConstraint);
     SetSelectionOption(SO::toSiblingSelectConstraint, c.option == SO::toSiblingSelectConstraint);
-    tree.ClearSelection();
+    EXPECT_TRUE(tree.ClearSelection().Alive());
     Click(LabelX + 18, RowY(c.ctrlRows[0]));  // a label of either level lies under LabelX + 18
     for (std::size_t i = 1; i < c.ctrlRows.size(); ++i) Click(LabelX + 18, RowY(c.ctrlRows[i]), MK_CONTROL);
     EXPECT_EQ(tree.SelectedCount(), c.selected) << c.name;
@@ -753,9 +753,9 @@ TEST_F(TMouseFixture, RangeSelectionAndToggling) {
       {"toggle stops before an end above the anchor", {}, 6, 6, 4, true, false, {5, 6}},
   };
   for (const TCase& c : cases) {
-    tree.ClearSelection();
-    for (int row : c.before) tree.SetSelected(Top(row), true);
-    tree.SetFocusedNode(Top(c.anchor));
+    EXPECT_TRUE(tree.ClearSelection().Alive());
+    for (int row : c.before) EXPECT_FALSE(tree.SetSelected(Top(row), true).TreeGone());
+    EXPECT_FALSE(tree.SetFocusedNode(Top(c.anchor)).TreeGone());
     tree.ResetRangeAnchor();
     if (c.toggle)
       EXPECT_TRUE(tree.ToggleSelection(Top(c.start), Top(c.end)).Alive());
@@ -791,7 +791,7 @@ TEST_F(TMouseFixture, ColumnsOfHitsAndFocus) {
   tree.emptyColumns.clear();
 
   // Selecting takes the focus to the main column; a click moves it only with extended focus.
-  tree.SetSelected(Top(3), true);
+  EXPECT_FALSE(tree.SetSelected(Top(3), true).TreeGone());
   EXPECT_EQ(tree.FocusedColumn(), 0);
   SetSelectionOption(SO::toFullRowSelect, true);
   Click(250, RowY(1));
@@ -805,7 +805,7 @@ TEST_F(TMouseFixture, ColumnsOfHitsAndFocus) {
                                                  TTreeColumnOption::coVisible);
   tree.Header()->Columns()->Items(2)->SetOptions(tree.Header()->Columns()->Items(2)->Options() -
                                                  TTreeColumnOption::coVisible);
-  tree.SetSelected(Top(5), true);
+  EXPECT_FALSE(tree.SetSelected(Top(5), true).TreeGone());
   EXPECT_EQ(tree.FocusedColumn(), 1);
 }
 

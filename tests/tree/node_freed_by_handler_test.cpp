@@ -124,6 +124,17 @@ struct TArrangement {
 // The call route: a call that raises the event; what it answers is handed to the application.
 using TCall = PTreeNode (*)(TStringTree& tree, const TNodes& nodes);
 
+bool TreeGone(TRaised answer) { return answer.Gone(); }
+bool TreeGone(TNodeRaised answer) { return answer.TreeGone(); }
+
+// Makes a call on tree, whose answer must tell truly whether the tree outlived it.
+template <class Call>
+void CallTelling(TStringTree& tree, Call call) {
+  const TLifeWatch life = tree.LifeWatch();
+  const bool gone = TreeGone(call());
+  EXPECT_EQ(gone, life.Ended()) << (gone ? "a tree that lives was told gone" : "a freed tree was told alive");
+}
+
 struct TEventCase {
   const char* Name;
   TEvent Event;
@@ -135,22 +146,22 @@ struct TEventCase {
 };
 
 PTreeNode Toggle(TStringTree& tree, const TNodes& nodes) {
-  tree.ToggleNode(nodes.N);
+  CallTelling(tree, [&] { return tree.ToggleNode(nodes.N); });
   return nullptr;
 }
 
 PTreeNode Check(TStringTree& tree, const TNodes& nodes) {
-  tree.SetCheckState(nodes.Start, TCheckState::csCheckedNormal);
+  CallTelling(tree, [&] { return tree.SetCheckState(nodes.Start, TCheckState::csCheckedNormal); });
   return nullptr;
 }
 
 PTreeNode Select(TStringTree& tree, const TNodes& nodes) {
-  tree.SetSelected(nodes.N, true);
+  CallTelling(tree, [&] { return tree.SetSelected(nodes.N, true); });
   return nullptr;
 }
 
 PTreeNode Focus(TStringTree& tree, const TNodes& nodes) {
-  tree.SetFocusedNode(nodes.N);
+  CallTelling(tree, [&] { return tree.SetFocusedNode(nodes.N); });
   return tree.FocusedNode();
 }
 
@@ -167,24 +178,24 @@ PTreeNode Export(TStringTree& tree, const TNodes&) {
 }
 
 PTreeNode Delete(TStringTree& tree, const TNodes& nodes) {
-  tree.DeleteNode(nodes.N);
+  CallTelling(tree, [&] { return tree.DeleteNode(nodes.N); });
   return nullptr;
 }
 
 PTreeNode DeleteParent(TStringTree& tree, const TNodes& nodes) {
-  tree.DeleteNode(nodes.P);
+  CallTelling(tree, [&] { return tree.DeleteNode(nodes.P); });
   return nullptr;
 }
 
 PTreeNode ClearAll(TStringTree& tree, const TNodes&) {
-  tree.Clear();
+  CallTelling(tree, [&] { return tree.Clear(); });
   return nullptr;
 }
 
 PTreeNode DeleteSelection(TStringTree& tree, const TNodes& nodes) {
-  tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
-  for (PTreeNode node : {nodes.T, nodes.N, nodes.S}) tree.SetSelected(node, true);
-  tree.DeleteSelectedNodes();
+  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+  for (PTreeNode node : {nodes.T, nodes.N, nodes.S}) EXPECT_FALSE(tree.SetSelected(node, true).TreeGone());
+  CallTelling(tree, [&] { return tree.DeleteSelectedNodes(); });
   return nullptr;
 }
 
@@ -194,19 +205,19 @@ PTreeNode Reinit(TStringTree& tree, const TNodes& nodes) {
 }
 
 PTreeNode Shrink(TStringTree& tree, const TNodes& nodes) {
-  tree.SetChildCount(nodes.N, 1);
+  CallTelling(tree, [&] { return tree.SetChildCount(nodes.N, 1); });
   return nullptr;
 }
 
 PTreeNode SortAll(TStringTree& tree, const TNodes&) {
-  tree.SortTree(0, TSortDirection::sdDescending);
+  CallTelling(tree, [&] { return tree.SortTree(0, TSortDirection::sdDescending); });
   return nullptr;
 }
 
 // Expands every node; those left are all open.
 PTreeNode ExpandAll(TStringTree& tree, const TNodes&) {
   const TLifeWatch life = tree.LifeWatch();
-  tree.FullExpand();
+  CallTelling(tree, [&] { return tree.FullExpand(); });
   if (life.Ended()) return nullptr;
   for (PTreeNode node : AllNodes(tree))
     EXPECT_TRUE(!node->Has(nsHasChildren) || tree.Expanded(node)) << "a closed node at level " << tree.GetNodeLevel(node);
@@ -214,7 +225,7 @@ PTreeNode ExpandAll(TStringTree& tree, const TNodes&) {
 }
 
 PTreeNode CollapseAll(TStringTree& tree, const TNodes&) {
-  tree.FullCollapse();
+  CallTelling(tree, [&] { return tree.FullCollapse(); });
   return nullptr;
 }
 
@@ -247,12 +258,12 @@ PTreeNode Edit(TStringTree& tree, const TNodes& nodes) {
 }
 
 PTreeNode MoveIntoSibling(TStringTree& tree, const TNodes& nodes) {
-  tree.MoveTo(nodes.N, nodes.S, TTreeNodeAttachMode::amAddChildLast, false);
+  CallTelling(tree, [&] { return tree.MoveTo(nodes.N, nodes.S, TTreeNodeAttachMode::amAddChildLast, false); });
   return nullptr;
 }
 
 PTreeNode MoveIntoOtherTree(TStringTree& tree, const TNodes& nodes) {
-  tree.MoveTo(nodes.N, nodes.D, TTreeNodeAttachMode::amAddChildLast, false);
+  CallTelling(tree, [&] { return tree.MoveTo(nodes.N, nodes.D, TTreeNodeAttachMode::amAddChildLast, false); });
   return nullptr;
 }
 
@@ -262,7 +273,7 @@ PTreeNode ScrollToChild(TStringTree& tree, const TNodes& nodes) {
 }
 
 PTreeNode ShowChildOnTop(TStringTree& tree, const TNodes& nodes) {
-  tree.SetTopNode(nodes.N->FirstChild);
+  CallTelling(tree, [&] { return tree.SetTopNode(nodes.N->FirstChild); });
   return nullptr;
 }
 
@@ -274,13 +285,13 @@ PTreeNode PaintMeasured(TStringTree& tree, const TNodes& nodes) {
 
 // Cuts or copies node and pastes it below target.
 PTreeNode Paste(TStringTree& tree, PTreeNode node, PTreeNode target, bool cut) {
-  tree.ClearSelection();
-  tree.SetSelected(node, true);
+  EXPECT_TRUE(tree.ClearSelection().Alive());
+  EXPECT_FALSE(tree.SetSelected(node, true).TreeGone());
   if (cut)
     tree.CutToClipboard();
   else
     tree.CopyToClipboard();
-  tree.SetFocusedNode(target);
+  EXPECT_FALSE(tree.SetFocusedNode(target).TreeGone());
   tree.PasteFromClipboard();
   return nullptr;
 }
@@ -293,8 +304,8 @@ PTreeNode CopyAndPaste(TStringTree& tree, const TNodes& nodes) { return Paste(tr
 
 // Drags T over N's row (and drops it there with drop): the drop target is N.
 void DragOverNode(TStringTree& tree, const TNodes& nodes, bool drop) {
-  tree.ClearSelection();
-  tree.SetSelected(nodes.T, true);
+  EXPECT_TRUE(tree.ClearSelection().Alive());
+  EXPECT_FALSE(tree.SetSelected(nodes.T, true).TreeGone());
   ComPtr<IDataObject> data;
   *data.ReleaseAndGetAddressOf() = tree.GetDragManager()->GetDataObject();
   ComPtr<IDropTarget> target;
@@ -325,8 +336,8 @@ PTreeNode DragDrop(TStringTree& tree, const TNodes& nodes) {
 // Drags N in the tree's own drag loop and drops it on the row of node in its tree: the loop finds no button held
 // and drops at once.
 void DropOn(TStringTree& tree, const TNodes& nodes, PTreeNode node) {
-  tree.ClearSelection();
-  tree.SetSelected(nodes.N, true);
+  EXPECT_TRUE(tree.ClearSelection().Alive());
+  EXPECT_FALSE(tree.SetSelected(nodes.N, true).TreeGone());
   TBaseTree& target = *TreeOfNode(node);
   const RECT row = target.GetDisplayRect(node, NoColumn, false);
   const POINT at = target.ClientToScreen(POINT{row.left + 40, (row.top + row.bottom) / 2});
@@ -520,33 +531,33 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       tree.SetStateImages(&images_);
     }
     options->SetAnimationOptions({});
-    tree.SetRootNodeCount(3);
+    EXPECT_TRUE(tree.SetRootNodeCount(3).Alive());
     nodes_.T = tree.GetFirst();
     nodes_.P = tree.GetNextSibling(nodes_.T);
     nodes_.Q = tree.GetNextSibling(nodes_.P);
-    tree.SetChildCount(nodes_.P, 2);
+    EXPECT_FALSE(tree.SetChildCount(nodes_.P, 2).TreeGone());
     nodes_.N = tree.GetFirstChild(nodes_.P);
     nodes_.S = tree.GetNextSibling(nodes_.N);
     if (setup.LazyChildren)
-      tree.SetHasChildren(nodes_.N, true);
+      EXPECT_FALSE(tree.SetHasChildren(nodes_.N, true).TreeGone());
     else
-      tree.SetChildCount(nodes_.N, 2);
+      EXPECT_FALSE(tree.SetChildCount(nodes_.N, 2).TreeGone());
     nodes_.Start = nodes_.N;
     if (setup.CheckFromBelow) {
       PTreeNode middle = tree.GetFirstChild(nodes_.N);
-      tree.SetChildCount(middle, 2);
-      tree.SetExpanded(middle, true);
+      EXPECT_FALSE(tree.SetChildCount(middle, 2).TreeGone());
+      EXPECT_FALSE(tree.SetExpanded(middle, true).TreeGone());
       nodes_.Start = tree.GetFirstChild(middle);
       for (PTreeNode node : {nodes_.N, middle}) tree.SetCheckType(node, TCheckType::ctTriStateCheckBox);
       for (PTreeNode node : {tree.GetNextSibling(middle), nodes_.Start, tree.GetNextSibling(nodes_.Start)})
         tree.SetCheckType(node, TCheckType::ctCheckBox);
     }
-    tree.BeginUpdate();
-    tree.SetChildCount(nodes_.Q, withCache ? CacheThreshold + 1 : 1);
-    tree.SetExpanded(nodes_.P, true);
-    tree.SetExpanded(nodes_.N, setup.NodeExpanded);
-    tree.SetExpanded(nodes_.Q, !setup.LastClosed);
-    tree.EndUpdate();
+    EXPECT_TRUE(tree.BeginUpdate().Alive());
+    EXPECT_FALSE(tree.SetChildCount(nodes_.Q, withCache ? CacheThreshold + 1 : 1).TreeGone());
+    EXPECT_FALSE(tree.SetExpanded(nodes_.P, true).TreeGone());
+    EXPECT_FALSE(tree.SetExpanded(nodes_.N, setup.NodeExpanded).TreeGone());
+    EXPECT_FALSE(tree.SetExpanded(nodes_.Q, !setup.LastClosed).TreeGone());
+    EXPECT_TRUE(tree.EndUpdate().Alive());
     for (PTreeNode node : {nodes_.T, nodes_.P, nodes_.S, nodes_.Q}) tree.SetCheckType(node, TCheckType::ctCheckBox);
     if (!setup.CheckFromBelow) tree.SetCheckType(nodes_.N, TCheckType::ctCheckBox);
     Listen(tree);
@@ -555,12 +566,12 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
       EXPECT_TRUE(other_->SetBounds(10, 236, 300, 60).Alive());
       EXPECT_TRUE(other_->SetParent(form_).Alive());
       other_->TreeOptions()->SetMiscOptions(other_->TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
-      other_->SetRootNodeCount(1);
+      EXPECT_TRUE(other_->SetRootNodeCount(1).Alive());
       nodes_.D = other_->GetFirst();
       Listen(*other_);
     }
-    tree.SetFocusedNode(setup.FocusBefore ? nodes_.P : nodes_.Start);
-    if (setup.Editable) tree.SetSelected(nodes_.N, true);
+    EXPECT_FALSE(tree.SetFocusedNode(setup.FocusBefore ? nodes_.P : nodes_.Start).TreeGone());
+    if (setup.Editable) EXPECT_FALSE(tree.SetSelected(nodes_.N, true).TreeGone());
   }
 
   // Every event that names nodes reports them; the one the case is about strikes, once, at its node.
@@ -676,15 +687,15 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     if (!armed_ || event != c.Event->Event || !IsAbout(node)) return;
     striking_ = true;
     if (c.Victim == TVictim::Node)
-      tree_->DeleteNode(node);
+      EXPECT_TRUE(tree_->DeleteNode(node).Alive());
     else if (c.Victim == TVictim::Parent)
-      tree_->DeleteNode(node->Parent);
+      EXPECT_TRUE(tree_->DeleteNode(node->Parent).Alive());
     else if (c.Victim == TVictim::Nodes)
-      tree_->Clear();
+      EXPECT_TRUE(tree_->Clear().Alive());
     else if (c.Victim == TVictim::Tree || c.Victim == TVictim::OtherTree)
       FreeTree(c.Victim == TVictim::Tree ? tree_ : other_);
     else
-      tree_->DeleteNode(nodes_.Start);
+      EXPECT_TRUE(tree_->DeleteNode(nodes_.Start).Alive());
     // What the strike freed, its nodes that no OnFreeNode reports (never initialized) too.
     if (tree_) {
       const std::vector<PTreeNode> all = AllNodes(*tree_);
@@ -714,10 +725,10 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
   // row lies (which would initialize it), and with the repaint dropped.
   void RenewNode() {
     TStringTree& tree = *tree_;
-    tree.BeginUpdate();
-    tree.DeleteNode(nodes_.N);
+    EXPECT_TRUE(tree.BeginUpdate().Alive());
+    EXPECT_TRUE(tree.DeleteNode(nodes_.N).Alive());
     nodes_.N = tree.InsertNode(nodes_.S, TTreeNodeAttachMode::amInsertBefore);
-    tree.EndUpdate();
+    EXPECT_TRUE(tree.EndUpdate().Alive());
     ValidateRect(tree.Handle(), nullptr);
     before_ = AllNodes(tree);
   }

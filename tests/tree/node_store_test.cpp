@@ -19,7 +19,7 @@ using AM = TTreeNodeAttachMode;
 
 std::unique_ptr<TTestTree> MakeTree(int dataSize = sizeof(void*)) {
   auto tree = std::make_unique<TTestTree>();
-  tree->SetNodeDataSize(dataSize);
+  EXPECT_TRUE(tree->SetNodeDataSize(dataSize).Alive());
   return tree;
 }
 
@@ -60,7 +60,7 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
       std::vector<PTreeNode> nodes = AllNodes(*tree);
       auto pick = [&]() -> PTreeNode { return nodes.empty() ? nullptr : nodes[random() % nodes.size()]; };
       bool bracket = random() % 7 == 0;
-      if (bracket) tree->BeginUpdate();
+      if (bracket) EXPECT_TRUE(tree->BeginUpdate().Alive());
       switch (random() % 9) {
         case 0:
         case 1:
@@ -71,12 +71,12 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
             Key(*tree, node) = nextKey++;
           break;
         case 3:
-          tree->DeleteNode(pick());
+          EXPECT_TRUE(tree->DeleteNode(pick()).Alive());
           break;
         case 4: {
           PTreeNode source = pick(), target = pick();
           try {
-            tree->MoveTo(source, target, static_cast<AM>(1 + random() % 4), random() % 4 == 0);
+            EXPECT_FALSE(tree->MoveTo(source, target, static_cast<AM>(1 + random() % 4), random() % 4 == 0).TreeGone());
           } catch (const ETreeError& e) {
             EXPECT_EQ(e.HelpContext(), teMoveIntoOwnSubtree);
             EXPECT_TRUE(tree->HasAsParent(target, source));
@@ -84,7 +84,7 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
           break;
         }
         case 5:
-          tree->ToggleNode(pick());
+          EXPECT_FALSE(tree->ToggleNode(pick()).TreeGone());
           break;
         case 6:
           tree->Sort(random() % 4 ? pick() : nullptr, 0, static_cast<TSortDirection>(random() % 2), false);
@@ -96,7 +96,7 @@ TEST(NodeStore, InvariantsHoldOverRandomSequences) {
           if (PTreeNode node = pick()) tree->SetNodeHeight(node, static_cast<std::uint16_t>(10 + random() % 20));
           break;
       }
-      if (bracket) tree->EndUpdate();
+      if (bracket) EXPECT_TRUE(tree->EndUpdate().Alive());
       std::string fault = CheckInvariants(*tree);
       if (fault.empty()) fault = CheckPlaces(*tree, random);
       ASSERT_EQ(fault, "") << "sample " << sample << " step " << step;
@@ -127,18 +127,18 @@ TEST(NodeStore, EdgeCasesOfCreationAndDeletion) {
   EXPECT_EQ(tree->GetNodeLevel(top), 0u);
   EXPECT_EQ(tree->GetNodeLevel(child), 1u);
   EXPECT_EQ(tree->GetNodeLevel(grandchild), 2u);
-  tree->ToggleNode(top);
+  EXPECT_FALSE(tree->ToggleNode(top).TreeGone());
   ASSERT_TRUE(top->Has(nsExpanded));
-  tree->DeleteChildren(top);
+  EXPECT_FALSE(tree->DeleteChildren(top).TreeGone());
   EXPECT_FALSE(top->Has(nsExpanded));
   EXPECT_TRUE(top->Has(nsHasChildren));
-  tree->DeleteChildren(top, true);
+  EXPECT_FALSE(tree->DeleteChildren(top, true).TreeGone());
   EXPECT_FALSE(top->Has(nsHasChildren));
 
-  tree->SetRootNodeCount(10);
-  tree->SetRootNodeCount(3);
+  EXPECT_TRUE(tree->SetRootNodeCount(10).Alive());
+  EXPECT_TRUE(tree->SetRootNodeCount(3).Alive());
   EXPECT_EQ(tree->RootNodeCount(), 3u);
-  tree->SetRootNodeCount(10);
+  EXPECT_TRUE(tree->SetRootNodeCount(10).Alive());
   std::vector<std::uint32_t> indexes;
   for (PTreeNode n = tree->GetFirstNoInit(); n; n = n->NextSibling) indexes.push_back(tree->NodeIndex(n));
   EXPECT_EQ(indexes, (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
@@ -149,16 +149,16 @@ TEST(NodeStore, EdgeCasesOfCreationAndDeletion) {
 // A node whose shown height passes 32 bits is still whole when OnFreeNode reports it, however it goes.
 TEST(NodeStore, FreedNodeOfATallSubtreeIsWholeInItsHandler) {
   const std::pair<const char*, void (*)(TBaseTree&, PTreeNode)> ways[] = {
-      {"its parent deleted", [](TBaseTree& t, PTreeNode parent) { t.DeleteNode(parent); }},
-      {"the tree cleared", [](TBaseTree& t, PTreeNode) { t.Clear(); }},
+      {"its parent deleted", [](TBaseTree& t, PTreeNode parent) { EXPECT_TRUE(t.DeleteNode(parent).Alive()); }},
+      {"the tree cleared", [](TBaseTree& t, PTreeNode) { EXPECT_TRUE(t.Clear().Alive()); }},
   };
   for (const auto& [name, free] : ways) {
     auto tree = MakeTree();
     tree->SetDefaultNodeHeight(65535);
     PTreeNode parent = tree->AddChild(nullptr);
     PTreeNode tall = tree->AddChild(parent);
-    tree->SetChildCount(tall, 70000);
-    tree->SetExpanded(tall, true);
+    EXPECT_FALSE(tree->SetChildCount(tall, 70000).TreeGone());
+    EXPECT_FALSE(tree->SetExpanded(tall, true).TreeGone());
     tree->ValidateNode(tall, false);
     std::uint64_t reported = 0;
     tree->OnFreeNode = [&](TBaseTree* sender, PTreeNode node) {
@@ -171,19 +171,19 @@ TEST(NodeStore, FreedNodeOfATallSubtreeIsWholeInItsHandler) {
 
 TEST(NodeStore, DeletionsInsideABracketReportOneAccumulatedChange) {
   auto tree = MakeTree();
-  tree->SetRootNodeCount(5);
+  EXPECT_TRUE(tree->SetRootNodeCount(5).Alive());
   std::vector<TChangeReason> reasons;
   tree->OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason r) { reasons.push_back(r); };
-  tree->BeginUpdate();
-  tree->DeleteNode(tree->GetFirstNoInit());
+  EXPECT_TRUE(tree->BeginUpdate().Alive());
+  EXPECT_TRUE(tree->DeleteNode(tree->GetFirstNoInit()).Alive());
   EXPECT_TRUE(reasons.empty());
-  tree->DeleteNode(tree->GetFirstNoInit());
-  tree->EndUpdate();
+  EXPECT_TRUE(tree->DeleteNode(tree->GetFirstNoInit()).Alive());
+  EXPECT_TRUE(tree->EndUpdate().Alive());
   EXPECT_EQ(reasons, std::vector<TChangeReason>{TChangeReason::crAccumulated});
   reasons.clear();
-  tree->BeginUpdate();
+  EXPECT_TRUE(tree->BeginUpdate().Alive());
   tree->AddChild(nullptr);
-  tree->EndUpdate();
+  EXPECT_TRUE(tree->EndUpdate().Alive());
   EXPECT_EQ(reasons, std::vector<TChangeReason>{TChangeReason::crChildAdded});
 }
 
@@ -197,7 +197,7 @@ TEST(NodeStore, NodesAreInitializedOnlyWhenReached) {
   };
   tree->OnInitChildren = [&](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 4; };
   tree->OnFreeNode = [&](TBaseTree*, PTreeNode n) { freed.push_back(n); };
-  tree->SetRootNodeCount(1000);
+  EXPECT_TRUE(tree->SetRootNodeCount(1000).Alive());
   EXPECT_TRUE(initialized.empty());
   EXPECT_EQ(tree->GetNodeAt(0, 5 * 18 + 1),
             tree->RootNode()->FirstChild->NextSibling->NextSibling->NextSibling->NextSibling->NextSibling);
@@ -210,7 +210,7 @@ TEST(NodeStore, NodesAreInitializedOnlyWhenReached) {
   EXPECT_EQ(next, first->FirstChild);
   EXPECT_EQ(initialized.size(), 2u);
   tree->AddChild(nullptr, reinterpret_cast<void*>(0x1234));
-  tree->Clear();
+  EXPECT_TRUE(tree->Clear().Alive());
   EXPECT_EQ(freed.size(), 3u) << "OnFreeNode for two initialized nodes and one with user data";
   EXPECT_EQ(tree->TotalCount(), 0u);
   EXPECT_EQ(CheckInvariants(*tree), "");
@@ -219,7 +219,7 @@ TEST(NodeStore, NodesAreInitializedOnlyWhenReached) {
 TEST(NodeStore, RootCountFromAStoredFormWaitsForLoaded) {
   TTestTree tree;
   tree.SetLoading(true);
-  tree.SetRootNodeCount(5);
+  EXPECT_TRUE(tree.SetRootNodeCount(5).Alive());
   EXPECT_EQ(tree.RootNodeCount(), 0u);
   EXPECT_EQ(CheckInvariants(tree), "");
   EXPECT_TRUE(tree.Loaded().Alive());
@@ -266,12 +266,12 @@ TEST(NodeStoreFaults, TheRootKeepsItsMarkWhenItsChildrenGoWithTheirs) {
   tree.OnCompareNodes = [&](TBaseTree*, PTreeNode a, PTreeNode b, TColumnIndex, int& result) {
     result = Key(tree, a) - Key(tree, b);
   };
-  tree.SetRootNodeCount(2);
-  tree.DeleteChildren(nullptr, true);
+  EXPECT_TRUE(tree.SetRootNodeCount(2).Alive());
+  EXPECT_FALSE(tree.DeleteChildren(nullptr, true).TreeGone());
   stream.SetPosition(0);
   tree.LoadFromStream(stream);
   EXPECT_EQ(CheckInvariants(tree), "");
-  tree.SortTree(0, TSortDirection::sdAscending, false);
+  EXPECT_TRUE(tree.SortTree(0, TSortDirection::sdAscending, false).Alive());
   EXPECT_EQ(tree.Keys(), (std::vector<int>{1, 2, 3}));
 }
 
@@ -316,23 +316,23 @@ TEST(NodeStoreAtScale, DeletedRowsGiveTheirMemoryBack) {
   } ways[] = {
       {"the selection of every row deleted",
        [](TBaseTree& tree) {
-         tree.SelectAll(false);
-         tree.DeleteSelectedNodes();
+         EXPECT_TRUE(tree.SelectAll(false).Alive());
+         EXPECT_TRUE(tree.DeleteSelectedNodes().Alive());
        }},
-      {"the root's children deleted", [](TBaseTree& tree) { tree.DeleteChildren(nullptr); }},
-      {"the root's count set to 0", [](TBaseTree& tree) { tree.SetRootNodeCount(0); }},
+      {"the root's children deleted", [](TBaseTree& tree) { EXPECT_FALSE(tree.DeleteChildren(nullptr).TreeGone()); }},
+      {"the root's count set to 0", [](TBaseTree& tree) { EXPECT_TRUE(tree.SetRootNodeCount(0).Alive()); }},
       {"all but the last row deleted one by one",
        [](TBaseTree& tree) {
-         while (tree.RootNodeCount() > 1) tree.DeleteNode(tree.GetFirstNoInit());
+         while (tree.RootNodeCount() > 1) EXPECT_TRUE(tree.DeleteNode(tree.GetFirstNoInit()).Alive());
        }},
   };
   for (const auto& way : ways) {
     SCOPED_TRACE(way.Name);
     auto tree = MakeTree(64);
     TCustomTreeOptions* options = tree->TreeOptions();
-    options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+    EXPECT_TRUE(options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
     const int64_t before = committed();
-    tree->SetRootNodeCount(300000);
+    EXPECT_TRUE(tree->SetRootNodeCount(300000).Alive());
     const int64_t built = committed();
     way.Delete(*tree);
     EXPECT_LT(committed() - before, (built - before) / 4) << (built - before) / 1000000 << " MB for the rows";
@@ -347,16 +347,16 @@ TEST(NodeStoreFaults, DeletingTheSelectionPassesOverNodesItsHandlersDelete) {
   auto tree = MakeTree();
   TNodeSlab::SetGuardFreedBlocks(false);
   TCustomTreeOptions* options = tree->TreeOptions();
-  options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
-  tree->SetRootNodeCount(4);
+  EXPECT_TRUE(options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+  EXPECT_TRUE(tree->SetRootNodeCount(4).Alive());
   std::vector<PTreeNode> top;
   for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node)) top.push_back(node);
-  for (int i : {0, 1, 3}) tree->SetSelected(top[i], true);
+  for (int i : {0, 1, 3}) EXPECT_FALSE(tree->SetSelected(top[i], true).TreeGone());
   // The last selected goes first; its free takes the first selected with it.
   tree->OnFreeNode = [&](TBaseTree*, PTreeNode node) {
-    if (node == top[3]) tree->DeleteNode(top[0]);
+    if (node == top[3]) EXPECT_TRUE(tree->DeleteNode(top[0]).Alive());
   };
-  tree->DeleteSelectedNodes();
+  EXPECT_TRUE(tree->DeleteSelectedNodes().Alive());
   ASSERT_EQ(tree->RootNodeCount(), 1u);
   EXPECT_EQ(tree->GetFirstNoInit(), top[2]);
   EXPECT_EQ(tree->SelectedCount(), 0u);
@@ -373,7 +373,7 @@ TEST(NodeStoreFaults, MovingChildrenKeepsTheirOrderInEveryMode) {
     Key(*tree, target) = 200;
     for (int i = 0; i < 4; ++i) Key(*tree, tree->AddChild(source)) = i;
     Key(*tree, tree->AddChild(target)) = 50;
-    tree->MoveTo(source, target, mode, true);
+    EXPECT_FALSE(tree->MoveTo(source, target, mode, true).TreeGone());
     std::vector<int> moved;
     PTreeNode parent = mode == AM::amInsertBefore || mode == AM::amInsertAfter ? nullptr : target;
     for (int key : KeysOf(*tree, parent))
@@ -393,7 +393,7 @@ TEST(NodeStoreFaults, UserValuesArePointerSizedAndAreasAligned) {
     TAreaTree tree;
     std::size_t offset = internal ? tree.Reserve(internal) : TreeNodeSize;
     EXPECT_EQ(offset % 16, 0u);
-    tree.SetNodeDataSize(sizeof(void*));
+    EXPECT_TRUE(tree.SetNodeDataSize(sizeof(void*)).Alive());
     void* value = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x123456789ABCDEF0ull & UINTPTR_MAX));
     PTreeNode node = tree.AddChild(nullptr, value);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(tree.GetNodeData(node)) % 16, 0u);
@@ -411,25 +411,25 @@ TEST(NodeStore, MoveRules) {
   PTreeNode b = tree->AddChild(nullptr);
   PTreeNode grandchild = tree->AddChild(tree->AddChild(a));
   try {
-    tree->MoveTo(a, grandchild, AM::amAddChildLast, false);
+    EXPECT_FALSE(tree->MoveTo(a, grandchild, AM::amAddChildLast, false).TreeGone());
     ADD_FAILURE() << "no error";
   } catch (const ETreeError& e) {
     EXPECT_EQ(e.HelpContext(), teMoveIntoOwnSubtree);
     EXPECT_EQ(e.Message(), L"Target node cannot be a child node of the node to be moved.");
   }
   EXPECT_EQ(grandchild->Parent->Parent, a);
-  tree->MoveTo(a, tree->RootNode(), AM::amInsertAfter, false);
+  EXPECT_FALSE(tree->MoveTo(a, tree->RootNode(), AM::amInsertAfter, false).TreeGone());
   EXPECT_EQ(tree->RootNode()->LastChild, a);
   bool allowed = false;
   tree->OnNodeMoving = [&](TBaseTree*, PTreeNode, PTreeNode, bool& ok) { ok = allowed; };
-  tree->MoveTo(b, a, AM::amAddChildLast, false);
+  EXPECT_FALSE(tree->MoveTo(b, a, AM::amAddChildLast, false).TreeGone());
   EXPECT_EQ(b->Parent, tree->RootNode());
   EXPECT_EQ(CheckInvariants(*tree), "");
 }
 
 TEST(NodeStore, PasteAfterCutDeletesEveryMarkedNodeOnce) {
   auto tree = MakeTree();
-  tree->TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  EXPECT_TRUE(tree->TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect}).Alive());
   PTreeNode a = tree->AddChild(nullptr);
   PTreeNode inner = tree->AddChild(a);
   PTreeNode keep = tree->AddChild(nullptr);
@@ -438,9 +438,9 @@ TEST(NodeStore, PasteAfterCutDeletesEveryMarkedNodeOnce) {
   tree->OnInitNode = [](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates&) {};
   tree->OnFreeNode = [&](TBaseTree*, PTreeNode) { ++freed; };
   for (PTreeNode n : {a, inner, keep, b}) tree->ValidateNode(n, false);
-  tree->SetSelected(a, true);
-  tree->SetSelected(inner, true);
-  tree->SetSelected(b, true);
+  EXPECT_FALSE(tree->SetSelected(a, true).TreeGone());
+  EXPECT_FALSE(tree->SetSelected(inner, true).TreeGone());
+  EXPECT_FALSE(tree->SetSelected(b, true).TreeGone());
   tree->MarkCutCopyNodes(true);
   inner->States |= nsCutOrCopy;
   EXPECT_TRUE(tree->FinishCutOrCopy().Alive());

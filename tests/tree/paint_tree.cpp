@@ -13,7 +13,7 @@ TPaintTree::TPaintTree(HWND host, int width, int height, std::uint32_t rootCount
   SetBorderStyle(TBorderStyle::bsNone);
   HandleNeeded();
   EXPECT_TRUE(SetVisible(true).Alive());
-  SetRootNodeCount(rootCount);
+  EXPECT_TRUE(SetRootNodeCount(rootCount).Alive());
   PinColors(*this);
 }
 

@@ -36,7 +36,7 @@ TEST_F(TPaintFixture, TreeLinesInBothStylesAndDirections) {
   for (const TCase& c : cases) {
     TPaintTree tree(host.Handle(), 300, 200, 0);
     tree.SetDefaultNodeHeight(17);
-    tree.SetRootNodeCount(3);
+    EXPECT_TRUE(tree.SetRootNodeCount(3).Alive());
     tree.SetLineStyle(c.style);
     tree.SetBiDiMode(c.bidi);
     TWindowCapture shot = tree.Capture();
@@ -85,8 +85,8 @@ TEST_F(TPaintFixture, ExpandButtons) {
   for (const TCase& c : cases) {
     TPaintTree tree(host.Handle(), 300, 200, 1);
     PTreeNode node = tree.GetFirst();
-    tree.SetChildCount(node, 2);
-    tree.SetExpanded(node, c.expanded);
+    EXPECT_FALSE(tree.SetChildCount(node, 2).TreeGone());
+    EXPECT_FALSE(tree.SetExpanded(node, c.expanded).TreeGone());
     tree.SetButtonStyle(c.style);
     tree.SetBiDiMode(c.bidi);
     TWindowCapture shot = tree.Capture();
@@ -130,7 +130,7 @@ TEST_F(TPaintFixture, CheckImagesByTypeStateAndHotNode) {
       tree.SetCheckType(node, c.type);
       node->CheckState = c.state;
       if (c.disabled) node->States |= nsDisabled;
-      if (c.hot) tree.SetHotNode(node);
+      if (c.hot) EXPECT_TRUE(tree.SetHotNode(node).Alive());
       EXPECT_EQ(tree.GetCheckImage(node), c.image);
       TWindowCapture shot = tree.Capture();
       // The check image follows the margin (4) and the root level's indent (18); the content follows it.
@@ -171,7 +171,7 @@ TEST_F(TPaintFixture, SelectionAndFocusRectangle) {
   for (const TCase& c : cases) {
     TPaintTree tree(host.Handle(), 300, 200, 3);
     tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + c.extra);
-    tree.SetSelected(tree.GetFirst(), true);
+    EXPECT_FALSE(tree.SetSelected(tree.GetFirst(), true).TreeGone());
     if (c.focused) { EXPECT_TRUE(tree.SetFocus().Alive()); }
     ASSERT_EQ(tree.Focused(), c.focused);
     TWindowCapture shot = tree.Capture();
@@ -186,7 +186,7 @@ TEST_F(TPaintFixture, SelectionAndFocusRectangle) {
     TPaintTree tree(host.Handle(), 300, 200, 3);
     if (hide) tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() + PO::toHideFocusRect);
     EXPECT_TRUE(tree.SetFocus().Alive());
-    tree.SetFocusedNode(tree.GetNext(tree.GetFirst()));
+    EXPECT_FALSE(tree.SetFocusedNode(tree.GetNext(tree.GetFirst())).TreeGone());
     TWindowCapture shot = tree.Capture();
     RECT top{22, 18, 62, 19};
     int dotted = shot.CountPixels(RGB(0, 0, 0), &top);
@@ -404,7 +404,7 @@ TEST_F(TPaintFixture, PaintsWhoseHandlersRaiseLeaveNothingBehind) {
     tree.HandleNeeded();
     EXPECT_TRUE(tree.SetVisible(true).Alive());
     for (int width : {90, 90}) tree.Header()->Columns()->Add()->SetWidth(width);
-    tree.SetRootNodeCount(4);
+    EXPECT_TRUE(tree.SetRootNodeCount(4).Alive());
     bool raise = false;
     c.arm(tree, raise);
     // The first paints make what the tree keeps for all its paints.

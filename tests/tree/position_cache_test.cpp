@@ -9,7 +9,7 @@ namespace {
 
 // A tree of several levels with varied heights, some folders collapsed and some nodes hidden.
 void BuildRandomTree(TTestTree& tree, std::mt19937& random, int count) {
-  tree.BeginUpdate();
+  EXPECT_TRUE(tree.BeginUpdate().Alive());
   std::vector<PTreeNode> folders{nullptr};
   for (int i = 0; i < count; ++i) {
     PTreeNode node = tree.AddChild(folders[random() % folders.size()]);
@@ -17,10 +17,10 @@ void BuildRandomTree(TTestTree& tree, std::mt19937& random, int count) {
     if (random() % 8 == 0) folders.push_back(node);
   }
   for (PTreeNode folder : folders)
-    if (folder && random() % 5) tree.ToggleNode(folder);
+    if (folder && random() % 5) EXPECT_FALSE(tree.ToggleNode(folder).TreeGone());
   for (PTreeNode node : AllNodes(tree))
     if (random() % 40 == 0) tree.SetIsVisible(node, false);
-  tree.EndUpdate();
+  EXPECT_TRUE(tree.EndUpdate().Alive());
 }
 
 // Look-ups through the cache answer exactly what a walk from the first row answers.
@@ -63,7 +63,7 @@ TEST(PositionCache, LookupsAgreeWithAndWithoutCache) {
 
 TEST(PositionCache, NoCacheForSmallTrees) {
   TTestTree tree;
-  tree.SetRootNodeCount(CacheThreshold);
+  EXPECT_TRUE(tree.SetRootNodeCount(CacheThreshold).Alive());
   tree.StartCacheValidation();
   ASSERT_TRUE(WaitForValidationToEnd(tree));
   EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stUseCache));
@@ -105,12 +105,12 @@ std::string CheckEveryRow(TBaseTree& tree) {
 TEST(PositionCache, RebuiltFromTheFirstMovedRow) {
   using TChange = std::function<void(TTestTree&, PTreeNode)>;
   const std::pair<const char*, TChange> changes[] = {
-      {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n->Parent); }},
+      {"toggle", [](TTestTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n->Parent).TreeGone()); }},
       {"height", [](TTestTree& t, PTreeNode n) { t.SetNodeHeight(n, static_cast<std::uint16_t>(n->NodeHeight + 9)); }},
       {"hide", [](TTestTree& t, PTreeNode n) { t.SetIsVisible(n, false); }},
       {"insert before", [](TTestTree& t, PTreeNode n) { t.InsertNode(n, TTreeNodeAttachMode::amInsertBefore); }},
       {"add child", [](TTestTree& t, PTreeNode n) { t.AddChild(n); }},
-      {"delete", [](TTestTree& t, PTreeNode n) { t.DeleteNode(n); }},
+      {"delete", [](TTestTree& t, PTreeNode n) { EXPECT_TRUE(t.DeleteNode(n).Alive()); }},
       {"sort", [](TTestTree& t, PTreeNode n) { t.Sort(n, 0, TSortDirection::sdDescending, false); }},
   };
   std::mt19937 random(3);
@@ -164,10 +164,10 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
         tree.InsertNode(node, TTreeNodeAttachMode::amInsertAfter);
         break;
       case 1:
-        tree.ToggleNode(node);
+        EXPECT_FALSE(tree.ToggleNode(node).TreeGone());
         break;
       case 2:
-        tree.MoveTo(node, nullptr, TTreeNodeAttachMode::amAddChildFirst, false);
+        EXPECT_FALSE(tree.MoveTo(node, nullptr, TTreeNodeAttachMode::amAddChildFirst, false).TreeGone());
         break;
       case 3:
         tree.Sort(node->Parent == tree.RootNode() ? nullptr : node->Parent, 0, TSortDirection::sdDescending, false);
@@ -177,7 +177,7 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
         break;
       default:
         while (node->FirstChild) node = node->FirstChild;
-        tree.DeleteNode(node);
+        EXPECT_TRUE(tree.DeleteNode(node).Alive());
         break;
     }
     if (step % 50 == 0) {
@@ -209,10 +209,10 @@ TEST(PositionCache, MutationsWhileTheWorkerBuilds) {
 TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
   using Change = std::function<void(TTestTree&, PTreeNode)>;
   const std::pair<const char*, Change> changes[] = {
-      {"delete leaf", [](TTestTree& t, PTreeNode n) { t.DeleteNode(n); }},
+      {"delete leaf", [](TTestTree& t, PTreeNode n) { EXPECT_TRUE(t.DeleteNode(n).Alive()); }},
       {"insert", [](TTestTree& t, PTreeNode n) { t.InsertNode(n, TTreeNodeAttachMode::amInsertBefore); }},
-      {"move", [](TTestTree& t, PTreeNode n) { t.MoveTo(n, nullptr, TTreeNodeAttachMode::amAddChildFirst, false); }},
-      {"toggle", [](TTestTree& t, PTreeNode n) { t.ToggleNode(n->Parent); }},
+      {"move", [](TTestTree& t, PTreeNode n) { EXPECT_FALSE(t.MoveTo(n, nullptr, TTreeNodeAttachMode::amAddChildFirst, false).TreeGone()); }},
+      {"toggle", [](TTestTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n->Parent).TreeGone()); }},
       {"sort", [](TTestTree& t, PTreeNode) { t.Sort(nullptr, 0, TSortDirection::sdDescending, false); }},
       {"auto-sorted add",
        [](TTestTree& t, PTreeNode n) {
@@ -225,7 +225,7 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
   };
   for (auto& [name, change] : changes) {
     TTestTree tree;
-    tree.SetRootNodeCount(1000000);
+    EXPECT_TRUE(tree.SetRootNodeCount(1000000).Alive());
     ASSERT_TRUE(WaitForCache(tree));
     PTreeNode node = tree.GetFirstNoInit()->NextSibling;
     tree.AddChild(node);
@@ -235,13 +235,13 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
     tree.StartCacheValidation();
     for (int spin = 0; spin < 1000000 && !tree.TreeStates().Contains(TTreeState::stValidating); ++spin)
       YieldProcessor();
-    tree.BeginUpdate();
+    EXPECT_TRUE(tree.BeginUpdate().Alive());
     change(tree, node->FirstChild ? node->FirstChild : node);
     TTreeStates states = tree.TreeStates();
     EXPECT_FALSE(states.Contains(TTreeState::stValidating)) << name;
     EXPECT_FALSE(states.Contains(TTreeState::stUseCache)) << name;
     EXPECT_TRUE(states.Contains(TTreeState::stValidationNeeded)) << name;
-    tree.EndUpdate();
+    EXPECT_TRUE(tree.EndUpdate().Alive());
   }
 }
 
@@ -253,7 +253,7 @@ TEST(WorkerThreadFaults, ABuildStartedByAFreeHandlerKeepsNoRowFreedSince) {
   TNodeSlab::SetGuardFreedBlocks(true);
   {
     TTestTree tree;
-    tree.SetRootNodeCount(CacheThreshold + 1000);
+    EXPECT_TRUE(tree.SetRootNodeCount(CacheThreshold + 1000).Alive());
     // Every top row holds a closed row.
     for (PTreeNode row = tree.GetFirstNoInit(); row; row = row->NextSibling) tree.AddChild(row);
     ASSERT_TRUE(WaitForCache(tree));
@@ -262,15 +262,15 @@ TEST(WorkerThreadFaults, ABuildStartedByAFreeHandlerKeepsNoRowFreedSince) {
     tree.OnFreeNode = [&](TBaseTree*, PTreeNode node) {
       ++calls;
       if (calls == 1) {
-        tree.DeleteNode(node->Parent);
+        EXPECT_TRUE(tree.DeleteNode(node->Parent).Alive());
       } else if (calls == 500) {
-        tree.DeleteNode(tree.GetFirstNoInit()->FirstChild);
+        EXPECT_TRUE(tree.DeleteNode(tree.GetFirstNoInit()->FirstChild).Alive());
       } else {
         return;
       }
       if (built) built = WaitForValidationToEnd(tree);
     };
-    tree.DeleteChildren(nullptr);
+    EXPECT_FALSE(tree.DeleteChildren(nullptr).TreeGone());
     EXPECT_TRUE(built);
     tree.OnFreeNode = nullptr;
     EXPECT_EQ(CheckInvariants(tree), "");
@@ -284,7 +284,7 @@ TEST(WorkerThreadFaults, OneSignalServesEveryQueuedTree) {
   std::vector<std::unique_ptr<TTestTree>> trees;
   for (int i = 0; i < 4; ++i) {
     trees.push_back(std::make_unique<TTestTree>());
-    trees.back()->SetRootNodeCount(5000);
+    EXPECT_TRUE(trees.back()->SetRootNodeCount(5000).Alive());
     trees.back()->DoStateChange({TTreeState::stValidationNeeded});
   }
   for (auto& tree : trees) WorkerThread()->AddTree(tree.get());
@@ -297,14 +297,14 @@ TEST(WorkerThreadFaults, OneSignalServesEveryQueuedTree) {
 TEST(WorkerThreadFaults, DestroyDuringBuildAndRestart) {
   for (int round = 0; round < 20; ++round) {
     auto tree = std::make_unique<TTestTree>();
-    tree->SetRootNodeCount(200000);
+    EXPECT_TRUE(tree->SetRootNodeCount(200000).Alive());
     ASSERT_NE(WorkerThread(), nullptr);
     tree.reset();
     EXPECT_EQ(WorkerThread(), nullptr);
   }
   TTestTree last;
   EXPECT_NE(WorkerThread(), nullptr);
-  last.SetRootNodeCount(3000);
+  EXPECT_TRUE(last.SetRootNodeCount(3000).Alive());
   EXPECT_TRUE(WaitForCache(last));
 }
 

@@ -95,14 +95,14 @@ TEST(TreeOptions, DefaultsAndAssignment) {
   tree.SetAnimationDuration(100);
   EXPECT_TRUE(options->AnimationOptions().Contains(TTreeAnimationOption::toAnimatedToggle));
 
-  options->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  EXPECT_TRUE(options->SetSelectionOptions({TTreeSelectionOption::toMultiSelect}).Alive());
   PTreeNode a = tree.AddChild(nullptr);
   PTreeNode b = tree.AddChild(nullptr);
-  tree.SetSelected(a, true);
-  tree.SetSelected(b, true);
+  EXPECT_FALSE(tree.SetSelected(a, true).TreeGone());
+  EXPECT_FALSE(tree.SetSelected(b, true).TreeGone());
   EXPECT_EQ(tree.SelectedCount(), 2u);
   TTestTree other;
-  other.TreeOptions()->SetSelectionOptions({});
+  EXPECT_TRUE(other.TreeOptions()->SetSelectionOptions({}).Alive());
   options->Assign(other.TreeOptions());
   EXPECT_EQ(tree.SelectedCount(), 0u) << "switching multi-selection off clears the selection";
 }
@@ -155,12 +155,12 @@ TEST(TreeFaults, ClearEmptiesTheClipboardOnlyWhileItHoldsTheTreesData) {
   for (bool othersTookIt : {false, true}) {
     TTestDataObject data;
     TTestTree tree;
-    tree.SetSelected(tree.AddChild(nullptr), true);
+    EXPECT_FALSE(tree.SetSelected(tree.AddChild(nullptr), true).TreeGone());
     tree.MarkCutCopyNodes(true);
     ASSERT_EQ(OleSetClipboard(&data), S_OK);
     tree.ClipboardDataObject() = &data;
     if (othersTookIt) PutTextOnClipboard("someone else's");
-    tree.Clear();
+    EXPECT_TRUE(tree.Clear().Alive());
     EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stCutPending));
     EXPECT_EQ(OleIsCurrentClipboard(&data), S_FALSE);
     EXPECT_EQ(IsClipboardFormatAvailable(CF_TEXT) != FALSE, othersTookIt);

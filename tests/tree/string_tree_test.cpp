@@ -38,7 +38,7 @@ class TTextTree : public TStringTree {
       auto row = table.find(static_cast<int>(node->Index));
       if (row != table.end() && column + 1 < static_cast<int>(row->second.size())) text = row->second[column + 1];
     };
-    SetRootNodeCount(rootCount);
+    EXPECT_TRUE(SetRootNodeCount(rootCount).Alive());
   }
   // Shown in host at (0, 0), without a border, classic colours pinned, without lines, buttons and root
   // indentation, so that all ink is text; columnWidths add columns (header hidden).
@@ -314,7 +314,7 @@ TEST(StringTreeStream, MutatedCaptionStreams) {
   };
   source.OnInitChildren = [](TBaseTree*, PTreeNode, std::uint32_t& count) { count = 2; };
   source.ValidateNode(nullptr, true);
-  source.SetExpanded(source.GetFirst(), true);
+  EXPECT_FALSE(source.SetExpanded(source.GetFirst(), true).TreeGone());
   std::string saved = Saved(source);
   TMutator mutator(20261208);
   TTextTree tree;
@@ -383,7 +383,7 @@ TEST_F(StringTreePaint, StaticTextBesideTheNormalText) {
                   TCase{TAlignment::taCenter, true, 0}, TCase{TAlignment::taLeftJustify, false, 0}}) {
     TTextTree tree(host.Handle(), 280, 40);
     tree.texts = {{0, {L"Normal"}}};
-    tree.SetRootNodeCount(1);
+    EXPECT_TRUE(tree.SetRootNodeCount(1).Alive());
     tree.statics = {{0, {L"(static)"}}};
     tree.OnPaintText = [&](TBaseTree*, TCanvas* canvas, PTreeNode, TColumnIndex, TT type) {
       if (type == TT::ttStatic) canvas->Font()->SetColor(static_cast<TColor>(staticColor));
@@ -412,7 +412,7 @@ TEST_F(StringTreePaint, ShorteningAtSeveralWidths) {
   for (int width : {40, 64, 100, 150, 260}) {
     TTextTree tree(host.Handle(), 300, 40, {30, width});
     tree.texts = {{0, {L"", L"", text}}};
-    tree.SetRootNodeCount(1);
+    EXPECT_TRUE(tree.SetRootNodeCount(1).Alive());
     TWindowCapture shot = tree.Capture();
     const RECT cell{30, 0, 30 + width, 18};
     RECT r{cell.left + tree.Margin() + tree.TextMargin(), 0, cell.right - tree.TextMargin(), 18};
@@ -433,7 +433,7 @@ TEST_F(StringTreePaint, ShorteningAtSeveralWidths) {
   // No columns: the whole text, cut by the client edge instead.
   TTextTree plain(host.Handle(), 60, 40);
   plain.texts = {{0, {text}}};
-  plain.SetRootNodeCount(1);
+  EXPECT_TRUE(plain.SetRootNodeCount(1).Alive());
   TWindowCapture shot = plain.Capture();
   RECT r{plain.Margin() + plain.TextMargin(), 0, 60 - plain.TextMargin(), 18};
   TWindowCapture reference = Reference(plain.Font(), text, r, kCellFormat, 60, 40);
@@ -457,7 +457,7 @@ TEST_F(StringTreePaint, AlignmentInBothReadingDirections) {
     column->SetAlignment(c.alignment);
     column->SetBiDiMode(c.bidi);
     tree.texts = {{0, {L"", L"", text}}};
-    tree.SetRootNodeCount(1);
+    EXPECT_TRUE(tree.SetRootNodeCount(1).Alive());
     TWindowCapture shot = tree.Capture();
     KeepCaptureForViewing(shot, L"string_tree_alignment");
     const bool rtl = c.bidi != TBiDiMode::bdLeftToRight;
@@ -491,7 +491,7 @@ TEST_F(StringTreePaint, FontOfThePaintTextHandler) {
       canvas->Font()->SetStyle({TFontStyle::fsBold});
     }
   };
-  tree.SetRootNodeCount(2);
+  EXPECT_TRUE(tree.SetRootNodeCount(2).Alive());
   TWindowCapture shot = tree.Capture();
   KeepCaptureForViewing(shot, L"string_tree_fonts");
   RECT small = InkBounds(shot, RECT{0, 0, 300, 30}), large = InkBounds(shot, RECT{0, 30, 300, 60});
@@ -533,13 +533,13 @@ TEST_F(StringTreePaint, HighlightTextOnlyOnAPaintedSelection) {
   for (TCase c : {TCase{false, true}, TCase{true, false}}) {
     TTextTree tree(host.Handle(), 200, 40);
     tree.texts = {{0, {L"Selected node"}}};
-    tree.SetRootNodeCount(1);
+    EXPECT_TRUE(tree.SetRootNodeCount(1).Alive());
     // Highlight text is white: the tree is not, so that white pixels are text.
     tree.SetColor(static_cast<TColor>(RGB(230, 230, 230)));
     TTreePaintOptions options = tree.TreeOptions()->PaintOptions() + TTreePaintOption::toPopupMode;
     if (c.hideSelection) options += TTreePaintOption::toHideSelection;
     tree.TreeOptions()->SetPaintOptions(options);
-    tree.SetSelected(tree.Row(0), true);
+    EXPECT_FALSE(tree.SetSelected(tree.Row(0), true).TreeGone());
     ASSERT_FALSE(tree.Focused());
     TWindowCapture shot = tree.Capture();
     const RECT row{0, 0, 200, 18};
@@ -553,7 +553,7 @@ TEST_F(StringTreePaint, AmpersandsAreDrawnAsTheyAre) {
   const String text = L"Q&A && more";
   TTextTree tree(host.Handle(), 300, 40);
   tree.texts = {{0, {text}}};
-  tree.SetRootNodeCount(1);
+  EXPECT_TRUE(tree.SetRootNodeCount(1).Alive());
   TWindowCapture shot = tree.Capture();
   RECT display = tree.GetDisplayRect(tree.Row(0), NoColumn, true);
   RECT r{display.left + tree.TextMargin(), 0, 300 - tree.TextMargin(), 18};
@@ -580,7 +580,7 @@ TEST_F(StringTreePaint, TextSpansEmptyColumns) {
       std::vector<String> row(4);
       row[c.textColumn + 1] = text;
       tree.texts = {{0, row}};
-      tree.SetRootNodeCount(1);
+      EXPECT_TRUE(tree.SetRootNodeCount(1).Alive());
       if (span)
         tree.TreeOptions()->SetAutoOptions(tree.TreeOptions()->AutoOptions() + TTreeAutoOption::toAutoSpanColumns);
       TWindowCapture shot = tree.Capture();

@@ -140,7 +140,7 @@ std::vector<PTreeNode> AllNodes(TBaseTree& tree) {
 }
 
 TKeyedTree::TKeyedTree(HWND host) {
-  SetNodeDataSize(sizeof(int));
+  EXPECT_TRUE(SetNodeDataSize(sizeof(int)).Alive());
   OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.WriteBuffer(&Key(*this, node), 4); };
   OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream& stream) { stream.ReadBuffer(&Key(*this, node), 4); };
   if (!host) return;
@@ -170,8 +170,8 @@ std::vector<int> TKeyedTree::Keys() {
 }
 
 void TKeyedTree::SelectOnly(PTreeNode node) {
-  ClearSelection();
-  if (node) SetSelected(node, true);
+  EXPECT_TRUE(ClearSelection().Alive());
+  if (node) EXPECT_FALSE(SetSelected(node, true).TreeGone());
 }
 
 }  // namespace tree_test

@@ -77,14 +77,14 @@ TEST(TreeObject, SettersAndTheirEffects) {
   // A new record size rebuilds the same number of uninitialized top-level nodes.
   int asked = 0;
   tree.OnGetNodeDataSize = [&](TBaseTree*, int& size) { ++asked, size = 4; };
-  tree.SetRootNodeCount(5);
+  EXPECT_TRUE(tree.SetRootNodeCount(5).Alive());
   EXPECT_EQ(asked, 1);
   tree.ValidateNode(nullptr, true);
-  tree.SetNodeDataSize(8);
+  EXPECT_TRUE(tree.SetNodeDataSize(8).Alive());
   EXPECT_EQ(tree.RootNodeCount(), 5u);
   EXPECT_EQ(tree.GetFirstInitialized(), nullptr);
   TTestTree fresh;
-  fresh.SetNodeDataSize(-7);
+  EXPECT_TRUE(fresh.SetNodeDataSize(-7).Alive());
   EXPECT_EQ(fresh.NodeDataSize(), -1);
 }
 
@@ -99,7 +99,7 @@ TEST(TreeObject, AssignCopiesProperties) {
   source.SetSelectionCurveRadius(3);
   source.TreeOptions()->SetMiscOptions({TTreeMiscOption::toEditable});
   source.ScrollBarOptions()->SetScrollBars(TScrollStyle::ssVertical);
-  source.SetRootNodeCount(4);
+  EXPECT_TRUE(source.SetRootNodeCount(4).Alive());
   target.Assign(&source);
   EXPECT_EQ(target.Indent(), 30);
   EXPECT_EQ(target.Margin(), 7);
@@ -135,7 +135,7 @@ TEST_F(TreeWindow, ScrollBarRangesFollowTotalHeight) {
     bool shown;
   };
   for (TCase c : {TCase{20, true}, TCase{3, false}, TCase{40, true}}) {
-    tree.SetRootNodeCount(c.count);
+    EXPECT_TRUE(tree.SetRootNodeCount(c.count).Alive());
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
@@ -147,19 +147,19 @@ TEST_F(TreeWindow, ScrollBarRangesFollowTotalHeight) {
       EXPECT_EQ(static_cast<int>(info.nPage), tree.ClientHeight());
     }
   }
-  tree.SetOffsetY(-100000);
+  EXPECT_TRUE(tree.SetOffsetY(-100000).Alive());
   EXPECT_EQ(tree.OffsetY(), tree.ClientHeight() - 40 * 18);
   EXPECT_EQ(-GetScrollPos(tree.Handle(), SB_VERT), tree.OffsetY());
 }
 
 TEST_F(TreeWindow, RecreationKeepsNodesSelectionAndFocus) {
   TKeyedTree tree(host.Handle());
-  tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect}).Alive());
   for (int i = 0; i < 5; ++i) tree.Add(i);
   PTreeNode second = tree.GetNext(tree.GetFirst());
-  tree.SetSelected(second, true);
-  tree.SetSelected(tree.GetLast(), true);
-  tree.SetFocusedNode(second);
+  EXPECT_FALSE(tree.SetSelected(second, true).TreeGone());
+  EXPECT_FALSE(tree.SetSelected(tree.GetLast(), true).TreeGone());
+  EXPECT_FALSE(tree.SetFocusedNode(second).TreeGone());
   tree.ScrollBarOptions()->SetScrollBars(TScrollStyle::ssVertical);
   tree.HandleNeeded();
   EXPECT_EQ(tree.Keys(), (std::vector<int>{0, 1, 2, 3, 4}));
@@ -202,7 +202,7 @@ TEST_F(TreeWindow, CopyAndPasteWithinAndBetweenTrees) {
   PTreeNode a = source.Add(1);
   source.Add(11, a);
   source.Add(2);
-  source.SetSelected(a, true);
+  EXPECT_FALSE(source.SetSelected(a, true).TreeGone());
   source.CopyToClipboard();
   EXPECT_TRUE(source.TreeStates().Contains(TTreeState::stCopyPending));
   EXPECT_TRUE(a->Has(nsCutOrCopy));
@@ -225,12 +225,12 @@ TEST_F(TreeWindow, PasteEndsWhenARefusedCopysFreeTakesItsTarget) {
   for (const bool clear : {false, true}) {
     SCOPED_TRACE(clear ? "the tree cleared" : "the target deleted");
     TKeyedTree source(host.Handle()), target(host.Handle());
-    source.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
-    for (int key = 1; key <= 3; ++key) source.SetSelected(source.Add(key), true);
+    EXPECT_TRUE(source.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect}).Alive());
+    for (int key = 1; key <= 3; ++key) EXPECT_FALSE(source.SetSelected(source.Add(key), true).TreeGone());
     source.CopyToClipboard();
     target.Add(7);
     PTreeNode into = target.Add(8);
-    target.SetFocusedNode(into);
+    EXPECT_FALSE(target.SetFocusedNode(into).TreeGone());
     // The first copy is refused; one the application has looked at is told of its freeing.
     target.OnNodeCopying = [&](TBaseTree* tree, PTreeNode node, PTreeNode, bool& allowed) {
       tree->ValidateNode(node, false);
@@ -240,9 +240,9 @@ TEST_F(TreeWindow, PasteEndsWhenARefusedCopysFreeTakesItsTarget) {
       if (!into) return;
       PTreeNode gone = std::exchange(into, nullptr);
       if (clear)
-        tree->Clear();
+        EXPECT_TRUE(tree->Clear().Alive());
       else
-        tree->DeleteNode(gone);
+        EXPECT_TRUE(tree->DeleteNode(gone).Alive());
     };
     EXPECT_TRUE(target.PasteFromClipboard());
     EXPECT_EQ(into, nullptr) << "the refused copy was freed";
@@ -256,7 +256,7 @@ TEST_F(TreeWindow, CutAndPasteMovesBetweenTrees) {
   TKeyedTree source(host.Handle()), target(host.Handle());
   PTreeNode a = source.Add(1);
   source.Add(2);
-  source.SetSelected(a, true);
+  EXPECT_FALSE(source.SetSelected(a, true).TreeGone());
   source.CutToClipboard();
   EXPECT_TRUE(source.TreeStates().Contains(TTreeState::stCutPending));
   EXPECT_EQ(source.TotalCount(), 2u) << "nothing goes at cut time";
@@ -287,14 +287,14 @@ TEST_F(TreeWindow, RowsMovedIntoAnotherShownTreeKeepTheirOrderAndEachTreeChanges
                                       << static_cast<int>(c.mode));
       TKeyedTree source(host.Handle()), target(host.Handle());
       EXPECT_TRUE(target.SetLeft(200).Alive());
-      source.TreeOptions()->SetSelectionOptions(source.TreeOptions()->SelectionOptions() +
-                                                TTreeSelectionOption::toMultiSelect);
+      EXPECT_TRUE(source.TreeOptions()->SetSelectionOptions(source.TreeOptions()->SelectionOptions() +
+                                                TTreeSelectionOption::toMultiSelect).Alive());
       for (int key = 1; key <= 6; ++key) source.Add(key);
       for (PTreeNode node = source.GetFirst(); node; node = source.GetNextSibling(node))
-        if (Key(source, node) <= 5) source.AddToSelection(node);
+        if (Key(source, node) <= 5) EXPECT_FALSE(source.AddToSelection(node).TreeGone());
       target.Add(100);
       target.Add(201, target.Add(200));
-      target.FullExpand();
+      EXPECT_TRUE(target.FullExpand().Alive());
       PTreeNode onto = nullptr;
       for (PTreeNode node = target.GetFirst(); node; node = target.GetNext(node))
         if (Key(target, node) == c.onto) onto = node;
@@ -327,7 +327,7 @@ TEST_F(TreeWindow, RowsMovedIntoAnotherShownTreeKeepTheirOrderAndEachTreeChanges
         SetCursorPos(saved.x, saved.y);
       } else {
         source.CutToClipboard();
-        target.SetFocusedNode(onto);
+        EXPECT_FALSE(target.SetFocusedNode(onto).TreeGone());
         target.SetDefaultPasteMode(c.mode);
         sourceBrackets = sourceChanges = targetBrackets = 0;
         EXPECT_TRUE(target.PasteFromClipboard());
@@ -347,7 +347,7 @@ TEST_F(TreeWindow, RowsMovedIntoAnotherShownTreeKeepTheirOrderAndEachTreeChanges
 TEST_F(TreeWindowFaults, DestroyedTreeLeavesRenderedDataButNoReference) {
   {
     TKeyedTree source(host.Handle());
-    source.SetSelected(source.Add(5), true);
+    EXPECT_FALSE(source.SetSelected(source.Add(5), true).TreeGone());
     source.CopyToClipboard();
   }
   ASSERT_TRUE(ClipboardHasTreeData());
@@ -364,8 +364,8 @@ TEST_F(TreeWindowFaults, DestroyedTreeLeavesRenderedDataButNoReference) {
 
 TEST(TreeObjectFaults, HandlerExceptionsStopAtRendering) {
   TTestTree tree;
-  tree.SetNodeDataSize(4);
-  tree.SetSelected(tree.AddChild(nullptr), true);
+  EXPECT_TRUE(tree.SetNodeDataSize(4).Alive());
+  EXPECT_FALSE(tree.SetSelected(tree.AddChild(nullptr), true).TreeGone());
   tree.OnSaveNode = [](TBaseTree*, PTreeNode, TStream&) { throw Exception(L"owner failed"); };
   FORMATETC format{TreeDataFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium{};

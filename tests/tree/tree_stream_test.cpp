@@ -62,7 +62,7 @@ int LoadError(TBaseTree& tree, const std::string& bytes) {
 TEST(TreeStream, EmptyTreeIsMagicAndZeroCount) {
   TTestTree tree;
   EXPECT_EQ(Saved(tree), Magic(2) + Le32(0));
-  tree.SetRootNodeCount(3);
+  EXPECT_TRUE(tree.SetRootNodeCount(3).Alive());
   Load(tree, Magic(2) + Le32(0));
   EXPECT_EQ(tree.TotalCount(), 0u);
 }
@@ -90,7 +90,7 @@ TEST(TreeStream, RoundTripKeepsShapeDataAndStates) {
   TKeyedTree source, target;
   source.Fill(3);
   source.ValidateNode(nullptr, true);
-  source.SetExpanded(source.GetFirst(), true);
+  EXPECT_FALSE(source.SetExpanded(source.GetFirst(), true).TreeGone());
   source.SetIsVisible(source.GetLastNoInit(), false);
   source.SetCheckType(source.GetFirst(), TCheckType::ctCheckBox);
   Load(target, Saved(source));
@@ -122,7 +122,7 @@ TEST(TreeStream, LevelsInsideTheLoadHandlerAreTheTreesOwn) {
 // Version 1: no count, 12-byte bodies, the selected flag in bit 7 of one state byte; the space word is free.
 TEST(TreeStream, ReadsVersionOne) {
   TTestTree tree;
-  tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect});
+  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions({TTreeSelectionOption::toMultiSelect}).Alive());
   std::string magic = Magic(1);
   magic[8] = 'x';
   std::string oldBody = Le32(0) + Le32(25) + Bytes({0x80, 50, 2, 2});
@@ -164,7 +164,7 @@ TEST(TreeStream, ErrorsByCode) {
     // Every kind of failed load leaves the previous content as it was.
     TKeyedTree tree;
     tree.Fill(3);
-    tree.SetExpanded(tree.GetFirst(), true);
+    EXPECT_FALSE(tree.SetExpanded(tree.GetFirst(), true).TreeGone());
     const std::string before = Saved(tree);
     const std::uint32_t visible = tree.VisibleCount();
     EXPECT_EQ(LoadError(tree, c.bytes), c.code) << c.what;
@@ -200,7 +200,7 @@ TEST(TreeStreamFaults, FailedLoadsKeepTheSelectionAndFreeWhatTheyRead) {
   // Declared before the tree: its handlers still report while it goes.
   std::vector<int> loadedKeys, freedKeys;
   TKeyedTree tree;
-  tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
   tree.Fill(2);
   tree.SelectOnly(tree.GetFirst());
   tree.OnLoadNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
@@ -281,7 +281,7 @@ TEST(TreeStreamFaults, FailedPasteAndMoveLeaveBothTreesAsTheyWere) {
     if (++read == 3) throw EReadError(L"refused");
     stream.ReadBuffer(&Key(target, node), 4);
   };
-  EXPECT_THROW(source.MoveTo(source.GetFirst(), target.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false),
+  EXPECT_THROW((void)source.MoveTo(source.GetFirst(), target.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false),
                EReadError);
   EXPECT_EQ(Saved(source), saved);
   target.OnLoadNode = nullptr;
@@ -330,9 +330,9 @@ TEST(TreeStreamFaults, ImpossibleHeightsAreClamped) {
   }
   TTestTree tall;
   tall.SetDefaultNodeHeight(65535);
-  tall.SetRootNodeCount(70000);
+  EXPECT_TRUE(tall.SetRootNodeCount(70000).Alive());
   EXPECT_EQ(tall.RootNode()->TotalHeight, 0xFFFFFFFFu) << "70,000 rows of 65,535 pixels";
-  tall.SetRootNodeCount(10);
+  EXPECT_TRUE(tall.SetRootNodeCount(10).Alive());
   EXPECT_EQ(tall.RootNode()->TotalHeight, 65535u * 10 + tall.RootNode()->NodeHeight);
 }
 
@@ -340,8 +340,8 @@ TEST(TreeStreamFaults, ImpossibleHeightsAreClamped) {
 TEST(TreeStreamFaults, UninitializedNodeWritesNoChildCountWithoutChildren) {
   TKeyedTree source, target;
   source.TreeOptions()->SetMiscOptions(source.TreeOptions()->MiscOptions() - TTreeMiscOption::toInitOnSave);
-  source.SetRootNodeCount(2);
-  source.SetChildCount(source.GetFirstNoInit(), 3);
+  EXPECT_TRUE(source.SetRootNodeCount(2).Alive());
+  EXPECT_FALSE(source.SetChildCount(source.GetFirstNoInit(), 3).TreeGone());
   std::string saved = Saved(source);
   ASSERT_EQ(LoadError(target, saved), 0);
   EXPECT_EQ(target.TotalCount(), 2u);
@@ -361,8 +361,8 @@ TEST(TreeStreamFaults, ASecondBaseChunkIsRefusedAndThePasteLeavesTheCounts) {
       Chunk(1, Chunk(2, BaseBody(2, 18, open) + child + child) + Chunk(2, BaseBody(0, 18, nsInitialized)));
   TKeyedTree tree;
   tree.Fill(4);
-  tree.SetExpanded(tree.GetFirst(), true);
-  tree.SetExpanded(tree.GetFirst()->NextSibling, true);
+  EXPECT_FALSE(tree.SetExpanded(tree.GetFirst(), true).TreeGone());
+  EXPECT_FALSE(tree.SetExpanded(tree.GetFirst()->NextSibling, true).TreeGone());
   ASSERT_EQ(tree.VisibleCount(), 8u);
   const std::string before = Saved(tree);
   auto* data = new TBlockDataObject(Le32(static_cast<std::uint32_t>(node.size())) + node);
@@ -422,18 +422,18 @@ TEST(TreeStreamHostile, MutatedStreamsAndBlocks) {
   TKeyedTree source;
   source.Fill(4);
   source.ValidateNode(nullptr, true);
-  source.SetExpanded(source.GetFirst(), true);
+  EXPECT_FALSE(source.SetExpanded(source.GetFirst(), true).TreeGone());
   std::string saved = Saved(source);
   std::string block = Le32(static_cast<std::uint32_t>(saved.size() - 16)) + saved.substr(16);
   TMutator mutator(20261207);
   TKeyedTree tree;
   // Shown rows below the place of a paste, and above it, are counted again when a paste fails.
   auto refill = [&tree] {
-    tree.Clear();
+    EXPECT_TRUE(tree.Clear().Alive());
     tree.Fill(4);
     tree.ValidateNode(nullptr, true);
-    tree.SetExpanded(tree.GetFirst(), true);
-    tree.SetExpanded(tree.GetFirst()->NextSibling, true);
+    EXPECT_FALSE(tree.SetExpanded(tree.GetFirst(), true).TreeGone());
+    EXPECT_FALSE(tree.SetExpanded(tree.GetFirst()->NextSibling, true).TreeGone());
   };
   refill();
   for (int i = 0; i < 20000; ++i) {
@@ -476,7 +476,7 @@ TEST(TreeStream, MoveIntoAnotherTree) {
   TKeyedTree source, target;
   source.Fill(2);
   target.Fill(1);
-  source.MoveTo(source.GetFirst(), target.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false);
+  EXPECT_FALSE(source.MoveTo(source.GetFirst(), target.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false).TreeGone());
   EXPECT_EQ(source.Keys(), (std::vector<int>{2, 21, 22}));
   EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11, 12, 1, 11, 12}));
   EXPECT_EQ(CheckInvariants(source), "");

@@ -18,7 +18,7 @@ using ViewArea = TPaintFixture;
 PTreeNode Chain(TBaseTree& tree, int depth) {
   PTreeNode node = tree.GetFirst();
   for (int level = 0; level < depth; ++level) node = tree.AddChild(node);
-  tree.FullExpand();
+  EXPECT_TRUE(tree.FullExpand().Alive());
   return node;
 }
 
@@ -40,10 +40,10 @@ TEST_F(ViewArea, RowsAChangeMovedAreDrawnAgainAndTheBarFollows) {
     return node;
   };
   const TCase cases[] = {
-      {"the first row deleted", [&](TPaintTree& tree) { tree.DeleteNode(row(tree, 0)); }, 0, 31},
-      {"a row below the first deleted", [&](TPaintTree& tree) { tree.DeleteNode(row(tree, 5)); }, 5, 31},
-      {"an open row's children deleted", [&](TPaintTree& tree) { tree.DeleteChildren(row(tree, 3)); }, 3, 30},
-      {"every row deleted", [](TPaintTree& tree) { tree.DeleteChildren(nullptr); }, 0, 0},
+      {"the first row deleted", [&](TPaintTree& tree) { EXPECT_TRUE(tree.DeleteNode(row(tree, 0)).Alive()); }, 0, 31},
+      {"a row below the first deleted", [&](TPaintTree& tree) { EXPECT_TRUE(tree.DeleteNode(row(tree, 5)).Alive()); }, 5, 31},
+      {"an open row's children deleted", [&](TPaintTree& tree) { EXPECT_FALSE(tree.DeleteChildren(row(tree, 3)).TreeGone()); }, 3, 30},
+      {"every row deleted", [](TPaintTree& tree) { EXPECT_FALSE(tree.DeleteChildren(nullptr).TreeGone()); }, 0, 0},
       {"a row appended", [](TPaintTree& tree) { tree.AddChild(nullptr); }, 0, 33},
   };
   for (const TCase& c : cases) {
@@ -52,7 +52,7 @@ TEST_F(ViewArea, RowsAChangeMovedAreDrawnAgainAndTheBarFollows) {
     PTreeNode open = row(tree, 3);
     tree.AddChild(open);
     tree.AddChild(open);
-    tree.SetExpanded(open, true);
+    EXPECT_FALSE(tree.SetExpanded(open, true).TreeGone());
     ProcessPendingMessages();
     UpdateWindow(tree.Handle());
     c.change(tree);
@@ -107,7 +107,7 @@ TEST_F(ViewArea, ScrollIntoViewReachesTextsOutsideTheClientBothWays) {
 TEST_F(ViewArea, TextOfANodeIndentedPastTheClientIsClippedToNothing) {
   TPaintTree tree(host.Handle(), 220, 120, 1);
   PTreeNode deep = Chain(tree, 40);
-  tree.SetTopNode(deep);
+  EXPECT_TRUE(tree.SetTopNode(deep).Alive());
   struct TCase {
     int indent;
     TBiDiMode bidi;
@@ -138,7 +138,7 @@ TEST_F(ViewArea, TreesTallerThanThirtyTwoBitsScrollAndPaint) {
     SCOPED_TRACE(rows);
     TPaintTree tree(host.Handle(), 200, 120, 0);
     tree.SetDefaultNodeHeight(65535);
-    tree.SetRootNodeCount(static_cast<std::uint32_t>(rows));
+    EXPECT_TRUE(tree.SetRootNodeCount(static_cast<std::uint32_t>(rows)).Alive());
     const std::int64_t total = rows * rowHeight;
     EXPECT_EQ(tree.NodeTotalHeight(nullptr), static_cast<std::uint64_t>(total + rowHeight)) << "the root's own row";
     EXPECT_TRUE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_VSCROLL) << "the bar is shown";
@@ -166,15 +166,15 @@ TEST_F(ViewArea, TreesTallerThanThirtyTwoBitsScrollAndPaint) {
         {"End", [&] { tree.Press(VK_END); }, bottom},
         {"Home", [&] { tree.Press(VK_HOME); }, 0},
         {"ScrollIntoView", [&] { tree.ScrollIntoView(last, false); }, bottom},
-        {"SetOffsetY to the top", [&] { tree.SetOffsetY(0); }, 0},
-        {"SetOffsetY past the end", [&] { tree.SetOffsetY(-2 * total); }, bottom},
+        {"SetOffsetY to the top", [&] { EXPECT_TRUE(tree.SetOffsetY(0).Alive()); }, 0},
+        {"SetOffsetY past the end", [&] { EXPECT_TRUE(tree.SetOffsetY(-2 * total).Alive()); }, bottom},
     };
     for (const TCase& c : cases) {
       c.scroll();
       EXPECT_EQ(tree.OffsetY(), c.offset) << c.name;
     }
     EXPECT_EQ(tree.FocusedNode(), tree.GetFirst()) << "Home after End";
-    tree.SetTopNode(middle);
+    EXPECT_TRUE(tree.SetTopNode(middle).Alive());
     EXPECT_EQ(tree.OffsetY(), -rows / 2 * rowHeight);
     EXPECT_EQ(tree.GetTopNode(), middle);
     EXPECT_EQ(tree.GetDisplayRect(middle, NoColumn, false).top, 0);
@@ -189,7 +189,7 @@ TEST_F(ViewArea, TreesTallerThanThirtyTwoBitsScrollAndPaint) {
     EXPECT_GE(info.nPos + static_cast<int>(info.nPage), info.nMax) << "the thumb sits at the end";
 
     // Scrolled to the end, the window paints the last row's content.
-    tree.SetTopNode(last);
+    EXPECT_TRUE(tree.SetTopNode(last).Alive());
     EXPECT_EQ(tree.GetNodeAt(0, 0), last);
     EXPECT_GT(tree.Capture().CountPixels(tree.contentColor), 0);
   }

@@ -53,11 +53,11 @@ void TBaseTree::DoDragging(POINT p) {
   if (MakeDragManager(manager).Gone()) return;
   if (hotNode_) {
     InvalidateNode(hotNode_);
-    SetHotNode(nullptr);
+    if (SetHotNode(nullptr).Gone()) return;
   }
   if (focusedNode_ && !focusedNode_->Has(nsSelected)) {
-    AddToSelection(focusedNode_);
-    InvalidateNode(focusedNode_);
+    if (AddToSelection(focusedNode_).TreeGone()) return;
+    if (focusedNode_) InvalidateNode(focusedNode_);
   }
   if (HandleAllocated()) UpdateWindow(Handle());
   dragSelection_ = GetSortedSelection(true);
@@ -100,15 +100,16 @@ void TBaseTree::DoDragging(POINT p) {
   // A drop target that moved the nodes itself (an optimized move) took them out of the drag selection.
   if (effect == DROPEFFECT_MOVE && options_->AutoOptions().Contains(TTreeAutoOption::toAutoDeleteMovedNodes) &&
       !dragSelection_.empty()) {
-    BulkWork(TTreeStates{}, [this] {
+    if (BulkWork(TTreeStates{}, [this] {
       // The last first, passing over the nodes a handler of a deletion deletes with it; taken off the drag
       // selection at once, so that no deletion looks for its node there.
       TWatchedNodes moved(*this);
       for (PTreeNode node : std::exchange(dragSelection_, {})) moved.Add(node);
       for (std::size_t i = moved.Size(); i-- > 0;)
-        if (!moved.Freed(i)) DeleteNode(moved.Node(i));
-      return !moved.TreeGone();
-    });
+        if (!moved.Freed(i) && DeleteNode(moved.Node(i)).Gone()) return false;
+      return true;
+    }).Gone())
+      return;
   }
 }
 

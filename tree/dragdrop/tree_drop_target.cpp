@@ -221,16 +221,19 @@ TRaised TBaseTree::NodeUnder(POINT client, PTreeNode& node, TDropMode& mode, boo
   return TRaised(true);
 }
 
-void TBaseTree::AutoExpandDropTarget() {
+TRaised TBaseTree::AutoExpandDropTarget() {
   StopTimer(ExpandTimer);
   PTreeNode node = dropTargetNode_;
-  if (!node || !node->Has(nsHasChildren) || node->Has(nsExpanded)) return;
+  if (!node || !node->Has(nsHasChildren) || node->Has(nsExpanded)) return TRaised(true);
   TBaseTree* imageSource = OwnDragImageSource(dragManager_ ? dragManager_->GetDragSource() : nullptr);
   const bool wasVisible = imageSource && imageSource->dragImage_->Visible();
   if (wasVisible) imageSource->dragImage_->HideDragImage();
-  ToggleNode(node);
+  // The handlers of the opening may free this tree, or the tree the drag image belongs to.
+  const TLifeWatch sourceLife = imageSource ? imageSource->LifeWatch() : TLifeWatch();
+  if (ToggleNode(node).TreeGone()) return TRaised(false);
   if (HandleAllocated()) UpdateWindow(Handle());
-  if (wasVisible) imageSource->dragImage_->ShowDragImage();
+  if (wasVisible && !sourceLife.Ended()) imageSource->dragImage_->ShowDragImage();
+  return TRaised(true);
 }
 
 void TBaseTree::DragLeave() {

@@ -144,10 +144,9 @@ TRaised TBaseTree::HandleIncrementalSearch(WORD charCode) {
       // node found, or the tree.
       const TNodeWatch foundWatch(*this, found);
       searchBuffer_ = text;
-      ClearSelection();
-      if (!foundWatch.Ended()) SetFocusedNode(found);
-      if (!foundWatch.Ended()) SetSelected(found, true);
-      if (life.Ended()) return TRaised(false);
+      if (ClearSelection().Gone()) return TRaised(false);
+      if (!foundWatch.Ended() && SetFocusedNode(found).TreeGone()) return TRaised(false);
+      if (!foundWatch.Ended() && SetSelected(found, true).TreeGone()) return TRaised(false);
       if (!foundWatch.Ended()) lastSearchNode_ = found;
     } else if (start && !lost) {
       MessageBeep(MB_OK);

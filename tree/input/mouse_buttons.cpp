@@ -67,10 +67,7 @@ TRaised TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   bool autoDrag = (DragMode() == TDragMode::dmAutomatic || Dragging()) && !cellHit;
   if (DragMode() == TDragMode::dmManual && node && DoBeforeDrag(node, hitInfo.HitColumn, autoDrag).Gone()) return TRaised(!life.Ended());
 
-  if (at.Contains(HP::hpOnButton) && node->Has(nsHasChildren)) {
-    ToggleNode(node);
-    return TRaised(!life.Ended());
-  }
+  if (at.Contains(HP::hpOnButton) && node->Has(nsHasChildren)) return ToggleNode(node).Tree();
   if (at.Contains(HP::hpOnCheckBox)) {
     return PressCheckBox(node);
   }
@@ -90,8 +87,8 @@ TRaised TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
       (anyHit && (!nodeSelected || (!autoDrag && !rightPressWithMenu)) && (plain || !multiSelect))) {
     if (nodeSelected) {
       if (ReduceSelectionTo(node).Gone()) return TRaised(!life.Ended());
-    } else {
-      ClearSelection();
+    } else if (ClearSelection().Gone()) {
+      return TRaised(false);
     }
   }
   if (clicked.Ended()) return TRaised(!life.Ended());
@@ -128,8 +125,7 @@ TRaised TBaseTree::HandleMouseDown(TMessage& message, const THitInfo& hitInfo) {
   if (DoFocusNode(node, false).Gone()) return TRaised(!life.Ended());
   if (plain || !multiSelect || Dragging()) {
     if (!node->Has(nsSelected)) {
-      AddToSelection(node);
-      if (clicked.Ended()) return TRaised(!life.Ended());
+      if (AddToSelection(node).Gone()) return TRaised(!life.Ended());
       InvalidateNode(node);
     }
     if (plain) rangeAnchor_ = node;
@@ -197,10 +193,11 @@ TRaised TBaseTree::HandleMouseDblClick(TMessage& message, const THitInfo& hitInf
   if (at.Contains(HP::hpOnCheckBox)) {
     if (PressCheckBox(node).Gone()) return TRaised(false);
   } else if (at.Contains(HP::hpOnButton)) {
-    ToggleNode(node);
+    return ToggleNode(node).Tree();
   } else if (options_->MiscOptions().Contains(TTreeMiscOption::toToggleOnDblClick)) {
     const THitPositions toggling{HP::hpOnLabel, HP::hpOnNormalImage, HP::hpOnStateImage};
-    if (!(at * toggling).Empty() || options_->SelectionOptions().Contains(SO::toFullRowSelect)) ToggleNode(node);
+    if (!(at * toggling).Empty() || options_->SelectionOptions().Contains(SO::toFullRowSelect))
+      return ToggleNode(node).Tree();
   }
   return TRaised(!life.Ended());
 }

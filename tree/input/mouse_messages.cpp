@@ -119,7 +119,7 @@ bool TBaseTree::HandleMouseMessage(TMessage& message) {
       if (!WheelPanningActive()) {
         StopTimer(ScrollTimer);
         DoStateChange({}, {TTreeState::stScrollPending, TTreeState::stScrolling});
-        SetHotNode(nullptr);
+        if (SetHotNode(nullptr).Gone()) return true;
       }
       inherited::Dispatch(message);
       return true;
@@ -149,7 +149,7 @@ void TBaseTree::HandleMouseWheel(TMessage& message) {
   }
   const POINT p = ScreenToClient(MessagePoint(message.LParam));
   const RECT client = ClientRect();
-  if (PtInRect(&client, p)) HandleHotTrack(p.x, p.y);
+  if (PtInRect(&client, p) && HandleHotTrack(p.x, p.y).Gone()) return;
 }
 
 bool TBaseTree::HandleSetCursor(TMessage& message) {
@@ -170,25 +170,23 @@ bool TBaseTree::HandleSetCursor(TMessage& message) {
   return true;
 }
 
-void TBaseTree::HandleHotTrack(int x, int y) {
+TRaised TBaseTree::HandleHotTrack(int x, int y) {
   THitInfo hitInfo;
   GetHitTestInfoAt(x, y, true, hitInfo);
   PTreeNode node = hitInfo.HitNode;
   const bool counts = hitInfo.HitPositions.Contains(HP::hpOnLabel) || hitInfo.HitPositions.Contains(HP::hpOnCheckBox) ||
                       options_->SelectionOptions().Contains(SO::toFullRowSelect);
-  SetHotNode(counts ? node : nullptr);
+  return SetHotNode(counts ? node : nullptr);
 }
 
-void TBaseTree::UpdateHotNodeAtCursor() {
-  if (!hotNode_ || !HandleAllocated()) return;
+TRaised TBaseTree::UpdateHotNodeAtCursor() {
+  if (!hotNode_ || !HandleAllocated()) return TRaised(true);
   POINT cursor{};
   GetCursorPos(&cursor);
   const POINT p = ScreenToClient(cursor);
   const RECT client = ClientRect();
-  if (WindowFromPoint(cursor) == Handle() && PtInRect(&client, p))
-    HandleHotTrack(p.x, p.y);
-  else
-    SetHotNode(nullptr);
+  if (WindowFromPoint(cursor) == Handle() && PtInRect(&client, p)) return HandleHotTrack(p.x, p.y);
+  return SetHotNode(nullptr);
 }
 
 TRaised TBaseTree::MouseMove(TShiftState shift, int x, int y) {
@@ -226,8 +224,7 @@ TRaised TBaseTree::MouseMove(TShiftState shift, int x, int y) {
       UpdateWindow(Handle());
     }
   } else {
-    HandleHotTrack(x, y);
-    if (inherited::MouseMove(shift, x, y).Gone()) return TRaised(false);
+    if (HandleHotTrack(x, y).Gone() || inherited::MouseMove(shift, x, y).Gone()) return TRaised(false);
   }
 
   if (states_.Contains(TTreeState::stDrawSelPending) && CalculateSelectionRect(x, y)) {
@@ -236,8 +233,7 @@ TRaised TBaseTree::MouseMove(TShiftState shift, int x, int y) {
         std::abs(band.bottom - band.top) > GetSystemMetrics(SM_CYDRAG)) {
       if (states_.Contains(TTreeState::stClearPending)) {
         states_ -= TTreeState::stClearPending;
-        ClearSelection();
-        if (life.Ended()) return TRaised(false);
+        if (ClearSelection().Gone()) return TRaised(false);
       }
       DoStateChange({TTreeState::stDrawSelecting}, {TTreeState::stDrawSelPending});
       const TColumnIndex main = header_->MainColumn();

@@ -130,11 +130,8 @@ TRaised TBaseTree::HandleClickSelection(PTreeNode newNode, TShiftState shift) {
     Invalidate();
   } else if (ctrl) {
     if (!options_->SelectionOptions().Contains(TTreeSelectionOption::toSiblingSelectConstraint)) rangeAnchor_ = newNode;
-    if (newNode->Has(nsSelected))
-      RemoveFromSelection(newNode);
-    else
-      AddToSelection(newNode);
-    if (watch.TreeGone()) return TRaised(false);
+    if ((newNode->Has(nsSelected) ? RemoveFromSelection(newNode) : AddToSelection(newNode)).TreeGone())
+      return TRaised(false);
     if (!watch.Ended()) InvalidateNode(newNode);
   } else {
     if (SelectNodes(rangeAnchor_ ? rangeAnchor_ : GetFirstChild(nullptr), newNode, false).Gone()) return TRaised(false);

@@ -30,15 +30,16 @@ void TBaseTree::SetDropTarget(PTreeNode node, TDropMode mode) {
   if (node) InvalidateNode(node);
 }
 
-void TBaseTree::SetHotNode(PTreeNode node) {
-  if (node == hotNode_) return;
+TRaised TBaseTree::SetHotNode(PTreeNode node) {
+  if (node == hotNode_) return TRaised(true);
   PTreeNode old = hotNode_;
   hotNode_ = node;
   // The handler, and repainting a row, may delete either node.
   const TNodeWatch oldWatch(*this, old), newWatch(*this, node);
-  if (DoHotChange(old, node).Gone()) return;
+  if (DoHotChange(old, node).Gone()) return TRaised(false);
   if (old && !oldWatch.Ended()) InvalidateNode(old);
   if (node && !newWatch.Ended()) InvalidateNode(node);
+  return TRaised(true);
 }
 
 }  // namespace tree

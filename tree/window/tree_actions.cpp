@@ -13,9 +13,11 @@ bool TBaseTree::ExecuteAction(TBasicAction* action) {
   else if (action->Is<TEditPaste>())
     PasteFromClipboard();
   else if (action->Is<TEditDelete>())
-    DeleteSelectedNodes();
+    // Handled: whoever offered the action stops there, whatever the deletion's handlers free.
+    (void)DeleteSelectedNodes();
   else if (action->Is<TEditSelectAll>())
-    SelectAll(false);
+    // Handled: whoever offered the action stops there, whatever OnChange frees.
+    (void)SelectAll(false);
   else
     return inherited::ExecuteAction(action);
   return true;
