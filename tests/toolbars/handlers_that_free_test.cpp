@@ -43,19 +43,33 @@ std::string Named(const testing::TestParamInfo<TCase>& info) {
          kFreedNames[static_cast<int>(info.param.Frees)];
 }
 
-class ToolbarHandlersThatFree : public DockFormTest, public testing::WithParamInterface<TCase> {
+// The dock form, with the tracking loop that records its root, and no menu left open at the end.
+class TrackedDockFormTest : public DockFormTest {
  protected:
   void SetUp() override {
     DockFormTest::SetUp();
-    environment_.SetMenuShowDelay(300);
     previousLoop_ = SetTrackingLoop(&tracked_menu::RecordingLoop);
   }
   void TearDown() override {
     PostThreadMessageW(GetCurrentThreadId(), WM_BAR_CLOSEALLMENUS, 0, 0);
     ProcessPendingMessages();
     SetTrackingLoop(previousLoop_);
-    environment_.Restore();
     DockFormTest::TearDown();
+  }
+
+ private:
+  TTrackingLoopProc previousLoop_ = nullptr;
+};
+
+class ToolbarHandlersThatFree : public TrackedDockFormTest, public testing::WithParamInterface<TCase> {
+ protected:
+  void SetUp() override {
+    TrackedDockFormTest::SetUp();
+    environment_.SetMenuShowDelay(300);
+  }
+  void TearDown() override {
+    environment_.Restore();
+    TrackedDockFormTest::TearDown();
   }
 
   // A docked bar with a plain button and the submenu button "&File" over Open and Save.
@@ -104,7 +118,6 @@ class ToolbarHandlersThatFree : public DockFormTest, public testing::WithParamIn
   }
 
   TTestEnvironment environment_;
-  TTrackingLoopProc previousLoop_ = nullptr;
   TBarCustomToolbar* bar_ = nullptr;
   TFixedItem* file_ = nullptr;
   TBarDock* dock_ = nullptr;
@@ -202,21 +215,17 @@ std::string LayoutNamed(const testing::TestParamInfo<TLayoutCase>& info) {
          kFreedNames[static_cast<int>(info.param.Frees)];
 }
 
-class ToolbarLayoutHandlersThatFree : public DockFormTest, public testing::WithParamInterface<TLayoutCase> {
+class ToolbarLayoutHandlersThatFree : public TrackedDockFormTest, public testing::WithParamInterface<TLayoutCase> {
  protected:
   void SetUp() override {
-    DockFormTest::SetUp();
-    previousLoop_ = SetTrackingLoop(&tracked_menu::RecordingLoop);
+    TrackedDockFormTest::SetUp();
     // Items take memory of their own; guarded too, a freed item faults when touched.
     SetGuardFreedItemBlocks(true);
   }
   void TearDown() override {
-    SetTrackingLoop(previousLoop_);
-    DockFormTest::TearDown();
+    TrackedDockFormTest::TearDown();
     SetGuardFreedItemBlocks(false);
   }
-
-  TTrackingLoopProc previousLoop_ = nullptr;
 };
 
 // The control's OnCanResize, raised as a button put before it (or taken away) moves it, or the bar's as it
