@@ -569,15 +569,17 @@ TEST_F(EditorTest, TheLinkIsReleasedByThePostedMessageOnlyWhenNoEditRuns) {
   EXPECT_EQ(tree.newTexts, (std::vector<String>{L"First", L"Second"}));
 }
 
+// The text typed is handed over as the tree goes, but no handler is told that the edit of a tree that goes ended.
 TEST_F(EditorTest, DestroyingTheTreeDuringAnEditKeepsTheTextOnlyWithAutoAccept) {
   for (bool autoAccept : {true, false}) {
     std::vector<String> accepted;
+    int told = 0;
     ComPtr<ITreeEditLink> heldLink;
     {
       auto doomed = std::make_unique<TEditTree>(host.Handle());
       doomed->OnNewText = [&](TBaseTree*, PTreeNode, TColumnIndex, const String& text) { accepted.push_back(text); };
-      doomed->OnEdited = nullptr;
-      doomed->OnEditCancelled = nullptr;
+      doomed->OnEdited = [&told](TBaseTree*, PTreeNode, TColumnIndex) { ++told; };
+      doomed->OnEditCancelled = [&told](TBaseTree*, TColumnIndex) { ++told; };
       doomed->SetStringOption(SO::toAutoAcceptEditChange, autoAccept);
       EXPECT_TRUE(doomed->SetFocus().Alive());
       ASSERT_TRUE(doomed->EditNode(doomed->Row(0), NoColumn));
@@ -586,6 +588,7 @@ TEST_F(EditorTest, DestroyingTheTreeDuringAnEditKeepsTheTextOnlyWithAutoAccept) 
       heldLink = doomed->Editor()->Link();
     }
     EXPECT_EQ(accepted, autoAccept ? std::vector<String>{L"Kept"} : std::vector<String>{}) << autoAccept;
+    EXPECT_EQ(told, 0) << autoAccept;
     auto* link = static_cast<TStringEditLink*>(heldLink.Get());
     EXPECT_EQ(link->Tree(), nullptr);
     EXPECT_EQ(link->Edit(), nullptr);

@@ -62,10 +62,11 @@ TRaised TBaseTree::DoEndEdit(bool& ended) {
   if (life.Ended()) return TRaised(false);
   if (!ended) return TRaised(true);
   states_ -= TTreeState::stEditing;
-  if (!IsDestroying()) {
-    if (TakeFocusFromEditor().Gone()) return TRaised(false);
-    if (HandleAllocated()) PostMessageW(Handle(), WM_RELEASE_EDIT_LINK, 0, 0);
-  }
+  // A tree that goes hands its edited text over (the link's OnNewText, above), but tells no handler that its edit
+  // ended.
+  if (IsDestroying()) return TRaised(true);
+  if (TakeFocusFromEditor().Gone()) return TRaised(false);
+  if (HandleAllocated()) PostMessageW(Handle(), WM_RELEASE_EDIT_LINK, 0, 0);
   return RaiseEvent(OnEdited, this, focusedNode_, editColumn_);
 }
 
@@ -78,8 +79,9 @@ TRaised TBaseTree::DoCancelEdit() {
   if (life.Ended()) return TRaised(false);
   if (!cancelled) return TRaised(true);
   states_ -= TTreeState::stEditing;
-  if (RaiseEvent(OnEditCancelled, this, editColumn_).Gone()) return TRaised(false);
+  // Nor is a cancel told as the tree goes.
   if (IsDestroying()) return TRaised(true);
+  if (RaiseEvent(OnEditCancelled, this, editColumn_).Gone()) return TRaised(false);
   if (TakeFocusFromEditor().Gone()) return TRaised(false);
   if (HandleAllocated()) PostMessageW(Handle(), WM_RELEASE_EDIT_LINK, 0, 0);
   return TRaised(true);
