@@ -987,7 +987,7 @@ void TWinControl::PaintTo(HDC dc, int x, int y) {
   RestoreDC(dc, saved);
 }
 
-void TWinControl::PaintNonClientTo(HDC dc) {
+TRaised TWinControl::PaintNonClientTo(HDC dc) {
   // The frame is drawn here rather than asked of the platform, which does not print non-client areas everywhere.
   HWND wnd = handle_;
   LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
@@ -1009,6 +1009,7 @@ void TWinControl::PaintNonClientTo(HDC dc) {
   }
   if (style & (WS_VSCROLL | WS_HSCROLL)) PaintScrollBars(wnd, dc);
   if (bevelKind_ != TBevelKind::bkNone || borderWidth_ > 0) PaintBorder(dc);
+  return TRaised(true);
 }
 
 TRaised TWinControl::PaintWindow(HDC dc) {
@@ -1184,8 +1185,13 @@ void TWinControl::WMPrint(TMessage& message) {
   const int saved = SaveDC(dc);
   if (flags & PRF_NONCLIENT) {
     const int frameSaved = SaveDC(dc);
-    PaintNonClientTo(dc);
+    // The frame's own parts (a tree's header) raise handlers, and one may free this control.
+    const bool gone = PaintNonClientTo(dc).Gone();
     RestoreDC(dc, frameSaved);
+    if (gone) {
+      RestoreDC(dc, saved);
+      return;
+    }
     RECT window;
     GetWindowRect(handle_, &window);
     POINT origin{0, 0};

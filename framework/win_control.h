@@ -190,8 +190,9 @@ class TWinControl : public TControl {
   // The part of the client area children align in; the base takes BorderWidth off nothing (the frame is
   // non-client already) and leaves the rectangle.
   virtual void AdjustClientRect(RECT& rect);
-  // Draws the frame for WM_PRINT; a window with parts of its own in the frame adds them.
-  virtual void PaintNonClientTo(HDC dc);
+  // Draws the frame for WM_PRINT; a window with parts of its own in the frame adds them, whose painting may raise
+  // handlers that free the control: the answer tells.
+  [[nodiscard]] virtual TRaised PaintNonClientTo(HDC dc);
   [[nodiscard]] TRaised AlignControl(TControl* control);
   // The control's reactions to its new parent, or to leaving it (windows shown or destroyed, alignment), raise
   // handlers: these answer whether the control outlived them.

@@ -77,7 +77,7 @@ TBaseTree::~TBaseTree() {
   // the renderings' handlers do.
   (void)ReleaseClipboard();
   // The window outlives this part of the object: its drop target registration must not.
-  SetDropTargetRegistered(false);
+  RevokeDropTarget();
   EndLife();
   InterruptValidation();
   StopWheelPanning();
@@ -395,10 +395,13 @@ const TClass* TBaseTree::GetColumnClass() const { return TTreeColumn::StaticClas
 
 const TClass* TBaseTree::GetHeaderClass() const { return TTreeHeader::StaticClass(); }
 
-void TBaseTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
+TNodeRaised TBaseTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
+  // Finding the row may initialize the node, whose handlers may free it or the tree.
+  const TNodeWatch watch(*this, node);
+  text.clear();
   font->Assign(Font());
   r = GetDisplayRect(node, column, true);
-  text.clear();
+  return TNodeRaised(watch);
 }
 
 TRaised TBaseTree::Loaded() {

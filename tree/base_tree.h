@@ -482,9 +482,10 @@ class TBaseTree : public TCustomControl {
   // ---- stream and clipboard
   // Writes the magic with version 2, then for null every top-level node (with its count), else that one node.
   virtual void SaveToStream(TStream& stream, PTreeNode node = nullptr);
-  // Replaces the content with the stream's nodes; raises ETreeError 2002-2006 on malformed data.
-  virtual void LoadFromStream(TStream& stream);
-  virtual void LoadFromFile(const String& fileName);
+  // Replaces the content with the stream's nodes; raises ETreeError 2002-2006 on malformed data. The handlers of
+  // the old nodes' going and of the new ones' data may free the tree: the answer tells.
+  virtual TRaised LoadFromStream(TStream& stream);
+  virtual TRaised LoadFromFile(const String& fileName);
   void SaveToFile(const String& fileName, PTreeNode node = nullptr);
   // One node chunk of node and its subtree, initialized first when toInitOnSave asks for it.
   void WriteNode(TStream& stream, PTreeNode node);
@@ -505,7 +506,7 @@ class TBaseTree : public TCustomControl {
   // The row at a client point and the drop mode there; finding and measuring it raise its handlers, so node is null
   // when they deleted it, and the answer tells whether the tree outlived them.
   TRaised NodeUnder(POINT client, PTreeNode& node, TDropMode& mode, bool withDropMark);
-  virtual void DragLeave();
+  virtual TRaised DragLeave();
   virtual HRESULT DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect);
 
   // ---- drag and drop
@@ -524,8 +525,10 @@ class TBaseTree : public TCustomControl {
   TRaised UpdateWindowAndDragImage(TBaseTree* tree, RECT treeRect, bool updateNCArea, bool reshowDragImage);
   // The nodes of the running OLE drag, in tree order; empty outside a drag.
   const std::vector<PTreeNode>& DragSelection() const { return dragSelection_; }
-  // Registers the drag manager as the window's OLE drop target, or revokes it.
-  void SetDropTargetRegistered(bool value);
+  // Registers the drag manager as the window's OLE drop target, or revokes it; making the manager raises
+  // OnCreateDragManager, which may free the tree.
+  TRaised SetDropTargetRegistered(bool value);
+  void RevokeDropTarget();
   bool DropTargetRegistered() const { return dropTargetRegistered_; }
 
   // ---- painting, window messages and keyboard: properties and entry points (one block, to merge with the tree
@@ -539,8 +542,10 @@ class TBaseTree : public TCustomControl {
 
   // Paints the tree area window (tree coordinates, unscrolled) onto target at the point targetPoint.
   TRaised PaintTree(TCanvas* target, RECT window, POINT targetPoint, TTreePaintFlags options);
-  // Rebuilds the expand button bitmaps and/or the line brush from the current styles and colours.
-  void PrepareBitmaps(bool needButtons, bool needLines);
+  // Rebuild the expand button bitmaps, or the line brush, from the current styles and colours once the paint
+  // resources exist (they are made with both). A custom line style asks OnGetLineStyle, which may free the tree.
+  void PrepareButtons();
+  TRaised PrepareLineBrush();
   // The node's index into the check images, -1 for none.
   int GetCheckImage(PTreeNode node) const;
 
@@ -750,9 +755,9 @@ class TBaseTree : public TCustomControl {
   // A descendant's constructor installs its own options class here (a constructor cannot ask a virtual slot).
   void ReplaceTreeOptions(std::unique_ptr<TCustomTreeOptions> options);
   virtual TRaised MainColumnChanged();
-  void PaintNonClientTo(HDC dc) override;
+  TRaised PaintNonClientTo(HDC dc) override;
   // The font, rectangle and text a node's cell shows in a column; the text tree fills in the text.
-  virtual void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text);
+  virtual TNodeRaised GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text);
 
   // ---- the window
   void CreateParams(TCreateParams& params) override;
@@ -783,7 +788,7 @@ class TBaseTree : public TCustomControl {
   TRaised ShowNodeHelp();
   // Paints what the tree keeps in its frame into dc (window coordinates): the header, the themed client edge, the
   // bevel and the border band.
-  void PaintTreeFrame(HDC dc);
+  TRaised PaintTreeFrame(HDC dc);
 
   // A new reference to the data object a cut or copy puts on the clipboard, or null.
   virtual IDataObject* CreateClipboardDataObject();
@@ -799,11 +804,12 @@ class TBaseTree : public TCustomControl {
   // ---- stream chunks
   // Both raise the node's stream handlers; the answer is whether the tree and the node outlived them.
   virtual TNodeRaised WriteChunks(TStream& stream, PTreeNode node);
-  virtual void ReadNode(TStream& stream, int version, PTreeNode node);
+  virtual TNodeRaised ReadNode(TStream& stream, int version, PTreeNode node);
   // Handles one inner chunk of a node. The stream is left at the chunk's end.
   virtual TNodeRaised ReadChunk(TStream& stream, int version, PTreeNode node, int chunkType, int chunkSize);
   virtual void SkipNode(TStream& stream);
-  void InternalAddFromStream(TStream& stream, int version, PTreeNode node);
+  // Reads one node chunk into node, which lives; the handlers of its data may free the node or the tree.
+  TNodeRaised InternalAddFromStream(TStream& stream, int version, PTreeNode node);
 
   // ---- helpers for descendants
   // Reserves size bytes in every node's internal data area; returns its offset from the start of the node block.
@@ -892,7 +898,8 @@ class TBaseTree : public TCustomControl {
   void StopWheelPanning();
   void AdjustPanningCursor(int x, int y);
   // ---- OLE drag as a source: runs the system's drag loop with the selected nodes from client point p.
-  virtual void DoDragging(POINT p);
+  // The drag's handlers may free the tree: the answer tells.
+  virtual TRaised DoDragging(POINT p);
   // ---- wheel panning (StartWheelPanning takes the screen point the panning window is centred on and the panning
   // cursor measures from) and incremental search
   // Searches with the character of a key press: UTF-16 from a Unicode window, else a byte of the keyboard layout's
@@ -1222,7 +1229,7 @@ class TBaseTree : public TCustomControl {
   // whose handlers may delete nodes, go to later.
   void ReadNodeLinks(TStream& stream, int version, PTreeNode node, std::vector<TLaterChunk>& later);
   // Reads the chunks ReadNodeLinks left, of the nodes that live, and leaves the stream where it found it.
-  void ReadLaterChunks(TStream& stream, int version, const std::vector<TLaterChunk>& later);
+  TRaised ReadLaterChunks(TStream& stream, int version, const std::vector<TLaterChunk>& later);
   // Takes a base chunk's body into node through the paths that keep totals right; answers its child count.
   std::uint32_t ApplyBaseBody(PTreeNode node, const TBaseBody& body);
   // The totals below top after its nodes were read, top's own (and its ancestors') included; shownBefore is the
@@ -1230,10 +1237,11 @@ class TBaseTree : public TCustomControl {
   void SettleReadNodes(PTreeNode top, std::uint32_t shownBefore);
   // The totals of one node from its children's, which are right already.
   void SumChildren(PTreeNode node);
-  // Takes the selected flags of nodes read from a stream below node into the selection (adopt) or drops them; node
-  // itself only when it was not selected before the read (selectedBefore), else it keeps its place.
-  // Answers whether the tree outlived OnChange of the adopted selection.
-  TRaised AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBefore);
+  // Clears the selected flags of nodes read from a stream below node, node's own only when it was not selected
+  // before the read (selectedBefore), else it keeps its place; answers the nodes that had them.
+  std::vector<PTreeNode> DropStreamSelection(PTreeNode node, bool selectedBefore);
+  // The same, and takes those nodes into the selection where it holds several; OnChange may free the tree.
+  TRaised AdoptStreamSelection(PTreeNode node, bool selectedBefore);
   // The listed nodes that are left once their subtrees are initialized, when toInitOnSave asks for it: the
   // handlers of the initializations may free nodes.
   std::vector<PTreeNode> NodesToWrite(const TWatchedNodes& nodes);
@@ -1252,7 +1260,7 @@ class TBaseTree : public TCustomControl {
   TRaised FinishMove(PTreeNode changed);
   void CutOrCopyToClipboard(bool cut);
   // Makes, attaches at target by mode and reads node after node until the stream ends.
-  void AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode);
+  TRaised AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode);
 
   TAlignment alignment_ = TAlignment::taLeftJustify;
   TLineMode lineMode_ = TLineMode::lmNormal;
@@ -1311,7 +1319,9 @@ class TBaseTree : public TCustomControl {
   // Tiles the background picture over r (logical coordinates of dc) whose top-left lies at client point origin.
   void TileBackground(HDC dc, const RECT& r, POINT origin);
   void DetermineLineImage(PTreeNode node);
-  TPaintResources& PaintResources();
+  // The paint resources, made at the first call (which asks OnGetLineStyle for a custom line style, and may free
+  // the tree) and opened for the window's themes.
+  TRaised PaintResources(TPaintResources*& resources);
   [[nodiscard]] TRaised FinishCheckKey();
   // The first column from column on, stepping back or forth, that OnFocusChanging lets the focus take at node;
   // asking stops once the handler freed node, which the caller learns from its own watch of node.

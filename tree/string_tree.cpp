@@ -93,23 +93,27 @@ TCustomStringTree::TCustomStringTree(TComponent* owner)
 TCustomStringTree::~TCustomStringTree() {
   // The tree goes whatever the renderings' handlers do.
   (void)ReleaseClipboard();
-  EndEditAsTreeGoes();
+  (void)EndEditAsTreeGoes();
 }
 
 void TCustomStringTree::BeforeDestruction() {
-  if (ReleaseClipboard().Gone()) return;
-  EndEditAsTreeGoes();
+  // Raised here, while every part of the tree still exists: the renderings of what a cut or copy put on the
+  // clipboard (OnGetText, OnSaveNode and the other data handlers), so that the person keeps the data they copied;
+  // then, with the tree marked as destroying, the end of a running edit (OnNewText with toAutoAcceptEditChange, so
+  // that the person keeps the text they typed, else OnEditCancelled). The deletion under way owns the tree: a
+  // handler that deletes it again only abandons it (TComponent::DestroyWhole), so none of them can end its life
+  // before its destructors run, and no answer of theirs can stop the destruction.
+  (void)ReleaseClipboard();
+  (void)EndEditAsTreeGoes();
   inherited::BeforeDestruction();
 }
 
-void TCustomStringTree::EndEditAsTreeGoes() {
+TRaised TCustomStringTree::EndEditAsTreeGoes() {
   Destroying();
-  if (!IsEditing()) return;
+  if (!IsEditing()) return TRaised(true);
   bool ended = false;
-  const TRaised raised = TreeOptions()->StringOptions().Contains(TTreeStringOption::toAutoAcceptEditChange)
-                             ? DoEndEdit(ended)
-                             : DoCancelEdit();
-  if (raised.Gone()) return;
+  return TreeOptions()->StringOptions().Contains(TTreeStringOption::toAutoAcceptEditChange) ? DoEndEdit(ended)
+                                                                                            : DoCancelEdit();
 }
 
 const TClass* TCustomStringTree::GetOptionsClass() const { return TCustomStringTreeOptions::StaticClass(); }
@@ -239,8 +243,10 @@ bool TCustomStringTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
   return FetchText(node, column, probe.text) && probe.text.empty();
 }
 
-void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) {
-  // OnPaintText, and measuring the row, may free the node: there is then nothing to tell of it.
+TNodeRaised TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r,
+                                            String& text) {
+  // OnPaintText, OnGetText, and measuring the row, may free the node or the tree: there is then nothing to tell of
+  // it.
   const TNodeWatch watch(*this, node);
   r = RECT{};
   text.clear();
@@ -248,8 +254,8 @@ void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* 
   TakeFont(canvas->Font(), Font());
   // OnPaintText may add or remove columns too: the column asked about is then not the one it was.
   const std::uint64_t columnChanges = Header()->Columns()->LayoutChanges();
-  if (PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal).NodeGone()) return;
-  if (Header()->Columns()->LayoutChanges() != columnChanges) return;
+  if (PaintTextWatched(node, canvas, column, TVSTTextType::ttNormal).NodeGone()) return TNodeRaised(watch);
+  if (Header()->Columns()->LayoutChanges() != columnChanges) return TNodeRaised(watch);
   int height = textHeight_;
   if (fontChanged_) {
     TEXTMETRICW metrics{};
@@ -258,10 +264,11 @@ void TCustomStringTree::GetTextInfo(PTreeNode node, TColumnIndex column, TFont* 
   }
   font->Assign(canvas->Font());
   r = GetDisplayRect(node, column, true);
-  if (watch.Ended()) return;
+  if (watch.Ended()) return TNodeRaised(watch);
   if (TreeOptions()->PaintOptions().Contains(TTreePaintOption::toShowHorzGridLines)) --r.bottom;
   InflateRect(&r, 0, -((r.bottom - r.top - height) / 2));
   if (!FetchText(node, column, text)) r = RECT{};
+  return TNodeRaised(watch);
 }
 
 TNodeRaised TCustomStringTree::DoCreateEditor(PTreeNode node, TColumnIndex column, ITreeEditLink*& link) {

@@ -93,7 +93,7 @@ class TCustomStringTree : public TBaseTree {
   TNodeRaised GetNodeWidth(PTreeNode node, TColumnIndex column, int& width) override;
   TNodeRaised DoPaintNode(TNodePaintInfo& paintInfo) override;
   const TClass* GetOptionsClass() const override;
-  void GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) override;
+  TNodeRaised GetTextInfo(PTreeNode node, TColumnIndex column, TFont* font, RECT& r, String& text) override;
   // OnCreateEditor's link, else a TStringEditLink.
   TNodeRaised DoCreateEditor(PTreeNode node, TColumnIndex column, ITreeEditLink*& link) override;
   TRaised MainColumnChanged() override;
@@ -127,8 +127,9 @@ class TCustomStringTree : public TBaseTree {
   void DrawCellText(TNodePaintInfo& paintInfo, const String& text, RECT r, UINT format);
   void ReadTextMetrics();
   // Ends an edit as the tree goes, as if the editor's window went first, while the tree can still take the text:
-  // it is kept with toAutoAcceptEditChange.
-  void EndEditAsTreeGoes();
+  // it is kept with toAutoAcceptEditChange. The end's handlers (OnNewText, OnEdited, OnEditCancelled) are raised:
+  // the answer tells whether the tree outlived them.
+  TRaised EndEditAsTreeGoes();
   void WatchedFontChanged(TObject* sender);
   int StoredWidth(PTreeNode node) const;
   void StoreWidth(PTreeNode node, int width);

@@ -115,8 +115,13 @@ bool TBaseTree::PasteFromClipboard() {
 }
 
 void TBaseTree::BeforeDestruction() {
-  if (ReleaseClipboard().Gone()) return;
-  // An edit ends while its editor, a child of the tree, still exists.
+  // Raised here, while every part of the tree still exists: the renderings of what a cut or copy put on the
+  // clipboard (OnSaveNode and the other data handlers), so that the person keeps the data they copied; then, with
+  // the tree marked as destroying, the cancel of a running edit (OnEditCancelled), while its editor, a child of the
+  // tree, still exists. The deletion under way owns the tree: a handler that deletes it again only abandons it
+  // (TComponent::DestroyWhole), so none of them can end its life before its destructors run, and no answer of
+  // theirs can stop the destruction.
+  (void)ReleaseClipboard();
   Destroying();
   CancelEditNode();
   inherited::BeforeDestruction();
@@ -295,12 +300,12 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
           std::uint64_t available = lock.Size() - 4;
           TOLEMemoryStream stream(lock.As<std::uint8_t>() + 4,
                                   static_cast<int64_t>(std::min<std::uint64_t>(length, available)));
-          AddNodesFromStream(stream, target, mode);
+          if (AddNodesFromStream(stream, target, mode).Gone()) return false;
         }
       } else if (medium.Get().tymed == TYMED_ISTREAM && medium.Get().pstm) {
         TMemoryStream stream;
         result = CopyComStream(medium.Get().pstm, stream);
-        if (result) AddNodesFromStream(stream, target, mode);
+        if (result && AddNodesFromStream(stream, target, mode).Gone()) return false;
       } else {
         result = false;
       }
@@ -310,9 +315,9 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
   return pasted.Alive() && result;
 }
 
-void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
+TRaised TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeAttachMode mode) {
   // OnGetNodeDataSize runs before the first node is made, never in the middle of the paste.
-  if (ValidateNodeDataSize().Gone()) return;
+  if (ValidateNodeDataSize().Gone()) return TRaised(false);
   // A read that fails part-way takes back every node this paste made (those a handler left): the tree is left as
   // it was.
   TWatchedNodes added(*this);
@@ -325,22 +330,25 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
       InternalConnectNode(node, target, this, mode);
       added.Add(node);
       const TNodeWatch copied(*this, node);
-      // The handlers of what is read (the application's data) may free the node, or the target.
-      InternalAddFromStream(stream, 2, node);
-      if (copied.Ended() || targetWatch.Ended()) return;
+      // The handlers of what is read (the application's data, the selection's OnChange) may free the node, or the
+      // target.
+      const TNodeRaised read = InternalAddFromStream(stream, 2, node);
+      if (read.NodeGone() || targetWatch.Ended()) return read.Tree();
       bool allowed = true;
-      if (DoNodeCopying(node, target == root_ ? nullptr : target, allowed).TreeGone()) return;
+      if (DoNodeCopying(node, target == root_ ? nullptr : target, allowed).TreeGone()) return TRaised(false);
       if (copied.Ended() || targetWatch.Ended()) {
         // The paste ends here, whatever the deletion's handlers free.
-        if (!copied.Ended()) (void)DeleteNode(node);
-        return;
+        if (!copied.Ended() && DeleteNode(node).Gone()) return TRaised(false);
+        return TRaised(!targetWatch.TreeGone());
       }
       if (!allowed) {
         // The refused copy's OnFreeNode may free the target, or every node: the rest of the paste has no place.
-        if (DeleteNode(node).Gone() || targetWatch.Ended()) return;
+        if (DeleteNode(node).Gone()) return TRaised(false);
+        if (targetWatch.Ended()) return TRaised(!targetWatch.TreeGone());
         continue;
       }
-      if (DoNodeCopied(node).NodeGone() || targetWatch.Ended()) return;
+      const TNodeRaised reported = DoNodeCopied(node);
+      if (reported.NodeGone() || targetWatch.Ended()) return reported.Tree();
       // Several nodes keep their order: each one after follows the one inserted before it.
       if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {
         target = node;
@@ -352,6 +360,7 @@ void TBaseTree::AddNodesFromStream(TStream& stream, PTreeNode target, TTreeNodeA
       if (!added.Freed(i) && DeleteNode(added.Node(i)).Gone()) break;
     throw;
   }
+  return TRaised(true);
 }
 
 bool TBaseTree::MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode parent, PTreeNode target,
@@ -394,9 +403,7 @@ bool TBaseTree::MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode
       PTreeNode node = targetTree->MakeNewNode();
       InternalConnectNode(node, target, targetTree, mode);
       added.Add(node);
-      const TNodeWatch moved(*targetTree, node);
-      targetTree->InternalAddFromStream(stream, 2, node);
-      if (moved.Ended() || placeWatch.Ended()) break;
+      if (targetTree->InternalAddFromStream(stream, 2, node).NodeGone() || placeWatch.Ended()) break;
       // The copy moved, though its handler freed it; the nodes after it have no place to follow it to.
       if (targetTree->DoNodeMoved(node).NodeGone() || placeWatch.Ended()) break;
       if (mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst) {

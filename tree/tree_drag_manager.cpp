@@ -67,10 +67,12 @@ HRESULT STDMETHODCALLTYPE TTreeDragManager::DragOver(DWORD keyState, POINTL poin
 HRESULT STDMETHODCALLTYPE TTreeDragManager::DragLeave() {
   return ComGuard([&] {
     if (dropTargetHelper_) dropTargetHelper_->DragLeave();
-    if (TBaseTree* tree = Tree()) tree->DragLeave();
+    // The leave's handlers may free the tree; the manager, which the caller holds, forgets the drag all the same.
+    const TRaised left = Tree() ? Tree()->DragLeave() : TRaised(true);
     dragSource_ = nullptr;
     isDropTarget_ = false;
     dataObject_.Reset();
+    return left;
   });
 }
 

@@ -182,7 +182,8 @@ TRaised TTreeHintWindow::ActivateHint(RECT rect, const String& hint) {
   ValidateRect(Handle(), nullptr);
   // A drawing handler that raises still gives the DC back.
   const TWindowDC dc(Handle(), GetDC(Handle()));
-  InternalPaint(dc.Handle(), step_, 0);
+  if (DrawHint().Gone()) return TRaised(false);
+  InternalPaint(dc.Handle(), step_);
   return TRaised(true);
 }
 
@@ -201,27 +202,28 @@ void TTreeHintWindow::AnimationTick() {
     step_ = 0;
   }
   const TWindowDC dc(Handle(), GetDC(Handle()));
-  InternalPaint(dc.Handle(), step_, stepSize_);
+  InternalPaint(dc.Handle(), step_);
 }
 
-void TTreeHintWindow::DrawHint() {
+TRaised TTreeHintWindow::DrawHint() {
   int shadow = ShadowSize();
   int width = drawBuffer_.Width() - shadow, height = drawBuffer_.Height() - shadow;
   TBaseTree* tree = LiveTree();
-  if (!tree) return;
+  if (!tree) return TRaised(true);
   TCanvas* canvas = drawBuffer_.Canvas();
   canvas->SetFont(Canvas()->Font());
-  if (auto* drawTree = ObjectAs<TCustomDrawTree>(tree); drawTree && hintData_.Node) {
-    // The hint's last act on the tree.
-    (void)drawTree->DoDrawHint(canvas, hintData_.Node, RECT{0, 0, width, height}, hintData_.Column);
-    return;
-  }
+  // The tree's handlers may free the tree, or this hint: a hint whose tree went draws nothing more of it.
+  const TLifeWatch life = LifeWatch();
+  if (auto* drawTree = ObjectAs<TCustomDrawTree>(tree); drawTree && hintData_.Node)
+    return AnswerFor(life, drawTree->DoDrawHint(canvas, hintData_.Node, RECT{0, 0, width, height}, hintData_.Column)
+                               .Tree());
   int textTop = 2;
   if (TooltipMode(hintData_)) {
     RECT cell{};
     String text;
-    tree->GetTextInfo(hintData_.Node, hintData_.Column, canvas->Font(), cell, text);
-    if (!LiveTree()) return;
+    const bool treeGone = tree->GetTextInfo(hintData_.Node, hintData_.Column, canvas->Font(), cell, text).TreeGone();
+    if (life.Ended()) return TRaised(false);
+    if (treeGone) return TRaised(true);
     textTop = (height - textHeight_) / 2;
   }
   HDC dc = canvas->Handle();
@@ -247,6 +249,7 @@ void TTreeHintWindow::DrawHint() {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
   DrawWideText(dc, hintData_.HintText.c_str(), static_cast<int>(hintData_.HintText.size()), r, format, false);
+  return TRaised(true);
 }
 
 void TTreeHintWindow::DrawShadow(HDC dc, int width, int height) {
@@ -259,8 +262,7 @@ void TTreeHintWindow::DrawShadow(HDC dc, int width, int height) {
   }
 }
 
-void TTreeHintWindow::InternalPaint(HDC dc, int step, int stepSize) {
-  if (stepSize == 0) DrawHint();
+void TTreeHintWindow::InternalPaint(HDC dc, int step) {
   int width = drawBuffer_.Width(), height = drawBuffer_.Height(), shadow = ShadowSize();
   HDC buffer = drawBuffer_.Canvas()->Handle(), target = target_.Canvas()->Handle();
   BitBlt(target, 0, 0, width, height, background_.Canvas()->Handle(), 0, 0, SRCCOPY);
@@ -281,7 +283,8 @@ void TTreeHintWindow::InternalPaint(HDC dc, int step, int stepSize) {
 }
 
 TRaised TTreeHintWindow::Paint() {
-  InternalPaint(Canvas()->Handle(), step_, 0);
+  if (DrawHint().Gone()) return TRaised(false);
+  InternalPaint(Canvas()->Handle(), step_);
   return TRaised(true);
 }
 

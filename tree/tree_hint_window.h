@@ -64,10 +64,10 @@ class TTreeHintWindow : public THintWindow {
   TRaised Paint() override;
 
  private:
-  // Draws the hint into the draw buffer.
-  void DrawHint();
-  // Puts animation step step on dc; stepSize 0 (the first call) draws the hint into the draw buffer first.
-  void InternalPaint(HDC dc, int step, int stepSize);
+  // Draws the hint into the draw buffer; the tree's drawing handlers may free the hint: the answer tells.
+  TRaised DrawHint();
+  // Puts animation step step of the drawn hint on dc.
+  void InternalPaint(HDC dc, int step);
   void DrawShadow(HDC dc, int width, int height);
   void AnimationTick();
 

@@ -62,9 +62,10 @@ void TCustomTreeOptions::SetMiscOptions(TTreeMiscOptions value) {
   using O = TTreeMiscOption;
   if (Switched(oldBits, value.ToBits(), static_cast<int>(O::toCheckSupport))) owner_->Invalidate();
   if (owner_->IsDesigning()) return;
-  if (Switched(oldBits, value.ToBits(), static_cast<int>(O::toAcceptOLEDrop)))
-    owner_->SetDropTargetRegistered(value.Contains(O::toAcceptOLEDrop));
   if (Switched(oldBits, value.ToBits(), static_cast<int>(O::toFullRepaintOnResize))) owner_->RecreateWnd();
+  // The setter's last act: making the drag manager raises OnCreateDragManager, which may free the tree.
+  if (Switched(oldBits, value.ToBits(), static_cast<int>(O::toAcceptOLEDrop)))
+    (void)owner_->SetDropTargetRegistered(value.Contains(O::toAcceptOLEDrop));
 }
 
 void TCustomTreeOptions::AssignTo(TPersistent* dest) const {

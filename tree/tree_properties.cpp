@@ -49,9 +49,10 @@ void TBaseTree::SetLineMode(TLineMode value) {
 void TBaseTree::SetLineStyle(TLineStyle value) {
   if (value == lineStyle_) return;
   lineStyle_ = value;
-  // The buttons and the line brush are built from the styles, not looked up at paint time.
-  PrepareBitmaps(false, true);
   RepaintIfShown();
+  // The setter's last act: the line brush is built from the style, not looked up at paint time, and a custom style
+  // asks OnGetLineStyle.
+  (void)PrepareLineBrush();
 }
 
 void TBaseTree::SetMargin(int value) {
@@ -104,14 +105,14 @@ void TBaseTree::SetBorderStyle(TBorderStyle value) {
 void TBaseTree::SetButtonFillMode(TButtonFillMode value) {
   if (value == buttonFillMode_) return;
   buttonFillMode_ = value;
-  PrepareBitmaps(true, false);
+  PrepareButtons();
   RepaintIfShown();
 }
 
 void TBaseTree::SetButtonStyle(TButtonStyle value) {
   if (value == buttonStyle_) return;
   buttonStyle_ = value;
-  PrepareBitmaps(true, false);
+  PrepareButtons();
   RepaintIfShown();
 }
 
@@ -299,9 +300,7 @@ TRaised TBaseTree::BeginDrag(bool immediate, int threshold) {
     GetCursorPos(&at);
     if (HandleAllocated()) ::ScreenToClient(Handle(), &at);
     // The drag's handlers may free the tree.
-    const TLifeWatch life = LifeWatch();
-    DoDragging(at);
-    return TRaised(!life.Ended());
+    return DoDragging(at);
   }
   // The mouse handling runs the drag once the mouse moved the threshold away from the click.
   states_ += TTreeState::stOleDragPending;

@@ -290,7 +290,7 @@ TNodeRaised TBaseTree::WriteChunks(TStream& stream, PTreeNode node) {
 
 // ---- reading
 
-void TBaseTree::LoadFromStream(TStream& stream) {
+TRaised TBaseTree::LoadFromStream(TStream& stream) {
   // Everything is checked or read before the old content goes: a failed load leaves the tree as it was.
   std::uint16_t magic[6] = {};
   if (Remaining(stream) < MagicSize || stream.Read(magic, MagicSize) < MagicSize) RaiseTreeError(teStreamTooShort);
@@ -305,7 +305,7 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   }
   // OnGetNodeDataSize runs before the first node is made; OnUpdating may free the tree too.
   const TLifeWatch life = LifeWatch();
-  if (ValidateNodeDataSize().Gone() || BeginUpdate().Gone()) return;
+  if (ValidateNodeDataSize().Gone() || BeginUpdate().Gone()) return TRaised(false);
   // The new nodes grow below a hidden, closed holder that is no child of the root: nothing they do reaches the
   // tree's heights, visible count or selection until they take the old content's place.
   PTreeNode holder = MakeNewNode();
@@ -322,9 +322,9 @@ void TBaseTree::LoadFromStream(TStream& stream) {
     }
   } catch (...) {
     loadHolder_ = nullptr;
-    // Not adopted, the flags raise nothing. The exception passes on whatever the frees' handlers and the
-    // bracket's end do; the frees' handlers may free the tree.
-    (void)AdoptStreamSelection(holder, false, false);
+    DropStreamSelection(holder, false);
+    // The exception passes on whatever the frees' handlers and the bracket's end do; the frees' handlers may free
+    // the tree, and the holder with it.
     TFirstFailure failure;
     if (FreeDescendants(holder, failure) && FreeNodeBlock(holder).Alive()) (void)EndUpdate();
     throw;
@@ -340,7 +340,10 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   // The read nodes take the old content's place also when a handler of its going raises; the exception follows
   // once they have.
   TFirstFailure failure;
-  if (failure.Run(life, [this] { return Clear(); }).Gone()) return failure.Raise();
+  if (failure.Run(life, [this] { return Clear(); }).Gone()) {
+    failure.Raise();
+    return TRaised(false);
+  }
   for (PTreeNode run = first; run; run = run->NextSibling) run->Parent = root_;
   root_->FirstChild = first;
   root_->LastChild = last;
@@ -349,34 +352,29 @@ void TBaseTree::LoadFromStream(TStream& stream) {
   MarkStale(root_, ndCountStale);
   visibleCount_ = CountVisibleChildren(root_);
   InvalidateCache();
-  if (failure
-          .Run(life,
-               [this] {
-                 return AdoptStreamSelection(
-                     root_, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect), false);
-               })
-          .Gone())
-    return failure.Raise();
-  // The handlers of the nodes' own chunks meet them in their place.
-  if (!failure.Failed()) failure.Run([&] { ReadLaterChunks(stream, version, later); });
-  if (!life.Ended()) failure.Run([this] { (void)DoNodeCopied(nullptr); });
-  if (!life.Ended()) (void)failure.Run(life, [this] { return EndUpdate(); });
+  // Taking the selection in raises OnChange, and the nodes' own chunks their handlers, which meet the nodes in their
+  // place; any of them may free the tree. The first failure passes on once the bracket has ended.
+  bool lives = failure.Run(life, [&] { return AdoptStreamSelection(root_, false); }).Alive();
+  if (lives && !failure.Failed())
+    lives = failure.Run(life, [&] { return ReadLaterChunks(stream, version, later); }).Alive();
+  if (lives) lives = failure.Run(life, [this] { return DoNodeCopied(nullptr).Tree(); }).Alive();
+  if (lives) lives = failure.Run(life, [this] { return EndUpdate(); }).Alive();
   failure.Raise();
+  return TRaised(lives);
 }
 
-void TBaseTree::LoadFromFile(const String& fileName) {
+TRaised TBaseTree::LoadFromFile(const String& fileName) {
   TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(stream);
+  return LoadFromStream(stream);
 }
 
-void TBaseTree::ReadNode(TStream& stream, int version, PTreeNode node) {
-  {
-    const TNodeWatch watch(*this, node);
-    if (ValidateNodeDataSize().Gone() || watch.Ended()) return;
-  }
+TNodeRaised TBaseTree::ReadNode(TStream& stream, int version, PTreeNode node) {
+  const TNodeWatch watch(*this, node);
+  if (ValidateNodeDataSize().Gone() || watch.Ended()) return TNodeRaised(watch);
   std::vector<TLaterChunk> later;
   ReadNodeLinks(stream, version, node, later);
-  ReadLaterChunks(stream, version, later);
+  if (ReadLaterChunks(stream, version, later).Gone()) return TNodeRaised(false, false);
+  return TNodeRaised(watch);
 }
 
 void TBaseTree::ReadNodeLinks(TStream& stream, int version, PTreeNode node, std::vector<TLaterChunk>& later) {
@@ -456,8 +454,8 @@ void TBaseTree::ReadNodeLinks(TStream& stream, int version, PTreeNode node, std:
   settle();
 }
 
-void TBaseTree::ReadLaterChunks(TStream& stream, int version, const std::vector<TLaterChunk>& later) {
-  if (later.empty()) return;
+TRaised TBaseTree::ReadLaterChunks(TStream& stream, int version, const std::vector<TLaterChunk>& later) {
+  if (later.empty()) return TRaised(true);
   const std::int64_t end = stream.Position();
   TWatchedNodes owners(*this);
   for (const TLaterChunk& chunk : later) owners.Add(chunk.Node);
@@ -465,9 +463,11 @@ void TBaseTree::ReadLaterChunks(TStream& stream, int version, const std::vector<
     // A node a handler deleted takes its remaining chunks with it.
     if (owners.Freed(i)) continue;
     stream.SetPosition(later[i].Start);
-    if (ReadChunk(stream, version, later[i].Node, later[i].Type, later[i].Size).TreeGone()) return;
+    if (ReadChunk(stream, version, later[i].Node, later[i].Type, later[i].Size).TreeGone()) return TRaised(false);
   }
-  if (!owners.TreeGone()) stream.SetPosition(end);
+  if (owners.TreeGone()) return TRaised(false);
+  stream.SetPosition(end);
+  return TRaised(true);
 }
 
 std::uint32_t TBaseTree::ApplyBaseBody(PTreeNode node, const TBaseBody& body) {
@@ -535,13 +535,13 @@ void TBaseTree::SkipNode(TStream& stream) {
   stream.SetPosition(stream.Position() + header.ChunkSize);
 }
 
-TRaised TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt, bool selectedBefore) {
+std::vector<PTreeNode> TBaseTree::DropStreamSelection(PTreeNode node, bool selectedBefore) {
   // The nodes below node are new: a selected flag of theirs came from the stream.
   std::vector<PTreeNode> selected;
   for (PTreeNode run = node == root_ ? root_->FirstChild : node; run;) {
     if (run->Has(nsSelected) && !(run == node && selectedBefore)) {
       run->States &= ~nsSelected;
-      if (adopt) selected.push_back(run);
+      selected.push_back(run);
     }
     // Walk the subtree without leaving it.
     if (run->FirstChild) {
@@ -552,32 +552,35 @@ TRaised TBaseTree::AdoptStreamSelection(PTreeNode node, bool adopt, bool selecte
     if (run == node || run == root_) break;
     run = run->NextSibling;
   }
-  if (selected.empty()) return TRaised(true);
+  return selected;
+}
+
+TRaised TBaseTree::AdoptStreamSelection(PTreeNode node, bool selectedBefore) {
+  const std::vector<PTreeNode> selected = DropStreamSelection(node, selectedBefore);
+  if (selected.empty() || !options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect))
+    return TRaised(true);
   return AddToSelection(selected);
 }
 
-void TBaseTree::InternalAddFromStream(TStream& stream, int version, PTreeNode node) {
+TNodeRaised TBaseTree::InternalAddFromStream(TStream& stream, int version, PTreeNode node) {
   if (!node) node = root_;
-  // OnGetNodeDataSize runs before the first node is made, never in the middle of the read.
-  {
-    const TNodeWatch watch(*this, node);
-    if (ValidateNodeDataSize().Gone() || watch.Ended()) return;
-  }
+  // OnGetNodeDataSize runs before the first node is made, never in the middle of the read; OnChange, as the read
+  // nodes join the selection, and the handlers of their own chunks may free the node or the tree.
+  const TNodeWatch watch(*this, node);
+  if (ValidateNodeDataSize().Gone() || watch.Ended()) return TNodeRaised(watch);
   const bool selectedBefore = node->Has(nsSelected);
   std::vector<TLaterChunk> later;
-  // A failed read takes no selected flag into the selection: the caller removes what it read.
+  // A failed read takes no selected flag into the selection (dropping them raises nothing): the caller removes
+  // what it read.
   try {
     ReadNodeLinks(stream, version, node, later);
   } catch (...) {
-    // Not adopted, the flags raise nothing.
-    (void)AdoptStreamSelection(node, false, selectedBefore);
+    DropStreamSelection(node, selectedBefore);
     throw;
   }
-  if (AdoptStreamSelection(node, options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect),
-                           selectedBefore)
-          .Gone())
-    return;
-  ReadLaterChunks(stream, version, later);
+  if (AdoptStreamSelection(node, selectedBefore).Gone() || watch.Ended()) return TNodeRaised(watch);
+  if (ReadLaterChunks(stream, version, later).Gone()) return TNodeRaised(false, false);
+  return TNodeRaised(watch);
 }
 
 }  // namespace tree

@@ -105,8 +105,10 @@ TRaised TBaseTree::CreateWnd() {
     FlatSB_SetScrollProp(Handle(), WSB_PROP_HSTYLE, FlatScrollBarModes[static_cast<int>(style)], FALSE);
     FlatSB_SetScrollProp(Handle(), WSB_PROP_VSTYLE, FlatScrollBarModes[static_cast<int>(style)], FALSE);
   }
-  if (!IsDesigning() && options_->MiscOptions().Contains(TTreeMiscOption::toAcceptOLEDrop))
-    SetDropTargetRegistered(true);
+  // OnCreateDragManager may free the tree as the window is made.
+  if (!IsDesigning() && options_->MiscOptions().Contains(TTreeMiscOption::toAcceptOLEDrop) &&
+      SetDropTargetRegistered(true).Gone())
+    return TRaised(false);
   UpdateScrollBars(true);
   UpdateHeaderRect();
   return TRaised(true);
@@ -120,7 +122,7 @@ void TBaseTree::DestroyWnd() {
   if (states_.Contains(TTreeState::stChangePending) && updateCount_ == 0 && FireChange().Gone()) return;
   if (states_.Contains(TTreeState::stStructureChangePending) && updateCount_ == 0 && FireStructureChange().Gone())
     return;
-  SetDropTargetRegistered(false);
+  RevokeDropTarget();
   inherited::DestroyWnd();
 }
 

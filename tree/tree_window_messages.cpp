@@ -123,13 +123,16 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
     case WM_THEMECHANGED:
       if (paint_) paint_->CloseThemes();
       if (HandleAllocated()) {
-        bool open =
-            PaintResources().OpenThemes(Handle(), options_->PaintOptions().Contains(TTreePaintOption::toThemeAware));
+        // Resources made anew, and the line brush, ask OnGetLineStyle, which may free the tree.
+        TPaintResources* resources = nullptr;
+        if (PaintResources(resources).Gone()) return true;
+        bool open = resources->OpenThemes(Handle(), options_->PaintOptions().Contains(TTreePaintOption::toThemeAware));
         if (open)
           DoStateChange({TTreeState::stUseThemes});
         else
           DoStateChange({}, {TTreeState::stUseThemes});
-        PrepareBitmaps(true, true);
+        PrepareButtons();
+        if (PrepareLineBrush().Gone()) return true;
         RedrawWindow(Handle(), nullptr, nullptr, FrameRedrawFlags);
       }
       DefaultHandler(message);
@@ -138,7 +141,7 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
     case CM_FONTCHANGED:
       inherited::Dispatch(message);
       if (!IsLoading()) {
-        PrepareBitmaps(true, false);
+        PrepareButtons();
         if (HandleAllocated()) Invalidate();
       }
       return true;

@@ -11,7 +11,8 @@ cmake_minimum_required(VERSION 3.16)
 # A method swallows an answer when it takes one (observes a TRaised or TNodeRaised, holds one, raises, or drops a
 # call's result with a void cast) and answers void itself. The one exception is the raise that is the last act of
 # its callers' work, marked by a comment naming its "last act" just before the statement that takes it. Constructors
-# and destructors answer nothing by nature; a window procedure's message handlers (one TMessage& parameter) answer
+# and destructors answer nothing by nature, nor does a component's BeforeDestruction, the first part of its deletion:
+# the deletion under way owns the object, and a handler that deletes it again only abandons it; a window procedure's message handlers (one TMessage& parameter) answer
 # through the life of the control, which the procedure watches, a handler (its first parameter the sender)
 # through the life of the object that raised it, which RaiseEvent watches, and a component's Notification of
 # another one's removal to nobody (the other is going). A walk that passes over an element a handler freed (the
@@ -145,7 +146,7 @@ function(classify head)
     if(head MATCHES "->${blank}*void${blank}*$" OR returns MATCHES "(^|[^A-Za-z0-9_:<>*&])void$")
       set(answer void)
     endif()
-    if(returns STREQUAL "" OR name MATCHES "~")
+    if(returns STREQUAL "" OR name MATCHES "~" OR name MATCHES "(^|:)BeforeDestruction$")
       set(kind constructor)
     elseif(name MATCHES "([A-Za-z_][A-Za-z0-9_]*)::([A-Za-z_][A-Za-z0-9_]*)$" AND CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
       set(kind constructor)

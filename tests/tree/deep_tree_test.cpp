@@ -30,7 +30,7 @@ void Load(TBaseTree& tree, const std::string& bytes) {
   TMemoryStream stream;
   stream.WriteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
   stream.SetPosition(0);
-  tree.LoadFromStream(stream);
+  EXPECT_TRUE(tree.LoadFromStream(stream).Alive());
 }
 
 // Keys 0..depth-1 from the top down; answers the deepest node.

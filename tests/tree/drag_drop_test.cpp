@@ -380,7 +380,7 @@ struct TRealDragFixture : TDragDropFixture {
           if (byBeginDrag)
             EXPECT_TRUE(source.BeginDrag(true).Alive());
           else
-            source.DoDragging(client);
+            EXPECT_TRUE(source.DoDragging(client).Alive());
         });
     EXPECT_TRUE(inTime);
     WaitForButton(false);

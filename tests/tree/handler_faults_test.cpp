@@ -261,7 +261,7 @@ const THandlerCase kHandlerCases[] = {
        TMemoryStream stream;
        tree.SaveToStream(stream);
        stream.SetPosition(0);
-       tree.LoadFromStream(stream);
+       EXPECT_TRUE(tree.LoadFromStream(stream).Alive());
        EXPECT_EQ(tree.TotalCount(), 5u);
      }},
     {"OnLoadNode deletes the node being pasted",
@@ -490,7 +490,7 @@ const THandlerCase kHandlerCases[] = {
        TMemoryStream stream;
        tree.SaveToStream(stream);
        stream.SetPosition(0);
-       tree.LoadFromStream(stream);
+       EXPECT_TRUE(tree.LoadFromStream(stream).Alive());
        EXPECT_EQ(tree.TotalCount(), 5u);
      }},
     {"OnNewText of a pasted caption empties the tree",

@@ -460,7 +460,7 @@ class TModelCheck : public TModelCheckRun {
         TMemoryStream stream;
         tree.SaveToStream(stream, Chance(3) ? Pick(tree) : nullptr);
         stream.SetPosition(0);
-        (intoOther ? other : tree).LoadFromStream(stream);
+        EXPECT_TRUE((intoOther ? other : tree).LoadFromStream(stream).Alive());
         return;
       }
       case 14:

@@ -236,7 +236,7 @@ PTreeNode SaveAndLoad(TStringTree& tree, const TNodes&) {
   tree.SaveToStream(stream);
   stream.SetPosition(0);
   TStringTree copy(nullptr);
-  copy.LoadFromStream(stream);
+  EXPECT_TRUE(copy.LoadFromStream(stream).Alive());
   EXPECT_EQ(copy.TotalCount(), tree.TotalCount());
   return nullptr;
 }
@@ -247,7 +247,7 @@ PTreeNode SaveAndReload(TStringTree& tree, const TNodes&) {
   tree.SaveToStream(stream);
   stream.SetPosition(0);
   TStringTree copy(nullptr);
-  copy.LoadFromStream(stream);
+  EXPECT_TRUE(copy.LoadFromStream(stream).Alive());
   EXPECT_EQ(CheckInvariants(copy), "");
   return nullptr;
 }

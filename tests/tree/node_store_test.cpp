@@ -269,7 +269,7 @@ TEST(NodeStoreFaults, TheRootKeepsItsMarkWhenItsChildrenGoWithTheirs) {
   EXPECT_TRUE(tree.SetRootNodeCount(2).Alive());
   EXPECT_FALSE(tree.DeleteChildren(nullptr, true).TreeGone());
   stream.SetPosition(0);
-  tree.LoadFromStream(stream);
+  EXPECT_TRUE(tree.LoadFromStream(stream).Alive());
   EXPECT_EQ(CheckInvariants(tree), "");
   EXPECT_TRUE(tree.SortTree(0, TSortDirection::sdAscending, false).Alive());
   EXPECT_EQ(tree.Keys(), (std::vector<int>{1, 2, 3}));

@@ -63,7 +63,8 @@ void PinColors(TBaseTree& tree) {
       {TTreeColors::DropTargetBorderColorIndex, kDropTarget}};
   for (const auto& [index, color] : pinned) colors.SetColor(index, static_cast<TColor>(color));
   tree.Font()->SetColor(static_cast<TColor>(RGB(0, 0, 0)));
-  tree.PrepareBitmaps(true, true);
+  tree.PrepareButtons();
+  EXPECT_TRUE(tree.PrepareLineBrush().Alive());
 }
 
 }  // namespace tree_test

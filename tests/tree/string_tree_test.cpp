@@ -273,7 +273,7 @@ TEST(StringTreeStream, LoadingHandsEveryCaptionToOnNewText) {
   TMemoryStream stream;
   stream.WriteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
   stream.SetPosition(0);
-  target.LoadFromStream(stream);
+  EXPECT_TRUE(target.LoadFromStream(stream).Alive());
   ASSERT_EQ(received.size(), 2u);
   EXPECT_EQ(received[0].node, target.Row(0));
   EXPECT_EQ(received[0].column, 1) << "captions belong to the main column";
@@ -294,13 +294,13 @@ TEST(StringTreeStream, OddCaptionsAndTheRoot) {
   std::string bytes = kMagicAndTwo.substr(0, 12) + Le32(1) + odd;
   stream.WriteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
   stream.SetPosition(0);
-  tree.LoadFromStream(stream);
+  EXPECT_TRUE(tree.LoadFromStream(stream).Alive());
   ASSERT_EQ(received.size(), 1u);
   EXPECT_EQ(received[0].text, L"xy");
   TMemoryStream intoRoot;
   intoRoot.WriteBuffer(odd.data(), static_cast<std::int32_t>(odd.size()));
   intoRoot.SetPosition(0);
-  tree.InternalAddFromStream(intoRoot, 2, nullptr);
+  EXPECT_FALSE(tree.InternalAddFromStream(intoRoot, 2, nullptr).NodeGone());
   EXPECT_EQ(received.size(), 1u);
   EXPECT_EQ(intoRoot.Position(), intoRoot.Size());
 }
@@ -328,7 +328,7 @@ TEST(StringTreeStream, MutatedCaptionStreams) {
     std::string damaged = mutator.Mutate(saved);
     try {
       TGuardedStream stream(damaged);
-      tree.LoadFromStream(stream);
+      EXPECT_TRUE(tree.LoadFromStream(stream).Alive());
     } catch (const ETreeError& e) {
       ASSERT_GE(e.HelpContext(), teStreamFormat) << i;
       ASSERT_LE(e.HelpContext(), teNodeChunkOverrun) << i;
@@ -506,7 +506,7 @@ TEST_F(StringTreePaint, FontOfThePaintTextHandler) {
   TFont font;
   RECT r{};
   String text;
-  tree.GetTextInfo(tree.Row(1), NoColumn, &font, r, text);
+  EXPECT_FALSE(tree.GetTextInfo(tree.Row(1), NoColumn, &font, r, text).NodeGone());
   EXPECT_EQ(text, L"Same text");
   EXPECT_TRUE(font.Style().Contains(TFontStyle::fsBold));
   EXPECT_EQ(font.Size(), tree.Font()->Size() * 2);
@@ -517,7 +517,7 @@ TEST_F(StringTreePaint, FontOfThePaintTextHandler) {
   SelectObject(measure.DC(), old);
   EXPECT_NEAR(r.bottom - r.top, metrics.tmHeight, 1);
   EXPECT_EQ(r.top - 30, (30 - (r.bottom - r.top)) / 2) << "the text height is centred in the row";
-  tree.GetTextInfo(tree.Row(0), NoColumn, &font, r, text);
+  EXPECT_FALSE(tree.GetTextInfo(tree.Row(0), NoColumn, &font, r, text).NodeGone());
   EXPECT_FALSE(font.Style().Contains(TFontStyle::fsBold));
   EXPECT_NEAR(r.bottom - r.top, tree.TextHeight(), 1);
 }

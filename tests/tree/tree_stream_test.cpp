@@ -45,7 +45,7 @@ std::string Saved(TBaseTree& tree, PTreeNode node = nullptr) {
 
 void Load(TBaseTree& tree, const std::string& bytes) {
   TGuardedStream stream(bytes);
-  tree.LoadFromStream(stream);
+  EXPECT_TRUE(tree.LoadFromStream(stream).Alive());
 }
 
 int LoadError(TBaseTree& tree, const std::string& bytes) {
@@ -237,7 +237,7 @@ TEST(TreeStreamFaults, AFailedSaveToAFileLeavesItAsItWas) {
   };
   EXPECT_THROW(tree.SaveToFile(path), EWriteError);
   TKeyedTree reread;
-  reread.LoadFromFile(path);
+  EXPECT_TRUE(reread.LoadFromFile(path).Alive());
   EXPECT_EQ(Saved(reread), Saved(earlier));
   DeleteFileW(path.c_str());
 }

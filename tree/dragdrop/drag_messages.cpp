@@ -19,18 +19,24 @@ DWORD CurrentDragKeys() {
 
 }  // namespace
 
-void TBaseTree::SetDropTargetRegistered(bool value) {
-  if (!HandleAllocated() || value == dropTargetRegistered_) return;
+TRaised TBaseTree::SetDropTargetRegistered(bool value) {
+  if (!HandleAllocated() || value == dropTargetRegistered_) return TRaised(true);
   if (!value) {
-    RevokeDragDrop(Handle());
-    dropTargetRegistered_ = false;
-    return;
+    RevokeDropTarget();
+    return TRaised(true);
   }
   Microsoft::WRL::ComPtr<IDropTarget> target;
   ITreeDragManager* manager = nullptr;
-  if (MakeDragManager(manager).Gone()) return;
+  if (MakeDragManager(manager).Gone()) return TRaised(false);
   if (SUCCEEDED(manager->QueryInterface(IID_PPV_ARGS(&target))))
     dropTargetRegistered_ = RegisterDragDrop(Handle(), target.Get()) == S_OK;
+  return TRaised(true);
+}
+
+void TBaseTree::RevokeDropTarget() {
+  if (!HandleAllocated() || !dropTargetRegistered_) return;
+  RevokeDragDrop(Handle());
+  dropTargetRegistered_ = false;
 }
 
 bool TBaseTree::HandleDragDropMessage(TMessage& message) {

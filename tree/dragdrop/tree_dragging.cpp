@@ -46,20 +46,27 @@ TRaised TBaseTree::MakeDragManager(ITreeDragManager*& manager) {
 
 bool TBaseTree::CanShowDragImage() { return dragImageKind_ != TDragImageKind::diNoImage; }
 
-void TBaseTree::DoDragging(POINT p) {
-  if (states_.Contains(TTreeState::stOleDragging)) return;
-  if (CancelEditing().Gone()) return;
+TRaised TBaseTree::DoDragging(POINT p) {
+  if (states_.Contains(TTreeState::stOleDragging)) return TRaised(true);
+  if (CancelEditing().Gone()) return TRaised(false);
   ITreeDragManager* manager = nullptr;
-  if (MakeDragManager(manager).Gone()) return;
+  if (MakeDragManager(manager).Gone()) return TRaised(false);
+  // The hot row's OnHotChange, the focused row's OnChange as it joins the selection, and the paint of the rows (which
+  // may initialize them) raise handlers that may free the tree, or the focused row.
+  const TLifeWatch life = LifeWatch();
   if (hotNode_) {
     InvalidateNode(hotNode_);
-    if (SetHotNode(nullptr).Gone()) return;
+    if (life.Ended()) return TRaised(false);
+    if (SetHotNode(nullptr).Gone()) return TRaised(false);
   }
-  if (focusedNode_ && !focusedNode_->Has(nsSelected)) {
-    if (AddToSelection(focusedNode_).TreeGone()) return;
-    if (focusedNode_) InvalidateNode(focusedNode_);
+  if (PTreeNode focused = focusedNode_; focused && !focused->Has(nsSelected)) {
+    const TNodeWatch watch(*this, focused);
+    if (AddToSelection(focused).TreeGone()) return TRaised(false);
+    if (!watch.Ended()) InvalidateNode(focused);
+    if (life.Ended()) return TRaised(false);
   }
   if (HandleAllocated()) UpdateWindow(Handle());
+  if (life.Ended()) return TRaised(false);
   dragSelection_ = GetSortedSelection(true);
   DoStateChange({TTreeState::stOleDragging}, {TTreeState::stOleDragPending});
 
@@ -74,33 +81,33 @@ void TBaseTree::DoDragging(POINT p) {
       Tree->DoStateChange({}, {TTreeState::stOleDragging});
       Tree->dragSelection_.clear();
     }
-  } dragEnd{this, LifeWatch()};
+  } dragEnd{this, life};
 
   TDragObject* object = nullptr;
   const TRaised started = DoStartDrag(object);
   delete object;
-  if (started.Gone()) return;
+  if (started.Gone()) return TRaised(false);
   Microsoft::WRL::ComPtr<IDataObject> dataObject;
   *dataObject.ReleaseAndGetAddressOf() = manager->GetDataObject();
-  if (dragEnd.Life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   Microsoft::WRL::ComPtr<IDropSource> dropSource;
   manager->QueryInterface(IID_PPV_ARGS(&dropSource));
-  if (dataObject && CanShowDragImage() && PrepareDragImage(p, dataObject.Get()).Gone()) return;
+  if (dataObject && CanShowDragImage() && PrepareDragImage(p, dataObject.Get()).Gone()) return TRaised(false);
   lastDropMode_ = TDropMode::dpOnNode;
   DWORD effect = DROPEFFECT_NONE;
   if (dataObject && dropSource)
     ::DoDragDrop(dataObject.Get(), dropSource.Get(), AllowedEffects(dragOperations_), &effect);
-  if (dragEnd.Life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
 
   POINT cursor{};
   GetCursorPos(&cursor);
   if (HandleAllocated()) ::ScreenToClient(Handle(), &cursor);
-  if (DoEndDrag(nullptr, cursor.x, cursor.y).Gone()) return;
+  if (DoEndDrag(nullptr, cursor.x, cursor.y).Gone()) return TRaised(false);
   dragImage_->EndDrag();
   // A drop target that moved the nodes itself (an optimized move) took them out of the drag selection.
   if (effect == DROPEFFECT_MOVE && options_->AutoOptions().Contains(TTreeAutoOption::toAutoDeleteMovedNodes) &&
       !dragSelection_.empty()) {
-    if (BulkWork(TTreeStates{}, [this] {
+    return BulkWork(TTreeStates{}, [this] {
       // The last first, passing over the nodes a handler of a deletion deletes with it; taken off the drag
       // selection at once, so that no deletion looks for its node there.
       TWatchedNodes moved(*this);
@@ -108,9 +115,9 @@ void TBaseTree::DoDragging(POINT p) {
       for (std::size_t i = moved.Size(); i-- > 0;)
         if (!moved.Freed(i) && DeleteNode(moved.Node(i)).Gone()) return false;
       return true;
-    }).Gone())
-      return;
+    });
   }
+  return TRaised(true);
 }
 
 TRaised TBaseTree::DoEndDrag(TObject* target, int x, int y) {

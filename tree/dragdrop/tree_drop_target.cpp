@@ -236,7 +236,7 @@ TRaised TBaseTree::AutoExpandDropTarget() {
   return TRaised(true);
 }
 
-void TBaseTree::DragLeave() {
+TRaised TBaseTree::DragLeave() {
   StopTimer(ExpandTimer);
   TBaseTree* imageSource = OwnDragImageSource(dragManager_ ? dragManager_->GetDragSource() : nullptr);
   // The mark goes while the image still lies over it, so that the background the image puts back holds no mark.
@@ -245,14 +245,13 @@ void TBaseTree::DragLeave() {
   // Painting raises the rows' handlers, which may free the tree, or the tree whose image shows.
   const TLifeWatch life = LifeWatch();
   const TLifeWatch imageLife = imageSource ? imageSource->LifeWatch() : TLifeWatch();
-  if (RepaintDropRow(old, imageSource, false).Gone()) return;
+  if (RepaintDropRow(old, imageSource, false).Gone()) return TRaised(false);
   if (imageSource && !imageLife.Ended()) imageSource->dragImage_->HideDragImage();
   if (HandleAllocated()) UpdateWindow(Handle());
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   DWORD effect = DROPEFFECT_NONE;
   bool accepted = false;
-  if (DoDragOver(nullptr, TShiftState(), TDragState::dsDragLeave, POINT{0, 0}, lastDropMode_, effect, accepted).Gone())
-    return;
+  return DoDragOver(nullptr, TShiftState(), TDragState::dsDragLeave, POINT{0, 0}, lastDropMode_, effect, accepted);
 }
 
 HRESULT TBaseTree::DragDrop(IDataObject* dataObject, DWORD keyState, POINT pt, DWORD& effect) {

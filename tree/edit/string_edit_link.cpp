@@ -38,8 +38,9 @@ bool TStringEditLink::PrepareEdit(TBaseTree* tree, PTreeNode node, TColumnIndex 
   if (edit_->SetParent(stringTree).Gone() || watch.Ended()) return false;
   String text;
   const std::uint64_t columnChanges = stringTree->Header()->Columns()->LayoutChanges();
-  stringTree->GetTextInfo(node, column, edit_->Font(), textBounds_, text);
-  if (watch.Ended() || stringTree->Header()->Columns()->LayoutChanges() != columnChanges) return false;
+  if (stringTree->GetTextInfo(node, column, edit_->Font(), textBounds_, text).NodeGone() ||
+      stringTree->Header()->Columns()->LayoutChanges() != columnChanges)
+    return false;
   edit_->Font()->SetColor(clBlack);
   edit_->HandleNeeded();
   if (edit_->SetText(text).Gone() || watch.Ended()) return false;

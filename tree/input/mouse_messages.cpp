@@ -200,8 +200,7 @@ TRaised TBaseTree::MouseMove(TShiftState shift, int x, int y) {
     }
     if (states_.Contains(TTreeState::stOleDragPending) &&
         (std::abs(x - lastClickPos_.x) >= dragThreshold_ || std::abs(y - lastClickPos_.y) >= dragThreshold_)) {
-      DoDragging(lastClickPos_);
-      return TRaised(!life.Ended());
+      return DoDragging(lastClickPos_);
     }
   }
   if (CanAutoScroll()) DoAutoScroll(x, y);

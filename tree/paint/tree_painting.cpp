@@ -89,8 +89,8 @@ constexpr int ButtonImages[6][4] = {{24, 24, 21, 22}, {24, 24, 23, 23}, {24, 24,
 
 }  // namespace
 
-TPaintResources& TBaseTree::PaintResources() {
-  bool fresh = !paint_;
+TRaised TBaseTree::PaintResources(TPaintResources*& resources) {
+  const bool fresh = !paint_;
   if (fresh) paint_ = std::make_unique<TPaintResources>();
   bool themesDue = HandleAllocated() && paint_->ThemeWindow() != Handle();
   if (themesDue) {
@@ -100,71 +100,77 @@ TPaintResources& TBaseTree::PaintResources() {
     else
       DoStateChange({}, {TTreeState::stUseThemes});
   }
-  if (fresh || themesDue) PrepareBitmaps(true, fresh || !paint_->LineBrush());
-  return *paint_;
+  resources = paint_.get();
+  if (!fresh && !themesDue) return TRaised(true);
+  PrepareButtons();
+  if (!fresh && paint_->LineBrush()) return TRaised(true);
+  // The resources go with a tree that OnGetLineStyle frees.
+  return PrepareLineBrush();
 }
 
-void TBaseTree::PrepareBitmaps(bool needButtons, bool needLines) {
-  TPaintResources& res = paint_ ? *paint_ : PaintResources();
-  if (needButtons) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP buttons[2] = {CreateCompatibleBitmap(screen, ButtonSize, ButtonSize),
-                          CreateCompatibleBitmap(screen, ButtonSize, ButtonSize)};
-    ReleaseDC(nullptr, screen);
-    COLORREF lineColor = RGBOf(colors_->TreeLineColor());
-    COLORREF fontColor = RGBOf(Font()->Color());
-    const RECT whole{0, 0, ButtonSize, ButtonSize};
-    for (int i = 0; i < 2; ++i) {
-      bool plus = i == 0;
-      HGDIOBJ old = SelectObject(dc, buttons[i]);
-      FillSolid(dc, whole, ButtonTransparentColor);
-      if (buttonStyle_ == TButtonStyle::bsTriangle) {
-        POINT minusShape[3] = {{0, 2}, {8, 2}, {4, 6}};
-        POINT plusShape[3] = {{2, 0}, {6, 4}, {2, 8}};
-        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-        HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
-        Polygon(dc, plus ? plusShape : minusShape, 3);
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
-      } else if (buttonFillMode_ == TButtonFillMode::fmShaded) {
-        auto shaded = static_cast<HBITMAP>(LoadImageW(
-            GetModuleHandleW(nullptr), plus ? L"TREE_XPBUTTONPLUS" : L"TREE_XPBUTTONMINUS", IMAGE_BITMAP, 0, 0, 0));
-        if (shaded) {
-          HDC source = CreateCompatibleDC(dc);
-          HGDIOBJ oldSource = SelectObject(source, shaded);
-          BitBlt(dc, 0, 0, ButtonSize, ButtonSize, source, 0, 0, SRCCOPY);
-          SelectObject(source, oldSource);
-          DeleteDC(source);
-          DeleteObject(shaded);
-        }
-      } else {
-        if (buttonFillMode_ == TButtonFillMode::fmTreeColor)
-          FillSolid(dc, whole, RGBOf(Color()));
-        else if (buttonFillMode_ == TButtonFillMode::fmWindowColor)
-          FillSolid(dc, whole, GetSysColor(COLOR_WINDOW));
-        SetDCBrushColor(dc, lineColor);
-        FrameRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-        constexpr int mid = ButtonSize / 2;
-        FillSolid(dc, RECT{2, mid, ButtonSize - 2, mid + 1}, fontColor);
-        if (plus) FillSolid(dc, RECT{mid, 2, mid + 1, ButtonSize - 2}, fontColor);
+void TBaseTree::PrepareButtons() {
+  if (!paint_) return;
+  TPaintResources& res = *paint_;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP buttons[2] = {CreateCompatibleBitmap(screen, ButtonSize, ButtonSize),
+                        CreateCompatibleBitmap(screen, ButtonSize, ButtonSize)};
+  ReleaseDC(nullptr, screen);
+  COLORREF lineColor = RGBOf(colors_->TreeLineColor());
+  COLORREF fontColor = RGBOf(Font()->Color());
+  const RECT whole{0, 0, ButtonSize, ButtonSize};
+  for (int i = 0; i < 2; ++i) {
+    bool plus = i == 0;
+    HGDIOBJ old = SelectObject(dc, buttons[i]);
+    FillSolid(dc, whole, ButtonTransparentColor);
+    if (buttonStyle_ == TButtonStyle::bsTriangle) {
+      POINT minusShape[3] = {{0, 2}, {8, 2}, {4, 6}};
+      POINT plusShape[3] = {{2, 0}, {6, 4}, {2, 8}};
+      HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+      HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+      Polygon(dc, plus ? plusShape : minusShape, 3);
+      SelectObject(dc, oldPen);
+      SelectObject(dc, oldBrush);
+    } else if (buttonFillMode_ == TButtonFillMode::fmShaded) {
+      auto shaded = static_cast<HBITMAP>(LoadImageW(
+          GetModuleHandleW(nullptr), plus ? L"TREE_XPBUTTONPLUS" : L"TREE_XPBUTTONMINUS", IMAGE_BITMAP, 0, 0, 0));
+      if (shaded) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ oldSource = SelectObject(source, shaded);
+        BitBlt(dc, 0, 0, ButtonSize, ButtonSize, source, 0, 0, SRCCOPY);
+        SelectObject(source, oldSource);
+        DeleteDC(source);
+        DeleteObject(shaded);
       }
-      if (res.ThemesOpen()) {
-        FillSolid(dc, whole, ButtonTransparentColor);
-        res.TreeTheme()->DrawBackground(dc, TVP_GLYPH, plus ? GLPS_CLOSED : GLPS_OPENED, whole);
-      }
-      SelectObject(dc, old);
+    } else {
+      if (buttonFillMode_ == TButtonFillMode::fmTreeColor)
+        FillSolid(dc, whole, RGBOf(Color()));
+      else if (buttonFillMode_ == TButtonFillMode::fmWindowColor)
+        FillSolid(dc, whole, GetSysColor(COLOR_WINDOW));
+      SetDCBrushColor(dc, lineColor);
+      FrameRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+      constexpr int mid = ButtonSize / 2;
+      FillSolid(dc, RECT{2, mid, ButtonSize - 2, mid + 1}, fontColor);
+      if (plus) FillSolid(dc, RECT{mid, 2, mid + 1, ButtonSize - 2}, fontColor);
     }
-    DeleteDC(dc);
-    res.SetButtons(buttons[0], buttons[1]);
+    if (res.ThemesOpen()) {
+      FillSolid(dc, whole, ButtonTransparentColor);
+      res.TreeTheme()->DrawBackground(dc, TVP_GLYPH, plus ? GLPS_CLOSED : GLPS_OPENED, whole);
+    }
+    SelectObject(dc, old);
   }
-  if (needLines) {
-    const void* bits = lineStyle_ == TLineStyle::lsSolid ? SolidRows : DottedRows;
-    if (lineStyle_ == TLineStyle::lsCustomStyle && DoGetLineStyle(bits).Gone()) return;
-    HBITMAP pattern = CreateBitmap(8, 8, 1, 1, bits);
-    res.SetLineBrush(CreatePatternBrush(pattern));
-    DeleteObject(pattern);
-  }
+  DeleteDC(dc);
+  res.SetButtons(buttons[0], buttons[1]);
+}
+
+TRaised TBaseTree::PrepareLineBrush() {
+  if (!paint_) return TRaised(true);
+  const void* bits = lineStyle_ == TLineStyle::lsSolid ? SolidRows : DottedRows;
+  if (lineStyle_ == TLineStyle::lsCustomStyle && DoGetLineStyle(bits).Gone()) return TRaised(false);
+  HBITMAP pattern = CreateBitmap(8, 8, 1, 1, bits);
+  paint_->SetLineBrush(CreatePatternBrush(pattern));
+  DeleteObject(pattern);
+  return TRaised(true);
 }
 
 int TBaseTree::GetCheckImage(PTreeNode node) const {
@@ -255,7 +261,9 @@ TRaised TBaseTree::PaintTreeArea(TCanvas* target, RECT window, TTreePosition win
     }
   } paintingEnd{life, states_};
   if (DoBeforePaint(target).Gone()) return TRaised(false);
-  TPaintResources& res = PaintResources();
+  TPaintResources* resources = nullptr;
+  if (PaintResources(resources).Gone()) return TRaised(false);
+  TPaintResources& res = *resources;
   HDC targetDC = target->Handle();
   const TTreePaintOptions paintOptions = options_->PaintOptions();
   const bool fullRowSelect = options_->SelectionOptions().Contains(TTreeSelectionOption::toFullRowSelect);

@@ -30,10 +30,10 @@ constexpr UINT KindFlags[] = {0, 0, BF_SOFT, BF_FLAT};
 
 }  // namespace
 
-void TBaseTree::PaintTreeFrame(HDC dc) {
+TRaised TBaseTree::PaintTreeFrame(HDC dc) {
   if (header_->Options().Contains(TTreeHeaderOption::hoVisible)) {
     const RECT header = header_->HeaderRect();
-    if (header_->Columns()->PaintHeader(dc, header, offsetX_).Gone()) return;
+    if (header_->Columns()->PaintHeader(dc, header, offsetX_).Gone()) return TRaised(false);
     // The header spans the client's width; its band goes on over the vertical scroll bar, to the frame.
     UpdateHeaderRect();
     const RECT corners[] = {{headerRect_.left, header.top, header.left, header.bottom},
@@ -48,7 +48,10 @@ void TBaseTree::PaintTreeFrame(HDC dc) {
   const LONG_PTR exStyle = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
   if (exStyle & WS_EX_CLIENTEDGE) {
     // A window made anew opens its themes at its first paint, which may come after the first frame.
-    const TThemeData* theme = PaintResources().TreeTheme();
+    // Made anew, they ask OnGetLineStyle, which may free the tree.
+    TPaintResources* resources = nullptr;
+    if (PaintResources(resources).Gone()) return TRaised(false);
+    const TThemeData* theme = resources->TreeTheme();
     if (states_.Contains(TTreeState::stUseThemes) && theme) {
       int saved = SaveDC(dc);
       ExcludeClipRect(dc, r.left + ClientEdgeWidth, r.top + ClientEdgeWidth, r.right - ClientEdgeWidth,
@@ -62,7 +65,7 @@ void TBaseTree::PaintTreeFrame(HDC dc) {
   } else if (style & WS_BORDER) {
     InflateRect(&r, -1, -1);
   }
-  if (BevelKind() == TBevelKind::bkNone && BorderWidth() == 0) return;
+  if (BevelKind() == TBevelKind::bkNone && BorderWidth() == 0) return TRaised(true);
 
   // The band between the platform's border and what lies inside the border width: the drawn bevel lines, the
   // rest of the bevel's width and the border width, filled with the control's colour.
@@ -83,6 +86,7 @@ void TBaseTree::PaintTreeFrame(HDC dc) {
   ExcludeClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
   FillRect(dc, &band, Brush()->Handle());
   RestoreDC(dc, saved);
+  return TRaised(true);
 }
 
 void TBaseTree::WMNCPaint(TMessage& message) {
@@ -104,12 +108,13 @@ void TBaseTree::WMNCPaint(TMessage& message) {
     if (region) DeleteObject(region);
     return;
   }
-  PaintTreeFrame(dc.Handle());
+  // The header's handlers may free the tree, which the window procedure watches; the DC goes back all the same.
+  (void)PaintTreeFrame(dc.Handle());
 }
 
-void TBaseTree::PaintNonClientTo(HDC dc) {
-  inherited::PaintNonClientTo(dc);
-  PaintTreeFrame(dc);
+TRaised TBaseTree::PaintNonClientTo(HDC dc) {
+  if (inherited::PaintNonClientTo(dc).Gone()) return TRaised(false);
+  return PaintTreeFrame(dc);
 }
 
 }  // namespace tree

@@ -55,6 +55,11 @@ TSample::TSample(TComponent* owner) : TComponent(owner) {
 
 TSample::~TSample() { (void)Click(); }
 
+void TSample::BeforeDestruction() {
+  (void)Click();
+  TComponent::BeforeDestruction();
+}
+
 void TSample::FontChanged(TObject* sender) {
   if (sender == font_ && SetBounds(0, 0, 10, 10).Gone()) return;
   Invalidate();
