@@ -29,12 +29,14 @@ constexpr TOldStringOptionTarget OldStringOptionTargets[] = {
     {L"soShowStaticText", TTreeStringOption::toShowStaticText},
 };
 
-// Lends a reused text buffer for one call; a nested call (from an event handler) finds the buffer empty and simply
-// uses a fresh one.
+// Lends a tree's reused text buffer for one call; a nested call (from an event handler) finds the buffer empty and
+// simply uses a fresh one. A handler of the call may free the tree: the buffer then went with it.
 class TBorrowedText {
  public:
-  explicit TBorrowedText(String& pool) : text(std::move(pool)), pool_(pool) {}
-  ~TBorrowedText() { pool_ = std::move(text); }
+  TBorrowedText(String& pool, TLifeWatch life) : text(std::move(pool)), pool_(pool), life_(std::move(life)) {}
+  ~TBorrowedText() {
+    if (!life_.Ended()) pool_ = std::move(text);
+  }
   TBorrowedText(const TBorrowedText&) = delete;
   TBorrowedText& operator=(const TBorrowedText&) = delete;
 
@@ -42,6 +44,7 @@ class TBorrowedText {
 
  private:
   String& pool_;
+  TLifeWatch life_;
 };
 
 // Restores the font's change handler when the watched call ends, also by an exception.
@@ -219,7 +222,7 @@ TNodeRaised TCustomStringTree::GetNodeWidth(PTreeNode node, TColumnIndex column,
     width = StoredWidth(node);
     return TNodeRaised(true, true);
   }
-  TBorrowedText probe(probeText_);
+  TBorrowedText probe(probeText_, LifeWatch());
   const TLifeWatch life = LifeWatch();
   if (!FetchText(node, column, probe.text)) return TNodeRaised(!life.Ended(), false);
   // OnPaintText sets the font the text is measured in, and may free the node.
@@ -238,7 +241,7 @@ void TCustomStringTree::ResetNodeWidths() {
 }
 
 bool TCustomStringTree::ColumnIsEmpty(PTreeNode node, TColumnIndex column) {
-  TBorrowedText probe(probeText_);
+  TBorrowedText probe(probeText_, LifeWatch());
   // A node its text's handler freed has no cells to span into: the walks over a row's empty cells stop there.
   return FetchText(node, column, probe.text) && probe.text.empty();
 }
@@ -325,7 +328,7 @@ TNodeRaised TCustomStringTree::WriteChunks(TStream& stream, PTreeNode node) {
   if (raised.NodeGone() || !TreeOptions()->StringOptions().Contains(TTreeStringOption::toSaveCaptions) ||
       node == RootNode() || !node->Has(nsInitialized))
     return raised;
-  TBorrowedText caption(probeText_);
+  TBorrowedText caption(probeText_, LifeWatch());
   const TLifeWatch life = LifeWatch();
   if (!FetchText(node, Header()->MainColumn(), caption.text)) return TNodeRaised(!life.Ended(), false);
   if (caption.text.empty()) return raised;

@@ -13,6 +13,7 @@
 #include "tree/string_tree.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_header.h"
+#include "tree_fixture.h"
 
 namespace tree_test {
 namespace {
@@ -126,12 +127,7 @@ std::optional<POINT> FirstRowPoint(TStringTree& tree, TNodeHitPosition part) {
 
 class TreeFreedByOwnHandler : public testing::TestWithParam<TCase> {
  protected:
-  void SetUp() override {
-    form_ = std::make_unique<TForm>(nullptr);
-    form_->SetBorderStyle(TFormBorderStyle::bsNone);
-    EXPECT_TRUE(form_->SetBounds(40, 40, 400, 300).Alive());
-    EXPECT_TRUE(form_->Show().Alive());
-  }
+  void SetUp() override { form_ = ShowHostForm(); }
   void TearDown() override {
     form_.reset();
     // The real pointer leaves the spot where the next test's windows may be.

@@ -174,4 +174,12 @@ void TKeyedTree::SelectOnly(PTreeNode node) {
   if (node) EXPECT_FALSE(SetSelected(node, true).TreeGone());
 }
 
+std::unique_ptr<TForm> ShowHostForm() {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  EXPECT_TRUE(form->SetBounds(40, 40, 400, 300).Alive());
+  EXPECT_TRUE(form->Show().Alive());
+  return form;
+}
+
 }  // namespace tree_test

@@ -1,14 +1,16 @@
 // Shared helpers of the tree tests: a tree that opens its protected parts to the tests, the store's invariant
-// checker and a wait for the worker's cache build.
+// checker, a wait for the worker's cache build and a form to show trees on.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/form.h"
 #include "support/message_pump.h"
 #include "tree/base_tree.h"
 
@@ -53,5 +55,8 @@ testing::AssertionResult WaitForValidationToEnd(TBaseTree& tree);
 
 // The nodes in pre-order, without initializing any.
 std::vector<PTreeNode> AllNodes(TBaseTree& tree);
+
+// A borderless form shown at (40, 40), 400 x 300 pixels.
+std::unique_ptr<TForm> ShowHostForm();
 
 }  // namespace tree_test
