@@ -102,10 +102,10 @@ TCustomStringTree::~TCustomStringTree() {
 void TCustomStringTree::BeforeDestruction() {
   // Raised here, while every part of the tree still exists: the renderings of what a cut or copy put on the
   // clipboard (OnGetText, OnSaveNode and the other data handlers), so that the person keeps the data they copied;
-  // then, with the tree marked as destroying, the end of a running edit (OnNewText with toAutoAcceptEditChange, so
-  // that the person keeps the text they typed, else OnEditCancelled). The deletion under way owns the tree: a
-  // handler that deletes it again only abandons it (TComponent::DestroyWhole), so none of them can end its life
-  // before its destructors run, and no answer of theirs can stop the destruction.
+  // then, with the tree marked as destroying, the text of a running edit (OnNewText with toAutoAcceptEditChange), so
+  // that the person keeps what they typed; no handler is told that the edit ended or was cancelled. The deletion
+  // under way owns the tree: a handler that deletes it again only abandons it (TComponent::DestroyWhole), so none of
+  // them can end its life before its destructors run, and no answer of theirs can stop the destruction.
   (void)ReleaseClipboard();
   (void)EndEditAsTreeGoes();
   inherited::BeforeDestruction();

@@ -127,8 +127,7 @@ class TCustomStringTree : public TBaseTree {
   void DrawCellText(TNodePaintInfo& paintInfo, const String& text, RECT r, UINT format);
   void ReadTextMetrics();
   // Ends an edit as the tree goes, as if the editor's window went first, while the tree can still take the text:
-  // it is kept with toAutoAcceptEditChange. The end's handlers (OnNewText, OnEdited, OnEditCancelled) are raised:
-  // the answer tells whether the tree outlived them.
+  // it is kept with toAutoAcceptEditChange, through OnNewText: the answer tells whether the tree outlived it.
   TRaised EndEditAsTreeGoes();
   void WatchedFontChanged(TObject* sender);
   int StoredWidth(PTreeNode node) const;

@@ -116,9 +116,9 @@ bool TBaseTree::PasteFromClipboard() {
 
 void TBaseTree::BeforeDestruction() {
   // Raised here, while every part of the tree still exists: the renderings of what a cut or copy put on the
-  // clipboard (OnSaveNode and the other data handlers), so that the person keeps the data they copied; then, with
-  // the tree marked as destroying, the cancel of a running edit (OnEditCancelled), while its editor, a child of the
-  // tree, still exists. The deletion under way owns the tree: a handler that deletes it again only abandons it
+  // clipboard (OnSaveNode and the other data handlers), so that the person keeps the data they copied. Then, with
+  // the tree marked as destroying, a running edit is cancelled while its editor, a child of the tree, still exists,
+  // which tells no handler. The deletion under way owns the tree: a handler that deletes it again only abandons it
   // (TComponent::DestroyWhole), so none of them can end its life before its destructors run, and no answer of
   // theirs can stop the destruction.
   (void)ReleaseClipboard();

@@ -1,6 +1,7 @@
 // A tree freed by a handler that its outer work raises: a load and a paste reading the application's data, the
 // selection a load takes in, the start and the leave of a drag, the drop target registered as the window is made,
-// the line brush and the frame painted or printed, and an edit beginning.
+// the line brush and the frame painted or printed, and an edit beginning; and a tree whose edit's text is handed over
+// as it is deleted.
 // Each call returns without touching the freed tree (made under guarded allocations, so that any touch faults), and
 // answers that the tree is gone where it answers.
 #include <gtest/gtest.h>
@@ -262,6 +263,33 @@ TEST_P(TreeFreedInOuterWork, TouchesNothingOfItAgain) {
 
 INSTANTIATE_TEST_SUITE_P(Handlers, TreeFreedInOuterWork, testing::ValuesIn(kOuterWorkCases),
                          [](const testing::TestParamInfo<TOuterWorkCase>& info) { return std::string(info.param.Name); });
+
+// A tree deleted while its edit runs hands the typed text over while every part of it exists, telling OnNewText
+// that it is being destroyed; a handler that deletes it again leaves the deletion under way to free it, once.
+TEST_F(TreeFreedInOuterWork, HandsItsEditedTextOverAsItGoes) {
+  TScene scene{form_.get()};
+  TGuardedAllocations guard;
+  TStringTree* tree = MakeSceneTree(scene, [](TStringTree& tree) {
+    tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toEditable);
+    tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() +
+                                         TTreeStringOption::toAutoAcceptEditChange);
+  });
+  ASSERT_TRUE(tree->EditNode(tree->GetFirst(), NoColumn));
+  const HWND editor = FindWindowExW(tree->Handle(), nullptr, L"TTreeEdit", nullptr);
+  ASSERT_NE(editor, nullptr);
+  for (const wchar_t* c = L"Typed"; *c; ++c) SendMessageW(editor, WM_CHAR, *c, 1);
+  String handed;
+  bool destroying = false;
+  tree->OnNewText = [&](TBaseTree* sender, PTreeNode, TColumnIndex, const String& text) {
+    handed = text;
+    destroying = sender->IsDestroying();
+    delete sender;
+  };
+  delete std::exchange(scene.Tree, nullptr);
+  EXPECT_EQ(handed, L"Typed");
+  EXPECT_TRUE(destroying);
+  ProcessPendingMessages();
+}
 
 }  // namespace
 }  // namespace tree_test
