@@ -105,15 +105,16 @@ void TTreeHeader::SetImages(TCustomImageList* value) {
 
 TColumnIndex TTreeHeader::MainColumn() const { return columns_->Count() > 0 ? mainColumn_ : NoColumn; }
 
-void TTreeHeader::SetMainColumn(TColumnIndex value) {
+TRaised TTreeHeader::SetMainColumn(TColumnIndex value) {
   value = columns_->Count() == 0 ? NoColumn : std::clamp(value, 0, columns_->Count() - 1);
-  if (mainColumn_ == value) return;
+  if (mainColumn_ == value) return TRaised(true);
   mainColumn_ = value;
-  if (!owner_ || owner_->IsLoading()) return;
-  if (owner_->MainColumnChanged().Gone()) return;
+  if (!owner_ || owner_->IsLoading()) return TRaised(true);
+  if (owner_->MainColumnChanged().Gone()) return TRaised(false);
   if (!owner_->TreeOptions()->SelectionOptions().Contains(TTreeSelectionOption::toExtendedFocus))
     owner_->focusedColumn_ = value;
   if (owner_->HandleAllocated()) owner_->Invalidate();
+  return TRaised(true);
 }
 
 void TTreeHeader::SetOptions(TTreeHeaderOptions value) {

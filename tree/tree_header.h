@@ -60,7 +60,8 @@ class TTreeHeader : public TPersistent {
   TCustomImageList* Images() const { return images_; }
   void SetImages(TCustomImageList* value);
   TColumnIndex MainColumn() const;
-  void SetMainColumn(TColumnIndex value);
+  // Answers whether the tree outlived the handlers the change raises.
+  TRaised SetMainColumn(TColumnIndex value);
   TTreeHeaderOptions Options() const { return options_; }
   void SetOptions(TTreeHeaderOptions value);
   TPopupMenu* PopupMenu() const { return popupMenu_; }

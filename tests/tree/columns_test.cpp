@@ -230,7 +230,7 @@ TEST(Columns, ChangeEventsAndSetters) {
     EXPECT_TRUE(tree.Header()->SetSortColumn(c.value).Alive());
     EXPECT_EQ(tree.Header()->SortColumn(), c.expected);
   }
-  tree.Header()->SetMainColumn(7);
+  EXPECT_TRUE(tree.Header()->SetMainColumn(7).Alive());
   EXPECT_EQ(tree.Header()->MainColumn(), 2);
 }
 

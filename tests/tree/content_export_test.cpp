@@ -272,7 +272,7 @@ TEST(ContentExport, ColumnsInPositionOrderWithoutHiddenOnes) {
        L"Name\t\tNote\r\nDocs\t\tx\r\n\ta.txt\t\r\nPics\t\ty\r\n"},
       {"main column last", [](TSampleTree& t) { t.Header()->Columns()->Items(0)->SetPosition(2); },
        L"Size\tNote\tName\r\n12\tx\tDocs\t\r\n3\t\t\ta.txt\r\n7\ty\tPics\t\r\n"},
-      {"size is the main column", [](TSampleTree& t) { t.Header()->SetMainColumn(1); },
+      {"size is the main column", [](TSampleTree& t) { EXPECT_TRUE(t.Header()->SetMainColumn(1).Alive()); },
        L"Name\tSize\t\tNote\r\nDocs\t12\t\tx\r\na.txt\t\t3\t\r\nPics\t7\t\ty\r\n"},
   };
   for (const Case& c : cases) {

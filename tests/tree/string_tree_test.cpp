@@ -265,7 +265,7 @@ TEST(StringTreeStream, LoadingHandsEveryCaptionToOnNewText) {
   TTextTree target;
   target.Header()->Columns()->Add();
   target.Header()->Columns()->Add();
-  target.Header()->SetMainColumn(1);
+  EXPECT_TRUE(target.Header()->SetMainColumn(1).Alive());
   std::vector<TNewText> received;
   target.OnNewText = [&](TBaseTree*, PTreeNode node, TColumnIndex column, const String& text) {
     received.push_back({node, column, text});
