@@ -190,7 +190,7 @@ double SelectedPaste(std::uint32_t count, bool undo) {
   TStringTree source(nullptr), target(nullptr);
   for (TBaseTree* tree : {static_cast<TBaseTree*>(&source), static_cast<TBaseTree*>(&target)})
     (void)tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() +
-                                             TTreeSelectionOption::toMultiSelect);
+                                                   TTreeSelectionOption::toMultiSelect);
   (void)source.SetRootNodeCount(count);
   (void)source.SelectAll(false);
   source.CopyToClipboard();
@@ -225,7 +225,7 @@ double LazyExport(HWND host) {
 double ClipboardHandover(std::uint32_t count) {
   auto tree = std::make_unique<TStringTree>(nullptr);
   (void)tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() +
-                                           TTreeSelectionOption::toMultiSelect);
+                                                 TTreeSelectionOption::toMultiSelect);
   (void)tree->SetRootNodeCount(count);
   (void)tree->SelectAll(false);
   tree->CopyToClipboard();
@@ -247,7 +247,8 @@ double PrivateBytes() {
 // selection of all, 1: the root's children, 2: the root's count set to 0), or by Clear (way 3).
 double MemoryAfterDeleting(int way) {
   TStringTree tree(nullptr);
-  (void)tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect);
+  (void)tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() +
+                                                TTreeSelectionOption::toMultiSelect);
   (void)tree.SetRootNodeCount(1000000);
   switch (way) {
     case 0:

@@ -164,8 +164,7 @@ void TBaseTree::Animate(int steps, int duration, bool expanding, HDC dc, RECT r)
 bool TBaseTree::ToggleListed(const TWatchedNodes& nodes, bool expand, bool lastFirst) {
   for (std::size_t i = 0; i < nodes.Size() && !nodes.TreeGone(); ++i) {
     const std::size_t index = lastFirst ? nodes.Size() - 1 - i : i;
-    if (!nodes.Freed(index) && nodes.Node(index)->Has(nsExpanded) != expand &&
-        ToggleNode(nodes.Node(index)).TreeGone())
+    if (!nodes.Freed(index) && nodes.Node(index)->Has(nsExpanded) != expand && ToggleNode(nodes.Node(index)).TreeGone())
       return false;
   }
   return !nodes.TreeGone();

@@ -458,7 +458,7 @@ TNodeRaised TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
   }
   if (watch.Ended()) return TNodeRaised(watch);
   return StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildAdded).Gone() ? TNodeRaised(false, false)
-                                                                                            : TNodeRaised(watch);
+                                                                                             : TNodeRaised(watch);
 }
 
 TRaised TBaseTree::SetRootNodeCount(std::uint32_t value) {
@@ -846,7 +846,8 @@ TNodeRaised TBaseTree::DeleteChildren(PTreeNode node, bool resetHasChildren) {
     if ((oldX != offsetX_ || oldY != offsetY_) && HandleAllocated()) Invalidate();
   }
   // The watch tells what the change's handler freed.
-  (void)failure.Run(watch, [&] { return StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted); });
+  (void)failure.Run(watch,
+                    [&] { return StructureChange(node == root_ ? nullptr : node, TChangeReason::crChildDeleted); });
   return raise();
 }
 

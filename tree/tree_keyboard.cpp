@@ -97,7 +97,7 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
             if (node == focusedNode_) {
               InvalidateNode(node);
             } else if (SetFocusedNode(node).TreeGone()) {
-                return TRaised(false);
+              return TRaised(false);
             }
             break;
           }
@@ -189,7 +189,7 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
           // Reaching the child initializes it, and OnChange of the row leaving the selection may free either.
           const TNodeWatch childWatch(*this, child);
           if (multiHandling && !previousWatch.Ended() && CompareNodePositions(child, rangeAnchor_) < 0 &&
-            RemoveFromSelection(focused).TreeGone())
+              RemoveFromSelection(focused).TreeGone())
             return TRaised(false);
           if (life.Ended()) return TRaised(false);
           if (!childWatch.Ended() && SetFocusedNode(child).TreeGone()) return TRaised(false);
@@ -254,7 +254,7 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       if (focusedNode_ == previousFocus) {
         InternalAddToSelection(focusedNode_);
       } else if (AddToSelection(focusedNode_).TreeGone()) {
-          return TRaised(false);
+        return TRaised(false);
       }
     }
     if (repaintAll) Invalidate();

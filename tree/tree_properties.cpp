@@ -181,7 +181,8 @@ TRaised TBaseTree::SetFocusedColumn(TColumnIndex value) {
 }
 
 TRaised TBaseTree::SetOffsetX(int value) {
-  return DoSetOffsetXY(value, offsetY_, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+  return DoSetOffsetXY(value, offsetY_,
+                       suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 TRaised TBaseTree::SetOffsetXY(POINT value) {

@@ -247,7 +247,8 @@ TRaised TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const
 }
 
 TRaised TBaseTree::SetOffsetY(TTreePosition value) {
-  return DoSetOffsetXY(offsetX_, value, suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
+  return DoSetOffsetXY(offsetX_, value,
+                       suoRepaintHeader | suoRepaintScrollBars | suoScrollClientArea | suoUpdateNCArea);
 }
 
 bool TBaseTree::ExpandCollapsedAncestors(PTreeNode node) {

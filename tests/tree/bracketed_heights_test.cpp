@@ -202,7 +202,8 @@ TEST(BracketedHeights, TopDownRestoreEqualsATreeBuiltOpened) {
     const std::vector<PTreeNode> restoredNodes = Build(restored, shape, false);
     const std::vector<PTreeNode> openedNodes = Build(opened, shape, true);
     EXPECT_TRUE(restored.BeginUpdate().Alive());
-    for (PTreeNode node = restored.GetFirst(); node; node = restored.GetNext(node)) EXPECT_FALSE(restored.SetExpanded(node, true).TreeGone());
+    for (PTreeNode node = restored.GetFirst(); node; node = restored.GetNext(node))
+      EXPECT_FALSE(restored.SetExpanded(node, true).TreeGone());
     EXPECT_TRUE(restored.EndUpdate().Alive());
     EXPECT_EQ(restored.VisibleCount(), opened.VisibleCount());
     EXPECT_EQ(restored.RootNode()->TotalHeight, opened.RootNode()->TotalHeight);

@@ -242,7 +242,8 @@ TEST(ContentExport, NodeSources) {
        },
        L"\ta.txt\t3\t\r\n"},
       {"visible, collapsed", Source::tstVisible, [](TSampleTree&) {}, L"Docs\t12\tx\r\nPics\t7\ty\r\n"},
-      {"visible, expanded", Source::tstVisible, [](TSampleTree& t) { EXPECT_FALSE(t.SetExpanded(t.docs, true).TreeGone()); },
+      {"visible, expanded", Source::tstVisible,
+       [](TSampleTree& t) { EXPECT_FALSE(t.SetExpanded(t.docs, true).TreeGone()); },
        L"Docs\t\t12\tx\r\n\ta.txt\t3\t\r\nPics\t\t7\ty\r\n"},
       {"nothing selected", Source::tstSelected, [](TSampleTree&) {}, L""},
   };

@@ -302,8 +302,9 @@ TEST(TreeDataObject, RoundTripThroughTheOleClipboard) {
 // sizes its destination once: another tree pastes every row, in order.
 TEST(TreeDataObject, AFreedTreeLeavesItsRowsOnTheClipboard) {
   auto source = std::make_unique<TKeyedTree>();
-  EXPECT_TRUE(source->TreeOptions()->SetSelectionOptions(source->TreeOptions()->SelectionOptions() +
-                                             TTreeSelectionOption::toMultiSelect).Alive());
+  EXPECT_TRUE(source->TreeOptions()
+                  ->SetSelectionOptions(source->TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect)
+                  .Alive());
   source->Fill(3000);
   EXPECT_TRUE(source->SelectAll(false).Alive());
   source->CopyToClipboard();
@@ -319,7 +320,9 @@ TEST(TreeDataObject, AFreedTreeLeavesItsRowsOnTheClipboard) {
 struct TTextRows : TStringTree {
   TTextRows() : TStringTree(nullptr) {
     EXPECT_TRUE(SetNodeDataSize(sizeof(int)).Alive());
-    EXPECT_TRUE(TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+    EXPECT_TRUE(TreeOptions()
+                    ->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect)
+                    .Alive());
     OnGetText = [](TBaseTree* tree, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
       text = L"Row " + std::to_wstring(Key(*tree, node));
     };
@@ -387,22 +390,26 @@ TEST(TreeClipboard, CopiedRowsOutliveTheirDeletion) {
     bool handedOver;
   };
   const TCase cases[] = {
-      {"the copied rows deleted", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteSelectedNodes().Alive()); }, true},
-      {"the cut rows deleted", true, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteSelectedNodes().Alive()); }, true},
+      {"the copied rows deleted", false,
+       [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteSelectedNodes().Alive()); }, true},
+      {"the cut rows deleted", true,
+       [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteSelectedNodes().Alive()); }, true},
       {"the tree cleared", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.Clear().Alive()); }, true},
       {"the cut tree cleared", true, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.Clear().Alive()); }, true},
-      {"every row gone with the root's count", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.SetRootNodeCount(0).Alive()); },
-       true},
-      {"a child of a copied row deleted", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteNode(tree.Row(12)).Alive()); },
-       true},
-      {"a copied row's children deleted", false, [](TTextRows& tree, TTextRows&) { EXPECT_FALSE(tree.DeleteChildren(tree.Row(1)).TreeGone()); },
-       true},
+      {"every row gone with the root's count", false,
+       [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.SetRootNodeCount(0).Alive()); }, true},
+      {"a child of a copied row deleted", false,
+       [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteNode(tree.Row(12)).Alive()); }, true},
+      {"a copied row's children deleted", false,
+       [](TTextRows& tree, TTextRows&) { EXPECT_FALSE(tree.DeleteChildren(tree.Row(1)).TreeGone()); }, true},
       {"a copied row moved into another tree", false,
        [](TTextRows& tree, TTextRows& other) {
-         EXPECT_FALSE(tree.MoveTo(tree.Row(3), other.RootNode(), TTreeNodeAttachMode::amAddChildLast, false).TreeGone());
+         EXPECT_FALSE(
+             tree.MoveTo(tree.Row(3), other.RootNode(), TTreeNodeAttachMode::amAddChildLast, false).TreeGone());
        },
        true},
-      {"a row not copied deleted", false, [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); }, false},
+      {"a row not copied deleted", false,
+       [](TTextRows& tree, TTextRows&) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); }, false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);

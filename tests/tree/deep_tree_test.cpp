@@ -176,7 +176,8 @@ TEST(DeepTreesAtScale, BracketedChangesRunTheWholeChain) {
   const int height = tree.DefaultNodeHeight();
   auto restoreTopDown = [&] {
     EXPECT_TRUE(tree.BeginUpdate().Alive());
-    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) EXPECT_FALSE(tree.SetExpanded(node, true).TreeGone());
+    for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node))
+      EXPECT_FALSE(tree.SetExpanded(node, true).TreeGone());
   };
   restoreTopDown();
   EXPECT_EQ(tree.GetNodeTop(deepest), static_cast<TTreePosition>(ChainDepth - 1) * height) << "inside the bracket";
@@ -196,7 +197,8 @@ TEST(DeepTreesAtScale, BracketedChangesRunTheWholeChain) {
   EXPECT_EQ(CheckInvariants(tree), "");
 
   EXPECT_TRUE(tree.BeginUpdate().Alive());
-  for (PTreeNode node = deepest; node; node = tree.GetPrevious(node)) EXPECT_FALSE(tree.SetExpanded(node, false).TreeGone());
+  for (PTreeNode node = deepest; node; node = tree.GetPrevious(node))
+    EXPECT_FALSE(tree.SetExpanded(node, false).TreeGone());
   EXPECT_TRUE(tree.EndUpdate().Alive());
   EXPECT_EQ(tree.VisibleCount(), 1u);
   EXPECT_EQ(CheckInvariants(tree), "");
@@ -237,7 +239,8 @@ TEST(DeepTreesAtScale, ChainOfTheTallestRowsKeepsWholeTotals) {
        [&] {
          EXPECT_TRUE(tree.FullCollapse().Alive());
          EXPECT_TRUE(tree.BeginUpdate().Alive());
-         for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node)) EXPECT_FALSE(tree.SetExpanded(node, true).TreeGone());
+         for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNext(node))
+           EXPECT_FALSE(tree.SetExpanded(node, true).TreeGone());
          EXPECT_TRUE(tree.EndUpdate().Alive());
        }},
       {"the deepest row lower", [&] { tree.SetNodeHeight(deepest, 1); }},
@@ -315,7 +318,8 @@ TEST(DeepTreesAtScale, MillionSiblingsCheckedAndSelectedOneByOne) {
   EXPECT_FALSE(tree.SetCheckState(parent->FirstChild->NextSibling, TCheckState::csUncheckedNormal).TreeGone());
   EXPECT_EQ(parent->CheckState, TCheckState::csMixedNormal);
 
-  for (PTreeNode child = parent->FirstChild; child; child = child->NextSibling) EXPECT_FALSE(tree.SetSelected(child, true).TreeGone());
+  for (PTreeNode child = parent->FirstChild; child; child = child->NextSibling)
+    EXPECT_FALSE(tree.SetSelected(child, true).TreeGone());
   EXPECT_EQ(tree.SelectedCount(), static_cast<std::uint32_t>(ChainDepth));
   EXPECT_EQ(tree.GetSortedSelection(false).size(), static_cast<std::size_t>(ChainDepth));
 }

@@ -121,8 +121,10 @@ TEST_F(EditActions, UpdateEnablesBySelectionAndMultiSelect) {
   };
   for (const TCase& c : cases) {
     EXPECT_TRUE(tree.Clear().Alive());
-    EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(c.multiSelect ? TTreeSelectionOptions{TTreeSelectionOption::toMultiSelect}
-                                                          : TTreeSelectionOptions{}).Alive());
+    EXPECT_TRUE(tree.TreeOptions()
+                    ->SetSelectionOptions(c.multiSelect ? TTreeSelectionOptions{TTreeSelectionOption::toMultiSelect}
+                                                        : TTreeSelectionOptions{})
+                    .Alive());
     if (c.nodes) {
       PTreeNode node = tree.Add(1);
       tree.SelectOnly(c.selected ? node : nullptr);

@@ -504,7 +504,8 @@ TEST_F(EditorTest, AnEditEndsSafelyWhenItsNodeOrTheContentGoes) {
   const TCase cases[] = {
       {"the node deleted", false, [](TEditTree& t) { EXPECT_TRUE(t.DeleteNode(t.Row(1)).Alive()); }},
       {"its parent deleted", true, [](TEditTree& t) { EXPECT_TRUE(t.DeleteNode(t.Row(1)).Alive()); }},
-      {"the parent's children deleted", true, [](TEditTree& t) { EXPECT_FALSE(t.DeleteChildren(t.Row(1), true).TreeGone()); }},
+      {"the parent's children deleted", true,
+       [](TEditTree& t) { EXPECT_FALSE(t.DeleteChildren(t.Row(1), true).TreeGone()); }},
       {"the tree cleared", false, [](TEditTree& t) { EXPECT_TRUE(t.Clear().Alive()); }},
   };
   for (const TCase& c : cases) {

@@ -104,7 +104,8 @@ TEST(ExpandCollapse, BulkWorkEndsItsBracketWhenAHandlerRaises) {
     SCOPED_TRACE(static_cast<int>(work));
     TTestTree tree;
     TCustomTreeOptions* options = tree.TreeOptions();
-    EXPECT_TRUE(options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+    EXPECT_TRUE(
+        options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
     EXPECT_TRUE(tree.SetRootNodeCount(4).Alive());
     for (PTreeNode node = tree.GetFirst(); node; node = tree.GetNextSibling(node)) {
       EXPECT_FALSE(tree.SetChildCount(node, 2).TreeGone());
@@ -145,7 +146,8 @@ TEST(ExpandCollapse, NodeAskingToOpenWhileBeingOpenedOpensOnce) {
       {"SetExpanded", false, [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.SetExpanded(n, true).TreeGone()); }},
       {"ToggleNode", false, [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n).TreeGone()); }},
       {"ToggleNode in a window", true, [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n).TreeGone()); }},
-      {"ToggleNode asked where the node lies", true, [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n).TreeGone()); }, true},
+      {"ToggleNode asked where the node lies", true,
+       [](TBaseTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n).TreeGone()); }, true},
   };
   for (const TCase& c : cases) {
     TTestTree tree;

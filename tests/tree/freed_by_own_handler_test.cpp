@@ -148,7 +148,8 @@ class TreeFreedByOwnHandler : public testing::TestWithParam<TCase> {
       tree->SetCheckType(node, TCheckType::ctCheckBox);
     EXPECT_FALSE(tree->SetChildCount(tree->GetFirst(), 2).TreeGone());
     EXPECT_FALSE(tree->SetExpanded(tree->GetFirst(), c.Expanded).TreeGone());
-    EXPECT_TRUE(tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() + c.Selection).Alive());
+    EXPECT_TRUE(
+        tree->TreeOptions()->SetSelectionOptions(tree->TreeOptions()->SelectionOptions() + c.Selection).Alive());
     EXPECT_FALSE(tree->SetFocusedNode(tree->GetFirst()).TreeGone());
     if (c.LastSelected) EXPECT_FALSE(tree->SetSelected(tree->GetLast(), true).TreeGone());
     return tree;

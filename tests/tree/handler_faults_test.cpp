@@ -59,7 +59,9 @@ struct TFaultTree : TStringTree {
     return nullptr;
   }
   void MultiSelect() {
-    EXPECT_TRUE(TreeOptions()->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+    EXPECT_TRUE(TreeOptions()
+                    ->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect)
+                    .Alive());
   }
   void Editable() { TreeOptions()->SetMiscOptions(TreeOptions()->MiscOptions() + TTreeMiscOption::toEditable); }
   // Starts an edit of the row by F2, as a person does.
@@ -181,8 +183,9 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        PTreeNode parent = tree.Add(5);
        EXPECT_FALSE(tree.SetChildCount(parent, 3).TreeGone());
-       tree.OnInitNode = [&tree, parent, deed = Once([&tree, parent] { EXPECT_TRUE(tree.DeleteNode(parent).Alive()); })](
-                             TBaseTree*, PTreeNode of, PTreeNode, TTreeNodeInitStates&) {
+       tree.OnInitNode = [&tree, parent, deed = Once([&tree, parent] {
+                                           EXPECT_TRUE(tree.DeleteNode(parent).Alive());
+                                         })](TBaseTree*, PTreeNode of, PTreeNode, TTreeNodeInitStates&) {
          if (of == parent) deed();
        };
      },
@@ -204,8 +207,8 @@ const THandlerCase kHandlerCases[] = {
     {"OnGetText empties the tree while the scroll bars are measured",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.OnGetText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode, TColumnIndex,
-                                                                        TVSTTextType, String& text) {
+       tree.OnGetText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](
+                            TBaseTree*, PTreeNode, TColumnIndex, TVSTTextType, String& text) {
          text = L"Row";
          deed();
        };
@@ -224,7 +227,8 @@ const THandlerCase kHandlerCases[] = {
     {"OnFreeNode of a child deletes a sibling while their parent is deleted",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](
+                             TBaseTree*, PTreeNode node) {
          if (Key(tree, node) == 23) deed();
        };
      },
@@ -235,7 +239,8 @@ const THandlerCase kHandlerCases[] = {
        tree.MultiSelect();
        EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
        EXPECT_FALSE(tree.AddToSelection(tree.Row(3)).TreeGone());
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](
+                             TBaseTree*, PTreeNode node) {
          if (Key(tree, node) == 23) deed();
        };
      },
@@ -243,7 +248,8 @@ const THandlerCase kHandlerCases[] = {
     {"OnFreeNode of a child empties the tree while their parent is deleted",
      [](TFaultTree& tree) {
        tree.Fill();
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*,
+                                                                                              PTreeNode node) {
          if (Key(tree, node) == 23) deed();
        };
      },
@@ -283,7 +289,8 @@ const THandlerCase kHandlerCases[] = {
        EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
        tree.CopyToClipboard();
        EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
-       tree.OnSaveNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode node, TStream& stream) {
+       tree.OnSaveNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](
+                             TBaseTree*, PTreeNode node, TStream& stream) {
          stream.WriteBuffer(&Key(tree, node), 4);
          deed();
        };
@@ -316,9 +323,8 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        EXPECT_FALSE(tree.AddToSelection(tree.Row(22)).TreeGone());
-       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](TBaseTree*, PTreeNode) {
-         deed();
-       };
+       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](
+                           TBaseTree*, PTreeNode) { deed(); };
      },
      [](TFaultTree& tree) { EXPECT_FALSE(tree.DeleteChildren(tree.Row(2)).TreeGone()); }},
     {"OnChange of a selected and focused child deletes a sibling while their parent's children are deleted",
@@ -326,9 +332,8 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        EXPECT_FALSE(tree.SetFocusedNode(tree.Row(22)).TreeGone());
        EXPECT_FALSE(tree.AddToSelection(tree.Row(22)).TreeGone());
-       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](TBaseTree*, PTreeNode) {
-         deed();
-       };
+       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(21)).Alive()); })](
+                           TBaseTree*, PTreeNode) { deed(); };
      },
      [](TFaultTree& tree) { EXPECT_FALSE(tree.DeleteChildren(tree.Row(2)).TreeGone()); }},
     {"OnExpanded of a collapsed ancestor deletes it while a node below it is toggled",
@@ -338,8 +343,9 @@ const THandlerCase kHandlerCases[] = {
        EXPECT_FALSE(tree.SetExpanded(tree.Row(2), false).TreeGone());
        tree.TreeOptions()->SetAutoOptions(tree.TreeOptions()->AutoOptions() + TTreeAutoOption::toAutoScrollOnExpand);
        PTreeNode ancestor = tree.Row(2);
-       tree.OnExpanded = [&tree, ancestor, deed = Once([&tree, ancestor] { EXPECT_TRUE(tree.DeleteNode(ancestor).Alive()); })](
-                             TBaseTree*, PTreeNode node) {
+       tree.OnExpanded = [&tree, ancestor, deed = Once([&tree, ancestor] {
+                                             EXPECT_TRUE(tree.DeleteNode(ancestor).Alive());
+                                           })](TBaseTree*, PTreeNode node) {
          if (node == ancestor) deed();
        };
      },
@@ -385,7 +391,9 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); };
+       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) {
+         EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive());
+       };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(22);
@@ -397,7 +405,9 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) { EXPECT_TRUE(tree.Clear().Alive()); };
+       tree.OnNewText = [&tree](TBaseTree*, PTreeNode, TColumnIndex, const String&) {
+         EXPECT_TRUE(tree.Clear().Alive());
+       };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(3);
@@ -408,7 +418,9 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); };
+       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) {
+         EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive());
+       };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(1);
@@ -437,7 +449,9 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); };
+       tree.OnEdited = [&tree](TBaseTree*, PTreeNode, TColumnIndex) {
+         EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive());
+       };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(1);
@@ -468,8 +482,8 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.Editable();
-       tree.OnEditCancelled = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](TBaseTree*,
-                                                                                              TColumnIndex) { deed(); };
+       tree.OnEditCancelled = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](
+                                  TBaseTree*, TColumnIndex) { deed(); };
      },
      [](TFaultTree& tree) {
        tree.EditByKey(22);
@@ -500,8 +514,8 @@ const THandlerCase kHandlerCases[] = {
        EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
        tree.CopyToClipboard();
        EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
-       tree.OnNewText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode, TColumnIndex,
-                                                                        const String&) { deed(); };
+       tree.OnNewText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](
+                            TBaseTree*, PTreeNode, TColumnIndex, const String&) { deed(); };
      },
      [](TFaultTree& tree) { tree.PasteFromClipboard(); }},
     // Cut and paste: the cut rows go after the paste, raising OnFreeNode.
@@ -515,7 +529,8 @@ const THandlerCase kHandlerCases[] = {
        EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
        // The rows stay where they are, to go once the paste is done.
        tree.OnNodeMoving = [](TBaseTree*, PTreeNode, PTreeNode, bool& allowed) { allowed = false; };
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*,
+                                                                                              PTreeNode node) {
          if (Key(tree, node) == 1) deed();
        };
      },
@@ -535,7 +550,8 @@ const THandlerCase kHandlerCases[] = {
        tree.CutToClipboard();
        // The rows stay where they are, to go once the paste is done.
        tree.OnNodeMoving = [](TBaseTree*, PTreeNode, PTreeNode, bool& allowed) { allowed = false; };
-       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](TBaseTree*, PTreeNode node) {
+       tree.OnFreeNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive()); })](
+                             TBaseTree*, PTreeNode node) {
          if (Key(tree, node) == 1) deed();
        };
      },
@@ -563,9 +579,8 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.MultiSelect();
        EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
-       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); })](TBaseTree*, PTreeNode) {
-         deed();
-       };
+       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); })](
+                           TBaseTree*, PTreeNode) { deed(); };
      },
      [](TFaultTree& tree) { tree.Click(3, {VK_CONTROL}); }},
     {"a Shift+click whose OnChange deletes the range's anchor",
@@ -573,9 +588,8 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.MultiSelect();
        tree.Click(1);
-       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(1)).Alive()); })](TBaseTree*, PTreeNode) {
-         deed();
-       };
+       tree.OnChange = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(1)).Alive()); })](
+                           TBaseTree*, PTreeNode) { deed(); };
      },
      [](TFaultTree& tree) { tree.Click(3, {VK_SHIFT}); }},
     // Dragging over: reaching and measuring the row under the pointer raises its handlers.
@@ -596,8 +610,8 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.TreeOptions()->SetMiscOptions(tree.TreeOptions()->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);
        tree.InvalidateNode(tree.Row(3));
-       tree.OnGetText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](TBaseTree*, PTreeNode node, TColumnIndex,
-                                                                        TVSTTextType, String& text) {
+       tree.OnGetText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](
+                            TBaseTree*, PTreeNode node, TColumnIndex, TVSTTextType, String& text) {
          text = L"Row";
          if (Key(tree, node) == 3) deed();
        };

@@ -108,7 +108,9 @@ TEST_F(TKeyboardFixture, ModifierCombinations) {
   };
   for (const TCase& c : cases) {
     TTreeSelectionOptions options = tree.TreeOptions()->SelectionOptions();
-    EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(c.multiSelect ? options + SO::toMultiSelect : options - SO::toMultiSelect).Alive());
+    EXPECT_TRUE(tree.TreeOptions()
+                    ->SetSelectionOptions(c.multiSelect ? options + SO::toMultiSelect : options - SO::toMultiSelect)
+                    .Alive());
     EXPECT_TRUE(tree.FullCollapse().Alive());
     EXPECT_TRUE(tree.ClearSelection().Alive());
     EXPECT_FALSE(tree.SetFocusedNode(Top(0)).TreeGone());

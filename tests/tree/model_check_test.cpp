@@ -420,9 +420,11 @@ class TModelCheck : public TModelCheckRun {
         Say(std::string(which) + "SetSelected");
         TTreeSelectionOptions options = tree.TreeOptions()->SelectionOptions();
         if (Chance(5))
-          EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(options.Contains(TTreeSelectionOption::toMultiSelect)
-                                                      ? options - TTreeSelectionOption::toMultiSelect
-                                                      : options + TTreeSelectionOption::toMultiSelect).Alive());
+          EXPECT_TRUE(tree.TreeOptions()
+                          ->SetSelectionOptions(options.Contains(TTreeSelectionOption::toMultiSelect)
+                                                    ? options - TTreeSelectionOption::toMultiSelect
+                                                    : options + TTreeSelectionOption::toMultiSelect)
+                          .Alive());
         EXPECT_FALSE(tree.SetSelected(Pick(tree), !Chance(4)).TreeGone());
         return;
       }

@@ -193,7 +193,9 @@ PTreeNode ClearAll(TStringTree& tree, const TNodes&) {
 }
 
 PTreeNode DeleteSelection(TStringTree& tree, const TNodes& nodes) {
-  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+  EXPECT_TRUE(tree.TreeOptions()
+                  ->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect)
+                  .Alive());
   for (PTreeNode node : {nodes.T, nodes.N, nodes.S}) EXPECT_FALSE(tree.SetSelected(node, true).TreeGone());
   CallTelling(tree, [&] { return tree.DeleteSelectedNodes(); });
   return nullptr;

@@ -330,7 +330,8 @@ TEST(NodeStoreAtScale, DeletedRowsGiveTheirMemoryBack) {
     SCOPED_TRACE(way.Name);
     auto tree = MakeTree(64);
     TCustomTreeOptions* options = tree->TreeOptions();
-    EXPECT_TRUE(options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+    EXPECT_TRUE(
+        options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
     const int64_t before = committed();
     EXPECT_TRUE(tree->SetRootNodeCount(300000).Alive());
     const int64_t built = committed();

@@ -211,7 +211,10 @@ TEST(WorkerThreadFaults, EveryStructuralChangeStopsARunningBuild) {
   const std::pair<const char*, Change> changes[] = {
       {"delete leaf", [](TTestTree& t, PTreeNode n) { EXPECT_TRUE(t.DeleteNode(n).Alive()); }},
       {"insert", [](TTestTree& t, PTreeNode n) { t.InsertNode(n, TTreeNodeAttachMode::amInsertBefore); }},
-      {"move", [](TTestTree& t, PTreeNode n) { EXPECT_FALSE(t.MoveTo(n, nullptr, TTreeNodeAttachMode::amAddChildFirst, false).TreeGone()); }},
+      {"move",
+       [](TTestTree& t, PTreeNode n) {
+         EXPECT_FALSE(t.MoveTo(n, nullptr, TTreeNodeAttachMode::amAddChildFirst, false).TreeGone());
+       }},
       {"toggle", [](TTestTree& t, PTreeNode n) { EXPECT_FALSE(t.ToggleNode(n->Parent).TreeGone()); }},
       {"sort", [](TTestTree& t, PTreeNode) { t.Sort(nullptr, 0, TSortDirection::sdDescending, false); }},
       {"auto-sorted add",

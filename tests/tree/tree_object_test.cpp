@@ -287,8 +287,10 @@ TEST_F(TreeWindow, RowsMovedIntoAnotherShownTreeKeepTheirOrderAndEachTreeChanges
                                       << static_cast<int>(c.mode));
       TKeyedTree source(host.Handle()), target(host.Handle());
       EXPECT_TRUE(target.SetLeft(200).Alive());
-      EXPECT_TRUE(source.TreeOptions()->SetSelectionOptions(source.TreeOptions()->SelectionOptions() +
-                                                TTreeSelectionOption::toMultiSelect).Alive());
+      EXPECT_TRUE(
+          source.TreeOptions()
+              ->SetSelectionOptions(source.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect)
+              .Alive());
       for (int key = 1; key <= 6; ++key) source.Add(key);
       for (PTreeNode node = source.GetFirst(); node; node = source.GetNextSibling(node))
         if (Key(source, node) <= 5) EXPECT_FALSE(source.AddToSelection(node).TreeGone());

@@ -200,7 +200,9 @@ TEST(TreeStreamFaults, FailedLoadsKeepTheSelectionAndFreeWhatTheyRead) {
   // Declared before the tree: its handlers still report while it goes.
   std::vector<int> loadedKeys, freedKeys;
   TKeyedTree tree;
-  EXPECT_TRUE(tree.TreeOptions()->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+  EXPECT_TRUE(tree.TreeOptions()
+                  ->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect)
+                  .Alive());
   tree.Fill(2);
   tree.SelectOnly(tree.GetFirst());
   tree.OnLoadNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
@@ -476,7 +478,8 @@ TEST(TreeStream, MoveIntoAnotherTree) {
   TKeyedTree source, target;
   source.Fill(2);
   target.Fill(1);
-  EXPECT_FALSE(source.MoveTo(source.GetFirst(), target.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false).TreeGone());
+  EXPECT_FALSE(
+      source.MoveTo(source.GetFirst(), target.GetFirst(), TTreeNodeAttachMode::amInsertAfter, false).TreeGone());
   EXPECT_EQ(source.Keys(), (std::vector<int>{2, 21, 22}));
   EXPECT_EQ(target.Keys(), (std::vector<int>{1, 11, 12, 1, 11, 12}));
   EXPECT_EQ(CheckInvariants(source), "");

@@ -41,8 +41,10 @@ TEST_F(ViewArea, RowsAChangeMovedAreDrawnAgainAndTheBarFollows) {
   };
   const TCase cases[] = {
       {"the first row deleted", [&](TPaintTree& tree) { EXPECT_TRUE(tree.DeleteNode(row(tree, 0)).Alive()); }, 0, 31},
-      {"a row below the first deleted", [&](TPaintTree& tree) { EXPECT_TRUE(tree.DeleteNode(row(tree, 5)).Alive()); }, 5, 31},
-      {"an open row's children deleted", [&](TPaintTree& tree) { EXPECT_FALSE(tree.DeleteChildren(row(tree, 3)).TreeGone()); }, 3, 30},
+      {"a row below the first deleted", [&](TPaintTree& tree) { EXPECT_TRUE(tree.DeleteNode(row(tree, 5)).Alive()); },
+       5, 31},
+      {"an open row's children deleted",
+       [&](TPaintTree& tree) { EXPECT_FALSE(tree.DeleteChildren(row(tree, 3)).TreeGone()); }, 3, 30},
       {"every row deleted", [](TPaintTree& tree) { EXPECT_FALSE(tree.DeleteChildren(nullptr).TreeGone()); }, 0, 0},
       {"a row appended", [](TPaintTree& tree) { tree.AddChild(nullptr); }, 0, 33},
   };
