@@ -389,7 +389,12 @@ void TBaseTree::HeaderFrameMessage(TMessage& message) {
   }
 }
 
-void TBaseTree::SetHeader(const TTreeHeader* value) { header_->Assign(value); }
+TRaised TBaseTree::SetHeader(const TTreeHeader* value) {
+  // The columns' sizes, the copy's last act, raise OnColumnResize.
+  const TLifeWatch life = LifeWatch();
+  header_->Assign(value);
+  return TRaised(!life.Ended());
+}
 
 const TClass* TBaseTree::GetColumnClass() const { return TTreeColumn::StaticClass(); }
 

@@ -380,7 +380,7 @@ class TBaseTree : public TCustomControl {
 
   // ---- header and columns, hints
   TTreeHeader* Header() const { return header_.get(); }
-  void SetHeader(const TTreeHeader* value);
+  TRaised SetHeader(const TTreeHeader* value);
   virtual const TClass* GetColumnClass() const;
   virtual const TClass* GetHeaderClass() const;
   // The widest content of a column over the visible nodes.

@@ -117,19 +117,20 @@ TRaised TTreeHeader::SetMainColumn(TColumnIndex value) {
   return TRaised(true);
 }
 
-void TTreeHeader::SetOptions(TTreeHeaderOptions value) {
-  if (options_ == value) return;
+TRaised TTreeHeader::SetOptions(TTreeHeaderOptions value) {
+  if (options_ == value) return TRaised(true);
   TTreeHeaderOptions toggled = (options_ - value) + (value - options_);
   options_ = value;
   bool windowed = owner_ && owner_->HandleAllocated();
   if (toggled.Contains(HO::hoAutoResize) && columns_->Count() > 0) {
-    if (columns_->AdjustAutoSize(InvalidColumn).Gone()) return;
+    if (columns_->AdjustAutoSize(InvalidColumn).Gone()) return TRaised(false);
     if (value.Contains(HO::hoAutoResize) && windowed) owner_->Invalidate();
   }
-  if (!owner_ || owner_->IsLoading() || !windowed) return;
+  if (!owner_ || owner_->IsLoading() || !windowed) return TRaised(true);
   if (toggled.Contains(HO::hoVisible)) RecalculateHeader();
   Invalidate(nullptr);
   owner_->Invalidate();
+  return TRaised(true);
 }
 
 TRaised TTreeHeader::ApplyAutoSort() {
@@ -166,9 +167,10 @@ void TTreeHeader::Assign(const TPersistent* source) {
   SetColumns(other->columns_.get());
   SetFont(other->font_.get());
   SetHeight(other->height_);
-  SetOptions(other->options_);
   SetPopupMenu(other->popupMenu_);
   SetStyle(other->style_);
+  // The copy's last act: a column sized to fit raises OnColumnResize.
+  (void)SetOptions(other->options_);
 }
 
 RECT TTreeHeader::HeaderRect() const {

@@ -63,7 +63,8 @@ class TTreeHeader : public TPersistent {
   // Answers whether the tree outlived the handlers the change raises.
   TRaised SetMainColumn(TColumnIndex value);
   TTreeHeaderOptions Options() const { return options_; }
-  void SetOptions(TTreeHeaderOptions value);
+  // Answers whether the tree outlived OnColumnResize of the column sized to fit.
+  TRaised SetOptions(TTreeHeaderOptions value);
   TPopupMenu* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TPopupMenu* value) { popupMenu_ = value; }
   TColumnIndex SortColumn() const { return sortColumn_; }

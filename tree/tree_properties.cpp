@@ -222,7 +222,6 @@ void TBaseTree::Assign(const TPersistent* source) {
   SetDragMode(other->DragMode());
   SetEnabled(other->Enabled());
   SetFont(other->Font());
-  SetHeader(other->header_.get());
   SetHintAnimation(other->hintAnimation_);
   SetHintMode(other->hintMode_);
   SetHotCursor(other->hotCursor_);
@@ -248,9 +247,9 @@ void TBaseTree::Assign(const TPersistent* source) {
 }
 
 TRaised TBaseTree::AssignNodesAndPlace(const TBaseTree& other) {
-  if (SetNodeDataSize(other.nodeDataSize_).Gone() || SetTreeOptions(other.options_.get()).Gone() ||
-      SetRootNodeCount(other.RootNodeCount()).Gone() || SetAlign(other.Align()).Gone() ||
-      SetAutoSize(other.AutoSize()).Gone())
+  if (SetHeader(other.header_.get()).Gone() || SetNodeDataSize(other.nodeDataSize_).Gone() ||
+      SetTreeOptions(other.options_.get()).Gone() || SetRootNodeCount(other.RootNodeCount()).Gone() ||
+      SetAlign(other.Align()).Gone() || SetAutoSize(other.AutoSize()).Gone())
     return TRaised(false);
   return SetVisible(other.Visible());
 }

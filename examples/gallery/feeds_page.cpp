@@ -53,7 +53,7 @@ TRaised TFeedsPage::Populate() {
     column->SetText(caption);
     column->SetWidth(width);
   }
-  header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible);
+  if (header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible).Gone()) return TRaised(false);
   items_->TreeOptions()->SetPaintOptions(items_->TreeOptions()->PaintOptions() - TTreePaintOption::toShowRoot -
                                          TTreePaintOption::toShowTreeLines - TTreePaintOption::toShowButtons +
                                          TTreePaintOption::toShowVertGridLines);

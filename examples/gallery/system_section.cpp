@@ -34,7 +34,8 @@ class TProcessList : public TStringTree {
       column->SetWidth(width);
       column->SetAlignment(alignment);
     }
-    Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible);
+    // No column is sized to fit: showing the header raises nothing.
+    (void)Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible);
     TreeOptions()->SetPaintOptions(TreeOptions()->PaintOptions() - TTreePaintOption::toShowRoot -
                                    TTreePaintOption::toShowTreeLines - TTreePaintOption::toShowButtons);
     // A new list has no selection to empty.

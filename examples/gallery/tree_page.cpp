@@ -128,7 +128,8 @@ TStringTree* TTreePage::MakeTree(bool large) {
     column->SetWidth(width);
     column->SetAlignment(alignment);
   }
-  header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible);
+  // No column is sized to fit: showing the header raises nothing.
+  (void)header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible);
   TCustomStringTreeOptions* options = tree->TreeOptions();
   options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport + TTreeMiscOption::toEditable);
   // A new tree has no selection to empty.

@@ -146,7 +146,7 @@ TEST(Columns, AutoSizeColumnTakesTheRest) {
   std::vector<TColumnIndex> resized;
   tree.OnColumnResize = [&](TTreeHeader*, TColumnIndex column) { resized.push_back(column); };
   tree.Header()->SetAutoSizeIndex(1);
-  tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoAutoResize);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoAutoResize).Alive());
   int client = tree.ClientWidth();
   EXPECT_EQ(columns.Items(1)->Width(), client - 120);
   EXPECT_EQ(resized, std::vector<TColumnIndex>{1});

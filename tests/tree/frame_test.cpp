@@ -110,7 +110,7 @@ TEST(TreeFrame, HeaderLiesInsideTheBand) {
   TTestWindow host{RECT{50, 50, 350, 350}};
   TFramedTree tree(host.Handle());
   tree.Header()->Columns()->Add()->SetWidth(60);
-  tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   tree.SetBorderWidth(3);
   TWindowCapture frame = PaintedFrame(tree.Handle());
   const int x = 30;
@@ -130,7 +130,7 @@ TEST(TreeFrame, CornerAboveTheScrollBarIsPainted) {
   TTestWindow host{RECT{50, 50, 350, 350}};
   TFramedTree tree(host.Handle());
   tree.Header()->Columns()->Add()->SetWidth(40);
-  tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   EXPECT_TRUE(tree.SetRootNodeCount(20).Alive());
   ASSERT_TRUE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_VSCROLL);
   for (TTreeHeaderStyle style : {TTreeHeaderStyle::hsThickButtons, TTreeHeaderStyle::hsPlates}) {
@@ -160,7 +160,7 @@ TEST(TreeFrame, PrintedFrameHoldsTheHeaderUnlessHidden) {
   TTestWindow host{RECT{50, 50, 350, 350}};
   TFramedTree tree(host.Handle());
   tree.Header()->Columns()->Add()->SetWidth(60);
-  tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   RECT header = tree.Header()->HeaderRect();
   const int area = (header.right - header.left) * (header.bottom - header.top);
   TWindowCapture shown = TWindowCapture::OfWindow(tree.Handle(), PRF_NONCLIENT | PRF_CHECKVISIBLE);

@@ -141,7 +141,7 @@ class TreeFreedByOwnHandler : public testing::TestWithParam<TCase> {
     EXPECT_TRUE(tree->SetBounds(10, 10, 300, 200).Alive());
     EXPECT_TRUE(tree->SetParent(form_.get()).Alive());
     tree->Header()->Columns()->Add()->SetWidth(250);
-    tree->Header()->SetOptions(tree->Header()->Options() + TTreeHeaderOption::hoVisible);
+    EXPECT_TRUE(tree->Header()->SetOptions(tree->Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
     tree->TreeOptions()->SetMiscOptions(tree->TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
     EXPECT_TRUE(tree->SetRootNodeCount(3).Alive());
     for (PTreeNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node))

@@ -68,7 +68,7 @@ TStringTree* MakeSceneTree(TScene& scene, Prepare prepare) {
     stream.ReadBuffer(&data, 4);
   };
   tree->Header()->Columns()->Add()->SetWidth(250);
-  tree->Header()->SetOptions(tree->Header()->Options() + TTreeHeaderOption::hoVisible);
+  EXPECT_TRUE(tree->Header()->SetOptions(tree->Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   EXPECT_TRUE(tree->SetRootNodeCount(3).Alive());
   EXPECT_FALSE(tree->SetChildCount(tree->GetFirst(), 2).NodeGone());
   EXPECT_FALSE(tree->SetExpanded(tree->GetFirst(), true).NodeGone());
@@ -208,7 +208,7 @@ const TOuterWorkCase kOuterWorkCases[] = {
      [](TScene& scene) {
        TStringTree* tree = MakeSceneTree(scene, [](TStringTree& tree) {
          tree.Header()->Columns()->Items(0)->SetStyle(TTreeColumnStyle::vsOwnerDraw);
-         tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoOwnerDraw);
+         EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoOwnerDraw).Alive());
        });
        tree->OnHeaderDraw = scene.Freer("OnHeaderDraw");
        const HWND window = tree->Handle();

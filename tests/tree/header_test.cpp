@@ -81,7 +81,7 @@ TEST_F(THeaderFixture, OnlyPressesTheHeaderLeavesFocusTheTree) {
   };
   const TCase cases[] = {{"on a border", 60, false}, {"on a column", 30, true}};
   // A column that could be dragged would be the header's press too.
-  tree.Header()->SetOptions(tree.Header()->Options() - HO::hoDrag);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() - HO::hoDrag).Alive());
   for (const TCase& c : cases) {
     SetFocus(host.Handle());
     ASSERT_EQ(GetFocus(), host.Handle()) << c.name;
@@ -181,7 +181,7 @@ TEST_F(THeaderFixture, EscapeCancelsDrag) {
 
 TEST_F(THeaderFixture, DoubleClickOnBorderFitsContent) {
   EXPECT_TRUE(tree.SetRootNodeCount(3).Alive());
-  tree.Header()->SetOptions(tree.Header()->Options() + HO::hoDblClickResize);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + HO::hoDblClickResize).Alive());
   struct TCase {
     int content, minWidth, expected;
   };
@@ -201,14 +201,14 @@ TEST_F(THeaderFixture, DoubleClickOnBorderFitsContent) {
     EXPECT_NE(clickedColumn, -5);
   }
   // Without the option a double click is a click.
-  tree.Header()->SetOptions(tree.Header()->Options() - HO::hoDblClickResize);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() - HO::hoDblClickResize).Alive());
   columns.Items(0)->SetWidth(60);
   tree.SendNC(WM_NCLBUTTONDBLCLK, tree.HeaderPoint(60));
   EXPECT_EQ(columns.Items(0)->Width(), 60);
 }
 
 TEST_F(THeaderFixture, HoverEndsThroughTheHeaderTimer) {
-  tree.Header()->SetOptions(tree.Header()->Options() + HO::hoHotTrack);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + HO::hoHotTrack).Alive());
   POINT over = tree.HeaderPoint(100);
   SetCursorPos(over.x, over.y);
   tree.SendNC(WM_NCMOUSEMOVE, over);
@@ -239,7 +239,7 @@ TEST_F(THeaderFixture, PaintsButtonsInTheFrame) {
   tree.Header()->Columns()->Items(0)->SetText(L"Name");
   tree.Header()->Columns()->Items(1)->SetText(L"Size");
   EXPECT_TRUE(tree.Header()->SetSortColumn(1).Alive());
-  tree.Header()->SetOptions(tree.Header()->Options() + HO::hoShowSortGlyphs);
+  EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + HO::hoShowSortGlyphs).Alive());
   struct TCase {
     TTreeHeaderStyle style;
     COLORREF fill;

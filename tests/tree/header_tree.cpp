@@ -6,7 +6,7 @@ THeaderTree::THeaderTree(HWND host, int width, int height, std::initializer_list
   EXPECT_TRUE(SetParentWindow(host).Alive());
   EXPECT_TRUE(SetBounds(0, 0, width, height).Alive());
   for (int columnWidth : columnWidths) Header()->Columns()->Add()->SetWidth(columnWidth);
-  Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible);
+  EXPECT_TRUE(Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   // The header's own drawing is what these tests look at, not the platform's visual style.
   TreeOptions()->SetPaintOptions(TreeOptions()->PaintOptions() - TTreePaintOption::toThemeAware);
   SetBorderStyle(TBorderStyle::bsNone);

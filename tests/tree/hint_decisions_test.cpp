@@ -120,7 +120,9 @@ TEST(TreeHints, ColumnHintOverTheHeader) {
   tree.Header()->Columns()->Add()->SetWidth(80);
   tree.Header()->Columns()->Add()->SetWidth(80);
   tree.Header()->Columns()->Items(1)->SetHint(L"second column");
-  tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible + TTreeHeaderOption::hoShowHint);
+  EXPECT_TRUE(tree.Header()
+                  ->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible + TTreeHeaderOption::hoShowHint)
+                  .Alive());
   tree.SetHintMode(TTreeHintMode::hmHint);
   TAnswer answer = AskHint(tree, POINT{100, -5});
   EXPECT_EQ(answer.result, 0);

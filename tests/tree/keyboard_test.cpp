@@ -245,7 +245,7 @@ TEST_F(TKeyboardFixture, ApplicationsKeyOpensTheMenuOverTheShownPartOfTheText) {
     if (c.columnWidth > 0) {
       menuTree.Header()->Columns()->Add()->SetWidth(c.columnWidth);
       menuTree.Header()->Columns()->Add()->SetWidth(100);
-      menuTree.Header()->SetOptions(menuTree.Header()->Options() + TTreeHeaderOption::hoVisible);
+      EXPECT_TRUE(menuTree.Header()->SetOptions(menuTree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
     }
     std::vector<POINT> asked;
     menuTree.OnGetPopupMenu = [&](TBaseTree*, PTreeNode, TColumnIndex, POINT point, bool&, TPopupMenu*&) {

@@ -521,7 +521,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     // With a column the tree's width is the column's: no scroll bar update measures the rows, which would
     // initialize them.
     tree.Header()->Columns()->Add()->SetWidth(setup.Narrow ? 30 : 250);
-    tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible);
+    EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
     TCustomTreeOptions* options = tree.TreeOptions();
     options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport);
     if (setup.DropMoves) options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toAcceptOLEDrop);

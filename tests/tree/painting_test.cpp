@@ -383,7 +383,10 @@ TEST_F(TPaintFixture, PaintsWhoseHandlersRaiseLeaveNothingBehind) {
        }},
       {"OnHeaderDraw",
        [](TStringTree& t, bool& raise) {
-         t.Header()->SetOptions(t.Header()->Options() + TTreeHeaderOption::hoVisible + TTreeHeaderOption::hoOwnerDraw);
+         EXPECT_TRUE(
+             t.Header()
+                 ->SetOptions(t.Header()->Options() + TTreeHeaderOption::hoVisible + TTreeHeaderOption::hoOwnerDraw)
+                 .Alive());
          t.Header()->Columns()->Items(0)->SetStyle(TTreeColumnStyle::vsOwnerDraw);
          t.OnHeaderDraw = [&raise](TTreeHeader*, TCanvas*, TTreeColumn*, const RECT&, bool, bool, TTreeDropMarkMode) {
            if (raise) throw Exception(L"raised");
