@@ -19,6 +19,7 @@
 #include "tree/string_tree.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_drag_manager.h"
+#include "tree/tree_error.h"
 #include "tree/tree_header.h"
 #include "tree_fixture.h"
 
@@ -121,6 +122,17 @@ const TOuterWorkCase kOuterWorkCases[] = {
        EXPECT_TRUE(tree->LoadFromStream(stream).Gone());
      },
      "OnLoadNode"},
+    {"OnFreeNodeAsAFailedLoadTakesBackWhatItRead",
+     [](TScene& scene) {
+       TStringTree* tree = MakeSceneTree(scene);
+       TMemoryStream stream;
+       SaveInto(*tree, stream);
+       // The last row's chunk is cut short: the rows read before it go again.
+       stream.SetSize(stream.Size() - 3);
+       tree->OnFreeNode = scene.Freer("OnFreeNode");
+       EXPECT_THROW((void)tree->LoadFromStream(stream), ETreeError);
+     },
+     "OnFreeNode"},
     {"OnChangeAsALoadTakesItsSelectionIn",
      [](TScene& scene) {
        TStringTree* tree = MakeSceneTree(scene, [](TStringTree& tree) {
