@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -68,6 +69,7 @@ enum class TEvent {
   AfterItemPaint,
   ShortenString,
   SaveNode,
+  LoadNode,
 };
 // What the handler frees: the node, its parent, every node (Clear), the tree itself, the node a check started
 // from where the check climbs to the node, or the other tree of a move or drop from one tree to another.
@@ -397,6 +399,8 @@ const TEventCase kEvents[] = {
     {"OnDragDrop", TEvent::DragDrop, kClosed, DragDrop},
     {"OnNodeCopying", TEvent::NodeCopying, kPasted, CopyAndPaste, 0, HP::hpNowhere, kTreeToo},
     {"OnNodeCopied", TEvent::NodeCopied, kPasted, CopyAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnLoadNodeOfAPaste", TEvent::LoadNode, kPasted, CopyAndPaste, 0, HP::hpNowhere, kTreeToo},
+    {"OnLoadNodeOfAMoveIntoAnotherTree", TEvent::LoadNode, kAcross, MoveIntoOtherTree, 0, HP::hpNowhere, kBothTrees},
     {"OnNodeMoving", TEvent::NodeMoving, kClosed, MoveIntoSibling, 0, HP::hpNowhere, kTreeToo},
     {"OnNodeMoved", TEvent::NodeMoved, kClosed, MoveIntoSibling, 0, HP::hpNowhere, kTreeToo},
     {"OnNodeMovingByAPasteAfterACut", TEvent::NodeMoving, kClosed, CutAndPaste, 0, HP::hpNowhere, kTreeToo},
@@ -669,7 +673,13 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     };
     tree.OnShortenString = [this](TBaseTree*, TCanvas*, PTreeNode node, TColumnIndex, const String&, int, bool, String&,
                                   bool&) { Heard(TEvent::ShortenString, node); };
-    tree.OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream&) { Heard(TEvent::SaveNode, node); };
+    // A byte of the application's own, so that a read of the node raises OnLoadNode.
+    tree.OnSaveNode = [this](TBaseTree*, PTreeNode node, TStream& stream) {
+      const std::uint8_t data = 1;
+      stream.WriteBuffer(&data, 1);
+      Heard(TEvent::SaveNode, node);
+    };
+    tree.OnLoadNode = [this](TBaseTree*, PTreeNode node, TStream&) { Heard(TEvent::LoadNode, node); };
     // Events the case does not strike at still must not name a freed node.
     tree.OnHotChange = [this](TBaseTree*, PTreeNode oldNode, PTreeNode newNode) { Record(oldNode, newNode); };
   }
