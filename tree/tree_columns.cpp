@@ -186,18 +186,18 @@ void TTreeColumn::SetMargin(int value) {
   Changed(false);
 }
 
-void TTreeColumn::SetMaxWidth(int value) {
+TRaised TTreeColumn::SetMaxWidth(int value) {
   value = std::clamp(value, minWidth_, DefaultColumnMaxWidth);
-  if (maxWidth_ == value) return;
+  if (maxWidth_ == value) return TRaised(true);
   maxWidth_ = value;
-  SetWidth(width_);
+  return SetWidth(width_);
 }
 
-void TTreeColumn::SetMinWidth(int value) {
+TRaised TTreeColumn::SetMinWidth(int value) {
   value = std::clamp(value, 0, maxWidth_);
-  if (minWidth_ == value) return;
+  if (minWidth_ == value) return TRaised(true);
   minWidth_ = value;
-  SetWidth(width_);
+  return SetWidth(width_);
 }
 
 void TTreeColumn::SetOptions(TTreeColumnOptions value) {
@@ -242,9 +242,9 @@ void TTreeColumn::SetText(const String& value) {
   Changed(false);
 }
 
-void TTreeColumn::SetWidth(int value) {
+TRaised TTreeColumn::SetWidth(int value) {
   value = std::clamp(value, minWidth_, maxWidth_);
-  if (width_ == value) return;
+  if (width_ == value) return TRaised(true);
   lastWidth_ = width_;
   TTreeColumns* columns = Owner();
   TTreeHeader* header = columns ? columns->header_ : nullptr;
@@ -260,13 +260,12 @@ void TTreeColumn::SetWidth(int value) {
     if (columns) columns->AdjustPositions();
   }
   TBaseTree* tree = Tree();
-  if (!columns || TreeQuiet(tree) || columns->UpdateCount() > 0) return;
-  // OnColumnResize may add or remove columns, this one among them.
+  if (!columns || TreeQuiet(tree) || columns->UpdateCount() > 0) return TRaised(true);
+  // OnColumnResize may add or remove columns, this one among them, or free the tree.
   const std::uint64_t changes = columns->LayoutChanges();
-  if (autoResize && columns->AdjustAutoSize(Index()).Gone()) return;
-  if (columns->LayoutChanges() != changes) return;
-  // The setter's last act.
-  (void)tree->DoColumnResize(Index());
+  if (autoResize && columns->AdjustAutoSize(Index()).Gone()) return TRaised(false);
+  if (columns->LayoutChanges() != changes) return TRaised(true);
+  return tree->DoColumnResize(Index());
 }
 
 String TTreeColumn::DisplayName() const {
@@ -294,8 +293,9 @@ RECT TTreeColumn::GetRect() const {
   return r;
 }
 
-void TTreeColumn::RestoreLastWidth() {
-  if (Owner()) Owner()->AnimatedResize(Index(), lastWidth_);
+TRaised TTreeColumn::RestoreLastWidth() {
+  if (!Owner()) return TRaised(true);
+  return Owner()->AnimatedResize(Index(), lastWidth_);
 }
 
 void TTreeColumn::ParentBiDiModeChanged() {
@@ -322,18 +322,21 @@ void TTreeColumn::Assign(const TPersistent* source) {
   SetImageIndex(other->imageIndex_);
   SetLayout(other->layout_);
   SetMargin(other->margin_);
-  SetMaxWidth(other->maxWidth_);
-  SetMinWidth(other->minWidth_);
   SetPosition(other->position_);
   SetSpacing(other->spacing_);
   SetStyle(other->style_);
   SetText(other->text_);
   SetHint(other->hint_);
-  SetWidth(other->width_);
   SetOptions(other->options_);
   SetAlignment(other->alignment_);
   SetColor(other->color_);
-  Changed(false);
+  // The copy's last act: the widths raise OnColumnResize, which may free the tree and this column with it.
+  if (AssignWidths(*other).Alive()) Changed(false);
+}
+
+TRaised TTreeColumn::AssignWidths(const TTreeColumn& other) {
+  if (SetMaxWidth(other.maxWidth_).Gone() || SetMinWidth(other.minWidth_).Gone()) return TRaised(false);
+  return SetWidth(other.width_);
 }
 
 void TTreeColumn::DefineProperties(TFiler& filer) {
@@ -754,8 +757,8 @@ TRaised TTreeColumns::HandleClick(POINT p, TMouseButton button, bool force) {
   return TRaised(true);
 }
 
-void TTreeColumns::AnimatedResize(TColumnIndex column, int newWidth) {
-  if (!IsValidColumn(column)) return;
+TRaised TTreeColumns::AnimatedResize(TColumnIndex column, int newWidth) {
+  if (!IsValidColumn(column)) return TRaised(true);
   TBaseTree* tree = Tree();
   TTreeColumn* target = Items(column);
   int delta = (newWidth - target->width_) / 32;
@@ -786,7 +789,7 @@ void TTreeColumns::AnimatedResize(TColumnIndex column, int newWidth) {
     }
     ReleaseDC(window, dc);
   }
-  target->SetWidth(newWidth);
+  return target->SetWidth(newWidth);
 }
 
 void TTreeColumns::DrawButtonText(HDC dc, const String& caption, const RECT& bounds, bool enabled, bool hot,

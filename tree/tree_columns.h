@@ -62,9 +62,9 @@ class TTreeColumn : public TCollectionItem {
   int Margin() const { return margin_; }
   void SetMargin(int value);
   int MaxWidth() const { return maxWidth_; }
-  void SetMaxWidth(int value);
+  TRaised SetMaxWidth(int value);
   int MinWidth() const { return minWidth_; }
-  void SetMinWidth(int value);
+  TRaised SetMinWidth(int value);
   TTreeColumnOptions Options() const { return options_; }
   void SetOptions(TTreeColumnOptions value);
   int Position() const { return position_; }
@@ -79,7 +79,8 @@ class TTreeColumn : public TCollectionItem {
   const String& Text() const { return text_; }
   void SetText(const String& value);
   int Width() const { return width_; }
-  void SetWidth(int value);
+  // The width setters answer whether the tree outlived OnColumnResize.
+  TRaised SetWidth(int value);
   int LastWidth() const { return lastWidth_; }
   // The left edge within the header, without scrolling.
   int Left() const { return left_; }
@@ -90,7 +91,9 @@ class TTreeColumn : public TCollectionItem {
   void GetAbsoluteBounds(int& left, int& right) const;
   // The header rectangle (window coordinates) narrowed to this column.
   RECT GetRect() const;
-  void RestoreLastWidth();
+  TRaised RestoreLastWidth();
+  // Assign's part that raises OnColumnResize.
+  TRaised AssignWidths(const TTreeColumn& other);
   bool UseRightToLeftReading() const { return biDiMode_ != TBiDiMode::bdLeftToRight; }
   void ParentBiDiModeChanged();
   void ParentColorChanged();
@@ -164,7 +167,7 @@ class TTreeColumns : public TCollection {
   bool AdjustHoverColumn(POINT p);
   TColumnIndex AdjustDownColumn(POINT p);
   TRaised HandleClick(POINT p, TMouseButton button, bool force);
-  void AnimatedResize(TColumnIndex column, int newWidth);
+  TRaised AnimatedResize(TColumnIndex column, int newWidth);
   // Paints the header's part r (header coordinates) into dc, the columns shifted by hOffset.
   TRaised PaintHeader(HDC dc, const RECT& r, int hOffset);
   // Paints r of dc as the header's part right of the last column; after PaintHeader, which opens its theme.

@@ -236,19 +236,24 @@ TRaised TTreeHeader::AutoFitColumns() {
     const int widest = owner_->GetMaxColumnWidth(column->Index());
     if (life.Ended()) return TRaised(false);
     if (columns_->LayoutChanges() != changesBefore) break;
-    columns_->AnimatedResize(column->Index(), widest);
-    if (life.Ended()) return TRaised(false);
+    if (columns_->AnimatedResize(column->Index(), widest).Gone()) return TRaised(false);
     if (columns_->LayoutChanges() != changesBefore) break;
   }
   return TRaised(true);
 }
 
-void TTreeHeader::RestoreColumns() {
+TRaised TTreeHeader::RestoreColumns() {
+  // OnColumnResize may free the tree, these columns with it; one that adds, removes or moves columns ends the
+  // restoring.
+  const std::uint64_t changesBefore = columns_->LayoutChanges();
   for (int index = columns_->Count() - 1; index >= 0; --index) {
     TTreeColumn* column = columns_->Items(index);
-    if (column->Options().Contains(O::coVisible) && column->Options().Contains(O::coResizable))
-      column->RestoreLastWidth();
+    if (column->Options().Contains(O::coVisible) && column->Options().Contains(O::coResizable) &&
+        column->RestoreLastWidth().Gone())
+      return TRaised(false);
+    if (columns_->LayoutChanges() != changesBefore) break;
   }
+  return TRaised(true);
 }
 
 TShiftState TTreeHeader::GetShiftState() {
@@ -396,10 +401,9 @@ bool TTreeHeader::HandleMouseMove(TMessage& message) {
     states_ += THeaderState::hsTracking;
   } else if (states_.Contains(THeaderState::hsTracking)) {
     // OnColumnResize may free the tree, this header with it.
-    const TLifeWatch life = owner_->LifeWatch();
-    if (columns_->IsValidColumn(columns_->trackIndex_))
-      columns_->Items(columns_->trackIndex_)->SetWidth(client.x - leftTrackPos_);
-    if (life.Ended()) return true;
+    if (columns_->IsValidColumn(columns_->trackIndex_) &&
+        columns_->Items(columns_->trackIndex_)->SetWidth(client.x - leftTrackPos_).Gone())
+      return true;
   } else if (states_.Contains(THeaderState::hsDragPending)) {
     bool allowed = options_.Contains(HO::hoDrag);
     if (allowed && owner_->DoHeaderDragging(this, columns_->downIndex_, allowed).Gone()) return true;
@@ -545,8 +549,7 @@ bool TTreeHeader::HandleMessage(TMessage& message) {
         TTreeColumn* column = columns_->Items(columns_->trackIndex_);
         const int widest = owner_->GetMaxColumnWidth(column->Index());
         if (life.Ended()) return true;
-        columns_->AnimatedResize(column->Index(), std::max(column->MinWidth(), widest));
-        if (life.Ended()) return true;
+        if (columns_->AnimatedResize(column->Index(), std::max(column->MinWidth(), widest)).Gone()) return true;
         columns_->trackIndex_ = NoColumn;
       } else if (columns_->HandleClick(header, button, true).Gone()) {
         return true;

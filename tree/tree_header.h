@@ -87,7 +87,7 @@ class TTreeHeader : public TPersistent {
   // A resizable column's right border lies under P (tree coordinates, header height added); sets TrackIndex.
   bool DetermineSplitterIndex(POINT p);
   TRaised AutoFitColumns();
-  void RestoreColumns();
+  TRaised RestoreColumns();
   // The tree hands every message here first; true when the header handled it.
   bool HandleMessage(TMessage& message);
   static TShiftState GetShiftState();

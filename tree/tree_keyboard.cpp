@@ -287,7 +287,7 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
       if (ctrl && shiftHeld) {
         if (FullCollapse().Gone()) return TRaised(false);
       } else if (ctrl) {
-        header_->RestoreColumns();
+        if (header_->RestoreColumns().Gone()) return TRaised(false);
       } else if (focused && Expanded(focused) && ToggleNode(focused).TreeGone()) {
         return TRaised(false);
       }

@@ -51,7 +51,7 @@ TRaised TFeedsPage::Populate() {
                                 std::tuple{L"Address", 300}}) {
     TTreeColumn* column = header->Columns()->Add();
     column->SetText(caption);
-    column->SetWidth(width);
+    if (column->SetWidth(width).Gone()) return TRaised(false);
   }
   if (header->SetOptions(header->Options() + TTreeHeaderOption::hoVisible).Gone()) return TRaised(false);
   items_->TreeOptions()->SetPaintOptions(items_->TreeOptions()->PaintOptions() - TTreePaintOption::toShowRoot -

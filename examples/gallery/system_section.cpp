@@ -31,7 +31,8 @@ class TProcessList : public TStringTree {
                                              std::tuple{L"Number", 120, TAlignment::taRightJustify}}) {
       TTreeColumn* column = Header()->Columns()->Add();
       column->SetText(caption);
-      column->SetWidth(width);
+      // The list has no handler of its columns' sizes yet.
+      (void)column->SetWidth(width);
       column->SetAlignment(alignment);
     }
     // No column is sized to fit: showing the header raises nothing.

@@ -125,7 +125,8 @@ TStringTree* TTreePage::MakeTree(bool large) {
         std::tuple{L"Size", 80, TAlignment::taRightJustify}, std::tuple{L"Modified", 90, TAlignment::taLeftJustify}}) {
     TTreeColumn* column = header->Columns()->Add();
     column->SetText(caption);
-    column->SetWidth(width);
+    // The tree has no handler of its columns' sizes yet.
+    (void)column->SetWidth(width);
     column->SetAlignment(alignment);
   }
   // No column is sized to fit: showing the header raises nothing.

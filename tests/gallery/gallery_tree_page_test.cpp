@@ -121,7 +121,7 @@ TEST_F(GalleryTest, AColumnResizedInTheHeaderRepaintsTheCaptionsItMoves) {
   const TWindowCapture painted = TWindowCapture::OfWindow(large->Handle());
   EXPECT_EQ(shown.CountDifferentPixels(painted, &band), 0) << "pixels of the header not painted again";
   KeepCaptureForViewing(shown, L"header_after_resize");
-  name->SetWidth(width);
+  EXPECT_TRUE(name->SetWidth(width).Alive());
 }
 
 // Typed on the keyboard into the large tree, a row name with a space goes to that row and checks nothing; once

@@ -49,9 +49,9 @@ TEST(Columns, WidthLimits) {
   for (const TCase& c : cases) {
     TTestTree tree;
     TTreeColumn* column = tree.Header()->Columns()->Add();
-    column->SetMinWidth(c.minWidth);
-    column->SetMaxWidth(c.maxWidth);
-    column->SetWidth(c.width);
+    EXPECT_TRUE(column->SetMinWidth(c.minWidth).Alive());
+    EXPECT_TRUE(column->SetMaxWidth(c.maxWidth).Alive());
+    EXPECT_TRUE(column->SetWidth(c.width).Alive());
     EXPECT_EQ(column->Width(), c.expectedWidth) << c.minWidth << " " << c.maxWidth << " " << c.width;
     EXPECT_EQ(column->MinWidth(), c.expectedMin);
     EXPECT_EQ(column->MaxWidth(), c.expectedMax);
@@ -60,7 +60,7 @@ TEST(Columns, WidthLimits) {
   TTreeColumn* column = tree.Header()->Columns()->Add();
   column->SetMargin(-3);
   EXPECT_EQ(column->Margin(), 4);
-  column->SetWidth(70);
+  EXPECT_TRUE(column->SetWidth(70).Alive());
   EXPECT_EQ(column->LastWidth(), 50);
 }
 
@@ -77,7 +77,7 @@ TEST(Columns, PositionMoves) {
   for (const TCase& c : cases) {
     TTestTree tree;
     TTreeColumns& columns = *tree.Header()->Columns();
-    for (int i = 0; i < 3; ++i) columns.Add()->SetWidth(10 * (i + 2));
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(columns.Add()->SetWidth(10 * (i + 2)).Alive());
     columns.Items(c.index)->SetPosition(c.position);
     EXPECT_EQ(Order(columns), c.order) << c.index << " to " << c.position;
     int left = 0;
@@ -93,7 +93,7 @@ TEST(Columns, PositionMoves) {
 TEST(Columns, RemovingColumnsKeepsPositionsValid) {
   TTestTree tree;
   TTreeColumns& columns = *tree.Header()->Columns();
-  for (int i = 0; i < 4; ++i) columns.Add()->SetWidth(20 + i);
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(columns.Add()->SetWidth(20 + i).Alive());
   columns.Items(0)->SetPosition(3);  // order 1 2 3 0
   columns.Delete(2);                 // the old 3 becomes 2
   EXPECT_EQ(Order(columns), (std::vector<int>{1, 2, 0}));
@@ -151,14 +151,14 @@ TEST(Columns, AutoSizeColumnTakesTheRest) {
   EXPECT_EQ(columns.Items(1)->Width(), client - 120);
   EXPECT_EQ(resized, std::vector<TColumnIndex>{1});
   // Widening another column takes room from the auto-size column, down to its minimum.
-  columns.Items(1)->SetMinWidth(50);
-  columns.Items(0)->SetWidth(client);
+  EXPECT_TRUE(columns.Items(1)->SetMinWidth(50).Alive());
+  EXPECT_TRUE(columns.Items(0)->SetWidth(client).Alive());
   EXPECT_EQ(columns.Items(1)->Width(), 50);
   // A column left of the auto-size one gives its room back; one right of it has nothing after it to take from.
   resized.clear();
-  columns.Items(0)->SetWidth(40);
+  EXPECT_TRUE(columns.Items(0)->SetWidth(40).Alive());
   EXPECT_EQ(columns.Items(1)->Width(), client - 120);
-  columns.Items(2)->SetWidth(30);
+  EXPECT_TRUE(columns.Items(2)->SetWidth(30).Alive());
   EXPECT_EQ(columns.Items(1)->Width(), client - 120);
   EXPECT_EQ(resized, (std::vector<TColumnIndex>{1, 0, 2}));
   // With the auto-size column last but one, a resized first column makes it take the rest.
@@ -180,7 +180,7 @@ TEST(Columns, ResizeRepaintsFromTheColumnsLeftEdge) {
     TTreeAutoOptions options = tree.TreeOptions()->AutoOptions() - TTreeAutoOption::toAutoSpanColumns;
     tree.TreeOptions()->SetAutoOptions(c.autoSpan ? options + TTreeAutoOption::toAutoSpanColumns : options);
     ValidateRect(tree.Handle(), nullptr);
-    columns.Items(1)->SetWidth(c.width);
+    EXPECT_TRUE(columns.Items(1)->SetWidth(c.width).Alive());
     RECT update{};
     ASSERT_TRUE(GetUpdateRect(tree.Handle(), &update, FALSE)) << c.autoSpan;
     EXPECT_EQ(update.left, c.left) << c.autoSpan;
@@ -198,14 +198,14 @@ TEST(Columns, ChangeEventsAndSetters) {
     sender = header;
     resized.push_back(column);
   };
-  columns.Items(2)->SetWidth(90);
-  columns.Items(2)->SetWidth(90);
-  columns.Items(0)->SetMinWidth(45);
+  EXPECT_TRUE(columns.Items(2)->SetWidth(90).Alive());
+  EXPECT_TRUE(columns.Items(2)->SetWidth(90).Alive());
+  EXPECT_TRUE(columns.Items(0)->SetMinWidth(45).Alive());
   EXPECT_EQ(resized, (std::vector<TColumnIndex>{2, 0}));
   EXPECT_EQ(sender, tree.Header());
   // Inside an update bracket nothing is announced.
   columns.BeginUpdate();
-  columns.Items(1)->SetWidth(20);
+  EXPECT_TRUE(columns.Items(1)->SetWidth(20).Alive());
   columns.EndUpdate();
   EXPECT_EQ(resized.size(), 2u);
   EXPECT_EQ(columns.Items(2)->Left(), 65);
@@ -238,7 +238,7 @@ TEST(Columns, AssignCopiesEveryProperty) {
   TTestTree source, target;
   TTreeColumns& from = *source.Header()->Columns();
   for (int i = 0; i < 3; ++i) from.Add()->SetText(L"c" + std::to_wstring(i));
-  from.Items(0)->SetWidth(77);
+  EXPECT_TRUE(from.Items(0)->SetWidth(77).Alive());
   from.Items(1)->SetAlignment(TAlignment::taCenter);
   from.Items(2)->SetLayout(TTreeHeaderColumnLayout::blGlyphTop);
   from.Items(2)->SetPosition(0);

@@ -90,7 +90,7 @@ struct TSampleTree : TExportTree {
   TTreeColumn* AddColumn(const String& text, int width, TAlignment alignment) {
     TTreeColumn* column = Header()->Columns()->Add();
     column->SetText(text);
-    column->SetWidth(width);
+    EXPECT_TRUE(column->SetWidth(width).Alive());
     column->SetAlignment(alignment);
     return column;
   }

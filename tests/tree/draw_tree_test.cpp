@@ -22,7 +22,7 @@ class TShownDrawTree : public TDrawTree {
     EXPECT_TRUE(SetParentWindow(host).Alive());
     EXPECT_TRUE(SetBounds(0, 0, 300, 60).Alive());
     SetBorderStyle(TBorderStyle::bsNone);
-    for (int width : columnWidths) Header()->Columns()->Add()->SetWidth(width);
+    for (int width : columnWidths) EXPECT_TRUE(Header()->Columns()->Add()->SetWidth(width).Alive());
     HandleNeeded();
     EXPECT_TRUE(SetVisible(true).Alive());
     EXPECT_TRUE(SetRootNodeCount(2).Alive());

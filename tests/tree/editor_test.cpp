@@ -51,7 +51,7 @@ class TEditTree : public TStringTree {
     EXPECT_TRUE(SetParentWindow(host).Alive());
     EXPECT_TRUE(SetBounds(0, 0, 240, 160).Alive());
     SetBorderStyle(TBorderStyle::bsNone);
-    for (int width : columnWidths) Header()->Columns()->Add()->SetWidth(width);
+    for (int width : columnWidths) EXPECT_TRUE(Header()->Columns()->Add()->SetWidth(width).Alive());
     HandleNeeded();
     EXPECT_TRUE(SetVisible(true).Alive());
     PinColors(*this);
@@ -443,7 +443,7 @@ TEST_F(EditorTest, AColumnResizeMovesTheEditor) {
   EXPECT_TRUE(columns.SetFocus().Alive());
   ASSERT_TRUE(columns.EditNode(columns.Row(1), 1));
   const LONG before = columns.EditorRect().left;
-  columns.Header()->Columns()->Items(0)->SetWidth(90);
+  EXPECT_TRUE(columns.Header()->Columns()->Items(0)->SetWidth(90).Alive());
   EXPECT_EQ(columns.EditorRect().left, before + 30);
   columns.CancelEditNode();
 }

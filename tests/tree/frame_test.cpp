@@ -109,7 +109,7 @@ TEST(TreeFrame, HeaderLiesInsideTheBand) {
   environment.SetVisualStyles(false);
   TTestWindow host{RECT{50, 50, 350, 350}};
   TFramedTree tree(host.Handle());
-  tree.Header()->Columns()->Add()->SetWidth(60);
+  EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(60).Alive());
   EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   tree.SetBorderWidth(3);
   TWindowCapture frame = PaintedFrame(tree.Handle());
@@ -129,7 +129,7 @@ TEST(TreeFrame, CornerAboveTheScrollBarIsPainted) {
   environment.SetVisualStyles(false);
   TTestWindow host{RECT{50, 50, 350, 350}};
   TFramedTree tree(host.Handle());
-  tree.Header()->Columns()->Add()->SetWidth(40);
+  EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(40).Alive());
   EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   EXPECT_TRUE(tree.SetRootNodeCount(20).Alive());
   ASSERT_TRUE(GetWindowLongW(tree.Handle(), GWL_STYLE) & WS_VSCROLL);
@@ -159,7 +159,7 @@ TEST(TreeFrame, PrintedFrameHoldsTheHeaderUnlessHidden) {
   environment.SetVisualStyles(false);
   TTestWindow host{RECT{50, 50, 350, 350}};
   TFramedTree tree(host.Handle());
-  tree.Header()->Columns()->Add()->SetWidth(60);
+  EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(60).Alive());
   EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   RECT header = tree.Header()->HeaderRect();
   const int area = (header.right - header.left) * (header.bottom - header.top);

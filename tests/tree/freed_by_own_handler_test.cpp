@@ -140,7 +140,7 @@ class TreeFreedByOwnHandler : public testing::TestWithParam<TCase> {
     auto* tree = new TStringTree(form_.get());
     EXPECT_TRUE(tree->SetBounds(10, 10, 300, 200).Alive());
     EXPECT_TRUE(tree->SetParent(form_.get()).Alive());
-    tree->Header()->Columns()->Add()->SetWidth(250);
+    EXPECT_TRUE(tree->Header()->Columns()->Add()->SetWidth(250).Alive());
     EXPECT_TRUE(tree->Header()->SetOptions(tree->Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
     tree->TreeOptions()->SetMiscOptions(tree->TreeOptions()->MiscOptions() + TTreeMiscOption::toCheckSupport);
     EXPECT_TRUE(tree->SetRootNodeCount(3).Alive());

@@ -68,7 +68,7 @@ TStringTree* MakeSceneTree(TScene& scene, Prepare prepare) {
     int data = 0;
     stream.ReadBuffer(&data, 4);
   };
-  tree->Header()->Columns()->Add()->SetWidth(250);
+  EXPECT_TRUE(tree->Header()->Columns()->Add()->SetWidth(250).Alive());
   EXPECT_TRUE(tree->Header()->SetOptions(tree->Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   EXPECT_TRUE(tree->SetRootNodeCount(3).Alive());
   EXPECT_FALSE(tree->SetChildCount(tree->GetFirst(), 2).NodeGone());

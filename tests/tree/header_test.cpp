@@ -188,8 +188,8 @@ TEST_F(THeaderFixture, DoubleClickOnBorderFitsContent) {
   // The fitted width holds the content, both margins and the indentation of the shown root level.
   for (TCase c : {TCase{100, 10, 126}, TCase{5, 40, 40}}) {
     tree.contentWidth = c.content;
-    columns.Items(0)->SetMinWidth(c.minWidth);
-    columns.Items(0)->SetWidth(60);
+    EXPECT_TRUE(columns.Items(0)->SetMinWidth(c.minWidth).Alive());
+    EXPECT_TRUE(columns.Items(0)->SetWidth(60).Alive());
     int clickedColumn = -5;
     tree.OnHeaderDblClick = [&](TTreeHeader*, TColumnIndex column, TMouseButton, TShiftState, int, int) {
       clickedColumn = column;
@@ -202,7 +202,7 @@ TEST_F(THeaderFixture, DoubleClickOnBorderFitsContent) {
   }
   // Without the option a double click is a click.
   EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() - HO::hoDblClickResize).Alive());
-  columns.Items(0)->SetWidth(60);
+  EXPECT_TRUE(columns.Items(0)->SetWidth(60).Alive());
   tree.SendNC(WM_NCLBUTTONDBLCLK, tree.HeaderPoint(60));
   EXPECT_EQ(columns.Items(0)->Width(), 60);
 }

@@ -5,7 +5,7 @@ namespace tree_test {
 THeaderTree::THeaderTree(HWND host, int width, int height, std::initializer_list<int> columnWidths) {
   EXPECT_TRUE(SetParentWindow(host).Alive());
   EXPECT_TRUE(SetBounds(0, 0, width, height).Alive());
-  for (int columnWidth : columnWidths) Header()->Columns()->Add()->SetWidth(columnWidth);
+  for (int columnWidth : columnWidths) EXPECT_TRUE(Header()->Columns()->Add()->SetWidth(columnWidth).Alive());
   EXPECT_TRUE(Header()->SetOptions(Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
   // The header's own drawing is what these tests look at, not the platform's visual style.
   TreeOptions()->SetPaintOptions(TreeOptions()->PaintOptions() - TTreePaintOption::toThemeAware);

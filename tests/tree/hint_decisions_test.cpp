@@ -117,8 +117,8 @@ TEST(TreeHints, NoneWhileCapturedOrOff) {
 TEST(TreeHints, ColumnHintOverTheHeader) {
   TTestWindow host{RECT{50, 50, 400, 400}};
   THintTree tree(host.Handle());
-  tree.Header()->Columns()->Add()->SetWidth(80);
-  tree.Header()->Columns()->Add()->SetWidth(80);
+  EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(80).Alive());
+  EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(80).Alive());
   tree.Header()->Columns()->Items(1)->SetHint(L"second column");
   EXPECT_TRUE(tree.Header()
                   ->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible + TTreeHeaderOption::hoShowHint)

@@ -243,8 +243,8 @@ TEST_F(TKeyboardFixture, ApplicationsKeyOpensTheMenuOverTheShownPartOfTheText) {
     TPaintTree menuTree(host.Handle(), 300, 180, 5);
     menuTree.contentWidth = c.contentWidth;
     if (c.columnWidth > 0) {
-      menuTree.Header()->Columns()->Add()->SetWidth(c.columnWidth);
-      menuTree.Header()->Columns()->Add()->SetWidth(100);
+      EXPECT_TRUE(menuTree.Header()->Columns()->Add()->SetWidth(c.columnWidth).Alive());
+      EXPECT_TRUE(menuTree.Header()->Columns()->Add()->SetWidth(100).Alive());
       EXPECT_TRUE(menuTree.Header()->SetOptions(menuTree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
     }
     std::vector<POINT> asked;

@@ -196,7 +196,7 @@ class TModelCheck : public TModelCheckRun {
       std::fprintf(stderr, "  %s %s\n", event, hows[how]);
       std::fflush(stderr);
     }
-    if (how == 0 && count < 4) columns->Add()->SetWidth(40 + static_cast<int>(Below(80)));
+    if (how == 0 && count < 4) EXPECT_TRUE(columns->Add()->SetWidth(40 + static_cast<int>(Below(80))).Alive());
     if (how == 1 && count > 0) columns->Delete(static_cast<int>(Below(static_cast<unsigned>(count))));
     if (how == 2 && count > 1)
       columns->Items(static_cast<int>(Below(static_cast<unsigned>(count))))

@@ -693,7 +693,7 @@ TEST_F(TMouseFixture, RightAndMiddleButtonsSelectOnlyWithTheirOptions) {
 }
 
 TEST_F(TMouseFixture, ReleaseInTheClickedColumnReportsAColumnClick) {
-  for (int width : {100, 100, 100}) tree.Header()->Columns()->Add()->SetWidth(width);
+  for (int width : {100, 100, 100}) EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(width).Alive());
   std::vector<TColumnIndex> clicks, doubleClicks;
   tree.OnColumnClick = [&](TBaseTree*, TColumnIndex column, TShiftState) { clicks.push_back(column); };
   tree.OnColumnDblClick = [&](TBaseTree*, TColumnIndex column, TShiftState) { doubleClicks.push_back(column); };
@@ -766,7 +766,7 @@ TEST_F(TMouseFixture, RangeSelectionAndToggling) {
 }
 
 TEST_F(TMouseFixture, ColumnsOfHitsAndFocus) {
-  for (int width : {100, 100, 100}) tree.Header()->Columns()->Add()->SetWidth(width);
+  for (int width : {100, 100, 100}) EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(width).Alive());
   struct TCase {
     const char* name;
     bool autoSpan;

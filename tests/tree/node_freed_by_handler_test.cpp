@@ -524,7 +524,7 @@ class NodeFreedByHandler : public testing::TestWithParam<TCase> {
     EXPECT_TRUE(tree.SetParent(form_).Alive());
     // With a column the tree's width is the column's: no scroll bar update measures the rows, which would
     // initialize them.
-    tree.Header()->Columns()->Add()->SetWidth(setup.Narrow ? 30 : 250);
+    EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(setup.Narrow ? 30 : 250).Alive());
     EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoVisible).Alive());
     TCustomTreeOptions* options = tree.TreeOptions();
     options->SetMiscOptions(options->MiscOptions() + TTreeMiscOption::toCheckSupport);

@@ -406,7 +406,7 @@ TEST_F(TPaintFixture, PaintsWhoseHandlersRaiseLeaveNothingBehind) {
     EXPECT_TRUE(tree.SetBounds(0, 0, 200, 200).Alive());
     tree.HandleNeeded();
     EXPECT_TRUE(tree.SetVisible(true).Alive());
-    for (int width : {90, 90}) tree.Header()->Columns()->Add()->SetWidth(width);
+    for (int width : {90, 90}) EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(width).Alive());
     EXPECT_TRUE(tree.SetRootNodeCount(4).Alive());
     bool raise = false;
     c.arm(tree, raise);

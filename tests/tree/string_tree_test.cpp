@@ -47,7 +47,7 @@ class TTextTree : public TStringTree {
     EXPECT_TRUE(SetParentWindow(host).Alive());
     EXPECT_TRUE(SetBounds(0, 0, width, height).Alive());
     SetBorderStyle(TBorderStyle::bsNone);
-    for (int columnWidth : columnWidths) Header()->Columns()->Add()->SetWidth(columnWidth);
+    for (int columnWidth : columnWidths) EXPECT_TRUE(Header()->Columns()->Add()->SetWidth(columnWidth).Alive());
     HandleNeeded();
     EXPECT_TRUE(SetVisible(true).Alive());
     PinColors(*this);

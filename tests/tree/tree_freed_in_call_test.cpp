@@ -11,6 +11,8 @@
 #include "support/message_pump.h"
 #include "support/modal_input.h"
 #include "tree/string_tree.h"
+#include "tree/tree_columns.h"
+#include "tree/tree_header.h"
 
 namespace tree_test {
 namespace {
@@ -44,6 +46,16 @@ void FreeOnTheHotRow(TStringTree& tree, TStringTree*& slot) {
                   ->SetSelectionOptions(tree.TreeOptions()->SelectionOptions() + TTreeSelectionOption::toFullRowSelect)
                   .Alive());
   FreeOn<&TStringTree::OnHotChange>(tree, slot);
+}
+
+// Two columns, each sized twice, so that each has a width to go back to.
+void FreeOnAColumnsResize(TStringTree& tree, TStringTree*& slot) {
+  for (int i = 0; i < 2; ++i) {
+    TTreeColumn* column = tree.Header()->Columns()->Add();
+    EXPECT_TRUE(column->SetWidth(100).Alive());
+    EXPECT_TRUE(column->SetWidth(150).Alive());
+  }
+  FreeOn<&TStringTree::OnColumnResize>(tree, slot);
 }
 
 // The pointer moves over the second row; the message answers nothing, so only the handler's having run is
@@ -80,6 +92,8 @@ const TCase kCases[] = {
     {"OnFocusChangedAsARowIsFocused", FreeOn<&TStringTree::OnFocusChanged>,
      [](TStringTree& tree) { return tree.SetFocusedNode(tree.GetLast()).TreeGone(); }},
     {"OnHotChangeAsThePointerMoves", FreeOnTheHotRow, MovePointerOverARow},
+    {"OnColumnResizeAsTheColumnsGetTheirWidthsBack", FreeOnAColumnsResize,
+     [](TStringTree& tree) { return tree.Header()->RestoreColumns().Gone(); }},
 };
 
 class TreeFreedInItsCall : public testing::TestWithParam<TCase> {
