@@ -164,13 +164,17 @@ TEST(UnitStartup, StartingAndEndingTheControlsUnitAgainAndAgainKeepsNoMemory) {
       InitializeUnit(ControlsUnit());
       FinalizeUnits();
     };
-    // The first cycles fill the caches that the platform keeps for good.
+    // The first cycles fill the caches that the platform keeps for good. Each cycle makes hundreds of calls to the
+    // platform's server and display, and on a processor that busy programs share each call waits for its turn (300
+    // cycles took over two minutes there), so the cycles are as few as show a pile-up: where the units' end did not
+    // read the queue, what piled up first filled room already committed and then grew by about 1 KB a cycle, 69 KB
+    // after 150 cycles, while one page is all that ending them properly leaves.
     for (int i = 0; i < 20; ++i) cycle();
     const int blocks = LiveAllocationCount();
     const int64_t committed = CommittedOutsideHeaps();
-    for (int i = 0; i < 300; ++i) cycle();
+    for (int i = 0; i < 150; ++i) cycle();
     EXPECT_EQ(LiveAllocationCount(), blocks);
-    EXPECT_LT(CommittedOutsideHeaps() - committed, 32 * 1024) << "committed after 20 cycles: " << committed;
+    EXPECT_LT(CommittedOutsideHeaps() - committed, 16 * 1024) << "committed after 20 cycles: " << committed;
     return;
   }
   TProgramCopyResult copy = RunProgramCopy(L"UnitStartup.StartingAndEndingTheControlsUnitAgainAndAgainKeepsNoMemory",
