@@ -776,8 +776,10 @@ bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
     } else {
       parent->FirstChild = parent->LastChild = nullptr;
     }
-    // Out of the list, the node names no siblings, which its handlers might free.
+    // Out of the list, the node names no siblings, which its handlers might free; nor is it where a range a
+    // handler selects starts, since no walk of the rows reaches it.
     run->PrevSibling = nullptr;
+    if (run == rangeAnchor_) rangeAnchor_ = nullptr;
     run->States |= nsDeleting;
     const std::uint64_t freedBefore = freedNodes_;
     if (ReleaseDeletedNode(run, failure).Gone() || top.Ended()) return false;

@@ -765,6 +765,34 @@ TEST_F(TMouseFixture, RangeSelectionAndToggling) {
   }
 }
 
+// A row being deleted leaves the rows before the handlers about its going run; a Ctrl+Shift click in OnChange of
+// its leaving the selection ranges from the top, not from the dying row that was the anchor (whose parent the
+// handler may delete too), and the dying row does not join the selection again.
+TEST_F(TMouseFixture, ARangeClickedWhileTheAnchorIsDeletedLeavesTheDyingRowOut) {
+  SetSelectionOption(SO::toMultiSelect, true);
+  PTreeNode parent = Top(1);
+  tree.AddChild(parent);
+  PTreeNode dying = tree.AddChild(parent);
+  EXPECT_FALSE(tree.SetExpanded(parent, true).TreeGone());
+  // Rows: 0, 1, its children at 2 and 3, then 2, 3, 4 of the top level at 4, 5, 6.
+  Click(LabelX, RowY(6));
+  Click(LabelX + 18, RowY(3), MK_CONTROL);
+  ASSERT_TRUE(tree.Selected(dying));
+  bool armed = true, dyingSelected = true;
+  std::set<int> rows;
+  tree.OnChange = [&](TBaseTree*, PTreeNode) {
+    if (!std::exchange(armed, false)) return;
+    Click(LabelX, RowY(0), MK_CONTROL | MK_SHIFT);
+    dyingSelected = tree.Selected(dying);
+    rows = SelectedRows();
+  };
+  EXPECT_FALSE(tree.DeleteChildren(parent, false).TreeGone());
+  EXPECT_FALSE(armed);
+  EXPECT_FALSE(dyingSelected);
+  EXPECT_EQ(rows, (std::set<int>{0, 4}));
+  EXPECT_EQ(tree.SelectedCount(), 2u);
+}
+
 TEST_F(TMouseFixture, ColumnsOfHitsAndFocus) {
   for (int width : {100, 100, 100}) EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(width).Alive());
   struct TCase {
