@@ -13,6 +13,7 @@
 #include "paint_tree.h"
 #include "support/modal_input.h"
 #include "test_edit_link.h"
+#include "tree/node_slab.h"
 #include "tree/tree_drag_manager.h"
 #include "tree/tree_header.h"
 
@@ -766,31 +767,48 @@ TEST_F(TMouseFixture, RangeSelectionAndToggling) {
 }
 
 // A row being deleted leaves the rows before the handlers about its going run; a Ctrl+Shift click in OnChange of
-// its leaving the selection ranges from the top, not from the dying row that was the anchor (whose parent the
-// handler may delete too), and the dying row does not join the selection again.
+// its leaving the selection ranges from the top, not from the dying row that was the anchor, which does not join
+// the selection again; nor, when the handler deletes the row's parent first, does the range start from a row
+// whose parent is freed.
 TEST_F(TMouseFixture, ARangeClickedWhileTheAnchorIsDeletedLeavesTheDyingRowOut) {
-  SetSelectionOption(SO::toMultiSelect, true);
-  PTreeNode parent = Top(1);
-  tree.AddChild(parent);
-  PTreeNode dying = tree.AddChild(parent);
-  EXPECT_FALSE(tree.SetExpanded(parent, true).TreeGone());
-  // Rows: 0, 1, its children at 2 and 3, then 2, 3, 4 of the top level at 4, 5, 6.
-  Click(LabelX, RowY(6));
-  Click(LabelX + 18, RowY(3), MK_CONTROL);
-  ASSERT_TRUE(tree.Selected(dying));
-  bool armed = true, dyingSelected = true;
-  std::set<int> rows;
-  tree.OnChange = [&](TBaseTree*, PTreeNode) {
-    if (!std::exchange(armed, false)) return;
-    Click(LabelX, RowY(0), MK_CONTROL | MK_SHIFT);
-    dyingSelected = tree.Selected(dying);
-    rows = SelectedRows();
-  };
-  EXPECT_FALSE(tree.DeleteChildren(parent, false).TreeGone());
-  EXPECT_FALSE(armed);
-  EXPECT_FALSE(dyingSelected);
-  EXPECT_EQ(rows, (std::set<int>{0, 4}));
-  EXPECT_EQ(tree.SelectedCount(), 2u);
+  // A touch of a freed node faults at once.
+  TNodeSlab::SetGuardFreedBlocks(true);
+  for (const bool parentToo : {false, true}) {
+    SCOPED_TRACE(parentToo ? "the parent deleted too" : "the row alone");
+    TMouseTree rows(host.Handle(), 300, 180, 10);
+    EXPECT_TRUE(rows.SetFocus().Alive());
+    EXPECT_TRUE(rows.TreeOptions()->SetSelectionOptions({SO::toMultiSelect}).Alive());
+    auto click = [&](int x, int row, WPARAM keys) {
+      SendMessageW(rows.Handle(), WM_LBUTTONDOWN, keys | MK_LBUTTON, MAKELPARAM(x, RowY(row)));
+      SendMessageW(rows.Handle(), WM_LBUTTONUP, keys, MAKELPARAM(x, RowY(row)));
+    };
+    PTreeNode parent = rows.GetNextSibling(rows.GetFirst());
+    rows.AddChild(parent);
+    PTreeNode dying = rows.AddChild(parent);
+    EXPECT_FALSE(rows.SetExpanded(parent, true).TreeGone());
+    // Rows: 0, 1, its children at 2 and 3, then 2, 3, 4 of the top level at 4, 5, 6.
+    click(LabelX, 6, 0);
+    click(LabelX + 18, 3, MK_CONTROL);
+    ASSERT_TRUE(rows.Selected(dying));
+    bool armed = true, dyingSelected = true;
+    rows.OnChange = [&](TBaseTree* sender, PTreeNode) {
+      if (!std::exchange(armed, false)) return;
+      if (parentToo) EXPECT_TRUE(sender->DeleteNode(parent).Alive());
+      click(LabelX, 0, MK_CONTROL | MK_SHIFT);
+      dyingSelected = !parentToo && sender->Selected(dying);
+    };
+    EXPECT_FALSE(rows.DeleteChildren(parent, false).TreeGone());
+    EXPECT_FALSE(armed);
+    EXPECT_FALSE(dyingSelected);
+    std::set<int> selected;
+    int index = 0;
+    for (PTreeNode node = rows.GetFirst(); node; node = rows.GetNext(node), ++index)
+      if (rows.Selected(node)) selected.insert(index);
+    // The top row joins the last one clicked before; nothing between them does.
+    EXPECT_EQ(selected, (std::set<int>{0, parentToo ? 3 : 4}));
+    EXPECT_EQ(rows.SelectedCount(), 2u);
+  }
+  TNodeSlab::SetGuardFreedBlocks(false);
 }
 
 TEST_F(TMouseFixture, ColumnsOfHitsAndFocus) {
