@@ -257,10 +257,10 @@ TRaised TCustomComboBox::CreateWnd() {
   return TRaised(true);
 }
 
-void TCustomComboBox::DestroyWnd() {
+TRaised TCustomComboBox::DestroyWnd() {
   itemIndex_ = ItemIndex();
   ReleaseEdit();
-  TWinControl::DestroyWnd();
+  return TWinControl::DestroyWnd();
 }
 
 LRESULT CALLBACK TCustomComboBox::EditProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -70,7 +70,7 @@ class TCustomComboBox : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   TRaised CreateWindowHandle(const TCreateParams& params) override;
   TRaised CreateWnd() override;
-  void DestroyWnd() override;
+  TRaised DestroyWnd() override;
   // Every message of the edit child passes here; the default runs the key events and then the edit's own
   // procedure with the key they leave.
   virtual void EditWndProc(TMessage& message);

@@ -89,7 +89,7 @@ TCustomForm::~TCustomForm() {
   if (Screen) ReportFailures([this] { return Screen->RemoveForm(this); });
   // The children go while the form is still a form, so their focus and window bookkeeping finds it.
   DestroyControls();
-  if (WindowHandle()) DestroyHandle();
+  if (WindowHandle()) (void)DestroyHandle();
 }
 
 // ---- storing ----

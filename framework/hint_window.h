@@ -16,8 +16,8 @@ class THintWindow : public TCustomControl {
   virtual RECT CalcHintRect(int maxWidth, const String& hint, void* data);
   // Whether a queued message ends the hint: keys, clicks, activation, commands and non-client mouse moves.
   virtual bool IsHintMsg(const MSG& msg);
-  // Destroys the window; the next ActivateHint makes it again.
-  void ReleaseHandle() { DestroyHandle(); }
+  // Destroys the window; the next ActivateHint makes it again. Answers whether the hint outlived the window's going.
+  [[nodiscard]] TRaised ReleaseHandle() { return DestroyHandle(); }
 
   void Dispatch(TMessage& message) override;
 

@@ -326,7 +326,7 @@ TWinControl::~TWinControl() {
   for (TControl* client : dockClients_) client->hostDockSite_ = nullptr;
   dockClients_.clear();
   SetDockSite(false);
-  if (handle_) DestroyHandle();
+  if (handle_) (void)DestroyHandle();
   DestroyControls();
   // Leave the parent while still a windowed control, so that it forgets this one in its tab order and focus. The
   // parent aligns the rest of its children, whose handlers may raise: nothing may leave a destructor.
@@ -478,14 +478,15 @@ void TWinControl::AttachWindow(HWND wnd) {
   SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FrameworkWindowProc));
 }
 
-void TWinControl::DestroyWnd() {
+TRaised TWinControl::DestroyWnd() {
   // The text lives in the window while there is one; keep it for the next window.
   String text = TControl::GetText();
   FreeDeviceContexts();
   const TLifeSince life(LifeWatch());
   DestroyWindowHandle();
-  if (life.Ended()) return;
+  if (life.Ended()) return TRaised(false);
   Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  return TRaised(true);
 }
 
 void TWinControl::DestroyWindowHandle() {
@@ -517,17 +518,18 @@ void TWinControl::DestroyWindowHandle() {
   showing_ = false;
 }
 
-void TWinControl::DestroyHandle() {
-  if (!handle_) return;
+TRaised TWinControl::DestroyHandle() {
+  if (!handle_) return TRaised(true);
   // Each window that goes may move the focus, whose handlers may free this control or any child.
   const TLifeSince life(LifeWatch());
   std::vector<std::pair<TWinControl*, TLifeSince>> children;
   for (TWinControl* child : tabList_) children.emplace_back(child, TLifeSince(child->LifeWatch()));
   for (const auto& [child, childLife] : children) {
-    if (!childLife.Ended()) child->DestroyHandle();
-    if (life.Ended()) return;
+    // A child's answer is its own: the walk goes on while this control lives.
+    if (!childLife.Ended()) (void)child->DestroyHandle();
+    if (life.Ended()) return TRaised(false);
   }
-  DestroyWnd();
+  return DestroyWnd();
 }
 
 void TWinControl::SetWindowHandle(HWND value) {
@@ -542,8 +544,7 @@ void TWinControl::RecreateWnd() {
 void TWinControl::CMRecreateWnd(TMessage& message) {
   (void)message;
   bool wasFocused = Focused();
-  DestroyHandle();
-  if (UpdateControlState().Gone()) return;
+  if (DestroyHandle().Gone() || UpdateControlState().Gone()) return;
   if (wasFocused && handle_) ::SetFocus(handle_);
 }
 
@@ -556,7 +557,7 @@ TRaised TWinControl::SetParentWindow(HWND value) {
   if (handle_ && parentWindow_ && value) {
     ::SetParent(handle_, value);
   } else if (handle_) {
-    DestroyHandle();
+    if (DestroyHandle().Gone()) return TRaised(false);
   }
   parentWindow_ = value;
   return UpdateControlState();
@@ -662,9 +663,7 @@ TRaised TWinControl::SetParent(TWinControl* value) {
   if (Parent() != value && !value && !parentWindow_ && handle_) {
     if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, true);
     // The focus leaving the window may raise handlers that free this control.
-    const TLifeSince life(LifeWatch());
-    DestroyHandle();
-    if (life.Ended()) return TRaised(false);
+    if (DestroyHandle().Gone()) return TRaised(false);
   }
   return TControl::SetParent(value);
 }
@@ -779,8 +778,8 @@ TRaised TWinControl::RemoveControl(TControl* control) {
     // own way out) or this one, or move the control to another parent, which took it from this one on the way.
     const TLifeSince parentLife(LifeWatch());
     const TLifeSince controlLife(control->LifeWatch());
-    win->DestroyHandle();
-    if (parentLife.Ended() || controlLife.Ended()) return TRaised(false);
+    const bool controlLives = win->DestroyHandle().Alive();
+    if (parentLife.Ended() || !controlLives) return TRaised(false);
     if (control->Parent() != this) return TRaised(true);
     // As a focused child's window goes, the platform gives the focus to the control's own window for a moment,
     // and the form records it again.
@@ -1808,7 +1807,7 @@ TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(
 
 TCustomControl::~TCustomControl() {
   // The window goes first, while the canvas is still there for any last paint message.
-  if (WindowHandle()) DestroyHandle();
+  if (WindowHandle()) (void)DestroyHandle();
 }
 
 TCanvas* TCustomControl::Canvas() const { return canvas_.get(); }

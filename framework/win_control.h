@@ -167,10 +167,12 @@ class TWinControl : public TControl {
   // free the control: each answers whether it outlived them.
   [[nodiscard]] virtual TRaised CreateWnd();
   [[nodiscard]] virtual TRaised CreateWindowHandle(const TCreateParams& params);
-  virtual void DestroyWnd();
+  // The window going raises handlers (the focus leaving it, a control's pending notices), which may free the
+  // control: each answers whether it outlived them.
+  [[nodiscard]] virtual TRaised DestroyWnd();
   virtual void DestroyWindowHandle();
   [[nodiscard]] virtual TRaised CreateHandle();
-  void DestroyHandle();
+  [[nodiscard]] TRaised DestroyHandle();
   // The window without creating one; SetWindowHandle lets a control detach its window from itself while it
   // changes parents and attach it again afterwards, so the window survives.
   HWND WindowHandle() const { return handle_; }

@@ -110,6 +110,9 @@ enum TTreeTimer : UINT_PTR {
 
 // Posted to the tree's window by UpdateScrollBarsLater: the scroll bars are set for the changes made since.
 constexpr UINT WM_SETSCROLLBARS = WM_APP + 32;
+// Posted to the tree's window by ColumnResizeLater, the column in WParam: OnColumnResize for a column whose width the
+// columns' notices changed.
+constexpr UINT WM_COLUMNRESIZED = WM_APP + 33;
 
 // A vertical position in the tree: a row's top, a height total, the vertical scroll offset. Rows of up to 65,535
 // pixels take totals past 2^32, so positions are computed in 64 bits.
@@ -762,7 +765,9 @@ class TBaseTree : public TCustomControl {
   // ---- the window
   void CreateParams(TCreateParams& params) override;
   TRaised CreateWnd() override;
-  void DestroyWnd() override;
+  [[nodiscard]] TRaised DestroyWnd() override;
+  // Has the tree's window raise OnColumnResize for column once the work under way is done.
+  void ColumnResizeLater(TColumnIndex column);
   void WndProc(TMessage& message) override;
   void Notification(TComponent* component, TOperation operation) override;
   // Reads the old single "Options" set of stored forms into the five option groups.

@@ -608,7 +608,12 @@ void TTreeColumns::Update(TCollectionItem* item) {
   if (!tree || tree->IsLoading() || tree->ComponentState().Contains(TComponentStateItem::csDestroying) ||
       header_->States().Contains(THeaderState::hsDragging))
     return;
-  if (header_->Options().Contains(HO::hoAutoResize) && AdjustAutoSize(InvalidColumn).Gone()) return;
+  // The collection's notices answer nothing, so the auto-size column's OnColumnResize comes from the tree's window,
+  // where a handler that frees the tree ends only that message.
+  if (header_->Options().Contains(HO::hoAutoResize)) {
+    const TColumnIndex resized = FitAutoSizeColumn(InvalidColumn, false);
+    if (resized != InvalidColumn && tree->HandleAllocated()) tree->ColumnResizeLater(resized);
+  }
   if (item) {
     header_->Invalidate(static_cast<TTreeColumn*>(item));
   } else if (tree->HandleAllocated()) {
@@ -700,11 +705,17 @@ int TTreeColumns::TotalWidth() const {
 }
 
 TRaised TTreeColumns::AdjustAutoSize(TColumnIndex column, bool force) {
-  if (Count() == 0 || !header_) return TRaised(true);
+  const TColumnIndex resized = FitAutoSizeColumn(column, force);
+  TBaseTree* tree = Tree();
+  return resized != InvalidColumn && tree ? tree->DoColumnResize(resized) : TRaised(true);
+}
+
+TColumnIndex TTreeColumns::FitAutoSizeColumn(TColumnIndex column, bool force) {
+  if (Count() == 0 || !header_) return InvalidColumn;
   TColumnIndex candidate = IsValidColumn(header_->AutoSizeIndex()) ? header_->AutoSizeIndex() : Count() - 1;
   if (IsValidColumn(column) && Items(column)->position_ >= Items(candidate)->position_) {
     candidate = GetNextVisibleColumn(column);
-    if (candidate == InvalidColumn) return TRaised(true);
+    if (candidate == InvalidColumn) return InvalidColumn;
   }
   TBaseTree* tree = Tree();
   int width = tree ? (tree->HandleAllocated() ? tree->ClientWidth() : tree->Width()) : 0;
@@ -712,11 +723,11 @@ TRaised TTreeColumns::AdjustAutoSize(TColumnIndex column, bool force) {
     if (other->Index() != candidate) width -= other->width_;
   TTreeColumn* target = Items(candidate);
   width = std::clamp(width, target->minWidth_, target->maxWidth_);
-  if (!force && width == target->width_) return TRaised(true);
+  if (!force && width == target->width_) return InvalidColumn;
   target->lastWidth_ = target->width_;
   target->width_ = width;
   AdjustPositions(true);
-  return tree ? tree->DoColumnResize(candidate) : TRaised(true);
+  return candidate;
 }
 
 bool TTreeColumns::AdjustHoverColumn(POINT p) {

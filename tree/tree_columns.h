@@ -192,6 +192,10 @@ class TTreeColumns : public TCollection {
   void Notify(TCollectionItem* item, TCollectionNotification action) override;
 
  private:
+  // Gives the auto-size column the room the other visible columns leave; answers the column whose width changed
+  // (InvalidColumn when none), whose OnColumnResize is the caller's to raise.
+  TColumnIndex FitAutoSizeColumn(TColumnIndex column, bool force);
+
   std::uint64_t layoutChanges_ = 0;
   friend class TTreeColumn;
   friend class TTreeHeader;

@@ -226,6 +226,10 @@ void TBaseTree::UpdateScrollBarsLater() {
   PostMessageW(Handle(), WM_SETSCROLLBARS, 0, 0);
 }
 
+void TBaseTree::ColumnResizeLater(TColumnIndex column) {
+  PostMessageW(Handle(), WM_COLUMNRESIZED, static_cast<WPARAM>(column), 0);
+}
+
 TRaised TBaseTree::DoSetOffsetXY(int x, TTreePosition y, unsigned options, const RECT* clipRect, bool* moved) {
   x = std::clamp<int>(x, std::min(0, ClientWidth() - HorizontalRange()), 0);
   y = std::clamp<TTreePosition>(y, std::min<TTreePosition>(0, ClientHeight() - VerticalRange()), 0);

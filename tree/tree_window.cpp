@@ -114,16 +114,16 @@ TRaised TBaseTree::CreateWnd() {
   return TRaised(true);
 }
 
-void TBaseTree::DestroyWnd() {
+TRaised TBaseTree::DestroyWnd() {
   // Nodes, selection and focus live in the object; only the window's own state goes with it.
   StopTimer(ChangeTimer);
   StopTimer(StructureChangeTimer);
   // The handlers raised here may free the tree, whose window then goes with it.
-  if (states_.Contains(TTreeState::stChangePending) && updateCount_ == 0 && FireChange().Gone()) return;
+  if (states_.Contains(TTreeState::stChangePending) && updateCount_ == 0 && FireChange().Gone()) return TRaised(false);
   if (states_.Contains(TTreeState::stStructureChangePending) && updateCount_ == 0 && FireStructureChange().Gone())
-    return;
+    return TRaised(false);
   RevokeDropTarget();
-  inherited::DestroyWnd();
+  return inherited::DestroyWnd();
 }
 
 void TBaseTree::WndProc(TMessage& message) {

@@ -94,6 +94,12 @@ bool TBaseTree::HandleTreeMessage(TMessage& message) {
       // view, whose handlers may free the tree: it is this message's last act.
       if (scrollBarsPending_) UpdateScrollBars(true);
       return true;
+    case WM_COLUMNRESIZED: {
+      const auto column = static_cast<TColumnIndex>(message.WParam);
+      // The message's last act: OnColumnResize may free the tree.
+      if (header_->Columns()->IsValidColumn(column)) (void)DoColumnResize(column);
+      return true;
+    }
     case WM_SIZE:
       inherited::Dispatch(message);
       if (HandleAllocated() && !states_.Contains(TTreeState::stSizing) && !states_.Contains(TTreeState::stSizeLocked) &&

@@ -36,7 +36,7 @@ class TWinControlProxy : public TWinControl {
   }
   ~TWinControlProxy() override {
     // The registration must end while this class's DestroyWnd still runs.
-    DestroyHandle();
+    (void)DestroyHandle();
   }
 
  protected:
@@ -45,9 +45,9 @@ class TWinControlProxy : public TWinControl {
     OleCheck(RegisterDragDrop(Parent()->Handle(), registered_));
     return TRaised(true);
   }
-  void DestroyWnd() override {
+  TRaised DestroyWnd() override {
     if (Parent() && Parent()->HandleAllocated()) RevokeDragDrop(Parent()->Handle());
-    TWinControl::DestroyWnd();
+    return TWinControl::DestroyWnd();
   }
 
  private:

@@ -1,7 +1,8 @@
 // A tree freed by a handler that its outer work raises: a load and a paste reading the application's data, the
-// selection a load takes in, the start and the leave of a drag, the drop target registered as the window is made,
-// the line brush and the frame painted or printed, and an edit beginning; and a tree whose edit's text is handed over
-// as it is deleted.
+// selection a load takes in, a pending change raised as the window is made anew, the auto-size column resized as
+// another one hides, the start and the leave of a drag, the drop target registered as the window is made, the line
+// brush and the frame painted or printed, and an edit beginning; and a tree whose edit's text is handed over as it is
+// deleted.
 // Each call returns without touching the freed tree (made under guarded allocations, so that any touch faults), and
 // answers that the tree is gone where it answers.
 #include <gtest/gtest.h>
@@ -171,6 +172,29 @@ const TOuterWorkCase kOuterWorkCases[] = {
        DragOverAndLeave(*tree);
      },
      "OnDragOver"},
+    {"OnChangeStillPendingAsTheWindowIsMadeAnew",
+     [](TScene& scene) {
+       TStringTree* tree = MakeSceneTree(scene);
+       // The change waits for its timer; the window going raises it first.
+       tree->SetChangeDelay(60000);
+       tree->OnChange = scene.Freer("OnChange");
+       EXPECT_FALSE(tree->SetSelected(tree->GetFirst(), true).NodeGone());
+       tree->SetBorderStyle(TBorderStyle::bsNone);
+     },
+     "OnChange"},
+    {"OnColumnResizeAsAColumnBesideTheAutoSizeOneHides",
+     [](TScene& scene) {
+       TStringTree* tree = MakeSceneTree(scene, [](TStringTree& tree) {
+         EXPECT_TRUE(tree.Header()->Columns()->Add()->SetWidth(30).Alive());
+         tree.Header()->SetAutoSizeIndex(1);
+         EXPECT_TRUE(tree.Header()->SetOptions(tree.Header()->Options() + TTreeHeaderOption::hoAutoResize).Alive());
+       });
+       tree->OnColumnResize = scene.Freer("OnColumnResize");
+       // The auto-size column takes the hidden one's room.
+       TTreeColumn* first = tree->Header()->Columns()->Items(0);
+       first->SetOptions(first->Options() - TTreeColumnOption::coVisible);
+     },
+     "OnColumnResize"},
     {"OnChangeAsTheDraggedRowJoinsTheSelection",
      [](TScene& scene) {
        TStringTree* tree = MakeSceneTree(scene);
