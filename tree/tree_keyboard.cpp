@@ -220,6 +220,8 @@ TRaised TBaseTree::HandleKeyDown(WORD key, TShiftState shift) {
         if (multiHandling && previousFocus && rangeAnchor_) {
           int order = CompareNodePositions(previousFocus, rangeAnchor_);
           if ((up ? order > 0 : order < 0) && RemoveFromSelection(focusedNode_).TreeGone()) return TRaised(false);
+          // OnChange of the row leaving the selection may free the target too.
+          if (targetWatch.Ended()) break;
         }
         if (focusedColumn_ == NoColumn) focusedColumn_ = header_->MainColumn();
         if (SetFocusedNode(target).TreeGone()) return TRaised(false);

@@ -2,9 +2,11 @@
 // font and size changes, scroll bars, non-client painting.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "paint_tree.h"
+#include "tree/node_slab.h"
 #include "tree/scroll_bar_options.h"
 #include "tree/tree_columns.h"
 #include "tree/tree_header.h"
@@ -119,6 +121,34 @@ TEST_F(TKeyboardFixture, ModifierCombinations) {
     EXPECT_EQ(tree.SelectedCount(), c.selected) << c.name;
     EXPECT_EQ(FocusIndex(), c.focus) << c.name;
   }
+}
+
+// Shift+Up shrinking a range takes the focused row out of the selection before the focus moves: OnChange of that
+// may delete the row the focus goes to, and the focus then stays where it was.
+TEST_F(TKeyboardFixture, ARangeShrunkWhoseChangeDeletesTheNextFocusKeepsTheFocus) {
+  // A touch of a freed node faults at once.
+  TNodeSlab::SetGuardFreedBlocks(true);
+  {
+    TPaintTree rows(host.Handle(), 300, 180, 10);
+    EXPECT_TRUE(rows.SetFocus().Alive());
+    EXPECT_TRUE(rows.TreeOptions()->SetSelectionOptions({SO::toMultiSelect}).Alive());
+    EXPECT_FALSE(rows.SetFocusedNode(rows.GetFirst()).TreeGone());
+    rows.Press(VK_HOME);
+    for (int step = 0; step < 2; ++step) rows.Press(VK_DOWN, {VK_SHIFT});
+    ASSERT_EQ(rows.SelectedCount(), 3u);
+    PTreeNode focused = rows.FocusedNode();
+    PTreeNode target = rows.GetPreviousSibling(focused);
+    bool armed = true;
+    rows.OnChange = [&](TBaseTree* sender, PTreeNode) {
+      if (std::exchange(armed, false)) EXPECT_TRUE(sender->DeleteNode(target).Alive());
+    };
+    rows.Press(VK_UP, {VK_SHIFT});
+    EXPECT_FALSE(armed);
+    EXPECT_EQ(rows.FocusedNode(), focused);
+    EXPECT_EQ(rows.SelectedCount(), 2u);
+    EXPECT_EQ(CheckInvariants(rows), "");
+  }
+  TNodeSlab::SetGuardFreedBlocks(false);
 }
 
 TEST_F(TKeyboardFixture, ScrollingKeys) {
