@@ -545,28 +545,17 @@ void TCanvas::BrushChanged(TObject*) {
 }
 
 TRaised TCanvas::BeginDrawing() {
-  if (drawings_++ > 0) return TRaised(true);
-  const TLifeWatch life = LifeWatch();
-  try {
-    return RaiseEvent(OnChanging, this);
-  } catch (...) {
-    // A handler's exception opens no bracket.
-    if (!life.Ended()) --drawings_;
-    throw;
-  }
+  return drawings_.Begin(LifeWatch(), [this] { return RaiseEvent(OnChanging, this); });
 }
 
 void TCanvas::EndDrawing() {
-  if (drawings_ == 0 || --drawings_ > 0) return;
-  Changed();
+  if (drawings_.End()) Changed();
 }
 
-void TCanvas::AbandonDrawing() {
-  if (drawings_ > 0) --drawings_;
-}
+void TCanvas::AbandonDrawing() { drawings_.Abandon(); }
 
 void TCanvas::Drawn() {
-  if (drawings_ == 0) Changed();
+  if (drawings_.Depth() == 0) Changed();
 }
 
 void TCanvas::Changed() {

@@ -10,6 +10,7 @@
 
 #include "framework/component.h"
 #include "framework/delegate.h"
+#include "framework/nesting_bracket.h"
 #include "framework/set.h"
 
 class TBitmap;
@@ -384,5 +385,5 @@ class TCanvas : public TPersistent, protected TEventSource {
   DWORD copyMode_ = SRCCOPY;
   CRITICAL_SECTION lock_;
   int lockCount_ = 0;
-  int drawings_ = 0;
+  TNestingBracket drawings_;
 };

@@ -181,20 +181,11 @@ void TStrings::SetText(const String& text) {
 }
 
 void TStrings::BeginUpdate() {
-  if (updateCount_++ > 0) return;
-  const TLifeWatch life = LifeWatch();
-  try {
-    SetUpdateState(true);
-  } catch (...) {
-    // A handler's exception opens no bracket.
-    if (!life.Ended()) --updateCount_;
-    throw;
-  }
+  updates_.Begin(LifeWatch(), [this] { SetUpdateState(true); });
 }
 
 void TStrings::EndUpdate() {
-  if (updateCount_ == 0) return;
-  if (--updateCount_ == 0) SetUpdateState(false);
+  if (updates_.End()) SetUpdateState(false);
 }
 
 void TStrings::LoadFromStream(TStream& stream, UINT codePage) { LoadFromBytes(ReadToEnd(stream), codePage); }

@@ -7,6 +7,7 @@
 #include "framework/component.h"
 #include "framework/delegate.h"
 #include "framework/lists.h"
+#include "framework/nesting_bracket.h"
 
 class TStream;
 
@@ -62,7 +63,7 @@ class TStrings : public TPersistent, protected TEventSource {
   // raises OnChanging as its last act.
   void BeginUpdate();
   void EndUpdate();
-  int UpdateCount() const { return updateCount_; }
+  int UpdateCount() const { return updates_.Depth(); }
 
   // Text in a code page, ANSI by default: loading reads from the stream's position to its end. UTF-16 (1200,
   // 1201) is read and written as such; a text that starts with the UTF-8 mark is read as UTF-8 without it. A code
@@ -95,7 +96,7 @@ class TStrings : public TPersistent, protected TEventSource {
  private:
   void LoadFromBytes(std::string bytes, UINT codePage);
 
-  int updateCount_ = 0;
+  TNestingBracket updates_;
 };
 
 class TStringList;

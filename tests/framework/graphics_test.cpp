@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "framework/bitmap.h"
+#include "framework/exceptions.h"
 #include "support/hostile_input.h"
 #include "support/test_environment.h"
 #include "support/window_capture.h"
@@ -401,6 +402,19 @@ TEST(CanvasEvents, ADrawingIsToldOfOnceAndAStrokeOutsideOneAfterItIsMade) {
     c.Draw(canvas);
     EXPECT_EQ(heard, c.Heard) << c.Name;
   }
+}
+
+// A handler's exception as a drawing begins opens no drawing: the strokes after it are told of again.
+TEST(CanvasEvents, AnExceptionAsADrawingBeginsOpensNone) {
+  TWindowCapture surface = Blank(4, 4);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  String heard;
+  canvas.OnChanging = [&](TObject*) { throw Exception(L"refused"); };
+  canvas.OnChange = [&](TObject*) { heard += L">"; };
+  EXPECT_THROW((void)canvas.BeginDrawing(), Exception);
+  canvas.FillRect({0, 0, 1, 1});
+  EXPECT_EQ(heard, L">");
 }
 
 // An application's handler frees the bitmap drawn on (the canvas goes with it), as the drawing begins, after a

@@ -220,6 +220,21 @@ TEST(StringListEvents, ChangesAndUpdateBrackets) {
   EXPECT_EQ(empty.UpdateCount(), 0);
 }
 
+// A handler's exception as an update begins opens no update: the changes after it are told of again.
+TEST(StringListEvents, AnExceptionAsAnUpdateBeginsOpensNone) {
+  TStringList list;
+  bool refuse = true;
+  int changed = 0;
+  list.SetOnChanging([&](TObject*) {
+    if (std::exchange(refuse, false)) throw Exception(L"refused");
+  });
+  list.SetOnChange([&](TObject*) { ++changed; });
+  EXPECT_THROW(list.BeginUpdate(), Exception);
+  EXPECT_EQ(list.UpdateCount(), 0);
+  list.Add(L"a");
+  EXPECT_EQ(changed, 1);
+}
+
 // An application's handler frees the list as it hears of a change, before it or after it, in a single change or
 // in work that makes several: whatever raised touches nothing of the list afterwards, and a list freed before a
 // change is not changed.
