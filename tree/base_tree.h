@@ -1151,6 +1151,8 @@ class TBaseTree : public TCustomControl {
   TWatchedNodes* nodeLists_ = nullptr;
   // The node blocks freed so far: code that keeps nodes across handlers learns from a change that some may be gone.
   std::uint64_t freedNodes_ = 0;
+  // The node blocks made so far: a walk that frees nodes learns from a change that a handler added some.
+  std::uint64_t madeNodes_ = 0;
   // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
   PTreeNode loadHolder_ = nullptr;
   TNodeSlab slab_;
@@ -1245,8 +1247,9 @@ class TBaseTree : public TCustomControl {
   // Clears the selected flags of nodes read from a stream below node, node's own only when it was not selected
   // before the read (selectedBefore), else it keeps its place; answers the nodes that had them.
   std::vector<PTreeNode> DropStreamSelection(PTreeNode node, bool selectedBefore);
-  // The same, and takes those nodes into the selection where it holds several; OnChange may free the tree.
-  TRaised AdoptStreamSelection(PTreeNode node, bool selectedBefore);
+  // Takes the nodes DropStreamSelection answered into the selection where it holds several; OnChange may free the
+  // tree.
+  TRaised AdoptSelection(const std::vector<PTreeNode>& selected);
   // The listed nodes that are left once their subtrees are initialized, when toInitOnSave asks for it: the
   // handlers of the initializations may free nodes.
   std::vector<PTreeNode> NodesToWrite(const TWatchedNodes& nodes);

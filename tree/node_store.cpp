@@ -34,6 +34,7 @@ PTreeNode TBaseTree::MakeNewNode() {
   // handler runs here.
   if (ValidateNodeDataSize().Gone()) return nullptr;
   auto* node = static_cast<PTreeNode>(slab_.Allocate());
+  ++madeNodes_;
   node->TotalCount = 1;
   node->NodeHeight = defaultNodeHeight_;
   node->TotalHeight = defaultNodeHeight_;
@@ -781,9 +782,10 @@ bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
     run->PrevSibling = nullptr;
     if (run == rangeAnchor_) rangeAnchor_ = nullptr;
     run->States |= nsDeleting;
-    const std::uint64_t freedBefore = freedNodes_;
+    const std::uint64_t freedBefore = freedNodes_, madeBefore = madeNodes_;
     if (ReleaseDeletedNode(run, failure).Gone() || top.Ended()) return false;
-    if (freedNodes_ != freedBefore + 1)
+    // Rows a handler added go too: the walk takes them up from the last row left.
+    if (freedNodes_ != freedBefore + 1 || madeNodes_ != madeBefore)
       run = node->LastChild;
     else
       run = previous ? previous : parent == node ? nullptr : parent;
@@ -876,7 +878,7 @@ TRaised TBaseTree::FreeAllNodes() {
     }
     node->PrevSibling = nullptr;
     node->States |= nsDeleting;
-    const std::uint64_t freedBefore = ++freedNodes_;
+    const std::uint64_t freedBefore = ++freedNodes_, madeBefore = madeNodes_;
     if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) {
@@ -888,7 +890,9 @@ TRaised TBaseTree::FreeAllNodes() {
     // The selection is emptied at the end.
     ForgetNode(node);
     slab_.Free(node);
-    if (freedNodes_ != freedBefore)
+    // Rows a handler added go too (the tree ends empty, each row with its OnFreeNode): the walk takes them up from
+    // the last row left.
+    if (freedNodes_ != freedBefore || madeNodes_ != madeBefore)
       node = root_->LastChild;
     else
       node = previous ? previous : parent == root_ ? nullptr : parent;
@@ -921,26 +925,30 @@ TRaised TBaseTree::Clear() {
   const bool destroying = IsDestroying();
   const TLifeWatch life = LifeWatch();
   const auto gone = [&] { return !destroying && life.Ended(); };
-  if (BeginUpdate().Gone() && gone()) return TRaised(false);
   TFirstFailure failure;
   const auto raise = [&] {
     failure.Raise();
     return TRaised(false);
   };
+  // An OnUpdating that raised opened no bracket: the tree empties without one, its events coming as they happen.
+  if (failure.Run(life, [this] { return BeginUpdate(); }).Gone() && gone()) return raise();
+  const bool bracketed = !failure.Failed();
   InterruptValidation();
   if (failure.Run(life, [this] { return CancelEditing(); }).Gone() && gone()) return raise();
   // What a pending cut or copy put on the clipboard stays there, rendered for good while its rows exist.
   if (HandOverClipboardBefore(root_).Gone() && gone()) return raise();
-  if (ClearSelection().Gone() && gone()) return raise();
+  if (failure.Run(life, [this] { return ClearSelection(); }).Gone() && gone()) return raise();
   focusedNode_ = hotNode_ = dropTargetNode_ = nullptr;
   bool hadChildren = root_->ChildCount > 0;
   // The whole store goes at once: every block is released with its chunk instead of one by one.
   if (failure.Run(life, [this] { return FreeAllNodes(); }).Gone() && gone()) return raise();
   // A copy left to render from the rows (one that emptied the tree while it rendered) has none left.
   CancelCutOrCopy();
-  if (hadChildren && StructureChange(nullptr, TChangeReason::crChildDeleted).Gone() && gone()) return raise();
+  if (hadChildren &&
+      failure.Run(life, [this] { return StructureChange(nullptr, TChangeReason::crChildDeleted); }).Gone() && gone())
+    return raise();
   offsetX_ = offsetY_ = 0;
-  const TRaised ended = EndUpdate();
+  const TRaised ended = bracketed ? failure.Run(life, [this] { return EndUpdate(); }) : TRaised(!life.Ended());
   failure.Raise();
   return ended;
 }

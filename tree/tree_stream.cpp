@@ -330,6 +330,8 @@ TRaised TBaseTree::LoadFromStream(TStream& stream) {
     throw;
   }
   loadHolder_ = nullptr;
+  // The read rows' selected flags are taken in once the rows are in their place, with no other row's.
+  const std::vector<PTreeNode> selected = DropStreamSelection(holder, false);
   PTreeNode first = holder->FirstChild;
   PTreeNode last = holder->LastChild;
   std::uint32_t loaded = holder->ChildCount;
@@ -344,17 +346,27 @@ TRaised TBaseTree::LoadFromStream(TStream& stream) {
     failure.Raise();
     return TRaised(false);
   }
+  // The rows a handler added once the tree was empty (or those a Clear cut short left) stay, and the read rows
+  // follow them.
   for (PTreeNode run = first; run; run = run->NextSibling) run->Parent = root_;
-  root_->FirstChild = first;
-  root_->LastChild = last;
-  root_->ChildCount = loaded;
+  if (first) {
+    if (root_->LastChild) {
+      root_->LastChild->NextSibling = first;
+      first->PrevSibling = root_->LastChild;
+      root_->Deferred |= ndIndexesStale;
+    } else {
+      root_->FirstChild = first;
+    }
+    root_->LastChild = last;
+    root_->ChildCount += loaded;
+  }
   SumChildren(root_);
   MarkStale(root_, ndCountStale);
   visibleCount_ = CountVisibleChildren(root_);
   InvalidateCache();
   // Taking the selection in raises OnChange, and the nodes' own chunks their handlers, which meet the nodes in their
   // place; any of them may free the tree. The first failure passes on once the bracket has ended.
-  bool lives = failure.Run(life, [&] { return AdoptStreamSelection(root_, false); }).Alive();
+  bool lives = failure.Run(life, [&] { return AdoptSelection(selected); }).Alive();
   if (lives && !failure.Failed())
     lives = failure.Run(life, [&] { return ReadLaterChunks(stream, version, later); }).Alive();
   if (lives) lives = failure.Run(life, [this] { return DoNodeCopied(nullptr).Tree(); }).Alive();
@@ -555,8 +567,7 @@ std::vector<PTreeNode> TBaseTree::DropStreamSelection(PTreeNode node, bool selec
   return selected;
 }
 
-TRaised TBaseTree::AdoptStreamSelection(PTreeNode node, bool selectedBefore) {
-  const std::vector<PTreeNode> selected = DropStreamSelection(node, selectedBefore);
+TRaised TBaseTree::AdoptSelection(const std::vector<PTreeNode>& selected) {
   if (selected.empty() || !options_->SelectionOptions().Contains(TTreeSelectionOption::toMultiSelect))
     return TRaised(true);
   return AddToSelection(selected);
@@ -578,7 +589,7 @@ TNodeRaised TBaseTree::InternalAddFromStream(TStream& stream, int version, PTree
     DropStreamSelection(node, selectedBefore);
     throw;
   }
-  if (AdoptStreamSelection(node, selectedBefore).Gone() || watch.Ended()) return TNodeRaised(watch);
+  if (AdoptSelection(DropStreamSelection(node, selectedBefore)).Gone() || watch.Ended()) return TNodeRaised(watch);
   if (ReadLaterChunks(stream, version, later).Gone()) return TNodeRaised(false, false);
   return TNodeRaised(watch);
 }

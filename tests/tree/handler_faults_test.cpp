@@ -129,6 +129,32 @@ std::string Fault(TBaseTree& tree) {
   return {};
 }
 
+void SaveAndLoad(TFaultTree& from, TFaultTree& into) {
+  TMemoryStream stream;
+  from.SaveToStream(stream);
+  stream.SetPosition(0);
+  EXPECT_TRUE(into.LoadFromStream(stream).Alive());
+}
+
+// The first row freed by empty adds row 9 below parent (the root when 0), initialized: the row is either in the
+// tree afterwards or freed with its OnFreeNode, never lost.
+void AddedWhileEmptied(TFaultTree& tree, int parent, const std::function<void()>& empty) {
+  auto added = std::make_shared<PTreeNode>(nullptr);
+  auto freed = std::make_shared<bool>(false);
+  PTreeNode below = parent ? tree.Row(parent) : nullptr;
+  tree.OnFreeNode = [&tree, added, freed, below](TBaseTree*, PTreeNode node) {
+    if (node == *added) *freed = true;
+    if (*added) return;
+    *added = tree.Add(9, below);
+    tree.ValidateNode(*added, false);
+  };
+  empty();
+  ASSERT_NE(*added, nullptr);
+  EXPECT_TRUE(*freed || tree.Row(9) == *added);
+  EXPECT_TRUE(tree.Clear().Alive());
+  EXPECT_TRUE(*freed);
+}
+
 struct THandlerCase {
   const char* Name;
   // Sets the tree up and wires the handler; then acts.
@@ -617,10 +643,187 @@ const THandlerCase kHandlerCases[] = {
        };
      },
      [](TFaultTree& tree) { tree.DragOverRow(3); }},
+    // Clear empties the tree whatever its handlers raise, and a load puts its rows after those its handlers add.
+    {"OnUpdating raises as Clear begins", [](TFaultTree& tree) { tree.Fill(); },
+     [](TFaultTree& tree) {
+       tree.OnUpdating = [deed = Once([] { throw EHandler(); })](TBaseTree*, TTreeUpdateState) { deed(); };
+       EXPECT_THROW((void)tree.Clear(), EHandler);
+       EXPECT_EQ(tree.GetFirstNoInit(), nullptr);
+     }},
+    {"OnFreeNode of a row adds a row as Clear empties the tree", [](TFaultTree& tree) { tree.Fill(); },
+     [](TFaultTree& tree) { AddedWhileEmptied(tree, 0, [&tree] { EXPECT_TRUE(tree.Clear().Alive()); }); }},
+    {"OnFreeNode of a row adds a row as a load empties the tree", [](TFaultTree& tree) { tree.Fill(); },
+     [](TFaultTree& tree) { AddedWhileEmptied(tree, 0, [&tree] { SaveAndLoad(tree, tree); }); }},
+    {"OnFreeNode of a child adds a child as their parent's children are deleted", [](TFaultTree& tree) { tree.Fill(); },
+     [](TFaultTree& tree) {
+       AddedWhileEmptied(tree, 2, [&tree] { EXPECT_FALSE(tree.DeleteChildren(tree.Row(2), false).TreeGone()); });
+     }},
+    {"OnUpdating adds a selected row as a load's Clear ends",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.MultiSelect();
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(22)).TreeGone());
+     },
+     [](TFaultTree& tree) {
+       // The load's own bracket, then Clear's: its end raises the second update.
+       auto updates = std::make_shared<int>(0);
+       tree.OnUpdating = [&tree, updates](TBaseTree*, TTreeUpdateState state) {
+         if (state != TTreeUpdateState::usUpdate || ++*updates != 2) return;
+         EXPECT_FALSE(tree.AddToSelection(tree.Add(9)).TreeGone());
+       };
+       SaveAndLoad(tree, tree);
+       ASSERT_NE(tree.Row(9), nullptr);
+       EXPECT_EQ(tree.GetFirstNoInit(), tree.Row(9));
+       EXPECT_EQ(tree.SelectedCount(), 2u);
+       EXPECT_EQ(tree.TotalCount(), 7u);
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, HandlerFaults, ::testing::ValuesIn(kHandlerCases),
                          [](const testing::TestParamInfo<THandlerCase>& info) {
+                           std::string name;
+                           for (const char* c = info.param.Name; *c; ++c)
+                             if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                           return name;
+                         });
+
+
+// ---- a raise at each call
+
+// Counts the calls of the handlers of both trees, and raises at the chosen one.
+struct TRaiseAt {
+  int At = 0;
+  int Calls = 0;
+  const char* Raised = "";
+  void Hit(const char* event) {
+    if (++Calls != At) return;
+    Raised = event;
+    throw EHandler();
+  }
+};
+
+// Every handler a paste, a load or a move raises, in both trees, goes through raise.
+void RaiseFrom(TFaultTree& tree, TRaiseAt& raise) {
+  tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
+  tree.OnLoadNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
+    stream.ReadBuffer(&Key(tree, node), 4);
+    raise.Hit("OnLoadNode");
+  };
+  tree.OnSaveNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
+    stream.WriteBuffer(&Key(tree, node), 4);
+    raise.Hit("OnSaveNode");
+  };
+  tree.OnInitNode = [&](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates&) { raise.Hit("OnInitNode"); };
+  tree.OnFreeNode = [&](TBaseTree*, PTreeNode) { raise.Hit("OnFreeNode"); };
+  tree.OnChange = [&](TBaseTree*, PTreeNode) { raise.Hit("OnChange"); };
+  tree.OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason) { raise.Hit("OnStructureChange"); };
+  tree.OnUpdating = [&](TBaseTree*, TTreeUpdateState) { raise.Hit("OnUpdating"); };
+  tree.OnNodeCopying = [&](TBaseTree*, PTreeNode, PTreeNode, bool&) { raise.Hit("OnNodeCopying"); };
+  tree.OnNodeCopied = [&](TBaseTree*, PTreeNode) { raise.Hit("OnNodeCopied"); };
+  tree.OnNodeMoving = [&](TBaseTree*, PTreeNode, PTreeNode, bool&) { raise.Hit("OnNodeMoving"); };
+  tree.OnNodeMoved = [&](TBaseTree*, PTreeNode) { raise.Hit("OnNodeMoved"); };
+  tree.OnFocusChanging = [&](TBaseTree*, PTreeNode, PTreeNode, TColumnIndex, TColumnIndex, bool&) {
+    raise.Hit("OnFocusChanging");
+  };
+  tree.OnFocusChanged = [&](TBaseTree*, PTreeNode, TColumnIndex) { raise.Hit("OnFocusChanged"); };
+  tree.OnNewText = [&](TBaseTree*, PTreeNode, TColumnIndex, const String&) { raise.Hit("OnNewText"); };
+}
+
+struct TRaisedWork {
+  const char* Name;
+  // Acts on the first tree, whose rows 1 and 22 are selected, and the second, whose rows 3 and 21 are.
+  std::function<void(TFaultTree& first, TFaultTree& second)> Act;
+};
+
+struct RaisedAtEachCall : ::testing::TestWithParam<TRaisedWork> {
+  TTestWindow host{RECT{30, 30, 480, 220}};
+  RaisedAtEachCall() { TNodeSlab::SetGuardFreedBlocks(true); }
+  ~RaisedAtEachCall() override {
+    TNodeSlab::SetGuardFreedBlocks(false);
+    OleSetClipboard(nullptr);
+  }
+  // The work with a raise at call at (none when 0): what is wrong with the trees afterwards, and how many handler
+  // calls it made.
+  std::string Run(int at, int& calls) {
+    TRaiseAt raise{at};
+    TFaultTree first(host.Handle()), second(host.Handle());
+    EXPECT_TRUE(second.SetBounds(220, 0, 200, 150).Alive());
+    for (auto [tree, selected] : {std::pair{&first, std::pair{1, 22}}, std::pair{&second, std::pair{3, 21}}}) {
+      tree->Fill();
+      tree->MultiSelect();
+      EXPECT_FALSE(tree->AddToSelection(tree->Row(selected.first)).TreeGone());
+      EXPECT_FALSE(tree->AddToSelection(tree->Row(selected.second)).TreeGone());
+      EXPECT_FALSE(tree->SetFocusedNode(tree->Row(3)).TreeGone());
+      RaiseFrom(*tree, raise);
+    }
+    try {
+      GetParam().Act(first, second);
+    } catch (const EHandler&) {
+    }
+    calls = raise.Calls;
+    raise.At = 0;
+    std::string fault = Fault(first);
+    if (fault.empty()) fault = Fault(second);
+    if (fault.empty()) {
+      EXPECT_TRUE(first.Clear().Alive());
+      EXPECT_TRUE(second.Clear().Alive());
+      fault = Fault(first);
+    }
+    OleSetClipboard(nullptr);
+    return fault.empty() ? fault : std::string(raise.Raised) + " raised at call " + std::to_string(at) + ": " + fault;
+  }
+};
+
+TEST_P(RaisedAtEachCall, TheSelectionAgreesWithItsRows) {
+  int calls = 0;
+  ASSERT_EQ(Run(0, calls), "");
+  ASSERT_GT(calls, 0);
+  for (int at = 1; at <= calls; ++at) {
+    int made = 0;
+    const std::string fault = Run(at, made);
+    EXPECT_EQ(fault, "");
+  }
+}
+
+const TRaisedWork kRaisedWorks[] = {
+    {"copy and paste",
+     [](TFaultTree& first, TFaultTree&) {
+       first.CopyToClipboard();
+       first.PasteFromClipboard();
+     }},
+    {"copy and paste into the other tree",
+     [](TFaultTree& first, TFaultTree& second) {
+       first.CopyToClipboard();
+       second.PasteFromClipboard();
+     }},
+    {"cut and paste",
+     [](TFaultTree& first, TFaultTree&) {
+       first.CutToClipboard();
+       first.PasteFromClipboard();
+     }},
+    {"cut and paste into the other tree",
+     [](TFaultTree& first, TFaultTree& second) {
+       first.CutToClipboard();
+       second.PasteFromClipboard();
+     }},
+    {"save and load", [](TFaultTree& first, TFaultTree&) { SaveAndLoad(first, first); }},
+    {"save and load into the other tree", [](TFaultTree& first, TFaultTree& second) { SaveAndLoad(first, second); }},
+    {"move",
+     [](TFaultTree& first, TFaultTree&) {
+       EXPECT_FALSE(first.MoveTo(first.Row(2), first.Row(3), TTreeNodeAttachMode::amInsertAfter, false).TreeGone());
+     }},
+    {"move into the other tree",
+     [](TFaultTree& first, TFaultTree& second) {
+       EXPECT_FALSE(first.MoveTo(first.Row(2), second.Row(3), TTreeNodeAttachMode::amInsertAfter, false).TreeGone());
+     }},
+    {"children moved into the other tree",
+     [](TFaultTree& first, TFaultTree& second) {
+       EXPECT_FALSE(first.MoveTo(first.Row(2), second.Row(1), TTreeNodeAttachMode::amAddChildFirst, true).TreeGone());
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Works, RaisedAtEachCall, ::testing::ValuesIn(kRaisedWorks),
+                         [](const testing::TestParamInfo<TRaisedWork>& info) {
                            std::string name;
                            for (const char* c = info.param.Name; *c; ++c)
                              if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
