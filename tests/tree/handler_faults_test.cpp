@@ -136,8 +136,8 @@ void SaveAndLoad(TFaultTree& from, TFaultTree& into) {
   EXPECT_TRUE(into.LoadFromStream(stream).Alive());
 }
 
-// The first row freed by empty adds row 9 below parent (the root when 0), initialized: the row is either in the
-// tree afterwards or freed with its OnFreeNode, never lost.
+// The first row freed by empty adds row 9 below parent (the root when 0), initialized and selected: the row is
+// either in the tree afterwards or freed with its OnFreeNode, never lost, and the selection's count follows.
 void AddedWhileEmptied(TFaultTree& tree, int parent, const std::function<void()>& empty) {
   auto added = std::make_shared<PTreeNode>(nullptr);
   auto freed = std::make_shared<bool>(false);
@@ -147,8 +147,10 @@ void AddedWhileEmptied(TFaultTree& tree, int parent, const std::function<void()>
     if (*added) return;
     *added = tree.Add(9, below);
     tree.ValidateNode(*added, false);
+    EXPECT_FALSE(tree.AddToSelection(*added).TreeGone());
   };
   empty();
+  EXPECT_EQ(Fault(tree), "");
   ASSERT_NE(*added, nullptr);
   EXPECT_TRUE(*freed || tree.Row(9) == *added);
   EXPECT_TRUE(tree.Clear().Alive());
@@ -657,6 +659,27 @@ const THandlerCase kHandlerCases[] = {
     {"OnFreeNode of a child adds a child as their parent's children are deleted", [](TFaultTree& tree) { tree.Fill(); },
      [](TFaultTree& tree) {
        AddedWhileEmptied(tree, 2, [&tree] { EXPECT_FALSE(tree.DeleteChildren(tree.Row(2), false).TreeGone()); });
+     }},
+    {"a paste whose OnNodeCopied raises, taken back while OnFreeNode of a pasted child adds a selected child",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.MultiSelect();
+       tree.ValidateNode(nullptr, true);
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
+       tree.CopyToClipboard();
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+     },
+     [](TFaultTree& tree) {
+       tree.OnNodeCopied = [](TBaseTree*, PTreeNode) { throw EHandler(); };
+       PTreeNode original = tree.Row(2);
+       tree.OnFreeNode = [&tree, original, done = std::make_shared<bool>(false)](TBaseTree*, PTreeNode node) {
+         if (*done || Key(tree, node) != 23 || node->Parent == original) return;
+         *done = true;
+         PTreeNode added = tree.Add(9, node->Parent);
+         tree.ValidateNode(added, false);
+         EXPECT_FALSE(tree.AddToSelection(added).TreeGone());
+       };
+       tree.PasteFromClipboard();
      }},
     {"OnUpdating adds a selected row as a load's Clear ends",
      [](TFaultTree& tree) {
