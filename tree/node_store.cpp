@@ -887,7 +887,8 @@ TRaised TBaseTree::FreeAllNodes() {
         return TRaised(false);
       }
     }
-    // The selection is emptied at the end.
+    // The selection is emptied at the end; one a handler made meanwhile names no freed row to the handlers after.
+    if (node->Has(nsSelected)) InternalRemoveFromSelection(node);
     ForgetNode(node);
     slab_.Free(node);
     // Rows a handler added go too (the tree ends empty, each row with its OnFreeNode): the walk takes them up from

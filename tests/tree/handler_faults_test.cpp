@@ -681,6 +681,19 @@ const THandlerCase kHandlerCases[] = {
        };
        tree.PasteFromClipboard();
      }},
+    {"OnFreeNode selects a row as Clear empties the tree, and another's empties the selection after that row went",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       tree.ValidateNode(nullptr, true);
+     },
+     [](TFaultTree& tree) {
+       // The last row goes first, then the children of row 2, then row 2.
+       tree.OnFreeNode = [&tree](TBaseTree*, PTreeNode node) {
+         if (Key(tree, node) == 3) EXPECT_FALSE(tree.AddToSelection(tree.Row(21)).TreeGone());
+         if (Key(tree, node) == 2) EXPECT_TRUE(tree.ClearSelection().Alive());
+       };
+       EXPECT_TRUE(tree.Clear().Alive());
+     }},
     {"OnUpdating adds a selected row as a load's Clear ends",
      [](TFaultTree& tree) {
        tree.Fill();
