@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <memory>
@@ -724,45 +725,66 @@ INSTANTIATE_TEST_SUITE_P(Cases, HandlerFaults, ::testing::ValuesIn(kHandlerCases
                          });
 
 
-// ---- a raise at each call
+// ---- a deed at each call
 
-// Counts the calls of the handlers of both trees, and raises at the chosen one.
-struct TRaiseAt {
+// Counts the calls of the handlers of both trees, and at the chosen one raises or adds a selected top-level row to
+// the handler's tree.
+struct TDeedAt {
   int At = 0;
+  bool Adds = false;
   int Calls = 0;
-  const char* Raised = "";
-  void Hit(const char* event) {
+  const char* Event = "";
+  TFaultTree* AddedTo = nullptr;
+  PTreeNode Added = nullptr;
+  bool AddedFreed = false;
+  void Hit(const char* event, TFaultTree& tree) {
     if (++Calls != At) return;
-    Raised = event;
-    throw EHandler();
+    Event = event;
+    if (!Adds) throw EHandler();
+    AddedTo = &tree;
+    Added = tree.AddChild(nullptr);
+    if (!Added) return;
+    Key(tree, Added) = 9;
+    tree.ValidateNode(Added, false);
+    EXPECT_FALSE(tree.AddToSelection(Added).TreeGone());
+  }
+  void Freed(PTreeNode node) { AddedFreed = AddedFreed || (Added && node == Added); }
+  // The added row is in its tree or was freed with its OnFreeNode.
+  std::string Lost() const {
+    if (!Added || AddedFreed) return {};
+    const std::vector<PTreeNode> nodes = AllNodes(*AddedTo);
+    return std::find(nodes.begin(), nodes.end(), Added) == nodes.end() ? "the added row is lost" : "";
   }
 };
 
-// Every handler a paste, a load or a move raises, in both trees, goes through raise.
-void RaiseFrom(TFaultTree& tree, TRaiseAt& raise) {
+// Every handler a paste, a load or a move raises, in both trees, goes through deed.
+void WireDeeds(TFaultTree& tree, TDeedAt& deed) {
   tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
   tree.OnLoadNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
     stream.ReadBuffer(&Key(tree, node), 4);
-    raise.Hit("OnLoadNode");
+    deed.Hit("OnLoadNode", tree);
   };
   tree.OnSaveNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
     stream.WriteBuffer(&Key(tree, node), 4);
-    raise.Hit("OnSaveNode");
+    deed.Hit("OnSaveNode", tree);
   };
-  tree.OnInitNode = [&](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates&) { raise.Hit("OnInitNode"); };
-  tree.OnFreeNode = [&](TBaseTree*, PTreeNode) { raise.Hit("OnFreeNode"); };
-  tree.OnChange = [&](TBaseTree*, PTreeNode) { raise.Hit("OnChange"); };
-  tree.OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason) { raise.Hit("OnStructureChange"); };
-  tree.OnUpdating = [&](TBaseTree*, TTreeUpdateState) { raise.Hit("OnUpdating"); };
-  tree.OnNodeCopying = [&](TBaseTree*, PTreeNode, PTreeNode, bool&) { raise.Hit("OnNodeCopying"); };
-  tree.OnNodeCopied = [&](TBaseTree*, PTreeNode) { raise.Hit("OnNodeCopied"); };
-  tree.OnNodeMoving = [&](TBaseTree*, PTreeNode, PTreeNode, bool&) { raise.Hit("OnNodeMoving"); };
-  tree.OnNodeMoved = [&](TBaseTree*, PTreeNode) { raise.Hit("OnNodeMoved"); };
+  tree.OnInitNode = [&](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates&) { deed.Hit("OnInitNode", tree); };
+  tree.OnFreeNode = [&](TBaseTree*, PTreeNode node) {
+    deed.Freed(node);
+    deed.Hit("OnFreeNode", tree);
+  };
+  tree.OnChange = [&](TBaseTree*, PTreeNode) { deed.Hit("OnChange", tree); };
+  tree.OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason) { deed.Hit("OnStructureChange", tree); };
+  tree.OnUpdating = [&](TBaseTree*, TTreeUpdateState) { deed.Hit("OnUpdating", tree); };
+  tree.OnNodeCopying = [&](TBaseTree*, PTreeNode, PTreeNode, bool&) { deed.Hit("OnNodeCopying", tree); };
+  tree.OnNodeCopied = [&](TBaseTree*, PTreeNode) { deed.Hit("OnNodeCopied", tree); };
+  tree.OnNodeMoving = [&](TBaseTree*, PTreeNode, PTreeNode, bool&) { deed.Hit("OnNodeMoving", tree); };
+  tree.OnNodeMoved = [&](TBaseTree*, PTreeNode) { deed.Hit("OnNodeMoved", tree); };
   tree.OnFocusChanging = [&](TBaseTree*, PTreeNode, PTreeNode, TColumnIndex, TColumnIndex, bool&) {
-    raise.Hit("OnFocusChanging");
+    deed.Hit("OnFocusChanging", tree);
   };
-  tree.OnFocusChanged = [&](TBaseTree*, PTreeNode, TColumnIndex) { raise.Hit("OnFocusChanged"); };
-  tree.OnNewText = [&](TBaseTree*, PTreeNode, TColumnIndex, const String&) { raise.Hit("OnNewText"); };
+  tree.OnFocusChanged = [&](TBaseTree*, PTreeNode, TColumnIndex) { deed.Hit("OnFocusChanged", tree); };
+  tree.OnNewText = [&](TBaseTree*, PTreeNode, TColumnIndex, const String&) { deed.Hit("OnNewText", tree); };
 }
 
 struct TRaisedWork {
@@ -771,54 +793,66 @@ struct TRaisedWork {
   std::function<void(TFaultTree& first, TFaultTree& second)> Act;
 };
 
-struct RaisedAtEachCall : ::testing::TestWithParam<TRaisedWork> {
+struct DeedAtEachCall : ::testing::TestWithParam<TRaisedWork> {
   TTestWindow host{RECT{30, 30, 480, 220}};
-  RaisedAtEachCall() { TNodeSlab::SetGuardFreedBlocks(true); }
-  ~RaisedAtEachCall() override {
+  DeedAtEachCall() { TNodeSlab::SetGuardFreedBlocks(true); }
+  ~DeedAtEachCall() override {
     TNodeSlab::SetGuardFreedBlocks(false);
     OleSetClipboard(nullptr);
   }
-  // The work with a raise at call at (none when 0): what is wrong with the trees afterwards, and how many handler
-  // calls it made.
-  std::string Run(int at, int& calls) {
-    TRaiseAt raise{at};
+  // The work with a deed at call at (none when 0), on trees that select several rows or one (the first tree's row
+  // 22 then, the second's 21), initializing what they save or not: what is wrong with the trees afterwards, and how
+  // many handler calls it made.
+  std::string Run(int at, bool adds, bool several, int& calls) {
+    TDeedAt deed{at, adds};
     TFaultTree first(host.Handle()), second(host.Handle());
     EXPECT_TRUE(second.SetBounds(220, 0, 200, 150).Alive());
     for (auto [tree, selected] : {std::pair{&first, std::pair{1, 22}}, std::pair{&second, std::pair{3, 21}}}) {
       tree->Fill();
-      tree->MultiSelect();
-      EXPECT_FALSE(tree->AddToSelection(tree->Row(selected.first)).TreeGone());
+      if (several) {
+        tree->MultiSelect();
+        EXPECT_FALSE(tree->AddToSelection(tree->Row(selected.first)).TreeGone());
+      } else {
+        tree->TreeOptions()->SetMiscOptions(tree->TreeOptions()->MiscOptions() + TTreeMiscOption::toInitOnSave);
+      }
       EXPECT_FALSE(tree->AddToSelection(tree->Row(selected.second)).TreeGone());
       EXPECT_FALSE(tree->SetFocusedNode(tree->Row(3)).TreeGone());
-      RaiseFrom(*tree, raise);
+      WireDeeds(*tree, deed);
     }
     try {
       GetParam().Act(first, second);
     } catch (const EHandler&) {
     }
-    calls = raise.Calls;
-    raise.At = 0;
+    calls = deed.Calls;
+    deed.At = 0;
     std::string fault = Fault(first);
     if (fault.empty()) fault = Fault(second);
+    if (fault.empty()) fault = deed.Lost();
     if (fault.empty()) {
       EXPECT_TRUE(first.Clear().Alive());
       EXPECT_TRUE(second.Clear().Alive());
       fault = Fault(first);
+      if (fault.empty()) fault = Fault(second);
+      if (fault.empty() && deed.Added && !deed.AddedFreed) fault = "the added row outlived Clear";
     }
     OleSetClipboard(nullptr);
-    return fault.empty() ? fault : std::string(raise.Raised) + " raised at call " + std::to_string(at) + ": " + fault;
+    return fault.empty() ? fault
+                         : std::string(deed.Event) + (adds ? " added a row" : " raised") + " at call " +
+                               std::to_string(at) + (several ? "" : " (one selected)") + ": " + fault;
   }
 };
 
-TEST_P(RaisedAtEachCall, TheSelectionAgreesWithItsRows) {
-  int calls = 0;
-  ASSERT_EQ(Run(0, calls), "");
-  ASSERT_GT(calls, 0);
-  for (int at = 1; at <= calls; ++at) {
-    int made = 0;
-    const std::string fault = Run(at, made);
-    EXPECT_EQ(fault, "");
-  }
+TEST_P(DeedAtEachCall, TheSelectionAndTheRowsAgree) {
+  for (const bool adds : {false, true})
+    for (const bool several : {true, false}) {
+      int calls = 0;
+      ASSERT_EQ(Run(0, adds, several, calls), "");
+      ASSERT_GT(calls, 0);
+      for (int at = 1; at <= calls; ++at) {
+        int made = 0;
+        EXPECT_EQ(Run(at, adds, several, made), "");
+      }
+    }
 }
 
 const TRaisedWork kRaisedWorks[] = {
@@ -858,7 +892,7 @@ const TRaisedWork kRaisedWorks[] = {
      }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Works, RaisedAtEachCall, ::testing::ValuesIn(kRaisedWorks),
+INSTANTIATE_TEST_SUITE_P(Works, DeedAtEachCall, ::testing::ValuesIn(kRaisedWorks),
                          [](const testing::TestParamInfo<TRaisedWork>& info) {
                            std::string name;
                            for (const char* c = info.param.Name; *c; ++c)
