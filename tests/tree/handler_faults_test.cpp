@@ -176,14 +176,27 @@ std::function<void()> Once(Deed deed) {
   };
 }
 
-struct HandlerFaults : ::testing::TestWithParam<THandlerCase> {
-  TTestWindow host{RECT{30, 30, 260, 220}};
-  HandlerFaults() { TNodeSlab::SetGuardFreedBlocks(true); }
-  ~HandlerFaults() override {
+// A case's name in the test's: its letters and digits.
+template <class Param>
+std::string NameOf(const testing::TestParamInfo<Param>& info) {
+  std::string name;
+  for (const char* c = info.param.Name; *c; ++c)
+    if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+  return name;
+}
+
+// A host window for the trees, whose freed node blocks are guarded; the clipboard is emptied afterwards.
+template <class Param>
+struct TGuardedTrees : ::testing::TestWithParam<Param> {
+  TTestWindow host{RECT{30, 30, 480, 220}};
+  TGuardedTrees() { TNodeSlab::SetGuardFreedBlocks(true); }
+  ~TGuardedTrees() override {
     TNodeSlab::SetGuardFreedBlocks(false);
     OleSetClipboard(nullptr);
   }
 };
+
+struct HandlerFaults : TGuardedTrees<THandlerCase> {};
 
 TEST_P(HandlerFaults, TheTreeIsWholeAfterwards) {
   const THandlerCase& c = GetParam();
@@ -716,13 +729,7 @@ const THandlerCase kHandlerCases[] = {
      }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, HandlerFaults, ::testing::ValuesIn(kHandlerCases),
-                         [](const testing::TestParamInfo<THandlerCase>& info) {
-                           std::string name;
-                           for (const char* c = info.param.Name; *c; ++c)
-                             if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, HandlerFaults, ::testing::ValuesIn(kHandlerCases), NameOf<THandlerCase>);
 
 
 // ---- a deed at each call
@@ -787,19 +794,13 @@ void WireDeeds(TFaultTree& tree, TDeedAt& deed) {
   tree.OnNewText = [&](TBaseTree*, PTreeNode, TColumnIndex, const String&) { deed.Hit("OnNewText", tree); };
 }
 
-struct TRaisedWork {
+struct TSweptWork {
   const char* Name;
   // Acts on the first tree, whose rows 1 and 22 are selected, and the second, whose rows 3 and 21 are.
   std::function<void(TFaultTree& first, TFaultTree& second)> Act;
 };
 
-struct DeedAtEachCall : ::testing::TestWithParam<TRaisedWork> {
-  TTestWindow host{RECT{30, 30, 480, 220}};
-  DeedAtEachCall() { TNodeSlab::SetGuardFreedBlocks(true); }
-  ~DeedAtEachCall() override {
-    TNodeSlab::SetGuardFreedBlocks(false);
-    OleSetClipboard(nullptr);
-  }
+struct DeedAtEachCall : TGuardedTrees<TSweptWork> {
   // The work with a deed at call at (none when 0), on trees that select several rows or one (the first tree's row
   // 22 then, the second's 21), initializing what they save or not: what is wrong with the trees afterwards, and how
   // many handler calls it made.
@@ -855,27 +856,21 @@ TEST_P(DeedAtEachCall, TheSelectionAndTheRowsAgree) {
     }
 }
 
-const TRaisedWork kRaisedWorks[] = {
-    {"copy and paste",
-     [](TFaultTree& first, TFaultTree&) {
-       first.CopyToClipboard();
-       first.PasteFromClipboard();
-     }},
+void CopyOrCutAndPaste(TFaultTree& from, TFaultTree& into, bool cut) {
+  if (cut)
+    from.CutToClipboard();
+  else
+    from.CopyToClipboard();
+  into.PasteFromClipboard();
+}
+
+const TSweptWork kSweptWorks[] = {
+    {"copy and paste", [](TFaultTree& first, TFaultTree&) { CopyOrCutAndPaste(first, first, false); }},
     {"copy and paste into the other tree",
-     [](TFaultTree& first, TFaultTree& second) {
-       first.CopyToClipboard();
-       second.PasteFromClipboard();
-     }},
-    {"cut and paste",
-     [](TFaultTree& first, TFaultTree&) {
-       first.CutToClipboard();
-       first.PasteFromClipboard();
-     }},
+     [](TFaultTree& first, TFaultTree& second) { CopyOrCutAndPaste(first, second, false); }},
+    {"cut and paste", [](TFaultTree& first, TFaultTree&) { CopyOrCutAndPaste(first, first, true); }},
     {"cut and paste into the other tree",
-     [](TFaultTree& first, TFaultTree& second) {
-       first.CutToClipboard();
-       second.PasteFromClipboard();
-     }},
+     [](TFaultTree& first, TFaultTree& second) { CopyOrCutAndPaste(first, second, true); }},
     {"save and load", [](TFaultTree& first, TFaultTree&) { SaveAndLoad(first, first); }},
     {"save and load into the other tree", [](TFaultTree& first, TFaultTree& second) { SaveAndLoad(first, second); }},
     {"move",
@@ -892,13 +887,7 @@ const TRaisedWork kRaisedWorks[] = {
      }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Works, DeedAtEachCall, ::testing::ValuesIn(kRaisedWorks),
-                         [](const testing::TestParamInfo<TRaisedWork>& info) {
-                           std::string name;
-                           for (const char* c = info.param.Name; *c; ++c)
-                             if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Works, DeedAtEachCall, ::testing::ValuesIn(kSweptWorks), NameOf<TSweptWork>);
 
 }  // namespace
 }  // namespace tree_test
