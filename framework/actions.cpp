@@ -144,10 +144,17 @@ void TBasicAction::UnRegisterChanges(TBasicActionLink* link) {
 }
 
 void TBasicAction::Change() {
-  // A client may leave the action while it hears of the change.
-  std::vector<TBasicActionLink*> links = clients_;
-  for (TBasicActionLink* link : links)
-    if (Contains(clients_, link)) link->Change();
+  TellClients([](TBasicActionLink& link) { link.Change(); });
+}
+
+void TBasicAction::TellClients(const std::function<void(TBasicActionLink&)>& tell) {
+  // A client may leave the action while it hears, and its handlers may free the action.
+  const TLifeWatch life = LifeWatch();
+  const std::vector<TBasicActionLink*> links = clients_;
+  for (TBasicActionLink* link : links) {
+    if (life.Ended()) return;
+    if (Contains(clients_, link)) tell(*link);
+  }
 }
 
 void TBasicAction::Notification(TComponent* component, TOperation operation) {
@@ -233,8 +240,12 @@ TCustomAction::TCustomAction(TComponent* owner) : TContainedAction(owner) {}
 template <class T, class Push>
 void TCustomAction::ChangeProperty(T& field, const T& value, Push push) {
   if (field == value) return;
-  for (int i = 0; i < ClientCount(); ++i)
-    if (auto link = ObjectAs<TActionLink>(Clients(i))) push(*link);
+  // A client taking the value tells its views and handlers, which may free this action: the change ends there.
+  const TLifeWatch life = LifeWatch();
+  TellClients([&](TBasicActionLink& client) {
+    if (auto link = ObjectAs<TActionLink>(&client)) push(*link);
+  });
+  if (life.Ended()) return;
   field = value;
   Change();
 }
@@ -256,19 +267,24 @@ void TCustomAction::SetChecked(bool value) {
   // Unchecking the rest of a group must not come back here through their links.
   if (checking_ || value == checked_) return;
   checking_ = true;
+  // The clients' handlers, as this action or the rest of its group changes, may free it.
+  const TLifeWatch life = LifeWatch();
   try {
     ChangeProperty(checked_, value, [&](TActionLink& link) { link.SetChecked(value); });
-    if (value) UncheckGroup();
+    if (value && !life.Ended()) UncheckGroup();
   } catch (...) {
-    checking_ = false;
+    if (!life.Ended()) checking_ = false;
     throw;
   }
-  checking_ = false;
+  if (!life.Ended()) checking_ = false;
 }
 
 void TCustomAction::UncheckGroup() {
   if (groupIndex_ <= 0 || !ActionList()) return;
-  for (int i = 0; i < ActionList()->ActionCount(); ++i) {
+  // Each action unchecked tells its clients, whose handlers may free any action of the list, or the list.
+  const TLifeWatch life = LifeWatch();
+  const TLifeWatch listLife = ActionList()->LifeWatch();
+  for (int i = 0; !life.Ended() && !listLife.Ended() && i < ActionList()->ActionCount(); ++i) {
     auto other = ObjectAs<TCustomAction>(ActionList()->Actions(i));
     if (other && other != this && other->groupIndex_ == groupIndex_) other->SetChecked(false);
   }
@@ -296,8 +312,9 @@ void TCustomAction::SetShortCut(TShortCut value) {
 
 void TCustomAction::SetGroupIndex(int value) {
   if (value == groupIndex_) return;
+  const TLifeWatch life = LifeWatch();
   ChangeProperty(groupIndex_, value, [&](TActionLink& link) { link.SetGroupIndex(value); });
-  if (checked_) UncheckGroup();
+  if (!life.Ended() && checked_) UncheckGroup();
 }
 
 void TCustomAction::SetAutoCheck(bool value) {

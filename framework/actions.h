@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -94,6 +95,9 @@ class TBasicAction : public TComponent {
  protected:
   // Tells every client link that the action changed.
   virtual void Change();
+  // Hands each client link to tell, in order, passing over one that left meanwhile; ends where a client's handlers
+  // freed the action.
+  void TellClients(const std::function<void(TBasicActionLink&)>& tell);
   void Notification(TComponent* component, TOperation operation) override;
 
  private:

@@ -1,6 +1,6 @@
 // A submenu button of a docked toolbar whose handlers free the button, its bar, its dock or the form, raised by a
-// real click, a real mouse move, or a timer while its menu is open: nothing freed is touched again, and no menu
-// stays open on what went. The bars and items are made under guarded allocations, so that a touch faults.
+// real click, a real mouse move, a timer while its menu is open, or the update of an entry's action as the menu is
+// made: nothing freed is touched again, and no menu stays open on what went. The bars and items are made under guarded allocations, so that a touch faults.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "dock_fixture.h"
 #include "fixed_items.h"
+#include "framework/actions.h"
 #include "framework/image.h"
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
@@ -26,7 +27,7 @@ using tracked_menu::WhenInLoop;
 namespace {
 
 // What raises the handler that frees.
-enum class TRaise { Popup, Click, SelectByMove, TimerWhileOpen };
+enum class TRaise { Popup, Click, SelectByMove, TimerWhileOpen, EntryActionUpdate };
 // What it frees.
 enum class TFrees { Button, Bar, Dock, Form };
 
@@ -38,7 +39,8 @@ struct TCase {
 };
 
 std::string Named(const testing::TestParamInfo<TCase>& info) {
-  static const char* const raises[] = {"OnPopup", "OnClick", "OnSelectByAMove", "ATimerWhileItsMenuIsOpen"};
+  static const char* const raises[] = {"OnPopup", "OnClick", "OnSelectByAMove", "ATimerWhileItsMenuIsOpen",
+                                       "OnUpdateOfAnEntrysActionAsItsMenuIsMade"};
   return std::string(raises[static_cast<int>(info.param.Raise)]) + "Frees" +
          kFreedNames[static_cast<int>(info.param.Frees)];
 }
@@ -143,6 +145,14 @@ TEST_P(ToolbarHandlersThatFree, NothingFreedIsTouchedAgain) {
       break;
     case TRaise::TimerWhileOpen:
       break;
+    case TRaise::EntryActionUpdate: {
+      auto* action = new TAction(Form());
+      action->SetOnUpdate([this, c](TObject*) {
+        if (!freed_) Free(c.Frees);
+      });
+      file_->ItemAt(0)->SetAction(action);
+      break;
+    }
   }
   bool ended = false;
   if (c.Raise == TRaise::SelectByMove) {
@@ -193,6 +203,10 @@ constexpr TCase kCases[] = {
     {TRaise::TimerWhileOpen, TFrees::Bar},
     {TRaise::TimerWhileOpen, TFrees::Dock},
     {TRaise::TimerWhileOpen, TFrees::Form},
+    {TRaise::EntryActionUpdate, TFrees::Button},
+    {TRaise::EntryActionUpdate, TFrees::Bar},
+    {TRaise::EntryActionUpdate, TFrees::Dock},
+    {TRaise::EntryActionUpdate, TFrees::Form},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, ToolbarHandlersThatFree, testing::ValuesIn(kCases), Named);

@@ -181,14 +181,25 @@ TRaised TBarEditItem::DoBeginEdit(TBarEditItemViewer* viewer) {
   return RaiseEvent(OnBeginEdit, this, viewer, viewer->EditControl());
 }
 
-void TBarEditItem::ActionChange(TObject* sender, bool checkDefaults) {
-  TBarCustomItem::ActionChange(sender, checkDefaults);
+TRaised TBarEditItem::ActionChange(TObject* sender, bool checkDefaults) {
+  // The base ends where a handler freed this item or its action, which then is no longer this item's.
+  const TLifeWatch life = LifeWatch();
+  if (TBarCustomItem::ActionChange(sender, checkDefaults).Gone() || Action() != sender) return TRaised(!life.Ended());
   auto* action = ObjectAs<TBarEditAction>(sender);
-  if (!action) return;
-  if (!checkDefaults || editCaption_.empty()) SetEditCaption(action->EditCaption());
-  if (!checkDefaults || editOptions_.Empty()) SetEditOptions(action->EditOptions());
-  if (!checkDefaults || text_.empty()) SetText(action->Text());
+  if (!action) return TRaised(true);
   if (!checkDefaults || !OnAcceptText) OnAcceptText = action->OnAcceptText();
+  // Each tells the views, as in the base.
+  const auto stopped = [&] { return life.Ended() || Action() != action; };
+  if (!checkDefaults || editCaption_.empty()) {
+    SetEditCaption(action->EditCaption());
+    if (stopped()) return TRaised(!life.Ended());
+  }
+  if (!checkDefaults || editOptions_.Empty()) {
+    SetEditOptions(action->EditOptions());
+    if (stopped()) return TRaised(!life.Ended());
+  }
+  if (!checkDefaults || text_.empty()) SetText(action->Text());
+  return TRaised(!life.Ended());
 }
 
 const TPublishedTable& TBarEditItem::PublishedTable() const {

@@ -108,7 +108,7 @@ class TBarEditItem : public TBarCustomItem {
   TBarBeginEditEvent OnBeginEdit;
 
  protected:
-  void ActionChange(TObject* sender, bool checkDefaults) override;
+  [[nodiscard]] TRaised ActionChange(TObject* sender, bool checkDefaults) override;
   const TClass* GetActionLinkClass() const override { return TBarEditItemActionLink::StaticClass(); }
   // True where the box shows: not in a vertical bar unless the options ask for it.
   bool ShowsEditIn(TBarView* view) const;

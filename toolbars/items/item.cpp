@@ -241,32 +241,48 @@ void TBarCustomItem::SetAction(TBasicAction* value) {
   }
   actionLink_->SetAction(value);
   actionLink_->OnChange = TNotifyEvent(this, &TBarCustomItem::DoActionChange);
-  ActionChange(value, value->IsLoading());
   value->FreeNotification(this);
+  // The last act: the properties the action gives tell the views, whose handlers may free this item.
+  if (ActionChange(value, value->IsLoading()).Gone()) return;
 }
 
 void TBarCustomItem::DoActionChange(TObject* sender) {
-  if (sender == Action()) ActionChange(sender, false);
+  if (sender == Action() && ActionChange(sender, false).Gone()) return;
 }
 
 const TClass* TBarCustomItem::GetActionLinkClass() const { return TBarCustomItemActionLink::StaticClass(); }
 
-void TBarCustomItem::ActionChange(TObject* sender, bool checkDefaults) {
+TRaised TBarCustomItem::ActionChange(TObject* sender, bool checkDefaults) {
   auto* action = ObjectAs<TCustomAction>(sender);
-  if (!action) return;
+  if (!action) return TRaised(true);
   if (!checkDefaults || !autoCheck_) SetAutoCheck(action->AutoCheck());
+  if (!checkDefaults || helpContext_ == 0) SetHelpContext(action->HelpContext());
+  if (!checkDefaults || hint_.empty()) SetHint(action->Hint());
+  if (!checkDefaults || shortCut_ == 0) SetShortCut(action->ShortCut());
+  if (!checkDefaults || !OnClick) OnClick = action->OnExecute();
+  // What tells no view came first. Each property below tells the views, which may lay out at once and raise
+  // handlers that free this item, or its action (which then is no longer this item's): the rest is left then.
+  const TLifeWatch life = LifeWatch();
+  const auto stopped = [&] { return life.Ended() || Action() != action; };
   if (!checkDefaults || caption_.empty()) {
     const bool automatic = parent_ && autoHotKey_ && !IsDesigning();
     SetCaption(automatic ? AddAutoAccelerator(action->Caption(), parent_, this) : action->Caption());
+    if (stopped()) return TRaised(!life.Ended());
   }
-  if (!checkDefaults || !checked_) SetChecked(action->Checked());
-  if (!checkDefaults || enabled_) SetEnabled(action->Enabled());
-  if (!checkDefaults || helpContext_ == 0) SetHelpContext(action->HelpContext());
-  if (!checkDefaults || hint_.empty()) SetHint(action->Hint());
-  if (!checkDefaults || imageIndex_ == -1) SetImageIndex(action->ImageIndex());
-  if (!checkDefaults || shortCut_ == 0) SetShortCut(action->ShortCut());
+  if (!checkDefaults || !checked_) {
+    SetChecked(action->Checked());
+    if (stopped()) return TRaised(!life.Ended());
+  }
+  if (!checkDefaults || enabled_) {
+    SetEnabled(action->Enabled());
+    if (stopped()) return TRaised(!life.Ended());
+  }
+  if (!checkDefaults || imageIndex_ == -1) {
+    SetImageIndex(action->ImageIndex());
+    if (stopped()) return TRaised(!life.Ended());
+  }
   if (!checkDefaults || visible_) SetVisible(action->Visible());
-  if (!checkDefaults || !OnClick) OnClick = action->OnExecute();
+  return TRaised(!life.Ended());
 }
 
 void TBarCustomItem::SetCaption(const String& value) {
@@ -278,14 +294,23 @@ void TBarCustomItem::SetCaption(const String& value) {
 void TBarCustomItem::SetChecked(bool value) {
   if (checked_ == value) return;
   checked_ = value;
+  // A view whose layout is due lays out as it hears of the change, and its handlers may free this item.
+  const TLifeWatch life = LifeWatch();
   Change(false);
-  if (value) UncheckGroup();
+  if (value && !life.Ended()) UncheckGroup();
 }
 
 void TBarCustomItem::UncheckGroup() {
   if (groupIndex_ == 0 || !parent_) return;
+  // Each sibling unchecked tells the views as above: the handlers may free any sibling, this item or the parent.
+  std::vector<std::pair<TBarCustomItem*, TLifeWatch>> siblings;
   for (TBarCustomItem* sibling : parent_->children_)
-    if (sibling != this && sibling->groupIndex_ == groupIndex_) sibling->SetChecked(false);
+    if (sibling != this && sibling->groupIndex_ == groupIndex_) siblings.emplace_back(sibling, sibling->LifeWatch());
+  const TLifeWatch life = LifeWatch();
+  for (const auto& [sibling, siblingLife] : siblings) {
+    if (life.Ended()) return;
+    if (!siblingLife.Ended()) sibling->SetChecked(false);
+  }
 }
 
 void TBarCustomItem::SetDisplayMode(TBarItemDisplayMode value) {
@@ -401,13 +426,18 @@ void TBarCustomItem::RecalcOwnOptions() {
 
 void TBarCustomItem::RecalcOptions() {
   // Parents before their children, in child order; an explicit stack, since the depth is the application's data.
-  std::vector<TBarCustomItem*> pending{this};
-  while (!pending.empty()) {
-    TBarCustomItem* item = pending.back();
+  // An item whose layout changes tells the views, which may lay out at once and raise handlers that free any item
+  // of the walk: it passes over those gone, with what lay below them, and ends when this item went.
+  const TLifeWatch life = LifeWatch();
+  std::vector<std::pair<TBarCustomItem*, TLifeWatch>> pending{{this, life}};
+  while (!pending.empty() && !life.Ended()) {
+    const auto [item, itemLife] = pending.back();
     pending.pop_back();
+    if (itemLife.Ended()) continue;
     item->RecalcOwnOptions();
+    if (itemLife.Ended()) continue;
     for (auto child = item->children_.rbegin(); child != item->children_.rend(); ++child)
-      if ((*child)->inheritOptions_) pending.push_back(*child);
+      if ((*child)->inheritOptions_) pending.emplace_back(*child, (*child)->LifeWatch());
   }
 }
 
@@ -619,7 +649,7 @@ void TBarCustomItem::SetName(const String& value) {
 TRaised TBarCustomItem::Loaded() {
   if (TComponent::Loaded().Gone()) return TRaised(false);
   const TLifeWatch life = LifeWatch();
-  if (TBasicAction* action = Action()) ActionChange(action, true);
+  if (TBasicAction* action = Action()) return ActionChange(action, true);
   return TRaised(!life.Ended());
 }
 

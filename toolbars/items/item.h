@@ -248,7 +248,9 @@ class TBarCustomItem : public TComponent {
   // Reports a change of this item to the views of its parent: 5, or 6 when a new layout is needed.
   virtual void Change(bool needResize);
   virtual void EnabledChanged() { Change(false); }
-  virtual void ActionChange(TObject* sender, bool checkDefaults);
+  // Takes the properties of the action; they tell the views, whose handlers may free this item: answers whether
+  // it outlived them.
+  [[nodiscard]] virtual TRaised ActionChange(TObject* sender, bool checkDefaults);
   virtual const TClass* GetActionLinkClass() const;
   void SetItemStyle(TBarItemStyle value) { itemStyle_ = value; }
   void Notify(TBarCustomItem* ancestor, bool relayed, TBarItemChangedAction action, int index, TBarCustomItem* item);

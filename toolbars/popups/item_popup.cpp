@@ -111,6 +111,12 @@ TBarPopupWindowBase* TBarCustomItem::CreatePopup(TBarView* parentView, TBarItemV
   const TBarPopupWindowClass windowClass = GetPopupWindowClass();
   std::unique_ptr<TBarPopupWindowBase> window = windowClass.Create(nullptr, parentView, shown, customizing);
   TBarView* view = window->View();
+  // The actions of the items shown update as the menu is made; an OnUpdate may free this item, its bar, its dock
+  // or its form, and nothing opens then.
+  const TBarCustomItem* showing = view->CurParentItem();
+  if (showing && !showing->IsDesigning() &&
+      (view->InitiateActions().Gone() || life.Ended() || (parentView && parentLife.Ended())))
+    return nullptr;
   TBarPopupPositionRec rec;
   rec.PositionAsSubmenu = positionAsSubmenu;
   rec.Alignment = alignment;

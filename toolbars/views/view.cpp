@@ -26,13 +26,17 @@ TBarView::TBarView(TComponent* owner, TBarView* parentView, TBarCustomItem* pare
       isToolbar_(isToolbar),
       customizing_(customizing),
       usePriorityList_(usePriorityList) {
+  // A menu in the making is not yet its parent view's open one, whose going would close it first: a handler
+  // raised meanwhile may free the parent view.
+  if (parentView_) parentView_->FreeNotification(this);
   if (parentItem_) {
     displayFilter_ = parentItem_->DisplayFilter();
     parentItem_->RegisterNotification(TBarItemChangedProc(this, &TBarView::LinkNotification));
     parentItem_->FreeNotification(this);
   }
-  // A view under construction has no caller to answer yet: the one that makes it reads the view after.
-  (void)UpdateCurParentItem();
+  // The actions of the items shown are brought up to date where the view is made, which can answer for what
+  // their OnUpdate frees: a constructor cannot.
+  FollowParentItemLink();
 }
 
 TBarView::~TBarView() {
@@ -52,8 +56,13 @@ TBarView::~TBarView() {
 }
 
 TRaised TBarView::UpdateCurParentItem() {
+  if (!FollowParentItemLink() || !curParentItem_ || curParentItem_->IsDesigning()) return TRaised(true);
+  return InitiateActions();
+}
+
+bool TBarView::FollowParentItemLink() {
   TBarCustomItem* linked = parentItem_ ? parentItem_->GetLinkedItem() : nullptr;
-  if (linked == curParentItem_) return TRaised(true);
+  if (linked == curParentItem_) return false;
   CloseChildPopups();
   const TBarItemChangedProc proc(this, &TBarView::ItemNotification);
   if (curParentItem_) {
@@ -66,8 +75,7 @@ TRaised TBarView::UpdateCurParentItem() {
     linked->FreeNotification(this);
   }
   RecreateAllViewers();
-  if (!linked || linked->IsDesigning()) return TRaised(true);
-  return InitiateActions();
+  return true;
 }
 
 TRaised TBarView::InitiateActions() {
@@ -98,10 +106,11 @@ void TBarView::Notification(TComponent* component, TOperation operation) {
     openViewerWindow_ = nullptr;
   }
   if (component == chevronParentView_) chevronParentView_ = nullptr;
+  if (component == parentView_) parentView_ = nullptr;
 }
 
 void TBarView::SetChevronParentView(TBarView* value) {
-  if (chevronParentView_) chevronParentView_->RemoveFreeNotification(this);
+  if (chevronParentView_ && chevronParentView_ != parentView_) chevronParentView_->RemoveFreeNotification(this);
   chevronParentView_ = value;
   if (value) value->FreeNotification(this);
 }

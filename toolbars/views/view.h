@@ -233,6 +233,8 @@ class TBarView : public TComponent {
                         TBarCustomItem* item);
   // Follows the parent item's link; the actions of the items shown then update, and an OnUpdate may free the view.
   [[nodiscard]] TRaised UpdateCurParentItem();
+  // The part of it that raises nothing; answers whether the item shown changed.
+  bool FollowParentItemLink();
   void InvalidateImagesRecursively();
   void AddViewers(TBarCustomItem* item, int& position, bool expandGroups, bool addToPriority);
   bool AcceptsViewerFor(const TBarCustomItem* child) const;
