@@ -225,7 +225,13 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
   // A handler of the moves or copies may free this tree: then nothing of the paste is left to finish.
   const TLifeWatch life = LifeWatch();
   bool result = true;
+  // Every handler from the bracket's OnUpdating on may free the target, which ends the paste.
+  const TNodeWatch targetWatch(*this, target);
   const TRaised pasted = BulkWork(TTreeStates{}, [&] {
+    if (targetWatch.Ended()) {
+      result = false;
+      return !targetWatch.TreeGone();
+    }
     if (optimized && source) {
       // Nodes moved here leave the source's drag selection, so the source does not delete them after its drag.
       std::vector<PTreeNode> nodes = source->HasState(TTreeState::stOleDragging) ? std::move(source->dragSelection_)
@@ -235,7 +241,6 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
       // tree, which ends the paste.
       TWatchedNodes moving(*source);
       for (PTreeNode node : nodes) moving.Add(node);
-      const TNodeWatch targetWatch(*this, target);
       // The nodes keep their order: each one put after the target, or first below it, goes in front of those put
       // there before it, so those go last first.
       const bool lastFirst = mode == TTreeNodeAttachMode::amInsertAfter || mode == TTreeNodeAttachMode::amAddChildFirst;
@@ -285,7 +290,6 @@ bool TBaseTree::ProcessOLEData(TBaseTree* source, IDataObject* dataObject, PTree
       FORMATETC asBlock = format;
       asBlock.tymed = TYMED_HGLOBAL;
       // Data of this process is rendered now, by handlers (saving the nodes) that may free the target.
-      const TNodeWatch targetWatch(*this, target);
       if (dataObject->GetData(&asStream, medium.ReleaseAndGetAddressOf()) != S_OK &&
           dataObject->GetData(&asBlock, medium.ReleaseAndGetAddressOf()) != S_OK) {
         result = false;
@@ -394,6 +398,11 @@ bool TBaseTree::MoveToOtherTree(const std::vector<PTreeNode>& sources, PTreeNode
   if (!anyLeft || parentWatch.Ended() || targetWatch.Ended()) return false;
   stream.SetPosition(0);
   if (targetTree->BeginUpdate().Gone()) return false;
+  // Its OnUpdating may have freed the target: then nothing moves.
+  if (targetWatch.Ended()) {
+    (void)targetTree->EndUpdate();
+    return false;
+  }
   // Until the source goes, a failure takes the copies a handler left back out of the target: nothing has moved.
   TWatchedNodes added(*targetTree);
   try {

@@ -708,6 +708,32 @@ const THandlerCase kHandlerCases[] = {
        };
        EXPECT_TRUE(tree.Clear().Alive());
      }},
+    {"OnUpdating of a paste's bracket deletes the row pasted below",
+     [](TFaultTree& tree) {
+       tree.Fill();
+       EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
+       tree.CopyToClipboard();
+       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+     },
+     [](TFaultTree& tree) {
+       tree.OnUpdating = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); })](
+                             TBaseTree*, TTreeUpdateState) { deed(); };
+       EXPECT_FALSE(tree.PasteFromClipboard());
+       EXPECT_EQ(tree.TotalCount(), 5u);
+     }},
+    {"OnUpdating of the other tree's bracket deletes the row a node moves after",
+     [](TFaultTree& tree) { tree.Fill(); },
+     [](TFaultTree& tree) {
+       TFaultTree other(tree.ParentWindow());
+       other.Fill();
+       other.OnUpdating = [&other, deed = Once([&other] { EXPECT_TRUE(other.DeleteNode(other.Row(3)).Alive()); })](
+                              TBaseTree*, TTreeUpdateState) { deed(); };
+       EXPECT_FALSE(
+           tree.MoveTo(tree.Row(1), other.Row(3), TTreeNodeAttachMode::amInsertAfter, false).TreeGone());
+       EXPECT_EQ(Fault(other), "");
+       EXPECT_EQ(other.TotalCount(), 5u);
+       EXPECT_EQ(tree.TotalCount(), 6u);
+     }},
     {"OnUpdating adds a selected row as a load's Clear ends",
      [](TFaultTree& tree) {
        tree.Fill();
@@ -734,11 +760,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, HandlerFaults, ::testing::ValuesIn(kHandlerCases
 
 // ---- a deed at each call
 
-// Counts the calls of the handlers of both trees, and at the chosen one raises or adds a selected top-level row to
-// the handler's tree.
+enum class TDeed { Raises, AddsARow, Clears };
+const char* const DeedNames[] = {" raised", " added a row", " cleared the tree"};
+
+// Counts the calls of the handlers of both trees, and at the chosen one raises, adds a selected top-level row to
+// the handler's tree, or clears that tree.
 struct TDeedAt {
   int At = 0;
-  bool Adds = false;
+  TDeed Deed = TDeed::Raises;
   int Calls = 0;
   const char* Event = "";
   TFaultTree* AddedTo = nullptr;
@@ -747,7 +776,11 @@ struct TDeedAt {
   void Hit(const char* event, TFaultTree& tree) {
     if (++Calls != At) return;
     Event = event;
-    if (!Adds) throw EHandler();
+    if (Deed == TDeed::Raises) throw EHandler();
+    if (Deed == TDeed::Clears) {
+      EXPECT_TRUE(tree.Clear().Alive());
+      return;
+    }
     AddedTo = &tree;
     Added = tree.AddChild(nullptr);
     if (!Added) return;
@@ -804,8 +837,8 @@ struct DeedAtEachCall : TGuardedTrees<TSweptWork> {
   // The work with a deed at call at (none when 0), on trees that select several rows or one (the first tree's row
   // 22 then, the second's 21), initializing what they save or not: what is wrong with the trees afterwards, and how
   // many handler calls it made.
-  std::string Run(int at, bool adds, bool several, int& calls) {
-    TDeedAt deed{at, adds};
+  std::string Run(int at, TDeed what, bool several, int& calls) {
+    TDeedAt deed{at, what};
     TFaultTree first(host.Handle()), second(host.Handle());
     EXPECT_TRUE(second.SetBounds(220, 0, 200, 150).Alive());
     for (auto [tree, selected] : {std::pair{&first, std::pair{1, 22}}, std::pair{&second, std::pair{3, 21}}}) {
@@ -838,20 +871,20 @@ struct DeedAtEachCall : TGuardedTrees<TSweptWork> {
     }
     OleSetClipboard(nullptr);
     return fault.empty() ? fault
-                         : std::string(deed.Event) + (adds ? " added a row" : " raised") + " at call " +
+                         : std::string(deed.Event) + DeedNames[static_cast<int>(what)] + " at call " +
                                std::to_string(at) + (several ? "" : " (one selected)") + ": " + fault;
   }
 };
 
 TEST_P(DeedAtEachCall, TheSelectionAndTheRowsAgree) {
-  for (const bool adds : {false, true})
+  for (const TDeed what : {TDeed::Raises, TDeed::AddsARow, TDeed::Clears})
     for (const bool several : {true, false}) {
       int calls = 0;
-      ASSERT_EQ(Run(0, adds, several, calls), "");
+      ASSERT_EQ(Run(0, what, several, calls), "");
       ASSERT_GT(calls, 0);
       for (int at = 1; at <= calls; ++at) {
         int made = 0;
-        EXPECT_EQ(Run(at, adds, several, made), "");
+        EXPECT_EQ(Run(at, what, several, made), "");
       }
     }
 }
