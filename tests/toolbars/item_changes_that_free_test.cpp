@@ -15,7 +15,9 @@
 #include "support/hostile_input.h"
 #include "support/message_pump.h"
 #include "toolbars/bars/toolbar.h"
+#include "toolbars/edit/edit_item.h"
 #include "toolbars/items/item_memory.h"
+#include "toolbars/popups/item_drag.h"
 
 using namespace toolbars;
 
@@ -134,11 +136,34 @@ const TReady ReadiesAGroupOnADueLayout = [](TBarCustomToolbar* bar, TBarCustomIt
 };
 const TChange CheckedInItsGroup = [](TBarCustomToolbar*, TBarCustomItem* first) { first->SetChecked(true); };
 
+// Dragged onto another bar off screen, with the application's consent: the bar it leaves lays out first.
+bool Consents(HWND, TBarCustomItem*, TBarCustomItem*&, TBarCustomItem*&, int&, bool) { return true; }
+const TChange DraggedToAnotherBar = [](TBarCustomToolbar*, TBarCustomItem* first) {
+  auto* other = new TBarCustomToolbar(first->Owner());
+  const TBarMoveCallback previous = std::exchange(MoveCallback, &Consents);
+  int index = 0;
+  EXPECT_TRUE(MoveItemByDrag(nullptr, other->Items(), first, false, index));
+  MoveCallback = previous;
+};
+
+// An edit box at the front of the bar, whose action widens it.
+const TReady ReadiesAnEditBox = [](TBarCustomToolbar* bar, TBarCustomItem* first, TBarCustomItem*) {
+  auto* edit = new TBarEditItem(first->Owner());
+  edit->SetAction(new TBarEditAction(first->Owner()));
+  bar->Items()->Insert(0, edit);
+};
+const TChange ItsEditActionWidens = [](TBarCustomToolbar* bar, TBarCustomItem*) {
+  auto* edit = static_cast<TBarEditItem*>(bar->Items()->ItemAt(0));
+  static_cast<TBarEditAction*>(edit->Action())->SetEditWidth(edit->EditWidth() + 100);
+};
+
 const TChangeCase kChanges[] = {
     {"TakesAnAction", kNothing, TakesAnAction},
     {"ItsActionsCaptionGrows", ReadiesAnAction, ItsActionGrows},
     {"DropDownArrowsInherited", kNothing, ArrowsInherited},
     {"CheckedInItsGroup", ReadiesAGroupOnADueLayout, CheckedInItsGroup},
+    {"DraggedToAnotherBar", kNothing, DraggedToAnotherBar},
+    {"AnEditBoxsActionWidensIt", ReadiesAnEditBox, ItsEditActionWidens},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, ItemChangesThatFree,

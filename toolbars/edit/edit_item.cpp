@@ -31,8 +31,12 @@ const std::initializer_list<const wchar_t*> kEditOptionNames = {L"tboUseEditWhen
 template <class T, class Push>
 void TBarEditAction::ChangeEditProperty(T& field, const T& value, Push push) {
   if (field == value) return;
-  for (int i = 0; i < ClientCount(); ++i)
-    if (auto* link = ObjectAs<TBarEditItemActionLink>(Clients(i))) push(link);
+  // An item taking the value tells its views, whose handlers may free this action: the change ends there.
+  const TLifeWatch life = LifeWatch();
+  TellClients([&](TBasicActionLink& client) {
+    if (auto* link = ObjectAs<TBarEditItemActionLink>(&client)) push(link);
+  });
+  if (life.Ended()) return;
   field = value;
   Change();
 }

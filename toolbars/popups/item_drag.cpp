@@ -61,7 +61,8 @@ bool MoveItemByDrag(HWND menuWindow, TBarCustomItem* target, TBarCustomItem* dra
   if (!dragged || !dragged->Parent() || !target || index == -1) return false;
   if (!MoveCallback) return true;
   TBarCustomItem* newItem = nullptr;
-  // The application's callback may free either item, with the menus that show them.
+  // The application's callback may free either item, with the menus that show them; so may the handlers of views
+  // off screen, which lay out at once as items leave and come.
   const TLifeWatch targetLife = target->LifeWatch();
   const TLifeWatch draggedLife = dragged->LifeWatch();
   if (!MoveCallback(menuWindow, dragged, newItem, target, index, copy)) return true;
@@ -69,7 +70,9 @@ bool MoveItemByDrag(HWND menuWindow, TBarCustomItem* target, TBarCustomItem* dra
   if (copy) {
     // A copy the application did not supply leaves the original where it is.
     if (!newItem) return true;
+    const TLifeWatch newLife = newItem->LifeWatch();
     RemoveTailItem(target);
+    if (targetLife.Ended() || newLife.Ended()) return true;
     target->NotifyBeginUpdate();
     try {
       if (index >= target->Count())
@@ -91,12 +94,15 @@ bool MoveItemByDrag(HWND menuWindow, TBarCustomItem* target, TBarCustomItem* dra
   } else {
     if (DropTargetInsideItem(dragged, target)) return false;
     RemoveTailItem(target);
+    if (targetLife.Ended() || draggedLife.Ended()) return true;
     dragged->Parent()->Remove(dragged);
+    if (targetLife.Ended() || draggedLife.Ended()) return true;
     if (index >= 0 && index < target->Count())
       target->Insert(index, dragged);
     else
       target->Add(dragged);
   }
+  if (targetLife.Ended()) return true;
   if (target->Count() == 2) {
     if (IsEmptyPlaceholder(target->ItemAt(0)))
       target->Delete(0);
