@@ -157,7 +157,22 @@ const TChange ItsEditActionWidens = [](TBarCustomToolbar* bar, TBarCustomItem*) 
   static_cast<TBarEditAction*>(edit->Action())->SetEditWidth(edit->EditWidth() + 100);
 };
 
+// What tells the views as its last act: an item put before the first, the first moved behind the control, and
+// the first hidden.
+const TChange InsertedBeforeIt = [](TBarCustomToolbar* bar, TBarCustomItem* first) {
+  auto* item = new TSubmenuButton(first->Owner());
+  item->SetCaption(L"Zeroth");
+  bar->Items()->Insert(0, item);
+};
+const TChange MovedToTheEnd = [](TBarCustomToolbar* bar, TBarCustomItem*) {
+  bar->Items()->Move(0, bar->Items()->Count());
+};
+const TChange Hidden = [](TBarCustomToolbar*, TBarCustomItem* first) { first->SetVisible(false); };
+
 const TChangeCase kChanges[] = {
+    {"AnItemInsertedBeforeIt", kNothing, InsertedBeforeIt},
+    {"MovedToTheEnd", kNothing, MovedToTheEnd},
+    {"Hidden", kNothing, Hidden},
     {"TakesAnAction", kNothing, TakesAnAction},
     {"ItsActionsCaptionGrows", ReadiesAnAction, ItsActionGrows},
     {"DropDownArrowsInherited", kNothing, ArrowsInherited},
