@@ -59,6 +59,12 @@ struct TFaultTree : TStringTree {
       if (Key(*this, node) == key) return node;
     return nullptr;
   }
+  // Row key selected and copied, and row 3 focused, where a paste goes.
+  void CopyRow(int key) {
+    EXPECT_FALSE(AddToSelection(Row(key)).TreeGone());
+    CopyToClipboard();
+    EXPECT_FALSE(SetFocusedNode(Row(3)).TreeGone());
+  }
   void MultiSelect() {
     EXPECT_TRUE(TreeOptions()
                     ->SetSelectionOptions(TreeOptions()->SelectionOptions() + TTreeSelectionOption::toMultiSelect)
@@ -320,17 +326,13 @@ const THandlerCase kHandlerCases[] = {
          stream.ReadBuffer(&Key(tree, node), 4);
          if (Key(tree, node) == 22 && node->Parent != tree.Row(2)) EXPECT_TRUE(tree.DeleteNode(node).Alive());
        };
-       EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
-       tree.CopyToClipboard();
-       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+       tree.CopyRow(2);
      },
      [](TFaultTree& tree) { tree.PasteFromClipboard(); }},
     {"OnSaveNode empties the tree while a paste renders its data",
      [](TFaultTree& tree) {
        tree.Fill();
-       EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
-       tree.CopyToClipboard();
-       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+       tree.CopyRow(1);
        tree.OnSaveNode = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](
                              TBaseTree*, PTreeNode node, TStream& stream) {
          stream.WriteBuffer(&Key(tree, node), 4);
@@ -553,9 +555,7 @@ const THandlerCase kHandlerCases[] = {
      [](TFaultTree& tree) {
        tree.Fill();
        tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
-       EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
-       tree.CopyToClipboard();
-       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+       tree.CopyRow(2);
        tree.OnNewText = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.Clear().Alive()); })](
                             TBaseTree*, PTreeNode, TColumnIndex, const String&) { deed(); };
      },
@@ -679,9 +679,7 @@ const THandlerCase kHandlerCases[] = {
        tree.Fill();
        tree.MultiSelect();
        tree.ValidateNode(nullptr, true);
-       EXPECT_FALSE(tree.AddToSelection(tree.Row(2)).TreeGone());
-       tree.CopyToClipboard();
-       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+       tree.CopyRow(2);
      },
      [](TFaultTree& tree) {
        tree.OnNodeCopied = [](TBaseTree*, PTreeNode) { throw EHandler(); };
@@ -711,9 +709,7 @@ const THandlerCase kHandlerCases[] = {
     {"OnUpdating of a paste's bracket deletes the row pasted below",
      [](TFaultTree& tree) {
        tree.Fill();
-       EXPECT_FALSE(tree.AddToSelection(tree.Row(1)).TreeGone());
-       tree.CopyToClipboard();
-       EXPECT_FALSE(tree.SetFocusedNode(tree.Row(3)).TreeGone());
+       tree.CopyRow(1);
      },
      [](TFaultTree& tree) {
        tree.OnUpdating = [&tree, deed = Once([&tree] { EXPECT_TRUE(tree.DeleteNode(tree.Row(3)).Alive()); })](
@@ -760,11 +756,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, HandlerFaults, ::testing::ValuesIn(kHandlerCases
 
 // ---- a deed at each call
 
-enum class TDeed { Raises, AddsARow, Clears };
-const char* const DeedNames[] = {" raised", " added a row", " cleared the tree"};
+enum class TDeed { Raises, AddsARow, Clears, DeletesTheNode, DeletesTheParent };
+const char* const DeedNames[] = {" raised", " added a row", " cleared the tree", " deleted its node",
+                                 " deleted its node's parent"};
 
 // Counts the calls of the handlers of both trees, and at the chosen one raises, adds a selected top-level row to
-// the handler's tree, or clears that tree.
+// the handler's tree, clears that tree, or deletes the node the handler is about or its parent.
 struct TDeedAt {
   int At = 0;
   TDeed Deed = TDeed::Raises;
@@ -773,13 +770,24 @@ struct TDeedAt {
   TFaultTree* AddedTo = nullptr;
   PTreeNode Added = nullptr;
   bool AddedFreed = false;
-  void Hit(const char* event, TFaultTree& tree) {
+  void Hit(const char* event, TFaultTree& tree, PTreeNode node = nullptr) {
     if (++Calls != At) return;
     Event = event;
-    if (Deed == TDeed::Raises) throw EHandler();
-    if (Deed == TDeed::Clears) {
-      EXPECT_TRUE(tree.Clear().Alive());
-      return;
+    if (node == tree.RootNode()) node = nullptr;
+    switch (Deed) {
+      case TDeed::Raises:
+        throw EHandler();
+      case TDeed::Clears:
+        EXPECT_TRUE(tree.Clear().Alive());
+        return;
+      case TDeed::DeletesTheNode:
+        EXPECT_TRUE(tree.DeleteNode(node).Alive());
+        return;
+      case TDeed::DeletesTheParent:
+        if (node) EXPECT_TRUE(tree.DeleteNode(node->Parent).Alive());
+        return;
+      case TDeed::AddsARow:
+        break;
     }
     AddedTo = &tree;
     Added = tree.AddChild(nullptr);
@@ -802,29 +810,35 @@ void WireDeeds(TFaultTree& tree, TDeedAt& deed) {
   tree.TreeOptions()->SetStringOptions(tree.TreeOptions()->StringOptions() + TTreeStringOption::toSaveCaptions);
   tree.OnLoadNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
     stream.ReadBuffer(&Key(tree, node), 4);
-    deed.Hit("OnLoadNode", tree);
+    deed.Hit("OnLoadNode", tree, node);
   };
   tree.OnSaveNode = [&](TBaseTree*, PTreeNode node, TStream& stream) {
     stream.WriteBuffer(&Key(tree, node), 4);
-    deed.Hit("OnSaveNode", tree);
+    deed.Hit("OnSaveNode", tree, node);
   };
-  tree.OnInitNode = [&](TBaseTree*, PTreeNode, PTreeNode, TTreeNodeInitStates&) { deed.Hit("OnInitNode", tree); };
+  tree.OnInitNode = [&](TBaseTree*, PTreeNode, PTreeNode node, TTreeNodeInitStates&) {
+    deed.Hit("OnInitNode", tree, node);
+  };
   tree.OnFreeNode = [&](TBaseTree*, PTreeNode node) {
     deed.Freed(node);
-    deed.Hit("OnFreeNode", tree);
+    deed.Hit("OnFreeNode", tree, node);
   };
-  tree.OnChange = [&](TBaseTree*, PTreeNode) { deed.Hit("OnChange", tree); };
-  tree.OnStructureChange = [&](TBaseTree*, PTreeNode, TChangeReason) { deed.Hit("OnStructureChange", tree); };
+  tree.OnChange = [&](TBaseTree*, PTreeNode node) { deed.Hit("OnChange", tree, node); };
+  tree.OnStructureChange = [&](TBaseTree*, PTreeNode node, TChangeReason) {
+    deed.Hit("OnStructureChange", tree, node);
+  };
   tree.OnUpdating = [&](TBaseTree*, TTreeUpdateState) { deed.Hit("OnUpdating", tree); };
-  tree.OnNodeCopying = [&](TBaseTree*, PTreeNode, PTreeNode, bool&) { deed.Hit("OnNodeCopying", tree); };
-  tree.OnNodeCopied = [&](TBaseTree*, PTreeNode) { deed.Hit("OnNodeCopied", tree); };
-  tree.OnNodeMoving = [&](TBaseTree*, PTreeNode, PTreeNode, bool&) { deed.Hit("OnNodeMoving", tree); };
-  tree.OnNodeMoved = [&](TBaseTree*, PTreeNode) { deed.Hit("OnNodeMoved", tree); };
-  tree.OnFocusChanging = [&](TBaseTree*, PTreeNode, PTreeNode, TColumnIndex, TColumnIndex, bool&) {
-    deed.Hit("OnFocusChanging", tree);
+  tree.OnNodeCopying = [&](TBaseTree*, PTreeNode node, PTreeNode, bool&) { deed.Hit("OnNodeCopying", tree, node); };
+  tree.OnNodeCopied = [&](TBaseTree*, PTreeNode node) { deed.Hit("OnNodeCopied", tree, node); };
+  tree.OnNodeMoving = [&](TBaseTree*, PTreeNode node, PTreeNode, bool&) { deed.Hit("OnNodeMoving", tree, node); };
+  tree.OnNodeMoved = [&](TBaseTree*, PTreeNode node) { deed.Hit("OnNodeMoved", tree, node); };
+  tree.OnFocusChanging = [&](TBaseTree*, PTreeNode, PTreeNode node, TColumnIndex, TColumnIndex, bool&) {
+    deed.Hit("OnFocusChanging", tree, node);
   };
-  tree.OnFocusChanged = [&](TBaseTree*, PTreeNode, TColumnIndex) { deed.Hit("OnFocusChanged", tree); };
-  tree.OnNewText = [&](TBaseTree*, PTreeNode, TColumnIndex, const String&) { deed.Hit("OnNewText", tree); };
+  tree.OnFocusChanged = [&](TBaseTree*, PTreeNode node, TColumnIndex) { deed.Hit("OnFocusChanged", tree, node); };
+  tree.OnNewText = [&](TBaseTree*, PTreeNode node, TColumnIndex, const String&) {
+    deed.Hit("OnNewText", tree, node);
+  };
 }
 
 struct TSweptWork {
@@ -874,20 +888,26 @@ struct DeedAtEachCall : TGuardedTrees<TSweptWork> {
                          : std::string(deed.Event) + DeedNames[static_cast<int>(what)] + " at call " +
                                std::to_string(at) + (several ? "" : " (one selected)") + ": " + fault;
   }
+  // Each deed at each call, on trees selecting several rows and one.
+  void Sweep(std::initializer_list<TDeed> deeds) {
+    for (const TDeed what : deeds)
+      for (const bool several : {true, false}) {
+        int calls = 0;
+        ASSERT_EQ(Run(0, what, several, calls), "");
+        ASSERT_GT(calls, 0);
+        for (int at = 1; at <= calls; ++at) {
+          int made = 0;
+          EXPECT_EQ(Run(at, what, several, made), "");
+        }
+      }
+  }
 };
 
-TEST_P(DeedAtEachCall, TheSelectionAndTheRowsAgree) {
-  for (const TDeed what : {TDeed::Raises, TDeed::AddsARow, TDeed::Clears})
-    for (const bool several : {true, false}) {
-      int calls = 0;
-      ASSERT_EQ(Run(0, what, several, calls), "");
-      ASSERT_GT(calls, 0);
-      for (int at = 1; at <= calls; ++at) {
-        int made = 0;
-        EXPECT_EQ(Run(at, what, several, made), "");
-      }
-    }
+TEST_P(DeedAtEachCall, RaisedAddedOrClearedTheSelectionAndTheRowsAgree) {
+  Sweep({TDeed::Raises, TDeed::AddsARow, TDeed::Clears});
 }
+
+TEST_P(DeedAtEachCall, DeletedTheSelectionAndTheRowsAgree) { Sweep({TDeed::DeletesTheNode, TDeed::DeletesTheParent}); }
 
 void CopyOrCutAndPaste(TFaultTree& from, TFaultTree& into, bool cut) {
   if (cut)
@@ -904,6 +924,16 @@ const TSweptWork kSweptWorks[] = {
     {"cut and paste", [](TFaultTree& first, TFaultTree&) { CopyOrCutAndPaste(first, first, true); }},
     {"cut and paste into the other tree",
      [](TFaultTree& first, TFaultTree& second) { CopyOrCutAndPaste(first, second, true); }},
+    {"copy and paste after a row of the other tree",
+     [](TFaultTree& first, TFaultTree& second) {
+       second.SetDefaultPasteMode(TTreeNodeAttachMode::amInsertAfter);
+       CopyOrCutAndPaste(first, second, false);
+     }},
+    {"cut and paste before a row of the other tree",
+     [](TFaultTree& first, TFaultTree& second) {
+       second.SetDefaultPasteMode(TTreeNodeAttachMode::amInsertBefore);
+       CopyOrCutAndPaste(first, second, true);
+     }},
     {"save and load", [](TFaultTree& first, TFaultTree&) { SaveAndLoad(first, first); }},
     {"save and load into the other tree", [](TFaultTree& first, TFaultTree& second) { SaveAndLoad(first, second); }},
     {"move",
