@@ -35,6 +35,12 @@ TControl* GetHintControl(TControl* control) {
   return control;
 }
 
+bool AnyMouseButtonDown() {
+  for (int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
+    if (GetAsyncKeyState(button) & 0x8000) return true;
+  return false;
+}
+
 String GetHint(const TControl* control) {
   for (; control; control = control->Parent())
     if (!control->Hint().empty()) return control->Hint();
@@ -133,9 +139,8 @@ void TApplication::WndProc(TMessage& message) {
       if (mainForm_ && mainForm_->Close().Gone()) return;
       return;
     case kModalLoopEnded:
-      if (HWND capture = GetCapture(); capture && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) &&
-                                       !(GetAsyncKeyState(VK_RBUTTON) & 0x8000) && !(GetAsyncKeyState(VK_MBUTTON) & 0x8000))
-        SendMessageW(capture, WM_CANCELMODE, 0, 0);
+      if (modalLoopEndsQueued_ > 0) --modalLoopEndsQueued_;
+      if (HWND capture = GetCapture(); capture && !AnyMouseButtonDown()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
       return;
     case WM_SETTINGCHANGE:
       if (message.WParam == SPI_SETNONCLIENTMETRICS && Screen) Screen->ResetFonts();
@@ -266,7 +271,11 @@ TRaised TApplication::Run() {
 
 void TApplication::Terminate() { PostQuitMessage(0); }
 
-void TApplication::ModalLoopEnded() { PostMessageW(handle_, kModalLoopEnded, 0, 0); }
+void TApplication::ModalLoopEnded() {
+  if (PostMessageW(handle_, kModalLoopEnded, 0, 0)) ++modalLoopEndsQueued_;
+}
+
+bool TApplication::ReleaseTakenByModalLoop() const { return modalLoopEndsQueued_ > 0 && !AnyMouseButtonDown(); }
 
 void TApplication::Minimize() {
   if (mainForm_ && mainForm_->HandleAllocated()) ShowWindow(mainForm_->Handle(), SW_MINIMIZE);

@@ -151,6 +151,10 @@ class TApplication : public TComponent {
   // mouse for a release that the loop took and that never comes: once the messages queued by then are handled,
   // the window that holds the mouse lets it go, unless a button is really down.
   void ModalLoopEnded();
+  // Whether a press handled now lost its release to a modal loop: a loop ended whose after-care above is still
+  // queued (posted messages are taken before input, so the loop ran after this press was taken: as the press
+  // activated its window, say), and no button is down.
+  bool ReleaseTakenByModalLoop() const;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -174,6 +178,7 @@ class TApplication : public TComponent {
   bool showMainForm_ = true;
   bool active_ = false;
   bool terminated_ = false;
+  int modalLoopEndsQueued_ = 0;  // modal loops ended whose after-care is still queued
 
   bool showHint_ = false;
   bool hintShortCuts_ = true;

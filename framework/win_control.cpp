@@ -76,6 +76,14 @@ bool IsRoutedMouseMessage(UINT msg) {
   return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL && msg != WM_MOUSEHWHEEL;
 }
 
+// A left press on the window's frame, or the move or size command such a press gives (the keyboard's have no hit
+// code in the low bits).
+bool IsPressOnTheFrame(const TMessage& message) {
+  if (message.Msg == WM_NCLBUTTONDOWN) return true;
+  const WPARAM command = message.WParam & 0xFFF0;
+  return message.Msg == WM_SYSCOMMAND && (command == SC_MOVE || command == SC_SIZE) && (message.WParam & 0x000F) != 0;
+}
+
 // The window whose notification a parent message carries, for reflection back to that child; null when the
 // message is not about a child window.
 HWND NotifyingChild(const TMessage& message, HWND parent) {
@@ -1274,6 +1282,13 @@ void TWinControl::WndProc(TMessage& message) {
     case WM_KEYUP:
     case WM_CHAR:
       if (Dragging()) return;
+      break;
+    case WM_NCLBUTTONDOWN:
+    case WM_SYSCOMMAND:
+      // The platform answers a press on the frame (a move, a size, a caption button) with a loop that waits for the
+      // release. A modal loop that ran as the press activated the window took it, and that loop would wait for
+      // ever: the press goes no further.
+      if (IsPressOnTheFrame(message) && Application && Application->ReleaseTakenByModalLoop()) return;
       break;
     case WM_CANCELMODE:
       if (GetCapture() == handle_) {

@@ -239,3 +239,59 @@ TEST_F(PressCapture, APressWhoseReleaseAModalLoopTookHoldsNoCapture) {
   }
   Form()->OnActivate = nullptr;
 }
+
+// The same press on the frame of an inactive form. The platform answers a press on the caption, the sizing border
+// or a caption button with a loop of its own that waits for the release; the modal loop took it, and the loop would
+// wait for ever (a caption button's takes mouse input alone, so no watchdog ends it: the program stops).
+TEST_F(PressCapture, APressOnTheFrameWhoseReleaseAModalLoopTookStartsNoLoopThatWaitsForIt) {
+  TForm framed(nullptr);
+  EXPECT_TRUE(framed.SetBounds(100, 60, 300, 200).Alive());
+  TForm other(nullptr);
+  EXPECT_TRUE(other.SetBounds(500, 50, 200, 150).Alive());
+  TForm dialog(nullptr);
+  EXPECT_TRUE(dialog.SetBounds(500, 300, 200, 150).Alive());
+  framed.OnActivate = [&dialog](TObject*) {
+    PostInputFromLoop([&dialog] { dialog.SetModalResult(mrOk); }, 20);
+    dialog.ShowModal();
+  };
+  EXPECT_TRUE(other.Show().Alive());
+  EXPECT_TRUE(framed.Show().Alive());
+  RECT frame{};
+  GetWindowRect(framed.Handle(), &frame);
+  auto hitAt = [&framed](POINT at) {
+    return SendMessageW(framed.Handle(), WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+  };
+  const int captionY = frame.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  POINT closeBox{};
+  for (POINT at{frame.right - 1, captionY}; at.x > frame.left && !closeBox.x; --at.x)
+    if (hitAt(at) == HTCLOSE) closeBox = POINT{at.x - GetSystemMetrics(SM_CXSIZE) / 4, captionY};
+  const struct {
+    const char* Name;
+    POINT At;
+    LRESULT Hit;
+  } presses[] = {{"the caption", {(frame.left + frame.right) / 2, captionY}, HTCAPTION},
+                 {"the sizing border", {frame.right - 2, (frame.top + frame.bottom) / 2}, HTRIGHT},
+                 {"the close box", closeBox, HTCLOSE}};
+  for (const auto& press : presses) {
+    SCOPED_TRACE(press.Name);
+    ASSERT_EQ(hitAt(press.At), press.Hit);
+    SetForegroundWindow(other.Handle());
+    ProcessPendingMessages();
+    dialog.SetModalResult(mrNone);
+    EXPECT_TRUE(RunModalWithInput([&press] { SendMouseClick(press.At); },
+                                  [] {
+                                    ProcessPendingMessages();
+                                    EXPECT_TRUE(PumpUntil([] {
+                                      return !(GetAsyncKeyState(VK_LBUTTON) & 0x8000) &&
+                                             GetQueueStatus(QS_INPUT) == 0;
+                                    }));
+                                    ProcessPendingMessages();
+                                  },
+                                  2000));
+    EXPECT_EQ(dialog.ModalResult(), mrOk) << "the dialog did not show";
+    EXPECT_EQ(GetCapture(), nullptr);
+    RECT now{};
+    GetWindowRect(framed.Handle(), &now);
+    EXPECT_TRUE(framed.Visible() && EqualRect(&now, &frame)) << "the press moved, sized or closed the form";
+  }
+}
