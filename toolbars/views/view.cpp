@@ -34,8 +34,8 @@ TBarView::TBarView(TComponent* owner, TBarView* parentView, TBarCustomItem* pare
     parentItem_->RegisterNotification(TBarItemChangedProc(this, &TBarView::LinkNotification));
     parentItem_->FreeNotification(this);
   }
-  // The actions of the items shown are brought up to date where the view is made, which can answer for what
-  // their OnUpdate frees: a constructor cannot.
+  // The actions of the items shown are brought up to date where a menu's view is made (a bar's starts empty),
+  // which can answer for what their OnUpdate frees: a constructor cannot.
   FollowParentItemLink();
 }
 
