@@ -3,6 +3,7 @@
 // the visual-styles path.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -156,6 +157,35 @@ TEST_F(TPaintFixture, CheckImagesByTypeStateAndHotNode) {
   ImageList_Draw(LightCheckImages(), 13, b.DC(), 0, 0, ILD_TRANSPARENT);
   EXPECT_LT(a.CountPixels(kWindowColor), 256);
   EXPECT_NE(a.CountPixels(RGB(0, 0, 0)), b.CountPixels(RGB(0, 0, 0)));
+}
+
+// The tree draws the shared glyphs from a copy of its own; every glyph of every list, over a background of stripes in
+// colours the glyphs use and do not use, comes out as the list's own transparent draw leaves it, and an index past
+// either end draws nothing.
+TEST(GlyphDrawing, EveryGlyphAsTheListDrawsIt) {
+  const HIMAGELIST lists[] = {LightCheckImages(), DarkCheckImages(), LightTickImages(), DarkTickImages(),
+                              FlatImages(),       XPImages(),        UtilityImages()};
+  auto background = [](TWindowCapture& shot) {
+    const COLORREF stripes[] = {RGB(255, 255, 255), RGB(0, 0, 0), RGB(12, 200, 99), RGB(255, 0, 255)};
+    for (int y = 0; y < shot.Height(); ++y)
+      for (int x = 0; x < shot.Width(); ++x) shot.SetPixel(x, y, stripes[(x + 2 * y) % 4]);
+  };
+  int drawn = 0;
+  for (std::size_t which = 0; which < std::size(lists); ++which) {
+    const HIMAGELIST list = lists[which];
+    ASSERT_NE(list, nullptr) << which;
+    const int count = ImageList_GetImageCount(list);
+    for (int index = -1; index <= count; ++index) {
+      TWindowCapture ours(20, 20), theirs(20, 20);
+      background(ours);
+      background(theirs);
+      DrawGlyph(list, index, ours.DC(), 2, 3);
+      if (index >= 0 && index < count) ImageList_Draw(list, index, theirs.DC(), 2, 3, ILD_TRANSPARENT);
+      EXPECT_EQ(ours.CountDifferentPixels(theirs), 0) << "list " << which << ", glyph " << index;
+      drawn += index >= 0 && index < count;
+    }
+  }
+  EXPECT_GT(drawn, 7 * 4);
 }
 
 TEST_F(TPaintFixture, SelectionAndFocusRectangle) {

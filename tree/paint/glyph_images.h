@@ -26,6 +26,10 @@ HIMAGELIST UtilityImages();
 // The shared list a check image kind selects; null for ckCustom (the tree's own list).
 HIMAGELIST CheckImages(TCheckImageKind kind);
 
+// Draws as ImageList_Draw(list, index, dc, x, y, ILD_TRANSPARENT) does, with two blits from a ready copy when list is
+// one of the shared lists.
+void DrawGlyph(HIMAGELIST list, int index, HDC dc, int x, int y);
+
 // Creates (or refills) the seven lists from the module's bitmap resources; a missing resource leaves its list
 // empty rather than failing the start.
 void LoadGlyphImages();

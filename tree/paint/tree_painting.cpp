@@ -679,13 +679,13 @@ void TBaseTree::PaintCheckImage(HDC dc, const TImageInfo& image) {
       paint_->ButtonTheme()->DrawBackground(dc, BP_CHECKBOX, index - 8, r);
     } else {
       paint_->ButtonTheme()->DrawBackground(dc, BP_PUSHBUTTON, index - 20, r);
-      ImageList_Draw(UtilityImages(), uiPushButtonFrame, dc, image.XPos - 1, image.YPos, ILD_TRANSPARENT);
+      DrawGlyph(UtilityImages(), uiPushButtonFrame, dc, image.XPos - 1, image.YPos);
     }
     return;
   }
   HIMAGELIST list =
       checkImageKind_ == TCheckImageKind::ckCustom ? customCheckImages_->Handle() : tree::CheckImages(checkImageKind_);
-  ImageList_Draw(list, index, dc, image.XPos, image.YPos, ILD_TRANSPARENT);
+  DrawGlyph(list, index, dc, image.XPos, image.YPos);
 }
 
 TNodeRaised TBaseTree::PaintImage(TNodePaintInfo& info, TImageInfoIndex which, bool withOverlay) {
