@@ -33,6 +33,36 @@ PTreeNode Unmarked(PTreeNode entry) {
 }
 bool IsMarked(PTreeNode entry) { return (reinterpret_cast<std::uintptr_t>(entry) & RemovalMark) != 0; }
 
+// Sorts the range by merging its ascending runs in pairs, pass after pass: linear in a range of a few long runs, as
+// nodes made one after another are (one run for each chunk of node memory they were cut from). A range of many short
+// runs is sorted as a whole.
+template <class Iterator, class Less>
+void SortByRuns(Iterator first, Iterator last, Less less) {
+  constexpr std::size_t kMergedRuns = 64;
+  const auto size = static_cast<std::size_t>(last - first);
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (i > 0 && !less(first[i], first[i - 1])) continue;
+    starts.push_back(i);
+    if (starts.size() > kMergedRuns) {
+      std::sort(first, last, less);
+      return;
+    }
+  }
+  while (starts.size() > 1) {
+    std::size_t kept = 0;
+    for (std::size_t run = 0; run < starts.size(); run += 2) {
+      starts[kept++] = starts[run];
+      if (run + 1 == starts.size()) break;
+      const std::size_t end = run + 2 < starts.size() ? starts[run + 2] : size;
+      const auto begin = static_cast<std::ptrdiff_t>(starts[run]);
+      std::inplace_merge(first + begin, first + static_cast<std::ptrdiff_t>(starts[run + 1]),
+                         first + static_cast<std::ptrdiff_t>(end), less);
+    }
+    starts.resize(kept);
+  }
+}
+
 }  // namespace
 
 TBaseTree* TreeOfNode(const TTreeNode* node) {
@@ -432,7 +462,7 @@ void TBaseTree::SortSelection() {
   if (sortedEntries_ == selection_.size()) return;
   const auto byNode = [](PTreeNode a, PTreeNode b) { return Unmarked(a) < Unmarked(b); };
   const auto added = selection_.begin() + static_cast<std::ptrdiff_t>(sortedEntries_);
-  std::sort(added, selection_.end(), byNode);
+  SortByRuns(added, selection_.end(), byNode);
   // Nodes made one after another usually follow the last address sorted: then there is nothing to merge.
   if (sortedEntries_ > 0 && byNode(*added, selection_[sortedEntries_ - 1]))
     std::inplace_merge(selection_.begin(), added, selection_.end(), byNode);
@@ -445,8 +475,7 @@ bool TBaseTree::InternalRemoveFromSelection(PTreeNode node) {
   --selectionCount_;
   SortSelection();
   // A node deselected and selected again has a marked entry beside its own.
-  auto at = std::lower_bound(selection_.begin(), selection_.end(), node,
-                             [](PTreeNode entry, PTreeNode n) { return Unmarked(entry) < n; });
+  auto at = selection_.begin() + static_cast<std::ptrdiff_t>(SelectionBound(node));
   for (; at != selection_.end() && Unmarked(*at) == node; ++at) {
     if (IsMarked(*at)) continue;
     *at = reinterpret_cast<PTreeNode>(reinterpret_cast<std::uintptr_t>(node) | RemovalMark);
@@ -458,6 +487,36 @@ bool TBaseTree::InternalRemoveFromSelection(PTreeNode node) {
   if (updateCount_ == 0 && markedEntries_ * 2 > selection_.size()) PackSelection();
   if (selectionCount_ == 0) rangeAnchor_ = nullptr;
   return true;
+}
+
+std::size_t TBaseTree::SelectionBound(PTreeNode node) {
+  const auto below = [this, node](std::size_t index) { return Unmarked(selection_[index]) < node; };
+  const std::size_t size = selection_.size();
+  const std::size_t from = std::min(selectionHint_, size);
+  // The bound lies in [low, high]: found by steps that double away from the last one found, towards node.
+  std::size_t low = 0, high = size;
+  if (from < size && below(from)) {
+    std::size_t step = 1;
+    low = from + 1;
+    while (from + step < size && below(from + step)) {
+      low = from + step + 1;
+      step *= 2;
+    }
+    high = std::min(from + step, size);
+  } else {
+    std::size_t step = 1;
+    high = from;
+    while (step <= from && !below(from - step)) {
+      high = from - step;
+      step *= 2;
+    }
+    low = step <= from ? from - step + 1 : 0;
+  }
+  const auto at = std::lower_bound(selection_.begin() + static_cast<std::ptrdiff_t>(low),
+                                   selection_.begin() + static_cast<std::ptrdiff_t>(high), node,
+                                   [](PTreeNode entry, PTreeNode n) { return Unmarked(entry) < n; });
+  selectionHint_ = static_cast<std::size_t>(at - selection_.begin());
+  return selectionHint_;
 }
 
 void TBaseTree::PackSelection() {

@@ -67,7 +67,7 @@ TRaised TBaseTree::FreeNodeBlock(PTreeNode node) {
 
 void TBaseTree::ReleaseNodeBlock(PTreeNode node) {
   slab_.Free(node);
-  GiveBackFreeChunks();
+  if (giveBackHeld_ == 0) GiveBackFreeChunks();
 }
 
 void TBaseTree::GiveBackFreeChunks() {
@@ -763,6 +763,18 @@ bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
   // leaves its parent's list before its handlers run, so that one that deletes other nodes finds the links whole;
   // the walk then goes on from what is left, and ends with node.
   const TNodeWatch top(*this, node);
+  // The chunks left free go back once, as the walk ends: each time three quarters of the blocks were free, a pass
+  // went over every free block, which in a million freed rows cost a cache miss each; a walk that frees every
+  // block gives all chunks back at once, without one.
+  struct TGiveBackEnd {
+    TBaseTree& tree;
+    const TNodeWatch& top;
+    ~TGiveBackEnd() {
+      if (top.TreeGone() || --tree.giveBackHeld_ > 0) return;
+      tree.GiveBackFreeChunks();
+    }
+  } giveBackEnd{*this, top};
+  ++giveBackHeld_;
   PTreeNode run = node->LastChild;
   while (run) {
     while (run->LastChild) run = run->LastChild;

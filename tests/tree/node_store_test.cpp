@@ -3,6 +3,7 @@
 #include <psapi.h>
 // clang-format on
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <string>
@@ -338,6 +339,81 @@ TEST(NodeStoreAtScale, DeletedRowsGiveTheirMemoryBack) {
     way.Delete(*tree);
     EXPECT_LT(committed() - before, (built - before) / 4) << (built - before) / 1000000 << " MB for the rows";
     EXPECT_EQ(CheckInvariants(*tree), "");
+  }
+}
+
+// The selection finds the entry of each node deselected from where it found the last one, and sorts the entries
+// added since by merging their ascending runs. Rows selected in their order (a run for each chunk of node memory,
+// whose chunks need not follow each other in memory), every other one and then the rest, backwards or at random,
+// deselected in each of these orders (some selected again meanwhile), with and without a bracket, leave the rows
+// selected that should be; the deselected rows are then deleted, with their freed blocks guarded, and clearing the
+// selection touches none of them: an entry a deselection missed would still name its row.
+TEST(NodeStore, SelectionFollowsDeselectionsInAnyOrder) {
+  enum class TOrder { Forwards, EvensThenOdds, Backwards, AtRandom };
+  constexpr std::uint32_t kRows = 6000;  // more than one chunk of guarded node memory
+  std::mt19937 random(7);
+  auto ordered = [&](TOrder order) {
+    std::vector<std::size_t> indexes(kRows);
+    for (std::size_t i = 0; i < indexes.size(); ++i) {
+      indexes[i] = order == TOrder::Backwards ? kRows - 1 - i : i;
+      if (order == TOrder::EvensThenOdds) indexes[i] = i < kRows / 2 ? 2 * i : 2 * (i - kRows / 2) + 1;
+    }
+    if (order == TOrder::AtRandom) std::shuffle(indexes.begin(), indexes.end(), random);
+    return indexes;
+  };
+  for (TOrder adding : {TOrder::Forwards, TOrder::EvensThenOdds, TOrder::Backwards, TOrder::AtRandom}) {
+    for (TOrder removing : {TOrder::Forwards, TOrder::EvensThenOdds, TOrder::Backwards, TOrder::AtRandom}) {
+      for (bool bracket : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << "adding " << static_cast<int>(adding) << ", removing "
+                                          << static_cast<int>(removing) << (bracket ? ", in a bracket" : ""));
+        TNodeSlab::SetGuardFreedBlocks(true);
+        auto tree = MakeTree();
+        TNodeSlab::SetGuardFreedBlocks(false);
+        TCustomTreeOptions* options = tree->TreeOptions();
+        EXPECT_TRUE(
+            options->SetSelectionOptions(options->SelectionOptions() + TTreeSelectionOption::toMultiSelect).Alive());
+        EXPECT_TRUE(tree->SetRootNodeCount(kRows).Alive());
+        std::vector<PTreeNode> rows;
+        for (PTreeNode node = tree->GetFirstNoInit(); node; node = node->NextSibling) rows.push_back(node);
+        ASSERT_EQ(rows.size(), kRows);
+        std::vector<bool> selected(kRows, false);
+        for (std::size_t i : ordered(adding)) {
+          ASSERT_FALSE(tree->AddToSelection(rows[i]).Gone());
+          selected[i] = true;
+        }
+        if (bracket) {
+          EXPECT_TRUE(tree->BeginUpdate().Alive());
+        }
+        std::size_t removed = 0;
+        for (std::size_t i : ordered(removing)) {
+          if (i % 4 == 0) continue;
+          ASSERT_FALSE(tree->RemoveFromSelection(rows[i]).Gone());
+          selected[i] = false;
+          // Every tenth row deselected is selected again: its marked entry lies beside its new one.
+          if (++removed % 10 == 0) {
+            ASSERT_FALSE(tree->AddToSelection(rows[i]).Gone());
+            selected[i] = true;
+          }
+        }
+        if (bracket) {
+          EXPECT_TRUE(tree->EndUpdate().Alive());
+        }
+        std::uint32_t count = 0, wrong = 0;
+        for (std::size_t i = 0; i < kRows; ++i) {
+          count += selected[i];
+          wrong += rows[i]->Has(nsSelected) != selected[i];
+        }
+        EXPECT_EQ(wrong, 0u);
+        EXPECT_EQ(tree->SelectedCount(), count);
+        EXPECT_TRUE(tree->BeginUpdate().Alive());
+        for (std::size_t i = 0; i < kRows; ++i)
+          if (!selected[i]) EXPECT_TRUE(tree->DeleteNode(rows[i]).Alive());
+        EXPECT_TRUE(tree->EndUpdate().Alive());
+        EXPECT_TRUE(tree->ClearSelection().Alive());
+        EXPECT_EQ(tree->SelectedCount(), 0u);
+        EXPECT_EQ(tree->GetFirstSelected(), nullptr);
+      }
+    }
   }
 }
 
