@@ -1154,8 +1154,9 @@ class TBaseTree : public TCustomControl {
   TWatchedNodes* nodeLists_ = nullptr;
   // The node blocks freed so far: code that keeps nodes across handlers learns from a change that some may be gone.
   std::uint64_t freedNodes_ = 0;
-  // The node blocks made so far: a walk that frees nodes learns from a change that a handler added some.
-  std::uint64_t madeNodes_ = 0;
+  // The nodes linked into the tree so far, made or moved: a walk that frees nodes learns from a change that a
+  // handler added some where it walks.
+  std::uint64_t linkedNodes_ = 0;
   // While a stream loads: the node the new top-level nodes hang below until they replace the tree's content.
   PTreeNode loadHolder_ = nullptr;
   TNodeSlab slab_;

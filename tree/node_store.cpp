@@ -34,7 +34,6 @@ PTreeNode TBaseTree::MakeNewNode() {
   // handler runs here.
   if (ValidateNodeDataSize().Gone()) return nullptr;
   auto* node = static_cast<PTreeNode>(slab_.Allocate());
-  ++madeNodes_;
   node->TotalCount = 1;
   node->NodeHeight = defaultNodeHeight_;
   node->TotalHeight = defaultNodeHeight_;
@@ -352,6 +351,7 @@ void TBaseTree::InternalConnectNode(PTreeNode node, PTreeNode destination, TBase
       return;
   }
   ++parent->ChildCount;
+  ++target->linkedNodes_;
   parent->States |= nsHasChildren;
   target->AdjustTotalCount(parent, target->SettledCount(node));
   // A row of a pending cut or copy moved within the tree is held by its new ancestors.
@@ -439,6 +439,7 @@ TNodeRaised TBaseTree::SetChildCount(PTreeNode node, std::uint32_t count) {
         heights += child->NodeHeight;
       }
       node->LastChild = last;
+      linkedNodes_ += added;
       node->States |= nsHasChildren;
       if (node->Has(nsExpanded)) {
         AdjustTotalHeight(node, static_cast<std::int64_t>(heights), true);
@@ -794,10 +795,10 @@ bool TBaseTree::FreeDescendants(PTreeNode node, TFirstFailure& failure) {
     run->PrevSibling = nullptr;
     if (run == rangeAnchor_) rangeAnchor_ = nullptr;
     run->States |= nsDeleting;
-    const std::uint64_t freedBefore = freedNodes_, madeBefore = madeNodes_;
+    const std::uint64_t freedBefore = freedNodes_, linkedBefore = linkedNodes_;
     if (ReleaseDeletedNode(run, failure).Gone() || top.Ended()) return false;
-    // Rows a handler added go too: the walk takes them up from the last row left.
-    if (freedNodes_ != freedBefore + 1 || madeNodes_ != madeBefore)
+    // Rows a handler added or moved below node go too: the walk takes them up from the last row left.
+    if (freedNodes_ != freedBefore + 1 || linkedNodes_ != linkedBefore)
       run = node->LastChild;
     else
       run = previous ? previous : parent == node ? nullptr : parent;
@@ -890,7 +891,7 @@ TRaised TBaseTree::FreeAllNodes() {
     }
     node->PrevSibling = nullptr;
     node->States |= nsDeleting;
-    const std::uint64_t freedBefore = ++freedNodes_, madeBefore = madeNodes_;
+    const std::uint64_t freedBefore = ++freedNodes_, linkedBefore = linkedNodes_;
     if (nodeWatches_ || (node->Deferred & ndListed)) EndNodeWatches(node);
     if (node == hotNode_) hotNode_ = nullptr;
     if (node->Has(nsInitialized) || node->Has(nsInitialUserData)) {
@@ -903,9 +904,9 @@ TRaised TBaseTree::FreeAllNodes() {
     if (node->Has(nsSelected)) InternalRemoveFromSelection(node);
     ForgetNode(node);
     slab_.Free(node);
-    // Rows a handler added go too (the tree ends empty, each row with its OnFreeNode): the walk takes them up from
-    // the last row left.
-    if (freedNodes_ != freedBefore || madeNodes_ != madeBefore)
+    // Rows a handler added or moved go too (the tree ends empty, each row with its OnFreeNode): the walk takes them
+    // up from the last row left.
+    if (freedNodes_ != freedBefore || linkedNodes_ != linkedBefore)
       node = root_->LastChild;
     else
       node = previous ? previous : parent == root_ ? nullptr : parent;
@@ -1238,7 +1239,9 @@ TCheckState TBaseTree::ParentCheckState(PTreeNode node, TCheckState newState) co
 // ---- moving
 
 TNodeRaised TBaseTree::MoveTo(PTreeNode source, PTreeNode target, TTreeNodeAttachMode mode, bool childrenOnly) {
-  if (mode == TTreeNodeAttachMode::amNoWhere || !source || source == root_ || target == source)
+  // A node being freed goes where it is, and one being freed takes no children: they would go unfreed with it.
+  if (mode == TTreeNodeAttachMode::amNoWhere || !source || source == root_ || target == source ||
+      source->Has(nsDeleting) || (target && target->Has(nsDeleting)))
     return TNodeRaised(true, true);
   TBaseTree* targetTree = this;
   if (!target) {

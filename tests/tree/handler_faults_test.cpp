@@ -54,6 +54,10 @@ struct TFaultTree : TStringTree {
     }
     EXPECT_FALSE(SetExpanded(Row(2), true).TreeGone());
   }
+  void FillInitialized() {
+    Fill();
+    ValidateNode(nullptr, true);
+  }
   PTreeNode Row(int key) {
     for (PTreeNode node = GetFirstNoInit(); node; node = GetNextNoInit(node))
       if (Key(*this, node) == key) return node;
@@ -162,6 +166,16 @@ void AddedWhileEmptied(TFaultTree& tree, int parent, const std::function<void()>
   EXPECT_TRUE(*freed || tree.Row(9) == *added);
   EXPECT_TRUE(tree.Clear().Alive());
   EXPECT_TRUE(*freed);
+}
+
+// Row 2 deleted, whose child 23 (freed first) has an OnFreeNode that does deed once.
+void DeletedWithRow2(TFaultTree& tree, const std::function<void(PTreeNode row23)>& deed) {
+  tree.OnFreeNode = [&tree, deed, done = std::make_shared<bool>(false)](TBaseTree*, PTreeNode node) {
+    if (*done || Key(tree, node) != 23) return;
+    *done = true;
+    deed(node);
+  };
+  EXPECT_TRUE(tree.DeleteNode(tree.Row(2)).Alive());
 }
 
 struct THandlerCase {
@@ -676,9 +690,8 @@ const THandlerCase kHandlerCases[] = {
      }},
     {"a paste whose OnNodeCopied raises, taken back while OnFreeNode of a pasted child adds a selected child",
      [](TFaultTree& tree) {
-       tree.Fill();
+       tree.FillInitialized();
        tree.MultiSelect();
-       tree.ValidateNode(nullptr, true);
        tree.CopyRow(2);
      },
      [](TFaultTree& tree) {
@@ -695,8 +708,7 @@ const THandlerCase kHandlerCases[] = {
      }},
     {"OnFreeNode selects a row as Clear empties the tree, and another's empties the selection after that row went",
      [](TFaultTree& tree) {
-       tree.Fill();
-       tree.ValidateNode(nullptr, true);
+       tree.FillInitialized();
      },
      [](TFaultTree& tree) {
        // The last row goes first, then the children of row 2, then row 2.
@@ -729,6 +741,33 @@ const THandlerCase kHandlerCases[] = {
        EXPECT_EQ(Fault(other), "");
        EXPECT_EQ(other.TotalCount(), 5u);
        EXPECT_EQ(tree.TotalCount(), 6u);
+     }},
+    {"OnFreeNode of a child moves it after another row while their parent is deleted",
+     [](TFaultTree& tree) { tree.FillInitialized(); },
+     [](TFaultTree& tree) {
+       DeletedWithRow2(tree, [&tree](PTreeNode row23) {
+         EXPECT_FALSE(tree.MoveTo(row23, tree.Row(3), TTreeNodeAttachMode::amInsertAfter, false).TreeGone());
+       });
+       EXPECT_EQ(tree.TotalCount(), 2u);
+     }},
+    {"OnFreeNode of a child moves another row below it while their parent is deleted",
+     [](TFaultTree& tree) { tree.FillInitialized(); },
+     [](TFaultTree& tree) {
+       DeletedWithRow2(tree, [&tree](PTreeNode row23) {
+         EXPECT_FALSE(tree.MoveTo(tree.Row(3), row23, TTreeNodeAttachMode::amAddChildLast, false).TreeGone());
+       });
+       EXPECT_EQ(tree.TotalCount(), 2u);
+     }},
+    {"OnFreeNode of a child moves the sibling freed next after another row while their parent is deleted",
+     [](TFaultTree& tree) { tree.FillInitialized(); },
+     [](TFaultTree& tree) {
+       DeletedWithRow2(tree, [&tree](PTreeNode) {
+         EXPECT_FALSE(tree.MoveTo(tree.Row(22), tree.Row(3), TTreeNodeAttachMode::amInsertAfter, false).TreeGone());
+       });
+       EXPECT_EQ(Fault(tree), "");
+       ASSERT_NE(tree.Row(22), nullptr);
+       EXPECT_EQ(tree.Row(22)->Parent, tree.RootNode());
+       EXPECT_EQ(tree.TotalCount(), 3u);
      }},
     {"OnUpdating adds a selected row as a load's Clear ends",
      [](TFaultTree& tree) {
