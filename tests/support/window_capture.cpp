@@ -177,11 +177,23 @@ bool TWindowCapture::SaveToPng(const std::wstring& fileName) const {
          SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
 }
 
-void KeepCaptureForViewing(const TWindowCapture& capture, const std::wstring& name) {
+namespace {
+
+// The folder BC_TEST_CAPTURE_DIR names, ending in a separator; empty when it is not set.
+std::wstring ViewingFolder() {
   wchar_t folder[MAX_PATH];
   DWORD length = GetEnvironmentVariableW(L"BC_TEST_CAPTURE_DIR", folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
+  if (length == 0 || length >= MAX_PATH) return {};
   std::wstring path(folder, length);
   if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
-  capture.SaveToPng(path + name + L".png");
+  return path;
+}
+
+}  // namespace
+
+bool CapturesAreKeptForViewing() { return !ViewingFolder().empty(); }
+
+void KeepCaptureForViewing(const TWindowCapture& capture, const std::wstring& name) {
+  const std::wstring folder = ViewingFolder();
+  if (!folder.empty()) capture.SaveToPng(folder + name + L".png");
 }

@@ -63,3 +63,5 @@ class TWindowCapture {
 // sees it, Z:\tmp\shots under Wine for /tmp/shots), when that is set, as <name>.png. Does nothing otherwise, so
 // tests may call it freely.
 void KeepCaptureForViewing(const TWindowCapture& capture, const std::wstring& name);
+// Whether KeepCaptureForViewing keeps anything: a picture made only for a person to look at is made only then.
+bool CapturesAreKeptForViewing();
