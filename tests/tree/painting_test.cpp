@@ -2,6 +2,7 @@
 // images, selection and focus, drop marks, grid lines and the background picture; classic with pinned colours, and
 // the visual-styles path.
 #include <gtest/gtest.h>
+#include <vsstyle.h>
 
 #include <iterator>
 #include <utility>
@@ -362,6 +363,49 @@ TEST_F(TPaintFixture, VisualStylesPath) {
   tree.TreeOptions()->SetPaintOptions(tree.TreeOptions()->PaintOptions() - PO::toThemeAware);
   SendMessageW(tree.Handle(), WM_THEMECHANGED, 0, 0);
   EXPECT_FALSE(tree.TreeStates().Contains(TTreeState::stUseThemes));
+}
+
+// The button theme's parts the check images use, on a background of stripes, drawn twice (the first draw keeps a
+// part, the second paints what was kept), come out as the theme draws them; so do they after the theme data was
+// opened again.
+TEST_F(TPaintFixture, ThemedCheckPartsAsTheThemeDrawsThem) {
+  environment.SetVisualStyles(true);
+  if (!TTestEnvironment::VisualStylesActive()) GTEST_SKIP() << "no visual style active";
+  TPaintResources resources;
+  ASSERT_TRUE(resources.OpenThemes(host.Handle(), true));
+  auto background = [](TWindowCapture& shot) {
+    const COLORREF stripes[] = {RGB(255, 255, 255), RGB(0, 0, 0), RGB(12, 200, 99), RGB(255, 0, 255)};
+    for (int y = 0; y < shot.Height(); ++y)
+      for (int x = 0; x < shot.Width(); ++x) shot.SetPixel(x, y, stripes[(x + 2 * y) % 4]);
+  };
+  const struct {
+    int Part;
+    int States;
+  } parts[] = {{BP_CHECKBOX, 12}, {BP_RADIOBUTTON, 8}, {BP_PUSHBUTTON, 4}};
+  TWindowCapture plain(20, 20);
+  background(plain);
+  int cases = 0, painted = 0;
+  for (int round = 0; round < 3; ++round) {
+    if (round == 2) {
+      ASSERT_TRUE(resources.OpenThemes(host.Handle(), true));
+    }
+    for (const auto& part : parts) {
+      for (int state = 1; state <= part.States; ++state) {
+        TWindowCapture ours(20, 20), theirs(20, 20);
+        background(ours);
+        background(theirs);
+        const RECT r{2, 3, 18, 19};
+        resources.DrawButtonPart(ours.DC(), part.Part, state, r);
+        resources.ButtonTheme()->DrawBackground(theirs.DC(), part.Part, state, r);
+        EXPECT_EQ(ours.CountDifferentPixels(theirs), 0) << "part " << part.Part << ", state " << state << ", round "
+                                                        << round;
+        ++cases;
+        painted += ours.CountDifferentPixels(plain) > 0;
+      }
+    }
+  }
+  // Every part was painted, none left out.
+  EXPECT_EQ(painted, cases);
 }
 
 // A handler that raises while the tree paints reaches the caller (or, painting the window, the application); the

@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include <array>
-#include <cstdint>
+#include <memory>
 
+#include "tree/paint/masked_strip.h"
 #include "tree/tree_unit.h"
 
 namespace tree {
@@ -27,54 +28,21 @@ constexpr std::size_t kUtilityStrip = 6;
 
 std::array<HIMAGELIST, kStrips.size()> lists{};
 
-// A list's glyphs kept ready for two blits, as the list's transparent draw combines them: every image on black in
-// the upper half of a 32-bit bitmap, its mask below it (white where the row shows through, black where the glyph
-// covers it). The list's own draw of one glyph took here several times what all the rest of a row with a check box
-// took to paint.
-struct TBlitStrip {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  int size = 0;
-  int count = 0;
-};
-std::array<TBlitStrip, kStrips.size()> blitStrips{};
+// Each list's glyphs kept ready for two blits: the list's own transparent draw of one glyph took here several times
+// what all the rest of a row with a check box took to paint. None for a list a glyph of which the strip cannot keep.
+std::array<std::unique_ptr<TMaskedStrip>, kStrips.size()> strips{};
 
-void FreeBlitStrip(TBlitStrip& strip) {
-  if (strip.dc) {
-    SelectObject(strip.dc, strip.old);
-    DeleteObject(strip.bitmap);
-    DeleteDC(strip.dc);
-  }
-  strip = TBlitStrip{};
-}
-
-void MakeBlitStrip(TBlitStrip& strip, HIMAGELIST list, int size) {
-  FreeBlitStrip(strip);
+void KeepGlyphs(std::size_t index, int size) {
+  HIMAGELIST list = lists[index];
   const int count = ImageList_GetImageCount(list);
-  if (count <= 0) return;
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, size * count, -2 * size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap) {
-    DeleteDC(dc);
-    return;
-  }
-  strip = TBlitStrip{dc, bitmap, SelectObject(dc, bitmap), size, count};
-  // Each glyph drawn on black above and on white below: a pixel that differs is one the glyph leaves transparent.
-  // The section starts black.
-  const RECT lower{0, size, size * count, 2 * size};
-  FillRect(dc, &lower, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  auto strip = std::make_unique<TMaskedStrip>(size, count);
   for (int i = 0; i < count; ++i) {
-    ImageList_Draw(list, i, dc, i * size, 0, ILD_TRANSPARENT);
-    ImageList_Draw(list, i, dc, i * size, size, ILD_TRANSPARENT);
+    if (!strip->Fill(i, [&](HDC dc, int x, int y) { ImageList_Draw(list, i, dc, x, y, ILD_TRANSPARENT); })) {
+      strip.reset();
+      break;
+    }
   }
-  GdiFlush();
-  auto* pixels = static_cast<std::uint32_t*>(bits);
-  const std::size_t half = static_cast<std::size_t>(size) * size * count;
-  for (std::size_t p = 0; p < half; ++p) pixels[half + p] = pixels[p] == pixels[half + p] ? 0 : 0xFFFFFF;
+  strips[index] = std::move(strip);
 }
 
 // The strip with white, silver, grey and black replaced by the window, face, shadow and text colours.
@@ -112,7 +80,7 @@ void FillList(std::size_t index) {
   DeleteDC(dc);
   ImageList_AddMasked(list, bitmap, mask);
   DeleteObject(bitmap);
-  MakeBlitStrip(blitStrips[index], list, size);
+  KeepGlyphs(index, size);
 }
 
 }  // namespace
@@ -145,12 +113,9 @@ HIMAGELIST CheckImages(TCheckImageKind kind) {
 }
 
 void DrawGlyph(HIMAGELIST list, int index, HDC dc, int x, int y) {
-  for (std::size_t i = 0; i < lists.size(); ++i) {
-    if (!list || lists[i] != list || !blitStrips[i].dc) continue;
-    const TBlitStrip& strip = blitStrips[i];
-    if (index < 0 || index >= strip.count) return;
-    BitBlt(dc, x, y, strip.size, strip.size, strip.dc, index * strip.size, strip.size, SRCAND);
-    BitBlt(dc, x, y, strip.size, strip.size, strip.dc, index * strip.size, 0, SRCPAINT);
+  for (std::size_t i = 0; list && i < lists.size(); ++i) {
+    if (lists[i] != list || !strips[i]) continue;
+    strips[i]->Draw(index, dc, x, y);
     return;
   }
   ImageList_Draw(list, index, dc, x, y, ILD_TRANSPARENT);
@@ -167,7 +132,7 @@ void FreeGlyphImages() {
     if (list) ImageList_Destroy(list);
     list = nullptr;
   }
-  for (TBlitStrip& strip : blitStrips) FreeBlitStrip(strip);
+  for (auto& strip : strips) strip.reset();
 }
 
 }  // namespace tree

@@ -7,6 +7,7 @@ namespace tree {
 TPaintResources::TPaintResources() {
   rowDC_ = CreateCompatibleDC(nullptr);
   buttonDC_ = CreateCompatibleDC(nullptr);
+  ForgetKeptParts();
 }
 
 TPaintResources::~TPaintResources() {
@@ -71,6 +72,44 @@ void TPaintResources::CloseThemes() {
   themeWindow_ = nullptr;
   treeTheme_.reset();
   buttonTheme_.reset();
+  ForgetKeptParts();
+}
+
+void TPaintResources::ForgetKeptParts() {
+  keptParts_.reset();
+  keptPartsTheme_ = nullptr;
+  nextPartSlot_ = 0;
+  partSlots_.fill(kNotDrawnYet);
+}
+
+void TPaintResources::DrawButtonPart(HDC dc, int part, int state, const RECT& r) {
+  const TThemeData* theme = buttonTheme_.get();
+  if (!theme) return;
+  const HTHEME handle = theme->Handle();
+  const bool keepable = handle && r.right - r.left == kKeptPartSize && r.bottom - r.top == kKeptPartSize && part >= 0 &&
+                        state >= 0 && state < kPartStates &&
+                        static_cast<std::size_t>(part * kPartStates + state) < partSlots_.size();
+  if (!keepable) {
+    theme->DrawBackground(dc, part, state, r);
+    return;
+  }
+  // Parts drawn by another theme (the data opened again) are drawn anew.
+  if (handle != keptPartsTheme_) {
+    ForgetKeptParts();
+    keptPartsTheme_ = handle;
+  }
+  std::int8_t& slot = partSlots_[static_cast<std::size_t>(part * kPartStates + state)];
+  if (slot == kNotDrawnYet) {
+    if (!keptParts_) keptParts_ = std::make_unique<TMaskedStrip>(kKeptPartSize, kKeptParts);
+    const bool kept = nextPartSlot_ < kKeptParts && keptParts_->Fill(nextPartSlot_, [&](HDC strip, int x, int y) {
+      theme->DrawBackground(strip, part, state, RECT{x, y, x + kKeptPartSize, y + kKeptPartSize});
+    });
+    slot = kept ? static_cast<std::int8_t>(nextPartSlot_++) : kDrawnByTheme;
+  }
+  if (slot == kDrawnByTheme)
+    theme->DrawBackground(dc, part, state, r);
+  else
+    keptParts_->Draw(slot, dc, r.left, r.top);
 }
 
 bool TPaintResources::ThemesOpen() const {

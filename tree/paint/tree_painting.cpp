@@ -674,11 +674,11 @@ void TBaseTree::PaintCheckImage(HDC dc, const TImageInfo& image) {
   if (paint_->ThemesOpen() && checkImageKind_ != TCheckImageKind::ckCustom) {
     RECT r{image.XPos, image.YPos, image.XPos + CheckImageSize, image.YPos + CheckImageSize};
     if (index < 9) {
-      paint_->ButtonTheme()->DrawBackground(dc, BP_RADIOBUTTON, index, r);
+      paint_->DrawButtonPart(dc, BP_RADIOBUTTON, index, r);
     } else if (index < 21) {
-      paint_->ButtonTheme()->DrawBackground(dc, BP_CHECKBOX, index - 8, r);
+      paint_->DrawButtonPart(dc, BP_CHECKBOX, index - 8, r);
     } else {
-      paint_->ButtonTheme()->DrawBackground(dc, BP_PUSHBUTTON, index - 20, r);
+      paint_->DrawButtonPart(dc, BP_PUSHBUTTON, index - 20, r);
       DrawGlyph(UtilityImages(), uiPushButtonFrame, dc, image.XPos - 1, image.YPos);
     }
     return;
