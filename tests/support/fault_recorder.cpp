@@ -115,9 +115,12 @@ std::string Describe(const TFault& fault) {
   return line;
 }
 
+std::function<std::string()> fatalFaultContext;
+
 // A fault nothing handles ends the program: where it happened is told first.
 LONG WINAPI ReportFatalFault(EXCEPTION_POINTERS*) {
-  const std::string report = "\nA fault ends the test program:\n" + TakeFaultReport();
+  std::string report = "\nA fault ends the test program:\n" + TakeFaultReport();
+  if (fatalFaultContext) report += fatalFaultContext();
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
   return EXCEPTION_CONTINUE_SEARCH;
@@ -154,3 +157,5 @@ void InstallFaultRecorder() {
   listeners.Append(new TFaultReporter);
   if (printer) listeners.Append(printer);
 }
+
+void SetFatalFaultContext(std::function<std::string()> context) { fatalFaultContext = std::move(context); }

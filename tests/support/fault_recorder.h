@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 // Installs the recorder as a vectored exception handler and as a GoogleTest listener that fails the running test
@@ -12,3 +13,6 @@
 void InstallFaultRecorder();
 // Describes the faults recorded since the last report, one line each, and forgets them; empty when there were none.
 std::string TakeFaultReport();
+// While set, what a fault that ends the program adds to its report: a model check's run and its last steps, so that
+// the run can be replayed.
+void SetFatalFaultContext(std::function<std::string()> context);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/application.h"
+#include "support/fault_recorder.h"
 
 unsigned EnvironmentNumber(const char* name, unsigned fallback) {
   const char* value = std::getenv(name);
@@ -15,6 +16,14 @@ TModelCheckCounts ModelCheckCounts(const char* prefix, unsigned runs, unsigned s
   return {EnvironmentNumber((name + "RUNS").c_str(), runs), EnvironmentNumber((name + "FIRST_RUN").c_str(), 1),
           EnvironmentNumber((name + "STEPS").c_str(), steps), EnvironmentNumber((name + "GUARD").c_str(), 1)};
 }
+
+TModelCheckRun::TModelCheckRun(unsigned run) : random_(run) {
+  SetFatalFaultContext([this, run] {
+    return "in run " + std::to_string(run) + " at step " + std::to_string(step_) + "; the steps before:\n" + History();
+  });
+}
+
+TModelCheckRun::~TModelCheckRun() { SetFatalFaultContext(nullptr); }
 
 void TModelCheckRun::Unexpected(const Exception& e) {
   if (!dynamic_cast<const EChaos*>(&e) && unexpected_.empty())

@@ -31,7 +31,11 @@ TModelCheckCounts ModelCheckCounts(const char* prefix, unsigned runs, unsigned s
 // failure's report, and the first exception other than a handler's deliberate one that reached the application.
 class TModelCheckRun {
  public:
-  explicit TModelCheckRun(unsigned run) : random_(run) {}
+  // A fault that ends the program names the run and the steps before it.
+  explicit TModelCheckRun(unsigned run);
+  ~TModelCheckRun();
+  TModelCheckRun(const TModelCheckRun&) = delete;
+  TModelCheckRun& operator=(const TModelCheckRun&) = delete;
   void Unexpected(const Exception& e);
 
  protected:
