@@ -134,7 +134,9 @@ TRaised TBaseTree::HandleClickSelection(PTreeNode newNode, TShiftState shift) {
       return TRaised(false);
     if (!watch.Ended()) InvalidateNode(newNode);
   } else {
-    if (SelectNodes(rangeAnchor_ ? rangeAnchor_ : GetFirstChild(nullptr), newNode, false).Gone()) return TRaised(false);
+    // Without an anchor the range starts at the first row, which SelectNodes finds itself: its initialization may
+    // free the row clicked, and SelectNodes watches for that.
+    if (SelectNodes(rangeAnchor_, newNode, false).Gone()) return TRaised(false);
     Invalidate();
   }
   return TRaised(true);
