@@ -119,14 +119,19 @@ TControl::~TControl() {
   if (host) ReportFailures([this, host] { return host->DoRemoveDockClient(this); });
 }
 
-TRaised TControl::SetParent(TWinControl* value) {
-  if (parent_ == value) return TRaised(true);
+void TControl::CheckParent(const TWinControl* value) {
+  if (!value) return;
   if (value == this) throw EInvalidOperation(L"A control cannot have itself as its parent");
   // It would be its own ancestor then, and every walk up the parents would go round for ever.
-  if (auto* self = ObjectAs<TWinControl>(this); self && value && self->ContainsControl(value))
+  if (auto* self = ObjectAs<TWinControl>(this); self && self->ContainsControl(value))
     throw EInvalidOperation(L"A control cannot have one of its own children as its parent");
   // A parent whose deletion has begun has let its children go: one joining it now would outlive it.
-  if (value && value->childrenGone_) throw EInvalidOperation(L"A control cannot join a parent that is being destroyed");
+  if (value->childrenGone_) throw EInvalidOperation(L"A control cannot join a parent that is being destroyed");
+}
+
+TRaised TControl::SetParent(TWinControl* value) {
+  if (parent_ == value) return TRaised(true);
+  CheckParent(value);
   // Leaving and joining raise handlers (the focus moving on, the control showing), which may free the control or
   // either parent: nothing freed is touched after, and a new parent freed meanwhile takes nothing in.
   const TLifeSince life(LifeWatch());
@@ -139,6 +144,8 @@ TRaised TControl::SetParent(TWinControl* value) {
     if (parent_) return TRaised(true);
   }
   if (!value || valueLife.Ended()) return TRaised(true);
+  // The handlers of the leaving may have put the new parent inside this control, or begun its deletion.
+  CheckParent(value);
   if (value->InsertControl(this).Gone()) return TRaised(false);
   UpdateAnchorRules();
   return TRaised(true);

@@ -382,6 +382,8 @@ class TControl : public TComponent {
   friend class TWinControl;
 
  private:
+  // Throws EInvalidOperation where value cannot be this control's parent.
+  void CheckParent(const TWinControl* value);
   void FontChanged(TObject* sender);
   void ConstraintsChanged(TObject* sender);
   [[nodiscard]] TRaised WMMouseButton(TMessage& message, TMouseButton button, bool down, bool doubleClick);

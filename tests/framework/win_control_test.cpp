@@ -243,6 +243,29 @@ TEST_F(WindowLifetime, AControlCannotMoveOntoItselfOrOneOfItsOwnChildren) {
   EXPECT_EQ(GetParentForm(innermost), Form());
 }
 
+// The focus leaving a control that leaves its parent raises handlers (the screen's change of its active control),
+// which may put the new parent inside the
+// control: joining it then would make the control its own ancestor, and every walk up its parents would go round.
+TEST_F(WindowLifetime, AControlCannotJoinAParentTheHandlersOfItsLeavingPutInsideIt) {
+  auto* moving = Make<TTestPanel>(Form(), {0, 0, 100, 100});
+  auto* target = Make<TTestPanel>(Form(), {110, 0, 200, 100});
+  moving->SetTabStop(true);
+  EXPECT_TRUE(Form()->Show().Alive());
+  EXPECT_TRUE(moving->SetFocus().Alive());
+  bool armed = true, ran = false;
+  Screen->OnActiveControlChange = [&](TObject*) {
+    if (!std::exchange(armed, false)) return;
+    ran = true;
+    (void)target->SetParent(moving);
+  };
+  EXPECT_THROW((void)moving->SetParent(target), EInvalidOperation);
+  Screen->OnActiveControlChange = nullptr;
+  ASSERT_TRUE(ran);
+  EXPECT_EQ(target->Parent(), moving);
+  EXPECT_EQ(moving->Parent(), nullptr);
+  EXPECT_FALSE(target->CanFocus());
+}
+
 TEST_F(WindowLifetime, RemovingAControlDestroysItsWindow) {
   auto* panel = Make<TTestPanel>(Form(), {0, 0, 50, 50});
   HWND wnd = panel->Handle();
