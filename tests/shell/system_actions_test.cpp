@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <climits>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -303,17 +305,23 @@ TEST(Shutdown, AsksThenTellsTheSystem) {
   };
   TSysShutdown shutdown;
   shutdown.Execute();
-  const DWORD before = OpenHandles();
-  for (const auto& test : cases) {
-    shutdownCalls.clear();
-    shutdown.SetActionType(test.Action);
-    shutdown.SetForce(test.Force);
-    EXPECT_TRUE(shutdown.Execute());
-    ASSERT_EQ(shutdownCalls.size(), 1u);
-    EXPECT_EQ(shutdownCalls[0].Session, test.Expected.Session);
-    EXPECT_EQ(shutdownCalls[0].Flags, test.Expected.Flags);
+  // The program's other threads open and close handles meanwhile: a handle each execution kept would show as growth
+  // in every round, theirs in one at most.
+  long leastGrowth = LONG_MAX;
+  for (int round = 0; round < 3; ++round) {
+    const DWORD before = OpenHandles();
+    for (const auto& test : cases) {
+      shutdownCalls.clear();
+      shutdown.SetActionType(test.Action);
+      shutdown.SetForce(test.Force);
+      EXPECT_TRUE(shutdown.Execute());
+      ASSERT_EQ(shutdownCalls.size(), 1u);
+      EXPECT_EQ(shutdownCalls[0].Session, test.Expected.Session);
+      EXPECT_EQ(shutdownCalls[0].Flags, test.Expected.Flags);
+    }
+    leastGrowth = std::min(leastGrowth, static_cast<long>(OpenHandles()) - static_cast<long>(before));
   }
-  EXPECT_EQ(OpenHandles(), before);
+  EXPECT_LE(leastGrowth, 0);
   shutdownCalls.clear();
   shutdown.OnQueryShutdown = [](TObject*, bool& can) { can = false; };
   EXPECT_FALSE(shutdown.Execute());
